@@ -1,0 +1,40 @@
+# make run   - install what is missing, build, run the tessel program
+# make test  - install what is missing, build, run every test
+# make asan  - the same tests in the AddressSanitizer + UBSan build
+# make fuzz  - build the libFuzzer targets with clang and run each briefly
+JOBS ?= $(shell nproc)
+BUILD ?= build
+FUZZ_SECONDS ?= 30
+
+.PHONY: deps build run test asan fuzz bench clean
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/bin/tessel ]; then $(BUILD)/bin/tessel $(ARGS); \
+	else echo "tessel is not built yet; built so far:"; ls $(BUILD)/bin $(BUILD)/lib 2>/dev/null; fi
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_FUZZ=ON -DTESSEL_WERROR=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	tools/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf build build-asan build-fuzz

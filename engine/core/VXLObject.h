@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The engine's allocator: zero-filled blocks with a guard word in front of the
+// payload, so that releasing an object frees only what owns a block of its own.
+//
+// Layout of a block (16-byte header keeps payloads aligned):
+//   [block + 0 .. 7]  unused padding
+//   [block + 8 .. 15] guard = block address + 0xD00F
+//   [block + 16 ...]  payload (what callers see)
+inline constexpr std::uintptr_t kVxlGuardOffset = 0xD00F;
+inline constexpr std::size_t kVxlBlockHeader = 16;
+
+void* vxlAlloc(std::uint32_t size);
+void vxlFree(void* payload);
+bool vxlIsHeapObject(const void* payload);
+void* vxlZeroFill(std::size_t size, void* address);
+
+void* vxlMemMove(void* dst, const void* src, std::size_t n);
+void* vxlMemCopy(void* dst, const void* src, std::size_t n);
+void* vxlMemSet(void* dst, int value, std::size_t n);
+std::size_t vxlStrLen(const char* s);
+const char* vxlStrChr(const char* s, int c);
+int vxlStrNCmp(const char* a, const char* b, std::size_t n);
+const char* vxlStrStr(const char* haystack, const char* needle);
+int vxlAtoi(const char* s);
+std::size_t vxlSpan(const char* s, const char* set);
+std::size_t vxlComplementSpan(const char* s, const char* set);
+std::uint16_t vxlSwap16(std::uint16_t v);
+std::uint32_t vxlSwap32(std::uint32_t v);
+
+// Root of every engine class. Objects created with new come from vxlAlloc
+// (zero-filled, null on exhaustion: the constructor is then skipped), and
+// delete runs the destructor but frees only a guarded heap block, so deleting
+// an object embedded in another runs its destructor and frees nothing.
+class CVXLObject {
+public:
+    CVXLObject() = default;
+    virtual ~CVXLObject() = default;
+
+    static void* operator new(std::size_t size) noexcept;
+    static void operator delete(void* payload) noexcept;
+    static void* operator new[](std::size_t size) = delete;
+    static void operator delete[](void* payload) = delete;
+    // Placement form, for objects built inside storage their owner manages.
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+    static void operator delete(void*, void*) noexcept {}
+};
