@@ -80,6 +80,25 @@ const VXLWspParameterRow* findParameter(const char* key, bool byId)
     return nullptr;
 }
 
+// Neither a number nor any row's name.
+constexpr const char* kUnmatchableKey = "\x01";
+
+// A string key as a C text. A key with a NUL inside must not match on the
+// bytes before it ("12\0x" is no number), so it becomes a key that matches nothing.
+const char* keyText(const CVXLString& key)
+{
+    const char* text = key.c_str();
+    return vxlStrLen(text) == key.length() ? text : kUnmatchableKey;
+}
+
+bool appendName(const char* name, CVXLString& out)
+{
+    if (!name)
+        return false;
+    out.appendCString(name);
+    return true;
+}
+
 } // namespace
 
 const VXLMmsFieldRow kVxlMmsFieldTable[kVxlMmsFieldRows + 1] = {
@@ -542,4 +561,46 @@ const char* wspContentTypeName(const char* key, bool byNumber)
             return row.name;
     }
     return nullptr;
+}
+
+std::int32_t mmsFieldKind(const CVXLString& key, bool byCode) { return mmsFieldKind(keyText(key), byCode); }
+std::int32_t mmsFieldWireCode(const CVXLString& code) { return mmsFieldWireCode(keyText(code)); }
+std::int32_t mmsFieldCode(const CVXLString& wire) { return mmsFieldCode(keyText(wire)); }
+const VXLMmsValueRow* mmsValueTable(const CVXLString& code) { return mmsValueTable(keyText(code)); }
+
+std::int32_t mmsValueWireCode(const CVXLString& value, const VXLMmsValueRow* table)
+{
+    return mmsValueWireCode(keyText(value), table);
+}
+
+std::int32_t mmsValueFromWire(const CVXLString& wire, const VXLMmsValueRow* table)
+{
+    return mmsValueFromWire(keyText(wire), table);
+}
+
+std::int32_t wspParameterKind(const CVXLString& key, bool byId) { return wspParameterKind(keyText(key), byId); }
+std::int32_t wspParameterId(const CVXLString& key, bool byId) { return wspParameterId(keyText(key), byId); }
+bool wspParameterName(const CVXLString& id, CVXLString& out) { return appendName(wspParameterName(keyText(id)), out); }
+std::int32_t charsetNumber(const CVXLString& key) { return charsetNumber(keyText(key)); }
+
+bool charsetName(const CVXLString& number, CVXLString& out)
+{
+    const char* text = keyText(number);
+    if (appendName(charsetName(text), out))
+        return true;
+    std::int32_t n;
+    if (!numericKey(text, n) || n < 0)
+        return false;
+    out.appendChar(kVxlCharsetNumberMark);
+    out.appendNumber(static_cast<std::uint32_t>(n), 10, false);
+    return true;
+}
+
+std::int32_t wspHeaderWireCode(const CVXLString& id) { return wspHeaderWireCode(keyText(id)); }
+bool wspHeaderName(const CVXLString& wire, CVXLString& out) { return appendName(wspHeaderName(keyText(wire)), out); }
+std::int32_t wspContentTypeCode(const CVXLString& key, bool wantWire) { return wspContentTypeCode(keyText(key), wantWire); }
+
+bool wspContentTypeName(const CVXLString& key, CVXLString& out, bool byNumber)
+{
+    return appendName(wspContentTypeName(keyText(key), byNumber), out);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/VXLString.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -195,3 +197,24 @@ const char* wspHeaderName(const char* wire);
 std::int32_t wspContentTypeCode(const char* key, bool wantWire);
 // byNumber: the key is a content type number, else a wire code; masked to 7 bits.
 const char* wspContentTypeName(const char* key, bool byNumber);
+
+// The same lookups for keys held as engine strings (a key with a NUL inside fails).
+// The name lookups append the name to out and answer false, leaving out
+// unchanged, when nothing matches.
+std::int32_t mmsFieldKind(const CVXLString& key, bool byCode);
+std::int32_t mmsFieldWireCode(const CVXLString& code);
+std::int32_t mmsFieldCode(const CVXLString& wire);
+const VXLMmsValueRow* mmsValueTable(const CVXLString& code);
+std::int32_t mmsValueWireCode(const CVXLString& value, const VXLMmsValueRow* table);
+std::int32_t mmsValueFromWire(const CVXLString& wire, const VXLMmsValueRow* table);
+std::int32_t wspParameterKind(const CVXLString& key, bool byId);
+std::int32_t wspParameterId(const CVXLString& key, bool byId);
+bool wspParameterName(const CVXLString& id, CVXLString& out);
+std::int32_t charsetNumber(const CVXLString& key);
+// A registered number that the table lacks appends "#<number>", which
+// charsetNumber reads back; only a key that is not a number >= 0 fails.
+bool charsetName(const CVXLString& number, CVXLString& out);
+std::int32_t wspHeaderWireCode(const CVXLString& id);
+bool wspHeaderName(const CVXLString& wire, CVXLString& out);
+std::int32_t wspContentTypeCode(const CVXLString& key, bool wantWire);
+bool wspContentTypeName(const CVXLString& key, CVXLString& out, bool byNumber);

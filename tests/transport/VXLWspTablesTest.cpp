@@ -315,6 +315,58 @@ TEST(VXLWspTables, CharsetOutsideTheTableKeepsItsNumber)
         EXPECT_EQ(charsetNumber(c.key), c.number) << c.key;
 }
 
+TEST(VXLWspTables, StringKeysAndNameAppends)
+{
+    CVXLString out("x:");
+    EXPECT_TRUE(wspContentTypeName(CVXLString("62"), out, true));
+    EXPECT_TRUE(wspHeaderName(CVXLString("192"), out));
+    EXPECT_TRUE(wspParameterName(CVXLString("1"), out));
+    EXPECT_TRUE(charsetName(CVXLString("106"), out));
+    EXPECT_EQ(out, "x:application/vnd.wap.mms-messageContent-IDcharsetutf-8");
+
+    CVXLString kept("kept");
+    EXPECT_FALSE(wspContentTypeName(CVXLString("62a"), kept, true));
+    EXPECT_FALSE(wspHeaderName(CVXLString("198"), kept));
+    EXPECT_FALSE(wspParameterName(CVXLString("29"), kept));
+    EXPECT_FALSE(charsetName(CVXLString("-5"), kept));
+    EXPECT_FALSE(charsetName(CVXLString("utf-8"), kept));
+    EXPECT_EQ(kept, "kept");
+
+    EXPECT_EQ(mmsFieldWireCode(CVXLString("24")), 0x98);
+    EXPECT_EQ(mmsFieldCode(CVXLString("150")), 22);
+    EXPECT_EQ(mmsFieldKind(CVXLString("132"), false), kMmsKindContentType);
+    EXPECT_EQ(mmsValueWireCode(CVXLString("1"), mmsValueTable(CVXLString("6"))), 0x81);
+    EXPECT_EQ(mmsValueFromWire(CVXLString("224"), mmsValueTable(CVXLString("37"))), 14);
+    EXPECT_EQ(wspParameterKind(CVXLString("137"), false), kWspParamContentType);
+    EXPECT_EQ(wspParameterId(CVXLString("4"), true), 0x85);
+    EXPECT_EQ(wspHeaderWireCode(CVXLString("6017")), 0x91);
+    EXPECT_EQ(wspContentTypeCode(CVXLString("Image/Jpeg"), true), 0x1E);
+    EXPECT_EQ(charsetNumber(CVXLString("UTF-8")), 106);
+
+    // A NUL inside a key hides nothing: "12<NUL>x" is no number.
+    CVXLString withNul("12");
+    withNul.appendBytes("\0x", 2);
+    EXPECT_EQ(mmsFieldWireCode(withNul), -1);
+    EXPECT_EQ(mmsValueTable(withNul), nullptr);
+    EXPECT_EQ(charsetNumber(withNul), -1);
+}
+
+// A charset outside the table travels as "#<number>": a decoder can keep it and
+// an encoder write the same number back, rather than failing the message.
+TEST(VXLWspTables, UnknownCharsetRoundTrips)
+{
+    for (std::int32_t number : {0, 2, 13, 127, 2252, 65535}) {
+        CVXLString name;
+        ASSERT_TRUE(charsetName(CVXLString(number), name)) << number;
+        EXPECT_EQ(name, ("#" + dec(number)).c_str());
+        EXPECT_EQ(charsetNumber(name), number);
+    }
+    CVXLString known;
+    ASSERT_TRUE(charsetName(CVXLString(2026), known));
+    EXPECT_EQ(known, "big5");
+    EXPECT_EQ(charsetNumber(known), 2026);
+}
+
 // tshark prints the value tables of its WSP and MMS dissectors; the same
 // assignments must come out of ours.
 class TsharkValues {
