@@ -525,11 +525,16 @@ private:
         std::set<int> keys;
         bool anyLabel = false;
         bool reachable = false;
+        bool bodyEmpty = false;
+        int lastLabelLine = at.line;
         while (!acceptPunct("}")) {
             const Token& label = peek();
             if (acceptWord("case") || acceptWord("default")) {
-                if (reachable)
+                // Labels with nothing between them share one body.
+                if (reachable && !bodyEmpty)
                     endCaseBody(isWait, waitStart);
+                bodyEmpty = true;
+                lastLabelLine = label.line;
                 anyLabel = true;
                 const std::uint16_t here = static_cast<std::uint16_t>(code_.size());
                 if (label.text == "default") {
@@ -562,7 +567,10 @@ private:
             if (!reachable)
                 fail(peek(), "statement can never run (it follows a return, halt, exit, break or continue)");
             reachable = statement();
+            bodyEmpty = false;
         }
+        if (bodyEmpty)
+            fail(file_, lastLabelLine, "the last case label has no statements");
         if (isWait) {
             if (reachable)
                 endCaseBody(true, waitStart);
