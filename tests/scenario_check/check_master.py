@@ -57,6 +57,24 @@ FUNCTIONS = [
     (83, "s_popup_pending_send_failed", 1, 1), (84, "s_registration_check", 0, 1),
 ]
 
+# The UI job type each screen function shows first (built-in 43 with this number).
+JOB_TYPES = {
+    2: 9, 3: 21, 4: 26, 5: 23, 6: 22, 7: 24, 8: 25, 9: 31, 10: 35, 11: 32, 12: 33, 13: 34,
+    14: 4, 15: 27, 16: 2, 17: 27, 18: 27, 19: 20, 20: 5, 21: 10, 22: 29, 23: 30, 24: 4,
+    25: 19, 26: 37, 27: 39, 28: 15, 29: 1, 30: 16, 31: 1, 32: 20, 33: 5, 34: 45, 35: 37,
+    36: 39, 37: 15, 38: 5, 39: 43, 40: 20, 41: 43, 42: 20, 43: 1, 44: 18, 45: 20, 46: 5,
+    47: 4, 48: 1, 49: 17, 50: 45, 51: 37, 52: 39, 53: 15, 54: 45, 55: 12, 57: 8, 58: 45,
+    59: 36, 60: 38, 61: 4, 62: 46, 63: 13, 64: 4, 65: 5, 66: 20, 67: 46, 68: 20, 69: 37,
+    71: 14, 72: 10, 73: 37, 74: 4, 75: 39, 76: 15, 79: 28, 80: 28, 81: 40, 82: 3, 83: 41,
+    84: 6,
+}
+
+# What "@start" stores in globals 2 to 6.
+START_GLOBALS = {
+    2: "__vxl_album_sendto_recipients", 3: "__vxl_sendto_recipients", 4: "__vxl_print_by_mail",
+    5: "__vxl_prints_at_retail", 6: "MY-UPLOADS-MAGIC-ALBUM-ID",
+}
+
 STRINGS = [
     "", " so media modification not allowed", "CHOOSE_UPLOAD DEST: bUploadDestination = ",
     "Eh? PICK ALBUM received", "Got szAlbumId=", "MY-UPLOADS-MAGIC-ALBUM-ID", "My Config Scenario is ",
@@ -205,6 +223,22 @@ def check(p):
         problems.append("built-in 40 is called")
     if event_switches != 79:
         problems.append("%d event switches, not one per screen function (79)" % event_switches)
+
+    for index, job in JOB_TYPES.items():
+        if index < len(funcs):
+            start = funcs[index][3]
+            first = list(instructions(code[start:start + 6]))
+            if [(op, v) for _, op, v in first] != [(130, job), (OP_BUILTIN, 43)]:
+                problems.append("%s does not begin by showing job %d" % (FUNCTIONS[index][1], job))
+
+    start_code = code[funcs[0][3]:funcs[1][3]] if len(funcs) > 1 else b""
+    ops = [(op, v) for _, op, v in instructions(start_code)]
+    for g, text in START_GLOBALS.items():
+        if text in p["strings"] and (128, g) in ops:
+            at = ops.index((128, g))
+            if ops[at + 1:at + 3] == [(131, p["strings"].index(text)), (2, None)]:
+                continue
+        problems.append("@start does not set global %d to %r" % (g, text))
 
     if len(main_tables) != 1:
         problems.append("main has %d switches on a computed value, not 1" % len(main_tables))
