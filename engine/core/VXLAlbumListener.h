@@ -7,9 +7,10 @@
 class CVXLAlbumListener {
 public:
     virtual ~CVXLAlbumListener() = default;
-    virtual void albumFound(const char* name, std::uint32_t first, std::uint32_t second, std::uint32_t third) = 0;
+    virtual void albumFound(const char* name, std::uint32_t first, std::uint32_t second, std::uint32_t third)
+        = 0;
     virtual void summary(std::uint32_t first, std::uint32_t second, std::uint32_t third, std::uint32_t fourth,
-                         std::uint32_t fifth)
+        std::uint32_t fifth)
         = 0;
     virtual void done(std::uint32_t status) = 0;
 };

@@ -46,7 +46,8 @@ bool usableFolder(const std::string& folder)
 std::string registryFolder(const char* valueName, const char* fallback)
 {
     std::string value;
-    if (tessel::kernel::registryQueryText(tessel::kernel::RegistryHive::CurrentUser, kPathKey, valueName, &value)
+    if (tessel::kernel::registryQueryText(
+            tessel::kernel::RegistryHive::CurrentUser, kPathKey, valueName, &value)
         && usableFolder(value))
         return value;
     return fallback;
@@ -84,9 +85,15 @@ std::uint32_t folderSpaceLeft(const CVXLString& folder)
     return static_cast<std::uint32_t>(left);
 }
 
-std::uint32_t platformClockSeconds() { return tessel::kernel::clockSeconds(); }
+std::uint32_t platformClockSeconds()
+{
+    return tessel::kernel::clockSeconds();
+}
 
-std::uint32_t platformTickCount() { return tessel::kernel::tickCount(); }
+std::uint32_t platformTickCount()
+{
+    return tessel::kernel::tickCount();
+}
 
 std::uint32_t platformCheckNetworkPath()
 {
@@ -96,7 +103,8 @@ std::uint32_t platformCheckNetworkPath()
         tessel::kernel::appendDeviceLog("messagebox", "Can't find Internet Path");
         return kPlatformNoNetworkPath;
     }
-    const std::uint32_t status = tessel::cellcore::connectionRequestSync(network, kConnectPriority, kConnectTimeoutMs);
+    const std::uint32_t status
+        = tessel::cellcore::connectionRequestSync(network, kConnectPriority, kConnectTimeoutMs);
     return status == tessel::cellcore::kConnectionConnected ? kPlatformOk : kPlatformNoNetworkPath;
 }
 
@@ -147,7 +155,10 @@ bool platformMakeFolder(const CVXLString& folder)
     return tessel::kernel::mapPhonePath(folder.c_str(), &host) && tessel::kernel::makeHostFolders(host);
 }
 
-CVXLString platformFileStoreFolder() { return registryFolder("FileStore", kDefaultFileStore).c_str(); }
+CVXLString platformFileStoreFolder()
+{
+    return registryFolder("FileStore", kDefaultFileStore).c_str();
+}
 
 CVXLString platformMessageStoreFolder()
 {

@@ -2,6 +2,12 @@
 
 #include "engine/core/VXLPlatform.h"
 
-std::uint32_t CVXLPlatformClock::seconds() { return platformClockSeconds(); }
+std::uint32_t CVXLPlatformClock::seconds()
+{
+    return platformClockSeconds();
+}
 
-std::uint32_t CVXLPlatformClock::tickCount() { return platformTickCount(); }
+std::uint32_t CVXLPlatformClock::tickCount()
+{
+    return platformTickCount();
+}

@@ -23,14 +23,17 @@ void report(CVXLCallback* sink, std::uint32_t status)
 bool cellularSystemMissing()
 {
     std::uint32_t available = 1;
-    return tessel::kernel::registryQueryDword(tessel::kernel::RegistryHive::LocalMachine, "System\\State\\Phone",
-                                              "Cellular System Available", &available)
+    return tessel::kernel::registryQueryDword(tessel::kernel::RegistryHive::LocalMachine,
+               "System\\State\\Phone", "Cellular System Available", &available)
         && available == 0;
 }
 
 } // namespace
 
-CVXLPlatformConnection::~CVXLPlatformConnection() { closeSocket(); }
+CVXLPlatformConnection::~CVXLPlatformConnection()
+{
+    closeSocket();
+}
 
 void CVXLPlatformConnection::closeSocket()
 {
@@ -57,7 +60,8 @@ void CVXLPlatformConnection::connect(std::uint32_t address, std::uint16_t port, 
             return report(sink, kPlatformConnectUnderWay);
         // Writable also means "finished with an error" (refused, unreachable).
         connectPending_ = false;
-        return report(sink, socketConnectError(socket_) == 0 && state.writable ? kPlatformOk : kPlatformConnectFailed);
+        return report(
+            sink, socketConnectError(socket_) == 0 && state.writable ? kPlatformOk : kPlatformConnectFailed);
     }
     if (cellularSystemMissing())
         return report(sink, kPlatformConnectFailed);
@@ -158,4 +162,7 @@ void CVXLPlatformConnection::cleanup(CVXLCallback* sink)
     report(sink, kPlatformOk);
 }
 
-void CVXLPlatformConnection::flush(CVXLCallback* sink) { report(sink, kPlatformOk); }
+void CVXLPlatformConnection::flush(CVXLCallback* sink)
+{
+    report(sink, kPlatformOk);
+}

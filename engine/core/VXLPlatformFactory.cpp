@@ -2,8 +2,7 @@
 
 namespace {
 
-template <typename T>
-T* createCounted(int* live, int limit)
+template <typename T> T* createCounted(int* live, int limit)
 {
     if (*live >= limit)
         return nullptr;
@@ -15,8 +14,7 @@ T* createCounted(int* live, int limit)
 
 // Only an object given back counts off: a destroy of nothing (a create that
 // had failed) must not make room for one more than the limit.
-template <typename T>
-void destroyCounted(T* object, int* live)
+template <typename T> void destroyCounted(T* object, int* live)
 {
     if (!object)
         return;
@@ -32,7 +30,10 @@ CVXLPlatformFileStore* CVXLPlatformFactory::createFileStore()
     return createCounted<CVXLPlatformFileStore>(&fileStores_, kMaxFileStores);
 }
 
-void CVXLPlatformFactory::destroyFileStore(CVXLPlatformFileStore* store) { destroyCounted(store, &fileStores_); }
+void CVXLPlatformFactory::destroyFileStore(CVXLPlatformFileStore* store)
+{
+    destroyCounted(store, &fileStores_);
+}
 
 CVXLPlatformMediaSource* CVXLPlatformFactory::createMediaSource()
 {
@@ -54,9 +55,15 @@ void CVXLPlatformFactory::destroyMessageStore(CVXLPlatformMessageStore* store)
     destroyCounted(store, &messageStores_);
 }
 
-CVXLPlatformClock* CVXLPlatformFactory::createClock() { return createCounted<CVXLPlatformClock>(&clocks_, kMaxClocks); }
+CVXLPlatformClock* CVXLPlatformFactory::createClock()
+{
+    return createCounted<CVXLPlatformClock>(&clocks_, kMaxClocks);
+}
 
-void CVXLPlatformFactory::destroyClock(CVXLPlatformClock* clock) { destroyCounted(clock, &clocks_); }
+void CVXLPlatformFactory::destroyClock(CVXLPlatformClock* clock)
+{
+    destroyCounted(clock, &clocks_);
+}
 
 CVXLPlatformConnection* CVXLPlatformFactory::createNetworkConnection()
 {
@@ -68,6 +75,11 @@ void CVXLPlatformFactory::destroyNetworkConnection(CVXLPlatformConnection* conne
     destroyCounted(connection, &connections_);
 }
 
-CVXLObject* CVXLPlatformFactory::createReserved() { return nullptr; }
+CVXLObject* CVXLPlatformFactory::createReserved()
+{
+    return nullptr;
+}
 
-void CVXLPlatformFactory::destroyReserved(CVXLObject*) {}
+void CVXLPlatformFactory::destroyReserved(CVXLObject*)
+{
+}

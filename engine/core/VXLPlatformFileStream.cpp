@@ -216,7 +216,8 @@ void CVXLPlatformFileStream::deleteFile(const char* name, CVXLCallback* sink)
 {
     CVXLString phonePath;
     std::string host;
-    if (!platformJoinName(folder_, name, rule_, &phonePath) || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+    if (!platformJoinName(folder_, name, rule_, &phonePath)
+        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
         return report(sink, kPlatformDeleteFailed);
     report(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
 }

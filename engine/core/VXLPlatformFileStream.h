@@ -10,9 +10,9 @@
 #include <cstdint>
 
 // Open modes of a platform stream.
-inline constexpr std::uint32_t kStreamRead = 0;    // "rb"
-inline constexpr std::uint32_t kStreamWrite = 1;   // "wb": from the start
-inline constexpr std::uint32_t kStreamAppend = 2;  // "ab"
+inline constexpr std::uint32_t kStreamRead = 0; // "rb"
+inline constexpr std::uint32_t kStreamWrite = 1; // "wb": from the start
+inline constexpr std::uint32_t kStreamAppend = 2; // "ab"
 // Replaces the file whole: the bytes go to a hidden temporary file in the
 // same folder, which close flushes and renames over the old file. Until
 // then, and for good when a write failed, the old file stays as it was.
@@ -57,7 +57,7 @@ private:
     PlatformNameRule rule_;
     std::uint32_t mode_ = kStreamRead;
     bool writeFailed_ = false;
-    CVXLString hostPath_;      // the file that replace renames over
+    CVXLString hostPath_; // the file that replace renames over
     CVXLString temporaryPath_; // replace: where the bytes go until close
 };
 

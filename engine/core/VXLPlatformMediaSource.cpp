@@ -20,7 +20,10 @@ constexpr int kMaxMimeCharacters = 128;
 
 // Items without a path of their own lie in the device root: the folder is
 // empty.
-CVXLString mediaFolder() { return CVXLString(); }
+CVXLString mediaFolder()
+{
+    return CVXLString();
+}
 
 void fillStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
 {
@@ -39,8 +42,8 @@ bool mimeTypeOf(const char* name, std::string* type)
     const std::string wideBytes = tessel::kernel::utf8ToUtf16Bytes(name);
     std::u16string wide;
     for (std::size_t i = 0; i + 1 < wideBytes.size(); i += 2)
-        wide.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(wideBytes[i])
-                                             | static_cast<std::uint8_t>(wideBytes[i + 1]) << 8));
+        wide.push_back(static_cast<char16_t>(
+            static_cast<std::uint8_t>(wideBytes[i]) | static_cast<std::uint8_t>(wideBytes[i + 1]) << 8));
     char16_t mime[kMaxMimeCharacters] = {};
     if (!WinTS_getMimeType(wide.c_str(), mime, kMaxMimeCharacters))
         return false;
@@ -54,7 +57,10 @@ bool mimeTypeOf(const char* name, std::string* type)
 
 CVXLPlatformMediaSource::~CVXLPlatformMediaSource() = default;
 
-void CVXLPlatformMediaSource::setListingOptions(std::uint32_t flags) { listingOptions_ = flags; }
+void CVXLPlatformMediaSource::setListingOptions(std::uint32_t flags)
+{
+    listingOptions_ = flags;
+}
 
 void CVXLPlatformMediaSource::enableOption(std::uint32_t option)
 {
@@ -62,8 +68,8 @@ void CVXLPlatformMediaSource::enableOption(std::uint32_t option)
         enabledOptions_ |= 1u << (option - 1);
 }
 
-int CVXLPlatformMediaSource::firstStore(std::uint16_t* id, const char** name, std::int32_t* kind,
-                                        std::uint8_t* isDefault)
+int CVXLPlatformMediaSource::firstStore(
+    std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
 {
     fillStore(id, name, kind, isDefault);
     return 1;
@@ -75,7 +81,10 @@ int CVXLPlatformMediaSource::nextStore(std::uint16_t*, const char**, std::int32_
     return 1;
 }
 
-void CVXLPlatformMediaSource::selectStore(std::uint16_t id) { selectedStore_ = id; }
+void CVXLPlatformMediaSource::selectStore(std::uint16_t id)
+{
+    selectedStore_ = id;
+}
 
 int CVXLPlatformMediaSource::listAlbums(CVXLAlbumListener* listener)
 {
@@ -107,7 +116,8 @@ void CVXLPlatformMediaSource::itemInfo(const char* name, CVXLItemDetailsSink* si
         return;
     CVXLString phonePath;
     std::string type;
-    if (!platformJoinName(mediaFolder(), name, PlatformNameRule::NameOrPath, &phonePath) || !mimeTypeOf(name, &type))
+    if (!platformJoinName(mediaFolder(), name, PlatformNameRule::NameOrPath, &phonePath)
+        || !mimeTypeOf(name, &type))
         return sink->done(kPlatformUnknownType);
     std::string host;
     struct stat st;

@@ -5,11 +5,11 @@
 // Status codes that the platform layer reports to its sinks. Several
 // meanings share a number where the platform's callers expect it so.
 inline constexpr std::uint32_t kPlatformOk = 0;
-inline constexpr std::uint32_t kPlatformNoBuffer = 1;     // stream read got no buffer
-inline constexpr std::uint32_t kPlatformSeekFailed = 1;   // stream seek
+inline constexpr std::uint32_t kPlatformNoBuffer = 1; // stream read got no buffer
+inline constexpr std::uint32_t kPlatformSeekFailed = 1; // stream seek
 inline constexpr std::uint32_t kPlatformDeleteFailed = 1; // a file that exists was not removed
-inline constexpr std::uint32_t kPlatformUnknownType = 2;  // media source: no MIME type for the item
-inline constexpr std::uint32_t kPlatformEndOfData = 3;    // stream read at the end of the file
+inline constexpr std::uint32_t kPlatformUnknownType = 2; // media source: no MIME type for the item
+inline constexpr std::uint32_t kPlatformEndOfData = 3; // stream read at the end of the file
 inline constexpr std::uint32_t kPlatformOpenFailed = 4;
 inline constexpr std::uint32_t kPlatformCloseFailed = 5;
 inline constexpr std::uint32_t kPlatformNotOpen = 6;

@@ -59,7 +59,10 @@ CVXLPlatformStore::CVXLPlatformStore(const CVXLString& folder, PlatformNameRule 
     platformMakeFolder(folder_);
 }
 
-CVXLPlatformStore::~CVXLPlatformStore() { clearNames(); }
+CVXLPlatformStore::~CVXLPlatformStore()
+{
+    clearNames();
+}
 
 void CVXLPlatformStore::clearNames()
 {
@@ -87,7 +90,8 @@ void CVXLPlatformStore::first(CVXLNameListener* sink)
     if (listFolder(folder_, &names) && !names.empty()) {
         // The system lists in no stable order; callers page through the list.
         std::sort(names.begin(), names.end());
-        names_ = static_cast<CVXLString*>(vxlAlloc(static_cast<std::uint32_t>(names.size() * sizeof(CVXLString))));
+        names_ = static_cast<CVXLString*>(
+            vxlAlloc(static_cast<std::uint32_t>(names.size() * sizeof(CVXLString))));
         if (names_) {
             for (const std::string& name : names)
                 new (&names_[entryCount_++]) CVXLString(reportable(name).c_str());
@@ -121,8 +125,9 @@ void CVXLPlatformStore::itemInfo(const char* name, CVXLCallback* sink)
     struct stat st;
     std::uint32_t status = kPlatformNoSuchItem;
     std::uint32_t size = 0;
-    if (platformJoinName(folder_, name, rule_, &phonePath) && tessel::kernel::mapPhonePath(phonePath.c_str(), &host)
-        && ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (platformJoinName(folder_, name, rule_, &phonePath)
+        && tessel::kernel::mapPhonePath(phonePath.c_str(), &host) && ::stat(host.c_str(), &st) == 0
+        && S_ISREG(st.st_mode)) {
         status = kPlatformOk;
         size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(st.st_size);
     }
@@ -137,7 +142,8 @@ void CVXLPlatformStore::deleteItem(const char* name, CVXLCallback* sink)
 {
     CVXLString phonePath;
     std::string host;
-    if (!platformJoinName(folder_, name, rule_, &phonePath) || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+    if (!platformJoinName(folder_, name, rule_, &phonePath)
+        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
         return report(sink, kPlatformDeleteFailed);
     report(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
 }

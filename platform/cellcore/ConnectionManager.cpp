@@ -33,7 +33,10 @@ ConnectionBehaviour behaviour()
 
 } // namespace
 
-void setConnectionBehaviour(ConnectionBehaviour chosen) { gBehaviour.store(chosen); }
+void setConnectionBehaviour(ConnectionBehaviour chosen)
+{
+    gBehaviour.store(chosen);
+}
 
 bool connectionMapUrl(const char* url, std::uint32_t* network)
 {
@@ -60,8 +63,9 @@ std::uint32_t connectionRequestSync(std::uint32_t network, std::uint32_t priorit
             status = kConnectionFailed;
         break;
     }
-    kernel::appendDeviceLog("cellcore", "connect network=" + std::to_string(network) + " priority="
-                                            + std::to_string(priority) + " status=" + std::to_string(status));
+    kernel::appendDeviceLog("cellcore",
+        "connect network=" + std::to_string(network) + " priority=" + std::to_string(priority)
+            + " status=" + std::to_string(status));
     return status;
 }
 

@@ -23,8 +23,8 @@ std::uint32_t tickCount()
         return static_cast<std::uint32_t>(gTickStart.load() + gElapsedMs.load());
     timespec now;
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u
-        + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    const std::uint64_t ms
+        = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
 }
 
@@ -44,8 +44,7 @@ void sleepMs(std::uint32_t ms)
         return;
     }
     timespec wait { static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L };
-    while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) {
-    }
+    while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) { }
 }
 
 void driveClock(std::uint32_t tick, std::uint32_t seconds)
@@ -56,10 +55,19 @@ void driveClock(std::uint32_t tick, std::uint32_t seconds)
     gDriven.store(true);
 }
 
-void advanceClock(std::uint32_t ms) { gElapsedMs.fetch_add(ms); }
+void advanceClock(std::uint32_t ms)
+{
+    gElapsedMs.fetch_add(ms);
+}
 
-void releaseClock() { gDriven.store(false); }
+void releaseClock()
+{
+    gDriven.store(false);
+}
 
-bool clockIsDriven() { return gDriven.load(); }
+bool clockIsDriven()
+{
+    return gDriven.load();
+}
 
 } // namespace tessel::kernel

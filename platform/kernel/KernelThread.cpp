@@ -18,7 +18,10 @@ std::uint32_t currentThreadId()
     return tThreadId;
 }
 
-KernelThread::~KernelThread() { join(); }
+KernelThread::~KernelThread()
+{
+    join();
+}
 
 bool KernelThread::start(ThreadEntry entry, void* argument, bool suspended)
 {

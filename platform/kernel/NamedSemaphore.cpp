@@ -23,8 +23,8 @@ struct SemaphoreState {
     std::condition_variable changed;
     std::int32_t count = 0;
     std::int32_t maximum = 0;
-    int lockFd = -1;        // named semaphores only
-    bool lockHeld = false;  // held exactly while count < maximum
+    int lockFd = -1; // named semaphores only
+    bool lockHeld = false; // held exactly while count < maximum
     bool acquiring = false; // one thread is waiting for the flock
     int handles = 1;
 };

@@ -41,7 +41,10 @@ struct Key {
 
 using Hive = std::vector<Key>;
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -110,7 +113,8 @@ std::string unescape(std::string_view text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0
+            && hexDigit(text[i + 2]) >= 0) {
             out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
             i += 2;
         } else {
@@ -368,8 +372,7 @@ bool writeAll(int fd, const std::string& text)
 
 // Reads, changes and replaces a hive under the exclusive lock. change answers
 // whether anything changed (nothing is written otherwise) and *result.
-template <typename Change>
-bool updateHive(RegistryHive which, Change change)
+template <typename Change> bool updateHive(RegistryHive which, Change change)
 {
     std::string folder = deviceFolder("registry");
     if (folder.empty())
@@ -452,7 +455,7 @@ bool registryKeyExists(RegistryHive which, std::string_view keyPath)
 }
 
 bool registrySetValue(RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t type,
-                      const void* data, std::uint32_t size)
+    const void* data, std::uint32_t size)
 {
     std::string path = normalisePath(keyPath);
     if (path.empty() || name.empty() || (size > 0 && !data))
@@ -472,7 +475,7 @@ bool registrySetValue(RegistryHive hive, std::string_view keyPath, std::string_v
 }
 
 RegistryRead registryQueryValue(RegistryHive hive, std::string_view keyPath, std::string_view name,
-                                std::uint32_t* type, void* data, std::uint32_t* size)
+    std::uint32_t* type, void* data, std::uint32_t* size)
 {
     Value value;
     if (!lookUp(hive, keyPath, name, &value))
@@ -523,12 +526,14 @@ bool registryValueName(RegistryHive which, std::string_view keyPath, std::uint32
     return true;
 }
 
-bool registrySetText(RegistryHive hive, std::string_view keyPath, std::string_view name, std::string_view utf8)
+bool registrySetText(
+    RegistryHive hive, std::string_view keyPath, std::string_view name, std::string_view utf8)
 {
     std::string bytes = utf8ToUtf16Bytes(utf8);
     if (bytes.empty())
         bytes.assign(2, '\0');
-    return registrySetValue(hive, keyPath, name, kRegText, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    return registrySetValue(
+        hive, keyPath, name, kRegText, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 bool registryQueryText(RegistryHive hive, std::string_view keyPath, std::string_view name, std::string* utf8)
@@ -555,7 +560,8 @@ bool registrySetDword(RegistryHive hive, std::string_view keyPath, std::string_v
     return registrySetValue(hive, keyPath, name, kRegDword, bytes.data(), 4);
 }
 
-bool registryQueryDword(RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t* value)
+bool registryQueryDword(
+    RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t* value)
 {
     Value found;
     if (!lookUp(hive, keyPath, name, &found) || found.data.size() != 4)

@@ -26,7 +26,7 @@ inline constexpr std::uint32_t kRegDword = 4;
 
 enum class RegistryRead {
     Ok,
-    Missing,  // no such key or value
+    Missing, // no such key or value
     MoreData, // the buffer is too small; *size holds the size needed
 };
 
@@ -36,12 +36,12 @@ bool registryKeyExists(RegistryHive hive, std::string_view keyPath);
 
 // Creates the key when needed and stores (or replaces) the value.
 bool registrySetValue(RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t type,
-                      const void* data, std::uint32_t size);
+    const void* data, std::uint32_t size);
 
 // *size is the buffer's size on entry and the value's size on return; data
 // may be null to ask for the size only (answers Ok).
 RegistryRead registryQueryValue(RegistryHive hive, std::string_view keyPath, std::string_view name,
-                                std::uint32_t* type, void* data, std::uint32_t* size);
+    std::uint32_t* type, void* data, std::uint32_t* size);
 
 // True when the value existed and is gone.
 bool registryDeleteValue(RegistryHive hive, std::string_view keyPath, std::string_view name);
@@ -52,13 +52,16 @@ bool registryValueName(RegistryHive hive, std::string_view keyPath, std::uint32_
 
 // Text values as the phone's writers store them: UTF-16LE without a
 // terminating NUL, an empty text as one NUL character.
-bool registrySetText(RegistryHive hive, std::string_view keyPath, std::string_view name, std::string_view utf8);
+bool registrySetText(
+    RegistryHive hive, std::string_view keyPath, std::string_view name, std::string_view utf8);
 // Reads a text value as UTF-8, up to its first NUL; false when missing or
 // not a text value.
 bool registryQueryText(RegistryHive hive, std::string_view keyPath, std::string_view name, std::string* utf8);
 
-bool registrySetDword(RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t value);
+bool registrySetDword(
+    RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t value);
 // False when missing or not a 4-byte value.
-bool registryQueryDword(RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t* value);
+bool registryQueryDword(
+    RegistryHive hive, std::string_view keyPath, std::string_view name, std::uint32_t* value);
 
 } // namespace tessel::kernel

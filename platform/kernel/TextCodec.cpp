@@ -37,7 +37,11 @@ std::uint32_t nextCodePoint(std::string_view text, std::size_t* pos)
 {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     std::uint8_t lead = byte(*pos);
-    std::size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : 4;
+    std::size_t extra = lead < 0x80 ? 0
+        : (lead >> 5) == 0x6        ? 1
+        : (lead >> 4) == 0xE        ? 2
+        : (lead >> 3) == 0x1E       ? 3
+                                    : 4;
     ++*pos;
     if (extra == 0)
         return lead;
@@ -117,7 +121,10 @@ bool decodeUtf16(std::string_view bytes, bool strict, std::string* utf8)
 
 } // namespace
 
-bool utf16BytesToUtf8(std::string_view bytes, std::string* utf8) { return decodeUtf16(bytes, true, utf8); }
+bool utf16BytesToUtf8(std::string_view bytes, std::string* utf8)
+{
+    return decodeUtf16(bytes, true, utf8);
+}
 
 std::string utf16BytesToUtf8Lossy(std::string_view bytes)
 {

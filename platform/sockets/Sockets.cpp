@@ -13,9 +13,14 @@
 
 namespace tessel::sockets {
 
-bool socketsStartup() { return true; }
+bool socketsStartup()
+{
+    return true;
+}
 
-void socketsCleanup() {}
+void socketsCleanup()
+{
+}
 
 int socketOpenTcp()
 {
@@ -101,7 +106,10 @@ SocketIo socketSend(int socket, const void* data, std::size_t size, std::size_t*
     return SocketIo::Failed;
 }
 
-bool socketClose(int socket) { return socket >= 0 && ::close(socket) == 0; }
+bool socketClose(int socket)
+{
+    return socket >= 0 && ::close(socket) == 0;
+}
 
 std::uint32_t socketResolve(const char* hostName)
 {

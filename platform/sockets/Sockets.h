@@ -12,7 +12,7 @@ namespace tessel::sockets {
 inline constexpr int kNoSocket = -1;
 
 enum class SocketIo {
-    Done,       // the call did what was asked (possibly part of it)
+    Done, // the call did what was asked (possibly part of it)
     WouldBlock, // nothing can be done now; try again later
     PeerClosed, // the peer closed its side in order (receive only)
     Failed,

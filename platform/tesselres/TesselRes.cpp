@@ -19,7 +19,10 @@ constexpr const char* kPhoneTypes[][2] = {
     { "3g2", "video/3gpp2" },
 };
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 const std::map<std::string, std::string>& systemTypes()
 {
@@ -73,7 +76,8 @@ int WinTS_GetStorageCard(char16_t* folder, int capacity)
     if (!tessel::kernel::deviceFacts().memoryCardPresent)
         return 0;
     std::string hostPath;
-    if (!tessel::kernel::mapPhonePath("\\Storage Card", &hostPath) || !tessel::kernel::makeHostFolders(hostPath))
+    if (!tessel::kernel::mapPhonePath("\\Storage Card", &hostPath)
+        || !tessel::kernel::makeHostFolders(hostPath))
         return 0;
     return copyOut(kCardFolder, folder, capacity) ? 1 : 0;
 }

@@ -49,7 +49,10 @@ struct RecordingSource : CVXLSinkInterface {
         : data(std::move(bytes))
     {
     }
-    const std::uint8_t* getData() override { return reinterpret_cast<const std::uint8_t*>(data.data()) + offset; }
+    const std::uint8_t* getData() override
+    {
+        return reinterpret_cast<const std::uint8_t*>(data.data()) + offset;
+    }
     std::uint32_t getLength() override { return static_cast<std::uint32_t>(data.size() - offset); }
     void consume(std::uint32_t count, std::uint32_t error) override
     {
@@ -64,8 +67,8 @@ struct RecordingSource : CVXLSinkInterface {
 struct RecordingAlbums : CVXLAlbumListener {
     void albumFound(const char* name, std::uint32_t a, std::uint32_t b, std::uint32_t c) override
     {
-        albums.push_back(std::string(name) + " " + std::to_string(a) + " " + std::to_string(b) + " "
-                         + std::to_string(c));
+        albums.push_back(
+            std::string(name) + " " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c));
     }
     void summary(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t e) override
     {

@@ -49,7 +49,10 @@ public:
         ::close(fd_);
         fd_ = -1;
     }
-    void send(const std::string& bytes) { ASSERT_EQ(::send(peer_, bytes.data(), bytes.size(), 0), ssize_t(bytes.size())); }
+    void send(const std::string& bytes)
+    {
+        ASSERT_EQ(::send(peer_, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
+    }
     std::string receive(std::size_t count)
     {
         std::string bytes(count, '\0');

@@ -37,8 +37,8 @@ TEST(PlatformFactory, OneStoreOfEachKindAndOneClock)
     factory.destroyMediaSource(media);
     factory.destroyClock(clock);
     EXPECT_EQ(factory.liveFileStores() + factory.liveMessageStores() + factory.liveMediaSources()
-                  + factory.liveClocks(),
-              0);
+            + factory.liveClocks(),
+        0);
     files = factory.createFileStore();
     clock = factory.createClock();
     EXPECT_NE(files, nullptr);

@@ -41,8 +41,8 @@ class PlatformFileStreamTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path",
-                                        "FileStore", "\\Engine");
+        tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
+            "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
         store = new CVXLPlatformFileStore;
         stream = store->openStream();
     }
@@ -104,8 +104,8 @@ TEST_F(PlatformFileStreamTest, ReadsWindowsAndReportsTheEndOfTheFile)
         { -1, 4, "0123", kPlatformOk },
         { -1, 0, "", kPlatformOk },
         { 10, 4, "abcd", kPlatformOk },
-        { -1, 100, "ef", kPlatformOk },       // a short read at the end
-        { -1, 100, "", kPlatformEndOfData },  // then the end, with no bytes
+        { -1, 100, "ef", kPlatformOk }, // a short read at the end
+        { -1, 100, "", kPlatformEndOfData }, // then the end, with no bytes
         { -1, 1, "", kPlatformEndOfData },
         { 2, 3, "234", kPlatformOk },
         { 16, 1, "", kPlatformEndOfData },
@@ -282,7 +282,8 @@ TEST_F(PlatformFileStreamTest, ReplaceKeepsTheOldFileWhenAWriteFailed)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(root.readFile("Engine/state.pq"), "old queue");
-    EXPECT_EQ(hostEntries(root, "Engine"), std::vector<std::string> { "state.pq" }) << "the temporary file is gone";
+    EXPECT_EQ(hostEntries(root, "Engine"), std::vector<std::string> { "state.pq" })
+        << "the temporary file is gone";
 }
 
 } // namespace

@@ -114,7 +114,8 @@ TEST_F(PlatformStoreTest, ListingReportsEachEntryThenNoMoreEntries)
     root.writeFile("Storage Card/Msgs/msg10.mms", "x");
     root.writeFile("Storage Card/Msgs/index.db", "x");
     root.makeFolder("Storage Card/Msgs/parts");
-    EXPECT_EQ(listAll(store, &statuses), (std::vector<std::string> { "index.db", "msg10.mms", "msg2.mms", "parts" }));
+    EXPECT_EQ(listAll(store, &statuses),
+        (std::vector<std::string> { "index.db", "msg10.mms", "msg2.mms", "parts" }));
     EXPECT_EQ(statuses, (Values { 0, 0, 0, 0, kPlatformNoMoreEntries }));
 
     RecordingNames more;

@@ -34,7 +34,8 @@ int main(int argc, char** argv)
         return registrySetText(RegistryHive::CurrentUser, argv[2], argv[3], argv[4]) ? 0 : 1;
     if (command == "reg-expect" && argc == 5) {
         std::string text;
-        return registryQueryText(RegistryHive::CurrentUser, argv[2], argv[3], &text) && text == argv[4] ? 0 : 1;
+        return registryQueryText(RegistryHive::CurrentUser, argv[2], argv[3], &text) && text == argv[4] ? 0
+                                                                                                        : 1;
     }
     if (command == "reg-fill" && argc == 5) {
         int count = std::atoi(argv[4]);
@@ -55,7 +56,8 @@ int main(int argc, char** argv)
     }
     if (command == "sem-try" && argc == 4) {
         SemaphoreHandle handle = semaphoreCreate(argv[2], 1, 1);
-        bool taken = semaphoreWait(handle, static_cast<std::uint32_t>(std::atoi(argv[3]))) == SemaphoreWait::Taken;
+        bool taken
+            = semaphoreWait(handle, static_cast<std::uint32_t>(std::atoi(argv[3]))) == SemaphoreWait::Taken;
         semaphoreClose(handle);
         return taken ? 0 : 1;
     }

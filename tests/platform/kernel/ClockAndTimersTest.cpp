@@ -130,7 +130,8 @@ TEST(KernelThread, ASuspendedThreadRunsOnlyOnceResumed)
     EXPECT_FALSE(thread.join());
 
     KernelThread neverResumed;
-    ASSERT_TRUE(neverResumed.start([](void* count) { ++*static_cast<std::atomic<int>*>(count); }, &runs, true));
+    ASSERT_TRUE(
+        neverResumed.start([](void* count) { ++*static_cast<std::atomic<int>*>(count); }, &runs, true));
     EXPECT_TRUE(neverResumed.join());
     EXPECT_EQ(runs.load(), 1) << "ended without running";
 }

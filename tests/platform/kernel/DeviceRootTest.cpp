@@ -1,5 +1,5 @@
-#include "platform/kernel/DeviceFacts.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/DeviceFacts.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>

@@ -11,7 +11,7 @@ TEST(Process, StartsAPhoneProgramWithItsArgumentsAsGivenAndTheSameRoot)
     TempDeviceRoot root;
     root.installTool("kernelprobe");
     // Mixed case and backslashes, as the launch code names programs.
-    int pid = startProcess("\\Windows\\KERNELPROBE", { "args", "two words", "$HOME;|*", "" , "last" });
+    int pid = startProcess("\\Windows\\KERNELPROBE", { "args", "two words", "$HOME;|*", "", "last" });
     ASSERT_GT(pid, 0);
     int exitCode = -1;
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);

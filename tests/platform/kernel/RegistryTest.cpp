@@ -1,5 +1,5 @@
-#include "platform/kernel/Process.h"
 #include "platform/kernel/Registry.h"
+#include "platform/kernel/Process.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -54,8 +54,8 @@ TEST(Registry, ValuesKeepTheirTypeAndBytesAndNamesIgnoreCase)
         { "#looks like a comment", kRegText, std::string("z\0", 2) },
     };
     for (const Case& c : cases)
-        ASSERT_TRUE(registrySetValue(kUser, kCompose, c.name, c.type, c.bytes.data(),
-                                     static_cast<std::uint32_t>(c.bytes.size())))
+        ASSERT_TRUE(registrySetValue(
+            kUser, kCompose, c.name, c.type, c.bytes.data(), static_cast<std::uint32_t>(c.bytes.size())))
             << c.name;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,28 +126,31 @@ TEST(Registry, HandEditedFileWithBrokenLinesStillReads)
 {
     TempDeviceRoot root;
     root.writeFile("registry/HKEY_CURRENT_USER.reg",
-                   "# edited by hand\r\n"
-                   "value before any key\ttext\tlost\n"
-                   "[Software\\Halvard\\Tessel\\ClientConfig]\r\n"
-                   "VXLCFG_SERVER_URI\ttext\thttp://127.0.0.1:8080/%25x\r\n"
-                   "VXLCFG_AUTO_DELETE\tdword\t0x10\n"
-                   "broken line without tabs\n"
-                   "Bad dword\tdword\t12abc\n"
-                   "Bad hex\thex\t0g\n"
-                   "[unterminated key\n"
-                   "After bad key\ttext\tlost too\n");
+        "# edited by hand\r\n"
+        "value before any key\ttext\tlost\n"
+        "[Software\\Halvard\\Tessel\\ClientConfig]\r\n"
+        "VXLCFG_SERVER_URI\ttext\thttp://127.0.0.1:8080/%25x\r\n"
+        "VXLCFG_AUTO_DELETE\tdword\t0x10\n"
+        "broken line without tabs\n"
+        "Bad dword\tdword\t12abc\n"
+        "Bad hex\thex\t0g\n"
+        "[unterminated key\n"
+        "After bad key\ttext\tlost too\n");
     std::string text;
-    EXPECT_TRUE(registryQueryText(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_SERVER_URI", &text));
+    EXPECT_TRUE(
+        registryQueryText(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_SERVER_URI", &text));
     EXPECT_EQ(text, "http://127.0.0.1:8080/%x");
     std::uint32_t value = 0;
-    EXPECT_TRUE(registryQueryDword(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_AUTO_DELETE", &value));
+    EXPECT_TRUE(
+        registryQueryDword(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_AUTO_DELETE", &value));
     EXPECT_EQ(value, 16u);
     EXPECT_FALSE(registryQueryDword(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "Bad dword", &value));
     std::string name;
     EXPECT_FALSE(registryValueName(kUser, "Software\\Halvard\\Tessel\\ClientConfig", 2, &name));
     // A write keeps what was readable.
     EXPECT_TRUE(registrySetText(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "New", "v"));
-    EXPECT_TRUE(registryQueryText(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_SERVER_URI", &text));
+    EXPECT_TRUE(
+        registryQueryText(kUser, "Software\\Halvard\\Tessel\\ClientConfig", "VXLCFG_SERVER_URI", &text));
     EXPECT_EQ(text, "http://127.0.0.1:8080/%x");
 }
 
@@ -159,7 +162,8 @@ TEST(Registry, PhoneStateComesFromTheDeviceUnlessTheFileSaysOtherwise)
     EXPECT_TRUE(registryQueryDword(kMachine, kPhone, "Cellular System Available", &available));
     EXPECT_EQ(available, 1u);
     root.writeDeviceConf("cellular.available = 0\nphone.operator = Night Owl Mobile\n");
-    EXPECT_TRUE(registryQueryDword(kMachine, "system\\state\\phone", "cellular system available", &available));
+    EXPECT_TRUE(
+        registryQueryDword(kMachine, "system\\state\\phone", "cellular system available", &available));
     EXPECT_EQ(available, 0u);
     std::string name;
     EXPECT_TRUE(registryQueryText(kMachine, kPhone, "Current Operator Name", &name));
@@ -204,13 +208,14 @@ TEST(Registry, ConcurrentWritersInSeveralProcessesLoseNothing)
 
     std::vector<int> pids;
     for (int p = 0; p < kProcesses; ++p)
-        pids.push_back(startProcess(probe, { "reg-fill", kKey, "p" + std::to_string(p) + "_",
-                                             std::to_string(kValuesEach) }));
+        pids.push_back(startProcess(
+            probe, { "reg-fill", kKey, "p" + std::to_string(p) + "_", std::to_string(kValuesEach) }));
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {
             for (int i = 0; i < kValuesEach; ++i)
-                registrySetText(kUser, kKey, "t" + std::to_string(t) + "_" + std::to_string(i), std::to_string(i));
+                registrySetText(
+                    kUser, kKey, "t" + std::to_string(t) + "_" + std::to_string(i), std::to_string(i));
         });
     }
     for (std::thread& thread : threads)
@@ -229,7 +234,8 @@ TEST(Registry, ConcurrentWritersInSeveralProcessesLoseNothing)
     for (int p = 0; p < kProcesses; ++p) {
         for (int i = 0; i < kValuesEach; ++i) {
             std::string text;
-            ASSERT_TRUE(registryQueryText(kUser, kKey, "p" + std::to_string(p) + "_" + std::to_string(i), &text));
+            ASSERT_TRUE(
+                registryQueryText(kUser, kKey, "p" + std::to_string(p) + "_" + std::to_string(i), &text));
             EXPECT_EQ(text, std::to_string(i));
         }
     }

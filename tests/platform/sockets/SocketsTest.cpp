@@ -50,8 +50,7 @@ private:
 };
 
 // Polls (bounded by 5 s) until the predicate holds for the socket's state.
-template <typename Predicate>
-bool pollUntil(int s, Predicate predicate)
+template <typename Predicate> bool pollUntil(int s, Predicate predicate)
 {
     for (int i = 0; i < 2500; ++i) {
         SocketPoll state;
@@ -137,7 +136,8 @@ TEST(Sockets, SendingToAPeerThatHasGoneFailsWithoutASignal)
     ASSERT_TRUE(pollUntil(client, [](const SocketPoll& p) { return p.error || p.readable; }));
     char buffer[8];
     std::size_t count = 0;
-    EXPECT_EQ(socketReceive(client, buffer, sizeof buffer, &count), SocketIo::Failed) << "a reset is no orderly close";
+    EXPECT_EQ(socketReceive(client, buffer, sizeof buffer, &count), SocketIo::Failed)
+        << "a reset is no orderly close";
 
     std::string chunk(4096, 'x');
     SocketIo result = SocketIo::Done;

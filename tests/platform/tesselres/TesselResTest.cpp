@@ -7,7 +7,10 @@
 
 namespace {
 
-std::u16string widen(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
+std::u16string widen(const char* text)
+{
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
 
 std::string narrow(const char16_t* text)
 {
