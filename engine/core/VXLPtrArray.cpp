@@ -153,7 +153,8 @@ bool CVXLPtrArray::dropFirst(std::uint32_t n)
         return true;
     }
     const std::uint32_t remaining = count_ - n;
-    auto* items = static_cast<CVXLObject**>(vxlAlloc(remaining * static_cast<std::uint32_t>(sizeof(CVXLObject*))));
+    auto* items
+        = static_cast<CVXLObject**>(vxlAlloc(remaining * static_cast<std::uint32_t>(sizeof(CVXLObject*))));
     if (items) {
         vxlMemCopy(items, items_ + n, remaining * sizeof(CVXLObject*));
         vxlFree(items_);
