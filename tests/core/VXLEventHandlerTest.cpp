@@ -166,13 +166,14 @@ TEST(VXLEventHandlerCancel, CancelTouchesEveryEventAndDropsNone)
     int touched = -1;
     // The worker keeps kHold requests pending while it goes on taking others.
     worker.handler = [&](TraceJob& job, CVXLEvent* e) {
-        if (e->effectiveCode() == kEventCancelNotice) {
+        const std::int32_t code = e->effectiveCode(); // a heap notice dies when finished
+        if (code == kEventCancelNotice) {
             CVXLEvent* cancelled = static_cast<CVXLCancelNotice*>(e)->cancelled();
             held.erase(std::remove(held.begin(), held.end(), cancelled), held.end());
             job.finishEvent(cancelled);
         }
         holdUntilReleased(job, e, held);
-        if (e->effectiveCode() == kHold)
+        if (code == kHold)
             job.resume();
     };
     sender.handler = [&](TraceJob& job, CVXLEvent* e) {

@@ -92,3 +92,31 @@ TEST(VXLPayloadEvent, KeepsAWholePointerAndTellsTheNetworkNotice)
 }
 
 } // namespace
+
+#include "engine/core/VXLRecordListEvent.h"
+
+namespace {
+
+TEST(VXLRecordListEvent, CopyingCopiesEveryRecord)
+{
+    auto* event = new CVXLRecordListEvent(20, 21);
+    EXPECT_TRUE(event->heapAllocated());
+    ASSERT_TRUE(event->append("to", "subject", "file", 1, 2, 3));
+    ASSERT_TRUE(event->append("a", "b", "c", -1, 0, 7));
+    CVXLRecordListEvent copy(*event);
+    EXPECT_FALSE(copy.heapAllocated()) << "a copy lives where it is made";
+    delete event;
+    ASSERT_EQ(copy.count(), 2u);
+    EXPECT_EQ(copy.requestCode(), 20);
+    EXPECT_STREQ(copy.at(0)->text2.c_str(), "subject");
+    EXPECT_EQ(copy.at(1)->value1, -1);
+    EXPECT_EQ(copy.at(2), nullptr);
+
+    CVXLRecordListEvent assigned;
+    assigned.append("old", "", "", 0, 0, 0);
+    assigned = copy;
+    ASSERT_EQ(assigned.count(), 2u);
+    EXPECT_STREQ(assigned.at(0)->text1.c_str(), "to");
+}
+
+} // namespace
