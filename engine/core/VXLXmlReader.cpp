@@ -99,14 +99,42 @@ std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
     return 4;
 }
 
-bool equalsIgnoringCase(const CVXLString& s, const char* lower)
+} // namespace
+
+void CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
 {
-    CVXLString folded(s);
-    folded.toLower();
-    return folded == lower;
+    // The storage is never shared, so bytes inside its length are ours to overwrite.
+    if (count <= bytes_.length() - used_) {
+        vxlMemCopy(bytes_.data() + used_, bytes, count);
+        used_ += count;
+    } else if (bytes_.write(used_, bytes, count)) {
+        used_ += count;
+    }
 }
 
-} // namespace
+void CVXLXmlReader::Gather::truncate(std::uint32_t length)
+{
+    if (length < used_)
+        used_ = length;
+}
+
+const char* CVXLXmlReader::Gather::data() const
+{
+    return used_ > 0 ? reinterpret_cast<const char*>(bytes_.data()) : "";
+}
+
+bool CVXLXmlReader::Gather::equals(const char* text, std::uint32_t count) const
+{
+    return count == used_ && (count == 0 || vxlStrNCmp(data(), text, count) == 0);
+}
+
+CVXLString CVXLXmlReader::Gather::toString(std::uint32_t from) const
+{
+    CVXLString s;
+    if (from < used_)
+        s.appendBytes(data() + from, used_ - from);
+    return s;
+}
 
 CVXLXmlReader::CVXLXmlReader()
 {
@@ -164,6 +192,8 @@ std::uint32_t CVXLXmlReader::feed(const void* bytes, std::uint32_t count)
                 run = takeContentRun(p + at, count - at);
             else if (state_ == kAttrValue)
                 run = takeValueRun(p + at, count - at);
+            else if (state_ == kStartName || state_ == kAttrName || (state_ == kEndName && name_.length() > 0))
+                run = takeNameRun(state_ == kAttrName ? attrName_ : name_, p + at, count - at);
         }
         if (run > 0) {
             at += run;
@@ -194,6 +224,15 @@ std::uint32_t CVXLXmlReader::takeContentRun(const std::uint8_t* bytes, std::uint
     return n;
 }
 
+std::uint32_t CVXLXmlReader::takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count)
+{
+    std::uint32_t n = 0;
+    while (n < count && isNameChar(bytes[n]))
+        ++n;
+    name.append(bytes, n);
+    return n;
+}
+
 std::uint32_t CVXLXmlReader::takeValueRun(const std::uint8_t* bytes, std::uint32_t count)
 {
     std::uint32_t n = 0;
@@ -203,8 +242,7 @@ std::uint32_t CVXLXmlReader::takeValueRun(const std::uint8_t* bytes, std::uint32
             break;
         ++n;
     }
-    if (n > 0)
-        value_.appendBytes(bytes, n);
+    value_.append(bytes, n);
     return n;
 }
 
@@ -403,19 +441,19 @@ void CVXLXmlReader::stepEntity(std::uint8_t c)
 
 void CVXLXmlReader::storeEntity()
 {
-    const char* name = entity_.c_str();
+    const char* name = entity_.data();
     const std::uint32_t n = entity_.length();
     char value[4];
     std::uint32_t length = 1;
-    if (entity_ == "amp") {
+    if (entity_.equals("amp")) {
         value[0] = '&';
-    } else if (entity_ == "lt") {
+    } else if (entity_.equals("lt")) {
         value[0] = '<';
-    } else if (entity_ == "gt") {
+    } else if (entity_.equals("gt")) {
         value[0] = '>';
-    } else if (entity_ == "quot") {
+    } else if (entity_.equals("quot")) {
         value[0] = '"';
-    } else if (entity_ == "apos") {
+    } else if (entity_.equals("apos")) {
         value[0] = '\'';
     } else {
         const long cp = numericReference(name, n);
@@ -437,7 +475,7 @@ void CVXLXmlReader::storeEntity()
         length = encodeUtf8(static_cast<std::uint32_t>(cp), value);
     }
     if (entityState_ == kAttrValue)
-        value_.appendBytes(value, length);
+        value_.append(value, length);
     else
         store(value, length);
 }
@@ -446,17 +484,17 @@ void CVXLXmlReader::storeLiteralEntity()
 {
     if (entityState_ == kAttrValue) {
         value_.appendChar('&');
-        value_.append(entity_);
+        value_.append(entity_.data(), entity_.length());
         return;
     }
     store("&", 1);
-    store(entity_.c_str(), entity_.length());
+    store(entity_.data(), entity_.length());
 }
 
 void CVXLXmlReader::store(const char* bytes, std::uint32_t count)
 {
     if (collecting_)
-        text_.appendBytes(bytes, count);
+        text_.append(bytes, count);
 }
 
 void CVXLXmlReader::stepTagOpen(std::uint8_t c)
@@ -592,7 +630,10 @@ void CVXLXmlReader::stepPiTarget(std::uint8_t c)
         return;
     }
     // The target "xml" is reserved for the declaration at the very start.
-    if (equalsIgnoringCase(name_, "xml") && !(tagAtStart_ && name_ == "xml")) {
+    const char* target = name_.data();
+    const bool reserved = name_.length() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm'
+        && (target[2] | 0x20) == 'l';
+    if (reserved && !(tagAtStart_ && name_.equals("xml"))) {
         malformed();
         return;
     }
@@ -622,7 +663,7 @@ void CVXLXmlReader::deliverText()
     collecting_ = false;
     if (text_.length() == 0)
         return;
-    const CVXLString text(text_);
+    const CVXLString text = text_.toString(0);
     text_.clear();
     onText(text);
 }
@@ -633,24 +674,23 @@ void CVXLXmlReader::openElement()
     tagAttributes_.clear();
     path_.appendChar('/');
     const std::uint32_t offset = path_.length();
-    path_.append(name_);
+    path_.append(name_.data(), name_.length());
     stack_.append(&offset, sizeof offset);
-    onElement(name_, true);
+    onElement(name_.toString(0), true);
 }
 
 void CVXLXmlReader::attributeDone()
 {
     state_ = kInTag;
     spaceSeen_ = false;
-    CVXLString key(attrName_);
-    key.appendChar(' ');
-    if ((CVXLString(" ") + tagAttributes_).find(CVXLString(" ") + key) >= 0) {
+    if (repeatsAttribute()) {
         malformed();
         return;
     }
-    tagAttributes_.append(key);
+    tagAttributes_.append(attrName_.data(), attrName_.length());
+    tagAttributes_.appendChar(' ');
     const std::uint32_t generation = generation_;
-    onAttribute(attrName_, value_);
+    onAttribute(attrName_.toString(0), value_.toString(0));
     if (generation != generation_)
         return;
     attrName_.clear();
@@ -672,11 +712,26 @@ void CVXLXmlReader::closeElement()
         rootClosed_ = true;
 }
 
+bool CVXLXmlReader::repeatsAttribute() const
+{
+    const char* names = tagAttributes_.data();
+    const std::uint32_t n = attrName_.length();
+    for (std::uint32_t at = 0; at < tagAttributes_.length();) {
+        std::uint32_t end = at;
+        while (names[end] != ' ')
+            ++end;
+        if (end - at == n && vxlStrNCmp(names + at, attrName_.data(), n) == 0)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 bool CVXLXmlReader::endNameMatches() const
 {
     const std::uint32_t top = topOffset();
     const std::uint32_t n = path_.length() - top;
-    return n == name_.length() && vxlStrNCmp(path_.c_str() + top, name_.c_str(), n) == 0;
+    return n == name_.length() && vxlStrNCmp(path_.data() + top, name_.data(), n) == 0;
 }
 
 void CVXLXmlReader::malformed()
@@ -721,8 +776,7 @@ CVXLString CVXLXmlReader::currentText() const
 {
     if (depth() == 0)
         return CVXLString();
-    const std::uint32_t top = topOffset();
-    return path_.substr(static_cast<int>(top), path_.length() - top);
+    return path_.toString(topOffset());
 }
 
 void CVXLXmlReader::popElement()
@@ -731,8 +785,8 @@ void CVXLXmlReader::popElement()
     if (n == 0)
         return;
     const std::uint32_t top = topOffset();
-    path_.remove(static_cast<int>(top > 0 ? top - 1 : 0), path_.length());
-    stack_.remove((n - 1) * sizeof(std::uint32_t), sizeof(std::uint32_t));
+    path_.truncate(top > 0 ? top - 1 : 0);
+    stack_.truncate((n - 1) * sizeof(std::uint32_t));
 }
 
 void CVXLXmlReader::popAll()

@@ -64,13 +64,32 @@ public:
     // The name of the innermost open element ("" when none).
     CVXLString currentText() const;
     // The names of the open elements, each preceded by "/" (e.g. /config/screen).
-    const CVXLString& elementPath() const { return path_; }
+    CVXLString elementPath() const { return path_.toString(0); }
     std::uint32_t depth() const;
     bool hasOpenElements() const { return depth() > 0; }
     // Forgets every open element without reporting its end.
     void popAll();
 
 private:
+    // Bytes gathered while reading; its storage is kept from one use to the
+    // next, so reading allocates only for what goes out through a callback.
+    class Gather {
+    public:
+        void clear() { used_ = 0; }
+        void append(const void* bytes, std::uint32_t count);
+        void appendChar(char c) { append(&c, 1); }
+        void truncate(std::uint32_t length);
+        std::uint32_t length() const { return used_; }
+        const char* data() const;
+        bool equals(const char* text, std::uint32_t count) const;
+        bool equals(const char* text) const { return equals(text, vxlStrLen(text)); }
+        CVXLString toString(std::uint32_t from) const;
+
+    private:
+        CVXLByteBuffer bytes_;
+        std::uint32_t used_ = 0;
+    };
+
     enum State : std::uint8_t {
         kContent,       // character data (outside the root: whitespace only)
         kTagOpen,       // just after "<"
@@ -104,6 +123,7 @@ private:
     void stepAttrValue(std::uint8_t c);
     std::uint32_t takeContentRun(const std::uint8_t* bytes, std::uint32_t count);
     std::uint32_t takeValueRun(const std::uint8_t* bytes, std::uint32_t count);
+    std::uint32_t takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count);
 
     void store(const char* bytes, std::uint32_t count);
     void storeEntity();
@@ -111,6 +131,7 @@ private:
     bool startTag();
     void openElement();
     void closeElement();
+    bool repeatsAttribute() const;
     bool endNameMatches() const;
     void backToContent();
     void deliverText();
@@ -119,17 +140,17 @@ private:
     std::uint32_t topOffset() const;
     void popElement();
 
-    CVXLString path_;
-    CVXLString name_;
-    CVXLString attrName_;
-    CVXLString value_;
-    CVXLString text_;
-    CVXLString entity_;
+    Gather path_;
+    Gather name_;
+    Gather attrName_;
+    Gather value_;
+    Gather text_;
+    Gather entity_;
     // Attribute names of the start tag being read, each followed by a space,
     // to refuse a repeated one.
-    CVXLString tagAttributes_;
+    Gather tagAttributes_;
     // Offsets into path_ just after the "/" of each open element.
-    CVXLByteBuffer stack_;
+    Gather stack_;
 
     State state_ = kContent;
     State entityState_ = kContent;
