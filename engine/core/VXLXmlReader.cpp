@@ -104,6 +104,8 @@ std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
 void CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
 {
     // The storage is never shared, so bytes inside its length are ours to overwrite.
+    if (count == 0)
+        return;
     if (count <= bytes_.length() - used_) {
         vxlMemCopy(bytes_.data() + used_, bytes, count);
         used_ += count;

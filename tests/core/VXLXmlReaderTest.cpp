@@ -103,6 +103,7 @@ const std::vector<Document> kMalformed = {
     {"< in an attribute value", "<a x=\"<\"/>"},
     {"unquoted value", "<a x=1/>"},
     {"attribute without value", "<a x/>"},
+    {"attribute name with an inner space", "<a x y=\"1\"/>"},
     {"no space between attributes", "<a x=\"1\"y=\"2\"/>"},
     {"repeated attribute", "<a x=\"1\" x='2'/>"},
     {"space after <", "< a/>"},
