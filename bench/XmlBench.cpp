@@ -14,7 +14,8 @@ namespace {
 const std::string& document()
 {
     static const std::string doc = [] {
-        std::string d = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VRAX ver=\"2\">\n <list count=\"many\">\n";
+        std::string d
+            = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VRAX ver=\"2\">\n <list count=\"many\">\n";
         for (int i = 0; d.size() < (1u << 20); ++i) {
             const std::string n = std::to_string(i);
             d += "  <li id=\"" + n + "\" default='0' status=\"ok\">\n";
@@ -64,7 +65,8 @@ void XMLCALL expatStart(void* user, const XML_Char* name, const XML_Char** attri
     c->bytes += std::char_traits<char>::length(name);
     for (int i = 0; attributes[i]; i += 2) {
         ++c->events;
-        c->bytes += std::char_traits<char>::length(attributes[i]) + std::char_traits<char>::length(attributes[i + 1]);
+        c->bytes += std::char_traits<char>::length(attributes[i])
+            + std::char_traits<char>::length(attributes[i + 1]);
     }
 }
 
@@ -123,7 +125,7 @@ void BM_ReaderToExpatTime(benchmark::State& state)
 {
     using Clock = std::chrono::steady_clock;
     CountingReader reader;
-    Clock::duration ours{}, theirs{};
+    Clock::duration ours {}, theirs {};
     for (auto _ : state) {
         const auto t0 = Clock::now();
         benchmark::DoNotOptimize(parseWithReader(reader));
@@ -132,7 +134,8 @@ void BM_ReaderToExpatTime(benchmark::State& state)
         ours += t1 - t0;
         theirs += Clock::now() - t1;
     }
-    state.counters["reader_per_expat"] = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
+    state.counters["reader_per_expat"]
+        = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
     state.counters["doc_bytes"] = static_cast<double>(document().size());
 }
 BENCHMARK(BM_ReaderToExpatTime)->Unit(benchmark::kMillisecond);

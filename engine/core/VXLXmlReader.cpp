@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr std::uint8_t kBom[3] = {0xEF, 0xBB, 0xBF};
+constexpr std::uint8_t kBom[3] = { 0xEF, 0xBB, 0xBF };
 constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
 
 bool isSpace(std::uint8_t c)
@@ -34,8 +34,8 @@ bool isEntityChar(std::uint8_t c)
 
 bool isXmlChar(std::uint32_t cp)
 {
-    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD)
-        || (cp >= 0x10000 && cp <= kMaxCodePoint);
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
+        || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= kMaxCodePoint);
 }
 
 int digitValue(char c, int radix)
@@ -194,7 +194,8 @@ std::uint32_t CVXLXmlReader::feed(const void* bytes, std::uint32_t count)
                 run = takeContentRun(p + at, count - at);
             else if (state_ == kAttrValue)
                 run = takeValueRun(p + at, count - at);
-            else if (state_ == kStartName || state_ == kAttrName || (state_ == kEndName && name_.length() > 0))
+            else if (state_ == kStartName || state_ == kAttrName
+                || (state_ == kEndName && name_.length() > 0))
                 run = takeNameRun(state_ == kAttrName ? attrName_ : name_, p + at, count - at);
         }
         if (run > 0) {
@@ -531,7 +532,7 @@ void CVXLXmlReader::stepTagOpen(std::uint8_t c)
 
 void CVXLXmlReader::stepDecl(std::uint8_t c)
 {
-    static const char* const kOpeners[] = {"--", "[CDATA[", "DOCTYPE"};
+    static const char* const kOpeners[] = { "--", "[CDATA[", "DOCTYPE" };
     decl_[declLength_++] = static_cast<char>(c);
     for (const char* opener : kOpeners) {
         if (vxlStrNCmp(decl_, opener, declLength_) != 0)

@@ -47,7 +47,7 @@ public:
     virtual void onElement(const CVXLString& name, bool start) = 0;
     virtual void onAttribute(const CVXLString& name, const CVXLString& value) = 0;
     virtual void onText(const CVXLString& text) = 0;
-    virtual void onMalformed() {}
+    virtual void onMalformed() { }
 
     // False once the reader has stopped (malformed input or stop()).
     bool feed(char c);
@@ -91,22 +91,22 @@ private:
     };
 
     enum State : std::uint8_t {
-        kContent,       // character data (outside the root: whitespace only)
-        kTagOpen,       // just after "<"
-        kStartName,     // reading a start tag's name
-        kInTag,         // inside a start tag, between attributes
-        kAttrName,      // reading an attribute name
+        kContent, // character data (outside the root: whitespace only)
+        kTagOpen, // just after "<"
+        kStartName, // reading a start tag's name
+        kInTag, // inside a start tag, between attributes
+        kAttrName, // reading an attribute name
         kAfterAttrName, // whitespace between an attribute name and "="
-        kBeforeValue,   // after "=", waiting for a quote
-        kAttrValue,     // inside a quoted attribute value
-        kEmptyTagEnd,   // after the "/" of an empty-element tag
-        kEndName,       // after "</", reading the name
-        kAfterEndName,  // whitespace after an end tag's name
-        kDeclOpen,      // after "<!", telling comment, CDATA and DOCTYPE apart
+        kBeforeValue, // after "=", waiting for a quote
+        kAttrValue, // inside a quoted attribute value
+        kEmptyTagEnd, // after the "/" of an empty-element tag
+        kEndName, // after "</", reading the name
+        kAfterEndName, // whitespace after an end tag's name
+        kDeclOpen, // after "<!", telling comment, CDATA and DOCTYPE apart
         kComment,
         kCData,
         kDoctype,
-        kPiTarget,      // after "<?", reading the target name
+        kPiTarget, // after "<?", reading the target name
         kPiBody,
     };
 

@@ -18,7 +18,7 @@ void CVXLXmlWriter::reset()
 
 CVXLXmlWriter::Record CVXLXmlWriter::innermost() const
 {
-    Record record = {0, kStartTagOpen};
+    Record record = { 0, kStartTagOpen };
     if (depth_ > 0)
         vxlMemCopy(&record, records_.at((depth_ - 1) * sizeof record), sizeof record);
     return record;
@@ -28,7 +28,7 @@ void CVXLXmlWriter::setInnermostState(ElementState state)
 {
     if (depth_ == 0)
         return;
-    const Record record = {innermost().nameOffset, state};
+    const Record record = { innermost().nameOffset, state };
     records_.write((depth_ - 1) * sizeof record, &record, sizeof record);
 }
 
@@ -58,7 +58,7 @@ void CVXLXmlWriter::startElement(const CVXLString& name)
         write(">\n");
         setInnermostState(kHasChildren);
     }
-    const Record record = {names_.length(), kStartTagOpen};
+    const Record record = { names_.length(), kStartTagOpen };
     if (!records_.append(&record, sizeof record))
         return;
     names_.append(name);
@@ -116,11 +116,21 @@ void CVXLXmlWriter::escape(const CVXLString& text)
         const auto c = static_cast<unsigned char>(p[i]);
         const char* entity = nullptr;
         switch (c) {
-        case '"': entity = "&quot;"; break;
-        case '&': entity = "&amp;"; break;
-        case '\'': entity = "&apos;"; break;
-        case '<': entity = "&lt;"; break;
-        case '>': entity = "&gt;"; break;
+        case '"':
+            entity = "&quot;";
+            break;
+        case '&':
+            entity = "&amp;";
+            break;
+        case '\'':
+            entity = "&apos;";
+            break;
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = "&gt;";
+            break;
         default:
             // No XML document can hold these, not even as references.
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
