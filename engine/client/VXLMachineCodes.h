@@ -36,3 +36,7 @@ inline constexpr std::int32_t kMachineAssertionFailed = -2;
 inline constexpr std::int32_t kMachineBadProgram = -3;
 // The start-up function waited for an event while the machine was attached.
 inline constexpr std::int32_t kMachineStartupWaited = -4;
+
+// The engine counter that counts the NEW_LAYOUT requests the Client queued;
+// a run samples it at its start and end.
+inline constexpr int kCounterNewLayoutRequests = 14;
