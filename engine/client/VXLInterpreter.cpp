@@ -358,8 +358,8 @@ bool CVXLInterpreter::doReturn()
     if (!frames_.pop(function) || !frames_.pop(size))
         return false;
     const std::int32_t frameSize = size.toInt();
-    if (size.kind() != CVXLVariant::kInteger || frameSize < 0 || !frames_.drop(static_cast<std::uint32_t>(frameSize))
-        || !frames_.pop(returnOffset))
+    if (size.kind() != CVXLVariant::kInteger || frameSize < 0
+        || !frames_.drop(static_cast<std::uint32_t>(frameSize)) || !frames_.pop(returnOffset))
         return false;
     pc_ = returnOffset.toInt();
     if (pc_ != kNotRunning)

@@ -30,9 +30,9 @@ public:
     static constexpr std::int32_t kNotRunning = -1;
 
     enum SliceResult {
-        kSliceMore,      // ran its instructions; the program goes on
+        kSliceMore, // ran its instructions; the program goes on
         kSliceSuspended, // waits for an event (a built-in or a screen return)
-        kSliceStopped,   // the program counter is -1
+        kSliceStopped, // the program counter is -1
     };
 
     explicit CVXLInterpreter(CVXLInterpreterHost* host);

@@ -32,7 +32,8 @@ public:
     {
         if (left() < 4)
             return false;
-        out = static_cast<std::uint32_t>(bytes_[position_]) | (static_cast<std::uint32_t>(bytes_[position_ + 1]) << 8)
+        out = static_cast<std::uint32_t>(bytes_[position_])
+            | (static_cast<std::uint32_t>(bytes_[position_ + 1]) << 8)
             | (static_cast<std::uint32_t>(bytes_[position_ + 2]) << 16)
             | (static_cast<std::uint32_t>(bytes_[position_ + 3]) << 24);
         position_ += 4;
@@ -111,7 +112,8 @@ bool CVXLScenarioProgram::load(const std::uint8_t* bytes, std::uint32_t size)
     Reader reader(bytes, size);
     std::uint32_t codeLength = 0;
     const std::uint8_t* code = nullptr;
-    if (!reader.u16(globalCount_) || !reader.text(name_) || !reader.text(version_) || !reader.u16(entryFunction_))
+    if (!reader.u16(globalCount_) || !reader.text(name_) || !reader.text(version_)
+        || !reader.u16(entryFunction_))
         return fail("truncated header");
     if (!reader.u32(codeLength) || !(code = reader.take(codeLength)))
         return fail("truncated code");

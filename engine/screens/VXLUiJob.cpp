@@ -15,8 +15,14 @@ void CVXLUiJob::setProperty(const CVXLString& name, const CVXLVariant& value)
     properties_.set(name, value);
 }
 
-void CVXLUiJob::suspend() {}
+void CVXLUiJob::suspend()
+{
+}
 
-void CVXLUiJob::resume(CVXLUiJob*) {}
+void CVXLUiJob::resume(CVXLUiJob*)
+{
+}
 
-void CVXLUiJob::layoutCallback(std::intptr_t, std::intptr_t) {}
+void CVXLUiJob::layoutCallback(std::intptr_t, std::intptr_t)
+{
+}

@@ -30,7 +30,7 @@ struct ProgramBuilder {
     std::vector<Function> functions;
     std::vector<Case> cases;
     std::vector<Switch> switches;
-    std::vector<std::string> strings {""};
+    std::vector<std::string> strings { "" };
 
     ProgramBuilder& op(std::uint8_t opcode)
     {
@@ -50,8 +50,14 @@ struct ProgramBuilder {
     {
         std::vector<std::uint8_t> out;
         auto u8 = [&](std::uint32_t v) { out.push_back(static_cast<std::uint8_t>(v)); };
-        auto u16 = [&](std::uint32_t v) { u8(v); u8(v >> 8); };
-        auto u32 = [&](std::uint32_t v) { u16(v); u16(v >> 16); };
+        auto u16 = [&](std::uint32_t v) {
+            u8(v);
+            u8(v >> 8);
+        };
+        auto u32 = [&](std::uint32_t v) {
+            u16(v);
+            u16(v >> 16);
+        };
         auto text = [&](const std::string& s) {
             u32(static_cast<std::uint32_t>(s.size() + 1));
             out.insert(out.end(), s.begin(), s.end());
