@@ -2,10 +2,12 @@
 
 #include <cstdint>
 
-// A one-operation face through which platform and transfer objects report
-// back: they call it with one value.
+// A face with one call carrying one 32-bit value: the platform layer reports
+// statuses, sizes, counts and addresses through it (the engine's callback
+// events implement it). An operation may call it several times in a row; its
+// description says what each call carries.
 class CVXLCallback {
 public:
     virtual ~CVXLCallback() = default;
-    virtual void call(std::int32_t value) = 0;
+    virtual void call(std::uint32_t value) = 0;
 };

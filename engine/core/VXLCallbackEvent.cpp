@@ -9,9 +9,10 @@ CVXLCallbackEvent::CVXLCallbackEvent(CVXLEventHandler* owner, std::int32_t code)
     setReplyWanted(false);
 }
 
-void CVXLCallbackEvent::call(std::int32_t value)
+void CVXLCallbackEvent::call(std::uint32_t value)
 {
-    setResult(value);
+    // The result word holds the platform's value bit for bit.
+    setResult(static_cast<std::int32_t>(value));
     if (owner_)
         owner_->post(owner_, this);
 }

@@ -12,7 +12,7 @@ class CVXLCallbackEvent : public CVXLEvent, public CVXLCallback {
 public:
     CVXLCallbackEvent(CVXLEventHandler* owner, std::int32_t code);
 
-    void call(std::int32_t value) override;
+    void call(std::uint32_t value) override;
     CVXLEventHandler* owner() const { return owner_; }
 
 private:
