@@ -14,19 +14,19 @@ PDML and printed one fact per line:
     part 1 param charset: UTF-8
     part 1 content-id: "<text>"
     part 1 content-location: text.txt
-    part 1 data: 26 <sha1 of the data>
+    part 1 data: 26 <CRC-32 of the data, 8 hex digits>
     part 1 header X-Mms-Message-Type: 0x93     (an MMS PDU inside a part)
     malformed: no
 
 Header names are the ones tshark shows; enumerated values keep tshark's
-"0x.." form, dates are seconds since 1970, relative times whole seconds.
+"0x.." form, dates are seconds since 1970, relative times whole seconds; a
+field tshark does not decode shows "raw" and what tshark printed of it.
 Exit status: 0 when every PDU was dissected as mmse, 1 otherwise.
 
 Usage: mms_tshark.py PDU [PDU ...]   (with several PDUs, each block starts
 with "pdu <file name>").
 """
 import calendar
-import hashlib
 import os
 import re
 import struct
@@ -35,6 +35,7 @@ import sys
 import tempfile
 import time
 import xml.etree.ElementTree as ET
+import zlib
 
 SEGMENT = 32000
 # Expert items that mean tshark found the PDU faulty (chat and notes do not).
@@ -135,7 +136,7 @@ class Printer:
             data = b""
             data_len = -1
         self.walk(field, prefix)
-        self.emit(prefix, "data: %d %s" % (data_len, hashlib.sha1(data).hexdigest()))
+        self.emit(prefix, "data: %d %08x" % (data_len, zlib.crc32(data)))
 
     def walk(self, node, prefix):
         for child in node:
@@ -150,7 +151,10 @@ class Printer:
             elif tag == "proto":
                 continue  # the data of a part, dissected by its own protocol
             elif name.startswith("mmse."):
-                self.emit(prefix, "header %s: %s" % (header_name(child), header_value(child)))
+                value = header_value(child)
+                if "(not decoded)" in child.get("showname", ""):
+                    value = "raw " + value
+                self.emit(prefix, "header %s: %s" % (header_name(child), value))
             elif name == "wsp.header.content_type":
                 self.content_type(child, prefix)
             elif name == "wsp.header.content_id":
