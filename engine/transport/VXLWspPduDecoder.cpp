@@ -409,7 +409,9 @@ void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& par
         std::uint8_t byte;
         in.peek(byte);
         if (byte == kShiftDelimiter) {
-            in.skip(2);
+            // The delimiter and its page; a delimiter cut off ends the headers.
+            if (!in.skip(2))
+                return;
             continue;
         }
         if (byte < 0x20) {

@@ -113,6 +113,14 @@ TEST(WspPduDecoder, FailsCleanly)
 TEST(WspPduDecoder, BodyForms)
 {
     {
+        // Part headers that end in a shift delimiter without its page.
+        CVXLMmsPdu pdu;
+        ASSERT_TRUE(decodeBytes({0x84, 0xA3, 0x01, 0x02, 0x01, 0x83, 0x7F, 'x'}, pdu));
+        const auto& body = static_cast<const CVXLMultipartBody&>(*pdu.body().get());
+        ASSERT_EQ(body.partCount(), 1u);
+        EXPECT_EQ(body.partAt(0)->dataSize(), 1u);
+    }
+    {
         // Content-Type with nothing after it: no body.
         CVXLMmsPdu pdu;
         ASSERT_TRUE(decodeBytes({0x8C, 0x84, 0x84, 0xB3}, pdu));
