@@ -1,0 +1,8 @@
+#include "engine/transport/VXLMboxViewRequestPdu.h"
+
+CVXLMboxViewRequestPdu::CVXLMboxViewRequestPdu(const CVXLString& transactionId)
+    : CVXLSimpleRequestPdu(kMmsMboxViewReq, transactionId)
+{
+}
+
+CVXLMboxViewRequestPdu::~CVXLMboxViewRequestPdu() = default;
