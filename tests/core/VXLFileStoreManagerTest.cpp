@@ -1,7 +1,7 @@
+#include "engine/core/VXLFileStoreManager.h"
 #include "engine/core/VXLByteStream.h"
 #include "engine/core/VXLFileDeleteRequest.h"
 #include "engine/core/VXLFileReadRequest.h"
-#include "engine/core/VXLFileStoreManager.h"
 #include "engine/core/VXLFileWriteRequest.h"
 #include "engine/core/VXLNamedRequest.h"
 #include "engine/core/VXLPersStore.h"
@@ -36,7 +36,7 @@ CVXLByteBuffer bufferOf(const std::string& text)
 
 struct ManagerFixture : FileStoreFixture {
     CVXLFileStoreManager manager;
-    TraceJob requester {"requester"};
+    TraceJob requester { "requester" };
 
     ManagerFixture()
     {
@@ -63,8 +63,8 @@ struct ManagerFixture : FileStoreFixture {
         return send(request, requester);
     }
 
-    std::int32_t read(const std::string& name, std::string* out, std::int32_t length = 0, std::int32_t start = 0,
-                      std::int32_t* size = nullptr)
+    std::int32_t read(const std::string& name, std::string* out, std::int32_t length = 0,
+        std::int32_t start = 0, std::int32_t* size = nullptr)
     {
         CVXLFileReadRequest request(kReply);
         request.fileName = name.c_str();
@@ -134,7 +134,7 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     f.driver.attach(&b);
     f.driver.attach(&c);
     f.driver.runUntilIdle();
-    for (TraceJob* job : {&a, &b, &c}) {
+    for (TraceJob* job : { &a, &b, &c }) {
         job->codes.clear();
         job->results.clear();
     }
@@ -163,12 +163,12 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     a.post(&f.manager, &readMissing);
     f.driver.runUntilIdle(100000);
 
-    EXPECT_EQ(a.codes, (std::vector<std::int32_t> {1, 4, 6}));
-    EXPECT_EQ(a.results, (std::vector<std::int32_t> {0, 0, kFileResultNotFound}));
-    EXPECT_EQ(b.codes, (std::vector<std::int32_t> {5, 2}));
-    EXPECT_EQ(b.results, (std::vector<std::int32_t> {0, 0}));
-    EXPECT_EQ(c.codes, (std::vector<std::int32_t> {3, 7}));
-    EXPECT_EQ(c.results, (std::vector<std::int32_t> {0, 0}));
+    EXPECT_EQ(a.codes, (std::vector<std::int32_t> { 1, 4, 6 }));
+    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kFileResultNotFound }));
+    EXPECT_EQ(b.codes, (std::vector<std::int32_t> { 5, 2 }));
+    EXPECT_EQ(b.results, (std::vector<std::int32_t> { 0, 0 }));
+    EXPECT_EQ(c.codes, (std::vector<std::int32_t> { 3, 7 }));
+    EXPECT_EQ(c.results, (std::vector<std::int32_t> { 0, 0 }));
     EXPECT_EQ(textOf(readB.buffer), "from a");
     EXPECT_EQ(textOf(readA.buffer), "from b, longer+c");
     EXPECT_EQ(textOf(readMissing.buffer), "");
@@ -252,18 +252,16 @@ TEST(VXLFileStoreManager, SettingsFileReadsBackIndependently)
     ManagerFixture f;
     CVXLFileWriteRequest request(kReply);
     request.fileName = CVXLPersStore::kFileName;
-    request.buffer = settingsImage({{"pers.vrax.id", "id-1"},
-                                    {"int.progress_total", "5"},
-                                    {"vrax.url", "http://server/x"},
-                                    {"pers.bkg_upload_cursor", "12"},
-                                    {"inbox.new_msg_count", "3"},
-                                    {"pers.vrax.time_last_rsp", "1700000000"}});
+    request.buffer = settingsImage({ { "pers.vrax.id", "id-1" }, { "int.progress_total", "5" },
+        { "vrax.url", "http://server/x" }, { "pers.bkg_upload_cursor", "12" }, { "inbox.new_msg_count", "3" },
+        { "pers.vrax.time_last_rsp", "1700000000" } });
     ASSERT_EQ(f.send(request, f.requester), 0);
-    const std::string dump
-        = FileStoreFixture::runPython("'" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '" + f.hostFile("_vxl.reg") + "'");
-    EXPECT_EQ(dump, "root.pers.vrax.id=id-1\n"
-                    "root.pers.vrax.time_last_rsp=1700000000\n"
-                    "root.pers.bkg_upload_cursor=12\n");
+    const std::string dump = FileStoreFixture::runPython(
+        "'" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '" + f.hostFile("_vxl.reg") + "'");
+    EXPECT_EQ(dump,
+        "root.pers.vrax.id=id-1\n"
+        "root.pers.vrax.time_last_rsp=1700000000\n"
+        "root.pers.bkg_upload_cursor=12\n");
 
     std::string bytes;
     ASSERT_EQ(f.read("_vxl.reg", &bytes), 0);
@@ -295,7 +293,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
     ManagerFixture f;
     CVXLFileWriteRequest first(kReply);
     first.fileName = CVXLPersStore::kFileName;
-    first.buffer = settingsImage({{"pers.vrax.id", "before"}});
+    first.buffer = settingsImage({ { "pers.vrax.id", "before" } });
     ASSERT_EQ(f.send(first, f.requester), 0);
     const std::string before = f.readHostFile("_vxl.reg");
     const std::string folder = f.hostFile("");
@@ -306,7 +304,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
         std::string big(400000, 'v');
         CVXLFileWriteRequest second(kReply);
         second.fileName = CVXLPersStore::kFileName;
-        second.buffer = settingsImage({{"pers.vrax.id", "after"}, {"pers.big", big.c_str()}});
+        second.buffer = settingsImage({ { "pers.vrax.id", "after" }, { "pers.big", big.c_str() } });
         f.requester.post(&f.manager, &second);
         for (int i = 0; i < 200; ++i) {
             f.driver.step();
@@ -333,7 +331,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
     // The next save replaces it whole.
     CVXLFileWriteRequest third(kReply);
     third.fileName = CVXLPersStore::kFileName;
-    third.buffer = settingsImage({{"pers.vrax.id", "third"}});
+    third.buffer = settingsImage({ { "pers.vrax.id", "third" } });
     ASSERT_EQ(f.send(third, f.requester), 0);
     EXPECT_TRUE(f.readHostFile("_vxl.reg") == textOf(third.buffer));
 }
