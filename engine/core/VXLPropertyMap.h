@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/core/VXLObject.h"
+#include "engine/core/VXLString.h"
+#include "engine/core/VXLStringMap.h"
+
+// Name to string; the map owns heap copies of the values.
+class CVXLPropertyMap : public CVXLObject {
+public:
+    CVXLPropertyMap() = default;
+    ~CVXLPropertyMap() override;
+
+    // A copy of the stored string, or "" for an absent name.
+    CVXLString get(const CVXLString& name) const;
+    // Replaces (and deletes) a stored string with a heap copy. False, with the
+    // old string kept, when the heap refuses.
+    bool set(const CVXLString& name, const CVXLString& text);
+    // Deletes values and keys.
+    void clear();
+
+    // Values are the stored CVXLString objects.
+    CVXLIndexIterator begin() const { return map_.begin(); }
+    CVXLIndexIterator end() const { return map_.end(); }
+
+private:
+    CVXLStringMap map_;
+};

@@ -1,0 +1,3 @@
+#include "engine/core/VXLValueBase.h"
+
+CVXLValueBase::~CVXLValueBase() = default;
