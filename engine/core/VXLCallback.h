@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+// A face with one call carrying one 32-bit value: the platform layer reports
+// statuses, sizes, counts and addresses through it (the engine's callback
+// events implement it). An operation may call it several times in a row; its
+// description says what each call carries.
+class CVXLCallback {
+public:
+    virtual ~CVXLCallback() = default;
+    virtual void call(std::uint32_t value) = 0;
+};

@@ -1,0 +1,6 @@
+#include "engine/core/VXLPlatformFileStore.h"
+
+CVXLPlatformFileStore::CVXLPlatformFileStore()
+    : CVXLPlatformStore(platformFileStoreFolder(), PlatformNameRule::InFolder)
+{
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+// What the phone knows about itself, read from "device.conf" in the device
+// root: one "key = value" per line, "#" starts a comment, unknown keys are
+// kept for other stand-ins. Missing keys take the defaults below.
+//
+//   platform           smartphone | pocketpc          (smartphone)
+//   screen.width       pixels                         (240)
+//   screen.height      pixels                         (320)
+//   phone.number       the phone's own number         (4255550100)
+//   phone.nai          network access identifier      (4255550100@nai.tessel.test)
+//   phone.operator     current operator name          (Tessel Mobile)
+//   card.present       1 when a memory card is in     (1)
+//   cellular.available 0 when no cellular system      (1)
+//   connection         up | nopath | refuse | timeout (up)
+namespace tessel::kernel {
+
+struct DeviceFacts {
+    bool pocketPc = false;
+    int screenWidth = 240;
+    int screenHeight = 320;
+    std::string phoneNumber = "4255550100";
+    std::string nai = "4255550100@nai.tessel.test";
+    std::string operatorName = "Tessel Mobile";
+    bool memoryCardPresent = true;
+    bool cellularAvailable = true;
+    std::string connection = "up";
+};
+
+// Read afresh on each call (the file is small; tests rewrite it).
+DeviceFacts deviceFacts();
+
+// The raw value of a key, or fallback when the file or the key is missing.
+std::string deviceFact(const char* key, const char* fallback);
+
+} // namespace tessel::kernel

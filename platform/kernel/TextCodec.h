@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// UTF-8 (the engine's text and the system code page) to and from UTF-16LE
+// bytes (the phone's wide text as stored in the registry).
+namespace tessel::kernel {
+
+// Invalid UTF-8 sequences become U+FFFD.
+std::string utf8ToUtf16Bytes(std::string_view utf8);
+
+// False, with *utf8 unspecified, when bytes is not whole UTF-16LE code units
+// with paired surrogates.
+bool utf16BytesToUtf8(std::string_view bytes, std::string* utf8);
+
+// The same, but an unpaired surrogate or a trailing odd byte becomes U+FFFD.
+std::string utf16BytesToUtf8Lossy(std::string_view bytes);
+
+} // namespace tessel::kernel

@@ -1,0 +1,98 @@
+#include "platform/kernel/ThreadTimers.h"
+
+#include "platform/kernel/Clock.h"
+#include "platform/kernel/KernelThread.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace tessel::kernel {
+
+namespace {
+
+struct Timer {
+    std::uint32_t owner;
+    std::uint32_t interval;
+    std::uint32_t armedAt;
+    TimerCallback callback;
+    void* context;
+};
+
+std::mutex gTimersMutex;
+std::map<std::uint32_t, Timer> gTimers;
+std::uint32_t gLastTimerId = 0;
+
+// Unsigned differences keep working across the tick count's wrap.
+std::uint32_t remaining(const Timer& timer, std::uint32_t now)
+{
+    std::uint32_t elapsed = now - timer.armedAt;
+    return elapsed >= timer.interval ? 0 : timer.interval - elapsed;
+}
+
+} // namespace
+
+std::uint32_t setThreadTimer(std::uint32_t intervalMs, TimerCallback callback, void* context)
+{
+    if (!callback)
+        return 0;
+    std::lock_guard<std::mutex> lock(gTimersMutex);
+    do {
+        ++gLastTimerId;
+    } while (gLastTimerId == 0 || gTimers.count(gLastTimerId));
+    gTimers[gLastTimerId] = Timer { currentThreadId(), intervalMs, tickCount(), callback, context };
+    return gLastTimerId;
+}
+
+bool killThreadTimer(std::uint32_t timerId)
+{
+    std::lock_guard<std::mutex> lock(gTimersMutex);
+    return gTimers.erase(timerId) > 0;
+}
+
+int runDueThreadTimers()
+{
+    const std::uint32_t self = currentThreadId();
+    std::vector<std::uint32_t> due;
+    {
+        std::lock_guard<std::mutex> lock(gTimersMutex);
+        const std::uint32_t now = tickCount();
+        for (const auto& [id, timer] : gTimers) {
+            if (timer.owner == self && remaining(timer, now) == 0)
+                due.push_back(id);
+        }
+    }
+    int ran = 0;
+    for (std::uint32_t id : due) {
+        TimerCallback callback;
+        void* context;
+        {
+            // An earlier callback may have killed this timer.
+            std::lock_guard<std::mutex> lock(gTimersMutex);
+            auto it = gTimers.find(id);
+            if (it == gTimers.end())
+                continue;
+            it->second.armedAt = tickCount();
+            callback = it->second.callback;
+            context = it->second.context;
+        }
+        callback(context, id);
+        ++ran;
+    }
+    return ran;
+}
+
+std::uint32_t nextThreadTimerDelay()
+{
+    const std::uint32_t self = currentThreadId();
+    std::lock_guard<std::mutex> lock(gTimersMutex);
+    const std::uint32_t now = tickCount();
+    std::uint32_t next = kWaitForever;
+    for (const auto& [id, timer] : gTimers) {
+        if (timer.owner == self && remaining(timer, now) < next)
+            next = remaining(timer, now);
+    }
+    return next;
+}
+
+} // namespace tessel::kernel

@@ -1,0 +1,16 @@
+#pragma once
+
+// The product's resource library: the functions of it that the program
+// calls. Texts are the phone's wide text (UTF-16), NUL-terminated; a
+// capacity counts characters, the NUL included.
+
+// The memory card's folder as a phone path ("\Storage Card"), made to exist
+// in the device root. Non-zero when a card is present (device.conf
+// "card.present") and the folder fits; zero, with an empty folder, otherwise.
+int WinTS_GetStorageCard(char16_t* folder, int capacity);
+
+// The MIME type of a file by its extension, ignoring case ("IMG_1.JPG" ->
+// "image/jpeg"): the phone's own capture formats first, then the system's
+// table /etc/mime.types. Non-zero when a type is known and fits; zero, with
+// an empty type, otherwise.
+int WinTS_getMimeType(const char16_t* fileName, char16_t* mimeType, int capacity);
