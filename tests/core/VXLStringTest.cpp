@@ -514,7 +514,8 @@ TEST(VXLString, OwnTextAsArgument)
     EXPECT_EQ(text(s), "abcdbcd");
     s.appendBytes(s.c_str(), 2);
     EXPECT_EQ(text(s), "abcdbcdab");
-    s = s;
+    CVXLString& self = s;
+    s = self;
     EXPECT_EQ(text(s), "abcdbcdab");
 }
 

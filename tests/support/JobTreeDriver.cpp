@@ -1,0 +1,99 @@
+#include "tests/support/JobTreeDriver.h"
+
+class JobTreeDriver::Root : public CVXLEventHandler {
+public:
+    Root() { setRoot(this); }
+    const char* name() const override { return "Test Root"; }
+};
+
+JobTreeDriver::JobTreeDriver()
+    : previous_(CVXLEngineClock::current())
+    , root_(new Root)
+{
+    CVXLEngineClock::setCurrent(&clock_);
+}
+
+JobTreeDriver::~JobTreeDriver()
+{
+    delete root_;
+    CVXLEngineClock::setCurrent(previous_);
+}
+
+CVXLEventHandler& JobTreeDriver::root()
+{
+    return *root_;
+}
+
+void JobTreeDriver::attach(CVXLEventHandler* job)
+{
+    root_->startChild(job);
+}
+
+void JobTreeDriver::step()
+{
+    clock_.setInTick(true);
+    root_->step();
+    clock_.setInTick(false);
+}
+
+std::uint32_t JobTreeDriver::nextTimeout()
+{
+    if (root_->runState() == kHandlerRunnable)
+        return 0;
+    return root_->nextTimeout();
+}
+
+int JobTreeDriver::runUntilIdle(int maxSteps)
+{
+    int steps = 0;
+    while (steps < maxSteps && (steps == 0 || nextTimeout() == 0)) {
+        step();
+        ++steps;
+    }
+    return steps;
+}
+
+bool JobTreeDriver::runToNextTimer(int maxSteps)
+{
+    const std::uint32_t wait = nextTimeout();
+    if (wait == kNoDeadline)
+        return false;
+    advance(wait);
+    runUntilIdle(maxSteps);
+    return true;
+}
+
+TraceJob::TraceJob(std::string name, std::vector<std::string>* trace)
+    : name_(std::move(name))
+    , trace_(trace)
+{
+}
+
+void TraceJob::onEvent(CVXLEvent* event)
+{
+    codes.push_back(event->effectiveCode());
+    results.push_back(event->result());
+    events.push_back(event);
+    if (trace_)
+        trace_->push_back(name_ + ":" + std::to_string(event->effectiveCode()));
+    if (handler)
+        handler(*this, event);
+    else
+        finishEvent(event);
+}
+
+void TraceJob::childStarted(CVXLEventHandler* child)
+{
+    started.push_back(child);
+}
+
+void TraceJob::childFinished(CVXLEventHandler* child)
+{
+    finishedChildren.push_back(child);
+}
+
+void TraceJob::onUiRequest(std::int32_t code)
+{
+    if (trace_)
+        trace_->push_back(name_ + "!" + std::to_string(code));
+}
