@@ -52,8 +52,7 @@ public:
     void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "HTTPv2 Job"; }
 
-private:
-    CVXLHsmState initial(const CVXLEvent* e);
+    // The states, in the order of the state table; callers may ask isIn.
     CVXLHsmState Root(const CVXLEvent* e);
     CVXLHsmState Idle(const CVXLEvent* e);
     CVXLHsmState Connecting(const CVXLEvent* e);
@@ -83,6 +82,9 @@ private:
     CVXLHsmState ClosingAfterError(const CVXLEvent* e);
     CVXLHsmState ClosingAfterIdle(const CVXLEvent* e);
     CVXLHsmState ClosingForNewHost(const CVXLEvent* e);
+
+private:
+    CVXLHsmState initial(const CVXLEvent* e);
 
     // Helpers for the longer row actions.
     bool resolveTarget();

@@ -12,6 +12,4 @@ enum CVXLNetResult : std::int32_t {
     kNetMissingLength = 61,    // no body length, or an empty request-body part
     kNetTimedOut = 65,
     kNetDataTrafficOff = 90,
-    // Our own: the peer closed the connection before the exchange was done.
-    kNetPeerClosed = 66,
 };
