@@ -36,7 +36,8 @@ struct Exchange {
     std::int32_t result = -1;
     int status = 0;
     std::string headers; // "name: value\n" lines in the reply's order
-    std::string body;
+    std::string body; // kept only while the fixture's keepBody is set
+    std::uint64_t bodyBytes = 0;
     int bodyEvents = 0;
     bool finalPart = false;
     std::uint32_t largestPart = 0;
@@ -141,7 +142,9 @@ struct HttpJobFixture {
         }
         case CVXLHttpBodyData::kCode: {
             auto* data = static_cast<CVXLHttpBodyData*>(event);
-            current.body.append(reinterpret_cast<const char*>(sink.data()), sink.length());
+            if (keepBody)
+                current.body.append(reinterpret_cast<const char*>(sink.data()), sink.length());
+            current.bodyBytes += sink.length();
             if (sink.length() > current.largestPart)
                 current.largestPart = sink.length();
             sink.clear();
@@ -188,5 +191,6 @@ struct HttpJobFixture {
     std::size_t nextPart = 0;
     std::uint32_t readSize = 0;
     bool giveSink = true;
+    bool keepBody = true;
     Exchange current;
 };
