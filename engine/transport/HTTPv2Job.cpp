@@ -273,7 +273,7 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
     case kSigSucceeded:
         switch (reader_.feed()) {
         case CVXLHttpResponseReader::kNeedMore:
-            receive(kHeadReadSize);
+            askForBytes(kHeadReadSize);
             return handled();
         case CVXLHttpResponseReader::kMalformed:
             fail(kNetMalformed);
@@ -289,7 +289,7 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             if (buffered() != 0)
                 ring_.postSignal(kSigSucceeded);
             else
-                receive(kHeadReadSize);
+                askForBytes(kHeadReadSize);
             return handled();
         }
         post(request_->source(), &response_);
@@ -336,7 +336,7 @@ CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
         if (buffered() == 0) {
-            receive(readSize());
+            askForBytes(readSize());
             return handled();
         }
         transition(&CHTTPv2Job::AwaitingBodyAck);
@@ -369,7 +369,7 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyAck(const CVXLEvent* e)
             return handled();
         }
         transition(&CHTTPv2Job::ReadingBody);
-        receive(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
+        askForBytes(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
         return handled();
     case kEventStop:
     case kEventCancelNotice:
@@ -387,7 +387,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
         std::uint32_t line = 0;
         switch (CVXLHttpResponseReader::scanChunkSizeLine(receiveBuffer_, &size, &line)) {
         case CVXLHttpResponseReader::kChunkLineNeedMore:
-            receive(readSize());
+            askForBytes(readSize());
             return handled();
         case CVXLHttpResponseReader::kChunkLineMalformed:
             fail(kNetMalformed);
@@ -401,7 +401,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
             if (buffered() != 0)
                 ring_.postSignal(kSigSucceeded);
             else
-                receive(readSize());
+                askForBytes(readSize());
             return handled();
         }
         chunkSize_ = size;
@@ -430,7 +430,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
         const std::uint32_t b = buffered();
         const std::uint32_t left = chunkSize_ - chunkReceived_;
         if (b == 0) {
-            receive(left < readSize() ? left : readSize());
+            askForBytes(left < readSize() ? left : readSize());
         } else if (b < left) {
             chunkReceived_ += b;
             transition(&CHTTPv2Job::AwaitingChunkAck);
@@ -460,7 +460,7 @@ CVXLHsmState CHTTPv2Job::AwaitingChunkAck(const CVXLEvent* e)
         }
         const std::uint32_t left = chunkSize_ - chunkReceived_;
         transition(&CHTTPv2Job::ReadingChunkData);
-        receive(left < readSize() ? left : readSize());
+        askForBytes(left < readSize() ? left : readSize());
         return handled();
     }
     case kEventStop:
@@ -483,7 +483,7 @@ CVXLHsmState CHTTPv2Job::AwaitingChunkEndAck(const CVXLEvent* e)
         if (buffered() != 0)
             ring_.postSignal(kSigSucceeded);
         else
-            receive(readSize());
+            askForBytes(readSize());
         return handled();
     case kEventStop:
     case kEventCancelNotice:
@@ -502,7 +502,7 @@ CVXLHsmState CHTTPv2Job::ReadingTrailer(const CVXLEvent* e)
         std::uint32_t length = 0;
         switch (CVXLHttpResponseReader::scanTrailer(receiveBuffer_, &length)) {
         case CVXLHttpResponseReader::kChunkLineNeedMore:
-            receive(readSize());
+            askForBytes(readSize());
             return handled();
         case CVXLHttpResponseReader::kChunkLineMalformed:
             fail(kNetMalformed);

@@ -90,7 +90,7 @@ private:
     bool resolveTarget();
     void sendHead();
     void postSend();
-    void receive(std::uint32_t wanted);
+    void askForBytes(std::uint32_t wanted);
     void prepareToReadResponse();
     void afterHeadAck();
     void deliverBody(std::uint32_t count);

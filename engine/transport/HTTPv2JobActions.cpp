@@ -123,7 +123,7 @@ void CHTTPv2Job::postSend()
     post(connection_, &sendRequest_);
 }
 
-void CHTTPv2Job::receive(std::uint32_t wanted)
+void CHTTPv2Job::askForBytes(std::uint32_t wanted)
 {
     receiveRequest_.wanted = wanted != 0 ? wanted : 1;
     receiveRequest_.received = 0;
@@ -136,7 +136,7 @@ void CHTTPv2Job::prepareToReadResponse()
     reader_.reset();
     response_.reset();
     reader_.bind(&response_);
-    receive(kHeadReadSize);
+    askForBytes(kHeadReadSize);
 }
 
 void CHTTPv2Job::fail(std::int32_t result)
@@ -234,7 +234,7 @@ void CHTTPv2Job::afterHeadAck()
         if (buffered() != 0)
             ring_.postSignal(kSigSucceeded);
         else
-            receive(readSize());
+            askForBytes(readSize());
         return;
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
@@ -252,7 +252,7 @@ void CHTTPv2Job::afterHeadAck()
         deliverBody(bodyData_.lengthKnown && bodyData_.remaining < buffered() ? bodyData_.remaining : buffered());
     } else {
         transition(&CHTTPv2Job::ReadingBody);
-        receive(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
+        askForBytes(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
     }
 }
 

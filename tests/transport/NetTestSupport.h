@@ -92,6 +92,8 @@ public:
     void connect(std::uint32_t, std::uint16_t, CVXLCallback* sink) override
     {
         ++connectCalls;
+        if (connectTally)
+            ++*connectTally;
         if (silent)
             return;
         if (underWay == kForever || underWay-- > 0)
@@ -126,6 +128,7 @@ public:
     std::uint32_t startResult = kPlatformOk;
     std::uint32_t sendLimit = 0xFFFFFFFFu;
     int connectCalls = 0;
+    int* connectTally = nullptr; // counts on after the connection is gone
     int closeCalls = 0;
     int cleanupCalls = 0;
     std::string sent;
@@ -139,6 +142,7 @@ public:
         if (live_ >= kMaxConnections)
             return nullptr;
         auto* connection = new ScriptedConnection(script);
+        connection->connectTally = &connectCalls;
         ++live_;
         ++created;
         last = connection;
@@ -154,8 +158,9 @@ public:
     int live() const { return live_; }
 
     ScriptedConnection script;
-    ScriptedConnection* last = nullptr;
+    ScriptedConnection* last = nullptr; // may have been destroyed since
     int created = 0;
+    int connectCalls = 0;
 
 private:
     int live_ = 0;
