@@ -18,6 +18,9 @@ public:
     // Deletes values and keys.
     void clear();
 
+    // Lookups and replacements ignore ASCII letter case (header maps).
+    void setCaseInsensitive(bool flag) { map_.setCaseInsensitive(flag); }
+
     // Values are the stored CVXLString objects.
     CVXLIndexIterator begin() const { return map_.begin(); }
     CVXLIndexIterator end() const { return map_.end(); }

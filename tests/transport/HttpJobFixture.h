@@ -1,0 +1,196 @@
+#pragma once
+
+#include "engine/core/VXLIndexIterator.h"
+#include "engine/core/VXLPlatformFactory.h"
+#include "engine/transport/HTTPv2Job.h"
+#include "engine/transport/VXLHttpBodyData.h"
+#include "engine/transport/VXLHttpBodyRequest.h"
+#include "engine/transport/VXLHttpRequest.h"
+#include "engine/transport/VXLHttpResponse.h"
+#include "engine/transport/VXLHttpSettings.h"
+#include "engine/transport/VXLNetworkDialer.h"
+#include "tests/support/JobTreeDriver.h"
+#include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A platform factory that counts the sockets it made.
+class CountingFactory : public CVXLPlatformFactory {
+public:
+    CVXLPlatformConnection* createNetworkConnection() override
+    {
+        ++created;
+        return CVXLPlatformFactory::createNetworkConnection();
+    }
+    int created = 0;
+};
+
+// What a requester saw of one exchange.
+struct Exchange {
+    std::int32_t result = -1;
+    int status = 0;
+    std::string headers; // "name: value\n" lines in the reply's order
+    std::string body; // kept only while the fixture's keepBody is set
+    std::uint64_t bodyBytes = 0;
+    int bodyEvents = 0;
+    bool finalPart = false;
+    std::uint32_t largestPart = 0;
+
+    std::string header(const std::string& name) const
+    {
+        const std::string key = "\n" + name + ": ";
+        const std::size_t at = ("\n" + headers).find(key);
+        if (at == std::string::npos)
+            return "<absent>";
+        const std::size_t start = at + key.size() - 1;
+        return headers.substr(start, headers.find('\n', start) - start);
+    }
+};
+
+// The HTTP job with a dialer over the real platform and a requester that
+// takes the head, empties the sink after each part and hands out the parts
+// of a POST body, under a driven clock.
+struct HttpJobFixture {
+    HttpJobFixture()
+        : dialer(&factory, &settings)
+        , job(&dialer)
+        , get(CVXLHttpRequest::kGet, 26)
+        , post(CVXLHttpRequest::kPost, 27)
+        , head(CVXLHttpRequest::kHead, 28)
+    {
+        settings.userAgent = "TesselTest/1.0";
+        job.setSettings(&settings);
+        requester.handler = [this](TraceJob& self, CVXLEvent* event) { onRequesterEvent(self, event); };
+        driver.attach(&dialer);
+        driver.attach(&job);
+        driver.attach(&requester);
+        driver.runUntilIdle();
+    }
+
+    CVXLHttpRequest& request(std::int32_t code)
+    {
+        return code == CVXLHttpRequest::kPost ? post : code == CVXLHttpRequest::kHead ? head : get;
+    }
+
+    // Starts an exchange; the request is reset first (no proxy unless given).
+    CVXLHttpRequest& start(std::int32_t code, const std::string& url, const std::string& proxy = "",
+                           std::uint32_t flags = 0)
+    {
+        CVXLHttpRequest& r = request(code);
+        r.reset(CVXLString(proxy.c_str()));
+        r.setUrl(CVXLString(url.c_str()));
+        r.setFlag(flags);
+        current = Exchange();
+        requester.post(&job, &r);
+        return r;
+    }
+
+    // Runs the tree with the driven clock following real time (the peers
+    // are real processes), at most `realMs` of real time.
+    bool pump(const std::function<bool()>& done, int realMs = 20000)
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto begin = Clock::now();
+        auto last = begin;
+        for (;;) {
+            driver.runUntilIdle(100000);
+            if (done())
+                return true;
+            const auto now = Clock::now();
+            if (now - begin > std::chrono::milliseconds(realMs))
+                return false;
+            if (driver.nextTimeout() != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
+            if (elapsed.count() > 0) {
+                driver.advance(static_cast<std::uint32_t>(elapsed.count()));
+                last += elapsed;
+            }
+        }
+    }
+
+    // Starts an exchange and runs it to its end.
+    Exchange run(std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
+    {
+        CVXLHttpRequest& r = start(code, url, proxy, flags);
+        if (!pump([&] { return !r.isBusy(); }))
+            ADD_FAILURE() << "the exchange did not end in time";
+        return current;
+    }
+
+    void onRequesterEvent(TraceJob& self, CVXLEvent* event)
+    {
+        switch (event->effectiveCode()) {
+        case CVXLHttpResponse::kRequestCode: {
+            auto* response = static_cast<CVXLHttpResponse*>(event);
+            current.status = response->statusCode();
+            for (CVXLIndexIterator it = response->headers().begin(); !it.atEnd(); it.next()) {
+                const auto* value = static_cast<const CVXLString*>(it.value());
+                current.headers += std::string(it.key().c_str()) + ": " + (value ? value->c_str() : "") + "\n";
+            }
+            sink.clear();
+            if (giveSink)
+                response->setSink(&sink);
+            response->setReadSize(readSize);
+            break;
+        }
+        case CVXLHttpBodyData::kCode: {
+            auto* data = static_cast<CVXLHttpBodyData*>(event);
+            if (keepBody)
+                current.body.append(reinterpret_cast<const char*>(sink.data()), sink.length());
+            current.bodyBytes += sink.length();
+            if (sink.length() > current.largestPart)
+                current.largestPart = sink.length();
+            sink.clear();
+            ++current.bodyEvents;
+            current.finalPart = current.finalPart || data->finalPart;
+            break;
+        }
+        case CVXLHttpBodyRequest::kCode: {
+            auto* part = static_cast<CVXLHttpBodyRequest*>(event);
+            partBuffer.clear();
+            if (nextPart < parts.size())
+                partBuffer.append(parts[nextPart].data(), static_cast<std::uint32_t>(parts[nextPart].size()));
+            ++nextPart;
+            part->part = &partBuffer;
+            break;
+        }
+        default:
+            if (event == &get || event == &post || event == &head)
+                current.result = event->result();
+            break;
+        }
+        self.finishEvent(event);
+    }
+
+    void setParts(std::vector<std::string> bodyParts)
+    {
+        parts = std::move(bodyParts);
+        nextPart = 0;
+    }
+
+    TempDeviceRoot root;
+    JobTreeDriver driver;
+    CountingFactory factory;
+    CVXLHttpSettings settings;
+    CVXLNetworkDialer dialer;
+    CHTTPv2Job job;
+    TraceJob requester { "requester" };
+    CVXLHttpRequest get;
+    CVXLHttpRequest post;
+    CVXLHttpRequest head;
+    CVXLByteBuffer sink;
+    CVXLByteBuffer partBuffer;
+    std::vector<std::string> parts;
+    std::size_t nextPart = 0;
+    std::uint32_t readSize = 0;
+    bool giveSink = true;
+    bool keepBody = true;
+    Exchange current;
+};
