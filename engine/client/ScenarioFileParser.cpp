@@ -68,9 +68,9 @@ struct UploadLimit {
 };
 
 constexpr UploadLimit kUploadLimits[] = {
-    {"MAX_PHOTO_UPLOAD_SIZE", "vrax.max_image_upload_size"},
-    {"MAX_VIDEO_UPLOAD_SIZE", "vrax.max_video_upload_size"},
-    {"MAX_AUDIO_UPLOAD_SIZE", "vrax.max_audio_upload_size"},
+    { "MAX_PHOTO_UPLOAD_SIZE", "vrax.max_image_upload_size" },
+    { "MAX_VIDEO_UPLOAD_SIZE", "vrax.max_video_upload_size" },
+    { "MAX_AUDIO_UPLOAD_SIZE", "vrax.max_audio_upload_size" },
 };
 
 constexpr int kAttributeRanks = 4;
@@ -101,27 +101,37 @@ std::int32_t softKeyState(const CVXLString& name, std::int32_t from)
     if (name == "t") {
         switch (from) {
         case kStateRightLabel:
-        case kStateRightCaptionFalse: return kStateRightCaptionTrue;
+        case kStateRightCaptionFalse:
+            return kStateRightCaptionTrue;
         case kStateLeftLabel:
-        case kStateLeftCaptionFalse: return kStateLeftCaptionTrue;
+        case kStateLeftCaptionFalse:
+            return kStateLeftCaptionTrue;
         case kStateRightAction:
-        case kStateRightActionFalse: return kStateRightActionTrue;
+        case kStateRightActionFalse:
+            return kStateRightActionTrue;
         case kStateLeftAction:
-        case kStateLeftActionFalse: return kStateLeftActionTrue;
-        default: return kStateNone;
+        case kStateLeftActionFalse:
+            return kStateLeftActionTrue;
+        default:
+            return kStateNone;
         }
     }
     if (name == "f") {
         switch (from) {
         case kStateRightLabel:
-        case kStateRightCaptionTrue: return kStateRightCaptionFalse;
+        case kStateRightCaptionTrue:
+            return kStateRightCaptionFalse;
         case kStateLeftLabel:
-        case kStateLeftCaptionTrue: return kStateLeftCaptionFalse;
+        case kStateLeftCaptionTrue:
+            return kStateLeftCaptionFalse;
         case kStateRightAction:
-        case kStateRightActionTrue: return kStateRightActionFalse;
+        case kStateRightActionTrue:
+            return kStateRightActionFalse;
         case kStateLeftAction:
-        case kStateLeftActionTrue: return kStateLeftActionFalse;
-        default: return kStateNone;
+        case kStateLeftActionTrue:
+            return kStateLeftActionFalse;
+        default:
+            return kStateNone;
         }
     }
     if (name == "action") {
@@ -129,12 +139,15 @@ std::int32_t softKeyState(const CVXLString& name, std::int32_t from)
         case kStateLeftKey:
         case kStateLeftLabel:
         case kStateLeftCaptionTrue:
-        case kStateLeftCaptionFalse: return kStateLeftAction;
+        case kStateLeftCaptionFalse:
+            return kStateLeftAction;
         case kStateRightKey:
         case kStateRightLabel:
         case kStateRightCaptionTrue:
-        case kStateRightCaptionFalse: return kStateRightAction;
-        default: return kStateNone;
+        case kStateRightCaptionFalse:
+            return kStateRightAction;
+        default:
+            return kStateNone;
         }
     }
     // "rule"
@@ -142,12 +155,15 @@ std::int32_t softKeyState(const CVXLString& name, std::int32_t from)
     case kStateLeftKey:
     case kStateLeftAction:
     case kStateLeftActionTrue:
-    case kStateLeftActionFalse: return kStateLeftRule;
+    case kStateLeftActionFalse:
+        return kStateLeftRule;
     case kStateRightKey:
     case kStateRightAction:
     case kStateRightActionTrue:
-    case kStateRightActionFalse: return kStateRightRule;
-    default: return kStateNone;
+    case kStateRightActionFalse:
+        return kStateRightRule;
+    default:
+        return kStateNone;
     }
 }
 
@@ -245,10 +261,17 @@ void CScenarioFileParser::element(const CVXLString& name, bool start)
     if (depth_ == 0)
         return;
     switch (pass_) {
-    case kPassConfiguration: configurationEnd(name); break;
-    case kPassDestinations: destinationEnd(name); break;
-    case kPassScenario: scenarioEnd(name); break;
-    default: break;
+    case kPassConfiguration:
+        configurationEnd(name);
+        break;
+    case kPassDestinations:
+        destinationEnd(name);
+        break;
+    case kPassScenario:
+        scenarioEnd(name);
+        break;
+    default:
+        break;
     }
     --depth_;
     parseState_ = stateStack_[depth_];
@@ -270,10 +293,17 @@ void CScenarioFileParser::text(const CVXLString& text)
     if (!takesInput() || depth_ == 0 || !ownState_[depth_])
         return;
     switch (pass_) {
-    case kPassConfiguration: configurationText(text); break;
-    case kPassDestinations: destinationText(text); break;
-    case kPassScenario: scenarioText(text); break;
-    default: break;
+    case kPassConfiguration:
+        configurationText(text);
+        break;
+    case kPassDestinations:
+        destinationText(text);
+        break;
+    case kPassScenario:
+        scenarioText(text);
+        break;
+    default:
+        break;
     }
 }
 
@@ -293,10 +323,17 @@ void CScenarioFileParser::flushTag()
     tagIgnored_ = false;
     entryFromThisTag_ = false;
     switch (pass_) {
-    case kPassConfiguration: configurationStart(tagName_); break;
-    case kPassDestinations: destinationStart(tagName_); break;
-    case kPassScenario: scenarioStart(tagName_); break;
-    default: break;
+    case kPassConfiguration:
+        configurationStart(tagName_);
+        break;
+    case kPassDestinations:
+        destinationStart(tagName_);
+        break;
+    case kPassScenario:
+        scenarioStart(tagName_);
+        break;
+    default:
+        break;
     }
     stateStack_[depth_] = parseState_;
     for (int rank = 0; rank < kAttributeRanks; ++rank) {
@@ -315,10 +352,17 @@ void CScenarioFileParser::flushTag()
 void CScenarioFileParser::applyAttribute(const CVXLString& name, const CVXLString& value)
 {
     switch (pass_) {
-    case kPassConfiguration: configurationAttribute(name, value); break;
-    case kPassDestinations: destinationAttribute(name, value); break;
-    case kPassScenario: scenarioAttribute(name, value); break;
-    default: break;
+    case kPassConfiguration:
+        configurationAttribute(name, value);
+        break;
+    case kPassDestinations:
+        destinationAttribute(name, value);
+        break;
+    case kPassScenario:
+        scenarioAttribute(name, value);
+        break;
+    default:
+        break;
     }
 }
 
@@ -592,10 +636,17 @@ bool CScenarioFileParser::softKeyTransition(const CVXLString& name)
 {
     if (name == "label") {
         switch (parseState_) {
-        case kStateLayout: setState(kStateCaption); return true;
-        case kStateRightKey: setState(kStateRightLabel); return true;
-        case kStateLeftKey: setState(kStateLeftLabel); return true;
-        default: return false;
+        case kStateLayout:
+            setState(kStateCaption);
+            return true;
+        case kStateRightKey:
+            setState(kStateRightLabel);
+            return true;
+        case kStateLeftKey:
+            setState(kStateLeftLabel);
+            return true;
+        default:
+            return false;
         }
     }
     if (name == "t" || name == "f" || name == "action" || name == "rule") {
@@ -711,9 +762,15 @@ void CScenarioFileParser::scenarioText(const CVXLString& text)
     case kStateRightAction:
     case kStateLeftAction:
         break;
-    case kStateError: definition_->setErrorText(text); break;
-    case kStateScenarioConfig: definition_->configLink().setText(text); break;
-    case kStateWait: definition_->setWaitText(text); break;
+    case kStateError:
+        definition_->setErrorText(text);
+        break;
+    case kStateScenarioConfig:
+        definition_->configLink().setText(text);
+        break;
+    case kStateWait:
+        definition_->setWaitText(text);
+        break;
     case kStateFieldError:
         if (field)
             field->setErrorText(text);

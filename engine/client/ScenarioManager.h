@@ -85,7 +85,7 @@ private:
     CScenarioFileReader* reader_ = nullptr;
     CScenarioClientFace* client_ = nullptr;
     CScenarioFileParser parser_;
-    CVXLSimpleEvent notice_{kRequestRefreshMenu};
+    CVXLSimpleEvent notice_ { kRequestRefreshMenu };
     // The request of the running pass, in progress until the pass ends.
     CVXLEvent* request_ = nullptr;
 

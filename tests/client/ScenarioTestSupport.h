@@ -65,7 +65,10 @@ private:
     public:
         Listener* listener = nullptr;
         void onElement(const CVXLString& name, bool start) override { listener->element(name, start); }
-        void onAttribute(const CVXLString& name, const CVXLString& value) override { listener->attribute(name, value); }
+        void onAttribute(const CVXLString& name, const CVXLString& value) override
+        {
+            listener->attribute(name, value);
+        }
         void onText(const CVXLString& text) override { listener->text(text); }
     };
 
@@ -107,7 +110,7 @@ private:
     std::size_t position_ = 0;
     bool stopWanted_ = false;
     bool reading_ = false;
-    CVXLSimpleEvent step_{1};
+    CVXLSimpleEvent step_ { 1 };
 };
 
 // The Client's side: settings, menu links and user-interface requests.
@@ -125,9 +128,15 @@ public:
         value = it->second.c_str();
         return true;
     }
-    void setPersistentString(const char* key, const CVXLString& value) override { settings[key] = value.c_str(); }
+    void setPersistentString(const char* key, const CVXLString& value) override
+    {
+        settings[key] = value.c_str();
+    }
     void clearMenuLinks() override { links.clear(); }
-    void addMenuLink(CVXLTextPair* link) override { links.emplace_back(link, [](CVXLTextPair* p) { delete p; }); }
+    void addMenuLink(CVXLTextPair* link) override
+    {
+        links.emplace_back(link, [](CVXLTextPair* p) { delete p; });
+    }
     void pushUIRequest(std::int32_t code) override { uiRequests.push_back(code); }
 
     std::string linkList() const
@@ -158,9 +167,11 @@ inline std::string dumpEntries(const CVXLPtrArray& entries)
         if (e->description().length())
             out += std::string(" / ") + e->description().c_str();
         if (e->getMenuMediaLink().length())
-            out += std::string(" [menu ") + e->getMenuMediaLink().c_str() + " " + e->menuMimeType().c_str() + "]";
+            out += std::string(" [menu ") + e->getMenuMediaLink().c_str() + " " + e->menuMimeType().c_str()
+                + "]";
         if (e->getButtonMediaLink().length())
-            out += std::string(" [button ") + e->getButtonMediaLink().c_str() + " " + e->buttonMimeType().c_str() + "]";
+            out += std::string(" [button ") + e->getButtonMediaLink().c_str() + " "
+                + e->buttonMimeType().c_str() + "]";
         if (e->menuIconWanted() || e->buttonIconWanted())
             out += " icons";
         out += "\n";
@@ -171,9 +182,10 @@ inline std::string dumpEntries(const CVXLPtrArray& entries)
 inline std::string dumpLabel(const char* side, const CScenarioLabel& label)
 {
     std::ostringstream out;
-    out << "  " << side << " t=" << label.captions().first().c_str() << " f=" << label.captions().second().c_str()
-        << " choice=" << int(label.captions().choice()) << " actions=" << label.actions().trueAction() << ","
-        << label.actions().falseAction() << " rule=" << label.rule().text().c_str() << "\n";
+    out << "  " << side << " t=" << label.captions().first().c_str()
+        << " f=" << label.captions().second().c_str() << " choice=" << int(label.captions().choice())
+        << " actions=" << label.actions().trueAction() << "," << label.actions().falseAction()
+        << " rule=" << label.rule().text().c_str() << "\n";
     return out.str();
 }
 
@@ -182,11 +194,12 @@ inline std::string dumpLayout(const CScenarioLayout& layout)
 {
     std::ostringstream out;
     const CScenarioConfigLink& link = layout.configLink();
-    out << "id=" << layout.id().c_str() << " cookie=" << layout.cookie().c_str() << " err=" << layout.errorText().c_str()
-        << " focus=" << layout.initialFocus() << " pri=" << layout.hasPriority() << " url=" << layout.destinationUrl().c_str()
-        << " isCfg=" << layout.isConfiguration() << " hasCfg=" << layout.hasConfiguration() << " link=" << int(link.configured())
-        << "," << link.kind() << "," << link.link().c_str() << "," << link.text().c_str() << " wait=" << layout.waitAction()
-        << "," << layout.waitText().c_str() << "\n";
+    out << "id=" << layout.id().c_str() << " cookie=" << layout.cookie().c_str()
+        << " err=" << layout.errorText().c_str() << " focus=" << layout.initialFocus()
+        << " pri=" << layout.hasPriority() << " url=" << layout.destinationUrl().c_str()
+        << " isCfg=" << layout.isConfiguration() << " hasCfg=" << layout.hasConfiguration()
+        << " link=" << int(link.configured()) << "," << link.kind() << "," << link.link().c_str() << ","
+        << link.text().c_str() << " wait=" << layout.waitAction() << "," << layout.waitText().c_str() << "\n";
     for (std::uint32_t i = 0; i < layout.fieldCount(); ++i) {
         const CScenarioField& f = *layout.fieldAt(i);
         const CScenarioFieldSpec& s = f.spec();
@@ -204,8 +217,8 @@ inline std::string dumpLayout(const CScenarioLayout& layout)
         for (std::uint32_t m = 0; m < s.maxCount(); ++m)
             out << s.maxAt(m) << ";";
         out << " vis=" << s.visible() << " edit=" << s.editable() << " bits=" << s.inputFormats() << ","
-            << s.modifiers() << "," << s.fonts() << " caption=" << s.caption().c_str() << " name=" << s.name().c_str()
-            << "\n";
+            << s.modifiers() << "," << s.fonts() << " caption=" << s.caption().c_str()
+            << " name=" << s.name().c_str() << "\n";
         out << dumpLabel("lsk", s.leftSoftKey()) << dumpLabel("rsk", s.rightSoftKey());
     }
     return out.str();
