@@ -1,0 +1,194 @@
+#include "engine/transport/VXLWspDecode.h"
+
+#include "engine/core/VXLPlatformStatus.h"
+#include "engine/core/VXLPlatformStore.h"
+#include "engine/transport/VXLMmsPdu.h"
+#include "engine/transport/VXLTransactionCodes.h"
+#include "engine/transport/VXLWspDecodeTransaction.h"
+#include "engine/transport/VXLWspPduDecoder.h"
+
+#include <cstdint>
+
+CVXLWspDecode::CVXLWspDecode()
+    : internalEvent_(this, kStepOpened)
+{
+}
+
+CVXLWspDecode::~CVXLWspDecode()
+{
+    closeStream();
+}
+
+const char* CVXLWspDecode::name() const
+{
+    return "CVXLWspDecode";
+}
+
+bool CVXLWspDecode::acceptsTransaction(CVXLTransaction* transaction)
+{
+    return transaction && !isBusy()
+        && (transaction->typeName() == kWspDecodeTransactionType
+            || transaction->typeName() == kWspDecodeMboxDescTransactionType);
+}
+
+int CVXLWspDecode::beginTransaction(CVXLTransaction* transaction)
+{
+    if (!acceptsTransaction(transaction))
+        return 0;
+    // Both type names are decode transactions.
+    auto* decode = static_cast<CVXLWspDecodeTransaction*>(transaction);
+    takeTransaction(transaction);
+    pdu_ = decode->getPdu();
+    if (pdu_.isEmpty()) {
+        pdu_ = CVXLPduRef(new CVXLMmsPdu);
+        decode->setPdu(pdu_);
+    }
+    // The bytes lie in the input message's body entity; a message without
+    // one may carry them itself.
+    const CVXLMessage& message = decode->message();
+    const CVXLMimeEntity* source = message.body().isEmpty() ? &message : message.body().get();
+    input_ = source->bodyBuffer();
+    fileName_ = source->fileName();
+    dataStart_ = source->dataStart();
+    dataSize_ = source->dataSize();
+    return 1;
+}
+
+void CVXLWspDecode::init()
+{
+    CVXLProcessor::init();
+    cancelEvent(&internalEvent_);
+    closeStream();
+    requested_ = 0;
+    readFailed_ = false;
+}
+
+void CVXLWspDecode::finishTransaction()
+{
+    closeStream();
+    cancelEvent(&internalEvent_);
+    pdu_.reset();
+    input_ = CVXLByteBuffer();
+    fileName_.clear();
+    CVXLProcessor::finishTransaction();
+}
+
+void CVXLWspDecode::closeStream()
+{
+    if (stream_ && store_)
+        store_->closeStream(stream_);
+    stream_ = nullptr;
+}
+
+void CVXLWspDecode::onEvent(CVXLEvent* event)
+{
+    const std::int32_t code = event->effectiveCode();
+    if (code == kEventStop || code == kEventCancelTransaction)
+        return CVXLProcessor::onEvent(event);
+    const std::int32_t result = event->result();
+    const bool internal = event == &internalEvent_;
+    finishEvent(event);
+    if (stopRequested())
+        return;
+    if (code == kEventStart)
+        decodeStart();
+    else if (internal)
+        onStep(code, result);
+    else
+        finish(kTransactionFailed);
+}
+
+CVXLCallback* CVXLWspDecode::nextStep(std::int32_t step)
+{
+    internalEvent_.setRequestCode(step);
+    internalEvent_.setReplyCode(step);
+    return &internalEvent_;
+}
+
+void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
+{
+    switch (step) {
+    case kStepOpened:
+        if (result != kPlatformOk)
+            return finish(result);
+        if (dataStart_ == 0)
+            return readMore();
+        if (dataStart_ > INT32_MAX)
+            return finish(kTransactionFailed);
+        return stream_->seek(static_cast<std::int32_t>(dataStart_), false, nextStep(kStepSeekDone));
+    case kStepSeekDone:
+        if (result != kPlatformOk)
+            return finish(result);
+        return readMore();
+    case kStepReadComplete:
+        return readComplete(result);
+    default:
+        return finish(kTransactionFailed);
+    }
+}
+
+void CVXLWspDecode::decodeStart()
+{
+    if (input_.length() > 0)
+        return decodeInput();
+    if (fileName_.length() == 0)
+        return finish(kTransactionNoInput);
+    if (!store_)
+        return finish(kTransactionFailed);
+    stream_ = store_->openStream();
+    if (!stream_)
+        return finish(kTransactionFailed);
+    stream_->open(fileName_.c_str(), kStreamRead, nextStep(kStepOpened));
+}
+
+// One window per step; a data size of 0 means up to the end of the file.
+void CVXLWspDecode::readMore()
+{
+    std::uint32_t size = kReadWindowBytes;
+    if (dataSize_ > 0 && dataSize_ - input_.length() < size)
+        size = dataSize_ - input_.length();
+    if (size > kMaxInputBytes - input_.length())
+        return finish(kTransactionFailed);
+    requested_ = size;
+    stream_->read(this, size);
+}
+
+void CVXLWspDecode::dataArrived(const std::uint8_t* bytes, std::uint32_t count)
+{
+    if (count > requested_)
+        count = requested_;
+    if (!input_.append(bytes, count))
+        readFailed_ = true;
+}
+
+void CVXLWspDecode::complete(std::uint32_t status)
+{
+    nextStep(kStepReadComplete)->call(status);
+}
+
+void CVXLWspDecode::readComplete(std::int32_t status)
+{
+    if (status != static_cast<std::int32_t>(kPlatformOk)
+        && status != static_cast<std::int32_t>(kPlatformEndOfData))
+        return finish(status);
+    if (readFailed_)
+        return finish(kTransactionFailed);
+    const bool wholeRange = dataSize_ > 0 && input_.length() >= dataSize_;
+    if (status == static_cast<std::int32_t>(kPlatformOk) && !wholeRange)
+        return readMore();
+    closeStream();
+    decodeInput();
+}
+
+void CVXLWspDecode::decodeInput()
+{
+    if (input_.length() == 0)
+        return finish(kTransactionFailed);
+    CVXLWspPduDecoder decoder;
+    if (!decoder.decode(input_.data(), input_.length(), *pdu_.get(), fileName_, dataStart_))
+        return finish(kTransactionFailed);
+    auto* transaction = static_cast<CVXLWspDecodeTransaction*>(this->transaction());
+    if (transaction)
+        transaction->setPdu(pdu_);
+    finish(kTransactionSucceeded);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/core/VXLByteBuffer.h"
+#include "engine/core/VXLCallbackEvent.h"
+#include "engine/core/VXLDataSink.h"
+#include "engine/core/VXLString.h"
+#include "engine/transport/VXLPduRef.h"
+#include "engine/transport/VXLProcessor.h"
+
+#include <cstdint>
+
+class CVXLPlatformFileStream;
+class CVXLPlatformStore;
+
+// Runs "WSPDECODETRANSACTION"s and "WSPDECODEMMBOXDESCTRANSACTION"s: takes
+// the input bytes from the input message's body entity, or reads its file
+// range through the message store one window per step, and decodes them
+// with the decoder core into the transaction's result PDU. Parts keep the
+// input file's name and their position in it.
+class CVXLWspDecode : public CVXLProcessor, private CVXLDataSink {
+public:
+    static constexpr std::uint32_t kReadWindowBytes = 51200;
+    // Input beyond this is refused rather than held in memory.
+    static constexpr std::uint32_t kMaxInputBytes = 0x1000000;
+
+    CVXLWspDecode();
+    ~CVXLWspDecode() override;
+
+    // The store whose streams read input files.
+    void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
+
+    void init() override;
+    void onEvent(CVXLEvent* event) override;
+    const char* name() const override;
+    int beginTransaction(CVXLTransaction* transaction) override;
+    bool acceptsTransaction(CVXLTransaction* transaction) override;
+
+protected:
+    void finishTransaction() override;
+
+private:
+    enum Step : std::int32_t {
+        kStepOpened = 6,
+        kStepSeekDone = 7,
+        kStepReadComplete = 9,
+    };
+
+    void dataArrived(const std::uint8_t* bytes, std::uint32_t count) override;
+    void complete(std::uint32_t status) override;
+
+    CVXLCallback* nextStep(std::int32_t step);
+    void onStep(std::int32_t step, std::int32_t result);
+    void decodeStart();
+    void readMore();
+    void readComplete(std::int32_t status);
+    void decodeInput();
+    void closeStream();
+
+    CVXLPlatformStore* store_ = nullptr;
+    CVXLPduRef pdu_;
+    CVXLString fileName_;
+    std::uint32_t dataStart_ = 0;
+    std::uint32_t dataSize_ = 0;
+    CVXLByteBuffer input_;
+    std::uint32_t requested_ = 0;
+    bool readFailed_ = false;
+    CVXLPlatformFileStream* stream_ = nullptr;
+    CVXLCallbackEvent internalEvent_;
+};

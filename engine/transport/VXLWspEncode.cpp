@@ -1,0 +1,243 @@
+#include "engine/transport/VXLWspEncode.h"
+
+#include "engine/core/VXLPlatformStatus.h"
+#include "engine/core/VXLPlatformStore.h"
+#include "engine/transport/VXLMmsPdu.h"
+#include "engine/transport/VXLMultipartBody.h"
+#include "engine/transport/VXLTransactionCodes.h"
+#include "engine/transport/VXLWspEncodeTransaction.h"
+#include "engine/transport/VXLWspPduEncoder.h"
+#include "engine/transport/VXLWspTables.h"
+
+#include <cstdint>
+
+CVXLWspEncode::CVXLWspEncode()
+    : internalEvent_(this, kStepDone)
+{
+}
+
+CVXLWspEncode::~CVXLWspEncode()
+{
+    closeStream();
+}
+
+const char* CVXLWspEncode::name() const
+{
+    return "CVXLWspEncode";
+}
+
+bool CVXLWspEncode::acceptsTransaction(CVXLTransaction* transaction)
+{
+    return transaction && !isBusy() && transaction->typeName() == kWspEncodeTransactionType;
+}
+
+int CVXLWspEncode::beginTransaction(CVXLTransaction* transaction)
+{
+    if (!acceptsTransaction(transaction))
+        return 0;
+    // The type name says what the transaction is.
+    const CVXLPduRef pdu = static_cast<CVXLWspEncodeTransaction*>(transaction)->pdu();
+    CVXLString mmsType;
+    wspContentTypeName(CVXLString(kWspContentTypeMmsMessage), mmsType, true);
+    if (pdu.isEmpty() || pdu->contentType().compare(mmsType, false) != 0)
+        return 0;
+    takeTransaction(transaction);
+    pdu_ = pdu;
+    body_ = pdu->body().get();
+    return 1;
+}
+
+void CVXLWspEncode::init()
+{
+    CVXLProcessor::init();
+    cancelEvent(&internalEvent_);
+    closeStream();
+    output_ = CVXLByteBuffer();
+    partCount_ = 0;
+    partIndex_ = 0;
+    remaining_ = 0;
+    copyFailed_ = false;
+    currentPart_.reset();
+}
+
+void CVXLWspEncode::finishTransaction()
+{
+    closeStream();
+    cancelEvent(&internalEvent_);
+    pdu_.reset();
+    body_ = nullptr;
+    currentPart_.reset();
+    output_ = CVXLByteBuffer();
+    CVXLProcessor::finishTransaction();
+}
+
+void CVXLWspEncode::closeStream()
+{
+    if (stream_ && store_)
+        store_->closeStream(stream_);
+    stream_ = nullptr;
+}
+
+void CVXLWspEncode::onEvent(CVXLEvent* event)
+{
+    const std::int32_t code = event->effectiveCode();
+    if (code == kEventStop || code == kEventCancelTransaction)
+        return CVXLProcessor::onEvent(event);
+    const std::int32_t result = event->result();
+    const bool internal = event == &internalEvent_;
+    finishEvent(event);
+    // Steps queued before a stop was requested have nothing left to do.
+    if (stopRequested())
+        return;
+    if (code == kEventStart)
+        encodeStart();
+    else if (internal)
+        onStep(code, result);
+    else
+        finish(kTransactionFailed);
+}
+
+// Names the step that the next report through the internal event leads to.
+CVXLCallback* CVXLWspEncode::nextStep(std::int32_t step)
+{
+    internalEvent_.setRequestCode(step);
+    internalEvent_.setReplyCode(step);
+    return &internalEvent_;
+}
+
+void CVXLWspEncode::postStep(std::int32_t step)
+{
+    nextStep(step)->call(kPlatformOk);
+}
+
+void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
+{
+    switch (step) {
+    case kStepDone:
+        return done();
+    case kStepNextPart:
+        return nextPart();
+    case kStepOpened:
+        if (result != kPlatformOk)
+            return finish(result);
+        if (currentPart_->dataStart() == 0)
+            return readMore();
+        if (currentPart_->dataStart() > INT32_MAX)
+            return finish(kTransactionFailed);
+        return stream_->seek(
+            static_cast<std::int32_t>(currentPart_->dataStart()), false, nextStep(kStepSeekDone));
+    case kStepSeekDone:
+        if (result != kPlatformOk)
+            return finish(result);
+        return readMore();
+    case kStepMoreData:
+        return readMore();
+    case kStepDataComplete:
+        return dataComplete(result);
+    default:
+        return finish(kTransactionFailed);
+    }
+}
+
+void CVXLWspEncode::encodeStart()
+{
+    if (!CVXLWspPduEncoder::encodeHeaders(*pdu_.get(), output_))
+        return finish(kTransactionFailed);
+    if (!body_)
+        return postStep(kStepDone);
+    if (!CVXLWspPduEncoder::encodeBodyHeader(*body_, output_))
+        return finish(kTransactionFailed);
+    if (body_->kind() == CVXLMimeEntity::kMultipart) {
+        partCount_ = static_cast<CVXLMultipartBody*>(body_)->partCount();
+        return postStep(kStepNextPart);
+    }
+    currentPart_ = pdu_->body();
+    copyData(*body_);
+}
+
+void CVXLWspEncode::nextPart()
+{
+    if (partIndex_ >= partCount_)
+        return postStep(kStepDone);
+    currentPart_ = static_cast<CVXLMultipartBody*>(body_)->partAt(partIndex_++);
+    if (currentPart_.isEmpty())
+        return finish(kTransactionFailed);
+    const CVXLMimeEntity& part = *currentPart_.get();
+    if (!CVXLWspPduEncoder::encodePartHeader(part, CVXLWspPduEncoder::partDataSize(part), output_))
+        return finish(kTransactionFailed);
+    copyData(part);
+}
+
+// The data go out as the part header announced them: the in-memory body
+// when there is one, else the file range.
+void CVXLWspEncode::copyData(const CVXLMimeEntity& entity)
+{
+    const CVXLByteBuffer& memory = entity.bodyBuffer();
+    if (memory.length() > 0) {
+        if (!output_.append(memory.data(), memory.length()))
+            return finish(kTransactionFailed);
+        return afterCopy();
+    }
+    remaining_ = entity.dataSize();
+    if (remaining_ == 0)
+        return afterCopy();
+    if (!store_ || entity.fileName().length() == 0)
+        return finish(kTransactionFailed);
+    stream_ = store_->openStream();
+    if (!stream_)
+        return finish(kTransactionFailed);
+    copyFailed_ = false;
+    stream_->open(entity.fileName().c_str(), kStreamRead, nextStep(kStepOpened));
+}
+
+void CVXLWspEncode::readMore()
+{
+    const std::uint32_t size = remaining_ < kReadChunkBytes ? remaining_ : kReadChunkBytes;
+    stream_->read(this, size);
+}
+
+void CVXLWspEncode::dataArrived(const std::uint8_t* bytes, std::uint32_t count)
+{
+    if (count > remaining_)
+        count = remaining_;
+    if (!output_.append(bytes, count))
+        copyFailed_ = true;
+    remaining_ -= count;
+}
+
+void CVXLWspEncode::complete(std::uint32_t status)
+{
+    const bool more = status == kPlatformOk && remaining_ > 0;
+    nextStep(more ? kStepMoreData : kStepDataComplete)->call(status);
+}
+
+void CVXLWspEncode::dataComplete(std::int32_t status)
+{
+    // A file shorter than the size its part header announced would leave a
+    // PDU whose lengths lie: that is a failure, not the end of the data.
+    if ((status != static_cast<std::int32_t>(kPlatformOk)
+            && status != static_cast<std::int32_t>(kPlatformEndOfData))
+        || remaining_ > 0 || copyFailed_)
+        return finish(kTransactionFailed);
+    closeStream();
+    afterCopy();
+}
+
+void CVXLWspEncode::afterCopy()
+{
+    postStep(body_->kind() == CVXLMimeEntity::kMultipart ? kStepNextPart : kStepDone);
+}
+
+void CVXLWspEncode::done()
+{
+    auto* transaction = static_cast<CVXLWspEncodeTransaction*>(this->transaction());
+    auto* entity = new CVXLMimeEntity;
+    if (!entity)
+        return finish(kTransactionFailed);
+    entity->setBodyBuffer(output_);
+    entity->setContentType(pdu_->contentType());
+    const CVXLEntityRef output(entity);
+    if (transaction)
+        transaction->setOutput(output);
+    finish(kTransactionSucceeded);
+}

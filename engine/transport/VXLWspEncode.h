@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/core/VXLByteBuffer.h"
+#include "engine/core/VXLCallbackEvent.h"
+#include "engine/core/VXLDataSink.h"
+#include "engine/core/VXLString.h"
+#include "engine/transport/VXLEntityRef.h"
+#include "engine/transport/VXLPduRef.h"
+#include "engine/transport/VXLProcessor.h"
+
+#include <cstdint>
+
+class CVXLMimeEntity;
+class CVXLPlatformFileStream;
+class CVXLPlatformStore;
+
+// Runs "WSPENCODETRANSACTION"s: the PDU's header fields, its body header and
+// each part's header through the encoder core, with the part data copied
+// in between from the parts' files through the message store, one chunk per
+// step. The encoded bytes end up in a new entity that the transaction gets
+// as its output.
+class CVXLWspEncode : public CVXLProcessor, private CVXLDataSink {
+public:
+    static constexpr std::uint32_t kReadChunkBytes = 51200;
+
+    CVXLWspEncode();
+    ~CVXLWspEncode() override;
+
+    // The store whose streams read the parts' files.
+    void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
+
+    void init() override;
+    void onEvent(CVXLEvent* event) override;
+    const char* name() const override;
+    // Refuses a PDU whose Content-Type is not the MMS message type.
+    int beginTransaction(CVXLTransaction* transaction) override;
+    bool acceptsTransaction(CVXLTransaction* transaction) override;
+
+protected:
+    void finishTransaction() override;
+
+private:
+    // Internal steps, posted to itself through the internal event.
+    enum Step : std::int32_t {
+        kStepDone = 2,
+        kStepNextPart = 3,
+        kStepOpened = 6,
+        kStepSeekDone = 7,
+        kStepMoreData = 8,
+        kStepDataComplete = 9,
+    };
+
+    void dataArrived(const std::uint8_t* bytes, std::uint32_t count) override;
+    void complete(std::uint32_t status) override;
+
+    CVXLCallback* nextStep(std::int32_t step);
+    void postStep(std::int32_t step);
+    void onStep(std::int32_t step, std::int32_t result);
+    void encodeStart();
+    void nextPart();
+    void copyData(const CVXLMimeEntity& entity);
+    void readMore();
+    void dataComplete(std::int32_t status);
+    void afterCopy();
+    void done();
+    void closeStream();
+
+    CVXLPlatformStore* store_ = nullptr;
+    CVXLPduRef pdu_;
+    CVXLMimeEntity* body_ = nullptr;
+    CVXLByteBuffer output_;
+    std::uint32_t partCount_ = 0;
+    std::uint32_t partIndex_ = 0;
+    CVXLEntityRef currentPart_;
+    std::uint32_t remaining_ = 0;
+    bool copyFailed_ = false;
+    CVXLPlatformFileStream* stream_ = nullptr;
+    CVXLCallbackEvent internalEvent_;
+};
