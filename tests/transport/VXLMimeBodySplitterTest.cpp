@@ -46,6 +46,7 @@ struct Received {
     CVXLMessage message;
     CVXLMultipartBody* body = new CVXLMultipartBody();
     CVXLMimeEntity* container = nullptr;
+    CVXLEntityRef keptContainer; // alive after it left the body
     std::string bytes;
 
     Received(const char* type, const std::string& boundaryHeader, const std::string& data) : bytes(data)
@@ -54,6 +55,7 @@ struct Received {
         message.setBody(CVXLEntityRef(body));
         addPart(*body, "text/plain")->addHeader("Content-ID", "<text>");
         container = addPart(*body, type);
+        keptContainer = body->partAt(1);
         container->addHeader("Content-ID", "<c1>");
         container->addHeader("Content-Location", "c1.dm");
         if (!boundaryHeader.empty())
@@ -84,7 +86,7 @@ void splitMessage(CVXLMimeBodySplitter& splitter, Received& received, std::uint3
         if (found) {
             const CVXLMimeEntity& container = *splitter.container().get();
             const std::string bytes = container.fileName().length() != 0
-                ? received.bytes
+                ? received.bytes.substr(container.dataStart() - kContainerStart, container.dataSize())
                 : std::string(reinterpret_cast<const char*>(container.bodyBuffer().data()),
                               container.bodyBuffer().length());
             feedContainer(splitter.parser(), bytes, cap);
@@ -283,6 +285,146 @@ TEST(MimeBodySplitter, SplitsAsPythonsEmailPackageDoes)
                 << c.name << ", windows of at most " << cap;
         }
     }
+}
+
+const char* const kTwoParts = "--abc\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-ID: <p>\r\n\r\nJPEG\r\n"
+                              "--abc\r\nContent-Type: text/plain\r\n\r\nhi\r\n--abc--\r\n";
+
+TEST(MimeBodySplitter, RelatedPartsFollowTheOthersAndReplaceTheContainer)
+{
+    Received received("application/vnd.wap.multipart.related", "\"abc\"", kTwoParts);
+    CVXLEntityRef text = received.body->partAt(0);
+    CVXLEntityRef container = received.body->partAt(1);
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 0xFFFFFFFFu);
+
+    ASSERT_EQ(received.body->partCount(), 3u);
+    EXPECT_EQ(received.body->partAt(0).get(), text.get());
+    EXPECT_EQ(text->header("X-QV-MEMO-DATA"), "TRUE");
+    EXPECT_EQ(container->header("X-QV-MEMO-DATA"), "TRUE"); // marked before it left
+    const CVXLMimeEntity& image = *received.body->partAt(1).get();
+    EXPECT_EQ(image.contentType(), "image/jpeg");
+    EXPECT_EQ(image.header("name"), "p.jpg");
+    EXPECT_EQ(image.contentId(), "<p>");
+    EXPECT_EQ(image.header("X-QV-MEMO-DATA"), "");
+    EXPECT_EQ(image.dataStart(), kContainerStart + 64);
+    EXPECT_EQ(received.dataOf(image), "JPEG");
+    EXPECT_EQ(received.dataOf(*received.body->partAt(2).get()), "hi");
+}
+
+TEST(MimeBodySplitter, DrmPartsTakeTheDrmPartsPlace)
+{
+    Received received("application/vnd.oma.drm.message", "dm",
+                      "--dm\r\nContent-Type: image/gif\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\nODlh\r\n"
+                      "--dm\r\nContent-Type: text/plain\r\n\r\nplain\r\n--dm--\r\n");
+    addPart(*received.body, "text/plain")->addHeader("Content-ID", "<after>");
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 0xFFFFFFFFu);
+
+    ASSERT_EQ(received.body->partCount(), 4u);
+    const CVXLMimeEntity& gif = *received.body->partAt(1).get();
+    const CVXLMimeEntity& plain = *received.body->partAt(2).get();
+    EXPECT_EQ(received.body->partAt(3)->contentId(), "<after>");
+    for (const CVXLMimeEntity* part : {&gif, &plain}) {
+        EXPECT_EQ(part->header("X-QV-DRM-Content-ID"), "<c1>");
+        EXPECT_EQ(part->header("X-QV-DRM-Content-Type"), "application/vnd.oma.drm.message");
+        EXPECT_EQ(part->header("X-QV-DRM-Content-Location"), "c1.dm");
+        EXPECT_EQ(part->header("X-QV-MEMO-DATA"), ""); // no related container
+    }
+    // Decoded into memory; the file holds only the encoded text.
+    EXPECT_EQ(gif.fileName(), "");
+    EXPECT_EQ(gif.dataSize(), 6u);
+    EXPECT_EQ(received.dataOf(gif), "GIF89a");
+    EXPECT_EQ(received.dataOf(plain), "plain");
+}
+
+TEST(MimeBodySplitter, DrmMessageInsideARelatedContainer)
+{
+    const std::string drm = "--in\r\nContent-Type: audio/amr\r\n\r\n#!AMR\r\n--in--\r\n";
+    const std::string related = "--out\r\nContent-Type: application/smil\r\n\r\n<smil/>\r\n"
+                                "--out\r\nContent-Type: application/vnd.oma.drm.message; boundary=in\r\n"
+                                "Content-ID: <d>\r\n\r\n"
+        + drm + "\r\n--out--\r\n";
+    Received received("application/vnd.wap.multipart.related", "out", related);
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 5);
+
+    ASSERT_EQ(received.body->partCount(), 3u);
+    EXPECT_EQ(received.body->partAt(1)->contentType(), "application/smil");
+    const CVXLMimeEntity& amr = *received.body->partAt(2).get();
+    EXPECT_EQ(amr.contentType(), "audio/amr");
+    EXPECT_EQ(amr.header("X-QV-DRM-Content-ID"), "<d>");
+    EXPECT_EQ(received.dataOf(amr), "#!AMR");
+}
+
+// A container that gives no part stays where it is, and a DRM part is split
+// once only, so the passes end.
+TEST(MimeBodySplitter, ContainersWithoutPartsStay)
+{
+    struct Case {
+        const char* type;
+        const char* data;
+    } cases[] = {
+        {"application/vnd.wap.multipart.related", "no delimiter at all"},
+        {"application/vnd.oma.drm.message", "no delimiter at all"},
+        {"application/vnd.oma.drm.message", "--abc--\r\n"},
+    };
+    for (const Case& c : cases) {
+        Received received(c.type, "abc", c.data);
+        CVXLMimeBodySplitter splitter;
+        splitMessage(splitter, received, 0xFFFFFFFFu);
+        ASSERT_EQ(received.body->partCount(), 2u) << c.type << ": " << c.data;
+        EXPECT_EQ(received.body->partAt(1).get(), received.container);
+    }
+}
+
+TEST(MimeBodySplitter, LastPartWithoutClosingDelimiterEndsAtTheContainersEnd)
+{
+    Received received("application/vnd.wap.multipart.related", "abc",
+                      "--abc\r\nContent-Type: text/plain\r\n\r\nrest of the file\r\n");
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 0xFFFFFFFFu);
+    ASSERT_EQ(received.body->partCount(), 2u);
+    EXPECT_EQ(received.dataOf(*received.body->partAt(1).get()), "rest of the file\r\n");
+}
+
+TEST(MimeBodySplitter, OnlyAMixedMessageHasItsRelatedPartSplit)
+{
+    Received received("application/vnd.wap.multipart.related", "abc", kTwoParts);
+    received.body->headers().remove("Content-Type");
+    received.body->setContentType("application/vnd.wap.multipart.related");
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 0xFFFFFFFFu);
+    EXPECT_EQ(received.body->partCount(), 2u);
+    EXPECT_EQ(received.body->partAt(0)->header("X-QV-MEMO-DATA"), "");
+
+    // The type compares without letter case.
+    Received upper("APPLICATION/VND.WAP.MULTIPART.RELATED", "abc", kTwoParts);
+    CVXLMimeBodySplitter other;
+    splitMessage(other, upper, 0xFFFFFFFFu);
+    EXPECT_EQ(upper.body->partCount(), 3u);
+}
+
+TEST(MimeBodySplitter, BoundaryLosesOneQuoteAtEitherEnd)
+{
+    struct Case {
+        const char* header; // null: no boundary header
+        const char* boundary;
+    } cases[] = {
+        {"\"abc\"", "abc"}, {"abc", "abc"}, {"\"abc", "abc"}, {"\"\"abc\"\"", "\"abc\""}, {"\"", ""}, {nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        CVXLMimeEntity entity;
+        if (c.header)
+            entity.addHeader("Boundary", c.header);
+        EXPECT_EQ(CVXLMimeBodySplitter::boundaryOf(entity), c.boundary) << (c.header ? c.header : "(none)");
+    }
+    // No boundary: the delimiter lines are "--" and "----".
+    Received received("application/vnd.wap.multipart.related", "", "--\r\nA: 1\r\n\r\nx\r\n----\r\n");
+    CVXLMimeBodySplitter splitter;
+    splitMessage(splitter, received, 0xFFFFFFFFu);
+    ASSERT_EQ(received.body->partCount(), 2u);
+    EXPECT_EQ(received.dataOf(*received.body->partAt(1).get()), "x");
 }
 
 } // namespace
