@@ -15,6 +15,8 @@
 //
 // A beginReading() while a reading is still under way stops that one and
 // starts again when it has wound down; only the new reading is reported.
+// A job that is reading is stopped, not deleted, by its owner: the stop
+// waits until the source has let go of it.
 class CVXLXmlReaderSinkJob : public CVXLXferJobBase {
 public:
     CVXLXmlReaderSinkJob();

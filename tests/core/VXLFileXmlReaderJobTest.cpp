@@ -293,7 +293,6 @@ TEST(VXLFileXmlReaderJob, NewReadingReplacesTheOneUnderWay)
 // The sink job reads from any source its owner gives it, and leaves that
 // source to the owner for the next reading.
 struct BufferReaderJob : CVXLXmlReaderSinkJob {
-    XmlTraceReader format;
     std::string trace;
     std::vector<std::int32_t> finished;
 
