@@ -63,6 +63,7 @@ void CVXLMimeBodySplitter::clear()
     drmFound_ = false;
     partsAdded_ = 0;
     decoding_ = false;
+    collecting_ = false;
     decoded_.clear();
 }
 
@@ -161,6 +162,7 @@ bool CVXLMimeBodySplitter::partBegun(const CVXLHeaderMap& headers, std::uint32_t
         }
     }
     decoding_ = drmFound_ && sameText(withoutBlanks(headers.value(kTransferEncoding, 0, true)), kBase64);
+    collecting_ = !decoding_ && container_->fileName().length() == 0;
     decoder_.reset();
     decoded_.clear();
     // The parts of a DRM message take its place in order; those of a related
@@ -174,7 +176,9 @@ bool CVXLMimeBodySplitter::partBegun(const CVXLHeaderMap& headers, std::uint32_t
 
 bool CVXLMimeBodySplitter::partData(const std::uint8_t* bytes, std::uint32_t length)
 {
-    return !decoding_ || decoder_.feed(bytes, length, decoded_);
+    if (decoding_)
+        return decoder_.feed(bytes, length, decoded_);
+    return !collecting_ || decoded_.append(bytes, length);
 }
 
 bool CVXLMimeBodySplitter::partEnded(std::uint32_t dataSize)
@@ -191,6 +195,13 @@ bool CVXLMimeBodySplitter::partEnded(std::uint32_t dataSize)
         current_->setFileName(CVXLString());
         decoded_ = CVXLByteBuffer();
         decoding_ = false;
+    } else if (collecting_) {
+        // Without a file the offsets name no place the data could be read
+        // from again.
+        current_->setBodyBuffer(decoded_);
+        current_->setDataSize(decoded_.length());
+        decoded_ = CVXLByteBuffer();
+        collecting_ = false;
     } else {
         current_->setDataSize(dataSize);
     }

@@ -65,6 +65,8 @@ private:
     CVXLEntityRef current_;
     std::uint32_t partsAdded_ = 0;
     bool decoding_ = false;
+    // The container lies in memory: its parts' data are copied out of it.
+    bool collecting_ = false;
     CVXLBase64Decoder decoder_;
     CVXLByteBuffer decoded_;
 };

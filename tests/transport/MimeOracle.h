@@ -1,0 +1,109 @@
+#pragma once
+
+// Runs tests/peers/mime_oracle.py (Python's email package) over containers
+// and describes split parts in the oracle's form.
+
+#include "engine/core/VXLHeaderMap.h"
+#include "engine/transport/VXLMimeEntity.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace mimeoracle {
+
+inline std::string hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+struct Container {
+    std::string bytes;
+    std::string boundary; // without quotes
+    bool drm = false;
+};
+
+// The oracle's description of each container's parts.
+inline std::vector<std::string> oracleParts(const std::vector<Container>& containers)
+{
+    const std::string dir = ::testing::TempDir() + "mime_job_oracle_" + std::to_string(::getpid());
+    const std::string manifest = dir + ".txt";
+    std::vector<std::string> files;
+    {
+        std::ofstream list(manifest);
+        for (std::size_t i = 0; i < containers.size(); ++i) {
+            files.push_back(dir + "_" + std::to_string(i) + ".bin");
+            std::ofstream(files.back(), std::ios::binary) << containers[i].bytes;
+            list << files.back() << ' ' << hex(containers[i].boundary) << ' ' << (containers[i].drm ? 1 : 0) << '\n';
+        }
+    }
+    const char* python = std::getenv("TESSEL_TEST_PYTHON");
+    const std::string command = std::string(python && *python ? python : "python3") + " "
+        + TESSEL_SOURCE_DIR "/tests/peers/mime_oracle.py < '" + manifest + "'";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[4096];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            output.append(chunk, n);
+        EXPECT_EQ(::pclose(pipe), 0) << "the oracle failed: " << command;
+    }
+    std::remove(manifest.c_str());
+    for (const std::string& file : files)
+        std::remove(file.c_str());
+    std::vector<std::string> described;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("container ", 0) == 0)
+            described.emplace_back();
+        else if (!described.empty())
+            described.back() += line + '\n';
+    }
+    return described;
+}
+
+// Parts in the oracle's form: headers other than "X-QV-" ones, names in
+// lower case, values without quotes, sorted; then the data `dataOf` gives.
+inline std::string describe(const std::vector<const CVXLMimeEntity*>& parts,
+                            const std::function<std::string(const CVXLMimeEntity&)>& dataOf)
+{
+    std::ostringstream out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        out << "part " << i << '\n';
+        std::vector<std::string> lines;
+        const CVXLHeaderMap& headers = parts[i]->mimeHeaders();
+        for (std::uint32_t n = 0; n < headers.nameCount(); ++n) {
+            const CVXLString name = headers.nameAt(static_cast<int>(n));
+            std::string lower = name.c_str();
+            std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+            if (lower.rfind("x-qv-", 0) == 0)
+                continue;
+            for (std::uint32_t v = 0; v < headers.valueCount(name); ++v) {
+                std::string value = headers.value(name, static_cast<int>(v)).c_str();
+                if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                    value = value.substr(1, value.size() - 2);
+                lines.push_back("h " + lower + "=" + value);
+            }
+        }
+        std::sort(lines.begin(), lines.end());
+        for (const std::string& line : lines)
+            out << line << '\n';
+        out << "data " << hex(dataOf(*parts[i])) << '\n';
+    }
+    return out.str();
+}
+
+} // namespace mimeoracle
