@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/client/ScenarioOpcodes.h"
 #include "engine/core/VXLByteBuffer.h"
 #include "engine/core/VXLFixedArray.h"
 #include "engine/core/VXLObject.h"
@@ -45,7 +46,7 @@ class CVXLScenarioProgram : public CVXLObject {
 public:
     static constexpr std::uint32_t kNoCase = 0xFFFFFFFFu;
     // Jump targets are signed 16-bit operands, so no code reaches further.
-    static constexpr std::uint32_t kMaxCodeLength = 0x8000;
+    static constexpr std::uint32_t kMaxCodeLength = kMaxScenarioCodeLength;
     static constexpr std::uint32_t kFunctionRecordSize = 12;
     static constexpr std::uint32_t kCaseRecordSize = 4;
     static constexpr std::uint32_t kSwitchRecordSize = 12;
