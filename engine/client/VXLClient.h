@@ -259,7 +259,7 @@ private:
     void runMarkerDeleted();
 
     CVXLPlatformFactory* factory_;
-    EngineClock engineClock_{this};
+    EngineClock engineClock_ { this };
     bool membersStarted_ = false;
     CVXLClientSettings settings_;
     CVXLFileReadRequest readRequest_;
@@ -271,7 +271,7 @@ private:
     bool settingsWrittenThisTick_ = false;
     CJobRunner jobRunner_;
     // Declared before the File Store Manager so that the store outlives it.
-    FileStoreHolder fileStore_{factory_};
+    FileStoreHolder fileStore_ { factory_ };
     CVXLFileStoreManager fileStoreManager_;
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

@@ -142,7 +142,7 @@ CVXLString CVXLClientSettings::buildIdHashKey() const
 {
     CVXLString key;
     CVXLString part;
-    for (int item : {kCfgServerUri, kCfgUserIdentity, kCfgMobileEmail, kCfgLanguage}) {
+    for (int item : { kCfgServerUri, kCfgUserIdentity, kCfgMobileEmail, kCfgLanguage }) {
         getConfigString(item, &part);
         key += part;
     }
@@ -216,8 +216,7 @@ void CVXLClientSettings::getCoolSiteButtonType(int n, CVXLString* out) const
 }
 
 void CVXLClientSettings::addCoolSite(const CVXLString& id, const CVXLString& caption, const CVXLString& icon,
-                                     const CVXLString& iconType, const CVXLString& button,
-                                     const CVXLString& buttonType)
+    const CVXLString& iconType, const CVXLString& button, const CVXLString& buttonType)
 {
     const int n = getCoolSiteCount();
     store_.set(indexedKey(kCoolSiteIds, n), id, kLocked);
@@ -246,7 +245,8 @@ void CVXLClientSettings::removeAllCoolSites()
     store_.removeChildren(kCoolSitesBranch);
 }
 
-void CVXLClientSettings::setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location)
+void CVXLClientSettings::setFavorite(
+    int n, const CVXLString& id, const CVXLString& caption, std::int32_t location)
 {
     if (!validFavoriteSlot(n))
         return;

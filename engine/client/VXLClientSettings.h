@@ -62,7 +62,7 @@ public:
     void getCoolSiteButton(int n, CVXLString* out) const;
     void getCoolSiteButtonType(int n, CVXLString* out) const;
     void addCoolSite(const CVXLString& id, const CVXLString& caption, const CVXLString& icon,
-                     const CVXLString& iconType, const CVXLString& button, const CVXLString& buttonType);
+        const CVXLString& iconType, const CVXLString& button, const CVXLString& buttonType);
     int hasCoolSite(const CVXLString& id) const;
     void removeAllCoolSites();
 

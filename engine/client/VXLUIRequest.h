@@ -24,9 +24,15 @@ enum UIRequestKind : std::uint32_t {
 inline constexpr std::uint32_t kUIRequestKindCount = 9;
 
 inline constexpr const char* kUIRequestKindNames[kUIRequestKindCount] = {
-    "NEW_LAYOUT",         "RELEASE_LAYOUT",      "UPDATED_LAYOUT",
-    "REPLACE_LAYOUT",     "RETURN_TO_MENU",      "PROCESS_URL_REQUEST",
-    "SMS_MESSAGE",        "SEND_TO_PRINTER",     "RETURN_TO_IDLE",
+    "NEW_LAYOUT",
+    "RELEASE_LAYOUT",
+    "UPDATED_LAYOUT",
+    "REPLACE_LAYOUT",
+    "RETURN_TO_MENU",
+    "PROCESS_URL_REQUEST",
+    "SMS_MESSAGE",
+    "SEND_TO_PRINTER",
+    "RETURN_TO_IDLE",
 };
 
 // One screen request from the engine to the user interface. The Client's

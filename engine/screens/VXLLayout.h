@@ -14,5 +14,5 @@ public:
 
     // A request that showed this layout has been handled by the user
     // interface and is about to be deleted.
-    virtual void requestDone(CVXLUIRequest*) {}
+    virtual void requestDone(CVXLUIRequest*) { }
 };

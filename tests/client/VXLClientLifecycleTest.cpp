@@ -53,11 +53,11 @@ TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)
         std::string rewritten;
     };
     const Case cases[] = {
-        {"missing", false, "", "0", std::string("\x01", 1)},
-        {"three", true, "\x03", "3", "\x04"},
-        {"empty", true, "", "1", "\x02"},
-        {"zero", true, std::string("\x00", 1), "1", "\x02"},
-        {"wraps", true, "\xff\x07", "255", std::string("\x00", 1)},
+        { "missing", false, "", "0", std::string("\x01", 1) },
+        { "three", true, "\x03", "3", "\x04" },
+        { "empty", true, "", "1", "\x02" },
+        { "zero", true, std::string("\x00", 1), "1", "\x02" },
+        { "wraps", true, "\xff\x07", "255", std::string("\x00", 1) },
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -99,8 +99,8 @@ TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
         const char* idAfter;
     };
     const Case cases[] = {
-        {"identity of this configuration", true, "phone-1"},
-        {"identity of another configuration", false, ""},
+        { "identity of this configuration", true, "phone-1" },
+        { "identity of another configuration", false, "" },
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -117,8 +117,8 @@ TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
         stored.set(kPersVraxIdHashKey, c.keyMatches ? key : CVXLString("old key"));
         CVXLByteStream image;
         stored.save(image);
-        ASSERT_TRUE(root.writeFile(storePath("_vxl.reg"),
-                                   std::string(reinterpret_cast<const char*>(image.data()), image.length())));
+        ASSERT_TRUE(root.writeFile(
+            storePath("_vxl.reg"), std::string(reinterpret_cast<const char*>(image.data()), image.length())));
 
         EngineDriver driver(&root);
         ASSERT_TRUE(driver.startUp()) << c.what;
@@ -153,7 +153,8 @@ TEST(VXLClientShutDown, RunsTheWholeChainAndSavesTheSettings)
     EXPECT_EQ(client.getJobRunner().runState(), kHandlerFinished);
     EXPECT_EQ(client.getFileStoreManager().runState(), kHandlerFinished);
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.run")));
-    EXPECT_NE(driver.root().readFile(storePath("_vxl.reg")).find("root.pers.media_browse"), std::string::npos);
+    EXPECT_NE(
+        driver.root().readFile(storePath("_vxl.reg")).find("root.pers.media_browse"), std::string::npos);
     EXPECT_EQ(driver.tick(), CVXLClient::kTickTerminated);
     EXPECT_EQ(driver.tick(), CVXLClient::kTickTerminated);
     EXPECT_EQ(driver.factory().liveMediaSources(), 0);
@@ -204,7 +205,8 @@ TEST(VXLClientSettingsSave, AFailedWriteIsRetriedUntilItSucceeds)
     ASSERT_EQ(::rmdir(path.c_str()), 0);
     driver.runUntilIdle();
     EXPECT_FALSE(client.persStore().isDirty());
-    EXPECT_NE(driver.root().readFile(storePath("_vxl.reg")).find("root.pers.account_mgmt"), std::string::npos);
+    EXPECT_NE(
+        driver.root().readFile(storePath("_vxl.reg")).find("root.pers.account_mgmt"), std::string::npos);
 }
 
 } // namespace
