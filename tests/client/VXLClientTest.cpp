@@ -421,6 +421,24 @@ TEST_F(VXLClientTest, TickBroadcastReachesEveryJob)
     driver.runUntilIdle();
 }
 
+TEST_F(VXLClientTest, SeventeenCodesBeforeATickLoseTheFirst)
+{
+    std::vector<std::string> trace;
+    TraceJob job("job", &trace);
+    client().startChild(&job);
+    driver.runUntilIdle();
+    trace.clear();
+    for (std::int32_t code = 101; code <= 117; ++code)
+        client().pushUIRequestCode(code);
+    driver.tick();
+    std::vector<std::string> expected;
+    for (std::int32_t code = 102; code <= 117; ++code)
+        expected.push_back("job!" + std::to_string(code));
+    EXPECT_EQ(trace, expected);
+    job.stop();
+    driver.runUntilIdle();
+}
+
 TEST_F(VXLClientTest, SliceEndsOnceTenMillisecondsHavePassed)
 {
     driver.runUntilIdle();
