@@ -1,5 +1,7 @@
 #include "engine/client/VXLTextTable.h"
 
+#include "engine/core/VXLEventHandler.h"
+
 namespace {
 
 // Ordered by id; the row {kVxlTextTableEndId, ""} must stay last, the lookup stops there.
@@ -813,6 +815,9 @@ const VXLTextRow* getTextTable()
 
 const char* getEngineText(std::uint32_t id)
 {
+    // The texts are the engine's: before its root exists there are none.
+    if (!vxlGetClient())
+        return "";
     for (const VXLTextRow* row = kTextTable;; ++row) {
         if (row->id == kVxlTextTableEndId)
             return "";

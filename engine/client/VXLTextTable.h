@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kVxlTextTableEndId = 795;
 // The table's first row; the table ends with the row whose id is kVxlTextTableEndId.
 const VXLTextRow* getTextTable();
 
-// The text of a row, or "" when no row before the end row has the id. The
-// result is the table's own constant string: callers copy it.
+// The text of a row, or "" when no row before the end row has the id or no
+// Client exists. The result is the table's own constant string: callers copy
+// it.
 const char* getEngineText(std::uint32_t id);

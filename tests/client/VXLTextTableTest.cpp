@@ -1,5 +1,8 @@
 #include "engine/client/VXLTextTable.h"
 
+#include "engine/client/VXLClient.h"
+#include "tests/support/TempDeviceRoot.h"
+
 #include <gtest/gtest.h>
 
 
@@ -26,7 +29,25 @@ TEST(VXLTextTable, HoldsEveryIdOnceAndEndsWithTheEndRow)
     EXPECT_EQ(count, kVxlTextTableRows);
 }
 
-TEST(VXLTextTable, LookupOfKnownAndMissingIds)
+// Lookups answer once the engine's root exists.
+class VXLTextTableLookup : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(client_, nullptr); }
+    void TearDown() override { delete client_; }
+
+    TempDeviceRoot root_;
+    CVXLPlatformFactory factory_;
+    CVXLClient* client_ = CVXLClient::create(&factory_);
+};
+
+TEST(VXLTextTable, NoTextBeforeTheEngineExists)
+{
+    ASSERT_EQ(vxlGetClient(), nullptr);
+    for (std::uint32_t id : {0u, 53u, 794u, 795u})
+        EXPECT_STREQ(getEngineText(id), "") << "id " << id;
+}
+
+TEST_F(VXLTextTableLookup, LookupOfKnownAndMissingIds)
 {
     struct Case {
         std::uint32_t id;
@@ -52,7 +73,7 @@ TEST(VXLTextTable, LookupOfKnownAndMissingIds)
         EXPECT_STREQ(getEngineText(c.id), c.text) << "id " << c.id;
 }
 
-TEST(VXLTextTable, ReturnsTheTablesOwnStrings)
+TEST_F(VXLTextTableLookup, ReturnsTheTablesOwnStrings)
 {
     const VXLTextRow* table = getTextTable();
     for (std::uint32_t id : {0u, 400u, 794u})

@@ -1,0 +1,669 @@
+#include "engine/client/VXLClient.h"
+
+#include "engine/client/VXLConfigItems.h"
+#include "engine/client/VXLMenuLink.h"
+#include "engine/client/VXLTextTable.h"
+#include "engine/core/VXLByteStream.h"
+#include "engine/core/VXLFileDeleteRequest.h"
+#include "engine/core/VXLPersKeys.h"
+#include "engine/screens/VXLLayout.h"
+
+namespace {
+
+// Folder names compare on their first characters only, so "Inbox (2)" is
+// still the inbox.
+constexpr const char* kInboxFolder = "Inbox";
+constexpr std::uint32_t kInboxPrefixLength = 5;
+constexpr const char* kSentFolder = "Sent Mail";
+constexpr std::uint32_t kSentPrefixLength = 9;
+
+bool hasPrefix(const CVXLString& text, const char* prefix, std::uint32_t length)
+{
+    return text.length() >= length && vxlStrNCmp(text.c_str(), prefix, length) == 0;
+}
+
+} // namespace
+
+CVXLClient* CVXLClient::create(CVXLPlatformFactory* factory)
+{
+    if (CVXLClient* client = vxlGetClient())
+        return client;
+    auto* client = new CVXLClient(factory);
+    vxlSetClient(client);
+    return client;
+}
+
+CVXLClient* CVXLClient::instance()
+{
+    return vxlGetClient();
+}
+
+CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
+    : factory_(factory)
+    , readRequest_(kReplySettingsRead)
+    , writeRequest_(kReplySettingsWritten)
+{
+    setRoot(this);
+    CVXLEngineClock::setCurrent(&engineClock_);
+    settings_.setPersistentString(kPersForegroundActive, "1");
+    settings_.setPersistentString(kPersDatacommActive, "1");
+}
+
+CVXLClient::~CVXLClient()
+{
+    if (vxlGetClient() == this)
+        vxlSetClient(nullptr);
+    if (factory_)
+        factory_->destroyClock(clock_);
+    clock_ = nullptr;
+    // Records still queued were never disposed of by a tick.
+    while (CVXLObject* request = requestQueue_.popFront())
+        delete request;
+    shownRequest_ = nullptr;
+    links_.deleteAll();
+    while (CVXLList::Node* node = objectList_.head()) {
+        CVXLObject* object = node->object;
+        objectList_.remove(object);
+        delete object;
+    }
+    if (factory_) {
+        factory_->destroyMediaSource(mediaSource_);
+        factory_->destroyMessageStore(messageStore_);
+    }
+    mediaSource_ = nullptr;
+    messageStore_ = nullptr;
+}
+
+void CVXLClient::init()
+{
+    membersStarted_ = false;
+    shownRequest_ = nullptr;
+    CVXLEngineClock::setCurrent(&engineClock_);
+    if (factory_ && !clock_)
+        clock_ = factory_->createClock();
+    textTable_ = getTextTable();
+    settings_.writeConfigDefaults();
+    settings_.setPersistentString(kPersNetSessions, "0");
+    fileStoreManager_.setFileStore(getFileStore());
+    startChild(&fileStoreManager_);
+}
+
+void CVXLClient::childStarted(CVXLEventHandler* child)
+{
+    if (child == &fileStoreManager_)
+        readFile(kSettingsFileName, kReplySettingsRead);
+}
+
+void CVXLClient::readFile(const char* name, std::int32_t replyCode)
+{
+    if (readRequest_.isBusy())
+        return;
+    readRequest_.fileName = name;
+    readRequest_.readLength = 0;
+    readRequest_.readStart = 0;
+    readRequest_.fileSize = 0;
+    readRequest_.buffer.clear();
+    readRequest_.setReplyCode(replyCode);
+    post(&fileStoreManager_, &readRequest_);
+}
+
+void CVXLClient::writeFile(const char* name, const CVXLByteBuffer& bytes, std::int32_t replyCode)
+{
+    // A write asked for while the last one is under way is dropped; the
+    // settings save tries again on a later tick.
+    if (writeRequest_.isBusy())
+        return;
+    writeRequest_.fileName = name;
+    writeRequest_.openMode = kFileModeWrite;
+    writeRequest_.buffer = bytes;
+    writeRequest_.setReplyCode(replyCode);
+    post(&fileStoreManager_, &writeRequest_);
+}
+
+void CVXLClient::onEvent(CVXLEvent* event)
+{
+    switch (event->effectiveCode()) {
+    case kReplySettingsWritten:
+        if (event == &writeRequest_) {
+            settingsWriteOutstanding_ = false;
+            if (event->succeeded())
+                settings_.store().clearDirty(savedChangeCount_);
+        }
+        finishEvent(event);
+        break;
+    case kReplySettingsRead:
+        settingsRead(event);
+        break;
+    case kReplyRunMarkerWritten:
+        finishEvent(event);
+        if (!shutdownChainStarted_)
+            attachScenarioManager();
+        break;
+    case kReplyRunMarkerRead:
+        runMarkerRead(event);
+        break;
+    case kReplyRunMarkerDeleted:
+        finishEvent(event);
+        runMarkerDeleted();
+        break;
+    case kReplyScenarioLoaded:
+        finishEvent(event);
+        scenarioLoaded();
+        break;
+    default:
+        finishEvent(event);
+        break;
+    }
+}
+
+void CVXLClient::settingsRead(CVXLEvent* event)
+{
+    if (event->succeeded()) {
+        CVXLByteStream reader(readRequest_.buffer);
+        settings_.store().load(reader);
+        settings_.store().clearDirty(settings_.store().changeCount());
+        if (!settings_.checkIdentity())
+            settings_.setPersistentString(kPersVraxMdnChanged, "true");
+    }
+    finishEvent(event);
+    if (!shutdownChainStarted_)
+        readFile(kRunMarkerFileName, kReplyRunMarkerRead);
+}
+
+// The run marker exists only while the engine runs; its byte counts the runs
+// in a row that ended without a clean shut-down.
+void CVXLClient::runMarkerRead(CVXLEvent* event)
+{
+    std::uint32_t count = 0;
+    if (event->succeeded()) {
+        const CVXLByteBuffer& bytes = readRequest_.buffer;
+        count = bytes.length() != 0 ? bytes.data()[0] : 0;
+        if (count == 0)
+            count = 1;
+    }
+    finishEvent(event);
+    CVXLString text;
+    text.setUnsigned(count);
+    settings_.setPersistentString(kPersShutdownFailCount, text);
+    if (shutdownChainStarted_)
+        return;
+    const std::uint8_t next = static_cast<std::uint8_t>((count + 1) & 0xFF);
+    CVXLByteBuffer marker;
+    marker.append(&next, 1);
+    writeFile(kRunMarkerFileName, marker, kReplyRunMarkerWritten);
+}
+
+// The Scenario Manager is not built yet: its configuration load would answer
+// here.
+void CVXLClient::attachScenarioManager()
+{
+    scenarioLoaded();
+}
+
+void CVXLClient::scenarioLoaded()
+{
+    settings_.setPersistentString(kPersVraxMdnChanged, "false");
+    if (!shutdownChainStarted_)
+        startMembers();
+}
+
+void CVXLClient::startMembers()
+{
+    startChild(&jobRunner_);
+    membersStarted_ = true;
+}
+
+void CVXLClient::stopProducer()
+{
+    if (shutdownChainStarted_)
+        return;
+    shutdownChainStarted_ = true;
+    producerFinished();
+}
+
+void CVXLClient::producerFinished()
+{
+    threadDatabaseFinished();
+}
+
+void CVXLClient::threadDatabaseFinished()
+{
+    vraxJobFinished();
+}
+
+void CVXLClient::vraxJobFinished()
+{
+    if (jobRunner_.isActive())
+        jobRunner_.stop();
+    else
+        jobRunnerFinished();
+}
+
+void CVXLClient::jobRunnerFinished()
+{
+    auto* request = new CVXLFileDeleteRequest(kReplyRunMarkerDeleted);
+    if (!request || !fileStoreManager_.isActive()) {
+        // Nothing can answer the delete: go on as if it had been answered.
+        delete request;
+        runMarkerDeleted();
+        return;
+    }
+    request->fileName = kRunMarkerFileName;
+    post(&fileStoreManager_, request);
+}
+
+void CVXLClient::runMarkerDeleted()
+{
+    if (fileStoreManager_.isActive())
+        fileStoreManager_.stop();
+    stop();
+}
+
+void CVXLClient::childFinished(CVXLEventHandler* child)
+{
+    if (child == &jobRunner_)
+        jobRunnerFinished();
+}
+
+std::int32_t CVXLClient::onFinished()
+{
+    if (factory_) {
+        factory_->destroyMediaSource(mediaSource_);
+        factory_->destroyMessageStore(messageStore_);
+    }
+    mediaSource_ = nullptr;
+    messageStore_ = nullptr;
+    return CVXLEventHandler::onFinished();
+}
+
+void CVXLClient::refreshTickTime()
+{
+    engineClock_.setTickTime(clockMilliseconds());
+}
+
+bool CVXLClient::stepTree()
+{
+    ++stepCount_;
+    return step() == kHandlerFinished || runState() == kHandlerFinished;
+}
+
+std::int32_t CVXLClient::endTick(std::int32_t result)
+{
+    lastTickResult_ = result;
+    engineClock_.setInTick(false);
+    return result;
+}
+
+std::int32_t CVXLClient::tick()
+{
+    CVXLEngineClock::setCurrent(&engineClock_);
+    engineClock_.setInTick(true);
+    if (runState() == kHandlerFinished)
+        return endTick(kTickTerminated);
+    refreshTickTime();
+    const std::uint32_t start = engineClock_.tickTime();
+    settingsWrittenThisTick_ = false;
+    disposeShownRequest();
+    drainPendingCodes();
+    if (stepTree())
+        return endTick(kTickTerminated);
+    bool idle = false;
+    for (;;) {
+        saveSettingsIfDirty();
+        if (requestQueue_.count() != 0)
+            break;
+        if (runState() != kHandlerRunnable) {
+            refreshTickTime();
+            if (nextTimeout() != 0) {
+                idle = true;
+                break;
+            }
+        }
+        refreshTickTime();
+        if (engineClock_.tickTime() - start >= kTickSliceMs)
+            break;
+        if (stepTree())
+            return endTick(kTickTerminated);
+    }
+    if (shutdownFlag_)
+        shutdownCountdownStep(idle);
+    return endTick(idle ? kTickIdle : kTickWorkLeft);
+}
+
+void CVXLClient::disposeShownRequest()
+{
+    if (!shownRequest_)
+        return;
+    CVXLUIRequest* request = shownRequest_;
+    shownRequest_ = nullptr;
+    if (requestQueue_.front() == request)
+        requestQueue_.popFront();
+    switch (request->kind()) {
+    case kUIRequestNewLayout:
+    case kUIRequestUpdatedLayout:
+    case kUIRequestReplaceLayout:
+        if (request->layout())
+            request->layout()->requestDone(request);
+        break;
+    default:
+        break;
+    }
+    delete request;
+}
+
+// Codes pushed while the broadcast runs wait for the next tick, so a handler
+// that answers a code with another cannot keep the tick here for ever.
+void CVXLClient::drainPendingCodes()
+{
+    for (int n = pendingCodes_.count(); n > 0 && pendingCodes_.count() != 0; --n) {
+        const std::int32_t code = pendingCodes_.pop();
+        if (code == kUIRequestNone)
+            break;
+        broadcast(code);
+    }
+}
+
+void CVXLClient::saveSettingsIfDirty()
+{
+    CVXLPersStore& store = settings_.store();
+    if (!store.isDirty() || !membersStarted_ || settingsWriteOutstanding_ || writeRequest_.isBusy()
+        || settingsWrittenThisTick_)
+        return;
+    // One write per tick: a write that fails is tried again by the next tick,
+    // not at once in a loop that would never leave the slice.
+    settingsWrittenThisTick_ = true;
+    CVXLByteStream image;
+    store.save(image);
+    savedChangeCount_ = store.changeCount();
+    settingsWriteOutstanding_ = true;
+    writeFile(kSettingsFileName, image, kReplySettingsWritten);
+}
+
+// Open connections hold the shut-down back, but only for the length of the
+// countdown: the engine always stops in the end.
+void CVXLClient::shutdownCountdownStep(bool idle)
+{
+    if (shutdownChainStarted_)
+        return;
+    CVXLString text;
+    settings_.getPersistentString(kPersNetSessions, &text);
+    const std::int32_t sessions = text.isNumeric() ? text.toInt(10) : 0;
+    if (sessions <= 0 && idle && membersStarted_) {
+        shutdownCountdown_ = 0;
+        stopProducer();
+        return;
+    }
+    if (shutdownCountdown_ > 0)
+        --shutdownCountdown_;
+    if (shutdownCountdown_ == 0)
+        stopProducer();
+}
+
+std::uint32_t CVXLClient::getWaitTime()
+{
+    return pendingCodes_.count() > 0 ? 0 : nextDeadline();
+}
+
+std::uint32_t CVXLClient::nextDeadline()
+{
+    if (requestQueue_.count() != 0 || runState() == kHandlerRunnable)
+        return 0;
+    refreshTickTime();
+    return nextTimeout();
+}
+
+void CVXLClient::clearLastTickResult()
+{
+    if (!engineClock_.inTick())
+        lastTickResult_ = kTickWorkLeft;
+}
+
+void CVXLClient::onUiRequest(std::int32_t code)
+{
+    switch (code) {
+    case kUIRequestDataCommOff:
+        settings_.setPersistentString(kPersDatacommActive, "0");
+        break;
+    case kUIRequestDataCommOn:
+        settings_.setPersistentString(kPersDatacommActive, "1");
+        break;
+    case kUIRequestBackground:
+        settings_.setPersistentString(kPersForegroundActive, "0");
+        break;
+    case kUIRequestForeground:
+        settings_.setPersistentString(kPersForegroundActive, "1");
+        break;
+    default:
+        break;
+    }
+}
+
+void CVXLClient::requestShutdown()
+{
+    requestSuspend(2);
+    shutdownCountdown_ = kShutdownCountdown;
+    shutdownFlag_ = true;
+}
+
+void CVXLClient::requestSuspend(int what)
+{
+    if (what == 0 || what == 2) {
+        pendingCodes_.remove(kUIRequestDataCommOn);
+        pendingCodes_.push(kUIRequestDataCommOff);
+    }
+    if (what == 1 || what == 2) {
+        pendingCodes_.remove(kUIRequestForeground);
+        pendingCodes_.push(kUIRequestBackground);
+    }
+    if (what == 2) {
+        pendingCodes_.remove(kUIRequestActivityEnded);
+        pendingCodes_.push(kUIRequestActivityBegan);
+        pendingCodes_.remove(kUIRequestMediaNotice);
+    }
+}
+
+int CVXLClient::requestResume(int what)
+{
+    switch (what) {
+    case 0:
+        pendingCodes_.remove(kUIRequestDataCommOff);
+        pendingCodes_.push(kUIRequestDataCommOn);
+        return 1;
+    case 1:
+        pendingCodes_.remove(kUIRequestBackground);
+        pendingCodes_.push(kUIRequestForeground);
+        return 1;
+    case 2:
+        pendingCodes_.remove(kUIRequestBackground);
+        pendingCodes_.push(kUIRequestForeground);
+        pendingCodes_.remove(kUIRequestDataCommOff);
+        pendingCodes_.push(kUIRequestDataCommOn);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CVXLClient::beginActivity()
+{
+    if (activityCount_++ == 0)
+        pendingCodes_.push(kUIRequestActivityBegan);
+}
+
+void CVXLClient::endActivity()
+{
+    if (activityCount_ == 0)
+        return;
+    if (--activityCount_ == 0)
+        pendingCodes_.push(kUIRequestActivityEnded);
+}
+
+bool CVXLClient::appendRequest(CVXLUIRequest* request)
+{
+    if (!request)
+        return false;
+    if (!requestQueue_.append(request)) {
+        delete request;
+        return false;
+    }
+    return true;
+}
+
+void CVXLClient::queueUINotification(CVXLLayout* layout, std::uint32_t kind, CVXLLayout* replaced)
+{
+    if (kind > kUIRequestReplaceLayout)
+        return;
+    auto* request = new CVXLUIRequest(static_cast<UIRequestKind>(kind));
+    if (!request)
+        return;
+    request->setLayout(layout);
+    if (kind == kUIRequestReplaceLayout)
+        request->setReplacedLayout(replaced);
+    if (!appendRequest(request))
+        return;
+    switch (kind) {
+    case kUIRequestNewLayout:
+        counters_.add(kCounterNewLayouts, 1);
+        counters_.set(kCounterUpdatesSinceNew, 0);
+        break;
+    case kUIRequestUpdatedLayout:
+        counters_.add(kCounterUpdatesSinceNew, 1);
+        break;
+    case kUIRequestReleaseLayout:
+        counters_.add(kCounterReleaseRequests, 1);
+        break;
+    default:
+        break;
+    }
+}
+
+void CVXLClient::queueReturnToMenu(std::int32_t value)
+{
+    if (menuId_ == kNoMenu)
+        return;
+    auto* request = new CVXLUIRequest(kUIRequestReturnToMenu);
+    if (!request)
+        return;
+    request->setMenu(menuId_, value);
+    appendRequest(request);
+}
+
+void CVXLClient::queueUIUrlRequest(const CVXLString& url)
+{
+    auto* request = new CVXLUIRequest(kUIRequestProcessUrl);
+    if (!request)
+        return;
+    request->setUrl(url);
+    appendRequest(request);
+}
+
+void CVXLClient::queueLinkRequest(int n)
+{
+    const auto* link = static_cast<const CVXLMenuLink*>(links_.at(n));
+    if (link)
+        queueUIUrlRequest(link->url());
+}
+
+void CVXLClient::queueReturnToIdle()
+{
+    appendRequest(new CVXLUIRequest(kUIRequestReturnToIdle));
+}
+
+CVXLUIRequest* CVXLClient::popUIRequest()
+{
+    shownRequest_ = static_cast<CVXLUIRequest*>(requestQueue_.front());
+    return shownRequest_;
+}
+
+void CVXLClient::releaseLayout(CVXLLayout*)
+{
+    counters_.add(kCounterLayoutsReleased, 1);
+}
+
+int CVXLClient::setConfigString(int item, const CVXLString& text)
+{
+    const int result = settings_.setConfigString(item, text);
+    if (result == 1)
+        onConfigChanged(item);
+    return result;
+}
+
+int CVXLClient::setConfigNumber(int item, std::uint32_t number)
+{
+    const int result = settings_.setConfigNumber(item, number);
+    if (result == 1)
+        onConfigChanged(item);
+    return result;
+}
+
+void CVXLClient::onConfigChanged(int item)
+{
+    switch (item) {
+    case kCfgServerUri:
+    case kCfgMobileEmail:
+    case kCfgUserIdentity:
+    case kCfgLanguage:
+        settings_.checkIdentity();
+        break;
+    case kCfgMemCardPresent:
+        pendingCodes_.push(kUIRequestMemoryCardChanged);
+        break;
+    default:
+        break;
+    }
+}
+
+// Premium folders are counted by the premium inbox manager, which is not
+// built yet: they read 0.
+std::int32_t CVXLClient::getFolderTotalCount(const CVXLString& folder) const
+{
+    if (hasPrefix(folder, kInboxFolder, kInboxPrefixLength))
+        return settings_.getPersistentNumber(kPersInboxTotalCount);
+    if (hasPrefix(folder, kSentFolder, kSentPrefixLength))
+        return settings_.getPersistentNumber(kPersSentTotalCount);
+    return 0;
+}
+
+std::int32_t CVXLClient::getFolderNewCount(const CVXLString& folder) const
+{
+    if (hasPrefix(folder, kInboxFolder, kInboxPrefixLength))
+        return settings_.getPersistentNumber(kPersInboxNewCount);
+    return 0;
+}
+
+void CVXLClient::addLink(CVXLMenuLink* link)
+{
+    if (link && !links_.insertAt(link, -1))
+        delete link;
+}
+
+std::uint32_t CVXLClient::currentTime()
+{
+    return clock_ ? clock_->seconds() : 0;
+}
+
+std::uint32_t CVXLClient::clockMilliseconds()
+{
+    return clock_ ? clock_->tickCount() : 0;
+}
+
+CVXLPlatformFileStore* CVXLClient::getFileStore()
+{
+    if (!fileStore_.store && factory_)
+        fileStore_.store = factory_->createFileStore();
+    return fileStore_.store;
+}
+
+CVXLPlatformMediaSource* CVXLClient::getMediaSource()
+{
+    if (!mediaSource_ && factory_)
+        mediaSource_ = factory_->createMediaSource();
+    return mediaSource_;
+}
+
+CVXLPlatformMessageStore* CVXLClient::getMessageStore()
+{
+    if (!messageStore_ && factory_)
+        messageStore_ = factory_->createMessageStore();
+    return messageStore_;
+}

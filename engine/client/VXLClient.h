@@ -1,0 +1,296 @@
+#pragma once
+
+#include "engine/client/VXLClientSettings.h"
+#include "engine/client/VXLUIRequest.h"
+#include "engine/client/VXLUIRequestFifo.h"
+#include "engine/core/JobRunner.h"
+#include "engine/core/VXLCounterTable.h"
+#include "engine/core/VXLEngineClock.h"
+#include "engine/core/VXLEventHandler.h"
+#include "engine/core/VXLFileReadRequest.h"
+#include "engine/core/VXLFileStoreManager.h"
+#include "engine/core/VXLFileWriteRequest.h"
+#include "engine/core/VXLHandlerRegistry.h"
+#include "engine/core/VXLList.h"
+#include "engine/core/VXLObjectQueue.h"
+#include "engine/core/VXLPlatformFactory.h"
+#include "engine/core/VXLPtrArray.h"
+#include "engine/core/VXLSimpleEvent.h"
+
+#include <cstdint>
+
+class CVXLLayout;
+class CVXLMenuLink;
+struct VXLTextRow;
+
+// The root of the engine's job tree and its one global entry point. It owns
+// every manager as a member for the life of the engine, the settings and the
+// configuration items, the queues between the engine and the user interface,
+// and the engine counters. The user interface's engine host thread creates
+// it, calls init, then ticks it and takes its screen requests.
+//
+// Managers are members; start-up starts them in this order once the settings,
+// the run marker and the scenario configuration are in: network dialer,
+// thread database, message store manager, local media manager, online media
+// manager, media store manager, Job Runner, VRAX job, Media Access Manager,
+// outbound queue manager, background upload manager, media upload manager,
+// WAP push queue, premium inbox manager, inbound message manager, Producer,
+// message expiration job, message service job. A manager that is not built
+// yet is left out of startMembers and of the shut-down chain, whose links
+// then pass straight on to the next one.
+class CVXLClient : public CVXLEventHandler {
+public:
+    // What tick returns.
+    static constexpr std::int32_t kTickWorkLeft = 0;
+    static constexpr std::int32_t kTickIdle = 1;
+    static constexpr std::int32_t kTickTerminated = 4;
+
+    // A slice ends once this many milliseconds have passed since it began.
+    static constexpr std::uint32_t kTickSliceMs = 10;
+    // Ticks that a shut-down waits for open connections or remaining work.
+    static constexpr std::int32_t kShutdownCountdown = 200;
+    // The menu id that means "no main menu built".
+    static constexpr std::int32_t kNoMenu = 16;
+
+    // Reply codes of the Client's own requests, and its own event codes.
+    static constexpr std::int32_t kReplySettingsWritten = 0;
+    static constexpr std::int32_t kReplySettingsRead = 1;
+    static constexpr std::int32_t kReplyRunMarkerWritten = 2;
+    static constexpr std::int32_t kReplyRunMarkerRead = 3;
+    static constexpr std::int32_t kReplyRunMarkerDeleted = 4;
+    static constexpr std::int32_t kReplyScenarioLoaded = 5;
+
+    // Counters kept for the screen requests.
+    static constexpr int kCounterNewLayouts = 14;
+    static constexpr int kCounterUpdatesSinceNew = 15;
+    static constexpr int kCounterReleaseRequests = 16;
+    static constexpr int kCounterLayoutsReleased = 17;
+
+    static constexpr const char* kSettingsFileName = "_vxl.reg";
+    static constexpr const char* kRunMarkerFileName = "_vxl.run";
+    static constexpr const char* kLibraryVersion = "5.5.6";
+
+    // The first call makes the Client with the factory and makes it the
+    // global instance; later calls return that instance. Null when the heap
+    // refuses.
+    static CVXLClient* create(CVXLPlatformFactory* factory);
+    static CVXLClient* instance();
+
+    // The factory is not owned and must outlive the Client.
+    explicit CVXLClient(CVXLPlatformFactory* factory);
+    ~CVXLClient() override;
+
+    // Takes the clock and the text table, writes the configuration defaults
+    // and attaches the File Store Manager; the rest of start-up follows from
+    // its start.
+    void init() override;
+    void onEvent(CVXLEvent* event) override;
+    std::int32_t onFinished() override;
+    void childFinished(CVXLEventHandler* child) override;
+    void childStarted(CVXLEventHandler* child) override;
+    void onUiRequest(std::int32_t code) override;
+    const char* name() const override { return "Client"; }
+
+    // Host thread.
+    std::int32_t tick();
+    std::uint32_t getWaitTime();
+    std::uint32_t nextDeadline();
+    bool hasUIRequest() const { return requestQueue_.count() != 0; }
+    // The head request, left queued until the next tick deletes it.
+    CVXLUIRequest* popUIRequest();
+    void requestShutdown();
+    void requestSuspend(int what);
+    int requestResume(int what);
+    void releaseLayout(CVXLLayout* layout);
+
+    // Engine code: UI request codes, activity, screen requests.
+    void pushUIRequestCode(std::int32_t code) { pendingCodes_.push(code); }
+    void removeUIRequestCode(std::int32_t code) { pendingCodes_.remove(code); }
+    const CVXLUIRequestFifo& pendingCodes() const { return pendingCodes_; }
+    void beginActivity();
+    void endActivity();
+    bool hasNoActivity() const { return activityCount_ == 0; }
+    // Kinds NEW_LAYOUT, RELEASE_LAYOUT and UPDATED_LAYOUT; REPLACE_LAYOUT
+    // with the layout it takes the place of (which the user interface
+    // releases). Other kinds queue nothing.
+    void queueUINotification(CVXLLayout* layout, std::uint32_t kind, CVXLLayout* replaced = nullptr);
+    void queueReturnToMenu(std::int32_t value);
+    void queueUIUrlRequest(const CVXLString& url);
+    void queueLinkRequest(int n);
+    void queueReturnToIdle();
+    void clearLastTickResult();
+    std::uint32_t queuedRequestCount() const { return requestQueue_.count(); }
+
+    // The main menu last built for the user interface.
+    std::int32_t menuId() const { return menuId_; }
+    void setMenuId(std::int32_t menuId) { menuId_ = menuId; }
+
+    // Configuration items (a change of items 1, 6, 7 and 8 re-checks the
+    // service identity; a change of item 41 queues the memory-card notice).
+    int getConfigString(int item, CVXLString* out) const { return settings_.getConfigString(item, out); }
+    std::uint32_t getConfigNumber(int item) const { return settings_.getConfigNumber(item); }
+    bool getConfigBool(int item) const { return settings_.getConfigBool(item); }
+    bool getConfigOption53() const { return settings_.getConfigOption53(); }
+    void setConfigDefault(int item, const CVXLString& text) { settings_.setConfigDefault(item, text); }
+    int setConfigString(int item, const CVXLString& text);
+    int setConfigNumber(int item, std::uint32_t number);
+    void onConfigChanged(int item);
+
+    // Settings.
+    CVXLPersStore& persStore() { return settings_.store(); }
+    CVXLClientSettings& settings() { return settings_; }
+    int setPersistentString(const CVXLString& key, const CVXLString& text)
+    {
+        return settings_.setPersistentString(key, text);
+    }
+    int setPersistentNumber(const CVXLString& key, std::int32_t number)
+    {
+        return settings_.setPersistentNumber(key, number);
+    }
+    int getPersistentString(const CVXLString& key, CVXLString* out) const
+    {
+        return settings_.getPersistentString(key, out);
+    }
+    void setNewMessagesFlag() { settings_.setNewMessagesFlag(); }
+    void clearNewMessagesFlag() { settings_.clearNewMessagesFlag(); }
+    std::int32_t getFolderTotalCount(const CVXLString& folder) const;
+    std::int32_t getFolderNewCount(const CVXLString& folder) const;
+    bool isDataCommActive() const { return settings_.isDataCommActive(); }
+    CVXLString buildIdHashKey() const { return settings_.buildIdHashKey(); }
+    int checkIdentity() { return settings_.checkIdentity(); }
+    void storeVraxId(const CVXLString& id) { settings_.storeVraxId(id); }
+
+    // Other services.
+    std::int32_t getErrorCode() const { return errorCode_; }
+    void setErrorCode(std::int32_t code) { errorCode_ = code; }
+    std::uint16_t getCaptureLocation() const { return captureLocation_; }
+    void setCaptureLocation(std::uint16_t location) { captureLocation_ = location; }
+    const char* getLibraryVersion() const { return kLibraryVersion; }
+    CVXLCounterTable& getCounters() { return counters_; }
+    void runJob(CVXLEventHandler* job) { jobRunner_.runJob(job); }
+    // The list owns the link from then on.
+    void addLink(CVXLMenuLink* link);
+    std::uint32_t linkCount() const { return links_.count(); }
+    const VXLTextRow* textTable() const { return textTable_; }
+
+    // Time: the tick's "now" in milliseconds, calendar seconds, and the
+    // clock's millisecond reading (0 without a clock).
+    std::uint32_t getTickTime() const { return engineClock_.tickTime(); }
+    std::uint32_t currentTime();
+    std::uint32_t clockMilliseconds();
+
+    // Members.
+    CJobRunner& getJobRunner() { return jobRunner_; }
+    CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
+    CVXLList& getObjectList() { return objectList_; }
+    CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
+    CVXLPlatformFactory* factory() const { return factory_; }
+    // Platform stores, made through the factory on first use.
+    CVXLPlatformFileStore* getFileStore();
+    CVXLPlatformMediaSource* getMediaSource();
+    CVXLPlatformMessageStore* getMessageStore();
+
+    // Start-up and shut-down state.
+    bool membersStarted() const { return membersStarted_; }
+    bool shutdownRequested() const { return shutdownFlag_; }
+    std::int32_t shutdownCountdown() const { return shutdownCountdown_; }
+    std::uint32_t stepCount() const { return stepCount_; }
+
+private:
+    // The engine clock that the job framework reads; it also tells the
+    // Client of posts made between ticks.
+    class EngineClock : public CVXLEngineClock {
+    public:
+        explicit EngineClock(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        void postedOutsideTick() override { client_->clearLastTickResult(); }
+
+    private:
+        CVXLClient* client_;
+    };
+
+    // The platform file store, shared with the File Store Manager and given
+    // back to the factory after it.
+    struct FileStoreHolder {
+        explicit FileStoreHolder(CVXLPlatformFactory* owner)
+            : factory(owner)
+        {
+        }
+        ~FileStoreHolder()
+        {
+            if (factory)
+                factory->destroyFileStore(store);
+        }
+        FileStoreHolder(const FileStoreHolder&) = delete;
+        FileStoreHolder& operator=(const FileStoreHolder&) = delete;
+
+        CVXLPlatformFactory* factory;
+        CVXLPlatformFileStore* store = nullptr;
+    };
+
+    void refreshTickTime();
+    // One step of the whole tree; true when the Client has finished.
+    bool stepTree();
+    std::int32_t endTick(std::int32_t result);
+    void disposeShownRequest();
+    void drainPendingCodes();
+    void saveSettingsIfDirty();
+    void shutdownCountdownStep(bool idle);
+    bool appendRequest(CVXLUIRequest* request);
+
+    // Start-up.
+    void readFile(const char* name, std::int32_t replyCode);
+    void writeFile(const char* name, const CVXLByteBuffer& bytes, std::int32_t replyCode);
+    void settingsRead(CVXLEvent* event);
+    void runMarkerRead(CVXLEvent* event);
+    void attachScenarioManager();
+    void scenarioLoaded();
+    void startMembers();
+
+    // Shut-down chain: each link stops its job, or passes on at once when the
+    // job is not running.
+    void stopProducer();
+    void producerFinished();
+    void threadDatabaseFinished();
+    void vraxJobFinished();
+    void jobRunnerFinished();
+    void runMarkerDeleted();
+
+    CVXLPlatformFactory* factory_;
+    EngineClock engineClock_ { this };
+    bool membersStarted_ = false;
+    CVXLClientSettings settings_;
+    CVXLFileReadRequest readRequest_;
+    CVXLFileWriteRequest writeRequest_;
+    // The store's change count in the image that the outstanding settings
+    // write carries; the store stays dirty until that write succeeds.
+    std::uint32_t savedChangeCount_ = 0;
+    bool settingsWriteOutstanding_ = false;
+    bool settingsWrittenThisTick_ = false;
+    CJobRunner jobRunner_;
+    // Declared before the File Store Manager so that the store outlives it.
+    FileStoreHolder fileStore_ { factory_ };
+    CVXLFileStoreManager fileStoreManager_;
+    CVXLPlatformClock* clock_ = nullptr;
+    CVXLPlatformMediaSource* mediaSource_ = nullptr;
+    CVXLPlatformMessageStore* messageStore_ = nullptr;
+    CVXLUIRequest* shownRequest_ = nullptr;
+    CVXLObjectQueue requestQueue_;
+    CVXLList objectList_;
+    CVXLHandlerRegistry resultHandlers_;
+    std::int32_t menuId_ = kNoMenu;
+    CVXLUIRequestFifo pendingCodes_;
+    CVXLPtrArray links_;
+    std::int32_t shutdownCountdown_ = 0;
+    bool shutdownFlag_ = false;
+    bool shutdownChainStarted_ = false;
+    CVXLCounterTable counters_;
+    std::uint32_t stepCount_ = 0;
+    std::int32_t lastTickResult_ = kTickWorkLeft;
+    std::int32_t activityCount_ = 0;
+    std::int32_t errorCode_ = 0;
+    std::uint16_t captureLocation_ = 0;
+    const VXLTextRow* textTable_ = nullptr;
+};

@@ -1,0 +1,212 @@
+#include "engine/client/VXLClient.h"
+
+#include "engine/core/VXLByteStream.h"
+#include "engine/core/VXLPersKeys.h"
+#include "tests/support/EngineDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+constexpr const char* kStoreFolder = "Application Data/Tessel/";
+
+std::string storePath(const char* name)
+{
+    return std::string(kStoreFolder) + name;
+}
+
+std::string setting(CVXLClient& client, const char* key)
+{
+    CVXLString out;
+    client.getPersistentString(key, &out);
+    return out.c_str();
+}
+
+TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    EXPECT_EQ(setting(client, kPersShutdownFailCount), "0");
+    EXPECT_EQ(driver.root().readFile(storePath("_vxl.run")), std::string("\x01", 1));
+    EXPECT_EQ(setting(client, kPersVraxMdnChanged), "false");
+    EXPECT_TRUE(client.getFileStoreManager().isActive());
+    EXPECT_TRUE(client.getJobRunner().isActive());
+    EXPECT_FALSE(client.persStore().isDirty());
+    // Nothing under "pers." changed, so no settings file is written.
+    driver.runUntilIdle();
+    EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
+}
+
+TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)
+{
+    struct Case {
+        const char* what;
+        bool present;
+        std::string marker;
+        const char* count;
+        std::string rewritten;
+    };
+    const Case cases[] = {
+        { "missing", false, "", "0", std::string("\x01", 1) },
+        { "three", true, "\x03", "3", "\x04" },
+        { "empty", true, "", "1", "\x02" },
+        { "zero", true, std::string("\x00", 1), "1", "\x02" },
+        { "wraps", true, "\xff\x07", "255", std::string("\x00", 1) },
+    };
+    for (const Case& c : cases) {
+        TempDeviceRoot root;
+        if (c.present) {
+            ASSERT_TRUE(root.writeFile(storePath("_vxl.run"), c.marker));
+        }
+        EngineDriver driver(&root);
+        ASSERT_TRUE(driver.startUp()) << c.what;
+        EXPECT_EQ(setting(*driver.client(), kPersShutdownFailCount), c.count) << c.what;
+        EXPECT_EQ(root.readFile(storePath("_vxl.run")), c.rewritten) << c.what;
+    }
+}
+
+TEST(VXLClientStartUp, SecondStartAfterACrashCountsIt)
+{
+    TempDeviceRoot root;
+    {
+        EngineDriver first(&root);
+        ASSERT_TRUE(first.startUp());
+        // Destroyed without a shut-down: the run marker stays behind.
+    }
+    {
+        EngineDriver second(&root);
+        ASSERT_TRUE(second.startUp());
+        EXPECT_EQ(setting(*second.client(), kPersShutdownFailCount), "1");
+        EXPECT_EQ(root.readFile(storePath("_vxl.run")), "\x02");
+        EXPECT_TRUE(second.shutDown());
+    }
+    EngineDriver third(&root);
+    ASSERT_TRUE(third.startUp());
+    EXPECT_EQ(setting(*third.client(), kPersShutdownFailCount), "0");
+}
+
+TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
+{
+    struct Case {
+        const char* what;
+        bool keyMatches;
+        const char* idAfter;
+    };
+    const Case cases[] = {
+        { "identity of this configuration", true, "phone-1" },
+        { "identity of another configuration", false, "" },
+    };
+    for (const Case& c : cases) {
+        TempDeviceRoot root;
+        CVXLString key;
+        {
+            // The identity key of the default configuration.
+            CVXLClientSettings defaults;
+            defaults.writeConfigDefaults();
+            key = defaults.buildIdHashKey();
+        }
+        CVXLPersStore stored;
+        stored.set(kPersItemShare, "1");
+        stored.set(kPersVraxId, "phone-1");
+        stored.set(kPersVraxIdHashKey, c.keyMatches ? key : CVXLString("old key"));
+        CVXLByteStream image;
+        stored.save(image);
+        ASSERT_TRUE(root.writeFile(
+            storePath("_vxl.reg"), std::string(reinterpret_cast<const char*>(image.data()), image.length())));
+
+        EngineDriver driver(&root);
+        ASSERT_TRUE(driver.startUp()) << c.what;
+        CVXLClient& client = *driver.client();
+        EXPECT_EQ(setting(client, kPersItemShare), "1") << c.what;
+        EXPECT_EQ(setting(client, kPersVraxId), c.idAfter) << c.what;
+        driver.runUntilIdle();
+        EXPECT_FALSE(client.persStore().isDirty()) << c.what;
+
+        // What is on disk now is what the store holds.
+        CVXLPersStore reread;
+        const std::string bytes = root.readFile(storePath("_vxl.reg"));
+        CVXLByteBuffer buffer;
+        buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        CVXLByteStream reader(buffer);
+        reread.load(reader);
+        CVXLString id;
+        reread.get(kPersVraxId, &id);
+        EXPECT_STREQ(id.c_str(), c.idAfter) << c.what;
+    }
+}
+
+TEST(VXLClientShutDown, RunsTheWholeChainAndSavesTheSettings)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    client.setPersistentString(kPersMediaBrowse, "1");
+    driver.tick();
+    ASSERT_TRUE(driver.shutDown());
+    EXPECT_EQ(client.runState(), kHandlerFinished);
+    EXPECT_EQ(client.getJobRunner().runState(), kHandlerFinished);
+    EXPECT_EQ(client.getFileStoreManager().runState(), kHandlerFinished);
+    EXPECT_FALSE(driver.root().exists(storePath("_vxl.run")));
+    EXPECT_NE(
+        driver.root().readFile(storePath("_vxl.reg")).find("root.pers.media_browse"), std::string::npos);
+    EXPECT_EQ(driver.tick(), CVXLClient::kTickTerminated);
+    EXPECT_EQ(driver.tick(), CVXLClient::kTickTerminated);
+    EXPECT_EQ(driver.factory().liveMediaSources(), 0);
+}
+
+TEST(VXLClientShutDown, OpenConnectionsHoldItBackOnlyForTheCountdown)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    client.setPersistentString(kPersNetSessions, "3");
+    client.requestShutdown();
+    for (int i = 0; i < CVXLClient::kShutdownCountdown - 1; ++i)
+        ASSERT_NE(driver.tick(), CVXLClient::kTickTerminated) << i;
+    EXPECT_TRUE(client.getJobRunner().isActive());
+    EXPECT_EQ(client.shutdownCountdown(), 1);
+    int ticks = 0;
+    while (driver.tick() != CVXLClient::kTickTerminated && ticks < 100)
+        ++ticks;
+    EXPECT_LT(ticks, 100);
+    EXPECT_FALSE(driver.root().exists(storePath("_vxl.run")));
+}
+
+TEST(VXLClientShutDown, ShutdownRequestedDuringStartUpStillEnds)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.create());
+    driver.client()->requestShutdown();
+    int ticks = 0;
+    while (driver.tick() != CVXLClient::kTickTerminated && ticks < 1000)
+        ++ticks;
+    EXPECT_LT(ticks, 1000);
+    EXPECT_FALSE(driver.root().exists(storePath("_vxl.run")));
+}
+
+TEST(VXLClientSettingsSave, AFailedWriteIsRetriedUntilItSucceeds)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    // A folder in the file's place makes every write of it fail.
+    const std::string path = driver.storeFile("_vxl.reg");
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    client.setPersistentString(kPersAccountMgmt, "1");
+    for (int i = 0; i < 5; ++i)
+        driver.tick();
+    EXPECT_TRUE(client.persStore().isDirty());
+    ASSERT_EQ(::rmdir(path.c_str()), 0);
+    driver.runUntilIdle();
+    EXPECT_FALSE(client.persStore().isDirty());
+    EXPECT_NE(
+        driver.root().readFile(storePath("_vxl.reg")).find("root.pers.account_mgmt"), std::string::npos);
+}
+
+} // namespace
