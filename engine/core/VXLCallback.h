@@ -11,3 +11,10 @@ public:
     virtual ~CVXLCallback() = default;
     virtual void call(std::uint32_t value) = 0;
 };
+
+// Reports a value to a sink that may be absent.
+inline void vxlReport(CVXLCallback* sink, std::uint32_t value)
+{
+    if (sink)
+        sink->call(value);
+}

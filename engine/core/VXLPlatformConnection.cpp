@@ -12,12 +12,6 @@ using namespace tessel::sockets;
 
 namespace {
 
-void report(CVXLCallback* sink, std::uint32_t status)
-{
-    if (sink)
-        sink->call(status);
-}
-
 // The phone reports whether a cellular system is in reach; without one no
 // connect is tried. A value that cannot be read does not stop it.
 bool cellularSystemMissing()
@@ -45,7 +39,7 @@ void CVXLPlatformConnection::closeSocket()
 
 void CVXLPlatformConnection::resolve(const char* hostName, CVXLCallback* sink)
 {
-    report(sink, socketResolve(hostName));
+    vxlReport(sink, socketResolve(hostName));
 }
 
 void CVXLPlatformConnection::connect(std::uint32_t address, std::uint16_t port, CVXLCallback* sink)
@@ -54,32 +48,32 @@ void CVXLPlatformConnection::connect(std::uint32_t address, std::uint16_t port, 
         SocketPoll state;
         if (!socketPoll(socket_, &state)) {
             connectPending_ = false;
-            return report(sink, kPlatformConnectFailed);
+            return vxlReport(sink, kPlatformConnectFailed);
         }
         if (!state.writable && !state.error)
-            return report(sink, kPlatformConnectUnderWay);
+            return vxlReport(sink, kPlatformConnectUnderWay);
         // Writable also means "finished with an error" (refused, unreachable).
         connectPending_ = false;
-        return report(
+        return vxlReport(
             sink, socketConnectError(socket_) == 0 && state.writable ? kPlatformOk : kPlatformConnectFailed);
     }
     if (cellularSystemMissing())
-        return report(sink, kPlatformConnectFailed);
+        return vxlReport(sink, kPlatformConnectFailed);
     // A socket left from an earlier connect would leak.
     closeSocket();
     socket_ = socketOpenTcp();
     if (socket_ < 0)
-        return report(sink, kPlatformConnectFailed);
+        return vxlReport(sink, kPlatformConnectFailed);
     tessel::kernel::appendDeviceLog("debug", "WinTS: Connecting to addr: " + socketDottedAddress(address));
     if (!socketSetNonBlocking(socket_))
-        return report(sink, kPlatformConnectFailed);
+        return vxlReport(sink, kPlatformConnectFailed);
     SocketIo started = socketConnect(socket_, address, port);
     if (started == SocketIo::Failed)
-        return report(sink, kPlatformConnectFailed);
+        return vxlReport(sink, kPlatformConnectFailed);
     // Even a connect that completed at once is reported under way; the next
     // call reports the outcome.
     connectPending_ = true;
-    report(sink, kPlatformConnectUnderWay);
+    vxlReport(sink, kPlatformConnectUnderWay);
 }
 
 void CVXLPlatformConnection::receive(CVXLDataSink* sink, std::uint32_t size)
@@ -146,23 +140,23 @@ void CVXLPlatformConnection::close(CVXLCallback* sink)
     bool ok = socket_ < 0 || socketClose(socket_);
     socket_ = -1;
     connectPending_ = false;
-    report(sink, ok ? kPlatformOk : kPlatformConnectionCloseFailed);
+    vxlReport(sink, ok ? kPlatformOk : kPlatformConnectionCloseFailed);
 }
 
 void CVXLPlatformConnection::start(CVXLCallback* sink)
 {
     if (!socketsStartup())
-        return report(sink, kPlatformNoNetworkPath);
-    report(sink, platformCheckNetworkPath());
+        return vxlReport(sink, kPlatformNoNetworkPath);
+    vxlReport(sink, platformCheckNetworkPath());
 }
 
 void CVXLPlatformConnection::cleanup(CVXLCallback* sink)
 {
     socketsCleanup();
-    report(sink, kPlatformOk);
+    vxlReport(sink, kPlatformOk);
 }
 
 void CVXLPlatformConnection::flush(CVXLCallback* sink)
 {
-    report(sink, kPlatformOk);
+    vxlReport(sink, kPlatformOk);
 }

@@ -38,12 +38,6 @@ void syncFolder(const std::string& folder)
     }
 }
 
-void report(CVXLCallback* sink, std::uint32_t status)
-{
-    if (sink)
-        sink->call(status);
-}
-
 } // namespace
 
 CVXLPlatformFileStream::CVXLPlatformFileStream(const CVXLString& folder, PlatformNameRule rule)
@@ -70,14 +64,14 @@ void CVXLPlatformFileStream::discardTemporary()
 void CVXLPlatformFileStream::open(const char* name, std::uint32_t mode, CVXLCallback* sink)
 {
     if (fd_ >= 0)
-        return report(sink, kPlatformAlreadyOpen);
+        return vxlReport(sink, kPlatformAlreadyOpen);
     CVXLString phonePath;
     std::string host;
     if (mode > kStreamReplace || !platformJoinName(folder_, name, rule_, &phonePath)
         || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
-        return report(sink, kPlatformOpenFailed);
+        return vxlReport(sink, kPlatformOpenFailed);
     if (mode != kStreamRead && !tessel::kernel::makeHostFolders(parentOf(host)))
-        return report(sink, kPlatformOpenFailed);
+        return vxlReport(sink, kPlatformOpenFailed);
 
     int flags = O_CLOEXEC;
     std::string target = host;
@@ -106,14 +100,14 @@ void CVXLPlatformFileStream::open(const char* name, std::uint32_t mode, CVXLCall
         fd = -1;
     }
     if (fd < 0)
-        return report(sink, kPlatformOpenFailed);
+        return vxlReport(sink, kPlatformOpenFailed);
     fd_ = fd;
     mode_ = mode;
     writeFailed_ = false;
     hostPath_ = host.c_str();
     if (mode == kStreamReplace)
         temporaryPath_ = target.c_str();
-    report(sink, kPlatformOk);
+    vxlReport(sink, kPlatformOk);
 }
 
 void CVXLPlatformFileStream::close(CVXLCallback* sink)
@@ -125,16 +119,16 @@ void CVXLPlatformFileStream::close(CVXLCallback* sink)
         if (ok && ::rename(temporaryPath_.c_str(), hostPath_.c_str()) == 0) {
             temporaryPath_.clear();
             syncFolder(parentOf(hostPath_.c_str()));
-            return report(sink, kPlatformOk);
+            return vxlReport(sink, kPlatformOk);
         }
         discardTemporary();
-        return report(sink, kPlatformCloseFailed);
+        return vxlReport(sink, kPlatformCloseFailed);
     }
     if (fd_ < 0)
-        return report(sink, kPlatformNotOpen);
+        return vxlReport(sink, kPlatformNotOpen);
     int result = ::close(fd_);
     fd_ = -1;
-    report(sink, result == 0 ? kPlatformOk : kPlatformCloseFailed);
+    vxlReport(sink, result == 0 ? kPlatformOk : kPlatformCloseFailed);
 }
 
 void CVXLPlatformFileStream::read(CVXLDataSink* sink, std::uint32_t size)
@@ -201,15 +195,15 @@ void CVXLPlatformFileStream::flush(CVXLCallback* sink)
 {
     // Writes go straight to the system; only a replace needs a sync, and its
     // close makes it.
-    report(sink, kPlatformOk);
+    vxlReport(sink, kPlatformOk);
 }
 
 void CVXLPlatformFileStream::seek(std::int32_t offset, bool fromCurrent, CVXLCallback* sink)
 {
     if (fd_ < 0)
-        return report(sink, kPlatformNotOpen);
+        return vxlReport(sink, kPlatformNotOpen);
     off_t position = ::lseek(fd_, offset, fromCurrent ? SEEK_CUR : SEEK_SET);
-    report(sink, position < 0 ? kPlatformSeekFailed : kPlatformOk);
+    vxlReport(sink, position < 0 ? kPlatformSeekFailed : kPlatformOk);
 }
 
 void CVXLPlatformFileStream::deleteFile(const char* name, CVXLCallback* sink)
@@ -218,6 +212,6 @@ void CVXLPlatformFileStream::deleteFile(const char* name, CVXLCallback* sink)
     std::string host;
     if (!platformJoinName(folder_, name, rule_, &phonePath)
         || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
-        return report(sink, kPlatformDeleteFailed);
-    report(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
+        return vxlReport(sink, kPlatformDeleteFailed);
+    vxlReport(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
 }

@@ -44,12 +44,6 @@ std::string reportable(std::string name)
     return name;
 }
 
-void report(CVXLCallback* sink, std::uint32_t value)
-{
-    if (sink)
-        sink->call(value);
-}
-
 } // namespace
 
 CVXLPlatformStore::CVXLPlatformStore(const CVXLString& folder, PlatformNameRule rule)
@@ -78,9 +72,9 @@ void CVXLPlatformStore::info(CVXLCallback* sink)
 {
     std::vector<std::string> names;
     listFolder(folder_, &names);
-    report(sink, static_cast<std::uint32_t>(names.size()));
-    report(sink, folderSpaceLeft(folder_));
-    report(sink, kPlatformOk);
+    vxlReport(sink, static_cast<std::uint32_t>(names.size()));
+    vxlReport(sink, folderSpaceLeft(folder_));
+    vxlReport(sink, kPlatformOk);
 }
 
 void CVXLPlatformStore::first(CVXLNameListener* sink)
@@ -131,11 +125,11 @@ void CVXLPlatformStore::itemInfo(const char* name, CVXLCallback* sink)
         status = kPlatformOk;
         size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(st.st_size);
     }
-    report(sink, size);
-    report(sink, status);
+    vxlReport(sink, size);
+    vxlReport(sink, status);
     // The file store's reader takes its result from a third call.
     if (rule_ == PlatformNameRule::InFolder)
-        report(sink, status);
+        vxlReport(sink, status);
 }
 
 void CVXLPlatformStore::deleteItem(const char* name, CVXLCallback* sink)
@@ -144,8 +138,8 @@ void CVXLPlatformStore::deleteItem(const char* name, CVXLCallback* sink)
     std::string host;
     if (!platformJoinName(folder_, name, rule_, &phonePath)
         || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
-        return report(sink, kPlatformDeleteFailed);
-    report(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
+        return vxlReport(sink, kPlatformDeleteFailed);
+    vxlReport(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
 }
 
 CVXLPlatformFileStream* CVXLPlatformStore::openStream()
