@@ -163,9 +163,8 @@ bool CVXLMMSProcessor::submit(std::int32_t step, CVXLTransaction* transaction)
 
 bool CVXLMMSProcessor::subTransactionRunning() const
 {
-    for (const CVXLTransaction* sub : {static_cast<const CVXLTransaction*>(encode_),
-                                       static_cast<const CVXLTransaction*>(decode_),
-                                       static_cast<const CVXLTransaction*>(http_)}) {
+    for (const CVXLTransaction* sub : { static_cast<const CVXLTransaction*>(encode_),
+             static_cast<const CVXLTransaction*>(decode_), static_cast<const CVXLTransaction*>(http_) }) {
         if (sub && (sub->processor() || sub->taskProcessor()))
             return true;
     }

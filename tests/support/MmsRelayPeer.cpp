@@ -25,7 +25,7 @@ std::string pythonProgram()
     const std::string name = named && *named ? named : "python3";
     if (name.find('/') != std::string::npos)
         return name;
-    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
+    for (const char* dir : { "/usr/bin/", "/usr/local/bin/", "/bin/" }) {
         const std::string path = std::string(dir) + name;
         if (access(path.c_str(), X_OK) == 0)
             return path;
@@ -73,9 +73,9 @@ bool MmsRelayPeer::start()
         return false;
     dir_ = folder;
     output_ = dir_ + "/relay.out";
-    pid_ = testSpawn({pythonProgram(), "-u", std::string(TESSEL_SOURCE_DIR) + "/tests/peers/mms_relay.py", "--save", dir_,
-                      "--lifetime", kLifetimeSeconds},
-                     output_);
+    pid_ = testSpawn({ pythonProgram(), "-u", std::string(TESSEL_SOURCE_DIR) + "/tests/peers/mms_relay.py",
+                         "--save", dir_, "--lifetime", kLifetimeSeconds },
+        output_);
     if (pid_ < 0)
         return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);

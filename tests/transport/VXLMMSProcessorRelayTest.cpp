@@ -109,7 +109,7 @@ protected:
         if (!started)
             return;
         EXPECT_EQ(store->openStreams(), 0u);
-        for (const CVXLProcessor* p : std::vector<const CVXLProcessor*>{&mms, &http, &encoder, &decoder})
+        for (const CVXLProcessor* p : std::vector<const CVXLProcessor*> { &mms, &http, &encoder, &decoder })
             EXPECT_FALSE(p->isBusy()) << p->name();
     }
 
@@ -157,7 +157,7 @@ protected:
         CVXLWspPduDecoder decoder;
         ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded));
         EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)),
-                  mmstest::sortedNormalised(mmstest::runOracle(bytes)))
+            mmstest::sortedNormalised(mmstest::runOracle(bytes)))
             << "request " << request;
     }
 
@@ -257,8 +257,8 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
     }
     // The relay read each request's type and id itself.
     const std::string log = relay.log();
-    for (const char* line : {"001 POST /mms type=80 tid=QV-MMS-17 ", "002 POST /mms type=83 tid=N0001 ",
-                             "003 GET /retrieve/R77 ", "004 POST /mms?descriptors=3 type=8d tid=MMS-user "})
+    for (const char* line : { "001 POST /mms type=80 tid=QV-MMS-17 ", "002 POST /mms type=83 tid=N0001 ",
+             "003 GET /retrieve/R77 ", "004 POST /mms?descriptors=3 type=8d tid=MMS-user " })
         EXPECT_NE(log.find(line), std::string::npos) << line << "in\n" << log;
     // Every request went through the proxy.
     const std::string access = squid.accessLog();
@@ -277,7 +277,7 @@ TEST_F(MMSProcessorRelayTest, CancelDuringHttpGives24)
     e.transaction.cancel();
     EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, 10000));
     pump([] { return false; }, 450);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t>{kTransactionCancelled});
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
     EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
     EXPECT_TRUE(pump([&] { return !http.isBusy(); }, 5000));
 

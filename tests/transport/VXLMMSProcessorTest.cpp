@@ -35,7 +35,10 @@ std::string sample(const char* file)
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string asText(const Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // Answers HTTP transactions from a script: the reply body goes to the
 // response file (and the entity's size), or the exchange stalls until it is
@@ -51,7 +54,10 @@ public:
         std::string responseFile;
     };
 
-    explicit ScriptedHttp(TempDeviceRoot& root) : root_(root) {}
+    explicit ScriptedHttp(TempDeviceRoot& root)
+        : root_(root)
+    {
+    }
 
     const char* name() const override { return "ScriptedHttp"; }
     bool acceptsTransaction(CVXLTransaction* transaction) override
@@ -99,7 +105,7 @@ protected:
 private:
     void record(const CVXLHttpTransaction& http)
     {
-        Seen s{http.method(), http.url().c_str(), {}, {}, {}, {}};
+        Seen s { http.method(), http.url().c_str(), {}, {}, {}, {} };
         const CVXLHeaderMap& headers = http.requestMessage().messageHeaders();
         for (std::uint32_t i = 0; i < headers.nameCount(); ++i) {
             const CVXLString name = headers.nameAt(static_cast<int>(i));
@@ -107,7 +113,8 @@ private:
                 s.headers.emplace_back(name.c_str(), headers.value(name, static_cast<int>(n)).c_str());
         }
         if (const CVXLMimeEntity* body = http.requestMessage().body().get()) {
-            s.body.assign(reinterpret_cast<const char*>(body->bodyBuffer().data()), body->bodyBuffer().length());
+            s.body.assign(
+                reinterpret_cast<const char*>(body->bodyBuffer().data()), body->bodyBuffer().length());
             s.bodyType = body->contentType().c_str();
         }
         if (const CVXLMimeEntity* response = http.responseMessage().body().get())
@@ -160,7 +167,7 @@ protected:
     }
 
     CVXLMMSProcessor mms;
-    ScriptedHttp http{root};
+    ScriptedHttp http { root };
 };
 
 TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
@@ -171,29 +178,31 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
         std::string replyBody;
         std::int32_t result;
         std::int32_t replyKind; // kMmsUntyped: no reply PDU
-        std::int32_t method;    // 0: no HTTP exchange
+        std::int32_t method; // 0: no HTTP exchange
     };
     const Case cases[] = {
-        {"send request", [] { return mmstest::sendRequest(); }, sample("send_conf.mms"), kTransactionSucceeded,
-         kMmsSendConf, CVXLHttpTransaction::kMethodPost},
-        {"notification response, no body", mmstest::notifyResponse, "", kTransactionSucceeded, kMmsUntyped,
-         CVXLHttpTransaction::kMethodPost},
-        {"notification response, a body", mmstest::notifyResponse, "ignored", kTransactionSucceeded, kMmsUntyped,
-         CVXLHttpTransaction::kMethodPost},
-        {"acknowledge", mmstest::acknowledge, "", kTransactionSucceeded, kMmsUntyped,
-         CVXLHttpTransaction::kMethodPost},
-        {"retrieve", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-         sample("retrieve_conf.mms"), kTransactionSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet},
-        {"delete request", mmstest::mboxDeleteRequest,
-         asText({0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80}), kTransactionSucceeded, kMmsMboxDeleteConf,
-         CVXLHttpTransaction::kMethodPost},
-        {"a notification is no request", mmstest::notification, "", kTransactionFailed, kMmsUntyped, 0},
-        {"send answered by no body", [] { return mmstest::sendRequest(); }, "", kTransactionFailed, kMmsUntyped,
-         CVXLHttpTransaction::kMethodPost},
-        {"send answered by a notification", [] { return mmstest::sendRequest(); }, sample("notification_ind.mms"),
-         kTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost},
-        {"send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F", kTransactionFailed,
-         kMmsUntyped, CVXLHttpTransaction::kMethodPost},
+        { "send request", [] { return mmstest::sendRequest(); }, sample("send_conf.mms"),
+            kTransactionSucceeded, kMmsSendConf, CVXLHttpTransaction::kMethodPost },
+        { "notification response, no body", mmstest::notifyResponse, "", kTransactionSucceeded, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "notification response, a body", mmstest::notifyResponse, "ignored", kTransactionSucceeded,
+            kMmsUntyped, CVXLHttpTransaction::kMethodPost },
+        { "acknowledge", mmstest::acknowledge, "", kTransactionSucceeded, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "retrieve", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            sample("retrieve_conf.mms"), kTransactionSucceeded, kMmsRetrieveConf,
+            CVXLHttpTransaction::kMethodGet },
+        { "delete request", mmstest::mboxDeleteRequest,
+            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80 }), kTransactionSucceeded,
+            kMmsMboxDeleteConf, CVXLHttpTransaction::kMethodPost },
+        { "a notification is no request", mmstest::notification, "", kTransactionFailed, kMmsUntyped, 0 },
+        { "send answered by no body", [] { return mmstest::sendRequest(); }, "", kTransactionFailed,
+            kMmsUntyped, CVXLHttpTransaction::kMethodPost },
+        { "send answered by a notification", [] { return mmstest::sendRequest(); },
+            sample("notification_ind.mms"), kTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F",
+            kTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -258,7 +267,8 @@ TEST_F(MMSProcessorTest, AGetCarriesOnlyHttpHeaders)
     ASSERT_EQ(http.seen.size(), 1u);
     EXPECT_EQ(http.seen[0].url, "http://relay.example/retrieve/R0001");
     EXPECT_EQ(http.seen[0].headers,
-              (std::vector<std::pair<std::string, std::string>>{{"Accept", "application/vnd.wap.mms-message"}}));
+        (std::vector<std::pair<std::string, std::string>> {
+            { "Accept", "application/vnd.wap.mms-message" } }));
     EXPECT_EQ(http.seen[0].body, "");
     const CVXLPduRef reply = e.transaction.replyPdu();
     ASSERT_FALSE(reply.isEmpty());
@@ -298,12 +308,12 @@ TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerTick)
 
 TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
 {
-    const Bytes head = {0x8C, 0x8E, 0x98, 'v', 0x00, 0x8D, 0x92, 0x92, 0x80};
-    const Bytes sendConf = {0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92, 0x92, 0x80};
+    const Bytes head = { 0x8C, 0x8E, 0x98, 'v', 0x00, 0x8D, 0x92, 0x92, 0x80 };
+    const Bytes sendConf = { 0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92, 0x92, 0x80 };
     Bytes wrongPart = head;
     // Content-Type multipart.mixed, one part of type mms-message holding an
     // m-send-conf instead of a descriptor.
-    for (std::uint8_t b : {0x84, 0xA3, 0x01, 0x01, static_cast<int>(sendConf.size()), 0xBE})
+    for (std::uint8_t b : { 0x84, 0xA3, 0x01, 0x01, static_cast<int>(sendConf.size()), 0xBE })
         wrongPart.push_back(b);
     wrongPart.insert(wrongPart.end(), sendConf.begin(), sendConf.end());
     struct Case {
@@ -313,8 +323,8 @@ TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
         std::uint32_t parts; // parts of the view confirmation handed back
     };
     const Case cases[] = {
-        {"no parts", head, kTransactionSucceeded, 0},
-        {"a part that is no descriptor", wrongPart, kTransactionFailed, 1},
+        { "no parts", head, kTransactionSucceeded, 0 },
+        { "a part that is no descriptor", wrongPart, kTransactionFailed, 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -371,9 +381,9 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
     };
     const Case cases[] = {
         // Tick 1 starts the MMS transaction, whose encode is then queued.
-        {"encode queued", 1, false, 0},
+        { "encode queued", 1, false, 0 },
         // Tick 3 starts the HTTP exchange, which never answers.
-        {"during HTTP", 3, true, 1},
+        { "during HTTP", 3, true, 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -388,7 +398,7 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
         e.transaction.cancel();
         for (int tick = 0; tick < 5; ++tick)
             driver.runToNextTimer();
-        EXPECT_EQ(e.listener.results, std::vector<std::int32_t>{kTransactionCancelled});
+        EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
         EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
         EXPECT_EQ(http.cancels, c.httpCancels);
         EXPECT_FALSE(http.isBusy());
