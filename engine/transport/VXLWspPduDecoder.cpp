@@ -474,6 +474,11 @@ bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
         return fail("no memory for the body", in);
     if (!decodeContentType(in, *multipart))
         return fail("content type runs past the end", in);
+    // The typed PDUs list Content-Type among their fields (mandatory in a
+    // retrieve-conf), so the PDU keeps it as field 4 as well; the encoder
+    // leaves field 4 to the body step, so re-encoding is unchanged.
+    if (multipart->contentType().length())
+        pdu.setHeader(kMmsFieldContentType, multipart->contentType());
     // Content-Type ends the header fields; nothing after it means no body.
     if (in.atEnd())
         return true;

@@ -7,6 +7,7 @@ of requests; the request path picks the reply:
 
   /echo            200, the request head and body as the body
   /bytes/N         200, N bytes ("0123456789" repeated) with Content-Length
+  /overlong/N      200, Content-Length N, then N bytes and 100 "X" bytes more
   /chunked/N       200, N bytes in chunks of at most 1000 bytes
   /split-chunks    200, chunked, each size line written in pieces with pauses
   /folded          200, a folded header, lower-case names, an empty value
@@ -109,6 +110,11 @@ def serve(conn):
             plain(b"200 OK", head + body)
         elif path.startswith("/bytes/"):
             plain(b"200 OK", body_of(int(path[len("/bytes/"):])))
+        elif path.startswith("/overlong/"):
+            n = int(path[len("/overlong/"):])
+            send(b"HTTP/1.1 200 OK\r\n" + ids + b"Content-Length: " + str(n).encode()
+                 + b"\r\n\r\n" + body_of(n) + b"X" * 100)
+            return
         elif path.startswith("/chunked/"):
             payload = body_of(int(path[len("/chunked/"):]))
             out = b"HTTP/1.1 200 OK\r\n" + ids + b"Transfer-Encoding: chunked\r\n\r\n"

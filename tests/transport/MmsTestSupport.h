@@ -182,6 +182,9 @@ inline std::vector<std::string> describeForTshark(const CVXLMmsPdu& pdu)
     for (std::uint32_t i = 0; i < pdu.headerCount(); ++i) {
         const CVXLString name = pdu.headerName(static_cast<int>(i));
         const std::int32_t code = name.toInt();
+        // The oracle shows Content-Type with the body, below.
+        if (code == kMmsFieldContentType)
+            continue;
         const TsharkField* field = tsharkField(code);
         const std::string title = field ? field->name : std::string("?") + name.c_str();
         const int count = static_cast<int>(pdu.valueCount(name));

@@ -1,6 +1,8 @@
 #include "engine/transport/VXLWspPduDecoder.h"
 
+#include "engine/transport/VXLMboxViewConfPdu.h"
 #include "engine/transport/VXLMultipartBody.h"
+#include "engine/transport/VXLReceivedPdu.h"
 #include "engine/transport/VXLWspPduEncoder.h"
 #include "tests/transport/MmsTestSupport.h"
 
@@ -153,6 +155,45 @@ TEST(WspPduDecoder, BodyForms)
         EXPECT_EQ(part->fileName(), "in.mms");
         EXPECT_EQ(part->dataStart(), 1000u + 22u);
         EXPECT_EQ(part->dataSize(), 2u);
+    }
+}
+
+// Content-Type is a mandatory field of a retrieve-conf and a view-conf: the
+// decoded PDU keeps it as field 4, so that the typed PDU finds it present.
+TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
+{
+    struct Case {
+        const char* file;
+        std::int32_t kind;
+        const char* contentType; // field 4; "" when the PDU has none
+        bool complete;           // hasRequiredHeaders of the typed PDU
+    };
+    const Case cases[] = {
+        {"retrieve_conf.mms", kMmsRetrieveConf, "application/vnd.wap.multipart.related", true},
+        {"mbox_view_conf.mms", kMmsMboxViewConf, "application/vnd.wap.multipart.mixed", true},
+        {"notification_ind.mms", kMmsNotificationInd, "", true},
+        // The sample lacks the mandatory X-Mms-MM-State; Content-Type is optional.
+        {"mbox_descr.mms", kMmsMboxDescr, "", false},
+    };
+    for (const Case& c : cases) {
+        const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/" + c.file);
+        CVXLPduRef decoded(new CVXLMmsPdu);
+        ASSERT_TRUE(decodeBytes(bytes, *decoded.get())) << c.file;
+        EXPECT_EQ(decoded->field(kMmsFieldContentType), c.contentType) << c.file;
+        CVXLPduRef typed(c.kind == kMmsMboxViewConf ? static_cast<CVXLMmsPdu*>(new CVXLMboxViewConfPdu(*decoded.get()))
+                                                    : new CVXLReceivedPdu(c.kind, decoded));
+        EXPECT_EQ(typed->hasRequiredHeaders(), c.complete) << c.file;
+    }
+    // Also when nothing follows the Content-Type, and for a single body.
+    for (const Bytes& bytes : {Bytes{0x8C, 0x84, 0x84, 0xB3}, Bytes{0x8C, 0x84, 0x84, 0x83, 'h', 'i'}}) {
+        CVXLMmsPdu pdu;
+        ASSERT_TRUE(decodeBytes(bytes, pdu));
+        EXPECT_NE(pdu.field(kMmsFieldContentType), "");
+        CVXLByteBuffer again;
+        if (!pdu.body().isEmpty()) {
+            ASSERT_TRUE(CVXLWspPduEncoder::encode(pdu, again));
+            EXPECT_EQ(Bytes(again.data(), again.data() + again.length()), bytes);
+        }
     }
 }
 

@@ -1,0 +1,127 @@
+#include "engine/transport/VXLMMSSmsProcessor.h"
+
+#include "engine/transport/VXLMmsSmsTransaction.h"
+#include "engine/transport/VXLReceivedPdu.h"
+#include "engine/transport/VXLReplyPdu.h"
+#include "engine/transport/VXLTaskProcessor.h"
+#include "engine/transport/VXLTransactionCodes.h"
+#include "engine/transport/VXLWspDecodeTransaction.h"
+#include "engine/transport/VXLWspTables.h"
+
+namespace {
+
+constexpr std::int32_t kStepDecode = 0;
+
+} // namespace
+
+CVXLMMSSmsProcessor::CVXLMMSSmsProcessor()
+    : callback_(this, kStepDecode)
+{
+    setProcessorName("CVXLMMSSmsProcessor");
+}
+
+CVXLMMSSmsProcessor::~CVXLMMSSmsProcessor()
+{
+    release();
+}
+
+const char* CVXLMMSSmsProcessor::name() const
+{
+    return "CVXLMMSSmsProcessor";
+}
+
+bool CVXLMMSSmsProcessor::acceptsTransaction(CVXLTransaction* transaction)
+{
+    return transaction && !isBusy() && transaction->typeName() == kMmsSmsTransactionType;
+}
+
+int CVXLMMSSmsProcessor::beginTransaction(CVXLTransaction* transaction)
+{
+    if (!acceptsTransaction(transaction))
+        return 0;
+    takeTransaction(transaction);
+    submitTo_ = tasks_ ? tasks_ : transaction->taskProcessor();
+    input_.assign(static_cast<CVXLMmsSmsTransaction*>(transaction)->message());
+    return 1;
+}
+
+void CVXLMMSSmsProcessor::init()
+{
+    CVXLProcessor::init();
+    cancelEvent(&callback_);
+    cancelled_ = false;
+}
+
+void CVXLMMSSmsProcessor::release()
+{
+    cancelEvent(&callback_);
+    // Deleting a decode still queued or running takes it out unreported.
+    delete decode_;
+    decode_ = nullptr;
+    input_.assign(CVXLMessage());
+    submitTo_ = nullptr;
+    cancelled_ = false;
+}
+
+void CVXLMMSSmsProcessor::finishTransaction()
+{
+    release();
+    CVXLProcessor::finishTransaction();
+}
+
+void CVXLMMSSmsProcessor::onEvent(CVXLEvent* event)
+{
+    const std::int32_t code = event->effectiveCode();
+    if (code == kEventStop || code == kEventCancelTransaction)
+        return CVXLProcessor::onEvent(event);
+    const std::int32_t result = event->result();
+    const bool callback = event == &callback_;
+    finishEvent(event);
+    if (stopRequested())
+        return;
+    if (code == kEventStart)
+        decodeStart();
+    else if (callback)
+        decodeDone(result);
+}
+
+void CVXLMMSSmsProcessor::decodeStart()
+{
+    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(&callback_));
+    if (!decode_ || !submitTo_)
+        return finish(kTransactionFailed);
+    decode_->setMessage(input_);
+    decode_->setPdu(CVXLPduRef(new CVXLMmsPdu));
+    if (submitTo_->addTransaction(decode_) != 1)
+        finish(kTransactionFailed);
+}
+
+void CVXLMMSSmsProcessor::decodeDone(std::int32_t result)
+{
+    if (cancelled_ || result == kTransactionCancelled)
+        return finish(kTransactionCancelled);
+    auto* transaction = static_cast<CVXLMmsSmsTransaction*>(this->transaction());
+    if (result != kTransactionSucceeded || !transaction)
+        return finish(kTransactionFailed);
+    const CVXLPduRef decoded = decode_->getPdu();
+    const std::int32_t type = decoded.isEmpty() ? kMmsUntyped : decoded->field(kMmsFieldMessageType).toInt();
+    CVXLMmsPdu* typed = nullptr;
+    if (type == kMmsNotificationInd)
+        typed = new CVXLReceivedPdu(kMmsNotificationInd, decoded);
+    else if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
+        typed = new CVXLReplyPdu(type, decoded);
+    transaction->setPdu(typed ? CVXLPduRef(typed) : CVXLPduRef());
+    finish(typed ? kTransactionSucceeded : kTransactionFailed);
+}
+
+void CVXLMMSSmsProcessor::onCancel()
+{
+    if (stopRequested() || cancelled_)
+        return;
+    if (!decode_)
+        return CVXLProcessor::onCancel();
+    // The decode reports 24 (at once when it is still queued) and its
+    // report ends this transaction.
+    cancelled_ = true;
+    decode_->cancel();
+}

@@ -1,0 +1,299 @@
+#!/usr/bin/env python3
+"""A test MMS relay on 127.0.0.1, for the MMS transport tests.
+
+It speaks the relay's side of MMS over HTTP: binary MMS encapsulated PDUs
+(Content-Type application/vnd.wap.mms-message) in POST bodies and GET
+replies. It reads only the two fields it needs from a request PDU (the
+message type and the transaction id) and builds its replies byte by byte
+here, so it shares nothing with the client's codecs.
+
+The first line it prints is "PORT <n>". Every request is saved in the
+folder given by --save (default: a new temporary folder, printed as
+"SAVE <dir>" on the second line) as NNN.head (request line and headers as
+received) and NNN.body (the body, possibly empty), numbered from 001, and
+appended to requests.log as one line:
+
+    NNN METHOD PATH type=<message type byte, hex, or -> tid=<id or -> body=<bytes>
+
+Paths:
+  POST /mms          m-send-req         -> 200 m-send-conf (status Ok)
+                     m-mbox-view-req    -> 200 m-mbox-view-conf with
+                                           ?descriptors=N (default 3) parts,
+                                           each an m-mbox-descr
+                     m-notifyresp-ind, m-acknowledge-ind, anything else
+                                        -> 204, no body
+  POST /mms/empty    any PDU            -> 200 with no body
+  GET  /retrieve/ID  200 m-retrieve-conf (transaction id ID) with a SMIL
+                     part and a text part
+  GET  /status/N, POST /status/N       -> status N, a short text body
+  GET  /stall, POST /stall             -> reads the request, never answers
+"""
+import argparse
+import http.server
+import os
+import socketserver
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+
+MMS_TYPE = "application/vnd.wap.mms-message"
+
+# X-Mms-Message-Type wire values.
+SEND_REQ, SEND_CONF = 0x80, 0x81
+NOTIFYRESP_IND, RETRIEVE_CONF, ACKNOWLEDGE_IND = 0x83, 0x84, 0x85
+MBOX_VIEW_REQ, MBOX_VIEW_CONF, MBOX_DESCR = 0x8D, 0x8E, 0x93
+
+# Field bytes (0x80 + field code).
+F_CONTENT_LOCATION, F_CONTENT_TYPE, F_DATE, F_FROM = 0x83, 0x84, 0x85, 0x89
+F_MESSAGE_ID, F_MESSAGE_TYPE, F_VERSION, F_MESSAGE_SIZE = 0x8B, 0x8C, 0x8D, 0x8E
+F_RESPONSE_STATUS, F_SUBJECT, F_TO, F_TRANSACTION_ID = 0x92, 0x96, 0x97, 0x98
+F_MM_STATE, F_MESSAGE_COUNT = 0xA3, 0xAD
+
+VERSION_1_2 = 0x92
+STATUS_OK = 0x80
+DATE = 1700000000
+
+
+# --- reading a request PDU -------------------------------------------------
+
+def skip_value(pdu, i):
+    """Index after the WSP value at i: a short integer, a length-prefixed
+    value, or a text up to its NUL."""
+    first = pdu[i]
+    if first >= 0x80:
+        return i + 1
+    if first < 0x1F:
+        return i + 1 + first
+    if first == 0x1F:
+        length, i = read_uintvar(pdu, i + 1)
+        return i + length
+    return pdu.index(0, i) + 1
+
+
+def read_uintvar(data, i):
+    value = 0
+    while True:
+        byte = data[i]
+        i += 1
+        value = (value << 7) | (byte & 0x7F)
+        if byte < 0x80:
+            return value, i
+
+
+def request_fields(pdu):
+    """(message type byte, transaction id) of a request PDU; None for what
+    is absent or cannot be read."""
+    message_type, tid = None, None
+    i = 0
+    try:
+        while i < len(pdu) and pdu[i] != F_CONTENT_TYPE:
+            field = pdu[i]
+            if field < 0x80:  # an application header: name and value texts
+                i = pdu.index(0, i) + 1
+                i = pdu.index(0, i) + 1
+                continue
+            if field == F_MESSAGE_TYPE:
+                message_type = pdu[i + 1]
+            elif field == F_TRANSACTION_ID:
+                end = pdu.index(0, i + 1)
+                tid = pdu[i + 1:end].lstrip(b'"').decode("ascii", "replace")
+            i = skip_value(pdu, i + 1)
+    except (IndexError, ValueError):
+        pass
+    return message_type, tid
+
+
+# --- building replies --------------------------------------------------------
+
+def text(value):
+    return value.encode("ascii") + b"\0"
+
+
+def uintvar(value):
+    groups = [value & 0x7F]
+    value >>= 7
+    while value:
+        groups.append(0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(reversed(groups))
+
+
+def long_integer(value):
+    data = value.to_bytes((value.bit_length() + 7) // 8 or 1, "big")
+    return bytes([len(data)]) + data
+
+
+def value_length(n):
+    return bytes([n]) if n < 31 else b"\x1f" + uintvar(n)
+
+
+def address(field, number):
+    return bytes([field]) + text(number + "/TYPE=PLMN")
+
+
+def from_field(number):
+    value = b"\x80" + text(number + "/TYPE=PLMN")  # Address-present-token
+    return bytes([F_FROM]) + value_length(len(value)) + value
+
+
+def part(content_type, headers, data):
+    head = content_type + headers
+    return uintvar(len(head)) + uintvar(len(data)) + head + data
+
+
+def send_conf(tid, number):
+    return (bytes([F_MESSAGE_TYPE, SEND_CONF, F_TRANSACTION_ID]) + text(tid or "none")
+            + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK, F_MESSAGE_ID])
+            + text("relay-msg-%d" % number))
+
+
+SMIL = (b'<smil><head><layout><root-layout/><region id="Text"/></layout></head>'
+        b'<body><par dur="5000ms"><text src="text.txt" region="Text"/></par></body></smil>')
+TEXT = b"Hello from the test relay"
+
+
+def retrieve_conf(tid):
+    # Content-Type: multipart.related; type="application/smil"; start="<smil>"
+    params = b"\x89" + text("application/smil") + b"\x8a" + text("<smil>")
+    content_type = bytes([F_CONTENT_TYPE]) + value_length(1 + len(params)) + b"\xb3" + params
+    smil = part(text("application/smil"),
+                b"\xc0\x22" + text("<smil>") + b"\x8e" + text("smil.xml"), SMIL)
+    # text/plain; charset=utf-8
+    plain = part(b"\x03\x83\x81\xea", b"\xc0\x22" + text("<text>") + b"\x8e" + text("text.txt"), TEXT)
+    return (bytes([F_MESSAGE_TYPE, RETRIEVE_CONF, F_TRANSACTION_ID]) + text(tid)
+            + bytes([F_VERSION, VERSION_1_2, F_MESSAGE_ID]) + text("relay-msg-" + tid)
+            + bytes([F_DATE]) + long_integer(DATE) + from_field("+15550001111")
+            + address(F_TO, "+15550002222") + bytes([F_SUBJECT]) + text("Relay subject")
+            + content_type + uintvar(2) + smil + plain)
+
+
+def mbox_descr(n):
+    return (bytes([F_MESSAGE_TYPE, MBOX_DESCR, F_MESSAGE_ID]) + text("mbox-msg-%d" % n)
+            + bytes([F_CONTENT_LOCATION]) + text("http://127.0.0.1/mbox/%d" % n)
+            + bytes([F_MM_STATE, 0x82])  # New
+            + bytes([F_DATE]) + long_integer(DATE + n) + from_field("+1555000%04d" % n)
+            + bytes([F_SUBJECT]) + text("Stored %d" % n)
+            + bytes([F_MESSAGE_SIZE]) + long_integer(1000 + n))
+
+
+def mbox_view_conf(tid, count):
+    parts = b"".join(part(b"\xbe", b"", mbox_descr(n + 1)) for n in range(count))
+    return (bytes([F_MESSAGE_TYPE, MBOX_VIEW_CONF, F_TRANSACTION_ID]) + text(tid or "none")
+            + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK])
+            + bytes([F_MESSAGE_COUNT]) + bytes([0x80 + count])
+            + bytes([F_CONTENT_TYPE, 0xA3]) + uintvar(count) + parts)
+
+
+# --- the HTTP side ------------------------------------------------------------
+
+class Relay(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    counter = 0
+    lock = threading.Lock()
+    save_dir = "."
+
+    def log_message(self, *args):
+        pass
+
+    def read_body(self):
+        if "chunked" in self.headers.get("Transfer-Encoding", "").lower():
+            body = b""
+            while True:
+                size = int(self.rfile.readline().split(b";")[0].strip(), 16)
+                if size == 0:
+                    while self.rfile.readline() not in (b"\r\n", b"\n", b""):
+                        pass
+                    return body
+                body += self.rfile.read(size)
+                self.rfile.readline()
+        return self.rfile.read(int(self.headers.get("Content-Length", "0") or "0"))
+
+    def save(self, body, message_type, tid):
+        with Relay.lock:
+            Relay.counter += 1
+            number = Relay.counter
+            stem = os.path.join(Relay.save_dir, "%03d" % number)
+            with open(stem + ".head", "wb") as out:
+                out.write(self.requestline.encode("latin-1") + b"\r\n" + bytes(self.headers))
+            with open(stem + ".body", "wb") as out:
+                out.write(body)
+            with open(os.path.join(Relay.save_dir, "requests.log"), "a") as log:
+                log.write("%03d %s %s type=%s tid=%s body=%d\n" % (
+                    number, self.command, self.path,
+                    "-" if message_type is None else "%02x" % message_type, tid or "-", len(body)))
+        return number
+
+    def reply(self, status, body=b"", content_type=MMS_TYPE):
+        self.send_response(status)
+        if status not in (204, 304):
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if status not in (204, 304):
+            self.wfile.write(body)
+
+    def stall(self):
+        # The client gives up first; the connection is left to its close.
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            if not self.rfile.read1(1):
+                break
+        self.close_connection = True
+
+    def do_GET(self):
+        url = urllib.parse.urlsplit(self.path)
+        self.save(b"", None, None)
+        if url.path == "/stall":
+            return self.stall()
+        if url.path.startswith("/status/"):
+            return self.reply(int(url.path[8:]), b"status\n", "text/plain")
+        if url.path.startswith("/retrieve/"):
+            return self.reply(200, retrieve_conf(url.path[10:] or "none"))
+        self.reply(404, b"no such message\n", "text/plain")
+
+    def do_POST(self):
+        url = urllib.parse.urlsplit(self.path)
+        body = self.read_body()
+        message_type, tid = request_fields(body)
+        number = self.save(body, message_type, tid)
+        if url.path == "/stall":
+            return self.stall()
+        if url.path.startswith("/status/"):
+            return self.reply(int(url.path[8:]), b"status\n", "text/plain")
+        if url.path == "/mms/empty":
+            return self.reply(200, b"")
+        if url.path != "/mms":
+            return self.reply(404, b"no such path\n", "text/plain")
+        if message_type == SEND_REQ:
+            return self.reply(200, send_conf(tid, number))
+        if message_type == MBOX_VIEW_REQ:
+            query = urllib.parse.parse_qs(url.query)
+            count = int(query.get("descriptors", ["3"])[0])
+            return self.reply(200, mbox_view_conf(tid, count))
+        self.reply(204)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description="test MMS relay")
+    parser.add_argument("--save", help="folder for the received requests")
+    parser.add_argument("--lifetime", type=float, default=300.0, help="seconds before it exits by itself")
+    args = parser.parse_args()
+    Relay.save_dir = args.save or tempfile.mkdtemp(prefix="mms-relay-")
+    os.makedirs(Relay.save_dir, exist_ok=True)
+    server = Server(("127.0.0.1", 0), Relay)
+    print("PORT %d" % server.server_address[1])
+    print("SAVE %s" % Relay.save_dir)
+    sys.stdout.flush()
+    threading.Timer(args.lifetime, server.shutdown).start()
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
