@@ -12,7 +12,10 @@ public:
     static constexpr std::int32_t kCode = 6;
     static constexpr std::int32_t kReply = 24;
 
-    CVXLPushOpenRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLPushOpenRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
 
     CVXLString fileName;
     std::int32_t expectedTotal = -1;

@@ -13,7 +13,10 @@ public:
     static constexpr std::int32_t kCode = 0x800005e;
     static constexpr std::int32_t kReply = 28;
 
-    CVXLPushWriteRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLPushWriteRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
 
     CVXLByteBuffer* buffer = nullptr;
     std::int32_t expectedTotal = -1;

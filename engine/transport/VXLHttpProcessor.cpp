@@ -99,8 +99,8 @@ void CVXLHttpProcessor::finishTransaction()
 {
     // Answers that came back after the own stop are not wanted any more, and
     // the events must be free for the next transaction.
-    for (CVXLEvent* event : {static_cast<CVXLEvent*>(&get_), static_cast<CVXLEvent*>(&post_),
-             static_cast<CVXLEvent*>(&open_), static_cast<CVXLEvent*>(&write_), &close_})
+    for (CVXLEvent* event : { static_cast<CVXLEvent*>(&get_), static_cast<CVXLEvent*>(&post_),
+             static_cast<CVXLEvent*>(&open_), static_cast<CVXLEvent*>(&write_), &close_ })
         cancelEvent(event);
     responseBody_.reset();
     requestBody_.clear();
@@ -156,6 +156,9 @@ void CVXLHttpProcessor::startRequest()
     auto* transaction = static_cast<CVXLHttpTransaction*>(this->transaction());
     if (!transaction || cancelRequested_)
         return end(kTransactionCancelled);
+    // Without a dialer the job's connect would go nowhere and never be answered.
+    if (!dialer_)
+        return end(kTransactionFailed);
     switch (transaction->method()) {
     case CVXLHttpTransaction::kMethodPost:
         request_ = &post_;

@@ -41,7 +41,11 @@ public:
     // Configuration items 2, 4 and 7 and the version text, read at the start
     // of each exchange; shared with the HTTP job.
     void setSettings(const CVXLHttpSettings* settings);
-    void setDialer(CVXLEventHandler* dialer) { job_.setDialer(dialer); }
+    void setDialer(CVXLEventHandler* dialer)
+    {
+        dialer_ = dialer;
+        job_.setDialer(dialer);
+    }
     // Where the file adapter publishes its progress (the Client's settings).
     void setSettingsStore(CVXLPersStore* settings) { adapter_.setSettingsStore(settings); }
     // The job that takes the file requests (the message store manager).
@@ -95,6 +99,7 @@ private:
 
     const CVXLHttpSettings* settings_ = nullptr;
     CVXLEventHandler* fileRequestTarget_ = nullptr;
+    CVXLEventHandler* dialer_ = nullptr;
     CVXLHttpRequest* request_ = nullptr;
     // Kept apart from the transaction, which may go away while running.
     CVXLEntityRef responseBody_;

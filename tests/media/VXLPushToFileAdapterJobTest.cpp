@@ -88,7 +88,7 @@ TEST_F(AdapterFixture, OpenWritesAndCloseFillTheFileAndPublishProgress)
     EXPECT_EQ(root.readFile(kHostFile), "abcdefg");
     EXPECT_EQ(store->openStreams(), 0u);
     // Replies come back under their own codes.
-    EXPECT_EQ(requester.codes, (std::vector<std::int32_t>{ 24, 28, 28, 25 }));
+    EXPECT_EQ(requester.codes, (std::vector<std::int32_t> { 24, 28, 28, 25 }));
 }
 
 TEST_F(AdapterFixture, RequestsThatCannotBeDoneFail)

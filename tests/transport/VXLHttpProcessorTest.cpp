@@ -168,7 +168,10 @@ protected:
         EXPECT_EQ(e.listener.results.size(), 1u);
     }
 
-    std::int32_t result(const Exchange& e) const { return e.listener.results.empty() ? -1 : e.listener.results[0]; }
+    std::int32_t result(const Exchange& e) const
+    {
+        return e.listener.results.empty() ? -1 : e.listener.results[0];
+    }
 
     TempDeviceRoot root;
     JobTreeDriver driver;
@@ -316,6 +319,12 @@ TEST_F(HttpProcessorTest, FailuresOfTheExchangeAndTheFileAreReported)
         EXPECT_EQ(result(e), c.result);
         EXPECT_FALSE(root.exists(kResponseHostPath));
     }
+    // Without a dialer the exchange fails instead of waiting for ever.
+    processor.setDialer(nullptr);
+    Exchange undialled(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/10"));
+    run(undialled);
+    EXPECT_EQ(result(undialled), kTransactionFailed);
+    processor.setDialer(&dialer);
     // The processor is free again.
     Exchange after(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/10"));
     run(after);
@@ -348,7 +357,7 @@ TEST_F(HttpProcessorTest, ACancelInTheMiddleGives24AndFreesTheProcessor)
         e.transaction.cancel();
         EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, {}, 5000));
         pump([] { return false; }, {}, 50);
-        ASSERT_EQ(e.listener.results, std::vector<std::int32_t>{ kTransactionCancelled });
+        ASSERT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
         if (c.afterFirstWrite) {
             EXPECT_LT(e.dataSize(), 5000000u);
         }
@@ -372,7 +381,7 @@ TEST_F(HttpProcessorTest, StoppingTheTaskProcessorMidBodyReports24)
     tasks.stop();
     EXPECT_TRUE(pump([&] { return tasks.runState() == kHandlerFinished; }, {}, 5000));
     pump([] { return false; }, {}, 50);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t>{ kTransactionCancelled });
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
 }
 
 // A transaction deleted while it runs is dropped without a report, and the
