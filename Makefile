@@ -30,7 +30,7 @@ asan: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_FUZZ=ON -DTESSEL_WERROR=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	tools/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
