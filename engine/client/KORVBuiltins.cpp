@@ -266,6 +266,8 @@ int loadScenario(CKORVFunctionHelper& helper, void* context)
     auto* load = new CKORVScenarioLoad(id);
     if (!load || !helper.adoptForRun(load))
         return push(helper, CVXLVariant());
+    // The helper keeps it: finishing the reply must not delete it.
+    load->setHeapAllocated(false);
     CVXLEventHandler* manager = self(context).services().scenarioManager();
     if (!manager) {
         load->setResult(kResultFailed);
@@ -371,6 +373,7 @@ int localAlbumSummary(CKORVFunctionHelper& helper, void* context)
     auto* request = new CKORVAlbumSummaryRequest(location);
     if (!request || !helper.adoptForRun(request))
         return push(helper, CVXLVariant());
+    request->setHeapAllocated(false);
     CVXLEventHandler* manager = self(context).services().localMediaManager();
     if (!manager) {
         request->setResult(kResultFailed);
