@@ -1,12 +1,17 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/client/ScenarioXmlFileReader.h"
 #include "engine/client/VXLConfigItems.h"
 #include "engine/client/VXLMenuLink.h"
+#include "engine/client/VXLMenuTable.h"
+#include "engine/client/VXLTextPair.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/VXLByteStream.h"
 #include "engine/core/VXLFileDeleteRequest.h"
 #include "engine/core/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLMenuItemElement.h"
+#include "engine/screens/VXLUiJobPool.h"
 
 namespace {
 
@@ -42,8 +47,11 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     : factory_(factory)
     , readRequest_(kReplySettingsRead)
     , writeRequest_(kReplySettingsWritten)
+    , scenarioManager_(new CScenarioXmlFileReader(&fileStoreManager_))
 {
     setRoot(this);
+    scenarioManager_.setClient(&scenarioFace_);
+    setUiJobPool(new CVXLUiJobPool);
     CVXLEngineClock::setCurrent(&engineClock_);
     settings_.setPersistentString(kPersForegroundActive, "1");
     settings_.setPersistentString(kPersDatacommActive, "1");
@@ -90,8 +98,12 @@ void CVXLClient::init()
 
 void CVXLClient::childStarted(CVXLEventHandler* child)
 {
-    if (child == &fileStoreManager_)
+    if (child == &fileStoreManager_) {
         readFile(kSettingsFileName, kReplySettingsRead);
+    } else if (child == &scenarioManager_ && !shutdownChainStarted_ && !scenarioLoadRequest_.isBusy()) {
+        scenarioPending_ = true;
+        post(&scenarioManager_, &scenarioLoadRequest_);
+    }
 }
 
 void CVXLClient::readFile(const char* name, std::int32_t replyCode)
@@ -147,8 +159,18 @@ void CVXLClient::onEvent(CVXLEvent* event)
         runMarkerDeleted();
         break;
     case kReplyScenarioLoaded:
+        // A configuration that cannot be read (1000) still lets the engine
+        // start; a load cancelled by the shut-down lets the chain go on.
         finishEvent(event);
+        scenarioPending_ = false;
         scenarioLoaded();
+        if (shutdownChainStarted_)
+            continueShutdown();
+        break;
+    case kReplyDestinationList:
+        if (event == &destinationListRequest_ && event->succeeded())
+            pruneCoolSites(destinationListRequest_);
+        finishEvent(event);
         break;
     default:
         finishEvent(event);
@@ -193,11 +215,11 @@ void CVXLClient::runMarkerRead(CVXLEvent* event)
     writeFile(kRunMarkerFileName, marker, kReplyRunMarkerWritten);
 }
 
-// The Scenario Manager is not built yet: its configuration load would answer
-// here.
+// Its start posts the configuration request (childStarted).
 void CVXLClient::attachScenarioManager()
 {
-    scenarioLoaded();
+    if (!scenarioManager_.parent())
+        startChild(&scenarioManager_);
 }
 
 void CVXLClient::scenarioLoaded()
@@ -210,15 +232,31 @@ void CVXLClient::scenarioLoaded()
 void CVXLClient::startMembers()
 {
     startChild(&jobRunner_);
+    startChild(&producer_);
     membersStarted_ = true;
 }
 
+// A configuration load still out is cancelled first; the chain goes on when
+// its answer (24) has come back, so nothing is left pointing at the manager.
 void CVXLClient::stopProducer()
 {
     if (shutdownChainStarted_)
         return;
     shutdownChainStarted_ = true;
-    producerFinished();
+    if (scenarioPending_ && cancelEventsWith(&scenarioManager_) > 0)
+        return;
+    continueShutdown();
+}
+
+void CVXLClient::continueShutdown()
+{
+    if (shutdownChainContinued_)
+        return;
+    shutdownChainContinued_ = true;
+    if (producer_.isActive())
+        producer_.stop();
+    else
+        producerFinished();
 }
 
 void CVXLClient::producerFinished()
@@ -228,6 +266,8 @@ void CVXLClient::producerFinished()
 
 void CVXLClient::threadDatabaseFinished()
 {
+    if (scenarioManager_.isActive())
+        scenarioManager_.stop();
     vraxJobFinished();
 }
 
@@ -261,7 +301,9 @@ void CVXLClient::runMarkerDeleted()
 
 void CVXLClient::childFinished(CVXLEventHandler* child)
 {
-    if (child == &jobRunner_)
+    if (child == &producer_)
+        producerFinished();
+    else if (child == &jobRunner_)
         jobRunnerFinished();
 }
 
@@ -433,6 +475,9 @@ void CVXLClient::onUiRequest(std::int32_t code)
     case kUIRequestForeground:
         settings_.setPersistentString(kPersForegroundActive, "1");
         break;
+    case kUIRequestCoolSitesChanged:
+        requestDestinationList();
+        break;
     default:
         break;
     }
@@ -575,9 +620,10 @@ CVXLUIRequest* CVXLClient::popUIRequest()
     return shownRequest_;
 }
 
-void CVXLClient::releaseLayout(CVXLLayout*)
+void CVXLClient::releaseLayout(CVXLLayout* layout)
 {
     counters_.add(kCounterLayoutsReleased, 1);
+    producer_.layoutReleased(layout);
 }
 
 int CVXLClient::setConfigString(int item, const CVXLString& text)
@@ -666,4 +712,153 @@ CVXLPlatformMessageStore* CVXLClient::getMessageStore()
     if (!messageStore_ && factory_)
         messageStore_ = factory_->createMessageStore();
     return messageStore_;
+}
+
+void CVXLClient::setUiJobPool(CVXLUiJobPool* pool)
+{
+    if (pool == uiJobPool_.pool)
+        return;
+    delete uiJobPool_.pool;
+    uiJobPool_.pool = pool;
+    producer_.setUiJobPool(pool);
+}
+
+void CVXLClient::releaseUiJobPool()
+{
+    if (uiJobPool_.pool)
+        uiJobPool_.pool->release();
+}
+
+CVXLClient::UiJobPoolHolder::~UiJobPoolHolder()
+{
+    delete pool;
+}
+
+// The top-level destinations, asked for when the cool sites changed; a
+// request still out is not asked again.
+void CVXLClient::requestDestinationList()
+{
+    if (destinationListRequest_.isBusy() || !scenarioManager_.isActive() || shutdownChainStarted_)
+        return;
+    destinationListRequest_.setText(CVXLString());
+    post(&scenarioManager_, &destinationListRequest_);
+}
+
+namespace {
+
+struct CoolSite : public CVXLObject {
+    CVXLString id, caption, icon, iconType, button, buttonType;
+};
+
+} // namespace
+
+// Keeps, in their order, the cool sites that are still destinations.
+void CVXLClient::pruneCoolSites(const CScenarioRequestEvent& reply)
+{
+    const std::int32_t count = settings_.getCoolSiteCount();
+    CVXLPtrArray kept;
+    for (std::int32_t n = 0; n < count; ++n) {
+        CVXLString id;
+        settings_.getCoolSiteId(n, &id);
+        bool listed = false;
+        for (std::uint32_t i = 0; i < reply.entryCount() && !listed; ++i) {
+            const auto* entry = static_cast<const CVXLMenuItemElement*>(reply.entries()->at(static_cast<int>(i)));
+            listed = entry && entry->id() == id;
+        }
+        if (!listed)
+            continue;
+        auto* site = new CoolSite;
+        if (!site || !kept.insertAt(site, -1)) {
+            // Without room to keep them all, keep every one.
+            delete site;
+            kept.deleteAll();
+            return;
+        }
+        site->id = id;
+        settings_.getCoolSiteCaption(n, &site->caption);
+        settings_.getCoolSiteIcon(n, &site->icon);
+        settings_.getCoolSiteIconType(n, &site->iconType);
+        settings_.getCoolSiteButton(n, &site->button);
+        settings_.getCoolSiteButtonType(n, &site->buttonType);
+    }
+    if (kept.count() != static_cast<std::uint32_t>(count)) {
+        settings_.removeAllCoolSites();
+        for (std::uint32_t i = 0; i < kept.count(); ++i) {
+            const auto* site = static_cast<const CoolSite*>(kept.at(static_cast<int>(i)));
+            settings_.addCoolSite(site->id, site->caption, site->icon, site->iconType, site->button, site->buttonType);
+        }
+    }
+    kept.deleteAll();
+}
+
+CGlobalMenuList& CVXLClient::buildGlobalMenu(std::int32_t menuId)
+{
+    CGlobalMenuList& list = globalMenuList_;
+    list.clear();
+    for (const VXLMenuRow& row : kVxlMenuTable) {
+        if (row.menuId == menuId)
+            list.addEntry(getEngineText(row.textId), row.entryType, row.origin, row.action);
+    }
+    switch (menuId) {
+    case kMenuFun:
+        for (std::int32_t n = 0; n < settings_.getCoolSiteCount(); ++n) {
+            CVXLString caption, id, button, buttonType;
+            settings_.getCoolSiteCaption(n, &caption);
+            settings_.getCoolSiteId(n, &id);
+            settings_.getCoolSiteButton(n, &button);
+            settings_.getCoolSiteButtonType(n, &buttonType);
+            list.addCoolSiteEntry(caption, id, button, buttonType);
+        }
+        break;
+    case kMenuFavorites:
+        for (int n = 0; n < CVXLClientSettings::kFavoriteSlots; ++n) {
+            CVXLString id, caption;
+            settings_.getFavoriteId(n, &id);
+            if (id.length() == 0)
+                continue;
+            settings_.getFavoriteCaption(n, &caption);
+            list.addFavoriteEntry(
+                caption, n, static_cast<std::uint32_t>(settings_.getFavoriteLocation(n)), id);
+        }
+        break;
+    case kMenuPictures:
+        for (std::uint32_t n = 0; n < links_.count() && n < kMenuLinkActionCount; ++n) {
+            const auto* link = static_cast<const CVXLMenuLink*>(links_.at(static_cast<int>(n)));
+            list.addEntry(link->caption(), 0, CGlobalMenuEntry::kOriginStored,
+                kMenuFirstLinkAction + static_cast<std::int32_t>(n));
+        }
+        break;
+    default:
+        break;
+    }
+    menuId_ = menuId;
+    return list;
+}
+
+bool CVXLClient::ScenarioFace::getSetting(const char* key, CVXLString& value) const
+{
+    return client_->getPersistentString(key, &value) == 1;
+}
+
+void CVXLClient::ScenarioFace::setPersistentString(const char* key, const CVXLString& value)
+{
+    client_->setPersistentString(key, value);
+}
+
+void CVXLClient::ScenarioFace::clearMenuLinks()
+{
+    client_->links_.deleteAll();
+}
+
+void CVXLClient::ScenarioFace::addMenuLink(CVXLTextPair* link)
+{
+    if (!link)
+        return;
+    client_->addLink(new CVXLMenuLink(link->first(), link->second()));
+    delete link;
+}
+
+void CVXLClient::ScenarioFace::pushUIRequest(std::int32_t code)
+{
+    client_->pushUIRequestCode(code);
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "engine/client/GlobalMenuList.h"
+#include "engine/client/Producer.h"
+#include "engine/client/ScenarioClientFace.h"
+#include "engine/client/ScenarioManager.h"
+#include "engine/client/ScenarioRequestEvent.h"
 #include "engine/client/VXLClientSettings.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/VXLUIRequestFifo.h"
@@ -21,6 +26,7 @@
 
 class CVXLLayout;
 class CVXLMenuLink;
+class CVXLUiJobPool;
 struct VXLTextRow;
 
 // The root of the engine's job tree and its one global entry point. It owns
@@ -59,6 +65,9 @@ public:
     static constexpr std::int32_t kReplyRunMarkerRead = 3;
     static constexpr std::int32_t kReplyRunMarkerDeleted = 4;
     static constexpr std::int32_t kReplyScenarioLoaded = 5;
+    static constexpr std::int32_t kReplyDestinationList = 9;
+    // The Scenario Manager's configuration request.
+    static constexpr std::int32_t kRequestScenarioLoad = 2;
 
     // Counters kept for the screen requests.
     static constexpr int kCounterNewLayouts = 14;
@@ -124,6 +133,9 @@ public:
     // The main menu last built for the user interface.
     std::int32_t menuId() const { return menuId_; }
     void setMenuId(std::int32_t menuId) { menuId_ = menuId; }
+    // Fills the Global Menu List for a menu: the static rows of that menu,
+    // then its stored entries (cool sites, favorites or links).
+    CGlobalMenuList& buildGlobalMenu(std::int32_t menuId);
 
     // Configuration items (a change of items 1, 6, 7 and 8 re-checks the
     // service identity; a change of item 41 queues the memory-card notice).
@@ -181,6 +193,15 @@ public:
 
     // Members.
     CJobRunner& getJobRunner() { return jobRunner_; }
+    CProducer& getProducer() { return producer_; }
+    CScenarioManager& getScenarioManager() { return scenarioManager_; }
+    CGlobalMenuList& getGlobalMenuList() { return globalMenuList_; }
+    // The preallocated UI jobs. The Client owns the pool it is given (from
+    // new) and hands it to the Producer's UI-job stack.
+    void setUiJobPool(CVXLUiJobPool* pool);
+    CVXLUiJobPool* getUiJobPool() const { return uiJobPool_.pool; }
+    // Deletes the pooled jobs (the Producer's end, at shut-down).
+    void releaseUiJobPool();
     CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
@@ -192,6 +213,8 @@ public:
 
     // Start-up and shut-down state.
     bool membersStarted() const { return membersStarted_; }
+    // The configuration request to the Scenario Manager is out.
+    bool scenarioPending() const { return scenarioPending_; }
     bool shutdownRequested() const { return shutdownFlag_; }
     std::int32_t shutdownCountdown() const { return shutdownCountdown_; }
     std::uint32_t stepCount() const { return stepCount_; }
@@ -209,6 +232,33 @@ private:
 
     private:
         CVXLClient* client_;
+    };
+
+    // The Client's services to the Scenario Manager.
+    class ScenarioFace : public CScenarioClientFace {
+    public:
+        explicit ScenarioFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        bool getSetting(const char* key, CVXLString& value) const override;
+        void setPersistentString(const char* key, const CVXLString& value) override;
+        void clearMenuLinks() override;
+        void addMenuLink(CVXLTextPair* link) override;
+        void pushUIRequest(std::int32_t code) override;
+
+    private:
+        CVXLClient* client_;
+    };
+
+    // The preallocated UI jobs, deleted with the Client.
+    struct UiJobPoolHolder {
+        UiJobPoolHolder() = default;
+        ~UiJobPoolHolder();
+        UiJobPoolHolder(const UiJobPoolHolder&) = delete;
+        UiJobPoolHolder& operator=(const UiJobPoolHolder&) = delete;
+
+        CVXLUiJobPool* pool = nullptr;
     };
 
     // The platform file store, shared with the File Store Manager and given
@@ -248,10 +298,13 @@ private:
     void attachScenarioManager();
     void scenarioLoaded();
     void startMembers();
+    void requestDestinationList();
+    void pruneCoolSites(const CScenarioRequestEvent& reply);
 
     // Shut-down chain: each link stops its job, or passes on at once when the
     // job is not running.
     void stopProducer();
+    void continueShutdown();
     void producerFinished();
     void threadDatabaseFinished();
     void vraxJobFinished();
@@ -260,6 +313,7 @@ private:
 
     CVXLPlatformFactory* factory_;
     EngineClock engineClock_ { this };
+    UiJobPoolHolder uiJobPool_;
     bool membersStarted_ = false;
     CVXLClientSettings settings_;
     CVXLFileReadRequest readRequest_;
@@ -273,6 +327,10 @@ private:
     // Declared before the File Store Manager so that the store outlives it.
     FileStoreHolder fileStore_ { factory_ };
     CVXLFileStoreManager fileStoreManager_;
+    ScenarioFace scenarioFace_ { this };
+    CScenarioManager scenarioManager_;
+    CProducer producer_ { this };
+    CGlobalMenuList globalMenuList_ { &producer_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
     CVXLPlatformMessageStore* messageStore_ = nullptr;
@@ -286,6 +344,11 @@ private:
     std::int32_t shutdownCountdown_ = 0;
     bool shutdownFlag_ = false;
     bool shutdownChainStarted_ = false;
+    // The chain has gone on past the Producer's link.
+    bool shutdownChainContinued_ = false;
+    CVXLEvent scenarioLoadRequest_ { kRequestScenarioLoad, kReplyScenarioLoaded };
+    bool scenarioPending_ = false;
+    CScenarioRequestEvent destinationListRequest_ { kReplyDestinationList };
     CVXLCounterTable counters_;
     std::uint32_t stepCount_ = 0;
     std::int32_t lastTickResult_ = kTickWorkLeft;

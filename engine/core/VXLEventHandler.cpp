@@ -381,6 +381,11 @@ CVXLEvent* CVXLEventHandler::findPending(std::int32_t code) const
     return nullptr;
 }
 
+bool CVXLEventHandler::isInProgress(const CVXLEvent* event) const
+{
+    return event && inProgress_.contains(event);
+}
+
 void CVXLEventHandler::resume()
 {
     currentIncoming_ = nullptr;

@@ -74,6 +74,9 @@ public:
     bool startCompleted() const;
     std::uint32_t incomingCount() const { return incoming_.count(); }
     CVXLEvent* findPending(std::int32_t code) const;
+    // True while the event is being processed here (taken and not yet
+    // finished or forwarded); compares addresses only.
+    bool isInProgress(const CVXLEvent* event) const;
     void setWaiting(bool waiting = true) { waiting_ = waiting; }
     void resume();
     // onUiRequest on this handler, then on each child's subtree, depth first.
