@@ -569,6 +569,12 @@ void CKORVBuiltins::install(CKORVFunctionHelper& helper)
         helper.setBuiltin(i, kTable[i], this);
 }
 
+void CKORVBuiltins::installInto(CKORVFunctionHelper& helper, void* context)
+{
+    if (context)
+        static_cast<CKORVBuiltins*>(context)->install(helper);
+}
+
 const CScenarioLayout& CKORVBuiltins::definitionOf(const CVXLVariant& reference) const
 {
     const auto* definition = dynamic_cast<const CScenarioLayout*>(objectOf(reference));

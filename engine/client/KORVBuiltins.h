@@ -90,6 +90,8 @@ public:
 
     // Fills the helper's table with every built-in, this object as context.
     void install(CKORVFunctionHelper& helper);
+    // The same as the Producer's installer; the context is a CKORVBuiltins.
+    static void installInto(CKORVFunctionHelper& helper, void* context);
 
     // The definition a scenario reference names; an empty one for anything
     // that is not a definition.

@@ -48,7 +48,9 @@ public:
     virtual CVXLEventHandler* scenarioManager() { return nullptr; }
     virtual CVXLEventHandler* localMediaManager() { return nullptr; }
 
-    // An activity event's number (its value word) and text.
-    virtual std::int32_t eventNumber(const CVXLEvent&) { return 0; }
-    virtual CVXLString eventText(const CVXLEvent&) { return CVXLString(); }
+    // An activity event's number (the storage area of a media access event)
+    // and text (a cool site's id, a favorite's id); 0 and empty for events
+    // that carry none.
+    virtual std::int32_t eventNumber(const CVXLEvent& event);
+    virtual CVXLString eventText(const CVXLEvent& event);
 };

@@ -38,9 +38,10 @@ public:
 TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
 {
     TestSummary summary("m-17", "t-4");
-    CVXLIntEvent numberEvent(80);
+    CMediaAccessEvent numberEvent(80);
     numberEvent.setValue(5);
-    TestTextEvent textEvent(104, "k-new");
+    CMenuTextEvent textEvent(104);
+    textEvent.setText("k-new");
     client->setCaptureLocation(7);
     client->setPersistentString("pers.account_mgmt", "http://acct.example/");
     client->setPersistentString("pers.media_browse", "http://browse.example/");

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/client/KORVBuiltins.h"
+#include "engine/client/MediaAccessEvent.h"
+#include "engine/client/MenuTextEvent.h"
 #include "engine/client/ScenarioManager.h"
 #include "engine/client/StackMachine.h"
 #include "engine/client/VXLClient.h"
@@ -33,16 +35,6 @@ struct TestSummary : CVXLObject {
     }
     CVXLString id;
     CVXLString thread;
-};
-
-// An activity event that carries a text (a cool site's id, a message key).
-struct TestTextEvent : CVXLFlagEvent {
-    TestTextEvent(std::int32_t code, const char* value)
-        : CVXLFlagEvent(code)
-        , text(value)
-    {
-    }
-    CVXLString text;
 };
 
 // The managers around the Client as the built-ins see them, recording what
@@ -86,16 +78,6 @@ public:
     CVXLEventHandler* threadDatabase() override { return threads; }
     CVXLEventHandler* scenarioManager() override { return scenarios; }
     CVXLEventHandler* localMediaManager() override { return media; }
-    std::int32_t eventNumber(const CVXLEvent& event) override
-    {
-        const auto* e = dynamic_cast<const CVXLIntEvent*>(&event);
-        return e ? e->value() : 0;
-    }
-    CVXLString eventText(const CVXLEvent& event) override
-    {
-        const auto* e = dynamic_cast<const TestTextEvent*>(&event);
-        return e ? e->text : CVXLString();
-    }
 };
 
 // A whole engine (the Client with its settings and screen requests), a
