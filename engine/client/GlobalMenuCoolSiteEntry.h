@@ -9,8 +9,8 @@ public:
     static constexpr std::int32_t kType = 8;
     static constexpr std::int32_t kAction = 30;
 
-    CGlobalMenuCoolSiteEntry(
-        const CVXLString& caption, const CVXLString& id, const CVXLString& button, const CVXLString& buttonType)
+    CGlobalMenuCoolSiteEntry(const CVXLString& caption, const CVXLString& id, const CVXLString& button,
+        const CVXLString& buttonType)
         : CGlobalMenuEntry(kType, caption, kOriginStored, kAction)
         , id_(id)
         , button_(button)

@@ -178,8 +178,7 @@ void CGlobalMenuList::setSelectedMedia(const CVXLString& path, std::uint16_t loc
         delete text;
 }
 
-template <class Event>
-Event* CGlobalMenuList::take(Event& member, std::int32_t code)
+template <class Event> Event* CGlobalMenuList::take(Event& member, std::int32_t code)
 {
     Event* event = member.isBusy() ? new Event(code) : &member;
     if (!event)
@@ -234,7 +233,8 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
     switch (action) {
     case kActionSendToContacts:
     case kActionSendSms:
-        if (auto* event = take(message_, action == kActionSendSms ? kActivitySendSms : kActivitySendToContacts)) {
+        if (auto* event
+            = take(message_, action == kActionSendSms ? kActivitySendSms : kActivitySendToContacts)) {
             if (action == kActionSendSms && entry.getMenuEntryType() == 6) {
                 auto& message = static_cast<CGlobalMenuMessageEntry&>(entry);
                 event->setSubject(message.subject());
@@ -245,9 +245,11 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
         return true;
     case kActionDeleteMedia:
     case kActionBrowseMedia:
-        if (auto* event = take(mediaAccess_, action == kActionDeleteMedia ? kActivityDeleteMedia : kActivityBrowseMedia)) {
+        if (auto* event = take(
+                mediaAccess_, action == kActionDeleteMedia ? kActivityDeleteMedia : kActivityBrowseMedia)) {
             if (entry.getMenuEntryType() == CGlobalMenuValueEntry::kType16)
-                event->setValue(static_cast<std::uint16_t>(static_cast<CGlobalMenuValueEntry&>(entry).value()));
+                event->setValue(
+                    static_cast<std::uint16_t>(static_cast<CGlobalMenuValueEntry&>(entry).value()));
             postToProducer(event);
         }
         return true;

@@ -37,12 +37,13 @@ public:
     void clear();
 
     // Types 0, 1, 2, 3, 4, 6 and 7; any other type adds nothing (null).
-    CGlobalMenuEntry* addEntry(const CVXLString& caption, std::int32_t type, std::int32_t origin, std::int32_t action);
-    CGlobalMenuEntry* addFavoriteEntry(
-        const CVXLString& caption, std::int32_t position, std::uint32_t storageLocation, const CVXLString& id);
+    CGlobalMenuEntry* addEntry(
+        const CVXLString& caption, std::int32_t type, std::int32_t origin, std::int32_t action);
+    CGlobalMenuEntry* addFavoriteEntry(const CVXLString& caption, std::int32_t position,
+        std::uint32_t storageLocation, const CVXLString& id);
     // Replaces an entry of the same caption and id.
-    CGlobalMenuEntry* addCoolSiteEntry(
-        const CVXLString& caption, const CVXLString& id, const CVXLString& button, const CVXLString& buttonType);
+    CGlobalMenuEntry* addCoolSiteEntry(const CVXLString& caption, const CVXLString& id,
+        const CVXLString& button, const CVXLString& buttonType);
     // The file the user chose for the next capture-options entry.
     void setSelectedMedia(const CVXLString& path, std::uint16_t location);
 
@@ -57,8 +58,7 @@ public:
 private:
     // The member event when free, else a fresh one; null when the heap
     // refuses.
-    template <class Event>
-    Event* take(Event& member, std::int32_t code);
+    template <class Event> Event* take(Event& member, std::int32_t code);
     bool postPlain(std::int32_t code);
     void postToProducer(CVXLEvent* event);
     // Runs the action; false when the entries stay.

@@ -257,7 +257,8 @@ void CProducer::seedProperties(CStackMachine* machine, CVXLEvent* activity)
         if (auto* favorite = dynamic_cast<CMenuFavoriteEvent*>(activity)) {
             machine->properties().set(
                 kPropertyFavoriteLocation, CVXLVariant(static_cast<int>(favorite->storageLocation())));
-            machine->properties().set(kPropertyFavoritePosition, CVXLVariant(static_cast<int>(favorite->position())));
+            machine->properties().set(
+                kPropertyFavoritePosition, CVXLVariant(static_cast<int>(favorite->position())));
         }
     }
 }

@@ -762,7 +762,8 @@ void CVXLClient::pruneCoolSites(const CScenarioRequestEvent& reply)
         settings_.getCoolSiteId(n, &id);
         bool listed = false;
         for (std::uint32_t i = 0; i < reply.entryCount() && !listed; ++i) {
-            const auto* entry = static_cast<const CVXLMenuItemElement*>(reply.entries()->at(static_cast<int>(i)));
+            const auto* entry
+                = static_cast<const CVXLMenuItemElement*>(reply.entries()->at(static_cast<int>(i)));
             listed = entry && entry->id() == id;
         }
         if (!listed)
@@ -785,7 +786,8 @@ void CVXLClient::pruneCoolSites(const CScenarioRequestEvent& reply)
         settings_.removeAllCoolSites();
         for (std::uint32_t i = 0; i < kept.count(); ++i) {
             const auto* site = static_cast<const CoolSite*>(kept.at(static_cast<int>(i)));
-            settings_.addCoolSite(site->id, site->caption, site->icon, site->iconType, site->button, site->buttonType);
+            settings_.addCoolSite(
+                site->id, site->caption, site->icon, site->iconType, site->button, site->buttonType);
         }
     }
     kept.deleteAll();

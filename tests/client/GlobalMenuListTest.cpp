@@ -46,7 +46,8 @@ public:
             delete event;
         }
     }
-    ~RecordingProducer() override
+    // Before the list (which owns the member events) goes.
+    void releaseKept()
     {
         for (CVXLEvent* event : kept) {
             if (event->heapAllocated())
@@ -54,6 +55,7 @@ public:
             else
                 event->setStatus(kEventDone);
         }
+        kept.clear();
     }
 
     std::vector<std::int32_t> codes;
@@ -66,6 +68,7 @@ public:
 class GlobalMenuListTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(driver.create()); }
+    void TearDown() override { producer.releaseKept(); }
     CVXLClient& client() { return *driver.client(); }
 
     EngineDriver driver;
@@ -82,14 +85,36 @@ TEST_F(GlobalMenuListTest, EachActionPostsItsActivityAndKeepsOrEmptiesTheList)
         bool keeps;
     };
     const Case cases[] = {
-        { 0, 0, 88, false }, { 1, 0, 86, false }, { 2, 0, 87, false }, { 3, 2, 83, false },
-        { 4, 2, 85, false }, { 5, 2, 84, false }, { 6, 0, 107, false }, { 7, 0, 108, false },
-        { 8, 0, 71, false }, { 9, 3, 76, false }, { 10, 3, 78, false }, { 11, 3, 72, false },
-        { 12, 3, 73, false }, { 13, 0, 74, false }, { 14, 3, 77, false }, { 15, 0, 75, false },
-        { 16, 0, 94, false }, { 17, 1, 95, false }, { 18, 0, 97, false }, { 19, 0, -1, false },
-        { 20, 0, -1, false }, { 21, 6, 98, false }, { 22, 2, 89, false }, { 23, 0, -1, false },
-        { 24, 7, 79, false }, { 25, 0, 93, false }, { 26, 7, 80, false }, { 28, 4, 70, false },
-        { 29, 0, 103, true }, { 36, 0, -1, false },
+        { 0, 0, 88, false },
+        { 1, 0, 86, false },
+        { 2, 0, 87, false },
+        { 3, 2, 83, false },
+        { 4, 2, 85, false },
+        { 5, 2, 84, false },
+        { 6, 0, 107, false },
+        { 7, 0, 108, false },
+        { 8, 0, 71, false },
+        { 9, 3, 76, false },
+        { 10, 3, 78, false },
+        { 11, 3, 72, false },
+        { 12, 3, 73, false },
+        { 13, 0, 74, false },
+        { 14, 3, 77, false },
+        { 15, 0, 75, false },
+        { 16, 0, 94, false },
+        { 17, 1, 95, false },
+        { 18, 0, 97, false },
+        { 19, 0, -1, false },
+        { 20, 0, -1, false },
+        { 21, 6, 98, false },
+        { 22, 2, 89, false },
+        { 23, 0, -1, false },
+        { 24, 7, 79, false },
+        { 25, 0, 93, false },
+        { 26, 7, 80, false },
+        { 28, 4, 70, false },
+        { 29, 0, 103, true },
+        { 36, 0, -1, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.action);
@@ -172,7 +197,8 @@ TEST_F(GlobalMenuListTest, DeletingAFavoriteKeepsTheListAndReturnsToTheMenu)
 TEST_F(GlobalMenuListTest, BuiltMenusFollowTheTableAndTheStoredLists)
 {
     for (int n = 0; n < 7; ++n)
-        client().addLink(new CVXLMenuLink(("http://l/" + std::to_string(n)).c_str(), ("link " + std::to_string(n)).c_str()));
+        client().addLink(new CVXLMenuLink(
+            ("http://l/" + std::to_string(n)).c_str(), ("link " + std::to_string(n)).c_str()));
     client().settings().addCoolSite("s1", "Site", "", "", "btn.png", "image/png");
     client().settings().addCoolSite("s1", "Site", "", "", "", "");
     client().settings().addCoolSite("s2", "Other", "", "", "", "");
@@ -185,7 +211,9 @@ TEST_F(GlobalMenuListTest, BuiltMenusFollowTheTableAndTheStoredLists)
     const Case cases[] = {
         { 0, { "Tessel", "My Albums", "Print", "link 0", "link 1", "link 2", "link 3", "link 4" },
             { 0, 1, 2, 31, 32, 33, 34, 35 } },
-        { 4, { "Send To Contacts", "Voice Send To Contacts", "Print", "Post To Service", "Upload", "Review/Send Media" },
+        { 4,
+            { "Send To Contacts", "Voice Send To Contacts", "Print", "Post To Service", "Upload",
+                "Review/Send Media" },
             { 9, 10, 11, 12, 14, 15 } },
         // Two cool sites of equal caption and id show once.
         { 15, { "My Albums", "Tessel", "Tap to Add", "Site", "Other" }, { 1, 0, 29, 30, 30 } },

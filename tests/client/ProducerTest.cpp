@@ -193,7 +193,10 @@ protected:
         }
         return -1;
     }
-    int countPopped(std::uint32_t kind) const { return static_cast<int>(std::count(popped.begin(), popped.end(), kind)); }
+    int countPopped(std::uint32_t kind) const
+    {
+        return static_cast<int>(std::count(popped.begin(), popped.end(), kind));
+    }
 
     EngineDriver driver;
     TraceJob sender { "Sender" };
@@ -393,6 +396,32 @@ TEST_F(ProducerTest, RefusedNestedRunLeavesTheOuterFlowRunning)
     pool->find(45)->send(8);
     run();
     EXPECT_TRUE(producer().isIdle());
+}
+
+} // namespace
+
+namespace {
+
+// The process-wide installer serves every Producer without one of its own.
+TEST(ProducerInstaller, DefaultInstallerFillsEveryMachineItPushes)
+{
+    Installs installs;
+    CProducer::setDefaultBuiltinInstaller(installTestBuiltins, &installs);
+    {
+        EngineDriver driver;
+        ASSERT_TRUE(driver.create());
+        auto* pool = new ScreenPool;
+        driver.client()->setUiJobPool(pool);
+        ASSERT_TRUE(driver.startUp());
+        CGlobalMenuList& menu = driver.client()->buildGlobalMenu(0);
+        menu.runEntry(menu.entryAt(1));
+        driver.runUntilIdle();
+        EXPECT_EQ(installs.count, 1);
+        // The flow got as far as its screen, which needs the built-ins.
+        EXPECT_NE(pool->find(45), nullptr);
+        EXPECT_TRUE(driver.shutDown());
+    }
+    CProducer::setDefaultBuiltinInstaller(nullptr);
 }
 
 } // namespace
