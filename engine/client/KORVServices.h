@@ -19,13 +19,13 @@ public:
     virtual ~CKORVServices() = default;
 
     // "_print": one line, the texts of the values one after another.
-    virtual void trace(const CVXLString&) {}
+    virtual void trace(const CVXLString&) { }
 
     // The Client's global contact container and the phone's contacts.
-    virtual void resetGlobalContacts() {}
-    virtual void copyPhoneContactsToGlobal() {}
+    virtual void resetGlobalContacts() { }
+    virtual void copyPhoneContactsToGlobal() { }
     // The Media Access Manager's selection.
-    virtual void deselectAllMedia() {}
+    virtual void deselectAllMedia() { }
 
     // The media store manager: the packed location of a store id (0 for an
     // unknown id) and the id of the default local store.

@@ -62,8 +62,9 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
             [](KORVBuiltinsTest& t) {
                 EXPECT_EQ(t.services.traces, std::vector<std::string> { "Unknown launch command 84!" });
             } },
-        { "contacts and media selection", "_reset_global_contacts(); _copy_oem_contacts_to_global_contact_container();"
-                                          " _mam_deselect_all(); return 1;",
+        { "contacts and media selection",
+            "_reset_global_contacts(); _copy_oem_contacts_to_global_contact_container();"
+            " _mam_deselect_all(); return 1;",
             {}, "1",
             [](KORVBuiltinsTest& t) {
                 EXPECT_EQ(t.services.contactResets, 1);
@@ -86,16 +87,20 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
                 EXPECT_EQ(t.requests[1].kind, kUIRequestProcessUrl);
                 EXPECT_EQ(t.requests[1].url, "");
             } },
-        { "capture store 7 is a phone store", "return _get_capture_album_location();", {}, "458755", nullptr },
+        { "capture store 7 is a phone store", "return _get_capture_album_location();", {}, "458755",
+            nullptr },
         { "default local store 2", "return _get_default_local_album_location();", {}, "131075", nullptr },
-        { "locus of a packed location", "return _storage_location_to_locus(_media_storage_area_to_storage_location(8));",
-            {}, "4", nullptr },
+        { "locus of a packed location",
+            "return _storage_location_to_locus(_media_storage_area_to_storage_location(8));", {}, "4",
+            nullptr },
         { "unknown store", "return _media_storage_area_to_storage_location(9);", {}, "0", nullptr },
         { "third-party upload always, non-new summaries never",
-            "return \"\" + _is_3rd_party_upload_supported() + _show_non_new_message_summaries();", {}, "10", nullptr },
+            "return \"\" + _is_3rd_party_upload_supported() + _show_non_new_message_summaries();", {}, "10",
+            nullptr },
         { "_get_internal_config 0, 1 and 2",
-            "return _get_internal_config(0) + \"|\" + _get_internal_config(1) + \"|\" + _get_internal_config(2);", {},
-            "http://acct.example/|http://browse.example/|the empty key", nullptr },
+            "return _get_internal_config(0) + \"|\" + _get_internal_config(1) + \"|\" + "
+            "_get_internal_config(2);",
+            {}, "http://acct.example/|http://browse.example/|the empty key", nullptr },
         { "_refresh_destlist", "_refresh_destlist(); return 0;", {}, "0",
             [](KORVBuiltinsTest& t) {
                 for (const char* key : { "vrax.url", "pers.vrax.id", "vrax.ver_id" }) {
@@ -107,30 +112,34 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
                 t.client->getPersistentString("vrax.mdn_changed", &changed);
                 EXPECT_STREQ(changed.c_str(), "false");
             } },
-        { "@vxl_set and @vxl_get; absent is empty", "@vxl_set(\"k\", 5); a = @vxl_get(\"missing\"); return @vxl_get(\"k\") + a;",
-            {}, "5", nullptr },
+        { "@vxl_set and @vxl_get; absent is empty",
+            "@vxl_set(\"k\", 5); a = @vxl_get(\"missing\"); return @vxl_get(\"k\") + a;", {}, "5", nullptr },
         { "@vxl_get of an absent name", "return @vxl_get(\"missing\");", {}, "<empty>", nullptr },
-        { "@uij_get and @uij_set without a UI job", "@uij_set(\"x\", 1); return @uij_get(\"x\");", {}, "<empty>",
+        { "@uij_get and @uij_set without a UI job", "@uij_set(\"x\", 1); return @uij_get(\"x\");", {},
+            "<empty>", nullptr },
+        { "message summary ids",
+            "return _get_message_id(arg) + \"/\" + _get_thread_address(arg) + \"/\""
+            " + _get_ThreadId_from_Message_Summary(arg);",
+            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&summary))), "m-17/m-17/t-4",
             nullptr },
-        { "message summary ids", "return _get_message_id(arg) + \"/\" + _get_thread_address(arg) + \"/\""
-                                 " + _get_ThreadId_from_Message_Summary(arg);",
-            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&summary))), "m-17/m-17/t-4", nullptr },
-        { "ids of something that is no summary", "return _get_message_id(7) + _get_ThreadId_from_Message_Summary(arg);",
-            {}, "", nullptr },
+        { "ids of something that is no summary",
+            "return _get_message_id(7) + _get_ThreadId_from_Message_Summary(arg);", {}, "", nullptr },
         { "_ev_cracker 0 reads the event's number",
             "return \"\" + _ev_cracker(0, arg) + \"|\" + _ev_cracker(1, arg) + \"|\" + _ev_cracker(2, arg);",
-            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&numberEvent))), "5||", nullptr },
-        { "_ev_cracker 1 reads the event's text", "return _ev_cracker(1, arg);",
-            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "k-new", nullptr },
-        { "_ev_cracker of no event", "return _ev_cracker(0, 12345);", {}, "<empty>", nullptr },
-        { "_is_msg_new asks the thread database by the event's text", "return \"\" + _is_msg_new(arg) + _is_msg_new(0);",
-            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "10", nullptr },
-        { "_return_to a name no caller bears changes nothing",
-            "a = f_inner(); return a;",
-            {}, "inner went on",
+            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&numberEvent))), "5||",
             nullptr },
-        { "_return_to a plain caller returns the value to its call",
-            "return f_outer();", {}, "outer got 42", nullptr },
+        { "_ev_cracker 1 reads the event's text", "return _ev_cracker(1, arg);",
+            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "k-new",
+            nullptr },
+        { "_ev_cracker of no event", "return _ev_cracker(0, 12345);", {}, "<empty>", nullptr },
+        { "_is_msg_new asks the thread database by the event's text",
+            "return \"\" + _is_msg_new(arg) + _is_msg_new(0);",
+            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "10",
+            nullptr },
+        { "_return_to a name no caller bears changes nothing", "a = f_inner(); return a;", {},
+            "inner went on", nullptr },
+        { "_return_to a plain caller returns the value to its call", "return f_outer();", {}, "outer got 42",
+            nullptr },
         { "_return_to never matches the current function", "return f_self();", {}, "self went on", nullptr },
     };
     const std::string extra = "function f_inner() { _return_to(\"nobody\", 5); return \"inner went on\"; }\n"
@@ -251,8 +260,8 @@ TEST_F(KORVBuiltinsTest, ForwardedActivityEventGoesToTheCurrentUiJob)
     sender.post(&producer, &activity);
     run();
     pool.script = { { 26, {} }, { 26, {} }, { 8, {} } };
-    CVXLRunRequest& r
-        = runProgram(program("return s_show(28, arg);", kScreens), CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&activity))));
+    CVXLRunRequest& r = runProgram(program("return s_show(28, arg);", kScreens),
+        CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&activity))));
     ASSERT_TRUE(answered(r));
     ASSERT_EQ(pool.shown.size(), 1u);
     // Once only: the second time the event is no longer the Producer's.
@@ -342,7 +351,8 @@ TEST_F(KORVBuiltinsTest, EachLoadHasItsOwnResultUntilTheRunEnds)
 TEST_F(KORVBuiltinsTest, WithoutAScenarioManagerALoadFailsAtOnce)
 {
     services.scenarios = nullptr;
-    CVXLRunRequest& r = runProgram(program("a = _load_scenario(\"blog\"); return \"\" + _is_scenario_configured(a) + (a != 0);"));
+    CVXLRunRequest& r = runProgram(
+        program("a = _load_scenario(\"blog\"); return \"\" + _is_scenario_configured(a) + (a != 0);"));
     ASSERT_TRUE(answered(r));
     EXPECT_STREQ(r.resultValue().toString().c_str(), "11");
 }
@@ -367,10 +377,11 @@ TEST_F(KORVBuiltinsTest, AlbumSummaryRequestsGoToTheLocalMediaManager)
     };
     client->startChild(&media);
     run();
-    const std::string body = "a = _local_album_summary_for_storage_location(_get_default_local_album_location());"
-                             " b = _local_album_summary_for_storage_location(_media_storage_area_to_storage_location(8));"
-                             " _assert(a); _assert(b);"
-                             " return \"\" + _get_storage_location_from_album(a) + \"|\" + _get_storage_location_from_album(b);";
+    const std::string body
+        = "a = _local_album_summary_for_storage_location(_get_default_local_album_location());"
+          " b = _local_album_summary_for_storage_location(_media_storage_area_to_storage_location(8));"
+          " _assert(a); _assert(b);"
+          " return \"\" + _get_storage_location_from_album(a) + \"|\" + _get_storage_location_from_album(b);";
     for (bool withManager : { true, false }) {
         SCOPED_TRACE(withManager);
         services.media = withManager ? &media : nullptr;
@@ -405,7 +416,8 @@ TEST_F(KORVBuiltinsTest, FailedAlbumSummaryLeavesNoSummary)
     services.media = &media;
     pool.script = {};
     programs.push_back(std::make_unique<CVXLScenarioProgram>());
-    compile(*programs.back(), program("a = _local_album_summary_for_storage_location(3); s_show(3, a); return 0;", kScreens));
+    compile(*programs.back(),
+        program("a = _local_album_summary_for_storage_location(3); s_show(3, a); return 0;", kScreens));
     CStackMachine& m = attach(*programs.back());
     CVXLRunRequest& r = start(m, { CVXLVariant(1) });
     ASSERT_FALSE(answered(r));

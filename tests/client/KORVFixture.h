@@ -175,7 +175,10 @@ public:
             run();
     }
 
-    static bool answered(const CVXLRunRequest& r) { return r.kind() == kEventReply && r.status() != kEventQueued; }
+    static bool answered(const CVXLRunRequest& r)
+    {
+        return r.kind() == kEventReply && r.status() != kEventQueued;
+    }
 
     EngineDriver engine;
     CVXLClient* client = nullptr;

@@ -116,8 +116,7 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
         { 80, { 8 }, { 45 }, { "0:preselected_album=<ref>" }, "RETURN_TO_MENU 0" },
         { 81, { 10, 8 }, { 6, 19 }, { "1:supports_image=1", "1:supports_video=1", "1:supports_txtonly=1" },
             "RETURN_TO_MENU 0" },
-        { 82, { 8 }, { 8 }, { "0:album_summary=<ref>", "0:favorite_position=<empty>" },
-            "RETURN_TO_MENU 0" },
+        { 82, { 8 }, { 8 }, { "0:album_summary=<ref>", "0:favorite_position=<empty>" }, "RETURN_TO_MENU 0" },
         { 83, { 8 }, { 30 }, {}, "RETURN_TO_MENU 0" },
         { 84, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 84" },
         { 85, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 85" },
@@ -143,8 +142,8 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
         { 103, { 10, 8 }, { 6, 5 }, { "1:add_cool_sites=1" }, "RETURN_TO_MENU 0" },
         // A cool site whose scenario has a configuration scenario and a
         // destination URL: the configured-destination menu of type 2.
-        { 104, { 10, 10, 8 }, { 43, 6, 20 }, { "2:scenario=blog", "2:menu_type_id=2" },
-            "RETURN_TO_MENU 0", "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER", { "0:10" } },
+        { 104, { 10, 10, 8 }, { 43, 6, 20 }, { "2:scenario=blog", "2:menu_type_id=2" }, "RETURN_TO_MENU 0",
+            "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER", { "0:10" } },
         { 105, {}, {}, {}, "", "Unknown launch command 105" },
         { 106, {}, {}, {}, "", "Unknown launch command 106" },
         // No account management URL even after the check: an empty one is
