@@ -13,7 +13,29 @@ CKORVFunctionHelper::CKORVFunctionHelper(CStackMachine* machine)
 {
 }
 
-CKORVFunctionHelper::~CKORVFunctionHelper() = default;
+CKORVFunctionHelper::~CKORVFunctionHelper()
+{
+    runObjects_.deleteAll();
+}
+
+bool CKORVFunctionHelper::adoptForRun(CVXLObject* object)
+{
+    if (!object)
+        return false;
+    if (!runObjects_.insertAt(object, -1)) {
+        delete object;
+        return false;
+    }
+    return true;
+}
+
+// The helper is stopped at the end of every run, and by then every request a
+// built-in sent has come back (the stop waits for cancelled ones).
+std::int32_t CKORVFunctionHelper::onFinished()
+{
+    runObjects_.deleteAll();
+    return CVXLEventHandler::onFinished();
+}
 
 void CKORVFunctionHelper::setBuiltin(std::uint32_t index, KORVBuiltin builtin, void* context)
 {

@@ -2,6 +2,7 @@
 
 #include "engine/core/VXLEventHandler.h"
 #include "engine/core/VXLEventRing.h"
+#include "engine/core/VXLPtrArray.h"
 #include "engine/core/VXLSimpleEvent.h"
 
 #include <cstdint>
@@ -56,8 +57,15 @@ public:
     // Posts an event with the code from the helper to the machine.
     void sendToMachine(std::int32_t code);
 
+    // Keeps an object a built-in made for the running program (a result the
+    // program may still hold); deleted when the run ends. False, with the
+    // object deleted, when it cannot be kept.
+    bool adoptForRun(CVXLObject* object);
+    std::uint32_t runObjectCount() const { return runObjects_.count(); }
+
     void init() override;
     void onEvent(CVXLEvent* event) override;
+    std::int32_t onFinished() override;
     const char* name() const override { return "KORV Function Helper"; }
 
 private:
@@ -78,4 +86,5 @@ private:
     CVXLSimpleEvent continue_;
     CVXLSimpleEvent slots_[kRingSlots];
     CVXLEventRing ring_;
+    CVXLPtrArray runObjects_;
 };

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLUiJob.h"
+#include "engine/screens/VXLUiJobPool.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CVXLClient;
+class CVXLUiJobStack;
+class ScriptedUiJobPool;
+
+// A stand-in for the UI job of any type (1 to 46): it shows a layout when it
+// starts (a NEW_LAYOUT request through the Client, when the pool has one),
+// records its start, the properties the program handed it and every event
+// it receives, and sends the program the events its pool's script names.
+class ScriptedUiJob : public CVXLUiJob {
+public:
+    ScriptedUiJob(int type, ScriptedUiJobPool* pool);
+
+    int typeId() const override { return type_; }
+    void setProperty(const CVXLString& name, const CVXLVariant& value) override;
+    void init() override;
+    void onEvent(CVXLEvent* event) override;
+    const char* name() const override { return "Scripted UI Job"; }
+
+    // Posts an event with the code to the stack machine, as a screen does.
+    bool send(std::int32_t code);
+
+private:
+    int type_;
+    ScriptedUiJobPool* pool_;
+    // The job's entry in the pool's log once it has started.
+    int logIndex_ = -1;
+    std::map<std::string, std::string> handed_;
+};
+
+// Makes a fresh scripted job for every type id and keeps the log of the jobs
+// that started. The script is the events the screens send: `answer` hands the
+// next one to the current UI job, after giving it the step's properties (the
+// outputs a real screen would fill in).
+class ScriptedUiJobPool : public CVXLUiJobPool {
+public:
+    struct Step {
+        std::int32_t code;
+        std::vector<std::pair<std::string, CVXLVariant>> properties;
+    };
+    struct Shown {
+        int type;
+        // Properties the program set before the start, as text ("<empty>",
+        // "<ref>" for an object reference).
+        std::map<std::string, std::string> properties;
+        // Codes of the events the job received from the program and the
+        // Producer.
+        std::vector<std::int32_t> received;
+    };
+
+    explicit ScriptedUiJobPool(CVXLClient* client = nullptr);
+    ~ScriptedUiJobPool() override;
+
+    void setClient(CVXLClient* client) { client_ = client; }
+    CVXLClient* client() const { return client_; }
+
+    std::deque<Step> script;
+    std::vector<Shown> shown;
+    std::uint32_t created = 0;
+
+    // Gives the next step to the stack's current job; false when the script
+    // is used up or no started job is current.
+    bool answer(CVXLUiJobStack& stack);
+    // The type ids of the started jobs, in order.
+    std::vector<int> shownTypes() const;
+
+    // A property rendered as the log shows it.
+    static std::string render(const CVXLVariant& value);
+
+private:
+    friend class ScriptedUiJob;
+
+    CVXLUiJob* create(int typeId) override;
+    CVXLLayout* newLayout();
+
+    CVXLClient* client_;
+    // Layouts outlive the jobs: a request the user interface has not disposed
+    // of yet still names its layout.
+    std::vector<std::unique_ptr<CVXLLayout>> layouts_;
+};
