@@ -7,13 +7,6 @@
 #include "engine/client/VXLMachineCodes.h"
 #include "engine/screens/VXLUiJob.h"
 
-namespace {
-
-KORVBuiltinInstaller gDefaultInstaller = nullptr;
-void* gDefaultInstallerContext = nullptr;
-
-} // namespace
-
 CProducer::CProducer(CVXLClient* client)
     : client_(client)
     , uiJobs_(this, nullptr)
@@ -51,18 +44,10 @@ void CProducer::setBuiltinInstaller(KORVBuiltinInstaller installer, void* contex
     installerContext_ = context;
 }
 
-void CProducer::setDefaultBuiltinInstaller(KORVBuiltinInstaller installer, void* context)
-{
-    gDefaultInstaller = installer;
-    gDefaultInstallerContext = context;
-}
-
 void CProducer::installBuiltins(CStackMachine* machine)
 {
     if (installer_)
         installer_(machine->helper(), installerContext_);
-    else if (gDefaultInstaller)
-        gDefaultInstaller(machine->helper(), gDefaultInstallerContext);
 }
 
 std::uint32_t CProducer::machineDepth() const

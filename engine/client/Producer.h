@@ -74,8 +74,6 @@ public:
     const CVXLScenarioProgram* program();
     void setUiJobPool(CVXLUiJobPool* pool) { uiJobs_.setPool(pool); }
     void setBuiltinInstaller(KORVBuiltinInstaller installer, void* context = nullptr);
-    // Used by every Producer that has no installer of its own.
-    static void setDefaultBuiltinInstaller(KORVBuiltinInstaller installer, void* context = nullptr);
 
     bool isIdle() const { return mode_ == kModeIdle; }
     Mode mode() const { return mode_; }

@@ -51,6 +51,7 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
 {
     setRoot(this);
     scenarioManager_.setClient(&scenarioFace_);
+    producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLEngineClock::setCurrent(&engineClock_);
     settings_.setPersistentString(kPersForegroundActive, "1");

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/client/GlobalMenuList.h"
+#include "engine/client/KORVBuiltins.h"
+#include "engine/client/KORVClientServices.h"
 #include "engine/client/Producer.h"
 #include "engine/client/ScenarioClientFace.h"
 #include "engine/client/ScenarioManager.h"
@@ -329,6 +331,9 @@ private:
     CVXLFileStoreManager fileStoreManager_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
+    // Declared before the Producer so the table outlives its machines.
+    CKORVClientServices builtinServices_ { this };
+    CKORVBuiltins builtins_ { this, &builtinServices_ };
     CProducer producer_ { this };
     CGlobalMenuList globalMenuList_ { &producer_ };
     CVXLPlatformClock* clock_ = nullptr;

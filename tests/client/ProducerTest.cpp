@@ -402,26 +402,20 @@ TEST_F(ProducerTest, RefusedNestedRunLeavesTheOuterFlowRunning)
 
 namespace {
 
-// The process-wide installer serves every Producer without one of its own.
-TEST(ProducerInstaller, DefaultInstallerFillsEveryMachineItPushes)
+// The Client's Producer fills every machine with the engine's built-ins.
+TEST(ProducerInstaller, ClientInstallsTheBuiltinsIntoEveryMachine)
 {
-    Installs installs;
-    CProducer::setDefaultBuiltinInstaller(installTestBuiltins, &installs);
-    {
-        EngineDriver driver;
-        ASSERT_TRUE(driver.create());
-        auto* pool = new ScreenPool;
-        driver.client()->setUiJobPool(pool);
-        ASSERT_TRUE(driver.startUp());
-        CGlobalMenuList& menu = driver.client()->buildGlobalMenu(0);
-        menu.runEntry(menu.entryAt(1));
-        driver.runUntilIdle();
-        EXPECT_EQ(installs.count, 1);
-        // The flow got as far as its screen, which needs the built-ins.
-        EXPECT_NE(pool->find(45), nullptr);
-        EXPECT_TRUE(driver.shutDown());
-    }
-    CProducer::setDefaultBuiltinInstaller(nullptr);
+    EngineDriver driver;
+    ASSERT_TRUE(driver.create());
+    auto* pool = new ScreenPool;
+    driver.client()->setUiJobPool(pool);
+    ASSERT_TRUE(driver.startUp());
+    CGlobalMenuList& menu = driver.client()->buildGlobalMenu(0);
+    menu.runEntry(menu.entryAt(1));
+    driver.runUntilIdle();
+    // The flow got as far as its screen, which needs the built-ins.
+    EXPECT_NE(pool->find(45), nullptr);
+    EXPECT_TRUE(driver.shutDown());
 }
 
 } // namespace
