@@ -6,6 +6,8 @@
 #include "engine/transport/VXLHttpRequestComposer.h"
 #include "engine/transport/VXLNetResults.h"
 
+#include <algorithm>
+
 CHTTPv2Job::CHTTPv2Job(CVXLEventHandler* dialer)
     : CVXLHsm(&CHTTPv2Job::initial)
     , ring_(static_cast<CVXLEventHandler*>(this), slots_, 4)
@@ -110,6 +112,31 @@ CVXLHsmState CHTTPv2Job::Active(const CVXLEvent* e)
     return super(&CHTTPv2Job::Root);
 }
 
+// The states below wait for the connection: a stop or a cancellation
+// notice first takes back what is outstanding with it.
+CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kEventStop:
+    case kEventCancelNotice:
+        transition(&CHTTPv2Job::CancellingConnection);
+        return handled();
+    }
+    return super(&CHTTPv2Job::Active);
+}
+
+// The states below wait for the requester's answer.
+CVXLHsmState CHTTPv2Job::WaitingForRequester(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kEventStop:
+    case kEventCancelNotice:
+        transition(&CHTTPv2Job::CancellingRequester);
+        return handled();
+    }
+    return super(&CHTTPv2Job::Active);
+}
+
 CVXLHsmState CHTTPv2Job::SendingHead(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
@@ -120,32 +147,24 @@ CVXLHsmState CHTTPv2Job::SendingHead(const CVXLEvent* e)
             transition(&CHTTPv2Job::ReadingHead);
         } else if (!request_->hasFlag(CVXLHttpRequest::kFlagChunkedBody)) {
             bodyRequest_.remaining = request_->contentLength();
-            bodyRequest_.part = nullptr;
-            post(request_->source(), &bodyRequest_);
+            askForBodyPart();
             transition(&CHTTPv2Job::AwaitingBodyPart);
         } else {
             sendBuffer_.clear();
-            bodyRequest_.part = nullptr;
-            post(request_->source(), &bodyRequest_);
+            askForBodyPart();
             transition(&CHTTPv2Job::AwaitingChunk);
         }
         return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingBodyPart(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyRequest::kReply: {
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part || part->length() == 0) {
             fail(kNetMissingLength);
@@ -162,12 +181,8 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyPart(const CVXLEvent* e)
         transition(&CHTTPv2Job::SendingBodyPart);
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::SendingBodyPart(const CVXLEvent* e)
@@ -180,28 +195,21 @@ CVXLHsmState CHTTPv2Job::SendingBodyPart(const CVXLEvent* e)
             prepareToReadResponse();
             transition(&CHTTPv2Job::ReadingHead);
         } else {
-            bodyRequest_.part = nullptr;
-            post(request_->source(), &bodyRequest_);
+            askForBodyPart();
             transition(&CHTTPv2Job::AwaitingBodyPart);
         }
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingChunk(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyRequest::kReply: {
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part) {
             fail(kNetMalformed);
@@ -217,12 +225,8 @@ CVXLHsmState CHTTPv2Job::AwaitingChunk(const CVXLEvent* e)
         transition(&CHTTPv2Job::SendingChunkHead);
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::SendingChunkHead(const CVXLEvent* e)
@@ -243,28 +247,19 @@ CVXLHsmState CHTTPv2Job::SendingChunkHead(const CVXLEvent* e)
         transition(&CHTTPv2Job::SendingChunkData);
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::SendingChunkData(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSigSucceeded:
-        bodyRequest_.part = nullptr;
-        post(request_->source(), &bodyRequest_);
+        askForBodyPart();
         transition(&CHTTPv2Job::AwaitingChunk);
         return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
@@ -283,13 +278,8 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
         }
         if (response_.statusCode() >= 100 && response_.statusCode() < 200) {
             // An interim head: what came after it belongs to the final one.
-            reader_.reset();
-            response_.reset();
-            reader_.bind(&response_);
-            if (buffered() != 0)
-                ring_.postSignal(kSigSucceeded);
-            else
-                askForBytes(kHeadReadSize);
+            restartHead();
+            goOnOrAskForBytes(kHeadReadSize);
             return handled();
         }
         post(request_->source(), &response_);
@@ -305,30 +295,20 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             return handled();
         }
         break;
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingHeadAck(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpResponse::kReplyCode:
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
         afterHeadAck();
         return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
@@ -340,7 +320,7 @@ CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
             return handled();
         }
         transition(&CHTTPv2Job::AwaitingBodyAck);
-        deliverBody(bodyData_.lengthKnown && bodyData_.remaining < buffered() ? bodyData_.remaining : buffered());
+        deliverBody(capToBodyLeft(buffered()));
         return handled();
     case kSigFailed:
         if (closeDelimited_ && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
@@ -348,35 +328,25 @@ CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
             return handled();
         }
         break;
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingBodyAck(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyData::kReply:
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
         if (bodyData_.lengthKnown && bodyData_.remaining == 0) {
             ring_.postSignal(kSigExchangeDone);
             return handled();
         }
         transition(&CHTTPv2Job::ReadingBody);
-        askForBytes(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
-        return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
+        askForBytes(capToBodyLeft(readSize()));
         return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
@@ -398,10 +368,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
         receiveBuffer_.remove(0, line);
         if (size == 0) {
             transition(&CHTTPv2Job::ReadingTrailer);
-            if (buffered() != 0)
-                ring_.postSignal(kSigSucceeded);
-            else
-                askForBytes(readSize());
+            goOnOrAskForBytes(readSize());
             return handled();
         }
         chunkSize_ = size;
@@ -415,12 +382,8 @@ CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
         }
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
@@ -430,7 +393,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
         const std::uint32_t b = buffered();
         const std::uint32_t left = chunkSize_ - chunkReceived_;
         if (b == 0) {
-            askForBytes(left < readSize() ? left : readSize());
+            askForBytes(std::min(left, readSize()));
         } else if (b < left) {
             chunkReceived_ += b;
             transition(&CHTTPv2Job::AwaitingChunkAck);
@@ -442,55 +405,35 @@ CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
         }
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingChunkAck(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyData::kReply: {
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
-        const std::uint32_t left = chunkSize_ - chunkReceived_;
         transition(&CHTTPv2Job::ReadingChunkData);
-        askForBytes(left < readSize() ? left : readSize());
+        askForBytes(std::min(chunkSize_ - chunkReceived_, readSize()));
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingChunkEndAck(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyData::kReply:
-        if (e->result() != kResultSucceeded) {
-            fail(e->result());
+        if (failedReply(e))
             return handled();
-        }
         transition(&CHTTPv2Job::ReadingChunkSize);
-        if (buffered() != 0)
-            ring_.postSignal(kSigSucceeded);
-        else
-            askForBytes(readSize());
-        return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
+        goOnOrAskForBytes(readSize());
         return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 // After the last chunk: the trailer up to its blank line is read too, or it
@@ -511,38 +454,25 @@ CVXLHsmState CHTTPv2Job::ReadingTrailer(const CVXLEvent* e)
             break;
         }
         receiveBuffer_.remove(0, length);
-        if (buffered() != 0) {
-            trailingGarbage_ = true;
-            receiveBuffer_.clear();
-        }
+        dropTrailingBytes();
         bodyData_.finalPart = true;
         post(request_->source(), &bodyData_);
         transition(&CHTTPv2Job::AwaitingLastAck);
         return handled();
     }
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingLastAck(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case CVXLHttpBodyData::kReply:
-        if (e->result() != kResultSucceeded)
-            fail(e->result());
-        else
+        if (!failedReply(e))
             ring_.postSignal(kSigExchangeDone);
         return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForRequester);
 }
 
 CVXLHsmState CHTTPv2Job::KeptAlive(const CVXLEvent* e)
@@ -594,21 +524,15 @@ CVXLHsmState CHTTPv2Job::ResendingOnKept(const CVXLEvent* e)
         closeConnection();
         transition(&CHTTPv2Job::ClosingForNewHost);
         return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
     }
-    return super(&CHTTPv2Job::Active);
+    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::CancellingConnection(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
-        if (request_)
-            request_->setResult(kResultCancelled);
-        errorCode_ = kResultCancelled;
+        markCancelled();
         if (cancelEventsWith(connection_) == 0)
             ring_.postSignal(kSigCancelDone);
         return handled();
@@ -626,9 +550,7 @@ CVXLHsmState CHTTPv2Job::CancellingRequester(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
-        if (request_)
-            request_->setResult(kResultCancelled);
-        errorCode_ = kResultCancelled;
+        markCancelled();
         if (!request_ || cancelEventsWith(request_->source()) == 0)
             ring_.postSignal(kSigCancelDone);
         return handled();
@@ -655,10 +577,7 @@ CVXLHsmState CHTTPv2Job::CancellingDial(const CVXLEvent* e)
         // A connect the dialer had already answered before the cancel reached
         // it carries 24 now, but its connection was handed out: give it back.
         if (connectRequest_.connection) {
-            if (request_)
-                request_->setResult(kResultCancelled);
-            connection_ = connectRequest_.connection;
-            closeConnection();
+            giveBackConnection();
             transition(&CHTTPv2Job::ClosingAfterError);
             return handled();
         }
@@ -668,10 +587,7 @@ CVXLHsmState CHTTPv2Job::CancellingDial(const CVXLEvent* e)
     case kSigSucceeded:
         // The connect finished before the cancel reached the dialer: give
         // the connection back, then answer.
-        if (request_)
-            request_->setResult(kResultCancelled);
-        connection_ = connectRequest_.connection;
-        closeConnection();
+        giveBackConnection();
         transition(&CHTTPv2Job::ClosingAfterError);
         return handled();
     }

@@ -57,6 +57,10 @@ public:
     CVXLHsmState Idle(const CVXLEvent* e);
     CVXLHsmState Connecting(const CVXLEvent* e);
     CVXLHsmState Active(const CVXLEvent* e);
+    // Groups of Active's states by whom they wait for; each group handles
+    // stop and cancellation alike.
+    CVXLHsmState WaitingForConnection(const CVXLEvent* e);
+    CVXLHsmState WaitingForRequester(const CVXLEvent* e);
     CVXLHsmState SendingHead(const CVXLEvent* e);
     CVXLHsmState AwaitingBodyPart(const CVXLEvent* e);
     CVXLHsmState SendingBodyPart(const CVXLEvent* e);
@@ -92,8 +96,16 @@ private:
     void postSend();
     void askForBytes(std::uint32_t wanted);
     void prepareToReadResponse();
+    void restartHead();
     void afterHeadAck();
     void deliverBody(std::uint32_t count);
+    void dropTrailingBytes();
+    std::uint32_t capToBodyLeft(std::uint32_t count) const;
+    void goOnOrAskForBytes(std::uint32_t wanted);
+    void askForBodyPart();
+    bool failedReply(const CVXLEvent* e);
+    void markCancelled();
+    void giveBackConnection();
     void fail(std::int32_t result);
     void answerRequest();
     void answerRequest(std::int32_t result);

@@ -130,13 +130,33 @@ void CHTTPv2Job::askForBytes(std::uint32_t wanted)
     post(connection_, &receiveRequest_);
 }
 
+// Bytes already buffered are taken up at once; otherwise more are read.
+void CHTTPv2Job::goOnOrAskForBytes(std::uint32_t wanted)
+{
+    if (buffered() != 0)
+        ring_.postSignal(kSigSucceeded);
+    else
+        askForBytes(wanted);
+}
+
+void CHTTPv2Job::askForBodyPart()
+{
+    bodyRequest_.part = nullptr;
+    post(request_->source(), &bodyRequest_);
+}
+
 void CHTTPv2Job::prepareToReadResponse()
 {
     receiveBuffer_.clear();
+    restartHead();
+    askForBytes(kHeadReadSize);
+}
+
+void CHTTPv2Job::restartHead()
+{
     reader_.reset();
     response_.reset();
     reader_.bind(&response_);
-    askForBytes(kHeadReadSize);
 }
 
 void CHTTPv2Job::fail(std::int32_t result)
@@ -145,6 +165,32 @@ void CHTTPv2Job::fail(std::int32_t result)
         request_->setResult(result);
     errorCode_ = result;
     ring_.postSignal(kSigError);
+}
+
+// A requester's reply with a non-zero result fails the exchange.
+bool CHTTPv2Job::failedReply(const CVXLEvent* e)
+{
+    if (e->result() == kResultSucceeded)
+        return false;
+    fail(e->result());
+    return true;
+}
+
+void CHTTPv2Job::markCancelled()
+{
+    if (request_)
+        request_->setResult(kResultCancelled);
+    errorCode_ = kResultCancelled;
+}
+
+// Hands a dialled connection back to the dialer after a cancel; the
+// request is answered once it is closed.
+void CHTTPv2Job::giveBackConnection()
+{
+    if (request_)
+        request_->setResult(kResultCancelled);
+    connection_ = connectRequest_.connection;
+    closeConnection();
 }
 
 void CHTTPv2Job::answerRequest()
@@ -199,6 +245,20 @@ bool CHTTPv2Job::keepConnection() const
     return response_.hasFlag(CVXLHttpResponse::kFlagHttp11) || response_.hasFlag(CVXLHttpResponse::kFlagKeepAlive);
 }
 
+std::uint32_t CHTTPv2Job::capToBodyLeft(std::uint32_t count) const
+{
+    return bodyData_.lengthKnown && bodyData_.remaining < count ? bodyData_.remaining : count;
+}
+
+// Bytes past the body mean the connection cannot be kept.
+void CHTTPv2Job::dropTrailingBytes()
+{
+    if (buffered() != 0) {
+        trailingGarbage_ = true;
+        receiveBuffer_.clear();
+    }
+}
+
 // Moves count bytes from the front of the receive buffer into the sink and
 // hands them to the requester. Bytes past a known length are dropped.
 void CHTTPv2Job::deliverBody(std::uint32_t count)
@@ -210,10 +270,8 @@ void CHTTPv2Job::deliverBody(std::uint32_t count)
     bodyData_.delivered += count;
     if (bodyData_.lengthKnown) {
         bodyData_.remaining -= count;
-        if (bodyData_.remaining == 0 && buffered() != 0) {
-            trailingGarbage_ = true;
-            receiveBuffer_.clear();
-        }
+        if (bodyData_.remaining == 0)
+            dropTrailingBytes();
     }
     post(request_->source(), &bodyData_);
 }
@@ -231,10 +289,7 @@ void CHTTPv2Job::afterHeadAck()
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagChunked)) {
         transition(&CHTTPv2Job::ReadingChunkSize);
-        if (buffered() != 0)
-            ring_.postSignal(kSigSucceeded);
-        else
-            askForBytes(readSize());
+        goOnOrAskForBytes(readSize());
         return;
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
@@ -249,10 +304,10 @@ void CHTTPv2Job::afterHeadAck()
     }
     if (buffered() != 0) {
         transition(&CHTTPv2Job::AwaitingBodyAck);
-        deliverBody(bodyData_.lengthKnown && bodyData_.remaining < buffered() ? bodyData_.remaining : buffered());
+        deliverBody(capToBodyLeft(buffered()));
     } else {
         transition(&CHTTPv2Job::ReadingBody);
-        askForBytes(bodyData_.lengthKnown && bodyData_.remaining < readSize() ? bodyData_.remaining : readSize());
+        askForBytes(capToBodyLeft(readSize()));
     }
 }
 

@@ -44,11 +44,6 @@ CVXLHttpProcessor::CVXLHttpProcessor()
 
 CVXLHttpProcessor::~CVXLHttpProcessor() = default;
 
-const char* CVXLHttpProcessor::name() const
-{
-    return "CVXLHttpProcessor";
-}
-
 void CVXLHttpProcessor::setSettings(const CVXLHttpSettings* settings)
 {
     settings_ = settings;

@@ -58,7 +58,6 @@ public:
 
     void init() override;
     void onEvent(CVXLEvent* event) override;
-    const char* name() const override;
     // Refuses a transaction whose response message names no file.
     int beginTransaction(CVXLTransaction* transaction) override;
     bool acceptsTransaction(CVXLTransaction* transaction) override;

@@ -38,7 +38,7 @@ std::int32_t messageTypeOf(const CVXLPduRef& pdu)
 } // namespace
 
 CVXLMMSProcessor::CVXLMMSProcessor()
-    : callback_(this, kStepEncode)
+    : CVXLStepProcessor(kStepEncode)
 {
     setProcessorName("CVXLMMSProcessor");
 }
@@ -46,11 +46,6 @@ CVXLMMSProcessor::CVXLMMSProcessor()
 CVXLMMSProcessor::~CVXLMMSProcessor()
 {
     release();
-}
-
-const char* CVXLMMSProcessor::name() const
-{
-    return "CVXLMMSProcessor";
 }
 
 std::int32_t CVXLMMSProcessor::replyModeOf(std::int32_t kind)
@@ -95,8 +90,7 @@ int CVXLMMSProcessor::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLMMSProcessor::init()
 {
-    CVXLProcessor::init();
-    cancelEvent(&callback_);
+    CVXLStepProcessor::init();
     cancelled_ = false;
     result_ = kTransactionSucceeded;
     if (auto* mms = static_cast<CVXLMmsTransaction*>(transaction()))
@@ -105,7 +99,7 @@ void CVXLMMSProcessor::init()
 
 void CVXLMMSProcessor::release()
 {
-    cancelEvent(&callback_);
+    cancelSteps();
     // Deleting a sub-transaction still queued or running takes it out
     // unreported.
     delete encode_;
@@ -136,28 +130,11 @@ void CVXLMMSProcessor::finishTransaction()
     CVXLProcessor::finishTransaction();
 }
 
-void CVXLMMSProcessor::onEvent(CVXLEvent* event)
-{
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStop || code == kEventCancelTransaction)
-        return CVXLProcessor::onEvent(event);
-    const std::int32_t result = event->result();
-    const bool callback = event == &callback_;
-    finishEvent(event);
-    if (stopRequested())
-        return;
-    if (code == kEventStart)
-        start();
-    else if (callback)
-        onStep(code, result);
-}
-
 bool CVXLMMSProcessor::submit(std::int32_t step, CVXLTransaction* transaction)
 {
     if (!transaction || !submitTo_)
         return false;
-    callback_.setRequestCode(step);
-    callback_.setReplyCode(step);
+    nextStep(step);
     return submitTo_->addTransaction(transaction) == 1;
 }
 
@@ -181,7 +158,7 @@ void CVXLMMSProcessor::start()
         copyHttpHeaders(*requestPdu_.get(), request);
         return sendHttp(request, CVXLHttpTransaction::kMethodGet);
     }
-    encode_ = new CVXLWspEncodeTransaction(CVXLTransactionListenerRef(&callback_));
+    encode_ = new CVXLWspEncodeTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (encode_)
         encode_->setPdu(requestPdu_);
     if (!submit(kStepEncode, encode_))
@@ -192,7 +169,7 @@ void CVXLMMSProcessor::sendHttp(const CVXLMessage& request, std::int32_t method)
 {
     auto* body = new CVXLMimeEntity;
     responseBody_ = CVXLEntityRef(body);
-    http_ = new CVXLHttpTransaction(CVXLTransactionListenerRef(&callback_));
+    http_ = new CVXLHttpTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (!body || !http_)
         return finish(kTransactionFailed);
     body->setFileName(responseFileName_);
@@ -259,7 +236,7 @@ void CVXLMMSProcessor::httpDone(std::int32_t result)
         replyMode_ = kReplyHeld;
         return endReply();
     }
-    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(&callback_));
+    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (decode_) {
         decode_->setMessage(http_->responseMessage());
         decode_->setPdu(CVXLPduRef(new CVXLMmsPdu));
@@ -368,7 +345,7 @@ void CVXLMMSProcessor::onCancel()
         return;
     cancelled_ = true;
     // With nothing in flight and no report on its way, stop at once.
-    if (!subTransactionRunning() && !callback_.isBusy())
+    if (!subTransactionRunning() && !stepEvent()->isBusy())
         return CVXLProcessor::onCancel();
     // Each running sub-transaction reports 24 (a queued one at once), and
     // that report ends this transaction.

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "engine/core/VXLCallbackEvent.h"
 #include "engine/core/VXLString.h"
 #include "engine/transport/VXLEntityRef.h"
 #include "engine/transport/VXLMessage.h"
 #include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLProcessor.h"
+#include "engine/transport/VXLStepProcessor.h"
 
 #include <cstdint>
 
@@ -20,7 +19,7 @@ class CVXLWspEncodeTransaction;
 // sub-transactions through the task processor: a WSP encode, an HTTP
 // exchange and a WSP decode of the reply; an MMbox view confirmation is
 // followed by one decode per message descriptor, each typed in its place.
-class CVXLMMSProcessor : public CVXLProcessor {
+class CVXLMMSProcessor : public CVXLStepProcessor {
 public:
     // Callback codes: which sub-transaction reported.
     enum Step : std::int32_t {
@@ -48,8 +47,6 @@ public:
     static std::int32_t replyModeOf(std::int32_t kind);
 
     void init() override;
-    void onEvent(CVXLEvent* event) override;
-    const char* name() const override;
     int beginTransaction(CVXLTransaction* transaction) override;
     bool acceptsTransaction(CVXLTransaction* transaction) override;
 
@@ -58,8 +55,8 @@ protected:
     void onCancel() override;
 
 private:
-    void start();
-    void onStep(std::int32_t step, std::int32_t result);
+    void start() override;
+    void onStep(std::int32_t step, std::int32_t result) override;
     void encodeDone(std::int32_t result);
     void httpDone(std::int32_t result);
     void replyDecoded(std::int32_t result);
@@ -87,7 +84,6 @@ private:
     CVXLWspEncodeTransaction* encode_ = nullptr;
     CVXLWspDecodeTransaction* decode_ = nullptr;
     CVXLHttpTransaction* http_ = nullptr;
-    CVXLCallbackEvent callback_;
     CVXLEntityRef responseBody_;
     std::int32_t result_ = 0;
     std::uint32_t descriptorCount_ = 0;

@@ -15,7 +15,7 @@ constexpr std::int32_t kStepDecode = 0;
 } // namespace
 
 CVXLMMSSmsProcessor::CVXLMMSSmsProcessor()
-    : callback_(this, kStepDecode)
+    : CVXLStepProcessor(kStepDecode)
 {
     setProcessorName("CVXLMMSSmsProcessor");
 }
@@ -23,11 +23,6 @@ CVXLMMSSmsProcessor::CVXLMMSSmsProcessor()
 CVXLMMSSmsProcessor::~CVXLMMSSmsProcessor()
 {
     release();
-}
-
-const char* CVXLMMSSmsProcessor::name() const
-{
-    return "CVXLMMSSmsProcessor";
 }
 
 bool CVXLMMSSmsProcessor::acceptsTransaction(CVXLTransaction* transaction)
@@ -47,14 +42,13 @@ int CVXLMMSSmsProcessor::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLMMSSmsProcessor::init()
 {
-    CVXLProcessor::init();
-    cancelEvent(&callback_);
+    CVXLStepProcessor::init();
     cancelled_ = false;
 }
 
 void CVXLMMSSmsProcessor::release()
 {
-    cancelEvent(&callback_);
+    cancelSteps();
     // Deleting a decode still queued or running takes it out unreported.
     delete decode_;
     decode_ = nullptr;
@@ -69,25 +63,9 @@ void CVXLMMSSmsProcessor::finishTransaction()
     CVXLProcessor::finishTransaction();
 }
 
-void CVXLMMSSmsProcessor::onEvent(CVXLEvent* event)
+void CVXLMMSSmsProcessor::start()
 {
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStop || code == kEventCancelTransaction)
-        return CVXLProcessor::onEvent(event);
-    const std::int32_t result = event->result();
-    const bool callback = event == &callback_;
-    finishEvent(event);
-    if (stopRequested())
-        return;
-    if (code == kEventStart)
-        decodeStart();
-    else if (callback)
-        decodeDone(result);
-}
-
-void CVXLMMSSmsProcessor::decodeStart()
-{
-    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(&callback_));
+    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (!decode_ || !submitTo_)
         return finish(kTransactionFailed);
     decode_->setMessage(input_);
@@ -96,7 +74,7 @@ void CVXLMMSSmsProcessor::decodeStart()
         finish(kTransactionFailed);
 }
 
-void CVXLMMSSmsProcessor::decodeDone(std::int32_t result)
+void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
 {
     if (cancelled_ || result == kTransactionCancelled)
         return finish(kTransactionCancelled);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/core/VXLCallbackEvent.h"
 #include "engine/transport/VXLMessage.h"
-#include "engine/transport/VXLProcessor.h"
+#include "engine/transport/VXLStepProcessor.h"
 
 #include <cstdint>
 
@@ -14,7 +13,7 @@ class CVXLWspDecodeTransaction;
 // transaction and typed by its message type. Notifications, delivery
 // reports and read reports become the transaction's result PDU; any other
 // type fails with an empty result.
-class CVXLMMSSmsProcessor : public CVXLProcessor {
+class CVXLMMSSmsProcessor : public CVXLStepProcessor {
 public:
     CVXLMMSSmsProcessor();
     ~CVXLMMSSmsProcessor() override;
@@ -24,8 +23,6 @@ public:
     void setTaskProcessor(CVXLTaskProcessor* tasks) { tasks_ = tasks; }
 
     void init() override;
-    void onEvent(CVXLEvent* event) override;
-    const char* name() const override;
     int beginTransaction(CVXLTransaction* transaction) override;
     bool acceptsTransaction(CVXLTransaction* transaction) override;
 
@@ -34,14 +31,14 @@ protected:
     void onCancel() override;
 
 private:
-    void decodeStart();
-    void decodeDone(std::int32_t result);
+    void start() override;
+    // The decode reported; it is the only step.
+    void onStep(std::int32_t step, std::int32_t result) override;
     void release();
 
     CVXLTaskProcessor* tasks_ = nullptr;
     CVXLTaskProcessor* submitTo_ = nullptr;
     CVXLMessage input_;
     CVXLWspDecodeTransaction* decode_ = nullptr;
-    CVXLCallbackEvent callback_;
     bool cancelled_ = false;
 };

@@ -1,7 +1,6 @@
 #include "engine/transport/VXLNetworkConnection.h"
 
 #include "engine/core/VXLPlatformConnection.h"
-#include "engine/transport/VXLHttpSettings.h"
 #include "engine/transport/VXLNetResults.h"
 #include "engine/transport/VXLReceiveRequest.h"
 #include "engine/transport/VXLSendRequest.h"
@@ -61,81 +60,34 @@ void CVXLNetworkConnection::SendListener::consume(std::uint32_t count, std::uint
 }
 
 CVXLNetworkConnection::CVXLNetworkConnection(CVXLPlatformConnection* socket, const CVXLHttpSettings* settings)
-    : CVXLHsm(&CVXLNetworkConnection::initial)
+    : CVXLNetworkJob(&CVXLNetworkConnection::initial, settings)
     , socket_(socket)
     , receiveListener_(this)
     , sendListener_(this)
     , closeCallback_(this, kSigClosed)
-    , settings_(settings)
 {
 }
 
 CVXLNetworkConnection::~CVXLNetworkConnection() = default;
 
-// The start event runs the initial transition. Signals the connection posts
-// to itself (platform notifications, timers, the close callback, the stop
-// step) are finished before the machine sees a copy, so a state may reuse the
-// member event at once; requests and cancellation notices go as they are.
-void CVXLNetworkConnection::onEvent(CVXLEvent* event)
+bool CVXLNetworkConnection::takesRequests()
 {
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStart) {
-        CVXLHsm::init();
-        finishEvent(event);
-        updateHold();
-        return;
+    return isIn(&CVXLNetworkConnection::Idle);
+}
+
+// Answers 90 at once when data traffic is off; otherwise the request becomes
+// the current one, watched by its time-out.
+bool CVXLNetworkConnection::takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout)
+{
+    if (trafficOff()) {
+        answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
+        return false;
     }
-    const bool selfSignal
-        = event->source() == static_cast<CVXLEventHandler*>(this) && code != kEventStop && code != kEventCancelNotice;
-    if (selfSignal) {
-        CVXLSimpleEvent copy(code);
-        copy.setResult(event->result());
-        finishEvent(event);
-        dispatch(&copy);
-    } else {
-        dispatching_ = event;
-        dispatch(event);
-        // A notice or a stray event that no state kept is done with.
-        if (dispatching_ && dispatching_ != current_ && dispatching_ != &stopEvent()
-            && (!dispatching_->replyWanted() || dispatching_->kind() == kEventReply))
-            finishEvent(dispatching_);
-        dispatching_ = nullptr;
-    }
-    updateHold();
-}
-
-void CVXLNetworkConnection::updateHold()
-{
-    const bool hold = !isIn(&CVXLNetworkConnection::Idle);
-    if (hold == holding_)
-        return;
-    holding_ = hold;
-    if (hold)
-        setWaiting(true);
-    else
-        resume();
-}
-
-bool CVXLNetworkConnection::trafficOff() const
-{
-    return settings_ && settings_->dataTrafficOff;
-}
-
-void CVXLNetworkConnection::answer(CVXLEvent* event, std::int32_t result)
-{
-    if (!event)
-        return;
-    if (event == dispatching_)
-        dispatching_ = nullptr;
-    if (event == current_)
-        current_ = nullptr;
-    event->setResult(result);
-    finishEvent(event);
-}
-
-void CVXLNetworkConnection::answerCurrent(std::int32_t result)
-{
-    answer(current_, result);
+    current_ = const_cast<CVXLEvent*>(e);
+    timeoutTimer_.setRequestCode(timeoutCode);
+    timeoutTimer_.setReplyCode(timeoutCode);
+    postDelayed(&timeoutTimer_, timeout);
+    return true;
 }
 
 void CVXLNetworkConnection::cancelTimers()
@@ -189,27 +141,14 @@ CVXLHsmState CVXLNetworkConnection::Idle(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kReceiveRequest:
-        if (trafficOff()) {
-            answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
-            return handled();
+        if (takeRequest(e, kSigReceiveTimeout, receiveTimeout_)) {
+            pollDelay_ = 0;
+            transition(&CVXLNetworkConnection::Receiving);
         }
-        pollDelay_ = 0;
-        current_ = const_cast<CVXLEvent*>(e);
-        timeoutTimer_.setRequestCode(kSigReceiveTimeout);
-        timeoutTimer_.setReplyCode(kSigReceiveTimeout);
-        postDelayed(&timeoutTimer_, receiveTimeout_);
-        transition(&CVXLNetworkConnection::Receiving);
         return handled();
     case kSendRequest:
-        if (trafficOff()) {
-            answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
-            return handled();
-        }
-        current_ = const_cast<CVXLEvent*>(e);
-        timeoutTimer_.setRequestCode(kSigSendTimeout);
-        timeoutTimer_.setReplyCode(kSigSendTimeout);
-        postDelayed(&timeoutTimer_, sendTimeout_);
-        transition(&CVXLNetworkConnection::Sending);
+        if (takeRequest(e, kSigSendTimeout, sendTimeout_))
+            transition(&CVXLNetworkConnection::Sending);
         return handled();
     case kEventStop:
         transition(&CVXLNetworkConnection::Stopped);

@@ -2,10 +2,9 @@
 
 #include "engine/core/VXLCallbackEvent.h"
 #include "engine/core/VXLDataSink.h"
-#include "engine/core/VXLEventHandler.h"
-#include "engine/core/VXLHsm.h"
 #include "engine/core/VXLSimpleEvent.h"
 #include "engine/core/VXLSinkInterface.h"
+#include "engine/transport/VXLNetworkJob.h"
 
 #include <cstdint>
 
@@ -19,7 +18,7 @@ class CVXLSendRequest;
 // a growing delay, watches each request with a time-out and closes the socket
 // when a request times out or is cancelled, or when it is stopped. The
 // platform socket belongs to the dialer.
-class CVXLNetworkConnection : public CVXLHsm, public CVXLEventHandler {
+class CVXLNetworkConnection : public CVXLNetworkJob {
 public:
     enum Signal : std::int32_t {
         kSigStopStep = 6,
@@ -46,7 +45,6 @@ public:
     CVXLPlatformConnection* socket() const { return socket_; }
     std::uint32_t pollDelay() const { return pollDelay_; }
 
-    void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "CVXLNetworkConnection"; }
 
 private:
@@ -92,20 +90,15 @@ private:
     CVXLHsmState stopping(const CVXLEvent* e, bool fromReceive);
     CVXLHsmState closed(const CVXLEvent* e, bool fromReceive);
 
+    bool takesRequests() override;
+    bool takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout);
     void startReceive();
     void closeSocket();
     void cancelTimers();
-    bool trafficOff() const;
-    // Finishes an event with a result; the current request is forgotten.
-    void answer(CVXLEvent* event, std::int32_t result);
-    void answerCurrent(std::int32_t result);
-    // Requests wait in the queue while the machine is anywhere but Idle.
-    void updateHold();
 
     CVXLPlatformConnection* socket_;
     ReceiveListener receiveListener_;
     SendListener sendListener_;
-    CVXLEvent* current_ = nullptr;
     std::uint32_t pollDelay_ = 0;
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;
     std::uint32_t sendTimeout_ = kSendTimeoutMs;
@@ -113,8 +106,4 @@ private:
     CVXLSimpleEvent timeoutTimer_{kSigReceiveTimeout};
     CVXLCallbackEvent closeCallback_;
     CVXLSimpleEvent stopStep_{kSigStopStep};
-    bool holding_ = false;
-    const CVXLHttpSettings* settings_;
-    // The event being dispatched, until something finishes it.
-    CVXLEvent* dispatching_ = nullptr;
 };

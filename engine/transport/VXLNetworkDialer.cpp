@@ -26,10 +26,9 @@ std::uint16_t toNetworkOrder(std::uint16_t port)
 } // namespace
 
 CVXLNetworkDialer::CVXLNetworkDialer(CVXLPlatformFactory* factory, const CVXLHttpSettings* settings)
-    : CVXLHsm(&CVXLNetworkDialer::initial)
+    : CVXLNetworkJob(&CVXLNetworkDialer::initial, settings)
     , callback_(this, kSigDialResult)
     , factory_(factory)
-    , settings_(settings)
 {
 }
 
@@ -63,81 +62,19 @@ void CVXLNetworkDialer::childFinished(CVXLEventHandler* child)
     post(this, &childEnded_);
 }
 
-// The start event runs the initial transition. Signals the dialer posts to
-// itself are finished before the machine sees a copy, so a state can post the
-// same member event again; requests and notices go to the machine as they are.
-void CVXLNetworkDialer::onEvent(CVXLEvent* event)
+// A stop that a state did not take is offered again after the next event.
+void CVXLNetworkDialer::afterEvent(CVXLEvent* event)
 {
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStart) {
-        CVXLHsm::init();
-        finishEvent(event);
-        updateHold();
-        return;
-    }
-    const bool selfSignal
-        = event->source() == static_cast<CVXLEventHandler*>(this) && code != kEventStop && code != kEventCancelNotice;
-    if (selfSignal) {
-        CVXLSimpleEvent copy(code);
-        copy.setResult(event->result());
-        copy.setSubject(event->subject());
-        finishEvent(event);
-        dispatch(&copy);
-    } else {
-        dispatching_ = event;
-        dispatch(event);
-        if (dispatching_ && dispatching_ != current_ && dispatching_ != &stopEvent()
-            && (!dispatching_->replyWanted() || dispatching_->kind() == kEventReply))
-            finishEvent(dispatching_);
-        dispatching_ = nullptr;
-    }
     if (stopDeferred_ && event != &stopEvent()) {
         stopDeferred_ = false;
         dispatch(&stopEvent());
     }
-    updateHold();
 }
 
 bool CVXLNetworkDialer::takesRequests()
 {
     return isIn(&CVXLNetworkDialer::Offline) || isIn(&CVXLNetworkDialer::Online)
         || isIn(&CVXLNetworkDialer::Lingering);
-}
-
-// Requests wait in the queue while the machine is in a state that does not
-// take them, so none is dropped half way through a connect or a release.
-void CVXLNetworkDialer::updateHold()
-{
-    const bool hold = !takesRequests();
-    if (hold == holding_)
-        return;
-    holding_ = hold;
-    if (hold)
-        setWaiting(true);
-    else
-        resume();
-}
-
-bool CVXLNetworkDialer::trafficOff() const
-{
-    return settings_ && settings_->dataTrafficOff;
-}
-
-void CVXLNetworkDialer::answer(CVXLEvent* event, std::int32_t result)
-{
-    if (!event)
-        return;
-    if (event == dispatching_)
-        dispatching_ = nullptr;
-    if (event == current_)
-        current_ = nullptr;
-    event->setResult(result);
-    finishEvent(event);
-}
-
-void CVXLNetworkDialer::answerCurrent(std::int32_t result)
-{
-    answer(current_, result);
 }
 
 // Answers 90 at once when data traffic is off; otherwise the request becomes
@@ -207,6 +144,23 @@ void CVXLNetworkDialer::connectSocket()
     socket_->connect(request->address, toNetworkOrder(request->port), &callback_);
 }
 
+void CVXLNetworkDialer::closeDataConnection()
+{
+    setCallbackCode(kSigSocketClosed);
+    dataConnection_->close(&callback_);
+}
+
+void CVXLNetworkDialer::hangUp()
+{
+    setCallbackCode(kSigHungUp);
+    dataConnection_->cleanup(&callback_);
+}
+
+void CVXLNetworkDialer::armLinger()
+{
+    armTimeout(kSigLingerTimeout, lingerTime_);
+}
+
 void CVXLNetworkDialer::closeHeldSocket()
 {
     setCallbackCode(kSigSocketClosed);
@@ -255,6 +209,12 @@ void CVXLNetworkDialer::stopReleased()
         released_->stop();
 }
 
+void CVXLNetworkDialer::stopFirstConnection()
+{
+    released_ = connections_[0];
+    stopReleased();
+}
+
 void CVXLNetworkDialer::shutReleased()
 {
     setCallbackCode(kSigSocketShut);
@@ -281,6 +241,34 @@ void CVXLNetworkDialer::deleteReleased()
     released_ = nullptr;
     if (factory_)
         factory_->destroyNetworkConnection(socket);
+}
+
+// Without the socket of the last connect or release: the packet-data
+// connection lingers once no connection is left.
+void CVXLNetworkDialer::leaveWithoutSocket()
+{
+    transition(hasConnections() ? &CVXLNetworkDialer::Online : &CVXLNetworkDialer::LingerStart);
+}
+
+void CVXLNetworkDialer::stopNextConnection()
+{
+    transition(hasConnections() ? &CVXLNetworkDialer::StoppingAll : &CVXLNetworkDialer::StopHangUp);
+}
+
+// The entry posts the step; the step moves to next and then starts the
+// action whose answer next waits for.
+CVXLHsmState CVXLNetworkDialer::stepThen(const CVXLEvent* e, State next, void (CVXLNetworkDialer::*action)())
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        postEntryStep();
+        return handled();
+    case kSigStep:
+        transition(next);
+        (this->*action)();
+        return handled();
+    }
+    return super(&CVXLNetworkDialer::Root);
 }
 
 CVXLHsmState CVXLNetworkDialer::initial(const CVXLEvent*)
@@ -430,10 +418,7 @@ CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
         answerCurrent(e->result());
         destroyHeldSocket();
         retryCount_ = 0;
-        if (hasConnections())
-            transition(&CVXLNetworkDialer::Online);
-        else
-            transition(&CVXLNetworkDialer::LingerStart);
+        leaveWithoutSocket();
         return handled();
     case kSigConnectTimeout:
         answerCurrent(kNetTimedOut);
@@ -481,16 +466,7 @@ CVXLHsmState CVXLNetworkDialer::RetryWait(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::ClosingSocket(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        transition(&CVXLNetworkDialer::SocketClosed);
-        closeHeldSocket();
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::SocketClosed, &CVXLNetworkDialer::closeHeldSocket);
 }
 
 CVXLHsmState CVXLNetworkDialer::SocketClosed(const CVXLEvent* e)
@@ -499,10 +475,7 @@ CVXLHsmState CVXLNetworkDialer::SocketClosed(const CVXLEvent* e)
     case kSigSocketClosed:
         answerCurrent(kResultSucceeded);
         destroyHeldSocket();
-        if (hasConnections())
-            transition(&CVXLNetworkDialer::Online);
-        else
-            transition(&CVXLNetworkDialer::LingerStart);
+        leaveWithoutSocket();
         return handled();
     case kEventStop:
         answerCurrent(kResultSucceeded);
@@ -572,16 +545,7 @@ CVXLHsmState CVXLNetworkDialer::AwaitingRelease(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::ShuttingSocket(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        transition(&CVXLNetworkDialer::SocketShut);
-        shutReleased();
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::SocketShut, &CVXLNetworkDialer::shutReleased);
 }
 
 CVXLHsmState CVXLNetworkDialer::SocketShut(const CVXLEvent* e)
@@ -590,10 +554,7 @@ CVXLHsmState CVXLNetworkDialer::SocketShut(const CVXLEvent* e)
     case kSigSocketShut:
         deleteReleased();
         answerCurrent(kResultSucceeded);
-        if (hasConnections())
-            transition(&CVXLNetworkDialer::Online);
-        else
-            transition(&CVXLNetworkDialer::LingerStart);
+        leaveWithoutSocket();
         return handled();
     case kEventCancelNotice:
         answer(const_cast<CVXLEvent*>(e), kResultSucceeded);
@@ -608,16 +569,7 @@ CVXLHsmState CVXLNetworkDialer::SocketShut(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::LingerStart(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        armTimeout(kSigLingerTimeout, lingerTime_);
-        transition(&CVXLNetworkDialer::Lingering);
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::Lingering, &CVXLNetworkDialer::armLinger);
 }
 
 CVXLHsmState CVXLNetworkDialer::Lingering(const CVXLEvent* e)
@@ -642,17 +594,7 @@ CVXLHsmState CVXLNetworkDialer::Lingering(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::HangingUp(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        setCallbackCode(kSigHungUp);
-        transition(&CVXLNetworkDialer::AwaitingHangUp);
-        dataConnection_->cleanup(&callback_);
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::AwaitingHangUp, &CVXLNetworkDialer::hangUp);
 }
 
 CVXLHsmState CVXLNetworkDialer::AwaitingHangUp(const CVXLEvent* e)
@@ -670,17 +612,7 @@ CVXLHsmState CVXLNetworkDialer::AwaitingHangUp(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::CancelDialing(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        setCallbackCode(kSigSocketClosed);
-        transition(&CVXLNetworkDialer::AfterCancelDial);
-        dataConnection_->close(&callback_);
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::AfterCancelDial, &CVXLNetworkDialer::closeDataConnection);
 }
 
 CVXLHsmState CVXLNetworkDialer::AfterCancelDial(const CVXLEvent* e)
@@ -700,17 +632,7 @@ CVXLHsmState CVXLNetworkDialer::AfterCancelDial(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopDialing(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        setCallbackCode(kSigSocketClosed);
-        transition(&CVXLNetworkDialer::StopAfterDial);
-        dataConnection_->close(&callback_);
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::StopAfterDial, &CVXLNetworkDialer::closeDataConnection);
 }
 
 CVXLHsmState CVXLNetworkDialer::StopAfterDial(const CVXLEvent* e)
@@ -724,26 +646,14 @@ CVXLHsmState CVXLNetworkDialer::StopAfterDial(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopConnecting(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        transition(&CVXLNetworkDialer::StopAfterSocket);
-        closeHeldSocket();
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::StopAfterSocket, &CVXLNetworkDialer::closeHeldSocket);
 }
 
 CVXLHsmState CVXLNetworkDialer::StopAfterSocket(const CVXLEvent* e)
 {
     if (signalOf(e) == kSigSocketClosed) {
         destroyHeldSocket();
-        if (hasConnections())
-            transition(&CVXLNetworkDialer::StoppingAll);
-        else
-            transition(&CVXLNetworkDialer::StopHangUp);
+        stopNextConnection();
         return handled();
     }
     return super(&CVXLNetworkDialer::Root);
@@ -751,17 +661,7 @@ CVXLHsmState CVXLNetworkDialer::StopAfterSocket(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StoppingAll(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        released_ = connections_[0];
-        transition(&CVXLNetworkDialer::StopAwaitRelease);
-        stopReleased();
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::StopAwaitRelease, &CVXLNetworkDialer::stopFirstConnection);
 }
 
 CVXLHsmState CVXLNetworkDialer::StopAwaitRelease(const CVXLEvent* e)
@@ -775,26 +675,14 @@ CVXLHsmState CVXLNetworkDialer::StopAwaitRelease(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopShutting(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        transition(&CVXLNetworkDialer::StopShutSocket);
-        shutReleased();
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::StopShutSocket, &CVXLNetworkDialer::shutReleased);
 }
 
 CVXLHsmState CVXLNetworkDialer::StopShutSocket(const CVXLEvent* e)
 {
     if (signalOf(e) == kSigSocketShut) {
         deleteReleased();
-        if (hasConnections())
-            transition(&CVXLNetworkDialer::StoppingAll);
-        else
-            transition(&CVXLNetworkDialer::StopHangUp);
+        stopNextConnection();
         return handled();
     }
     return super(&CVXLNetworkDialer::Root);
@@ -802,17 +690,7 @@ CVXLHsmState CVXLNetworkDialer::StopShutSocket(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopHangUp(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        postEntryStep();
-        return handled();
-    case kSigStep:
-        setCallbackCode(kSigHungUp);
-        transition(&CVXLNetworkDialer::StopAwaitHangUp);
-        dataConnection_->cleanup(&callback_);
-        return handled();
-    }
-    return super(&CVXLNetworkDialer::Root);
+    return stepThen(e, &CVXLNetworkDialer::StopAwaitHangUp, &CVXLNetworkDialer::hangUp);
 }
 
 CVXLHsmState CVXLNetworkDialer::StopAwaitHangUp(const CVXLEvent* e)

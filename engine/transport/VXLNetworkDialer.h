@@ -1,9 +1,8 @@
 #pragma once
 
 #include "engine/core/VXLCallbackEvent.h"
-#include "engine/core/VXLEventHandler.h"
-#include "engine/core/VXLHsm.h"
 #include "engine/core/VXLSimpleEvent.h"
+#include "engine/transport/VXLNetworkJob.h"
 
 #include <cstdint>
 
@@ -20,7 +19,7 @@ class CVXLPlatformFactory;
 // the connect is under way, at most 150 times) and answers with a started
 // CVXLNetworkConnection; a close request (5) stops, shuts and deletes one.
 // The packet-data connection is dropped 15 s after the last connection went.
-class CVXLNetworkDialer : public CVXLHsm, public CVXLEventHandler {
+class CVXLNetworkDialer : public CVXLNetworkJob {
 public:
     enum Signal : std::int32_t {
         kConnectRequest = 4,
@@ -60,7 +59,6 @@ public:
 
     void init() override;
     void childFinished(CVXLEventHandler* child) override;
-    void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "CVXLNetworkDialer"; }
 
 private:
@@ -97,6 +95,13 @@ private:
     CVXLHsmState StopAwaitHangUp(const CVXLEvent* e);
     CVXLHsmState Stopped(const CVXLEvent* e);
 
+    using State = CVXLHsmState (CVXLNetworkDialer::*)(const CVXLEvent*);
+    // A state that does one thing in a step of its own.
+    CVXLHsmState stepThen(const CVXLEvent* e, State next, void (CVXLNetworkDialer::*action)());
+
+    bool takesRequests() override;
+    void afterEvent(CVXLEvent* event) override;
+
     // Row helpers.
     bool takeConnect(const CVXLEvent* e);
     void postEntryStep();
@@ -105,23 +110,23 @@ private:
     void setCallbackCode(std::int32_t code);
     void connectSocket();
     void closeHeldSocket();
+    void closeDataConnection();
+    void hangUp();
+    void armLinger();
     void destroyHeldSocket();
     void wrapSocket();
     void stopReleased();
+    void stopFirstConnection();
     void shutReleased();
     void deleteReleased();
+    void leaveWithoutSocket();
+    void stopNextConnection();
     CVXLNetworkConnection* findConnection(const CVXLEventHandler* face) const;
     bool hasConnections() const { return connectionCount_ != 0; }
-    void answer(CVXLEvent* event, std::int32_t result);
-    void answerCurrent(std::int32_t result);
-    void updateHold();
-    bool takesRequests();
-    bool trafficOff() const;
 
     CVXLPlatformConnection* dataConnection_ = nullptr;
     CVXLNetworkConnection* connections_[kMaxConnections] = {};
     std::uint32_t connectionCount_ = 0;
-    CVXLEvent* current_ = nullptr;
     CVXLSimpleEvent timeoutTimer_{kSigDialTimeout};
     CVXLSimpleEvent retryTimer_{kSigRetryTimer};
     std::uint32_t dialTimeout_ = kDialTimeoutMs;
@@ -135,11 +140,8 @@ private:
     CVXLNetworkConnection* released_ = nullptr;
     CVXLCallbackEvent callback_;
     CVXLSimpleEvent step_{kSigStep};
-    bool holding_ = false;
 
     CVXLPlatformFactory* factory_;
-    const CVXLHttpSettings* settings_;
-    CVXLEvent* dispatching_ = nullptr;
     bool online_ = false;
     bool stopDeferred_ = false;
     std::uint32_t dialCount_ = 0;

@@ -31,11 +31,6 @@ CVXLStorageProcessor::~CVXLStorageProcessor()
     releaseState();
 }
 
-const char* CVXLStorageProcessor::name() const
-{
-    return "CVXLStorageProcessor";
-}
-
 bool CVXLStorageProcessor::acceptsTransaction(CVXLTransaction* transaction)
 {
     return transaction && !held_

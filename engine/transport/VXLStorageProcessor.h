@@ -27,7 +27,6 @@ public:
 
     void init() override;
     void onEvent(CVXLEvent* event) override;
-    const char* name() const override;
     int beginTransaction(CVXLTransaction* transaction) override;
     bool acceptsTransaction(CVXLTransaction* transaction) override;
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 CVXLWspDecode::CVXLWspDecode()
-    : internalEvent_(this, kStepOpened)
+    : CVXLStepProcessor(kStepOpened)
 {
 }
 
@@ -56,8 +56,7 @@ int CVXLWspDecode::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLWspDecode::init()
 {
-    CVXLProcessor::init();
-    cancelEvent(&internalEvent_);
+    CVXLStepProcessor::init();
     closeStream();
     requested_ = 0;
     readFailed_ = false;
@@ -66,7 +65,7 @@ void CVXLWspDecode::init()
 void CVXLWspDecode::finishTransaction()
 {
     closeStream();
-    cancelEvent(&internalEvent_);
+    cancelSteps();
     pdu_.reset();
     input_ = CVXLByteBuffer();
     fileName_.clear();
@@ -80,29 +79,10 @@ void CVXLWspDecode::closeStream()
     stream_ = nullptr;
 }
 
-void CVXLWspDecode::onEvent(CVXLEvent* event)
+// An event that is neither a step nor the start has no place here.
+void CVXLWspDecode::onOtherEvent()
 {
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStop || code == kEventCancelTransaction)
-        return CVXLProcessor::onEvent(event);
-    const std::int32_t result = event->result();
-    const bool internal = event == &internalEvent_;
-    finishEvent(event);
-    if (stopRequested())
-        return;
-    if (code == kEventStart)
-        decodeStart();
-    else if (internal)
-        onStep(code, result);
-    else
-        finish(kTransactionFailed);
-}
-
-CVXLCallback* CVXLWspDecode::nextStep(std::int32_t step)
-{
-    internalEvent_.setRequestCode(step);
-    internalEvent_.setReplyCode(step);
-    return &internalEvent_;
+    finish(kTransactionFailed);
 }
 
 void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
@@ -127,7 +107,7 @@ void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
     }
 }
 
-void CVXLWspDecode::decodeStart()
+void CVXLWspDecode::start()
 {
     if (input_.length() > 0)
         return decodeInput();

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "engine/core/VXLByteBuffer.h"
-#include "engine/core/VXLCallbackEvent.h"
 #include "engine/core/VXLDataSink.h"
 #include "engine/core/VXLString.h"
 #include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLProcessor.h"
+#include "engine/transport/VXLStepProcessor.h"
 
 #include <cstdint>
 
@@ -17,7 +16,7 @@ class CVXLPlatformStore;
 // range through the message store one window per step, and decodes them
 // with the decoder core into the transaction's result PDU. Parts keep the
 // input file's name and their position in it.
-class CVXLWspDecode : public CVXLProcessor, private CVXLDataSink {
+class CVXLWspDecode : public CVXLStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadWindowBytes = 51200;
     // Input beyond this is refused rather than held in memory.
@@ -30,7 +29,6 @@ public:
     void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
 
     void init() override;
-    void onEvent(CVXLEvent* event) override;
     const char* name() const override;
     int beginTransaction(CVXLTransaction* transaction) override;
     bool acceptsTransaction(CVXLTransaction* transaction) override;
@@ -48,9 +46,9 @@ private:
     void dataArrived(const std::uint8_t* bytes, std::uint32_t count) override;
     void complete(std::uint32_t status) override;
 
-    CVXLCallback* nextStep(std::int32_t step);
-    void onStep(std::int32_t step, std::int32_t result);
-    void decodeStart();
+    void start() override;
+    void onStep(std::int32_t step, std::int32_t result) override;
+    void onOtherEvent() override;
     void readMore();
     void readComplete(std::int32_t status);
     void decodeInput();
@@ -65,5 +63,4 @@ private:
     std::uint32_t requested_ = 0;
     bool readFailed_ = false;
     CVXLPlatformFileStream* stream_ = nullptr;
-    CVXLCallbackEvent internalEvent_;
 };

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 CVXLWspEncode::CVXLWspEncode()
-    : internalEvent_(this, kStepDone)
+    : CVXLStepProcessor(kStepDone)
 {
 }
 
@@ -49,8 +49,7 @@ int CVXLWspEncode::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLWspEncode::init()
 {
-    CVXLProcessor::init();
-    cancelEvent(&internalEvent_);
+    CVXLStepProcessor::init();
     closeStream();
     output_ = CVXLByteBuffer();
     partCount_ = 0;
@@ -63,7 +62,7 @@ void CVXLWspEncode::init()
 void CVXLWspEncode::finishTransaction()
 {
     closeStream();
-    cancelEvent(&internalEvent_);
+    cancelSteps();
     pdu_.reset();
     body_ = nullptr;
     currentPart_.reset();
@@ -78,36 +77,15 @@ void CVXLWspEncode::closeStream()
     stream_ = nullptr;
 }
 
-void CVXLWspEncode::onEvent(CVXLEvent* event)
-{
-    const std::int32_t code = event->effectiveCode();
-    if (code == kEventStop || code == kEventCancelTransaction)
-        return CVXLProcessor::onEvent(event);
-    const std::int32_t result = event->result();
-    const bool internal = event == &internalEvent_;
-    finishEvent(event);
-    // Steps queued before a stop was requested have nothing left to do.
-    if (stopRequested())
-        return;
-    if (code == kEventStart)
-        encodeStart();
-    else if (internal)
-        onStep(code, result);
-    else
-        finish(kTransactionFailed);
-}
-
-// Names the step that the next report through the internal event leads to.
-CVXLCallback* CVXLWspEncode::nextStep(std::int32_t step)
-{
-    internalEvent_.setRequestCode(step);
-    internalEvent_.setReplyCode(step);
-    return &internalEvent_;
-}
-
 void CVXLWspEncode::postStep(std::int32_t step)
 {
     nextStep(step)->call(kPlatformOk);
+}
+
+// An event that is neither a step nor the start has no place here.
+void CVXLWspEncode::onOtherEvent()
+{
+    finish(kTransactionFailed);
 }
 
 void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
@@ -139,7 +117,7 @@ void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
     }
 }
 
-void CVXLWspEncode::encodeStart()
+void CVXLWspEncode::start()
 {
     if (!CVXLWspPduEncoder::encodeHeaders(*pdu_.get(), output_))
         return finish(kTransactionFailed);

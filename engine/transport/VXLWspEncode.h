@@ -1,12 +1,11 @@
 #pragma once
 
 #include "engine/core/VXLByteBuffer.h"
-#include "engine/core/VXLCallbackEvent.h"
 #include "engine/core/VXLDataSink.h"
 #include "engine/core/VXLString.h"
 #include "engine/transport/VXLEntityRef.h"
 #include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLProcessor.h"
+#include "engine/transport/VXLStepProcessor.h"
 
 #include <cstdint>
 
@@ -19,7 +18,7 @@ class CVXLPlatformStore;
 // in between from the parts' files through the message store, one chunk per
 // step. The encoded bytes end up in a new entity that the transaction gets
 // as its output.
-class CVXLWspEncode : public CVXLProcessor, private CVXLDataSink {
+class CVXLWspEncode : public CVXLStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadChunkBytes = 51200;
 
@@ -30,7 +29,6 @@ public:
     void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
 
     void init() override;
-    void onEvent(CVXLEvent* event) override;
     const char* name() const override;
     // Refuses a PDU whose Content-Type is not the MMS message type.
     int beginTransaction(CVXLTransaction* transaction) override;
@@ -53,10 +51,10 @@ private:
     void dataArrived(const std::uint8_t* bytes, std::uint32_t count) override;
     void complete(std::uint32_t status) override;
 
-    CVXLCallback* nextStep(std::int32_t step);
     void postStep(std::int32_t step);
-    void onStep(std::int32_t step, std::int32_t result);
-    void encodeStart();
+    void start() override;
+    void onStep(std::int32_t step, std::int32_t result) override;
+    void onOtherEvent() override;
     void nextPart();
     void copyData(const CVXLMimeEntity& entity);
     void readMore();
@@ -75,5 +73,4 @@ private:
     std::uint32_t remaining_ = 0;
     bool copyFailed_ = false;
     CVXLPlatformFileStream* stream_ = nullptr;
-    CVXLCallbackEvent internalEvent_;
 };
