@@ -12,7 +12,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 namespace {
@@ -138,6 +140,15 @@ bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRu
         path->appendChar('\\');
     path->appendCString(name);
     return true;
+}
+
+std::uint32_t platformDeleteName(const CVXLString& folder, const char* name, PlatformNameRule rule)
+{
+    CVXLString phonePath;
+    std::string host;
+    if (!platformJoinName(folder, name, rule, &phonePath) || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+        return kPlatformDeleteFailed;
+    return ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
 }
 
 bool platformHostPath(const CVXLString& phonePath, CVXLString* hostPath)

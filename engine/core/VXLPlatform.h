@@ -45,6 +45,10 @@ std::uint32_t platformCheckNetworkPath();
 // the folder.
 bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRule rule, CVXLString* path);
 
+// Deletes the file a name joins to: kPlatformOk, also when it was not
+// there, or kPlatformDeleteFailed.
+std::uint32_t platformDeleteName(const CVXLString& folder, const char* name, PlatformNameRule rule);
+
 // Makes sure a phone folder exists, creating every missing level.
 bool platformMakeFolder(const CVXLString& folder);
 

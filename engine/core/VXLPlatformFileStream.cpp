@@ -208,10 +208,5 @@ void CVXLPlatformFileStream::seek(std::int32_t offset, bool fromCurrent, CVXLCal
 
 void CVXLPlatformFileStream::deleteFile(const char* name, CVXLCallback* sink)
 {
-    CVXLString phonePath;
-    std::string host;
-    if (!platformJoinName(folder_, name, rule_, &phonePath)
-        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
-        return vxlReport(sink, kPlatformDeleteFailed);
-    vxlReport(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
+    vxlReport(sink, platformDeleteName(folder_, name, rule_));
 }

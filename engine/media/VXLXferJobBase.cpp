@@ -336,16 +336,7 @@ void CVXLXferJobBase::completeSource()
         pendingEndReply_ = nullptr;
         finishEvent(reply);
     }
-    total_ = 0;
-    count_ = 0;
-    publishProgress();
-    totalKey_ = nullptr;
-    currentKey_ = nullptr;
-    resume();
-    if (CVXLEvent* stopEvent = pendingStop_) {
-        pendingStop_ = nullptr;
-        finishEvent(stopEvent);
-    }
+    settle();
 }
 
 void CVXLXferJobBase::completeBegin(bool success, std::int32_t chunkSize, std::int32_t failCode)
@@ -354,12 +345,8 @@ void CVXLXferJobBase::completeBegin(bool success, std::int32_t chunkSize, std::i
     if (!event)
         return;
     pendingBegin_ = nullptr;
-    if (pendingStop_ && success) {
-        success = false;
-        failCode = kResultCancelled;
-    }
     event->chunkSize = chunkSize;
-    event->setResult(success ? kResultSucceeded : (failCode != kResultSucceeded ? failCode : kResultFailed));
+    event->setResult(chunkResult(success, failCode));
     sinkActive_ = true;
     finishEvent(event);
 }
@@ -370,12 +357,32 @@ void CVXLXferJobBase::completeData(bool success, std::int32_t failCode)
     if (!event)
         return;
     pendingData_ = nullptr;
-    if (pendingStop_ && success) {
-        success = false;
-        failCode = kResultCancelled;
-    }
-    event->setResult(success ? kResultSucceeded : (failCode != kResultSucceeded ? failCode : kResultFailed));
+    event->setResult(chunkResult(success, failCode));
     finishEvent(event);
+}
+
+// A chunk that succeeds while a stop waits is cancelled instead.
+std::int32_t CVXLXferJobBase::chunkResult(bool success, std::int32_t failCode) const
+{
+    if (pendingStop_ && success)
+        return kResultCancelled;
+    return success ? kResultSucceeded : (failCode != kResultSucceeded ? failCode : kResultFailed);
+}
+
+// The transfer is over: progress cleared, the job runs again and a waiting
+// stop is answered.
+void CVXLXferJobBase::settle()
+{
+    total_ = 0;
+    count_ = 0;
+    publishProgress();
+    totalKey_ = nullptr;
+    currentKey_ = nullptr;
+    resume();
+    if (CVXLEvent* stopEvent = pendingStop_) {
+        pendingStop_ = nullptr;
+        finishEvent(stopEvent);
+    }
 }
 
 void CVXLXferJobBase::completeSink(std::int32_t code, const CVXLString& text)
@@ -391,14 +398,5 @@ void CVXLXferJobBase::completeSink(std::int32_t code, const CVXLString& text)
         end->setResult(code, text);
         finishEvent(end);
     }
-    total_ = 0;
-    count_ = 0;
-    publishProgress();
-    totalKey_ = nullptr;
-    currentKey_ = nullptr;
-    resume();
-    if (CVXLEvent* stopEvent = pendingStop_) {
-        pendingStop_ = nullptr;
-        finishEvent(stopEvent);
-    }
+    settle();
 }

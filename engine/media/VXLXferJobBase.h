@@ -82,6 +82,8 @@ private:
     void onChunkReply(CVXLEvent* reply, bool isBegin);
     void onEndReply(CVXLEvent* reply, bool aborted);
     void publishProgress();
+    std::int32_t chunkResult(bool success, std::int32_t failCode) const;
+    void settle();
 
     CVXLEvent* runRequest_ = nullptr;
     CVXLEvent* pendingStop_ = nullptr;

@@ -1,7 +1,7 @@
 #include "engine/transport/VXLWspDecode.h"
 
+#include "engine/core/VXLPlatformFileStream.h"
 #include "engine/core/VXLPlatformStatus.h"
-#include "engine/core/VXLPlatformStore.h"
 #include "engine/transport/VXLMmsPdu.h"
 #include "engine/transport/VXLTransactionCodes.h"
 #include "engine/transport/VXLWspDecodeTransaction.h"
@@ -10,14 +10,11 @@
 #include <cstdint>
 
 CVXLWspDecode::CVXLWspDecode()
-    : CVXLStepProcessor(kStepOpened)
+    : CVXLStreamStepProcessor(kStepOpened)
 {
 }
 
-CVXLWspDecode::~CVXLWspDecode()
-{
-    closeStream();
-}
+CVXLWspDecode::~CVXLWspDecode() = default;
 
 const char* CVXLWspDecode::name() const
 {
@@ -56,50 +53,26 @@ int CVXLWspDecode::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLWspDecode::init()
 {
-    CVXLStepProcessor::init();
-    closeStream();
+    CVXLStreamStepProcessor::init();
     requested_ = 0;
     readFailed_ = false;
 }
 
 void CVXLWspDecode::finishTransaction()
 {
-    closeStream();
-    cancelSteps();
     pdu_.reset();
     input_ = CVXLByteBuffer();
     fileName_.clear();
-    CVXLProcessor::finishTransaction();
-}
-
-void CVXLWspDecode::closeStream()
-{
-    if (stream_ && store_)
-        store_->closeStream(stream_);
-    stream_ = nullptr;
-}
-
-// An event that is neither a step nor the start has no place here.
-void CVXLWspDecode::onOtherEvent()
-{
-    finish(kTransactionFailed);
+    CVXLStreamStepProcessor::finishTransaction();
 }
 
 void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
 {
     switch (step) {
     case kStepOpened:
-        if (result != kPlatformOk)
-            return finish(result);
-        if (dataStart_ == 0)
-            return readMore();
-        if (dataStart_ > INT32_MAX)
-            return finish(kTransactionFailed);
-        return stream_->seek(static_cast<std::int32_t>(dataStart_), false, nextStep(kStepSeekDone));
+        return streamOpened(result, dataStart_);
     case kStepSeekDone:
-        if (result != kPlatformOk)
-            return finish(result);
-        return readMore();
+        return seekDone(result);
     case kStepReadComplete:
         return readComplete(result);
     default:
@@ -113,12 +86,8 @@ void CVXLWspDecode::start()
         return decodeInput();
     if (fileName_.length() == 0)
         return finish(kTransactionNoInput);
-    if (!store_)
+    if (!openForReading(fileName_))
         return finish(kTransactionFailed);
-    stream_ = store_->openStream();
-    if (!stream_)
-        return finish(kTransactionFailed);
-    stream_->open(fileName_.c_str(), kStreamRead, nextStep(kStepOpened));
 }
 
 // One window per step; a data size of 0 means up to the end of the file.
@@ -130,7 +99,7 @@ void CVXLWspDecode::readMore()
     if (size > kMaxInputBytes - input_.length())
         return finish(kTransactionFailed);
     requested_ = size;
-    stream_->read(this, size);
+    stream()->read(this, size);
 }
 
 void CVXLWspDecode::dataArrived(const std::uint8_t* bytes, std::uint32_t count)

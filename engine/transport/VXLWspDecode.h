@@ -4,19 +4,16 @@
 #include "engine/core/VXLDataSink.h"
 #include "engine/core/VXLString.h"
 #include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLStepProcessor.h"
+#include "engine/transport/VXLStreamStepProcessor.h"
 
 #include <cstdint>
-
-class CVXLPlatformFileStream;
-class CVXLPlatformStore;
 
 // Runs "WSPDECODETRANSACTION"s and "WSPDECODEMMBOXDESCTRANSACTION"s: takes
 // the input bytes from the input message's body entity, or reads its file
 // range through the message store one window per step, and decodes them
 // with the decoder core into the transaction's result PDU. Parts keep the
 // input file's name and their position in it.
-class CVXLWspDecode : public CVXLStepProcessor, private CVXLDataSink {
+class CVXLWspDecode : public CVXLStreamStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadWindowBytes = 51200;
     // Input beyond this is refused rather than held in memory.
@@ -24,9 +21,6 @@ public:
 
     CVXLWspDecode();
     ~CVXLWspDecode() override;
-
-    // The store whose streams read input files.
-    void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
 
     void init() override;
     const char* name() const override;
@@ -37,9 +31,8 @@ protected:
     void finishTransaction() override;
 
 private:
+    // After kStepOpened and kStepSeekDone.
     enum Step : std::int32_t {
-        kStepOpened = 6,
-        kStepSeekDone = 7,
         kStepReadComplete = 9,
     };
 
@@ -48,13 +41,10 @@ private:
 
     void start() override;
     void onStep(std::int32_t step, std::int32_t result) override;
-    void onOtherEvent() override;
-    void readMore();
+    void readMore() override;
     void readComplete(std::int32_t status);
     void decodeInput();
-    void closeStream();
 
-    CVXLPlatformStore* store_ = nullptr;
     CVXLPduRef pdu_;
     CVXLString fileName_;
     std::uint32_t dataStart_ = 0;
@@ -62,5 +52,4 @@ private:
     CVXLByteBuffer input_;
     std::uint32_t requested_ = 0;
     bool readFailed_ = false;
-    CVXLPlatformFileStream* stream_ = nullptr;
 };

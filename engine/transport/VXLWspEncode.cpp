@@ -1,7 +1,7 @@
 #include "engine/transport/VXLWspEncode.h"
 
+#include "engine/core/VXLPlatformFileStream.h"
 #include "engine/core/VXLPlatformStatus.h"
-#include "engine/core/VXLPlatformStore.h"
 #include "engine/transport/VXLMmsPdu.h"
 #include "engine/transport/VXLMultipartBody.h"
 #include "engine/transport/VXLTransactionCodes.h"
@@ -12,14 +12,11 @@
 #include <cstdint>
 
 CVXLWspEncode::CVXLWspEncode()
-    : CVXLStepProcessor(kStepDone)
+    : CVXLStreamStepProcessor(kStepDone)
 {
 }
 
-CVXLWspEncode::~CVXLWspEncode()
-{
-    closeStream();
-}
+CVXLWspEncode::~CVXLWspEncode() = default;
 
 const char* CVXLWspEncode::name() const
 {
@@ -49,8 +46,7 @@ int CVXLWspEncode::beginTransaction(CVXLTransaction* transaction)
 
 void CVXLWspEncode::init()
 {
-    CVXLStepProcessor::init();
-    closeStream();
+    CVXLStreamStepProcessor::init();
     output_ = CVXLByteBuffer();
     partCount_ = 0;
     partIndex_ = 0;
@@ -61,31 +57,16 @@ void CVXLWspEncode::init()
 
 void CVXLWspEncode::finishTransaction()
 {
-    closeStream();
-    cancelSteps();
     pdu_.reset();
     body_ = nullptr;
     currentPart_.reset();
     output_ = CVXLByteBuffer();
-    CVXLProcessor::finishTransaction();
-}
-
-void CVXLWspEncode::closeStream()
-{
-    if (stream_ && store_)
-        store_->closeStream(stream_);
-    stream_ = nullptr;
+    CVXLStreamStepProcessor::finishTransaction();
 }
 
 void CVXLWspEncode::postStep(std::int32_t step)
 {
     nextStep(step)->call(kPlatformOk);
-}
-
-// An event that is neither a step nor the start has no place here.
-void CVXLWspEncode::onOtherEvent()
-{
-    finish(kTransactionFailed);
 }
 
 void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
@@ -96,18 +77,9 @@ void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
     case kStepNextPart:
         return nextPart();
     case kStepOpened:
-        if (result != kPlatformOk)
-            return finish(result);
-        if (currentPart_->dataStart() == 0)
-            return readMore();
-        if (currentPart_->dataStart() > INT32_MAX)
-            return finish(kTransactionFailed);
-        return stream_->seek(
-            static_cast<std::int32_t>(currentPart_->dataStart()), false, nextStep(kStepSeekDone));
+        return streamOpened(result, currentPart_->dataStart());
     case kStepSeekDone:
-        if (result != kPlatformOk)
-            return finish(result);
-        return readMore();
+        return seekDone(result);
     case kStepMoreData:
         return readMore();
     case kStepDataComplete:
@@ -159,19 +131,17 @@ void CVXLWspEncode::copyData(const CVXLMimeEntity& entity)
     remaining_ = entity.dataSize();
     if (remaining_ == 0)
         return afterCopy();
-    if (!store_ || entity.fileName().length() == 0)
-        return finish(kTransactionFailed);
-    stream_ = store_->openStream();
-    if (!stream_)
+    if (entity.fileName().length() == 0)
         return finish(kTransactionFailed);
     copyFailed_ = false;
-    stream_->open(entity.fileName().c_str(), kStreamRead, nextStep(kStepOpened));
+    if (!openForReading(entity.fileName()))
+        return finish(kTransactionFailed);
 }
 
 void CVXLWspEncode::readMore()
 {
     const std::uint32_t size = remaining_ < kReadChunkBytes ? remaining_ : kReadChunkBytes;
-    stream_->read(this, size);
+    stream()->read(this, size);
 }
 
 void CVXLWspEncode::dataArrived(const std::uint8_t* bytes, std::uint32_t count)

@@ -5,28 +5,23 @@
 #include "engine/core/VXLString.h"
 #include "engine/transport/VXLEntityRef.h"
 #include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLStepProcessor.h"
+#include "engine/transport/VXLStreamStepProcessor.h"
 
 #include <cstdint>
 
 class CVXLMimeEntity;
-class CVXLPlatformFileStream;
-class CVXLPlatformStore;
 
 // Runs "WSPENCODETRANSACTION"s: the PDU's header fields, its body header and
 // each part's header through the encoder core, with the part data copied
 // in between from the parts' files through the message store, one chunk per
 // step. The encoded bytes end up in a new entity that the transaction gets
 // as its output.
-class CVXLWspEncode : public CVXLStepProcessor, private CVXLDataSink {
+class CVXLWspEncode : public CVXLStreamStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadChunkBytes = 51200;
 
     CVXLWspEncode();
     ~CVXLWspEncode() override;
-
-    // The store whose streams read the parts' files.
-    void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
 
     void init() override;
     const char* name() const override;
@@ -38,12 +33,11 @@ protected:
     void finishTransaction() override;
 
 private:
-    // Internal steps, posted to itself through the internal event.
+    // Internal steps, posted to itself through the internal event, around
+    // kStepOpened (6) and kStepSeekDone (7).
     enum Step : std::int32_t {
         kStepDone = 2,
         kStepNextPart = 3,
-        kStepOpened = 6,
-        kStepSeekDone = 7,
         kStepMoreData = 8,
         kStepDataComplete = 9,
     };
@@ -54,16 +48,13 @@ private:
     void postStep(std::int32_t step);
     void start() override;
     void onStep(std::int32_t step, std::int32_t result) override;
-    void onOtherEvent() override;
     void nextPart();
     void copyData(const CVXLMimeEntity& entity);
-    void readMore();
+    void readMore() override;
     void dataComplete(std::int32_t status);
     void afterCopy();
     void done();
-    void closeStream();
 
-    CVXLPlatformStore* store_ = nullptr;
     CVXLPduRef pdu_;
     CVXLMimeEntity* body_ = nullptr;
     CVXLByteBuffer output_;
@@ -72,5 +63,4 @@ private:
     CVXLEntityRef currentPart_;
     std::uint32_t remaining_ = 0;
     bool copyFailed_ = false;
-    CVXLPlatformFileStream* stream_ = nullptr;
 };

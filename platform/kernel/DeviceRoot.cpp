@@ -1,5 +1,7 @@
 #include "platform/kernel/DeviceRoot.h"
 
+#include "platform/kernel/TextCodec.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -21,22 +23,6 @@ std::string stripTrailingSlashes(std::string path)
     return path;
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // The entry of folder spelled like name: the exact spelling when present,
 // else the smallest of the case-insensitive matches (listing order is not
 // stable, the answer must be), else empty.
@@ -52,7 +38,7 @@ std::string findEntry(const std::string& folder, std::string_view name)
     std::string best;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view candidate(entry->d_name);
-        if (equalsIgnoringCase(candidate, name) && (best.empty() || candidate < best))
+        if (equalsIgnoringAsciiCase(candidate, name) && (best.empty() || candidate < best))
             best = std::string(candidate);
     }
     ::closedir(dir);

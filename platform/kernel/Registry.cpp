@@ -41,22 +41,6 @@ struct Key {
 
 using Hive = std::vector<Key>;
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // "\Software\\Halvard\" -> "Software\Halvard".
 std::string normalisePath(std::string_view path)
 {
@@ -260,7 +244,7 @@ Hive parseHive(const std::string& contents)
         if (current && parseValue(line, &value)) {
             bool replaced = false;
             for (Value& existing : current->values) {
-                if (sameName(existing.name, value.name)) {
+                if (equalsIgnoringAsciiCase(existing.name, value.name)) {
                     existing = value;
                     replaced = true;
                 }
@@ -286,7 +270,7 @@ std::string formatHive(const Hive& hive)
 Key* findKey(Hive& hive, std::string_view path)
 {
     for (Key& key : hive) {
-        if (sameName(key.path, path))
+        if (equalsIgnoringAsciiCase(key.path, path))
             return &key;
     }
     return nullptr;
@@ -295,7 +279,7 @@ Key* findKey(Hive& hive, std::string_view path)
 Value* findValue(Key& key, std::string_view name)
 {
     for (Value& value : key.values) {
-        if (sameName(value.name, name))
+        if (equalsIgnoringAsciiCase(value.name, name))
             return &value;
     }
     return nullptr;
@@ -403,14 +387,14 @@ template <typename Change> bool updateHive(RegistryHive which, Change change)
 // HKEY_LOCAL_MACHINE\System\State\Phone holds the phone's live state.
 bool phoneStateValue(RegistryHive hive, const std::string& path, std::string_view name, Value* value)
 {
-    if (hive != RegistryHive::LocalMachine || !sameName(path, "System\\State\\Phone"))
+    if (hive != RegistryHive::LocalMachine || !equalsIgnoringAsciiCase(path, "System\\State\\Phone"))
         return false;
     DeviceFacts facts = deviceFacts();
-    if (sameName(name, "Cellular System Available")) {
+    if (equalsIgnoringAsciiCase(name, "Cellular System Available")) {
         *value = Value { std::string(name), kRegDword, le32(facts.cellularAvailable ? 1u : 0u) };
         return true;
     }
-    if (sameName(name, "Current Operator Name")) {
+    if (equalsIgnoringAsciiCase(name, "Current Operator Name")) {
         *value = Value { std::string(name), kRegText, utf8ToUtf16Bytes(facts.operatorName) };
         return true;
     }
@@ -504,7 +488,7 @@ bool registryDeleteValue(RegistryHive hive, std::string_view keyPath, std::strin
         if (!key)
             return false;
         for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-            if (sameName(it->name, name)) {
+            if (equalsIgnoringAsciiCase(it->name, name)) {
                 key->values.erase(it);
                 *result = true;
                 return true;

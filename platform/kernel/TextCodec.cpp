@@ -62,6 +62,22 @@ std::uint32_t nextCodePoint(std::string_view text, std::size_t* pos)
 
 } // namespace
 
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
 std::string utf8ToUtf16Bytes(std::string_view utf8)
 {
     std::string out;

@@ -4,8 +4,14 @@
 #include <string_view>
 
 // UTF-8 (the engine's text and the system code page) to and from UTF-16LE
-// bytes (the phone's wide text as stored in the registry).
+// bytes (the phone's wide text as stored in the registry), and the ASCII
+// case folding that file and registry names compare with.
 namespace tessel::kernel {
+
+char asciiLower(char c);
+
+// Equal but for the case of ASCII letters.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Invalid UTF-8 sequences become U+FFFD.
 std::string utf8ToUtf16Bytes(std::string_view utf8);

@@ -80,17 +80,36 @@ public:
     CVXLEventHandler* localMediaManager() override { return media; }
 };
 
+// A screen request other than a layout, as the user interface is told it.
+struct ScreenRequest {
+    std::uint32_t kind;
+    std::string url;
+    std::int32_t value;
+};
+
+// Ticks the engine until it is idle, collecting the screen requests other
+// than layouts.
+inline void runEngineUntilIdle(EngineDriver& engine, std::vector<ScreenRequest>* requests)
+{
+    for (int i = 0; i < 100000; ++i) {
+        const std::int32_t result = engine.tick();
+        if (CVXLUIRequest* r = engine.popUIRequest()) {
+            if (r->kind() != kUIRequestNewLayout)
+                requests->push_back({ r->kind(), r->url().c_str(), r->value() });
+            continue;
+        }
+        if (result != CVXLClient::kTickWorkLeft && engine.client()->getWaitTime() != 0)
+            break;
+    }
+}
+
 // A whole engine (the Client with its settings and screen requests), a
 // Scenario Manager reading the test configuration, a stand-in for the
 // Producer that owns the UI-job stack with scripted UI jobs, and stack
 // machines carrying the built-ins.
 class KORVFixture : public ::testing::Test {
 public:
-    struct Request {
-        std::uint32_t kind;
-        std::string url;
-        std::int32_t value;
-    };
+    using Request = ScreenRequest;
 
     void SetUp() override
     {
@@ -119,21 +138,7 @@ public:
         run();
     }
 
-    // Ticks the engine until it is idle, collecting the screen requests
-    // other than layouts.
-    void run()
-    {
-        for (int i = 0; i < 100000; ++i) {
-            const std::int32_t result = engine.tick();
-            if (CVXLUIRequest* r = engine.popUIRequest()) {
-                if (r->kind() != kUIRequestNewLayout)
-                    requests.push_back({ r->kind(), r->url().c_str(), r->value() });
-                continue;
-            }
-            if (result != CVXLClient::kTickWorkLeft && client->getWaitTime() != 0)
-                break;
-        }
-    }
+    void run() { runEngineUntilIdle(engine, &requests); }
 
     void compile(CVXLScenarioProgram& program, const std::string& source)
     {

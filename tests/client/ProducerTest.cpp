@@ -8,6 +8,7 @@
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
 #include "engine/screens/VXLUiJobPool.h"
+#include "tests/client/UiJobBuiltins.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -96,34 +97,6 @@ int builtinPrint(CKORVFunctionHelper& helper, void*)
     CVXLVariant count;
     helper.values().pop(count);
     return popAll(helper, count.toInt());
-}
-int builtinUijSet(CKORVFunctionHelper& helper, void*)
-{
-    CVXLVariant value;
-    CVXLVariant name;
-    helper.values().pop(value);
-    helper.values().pop(name);
-    if (CVXLUiJob* job = helper.uiJobs()->current())
-        job->setProperty(name.toString(), value);
-    return 1;
-}
-int builtinSwitchToUiJob(CKORVFunctionHelper& helper, void*)
-{
-    CVXLVariant type;
-    helper.values().pop(type);
-    if (type.toInt() != 0)
-        helper.uiJobs()->push(type.toInt(), helper.machine());
-    helper.setPendingResume(kNoResumeEvent);
-    return 1;
-}
-int builtinUiJobGo(CKORVFunctionHelper& helper, void*)
-{
-    helper.uiJobs()->startCurrent(helper.machine());
-    return 1;
-}
-int builtinWait(CKORVFunctionHelper& helper, void*)
-{
-    return helper.waitForNextEvent();
 }
 
 struct Installs {

@@ -22,11 +22,7 @@ struct Flow {
 
 class ShippedFlowsTest : public ::testing::Test {
 public:
-    struct Request {
-        std::uint32_t kind;
-        std::string url;
-        std::int32_t value;
-    };
+    using Request = ScreenRequest;
 
     void SetUp() override
     {
@@ -52,19 +48,7 @@ public:
 
     CProducer& producer() { return client->getProducer(); }
 
-    void run()
-    {
-        for (int i = 0; i < 100000; ++i) {
-            const std::int32_t result = engine.tick();
-            if (CVXLUIRequest* r = engine.popUIRequest()) {
-                if (r->kind() != kUIRequestNewLayout)
-                    requests.push_back({ r->kind(), r->url().c_str(), r->value() });
-                continue;
-            }
-            if (result != CVXLClient::kTickWorkLeft && client->getWaitTime() != 0)
-                break;
-        }
-    }
+    void run() { runEngineUntilIdle(engine, &requests); }
 
     std::string describeRequests() const
     {

@@ -9,6 +9,7 @@
 #include "engine/screens/VXLUiJobPool.h"
 #include "tests/client/ProgramBuilder.h"
 #include "tests/client/ScenarioCompile.h"
+#include "tests/client/UiJobBuiltins.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
@@ -104,34 +105,6 @@ int builtinUijGet(CKORVFunctionHelper& helper, void*)
     CVXLUiJob* job = helper.uiJobs()->current();
     helper.values().push(job ? job->property(name.toString()) : CVXLVariant());
     return 1;
-}
-int builtinUijSet(CKORVFunctionHelper& helper, void*)
-{
-    CVXLVariant value;
-    CVXLVariant name;
-    helper.values().pop(value);
-    helper.values().pop(name);
-    if (CVXLUiJob* job = helper.uiJobs()->current())
-        job->setProperty(name.toString(), value);
-    return 1;
-}
-int builtinSwitchToUiJob(CKORVFunctionHelper& helper, void*)
-{
-    CVXLVariant type;
-    helper.values().pop(type);
-    if (type.toInt() != 0)
-        helper.uiJobs()->push(type.toInt(), helper.machine());
-    helper.setPendingResume(kNoResumeEvent);
-    return 1;
-}
-int builtinUiJobGo(CKORVFunctionHelper& helper, void*)
-{
-    helper.uiJobs()->startCurrent(helper.machine());
-    return 1;
-}
-int builtinWait(CKORVFunctionHelper& helper, void*)
-{
-    return helper.waitForNextEvent();
 }
 
 // A stand-in for the Producer: the owner of the UI-job stack and the parent

@@ -2,6 +2,7 @@
 #include "engine/core/VXLPlatformStatus.h"
 #include "platform/cellcore/ConnectionManager.h"
 #include "tests/core/RecordingSinks.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -19,64 +20,6 @@ namespace {
 
 using Values = std::vector<std::uint32_t>;
 const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
-
-// A listening socket on 127.0.0.1; the test plays the server with it.
-class LoopbackServer {
-public:
-    LoopbackServer()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in at {};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = kLoopback;
-        socklen_t length = sizeof at;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        ::listen(fd_, 4);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
-        port_ = at.sin_port;
-    }
-    ~LoopbackServer()
-    {
-        if (peer_ >= 0)
-            ::close(peer_);
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    std::uint16_t port() const { return port_; }
-    void accept() { peer_ = ::accept(fd_, nullptr, nullptr); }
-    void stopListening()
-    {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    void send(const std::string& bytes)
-    {
-        ASSERT_EQ(::send(peer_, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
-    }
-    std::string receive(std::size_t count)
-    {
-        std::string bytes(count, '\0');
-        std::size_t got = 0;
-        while (got < count) {
-            ssize_t n = ::recv(peer_, bytes.data() + got, count - got, 0);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        return bytes;
-    }
-    void closePeer()
-    {
-        ::close(peer_);
-        peer_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-    int peer_ = -1;
-    std::uint16_t port_ = 0;
-};
 
 // Asks connect again, as the dialer does, until it is no longer under way
 // (bounded: 5 s). Answers every status seen.
@@ -109,7 +52,7 @@ TEST(PlatformConnection, ConnectsUnderWayThenConnectedAndTalksOverLoopback)
     TempDeviceRoot root;
     LoopbackServer server;
     CVXLPlatformConnection connection;
-    Values statuses = connectUntilDone(connection, server.port());
+    Values statuses = connectUntilDone(connection, htons(server.port()));
     ASSERT_GE(statuses.size(), 2u);
     EXPECT_EQ(statuses.front(), kPlatformConnectUnderWay) << "the first answer is always 'under way'";
     EXPECT_EQ(statuses.back(), kPlatformOk);
@@ -130,7 +73,7 @@ TEST(PlatformConnection, ConnectsUnderWayThenConnectedAndTalksOverLoopback)
     connection.send(&empty);
     EXPECT_EQ(empty.consumed, (std::vector<std::pair<std::uint32_t, std::uint32_t>> { { 0, kPlatformOk } }));
 
-    server.send("HTTP/1.1 200 OK\r\n");
+    ASSERT_TRUE(server.send("HTTP/1.1 200 OK\r\n"));
     RecordingData reply = receiveSome(connection);
     EXPECT_EQ(reply.bytes(), "HTTP/1.1 200 OK\r\n");
     EXPECT_EQ(reply.statuses.back(), kPlatformOk);
@@ -155,14 +98,14 @@ TEST(PlatformConnection, ARefusedPortReportsConnectFailed)
 {
     TempDeviceRoot root;
     LoopbackServer server;
-    const std::uint16_t port = server.port();
+    const std::uint16_t port = htons(server.port());
     server.stopListening();
     CVXLPlatformConnection connection;
     Values statuses = connectUntilDone(connection, port);
     EXPECT_EQ(statuses.back(), kPlatformConnectFailed);
     // A fresh connect after a failure starts over on a new socket.
     LoopbackServer other;
-    EXPECT_EQ(connectUntilDone(connection, other.port()).back(), kPlatformOk);
+    EXPECT_EQ(connectUntilDone(connection, htons(other.port())).back(), kPlatformOk);
 }
 
 TEST(PlatformConnection, NoCellularSystemFailsTheConnectAtOnce)
@@ -172,7 +115,7 @@ TEST(PlatformConnection, NoCellularSystemFailsTheConnectAtOnce)
     LoopbackServer server;
     CVXLPlatformConnection connection;
     RecordingCallback sink;
-    connection.connect(kLoopback, server.port(), &sink);
+    connection.connect(kLoopback, htons(server.port()), &sink);
     EXPECT_EQ(sink.values, Values { kPlatformConnectFailed });
     EXPECT_FALSE(connection.hasSocket());
 }

@@ -60,6 +60,25 @@ struct XferFixture : FileStoreFixture {
         driver.runUntilIdle(100000);
         return owner.results.size() > before ? owner.results.back() : -1;
     }
+
+    // Attaches both jobs and has the source hand `bytes` to the sink; the
+    // buffer the source was given.
+    CVXLByteBuffer connect(CVXLByteBufferSource& source, CVXLEventHandler& sink, const std::string& bytes)
+    {
+        driver.attach(&source);
+        driver.attach(&sink);
+        CVXLByteBuffer buffer;
+        buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        source.setBuffer(buffer);
+        source.setDestination(&sink);
+        return buffer;
+    }
+
+    void openFileSink(CVXLFileStreamSinkJob& sink, const char* path)
+    {
+        sink.setFileStore(store.openStream());
+        sink.setPath(path);
+    }
 };
 
 TEST(VXLXferJob, FileSourceIntoByteBufferSink)
@@ -127,14 +146,8 @@ TEST(VXLXferJob, ByteBufferSourceIntoFileSinkMatchesByHash)
     f.writeHostFile("original.bin", bytes);
     CVXLByteBufferSource source;
     CVXLFileStreamSinkJob sink;
-    f.driver.attach(&source);
-    f.driver.attach(&sink);
-    sink.setFileStore(f.store.openStream());
-    sink.setPath("copy\\out.bin");
-    CVXLByteBuffer buffer;
-    buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    source.setBuffer(buffer);
-    source.setDestination(&sink);
+    f.connect(source, sink, bytes);
+    f.openFileSink(sink, "copy\\out.bin");
     EXPECT_EQ(f.runTransfer(source), 0);
     const std::string hashes = FileStoreFixture::runPython(
         "-c \"import hashlib,sys; [print(hashlib.sha256(open(p,'rb').read()).hexdigest()) for p in "
@@ -160,15 +173,9 @@ TEST(VXLXferJob, StopInTheMiddleCancelsAndKeepsTheOldFile)
     f.writeHostFile("state.bin", "old contents");
     CVXLByteBufferSource source;
     CVXLFileStreamSinkJob sink;
-    f.driver.attach(&source);
-    f.driver.attach(&sink);
-    sink.setFileStore(f.store.openStream());
-    sink.setPath("state.bin");
     const std::string bytes = FileStoreFixture::randomBytes(20 * 51200, 3);
-    CVXLByteBuffer buffer;
-    buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    source.setBuffer(buffer);
-    source.setDestination(&sink);
+    f.connect(source, sink, bytes);
+    f.openFileSink(sink, "state.bin");
     f.owner.post(&source, &f.run);
     for (int i = 0; i < 12; ++i)
         f.driver.step();
@@ -194,12 +201,7 @@ TEST(VXLXferJob, SinkThatStopsEarlyEndsTheTransferWithItsResult)
     RecordingSink sink;
     sink.refuseChunk = 3;
     sink.refuseWith = 77;
-    f.driver.attach(&source);
-    f.driver.attach(&sink);
-    CVXLByteBuffer buffer;
-    buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    source.setBuffer(buffer);
-    source.setDestination(&sink);
+    const CVXLByteBuffer buffer = f.connect(source, sink, bytes);
     EXPECT_EQ(f.runTransfer(source), 77);
     EXPECT_EQ(sink.chunks.size(), 3u);
     EXPECT_EQ(sink.ends, std::vector<bool> { false });
@@ -217,12 +219,7 @@ TEST(VXLXferJob, StopToAnActiveSinkWindsTheTransferDown)
     const std::string bytes = FileStoreFixture::randomBytes(10 * 51200, 9);
     CVXLByteBufferSource source;
     RecordingSink sink;
-    f.driver.attach(&source);
-    f.driver.attach(&sink);
-    CVXLByteBuffer buffer;
-    buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    source.setBuffer(buffer);
-    source.setDestination(&sink);
+    f.connect(source, sink, bytes);
     f.owner.post(&source, &f.run);
     for (int i = 0; i < 6; ++i)
         f.driver.step();
@@ -242,14 +239,8 @@ TEST(VXLXferJob, FileSinkThatCannotOpenRefusesTheBegin)
     f.root.makeFolder("dummy");
     CVXLByteBufferSource source;
     CVXLFileStreamSinkJob sink;
-    f.driver.attach(&source);
-    f.driver.attach(&sink);
-    sink.setFileStore(f.store.openStream());
-    sink.setPath("..\\escape.bin");
-    CVXLByteBuffer buffer;
-    buffer.append("x", 1);
-    source.setBuffer(buffer);
-    source.setDestination(&sink);
+    f.connect(source, sink, "x");
+    f.openFileSink(sink, "..\\escape.bin");
     EXPECT_EQ(f.runTransfer(source), 4);
     f.store.closeStream(sink.fileStore());
 }

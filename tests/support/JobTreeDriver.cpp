@@ -1,5 +1,7 @@
 #include "tests/support/JobTreeDriver.h"
 
+#include <thread>
+
 class JobTreeDriver::Root : public CVXLEventHandler {
 public:
     Root() { setRoot(this); }
@@ -61,6 +63,28 @@ bool JobTreeDriver::runToNextTimer(int maxSteps)
     advance(wait);
     runUntilIdle(maxSteps);
     return true;
+}
+
+bool JobTreeDriver::followRealTime(const std::function<void()>& work, const std::function<bool()>& done, int realMs,
+                                   std::chrono::microseconds nap)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto begin = Clock::now();
+    auto last = begin;
+    for (;;) {
+        work();
+        if (done())
+            return true;
+        if (Clock::now() - begin > std::chrono::milliseconds(realMs))
+            return false;
+        if (nextTimeout() != 0)
+            std::this_thread::sleep_for(nap);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
+        if (elapsed.count() > 0) {
+            advance(static_cast<std::uint32_t>(elapsed.count()));
+            last += elapsed;
+        }
+    }
 }
 
 TraceJob::TraceJob(std::string name, std::vector<std::string>* trace)

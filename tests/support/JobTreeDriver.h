@@ -3,6 +3,7 @@
 #include "engine/core/VXLEngineClock.h"
 #include "engine/core/VXLEventHandler.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,6 +37,12 @@ public:
     // Moves the clock to the next deadline and steps until idle again; false
     // when nothing is armed.
     bool runToNextTimer(int maxSteps = 1000);
+    // For trees that talk to real processes: calls `work` (which steps the
+    // tree) until `done` holds, the driven clock following real time and a
+    // nap of `nap` between calls while a timer is armed; false when `realMs`
+    // of real time have passed first.
+    bool followRealTime(const std::function<void()>& work, const std::function<bool()>& done, int realMs,
+                        std::chrono::microseconds nap);
 
 private:
     class Root;

@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -22,6 +24,24 @@ sockaddr_in loopback(std::uint16_t port)
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return address;
+}
+
+constexpr int kPeerStartTimeoutMs = 10000;
+constexpr int kPeerStopTimeoutMs = 5000;
+
+// testSpawn takes a path: a bare program name is looked up here.
+std::string pythonProgram()
+{
+    const char* named = std::getenv("TESSEL_TEST_PYTHON");
+    const std::string name = named && *named ? named : "python3";
+    if (name.find('/') != std::string::npos)
+        return name;
+    for (const char* dir : { "/usr/bin/", "/usr/local/bin/", "/bin/" }) {
+        const std::string path = std::string(dir) + name;
+        if (access(path.c_str(), X_OK) == 0)
+            return path;
+    }
+    return "/usr/bin/python3";
 }
 
 } // namespace
@@ -94,4 +114,32 @@ void testStopProcess(pid_t pid, int timeoutMs)
     kill(-pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
+}
+
+pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
+                          const std::string& outputPath, std::uint16_t* port)
+{
+    std::vector<std::string> argv = { pythonProgram(), "-u", std::string(TESSEL_SOURCE_DIR) + "/tests/peers/" + script };
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const pid_t pid = testSpawn(argv, outputPath);
+    if (pid < 0)
+        return -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPeerStartTimeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream in(outputPath);
+        std::string word;
+        unsigned told = 0;
+        if (in >> word >> told && word == "PORT" && told > 0 && told < 65536) {
+            *port = static_cast<std::uint16_t>(told);
+            return pid;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    testStopProcess(pid, kPeerStopTimeoutMs);
+    return -1;
+}
+
+std::string testLoopbackUrl(std::uint16_t port, const std::string& path)
+{
+    return "http://127.0.0.1:" + std::to_string(port) + path;
 }

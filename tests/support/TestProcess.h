@@ -20,3 +20,14 @@ pid_t testSpawn(const std::vector<std::string>& argv, const std::string& outputP
 // SIGTERM to the child's process group, then SIGKILL when it has not ended
 // within timeoutMs; reaps the child.
 void testStopProcess(pid_t pid, int timeoutMs);
+
+// Starts tests/peers/<script> with its arguments under Python
+// (TESSEL_TEST_PYTHON, else python3), output appended to outputPath, and
+// waits (bounded) for the "PORT n" line it prints once it listens. The
+// child's pid with *port set; -1 when it cannot be started, and -1 with the
+// child stopped when it never tells its port.
+pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
+                          const std::string& outputPath, std::uint16_t* port);
+
+// "http://127.0.0.1:port" followed by path.
+std::string testLoopbackUrl(std::uint16_t port, const std::string& path);

@@ -95,24 +95,8 @@ struct HttpJobFixture {
     // are real processes), at most `realMs` of real time.
     bool pump(const std::function<bool()>& done, int realMs = 20000)
     {
-        using Clock = std::chrono::steady_clock;
-        const auto begin = Clock::now();
-        auto last = begin;
-        for (;;) {
-            driver.runUntilIdle(100000);
-            if (done())
-                return true;
-            const auto now = Clock::now();
-            if (now - begin > std::chrono::milliseconds(realMs))
-                return false;
-            if (driver.nextTimeout() != 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
-            if (elapsed.count() > 0) {
-                driver.advance(static_cast<std::uint32_t>(elapsed.count()));
-                last += elapsed;
-            }
-        }
+        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
+                                     std::chrono::milliseconds(1));
     }
 
     // Starts an exchange and runs it to its end.

@@ -1,7 +1,8 @@
 #pragma once
 
-// Runs tests/peers/mime_oracle.py (Python's email package) over containers
-// and describes split parts in the oracle's form.
+// Runs tests/peers/mime_oracle.py (Python's email package) over containers,
+// describes split parts in the oracle's form and makes binary filler for
+// the containers.
 
 #include "engine/core/VXLHeaderMap.h"
 #include "engine/transport/VXLMimeEntity.h"
@@ -31,6 +32,29 @@ inline std::string hex(const std::string& bytes)
     return out;
 }
 
+// `length` bytes that look like binary data, with near misses of delimiters
+// mixed in: each pick (of `spread`) below pieces.size() adds that piece, any
+// other adds one byte. Never ends in CR or LF, which would join the line end
+// that follows into another.
+inline std::string filler(std::uint32_t length, std::uint32_t seed, std::uint32_t salt, std::uint32_t spread,
+                          const std::vector<std::string>& pieces)
+{
+    std::string out;
+    std::uint32_t state = seed * 2654435761u + salt;
+    while (out.size() < length) {
+        state = state * 1103515245u + 12345u;
+        const std::uint32_t pick = (state >> 16) % spread;
+        if (pick < pieces.size())
+            out += pieces[pick];
+        else
+            out += static_cast<char>((state >> 8) & 0xFF);
+    }
+    out.resize(length);
+    if (!out.empty() && (out.back() == '\r' || out.back() == '\n'))
+        out.back() = 'x';
+    return out;
+}
+
 struct Container {
     std::string bytes;
     std::string boundary; // without quotes
@@ -40,7 +64,7 @@ struct Container {
 // The oracle's description of each container's parts.
 inline std::vector<std::string> oracleParts(const std::vector<Container>& containers)
 {
-    const std::string dir = ::testing::TempDir() + "mime_job_oracle_" + std::to_string(::getpid());
+    const std::string dir = ::testing::TempDir() + "mime_oracle_" + std::to_string(::getpid());
     const std::string manifest = dir + ".txt";
     std::vector<std::string> files;
     {

@@ -3,6 +3,7 @@
 #include "engine/core/VXLPlatformConnection.h"
 #include "engine/core/VXLPlatformFactory.h"
 #include "engine/core/VXLPlatformStatus.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,73 +14,6 @@
 #include <string>
 
 // Shared pieces of the network job tests.
-
-// A listening socket on 127.0.0.1; the test plays the server with it.
-class LoopbackServer {
-public:
-    LoopbackServer()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in at {};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof at;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        ::listen(fd_, 8);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
-        port_ = ntohs(at.sin_port);
-    }
-    ~LoopbackServer()
-    {
-        if (peer_ >= 0)
-            ::close(peer_);
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    LoopbackServer(const LoopbackServer&) = delete;
-    LoopbackServer& operator=(const LoopbackServer&) = delete;
-
-    // Host byte order.
-    std::uint16_t port() const { return port_; }
-    void accept()
-    {
-        if (peer_ >= 0)
-            ::close(peer_);
-        peer_ = ::accept(fd_, nullptr, nullptr);
-    }
-    void stopListening()
-    {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    bool send(const std::string& bytes)
-    {
-        return ::send(peer_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
-    }
-    // Whatever has arrived, without waiting.
-    std::string receiveNow()
-    {
-        std::string bytes;
-        char chunk[4096];
-        for (;;) {
-            ssize_t n = ::recv(peer_, chunk, sizeof chunk, MSG_DONTWAIT);
-            if (n <= 0)
-                break;
-            bytes.append(chunk, static_cast<std::size_t>(n));
-        }
-        return bytes;
-    }
-    void closePeer()
-    {
-        ::close(peer_);
-        peer_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-    int peer_ = -1;
-    std::uint16_t port_ = 0;
-};
 
 // A platform connection that answers as a test scripts it: the connect is
 // under way for `underWay` more calls (or for ever, or never answers), the

@@ -127,26 +127,12 @@ protected:
     // time (the peers are real processes); `each` runs after every step.
     bool pump(const std::function<bool()>& done, const std::function<void()>& each = {}, int realMs = 20000)
     {
-        using Clock = std::chrono::steady_clock;
-        const auto begin = Clock::now();
-        auto last = begin;
-        for (;;) {
+        auto work = [&] {
             driver.step();
             if (each)
                 each();
-            if (done())
-                return true;
-            const auto now = Clock::now();
-            if (now - begin > std::chrono::milliseconds(realMs))
-                return false;
-            if (driver.nextTimeout() != 0)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
-            if (elapsed.count() > 0) {
-                driver.advance(static_cast<std::uint32_t>(elapsed.count()));
-                last += elapsed;
-            }
-        }
+        };
+        return driver.followRealTime(work, done, realMs, std::chrono::microseconds(200));
     }
 
     // Submits and runs until the listener has been told; every distinct

@@ -22,24 +22,7 @@ const char* const kDrm = "application/vnd.oma.drm.message";
 
 std::string filler(std::uint32_t length, std::uint32_t seed)
 {
-    std::string out;
-    std::uint32_t state = seed * 2654435761u + 7;
-    while (out.size() < length) {
-        state = state * 1103515245u + 12345u;
-        const std::uint32_t pick = (state >> 16) % 50;
-        if (pick == 0)
-            out += "\r\n--";
-        else if (pick == 1)
-            out += "\r\n--bnd";
-        else if (pick == 2)
-            out += "x--bnd-7\r\n";
-        else
-            out += static_cast<char>((state >> 8) & 0xFF);
-    }
-    out.resize(length);
-    if (!out.empty() && (out.back() == '\r' || out.back() == '\n'))
-        out.back() = 'x';
-    return out;
+    return mimeoracle::filler(length, seed, 7, 50, { "\r\n--", "\r\n--bnd", "x--bnd-7\r\n" });
 }
 
 // A retrieved multipart.mixed message of a text part and a container part

@@ -117,23 +117,7 @@ protected:
     // are real processes) until done() holds or realMs have passed.
     bool pump(const std::function<bool()>& done, int realMs = 20000)
     {
-        using Clock = std::chrono::steady_clock;
-        const auto begin = Clock::now();
-        auto last = begin;
-        for (;;) {
-            driver.step();
-            if (done())
-                return true;
-            if (Clock::now() - begin > std::chrono::milliseconds(realMs))
-                return false;
-            if (driver.nextTimeout() != 0)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
-            if (elapsed.count() > 0) {
-                driver.advance(static_cast<std::uint32_t>(elapsed.count()));
-                last += elapsed;
-            }
-        }
+        return driver.followRealTime([&] { driver.step(); }, done, realMs, std::chrono::microseconds(200));
     }
 
     // Submits, runs until the listener is told, and a little longer to see

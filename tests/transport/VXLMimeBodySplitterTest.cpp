@@ -1,5 +1,6 @@
 #include "engine/transport/VXLMimeBodySplitter.h"
 
+#include "MimeOracle.h"
 #include "MimeTestSupport.h"
 #include "engine/transport/VXLMessage.h"
 #include "engine/transport/VXLMimeEntity.h"
@@ -20,17 +21,6 @@ namespace {
 
 constexpr std::uint32_t kContainerStart = 1000;
 const char* const kFile = "\\Storage Card\\Messages\\m1.dat";
-
-std::string hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
 
 CVXLMimeEntity* addPart(CVXLMultipartBody& body, const char* type)
 {
@@ -102,31 +92,10 @@ void splitMessage(CVXLMimeBodySplitter& splitter, Received& received, std::uint3
 // The parts that took the container's place, in the oracle's form.
 std::string describeNewParts(const Received& received, std::uint32_t from, std::uint32_t count)
 {
-    std::ostringstream out;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const CVXLMimeEntity& part = *received.body->partAt(from + i).get();
-        out << "part " << i << '\n';
-        std::vector<std::string> lines;
-        const CVXLHeaderMap& headers = part.mimeHeaders();
-        for (std::uint32_t n = 0; n < headers.nameCount(); ++n) {
-            const CVXLString name = headers.nameAt(static_cast<int>(n));
-            std::string lower = name.c_str();
-            std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-            if (lower.rfind("x-qv-", 0) == 0)
-                continue;
-            for (std::uint32_t v = 0; v < headers.valueCount(name); ++v) {
-                std::string value = headers.value(name, static_cast<int>(v)).c_str();
-                if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                    value = value.substr(1, value.size() - 2);
-                lines.push_back("h " + lower + "=" + value);
-            }
-        }
-        std::sort(lines.begin(), lines.end());
-        for (const std::string& line : lines)
-            out << line << '\n';
-        out << "data " << hex(received.dataOf(part)) << '\n';
-    }
-    return out.str();
+    std::vector<const CVXLMimeEntity*> parts;
+    for (std::uint32_t i = 0; i < count; ++i)
+        parts.push_back(received.body->partAt(from + i).get());
+    return mimeoracle::describe(parts, [&](const CVXLMimeEntity& part) { return received.dataOf(part); });
 }
 
 struct OracleCase {
@@ -139,29 +108,11 @@ struct OracleCase {
 
 std::string binaryFiller(std::uint32_t length, std::uint32_t seed)
 {
-    std::string out;
-    std::uint32_t state = seed * 2654435761u + 1;
-    while (out.size() < length) {
-        state = state * 1103515245u + 12345u;
-        const std::uint32_t pick = (state >> 16) % 40;
-        if (pick == 0)
-            out += "\r\n--";
-        else if (pick == 1)
-            out += "\r\n--b0und";
-        else if (pick == 2)
-            out += "x--b0undary-Zz\r\n"; // not at a line start
-        else if (pick == 3)
-            out += "\n--b0undary-Zzz\r\n"; // a longer boundary
-        else if (pick == 4)
-            out += "\r\n--b0undary-Zz-\r\n";
-        else
-            out += static_cast<char>((state >> 8) & 0xFF);
-    }
-    out.resize(length);
-    // A CR at the end would join the CR LF that follows into another line end.
-    if (!out.empty() && (out.back() == '\r' || out.back() == '\n'))
-        out.back() = 'x';
-    return out;
+    return mimeoracle::filler(length, seed, 1, 40,
+                              { "\r\n--", "\r\n--b0und",
+                                "x--b0undary-Zz\r\n",   // not at a line start
+                                "\n--b0undary-Zzz\r\n", // a longer boundary
+                                "\r\n--b0undary-Zz-\r\n" });
 }
 
 std::vector<OracleCase> oracleCases()
@@ -225,41 +176,10 @@ std::vector<OracleCase> oracleCases()
 // the same bytes.
 std::vector<std::string> oracleParts(const std::vector<OracleCase>& cases)
 {
-    const std::string dir = ::testing::TempDir() + "mime_oracle_" + std::to_string(::getpid());
-    const std::string manifest = dir + ".txt";
-    std::vector<std::string> files;
-    {
-        std::ofstream list(manifest);
-        for (std::size_t i = 0; i < cases.size(); ++i) {
-            files.push_back(dir + "_" + std::to_string(i) + ".bin");
-            std::ofstream(files.back(), std::ios::binary) << cases[i].bytes;
-            list << files.back() << ' ' << hex(cases[i].plainBoundary) << ' ' << (cases[i].drm ? 1 : 0) << '\n';
-        }
-    }
-    const char* python = std::getenv("TESSEL_TEST_PYTHON");
-    const std::string command = std::string(python && *python ? python : "python3") + " "
-        + TESSEL_SOURCE_DIR "/tests/peers/mime_oracle.py < '" + manifest + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string output;
-    if (pipe) {
-        char chunk[4096];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            output.append(chunk, n);
-        EXPECT_EQ(::pclose(pipe), 0) << "the oracle failed: " << command;
-    }
-    std::remove(manifest.c_str());
-    for (const std::string& file : files)
-        std::remove(file.c_str());
-
-    std::vector<std::string> described;
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("container ", 0) == 0)
-            described.emplace_back();
-        else if (!described.empty())
-            described.back() += line + '\n';
-    }
-    return described;
+    std::vector<mimeoracle::Container> containers;
+    for (const OracleCase& c : cases)
+        containers.push_back({ c.bytes, c.plainBoundary, c.drm });
+    return mimeoracle::oracleParts(containers);
 }
 
 TEST(MimeBodySplitter, SplitsAsPythonsEmailPackageDoes)

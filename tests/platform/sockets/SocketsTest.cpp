@@ -1,4 +1,5 @@
 #include "platform/sockets/Sockets.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,39 +17,6 @@ namespace {
 
 const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
 
-// A listening socket on 127.0.0.1 with a port of the system's choice.
-class LoopbackListener {
-public:
-    LoopbackListener()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in at {};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = kLoopback;
-        socklen_t length = sizeof at;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        ::listen(fd_, 4);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
-        port_ = at.sin_port;
-    }
-    ~LoopbackListener()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    std::uint16_t port() const { return port_; }
-    int accept() { return ::accept(fd_, nullptr, nullptr); }
-    void close()
-    {
-        ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
-};
-
 // Polls (bounded by 5 s) until the predicate holds for the socket's state.
 template <typename Predicate> bool pollUntil(int s, Predicate predicate)
 {
@@ -61,11 +29,11 @@ template <typename Predicate> bool pollUntil(int s, Predicate predicate)
     return false;
 }
 
-int connectedClient(LoopbackListener& listener)
+int connectedClient(LoopbackServer& listener)
 {
     int s = socketOpenTcp();
     EXPECT_TRUE(socketSetNonBlocking(s));
-    SocketIo started = socketConnect(s, kLoopback, listener.port());
+    SocketIo started = socketConnect(s, kLoopback, htons(listener.port()));
     EXPECT_TRUE(started == SocketIo::WouldBlock || started == SocketIo::Done);
     EXPECT_TRUE(pollUntil(s, [](const SocketPoll& p) { return p.writable; }));
     EXPECT_EQ(socketConnectError(s), 0);
@@ -74,9 +42,9 @@ int connectedClient(LoopbackListener& listener)
 
 TEST(Sockets, ConnectSendAndReceiveOverLoopbackWithoutWaiting)
 {
-    LoopbackListener listener;
+    LoopbackServer listener;
     int client = connectedClient(listener);
-    int server = listener.accept();
+    int server = listener.acceptSocket();
     ASSERT_GE(server, 0);
 
     char buffer[64];
@@ -107,9 +75,9 @@ TEST(Sockets, ConnectSendAndReceiveOverLoopbackWithoutWaiting)
 
 TEST(Sockets, ARefusedConnectShowsItsErrorOnceFinished)
 {
-    LoopbackListener listener;
-    const std::uint16_t port = listener.port();
-    listener.close(); // nothing listens on the port any more
+    LoopbackServer listener;
+    const std::uint16_t port = htons(listener.port());
+    listener.stopListening(); // nothing listens on the port any more
 
     int s = socketOpenTcp();
     ASSERT_NE(s, kNoSocket);
@@ -126,9 +94,9 @@ TEST(Sockets, ARefusedConnectShowsItsErrorOnceFinished)
 
 TEST(Sockets, SendingToAPeerThatHasGoneFailsWithoutASignal)
 {
-    LoopbackListener listener;
+    LoopbackServer listener;
     int client = connectedClient(listener);
-    int server = listener.accept();
+    int server = listener.acceptSocket();
     // Linger 0: the close resets the connection.
     linger reset { 1, 0 };
     ::setsockopt(server, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
