@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-// One input or display field of a scenario: its spec, its preset values, its
+// One input or display field of a scenario: its field spec, its preset values, its
 // error text, its id and help. Copies are deep.
 class CScenarioField : public CVXLObject {
 public:
