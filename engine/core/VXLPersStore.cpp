@@ -35,6 +35,19 @@ CVXLString CVXLPersStore::splitFirstPathComponent(CVXLString* key)
     return first;
 }
 
+// Every component of a dotted key names a node: "a..b", ".a" and "a." name
+// none ("a." would be saved as "a" and then be lost when read back). The
+// empty key is a key of its own (the program reads its value).
+bool CVXLPersStore::isWellFormedKey(const CVXLString& key)
+{
+    const std::uint32_t length = key.length();
+    if (length == 0)
+        return true;
+    if (*key.charAt(0) == '.' || *key.charAt(static_cast<int>(length) - 1) == '.')
+        return false;
+    return key.find("..") < 0;
+}
+
 void CVXLPersStore::markChanged()
 {
     dirty_ = true;
@@ -49,6 +62,8 @@ void CVXLPersStore::clearDirty(std::uint32_t savedChangeCount)
 
 int CVXLPersStore::set(const CVXLString& key, const CVXLString& value, std::int32_t lock)
 {
+    if (!isWellFormedKey(key))
+        return 0;
     if (!root_) {
         root_ = new CVXLPersBranch(kRootName);
         if (!root_)

@@ -28,8 +28,8 @@ public:
     CVXLPersStore(const CVXLPersStore&) = delete;
     CVXLPersStore& operator=(const CVXLPersStore&) = delete;
 
-    // 1 stored; 0 refused (a locked leaf, or a key that would use a node both
-    // as a leaf and as a branch). A change under "pers." marks the store dirty.
+    // 1 stored; 0 refused (a locked leaf, a dotted key with an empty component, or a
+    // key that would use a node both as a leaf and as a branch). A change under "pers." marks the store dirty.
     int set(const CVXLString& key, const CVXLString& value, std::int32_t lock = 0);
     int get(const CVXLString& key, CVXLString* out) const;
     bool has(const CVXLString& key) const;
@@ -53,6 +53,7 @@ public:
     std::uint32_t changeCount() const { return changes_; }
     void clearDirty(std::uint32_t savedChangeCount);
 
+    static bool isWellFormedKey(const CVXLString& key);
     // The key's first component; removes it and its "." from the key.
     static CVXLString splitFirstPathComponent(CVXLString* key);
 

@@ -203,6 +203,23 @@ TEST(VXLPersStore, LoadStoresOnlyPersKeysAndKeepsLockedValues)
     EXPECT_FALSE(store.isDirty());
 }
 
+// A dotted key with an empty component names no node: it is refused when set
+// and when read from a file, so every image saved reads back to itself.
+TEST(VXLPersStore, KeysWithEmptyComponentsAreRefused)
+{
+    CVXLPersStore store;
+    for (const char* key : { ".", "pers.", ".pers.a", "pers..a", "pers.a." })
+        EXPECT_EQ(store.set(key, "v"), 0) << '"' << key << '"';
+    EXPECT_FALSE(store.has("pers"));
+
+    loadBytes(store, imageBytes({ { "root.pers.", "42" }, { "root.pers.a..b", "1" }, { "root.pers.a.b", "x" } }));
+    EXPECT_EQ(valueOf(store, "pers.a.b"), "x");
+    const Bytes saved = imageOf(store);
+    CVXLPersStore again;
+    loadBytes(again, saved);
+    EXPECT_EQ(imageOf(again), saved);
+}
+
 // Every cut of a good image, and images with lying counts and lengths, load
 // without reading past the end and keep the pairs before the damage.
 TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
