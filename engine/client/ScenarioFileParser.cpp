@@ -519,7 +519,7 @@ void CScenarioFileParser::destinationLevel(std::int32_t level)
             } else if (!topLevel && currentId_ == categoryId_) {
                 // Only a named category can be the one asked for; an entry
                 // without an id must not open a level under the top level.
-                level_ = level + 1;
+                level_ = static_cast<std::int64_t>(level) + 1;
                 collectState_ = kCollectInside;
             }
         } else if (level == 0 && topLevel) {

@@ -125,7 +125,8 @@ private:
     CVXLString currentId_;
     bool currentIsCategory_ = false;
     std::int32_t collectState_ = 0;
-    std::int32_t level_ = 0;
+    // Wider than a level: the children of a category at the largest level lie one below it.
+    std::int64_t level_ = 0;
 
     // Scenario.
     CVXLString scenarioId_;

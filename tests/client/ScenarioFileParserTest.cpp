@@ -99,6 +99,8 @@ TEST(ScenarioFileParser, OddDestinationTrees)
             "<dest id=\"d\" lev=\"0\" mimetypebutton=\"image/png\"/>", "dest d: \n" },
         { "the name of an unknown child does not rename the entry", "",
             "<dest id=\"d\" lev=\"0\"><name>D</name><extra><name>X</name></extra></dest>", "dest d: D\n" },
+        { "a category at the largest level has nothing below it", "a",
+            "<cat id=\"a\" lev=\"2147483647\"/><dest id=\"d\" lev=\"-2147483648\"/>", "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
