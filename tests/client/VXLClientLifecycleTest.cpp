@@ -160,6 +160,25 @@ TEST(VXLClientShutDown, RunsTheWholeChainAndSavesTheSettings)
     EXPECT_EQ(driver.factory().liveMediaSources(), 0);
 }
 
+// A change made at any point of the shut-down reaches the file: the last
+// one is written before the File Store Manager stops.
+TEST(VXLClientShutDown, TheLastChangeBeforeTheEndIsSaved)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    client.requestShutdown();
+    std::string last;
+    for (int n = 0; n < 1000 && client.runState() != kHandlerFinished; ++n) {
+        last = "v" + std::to_string(n);
+        client.setPersistentString(kPersMediaBrowse, last.c_str());
+        driver.tick();
+    }
+    ASSERT_EQ(client.runState(), kHandlerFinished);
+    const std::string image = driver.root().readFile(storePath("_vxl.reg"));
+    EXPECT_NE(image.find(last + '\0'), std::string::npos) << "last value " << last;
+}
+
 TEST(VXLClientShutDown, OpenConnectionsHoldItBackOnlyForTheCountdown)
 {
     EngineDriver driver;
