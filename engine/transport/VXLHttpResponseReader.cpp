@@ -230,8 +230,10 @@ CVXLHttpResponseReader::ChunkLine CVXLHttpResponseReader::scanChunkSizeLine(cons
         value = value * 16 + static_cast<std::uint32_t>(hexValue(b[i]));
         ++i;
     }
+    // The line ends skipped in front count too, or a peer sending only
+    // those would be buffered without end.
     if (i == n)
-        return i - start > kMaxChunkLineLength ? kChunkLineMalformed : kChunkLineNeedMore;
+        return i > kMaxChunkLineLength ? kChunkLineMalformed : kChunkLineNeedMore;
     if (digits == 0)
         return kChunkLineMalformed;
     // Spaces before an extension, and the extension itself, are ignored.

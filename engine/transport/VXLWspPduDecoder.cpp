@@ -120,7 +120,8 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
     return true;
 }
 
-bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset)
+bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset,
+                                            bool indexed)
 {
     std::uint8_t first;
     if (!in.peek(first))
@@ -132,12 +133,13 @@ bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text,
     CVXLWspReader value(in);
     if (!in.readValueLength(length) || !in.split(length, value))
         return false;
-    if (messageType_ == kMmsMboxDeleteConf) {
-        // The values of an m-mbox-delete-conf carry an index first.
+    if (indexed && messageType_ == kMmsMboxDeleteConf) {
+        // The values of an m-mbox-delete-conf carry an index first; the
+        // value after it has none, however deep a sender nests lengths.
         std::uint64_t index;
         if (!value.readInteger(index))
             return false;
-        return decodeEncodedString(value, text, charset);
+        return decodeEncodedString(value, text, charset, false);
     }
     if (!readCharset(value, charset))
         return false;

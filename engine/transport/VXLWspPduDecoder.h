@@ -41,7 +41,7 @@ private:
     bool decodeContentType(CVXLWspReader& in, CVXLMimeEntity& entity);
     bool decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity);
     void decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part);
-    bool decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset);
+    bool decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset, bool indexed = true);
 
     const std::uint8_t* base_ = nullptr;
     CVXLString fileName_;

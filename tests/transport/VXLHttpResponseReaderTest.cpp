@@ -173,6 +173,9 @@ struct ChunkCase {
 
 TEST(HttpResponseReader, ScansChunkSizeLines)
 {
+    // Line ends before the size count towards the line: a peer sending
+    // nothing else must not be buffered for ever.
+    const std::string endlessLineEnds(2 * CVXLHttpResponseReader::kMaxChunkLineLength, '\n');
     const ChunkCase cases[] = {
         {"1A\r\n", CVXLHttpResponseReader::kChunkLineDone, 26, 4},
         {"\r\n1a\r\nrest", CVXLHttpResponseReader::kChunkLineDone, 26, 6},
@@ -186,6 +189,7 @@ TEST(HttpResponseReader, ScansChunkSizeLines)
         {"1G\r\n", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
         {"\r\nx\r\n", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
         {"1A\rx", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
+        {endlessLineEnds.c_str(), CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
     };
     for (const ChunkCase& c : cases) {
         CVXLByteBuffer buffer;

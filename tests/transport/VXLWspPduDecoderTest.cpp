@@ -4,6 +4,7 @@
 #include "engine/transport/VXLMultipartBody.h"
 #include "engine/transport/VXLReceivedPdu.h"
 #include "engine/transport/VXLWspPduEncoder.h"
+#include "engine/transport/VXLWspReader.h"
 #include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,36 @@ TEST(WspPduDecoder, MboxDeleteConfIndexedValues)
     ASSERT_TRUE(decodeBytes(bytes, pdu));
     EXPECT_EQ(pdu.field(kMmsFieldResponseStatus), "16");
     EXPECT_EQ(pdu.field(kMmsFieldResponseText), "no");
+}
+
+// Each indexed value may wrap another only once; a sender nesting them deep
+// must not drive the decoder down one call per level.
+TEST(WspPduDecoder, MboxDeleteConfDeeplyNestedValueDoesNotRecurse)
+{
+    constexpr std::uint32_t kLevels = 400000;
+    auto uintvar = [](std::uint32_t v) {
+        Bytes out;
+        out.insert(out.begin(), static_cast<std::uint8_t>(v & 0x7F));
+        while (v >>= 7)
+            out.insert(out.begin(), static_cast<std::uint8_t>(0x80 | (v & 0x7F)));
+        return out;
+    };
+    std::vector<std::uint32_t> sizes(kLevels + 1);
+    sizes[0] = 3; // "no" and its NUL
+    for (std::uint32_t k = 1; k <= kLevels; ++k)
+        sizes[k] = 1 + static_cast<std::uint32_t>(uintvar(1 + sizes[k - 1]).size()) + 1 + sizes[k - 1];
+    Bytes bytes = {0x8C, 0x92, 0x93};
+    bytes.reserve(bytes.size() + sizes[kLevels]);
+    for (std::uint32_t k = kLevels; k >= 1; --k) {
+        bytes.push_back(CVXLWspReader::kLengthQuote);
+        const Bytes length = uintvar(1 + sizes[k - 1]);
+        bytes.insert(bytes.end(), length.begin(), length.end());
+        bytes.push_back(0x80);
+    }
+    bytes.insert(bytes.end(), {'n', 'o', 0x00});
+    CVXLMmsPdu pdu;
+    decodeBytes(bytes, pdu);
+    EXPECT_EQ(pdu.field(kMmsFieldMessageType), "20");
 }
 
 TEST(WspPduDecoder, FailsCleanly)
