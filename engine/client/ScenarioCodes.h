@@ -18,7 +18,7 @@ enum CScenarioFieldType : std::int32_t {
     kFieldShortMessage = 8,
     kFieldAddress = 9,
     kFieldHelp = 10,
-    // A comma list of types; its members are in the field spec's type list.
+    // A comma list of types; its members are in the field's type list.
     kFieldTypeList = 11,
     kFieldOther = 12,
 };

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-// One input or display field of a scenario: its field spec, its preset values, its
+// One input or display field of a scenario: its field description, its preset values, its
 // error text, its id and help. Copies are deep.
 class CScenarioField : public CVXLObject {
 public:
@@ -15,8 +15,8 @@ public:
     CScenarioField(const CScenarioField& other) = default;
     CScenarioField& operator=(const CScenarioField& other) = default;
 
-    const CScenarioFieldSpec& spec() const { return spec_; }
-    CScenarioFieldSpec& spec() { return spec_; }
+    const CScenarioFieldSpec& fieldSpec() const { return fieldSpec_; }
+    CScenarioFieldSpec& fieldSpec() { return fieldSpec_; }
 
     const CScenarioTextList& values() const { return values_; }
     CScenarioTextList& values() { return values_; }
@@ -38,7 +38,7 @@ public:
     }
 
 private:
-    CScenarioFieldSpec spec_;
+    CScenarioFieldSpec fieldSpec_;
     CScenarioTextList values_;
     CVXLString errorText_;
     CVXLString fieldId_;

@@ -698,23 +698,23 @@ void CScenarioFileParser::scenarioAttribute(const CVXLString& name, const CVXLSt
     case kStateLayout: {
         if (!field)
             break;
-        CScenarioFieldSpec& spec = field->spec();
+        CScenarioFieldSpec& fieldSpec = field->fieldSpec();
         if (name == "edit")
-            spec.setEditable(isYes(value));
+            fieldSpec.setEditable(isYes(value));
         else if (name == "vis")
-            spec.setVisible(isYes(value));
+            fieldSpec.setVisible(isYes(value));
         else if (name == "min")
-            spec.setMinList(value);
+            fieldSpec.setMinList(value);
         else if (name == "max")
-            spec.setMaxList(value);
+            fieldSpec.setMaxList(value);
         else if (name == "type")
-            spec.setType(value);
+            fieldSpec.setType(value);
         else if (name == "con")
-            spec.setInputFormats(scenarioInputFormatsOf(value.c_str()));
+            fieldSpec.setInputFormats(scenarioInputFormatsOf(value.c_str()));
         else if (name == "mod")
-            spec.setModifiers(scenarioModifiersOf(value.c_str()));
+            fieldSpec.setModifiers(scenarioModifiersOf(value.c_str()));
         else if (name == "fnt")
-            spec.setFonts(scenarioFontsOf(value.c_str()));
+            fieldSpec.setFonts(scenarioFontsOf(value.c_str()));
         break;
     }
     case kStateScenarioConfig: {
@@ -746,8 +746,8 @@ void CScenarioFileParser::scenarioText(const CVXLString& text)
     if (!matched_)
         return;
     CScenarioField* field = definition_->lastField();
-    CScenarioLabel* right = field ? &field->spec().rightSoftKey() : nullptr;
-    CScenarioLabel* left = field ? &field->spec().leftSoftKey() : nullptr;
+    CScenarioLabel* right = field ? &field->fieldSpec().rightSoftKey() : nullptr;
+    CScenarioLabel* left = field ? &field->fieldSpec().leftSoftKey() : nullptr;
     switch (parseState_) {
     case kStateNone:
     case kStateConfig:
@@ -777,11 +777,11 @@ void CScenarioFileParser::scenarioText(const CVXLString& text)
         break;
     case kStateCaption:
         if (field)
-            field->spec().setCaption(text);
+            field->fieldSpec().setCaption(text);
         break;
     case kStateFieldName:
         if (field)
-            field->spec().setName(text);
+            field->fieldSpec().setName(text);
         break;
     case kStateValue:
         if (field)

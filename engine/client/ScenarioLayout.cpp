@@ -78,7 +78,7 @@ CScenarioField* CScenarioLayout::findField(std::int32_t typeCode) const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
         CScenarioField* field = fieldAt(i);
-        if (field->spec().typeCode() == typeCode || field->spec().typeIndex(typeCode) >= 0)
+        if (field->fieldSpec().typeCode() == typeCode || field->fieldSpec().typeIndex(typeCode) >= 0)
             return field;
     }
     return nullptr;
@@ -87,8 +87,8 @@ CScenarioField* CScenarioLayout::findField(std::int32_t typeCode) const
 bool CScenarioLayout::onlyHelpOrTitleVisible() const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
-        const CScenarioFieldSpec& spec = fieldAt(i)->spec();
-        if (spec.visible() && spec.typeCode() != kFieldHelp && spec.typeCode() != kFieldTitle)
+        const CScenarioFieldSpec& fieldSpec = fieldAt(i)->fieldSpec();
+        if (fieldSpec.visible() && fieldSpec.typeCode() != kFieldHelp && fieldSpec.typeCode() != kFieldTitle)
             return false;
     }
     return true;
@@ -150,11 +150,11 @@ bool CScenarioLayout::supportsMedia(std::int32_t typeCode) const
     const CScenarioField* field = findField(typeCode);
     if (!field)
         return false;
-    const CScenarioFieldSpec& spec = field->spec();
-    const int index = spec.typeIndex(typeCode);
-    if (index < 0 || !spec.hasMax(static_cast<std::uint32_t>(index)))
+    const CScenarioFieldSpec& fieldSpec = field->fieldSpec();
+    const int index = fieldSpec.typeIndex(typeCode);
+    if (index < 0 || !fieldSpec.hasMax(static_cast<std::uint32_t>(index)))
         return true;
-    return spec.maxAt(static_cast<std::uint32_t>(index)) != 0;
+    return fieldSpec.maxAt(static_cast<std::uint32_t>(index)) != 0;
 }
 
 bool CScenarioLayout::requiresMedia(std::int32_t typeCode) const
@@ -162,8 +162,8 @@ bool CScenarioLayout::requiresMedia(std::int32_t typeCode) const
     const CScenarioField* field = findField(typeCode);
     if (!field)
         return false;
-    const int index = field->spec().typeIndex(typeCode);
-    return index >= 0 && field->spec().minAt(static_cast<std::uint32_t>(index)) > 0;
+    const int index = field->fieldSpec().typeIndex(typeCode);
+    return index >= 0 && field->fieldSpec().minAt(static_cast<std::uint32_t>(index)) > 0;
 }
 
 bool CScenarioLayout::supportsTextOnly() const

@@ -43,35 +43,35 @@ TEST(ScenarioCodes, KeywordTables)
 
 TEST(ScenarioFieldSpec, CommaListsKeepEveryMember)
 {
-    CScenarioFieldSpec spec;
-    spec.setMinList("1,,3");
-    ASSERT_EQ(spec.minCount(), 3u);
-    EXPECT_EQ(spec.minAt(0), 1);
-    EXPECT_EQ(spec.minAt(1), 0);
-    EXPECT_EQ(spec.minAt(2), 3);
-    EXPECT_EQ(spec.minAt(3), 0);
-    spec.setMaxList("");
-    EXPECT_EQ(spec.maxCount(), 0u);
-    spec.appendMax(-4);
-    EXPECT_EQ(spec.maxAt(0), -4);
+    CScenarioFieldSpec fieldSpec;
+    fieldSpec.setMinList("1,,3");
+    ASSERT_EQ(fieldSpec.minCount(), 3u);
+    EXPECT_EQ(fieldSpec.minAt(0), 1);
+    EXPECT_EQ(fieldSpec.minAt(1), 0);
+    EXPECT_EQ(fieldSpec.minAt(2), 3);
+    EXPECT_EQ(fieldSpec.minAt(3), 0);
+    fieldSpec.setMaxList("");
+    EXPECT_EQ(fieldSpec.maxCount(), 0u);
+    fieldSpec.appendMax(-4);
+    EXPECT_EQ(fieldSpec.maxAt(0), -4);
 
-    spec.setType("images,videos");
-    EXPECT_EQ(spec.typeCode(), kFieldTypeList);
-    ASSERT_EQ(spec.typeNameCount(), 2u);
-    EXPECT_EQ(spec.typeName(1), "videos");
-    EXPECT_EQ(spec.typeIndex(kFieldVideos), 1);
-    EXPECT_EQ(spec.typeIndex(kFieldAddress), -1);
-    spec.setType("title");
-    EXPECT_EQ(spec.typeNameCount(), 0u);
+    fieldSpec.setType("images,videos");
+    EXPECT_EQ(fieldSpec.typeCode(), kFieldTypeList);
+    ASSERT_EQ(fieldSpec.typeNameCount(), 2u);
+    EXPECT_EQ(fieldSpec.typeName(1), "videos");
+    EXPECT_EQ(fieldSpec.typeIndex(kFieldVideos), 1);
+    EXPECT_EQ(fieldSpec.typeIndex(kFieldAddress), -1);
+    fieldSpec.setType("title");
+    EXPECT_EQ(fieldSpec.typeNameCount(), 0u);
 }
 
 CScenarioField* field(const char* type, const char* min = "", const char* max = "", bool visible = true)
 {
     auto* f = new CScenarioField();
-    f->spec().setType(type);
-    f->spec().setMinList(min);
-    f->spec().setMaxList(max);
-    f->spec().setVisible(visible);
+    f->fieldSpec().setType(type);
+    f->fieldSpec().setMinList(min);
+    f->fieldSpec().setMaxList(max);
+    f->fieldSpec().setVisible(visible);
     return f;
 }
 
@@ -88,7 +88,7 @@ TEST(ScenarioLayout, FieldsAndFindField)
     EXPECT_EQ(layout.findField(kFieldTitle), layout.fieldAt(0));
     EXPECT_EQ(layout.findField(kFieldAddress), nullptr);
     EXPECT_FALSE(layout.onlyHelpOrTitleVisible());
-    layout.fieldAt(1)->spec().setVisible(false);
+    layout.fieldAt(1)->fieldSpec().setVisible(false);
     EXPECT_TRUE(layout.onlyHelpOrTitleVisible());
 }
 
@@ -106,9 +106,9 @@ TEST(ScenarioLayout, CopiesAreDeepAndResetsClearWhatTheySay)
     layout.fieldAt(0)->values().append("v");
 
     CScenarioLayout copy(layout);
-    layout.fieldAt(0)->spec().setMinList("9");
+    layout.fieldAt(0)->fieldSpec().setMinList("9");
     layout.fieldAt(0)->values().append("w");
-    EXPECT_EQ(copy.fieldAt(0)->spec().minAt(0), 1);
+    EXPECT_EQ(copy.fieldAt(0)->fieldSpec().minAt(0), 1);
     EXPECT_EQ(copy.fieldAt(0)->values().count(), 1u);
     EXPECT_NE(copy.fieldAt(0), layout.fieldAt(0));
 
@@ -193,10 +193,10 @@ TEST(ScenarioLabel, CaptionFollowsTheChoice)
     EXPECT_EQ(label.actions().trueAction(), kActionCancel);
     EXPECT_EQ(label.actions().falseAction(), kActionNop);
 
-    CScenarioFieldSpec spec;
-    spec.setLeftSoftKey(label);
-    EXPECT_EQ(spec.leftSoftKey().caption(), "Add");
-    EXPECT_EQ(spec.rightSoftKey().actions().trueAction(), kActionUnset);
+    CScenarioFieldSpec fieldSpec;
+    fieldSpec.setLeftSoftKey(label);
+    EXPECT_EQ(fieldSpec.leftSoftKey().caption(), "Add");
+    EXPECT_EQ(fieldSpec.rightSoftKey().actions().trueAction(), kActionUnset);
 }
 
 } // namespace
