@@ -1,4 +1,5 @@
 #include "engine/core/VXLRegex.h"
+#include "tests/support/TestProcess.h"
 #include "engine/core/VXLRegexCompiler.h"
 
 #include <gtest/gtest.h>
@@ -117,8 +118,7 @@ std::string ours(CVXLRegex& regex, const std::string& subject)
 
 TEST(VXLRegex, AgreesWithPythonRe)
 {
-    const char* python = std::getenv("TESSEL_TEST_PYTHON");
-    const std::string interpreter = python && *python ? python : "python3";
+    const std::string interpreter = testPython();
     const std::string input = ::testing::TempDir() + "regex_oracle_" + std::to_string(::getpid()) + ".txt";
     {
         std::ofstream out(input);
@@ -130,13 +130,9 @@ TEST(VXLRegex, AgreesWithPythonRe)
     }
     const std::string command =
         interpreter + " " + TESSEL_SOURCE_DIR "/tests/peers/regex_oracle.py < '" + input + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        output.append(chunk, n);
-    ASSERT_EQ(::pclose(pipe), 0) << "the oracle failed: " << command;
+    const TestCommandResult run = testRunCommand(command);
+    ASSERT_EQ(run.status, 0) << "the oracle failed: " << command;
+    const std::string& output = run.output;
     std::remove(input.c_str());
 
     std::istringstream lines(output);

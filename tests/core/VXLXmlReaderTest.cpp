@@ -1,4 +1,5 @@
 #include "engine/core/VXLXmlReader.h"
+#include "tests/support/TestProcess.h"
 #include "tests/support/XmlTraceReader.h"
 
 #include <gtest/gtest.h>
@@ -157,23 +158,16 @@ std::vector<std::string> expatTraces(const std::vector<Document>& documents)
         for (const Document& d : documents)
             out << hex(d.bytes) << "\n";
     }
-    const char* python = std::getenv("TESSEL_TEST_PYTHON");
-    const std::string command = std::string(python ? python : "python3")
-        + " " TESSEL_SOURCE_DIR "/tests/peers/xml_expat_trace.py < " + input;
+    const std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/xml_expat_trace.py < " + input;
     std::vector<std::string> traces;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe) {
-        std::string current;
-        char line[4096];
-        while (fgets(line, sizeof line, pipe)) {
-            if (std::string(line) == "----\n") {
-                traces.push_back(current);
-                current.clear();
-            } else {
-                current += line;
-            }
+    std::string current;
+    for (const std::string& line : testLines(testRunCommand(command).output)) {
+        if (line == "----") {
+            traces.push_back(current);
+            current.clear();
+        } else {
+            current += line + '\n';
         }
-        pclose(pipe);
     }
     std::remove(input);
     return traces;

@@ -1,4 +1,5 @@
 #include "engine/core/VXLXmlWriter.h"
+#include "tests/support/TestProcess.h"
 #include "tests/support/XmlTraceReader.h"
 
 #include <gtest/gtest.h>
@@ -153,15 +154,9 @@ TEST(VXLXmlWriter, OutputIsWellFormedAndRoundTripsThroughTheReader)
     close(fd);
     std::ofstream(path) << xml;
     const std::string command = std::string("xmllint --noout ") + path + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string complaints;
-    char line[512];
-    while (fgets(line, sizeof line, pipe))
-        complaints += line;
-    const int status = pclose(pipe);
+    const TestCommandResult lint = testRunCommand(command);
     std::remove(path);
-    EXPECT_EQ(status, 0) << complaints << xml;
+    EXPECT_EQ(lint.status, 0) << lint.output << xml;
 
     const std::string expected
         = "start VRAX\nattr ver=2\ntext \\x0a \nstart context\ntext abc\nend context\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/VXLPlatform.h"
+#include "tests/support/TestProcess.h"
 #include "engine/core/VXLPlatformFileStore.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -54,16 +55,6 @@ struct FileStoreFixture {
     // The output of a Python command line (TESSEL_TEST_PYTHON, else python3).
     static std::string runPython(const std::string& arguments)
     {
-        const char* python = std::getenv("TESSEL_TEST_PYTHON");
-        const std::string command = std::string(python ? python : "python3") + " " + arguments;
-        std::string output;
-        if (FILE* pipe = ::popen(command.c_str(), "r")) {
-            char chunk[4096];
-            std::size_t n;
-            while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-                output.append(chunk, n);
-            ::pclose(pipe);
-        }
-        return output;
+        return testRunCommand(testPython() + " " + arguments).output;
     }
 };

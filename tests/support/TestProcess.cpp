@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -32,8 +33,7 @@ constexpr int kPeerStopTimeoutMs = 5000;
 // testSpawn takes a path: a bare program name is looked up here.
 std::string pythonProgram()
 {
-    const char* named = std::getenv("TESSEL_TEST_PYTHON");
-    const std::string name = named && *named ? named : "python3";
+    const std::string name = testPython();
     if (name.find('/') != std::string::npos)
         return name;
     for (const char* dir : { "/usr/bin/", "/usr/local/bin/", "/bin/" }) {
@@ -142,4 +142,41 @@ pid_t testStartPythonPeer(const std::string& script, const std::vector<std::stri
 std::string testLoopbackUrl(std::uint16_t port, const std::string& path)
 {
     return "http://127.0.0.1:" + std::to_string(port) + path;
+}
+
+std::string testPython()
+{
+    const char* named = std::getenv("TESSEL_TEST_PYTHON");
+    return named && *named ? named : "python3";
+}
+
+TestCommandResult testRunCommand(const std::string& command)
+{
+    TestCommandResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        result.output.append(chunk, n);
+    const int status = ::pclose(pipe);
+    result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::vector<std::string> testLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        std::string line = output.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
 }

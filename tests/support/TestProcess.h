@@ -29,5 +29,19 @@ void testStopProcess(pid_t pid, int timeoutMs);
 pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
                           const std::string& outputPath, std::uint16_t* port);
 
+// The Python interpreter the tests use: TESSEL_TEST_PYTHON, else python3.
+std::string testPython();
+
+// Runs a shell command line and collects its standard output; status is its
+// exit status, -1 when it could not be run or did not exit.
+struct TestCommandResult {
+    int status = -1;
+    std::string output;
+};
+TestCommandResult testRunCommand(const std::string& command);
+
+// The output split into lines, without their line ends.
+std::vector<std::string> testLines(const std::string& output);
+
 // "http://127.0.0.1:port" followed by path.
 std::string testLoopbackUrl(std::uint16_t port, const std::string& path);

@@ -5,6 +5,7 @@
 // the containers.
 
 #include "engine/core/VXLHeaderMap.h"
+#include "tests/support/TestProcess.h"
 #include "engine/transport/VXLMimeEntity.h"
 
 #include <gtest/gtest.h>
@@ -75,16 +76,11 @@ inline std::vector<std::string> oracleParts(const std::vector<Container>& contai
             list << files.back() << ' ' << hex(containers[i].boundary) << ' ' << (containers[i].drm ? 1 : 0) << '\n';
         }
     }
-    const char* python = std::getenv("TESSEL_TEST_PYTHON");
-    const std::string command = std::string(python && *python ? python : "python3") + " "
-        + TESSEL_SOURCE_DIR "/tests/peers/mime_oracle.py < '" + manifest + "'";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char chunk[4096];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            output.append(chunk, n);
-        EXPECT_EQ(::pclose(pipe), 0) << "the oracle failed: " << command;
-    }
+    const std::string command
+        = testPython() + " " + TESSEL_SOURCE_DIR "/tests/peers/mime_oracle.py < '" + manifest + "'";
+    const TestCommandResult run = testRunCommand(command);
+    EXPECT_EQ(run.status, 0) << "the oracle failed: " << command;
+    const std::string& output = run.output;
     std::remove(manifest.c_str());
     for (const std::string& file : files)
         std::remove(file.c_str());

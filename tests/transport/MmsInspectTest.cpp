@@ -1,4 +1,5 @@
 #include "tests/transport/MmsTestSupport.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,8 @@ struct Outcome {
 Outcome inspect(const std::string& arguments)
 {
     const std::string command = std::string(TESSEL_BINARY_DIR) + "/bin/mms-inspect " + arguments + " 2>&1";
-    Outcome run{-1, ""};
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.output.append(buffer, n);
-        const int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return run;
+    const TestCommandResult result = testRunCommand(command);
+    return Outcome{result.status, result.output};
 }
 
 TEST(MmsInspect, PrintsHeadersAndParts)

@@ -5,6 +5,7 @@
 // the oracle's line format so the two can be compared.
 
 #include "engine/transport/VXLMmsPdu.h"
+#include "tests/support/TestProcess.h"
 #include "engine/transport/VXLMultipartBody.h"
 #include "engine/transport/VXLWspTables.h"
 
@@ -50,17 +51,9 @@ inline std::vector<std::string> runOracle(const Bytes& pdu)
     close(fd);
     std::vector<std::string> lines;
     if (written) {
-        const std::string command = "python3 " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py " + std::string(path);
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char line[4096];
-            while (std::fgets(line, sizeof line, pipe)) {
-                std::string text(line);
-                while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-                    text.pop_back();
-                lines.push_back(text);
-            }
-            pclose(pipe);
-        }
+        const std::string command
+            = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py " + std::string(path);
+        lines = testLines(testRunCommand(command).output);
     }
     unlink(path);
     return lines;

@@ -1,4 +1,5 @@
 #include "engine/transport/VXLWspTables.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -392,18 +393,14 @@ private:
     {
         if (std::system("command -v tshark >/dev/null 2>&1") != 0)
             return nullptr;
-        FILE* pipe = popen("tshark -G values 2>/dev/null", "r");
-        if (!pipe)
+        const TestCommandResult run = testRunCommand("tshark -G values 2>/dev/null");
+        if (run.status != 0)
             return nullptr;
         auto* values = new TsharkValues;
         std::string current;
         Table block;
-        char line[4096];
-        while (std::fgets(line, sizeof line, pipe)) {
+        for (const std::string& s : testLines(run.output)) {
             std::vector<std::string> cols;
-            std::string s(line);
-            if (!s.empty() && s.back() == '\n')
-                s.pop_back();
             std::size_t start = 0;
             for (std::size_t tab; (tab = s.find('\t', start)) != std::string::npos; start = tab + 1)
                 cols.push_back(s.substr(start, tab - start));
@@ -418,7 +415,6 @@ private:
             block.emplace(std::strtol(cols[2].c_str(), nullptr, 0), cols[3]);
         }
         values->keep(current, block);
-        pclose(pipe);
         return values;
     }
 
