@@ -95,17 +95,6 @@ const std::vector<OracleCase>& oracleCases()
     return cases;
 }
 
-std::string hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 std::string ours(CVXLRegex& regex, const std::string& subject)
 {
     if (!regex.exec(subject.c_str()))
@@ -124,7 +113,7 @@ TEST(VXLRegex, AgreesWithPythonRe)
         std::ofstream out(input);
         for (const OracleCase& c : oracleCases()) {
             for (const std::string& s : c.subjects) {
-                out << hex(c.pattern) << ' ' << hex(s) << '\n';
+                out << testHex(c.pattern) << ' ' << testHex(s) << '\n';
             }
         }
     }

@@ -134,17 +134,6 @@ const std::vector<Document> kMalformed = {
     { "broken byte-order mark", "\xEF\xBB<a/>" },
 };
 
-std::string hex(const std::string& bytes)
-{
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
-    }
-    return out;
-}
-
 // expat's traces of the documents, from tests/peers/xml_expat_trace.py.
 std::vector<std::string> expatTraces(const std::vector<Document>& documents)
 {
@@ -156,7 +145,7 @@ std::vector<std::string> expatTraces(const std::vector<Document>& documents)
     {
         std::ofstream out(input);
         for (const Document& d : documents)
-            out << hex(d.bytes) << "\n";
+            out << testHex(d.bytes) << "\n";
     }
     const std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/xml_expat_trace.py < " + input;
     std::vector<std::string> traces;

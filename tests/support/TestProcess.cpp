@@ -180,3 +180,14 @@ std::vector<std::string> testLines(const std::string& output)
     }
     return lines;
 }
+
+std::string testHex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}

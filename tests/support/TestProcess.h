@@ -40,6 +40,9 @@ struct TestCommandResult {
 };
 TestCommandResult testRunCommand(const std::string& command);
 
+// Bytes as lower-case hex text, the way tests hand raw bytes to an oracle script.
+std::string testHex(const std::string& bytes);
+
 // The output split into lines, without their line ends.
 std::vector<std::string> testLines(const std::string& output);
 

@@ -22,17 +22,6 @@
 
 namespace mimeoracle {
 
-inline std::string hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 // `length` bytes that look like binary data, with near misses of delimiters
 // mixed in: each pick (of `spread`) below pieces.size() adds that piece, any
 // other adds one byte. Never ends in CR or LF, which would join the line end
@@ -73,7 +62,7 @@ inline std::vector<std::string> oracleParts(const std::vector<Container>& contai
         for (std::size_t i = 0; i < containers.size(); ++i) {
             files.push_back(dir + "_" + std::to_string(i) + ".bin");
             std::ofstream(files.back(), std::ios::binary) << containers[i].bytes;
-            list << files.back() << ' ' << hex(containers[i].boundary) << ' ' << (containers[i].drm ? 1 : 0) << '\n';
+            list << files.back() << ' ' << testHex(containers[i].boundary) << ' ' << (containers[i].drm ? 1 : 0) << '\n';
         }
     }
     const std::string command
@@ -121,7 +110,7 @@ inline std::string describe(const std::vector<const CVXLMimeEntity*>& parts,
         std::sort(lines.begin(), lines.end());
         for (const std::string& line : lines)
             out << line << '\n';
-        out << "data " << hex(dataOf(*parts[i])) << '\n';
+        out << "data " << testHex(dataOf(*parts[i])) << '\n';
     }
     return out.str();
 }
