@@ -1,8 +1,8 @@
 // Cost of the job framework: events passed between two jobs per second, and
 // the cost of one step (and one deadline query) of an idle tree of jobs.
-#include "engine/core/VXLEngineClock.h"
-#include "engine/core/VXLEventHandler.h"
-#include "engine/core/VXLSimpleEvent.h"
+#include "engine/core/jobs/VXLEngineClock.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <benchmark/benchmark.h>
 

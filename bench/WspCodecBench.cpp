@@ -1,9 +1,9 @@
 // Throughput of the WSP/MMS PDU decoder and encoder on a message of about
 // 300 KB with several image parts, and the memory a decode holds at its end
 // (the decoded PDU with one copy of every part's data) against the input.
-#include "engine/transport/VXLPduRef.h"
-#include "engine/transport/VXLWspPduDecoder.h"
-#include "engine/transport/VXLWspPduEncoder.h"
+#include "engine/transport/mms/VXLPduRef.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+#include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "tests/transport/MmsSamplePdus.h"
 
 #include <benchmark/benchmark.h>

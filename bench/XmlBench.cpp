@@ -1,7 +1,7 @@
 // XML parse throughput on a 1 MB document: our reader against expat on the
 // same bytes. BM_ReaderToExpatTime times both in one loop and reports how
 // many times longer our reader takes (counter "reader_per_expat").
-#include "engine/core/VXLXmlReader.h"
+#include "engine/core/xml/VXLXmlReader.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>

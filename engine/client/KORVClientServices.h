@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/client/KORVServices.h"
+#include "engine/client/program/KORVServices.h"
 
 class CVXLClient;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/VXLObject.h"
-#include "engine/core/VXLPersStore.h"
-#include "engine/core/VXLString.h"
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/settings/VXLPersStore.h"
+#include "engine/core/base/VXLString.h"
 
 #include <cstdint>
 

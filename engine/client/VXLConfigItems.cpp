@@ -1,6 +1,6 @@
 #include "engine/client/VXLConfigItems.h"
 
-#include "engine/core/VXLObject.h"
+#include "engine/core/base/VXLObject.h"
 
 namespace {
 

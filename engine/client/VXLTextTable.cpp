@@ -1,6 +1,6 @@
 #include "engine/client/VXLTextTable.h"
 
-#include "engine/core/VXLEventHandler.h"
+#include "engine/core/jobs/VXLEventHandler.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/VXLObject.h"
-#include "engine/core/VXLString.h"
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLString.h"
 
 #include <cstdint>
 

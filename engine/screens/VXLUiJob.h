@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/core/VXLEventHandler.h"
-#include "engine/core/VXLString.h"
-#include "engine/core/VXLVariant.h"
-#include "engine/core/VXLVariantMap.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/base/VXLString.h"
+#include "engine/core/base/VXLVariant.h"
+#include "engine/core/base/VXLVariantMap.h"
 
 #include <cstdint>
 

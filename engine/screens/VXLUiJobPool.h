@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/VXLObject.h"
+#include "engine/core/base/VXLObject.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "engine/client/ScenarioClientFace.h"
-#include "engine/client/ScenarioField.h"
-#include "engine/client/ScenarioFileReader.h"
-#include "engine/client/ScenarioLayout.h"
-#include "engine/client/VXLTextPair.h"
-#include "engine/core/VXLSimpleEvent.h"
-#include "engine/core/VXLXmlReader.h"
+#include "engine/client/scenario/ScenarioClientFace.h"
+#include "engine/client/scenario/ScenarioField.h"
+#include "engine/client/scenario/ScenarioFileReader.h"
+#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/xml/VXLXmlReader.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
 #include <fstream>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/client/KORVFunctionHelper.h"
-#include "engine/client/VXLMachineCodes.h"
-#include "engine/client/VXLUiJobStack.h"
-#include "engine/core/VXLVariant.h"
+#include "engine/client/machine/KORVFunctionHelper.h"
+#include "engine/client/machine/VXLMachineCodes.h"
+#include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/core/base/VXLVariant.h"
 #include "engine/screens/VXLUiJob.h"
 
 // The UI-job built-ins that tests of the machine and the Producer install

@@ -1,7 +1,7 @@
 #include "engine/client/VXLClient.h"
 
-#include "engine/core/VXLByteStream.h"
-#include "engine/core/VXLPersKeys.h"
+#include "engine/core/base/VXLByteStream.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
 
 #include <gtest/gtest.h>

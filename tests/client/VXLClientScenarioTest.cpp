@@ -1,9 +1,9 @@
 #include "engine/client/VXLClient.h"
 
-#include "engine/client/ScenarioFileReader.h"
-#include "engine/client/ScenarioLayout.h"
-#include "engine/client/ScenarioResultEvent.h"
-#include "engine/core/VXLPersKeys.h"
+#include "engine/client/scenario/ScenarioFileReader.h"
+#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
 

@@ -1,7 +1,7 @@
 #include "engine/client/VXLClientSettings.h"
 
 #include "engine/client/VXLConfigItems.h"
-#include "engine/core/VXLPersKeys.h"
+#include "engine/core/settings/VXLPersKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/client/VXLConfigItems.h"
-#include "engine/client/VXLMenuLink.h"
+#include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/VXLTextTable.h"
-#include "engine/core/VXLPersKeys.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"

@@ -1,4 +1,4 @@
-#include "engine/transport/VXLBoundaryScanner.h"
+#include "engine/transport/mime/VXLBoundaryScanner.h"
 
 #include <cstddef>
 #include <cstdint>

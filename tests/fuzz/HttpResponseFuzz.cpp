@@ -1,5 +1,5 @@
-#include "engine/transport/VXLHttpResponse.h"
-#include "engine/transport/VXLHttpResponseReader.h"
+#include "engine/transport/http/VXLHttpResponse.h"
+#include "engine/transport/http/VXLHttpResponseReader.h"
 
 #include <cstddef>
 #include <cstdint>

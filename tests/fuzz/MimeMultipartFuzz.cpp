@@ -1,10 +1,10 @@
 // libFuzzer target: the body splitter over a related container and the DRM
 // messages found in it. Input: one byte of window size, one byte of boundary
 // length, the boundary, then the container's bytes.
-#include "engine/transport/VXLMessage.h"
-#include "engine/transport/VXLMimeBodySplitter.h"
-#include "engine/transport/VXLMimeEntity.h"
-#include "engine/transport/VXLMultipartBody.h"
+#include "engine/transport/mime/VXLMessage.h"
+#include "engine/transport/mime/VXLMimeBodySplitter.h"
+#include "engine/transport/mime/VXLMimeEntity.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
 
 #include <cstddef>
 #include <cstdint>

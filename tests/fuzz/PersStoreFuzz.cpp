@@ -1,7 +1,7 @@
 // Loads a settings file image ("_vxl.reg"), saves what was kept and loads that
 // again: the second image must keep exactly what the first load kept.
-#include "engine/core/VXLByteStream.h"
-#include "engine/core/VXLPersStore.h"
+#include "engine/core/base/VXLByteStream.h"
+#include "engine/core/settings/VXLPersStore.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Compiles a pattern and searches a subject, both from the input: the bytes
 // up to the first NUL are the pattern, the rest the subject (cut at its own
 // first NUL). Sizes are bounded so exponential backtracking stays short.
-#include "engine/core/VXLRegex.h"
+#include "engine/core/text/VXLRegex.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // Reads a scenario configuration file from the input with every pass of the
 // Scenario Manager's parser: the configuration, the destinations (top level
 // and a category) and a scenario.
-#include "engine/client/ScenarioClientFace.h"
-#include "engine/client/ScenarioFileParser.h"
-#include "engine/client/ScenarioLayout.h"
-#include "engine/client/VXLTextPair.h"
-#include "engine/core/VXLXmlReader.h"
+#include "engine/client/scenario/ScenarioClientFace.h"
+#include "engine/client/scenario/ScenarioFileParser.h"
+#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/xml/VXLXmlReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // libFuzzer target: the PDU decoder over arbitrary bytes, then the encoder
 // over whatever it decoded.
-#include "engine/transport/VXLMmsPdu.h"
-#include "engine/transport/VXLMultipartBody.h"
-#include "engine/transport/VXLWspPduDecoder.h"
-#include "engine/transport/VXLWspPduEncoder.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+#include "engine/transport/mms/VXLWspPduEncoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "engine/client/MasterProgram.h"
+#include "engine/client/machine/MasterProgram.h"
 #include "tools/scenarioc/Compiler.h"
 #include "tools/scenarioc/Disassembler.h"
 #include "tools/scenarioc/Opcodes.h"

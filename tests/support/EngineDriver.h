@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/client/VXLClient.h"
-#include "engine/core/VXLPlatformClock.h"
-#include "engine/core/VXLPlatformFactory.h"
+#include "engine/core/platform/VXLPlatformClock.h"
+#include "engine/core/platform/VXLPlatformFactory.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatform.h"
 #include "tests/support/TestProcess.h"
-#include "engine/core/VXLPlatformFileStore.h"
+#include "engine/core/platform/VXLPlatformFileStore.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
 

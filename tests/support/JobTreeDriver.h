@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/VXLEngineClock.h"
-#include "engine/core/VXLEventHandler.h"
+#include "engine/core/jobs/VXLEngineClock.h"
+#include "engine/core/jobs/VXLEventHandler.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,8 +2,8 @@
 
 #include "engine/client/VXLClient.h"
 #include "engine/client/VXLUIRequest.h"
-#include "engine/client/VXLUiJobStack.h"
-#include "engine/core/VXLSimpleEvent.h"
+#include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
 
 ScriptedUiJob::ScriptedUiJob(int type, ScriptedUiJobPool* pool)
     : type_(type)

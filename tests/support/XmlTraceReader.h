@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/VXLXmlReader.h"
+#include "engine/core/xml/VXLXmlReader.h"
 
 #include <string>
 

@@ -6,10 +6,10 @@
 // Usage: mms-inspect FILE [OFFSET]
 // Exit status: 0 decoded, 1 the PDU could not be decoded, 2 usage or I/O.
 
-#include "engine/transport/VXLMmsPdu.h"
-#include "engine/transport/VXLMultipartBody.h"
-#include "engine/transport/VXLWspPduDecoder.h"
-#include "engine/transport/VXLWspTables.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+#include "engine/transport/mms/VXLWspTables.h"
 
 #include <cstdio>
 #include <cstdlib>

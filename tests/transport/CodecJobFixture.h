@@ -4,11 +4,11 @@
 // message store on it, a task processor on a driven clock with the encoder
 // and the decoder registered, and a listener per transaction.
 
-#include "engine/core/VXLPlatformMessageStore.h"
-#include "engine/transport/VXLTaskProcessor.h"
-#include "engine/transport/VXLTransactionListener.h"
-#include "engine/transport/VXLWspDecode.h"
-#include "engine/transport/VXLWspEncode.h"
+#include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionListener.h"
+#include "engine/transport/mms/VXLWspDecode.h"
+#include "engine/transport/mms/VXLWspEncode.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
 

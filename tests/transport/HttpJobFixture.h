@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/core/VXLIndexIterator.h"
-#include "engine/core/VXLPlatformFactory.h"
-#include "engine/transport/HTTPv2Job.h"
-#include "engine/transport/VXLHttpBodyData.h"
-#include "engine/transport/VXLHttpBodyRequest.h"
-#include "engine/transport/VXLHttpRequest.h"
-#include "engine/transport/VXLHttpResponse.h"
-#include "engine/transport/VXLHttpSettings.h"
-#include "engine/transport/VXLNetworkDialer.h"
+#include "engine/core/base/VXLIndexIterator.h"
+#include "engine/core/platform/VXLPlatformFactory.h"
+#include "engine/transport/http/HTTPv2Job.h"
+#include "engine/transport/http/VXLHttpBodyData.h"
+#include "engine/transport/http/VXLHttpBodyRequest.h"
+#include "engine/transport/http/VXLHttpRequest.h"
+#include "engine/transport/http/VXLHttpResponse.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
 

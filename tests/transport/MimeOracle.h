@@ -4,9 +4,9 @@
 // describes split parts in the oracle's form and makes binary filler for
 // the containers.
 
-#include "engine/core/VXLHeaderMap.h"
+#include "engine/core/base/VXLHeaderMap.h"
 #include "tests/support/TestProcess.h"
-#include "engine/transport/VXLMimeEntity.h"
+#include "engine/transport/mime/VXLMimeEntity.h"
 
 #include <gtest/gtest.h>
 

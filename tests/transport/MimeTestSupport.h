@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/transport/VXLMimeMultipartParser.h"
+#include "engine/transport/mime/VXLMimeMultipartParser.h"
 
 #include <algorithm>
 #include <cstdint>

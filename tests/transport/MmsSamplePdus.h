@@ -3,11 +3,11 @@
 // PDUs of every kind the encoder writes, built as the messaging code builds
 // them; shared by the encoder tests, the bench and the fuzz seeds.
 
-#include "engine/transport/VXLMboxViewRequestPdu.h"
-#include "engine/transport/VXLMultipartBody.h"
-#include "engine/transport/VXLSendRequestPdu.h"
-#include "engine/transport/VXLSimpleRequestPdu.h"
-#include "engine/transport/VXLWspTables.h"
+#include "engine/transport/mms/VXLMboxViewRequestPdu.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLSendRequestPdu.h"
+#include "engine/transport/mms/VXLSimpleRequestPdu.h"
+#include "engine/transport/mms/VXLWspTables.h"
 
 #include <cstdint>
 #include <string>

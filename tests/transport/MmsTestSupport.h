@@ -4,10 +4,10 @@
 // oracle (tests/peers/mms_tshark.py), and a rendering of a decoded PDU in
 // the oracle's line format so the two can be compared.
 
-#include "engine/transport/VXLMmsPdu.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "tests/support/TestProcess.h"
-#include "engine/transport/VXLMultipartBody.h"
-#include "engine/transport/VXLWspTables.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLWspTables.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/VXLPlatformConnection.h"
-#include "engine/core/VXLPlatformFactory.h"
-#include "engine/core/VXLPlatformStatus.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
+#include "engine/core/platform/VXLPlatformFactory.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <arpa/inet.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 // The compiler speaks the engine's instruction set.
-#include "engine/client/ScenarioOpcodes.h"
+#include "engine/client/machine/ScenarioOpcodes.h"
 
 namespace scenarioc {
 

@@ -1,7 +1,7 @@
 // scenarioc: compiles scenario sources into a program container and, on request,
 // a C++ source that embeds the container as constant data.
 //
-//   scenarioc -o Master.p2 [--cpp out.cpp --symbol kMasterP2 --header engine/client/MasterProgram.h]
+//   scenarioc -o Master.p2 [--cpp out.cpp --symbol kMasterP2 --header engine/client/machine/MasterProgram.h]
 //             [--list out.lst] source...
 
 #include "tools/scenarioc/Compiler.h"

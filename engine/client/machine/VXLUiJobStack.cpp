@@ -1,0 +1,180 @@
+#include "engine/client/machine/VXLUiJobStack.h"
+
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/screens/VXLUiJob.h"
+#include "engine/screens/VXLUiJobPool.h"
+
+CVXLUiJobStack::CVXLUiJobStack(CVXLEventHandler* owner, CVXLUiJobPool* pool)
+    : ring_(owner, slots_, kRingSlots)
+    , owner_(owner)
+    , pool_(pool)
+{
+}
+
+CVXLUiJobStack::~CVXLUiJobStack() = default;
+
+std::uint32_t CVXLUiJobStack::depth() const
+{
+    std::uint32_t n = 0;
+    for (CVXLUiJob* job = current_; job; job = job->link_)
+        ++n;
+    return n;
+}
+
+std::uint32_t CVXLUiJobStack::releasingCount() const
+{
+    std::uint32_t n = 0;
+    for (CVXLUiJob* job = releasing_; job; job = job->link_)
+        ++n;
+    return n;
+}
+
+CVXLUiJob* CVXLUiJobStack::push(int typeId, CVXLEventHandler* machine)
+{
+    CVXLUiJob* job = pool_ ? pool_->acquire(typeId) : nullptr;
+    if (!job)
+        return nullptr;
+    CVXLUiJob* previous = current_;
+    if (previous) {
+        previous->setCurrentActive(false);
+        previous->suspend();
+    }
+    job->link_ = previous;
+    job->pushedBy_ = machine;
+    current_ = job;
+    job->resume(previous);
+    return job;
+}
+
+bool CVXLUiJobStack::startCurrent(CVXLEventHandler* machine)
+{
+    if (!current_)
+        return false;
+    if (current_->isCurrentActive())
+        return true;
+    if (!current_->parent() && machine)
+        machine->startChild(current_);
+    current_->setCurrentActive(true);
+    return true;
+}
+
+void CVXLUiJobStack::popOne()
+{
+    CVXLUiJob* job = current_;
+    if (!job)
+        return;
+    current_ = job->link_;
+    job->link_ = nullptr;
+    job->setCurrentActive(false);
+    CVXLUiJob** tail = &releasing_;
+    while (*tail)
+        tail = &(*tail)->link_;
+    *tail = job;
+    job->suspend();
+    if (releasing_ == job)
+        releaseHead();
+    if (current_) {
+        current_->setCurrentActive(true);
+        current_->resume(job);
+    }
+}
+
+void CVXLUiJobStack::pop(std::uint32_t count)
+{
+    for (std::uint32_t i = 0; i < count && current_; ++i)
+        popOne();
+    postResumeIfIdle();
+}
+
+void CVXLUiJobStack::unwind(const CVXLEventHandler* machine)
+{
+    while (current_ && current_->pushedBy_ == machine)
+        popOne();
+    postResumeIfIdle();
+}
+
+void CVXLUiJobStack::releaseHead()
+{
+    while (CVXLUiJob* job = releasing_) {
+        if (job->parent()) {
+            if (!job->stopRequested())
+                job->stop();
+            return;
+        }
+        releasing_ = job->link_;
+        giveBack(job);
+    }
+}
+
+void CVXLUiJobStack::setResume(CVXLEventHandler* target, std::int32_t code)
+{
+    resumeTarget_ = target;
+    resumeCode_ = code;
+}
+
+bool CVXLUiJobStack::released(CVXLEventHandler* handler)
+{
+    // The releasing list first: the usual end of a popped job.
+    for (CVXLUiJob** link = &releasing_; *link; link = &(*link)->link_) {
+        CVXLUiJob* job = *link;
+        if (static_cast<CVXLEventHandler*>(job) != handler)
+            continue;
+        const bool wasHead = link == &releasing_;
+        *link = job->link_;
+        giveBack(job);
+        if (wasHead)
+            releaseHead();
+        postResumeIfIdle();
+        return true;
+    }
+    // A job that ended while still on the stack (its machine was stopped)
+    // leaves the stack without covering or resuming anything.
+    for (CVXLUiJob** link = &current_; *link; link = &(*link)->link_) {
+        CVXLUiJob* job = *link;
+        if (static_cast<CVXLEventHandler*>(job) != handler)
+            continue;
+        *link = job->link_;
+        giveBack(job);
+        return true;
+    }
+    return false;
+}
+
+void CVXLUiJobStack::giveBack(CVXLUiJob* job)
+{
+    job->link_ = nullptr;
+    if (pool_)
+        pool_->giveBack(job);
+}
+
+void CVXLUiJobStack::postResumeIfIdle()
+{
+    if (releasing_ || !resumeTarget_)
+        return;
+    CVXLEventHandler* target = resumeTarget_;
+    resumeTarget_ = nullptr;
+    CVXLEvent* event = ring_.acquire();
+    if (!event || !owner_)
+        return;
+    event->setRequestCode(resumeCode_);
+    event->setReplyCode(resumeCode_);
+    owner_->post(target, event);
+}
+
+void CVXLUiJobStack::sendToCurrent(std::int32_t code)
+{
+    if (!current_ || !owner_)
+        return;
+    CVXLEvent* event = ring_.acquire();
+    if (!event)
+        return;
+    event->setRequestCode(code);
+    event->setReplyCode(code);
+    owner_->post(current_, event);
+}
+
+void CVXLUiJobStack::deliverLayoutCallback(std::intptr_t a, std::intptr_t b)
+{
+    if (CVXLUiJob* job = releasing_ ? releasing_ : current_)
+        job->layoutCallback(a, b);
+}

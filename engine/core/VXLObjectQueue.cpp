@@ -1,9 +1,0 @@
-#include "engine/core/VXLObjectQueue.h"
-
-CVXLObject* CVXLObjectQueue::popFront()
-{
-    CVXLObject* object = front();
-    if (object)
-        list_.remove(object);
-    return object;
-}

@@ -1,6 +1,0 @@
-#include "engine/core/VXLPlatformFileStore.h"
-
-CVXLPlatformFileStore::CVXLPlatformFileStore()
-    : CVXLPlatformStore(platformFileStoreFolder(), PlatformNameRule::InFolder)
-{
-}

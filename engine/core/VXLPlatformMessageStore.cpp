@@ -1,6 +1,0 @@
-#include "engine/core/VXLPlatformMessageStore.h"
-
-CVXLPlatformMessageStore::CVXLPlatformMessageStore()
-    : CVXLPlatformStore(platformMessageStoreFolder(), PlatformNameRule::NameOrPath)
-{
-}

@@ -1,3 +1,0 @@
-#include "engine/core/VXLValueBase.h"
-
-CVXLValueBase::~CVXLValueBase() = default;

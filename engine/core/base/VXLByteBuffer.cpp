@@ -1,0 +1,292 @@
+#include "engine/core/base/VXLByteBuffer.h"
+
+#include <functional>
+
+namespace {
+
+// A block made for n bytes keeps this many spare bytes behind them.
+constexpr std::uint32_t kSpareBytes = 8;
+
+} // namespace
+
+CVXLByteBuffer::Block* CVXLByteBuffer::newBlock(std::uint32_t size)
+{
+    if (size > kMaxLength)
+        return nullptr;
+    auto* block = static_cast<Block*>(vxlAlloc(size + sizeof(Block) + kSpareBytes));
+    if (!block)
+        return nullptr;
+    block->length = 0;
+    block->capacity = size + kSpareBytes;
+    return block;
+}
+
+std::uint8_t* CVXLByteBuffer::bytesOf(Block* block)
+{
+    return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block);
+}
+
+CVXLByteBuffer::CVXLByteBuffer(std::uint32_t capacity)
+{
+    if (capacity > 0)
+        block_ = newBlock(capacity);
+}
+
+CVXLByteBuffer::CVXLByteBuffer(const CVXLByteBuffer& other)
+    : CVXLObject()
+{
+    if (other.length() > 0)
+        shareFrom(other);
+}
+
+CVXLByteBuffer::CVXLByteBuffer(const CVXLByteBuffer& source, std::uint32_t start, std::uint32_t count)
+{
+    const std::uint32_t available = source.length();
+    if (start == 0 && count == available) {
+        if (available > 0)
+            shareFrom(source);
+        return;
+    }
+    if (start >= available)
+        return;
+    const std::uint32_t n = count < available - start ? count : available - start;
+    if (n == 0)
+        return;
+    Block* block = newBlock(n);
+    if (!block)
+        return;
+    vxlMemMove(bytesOf(block), bytesOf(source.block_) + start, n);
+    block->length = n;
+    block_ = block;
+}
+
+CVXLByteBuffer& CVXLByteBuffer::operator=(const CVXLByteBuffer& other)
+{
+    if (this == &other)
+        return *this;
+    release();
+    if (other.length() > 0)
+        shareFrom(other);
+    return *this;
+}
+
+CVXLByteBuffer::~CVXLByteBuffer()
+{
+    release();
+}
+
+void CVXLByteBuffer::clear()
+{
+    release();
+}
+
+std::uint8_t* CVXLByteBuffer::data()
+{
+    return block_ ? bytesOf(block_) : nullptr;
+}
+
+const std::uint8_t* CVXLByteBuffer::data() const
+{
+    return block_ ? bytesOf(block_) : nullptr;
+}
+
+std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
+{
+    return offset < length() ? bytesOf(block_) + offset : nullptr;
+}
+
+const std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset) const
+{
+    return offset < length() ? bytesOf(block_) + offset : nullptr;
+}
+
+std::uint32_t CVXLByteBuffer::length() const
+{
+    return block_ ? block_->length : 0;
+}
+
+std::uint32_t CVXLByteBuffer::capacity() const
+{
+    return block_ ? block_->capacity : 0;
+}
+
+void CVXLByteBuffer::release()
+{
+    if (!block_)
+        return;
+    if (next_ || previous_) {
+        if (next_)
+            next_->previous_ = previous_;
+        if (previous_)
+            previous_->next_ = next_;
+    } else {
+        vxlFree(block_);
+    }
+    block_ = nullptr;
+    next_ = nullptr;
+    previous_ = nullptr;
+}
+
+void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& other)
+{
+    block_ = other.block_;
+    previous_ = const_cast<CVXLByteBuffer*>(&other);
+    next_ = other.next_;
+    if (next_)
+        next_->previous_ = this;
+    other.next_ = this;
+}
+
+void CVXLByteBuffer::install(Block* block)
+{
+    release();
+    block_ = block;
+}
+
+// Grows the length to n (never shrinks), first giving this holder a block of
+// its own that is large enough. Bytes between the old length and n read zero.
+bool CVXLByteBuffer::setLength(std::uint32_t n)
+{
+    const std::uint32_t old = length();
+    if (n <= old)
+        return true;
+    if (block_ && !isShared() && n <= block_->capacity) {
+        vxlMemSet(bytesOf(block_) + old, 0, n - old);
+        block_->length = n;
+        return true;
+    }
+    Block* block = newBlock(n);
+    if (!block)
+        return false;
+    if (old > 0)
+        vxlMemMove(bytesOf(block), bytesOf(block_), old);
+    block->length = n;
+    install(block);
+    return true;
+}
+
+namespace {
+
+bool pointsInto(const void* p, const std::uint8_t* begin, std::uint32_t size)
+{
+    if (!begin)
+        return false;
+    std::less_equal<const void*> le;
+    std::less<const void*> lt;
+    return le(begin, p) && lt(p, begin + size);
+}
+
+} // namespace
+
+bool CVXLByteBuffer::append(const void* bytes, std::uint32_t count)
+{
+    return insert(length(), bytes, count);
+}
+
+bool CVXLByteBuffer::appendCString(const char* text)
+{
+    if (!text)
+        return false;
+    const std::size_t n = vxlStrLen(text);
+    if (n > kMaxLength)
+        return false;
+    return append(text, static_cast<std::uint32_t>(n));
+}
+
+bool CVXLByteBuffer::write(std::uint32_t offset, const void* bytes, std::uint32_t count)
+{
+    if (count == 0)
+        return true;
+    if (!bytes || offset > kMaxLength || count > kMaxLength - offset)
+        return false;
+    if (length() < offset + count) {
+        if (block_ && pointsInto(bytes, bytesOf(block_), block_->capacity)) {
+            // The source would move with a reallocation: copy it out first.
+            CVXLByteBuffer copy;
+            return copy.append(bytes, count) && write(offset, copy.data(), count);
+        }
+        if (!setLength(offset + count))
+            return false;
+    }
+    vxlMemMove(bytesOf(block_) + offset, bytes, count);
+    return true;
+}
+
+bool CVXLByteBuffer::fill(std::uint32_t offset, std::uint8_t value, std::uint32_t count)
+{
+    if (count == 0)
+        return true;
+    if (offset > kMaxLength || count > kMaxLength - offset)
+        return false;
+    if (length() < offset + count && !setLength(offset + count))
+        return false;
+    vxlMemSet(bytesOf(block_) + offset, value, count);
+    return true;
+}
+
+bool CVXLByteBuffer::copyRange(const CVXLByteBuffer& source, std::uint32_t count, std::uint32_t start)
+{
+    const std::uint32_t available = source.length();
+    if (start > available)
+        return false;
+    const std::uint32_t n = count < available - start ? count : available - start;
+    if (n == 0)
+        return true;
+    if (start == 0 && count == available) {
+        *this = source;
+        return true;
+    }
+    // The source keeps its block alive while this buffer grows, even when the
+    // two share it, so the source pointer stays valid.
+    if (length() < n && !setLength(n))
+        return false;
+    vxlMemMove(bytesOf(block_), bytesOf(source.block_) + start, n);
+    return true;
+}
+
+bool CVXLByteBuffer::insert(std::uint32_t offset, const void* bytes, std::uint32_t count)
+{
+    if (count == 0)
+        return true;
+    const std::uint32_t old = length();
+    if (!bytes || offset > old || count > kMaxLength - old)
+        return false;
+    if (block_ && pointsInto(bytes, bytesOf(block_), block_->capacity)) {
+        CVXLByteBuffer copy;
+        return copy.append(bytes, count) && insert(offset, copy.data(), count);
+    }
+    if (!setLength(old + count))
+        return false;
+    std::uint8_t* base = bytesOf(block_);
+    if (offset != old)
+        vxlMemMove(base + offset + count, base + offset, old - offset);
+    vxlMemMove(base + offset, bytes, count);
+    return true;
+}
+
+bool CVXLByteBuffer::remove(std::uint32_t offset, std::uint32_t count)
+{
+    const std::uint32_t old = length();
+    if (offset > old)
+        return false;
+    if (count > old - offset)
+        count = old - offset;
+    if (count == 0)
+        return true;
+    if (count >= old) {
+        clear();
+        return true;
+    }
+    // Every removal shrinks the storage to fit, which also gives a sharer its
+    // own block.
+    const std::uint32_t remaining = old - count;
+    Block* block = newBlock(remaining);
+    if (!block)
+        return false;
+    const std::uint8_t* from = bytesOf(block_);
+    vxlMemMove(bytesOf(block), from, offset);
+    vxlMemMove(bytesOf(block) + offset, from + offset + count, old - offset - count);
+    block->length = remaining;
+    install(block);
+    return true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/core/base/VXLObject.h"
+
+#include <cstdint>
+
+// Growable byte storage. Copies share one storage block; the holders of a
+// block form a doubly linked chain with no head. Operations that change the
+// length (append, insert, remove, assignment) give a holder its own block
+// first, but write and fill inside the current length store straight into the
+// shared block, so every sharer sees them.
+//
+// Every operation that may allocate returns false and leaves the buffer as it
+// was when the heap refuses a block or when an offset or size is out of range.
+//
+// A holder is linked to its sharers by address: never move one with memcpy.
+class CVXLByteBuffer : public CVXLObject {
+public:
+    // Largest length a block can hold: the block header and the spare bytes
+    // must still fit in the allocator's 32-bit size.
+    static constexpr std::uint32_t kMaxLength = 0xFFFFFFFFu - 16;
+
+    CVXLByteBuffer() = default;
+    explicit CVXLByteBuffer(std::uint32_t capacity);
+    CVXLByteBuffer(const CVXLByteBuffer& other);
+    // count bytes of source from start, clamped to the source's end.
+    CVXLByteBuffer(const CVXLByteBuffer& source, std::uint32_t start, std::uint32_t count);
+    CVXLByteBuffer& operator=(const CVXLByteBuffer& other);
+    ~CVXLByteBuffer() override;
+
+    virtual void clear();
+
+    std::uint8_t* data();
+    const std::uint8_t* data() const;
+    // Null when offset is not inside the length.
+    std::uint8_t* at(std::uint32_t offset);
+    const std::uint8_t* at(std::uint32_t offset) const;
+    std::uint32_t length() const;
+    std::uint32_t capacity() const;
+    bool isShared() const { return next_ || previous_; }
+    bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
+
+    bool append(const void* bytes, std::uint32_t count);
+    bool appendCString(const char* text);
+    // Grows the length when the range passes the end; a gap between the old
+    // end and offset reads as zero bytes.
+    bool write(std::uint32_t offset, const void* bytes, std::uint32_t count);
+    bool fill(std::uint32_t offset, std::uint8_t value, std::uint32_t count);
+    // count bytes of source from start to the front of this buffer; a longer
+    // buffer keeps its tail. The whole source is shared instead of copied.
+    bool copyRange(const CVXLByteBuffer& source, std::uint32_t count, std::uint32_t start);
+    // Refused when offset is past the length.
+    bool insert(std::uint32_t offset, const void* bytes, std::uint32_t count);
+    // count is cut at the end; an offset at or past the end removes nothing.
+    bool remove(std::uint32_t offset, std::uint32_t count);
+
+private:
+    struct Block {
+        std::uint32_t length;
+        std::uint32_t capacity;
+    };
+
+    static Block* newBlock(std::uint32_t size);
+    static std::uint8_t* bytesOf(Block* block);
+    void release();
+    void shareFrom(const CVXLByteBuffer& other);
+    bool setLength(std::uint32_t n);
+    void install(Block* block);
+
+    Block* block_ = nullptr;
+    mutable CVXLByteBuffer* next_ = nullptr;
+    mutable CVXLByteBuffer* previous_ = nullptr;
+};

@@ -1,0 +1,230 @@
+#include "engine/core/base/VXLHeaderMap.h"
+
+#include "engine/core/base/VXLList.h"
+#include "engine/core/base/VXLStringMap.h"
+
+class CVXLHeaderMap::Entry : public CVXLObject {
+public:
+    explicit Entry(const CVXLString& text)
+        : text(text)
+    {
+    }
+    ~Entry() override { delete parameters; }
+
+    CVXLString text;
+    CVXLHeaderMap* parameters = nullptr;
+};
+
+class CVXLHeaderMap::Body : public CVXLObject {
+public:
+    ~Body() override { removeAll(); }
+
+    // Exact case unless asked; the map's flag is set for this one lookup only.
+    CVXLList* values(const CVXLString& name, bool ignoreCase = false) const
+    {
+        names.setCaseInsensitive(ignoreCase);
+        auto* list = static_cast<CVXLList*>(names.find(name));
+        names.setCaseInsensitive(false);
+        return list;
+    }
+
+    Entry* entry(const CVXLString& name, int index, bool ignoreCase = false) const
+    {
+        const CVXLList* list = values(name, ignoreCase);
+        if (!list || index < 0)
+            return nullptr;
+        const CVXLList::Node* node = list->head();
+        for (int i = 0; node && i < index; ++i)
+            node = node->next;
+        return node ? static_cast<Entry*>(node->object) : nullptr;
+    }
+
+    Entry* add(const CVXLString& name, const CVXLString& text)
+    {
+        CVXLList* list = values(name);
+        if (!list) {
+            list = new CVXLList;
+            if (!list || !names.set(name, list)) {
+                delete list;
+                return nullptr;
+            }
+        }
+        auto* entry = new Entry(text);
+        if (!entry || !list->append(entry)) {
+            delete entry;
+            return nullptr;
+        }
+        return entry;
+    }
+
+    void removeList(CVXLList* list)
+    {
+        for (const CVXLList::Node* node = list->head(); node; node = node->next)
+            delete node->object;
+        delete list;
+    }
+
+    // Last name first.
+    void removeAll()
+    {
+        for (std::uint32_t i = names.count(); i > 0; --i) {
+            const CVXLString name = *names.keyAt(static_cast<int>(i - 1));
+            auto* list = static_cast<CVXLList*>(names.valueAt(static_cast<int>(i - 1)));
+            names.remove(name);
+            removeList(list);
+        }
+    }
+
+    mutable CVXLStringMap names;
+    CVXLString empty;
+};
+
+namespace {
+
+// Only when the heap refused a body does a reader need an empty string of
+// its own; made on first use so that no string lives otherwise.
+const CVXLString& fallbackEmpty()
+{
+    static const CVXLString empty;
+    return empty;
+}
+
+} // namespace
+
+CVXLHeaderMap::CVXLHeaderMap()
+    : body_(new Body)
+{
+}
+
+CVXLHeaderMap::CVXLHeaderMap(const CVXLHeaderMap& other)
+    : CVXLObject()
+    , body_(other.body_)
+    , count_(other.count_)
+{
+}
+
+CVXLHeaderMap& CVXLHeaderMap::operator=(const CVXLHeaderMap& other)
+{
+    // A handle of the same body (itself included) must not delete it.
+    if (body_ == other.body_ && count_.sharesWith(other.count_))
+        return *this;
+    releaseBody();
+    body_ = other.body_;
+    count_ = other.count_;
+    return *this;
+}
+
+CVXLHeaderMap::~CVXLHeaderMap()
+{
+    releaseBody();
+}
+
+void CVXLHeaderMap::releaseBody()
+{
+    if (count_.useCount() == 0)
+        delete body_;
+    body_ = nullptr;
+}
+
+bool CVXLHeaderMap::makePrivate()
+{
+    if (body_ && count_.useCount() == 0)
+        return true;
+    auto* copy = new Body;
+    if (!copy)
+        return false;
+    if (body_) {
+        for (std::uint32_t i = 0, n = body_->names.count(); i < n; ++i) {
+            const CVXLString& name = *body_->names.keyAt(static_cast<int>(i));
+            const auto* list = static_cast<const CVXLList*>(body_->names.valueAt(static_cast<int>(i)));
+            for (const CVXLList::Node* node = list->head(); node; node = node->next) {
+                const auto* from = static_cast<const Entry*>(node->object);
+                Entry* to = copy->add(name, from->text);
+                // Parameters are shared with the old body, not copied.
+                if (to && from->parameters)
+                    to->parameters = new CVXLHeaderMap(*from->parameters);
+                if (!to || (from->parameters && !to->parameters)) {
+                    delete copy;
+                    return false;
+                }
+            }
+        }
+    }
+    count_.detach();
+    body_ = copy;
+    return true;
+}
+
+std::uint32_t CVXLHeaderMap::nameCount() const
+{
+    return body_ ? body_->names.count() : 0;
+}
+
+CVXLString CVXLHeaderMap::nameAt(int index) const
+{
+    const CVXLString* name = body_ ? body_->names.keyAt(index) : nullptr;
+    return name ? *name : CVXLString();
+}
+
+std::uint32_t CVXLHeaderMap::valueCount(const CVXLString& name) const
+{
+    const CVXLList* list = body_ ? body_->values(name) : nullptr;
+    return list ? list->count() : 0;
+}
+
+bool CVXLHeaderMap::contains(const CVXLString& name, bool ignoreCase) const
+{
+    return body_ && body_->values(name, ignoreCase) != nullptr;
+}
+
+const CVXLString& CVXLHeaderMap::value(const CVXLString& name, int index, bool ignoreCase) const
+{
+    if (!body_)
+        return fallbackEmpty();
+    const Entry* entry = body_->entry(name, index, ignoreCase);
+    return entry ? entry->text : body_->empty;
+}
+
+CVXLHeaderMap* CVXLHeaderMap::valueObject(const CVXLString& name, int index) const
+{
+    const Entry* entry = body_ ? body_->entry(name, index) : nullptr;
+    return entry ? entry->parameters : nullptr;
+}
+
+bool CVXLHeaderMap::add(const CVXLString& name, const CVXLString& text)
+{
+    return makePrivate() && body_->add(name, text) != nullptr;
+}
+
+bool CVXLHeaderMap::remove(const CVXLString& name)
+{
+    if (!makePrivate())
+        return false;
+    auto* list = body_->values(name);
+    if (!list)
+        return false;
+    body_->names.remove(name);
+    body_->removeList(list);
+    return true;
+}
+
+bool CVXLHeaderMap::setValueObject(const CVXLString& name, int index, CVXLHeaderMap* object)
+{
+    if (!makePrivate())
+        return false;
+    Entry* entry = body_->entry(name, index);
+    if (!entry)
+        return false;
+    // Attaching the object it already holds must not delete it.
+    if (entry->parameters != object) {
+        delete entry->parameters;
+        entry->parameters = object;
+    }
+    return true;
+}
+
+void CVXLHeaderMap::clear()
+{
+    if (body_)
+        body_->removeAll();
+}

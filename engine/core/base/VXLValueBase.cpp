@@ -1,0 +1,3 @@
+#include "engine/core/base/VXLValueBase.h"
+
+CVXLValueBase::~CVXLValueBase() = default;

@@ -1,0 +1,6 @@
+#include "engine/core/platform/VXLPlatformFileStore.h"
+
+CVXLPlatformFileStore::CVXLPlatformFileStore()
+    : CVXLPlatformStore(platformFileStoreFolder(), PlatformNameRule::InFolder)
+{
+}

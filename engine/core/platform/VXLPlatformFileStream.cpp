@@ -1,0 +1,212 @@
+#include "engine/core/platform/VXLPlatformFileStream.h"
+
+#include "engine/core/platform/VXLPlatformStatus.h"
+#include "platform/kernel/DeviceRoot.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+namespace {
+
+std::atomic<std::uint32_t> gTemporaryCount { 0 };
+
+std::string parentOf(const std::string& hostPath)
+{
+    std::size_t slash = hostPath.rfind('/');
+    return slash == std::string::npos || slash == 0 ? std::string("/") : hostPath.substr(0, slash);
+}
+
+// A name that listings skip (it starts with ".") and no other writer uses.
+std::string temporaryFor(const std::string& hostPath)
+{
+    std::size_t slash = hostPath.rfind('/');
+    return hostPath.substr(0, slash + 1) + "." + hostPath.substr(slash + 1) + ".tmp-"
+        + std::to_string(::getpid()) + "-" + std::to_string(gTemporaryCount.fetch_add(1));
+}
+
+void syncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+CVXLPlatformFileStream::CVXLPlatformFileStream(const CVXLString& folder, PlatformNameRule rule)
+    : folder_(folder)
+    , rule_(rule)
+{
+}
+
+CVXLPlatformFileStream::~CVXLPlatformFileStream()
+{
+    // A replace never closed is abandoned: the old file stays.
+    discardTemporary();
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void CVXLPlatformFileStream::discardTemporary()
+{
+    if (temporaryPath_.length() > 0)
+        ::unlink(temporaryPath_.c_str());
+    temporaryPath_.clear();
+}
+
+void CVXLPlatformFileStream::open(const char* name, std::uint32_t mode, CVXLCallback* sink)
+{
+    if (fd_ >= 0)
+        return vxlReport(sink, kPlatformAlreadyOpen);
+    CVXLString phonePath;
+    std::string host;
+    if (mode > kStreamReplace || !platformJoinName(folder_, name, rule_, &phonePath)
+        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+        return vxlReport(sink, kPlatformOpenFailed);
+    if (mode != kStreamRead && !tessel::kernel::makeHostFolders(parentOf(host)))
+        return vxlReport(sink, kPlatformOpenFailed);
+
+    int flags = O_CLOEXEC;
+    std::string target = host;
+    switch (mode) {
+    case kStreamRead:
+        flags |= O_RDONLY;
+        break;
+    case kStreamWrite:
+        flags |= O_WRONLY | O_CREAT | O_TRUNC;
+        break;
+    case kStreamAppend:
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+        break;
+    default:
+        flags |= O_WRONLY | O_CREAT | O_EXCL;
+        target = temporaryFor(host);
+        break;
+    }
+    int fd;
+    do {
+        fd = ::open(target.c_str(), flags, 0644);
+    } while (fd < 0 && errno == EINTR);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0)
+        return vxlReport(sink, kPlatformOpenFailed);
+    fd_ = fd;
+    mode_ = mode;
+    writeFailed_ = false;
+    hostPath_ = host.c_str();
+    if (mode == kStreamReplace)
+        temporaryPath_ = target.c_str();
+    vxlReport(sink, kPlatformOk);
+}
+
+void CVXLPlatformFileStream::close(CVXLCallback* sink)
+{
+    if (fd_ >= 0 && mode_ == kStreamReplace) {
+        bool ok = !writeFailed_ && ::fsync(fd_) == 0;
+        ok = ::close(fd_) == 0 && ok;
+        fd_ = -1;
+        if (ok && ::rename(temporaryPath_.c_str(), hostPath_.c_str()) == 0) {
+            temporaryPath_.clear();
+            syncFolder(parentOf(hostPath_.c_str()));
+            return vxlReport(sink, kPlatformOk);
+        }
+        discardTemporary();
+        return vxlReport(sink, kPlatformCloseFailed);
+    }
+    if (fd_ < 0)
+        return vxlReport(sink, kPlatformNotOpen);
+    int result = ::close(fd_);
+    fd_ = -1;
+    vxlReport(sink, result == 0 ? kPlatformOk : kPlatformCloseFailed);
+}
+
+void CVXLPlatformFileStream::read(CVXLDataSink* sink, std::uint32_t size)
+{
+    if (!sink)
+        return;
+    if (fd_ < 0)
+        return sink->complete(kPlatformNotOpen);
+    if (size == 0)
+        return sink->complete(kPlatformOk);
+    auto* buffer = static_cast<std::uint8_t*>(vxlAlloc(size));
+    if (!buffer)
+        return sink->complete(kPlatformNoBuffer);
+    std::uint32_t got = 0;
+    bool failed = false;
+    while (got < size) {
+        ssize_t n = ::read(fd_, buffer + got, size - got);
+        if (n > 0) {
+            got += static_cast<std::uint32_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            failed = n < 0;
+            break;
+        }
+    }
+    if (got > 0)
+        sink->dataArrived(buffer, got);
+    vxlFree(buffer);
+    if (failed)
+        sink->complete(kPlatformReadFailed);
+    else
+        sink->complete(got > 0 ? kPlatformOk : kPlatformEndOfData);
+}
+
+void CVXLPlatformFileStream::write(CVXLSinkInterface* source)
+{
+    if (!source)
+        return;
+    if (fd_ < 0)
+        return source->consume(0, kPlatformNotOpen);
+    const std::uint32_t length = source->getLength();
+    const std::uint8_t* data = source->getData();
+    if (length > 0 && !data)
+        return source->consume(0, kPlatformWriteFailed);
+    std::uint32_t written = 0;
+    while (written < length) {
+        ssize_t n = ::write(fd_, data + written, length - written);
+        if (n > 0)
+            written += static_cast<std::uint32_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+    if (written < length) {
+        writeFailed_ = true;
+        return source->consume(written, kPlatformWriteFailed);
+    }
+    source->consume(written, kPlatformOk);
+}
+
+void CVXLPlatformFileStream::flush(CVXLCallback* sink)
+{
+    // Writes go straight to the system; only a replace needs a sync, and its
+    // close makes it.
+    vxlReport(sink, kPlatformOk);
+}
+
+void CVXLPlatformFileStream::seek(std::int32_t offset, bool fromCurrent, CVXLCallback* sink)
+{
+    if (fd_ < 0)
+        return vxlReport(sink, kPlatformNotOpen);
+    off_t position = ::lseek(fd_, offset, fromCurrent ? SEEK_CUR : SEEK_SET);
+    vxlReport(sink, position < 0 ? kPlatformSeekFailed : kPlatformOk);
+}
+
+void CVXLPlatformFileStream::deleteFile(const char* name, CVXLCallback* sink)
+{
+    vxlReport(sink, platformDeleteName(folder_, name, rule_));
+}

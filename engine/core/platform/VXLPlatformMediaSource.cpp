@@ -1,0 +1,162 @@
+#include "engine/core/platform/VXLPlatformMediaSource.h"
+
+#include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
+#include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/TextCodec.h"
+#include "platform/tesselres/TesselRes.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace {
+
+constexpr const char* kStoreName = "My Media";
+constexpr const char* kItemName = "NotReallyThere.jpg";
+constexpr int kMaxMimeCharacters = 128;
+
+// Items without a path of their own lie in the device root: the folder is
+// empty.
+CVXLString mediaFolder()
+{
+    return CVXLString();
+}
+
+void fillStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
+{
+    if (id)
+        *id = CVXLPlatformMediaSource::kStoreId;
+    if (name)
+        *name = kStoreName;
+    if (kind)
+        *kind = CVXLPlatformMediaSource::kStoreKind;
+    if (isDefault)
+        *isDefault = 1;
+}
+
+bool mimeTypeOf(const char* name, std::string* type)
+{
+    const std::string wideBytes = tessel::kernel::utf8ToUtf16Bytes(name);
+    std::u16string wide;
+    for (std::size_t i = 0; i + 1 < wideBytes.size(); i += 2)
+        wide.push_back(static_cast<char16_t>(
+            static_cast<std::uint8_t>(wideBytes[i]) | static_cast<std::uint8_t>(wideBytes[i + 1]) << 8));
+    char16_t mime[kMaxMimeCharacters] = {};
+    if (!WinTS_getMimeType(wide.c_str(), mime, kMaxMimeCharacters))
+        return false;
+    type->clear();
+    for (const char16_t* c = mime; *c; ++c)
+        type->push_back(static_cast<char>(*c & 0x7F));
+    return true;
+}
+
+} // namespace
+
+CVXLPlatformMediaSource::~CVXLPlatformMediaSource() = default;
+
+void CVXLPlatformMediaSource::setListingOptions(std::uint32_t flags)
+{
+    listingOptions_ = flags;
+}
+
+void CVXLPlatformMediaSource::enableOption(std::uint32_t option)
+{
+    if (option >= 1 && option <= 3)
+        enabledOptions_ |= 1u << (option - 1);
+}
+
+int CVXLPlatformMediaSource::firstStore(
+    std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
+{
+    fillStore(id, name, kind, isDefault);
+    return 1;
+}
+
+int CVXLPlatformMediaSource::nextStore(std::uint16_t*, const char**, std::int32_t*, std::uint8_t*)
+{
+    // There is no store after the first: leave the caller's presets alone.
+    return 1;
+}
+
+void CVXLPlatformMediaSource::selectStore(std::uint16_t id)
+{
+    selectedStore_ = id;
+}
+
+int CVXLPlatformMediaSource::listAlbums(CVXLAlbumListener* listener)
+{
+    if (listener) {
+        listener->albumFound(kStoreName, 1, 1, 1);
+        listener->summary(1, 0, 0, 0, 0);
+        listener->done(kPlatformOk);
+    }
+    return 1;
+}
+
+void CVXLPlatformMediaSource::firstItemName(CVXLNameListener* sink)
+{
+    if (!sink)
+        return;
+    sink->setName(kItemName);
+    sink->done(kPlatformOk);
+}
+
+void CVXLPlatformMediaSource::nextItemName(CVXLNameListener* sink)
+{
+    if (sink)
+        sink->done(kPlatformNoMoreEntries);
+}
+
+void CVXLPlatformMediaSource::itemInfo(const char* name, CVXLItemDetailsSink* sink, std::uint32_t)
+{
+    if (!sink)
+        return;
+    CVXLString phonePath;
+    std::string type;
+    if (!platformJoinName(mediaFolder(), name, PlatformNameRule::NameOrPath, &phonePath)
+        || !mimeTypeOf(name, &type))
+        return sink->done(kPlatformUnknownType);
+    std::string host;
+    struct stat st;
+    std::uint32_t size = 0;
+    if (tessel::kernel::mapPhonePath(phonePath.c_str(), &host) && ::stat(host.c_str(), &st) == 0
+        && S_ISREG(st.st_mode))
+        size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(st.st_size);
+    sink->setSize(size);
+    sink->setMimeType(type.c_str());
+    sink->done(kPlatformOk);
+}
+
+void CVXLPlatformMediaSource::deleteItem(const char* name, CVXLCallback* sink)
+{
+    CVXLString phonePath;
+    std::string host;
+    std::uint32_t status = kPlatformDeleteFailed;
+    if (platformJoinName(mediaFolder(), name, PlatformNameRule::NameOrPath, &phonePath)
+        && tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+        status = ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
+    if (sink)
+        sink->call(status);
+}
+
+CVXLPlatformFileStream* CVXLPlatformMediaSource::openStream()
+{
+    if (openStreams_ >= kMaxOpenStreams)
+        return nullptr;
+    auto* stream = new CVXLPlatformFileStream(mediaFolder(), PlatformNameRule::NameOrPath);
+    if (stream)
+        ++openStreams_;
+    return stream;
+}
+
+void CVXLPlatformMediaSource::closeStream(CVXLPlatformFileStream* stream)
+{
+    if (!stream)
+        return;
+    delete stream;
+    if (openStreams_ > 0)
+        --openStreams_;
+}

@@ -1,0 +1,6 @@
+#include "engine/core/platform/VXLPlatformMessageStore.h"
+
+CVXLPlatformMessageStore::CVXLPlatformMessageStore()
+    : CVXLPlatformStore(platformMessageStoreFolder(), PlatformNameRule::NameOrPath)
+{
+}

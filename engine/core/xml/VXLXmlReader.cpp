@@ -1,0 +1,799 @@
+#include "engine/core/xml/VXLXmlReader.h"
+
+namespace {
+
+constexpr std::uint8_t kBom[3] = { 0xEF, 0xBB, 0xBF };
+constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
+
+bool isSpace(std::uint8_t c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+// Bytes XML cannot hold anywhere (tab, line feed and carriage return aside).
+bool isControl(std::uint8_t c)
+{
+    return c < 0x20 && !isSpace(c);
+}
+
+bool isNameStart(std::uint8_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool isNameChar(std::uint8_t c)
+{
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+bool isEntityChar(std::uint8_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#' || c == '_'
+        || c == '-' || c == '.' || c == ':';
+}
+
+bool isXmlChar(std::uint32_t cp)
+{
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
+        || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= kMaxCodePoint);
+}
+
+int digitValue(char c, int radix)
+{
+    int v = -1;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    return v < radix ? v : -1;
+}
+
+// The code point of "#123" or "#x7B"; -1 when the text is not a number.
+long numericReference(const char* s, std::uint32_t n)
+{
+    if (n < 2 || s[0] != '#')
+        return -1;
+    int radix = 10;
+    std::uint32_t i = 1;
+    if (s[1] == 'x') {
+        radix = 16;
+        i = 2;
+        if (n < 3)
+            return -1;
+    }
+    long value = 0;
+    for (; i < n; ++i) {
+        const int d = digitValue(s[i], radix);
+        if (d < 0)
+            return -1;
+        value = value * radix + d;
+        if (value > static_cast<long>(kMaxCodePoint))
+            value = kMaxCodePoint + 1; // too large; keep scanning for a bad digit
+    }
+    return value;
+}
+
+std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
+{
+    if (cp < 0x80) {
+        out[0] = static_cast<char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+} // namespace
+
+void CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
+{
+    // The storage is never shared, so bytes inside its length are ours to overwrite.
+    if (count == 0)
+        return;
+    if (count <= bytes_.length() - used_) {
+        vxlMemCopy(bytes_.data() + used_, bytes, count);
+        used_ += count;
+    } else if (bytes_.write(used_, bytes, count)) {
+        used_ += count;
+    }
+}
+
+void CVXLXmlReader::Gather::truncate(std::uint32_t length)
+{
+    if (length < used_)
+        used_ = length;
+}
+
+const char* CVXLXmlReader::Gather::data() const
+{
+    return used_ > 0 ? reinterpret_cast<const char*>(bytes_.data()) : "";
+}
+
+bool CVXLXmlReader::Gather::equals(const char* text, std::uint32_t count) const
+{
+    return count == used_ && (count == 0 || vxlStrNCmp(data(), text, count) == 0);
+}
+
+CVXLString CVXLXmlReader::Gather::toString(std::uint32_t from) const
+{
+    CVXLString s;
+    if (from < used_)
+        s.appendBytes(data() + from, used_ - from);
+    return s;
+}
+
+CVXLXmlReader::CVXLXmlReader()
+{
+    reset();
+}
+
+CVXLXmlReader::~CVXLXmlReader() = default;
+
+void CVXLXmlReader::reset()
+{
+    ++generation_;
+    path_.clear();
+    name_.clear();
+    attrName_.clear();
+    value_.clear();
+    text_.clear();
+    entity_.clear();
+    tagAttributes_.clear();
+    stack_.clear();
+    state_ = kContent;
+    entityState_ = kContent;
+    inEntity_ = false;
+    collecting_ = false;
+    spaceSeen_ = false;
+    rootSeen_ = false;
+    rootClosed_ = false;
+    doctypeSeen_ = false;
+    atDocumentStart_ = true;
+    tagAtStart_ = false;
+    stopped_ = false;
+    malformed_ = false;
+    quote_ = 0;
+    bomMatched_ = 0;
+    doctypeQuote_ = 0;
+    marks_ = 0;
+    declLength_ = 0;
+    doctypeDepth_ = 0;
+}
+
+bool CVXLXmlReader::feed(char c)
+{
+    if (!stopped_)
+        step(static_cast<std::uint8_t>(c));
+    return !stopped_;
+}
+
+std::uint32_t CVXLXmlReader::feed(const void* bytes, std::uint32_t count)
+{
+    const auto* p = static_cast<const std::uint8_t*>(bytes);
+    std::uint32_t at = 0;
+    while (at < count && !stopped_) {
+        std::uint32_t run = 0;
+        if (!inEntity_) {
+            if (state_ == kContent)
+                run = takeContentRun(p + at, count - at);
+            else if (state_ == kAttrValue)
+                run = takeValueRun(p + at, count - at);
+            else if (state_ == kStartName || state_ == kAttrName
+                || (state_ == kEndName && name_.length() > 0))
+                run = takeNameRun(state_ == kAttrName ? attrName_ : name_, p + at, count - at);
+        }
+        if (run > 0) {
+            at += run;
+            continue;
+        }
+        step(p[at++]);
+    }
+    return at;
+}
+
+// Plain character data inside an element, taken in one piece; the bytes that
+// need a decision of their own are left to step().
+std::uint32_t CVXLXmlReader::takeContentRun(const std::uint8_t* bytes, std::uint32_t count)
+{
+    if (path_.length() == 0)
+        return 0;
+    std::uint32_t n = 0;
+    while (n < count) {
+        const std::uint8_t c = bytes[n];
+        if (c == '<' || c == '&' || c == ']' || c == '>' || isControl(c))
+            break;
+        ++n;
+    }
+    if (n > 0) {
+        marks_ = 0;
+        store(reinterpret_cast<const char*>(bytes), n);
+    }
+    return n;
+}
+
+std::uint32_t CVXLXmlReader::takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count)
+{
+    std::uint32_t n = 0;
+    while (n < count && isNameChar(bytes[n]))
+        ++n;
+    name.append(bytes, n);
+    return n;
+}
+
+std::uint32_t CVXLXmlReader::takeValueRun(const std::uint8_t* bytes, std::uint32_t count)
+{
+    std::uint32_t n = 0;
+    while (n < count) {
+        const std::uint8_t c = bytes[n];
+        if (c == quote_ || c == '&' || c == '<' || isControl(c))
+            break;
+        ++n;
+    }
+    value_.append(bytes, n);
+    return n;
+}
+
+void CVXLXmlReader::step(std::uint8_t c)
+{
+    if (inEntity_) {
+        stepEntity(c);
+        return;
+    }
+    // A byte-order mark may open the document; it is not a byte of it.
+    if (atDocumentStart_ && bomMatched_ < sizeof kBom && state_ == kContent && path_.length() == 0
+        && (bomMatched_ > 0 || c == kBom[0])) {
+        if (c != kBom[bomMatched_]) {
+            malformed();
+            return;
+        }
+        ++bomMatched_;
+        return;
+    }
+    if (state_ == kContent)
+        tagAtStart_ = atDocumentStart_;
+    atDocumentStart_ = false;
+
+    switch (state_) {
+    case kContent:
+        stepContent(c);
+        break;
+    case kTagOpen:
+        stepTagOpen(c);
+        break;
+    case kStartName:
+        if (isNameChar(c)) {
+            name_.appendChar(static_cast<char>(c));
+        } else if (isSpace(c)) {
+            state_ = kInTag;
+            spaceSeen_ = true;
+            openElement();
+        } else if (c == '>') {
+            state_ = kContent;
+            collecting_ = true;
+            openElement();
+        } else if (c == '/') {
+            state_ = kEmptyTagEnd;
+            openElement();
+        } else {
+            malformed();
+        }
+        break;
+    case kInTag:
+        if (isSpace(c)) {
+            spaceSeen_ = true;
+        } else if (c == '>') {
+            state_ = kContent;
+            collecting_ = true;
+        } else if (c == '/') {
+            state_ = kEmptyTagEnd;
+        } else if (isNameStart(c) && spaceSeen_) {
+            attrName_.clear();
+            attrName_.appendChar(static_cast<char>(c));
+            state_ = kAttrName;
+        } else {
+            malformed();
+        }
+        break;
+    case kAttrName:
+        if (isNameChar(c))
+            attrName_.appendChar(static_cast<char>(c));
+        else if (isSpace(c))
+            state_ = kAfterAttrName;
+        else if (c == '=')
+            state_ = kBeforeValue;
+        else
+            malformed();
+        break;
+    case kAfterAttrName:
+        if (c == '=')
+            state_ = kBeforeValue;
+        else if (!isSpace(c))
+            malformed();
+        break;
+    case kBeforeValue:
+        if (c == '"' || c == '\'') {
+            quote_ = c;
+            value_.clear();
+            state_ = kAttrValue;
+        } else if (!isSpace(c)) {
+            malformed();
+        }
+        break;
+    case kAttrValue:
+        stepAttrValue(c);
+        break;
+    case kEmptyTagEnd:
+        if (c == '>')
+            closeElement();
+        else
+            malformed();
+        break;
+    case kEndName:
+        if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
+            name_.appendChar(static_cast<char>(c));
+        } else if (name_.length() > 0 && isSpace(c)) {
+            state_ = kAfterEndName;
+        } else if (name_.length() > 0 && c == '>') {
+            if (endNameMatches())
+                closeElement();
+            else
+                malformed();
+        } else {
+            malformed();
+        }
+        break;
+    case kAfterEndName:
+        if (c == '>') {
+            if (endNameMatches())
+                closeElement();
+            else
+                malformed();
+        } else if (!isSpace(c)) {
+            malformed();
+        }
+        break;
+    case kDeclOpen:
+        stepDecl(c);
+        break;
+    case kComment:
+        stepComment(c);
+        break;
+    case kCData:
+        stepCData(c);
+        break;
+    case kDoctype:
+        stepDoctype(c);
+        break;
+    case kPiTarget:
+        stepPiTarget(c);
+        break;
+    case kPiBody:
+        stepPiBody(c);
+        break;
+    }
+}
+
+void CVXLXmlReader::stepContent(std::uint8_t c)
+{
+    const bool inRoot = path_.length() > 0;
+    if (c == '<') {
+        marks_ = 0;
+        state_ = kTagOpen;
+    } else if (isControl(c) || (!inRoot && !isSpace(c)) || (c == '>' && marks_ >= 2)) {
+        // "]]>" may not appear in text.
+        malformed();
+    } else if (c == '&') {
+        marks_ = 0;
+        entityState_ = kContent;
+        entity_.clear();
+        inEntity_ = true;
+    } else if (inRoot) {
+        marks_ = c == ']' ? marks_ + 1 : 0;
+        const char ch = static_cast<char>(c);
+        store(&ch, 1);
+    }
+}
+
+void CVXLXmlReader::stepAttrValue(std::uint8_t c)
+{
+    if (c == quote_) {
+        attributeDone();
+    } else if (c == '&') {
+        entityState_ = kAttrValue;
+        entity_.clear();
+        inEntity_ = true;
+    } else if (c == '<' || isControl(c)) {
+        malformed();
+    } else {
+        value_.appendChar(static_cast<char>(c));
+    }
+}
+
+void CVXLXmlReader::stepEntity(std::uint8_t c)
+{
+    if (c == ';') {
+        inEntity_ = false;
+        storeEntity();
+    } else if (isEntityChar(c) && entity_.length() < kMaxEntityLength) {
+        entity_.appendChar(static_cast<char>(c));
+    } else {
+        // Not an entity after all: the "&" and what followed it are text, and
+        // this byte is read as if no "&" had come.
+        inEntity_ = false;
+        storeLiteralEntity();
+        if (!stopped_)
+            step(c);
+    }
+}
+
+void CVXLXmlReader::storeEntity()
+{
+    const char* name = entity_.data();
+    const std::uint32_t n = entity_.length();
+    char value[4];
+    std::uint32_t length = 1;
+    if (entity_.equals("amp")) {
+        value[0] = '&';
+    } else if (entity_.equals("lt")) {
+        value[0] = '<';
+    } else if (entity_.equals("gt")) {
+        value[0] = '>';
+    } else if (entity_.equals("quot")) {
+        value[0] = '"';
+    } else if (entity_.equals("apos")) {
+        value[0] = '\'';
+    } else {
+        const long cp = numericReference(name, n);
+        if (cp < 0) {
+            storeLiteralEntity();
+            if (!stopped_) {
+                const char semicolon = ';';
+                if (entityState_ == kAttrValue)
+                    value_.appendChar(semicolon);
+                else
+                    store(&semicolon, 1);
+            }
+            return;
+        }
+        if (!isXmlChar(static_cast<std::uint32_t>(cp))) {
+            malformed();
+            return;
+        }
+        length = encodeUtf8(static_cast<std::uint32_t>(cp), value);
+    }
+    if (entityState_ == kAttrValue)
+        value_.append(value, length);
+    else
+        store(value, length);
+}
+
+void CVXLXmlReader::storeLiteralEntity()
+{
+    if (entityState_ == kAttrValue) {
+        value_.appendChar('&');
+        value_.append(entity_.data(), entity_.length());
+        return;
+    }
+    store("&", 1);
+    store(entity_.data(), entity_.length());
+}
+
+void CVXLXmlReader::store(const char* bytes, std::uint32_t count)
+{
+    if (collecting_)
+        text_.append(bytes, count);
+}
+
+void CVXLXmlReader::stepTagOpen(std::uint8_t c)
+{
+    if (c == '/') {
+        if (path_.length() == 0) {
+            malformed();
+            return;
+        }
+        name_.clear();
+        state_ = kEndName;
+        deliverText();
+    } else if (c == '!') {
+        declLength_ = 0;
+        state_ = kDeclOpen;
+    } else if (c == '?') {
+        name_.clear();
+        state_ = kPiTarget;
+    } else if (isNameStart(c)) {
+        if (rootClosed_) {
+            malformed();
+            return;
+        }
+        name_.clear();
+        name_.appendChar(static_cast<char>(c));
+        state_ = kStartName;
+        deliverText();
+    } else {
+        malformed();
+    }
+}
+
+void CVXLXmlReader::stepDecl(std::uint8_t c)
+{
+    static const char* const kOpeners[] = { "--", "[CDATA[", "DOCTYPE" };
+    decl_[declLength_++] = static_cast<char>(c);
+    for (const char* opener : kOpeners) {
+        if (vxlStrNCmp(decl_, opener, declLength_) != 0)
+            continue;
+        if (opener[declLength_] != 0)
+            return; // still a prefix of this opener
+        marks_ = 0;
+        if (opener[0] == '-') {
+            state_ = kComment;
+        } else if (opener[0] == '[') {
+            if (path_.length() == 0)
+                malformed();
+            else
+                state_ = kCData;
+        } else {
+            if (rootSeen_ || doctypeSeen_) {
+                malformed();
+                return;
+            }
+            doctypeSeen_ = true;
+            doctypeDepth_ = 0;
+            doctypeQuote_ = 0;
+            state_ = kDoctype;
+        }
+        return;
+    }
+    malformed();
+}
+
+void CVXLXmlReader::stepComment(std::uint8_t c)
+{
+    if (marks_ >= 2) {
+        // "--" may only end a comment.
+        if (c == '>')
+            backToContent();
+        else
+            malformed();
+    } else if (c == '-') {
+        ++marks_;
+    } else if (isControl(c)) {
+        malformed();
+    } else {
+        marks_ = 0;
+    }
+}
+
+void CVXLXmlReader::stepCData(std::uint8_t c)
+{
+    if (c == ']') {
+        ++marks_;
+        return;
+    }
+    if (isControl(c)) {
+        malformed();
+        return;
+    }
+    const bool ends = c == '>' && marks_ >= 2;
+    for (std::uint32_t held = ends ? marks_ - 2 : marks_; held > 0; --held)
+        store("]", 1);
+    marks_ = 0;
+    if (ends) {
+        backToContent();
+        return;
+    }
+    const char ch = static_cast<char>(c);
+    store(&ch, 1);
+}
+
+void CVXLXmlReader::stepDoctype(std::uint8_t c)
+{
+    if (isControl(c)) {
+        malformed();
+    } else if (doctypeQuote_ != 0) {
+        if (c == doctypeQuote_)
+            doctypeQuote_ = 0;
+    } else if (c == '"' || c == '\'') {
+        doctypeQuote_ = c;
+    } else if (c == '[') {
+        ++doctypeDepth_;
+    } else if (c == ']') {
+        if (doctypeDepth_ == 0)
+            malformed();
+        else
+            --doctypeDepth_;
+    } else if (c == '>' && doctypeDepth_ == 0) {
+        backToContent();
+    }
+}
+
+void CVXLXmlReader::stepPiTarget(std::uint8_t c)
+{
+    if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
+        name_.appendChar(static_cast<char>(c));
+        return;
+    }
+    if (name_.length() == 0 || !(isSpace(c) || c == '?')) {
+        malformed();
+        return;
+    }
+    // The target "xml" is reserved for the declaration at the very start.
+    const char* target = name_.data();
+    const bool reserved = name_.length() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm'
+        && (target[2] | 0x20) == 'l';
+    if (reserved && !(tagAtStart_ && name_.equals("xml"))) {
+        malformed();
+        return;
+    }
+    marks_ = c == '?' ? 1 : 0;
+    state_ = kPiBody;
+}
+
+void CVXLXmlReader::stepPiBody(std::uint8_t c)
+{
+    if (c == '>' && marks_ == 1) {
+        backToContent();
+    } else if (isControl(c)) {
+        malformed();
+    } else {
+        marks_ = c == '?' ? 1 : 0;
+    }
+}
+
+void CVXLXmlReader::backToContent()
+{
+    state_ = kContent;
+    marks_ = 0;
+}
+
+void CVXLXmlReader::deliverText()
+{
+    collecting_ = false;
+    if (text_.length() == 0)
+        return;
+    const CVXLString text = text_.toString(0);
+    text_.clear();
+    onText(text);
+}
+
+void CVXLXmlReader::openElement()
+{
+    rootSeen_ = true;
+    tagAttributes_.clear();
+    path_.appendChar('/');
+    const std::uint32_t offset = path_.length();
+    path_.append(name_.data(), name_.length());
+    stack_.append(&offset, sizeof offset);
+    onElement(name_.toString(0), true);
+}
+
+void CVXLXmlReader::attributeDone()
+{
+    state_ = kInTag;
+    spaceSeen_ = false;
+    if (repeatsAttribute()) {
+        malformed();
+        return;
+    }
+    tagAttributes_.append(attrName_.data(), attrName_.length());
+    tagAttributes_.appendChar(' ');
+    const std::uint32_t generation = generation_;
+    onAttribute(attrName_.toString(0), value_.toString(0));
+    if (generation != generation_)
+        return;
+    attrName_.clear();
+    value_.clear();
+}
+
+void CVXLXmlReader::closeElement()
+{
+    state_ = kContent;
+    collecting_ = false;
+    marks_ = 0;
+    const CVXLString name = currentText();
+    const std::uint32_t generation = generation_;
+    onElement(name, false);
+    if (generation != generation_)
+        return;
+    popElement();
+    if (path_.length() == 0)
+        rootClosed_ = true;
+}
+
+bool CVXLXmlReader::repeatsAttribute() const
+{
+    const char* names = tagAttributes_.data();
+    const std::uint32_t n = attrName_.length();
+    for (std::uint32_t at = 0; at < tagAttributes_.length();) {
+        std::uint32_t end = at;
+        while (names[end] != ' ')
+            ++end;
+        if (end - at == n && vxlStrNCmp(names + at, attrName_.data(), n) == 0)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+bool CVXLXmlReader::endNameMatches() const
+{
+    const std::uint32_t top = topOffset();
+    const std::uint32_t n = path_.length() - top;
+    return n == name_.length() && vxlStrNCmp(path_.data() + top, name_.data(), n) == 0;
+}
+
+void CVXLXmlReader::malformed()
+{
+    if (malformed_)
+        return;
+    malformed_ = true;
+    stopped_ = true;
+    onMalformed();
+}
+
+bool CVXLXmlReader::finish()
+{
+    if (stopped_)
+        return !malformed_;
+    if (inEntity_ || state_ != kContent || path_.length() > 0 || !rootSeen_)
+        malformed();
+    return !malformed_;
+}
+
+void CVXLXmlReader::stop()
+{
+    stopped_ = true;
+}
+
+std::uint32_t CVXLXmlReader::depth() const
+{
+    return stack_.length() / sizeof(std::uint32_t);
+}
+
+std::uint32_t CVXLXmlReader::topOffset() const
+{
+    const std::uint32_t n = depth();
+    if (n == 0)
+        return path_.length();
+    std::uint32_t offset = 0;
+    vxlMemCopy(&offset, stack_.data() + (n - 1) * sizeof offset, sizeof offset);
+    return offset;
+}
+
+CVXLString CVXLXmlReader::currentText() const
+{
+    if (depth() == 0)
+        return CVXLString();
+    return path_.toString(topOffset());
+}
+
+void CVXLXmlReader::popElement()
+{
+    const std::uint32_t n = depth();
+    if (n == 0)
+        return;
+    const std::uint32_t top = topOffset();
+    path_.truncate(top > 0 ? top - 1 : 0);
+    stack_.truncate((n - 1) * sizeof(std::uint32_t));
+}
+
+void CVXLXmlReader::popAll()
+{
+    while (depth() > 0)
+        popElement();
+}

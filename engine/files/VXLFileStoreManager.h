@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/core/jobs/VXLCallbackEvent.h"
+#include "engine/core/jobs/VXLEvent.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/files/VXLFileStoreCodes.h"
+#include "engine/files/VXLItemInfoEvent.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
+#include "engine/transfer/VXLByteBufferSink.h"
+#include "engine/transfer/VXLByteBufferSource.h"
+
+#include <cstdint>
+
+class CVXLFileStreamSinkJob;
+class CVXLFileStreamSourceJob;
+class CVXLPlatformFactory;
+class CVXLPlatformFileStore;
+
+// The one job through which the engine reads, writes and deletes the files of
+// its working folder. Requests (CVXLFileDeleteRequest, CVXLFileReadRequest,
+// CVXLFileWriteRequest, CVXLNamedRequest) are posted to it and come back as
+// replies with the sender's reply code, result 0 on success.
+//
+// Requests are served one at a time in the order they arrive: a request
+// waits in the incoming queue until the one before it has been answered.
+// Buffer writes from the start replace the file atomically.
+class CVXLFileStoreManager : public CVXLEventHandler {
+public:
+    CVXLFileStoreManager();
+    ~CVXLFileStoreManager() override;
+
+    void onEvent(CVXLEvent* event) override;
+    std::int32_t onFinished() override;
+    void childFinished(CVXLEventHandler* child) override;
+    const char* name() const override { return "CVXLFileStoreManager"; }
+
+    // The platform file store to work on: shared (not owned), or made through
+    // the factory at start and given back at the end.
+    void setFileStore(CVXLPlatformFileStore* store) { store_ = store; }
+    void setFactory(CVXLPlatformFactory* factory) { factory_ = factory; }
+    CVXLPlatformFileStore* fileStore() const { return store_; }
+
+private:
+    // Codes of the manager's own steps.
+    static constexpr std::int32_t kDeleteDone = 1;
+    static constexpr std::int32_t kReadOpened = 4;
+    static constexpr std::int32_t kWriteOpened = 5;
+    static constexpr std::int32_t kReadTransferred = 6;
+    static constexpr std::int32_t kWriteTransferred = 7;
+    static constexpr std::int32_t kReadClosed = 8;
+    static constexpr std::int32_t kWriteClosed = 9;
+    static constexpr std::int32_t kSizeKnown = 10;
+
+    void onStart(CVXLEvent* event);
+    void onDelete(CVXLEvent* event);
+    void onDeleteDone(CVXLEvent* callback);
+    void onRead(CVXLEvent* event);
+    void onOpenForReading(CVXLEvent* event);
+    void onSizeKnown(CVXLEvent* callback);
+    void onReadOpened(CVXLEvent* reply);
+    void onReadTransferred(CVXLEvent* reply);
+    void onReadClosed(CVXLEvent* reply);
+    void onWrite(CVXLEvent* event);
+    void onOpenForWriting(CVXLEvent* event);
+    void onWriteOpened(CVXLEvent* reply);
+    void onWriteTransferred(CVXLEvent* reply);
+    void onWriteClosed(CVXLEvent* reply);
+    void finishCurrent();
+    void releaseJob(CVXLEventHandler* job);
+
+    CVXLPlatformFileStore* store_ = nullptr;
+    CVXLPlatformFactory* factory_ = nullptr;
+    bool ownsStore_ = false;
+    CVXLCallbackEvent deleteCallback_ { this, kDeleteDone };
+    CVXLItemInfoEvent sizeCallback_ { this, kSizeKnown };
+    CVXLNamedRequest readRequest_ { kFileOpenForReading, kReadOpened };
+    CVXLNamedRequest writeRequest_ { kFileOpenForWriting, kWriteOpened };
+    CVXLEvent transferStart_ { XFER_RUN, XFER_RUN_DONE };
+    CVXLEvent transferStop_ { XFER_CLOSE, XFER_CLOSE_DONE };
+    CVXLByteBufferSource bufferSource_;
+    CVXLByteBufferSink bufferSink_;
+    CVXLFileStreamSourceJob* currentSource_ = nullptr;
+    CVXLFileStreamSinkJob* currentSink_ = nullptr;
+    // The delete, read or write request being served.
+    CVXLEvent* current_ = nullptr;
+    // The open request waiting for the item information.
+    CVXLNamedRequest* pendingOpen_ = nullptr;
+};

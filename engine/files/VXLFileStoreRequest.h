@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/files/VXLFileStoreCodes.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
+
+// An open-for-reading request with two further texts for the requester's own
+// use.
+class CVXLFileStoreRequest : public CVXLNamedRequest {
+public:
+    explicit CVXLFileStoreRequest(std::int32_t replyCode)
+        : CVXLNamedRequest(kFileStoreOpenForReading, replyCode)
+    {
+    }
+
+    CVXLString first;
+    CVXLString second;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "engine/core/jobs/VXLEvent.h"
+#include "engine/transfer/VXLXferEventId.h"
+
+#include <cstdint>
+
+// XFER_BEGIN: the source's total size (-1 unknown); the sink's reply carries
+// the chunk size it wants.
+class CVXLXferBeginEvent : public CVXLEvent {
+public:
+    CVXLXferBeginEvent()
+        : CVXLEvent(XFER_BEGIN, XFER_BEGIN_DONE)
+    {
+    }
+
+    std::int32_t total = 0;
+    std::int32_t chunkSize = -1;
+};

@@ -1,8 +1,0 @@
-#include "engine/transport/VXLMboxViewRequestPdu.h"
-
-CVXLMboxViewRequestPdu::CVXLMboxViewRequestPdu(const CVXLString& transactionId)
-    : CVXLSimpleRequestPdu(kMmsMboxViewReq, transactionId)
-{
-}
-
-CVXLMboxViewRequestPdu::~CVXLMboxViewRequestPdu() = default;

@@ -1,5 +1,0 @@
-#include "engine/transport/VXLReplyPdu.h"
-
-CVXLReplyPdu::CVXLReplyPdu(std::int32_t kind, const CVXLPduRef& decoded) : CVXLReceivedPduBase(kind, decoded) {}
-
-CVXLReplyPdu::~CVXLReplyPdu() = default;

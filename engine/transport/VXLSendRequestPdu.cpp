@@ -1,8 +1,0 @@
-#include "engine/transport/VXLSendRequestPdu.h"
-
-CVXLSendRequestPdu::CVXLSendRequestPdu(std::int32_t kind, const CVXLString& transactionId)
-    : CVXLOriginatingPdu(kind, transactionId)
-{
-}
-
-CVXLSendRequestPdu::~CVXLSendRequestPdu() = default;

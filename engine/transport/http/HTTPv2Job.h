@@ -1,0 +1,153 @@
+#pragma once
+
+#include "engine/core/base/VXLByteBuffer.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLEventRing.h"
+#include "engine/core/jobs/VXLHsm.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/base/VXLString.h"
+#include "engine/transport/http/VXLHttpResponse.h"
+#include "engine/transport/http/VXLHttpResponseReader.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLCloseRequest.h"
+#include "engine/transport/net/VXLConnectRequest.h"
+#include "engine/transport/http/VXLHttpBodyData.h"
+#include "engine/transport/http/VXLHttpBodyRequest.h"
+#include "engine/transport/net/VXLReceiveRequest.h"
+#include "engine/transport/net/VXLSendRequest.h"
+
+#include <cstdint>
+
+class CVXLHttpRequest;
+
+// Carries out one HTTP exchange at a time for a requester: a connection from
+// the dialer, the request head and body, the response head handed to the
+// requester, then the body streamed into the requester's sink part by part,
+// each part acknowledged before the next is read. A connection is kept for
+// 13 s for a following request to the same host and port.
+class CHTTPv2Job : public CVXLHsm, public CVXLEventHandler {
+public:
+    enum Signal : std::int32_t {
+        kSigKeepAliveTimer = 11,
+        kSigCancelDone = 12,
+        kSigError = 13,
+        kSigCloseAfterCancel = 14,
+        kSigExchangeDone = 15,
+        kSigFailed = 16,
+        kSigSucceeded = 17,
+    };
+    static constexpr std::uint32_t kKeepAliveMs = 13000;
+    static constexpr std::uint32_t kHeadReadSize = 1024;
+
+    explicit CHTTPv2Job(CVXLEventHandler* dialer = nullptr);
+    ~CHTTPv2Job() override;
+
+    void setDialer(CVXLEventHandler* dialer) { dialer_ = dialer; }
+    void setSettings(const CVXLHttpSettings* settings) { settings_ = settings; }
+    // The last failure of an exchange (the Client's error code).
+    std::int32_t errorCode() const { return errorCode_; }
+    // Leaves every active state, so that the next start begins anew.
+    void resetMachine() { exitAll(); }
+
+    void onEvent(CVXLEvent* event) override;
+    const char* name() const override { return "HTTPv2 Job"; }
+
+    // The states, in the order of the state table; callers may ask isIn.
+    CVXLHsmState Root(const CVXLEvent* e);
+    CVXLHsmState Idle(const CVXLEvent* e);
+    CVXLHsmState Connecting(const CVXLEvent* e);
+    CVXLHsmState Active(const CVXLEvent* e);
+    // Groups of Active's states by whom they wait for; each group handles
+    // stop and cancellation alike.
+    CVXLHsmState WaitingForConnection(const CVXLEvent* e);
+    CVXLHsmState WaitingForRequester(const CVXLEvent* e);
+    CVXLHsmState SendingHead(const CVXLEvent* e);
+    CVXLHsmState AwaitingBodyPart(const CVXLEvent* e);
+    CVXLHsmState SendingBodyPart(const CVXLEvent* e);
+    CVXLHsmState AwaitingChunk(const CVXLEvent* e);
+    CVXLHsmState SendingChunkHead(const CVXLEvent* e);
+    CVXLHsmState SendingChunkData(const CVXLEvent* e);
+    CVXLHsmState ReadingHead(const CVXLEvent* e);
+    CVXLHsmState AwaitingHeadAck(const CVXLEvent* e);
+    CVXLHsmState ReadingBody(const CVXLEvent* e);
+    CVXLHsmState AwaitingBodyAck(const CVXLEvent* e);
+    CVXLHsmState ReadingChunkSize(const CVXLEvent* e);
+    CVXLHsmState ReadingChunkData(const CVXLEvent* e);
+    CVXLHsmState AwaitingChunkAck(const CVXLEvent* e);
+    CVXLHsmState AwaitingChunkEndAck(const CVXLEvent* e);
+    CVXLHsmState ReadingTrailer(const CVXLEvent* e);
+    CVXLHsmState AwaitingLastAck(const CVXLEvent* e);
+    CVXLHsmState KeptAlive(const CVXLEvent* e);
+    CVXLHsmState ResendingOnKept(const CVXLEvent* e);
+    CVXLHsmState CancellingConnection(const CVXLEvent* e);
+    CVXLHsmState CancellingRequester(const CVXLEvent* e);
+    CVXLHsmState CancellingDial(const CVXLEvent* e);
+    CVXLHsmState ClosingAfterDone(const CVXLEvent* e);
+    CVXLHsmState ClosingAfterError(const CVXLEvent* e);
+    CVXLHsmState ClosingAfterIdle(const CVXLEvent* e);
+    CVXLHsmState ClosingForNewHost(const CVXLEvent* e);
+
+private:
+    CVXLHsmState initial(const CVXLEvent* e);
+
+    // Helpers for the longer row actions.
+    bool resolveTarget();
+    void sendHead();
+    void postSend();
+    void askForBytes(std::uint32_t wanted);
+    void prepareToReadResponse();
+    void restartHead();
+    void afterHeadAck();
+    void deliverBody(std::uint32_t count);
+    void dropTrailingBytes();
+    std::uint32_t capToBodyLeft(std::uint32_t count) const;
+    void goOnOrAskForBytes(std::uint32_t wanted);
+    void askForBodyPart();
+    bool failedReply(const CVXLEvent* e);
+    void markCancelled();
+    void giveBackConnection();
+    void fail(std::int32_t result);
+    void answerRequest();
+    void answerRequest(std::int32_t result);
+    void closeConnection();
+    void resetExchange();
+    bool keepConnection() const;
+    bool responseHasNoBody() const;
+    bool isRequestCode(std::int32_t code) const;
+    std::uint32_t readSize() const;
+    std::uint32_t buffered() const { return receiveBuffer_.length(); }
+    void dispatchSignal(std::int32_t signal, std::int32_t result);
+
+    CVXLHttpRequest* request_ = nullptr;
+    CVXLString keptHostPort_;
+    CVXLHttpResponse response_;
+    CVXLHttpBodyData bodyData_;
+    CVXLHttpBodyRequest bodyRequest_;
+    CVXLConnectRequest connectRequest_;
+    CVXLReceiveRequest receiveRequest_;
+    CVXLSendRequest sendRequest_;
+    CVXLCloseRequest closeRequest_;
+    CVXLSimpleEvent keepAliveTimer_{kSigKeepAliveTimer};
+    CVXLByteBuffer receiveBuffer_;
+    CVXLByteBuffer sendBuffer_;
+    CVXLHttpResponseReader reader_;
+    std::uint32_t chunkSize_ = 0;
+    std::uint32_t chunkReceived_ = 0;
+    std::uint32_t totalSent_ = 0;
+    CVXLSimpleEvent slots_[4];
+    CVXLEventRing ring_;
+
+    CVXLEventHandler* dialer_ = nullptr;
+    CVXLEventHandler* connection_ = nullptr;
+    const CVXLHttpSettings* settings_ = nullptr;
+    std::int32_t errorCode_ = 0;
+    // The body runs until the peer closes (neither length nor chunks).
+    bool closeDelimited_ = false;
+    // Extra bytes past the body: the connection cannot be kept.
+    bool trailingGarbage_ = false;
+    // The exchange runs on a kept connection and has not been sent again.
+    bool onKeptConnection_ = false;
+    bool resent_ = false;
+    // A stop that arrived mid-exchange is answered once the job is idle.
+    bool stopPending_ = false;
+};

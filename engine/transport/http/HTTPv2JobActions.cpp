@@ -1,0 +1,313 @@
+#include "engine/transport/http/HTTPv2Job.h"
+
+#include "engine/core/text/VXLUri.h"
+#include "engine/transport/http/VXLHttpRequest.h"
+#include "engine/transport/http/VXLHttpRequestComposer.h"
+#include "engine/transport/net/VXLNetResults.h"
+
+// The HTTP job's event translation and the helpers for the longer row
+// actions; the state functions are in HTTPv2Job.cpp.
+
+// Event translation: replies of the dialer and the connection become the
+// machine's success and failure signals; everything is finished before the
+// machine runs, so the machine may post the same member event again.
+void CHTTPv2Job::onEvent(CVXLEvent* event)
+{
+    const std::int32_t code = event->effectiveCode();
+    const bool isReply = event->kind() == kEventReply;
+    std::int32_t result = event->status() == kEventCancelledByPeer ? kResultCancelled : event->result();
+
+    if (!isReply && event->source() == static_cast<CVXLEventHandler*>(this)) {
+        finishEvent(event);
+        // A held request raised again after a reconnect.
+        if (request_ && isRequestCode(code)) {
+            dispatch(request_);
+            return;
+        }
+        dispatchSignal(code, result);
+        return;
+    }
+    if (isReply && (event == &connectRequest_ || event == &receiveRequest_ || event == &closeRequest_)) {
+        finishEvent(event);
+        dispatchSignal(result == kResultSucceeded ? kSigSucceeded : kSigFailed, result);
+        return;
+    }
+    if (isReply && event == &sendRequest_) {
+        finishEvent(event);
+        if (result != kResultSucceeded) {
+            dispatchSignal(kSigFailed, result);
+            return;
+        }
+        // Partial writes are completed before the machine hears of them.
+        const std::uint32_t sent = sendRequest_.sent;
+        totalSent_ += sent;
+        if (sent >= sendBuffer_.length()) {
+            sendRequest_.sent = totalSent_;
+            dispatchSignal(kSigSucceeded, result);
+            return;
+        }
+        sendBuffer_.remove(0, sent);
+        sendRequest_.sent = 0;
+        postSend();
+        return;
+    }
+    if (!isReply && isRequestCode(code)) {
+        request_ = static_cast<CVXLHttpRequest*>(event);
+        dispatch(event);
+        return;
+    }
+    if (code == kEventStart) {
+        CVXLHsm::init();
+        finishEvent(event);
+        return;
+    }
+    if (code == kEventStop) {
+        if (isInState(toHandler(&CHTTPv2Job::Idle))) {
+            finishEvent(event);
+            return;
+        }
+        stopPending_ = true;
+        dispatchSignal(kEventStop, 0);
+        return;
+    }
+    finishEvent(event);
+    if (code == kEventCancelNotice || (code >= 8 && code <= kSigSucceeded))
+        dispatchSignal(code, result);
+}
+
+void CHTTPv2Job::dispatchSignal(std::int32_t signal, std::int32_t result)
+{
+    CVXLSimpleEvent event(signal);
+    event.setResult(result);
+    dispatch(&event);
+}
+
+bool CHTTPv2Job::isRequestCode(std::int32_t code) const
+{
+    return code >= CVXLHttpRequest::kGet && code <= CVXLHttpRequest::kHead;
+}
+
+std::uint32_t CHTTPv2Job::readSize() const
+{
+    return response_.readSize() != 0 ? response_.readSize() : CVXLHttpResponse::kDefaultReadSize;
+}
+
+bool CHTTPv2Job::resolveTarget()
+{
+    const CVXLUri& target = request_->target();
+    connectRequest_.hostName.clear();
+    connectRequest_.address = 0;
+    if (target.hasHostName())
+        connectRequest_.hostName = target.hostName();
+    else if (target.hasIpv4Address())
+        connectRequest_.address = target.ipv4Octets();
+    else
+        return false;
+    connectRequest_.port = target.portNumber();
+    connectRequest_.connection = nullptr;
+    return connectRequest_.port != 0;
+}
+
+void CHTTPv2Job::sendHead()
+{
+    static const CVXLHttpSettings kNoSettings;
+    sendBuffer_.clear();
+    const CVXLString head = CVXLHttpRequestComposer::composeHead(*request_, settings_ ? *settings_ : kNoSettings);
+    sendBuffer_.append(head.c_str(), head.length());
+    totalSent_ = 0;
+    postSend();
+}
+
+void CHTTPv2Job::postSend()
+{
+    post(connection_, &sendRequest_);
+}
+
+void CHTTPv2Job::askForBytes(std::uint32_t wanted)
+{
+    receiveRequest_.wanted = wanted != 0 ? wanted : 1;
+    receiveRequest_.received = 0;
+    post(connection_, &receiveRequest_);
+}
+
+// Bytes already buffered are taken up at once; otherwise more are read.
+void CHTTPv2Job::goOnOrAskForBytes(std::uint32_t wanted)
+{
+    if (buffered() != 0)
+        ring_.postSignal(kSigSucceeded);
+    else
+        askForBytes(wanted);
+}
+
+void CHTTPv2Job::askForBodyPart()
+{
+    bodyRequest_.part = nullptr;
+    post(request_->source(), &bodyRequest_);
+}
+
+void CHTTPv2Job::prepareToReadResponse()
+{
+    receiveBuffer_.clear();
+    restartHead();
+    askForBytes(kHeadReadSize);
+}
+
+void CHTTPv2Job::restartHead()
+{
+    reader_.reset();
+    response_.reset();
+    reader_.bind(&response_);
+}
+
+void CHTTPv2Job::fail(std::int32_t result)
+{
+    if (request_)
+        request_->setResult(result);
+    errorCode_ = result;
+    ring_.postSignal(kSigError);
+}
+
+// A requester's reply with a non-zero result fails the exchange.
+bool CHTTPv2Job::failedReply(const CVXLEvent* e)
+{
+    if (e->result() == kResultSucceeded)
+        return false;
+    fail(e->result());
+    return true;
+}
+
+void CHTTPv2Job::markCancelled()
+{
+    if (request_)
+        request_->setResult(kResultCancelled);
+    errorCode_ = kResultCancelled;
+}
+
+// Hands a dialled connection back to the dialer after a cancel; the
+// request is answered once it is closed.
+void CHTTPv2Job::giveBackConnection()
+{
+    if (request_)
+        request_->setResult(kResultCancelled);
+    connection_ = connectRequest_.connection;
+    closeConnection();
+}
+
+void CHTTPv2Job::answerRequest()
+{
+    if (request_) {
+        CVXLHttpRequest* request = request_;
+        request_ = nullptr;
+        finishEvent(request);
+    }
+    resent_ = false;
+    resetExchange();
+}
+
+void CHTTPv2Job::answerRequest(std::int32_t result)
+{
+    if (request_)
+        request_->setResult(result);
+    if (result != kResultSucceeded)
+        errorCode_ = result;
+    answerRequest();
+}
+
+void CHTTPv2Job::resetExchange()
+{
+    response_.reset();
+    bodyData_.reset();
+    bodyRequest_.reset();
+    closeDelimited_ = false;
+    trailingGarbage_ = false;
+}
+
+void CHTTPv2Job::closeConnection()
+{
+    closeRequest_.connection = connectRequest_.connection;
+    post(dialer_, &closeRequest_);
+}
+
+bool CHTTPv2Job::responseHasNoBody() const
+{
+    const int status = response_.statusCode();
+    return request_->requestCode() == CVXLHttpRequest::kHead || status == 204 || status == 304
+        || (status >= 100 && status < 200);
+}
+
+bool CHTTPv2Job::keepConnection() const
+{
+    if (!request_ || !request_->hasFlag(CVXLHttpRequest::kFlagKeepConnection))
+        return false;
+    if (response_.hasFlag(CVXLHttpResponse::kFlagConnectionClose) || closeDelimited_ || trailingGarbage_)
+        return false;
+    // HTTP/1.0 keeps the connection only when the server says so.
+    return response_.hasFlag(CVXLHttpResponse::kFlagHttp11) || response_.hasFlag(CVXLHttpResponse::kFlagKeepAlive);
+}
+
+std::uint32_t CHTTPv2Job::capToBodyLeft(std::uint32_t count) const
+{
+    return bodyData_.lengthKnown && bodyData_.remaining < count ? bodyData_.remaining : count;
+}
+
+// Bytes past the body mean the connection cannot be kept.
+void CHTTPv2Job::dropTrailingBytes()
+{
+    if (buffered() != 0) {
+        trailingGarbage_ = true;
+        receiveBuffer_.clear();
+    }
+}
+
+// Moves count bytes from the front of the receive buffer into the sink and
+// hands them to the requester. Bytes past a known length are dropped.
+void CHTTPv2Job::deliverBody(std::uint32_t count)
+{
+    if (count > buffered())
+        count = buffered();
+    bodyData_.sink->append(receiveBuffer_.data(), count);
+    receiveBuffer_.remove(0, count);
+    bodyData_.delivered += count;
+    if (bodyData_.lengthKnown) {
+        bodyData_.remaining -= count;
+        if (bodyData_.remaining == 0)
+            dropTrailingBytes();
+    }
+    post(request_->source(), &bodyData_);
+}
+
+void CHTTPv2Job::afterHeadAck()
+{
+    if (responseHasNoBody()) {
+        ring_.postSignal(kSigExchangeDone);
+        return;
+    }
+    bodyData_.sink = response_.sink();
+    if (!bodyData_.sink) {
+        fail(kNetMalformed);
+        return;
+    }
+    if (response_.hasFlag(CVXLHttpResponse::kFlagChunked)) {
+        transition(&CHTTPv2Job::ReadingChunkSize);
+        goOnOrAskForBytes(readSize());
+        return;
+    }
+    if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
+        if (response_.contentLength() == 0) {
+            ring_.postSignal(kSigExchangeDone);
+            return;
+        }
+        bodyData_.remaining = response_.contentLength();
+        bodyData_.lengthKnown = true;
+    } else {
+        closeDelimited_ = true;
+    }
+    if (buffered() != 0) {
+        transition(&CHTTPv2Job::AwaitingBodyAck);
+        deliverBody(capToBodyLeft(buffered()));
+    } else {
+        transition(&CHTTPv2Job::ReadingBody);
+        askForBytes(capToBodyLeft(readSize()));
+    }
+}
+

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLString.h"
+
+class CVXLHttpRequest;
+class CVXLHttpSettings;
+
+// Turns a request into the text of its head: request line, header lines
+// (the requester's, then the defaults it lacks, then the body delimitation),
+// the configured extra lines and the blank line. Completing the headers
+// changes the request's header map and flags.
+class CVXLHttpRequestComposer : public CVXLObject {
+public:
+    static CVXLString composeHead(CVXLHttpRequest& request, const CVXLHttpSettings& settings);
+
+    // The Host value of a URL: its host with ":port" when the port is not the
+    // scheme's default; "" when the URL names no host.
+    static CVXLString hostHeader(const CVXLHttpRequest& request);
+    // The request target: the absolute URL through a proxy, else the path and
+    // query. The fragment is never sent.
+    static CVXLString requestTarget(const CVXLHttpRequest& request);
+    // Every LF without a CR in front becomes CR LF; a final line end is added
+    // when missing.
+    static CVXLString normalizedExtraLines(const CVXLString& text);
+};

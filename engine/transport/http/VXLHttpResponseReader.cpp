@@ -1,0 +1,279 @@
+#include "engine/transport/http/VXLHttpResponseReader.h"
+
+#include "engine/transport/http/VXLHttpResponse.h"
+
+namespace {
+
+constexpr std::uint32_t kMaxStatusDigits = 3;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isSpaceOrTab(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(const char* a, std::uint32_t length, const char* b)
+{
+    std::uint32_t i = 0;
+    for (; i < length && b[i] != 0; ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return i == length && b[i] == 0;
+}
+
+// Whether a comma-separated list of tokens holds the token, any letter case.
+bool listHasToken(const CVXLString& list, const char* token)
+{
+    const char* text = list.c_str();
+    const std::uint32_t n = list.length();
+    std::uint32_t i = 0;
+    while (i < n) {
+        while (i < n && (isSpaceOrTab(text[i]) || text[i] == ','))
+            ++i;
+        std::uint32_t start = i;
+        while (i < n && text[i] != ',')
+            ++i;
+        std::uint32_t end = i;
+        while (end > start && isSpaceOrTab(text[end - 1]))
+            --end;
+        if (end > start && equalsIgnoringCase(text + start, end - start, token))
+            return true;
+    }
+    return false;
+}
+
+// Digits only, at most 32 bits.
+bool parseLength(const CVXLString& value, std::uint32_t* length)
+{
+    const char* text = value.c_str();
+    const std::uint32_t n = value.length();
+    if (n == 0)
+        return false;
+    std::uint64_t number = 0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        if (!isDigit(text[i]))
+            return false;
+        number = number * 10 + static_cast<std::uint32_t>(text[i] - '0');
+        if (number > 0xFFFFFFFFull)
+            return false;
+    }
+    *length = static_cast<std::uint32_t>(number);
+    return true;
+}
+
+int hexValue(std::uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+void CVXLHttpResponseReader::reset()
+{
+    state_ = State::StatusLine;
+    response_ = nullptr;
+    headLength_ = 0;
+    tokenizer_.reset();
+}
+
+CVXLHttpResponseReader::FeedResult CVXLHttpResponseReader::feed()
+{
+    if (!response_)
+        return kMalformed;
+    for (;;) {
+        const CVXLHttpHeadTokenizer::TokenType type = tokenizer_.next();
+        if (type == CVXLHttpHeadTokenizer::kTokenNone) {
+            // A head that keeps growing without ending is not buffered on.
+            return headLength_ + tokenizer_.buffer()->length() > kMaxHeadLength ? kMalformed : kNeedMore;
+        }
+        if (type == CVXLHttpHeadTokenizer::kTokenMalformed)
+            return kMalformed;
+        headLength_ += tokenizer_.tokenLength();
+        if (headLength_ > kMaxHeadLength)
+            return kMalformed;
+        if (state_ == State::StatusLine) {
+            if (type != CVXLHttpHeadTokenizer::kTokenStatus || !parseStatusLine(tokenizer_.tokenText()))
+                return kMalformed;
+            state_ = State::HeaderLines;
+            continue;
+        }
+        if (type == CVXLHttpHeadTokenizer::kTokenBlank) {
+            tokenizer_.consume();
+            return kHeadComplete;
+        }
+        if (type != CVXLHttpHeadTokenizer::kTokenHeader || !parseHeaderLine(tokenizer_.tokenText()))
+            return kMalformed;
+    }
+}
+
+// "HTTP/" digit "." digit, spaces, the status digits, optional spaces, the
+// reason phrase up to the final LF (a CR in front of it stays in the reason).
+bool CVXLHttpResponseReader::parseStatusLine(const CVXLString& line)
+{
+    const char* text = line.c_str();
+    const std::uint32_t n = line.length();
+    if (n < 9 || !isDigit(text[5]) || text[6] != '.' || !isDigit(text[7]) || text[8] != ' ')
+        return false;
+    std::uint32_t i = 8;
+    while (i < n && text[i] == ' ')
+        ++i;
+    const std::uint32_t statusStart = i;
+    while (i < n && isDigit(text[i]))
+        ++i;
+    if (i == statusStart || i - statusStart > kMaxStatusDigits)
+        return false;
+    const std::uint32_t statusEnd = i;
+    while (i < n && text[i] == ' ')
+        ++i;
+    if (n == 0 || text[n - 1] != '\n' || i > n - 1)
+        return false;
+    response_->setStatusText(line.substr(static_cast<int>(statusStart), statusEnd - statusStart));
+    response_->setReason(line.substr(static_cast<int>(i), n - 1 - i));
+    if (text[7] == '1')
+        response_->setFlag(CVXLHttpResponse::kFlagHttp11);
+    else if (text[7] == '0')
+        response_->setFlag(CVXLHttpResponse::kFlagHttp10);
+    return true;
+}
+
+bool CVXLHttpResponseReader::parseHeaderLine(const CVXLString& line)
+{
+    const char* text = line.c_str();
+    const std::uint32_t n = line.length();
+    const int colon = line.findChar(':');
+    if (colon <= 0)
+        return false;
+    const CVXLString name = line.substr(0, static_cast<std::uint32_t>(colon));
+    std::uint32_t i = static_cast<std::uint32_t>(colon) + 1;
+    while (i < n && isSpaceOrTab(text[i]))
+        ++i;
+    // The value up to the final line end, each fold (line end and the spaces
+    // or tabs after it) replaced by one space, trailing spaces dropped.
+    CVXLString value;
+    std::uint32_t end = n;
+    if (end > 0 && text[end - 1] == '\n')
+        --end;
+    if (end > 0 && text[end - 1] == '\r')
+        --end;
+    while (i < end) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            while (i < end && (text[i] == '\r' || text[i] == '\n' || isSpaceOrTab(text[i])))
+                ++i;
+            value.appendChar(' ');
+            continue;
+        }
+        value.appendChar(text[i]);
+        ++i;
+    }
+    std::uint32_t trimmed = value.length();
+    while (trimmed > 0 && isSpaceOrTab(value.c_str()[trimmed - 1]))
+        --trimmed;
+    if (trimmed != value.length())
+        value = value.substr(0, trimmed);
+
+    if (equalsIgnoringCase(name.c_str(), name.length(), "Content-Length")) {
+        std::uint32_t length = 0;
+        if (!parseLength(value, &length))
+            return false;
+        // A repeated length must agree, or the body cannot be delimited.
+        if (response_->hasFlag(CVXLHttpResponse::kFlagContentLength) && response_->contentLength() != length)
+            return false;
+        response_->setFlag(CVXLHttpResponse::kFlagContentLength);
+        response_->setContentLength(length);
+    } else if (equalsIgnoringCase(name.c_str(), name.length(), "Transfer-Encoding")) {
+        if (listHasToken(value, "chunked"))
+            response_->setFlag(CVXLHttpResponse::kFlagChunked);
+    } else if (equalsIgnoringCase(name.c_str(), name.length(), "Connection")) {
+        if (listHasToken(value, "close"))
+            response_->setFlag(CVXLHttpResponse::kFlagConnectionClose);
+        if (listHasToken(value, "keep-alive"))
+            response_->setFlag(CVXLHttpResponse::kFlagKeepAlive);
+    }
+
+    const CVXLString old = response_->headers().get(name);
+    if (old.length() != 0)
+        value = old + "," + value;
+    return response_->headers().set(name, value);
+}
+
+CVXLHttpResponseReader::ChunkLine CVXLHttpResponseReader::scanChunkSizeLine(const CVXLByteBuffer& buffer,
+                                                                            std::uint32_t* size,
+                                                                            std::uint32_t* lineLength)
+{
+    const std::uint8_t* b = buffer.data();
+    const std::uint32_t n = buffer.length();
+    std::uint32_t i = 0;
+    while (i < n && (b[i] == '\r' || b[i] == '\n' || b[i] == ' ' || b[i] == '\t'))
+        ++i;
+    const std::uint32_t start = i;
+    std::uint32_t value = 0;
+    std::uint32_t digits = 0;
+    while (i < n && hexValue(b[i]) >= 0) {
+        if (++digits > kMaxChunkSizeDigits)
+            return kChunkLineMalformed;
+        value = value * 16 + static_cast<std::uint32_t>(hexValue(b[i]));
+        ++i;
+    }
+    // The line ends skipped in front count too, or a peer sending only
+    // those would be buffered without end.
+    if (i == n)
+        return i > kMaxChunkLineLength ? kChunkLineMalformed : kChunkLineNeedMore;
+    if (digits == 0)
+        return kChunkLineMalformed;
+    // Spaces before an extension, and the extension itself, are ignored.
+    while (i < n && (b[i] == ' ' || b[i] == '\t'))
+        ++i;
+    if (i < n && b[i] == ';') {
+        while (i < n && b[i] != '\r' && b[i] != '\n') {
+            if (i - start > kMaxChunkLineLength)
+                return kChunkLineMalformed;
+            ++i;
+        }
+    }
+    if (i == n)
+        return kChunkLineNeedMore;
+    if (b[i] != '\r')
+        return kChunkLineMalformed;
+    if (i + 1 == n)
+        return kChunkLineNeedMore;
+    if (b[i + 1] != '\n')
+        return kChunkLineMalformed;
+    *size = value;
+    *lineLength = i + 2;
+    return kChunkLineDone;
+}
+
+CVXLHttpResponseReader::ChunkLine CVXLHttpResponseReader::scanTrailer(const CVXLByteBuffer& buffer,
+                                                                      std::uint32_t* length)
+{
+    const std::uint8_t* b = buffer.data();
+    const std::uint32_t n = buffer.length();
+    std::uint32_t lineStart = 0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        if (b[i] != '\n')
+            continue;
+        const std::uint32_t lineLength = i + 1 - lineStart;
+        if (lineLength == 1 || (lineLength == 2 && b[lineStart] == '\r')) {
+            *length = i + 1;
+            return kChunkLineDone;
+        }
+        lineStart = i + 1;
+    }
+    return n > kMaxHeadLength ? kChunkLineMalformed : kChunkLineNeedMore;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/core/base/VXLByteBuffer.h"
+#include "engine/core/base/VXLHeaderMap.h"
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLString.h"
+
+#include <cstdint>
+
+class CVXLMimePartSink;
+
+// Splits a text MIME multipart container into its body parts while the
+// container's bytes arrive in windows. It holds only the bytes that could
+// still begin a delimiter line or that belong to an unfinished header block;
+// every comparison stops at the bytes present and waits for more when they
+// cannot decide it.
+//
+// A delimiter line is "--" and the boundary, "--" for the closing one, spaces
+// or tabs, and a line end (CR LF or LF) or the container's end; it begins the
+// container or follows a line end, which is not part of the data before it.
+// A part ends at the next delimiter line or, when the closing one is missing,
+// at the container's end.
+class CVXLMimeMultipartParser : public CVXLObject {
+public:
+    static constexpr std::uint32_t kFirstReadSize = 256;
+    static constexpr std::uint32_t kHeaderReadSize = 256;
+    static constexpr std::uint32_t kDataReadSize = 5120;
+    // A header block that grows past this ends the parse.
+    static constexpr std::uint32_t kMaxHeaderBlock = 16384;
+    // Spaces or tabs allowed after a boundary before its line end.
+    static constexpr std::uint32_t kMaxLinePadding = 64;
+
+    enum Status : std::int32_t { kNeedMore = 0, kDone = 1, kFailed = 2 };
+
+    CVXLMimeMultipartParser() = default;
+
+    void begin(const CVXLString& boundary, std::uint32_t containerSize, CVXLMimePartSink* sink);
+
+    // Where in the container the next bytes are to be read from and how many
+    // at most; 0 once the parse has ended.
+    std::uint32_t readOffset() const { return consumed_ + buffer_.length(); }
+    std::uint32_t readSize() const;
+
+    // The bytes read at readOffset (any number up to readSize). An empty
+    // read ends the container where it stands.
+    Status feed(const std::uint8_t* bytes, std::uint32_t length);
+    Status status() const { return status_; }
+    std::uint32_t partCount() const { return partCount_; }
+
+    // Header lines in a block: folded lines joined, "Name: value" (a missing
+    // space after the colon costs no character) and each "; name=value"
+    // parameter as a header of its own, values as written.
+    static bool parseHeaderBlock(const std::uint8_t* bytes, std::uint32_t length, CVXLHeaderMap& headers);
+
+private:
+    enum class State { Preamble, Headers, Data, Ended };
+    enum class Match { No, Open, Close, NeedMore };
+
+    Status run();
+    Status stepScan();
+    Status stepHeaders();
+    Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd) const;
+    bool handOn(std::uint32_t count);
+    bool endPart(std::uint32_t end);
+    bool takeDelimiter(Match match, std::uint32_t lineEnd);
+    Status end(Status status);
+    bool atEnd() const { return ended_; }
+
+    CVXLString boundary_;
+    CVXLMimePartSink* sink_ = nullptr;
+    CVXLByteBuffer buffer_;
+    std::uint32_t containerSize_ = 0;
+    std::uint32_t consumed_ = 0; // container bytes before the buffer
+    std::uint32_t partStart_ = 0;
+    std::uint32_t partCount_ = 0;
+    std::uint32_t headerScan_ = 0; // start of the first header line not yet ended
+    State state_ = State::Ended;
+    Status status_ = kDone;
+    bool ended_ = false;
+    bool partOpen_ = false;
+    // The buffer's first byte begins a line whose line end in front belongs
+    // to no data (the container's start, or just after a header block).
+    bool lineStart_ = false;
+};

@@ -1,0 +1,105 @@
+#include "engine/transport/mms/VXLMMSSmsProcessor.h"
+
+#include "engine/transport/mms/VXLMmsSmsTransaction.h"
+#include "engine/transport/mms/VXLReceivedPdu.h"
+#include "engine/transport/mms/VXLReplyPdu.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
+#include "engine/transport/mms/VXLWspDecodeTransaction.h"
+#include "engine/transport/mms/VXLWspTables.h"
+
+namespace {
+
+constexpr std::int32_t kStepDecode = 0;
+
+} // namespace
+
+CVXLMMSSmsProcessor::CVXLMMSSmsProcessor()
+    : CVXLStepProcessor(kStepDecode)
+{
+    setProcessorName("CVXLMMSSmsProcessor");
+}
+
+CVXLMMSSmsProcessor::~CVXLMMSSmsProcessor()
+{
+    release();
+}
+
+bool CVXLMMSSmsProcessor::acceptsTransaction(CVXLTransaction* transaction)
+{
+    return transaction && !isBusy() && transaction->typeName() == kMmsSmsTransactionType;
+}
+
+int CVXLMMSSmsProcessor::beginTransaction(CVXLTransaction* transaction)
+{
+    if (!acceptsTransaction(transaction))
+        return 0;
+    takeTransaction(transaction);
+    submitTo_ = tasks_ ? tasks_ : transaction->taskProcessor();
+    input_.assign(static_cast<CVXLMmsSmsTransaction*>(transaction)->message());
+    return 1;
+}
+
+void CVXLMMSSmsProcessor::init()
+{
+    CVXLStepProcessor::init();
+    cancelled_ = false;
+}
+
+void CVXLMMSSmsProcessor::release()
+{
+    cancelSteps();
+    // Deleting a decode still queued or running takes it out unreported.
+    delete decode_;
+    decode_ = nullptr;
+    input_.assign(CVXLMessage());
+    submitTo_ = nullptr;
+    cancelled_ = false;
+}
+
+void CVXLMMSSmsProcessor::finishTransaction()
+{
+    release();
+    CVXLProcessor::finishTransaction();
+}
+
+void CVXLMMSSmsProcessor::start()
+{
+    decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(stepEvent()));
+    if (!decode_ || !submitTo_)
+        return finish(kTransactionFailed);
+    decode_->setMessage(input_);
+    decode_->setPdu(CVXLPduRef(new CVXLMmsPdu));
+    if (submitTo_->addTransaction(decode_) != 1)
+        finish(kTransactionFailed);
+}
+
+void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
+{
+    if (cancelled_ || result == kTransactionCancelled)
+        return finish(kTransactionCancelled);
+    auto* transaction = static_cast<CVXLMmsSmsTransaction*>(this->transaction());
+    if (result != kTransactionSucceeded || !transaction)
+        return finish(kTransactionFailed);
+    const CVXLPduRef decoded = decode_->getPdu();
+    const std::int32_t type = decoded.isEmpty() ? kMmsUntyped : decoded->field(kMmsFieldMessageType).toInt();
+    CVXLMmsPdu* typed = nullptr;
+    if (type == kMmsNotificationInd)
+        typed = new CVXLReceivedPdu(kMmsNotificationInd, decoded);
+    else if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
+        typed = new CVXLReplyPdu(type, decoded);
+    transaction->setPdu(typed ? CVXLPduRef(typed) : CVXLPduRef());
+    finish(typed ? kTransactionSucceeded : kTransactionFailed);
+}
+
+void CVXLMMSSmsProcessor::onCancel()
+{
+    if (stopRequested() || cancelled_)
+        return;
+    if (!decode_)
+        return CVXLProcessor::onCancel();
+    // The decode reports 24 (at once when it is still queued) and its
+    // report ends this transaction.
+    cancelled_ = true;
+    decode_->cancel();
+}

@@ -1,0 +1,226 @@
+#include "engine/transport/mms/VXLMmsPdu.h"
+
+#include "engine/transport/mms/VXLWspTables.h"
+
+namespace {
+
+constexpr VXLMmsHeaderRow kSendReq[] = {
+    {12, 1}, {24, 1}, {13, 1}, {5, 0}, {9, 1}, {23, 1}, {2, 0}, {1, 0}, {22, 0}, {10, 0}, {8, 0}, {7, 0},
+    {15, 0}, {20, 0}, {6, 0}, {16, 0}, {34, 0}, {35, 0}, {36, 0}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {4, 1}};
+constexpr VXLMmsHeaderRow kNotificationInd[] = {
+    {12, 1}, {24, 1}, {13, 1}, {9, 0}, {22, 0}, {6, 0}, {39, 0}, {10, 1}, {15, 0}, {14, 1}, {8, 1}, {28, 0}, {29, 0},
+    {31, 0}, {30, 0}, {49, 0}, {50, 0}, {52, 0}, {53, 0}, {55, 0}, {56, 0}, {57, 0}, {58, 0}, {59, 0}, {3, 1}};
+constexpr VXLMmsHeaderRow kNotifyRespInd[] = {{12, 1}, {24, 1}, {13, 1}, {21, 1}, {17, 0}};
+constexpr VXLMmsHeaderRow kRetrieve[] = {{12, 1}};
+constexpr VXLMmsHeaderRow kRetrieveConf[] = {
+    {12, 1}, {24, 0}, {13, 1}, {11, 1}, {5, 1}, {9, 0}, {32, 0}, {33, 0}, {23, 0}, {2, 0}, {22, 0}, {35, 0}, {36, 0},
+    {10, 0}, {15, 0}, {6, 0}, {16, 0}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {25, 0}, {26, 0}, {49, 0}, {4, 1}};
+constexpr VXLMmsHeaderRow kForwardReq[] = {
+    {12, 1}, {24, 1}, {13, 1}, {5, 0}, {23, 1}, {9, 1}, {2, 0}, {1, 0}, {8, 0}, {7, 0}, {17, 0}, {6, 0},
+    {16, 0}, {34, 0}, {35, 0}, {36, 0}, {3, 1}, {61, 1}};
+constexpr VXLMmsHeaderRow kMboxStoreReq[] = {{12, 1}, {24, 1}, {13, 1}, {3, 1}, {35, 0}, {36, 0}};
+constexpr VXLMmsHeaderRow kMboxViewReq[] = {
+    {12, 1}, {24, 1}, {13, 1}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {41, 0}, {43, 0}};
+constexpr VXLMmsHeaderRow kMboxViewConf[] = {
+    {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {42, 0},
+    {44, 0}, {45, 0}, {4, 1}};
+constexpr VXLMmsHeaderRow kMboxDeleteReq[] = {{12, 1}, {24, 1}, {13, 1}, {3, 1}};
+constexpr VXLMmsHeaderRow kMboxDescr[] = {
+    {12, 1}, {3, 1}, {11, 1}, {35, 1}, {36, 0}, {5, 0}, {9, 0}, {23, 0}, {2, 0}, {1, 0}, {10, 0}, {22, 0}, {15, 0},
+    {7, 0}, {8, 0}, {6, 0}, {16, 0}, {14, 0}, {28, 0}, {30, 0}, {29, 0}, {31, 0}, {32, 0}, {33, 0}, {4, 0}};
+constexpr VXLMmsHeaderRow kSendConf[] = {
+    {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {11, 0}, {3, 0}, {37, 0}, {38, 0}};
+constexpr VXLMmsHeaderRow kMboxStoreConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {37, 0}, {38, 0}};
+constexpr VXLMmsHeaderRow kMboxDeleteConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {18, 1}, {19, 0}};
+constexpr VXLMmsHeaderRow kDeliveryInd[] = {{12, 1}, {13, 1}, {11, 1}, {23, 1}, {5, 1}, {21, 1}};
+constexpr VXLMmsHeaderRow kReadOrigInd[] = {{12, 1}, {13, 1}, {11, 1}, {23, 1}, {9, 1}, {5, 1}, {27, 1}};
+
+struct KindTable {
+    std::int32_t kind;
+    const VXLMmsHeaderRow* rows;
+    std::uint32_t count;
+};
+
+template <std::size_t N>
+constexpr KindTable row(std::int32_t kind, const VXLMmsHeaderRow (&rows)[N])
+{
+    return {kind, rows, static_cast<std::uint32_t>(N)};
+}
+
+constexpr KindTable kTables[] = {
+    row(kMmsSendReq, kSendReq),           row(kMmsSendConf, kSendConf),
+    row(kMmsNotificationInd, kNotificationInd), row(kMmsNotifyRespInd, kNotifyRespInd),
+    row(kMmsRetrieve, kRetrieve),         row(kMmsRetrieveConf, kRetrieveConf),
+    row(kMmsDeliveryInd, kDeliveryInd),   row(kMmsReadOrigInd, kReadOrigInd),
+    row(kMmsForwardReq, kForwardReq),     row(kMmsForwardConf, kSendConf),
+    row(kMmsMboxStoreReq, kMboxStoreReq), row(kMmsMboxStoreConf, kMboxStoreConf),
+    row(kMmsMboxViewReq, kMboxViewReq),   row(kMmsMboxViewConf, kMboxViewConf),
+    row(kMmsMboxDeleteReq, kMboxDeleteReq), row(kMmsMboxDeleteConf, kMboxDeleteConf),
+    row(kMmsMboxDescr, kMboxDescr),
+};
+
+static_assert(sizeof(kSendReq) / sizeof(kSendReq[0]) <= CVXLMmsPdu::kMaxRows);
+static_assert(sizeof(kNotificationInd) / sizeof(kNotificationInd[0]) <= CVXLMmsPdu::kMaxRows);
+
+} // namespace
+
+const VXLMmsHeaderRow* mmsHeaderTable(std::int32_t kind, std::uint32_t& rowCount)
+{
+    for (const KindTable& table : kTables) {
+        if (table.kind == kind) {
+            rowCount = table.count;
+            return table.rows;
+        }
+    }
+    rowCount = 0;
+    return nullptr;
+}
+
+CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
+{
+    wspContentTypeName(CVXLString(kWspContentTypeMmsMessage), contentTypeName_, true);
+    setContentType(contentTypeName_);
+}
+
+CVXLMmsPdu::CVXLMmsPdu(const CVXLMmsPdu& other)
+    : CVXLMessage(other), pduKind_(other.pduKind_), rowCount_(other.rowCount_), table_(other.table_),
+      contentTypeName_(other.contentTypeName_)
+{
+    vxlMemCopy(present_, other.present_, sizeof present_);
+    CVXLMimeEntity::setHeaders(other.mimeHeaders());
+}
+
+CVXLMmsPdu::~CVXLMmsPdu() = default;
+
+void CVXLMmsPdu::setPduKind(std::int32_t kind)
+{
+    pduKind_ = kind;
+    table_ = mmsHeaderTable(kind, rowCount_);
+    markPresentHeaders();
+}
+
+void CVXLMmsPdu::adoptContent(const CVXLMessage& source)
+{
+    setHeaders(source.messageHeaders());
+    setBody(source.body());
+    markPresentHeaders();
+}
+
+bool CVXLMmsPdu::hasRequiredHeaders() const
+{
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+        if (table_[i].mandatory && !present_[i])
+            return false;
+    }
+    return true;
+}
+
+bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value)
+{
+    addHeader(fieldKey(code), value);
+    if (value.length()) {
+        for (std::uint32_t i = 0; i < rowCount_; ++i) {
+            if (table_[i].code == code) {
+                present_[i] = 1;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value, const char* parameter,
+                           const CVXLString& parameterValue)
+{
+    setHeader(code, value);
+    const CVXLString key = fieldKey(code);
+    return addParameter(key, static_cast<int>(valueCount(key)) - 1, parameter, parameterValue);
+}
+
+void CVXLMmsPdu::markPresentHeaders()
+{
+    vxlMemSet(present_, 0, sizeof present_);
+    const CVXLHeaderMap& map = messageHeaders();
+    for (std::uint32_t n = 0; n < map.nameCount(); ++n) {
+        const CVXLString name = map.nameAt(static_cast<int>(n));
+        if (!name.isNumeric() || !map.value(name).length())
+            continue;
+        const std::int32_t code = name.toInt();
+        for (std::uint32_t i = 0; i < rowCount_; ++i) {
+            if (table_[i].code == code)
+                present_[i] = 1;
+        }
+    }
+}
+
+const CVXLString& CVXLMmsPdu::field(std::int32_t code, int n) const
+{
+    return messageHeaders().value(fieldKey(code), n);
+}
+
+std::uint32_t CVXLMmsPdu::fieldCount(std::int32_t code) const { return messageHeaders().valueCount(fieldKey(code)); }
+
+const CVXLString* CVXLMmsPdu::fieldParameter(std::int32_t code, const char* parameter, int n) const
+{
+    return CVXLMessage::parameter(fieldKey(code), CVXLString(parameter), n);
+}
+
+void CVXLMmsPdu::setStatus(std::int32_t status) { setHeader(kMmsFieldStatus, CVXLString(status)); }
+
+void CVXLMmsPdu::setMmFlags(const CVXLString& keyword, std::int32_t token)
+{
+    setHeader(kMmsFieldMmFlags, keyword, kMmsParamToken, CVXLString(token));
+}
+
+void CVXLMmsPdu::setStart(std::uint32_t start)
+{
+    CVXLString text;
+    text.setUnsigned(start);
+    setHeader(kMmsFieldStart, text);
+}
+
+void CVXLMmsPdu::setLimit(std::uint32_t limit)
+{
+    CVXLString text;
+    text.setUnsigned(limit);
+    setHeader(kMmsFieldLimit, text);
+}
+
+void CVXLMmsPdu::setAttributes(std::int32_t fieldCode) { setHeader(kMmsFieldAttributes, CVXLString(fieldCode)); }
+
+void CVXLMmsPdu::setTotals(std::int32_t totals) { setHeader(kMmsFieldTotals, CVXLString(totals)); }
+
+void CVXLMmsPdu::setSubject(const CVXLString& subject, const CVXLString& charset)
+{
+    if (charset.length())
+        setHeader(kMmsFieldSubject, subject, kMmsParamCharset, charset);
+    else
+        setHeader(kMmsFieldSubject, subject);
+}
+
+void CVXLMmsPdu::setDate(std::uint32_t date)
+{
+    CVXLString text;
+    text.setUnsigned(date);
+    setHeader(kMmsFieldDate, text);
+}
+
+void CVXLMmsPdu::setFrom(const CVXLString& address, std::int32_t token)
+{
+    setHeader(kMmsFieldFrom, address, kMmsParamToken, CVXLString(token));
+}
+
+void CVXLMmsPdu::addTo(const CVXLString& address) { setHeader(kMmsFieldTo, address); }
+void CVXLMmsPdu::addCc(const CVXLString& address) { setHeader(kMmsFieldCc, address); }
+void CVXLMmsPdu::addBcc(const CVXLString& address) { setHeader(kMmsFieldBcc, address); }
+void CVXLMmsPdu::setStore(std::int32_t store) { setHeader(kMmsFieldStore, CVXLString(store)); }
+void CVXLMmsPdu::setContentLocation(const CVXLString& location) { setHeader(kMmsFieldContentLocation, location); }
+
+CVXLString CVXLMmsPdu::fromAddress() const
+{
+    const CVXLString& from = field(kMmsFieldFrom);
+    CVXLString folded(from);
+    folded.changeCase(true);
+    const int cut = folded.find(CVXLString("/TYPE"));
+    return cut < 0 ? from : from.substr(0, static_cast<std::uint32_t>(cut));
+}

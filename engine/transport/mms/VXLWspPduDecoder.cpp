@@ -1,0 +1,520 @@
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+
+#include "engine/transport/mms/VXLMmsPdu.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLWspReader.h"
+#include "engine/transport/mms/VXLWspTables.h"
+
+namespace {
+
+constexpr std::uint8_t kShiftDelimiter = 0x7F;
+constexpr std::uint8_t kNoValue = 0x00;
+// Smallest entry of a multipart body: HeadersLen, DataLen, a content type.
+constexpr std::uint32_t kMinEntryBytes = 3;
+
+CVXLString decimal(std::uint64_t value)
+{
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    CVXLString text;
+    while (n)
+        text.appendChar(digits[--n]);
+    return text;
+}
+
+CVXLString signedDecimal(std::int32_t value) { return CVXLString(value); }
+
+bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
+
+bool isMultipartType(const CVXLString& type)
+{
+    CVXLString folded(type);
+    folded.toLower();
+    return folded.find(CVXLString("application/vnd.wap.multipart.")) == 0 || folded.find(CVXLString("multipart/")) == 0;
+}
+
+// Well-known-charset: Any-charset (0x80) or an Integer-value.
+bool readCharset(CVXLWspReader& in, CVXLString& name)
+{
+    std::uint64_t number;
+    if (!in.readInteger(number) || number > 0x7FFFFFFF)
+        return false;
+    name.clear();
+    return charsetName(decimal(number), name);
+}
+
+// A content type given by number or wire byte, or as text.
+bool readMediaType(CVXLWspReader& in, CVXLString& type)
+{
+    std::uint8_t first;
+    if (!in.peek(first))
+        return false;
+    type.clear();
+    if (isText(first) || first == CVXLWspReader::kTextQuote)
+        return in.readText(type);
+    std::uint64_t number;
+    if (!in.readInteger(number))
+        return false;
+    // A number the table lacks leaves the type empty rather than failing.
+    if (number < kVxlWspWellKnownContentTypes)
+        wspContentTypeName(decimal(number), type, true);
+    return true;
+}
+
+} // namespace
+
+bool CVXLWspPduDecoder::fail(const char* why, const CVXLWspReader& at)
+{
+    error_ = why;
+    errorPosition_ = static_cast<std::uint32_t>(at.current() - base_);
+    return false;
+}
+
+bool CVXLWspPduDecoder::decode(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
+                               const CVXLString& fileName, std::uint32_t offset)
+{
+    base_ = bytes;
+    fileName_ = fileName;
+    offset_ = offset;
+    messageType_ = 0;
+    error_ = "";
+    errorPosition_ = 0;
+    CVXLWspReader in(bytes, length);
+    if (in.atEnd())
+        return fail("no bytes to decode", in);
+    return decodeHeaders(in, pdu);
+}
+
+bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
+{
+    while (!in.atEnd()) {
+        std::uint8_t byte;
+        in.peek(byte);
+        if (byte < 0x80) {
+            // Application header: a Token-text name and a value, neither of
+            // which has a place among the MMS fields.
+            CVXLString name;
+            if (!in.readText(name) || !in.skipValue())
+                return fail("application header runs past the end", in);
+            continue;
+        }
+        in.readByte(byte);
+        const std::int32_t code = byte - 0x80;
+        const std::int32_t kind = mmsFieldKind(CVXLString(code), true);
+        if (code == kMmsFieldContentType)
+            return decodeBody(in, pdu);
+        CVXLWspReader extent(in);
+        if (!extent.skipValue())
+            return fail("header value runs past the end", in);
+        CVXLWspReader value(in);
+        in.split(extent.position() - in.position(), value);
+        // A field this table does not know, or whose value does not read as
+        // its kind, is left out; the rest of the PDU still counts.
+        if (kind > kMmsKindNotEncodable)
+            decodeField(code, kind, value, pdu);
+    }
+    return true;
+}
+
+bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset,
+                                            bool indexed)
+{
+    std::uint8_t first;
+    if (!in.peek(first))
+        return false;
+    charset.clear();
+    if (first > CVXLWspReader::kLengthQuote)
+        return in.readText(text);
+    std::uint32_t length;
+    CVXLWspReader value(in);
+    if (!in.readValueLength(length) || !in.split(length, value))
+        return false;
+    if (indexed && messageType_ == kMmsMboxDeleteConf) {
+        // The values of an m-mbox-delete-conf carry an index first; the
+        // value after it has none, however deep a sender nests lengths.
+        std::uint64_t index;
+        if (!value.readInteger(index))
+            return false;
+        return decodeEncodedString(value, text, charset, false);
+    }
+    if (!readCharset(value, charset))
+        return false;
+    return value.readText(text);
+}
+
+bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWspReader& in, CVXLMmsPdu& pdu)
+{
+    const CVXLString key = CVXLMmsPdu::fieldKey(code);
+    std::uint8_t first = 0;
+    in.peek(first);
+
+    if (code == kMmsFieldStored) {
+        std::uint8_t byte;
+        if (!in.readByte(byte) || byte < 0x80)
+            return false;
+        return pdu.setHeader(code, signedDecimal(byte == 0x80 ? 0 : 1));
+    }
+    if (code == kMmsFieldElementDescriptor) {
+        std::uint32_t length;
+        CVXLString reference;
+        if (!in.readValueLength(length) || !in.readText(reference))
+            return false;
+        return pdu.setHeader(code, reference);
+    }
+
+    switch (kind) {
+    case kMmsKindInteger: {
+        std::uint64_t value;
+        if (!in.readInteger(value))
+            return false;
+        return pdu.setHeader(code, decimal(value));
+    }
+    case kMmsKindText: {
+        CVXLString text;
+        if (first <= CVXLWspReader::kLengthQuote && messageType_ == kMmsMboxDeleteConf) {
+            std::uint32_t length;
+            std::uint64_t index;
+            if (!in.readValueLength(length) || !in.readInteger(index))
+                return false;
+        }
+        if (!in.readText(text))
+            return false;
+        return pdu.setHeader(code, text);
+    }
+    case kMmsKindEncodedString: {
+        CVXLString text, charset;
+        if (!decodeEncodedString(in, text, charset))
+            return false;
+        if (charset.length())
+            return pdu.setHeader(code, text, kMmsParamCharset, charset);
+        return pdu.setHeader(code, text);
+    }
+    case kMmsKindEnumerated: {
+        const VXLMmsValueRow* table = mmsValueTable(key);
+        std::uint8_t byte;
+        if (isText(first)) {
+            CVXLString text;
+            return in.readText(text) && pdu.setHeader(code, text);
+        }
+        if (first <= CVXLWspReader::kLengthQuote) {
+            // Only an m-mbox-delete-conf gives an enumerated value a length
+            // (an index and the value); elsewhere the value is left out.
+            std::uint32_t length;
+            std::uint64_t index;
+            if (messageType_ != kMmsMboxDeleteConf || !in.readValueLength(length) || !in.readInteger(index))
+                return false;
+        }
+        if (!in.readByte(byte) || byte < 0x80)
+            return false;
+        const std::int32_t value = mmsValueFromWire(signedDecimal(byte), table);
+        if (code == kMmsFieldMessageType && messageType_ == 0)
+            messageType_ = value;
+        return pdu.setHeader(code, signedDecimal(value));
+    }
+    case kMmsKindVersion: {
+        if (isText(first)) {
+            CVXLString text;
+            return in.readText(text) && pdu.setHeader(code, text);
+        }
+        std::uint8_t byte;
+        if (!in.readByte(byte) || byte < 0x80)
+            return false;
+        const std::int32_t major = (byte >> 4) & 0x07;
+        const std::int32_t minor = byte & 0x0F;
+        CVXLString text(major);
+        if (minor != 15) {
+            text.appendChar('.');
+            text.append(CVXLString(minor));
+        }
+        return pdu.setHeader(code, text);
+    }
+    case kMmsKindIndexAndEncodedString:
+    case kMmsKindIndexAndDate: {
+        std::uint32_t length;
+        std::uint64_t index, date;
+        CVXLString text, charset;
+        if (!in.readValueLength(length) || !in.readInteger(index))
+            return false;
+        if (kind == kMmsKindIndexAndDate) {
+            if (!in.readInteger(date))
+                return false;
+            text = decimal(date);
+        } else if (!decodeEncodedString(in, text, charset)) {
+            return false;
+        }
+        pdu.setHeader(code, decimal(index));
+        if (charset.length())
+            return pdu.setHeader(code, text, kMmsParamCharset, charset);
+        return pdu.setHeader(code, text);
+    }
+    case kMmsKindTokenAndEncodedString:
+    case kMmsKindTokenAndInteger: {
+        std::uint32_t length;
+        std::uint8_t byte;
+        if (!in.readValueLength(length) || length == 0 || !in.readByte(byte))
+            return false;
+        const CVXLString token = signedDecimal(mmsValueFromWire(signedDecimal(byte), mmsValueTable(key)));
+        CVXLString text, charset;
+        if (length >= 2) {
+            CVXLWspReader rest(in);
+            in.split(length - 1, rest);
+            if (kind == kMmsKindTokenAndInteger) {
+                std::uint64_t value;
+                if (!rest.readInteger(value))
+                    return false;
+                text = decimal(value);
+            } else if (!decodeEncodedString(rest, text, charset)) {
+                return false;
+            }
+        }
+        if (!pdu.setHeader(code, text, kMmsParamToken, token))
+            return false;
+        if (charset.length()) {
+            const int n = static_cast<int>(pdu.valueCount(key)) - 1;
+            return pdu.addParameter(key, n, CVXLString(kMmsParamCharset), charset);
+        }
+        return true;
+    }
+    case kMmsKindFieldCode: {
+        std::uint8_t byte;
+        if (!in.readByte(byte) || byte < 0x80)
+            return false;
+        // The field code, so that the encoder writes the same byte back.
+        return pdu.setHeader(code, signedDecimal(byte - 0x80));
+    }
+    default:
+        return false;
+    }
+}
+
+bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity)
+{
+    std::uint8_t first;
+    in.peek(first);
+    CVXLString name, value;
+    if (isText(first)) {
+        if (!in.readText(name))
+            return false;
+        std::uint8_t next;
+        if (!in.peek(next))
+            return false;
+        if (isText(next) || next == CVXLWspReader::kStringQuote || next == CVXLWspReader::kTextQuote || next == 0) {
+            if (!in.readText(value))
+                return false;
+        } else {
+            std::uint64_t number;
+            if (!in.readInteger(number))
+                return false;
+            value = decimal(number);
+        }
+        return entity.addHeader(name, value);
+    }
+    std::uint64_t wire;
+    if (!in.readInteger(wire) || wire > 0x7F)
+        return false;
+    const CVXLString wireKey = decimal(wire | 0x80);
+    const std::int32_t kind = wspParameterKind(wireKey, false);
+    const CVXLString id = signedDecimal(wspParameterId(wireKey, false));
+    if (kind < 0 || !wspParameterName(id, name))
+        return false;
+    switch (kind) {
+    case kWspParamCharset:
+        if (!readCharset(in, value))
+            return false;
+        break;
+    case kWspParamInteger:
+    case kWspParamShortInteger:
+    case kWspParamDate: {
+        std::uint64_t number;
+        if (!in.readInteger(number))
+            return false;
+        value = decimal(number);
+        break;
+    }
+    case kWspParamText:
+        if (!in.readText(value, true))
+            return false;
+        break;
+    case kWspParamContentType:
+        if (!readMediaType(in, value))
+            return false;
+        break;
+    case kWspParamQValue: {
+        std::uint32_t q;
+        if (!in.readUintvar(q))
+            return false;
+        value = decimal(q);
+        break;
+    }
+    case kWspParamVersion:
+    case kWspParamDifferences: {
+        std::uint8_t next;
+        if (!in.peek(next))
+            return false;
+        if (isText(next)) {
+            if (!in.readText(value))
+                return false;
+        } else {
+            std::uint64_t number;
+            if (!in.readInteger(number))
+                return false;
+            value = decimal(number);
+        }
+        break;
+    }
+    case kWspParamNoValue: {
+        std::uint8_t none;
+        if (!in.readByte(none) || none != kNoValue)
+            return false;
+        break;
+    }
+    default:
+        return false;
+    }
+    return entity.addHeader(name, value);
+}
+
+bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& entity)
+{
+    std::uint8_t first;
+    if (!in.peek(first))
+        return false;
+    CVXLString type;
+    if (first > CVXLWspReader::kLengthQuote) {
+        if (!readMediaType(in, type))
+            return false;
+        if (type.length())
+            entity.setContentType(type);
+        return true;
+    }
+    std::uint32_t length;
+    CVXLWspReader general(in);
+    if (!in.readValueLength(length) || !in.split(length, general))
+        return false;
+    if (!readMediaType(general, type))
+        return false;
+    if (type.length())
+        entity.setContentType(type);
+    // A parameter that does not read ends the parameters; the type stands.
+    while (!general.atEnd() && decodeParameter(general, entity)) {
+    }
+    return true;
+}
+
+void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part)
+{
+    while (!in.atEnd()) {
+        std::uint8_t byte;
+        in.peek(byte);
+        if (byte == kShiftDelimiter) {
+            // The delimiter and its page; a delimiter cut off ends the headers.
+            if (!in.skip(2))
+                return;
+            continue;
+        }
+        if (byte < 0x20) {
+            in.skip(1);
+            continue;
+        }
+        CVXLString name;
+        if (byte >= 0x80) {
+            in.readByte(byte);
+            wspHeaderName(signedDecimal(byte), name);
+        } else if (!in.readText(name)) {
+            return;
+        }
+        std::uint8_t next;
+        if (!in.peek(next))
+            return;
+        if (isText(next) || next == CVXLWspReader::kTextQuote || next == 0) {
+            // Texts arrive as Quoted-strings too (Content-ID): the quote goes,
+            // angle brackets stay as the sender wrote them.
+            CVXLString value;
+            if (!in.readText(value, true))
+                return;
+            if (name.length())
+                part.addHeader(name, value);
+        } else if (!in.skipValue()) {
+            return;
+        }
+    }
+}
+
+bool CVXLWspPduDecoder::decodePart(CVXLWspReader& in, CVXLMimeEntity& part)
+{
+    std::uint32_t headersLength, dataLength;
+    CVXLWspReader headers(in);
+    if (!in.readUintvar(headersLength) || !in.readUintvar(dataLength))
+        return fail("part lengths run past the end", in);
+    if (!in.split(headersLength, headers))
+        return fail("part headers run past the end", in);
+    if (!decodeContentType(headers, part))
+        return fail("part content type runs past its headers", headers);
+    decodePartHeaders(headers, part);
+    const std::uint8_t* data = in.current();
+    if (!in.skip(dataLength))
+        return fail("part data run past the end", in);
+    part.setFileName(fileName_);
+    part.setDataStart(offset_ + static_cast<std::uint32_t>(data - base_));
+    part.setDataSize(dataLength);
+    CVXLByteBuffer copy;
+    if (dataLength && !copy.append(data, dataLength))
+        return fail("no memory for part data", in);
+    part.setBodyBuffer(copy);
+    return true;
+}
+
+bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
+{
+    CVXLMultipartBody* multipart = new CVXLMultipartBody();
+    CVXLEntityRef holder(multipart);
+    if (!multipart)
+        return fail("no memory for the body", in);
+    if (!decodeContentType(in, *multipart))
+        return fail("content type runs past the end", in);
+    // The typed PDUs list Content-Type among their fields (mandatory in a
+    // retrieve-conf), so the PDU keeps it as field 4 as well; the encoder
+    // leaves field 4 to the body step, so re-encoding is unchanged.
+    if (multipart->contentType().length())
+        pdu.setHeader(kMmsFieldContentType, multipart->contentType());
+    // Content-Type ends the header fields; nothing after it means no body.
+    if (in.atEnd())
+        return true;
+    if (!isMultipartType(multipart->contentType())) {
+        CVXLMimeEntity* single = new CVXLMimeEntity();
+        CVXLEntityRef singleRef(single);
+        if (!single)
+            return fail("no memory for the body", in);
+        single->setHeaders(multipart->mimeHeaders());
+        const std::uint32_t size = in.remaining();
+        single->setFileName(fileName_);
+        single->setDataStart(offset_ + static_cast<std::uint32_t>(in.current() - base_));
+        single->setDataSize(size);
+        CVXLByteBuffer copy;
+        if (!copy.append(in.current(), size))
+            return fail("no memory for the body", in);
+        single->setBodyBuffer(copy);
+        in.skip(size);
+        return pdu.setBody(singleRef);
+    }
+    std::uint32_t entries;
+    if (!in.readUintvar(entries))
+        return fail("part count runs past the end", in);
+    if (entries > in.remaining() / kMinEntryBytes)
+        return fail("part count exceeds the bytes present", in);
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        CVXLMimeEntity* part = new CVXLMimeEntity();
+        CVXLEntityRef partRef(part);
+        if (!part)
+            return fail("no memory for a part", in);
+        if (!decodePart(in, *part))
+            return false;
+        if (!multipart->appendPart(partRef))
+            return fail("no memory for a part", in);
+    }
+    return pdu.setBody(holder);
+}

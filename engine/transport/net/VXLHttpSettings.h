@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLString.h"
+
+// The Client's configuration items and switches that the network transport
+// reads, handed to it by its owner: 2 the proxy URI, 4 the user agent, 5 the
+// extra header lines, 7 the user's identity, the engine library version text,
+// and whether data traffic is switched off ("int.datacomm_active" is "0").
+class CVXLHttpSettings : public CVXLObject {
+public:
+    static constexpr const char* kEngineVersion = "5.5.6";
+
+    CVXLString proxyUri;
+    CVXLString userAgent;
+    CVXLString extraHeaders;
+    CVXLString userName;
+    CVXLString versionText = kEngineVersion;
+    bool dataTrafficOff = false;
+};

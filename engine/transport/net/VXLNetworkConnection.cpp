@@ -1,0 +1,323 @@
+#include "engine/transport/net/VXLNetworkConnection.h"
+
+#include "engine/core/platform/VXLPlatformConnection.h"
+#include "engine/transport/net/VXLNetResults.h"
+#include "engine/transport/net/VXLReceiveRequest.h"
+#include "engine/transport/net/VXLSendRequest.h"
+
+CVXLNetworkConnection::ReceiveListener::ReceiveListener(CVXLNetworkConnection* owner)
+    : owner(owner)
+{
+}
+
+void CVXLNetworkConnection::ReceiveListener::dataArrived(const std::uint8_t* bytes, std::uint32_t count)
+{
+    if (!request || !request->buffer || !bytes || count == 0)
+        return;
+    if (request->buffer->append(bytes, count))
+        request->received += count;
+}
+
+void CVXLNetworkConnection::ReceiveListener::complete(std::uint32_t status)
+{
+    std::int32_t code = kSigReceived;
+    if (status != 0)
+        code = kSigReceiveFailed;
+    else if (!request || request->received == 0)
+        code = kSigNoData;
+    notification.setRequestCode(code);
+    notification.setReplyCode(code);
+    notification.setResult(static_cast<std::int32_t>(status));
+    request = nullptr;
+    owner->post(owner, &notification);
+}
+
+CVXLNetworkConnection::SendListener::SendListener(CVXLNetworkConnection* owner)
+    : owner(owner)
+{
+}
+
+const std::uint8_t* CVXLNetworkConnection::SendListener::getData()
+{
+    return request && request->buffer ? request->buffer->data() : nullptr;
+}
+
+std::uint32_t CVXLNetworkConnection::SendListener::getLength()
+{
+    return request && request->buffer ? request->buffer->length() : 0;
+}
+
+void CVXLNetworkConnection::SendListener::consume(std::uint32_t count, std::uint32_t error)
+{
+    if (request)
+        request->sent = count;
+    const std::int32_t code = error == 0 ? kSigSent : kSigSendFailed;
+    notification.setRequestCode(code);
+    notification.setReplyCode(code);
+    notification.setResult(static_cast<std::int32_t>(error));
+    request = nullptr;
+    owner->post(owner, &notification);
+}
+
+CVXLNetworkConnection::CVXLNetworkConnection(CVXLPlatformConnection* socket, const CVXLHttpSettings* settings)
+    : CVXLNetworkJob(&CVXLNetworkConnection::initial, settings)
+    , socket_(socket)
+    , receiveListener_(this)
+    , sendListener_(this)
+    , closeCallback_(this, kSigClosed)
+{
+}
+
+CVXLNetworkConnection::~CVXLNetworkConnection() = default;
+
+bool CVXLNetworkConnection::takesRequests()
+{
+    return isIn(&CVXLNetworkConnection::Idle);
+}
+
+// Answers 90 at once when data traffic is off; otherwise the request becomes
+// the current one, watched by its time-out.
+bool CVXLNetworkConnection::takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout)
+{
+    if (trafficOff()) {
+        answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
+        return false;
+    }
+    current_ = const_cast<CVXLEvent*>(e);
+    timeoutTimer_.setRequestCode(timeoutCode);
+    timeoutTimer_.setReplyCode(timeoutCode);
+    postDelayed(&timeoutTimer_, timeout);
+    return true;
+}
+
+void CVXLNetworkConnection::cancelTimers()
+{
+    cancelEvent(&pollTimer_);
+    cancelEvent(&timeoutTimer_);
+}
+
+// Each attempt waits 20 ms longer than the last before the next one, up to
+// 200 ms.
+void CVXLNetworkConnection::startReceive()
+{
+    auto* request = static_cast<CVXLReceiveRequest*>(current_);
+    request->received = 0;
+    pollDelay_ += kPollStepMs;
+    if (pollDelay_ > kMaxPollDelayMs)
+        pollDelay_ = kMaxPollDelayMs;
+    receiveListener_.request = request;
+    if (socket_)
+        socket_->receive(&receiveListener_, request->wanted);
+    else
+        receiveListener_.complete(kNetConnectFailed);
+}
+
+void CVXLNetworkConnection::closeSocket()
+{
+    closeCallback_.setRequestCode(kSigClosed);
+    closeCallback_.setReplyCode(kSigClosed);
+    if (socket_)
+        socket_->close(&closeCallback_);
+    else
+        closeCallback_.call(0);
+}
+
+CVXLHsmState CVXLNetworkConnection::initial(const CVXLEvent*)
+{
+    setState(&CVXLNetworkConnection::Idle);
+    return handled();
+}
+
+CVXLHsmState CVXLNetworkConnection::Root(const CVXLEvent* e)
+{
+    if (signalOf(e) == kSignalInit) {
+        setState(&CVXLNetworkConnection::Idle);
+        return handled();
+    }
+    return super(&CVXLHsm::top);
+}
+
+CVXLHsmState CVXLNetworkConnection::Idle(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kReceiveRequest:
+        if (takeRequest(e, kSigReceiveTimeout, receiveTimeout_)) {
+            pollDelay_ = 0;
+            transition(&CVXLNetworkConnection::Receiving);
+        }
+        return handled();
+    case kSendRequest:
+        if (takeRequest(e, kSigSendTimeout, sendTimeout_))
+            transition(&CVXLNetworkConnection::Sending);
+        return handled();
+    case kEventStop:
+        transition(&CVXLNetworkConnection::Stopped);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        startReceive();
+        return handled();
+    case kSigReceived:
+    case kSigReceiveFailed:
+        cancelTimers();
+        answerCurrent(e->result());
+        transition(&CVXLNetworkConnection::Idle);
+        return handled();
+    case kSigNoData:
+        postDelayed(&pollTimer_, pollDelay_);
+        return handled();
+    case kSigPollTimer:
+        startReceive();
+        return handled();
+    case kSigReceiveTimeout:
+        cancelEvent(&pollTimer_);
+        answerCurrent(kNetTimedOut);
+        transition(&CVXLNetworkConnection::ClosingAfterReceive);
+        return handled();
+    case kEventCancelNotice:
+        cancelTimers();
+        answerCurrent(kResultCancelled);
+        current_ = const_cast<CVXLEvent*>(e);
+        transition(&CVXLNetworkConnection::ClosingAfterReceive);
+        return handled();
+    case kEventStop:
+        // Answered rather than dropped: its requester would wait for ever.
+        cancelTimers();
+        receiveListener_.request = nullptr;
+        answerCurrent(kResultCancelled);
+        transition(&CVXLNetworkConnection::StoppingFromReceive);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        sendListener_.request = static_cast<CVXLSendRequest*>(current_);
+        if (socket_)
+            socket_->send(&sendListener_);
+        else
+            sendListener_.consume(0, kNetConnectFailed);
+        return handled();
+    case kSigSent:
+    case kSigSendFailed:
+        cancelEvent(&timeoutTimer_);
+        answerCurrent(e->result());
+        transition(&CVXLNetworkConnection::Idle);
+        return handled();
+    case kSigSendTimeout:
+        answerCurrent(kNetTimedOut);
+        transition(&CVXLNetworkConnection::ClosingAfterSend);
+        return handled();
+    case kEventCancelNotice:
+        cancelEvent(&timeoutTimer_);
+        answerCurrent(kResultCancelled);
+        current_ = const_cast<CVXLEvent*>(e);
+        transition(&CVXLNetworkConnection::ClosingAfterSend);
+        return handled();
+    case kEventStop:
+        cancelEvent(&timeoutTimer_);
+        sendListener_.request = nullptr;
+        answerCurrent(kResultCancelled);
+        transition(&CVXLNetworkConnection::StoppingFromSend);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+// Late notifications of the request that ended are finished on arrival (see
+// onEvent) and otherwise ignored here.
+CVXLHsmState CVXLNetworkConnection::closing(const CVXLEvent* e, bool afterReceive)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        closeSocket();
+        return handled();
+    case kSigClosed:
+        answerCurrent(kResultSucceeded);
+        transition(&CVXLNetworkConnection::Idle);
+        return handled();
+    case kEventStop:
+        answerCurrent(kResultSucceeded);
+        if (afterReceive)
+            transition(&CVXLNetworkConnection::ClosedFromReceive);
+        else
+            transition(&CVXLNetworkConnection::ClosedFromSend);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+CVXLHsmState CVXLNetworkConnection::ClosingAfterReceive(const CVXLEvent* e)
+{
+    return closing(e, true);
+}
+
+CVXLHsmState CVXLNetworkConnection::ClosingAfterSend(const CVXLEvent* e)
+{
+    return closing(e, false);
+}
+
+CVXLHsmState CVXLNetworkConnection::stopping(const CVXLEvent* e, bool fromReceive)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        post(this, &stopStep_);
+        return handled();
+    case kSigStopStep:
+        closeSocket();
+        if (fromReceive)
+            transition(&CVXLNetworkConnection::ClosedFromReceive);
+        else
+            transition(&CVXLNetworkConnection::ClosedFromSend);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+CVXLHsmState CVXLNetworkConnection::StoppingFromReceive(const CVXLEvent* e)
+{
+    return stopping(e, true);
+}
+
+CVXLHsmState CVXLNetworkConnection::StoppingFromSend(const CVXLEvent* e)
+{
+    return stopping(e, false);
+}
+
+CVXLHsmState CVXLNetworkConnection::closed(const CVXLEvent* e, bool)
+{
+    if (signalOf(e) == kSigClosed) {
+        answerCurrent(kResultSucceeded);
+        transition(&CVXLNetworkConnection::Stopped);
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}
+
+CVXLHsmState CVXLNetworkConnection::ClosedFromReceive(const CVXLEvent* e)
+{
+    return closed(e, true);
+}
+
+CVXLHsmState CVXLNetworkConnection::ClosedFromSend(const CVXLEvent* e)
+{
+    return closed(e, false);
+}
+
+CVXLHsmState CVXLNetworkConnection::Stopped(const CVXLEvent* e)
+{
+    if (signalOf(e) == kSignalEntry) {
+        finishEvent(&stopEvent());
+        return handled();
+    }
+    return super(&CVXLNetworkConnection::Root);
+}

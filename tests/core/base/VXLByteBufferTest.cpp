@@ -1,0 +1,321 @@
+#include "engine/core/base/VXLByteBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include <sys/resource.h>
+
+namespace {
+
+std::string bytesOf(const CVXLByteBuffer& b)
+{
+    return b.length() ? std::string(reinterpret_cast<const char*>(b.data()), b.length()) : std::string();
+}
+
+CVXLByteBuffer make(const std::string& text)
+{
+    CVXLByteBuffer b;
+    b.append(text.data(), static_cast<std::uint32_t>(text.size()));
+    return b;
+}
+
+TEST(VXLByteBuffer, NewBuffersAreEmptyAndGrowWithEightSpareBytes)
+{
+    auto* heap = new CVXLByteBuffer;
+    ASSERT_NE(heap, nullptr);
+    EXPECT_EQ(heap->data(), nullptr);
+    EXPECT_EQ(heap->length(), 0u);
+    delete heap;
+
+    CVXLByteBuffer none(0);
+    EXPECT_EQ(none.data(), nullptr);
+
+    CVXLByteBuffer b(10);
+    ASSERT_NE(b.data(), nullptr);
+    EXPECT_EQ(b.length(), 0u);
+    EXPECT_EQ(b.capacity(), 18u);
+    const std::uint8_t* block = b.data();
+    for (int i = 0; i < 18; ++i)
+        ASSERT_TRUE(b.append("x", 1));
+    EXPECT_EQ(b.data(), block) << "18 bytes fit the block made for 10";
+    ASSERT_TRUE(b.append("y", 1));
+    EXPECT_NE(b.data(), block);
+    EXPECT_EQ(b.length(), 19u);
+    EXPECT_EQ(b.capacity(), 27u);
+    EXPECT_EQ(bytesOf(b), std::string(18, 'x') + "y");
+}
+
+TEST(VXLByteBuffer, GapsLeftByWriteAndFillReadZero)
+{
+    CVXLByteBuffer b;
+    ASSERT_TRUE(b.write(5, "ab", 2));
+    EXPECT_EQ(bytesOf(b), std::string("\0\0\0\0\0ab", 7));
+    ASSERT_TRUE(b.fill(9, 'z', 2));
+    EXPECT_EQ(bytesOf(b), std::string("\0\0\0\0\0ab\0\0zz", 11));
+    // An overlapping write extends the length only as far as it reaches.
+    ASSERT_TRUE(b.write(10, "QRS", 3));
+    EXPECT_EQ(bytesOf(b), std::string("\0\0\0\0\0ab\0\0zQRS", 13));
+}
+
+TEST(VXLByteBuffer, CopiesOfEmptyBuffersHaveNoBlock)
+{
+    CVXLByteBuffer empty;
+    CVXLByteBuffer reserved(32); // a block, but length 0
+    CVXLByteBuffer a(empty), b(reserved);
+    EXPECT_EQ(a.data(), nullptr);
+    EXPECT_EQ(b.data(), nullptr);
+    EXPECT_FALSE(reserved.isShared());
+    CVXLByteBuffer c = make("x");
+    c = reserved;
+    EXPECT_EQ(c.data(), nullptr);
+}
+
+TEST(VXLByteBuffer, LengthChangesDetachASharer)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(CVXLByteBuffer&)> change;
+        std::string expected;
+    } cases[] = {
+        {"append", [](CVXLByteBuffer& b) { return b.append("!", 1); }, "hello!"},
+        {"appendCString", [](CVXLByteBuffer& b) { return b.appendCString("!?"); }, "hello!?"},
+        {"insert", [](CVXLByteBuffer& b) { return b.insert(0, ">", 1); }, ">hello"},
+        {"remove", [](CVXLByteBuffer& b) { return b.remove(1, 3); }, "ho"},
+        {"assign", [](CVXLByteBuffer& b) { b = make("other"); return true; }, "other"},
+        {"write past the end", [](CVXLByteBuffer& b) { return b.write(4, "OO", 2); }, "hellOO"},
+        {"fill past the end", [](CVXLByteBuffer& b) { return b.fill(5, '.', 2); }, "hello.."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CVXLByteBuffer source = make("hello");
+        CVXLByteBuffer sharer(source);
+        ASSERT_TRUE(sharer.sharesWith(source));
+        ASSERT_TRUE(c.change(sharer));
+        EXPECT_EQ(bytesOf(sharer), c.expected);
+        EXPECT_EQ(bytesOf(source), "hello");
+        EXPECT_EQ(source.length(), 5u);
+        EXPECT_FALSE(sharer.sharesWith(source));
+        EXPECT_FALSE(source.isShared());
+        EXPECT_FALSE(sharer.isShared());
+    }
+}
+
+TEST(VXLByteBuffer, InPlaceWritesShowInEverySharer)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(CVXLByteBuffer&)> change;
+        std::string expected;
+    } cases[] = {
+        {"write", [](CVXLByteBuffer& b) { return b.write(1, "EL", 2); }, "hELlo"},
+        {"fill", [](CVXLByteBuffer& b) { return b.fill(0, '*', 5); }, "*****"},
+        {"copyRange into a long enough buffer",
+         [](CVXLByteBuffer& b) { return b.copyRange(make("xyz"), 2, 1); }, "yzllo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CVXLByteBuffer first = make("hello");
+        CVXLByteBuffer second(first);
+        CVXLByteBuffer third(second);
+        ASSERT_TRUE(c.change(second));
+        EXPECT_EQ(bytesOf(first), c.expected);
+        EXPECT_EQ(bytesOf(second), c.expected);
+        EXPECT_EQ(bytesOf(third), c.expected);
+        EXPECT_TRUE(first.sharesWith(third));
+    }
+}
+
+TEST(VXLByteBuffer, DestroyingTheMiddleSharerKeepsTheOuterTwoLinked)
+{
+    CVXLByteBuffer first = make("abc");
+    auto* middle = new CVXLByteBuffer(first);
+    CVXLByteBuffer last(*middle);
+    delete middle;
+
+    EXPECT_TRUE(first.sharesWith(last));
+    EXPECT_TRUE(first.isShared());
+    EXPECT_TRUE(last.isShared());
+    ASSERT_TRUE(last.write(0, "X", 1));
+    EXPECT_EQ(bytesOf(first), "Xbc");
+
+    // If the chain were broken, first would still believe it shares and leak
+    // or double-free the block (the sanitizer build catches both).
+    last.clear();
+    EXPECT_FALSE(first.isShared());
+    EXPECT_EQ(bytesOf(first), "Xbc");
+    EXPECT_EQ(last.data(), nullptr);
+}
+
+TEST(VXLByteBuffer, RemoveCutsAtTheEndAndShrinksToFit)
+{
+    struct Case {
+        std::uint32_t offset, count;
+        bool accepted;
+        const char* expected;
+    } cases[] = {
+        {1, 2, true, "adef"},
+        {4, 100, true, "abcd"},         // past the end: to the end
+        {6, 3, true, "abcdef"},         // offset at the end: nothing
+        {7, 1, false, "abcdef"},        // offset past the end: refused
+        {0, 0, true, "abcdef"},
+        {2, 0xFFFFFFFFu, true, "ab"},   // offset + count would wrap
+        {0, 6, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.offset << "+" << c.count);
+        CVXLByteBuffer b = make("abcdef");
+        EXPECT_EQ(b.remove(c.offset, c.count), c.accepted);
+        EXPECT_EQ(bytesOf(b), c.expected);
+        if (*c.expected == 0) {
+            EXPECT_EQ(b.data(), nullptr);
+            EXPECT_EQ(b.length(), 0u);
+        } else {
+            EXPECT_EQ(b.capacity(), b.length() + 8);
+        }
+    }
+    CVXLByteBuffer none;
+    EXPECT_TRUE(none.remove(0, 5));
+    EXPECT_EQ(none.data(), nullptr);
+}
+
+TEST(VXLByteBuffer, OffsetsOutsideTheBufferAreRefused)
+{
+    CVXLByteBuffer b = make("abc");
+    EXPECT_NE(b.at(2), nullptr);
+    EXPECT_EQ(*b.at(2), 'c');
+    EXPECT_EQ(b.at(3), nullptr);
+    EXPECT_EQ(b.at(0xFFFFFFFFu), nullptr);
+    EXPECT_EQ(CVXLByteBuffer().at(0), nullptr);
+
+    struct Case {
+        const char* name;
+        std::function<bool(CVXLByteBuffer&)> change;
+    } refused[] = {
+        {"insert past the end", [](CVXLByteBuffer& x) { return x.insert(4, "z", 1); }},
+        {"insert without bytes", [](CVXLByteBuffer& x) { return x.insert(0, nullptr, 1); }},
+        {"write wrapping", [](CVXLByteBuffer& x) { return x.write(0xFFFFFFF0u, "z", 0x20); }},
+        {"write past the largest length", [](CVXLByteBuffer& x) { return x.write(CVXLByteBuffer::kMaxLength, "z", 1); }},
+        {"fill wrapping", [](CVXLByteBuffer& x) { return x.fill(2, 'z', 0xFFFFFFFFu); }},
+        {"append growing past the largest length",
+         [](CVXLByteBuffer& x) { return x.append("z", CVXLByteBuffer::kMaxLength - 2); }},
+        {"copyRange from past the source's end",
+         [](CVXLByteBuffer& x) { return x.copyRange(make("12"), 1, 3); }},
+        {"appendCString of null", [](CVXLByteBuffer& x) { return x.appendCString(nullptr); }},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        CVXLByteBuffer x = make("abc");
+        const std::uint8_t* block = x.data();
+        EXPECT_FALSE(c.change(x));
+        EXPECT_EQ(bytesOf(x), "abc");
+        EXPECT_EQ(x.data(), block);
+    }
+}
+
+TEST(VXLByteBuffer, RangeConstructorAndCopyRangeClampToTheSource)
+{
+    const CVXLByteBuffer source = make("abcdef");
+    struct Case {
+        std::uint32_t start, count;
+        const char* expected;
+        bool shares;
+    } cases[] = {
+        {0, 6, "abcdef", true},
+        {0, 3, "abc", false},
+        {4, 10, "ef", false},
+        {6, 1, "", false},
+        {9, 1, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << "+" << c.count);
+        CVXLByteBuffer range(source, c.start, c.count);
+        EXPECT_EQ(bytesOf(range), c.expected);
+        EXPECT_EQ(range.sharesWith(source), c.shares);
+        if (*c.expected == 0) {
+            EXPECT_EQ(range.data(), nullptr);
+        }
+
+        CVXLByteBuffer copied;
+        EXPECT_EQ(copied.copyRange(source, c.count, c.start), c.start <= 6);
+        EXPECT_EQ(bytesOf(copied), c.expected);
+        EXPECT_EQ(copied.sharesWith(source), c.shares);
+    }
+
+    // A longer destination keeps its tail; a shorter one grows to the count.
+    CVXLByteBuffer longer = make("0123456789");
+    ASSERT_TRUE(longer.copyRange(source, 3, 2));
+    EXPECT_EQ(bytesOf(longer), "cde3456789");
+    CVXLByteBuffer shorter = make("01");
+    ASSERT_TRUE(shorter.copyRange(source, 4, 1));
+    EXPECT_EQ(bytesOf(shorter), "bcde");
+    // An empty source leaves the destination alone.
+    ASSERT_TRUE(shorter.copyRange(CVXLByteBuffer(), 0, 0));
+    EXPECT_EQ(bytesOf(shorter), "bcde");
+}
+
+TEST(VXLByteBuffer, InsertMovesTheTail)
+{
+    struct Case {
+        const char* initial;
+        std::uint32_t offset;
+        const char* bytes;
+        const char* expected;
+    } cases[] = {
+        {"", 0, "abc", "abc"},
+        {"ac", 1, "b", "abc"},
+        {"bc", 0, "a", "abc"},
+        {"ab", 2, "c", "abc"},
+        {"abc", 1, "", "abc"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        CVXLByteBuffer b = make(c.initial);
+        EXPECT_TRUE(b.insert(c.offset, c.bytes, static_cast<std::uint32_t>(std::strlen(c.bytes))));
+        EXPECT_EQ(bytesOf(b), c.expected);
+    }
+}
+
+TEST(VXLByteBuffer, SourcesInsideTheOwnBlockSurviveReallocation)
+{
+    CVXLByteBuffer b = make("abcdefgh");
+    ASSERT_EQ(b.capacity(), 16u);
+    // Each of these reallocates while reading from the block being replaced.
+    ASSERT_TRUE(b.append(b.data(), b.length()));
+    EXPECT_EQ(bytesOf(b), "abcdefghabcdefgh");
+    ASSERT_TRUE(b.insert(1, b.data() + 8, 8));
+    EXPECT_EQ(bytesOf(b), "aabcdefghbcdefghabcdefgh");
+    ASSERT_TRUE(b.write(20, b.data(), 10));
+    EXPECT_EQ(bytesOf(b), "aabcdefghbcdefghabcdaabcdefghb");
+    ASSERT_TRUE(b.write(0, b.data() + 1, 4)); // overlapping, in place
+    EXPECT_EQ(bytesOf(b), "abcddefghbcdefghabcdaabcdefghb");
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// With the address space capped, a large block cannot be had: the buffer must
+// stay as it was instead of crashing.
+TEST(VXLByteBufferDeathTest, HeapExhaustionLeavesTheBufferUnchanged)
+{
+    EXPECT_EXIT(
+        {
+            CVXLByteBuffer b;
+            b.append("abc", 3);
+            CVXLByteBuffer sharer(b);
+            std::string big(64u << 20, 'x');
+            rlimit cap {};
+            getrlimit(RLIMIT_AS, &cap);
+            cap.rlim_cur = 0; // every new mapping now fails
+            setrlimit(RLIMIT_AS, &cap);
+            bool ok = !b.append(big.data(), static_cast<std::uint32_t>(big.size()))
+                && !b.insert(0, big.data(), static_cast<std::uint32_t>(big.size()))
+                && !b.write(0, big.data(), static_cast<std::uint32_t>(big.size()))
+                && bytesOf(b) == "abc" && b.sharesWith(sharer);
+            std::_Exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+#endif
+
+} // namespace

@@ -1,0 +1,204 @@
+#include "engine/core/base/VXLHeaderMap.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> names(const CVXLHeaderMap& map)
+{
+    std::vector<std::string> out;
+    for (std::uint32_t i = 0; i < map.nameCount(); ++i)
+        out.emplace_back(map.nameAt(static_cast<int>(i)).c_str());
+    return out;
+}
+
+std::vector<std::string> values(const CVXLHeaderMap& map, const char* name)
+{
+    std::vector<std::string> out;
+    for (std::uint32_t i = 0; i < map.valueCount(name); ++i)
+        out.emplace_back(map.value(name, static_cast<int>(i)).c_str());
+    return out;
+}
+
+CVXLHeaderMap sample()
+{
+    CVXLHeaderMap map;
+    EXPECT_TRUE(map.add("Content-Type", "text/plain"));
+    EXPECT_TRUE(map.add("To", "a@example.org"));
+    EXPECT_TRUE(map.add("Subject", "hi"));
+    EXPECT_TRUE(map.add("To", "b@example.org"));
+    EXPECT_TRUE(map.add("To", "a@example.org"));
+    return map;
+}
+
+TEST(VXLHeaderMap, Lookups)
+{
+    const CVXLHeaderMap map = sample();
+    struct Case {
+        const char* name;
+        int index;
+        bool ignoreCase;
+        bool present;
+        const char* text;
+    };
+    const Case cases[] = {
+        { "Content-Type", 0, false, true, "text/plain" },
+        { "content-type", 0, false, false, "" },
+        { "content-type", 0, true, true, "text/plain" },
+        { "CONTENT-TYPE", 0, true, true, "text/plain" },
+        { "To", 1, false, true, "b@example.org" },
+        { "to", 2, true, true, "a@example.org" },
+        { "To", 3, false, true, "" }, // name present, index absent
+        { "To", -1, false, true, "" },
+        { "Cc", 0, true, false, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(
+            std::string(c.name) + "/" + std::to_string(c.index) + (c.ignoreCase ? " ignoring case" : ""));
+        EXPECT_EQ(map.contains(c.name, c.ignoreCase), c.present);
+        EXPECT_EQ(map.value(c.name, c.index, c.ignoreCase), c.text);
+    }
+    // The flag lasts for one lookup only.
+    EXPECT_TRUE(map.contains("subject", true));
+    EXPECT_FALSE(map.contains("subject"));
+    EXPECT_EQ(map.valueCount("to"), 0u); // counts are exact-case
+}
+
+TEST(VXLHeaderMap, ValuesAndNamesKeepTheirOrder)
+{
+    CVXLHeaderMap map = sample();
+    EXPECT_EQ(names(map), (std::vector<std::string> { "Content-Type", "To", "Subject" }));
+    EXPECT_EQ(
+        values(map, "To"), (std::vector<std::string> { "a@example.org", "b@example.org", "a@example.org" }));
+    EXPECT_EQ(map.nameAt(3), "");
+    EXPECT_EQ(map.nameAt(-1), "");
+
+    EXPECT_TRUE(map.remove("To"));
+    EXPECT_FALSE(map.remove("To"));
+    EXPECT_FALSE(map.remove("subject")); // exact case
+    EXPECT_TRUE(map.add("To", "c@example.org")); // a new name goes last
+    EXPECT_EQ(names(map), (std::vector<std::string> { "Content-Type", "Subject", "To" }));
+    EXPECT_EQ(values(map, "To"), std::vector<std::string> { "c@example.org" });
+    EXPECT_TRUE(map.add("to", "d")); // names differing in case are distinct
+    EXPECT_EQ(map.nameCount(), 4u);
+}
+
+TEST(VXLHeaderMap, HandlesShareTheBodyUntilOneChangesIt)
+{
+    struct Case {
+        const char* what;
+        bool (*change)(CVXLHeaderMap&);
+        std::vector<std::string> changedNames;
+    };
+    const Case cases[] = {
+        { "add", [](CVXLHeaderMap& m) { return m.add("X-New", "1"); },
+            { "Content-Type", "To", "Subject", "X-New" } },
+        { "remove", [](CVXLHeaderMap& m) { return m.remove("To"); }, { "Content-Type", "Subject" } },
+        { "setValueObject",
+            [](CVXLHeaderMap& m) { return m.setValueObject("Subject", 0, new CVXLHeaderMap); },
+            { "Content-Type", "To", "Subject" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVXLHeaderMap original = sample();
+        CVXLHeaderMap copy(original);
+        CVXLHeaderMap assigned;
+        assigned = original;
+        EXPECT_TRUE(copy.sharesBodyWith(original));
+        EXPECT_TRUE(assigned.sharesBodyWith(original));
+
+        EXPECT_TRUE(c.change(copy));
+        EXPECT_FALSE(copy.sharesBodyWith(original));
+        EXPECT_TRUE(assigned.sharesBodyWith(original));
+        EXPECT_EQ(names(copy), c.changedNames);
+        EXPECT_EQ(names(original), (std::vector<std::string> { "Content-Type", "To", "Subject" }));
+        EXPECT_EQ(values(copy, "Subject"), std::vector<std::string> { "hi" });
+        EXPECT_EQ(original.valueObject("Subject", 0), nullptr);
+
+        // The two that still share a body change privately as well.
+        EXPECT_TRUE(assigned.add("X-Late", "2"));
+        EXPECT_EQ(original.valueCount("X-Late"), 0u);
+    }
+}
+
+TEST(VXLHeaderMap, ClearEmptiesEverySharer)
+{
+    CVXLHeaderMap a = sample();
+    CVXLHeaderMap b(a);
+    b.clear();
+    EXPECT_EQ(a.nameCount(), 0u);
+    EXPECT_EQ(b.nameCount(), 0u);
+    EXPECT_TRUE(a.sharesBodyWith(b));
+    EXPECT_EQ(a.value("To"), "");
+    EXPECT_TRUE(a.add("To", "x"));
+    EXPECT_EQ(b.nameCount(), 0u);
+}
+
+TEST(VXLHeaderMap, ParameterObjectsAreOwnedAndSharedOnCopy)
+{
+    CVXLHeaderMap map;
+    map.add("Content-Type", "multipart/related");
+    auto* params = new CVXLHeaderMap;
+    params->add("boundary", "xyz");
+    EXPECT_TRUE(map.setValueObject("Content-Type", 0, params));
+    EXPECT_TRUE(map.setValueObject("Content-Type", 0, params)); // the same object again: kept, not freed
+    EXPECT_EQ(map.valueObject("Content-Type", 0), params);
+    EXPECT_EQ(map.valueObject("content-type", 0), nullptr); // exact case
+
+    auto* stray = new CVXLHeaderMap;
+    EXPECT_FALSE(map.setValueObject("Content-Type", 1, stray));
+    EXPECT_FALSE(map.setValueObject("Accept", 0, stray));
+    delete stray; // refused objects stay the caller's
+
+    // A private copy shares each parameter body rather than copying it.
+    CVXLHeaderMap copy(map);
+    copy.add("X", "1");
+    CVXLHeaderMap* copied = copy.valueObject("Content-Type", 0);
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied, params);
+    EXPECT_TRUE(copied->sharesBodyWith(*params));
+    copied->add("charset", "utf-8");
+    EXPECT_EQ(params->valueCount("charset"), 0u);
+    EXPECT_EQ(copied->value("boundary"), "xyz");
+
+    // Replacing deletes the old parameters; the sanitizer build sees leaks.
+    EXPECT_TRUE(map.setValueObject("Content-Type", 0, new CVXLHeaderMap));
+    EXPECT_TRUE(copy.remove("Content-Type"));
+}
+
+TEST(VXLHeaderMap, AssignmentWithinOneBodyKeepsIt)
+{
+    struct Case {
+        const char* what;
+        bool shared;
+        bool self;
+    };
+    const Case cases[] = {
+        { "alone, to itself", false, true },
+        { "shared, to itself", true, true },
+        { "to a sharer", true, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVXLHeaderMap map = sample();
+        CVXLHeaderMap other(map);
+        if (!c.shared)
+            other.add("Detach", "1");
+        const CVXLHeaderMap& source = c.self ? map : other;
+        map = source;
+        EXPECT_EQ(values(map, "To").size(), 3u);
+        EXPECT_TRUE(map.add("Y", "1"));
+    }
+
+    CVXLHeaderMap a = sample();
+    CVXLHeaderMap b;
+    b.add("Only", "b");
+    a = b; // a's body goes; a now shares b's
+    EXPECT_TRUE(a.sharesBodyWith(b));
+    EXPECT_EQ(names(a), std::vector<std::string> { "Only" });
+}
+
+} // namespace

@@ -1,0 +1,153 @@
+#include "engine/core/platform/VXLPlatformConnection.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
+#include "platform/cellcore/ConnectionManager.h"
+#include "tests/core/platform/RecordingSinks.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Values = std::vector<std::uint32_t>;
+const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
+
+// Asks connect again, as the dialer does, until it is no longer under way
+// (bounded: 5 s). Answers every status seen.
+Values connectUntilDone(CVXLPlatformConnection& connection, std::uint16_t port)
+{
+    RecordingCallback sink;
+    connection.connect(kLoopback, port, &sink);
+    for (int i = 0; i < 2500 && sink.values.back() == kPlatformConnectUnderWay; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        connection.connect(kLoopback, port, &sink);
+    }
+    return sink.values;
+}
+
+// Receives until something arrives or the connection ends (bounded: 5 s).
+RecordingData receiveSome(CVXLPlatformConnection& connection)
+{
+    RecordingData data;
+    for (int i = 0; i < 2500; ++i) {
+        connection.receive(&data, 64);
+        if (!data.chunks.empty() || data.statuses.back() != kPlatformOk)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return data;
+}
+
+TEST(PlatformConnection, ConnectsUnderWayThenConnectedAndTalksOverLoopback)
+{
+    TempDeviceRoot root;
+    LoopbackServer server;
+    CVXLPlatformConnection connection;
+    Values statuses = connectUntilDone(connection, htons(server.port()));
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_EQ(statuses.front(), kPlatformConnectUnderWay) << "the first answer is always 'under way'";
+    EXPECT_EQ(statuses.back(), kPlatformOk);
+    EXPECT_NE(root.readFile("log/debug.log").find("WinTS: Connecting to addr: 127.0.0.1"), std::string::npos);
+    server.accept();
+
+    RecordingData nothing;
+    connection.receive(&nothing, 64);
+    EXPECT_TRUE(nothing.chunks.empty());
+    EXPECT_EQ(nothing.statuses, Values { kPlatformOk }) << "no data yet";
+
+    RecordingSource request("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    connection.send(&request);
+    ASSERT_EQ(request.consumed.size(), 1u);
+    EXPECT_EQ(request.consumed[0], std::make_pair(std::uint32_t(request.data.size()), kPlatformOk));
+    EXPECT_EQ(server.receive(request.data.size()), request.data);
+    RecordingSource empty("");
+    connection.send(&empty);
+    EXPECT_EQ(empty.consumed, (std::vector<std::pair<std::uint32_t, std::uint32_t>> { { 0, kPlatformOk } }));
+
+    ASSERT_TRUE(server.send("HTTP/1.1 200 OK\r\n"));
+    RecordingData reply = receiveSome(connection);
+    EXPECT_EQ(reply.bytes(), "HTTP/1.1 200 OK\r\n");
+    EXPECT_EQ(reply.statuses.back(), kPlatformOk);
+
+    // An orderly close by the peer is its own status, not "no data yet".
+    server.closePeer();
+    RecordingData closed = receiveSome(connection);
+    EXPECT_TRUE(closed.chunks.empty());
+    EXPECT_EQ(closed.statuses.back(), kPlatformPeerClosed);
+
+    RecordingCallback closing;
+    connection.close(&closing);
+    connection.close(&closing);
+    EXPECT_EQ(closing.values, (Values { kPlatformOk, kPlatformOk }));
+    EXPECT_FALSE(connection.hasSocket());
+    RecordingData afterClose;
+    connection.receive(&afterClose, 10);
+    EXPECT_EQ(afterClose.statuses, Values { kPlatformReceiveFailed });
+}
+
+TEST(PlatformConnection, ARefusedPortReportsConnectFailed)
+{
+    TempDeviceRoot root;
+    LoopbackServer server;
+    const std::uint16_t port = htons(server.port());
+    server.stopListening();
+    CVXLPlatformConnection connection;
+    Values statuses = connectUntilDone(connection, port);
+    EXPECT_EQ(statuses.back(), kPlatformConnectFailed);
+    // A fresh connect after a failure starts over on a new socket.
+    LoopbackServer other;
+    EXPECT_EQ(connectUntilDone(connection, htons(other.port())).back(), kPlatformOk);
+}
+
+TEST(PlatformConnection, NoCellularSystemFailsTheConnectAtOnce)
+{
+    TempDeviceRoot root;
+    root.writeDeviceConf("cellular.available = 0\n");
+    LoopbackServer server;
+    CVXLPlatformConnection connection;
+    RecordingCallback sink;
+    connection.connect(kLoopback, htons(server.port()), &sink);
+    EXPECT_EQ(sink.values, Values { kPlatformConnectFailed });
+    EXPECT_FALSE(connection.hasSocket());
+}
+
+TEST(PlatformConnection, StartBringsUpThePacketDataPathOrReportsNoPath)
+{
+    TempDeviceRoot root;
+    struct Case {
+        const char* conf;
+        std::uint32_t status;
+        bool messageBox;
+    } cases[] = {
+        { "", kPlatformOk, false },
+        { "connection = refuse\n", kPlatformNoNetworkPath, false },
+        { "connection = nopath\n", kPlatformNoNetworkPath, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.conf);
+        root.writeDeviceConf(c.conf);
+        CVXLPlatformConnection connection;
+        RecordingCallback sink;
+        connection.start(&sink);
+        EXPECT_EQ(sink.values, Values { c.status });
+        EXPECT_EQ(root.readFile("log/messagebox.log") == "Can't find Internet Path\n", c.messageBox);
+    }
+    CVXLPlatformConnection connection;
+    RecordingCallback sink;
+    connection.cleanup(&sink);
+    connection.flush(&sink);
+    connection.resolve("127.0.0.1", &sink);
+    connection.resolve("", &sink);
+    EXPECT_EQ(sink.values, (Values { kPlatformOk, kPlatformOk, kLoopback, 0 }));
+}
+
+} // namespace
