@@ -26,11 +26,3 @@ inline constexpr std::int32_t kXferSinkChunkSize = 51200;
 // A file source that knows no size reads up to this many bytes (until the
 // file reports its end).
 inline constexpr std::int32_t kXferUnknownSizeLimit = 0x7FFFFFF;
-
-// Status codes of the file objects that reach transfer results.
-inline constexpr std::int32_t kXferOutOfMemory = 1;
-inline constexpr std::int32_t kXferEndOfData = 3;
-inline constexpr std::int32_t kXferCannotOpen = 4;
-inline constexpr std::int32_t kXferCannotClose = 5;
-inline constexpr std::int32_t kXferNotOpen = 6;
-inline constexpr std::int32_t kXferAlreadyOpen = 7;

@@ -117,9 +117,9 @@ TEST(VXLFileStoreManager, ReadsWritesAppendsAndDeletes)
     EXPECT_EQ(f.remove("state.oq"), 0);
     EXPECT_FALSE(f.hostFileExists("state.oq"));
     EXPECT_EQ(f.remove("state.oq"), 0); // already gone
-    EXPECT_EQ(f.read("state.oq", &out), kFileResultNotFound);
+    EXPECT_EQ(f.read("state.oq", &out), kResultNotFound);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(f.read("..\\outside", &out), kFileResultNotFound);
+    EXPECT_EQ(f.read("..\\outside", &out), kResultNotFound);
     EXPECT_EQ(f.write("..\\outside", "x"), 4);
     EXPECT_EQ(f.store.openStreams(), 0u);
 }
@@ -164,7 +164,7 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     f.driver.runUntilIdle(100000);
 
     EXPECT_EQ(a.codes, (std::vector<std::int32_t> { 1, 4, 6 }));
-    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kFileResultNotFound }));
+    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kResultNotFound }));
     EXPECT_EQ(b.codes, (std::vector<std::int32_t> { 5, 2 }));
     EXPECT_EQ(b.results, (std::vector<std::int32_t> { 0, 0 }));
     EXPECT_EQ(c.codes, (std::vector<std::int32_t> { 3, 7 }));
@@ -211,7 +211,7 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
 
     CVXLNamedRequest missing(kFileOpenForReading, kReply);
     missing.fileName = "nothing.raw";
-    EXPECT_EQ(f.send(missing, f.requester), kFileResultNotFound);
+    EXPECT_EQ(f.send(missing, f.requester), kResultNotFound);
     EXPECT_EQ(missing.job, nullptr);
 }
 
@@ -225,11 +225,11 @@ TEST(VXLFileStoreManager, NoFreeStreamAnswers21)
     ASSERT_EQ(held.size(), 32u);
     CVXLNamedRequest open(kFileOpenForReading, kReply);
     open.fileName = "a.bin";
-    EXPECT_EQ(f.send(open, f.requester), kFileResultNoStream);
+    EXPECT_EQ(f.send(open, f.requester), kResultNoStream);
     EXPECT_EQ(open.job, nullptr);
     std::string out = "unchanged";
-    EXPECT_EQ(f.read("a.bin", &out), kFileResultNoStream);
-    EXPECT_EQ(f.write("b.bin", "x"), kFileResultNoStream);
+    EXPECT_EQ(f.read("a.bin", &out), kResultNoStream);
+    EXPECT_EQ(f.write("b.bin", "x"), kResultNoStream);
     for (CVXLPlatformFileStream* stream : held)
         f.store.closeStream(stream);
     EXPECT_EQ(f.read("a.bin", &out), 0);

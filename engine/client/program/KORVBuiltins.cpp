@@ -151,7 +151,7 @@ int sendSelf(CKORVFunctionHelper& helper, void*)
 int assertTrue(CKORVFunctionHelper& helper, void*)
 {
     if (pop(helper).isFalse())
-        helper.machine()->fail(kMachineAssertionFailed);
+        helper.machine()->fail(kResultMachineAssertionFailed);
     return 1;
 }
 
@@ -488,7 +488,7 @@ int switchToUiJob(CKORVFunctionHelper& helper, void*)
         return 1;
     CVXLUiJobStack* stack = helper.uiJobs();
     if (!stack || !stack->push(type, helper.machine()))
-        helper.machine()->fail(kMachineBadProgram);
+        helper.machine()->fail(kResultMachineBadProgram);
     return 1;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/jobs/VXLResultCodes.h"
+
 #include <cstdint>
 
 // Codes, kinds, states and results of the event and job framework.
@@ -18,14 +20,6 @@ enum CVXLEventKind : std::int32_t {
     kEventReply = 1,
     kEventUrgent = 2,
     kEventTimer = 3,
-};
-
-// Results carried by a finished event; any other number is a result code of
-// the sender's own (communication and server errors).
-enum CVXLEventResult : std::int32_t {
-    kResultSucceeded = 0,
-    kResultCancelled = 24,
-    kResultFailed = 1000,
 };
 
 // Engine requests are numbered from kEventEngineBase upward; small numbers are

@@ -4,7 +4,7 @@
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 
 #include <algorithm>
 
@@ -51,7 +51,7 @@ CVXLHsmState CHTTPv2Job::Idle(const CVXLEvent* e)
     if (isRequestCode(s)) {
         resetExchange();
         if (!resolveTarget()) {
-            answerRequest(kNetMalformed);
+            answerRequest(kResultMalformed);
             return handled();
         }
         post(dialer_, &connectRequest_);
@@ -167,7 +167,7 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyPart(const CVXLEvent* e)
             return handled();
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part || part->length() == 0) {
-            fail(kNetMissingLength);
+            fail(kResultMissingLength);
             return handled();
         }
         // Never more than the length announced in the head.
@@ -212,7 +212,7 @@ CVXLHsmState CHTTPv2Job::AwaitingChunk(const CVXLEvent* e)
             return handled();
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part) {
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         }
         CVXLString line;
@@ -271,7 +271,7 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             askForBytes(kHeadReadSize);
             return handled();
         case CVXLHttpResponseReader::kMalformed:
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         case CVXLHttpResponseReader::kHeadComplete:
             break;
@@ -360,7 +360,7 @@ CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
             askForBytes(readSize());
             return handled();
         case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         case CVXLHttpResponseReader::kChunkLineDone:
             break;
@@ -448,7 +448,7 @@ CVXLHsmState CHTTPv2Job::ReadingTrailer(const CVXLEvent* e)
             askForBytes(readSize());
             return handled();
         case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         case CVXLHttpResponseReader::kChunkLineDone:
             break;

@@ -1,7 +1,7 @@
 #include "engine/transport/net/VXLNetworkConnection.h"
 
 #include "engine/core/platform/VXLPlatformConnection.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 
@@ -80,7 +80,7 @@ bool CVXLNetworkConnection::takesRequests()
 bool CVXLNetworkConnection::takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout)
 {
     if (trafficOff()) {
-        answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
+        answer(const_cast<CVXLEvent*>(e), kResultDataTrafficOff);
         return false;
     }
     current_ = const_cast<CVXLEvent*>(e);
@@ -109,7 +109,7 @@ void CVXLNetworkConnection::startReceive()
     if (socket_)
         socket_->receive(&receiveListener_, request->wanted);
     else
-        receiveListener_.complete(kNetConnectFailed);
+        receiveListener_.complete(kResultConnectFailed);
 }
 
 void CVXLNetworkConnection::closeSocket()
@@ -177,7 +177,7 @@ CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
         return handled();
     case kSigReceiveTimeout:
         cancelEvent(&pollTimer_);
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         transition(&CVXLNetworkConnection::ClosingAfterReceive);
         return handled();
     case kEventCancelNotice:
@@ -205,7 +205,7 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
         if (socket_)
             socket_->send(&sendListener_);
         else
-            sendListener_.consume(0, kNetConnectFailed);
+            sendListener_.consume(0, kResultConnectFailed);
         return handled();
     case kSigSent:
     case kSigSendFailed:
@@ -214,7 +214,7 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
         transition(&CVXLNetworkConnection::Idle);
         return handled();
     case kSigSendTimeout:
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         transition(&CVXLNetworkConnection::ClosingAfterSend);
         return handled();
     case kEventCancelNotice:
