@@ -51,10 +51,10 @@ void CVXLFileStoreManager::onEvent(CVXLEvent* event)
         return onWriteClosed(event);
     case kSizeKnown:
         return onSizeKnown(event);
-    case kFileOpenForReading:
-    case kFileStoreOpenForReading:
+    case kEventFileOpenForReading:
+    case kEventFileStoreOpenForReading:
         return onOpenForReading(event);
-    case kFileOpenForWriting:
+    case kEventFileOpenForWriting:
         return onOpenForWriting(event);
     default:
         finishEvent(event);

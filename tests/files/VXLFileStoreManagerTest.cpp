@@ -181,14 +181,14 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     f.writeHostFile("temp_mms.raw", "message body");
     CVXLByteBufferSink sink;
     f.driver.attach(&sink);
-    CVXLNamedRequest open(kFileOpenForReading, kReply);
+    CVXLNamedRequest open(kEventFileOpenForReading, kReply);
     open.fileName = "temp_mms.raw";
     ASSERT_EQ(f.send(open, f.requester), 0);
     ASSERT_NE(open.job, nullptr);
     EXPECT_EQ(open.job->parent(), &f.manager);
     EXPECT_EQ(f.store.openStreams(), 1u);
 
-    CVXLEvent run(XFER_RUN, 701);
+    CVXLEvent run(kEventXferRun, 701);
     open.job->setDestination(&sink);
     f.requester.post(open.job, &run);
     f.driver.runUntilIdle();
@@ -201,7 +201,7 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     EXPECT_EQ(f.store.openStreams(), 0u);
     EXPECT_EQ(f.manager.countActiveChildren(), 2); // its byte-buffer source and sink
 
-    CVXLNamedRequest openWrite(kFileOpenForWriting, kReply);
+    CVXLNamedRequest openWrite(kEventFileOpenForWriting, kReply);
     openWrite.fileName = "not_ind_resp.raw";
     ASSERT_EQ(f.send(openWrite, f.requester), 0);
     ASSERT_NE(openWrite.job, nullptr);
@@ -209,7 +209,7 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     f.driver.runUntilIdle();
     EXPECT_EQ(f.store.openStreams(), 0u);
 
-    CVXLNamedRequest missing(kFileOpenForReading, kReply);
+    CVXLNamedRequest missing(kEventFileOpenForReading, kReply);
     missing.fileName = "nothing.raw";
     EXPECT_EQ(f.send(missing, f.requester), kResultNotFound);
     EXPECT_EQ(missing.job, nullptr);
@@ -223,7 +223,7 @@ TEST(VXLFileStoreManager, NoFreeStreamAnswers21)
     while (CVXLPlatformFileStream* stream = f.store.openStream())
         held.push_back(stream);
     ASSERT_EQ(held.size(), 32u);
-    CVXLNamedRequest open(kFileOpenForReading, kReply);
+    CVXLNamedRequest open(kEventFileOpenForReading, kReply);
     open.fileName = "a.bin";
     EXPECT_EQ(f.send(open, f.requester), kResultNoStream);
     EXPECT_EQ(open.job, nullptr);

@@ -2,12 +2,9 @@
 
 #include <cstdint>
 
-// The type names by which processors accept transactions, and the
-// processors' own event code. A transaction's listener is told a result of
-// VXLResultCodes.h.
-
-// Posted by a processor to itself when its transaction is cancelled.
-inline constexpr std::int32_t kEventCancelTransaction = 0x8000003;
+// The type names by which processors accept transactions. A processor
+// cancels with kEventCancelTransaction, and a transaction's listener is told
+// a result of VXLResultCodes.h.
 
 inline constexpr const char* kMmsTransactionType = "MMSTRANSACTION";
 inline constexpr const char* kMmsSmsTransactionType = "MMSSMSTRANSACTION";
