@@ -18,6 +18,7 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/jobs/VXLHandlerRegistry.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/core/base/VXLList.h"
 #include "engine/core/jobs/VXLObjectQueue.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
@@ -77,9 +78,9 @@ public:
     static constexpr int kCounterReleaseRequests = 16;
     static constexpr int kCounterLayoutsReleased = 17;
 
-    static constexpr const char* kSettingsFileName = "_vxl.reg";
+    static constexpr const char* kSettingsFileName = CVXLPersStore::kFileName;
     static constexpr const char* kRunMarkerFileName = "_vxl.run";
-    static constexpr const char* kLibraryVersion = "5.5.6";
+    static constexpr const char* kLibraryVersion = CVXLHttpSettings::kEngineVersion;
 
     // The first call makes the Client with the factory and makes it the
     // global instance; later calls return that instance. Null when the heap

@@ -10,18 +10,10 @@
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLVariant.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLUiJob.h"
 
 namespace {
-
-// Settings that "_refresh_destlist" clears so that the destination list is
-// fetched anew, and those that "_get_internal_config" reads.
-constexpr const char* kSettingMdnChanged = "vrax.mdn_changed";
-constexpr const char* kSettingVraxUrl = "vrax.url";
-constexpr const char* kSettingVraxId = "pers.vrax.id";
-constexpr const char* kSettingVraxVersion = "vrax.ver_id";
-constexpr const char* kSettingAccountManagement = "pers.account_mgmt";
-constexpr const char* kSettingMediaBrowse = "pers.media_browse";
 
 // "_ev_cracker" selectors.
 constexpr int kCrackNumber = 0;
@@ -343,10 +335,10 @@ int refreshDestList(CKORVFunctionHelper&, void* context)
     CVXLClient* client = self(context).client();
     if (!client)
         return 1;
-    client->setPersistentString(kSettingMdnChanged, "false");
-    client->setPersistentString(kSettingVraxUrl, "");
-    client->setPersistentString(kSettingVraxId, "");
-    client->setPersistentString(kSettingVraxVersion, "");
+    client->setPersistentString(kPersVraxMdnChanged, "false");
+    client->setPersistentString(kPersVraxUrl, "");
+    client->setPersistentString(kPersVraxId, "");
+    client->setPersistentString(kPersVraxVerId, "");
     return 1;
 }
 
@@ -407,7 +399,7 @@ int mediaStorageAreaToLocation(CKORVFunctionHelper& helper, void* context)
 int getInternalConfig(CKORVFunctionHelper& helper, void* context)
 {
     const int which = pop(helper).toInt();
-    const char* key = which == 0 ? kSettingAccountManagement : which == 1 ? kSettingMediaBrowse : "";
+    const char* key = which == 0 ? kPersAccountMgmt : which == 1 ? kPersMediaBrowse : "";
     CVXLString value;
     if (CVXLClient* client = self(context).client())
         client->getPersistentString(key, &value);
