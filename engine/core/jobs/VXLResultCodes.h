@@ -9,8 +9,9 @@
 // user texts, so a number never changes and is never given a second name;
 // where one number has two uses, its entry says both.
 //
-// A failed platform call may also hand its status (VXLPlatformStatus.h, a
-// list of its own) on as a result unchanged.
+// Result names start with kResult, and only this list defines them
+// (tools/check-codes.py checks it). A failed platform call may also hand its
+// status (VXLPlatformStatus.h, a list of its own) on as a result unchanged.
 //
 // X(name, number, meaning)
 #define VXL_RESULT_CODES(X)                                                                              \
