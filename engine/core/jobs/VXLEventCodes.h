@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/base/VXLDistinct.h"
+#include "engine/core/base/VXLCodeList.h"
 
 #include <cstdint>
 
@@ -63,13 +63,4 @@
     X(kReplyPushClose, 25, "the push-to-file adapter's answer to a close request")                      \
     X(kReplyPushWrite, 28, "the push-to-file adapter's answer to kEventPushWrite")
 
-enum CVXLEventCode : std::int32_t {
-#define VXL_EVENT_ENUMERATOR(name, number, meaning) name = (number),
-    VXL_EVENT_CODES(VXL_EVENT_ENUMERATOR)
-#undef VXL_EVENT_ENUMERATOR
-};
-
-#define VXL_EVENT_NUMBER(name, number, meaning) (number),
-inline constexpr std::int32_t kEventCodeNumbers[] = { VXL_EVENT_CODES(VXL_EVENT_NUMBER) };
-#undef VXL_EVENT_NUMBER
-static_assert(vxlAllDistinct(kEventCodeNumbers), "two event codes share a number");
+VXL_CODE_LIST(CVXLEventCode, kEventCodeNumbers, VXL_EVENT_CODES);

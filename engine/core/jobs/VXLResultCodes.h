@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/base/VXLDistinct.h"
+#include "engine/core/base/VXLCodeList.h"
 
 #include <cstdint>
 
@@ -36,13 +36,4 @@
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
     X(kResultFailed, 1000, "failed")
 
-enum CVXLEventResult : std::int32_t {
-#define VXL_RESULT_ENUMERATOR(name, number, meaning) name = (number),
-    VXL_RESULT_CODES(VXL_RESULT_ENUMERATOR)
-#undef VXL_RESULT_ENUMERATOR
-};
-
-#define VXL_RESULT_NUMBER(name, number, meaning) (number),
-inline constexpr std::int32_t kEventResultNumbers[] = { VXL_RESULT_CODES(VXL_RESULT_NUMBER) };
-#undef VXL_RESULT_NUMBER
-static_assert(vxlAllDistinct(kEventResultNumbers), "two results share a number");
+VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);
