@@ -85,7 +85,7 @@ void CVXLMimeMultipartParser::begin(const CVXLString& boundary, std::uint32_t co
     partCount_ = 0;
     headerScan_ = 0;
     state_ = State::Preamble;
-    status_ = kNeedMore;
+    status_ = CVXLScanResult::NeedMore;
     ended_ = false;
     partOpen_ = false;
     lineStart_ = true;
@@ -105,7 +105,7 @@ std::uint32_t CVXLMimeMultipartParser::readSize() const
     return left < window ? left : window;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::feed(const std::uint8_t* bytes, std::uint32_t length)
+CVXLScanResult CVXLMimeMultipartParser::feed(const std::uint8_t* bytes, std::uint32_t length)
 {
     if (state_ == State::Ended)
         return status_;
@@ -114,23 +114,25 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::feed(const std::uint8_t
     if (length > left)
         length = left;
     if (length != 0 && !buffer_.append(bytes, length))
-        return end(kFailed);
+        return end(CVXLScanResult::Malformed);
     if (length == 0 || readOffset() >= containerSize_)
         ended_ = true;
     return run();
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::run()
+CVXLScanResult CVXLMimeMultipartParser::run()
 {
     while (state_ != State::Ended) {
-        const Status step = state_ == State::Headers ? stepHeaders() : stepScan();
-        if (step != kDone)
-            return step == kFailed ? end(kFailed) : kNeedMore;
+        const CVXLScanResult step = state_ == State::Headers ? stepHeaders() : stepScan();
+        if (step == CVXLScanResult::Malformed)
+            return end(step);
+        if (step == CVXLScanResult::NeedMore)
+            return step;
     }
     return status_;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::end(Status status)
+CVXLScanResult CVXLMimeMultipartParser::end(CVXLScanResult status)
 {
     state_ = State::Ended;
     status_ = status;
@@ -138,17 +140,18 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::end(Status status)
     return status;
 }
 
-// kDone: something changed, step again; kNeedMore: wait for bytes.
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepScan()
+// Done: something changed, step again; NeedMore: wait for bytes.
+CVXLScanResult CVXLMimeMultipartParser::stepScan()
 {
+    using enum CVXLScanResult;
     std::uint32_t lineEnd = 0;
     if (lineStart_) {
         const Match match = matchDelimiter(0, lineEnd);
         if (match == Match::NeedMore)
-            return kNeedMore;
+            return NeedMore;
         lineStart_ = false;
         if (match != Match::No)
-            return endPart(consumed_) && takeDelimiter(match, lineEnd) ? kDone : kFailed;
+            return endPart(consumed_) && takeDelimiter(match, lineEnd) ? Done : Malformed;
     }
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
@@ -157,7 +160,7 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepScan()
         if (b[p] == '\n') {
             at = p + 1;
         } else if (b[p] == '\r' && p + 1 == n && !atEnd()) {
-            return handOn(p) ? kNeedMore : kFailed;
+            return handOn(p) ? NeedMore : Malformed;
         } else if (b[p] == '\r' && p + 1 < n && b[p + 1] == '\n') {
             at = p + 2;
         } else {
@@ -165,28 +168,29 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepScan()
         }
         const Match match = matchDelimiter(at, lineEnd);
         if (match == Match::NeedMore)
-            return handOn(p) ? kNeedMore : kFailed;
+            return handOn(p) ? NeedMore : Malformed;
         if (match == Match::No) {
             p = at - 1;
             continue;
         }
         // The line end in front of the delimiter belongs to no part.
         if (!handOn(p) || !endPart(consumed_))
-            return kFailed;
-        return takeDelimiter(match, lineEnd - p) ? kDone : kFailed;
+            return Malformed;
+        return takeDelimiter(match, lineEnd - p) ? Done : Malformed;
     }
     if (!handOn(n))
-        return kFailed;
+        return Malformed;
     if (!atEnd())
-        return kNeedMore;
+        return NeedMore;
     if (!endPart(consumed_))
-        return kFailed;
-    end(kDone);
-    return kDone;
+        return Malformed;
+    end(Done);
+    return Done;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepHeaders()
+CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
 {
+    using enum CVXLScanResult;
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     std::uint32_t line = headerScan_;
@@ -197,7 +201,7 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepHeaders()
             break;
         // A delimiter line right after another encloses nothing: no part.
         if (match != Match::No && line == 0)
-            return takeDelimiter(match, lineEnd) ? kDone : kFailed;
+            return takeDelimiter(match, lineEnd) ? Done : Malformed;
         std::uint32_t blockEnd = line;
         std::uint32_t dataStart = line;
         if (match == Match::No) {
@@ -214,25 +218,25 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepHeaders()
         }
         CVXLHeaderMap headers;
         if (!parseHeaderBlock(b, blockEnd, headers))
-            return kFailed;
+            return Malformed;
         partStart_ = consumed_ + dataStart;
         partOpen_ = true;
         ++partCount_;
         if (!sink_ || !sink_->partBegun(headers, partStart_))
-            return kFailed;
+            return Malformed;
         buffer_.remove(0, dataStart);
         consumed_ += dataStart;
         headerScan_ = 0;
         if (match != Match::No)
-            return endPart(consumed_) && takeDelimiter(match, lineEnd - dataStart) ? kDone : kFailed;
+            return endPart(consumed_) && takeDelimiter(match, lineEnd - dataStart) ? Done : Malformed;
         state_ = State::Data;
         lineStart_ = true;
-        return kDone;
+        return Done;
     }
     if (n > kMaxHeaderBlock)
-        return kFailed;
+        return Malformed;
     headerScan_ = line;
-    return kNeedMore;
+    return NeedMore;
 }
 
 CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint32_t at,
@@ -302,7 +306,7 @@ bool CVXLMimeMultipartParser::takeDelimiter(Match match, std::uint32_t lineEnd)
     buffer_.remove(0, lineEnd);
     consumed_ += lineEnd;
     if (match == Match::Close) {
-        end(kDone);
+        end(CVXLScanResult::Done);
         return true;
     }
     state_ = State::Headers;

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLScanResult.h"
 #include "engine/core/base/VXLString.h"
 
 #include <cstdint>
@@ -30,8 +31,6 @@ public:
     // Spaces or tabs allowed after a boundary before its line end.
     static constexpr std::uint32_t kMaxLinePadding = 64;
 
-    enum Status : std::int32_t { kNeedMore = 0, kDone = 1, kFailed = 2 };
-
     CVXLMimeMultipartParser() = default;
 
     void begin(const CVXLString& boundary, std::uint32_t containerSize, CVXLMimePartSink* sink);
@@ -42,9 +41,10 @@ public:
     std::uint32_t readSize() const;
 
     // The bytes read at readOffset (any number up to readSize). An empty
-    // read ends the container where it stands.
-    Status feed(const std::uint8_t* bytes, std::uint32_t length);
-    Status status() const { return status_; }
+    // read ends the container where it stands. Malformed also when the sink
+    // refuses a part or the heap refuses the bytes.
+    CVXLScanResult feed(const std::uint8_t* bytes, std::uint32_t length);
+    CVXLScanResult status() const { return status_; }
     std::uint32_t partCount() const { return partCount_; }
 
     // Header lines in a block: folded lines joined, "Name: value" (a missing
@@ -56,14 +56,14 @@ private:
     enum class State { Preamble, Headers, Data, Ended };
     enum class Match { No, Open, Close, NeedMore };
 
-    Status run();
-    Status stepScan();
-    Status stepHeaders();
+    CVXLScanResult run();
+    CVXLScanResult stepScan();
+    CVXLScanResult stepHeaders();
     Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd) const;
     bool handOn(std::uint32_t count);
     bool endPart(std::uint32_t end);
     bool takeDelimiter(Match match, std::uint32_t lineEnd);
-    Status end(Status status);
+    CVXLScanResult end(CVXLScanResult status);
     bool atEnd() const { return ended_; }
 
     CVXLString boundary_;
@@ -75,7 +75,7 @@ private:
     std::uint32_t partCount_ = 0;
     std::uint32_t headerScan_ = 0; // start of the first header line not yet ended
     State state_ = State::Ended;
-    Status status_ = kDone;
+    CVXLScanResult status_ = CVXLScanResult::Done;
     bool ended_ = false;
     bool partOpen_ = false;
     // The buffer's first byte begins a line whose line end in front belongs
