@@ -84,6 +84,7 @@ void CVXLMimeMultipartParser::begin(const CVXLString& boundary, std::uint32_t co
     partStart_ = 0;
     partCount_ = 0;
     headerScan_ = 0;
+    headerSearched_ = 0;
     state_ = State::Preamble;
     status_ = CVXLScanResult::NeedMore;
     ended_ = false;
@@ -156,12 +157,14 @@ CVXLScanResult CVXLMimeMultipartParser::stepScan()
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     for (std::uint32_t p = 0; p < n; ++p) {
+        ++examined_;
         std::uint32_t at;
         if (b[p] == '\n') {
             at = p + 1;
         } else if (b[p] == '\r' && p + 1 == n && !atEnd()) {
             return handOn(p) ? NeedMore : Malformed;
         } else if (b[p] == '\r' && p + 1 < n && b[p + 1] == '\n') {
+            ++examined_;
             at = p + 2;
         } else {
             continue;
@@ -196,7 +199,13 @@ CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
     std::uint32_t line = headerScan_;
     for (;;) {
         std::uint32_t lineEnd = 0;
-        const Match match = line < n && b[line] == '-' ? matchDelimiter(line, lineEnd) : Match::No;
+        Match match = Match::No;
+        // A line already searched for its end was no delimiter line.
+        if (line < n && line >= headerSearched_) {
+            ++examined_;
+            if (b[line] == '-')
+                match = matchDelimiter(line, lineEnd);
+        }
         if (match == Match::NeedMore)
             break;
         // A delimiter line right after another encloses nothing: no part.
@@ -205,9 +214,11 @@ CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
         std::uint32_t blockEnd = line;
         std::uint32_t dataStart = line;
         if (match == Match::No) {
-            const std::uint32_t newline = find(b, line, n, '\n');
-            if (newline == n && !atEnd())
+            const std::uint32_t newline = findLineEnd(line > headerSearched_ ? line : headerSearched_);
+            if (newline == n && !atEnd()) {
+                headerSearched_ = n;
                 break;
+            }
             const bool empty = newline == line || (newline == line + 1 && b[line] == '\r');
             if (newline < n && !empty) {
                 line = newline + 1;
@@ -227,6 +238,7 @@ CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
         buffer_.remove(0, dataStart);
         consumed_ += dataStart;
         headerScan_ = 0;
+        headerSearched_ = 0;
         if (match != Match::No)
             return endPart(consumed_) && takeDelimiter(match, lineEnd - dataStart) ? Done : Malformed;
         state_ = State::Data;
@@ -239,29 +251,42 @@ CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
     return NeedMore;
 }
 
+std::uint32_t CVXLMimeMultipartParser::findLineEnd(std::uint32_t from)
+{
+    const std::uint32_t n = buffer_.length();
+    const std::uint32_t at = find(buffer_.data(), from, n, '\n');
+    examined_ += (at < n ? at + 1 : n) - from;
+    return at;
+}
+
 CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint32_t at,
-                                                                        std::uint32_t& lineEnd) const
+                                                                        std::uint32_t& lineEnd)
 {
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     const std::uint32_t length = boundary_.length();
     const std::uint32_t present = n > at ? n - at : 0;
     const std::uint32_t compared = present < length ? present : length;
+    examined_ += compared;
     if (compared != 0 && std::memcmp(b + at, boundary_.c_str(), compared) != 0)
         return Match::No;
     if (present < length)
         return atEnd() ? Match::No : Match::NeedMore;
+    auto look = [&](std::uint32_t i) {
+        ++examined_;
+        return b[i];
+    };
     std::uint32_t q = at + length;
     bool close = false;
-    if (q < n && b[q] == '-') {
+    if (q < n && look(q) == '-') {
         if (q + 1 == n)
             return atEnd() ? Match::No : Match::NeedMore;
-        if (b[q + 1] != '-')
+        if (look(q + 1) != '-')
             return Match::No;
         close = true;
         q += 2;
     }
-    for (std::uint32_t padding = 0; q < n && isBlank(b[q]); ++q) {
+    for (std::uint32_t padding = 0; q < n && isBlank(look(q)); ++q) {
         if (++padding > kMaxLinePadding)
             return Match::No;
     }
@@ -272,7 +297,7 @@ CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint
     } else if (q < n && b[q] == '\r') {
         if (q + 1 == n && !atEnd())
             return Match::NeedMore;
-        if (q + 1 < n && b[q + 1] != '\n')
+        if (q + 1 < n && look(q + 1) != '\n')
             return Match::No;
         q = q + 1 < n ? q + 2 : q + 1;
     } else if (q < n) {
@@ -311,6 +336,7 @@ bool CVXLMimeMultipartParser::takeDelimiter(Match match, std::uint32_t lineEnd)
     }
     state_ = State::Headers;
     headerScan_ = 0;
+    headerSearched_ = 0;
     return true;
 }
 

@@ -14,7 +14,9 @@ class CVXLMimePartSink;
 // container's bytes arrive in windows. It holds only the bytes that could
 // still begin a delimiter line or that belong to an unfinished header block;
 // every comparison stops at the bytes present and waits for more when they
-// cannot decide it.
+// cannot decide it. Bytes already searched are not searched again when more
+// arrive, except a possible delimiter line cut by the end of the bytes
+// present, with the line end in front of it.
 //
 // A delimiter line is "--" and the boundary, "--" for the closing one, spaces
 // or tabs, and a line end (CR LF or LF) or the container's end; it begins the
@@ -46,6 +48,8 @@ public:
     CVXLScanResult feed(const std::uint8_t* bytes, std::uint32_t length);
     CVXLScanResult status() const { return status_; }
     std::uint32_t partCount() const { return partCount_; }
+    // Every byte looked at while searching for line ends and delimiters.
+    std::uint64_t bytesExamined() const { return examined_; }
 
     // Header lines in a block: folded lines joined, "Name: value" (a missing
     // space after the colon costs no character) and each "; name=value"
@@ -59,7 +63,8 @@ private:
     CVXLScanResult run();
     CVXLScanResult stepScan();
     CVXLScanResult stepHeaders();
-    Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd) const;
+    Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd);
+    std::uint32_t findLineEnd(std::uint32_t from);
     bool handOn(std::uint32_t count);
     bool endPart(std::uint32_t end);
     bool takeDelimiter(Match match, std::uint32_t lineEnd);
@@ -74,6 +79,8 @@ private:
     std::uint32_t partStart_ = 0;
     std::uint32_t partCount_ = 0;
     std::uint32_t headerScan_ = 0; // start of the first header line not yet ended
+    std::uint32_t headerSearched_ = 0; // no line end in [headerScan_, headerSearched_)
+    std::uint64_t examined_ = 0;
     State state_ = State::Ended;
     CVXLScanResult status_ = CVXLScanResult::Done;
     bool ended_ = false;

@@ -115,6 +115,31 @@ TEST(MimeMultipartParser, EndsEarly)
     }
 }
 
+// Fed in pieces of any size, the parser looks at each byte a few times at
+// most: a header line cut by a piece's end is not searched again from its
+// start, and part data are handed on as they are searched.
+TEST(MimeMultipartParser, ExaminesEachByteAFewTimesWhateverThePieces)
+{
+    std::string data;
+    for (int i = 0; i < 200; ++i)
+        data += "part data line\r\n";
+    data += "end";
+    const std::string head = "preamble\r\n--b\r\nContent-Type: text/plain; name=\"" + std::string(12000, 'n')
+        + "\"\r\nContent-ID: <1>\r\n\r\n";
+    const std::string container = head + data + "\r\n--b--\r\n";
+    const auto size = static_cast<std::uint32_t>(container.size());
+    for (std::uint32_t piece : {1u, 7u, 256u, size}) {
+        Recorder recorder;
+        CVXLMimeMultipartParser parser;
+        parser.begin("b", size, &recorder);
+        EXPECT_EQ(feedContainer(parser, container, piece), CVXLScanResult::Done) << "pieces of " << piece;
+        EXPECT_EQ(recorder.parts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                                      {static_cast<std::uint32_t>(head.size()), static_cast<std::uint32_t>(data.size())}}))
+            << "pieces of " << piece;
+        EXPECT_LE(parser.bytesExamined(), 3u * size) << "pieces of " << piece;
+    }
+}
+
 TEST(Base64Decoder, DecodesInPieces)
 {
     struct Case {
