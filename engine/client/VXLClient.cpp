@@ -50,6 +50,7 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     , scenarioManager_(new CScenarioXmlFileReader(&fileStoreManager_))
 {
     setRoot(this);
+    settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
@@ -627,23 +628,7 @@ void CVXLClient::releaseLayout(CVXLLayout* layout)
     producer_.layoutReleased(layout);
 }
 
-int CVXLClient::setConfigString(int item, const CVXLString& text)
-{
-    const int result = settings_.setConfigString(item, text);
-    if (result == 1)
-        onConfigChanged(item);
-    return result;
-}
-
-int CVXLClient::setConfigNumber(int item, std::uint32_t number)
-{
-    const int result = settings_.setConfigNumber(item, number);
-    if (result == 1)
-        onConfigChanged(item);
-    return result;
-}
-
-void CVXLClient::onConfigChanged(int item)
+void CVXLClient::configChanged(int item)
 {
     switch (item) {
     case kCfgServerUri:
@@ -840,12 +825,12 @@ CGlobalMenuList& CVXLClient::buildGlobalMenu(std::int32_t menuId)
 
 bool CVXLClient::ScenarioFace::getSetting(const char* key, CVXLString& value) const
 {
-    return client_->getPersistentString(key, &value) == 1;
+    return client_->settings_.getPersistentString(key, &value) == 1;
 }
 
 void CVXLClient::ScenarioFace::setPersistentString(const char* key, const CVXLString& value)
 {
-    client_->setPersistentString(key, value);
+    client_->settings_.setPersistentString(key, value);
 }
 
 void CVXLClient::ScenarioFace::clearMenuLinks()

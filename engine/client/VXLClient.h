@@ -46,7 +46,7 @@ struct VXLTextRow;
 // message expiration job, message service job. A manager that is not built
 // yet is left out of startMembers and of the shut-down chain, whose links
 // then pass straight on to the next one.
-class CVXLClient : public CVXLEventHandler {
+class CVXLClient : public CVXLEventHandler, private CVXLConfigListener {
 public:
     // What tick returns.
     static constexpr std::int32_t kTickWorkLeft = 0;
@@ -139,40 +139,14 @@ public:
     // then its stored entries (cool sites, favorites or links).
     CGlobalMenuList& buildGlobalMenu(std::int32_t menuId);
 
-    // Configuration items (a change of items 1, 6, 7 and 8 re-checks the
-    // service identity; a change of item 41 queues the memory-card notice).
-    int getConfigString(int item, CVXLString* out) const { return settings_.getConfigString(item, out); }
-    std::uint32_t getConfigNumber(int item) const { return settings_.getConfigNumber(item); }
-    bool getConfigBool(int item) const { return settings_.getConfigBool(item); }
-    bool getConfigOption53() const { return settings_.getConfigOption53(); }
-    void setConfigDefault(int item, const CVXLString& text) { settings_.setConfigDefault(item, text); }
-    int setConfigString(int item, const CVXLString& text);
-    int setConfigNumber(int item, std::uint32_t number);
-    void onConfigChanged(int item);
-
-    // Settings.
-    CVXLPersStore& persStore() { return settings_.store(); }
+    // The settings and configuration items. A change of items 1, 6, 7 and 8
+    // re-checks the service identity; a change of item 41 queues the
+    // memory-card notice.
     CVXLClientSettings& settings() { return settings_; }
-    int setPersistentString(const CVXLString& key, const CVXLString& text)
-    {
-        return settings_.setPersistentString(key, text);
-    }
-    int setPersistentNumber(const CVXLString& key, std::int32_t number)
-    {
-        return settings_.setPersistentNumber(key, number);
-    }
-    int getPersistentString(const CVXLString& key, CVXLString* out) const
-    {
-        return settings_.getPersistentString(key, out);
-    }
-    void setNewMessagesFlag() { settings_.setNewMessagesFlag(); }
-    void clearNewMessagesFlag() { settings_.clearNewMessagesFlag(); }
+    const CVXLClientSettings& settings() const { return settings_; }
+    // Message counts of a folder by its name.
     std::int32_t getFolderTotalCount(const CVXLString& folder) const;
     std::int32_t getFolderNewCount(const CVXLString& folder) const;
-    bool isDataCommActive() const { return settings_.isDataCommActive(); }
-    CVXLString buildIdHashKey() const { return settings_.buildIdHashKey(); }
-    int checkIdentity() { return settings_.checkIdentity(); }
-    void storeVraxId(const CVXLString& id) { settings_.storeVraxId(id); }
 
     // Other services.
     std::int32_t getErrorCode() const { return errorCode_; }
@@ -282,6 +256,7 @@ private:
         CVXLPlatformFileStore* store = nullptr;
     };
 
+    void configChanged(int item) override;
     void refreshTickTime();
     // One step of the whole tree; true when the Client has finished.
     bool stepTree();

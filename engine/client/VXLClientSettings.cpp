@@ -85,7 +85,10 @@ void CVXLClientSettings::writeConfigDefaults()
 
 int CVXLClientSettings::setConfigString(int item, const CVXLString& text)
 {
-    return store_.set(configKey(item), text);
+    const int result = store_.set(configKey(item), text);
+    if (result == 1 && listener_)
+        listener_->configChanged(item);
+    return result;
 }
 
 int CVXLClientSettings::setConfigNumber(int item, std::uint32_t number)

@@ -23,7 +23,7 @@ std::string storePath(const char* name)
 std::string setting(CVXLClient& client, const char* key)
 {
     CVXLString out;
-    client.getPersistentString(key, &out);
+    client.settings().getPersistentString(key, &out);
     return out.c_str();
 }
 
@@ -37,7 +37,7 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_EQ(setting(client, kPersVraxMdnChanged), "false");
     EXPECT_TRUE(client.getFileStoreManager().isActive());
     EXPECT_TRUE(client.getJobRunner().isActive());
-    EXPECT_FALSE(client.persStore().isDirty());
+    EXPECT_FALSE(client.settings().store().isDirty());
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
@@ -126,7 +126,7 @@ TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
         EXPECT_EQ(setting(client, kPersItemShare), "1") << c.what;
         EXPECT_EQ(setting(client, kPersVraxId), c.idAfter) << c.what;
         driver.runUntilIdle();
-        EXPECT_FALSE(client.persStore().isDirty()) << c.what;
+        EXPECT_FALSE(client.settings().store().isDirty()) << c.what;
 
         // What is on disk now is what the store holds.
         CVXLPersStore reread;
@@ -146,7 +146,7 @@ TEST(VXLClientShutDown, RunsTheWholeChainAndSavesTheSettings)
     EngineDriver driver;
     ASSERT_TRUE(driver.startUp());
     CVXLClient& client = *driver.client();
-    client.setPersistentString(kPersMediaBrowse, "1");
+    client.settings().setPersistentString(kPersMediaBrowse, "1");
     driver.tick();
     ASSERT_TRUE(driver.shutDown());
     EXPECT_EQ(client.runState(), kHandlerFinished);
@@ -171,7 +171,7 @@ TEST(VXLClientShutDown, TheLastChangeBeforeTheEndIsSaved)
     std::string last;
     for (int n = 0; n < 1000 && client.runState() != kHandlerFinished; ++n) {
         last = "v" + std::to_string(n);
-        client.setPersistentString(kPersMediaBrowse, last.c_str());
+        client.settings().setPersistentString(kPersMediaBrowse, last.c_str());
         driver.tick();
     }
     ASSERT_EQ(client.runState(), kHandlerFinished);
@@ -184,7 +184,7 @@ TEST(VXLClientShutDown, OpenConnectionsHoldItBackOnlyForTheCountdown)
     EngineDriver driver;
     ASSERT_TRUE(driver.startUp());
     CVXLClient& client = *driver.client();
-    client.setPersistentString(kPersNetSessions, "3");
+    client.settings().setPersistentString(kPersNetSessions, "3");
     client.requestShutdown();
     for (int i = 0; i < CVXLClient::kShutdownCountdown - 1; ++i)
         ASSERT_NE(driver.tick(), CVXLClient::kTickTerminated) << i;
@@ -217,13 +217,13 @@ TEST(VXLClientSettingsSave, AFailedWriteIsRetriedUntilItSucceeds)
     // A folder in the file's place makes every write of it fail.
     const std::string path = driver.storeFile("_vxl.reg");
     ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
-    client.setPersistentString(kPersAccountMgmt, "1");
+    client.settings().setPersistentString(kPersAccountMgmt, "1");
     for (int i = 0; i < 5; ++i)
         driver.tick();
-    EXPECT_TRUE(client.persStore().isDirty());
+    EXPECT_TRUE(client.settings().store().isDirty());
     ASSERT_EQ(::rmdir(path.c_str()), 0);
     driver.runUntilIdle();
-    EXPECT_FALSE(client.persStore().isDirty());
+    EXPECT_FALSE(client.settings().store().isDirty());
     EXPECT_NE(
         driver.root().readFile(storePath("_vxl.reg")).find("root.pers.account_mgmt"), std::string::npos);
 }

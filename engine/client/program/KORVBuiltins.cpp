@@ -343,10 +343,10 @@ int refreshDestList(CKORVFunctionHelper&, void* context)
     CVXLClient* client = self(context).client();
     if (!client)
         return 1;
-    client->setPersistentString(kSettingMdnChanged, "false");
-    client->setPersistentString(kSettingVraxUrl, "");
-    client->setPersistentString(kSettingVraxId, "");
-    client->setPersistentString(kSettingVraxVersion, "");
+    client->settings().setPersistentString(kSettingMdnChanged, "false");
+    client->settings().setPersistentString(kSettingVraxUrl, "");
+    client->settings().setPersistentString(kSettingVraxId, "");
+    client->settings().setPersistentString(kSettingVraxVersion, "");
     return 1;
 }
 
@@ -410,7 +410,7 @@ int getInternalConfig(CKORVFunctionHelper& helper, void* context)
     const char* key = which == 0 ? kSettingAccountManagement : which == 1 ? kSettingMediaBrowse : "";
     CVXLString value;
     if (CVXLClient* client = self(context).client())
-        client->getPersistentString(key, &value);
+        client->settings().getPersistentString(key, &value);
     return push(helper, value);
 }
 

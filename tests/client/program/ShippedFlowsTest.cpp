@@ -78,7 +78,7 @@ public:
 TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
 {
     client->setCaptureLocation(5);
-    client->setPersistentString("pers.media_browse", "http://browse.example/");
+    client->settings().setPersistentString("pers.media_browse", "http://browse.example/");
     services.newMessages.insert("k-new");
     const std::int32_t kStore = 2;
 
