@@ -22,6 +22,9 @@ constexpr std::uint32_t kInboxPrefixLength = 5;
 constexpr const char* kSentFolder = "Sent Mail";
 constexpr std::uint32_t kSentPrefixLength = 9;
 
+// The engine's one root; null until create and again once it is deleted.
+CVXLClient* gInstance = nullptr;
+
 bool hasPrefix(const CVXLString& text, const char* prefix, std::uint32_t length)
 {
     return text.length() >= length && vxlStrNCmp(text.c_str(), prefix, length) == 0;
@@ -31,16 +34,14 @@ bool hasPrefix(const CVXLString& text, const char* prefix, std::uint32_t length)
 
 CVXLClient* CVXLClient::create(CVXLPlatformFactory* factory)
 {
-    if (CVXLClient* client = vxlGetClient())
-        return client;
-    auto* client = new CVXLClient(factory);
-    vxlSetClient(client);
-    return client;
+    if (!gInstance)
+        gInstance = new CVXLClient(factory);
+    return gInstance;
 }
 
 CVXLClient* CVXLClient::instance()
 {
-    return vxlGetClient();
+    return gInstance;
 }
 
 CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
@@ -61,8 +62,8 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
 
 CVXLClient::~CVXLClient()
 {
-    if (vxlGetClient() == this)
-        vxlSetClient(nullptr);
+    if (gInstance == this)
+        gInstance = nullptr;
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;

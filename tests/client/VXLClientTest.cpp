@@ -91,7 +91,6 @@ TEST(VXLClientInstance, CreateKeepsOneClientAndDestroyingItClearsTheInstance)
         CVXLPlatformFactory other;
         EXPECT_EQ(CVXLClient::create(&other), driver.client());
         EXPECT_EQ(CVXLClient::instance(), driver.client());
-        EXPECT_EQ(vxlGetClient(), driver.client());
         EXPECT_STREQ(getEngineText(53), "Tessel");
         EXPECT_STREQ(getEngineText(795), "");
         EXPECT_EQ(driver.client()->textTable(), getTextTable());
@@ -474,7 +473,7 @@ TEST_F(VXLClientTest, SliceEndsWhenIdleOrWhenAScreenRequestIsQueued)
     BusyJob shows(&driver.clock(), 0, 5);
     shows.onRun = [&](int run) {
         if (run == 2)
-            vxlGetClient()->queueUINotification(&layout, kUIRequestNewLayout);
+            CVXLClient::instance()->queueUINotification(&layout, kUIRequestNewLayout);
     };
     client().startChild(&shows);
     EXPECT_EQ(driver.tick(), CVXLClient::kTickWorkLeft);
