@@ -4,7 +4,6 @@
 #include "engine/client/VXLConfigItems.h"
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/menu/VXLMenuTable.h"
-#include "engine/client/scenario/VXLTextPair.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/files/VXLFileDeleteRequest.h"
@@ -822,32 +821,4 @@ CGlobalMenuList& CVXLClient::buildGlobalMenu(std::int32_t menuId)
     }
     menuId_ = menuId;
     return list;
-}
-
-bool CVXLClient::ScenarioFace::getSetting(const char* key, CVXLString& value) const
-{
-    return client_->settings_.getPersistentString(key, &value) == 1;
-}
-
-void CVXLClient::ScenarioFace::setPersistentString(const char* key, const CVXLString& value)
-{
-    client_->settings_.setPersistentString(key, value);
-}
-
-void CVXLClient::ScenarioFace::clearMenuLinks()
-{
-    client_->links_.deleteAll();
-}
-
-void CVXLClient::ScenarioFace::addMenuLink(CVXLTextPair* link)
-{
-    if (!link)
-        return;
-    client_->addLink(new CVXLMenuLink(link->first(), link->second()));
-    delete link;
-}
-
-void CVXLClient::ScenarioFace::pushUIRequest(std::int32_t code)
-{
-    client_->pushUIRequestCode(code);
 }

@@ -227,6 +227,41 @@ private:
         CVXLClient* client_;
     };
 
+    // The Client's services to the Producer.
+    class ProducerFace : public CProducerClientFace {
+    public:
+        explicit ProducerFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLCounterTable& counters() override;
+        void queueReturnToMenu(std::int32_t value) override;
+        void queueReturnToIdle() override;
+        void queuePushPayloadNotice() override;
+        void clearResultHandlers() override;
+        void releaseUiJobPool() override;
+
+    private:
+        CVXLClient* client_;
+    };
+
+    // The Client's services to the Global Menu List.
+    class MenuFace : public CGlobalMenuClientFace {
+    public:
+        explicit MenuFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        void queueLinkRequest(int n) override;
+        void queueReturnToMenu(std::int32_t value) override;
+        void setCaptureLocation(std::uint16_t location) override;
+        void clearFavorite(int n) override;
+        CVXLList& selectedObjects() override;
+
+    private:
+        CVXLClient* client_;
+    };
+
     // The preallocated UI jobs, deleted with the Client.
     struct UiJobPoolHolder {
         UiJobPoolHolder() = default;
@@ -308,9 +343,11 @@ private:
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.
     CKORVClientServices builtinServices_ { this };
-    CKORVBuiltins builtins_ { this, &builtinServices_ };
-    CProducer producer_ { this };
-    CGlobalMenuList globalMenuList_ { &producer_ };
+    CKORVBuiltins builtins_ { &builtinServices_ };
+    ProducerFace producerFace_ { this };
+    CProducer producer_ { &producerFace_ };
+    MenuFace menuFace_ { this };
+    CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
     CVXLPlatformMessageStore* messageStore_ = nullptr;

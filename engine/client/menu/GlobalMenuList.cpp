@@ -5,8 +5,7 @@
 #include "engine/client/menu/GlobalMenuMessageEntry.h"
 #include "engine/client/menu/GlobalMenuTextEntry.h"
 #include "engine/client/menu/GlobalMenuValueEntry.h"
-#include "engine/client/program/Producer.h"
-#include "engine/client/VXLClient.h"
+#include "engine/core/base/VXLList.h"
 
 namespace {
 
@@ -77,8 +76,9 @@ std::uint16_t captureLocationOf(std::uint32_t storageLocation)
 
 } // namespace
 
-CGlobalMenuList::CGlobalMenuList(CProducer* producer)
+CGlobalMenuList::CGlobalMenuList(CVXLEventHandler* producer, CGlobalMenuClientFace* client)
     : producer_(producer)
+    , client_(client)
 {
 }
 
@@ -163,16 +163,15 @@ CGlobalMenuEntry* CGlobalMenuList::addCoolSiteEntry(
 
 void CGlobalMenuList::setSelectedMedia(const CVXLString& path, std::uint16_t location)
 {
-    CVXLClient* client = CVXLClient::instance();
-    if (!client)
+    if (!client_)
         return;
-    CVXLList& selected = client->getObjectList();
+    CVXLList& selected = client_->selectedObjects();
     while (CVXLList::Node* node = selected.head()) {
         CVXLObject* object = node->object;
         selected.remove(object);
         delete object;
     }
-    client->setCaptureLocation(location);
+    client_->setCaptureLocation(location);
     auto* text = new CVXLString(path);
     if (text && !selected.append(text))
         delete text;
@@ -218,8 +217,8 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
 {
     const std::int32_t action = entry.action();
     if (action >= kActionFirstLink && action <= kActionLastLink) {
-        if (CVXLClient* client = CVXLClient::instance())
-            client->queueLinkRequest(action - kActionFirstLink);
+        if (client_)
+            client_->queueLinkRequest(action - kActionFirstLink);
         return false;
     }
     for (const PlainAction& row : kPlainActions) {
@@ -279,16 +278,15 @@ bool CGlobalMenuList::runFavorite(CGlobalMenuEntry& entry)
     if (entry.getMenuEntryType() != CGlobalMenuFavoriteEntry::kType)
         return true;
     auto& favorite = static_cast<CGlobalMenuFavoriteEntry&>(entry);
-    CVXLClient* client = CVXLClient::instance();
     if (favorite.deleteFlag()) {
-        if (client) {
-            client->settings().clearFavorite(favorite.position());
-            client->queueReturnToMenu(0);
+        if (client_) {
+            client_->clearFavorite(favorite.position());
+            client_->queueReturnToMenu(0);
         }
         return false;
     }
-    if (client)
-        client->setCaptureLocation(captureLocationOf(favorite.storageLocation()));
+    if (client_)
+        client_->setCaptureLocation(captureLocationOf(favorite.storageLocation()));
     if (auto* event = take(favorite_, kActivityFavorite)) {
         event->setPosition(static_cast<std::uint32_t>(favorite.position()));
         event->setText(favorite.id());

@@ -32,7 +32,8 @@ public:
         client = engine.client();
         pool = new ScriptedUiJobPool(client);
         client->setUiJobPool(pool);
-        builtins = std::make_unique<CKORVBuiltins>(client, &services);
+        services.setClient(client);
+        builtins = std::make_unique<CKORVBuiltins>(&services);
         services.scenarios = &client->getScenarioManager();
         producer().setBuiltinInstaller(&CKORVBuiltins::installInto, builtins.get());
         ASSERT_TRUE(engine.startUp());
