@@ -812,7 +812,7 @@ CGlobalMenuList& CVXLClient::buildGlobalMenu(std::int32_t menuId)
     case kMenuPictures:
         for (std::uint32_t n = 0; n < links_.count() && n < kMenuLinkActionCount; ++n) {
             const auto* link = static_cast<const CVXLMenuLink*>(links_.at(static_cast<int>(n)));
-            list.addEntry(link->caption(), 0, CGlobalMenuEntry::kOriginStored,
+            list.addEntry(link->caption(), kMenuEntryPlain, CGlobalMenuEntry::kOriginStored,
                 kMenuFirstLinkAction + static_cast<std::int32_t>(n));
         }
         break;

@@ -104,19 +104,19 @@ CGlobalMenuEntry* CGlobalMenuList::addEntry(
 {
     CGlobalMenuEntry* entry = nullptr;
     switch (type) {
-    case 0:
-    case 3:
+    case kMenuEntryPlain:
+    case kMenuEntrySelectedMedia:
         entry = new CGlobalMenuEntry(type, caption, origin, action);
         break;
-    case 1:
-    case 6:
+    case kMenuEntryContacts:
+    case kMenuEntrySms:
         entry = new CGlobalMenuMessageEntry(type, caption, origin, action);
         break;
-    case CGlobalMenuTextEntry::kType:
+    case kMenuEntryFolder:
         entry = new CGlobalMenuTextEntry(caption, origin, action);
         break;
-    case 4:
-    case CGlobalMenuValueEntry::kType16:
+    case kMenuEntryFavoriteSlot:
+    case kMenuEntryStorageArea:
         entry = new CGlobalMenuValueEntry(type, caption, origin, action);
         break;
     default:
@@ -145,7 +145,7 @@ CGlobalMenuEntry* CGlobalMenuList::addCoolSiteEntry(
 {
     for (std::uint32_t i = 0; i < entries_.count(); ++i) {
         auto* entry = static_cast<CGlobalMenuEntry*>(entries_.at(static_cast<int>(i)));
-        if (entry->getMenuEntryType() != CGlobalMenuCoolSiteEntry::kType || entry->caption() != caption)
+        if (entry->getMenuEntryType() != kMenuEntryCoolSite || entry->caption() != caption)
             continue;
         if (static_cast<CGlobalMenuCoolSiteEntry*>(entry)->id() != id)
             continue;
@@ -234,7 +234,7 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
     case kActionSendSms:
         if (auto* event
             = take(message_, action == kActionSendSms ? kActivitySendSms : kActivitySendToContacts)) {
-            if (action == kActionSendSms && entry.getMenuEntryType() == 6) {
+            if (action == kActionSendSms && entry.getMenuEntryType() == kMenuEntrySms) {
                 auto& message = static_cast<CGlobalMenuMessageEntry&>(entry);
                 event->setSubject(message.subject());
                 event->setBody(message.body());
@@ -246,7 +246,7 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
     case kActionBrowseMedia:
         if (auto* event = take(
                 mediaAccess_, action == kActionDeleteMedia ? kActivityDeleteMedia : kActivityBrowseMedia)) {
-            if (entry.getMenuEntryType() == CGlobalMenuValueEntry::kType16)
+            if (entry.getMenuEntryType() == kMenuEntryStorageArea)
                 event->setValue(
                     static_cast<std::uint16_t>(static_cast<CGlobalMenuValueEntry&>(entry).value()));
             postToProducer(event);
@@ -256,14 +256,14 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
         return runFavorite(entry);
     case kActionFavoriteAlbum:
         if (auto* event = take(favorite_, kActivityFavoriteAlbum)) {
-            if (entry.getMenuEntryType() == 4)
+            if (entry.getMenuEntryType() == kMenuEntryFavoriteSlot)
                 event->setPosition(static_cast<CGlobalMenuValueEntry&>(entry).value());
             postToProducer(event);
         }
         return true;
     case kActionCoolSite:
         if (auto* event = take(text_, kActivityCoolSite)) {
-            if (entry.getMenuEntryType() == CGlobalMenuCoolSiteEntry::kType)
+            if (entry.getMenuEntryType() == kMenuEntryCoolSite)
                 event->setText(static_cast<CGlobalMenuCoolSiteEntry&>(entry).id());
             postToProducer(event);
         }
@@ -275,7 +275,7 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
 
 bool CGlobalMenuList::runFavorite(CGlobalMenuEntry& entry)
 {
-    if (entry.getMenuEntryType() != CGlobalMenuFavoriteEntry::kType)
+    if (entry.getMenuEntryType() != kMenuEntryFavorite)
         return true;
     auto& favorite = static_cast<CGlobalMenuFavoriteEntry&>(entry);
     if (favorite.deleteFlag()) {

@@ -37,7 +37,8 @@ public:
     CGlobalMenuEntry* entryAt(std::uint32_t index) const;
     void clear();
 
-    // Types 0, 1, 2, 3, 4, 6 and 7; any other type adds nothing (null).
+    // Any type but favorites and cool sites (which have their own) and
+    // unknown numbers, which add nothing (null).
     CGlobalMenuEntry* addEntry(
         const CVXLString& caption, std::int32_t type, std::int32_t origin, std::int32_t action);
     CGlobalMenuEntry* addFavoriteEntry(const CVXLString& caption, std::int32_t position,
