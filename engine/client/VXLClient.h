@@ -44,10 +44,35 @@ struct VXLTextRow;
 // outbound queue manager, background upload manager, media upload manager,
 // WAP push queue, premium inbox manager, inbound message manager, Producer,
 // message expiration job, message service job. A manager that is not built
-// yet is left out of startMembers and of the shut-down chain, whose links
-// then pass straight on to the next one.
+// yet is left out of the start and of the shut-down chain.
 class CVXLClient : public CVXLEventHandler, private CVXLConfigListener {
 public:
+    // Start-up and shut-down, in this order. Each state waits for one thing
+    // (a file request's answer, a child's start or end, the end of the
+    // shut-down countdown); when it has come the state's step hands over to
+    // the next state, so no step is skipped. A shut-down whose countdown ends
+    // during start-up lets the step under way end (a configuration load still
+    // out is cancelled) and then goes on at StoppingProducer.
+    enum class State {
+        StartingFileStore,
+        ReadingSettings,
+        ReadingRunMarker,
+        WritingRunMarker,
+        StartingScenarioManager,
+        LoadingScenario,
+        Running,
+        StoppingProducer,
+        // Stops the managers that the thread database's end stops; of them
+        // only the Scenario Manager is built.
+        StoppingScenarioManager,
+        StoppingJobRunner,
+        DeletingRunMarker,
+        // Stops the File Store Manager and the Client, which then finishes
+        // once its last child has ended.
+        StoppingFileStore,
+        Terminated,
+    };
+
     // What tick returns.
     static constexpr std::int32_t kTickWorkLeft = 0;
     static constexpr std::int32_t kTickIdle = 1;
@@ -188,9 +213,10 @@ public:
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
+    State state() const { return state_; }
     bool membersStarted() const { return membersStarted_; }
     // The configuration request to the Scenario Manager is out.
-    bool scenarioPending() const { return scenarioPending_; }
+    bool scenarioPending() const { return state_ == State::LoadingScenario; }
     bool shutdownRequested() const { return shutdownFlag_; }
     std::int32_t shutdownCountdown() const { return shutdownCountdown_; }
     std::uint32_t stepCount() const { return stepCount_; }
@@ -302,26 +328,36 @@ private:
     void shutdownCountdownStep(bool idle);
     bool appendRequest(CVXLUIRequest* request);
 
-    // Start-up.
     void readFile(const char* name, std::int32_t replyCode);
     void writeFile(const char* name, const CVXLByteBuffer& bytes, std::int32_t replyCode);
-    void settingsRead(CVXLEvent* event);
-    void runMarkerRead(CVXLEvent* event);
-    void attachScenarioManager();
-    void scenarioLoaded();
-    void startMembers();
     void requestDestinationList();
     void pruneCoolSites(const CScenarioRequestEvent& reply);
 
-    // Shut-down chain: each link stops its job, or passes on at once when the
-    // job is not running.
-    void stopProducer();
-    void continueShutdown();
-    void producerFinished();
-    void threadDatabaseFinished();
-    void vraxJobFinished();
-    void jobRunnerFinished();
-    void runMarkerDeleted();
+    // A state's step runs when the state is entered and once more when what
+    // it waits for has come (Done, with the reply when that is an answer).
+    enum class Step { Enter, Done };
+    static constexpr std::int32_t kNoReply = -1;
+    // What the current state waits for: a reply code (kNoReply for none) or
+    // a child's start or end (null for none).
+    std::int32_t awaitedReply() const;
+    CVXLEventHandler* awaitedChild();
+    void beginShutdown();
+    // Enters the next state: the one after the current, or StoppingProducer
+    // when the shut-down has begun during start-up.
+    void moveOn();
+    void stepLifecycle(Step step, CVXLEvent* reply = nullptr);
+    void doStartingFileStore(Step step);
+    void doReadingSettings(Step step, CVXLEvent* reply);
+    void doReadingRunMarker(Step step, CVXLEvent* reply);
+    void doWritingRunMarker(Step step, CVXLEvent* reply);
+    void doStartingScenarioManager(Step step);
+    void doLoadingScenario(Step step, CVXLEvent* reply);
+    void doRunning(Step step);
+    void doStoppingProducer(Step step);
+    void doStoppingScenarioManager();
+    void doStoppingJobRunner(Step step);
+    void doDeletingRunMarker(Step step, CVXLEvent* reply);
+    void doStoppingFileStore(Step step);
 
     CVXLPlatformFactory* factory_;
     EngineClock engineClock_ { this };
@@ -360,11 +396,12 @@ private:
     CVXLPtrArray links_;
     std::int32_t shutdownCountdown_ = 0;
     bool shutdownFlag_ = false;
-    bool shutdownChainStarted_ = false;
-    // The chain has gone on past the Producer's link.
-    bool shutdownChainContinued_ = false;
+    // The countdown has ended; the shut-down's states follow.
+    bool shutdownBegun_ = false;
+    State state_ = State::StartingFileStore;
+    // The byte the run marker is rewritten with.
+    std::uint8_t nextRunCount_ = 0;
     CVXLEvent scenarioLoadRequest_ { kRequestScenarioLoad, kReplyScenarioLoaded };
-    bool scenarioPending_ = false;
     CScenarioRequestEvent destinationListRequest_ { kReplyDestinationList };
     CVXLCounterTable counters_;
     std::uint32_t stepCount_ = 0;

@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,100 @@ std::string setting(CVXLClient& client, const char* key)
     CVXLString out;
     client.settings().getPersistentString(key, &out);
     return out.c_str();
+}
+
+// Ticked one job-tree step at a time, the Client passes through its states in
+// order; each row holds when its state is first seen. StartingScenarioManager
+// and StoppingScenarioManager end within the step that enters them.
+TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
+{
+    TempDeviceRoot root;
+    CVXLPersStore stored;
+    stored.set(kPersItemShare, "1");
+    CVXLByteStream image;
+    stored.save(image);
+    ASSERT_TRUE(root.writeFile(
+        storePath("_vxl.reg"), std::string(reinterpret_cast<const char*>(image.data()), image.length())));
+    ASSERT_TRUE(root.writeFile(storePath("_vxl.run"), "\x02"));
+    EngineDriver driver(&root);
+    ASSERT_TRUE(driver.create());
+    driver.clock().autoAdvance = CVXLClient::kTickSliceMs;
+    CVXLClient& client = *driver.client();
+
+    using State = CVXLClient::State;
+    struct Row {
+        State state;
+        const char* name;
+        const char* fact;
+        std::function<bool()> holds;
+    };
+    const Row rows[] = {
+        { State::StartingFileStore, "StartingFileStore", "nothing read yet",
+            [&] { return setting(client, kPersItemShare).empty(); } },
+        { State::ReadingSettings, "ReadingSettings", "the file store has started",
+            [&] { return client.getFileStoreManager().isActive(); } },
+        { State::ReadingRunMarker, "ReadingRunMarker", "the settings are loaded, the runs not yet counted",
+            [&] {
+                return setting(client, kPersItemShare) == "1"
+                    && setting(client, kPersShutdownFailCount).empty();
+            } },
+        { State::WritingRunMarker, "WritingRunMarker", "two runs ended without a clean shut-down",
+            [&] { return setting(client, kPersShutdownFailCount) == "2"; } },
+        { State::LoadingScenario, "LoadingScenario", "the marker counts this run too",
+            [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); } },
+        { State::Running, "Running", "the members run",
+            [&] {
+                return client.membersStarted() && client.getJobRunner().isActive()
+                    && client.getProducer().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+            } },
+        { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
+            [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
+        { State::StoppingJobRunner, "StoppingJobRunner",
+            "the Producer has ended, the Scenario Manager is stopping",
+            [&] {
+                return client.getProducer().runState() == kHandlerFinished
+                    && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
+            } },
+        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended",
+            [&] { return client.getJobRunner().runState() == kHandlerFinished; } },
+        { State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
+            [&] {
+                return !root.exists(storePath("_vxl.run")) && client.getFileStoreManager().stopRequested();
+            } },
+        { State::Terminated, "Terminated", "every tick answers terminated",
+            [&] {
+                return client.runState() == kHandlerFinished && driver.tick() == CVXLClient::kTickTerminated;
+            } },
+    };
+
+    std::vector<std::string> seen;
+    State last = State::Terminated;
+    auto look = [&] {
+        if (!seen.empty() && last == client.state())
+            return;
+        last = client.state();
+        seen.push_back("state " + std::to_string(static_cast<int>(last)));
+        for (const Row& row : rows) {
+            if (row.state == last) {
+                seen.back() = row.name;
+                EXPECT_TRUE(row.holds()) << row.name << ": " << row.fact;
+            }
+        }
+    };
+    look();
+    for (int i = 0; i < 1000 && !client.membersStarted(); ++i) {
+        driver.tick();
+        look();
+    }
+    client.requestShutdown();
+    for (int i = 0; i < 1000 && client.state() != State::Terminated; ++i) {
+        driver.tick();
+        look();
+    }
+    std::vector<std::string> expected;
+    for (const Row& row : rows)
+        expected.push_back(row.name);
+    EXPECT_EQ(seen, expected);
 }
 
 TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)

@@ -11,7 +11,10 @@ public:
     using CGlobalMenuEntry::CGlobalMenuEntry;
 
     std::uint32_t value() const { return value_; }
-    void setValue(std::uint32_t value) { value_ = getMenuEntryType() == kMenuEntryStorageArea ? value & 0xFFFFu : value; }
+    void setValue(std::uint32_t value)
+    {
+        value_ = getMenuEntryType() == kMenuEntryStorageArea ? value & 0xFFFFu : value;
+    }
 
 private:
     std::uint32_t value_ = 0;
