@@ -104,7 +104,7 @@ public:
 
     static constexpr const char* kSettingsFileName = "_vxl.reg";
     static constexpr const char* kRunMarkerFileName = "_vxl.run";
-    static constexpr const char* kLibraryVersion = "5.5.6";
+    static constexpr const char* kLibraryVersion = CVXLHttpSettings::kEngineVersion;
 
     // The first call makes the Client with the factory and makes it the
     // global instance; later calls return that instance. Null when the heap

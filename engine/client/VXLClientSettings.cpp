@@ -98,6 +98,17 @@ int CVXLClientSettings::setConfigNumber(int item, std::uint32_t number)
     return setConfigString(item, text);
 }
 
+CVXLHttpSettings CVXLClientSettings::httpSettings() const
+{
+    CVXLHttpSettings http;
+    getConfigString(kCfgProxyUri, &http.proxyUri);
+    getConfigString(kCfgHttpUserAgent, &http.userAgent);
+    getConfigString(kCfgHttpExtraHeaders, &http.extraHeaders);
+    getConfigString(kCfgUserIdentity, &http.userName);
+    http.dataTrafficOff = !isDataCommActive();
+    return http;
+}
+
 int CVXLClientSettings::setPersistentString(const CVXLString& key, const CVXLString& text)
 {
     return store_.set(key, text);

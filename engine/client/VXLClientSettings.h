@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 
 #include <cstdint>
 
@@ -46,6 +47,11 @@ public:
     int setConfigNumber(int item, std::uint32_t number);
     // Not owned; null for none.
     void setConfigListener(CVXLConfigListener* listener) { listener_ = listener; }
+
+    // What the network transport reads: items 2 (proxy), 4 (user agent),
+    // 5 (extra header lines) and 7 (the user's identity), and whether data
+    // communication is switched off.
+    CVXLHttpSettings httpSettings() const;
 
     // Any key.
     int setPersistentString(const CVXLString& key, const CVXLString& text);
