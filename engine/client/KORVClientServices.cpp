@@ -2,6 +2,37 @@
 
 #include "engine/client/VXLClient.h"
 
+void CKORVClientServices::queueReturnToIdle()
+{
+    if (client_)
+        client_->queueReturnToIdle();
+}
+
+void CKORVClientServices::queueUrlRequest(const CVXLString& url)
+{
+    if (client_)
+        client_->queueUIUrlRequest(url);
+}
+
+std::uint16_t CKORVClientServices::captureLocation()
+{
+    return client_ ? client_->getCaptureLocation() : 0;
+}
+
+CVXLString CKORVClientServices::setting(const char* key)
+{
+    CVXLString value;
+    if (client_)
+        client_->settings().getPersistentString(key, &value);
+    return value;
+}
+
+void CKORVClientServices::setSetting(const char* key, const CVXLString& value)
+{
+    if (client_)
+        client_->settings().setPersistentString(key, value);
+}
+
 CVXLEventHandler* CKORVClientServices::scenarioManager()
 {
     return client_ ? &client_->getScenarioManager() : nullptr;

@@ -4,15 +4,22 @@
 
 class CVXLClient;
 
-// The built-ins' services from what the Client holds: its Scenario Manager.
-// The managers it does not hold yet answer as absent (CKORVServices).
+// The built-ins' services from what the Client holds: its screen requests,
+// capture location and settings, and its Scenario Manager. The managers it
+// does not hold yet answer as absent (CKORVServices).
 class CKORVClientServices : public CKORVServices {
 public:
-    explicit CKORVClientServices(CVXLClient* client)
+    explicit CKORVClientServices(CVXLClient* client = nullptr)
         : client_(client)
     {
     }
+    void setClient(CVXLClient* client) { client_ = client; }
 
+    void queueReturnToIdle() override;
+    void queueUrlRequest(const CVXLString& url) override;
+    std::uint16_t captureLocation() override;
+    CVXLString setting(const char* key) override;
+    void setSetting(const char* key, const CVXLString& value) override;
     CVXLEventHandler* scenarioManager() override;
 
 private:

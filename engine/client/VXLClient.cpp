@@ -1,46 +1,31 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/client/scenario/ScenarioXmlFileReader.h"
-#include "engine/client/VXLConfigItems.h"
 #include "engine/client/menu/VXLMenuLink.h"
-#include "engine/client/menu/VXLMenuTable.h"
-#include "engine/client/scenario/VXLTextPair.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
-#include "engine/screens/VXLMenuItemElement.h"
 #include "engine/screens/VXLUiJobPool.h"
 
 namespace {
 
-// Folder names compare on their first characters only, so "Inbox (2)" is
-// still the inbox.
-constexpr const char* kInboxFolder = "Inbox";
-constexpr std::uint32_t kInboxPrefixLength = 5;
-constexpr const char* kSentFolder = "Sent Mail";
-constexpr std::uint32_t kSentPrefixLength = 9;
-
-bool hasPrefix(const CVXLString& text, const char* prefix, std::uint32_t length)
-{
-    return text.length() >= length && vxlStrNCmp(text.c_str(), prefix, length) == 0;
-}
+// The engine's one root; null until create and again once it is deleted.
+CVXLClient* gInstance = nullptr;
 
 } // namespace
 
 CVXLClient* CVXLClient::create(CVXLPlatformFactory* factory)
 {
-    if (CVXLClient* client = vxlGetClient())
-        return client;
-    auto* client = new CVXLClient(factory);
-    vxlSetClient(client);
-    return client;
+    if (!gInstance)
+        gInstance = new CVXLClient(factory);
+    return gInstance;
 }
 
 CVXLClient* CVXLClient::instance()
 {
-    return vxlGetClient();
+    return gInstance;
 }
 
 CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
@@ -50,6 +35,7 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     , scenarioManager_(new CScenarioXmlFileReader(&fileStoreManager_))
 {
     setRoot(this);
+    settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
@@ -60,8 +46,8 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
 
 CVXLClient::~CVXLClient()
 {
-    if (vxlGetClient() == this)
-        vxlSetClient(nullptr);
+    if (gInstance == this)
+        gInstance = nullptr;
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;
@@ -94,17 +80,8 @@ void CVXLClient::init()
     settings_.writeConfigDefaults();
     settings_.setPersistentString(kPersNetSessions, "0");
     fileStoreManager_.setFileStore(getFileStore());
-    startChild(&fileStoreManager_);
-}
-
-void CVXLClient::childStarted(CVXLEventHandler* child)
-{
-    if (child == &fileStoreManager_) {
-        readFile(kSettingsFileName, kReplySettingsRead);
-    } else if (child == &scenarioManager_ && !shutdownChainStarted_ && !scenarioLoadRequest_.isBusy()) {
-        scenarioPending_ = true;
-        post(&scenarioManager_, &scenarioLoadRequest_);
-    }
+    state_ = State::StartingFileStore;
+    stepLifecycle(Step::Enter);
 }
 
 void CVXLClient::readFile(const char* name, std::int32_t replyCode)
@@ -135,6 +112,10 @@ void CVXLClient::writeFile(const char* name, const CVXLByteBuffer& bytes, std::i
 
 void CVXLClient::onEvent(CVXLEvent* event)
 {
+    if (event->effectiveCode() == awaitedReply()) {
+        stepLifecycle(Step::Done, event);
+        return;
+    }
     switch (event->effectiveCode()) {
     case kReplySettingsWritten:
         if (event == &writeRequest_) {
@@ -143,30 +124,6 @@ void CVXLClient::onEvent(CVXLEvent* event)
                 settings_.store().clearDirty(savedChangeCount_);
         }
         finishEvent(event);
-        break;
-    case kReplySettingsRead:
-        settingsRead(event);
-        break;
-    case kReplyRunMarkerWritten:
-        finishEvent(event);
-        if (!shutdownChainStarted_)
-            attachScenarioManager();
-        break;
-    case kReplyRunMarkerRead:
-        runMarkerRead(event);
-        break;
-    case kReplyRunMarkerDeleted:
-        finishEvent(event);
-        runMarkerDeleted();
-        break;
-    case kReplyScenarioLoaded:
-        // A configuration that cannot be read (1000) still lets the engine
-        // start; a load cancelled by the shut-down lets the chain go on.
-        finishEvent(event);
-        scenarioPending_ = false;
-        scenarioLoaded();
-        if (shutdownChainStarted_)
-            continueShutdown();
         break;
     case kReplyDestinationList:
         if (event == &destinationListRequest_ && event->succeeded())
@@ -179,133 +136,16 @@ void CVXLClient::onEvent(CVXLEvent* event)
     }
 }
 
-void CVXLClient::settingsRead(CVXLEvent* event)
+void CVXLClient::childStarted(CVXLEventHandler* child)
 {
-    if (event->succeeded()) {
-        CVXLByteStream reader(readRequest_.buffer);
-        settings_.store().load(reader);
-        settings_.store().clearDirty(settings_.store().changeCount());
-        if (!settings_.checkIdentity())
-            settings_.setPersistentString(kPersVraxMdnChanged, "true");
-    }
-    finishEvent(event);
-    if (!shutdownChainStarted_)
-        readFile(kRunMarkerFileName, kReplyRunMarkerRead);
-}
-
-// The run marker exists only while the engine runs; its byte counts the runs
-// in a row that ended without a clean shut-down.
-void CVXLClient::runMarkerRead(CVXLEvent* event)
-{
-    std::uint32_t count = 0;
-    if (event->succeeded()) {
-        const CVXLByteBuffer& bytes = readRequest_.buffer;
-        count = bytes.length() != 0 ? bytes.data()[0] : 0;
-        if (count == 0)
-            count = 1;
-    }
-    finishEvent(event);
-    CVXLString text;
-    text.setUnsigned(count);
-    settings_.setPersistentString(kPersShutdownFailCount, text);
-    if (shutdownChainStarted_)
-        return;
-    const std::uint8_t next = static_cast<std::uint8_t>((count + 1) & 0xFF);
-    CVXLByteBuffer marker;
-    marker.append(&next, 1);
-    writeFile(kRunMarkerFileName, marker, kReplyRunMarkerWritten);
-}
-
-// Its start posts the configuration request (childStarted).
-void CVXLClient::attachScenarioManager()
-{
-    if (!scenarioManager_.parent())
-        startChild(&scenarioManager_);
-}
-
-void CVXLClient::scenarioLoaded()
-{
-    settings_.setPersistentString(kPersVraxMdnChanged, "false");
-    if (!shutdownChainStarted_)
-        startMembers();
-}
-
-void CVXLClient::startMembers()
-{
-    startChild(&jobRunner_);
-    startChild(&producer_);
-    membersStarted_ = true;
-}
-
-// A configuration load still out is cancelled first; the chain goes on when
-// its answer (24) has come back, so nothing is left pointing at the manager.
-void CVXLClient::stopProducer()
-{
-    if (shutdownChainStarted_)
-        return;
-    shutdownChainStarted_ = true;
-    if (scenarioPending_ && cancelEventsWith(&scenarioManager_) > 0)
-        return;
-    continueShutdown();
-}
-
-void CVXLClient::continueShutdown()
-{
-    if (shutdownChainContinued_)
-        return;
-    shutdownChainContinued_ = true;
-    if (producer_.isActive())
-        producer_.stop();
-    else
-        producerFinished();
-}
-
-void CVXLClient::producerFinished()
-{
-    threadDatabaseFinished();
-}
-
-void CVXLClient::threadDatabaseFinished()
-{
-    if (scenarioManager_.isActive())
-        scenarioManager_.stop();
-    vraxJobFinished();
-}
-
-void CVXLClient::vraxJobFinished()
-{
-    if (jobRunner_.isActive())
-        jobRunner_.stop();
-    else
-        jobRunnerFinished();
-}
-
-void CVXLClient::jobRunnerFinished()
-{
-    auto* request = new CVXLFileDeleteRequest(kReplyRunMarkerDeleted);
-    if (!request || !fileStoreManager_.isActive()) {
-        // Nothing can answer the delete: go on as if it had been answered.
-        delete request;
-        runMarkerDeleted();
-        return;
-    }
-    request->fileName = kRunMarkerFileName;
-    post(&fileStoreManager_, request);
-}
-
-void CVXLClient::runMarkerDeleted()
-{
-    if (fileStoreManager_.isActive())
-        fileStoreManager_.stop();
-    stop();
+    if (child == awaitedChild())
+        stepLifecycle(Step::Done);
 }
 
 void CVXLClient::childFinished(CVXLEventHandler* child)
 {
-    if (child == &producer_)
-        producerFinished();
-    else if (child == &jobRunner_)
-        jobRunnerFinished();
+    if (child == awaitedChild())
+        stepLifecycle(Step::Done);
 }
 
 std::int32_t CVXLClient::onFinished()
@@ -316,7 +156,249 @@ std::int32_t CVXLClient::onFinished()
     }
     mediaSource_ = nullptr;
     messageStore_ = nullptr;
+    if (state_ == State::StoppingFileStore)
+        stepLifecycle(Step::Done);
     return CVXLEventHandler::onFinished();
+}
+
+std::int32_t CVXLClient::awaitedReply() const
+{
+    switch (state_) {
+    case State::ReadingSettings:
+        return kReplySettingsRead;
+    case State::ReadingRunMarker:
+        return kReplyRunMarkerRead;
+    case State::WritingRunMarker:
+        return kReplyRunMarkerWritten;
+    case State::LoadingScenario:
+        return kReplyScenarioLoaded;
+    case State::DeletingRunMarker:
+        return kReplyRunMarkerDeleted;
+    default:
+        return kNoReply;
+    }
+}
+
+// Children start during start-up and finish during shut-down, so one child
+// per state is enough.
+CVXLEventHandler* CVXLClient::awaitedChild()
+{
+    switch (state_) {
+    case State::StartingFileStore:
+        return &fileStoreManager_;
+    case State::StartingScenarioManager:
+        return &scenarioManager_;
+    case State::StoppingProducer:
+        return &producer_;
+    case State::StoppingJobRunner:
+        return &jobRunner_;
+    default:
+        return nullptr;
+    }
+}
+
+// The countdown's end. From Running the shut-down begins at once; during
+// start-up the step under way ends first (a configuration load still out is
+// cancelled, so that nothing is left pointing at the manager) and moveOn then
+// turns to the shut-down.
+void CVXLClient::beginShutdown()
+{
+    if (shutdownBegun_)
+        return;
+    shutdownBegun_ = true;
+    if (state_ == State::Running)
+        stepLifecycle(Step::Done);
+    else if (state_ == State::LoadingScenario)
+        cancelEventsWith(&scenarioManager_);
+}
+
+void CVXLClient::moveOn()
+{
+    if (state_ == State::Terminated)
+        return;
+    if (state_ < State::Running && shutdownBegun_)
+        state_ = State::StoppingProducer;
+    else
+        state_ = static_cast<State>(static_cast<int>(state_) + 1);
+    stepLifecycle(Step::Enter);
+}
+
+void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
+{
+    switch (state_) {
+    case State::StartingFileStore:
+        return doStartingFileStore(step);
+    case State::ReadingSettings:
+        return doReadingSettings(step, reply);
+    case State::ReadingRunMarker:
+        return doReadingRunMarker(step, reply);
+    case State::WritingRunMarker:
+        return doWritingRunMarker(step, reply);
+    case State::StartingScenarioManager:
+        return doStartingScenarioManager(step);
+    case State::LoadingScenario:
+        return doLoadingScenario(step, reply);
+    case State::Running:
+        return doRunning(step);
+    case State::StoppingProducer:
+        return doStoppingProducer(step);
+    case State::StoppingScenarioManager:
+        return doStoppingScenarioManager();
+    case State::StoppingJobRunner:
+        return doStoppingJobRunner(step);
+    case State::DeletingRunMarker:
+        return doDeletingRunMarker(step, reply);
+    case State::StoppingFileStore:
+        return doStoppingFileStore(step);
+    case State::Terminated:
+        return;
+    }
+}
+
+void CVXLClient::doStartingFileStore(Step step)
+{
+    if (step == Step::Enter)
+        startChild(&fileStoreManager_);
+    else
+        moveOn();
+}
+
+void CVXLClient::doReadingSettings(Step step, CVXLEvent* reply)
+{
+    if (step == Step::Enter) {
+        readFile(kSettingsFileName, kReplySettingsRead);
+        return;
+    }
+    if (reply->succeeded()) {
+        CVXLByteStream reader(readRequest_.buffer);
+        settings_.store().load(reader);
+        settings_.store().clearDirty(settings_.store().changeCount());
+        if (!settings_.checkIdentity())
+            settings_.setPersistentString(kPersVraxMdnChanged, "true");
+    }
+    finishEvent(reply);
+    moveOn();
+}
+
+// The run marker exists only while the engine runs; its byte counts the runs
+// in a row that ended without a clean shut-down.
+void CVXLClient::doReadingRunMarker(Step step, CVXLEvent* reply)
+{
+    if (step == Step::Enter) {
+        readFile(kRunMarkerFileName, kReplyRunMarkerRead);
+        return;
+    }
+    std::uint32_t count = 0;
+    if (reply->succeeded()) {
+        const CVXLByteBuffer& bytes = readRequest_.buffer;
+        count = bytes.length() != 0 ? bytes.data()[0] : 0;
+        if (count == 0)
+            count = 1;
+    }
+    finishEvent(reply);
+    CVXLString text;
+    text.setUnsigned(count);
+    settings_.setPersistentString(kPersShutdownFailCount, text);
+    nextRunCount_ = static_cast<std::uint8_t>((count + 1) & 0xFF);
+    moveOn();
+}
+
+void CVXLClient::doWritingRunMarker(Step step, CVXLEvent* reply)
+{
+    if (step == Step::Enter) {
+        CVXLByteBuffer marker;
+        marker.append(&nextRunCount_, 1);
+        writeFile(kRunMarkerFileName, marker, kReplyRunMarkerWritten);
+        return;
+    }
+    finishEvent(reply);
+    moveOn();
+}
+
+void CVXLClient::doStartingScenarioManager(Step step)
+{
+    if (step == Step::Enter)
+        startChild(&scenarioManager_);
+    else
+        moveOn();
+}
+
+// A configuration that cannot be read (1000) still lets the engine start.
+void CVXLClient::doLoadingScenario(Step step, CVXLEvent* reply)
+{
+    if (step == Step::Enter) {
+        post(&scenarioManager_, &scenarioLoadRequest_);
+        return;
+    }
+    finishEvent(reply);
+    settings_.setPersistentString(kPersVraxMdnChanged, "false");
+    moveOn();
+}
+
+void CVXLClient::doRunning(Step step)
+{
+    if (step == Step::Done) {
+        moveOn();
+        return;
+    }
+    startChild(&jobRunner_);
+    startChild(&producer_);
+    membersStarted_ = true;
+}
+
+void CVXLClient::doStoppingProducer(Step step)
+{
+    if (step == Step::Enter && producer_.isActive())
+        producer_.stop();
+    else
+        moveOn();
+}
+
+// The managers that the thread database's end stops; of them only the
+// Scenario Manager is built, and nothing waits for it.
+void CVXLClient::doStoppingScenarioManager()
+{
+    if (scenarioManager_.isActive())
+        scenarioManager_.stop();
+    moveOn();
+}
+
+void CVXLClient::doStoppingJobRunner(Step step)
+{
+    if (step == Step::Enter && jobRunner_.isActive())
+        jobRunner_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doDeletingRunMarker(Step step, CVXLEvent* reply)
+{
+    if (step == Step::Done) {
+        finishEvent(reply);
+        moveOn();
+        return;
+    }
+    auto* request = new CVXLFileDeleteRequest(kReplyRunMarkerDeleted);
+    if (!request || !fileStoreManager_.isActive()) {
+        // Nothing can answer the delete: go on as if it had been answered.
+        delete request;
+        moveOn();
+        return;
+    }
+    request->fileName = kRunMarkerFileName;
+    post(&fileStoreManager_, request);
+}
+
+// The Client finishes once its last child has ended (onFinished).
+void CVXLClient::doStoppingFileStore(Step step)
+{
+    if (step == Step::Done) {
+        moveOn();
+        return;
+    }
+    if (fileStoreManager_.isActive())
+        fileStoreManager_.stop();
+    stop();
 }
 
 void CVXLClient::refreshTickTime()
@@ -426,20 +508,20 @@ void CVXLClient::saveSettingsIfDirty()
 // countdown: the engine always stops in the end.
 void CVXLClient::shutdownCountdownStep(bool idle)
 {
-    if (shutdownChainStarted_)
+    if (shutdownBegun_)
         return;
     CVXLString text;
     settings_.getPersistentString(kPersNetSessions, &text);
     const std::int32_t sessions = text.isNumeric() ? text.toInt(10) : 0;
     if (sessions <= 0 && idle && membersStarted_) {
         shutdownCountdown_ = 0;
-        stopProducer();
+        beginShutdown();
         return;
     }
     if (shutdownCountdown_ > 0)
         --shutdownCountdown_;
     if (shutdownCountdown_ == 0)
-        stopProducer();
+        beginShutdown();
 }
 
 std::uint32_t CVXLClient::getWaitTime()
@@ -627,63 +709,6 @@ void CVXLClient::releaseLayout(CVXLLayout* layout)
     producer_.layoutReleased(layout);
 }
 
-int CVXLClient::setConfigString(int item, const CVXLString& text)
-{
-    const int result = settings_.setConfigString(item, text);
-    if (result == 1)
-        onConfigChanged(item);
-    return result;
-}
-
-int CVXLClient::setConfigNumber(int item, std::uint32_t number)
-{
-    const int result = settings_.setConfigNumber(item, number);
-    if (result == 1)
-        onConfigChanged(item);
-    return result;
-}
-
-void CVXLClient::onConfigChanged(int item)
-{
-    switch (item) {
-    case kCfgServerUri:
-    case kCfgMobileEmail:
-    case kCfgUserIdentity:
-    case kCfgLanguage:
-        settings_.checkIdentity();
-        break;
-    case kCfgMemCardPresent:
-        pendingCodes_.push(kUIRequestMemoryCardChanged);
-        break;
-    default:
-        break;
-    }
-}
-
-// Premium folders are counted by the premium inbox manager, which is not
-// built yet: they read 0.
-std::int32_t CVXLClient::getFolderTotalCount(const CVXLString& folder) const
-{
-    if (hasPrefix(folder, kInboxFolder, kInboxPrefixLength))
-        return settings_.getPersistentNumber(kPersInboxTotalCount);
-    if (hasPrefix(folder, kSentFolder, kSentPrefixLength))
-        return settings_.getPersistentNumber(kPersSentTotalCount);
-    return 0;
-}
-
-std::int32_t CVXLClient::getFolderNewCount(const CVXLString& folder) const
-{
-    if (hasPrefix(folder, kInboxFolder, kInboxPrefixLength))
-        return settings_.getPersistentNumber(kPersInboxNewCount);
-    return 0;
-}
-
-void CVXLClient::addLink(CVXLMenuLink* link)
-{
-    if (link && !links_.insertAt(link, -1))
-        delete link;
-}
-
 std::uint32_t CVXLClient::currentTime()
 {
     return clock_ ? clock_->seconds() : 0;
@@ -733,135 +758,4 @@ void CVXLClient::releaseUiJobPool()
 CVXLClient::UiJobPoolHolder::~UiJobPoolHolder()
 {
     delete pool;
-}
-
-// The top-level destinations, asked for when the cool sites changed; a
-// request still out is not asked again.
-void CVXLClient::requestDestinationList()
-{
-    if (destinationListRequest_.isBusy() || !scenarioManager_.isActive() || shutdownChainStarted_)
-        return;
-    destinationListRequest_.setText(CVXLString());
-    post(&scenarioManager_, &destinationListRequest_);
-}
-
-namespace {
-
-struct CoolSite : public CVXLObject {
-    CVXLString id, caption, icon, iconType, button, buttonType;
-};
-
-} // namespace
-
-// Keeps, in their order, the cool sites that are still destinations.
-void CVXLClient::pruneCoolSites(const CScenarioRequestEvent& reply)
-{
-    const std::int32_t count = settings_.getCoolSiteCount();
-    CVXLPtrArray kept;
-    for (std::int32_t n = 0; n < count; ++n) {
-        CVXLString id;
-        settings_.getCoolSiteId(n, &id);
-        bool listed = false;
-        for (std::uint32_t i = 0; i < reply.entryCount() && !listed; ++i) {
-            const auto* entry
-                = static_cast<const CVXLMenuItemElement*>(reply.entries()->at(static_cast<int>(i)));
-            listed = entry && entry->id() == id;
-        }
-        if (!listed)
-            continue;
-        auto* site = new CoolSite;
-        if (!site || !kept.insertAt(site, -1)) {
-            // Without room to keep them all, keep every one.
-            delete site;
-            kept.deleteAll();
-            return;
-        }
-        site->id = id;
-        settings_.getCoolSiteCaption(n, &site->caption);
-        settings_.getCoolSiteIcon(n, &site->icon);
-        settings_.getCoolSiteIconType(n, &site->iconType);
-        settings_.getCoolSiteButton(n, &site->button);
-        settings_.getCoolSiteButtonType(n, &site->buttonType);
-    }
-    if (kept.count() != static_cast<std::uint32_t>(count)) {
-        settings_.removeAllCoolSites();
-        for (std::uint32_t i = 0; i < kept.count(); ++i) {
-            const auto* site = static_cast<const CoolSite*>(kept.at(static_cast<int>(i)));
-            settings_.addCoolSite(
-                site->id, site->caption, site->icon, site->iconType, site->button, site->buttonType);
-        }
-    }
-    kept.deleteAll();
-}
-
-CGlobalMenuList& CVXLClient::buildGlobalMenu(std::int32_t menuId)
-{
-    CGlobalMenuList& list = globalMenuList_;
-    list.clear();
-    for (const VXLMenuRow& row : kVxlMenuTable) {
-        if (row.menuId == menuId)
-            list.addEntry(getEngineText(row.textId), row.entryType, row.origin, row.action);
-    }
-    switch (menuId) {
-    case kMenuFun:
-        for (std::int32_t n = 0; n < settings_.getCoolSiteCount(); ++n) {
-            CVXLString caption, id, button, buttonType;
-            settings_.getCoolSiteCaption(n, &caption);
-            settings_.getCoolSiteId(n, &id);
-            settings_.getCoolSiteButton(n, &button);
-            settings_.getCoolSiteButtonType(n, &buttonType);
-            list.addCoolSiteEntry(caption, id, button, buttonType);
-        }
-        break;
-    case kMenuFavorites:
-        for (int n = 0; n < CVXLClientSettings::kFavoriteSlots; ++n) {
-            CVXLString id, caption;
-            settings_.getFavoriteId(n, &id);
-            if (id.length() == 0)
-                continue;
-            settings_.getFavoriteCaption(n, &caption);
-            list.addFavoriteEntry(
-                caption, n, static_cast<std::uint32_t>(settings_.getFavoriteLocation(n)), id);
-        }
-        break;
-    case kMenuPictures:
-        for (std::uint32_t n = 0; n < links_.count() && n < kMenuLinkActionCount; ++n) {
-            const auto* link = static_cast<const CVXLMenuLink*>(links_.at(static_cast<int>(n)));
-            list.addEntry(link->caption(), 0, CGlobalMenuEntry::kOriginStored,
-                kMenuFirstLinkAction + static_cast<std::int32_t>(n));
-        }
-        break;
-    default:
-        break;
-    }
-    menuId_ = menuId;
-    return list;
-}
-
-bool CVXLClient::ScenarioFace::getSetting(const char* key, CVXLString& value) const
-{
-    return client_->getPersistentString(key, &value) == 1;
-}
-
-void CVXLClient::ScenarioFace::setPersistentString(const char* key, const CVXLString& value)
-{
-    client_->setPersistentString(key, value);
-}
-
-void CVXLClient::ScenarioFace::clearMenuLinks()
-{
-    client_->links_.deleteAll();
-}
-
-void CVXLClient::ScenarioFace::addMenuLink(CVXLTextPair* link)
-{
-    if (!link)
-        return;
-    client_->addLink(new CVXLMenuLink(link->first(), link->second()));
-    delete link;
-}
-
-void CVXLClient::ScenarioFace::pushUIRequest(std::int32_t code)
-{
-    client_->pushUIRequestCode(code);
 }

@@ -18,7 +18,6 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/jobs/VXLHandlerRegistry.h"
-#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/core/base/VXLList.h"
 #include "engine/core/jobs/VXLObjectQueue.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
@@ -45,10 +44,35 @@ struct VXLTextRow;
 // outbound queue manager, background upload manager, media upload manager,
 // WAP push queue, premium inbox manager, inbound message manager, Producer,
 // message expiration job, message service job. A manager that is not built
-// yet is left out of startMembers and of the shut-down chain, whose links
-// then pass straight on to the next one.
-class CVXLClient : public CVXLEventHandler {
+// yet is left out of the start and of the shut-down chain.
+class CVXLClient : public CVXLEventHandler, private CVXLConfigListener {
 public:
+    // Start-up and shut-down, in this order. Each state waits for one thing
+    // (a file request's answer, a child's start or end, the end of the
+    // shut-down countdown); when it has come the state's step hands over to
+    // the next state, so no step is skipped. A shut-down whose countdown ends
+    // during start-up lets the step under way end (a configuration load still
+    // out is cancelled) and then goes on at StoppingProducer.
+    enum class State {
+        StartingFileStore,
+        ReadingSettings,
+        ReadingRunMarker,
+        WritingRunMarker,
+        StartingScenarioManager,
+        LoadingScenario,
+        Running,
+        StoppingProducer,
+        // Stops the managers that the thread database's end stops; of them
+        // only the Scenario Manager is built.
+        StoppingScenarioManager,
+        StoppingJobRunner,
+        DeletingRunMarker,
+        // Stops the File Store Manager and the Client, which then finishes
+        // once its last child has ended.
+        StoppingFileStore,
+        Terminated,
+    };
+
     // What tick returns.
     static constexpr std::int32_t kTickWorkLeft = 0;
     static constexpr std::int32_t kTickIdle = 1;
@@ -140,40 +164,14 @@ public:
     // then its stored entries (cool sites, favorites or links).
     CGlobalMenuList& buildGlobalMenu(std::int32_t menuId);
 
-    // Configuration items (a change of items 1, 6, 7 and 8 re-checks the
-    // service identity; a change of item 41 queues the memory-card notice).
-    int getConfigString(int item, CVXLString* out) const { return settings_.getConfigString(item, out); }
-    std::uint32_t getConfigNumber(int item) const { return settings_.getConfigNumber(item); }
-    bool getConfigBool(int item) const { return settings_.getConfigBool(item); }
-    bool getConfigOption53() const { return settings_.getConfigOption53(); }
-    void setConfigDefault(int item, const CVXLString& text) { settings_.setConfigDefault(item, text); }
-    int setConfigString(int item, const CVXLString& text);
-    int setConfigNumber(int item, std::uint32_t number);
-    void onConfigChanged(int item);
-
-    // Settings.
-    CVXLPersStore& persStore() { return settings_.store(); }
+    // The settings and configuration items. A change of items 1, 6, 7 and 8
+    // re-checks the service identity; a change of item 41 queues the
+    // memory-card notice.
     CVXLClientSettings& settings() { return settings_; }
-    int setPersistentString(const CVXLString& key, const CVXLString& text)
-    {
-        return settings_.setPersistentString(key, text);
-    }
-    int setPersistentNumber(const CVXLString& key, std::int32_t number)
-    {
-        return settings_.setPersistentNumber(key, number);
-    }
-    int getPersistentString(const CVXLString& key, CVXLString* out) const
-    {
-        return settings_.getPersistentString(key, out);
-    }
-    void setNewMessagesFlag() { settings_.setNewMessagesFlag(); }
-    void clearNewMessagesFlag() { settings_.clearNewMessagesFlag(); }
+    const CVXLClientSettings& settings() const { return settings_; }
+    // Message counts of a folder by its name.
     std::int32_t getFolderTotalCount(const CVXLString& folder) const;
     std::int32_t getFolderNewCount(const CVXLString& folder) const;
-    bool isDataCommActive() const { return settings_.isDataCommActive(); }
-    CVXLString buildIdHashKey() const { return settings_.buildIdHashKey(); }
-    int checkIdentity() { return settings_.checkIdentity(); }
-    void storeVraxId(const CVXLString& id) { settings_.storeVraxId(id); }
 
     // Other services.
     std::int32_t getErrorCode() const { return errorCode_; }
@@ -215,9 +213,10 @@ public:
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
+    State state() const { return state_; }
     bool membersStarted() const { return membersStarted_; }
     // The configuration request to the Scenario Manager is out.
-    bool scenarioPending() const { return scenarioPending_; }
+    bool scenarioPending() const { return state_ == State::LoadingScenario; }
     bool shutdownRequested() const { return shutdownFlag_; }
     std::int32_t shutdownCountdown() const { return shutdownCountdown_; }
     std::uint32_t stepCount() const { return stepCount_; }
@@ -254,6 +253,41 @@ private:
         CVXLClient* client_;
     };
 
+    // The Client's services to the Producer.
+    class ProducerFace : public CProducerClientFace {
+    public:
+        explicit ProducerFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLCounterTable& counters() override;
+        void queueReturnToMenu(std::int32_t value) override;
+        void queueReturnToIdle() override;
+        void queuePushPayloadNotice() override;
+        void clearResultHandlers() override;
+        void releaseUiJobPool() override;
+
+    private:
+        CVXLClient* client_;
+    };
+
+    // The Client's services to the Global Menu List.
+    class MenuFace : public CGlobalMenuClientFace {
+    public:
+        explicit MenuFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        void queueLinkRequest(int n) override;
+        void queueReturnToMenu(std::int32_t value) override;
+        void setCaptureLocation(std::uint16_t location) override;
+        void clearFavorite(int n) override;
+        CVXLList& selectedObjects() override;
+
+    private:
+        CVXLClient* client_;
+    };
+
     // The preallocated UI jobs, deleted with the Client.
     struct UiJobPoolHolder {
         UiJobPoolHolder() = default;
@@ -283,6 +317,7 @@ private:
         CVXLPlatformFileStore* store = nullptr;
     };
 
+    void configChanged(int item) override;
     void refreshTickTime();
     // One step of the whole tree; true when the Client has finished.
     bool stepTree();
@@ -293,26 +328,36 @@ private:
     void shutdownCountdownStep(bool idle);
     bool appendRequest(CVXLUIRequest* request);
 
-    // Start-up.
     void readFile(const char* name, std::int32_t replyCode);
     void writeFile(const char* name, const CVXLByteBuffer& bytes, std::int32_t replyCode);
-    void settingsRead(CVXLEvent* event);
-    void runMarkerRead(CVXLEvent* event);
-    void attachScenarioManager();
-    void scenarioLoaded();
-    void startMembers();
     void requestDestinationList();
     void pruneCoolSites(const CScenarioRequestEvent& reply);
 
-    // Shut-down chain: each link stops its job, or passes on at once when the
-    // job is not running.
-    void stopProducer();
-    void continueShutdown();
-    void producerFinished();
-    void threadDatabaseFinished();
-    void vraxJobFinished();
-    void jobRunnerFinished();
-    void runMarkerDeleted();
+    // A state's step runs when the state is entered and once more when what
+    // it waits for has come (Done, with the reply when that is an answer).
+    enum class Step { Enter, Done };
+    static constexpr std::int32_t kNoReply = -1;
+    // What the current state waits for: a reply code (kNoReply for none) or
+    // a child's start or end (null for none).
+    std::int32_t awaitedReply() const;
+    CVXLEventHandler* awaitedChild();
+    void beginShutdown();
+    // Enters the next state: the one after the current, or StoppingProducer
+    // when the shut-down has begun during start-up.
+    void moveOn();
+    void stepLifecycle(Step step, CVXLEvent* reply = nullptr);
+    void doStartingFileStore(Step step);
+    void doReadingSettings(Step step, CVXLEvent* reply);
+    void doReadingRunMarker(Step step, CVXLEvent* reply);
+    void doWritingRunMarker(Step step, CVXLEvent* reply);
+    void doStartingScenarioManager(Step step);
+    void doLoadingScenario(Step step, CVXLEvent* reply);
+    void doRunning(Step step);
+    void doStoppingProducer(Step step);
+    void doStoppingScenarioManager();
+    void doStoppingJobRunner(Step step);
+    void doDeletingRunMarker(Step step, CVXLEvent* reply);
+    void doStoppingFileStore(Step step);
 
     CVXLPlatformFactory* factory_;
     EngineClock engineClock_ { this };
@@ -334,9 +379,11 @@ private:
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.
     CKORVClientServices builtinServices_ { this };
-    CKORVBuiltins builtins_ { this, &builtinServices_ };
-    CProducer producer_ { this };
-    CGlobalMenuList globalMenuList_ { &producer_ };
+    CKORVBuiltins builtins_ { &builtinServices_ };
+    ProducerFace producerFace_ { this };
+    CProducer producer_ { &producerFace_ };
+    MenuFace menuFace_ { this };
+    CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
     CVXLPlatformMessageStore* messageStore_ = nullptr;
@@ -349,11 +396,12 @@ private:
     CVXLPtrArray links_;
     std::int32_t shutdownCountdown_ = 0;
     bool shutdownFlag_ = false;
-    bool shutdownChainStarted_ = false;
-    // The chain has gone on past the Producer's link.
-    bool shutdownChainContinued_ = false;
+    // The countdown has ended; the shut-down's states follow.
+    bool shutdownBegun_ = false;
+    State state_ = State::StartingFileStore;
+    // The byte the run marker is rewritten with.
+    std::uint8_t nextRunCount_ = 0;
     CVXLEvent scenarioLoadRequest_ { kRequestScenarioLoad, kReplyScenarioLoaded };
-    bool scenarioPending_ = false;
     CScenarioRequestEvent destinationListRequest_ { kReplyDestinationList };
     CVXLCounterTable counters_;
     std::uint32_t stepCount_ = 0;

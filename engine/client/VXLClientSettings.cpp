@@ -85,7 +85,10 @@ void CVXLClientSettings::writeConfigDefaults()
 
 int CVXLClientSettings::setConfigString(int item, const CVXLString& text)
 {
-    return store_.set(configKey(item), text);
+    const int result = store_.set(configKey(item), text);
+    if (result == 1 && listener_)
+        listener_->configChanged(item);
+    return result;
 }
 
 int CVXLClientSettings::setConfigNumber(int item, std::uint32_t number)
@@ -93,6 +96,17 @@ int CVXLClientSettings::setConfigNumber(int item, std::uint32_t number)
     CVXLString text;
     text.setUnsigned(number);
     return setConfigString(item, text);
+}
+
+CVXLHttpSettings CVXLClientSettings::httpSettings() const
+{
+    CVXLHttpSettings http;
+    getConfigString(kCfgProxyUri, &http.proxyUri);
+    getConfigString(kCfgHttpUserAgent, &http.userAgent);
+    getConfigString(kCfgHttpExtraHeaders, &http.extraHeaders);
+    getConfigString(kCfgUserIdentity, &http.userName);
+    http.dataTrafficOff = !isDataCommActive();
+    return http;
 }
 
 int CVXLClientSettings::setPersistentString(const CVXLString& key, const CVXLString& text)

@@ -3,14 +3,22 @@
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 
 #include <cstdint>
 
+// Told of every configuration item that a set has changed: the Client
+// re-checks the service identity and queues the memory-card notice.
+class CVXLConfigListener {
+public:
+    virtual ~CVXLConfigListener() = default;
+    virtual void configChanged(int item) = 0;
+};
+
 // The Client's settings store and the services over it: the numbered
 // configuration items ("cfg.N"), the service identity, the message folder
-// counters, cool sites and favorites. The Client owns one and offers these
-// operations under its own name; reactions that reach beyond the store (the
-// memory-card notice) are the Client's.
+// counters, cool sites and favorites. The Client owns one and hands it out;
+// engine code reads and writes the settings here.
 class CVXLClientSettings : public CVXLObject {
 public:
     static constexpr int kFavoriteSlots = 11;
@@ -34,8 +42,16 @@ public:
     void setConfigDefault(int item, const CVXLString& text);
     // Every item without a value gets its default.
     void writeConfigDefaults();
+    // A set that succeeds tells the listener.
     int setConfigString(int item, const CVXLString& text);
     int setConfigNumber(int item, std::uint32_t number);
+    // Not owned; null for none.
+    void setConfigListener(CVXLConfigListener* listener) { listener_ = listener; }
+
+    // What the network transport reads: items 2 (proxy), 4 (user agent),
+    // 5 (extra header lines) and 7 (the user's identity), and whether data
+    // communication is switched off.
+    CVXLHttpSettings httpSettings() const;
 
     // Any key.
     int setPersistentString(const CVXLString& key, const CVXLString& text);
@@ -78,4 +94,5 @@ private:
     void getIndexed(const char* prefix, int n, CVXLString* out) const;
 
     CVXLPersStore store_;
+    CVXLConfigListener* listener_ = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "engine/client/VXLTextTable.h"
 
-#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/client/VXLClient.h"
 
 namespace {
 
@@ -816,7 +816,7 @@ const VXLTextRow* getTextTable()
 const char* getEngineText(std::uint32_t id)
 {
     // The texts are the engine's: before its root exists there are none.
-    if (!vxlGetClient())
+    if (!CVXLClient::instance())
         return "";
     for (const VXLTextRow* row = kTextTable;; ++row) {
         if (row->id == kVxlTextTableEndId)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/client/KORVClientServices.h"
 #include "engine/client/program/KORVBuiltins.h"
 #include "engine/client/menu/MediaAccessEvent.h"
 #include "engine/client/menu/MenuTextEvent.h"
@@ -37,9 +38,9 @@ struct TestSummary : CVXLObject {
     CVXLString thread;
 };
 
-// The managers around the Client as the built-ins see them, recording what
-// they are asked.
-class TestServices : public CKORVServices {
+// The Client's own services to the built-ins (once setClient has named it),
+// with the managers around it recording what they are asked.
+class TestServices : public CKORVClientServices {
 public:
     std::vector<std::string> traces;
     int contactResets = 0;
@@ -117,7 +118,8 @@ public:
         client = engine.client();
         client->setMenuId(0);
         pool.setClient(client);
-        builtins = std::make_unique<CKORVBuiltins>(client, &services);
+        services.setClient(client);
+        builtins = std::make_unique<CKORVBuiltins>(&services);
         reader->files[CScenarioManager::kFileName] = readTestFile("tests/client/data/vxlcfg.xml");
         scenarioManager.setClient(&scenarioClient);
         services.scenarios = &scenarioManager;

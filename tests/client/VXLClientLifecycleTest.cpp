@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,8 +25,102 @@ std::string storePath(const char* name)
 std::string setting(CVXLClient& client, const char* key)
 {
     CVXLString out;
-    client.getPersistentString(key, &out);
+    client.settings().getPersistentString(key, &out);
     return out.c_str();
+}
+
+// Ticked one job-tree step at a time, the Client passes through its states in
+// order; each row holds when its state is first seen. StartingScenarioManager
+// and StoppingScenarioManager end within the step that enters them.
+TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
+{
+    TempDeviceRoot root;
+    CVXLPersStore stored;
+    stored.set(kPersItemShare, "1");
+    CVXLByteStream image;
+    stored.save(image);
+    ASSERT_TRUE(root.writeFile(
+        storePath("_vxl.reg"), std::string(reinterpret_cast<const char*>(image.data()), image.length())));
+    ASSERT_TRUE(root.writeFile(storePath("_vxl.run"), "\x02"));
+    EngineDriver driver(&root);
+    ASSERT_TRUE(driver.create());
+    driver.clock().autoAdvance = CVXLClient::kTickSliceMs;
+    CVXLClient& client = *driver.client();
+
+    using State = CVXLClient::State;
+    struct Row {
+        State state;
+        const char* name;
+        const char* fact;
+        std::function<bool()> holds;
+    };
+    const Row rows[] = {
+        { State::StartingFileStore, "StartingFileStore", "nothing read yet",
+            [&] { return setting(client, kPersItemShare).empty(); } },
+        { State::ReadingSettings, "ReadingSettings", "the file store has started",
+            [&] { return client.getFileStoreManager().isActive(); } },
+        { State::ReadingRunMarker, "ReadingRunMarker", "the settings are loaded, the runs not yet counted",
+            [&] {
+                return setting(client, kPersItemShare) == "1"
+                    && setting(client, kPersShutdownFailCount).empty();
+            } },
+        { State::WritingRunMarker, "WritingRunMarker", "two runs ended without a clean shut-down",
+            [&] { return setting(client, kPersShutdownFailCount) == "2"; } },
+        { State::LoadingScenario, "LoadingScenario", "the marker counts this run too",
+            [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); } },
+        { State::Running, "Running", "the members run",
+            [&] {
+                return client.membersStarted() && client.getJobRunner().isActive()
+                    && client.getProducer().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+            } },
+        { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
+            [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
+        { State::StoppingJobRunner, "StoppingJobRunner",
+            "the Producer has ended, the Scenario Manager is stopping",
+            [&] {
+                return client.getProducer().runState() == kHandlerFinished
+                    && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
+            } },
+        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended",
+            [&] { return client.getJobRunner().runState() == kHandlerFinished; } },
+        { State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
+            [&] {
+                return !root.exists(storePath("_vxl.run")) && client.getFileStoreManager().stopRequested();
+            } },
+        { State::Terminated, "Terminated", "every tick answers terminated",
+            [&] {
+                return client.runState() == kHandlerFinished && driver.tick() == CVXLClient::kTickTerminated;
+            } },
+    };
+
+    std::vector<std::string> seen;
+    State last = State::Terminated;
+    auto look = [&] {
+        if (!seen.empty() && last == client.state())
+            return;
+        last = client.state();
+        seen.push_back("state " + std::to_string(static_cast<int>(last)));
+        for (const Row& row : rows) {
+            if (row.state == last) {
+                seen.back() = row.name;
+                EXPECT_TRUE(row.holds()) << row.name << ": " << row.fact;
+            }
+        }
+    };
+    look();
+    for (int i = 0; i < 1000 && !client.membersStarted(); ++i) {
+        driver.tick();
+        look();
+    }
+    client.requestShutdown();
+    for (int i = 0; i < 1000 && client.state() != State::Terminated; ++i) {
+        driver.tick();
+        look();
+    }
+    std::vector<std::string> expected;
+    for (const Row& row : rows)
+        expected.push_back(row.name);
+    EXPECT_EQ(seen, expected);
 }
 
 TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
@@ -37,7 +133,7 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_EQ(setting(client, kPersVraxMdnChanged), "false");
     EXPECT_TRUE(client.getFileStoreManager().isActive());
     EXPECT_TRUE(client.getJobRunner().isActive());
-    EXPECT_FALSE(client.persStore().isDirty());
+    EXPECT_FALSE(client.settings().store().isDirty());
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
@@ -126,7 +222,7 @@ TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
         EXPECT_EQ(setting(client, kPersItemShare), "1") << c.what;
         EXPECT_EQ(setting(client, kPersVraxId), c.idAfter) << c.what;
         driver.runUntilIdle();
-        EXPECT_FALSE(client.persStore().isDirty()) << c.what;
+        EXPECT_FALSE(client.settings().store().isDirty()) << c.what;
 
         // What is on disk now is what the store holds.
         CVXLPersStore reread;
@@ -146,7 +242,7 @@ TEST(VXLClientShutDown, RunsTheWholeChainAndSavesTheSettings)
     EngineDriver driver;
     ASSERT_TRUE(driver.startUp());
     CVXLClient& client = *driver.client();
-    client.setPersistentString(kPersMediaBrowse, "1");
+    client.settings().setPersistentString(kPersMediaBrowse, "1");
     driver.tick();
     ASSERT_TRUE(driver.shutDown());
     EXPECT_EQ(client.runState(), kHandlerFinished);
@@ -171,7 +267,7 @@ TEST(VXLClientShutDown, TheLastChangeBeforeTheEndIsSaved)
     std::string last;
     for (int n = 0; n < 1000 && client.runState() != kHandlerFinished; ++n) {
         last = "v" + std::to_string(n);
-        client.setPersistentString(kPersMediaBrowse, last.c_str());
+        client.settings().setPersistentString(kPersMediaBrowse, last.c_str());
         driver.tick();
     }
     ASSERT_EQ(client.runState(), kHandlerFinished);
@@ -184,7 +280,7 @@ TEST(VXLClientShutDown, OpenConnectionsHoldItBackOnlyForTheCountdown)
     EngineDriver driver;
     ASSERT_TRUE(driver.startUp());
     CVXLClient& client = *driver.client();
-    client.setPersistentString(kPersNetSessions, "3");
+    client.settings().setPersistentString(kPersNetSessions, "3");
     client.requestShutdown();
     for (int i = 0; i < CVXLClient::kShutdownCountdown - 1; ++i)
         ASSERT_NE(driver.tick(), CVXLClient::kTickTerminated) << i;
@@ -217,13 +313,13 @@ TEST(VXLClientSettingsSave, AFailedWriteIsRetriedUntilItSucceeds)
     // A folder in the file's place makes every write of it fail.
     const std::string path = driver.storeFile("_vxl.reg");
     ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
-    client.setPersistentString(kPersAccountMgmt, "1");
+    client.settings().setPersistentString(kPersAccountMgmt, "1");
     for (int i = 0; i < 5; ++i)
         driver.tick();
-    EXPECT_TRUE(client.persStore().isDirty());
+    EXPECT_TRUE(client.settings().store().isDirty());
     ASSERT_EQ(::rmdir(path.c_str()), 0);
     driver.runUntilIdle();
-    EXPECT_FALSE(client.persStore().isDirty());
+    EXPECT_FALSE(client.settings().store().isDirty());
     EXPECT_NE(
         driver.root().readFile(storePath("_vxl.reg")).find("root.pers.account_mgmt"), std::string::npos);
 }

@@ -28,7 +28,7 @@ std::string testConfig()
 std::string setting(CVXLClient& client, const char* key)
 {
     CVXLString out;
-    client.getPersistentString(key, &out);
+    client.settings().getPersistentString(key, &out);
     return out.c_str();
 }
 

@@ -169,6 +169,48 @@ TEST(VXLClientSettings, IdentityHoldsWhileItsKeyMatches)
     EXPECT_EQ(value(settings, kPersVraxVerId), "");
 }
 
+// The transport's settings come from the configuration items and the
+// data-communication switch; every other item leaves them alone.
+TEST(VXLClientSettings, HttpSettingsFollowTheirItems)
+{
+    struct Case {
+        const char* what;
+        int item; // 0: the data-communication switch
+        const char* text;
+        const char* proxyUri;
+        const char* userAgent;
+        const char* extraHeaders;
+        const char* userName;
+        bool dataTrafficOff;
+    };
+    const Case cases[] = {
+        { "defaults", kCfgCountry, "de", "", "ETS_device_2", "", "", false },
+        { "proxy", kCfgProxyUri, "http://127.0.0.1:3128", "http://127.0.0.1:3128", "ETS_device_2", "", "",
+            false },
+        { "user agent", kCfgHttpUserAgent, "Agent/2", "", "Agent/2", "", "", false },
+        { "extra headers", kCfgHttpExtraHeaders, "X-A: 1\r\nX-B: 2", "", "ETS_device_2", "X-A: 1\r\nX-B: 2",
+            "", false },
+        { "identity", kCfgUserIdentity, "user-7", "", "ETS_device_2", "", "user-7", false },
+        { "data off", 0, "0", "", "ETS_device_2", "", "", true },
+        { "data on", 0, "1", "", "ETS_device_2", "", "", false },
+    };
+    for (const Case& c : cases) {
+        CVXLClientSettings settings;
+        settings.writeConfigDefaults();
+        if (c.item == 0)
+            settings.setPersistentString(kPersDatacommActive, c.text);
+        else
+            settings.setConfigString(c.item, c.text);
+        const CVXLHttpSettings http = settings.httpSettings();
+        EXPECT_STREQ(http.proxyUri.c_str(), c.proxyUri) << c.what;
+        EXPECT_STREQ(http.userAgent.c_str(), c.userAgent) << c.what;
+        EXPECT_STREQ(http.extraHeaders.c_str(), c.extraHeaders) << c.what;
+        EXPECT_STREQ(http.userName.c_str(), c.userName) << c.what;
+        EXPECT_STREQ(http.versionText.c_str(), "5.5.6") << c.what;
+        EXPECT_EQ(http.dataTrafficOff, c.dataTrafficOff) << c.what;
+    }
+}
+
 TEST(VXLClientSettings, CoolSitesAreLockedUntilRemovedAsAWhole)
 {
     CVXLClientSettings settings;

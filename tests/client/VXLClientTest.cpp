@@ -27,7 +27,7 @@ std::vector<std::int32_t> pending(const CVXLClient& client)
 std::string setting(CVXLClient& client, const char* key)
 {
     CVXLString out;
-    client.getPersistentString(key, &out);
+    client.settings().getPersistentString(key, &out);
     return out.c_str();
 }
 
@@ -91,7 +91,6 @@ TEST(VXLClientInstance, CreateKeepsOneClientAndDestroyingItClearsTheInstance)
         CVXLPlatformFactory other;
         EXPECT_EQ(CVXLClient::create(&other), driver.client());
         EXPECT_EQ(CVXLClient::instance(), driver.client());
-        EXPECT_EQ(vxlGetClient(), driver.client());
         EXPECT_STREQ(getEngineText(53), "Tessel");
         EXPECT_STREQ(getEngineText(795), "");
         EXPECT_EQ(driver.client()->textTable(), getTextTable());
@@ -121,13 +120,13 @@ TEST_F(VXLClientTest, InitWritesEveryDefaultAndTheClientsKeys)
 {
     for (int item = kConfigItemFirst; item <= kConfigItemLast; ++item) {
         CVXLString out;
-        EXPECT_EQ(client().getConfigString(item, &out), 1) << item;
+        EXPECT_EQ(client().settings().getConfigString(item, &out), 1) << item;
         EXPECT_STREQ(out.c_str(), vxlConfigItemInfo(item)->defaultValue) << item;
     }
     EXPECT_EQ(setting(client(), kPersNetSessions), "0");
     EXPECT_EQ(setting(client(), kPersForegroundActive), "1");
     EXPECT_EQ(setting(client(), kPersDatacommActive), "1");
-    EXPECT_TRUE(client().isDataCommActive());
+    EXPECT_TRUE(client().settings().isDataCommActive());
     EXPECT_EQ(client().menuId(), CVXLClient::kNoMenu);
 }
 
@@ -155,45 +154,45 @@ TEST_F(VXLClientTest, ItemsSetAsTheUserInterfaceDoesReadBack)
         const CVXLConfigItemInfo* info = vxlConfigItemByName(c.name);
         ASSERT_NE(info, nullptr) << c.name;
         if (info->type == kConfigText)
-            EXPECT_EQ(client().setConfigString(info->item, c.text), 1) << c.name;
+            EXPECT_EQ(client().settings().setConfigString(info->item, c.text), 1) << c.name;
         else
-            EXPECT_EQ(client().setConfigNumber(info->item, c.number), 1) << c.name;
+            EXPECT_EQ(client().settings().setConfigNumber(info->item, c.number), 1) << c.name;
         CVXLString out;
-        EXPECT_EQ(client().getConfigString(info->item, &out), 1);
+        EXPECT_EQ(client().settings().getConfigString(info->item, &out), 1);
         const std::string expectText = c.text ? c.text : std::to_string(c.number);
         EXPECT_EQ(std::string(out.c_str()), expectText) << c.name;
-        EXPECT_EQ(client().getConfigNumber(info->item), c.expectNumber) << c.name;
-        EXPECT_EQ(client().getConfigBool(info->item), c.expectFlag) << c.name;
+        EXPECT_EQ(client().settings().getConfigNumber(info->item), c.expectNumber) << c.name;
+        EXPECT_EQ(client().settings().getConfigBool(info->item), c.expectFlag) << c.name;
     }
 }
 
 TEST_F(VXLClientTest, MemoryCardItemQueuesItsNoticeAndOthersDoNot)
 {
-    client().setConfigString(kCfgSupportHomePrinter, "1");
+    client().settings().setConfigString(kCfgSupportHomePrinter, "1");
     EXPECT_TRUE(pending(client()).empty());
-    client().setConfigString(kCfgMemCardPresent, "1");
-    client().setConfigNumber(kCfgMemCardPresent, 0);
+    client().settings().setConfigString(kCfgMemCardPresent, "1");
+    client().settings().setConfigNumber(kCfgMemCardPresent, 0);
     EXPECT_EQ(pending(client()),
         (std::vector<std::int32_t> { kUIRequestMemoryCardChanged, kUIRequestMemoryCardChanged }));
 }
 
 TEST_F(VXLClientTest, ChangingAnIdentityItemWipesAStaleRegistration)
 {
-    client().setConfigString(kCfgUserIdentity, "user-1");
-    client().storeVraxId("phone-7");
-    client().setConfigString(kCfgCountry, "de");
+    client().settings().setConfigString(kCfgUserIdentity, "user-1");
+    client().settings().storeVraxId("phone-7");
+    client().settings().setConfigString(kCfgCountry, "de");
     EXPECT_EQ(setting(client(), kPersVraxId), "phone-7");
-    client().setConfigString(kCfgUserIdentity, "user-1");
+    client().settings().setConfigString(kCfgUserIdentity, "user-1");
     EXPECT_EQ(setting(client(), kPersVraxId), "phone-7") << "the same value keeps the identity";
-    client().setConfigString(kCfgUserIdentity, "user-2");
+    client().settings().setConfigString(kCfgUserIdentity, "user-2");
     EXPECT_EQ(setting(client(), kPersVraxId), "");
 }
 
 TEST_F(VXLClientTest, FolderCountsCompareTheFolderNamesFirstCharacters)
 {
-    client().setPersistentString(kPersInboxTotalCount, "12");
-    client().setPersistentString(kPersInboxNewCount, "3");
-    client().setPersistentString(kPersSentTotalCount, "5");
+    client().settings().setPersistentString(kPersInboxTotalCount, "12");
+    client().settings().setPersistentString(kPersInboxNewCount, "3");
+    client().settings().setPersistentString(kPersSentTotalCount, "5");
     struct Case {
         const char* folder;
         std::int32_t total;
@@ -212,9 +211,9 @@ TEST_F(VXLClientTest, FolderCountsCompareTheFolderNamesFirstCharacters)
         EXPECT_EQ(client().getFolderTotalCount(c.folder), c.total) << c.folder;
         EXPECT_EQ(client().getFolderNewCount(c.folder), c.fresh) << c.folder;
     }
-    client().setNewMessagesFlag();
+    client().settings().setNewMessagesFlag();
     EXPECT_EQ(setting(client(), kPersHasNewMessages), "1");
-    client().clearNewMessagesFlag();
+    client().settings().clearNewMessagesFlag();
     EXPECT_EQ(setting(client(), kPersHasNewMessages), "0");
 }
 
@@ -397,11 +396,11 @@ TEST_F(VXLClientTest, TickBroadcastsCodesUpToAZero)
     EXPECT_EQ(pending(client()), (std::vector<std::int32_t> { 4, 2 }));
     EXPECT_EQ(setting(client(), kPersForegroundActive), "0");
     EXPECT_EQ(setting(client(), kPersDatacommActive), "0");
-    EXPECT_FALSE(client().isDataCommActive());
+    EXPECT_FALSE(client().settings().isDataCommActive());
     driver.tick();
     EXPECT_TRUE(pending(client()).empty());
     EXPECT_EQ(setting(client(), kPersForegroundActive), "1");
-    EXPECT_TRUE(client().isDataCommActive());
+    EXPECT_TRUE(client().settings().isDataCommActive());
     job.stop();
     driver.runUntilIdle();
 }
@@ -474,7 +473,7 @@ TEST_F(VXLClientTest, SliceEndsWhenIdleOrWhenAScreenRequestIsQueued)
     BusyJob shows(&driver.clock(), 0, 5);
     shows.onRun = [&](int run) {
         if (run == 2)
-            vxlGetClient()->queueUINotification(&layout, kUIRequestNewLayout);
+            CVXLClient::instance()->queueUINotification(&layout, kUIRequestNewLayout);
     };
     client().startChild(&shows);
     EXPECT_EQ(driver.tick(), CVXLClient::kTickWorkLeft);

@@ -42,7 +42,7 @@ protected:
 
 TEST(VXLTextTable, NoTextBeforeTheEngineExists)
 {
-    ASSERT_EQ(vxlGetClient(), nullptr);
+    ASSERT_EQ(CVXLClient::instance(), nullptr);
     for (std::uint32_t id : {0u, 53u, 794u, 795u})
         EXPECT_STREQ(getEngineText(id), "") << "id " << id;
 }

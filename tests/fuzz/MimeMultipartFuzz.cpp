@@ -16,7 +16,7 @@ constexpr std::uint32_t kStart = 100;
 
 void feed(CVXLMimeMultipartParser& parser, const std::uint8_t* bytes, std::uint32_t length, std::uint32_t cap)
 {
-    while (parser.status() == CVXLMimeMultipartParser::kNeedMore) {
+    while (parser.status() == CVXLScanResult::NeedMore) {
         const std::uint32_t at = parser.readOffset();
         std::uint32_t n = parser.readSize() < cap ? parser.readSize() : cap;
         if (at > length)

@@ -101,6 +101,35 @@ TEST(ScenarioCompiler, ConstructsCompileToTheirInstructionSequences)
     }
 }
 
+TEST(ScenarioCompiler, ConstantsCompileToExactlyTheirNumbers)
+{
+    struct Case {
+        const char* what;
+        const char* named; // body of "screen function f(a)", with the constants of codes.sc
+        const char* numbers;
+    };
+    const char* codes = "const kBack = 8;\nconst kDone = 10;\nconst kJob = 4;\nconst kLow = -32768;\n";
+    const Case cases[] = {
+        {"an argument", "@switch_to_uijob(kJob);", "@switch_to_uijob(4);"},
+        {"wait labels, beside a number", "wait { case kDone: return 1; case kBack, 9: return 0; }",
+         "wait { case 10: return 1; case 8, 9: return 0; }"},
+        {"switch labels, negated and negative", "switch (a) { case -kDone: return 1; case kLow: return 2; }",
+         "switch (a) { case -10: return 1; case -32768: return 2; }"},
+        {"operands", "return a == kDone || kJob - a;", "return a == 10 || 4 - a;"},
+        {"a negated constant is one number, as a negative literal", "return -kDone + !kBack;", "return -10 + !8;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string head = "screen function f(a) {";
+        Container named;
+        Container numbers;
+        std::string error;
+        ASSERT_TRUE(Compiler::compile({{"codes.sc", codes}, {"t.sc", head + c.named + "}"}}, named, error)) << error;
+        ASSERT_TRUE(Compiler::compile({{"t.sc", head + c.numbers + "}"}}, numbers, error)) << error;
+        EXPECT_EQ(named.serialize(), numbers.serialize());
+    }
+}
+
 TEST(ScenarioCompiler, WaitLoopsBackAndScreenFunctionsReturnWith17)
 {
     const Container p = compileOk("screen function s() {\n"
@@ -205,6 +234,21 @@ TEST(ScenarioCompiler, ErrorsNameTheFileLineAndCause)
         {"function f(a) {\n  switch (a) { case 1:\n  }\n}", "t.sc:2: the last case label has no statements"},
         {"function _print() { return 0; }", "t.sc:1: _print is the name of a built-in"},
         {"function f() {\n  /* never closed\n", "t.sc:2: comment not closed"},
+        {"const k = 1;\nconst k = 2;", "t.sc:2: constant k is defined twice (first at t.sc:1)"},
+        {"function f() {\n  return k;\n}\nconst k = 1;", "t.sc:2: constant k is used before its definition at t.sc:4"},
+        {"global k;\nconst k = 1;", "t.sc:2: k is already a global"},
+        {"const k = 1;\nglobal k;", "t.sc:2: k is already a constant"},
+        {"function k() { return 0; }\nconst k = 1;", "t.sc:2: k is already a function"},
+        {"const k = 1;\nfunction k() { return 0; }", "t.sc:2: k is already a constant"},
+        {"const k = 1;\nfunction f(a,\n  k) { return 0; }", "t.sc:3: k is already a constant"},
+        {"const k = 1;\nfunction f() {\n  var k;\n}", "t.sc:3: k is already a constant"},
+        {"const _print = 1;", "t.sc:1: _print is the name of a built-in"},
+        {"const k = 32768;", "t.sc:1: constant k = 32768 is not a 16-bit number"},
+        {"const k = -32769;", "t.sc:1: constant k = -32769 is not a 16-bit number"},
+        {"const k = j;", "t.sc:1: expected the value of k (a number) but found 'j'"},
+        {"const k = 1;\nfunction f() {\n  k = 2;\n}", "t.sc:3: k is a constant and cannot be assigned"},
+        {"const k = 1;\nfunction f() {\n  return k();\n}", "t.sc:3: k is a constant, not a function"},
+        {"const k = -32768;\nfunction f() {\n  return -k;\n}", "t.sc:3: number 32768 is not a 16-bit number"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);

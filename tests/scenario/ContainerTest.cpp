@@ -131,7 +131,7 @@ TEST(ScenarioContainer, ListingResolvesOperands)
 TEST(ScenarioContainer, EmbeddedMasterProgramIsTheCompiledSources)
 {
     std::vector<SourceFile> sources;
-    for (const char* name : {"program", "main", "mailbox", "send", "print_dest", "albums", "popups"}) {
+    for (const char* name : {"codes", "program", "main", "mailbox", "send", "print_dest", "albums", "popups"}) {
         const std::string path = std::string(TESSEL_SOURCE_DIR) + "/tools/scenarioc/master/" + name + ".sc";
         std::ifstream in(path);
         ASSERT_TRUE(in) << path;

@@ -8,10 +8,10 @@
 
 // Feeds a container held in memory to a parser in the windows it asks for,
 // none larger than `cap` bytes, until the parse ends.
-inline CVXLMimeMultipartParser::Status feedContainer(CVXLMimeMultipartParser& parser, const std::string& bytes,
-                                                     std::uint32_t cap = 0xFFFFFFFFu)
+inline CVXLScanResult feedContainer(CVXLMimeMultipartParser& parser, const std::string& bytes,
+                                    std::uint32_t cap = 0xFFFFFFFFu)
 {
-    while (parser.status() == CVXLMimeMultipartParser::kNeedMore) {
+    while (parser.status() == CVXLScanResult::NeedMore) {
         const std::uint32_t at = parser.readOffset();
         std::uint32_t n = std::min(parser.readSize(), cap);
         n = at < bytes.size() ? std::min<std::uint32_t>(n, static_cast<std::uint32_t>(bytes.size() - at)) : 0;

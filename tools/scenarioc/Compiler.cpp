@@ -32,6 +32,13 @@ struct FunctionInfo {
     FunctionRecord record;
 };
 
+// A named number: it compiles to exactly what the number would.
+struct Constant {
+    int value;
+    std::string file;
+    int line;
+};
+
 struct CallFixup {
     std::uint32_t at; // the opcode byte
     std::string callee;
@@ -55,6 +62,16 @@ struct Construct {
 
 class Unit {
 public:
+    // Notes every constant of a file before anything is compiled, so that a use
+    // ahead of its definition can say where the definition is.
+    void noteConstants(const std::string& file, const std::vector<Token>& tokens)
+    {
+        for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+            if (tokens[i].kind == Token::kIdent && tokens[i].text == "const" && tokens[i + 1].kind == Token::kIdent)
+                declaredConstants_.emplace(tokens[i + 1].text, file + ":" + std::to_string(tokens[i + 1].line));
+        }
+    }
+
     void declarations(const std::string& file, const std::vector<Token>& tokens)
     {
         file_ = file;
@@ -204,7 +221,7 @@ private:
         static const std::set<std::string> kWords = {"program", "version", "entry", "global", "screen",
                                                      "function", "var", "if", "else", "switch", "wait",
                                                      "case", "default", "return", "halt", "exit", "break",
-                                                     "continue"};
+                                                     "continue", "const"};
         return kWords.count(s) != 0;
     }
     std::string expectName(const char* what)
@@ -237,6 +254,7 @@ private:
             do {
                 const Token& nameTok = peek();
                 std::string name = expectName("a global's name");
+                refuseConstantName(nameTok, name);
                 if (globals_.count(name) != 0)
                     fail(nameTok, "global " + name + " is declared twice");
                 if (globals_.size() >= 0x8000)
@@ -245,11 +263,44 @@ private:
                 globals_[name] = index;
             } while (acceptPunct(","));
             expectPunct(";");
+        } else if (acceptWord("const")) {
+            constant();
         } else if (isWord("screen") || isWord("function")) {
             function();
         } else {
-            fail(t, "expected a declaration (program, version, entry, global, function) but found " + describe(t));
+            fail(t, "expected a declaration (program, version, entry, global, const, function) but found "
+                        + describe(t));
         }
+    }
+
+    void constant()
+    {
+        const Token& nameTok = peek();
+        const std::string name = expectName("a constant's name");
+        if (auto it = constants_.find(name); it != constants_.end())
+            fail(nameTok, "constant " + name + " is defined twice (first at " + it->second.file + ":"
+                              + std::to_string(it->second.line) + ")");
+        if (globals_.count(name) != 0)
+            fail(nameTok, name + " is already a global");
+        if (functions_.count(name) != 0)
+            fail(nameTok, name + " is already a function");
+        expectPunct("=");
+        const bool negative = acceptPunct("-");
+        if (peek().kind != Token::kNumber)
+            fail(peek(), "expected the value of " + name + " (a number) but found " + describe(peek()));
+        const std::int64_t value = negative ? -next().number : next().number;
+        if (value < -32768 || value > 32767)
+            fail(nameTok, "constant " + name + " = " + std::to_string(value)
+                              + " is not a 16-bit number (-32768 to 32767)");
+        expectPunct(";");
+        constants_[name] = {static_cast<int>(value), file_, nameTok.line};
+    }
+
+    // Globals, functions, parameters and variables cannot take a constant's name.
+    void refuseConstantName(const Token& at, const std::string& name) const
+    {
+        if (constants_.count(name) != 0)
+            fail(at, name + " is already a constant");
     }
 
     void function()
@@ -267,6 +318,7 @@ private:
         f->name = expectName("a function name");
         f->file = file_;
         f->line = nameTok.line;
+        refuseConstantName(nameTok, f->name);
         if (functions_.count(f->name) != 0)
             fail(nameTok, "function " + f->name + " is defined twice");
         if (globals_.count(f->name) != 0)
@@ -276,6 +328,7 @@ private:
             do {
                 const Token& p = peek();
                 std::string name = expectName("a parameter name");
+                refuseConstantName(p, name);
                 if (std::find(f->params.begin(), f->params.end(), name) != f->params.end())
                     fail(p, "parameter " + name + " is named twice");
                 f->params.push_back(name);
@@ -379,6 +432,7 @@ private:
             do {
                 const Token& nameTok = peek();
                 std::string name = expectName("a variable name");
+                refuseConstantName(nameTok, name);
                 if (std::find(locals_.begin(), locals_.end(), name) != locals_.end())
                     fail(nameTok, name + " is already a variable of " + fn_->name);
                 locals_.push_back(name);
@@ -546,9 +600,9 @@ private:
                     do {
                         const Token& keyTok = peek();
                         const bool negative = acceptPunct("-");
-                        if (peek().kind != Token::kNumber)
-                            fail(peek(), "expected a case key (a number) but found " + describe(peek()));
-                        const std::int64_t key = negative ? -next().number : next().number;
+                        if (!numberAhead())
+                            fail(peek(), "expected a case key (a number or a constant) but found " + describe(peek()));
+                        const std::int64_t key = negative ? -takeNumber() : takeNumber();
                         if (key < -32768 || key > 32767)
                             fail(keyTok, "case key " + std::to_string(key) + " is not a 16-bit number");
                         if (!keys.insert(static_cast<int>(key)).second)
@@ -679,9 +733,10 @@ private:
         if (acceptPunct("!")) {
             unary();
             emit(kOpNot);
-        } else if (isPunct("-") && peek(1).kind == Token::kNumber) {
+        } else if (isPunct("-") && numberAhead(1)) {
             next();
-            number(next(), true);
+            const Token& t = peek();
+            pushNumber(t, -takeNumber());
         } else if (acceptPunct("-")) {
             unary();
             emit(kOpNeg);
@@ -690,21 +745,35 @@ private:
         }
     }
 
-    void number(const Token& t, bool negative)
+    // A number literal or a defined constant, where a number may stand.
+    bool numberAhead(std::size_t ahead = 0) const
     {
-        const std::int64_t v = negative ? -t.number : t.number;
+        const Token& t = peek(ahead);
+        return t.kind == Token::kNumber
+            || (t.kind == Token::kIdent && constants_.count(t.text) != 0 && !isPunct("(", ahead + 1));
+    }
+    std::int64_t takeNumber()
+    {
+        const Token& t = next();
+        return t.kind == Token::kNumber ? t.number : constants_.at(t.text).value;
+    }
+
+    void pushNumber(const Token& at, std::int64_t v)
+    {
         if (v < -32768 || v > 32767)
-            fail(t, "number " + std::to_string(v) + " is not a 16-bit number (-32768 to 32767)");
+            fail(at, "number " + std::to_string(v) + " is not a 16-bit number (-32768 to 32767)");
         emit(kOpPushNumber, static_cast<int>(v));
     }
 
     void primary()
     {
+        if (numberAhead()) {
+            const Token& t = peek();
+            pushNumber(t, takeNumber());
+            return;
+        }
         const Token& t = next();
         switch (t.kind) {
-        case Token::kNumber:
-            number(t, false);
-            return;
         case Token::kString:
             stringFixups_.emplace_back(static_cast<std::uint32_t>(code_.size()), t.text);
             emit(kOpPushString, 0);
@@ -757,6 +826,8 @@ private:
         }
         if (findVariable(nameTok.text) != kNotFound)
             fail(nameTok, nameTok.text + " is a variable, not a function");
+        if (constants_.count(nameTok.text) != 0)
+            fail(nameTok, nameTok.text + " is a constant, not a function");
         calls_.push_back({static_cast<std::uint32_t>(code_.size()), nameTok.text, count, file_, nameTok.line});
         emit(kOpCall, 0);
         return true;
@@ -782,6 +853,10 @@ private:
         if (v == kNotFound) {
             if (functions_.count(name) != 0 || findBuiltin(name) != nullptr)
                 fail(at, name + " is a function; call it with ()");
+            if (constants_.count(name) != 0)
+                fail(at, name + " is a constant and cannot be assigned");
+            if (auto it = declaredConstants_.find(name); it != declaredConstants_.end())
+                fail(at, "constant " + name + " is used before its definition at " + it->second);
             fail(at, "unknown variable " + name);
         }
         if (v < 0) {
@@ -827,6 +902,8 @@ private:
     std::string entryFile_;
     int entryLine_ = 0;
     std::map<std::string, int> globals_;
+    std::map<std::string, Constant> constants_;
+    std::map<std::string, std::string> declaredConstants_; // name -> "file:line" of its first definition
     std::map<std::string, std::unique_ptr<FunctionInfo>> functions_;
     std::vector<FunctionInfo*> byIndex_;
 
@@ -846,17 +923,19 @@ private:
 bool Compiler::compile(const std::vector<SourceFile>& sources, Container& out, std::string& error)
 {
     Unit unit;
-    try {
-        for (const SourceFile& s : sources) {
-            std::vector<Token> tokens;
-            int line = 0;
-            std::string message;
-            if (!Lexer::tokenize(s.text, tokens, line, message)) {
-                error = s.name + ":" + std::to_string(line) + ": " + message;
-                return false;
-            }
-            unit.declarations(s.name, tokens);
+    std::vector<std::vector<Token>> tokens(sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        int line = 0;
+        std::string message;
+        if (!Lexer::tokenize(sources[i].text, tokens[i], line, message)) {
+            error = sources[i].name + ":" + std::to_string(line) + ": " + message;
+            return false;
         }
+        unit.noteConstants(sources[i].name, tokens[i]);
+    }
+    try {
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            unit.declarations(sources[i].name, tokens[i]);
         out = unit.finish();
     } catch (const CompileError& e) {
         error = e.file.empty() ? e.message : e.file + ":" + std::to_string(e.line) + ": " + e.message;

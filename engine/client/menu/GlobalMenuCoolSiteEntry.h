@@ -2,16 +2,15 @@
 
 #include "engine/client/menu/GlobalMenuEntry.h"
 
-// A stored cool site (type 8, action 30): its id, and the media link and
+// A stored cool site (action 30): its id, and the media link and
 // type of its button image (empty when it has none).
 class CGlobalMenuCoolSiteEntry : public CGlobalMenuEntry {
 public:
-    static constexpr std::int32_t kType = 8;
     static constexpr std::int32_t kAction = 30;
 
     CGlobalMenuCoolSiteEntry(const CVXLString& caption, const CVXLString& id, const CVXLString& button,
         const CVXLString& buttonType)
-        : CGlobalMenuEntry(kType, caption, kOriginStored, kAction)
+        : CGlobalMenuEntry(kMenuEntryCoolSite, caption, kOriginStored, kAction)
         , id_(id)
         , button_(button)
         , buttonType_(button.length() == 0 ? CVXLString() : buttonType)

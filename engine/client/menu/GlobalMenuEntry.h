@@ -5,9 +5,29 @@
 
 #include <cstdint>
 
+// The entry types, which the user interface reads and which say what an entry
+// carries besides its caption.
+enum MenuEntryType : std::int32_t {
+    kMenuEntryPlain = 0,
+    // A contact list to send to.
+    kMenuEntryContacts = 1,
+    // A message folder's name.
+    kMenuEntryFolder = 2,
+    // Acts on the media the user chose (setSelectedMedia); nothing more.
+    kMenuEntrySelectedMedia = 3,
+    // The favorite slot an album is added at (32 bits).
+    kMenuEntryFavoriteSlot = 4,
+    kMenuEntryFavorite = 5,
+    // A subject, a body and a contact list.
+    kMenuEntrySms = 6,
+    // The storage area whose media it deletes or browses (16 bits).
+    kMenuEntryStorageArea = 7,
+    kMenuEntryCoolSite = 8,
+};
+
 // One entry of the global menu: what the user interface shows (its caption
-// and entry type) and what running it does (its action). Entries of types 0
-// and 3 carry nothing more; the other types are subclasses.
+// and entry type) and what running it does (its action). Plain and
+// selected-media entries carry nothing more; the other types are subclasses.
 class CGlobalMenuEntry : public CVXLObject {
 public:
     enum Origin : std::int32_t {

@@ -4,16 +4,15 @@
 
 #include <cstdint>
 
-// A stored favorite (type 5, action 27). With its delete flag set, running
+// A stored favorite (action 27). With its delete flag set, running
 // it removes the favorite instead of opening it.
 class CGlobalMenuFavoriteEntry : public CGlobalMenuEntry {
 public:
-    static constexpr std::int32_t kType = 5;
     static constexpr std::int32_t kAction = 27;
 
     CGlobalMenuFavoriteEntry(
         const CVXLString& caption, std::int32_t position, std::uint32_t storageLocation, const CVXLString& id)
-        : CGlobalMenuEntry(kType, caption, kOriginStored, kAction)
+        : CGlobalMenuEntry(kMenuEntryFavorite, caption, kOriginStored, kAction)
         , position_(position)
         , id_(id)
         , storageLocation_(storageLocation)

@@ -5,8 +5,7 @@
 #include "engine/client/menu/GlobalMenuMessageEntry.h"
 #include "engine/client/menu/GlobalMenuTextEntry.h"
 #include "engine/client/menu/GlobalMenuValueEntry.h"
-#include "engine/client/program/Producer.h"
-#include "engine/client/VXLClient.h"
+#include "engine/core/base/VXLList.h"
 
 namespace {
 
@@ -77,8 +76,9 @@ std::uint16_t captureLocationOf(std::uint32_t storageLocation)
 
 } // namespace
 
-CGlobalMenuList::CGlobalMenuList(CProducer* producer)
+CGlobalMenuList::CGlobalMenuList(CVXLEventHandler* producer, CGlobalMenuClientFace* client)
     : producer_(producer)
+    , client_(client)
 {
 }
 
@@ -104,19 +104,19 @@ CGlobalMenuEntry* CGlobalMenuList::addEntry(
 {
     CGlobalMenuEntry* entry = nullptr;
     switch (type) {
-    case 0:
-    case 3:
+    case kMenuEntryPlain:
+    case kMenuEntrySelectedMedia:
         entry = new CGlobalMenuEntry(type, caption, origin, action);
         break;
-    case 1:
-    case 6:
+    case kMenuEntryContacts:
+    case kMenuEntrySms:
         entry = new CGlobalMenuMessageEntry(type, caption, origin, action);
         break;
-    case CGlobalMenuTextEntry::kType:
+    case kMenuEntryFolder:
         entry = new CGlobalMenuTextEntry(caption, origin, action);
         break;
-    case 4:
-    case CGlobalMenuValueEntry::kType16:
+    case kMenuEntryFavoriteSlot:
+    case kMenuEntryStorageArea:
         entry = new CGlobalMenuValueEntry(type, caption, origin, action);
         break;
     default:
@@ -145,7 +145,7 @@ CGlobalMenuEntry* CGlobalMenuList::addCoolSiteEntry(
 {
     for (std::uint32_t i = 0; i < entries_.count(); ++i) {
         auto* entry = static_cast<CGlobalMenuEntry*>(entries_.at(static_cast<int>(i)));
-        if (entry->getMenuEntryType() != CGlobalMenuCoolSiteEntry::kType || entry->caption() != caption)
+        if (entry->getMenuEntryType() != kMenuEntryCoolSite || entry->caption() != caption)
             continue;
         if (static_cast<CGlobalMenuCoolSiteEntry*>(entry)->id() != id)
             continue;
@@ -163,16 +163,15 @@ CGlobalMenuEntry* CGlobalMenuList::addCoolSiteEntry(
 
 void CGlobalMenuList::setSelectedMedia(const CVXLString& path, std::uint16_t location)
 {
-    CVXLClient* client = CVXLClient::instance();
-    if (!client)
+    if (!client_)
         return;
-    CVXLList& selected = client->getObjectList();
+    CVXLList& selected = client_->selectedObjects();
     while (CVXLList::Node* node = selected.head()) {
         CVXLObject* object = node->object;
         selected.remove(object);
         delete object;
     }
-    client->setCaptureLocation(location);
+    client_->setCaptureLocation(location);
     auto* text = new CVXLString(path);
     if (text && !selected.append(text))
         delete text;
@@ -218,8 +217,8 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
 {
     const std::int32_t action = entry.action();
     if (action >= kActionFirstLink && action <= kActionLastLink) {
-        if (CVXLClient* client = CVXLClient::instance())
-            client->queueLinkRequest(action - kActionFirstLink);
+        if (client_)
+            client_->queueLinkRequest(action - kActionFirstLink);
         return false;
     }
     for (const PlainAction& row : kPlainActions) {
@@ -235,7 +234,7 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
     case kActionSendSms:
         if (auto* event
             = take(message_, action == kActionSendSms ? kActivitySendSms : kActivitySendToContacts)) {
-            if (action == kActionSendSms && entry.getMenuEntryType() == 6) {
+            if (action == kActionSendSms && entry.getMenuEntryType() == kMenuEntrySms) {
                 auto& message = static_cast<CGlobalMenuMessageEntry&>(entry);
                 event->setSubject(message.subject());
                 event->setBody(message.body());
@@ -247,7 +246,7 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
     case kActionBrowseMedia:
         if (auto* event = take(
                 mediaAccess_, action == kActionDeleteMedia ? kActivityDeleteMedia : kActivityBrowseMedia)) {
-            if (entry.getMenuEntryType() == CGlobalMenuValueEntry::kType16)
+            if (entry.getMenuEntryType() == kMenuEntryStorageArea)
                 event->setValue(
                     static_cast<std::uint16_t>(static_cast<CGlobalMenuValueEntry&>(entry).value()));
             postToProducer(event);
@@ -257,14 +256,14 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
         return runFavorite(entry);
     case kActionFavoriteAlbum:
         if (auto* event = take(favorite_, kActivityFavoriteAlbum)) {
-            if (entry.getMenuEntryType() == 4)
+            if (entry.getMenuEntryType() == kMenuEntryFavoriteSlot)
                 event->setPosition(static_cast<CGlobalMenuValueEntry&>(entry).value());
             postToProducer(event);
         }
         return true;
     case kActionCoolSite:
         if (auto* event = take(text_, kActivityCoolSite)) {
-            if (entry.getMenuEntryType() == CGlobalMenuCoolSiteEntry::kType)
+            if (entry.getMenuEntryType() == kMenuEntryCoolSite)
                 event->setText(static_cast<CGlobalMenuCoolSiteEntry&>(entry).id());
             postToProducer(event);
         }
@@ -276,19 +275,18 @@ bool CGlobalMenuList::runAction(CGlobalMenuEntry& entry)
 
 bool CGlobalMenuList::runFavorite(CGlobalMenuEntry& entry)
 {
-    if (entry.getMenuEntryType() != CGlobalMenuFavoriteEntry::kType)
+    if (entry.getMenuEntryType() != kMenuEntryFavorite)
         return true;
     auto& favorite = static_cast<CGlobalMenuFavoriteEntry&>(entry);
-    CVXLClient* client = CVXLClient::instance();
     if (favorite.deleteFlag()) {
-        if (client) {
-            client->settings().clearFavorite(favorite.position());
-            client->queueReturnToMenu(0);
+        if (client_) {
+            client_->clearFavorite(favorite.position());
+            client_->queueReturnToMenu(0);
         }
         return false;
     }
-    if (client)
-        client->setCaptureLocation(captureLocationOf(favorite.storageLocation()));
+    if (client_)
+        client_->setCaptureLocation(captureLocationOf(favorite.storageLocation()));
     if (auto* event = take(favorite_, kActivityFavorite)) {
         event->setPosition(static_cast<std::uint32_t>(favorite.position()));
         event->setText(favorite.id());

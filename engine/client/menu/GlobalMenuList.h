@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/client/menu/GlobalMenuClientFace.h"
 #include "engine/client/menu/GlobalMenuEntry.h"
 #include "engine/client/menu/MediaAccessEvent.h"
 #include "engine/client/menu/MenuFavoriteEvent.h"
@@ -11,8 +12,6 @@
 #include "engine/core/base/VXLString.h"
 
 #include <cstdint>
-
-class CProducer;
 
 // The entries of the one global menu the user interface shows. The Client
 // fills it for a menu id; running an entry posts one activity event to the
@@ -28,7 +27,9 @@ public:
     static constexpr std::int32_t kActionFirstLink = 31;
     static constexpr std::int32_t kActionLastLink = 35;
 
-    explicit CGlobalMenuList(CProducer* producer);
+    // The job that runs the activities (the Producer) and the Client are not
+    // owned; with either null, what needs it does nothing.
+    CGlobalMenuList(CVXLEventHandler* producer, CGlobalMenuClientFace* client);
     ~CGlobalMenuList() override;
 
     std::uint32_t getEntryCount() const { return entries_.count(); }
@@ -36,7 +37,8 @@ public:
     CGlobalMenuEntry* entryAt(std::uint32_t index) const;
     void clear();
 
-    // Types 0, 1, 2, 3, 4, 6 and 7; any other type adds nothing (null).
+    // Any type but favorites and cool sites (which have their own) and
+    // unknown numbers, which add nothing (null).
     CGlobalMenuEntry* addEntry(
         const CVXLString& caption, std::int32_t type, std::int32_t origin, std::int32_t action);
     CGlobalMenuEntry* addFavoriteEntry(const CVXLString& caption, std::int32_t position,
@@ -65,7 +67,8 @@ private:
     bool runAction(CGlobalMenuEntry& entry);
     bool runFavorite(CGlobalMenuEntry& entry);
 
-    CProducer* producer_;
+    CVXLEventHandler* producer_;
+    CGlobalMenuClientFace* client_;
     CVXLPtrArray entries_;
     CVXLFlagEvent plain_;
     CMenuMessageEvent message_;

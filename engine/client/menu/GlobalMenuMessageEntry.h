@@ -2,8 +2,8 @@
 
 #include "engine/client/menu/GlobalMenuEntry.h"
 
-// An entry that starts a message (types 1 and 6): the subject and body that
-// a send-SMS entry hands to the composer.
+// An entry that starts a message (contacts and SMS entries): the subject and
+// body that an SMS entry hands to the composer.
 class CGlobalMenuMessageEntry : public CGlobalMenuEntry {
 public:
     using CGlobalMenuEntry::CGlobalMenuEntry;

@@ -2,20 +2,18 @@
 
 #include "engine/client/menu/GlobalMenuEntry.h"
 
-// An entry of type 2, with one text: "Inbox" for actions 3 and 22, the
+// A folder entry, with one text: "Inbox" for actions 3 and 22, the
 // caption for actions 4 and 5, else empty.
 class CGlobalMenuTextEntry : public CGlobalMenuEntry {
 public:
     CGlobalMenuTextEntry(const CVXLString& caption, std::int32_t origin, std::int32_t action)
-        : CGlobalMenuEntry(kType, caption, origin, action)
+        : CGlobalMenuEntry(kMenuEntryFolder, caption, origin, action)
     {
         if (action == 3 || action == 22)
             text_ = "Inbox";
         else if (action == 4 || action == 5)
             text_ = caption;
     }
-
-    static constexpr std::int32_t kType = 2;
 
     const CVXLString& text() const { return text_; }
 

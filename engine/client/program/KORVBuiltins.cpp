@@ -4,7 +4,6 @@
 #include "engine/client/machine/KORVFunctionHelper.h"
 #include "engine/client/scenario/KORVScenarioLoad.h"
 #include "engine/client/machine/StackMachine.h"
-#include "engine/client/VXLClient.h"
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
@@ -97,8 +96,7 @@ int resetGlobalContacts(CKORVFunctionHelper&, void* context)
 
 int enqueueReturnToIdle(CKORVFunctionHelper&, void* context)
 {
-    if (CVXLClient* client = self(context).client())
-        client->queueReturnToIdle();
+    self(context).services().queueReturnToIdle();
     return 1;
 }
 
@@ -149,9 +147,8 @@ int assertTrue(CKORVFunctionHelper& helper, void*)
 
 int getCaptureAlbumLocation(CKORVFunctionHelper& helper, void* context)
 {
-    CKORVBuiltins& b = self(context);
-    const std::uint16_t store = b.client() ? b.client()->getCaptureLocation() : 0;
-    return pushNumber(helper, b.services().storeLocation(store));
+    CKORVServices& services = self(context).services();
+    return pushNumber(helper, services.storeLocation(services.captureLocation()));
 }
 
 int getStorageLocationFromAlbum(CKORVFunctionHelper& helper, void* context)
@@ -274,16 +271,16 @@ int launchBrowserDestLocation(CKORVFunctionHelper& helper, void* context)
 {
     CKORVBuiltins& b = self(context);
     const CScenarioLayout& definition = b.definitionOf(pop(helper));
-    if (definition.hasDestinationUrl() && b.client())
-        b.client()->queueUIUrlRequest(definition.destinationUrl());
+    if (definition.hasDestinationUrl())
+        b.services().queueUrlRequest(definition.destinationUrl());
     return 1;
 }
 
 int launchBrowserUriLocation(CKORVFunctionHelper& helper, void* context)
 {
     const CVXLString url = pop(helper).toString();
-    if (url.length() > 0 && self(context).client())
-        self(context).client()->queueUIUrlRequest(url);
+    if (url.length() > 0)
+        self(context).services().queueUrlRequest(url);
     return 1;
 }
 
@@ -332,13 +329,11 @@ int is3rdPartyUploadSupported(CKORVFunctionHelper& helper, void*)
 
 int refreshDestList(CKORVFunctionHelper&, void* context)
 {
-    CVXLClient* client = self(context).client();
-    if (!client)
-        return 1;
-    client->setPersistentString(kPersVraxMdnChanged, "false");
-    client->setPersistentString(kPersVraxUrl, "");
-    client->setPersistentString(kPersVraxId, "");
-    client->setPersistentString(kPersVraxVerId, "");
+    CKORVServices& services = self(context).services();
+    services.setSetting(kPersVraxMdnChanged, "false");
+    services.setSetting(kPersVraxUrl, "");
+    services.setSetting(kPersVraxId, "");
+    services.setSetting(kPersVraxVerId, "");
     return 1;
 }
 
@@ -400,18 +395,14 @@ int getInternalConfig(CKORVFunctionHelper& helper, void* context)
 {
     const int which = pop(helper).toInt();
     const char* key = which == 0 ? kPersAccountMgmt : which == 1 ? kPersMediaBrowse : "";
-    CVXLString value;
-    if (CVXLClient* client = self(context).client())
-        client->getPersistentString(key, &value);
-    return push(helper, value);
+    return push(helper, self(context).services().setting(key));
 }
 
 // Queued also with an empty text, as the program asks for it.
 int enqProcessUrlRequest(CKORVFunctionHelper& helper, void* context)
 {
     const CVXLString url = pop(helper).toString();
-    if (CVXLClient* client = self(context).client())
-        client->queueUIUrlRequest(url);
+    self(context).services().queueUrlRequest(url);
     return 1;
 }
 
@@ -547,9 +538,8 @@ constexpr KORVBuiltin kTable[CKORVBuiltins::kCount] = {
 
 } // namespace
 
-CKORVBuiltins::CKORVBuiltins(CVXLClient* client, CKORVServices* services)
-    : client_(client)
-    , services_(services ? services : &none_)
+CKORVBuiltins::CKORVBuiltins(CKORVServices* services)
+    : services_(services ? services : &none_)
 {
 }
 

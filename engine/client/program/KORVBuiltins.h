@@ -8,7 +8,6 @@
 
 class CKORVFunctionHelper;
 class CScenarioLayout;
-class CVXLClient;
 class CVXLVariant;
 
 // The 46 built-in functions of the scenario language, installed into the
@@ -77,16 +76,14 @@ public:
     // The request the thread database takes to clear its new-message counts.
     static constexpr std::int32_t kRequestClearNewCounts = 5;
 
-    // The Client (settings, screen requests, the capture store) and the
-    // services are not owned; null services answer as no manager there.
-    explicit CKORVBuiltins(CVXLClient* client, CKORVServices* services = nullptr);
+    // The services are not owned; null services answer as nothing there.
+    explicit CKORVBuiltins(CKORVServices* services = nullptr);
     CKORVBuiltins(const CKORVBuiltins&) = delete;
     CKORVBuiltins& operator=(const CKORVBuiltins&) = delete;
     ~CKORVBuiltins() override;
 
     void setServices(CKORVServices* services) { services_ = services ? services : &none_; }
     CKORVServices& services() const { return *services_; }
-    CVXLClient* client() const { return client_; }
 
     // Fills the helper's table with every built-in, this object as context.
     void install(CKORVFunctionHelper& helper);
@@ -98,7 +95,6 @@ public:
     const CScenarioLayout& definitionOf(const CVXLVariant& reference) const;
 
 private:
-    CVXLClient* client_;
     CKORVServices none_;
     CKORVServices* services_;
     CScenarioLayout emptyDefinition_;

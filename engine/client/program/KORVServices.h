@@ -8,15 +8,25 @@ class CVXLEvent;
 class CVXLEventHandler;
 class CVXLObject;
 
-// What the built-in functions need of the managers around the Client: the
-// contact containers, the media managers, the thread database, the Scenario
-// Manager and the readers of activity events. The engine's wiring answers
-// for the managers it holds; every answer here is the one for a manager that
-// is not there (nothing done, nothing found), so that a program never waits
-// for a job that does not exist.
+// What the built-in functions need of the Client and of the managers around
+// it: the Client's screen requests, capture store and settings, the contact
+// containers, the media managers, the thread database, the Scenario Manager
+// and the readers of activity events. The Client's services
+// (CKORVClientServices) answer for what it holds; every answer here is the
+// one for something that is not there (nothing done, nothing found), so that
+// a program never waits for a job that does not exist.
 class CKORVServices {
 public:
     virtual ~CKORVServices() = default;
+
+    // The Client's screen requests: RETURN_TO_IDLE and PROCESS_URL_REQUEST.
+    virtual void queueReturnToIdle() { }
+    virtual void queueUrlRequest(const CVXLString&) { }
+    // The store id that captured media go to.
+    virtual std::uint16_t captureLocation() { return 0; }
+    // A settings key; empty when absent.
+    virtual CVXLString setting(const char*) { return CVXLString(); }
+    virtual void setSetting(const char*, const CVXLString&) { }
 
     // "_print": one line, the texts of the values one after another.
     virtual void trace(const CVXLString&) { }

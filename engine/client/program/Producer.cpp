@@ -3,16 +3,15 @@
 #include "engine/client/machine/MasterProgram.h"
 #include "engine/client/menu/MenuFavoriteEvent.h"
 #include "engine/client/menu/MenuMessageEvent.h"
-#include "engine/client/VXLClient.h"
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/screens/VXLUiJob.h"
 
-CProducer::CProducer(CVXLClient* client)
+CProducer::CProducer(CProducerClientFace* client)
     : client_(client)
     , uiJobs_(this, nullptr)
     , ring_(this, slots_, kRingSlots)
     , embedded_(&uiJobs_)
-    , operation_(kEventRunRequest, client)
+    , operation_(kEventRunRequest)
 {
 }
 
@@ -203,7 +202,7 @@ CStackMachine* CProducer::pushMachine()
     machine->setLink(current_);
     current_ = machine;
     machine->setProgram(program());
-    machine->setCounters(client_ ? &client_->getCounters() : nullptr);
+    machine->setCounters(client_ ? &client_->counters() : nullptr);
     installBuiltins(machine);
     startChild(machine);
     return machine;
@@ -252,7 +251,7 @@ CVXLRunRequest* CProducer::takeRunRequest()
 {
     CVXLRunRequest* run = &operation_;
     if (operation_.isBusy() || runs_.indexOf(&operation_) >= 0)
-        run = new CVXLRunRequest(kEventRunRequest, client_);
+        run = new CVXLRunRequest(kEventRunRequest);
     if (!run)
         return nullptr;
     if (!runs_.insertAt(run, -1)) {
@@ -299,7 +298,7 @@ void CProducer::outermostEnded(const CVXLRunRequest& run)
     }
     mode_ = kModeIdle;
     if (client_)
-        client_->getResultHandlerRegistry().clear();
+        client_->clearResultHandlers();
 }
 
 void CProducer::completeActivity(CVXLEvent* activity, std::int32_t result)
@@ -380,7 +379,7 @@ void CProducer::deliverPushPayload(std::int32_t code)
         }
     }
     if (client_)
-        client_->pushUIRequestCode(kUIRequestPushPayload);
+        client_->queuePushPayloadNotice();
 }
 
 void CProducer::layoutReleased(CVXLLayout* layout)

@@ -4,6 +4,7 @@
 #include "engine/client/machine/VXLRunRequest.h"
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/client/program/ProducerClientFace.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/base/VXLPtrArray.h"
@@ -12,7 +13,6 @@
 #include <cstdint>
 
 class CKORVFunctionHelper;
-class CVXLClient;
 class CVXLLayout;
 class CVXLUiJobPool;
 
@@ -65,7 +65,7 @@ public:
 
     // The Client may be null (a Producer tested on its own): then nothing is
     // queued for the user interface and no counter is sampled.
-    explicit CProducer(CVXLClient* client);
+    explicit CProducer(CProducerClientFace* client);
     ~CProducer() override;
 
     // The program every machine runs; null (the default) is the shipped one.
@@ -108,7 +108,7 @@ private:
     void finishStopWhenDone();
     void installBuiltins(CStackMachine* machine);
 
-    CVXLClient* client_;
+    CProducerClientFace* client_;
     CVXLUiJobStack uiJobs_;
     CVXLSimpleEvent slots_[kRingSlots];
     CVXLEventRing ring_;

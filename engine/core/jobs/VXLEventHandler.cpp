@@ -7,8 +7,6 @@
 
 namespace {
 
-CVXLClient* gClient = nullptr;
-
 // Unsigned, so the millisecond clock may wrap.
 std::uint32_t remainingTime(const CVXLEvent* timer, std::uint32_t now)
 {
@@ -27,16 +25,6 @@ bool isStopping(CVXLHandlerState state)
 }
 
 } // namespace
-
-CVXLClient* vxlGetClient()
-{
-    return gClient;
-}
-
-void vxlSetClient(CVXLClient* client)
-{
-    gClient = client;
-}
 
 CVXLEventHandler::CVXLEventHandler() = default;
 

@@ -7,15 +7,8 @@
 
 #include <cstdint>
 
-class CVXLClient;
-
-// The one engine root, reachable from everywhere; null until the Client
-// registers itself.
-CVXLClient* vxlGetClient();
-void vxlSetClient(CVXLClient* client);
-
 // The base of every manager, processor and job. Handlers form a tree that the
-// Client's tick steps; they talk only by posting events. Each handler has an
+// root's tick steps; they talk only by posting events. Each handler has an
 // incoming queue (events from other handlers, taken one at a time) and an own
 // queue (self-posted events, replies, due timers, start and stop), both
 // ordered by sequence number with urgent events first, and a timer list
@@ -96,7 +89,8 @@ public:
     static std::uint32_t tickTime();
 
 protected:
-    // The Client is the root of its own tree.
+    // A tree's root names itself; handlers attached below copy it from
+    // their parent.
     void setRoot(CVXLEventHandler* root) { root_ = root; }
     CVXLSimpleEvent& startEvent() { return startEvent_; }
     CVXLSimpleEvent& stopEvent() { return stopEvent_; }

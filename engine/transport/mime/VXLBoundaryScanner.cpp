@@ -1,22 +1,6 @@
 #include "engine/transport/mime/VXLBoundaryScanner.h"
 
-#include <cstring>
-
 namespace {
-
-enum class ScanState {
-    LineStart,
-    Dashes,
-    BoundaryText,
-    CloseDash,
-    AfterCr,
-    AfterCrLf,
-    AfterCrLfCr,
-    Word,
-    AfterColon,
-    Number,
-    InDocument,
-};
 
 constexpr char kDocumentEnd[] = "</VRAX";
 constexpr std::uint32_t kDocumentEndLength = sizeof kDocumentEnd - 1;
@@ -33,10 +17,35 @@ bool isLetter(std::uint8_t c)
 
 } // namespace
 
+void CVXLBoundaryScanner::setBoundary(const CVXLString& boundary)
+{
+    boundary_ = boundary;
+    restart();
+}
+
 void CVXLBoundaryScanner::reset()
 {
     CVXLByteTokenizer::reset();
     type_ = kTokenNone;
+    result_ = CVXLScanResult::NeedMore;
+    restart();
+}
+
+void CVXLBoundaryScanner::restart()
+{
+    state_ = State::LineStart;
+    position_ = 0;
+    begin_ = 0;
+    end_ = 0;
+    found_ = kTokenNone;
+}
+
+void CVXLBoundaryScanner::consumed(std::uint32_t count)
+{
+    // Nothing dropped: a scan that needs more bytes, or a token found by
+    // peekType, stays where it is.
+    if (count != 0)
+        restart();
 }
 
 CVXLBoundaryScanner::TokenType CVXLBoundaryScanner::next()
@@ -51,153 +60,160 @@ CVXLBoundaryScanner::TokenType CVXLBoundaryScanner::peekType()
     const std::uint32_t start = tokenStart();
     const std::uint32_t length = tokenLength();
     const TokenType type = type_;
+    const CVXLScanResult result = result_;
     scan();
     const TokenType peeked = type_;
     setToken(start, length);
     type_ = type;
+    result_ = result;
     return peeked;
 }
 
 void CVXLBoundaryScanner::scan()
 {
     const std::uint32_t n = available();
+    // The buffer lost bytes without a consume: nothing kept can be trusted.
+    if (position_ > n || end_ > n)
+        restart();
     const std::uint8_t* b = bytes();
-    const std::uint32_t boundaryLength = boundary_.length();
-    ScanState state = ScanState::LineStart;
-    std::uint32_t start = 0;
-    std::uint32_t boundaryStart = 0;
-    std::uint32_t matched = 0; // bytes of "</VRAX" seen in a document
-
-    auto done = [&](TokenType type, std::uint32_t end) {
-        type_ = type;
-        setToken(start, end - start);
-    };
-    auto fail = [&] {
+    while (state_ != State::Found && state_ != State::Failed && position_ < n) {
+        ++examined_;
+        step(b[position_]);
+    }
+    if (state_ == State::Found) {
+        type_ = found_;
+        result_ = CVXLScanResult::Done;
+        setToken(begin_, end_ - begin_);
+    } else if (state_ == State::Failed) {
         // The next consume drops the whole buffer.
         type_ = kTokenNone;
+        result_ = CVXLScanResult::Malformed;
         setToken(n, 0);
-    };
-
-    std::uint32_t i = 0;
-    while (i < n) {
-        const std::uint8_t c = b[i];
-        switch (state) {
-        case ScanState::LineStart:
-            start = i;
-            if (c == '-')
-                state = ScanState::Dashes;
-            else if (c == '\r')
-                state = ScanState::AfterCr;
-            else if (isDigit(c))
-                state = ScanState::Number;
-            else if (isLetter(c))
-                state = ScanState::Word;
-            else if (c == '<') {
-                state = ScanState::InDocument;
-                matched = 1;
-            }
-            ++i;
-            break;
-        case ScanState::Dashes:
-            if (c == '-') {
-                ++i;
-            } else if (isLetter(c) || isDigit(c)) {
-                boundaryStart = i;
-                state = ScanState::BoundaryText;
-                ++i;
-            } else {
-                fail();
-                return;
-            }
-            break;
-        case ScanState::BoundaryText: {
-            const std::uint32_t seen = i - boundaryStart;
-            if (boundaryLength != 0 && seen == boundaryLength
-                && std::memcmp(b + boundaryStart, boundary_.c_str(), boundaryLength) == 0) {
-                if (c != '-') {
-                    done(kTokenDelimiter, i);
-                    return;
-                }
-                state = ScanState::CloseDash;
-            } else if (c < 0x20) {
-                fail();
-                return;
-            }
-            ++i;
-            break;
-        }
-        case ScanState::CloseDash:
-            if (c != '-') {
-                fail();
-                return;
-            }
-            done(kTokenClose, i + 1);
-            return;
-        case ScanState::AfterCr:
-            if (c != '\n') {
-                fail();
-                return;
-            }
-            state = ScanState::AfterCrLf;
-            ++i;
-            break;
-        case ScanState::AfterCrLf:
-            if (c == '\r') {
-                state = ScanState::AfterCrLfCr;
-                ++i;
-            } else {
-                state = ScanState::LineStart; // the byte starts the token
-            }
-            break;
-        case ScanState::AfterCrLfCr:
-            if (c != '\n') {
-                fail();
-                return;
-            }
-            done(kTokenEmptyLine, i + 1);
-            return;
-        case ScanState::Word:
-            if (c == ':')
-                state = ScanState::AfterColon;
-            else if (c <= 0x20) {
-                done(kTokenWord, i);
-                return;
-            }
-            ++i;
-            break;
-        case ScanState::AfterColon:
-            if (c <= 0x20) {
-                done(kTokenHeaderName, i);
-                return;
-            }
-            state = ScanState::Word; // the byte is examined again
-            break;
-        case ScanState::Number:
-            if (c <= 0x20) {
-                done(kTokenNumber, i);
-                return;
-            }
-            if (!isDigit(c))
-                state = ScanState::Word; // examined again
-            else
-                ++i;
-            break;
-        case ScanState::InDocument:
-            if (matched == kDocumentEndLength) {
-                if (c == '>') {
-                    done(kTokenDocumentEnd, i + 1);
-                    return;
-                }
-            } else if (c == static_cast<std::uint8_t>(kDocumentEnd[matched])) {
-                ++matched;
-            } else {
-                matched = c == '<' ? 1 : 0;
-            }
-            ++i;
-            break;
-        }
+    } else {
+        type_ = kTokenNone;
+        result_ = CVXLScanResult::NeedMore;
+        setToken(0, 0);
     }
-    // Out of bytes: nothing found yet.
-    type_ = kTokenNone;
-    setToken(0, 0);
+}
+
+void CVXLBoundaryScanner::found(TokenType type, std::uint32_t end)
+{
+    state_ = State::Found;
+    found_ = type;
+    end_ = end;
+}
+
+// Looks at the byte at position_ and moves past it, unless the next state
+// has to look at it again.
+void CVXLBoundaryScanner::step(std::uint8_t c)
+{
+    switch (state_) {
+    case State::LineStart:
+        begin_ = position_;
+        if (c == '-')
+            state_ = State::Dashes;
+        else if (c == '\r')
+            state_ = State::AfterCr;
+        else if (isDigit(c))
+            state_ = State::Number;
+        else if (isLetter(c))
+            state_ = State::Word;
+        else if (c == '<') {
+            state_ = State::InDocument;
+            documentMatched_ = 1;
+        }
+        ++position_;
+        return;
+    case State::Dashes:
+        if (c == '-') {
+            ++position_;
+        } else if (isLetter(c) || isDigit(c)) {
+            state_ = State::BoundaryText;
+            boundarySeen_ = 1;
+            boundaryMatches_
+                = boundary_.length() != 0 && c == static_cast<std::uint8_t>(boundary_.c_str()[0]);
+            ++position_;
+        } else {
+            state_ = State::Failed;
+        }
+        return;
+    case State::BoundaryText:
+        // The boundary is matched by its length: the byte after it decides.
+        if (boundaryMatches_ && boundarySeen_ == boundary_.length()) {
+            if (c != '-')
+                return found(kTokenDelimiter, position_);
+            state_ = State::CloseDash;
+        } else if (c < 0x20) {
+            state_ = State::Failed;
+            return;
+        } else {
+            boundaryMatches_ = boundaryMatches_ && boundarySeen_ < boundary_.length()
+                && c == static_cast<std::uint8_t>(boundary_.c_str()[boundarySeen_]);
+        }
+        ++boundarySeen_;
+        ++position_;
+        return;
+    case State::CloseDash:
+        if (c != '-')
+            state_ = State::Failed;
+        else
+            found(kTokenClose, position_ + 1);
+        return;
+    case State::AfterCr:
+        if (c != '\n') {
+            state_ = State::Failed;
+            return;
+        }
+        state_ = State::AfterCrLf;
+        ++position_;
+        return;
+    case State::AfterCrLf:
+        if (c == '\r') {
+            state_ = State::AfterCrLfCr;
+            ++position_;
+        } else {
+            state_ = State::LineStart; // the byte starts the token
+        }
+        return;
+    case State::AfterCrLfCr:
+        if (c != '\n')
+            state_ = State::Failed;
+        else
+            found(kTokenEmptyLine, position_ + 1);
+        return;
+    case State::Word:
+        if (c == ':')
+            state_ = State::AfterColon;
+        else if (c <= 0x20)
+            return found(kTokenWord, position_);
+        ++position_;
+        return;
+    case State::AfterColon:
+        if (c <= 0x20)
+            return found(kTokenHeaderName, position_);
+        state_ = State::Word; // the byte is looked at again
+        return;
+    case State::Number:
+        if (c <= 0x20)
+            return found(kTokenNumber, position_);
+        if (!isDigit(c))
+            state_ = State::Word; // looked at again
+        else
+            ++position_;
+        return;
+    case State::InDocument:
+        if (documentMatched_ == kDocumentEndLength) {
+            if (c == '>')
+                return found(kTokenDocumentEnd, position_ + 1);
+        } else if (c == static_cast<std::uint8_t>(kDocumentEnd[documentMatched_])) {
+            ++documentMatched_;
+        } else {
+            documentMatched_ = c == '<' ? 1 : 0;
+        }
+        ++position_;
+        return;
+    case State::Found:
+    case State::Failed:
+        return;
+    }
 }

@@ -19,6 +19,7 @@ void CVXLByteTokenizer::consume()
         buffer_->remove(0, end);
     start_ = 0;
     length_ = 0;
+    consumed(end);
 }
 
 CVXLString CVXLByteTokenizer::tokenText() const

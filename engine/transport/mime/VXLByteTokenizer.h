@@ -8,9 +8,10 @@
 
 // Base of the byte scanners that read tokens off the front of a growing
 // buffer. The buffer always starts with what has not been accepted yet:
-// consume drops the current token (and whatever was skipped in front of it),
-// so a scan never needs to remember anything between calls and gives the
-// same answer however the bytes were split across receives.
+// consume drops the current token (and whatever was skipped in front of it).
+// A scan gives the same answer however the bytes were split across receives;
+// a scanner that keeps its place between scans learns through consumed()
+// that the front has moved.
 class CVXLByteTokenizer : public CVXLObject {
 public:
     CVXLByteTokenizer() = default;
@@ -38,6 +39,8 @@ protected:
     }
     std::uint32_t available() const { return buffer_ ? buffer_->length() : 0; }
     const std::uint8_t* bytes() const { return buffer_ ? buffer_->data() : nullptr; }
+    // consume() has dropped count bytes (0 when there was no token).
+    virtual void consumed(std::uint32_t /*count*/) { }
 
 private:
     std::uint32_t start_ = 0;

@@ -84,8 +84,9 @@ void CVXLMimeMultipartParser::begin(const CVXLString& boundary, std::uint32_t co
     partStart_ = 0;
     partCount_ = 0;
     headerScan_ = 0;
+    headerSearched_ = 0;
     state_ = State::Preamble;
-    status_ = kNeedMore;
+    status_ = CVXLScanResult::NeedMore;
     ended_ = false;
     partOpen_ = false;
     lineStart_ = true;
@@ -105,7 +106,7 @@ std::uint32_t CVXLMimeMultipartParser::readSize() const
     return left < window ? left : window;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::feed(const std::uint8_t* bytes, std::uint32_t length)
+CVXLScanResult CVXLMimeMultipartParser::feed(const std::uint8_t* bytes, std::uint32_t length)
 {
     if (state_ == State::Ended)
         return status_;
@@ -114,23 +115,25 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::feed(const std::uint8_t
     if (length > left)
         length = left;
     if (length != 0 && !buffer_.append(bytes, length))
-        return end(kFailed);
+        return end(CVXLScanResult::Malformed);
     if (length == 0 || readOffset() >= containerSize_)
         ended_ = true;
     return run();
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::run()
+CVXLScanResult CVXLMimeMultipartParser::run()
 {
     while (state_ != State::Ended) {
-        const Status step = state_ == State::Headers ? stepHeaders() : stepScan();
-        if (step != kDone)
-            return step == kFailed ? end(kFailed) : kNeedMore;
+        const CVXLScanResult step = state_ == State::Headers ? stepHeaders() : stepScan();
+        if (step == CVXLScanResult::Malformed)
+            return end(step);
+        if (step == CVXLScanResult::NeedMore)
+            return step;
     }
     return status_;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::end(Status status)
+CVXLScanResult CVXLMimeMultipartParser::end(CVXLScanResult status)
 {
     state_ = State::Ended;
     status_ = status;
@@ -138,72 +141,84 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::end(Status status)
     return status;
 }
 
-// kDone: something changed, step again; kNeedMore: wait for bytes.
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepScan()
+// Done: something changed, step again; NeedMore: wait for bytes.
+CVXLScanResult CVXLMimeMultipartParser::stepScan()
 {
+    using enum CVXLScanResult;
     std::uint32_t lineEnd = 0;
     if (lineStart_) {
         const Match match = matchDelimiter(0, lineEnd);
         if (match == Match::NeedMore)
-            return kNeedMore;
+            return NeedMore;
         lineStart_ = false;
         if (match != Match::No)
-            return endPart(consumed_) && takeDelimiter(match, lineEnd) ? kDone : kFailed;
+            return endPart(consumed_) && takeDelimiter(match, lineEnd) ? Done : Malformed;
     }
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     for (std::uint32_t p = 0; p < n; ++p) {
+        ++examined_;
         std::uint32_t at;
         if (b[p] == '\n') {
             at = p + 1;
         } else if (b[p] == '\r' && p + 1 == n && !atEnd()) {
-            return handOn(p) ? kNeedMore : kFailed;
+            return handOn(p) ? NeedMore : Malformed;
         } else if (b[p] == '\r' && p + 1 < n && b[p + 1] == '\n') {
+            ++examined_;
             at = p + 2;
         } else {
             continue;
         }
         const Match match = matchDelimiter(at, lineEnd);
         if (match == Match::NeedMore)
-            return handOn(p) ? kNeedMore : kFailed;
+            return handOn(p) ? NeedMore : Malformed;
         if (match == Match::No) {
             p = at - 1;
             continue;
         }
         // The line end in front of the delimiter belongs to no part.
         if (!handOn(p) || !endPart(consumed_))
-            return kFailed;
-        return takeDelimiter(match, lineEnd - p) ? kDone : kFailed;
+            return Malformed;
+        return takeDelimiter(match, lineEnd - p) ? Done : Malformed;
     }
     if (!handOn(n))
-        return kFailed;
+        return Malformed;
     if (!atEnd())
-        return kNeedMore;
+        return NeedMore;
     if (!endPart(consumed_))
-        return kFailed;
-    end(kDone);
-    return kDone;
+        return Malformed;
+    end(Done);
+    return Done;
 }
 
-CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepHeaders()
+CVXLScanResult CVXLMimeMultipartParser::stepHeaders()
 {
+    using enum CVXLScanResult;
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     std::uint32_t line = headerScan_;
     for (;;) {
         std::uint32_t lineEnd = 0;
-        const Match match = line < n && b[line] == '-' ? matchDelimiter(line, lineEnd) : Match::No;
+        Match match = Match::No;
+        // A line already searched for its end was no delimiter line.
+        if (line < n && line >= headerSearched_) {
+            ++examined_;
+            if (b[line] == '-')
+                match = matchDelimiter(line, lineEnd);
+        }
         if (match == Match::NeedMore)
             break;
         // A delimiter line right after another encloses nothing: no part.
         if (match != Match::No && line == 0)
-            return takeDelimiter(match, lineEnd) ? kDone : kFailed;
+            return takeDelimiter(match, lineEnd) ? Done : Malformed;
         std::uint32_t blockEnd = line;
         std::uint32_t dataStart = line;
         if (match == Match::No) {
-            const std::uint32_t newline = find(b, line, n, '\n');
-            if (newline == n && !atEnd())
+            const std::uint32_t newline = findLineEnd(line > headerSearched_ ? line : headerSearched_);
+            if (newline == n && !atEnd()) {
+                headerSearched_ = n;
                 break;
+            }
             const bool empty = newline == line || (newline == line + 1 && b[line] == '\r');
             if (newline < n && !empty) {
                 line = newline + 1;
@@ -214,50 +229,64 @@ CVXLMimeMultipartParser::Status CVXLMimeMultipartParser::stepHeaders()
         }
         CVXLHeaderMap headers;
         if (!parseHeaderBlock(b, blockEnd, headers))
-            return kFailed;
+            return Malformed;
         partStart_ = consumed_ + dataStart;
         partOpen_ = true;
         ++partCount_;
         if (!sink_ || !sink_->partBegun(headers, partStart_))
-            return kFailed;
+            return Malformed;
         buffer_.remove(0, dataStart);
         consumed_ += dataStart;
         headerScan_ = 0;
+        headerSearched_ = 0;
         if (match != Match::No)
-            return endPart(consumed_) && takeDelimiter(match, lineEnd - dataStart) ? kDone : kFailed;
+            return endPart(consumed_) && takeDelimiter(match, lineEnd - dataStart) ? Done : Malformed;
         state_ = State::Data;
         lineStart_ = true;
-        return kDone;
+        return Done;
     }
     if (n > kMaxHeaderBlock)
-        return kFailed;
+        return Malformed;
     headerScan_ = line;
-    return kNeedMore;
+    return NeedMore;
+}
+
+std::uint32_t CVXLMimeMultipartParser::findLineEnd(std::uint32_t from)
+{
+    const std::uint32_t n = buffer_.length();
+    const std::uint32_t at = find(buffer_.data(), from, n, '\n');
+    examined_ += (at < n ? at + 1 : n) - from;
+    return at;
 }
 
 CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint32_t at,
-                                                                        std::uint32_t& lineEnd) const
+                                                                        std::uint32_t& lineEnd)
 {
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
     const std::uint32_t length = boundary_.length();
     const std::uint32_t present = n > at ? n - at : 0;
     const std::uint32_t compared = present < length ? present : length;
+    examined_ += compared;
     if (compared != 0 && std::memcmp(b + at, boundary_.c_str(), compared) != 0)
         return Match::No;
     if (present < length)
         return atEnd() ? Match::No : Match::NeedMore;
+    auto look = [&](std::uint32_t i) {
+        ++examined_;
+        return b[i];
+    };
     std::uint32_t q = at + length;
     bool close = false;
-    if (q < n && b[q] == '-') {
+    if (q < n && look(q) == '-') {
         if (q + 1 == n)
             return atEnd() ? Match::No : Match::NeedMore;
-        if (b[q + 1] != '-')
+        if (look(q + 1) != '-')
             return Match::No;
         close = true;
         q += 2;
     }
-    for (std::uint32_t padding = 0; q < n && isBlank(b[q]); ++q) {
+    for (std::uint32_t padding = 0; q < n && isBlank(look(q)); ++q) {
         if (++padding > kMaxLinePadding)
             return Match::No;
     }
@@ -268,7 +297,7 @@ CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint
     } else if (q < n && b[q] == '\r') {
         if (q + 1 == n && !atEnd())
             return Match::NeedMore;
-        if (q + 1 < n && b[q + 1] != '\n')
+        if (q + 1 < n && look(q + 1) != '\n')
             return Match::No;
         q = q + 1 < n ? q + 2 : q + 1;
     } else if (q < n) {
@@ -302,11 +331,12 @@ bool CVXLMimeMultipartParser::takeDelimiter(Match match, std::uint32_t lineEnd)
     buffer_.remove(0, lineEnd);
     consumed_ += lineEnd;
     if (match == Match::Close) {
-        end(kDone);
+        end(CVXLScanResult::Done);
         return true;
     }
     state_ = State::Headers;
     headerScan_ = 0;
+    headerSearched_ = 0;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLScanResult.h"
 #include "engine/core/base/VXLString.h"
 
 #include <cstdint>
@@ -13,7 +14,9 @@ class CVXLMimePartSink;
 // container's bytes arrive in windows. It holds only the bytes that could
 // still begin a delimiter line or that belong to an unfinished header block;
 // every comparison stops at the bytes present and waits for more when they
-// cannot decide it.
+// cannot decide it. Bytes already searched are not searched again when more
+// arrive, except a possible delimiter line cut by the end of the bytes
+// present, with the line end in front of it.
 //
 // A delimiter line is "--" and the boundary, "--" for the closing one, spaces
 // or tabs, and a line end (CR LF or LF) or the container's end; it begins the
@@ -30,8 +33,6 @@ public:
     // Spaces or tabs allowed after a boundary before its line end.
     static constexpr std::uint32_t kMaxLinePadding = 64;
 
-    enum Status : std::int32_t { kNeedMore = 0, kDone = 1, kFailed = 2 };
-
     CVXLMimeMultipartParser() = default;
 
     void begin(const CVXLString& boundary, std::uint32_t containerSize, CVXLMimePartSink* sink);
@@ -42,10 +43,13 @@ public:
     std::uint32_t readSize() const;
 
     // The bytes read at readOffset (any number up to readSize). An empty
-    // read ends the container where it stands.
-    Status feed(const std::uint8_t* bytes, std::uint32_t length);
-    Status status() const { return status_; }
+    // read ends the container where it stands. Malformed also when the sink
+    // refuses a part or the heap refuses the bytes.
+    CVXLScanResult feed(const std::uint8_t* bytes, std::uint32_t length);
+    CVXLScanResult status() const { return status_; }
     std::uint32_t partCount() const { return partCount_; }
+    // Every byte looked at while searching for line ends and delimiters.
+    std::uint64_t bytesExamined() const { return examined_; }
 
     // Header lines in a block: folded lines joined, "Name: value" (a missing
     // space after the colon costs no character) and each "; name=value"
@@ -56,14 +60,15 @@ private:
     enum class State { Preamble, Headers, Data, Ended };
     enum class Match { No, Open, Close, NeedMore };
 
-    Status run();
-    Status stepScan();
-    Status stepHeaders();
-    Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd) const;
+    CVXLScanResult run();
+    CVXLScanResult stepScan();
+    CVXLScanResult stepHeaders();
+    Match matchDelimiter(std::uint32_t at, std::uint32_t& lineEnd);
+    std::uint32_t findLineEnd(std::uint32_t from);
     bool handOn(std::uint32_t count);
     bool endPart(std::uint32_t end);
     bool takeDelimiter(Match match, std::uint32_t lineEnd);
-    Status end(Status status);
+    CVXLScanResult end(CVXLScanResult status);
     bool atEnd() const { return ended_; }
 
     CVXLString boundary_;
@@ -74,8 +79,10 @@ private:
     std::uint32_t partStart_ = 0;
     std::uint32_t partCount_ = 0;
     std::uint32_t headerScan_ = 0; // start of the first header line not yet ended
+    std::uint32_t headerSearched_ = 0; // no line end in [headerScan_, headerSearched_)
+    std::uint64_t examined_ = 0;
     State state_ = State::Ended;
-    Status status_ = kDone;
+    CVXLScanResult status_ = CVXLScanResult::Done;
     bool ended_ = false;
     bool partOpen_ = false;
     // The buffer's first byte begins a line whose line end in front belongs

@@ -94,7 +94,7 @@ void CVXLMMSMimeParserJob::onRequest(CVXLEvent* event)
     }
     if (splitter_.beginRelated(*message_.get()))
         return beginContainer();
-    containerEnded(CVXLMimeMultipartParser::kDone);
+    containerEnded(CVXLScanResult::Done);
 }
 
 void CVXLMMSMimeParserJob::onCancelNotice(CVXLEvent* event)
@@ -149,8 +149,8 @@ void CVXLMMSMimeParserJob::onWindowRead(CVXLEvent* reply)
         return complete(kResultFailed);
     const CVXLByteBuffer bytes = sink_.data();
     const std::uint32_t length = bytes.length() < requested_ ? bytes.length() : requested_;
-    const CVXLMimeMultipartParser::Status status = splitter_.parser().feed(bytes.data(), length);
-    if (status == CVXLMimeMultipartParser::kNeedMore)
+    const CVXLScanResult status = splitter_.parser().feed(bytes.data(), length);
+    if (status == CVXLScanResult::NeedMore)
         return readWindow();
     containerEnded(status);
 }
@@ -159,8 +159,8 @@ void CVXLMMSMimeParserJob::feedFromMemory()
 {
     CVXLMimeMultipartParser& parser = splitter_.parser();
     const CVXLByteBuffer bytes = splitter_.container()->bodyBuffer();
-    CVXLMimeMultipartParser::Status status = parser.status();
-    while (status == CVXLMimeMultipartParser::kNeedMore) {
+    CVXLScanResult status = parser.status();
+    while (status == CVXLScanResult::NeedMore) {
         const std::uint32_t at = parser.readOffset();
         std::uint32_t n = at < bytes.length() ? bytes.length() - at : 0;
         if (n > parser.readSize())
@@ -170,11 +170,11 @@ void CVXLMMSMimeParserJob::feedFromMemory()
     containerEnded(status);
 }
 
-void CVXLMMSMimeParserJob::containerEnded(CVXLMimeMultipartParser::Status status)
+void CVXLMMSMimeParserJob::containerEnded(CVXLScanResult status)
 {
     // A container that cannot be parsed to its end fails the request rather
     // than leave a part whose size is unknown.
-    if (status == CVXLMimeMultipartParser::kFailed)
+    if (status == CVXLScanResult::Malformed)
         return complete(kResultFailed);
     splitter_.endContainer();
     if (splitter_.beginDrm())

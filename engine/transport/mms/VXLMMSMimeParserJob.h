@@ -39,7 +39,7 @@ private:
     void beginContainer();
     void readWindow();
     void feedFromMemory();
-    void containerEnded(CVXLMimeMultipartParser::Status status);
+    void containerEnded(CVXLScanResult status);
     void complete(std::int32_t result);
     void restoreBody();
 

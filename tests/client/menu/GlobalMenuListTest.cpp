@@ -7,6 +7,7 @@
 #include "engine/client/program/Producer.h"
 #include "engine/client/VXLClient.h"
 #include "engine/client/menu/VXLMenuLink.h"
+#include "engine/core/base/VXLList.h"
 #include "tests/support/EngineDriver.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,19 @@ public:
     bool keepBusy = false;
 };
 
+// The Client as the list sees it, recording the capture location.
+class RecordingClient : public CGlobalMenuClientFace {
+public:
+    void queueLinkRequest(int) override { }
+    void queueReturnToMenu(std::int32_t) override { }
+    void setCaptureLocation(std::uint16_t location) override { captureLocation = location; }
+    void clearFavorite(int) override { }
+    CVXLList& selectedObjects() override { return selected; }
+
+    std::uint16_t captureLocation = 0;
+    CVXLList selected;
+};
+
 class GlobalMenuListTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(driver.create()); }
@@ -73,7 +87,8 @@ protected:
 
     EngineDriver driver;
     RecordingProducer producer;
-    CGlobalMenuList list { &producer };
+    RecordingClient menuClient;
+    CGlobalMenuList list { &producer, &menuClient };
 };
 
 TEST_F(GlobalMenuListTest, EachActionPostsItsActivityAndKeepsOrEmptiesTheList)
@@ -150,7 +165,7 @@ TEST_F(GlobalMenuListTest, EntriesCarryTheirDataIntoTheActivity)
     // A favorite of storage kind 3 captures into the store named in the upper
     // 16 bits.
     list.runEntry(list.addFavoriteEntry("Fav", 4, 0x00070003, "fav-id"));
-    EXPECT_EQ(client().getCaptureLocation(), 7);
+    EXPECT_EQ(menuClient.captureLocation, 7);
 
     const std::vector<std::int32_t> codes = { 98, 79, 70, 104, 82 };
     EXPECT_EQ(producer.codes, codes);
@@ -166,6 +181,18 @@ TEST_F(GlobalMenuListTest, ABusyMemberEventGivesWayToAFreshOne)
     list.runEntry(list.addEntry("Albums", 0, 1, 1));
     const std::vector<bool> heap = { false, true, false };
     EXPECT_EQ(producer.heap, heap);
+}
+
+// The Client's list of selected objects holds the one chosen file.
+TEST_F(GlobalMenuListTest, SelectedMediaReplacesTheSelectionAndSetsTheCaptureLocation)
+{
+    CGlobalMenuList& menu = client().getGlobalMenuList();
+    menu.setSelectedMedia("\\My Documents\\a.jpg", 3);
+    menu.setSelectedMedia("\\My Documents\\b.jpg", 1);
+    EXPECT_EQ(client().getCaptureLocation(), 1);
+    const CVXLList& selected = client().getObjectList();
+    ASSERT_EQ(selected.count(), 1u);
+    EXPECT_STREQ(static_cast<const CVXLString*>(selected.head()->object)->c_str(), "\\My Documents\\b.jpg");
 }
 
 TEST_F(GlobalMenuListTest, DeletingAFavoriteKeepsTheListAndReturnsToTheMenu)

@@ -43,9 +43,9 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
     CMenuTextEvent textEvent(104);
     textEvent.setText("k-new");
     client->setCaptureLocation(7);
-    client->setPersistentString("pers.account_mgmt", "http://acct.example/");
-    client->setPersistentString("pers.media_browse", "http://browse.example/");
-    client->setPersistentString("", "the empty key");
+    client->settings().setPersistentString("pers.account_mgmt", "http://acct.example/");
+    client->settings().setPersistentString("pers.media_browse", "http://browse.example/");
+    client->settings().setPersistentString("", "the empty key");
     services.newMessages.insert("k-new");
 
     struct Case {
@@ -105,11 +105,11 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
             [](KORVBuiltinsTest& t) {
                 for (const char* key : { "vrax.url", "pers.vrax.id", "vrax.ver_id" }) {
                     CVXLString value("x");
-                    t.client->getPersistentString(key, &value);
+                    t.client->settings().getPersistentString(key, &value);
                     EXPECT_STREQ(value.c_str(), "") << key;
                 }
                 CVXLString changed;
-                t.client->getPersistentString("vrax.mdn_changed", &changed);
+                t.client->settings().getPersistentString("vrax.mdn_changed", &changed);
                 EXPECT_STREQ(changed.c_str(), "false");
             } },
         { "@vxl_set and @vxl_get; absent is empty",

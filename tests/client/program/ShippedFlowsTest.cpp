@@ -32,7 +32,8 @@ public:
         client = engine.client();
         pool = new ScriptedUiJobPool(client);
         client->setUiJobPool(pool);
-        builtins = std::make_unique<CKORVBuiltins>(client, &services);
+        services.setClient(client);
+        builtins = std::make_unique<CKORVBuiltins>(&services);
         services.scenarios = &client->getScenarioManager();
         producer().setBuiltinInstaller(&CKORVBuiltins::installInto, builtins.get());
         ASSERT_TRUE(engine.startUp());
@@ -78,7 +79,7 @@ public:
 TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
 {
     client->setCaptureLocation(5);
-    client->setPersistentString("pers.media_browse", "http://browse.example/");
+    client->settings().setPersistentString("pers.media_browse", "http://browse.example/");
     services.newMessages.insert("k-new");
     const std::int32_t kStore = 2;
 

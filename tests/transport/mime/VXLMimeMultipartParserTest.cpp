@@ -73,14 +73,14 @@ TEST(MimeMultipartParser, ReadWindows)
     CVXLMimeMultipartParser parser;
     parser.begin("b", static_cast<std::uint32_t>(container.size()), &recorder);
     std::vector<std::uint32_t> sizes;
-    while (parser.status() == CVXLMimeMultipartParser::kNeedMore) {
+    while (parser.status() == CVXLScanResult::NeedMore) {
         const std::uint32_t at = parser.readOffset();
         const std::uint32_t n = parser.readSize();
         ASSERT_LE(at + n, container.size());
         sizes.push_back(n);
         parser.feed(reinterpret_cast<const std::uint8_t*>(container.data()) + at, n);
     }
-    EXPECT_EQ(parser.status(), CVXLMimeMultipartParser::kDone);
+    EXPECT_EQ(parser.status(), CVXLScanResult::Done);
     const std::uint32_t rest = static_cast<std::uint32_t>(container.size()) - 256 - 2 * 5120;
     EXPECT_EQ(sizes, (std::vector<std::uint32_t>{256, 5120, 5120, rest}));
     ASSERT_EQ(recorder.parts.size(), 2u);
@@ -93,17 +93,17 @@ TEST(MimeMultipartParser, EndsEarly)
     struct Case {
         std::string container;
         std::uint32_t declaredSize; // 0: the container's length
-        CVXLMimeMultipartParser::Status status;
+        CVXLScanResult status;
         std::vector<std::pair<std::uint32_t, std::uint32_t>> parts;
     } cases[] = {
         // A header block that never ends fails; the parts before it stay.
-        {"--b\r\nA: 1\r\n\r\nx\r\n--b\r\n" + std::string(20000, 'h'), 0, CVXLMimeMultipartParser::kFailed,
+        {"--b\r\nA: 1\r\n\r\nx\r\n--b\r\n" + std::string(20000, 'h'), 0, CVXLScanResult::Malformed,
          {{13, 1}}},
         // A file shorter than its part says: an empty read ends it.
-        {"--b\r\nA: 1\r\n\r\nxyz", 1000, CVXLMimeMultipartParser::kDone, {{13, 3}}},
+        {"--b\r\nA: 1\r\n\r\nxyz", 1000, CVXLScanResult::Done, {{13, 3}}},
         // Header block cut by the end: a part with no data.
-        {"--b\r\nA: 1\r\nB: 2", 0, CVXLMimeMultipartParser::kDone, {{15, 0}}},
-        {"", 0, CVXLMimeMultipartParser::kDone, {}},
+        {"--b\r\nA: 1\r\nB: 2", 0, CVXLScanResult::Done, {{15, 0}}},
+        {"", 0, CVXLScanResult::Done, {}},
     };
     for (const Case& c : cases) {
         Recorder recorder;
@@ -112,6 +112,31 @@ TEST(MimeMultipartParser, EndsEarly)
         parser.begin("b", size, &recorder);
         EXPECT_EQ(feedContainer(parser, c.container, 100), c.status) << c.container.substr(0, 40);
         EXPECT_EQ(recorder.parts, c.parts) << c.container.substr(0, 40);
+    }
+}
+
+// Fed in pieces of any size, the parser looks at each byte a few times at
+// most: a header line cut by a piece's end is not searched again from its
+// start, and part data are handed on as they are searched.
+TEST(MimeMultipartParser, ExaminesEachByteAFewTimesWhateverThePieces)
+{
+    std::string data;
+    for (int i = 0; i < 200; ++i)
+        data += "part data line\r\n";
+    data += "end";
+    const std::string head = "preamble\r\n--b\r\nContent-Type: text/plain; name=\"" + std::string(12000, 'n')
+        + "\"\r\nContent-ID: <1>\r\n\r\n";
+    const std::string container = head + data + "\r\n--b--\r\n";
+    const auto size = static_cast<std::uint32_t>(container.size());
+    for (std::uint32_t piece : {1u, 7u, 256u, size}) {
+        Recorder recorder;
+        CVXLMimeMultipartParser parser;
+        parser.begin("b", size, &recorder);
+        EXPECT_EQ(feedContainer(parser, container, piece), CVXLScanResult::Done) << "pieces of " << piece;
+        EXPECT_EQ(recorder.parts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                                      {static_cast<std::uint32_t>(head.size()), static_cast<std::uint32_t>(data.size())}}))
+            << "pieces of " << piece;
+        EXPECT_LE(parser.bytesExamined(), 3u * size) << "pieces of " << piece;
     }
 }
 
