@@ -97,7 +97,7 @@ private:
     void askForBytes(std::uint32_t wanted);
     void prepareToReadResponse();
     void restartHead();
-    void afterHeadAck();
+    CVXLHsmState afterHeadAck();
     void deliverBody(std::uint32_t count);
     void dropTrailingBytes();
     std::uint32_t capToBodyLeft(std::uint32_t count) const;

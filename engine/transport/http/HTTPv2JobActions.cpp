@@ -276,26 +276,25 @@ void CHTTPv2Job::deliverBody(std::uint32_t count)
     post(request_->source(), &bodyData_);
 }
 
-void CHTTPv2Job::afterHeadAck()
+CVXLHsmState CHTTPv2Job::afterHeadAck()
 {
     if (responseHasNoBody()) {
         ring_.postSignal(kSigExchangeDone);
-        return;
+        return handled();
     }
     bodyData_.sink = response_.sink();
     if (!bodyData_.sink) {
         fail(kNetMalformed);
-        return;
+        return handled();
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagChunked)) {
-        transition(&CHTTPv2Job::ReadingChunkSize);
         goOnOrAskForBytes(readSize());
-        return;
+        return transition(&CHTTPv2Job::ReadingChunkSize);
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
         if (response_.contentLength() == 0) {
             ring_.postSignal(kSigExchangeDone);
-            return;
+            return handled();
         }
         bodyData_.remaining = response_.contentLength();
         bodyData_.lengthKnown = true;
@@ -303,11 +302,10 @@ void CHTTPv2Job::afterHeadAck()
         closeDelimited_ = true;
     }
     if (buffered() != 0) {
-        transition(&CHTTPv2Job::AwaitingBodyAck);
         deliverBody(capToBodyLeft(buffered()));
-    } else {
-        transition(&CHTTPv2Job::ReadingBody);
-        askForBytes(capToBodyLeft(readSize()));
+        return transition(&CHTTPv2Job::AwaitingBodyAck);
     }
+    askForBytes(capToBodyLeft(readSize()));
+    return transition(&CHTTPv2Job::ReadingBody);
 }
 
