@@ -249,13 +249,13 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
         switch (reader_.feed()) {
-        case CVXLHttpResponseReader::kNeedMore:
+        case CVXLScanResult::NeedMore:
             askForBytes(kHeadReadSize);
             return handled();
-        case CVXLHttpResponseReader::kMalformed:
+        case CVXLScanResult::Malformed:
             fail(kNetMalformed);
             return handled();
-        case CVXLHttpResponseReader::kHeadComplete:
+        case CVXLScanResult::Done:
             break;
         }
         if (response_.statusCode() >= 100 && response_.statusCode() < 200) {
@@ -293,15 +293,30 @@ CVXLHsmState CHTTPv2Job::AwaitingHeadAck(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
-    case kSigSucceeded:
-        if (buffered() == 0) {
-            askForBytes(readSize());
+    case kSigSucceeded: {
+        CVXLHttpBodyFramer::Taken taken;
+        const CVXLScanResult result = framer_.take(receiveBuffer_.data(), buffered(), &taken);
+        if (result == CVXLScanResult::Malformed) {
+            fail(kNetMalformed);
             return handled();
         }
-        deliverBody(capToBodyLeft(buffered()));
-        return transition(&CHTTPv2Job::AwaitingBodyAck);
+        receiveBuffer_.remove(0, taken.framing);
+        if (taken.body != 0) {
+            deliverBody(taken.body);
+            return transition(&CHTTPv2Job::AwaitingBodyAck);
+        }
+        if (result == CVXLScanResult::Done) {
+            // Chunks end with an empty part of their own.
+            dropTrailingBytes();
+            bodyData_.finalPart = true;
+            post(request_->source(), &bodyData_);
+            return transition(&CHTTPv2Job::AwaitingLastAck);
+        }
+        askForBytes(bodyReadSize());
+        return handled();
+    }
     case kSigFailed:
-        if (closeDelimited_ && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
+        if (framer_.endsAtClose() && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
             ring_.postSignal(kSigExchangeDone);
             return handled();
         }
@@ -316,123 +331,14 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyAck(const CVXLEvent* e)
     case CVXLHttpBodyData::kReply:
         if (failedReply(e))
             return handled();
-        if (bodyData_.lengthKnown && bodyData_.remaining == 0) {
+        if (framer_.done()) {
             ring_.postSignal(kSigExchangeDone);
             return handled();
         }
-        askForBytes(capToBodyLeft(readSize()));
+        goOnOrAskForBytes(bodyReadSize());
         return transition(&CHTTPv2Job::ReadingBody);
     }
     return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        std::uint32_t size = 0;
-        std::uint32_t line = 0;
-        switch (CVXLHttpResponseReader::scanChunkSizeLine(receiveBuffer_, &size, &line)) {
-        case CVXLHttpResponseReader::kChunkLineNeedMore:
-            askForBytes(readSize());
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kNetMalformed);
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineDone:
-            break;
-        }
-        receiveBuffer_.remove(0, line);
-        if (size == 0) {
-            goOnOrAskForBytes(readSize());
-            return transition(&CHTTPv2Job::ReadingTrailer);
-        }
-        chunkSize_ = size;
-        chunkReceived_ = 0;
-        if (buffered() >= size) {
-            deliverBody(size);
-            return transition(&CHTTPv2Job::AwaitingChunkEndAck);
-        }
-        ring_.postSignal(kSigSucceeded);
-        return transition(&CHTTPv2Job::ReadingChunkData);
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
-}
-
-CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        const std::uint32_t b = buffered();
-        const std::uint32_t left = chunkSize_ - chunkReceived_;
-        if (b == 0) {
-            askForBytes(std::min(left, readSize()));
-            return handled();
-        }
-        if (b < left) {
-            chunkReceived_ += b;
-            deliverBody(b);
-            return transition(&CHTTPv2Job::AwaitingChunkAck);
-        }
-        chunkReceived_ = chunkSize_;
-        deliverBody(left);
-        return transition(&CHTTPv2Job::AwaitingChunkEndAck);
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
-}
-
-CVXLHsmState CHTTPv2Job::AwaitingChunkAck(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case CVXLHttpBodyData::kReply: {
-        if (failedReply(e))
-            return handled();
-        askForBytes(std::min(chunkSize_ - chunkReceived_, readSize()));
-        return transition(&CHTTPv2Job::ReadingChunkData);
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-CVXLHsmState CHTTPv2Job::AwaitingChunkEndAck(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case CVXLHttpBodyData::kReply:
-        if (failedReply(e))
-            return handled();
-        goOnOrAskForBytes(readSize());
-        return transition(&CHTTPv2Job::ReadingChunkSize);
-    }
-    return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-// After the last chunk: the trailer up to its blank line is read too, or it
-// would be taken for the start of the next response on a kept connection.
-CVXLHsmState CHTTPv2Job::ReadingTrailer(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        std::uint32_t length = 0;
-        switch (CVXLHttpResponseReader::scanTrailer(receiveBuffer_, &length)) {
-        case CVXLHttpResponseReader::kChunkLineNeedMore:
-            askForBytes(readSize());
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kNetMalformed);
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineDone:
-            break;
-        }
-        receiveBuffer_.remove(0, length);
-        dropTrailingBytes();
-        bodyData_.finalPart = true;
-        post(request_->source(), &bodyData_);
-        return transition(&CHTTPv2Job::AwaitingLastAck);
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingLastAck(const CVXLEvent* e)
