@@ -513,11 +513,16 @@ CVXLHsmState CHTTPv2Job::ClosingForNewHost(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
     case kSigFailed:
+        // A request stopped or cancelled meanwhile is answered, not sent
+        // again: a stopped job would never serve it, a cancelled one must not.
+        if (request_ && request_->result() == kResultCancelled) {
+            answerRequest(kResultCancelled);
+            return transition(&CHTTPv2Job::Idle);
+        }
         if (request_)
             ring_.postSignal(request_->requestCode());
         return transition(&CHTTPv2Job::Idle);
     case kEventStop:
-        return handled();
     case kEventCancelNotice:
         if (request_)
             request_->setResult(kResultCancelled);

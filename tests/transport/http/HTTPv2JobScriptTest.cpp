@@ -328,6 +328,10 @@ std::vector<Row> interruptions()
         {&CHTTPv2Job::ClosingAfterError, {kGetA},
             {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"), Net::close(100)}, 0,
             "Connecting SendingHead ReadingHead ClosingAfterError", "Idle", cancelled, kNetMalformed, "", 100},
+        // The request waiting for the new host is answered, not sent.
+        {&CHTTPv2Job::ClosingForNewHost, {kKeepA, kKeepB},
+            {dialA, Net::write(kGetX), Net::read(kHello), Net::close(100)}, 0,
+            toBody + " KeptAlive ClosingForNewHost", "Idle", cancelled, cancelled, "hello", 100},
         // No request is held: a stop closes the connection at once.
         {&CHTTPv2Job::KeptAlive, {kKeepA}, {dialA, Net::write(kGetX), Net::read(kHello), Net::close()}, 0,
             toBody + " KeptAlive", "ClosingAfterIdle Idle", kResultSucceeded, kResultSucceeded, "hello", 0,
