@@ -8,6 +8,17 @@
 // The HTTP job's event translation and the helpers for the longer row
 // actions; the state functions are in HTTPv2Job.cpp.
 
+namespace {
+
+// The requester's answers (body data 8, body part 9, head 10) and the
+// machine's own signals after them reach the machine as they are.
+bool passesToMachine(std::int32_t code)
+{
+    return code >= CVXLHttpBodyData::kReply && code <= CHTTPv2Job::kSigSucceeded;
+}
+
+} // namespace
+
 // Event translation: replies of the dialer and the connection become the
 // machine's success and failure signals; everything is finished before the
 // machine runs, so the machine may post the same member event again.
@@ -71,7 +82,7 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
         return;
     }
     finishEvent(event);
-    if (code == kEventCancelNotice || (code >= 8 && code <= kSigSucceeded))
+    if (code == kEventCancelNotice || passesToMachine(code))
         dispatchSignal(code, result);
 }
 
