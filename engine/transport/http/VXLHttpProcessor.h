@@ -33,7 +33,6 @@ public:
     static constexpr std::int32_t kPostReply = 27;
     static constexpr const char* kProgressTotalKey = "int.progress_total";
     static constexpr const char* kProgressCurrentKey = "int.progress_current";
-    static constexpr const char* kDeviceIdHeader = "X-QV-Device-Id";
 
     CVXLHttpProcessor();
     ~CVXLHttpProcessor() override;
