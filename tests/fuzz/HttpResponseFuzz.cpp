@@ -1,15 +1,17 @@
+#include "engine/transport/http/VXLHttpBodyFramer.h"
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/http/VXLHttpResponseReader.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
-// Feeds fuzzer bytes to the response reader whole and a byte at a time: both
-// must reach the same verdict, and the chunk-size and trailer scans must
-// stay inside the buffer.
+// Feeds fuzzer bytes to the response reader and to the chunked body framer
+// whole and a byte at a time: both ways must reach the same verdict and, for
+// the framer, the same body bytes, all taken from inside the bytes shown.
 namespace {
 
-int readHead(const std::uint8_t* data, std::size_t size, std::size_t step, std::uint32_t* rest)
+CVXLScanResult readHead(const std::uint8_t* data, std::size_t size, std::size_t step, std::uint32_t* rest)
 {
     CVXLByteBuffer buffer;
     CVXLHttpResponse response;
@@ -17,15 +19,40 @@ int readHead(const std::uint8_t* data, std::size_t size, std::size_t step, std::
     reader.setBuffer(&buffer);
     reader.reset();
     reader.bind(&response);
-    int result = CVXLHttpResponseReader::kNeedMore;
+    CVXLScanResult result = CVXLScanResult::NeedMore;
     std::size_t fed = 0;
-    while (result == CVXLHttpResponseReader::kNeedMore && fed < size) {
+    while (result == CVXLScanResult::NeedMore && fed < size) {
         const std::size_t n = step < size - fed ? step : size - fed;
         buffer.append(data + fed, static_cast<std::uint32_t>(n));
         fed += n;
         result = reader.feed();
     }
     *rest = buffer.length() + static_cast<std::uint32_t>(size - fed);
+    return result;
+}
+
+// Shows the framer each piece of `step` bytes together with what it left.
+CVXLScanResult frameChunks(const std::uint8_t* data, std::size_t size, std::size_t step, std::string* body)
+{
+    CVXLHttpBodyFramer framer;
+    framer.frameByChunks();
+    std::string pending;
+    CVXLScanResult result = CVXLScanResult::NeedMore;
+    for (std::size_t fed = 0; fed < size && result == CVXLScanResult::NeedMore;) {
+        const std::size_t n = step < size - fed ? step : size - fed;
+        pending.append(reinterpret_cast<const char*>(data + fed), n);
+        fed += n;
+        while (result == CVXLScanResult::NeedMore && !pending.empty()) {
+            CVXLHttpBodyFramer::Taken taken;
+            result = framer.take(reinterpret_cast<const std::uint8_t*>(pending.data()),
+                                 static_cast<std::uint32_t>(pending.size()), &taken);
+            const std::size_t used = static_cast<std::size_t>(taken.framing) + taken.body;
+            if (used > pending.size() || (used == 0 && result == CVXLScanResult::NeedMore))
+                __builtin_trap();
+            body->append(pending, taken.framing, taken.body);
+            pending.erase(0, used);
+        }
+    }
     return result;
 }
 
@@ -37,22 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::uint32_t restWhole = 0;
     std::uint32_t restBytes = 0;
-    const int whole = readHead(data, size, size ? size : 1, &restWhole);
-    const int byByte = readHead(data, size, 1, &restBytes);
+    const CVXLScanResult whole = readHead(data, size, size ? size : 1, &restWhole);
+    const CVXLScanResult byByte = readHead(data, size, 1, &restBytes);
     if (whole != byByte)
         __builtin_trap();
-    if (whole == CVXLHttpResponseReader::kHeadComplete && restWhole != restBytes)
+    if (whole == CVXLScanResult::Done && restWhole != restBytes)
         __builtin_trap();
 
-    CVXLByteBuffer buffer;
-    buffer.append(data, static_cast<std::uint32_t>(size));
-    std::uint32_t chunk = 0;
-    std::uint32_t line = 0;
-    if (CVXLHttpResponseReader::scanChunkSizeLine(buffer, &chunk, &line) == CVXLHttpResponseReader::kChunkLineDone
-        && line > buffer.length())
-        __builtin_trap();
-    if (CVXLHttpResponseReader::scanTrailer(buffer, &line) == CVXLHttpResponseReader::kChunkLineDone
-        && line > buffer.length())
+    std::string bodyWhole;
+    std::string bodyBytes;
+    if (frameChunks(data, size, size ? size : 1, &bodyWhole) != frameChunks(data, size, 1, &bodyBytes)
+        || bodyWhole != bodyBytes)
         __builtin_trap();
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLIndexIterator.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/transport/http/HTTPv2Job.h"
 #include "engine/transport/http/VXLHttpBodyData.h"
@@ -53,21 +54,50 @@ struct Exchange {
     }
 };
 
-// The HTTP job with a dialer over the real platform and a requester that
-// takes the head, empties the sink after each part and hands out the parts
-// of a POST body, under a driven clock.
-struct HttpJobFixture {
-    HttpJobFixture()
-        : dialer(&factory, &settings)
-        , job(&dialer)
-        , get(CVXLHttpRequest::kGet, 26)
+// The HTTP job, noting each leaf state it enters (a state without substates),
+// in order.
+class WatchedHttpJob : public CHTTPv2Job {
+public:
+    CVXLHsmState callState(CVXLStateHandler state, const CVXLEvent* event) override
+    {
+        if (signalOf(event) == kSignalEntry && !isSuperstate(state))
+            entered.push_back(state);
+        return CHTTPv2Job::callState(state, event);
+    }
+
+    static bool isSuperstate(CVXLStateHandler state)
+    {
+        for (auto super : {&CHTTPv2Job::Root, &CHTTPv2Job::Active, &CHTTPv2Job::WaitingForConnection,
+                           &CHTTPv2Job::WaitingForRequester}) {
+            if (state == toHandler(super))
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<CVXLStateHandler> entered;
+};
+
+// The HTTP job and a requester that takes the head, empties the sink after
+// each part and hands out the parts of a POST body, under a driven clock;
+// the dialer is the fixture's. The requester can hold back its answer to one
+// event (holdCode), which it gives when the job cancels it.
+struct HttpJobAndRequester {
+    HttpJobAndRequester()
+        : get(CVXLHttpRequest::kGet, 26)
         , post(CVXLHttpRequest::kPost, 27)
         , head(CVXLHttpRequest::kHead, 28)
     {
         settings.userAgent = "TesselTest/1.0";
         job.setSettings(&settings);
         requester.handler = [this](TraceJob& self, CVXLEvent* event) { onRequesterEvent(self, event); };
-        driver.attach(&dialer);
+    }
+
+    // Attaches the dialer, the job and the requester, in this order.
+    void attach(CVXLEventHandler* dialer)
+    {
+        job.setDialer(dialer);
+        driver.attach(dialer);
         driver.attach(&job);
         driver.attach(&requester);
         driver.runUntilIdle();
@@ -91,25 +121,21 @@ struct HttpJobFixture {
         return r;
     }
 
-    // Runs the tree with the driven clock following real time (the peers
-    // are real processes), at most `realMs` of real time.
-    bool pump(const std::function<bool()>& done, int realMs = 20000)
-    {
-        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
-                                     std::chrono::milliseconds(1));
-    }
-
-    // Starts an exchange and runs it to its end.
-    Exchange run(std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
-    {
-        CVXLHttpRequest& r = start(code, url, proxy, flags);
-        if (!pump([&] { return !r.isBusy(); }))
-            ADD_FAILURE() << "the exchange did not end in time";
-        return current;
-    }
-
     void onRequesterEvent(TraceJob& self, CVXLEvent* event)
     {
+        if (event->effectiveCode() == kEventCancelNotice) {
+            if (held && static_cast<CVXLCancelNotice*>(event)->cancelled() == held) {
+                self.finishEvent(held);
+                held = nullptr;
+            }
+            self.finishEvent(event);
+            return;
+        }
+        if (holdCode != 0 && event->effectiveCode() == holdCode) {
+            holdCode = 0;
+            held = event;
+            return;
+        }
         switch (event->effectiveCode()) {
         case CVXLHttpResponse::kRequestCode: {
             auto* response = static_cast<CVXLHttpResponse*>(event);
@@ -161,10 +187,8 @@ struct HttpJobFixture {
 
     TempDeviceRoot root;
     JobTreeDriver driver;
-    CountingFactory factory;
     CVXLHttpSettings settings;
-    CVXLNetworkDialer dialer;
-    CHTTPv2Job job;
+    WatchedHttpJob job;
     TraceJob requester { "requester" };
     CVXLHttpRequest get;
     CVXLHttpRequest post;
@@ -176,5 +200,36 @@ struct HttpJobFixture {
     std::uint32_t readSize = 0;
     bool giveSink = true;
     bool keepBody = true;
+    std::int32_t holdCode = 0;
+    CVXLEvent* held = nullptr;
     Exchange current;
+};
+
+// The HTTP job with a dialer over the real platform.
+struct HttpJobFixture : HttpJobAndRequester {
+    HttpJobFixture()
+        : dialer(&factory, &settings)
+    {
+        attach(&dialer);
+    }
+
+    // Runs the tree with the driven clock following real time (the peers
+    // are real processes), at most `realMs` of real time.
+    bool pump(const std::function<bool()>& done, int realMs = 20000)
+    {
+        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
+                                     std::chrono::milliseconds(1));
+    }
+
+    // Starts an exchange and runs it to its end.
+    Exchange run(std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
+    {
+        CVXLHttpRequest& r = start(code, url, proxy, flags);
+        if (!pump([&] { return !r.isBusy(); }))
+            ADD_FAILURE() << "the exchange did not end in time";
+        return current;
+    }
+
+    CountingFactory factory;
+    CVXLNetworkDialer dialer;
 };

@@ -31,7 +31,12 @@ CVXLStateHandler CVXLHsm::trigger(CVXLStateHandler state, std::int32_t signal)
     if (!state)
         return nullptr;
     CVXLEvent event(signal, 0);
-    return callState(state, &event).handler;
+    const CVXLHsmState answer = callState(state, &event);
+    if (answer.kind == CVXLHsmState::Kind::Transition) {
+        std::fprintf(stderr, "state machine: a transition answers reserved signal %d\n", static_cast<int>(signal));
+        std::abort();
+    }
+    return answer.kind == CVXLHsmState::Kind::Super ? answer.handler : nullptr;
 }
 
 CVXLStateHandler CVXLHsm::exitState(CVXLStateHandler state)
@@ -62,10 +67,17 @@ void CVXLHsm::dispatch(const CVXLEvent* event)
 {
     source_ = current_;
     while (source_) {
-        const CVXLStateHandler up = callState(source_, event).handler;
-        if (!up)
+        const CVXLHsmState answer = callState(source_, event);
+        switch (answer.kind) {
+        case CVXLHsmState::Kind::Handled:
             return;
-        source_ = up;
+        case CVXLHsmState::Kind::Transition:
+            transitionTo(answer.handler);
+            return;
+        case CVXLHsmState::Kind::Super:
+            source_ = answer.handler;
+            break;
+        }
     }
 }
 

@@ -8,14 +8,18 @@ class CVXLHsm;
 struct CVXLHsmState;
 
 // A state is a member function of the machine. It answers an event with
-// CVXLHsm::handled() or with its superstate (CVXLHsm::super(&Derived::Parent)).
+// CVXLHsm::handled(), with a transition (CVXLHsm::transition(&Derived::Next))
+// or with its superstate (CVXLHsm::super(&Derived::Parent)).
 using CVXLStateHandler = CVXLHsmState (CVXLHsm::*)(const CVXLEvent* event);
 
-// A state's answer: null when it handled the event, else its superstate.
-struct CVXLHsmState {
-    CVXLStateHandler handler = nullptr;
+// A state's answer. A transition names its target and is carried out by the
+// dispatcher once the state function has returned, so whatever the state
+// does for the event is written before its `return transition(...)`.
+struct [[nodiscard]] CVXLHsmState {
+    enum class Kind : std::uint8_t { Handled, Super, Transition };
 
-    explicit operator bool() const { return handler != nullptr; }
+    CVXLStateHandler handler = nullptr;
+    Kind kind = Kind::Handled;
 };
 
 // Reserved signals; a machine's private signals start at kSignalUser.
@@ -55,13 +59,10 @@ public:
     void exitAll();
 
     template <class Machine>
-    void transition(CVXLHsmState (Machine::*target)(const CVXLEvent*)) { transitionTo(toHandler(target)); }
-    template <class Machine>
     void setState(CVXLHsmState (Machine::*state)(const CVXLEvent*)) { current_ = toHandler(state); }
     template <class Machine>
     bool isIn(CVXLHsmState (Machine::*state)(const CVXLEvent*)) { return isInState(toHandler(state)); }
 
-    void transitionTo(CVXLStateHandler target);
     bool isInState(CVXLStateHandler state);
     static bool sameState(CVXLStateHandler a, CVXLStateHandler b) { return a == b; }
 
@@ -74,7 +75,18 @@ public:
     static std::int32_t signalOf(const CVXLEvent* event) { return event->effectiveCode(); }
     static CVXLHsmState handled() { return {}; }
     template <class Machine>
-    static CVXLHsmState super(CVXLHsmState (Machine::*state)(const CVXLEvent*)) { return {toHandler(state)}; }
+    static CVXLHsmState super(CVXLHsmState (Machine::*state)(const CVXLEvent*))
+    {
+        return {toHandler(state), CVXLHsmState::Kind::Super};
+    }
+    // Only as the answer to an event that dispatch delivers; entry, exit and
+    // init never answer with a transition (init names its substate with
+    // setState).
+    template <class Machine>
+    static CVXLHsmState transition(CVXLHsmState (Machine::*target)(const CVXLEvent*))
+    {
+        return {toHandler(target), CVXLHsmState::Kind::Transition};
+    }
 
     template <class Machine>
     static CVXLStateHandler toHandler(CVXLHsmState (Machine::*state)(const CVXLEvent*))
@@ -83,11 +95,14 @@ public:
     }
 
 private:
+    // Sends a reserved signal; returns the superstate when the state
+    // answered with it, else null.
     CVXLStateHandler trigger(CVXLStateHandler state, std::int32_t signal);
     CVXLStateHandler superOf(CVXLStateHandler state) { return trigger(state, kSignalSuperQuery); }
     // Sends exit and returns the state's superstate.
     CVXLStateHandler exitState(CVXLStateHandler state);
     void drillInitial();
+    void transitionTo(CVXLStateHandler target);
 
     CVXLStateHandler top_;
     CVXLStateHandler current_;

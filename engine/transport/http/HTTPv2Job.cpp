@@ -55,8 +55,7 @@ CVXLHsmState CHTTPv2Job::Idle(const CVXLEvent* e)
             return handled();
         }
         post(dialer_, &connectRequest_);
-        transition(&CHTTPv2Job::Connecting);
-        return handled();
+        return transition(&CHTTPv2Job::Connecting);
     }
     return super(&CHTTPv2Job::Root);
 }
@@ -67,16 +66,13 @@ CVXLHsmState CHTTPv2Job::Connecting(const CVXLEvent* e)
     case kSigSucceeded:
         connection_ = connectRequest_.connection;
         sendHead();
-        transition(&CHTTPv2Job::SendingHead);
-        return handled();
+        return transition(&CHTTPv2Job::SendingHead);
     case kSigFailed:
         answerRequest(e->result());
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kEventStop:
     case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingDial);
-        return handled();
+        return transition(&CHTTPv2Job::CancellingDial);
     }
     return super(&CHTTPv2Job::Root);
 }
@@ -86,22 +82,18 @@ CVXLHsmState CHTTPv2Job::Active(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigError:
         closeConnection();
-        transition(&CHTTPv2Job::ClosingAfterError);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingAfterError);
     case kSigCloseAfterCancel:
         closeConnection();
-        transition(&CHTTPv2Job::ClosingAfterDone);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingAfterDone);
     case kSigExchangeDone:
         if (keepConnection()) {
             keptHostPort_ = request_->target().hostPort();
             answerRequest();
-            transition(&CHTTPv2Job::KeptAlive);
-        } else {
-            closeConnection();
-            transition(&CHTTPv2Job::ClosingAfterDone);
+            return transition(&CHTTPv2Job::KeptAlive);
         }
-        return handled();
+        closeConnection();
+        return transition(&CHTTPv2Job::ClosingAfterDone);
     case kSigFailed:
         fail(e->result());
         return handled();
@@ -119,8 +111,7 @@ CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kEventStop:
     case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingConnection);
-        return handled();
+        return transition(&CHTTPv2Job::CancellingConnection);
     }
     return super(&CHTTPv2Job::Active);
 }
@@ -131,8 +122,7 @@ CVXLHsmState CHTTPv2Job::WaitingForRequester(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kEventStop:
     case kEventCancelNotice:
-        transition(&CHTTPv2Job::CancellingRequester);
-        return handled();
+        return transition(&CHTTPv2Job::CancellingRequester);
     }
     return super(&CHTTPv2Job::Active);
 }
@@ -144,17 +134,16 @@ CVXLHsmState CHTTPv2Job::SendingHead(const CVXLEvent* e)
         if (request_->requestCode() != CVXLHttpRequest::kPost
             || (!request_->hasFlag(CVXLHttpRequest::kFlagChunkedBody) && request_->contentLength() == 0)) {
             prepareToReadResponse();
-            transition(&CHTTPv2Job::ReadingHead);
-        } else if (!request_->hasFlag(CVXLHttpRequest::kFlagChunkedBody)) {
+            return transition(&CHTTPv2Job::ReadingHead);
+        }
+        if (!request_->hasFlag(CVXLHttpRequest::kFlagChunkedBody)) {
             bodyRequest_.remaining = request_->contentLength();
             askForBodyPart();
-            transition(&CHTTPv2Job::AwaitingBodyPart);
-        } else {
-            sendBuffer_.clear();
-            askForBodyPart();
-            transition(&CHTTPv2Job::AwaitingChunk);
+            return transition(&CHTTPv2Job::AwaitingBodyPart);
         }
-        return handled();
+        sendBuffer_.clear();
+        askForBodyPart();
+        return transition(&CHTTPv2Job::AwaitingChunk);
     }
     return super(&CHTTPv2Job::WaitingForConnection);
 }
@@ -178,8 +167,7 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyPart(const CVXLEvent* e)
         sendBuffer_.append(part->data(), n);
         totalSent_ = 0;
         postSend();
-        transition(&CHTTPv2Job::SendingBodyPart);
-        return handled();
+        return transition(&CHTTPv2Job::SendingBodyPart);
     }
     }
     return super(&CHTTPv2Job::WaitingForRequester);
@@ -193,12 +181,10 @@ CVXLHsmState CHTTPv2Job::SendingBodyPart(const CVXLEvent* e)
         bodyRequest_.remaining -= sent < bodyRequest_.remaining ? sent : bodyRequest_.remaining;
         if (bodyRequest_.remaining == 0) {
             prepareToReadResponse();
-            transition(&CHTTPv2Job::ReadingHead);
-        } else {
-            askForBodyPart();
-            transition(&CHTTPv2Job::AwaitingBodyPart);
+            return transition(&CHTTPv2Job::ReadingHead);
         }
-        return handled();
+        askForBodyPart();
+        return transition(&CHTTPv2Job::AwaitingBodyPart);
     }
     }
     return super(&CHTTPv2Job::WaitingForConnection);
@@ -222,8 +208,7 @@ CVXLHsmState CHTTPv2Job::AwaitingChunk(const CVXLEvent* e)
         sendBuffer_.append(line.c_str(), line.length());
         totalSent_ = 0;
         postSend();
-        transition(&CHTTPv2Job::SendingChunkHead);
-        return handled();
+        return transition(&CHTTPv2Job::SendingChunkHead);
     }
     }
     return super(&CHTTPv2Job::WaitingForRequester);
@@ -236,16 +221,14 @@ CVXLHsmState CHTTPv2Job::SendingChunkHead(const CVXLEvent* e)
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part || part->length() == 0) {
             prepareToReadResponse();
-            transition(&CHTTPv2Job::ReadingHead);
-            return handled();
+            return transition(&CHTTPv2Job::ReadingHead);
         }
         sendBuffer_.clear();
         sendBuffer_.append(part->data(), part->length());
         sendBuffer_.append("\r\n", 2);
         totalSent_ = 0;
         postSend();
-        transition(&CHTTPv2Job::SendingChunkData);
-        return handled();
+        return transition(&CHTTPv2Job::SendingChunkData);
     }
     }
     return super(&CHTTPv2Job::WaitingForConnection);
@@ -256,8 +239,7 @@ CVXLHsmState CHTTPv2Job::SendingChunkData(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
         askForBodyPart();
-        transition(&CHTTPv2Job::AwaitingChunk);
-        return handled();
+        return transition(&CHTTPv2Job::AwaitingChunk);
     }
     return super(&CHTTPv2Job::WaitingForConnection);
 }
@@ -267,13 +249,13 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
         switch (reader_.feed()) {
-        case CVXLHttpResponseReader::kNeedMore:
+        case CVXLScanResult::NeedMore:
             askForBytes(kHeadReadSize);
             return handled();
-        case CVXLHttpResponseReader::kMalformed:
+        case CVXLScanResult::Malformed:
             fail(kResultMalformed);
             return handled();
-        case CVXLHttpResponseReader::kHeadComplete:
+        case CVXLScanResult::Done:
             break;
         }
         if (response_.statusCode() >= 100 && response_.statusCode() < 200) {
@@ -283,16 +265,14 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             return handled();
         }
         post(request_->source(), &response_);
-        transition(&CHTTPv2Job::AwaitingHeadAck);
-        return handled();
+        return transition(&CHTTPv2Job::AwaitingHeadAck);
     case kSigFailed:
         // A kept connection that the server has closed meanwhile: the
         // request goes once more over a new connection.
         if (onKeptConnection_ && !resent_ && buffered() == 0 && response_.statusText().length() == 0) {
             resent_ = true;
             closeConnection();
-            transition(&CHTTPv2Job::ClosingForNewHost);
-            return handled();
+            return transition(&CHTTPv2Job::ClosingForNewHost);
         }
         break;
     }
@@ -305,8 +285,7 @@ CVXLHsmState CHTTPv2Job::AwaitingHeadAck(const CVXLEvent* e)
     case CVXLHttpResponse::kReplyCode:
         if (failedReply(e))
             return handled();
-        afterHeadAck();
-        return handled();
+        return afterHeadAck();
     }
     return super(&CHTTPv2Job::WaitingForRequester);
 }
@@ -314,16 +293,30 @@ CVXLHsmState CHTTPv2Job::AwaitingHeadAck(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
-    case kSigSucceeded:
-        if (buffered() == 0) {
-            askForBytes(readSize());
+    case kSigSucceeded: {
+        CVXLHttpBodyFramer::Taken taken;
+        const CVXLScanResult result = framer_.take(receiveBuffer_.data(), buffered(), &taken);
+        if (result == CVXLScanResult::Malformed) {
+            fail(kResultMalformed);
             return handled();
         }
-        transition(&CHTTPv2Job::AwaitingBodyAck);
-        deliverBody(capToBodyLeft(buffered()));
+        receiveBuffer_.remove(0, taken.framing);
+        if (taken.body != 0) {
+            deliverBody(taken.body);
+            return transition(&CHTTPv2Job::AwaitingBodyAck);
+        }
+        if (result == CVXLScanResult::Done) {
+            // Chunks end with an empty part of their own.
+            dropTrailingBytes();
+            bodyData_.finalPart = true;
+            post(request_->source(), &bodyData_);
+            return transition(&CHTTPv2Job::AwaitingLastAck);
+        }
+        askForBytes(bodyReadSize());
         return handled();
+    }
     case kSigFailed:
-        if (closeDelimited_ && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
+        if (framer_.endsAtClose() && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
             ring_.postSignal(kSigExchangeDone);
             return handled();
         }
@@ -338,130 +331,14 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyAck(const CVXLEvent* e)
     case CVXLHttpBodyData::kReply:
         if (failedReply(e))
             return handled();
-        if (bodyData_.lengthKnown && bodyData_.remaining == 0) {
+        if (framer_.done()) {
             ring_.postSignal(kSigExchangeDone);
             return handled();
         }
-        transition(&CHTTPv2Job::ReadingBody);
-        askForBytes(capToBodyLeft(readSize()));
-        return handled();
+        goOnOrAskForBytes(bodyReadSize());
+        return transition(&CHTTPv2Job::ReadingBody);
     }
     return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-CVXLHsmState CHTTPv2Job::ReadingChunkSize(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        std::uint32_t size = 0;
-        std::uint32_t line = 0;
-        switch (CVXLHttpResponseReader::scanChunkSizeLine(receiveBuffer_, &size, &line)) {
-        case CVXLHttpResponseReader::kChunkLineNeedMore:
-            askForBytes(readSize());
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kResultMalformed);
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineDone:
-            break;
-        }
-        receiveBuffer_.remove(0, line);
-        if (size == 0) {
-            transition(&CHTTPv2Job::ReadingTrailer);
-            goOnOrAskForBytes(readSize());
-            return handled();
-        }
-        chunkSize_ = size;
-        chunkReceived_ = 0;
-        if (buffered() >= size) {
-            transition(&CHTTPv2Job::AwaitingChunkEndAck);
-            deliverBody(size);
-        } else {
-            ring_.postSignal(kSigSucceeded);
-            transition(&CHTTPv2Job::ReadingChunkData);
-        }
-        return handled();
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
-}
-
-CVXLHsmState CHTTPv2Job::ReadingChunkData(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        const std::uint32_t b = buffered();
-        const std::uint32_t left = chunkSize_ - chunkReceived_;
-        if (b == 0) {
-            askForBytes(std::min(left, readSize()));
-        } else if (b < left) {
-            chunkReceived_ += b;
-            transition(&CHTTPv2Job::AwaitingChunkAck);
-            deliverBody(b);
-        } else {
-            chunkReceived_ = chunkSize_;
-            transition(&CHTTPv2Job::AwaitingChunkEndAck);
-            deliverBody(left);
-        }
-        return handled();
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
-}
-
-CVXLHsmState CHTTPv2Job::AwaitingChunkAck(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case CVXLHttpBodyData::kReply: {
-        if (failedReply(e))
-            return handled();
-        transition(&CHTTPv2Job::ReadingChunkData);
-        askForBytes(std::min(chunkSize_ - chunkReceived_, readSize()));
-        return handled();
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-CVXLHsmState CHTTPv2Job::AwaitingChunkEndAck(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case CVXLHttpBodyData::kReply:
-        if (failedReply(e))
-            return handled();
-        transition(&CHTTPv2Job::ReadingChunkSize);
-        goOnOrAskForBytes(readSize());
-        return handled();
-    }
-    return super(&CHTTPv2Job::WaitingForRequester);
-}
-
-// After the last chunk: the trailer up to its blank line is read too, or it
-// would be taken for the start of the next response on a kept connection.
-CVXLHsmState CHTTPv2Job::ReadingTrailer(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigSucceeded: {
-        std::uint32_t length = 0;
-        switch (CVXLHttpResponseReader::scanTrailer(receiveBuffer_, &length)) {
-        case CVXLHttpResponseReader::kChunkLineNeedMore:
-            askForBytes(readSize());
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineMalformed:
-            fail(kResultMalformed);
-            return handled();
-        case CVXLHttpResponseReader::kChunkLineDone:
-            break;
-        }
-        receiveBuffer_.remove(0, length);
-        dropTrailingBytes();
-        bodyData_.finalPart = true;
-        post(request_->source(), &bodyData_);
-        transition(&CHTTPv2Job::AwaitingLastAck);
-        return handled();
-    }
-    }
-    return super(&CHTTPv2Job::WaitingForConnection);
 }
 
 CVXLHsmState CHTTPv2Job::AwaitingLastAck(const CVXLEvent* e)
@@ -488,24 +365,20 @@ CVXLHsmState CHTTPv2Job::KeptAlive(const CVXLEvent* e)
         return handled();
     case kSigKeepAliveTimer:
         closeConnection();
-        transition(&CHTTPv2Job::ClosingAfterIdle);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingAfterIdle);
     case kEventStop:
         closeConnection();
-        transition(&CHTTPv2Job::ClosingAfterIdle);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingAfterIdle);
     }
     if (isRequestCode(s)) {
         resetExchange();
         if (request_->target().hostPort() == keptHostPort_) {
             onKeptConnection_ = true;
             sendHead();
-            transition(&CHTTPv2Job::ResendingOnKept);
-        } else {
-            closeConnection();
-            transition(&CHTTPv2Job::ClosingForNewHost);
+            return transition(&CHTTPv2Job::ResendingOnKept);
         }
-        return handled();
+        closeConnection();
+        return transition(&CHTTPv2Job::ClosingForNewHost);
     }
     return super(&CHTTPv2Job::Active);
 }
@@ -516,14 +389,12 @@ CVXLHsmState CHTTPv2Job::ResendingOnKept(const CVXLEvent* e)
     case kSignalExit:
         return handled();
     case kSigSucceeded:
-        transition(&CHTTPv2Job::SendingHead);
         ring_.postSignal(kSigSucceeded);
-        return handled();
+        return transition(&CHTTPv2Job::SendingHead);
     case kSigFailed:
         resent_ = true;
         closeConnection();
-        transition(&CHTTPv2Job::ClosingForNewHost);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingForNewHost);
     }
     return super(&CHTTPv2Job::WaitingForConnection);
 }
@@ -578,18 +449,15 @@ CVXLHsmState CHTTPv2Job::CancellingDial(const CVXLEvent* e)
         // it carries 24 now, but its connection was handed out: give it back.
         if (connectRequest_.connection) {
             giveBackConnection();
-            transition(&CHTTPv2Job::ClosingAfterError);
-            return handled();
+            return transition(&CHTTPv2Job::ClosingAfterError);
         }
         answerRequest(kResultCancelled);
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kSigSucceeded:
         // The connect finished before the cancel reached the dialer: give
         // the connection back, then answer.
         giveBackConnection();
-        transition(&CHTTPv2Job::ClosingAfterError);
-        return handled();
+        return transition(&CHTTPv2Job::ClosingAfterError);
     }
     return super(&CHTTPv2Job::Active);
 }
@@ -599,12 +467,10 @@ CVXLHsmState CHTTPv2Job::ClosingAfterDone(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
         answerRequest(request_ ? request_->result() : 0);
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kSigFailed:
         answerRequest(e->result());
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kEventStop:
         return handled();
     case kEventCancelNotice:
@@ -621,8 +487,7 @@ CVXLHsmState CHTTPv2Job::ClosingAfterError(const CVXLEvent* e)
     case kSigSucceeded:
     case kSigFailed:
         answerRequest(request_ ? request_->result() : 0);
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kEventStop:
     case kEventCancelNotice:
         return handled();
@@ -635,8 +500,7 @@ CVXLHsmState CHTTPv2Job::ClosingAfterIdle(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
     case kSigFailed:
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kEventStop:
     case kEventCancelNotice:
         return handled();
@@ -649,12 +513,16 @@ CVXLHsmState CHTTPv2Job::ClosingForNewHost(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
     case kSigFailed:
+        // A request stopped or cancelled meanwhile is answered, not sent
+        // again: a stopped job would never serve it, a cancelled one must not.
+        if (request_ && request_->result() == kResultCancelled) {
+            answerRequest(kResultCancelled);
+            return transition(&CHTTPv2Job::Idle);
+        }
         if (request_)
             ring_.postSignal(request_->requestCode());
-        transition(&CHTTPv2Job::Idle);
-        return handled();
+        return transition(&CHTTPv2Job::Idle);
     case kEventStop:
-        return handled();
     case kEventCancelNotice:
         if (request_)
             request_->setResult(kResultCancelled);

@@ -6,6 +6,7 @@
 #include "engine/core/jobs/VXLHsm.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/transport/http/VXLHttpBodyFramer.h"
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/http/VXLHttpResponseReader.h"
 #include "engine/transport/net/VXLHttpSettings.h"
@@ -71,11 +72,6 @@ public:
     CVXLHsmState AwaitingHeadAck(const CVXLEvent* e);
     CVXLHsmState ReadingBody(const CVXLEvent* e);
     CVXLHsmState AwaitingBodyAck(const CVXLEvent* e);
-    CVXLHsmState ReadingChunkSize(const CVXLEvent* e);
-    CVXLHsmState ReadingChunkData(const CVXLEvent* e);
-    CVXLHsmState AwaitingChunkAck(const CVXLEvent* e);
-    CVXLHsmState AwaitingChunkEndAck(const CVXLEvent* e);
-    CVXLHsmState ReadingTrailer(const CVXLEvent* e);
     CVXLHsmState AwaitingLastAck(const CVXLEvent* e);
     CVXLHsmState KeptAlive(const CVXLEvent* e);
     CVXLHsmState ResendingOnKept(const CVXLEvent* e);
@@ -97,10 +93,10 @@ private:
     void askForBytes(std::uint32_t wanted);
     void prepareToReadResponse();
     void restartHead();
-    void afterHeadAck();
+    CVXLHsmState afterHeadAck();
     void deliverBody(std::uint32_t count);
     void dropTrailingBytes();
-    std::uint32_t capToBodyLeft(std::uint32_t count) const;
+    std::uint32_t bodyReadSize() const;
     void goOnOrAskForBytes(std::uint32_t wanted);
     void askForBodyPart();
     bool failedReply(const CVXLEvent* e);
@@ -131,8 +127,7 @@ private:
     CVXLByteBuffer receiveBuffer_;
     CVXLByteBuffer sendBuffer_;
     CVXLHttpResponseReader reader_;
-    std::uint32_t chunkSize_ = 0;
-    std::uint32_t chunkReceived_ = 0;
+    CVXLHttpBodyFramer framer_;
     std::uint32_t totalSent_ = 0;
     CVXLSimpleEvent slots_[4];
     CVXLEventRing ring_;
@@ -141,8 +136,6 @@ private:
     CVXLEventHandler* connection_ = nullptr;
     const CVXLHttpSettings* settings_ = nullptr;
     std::int32_t errorCode_ = 0;
-    // The body runs until the peer closes (neither length nor chunks).
-    bool closeDelimited_ = false;
     // Extra bytes past the body: the connection cannot be kept.
     bool trailingGarbage_ = false;
     // The exchange runs on a kept connection and has not been sent again.

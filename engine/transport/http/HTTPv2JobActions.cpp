@@ -8,6 +8,17 @@
 // The HTTP job's event translation and the helpers for the longer row
 // actions; the state functions are in HTTPv2Job.cpp.
 
+namespace {
+
+// The requester's answers (body data 8, body part 9, head 10) and the
+// machine's own signals after them reach the machine as they are.
+bool passesToMachine(std::int32_t code)
+{
+    return code >= CVXLHttpBodyData::kReply && code <= CHTTPv2Job::kSigSucceeded;
+}
+
+} // namespace
+
 // Event translation: replies of the dialer and the connection become the
 // machine's success and failure signals; everything is finished before the
 // machine runs, so the machine may post the same member event again.
@@ -71,7 +82,7 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
         return;
     }
     finishEvent(event);
-    if (code == kEventCancelNotice || (code >= 8 && code <= kSigSucceeded))
+    if (code == kEventCancelNotice || passesToMachine(code))
         dispatchSignal(code, result);
 }
 
@@ -218,7 +229,7 @@ void CHTTPv2Job::resetExchange()
     response_.reset();
     bodyData_.reset();
     bodyRequest_.reset();
-    closeDelimited_ = false;
+    framer_.reset();
     trailingGarbage_ = false;
 }
 
@@ -239,15 +250,17 @@ bool CHTTPv2Job::keepConnection() const
 {
     if (!request_ || !request_->hasFlag(CVXLHttpRequest::kFlagKeepConnection))
         return false;
-    if (response_.hasFlag(CVXLHttpResponse::kFlagConnectionClose) || closeDelimited_ || trailingGarbage_)
+    if (response_.hasFlag(CVXLHttpResponse::kFlagConnectionClose) || framer_.endsAtClose() || trailingGarbage_)
         return false;
     // HTTP/1.0 keeps the connection only when the server says so.
     return response_.hasFlag(CVXLHttpResponse::kFlagHttp11) || response_.hasFlag(CVXLHttpResponse::kFlagKeepAlive);
 }
 
-std::uint32_t CHTTPv2Job::capToBodyLeft(std::uint32_t count) const
+// Reads stop where the known body ends, so what follows it is read apart.
+std::uint32_t CHTTPv2Job::bodyReadSize() const
 {
-    return bodyData_.lengthKnown && bodyData_.remaining < count ? bodyData_.remaining : count;
+    const std::uint32_t ahead = framer_.bodyAhead();
+    return ahead != 0 && ahead < readSize() ? ahead : readSize();
 }
 
 // Bytes past the body mean the connection cannot be kept.
@@ -260,54 +273,43 @@ void CHTTPv2Job::dropTrailingBytes()
 }
 
 // Moves count bytes from the front of the receive buffer into the sink and
-// hands them to the requester. Bytes past a known length are dropped.
+// hands them to the requester. Bytes past the end of the body are dropped.
 void CHTTPv2Job::deliverBody(std::uint32_t count)
 {
-    if (count > buffered())
-        count = buffered();
     bodyData_.sink->append(receiveBuffer_.data(), count);
     receiveBuffer_.remove(0, count);
     bodyData_.delivered += count;
-    if (bodyData_.lengthKnown) {
-        bodyData_.remaining -= count;
-        if (bodyData_.remaining == 0)
-            dropTrailingBytes();
-    }
+    if (bodyData_.lengthKnown)
+        bodyData_.remaining = framer_.bodyAhead();
+    if (framer_.done())
+        dropTrailingBytes();
     post(request_->source(), &bodyData_);
 }
 
-void CHTTPv2Job::afterHeadAck()
+CVXLHsmState CHTTPv2Job::afterHeadAck()
 {
     if (responseHasNoBody()) {
         ring_.postSignal(kSigExchangeDone);
-        return;
+        return handled();
     }
     bodyData_.sink = response_.sink();
     if (!bodyData_.sink) {
         fail(kResultMalformed);
-        return;
+        return handled();
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagChunked)) {
-        transition(&CHTTPv2Job::ReadingChunkSize);
-        goOnOrAskForBytes(readSize());
-        return;
-    }
-    if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
-        if (response_.contentLength() == 0) {
-            ring_.postSignal(kSigExchangeDone);
-            return;
-        }
+        framer_.frameByChunks();
+    } else if (response_.hasFlag(CVXLHttpResponse::kFlagContentLength)) {
+        framer_.frameByLength(response_.contentLength());
         bodyData_.remaining = response_.contentLength();
         bodyData_.lengthKnown = true;
     } else {
-        closeDelimited_ = true;
+        framer_.frameUntilClose();
     }
-    if (buffered() != 0) {
-        transition(&CHTTPv2Job::AwaitingBodyAck);
-        deliverBody(capToBodyLeft(buffered()));
-    } else {
-        transition(&CHTTPv2Job::ReadingBody);
-        askForBytes(capToBodyLeft(readSize()));
+    if (framer_.done()) {
+        ring_.postSignal(kSigExchangeDone);
+        return handled();
     }
+    goOnOrAskForBytes(bodyReadSize());
+    return transition(&CHTTPv2Job::ReadingBody);
 }
-

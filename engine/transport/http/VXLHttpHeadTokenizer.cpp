@@ -26,10 +26,18 @@ bool isTokenChar(std::uint8_t c)
 
 } // namespace
 
+void CVXLHttpHeadTokenizer::setBuffer(CVXLByteBuffer* buffer)
+{
+    buffer_ = buffer;
+    reset();
+}
+
 void CVXLHttpHeadTokenizer::reset()
 {
-    CVXLByteTokenizer::reset();
     type_ = kTokenNone;
+    length_ = 0;
+    state_ = Scan::LineStart;
+    pos_ = 0;
 }
 
 CVXLHttpHeadTokenizer::TokenType CVXLHttpHeadTokenizer::next()
@@ -39,106 +47,116 @@ CVXLHttpHeadTokenizer::TokenType CVXLHttpHeadTokenizer::next()
     return type_;
 }
 
+void CVXLHttpHeadTokenizer::consume()
+{
+    if (length_ == 0)
+        return;
+    if (buffer_)
+        buffer_->remove(0, length_);
+    reset();
+}
+
+CVXLString CVXLHttpHeadTokenizer::tokenText() const
+{
+    CVXLString text;
+    if (buffer_ && length_ != 0 && length_ <= buffer_->length())
+        text.appendBytes(buffer_->data(), length_);
+    return text;
+}
+
+void CVXLHttpHeadTokenizer::found(TokenType type, std::uint32_t length)
+{
+    type_ = type;
+    length_ = type == kTokenMalformed ? 0 : length;
+}
+
+// Goes on from where the last scan stopped; a token or a malformed line
+// stays until it is consumed or the tokenizer is reset.
 void CVXLHttpHeadTokenizer::scan()
 {
-    const std::uint32_t n = available();
-    const std::uint8_t* b = bytes();
-    std::uint32_t length = 0;
-    TokenType type = kTokenNone;
-    if (n == 0) {
-        type = kTokenNone;
-    } else if (b[0] == '\n') {
-        type = kTokenBlank;
-        length = 1;
-    } else if (b[0] == '\r') {
-        if (n < 2)
-            type = kTokenNone;
-        else if (b[1] == '\n') {
-            type = kTokenBlank;
-            length = 2;
-        } else
-            type = kTokenMalformed;
-    } else {
-        std::uint32_t i = 0;
-        while (i < n && i < kStatusPrefixLength && b[i] == static_cast<std::uint8_t>(kStatusPrefix[i]))
-            ++i;
-        if (i == kStatusPrefixLength)
-            type = scanStatus(&length);
-        else if (i == n)
-            type = kTokenNone; // a prefix of "HTTP/" so far
+    const std::uint32_t n = buffer_ ? buffer_->length() : 0;
+    if (pos_ > n) // the buffer was emptied behind our back
+        reset();
+    const std::uint8_t* b = n != 0 ? buffer_->data() : nullptr;
+    while (type_ == kTokenNone && pos_ < n) {
+        // The byte after a line end may lie past the limit: it only tells
+        // whether the line goes on.
+        if (pos_ >= kMaxLineLength && state_ != Scan::LineEnd)
+            found(kTokenMalformed, 0);
         else
-            type = scanHeader(&length);
+            scanByte(b[pos_]);
     }
-    type_ = type;
-    setToken(0, type == kTokenNone || type == kTokenMalformed ? 0 : length);
 }
 
-// "HTTP/" then bytes that are not control characters up to CR LF or LF.
-CVXLHttpHeadTokenizer::TokenType CVXLHttpHeadTokenizer::scanStatus(std::uint32_t* length) const
+void CVXLHttpHeadTokenizer::scanByte(std::uint8_t c)
 {
-    const std::uint32_t n = available();
-    const std::uint8_t* b = bytes();
-    for (std::uint32_t i = kStatusPrefixLength; i < n; ++i) {
-        if (i >= kMaxLineLength)
-            return kTokenMalformed;
-        const std::uint8_t c = b[i];
-        if (c == '\n') {
-            *length = i + 1;
-            return kTokenStatus;
-        }
+    switch (state_) {
+    case Scan::LineStart:
+        if (c == '\n')
+            return found(kTokenBlank, 1);
         if (c == '\r') {
-            if (i + 1 == n)
-                return kTokenNone;
-            if (b[i + 1] != '\n')
-                return kTokenMalformed;
-            *length = i + 2;
-            return kTokenStatus;
+            state_ = Scan::BlankCr;
+            ++pos_;
+            return;
         }
-        if (isControl(c))
-            return kTokenMalformed;
+        state_ = c == static_cast<std::uint8_t>(kStatusPrefix[0]) ? Scan::Prefix : Scan::Name;
+        if (state_ == Scan::Prefix)
+            ++pos_;
+        return;
+    case Scan::BlankCr:
+        return c == '\n' ? found(kTokenBlank, 2) : found(kTokenMalformed, 0);
+    case Scan::Prefix:
+        // What matched of the prefix are token bytes: a mismatch is a header
+        // name that began with them.
+        if (c != static_cast<std::uint8_t>(kStatusPrefix[pos_])) {
+            state_ = Scan::Name;
+            return;
+        }
+        if (++pos_ == kStatusPrefixLength)
+            state_ = Scan::Status;
+        return;
+    case Scan::Status:
+        if (c == '\n')
+            return found(kTokenStatus, pos_ + 1);
+        if (c == '\r')
+            state_ = Scan::StatusCr;
+        else if (isControl(c))
+            return found(kTokenMalformed, 0);
+        ++pos_;
+        return;
+    case Scan::StatusCr:
+        return c == '\n' ? found(kTokenStatus, pos_ + 1) : found(kTokenMalformed, 0);
+    case Scan::Name:
+        if (isTokenChar(c)) {
+            ++pos_;
+            return;
+        }
+        if (pos_ == 0 || c != ':')
+            return found(kTokenMalformed, 0);
+        state_ = Scan::Value;
+        ++pos_;
+        return;
+    case Scan::Value:
+        if (c == 0)
+            return found(kTokenMalformed, 0);
+        if (c == '\n')
+            state_ = Scan::LineEnd;
+        else if (c == '\r')
+            state_ = Scan::ValueCr;
+        ++pos_;
+        return;
+    case Scan::ValueCr:
+        if (c != '\n')
+            return found(kTokenMalformed, 0);
+        state_ = Scan::LineEnd;
+        ++pos_;
+        return;
+    case Scan::LineEnd:
+        // A line end followed by a space or tab continues the value.
+        if (c != ' ' && c != '\t')
+            return found(kTokenHeader, pos_);
+        state_ = Scan::Value;
+        ++pos_;
+        return;
     }
-    return n >= kMaxLineLength ? kTokenMalformed : kTokenNone;
-}
-
-// A token, a colon, a value (possibly empty) and its line end; a line end
-// followed by a space or tab continues the value. The line is whole only when
-// the byte after its end has been seen and does not continue it.
-CVXLHttpHeadTokenizer::TokenType CVXLHttpHeadTokenizer::scanHeader(std::uint32_t* length) const
-{
-    const std::uint32_t n = available();
-    const std::uint8_t* b = bytes();
-    std::uint32_t i = 0;
-    while (i < n && isTokenChar(b[i]))
-        ++i;
-    if (i == n)
-        return n >= kMaxLineLength ? kTokenMalformed : kTokenNone;
-    if (i == 0 || b[i] != ':')
-        return kTokenMalformed;
-    for (++i; i < n; ++i) {
-        if (i >= kMaxLineLength)
-            return kTokenMalformed;
-        const std::uint8_t c = b[i];
-        std::uint32_t end = 0; // index just past the line end
-        if (c == '\n') {
-            end = i + 1;
-        } else if (c == '\r') {
-            if (i + 1 == n)
-                return kTokenNone;
-            if (b[i + 1] != '\n')
-                return kTokenMalformed;
-            end = i + 2;
-        } else if (c == 0) {
-            return kTokenMalformed;
-        } else {
-            continue;
-        }
-        if (end == n)
-            return kTokenNone;
-        if (b[end] != ' ' && b[end] != '\t') {
-            *length = end;
-            return kTokenHeader;
-        }
-        i = end; // folded: the continuation belongs to the value
-    }
-    return n >= kMaxLineLength ? kTokenMalformed : kTokenNone;
 }

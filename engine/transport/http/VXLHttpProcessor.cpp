@@ -4,6 +4,7 @@
 #include "engine/core/base/VXLIndexIterator.h"
 #include "engine/transport/http/VXLHttpBodyData.h"
 #include "engine/transport/http/VXLHttpBodyRequest.h"
+#include "engine/transport/http/VXLHttpRequestComposer.h"
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
@@ -27,12 +28,6 @@ bool isSuccessStatus(int status)
 bool isFramingHeader(const CVXLString& name)
 {
     return name.compare("Content-Length", false) == 0 || name.compare("Transfer-Encoding", false) == 0;
-}
-
-void setIfGiven(CVXLHttpRequest& request, const char* name, const CVXLString& value)
-{
-    if (value.length() != 0)
-        request.setHeader(name, value);
 }
 
 } // namespace
@@ -183,11 +178,7 @@ void CVXLHttpProcessor::composeHeaders(CVXLHttpRequest& request, const CVXLHttpT
 {
     static const CVXLHttpSettings kNoSettings;
     const CVXLHttpSettings& settings = settings_ ? *settings_ : kNoSettings;
-    setIfGiven(request, "x-vxl-ver", CVXLString(CVXLHttpSettings::kEngineVersion));
-    setIfGiven(request, "User-Agent", settings.userAgent);
-    setIfGiven(request, kDeviceIdHeader, settings.userName);
-    request.setHeader("Accept", "*/*");
-    request.setHeader("Cache-Control", "no-transform");
+    CVXLHttpRequestComposer::setEngineHeaders(request, settings);
     const CVXLMessage& message = transaction.requestMessage();
     for (std::uint32_t i = 0; i < message.headerCount(); ++i) {
         const CVXLString name = message.headerName(static_cast<int>(i));

@@ -34,7 +34,6 @@ public:
     static constexpr std::int32_t kPostReply = 27;
     static constexpr const char* kProgressTotalKey = kPersProgressTotal;
     static constexpr const char* kProgressCurrentKey = kPersProgressCurrent;
-    static constexpr const char* kDeviceIdHeader = "X-QV-Device-Id";
 
     CVXLHttpProcessor();
     ~CVXLHttpProcessor() override;

@@ -6,9 +6,23 @@
 
 namespace {
 
+constexpr char kVersionHeader[] = "x-vxl-ver";
+constexpr char kUserAgentHeader[] = "User-Agent";
+constexpr char kAcceptHeader[] = "Accept";
+constexpr char kAcceptAll[] = "*/*";
+constexpr char kCacheControlHeader[] = "Cache-Control";
+constexpr char kNoTransform[] = "no-transform";
+constexpr char kNoTransformNoStore[] = "no-transform, no-store, no-cache";
+
 void addDefault(CVXLHttpRequest& request, const char* name, const CVXLString& value)
 {
     if (request.header(name).length() == 0)
+        request.setHeader(name, value);
+}
+
+void setIfGiven(CVXLHttpRequest& request, const char* name, const CVXLString& value)
+{
+    if (value.length() != 0)
         request.setHeader(name, value);
 }
 
@@ -84,20 +98,29 @@ CVXLString CVXLHttpRequestComposer::normalizedExtraLines(const CVXLString& text)
     return out;
 }
 
+void CVXLHttpRequestComposer::setEngineHeaders(CVXLHttpRequest& request, const CVXLHttpSettings& settings)
+{
+    setIfGiven(request, kVersionHeader, settings.versionText);
+    setIfGiven(request, kUserAgentHeader, settings.userAgent);
+    setIfGiven(request, kDeviceIdHeader, settings.userName);
+    request.setHeader(kAcceptHeader, kAcceptAll);
+    request.setHeader(kCacheControlHeader, kNoTransform);
+}
+
 CVXLString CVXLHttpRequestComposer::composeHead(CVXLHttpRequest& request, const CVXLHttpSettings& settings)
 {
     const bool viaProxy = request.proxyUri().length() != 0;
     const CVXLString host = hostHeader(request);
     if (host.length() != 0)
         addDefault(request, "Host", host);
-    addDefault(request, "Cache-Control", viaProxy ? "no-transform, no-store, no-cache" : "no-transform");
-    addDefault(request, "Accept", "*/*");
+    addDefault(request, kCacheControlHeader, viaProxy ? kNoTransformNoStore : kNoTransform);
+    addDefault(request, kAcceptHeader, kAcceptAll);
     if (settings.userName.length() != 0)
         addDefault(request, "From", settings.userName);
     if (settings.userAgent.length() != 0)
-        addDefault(request, "User-Agent", settings.userAgent);
+        addDefault(request, kUserAgentHeader, settings.userAgent);
     if (settings.versionText.length() != 0)
-        addDefault(request, "x-vxl-ver", settings.versionText);
+        addDefault(request, kVersionHeader, settings.versionText);
     if (viaProxy) {
         const CVXLString userInfo = request.proxyUri().userInfo();
         if (userInfo.length() != 0) {

@@ -12,7 +12,15 @@ class CVXLHttpSettings;
 // changes the request's header map and flags.
 class CVXLHttpRequestComposer : public CVXLObject {
 public:
+    static constexpr const char* kDeviceIdHeader = "X-QV-Device-Id";
+
     static CVXLString composeHead(CVXLHttpRequest& request, const CVXLHttpSettings& settings);
+    // The engine's headers for a requester that puts them before its own
+    // (the HTTP processor), so that its own of the same name replace them
+    // in place: version, user agent, the user name as the device id, Accept
+    // and Cache-Control (without the proxy's directives). composeHead then
+    // adds only the defaults still missing.
+    static void setEngineHeaders(CVXLHttpRequest& request, const CVXLHttpSettings& settings);
 
     // The Host value of a URL: its host with ":port" when the port is not the
     // scheme's default; "" when the URL names no host.

@@ -71,17 +71,6 @@ bool parseLength(const CVXLString& value, std::uint32_t* length)
     return true;
 }
 
-int hexValue(std::uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 void CVXLHttpResponseReader::reset()
@@ -92,33 +81,34 @@ void CVXLHttpResponseReader::reset()
     tokenizer_.reset();
 }
 
-CVXLHttpResponseReader::FeedResult CVXLHttpResponseReader::feed()
+CVXLScanResult CVXLHttpResponseReader::feed()
 {
     if (!response_)
-        return kMalformed;
+        return CVXLScanResult::Malformed;
     for (;;) {
         const CVXLHttpHeadTokenizer::TokenType type = tokenizer_.next();
         if (type == CVXLHttpHeadTokenizer::kTokenNone) {
             // A head that keeps growing without ending is not buffered on.
-            return headLength_ + tokenizer_.buffer()->length() > kMaxHeadLength ? kMalformed : kNeedMore;
+            return headLength_ + tokenizer_.buffer()->length() > kMaxHeadLength ? CVXLScanResult::Malformed
+                                                                                 : CVXLScanResult::NeedMore;
         }
         if (type == CVXLHttpHeadTokenizer::kTokenMalformed)
-            return kMalformed;
+            return CVXLScanResult::Malformed;
         headLength_ += tokenizer_.tokenLength();
         if (headLength_ > kMaxHeadLength)
-            return kMalformed;
+            return CVXLScanResult::Malformed;
         if (state_ == State::StatusLine) {
             if (type != CVXLHttpHeadTokenizer::kTokenStatus || !parseStatusLine(tokenizer_.tokenText()))
-                return kMalformed;
+                return CVXLScanResult::Malformed;
             state_ = State::HeaderLines;
             continue;
         }
         if (type == CVXLHttpHeadTokenizer::kTokenBlank) {
             tokenizer_.consume();
-            return kHeadComplete;
+            return CVXLScanResult::Done;
         }
         if (type != CVXLHttpHeadTokenizer::kTokenHeader || !parseHeaderLine(tokenizer_.tokenText()))
-            return kMalformed;
+            return CVXLScanResult::Malformed;
     }
 }
 
@@ -210,70 +200,4 @@ bool CVXLHttpResponseReader::parseHeaderLine(const CVXLString& line)
     if (old.length() != 0)
         value = old + "," + value;
     return response_->headers().set(name, value);
-}
-
-CVXLHttpResponseReader::ChunkLine CVXLHttpResponseReader::scanChunkSizeLine(const CVXLByteBuffer& buffer,
-                                                                            std::uint32_t* size,
-                                                                            std::uint32_t* lineLength)
-{
-    const std::uint8_t* b = buffer.data();
-    const std::uint32_t n = buffer.length();
-    std::uint32_t i = 0;
-    while (i < n && (b[i] == '\r' || b[i] == '\n' || b[i] == ' ' || b[i] == '\t'))
-        ++i;
-    const std::uint32_t start = i;
-    std::uint32_t value = 0;
-    std::uint32_t digits = 0;
-    while (i < n && hexValue(b[i]) >= 0) {
-        if (++digits > kMaxChunkSizeDigits)
-            return kChunkLineMalformed;
-        value = value * 16 + static_cast<std::uint32_t>(hexValue(b[i]));
-        ++i;
-    }
-    // The line ends skipped in front count too, or a peer sending only
-    // those would be buffered without end.
-    if (i == n)
-        return i > kMaxChunkLineLength ? kChunkLineMalformed : kChunkLineNeedMore;
-    if (digits == 0)
-        return kChunkLineMalformed;
-    // Spaces before an extension, and the extension itself, are ignored.
-    while (i < n && (b[i] == ' ' || b[i] == '\t'))
-        ++i;
-    if (i < n && b[i] == ';') {
-        while (i < n && b[i] != '\r' && b[i] != '\n') {
-            if (i - start > kMaxChunkLineLength)
-                return kChunkLineMalformed;
-            ++i;
-        }
-    }
-    if (i == n)
-        return kChunkLineNeedMore;
-    if (b[i] != '\r')
-        return kChunkLineMalformed;
-    if (i + 1 == n)
-        return kChunkLineNeedMore;
-    if (b[i + 1] != '\n')
-        return kChunkLineMalformed;
-    *size = value;
-    *lineLength = i + 2;
-    return kChunkLineDone;
-}
-
-CVXLHttpResponseReader::ChunkLine CVXLHttpResponseReader::scanTrailer(const CVXLByteBuffer& buffer,
-                                                                      std::uint32_t* length)
-{
-    const std::uint8_t* b = buffer.data();
-    const std::uint32_t n = buffer.length();
-    std::uint32_t lineStart = 0;
-    for (std::uint32_t i = 0; i < n; ++i) {
-        if (b[i] != '\n')
-            continue;
-        const std::uint32_t lineLength = i + 1 - lineStart;
-        if (lineLength == 1 || (lineLength == 2 && b[lineStart] == '\r')) {
-            *length = i + 1;
-            return kChunkLineDone;
-        }
-        lineStart = i + 1;
-    }
-    return n > kMaxHeadLength ? kChunkLineMalformed : kChunkLineNeedMore;
 }

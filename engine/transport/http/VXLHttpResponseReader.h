@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLScanResult.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/transport/http/VXLHttpHeadTokenizer.h"
 
@@ -16,20 +17,8 @@ class CVXLHttpResponse;
 // the buffer as the start of the body.
 class CVXLHttpResponseReader : public CVXLObject {
 public:
-    enum FeedResult : std::int32_t {
-        kHeadComplete = 0,
-        kMalformed = 1,
-        kNeedMore = 2,
-    };
-    enum ChunkLine : std::int32_t {
-        kChunkLineDone = 0,
-        kChunkLineMalformed = 1,
-        kChunkLineNeedMore = 2,
-    };
     // A head larger than this is malformed rather than buffered on.
     static constexpr std::uint32_t kMaxHeadLength = 65536;
-    static constexpr std::uint32_t kMaxChunkSizeDigits = 8;
-    static constexpr std::uint32_t kMaxChunkLineLength = 1024;
 
     CVXLHttpResponseReader() = default;
 
@@ -37,17 +26,8 @@ public:
     // State 0, no target response, tokenizer reset.
     void reset();
     void bind(CVXLHttpResponse* response) { response_ = response; }
-    FeedResult feed();
-
-    // The chunk-size line at the front of a buffer, after any CR, LF, space
-    // and tab in front of it: hexadecimal digits, an extension that is
-    // ignored, CR LF. On done, *size is the size and *lineLength the bytes of
-    // the line including what was skipped in front of it.
-    static ChunkLine scanChunkSizeLine(const CVXLByteBuffer& buffer, std::uint32_t* size,
-                                       std::uint32_t* lineLength);
-    // The trailer after the last chunk: header lines up to a blank line.
-    // On done, *length is the bytes up to and including the blank line.
-    static ChunkLine scanTrailer(const CVXLByteBuffer& buffer, std::uint32_t* length);
+    // Done once the blank line that ends the head has been taken.
+    CVXLScanResult feed();
 
 private:
     enum class State { StatusLine, HeaderLines };

@@ -141,18 +141,16 @@ CVXLHsmState CVXLNetworkConnection::Idle(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kReceiveRequest:
-        if (takeRequest(e, kSigReceiveTimeout, receiveTimeout_)) {
-            pollDelay_ = 0;
-            transition(&CVXLNetworkConnection::Receiving);
-        }
-        return handled();
+        if (!takeRequest(e, kSigReceiveTimeout, receiveTimeout_))
+            return handled();
+        pollDelay_ = 0;
+        return transition(&CVXLNetworkConnection::Receiving);
     case kSendRequest:
-        if (takeRequest(e, kSigSendTimeout, sendTimeout_))
-            transition(&CVXLNetworkConnection::Sending);
-        return handled();
+        if (!takeRequest(e, kSigSendTimeout, sendTimeout_))
+            return handled();
+        return transition(&CVXLNetworkConnection::Sending);
     case kEventStop:
-        transition(&CVXLNetworkConnection::Stopped);
-        return handled();
+        return transition(&CVXLNetworkConnection::Stopped);
     }
     return super(&CVXLNetworkConnection::Root);
 }
@@ -167,8 +165,7 @@ CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
     case kSigReceiveFailed:
         cancelTimers();
         answerCurrent(e->result());
-        transition(&CVXLNetworkConnection::Idle);
-        return handled();
+        return transition(&CVXLNetworkConnection::Idle);
     case kSigNoData:
         postDelayed(&pollTimer_, pollDelay_);
         return handled();
@@ -178,21 +175,18 @@ CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
     case kSigReceiveTimeout:
         cancelEvent(&pollTimer_);
         answerCurrent(kResultTimedOut);
-        transition(&CVXLNetworkConnection::ClosingAfterReceive);
-        return handled();
+        return transition(&CVXLNetworkConnection::ClosingAfterReceive);
     case kEventCancelNotice:
         cancelTimers();
         answerCurrent(kResultCancelled);
         current_ = const_cast<CVXLEvent*>(e);
-        transition(&CVXLNetworkConnection::ClosingAfterReceive);
-        return handled();
+        return transition(&CVXLNetworkConnection::ClosingAfterReceive);
     case kEventStop:
         // Answered rather than dropped: its requester would wait for ever.
         cancelTimers();
         receiveListener_.request = nullptr;
         answerCurrent(kResultCancelled);
-        transition(&CVXLNetworkConnection::StoppingFromReceive);
-        return handled();
+        return transition(&CVXLNetworkConnection::StoppingFromReceive);
     }
     return super(&CVXLNetworkConnection::Root);
 }
@@ -211,24 +205,20 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
     case kSigSendFailed:
         cancelEvent(&timeoutTimer_);
         answerCurrent(e->result());
-        transition(&CVXLNetworkConnection::Idle);
-        return handled();
+        return transition(&CVXLNetworkConnection::Idle);
     case kSigSendTimeout:
         answerCurrent(kResultTimedOut);
-        transition(&CVXLNetworkConnection::ClosingAfterSend);
-        return handled();
+        return transition(&CVXLNetworkConnection::ClosingAfterSend);
     case kEventCancelNotice:
         cancelEvent(&timeoutTimer_);
         answerCurrent(kResultCancelled);
         current_ = const_cast<CVXLEvent*>(e);
-        transition(&CVXLNetworkConnection::ClosingAfterSend);
-        return handled();
+        return transition(&CVXLNetworkConnection::ClosingAfterSend);
     case kEventStop:
         cancelEvent(&timeoutTimer_);
         sendListener_.request = nullptr;
         answerCurrent(kResultCancelled);
-        transition(&CVXLNetworkConnection::StoppingFromSend);
-        return handled();
+        return transition(&CVXLNetworkConnection::StoppingFromSend);
     }
     return super(&CVXLNetworkConnection::Root);
 }
@@ -243,15 +233,11 @@ CVXLHsmState CVXLNetworkConnection::closing(const CVXLEvent* e, bool afterReceiv
         return handled();
     case kSigClosed:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkConnection::Idle);
-        return handled();
+        return transition(&CVXLNetworkConnection::Idle);
     case kEventStop:
         answerCurrent(kResultSucceeded);
-        if (afterReceive)
-            transition(&CVXLNetworkConnection::ClosedFromReceive);
-        else
-            transition(&CVXLNetworkConnection::ClosedFromSend);
-        return handled();
+        return afterReceive ? transition(&CVXLNetworkConnection::ClosedFromReceive)
+                            : transition(&CVXLNetworkConnection::ClosedFromSend);
     }
     return super(&CVXLNetworkConnection::Root);
 }
@@ -274,11 +260,8 @@ CVXLHsmState CVXLNetworkConnection::stopping(const CVXLEvent* e, bool fromReceiv
         return handled();
     case kSigStopStep:
         closeSocket();
-        if (fromReceive)
-            transition(&CVXLNetworkConnection::ClosedFromReceive);
-        else
-            transition(&CVXLNetworkConnection::ClosedFromSend);
-        return handled();
+        return fromReceive ? transition(&CVXLNetworkConnection::ClosedFromReceive)
+                           : transition(&CVXLNetworkConnection::ClosedFromSend);
     }
     return super(&CVXLNetworkConnection::Root);
 }
@@ -297,8 +280,7 @@ CVXLHsmState CVXLNetworkConnection::closed(const CVXLEvent* e, bool)
 {
     if (signalOf(e) == kSigClosed) {
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkConnection::Stopped);
-        return handled();
+        return transition(&CVXLNetworkConnection::Stopped);
     }
     return super(&CVXLNetworkConnection::Root);
 }

@@ -245,18 +245,18 @@ void CVXLNetworkDialer::deleteReleased()
 
 // Without the socket of the last connect or release: the packet-data
 // connection lingers once no connection is left.
-void CVXLNetworkDialer::leaveWithoutSocket()
+CVXLHsmState CVXLNetworkDialer::leaveWithoutSocket()
 {
-    transition(hasConnections() ? &CVXLNetworkDialer::Online : &CVXLNetworkDialer::LingerStart);
+    return transition(hasConnections() ? &CVXLNetworkDialer::Online : &CVXLNetworkDialer::LingerStart);
 }
 
-void CVXLNetworkDialer::stopNextConnection()
+CVXLHsmState CVXLNetworkDialer::stopNextConnection()
 {
-    transition(hasConnections() ? &CVXLNetworkDialer::StoppingAll : &CVXLNetworkDialer::StopHangUp);
+    return transition(hasConnections() ? &CVXLNetworkDialer::StoppingAll : &CVXLNetworkDialer::StopHangUp);
 }
 
-// The entry posts the step; the step moves to next and then starts the
-// action whose answer next waits for.
+// The entry posts the step; the step starts the action whose answer next
+// waits for, and moves to next.
 CVXLHsmState CVXLNetworkDialer::stepThen(const CVXLEvent* e, State next, void (CVXLNetworkDialer::*action)())
 {
     switch (signalOf(e)) {
@@ -264,9 +264,8 @@ CVXLHsmState CVXLNetworkDialer::stepThen(const CVXLEvent* e, State next, void (C
         postEntryStep();
         return handled();
     case kSigStep:
-        transition(next);
         (this->*action)();
-        return handled();
+        return transition(next);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -299,12 +298,11 @@ CVXLHsmState CVXLNetworkDialer::Offline(const CVXLEvent* e)
         online_ = false;
         return handled();
     case kConnectRequest:
-        if (takeConnect(e))
-            transition(&CVXLNetworkDialer::Dialing);
-        return handled();
+        if (!takeConnect(e))
+            return handled();
+        return transition(&CVXLNetworkDialer::Dialing);
     case kEventStop:
-        transition(&CVXLNetworkDialer::Stopped);
-        return handled();
+        return transition(&CVXLNetworkDialer::Stopped);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -320,19 +318,16 @@ CVXLHsmState CVXLNetworkDialer::Dialing(const CVXLEvent* e)
         setCallbackCode(kSigDialResult);
         ++dialCount_;
         armTimeout(kSigDialTimeout, dialTimeout_);
-        transition(&CVXLNetworkDialer::AwaitingDial);
         dataConnection_->start(&callback_);
-        return handled();
+        return transition(&CVXLNetworkDialer::AwaitingDial);
     case kEventCancelNotice:
         answerCurrent(kResultCancelled);
         cancelEvent(&step_);
-        transition(&CVXLNetworkDialer::Offline);
-        return handled();
+        return transition(&CVXLNetworkDialer::Offline);
     case kEventStop:
         answerCurrent(kResultCancelled);
         cancelEvent(&step_);
-        transition(&CVXLNetworkDialer::Stopped);
-        return handled();
+        return transition(&CVXLNetworkDialer::Stopped);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -349,27 +344,22 @@ CVXLHsmState CVXLNetworkDialer::AwaitingDial(const CVXLEvent* e)
         return handled();
     case kSigDialed:
         online_ = true;
-        transition(&CVXLNetworkDialer::OpeningSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::OpeningSocket);
     case kSigDialFailed:
         answerCurrent(e->result());
-        transition(&CVXLNetworkDialer::Offline);
-        return handled();
+        return transition(&CVXLNetworkDialer::Offline);
     case kSigDialTimeout:
         answerCurrent(kResultTimedOut);
-        transition(&CVXLNetworkDialer::Offline);
-        return handled();
+        return transition(&CVXLNetworkDialer::Offline);
     case kEventStop:
         cancelEvent(&timeoutTimer_);
         answerCurrent(kResultCancelled);
-        transition(&CVXLNetworkDialer::StopDialing);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopDialing);
     case kEventCancelNotice:
         answerCurrent(kResultCancelled);
         current_ = const_cast<CVXLEvent*>(e);
         cancelEvent(&timeoutTimer_);
-        transition(&CVXLNetworkDialer::CancelDialing);
-        return handled();
+        return transition(&CVXLNetworkDialer::CancelDialing);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -384,9 +374,8 @@ CVXLHsmState CVXLNetworkDialer::OpeningSocket(const CVXLEvent* e)
         return handled();
     case kSigStep:
         armTimeout(kSigConnectTimeout, connectTimeout_);
-        transition(&CVXLNetworkDialer::Connecting);
         connectSocket();
-        return handled();
+        return transition(&CVXLNetworkDialer::Connecting);
     case kEventStop:
     case kEventCancelNotice:
         cancelEvent(&step_);
@@ -400,10 +389,10 @@ CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigConnectResult:
         cancelEvent(&timeoutTimer_);
+        if (e->result() == static_cast<std::int32_t>(kPlatformConnectUnderWay) && retryCount_ < retryLimit_)
+            return transition(&CVXLNetworkDialer::RetryWait);
         if (e->result() == static_cast<std::int32_t>(kPlatformOk))
             postStep(kSigConnected, kResultSucceeded);
-        else if (e->result() == static_cast<std::int32_t>(kPlatformConnectUnderWay) && retryCount_ < retryLimit_)
-            transition(&CVXLNetworkDialer::RetryWait);
         else if (e->result() == static_cast<std::int32_t>(kPlatformConnectUnderWay))
             postStep(kSigConnectFailed, kResultConnectFailed);
         else
@@ -412,32 +401,27 @@ CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
     case kSigConnected:
         retryCount_ = 0;
         wrapSocket();
-        transition(&CVXLNetworkDialer::Online);
-        return handled();
+        return transition(&CVXLNetworkDialer::Online);
     case kSigConnectFailed:
         answerCurrent(e->result());
         destroyHeldSocket();
         retryCount_ = 0;
-        leaveWithoutSocket();
-        return handled();
+        return leaveWithoutSocket();
     case kSigConnectTimeout:
         answerCurrent(kResultTimedOut);
         retryCount_ = 0;
-        transition(&CVXLNetworkDialer::ClosingSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::ClosingSocket);
     case kEventStop:
         cancelEvent(&timeoutTimer_);
         answerCurrent(kResultCancelled);
         retryCount_ = 0;
-        transition(&CVXLNetworkDialer::StopConnecting);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopConnecting);
     case kEventCancelNotice:
         cancelEvent(&timeoutTimer_);
         answerCurrent(kResultCancelled);
         current_ = const_cast<CVXLEvent*>(e);
         retryCount_ = 0;
-        transition(&CVXLNetworkDialer::ClosingSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::ClosingSocket);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -454,8 +438,7 @@ CVXLHsmState CVXLNetworkDialer::RetryWait(const CVXLEvent* e)
         return handled();
     case kSigRetryTimer:
         ++retryCount_;
-        transition(&CVXLNetworkDialer::OpeningSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::OpeningSocket);
     case kSigConnectTimeout:
     case kEventStop:
     case kEventCancelNotice:
@@ -475,12 +458,10 @@ CVXLHsmState CVXLNetworkDialer::SocketClosed(const CVXLEvent* e)
     case kSigSocketClosed:
         answerCurrent(kResultSucceeded);
         destroyHeldSocket();
-        leaveWithoutSocket();
-        return handled();
+        return leaveWithoutSocket();
     case kEventStop:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkDialer::StopAfterSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopAfterSocket);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -489,16 +470,14 @@ CVXLHsmState CVXLNetworkDialer::Online(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kConnectRequest:
-        if (takeConnect(e))
-            transition(&CVXLNetworkDialer::OpeningSocket);
-        return handled();
+        if (!takeConnect(e))
+            return handled();
+        return transition(&CVXLNetworkDialer::OpeningSocket);
     case kCloseRequest:
         current_ = const_cast<CVXLEvent*>(e);
-        transition(&CVXLNetworkDialer::Releasing);
-        return handled();
+        return transition(&CVXLNetworkDialer::Releasing);
     case kEventStop:
-        transition(&CVXLNetworkDialer::StoppingAll);
-        return handled();
+        return transition(&CVXLNetworkDialer::StoppingAll);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -515,12 +494,10 @@ CVXLHsmState CVXLNetworkDialer::Releasing(const CVXLEvent* e)
         released_ = request ? findConnection(request->connection) : nullptr;
         if (!released_) {
             answerCurrent(kResultSucceeded);
-            transition(&CVXLNetworkDialer::Online);
-            return handled();
+            return transition(&CVXLNetworkDialer::Online);
         }
-        transition(&CVXLNetworkDialer::AwaitingRelease);
         stopReleased();
-        return handled();
+        return transition(&CVXLNetworkDialer::AwaitingRelease);
     }
     }
     return super(&CVXLNetworkDialer::Root);
@@ -530,15 +507,13 @@ CVXLHsmState CVXLNetworkDialer::AwaitingRelease(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSigChildEnded:
-        transition(&CVXLNetworkDialer::ShuttingSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::ShuttingSocket);
     case kEventCancelNotice:
         answer(const_cast<CVXLEvent*>(e), kResultSucceeded);
         return handled();
     case kEventStop:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkDialer::StopAwaitRelease);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopAwaitRelease);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -554,15 +529,13 @@ CVXLHsmState CVXLNetworkDialer::SocketShut(const CVXLEvent* e)
     case kSigSocketShut:
         deleteReleased();
         answerCurrent(kResultSucceeded);
-        leaveWithoutSocket();
-        return handled();
+        return leaveWithoutSocket();
     case kEventCancelNotice:
         answer(const_cast<CVXLEvent*>(e), kResultSucceeded);
         return handled();
     case kEventStop:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkDialer::StopShutSocket);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopShutSocket);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -576,18 +549,15 @@ CVXLHsmState CVXLNetworkDialer::Lingering(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kConnectRequest:
-        if (takeConnect(e)) {
-            cancelEvent(&timeoutTimer_);
-            transition(&CVXLNetworkDialer::OpeningSocket);
-        }
-        return handled();
+        if (!takeConnect(e))
+            return handled();
+        cancelEvent(&timeoutTimer_);
+        return transition(&CVXLNetworkDialer::OpeningSocket);
     case kSigLingerTimeout:
-        transition(&CVXLNetworkDialer::HangingUp);
-        return handled();
+        return transition(&CVXLNetworkDialer::HangingUp);
     case kEventStop:
         cancelEvent(&timeoutTimer_);
-        transition(&CVXLNetworkDialer::StopHangUp);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopHangUp);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -601,11 +571,9 @@ CVXLHsmState CVXLNetworkDialer::AwaitingHangUp(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSigHungUp:
-        transition(&CVXLNetworkDialer::Offline);
-        return handled();
+        return transition(&CVXLNetworkDialer::Offline);
     case kEventStop:
-        transition(&CVXLNetworkDialer::StopAwaitHangUp);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopAwaitHangUp);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -620,12 +588,10 @@ CVXLHsmState CVXLNetworkDialer::AfterCancelDial(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSocketClosed:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkDialer::Offline);
-        return handled();
+        return transition(&CVXLNetworkDialer::Offline);
     case kEventStop:
         answerCurrent(kResultSucceeded);
-        transition(&CVXLNetworkDialer::StopAfterDial);
-        return handled();
+        return transition(&CVXLNetworkDialer::StopAfterDial);
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -637,10 +603,8 @@ CVXLHsmState CVXLNetworkDialer::StopDialing(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopAfterDial(const CVXLEvent* e)
 {
-    if (signalOf(e) == kSigSocketClosed) {
-        transition(&CVXLNetworkDialer::Stopped);
-        return handled();
-    }
+    if (signalOf(e) == kSigSocketClosed)
+        return transition(&CVXLNetworkDialer::Stopped);
     return super(&CVXLNetworkDialer::Root);
 }
 
@@ -653,8 +617,7 @@ CVXLHsmState CVXLNetworkDialer::StopAfterSocket(const CVXLEvent* e)
 {
     if (signalOf(e) == kSigSocketClosed) {
         destroyHeldSocket();
-        stopNextConnection();
-        return handled();
+        return stopNextConnection();
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -666,10 +629,8 @@ CVXLHsmState CVXLNetworkDialer::StoppingAll(const CVXLEvent* e)
 
 CVXLHsmState CVXLNetworkDialer::StopAwaitRelease(const CVXLEvent* e)
 {
-    if (signalOf(e) == kSigChildEnded) {
-        transition(&CVXLNetworkDialer::StopShutting);
-        return handled();
-    }
+    if (signalOf(e) == kSigChildEnded)
+        return transition(&CVXLNetworkDialer::StopShutting);
     return super(&CVXLNetworkDialer::Root);
 }
 
@@ -682,8 +643,7 @@ CVXLHsmState CVXLNetworkDialer::StopShutSocket(const CVXLEvent* e)
 {
     if (signalOf(e) == kSigSocketShut) {
         deleteReleased();
-        stopNextConnection();
-        return handled();
+        return stopNextConnection();
     }
     return super(&CVXLNetworkDialer::Root);
 }
@@ -697,8 +657,7 @@ CVXLHsmState CVXLNetworkDialer::StopAwaitHangUp(const CVXLEvent* e)
 {
     if (signalOf(e) == kSigHungUp) {
         online_ = false;
-        transition(&CVXLNetworkDialer::Stopped);
-        return handled();
+        return transition(&CVXLNetworkDialer::Stopped);
     }
     return super(&CVXLNetworkDialer::Root);
 }

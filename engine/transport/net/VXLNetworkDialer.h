@@ -119,8 +119,8 @@ private:
     void stopFirstConnection();
     void shutReleased();
     void deleteReleased();
-    void leaveWithoutSocket();
-    void stopNextConnection();
+    CVXLHsmState leaveWithoutSocket();
+    CVXLHsmState stopNextConnection();
     CVXLNetworkConnection* findConnection(const CVXLEventHandler* face) const;
     bool hasConnections() const { return connectionCount_ != 0; }
 

@@ -40,6 +40,8 @@ public:
     }
 
     std::vector<std::string> trace;
+    // The current state while the last transition's action ran.
+    CVXLStateHandler stateDuringAction = nullptr;
 
     CVXLHsmState initial(const CVXLEvent*)
     {
@@ -166,11 +168,12 @@ private:
         return false;
     }
 
+    // The action is written before the answer, so it runs before any exit.
     CVXLHsmState go(const char* action, CVXLHsmState (Machine::*target)(const CVXLEvent*))
     {
         trace.push_back(action);
-        transition(target);
-        return handled();
+        stateDuringAction = currentState();
+        return transition(target);
     }
 };
 
@@ -229,9 +232,14 @@ TEST(VXLHsm, TransitionsRunExitEntryAndInitialActionsInOrder)
         for (std::int32_t signal : c.prepare)
             m.send(signal);
         m.trace.clear();
+        m.stateDuringAction = nullptr;
+        const CVXLStateHandler before = m.currentState();
         m.send(c.signal);
         EXPECT_EQ(m.trace, c.trace);
         EXPECT_EQ(m.currentState(), CVXLHsm::toHandler(c.state));
+        if (m.stateDuringAction) {
+            EXPECT_EQ(m.stateDuringAction, before) << "the transition waits until the state function returned";
+        }
     }
 }
 

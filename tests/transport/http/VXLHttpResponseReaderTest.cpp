@@ -10,7 +10,7 @@
 
 namespace {
 
-using Feed = CVXLHttpResponseReader::FeedResult;
+using Feed = CVXLScanResult;
 
 // A reader bound to its own receive buffer and response, as the HTTP job
 // holds them.
@@ -66,7 +66,7 @@ void expectRealHead(const ReaderFixture& f)
 TEST(HttpResponseReader, ReadsARealHeadWhole)
 {
     ReaderFixture f;
-    ASSERT_EQ(CVXLHttpResponseReader::kHeadComplete, f.feed(kRealHead));
+    ASSERT_EQ(Feed::Done, f.feed(kRealHead));
     expectRealHead(f);
 }
 
@@ -79,10 +79,10 @@ TEST(HttpResponseReader, EverySplitPointGivesTheSameResult)
         ReaderFixture f;
         const Feed first = f.feed(kRealHead.substr(0, split));
         if (split < headEnd) {
-            ASSERT_EQ(CVXLHttpResponseReader::kNeedMore, first) << "split at " << split;
-            ASSERT_EQ(CVXLHttpResponseReader::kHeadComplete, f.feed(kRealHead.substr(split))) << split;
+            ASSERT_EQ(Feed::NeedMore, first) << "split at " << split;
+            ASSERT_EQ(Feed::Done, f.feed(kRealHead.substr(split))) << split;
         } else {
-            ASSERT_EQ(CVXLHttpResponseReader::kHeadComplete, first) << split;
+            ASSERT_EQ(Feed::Done, first) << split;
             f.buffer.append(kRealHead.data() + split, static_cast<std::uint32_t>(kRealHead.size() - split));
         }
         expectRealHead(f);
@@ -95,14 +95,14 @@ TEST(HttpResponseReader, ByteByByteAndRandomChunksGiveTheSameResult)
     for (int round = 0; round < 200; ++round) {
         ReaderFixture f;
         std::size_t at = 0;
-        Feed result = CVXLHttpResponseReader::kNeedMore;
-        while (result == CVXLHttpResponseReader::kNeedMore && at < kRealHead.size()) {
+        Feed result = Feed::NeedMore;
+        while (result == Feed::NeedMore && at < kRealHead.size()) {
             const std::size_t step = round == 0 ? 1 : 1 + random() % 17;
             const std::string piece = kRealHead.substr(at, step);
             at += piece.size();
             result = f.feed(piece);
         }
-        ASSERT_EQ(CVXLHttpResponseReader::kHeadComplete, result) << round;
+        ASSERT_EQ(Feed::Done, result) << round;
         f.buffer.append(kRealHead.data() + at, static_cast<std::uint32_t>(kRealHead.size() - at));
         expectRealHead(f);
     }
@@ -119,36 +119,36 @@ TEST(HttpResponseReader, JudgesHeads)
 {
     using R = CVXLHttpResponse;
     const Case cases[] = {
-        {"HTTP/1.0 404 Not Found\r\n\r\n", CVXLHttpResponseReader::kHeadComplete, R::kFlagHttp10, 0},
-        {"HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.0 404 Not Found\r\n\r\n", Feed::Done, R::kFlagHttp10, 0},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagChunked, 0},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagChunked, 0},
-        {"HTTP/1.1 200 OK\r\nConnection: Keep-Alive, CLOSE\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.1 200 OK\r\nConnection: Keep-Alive, CLOSE\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagConnectionClose | R::kFlagKeepAlive, 0},
-        {"HTTP/1.1 200 OK\r\ncontent-length: 42\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.1 200 OK\r\ncontent-length: 42\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagContentLength, 42},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 7\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 7\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagContentLength, 7},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 4294967295\r\n\r\n", CVXLHttpResponseReader::kHeadComplete,
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4294967295\r\n\r\n", Feed::Done,
          R::kFlagHttp11 | R::kFlagContentLength, 4294967295u},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 8\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 4294967296\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"\r\nHTTP/1.1 200 OK\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"Server: x\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nHTTP/1.1 200 OK\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 OK\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nnot a header\r\n\r\n", CVXLHttpResponseReader::kMalformed, 0, 0},
-        {"HTTP/1.1 200 OK\r\nServer: x\r\n", CVXLHttpResponseReader::kNeedMore, 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 8\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4294967296\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n", Feed::Malformed, 0, 0},
+        {"\r\nHTTP/1.1 200 OK\r\n\r\n", Feed::Malformed, 0, 0},
+        {"Server: x\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nHTTP/1.1 200 OK\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 OK\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nnot a header\r\n\r\n", Feed::Malformed, 0, 0},
+        {"HTTP/1.1 200 OK\r\nServer: x\r\n", Feed::NeedMore, 0, 0},
     };
     for (const Case& c : cases) {
         ReaderFixture f;
         const Feed result = f.feed(c.head);
         EXPECT_EQ(c.result, result) << c.head;
-        if (result == CVXLHttpResponseReader::kHeadComplete) {
+        if (result == Feed::Done) {
             EXPECT_EQ(c.flags, f.response.flags()) << c.head;
             EXPECT_EQ(c.length, f.response.contentLength()) << c.head;
         }
@@ -159,69 +159,9 @@ TEST(HttpResponseReader, AnEndlessHeadIsMalformed)
 {
     ReaderFixture f;
     Feed result = f.feed("HTTP/1.1 200 OK\r\n");
-    for (int i = 0; i < 10000 && result == CVXLHttpResponseReader::kNeedMore; ++i)
+    for (int i = 0; i < 10000 && result == Feed::NeedMore; ++i)
         result = f.feed("X-Header-Line: some value that repeats\r\n");
-    EXPECT_EQ(CVXLHttpResponseReader::kMalformed, result);
-}
-
-struct ChunkCase {
-    const char* input;
-    CVXLHttpResponseReader::ChunkLine result;
-    std::uint32_t size;
-    std::uint32_t lineLength;
-};
-
-TEST(HttpResponseReader, ScansChunkSizeLines)
-{
-    // Line ends before the size count towards the line: a peer sending
-    // nothing else must not be buffered for ever.
-    const std::string endlessLineEnds(2 * CVXLHttpResponseReader::kMaxChunkLineLength, '\n');
-    const ChunkCase cases[] = {
-        {"1A\r\n", CVXLHttpResponseReader::kChunkLineDone, 26, 4},
-        {"\r\n1a\r\nrest", CVXLHttpResponseReader::kChunkLineDone, 26, 6},
-        {"1A;name=value\r\n", CVXLHttpResponseReader::kChunkLineDone, 26, 15},
-        {"0\r\n", CVXLHttpResponseReader::kChunkLineDone, 0, 3},
-        {"FFFFFFFF\r\n", CVXLHttpResponseReader::kChunkLineDone, 0xFFFFFFFFu, 10},
-        {"100000000\r\n", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
-        {"1A", CVXLHttpResponseReader::kChunkLineNeedMore, 0, 0},
-        {"1A\r", CVXLHttpResponseReader::kChunkLineNeedMore, 0, 0},
-        {"1A;ext", CVXLHttpResponseReader::kChunkLineNeedMore, 0, 0},
-        {"1G\r\n", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
-        {"\r\nx\r\n", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
-        {"1A\rx", CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
-        {endlessLineEnds.c_str(), CVXLHttpResponseReader::kChunkLineMalformed, 0, 0},
-    };
-    for (const ChunkCase& c : cases) {
-        CVXLByteBuffer buffer;
-        buffer.appendCString(c.input);
-        std::uint32_t size = 0;
-        std::uint32_t lineLength = 0;
-        EXPECT_EQ(c.result, CVXLHttpResponseReader::scanChunkSizeLine(buffer, &size, &lineLength)) << c.input;
-        EXPECT_EQ(c.size, size) << c.input;
-        EXPECT_EQ(c.lineLength, lineLength) << c.input;
-    }
-}
-
-TEST(HttpResponseReader, ScansTheTrailerUpToTheBlankLine)
-{
-    struct TrailerCase {
-        const char* input;
-        CVXLHttpResponseReader::ChunkLine result;
-        std::uint32_t length;
-    } cases[] = {
-        {"\r\n", CVXLHttpResponseReader::kChunkLineDone, 2},
-        {"\r\nHTTP/1.1", CVXLHttpResponseReader::kChunkLineDone, 2},
-        {"Expires: never\r\n\r\n", CVXLHttpResponseReader::kChunkLineDone, 18},
-        {"Expires: never\r\n", CVXLHttpResponseReader::kChunkLineNeedMore, 0},
-        {"\r", CVXLHttpResponseReader::kChunkLineNeedMore, 0},
-    };
-    for (const TrailerCase& c : cases) {
-        CVXLByteBuffer buffer;
-        buffer.appendCString(c.input);
-        std::uint32_t length = 0;
-        EXPECT_EQ(c.result, CVXLHttpResponseReader::scanTrailer(buffer, &length)) << c.input;
-        EXPECT_EQ(c.length, length) << c.input;
-    }
+    EXPECT_EQ(Feed::Malformed, result);
 }
 
 } // namespace
