@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// Every event code that crosses from one engine job to another: one name,
-// one number, one meaning each, and no number twice (checked below at
+// The engine's event codes and the reply codes that event classes fix: one
+// name, one number, one meaning each, and no number twice (checked below at
 // compile time), so a new code cannot quietly take one in use.
 //
 // Engine events are numbered from kEventStart (0x8000000) upward. Below them
