@@ -102,7 +102,7 @@ public:
     static constexpr int kCounterReleaseRequests = 16;
     static constexpr int kCounterLayoutsReleased = 17;
 
-    static constexpr const char* kSettingsFileName = "_vxl.reg";
+    static constexpr const char* kSettingsFileName = CVXLPersStore::kFileName;
     static constexpr const char* kRunMarkerFileName = "_vxl.run";
     static constexpr const char* kLibraryVersion = CVXLHttpSettings::kEngineVersion;
 

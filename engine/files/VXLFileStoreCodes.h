@@ -2,19 +2,11 @@
 
 #include <cstdint>
 
-// Requests the File Store Manager serves, and its own result codes.
+// The File Store Manager's own request codes (its open requests are engine
+// event codes), and the open modes of a write.
 inline constexpr std::int32_t kFileRequestDelete = 0;
 inline constexpr std::int32_t kFileRequestRead = 2;
 inline constexpr std::int32_t kFileRequestWrite = 3;
-inline constexpr std::int32_t kFileOpenForReading = 0x800004d;
-inline constexpr std::int32_t kFileOpenForWriting = 0x800004e;
-inline constexpr std::int32_t kFileStoreOpenForReading = 0x800004f;
 
-// The file does not exist (or its name is refused).
-inline constexpr std::int32_t kFileResultNotFound = 4;
-// No platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open).
-inline constexpr std::int32_t kFileResultNoStream = 21;
-
-// Open modes of a buffer write.
 inline constexpr std::int32_t kFileModeWrite = 1; // replaces the file whole
 inline constexpr std::int32_t kFileModeAppend = 2;

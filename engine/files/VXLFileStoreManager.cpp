@@ -51,10 +51,10 @@ void CVXLFileStoreManager::onEvent(CVXLEvent* event)
         return onWriteClosed(event);
     case kSizeKnown:
         return onSizeKnown(event);
-    case kFileOpenForReading:
-    case kFileStoreOpenForReading:
+    case kEventFileOpenForReading:
+    case kEventFileStoreOpenForReading:
         return onOpenForReading(event);
-    case kFileOpenForWriting:
+    case kEventFileOpenForWriting:
         return onOpenForWriting(event);
     default:
         finishEvent(event);
@@ -67,7 +67,7 @@ void CVXLFileStoreManager::onStart(CVXLEvent* event)
         store_ = factory_->createFileStore();
         ownsStore_ = store_ != nullptr;
     }
-    event->setResult(store_ ? kResultSucceeded : 1);
+    event->setResult(store_ ? kResultSucceeded : kResultStorageFailed);
     startChild(&bufferSource_);
     startChild(&bufferSink_);
     finishEvent(event);
@@ -169,12 +169,12 @@ void CVXLFileStoreManager::onSizeKnown(CVXLEvent* callback)
     if (!request)
         return;
     if (status != static_cast<std::int32_t>(kPlatformOk)) {
-        request->setResult(kFileResultNotFound, CVXLString());
+        request->setResult(kResultNotFound, CVXLString());
         return finishEvent(request);
     }
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream) {
-        request->setResult(kFileResultNoStream, CVXLString());
+        request->setResult(kResultNoStream, CVXLString());
         return finishEvent(request);
     }
     auto* job = new CVXLFileStreamSourceJob();
@@ -263,7 +263,7 @@ void CVXLFileStoreManager::onOpenForWriting(CVXLEvent* event)
     }
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream) {
-        request->setResult(kFileResultNoStream, CVXLString());
+        request->setResult(kResultNoStream, CVXLString());
         return finishEvent(request);
     }
     auto* job = new CVXLFileStreamSinkJob();

@@ -73,10 +73,10 @@ private:
     bool ownsStore_ = false;
     CVXLCallbackEvent deleteCallback_ { this, kDeleteDone };
     CVXLItemInfoEvent sizeCallback_ { this, kSizeKnown };
-    CVXLNamedRequest readRequest_ { kFileOpenForReading, kReadOpened };
-    CVXLNamedRequest writeRequest_ { kFileOpenForWriting, kWriteOpened };
-    CVXLEvent transferStart_ { XFER_RUN, XFER_RUN_DONE };
-    CVXLEvent transferStop_ { XFER_CLOSE, XFER_CLOSE_DONE };
+    CVXLNamedRequest readRequest_ { kEventFileOpenForReading, kReadOpened };
+    CVXLNamedRequest writeRequest_ { kEventFileOpenForWriting, kWriteOpened };
+    CVXLEvent transferStart_ { kEventXferRun, kEventXferRunDone };
+    CVXLEvent transferStop_ { kEventXferClose, kEventXferCloseDone };
     CVXLByteBufferSource bufferSource_;
     CVXLByteBufferSink bufferSink_;
     CVXLFileStreamSourceJob* currentSource_ = nullptr;

@@ -8,7 +8,7 @@
 class CVXLFileStoreRequest : public CVXLNamedRequest {
 public:
     explicit CVXLFileStoreRequest(std::int32_t replyCode)
-        : CVXLNamedRequest(kFileStoreOpenForReading, replyCode)
+        : CVXLNamedRequest(kEventFileStoreOpenForReading, replyCode)
     {
     }
 

@@ -43,7 +43,7 @@ private:
     void onFileOpened(CVXLEvent* reply);
 
     CVXLString path_;
-    CVXLNamedRequest openRequest_ { kFileOpenForReading, kFileOpened };
+    CVXLNamedRequest openRequest_ { kEventFileOpenForReading, kFileOpened };
     CVXLXmlReaderListener* listener_ = nullptr;
     CVXLEventHandler* manager_ = nullptr;
 };

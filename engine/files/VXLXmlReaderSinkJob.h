@@ -87,8 +87,8 @@ private:
 
     Reader reader_ { *this };
     CVXLXferJobBase* source_ = nullptr;
-    CVXLEvent transferStart_ { XFER_RUN, kTransferEnded };
-    CVXLEvent transferStop_ { XFER_CLOSE, kSourceClosed };
+    CVXLEvent transferStart_ { kEventXferRun, kTransferEnded };
+    CVXLEvent transferStop_ { kEventXferClose, kSourceClosed };
     // The job's own stop, held until the reading has wound down.
     CVXLEvent* jobStop_ = nullptr;
     std::int32_t result_ = kResultSucceeded;

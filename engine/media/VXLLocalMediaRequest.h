@@ -6,9 +6,6 @@
 
 #include <cstdint>
 
-inline constexpr std::int32_t kEventLocalMediaRequest = 0x8000019;
-inline constexpr std::int32_t kEventLocalMediaReply = 0x800002a;
-
 // The request other managers send to the Local Media Manager.
 class CVXLLocalMediaRequest : public CVXLEvent {
 public:

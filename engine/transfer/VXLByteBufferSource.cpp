@@ -1,5 +1,7 @@
 #include "engine/transfer/VXLByteBufferSource.h"
 
+#include "engine/core/platform/VXLPlatformStatus.h"
+
 void CVXLByteBufferSource::onOpen()
 {
     offset_ = 0;
@@ -17,7 +19,7 @@ void CVXLByteBufferSource::produceChunk(std::int32_t size)
     const std::uint32_t n = wanted < length - offset_ ? wanted : length - offset_;
     CVXLByteBuffer chunk(buffer_, offset_, n);
     if (chunk.length() != n)
-        return fail(kXferOutOfMemory);
+        return fail(kPlatformNoBuffer);
     offset_ += n;
     sendChunk(chunk);
 }

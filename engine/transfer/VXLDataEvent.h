@@ -2,13 +2,12 @@
 
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/jobs/VXLEvent.h"
-#include "engine/transfer/VXLXferEventId.h"
 
-// XFER_DATA: one chunk, shared with the source's buffer (no copy).
+// kEventXferData: one chunk, shared with the source's buffer (no copy).
 class CVXLDataEvent : public CVXLEvent {
 public:
     CVXLDataEvent()
-        : CVXLEvent(XFER_DATA, XFER_DATA_DONE)
+        : CVXLEvent(kEventXferData, kEventXferDataDone)
     {
     }
 

@@ -63,7 +63,7 @@ void CVXLFileStreamSourceJob::onOpen()
     callback_.setRequestCode(kOpened);
     callback_.setReplyCode(kOpened);
     if (!fileStore()) {
-        fail(kXferNotOpen);
+        fail(kPlatformNotOpen);
         return;
     }
     fileOpen_ = true;
@@ -94,7 +94,7 @@ void CVXLFileStreamSourceJob::dataArrived(const std::uint8_t* bytes, std::uint32
 void CVXLFileStreamSourceJob::complete(std::uint32_t status)
 {
     if (readFailed_)
-        return fail(kXferOutOfMemory);
+        return fail(kPlatformNoBuffer);
     if (status == kPlatformOk)
         return sendChunk(readData_);
     if (status == kPlatformEndOfData)

@@ -10,7 +10,7 @@
 class CVXLPushOpenRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 6;
-    static constexpr std::int32_t kReply = 24;
+    static constexpr std::int32_t kReply = kReplyPushOpen;
 
     CVXLPushOpenRequest()
         : CVXLEvent(kCode, kReply)

@@ -14,8 +14,8 @@ class CVXLPlatformStore;
 
 // Writes a received stream into a file, one request at a time: open (6,
 // answered with 24) creates or truncates the named file, each write
-// (0x800005e, answered with 28) appends a buffer and empties it, close (7,
-// answered with 25) closes the file. Each answer carries 0 or a failure. The
+// (kEventPushWrite, answered with 28) appends a buffer and empties it, close
+// (7, answered with 25) closes the file. Each answer carries 0 or a failure. The
 // bytes expected and the bytes written so far are published as two integer
 // settings under the keys its owner names.
 //
@@ -25,7 +25,7 @@ class CVXLPlatformStore;
 class CVXLPushToFileAdapterJob : public CVXLEventHandler, private CVXLSinkInterface {
 public:
     static constexpr std::int32_t kCloseRequest = 7;
-    static constexpr std::int32_t kCloseReply = 25;
+    static constexpr std::int32_t kCloseReply = kReplyPushClose;
 
     CVXLPushToFileAdapterJob();
     ~CVXLPushToFileAdapterJob() override;

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
-// Asks the push-to-file adapter to append a buffer's bytes to its open file
-// (0x800005e, answered with 28); the adapter empties the buffer. The
-// expected total is -1 when unknown.
+// Asks the push-to-file adapter to append a buffer's bytes to its open file;
+// the adapter empties the buffer. The expected total is -1 when unknown.
 class CVXLPushWriteRequest : public CVXLEvent {
 public:
-    static constexpr std::int32_t kCode = 0x800005e;
-    static constexpr std::int32_t kReply = 28;
+    static constexpr std::int32_t kCode = kEventPushWrite;
+    static constexpr std::int32_t kReply = kReplyPushWrite;
 
     CVXLPushWriteRequest()
         : CVXLEvent(kCode, kReply)

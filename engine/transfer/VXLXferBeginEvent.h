@@ -1,16 +1,15 @@
 #pragma once
 
 #include "engine/core/jobs/VXLEvent.h"
-#include "engine/transfer/VXLXferEventId.h"
 
 #include <cstdint>
 
-// XFER_BEGIN: the source's total size (-1 unknown); the sink's reply carries
-// the chunk size it wants.
+// kEventXferBegin: the source's total size (-1 unknown); the sink's reply
+// carries the chunk size it wants.
 class CVXLXferBeginEvent : public CVXLEvent {
 public:
     CVXLXferBeginEvent()
-        : CVXLEvent(XFER_BEGIN, XFER_BEGIN_DONE)
+        : CVXLEvent(kEventXferBegin, kEventXferBeginDone)
     {
     }
 

@@ -69,31 +69,31 @@ void CVXLXferJobBase::onEvent(CVXLEvent* event)
     switch (event->effectiveCode()) {
     case kEventStop:
         return onStop(event);
-    case XFER_RUN:
+    case kEventXferRun:
         return onRun(event);
-    case XFER_CLOSE:
+    case kEventXferClose:
         return onClose(event);
-    case XFER_CLOSE_DONE:
+    case kEventXferCloseDone:
         return onCloseDone(event);
-    case XFER_FINISH:
+    case kEventXferFinish:
         return onFinishEvent(event);
-    case XFER_OPENED:
+    case kEventXferOpened:
         return onOpened(event);
-    case XFER_BEGIN:
+    case kEventXferBegin:
         return onBeginRequest(event);
-    case XFER_DATA:
+    case kEventXferData:
         return onDataRequest(event);
-    case XFER_END:
+    case kEventXferEnd:
         return onEndRequest(event, true);
-    case XFER_ABORT:
+    case kEventXferAbort:
         return onEndRequest(event, false);
-    case XFER_BEGIN_DONE:
+    case kEventXferBeginDone:
         return onChunkReply(event, true);
-    case XFER_DATA_DONE:
+    case kEventXferDataDone:
         return onChunkReply(event, false);
-    case XFER_END_DONE:
+    case kEventXferEndDone:
         return onEndReply(event, false);
-    case XFER_ABORT_DONE:
+    case kEventXferAbortDone:
         return onEndReply(event, true);
     default:
         // Start, cancel notices and codes of no one here: answered, so no

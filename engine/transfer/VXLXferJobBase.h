@@ -6,20 +6,25 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/transfer/VXLDataEvent.h"
 #include "engine/transfer/VXLXferBeginEvent.h"
-#include "engine/transfer/VXLXferEventId.h"
 
 #include <cstdint>
 
 class CVXLPersStore;
+
+// What the file and byte-buffer sinks ask for at a time.
+inline constexpr std::int32_t kXferSinkChunkSize = 51200;
+// A file source that knows no size reads up to this many bytes (until the
+// file reports its end).
+inline constexpr std::int32_t kXferUnknownSizeLimit = 0x7FFFFFF;
 
 // The protocol every data source and sink speaks. A source pushes chunks to
 // its destination; the sink names the chunk size and completes each chunk
 // before the source produces the next (one chunk in flight).
 //
 // The owner sets the source's destination, starts both as children and posts
-// XFER_RUN to the source, which answers it when the transfer is over with the
-// first non-zero result that arose (the source's failure, the sink's end
-// result, or 24 for an abort), else 0.
+// kEventXferRun to the source, which answers it when the transfer is over
+// with the first non-zero result that arose (the source's failure, the
+// sink's end result, or 24 for an abort), else 0.
 class CVXLXferJobBase : public CVXLEventHandler {
 public:
     CVXLXferJobBase();
@@ -95,13 +100,13 @@ private:
     bool ended_ = false;
     bool finished_ = false;
 
-    CVXLSimpleEvent openedNotice_ { XFER_OPENED };
+    CVXLSimpleEvent openedNotice_ { kEventXferOpened };
     CVXLXferBeginEvent beginEvent_;
     CVXLDataEvent dataEvent_;
-    CVXLEvent endEvent_ { XFER_END, XFER_END_DONE };
-    CVXLEvent abortEvent_ { XFER_ABORT, XFER_ABORT_DONE };
-    CVXLSimpleEvent finishEvent_ { XFER_FINISH };
-    CVXLEvent closeEvent_ { XFER_CLOSE, XFER_CLOSE_DONE };
+    CVXLEvent endEvent_ { kEventXferEnd, kEventXferEndDone };
+    CVXLEvent abortEvent_ { kEventXferAbort, kEventXferAbortDone };
+    CVXLSimpleEvent finishEvent_ { kEventXferFinish };
+    CVXLEvent closeEvent_ { kEventXferClose, kEventXferCloseDone };
 
     // Sink side: the requests received and not yet completed.
     CVXLXferBeginEvent* pendingBegin_ = nullptr;

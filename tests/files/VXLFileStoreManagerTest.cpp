@@ -117,9 +117,9 @@ TEST(VXLFileStoreManager, ReadsWritesAppendsAndDeletes)
     EXPECT_EQ(f.remove("state.oq"), 0);
     EXPECT_FALSE(f.hostFileExists("state.oq"));
     EXPECT_EQ(f.remove("state.oq"), 0); // already gone
-    EXPECT_EQ(f.read("state.oq", &out), kFileResultNotFound);
+    EXPECT_EQ(f.read("state.oq", &out), kResultNotFound);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(f.read("..\\outside", &out), kFileResultNotFound);
+    EXPECT_EQ(f.read("..\\outside", &out), kResultNotFound);
     EXPECT_EQ(f.write("..\\outside", "x"), 4);
     EXPECT_EQ(f.store.openStreams(), 0u);
 }
@@ -164,7 +164,7 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     f.driver.runUntilIdle(100000);
 
     EXPECT_EQ(a.codes, (std::vector<std::int32_t> { 1, 4, 6 }));
-    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kFileResultNotFound }));
+    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kResultNotFound }));
     EXPECT_EQ(b.codes, (std::vector<std::int32_t> { 5, 2 }));
     EXPECT_EQ(b.results, (std::vector<std::int32_t> { 0, 0 }));
     EXPECT_EQ(c.codes, (std::vector<std::int32_t> { 3, 7 }));
@@ -181,14 +181,14 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     f.writeHostFile("temp_mms.raw", "message body");
     CVXLByteBufferSink sink;
     f.driver.attach(&sink);
-    CVXLNamedRequest open(kFileOpenForReading, kReply);
+    CVXLNamedRequest open(kEventFileOpenForReading, kReply);
     open.fileName = "temp_mms.raw";
     ASSERT_EQ(f.send(open, f.requester), 0);
     ASSERT_NE(open.job, nullptr);
     EXPECT_EQ(open.job->parent(), &f.manager);
     EXPECT_EQ(f.store.openStreams(), 1u);
 
-    CVXLEvent run(XFER_RUN, 701);
+    CVXLEvent run(kEventXferRun, 701);
     open.job->setDestination(&sink);
     f.requester.post(open.job, &run);
     f.driver.runUntilIdle();
@@ -201,7 +201,7 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     EXPECT_EQ(f.store.openStreams(), 0u);
     EXPECT_EQ(f.manager.countActiveChildren(), 2); // its byte-buffer source and sink
 
-    CVXLNamedRequest openWrite(kFileOpenForWriting, kReply);
+    CVXLNamedRequest openWrite(kEventFileOpenForWriting, kReply);
     openWrite.fileName = "not_ind_resp.raw";
     ASSERT_EQ(f.send(openWrite, f.requester), 0);
     ASSERT_NE(openWrite.job, nullptr);
@@ -209,9 +209,9 @@ TEST(VXLFileStoreManager, OpenForReadingHandsOutAStartedSourceJob)
     f.driver.runUntilIdle();
     EXPECT_EQ(f.store.openStreams(), 0u);
 
-    CVXLNamedRequest missing(kFileOpenForReading, kReply);
+    CVXLNamedRequest missing(kEventFileOpenForReading, kReply);
     missing.fileName = "nothing.raw";
-    EXPECT_EQ(f.send(missing, f.requester), kFileResultNotFound);
+    EXPECT_EQ(f.send(missing, f.requester), kResultNotFound);
     EXPECT_EQ(missing.job, nullptr);
 }
 
@@ -223,13 +223,13 @@ TEST(VXLFileStoreManager, NoFreeStreamAnswers21)
     while (CVXLPlatformFileStream* stream = f.store.openStream())
         held.push_back(stream);
     ASSERT_EQ(held.size(), 32u);
-    CVXLNamedRequest open(kFileOpenForReading, kReply);
+    CVXLNamedRequest open(kEventFileOpenForReading, kReply);
     open.fileName = "a.bin";
-    EXPECT_EQ(f.send(open, f.requester), kFileResultNoStream);
+    EXPECT_EQ(f.send(open, f.requester), kResultNoStream);
     EXPECT_EQ(open.job, nullptr);
     std::string out = "unchanged";
-    EXPECT_EQ(f.read("a.bin", &out), kFileResultNoStream);
-    EXPECT_EQ(f.write("b.bin", "x"), kFileResultNoStream);
+    EXPECT_EQ(f.read("a.bin", &out), kResultNoStream);
+    EXPECT_EQ(f.write("b.bin", "x"), kResultNoStream);
     for (CVXLPlatformFileStream* stream : held)
         f.store.closeStream(stream);
     EXPECT_EQ(f.read("a.bin", &out), 0);

@@ -192,10 +192,10 @@ TEST(VXLFileXmlReaderJob, FileThatCannotBeReadFails)
         bool holdAllStreams;
     };
     const Case cases[] = {
-        { "missing file", "vxlcfg.xml", kFileResultNotFound, false },
-        { "a folder of that name", "folder.xml", kFileResultNotFound, false },
-        { "a name outside the working folder", "..\\outside.xml", kFileResultNotFound, false },
-        { "no stream free", "present.xml", kFileResultNoStream, true },
+        { "missing file", "vxlcfg.xml", kResultNotFound, false },
+        { "a folder of that name", "folder.xml", kResultNotFound, false },
+        { "a name outside the working folder", "..\\outside.xml", kResultNotFound, false },
+        { "no stream free", "present.xml", kResultNoStream, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -47,7 +47,7 @@ public:
 
 struct XferFixture : FileStoreFixture {
     TraceJob owner { "owner" };
-    CVXLEvent run { XFER_RUN, XFER_RUN_DONE };
+    CVXLEvent run { kEventXferRun, kEventXferRunDone };
 
     XferFixture() { driver.attach(&owner); }
 

@@ -46,7 +46,7 @@ void CKORVFunctionHelper::setBuiltin(std::uint32_t index, KORVBuiltin builtin, v
 int CKORVFunctionHelper::call(std::uint32_t index)
 {
     if (index >= kBuiltinCount) {
-        machine_->fail(kMachineBadProgram);
+        machine_->fail(kResultMachineBadProgram);
         return 1;
     }
     const Entry& entry = table_[index];

@@ -49,10 +49,10 @@ void CStackMachine::init()
             // Nothing can resume a start-up function while the machine is
             // being attached, so a wait would never end.
             if (result == CVXLInterpreter::kSliceSuspended || ++slices > kMaxStartupSlices)
-                interpreter_.fail(kMachineStartupWaited);
+                interpreter_.fail(kResultMachineStartupWaited);
         }
     }
-    attachSucceeded_ = interpreter_.error() == kMachineOk;
+    attachSucceeded_ = interpreter_.error() == kResultSucceeded;
 }
 
 void CStackMachine::onEvent(CVXLEvent* event)
@@ -83,7 +83,7 @@ void CStackMachine::start(CVXLEvent* event)
     if (!request || runRequest_ || interpreter_.isRunning() || !program_ || !attachSucceeded_) {
         if (request)
             request->setOutcome(kCompletionFailed, CVXLVariant());
-        event->setResult(kMachineRefused);
+        event->setResult(kResultMachineRefused);
         finishEvent(event);
         return;
     }
@@ -133,7 +133,7 @@ void CStackMachine::finishRunRequest()
     CVXLRunRequest* request = runRequest_;
     runRequest_ = nullptr;
     request->setEndSnapshot(newLayoutCount());
-    if (interpreter_.error() != kMachineOk) {
+    if (interpreter_.error() != kResultSucceeded) {
         request->setOutcome(kCompletionFailed, CVXLVariant());
         request->setResult(interpreter_.error());
     } else {

@@ -24,7 +24,7 @@ CVXLInterpreter::~CVXLInterpreter() = default;
 void CVXLInterpreter::reset()
 {
     pc_ = kNotRunning;
-    error_ = kMachineOk;
+    error_ = kResultSucceeded;
     completion_ = kCompletionNone;
     result_ = CVXLVariant();
     values_.clear();
@@ -57,7 +57,7 @@ bool CVXLInterpreter::call(std::uint32_t function)
 {
     const VXLFunctionRecord* f = program_ ? program_->function(function) : nullptr;
     if (!f || values_.count() < f->paramCount) {
-        fail(kMachineBadProgram);
+        fail(kResultMachineBadProgram);
         return false;
     }
     if (pc_ == kNotRunning)
@@ -71,7 +71,7 @@ bool CVXLInterpreter::call(std::uint32_t function)
     ok = ok && frames_.push(CVXLVariant(static_cast<int>(f->frameSize)))
         && frames_.push(CVXLVariant(static_cast<int>(function)));
     if (!ok) {
-        fail(kMachineBadProgram);
+        fail(kResultMachineBadProgram);
         return false;
     }
     pc_ = f->start;
@@ -84,7 +84,7 @@ CVXLInterpreter::SliceResult CVXLInterpreter::runSlice()
     for (int executed = 0; isRunning() && executed < kSliceLength; ++executed) {
         const std::uint32_t length = program_ ? program_->codeLength() : 0;
         if (pc_ < 0 || static_cast<std::uint32_t>(pc_) >= length) {
-            fail(kMachineBadProgram);
+            fail(kResultMachineBadProgram);
             break;
         }
         const std::uint8_t* code = program_->code();
@@ -92,7 +92,7 @@ CVXLInterpreter::SliceResult CVXLInterpreter::runSlice()
         std::int32_t operand = 0;
         if (opcode & kOperandFlag) {
             if (static_cast<std::uint32_t>(pc_) + 3 > length) {
-                fail(kMachineBadProgram);
+                fail(kResultMachineBadProgram);
                 break;
             }
             operand = static_cast<std::int16_t>((code[pc_ + 1] << 8) | code[pc_ + 2]);
@@ -101,7 +101,7 @@ CVXLInterpreter::SliceResult CVXLInterpreter::runSlice()
             pc_ += 1;
         }
         if (!execute(opcode, operand, suspend)) {
-            fail(kMachineBadProgram);
+            fail(kResultMachineBadProgram);
             break;
         }
         if (suspend)

@@ -14,7 +14,7 @@ class CVXLScenarioProgram;
 // instructions over a value stack, a call stack of frames and the globals,
 // in slices of at most kSliceLength instructions. Every pop, variable,
 // jump target, table index and call is checked; a bad one stops the run with
-// kMachineBadProgram.
+// kResultMachineBadProgram.
 //
 // A call frame on the call stack, bottom to top: the return offset, the
 // parameters (first deepest), the locals, the frame size, the function index.
@@ -99,7 +99,7 @@ private:
     CVXLInterpreterHost* host_;
     const CVXLScenarioProgram* program_ = nullptr;
     std::int32_t pc_ = kNotRunning;
-    std::int32_t error_ = kMachineOk;
+    std::int32_t error_ = kResultSucceeded;
     CVXLValueStack values_;
     CVXLValueStack frames_;
     CVXLValueStack globals_;

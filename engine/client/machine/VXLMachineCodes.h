@@ -1,8 +1,12 @@
 #pragma once
 
+#include "engine/core/jobs/VXLResultCodes.h"
+
 #include <cstdint>
 
-// Event codes, completion kinds and error words of the scenario stack machine.
+// Event codes and completion kinds of the scenario stack machine. Its error
+// word, also the result of a failed run request, is kResultSucceeded or one
+// of the kResultMachine... results (VXLResultCodes.h).
 
 // Events below this code go to the built-in helper (signals of UI jobs and
 // the program's own); from it up to kEventLastActivity to the Producer.
@@ -25,17 +29,6 @@ enum VXLCompletionKind : std::int32_t {
     kCompletionReturned = 2,
     kCompletionFailed = 3,
 };
-
-// The machine's error word, also the result of a failed run request.
-inline constexpr std::int32_t kMachineOk = 0;
-// A run request the machine cannot take (one is running, or no program).
-inline constexpr std::int32_t kMachineRefused = -1;
-// A failed assertion of the program (built-in "_assert").
-inline constexpr std::int32_t kMachineAssertionFailed = -2;
-// The program asked for something outside its stacks, code or tables.
-inline constexpr std::int32_t kMachineBadProgram = -3;
-// The start-up function waited for an event while the machine was attached.
-inline constexpr std::int32_t kMachineStartupWaited = -4;
 
 // The engine counter that counts the NEW_LAYOUT requests the Client queued;
 // a run samples it at its start and end.

@@ -9,18 +9,10 @@
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLVariant.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLUiJob.h"
 
 namespace {
-
-// Settings that "_refresh_destlist" clears so that the destination list is
-// fetched anew, and those that "_get_internal_config" reads.
-constexpr const char* kSettingMdnChanged = "vrax.mdn_changed";
-constexpr const char* kSettingVraxUrl = "vrax.url";
-constexpr const char* kSettingVraxId = "pers.vrax.id";
-constexpr const char* kSettingVraxVersion = "vrax.ver_id";
-constexpr const char* kSettingAccountManagement = "pers.account_mgmt";
-constexpr const char* kSettingMediaBrowse = "pers.media_browse";
 
 // "_ev_cracker" selectors.
 constexpr int kCrackNumber = 0;
@@ -149,7 +141,7 @@ int sendSelf(CKORVFunctionHelper& helper, void*)
 int assertTrue(CKORVFunctionHelper& helper, void*)
 {
     if (pop(helper).isFalse())
-        helper.machine()->fail(kMachineAssertionFailed);
+        helper.machine()->fail(kResultMachineAssertionFailed);
     return 1;
 }
 
@@ -338,10 +330,10 @@ int is3rdPartyUploadSupported(CKORVFunctionHelper& helper, void*)
 int refreshDestList(CKORVFunctionHelper&, void* context)
 {
     CKORVServices& services = self(context).services();
-    services.setSetting(kSettingMdnChanged, "false");
-    services.setSetting(kSettingVraxUrl, "");
-    services.setSetting(kSettingVraxId, "");
-    services.setSetting(kSettingVraxVersion, "");
+    services.setSetting(kPersVraxMdnChanged, "false");
+    services.setSetting(kPersVraxUrl, "");
+    services.setSetting(kPersVraxId, "");
+    services.setSetting(kPersVraxVerId, "");
     return 1;
 }
 
@@ -402,7 +394,7 @@ int mediaStorageAreaToLocation(CKORVFunctionHelper& helper, void* context)
 int getInternalConfig(CKORVFunctionHelper& helper, void* context)
 {
     const int which = pop(helper).toInt();
-    const char* key = which == 0 ? kSettingAccountManagement : which == 1 ? kSettingMediaBrowse : "";
+    const char* key = which == 0 ? kPersAccountMgmt : which == 1 ? kPersMediaBrowse : "";
     return push(helper, self(context).services().setting(key));
 }
 
@@ -479,7 +471,7 @@ int switchToUiJob(CKORVFunctionHelper& helper, void*)
         return 1;
     CVXLUiJobStack* stack = helper.uiJobs();
     if (!stack || !stack->push(type, helper.machine()))
-        helper.machine()->fail(kMachineBadProgram);
+        helper.machine()->fail(kResultMachineBadProgram);
     return 1;
 }
 

@@ -52,7 +52,6 @@ public:
     // The data-charge notice: re-posted once through the incoming queue, and
     // refused with kResultOperationRunning while an operation runs.
     static constexpr std::int32_t kActivityDataCharge = 115;
-    static constexpr std::int32_t kResultOperationRunning = 89;
     // The push hand-off to the message summary job.
     static constexpr int kMessageSummaryJobType = 28;
     static constexpr std::int32_t kSignalPushPayload = 59;

@@ -4,6 +4,7 @@
 #include "engine/client/scenario/ScenarioField.h"
 #include "engine/client/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
 namespace {
@@ -58,9 +59,6 @@ enum CollectState : std::int32_t {
     kCollectDestination = 3,
     kCollectPast = 4,
 };
-
-constexpr const char* kSettingDataLanguage = "vrax.data_lang";
-constexpr const char* kSettingReleaseId = "vrax.ver_id";
 
 struct UploadLimit {
     const char* attribute;
@@ -402,7 +400,7 @@ void CScenarioFileParser::configurationAttribute(const CVXLString& name, const C
     switch (parseState_) {
     case kStateConfig:
         if (name == "lang" && client_)
-            client_->setPersistentString(kSettingDataLanguage, value);
+            client_->setPersistentString(kPersVraxDataLang, value);
         else if (name == "rel")
             releaseText_ = value;
         break;
@@ -437,7 +435,7 @@ void CScenarioFileParser::configurationEnd(const CVXLString& name)
         return;
     if (name == "config") {
         if (client_)
-            client_->setPersistentString(kSettingReleaseId, releaseText_);
+            client_->setPersistentString(kPersVraxVerId, releaseText_);
         stopWanted_ = true;
     } else if (name == "url" && currentLink_) {
         CVXLTextPair* link = currentLink_;

@@ -5,12 +5,7 @@
 #include "engine/client/scenario/ScenarioRequestEvent.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
-
-namespace {
-
-constexpr const char* kSettingMdnChanged = "vrax.mdn_changed";
-
-} // namespace
+#include "engine/core/settings/VXLPersKeys.h"
 
 CScenarioManager::CScenarioManager(CScenarioFileReader* reader)
     : reader_(reader)
@@ -112,7 +107,7 @@ void CScenarioManager::beginConfiguration(CVXLEvent* event)
 {
     request_ = event;
     CVXLString mdnChanged;
-    if (client_ && client_->getSetting(kSettingMdnChanged, mdnChanged) && mdnChanged == "true") {
+    if (client_ && client_->getSetting(kPersVraxMdnChanged, mdnChanged) && mdnChanged == "true") {
         completeRequest();
         return;
     }

@@ -42,9 +42,9 @@ public:
 
     // The user-interface request that tells the menu its entries changed.
     static constexpr std::int32_t kUIRequestMenuChanged = 14;
-    // The answer for a scenario the file does not hold, with the text id of
-    // "This third party service is unavailable." as its text.
-    static constexpr std::int32_t kResultScenarioUnavailable = 95;
+    // The result text for a scenario the file does not hold
+    // (kResultScenarioUnavailable): the text id of "This third party service
+    // is unavailable.".
     static constexpr const char* kScenarioUnavailableText = "792";
 
     // Takes ownership of the reader, which must come from new (null: every

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "engine/core/jobs/VXLEventCodes.h"
+#include "engine/core/jobs/VXLResultCodes.h"
+
 #include <cstdint>
 
-// Codes, kinds, states and results of the event and job framework.
+// Kinds and states of the event and job framework; its codes and results
+// are the lists of VXLEventCodes.h and VXLResultCodes.h.
 
 // Where an event is in its life. Busy means queued or in progress.
 enum CVXLEventStatus : std::int32_t {
@@ -18,24 +22,6 @@ enum CVXLEventKind : std::int32_t {
     kEventReply = 1,
     kEventUrgent = 2,
     kEventTimer = 3,
-};
-
-// Results carried by a finished event; any other number is a result code of
-// the sender's own (communication and server errors).
-enum CVXLEventResult : std::int32_t {
-    kResultSucceeded = 0,
-    kResultCancelled = 24,
-    kResultFailed = 1000,
-};
-
-// Engine requests are numbered from kEventEngineBase upward; small numbers are
-// private signals of a state machine or local codes of one job.
-enum CVXLEventCode : std::int32_t {
-    kEventNone = -1,
-    kEventEngineBase = 0x8000000,
-    kEventStart = 0x8000000,
-    kEventStop = 0x8000001,
-    kEventCancelNotice = 0x8000002,
 };
 
 enum CVXLHandlerState : std::int32_t {

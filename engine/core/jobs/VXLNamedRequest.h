@@ -5,8 +5,8 @@
 
 class CVXLXferJobBase;
 
-// Opens a file of the working folder for reading (kFileOpenForReading,
-// kFileStoreOpenForReading) or writing (kFileOpenForWriting). The answer
+// Opens a file of the working folder for reading (kEventFileOpenForReading,
+// kEventFileStoreOpenForReading) or writing (kEventFileOpenForWriting). The answer
 // carries a started file stream job (a child of the manager) or none with a
 // result. The requester runs the transfer, then ends the job with stop(); the
 // manager closes its stream and deletes it.

@@ -20,7 +20,6 @@ private:
     std::uintptr_t payload_ = 0;
 };
 
-inline constexpr std::int32_t kResultNetworkNotice = 52;
 inline constexpr std::uintptr_t kPayloadNetworkNotice = 273;
 
 // The online media manager and the UI jobs look for this pair after a

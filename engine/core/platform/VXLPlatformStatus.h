@@ -5,7 +5,7 @@
 // Status codes that the platform layer reports to its sinks. Several
 // meanings share a number where the platform's callers expect it so.
 inline constexpr std::uint32_t kPlatformOk = 0;
-inline constexpr std::uint32_t kPlatformNoBuffer = 1; // stream read got no buffer
+inline constexpr std::uint32_t kPlatformNoBuffer = 1; // stream read, or a transfer, got no buffer
 inline constexpr std::uint32_t kPlatformSeekFailed = 1; // stream seek
 inline constexpr std::uint32_t kPlatformDeleteFailed = 1; // a file that exists was not removed
 inline constexpr std::uint32_t kPlatformUnknownType = 2; // media source: no MIME type for the item

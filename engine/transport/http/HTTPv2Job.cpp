@@ -4,7 +4,7 @@
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 
 #include <algorithm>
 
@@ -51,7 +51,7 @@ CVXLHsmState CHTTPv2Job::Idle(const CVXLEvent* e)
     if (isRequestCode(s)) {
         resetExchange();
         if (!resolveTarget()) {
-            answerRequest(kNetMalformed);
+            answerRequest(kResultMalformed);
             return handled();
         }
         post(dialer_, &connectRequest_);
@@ -156,7 +156,7 @@ CVXLHsmState CHTTPv2Job::AwaitingBodyPart(const CVXLEvent* e)
             return handled();
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part || part->length() == 0) {
-            fail(kNetMissingLength);
+            fail(kResultMissingLength);
             return handled();
         }
         // Never more than the length announced in the head.
@@ -198,7 +198,7 @@ CVXLHsmState CHTTPv2Job::AwaitingChunk(const CVXLEvent* e)
             return handled();
         const CVXLByteBuffer* part = bodyRequest_.part;
         if (!part) {
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         }
         CVXLString line;
@@ -253,7 +253,7 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             askForBytes(kHeadReadSize);
             return handled();
         case CVXLScanResult::Malformed:
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         case CVXLScanResult::Done:
             break;
@@ -297,7 +297,7 @@ CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
         CVXLHttpBodyFramer::Taken taken;
         const CVXLScanResult result = framer_.take(receiveBuffer_.data(), buffered(), &taken);
         if (result == CVXLScanResult::Malformed) {
-            fail(kNetMalformed);
+            fail(kResultMalformed);
             return handled();
         }
         receiveBuffer_.remove(0, taken.framing);

@@ -3,7 +3,7 @@
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 
 // The HTTP job's event translation and the helpers for the longer row
 // actions; the state functions are in HTTPv2Job.cpp.
@@ -294,7 +294,7 @@ CVXLHsmState CHTTPv2Job::afterHeadAck()
     }
     bodyData_.sink = response_.sink();
     if (!bodyData_.sink) {
-        fail(kNetMalformed);
+        fail(kResultMalformed);
         return handled();
     }
     if (response_.hasFlag(CVXLHttpResponse::kFlagChunked)) {

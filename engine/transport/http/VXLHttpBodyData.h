@@ -8,8 +8,8 @@
 // Body data handed to the HTTP requester (0x8000063, answered with 8).
 class CVXLHttpBodyData : public CVXLEvent {
 public:
-    static constexpr std::int32_t kCode = 0x8000063;
-    static constexpr std::int32_t kReply = 8;
+    static constexpr std::int32_t kCode = kEventHttpBodyData;
+    static constexpr std::int32_t kReply = kReplyHttpBodyData;
     CVXLHttpBodyData() : CVXLEvent(kCode, kReply) {}
     void reset()
     {

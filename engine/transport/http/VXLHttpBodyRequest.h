@@ -9,8 +9,8 @@
 // with 9 and the part).
 class CVXLHttpBodyRequest : public CVXLEvent {
 public:
-    static constexpr std::int32_t kCode = 0x8000062;
-    static constexpr std::int32_t kReply = 9;
+    static constexpr std::int32_t kCode = kEventHttpBodyRequest;
+    static constexpr std::int32_t kReply = kReplyHttpBodyRequest;
     CVXLHttpBodyRequest() : CVXLEvent(kCode, kReply) {}
     void reset()
     {

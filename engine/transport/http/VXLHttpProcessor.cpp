@@ -69,7 +69,7 @@ int CVXLHttpProcessor::beginTransaction(CVXLTransaction* transaction)
 void CVXLHttpProcessor::init()
 {
     CVXLProcessor::init();
-    result_ = kTransactionSucceeded;
+    result_ = kResultSucceeded;
     requestBody_.clear();
     chunk_.clear();
     writeBuffer_.clear();
@@ -145,10 +145,10 @@ void CVXLHttpProcessor::startRequest()
 {
     auto* transaction = static_cast<CVXLHttpTransaction*>(this->transaction());
     if (!transaction || cancelRequested_)
-        return end(kTransactionCancelled);
+        return end(kResultCancelled);
     // Without a dialer the job's connect would go nowhere and never be answered.
     if (!dialer_)
-        return end(kTransactionFailed);
+        return end(kResultTransactionFailed);
     switch (transaction->method()) {
     case CVXLHttpTransaction::kMethodPost:
         request_ = &post_;
@@ -157,7 +157,7 @@ void CVXLHttpProcessor::startRequest()
         request_ = &get_;
         break;
     default:
-        return end(kTransactionFailed);
+        return end(kResultTransactionFailed);
     }
     request_->reset(settings_ ? settings_->proxyUri : CVXLString());
     request_->setUrl(transaction->url());
@@ -225,7 +225,7 @@ void CVXLHttpProcessor::onResponseHead(CVXLEvent* event)
         return finishEvent(event);
     }
     if (!isSuccessStatus(response->statusCode())) {
-        event->setResult(kTransactionHttpStatus);
+        event->setResult(kResultHttpStatus);
         return finishEvent(event);
     }
     chunk_.clear();
@@ -249,7 +249,7 @@ void CVXLHttpProcessor::onBodyData(CVXLEvent* event)
     }
     if (cancelRequested_ || !adapterOpen_) {
         chunk_.clear();
-        event->setResult(cancelRequested_ ? static_cast<std::int32_t>(kResultCancelled) : kTransactionFailed);
+        event->setResult(cancelRequested_ ? static_cast<std::int32_t>(kResultCancelled) : kResultTransactionFailed);
         return finishEvent(event);
     }
     std::uint32_t count = chunk_.length();
@@ -267,7 +267,7 @@ void CVXLHttpProcessor::onBodyData(CVXLEvent* event)
     writeBuffer_.clear();
     if (!writeBuffer_.append(chunk_.data(), count)) {
         chunk_.clear();
-        event->setResult(kTransactionFailed);
+        event->setResult(kResultTransactionFailed);
         return finishEvent(event);
     }
     chunk_.clear();
@@ -339,5 +339,5 @@ void CVXLHttpProcessor::answer(CVXLEvent*& held, std::int32_t result)
 
 void CVXLHttpProcessor::end(std::int32_t result)
 {
-    finish(cancelRequested_ ? kTransactionCancelled : result);
+    finish(cancelRequested_ ? kResultCancelled : result);
 }

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
@@ -31,8 +32,8 @@ public:
     static constexpr std::uint32_t kReadChunkBytes = 51200;
     static constexpr std::int32_t kGetReply = 26;
     static constexpr std::int32_t kPostReply = 27;
-    static constexpr const char* kProgressTotalKey = "int.progress_total";
-    static constexpr const char* kProgressCurrentKey = "int.progress_current";
+    static constexpr const char* kProgressTotalKey = kPersProgressTotal;
+    static constexpr const char* kProgressCurrentKey = kPersProgressCurrent;
 
     CVXLHttpProcessor();
     ~CVXLHttpProcessor() override;

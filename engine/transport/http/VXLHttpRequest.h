@@ -11,9 +11,9 @@
 // (empty for a direct connection), headers and how the body is delimited.
 class CVXLHttpRequest : public CVXLEvent {
 public:
-    static constexpr std::int32_t kGet = 0x800005f;
-    static constexpr std::int32_t kPost = 0x8000060;
-    static constexpr std::int32_t kHead = 0x8000061;
+    static constexpr std::int32_t kGet = kEventHttpGet;
+    static constexpr std::int32_t kPost = kEventHttpPost;
+    static constexpr std::int32_t kHead = kEventHttpHead;
 
     enum Flags : std::uint32_t {
         kFlagHttp10 = 0x1,

@@ -12,8 +12,8 @@
 // read size before it answers.
 class CVXLHttpResponse : public CVXLEvent {
 public:
-    static constexpr std::int32_t kRequestCode = 0x8000064;
-    static constexpr std::int32_t kReplyCode = 10;
+    static constexpr std::int32_t kRequestCode = kEventHttpResponse;
+    static constexpr std::int32_t kReplyCode = kReplyHttpResponse;
 
     enum Flags : std::uint32_t {
         kFlagHttp10 = 0x1,

@@ -3,7 +3,6 @@
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEventTypes.h"
 #include "engine/core/platform/VXLPlatformStore.h"
-#include "engine/transfer/VXLXferEventId.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
 #include "engine/transport/mms/VXLMimeParseRequest.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -23,7 +22,7 @@ void removeAllParts(CVXLMultipartBody& body)
 } // namespace
 
 CVXLMMSMimeParserJob::CVXLMMSMimeParserJob()
-    : readEvent_(XFER_RUN, XFER_RUN_DONE)
+    : readEvent_(kEventXferRun, kEventXferRunDone)
 {
 }
 

@@ -92,7 +92,7 @@ void CVXLMMSProcessor::init()
 {
     CVXLStepProcessor::init();
     cancelled_ = false;
-    result_ = kTransactionSucceeded;
+    result_ = kResultSucceeded;
     if (auto* mms = static_cast<CVXLMmsTransaction*>(transaction()))
         mms->setReplyPdu(CVXLPduRef());
 }
@@ -118,7 +118,7 @@ void CVXLMMSProcessor::release()
     submitTo_ = nullptr;
     kind_ = 0;
     replyMode_ = kReplyUnsupported;
-    result_ = kTransactionSucceeded;
+    result_ = kResultSucceeded;
     descriptorCount_ = 0;
     descriptorIndex_ = 0;
     cancelled_ = false;
@@ -152,7 +152,7 @@ void CVXLMMSProcessor::start()
 {
     replyMode_ = requestPdu_.isEmpty() ? kReplyUnsupported : replyModeOf(kind_);
     if (replyMode_ == kReplyUnsupported)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     if (kind_ == kMmsRetrieve) {
         CVXLMessage request;
         copyHttpHeaders(*requestPdu_.get(), request);
@@ -162,7 +162,7 @@ void CVXLMMSProcessor::start()
     if (encode_)
         encode_->setPdu(requestPdu_);
     if (!submit(kStepEncode, encode_))
-        finish(kTransactionFailed);
+        finish(kResultTransactionFailed);
 }
 
 void CVXLMMSProcessor::sendHttp(const CVXLMessage& request, std::int32_t method)
@@ -171,7 +171,7 @@ void CVXLMMSProcessor::sendHttp(const CVXLMessage& request, std::int32_t method)
     responseBody_ = CVXLEntityRef(body);
     http_ = new CVXLHttpTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (!body || !http_)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     body->setFileName(responseFileName_);
     CVXLMessage response;
     response.setBody(responseBody_);
@@ -181,15 +181,15 @@ void CVXLMMSProcessor::sendHttp(const CVXLMessage& request, std::int32_t method)
     http_->setMethod(method);
     http_->setOwner(owner_);
     if (!submit(kStepHttp, http_))
-        finish(kTransactionFailed);
+        finish(kResultTransactionFailed);
 }
 
 void CVXLMMSProcessor::onStep(std::int32_t step, std::int32_t result)
 {
-    if (cancelled_ || result == kTransactionCancelled) {
+    if (cancelled_ || result == kResultCancelled) {
         cancelled_ = true;
         reply_.reset();
-        return finish(kTransactionCancelled);
+        return finish(kResultCancelled);
     }
     switch (step) {
     case kStepEncode:
@@ -201,38 +201,38 @@ void CVXLMMSProcessor::onStep(std::int32_t step, std::int32_t result)
     case kStepDecodeDescriptor:
         return descriptorDecoded(result);
     default:
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     }
 }
 
 void CVXLMMSProcessor::encodeDone(std::int32_t result)
 {
-    if (result != kTransactionSucceeded)
+    if (result != kResultSucceeded)
         return finish(result);
     // An untyped PDU carries the encoded bytes as its body; the HTTP
     // transaction keeps its own reference to them.
     CVXLPduRef post(new CVXLMmsPdu);
     if (post.isEmpty())
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     post->setBody(encode_->output());
     sendHttp(*post.get(), CVXLHttpTransaction::kMethodPost);
 }
 
 void CVXLMMSProcessor::httpDone(std::int32_t result)
 {
-    if (result != kTransactionSucceeded) {
+    if (result != kResultSucceeded) {
         result_ = result;
         replyMode_ = kReplyHeld;
         return endReply();
     }
     if (replyMode_ != kReplyExpected) {
-        result_ = kTransactionSucceeded;
+        result_ = kResultSucceeded;
         return endReply();
     }
     // A reply without a body must not be read from the response file, which
     // may still hold an earlier exchange's reply: it fails as an empty input.
     if (responseBody_.isEmpty() || responseBody_->dataSize() == 0) {
-        result_ = kTransactionFailed;
+        result_ = kResultTransactionFailed;
         replyMode_ = kReplyHeld;
         return endReply();
     }
@@ -242,7 +242,7 @@ void CVXLMMSProcessor::httpDone(std::int32_t result)
         decode_->setPdu(CVXLPduRef(new CVXLMmsPdu));
     }
     if (!submit(kStepDecodeReply, decode_)) {
-        result_ = kTransactionFailed;
+        result_ = kResultTransactionFailed;
         replyMode_ = kReplyHeld;
         endReply();
     }
@@ -251,7 +251,7 @@ void CVXLMMSProcessor::httpDone(std::int32_t result)
 void CVXLMMSProcessor::replyDecoded(std::int32_t result)
 {
     result_ = result;
-    if (result != kTransactionSucceeded)
+    if (result != kResultSucceeded)
         replyMode_ = kReplyHeld;
     endReply();
 }
@@ -285,7 +285,7 @@ void CVXLMMSProcessor::endReply()
             || static_cast<const CVXLMultipartBody*>(body)->partCount() == 0) {
             if (mms)
                 mms->setReplyPdu(reply_);
-            return finish(kTransactionSucceeded);
+            return finish(kResultSucceeded);
         }
         descriptorCount_ = static_cast<const CVXLMultipartBody*>(body)->partCount();
         descriptorIndex_ = 0;
@@ -297,7 +297,7 @@ void CVXLMMSProcessor::endReply()
     }
     if (mms)
         mms->setReplyPdu(reply_);
-    finish(reply_.isEmpty() ? kTransactionFailed : kTransactionSucceeded);
+    finish(reply_.isEmpty() ? kResultTransactionFailed : kResultSucceeded);
 }
 
 void CVXLMMSProcessor::decodeNextDescriptor()
@@ -309,7 +309,7 @@ void CVXLMMSProcessor::decodeNextDescriptor()
     // A refusal fails even before the first descriptor: a success would hand
     // the listener parts that are no typed descriptors.
     if (!submit(kStepDecodeDescriptor, decode_)) {
-        result_ = kTransactionFailed;
+        result_ = kResultTransactionFailed;
         replyMode_ = kReplyHeld;
         endReply();
     }
@@ -319,23 +319,23 @@ void CVXLMMSProcessor::descriptorDecoded(std::int32_t result)
 {
     result_ = result;
     const CVXLPduRef decoded = decode_->getPdu();
-    if (result == kTransactionSucceeded && messageTypeOf(decoded) != kMmsMboxDescr)
-        result_ = kTransactionFailed;
-    if (result_ != kTransactionSucceeded) {
+    if (result == kResultSucceeded && messageTypeOf(decoded) != kMmsMboxDescr)
+        result_ = kResultTransactionFailed;
+    if (result_ != kResultSucceeded) {
         replyMode_ = kReplyHeld;
         return endReply();
     }
     auto* body = static_cast<CVXLMultipartBody*>(reply_->body().get());
     auto* descriptor = new CVXLReceivedPdu(kMmsMboxDescr, decoded);
     if (!descriptor || !body->replacePart(descriptorIndex_, CVXLEntityRef(descriptor))) {
-        result_ = kTransactionFailed;
+        result_ = kResultTransactionFailed;
         replyMode_ = kReplyHeld;
         return endReply();
     }
     if (++descriptorIndex_ < descriptorCount_)
         return decodeNextDescriptor();
     replyMode_ = kReplyNone;
-    result_ = kTransactionSucceeded;
+    result_ = kResultSucceeded;
     endReply();
 }
 

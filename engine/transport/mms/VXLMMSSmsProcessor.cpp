@@ -67,20 +67,20 @@ void CVXLMMSSmsProcessor::start()
 {
     decode_ = new CVXLWspDecodeTransaction(CVXLTransactionListenerRef(stepEvent()));
     if (!decode_ || !submitTo_)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     decode_->setMessage(input_);
     decode_->setPdu(CVXLPduRef(new CVXLMmsPdu));
     if (submitTo_->addTransaction(decode_) != 1)
-        finish(kTransactionFailed);
+        finish(kResultTransactionFailed);
 }
 
 void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
 {
-    if (cancelled_ || result == kTransactionCancelled)
-        return finish(kTransactionCancelled);
+    if (cancelled_ || result == kResultCancelled)
+        return finish(kResultCancelled);
     auto* transaction = static_cast<CVXLMmsSmsTransaction*>(this->transaction());
-    if (result != kTransactionSucceeded || !transaction)
-        return finish(kTransactionFailed);
+    if (result != kResultSucceeded || !transaction)
+        return finish(kResultTransactionFailed);
     const CVXLPduRef decoded = decode_->getPdu();
     const std::int32_t type = decoded.isEmpty() ? kMmsUntyped : decoded->field(kMmsFieldMessageType).toInt();
     CVXLMmsPdu* typed = nullptr;
@@ -89,7 +89,7 @@ void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
     else if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
         typed = new CVXLReplyPdu(type, decoded);
     transaction->setPdu(typed ? CVXLPduRef(typed) : CVXLPduRef());
-    finish(typed ? kTransactionSucceeded : kTransactionFailed);
+    finish(typed ? kResultSucceeded : kResultTransactionFailed);
 }
 
 void CVXLMMSSmsProcessor::onCancel()

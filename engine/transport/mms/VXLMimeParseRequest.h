@@ -5,9 +5,6 @@
 
 #include <cstdint>
 
-inline constexpr std::int32_t kEventMimeParse = 0x8000066;
-inline constexpr std::int32_t kEventMimeParseDone = 0x8000067;
-
 // Asks the MIME parser job to replace the text MIME containers of a
 // retrieved message's body by the parts they enclose. The reply's result is
 // 0 when the body was split (or had nothing to split), 24 when the request

@@ -76,7 +76,7 @@ void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
     case kStepReadComplete:
         return readComplete(result);
     default:
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     }
 }
 
@@ -85,9 +85,9 @@ void CVXLWspDecode::start()
     if (input_.length() > 0)
         return decodeInput();
     if (fileName_.length() == 0)
-        return finish(kTransactionNoInput);
+        return finish(kResultNotFound);
     if (!openForReading(fileName_))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
 }
 
 // One window per step; a data size of 0 means up to the end of the file.
@@ -97,7 +97,7 @@ void CVXLWspDecode::readMore()
     if (dataSize_ > 0 && dataSize_ - input_.length() < size)
         size = dataSize_ - input_.length();
     if (size > kMaxInputBytes - input_.length())
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     requested_ = size;
     stream()->read(this, size);
 }
@@ -121,7 +121,7 @@ void CVXLWspDecode::readComplete(std::int32_t status)
         && status != static_cast<std::int32_t>(kPlatformEndOfData))
         return finish(status);
     if (readFailed_)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     const bool wholeRange = dataSize_ > 0 && input_.length() >= dataSize_;
     if (status == static_cast<std::int32_t>(kPlatformOk) && !wholeRange)
         return readMore();
@@ -132,12 +132,12 @@ void CVXLWspDecode::readComplete(std::int32_t status)
 void CVXLWspDecode::decodeInput()
 {
     if (input_.length() == 0)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     CVXLWspPduDecoder decoder;
     if (!decoder.decode(input_.data(), input_.length(), *pdu_.get(), fileName_, dataStart_))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     auto* transaction = static_cast<CVXLWspDecodeTransaction*>(this->transaction());
     if (transaction)
         transaction->setPdu(pdu_);
-    finish(kTransactionSucceeded);
+    finish(kResultSucceeded);
 }

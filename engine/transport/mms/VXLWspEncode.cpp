@@ -85,18 +85,18 @@ void CVXLWspEncode::onStep(std::int32_t step, std::int32_t result)
     case kStepDataComplete:
         return dataComplete(result);
     default:
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     }
 }
 
 void CVXLWspEncode::start()
 {
     if (!CVXLWspPduEncoder::encodeHeaders(*pdu_.get(), output_))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     if (!body_)
         return postStep(kStepDone);
     if (!CVXLWspPduEncoder::encodeBodyHeader(*body_, output_))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     if (body_->kind() == CVXLMimeEntity::kMultipart) {
         partCount_ = static_cast<CVXLMultipartBody*>(body_)->partCount();
         return postStep(kStepNextPart);
@@ -111,10 +111,10 @@ void CVXLWspEncode::nextPart()
         return postStep(kStepDone);
     currentPart_ = static_cast<CVXLMultipartBody*>(body_)->partAt(partIndex_++);
     if (currentPart_.isEmpty())
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     const CVXLMimeEntity& part = *currentPart_.get();
     if (!CVXLWspPduEncoder::encodePartHeader(part, CVXLWspPduEncoder::partDataSize(part), output_))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     copyData(part);
 }
 
@@ -125,17 +125,17 @@ void CVXLWspEncode::copyData(const CVXLMimeEntity& entity)
     const CVXLByteBuffer& memory = entity.bodyBuffer();
     if (memory.length() > 0) {
         if (!output_.append(memory.data(), memory.length()))
-            return finish(kTransactionFailed);
+            return finish(kResultTransactionFailed);
         return afterCopy();
     }
     remaining_ = entity.dataSize();
     if (remaining_ == 0)
         return afterCopy();
     if (entity.fileName().length() == 0)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     copyFailed_ = false;
     if (!openForReading(entity.fileName()))
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
 }
 
 void CVXLWspEncode::readMore()
@@ -166,7 +166,7 @@ void CVXLWspEncode::dataComplete(std::int32_t status)
     if ((status != static_cast<std::int32_t>(kPlatformOk)
             && status != static_cast<std::int32_t>(kPlatformEndOfData))
         || remaining_ > 0 || copyFailed_)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     closeStream();
     afterCopy();
 }
@@ -181,11 +181,11 @@ void CVXLWspEncode::done()
     auto* transaction = static_cast<CVXLWspEncodeTransaction*>(this->transaction());
     auto* entity = new CVXLMimeEntity;
     if (!entity)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     entity->setBodyBuffer(output_);
     entity->setContentType(pdu_->contentType());
     const CVXLEntityRef output(entity);
     if (transaction)
         transaction->setOutput(output);
-    finish(kTransactionSucceeded);
+    finish(kResultSucceeded);
 }

@@ -10,7 +10,7 @@ class CVXLEventHandler;
 class CVXLCloseRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 5;
-    static constexpr std::int32_t kReply = 7;
+    static constexpr std::int32_t kReply = kReplyNetClose;
     CVXLCloseRequest() : CVXLEvent(kCode, kReply) {}
     CVXLEventHandler* connection = nullptr; // the connection's job face
 };

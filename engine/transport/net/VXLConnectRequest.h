@@ -12,7 +12,7 @@ class CVXLEventHandler;
 class CVXLConnectRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 4;
-    CVXLConnectRequest() : CVXLEvent(kCode, kCode) {}
+    CVXLConnectRequest() : CVXLEvent(kCode, kReplyNetConnect) {}
     std::uint32_t address = 0; // network byte order
     std::uint16_t port = 0;
     CVXLString hostName;

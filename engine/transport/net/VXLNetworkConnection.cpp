@@ -1,7 +1,7 @@
 #include "engine/transport/net/VXLNetworkConnection.h"
 
 #include "engine/core/platform/VXLPlatformConnection.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 
@@ -80,7 +80,7 @@ bool CVXLNetworkConnection::takesRequests()
 bool CVXLNetworkConnection::takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout)
 {
     if (trafficOff()) {
-        answer(const_cast<CVXLEvent*>(e), kNetDataTrafficOff);
+        answer(const_cast<CVXLEvent*>(e), kResultDataTrafficOff);
         return false;
     }
     current_ = const_cast<CVXLEvent*>(e);
@@ -109,7 +109,7 @@ void CVXLNetworkConnection::startReceive()
     if (socket_)
         socket_->receive(&receiveListener_, request->wanted);
     else
-        receiveListener_.complete(kNetConnectFailed);
+        receiveListener_.complete(kResultConnectFailed);
 }
 
 void CVXLNetworkConnection::closeSocket()
@@ -174,7 +174,7 @@ CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
         return handled();
     case kSigReceiveTimeout:
         cancelEvent(&pollTimer_);
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         return transition(&CVXLNetworkConnection::ClosingAfterReceive);
     case kEventCancelNotice:
         cancelTimers();
@@ -199,7 +199,7 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
         if (socket_)
             socket_->send(&sendListener_);
         else
-            sendListener_.consume(0, kNetConnectFailed);
+            sendListener_.consume(0, kResultConnectFailed);
         return handled();
     case kSigSent:
     case kSigSendFailed:
@@ -207,7 +207,7 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
         answerCurrent(e->result());
         return transition(&CVXLNetworkConnection::Idle);
     case kSigSendTimeout:
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         return transition(&CVXLNetworkConnection::ClosingAfterSend);
     case kEventCancelNotice:
         cancelEvent(&timeoutTimer_);

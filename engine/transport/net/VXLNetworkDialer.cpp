@@ -6,7 +6,7 @@
 #include "engine/transport/net/VXLCloseRequest.h"
 #include "engine/transport/net/VXLConnectRequest.h"
 #include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLNetworkConnection.h"
 
 namespace {
@@ -83,11 +83,11 @@ bool CVXLNetworkDialer::takeConnect(const CVXLEvent* e)
 {
     auto* request = static_cast<CVXLConnectRequest*>(const_cast<CVXLEvent*>(e));
     if (trafficOff()) {
-        answer(request, kNetDataTrafficOff);
+        answer(request, kResultDataTrafficOff);
         return false;
     }
     if (!dataConnection_) {
-        answer(request, kNetConnectFailed);
+        answer(request, kResultConnectFailed);
         return false;
     }
     request->connection = nullptr;
@@ -182,7 +182,7 @@ void CVXLNetworkDialer::wrapSocket()
     auto* request = static_cast<CVXLConnectRequest*>(current_);
     auto* connection = connectionCount_ < kMaxConnections ? new CVXLNetworkConnection(socket_, settings_) : nullptr;
     if (!connection) {
-        answerCurrent(kNetConnectFailed);
+        answerCurrent(kResultConnectFailed);
         closeHeldSocket();
         return;
     }
@@ -349,7 +349,7 @@ CVXLHsmState CVXLNetworkDialer::AwaitingDial(const CVXLEvent* e)
         answerCurrent(e->result());
         return transition(&CVXLNetworkDialer::Offline);
     case kSigDialTimeout:
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         return transition(&CVXLNetworkDialer::Offline);
     case kEventStop:
         cancelEvent(&timeoutTimer_);
@@ -394,7 +394,7 @@ CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
         if (e->result() == static_cast<std::int32_t>(kPlatformOk))
             postStep(kSigConnected, kResultSucceeded);
         else if (e->result() == static_cast<std::int32_t>(kPlatformConnectUnderWay))
-            postStep(kSigConnectFailed, kNetConnectFailed);
+            postStep(kSigConnectFailed, kResultConnectFailed);
         else
             postStep(kSigConnectFailed, e->result());
         return handled();
@@ -408,7 +408,7 @@ CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
         retryCount_ = 0;
         return leaveWithoutSocket();
     case kSigConnectTimeout:
-        answerCurrent(kNetTimedOut);
+        answerCurrent(kResultTimedOut);
         retryCount_ = 0;
         return transition(&CVXLNetworkDialer::ClosingSocket);
     case kEventStop:

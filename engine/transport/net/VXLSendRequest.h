@@ -10,7 +10,7 @@
 class CVXLSendRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 5;
-    static constexpr std::int32_t kReply = 6;
+    static constexpr std::int32_t kReply = kReplyNetSend;
     CVXLSendRequest() : CVXLEvent(kCode, kReply) {}
     std::uint32_t sent = 0;
     CVXLByteBuffer* buffer = nullptr;

@@ -203,8 +203,8 @@ void CVXLStorageProcessor::fail()
 void CVXLStorageProcessor::end()
 {
     if (cancelling_)
-        return finish(kTransactionCancelled);
-    finish(succeeded_ == 1 ? kTransactionSucceeded : kTransactionStorageFailed);
+        return finish(kResultCancelled);
+    finish(succeeded_ == 1 ? kResultSucceeded : kResultStorageFailed);
 }
 
 void CVXLStorageProcessor::onCancel()

@@ -21,7 +21,7 @@ void CVXLProcessor::init()
     busy_ = true;
     cancelled_ = false;
     finished_ = false;
-    result_ = kTransactionSucceeded;
+    result_ = kResultSucceeded;
 }
 
 void CVXLProcessor::onEvent(CVXLEvent* event)
@@ -80,7 +80,7 @@ void CVXLProcessor::finish(std::int32_t result)
 void CVXLProcessor::finishTransaction()
 {
     cancelEvent(&cancelEvent_);
-    const std::int32_t result = cancelled_ || !finished_ ? kTransactionCancelled : result_;
+    const std::int32_t result = cancelled_ || !finished_ ? kResultCancelled : result_;
     CVXLTransaction* transaction = transaction_;
     const CVXLTransactionListenerRef listener = listener_;
     transaction_ = nullptr;

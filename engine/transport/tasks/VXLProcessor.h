@@ -37,7 +37,7 @@ public:
     virtual int beginTransaction(CVXLTransaction* transaction) = 0;
     // True when the processor is idle and runs the transaction's type.
     virtual bool acceptsTransaction(CVXLTransaction* transaction) = 0;
-    // Posts the cancel event (0x8000003) to itself.
+    // Posts the cancel event (kEventCancelTransaction) to itself.
     virtual void cancelTransaction();
     // The transaction is going away: its listener is not to be told, and
     // the work stops.

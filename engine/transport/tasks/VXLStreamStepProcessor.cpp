@@ -27,7 +27,7 @@ void CVXLStreamStepProcessor::finishTransaction()
 
 void CVXLStreamStepProcessor::onOtherEvent()
 {
-    finish(kTransactionFailed);
+    finish(kResultTransactionFailed);
 }
 
 void CVXLStreamStepProcessor::closeStream()
@@ -55,7 +55,7 @@ void CVXLStreamStepProcessor::streamOpened(std::int32_t result, std::uint32_t da
     if (dataStart == 0)
         return readMore();
     if (dataStart > INT32_MAX)
-        return finish(kTransactionFailed);
+        return finish(kResultTransactionFailed);
     stream_->seek(static_cast<std::int32_t>(dataStart), false, nextStep(kStepSeekDone));
 }
 

@@ -75,7 +75,7 @@ int CVXLTaskProcessor::removeTransaction(CVXLTransaction* transaction)
     if (!transaction || !queue_.remove(transaction))
         return 0;
     transaction->setTaskProcessor(nullptr);
-    transaction->listener().transactionFinished(kTransactionCancelled);
+    transaction->listener().transactionFinished(kResultCancelled);
     return 1;
 }
 
@@ -123,7 +123,7 @@ void CVXLTaskProcessor::cancelQueue()
         CVXLTransaction* transaction = transactionOf(node);
         queue_.remove(transaction);
         transaction->setTaskProcessor(nullptr);
-        transaction->listener().transactionFinished(kTransactionCancelled);
+        transaction->listener().transactionFinished(kResultCancelled);
     }
 }
 
@@ -156,7 +156,7 @@ void CVXLTaskProcessor::dispatch()
             // run that never took the transaction.
             transaction->setProcessor(nullptr);
             transaction->setTaskProcessor(nullptr);
-            transaction->listener().transactionFinished(kTransactionFailed);
+            transaction->listener().transactionFinished(kResultTransactionFailed);
             return;
         }
         startChild(processor);

@@ -95,7 +95,7 @@ int builtinAssert(CKORVFunctionHelper& helper, void*)
     CVXLVariant value;
     helper.values().pop(value);
     if (value.isFalse())
-        helper.machine()->fail(kMachineAssertionFailed);
+        helper.machine()->fail(kResultMachineAssertionFailed);
     return 1;
 }
 int builtinUijGet(CKORVFunctionHelper& helper, void*)
@@ -420,7 +420,7 @@ TEST_F(StackMachineTest, SecondRunRequestWhileRunningIsRefused)
     CVXLRunRequest& second = request({ CVXLVariant(1), CVXLVariant("y") });
     run(m, second);
     EXPECT_TRUE(answered(second));
-    EXPECT_EQ(resultOf(second), kMachineRefused);
+    EXPECT_EQ(resultOf(second), kResultMachineRefused);
     EXPECT_EQ(second.completion(), kCompletionFailed);
     EXPECT_FALSE(answered(first));
 
@@ -437,7 +437,7 @@ TEST_F(StackMachineTest, RunWithoutProgramIsRefused)
     CVXLRunRequest& r = request();
     run(m, r);
     EXPECT_TRUE(answered(r));
-    EXPECT_EQ(resultOf(r), kMachineRefused);
+    EXPECT_EQ(resultOf(r), kResultMachineRefused);
     EXPECT_EQ(r.completion(), kCompletionFailed);
 }
 
@@ -502,7 +502,7 @@ TEST_F(StackMachineTest, FailedAssertionUnwindsTheJobsAndFailsTheRun)
         current()->send(m, c.event);
         driver.runUntilIdle();
         EXPECT_TRUE(answered(r));
-        EXPECT_EQ(resultOf(r), kMachineAssertionFailed);
+        EXPECT_EQ(resultOf(r), kResultMachineAssertionFailed);
         EXPECT_EQ(r.completion(), kCompletionFailed);
         EXPECT_EQ(stack.depth(), 0u);
         EXPECT_EQ(stack.releasingCount(), 0u);
@@ -523,11 +523,11 @@ function 1 main() { return 1; }
 )");
     CountingMachine& m = attach(program);
     EXPECT_FALSE(m.attachSucceeded());
-    EXPECT_EQ(m.error(), kMachineStartupWaited);
+    EXPECT_EQ(m.error(), kResultMachineStartupWaited);
     CVXLRunRequest& r = request();
     run(m, r);
     EXPECT_TRUE(answered(r));
-    EXPECT_EQ(resultOf(r), kMachineRefused);
+    EXPECT_EQ(resultOf(r), kResultMachineRefused);
 }
 
 TEST_F(StackMachineTest, ShippedStartupSetsTheFiveTexts)

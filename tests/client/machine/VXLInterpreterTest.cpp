@@ -362,7 +362,7 @@ TEST_F(InterpreterTest, BadInstructionsStopTheRunWithAnError)
         host.unwinds = 0;
         RunOutcome r = run();
         EXPECT_EQ(r.completion, kCompletionFailed);
-        EXPECT_EQ(r.error, kMachineBadProgram);
+        EXPECT_EQ(r.error, kResultMachineBadProgram);
         EXPECT_FALSE(interpreter.isRunning());
         EXPECT_EQ(host.unwinds, 1);
     }

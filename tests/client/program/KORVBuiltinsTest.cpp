@@ -165,7 +165,7 @@ TEST_F(KORVBuiltinsTest, AssertionStopsTheRunWithErrorMinus2)
     CVXLRunRequest& r = runProgram(program("_assert(1); _assert(0); return 1;"));
     ASSERT_TRUE(answered(r));
     EXPECT_EQ(r.completion(), kCompletionFailed);
-    EXPECT_EQ(machine->error(), kMachineAssertionFailed);
+    EXPECT_EQ(machine->error(), kResultMachineAssertionFailed);
 }
 
 const char* const kScreens = R"(
@@ -294,7 +294,7 @@ TEST_F(KORVBuiltinsTest, AJobTypeThePoolCannotGiveStopsTheRun)
     CVXLRunRequest& r = runProgram(program("return s_show(47, arg);", kScreens));
     ASSERT_TRUE(answered(r));
     EXPECT_EQ(r.completion(), kCompletionFailed);
-    EXPECT_EQ(machine->error(), kMachineBadProgram);
+    EXPECT_EQ(machine->error(), kResultMachineBadProgram);
     EXPECT_TRUE(pool.shown.empty());
 }
 

@@ -318,7 +318,7 @@ TEST_F(ProducerTest, DataChargeNoticeIsRefusedWhileAnOperationRuns)
     choose(0, 1);
     ASSERT_NE(pool->find(45), nullptr);
     CVXLEvent& refused = activity(CProducer::kActivityDataCharge);
-    EXPECT_EQ(replyTo(refused), CProducer::kResultOperationRunning);
+    EXPECT_EQ(replyTo(refused), kResultOperationRunning);
     EXPECT_EQ(producer().machineDepth(), 1u);
     pool->find(45)->send(8);
     run();

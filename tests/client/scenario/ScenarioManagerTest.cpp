@@ -247,13 +247,13 @@ TEST_F(ScenarioManagerFixture, AMissingScenarioAnswers95WithTextIdAndAResetDefin
     CScenarioLayout layout;
     ASSERT_EQ(scenario("blog", layout).result, kResultSucceeded);
     const Reply reply = scenario("nosuch", layout);
-    EXPECT_EQ(reply.result, CScenarioManager::kResultScenarioUnavailable);
+    EXPECT_EQ(reply.result, kResultScenarioUnavailable);
     EXPECT_EQ(reply.text, "792");
     EXPECT_EQ(dumpLayout(layout), dumpLayout(CScenarioLayout()));
 
     // Also when the file has no scenarios at all.
     reader->files[CScenarioManager::kFileName] = "<vxlcfg><config/></vxlcfg>";
-    EXPECT_EQ(scenario("blog", layout).result, CScenarioManager::kResultScenarioUnavailable);
+    EXPECT_EQ(scenario("blog", layout).result, kResultScenarioUnavailable);
 }
 
 TEST_F(ScenarioManagerFixture, AReusedDefinitionKeepsNothingOfTheScenarioBefore)

@@ -1,4 +1,4 @@
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "tests/support/HttpTestPeer.h"
 #include "tests/transport/HttpJobFixture.h"
 
@@ -105,8 +105,8 @@ TEST_F(HttpJobPeer, PostsBodiesByLengthAndInChunks)
     CVXLHttpRequest& broken = f.start(CVXLHttpRequest::kPost, peer.url("/echo"));
     broken.setContentLength(10);
     ASSERT_TRUE(f.pump([&] { return !broken.isBusy(); }));
-    EXPECT_EQ(kNetMissingLength, f.current.result);
-    EXPECT_EQ(kNetMissingLength, f.job.errorCode());
+    EXPECT_EQ(kResultMissingLength, f.current.result);
+    EXPECT_EQ(kResultMissingLength, f.job.errorCode());
 }
 
 TEST_F(HttpJobPeer, KeptConnectionIsReusedAndAClosedOneIsNoticed)
@@ -144,8 +144,8 @@ TEST_F(HttpJobPeer, AStallingPeerTimesOutWithSixtyFive)
     for (int i = 0; i < 2000 && r.isBusy(); ++i)
         f.driver.runToNextTimer();
     ASSERT_FALSE(r.isBusy());
-    EXPECT_EQ(kNetTimedOut, f.current.result);
-    EXPECT_EQ(kNetTimedOut, f.job.errorCode());
+    EXPECT_EQ(kResultTimedOut, f.current.result);
+    EXPECT_EQ(kResultTimedOut, f.job.errorCode());
     EXPECT_LE(f.driver.now() - start, 60000u + 1000u);
     EXPECT_GE(f.driver.now() - start, 59000u);
     f.driver.runUntilIdle();
@@ -169,9 +169,9 @@ TEST_F(HttpJobPeer, FailuresBeforeAndAfterTheHead)
         bool giveSink;
         std::int32_t result;
     } cases[] = {
-        { "no host", "http:///nothing", true, kNetMalformed },
-        { "no sink for the body", peer.url("/bytes/10"), false, kNetMalformed },
-        { "refused port", "http://127.0.0.1:1/", true, kNetConnectFailed },
+        { "no host", "http:///nothing", true, kResultMalformed },
+        { "no sink for the body", peer.url("/bytes/10"), false, kResultMalformed },
+        { "refused port", "http://127.0.0.1:1/", true, kResultConnectFailed },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

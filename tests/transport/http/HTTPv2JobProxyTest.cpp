@@ -1,4 +1,4 @@
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "tests/support/HttpTestPeer.h"
 #include "tests/support/SquidProxy.h"
 #include "tests/transport/HttpJobFixture.h"

@@ -1,4 +1,4 @@
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "tests/support/ScriptedNetwork.h"
 #include "tests/transport/HttpJobFixture.h"
 
@@ -217,16 +217,16 @@ std::vector<Row> exchanges()
             "Connecting SendingHead AwaitingChunk SendingChunkHead SendingChunkData AwaitingChunk SendingChunkHead "
             "ReadingHead AwaitingHeadAck ClosingAfterDone Idle",
             {0}, "", 0},
-        {"the dial fails", {kGetA}, {Net::fail(kNetConnectFailed)}, 0, Interrupt::None, nullptr, "Connecting Idle",
-            {kNetConnectFailed}, "", 0},
+        {"the dial fails", {kGetA}, {Net::fail(kResultConnectFailed)}, 0, Interrupt::None, nullptr, "Connecting Idle",
+            {kResultConnectFailed}, "", 0},
         {"a malformed head", {kGetA},
             {Net::dial("a.example:80"), Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"),
                 Net::close()},
-            0, Interrupt::None, nullptr, "Connecting SendingHead ReadingHead ClosingAfterError Idle", {kNetMalformed},
+            0, Interrupt::None, nullptr, "Connecting SendingHead ReadingHead ClosingAfterError Idle", {kResultMalformed},
             "", 0},
         {"a malformed chunk after some body", {kGetA},
             {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kChunkedHead + "3\r\nabcX"), Net::close()}, 0,
-            Interrupt::None, nullptr, toBody + " ReadingBody ClosingAfterError Idle", {kNetMalformed}, "abc", 0},
+            Interrupt::None, nullptr, toBody + " ReadingBody ClosingAfterError Idle", {kResultMalformed}, "abc", 0},
         {"a kept connection is reused, then closed after 13 s unused", {kKeepA, kKeepAAgain},
             {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::write(kGetY), Net::read(kHello),
                 Net::close()},
@@ -241,7 +241,7 @@ std::vector<Row> exchanges()
                 + " KeptAlive ClosingAfterIdle Idle",
             {0, 0}, "hellohello", CHTTPv2Job::kKeepAliveMs},
         {"a kept connection that fails the send: dialled again, sent once more", {kKeepA, kKeepAAgain},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::fail(kNetTimedOut), Net::close(),
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::fail(kResultTimedOut), Net::close(),
                 Net::dial("a.example:80"), Net::write(kGetY), Net::read(kHello), Net::close()},
             0, Interrupt::None, nullptr, toBody + " KeptAlive ResendingOnKept ClosingForNewHost Idle " + toBody
                 + " KeptAlive ClosingAfterIdle Idle",
@@ -327,7 +327,7 @@ std::vector<Row> interruptions()
             toBody + " ClosingAfterDone", "Idle", cancelled, kResultSucceeded, "hello", 100},
         {&CHTTPv2Job::ClosingAfterError, {kGetA},
             {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"), Net::close(100)}, 0,
-            "Connecting SendingHead ReadingHead ClosingAfterError", "Idle", cancelled, kNetMalformed, "", 100},
+            "Connecting SendingHead ReadingHead ClosingAfterError", "Idle", cancelled, kResultMalformed, "", 100},
         // The request waiting for the new host is answered, not sent.
         {&CHTTPv2Job::ClosingForNewHost, {kKeepA, kKeepB},
             {dialA, Net::write(kGetX), Net::read(kHello), Net::close(100)}, 0,

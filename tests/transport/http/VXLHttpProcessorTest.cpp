@@ -5,7 +5,7 @@
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
 #include "engine/transport/tasks/VXLTaskProcessor.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
@@ -189,7 +189,7 @@ TEST_F(HttpProcessorTest, TheReplyBodyGoesToTheFileInChunksWithProgress)
         SCOPED_TRACE(c.path);
         Exchange e(CVXLHttpTransaction::kMethodGet, peer.url(c.path));
         run(e);
-        EXPECT_EQ(result(e), kTransactionSucceeded);
+        EXPECT_EQ(result(e), kResultSucceeded);
         EXPECT_EQ(root.readFile(kResponseHostPath), patternOf(c.length));
         EXPECT_EQ(e.dataSize(), c.length);
         EXPECT_EQ(setting(CVXLHttpProcessor::kProgressTotalKey), c.total);
@@ -219,7 +219,7 @@ TEST_F(HttpProcessorTest, AGetCarriesTheEngineHeadersAndTheMessageHeaders)
     // Framing is the transport's: a stray length must not reach the wire.
     request.addHeader("Content-Length", "999");
     run(e);
-    ASSERT_EQ(result(e), kTransactionSucceeded);
+    ASSERT_EQ(result(e), kResultSucceeded);
     const std::string head = root.readFile(kResponseHostPath);
     EXPECT_EQ(head.rfind("GET /echo HTTP/1.0\r\n", 0), 0u) << head;
     for (const std::string& line : std::vector<std::string> {
@@ -242,7 +242,7 @@ TEST_F(HttpProcessorTest, APostSendsItsBodyWithTheEntitysContentType)
     e.setPostBody(body, "application/vnd.wap.mms-message");
     e.transaction.requestMessage().addHeader("Content-Type", "text/plain");
     run(e);
-    ASSERT_EQ(result(e), kTransactionSucceeded);
+    ASSERT_EQ(result(e), kResultSucceeded);
     const std::string echoed = root.readFile(kResponseHostPath);
     const std::size_t end = echoed.find("\r\n\r\n");
     ASSERT_NE(end, std::string::npos) << echoed;
@@ -260,7 +260,7 @@ TEST_F(HttpProcessorTest, AStatusOutside2xxGives50AndNoFile)
         SCOPED_TRACE(path);
         Exchange e(CVXLHttpTransaction::kMethodGet, peer.url(path));
         run(e);
-        EXPECT_EQ(result(e), kTransactionHttpStatus);
+        EXPECT_EQ(result(e), kResultHttpStatus);
         EXPECT_FALSE(root.exists(kResponseHostPath));
         EXPECT_EQ(e.dataSize(), 0u);
         // The reply headers are kept all the same.
@@ -277,7 +277,7 @@ TEST_F(HttpProcessorTest, A2xxWithoutABodyLeavesAnEmptyFile)
         ASSERT_TRUE(root.writeFile(kResponseHostPath, "the previous exchange's reply"));
         Exchange e(CVXLHttpTransaction::kMethodGet, peer.url(path));
         run(e);
-        EXPECT_EQ(result(e), kTransactionSucceeded);
+        EXPECT_EQ(result(e), kResultSucceeded);
         EXPECT_TRUE(root.exists(kResponseHostPath));
         EXPECT_EQ(root.readFile(kResponseHostPath), "");
         EXPECT_EQ(e.dataSize(), 0u);
@@ -294,9 +294,9 @@ TEST_F(HttpProcessorTest, FailuresOfTheExchangeAndTheFileAreReported)
         // The response file's name leaves the device root: it cannot be opened.
         { peer.url("/bytes/10"), "\\..\\outside.raw", kResultFailed },
         // Nothing listens there.
-        { "http://127.0.0.1:1/", kResponseFile, kNetConnectFailed },
+        { "http://127.0.0.1:1/", kResponseFile, kResultConnectFailed },
         // No file to write to: the processor refuses the transaction.
-        { peer.url("/bytes/10"), nullptr, kTransactionFailed },
+        { peer.url("/bytes/10"), nullptr, kResultTransactionFailed },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
@@ -309,12 +309,12 @@ TEST_F(HttpProcessorTest, FailuresOfTheExchangeAndTheFileAreReported)
     processor.setDialer(nullptr);
     Exchange undialled(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/10"));
     run(undialled);
-    EXPECT_EQ(result(undialled), kTransactionFailed);
+    EXPECT_EQ(result(undialled), kResultTransactionFailed);
     processor.setDialer(&dialer);
     // The processor is free again.
     Exchange after(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/10"));
     run(after);
-    EXPECT_EQ(result(after), kTransactionSucceeded);
+    EXPECT_EQ(result(after), kResultSucceeded);
 }
 
 TEST_F(HttpProcessorTest, ACancelInTheMiddleGives24AndFreesTheProcessor)
@@ -343,14 +343,14 @@ TEST_F(HttpProcessorTest, ACancelInTheMiddleGives24AndFreesTheProcessor)
         e.transaction.cancel();
         EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, {}, 5000));
         pump([] { return false; }, {}, 50);
-        ASSERT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+        ASSERT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
         if (c.afterFirstWrite) {
             EXPECT_LT(e.dataSize(), 5000000u);
         }
     }
     Exchange after(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/100"));
     run(after);
-    EXPECT_EQ(result(after), kTransactionSucceeded);
+    EXPECT_EQ(result(after), kResultSucceeded);
     EXPECT_EQ(root.readFile(kResponseHostPath), patternOf(100));
 }
 
@@ -367,7 +367,7 @@ TEST_F(HttpProcessorTest, StoppingTheTaskProcessorMidBodyReports24)
     tasks.stop();
     EXPECT_TRUE(pump([&] { return tasks.runState() == kHandlerFinished; }, {}, 5000));
     pump([] { return false; }, {}, 50);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
 }
 
 // A transaction deleted while it runs is dropped without a report, and the
@@ -381,7 +381,7 @@ TEST_F(HttpProcessorTest, ATransactionDeletedWhileRunningIsNotReported)
     EXPECT_TRUE(pump([&] { return !processor.isBusy(); }, {}, 5000));
     Exchange after(CVXLHttpTransaction::kMethodGet, peer.url("/bytes/10"));
     run(after);
-    EXPECT_EQ(result(after), kTransactionSucceeded);
+    EXPECT_EQ(result(after), kResultSucceeded);
 }
 
 class HttpProcessorProxyTest : public HttpProcessorTest {
@@ -410,9 +410,9 @@ TEST_F(HttpProcessorProxyTest, GetAndPostThroughSquidAndAWrongPasswordGives50)
         const char* password;
         std::int32_t result;
     } cases[] = {
-        { CVXLHttpTransaction::kMethodGet, "/bytes/70000", SquidProxy::kPassword, kTransactionSucceeded },
-        { CVXLHttpTransaction::kMethodPost, "/echo", SquidProxy::kPassword, kTransactionSucceeded },
-        { CVXLHttpTransaction::kMethodGet, "/bytes/10", "wrong", kTransactionHttpStatus },
+        { CVXLHttpTransaction::kMethodGet, "/bytes/70000", SquidProxy::kPassword, kResultSucceeded },
+        { CVXLHttpTransaction::kMethodPost, "/echo", SquidProxy::kPassword, kResultSucceeded },
+        { CVXLHttpTransaction::kMethodGet, "/bytes/10", "wrong", kResultHttpStatus },
     };
     const std::string body = "posted through the proxy";
     for (const Case& c : cases) {
@@ -425,7 +425,7 @@ TEST_F(HttpProcessorProxyTest, GetAndPostThroughSquidAndAWrongPasswordGives50)
         run(e);
         EXPECT_EQ(result(e), c.result);
         const std::string file = root.readFile(kResponseHostPath);
-        if (c.result != kTransactionSucceeded) {
+        if (c.result != kResultSucceeded) {
             EXPECT_FALSE(root.exists(kResponseHostPath));
         } else if (c.method == CVXLHttpTransaction::kMethodGet) {
             EXPECT_EQ(file, patternOf(70000));

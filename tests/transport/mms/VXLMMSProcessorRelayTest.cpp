@@ -168,7 +168,7 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
         SCOPED_TRACE("send request");
         Exchange e(mmstest::sendRequest(), relay.url("/mms"));
         run(e);
-        EXPECT_EQ(e.listener.results[0], kTransactionSucceeded);
+        EXPECT_EQ(e.listener.results[0], kResultSucceeded);
         const CVXLPduRef reply = e.transaction.replyPdu();
         ASSERT_FALSE(reply.isEmpty());
         EXPECT_EQ(reply->pduKind(), kMmsSendConf);
@@ -182,7 +182,7 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
         SCOPED_TRACE("notification response");
         Exchange e(mmstest::notifyResponse(), relay.url("/mms"));
         run(e);
-        EXPECT_EQ(e.listener.results[0], kTransactionSucceeded);
+        EXPECT_EQ(e.listener.results[0], kResultSucceeded);
         EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
         EXPECT_EQ(relay.savedBody(2), encoded(mmstest::notifyResponse()));
         expectTsharkAgrees(2);
@@ -192,7 +192,7 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
         auto* retrieve = new CVXLSimpleRequestPdu(kMmsRetrieve, "");
         Exchange e(retrieve, relay.url("/retrieve/R77"));
         run(e);
-        EXPECT_EQ(e.listener.results[0], kTransactionSucceeded);
+        EXPECT_EQ(e.listener.results[0], kResultSucceeded);
         const CVXLPduRef reply = e.transaction.replyPdu();
         ASSERT_FALSE(reply.isEmpty());
         EXPECT_EQ(reply->pduKind(), kMmsRetrieveConf);
@@ -219,7 +219,7 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
         SCOPED_TRACE("MMbox view");
         Exchange e(mmstest::mboxViewRequest(), relay.url("/mms?descriptors=3"));
         run(e);
-        EXPECT_EQ(e.listener.results[0], kTransactionSucceeded);
+        EXPECT_EQ(e.listener.results[0], kResultSucceeded);
         const CVXLPduRef reply = e.transaction.replyPdu();
         ASSERT_FALSE(reply.isEmpty());
         EXPECT_EQ(reply->pduKind(), kMmsMboxViewConf);
@@ -261,13 +261,13 @@ TEST_F(MMSProcessorRelayTest, CancelDuringHttpGives24)
     e.transaction.cancel();
     EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, 10000));
     pump([] { return false; }, 450);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
     EXPECT_TRUE(pump([&] { return !http.isBusy(); }, 5000));
 
     Exchange next(mmstest::sendRequest(), relay.url("/mms"));
     run(next);
-    EXPECT_EQ(next.listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(next.listener.results[0], kResultSucceeded);
 }
 
 } // namespace

@@ -90,7 +90,7 @@ public:
     }
 
     std::string replyBody;
-    std::int32_t replyResult = kTransactionSucceeded;
+    std::int32_t replyResult = kResultSucceeded;
     bool stall = false;
     int cancels = 0;
     std::vector<Seen> seen;
@@ -182,27 +182,27 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
     };
     const Case cases[] = {
         { "send request", [] { return mmstest::sendRequest(); }, sample("send_conf.mms"),
-            kTransactionSucceeded, kMmsSendConf, CVXLHttpTransaction::kMethodPost },
-        { "notification response, no body", mmstest::notifyResponse, "", kTransactionSucceeded, kMmsUntyped,
+            kResultSucceeded, kMmsSendConf, CVXLHttpTransaction::kMethodPost },
+        { "notification response, no body", mmstest::notifyResponse, "", kResultSucceeded, kMmsUntyped,
             CVXLHttpTransaction::kMethodPost },
-        { "notification response, a body", mmstest::notifyResponse, "ignored", kTransactionSucceeded,
+        { "notification response, a body", mmstest::notifyResponse, "ignored", kResultSucceeded,
             kMmsUntyped, CVXLHttpTransaction::kMethodPost },
-        { "acknowledge", mmstest::acknowledge, "", kTransactionSucceeded, kMmsUntyped,
+        { "acknowledge", mmstest::acknowledge, "", kResultSucceeded, kMmsUntyped,
             CVXLHttpTransaction::kMethodPost },
         { "retrieve", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-            sample("retrieve_conf.mms"), kTransactionSucceeded, kMmsRetrieveConf,
+            sample("retrieve_conf.mms"), kResultSucceeded, kMmsRetrieveConf,
             CVXLHttpTransaction::kMethodGet },
         { "delete request", mmstest::mboxDeleteRequest,
-            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80 }), kTransactionSucceeded,
+            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80 }), kResultSucceeded,
             kMmsMboxDeleteConf, CVXLHttpTransaction::kMethodPost },
-        { "a notification is no request", mmstest::notification, "", kTransactionFailed, kMmsUntyped, 0 },
-        { "send answered by no body", [] { return mmstest::sendRequest(); }, "", kTransactionFailed,
+        { "a notification is no request", mmstest::notification, "", kResultTransactionFailed, kMmsUntyped, 0 },
+        { "send answered by no body", [] { return mmstest::sendRequest(); }, "", kResultTransactionFailed,
             kMmsUntyped, CVXLHttpTransaction::kMethodPost },
         { "send answered by a notification", [] { return mmstest::sendRequest(); },
-            sample("notification_ind.mms"), kTransactionFailed, kMmsUntyped,
+            sample("notification_ind.mms"), kResultTransactionFailed, kMmsUntyped,
             CVXLHttpTransaction::kMethodPost },
         { "send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F",
-            kTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost },
+            kResultTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -246,13 +246,13 @@ TEST_F(MMSProcessorTest, AnEmptyReplyIsNeverReadFromTheLastReplysFile)
     http.replyBody = sample("send_conf.mms");
     Exchange first(mmstest::sendRequest());
     runMms(first);
-    ASSERT_EQ(first.listener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(first.listener.results[0], kResultSucceeded);
     ASSERT_EQ(root.readFile(kResponseHostPath), sample("send_conf.mms"));
 
     http.replyBody.clear();
     Exchange second(mmstest::sendRequest());
     runMms(second);
-    EXPECT_EQ(second.listener.results[0], kTransactionFailed);
+    EXPECT_EQ(second.listener.results[0], kResultTransactionFailed);
     EXPECT_TRUE(second.transaction.replyPdu().isEmpty());
 }
 
@@ -263,7 +263,7 @@ TEST_F(MMSProcessorTest, AGetCarriesOnlyHttpHeaders)
     http.replyBody = sample("retrieve_conf.mms");
     Exchange e(retrieve, "http://relay.example/retrieve/R0001");
     runMms(e);
-    ASSERT_EQ(e.listener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(e.listener.results[0], kResultSucceeded);
     ASSERT_EQ(http.seen.size(), 1u);
     EXPECT_EQ(http.seen[0].url, "http://relay.example/retrieve/R0001");
     EXPECT_EQ(http.seen[0].headers,
@@ -288,7 +288,7 @@ TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerTick)
     http.replyBody = sample("mbox_view_conf.mms");
     Exchange view(mmstest::mboxViewRequest());
     const int viewTicks = runMms(view);
-    ASSERT_EQ(view.listener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(view.listener.results[0], kResultSucceeded);
     const CVXLPduRef reply = view.transaction.replyPdu();
     ASSERT_FALSE(reply.isEmpty());
     EXPECT_EQ(reply->pduKind(), kMmsMboxViewConf);
@@ -323,8 +323,8 @@ TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
         std::uint32_t parts; // parts of the view confirmation handed back
     };
     const Case cases[] = {
-        { "no parts", head, kTransactionSucceeded, 0 },
-        { "a part that is no descriptor", wrongPart, kTransactionFailed, 1 },
+        { "no parts", head, kResultSucceeded, 0 },
+        { "a part that is no descriptor", wrongPart, kResultTransactionFailed, 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -343,21 +343,21 @@ TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
 
 TEST_F(MMSProcessorTest, HttpAndEncodeFailuresPassTheirResult)
 {
-    http.replyResult = kTransactionHttpStatus;
+    http.replyResult = kResultHttpStatus;
     http.replyBody = sample("send_conf.mms");
     Exchange status(mmstest::sendRequest());
     runMms(status);
-    EXPECT_EQ(status.listener.results[0], kTransactionHttpStatus);
+    EXPECT_EQ(status.listener.results[0], kResultHttpStatus);
     EXPECT_TRUE(status.transaction.replyPdu().isEmpty());
 
     // A request the encoder cannot write (an unknown field code).
     auto* bad = mmstest::sendRequest();
     bad->addHeader("99", "x");
-    http.replyResult = kTransactionSucceeded;
+    http.replyResult = kResultSucceeded;
     http.seen.clear();
     Exchange encode(bad);
     runMms(encode);
-    EXPECT_EQ(encode.listener.results[0], kTransactionFailed);
+    EXPECT_EQ(encode.listener.results[0], kResultTransactionFailed);
     EXPECT_TRUE(http.seen.empty());
 }
 
@@ -367,7 +367,7 @@ TEST_F(MMSProcessorTest, RefusedSubmissionFails)
     mms.setTaskProcessor(&nobody);
     Exchange e(mmstest::sendRequest());
     runMms(e);
-    EXPECT_EQ(e.listener.results[0], kTransactionFailed);
+    EXPECT_EQ(e.listener.results[0], kResultTransactionFailed);
     EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
 }
 
@@ -398,7 +398,7 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
         e.transaction.cancel();
         for (int tick = 0; tick < 5; ++tick)
             driver.runToNextTimer();
-        EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+        EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
         EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
         EXPECT_EQ(http.cancels, c.httpCancels);
         EXPECT_FALSE(http.isBusy());
@@ -407,7 +407,7 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
     http.stall = false;
     Exchange next(mmstest::sendRequest());
     runMms(next);
-    EXPECT_EQ(next.listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(next.listener.results[0], kResultSucceeded);
 }
 
 } // namespace

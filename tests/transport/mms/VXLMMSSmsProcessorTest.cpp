@@ -63,18 +63,18 @@ TEST_F(MMSSmsProcessorTest, PushedPdusBecomeTheirTypedPdu)
         bool complete; // hasRequiredHeaders of the typed PDU
     };
     const Case cases[] = {
-        { "notification", sample("notification_ind.mms"), kTransactionSucceeded, kMmsNotificationInd, true },
+        { "notification", sample("notification_ind.mms"), kResultSucceeded, kMmsNotificationInd, true },
         // Typed although it lacks most mandatory fields; the messaging code
         // decides what to do with it.
-        { "short notification", sample("example_notification_ind.mms"), kTransactionSucceeded,
+        { "short notification", sample("example_notification_ind.mms"), kResultSucceeded,
             kMmsNotificationInd, false },
-        { "delivery report", kDeliveryInd, kTransactionSucceeded, kMmsDeliveryInd, true },
-        { "read report", kReadOrigInd, kTransactionSucceeded, kMmsReadOrigInd, true },
-        { "send confirmation", sample("send_conf.mms"), kTransactionFailed, kMmsUntyped, false },
-        { "retrieve confirmation", sample("retrieve_conf.mms"), kTransactionFailed, kMmsUntyped, false },
-        { "view confirmation", sample("mbox_view_conf.mms"), kTransactionFailed, kMmsUntyped, false },
-        { "not a PDU", { 0x1F, 0x1F, 0x1F }, kTransactionFailed, kMmsUntyped, false },
-        { "no bytes", {}, kTransactionFailed, kMmsUntyped, false },
+        { "delivery report", kDeliveryInd, kResultSucceeded, kMmsDeliveryInd, true },
+        { "read report", kReadOrigInd, kResultSucceeded, kMmsReadOrigInd, true },
+        { "send confirmation", sample("send_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
+        { "retrieve confirmation", sample("retrieve_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
+        { "view confirmation", sample("mbox_view_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
+        { "not a PDU", { 0x1F, 0x1F, 0x1F }, kResultTransactionFailed, kMmsUntyped, false },
+        { "no bytes", {}, kResultTransactionFailed, kMmsUntyped, false },
     };
     for (const Case& c : cases) {
         RecordingListener listener;
@@ -101,7 +101,7 @@ TEST_F(MMSSmsProcessorTest, NotificationFieldsReachTheTypedPdu)
     CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
     setPushed(transaction, mmstest::readFile(mmstest::handmadeDir() + "/notification_ind.mms"));
     run(transaction, listener);
-    ASSERT_EQ(listener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(listener.results[0], kResultSucceeded);
     const CVXLPduRef notification = transaction.getPdu();
     ASSERT_FALSE(notification.isEmpty());
     EXPECT_NE(notification->contentLocation(), "");
@@ -118,7 +118,7 @@ TEST_F(MMSSmsProcessorTest, RefusedDecodeFails)
     CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
     setPushed(transaction, kDeliveryInd);
     run(transaction, listener);
-    EXPECT_EQ(listener.results[0], kTransactionFailed);
+    EXPECT_EQ(listener.results[0], kResultTransactionFailed);
     EXPECT_TRUE(transaction.getPdu().isEmpty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(MMSSmsProcessorTest, CancelReportsCancelledOnce)
         transaction.cancel();
         for (int tick = 0; tick < 4; ++tick)
             driver.runToNextTimer();
-        EXPECT_EQ(listener.results, std::vector<std::int32_t> { kTransactionCancelled }) << c.what;
+        EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled }) << c.what;
         EXPECT_TRUE(transaction.getPdu().isEmpty()) << c.what;
         EXPECT_EQ(tasks.queuedCount(), 0u) << c.what;
         EXPECT_FALSE(decoder.isBusy()) << c.what;
@@ -165,7 +165,7 @@ TEST_F(MMSSmsProcessorTest, CancelReportsCancelledOnce)
     CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
     setPushed(transaction, kDeliveryInd);
     run(transaction, listener);
-    EXPECT_EQ(listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(listener.results[0], kResultSucceeded);
 }
 
 } // namespace

@@ -105,7 +105,7 @@ TEST_F(WspDecodeTest, SamplePdusFromFilesDecodeAsTheCoreDoes)
         CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
         setFileInput(transaction, path);
         run(transaction, listener);
-        EXPECT_EQ(listener.results[0], kTransactionSucceeded) << c.file;
+        EXPECT_EQ(listener.results[0], kResultSucceeded) << c.file;
         const CVXLPduRef decoded = transaction.getPdu();
         ASSERT_FALSE(decoded.isEmpty());
         EXPECT_EQ(describe(*decoded.get()), coreDecode(bytes, path)) << c.file;
@@ -121,7 +121,7 @@ TEST_F(WspDecodeTest, RetrievedMessageBecomesItsTypedPdu)
     CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
     setFileInput(transaction, path);
     run(transaction, listener);
-    ASSERT_EQ(listener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(listener.results[0], kResultSucceeded);
 
     CVXLPduRef typed(new CVXLReceivedPdu(kMmsRetrieveConf, transaction.getPdu()));
     EXPECT_EQ(typed->pduKind(), kMmsRetrieveConf);
@@ -148,7 +148,7 @@ TEST_F(WspDecodeTest, MboxDescriptorDecodedFromItsRangeOfTheFile)
     CVXLWspDecodeTransaction view { CVXLTransactionListenerRef(&viewListener) };
     setFileInput(view, path);
     run(view, viewListener);
-    ASSERT_EQ(viewListener.results[0], kTransactionSucceeded);
+    ASSERT_EQ(viewListener.results[0], kResultSucceeded);
     const auto* body = static_cast<const CVXLMultipartBody*>(view.getPdu()->body().get());
     ASSERT_NE(body, nullptr);
     ASSERT_EQ(body->partCount(), 2u);
@@ -162,7 +162,7 @@ TEST_F(WspDecodeTest, MboxDescriptorDecodedFromItsRangeOfTheFile)
         EXPECT_EQ(descriptor.typeName(), "WSPDECODEMMBOXDESCTRANSACTION");
         descriptor.message().setBody(part);
         run(descriptor, listener);
-        EXPECT_EQ(listener.results[0], kTransactionSucceeded) << i;
+        EXPECT_EQ(listener.results[0], kResultSucceeded) << i;
         const CVXLPduRef decoded = descriptor.getPdu();
         EXPECT_EQ(decoded->field(kMmsFieldMessageType), "21") << i;
         const Bytes range(
@@ -188,7 +188,7 @@ TEST_F(WspDecodeTest, LargeInputIsReadInWindows)
         CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
         setFileInput(transaction, size ? path : writeFile("exact.raw", asText(bytes)), 0, size);
         run(transaction, listener);
-        EXPECT_EQ(listener.results[0], kTransactionSucceeded) << size;
+        EXPECT_EQ(listener.results[0], kResultSucceeded) << size;
         const std::string expected = coreDecode(bytes, size ? path : "\\My Documents\\exact.raw");
         EXPECT_EQ(describe(*transaction.getPdu().get()), expected) << size;
     }
@@ -209,7 +209,7 @@ TEST_F(WspDecodeTest, InputHeldInMemory)
     CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
     transaction.setMessage(pushed);
     run(transaction, listener);
-    EXPECT_EQ(listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(listener.results[0], kResultSucceeded);
     EXPECT_EQ(describe(*transaction.getPdu().get()), coreDecode(bytes, ""));
 }
 
@@ -225,11 +225,11 @@ TEST_F(WspDecodeTest, InputsThatFailCleanly)
     };
     const Case cases[] = {
         { "missing file", "absent.raw", "", false, static_cast<std::int32_t>(kPlatformOpenFailed) },
-        { "empty file", "empty.raw", "", true, kTransactionFailed },
+        { "empty file", "empty.raw", "", true, kResultTransactionFailed },
         { "cut off inside the first part", "cut.raw", asText(Bytes(sample.begin(), sample.begin() + 200)),
-            true, kTransactionFailed },
-        { "not a PDU", "text.raw", "\x1F\x1F\x1F\x1F", true, kTransactionFailed },
-        { "no input", nullptr, "", false, kTransactionNoInput },
+            true, kResultTransactionFailed },
+        { "not a PDU", "text.raw", "\x1F\x1F\x1F\x1F", true, kResultTransactionFailed },
+        { "no input", nullptr, "", false, kResultNotFound },
     };
     for (const Case& c : cases) {
         RecordingListener listener;
@@ -248,7 +248,7 @@ TEST_F(WspDecodeTest, InputsThatFailCleanly)
     CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
     setFileInput(transaction, writeFile("good.raw", asText(sample)));
     run(transaction, listener);
-    EXPECT_EQ(listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(listener.results[0], kResultSucceeded);
 }
 
 TEST_F(WspDecodeTest, CancelWhileReadingReportsCancelled)
@@ -267,7 +267,7 @@ TEST_F(WspDecodeTest, CancelWhileReadingReportsCancelled)
     EXPECT_EQ(store->openStreams(), 1u);
     transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_FALSE(decoder.isBusy());
 }
 

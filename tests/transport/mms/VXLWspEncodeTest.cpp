@@ -62,7 +62,7 @@ TEST_F(WspEncodeTest, SendRequestWithFilePartsEncodesAsTheCoreDoesInMemory)
     CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
     transaction.setPdu(sendRequestOnFiles(imageSize));
     run(transaction, listener);
-    EXPECT_EQ(listener.results[0], kTransactionSucceeded);
+    EXPECT_EQ(listener.results[0], kResultSucceeded);
     ASSERT_FALSE(transaction.output().isEmpty());
     EXPECT_EQ(bytesOf(transaction.output()->bodyBuffer()), bytesOf(expected));
     EXPECT_EQ(transaction.output()->contentType(), "application/vnd.wap.mms-message");
@@ -80,7 +80,7 @@ TEST_F(WspEncodeTest, PduWithoutBodyAndPartsHeldInMemory)
         CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
         transaction.setPdu(pdu);
         run(transaction, listener);
-        EXPECT_EQ(listener.results[0], kTransactionSucceeded) << withBody;
+        EXPECT_EQ(listener.results[0], kResultSucceeded) << withBody;
         ASSERT_FALSE(transaction.output().isEmpty());
         EXPECT_EQ(bytesOf(transaction.output()->bodyBuffer()), bytesOf(expected)) << withBody;
     }
@@ -103,19 +103,19 @@ TEST_F(WspEncodeTest, FailuresReachTheListener)
         // give a PDU whose lengths lie.
         { "part file shorter than its size",
             [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setDataSize(firstPart(pdu)->dataSize() + 100); },
-            kTransactionFailed },
+            kResultTransactionFailed },
         { "part without a file", [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setFileName(""); },
-            kTransactionFailed },
+            kResultTransactionFailed },
         { "part without a content type",
             [&](CVXLMmsPdu& pdu) {
                 CVXLEntityRef bare(new CVXLMimeEntity);
                 static_cast<CVXLMultipartBody*>(pdu.body().get())->appendPart(bare);
             },
-            kTransactionFailed },
+            kResultTransactionFailed },
         { "body without parts", [&](CVXLMmsPdu& pdu) { pdu.setBody(CVXLEntityRef(new CVXLMultipartBody)); },
-            kTransactionFailed },
+            kResultTransactionFailed },
         { "header value without an encoding", [&](CVXLMmsPdu& pdu) { pdu.setHeader(kMmsFieldDate, "soon"); },
-            kTransactionFailed },
+            kResultTransactionFailed },
         // Refused by the encoder: the task processor reports the failure.
         { "content type text/plain",
             [&](CVXLMmsPdu& pdu) {
@@ -123,7 +123,7 @@ TEST_F(WspEncodeTest, FailuresReachTheListener)
                 mime.add("Content-Type", "text/plain");
                 pdu.CVXLMimeEntity::setHeaders(mime);
             },
-            kTransactionFailed },
+            kResultTransactionFailed },
     };
     for (const Case& c : cases) {
         CVXLPduRef pdu = sendRequestOnFiles(300);
@@ -150,7 +150,7 @@ TEST_F(WspEncodeTest, CancelDuringTheCopyReportsCancelled)
     EXPECT_EQ(store->openStreams(), 1u);
     transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_TRUE(transaction.output().isEmpty());
     EXPECT_FALSE(encoder.isBusy());
 }

@@ -1,7 +1,7 @@
 #include "engine/transport/net/VXLNetworkConnection.h"
 
 #include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 #include "tests/support/JobTreeDriver.h"
@@ -120,7 +120,7 @@ TEST(NetworkConnection, TimeOutAndCancelCloseTheSocket)
             EXPECT_EQ(CVXLNetworkConnection::kReceiveTimeoutMs, f.driver.now() - start);
         }
         ASSERT_FALSE(f.receive.isBusy());
-        EXPECT_EQ(cancel ? std::int32_t(kResultCancelled) : std::int32_t(kNetTimedOut), f.lastResult());
+        EXPECT_EQ(cancel ? std::int32_t(kResultCancelled) : std::int32_t(kResultTimedOut), f.lastResult());
         f.driver.runUntilIdle();
         EXPECT_FALSE(f.realSocket.hasSocket());
         f.requester.post(&f.connection, &f.receive);
@@ -136,10 +136,10 @@ TEST(NetworkConnection, DataTrafficOffAnswersNinetyAtOnce)
     f.receive.wanted = 10;
     f.requester.post(&f.connection, &f.receive);
     f.driver.runUntilIdle();
-    EXPECT_EQ(kNetDataTrafficOff, f.lastResult());
+    EXPECT_EQ(kResultDataTrafficOff, f.lastResult());
     f.requester.post(&f.connection, &f.send);
     f.driver.runUntilIdle();
-    EXPECT_EQ(kNetDataTrafficOff, f.lastResult());
+    EXPECT_EQ(kResultDataTrafficOff, f.lastResult());
 }
 
 TEST(NetworkConnection, APartialSendAnswersWithTheSmallerCount)

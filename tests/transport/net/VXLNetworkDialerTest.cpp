@@ -3,7 +3,7 @@
 #include "engine/transport/net/VXLCloseRequest.h"
 #include "engine/transport/net/VXLConnectRequest.h"
 #include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetResults.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLNetworkConnection.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -117,8 +117,8 @@ TEST(NetworkDialer, ConnectFailuresAnswerWithTheirCodes)
         bool trafficOff;
         std::int32_t result;
     } cases[] = {
-        { "refused port", "", true, false, kNetConnectFailed },
-        { "data traffic off", "", false, true, kNetDataTrafficOff },
+        { "refused port", "", true, false, kResultConnectFailed },
+        { "data traffic off", "", false, true, kResultDataTrafficOff },
         { "packet-data refused", "connection = refuse\n", false, false, 9 },
     };
     for (const Case& c : cases) {
@@ -148,7 +148,7 @@ TEST(NetworkDialer, RetriesAnUnfinishedConnectAHundredAndFiftyTimes)
         int connectCalls;
     } cases[] = {
         { 4, kResultSucceeded, 400, 5 },
-        { ScriptedConnection::kForever, kNetConnectFailed, 15000, 151 },
+        { ScriptedConnection::kForever, kResultConnectFailed, 15000, 151 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.underWay);
@@ -172,7 +172,7 @@ TEST(NetworkDialer, AConnectThatNeverAnswersTimesOutAndItsSocketIsClosed)
     DialerFixture f(&factory);
     CVXLConnectRequest request;
     const std::uint32_t start = f.driver.now();
-    EXPECT_EQ(kNetTimedOut, f.connect(request, 80));
+    EXPECT_EQ(kResultTimedOut, f.connect(request, 80));
     EXPECT_EQ(CVXLNetworkDialer::kConnectTimeoutMs, f.driver.now() - start);
     f.driver.runUntilIdle();
     EXPECT_EQ(1, factory.live()) << "the timed-out socket is destroyed";

@@ -97,7 +97,7 @@ protected:
 TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
 {
     StubProcessor stub("A", "Stub");
-    stub.autoResult = kTransactionSucceeded;
+    stub.autoResult = kResultSucceeded;
     tasks.registerProcessor(&stub);
     Job first("A");
     Job second("A");
@@ -114,8 +114,8 @@ TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
     EXPECT_EQ(stub.started[1], &second.transaction);
     EXPECT_EQ(stub.startedAt[0], 200u);
     EXPECT_EQ(stub.startedAt[1], 400u);
-    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
-    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kResultSucceeded });
     EXPECT_EQ(first.transaction.processor(), nullptr);
 
     // One more tick finds the queue empty and leaves the timer unarmed; the
@@ -127,14 +127,14 @@ TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
     ASSERT_EQ(tasks.addTransaction(&third.transaction), 1);
     EXPECT_EQ(driver.nextTimeout(), 200u);
     tick();
-    EXPECT_EQ(third.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(third.listener.results, std::vector<std::int32_t> { kResultSucceeded });
 }
 
 TEST_F(TaskProcessorTest, BusyProcessorIsSkippedAndItsTransactionKeepsItsPlace)
 {
     StubProcessor slow("A", "Slow");
     StubProcessor quick("B", "Quick");
-    quick.autoResult = kTransactionSucceeded;
+    quick.autoResult = kResultSucceeded;
     tasks.registerProcessor(&slow);
     tasks.registerProcessor(&quick);
     Job a1("A");
@@ -151,9 +151,9 @@ TEST_F(TaskProcessorTest, BusyProcessorIsSkippedAndItsTransactionKeepsItsPlace)
     EXPECT_EQ(quick.started, std::vector<CVXLTransaction*> { &b1.transaction });
     EXPECT_EQ(tasks.queuedCount(), 2u);
 
-    slow.complete(kTransactionFailed);
+    slow.complete(kResultTransactionFailed);
     driver.runUntilIdle();
-    EXPECT_EQ(a1.listener.results, std::vector<std::int32_t> { kTransactionFailed });
+    EXPECT_EQ(a1.listener.results, std::vector<std::int32_t> { kResultTransactionFailed });
     tick();
     EXPECT_EQ(slow.started.back(), &a2.transaction);
     // A type nobody runs stays queued, and keeps the timer going.
@@ -176,14 +176,14 @@ TEST_F(TaskProcessorTest, CancelQueuedAndRunningReportsOnce)
 
     // Queued: told before cancel returns.
     queued.transaction.cancel();
-    EXPECT_EQ(queued.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(queued.listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_EQ(tasks.queuedCount(), 0u);
 
     // Running: told later, by the processor.
     running.transaction.cancel();
     EXPECT_TRUE(running.listener.results.empty());
     driver.runUntilIdle();
-    EXPECT_EQ(running.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(running.listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_FALSE(stub.isBusy());
 
     // Finished transactions are out of reach: no second report, and no
@@ -195,11 +195,11 @@ TEST_F(TaskProcessorTest, CancelQueuedAndRunningReportsOnce)
     tick();
     running.transaction.cancel();
     driver.runUntilIdle();
-    stub.complete(kTransactionSucceeded);
+    stub.complete(kResultSucceeded);
     driver.runUntilIdle();
     EXPECT_EQ(running.listener.results.size(), 1u);
     EXPECT_EQ(queued.listener.results.size(), 1u);
-    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kResultSucceeded });
 }
 
 TEST_F(TaskProcessorTest, CancelArrivingAfterTheProcessorsOwnStopDoesNotReachTheNextTransaction)
@@ -211,19 +211,19 @@ TEST_F(TaskProcessorTest, CancelArrivingAfterTheProcessorsOwnStopDoesNotReachThe
     tasks.addTransaction(&first.transaction);
     tick();
     // Both in one step: the stop goes first and the cancel is left queued.
-    stub.complete(kTransactionSucceeded);
+    stub.complete(kResultSucceeded);
     first.transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kResultSucceeded });
 
     tasks.addTransaction(&second.transaction);
     tick();
     driver.runUntilIdle();
     EXPECT_TRUE(second.listener.results.empty());
     EXPECT_TRUE(stub.isBusy());
-    stub.complete(kTransactionSucceeded);
+    stub.complete(kResultSucceeded);
     driver.runUntilIdle();
-    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kResultSucceeded });
 }
 
 TEST_F(TaskProcessorTest, RefusedTransactionFailsAndTheProcessorStaysIdle)
@@ -234,17 +234,17 @@ TEST_F(TaskProcessorTest, RefusedTransactionFailsAndTheProcessorStaysIdle)
     Job refused("A");
     ASSERT_EQ(tasks.addTransaction(&refused.transaction), 1);
     tick();
-    EXPECT_EQ(refused.listener.results, std::vector<std::int32_t> { kTransactionFailed });
+    EXPECT_EQ(refused.listener.results, std::vector<std::int32_t> { kResultTransactionFailed });
     EXPECT_TRUE(stub.started.empty());
     EXPECT_EQ(stub.parent(), nullptr);
     EXPECT_EQ(refused.transaction.taskProcessor(), nullptr);
 
     stub.refuse = false;
-    stub.autoResult = kTransactionSucceeded;
+    stub.autoResult = kResultSucceeded;
     Job accepted("A");
     ASSERT_EQ(tasks.addTransaction(&accepted.transaction), 1);
     tick();
-    EXPECT_EQ(accepted.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(accepted.listener.results, std::vector<std::int32_t> { kResultSucceeded });
     EXPECT_EQ(refused.listener.results.size(), 1u);
 }
 
@@ -263,7 +263,7 @@ TEST_F(TaskProcessorTest, StopCancelsQueuedAndRunningTransactions)
     tasks.stop();
     driver.runUntilIdle();
     for (Job* job : { &running, &queued1, &queued2 })
-        EXPECT_EQ(job->listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+        EXPECT_EQ(job->listener.results, std::vector<std::int32_t> { kResultCancelled });
     EXPECT_EQ(tasks.runState(), kHandlerFinished);
     EXPECT_EQ(tasks.queuedCount(), 0u);
     EXPECT_EQ(tasks.processorCount(), 0u);
@@ -289,7 +289,7 @@ TEST_F(TaskProcessorTest, SubmissionsThatCannotBeQueued)
     EXPECT_EQ(tasks.queuedCount(), 1u);
     EXPECT_EQ(tasks.removeTransaction(&job.transaction), 1);
     EXPECT_EQ(tasks.removeTransaction(&job.transaction), 0);
-    EXPECT_EQ(job.listener.results, std::vector<std::int32_t> { kTransactionCancelled });
+    EXPECT_EQ(job.listener.results, std::vector<std::int32_t> { kResultCancelled });
 }
 
 TEST_F(TaskProcessorTest, TransactionDeletedWhileQueuedOrRunningIsForgotten)
@@ -314,15 +314,15 @@ TEST_F(TaskProcessorTest, TransactionDeletedWhileQueuedOrRunningIsForgotten)
     Job next("A");
     tasks.addTransaction(&next.transaction);
     tick();
-    stub.complete(kTransactionSucceeded);
+    stub.complete(kResultSucceeded);
     driver.runUntilIdle();
-    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kTransactionSucceeded });
+    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kResultSucceeded });
 }
 
 TEST_F(TaskProcessorTest, CallbackEventListenerBringsTheResultToItsOwner)
 {
     StubProcessor stub("A", "Stub");
-    stub.autoResult = kTransactionFailed;
+    stub.autoResult = kResultTransactionFailed;
     tasks.registerProcessor(&stub);
     TraceJob owner("Owner");
     driver.attach(&owner);
@@ -332,7 +332,7 @@ TEST_F(TaskProcessorTest, CallbackEventListenerBringsTheResultToItsOwner)
     tick();
     ASSERT_FALSE(owner.codes.empty());
     EXPECT_EQ(owner.codes.back(), 7);
-    EXPECT_EQ(owner.results.back(), kTransactionFailed);
+    EXPECT_EQ(owner.results.back(), kResultTransactionFailed);
 }
 
 TEST(Transaction, SequenceNumbersCountUp)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/core/base/VXLCodeList.h"
+
+#include <cstdint>
+
+// The engine's event codes and the reply codes that event classes fix: one
+// name, one number, one meaning each, and no number twice (checked below at
+// compile time), so a new code cannot quietly take one in use.
+//
+// Engine events are numbered from kEventStart (0x8000000) upward. Below them
+// are the small reply codes that an event class fixes for its requester,
+// which tells them apart from its own signals (the HTTP job's signals start
+// above kReplyHttpResponse). Other small numbers are not listed here: a state
+// machine's private signals (from kSignalUser), and a job's local codes, such
+// as the requests only it takes (the dialer's connect and close, a
+// connection's receive and send, the File Store Manager's delete, read and
+// write) or the reply codes a requester picks for itself.
+//
+// X(name, number, meaning)
+#define VXL_EVENT_CODES(X)                                                                               \
+    X(kEventNone, -1, "no code given yet")                                                               \
+    X(kEventStart, 0x8000000, "starts a job")                                                            \
+    X(kEventStop, 0x8000001, "stops a job")                                                              \
+    X(kEventCancelNotice, 0x8000002, "tells a job that the sender cancelled a request it works on")     \
+    X(kEventCancelTransaction, 0x8000003, "a processor's cancel of its transaction, posted to itself")   \
+    X(kEventXferRun, 0x8000004, "runs a transfer; the source answers when it is over")                  \
+    X(kEventXferClose, 0x8000005, "closes a source after a transfer, and through it its destination")  \
+    X(kEventXferFinish, 0x8000006, "a source's own signal to end an unfinished transfer by an abort")   \
+    X(kEventXferOpened, 0x8000007, "tells a destination that its source has opened")                   \
+    X(kEventXferBegin, 0x8000008, "a source's total size; the sink answers with its chunk size")       \
+    X(kEventXferData, 0x8000009, "one chunk from a source to its sink")                                 \
+    X(kEventXferEnd, 0x800000a, "a source's data is complete")                                          \
+    X(kEventXferAbort, 0x800000b, "a source gives up its transfer")                                     \
+    X(kEventXferRunDone, 0x800000c, "the answer to kEventXferRun")                                      \
+    X(kEventXferCloseDone, 0x800000d, "the answer to kEventXferClose")                                  \
+    X(kEventXferBeginDone, 0x8000010, "the answer to kEventXferBegin")                                  \
+    X(kEventXferDataDone, 0x8000011, "the answer to kEventXferData")                                    \
+    X(kEventXferEndDone, 0x8000012, "the answer to kEventXferEnd")                                      \
+    X(kEventXferAbortDone, 0x8000013, "the answer to kEventXferAbort")                                  \
+    X(kEventLocalMediaRequest, 0x8000019, "a request to the Local Media Manager")                       \
+    X(kEventLocalMediaReply, 0x800002a, "the Local Media Manager's answer")                             \
+    X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
+    X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
+    X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \
+    X(kEventPushWrite, 0x800005e, "appends a buffer to the push-to-file adapter's open file")           \
+    X(kEventHttpGet, 0x800005f, "a GET request to the HTTP job")                                        \
+    X(kEventHttpPost, 0x8000060, "a POST request to the HTTP job")                                      \
+    X(kEventHttpHead, 0x8000061, "a HEAD request to the HTTP job")                                      \
+    X(kEventHttpBodyRequest, 0x8000062, "the HTTP job asks its requester for the next POST body part") \
+    X(kEventHttpBodyData, 0x8000063, "the HTTP job hands its requester body data")                      \
+    X(kEventHttpResponse, 0x8000064, "the HTTP job hands its requester the response head")              \
+    X(kEventMimeParse, 0x8000066, "asks the MIME parser job to split a message's text containers")      \
+    X(kEventMimeParseDone, 0x8000067, "the MIME parser job's answer")                                   \
+    X(kReplyNetConnect, 4, "the dialer's answer to a connect request")                                  \
+    X(kReplyNetReceive, 5, "a connection's answer to a receive request")                                \
+    X(kReplyNetSend, 6, "a connection's answer to a send request")                                      \
+    X(kReplyNetClose, 7, "the dialer's answer to a close request")                                      \
+    X(kReplyHttpBodyData, 8, "the requester's answer to kEventHttpBodyData")                            \
+    X(kReplyHttpBodyRequest, 9, "the requester's answer to kEventHttpBodyRequest, with the part")      \
+    X(kReplyHttpResponse, 10, "the requester's answer to kEventHttpResponse")                           \
+    X(kReplyPushOpen, 24, "the push-to-file adapter's answer to an open request")                       \
+    X(kReplyPushClose, 25, "the push-to-file adapter's answer to a close request")                      \
+    X(kReplyPushWrite, 28, "the push-to-file adapter's answer to kEventPushWrite")
+
+VXL_CODE_LIST(CVXLEventCode, kEventCodeNumbers, VXL_EVENT_CODES);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/core/base/VXLCodeList.h"
+
+#include <cstdint>
+
+// Every result that an engine event can finish with: one name, one number,
+// one meaning each. Results are stored as the Client's error code and map to
+// user texts, so a number never changes and is never given a second name;
+// where one number has two uses, its entry says both.
+//
+// Result names start with kResult, and only this list defines them
+// (tools/check-codes.py checks it). A failed platform call may also hand its
+// status (VXLPlatformStatus.h, a list of its own) on as a result unchanged.
+//
+// X(name, number, meaning)
+#define VXL_RESULT_CODES(X)                                                                              \
+    X(kResultMachineStartupWaited, -4, "the start-up function waited for an event while attached")       \
+    X(kResultMachineBadProgram, -3, "the program asked for something outside its stacks, code or tables") \
+    X(kResultMachineAssertionFailed, -2, "the program failed an assertion (built-in \"_assert\")")       \
+    X(kResultMachineRefused, -1, "a run request the machine cannot take: one runs, or no program")       \
+    X(kResultSucceeded, 0, "succeeded")                                                                  \
+    X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store")   \
+    X(kResultTransactionFailed, 2, "a transaction of any processor but the storage one failed")          \
+    X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
+    X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
+    X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
+    X(kResultCancelled, 24, "cancelled, or stopped from outside")                                        \
+    X(kResultHttpStatus, 50, "an HTTP reply status outside 200..299")                                    \
+    X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice)")      \
+    X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
+    X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
+    X(kResultTimedOut, 65, "a network request timed out")                                                \
+    X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
+    X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
+    X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
+    X(kResultFailed, 1000, "failed")
+
+VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);
