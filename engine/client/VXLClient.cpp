@@ -1,4 +1,5 @@
 #include "engine/client/VXLClient.h"
+#include "engine/client/VXLConfigItems.h"
 
 #include "engine/client/scenario/ScenarioXmlFileReader.h"
 #include "engine/client/menu/VXLMenuLink.h"
@@ -37,6 +38,8 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     setRoot(this);
     settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
+    threadDB_.setFileStoreManager(&fileStoreManager_);
+    threadDB_.setServices(&threadDBFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLEngineClock::setCurrent(&engineClock_);
@@ -190,6 +193,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &scenarioManager_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingThreadDB:
+        return &threadDB_;
     case State::StoppingJobRunner:
         return &jobRunner_;
     default:
@@ -242,6 +247,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingThreadDB:
+        return doStoppingThreadDB(step);
     case State::StoppingScenarioManager:
         return doStoppingScenarioManager();
     case State::StoppingJobRunner:
@@ -341,6 +348,7 @@ void CVXLClient::doRunning(Step step)
         moveOn();
         return;
     }
+    startChild(&threadDB_);
     startChild(&jobRunner_);
     startChild(&producer_);
     membersStarted_ = true;
@@ -352,6 +360,27 @@ void CVXLClient::doStoppingProducer(Step step)
         producer_.stop();
     else
         moveOn();
+}
+
+// Its stop saves the database; the other managers stop once it has ended.
+void CVXLClient::doStoppingThreadDB(Step step)
+{
+    if (step == Step::Enter && threadDB_.isActive())
+        threadDB_.stop();
+    else
+        moveOn();
+}
+
+CVXLString CVXLClient::ThreadDBFace::ownNumber() const
+{
+    CVXLString number;
+    client_->settings_.getConfigString(kCfgUserIdentity, &number);
+    return number;
+}
+
+void CVXLClient::ThreadDBFace::setNewMessageCount(std::uint32_t count)
+{
+    client_->settings_.setPersistentNumber(kPersInboxNewCount, static_cast<std::int32_t>(count));
 }
 
 // The managers that the thread database's end stops; of them only the

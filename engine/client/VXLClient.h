@@ -16,6 +16,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/messaging/VXLThreadDB.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/jobs/VXLHandlerRegistry.h"
 #include "engine/core/base/VXLList.h"
@@ -62,6 +63,7 @@ public:
         LoadingScenario,
         Running,
         StoppingProducer,
+        StoppingThreadDB,
         // Stops the managers that the thread database's end stops; of them
         // only the Scenario Manager is built.
         StoppingScenarioManager,
@@ -204,6 +206,7 @@ public:
     // Deletes the pooled jobs (the Producer's end, at shut-down).
     void releaseUiJobPool();
     CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
+    CVXLThreadDB& getThreadDB() { return threadDB_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     CVXLPlatformFactory* factory() const { return factory_; }
@@ -354,6 +357,7 @@ private:
     void doLoadingScenario(Step step, CVXLEvent* reply);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
@@ -375,6 +379,21 @@ private:
     // Declared before the File Store Manager so that the store outlives it.
     FileStoreHolder fileStore_ { factory_ };
     CVXLFileStoreManager fileStoreManager_;
+    // The thread database's view of the settings: item 7 and the new count.
+    class ThreadDBFace : public CVXLThreadDBServices {
+    public:
+        explicit ThreadDBFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLString ownNumber() const override;
+        void setNewMessageCount(std::uint32_t count) override;
+
+    private:
+        CVXLClient* client_;
+    };
+    ThreadDBFace threadDBFace_ { this };
+    CVXLThreadDB threadDB_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
         const char* name;
         const char* fact;
         std::function<bool()> holds;
+        // Entered and left inside one tick, so a tick may not show it.
+        bool mayPassWithinATick = false;
     };
     const Row rows[] = {
         { State::StartingFileStore, "StartingFileStore", "nothing read yet",
@@ -71,18 +74,29 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
         { State::Running, "Running", "the members run",
             [&] {
                 return client.membersStarted() && client.getJobRunner().isActive()
-                    && client.getProducer().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getProducer().isActive() && client.getThreadDB().isActive()
+                    && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
+        { State::StoppingThreadDB, "StoppingThreadDB", "the Producer has ended, the thread database is saving",
+            [&] {
+                return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
+                    && !client.getScenarioManager().stopRequested();
+            } },
         { State::StoppingJobRunner, "StoppingJobRunner",
             "the Producer has ended, the Scenario Manager is stopping",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
+            },
+            true },
+        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended, the thread database is saved",
+            [&] {
+                return client.getJobRunner().runState() == kHandlerFinished
+                    && root.readFile(storePath("threaddb.run")) == "\x02" && root.exists(storePath("thread2.db"))
+                    && !root.exists(storePath("thread1.db"));
             } },
-        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended",
-            [&] { return client.getJobRunner().runState() == kHandlerFinished; } },
         { State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
             [&] {
                 return !root.exists(storePath("_vxl.run")) && client.getFileStoreManager().stopRequested();
@@ -118,8 +132,10 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
         look();
     }
     std::vector<std::string> expected;
-    for (const Row& row : rows)
-        expected.push_back(row.name);
+    for (const Row& row : rows) {
+        if (!row.mayPassWithinATick || std::find(seen.begin(), seen.end(), row.name) != seen.end())
+            expected.push_back(row.name);
+    }
     EXPECT_EQ(seen, expected);
 }
 

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/core/base/VXLByteBuffer.h"
+#include "engine/core/base/VXLHeaderMap.h"
+#include "tests/support/TestProcess.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// The stored-format peer, tests/peers/msgstore.py, and small byte helpers.
+// Arguments are quoted for the shell (device roots have spaces in paths).
+inline std::string msgstore(const std::vector<std::string>& arguments, int* status = nullptr)
+{
+    std::string line = testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/msgstore.py'";
+    for (const std::string& argument : arguments)
+        line += " '" + argument + "'";
+    TestCommandResult result = testRunCommand(line + " 2>&1");
+    if (status)
+        *status = result.status;
+    while (!result.output.empty() && result.output.back() == '\n')
+        result.output.pop_back();
+    return result.output;
+}
+
+inline CVXLByteBuffer bytesOf(const std::string& text)
+{
+    CVXLByteBuffer buffer;
+    buffer.append(text.data(), static_cast<std::uint32_t>(text.size()));
+    return buffer;
+}
+
+inline std::string stringOf(const CVXLByteBuffer& buffer)
+{
+    return buffer.length() ? std::string(reinterpret_cast<const char*>(buffer.data()), buffer.length()) : "";
+}
+
+inline void writeHost(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readHost(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A header map as the peer prints it (json.dumps of [name, value, params]
+// lists); printable ASCII texts only.
+inline std::string jsonOf(const CVXLHeaderMap& map)
+{
+    std::string out = "[";
+    bool first = true;
+    for (std::uint32_t n = 0; n < map.nameCount(); ++n) {
+        const CVXLString name = map.nameAt(static_cast<int>(n));
+        for (std::uint32_t v = 0; v < map.valueCount(name); ++v) {
+            out += first ? "" : ", ";
+            first = false;
+            out += std::string("[\"") + name.c_str() + "\", \"" + map.value(name, static_cast<int>(v)).c_str() + "\", ";
+            const CVXLHeaderMap* params = map.valueObject(name, static_cast<int>(v));
+            out += params ? jsonOf(*params) : "null";
+            out += "]";
+        }
+    }
+    return out + "]";
+}
