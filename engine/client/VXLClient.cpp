@@ -51,6 +51,7 @@ CVXLClient::~CVXLClient()
 {
     if (gInstance == this)
         gInstance = nullptr;
+    CVXLXferJobBase::setProgressStore(nullptr);
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;
@@ -80,6 +81,7 @@ void CVXLClient::init()
     if (factory_ && !clock_)
         clock_ = factory_->createClock();
     textTable_ = getTextTable();
+    CVXLXferJobBase::setProgressStore(&settings_.store());
     settings_.writeConfigDefaults();
     settings_.setPersistentString(kPersNetSessions, "0");
     fileStoreManager_.setFileStore(getFileStore());

@@ -123,6 +123,22 @@ ScriptedNetwork::~ScriptedNetwork()
     dialer_.reset();
 }
 
+int ScriptedNetwork::openConnections() const
+{
+    int open = 0;
+    for (const auto& connection : connections_)
+        open += connection->closed ? 0 : 1;
+    return open;
+}
+
+int ScriptedNetwork::heldRequests() const
+{
+    int held = dialer_->held ? 1 : 0;
+    for (const auto& connection : connections_)
+        held += connection->held ? 1 : 0;
+    return held;
+}
+
 CVXLEventHandler* ScriptedNetwork::dialer()
 {
     return dialer_.get();
@@ -167,7 +183,13 @@ void ScriptedNetwork::onRequest(Face& face, CVXLEvent* event)
     }
     // A socket hands out no more than the receive asks for; the rest waits.
     const std::uint32_t wanted = step.kind == Kind::Read ? static_cast<CVXLReceiveRequest*>(event)->wanted : 0;
-    if (step.kind == Kind::Read && step.bytes.size() > wanted) {
+    if (step.kind == Kind::Read && step.repeat != 0) {
+        const std::uint64_t n = step.repeat < wanted ? step.repeat : wanted;
+        step.bytes.assign(static_cast<std::size_t>(n), step.bytes[0]);
+        steps_[next_].repeat -= n;
+        if (steps_[next_].repeat == 0)
+            ++next_;
+    } else if (step.kind == Kind::Read && step.bytes.size() > wanted) {
         steps_[next_].bytes.erase(0, wanted);
         step.bytes.resize(wanted);
     } else {

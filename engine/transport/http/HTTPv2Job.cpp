@@ -1,5 +1,6 @@
 #include "engine/transport/http/HTTPv2Job.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
@@ -32,6 +33,9 @@ CVXLHsmState CHTTPv2Job::Root(const CVXLEvent* e)
     case kSignalInit:
         setState(&CHTTPv2Job::Idle);
         return handled();
+    case kSigExchangeTimer:
+        // Where nothing is outstanding the exchange is ending anyway.
+        return handled();
     }
     return super(&CVXLHsm::top);
 }
@@ -49,8 +53,7 @@ CVXLHsmState CHTTPv2Job::Idle(const CVXLEvent* e)
         return handled();
     }
     if (isRequestCode(s)) {
-        resetExchange();
-        if (!resolveTarget()) {
+        if (!acceptRequest() || !resolveTarget()) {
             answerRequest(kResultMalformed);
             return handled();
         }
@@ -70,6 +73,9 @@ CVXLHsmState CHTTPv2Job::Connecting(const CVXLEvent* e)
     case kSigFailed:
         answerRequest(e->result());
         return transition(&CHTTPv2Job::Idle);
+    case kSigExchangeTimer:
+        giveUp();
+        return transition(&CHTTPv2Job::CancellingDial);
     case kEventStop:
     case kEventCancelNotice:
         return transition(&CHTTPv2Job::CancellingDial);
@@ -109,6 +115,9 @@ CVXLHsmState CHTTPv2Job::Active(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
+    case kSigExchangeTimer:
+        giveUp();
+        return transition(&CHTTPv2Job::CancellingConnection);
     case kEventStop:
     case kEventCancelNotice:
         return transition(&CHTTPv2Job::CancellingConnection);
@@ -120,6 +129,9 @@ CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::WaitingForRequester(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
+    case kSigExchangeTimer:
+        giveUp();
+        return transition(&CHTTPv2Job::CancellingRequester);
     case kEventStop:
     case kEventCancelNotice:
         return transition(&CHTTPv2Job::CancellingRequester);
@@ -259,9 +271,18 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             break;
         }
         if (response_.statusCode() >= 100 && response_.statusCode() < 200) {
+            if (++interimHeads_ > kMaxInterimHeads) {
+                VXL_LOG_INFO("HTTP reply refused: more than %u interim heads", kMaxInterimHeads);
+                fail(kResultMalformed);
+                return handled();
+            }
             // An interim head: what came after it belongs to the final one.
             restartHead();
             goOnOrAskForBytes(kHeadReadSize);
+            return handled();
+        }
+        if (refusedHead()) {
+            fail(kResultMalformed);
             return handled();
         }
         post(request_->source(), &response_);
@@ -371,7 +392,10 @@ CVXLHsmState CHTTPv2Job::KeptAlive(const CVXLEvent* e)
         return transition(&CHTTPv2Job::ClosingAfterIdle);
     }
     if (isRequestCode(s)) {
-        resetExchange();
+        if (!acceptRequest()) {
+            answerRequest(kResultMalformed);
+            return handled();
+        }
         if (request_->target().hostPort() == keptHostPort_) {
             onKeptConnection_ = true;
             sendHead();
@@ -451,7 +475,7 @@ CVXLHsmState CHTTPv2Job::CancellingDial(const CVXLEvent* e)
             giveBackConnection();
             return transition(&CHTTPv2Job::ClosingAfterError);
         }
-        answerRequest(kResultCancelled);
+        answerRequest(abortResult_ != 0 ? abortResult_ : kResultCancelled);
         return transition(&CHTTPv2Job::Idle);
     case kSigSucceeded:
         // The connect finished before the cancel reached the dialer: give
@@ -513,19 +537,22 @@ CVXLHsmState CHTTPv2Job::ClosingForNewHost(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
     case kSigFailed:
-        // A request stopped or cancelled meanwhile is answered, not sent
-        // again: a stopped job would never serve it, a cancelled one must not.
-        if (request_ && request_->result() == kResultCancelled) {
-            answerRequest(kResultCancelled);
+        // A request stopped, cancelled or out of time meanwhile is answered,
+        // not sent again: a stopped job would never serve it, a cancelled one
+        // must not.
+        if (request_ && abortResult_ != 0) {
+            answerRequest(abortResult_);
             return transition(&CHTTPv2Job::Idle);
         }
         if (request_)
             ring_.postSignal(request_->requestCode());
         return transition(&CHTTPv2Job::Idle);
+    case kSigExchangeTimer:
+        giveUp();
+        return handled();
     case kEventStop:
     case kEventCancelNotice:
-        if (request_)
-            request_->setResult(kResultCancelled);
+        markCancelled();
         return handled();
     }
     return super(&CHTTPv2Job::Root);

@@ -25,7 +25,9 @@ class CVXLHttpRequest;
 // the dialer, the request head and body, the response head handed to the
 // requester, then the body streamed into the requester's sink part by part,
 // each part acknowledged before the next is read. A connection is kept for
-// 13 s for a following request to the same host and port.
+// 13 s for a following request to the same host and port. An exchange that
+// has not ended after kExchangeLimitMs is given up with 65, however steadily
+// its bytes trickle in.
 class CHTTPv2Job : public CVXLHsm, public CVXLEventHandler {
 public:
     enum Signal : std::int32_t {
@@ -36,15 +38,23 @@ public:
         kSigExchangeDone = 15,
         kSigFailed = 16,
         kSigSucceeded = 17,
+        kSigExchangeTimer = 18,
     };
     static constexpr std::uint32_t kKeepAliveMs = 13000;
     static constexpr std::uint32_t kHeadReadSize = 1024;
+    // From the request to its answer, connecting and every resend included.
+    static constexpr std::uint32_t kExchangeLimitMs = 60000;
+    // Interim (1xx) heads taken before a final one; more are a peer that
+    // would keep the exchange busy for ever.
+    static constexpr std::uint32_t kMaxInterimHeads = 16;
 
     explicit CHTTPv2Job(CVXLEventHandler* dialer = nullptr);
     ~CHTTPv2Job() override;
 
     void setDialer(CVXLEventHandler* dialer) { dialer_ = dialer; }
     void setSettings(const CVXLHttpSettings* settings) { settings_ = settings; }
+    // Shorter limits for tests against real peers; kExchangeLimitMs otherwise.
+    void setExchangeLimit(std::uint32_t ms) { exchangeLimitMs_ = ms; }
     // The last failure of an exchange (the Client's error code).
     std::int32_t errorCode() const { return errorCode_; }
     // Leaves every active state, so that the next start begins anew.
@@ -87,7 +97,11 @@ private:
     CVXLHsmState initial(const CVXLEvent* e);
 
     // Helpers for the longer row actions.
+    bool acceptRequest();
     bool resolveTarget();
+    void armDeadline();
+    void disarmDeadline();
+    bool refusedHead();
     void sendHead();
     void postSend();
     void askForBytes(std::uint32_t wanted);
@@ -101,6 +115,7 @@ private:
     void askForBodyPart();
     bool failedReply(const CVXLEvent* e);
     void markCancelled();
+    void giveUp();
     void giveBackConnection();
     void fail(std::int32_t result);
     void answerRequest();
@@ -124,6 +139,7 @@ private:
     CVXLSendRequest sendRequest_;
     CVXLCloseRequest closeRequest_;
     CVXLSimpleEvent keepAliveTimer_{kSigKeepAliveTimer};
+    CVXLSimpleEvent exchangeTimer_{kSigExchangeTimer};
     CVXLByteBuffer receiveBuffer_;
     CVXLByteBuffer sendBuffer_;
     CVXLHttpResponseReader reader_;
@@ -136,6 +152,12 @@ private:
     CVXLEventHandler* connection_ = nullptr;
     const CVXLHttpSettings* settings_ = nullptr;
     std::int32_t errorCode_ = 0;
+    std::uint32_t exchangeLimitMs_ = kExchangeLimitMs;
+    std::uint32_t interimHeads_ = 0;
+    // What an exchange taken back from the network or the requester is
+    // answered with: 24 after a stop or cancel, 65 after the limit.
+    std::int32_t abortResult_ = 0;
+    bool deadlineArmed_ = false;
     // Extra bytes past the body: the connection cannot be kept.
     bool trailingGarbage_ = false;
     // The exchange runs on a kept connection and has not been sent again.

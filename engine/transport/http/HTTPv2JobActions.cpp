@@ -1,5 +1,6 @@
 #include "engine/transport/http/HTTPv2Job.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
@@ -103,6 +104,46 @@ std::uint32_t CHTTPv2Job::readSize() const
     return response_.readSize() != 0 ? response_.readSize() : CVXLHttpResponse::kDefaultReadSize;
 }
 
+// A new request, or one sent again over a new connection: the limit runs
+// from its first arrival. A header that would end the head early is refused
+// before anything is dialled or sent.
+bool CHTTPv2Job::acceptRequest()
+{
+    resetExchange();
+    armDeadline();
+    if (CVXLHttpRequestComposer::hasSafeFields(*request_))
+        return true;
+    VXL_LOG_INFO("HTTP request refused: a header holds a line end");
+    return false;
+}
+
+void CHTTPv2Job::armDeadline()
+{
+    if (deadlineArmed_)
+        return;
+    deadlineArmed_ = true;
+    postDelayed(&exchangeTimer_, exchangeLimitMs_);
+}
+
+void CHTTPv2Job::disarmDeadline()
+{
+    if (!deadlineArmed_)
+        return;
+    deadlineArmed_ = false;
+    cancelEvent(&exchangeTimer_);
+}
+
+// Framing we cannot read is refused before the requester sees the head, so
+// no reply file is begun for it.
+bool CHTTPv2Job::refusedHead()
+{
+    if (responseHasNoBody() || !response_.hasFlag(CVXLHttpResponse::kFlagUnknownCoding))
+        return false;
+    VXL_LOG_INFO("HTTP reply refused: Transfer-Encoding \"%s\"",
+        response_.header("Transfer-Encoding").c_str());
+    return true;
+}
+
 bool CHTTPv2Job::resolveTarget()
 {
     const CVXLUri& target = request_->target();
@@ -159,6 +200,7 @@ void CHTTPv2Job::askForBodyPart()
 void CHTTPv2Job::prepareToReadResponse()
 {
     receiveBuffer_.clear();
+    interimHeads_ = 0;
     restartHead();
     askForBytes(kHeadReadSize);
 }
@@ -187,19 +229,31 @@ bool CHTTPv2Job::failedReply(const CVXLEvent* e)
     return true;
 }
 
+// The first reason to take the exchange back is the one it is answered with.
 void CHTTPv2Job::markCancelled()
 {
+    if (abortResult_ == 0)
+        abortResult_ = kResultCancelled;
     if (request_)
-        request_->setResult(kResultCancelled);
-    errorCode_ = kResultCancelled;
+        request_->setResult(abortResult_);
+    errorCode_ = abortResult_;
+}
+
+void CHTTPv2Job::giveUp()
+{
+    deadlineArmed_ = false;
+    if (abortResult_ != 0)
+        return;
+    VXL_LOG_INFO("HTTP exchange given up: not ended after %u ms", exchangeLimitMs_);
+    abortResult_ = kResultTimedOut;
+    markCancelled();
 }
 
 // Hands a dialled connection back to the dialer after a cancel; the
 // request is answered once it is closed.
 void CHTTPv2Job::giveBackConnection()
 {
-    if (request_)
-        request_->setResult(kResultCancelled);
+    markCancelled();
     connection_ = connectRequest_.connection;
     closeConnection();
 }
@@ -212,6 +266,8 @@ void CHTTPv2Job::answerRequest()
         finishEvent(request);
     }
     resent_ = false;
+    abortResult_ = 0;
+    disarmDeadline();
     resetExchange();
 }
 

@@ -1,5 +1,6 @@
 #include "engine/transport/http/VXLHttpBodyFramer.h"
 
+#include "engine/transport/http/VXLHttpHeadTokenizer.h"
 #include "engine/transport/http/VXLHttpResponseReader.h"
 
 namespace {
@@ -81,7 +82,9 @@ CVXLHttpBodyFramer::State CVXLHttpBodyFramer::framingByte(std::uint8_t c)
     switch (state_) {
     case State::TrailerLineStart:
     case State::TrailerBlankCr:
-    case State::TrailerLine:
+    case State::TrailerName:
+    case State::TrailerValue:
+    case State::TrailerValueCr:
         return trailerByte(c);
     default:
         return sizeLineByte(c);
@@ -89,7 +92,8 @@ CVXLHttpBodyFramer::State CVXLHttpBodyFramer::framingByte(std::uint8_t c)
 }
 
 // Line ends and blanks in front of the size are skipped: they end the data
-// of the chunk before. Hex digits, blanks, an extension after ";", CR LF.
+// of the chunk before. Hex digits, blanks, an extension after ";", CR LF
+// or a bare LF.
 CVXLHttpBodyFramer::State CVXLHttpBodyFramer::sizeLineByte(std::uint8_t c)
 {
     if (state_ != State::LineLead && state_ != State::SizeLineCr && ++line_ > kMaxChunkLineLength)
@@ -117,27 +121,35 @@ CVXLHttpBodyFramer::State CVXLHttpBodyFramer::sizeLineByte(std::uint8_t c)
             return State::AfterDigits;
         if (c == ';')
             return State::Extension;
+        if (c == '\n')
+            return sizeLineEnd();
         return c == '\r' ? State::SizeLineCr : State::Malformed;
     case State::Extension:
         if (c == '\n')
-            return State::Malformed;
+            return sizeLineEnd();
         return c == '\r' ? State::SizeLineCr : State::Extension;
     case State::SizeLineCr:
-        if (c != '\n')
-            return State::Malformed;
-        if (size_ == 0) {
-            trailer_ = 0;
-            return State::TrailerLineStart;
-        }
-        left_ = size_;
-        return State::Data;
+        return c == '\n' ? sizeLineEnd() : State::Malformed;
     default:
         return State::Malformed;
     }
 }
 
-// The trailer after the last chunk: lines up to a blank one. It is read
-// too, or it would be taken for the next response on a kept connection.
+CVXLHttpBodyFramer::State CVXLHttpBodyFramer::sizeLineEnd()
+{
+    if (size_ == 0) {
+        trailer_ = 0;
+        trailerNamed_ = false;
+        return State::TrailerLineStart;
+    }
+    left_ = size_;
+    return State::Data;
+}
+
+// The trailer after the last chunk: field lines up to a blank one, checked
+// as header lines are (a name of token bytes, a colon, a value without NUL
+// or a lone CR; a line starting with a blank continues the value). It is
+// read too, or it would be taken for the next response on a kept connection.
 CVXLHttpBodyFramer::State CVXLHttpBodyFramer::trailerByte(std::uint8_t c)
 {
     if (++trailer_ > CVXLHttpResponseReader::kMaxHeadLength)
@@ -146,12 +158,26 @@ CVXLHttpBodyFramer::State CVXLHttpBodyFramer::trailerByte(std::uint8_t c)
     case State::TrailerLineStart:
         if (c == '\n')
             return State::Done;
-        return c == '\r' ? State::TrailerBlankCr : State::TrailerLine;
+        if (c == '\r')
+            return State::TrailerBlankCr;
+        if (isBlank(c) && trailerNamed_)
+            return State::TrailerValue;
+        return CVXLHttpHeadTokenizer::isTokenChar(c) ? State::TrailerName : State::Malformed;
     case State::TrailerBlankCr:
+        return c == '\n' ? State::Done : State::Malformed;
+    case State::TrailerName:
+        if (c == ':') {
+            trailerNamed_ = true;
+            return State::TrailerValue;
+        }
+        return CVXLHttpHeadTokenizer::isTokenChar(c) ? State::TrailerName : State::Malformed;
+    case State::TrailerValue:
+        if (c == 0)
+            return State::Malformed;
         if (c == '\n')
-            return State::Done;
-        return State::TrailerLine;
+            return State::TrailerLineStart;
+        return c == '\r' ? State::TrailerValueCr : State::TrailerValue;
     default:
-        return c == '\n' ? State::TrailerLineStart : State::TrailerLine;
+        return c == '\n' ? State::TrailerLineStart : State::Malformed;
     }
 }

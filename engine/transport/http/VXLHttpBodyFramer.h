@@ -7,7 +7,8 @@
 
 // Tells a response body apart from its framing and from what follows it, as
 // the bytes arrive: by Content-Length, in chunks (size lines, extensions that
-// are ignored, the data, the trailer up to its blank line) or up to the
+// are ignored, the data, the trailer fields up to the blank line; a bare LF
+// ends a line as CR LF does, as in the head) or up to the
 // peer's close. It keeps its state and position between calls and takes
 // every byte it is shown once, so the caller drops what was taken and never
 // shows it again; a body split at any point frames the same.
@@ -56,13 +57,16 @@ private:
         SizeLineCr,
         TrailerLineStart,
         TrailerBlankCr,
-        TrailerLine,
+        TrailerName,
+        TrailerValue,
+        TrailerValueCr,
         Done,
         Malformed,
     };
 
     State framingByte(std::uint8_t c);
     State sizeLineByte(std::uint8_t c);
+    State sizeLineEnd();
     State trailerByte(std::uint8_t c);
 
     State state_ = State::Done;
@@ -73,4 +77,6 @@ private:
     std::uint32_t lead_ = 0;
     std::uint32_t line_ = 0;
     std::uint32_t trailer_ = 0;
+    // A trailer field has begun, so a line starting with a blank continues it.
+    bool trailerNamed_ = false;
 };

@@ -10,7 +10,9 @@ bool isControl(std::uint8_t c)
     return c < 0x20 || c == 0x7F;
 }
 
-bool isTokenChar(std::uint8_t c)
+} // namespace
+
+bool CVXLHttpHeadTokenizer::isTokenChar(std::uint8_t c)
 {
     if (isControl(c))
         return false;
@@ -23,8 +25,6 @@ bool isTokenChar(std::uint8_t c)
         return true;
     }
 }
-
-} // namespace
 
 void CVXLHttpHeadTokenizer::setBuffer(CVXLByteBuffer* buffer)
 {

@@ -25,6 +25,9 @@ public:
     // keep buffering.
     static constexpr std::uint32_t kMaxLineLength = 8192;
 
+    // A byte that may stand in a field name.
+    static bool isTokenChar(std::uint8_t c);
+
     void setBuffer(CVXLByteBuffer* buffer);
     // Forgets the current token and the line scanned so far.
     void reset();

@@ -26,6 +26,11 @@ void setIfGiven(CVXLHttpRequest& request, const char* name, const CVXLString& va
         request.setHeader(name, value);
 }
 
+bool holdsLineEnd(const CVXLString& text)
+{
+    return text.findChar('\r') >= 0 || text.findChar('\n') >= 0;
+}
+
 std::uint16_t defaultPort(const CVXLString& scheme)
 {
     if (scheme == "https")
@@ -96,6 +101,16 @@ CVXLString CVXLHttpRequestComposer::normalizedExtraLines(const CVXLString& text)
     if (n != 0 && bytes[n - 1] != '\n')
         out += "\r\n";
     return out;
+}
+
+bool CVXLHttpRequestComposer::hasSafeFields(const CVXLHttpRequest& request)
+{
+    for (CVXLIndexIterator it = request.headers().begin(); !it.atEnd(); it.next()) {
+        const auto* value = static_cast<const CVXLString*>(it.value());
+        if (holdsLineEnd(it.key()) || (value && holdsLineEnd(*value)))
+            return false;
+    }
+    return true;
 }
 
 void CVXLHttpRequestComposer::setEngineHeaders(CVXLHttpRequest& request, const CVXLHttpSettings& settings)

@@ -15,6 +15,9 @@ public:
     static constexpr const char* kDeviceIdHeader = "X-QV-Device-Id";
 
     static CVXLString composeHead(CVXLHttpRequest& request, const CVXLHttpSettings& settings);
+    // False when a header name or value holds a CR or LF: it would end the
+    // head early and let what follows pass as headers or as a next request.
+    static bool hasSafeFields(const CVXLHttpRequest& request);
     // The engine's headers for a requester that puts them before its own
     // (the HTTP processor), so that its own of the same name replace them
     // in place: version, user agent, the user name as the device id, Accept

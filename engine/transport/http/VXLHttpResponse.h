@@ -24,6 +24,9 @@ public:
         // Our own: "Connection" lists "keep-alive" (an HTTP/1.0 reply keeps
         // the connection only then).
         kFlagKeepAlive = 0x20,
+        // Our own: a Transfer-Encoding whose codings are anything but a final
+        // "chunked" alone; such a body cannot be read.
+        kFlagUnknownCoding = 0x40,
     };
     static constexpr std::uint32_t kDefaultReadSize = 4096;
 
@@ -47,6 +50,7 @@ public:
     std::uint32_t flags() const { return flags_; }
     bool hasFlag(std::uint32_t flag) const { return (flags_ & flag) != 0; }
     void setFlag(std::uint32_t flag) { flags_ |= flag; }
+    void clearFlag(std::uint32_t flag) { flags_ &= ~flag; }
     std::uint32_t contentLength() const { return contentLength_; }
     void setContentLength(std::uint32_t length) { contentLength_ = length; }
 

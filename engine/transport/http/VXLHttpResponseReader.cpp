@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::uint32_t kMaxStatusDigits = 3;
+constexpr std::uint32_t kStatusDigits = 3;
 
 bool isDigit(char c)
 {
@@ -31,8 +31,10 @@ bool equalsIgnoringCase(const char* a, std::uint32_t length, const char* b)
     return i == length && b[i] == 0;
 }
 
-// Whether a comma-separated list of tokens holds the token, any letter case.
-bool listHasToken(const CVXLString& list, const char* token)
+// Calls `each` with every element of a comma-separated list, blanks trimmed;
+// stops when it returns true.
+template <typename Each>
+bool forEachListElement(const CVXLString& list, Each each)
 {
     const char* text = list.c_str();
     const std::uint32_t n = list.length();
@@ -46,10 +48,18 @@ bool listHasToken(const CVXLString& list, const char* token)
         std::uint32_t end = i;
         while (end > start && isSpaceOrTab(text[end - 1]))
             --end;
-        if (end > start && equalsIgnoringCase(text + start, end - start, token))
+        if (end > start && each(text + start, end - start))
             return true;
     }
     return false;
+}
+
+// Whether a comma-separated list of tokens holds the token, any letter case.
+bool listHasToken(const CVXLString& list, const char* token)
+{
+    return forEachListElement(list, [token](const char* element, std::uint32_t length) {
+        return equalsIgnoringCase(element, length, token);
+    });
 }
 
 // Digits only, at most 32 bits.
@@ -78,6 +88,9 @@ void CVXLHttpResponseReader::reset()
     state_ = State::StatusLine;
     response_ = nullptr;
     headLength_ = 0;
+    codings_ = 0;
+    lastIsChunked_ = false;
+    transferEncoding_ = false;
     tokenizer_.reset();
 }
 
@@ -105,6 +118,7 @@ CVXLScanResult CVXLHttpResponseReader::feed()
         }
         if (type == CVXLHttpHeadTokenizer::kTokenBlank) {
             tokenizer_.consume();
+            settleFraming();
             return CVXLScanResult::Done;
         }
         if (type != CVXLHttpHeadTokenizer::kTokenHeader || !parseHeaderLine(tokenizer_.tokenText()))
@@ -112,13 +126,14 @@ CVXLScanResult CVXLHttpResponseReader::feed()
     }
 }
 
-// "HTTP/" digit "." digit, spaces, the status digits, optional spaces, the
-// reason phrase up to the final LF (a CR in front of it stays in the reason).
+// "HTTP/1." digit, spaces, three status digits, then spaces and the reason
+// phrase or the line end; the reason runs up to the final LF (a CR in front
+// of it stays in the reason). Another major version is another protocol.
 bool CVXLHttpResponseReader::parseStatusLine(const CVXLString& line)
 {
     const char* text = line.c_str();
     const std::uint32_t n = line.length();
-    if (n < 9 || !isDigit(text[5]) || text[6] != '.' || !isDigit(text[7]) || text[8] != ' ')
+    if (n < 9 || text[5] != '1' || text[6] != '.' || !isDigit(text[7]) || text[8] != ' ')
         return false;
     std::uint32_t i = 8;
     while (i < n && text[i] == ' ')
@@ -126,7 +141,7 @@ bool CVXLHttpResponseReader::parseStatusLine(const CVXLString& line)
     const std::uint32_t statusStart = i;
     while (i < n && isDigit(text[i]))
         ++i;
-    if (i == statusStart || i - statusStart > kMaxStatusDigits)
+    if (i - statusStart != kStatusDigits || (i < n && text[i] != ' ' && text[i] != '\r' && text[i] != '\n'))
         return false;
     const std::uint32_t statusEnd = i;
     while (i < n && text[i] == ' ')
@@ -187,8 +202,7 @@ bool CVXLHttpResponseReader::parseHeaderLine(const CVXLString& line)
         response_->setFlag(CVXLHttpResponse::kFlagContentLength);
         response_->setContentLength(length);
     } else if (equalsIgnoringCase(name.c_str(), name.length(), "Transfer-Encoding")) {
-        if (listHasToken(value, "chunked"))
-            response_->setFlag(CVXLHttpResponse::kFlagChunked);
+        noteTransferCodings(value);
     } else if (equalsIgnoringCase(name.c_str(), name.length(), "Connection")) {
         if (listHasToken(value, "close"))
             response_->setFlag(CVXLHttpResponse::kFlagConnectionClose);
@@ -200,4 +214,29 @@ bool CVXLHttpResponseReader::parseHeaderLine(const CVXLString& line)
     if (old.length() != 0)
         value = old + "," + value;
     return response_->headers().set(name, value);
+}
+
+void CVXLHttpResponseReader::noteTransferCodings(const CVXLString& value)
+{
+    transferEncoding_ = true;
+    forEachListElement(value, [this](const char* element, std::uint32_t length) {
+        ++codings_;
+        lastIsChunked_ = equalsIgnoringCase(element, length, "chunked");
+        return false;
+    });
+}
+
+// A Transfer-Encoding decides the framing whatever Content-Length says: a
+// body read by a length the sender did not frame it with would be stored
+// wrong. We ask for no coding, so only "chunked" alone can be read.
+void CVXLHttpResponseReader::settleFraming()
+{
+    if (!transferEncoding_)
+        return;
+    response_->clearFlag(CVXLHttpResponse::kFlagContentLength);
+    response_->setContentLength(0);
+    if (codings_ == 1 && lastIsChunked_)
+        response_->setFlag(CVXLHttpResponse::kFlagChunked);
+    else
+        response_->setFlag(CVXLHttpResponse::kFlagUnknownCoding);
 }

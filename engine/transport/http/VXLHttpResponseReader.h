@@ -34,9 +34,16 @@ private:
 
     bool parseStatusLine(const CVXLString& line);
     bool parseHeaderLine(const CVXLString& line);
+    void noteTransferCodings(const CVXLString& value);
+    void settleFraming();
 
     State state_ = State::StatusLine;
     CVXLHttpHeadTokenizer tokenizer_;
     CVXLHttpResponse* response_ = nullptr;
     std::uint32_t headLength_ = 0;
+    // Transfer codings named so far over every Transfer-Encoding line, and
+    // whether the last one named was "chunked".
+    std::uint32_t codings_ = 0;
+    bool lastIsChunked_ = false;
+    bool transferEncoding_ = false;
 };

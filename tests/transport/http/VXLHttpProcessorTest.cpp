@@ -14,6 +14,7 @@
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/SquidProxy.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/transport/http/StubbornPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,32 @@ TEST_F(HttpProcessorTest, TheReplyBodyGoesToTheFileInChunksWithProgress)
             EXPECT_GE(progress.size(), 4u) << "0 and at least three writes";
         }
     }
+}
+
+// Content-Length 5 beside chunks of 10 bytes: the chunks are the body, in
+// the file and in the figures, not the first five bytes.
+TEST_F(HttpProcessorTest, ChunksWinOverAContentLength)
+{
+    StubbornPeer stubborn;
+    ASSERT_TRUE(stubborn.started());
+    Exchange e(CVXLHttpTransaction::kMethodGet, stubborn.url("/both-framings"));
+    run(e);
+    EXPECT_EQ(result(e), kResultSucceeded);
+    EXPECT_EQ(root.readFile(kResponseHostPath), "helloworld");
+    EXPECT_EQ(e.dataSize(), 10u);
+    EXPECT_EQ(setting(CVXLHttpProcessor::kProgressTotalKey), "0");
+    EXPECT_EQ(setting(CVXLHttpProcessor::kProgressCurrentKey), "10");
+}
+
+// A message header with a line end would end the head early and smuggle in
+// headers of the sender's choosing: the transaction fails instead.
+TEST_F(HttpProcessorTest, AHeaderWithALineEndFailsTheTransaction)
+{
+    Exchange e(CVXLHttpTransaction::kMethodGet, peer.url("/echo"));
+    e.transaction.requestMessage().addHeader("X-Note", "a\r\nX-Injected: yes");
+    run(e);
+    EXPECT_EQ(result(e), kResultMalformed);
+    EXPECT_EQ(root.readFile(kResponseHostPath).find("X-Injected"), std::string::npos);
 }
 
 TEST_F(HttpProcessorTest, AGetCarriesTheEngineHeadersAndTheMessageHeaders)

@@ -113,3 +113,31 @@ TEST(HttpRequestComposer, EngineHeadersSetUpFrontKeepTheirPlace)
 }
 
 } // namespace
+
+namespace {
+
+TEST(HttpRequestComposer, RefusesLineEndsInHeaderFields)
+{
+    const struct {
+        const char* name;
+        const char* value;
+        bool safe;
+    } cases[] = {
+        {"X-Note", "plain words: with a colon", true},
+        {"X-Note", "a\r\nHost: elsewhere.example", false},
+        {"X-Note", "a\nb", false},
+        {"X-Note", "a\rb", false},
+        {"X-Note", "ends in a line end\r\n", false},
+        {"X-Bad\r\nName", "v", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        CVXLHttpRequest request(CVXLHttpRequest::kGet, 26);
+        request.reset(CVXLString());
+        request.setUrl("http://a.example/x");
+        request.setHeader(CVXLString(c.name), CVXLString(c.value));
+        EXPECT_EQ(c.safe, CVXLHttpRequestComposer::hasSafeFields(request));
+    }
+}
+
+} // namespace
