@@ -35,8 +35,8 @@ bool CVXLMessage::addHeader(const CVXLString& name, const CVXLString& value)
 
 const CVXLString& CVXLMessage::lastHeaderValue(const CVXLString& name) const
 {
-    const std::uint32_t n = headers_.valueCount(name);
-    return headers_.value(name, n ? static_cast<int>(n - 1) : 0);
+    const std::uint32_t n = valueCount(name);
+    return headerValue(name, n ? static_cast<int>(n - 1) : 0);
 }
 
 std::uint32_t CVXLMessage::parameterCount(const CVXLString& name, int n) const

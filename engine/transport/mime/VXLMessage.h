@@ -7,9 +7,11 @@
 
 #include <cstdint>
 
-// A message: a header map of its own (for an MMS PDU, the MMS fields under
-// their codes as decimal text) and a body reference, either one entity or a
-// multipart body. Each value may carry a parameter map of its own.
+// A message: a header map of its own and a body reference, either one
+// entity or a multipart body. Each value may carry a parameter map of its
+// own. The header calls are virtual so that a message that keeps some of its
+// fields elsewhere (an MMS PDU keeps its fields by code) still answers them
+// under their names.
 class CVXLMessage : public CVXLMimeEntity {
 public:
     CVXLMessage();
@@ -24,23 +26,23 @@ public:
 
     void assign(const CVXLMessage& other);
 
-    bool addHeader(const CVXLString& name, const CVXLString& value);
-    std::uint32_t headerCount() const { return headers_.nameCount(); }
-    CVXLString headerName(int position) const { return headers_.nameAt(position); }
-    std::uint32_t valueCount(const CVXLString& name) const { return headers_.valueCount(name); }
-    const CVXLString& headerValue(const CVXLString& name, int n = 0) const { return headers_.value(name, n); }
+    virtual bool addHeader(const CVXLString& name, const CVXLString& value);
+    virtual std::uint32_t headerCount() const { return headers_.nameCount(); }
+    virtual CVXLString headerName(int position) const { return headers_.nameAt(position); }
+    virtual std::uint32_t valueCount(const CVXLString& name) const { return headers_.valueCount(name); }
+    virtual const CVXLString& headerValue(const CVXLString& name, int n = 0) const { return headers_.value(name, n); }
     // The last value stored under the name; "" when absent.
     const CVXLString& lastHeaderValue(const CVXLString& name) const;
 
-    std::uint32_t parameterCount(const CVXLString& name, int n) const;
+    virtual std::uint32_t parameterCount(const CVXLString& name, int n) const;
     // "" when absent.
-    CVXLString parameterName(const CVXLString& name, int n, int k) const;
+    virtual CVXLString parameterName(const CVXLString& name, int n, int k) const;
     // The named parameter of value n of a header; null when the value has no
     // parameters or not that one.
-    const CVXLString* parameter(const CVXLString& name, const CVXLString& parameter, int n = 0) const;
+    virtual const CVXLString* parameter(const CVXLString& name, const CVXLString& parameter, int n = 0) const;
     // Creates the value's parameter map when it has none; false when the
     // value is absent or the heap refuses.
-    bool addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value);
+    virtual bool addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value);
 
     const CVXLEntityRef& body() const { return body_; }
     bool setBody(const CVXLEntityRef& body);

@@ -28,3 +28,38 @@ bool CVXLMimeEntity::addHeader(const CVXLString& name, const CVXLString& value)
 {
     return mimeHeaders_.add(name, value);
 }
+
+const CVXLByteBuffer& CVXLMimeEntity::bodyBuffer() const
+{
+    if (!body_.length() && source_.length() && dataSize_)
+        body_ = CVXLByteBuffer(source_, sourceStart_, dataSize_);
+    return body_;
+}
+
+void CVXLMimeEntity::setBodyBuffer(const CVXLByteBuffer& buffer)
+{
+    body_ = buffer;
+    source_ = CVXLByteBuffer();
+    sourceStart_ = 0;
+}
+
+void CVXLMimeEntity::setBodyRange(const CVXLByteBuffer& source, std::uint32_t start)
+{
+    body_ = CVXLByteBuffer();
+    source_ = source;
+    sourceStart_ = start;
+}
+
+const std::uint8_t* CVXLMimeEntity::bodyData() const
+{
+    if (body_.length())
+        return body_.data();
+    return source_.length() && dataSize_ ? source_.at(sourceStart_) : nullptr;
+}
+
+std::uint32_t CVXLMimeEntity::bodyLength() const
+{
+    if (body_.length())
+        return body_.length();
+    return source_.length() && dataSize_ ? dataSize_ : 0;
+}

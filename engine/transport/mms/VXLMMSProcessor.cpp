@@ -1,5 +1,6 @@
 #include "engine/transport/mms/VXLMMSProcessor.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mms/VXLMboxViewConfPdu.h"
 #include "engine/transport/mms/VXLMmsTransaction.h"
@@ -280,6 +281,8 @@ void CVXLMMSProcessor::endReply()
         reply_ = CVXLPduRef(new CVXLMboxViewConfPdu(*decoded.get()));
         if (reply_.isEmpty())
             break;
+        if (!reply_->hasRequiredHeaders())
+            return refuseIncompleteReply();
         const CVXLMimeEntity* body = reply_->body().get();
         if (!body || body->kind() != CVXLMimeEntity::kMultipart
             || static_cast<const CVXLMultipartBody*>(body)->partCount() == 0) {
@@ -295,9 +298,24 @@ void CVXLMMSProcessor::endReply()
         reply_.reset();
         break;
     }
+    if (!reply_.isEmpty() && !reply_->hasRequiredHeaders())
+        return refuseIncompleteReply();
     if (mms)
         mms->setReplyPdu(reply_);
     finish(reply_.isEmpty() ? kResultTransactionFailed : kResultSucceeded);
+}
+
+// A reply without a mandatory field would otherwise read as its defaults: a
+// send-conf without X-Mms-Response-Status as 0, "Ok".
+void CVXLMMSProcessor::refuseIncompleteReply()
+{
+    VXL_LOG_FAILURE("MMS reply of type %d lacks a mandatory field; the exchange fails",
+                    static_cast<int>(reply_->pduKind()));
+    reply_.reset();
+    result_ = kResultTransactionFailed;
+    if (auto* mms = static_cast<CVXLMmsTransaction*>(transaction()))
+        mms->setReplyPdu(reply_);
+    finish(result_);
 }
 
 void CVXLMMSProcessor::decodeNextDescriptor()

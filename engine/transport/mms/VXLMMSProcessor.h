@@ -62,6 +62,7 @@ private:
     void replyDecoded(std::int32_t result);
     void descriptorDecoded(std::int32_t result);
     void endReply();
+    void refuseIncompleteReply();
     void decodeNextDescriptor();
     void sendHttp(const CVXLMessage& request, std::int32_t method);
     bool submit(std::int32_t step, CVXLTransaction* transaction);

@@ -1,6 +1,6 @@
 #include "engine/transport/mms/VXLMboxViewConfPdu.h"
 
-CVXLMboxViewConfPdu::CVXLMboxViewConfPdu(CVXLMessage& decoded) : CVXLMmsPdu(kMmsMboxViewConf)
+CVXLMboxViewConfPdu::CVXLMboxViewConfPdu(CVXLMmsPdu& decoded) : CVXLMmsPdu(kMmsMboxViewConf)
 {
     setPduKind(kMmsMboxViewConf);
     adoptContent(decoded);

@@ -6,6 +6,6 @@
 // decoded message lets go of its body.
 class CVXLMboxViewConfPdu : public CVXLMmsPdu {
 public:
-    explicit CVXLMboxViewConfPdu(CVXLMessage& decoded);
+    explicit CVXLMboxViewConfPdu(CVXLMmsPdu& decoded);
     ~CVXLMboxViewConfPdu() override;
 };

@@ -23,14 +23,14 @@ constexpr VXLMmsHeaderRow kMboxViewReq[] = {
     {12, 1}, {24, 1}, {13, 1}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {41, 0}, {43, 0}};
 constexpr VXLMmsHeaderRow kMboxViewConf[] = {
     {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {42, 0},
-    {44, 0}, {45, 0}, {4, 1}};
+    {44, 0}, {45, 0}, {4, 0}};
 constexpr VXLMmsHeaderRow kMboxDeleteReq[] = {{12, 1}, {24, 1}, {13, 1}, {3, 1}};
 constexpr VXLMmsHeaderRow kMboxDescr[] = {
     {12, 1}, {3, 1}, {11, 1}, {35, 1}, {36, 0}, {5, 0}, {9, 0}, {23, 0}, {2, 0}, {1, 0}, {10, 0}, {22, 0}, {15, 0},
     {7, 0}, {8, 0}, {6, 0}, {16, 0}, {14, 0}, {28, 0}, {30, 0}, {29, 0}, {31, 0}, {32, 0}, {33, 0}, {4, 0}};
 constexpr VXLMmsHeaderRow kSendConf[] = {
     {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {11, 0}, {3, 0}, {37, 0}, {38, 0}};
-constexpr VXLMmsHeaderRow kMboxStoreConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {37, 0}, {38, 0}};
+constexpr VXLMmsHeaderRow kMboxStoreConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {37, 1}, {38, 0}};
 constexpr VXLMmsHeaderRow kMboxDeleteConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {18, 1}, {19, 0}};
 constexpr VXLMmsHeaderRow kDeliveryInd[] = {{12, 1}, {13, 1}, {11, 1}, {23, 1}, {5, 1}, {21, 1}};
 constexpr VXLMmsHeaderRow kReadOrigInd[] = {{12, 1}, {13, 1}, {11, 1}, {23, 1}, {9, 1}, {5, 1}, {27, 1}};
@@ -83,8 +83,8 @@ CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
 }
 
 CVXLMmsPdu::CVXLMmsPdu(const CVXLMmsPdu& other)
-    : CVXLMessage(other), pduKind_(other.pduKind_), rowCount_(other.rowCount_), table_(other.table_),
-      contentTypeName_(other.contentTypeName_)
+    : CVXLMessage(other), fields_(other.fields_), pduKind_(other.pduKind_), rowCount_(other.rowCount_),
+      table_(other.table_), contentTypeName_(other.contentTypeName_)
 {
     vxlMemCopy(present_, other.present_, sizeof present_);
     CVXLMimeEntity::setHeaders(other.mimeHeaders());
@@ -99,9 +99,10 @@ void CVXLMmsPdu::setPduKind(std::int32_t kind)
     markPresentHeaders();
 }
 
-void CVXLMmsPdu::adoptContent(const CVXLMessage& source)
+void CVXLMmsPdu::adoptContent(const CVXLMmsPdu& source)
 {
     setHeaders(source.messageHeaders());
+    fields_ = source.fields_;
     setBody(source.body());
     markPresentHeaders();
 }
@@ -117,7 +118,8 @@ bool CVXLMmsPdu::hasRequiredHeaders() const
 
 bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value)
 {
-    addHeader(fieldKey(code), value);
+    if (!fields_.add(code, value))
+        return false;
     if (value.length()) {
         for (std::uint32_t i = 0; i < rowCount_; ++i) {
             if (table_[i].code == code) {
@@ -129,40 +131,116 @@ bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value)
     return true;
 }
 
+namespace {
+
+bool parameterOfName(const char* name, CVXLMmsFieldTable::Parameter& which)
+{
+    if (name[0] == kMmsParamToken[0] && !name[1])
+        which = CVXLMmsFieldTable::kToken;
+    else if (name[0] == kMmsParamCharset[0] && !name[1])
+        which = CVXLMmsFieldTable::kCharset;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
 bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value, const char* parameter,
                            const CVXLString& parameterValue)
 {
-    setHeader(code, value);
-    const CVXLString key = fieldKey(code);
-    return addParameter(key, static_cast<int>(valueCount(key)) - 1, parameter, parameterValue);
+    return setHeader(code, value) && addFieldParameter(code, parameter, parameterValue);
+}
+
+bool CVXLMmsPdu::addFieldParameter(std::int32_t code, const char* parameter, const CVXLString& value)
+{
+    CVXLMmsFieldTable::Parameter which;
+    if (!parameterOfName(parameter, which))
+        return false;
+    return fields_.setParameter(code, static_cast<int>(fields_.valueCount(code)) - 1, which, value);
 }
 
 void CVXLMmsPdu::markPresentHeaders()
 {
     vxlMemSet(present_, 0, sizeof present_);
-    const CVXLHeaderMap& map = messageHeaders();
-    for (std::uint32_t n = 0; n < map.nameCount(); ++n) {
-        const CVXLString name = map.nameAt(static_cast<int>(n));
-        if (!name.isNumeric() || !map.value(name).length())
-            continue;
-        const std::int32_t code = name.toInt();
-        for (std::uint32_t i = 0; i < rowCount_; ++i) {
-            if (table_[i].code == code)
-                present_[i] = 1;
-        }
-    }
+    for (std::uint32_t i = 0; i < rowCount_; ++i)
+        present_[i] = fields_.value(table_[i].code).length() ? 1 : 0;
 }
-
-const CVXLString& CVXLMmsPdu::field(std::int32_t code, int n) const
-{
-    return messageHeaders().value(fieldKey(code), n);
-}
-
-std::uint32_t CVXLMmsPdu::fieldCount(std::int32_t code) const { return messageHeaders().valueCount(fieldKey(code)); }
 
 const CVXLString* CVXLMmsPdu::fieldParameter(std::int32_t code, const char* parameter, int n) const
 {
-    return CVXLMessage::parameter(fieldKey(code), CVXLString(parameter), n);
+    CVXLMmsFieldTable::Parameter which;
+    return parameterOfName(parameter, which) ? fields_.parameter(code, n, which) : nullptr;
+}
+
+bool CVXLMmsPdu::addHeader(const CVXLString& name, const CVXLString& value)
+{
+    std::int32_t code;
+    if (CVXLMmsFieldTable::codeOfName(name, code))
+        return setHeader(code, value);
+    return CVXLMessage::addHeader(name, value);
+}
+
+std::uint32_t CVXLMmsPdu::headerCount() const { return fields_.codeCount() + CVXLMessage::headerCount(); }
+
+CVXLString CVXLMmsPdu::headerName(int position) const
+{
+    if (position < 0)
+        return CVXLString();
+    const auto at = static_cast<std::uint32_t>(position);
+    if (at < fields_.codeCount())
+        return CVXLString(fields_.codeAt(at));
+    return CVXLMessage::headerName(static_cast<int>(at - fields_.codeCount()));
+}
+
+std::uint32_t CVXLMmsPdu::valueCount(const CVXLString& name) const
+{
+    std::int32_t code;
+    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.valueCount(code) : CVXLMessage::valueCount(name);
+}
+
+const CVXLString& CVXLMmsPdu::headerValue(const CVXLString& name, int n) const
+{
+    std::int32_t code;
+    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.value(code, n) : CVXLMessage::headerValue(name, n);
+}
+
+std::uint32_t CVXLMmsPdu::parameterCount(const CVXLString& name, int n) const
+{
+    std::int32_t code;
+    if (CVXLMmsFieldTable::codeOfName(name, code))
+        return fields_.parameterCount(code, n);
+    return CVXLMessage::parameterCount(name, n);
+}
+
+CVXLString CVXLMmsPdu::parameterName(const CVXLString& name, int n, int k) const
+{
+    std::int32_t code;
+    if (!CVXLMmsFieldTable::codeOfName(name, code))
+        return CVXLMessage::parameterName(name, n, k);
+    CVXLMmsFieldTable::Parameter which;
+    if (k < 0 || !fields_.parameterAt(code, n, static_cast<std::uint32_t>(k), which))
+        return CVXLString();
+    return CVXLString(which == CVXLMmsFieldTable::kToken ? kMmsParamToken : kMmsParamCharset);
+}
+
+const CVXLString* CVXLMmsPdu::parameter(const CVXLString& name, const CVXLString& parameter, int n) const
+{
+    std::int32_t code;
+    if (!CVXLMmsFieldTable::codeOfName(name, code))
+        return CVXLMessage::parameter(name, parameter, n);
+    return parameter.length() == vxlStrLen(parameter.c_str()) ? fieldParameter(code, parameter.c_str(), n) : nullptr;
+}
+
+bool CVXLMmsPdu::addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value)
+{
+    std::int32_t code;
+    if (!CVXLMmsFieldTable::codeOfName(name, code))
+        return CVXLMessage::addParameter(name, n, parameter, value);
+    CVXLMmsFieldTable::Parameter which;
+    if (parameter.length() != 1 || !parameterOfName(parameter.c_str(), which))
+        return false;
+    return fields_.setParameter(code, n, which, value);
 }
 
 void CVXLMmsPdu::setStatus(std::int32_t status) { setHeader(kMmsFieldStatus, CVXLString(status)); }

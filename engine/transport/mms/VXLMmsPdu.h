@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
+#include "engine/transport/mms/VXLMmsFieldTable.h"
 #include "engine/transport/mime/VXLMessage.h"
 
 #include <cstdint>
@@ -45,16 +46,18 @@ const VXLMmsHeaderRow* mmsHeaderTable(std::int32_t kind, std::uint32_t& rowCount
 inline constexpr const char* kMmsParamToken = "0";
 inline constexpr const char* kMmsParamCharset = "1";
 
-// An MMS PDU: a message whose header map holds the MMS fields under their
-// codes as decimal text, with the kind's table of fields and their mandatory
-// flags. Its MIME "Content-Type" is "application/vnd.wap.mms-message".
+// An MMS PDU: a message whose MMS fields live in a table keyed by field
+// code, with the kind's table of fields and their mandatory flags. Through
+// the message's header calls the fields answer under their codes as decimal
+// text ("12"), ahead of any other header. Its MIME "Content-Type" is
+// "application/vnd.wap.mms-message".
 class CVXLMmsPdu : public CVXLMessage {
 public:
     static constexpr std::uint32_t kMaxRows = 32;
 
     explicit CVXLMmsPdu(std::int32_t kind = kMmsUntyped);
-    // Copies body reference, headers, kind, table and presence; the copy is
-    // adopted by no handle.
+    // Copies body reference, headers, fields, kind, table and presence; the
+    // copy is adopted by no handle.
     CVXLMmsPdu(const CVXLMmsPdu& other);
     CVXLMmsPdu& operator=(const CVXLMmsPdu&) = delete;
     ~CVXLMmsPdu() override;
@@ -72,12 +75,35 @@ public:
     // The same with a parameter on the value just added.
     bool setHeader(std::int32_t code, const CVXLString& value, const char* parameter, const CVXLString& parameterValue);
     void markPresentHeaders();
+    // A parameter on the last value of a field; false when it has none.
+    bool addFieldParameter(std::int32_t code, const char* parameter, const CVXLString& value);
 
     // Value n of a field; "" when absent.
-    const CVXLString& field(std::int32_t code, int n = 0) const;
-    std::uint32_t fieldCount(std::int32_t code) const;
+    const CVXLString& field(std::int32_t code, int n = 0) const { return fields_.value(code, n); }
+    std::uint32_t fieldCount(std::int32_t code) const { return fields_.valueCount(code); }
     // A parameter of value n of a field; null when absent.
     const CVXLString* fieldParameter(std::int32_t code, const char* parameter, int n = 0) const;
+    const CVXLString* fieldToken(std::int32_t code, int n = 0) const
+    {
+        return fields_.parameter(code, n, CVXLMmsFieldTable::kToken);
+    }
+    const CVXLString* fieldCharset(std::int32_t code, int n = 0) const
+    {
+        return fields_.parameter(code, n, CVXLMmsFieldTable::kCharset);
+    }
+    const CVXLMmsFieldTable& fields() const { return fields_; }
+
+    // The message's header calls; a name that is a field code in decimal
+    // reaches the field table.
+    bool addHeader(const CVXLString& name, const CVXLString& value) override;
+    std::uint32_t headerCount() const override;
+    CVXLString headerName(int position) const override;
+    std::uint32_t valueCount(const CVXLString& name) const override;
+    const CVXLString& headerValue(const CVXLString& name, int n = 0) const override;
+    std::uint32_t parameterCount(const CVXLString& name, int n) const override;
+    CVXLString parameterName(const CVXLString& name, int n, int k) const override;
+    const CVXLString* parameter(const CVXLString& name, const CVXLString& parameter, int n = 0) const override;
+    bool addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value) override;
 
     void setStatus(std::int32_t status);
     void setMmFlags(const CVXLString& keyword, std::int32_t token);
@@ -111,17 +137,20 @@ public:
     // The From value up to "/TYPE" (any letter case), or all of it.
     CVXLString fromAddress() const;
 
+    // The name a field answers under through the message's header calls.
     static CVXLString fieldKey(std::int32_t code) { return CVXLString(code); }
 
 protected:
     // Takes the kind's table and recomputes the presence bytes.
     void setPduKind(std::int32_t kind);
-    // Copies headers and body reference of another message, then recomputes.
-    void adoptContent(const CVXLMessage& source);
+    // Copies headers, fields and body reference of another PDU, then
+    // recomputes.
+    void adoptContent(const CVXLMmsPdu& source);
 
 private:
     friend class CVXLPduRef;
 
+    CVXLMmsFieldTable fields_;
     std::int32_t pduKind_;
     std::uint8_t present_[kMaxRows] = {};
     std::uint32_t rowCount_ = 0;

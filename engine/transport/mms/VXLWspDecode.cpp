@@ -44,7 +44,16 @@ int CVXLWspDecode::beginTransaction(CVXLTransaction* transaction)
     // one may carry them itself.
     const CVXLMessage& message = decode->message();
     const CVXLMimeEntity* source = message.body().isEmpty() ? &message : message.body().get();
-    input_ = source->bodyBuffer();
+    // A ranged body is decoded where it lies, without a copy.
+    if (source->bodySource().length()) {
+        input_ = source->bodySource();
+        inputStart_ = source->bodySourceStart();
+        inputLength_ = source->bodyLength();
+    } else {
+        input_ = source->bodyBuffer();
+        inputStart_ = 0;
+        inputLength_ = input_.length();
+    }
     fileName_ = source->fileName();
     dataStart_ = source->dataStart();
     dataSize_ = source->dataSize();
@@ -62,6 +71,8 @@ void CVXLWspDecode::finishTransaction()
 {
     pdu_.reset();
     input_ = CVXLByteBuffer();
+    inputStart_ = 0;
+    inputLength_ = 0;
     fileName_.clear();
     CVXLStreamStepProcessor::finishTransaction();
 }
@@ -82,10 +93,14 @@ void CVXLWspDecode::onStep(std::int32_t step, std::int32_t result)
 
 void CVXLWspDecode::start()
 {
-    if (input_.length() > 0)
+    if (inputLength_ > 0)
         return decodeInput();
     if (fileName_.length() == 0)
         return finish(kResultNotFound);
+    // The whole range in one block: growing by appends would hold up to
+    // twice the message at the last one.
+    if (dataSize_ > 0 && dataSize_ <= kMaxInputBytes)
+        input_ = CVXLByteBuffer(dataSize_);
     if (!openForReading(fileName_))
         return finish(kResultTransactionFailed);
 }
@@ -131,10 +146,11 @@ void CVXLWspDecode::readComplete(std::int32_t status)
 
 void CVXLWspDecode::decodeInput()
 {
-    if (input_.length() == 0)
+    const std::uint32_t length = inputLength_ ? inputLength_ : input_.length();
+    if (length == 0)
         return finish(kResultTransactionFailed);
     CVXLWspPduDecoder decoder;
-    if (!decoder.decode(input_.data(), input_.length(), *pdu_.get(), fileName_, dataStart_))
+    if (!decoder.decode(input_, inputStart_, length, *pdu_.get(), fileName_, dataStart_))
         return finish(kResultTransactionFailed);
     auto* transaction = static_cast<CVXLWspDecodeTransaction*>(this->transaction());
     if (transaction)

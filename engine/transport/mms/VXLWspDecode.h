@@ -12,7 +12,8 @@
 // the input bytes from the input message's body entity, or reads its file
 // range through the message store one window per step, and decodes them
 // with the decoder core into the transaction's result PDU. Parts keep the
-// input file's name and their position in it.
+// input file's name and their position in it, and their data as a range of
+// the input.
 class CVXLWspDecode : public CVXLStreamStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadWindowBytes = 51200;
@@ -49,7 +50,11 @@ private:
     CVXLString fileName_;
     std::uint32_t dataStart_ = 0;
     std::uint32_t dataSize_ = 0;
+    // The input in memory: input_ from inputStart_, inputLength_ bytes when
+    // the entity held them, else all of input_ as read from the file.
     CVXLByteBuffer input_;
+    std::uint32_t inputStart_ = 0;
+    std::uint32_t inputLength_ = 0;
     std::uint32_t requested_ = 0;
     bool readFailed_ = false;
 };

@@ -122,9 +122,8 @@ void CVXLWspEncode::nextPart()
 // when there is one, else the file range.
 void CVXLWspEncode::copyData(const CVXLMimeEntity& entity)
 {
-    const CVXLByteBuffer& memory = entity.bodyBuffer();
-    if (memory.length() > 0) {
-        if (!output_.append(memory.data(), memory.length()))
+    if (entity.bodyLength() > 0) {
+        if (!output_.append(entity.bodyData(), entity.bodyLength()))
             return finish(kResultTransactionFailed);
         return afterCopy();
     }

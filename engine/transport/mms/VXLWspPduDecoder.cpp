@@ -77,6 +77,29 @@ bool CVXLWspPduDecoder::fail(const char* why, const CVXLWspReader& at)
 bool CVXLWspPduDecoder::decode(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
                                const CVXLString& fileName, std::uint32_t offset)
 {
+    source_ = nullptr;
+    return decodeView(bytes, length, pdu, fileName, offset);
+}
+
+bool CVXLWspPduDecoder::decode(const CVXLByteBuffer& input, std::uint32_t start, std::uint32_t length,
+                               CVXLMmsPdu& pdu, const CVXLString& fileName, std::uint32_t offset)
+{
+    source_ = nullptr;
+    if (start > input.length() || length > input.length() - start) {
+        error_ = "range lies outside the input";
+        errorPosition_ = 0;
+        return false;
+    }
+    source_ = &input;
+    sourceStart_ = start;
+    const bool ok = decodeView(input.data() + start, length, pdu, fileName, offset);
+    source_ = nullptr;
+    return ok;
+}
+
+bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
+                                   const CVXLString& fileName, std::uint32_t offset)
+{
     base_ = bytes;
     fileName_ = fileName;
     offset_ = offset;
@@ -104,7 +127,7 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
         }
         in.readByte(byte);
         const std::int32_t code = byte - 0x80;
-        const std::int32_t kind = mmsFieldKind(CVXLString(code), true);
+        const std::int32_t kind = mmsFieldKindOf(code);
         if (code == kMmsFieldContentType)
             return decodeBody(in, pdu);
         CVXLWspReader extent(in);
@@ -148,7 +171,6 @@ bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text,
 
 bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWspReader& in, CVXLMmsPdu& pdu)
 {
-    const CVXLString key = CVXLMmsPdu::fieldKey(code);
     std::uint8_t first = 0;
     in.peek(first);
 
@@ -194,7 +216,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         return pdu.setHeader(code, text);
     }
     case kMmsKindEnumerated: {
-        const VXLMmsValueRow* table = mmsValueTable(key);
+        const VXLMmsValueRow* table = mmsValueTableOf(code);
         std::uint8_t byte;
         if (isText(first)) {
             CVXLString text;
@@ -210,7 +232,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         }
         if (!in.readByte(byte) || byte < 0x80)
             return false;
-        const std::int32_t value = mmsValueFromWire(signedDecimal(byte), table);
+        const std::int32_t value = mmsValueOfWire(byte, table);
         if (code == kMmsFieldMessageType && messageType_ == 0)
             messageType_ = value;
         return pdu.setHeader(code, signedDecimal(value));
@@ -257,7 +279,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         std::uint8_t byte;
         if (!in.readValueLength(length) || length == 0 || !in.readByte(byte))
             return false;
-        const CVXLString token = signedDecimal(mmsValueFromWire(signedDecimal(byte), mmsValueTable(key)));
+        const CVXLString token = signedDecimal(mmsValueOfWire(byte, mmsValueTableOf(code)));
         CVXLString text, charset;
         if (length >= 2) {
             CVXLWspReader rest(in);
@@ -273,11 +295,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         }
         if (!pdu.setHeader(code, text, kMmsParamToken, token))
             return false;
-        if (charset.length()) {
-            const int n = static_cast<int>(pdu.valueCount(key)) - 1;
-            return pdu.addParameter(key, n, CVXLString(kMmsParamCharset), charset);
-        }
-        return true;
+        return !charset.length() || pdu.addFieldParameter(code, kMmsParamCharset, charset);
     }
     case kMmsKindFieldCode: {
         std::uint8_t byte;
@@ -458,13 +476,26 @@ bool CVXLWspPduDecoder::decodePart(CVXLWspReader& in, CVXLMimeEntity& part)
     const std::uint8_t* data = in.current();
     if (!in.skip(dataLength))
         return fail("part data run past the end", in);
-    part.setFileName(fileName_);
-    part.setDataStart(offset_ + static_cast<std::uint32_t>(data - base_));
-    part.setDataSize(dataLength);
+    return keepData(part, data, dataLength, in);
+}
+
+bool CVXLWspPduDecoder::keepData(CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size,
+                                 const CVXLWspReader& at)
+{
+    const auto position = static_cast<std::uint32_t>(data - base_);
+    entity.setFileName(fileName_);
+    entity.setDataStart(offset_ + position);
+    entity.setDataSize(size);
+    if (!size)
+        return true;
+    if (source_) {
+        entity.setBodyRange(*source_, sourceStart_ + position);
+        return true;
+    }
     CVXLByteBuffer copy;
-    if (dataLength && !copy.append(data, dataLength))
-        return fail("no memory for part data", in);
-    part.setBodyBuffer(copy);
+    if (!copy.append(data, size))
+        return fail("no memory for part data", at);
+    entity.setBodyBuffer(copy);
     return true;
 }
 
@@ -491,13 +522,8 @@ bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
             return fail("no memory for the body", in);
         single->setHeaders(multipart->mimeHeaders());
         const std::uint32_t size = in.remaining();
-        single->setFileName(fileName_);
-        single->setDataStart(offset_ + static_cast<std::uint32_t>(in.current() - base_));
-        single->setDataSize(size);
-        CVXLByteBuffer copy;
-        if (!copy.append(in.current(), size))
-            return fail("no memory for the body", in);
-        single->setBodyBuffer(copy);
+        if (!keepData(*single, in.current(), size, in))
+            return false;
         in.skip(size);
         return pdu.setBody(singleRef);
     }

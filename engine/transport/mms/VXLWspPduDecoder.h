@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 
@@ -13,8 +14,10 @@ class CVXLWspReader;
 // PDU: every header field under its field code, and the body as a multipart
 // body of parts (or one entity when the Content-Type is not multipart).
 // Each part records the file it came from, its offset in that file (the
-// view's offset plus its position in the view) and its size, and holds a
-// copy of its data: the one copy decoding makes.
+// view's offset plus its position in the view) and its size. Decoded from a
+// buffer, a part's data stay a range of that buffer (its block is shared,
+// nothing is copied); decoded from bare bytes, each part holds a copy of its
+// data.
 //
 // The reading is liberal: a header field, application header, header value
 // or charset it does not know is skipped (a charset without a name is kept
@@ -26,6 +29,10 @@ public:
 
     // fileName and offset say where bytes[0] lies in the input file.
     bool decode(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
+                const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
+    // length bytes of input from start; fileName and offset say where
+    // input[start] lies in the input file.
+    bool decode(const CVXLByteBuffer& input, std::uint32_t start, std::uint32_t length, CVXLMmsPdu& pdu,
                 const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
 
     // Why the last decode failed, and the offset in the view where it did.
@@ -42,8 +49,14 @@ private:
     bool decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity);
     void decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part);
     bool decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset, bool indexed = true);
+    bool decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu, const CVXLString& fileName,
+                    std::uint32_t offset);
+    bool keepData(CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size, const CVXLWspReader& at);
 
     const std::uint8_t* base_ = nullptr;
+    // The buffer the view lies in, and where; null for bare bytes.
+    const CVXLByteBuffer* source_ = nullptr;
+    std::uint32_t sourceStart_ = 0;
     CVXLString fileName_;
     std::uint32_t offset_ = 0;
     std::int32_t messageType_ = 0;

@@ -18,9 +18,6 @@ constexpr std::uint8_t kYes = 0x80;
 constexpr std::uint8_t kNo = 0x81;
 constexpr std::int32_t kMultipartRelated = 51;
 
-const CVXLString kMmsParamTokenKey(kMmsParamToken);
-const CVXLString kMmsParamCharsetKey(kMmsParamCharset);
-
 bool isMultipartType(const CVXLString& type)
 {
     CVXLString folded(type);
@@ -28,10 +25,10 @@ bool isMultipartType(const CVXLString& type)
     return folded.find(CVXLString("application/vnd.wap.multipart.")) == 0 || folded.find(CVXLString("multipart/")) == 0;
 }
 
-// The first parameter of a value: the token of a token field.
-CVXLString valueToken(const CVXLMmsPdu& pdu, const CVXLString& key, int n)
+// The token of a token field's value.
+CVXLString valueToken(const CVXLMmsPdu& pdu, std::int32_t code, int n)
 {
-    const CVXLString* token = pdu.parameter(key, kMmsParamTokenKey, n);
+    const CVXLString* token = pdu.fieldToken(code, n);
     return token ? *token : CVXLString();
 }
 
@@ -68,7 +65,7 @@ void writeEncodedString(const CVXLString& text, const CVXLString* charset, CVXLW
 
 bool writeEnumerated(std::int32_t code, const CVXLString& value, CVXLWspWriter& out)
 {
-    const VXLMmsValueRow* table = mmsValueTable(CVXLString(code));
+    const VXLMmsValueRow* table = mmsValueTableOf(code);
     if (!table)
         return false;
     const std::int32_t wire = mmsValueWireCode(value, table);
@@ -104,7 +101,7 @@ bool writeVersion(const CVXLString& value, CVXLWspWriter& out)
 
 bool tokenByte(std::int32_t code, const CVXLString& token, std::uint8_t& byte)
 {
-    const std::int32_t wire = mmsValueWireCode(token, mmsValueTable(CVXLString(code)));
+    const std::int32_t wire = mmsValueWireCode(token, mmsValueTableOf(code));
     if (wire < 0x80 || wire > 0xFF)
         return false;
     byte = static_cast<std::uint8_t>(wire);
@@ -115,15 +112,14 @@ bool tokenByte(std::int32_t code, const CVXLString& token, std::uint8_t& byte)
 
 bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CVXLWspWriter& out)
 {
-    const CVXLString key = CVXLMmsPdu::fieldKey(code);
-    const std::int32_t kind = mmsFieldKind(key, true);
-    const std::int32_t wire = mmsFieldWireCode(key);
+    const std::int32_t kind = mmsFieldKindOf(code);
+    const std::int32_t wire = mmsFieldWireOf(code);
     if (kind < 0 || wire < 0)
         return false;
-    const int count = static_cast<int>(pdu.valueCount(key));
+    const int count = static_cast<int>(pdu.fieldCount(code));
     const int step = (kind == kMmsKindIndexAndEncodedString || kind == kMmsKindIndexAndDate) ? 2 : 1;
     for (int n = 0; n + step <= count; n += step) {
-        const CVXLString& value = pdu.headerValue(key, n);
+        const CVXLString& value = pdu.field(code, n);
         out.byte(static_cast<std::uint8_t>(wire));
         if (code == kMmsFieldStored) {
             // A yes/no octet in the encapsulation, whatever its table row says.
@@ -151,7 +147,7 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
             out.text(value);
             break;
         case kMmsKindEncodedString:
-            writeEncodedString(value, pdu.parameter(key, kMmsParamCharsetKey, n), out);
+            writeEncodedString(value, pdu.fieldCharset(code, n), out);
             break;
         case kMmsKindEnumerated:
             if (!writeEnumerated(code, value, out))
@@ -163,13 +159,13 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
             break;
         case kMmsKindTokenAndEncodedString: {
             std::uint8_t token;
-            if (!tokenByte(code, valueToken(pdu, key, n), token))
+            if (!tokenByte(code, valueToken(pdu, code, n), token))
                 return false;
             CVXLByteBuffer inner;
             CVXLWspWriter w(inner);
             w.byte(token);
             if (value.length())
-                writeEncodedString(value, pdu.parameter(key, kMmsParamCharsetKey, n), w);
+                writeEncodedString(value, pdu.fieldCharset(code, n), w);
             if (!w.ok())
                 return false;
             out.lengthPrefixed(inner);
@@ -177,15 +173,17 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
         }
         case kMmsKindTokenAndInteger: {
             std::uint8_t token;
-            if (!tokenByte(code, valueToken(pdu, key, n), token))
+            if (!tokenByte(code, valueToken(pdu, code, n), token))
                 return false;
             CVXLByteBuffer inner;
             CVXLWspWriter w(inner);
             w.byte(token);
-            // An absolute time is a Date-value (Long-integer); a relative
-            // time or a total an Integer-value, 0 included.
-            const bool absolute = code != kMmsFieldMboxTotals && code != kMmsFieldMboxQuotas && token == 0x80;
-            if (!writeNumber(value, absolute, w) || !w.ok())
+            // A time, absolute or relative, is a Long-integer at any value:
+            // readers take a relative time under 128 s written as a short
+            // integer for 0 s or reject the PDU. A total stays an
+            // Integer-value.
+            const bool time = code != kMmsFieldMboxTotals && code != kMmsFieldMboxQuotas;
+            if (!writeNumber(value, time, w) || !w.ok())
                 return false;
             out.lengthPrefixed(inner);
             break;
@@ -205,12 +203,12 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
             CVXLWspWriter w(inner);
             if (!writeNumber(value, false, w))
                 return false;
-            const CVXLString& second = pdu.headerValue(key, n + 1);
+            const CVXLString& second = pdu.field(code, n + 1);
             if (kind == kMmsKindIndexAndDate) {
                 if (!writeNumber(second, true, w))
                     return false;
             } else {
-                writeEncodedString(second, pdu.parameter(key, kMmsParamCharsetKey, n + 1), w);
+                writeEncodedString(second, pdu.fieldCharset(code, n + 1), w);
             }
             if (!w.ok())
                 return false;
@@ -226,15 +224,13 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
 
 bool CVXLWspPduEncoder::encodeHeaders(const CVXLMmsPdu& pdu, CVXLByteBuffer& out)
 {
-    const std::uint32_t names = pdu.headerCount();
-    if (names == 0)
+    const CVXLMmsFieldTable& fields = pdu.fields();
+    // A header that is no MMS field has no wire form.
+    if (fields.codeCount() == 0 || pdu.messageHeaders().nameCount() > 0)
         return false;
     CVXLWspWriter writer(out);
-    for (std::uint32_t i = 0; i < names; ++i) {
-        const CVXLString name = pdu.headerName(static_cast<int>(i));
-        if (!name.isNumeric() || !name.length())
-            return false;
-        const std::int32_t code = name.toInt();
+    for (std::uint32_t i = 0; i < fields.codeCount(); ++i) {
+        const std::int32_t code = fields.codeAt(i);
         // The body step writes the Content-Type.
         if (code == kMmsFieldContentType)
             continue;
@@ -324,7 +320,7 @@ bool CVXLWspPduEncoder::encodeBodyHeader(const CVXLMimeEntity& body, CVXLByteBuf
 
 std::uint32_t CVXLWspPduEncoder::partDataSize(const CVXLMimeEntity& part)
 {
-    return part.bodyBuffer().length() ? part.bodyBuffer().length() : part.dataSize();
+    return part.bodyLength() ? part.bodyLength() : part.dataSize();
 }
 
 bool CVXLWspPduEncoder::encodePartHeader(const CVXLMimeEntity& part, std::uint32_t dataSize, CVXLByteBuffer& out)
@@ -363,17 +359,16 @@ bool CVXLWspPduEncoder::encode(const CVXLMmsPdu& pdu, CVXLByteBuffer& out)
     if (!encodeBodyHeader(*body, out))
         return false;
     if (body->kind() != CVXLMimeEntity::kMultipart)
-        return !body->bodyBuffer().length() || out.append(body->bodyBuffer().data(), body->bodyBuffer().length());
+        return !body->bodyLength() || out.append(body->bodyData(), body->bodyLength());
     const auto& multipart = static_cast<const CVXLMultipartBody&>(*body);
     for (std::uint32_t i = 0; i < multipart.partCount(); ++i) {
         const CVXLEntityRef part = multipart.partAt(i);
         if (part.isEmpty())
             return false;
-        const CVXLByteBuffer& data = part->bodyBuffer();
-        if (data.length() != partDataSize(*part.get()))
+        const std::uint32_t length = part->bodyLength();
+        if (length != partDataSize(*part.get()))
             return false;
-        if (!encodePartHeader(*part.get(), data.length(), out)
-            || (data.length() && !out.append(data.data(), data.length())))
+        if (!encodePartHeader(*part.get(), length, out) || (length && !out.append(part->bodyData(), length)))
             return false;
     }
     return true;

@@ -604,3 +604,55 @@ bool wspContentTypeName(const CVXLString& key, CVXLString& out, bool byNumber)
 {
     return appendName(wspContentTypeName(keyText(key), byNumber), out);
 }
+
+namespace {
+
+const VXLMmsFieldRow* fieldRow(std::int32_t code)
+{
+    for (const VXLMmsFieldRow* row = kVxlMmsFieldTable; row->code != kVxlTableEnd; ++row) {
+        if (row->code == code)
+            return row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::int32_t mmsFieldKindOf(std::int32_t code)
+{
+    const VXLMmsFieldRow* row = fieldRow(code);
+    return row ? row->kind : -1;
+}
+
+std::int32_t mmsFieldWireOf(std::int32_t code)
+{
+    const VXLMmsFieldRow* row = fieldRow(code);
+    return row ? row->wire : -1;
+}
+
+const VXLMmsValueRow* mmsValueTableOf(std::int32_t code)
+{
+    for (const VXLMmsValueTableRow* row = kVxlMmsValueTables; row->code != kVxlTableEnd; ++row) {
+        if (row->code == code)
+            return row->table;
+    }
+    return nullptr;
+}
+
+std::int32_t mmsValueWireOf(std::int32_t value, const VXLMmsValueRow* table)
+{
+    for (const VXLMmsValueRow* row = table; row && row->value != kVxlTableEnd; ++row) {
+        if (row->value == value)
+            return row->wire;
+    }
+    return -1;
+}
+
+std::int32_t mmsValueOfWire(std::int32_t wire, const VXLMmsValueRow* table)
+{
+    for (const VXLMmsValueRow* row = table; row && row->value != kVxlTableEnd; ++row) {
+        if (row->wire == wire)
+            return row->value;
+    }
+    return -1;
+}

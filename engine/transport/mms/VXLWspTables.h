@@ -6,8 +6,9 @@
 #include <cstdint>
 
 // Constant tables that map the engine's internal numbers and names to the wire
-// codes of the MMS encapsulation and of WSP. Internal numbers travel through the
-// engine as decimal texts, so every lookup takes its key as text: a numeric key
+// codes of the MMS encapsulation and of WSP. Most lookups take their key as
+// text, as internal numbers travel through the engine as decimal texts (the
+// codecs use the number lookups at the end): a numeric key
 // holds digits and "-" only (an empty text is 0), anything else fails. Failures
 // answer -1 (numbers) or null (tables, names).
 
@@ -218,3 +219,11 @@ std::int32_t wspHeaderWireCode(const CVXLString& id);
 bool wspHeaderName(const CVXLString& wire, CVXLString& out);
 std::int32_t wspContentTypeCode(const CVXLString& key, bool wantWire);
 bool wspContentTypeName(const CVXLString& key, CVXLString& out, bool byNumber);
+
+// The same lookups by number, for the codecs, which hold field codes and wire
+// bytes as numbers; the same answers as the text keys in decimal.
+std::int32_t mmsFieldKindOf(std::int32_t code);
+std::int32_t mmsFieldWireOf(std::int32_t code);
+const VXLMmsValueRow* mmsValueTableOf(std::int32_t code);
+std::int32_t mmsValueWireOf(std::int32_t value, const VXLMmsValueRow* table);
+std::int32_t mmsValueOfWire(std::int32_t wire, const VXLMmsValueRow* table);

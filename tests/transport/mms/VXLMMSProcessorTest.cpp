@@ -203,6 +203,23 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
             CVXLHttpTransaction::kMethodPost },
         { "send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F",
             kResultTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost },
+        // A reply without a mandatory field fails rather than reading as its
+        // defaults (no X-Mms-Response-Status would read as "Ok").
+        { "send-conf without a response status", [] { return mmstest::sendRequest(); },
+            asText({ 0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92 }), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "send-conf without a transaction id", [] { return mmstest::sendRequest(); },
+            asText({ 0x8C, 0x81, 0x8D, 0x92, 0x92, 0x80 }), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "delete-conf without a response status", mmstest::mboxDeleteRequest,
+            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92 }), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost },
+        { "retrieve-conf without a date", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x84, 0x83, 'h', 'i' }), kResultTransactionFailed,
+            kMmsUntyped, CVXLHttpTransaction::kMethodGet },
+        { "retrieve-conf with its mandatory fields", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i' }),
+            kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

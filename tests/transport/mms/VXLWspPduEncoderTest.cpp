@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,13 @@ const ValueCase kValueCases[] = {
     {"from insert address", kMmsFieldFrom, "", "3", {0x89, 0x01, 0x81}},
     {"from address", kMmsFieldFrom, "ab", "2", {0x89, 0x04, 0x80, 'a', 'b', 0x00}},
     {"from unknown token", kMmsFieldFrom, "ab", "9", {}},
-    // A relative expiry of 0 keeps its value.
-    {"expiry relative 0", kMmsFieldExpiry, "0", "1", {0x88, 0x02, 0x81, 0x80}},
+    // A relative expiry of 0 keeps its value; relative times are Long-integers
+    // at any value, as absolute ones.
+    {"expiry relative 0", kMmsFieldExpiry, "0", "1", {0x88, 0x03, 0x81, 0x01, 0x00}},
+    {"expiry relative 60", kMmsFieldExpiry, "60", "1", {0x88, 0x03, 0x81, 0x01, 0x3C}},
+    {"delivery time relative 1", kMmsFieldDeliveryTime, "1", "1", {0x87, 0x03, 0x81, 0x01, 0x01}},
+    {"deadline relative 100", kMmsFieldReplyChargingDeadline, "100", "1", {0x9D, 0x03, 0x81, 0x01, 0x64}},
+    {"mbox totals stay Integer-value", kMmsFieldMboxTotals, "5", "4", {0xAA, 0x02, 0x80, 0x85}},
     {"expiry relative day", kMmsFieldExpiry, "86400", "1", {0x88, 0x05, 0x81, 0x03, 0x01, 0x51, 0x80}},
     {"expiry absolute small", kMmsFieldExpiry, "5", "0", {0x88, 0x03, 0x80, 0x01, 0x05}},
     // Text-string quote 0x7F before a first byte of 0x80 or above.
@@ -213,6 +219,36 @@ TEST(WspPduEncoder, TsharkReadsWhatWasEncoded)
         ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded)) << sample.name;
         EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)), mmstest::sortedNormalised(seen))
             << sample.name;
+    }
+}
+
+struct RelativeTimeCase {
+    std::int32_t code;
+    const char* value;
+    const char* expected;
+};
+
+const RelativeTimeCase kRelativeTimeCases[] = {
+    {kMmsFieldExpiry, "60", "header X-Mms-Expiry: 60"},
+    {kMmsFieldExpiry, "127", "header X-Mms-Expiry: 127"},
+    {kMmsFieldDeliveryTime, "1", "header X-Mms-Delivery-Time: 1"},
+    {kMmsFieldReplyChargingDeadline, "100", "header X-Mms-Reply-Charging-Deadline: 100"},
+};
+
+// A relative time under 128 s reaches tshark with its value, not as 0 s.
+TEST(WspPduEncoder, TsharkReadsShortRelativeTimes)
+{
+    if (!mmstest::haveTshark())
+        GTEST_SKIP() << "tshark is not installed";
+    for (const RelativeTimeCase& c : kRelativeTimeCases) {
+        CVXLPduRef pdu(new CVXLSendRequestPdu(kMmsSendReq, "9"));
+        pdu->addTo("bob@example.com");
+        pdu->setHeader(c.code, c.value, kMmsParamToken, "1");
+        CVXLByteBuffer out;
+        ASSERT_TRUE(CVXLWspPduEncoder::encodeHeaders(*pdu.get(), out)) << c.expected;
+        const std::vector<std::string> seen = mmstest::runOracle(Bytes(out.data(), out.data() + out.length()));
+        EXPECT_NE(std::find(seen.begin(), seen.end(), c.expected), seen.end()) << ::testing::PrintToString(seen);
+        EXPECT_NE(std::find(seen.begin(), seen.end(), "malformed: no"), seen.end()) << c.expected;
     }
 }
 
