@@ -12,8 +12,10 @@ constexpr VXLMmsHeaderRow kNotificationInd[] = {
     {31, 0}, {30, 0}, {49, 0}, {50, 0}, {52, 0}, {53, 0}, {55, 0}, {56, 0}, {57, 0}, {58, 0}, {59, 0}, {3, 1}};
 constexpr VXLMmsHeaderRow kNotifyRespInd[] = {{12, 1}, {24, 1}, {13, 1}, {21, 1}, {17, 0}};
 constexpr VXLMmsHeaderRow kRetrieve[] = {{12, 1}};
+// Message-ID is not required: relays leave it out of a retrieve-conf that
+// carries no message, and an absent id must not fail a message that arrived.
 constexpr VXLMmsHeaderRow kRetrieveConf[] = {
-    {12, 1}, {24, 0}, {13, 1}, {11, 1}, {5, 1}, {9, 0}, {32, 0}, {33, 0}, {23, 0}, {2, 0}, {22, 0}, {35, 0}, {36, 0},
+    {12, 1}, {24, 0}, {13, 1}, {11, 0}, {5, 1}, {9, 0}, {32, 0}, {33, 0}, {23, 0}, {2, 0}, {22, 0}, {35, 0}, {36, 0},
     {10, 0}, {15, 0}, {6, 0}, {16, 0}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {25, 0}, {26, 0}, {49, 0}, {4, 1}};
 constexpr VXLMmsHeaderRow kForwardReq[] = {
     {12, 1}, {24, 1}, {13, 1}, {5, 0}, {23, 1}, {9, 1}, {2, 0}, {1, 0}, {8, 0}, {7, 0}, {17, 0}, {6, 0},

@@ -220,6 +220,9 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
         { "retrieve-conf with its mandatory fields", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
             asText({ 0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i' }),
             kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet },
+        { "retrieve-conf without a message id", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i' }),
+            kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
