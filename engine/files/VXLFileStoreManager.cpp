@@ -29,6 +29,8 @@ void CVXLFileStoreManager::onEvent(CVXLEvent* event)
     switch (event->effectiveCode()) {
     case kEventStart:
         return onStart(event);
+    case kEventStop:
+        return onStop(event);
     case kFileRequestDelete:
         return onDelete(event);
     case kDeleteDone:
@@ -70,6 +72,24 @@ void CVXLFileStoreManager::onStart(CVXLEvent* event)
     event->setResult(store_ ? kResultSucceeded : kResultStorageFailed);
     startChild(&bufferSource_);
     startChild(&bufferSink_);
+    finishEvent(event);
+}
+
+// The stream jobs stop with the other children, which closes their streams
+// and drops a replace's temporary file; the replies of the cut transfer come
+// back to a stopping manager and are never acted on.
+void CVXLFileStoreManager::onStop(CVXLEvent* event)
+{
+    if (pendingOpen_) {
+        pendingOpen_->job = nullptr;
+        pendingOpen_->setResult(kResultCancelled);
+        finishEvent(pendingOpen_);
+        pendingOpen_ = nullptr;
+    }
+    if (current_) {
+        current_->setResult(kResultCancelled);
+        finishCurrent();
+    }
     finishEvent(event);
 }
 

@@ -23,7 +23,9 @@ class CVXLPlatformFileStore;
 //
 // Requests are served one at a time in the order they arrive: a request
 // waits in the incoming queue until the one before it has been answered.
-// Buffer writes from the start replace the file atomically.
+// Buffer writes from the start replace the file atomically. A stop answers
+// the request being served and those queued with 24 and gives every stream
+// back; a write cut short leaves the old file.
 class CVXLFileStoreManager : public CVXLEventHandler {
 public:
     CVXLFileStoreManager();
@@ -52,6 +54,7 @@ private:
     static constexpr std::int32_t kSizeKnown = 10;
 
     void onStart(CVXLEvent* event);
+    void onStop(CVXLEvent* event);
     void onDelete(CVXLEvent* event);
     void onDeleteDone(CVXLEvent* callback);
     void onRead(CVXLEvent* event);

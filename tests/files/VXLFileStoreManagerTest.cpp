@@ -336,4 +336,58 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
     EXPECT_TRUE(f.readHostFile("_vxl.reg") == textOf(third.buffer));
 }
 
+// Stopped in the middle of a transfer, the manager answers the request it
+// serves and the ones queued behind it with 24, gives every stream back and
+// leaves a file being replaced as it was.
+TEST(VXLFileStoreManager, StoppedMidTransferAnswersEveryRequest)
+{
+    const struct {
+        const char* name;
+        bool write;
+    } cases[] = {
+        {"a 400 KB read", false},
+        {"a 400 KB write over an older file", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManagerFixture f;
+        const std::string big = FileStoreFixture::randomBytes(400000, 2);
+        f.writeHostFile("state.oq", c.write ? "old contents" : big);
+        TraceJob other("other");
+        f.driver.attach(&other);
+        f.driver.runUntilIdle();
+
+        CVXLFileReadRequest read(kReply);
+        CVXLFileWriteRequest write(kReply);
+        read.fileName = "state.oq";
+        write.fileName = "state.oq";
+        write.buffer = bufferOf(big);
+        CVXLEvent& request = c.write ? static_cast<CVXLEvent&>(write) : read;
+        CVXLFileReadRequest queued(kReply + 1);
+        queued.fileName = "state.oq";
+        f.requester.post(&f.manager, &request);
+        other.post(&f.manager, &queued);
+        for (int i = 0; i < 100 && f.store.openStreams() == 0; ++i)
+            f.driver.step();
+        f.driver.step();
+        f.driver.step();
+        ASSERT_EQ(f.store.openStreams(), 1u) << "the transfer is under way";
+        ASSERT_EQ(request.status(), kEventInProgress);
+
+        f.manager.stop();
+        f.driver.runUntilIdle(100000);
+        EXPECT_EQ(f.manager.runState(), kHandlerFinished);
+        EXPECT_EQ(f.requester.codes.back(), kReply);
+        EXPECT_EQ(f.requester.results.back(), kResultCancelled);
+        EXPECT_EQ(f.requester.outstandingReplies(), 0);
+        EXPECT_EQ(other.codes.back(), kReply + 1);
+        EXPECT_EQ(other.results.back(), kResultCancelled);
+        EXPECT_EQ(f.store.openStreams(), 0u);
+        if (c.write) {
+            EXPECT_EQ(f.readHostFile("state.oq"), "old contents");
+            EXPECT_FALSE(temporaryOf(f.hostFile(""), "state.oq"));
+        }
+    }
+}
+
 } // namespace

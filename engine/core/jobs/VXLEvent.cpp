@@ -52,6 +52,18 @@ CVXLEvent::~CVXLEvent()
     // An event destroyed while queued must not leave a dangling link behind.
     if (list_)
         list_->remove(this);
+    leaveAwaiting();
+}
+
+void CVXLEvent::leaveAwaiting()
+{
+    if (!awaitingLink_)
+        return;
+    *awaitingLink_ = awaitingNext_;
+    if (awaitingNext_)
+        awaitingNext_->awaitingLink_ = awaitingLink_;
+    awaitingNext_ = nullptr;
+    awaitingLink_ = nullptr;
 }
 
 void CVXLEvent::finished()

@@ -74,6 +74,8 @@ private:
     friend class CVXLEventList;
     friend class CVXLEventHandler;
 
+    void leaveAwaiting();
+
     CVXLEventStatus status_ = kEventIdle;
     CVXLEventKind kind_ = kEventRequest;
     bool replyWanted_ = true;
@@ -89,4 +91,8 @@ private:
     CVXLString resultText_;
     std::uint32_t armedAt_ = 0;
     std::uint32_t delay_ = 0;
+    // Link in the requester's list of requests still out for an answer, so
+    // a requester that goes away first can take its name off them.
+    CVXLEvent* awaitingNext_ = nullptr;
+    CVXLEvent** awaitingLink_ = nullptr;
 };

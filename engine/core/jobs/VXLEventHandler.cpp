@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEngineClock.h"
+#include "engine/core/base/VXLLog.h"
 
 #include <initializer_list>
 
@@ -30,6 +31,12 @@ CVXLEventHandler::CVXLEventHandler() = default;
 
 CVXLEventHandler::~CVXLEventHandler()
 {
+    // Requests still out lose their requester: their receivers end them
+    // without a reply instead of handing it to freed memory.
+    while (CVXLEvent* event = awaiting_) {
+        event->leaveAwaiting();
+        event->source_ = nullptr;
+    }
     if (parent_)
         parent_->unlinkChild(this);
     for (CVXLEventHandler* child = firstChild_; child;) {
@@ -39,6 +46,7 @@ CVXLEventHandler::~CVXLEventHandler()
         child = next;
     }
     firstChild_ = nullptr;
+    refuseUnserved(true);
     dropEvents(incoming_);
     dropEvents(own_);
     dropEvents(ownSnapshot_);
@@ -159,9 +167,14 @@ void CVXLEventHandler::post(CVXLEventHandler* target, CVXLEvent* event, bool dir
         return;
     event->source_ = this;
     event->kind_ = kEventRequest;
-    if (event->replyWanted_)
+    event->leaveAwaiting();
+    if (event->replyWanted_) {
         ++outstandingReplies_;
-    if (direct)
+        linkAwaiting(event);
+    }
+    if (target->runState_ == kHandlerFinished)
+        target->refuse(event, false);
+    else if (direct)
         target->enqueueIncoming(event);
     else
         target->receive(event);
@@ -227,9 +240,21 @@ void CVXLEventHandler::finishEvent(CVXLEvent* event)
         runState_ = kHandlerStopping;
         return;
     }
+    endEvent(event, false);
+    if (isStop)
+        runState_ = kHandlerFinished;
+    rescan_ = true;
+}
+
+// `direct` puts a reply straight into the requester's own queue: a handler
+// being destroyed may be answering a request of the object that embeds it,
+// whose own receive is already gone.
+void CVXLEventHandler::endEvent(CVXLEvent* event, bool direct)
+{
     event->status_ = kEventDone;
     if (event->list_)
         event->list_->remove(event);
+    event->leaveAwaiting();
     if (currentIncoming_ == event)
         currentIncoming_ = nullptr;
     if (event->kind_ == kEventReply && outstandingReplies_ > 0)
@@ -238,7 +263,10 @@ void CVXLEventHandler::finishEvent(CVXLEvent* event)
         CVXLEventHandler* requester = event->source_;
         event->kind_ = kEventReply;
         event->source_ = this;
-        requester->receive(event);
+        if (direct)
+            requester->enqueueOwn(event);
+        else
+            requester->receive(event);
     } else {
         event->finished();
         if (event->heapAllocated_) {
@@ -248,9 +276,42 @@ void CVXLEventHandler::finishEvent(CVXLEvent* event)
             event->resultText_.clear();
         }
     }
-    if (isStop)
-        runState_ = kHandlerFinished;
-    rescan_ = true;
+}
+
+void CVXLEventHandler::linkAwaiting(CVXLEvent* event)
+{
+    event->awaitingNext_ = awaiting_;
+    if (awaiting_)
+        awaiting_->awaitingLink_ = &event->awaitingNext_;
+    awaiting_ = event;
+    event->awaitingLink_ = &awaiting_;
+}
+
+// Ends an event from another handler that this one will never serve, so its
+// requester does not wait for ever.
+void CVXLEventHandler::refuse(CVXLEvent* event, bool direct)
+{
+    const std::int32_t result =
+        stopRequested_ || event->status_ == kEventCancelledByPeer ? kResultCancelled : kResultFailed;
+    event->setResult(result);
+    if (event->replyWanted_ && event->source_) {
+        VXL_LOG_FAILURE("request %d answered %d: its receiver %s", static_cast<int>(event->requestCode_),
+            static_cast<int>(result), direct ? "was deleted" : "has finished");
+    }
+    endEvent(event, direct);
+}
+
+void CVXLEventHandler::refuseUnserved(bool direct)
+{
+    for (CVXLEventList* list : {&inProgress_, &ownSnapshot_, &own_, &incoming_}) {
+        for (CVXLEvent* event = list->head(); event;) {
+            CVXLEvent* next = event->next_;
+            if (event->source_ != this && event->kind_ != kEventReply && event != &startEvent_
+                && event != &stopEvent_)
+                refuse(event, direct);
+            event = next;
+        }
+    }
 }
 
 void CVXLEventHandler::forward(CVXLEventHandler* target, CVXLEvent* event)
@@ -261,6 +322,8 @@ void CVXLEventHandler::forward(CVXLEventHandler* target, CVXLEvent* event)
         currentIncoming_ = nullptr;
     if (event->status_ == kEventCancelledByPeer || !target) {
         finishEvent(event);
+    } else if (target->runState_ == kHandlerFinished) {
+        target->refuse(event, false);
     } else {
         inProgress_.remove(event);
         target->receive(event);
@@ -521,11 +584,20 @@ std::int32_t CVXLEventHandler::runStep()
             child->runStep();
         if (child->runState() == kHandlerFinished) {
             unlinkChild(child);
+            // A child finished outside its own step has not ended what it
+            // still held.
+            child->refuseUnserved(false);
             childFinished(child);
         }
         child = next;
     }
-    return runState_ == kHandlerFinished ? onFinished() : runState_;
+    if (runState_ != kHandlerFinished)
+        return runState_;
+    const std::int32_t result = onFinished();
+    // Nothing steps a finished handler again: what it holds or has queued
+    // from others is answered now.
+    refuseUnserved(false);
+    return result;
 }
 
 std::uint32_t CVXLEventHandler::nextTimeout()

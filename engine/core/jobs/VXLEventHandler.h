@@ -43,7 +43,8 @@ public:
     virtual const char* name() const;
 
     // Sends an event from this handler; `direct` bypasses the target's
-    // receive and puts it straight into its incoming queue.
+    // receive and puts it straight into its incoming queue. A request to a
+    // finished target is answered at once (24 after a stop, else 1000).
     void post(CVXLEventHandler* target, CVXLEvent* event, bool direct = false);
     // Arms a timer on the engine clock.
     void postDelayed(CVXLEvent* event, std::uint32_t delay);
@@ -106,6 +107,10 @@ private:
     bool hasInProgressFrom(const CVXLEventHandler* source) const;
     void unlinkChild(CVXLEventHandler* child);
     void dropEvents(CVXLEventList& list);
+    void endEvent(CVXLEvent* event, bool direct);
+    void linkAwaiting(CVXLEvent* event);
+    void refuse(CVXLEvent* event, bool direct);
+    void refuseUnserved(bool direct);
 
     bool stopRequested_ = false;
     CVXLEventHandler* firstChild_ = nullptr;
@@ -125,4 +130,6 @@ private:
     CVXLSimpleEvent startEvent_{kEventStart};
     CVXLSimpleEvent stopEvent_{kEventStop};
     bool rescan_ = false;
+    // Requests posted from here that still expect their reply.
+    CVXLEvent* awaiting_ = nullptr;
 };

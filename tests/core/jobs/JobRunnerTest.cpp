@@ -2,6 +2,7 @@
 #include "engine/core/jobs/VXLObjectQueue.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,37 @@ TEST(JobRunner, RunAndStopRequestsNameTheirJobAsSubject)
     // The heap job was deleted by the runner, the member job left to its owner.
     EXPECT_EQ(gDestroyed, 1);
     EXPECT_EQ(memberJob.runState(), kHandlerFinished);
+}
+
+// The runner deletes a stopped heap job while a request to it still waits in
+// its queue: the requester is answered, not left counting a reply for ever.
+TEST(JobRunner, RequestsToAStoppedHeapJobAreAnsweredBeforeItGoes)
+{
+    TempDeviceRoot root;
+    JobTreeDriver driver;
+    CJobRunner runner;
+    TraceJob client("client");
+    driver.attach(&runner);
+    driver.attach(&client);
+    driver.runUntilIdle();
+
+    gDestroyed = 0;
+    auto* job = new HeapJob("heap");
+    runner.runJob(job);
+    driver.runUntilIdle();
+    job->setWaiting(); // takes no request, as if busy with an earlier one
+    CVXLEvent request(30, 301);
+    client.post(job, &request);
+    CVXLSimpleEvent stop(CJobRunner::kStopJobCode);
+    stop.setSubject(job);
+    client.post(&runner, &stop);
+    driver.runUntilIdle();
+
+    EXPECT_EQ(gDestroyed, 1);
+    EXPECT_EQ(client.codes.back(), 301);
+    EXPECT_EQ(client.results.back(), kResultCancelled);
+    EXPECT_EQ(client.outstandingReplies(), 0);
+    EXPECT_EQ(request.status(), kEventDone);
 }
 
 TEST(VXLObjectQueue, KeepsInsertionOrderAndDoesNotOwn)

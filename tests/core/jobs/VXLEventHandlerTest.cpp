@@ -1,8 +1,10 @@
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLPayloadEvent.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -518,6 +520,165 @@ TEST(VXLEventHandlerTree, WaitingHandlerTakesNoIncomingUntilResumed)
     job.resume();
     driver.runUntilIdle();
     EXPECT_EQ(job.codes.back(), 91);
+}
+
+// How a receiver comes to leave a request unserved.
+enum class Loss {
+    FinishedBeforePost,
+    QueuedBehindStop,
+    HeldWhenStopped,
+    PostedWhileStopping,
+    QueuedWhenDeleted,
+    HeldWhenDeleted,
+};
+
+struct UnservedCase {
+    const char* name;
+    Loss loss;
+    std::int32_t result;
+};
+
+TEST(VXLEventHandlerUnserved, EveryRequestToAGoneReceiverIsAnsweredAndLogged)
+{
+    const UnservedCase cases[] = {
+        {"posted after the receiver finished", Loss::FinishedBeforePost, kResultCancelled},
+        {"queued behind the receiver's stop", Loss::QueuedBehindStop, kResultCancelled},
+        {"in progress when the receiver stopped", Loss::HeldWhenStopped, kResultCancelled},
+        {"posted while the receiver waits for its child to stop", Loss::PostedWhileStopping, kResultCancelled},
+        {"queued when the receiver was deleted", Loss::QueuedWhenDeleted, kResultFailed},
+        {"in progress when the receiver was deleted", Loss::HeldWhenDeleted, kResultFailed},
+    };
+    for (const UnservedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDeviceRoot root;
+        JobTreeDriver driver;
+        TraceJob requester("requester");
+        auto* receiver = new TraceJob("receiver");
+        TraceJob child("child");
+        std::vector<CVXLEvent*> held;
+        receiver->handler = [&](TraceJob& job, CVXLEvent* e) { holdUntilReleased(job, e, held); };
+        CVXLEvent* childStop = nullptr;
+        child.handler = [&](TraceJob& job, CVXLEvent* e) {
+            if (e->effectiveCode() == kEventStop)
+                childStop = e; // the child stops only when the test lets it
+            else
+                job.finishEvent(e);
+        };
+        driver.attach(&requester);
+        driver.attach(receiver);
+        driver.runUntilIdle();
+
+        CVXLEvent request(kHold, 501);
+        switch (c.loss) {
+        case Loss::FinishedBeforePost:
+            receiver->stop();
+            driver.runUntilIdle();
+            ASSERT_EQ(receiver->runState(), kHandlerFinished);
+            requester.post(receiver, &request);
+            break;
+        case Loss::QueuedBehindStop:
+            receiver->stop();
+            requester.post(receiver, &request);
+            break;
+        case Loss::HeldWhenStopped:
+            requester.post(receiver, &request);
+            driver.runUntilIdle();
+            ASSERT_EQ(held.size(), 1u);
+            receiver->stop();
+            break;
+        case Loss::PostedWhileStopping:
+            receiver->startChild(&child);
+            receiver->stop();
+            driver.runUntilIdle();
+            ASSERT_EQ(receiver->runState(), kHandlerStopping);
+            requester.post(receiver, &request);
+            driver.runUntilIdle();
+            EXPECT_EQ(request.status(), kEventQueued) << "answered only once the receiver is done";
+            ASSERT_NE(childStop, nullptr);
+            child.finishEvent(childStop);
+            break;
+        case Loss::QueuedWhenDeleted:
+            receiver->setWaiting();
+            requester.post(receiver, &request);
+            driver.runUntilIdle();
+            delete receiver;
+            receiver = nullptr;
+            break;
+        case Loss::HeldWhenDeleted:
+            requester.post(receiver, &request);
+            driver.runUntilIdle();
+            ASSERT_EQ(held.size(), 1u);
+            delete receiver;
+            receiver = nullptr;
+            break;
+        }
+        driver.runUntilIdle();
+
+        EXPECT_EQ(requester.codes.back(), 501);
+        EXPECT_EQ(requester.results.back(), c.result);
+        EXPECT_EQ(requester.outstandingReplies(), 0);
+        EXPECT_EQ(request.status(), kEventDone);
+        CVXLLog::flush();
+        const std::string log = root.readFile("log/engine.log");
+        EXPECT_NE(log.find(" failure "), std::string::npos) << log;
+        EXPECT_NE(log.find("request " + std::to_string(kHold) + " answered " + std::to_string(c.result)),
+            std::string::npos)
+            << log;
+        delete receiver;
+    }
+}
+
+// A requester deleted while its heap request is out: however the request
+// ends, it ends at its receiver and nothing reaches into the requester.
+TEST(VXLEventHandlerUnserved, ARequesterDeletedFirstIsNeverTouched)
+{
+    enum class End { Served, ReceiverStopped, ReceiverDeleted };
+    const struct {
+        const char* name;
+        End end;
+    } cases[] = {
+        {"served", End::Served},
+        {"its receiver stopped", End::ReceiverStopped},
+        {"its receiver deleted", End::ReceiverDeleted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDeviceRoot root;
+        JobTreeDriver driver;
+        auto* requester = new TraceJob("requester");
+        auto* receiver = new TraceJob("receiver");
+        std::vector<CVXLEvent*> held;
+        receiver->handler = [&](TraceJob& job, CVXLEvent* e) {
+            if (e->effectiveCode() == 70)
+                held.push_back(e);
+            else
+                job.finishEvent(e);
+        };
+        driver.attach(requester);
+        driver.attach(receiver);
+        driver.runUntilIdle();
+        CountedEvent::destroyed = 0;
+        requester->post(receiver, new CountedEvent);
+        driver.runUntilIdle();
+        ASSERT_EQ(held.size(), 1u);
+        delete requester;
+
+        switch (c.end) {
+        case End::Served:
+            receiver->finishEvent(held.front());
+            break;
+        case End::ReceiverStopped:
+            receiver->stop();
+            break;
+        case End::ReceiverDeleted:
+            delete receiver;
+            receiver = nullptr;
+            break;
+        }
+        driver.runUntilIdle();
+        EXPECT_EQ(CountedEvent::destroyed, 1) << "the request ends at its receiver";
+        delete receiver;
+    }
 }
 
 } // namespace
