@@ -30,8 +30,9 @@ std::string setting(CVXLClient& client, const char* key)
 }
 
 // Ticked one job-tree step at a time, the Client passes through its states in
-// order; each row holds when its state is first seen. StartingScenarioManager
-// and StoppingScenarioManager end within the step that enters them.
+// order; each row holds when its state is first seen. StartingScenarioManager,
+// StartingDialer and StoppingScenarioManager end within the step that enters
+// them.
 TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
 {
     TempDeviceRoot root;
@@ -70,7 +71,7 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
             [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); } },
         { State::Running, "Running", "the members run",
             [&] {
-                return client.membersStarted() && client.getJobRunner().isActive()
+                return client.membersStarted() && client.getNetworkDialer().isActive() && client.getJobRunner().isActive()
                     && client.getProducer().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
@@ -81,8 +82,13 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.getProducer().runState() == kHandlerFinished
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
             } },
-        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended",
-            [&] { return client.getJobRunner().runState() == kHandlerFinished; } },
+        { State::StoppingDialer, "StoppingDialer", "the Job Runner has ended, the dialer is stopping",
+            [&] {
+                return client.getJobRunner().runState() == kHandlerFinished
+                    && client.getNetworkDialer().stopRequested();
+            } },
+        { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended",
+            [&] { return client.getNetworkDialer().runState() == kHandlerFinished; } },
         { State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
             [&] {
                 return !root.exists(storePath("_vxl.run")) && client.getFileStoreManager().stopRequested();
