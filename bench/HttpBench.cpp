@@ -2,7 +2,9 @@
 // connection, job, 51,200-byte body parts as the HTTP processor asks for
 // them) against curl through the same proxy, in the same run. Each fetch runs
 // in a fresh process, so the counter "peak_rss_kb" compares whole processes;
-// the time is the fetch's wall time.
+// the time is the fetch's wall time. Each fetch prints its connect and first
+// byte times (seconds from its start), averaged as "connect_ms" and
+// "first_byte_ms".
 #include "tests/support/HttpTestPeer.h"
 #include "tests/support/SquidProxy.h"
 #include "tests/transport/HttpJobFixture.h"
@@ -40,25 +42,46 @@ Peers& peers()
     return shared;
 }
 
-// Runs argv to its end; the wall time in seconds and the peak RSS in KiB.
-bool runChild(const std::vector<std::string>& argv, double* seconds, long* peakKb)
+struct ChildRun {
+    double seconds = 0;
+    long peakKb = 0;
+    double connect = 0; // seconds, as the child printed them
+    double firstByte = 0;
+};
+
+// Runs argv to its end, its standard output read for the two times.
+bool runChild(const std::vector<std::string>& argv, ChildRun* run)
 {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    int out[2];
+    if (::pipe(out) != 0)
+        return false;
     const auto begin = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::close(out[1]);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::close(out[1]);
+    std::string printed;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) > 0;)
+        printed.append(chunk, static_cast<std::size_t>(n));
+    ::close(out[0]);
     int status = 0;
     rusage usage {};
     if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid)
         return false;
-    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    *peakKb = usage.ru_maxrss;
+    run->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    run->peakKb = usage.ru_maxrss;
+    if (std::sscanf(printed.c_str(), "%lf %lf", &run->connect, &run->firstByte) != 2)
+        return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -68,16 +91,22 @@ void report(benchmark::State& state, const std::vector<std::string>& argv)
         state.SkipWithError("squid or the test peer did not start");
         return;
     }
-    long peak = 0;
+    ChildRun run;
+    double connect = 0;
+    double firstByte = 0;
     for (auto _ : state) {
-        double seconds = 0;
-        if (!runChild(argv, &seconds, &peak)) {
+        if (!runChild(argv, &run)) {
             state.SkipWithError("the fetch failed");
             return;
         }
-        state.SetIterationTime(seconds);
+        state.SetIterationTime(run.seconds);
+        connect += run.connect;
+        firstByte += run.firstByte;
     }
-    state.counters["peak_rss_kb"] = static_cast<double>(peak);
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["peak_rss_kb"] = static_cast<double>(run.peakKb);
+    state.counters["connect_ms"] = 1000 * connect / runs;
+    state.counters["first_byte_ms"] = 1000 * firstByte / runs;
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBodyBytes));
 }
 
@@ -89,7 +118,8 @@ void BM_EngineThroughProxy(benchmark::State& state)
 void BM_CurlThroughProxy(benchmark::State& state)
 {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(peers().squid.port());
-    report(state, { "/usr/bin/curl", "-sf", "-o", "/dev/null", "-x", proxy, "--proxy-user",
+    report(state, { "/usr/bin/curl", "-sf", "-o", "/dev/null", "-w", "%{time_connect} %{time_starttransfer}\n", "-x",
+                    proxy, "--proxy-user",
                     std::string(SquidProxy::kUser) + ":" + SquidProxy::kPassword, peers().url() });
 }
 
@@ -97,13 +127,28 @@ BENCHMARK(BM_EngineThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_CurlThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The child side of BM_EngineThroughProxy: one GET, the body counted and
-// dropped part by part.
+// dropped part by part, the host waiting on the platform's sockets between
+// steps.
 int fetch(const char* url, const char* proxy)
 {
+    using Clock = std::chrono::steady_clock;
+    const auto begin = Clock::now();
     HttpJobFixture f;
     f.readSize = kReadSize;
     f.keepBody = false;
-    const Exchange e = f.run(CVXLHttpRequest::kGet, url, proxy);
+    double connect = 0;
+    double firstByte = 0;
+    auto since = [&] { return std::chrono::duration<double>(Clock::now() - begin).count(); };
+    CVXLHttpRequest& r = f.start(CVXLHttpRequest::kGet, url, proxy);
+    f.pump([&] {
+        if (connect == 0 && f.dialer.connectionCount() != 0)
+            connect = since();
+        if (firstByte == 0 && f.current.status != 0)
+            firstByte = since();
+        return !r.isBusy();
+    });
+    const Exchange e = f.current;
+    std::printf("%.6f %.6f\n", connect, firstByte);
     if (e.result != 0 || e.status != 200 || e.bodyBytes != kBodyBytes) {
         std::fprintf(stderr, "fetch: result %d, status %d, %llu bytes\n", e.result, e.status,
                      static_cast<unsigned long long>(e.bodyBytes));

@@ -193,6 +193,9 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &fileStoreManager_;
     case State::StartingScenarioManager:
         return &scenarioManager_;
+    case State::StartingDialer:
+    case State::StoppingDialer:
+        return &dialer_;
     case State::StoppingProducer:
         return &producer_;
     case State::StoppingThreadDB:
@@ -245,6 +248,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStartingScenarioManager(step);
     case State::LoadingScenario:
         return doLoadingScenario(step, reply);
+    case State::StartingDialer:
+        return doStartingDialer(step);
     case State::Running:
         return doRunning(step);
     case State::StoppingProducer:
@@ -255,6 +260,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingScenarioManager();
     case State::StoppingJobRunner:
         return doStoppingJobRunner(step);
+    case State::StoppingDialer:
+        return doStoppingDialer(step);
     case State::DeletingRunMarker:
         return doDeletingRunMarker(step, reply);
     case State::StoppingFileStore:
@@ -344,6 +351,15 @@ void CVXLClient::doLoadingScenario(Step step, CVXLEvent* reply)
     moveOn();
 }
 
+// The first manager to start: the others may connect from their start.
+void CVXLClient::doStartingDialer(Step step)
+{
+    if (step == Step::Done)
+        return moveOn();
+    netSettings_ = settings_.httpSettings();
+    startChild(&dialer_);
+}
+
 void CVXLClient::doRunning(Step step)
 {
     if (step == Step::Done) {
@@ -398,6 +414,15 @@ void CVXLClient::doStoppingJobRunner(Step step)
 {
     if (step == Step::Enter && jobRunner_.isActive())
         jobRunner_.stop();
+    else
+        moveOn();
+}
+
+// The last manager to stop: the others' connections go back to it first.
+void CVXLClient::doStoppingDialer(Step step)
+{
+    if (step == Step::Enter && dialer_.isActive())
+        dialer_.stop();
     else
         moveOn();
 }

@@ -24,6 +24,8 @@
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLNetworkDialer.h"
 
 #include <cstdint>
 
@@ -61,6 +63,7 @@ public:
         WritingRunMarker,
         StartingScenarioManager,
         LoadingScenario,
+        StartingDialer,
         Running,
         StoppingProducer,
         StoppingThreadDB,
@@ -68,6 +71,7 @@ public:
         // only the Scenario Manager is built.
         StoppingScenarioManager,
         StoppingJobRunner,
+        StoppingDialer,
         DeletingRunMarker,
         // Stops the File Store Manager and the Client, which then finishes
         // once its last child has ended.
@@ -196,6 +200,7 @@ public:
 
     // Members.
     CJobRunner& getJobRunner() { return jobRunner_; }
+    CVXLNetworkDialer& getNetworkDialer() { return dialer_; }
     CProducer& getProducer() { return producer_; }
     CScenarioManager& getScenarioManager() { return scenarioManager_; }
     CGlobalMenuList& getGlobalMenuList() { return globalMenuList_; }
@@ -237,6 +242,25 @@ private:
 
     private:
         CVXLClient* client_;
+    };
+
+    // The HTTP settings of the configuration, taken when the dialer starts;
+    // data traffic is read from "int.datacomm_active" at each request.
+    class NetSettings : public CVXLHttpSettings {
+    public:
+        explicit NetSettings(const CVXLClientSettings* settings)
+            : settings_(settings)
+        {
+        }
+        NetSettings& operator=(const CVXLHttpSettings& taken)
+        {
+            CVXLHttpSettings::operator=(taken);
+            return *this;
+        }
+        bool trafficOff() const override { return !settings_->isDataCommActive(); }
+
+    private:
+        const CVXLClientSettings* settings_;
     };
 
     // The Client's services to the Scenario Manager.
@@ -355,11 +379,13 @@ private:
     void doWritingRunMarker(Step step, CVXLEvent* reply);
     void doStartingScenarioManager(Step step);
     void doLoadingScenario(Step step, CVXLEvent* reply);
+    void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
+    void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
 
@@ -376,6 +402,8 @@ private:
     bool settingsWriteOutstanding_ = false;
     bool settingsWrittenThisTick_ = false;
     CJobRunner jobRunner_;
+    NetSettings netSettings_ { &settings_ };
+    CVXLNetworkDialer dialer_ { factory_, &netSettings_ };
     // Declared before the File Store Manager so that the store outlives it.
     FileStoreHolder fileStore_ { factory_ };
     CVXLFileStoreManager fileStoreManager_;

@@ -8,8 +8,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace tessel::sockets {
 
@@ -60,6 +63,25 @@ bool socketPoll(int socket, SocketPoll* state)
     state->readable = (entry.revents & POLLIN) != 0;
     state->writable = (entry.revents & POLLOUT) != 0;
     state->error = (entry.revents & (POLLERR | POLLHUP)) != 0;
+    return true;
+}
+
+bool socketWaitAny(SocketWatch* watches, std::size_t count, std::uint32_t timeoutMs)
+{
+    std::vector<pollfd> entries(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        watches[i].ready = false;
+        entries[i] = pollfd { watches[i].socket, static_cast<short>(watches[i].write ? POLLOUT : POLLIN), 0 };
+    }
+    const int wait = timeoutMs == kWaitForever ? -1 : static_cast<int>(timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFFu : timeoutMs);
+    int n;
+    do {
+        n = ::poll(entries.data(), entries.size(), wait);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return false;
+    for (std::size_t i = 0; i < count; ++i)
+        watches[i].ready = entries[i].revents != 0;
     return true;
 }
 
@@ -130,6 +152,62 @@ std::uint32_t socketResolve(const char* hostName)
     }
     ::freeaddrinfo(found);
     return address;
+}
+
+std::uint32_t socketNumericAddress(const char* hostName)
+{
+    in_addr address {};
+    if (!hostName || ::inet_pton(AF_INET, hostName, &address) != 1)
+        return 0;
+    return address.s_addr;
+}
+
+// The pipe is written once, by the thread, when the address is in.
+struct SocketLookup::Shared {
+    ~Shared()
+    {
+        for (int fd : pipe)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    int pipe[2] = { -1, -1 };
+    std::atomic<bool> done { false };
+    std::atomic<std::uint32_t> address { 0 };
+};
+
+bool SocketLookup::start(const char* hostName)
+{
+    auto shared = std::make_shared<Shared>();
+    if (::pipe2(shared->pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    std::string name = hostName ? hostName : "";
+    try {
+        std::thread([shared, name] {
+            shared->address = socketResolve(name.c_str());
+            shared->done = true;
+            const char byte = 1;
+            [[maybe_unused]] ssize_t n = ::write(shared->pipe[1], &byte, 1);
+        }).detach();
+    } catch (...) {
+        return false;
+    }
+    shared_ = std::move(shared);
+    return true;
+}
+
+int SocketLookup::readySocket() const
+{
+    return shared_ ? shared_->pipe[0] : kNoSocket;
+}
+
+bool SocketLookup::done() const
+{
+    return shared_ && shared_->done;
+}
+
+std::uint32_t SocketLookup::address() const
+{
+    return done() ? shared_->address.load() : 0;
 }
 
 std::string socketDottedAddress(std::uint32_t address)

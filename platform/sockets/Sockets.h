@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // The phone's socket calls on non-blocking BSD sockets. Addresses and ports
-// stay in network byte order, as the callers hold them. No call waits: polls
-// use a zero wait and every socket is non-blocking once switched.
+// stay in network byte order, as the callers hold them. Only socketWaitAny
+// waits: every socket is non-blocking once switched, and a name lookup runs
+// on a thread of its own.
 namespace tessel::sockets {
 
 inline constexpr int kNoSocket = -1;
@@ -39,6 +41,18 @@ struct SocketPoll {
 // Zero-wait poll; false when the socket cannot be polled.
 bool socketPoll(int socket, SocketPoll* state);
 
+struct SocketWatch {
+    int socket = kNoSocket;
+    bool write = false; // wait for room to send, else for data to read
+    bool ready = false; // set by socketWaitAny
+};
+
+// Waits until one of the sockets is ready (an error or a hang-up counts as
+// ready) or timeoutMs have passed (kWaitForever: no limit); marks the ready
+// ones. Without sockets it only waits. False when the wait failed.
+inline constexpr std::uint32_t kWaitForever = 0xFFFFFFFFu;
+bool socketWaitAny(SocketWatch* watches, std::size_t count, std::uint32_t timeoutMs);
+
 // The error of a finished connect (SO_ERROR; 0 means connected), or -1 when
 // it cannot be read.
 int socketConnectError(int socket);
@@ -53,7 +67,35 @@ SocketIo socketSend(int socket, const void* data, std::size_t size, std::size_t*
 bool socketClose(int socket);
 
 // The host's first IPv4 address (network byte order), 0 when it has none.
+// Blocks while the system looks the name up; see SocketLookup.
 std::uint32_t socketResolve(const char* hostName);
+// The address of a dotted IPv4 text, 0 when it is not one. Never blocks.
+std::uint32_t socketNumericAddress(const char* hostName);
+
+// One host-name lookup on a thread of its own, so that its caller never
+// blocks. readySocket() becomes readable when the lookup has ended. The
+// object may go before the thread: what they share lives until both are done.
+class SocketLookup {
+public:
+    SocketLookup() = default;
+    ~SocketLookup() = default;
+    SocketLookup(const SocketLookup&) = delete;
+    SocketLookup& operator=(const SocketLookup&) = delete;
+
+    // False when no thread or pipe could be had.
+    bool start(const char* hostName);
+    bool running() const { return shared_ != nullptr; }
+    int readySocket() const;
+    bool done() const;
+    // The address found (0: none); valid once done.
+    std::uint32_t address() const;
+    void forget() { shared_.reset(); }
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
+};
 
 // "a.b.c.d" of an address in network byte order.
 std::string socketDottedAddress(std::uint32_t address);

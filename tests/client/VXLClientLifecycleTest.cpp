@@ -31,8 +31,9 @@ std::string setting(CVXLClient& client, const char* key)
 }
 
 // Ticked one job-tree step at a time, the Client passes through its states in
-// order; each row holds when its state is first seen. StartingScenarioManager
-// and StoppingScenarioManager end within the step that enters them.
+// order; each row holds when its state is first seen. StartingScenarioManager,
+// StartingDialer and StoppingScenarioManager end within the step that enters
+// them.
 TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
 {
     TempDeviceRoot root;
@@ -73,9 +74,9 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
             [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); } },
         { State::Running, "Running", "the members run",
             [&] {
-                return client.membersStarted() && client.getJobRunner().isActive()
-                    && client.getProducer().isActive() && client.getThreadDB().isActive()
-                    && setting(client, kPersVraxMdnChanged) == "false";
+                return client.membersStarted() && client.getNetworkDialer().isActive()
+                    && client.getJobRunner().isActive() && client.getProducer().isActive()
+                    && client.getThreadDB().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
@@ -91,9 +92,14 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
             },
             true },
-        { State::DeletingRunMarker, "DeletingRunMarker", "the Job Runner has ended, the thread database is saved",
+        { State::StoppingDialer, "StoppingDialer", "the Job Runner has ended, the dialer is stopping",
             [&] {
                 return client.getJobRunner().runState() == kHandlerFinished
+                    && client.getNetworkDialer().stopRequested();
+            } },
+        { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",
+            [&] {
+                return client.getNetworkDialer().runState() == kHandlerFinished
                     && root.readFile(storePath("threaddb.run")) == "\x02" && root.exists(storePath("thread2.db"))
                     && !root.exists(storePath("thread1.db"));
             } },

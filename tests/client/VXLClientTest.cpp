@@ -499,4 +499,27 @@ TEST_F(VXLClientTest, APostBetweenTicksMakesTheNextWaitZero)
     driver.runUntilIdle();
 }
 
+// The dialer is the Client's: it takes the HTTP items of the configuration
+// when it starts, reads "int.datacomm_active" at each request, and is the
+// last manager to stop.
+TEST(VXLClientDialer, StartsWithTheConfigurationAndReadsTheTrafficSwitchLive)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.create());
+    CVXLClient& client = *driver.client();
+    client.settings().setConfigString(kCfgHttpUserAgent, "Agent/7");
+    ASSERT_TRUE(driver.startUp());
+    CVXLNetworkDialer& dialer = client.getNetworkDialer();
+    EXPECT_TRUE(dialer.isActive());
+    ASSERT_NE(nullptr, dialer.settings());
+    EXPECT_STREQ("Agent/7", dialer.settings()->userAgent.c_str());
+    for (const char* value : { "0", "1", "0" }) {
+        SCOPED_TRACE(value);
+        client.settings().setPersistentString(kPersDatacommActive, value);
+        EXPECT_EQ(*value == '0', dialer.settings()->trafficOff());
+    }
+    ASSERT_TRUE(driver.shutDown());
+    EXPECT_EQ(kHandlerFinished, dialer.runState());
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include "tests/support/JobTreeDriver.h"
 
-#include <thread>
+#include "engine/core/platform/VXLPlatformConnection.h"
+
+#include <algorithm>
 
 class JobTreeDriver::Root : public CVXLEventHandler {
 public:
@@ -77,8 +79,13 @@ bool JobTreeDriver::followRealTime(const std::function<void()>& work, const std:
             return true;
         if (Clock::now() - begin > std::chrono::milliseconds(realMs))
             return false;
-        if (nextTimeout() != 0)
-            std::this_thread::sleep_for(nap);
+        if (const std::uint32_t next = nextTimeout(); next != 0) {
+            using std::chrono::ceil;
+            using std::chrono::milliseconds;
+            const auto left = ceil<milliseconds>(milliseconds(realMs) - (Clock::now() - begin)).count();
+            const std::int64_t wait = std::min<std::int64_t>({ next, ceil<milliseconds>(nap).count(), left });
+            CVXLPlatformConnection::waitForSockets(static_cast<std::uint32_t>(std::max<std::int64_t>(wait, 1)));
+        }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
         if (elapsed.count() > 0) {
             advance(static_cast<std::uint32_t>(elapsed.count()));

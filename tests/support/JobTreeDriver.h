@@ -38,9 +38,10 @@ public:
     // when nothing is armed.
     bool runToNextTimer(int maxSteps = 1000);
     // For trees that talk to real processes: calls `work` (which steps the
-    // tree) until `done` holds, the driven clock following real time and a
-    // nap of `nap` between calls while a timer is armed; false when `realMs`
-    // of real time have passed first.
+    // tree) until `done` holds, the driven clock following real time; between
+    // calls, while nothing can run now, it waits on the platform's sockets
+    // until one is ready or the next timer is due, at most `nap`. False when
+    // `realMs` of real time have passed first.
     bool followRealTime(const std::function<void()>& work, const std::function<bool()>& done, int realMs,
                         std::chrono::microseconds nap);
 

@@ -218,7 +218,7 @@ struct HttpJobFixture : HttpJobAndRequester {
     bool pump(const std::function<bool()>& done, int realMs = 20000)
     {
         return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
-                                     std::chrono::milliseconds(1));
+                                     std::chrono::milliseconds(100));
     }
 
     // Starts an exchange and runs it to its end.

@@ -1,5 +1,6 @@
 #include "engine/core/platform/VXLPlatformConnection.h"
 
+#include "engine/core/jobs/VXLEventTypes.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "platform/kernel/DeviceLog.h"
@@ -22,11 +23,18 @@ bool cellularSystemMissing()
         && available == 0;
 }
 
+// The connections that watch a socket or wait for a lookup. Only the
+// engine's host thread touches it.
+CVXLPlatformConnection* gWatching[CVXLPlatformConnection::kMaxWatching] = {};
+
 } // namespace
 
 CVXLPlatformConnection::~CVXLPlatformConnection()
 {
     closeSocket();
+    lookup_.forget();
+    lookupSink_ = nullptr;
+    updateRegistration();
 }
 
 void CVXLPlatformConnection::closeSocket()
@@ -35,11 +43,104 @@ void CVXLPlatformConnection::closeSocket()
         socketClose(socket_);
     socket_ = -1;
     connectPending_ = false;
+    unwatch();
+}
+
+void CVXLPlatformConnection::updateRegistration()
+{
+    const bool wanted = watchSink_ || lookupSink_;
+    std::uint32_t free = kMaxWatching;
+    for (std::uint32_t i = 0; i < kMaxWatching; ++i) {
+        if (gWatching[i] == this) {
+            if (!wanted)
+                gWatching[i] = nullptr;
+            return;
+        }
+        if (!gWatching[i] && free == kMaxWatching)
+            free = i;
+    }
+    // Past the limit a watch is never told; the caller's time-out ends it.
+    if (wanted && free < kMaxWatching)
+        gWatching[free] = this;
+}
+
+void CVXLPlatformConnection::watch(Readiness what, CVXLCallback* sink)
+{
+    watched_ = what;
+    watchSink_ = socket_ >= 0 ? sink : nullptr;
+    updateRegistration();
+}
+
+void CVXLPlatformConnection::unwatch()
+{
+    watchSink_ = nullptr;
+    updateRegistration();
+}
+
+void CVXLPlatformConnection::deliver(bool socketReady, bool lookupReady)
+{
+    if (socketReady && watchSink_) {
+        CVXLCallback* sink = watchSink_;
+        watchSink_ = nullptr;
+        sink->call(kPlatformOk);
+    }
+    if (lookupReady && lookupSink_ && lookup_.done()) {
+        CVXLCallback* sink = lookupSink_;
+        const std::uint32_t address = lookup_.address();
+        lookupSink_ = nullptr;
+        lookup_.forget();
+        sink->call(address);
+    }
+    updateRegistration();
+}
+
+void CVXLPlatformConnection::waitForSockets(std::uint32_t milliseconds)
+{
+    SocketWatch watches[2 * kMaxWatching];
+    CVXLPlatformConnection* owners[2 * kMaxWatching];
+    std::size_t count = 0;
+    for (CVXLPlatformConnection* c : gWatching) {
+        if (!c)
+            continue;
+        if (c->watchSink_) {
+            watches[count] = SocketWatch { c->socket_, c->watched_ == Readiness::Writable, false };
+            owners[count++] = c;
+        }
+        if (c->lookupSink_) {
+            watches[count] = SocketWatch { c->lookup_.readySocket(), false, false };
+            owners[count++] = c;
+        }
+    }
+    if (!socketWaitAny(watches, count, milliseconds == kNoDeadline ? kWaitForever : milliseconds))
+        return;
+    // A sink only posts an event, but a connection may still have gone or
+    // changed its watch meanwhile: each is checked against the registry.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!watches[i].ready)
+            continue;
+        CVXLPlatformConnection* c = owners[i];
+        bool registered = false;
+        for (CVXLPlatformConnection* w : gWatching)
+            registered = registered || w == c;
+        if (!registered)
+            continue;
+        const bool lookup = c->lookupSink_ && watches[i].socket == c->lookup_.readySocket();
+        c->deliver(!lookup && watches[i].socket == c->socket_, lookup);
+    }
 }
 
 void CVXLPlatformConnection::resolve(const char* hostName, CVXLCallback* sink)
 {
-    vxlReport(sink, socketResolve(hostName));
+    lookup_.forget();
+    lookupSink_ = nullptr;
+    updateRegistration();
+    const std::uint32_t numeric = socketNumericAddress(hostName);
+    if (numeric != 0 || !hostName || !*hostName)
+        return vxlReport(sink, numeric);
+    if (!lookup_.start(hostName))
+        return vxlReport(sink, 0);
+    lookupSink_ = sink;
+    updateRegistration();
 }
 
 void CVXLPlatformConnection::connect(std::uint32_t address, std::uint16_t port, CVXLCallback* sink)
@@ -70,10 +171,12 @@ void CVXLPlatformConnection::connect(std::uint32_t address, std::uint16_t port, 
     SocketIo started = socketConnect(socket_, address, port);
     if (started == SocketIo::Failed)
         return vxlReport(sink, kPlatformConnectFailed);
-    // Even a connect that completed at once is reported under way; the next
-    // call reports the outcome.
+    if (started == SocketIo::Done)
+        return vxlReport(sink, kPlatformOk);
+    // A loopback connect has usually ended by now: reporting it under way
+    // would cost the caller a retry delay for nothing.
     connectPending_ = true;
-    vxlReport(sink, kPlatformConnectUnderWay);
+    connect(address, port, sink);
 }
 
 void CVXLPlatformConnection::receive(CVXLDataSink* sink, std::uint32_t size)
@@ -114,11 +217,8 @@ void CVXLPlatformConnection::send(CVXLSinkInterface* source)
     const std::uint32_t length = source->getLength();
     if (length == 0)
         return source->consume(0, kPlatformOk);
-    SocketPoll state;
-    if (socket_ < 0 || !socketPoll(socket_, &state))
+    if (socket_ < 0)
         return source->consume(0, kPlatformSendFailed);
-    if (!state.writable)
-        return source->consume(0, kPlatformOk);
     const std::uint8_t* data = source->getData();
     if (!data)
         return source->consume(0, kPlatformSendFailed);
@@ -140,6 +240,10 @@ void CVXLPlatformConnection::close(CVXLCallback* sink)
     bool ok = socket_ < 0 || socketClose(socket_);
     socket_ = -1;
     connectPending_ = false;
+    unwatch();
+    lookup_.forget();
+    lookupSink_ = nullptr;
+    updateRegistration();
     vxlReport(sink, ok ? kPlatformOk : kPlatformConnectionCloseFailed);
 }
 

@@ -4,24 +4,39 @@
 #include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/platform/VXLSinkInterface.h"
+#include "platform/sockets/Sockets.h"
 
 #include <cstdint>
 
 // One network connection of the platform: the packet-data path (start,
-// cleanup) and one TCP socket. No call waits on the network; a connect is
-// asked again until it has finished. Every outcome goes to the sink the
+// cleanup) and one TCP socket. No call waits on the network. An operation
+// that finds nothing to do now says so; the caller then watches the socket,
+// and the host's wait (waitForSockets, called between ticks instead of a
+// sleep) tells it when to ask again. Every outcome goes to the sink the
 // caller passes (statuses of VXLPlatformStatus).
 class CVXLPlatformConnection : public CVXLObject {
 public:
+    enum class Readiness { Readable, Writable };
+    // Connections of the process that may watch at the same time.
+    static constexpr std::uint32_t kMaxWatching = 64;
+
     CVXLPlatformConnection() = default;
     ~CVXLPlatformConnection() override;
+    // A copy starts without a socket, a watch or a lookup of its own.
+    CVXLPlatformConnection(const CVXLPlatformConnection&)
+        : CVXLObject()
+    {
+    }
+    CVXLPlatformConnection& operator=(const CVXLPlatformConnection&) = delete;
 
-    // The host's first IPv4 address (network byte order), or 0.
+    // The host's first IPv4 address (network byte order), or 0: at once for
+    // a dotted address, otherwise from the host's wait once the lookup, on a
+    // thread of its own, has ended. A later resolve or close forgets it.
     virtual void resolve(const char* hostName, CVXLCallback* sink);
     // address and port in network byte order. The first call starts the
-    // connect and reports 13 (or 12: no cellular system, no socket, refused
-    // at once); later calls report 13 while it is under way, then 0 when
-    // connected or 12 when it failed.
+    // connect and reports 0 when it completed at once, 13 while it is under
+    // way, 12 when it failed (no cellular system, no socket, refused at
+    // once); later calls report 13, 0 or 12 the same way.
     virtual void connect(std::uint32_t address, std::uint16_t port, CVXLCallback* sink);
     // Up to size bytes that have arrived: the bytes, then 0; no bytes and 0
     // when none are waiting; 17 when the peer has closed; 15 on an error.
@@ -36,11 +51,31 @@ public:
     virtual void cleanup(CVXLCallback* sink);
     virtual void flush(CVXLCallback* sink);
 
+    // Tells sink (0) once, from the host's wait, when the socket can be read
+    // (data, a peer close or an error) or written (also: a connect ended). A
+    // later watch replaces it; unwatch, close and the destructor drop it.
+    // Without a socket nothing is ever told.
+    virtual void watch(Readiness what, CVXLCallback* sink);
+    virtual void unwatch();
+
+    // The host's wait: returns once a watched socket or a lookup of this
+    // process is ready, or after `milliseconds` (kNoDeadline: no limit),
+    // having told the ready ones' sinks, which post their jobs' wake-ups.
+    // Called by the engine's host thread between ticks.
+    static void waitForSockets(std::uint32_t milliseconds);
+
     bool hasSocket() const { return socket_ >= 0; }
 
 private:
     void closeSocket();
+    void updateRegistration();
+    // Tells the sinks whose socket or lookup the last wait found ready.
+    void deliver(bool socketReady, bool lookupReady);
 
     int socket_ = -1;
     bool connectPending_ = false;
+    Readiness watched_ = Readiness::Readable;
+    CVXLCallback* watchSink_ = nullptr;
+    tessel::sockets::SocketLookup lookup_;
+    CVXLCallback* lookupSink_ = nullptr;
 };

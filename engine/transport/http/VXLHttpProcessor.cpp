@@ -265,7 +265,11 @@ void CVXLHttpProcessor::onBodyData(CVXLEvent* event)
         return finishEvent(event);
     }
     writeBuffer_.clear();
-    if (!writeBuffer_.append(chunk_.data(), count)) {
+    // A whole part changes holder without a copy: the two share its block
+    // until chunk_ lets go of it below.
+    if (count == chunk_.length())
+        writeBuffer_ = chunk_;
+    else if (!writeBuffer_.append(chunk_.data(), count)) {
         chunk_.clear();
         event->setResult(kResultTransactionFailed);
         return finishEvent(event);

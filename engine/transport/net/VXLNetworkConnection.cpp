@@ -64,6 +64,7 @@ CVXLNetworkConnection::CVXLNetworkConnection(CVXLPlatformConnection* socket, con
     , socket_(socket)
     , receiveListener_(this)
     , sendListener_(this)
+    , ready_(this, kSigReady)
     , closeCallback_(this, kSigClosed)
 {
 }
@@ -92,24 +93,38 @@ bool CVXLNetworkConnection::takeRequest(const CVXLEvent* e, std::int32_t timeout
 
 void CVXLNetworkConnection::cancelTimers()
 {
-    cancelEvent(&pollTimer_);
+    if (socket_)
+        socket_->unwatch();
+    cancelEvent(&ready_);
     cancelEvent(&timeoutTimer_);
 }
 
-// Each attempt waits 20 ms longer than the last before the next one, up to
-// 200 ms.
+void CVXLNetworkConnection::watchSocket(CVXLPlatformConnection::Readiness what)
+{
+    ready_.setRequestCode(kSigReady);
+    ready_.setReplyCode(kSigReady);
+    if (socket_)
+        socket_->watch(what, &ready_);
+}
+
 void CVXLNetworkConnection::startReceive()
 {
     auto* request = static_cast<CVXLReceiveRequest*>(current_);
     request->received = 0;
-    pollDelay_ += kPollStepMs;
-    if (pollDelay_ > kMaxPollDelayMs)
-        pollDelay_ = kMaxPollDelayMs;
     receiveListener_.request = request;
     if (socket_)
         socket_->receive(&receiveListener_, request->wanted);
     else
         receiveListener_.complete(kResultConnectFailed);
+}
+
+void CVXLNetworkConnection::startSend()
+{
+    sendListener_.request = static_cast<CVXLSendRequest*>(current_);
+    if (socket_)
+        socket_->send(&sendListener_);
+    else
+        sendListener_.consume(0, kResultConnectFailed);
 }
 
 void CVXLNetworkConnection::closeSocket()
@@ -143,7 +158,6 @@ CVXLHsmState CVXLNetworkConnection::Idle(const CVXLEvent* e)
     case kReceiveRequest:
         if (!takeRequest(e, kSigReceiveTimeout, receiveTimeout_))
             return handled();
-        pollDelay_ = 0;
         return transition(&CVXLNetworkConnection::Receiving);
     case kSendRequest:
         if (!takeRequest(e, kSigSendTimeout, sendTimeout_))
@@ -167,13 +181,13 @@ CVXLHsmState CVXLNetworkConnection::Receiving(const CVXLEvent* e)
         answerCurrent(e->result());
         return transition(&CVXLNetworkConnection::Idle);
     case kSigNoData:
-        postDelayed(&pollTimer_, pollDelay_);
+        watchSocket(CVXLPlatformConnection::Readiness::Readable);
         return handled();
-    case kSigPollTimer:
+    case kSigReady:
         startReceive();
         return handled();
     case kSigReceiveTimeout:
-        cancelEvent(&pollTimer_);
+        cancelTimers();
         answerCurrent(kResultTimedOut);
         return transition(&CVXLNetworkConnection::ClosingAfterReceive);
     case kEventCancelNotice:
@@ -195,27 +209,39 @@ CVXLHsmState CVXLNetworkConnection::Sending(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
-        sendListener_.request = static_cast<CVXLSendRequest*>(current_);
-        if (socket_)
-            socket_->send(&sendListener_);
-        else
-            sendListener_.consume(0, kResultConnectFailed);
+        startSend();
         return handled();
-    case kSigSent:
-    case kSigSendFailed:
-        cancelEvent(&timeoutTimer_);
+    case kSigSent: {
+        // Nothing sent: the HTTP job would offer the same bytes again at once
+        // and spin; the request waits for room instead, watched by its
+        // time-out, which no attempt re-arms.
+        auto* request = static_cast<CVXLSendRequest*>(current_);
+        if (request && request->sent == 0 && request->buffer && request->buffer->length() != 0 && socket_) {
+            watchSocket(CVXLPlatformConnection::Readiness::Writable);
+            return handled();
+        }
+        cancelTimers();
         answerCurrent(e->result());
         return transition(&CVXLNetworkConnection::Idle);
+    }
+    case kSigSendFailed:
+        cancelTimers();
+        answerCurrent(e->result());
+        return transition(&CVXLNetworkConnection::Idle);
+    case kSigReady:
+        startSend();
+        return handled();
     case kSigSendTimeout:
+        cancelTimers();
         answerCurrent(kResultTimedOut);
         return transition(&CVXLNetworkConnection::ClosingAfterSend);
     case kEventCancelNotice:
-        cancelEvent(&timeoutTimer_);
+        cancelTimers();
         answerCurrent(kResultCancelled);
         current_ = const_cast<CVXLEvent*>(e);
         return transition(&CVXLNetworkConnection::ClosingAfterSend);
     case kEventStop:
-        cancelEvent(&timeoutTimer_);
+        cancelTimers();
         sendListener_.request = nullptr;
         answerCurrent(kResultCancelled);
         return transition(&CVXLNetworkConnection::StoppingFromSend);

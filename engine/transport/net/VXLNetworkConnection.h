@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLCallbackEvent.h"
 #include "engine/core/platform/VXLDataSink.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/platform/VXLSinkInterface.h"
 #include "engine/transport/net/VXLNetworkJob.h"
@@ -9,15 +10,15 @@
 #include <cstdint>
 
 class CVXLHttpSettings;
-class CVXLPlatformConnection;
 class CVXLReceiveRequest;
 class CVXLSendRequest;
 
 // One open socket connection, lent by the dialer to one HTTP job at a time.
-// Serves one receive or send request at a time, polls for incoming data with
-// a growing delay, watches each request with a time-out and closes the socket
-// when a request times out or is cancelled, or when it is stopped. The
-// platform socket belongs to the dialer.
+// Serves one receive or send request at a time; a receive that finds no data
+// or a send that finds no room watches the socket and tries again when the
+// host's wait finds it ready. Watches each request with a time-out and closes
+// the socket when a request times out or is cancelled, or when it is stopped.
+// The platform socket belongs to the dialer.
 class CVXLNetworkConnection : public CVXLNetworkJob {
 public:
     enum Signal : std::int32_t {
@@ -25,7 +26,7 @@ public:
         kSigClosed = 7,
         kSigReceived = 8,
         kSigNoData = 9,
-        kSigPollTimer = 10,
+        kSigReady = 10,
         kSigReceiveFailed = 11,
         kSigReceiveTimeout = 12,
         kSigSent = 13,
@@ -36,14 +37,11 @@ public:
     static constexpr std::int32_t kSendRequest = 5;
     static constexpr std::uint32_t kReceiveTimeoutMs = 60000;
     static constexpr std::uint32_t kSendTimeoutMs = 60000;
-    static constexpr std::uint32_t kPollStepMs = 20;
-    static constexpr std::uint32_t kMaxPollDelayMs = 200;
 
     explicit CVXLNetworkConnection(CVXLPlatformConnection* socket, const CVXLHttpSettings* settings = nullptr);
     ~CVXLNetworkConnection() override;
 
     CVXLPlatformConnection* socket() const { return socket_; }
-    std::uint32_t pollDelay() const { return pollDelay_; }
 
     const char* name() const override { return "CVXLNetworkConnection"; }
 
@@ -93,16 +91,17 @@ private:
     bool takesRequests() override;
     bool takeRequest(const CVXLEvent* e, std::int32_t timeoutCode, std::uint32_t timeout);
     void startReceive();
+    void startSend();
+    void watchSocket(CVXLPlatformConnection::Readiness what);
     void closeSocket();
     void cancelTimers();
 
     CVXLPlatformConnection* socket_;
     ReceiveListener receiveListener_;
     SendListener sendListener_;
-    std::uint32_t pollDelay_ = 0;
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;
     std::uint32_t sendTimeout_ = kSendTimeoutMs;
-    CVXLSimpleEvent pollTimer_{kSigPollTimer};
+    CVXLCallbackEvent ready_;
     CVXLSimpleEvent timeoutTimer_{kSigReceiveTimeout};
     CVXLCallbackEvent closeCallback_;
     CVXLSimpleEvent stopStep_{kSigStopStep};

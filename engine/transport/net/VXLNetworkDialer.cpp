@@ -11,13 +11,6 @@
 
 namespace {
 
-// The platform's name lookup answers at once with the address (0: none).
-class AddressSink : public CVXLCallback {
-public:
-    void call(std::uint32_t value) override { address = value; }
-    std::uint32_t address = 0;
-};
-
 std::uint16_t toNetworkOrder(std::uint16_t port)
 {
     return static_cast<std::uint16_t>((port >> 8) | (port << 8));
@@ -28,6 +21,8 @@ std::uint16_t toNetworkOrder(std::uint16_t port)
 CVXLNetworkDialer::CVXLNetworkDialer(CVXLPlatformFactory* factory, const CVXLHttpSettings* settings)
     : CVXLNetworkJob(&CVXLNetworkDialer::initial, settings)
     , callback_(this, kSigDialResult)
+    , lookup_(this, kSigResolved)
+    , connectReady_(this, kSigConnectReady)
     , factory_(factory)
 {
 }
@@ -132,16 +127,22 @@ void CVXLNetworkDialer::connectSocket()
         callback_.call(kPlatformConnectFailed);
         return;
     }
-    if (request->hostName.length() != 0 && request->address == 0) {
-        AddressSink lookup;
-        socket_->resolve(request->hostName.c_str(), &lookup);
-        if (lookup.address == 0) {
-            callback_.call(kPlatformConnectFailed);
-            return;
-        }
-        request->address = lookup.address;
-    }
+    if (request->hostName.length() != 0 && request->address == 0)
+        return socket_->resolve(request->hostName.c_str(), &lookup_);
     socket_->connect(request->address, toNetworkOrder(request->port), &callback_);
+}
+
+// A name that has no address fails like a refused connect.
+void CVXLNetworkDialer::lookedUp(std::uint32_t address)
+{
+    auto* request = static_cast<CVXLConnectRequest*>(current_);
+    if (address == 0 || !request) {
+        setCallbackCode(kSigConnectResult);
+        callback_.call(kPlatformConnectFailed);
+        return;
+    }
+    request->address = address;
+    connectSocket();
 }
 
 void CVXLNetworkDialer::closeDataConnection()
@@ -387,6 +388,12 @@ CVXLHsmState CVXLNetworkDialer::OpeningSocket(const CVXLEvent* e)
 CVXLHsmState CVXLNetworkDialer::Connecting(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
+    case kSignalExit:
+        cancelEvent(&lookup_);
+        return handled();
+    case kSigResolved:
+        lookedUp(static_cast<std::uint32_t>(e->result()));
+        return handled();
     case kSigConnectResult:
         cancelEvent(&timeoutTimer_);
         if (e->result() == static_cast<std::int32_t>(kPlatformConnectUnderWay) && retryCount_ < retryLimit_)
@@ -432,10 +439,16 @@ CVXLHsmState CVXLNetworkDialer::RetryWait(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSignalEntry:
         postDelayed(&retryTimer_, retryDelay_);
+        if (socket_)
+            socket_->watch(CVXLPlatformConnection::Readiness::Writable, &connectReady_);
         return handled();
     case kSignalExit:
         cancelEvent(&retryTimer_);
+        cancelEvent(&connectReady_);
+        if (socket_)
+            socket_->unwatch();
         return handled();
+    case kSigConnectReady:
     case kSigRetryTimer:
         ++retryCount_;
         return transition(&CVXLNetworkDialer::OpeningSocket);

@@ -15,8 +15,10 @@ class CVXLPlatformFactory;
 
 // Owns the packet-data connection and the socket connections made over it.
 // A connect request (4) brings the packet-data connection up when needed,
-// opens and connects a socket (asking the platform again every 100 ms while
-// the connect is under way, at most 150 times) and answers with a started
+// looks the host name up off the engine thread when the request has one,
+// opens and connects a socket (asking the platform again when the socket
+// says the connect has ended, or after 100 ms, at most 150 times while it
+// is under way) and answers with a started
 // CVXLNetworkConnection; a close request (5) stops, shuts and deletes one.
 // The packet-data connection is dropped 15 s after the last connection went.
 class CVXLNetworkDialer : public CVXLNetworkJob {
@@ -39,6 +41,8 @@ public:
         kSigLingerTimeout = 20,
         kSigHungUp = 21,
         kSigRetryTimer = 22,
+        kSigResolved = 23,
+        kSigConnectReady = 24,
     };
     static constexpr std::uint32_t kDialTimeoutMs = 120000;
     static constexpr std::uint32_t kConnectTimeoutMs = 120000;
@@ -109,6 +113,7 @@ private:
     void armTimeout(std::int32_t code, std::uint32_t delay);
     void setCallbackCode(std::int32_t code);
     void connectSocket();
+    void lookedUp(std::uint32_t address);
     void closeHeldSocket();
     void closeDataConnection();
     void hangUp();
@@ -139,6 +144,8 @@ private:
     CVXLSimpleEvent childEnded_{kSigChildEnded};
     CVXLNetworkConnection* released_ = nullptr;
     CVXLCallbackEvent callback_;
+    CVXLCallbackEvent lookup_;
+    CVXLCallbackEvent connectReady_;
     CVXLSimpleEvent step_{kSigStep};
 
     CVXLPlatformFactory* factory_;

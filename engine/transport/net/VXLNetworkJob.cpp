@@ -53,7 +53,7 @@ void CVXLNetworkJob::updateHold()
 
 bool CVXLNetworkJob::trafficOff() const
 {
-    return settings_ && settings_->dataTrafficOff;
+    return settings_ && settings_->trafficOff();
 }
 
 void CVXLNetworkJob::answer(CVXLEvent* event, std::int32_t result)

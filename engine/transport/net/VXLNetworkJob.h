@@ -13,6 +13,8 @@ class CVXLHttpSettings;
 class CVXLNetworkJob : public CVXLHsm, public CVXLEventHandler {
 public:
     void onEvent(CVXLEvent* event) override;
+    // What the owner handed over (null: none).
+    const CVXLHttpSettings* settings() const { return settings_; }
 
 protected:
     template <class Machine>

@@ -12,50 +12,52 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 namespace {
 
 using Values = std::vector<std::uint32_t>;
 const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
 
-// Asks connect again, as the dialer does, until it is no longer under way
+// Asks connect again, as the dialer does, when the socket says it has ended
 // (bounded: 5 s). Answers every status seen.
 Values connectUntilDone(CVXLPlatformConnection& connection, std::uint16_t port)
 {
     RecordingCallback sink;
+    RecordingCallback ready;
     connection.connect(kLoopback, port, &sink);
-    for (int i = 0; i < 2500 && sink.values.back() == kPlatformConnectUnderWay; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (int i = 0; i < 50 && sink.values.back() == kPlatformConnectUnderWay; ++i) {
+        connection.watch(CVXLPlatformConnection::Readiness::Writable, &ready);
+        CVXLPlatformConnection::waitForSockets(100);
         connection.connect(kLoopback, port, &sink);
     }
     return sink.values;
 }
 
-// Receives until something arrives or the connection ends (bounded: 5 s).
+// Receives when the socket says something came, until something arrived or
+// the connection ended (bounded: 5 s).
 RecordingData receiveSome(CVXLPlatformConnection& connection)
 {
     RecordingData data;
-    for (int i = 0; i < 2500; ++i) {
+    RecordingCallback ready;
+    for (int i = 0; i < 50; ++i) {
         connection.receive(&data, 64);
         if (!data.chunks.empty() || data.statuses.back() != kPlatformOk)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        connection.watch(CVXLPlatformConnection::Readiness::Readable, &ready);
+        CVXLPlatformConnection::waitForSockets(100);
     }
     return data;
 }
 
-TEST(PlatformConnection, ConnectsUnderWayThenConnectedAndTalksOverLoopback)
+TEST(PlatformConnection, ConnectsAtOnceAndTalksOverLoopback)
 {
     TempDeviceRoot root;
     LoopbackServer server;
     CVXLPlatformConnection connection;
-    Values statuses = connectUntilDone(connection, htons(server.port()));
-    ASSERT_GE(statuses.size(), 2u);
-    EXPECT_EQ(statuses.front(), kPlatformConnectUnderWay) << "the first answer is always 'under way'";
-    EXPECT_EQ(statuses.back(), kPlatformOk);
+    RecordingCallback connected;
+    connection.connect(kLoopback, htons(server.port()), &connected);
+    EXPECT_EQ(connected.values, Values { kPlatformOk }) << "a connect that has ended is not reported under way";
     EXPECT_NE(root.readFile("log/debug.log").find("WinTS: Connecting to addr: 127.0.0.1"), std::string::npos);
     server.accept();
 
@@ -92,6 +94,66 @@ TEST(PlatformConnection, ConnectsUnderWayThenConnectedAndTalksOverLoopback)
     RecordingData afterClose;
     connection.receive(&afterClose, 10);
     EXPECT_EQ(afterClose.statuses, Values { kPlatformReceiveFailed });
+}
+
+// The host's wait tells a watching connection once, when its socket is ready
+// for what it waits for; a close drops the watch.
+TEST(PlatformConnection, TheHostsWaitTellsAWatchOnceWhenItsSocketIsReady)
+{
+    using Readiness = CVXLPlatformConnection::Readiness;
+    struct Case {
+        const char* what;
+        Readiness readiness;
+        bool dataFirst;
+        bool closeFirst;
+        Values told;
+    } cases[] = {
+        { "readable, nothing came", Readiness::Readable, false, false, {} },
+        { "readable, data came", Readiness::Readable, true, false, { kPlatformOk } },
+        { "writable", Readiness::Writable, false, false, { kPlatformOk } },
+        { "closed before the wait", Readiness::Readable, true, true, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        LoopbackServer server;
+        CVXLPlatformConnection connection;
+        RecordingCallback connected;
+        connection.connect(kLoopback, htons(server.port()), &connected);
+        ASSERT_EQ(connected.values, Values { kPlatformOk });
+        server.accept();
+        if (c.dataFirst) {
+            ASSERT_TRUE(server.send("x"));
+        }
+        RecordingCallback ready;
+        connection.watch(c.readiness, &ready);
+        if (c.closeFirst)
+            connection.close(nullptr);
+        // Data on loopback is there before send returns; a wait that finds
+        // nothing ends after its 20 ms.
+        CVXLPlatformConnection::waitForSockets(c.told.empty() ? 20 : 5000);
+        EXPECT_EQ(ready.values, c.told);
+        CVXLPlatformConnection::waitForSockets(0);
+        EXPECT_EQ(ready.values, c.told) << "told once only";
+    }
+}
+
+TEST(PlatformConnection, ANameIsLookedUpOffTheCallersThread)
+{
+    TempDeviceRoot root;
+    CVXLPlatformConnection connection;
+    RecordingCallback sink;
+    connection.resolve("localhost", &sink);
+    for (int i = 0; i < 50 && sink.values.empty(); ++i)
+        CVXLPlatformConnection::waitForSockets(100);
+    EXPECT_EQ(sink.values, Values { kLoopback });
+
+    // A lookup forgotten by a close is never told.
+    RecordingCallback forgotten;
+    connection.resolve("localhost", &forgotten);
+    connection.close(nullptr);
+    CVXLPlatformConnection::waitForSockets(50);
+    EXPECT_TRUE(forgotten.values.empty());
 }
 
 TEST(PlatformConnection, ARefusedPortReportsConnectFailed)

@@ -6,13 +6,15 @@
 #include "engine/transport/net/VXLSendRequest.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
+#include "tests/transport/HttpJobFixture.h"
 #include "tests/transport/NetTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -31,10 +33,6 @@ struct ConnectionFixture {
         if (!platformSocket) {
             Recorder status;
             realSocket.connect(htonl(INADDR_LOOPBACK), htons(server.port()), &status);
-            for (int i = 0; i < 2500 && status.last == kPlatformConnectUnderWay; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                realSocket.connect(htonl(INADDR_LOOPBACK), htons(server.port()), &status);
-            }
             EXPECT_EQ(kPlatformOk, status.last);
             server.accept();
         }
@@ -43,6 +41,19 @@ struct ConnectionFixture {
         driver.runUntilIdle();
         receive.buffer = &received;
         send.buffer = &toSend;
+    }
+    // Waits on the sockets and steps until done (bounded: 5 s of real time);
+    // the driven clock stays where it is.
+    bool runUntil(const std::function<bool()>& done, const std::function<void()>& between = {})
+    {
+        driver.runUntilIdle();
+        for (int i = 0; i < 500 && !done(); ++i) {
+            if (between)
+                between();
+            CVXLPlatformConnection::waitForSockets(10);
+            driver.runUntilIdle();
+        }
+        return done();
     }
     std::string text() const { return std::string(reinterpret_cast<const char*>(received.data()), received.length()); }
     std::int32_t lastResult() const { return requester.results.empty() ? -1 : requester.results.back(); }
@@ -61,19 +72,21 @@ struct ConnectionFixture {
     CVXLByteBuffer toSend;
 };
 
-TEST(NetworkConnection, PollsWithAGrowingDelayUntilDataArrives)
+// No timer polls the socket: the receive waits for the host's wait to find
+// data, with only its time-out armed, and reads it at once.
+TEST(NetworkConnection, AReceiveWaitsForTheSocketThenReadsAtOnce)
 {
     ConnectionFixture f;
     f.receive.wanted = 100;
     f.requester.post(&f.connection, &f.receive);
     f.driver.runUntilIdle();
-    for (std::uint32_t delay : { 20u, 40u, 60u }) {
-        EXPECT_EQ(delay, f.driver.nextTimeout());
-        if (delay == 60u) {
-            ASSERT_TRUE(f.server.send("hello"));
-        }
-        f.driver.runToNextTimer();
-    }
+    EXPECT_EQ(CVXLNetworkConnection::kReceiveTimeoutMs, f.driver.nextTimeout());
+    CVXLPlatformConnection::waitForSockets(0);
+    f.driver.runUntilIdle();
+    EXPECT_TRUE(f.receive.isBusy());
+    ASSERT_TRUE(f.server.send("hello"));
+    CVXLPlatformConnection::waitForSockets(5000);
+    f.driver.runUntilIdle();
     ASSERT_FALSE(f.receive.isBusy());
     EXPECT_EQ(kResultSucceeded, f.lastResult());
     EXPECT_EQ(5u, f.receive.received);
@@ -153,6 +166,87 @@ TEST(NetworkConnection, APartialSendAnswersWithTheSmallerCount)
     EXPECT_EQ(kResultSucceeded, f.lastResult());
     EXPECT_EQ(3u, f.send.sent);
     EXPECT_EQ("abc", scripted.sent);
+}
+
+// A send that finds no room waits for it instead of answering "0 sent" (on
+// which the HTTP job would offer the bytes again at once, for ever); it
+// fails with 65 when nothing moves for 60 s.
+TEST(NetworkConnection, ASendToAPeerThatStopsReadingWaitsForRoomOrTimesOut)
+{
+    for (bool peerReadsAgain : { true, false }) {
+        SCOPED_TRACE(peerReadsAgain ? "the peer reads again" : "the peer stays silent");
+        ConnectionFixture f;
+        f.toSend.fill(0, 'x', 4 * 1024 * 1024);
+        for (int i = 0; i < 64 && !f.send.isBusy(); ++i) {
+            f.requester.post(&f.connection, &f.send);
+            f.driver.runUntilIdle();
+            if (!f.send.isBusy()) {
+                ASSERT_EQ(kResultSucceeded, f.lastResult());
+                ASSERT_NE(0u, f.send.sent) << "a send answered with nothing sent";
+            }
+        }
+        ASSERT_TRUE(f.send.isBusy()) << "the socket never filled";
+        EXPECT_EQ(CVXLNetworkConnection::kSendTimeoutMs, f.driver.nextTimeout()) << "nothing but the time-out";
+        if (peerReadsAgain) {
+            ASSERT_TRUE(f.runUntil([&] { return !f.send.isBusy(); }, [&] { f.server.receiveNow(); }));
+            EXPECT_EQ(kResultSucceeded, f.lastResult());
+            EXPECT_NE(0u, f.send.sent);
+            continue;
+        }
+        f.driver.advance(CVXLNetworkConnection::kSendTimeoutMs - 1);
+        f.driver.runUntilIdle();
+        EXPECT_TRUE(f.send.isBusy());
+        f.driver.runToNextTimer();
+        ASSERT_FALSE(f.send.isBusy());
+        EXPECT_EQ(kResultTimedOut, f.lastResult());
+        f.driver.runUntilIdle();
+        EXPECT_FALSE(f.realSocket.hasSocket());
+    }
+}
+
+// tests/peers/deaf_peer.py, for as long as the test runs.
+struct DeafPeer {
+    DeafPeer()
+    {
+        char pattern[] = "/tmp/tessel-deafpeer-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        if (fd >= 0)
+            ::close(fd);
+        output = pattern;
+        pid = testStartPythonPeer("deaf_peer.py", { "60" }, output, &port);
+    }
+    ~DeafPeer()
+    {
+        if (pid > 0)
+            testStopProcess(pid, 5000);
+        std::remove(output.c_str());
+    }
+    std::string output;
+    std::uint16_t port = 0;
+    pid_t pid = -1;
+};
+
+// The whole path: the HTTP job's 32 MB POST to a peer that reads only the
+// head. The tree goes idle (no send spins) and the POST ends with 65 once
+// 60 s have passed on the driven clock.
+TEST(NetworkConnection, AnHttpPostToAPeerThatStopsReadingEndsWithSixtyFive)
+{
+    DeafPeer peer;
+    ASSERT_GT(peer.pid, 0);
+    HttpJobFixture f;
+    const std::uint32_t partBytes = 1024 * 1024;
+    f.setParts(std::vector<std::string>(32, std::string(partBytes, 'p')));
+    CVXLHttpRequest& r = f.start(CVXLHttpRequest::kPost, testLoopbackUrl(peer.port, "/upload"));
+    r.setContentLength(32 * partBytes);
+    ASSERT_TRUE(f.pump([&] { return f.dialer.connectionCount() == 1 && f.driver.nextTimeout() > 1000; }, 10000))
+        << "the job never went idle";
+    ASSERT_TRUE(r.isBusy());
+    const std::uint32_t start = f.driver.now();
+    for (int i = 0; i < 100 && r.isBusy(); ++i)
+        f.driver.runToNextTimer();
+    ASSERT_FALSE(r.isBusy());
+    EXPECT_EQ(kResultTimedOut, f.current.result);
+    EXPECT_LE(f.driver.now() - start, CVXLNetworkConnection::kSendTimeoutMs);
 }
 
 // A stop during a receive closes the socket first; the receive is answered

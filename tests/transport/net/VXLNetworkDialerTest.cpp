@@ -108,6 +108,43 @@ TEST(NetworkDialer, DialsOnceLingersAndHangsUpAfterFifteenSeconds)
     EXPECT_EQ(2u, f.dialer.dialCount()) << "after hanging up the next connect dials again";
 }
 
+// A loopback connect ends at once and a host name is looked up off the engine
+// thread: the answer comes from the host's wait, with no retry delay on the
+// driven clock.
+TEST(NetworkDialer, ConnectsAtOnceByAddressOrLookedUpName)
+{
+    struct Case {
+        const char* hostName;
+        bool answeredWithinTheStep;
+    } cases[] = {
+        { "", true },
+        { "127.0.0.1", true },
+        { "localhost", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hostName);
+        CVXLPlatformFactory factory;
+        DialerFixture f(&factory);
+        LoopbackServer server;
+        CVXLConnectRequest request;
+        request.hostName = c.hostName;
+        request.address = *c.hostName ? 0 : htonl(INADDR_LOOPBACK);
+        request.port = server.port();
+        const std::uint32_t start = f.driver.now();
+        f.requester.post(&f.dialer, &request);
+        f.driver.runUntilIdle();
+        EXPECT_EQ(c.answeredWithinTheStep, f.answered(request));
+        for (int i = 0; i < 100 && !f.answered(request); ++i) {
+            CVXLPlatformConnection::waitForSockets(100);
+            f.driver.runUntilIdle();
+        }
+        ASSERT_TRUE(f.answered(request));
+        EXPECT_EQ(kResultSucceeded, f.resultOf(request));
+        EXPECT_EQ(0u, f.driver.now() - start) << "no retry delay";
+        EXPECT_EQ(1u, f.dialer.connectionCount());
+    }
+}
+
 TEST(NetworkDialer, ConnectFailuresAnswerWithTheirCodes)
 {
     struct Case {
