@@ -258,17 +258,15 @@ Hive parseHive(const std::string& contents, std::size_t* skipped = nullptr)
             ++dropped;
             continue;
         }
-        {
-            bool replaced = false;
-            for (Value& existing : current->values) {
-                if (equalsIgnoringAsciiCase(existing.name, value.name)) {
-                    existing = value;
-                    replaced = true;
-                }
+        bool replaced = false;
+        for (Value& existing : current->values) {
+            if (equalsIgnoringAsciiCase(existing.name, value.name)) {
+                existing = value;
+                replaced = true;
             }
-            if (!replaced)
-                current->values.push_back(value);
         }
+        if (!replaced)
+            current->values.push_back(value);
     }
     if (skipped)
         *skipped = dropped;
