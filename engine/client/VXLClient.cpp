@@ -5,6 +5,7 @@
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/base/VXLByteStream.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
@@ -287,7 +288,14 @@ void CVXLClient::doReadingSettings(Step step, CVXLEvent* reply)
     }
     if (reply->succeeded()) {
         CVXLByteStream reader(readRequest_.buffer);
-        settings_.store().load(reader);
+        // A damaged file is kept aside before a save can replace it with
+        // the part that loaded; without that copy nothing is saved.
+        if (!settings_.store().load(reader)) {
+            CVXLPlatformFileStore* files = getFileStore();
+            const bool kept = files && platformKeepCopy(files->folder(), kSettingsFileName, CVXLPersStore::kDamagedFileName);
+            VXL_LOG_FAILURE("settings: damaged %s %s", kSettingsFileName, kept ? "kept as _vxl.reg.bad" : "not copied; saves held");
+            settings_.store().holdSaves(!kept);
+        }
         settings_.store().clearDirty(settings_.store().changeCount());
         if (!settings_.checkIdentity())
             settings_.setPersistentString(kPersVraxMdnChanged, "true");

@@ -82,7 +82,9 @@ void CVXLPushToFileAdapterJob::open(CVXLEvent* request)
     if (!stream_)
         return answer(request, kResultFailed);
     pending_ = request;
-    stream_->open(static_cast<CVXLPushOpenRequest*>(request)->fileName.c_str(), kStreamWrite, &streamDone_);
+    // Under a temporary name until a successful close: a failed retrieval
+    // keeps the earlier copy and never leaves a partial file under the name.
+    stream_->open(static_cast<CVXLPushOpenRequest*>(request)->fileName.c_str(), kStreamReplace, &streamDone_);
 }
 
 void CVXLPushToFileAdapterJob::write(CVXLEvent* request)
@@ -101,6 +103,10 @@ void CVXLPushToFileAdapterJob::close(CVXLEvent* request)
 {
     if (!stream_)
         return answer(request, kResultSucceeded);
+    if (request->result() != kResultSucceeded) {
+        releaseStream();
+        return answer(request, kResultSucceeded);
+    }
     pending_ = request;
     stream_->close(&streamDone_);
 }

@@ -13,9 +13,11 @@ class CVXLPlatformFileStream;
 class CVXLPlatformStore;
 
 // Writes a received stream into a file, one request at a time: open (6,
-// answered with 24) creates or truncates the named file, each write
-// (kEventPushWrite, answered with 28) appends a buffer and empties it, close
-// (7, answered with 25) closes the file. Each answer carries 0 or a failure. The
+// answered with 24) starts a new copy of the named file under a temporary
+// name, each write (kEventPushWrite, answered with 28) appends a buffer and
+// empties it, close (7, answered with 25) puts the copy in place of the
+// file; a close posted with a failure result, or a stop, drops the copy and
+// leaves the file as it was. Each answer carries 0 or a failure. The
 // bytes expected and the bytes written so far are published as two integer
 // settings under the keys its owner names.
 //

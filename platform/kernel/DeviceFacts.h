@@ -4,7 +4,9 @@
 
 // What the phone knows about itself, read from "device.conf" in the device
 // root: one "key = value" per line, "#" starts a comment, unknown keys are
-// kept for other stand-ins. Missing keys take the defaults below.
+// kept for other stand-ins. Missing keys take the defaults below; a number
+// that does not parse whole or is out of range keeps the default, and is
+// logged to log/device.log.
 //
 //   platform           smartphone | pocketpc          (smartphone)
 //   screen.width       pixels                         (240)
@@ -12,8 +14,8 @@
 //   phone.number       the phone's own number         (4255550100)
 //   phone.nai          network access identifier      (4255550100@nai.tessel.test)
 //   phone.operator     current operator name          (Tessel Mobile)
-//   card.present       1 when a memory card is in     (1)
-//   cellular.available 0 when no cellular system      (1)
+//   card.present       1 when a memory card is in, or 0   (1)
+//   cellular.available 0 when no cellular system, or 1 (1)
 //   connection         up | nopath | refuse | timeout (up)
 namespace tessel::kernel {
 

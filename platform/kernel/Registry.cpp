@@ -1,16 +1,20 @@
 #include "platform/kernel/Registry.h"
 
 #include "platform/kernel/DeviceFacts.h"
+#include "platform/kernel/DeviceLog.h"
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 // File format, one hive per file, readable and editable by hand:
@@ -201,23 +205,30 @@ bool parseValue(const std::string& line, Value* value)
     return false;
 }
 
+// False when the file is there but cannot be read whole (a read error, or
+// fewer bytes than its size); a missing file reads as empty.
 bool readWholeFile(const std::string& path, std::string* contents)
 {
     contents->clear();
     std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (!file)
-        return false;
+        return errno == ENOENT;
+    struct stat st;
+    const bool sized = ::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode);
     char chunk[4096];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
         contents->append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
-    return true;
+    return sized && !failed && contents->size() == static_cast<std::size_t>(st.st_size);
 }
 
-// Malformed lines (a hand edit gone wrong) are skipped, never fatal.
-Hive parseHive(const std::string& contents)
+// Malformed lines (a hand edit gone wrong) are skipped, never fatal;
+// *skipped counts them.
+Hive parseHive(const std::string& contents, std::size_t* skipped = nullptr)
 {
+    std::size_t dropped = 0;
     Hive hive;
     Key* current = nullptr;
     std::size_t start = 0;
@@ -233,26 +244,32 @@ Hive parseHive(const std::string& contents)
             continue;
         if (line[0] == '[') {
             current = nullptr;
-            if (line.back() != ']')
+            if (line.back() != ']') {
+                ++dropped;
                 continue;
+            }
             std::string path = normalisePath(line.substr(1, line.size() - 2));
             hive.push_back(Key { path, {} });
             current = &hive.back();
             continue;
         }
         Value value;
-        if (current && parseValue(line, &value)) {
-            bool replaced = false;
-            for (Value& existing : current->values) {
-                if (equalsIgnoringAsciiCase(existing.name, value.name)) {
-                    existing = value;
-                    replaced = true;
-                }
-            }
-            if (!replaced)
-                current->values.push_back(value);
+        if (!current || !parseValue(line, &value)) {
+            ++dropped;
+            continue;
         }
+        bool replaced = false;
+        for (Value& existing : current->values) {
+            if (equalsIgnoringAsciiCase(existing.name, value.name)) {
+                existing = value;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            current->values.push_back(value);
     }
+    if (skipped)
+        *skipped = dropped;
     return hive;
 }
 
@@ -337,7 +354,10 @@ bool readHive(RegistryHive which, Hive* hive)
     if (!lock.held())
         return false;
     std::string contents;
-    readWholeFile(folder + "/" + hiveFileName(which), &contents);
+    if (!readWholeFile(folder + "/" + hiveFileName(which), &contents)) {
+        appendDeviceLog("registry", std::string("unreadable hive ") + hiveFileName(which));
+        return false;
+    }
     *hive = parseHive(contents);
     return true;
 }
@@ -354,6 +374,8 @@ bool writeAll(int fd, const std::string& text)
     return true;
 }
 
+bool replaceFile(const std::string& path, const std::string& text);
+
 // Reads, changes and replaces a hive under the exclusive lock. change answers
 // whether anything changed (nothing is written otherwise) and *result.
 template <typename Change> bool updateHive(RegistryHive which, Change change)
@@ -366,22 +388,56 @@ template <typename Change> bool updateHive(RegistryHive which, Change change)
         return false;
     std::string path = folder + "/" + hiveFileName(which);
     std::string contents;
-    readWholeFile(path, &contents);
-    Hive hive = parseHive(contents);
+    // A hive that cannot be read whole is never rewritten from the part read.
+    if (!readWholeFile(path, &contents)) {
+        appendDeviceLog("registry", std::string("unreadable hive ") + hiveFileName(which) + "; not changed");
+        return false;
+    }
+    std::size_t skipped = 0;
+    Hive hive = parseHive(contents, &skipped);
     bool result = false;
     if (!change(hive, &result))
         return result;
-    std::string temp = path + ".tmp";
+    // The rewrite drops the lines that did not parse: the file as it was
+    // goes aside first.
+    if (skipped > 0) {
+        const std::string aside = path + ".bad";
+        if (!replaceFile(aside, contents)) {
+            appendDeviceLog("registry", std::string("cannot keep ") + hiveFileName(which) + " aside; not changed");
+            return false;
+        }
+        appendDeviceLog("registry",
+            std::string(hiveFileName(which)) + ": " + std::to_string(skipped) + " malformed lines kept in "
+                + hiveFileName(which) + ".bad");
+    }
+    return replaceFile(path, formatHive(hive)) && result;
+}
+
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Written whole beside the file, synced, renamed over it, and the rename
+// synced through the folder, so a crash leaves the old file or the new one.
+bool replaceFile(const std::string& path, const std::string& text)
+{
+    const std::string temp = path + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, formatHive(hive)) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
-    return result;
+    syncFolder(path.substr(0, path.rfind('/')));
+    return true;
 }
 
 // HKEY_LOCAL_MACHINE\System\State\Phone holds the phone's live state.

@@ -1,8 +1,10 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/client/scenario/ScenarioFileParser.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
 #include "engine/client/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
@@ -71,6 +73,9 @@ TEST(VXLClientScenario, StartUpLoadsTheConfigurationOrStartsWithoutIt)
         // The configuration part is whole; the scenarios are cut off.
         { "truncated", true, whole.substr(0, whole.size() / 2), "4.2.1", 2, kResultFailed },
         { "cut in the config", true, whole.substr(0, 60), "", 0, kResultFailed },
+        // One of the two links was read: a configuration counts only whole.
+        { "cut between the links", true, whole.substr(0, whole.find("My account")), "", 0, kResultFailed },
+        { "cut before its end tag", true, whole.substr(0, whole.find("</config>")), "", 0, kResultFailed },
         { "malformed", true, "<vxlcfg><config rel=\"1\"></menuUrls></vxlcfg>", "", 0, kResultFailed },
         { "empty", true, "", "", 0, kResultFailed },
     };
@@ -87,11 +92,30 @@ TEST(VXLClientScenario, StartUpLoadsTheConfigurationOrStartsWithoutIt)
         EXPECT_TRUE(client.getScenarioManager().isActive());
         EXPECT_EQ(setting(client, kPersVraxVerId), c.release);
         EXPECT_EQ(client.linkCount(), c.links);
+
         EXPECT_EQ(setting(client, kPersVraxMdnChanged), "false");
         // The reader is ready for the next request whatever the first found.
         EXPECT_EQ(askForScenario(driver, "__vxl_sendto_recipients"), c.scenarioResult);
         EXPECT_TRUE(driver.shutDown());
     }
+}
+
+// Links beyond the bound are dropped and the drop is logged.
+TEST(VXLClientScenario, MenuLinksAreBounded)
+{
+    std::string file = "<vxlcfg><config rel=\"9\"><menuUrls>";
+    const std::uint32_t links = CScenarioFileParser::kMaxMenuLinks + 44;
+    for (std::uint32_t i = 0; i < links; ++i)
+        file += "<url href=\"http://127.0.0.1/" + std::to_string(i) + "\">l</url>";
+    file += "</menuUrls></config></vxlcfg>";
+    EngineDriver driver;
+    ASSERT_TRUE(driver.root().writeFile(kConfigPath, file));
+    ASSERT_TRUE(driver.startUp());
+    EXPECT_EQ(driver.client()->linkCount(), CScenarioFileParser::kMaxMenuLinks);
+    EXPECT_EQ(setting(*driver.client(), kPersVraxVerId), "9");
+    CVXLLog::flush();
+    EXPECT_NE(driver.root().readFile("log/engine.log").find("44 menu links beyond"), std::string::npos);
+    EXPECT_TRUE(driver.shutDown());
 }
 
 TEST(VXLClientScenario, MenuLinksOfTheConfigurationOpenAsUrlRequests)

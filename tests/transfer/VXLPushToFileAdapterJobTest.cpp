@@ -110,7 +110,38 @@ TEST_F(AdapterFixture, StoppingClosesAnOpenFile)
     driver.runUntilIdle();
     EXPECT_EQ(adapter.runState(), kHandlerFinished);
     EXPECT_EQ(store->openStreams(), 0u);
-    EXPECT_EQ(root.readFile(kHostFile), "partial");
+    EXPECT_FALSE(root.exists(kHostFile)) << "a stopped transfer leaves no partial file";
+}
+
+// The earlier copy stays until a close that reports success: a failed
+// retrieval or a stop never leaves a partial file under the name.
+TEST_F(AdapterFixture, OnlyASuccessfulCloseReplacesTheEarlierCopy)
+{
+    struct Case {
+        const char* what;
+        std::int32_t closeResult; // -1: the adapter is stopped instead
+        const char* after;
+    } cases[] = {
+        { "success", kResultSucceeded, "partial" },
+        { "failed retrieval", kResultFailed, "the earlier copy" },
+        { "stopped", -1, "the earlier copy" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(root.writeFile(kHostFile, "the earlier copy"));
+        ASSERT_EQ(openFile(kFile, 100), kResultSucceeded);
+        ASSERT_EQ(writeText("partial"), kResultSucceeded);
+        EXPECT_EQ(root.readFile(kHostFile), "the earlier copy") << "untouched while the body arrives";
+        if (c.closeResult < 0) {
+            adapter.stop();
+            driver.runUntilIdle();
+        } else {
+            close.setResult(c.closeResult);
+            EXPECT_EQ(send(close), kResultSucceeded);
+        }
+        EXPECT_EQ(root.readFile(kHostFile), c.after);
+        EXPECT_EQ(store->openStreams(), 0u);
+    }
 }
 
 } // namespace

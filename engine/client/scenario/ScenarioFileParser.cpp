@@ -4,6 +4,7 @@
 #include "engine/client/scenario/ScenarioField.h"
 #include "engine/client/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
@@ -70,6 +71,8 @@ constexpr UploadLimit kUploadLimits[] = {
     { "MAX_VIDEO_UPLOAD_SIZE", "vrax.max_video_upload_size" },
     { "MAX_AUDIO_UPLOAD_SIZE", "vrax.max_audio_upload_size" },
 };
+
+static_assert(sizeof kUploadLimits / sizeof kUploadLimits[0] == CScenarioFileParser::kConfigItems);
 
 constexpr int kAttributeRanks = 4;
 
@@ -235,6 +238,38 @@ void CScenarioFileParser::dropWork()
     currentEntry_ = nullptr;
     delete currentLink_;
     currentLink_ = nullptr;
+    for (std::uint32_t i = 0; i < links_.count(); ++i)
+        delete static_cast<CVXLTextPair*>(links_.at(static_cast<int>(i)));
+    links_.clear();
+    droppedLinks_ = 0;
+    configEnded_ = false;
+    hasLanguage_ = false;
+    for (bool& has : hasLimit_)
+        has = false;
+}
+
+bool CScenarioFileParser::applyConfiguration()
+{
+    if (pass_ != kPassConfiguration || failed_ || !configEnded_) {
+        VXL_LOG_FAILURE("vxlcfg.xml: configuration cut short or malformed; nothing applied");
+        return false;
+    }
+    if (!client_)
+        return true;
+    if (hasLanguage_)
+        client_->setPersistentString(kPersVraxDataLang, language_);
+    for (std::uint32_t i = 0; i < kConfigItems; ++i) {
+        if (hasLimit_[i])
+            client_->setPersistentString(kUploadLimits[i].setting, limits_[i]);
+    }
+    client_->setPersistentString(kPersVraxVerId, releaseText_);
+    client_->clearMenuLinks();
+    for (std::uint32_t i = 0; i < links_.count(); ++i)
+        client_->addMenuLink(static_cast<CVXLTextPair*>(links_.at(static_cast<int>(i))));
+    links_.clear();
+    if (droppedLinks_ > 0)
+        VXL_LOG_INFO("vxlcfg.xml: %u menu links beyond %u dropped", droppedLinks_, kMaxMenuLinks);
+    return true;
 }
 
 void CScenarioFileParser::deleteEntries()
@@ -399,8 +434,10 @@ void CScenarioFileParser::configurationAttribute(const CVXLString& name, const C
 {
     switch (parseState_) {
     case kStateConfig:
-        if (name == "lang" && client_)
-            client_->setPersistentString(kPersVraxDataLang, value);
+        if (name == "lang") {
+            language_ = value;
+            hasLanguage_ = true;
+        }
         else if (name == "rel")
             releaseText_ = value;
         break;
@@ -421,10 +458,12 @@ void CScenarioFileParser::configurationText(const CVXLString& text)
 {
     if (parseState_ == kStateUrl && currentLink_) {
         currentLink_->setSecond(text);
-    } else if (parseState_ == kStateAttribute && client_) {
-        for (const UploadLimit& limit : kUploadLimits) {
-            if (attributeName_ == limit.attribute)
-                client_->setPersistentString(limit.setting, text);
+    } else if (parseState_ == kStateAttribute) {
+        for (std::uint32_t i = 0; i < kConfigItems; ++i) {
+            if (attributeName_ == kUploadLimits[i].attribute) {
+                limits_[i] = text;
+                hasLimit_[i] = true;
+            }
         }
     }
 }
@@ -434,16 +473,15 @@ void CScenarioFileParser::configurationEnd(const CVXLString& name)
     if (!ownState_[depth_])
         return;
     if (name == "config") {
-        if (client_)
-            client_->setPersistentString(kPersVraxVerId, releaseText_);
+        configEnded_ = true;
         stopWanted_ = true;
     } else if (name == "url" && currentLink_) {
         CVXLTextPair* link = currentLink_;
         currentLink_ = nullptr;
-        if (client_)
-            client_->addMenuLink(link);
-        else
+        if (links_.count() >= kMaxMenuLinks || !links_.insertAt(link, -1)) {
             delete link;
+            ++droppedLinks_;
+        }
     }
 }
 

@@ -33,6 +33,10 @@ public:
 
     // Elements nested deeper fail the pass.
     static constexpr std::uint32_t kMaxDepth = 32;
+    // Menu links beyond this many are dropped (and logged).
+    static constexpr std::uint32_t kMaxMenuLinks = 256;
+    // Configuration items the configuration pass may set.
+    static constexpr std::uint32_t kConfigItems = 3;
 
     CScenarioFileParser();
     ~CScenarioFileParser() override;
@@ -47,8 +51,13 @@ public:
     void beginConfiguration();
     void beginDestinations(const CVXLString& categoryId);
     void beginScenario(const CVXLString& scenarioId, CScenarioLayout* definition);
-    // Ends the pass; an entry or link still being read is dropped.
+    // Ends the pass; an entry or link still being read is dropped, and so
+    // is a configuration not applied.
     void end();
+    // Hands the configuration read to the Client (the menu links replace
+    // the ones it has) when its element ended; false, changing nothing,
+    // for a configuration cut short.
+    bool applyConfiguration();
 
     void element(const CVXLString& name, bool start);
     void text(const CVXLString& text);
@@ -135,9 +144,16 @@ private:
     // Depth of the matched scenario element.
     std::uint32_t scenarioDepth_ = 0;
 
-    // Configuration.
-    // The menu link being read; owned until handed to the Client.
+    // Configuration, held until the whole element was read.
+    // The menu link being read; owned until it joins links_.
     CVXLTextPair* currentLink_ = nullptr;
+    CVXLPtrArray links_; // CVXLTextPair, owned
+    std::uint32_t droppedLinks_ = 0;
+    bool configEnded_ = false;
+    bool hasLanguage_ = false;
+    CVXLString language_;
+    bool hasLimit_[kConfigItems] = {};
+    CVXLString limits_[kConfigItems];
     CVXLString releaseText_;
     CVXLString attributeName_;
 };

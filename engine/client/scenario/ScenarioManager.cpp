@@ -111,8 +111,6 @@ void CScenarioManager::beginConfiguration(CVXLEvent* event)
         completeRequest();
         return;
     }
-    if (client_)
-        client_->clearMenuLinks();
     parser_.beginConfiguration();
     startReading();
 }
@@ -226,7 +224,9 @@ void CScenarioManager::finished(std::int32_t result)
     // 24 counts as a complete reading only when the manager stopped it; a
     // file cut short or not well-formed must not pass for a short one.
     const bool complete = result == kResultSucceeded || (result == kResultCancelled && readingStopped_);
-    if (!complete || parser_.failed()) {
+    // A configuration counts only whole: a file cut inside it changes nothing.
+    if (!complete || parser_.failed()
+        || (pass == CScenarioFileParser::kPassConfiguration && !parser_.applyConfiguration())) {
         failPass();
         return;
     }

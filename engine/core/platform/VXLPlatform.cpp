@@ -14,8 +14,11 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -110,6 +113,38 @@ std::uint32_t platformCheckNetworkPath()
     return status == tessel::cellcore::kConnectionConnected ? kPlatformOk : kPlatformNoNetworkPath;
 }
 
+namespace {
+
+// The non-empty components of a phone path, lower-cased: the device root
+// skips empty components and ignores ASCII case.
+std::vector<std::string> pathComponents(std::string_view path)
+{
+    std::vector<std::string> components;
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start) {
+            std::string component(path.substr(start, end - start));
+            for (char& c : component)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            components.push_back(std::move(component));
+        }
+        start = end + 1;
+    }
+    return components;
+}
+
+// True when the path names the folder or something below it.
+bool reachesFolder(std::string_view folder, std::string_view path)
+{
+    const std::vector<std::string> inner = pathComponents(folder);
+    const std::vector<std::string> outer = pathComponents(path);
+    return outer.size() >= inner.size() && std::equal(inner.begin(), inner.end(), outer.begin());
+}
+
+} // namespace
+
 bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRule rule, CVXLString* path)
 {
     if (!name || !*name)
@@ -129,6 +164,10 @@ bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRu
     const bool absolute = name[0] == '\\';
     if (rule == PlatformNameRule::NameOrPath) {
         if (absolute) {
+            // A name from a message or a media item must never reach the
+            // engine's settings and state files.
+            if (reachesFolder(platformFileStoreFolder().c_str(), text))
+                return false;
             *path = name;
             return true;
         }

@@ -12,7 +12,8 @@ enum class PlatformNameRule {
     // saves the separator ("first\second\file" makes sub-folders).
     InFolder,
     // The message store and the media source: a name that starts with "\" is
-    // a whole path the engine built; other names lie in the folder.
+    // a whole path the engine built, refused when it reaches into the file
+    // store (the engine's settings and state); other names lie in the folder.
     NameOrPath,
 };
 
@@ -42,7 +43,7 @@ std::uint32_t platformCheckNetworkPath();
 // Joins a name to a folder by the rule. False when the name must not be
 // used: empty, with a ".." or "." component or a "/", or (NameOrPath) a
 // relative name with a "\" in it, which came from outside and would leave
-// the folder.
+// the folder, or a whole path into the file store.
 bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRule rule, CVXLString* path);
 
 // Deletes the file a name joins to: kPlatformOk, also when it was not

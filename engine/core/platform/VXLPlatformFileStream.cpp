@@ -3,30 +3,29 @@
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "platform/kernel/DeviceRoot.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <string>
+#include <string_view>
 
 namespace {
 
 std::atomic<std::uint32_t> gTemporaryCount { 0 };
+constexpr const char* kTemporaryMark = ".tmp-";
+// Folders below a store are a few levels deep; the sweep goes no deeper.
+constexpr int kMaxSweepDepth = 8;
+constexpr std::size_t kCopyChunkBytes = 64 * 1024;
 
 std::string parentOf(const std::string& hostPath)
 {
     std::size_t slash = hostPath.rfind('/');
     return slash == std::string::npos || slash == 0 ? std::string("/") : hostPath.substr(0, slash);
-}
-
-// A name that listings skip (it starts with ".") and no other writer uses.
-std::string temporaryFor(const std::string& hostPath)
-{
-    std::size_t slash = hostPath.rfind('/');
-    return hostPath.substr(0, slash + 1) + "." + hostPath.substr(slash + 1) + ".tmp-"
-        + std::to_string(::getpid()) + "-" + std::to_string(gTemporaryCount.fetch_add(1));
 }
 
 void syncFolder(const std::string& folder)
@@ -38,7 +37,137 @@ void syncFolder(const std::string& folder)
     }
 }
 
+// A name that listings skip (it starts with ".") and no other writer uses.
+std::string temporaryFor(const std::string& hostPath)
+{
+    std::size_t slash = hostPath.rfind('/');
+    return hostPath.substr(0, slash + 1) + "." + hostPath.substr(slash + 1) + ".tmp-"
+        + std::to_string(::getpid()) + "-" + std::to_string(gTemporaryCount.fetch_add(1));
+}
+
+bool allDigits(std::string_view text)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// The pid of a name temporaryFor made, or 0 for any other name.
+pid_t temporaryOwner(std::string_view name)
+{
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (name.size() < 2 || name[0] != '.' || mark == std::string_view::npos || mark < 2)
+        return 0;
+    const std::string_view tail = name.substr(mark + std::char_traits<char>::length(kTemporaryMark));
+    const std::size_t dash = tail.find('-');
+    if (dash == std::string_view::npos || !allDigits(tail.substr(0, dash)) || !allDigits(tail.substr(dash + 1)))
+        return 0;
+    const unsigned long pid = std::stoul(std::string(tail.substr(0, dash)));
+    return pid > 0 && pid <= 0x7FFFFFFF ? static_cast<pid_t>(pid) : 0;
+}
+
+bool processAlive(pid_t pid)
+{
+    return pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+std::uint32_t sweepHostFolder(const std::string& folder, int depth)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    std::uint32_t removed = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (depth < kMaxSweepDepth)
+                removed += sweepHostFolder(path, depth + 1);
+            continue;
+        }
+        const pid_t owner = temporaryOwner(name);
+        if (S_ISREG(st.st_mode) && owner != 0 && !processAlive(owner) && ::unlink(path.c_str()) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+bool writeAll(int fd, const char* data, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t n = ::write(fd, data, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies from into a temporary beside to, then renames it over to.
+bool copyReplacing(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const std::string temporary = temporaryFor(to);
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    bool ok = out >= 0;
+    std::string chunk(kCopyChunkBytes, '\0');
+    while (ok) {
+        const ssize_t n = ::read(in, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = writeAll(out, chunk.data(), static_cast<std::size_t>(n));
+    }
+    ::close(in);
+    if (out >= 0) {
+        ok = ::fsync(out) == 0 && ok;
+        ok = ::close(out) == 0 && ok;
+    }
+    if (ok && ::rename(temporary.c_str(), to.c_str()) == 0) {
+        syncFolder(parentOf(to));
+        return true;
+    }
+    ::unlink(temporary.c_str());
+    return false;
+}
+
 } // namespace
+
+bool platformKeepCopy(const CVXLString& folder, const char* name, const char* copyName)
+{
+    CVXLString from;
+    CVXLString to;
+    std::string hostFrom;
+    std::string hostTo;
+    return platformJoinName(folder, name, PlatformNameRule::InFolder, &from)
+        && platformJoinName(folder, copyName, PlatformNameRule::InFolder, &to)
+        && tessel::kernel::mapPhonePath(from.c_str(), &hostFrom) && tessel::kernel::mapPhonePath(to.c_str(), &hostTo)
+        && copyReplacing(hostFrom, hostTo);
+}
+
+std::uint32_t platformSweepTemporaries(const CVXLString& folder)
+{
+    std::string host;
+    return tessel::kernel::mapPhonePath(folder.c_str(), &host) ? sweepHostFolder(host, 0) : 0;
+}
 
 CVXLPlatformFileStream::CVXLPlatformFileStream(const CVXLString& folder, PlatformNameRule rule)
     : folder_(folder)

@@ -61,5 +61,15 @@ private:
     CVXLString temporaryPath_; // replace: where the bytes go until close
 };
 
+// Copies a file of the folder to another name there, replacing that one
+// whole as kStreamReplace does. False when the file cannot be read or the
+// copy not written.
+bool platformKeepCopy(const CVXLString& folder, const char* name, const char* copyName);
+
+// Removes the temporaries that replaces of dead processes left in the folder
+// and the folders below it (names of exactly the form ".NAME.tmp-PID-N" whose
+// process is gone); anything else stays. The number removed.
+std::uint32_t platformSweepTemporaries(const CVXLString& folder);
+
 // The same object under the name the media and transfer code use.
 using CVXLPlatformFile = CVXLPlatformFileStream;

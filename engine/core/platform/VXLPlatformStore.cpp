@@ -1,5 +1,6 @@
 #include "engine/core/platform/VXLPlatformStore.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "platform/kernel/DeviceRoot.h"
 
@@ -51,6 +52,10 @@ CVXLPlatformStore::CVXLPlatformStore(const CVXLString& folder, PlatformNameRule 
     , rule_(rule)
 {
     platformMakeFolder(folder_);
+    // Replaces cut off by a kill leave their temporaries behind; only this
+    // process's own start can tell they are dead.
+    if (const std::uint32_t removed = platformSweepTemporaries(folder_))
+        VXL_LOG_INFO("store %s: removed %u temporaries of ended processes", folder_.c_str(), removed);
 }
 
 CVXLPlatformStore::~CVXLPlatformStore()

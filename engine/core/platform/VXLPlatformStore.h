@@ -40,7 +40,8 @@ public:
     std::uint32_t openStreams() const { return openStreams_; }
 
 protected:
-    // Makes sure the folder exists.
+    // Makes sure the folder exists and sweeps the temporaries of dead
+    // processes from it.
     CVXLPlatformStore(const CVXLString& folder, PlatformNameRule rule);
 
 private:

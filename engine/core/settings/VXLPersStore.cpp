@@ -3,6 +3,7 @@
 #include "engine/core/settings/VXLPersBranch.h"
 #include "engine/core/settings/VXLPersLeaf.h"
 #include "engine/core/settings/VXLPersPair.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/base/VXLPtrArray.h"
 
 namespace {
@@ -169,15 +170,20 @@ void CVXLPersStore::save(CVXLByteStream& writer) const
     pairs.deleteAll();
 }
 
-void CVXLPersStore::load(CVXLByteStream& reader)
+bool CVXLPersStore::load(CVXLByteStream& reader)
 {
-    if (reader.remaining() == 0 || reader.readByte() != kFormatByte)
-        return;
+    const std::uint32_t size = reader.remaining();
+    if (size == 0 || reader.readByte() != kFormatByte) {
+        VXL_LOG_FAILURE("settings: image of %u bytes has no format byte %u; nothing loaded", size,
+            static_cast<unsigned>(kFormatByte));
+        return false;
+    }
     loading_ = true;
     const std::uint32_t count = reader.readUInt32();
+    std::uint32_t read = 0;
     // The count comes from the file: the loop ends at the first damaged pair
     // whatever it claims.
-    for (std::uint32_t i = 0; i < count && !reader.isBad() && reader.remaining() > 0; ++i) {
+    for (; read < count && !reader.isBad() && reader.remaining() > 0; ++read) {
         CVXLString key = reader.readString();
         const CVXLString value = reader.readString();
         if (reader.isBad())
@@ -189,4 +195,9 @@ void CVXLPersStore::load(CVXLByteStream& reader)
             set(key, value, 0);
     }
     loading_ = false;
+    if (read == count && !reader.isBad() && reader.remaining() == 0)
+        return true;
+    VXL_LOG_FAILURE("settings: image of %u bytes damaged at byte %u; %u of %u pairs loaded", size,
+        reader.position(), read, count);
+    return false;
 }

@@ -20,6 +20,8 @@ class CVXLPersStore : public CVXLObject {
 public:
     static constexpr std::uint8_t kFormatByte = 10;
     static constexpr const char* kFileName = "_vxl.reg";
+    // Where a damaged settings file is kept before anything replaces it.
+    static constexpr const char* kDamagedFileName = "_vxl.reg.bad";
     static constexpr const char* kSavedPrefix = "pers.";
     static constexpr const char* kRootName = "root";
 
@@ -40,15 +42,21 @@ public:
 
     // Appends the image; the dirty flag is untouched.
     void save(CVXLByteStream& writer) const;
-    // Stores the "pers." pairs of an image; never marks the store dirty. A
-    // damaged image keeps the pairs read before the damage.
-    void load(CVXLByteStream& reader);
+    // Stores the "pers." pairs of an image; never marks the store dirty.
+    // False, with a log line, when the image is damaged (empty, another
+    // format byte, cut short, a count that lies, bytes after the last pair):
+    // the pairs read before the damage are kept, and the owner must keep
+    // the file aside before a save replaces it with less.
+    bool load(CVXLByteStream& reader);
 
     // Dirty from the first change after the last confirmed save. The owner
     // notes changeCount() when it hands an image out and, once the write is
     // confirmed, calls clearDirty with it: changes made in between keep the
     // store dirty.
-    bool isDirty() const { return dirty_; }
+    bool isDirty() const { return dirty_ && !savesHeld_; }
+    // A store loaded from a damaged file that could not be kept aside never
+    // asks to be saved: its file holds more than the store.
+    void holdSaves(bool held) { savesHeld_ = held; }
     void setDirty(bool dirty) { dirty_ = dirty; }
     std::uint32_t changeCount() const { return changes_; }
     void clearDirty(std::uint32_t savedChangeCount);
@@ -62,6 +70,7 @@ private:
     void markChanged();
 
     bool dirty_ = false;
+    bool savesHeld_ = false;
     CVXLPersBranch* root_ = nullptr;
     bool loading_ = false;
     std::uint32_t changes_ = 0;

@@ -287,8 +287,10 @@ void CVXLHttpProcessor::onRequestDone(CVXLEvent* event)
     result_ = event->result();
     finishEvent(event);
     request_ = nullptr;
-    if (adapterOpen_)
+    if (adapterOpen_) {
+        close_.setResult(result_);
         return post(&adapter_, &close_);
+    }
     end(result_);
 }
 

@@ -180,6 +180,7 @@ TEST(ScenarioFileParser, ConfigurationTextCountsOnlyInItsOwnElement)
              "<url href=\"h\"><i>x</i></url><url>nested<url href=\"n\">y</url></url></config></vxlcfg>");
     EXPECT_FALSE(parser.failed());
     EXPECT_TRUE(parser.stopWanted());
+    EXPECT_TRUE(parser.applyConfiguration());
     parser.end();
     const std::map<std::string, std::string> expected = { { "vrax.max_image_upload_size", "1" },
         { "vrax.max_audio_upload_size", "4" }, { "vrax.ver_id", "7" } };

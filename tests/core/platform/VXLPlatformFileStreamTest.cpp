@@ -1,3 +1,4 @@
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
@@ -188,6 +189,21 @@ TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
     messageStream->close(&opened);
     messageStream->open("sub\\part.jpg", kStreamWrite, &opened);
     EXPECT_EQ(opened.values.back(), kPlatformOpenFailed);
+    // Whole paths never reach the file store, however spelled.
+    root.writeFile("Engine/_vxl.reg", "settings");
+    for (const char* name : { "\\Engine\\_vxl.reg", "\\ENGINE\\_VXL.REG", "\\\\Engine\\\\_vxl.reg",
+             "\\Engine\\sub\\new.raw", "\\Engine" }) {
+        SCOPED_TRACE(name);
+        for (std::uint32_t mode : { kStreamRead, kStreamWrite, kStreamReplace }) {
+            RecordingCallback refused;
+            messageStream->open(name, mode, &refused);
+            EXPECT_EQ(refused.values, Values { kPlatformOpenFailed });
+        }
+        RecordingCallback deleted;
+        messages.deleteItem(name, &deleted);
+        EXPECT_EQ(deleted.values, Values { kPlatformDeleteFailed });
+    }
+    EXPECT_EQ(root.readFile("Engine/_vxl.reg"), "settings");
     messages.closeStream(messageStream);
 }
 
@@ -284,6 +300,49 @@ TEST_F(PlatformFileStreamTest, ReplaceKeepsTheOldFileWhenAWriteFailed)
     EXPECT_EQ(root.readFile("Engine/state.pq"), "old queue");
     EXPECT_EQ(hostEntries(root, "Engine"), std::vector<std::string> { "state.pq" })
         << "the temporary file is gone";
+}
+
+} // namespace
+
+namespace {
+
+// Making a store sweeps only temporaries of exactly the replace pattern whose
+// process has ended; every other name stays.
+TEST(PlatformTemporarySweep, OnlyDeadProcessesTemporariesGo)
+{
+    TempDeviceRoot root;
+    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path",
+        "FileStore", "\\Engine");
+    // A pid that is surely not running: a child that has been reaped.
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadPid = std::to_string(dead);
+    const std::string livePid = std::to_string(::getpid());
+    struct Case {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        { "._vxl.reg.tmp-" + deadPid + "-0", true },
+        { "sub/.state.oq.tmp-" + deadPid + "-17", true },
+        { "._vxl.reg.tmp-" + livePid + "-3", false },
+        { "_vxl.reg.tmp-" + deadPid + "-0", false },
+        { "._vxl.reg.tmp-" + deadPid, false },
+        { "._vxl.reg.tmp-" + deadPid + "-0x", false },
+        { "._vxl.reg.tmp--0", false },
+        { ".tmp-" + deadPid + "-0", false },
+        { "._vxl.reg.TMP-" + deadPid + "-0", false },
+        { "notes.txt", false },
+    };
+    for (const Case& c : cases)
+        ASSERT_TRUE(root.writeFile("Engine/" + c.name, "x"));
+    { CVXLPlatformFileStore store; }
+    for (const Case& c : cases)
+        EXPECT_EQ(root.exists("Engine/" + c.name), !c.removed) << c.name;
+    CVXLLog::flush();
+    EXPECT_NE(root.readFile("log/engine.log").find("removed 2 temporaries"), std::string::npos);
 }
 
 } // namespace

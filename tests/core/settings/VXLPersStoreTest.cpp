@@ -19,13 +19,13 @@ Bytes imageOf(const CVXLPersStore& store)
     return out.length() ? Bytes(out.data(), out.data() + out.length()) : Bytes();
 }
 
-void loadBytes(CVXLPersStore& store, const Bytes& bytes)
+bool loadBytes(CVXLPersStore& store, const Bytes& bytes)
 {
     CVXLByteBuffer buffer;
     if (!bytes.empty())
         buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     CVXLByteStream reader(buffer);
-    store.load(reader);
+    return store.load(reader);
 }
 
 std::string valueOf(const CVXLPersStore& store, const char* key)
@@ -230,12 +230,15 @@ TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
     const std::size_t endOfSecond = endOfFirst + (4 + 12) + (4 + 3);
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
         CVXLPersStore store;
-        loadBytes(store, Bytes(good.begin(), good.begin() + static_cast<long>(cut)));
+        EXPECT_FALSE(loadBytes(store, Bytes(good.begin(), good.begin() + static_cast<long>(cut)))) << cut;
         EXPECT_EQ(store.has("pers.a"), cut >= endOfFirst) << cut;
         EXPECT_EQ(store.has("pers.b"), cut >= endOfSecond) << cut;
         EXPECT_FALSE(store.has("pers.c")) << cut;
         EXPECT_FALSE(store.isDirty());
     }
+
+    CVXLPersStore intact;
+    EXPECT_TRUE(loadBytes(intact, good));
 
     struct Case {
         const char* what;
@@ -248,7 +251,10 @@ TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
     hugeLength[5 + 16 + 6 + 3] = 0x7F; // second key's length
     Bytes wrongFormat = good;
     wrongFormat[0] = 11;
+    Bytes trailing = good;
+    trailing.push_back(0);
     const Case cases[] = {
+        { "bytes after the last pair", trailing, { "pers.a", "pers.b", "pers.c" } },
         { "count larger than the pairs", hugeCount, { "pers.a", "pers.b", "pers.c" } },
         { "length beyond the end", hugeLength, { "pers.a" } },
         { "format byte not 10", wrongFormat, {} },
@@ -256,7 +262,7 @@ TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
     };
     for (const Case& c : cases) {
         CVXLPersStore store;
-        loadBytes(store, c.image);
+        EXPECT_FALSE(loadBytes(store, c.image)) << c.what << ": damage reported";
         int found = 0;
         for (const char* key : { "pers.a", "pers.b", "pers.c" })
             found += store.has(key) ? 1 : 0;

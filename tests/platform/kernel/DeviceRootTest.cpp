@@ -101,5 +101,48 @@ TEST(DeviceConf, DefaultsAndValuesWithCommentsAndBlanks)
     EXPECT_EQ(deviceFact("missing.key", "none"), "none");
 }
 
+// Each damaged line: what is read, and the line in log/device.log.
+TEST(DeviceConf, DamagedLinesAreRefusedWholeAndLogged)
+{
+    // Puts "custom.key=tail" just past the first 1,023 bytes.
+    const std::string longValue(1023 - 17, 'n');
+    struct Case {
+        const char* what;
+        std::string conf;
+        int width;
+        bool cardPresent;
+        const char* customKey; // deviceFact("custom.key")
+        const char* log; // empty: nothing logged
+    } cases[] = {
+        { "a long line stays one line", "phone.operator = " + longValue + "custom.key=tail\nscreen.width=200\n", 200, true,
+            "none", "" },
+        { "a line over the limit is dropped whole",
+            "custom.key = " + std::string(70 * 1024, 'x') + "\nscreen.width = 300\n", 300, true, "none",
+            "line 1 longer than 65536 bytes ignored" },
+        { "a number with letters", "screen.width = 12abc\n", 240, true, "none",
+            "bad number for screen.width: \"12abc\"; kept 240" },
+        { "a negative size", "screen.width = -1\n", 240, true, "none", "bad number for screen.width" },
+        { "a number too large", "screen.width = 99999999999\n", 240, true, "none", "bad number for screen.width" },
+        { "a flag that is not 0 or 1", "card.present = yes\ncustom.key = kept\n", 240, true, "kept",
+            "bad number for card.present: \"yes\"; kept 1" },
+        { "no newline at the end", "card.present = 0", 240, false, "none", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        root.writeDeviceConf(c.conf);
+        const DeviceFacts facts = deviceFacts();
+        EXPECT_EQ(facts.screenWidth, c.width);
+        EXPECT_EQ(facts.memoryCardPresent, c.cardPresent);
+        EXPECT_EQ(deviceFact("custom.key", "none"), c.customKey);
+        const std::string log = root.readFile("log/device.log");
+        if (*c.log) {
+            EXPECT_NE(log.find(c.log), std::string::npos) << log;
+        } else {
+            EXPECT_EQ(log, "");
+        }
+    }
+}
+
 } // namespace
 } // namespace tessel::kernel

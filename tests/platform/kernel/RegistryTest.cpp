@@ -154,6 +154,52 @@ TEST(Registry, HandEditedFileWithBrokenLinesStillReads)
     EXPECT_EQ(text, "http://127.0.0.1:8080/%x");
 }
 
+// Each damage of the hive file: what a read sees, what a write leaves, what
+// is kept aside and the log line.
+TEST(Registry, DamagedHivesAreNeverRewrittenFromLess)
+{
+    const std::string good = "[Software\\Halvard\\Tessel\\Path]\nFileStore\ttext\t\\Engine\n";
+    struct Case {
+        const char* what;
+        std::string contents; // empty: a folder stands where the file should be
+        bool readable; // the value reads back
+        bool written; // a write goes through
+        bool keptAside; // the hive as it was is in HKEY_CURRENT_USER.reg.bad
+        const char* log;
+    } cases[] = {
+        { "intact", good, true, true, false, nullptr },
+        { "cut inside a value line", good.substr(0, good.find("\ttext")), false, true, true, "1 malformed lines kept" },
+        { "cut inside a key line", good.substr(0, 10), false, true, true, "1 malformed lines kept" },
+        { "binary garbage", std::string("\x01\xff\x00[\x02\n\x7f\tzz", 10), false, true, true, "malformed lines kept" },
+        { "cannot be read", "", false, false, false, "unreadable hive HKEY_CURRENT_USER.reg" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        if (c.contents.empty())
+            root.makeFolder("registry/HKEY_CURRENT_USER.reg/x");
+        else
+            root.writeFile("registry/HKEY_CURRENT_USER.reg", c.contents);
+        std::string text;
+        EXPECT_EQ(registryQueryText(kUser, "Software\\Halvard\\Tessel\\Path", "FileStore", &text), c.readable);
+        EXPECT_EQ(registrySetText(kUser, kCompose, "To", "someone"), c.written);
+        EXPECT_EQ(root.exists("registry/HKEY_CURRENT_USER.reg.bad"), c.keptAside);
+        if (c.keptAside) {
+            EXPECT_EQ(root.readFile("registry/HKEY_CURRENT_USER.reg.bad"), c.contents);
+        }
+        if (c.contents.empty()) {
+            EXPECT_TRUE(root.exists("registry/HKEY_CURRENT_USER.reg/x")) << "a failed read changes nothing";
+        }
+        const std::string log = root.readFile("log/registry.log");
+        if (c.log) {
+            EXPECT_NE(log.find(c.log), std::string::npos) << log;
+        } else {
+            EXPECT_EQ(log, "");
+        }
+        EXPECT_FALSE(root.exists("registry/HKEY_CURRENT_USER.reg.tmp"));
+    }
+}
+
 TEST(Registry, PhoneStateComesFromTheDeviceUnlessTheFileSaysOtherwise)
 {
     TempDeviceRoot root;
