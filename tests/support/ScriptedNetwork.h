@@ -34,7 +34,10 @@ public:
 
     static Step dial(std::string hostPort) { return {Kind::Dial, std::move(hostPort)}; }
     static Step close(std::uint32_t at = 0) { return {Kind::Close, "", 0, at}; }
-    static Step write(std::string start) { return {Kind::Write, std::move(start)}; }
+    static Step write(std::string start, std::uint32_t at = 0)
+    {
+        return {Kind::Write, std::move(start), 0, at};
+    }
     static Step read(std::string bytes, std::uint32_t at = 0) { return {Kind::Read, std::move(bytes), 0, at}; }
     // A long read made up as it is handed out, so that a script of a large
     // body holds no copy of it.

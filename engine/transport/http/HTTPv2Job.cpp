@@ -33,7 +33,7 @@ CVXLHsmState CHTTPv2Job::Root(const CVXLEvent* e)
     case kSignalInit:
         setState(&CHTTPv2Job::Idle);
         return handled();
-    case kSigExchangeTimer:
+    case kSigTooSlow:
         // Where nothing is outstanding the exchange is ending anyway.
         return handled();
     }
@@ -73,7 +73,7 @@ CVXLHsmState CHTTPv2Job::Connecting(const CVXLEvent* e)
     case kSigFailed:
         answerRequest(e->result());
         return transition(&CHTTPv2Job::Idle);
-    case kSigExchangeTimer:
+    case kSigTooSlow:
         giveUp();
         return transition(&CHTTPv2Job::CancellingDial);
     case kEventStop:
@@ -115,7 +115,7 @@ CVXLHsmState CHTTPv2Job::Active(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
-    case kSigExchangeTimer:
+    case kSigTooSlow:
         giveUp();
         return transition(&CHTTPv2Job::CancellingConnection);
     case kEventStop:
@@ -129,7 +129,7 @@ CVXLHsmState CHTTPv2Job::WaitingForConnection(const CVXLEvent* e)
 CVXLHsmState CHTTPv2Job::WaitingForRequester(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
-    case kSigExchangeTimer:
+    case kSigTooSlow:
         giveUp();
         return transition(&CHTTPv2Job::CancellingRequester);
     case kEventStop:
@@ -537,9 +537,9 @@ CVXLHsmState CHTTPv2Job::ClosingForNewHost(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSigSucceeded:
     case kSigFailed:
-        // A request stopped, cancelled or out of time meanwhile is answered,
-        // not sent again: a stopped job would never serve it, a cancelled one
-        // must not.
+        // A request stopped, cancelled or given up as too slow meanwhile is
+        // answered, not sent again: a stopped job would never serve it, a
+        // cancelled one must not.
         if (request_ && abortResult_ != 0) {
             answerRequest(abortResult_);
             return transition(&CHTTPv2Job::Idle);
@@ -547,7 +547,7 @@ CVXLHsmState CHTTPv2Job::ClosingForNewHost(const CVXLEvent* e)
         if (request_)
             ring_.postSignal(request_->requestCode());
         return transition(&CHTTPv2Job::Idle);
-    case kSigExchangeTimer:
+    case kSigTooSlow:
         giveUp();
         return handled();
     case kEventStop:

@@ -29,6 +29,17 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
     const bool isReply = event->kind() == kEventReply;
     std::int32_t result = event->status() == kEventCancelledByPeer ? kResultCancelled : event->result();
 
+    if (event == &windowTimer_) {
+        finishEvent(event);
+        windowArmed_ = false;
+        // A window in which enough moved begins the next one; the machine
+        // hears only of one in which too little did.
+        if (windowBytes_ >= kLowSpeedMinBytes)
+            armWindow();
+        else
+            dispatchSignal(kSigTooSlow, kResultTimedOut);
+        return;
+    }
     if (!isReply && event->source() == static_cast<CVXLEventHandler*>(this)) {
         finishEvent(event);
         // A held request raised again after a reconnect.
@@ -41,6 +52,8 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
     }
     if (isReply && (event == &connectRequest_ || event == &receiveRequest_ || event == &closeRequest_)) {
         finishEvent(event);
+        if (event == &receiveRequest_ && result == kResultSucceeded)
+            windowBytes_ += receiveRequest_.received;
         dispatchSignal(result == kResultSucceeded ? kSigSucceeded : kSigFailed, result);
         return;
     }
@@ -53,6 +66,7 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
         // Partial writes are completed before the machine hears of them.
         const std::uint32_t sent = sendRequest_.sent;
         totalSent_ += sent;
+        windowBytes_ += sent;
         if (sent >= sendBuffer_.length()) {
             sendRequest_.sent = totalSent_;
             dispatchSignal(kSigSucceeded, result);
@@ -104,33 +118,34 @@ std::uint32_t CHTTPv2Job::readSize() const
     return response_.readSize() != 0 ? response_.readSize() : CVXLHttpResponse::kDefaultReadSize;
 }
 
-// A new request, or one sent again over a new connection: the limit runs
+// A new request, or one sent again over a new connection: the windows run
 // from its first arrival. A header that would end the head early is refused
 // before anything is dialled or sent.
 bool CHTTPv2Job::acceptRequest()
 {
     resetExchange();
-    armDeadline();
+    armWindow();
     if (CVXLHttpRequestComposer::hasSafeFields(*request_))
         return true;
     VXL_LOG_INFO("HTTP request refused: a header holds a line end");
     return false;
 }
 
-void CHTTPv2Job::armDeadline()
+void CHTTPv2Job::armWindow()
 {
-    if (deadlineArmed_)
+    if (windowArmed_)
         return;
-    deadlineArmed_ = true;
-    postDelayed(&exchangeTimer_, exchangeLimitMs_);
+    windowArmed_ = true;
+    windowBytes_ = 0;
+    postDelayed(&windowTimer_, lowSpeedWindowMs_);
 }
 
-void CHTTPv2Job::disarmDeadline()
+void CHTTPv2Job::disarmWindow()
 {
-    if (!deadlineArmed_)
+    if (!windowArmed_)
         return;
-    deadlineArmed_ = false;
-    cancelEvent(&exchangeTimer_);
+    windowArmed_ = false;
+    cancelEvent(&windowTimer_);
 }
 
 // Framing we cannot read is refused before the requester sees the head, so
@@ -241,10 +256,10 @@ void CHTTPv2Job::markCancelled()
 
 void CHTTPv2Job::giveUp()
 {
-    deadlineArmed_ = false;
     if (abortResult_ != 0)
         return;
-    VXL_LOG_INFO("HTTP exchange given up: not ended after %u ms", exchangeLimitMs_);
+    VXL_LOG_INFO("HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes,
+        lowSpeedWindowMs_);
     abortResult_ = kResultTimedOut;
     markCancelled();
 }
@@ -267,7 +282,7 @@ void CHTTPv2Job::answerRequest()
     }
     resent_ = false;
     abortResult_ = 0;
-    disarmDeadline();
+    disarmWindow();
     resetExchange();
 }
 

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 // The HTTP job against peers that misbehave, on the scripted network and the
 // driven clock: each row is one exchange, with the result it must end in,
 // when (driven ms) it must have ended, and what the requester got. Whatever
-// the result, the job ends idle with every connection closed and nothing
-// held, and a failed body is never reported complete.
+// the result, the job ends idle with every connection closed, nothing held
+// and no timer armed, and a failed body is never reported complete.
 
 namespace {
 
@@ -18,12 +20,18 @@ using namespace std::string_literals;
 
 constexpr std::uint32_t kReadSize = 65536;
 constexpr std::uint64_t kHundredMegabytes = 100ull * 1024 * 1024;
-constexpr std::uint32_t kLimit = CHTTPv2Job::kExchangeLimitMs;
+constexpr std::uint32_t kWindow = CHTTPv2Job::kLowSpeedWindowMs;
+// A slow phone link.
+constexpr std::uint32_t kSlowLinkBytesPerSecond = 2048;
+constexpr std::uint32_t kThreeHundredKilobytes = 300 * 1024;
 // Enough rounds for a body read 64 KB at a time and for a trickle.
 constexpr int kMaxRounds = 100000;
 
 const std::string kGetX = "GET /x HTTP/1.1\r\n";
 const std::string kChunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+const std::string kByLength300K = "HTTP/1.1 200 OK\r\nContent-Length: 307200\r\n\r\n";
+// What of kByLength300K's body comes in the first 90 s of a slow link.
+const std::size_t kNinetySecondsOfBody = 90 * kSlowLinkBytesPerSecond - kByLength300K.size();
 
 struct Row {
     std::string what;
@@ -34,6 +42,7 @@ struct Row {
     std::uint64_t bodyBytes = 0;
     std::string proxy = "";
     std::string header = ""; // "Name: value" the request carries
+    std::vector<std::string> parts = {}; // a POST body by length, as the requester hands it out
 };
 
 // Dialled and sent, then the reads, then the job's close.
@@ -45,15 +54,52 @@ std::vector<Net::Step> opened(std::vector<Net::Step> reads)
     return steps;
 }
 
-// The bytes one at a time, `pause` driven ms apart, as many as come before
-// the limit; the read after them waits.
-std::vector<Net::Step> trickled(const std::string& bytes, std::uint32_t pause)
+// The bytes one at a time, `pause` driven ms apart after `from`, as many as
+// come before `until`; the read after them waits.
+std::vector<Net::Step> trickled(const std::string& bytes, std::uint32_t pause, std::uint32_t from = 0,
+                                std::uint32_t until = kWindow)
 {
     std::vector<Net::Step> steps;
-    for (std::size_t i = 0; i < bytes.size() && (i + 1) * pause < kLimit; ++i)
-        steps.push_back(Net::read(bytes.substr(i, 1), static_cast<std::uint32_t>(i + 1) * pause));
+    for (std::size_t i = 0; i < bytes.size() && from + (i + 1) * pause < until; ++i)
+        steps.push_back(Net::read(bytes.substr(i, 1), from + static_cast<std::uint32_t>(i + 1) * pause));
     steps.push_back(Net::stall());
     return steps;
+}
+
+// The bytes `perSecond` at a time, one read at the end of each driven second.
+std::vector<Net::Step> atRate(const std::string& bytes, std::uint32_t perSecond)
+{
+    std::vector<Net::Step> steps;
+    for (std::size_t i = 0; i * perSecond < bytes.size(); ++i)
+        steps.push_back(
+            Net::read(bytes.substr(i * perSecond, perSecond), static_cast<std::uint32_t>(i + 1) * 1000));
+    return steps;
+}
+
+// `body` in chunks of `size` bytes, the last one empty.
+std::string chunked(const std::string& body, std::size_t size)
+{
+    std::string out;
+    for (std::size_t at = 0; at < body.size(); at += size) {
+        const std::string chunk = body.substr(at, size);
+        std::ostringstream line;
+        line << std::hex << chunk.size() << "\r\n";
+        out += line.str() + chunk + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
+
+// 300 KB in the parts a slow link takes each second.
+std::vector<std::string> slowUpload()
+{
+    return std::vector<std::string>(kThreeHundredKilobytes / kSlowLinkBytesPerSecond,
+                                    std::string(kSlowLinkBytesPerSecond, 'u'));
+}
+
+std::vector<Net::Step> joined(std::vector<Net::Step> first, const std::vector<Net::Step>& then)
+{
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
 }
 
 std::string headWithHeaders(int count)
@@ -98,7 +144,15 @@ struct FaultyPeer : HttpJobAndRequester {
     {
         network.setScript(row.script);
         const std::uint32_t start = driver.now();
-        CVXLHttpRequest& request = this->start(CVXLHttpRequest::kGet, "http://a.example/x", row.proxy);
+        const std::int32_t method = row.parts.empty() ? CVXLHttpRequest::kGet : CVXLHttpRequest::kPost;
+        CVXLHttpRequest& request = this->start(method, "http://a.example/x", row.proxy);
+        if (!row.parts.empty()) {
+            setParts(row.parts);
+            std::uint32_t length = 0;
+            for (const std::string& part : row.parts)
+                length += static_cast<std::uint32_t>(part.size());
+            request.setContentLength(length);
+        }
         if (!row.header.empty()) {
             const std::size_t colon = row.header.find(':');
             request.setHeader(CVXLString(row.header.substr(0, colon).c_str()),
@@ -119,6 +173,8 @@ struct FaultyPeer : HttpJobAndRequester {
             out.leftOver += "a connection left open\n";
         if (network.heldRequests() != 0)
             out.leftOver += "a request left with the network\n";
+        if (driver.nextTimeout() != kNoDeadline)
+            out.leftOver += "a timer left armed\n";
         return out;
     }
 
@@ -154,28 +210,53 @@ TEST(HttpJobFaults, EachFaultEndsInItsResultInBoundedTimeLeavingNothingOpen)
                 0, CVXLHttpResponseReader::kMaxHeadLength + CHTTPv2Job::kHeadReadSize))}),
             kResultMalformed, 0},
         {"a body trickling a byte a second would end after 100 s",
-            opened([] {
-                std::vector<Net::Step> steps = {Net::read("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")};
-                const std::vector<Net::Step> body = trickled(std::string(100, 'x'), 1000);
-                steps.insert(steps.end(), body.begin(), body.end());
-                return steps;
-            }()),
-            kResultTimedOut, kLimit, 200, kLimit / 1000 - 1},
+            opened(joined({Net::read("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")},
+                trickled(std::string(100, 'x'), 1000))),
+            kResultTimedOut, kWindow, 200, kWindow / 1000 - 1},
         {"a head trickling a byte every 1.5 s",
             opened(trickled("HTTP/1.1 200 OK\r\nServer: slow\r\nContent-Length: 5\r\n\r\nhello", 1500)),
-            kResultTimedOut, kLimit},
+            kResultTimedOut, kWindow},
         {"interim heads back to back, never a final one",
             opened({Net::read(repeated("HTTP/1.1 100 Continue\r\n\r\n", CHTTPv2Job::kMaxInterimHeads + 1))}),
             kResultMalformed, 0},
         {"an interim head every 5 s, never a final one",
             opened([] {
                 std::vector<Net::Step> steps;
-                for (std::uint32_t at = 5000; at < kLimit; at += 5000)
+                for (std::uint32_t at = 5000; at < kWindow; at += 5000)
                     steps.push_back(Net::read("HTTP/1.1 102 Processing\r\n\r\n", at));
                 steps.push_back(Net::stall());
                 return steps;
             }()),
-            kResultTimedOut, kLimit},
+            kResultTimedOut, kWindow},
+        // A slow link takes minutes, but every window moves far more than the
+        // least: reads of 2 KB a second, the last one at 151 s.
+        {"300 KB by length at 2 KB/s",
+            opened(atRate(kByLength300K + std::string(kThreeHundredKilobytes, 'x'), kSlowLinkBytesPerSecond)),
+            kResultSucceeded, 151000, 200, kThreeHundredKilobytes},
+        {"300 KB in chunks at 2 KB/s",
+            opened(atRate(
+                kChunked + chunked(std::string(kThreeHundredKilobytes, 'x'), 4096), kSlowLinkBytesPerSecond)),
+            kResultSucceeded, 151000, 200, kThreeHundredKilobytes},
+        // Nothing is received for minutes: what is sent keeps it going.
+        {"a POST body of 300 KB sent at 2 KB/s",
+            [] {
+                std::vector<Net::Step> steps = {
+                    Net::dial("a.example:80"), Net::write("POST /x HTTP/1.1\r\n")};
+                const std::vector<std::string> parts = slowUpload();
+                for (std::size_t i = 0; i < parts.size(); ++i)
+                    steps.push_back(Net::write(parts[i], static_cast<std::uint32_t>(i + 1) * 1000));
+                steps.push_back(Net::read("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+                steps.push_back(Net::close());
+                return steps;
+            }(),
+            kResultSucceeded, 150000, 200, 2, "", "", slowUpload()},
+        // The window to 120 s still holds 30 s of the link; the one to 180 s
+        // only the trickle, which has brought 89 bytes from 91 s on.
+        {"2 KB/s for 90 s, then a byte a second",
+            opened(joined(
+                atRate(kByLength300K + std::string(kNinetySecondsOfBody, 'x'), kSlowLinkBytesPerSecond),
+                trickled(std::string(kWindow, 'x'), 1000, 90000, 3 * kWindow))),
+            kResultTimedOut, 3 * kWindow, 200, kNinetySecondsOfBody + 89},
         {"the most interim heads, then the final one",
             opened({Net::read(repeated("HTTP/1.1 100 Continue\r\n\r\n", CHTTPv2Job::kMaxInterimHeads)
                 + "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")}),

@@ -6,12 +6,13 @@
 
 // The HTTP job against tests/peers/http_stubborn_peer.py over real sockets:
 // peers that would keep an exchange going for minutes, and a reply framed
-// two ways. The exchange limit is shortened to a second; without it the
-// trickles would end in success after several seconds.
+// two ways. The low-speed window is shortened to a second, in which the
+// trickles move far less than the least; without it they would end in
+// success after several seconds.
 
 namespace {
 
-constexpr std::uint32_t kShortLimitMs = 1000;
+constexpr std::uint32_t kShortWindowMs = 1000;
 
 TEST(HttpJobStubbornPeer, EndsWhatWouldNeverEndAndReadsChunksOverALength)
 {
@@ -20,7 +21,7 @@ TEST(HttpJobStubbornPeer, EndsWhatWouldNeverEndAndReadsChunksOverALength)
         std::int32_t result;
         std::string body; // what the requester got
     } cases[] = {
-        // 100 bytes, one every 100 ms: ten seconds without the limit.
+        // 100 bytes, one every 100 ms: ten seconds without the window.
         {"/trickle/100/100", kResultTimedOut, ""},
         {"/trickle-head/100", kResultTimedOut, ""},
         {"/endless-continue", kResultMalformed, ""},
@@ -31,7 +32,7 @@ TEST(HttpJobStubbornPeer, EndsWhatWouldNeverEndAndReadsChunksOverALength)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         HttpJobFixture f;
-        f.job.setExchangeLimit(kShortLimitMs);
+        f.job.setLowSpeedWindow(kShortWindowMs);
         const Exchange e = f.run(CVXLHttpRequest::kGet, peer.url(c.path));
         EXPECT_EQ(c.result, e.result);
         if (c.result == kResultSucceeded) {
