@@ -147,7 +147,10 @@ BENCHMARK(BM_ReaderToExpatTime)->Unit(benchmark::kMillisecond);
 // libxml2's SAX reader with the same three handlers.
 void libxmlStart(void* user, const xmlChar* name, const xmlChar** attributes)
 {
-    expatStart(user, reinterpret_cast<const char*>(name), reinterpret_cast<const char**>(attributes));
+    // libxml2 passes no list at all for a tag without attributes.
+    static const char* const kNone[] = { nullptr };
+    expatStart(user, reinterpret_cast<const char*>(name),
+        attributes ? reinterpret_cast<const char**>(attributes) : const_cast<const char**>(kNone));
 }
 
 void libxmlEnd(void* user, const xmlChar* name)
