@@ -9,15 +9,19 @@ constexpr std::uint32_t kSpareBytes = 8;
 
 } // namespace
 
-CVXLByteBuffer::Block* CVXLByteBuffer::newBlock(std::uint32_t size)
+// Room for at least size bytes, and for room bytes when that is more. The
+// bytes are not zero-filled: every byte inside a length is written first.
+CVXLByteBuffer::Block* CVXLByteBuffer::newBlock(std::uint32_t size, std::uint64_t room)
 {
     if (size > kMaxLength)
         return nullptr;
-    auto* block = static_cast<Block*>(vxlAlloc(size + sizeof(Block) + kSpareBytes));
+    const std::uint64_t wanted = room > size ? (room < kMaxLength ? room : kMaxLength) : size;
+    const auto capacity = static_cast<std::uint32_t>(wanted) + kSpareBytes;
+    auto* block = static_cast<Block*>(vxlAllocUnfilled(capacity + sizeof(Block)));
     if (!block)
         return nullptr;
     block->length = 0;
-    block->capacity = size + kSpareBytes;
+    block->capacity = capacity;
     return block;
 }
 
@@ -144,18 +148,21 @@ void CVXLByteBuffer::install(Block* block)
 }
 
 // Grows the length to n (never shrinks), first giving this holder a block of
-// its own that is large enough. Bytes between the old length and n read zero.
+// its own that is large enough. The bytes between the old length and n are
+// left for the caller to write.
 bool CVXLByteBuffer::setLength(std::uint32_t n)
 {
     const std::uint32_t old = length();
     if (n <= old)
         return true;
-    if (block_ && !isShared() && n <= block_->capacity) {
-        vxlMemSet(bytesOf(block_) + old, 0, n - old);
+    const bool own = block_ && !isShared();
+    if (own && n <= block_->capacity) {
         block_->length = n;
         return true;
     }
-    Block* block = newBlock(n);
+    // An own block that overflows doubles, so a run of appends costs linear
+    // time in all; a sharer's private copy is made to fit.
+    Block* block = newBlock(n, own ? 2ull * block_->capacity : 0);
     if (!block)
         return false;
     if (old > 0)
@@ -205,8 +212,11 @@ bool CVXLByteBuffer::write(std::uint32_t offset, const void* bytes, std::uint32_
             CVXLByteBuffer copy;
             return copy.append(bytes, count) && write(offset, copy.data(), count);
         }
+        const std::uint32_t old = length();
         if (!setLength(offset + count))
             return false;
+        if (offset > old)
+            vxlMemSet(bytesOf(block_) + old, 0, offset - old);
     }
     vxlMemMove(bytesOf(block_) + offset, bytes, count);
     return true;
@@ -218,8 +228,11 @@ bool CVXLByteBuffer::fill(std::uint32_t offset, std::uint8_t value, std::uint32_
         return true;
     if (offset > kMaxLength || count > kMaxLength - offset)
         return false;
-    if (length() < offset + count && !setLength(offset + count))
+    const std::uint32_t old = length();
+    if (old < offset + count && !setLength(offset + count))
         return false;
+    if (offset > old)
+        vxlMemSet(bytesOf(block_) + old, 0, offset - old);
     vxlMemSet(bytesOf(block_) + offset, value, count);
     return true;
 }
@@ -261,6 +274,25 @@ bool CVXLByteBuffer::insert(std::uint32_t offset, const void* bytes, std::uint32
     if (offset != old)
         vxlMemMove(base + offset + count, base + offset, old - offset);
     vxlMemMove(base + offset, bytes, count);
+    return true;
+}
+
+bool CVXLByteBuffer::truncate(std::uint32_t n)
+{
+    const std::uint32_t old = length();
+    if (n >= old)
+        return true;
+    if (isShared()) {
+        // The length lives in the shared block: the sharers keep theirs.
+        CVXLByteBuffer kept(*this, 0, n);
+        if (n > 0 && kept.length() != n)
+            return false;
+        release();
+        if (n > 0)
+            shareFrom(kept);
+        return true;
+    }
+    block_->length = n;
     return true;
 }
 

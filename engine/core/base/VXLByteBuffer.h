@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-// Growable byte storage. Copies share one storage block; the holders of a
+// Growable byte storage; a block that overflows doubles its room. Copies share one storage block; the holders of a
 // block form a doubly linked chain with no head. Operations that change the
 // length (append, insert, remove, assignment) give a holder its own block
 // first, but write and fill inside the current length store straight into the
@@ -53,6 +53,9 @@ public:
     bool insert(std::uint32_t offset, const void* bytes, std::uint32_t count);
     // count is cut at the end; an offset at or past the end removes nothing.
     bool remove(std::uint32_t offset, std::uint32_t count);
+    // Shortens the length to n and keeps the block for later growth (remove
+    // shrinks it to fit); a sharer gets a block of its own.
+    bool truncate(std::uint32_t n);
 
 private:
     struct Block {
@@ -60,7 +63,7 @@ private:
         std::uint32_t capacity;
     };
 
-    static Block* newBlock(std::uint32_t size);
+    static Block* newBlock(std::uint32_t size, std::uint64_t room = 0);
     static std::uint8_t* bytesOf(Block* block);
     void release();
     void shareFrom(const CVXLByteBuffer& other);

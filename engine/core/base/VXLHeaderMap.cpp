@@ -64,15 +64,12 @@ public:
         delete list;
     }
 
-    // Last name first.
+    // Last name first; the names go all at once, not one search each.
     void removeAll()
     {
-        for (std::uint32_t i = names.count(); i > 0; --i) {
-            const CVXLString name = *names.keyAt(static_cast<int>(i - 1));
-            auto* list = static_cast<CVXLList*>(names.valueAt(static_cast<int>(i - 1)));
-            names.remove(name);
-            removeList(list);
-        }
+        for (std::uint32_t i = names.count(); i > 0; --i)
+            removeList(static_cast<CVXLList*>(names.valueAt(static_cast<int>(i - 1))));
+        names.removeAll(false);
     }
 
     mutable CVXLStringMap names;

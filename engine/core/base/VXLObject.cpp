@@ -23,15 +23,27 @@ __attribute__((no_sanitize("address"))) std::uintptr_t wordBefore(const void* pa
 
 } // namespace
 
-void* vxlAlloc(std::uint32_t size)
+namespace {
+
+void* guarded(unsigned char* block)
 {
-    const std::size_t total = static_cast<std::size_t>(size) + kVxlBlockHeader;
-    auto* block = static_cast<unsigned char*>(std::calloc(1, total));
     if (!block)
         return nullptr;
     const std::uintptr_t guard = reinterpret_cast<std::uintptr_t>(block) + kVxlGuardOffset;
     std::memcpy(block + kVxlBlockHeader - sizeof guard, &guard, sizeof guard);
     return block + kVxlBlockHeader;
+}
+
+} // namespace
+
+void* vxlAlloc(std::uint32_t size)
+{
+    return guarded(static_cast<unsigned char*>(std::calloc(1, static_cast<std::size_t>(size) + kVxlBlockHeader)));
+}
+
+void* vxlAllocUnfilled(std::uint32_t size)
+{
+    return guarded(static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size) + kVxlBlockHeader)));
 }
 
 bool vxlIsHeapObject(const void* payload)

@@ -14,6 +14,9 @@ inline constexpr std::uintptr_t kVxlGuardOffset = 0xD00F;
 inline constexpr std::size_t kVxlBlockHeader = 16;
 
 void* vxlAlloc(std::uint32_t size);
+// The same block without the zero fill, for storage its owner writes before
+// reading (byte buffers); vxlFree releases it like any other.
+void* vxlAllocUnfilled(std::uint32_t size);
 void vxlFree(void* payload);
 bool vxlIsHeapObject(const void* payload);
 void* vxlZeroFill(std::size_t size, void* address);

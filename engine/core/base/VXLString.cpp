@@ -57,6 +57,16 @@ CVXLString::CVXLString(int value, int radix)
     formatNumber(magnitudeOf(value), radix, value < 0);
 }
 
+CVXLString::CVXLString(const CVXLByteBuffer& terminated)
+{
+    ++liveStrings;
+    const std::uint32_t n = terminated.length();
+    if (n > 0 && *terminated.at(n - 1) == 0)
+        buffer_ = terminated;
+    else
+        shareEmpty();
+}
+
 CVXLString::~CVXLString()
 {
     buffer_.clear();
@@ -386,7 +396,7 @@ int CVXLString::compare(const CVXLString& other, bool caseSensitive) const
     const std::uint32_t longer = n > m ? n : m;
     const char* a = c_str();
     const char* b = other.c_str();
-    // Up to and including the longer text's NUL, never past either buffer.
+    // Up to the first NUL of either text, as == reads them, never past either buffer.
     for (std::uint32_t i = 0; i <= longer; ++i) {
         auto x = static_cast<signed char>(i < n ? a[i] : 0);
         auto y = static_cast<signed char>(i < m ? b[i] : 0);
@@ -396,6 +406,8 @@ int CVXLString::compare(const CVXLString& other, bool caseSensitive) const
         }
         if (x != y)
             return x > y ? 1 : -1;
+        if (x == 0)
+            break;
     }
     return 0;
 }

@@ -22,6 +22,9 @@ public:
     // Digits 0-9 then A-Z; a '-' is written only in radix 10, other radices
     // format the magnitude. Radices outside 2..36 give "".
     explicit CVXLString(int value, int radix = 10);
+    // Shares the block of a buffer holding a text and its terminating NUL,
+    // without a copy; "" for a buffer that does not end in a NUL.
+    explicit CVXLString(const CVXLByteBuffer& terminated);
     CVXLString& operator=(const CVXLString& other);
     CVXLString& operator=(const char* text);
     ~CVXLString() override;
@@ -65,7 +68,7 @@ public:
 
     int find(const CVXLString& pattern, int start = 0) const;
     int findChar(char c, int start = 0) const;
-    // -1, 0 or 1; bytes behind a text's end compare as NUL.
+    // -1, 0 or 1; a NUL ends the comparison, as it ends ==.
     int compare(const CVXLString& other, bool caseSensitive) const;
     // Radix 10 as atoi (saturating); radix 16 digit by digit, other bytes as
     // 0, wrapping at 32 bits; other radices 0.

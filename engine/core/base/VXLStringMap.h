@@ -7,9 +7,13 @@
 
 #include <cstdint>
 
-// Key to object pointer in insertion order, searched linearly. Keys compare
-// exactly, or ignoring ASCII case when the flag is set. The map owns copies of
-// its keys; values stay the caller's unless removeAll is asked to delete them.
+// Key to object pointer in insertion order. Keys compare exactly, or ignoring
+// ASCII case when the flag is set. The map owns copies of its keys; values
+// stay the caller's unless removeAll is asked to delete them.
+//
+// A map of more than a few keys finds them through a hash index of the
+// case-folded keys (linear probing), which serves both comparisons; without
+// the heap for the index it searches linearly.
 class CVXLStringMap : public CVXLObject {
 public:
     explicit CVXLStringMap(std::uint32_t reserveCount = 0);
@@ -46,9 +50,21 @@ private:
         CVXLObject* value;
     };
 
+    // Below this many keys a linear search is as quick as the index.
+    static constexpr std::uint32_t kIndexedFrom = 16;
+
     int indexOf(const CVXLString& key) const;
+    bool matches(const CVXLString& stored, const CVXLString& key) const;
     const Pair* pairAt(int index) const;
+    std::uint32_t homeSlot(const CVXLString& key) const;
+    void indexPair(std::uint32_t index);
+    void unindexPair(std::uint32_t index);
+    void buildIndex(std::uint32_t slotCount);
+    void dropIndex();
 
     std::uint32_t caseInsensitive_ = 0;
     CVXLFixedArray pairs_;
+    // Each slot holds a pair's position + 1, or 0 when free; at most half full.
+    std::uint32_t* slots_ = nullptr;
+    std::uint32_t slotCount_ = 0;
 };

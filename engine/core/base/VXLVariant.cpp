@@ -246,7 +246,12 @@ bool CVXLVariant::compare(const CVXLVariant& right, Relation relation) const
     const bool rightNumber = right.kind_ == kInteger || right.kind_ == kReference || right.isNumericText();
     int sign;
     bool equal;
-    if (leftNumber && rightNumber && kind_ == kInteger) {
+    if (kind_ == kInteger && right.kind_ == kReference) {
+        // Signed at full width: a reference must not be cut to its low 32
+        // bits, while small addresses still order as they did in 32 bits.
+        sign = order(static_cast<std::intptr_t>(integer_), static_cast<std::intptr_t>(right.reference_));
+        equal = sign == 0;
+    } else if (leftNumber && rightNumber && kind_ == kInteger) {
         sign = order(integer_, right.toInt());
         equal = sign == 0;
     } else if (leftNumber && rightNumber) {

@@ -1,5 +1,7 @@
 #include "engine/core/xml/VXLXmlReader.h"
 
+#include "engine/core/base/VXLLog.h"
+
 namespace {
 
 constexpr std::uint8_t kBom[3] = { 0xEF, 0xBB, 0xBF };
@@ -101,23 +103,33 @@ std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
 
 } // namespace
 
-void CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
+bool CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
 {
-    // The storage is never shared, so bytes inside its length are ours to overwrite.
     if (count == 0)
-        return;
-    if (count <= bytes_.length() - used_) {
-        vxlMemCopy(bytes_.data() + used_, bytes, count);
+        return true;
+    if (count > limit_ - used_)
+        return false;
+    // Dropping the NUL first also leaves a block a callback kept.
+    if (bytes_.truncate(used_) && bytes_.append(bytes, count) && bytes_.append("", 1)) {
         used_ += count;
-    } else if (bytes_.write(used_, bytes, count)) {
-        used_ += count;
+        return true;
     }
+    bytes_.truncate(used_);
+    if (bytes_.length() == used_)
+        bytes_.append("", 1); // fits: the block held it before
+    return false;
 }
 
 void CVXLXmlReader::Gather::truncate(std::uint32_t length)
 {
-    if (length < used_)
-        used_ = length;
+    if (length >= used_)
+        return;
+    used_ = length;
+    // A kept block is left to its keeper rather than copied.
+    if (length == 0 && bytes_.isShared())
+        bytes_.clear();
+    else if (bytes_.truncate(length) && length > 0)
+        bytes_.append("", 1);
 }
 
 const char* CVXLXmlReader::Gather::data() const
@@ -232,7 +244,7 @@ std::uint32_t CVXLXmlReader::takeNameRun(Gather& name, const std::uint8_t* bytes
     std::uint32_t n = 0;
     while (n < count && isNameChar(bytes[n]))
         ++n;
-    name.append(bytes, n);
+    gather(name, bytes, n);
     return n;
 }
 
@@ -245,7 +257,7 @@ std::uint32_t CVXLXmlReader::takeValueRun(const std::uint8_t* bytes, std::uint32
             break;
         ++n;
     }
-    value_.append(bytes, n);
+    gather(value_, bytes, n);
     return n;
 }
 
@@ -278,7 +290,7 @@ void CVXLXmlReader::step(std::uint8_t c)
         break;
     case kStartName:
         if (isNameChar(c)) {
-            name_.appendChar(static_cast<char>(c));
+            gatherChar(name_, c);
         } else if (isSpace(c)) {
             state_ = kInTag;
             spaceSeen_ = true;
@@ -304,7 +316,7 @@ void CVXLXmlReader::step(std::uint8_t c)
             state_ = kEmptyTagEnd;
         } else if (isNameStart(c) && spaceSeen_) {
             attrName_.clear();
-            attrName_.appendChar(static_cast<char>(c));
+            gatherChar(attrName_, c);
             state_ = kAttrName;
         } else {
             malformed();
@@ -312,7 +324,7 @@ void CVXLXmlReader::step(std::uint8_t c)
         break;
     case kAttrName:
         if (isNameChar(c))
-            attrName_.appendChar(static_cast<char>(c));
+            gatherChar(attrName_, c);
         else if (isSpace(c))
             state_ = kAfterAttrName;
         else if (c == '=')
@@ -346,7 +358,7 @@ void CVXLXmlReader::step(std::uint8_t c)
         break;
     case kEndName:
         if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
-            name_.appendChar(static_cast<char>(c));
+            gatherChar(name_, c);
         } else if (name_.length() > 0 && isSpace(c)) {
             state_ = kAfterEndName;
         } else if (name_.length() > 0 && c == '>') {
@@ -421,7 +433,7 @@ void CVXLXmlReader::stepAttrValue(std::uint8_t c)
     } else if (c == '<' || isControl(c)) {
         malformed();
     } else {
-        value_.appendChar(static_cast<char>(c));
+        gatherChar(value_, c);
     }
 }
 
@@ -431,7 +443,7 @@ void CVXLXmlReader::stepEntity(std::uint8_t c)
         inEntity_ = false;
         storeEntity();
     } else if (isEntityChar(c) && entity_.length() < kMaxEntityLength) {
-        entity_.appendChar(static_cast<char>(c));
+        gatherChar(entity_, c);
     } else {
         // Not an entity after all: the "&" and what followed it are text, and
         // this byte is read as if no "&" had come.
@@ -465,7 +477,7 @@ void CVXLXmlReader::storeEntity()
             if (!stopped_) {
                 const char semicolon = ';';
                 if (entityState_ == kAttrValue)
-                    value_.appendChar(semicolon);
+                    gatherChar(value_, semicolon);
                 else
                     store(&semicolon, 1);
             }
@@ -478,7 +490,7 @@ void CVXLXmlReader::storeEntity()
         length = encodeUtf8(static_cast<std::uint32_t>(cp), value);
     }
     if (entityState_ == kAttrValue)
-        value_.append(value, length);
+        gather(value_, value, length);
     else
         store(value, length);
 }
@@ -486,8 +498,8 @@ void CVXLXmlReader::storeEntity()
 void CVXLXmlReader::storeLiteralEntity()
 {
     if (entityState_ == kAttrValue) {
-        value_.appendChar('&');
-        value_.append(entity_.data(), entity_.length());
+        gatherChar(value_, '&');
+        gather(value_, entity_.data(), entity_.length());
         return;
     }
     store("&", 1);
@@ -497,7 +509,26 @@ void CVXLXmlReader::storeLiteralEntity()
 void CVXLXmlReader::store(const char* bytes, std::uint32_t count)
 {
     if (collecting_)
-        text_.append(bytes, count);
+        gather(text_, bytes, count);
+}
+
+bool CVXLXmlReader::gather(Gather& to, const void* bytes, std::uint32_t count)
+{
+    if (to.append(bytes, count))
+        return true;
+    if (count > to.room())
+        refuse("XML reader: %s longer than %u bytes, document refused", to.what(), to.limit());
+    else
+        refuse("XML reader: no memory for a %s of %u bytes, document refused", to.what(), to.length() + count);
+    return false;
+}
+
+void CVXLXmlReader::refuse(const char* format, const char* what, std::uint32_t size)
+{
+    if (stopped_)
+        return;
+    VXL_LOG_FAILURE(format, what, size);
+    malformed();
 }
 
 void CVXLXmlReader::stepTagOpen(std::uint8_t c)
@@ -522,7 +553,7 @@ void CVXLXmlReader::stepTagOpen(std::uint8_t c)
             return;
         }
         name_.clear();
-        name_.appendChar(static_cast<char>(c));
+        gatherChar(name_, c);
         state_ = kStartName;
         deliverText();
     } else {
@@ -625,7 +656,7 @@ void CVXLXmlReader::stepDoctype(std::uint8_t c)
 void CVXLXmlReader::stepPiTarget(std::uint8_t c)
 {
     if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
-        name_.appendChar(static_cast<char>(c));
+        gatherChar(name_, c);
         return;
     }
     if (name_.length() == 0 || !(isSpace(c) || c == '?')) {
@@ -666,20 +697,24 @@ void CVXLXmlReader::deliverText()
     collecting_ = false;
     if (text_.length() == 0)
         return;
-    const CVXLString text = text_.toString(0);
+    onText(text_.view());
     text_.clear();
-    onText(text);
 }
 
 void CVXLXmlReader::openElement()
 {
     rootSeen_ = true;
     tagAttributes_.clear();
-    path_.appendChar('/');
-    const std::uint32_t offset = path_.length();
-    path_.append(name_.data(), name_.length());
-    stack_.append(&offset, sizeof offset);
-    onElement(name_.toString(0), true);
+    attributes_ = 0;
+    if (depth() >= kMaxDepth) {
+        refuse("XML reader: %s deeper than %u elements, document refused", "document", kMaxDepth);
+        return;
+    }
+    const std::uint32_t offset = path_.length() + 1;
+    if (!gatherChar(path_, '/') || !gather(path_, name_.data(), name_.length())
+        || !gather(stack_, &offset, sizeof offset))
+        return;
+    onElement(name_.view(), true);
 }
 
 void CVXLXmlReader::attributeDone()
@@ -690,10 +725,14 @@ void CVXLXmlReader::attributeDone()
         malformed();
         return;
     }
-    tagAttributes_.append(attrName_.data(), attrName_.length());
-    tagAttributes_.appendChar(' ');
+    if (++attributes_ > kMaxAttributesPerTag) {
+        refuse("XML reader: %s with more than %u attributes, document refused", "tag", kMaxAttributesPerTag);
+        return;
+    }
+    if (!gather(tagAttributes_, attrName_.data(), attrName_.length()) || !gatherChar(tagAttributes_, ' '))
+        return;
     const std::uint32_t generation = generation_;
-    onAttribute(attrName_.toString(0), value_.toString(0));
+    onAttribute(attrName_.view(), value_.view());
     if (generation != generation_)
         return;
     attrName_.clear();
@@ -705,9 +744,10 @@ void CVXLXmlReader::closeElement()
     state_ = kContent;
     collecting_ = false;
     marks_ = 0;
-    const CVXLString name = currentText();
     const std::uint32_t generation = generation_;
-    onElement(name, false);
+    // The end tag's name, when it is the open element's, is shared rather
+    // than copied from the path.
+    onElement(endNameMatches() ? name_.view() : currentText(), false);
     if (generation != generation_)
         return;
     popElement();

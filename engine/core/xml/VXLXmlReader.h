@@ -34,11 +34,24 @@
 // ends inside markup or with elements open. After a stop every feed is
 // ignored until reset().
 //
+// Hostile input is bounded: a document nested deeper, or with a longer name,
+// attribute value or text, or more attributes in one tag than the limits
+// below, is refused as malformed and logged; so is one the heap cannot hold.
+//
+// The strings the callbacks see share the reader's own storage: a callback
+// that only looks costs no copy, and one that keeps a string keeps its bytes.
 // Callbacks may call stop() or reset(); they must not feed the reader.
 class CVXLXmlReader : public CVXLObject {
 public:
     // Entity names longer than this are kept literally ("#x10FFFF" fits).
     static constexpr std::uint32_t kMaxEntityLength = 10;
+    static constexpr std::uint32_t kMaxDepth = 256;
+    // Element, attribute and processing-instruction target names.
+    static constexpr std::uint32_t kMaxNameLength = 1024;
+    static constexpr std::uint32_t kMaxAttributesPerTag = 256;
+    static constexpr std::uint32_t kMaxAttributeValueLength = 1u << 20;
+    // An element's text before its first child, after entities are decoded.
+    static constexpr std::uint32_t kMaxTextLength = 8u << 20;
 
     CVXLXmlReader();
     ~CVXLXmlReader() override;
@@ -71,23 +84,36 @@ public:
     void popAll();
 
 private:
-    // Bytes gathered while reading; its storage is kept from one use to the
-    // next, so reading allocates only for what goes out through a callback.
+    // Bytes gathered while reading, always followed by a NUL, so that a
+    // callback can be handed them as a string sharing the storage. The
+    // storage is kept from one use to the next; when a callback kept a
+    // string, the next change gives the gather a block of its own.
     class Gather {
     public:
-        void clear() { used_ = 0; }
-        void append(const void* bytes, std::uint32_t count);
-        void appendChar(char c) { append(&c, 1); }
+        Gather(const char* what, std::uint32_t limit)
+            : what_(what)
+            , limit_(limit)
+        {
+        }
+        void clear() { truncate(0); }
+        // False, keeping what it held, past the limit or when the heap refuses.
+        bool append(const void* bytes, std::uint32_t count);
         void truncate(std::uint32_t length);
         std::uint32_t length() const { return used_; }
+        std::uint32_t room() const { return limit_ - used_; }
+        std::uint32_t limit() const { return limit_; }
+        const char* what() const { return what_; }
         const char* data() const;
         bool equals(const char* text, std::uint32_t count) const;
         bool equals(const char* text) const { return equals(text, vxlStrLen(text)); }
         CVXLString toString(std::uint32_t from) const;
+        CVXLString view() const { return CVXLString(bytes_); }
 
     private:
         CVXLByteBuffer bytes_;
         std::uint32_t used_ = 0;
+        const char* what_;
+        std::uint32_t limit_;
     };
 
     enum State : std::uint8_t {
@@ -125,6 +151,9 @@ private:
     std::uint32_t takeValueRun(const std::uint8_t* bytes, std::uint32_t count);
     std::uint32_t takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count);
 
+    bool gather(Gather& to, const void* bytes, std::uint32_t count);
+    bool gatherChar(Gather& to, std::uint8_t c) { return gather(to, &c, 1); }
+    void refuse(const char* format, const char* what, std::uint32_t size);
     void store(const char* bytes, std::uint32_t count);
     void storeEntity();
     void storeLiteralEntity();
@@ -140,17 +169,18 @@ private:
     std::uint32_t topOffset() const;
     void popElement();
 
-    Gather path_;
-    Gather name_;
-    Gather attrName_;
-    Gather value_;
-    Gather text_;
-    Gather entity_;
+    Gather path_ { "element path", kMaxDepth * (kMaxNameLength + 1) };
+    Gather name_ { "name", kMaxNameLength };
+    Gather attrName_ { "attribute name", kMaxNameLength };
+    Gather value_ { "attribute value", kMaxAttributeValueLength };
+    Gather text_ { "text", kMaxTextLength };
+    Gather entity_ { "entity", kMaxEntityLength };
     // Attribute names of the start tag being read, each followed by a space,
     // to refuse a repeated one.
-    Gather tagAttributes_;
+    Gather tagAttributes_ { "attribute names", kMaxAttributesPerTag * (kMaxNameLength + 1) };
     // Offsets into path_ just after the "/" of each open element.
-    Gather stack_;
+    Gather stack_ { "element stack", kMaxDepth * sizeof(std::uint32_t) };
+    std::uint32_t attributes_ = 0;
 
     State state_ = kContent;
     State entityState_ = kContent;

@@ -36,8 +36,8 @@ void CVXLXmlWriter::popElement()
 {
     if (depth_ == 0)
         return;
-    names_.remove(static_cast<int>(innermost().nameOffset), names_.length());
-    records_.remove((depth_ - 1) * sizeof(Record), sizeof(Record));
+    names_.truncate(innermost().nameOffset);
+    records_.truncate((depth_ - 1) * sizeof(Record));
     --depth_;
 }
 
@@ -61,7 +61,7 @@ void CVXLXmlWriter::startElement(const CVXLString& name)
     const Record record = { names_.length(), kStartTagOpen };
     if (!records_.append(&record, sizeof record))
         return;
-    names_.append(name);
+    names_.append(name.c_str(), name.length());
     indent(depth_);
     write("<");
     output_.append(name.c_str(), name.length());
@@ -100,7 +100,7 @@ void CVXLXmlWriter::endElement()
         if (record.state == kHasChildren)
             indent(depth_ - 1);
         write("</");
-        output_.append(names_.c_str() + record.nameOffset, names_.length() - record.nameOffset);
+        output_.append(names_.data() + record.nameOffset, names_.length() - record.nameOffset);
         write(">");
     }
     write("\n");

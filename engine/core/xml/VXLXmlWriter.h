@@ -54,7 +54,9 @@ private:
 
     CVXLByteBuffer output_;
     std::uint32_t depth_ = 0;
-    // The names of the open elements, one after another; records point into it.
-    CVXLString names_;
+    // The names of the open elements, one after another; records point into
+    // it. Closing an element truncates both in place, so that writing stays
+    // linear however many elements a document has.
+    CVXLByteBuffer names_;
     CVXLByteBuffer records_;
 };

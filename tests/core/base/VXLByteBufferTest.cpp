@@ -22,7 +22,7 @@ CVXLByteBuffer make(const std::string& text)
     return b;
 }
 
-TEST(VXLByteBuffer, NewBuffersAreEmptyAndGrowWithEightSpareBytes)
+TEST(VXLByteBuffer, NewBuffersAreEmptyAndGrowByDoubling)
 {
     auto* heap = new CVXLByteBuffer;
     ASSERT_NE(heap, nullptr);
@@ -44,8 +44,60 @@ TEST(VXLByteBuffer, NewBuffersAreEmptyAndGrowWithEightSpareBytes)
     ASSERT_TRUE(b.append("y", 1));
     EXPECT_NE(b.data(), block);
     EXPECT_EQ(b.length(), 19u);
-    EXPECT_EQ(b.capacity(), 27u);
+    EXPECT_EQ(b.capacity(), 2 * 18u + 8);
     EXPECT_EQ(bytesOf(b), std::string(18, 'x') + "y");
+}
+
+// Growth by a few spare bytes made a run of small appends quadratic.
+TEST(VXLByteBuffer, ByteByByteGrowthReallocatesLogarithmicallyOften)
+{
+    struct Case {
+        const char* what;
+        std::function<bool(CVXLByteBuffer&, std::uint32_t)> grow;
+    } cases[] = {
+        {"append", [](CVXLByteBuffer& b, std::uint32_t) { return b.append("x", 1); }},
+        {"write at the end", [](CVXLByteBuffer& b, std::uint32_t i) { return b.write(i, "x", 1); }},
+        {"fill at the end", [](CVXLByteBuffer& b, std::uint32_t i) { return b.fill(i, 'x', 1); }},
+        {"insert at the front", [](CVXLByteBuffer& b, std::uint32_t) { return b.insert(0, "x", 1); }},
+    };
+    constexpr std::uint32_t kBytes = 20000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVXLByteBuffer b;
+        int blocks = 0;
+        const std::uint8_t* last = nullptr;
+        for (std::uint32_t i = 0; i < kBytes; ++i) {
+            ASSERT_TRUE(c.grow(b, i));
+            if (b.data() != last) {
+                ++blocks;
+                last = b.data();
+            }
+        }
+        EXPECT_EQ(bytesOf(b), std::string(kBytes, 'x'));
+        EXPECT_LE(blocks, 16);
+    }
+}
+
+TEST(VXLByteBuffer, TruncateKeepsTheBlockUnlessShared)
+{
+    CVXLByteBuffer b = make("abcdef");
+    const std::uint8_t* block = b.data();
+    ASSERT_TRUE(b.truncate(2));
+    EXPECT_EQ(bytesOf(b), "ab");
+    EXPECT_EQ(b.data(), block);
+    ASSERT_TRUE(b.append("XYZ", 3));
+    EXPECT_EQ(bytesOf(b), "abXYZ");
+    EXPECT_EQ(b.data(), block);
+    ASSERT_TRUE(b.truncate(9));
+    EXPECT_EQ(bytesOf(b), "abXYZ");
+
+    CVXLByteBuffer sharer(b);
+    ASSERT_TRUE(b.truncate(1));
+    EXPECT_EQ(bytesOf(b), "a");
+    EXPECT_EQ(bytesOf(sharer), "abXYZ");
+    EXPECT_FALSE(b.sharesWith(sharer));
+    ASSERT_TRUE(b.truncate(0));
+    EXPECT_EQ(b.length(), 0u);
 }
 
 TEST(VXLByteBuffer, GapsLeftByWriteAndFillReadZero)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <strings.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -141,6 +144,50 @@ TEST(VXLStringMap, IndexIteratorStopsAtTheCount)
     map.remove("b");
     EXPECT_TRUE(it.atEnd()); // the map shrank under the iterator
     EXPECT_EQ(it.value(), nullptr);
+}
+
+// Large maps find keys through an index; every lookup must still answer as
+// a front-to-back search of the pairs in insertion order would.
+TEST(VXLStringMap, LargeMapsAnswerAsALinearSearchWould)
+{
+    std::vector<Item> items(600);
+    std::vector<std::string> keys; // the model: insertion order, minus removals
+    CVXLStringMap map;
+    auto key = [](int i) {
+        // Every third key differs from an earlier one only in case.
+        return (i % 3 == 2 ? "x-Header-" : "X-Header-") + std::to_string(i % 3 == 2 ? i - 1 : i);
+    };
+    for (int i = 0; i < 600; ++i) {
+        items[static_cast<std::size_t>(i)].id = i;
+        ASSERT_TRUE(map.set(key(i).c_str(), &items[static_cast<std::size_t>(i)]));
+        keys.push_back(key(i));
+    }
+    // Removals from the front, the middle and the end renumber the pairs.
+    for (int i : { 0, 1, 299, 300, 301, 598, 599, 451 }) {
+        ASSERT_TRUE(map.remove(key(i).c_str()));
+        keys.erase(std::find(keys.begin(), keys.end(), key(i)));
+    }
+    ASSERT_EQ(map.count(), keys.size());
+    auto firstMatch = [&](const std::string& wanted, bool ignoreCase) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (ignoreCase ? strcasecmp(keys[i].c_str(), wanted.c_str()) == 0 : keys[i] == wanted)
+                return std::stoi(keys[i].substr(keys[i].rfind('-') + 1)) + (keys[i][0] == 'x' ? 1 : 0);
+        }
+        return -1;
+    };
+    for (bool ignoreCase : { false, true }) {
+        map.setCaseInsensitive(ignoreCase);
+        for (int i = 0; i < 602; ++i) {
+            for (const std::string& wanted : { key(i), "X-HEADER-" + std::to_string(i), "x-header-" + std::to_string(i) }) {
+                SCOPED_TRACE(wanted + (ignoreCase ? " ignoring case" : " exactly"));
+                const auto* found = static_cast<Item*>(map.find(wanted.c_str()));
+                EXPECT_EQ(found ? found->id : -1, firstMatch(wanted, ignoreCase));
+            }
+        }
+    }
+    map.setCaseInsensitive(false);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(keys[i], map.keyAt(static_cast<int>(i))->c_str());
 }
 
 } // namespace

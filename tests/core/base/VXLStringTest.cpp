@@ -298,13 +298,19 @@ TEST(VXLString, CompareOrdersSignedBytesAndFoldsAsciiCase)
         {"a\x80", "ab", true, -1}, // 0x80 is negative as a signed byte
         {"\xe4", "A", false, -1},  // only ASCII letters fold
         {"[", "a", false, 1},      // 'a' folds to 'A', which is below '['
-        {std::string("ab\0c", 4), "ab", true, 1},
+        // A NUL ends the comparison, as it ends ==.
+        {std::string("ab\0c", 4), "ab", true, 0},
+        {std::string("ab\0c", 4), std::string("ab\0d", 4), false, 0},
         {std::string("ab\0", 3), "ab", true, 0},
+        {std::string("a\0c", 3), "ab", true, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b << (c.caseSensitive ? " exact" : " folded"));
         EXPECT_EQ(withBytes(c.a).compare(withBytes(c.b), c.caseSensitive), c.expected);
         EXPECT_EQ(withBytes(c.b).compare(withBytes(c.a), c.caseSensitive), -c.expected);
+        if (c.caseSensitive) {
+            EXPECT_EQ(withBytes(c.a) == withBytes(c.b), c.expected == 0);
+        }
     }
 }
 

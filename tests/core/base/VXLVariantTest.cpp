@@ -84,6 +84,13 @@ TEST(VXLVariant, ReferencesKeepTheirFullWidth)
     EXPECT_TRUE(high.isTrue());
     EXPECT_TRUE(high != integer(0));
     EXPECT_TRUE(high > integer(0));
+    // Nor with the integer on the left, where the comparison follows the integer.
+    const CVXLVariant low32Zero(reinterpret_cast<const void*>(std::uintptr_t { 1 } << 32));
+    EXPECT_FALSE(integer(0) == low32Zero);
+    EXPECT_TRUE(integer(0) != low32Zero);
+    EXPECT_TRUE(integer(0) < low32Zero);
+    EXPECT_TRUE(integer(-1) < r);
+    EXPECT_TRUE(integer(0) == CVXLVariant(static_cast<const void*>(nullptr)));
     EXPECT_EQ(integer(1).reference(), nullptr);
 }
 

@@ -1,4 +1,7 @@
 #include "engine/core/xml/VXLXmlReader.h"
+
+#include "engine/core/base/VXLLog.h"
+#include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 #include "tests/support/XmlTraceReader.h"
 
@@ -7,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -341,6 +346,152 @@ TEST(VXLXmlReader, MalformedInputStopsTheReaderUntilReset)
     EXPECT_FALSE(reader.finish());
     EXPECT_EQ(reader.trace, "start a\nmalformed\n");
     EXPECT_EQ(reader.parse("<c/>"), "start c\nend c\n");
+}
+
+std::string repeated(const std::string& piece, std::uint32_t times)
+{
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::uint32_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+std::string nested(std::uint32_t depth)
+{
+    return repeated("<a>", depth) + repeated("</a>", depth);
+}
+
+std::string attributes(std::uint32_t count)
+{
+    std::string tag = "<a";
+    for (std::uint32_t i = 0; i < count; ++i)
+        tag += " n" + std::to_string(i) + "=''";
+    return tag + "/>";
+}
+
+std::string sized(const char* before, std::uint32_t n, const char* after)
+{
+    return before + std::string(n, 'x') + after;
+}
+
+// Without limits, hostile documents grew the reader's storage without end.
+TEST(VXLXmlReader, HostileSizesAreRefusedPastTheirLimits)
+{
+    using R = CVXLXmlReader;
+    struct Case {
+        const char* what;
+        std::function<std::string(std::uint32_t)> document;
+        std::uint32_t limit;
+        const char* logged;
+    };
+    const Case cases[] = {
+        { "nesting", nested, R::kMaxDepth, "deeper than 256 elements" },
+        { "element name", [](std::uint32_t n) { return sized("<", n, "/>"); }, R::kMaxNameLength, "name longer" },
+        { "attribute name", [](std::uint32_t n) { return sized("<a ", n, "='1'/>"); }, R::kMaxNameLength,
+            "attribute name longer" },
+        { "attribute value", [](std::uint32_t n) { return sized("<a v='", n, "'/>"); },
+            R::kMaxAttributeValueLength, "attribute value longer" },
+        { "attributes in a tag", attributes, R::kMaxAttributesPerTag, "more than 256 attributes" },
+        { "text", [](std::uint32_t n) { return sized("<a>", n, "</a>"); }, R::kMaxTextLength, "text longer" },
+        { "text ending in an entity", [](std::uint32_t n) { return sized("<a>", n - 1, "&amp;</a>"); },
+            R::kMaxTextLength, "text longer" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        XmlTraceReader reader;
+        const std::string atLimit = c.document(c.limit);
+        reader.parse(atLimit);
+        EXPECT_FALSE(reader.isMalformed()) << "at the limit";
+
+        const std::string over = c.document(c.limit + 1);
+        reader.parse(over);
+        EXPECT_TRUE(reader.isMalformed()) << "past the limit";
+        EXPECT_FALSE(reader.finish());
+        if (over.size() < 100000) {
+            reader.reset();
+            for (char b : over)
+                reader.feed(b);
+            EXPECT_TRUE(reader.isMalformed()) << "past the limit, byte by byte";
+        }
+        CVXLLog::flush();
+        EXPECT_NE(root.readFile("log/engine.log").find(c.logged), std::string::npos) << root.readFile("log/engine.log");
+    }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The reader used to drop what the heap refused and call the document fine.
+TEST(VXLXmlReaderDeathTest, HeapExhaustionFailsTheDocument)
+{
+    TempDeviceRoot root;
+    const std::string text = sized("<a>", 4u << 20, "</a>");
+    EXPECT_EXIT(
+        {
+            XmlTraceReader reader;
+            rlimit cap {};
+            getrlimit(RLIMIT_AS, &cap);
+            cap.rlim_cur = 0; // every new mapping now fails
+            setrlimit(RLIMIT_AS, &cap);
+            reader.feed(text.data(), static_cast<std::uint32_t>(text.size()));
+            std::_Exit(!reader.finish() && reader.isMalformed() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+#endif
+
+// Callbacks are handed the reader's own storage; one that keeps the strings
+// must keep them as they were, whatever the reader reads next.
+struct KeepingReader : CVXLXmlReader {
+    std::vector<CVXLString> kept;
+    void onElement(const CVXLString& name, bool start) override
+    {
+        kept.push_back(start ? "start" : "end");
+        kept.push_back(name);
+    }
+    void onAttribute(const CVXLString& name, const CVXLString& value) override
+    {
+        kept.push_back("attr");
+        kept.push_back(name);
+        kept.push_back(value);
+    }
+    void onText(const CVXLString& text) override
+    {
+        kept.push_back("text");
+        kept.push_back(text);
+    }
+
+    std::string trace() const
+    {
+        std::string out;
+        for (std::size_t i = 0; i < kept.size(); i += 2) {
+            const std::string kind = kept[i].c_str();
+            out += kind + " " + XmlTraceReader::escaped(kept[i + 1]);
+            if (kind == "attr")
+                out += "=" + XmlTraceReader::escaped(kept[++i + 1]);
+            out += "\n";
+        }
+        return out;
+    }
+};
+
+TEST(VXLXmlReader, StringsKeptByACallbackStayAsTheyWere)
+{
+    const std::string documents[] = { kScenarioConfig, kServiceReply,
+        "<r><a x='long value one' y='2'>some text</a><b x='v'>t</b><c>longer text than before</c></r>" };
+    for (const std::string& d : documents) {
+        XmlTraceReader tracer;
+        const std::string expected = tracer.parse(d);
+        KeepingReader chunked;
+        chunked.feed(d.data(), static_cast<std::uint32_t>(d.size()));
+        EXPECT_TRUE(chunked.finish());
+        EXPECT_EQ(chunked.trace(), expected);
+        KeepingReader bytewise;
+        for (char c : d)
+            bytewise.feed(c);
+        EXPECT_TRUE(bytewise.finish());
+        EXPECT_EQ(bytewise.trace(), expected);
+    }
 }
 
 } // namespace
