@@ -1,0 +1,58 @@
+// Takes the input as device.conf and reads the facts from it: no line may
+// break the reader, and every value it hands out is trimmed and holds no
+// comment or line end.
+#include "platform/kernel/DeviceFacts.h"
+#include "platform/kernel/DeviceRoot.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+using namespace tessel::kernel;
+
+namespace {
+
+const std::string& confFile()
+{
+    static const std::string path = [] {
+        char pattern[] = "/tmp/tessel-fuzz-device-XXXXXX";
+        const char* dir = mkdtemp(pattern);
+        if (!dir)
+            std::abort();
+        setDeviceRoot(dir);
+        return std::string(dir) + "/device.conf";
+    }();
+    return path;
+}
+
+void expectClean(const std::string& value)
+{
+    if (value.find_first_of("#\n\r") != std::string::npos)
+        __builtin_trap();
+    if (!value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t'))
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string& path = confFile();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        std::abort();
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    const DeviceFacts facts = deviceFacts();
+    for (const std::string* text : {&facts.phoneNumber, &facts.nai, &facts.operatorName, &facts.connection})
+        expectClean(*text);
+    const std::string number = deviceFact("phone.number", "4255550100");
+    if (number != facts.phoneNumber)
+        __builtin_trap();
+    expectClean(deviceFact("screen.width", ""));
+    return 0;
+}
