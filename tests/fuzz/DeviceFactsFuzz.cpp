@@ -2,31 +2,15 @@
 // break the reader, and every value it hands out is trimmed and holds no
 // comment or newline (a lone CR inside a line is just a byte of it).
 #include "platform/kernel/DeviceFacts.h"
-#include "platform/kernel/DeviceRoot.h"
+#include "tests/fuzz/FuzzDeviceRoot.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 using namespace tessel::kernel;
 
 namespace {
-
-const std::string& confFile()
-{
-    static const std::string path = [] {
-        char pattern[] = "/tmp/tessel-fuzz-device-XXXXXX";
-        const char* dir = mkdtemp(pattern);
-        if (!dir)
-            std::abort();
-        setDeviceRoot(dir);
-        return std::string(dir) + "/device.conf";
-    }();
-    return path;
-}
 
 void expectClean(const std::string& value)
 {
@@ -40,12 +24,7 @@ void expectClean(const std::string& value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string& path = confFile();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    fuzzWriteFile(fuzzDeviceRoot() + "/device.conf", data, size);
 
     const DeviceFacts facts = deviceFacts();
     for (const std::string* text : {&facts.phoneNumber, &facts.nai, &facts.operatorName, &facts.connection})

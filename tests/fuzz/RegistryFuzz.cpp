@@ -3,14 +3,12 @@
 // which rewrites the file, and reads them all again: a rewrite must keep
 // every value it read, byte for byte.
 #include "platform/kernel/DeviceRoot.h"
+#include "tests/fuzz/FuzzDeviceRoot.h"
 #include "platform/kernel/Registry.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace tessel::kernel;
@@ -29,14 +27,8 @@ struct Seen {
 
 const std::string& hiveFile()
 {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/tessel-fuzz-registry-XXXXXX";
-        const char* dir = mkdtemp(pattern);
-        if (!dir)
-            std::abort();
-        setDeviceRoot(dir);
-        return deviceFolder("registry") + "/HKEY_CURRENT_USER.reg";
-    }();
+    fuzzDeviceRoot();
+    static const std::string path = deviceFolder("registry") + "/HKEY_CURRENT_USER.reg";
     return path;
 }
 
@@ -85,12 +77,7 @@ std::vector<Seen> readAll(const std::vector<std::string>& keys)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string& path = hiveFile();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    fuzzWriteFile(hiveFile(), data, size);
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> keys = keysNamed(text);
