@@ -1,3 +1,4 @@
+# make       - install what is missing, build everything
 # make run   - install what is missing, build, run the tessel program
 # make test  - install what is missing, build, run every test
 # make asan  - the same tests in the AddressSanitizer + UBSan build
@@ -8,16 +9,16 @@ FUZZ_SECONDS ?= 30
 
 .PHONY: deps build run test asan fuzz bench clean
 
-deps:
-	@tools/install-deps.sh
-
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
+deps:
+	@tools/install-deps.sh
+
 run: build
 	@if [ -x $(BUILD)/bin/tessel ]; then $(BUILD)/bin/tessel $(ARGS); \
-	else echo "tessel is not built yet; built so far:"; ls $(BUILD)/bin $(BUILD)/lib 2>/dev/null; fi
+	else echo "tessel is not built yet; built so far:"; ls $(BUILD)/bin; fi
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

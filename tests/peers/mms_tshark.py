@@ -178,8 +178,11 @@ def dissect(pdu_path):
     with tempfile.TemporaryDirectory() as scratch:
         pcap = os.path.join(scratch, "pdu.pcap")
         write_pcap(pcap, body)
-        run = subprocess.run(["tshark", "-n", "-r", pcap, "-T", "pdml"],
-                             capture_output=True, timeout=60)
+        try:
+            run = subprocess.run(["tshark", "-n", "-r", pcap, "-T", "pdml"],
+                                 capture_output=True, timeout=60)
+        except FileNotFoundError:
+            return ["tshark-failed: not installed"], False
     if run.returncode != 0:
         sys.stderr.write(run.stderr.decode("utf-8", "replace"))
         return ["tshark-failed: %d" % run.returncode], False

@@ -1,5 +1,6 @@
 #include "tests/support/SquidProxy.h"
 
+#include "tests/support/ExternalTool.h"
 #include "tests/support/TestProcess.h"
 
 #include <cerrno>
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr const char* kSquidProgram = "/usr/sbin/squid";
-constexpr const char* kAuthHelper = "/usr/lib/squid/basic_ncsa_auth";
 // MD5-crypt of the password "qtz" (salt "tessel"), as basic_ncsa_auth reads it.
 constexpr const char* kPasswordHash = "$1$tessel$2MU.1prIl0rbEe7FlRLBX0";
 constexpr int kStartTimeoutMs = 20000;
@@ -39,7 +38,7 @@ SquidProxy::~SquidProxy()
 
 bool SquidProxy::available()
 {
-    return access(kSquidProgram, X_OK) == 0 && access(kAuthHelper, X_OK) == 0;
+    return testCheckTool(testToolSquid()).verdict == ToolVerdict::Ready;
 }
 
 std::string SquidProxy::proxyUri(const char* user, const char* password) const
@@ -49,8 +48,9 @@ std::string SquidProxy::proxyUri(const char* user, const char* password) const
 
 bool SquidProxy::start()
 {
-    if (!available()) {
-        error_ = "squid is not installed";
+    const ToolCheck& check = testCheckTool(testToolSquid());
+    if (check.verdict != ToolVerdict::Ready) {
+        error_ = check.message;
         return false;
     }
     char pattern[] = "/tmp/tessel-squid-XXXXXX";
@@ -79,7 +79,7 @@ bool SquidProxy::start()
          << "visible_hostname tessel-test-proxy\n"
          << "shutdown_lifetime 0 seconds\n"
          << "dns_nameservers 127.0.0.1\n"
-         << "auth_param basic program " << kAuthHelper << " " << dir_ << "/passwd\n"
+         << "auth_param basic program " << testToolSquid().companion << " " << dir_ << "/passwd\n"
          << "auth_param basic children 2\n"
          << "auth_param basic realm tessel\n"
          << "acl authenticated proxy_auth REQUIRED\n"
@@ -93,7 +93,7 @@ bool SquidProxy::start()
     chmod((dir_ + "/passwd").c_str(), 0644);
     chmod((dir_ + "/squid.conf").c_str(), 0644);
 
-    pid_ = testSpawn({kSquidProgram, "-N", "-n", name, "-f", dir_ + "/squid.conf"},
+    pid_ = testSpawn({check.path, "-N", "-n", name, "-f", dir_ + "/squid.conf"},
                      dir_ + "/squid.out");
     if (pid_ < 0) {
         error_ = "cannot start squid";

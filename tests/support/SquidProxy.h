@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ExternalTool.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -7,7 +9,8 @@
 // A real squid on 127.0.0.1 with its own configuration in a temporary folder:
 // Basic proxy authentication through the NCSA helper, no disk cache, nothing
 // outside the folder. Start and stop are bounded in time; the destructor
-// stops a proxy that is still running.
+// stops a proxy that is still running. Tests first require testToolSquid()
+// (tests/support/ExternalTool.h), which decides whether they skip or fail.
 class SquidProxy {
 public:
     static constexpr const char* kUser = "user@nai.example";
@@ -18,7 +21,7 @@ public:
     SquidProxy(const SquidProxy&) = delete;
     SquidProxy& operator=(const SquidProxy&) = delete;
 
-    // Whether the squid program is installed (tests skip without it).
+    // Whether squid is there and runs (benchmarks go without it).
     static bool available();
 
     // Writes the configuration and waits until the proxy accepts connections.

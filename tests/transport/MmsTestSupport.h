@@ -5,6 +5,7 @@
 // the oracle's line format so the two can be compared.
 
 #include "engine/transport/mms/VXLMmsPdu.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/TestProcess.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLWspTables.h"
@@ -24,12 +25,29 @@ namespace mmstest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::string handmadeDir() { return std::string(TESSEL_SHARED_DIR) + "/testdata/mms/handmade"; }
+// The sample PDUs, written by tests/transport/mms/data/make_pdus.py.
+inline std::string sampleDir() { return TESSEL_SOURCE_DIR "/tests/transport/mms/data"; }
+inline std::string samplePath(const std::string& name) { return sampleDir() + "/" + name; }
 
-inline Bytes readFile(const std::string& path)
+// A sample's bytes; a missing or empty file fails with its path.
+inline ::testing::AssertionResult readSample(const std::string& name, Bytes& out)
 {
+    const std::string path = samplePath(name);
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in)
+        return ::testing::AssertionFailure() << "missing fixture " << path;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (out.empty())
+        return ::testing::AssertionFailure() << "empty fixture " << path;
+    return ::testing::AssertionSuccess();
+}
+
+// For tables of cases: a missing sample fails the test and reads as no bytes.
+inline Bytes sampleBytes(const std::string& name)
+{
+    Bytes out;
+    EXPECT_TRUE(readSample(name, out));
+    return out;
 }
 
 inline const char* kSamples[] = {
@@ -38,22 +56,28 @@ inline const char* kSamples[] = {
     "retrieve_conf.mms",   "send_conf.mms",                "send_req.mms",
 };
 
-inline bool haveTshark() { return std::system("command -v tshark >/dev/null 2>&1") == 0; }
-
-// The oracle's lines for a PDU; empty when the oracle could not run.
+// The oracle's lines for a PDU. Callers first require testToolTshark(); an
+// oracle that then does not run is a test failure, never an empty answer.
 inline std::vector<std::string> runOracle(const Bytes& pdu)
 {
     char path[] = "/tmp/mms-oracle-XXXXXX";
     const int fd = mkstemp(path);
-    if (fd < 0)
+    if (fd < 0) {
+        ADD_FAILURE() << "no temporary file for the oracle";
         return {};
+    }
     const bool written = write(fd, pdu.data(), pdu.size()) == static_cast<ssize_t>(pdu.size());
     close(fd);
     std::vector<std::string> lines;
     if (written) {
         const std::string command
-            = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py " + std::string(path);
-        lines = testLines(testRunCommand(command).output);
+            = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py " + std::string(path) + " 2>&1";
+        const TestCommandResult run = testRunCommand(command);
+        if (run.status != 0)
+            ADD_FAILURE() << "mms_tshark.py exited with " << run.status << ":\n" << run.output;
+        lines = testLines(run.output);
+    } else {
+        ADD_FAILURE() << "cannot write " << path;
     }
     unlink(path);
     return lines;

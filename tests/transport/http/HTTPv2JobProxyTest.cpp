@@ -23,8 +23,7 @@ class HttpJobProxy : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!SquidProxy::available())
-            GTEST_SKIP() << "squid is not installed";
+        TESSEL_REQUIRE_TOOL(testToolSquid());
         ASSERT_TRUE(peer.start());
         ASSERT_TRUE(squid.start()) << squid.error();
     }

@@ -415,18 +415,19 @@ class HttpProcessorProxyTest : public HttpProcessorTest {
 protected:
     void SetUp() override
     {
-        if (!SquidProxy::available())
-            GTEST_SKIP() << "squid is not installed";
+        TESSEL_REQUIRE_TOOL(testToolSquid());
         ASSERT_TRUE(squid.start()) << squid.error();
         HttpProcessorTest::SetUp();
+        setUp = true;
     }
     void TearDown() override
     {
-        if (SquidProxy::available())
+        if (setUp)
             HttpProcessorTest::TearDown();
     }
 
     SquidProxy squid;
+    bool setUp = false;
 };
 
 TEST_F(HttpProcessorProxyTest, GetAndPostThroughSquidAndAWrongPasswordGives50)

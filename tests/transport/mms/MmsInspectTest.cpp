@@ -23,7 +23,7 @@ Outcome inspect(const std::string& arguments)
 
 TEST(MmsInspect, PrintsHeadersAndParts)
 {
-    const Outcome run = inspect(mmstest::handmadeDir() + "/send_req.mms");
+    const Outcome run = inspect(mmstest::samplePath("send_req.mms"));
     ASSERT_EQ(run.status, 0) << run.output;
     for (const char* line : {"X-Mms-Message-Type: 1\n", "X-Mms-Transaction-ID: T0001\n", "Date: 1700000000\n",
                              "From: +15550001111/TYPE=PLMN [token=2]\n", "To: alice@example.com\n",

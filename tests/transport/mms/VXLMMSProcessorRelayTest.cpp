@@ -80,8 +80,7 @@ protected:
 
     void SetUp() override
     {
-        if (!SquidProxy::available())
-            GTEST_SKIP() << "squid is not installed";
+        TESSEL_REQUIRE_TOOL(testToolSquid());
         ASSERT_TRUE(squid.start()) << squid.error();
         ASSERT_TRUE(relay.start());
         settings.userAgent = "TesselTest/1.0";
@@ -133,8 +132,7 @@ protected:
     // tshark reads the saved request as our decoder does.
     void expectTsharkAgrees(int request)
     {
-        if (!mmstest::haveTshark())
-            return;
+        TESSEL_REQUIRE_TOOL(testToolTshark());
         const std::string body = relay.savedBody(request);
         const mmstest::Bytes bytes(body.begin(), body.end());
         CVXLMmsPdu decoded;

@@ -31,7 +31,7 @@ constexpr const char* kResponseHostPath = "My Documents/temp_mms.raw";
 
 std::string sample(const char* file)
 {
-    const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/" + file);
+    const Bytes bytes = mmstest::sampleBytes(file);
     return std::string(bytes.begin(), bytes.end());
 }
 

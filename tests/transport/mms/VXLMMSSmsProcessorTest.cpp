@@ -53,8 +53,7 @@ protected:
 
 TEST_F(MMSSmsProcessorTest, PushedPdusBecomeTheirTypedPdu)
 {
-    const auto sample
-        = [](const char* file) { return mmstest::readFile(mmstest::handmadeDir() + "/" + file); };
+    const auto sample = [](const char* file) { return mmstest::sampleBytes(file); };
     struct Case {
         const char* what;
         Bytes bytes;
@@ -99,7 +98,7 @@ TEST_F(MMSSmsProcessorTest, NotificationFieldsReachTheTypedPdu)
 {
     RecordingListener listener;
     CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
-    setPushed(transaction, mmstest::readFile(mmstest::handmadeDir() + "/notification_ind.mms"));
+    setPushed(transaction, mmstest::sampleBytes("notification_ind.mms"));
     run(transaction, listener);
     ASSERT_EQ(listener.results[0], kResultSucceeded);
     const CVXLPduRef notification = transaction.getPdu();

@@ -98,8 +98,8 @@ TEST_F(WspDecodeTest, SamplePdusFromFilesDecodeAsTheCoreDoes)
         { "mbox_view_conf.mms", kMmsMboxViewConf },
     };
     for (const Case& c : cases) {
-        const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/" + c.file);
-        ASSERT_FALSE(bytes.empty()) << c.file;
+        Bytes bytes;
+        ASSERT_TRUE(mmstest::readSample(c.file, bytes));
         const std::string path = writeFile(c.file, asText(bytes));
         RecordingListener listener;
         CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
@@ -115,7 +115,8 @@ TEST_F(WspDecodeTest, SamplePdusFromFilesDecodeAsTheCoreDoes)
 
 TEST_F(WspDecodeTest, RetrievedMessageBecomesItsTypedPdu)
 {
-    const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/retrieve_conf.mms");
+    Bytes bytes;
+    ASSERT_TRUE(mmstest::readSample("retrieve_conf.mms", bytes));
     const std::string path = writeFile("temp_mms.raw", asText(bytes));
     RecordingListener listener;
     CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
@@ -142,7 +143,8 @@ TEST_F(WspDecodeTest, RetrievedMessageBecomesItsTypedPdu)
 // each is decoded from its file range as an MMbox descriptor.
 TEST_F(WspDecodeTest, MboxDescriptorDecodedFromItsRangeOfTheFile)
 {
-    const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/mbox_view_conf.mms");
+    Bytes bytes;
+    ASSERT_TRUE(mmstest::readSample("mbox_view_conf.mms", bytes));
     const std::string path = writeFile("temp_mmboxmsg.raw", asText(bytes));
     RecordingListener viewListener;
     CVXLWspDecodeTransaction view { CVXLTransactionListenerRef(&viewListener) };
@@ -196,7 +198,8 @@ TEST_F(WspDecodeTest, LargeInputIsReadInWindows)
 
 TEST_F(WspDecodeTest, InputHeldInMemory)
 {
-    const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/notification_ind.mms");
+    Bytes bytes;
+    ASSERT_TRUE(mmstest::readSample("notification_ind.mms", bytes));
     auto* input = new CVXLMimeEntity;
     CVXLEntityRef ref(input);
     CVXLByteBuffer buffer;
@@ -215,7 +218,8 @@ TEST_F(WspDecodeTest, InputHeldInMemory)
 
 TEST_F(WspDecodeTest, InputsThatFailCleanly)
 {
-    const Bytes sample = mmstest::readFile(mmstest::handmadeDir() + "/retrieve_conf.mms");
+    Bytes sample;
+    ASSERT_TRUE(mmstest::readSample("retrieve_conf.mms", sample));
     struct Case {
         const char* what;
         const char* file; // null: no input at all

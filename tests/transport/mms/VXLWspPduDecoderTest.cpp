@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -207,7 +210,8 @@ TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
         {"mbox_descr.mms", kMmsMboxDescr, "", false},
     };
     for (const Case& c : cases) {
-        const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/" + c.file);
+        Bytes bytes;
+        ASSERT_TRUE(mmstest::readSample(c.file, bytes));
         CVXLPduRef decoded(new CVXLMmsPdu);
         ASSERT_TRUE(decodeBytes(bytes, *decoded.get())) << c.file;
         EXPECT_EQ(decoded->field(kMmsFieldContentType), c.contentType) << c.file;
@@ -228,43 +232,65 @@ TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
     }
 }
 
-// Sample PDUs: headers, recipients, parts, content types and parameters as
-// tshark reads the same bytes; parts holding MMS PDUs decode as tshark's do.
-TEST(WspPduDecoder, HandmadeSamplesMatchTshark)
+// A PDU's headers, recipients, parts, content types and parameters as tshark
+// reads the same bytes; parts holding MMS PDUs decode as tshark's do.
+void expectReadAsTsharkDoes(const Bytes& bytes, const std::string& name)
 {
-    if (!mmstest::haveTshark())
-        GTEST_SKIP() << "tshark is not installed";
-    for (const char* name : mmstest::kSamples) {
-        const Bytes bytes = mmstest::readFile(mmstest::handmadeDir() + "/" + name);
-        ASSERT_FALSE(bytes.empty()) << name;
-        CVXLMmsPdu pdu;
-        CVXLWspPduDecoder decoder;
-        ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), pdu)) << name;
-        std::vector<std::string> ours = mmstest::describeForTshark(pdu);
-        if (const CVXLMimeEntity* body = pdu.body().get(); body && body->kind() == CVXLMimeEntity::kMultipart) {
-            const auto& multipart = static_cast<const CVXLMultipartBody&>(*body);
-            for (std::uint32_t i = 0; i < multipart.partCount(); ++i) {
-                const CVXLEntityRef part = multipart.partAt(i);
-                if (part->contentType() != "application/vnd.wap.mms-message")
-                    continue;
-                CVXLMmsPdu inner;
-                CVXLWspPduDecoder innerDecoder;
-                ASSERT_TRUE(innerDecoder.decode(part->bodyBuffer().data(), part->bodyBuffer().length(), inner));
-                for (const std::string& line : mmstest::describeForTshark(inner)) {
-                    if (line.rfind("header ", 0) == 0)
-                        ours.push_back("part " + std::to_string(i + 1) + " " + line);
-                }
+    CVXLMmsPdu pdu;
+    CVXLWspPduDecoder decoder;
+    ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), pdu)) << name;
+    std::vector<std::string> ours = mmstest::describeForTshark(pdu);
+    if (const CVXLMimeEntity* body = pdu.body().get(); body && body->kind() == CVXLMimeEntity::kMultipart) {
+        const auto& multipart = static_cast<const CVXLMultipartBody&>(*body);
+        for (std::uint32_t i = 0; i < multipart.partCount(); ++i) {
+            const CVXLEntityRef part = multipart.partAt(i);
+            if (part->contentType() != "application/vnd.wap.mms-message")
+                continue;
+            CVXLMmsPdu inner;
+            CVXLWspPduDecoder innerDecoder;
+            ASSERT_TRUE(innerDecoder.decode(part->bodyBuffer().data(), part->bodyBuffer().length(), inner)) << name;
+            for (const std::string& line : mmstest::describeForTshark(inner)) {
+                if (line.rfind("header ", 0) == 0)
+                    ours.push_back("part " + std::to_string(i + 1) + " " + line);
             }
         }
-        EXPECT_EQ(mmstest::sortedNormalised(ours), mmstest::sortedNormalised(mmstest::runOracle(bytes))) << name;
+    }
+    EXPECT_EQ(mmstest::sortedNormalised(ours), mmstest::sortedNormalised(mmstest::runOracle(bytes))) << name;
+}
+
+TEST(WspPduDecoder, SamplesMatchTshark)
+{
+    TESSEL_REQUIRE_TOOL(testToolTshark());
+    for (const char* name : mmstest::kSamples) {
+        Bytes bytes;
+        ASSERT_TRUE(mmstest::readSample(name, bytes));
+        expectReadAsTsharkDoes(bytes, name);
     }
 }
+
+#ifdef TESSEL_SHARED_MMS_DIR
+// Registered only when a shared sample folder sits beside the checkout.
+TEST(WspPduDecoder, SharedSamplesMatchTshark)
+{
+    TESSEL_REQUIRE_TOOL(testToolTshark());
+    int seen = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TESSEL_SHARED_MMS_DIR)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".mms")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        expectReadAsTsharkDoes(bytes, entry.path().string());
+        ++seen;
+    }
+    EXPECT_GT(seen, 0) << "no .mms files under " TESSEL_SHARED_MMS_DIR;
+}
+#endif
 
 // The same PDU inside a larger buffer: part positions count from the view.
 TEST(WspPduDecoder, PositionsFollowTheView)
 {
-    const Bytes sample = mmstest::readFile(mmstest::handmadeDir() + "/send_req.mms");
-    ASSERT_FALSE(sample.empty());
+    Bytes sample;
+    ASSERT_TRUE(mmstest::readSample("send_req.mms", sample));
     Bytes padded(37 + sample.size(), 0xEE);
     std::copy(sample.begin(), sample.end(), padded.begin() + 37);
     CVXLMmsPdu atZero, inside;
@@ -309,8 +335,8 @@ TEST(WspPduDecoder, CutsAndByteChangesDecodeOrFailCleanly)
 {
     const std::uint8_t replacements[] = {0x00, 0x01, 0x1E, 0x1F, 0x20, 0x22, 0x7F, 0x80, 0xB3, 0xFF};
     for (const char* name : mmstest::kSamples) {
-        const Bytes sample = mmstest::readFile(mmstest::handmadeDir() + "/" + name);
-        ASSERT_FALSE(sample.empty()) << name;
+        Bytes sample;
+        ASSERT_TRUE(mmstest::readSample(name, sample));
         for (std::size_t cut = 0; cut <= sample.size(); ++cut)
             checkClean(Bytes(sample.begin(), sample.begin() + static_cast<long>(cut)), name, cut);
         for (std::size_t i = 0; i < sample.size(); ++i) {

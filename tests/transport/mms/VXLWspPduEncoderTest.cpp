@@ -198,8 +198,7 @@ const OracleCase kOracleCases[] = {
 // built, with no malformed flag; our decoder reads the same bytes as tshark.
 TEST(WspPduEncoder, TsharkReadsWhatWasEncoded)
 {
-    if (!mmstest::haveTshark())
-        GTEST_SKIP() << "tshark is not installed";
+    TESSEL_REQUIRE_TOOL(testToolTshark());
     for (const mmstest::SamplePdu& sample : mmstest::kEncodedSamples) {
         CVXLPduRef pdu(sample.build());
         CVXLByteBuffer out;

@@ -1,4 +1,5 @@
 #include "engine/transport/mms/VXLWspTables.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
@@ -391,9 +392,7 @@ public:
 private:
     static TsharkValues* load()
     {
-        if (std::system("command -v tshark >/dev/null 2>&1") != 0)
-            return nullptr;
-        const TestCommandResult run = testRunCommand("tshark -G values 2>/dev/null");
+        const TestCommandResult run = testRunCommand("'" + testCheckTool(testToolTshark()).path + "' -G values 2>/dev/null");
         if (run.status != 0)
             return nullptr;
         auto* values = new TsharkValues;
@@ -448,9 +447,9 @@ class VXLWspTablesTshark : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        TESSEL_REQUIRE_TOOL(testToolTshark());
         values_ = TsharkValues::instance();
-        if (!values_)
-            GTEST_SKIP() << "tshark is not installed";
+        ASSERT_NE(values_, nullptr) << "tshark -G values failed";
     }
     const TsharkValues* values_ = nullptr;
 };
