@@ -237,8 +237,7 @@ const RelativeTimeCase kRelativeTimeCases[] = {
 // A relative time under 128 s reaches tshark with its value, not as 0 s.
 TEST(WspPduEncoder, TsharkReadsShortRelativeTimes)
 {
-    if (!mmstest::haveTshark())
-        GTEST_SKIP() << "tshark is not installed";
+    TESSEL_REQUIRE_TOOL(testToolTshark());
     for (const RelativeTimeCase& c : kRelativeTimeCases) {
         CVXLPduRef pdu(new CVXLSendRequestPdu(kMmsSendReq, "9"));
         pdu->addTo("bob@example.com");
