@@ -143,6 +143,21 @@ bool reachesFolder(std::string_view folder, std::string_view path)
     return outer.size() >= inner.size() && std::equal(inner.begin(), inner.end(), outer.begin());
 }
 
+// True for a whole path to a file at the top of the device or into one of
+// the device's own folders.
+bool reachesDeviceFiles(std::string_view path)
+{
+    static constexpr const char* kDeviceFolders[] = { "windows", "run", "log" };
+    const std::vector<std::string> components = pathComponents(path);
+    if (components.size() < 2)
+        return true;
+    for (const char* folder : kDeviceFolders) {
+        if (components.front() == folder)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRule rule, CVXLString* path)
@@ -165,8 +180,10 @@ bool platformJoinName(const CVXLString& folder, const char* name, PlatformNameRu
     if (rule == PlatformNameRule::NameOrPath) {
         if (absolute) {
             // A name from a message or a media item must never reach the
-            // engine's settings and state files.
-            if (reachesFolder(platformFileStoreFolder().c_str(), text))
+            // engine's settings and state files, nor the device's own files:
+            // those at the top of the device (device.conf, the registry
+            // hives) and the program, run and log folders.
+            if (reachesFolder(platformFileStoreFolder().c_str(), text) || reachesDeviceFiles(text))
                 return false;
             *path = name;
             return true;

@@ -183,7 +183,8 @@ TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
     CVXLPlatformMessageStore messages;
     CVXLPlatformFileStream* messageStream = messages.openStream();
     RecordingCallback opened;
-    messageStream->open("\\SECRET.TXT", kStreamRead, &opened);
+    root.writeFile("My Documents/secret.txt", "keep");
+    messageStream->open("\\MY DOCUMENTS\\SECRET.TXT", kStreamRead, &opened);
     messageStream->open("sub\\part.jpg", kStreamRead, &opened);
     EXPECT_EQ(opened.values, (Values { kPlatformOk, kPlatformAlreadyOpen }));
     messageStream->close(&opened);
@@ -204,6 +205,27 @@ TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
         EXPECT_EQ(deleted.values, Values { kPlatformDeleteFailed });
     }
     EXPECT_EQ(root.readFile("Engine/_vxl.reg"), "settings");
+    // Nor the device's own files: the top of the device, the program, run and
+    // log folders.
+    root.writeFile("device.conf", "platform=smartphone\n");
+    root.writeFile("HKEY_CURRENT_USER.reg", "hive");
+    root.writeFile("log/engine.log", "log");
+    root.writeFile("windows/tool", "program");
+    for (const char* name : { "\\device.conf", "\\HKEY_CURRENT_USER.reg", "\\new.raw", "\\log\\engine.log",
+             "\\LOG\\x", "\\windows\\tool", "\\run\\x.lock" }) {
+        SCOPED_TRACE(name);
+        for (std::uint32_t mode : { kStreamRead, kStreamWrite, kStreamReplace }) {
+            RecordingCallback refused;
+            messageStream->open(name, mode, &refused);
+            EXPECT_EQ(refused.values, Values { kPlatformOpenFailed });
+        }
+        RecordingCallback deleted;
+        messages.deleteItem(name, &deleted);
+        EXPECT_EQ(deleted.values, Values { kPlatformDeleteFailed });
+    }
+    EXPECT_EQ(root.readFile("device.conf"), "platform=smartphone\n");
+    EXPECT_EQ(root.readFile("HKEY_CURRENT_USER.reg"), "hive");
+    EXPECT_EQ(root.readFile("windows/tool"), "program");
     messages.closeStream(messageStream);
 }
 
