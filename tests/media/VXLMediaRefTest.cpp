@@ -139,6 +139,32 @@ CVXLMediaRefHandle soleHandle(int* deleted)
     return handle;
 }
 
+// A counted item whose deletion is seen, served by a scripted source.
+struct SoleHandleFixture : MediaFixture {
+    ScriptedMediaSource source;
+    int deleted = 0;
+    TestDestination observer;
+
+    SoleHandleFixture(const char* bytes, bool hold)
+    {
+        driver.attach(&source);
+        source.items["p"] = { bytes, 0, hold };
+    }
+
+    // The item's only handle, with one request of the observer submitted.
+    CVXLMediaRefHandle submit()
+    {
+        CVXLMediaRefHandle handle = soleHandle(&deleted);
+        handle.setMimeType("image/jpeg");
+        handle.addEntry("pic", "image/jpeg", &source, -1, -1, -1, true);
+        handle.get()->setSizeClass(CVXLMediaRef::kSizeOriginal);
+        handle.get()->setListener(&observer);
+        handle.get()->setRequestPath("p");
+        EXPECT_EQ(handle.get()->submitRequest(), 1);
+        return handle;
+    }
+};
+
 struct ServingFixture : MediaFixture {
     ScriptedMediaSource source;
     CVXLMediaRefHandle handle;
@@ -430,56 +456,34 @@ TEST(VXLMediaRef, DestinationThatRefusesTheBeginGetsNoBytes)
 
 TEST(VXLMediaRef, LastHandleReleasedDuringARequest)
 {
-    MediaFixture f;
-    ScriptedMediaSource source;
-    f.driver.attach(&source);
-    source.items["p"] = { "late bytes", 0, true };
-    int deleted = 0;
-    TestDestination observer;
+    SoleHandleFixture f("late bytes", true);
     {
-        CVXLMediaRefHandle handle = soleHandle(&deleted);
-        handle.setMimeType("image/jpeg");
-        handle.addEntry("pic", "image/jpeg", &source, -1, -1, -1, true);
-        handle.get()->setSizeClass(0);
-        handle.get()->setListener(&observer);
-        handle.get()->setRequestPath("p");
-        ASSERT_EQ(handle.get()->submitRequest(), 1);
+        CVXLMediaRefHandle handle = f.submit();
         f.driver.runUntilIdle();
     }
-    EXPECT_EQ(deleted, 0) << "the running request keeps it";
+    EXPECT_EQ(f.deleted, 0) << "the running request keeps it";
     EXPECT_TRUE(f.runner.hasChildren());
-    source.releaseHeld();
+    f.source.releaseHeld();
     f.driver.runUntilIdle();
-    EXPECT_EQ(observer.bytes, "late bytes");
-    EXPECT_EQ(observer.ends, 1);
-    EXPECT_EQ(deleted, 1) << "the Job Runner deleted it after its stop";
+    EXPECT_EQ(f.observer.bytes, "late bytes");
+    EXPECT_EQ(f.observer.ends, 1);
+    EXPECT_EQ(f.deleted, 1) << "the Job Runner deleted it after its stop";
     EXPECT_FALSE(f.runner.hasChildren());
 }
 
 TEST(VXLMediaRef, ServedReferenceOutlivesItsRequestWhileAHandleRemains)
 {
-    MediaFixture f;
-    ScriptedMediaSource source;
-    f.driver.attach(&source);
-    source.items["p"] = { "bytes", 0, false };
-    int deleted = 0;
-    TestDestination observer;
+    SoleHandleFixture f("bytes", false);
     {
-        CVXLMediaRefHandle handle = soleHandle(&deleted);
-        handle.setMimeType("image/jpeg");
-        handle.addEntry("pic", "image/jpeg", &source, -1, -1, -1, true);
-        handle.get()->setSizeClass(0);
-        handle.get()->setListener(&observer);
-        handle.get()->setRequestPath("p");
-        ASSERT_EQ(handle.get()->submitRequest(), 1);
+        CVXLMediaRefHandle handle = f.submit();
         f.driver.runUntilIdle();
-        EXPECT_EQ(observer.bytes, "bytes");
-        EXPECT_EQ(deleted, 0);
+        EXPECT_EQ(f.observer.bytes, "bytes");
+        EXPECT_EQ(f.deleted, 0);
         EXPECT_EQ(handle.get()->referenceCount(), 1);
     }
-    EXPECT_EQ(deleted, 0) << "a running job is never deleted by its handle";
+    EXPECT_EQ(f.deleted, 0) << "a running job is never deleted by its handle";
     f.driver.runUntilIdle();
-    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(f.deleted, 1);
     EXPECT_FALSE(f.runner.hasChildren());
 }
 
