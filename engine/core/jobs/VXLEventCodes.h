@@ -43,6 +43,8 @@
     X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
     X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
     X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \
+    X(kEventOnlineUpload, 0x8000056, "asks the service protocol job to upload one media item")          \
+    X(kEventOnlineUploadData, 0x8000058, "the service protocol job asks an upload's sink for data")     \
     X(kEventPushWrite, 0x800005e, "appends a buffer to the push-to-file adapter's open file")           \
     X(kEventHttpGet, 0x800005f, "a GET request to the HTTP job")                                        \
     X(kEventHttpPost, 0x8000060, "a POST request to the HTTP job")                                      \

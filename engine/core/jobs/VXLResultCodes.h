@@ -22,12 +22,14 @@
     X(kResultSucceeded, 0, "succeeded")                                                                  \
     X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store")   \
     X(kResultTransactionFailed, 2, "a transaction of any processor but the storage one failed")          \
+    X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
     X(kResultCancelled, 24, "cancelled, or stopped from outside")                                        \
     X(kResultHttpStatus, 50, "an HTTP reply status outside 200..299")                                    \
-    X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice)")      \
+    X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice); also the service's refusal of an upload") \
+    X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again")         \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
