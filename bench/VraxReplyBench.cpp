@@ -1,9 +1,8 @@
 // A 200-entry album-contents reply read by the reply parser against expat on
 // the same bytes. BM_ReplyParserToExpat reports how many times longer the
 // reply parser takes (counter "parser_per_expat").
-#include "engine/core/settings/VXLPersStore.h"
-#include "engine/service/VRAXEnvironment.h"
 #include "engine/service/VRAXReplyParser.h"
+#include "tests/service/FakeVraxEnvironment.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>
@@ -31,17 +30,6 @@ const std::string& reply()
     }();
     return doc;
 }
-
-class Environment : public CVRAXEnvironment {
-public:
-    CVXLString phoneNumber() const override { return CVXLString(); }
-    CVXLString mobileEmail() const override { return CVXLString(); }
-    CVXLString language() const override { return CVXLString(); }
-    CVXLString deviceModel() const override { return CVXLString(); }
-    std::uint32_t currentTime() const override { return 1800000000; }
-    CVXLPersStore& settings() override { return store; }
-    CVXLPersStore store;
-};
 
 std::int32_t parseWithReplyParser(CVRAXReplyParser& parser, const CVXLByteBuffer& bytes)
 {
@@ -102,7 +90,7 @@ CVXLByteBuffer replyBytes()
 
 void BM_ReplyParser(benchmark::State& state)
 {
-    Environment environment;
+    FakeVraxEnvironment environment;
     CVRAXReplyParser parser(environment);
     const CVXLByteBuffer bytes = replyBytes();
     for (auto _ : state)
@@ -122,7 +110,7 @@ BENCHMARK(BM_ExpatReply)->Unit(benchmark::kMicrosecond);
 void BM_ReplyParserToExpat(benchmark::State& state)
 {
     using Clock = std::chrono::steady_clock;
-    Environment environment;
+    FakeVraxEnvironment environment;
     CVRAXReplyParser parser(environment);
     const CVXLByteBuffer bytes = replyBytes();
     Clock::duration ours {}, theirs {};

@@ -1,36 +1,11 @@
 #pragma once
 
-#include "engine/core/settings/VXLPersStore.h"
-#include "engine/service/VRAXEnvironment.h"
+#include "engine/core/base/VXLByteBuffer.h"
+#include "tests/service/FakeVraxEnvironment.h"
 
 #include <fstream>
 #include <sstream>
 #include <string>
-
-// An environment whose items, clock and settings a test sets by hand.
-class FakeVraxEnvironment : public CVRAXEnvironment {
-public:
-    CVXLString phoneNumber() const override { return phone; }
-    CVXLString mobileEmail() const override { return email; }
-    CVXLString language() const override { return lang; }
-    CVXLString deviceModel() const override { return model; }
-    std::uint32_t currentTime() const override { return now; }
-    CVXLPersStore& settings() override { return store; }
-
-    std::string get(const char* key) const
-    {
-        CVXLString value;
-        store.get(key, &value);
-        return value.c_str();
-    }
-
-    CVXLString phone;
-    CVXLString email;
-    CVXLString lang;
-    CVXLString model;
-    std::uint32_t now = 0;
-    CVXLPersStore store;
-};
 
 inline std::string serviceFixture(const std::string& name)
 {
@@ -38,6 +13,13 @@ inline std::string serviceFixture(const std::string& name)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+inline CVXLByteBuffer bytesOf(const std::string& text)
+{
+    CVXLByteBuffer out;
+    out.append(text.data(), static_cast<std::uint32_t>(text.size()));
+    return out;
 }
 
 inline std::string toStd(const CVXLByteBuffer& bytes)

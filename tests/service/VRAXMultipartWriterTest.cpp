@@ -8,13 +8,6 @@
 
 namespace {
 
-CVXLByteBuffer bytesOf(const std::string& text)
-{
-    CVXLByteBuffer out;
-    out.append(text.data(), static_cast<std::uint32_t>(text.size()));
-    return out;
-}
-
 // The whole body as the job sends it: head, attachment bytes, trailer.
 std::string wholeBody(const CVRAXMultipartWriter& writer, const std::string& attachment)
 {

@@ -9,13 +9,6 @@
 
 namespace {
 
-CVXLByteBuffer bytesOf(const std::string& text)
-{
-    CVXLByteBuffer out;
-    out.append(text.data(), static_cast<std::uint32_t>(text.size()));
-    return out;
-}
-
 std::string pairsOf(const CVRAXReplyParser& parser, std::initializer_list<const char*> names)
 {
     std::string out;
