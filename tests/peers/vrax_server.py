@@ -139,9 +139,16 @@ REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES[
 
 
 # Behaviours besides the replies above, by script word.
-BAD_BOUNDARY = [([("Content-Length", 3), ("Content-Type", "application/X-VRAX")], b"<x/>")]
+BAD_BOUNDARY = [vrax_part("<ack/>\n")]
 MAX_SECONDS = 30
 STALL_SECONDS = 5
+
+
+def reply_for(name):
+    if name == "bad-boundary":
+        # Announced as usual, delimited by another word.
+        return reply_body(BAD_BOUNDARY).replace(b"----Veltmarsh\r\n", b"----Westmarsh\r\n", 1)
+    return reply_body(REPLIES[name])
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -175,10 +182,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        if word == "bad-boundary":
-            reply = reply_body(BAD_BOUNDARY).replace(b"----Veltmarsh\r\n", b"----Westmarsh\r\n", 1)
-        else:
-            reply = reply_body(REPLIES[word.split("-split")[0].split("-cut")[0].split("-stall")[0]])
+        reply = reply_for(word.split("-split")[0].split("-cut")[0].split("-stall")[0])
         self.send_response(200)
         self.send_header("Content-Type", "multipart/mixed; boundary=" + REPLY_BOUNDARY)
         self.send_header("Content-Length", str(len(reply)))
@@ -217,7 +221,7 @@ def serve(script, log_path):
 
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--reply":
-        sys.stdout.buffer.write(reply_body(REPLIES[sys.argv[2]]))
+        sys.stdout.buffer.write(reply_for(sys.argv[2]))
         return 0
     if len(sys.argv) == 3 and sys.argv[1] == "--check":
         with open(sys.argv[2], "rb") as f:

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks vrax_server.py from outside: every scripted behaviour is asked for
-with curl, every reply that arrives whole is read by email without defects,
+with curl, every reply that arrives whole and well framed is read by email
+without defects (the bad boundary is meant to be unreadable),
 and a loopback capture shows the request's parts in order. Exit 0 when all
 hold; tshark's part is skipped (and said so) when tshark is missing."""
 import email
@@ -62,6 +63,7 @@ CASES = [
     ("media-reordered-split", 0, "200",
      ["application/x-vrax", "application/x-qv-destination-list", "image/jpeg", "image/jpeg"]),
     ("status302", 0, "302", None),
+    ("bad-boundary", 0, "200", None),
     ("media-cut", 18, "200", None),
     ("media-stall", 28, "200", None),
 ]

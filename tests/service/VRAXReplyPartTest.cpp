@@ -116,6 +116,7 @@ TEST(VRAXReplyPartTest, FramingErrors)
         { "control byte in a boundary line", std::string("----Velt\x01marsh\r\nContent-Length: 3\r\n") },
         { "a number where a type is due", "----Veltmarsh\r\nContent-Type: 42\r\n\r\n" },
         { "a lone CR inside headers", "----Veltmarsh\r\nContent-Length: 3\rX\r\n\r\n" },
+        { "the test server's bad boundary", serverReply("bad-boundary") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
