@@ -8,6 +8,7 @@ import email
 import email.policy
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -110,10 +111,16 @@ def main():
 def capture_check(work, body_path):
     pcap = os.path.join(work, "cap.pcap")
     server, port = start("register", os.path.join(work, "log2.txt"))
-    capture = subprocess.Popen(["dumpcap", "-q", "-i", "lo", "-f", "tcp port %d" % port, "-a", "duration:8",
+    capture = subprocess.Popen(["dumpcap", "-q", "-i", "lo", "-f", "tcp port %d" % port, "-a", "duration:20",
                                 "-w", pcap], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(3)
+    # dumpcap writes the file's header once it captures.
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline and not (os.path.exists(pcap) and os.path.getsize(pcap) > 0):
+        time.sleep(0.1)
+    time.sleep(0.5)
     post(port, body_path, os.path.join(work, "reply-cap.bin"))
+    time.sleep(1)
+    capture.send_signal(signal.SIGINT)
     capture.wait(timeout=30)
     server.wait(timeout=30)
     shown = subprocess.run(["tshark", "-r", pcap, "-d", "tcp.port==%d,http" % port, "-Y", "mime_multipart",
