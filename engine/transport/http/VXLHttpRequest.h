@@ -22,6 +22,8 @@ public:
         kFlagContentLength = 0x8,
         kFlagChunkedBody = 0x10,
     };
+    // Bits 0-1 hold the protocol version: 2 is HTTP/1.1, any other value 1.0.
+    static constexpr std::uint32_t kVersionBits = kFlagHttp10 | kFlagHttp11;
 
     CVXLHttpRequest(std::int32_t requestCode, std::int32_t replyCode);
 
@@ -46,6 +48,7 @@ public:
     void setFlags(std::uint32_t flags) { flags_ = flags; }
     void setFlag(std::uint32_t flag) { flags_ |= flag; }
     void clearFlag(std::uint32_t flag) { flags_ &= ~flag; }
+    bool isHttp11() const { return (flags_ & kVersionBits) == kFlagHttp11; }
     // Makes the request HTTP/1.0.
     void setHttp10()
     {

@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""A test server of the service protocol, and a checker of its request bodies.
+
+Requests are HTTP POSTs whose body is multipart/mixed with the boundary
+"Veltmarsh": the first part (Content-Type application/X-VRAX) holds the XML
+request document, whose root "VRAX" carries seq, time_req and time_last_rsp
+and whose children are "context" then one request element; an upload adds a
+second part with the media bytes. A first part followed by a second one ends
+with an empty line, and its Content-Length counts it.
+
+Replies are multipart too, with Content-Length and the boundary announced as
+"--Veltmarsh", so that its delimiter lines read "----Veltmarsh". Part headers
+have single-word values, encodings are 8bit or base64 and Content-IDs carry
+no angle brackets.
+
+    vrax_server.py --check FILE    check one request body, print its parts
+    vrax_server.py --reply NAME    print the body of a scripted reply
+    vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
+                                   one scripted reply per request, then exit
+
+SCRIPT is a comma-separated list of reply names (REPLIES below), or
+"status302" or "bad-boundary"; a name followed by "-split" is sent seven
+bytes per write, by "-cut" closed inside its last parts, by "-stall" half
+sent and then held for a while. One log line per request: its number, the
+script word, seq, time_req, request element, identity form, and the size and
+sha256 of the attachment. The server exits after MAX_SECONDS in any case.
+"""
+import base64
+import email
+import email.policy
+import hashlib
+import http.server
+import signal
+import sys
+import time
+import xml.etree.ElementTree as ET
+
+BOUNDARY = "Veltmarsh"
+REPLY_BOUNDARY = "--Veltmarsh"
+
+
+def check_body(body):
+    """The parts of a request body: (content type, length, bytes). Raises
+    ValueError when the body has a defect or a part's length is wrong."""
+    head = b"Content-Type: multipart/mixed; boundary=" + BOUNDARY.encode() + b"\r\n\r\n"
+    message = email.message_from_bytes(head + body, policy=email.policy.compat32)
+    if message.defects:
+        raise ValueError("defects: %r" % message.defects)
+    parts = []
+    payload = message.get_payload()
+    if not isinstance(payload, list) or not payload:
+        raise ValueError("no parts")
+    for n, part in enumerate(payload):
+        if part.defects:
+            raise ValueError("part %d defects: %r" % (n, part.defects))
+        if part.get("Content-Transfer-Encoding", "").lower() == "base64":
+            data = part.get_payload(decode=False).encode("ascii")
+        else:
+            data = part.get_payload(decode=True) or b""
+        declared = int(part.get("Content-Length", "-1"))
+        if declared != len(data):
+            raise ValueError("part %d: Content-Length %d, %d bytes" % (n, declared, len(data)))
+        parts.append((part.get_content_type() if part.get("Content-Type") else "", len(data), data))
+    if parts[0][0] != "application/x-vrax":
+        raise ValueError("first part is %s" % parts[0][0])
+    root = ET.fromstring(parts[0][2])
+    if root.tag != "VRAX" or root.get("seq") is None or root.get("time_req") is None:
+        raise ValueError("not a request document")
+    children = list(root)
+    if len(children) != 2 or children[0].tag != "context":
+        raise ValueError("root holds %r" % [c.tag for c in children])
+    return parts, root
+
+
+def describe(parts, root):
+    request = list(root)[1]
+    identity = next((c.tag for c in request if c.tag in ("dest-userid", "dest-deviceid", "validate")), "-")
+    lines = ["seq=%s time_req=%s request=%s identity=%s" % (root.get("seq"), root.get("time_req"), request.tag, identity)]
+    for content_type, length, data in parts:
+        lines.append("part %s %d %s" % (content_type or "-", length, hashlib.sha256(data).hexdigest()))
+    return lines
+
+
+def document(inner):
+    return ('<?xml version="1.0" ?>\n<VRAX ver="5.1" seq="1" time_rsp="1800000000">\n'
+            + inner + '</VRAX>').encode()
+
+
+def reply_body(parts):
+    """parts: (headers, content) pairs; the VRAX part first."""
+    out = b""
+    for headers, content in parts:
+        out += b"----" + BOUNDARY.encode() + b"\r\n"
+        for name, value in headers:
+            out += ("%s: %s\r\n" % (name, value)).encode()
+        out += b"\r\n" + content + b"\r\n"
+    return out + b"----" + BOUNDARY.encode() + b"--\r\n"
+
+
+def vrax_part(inner):
+    doc = document(inner)
+    return ([("Content-Length", len(doc)), ("Content-Type", "application/X-VRAX")], doc)
+
+
+def media_part(content_type, content_id, data, encoding="8bit"):
+    if encoding == "base64":
+        data = base64.encodebytes(data)
+    return ([("Content-Length", len(data)), ("Content-Type", content_type),
+             ("Content-ID", content_id), ("Content-Transfer-Encoding", encoding)], data)
+
+
+JPEG = bytes([0xFF, 0xD8, 0xFF, 0xE0]) + bytes(range(256)) + b"\r\n--Velt\r\n" + bytes([0xFF, 0xD9])
+CONFIG = b'<?xml version="1.0"?>\n<config><screen id="1"/></config>\n'
+
+REPLIES = {
+    "register": [vrax_part('<context>k1</context>\n<reg-rsp>\n <attr name="id">D42</attr>\n</reg-rsp>\n')],
+    "register-no-id": [vrax_part('<context>k1</context>\n<reg-rsp/>\n')],
+    "register-config": [vrax_part('<context>k1</context>\n<reg-rsp>\n <attr name="id">D42</attr>\n</reg-rsp>\n'),
+                        media_part("text/xml", "vxlcfg", CONFIG)],
+    "error266": [vrax_part('<error code="266">\n <attr name="msg">Unknown subscriber</attr>\n</error>\n')],
+    "error273": [vrax_part('<error code="273">\n <attr name="msg">Password expired</attr>\n</error>\n')],
+    "error274": [vrax_part('<error code="274">\n <attr name="msg">Device id revoked</attr>\n</error>\n')],
+    "alert": [vrax_part('<list-choice-alert msg="Pick an album" time="30">\n'
+                        ' <list offset="0" count="2">\n  <li id="a1" status="0" default="true">Holiday</li>\n'
+                        '  <li id="a2" status="1">Work</li>\n </list>\n</list-choice-alert>\n')],
+    "alert-ack": [vrax_part('<context>k2</context>\n<ack/>\n')],
+    "album-page": [vrax_part('<album-list offset="0" count="2">\n <album id="7">Holiday</album>\n'
+                             ' <album id="8">Work</album>\n</album-list>\n')],
+    "contents-page": [vrax_part('<album-contents id="7" offset="0" count="1">\n'
+                                ' <item id="1234" type="image/jpeg">beach</item>\n</album-contents>\n')],
+    "media": [vrax_part('<get-media-rsp/>\n'),
+              media_part("image/jpeg", "1234", JPEG),
+              media_part("image/jpeg", "abc", JPEG, "base64"),
+              ([("Content-Length", 11), ("Content-Type", "application/x-qv-destination-list"),
+                ("Content-Transfer-Encoding", "8bit")], b"dest1,dest2")],
+    "media-reordered": None,
+}
+REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
+
+
+# Behaviours besides the replies above, by script word.
+BAD_BOUNDARY = [vrax_part("<ack/>\n")]
+MAX_SECONDS = 30
+STALL_SECONDS = 5
+
+
+def reply_for(name):
+    if name == "bad-boundary":
+        # Announced as usual, delimited by another word.
+        return reply_body(BAD_BOUNDARY).replace(b"----Veltmarsh\r\n", b"----Westmarsh\r\n", 1)
+    return reply_body(REPLIES[name])
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def do_POST(self):
+        server = self.server
+        word = server.script[server.served] if server.served < len(server.script) else "error266"
+        server.served += 1
+        length = int(self.headers.get("Content-Length", "0"))
+        body = self.rfile.read(length)
+        line = "request %d %s" % (server.served, word)
+        if self.headers.get("Content-Type") != "multipart/mixed; boundary=Veltmarsh":
+            line += " bad content type %r" % self.headers.get("Content-Type")
+        else:
+            try:
+                parts, root = check_body(body)
+                info = describe(parts, root)
+                attachment = info[2].split()[2:] if len(info) > 2 else ["0", "-"]
+                line += " %s attachment=%s sha256=%s" % (info[0], attachment[0], attachment[1])
+            except (ValueError, ET.ParseError) as error:
+                line += " bad body: %s" % error
+        server.log.write(line + "\n")
+        server.log.flush()
+        if word == "status302":
+            self.send_response(302)
+            self.send_header("Location", "http://127.0.0.1:1/elsewhere")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        reply = reply_for(word.split("-split")[0].split("-cut")[0].split("-stall")[0])
+        self.send_response(200)
+        self.send_header("Content-Type", "multipart/mixed; boundary=" + REPLY_BOUNDARY)
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        if word.endswith("-cut"):
+            # Promised whole, closed inside the second part.
+            self.wfile.write(reply[: len(reply) * 2 // 3])
+            self.close_connection = True
+        elif word.endswith("-stall"):
+            self.wfile.write(reply[: len(reply) // 2])
+            self.wfile.flush()
+            time.sleep(STALL_SECONDS)
+            self.close_connection = True
+        elif word.endswith("-split"):
+            for at in range(0, len(reply), 7):
+                self.wfile.write(reply[at:at + 7])
+                self.wfile.flush()
+        else:
+            self.wfile.write(reply)
+
+
+def serve(script, log_path):
+    server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+    server.script = script
+    server.served = 0
+    server.timeout = 1
+    signal.alarm(MAX_SECONDS)
+    with open(log_path, "a") as log:
+        server.log = log
+        print(server.server_address[1], flush=True)
+        while server.served < len(script):
+            server.handle_request()
+    server.server_close()
+    return 0
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--reply":
+        sys.stdout.buffer.write(reply_for(sys.argv[2]))
+        return 0
+    if len(sys.argv) == 3 and sys.argv[1] == "--check":
+        with open(sys.argv[2], "rb") as f:
+            body = f.read()
+        try:
+            parts, root = check_body(body)
+        except (ValueError, ET.ParseError) as error:
+            print("bad %s" % error)
+            return 1
+        print("\n".join(describe(parts, root)))
+        return 0
+    if len(sys.argv) == 3 and not sys.argv[1].startswith("-"):
+        return serve(sys.argv[1].split(","), sys.argv[2])
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())
