@@ -154,7 +154,7 @@ CVXLString CVXLHttpRequestComposer::composeHead(CVXLHttpRequest& request, const 
             CVXLString length;
             length.setUnsigned(request.contentLength());
             request.setHeader("Content-Length", length);
-        } else if (request.hasFlag(CVXLHttpRequest::kFlagHttp11)) {
+        } else if (request.isHttp11()) {
             request.setHeader("Transfer-Encoding", "chunked");
             request.setFlag(CVXLHttpRequest::kFlagChunkedBody);
         }
@@ -162,7 +162,7 @@ CVXLString CVXLHttpRequestComposer::composeHead(CVXLHttpRequest& request, const 
 
     CVXLString head = methodWord(request.requestCode());
     head += requestTarget(request);
-    head += request.hasFlag(CVXLHttpRequest::kFlagHttp11) ? " HTTP/1.1\r\n" : " HTTP/1.0\r\n";
+    head += request.isHttp11() ? " HTTP/1.1\r\n" : " HTTP/1.0\r\n";
     for (CVXLIndexIterator it = request.headers().begin(); !it.atEnd(); it.next()) {
         const auto* value = static_cast<const CVXLString*>(it.value());
         head += it.key();

@@ -77,6 +77,19 @@ TEST(HttpRequestComposer, ComposesHeads)
     }
 }
 
+// Version bits other than exactly HTTP/1.1 send HTTP/1.0, without chunks.
+TEST(HttpRequestComposer, BothVersionBitsComposeAnHttp10Head)
+{
+    CVXLHttpSettings settings;
+    CVXLHttpRequest request(CVXLHttpRequest::kPost, 27);
+    request.reset("");
+    request.setUrl("http://h/p");
+    request.setFlag(CVXLHttpRequest::kFlagHttp10);
+    const std::string head = CVXLHttpRequestComposer::composeHead(request, settings).c_str();
+    EXPECT_EQ(head.rfind("POST /p HTTP/1.0\r\n", 0), 0u) << head;
+    EXPECT_EQ(head.find("Transfer-Encoding"), std::string::npos) << head;
+}
+
 TEST(HttpRequestComposer, AGivenContentLengthHeaderSetsTheLength)
 {
     CVXLHttpSettings settings;
