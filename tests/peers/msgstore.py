@@ -28,6 +28,9 @@ Commands (each exits 2 when the input does not follow its format exactly):
   threaddb-write JSON DIR FILE POINTER
   item-read FILE             item-write JSON OUT
   summary-read FILE          summary-write JSON OUT
+  read-each KIND FILE...     (one line per file: its JSON, or "bad")
+  write-each KIND JSON DIR   (a JSON list; record i goes to DIR/i)
+KIND is block, index, item or summary.
 """
 import json
 import os
@@ -384,8 +387,29 @@ def save(path, data):
         f.write(data)
 
 
+READERS = {"block": read_block, "index": read_index, "item": read_item, "summary": read_summary}
+WRITERS = {"block": write_block, "index": write_index, "item": write_item, "summary": write_summary}
+
+
+def read_each(kind, paths):
+    for path in paths:
+        try:
+            print(json.dumps(READERS[kind](load(path)), sort_keys=True))
+        except (Bad, struct.error) as e:
+            print("bad: %s" % e)
+
+
+def write_each(kind, records, folder):
+    for i, record in enumerate(records):
+        save(os.path.join(folder, str(i)), WRITERS[kind](record))
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
+    if cmd == "read-each":
+        return read_each(args[0], args[1:])
+    if cmd == "write-each":
+        return write_each(args[0], json.loads(load(args[1])), args[2])
     try:
         if cmd == "block-read":
             result = read_block(load(args[0]))
