@@ -31,6 +31,12 @@ Commands (each exits 2 when the input does not follow its format exactly):
   read-each KIND FILE...     (one line per file: its JSON, or "bad")
   write-each KIND JSON DIR   (a JSON list; record i goes to DIR/i)
 KIND is block, index, item or summary.
+  copy-expect JSON           (per case {"source", "dest", "start", "count",
+                             "trailer", "append"} in hex and numbers: the files
+                             after the copy as [source hex, dest hex], or "fails")
+  segments-each FIRST LAST BOTH FILE...   (per file: [[index, part hex], ...]
+                             of the segments first..last with bytes to hand over,
+                             then "end" or the reason reading stopped)
 """
 import json
 import os
@@ -404,8 +410,48 @@ def write_each(kind, records, folder):
         save(os.path.join(folder, str(i)), WRITERS[kind](record))
 
 
+def copy_expect(case):
+    src = bytes.fromhex(case["source"])
+    start, count = case["start"], case["count"]
+    if start + count > len(src):
+        return "fails"
+    piece = src[start:start + count] + bytes.fromhex(case["trailer"])
+    if case["dest"] is None:
+        return [piece.hex(), None]
+    old = bytes.fromhex(case["dest"]) if case["append"] else b""
+    return [src.hex(), (old + piece).hex()]
+
+
+def segments_wanted(data, first, last, both):
+    """The segments a reader of first..last hands over: those with bytes in
+    the part(s) asked for; past the file's last segment it stops with 3."""
+    out, pos, index = [], 0, 0
+    while index <= last:
+        if len(data) - pos < 8:
+            return out, 3
+        h, b = struct.unpack_from(">II", data, pos)
+        pos += 8
+        if h + b > len(data) - pos:
+            return out, 3
+        wanted = data[pos:pos + h + b] if both else data[pos:pos + h]
+        if index >= first and wanted:
+            out.append([index, wanted.hex()])
+        pos += h + b
+        index += 1
+    return out, 0
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
+    if cmd == "copy-expect":
+        for case in json.loads(load(args[0])):
+            print(json.dumps(copy_expect(case)))
+        return None
+    if cmd == "segments-each":
+        first, last, both = int(args[0]), int(args[1]), args[2] == "1"
+        for path in args[3:]:
+            print(json.dumps(segments_wanted(load(path), first, last, both)))
+        return None
     if cmd == "read-each":
         return read_each(args[0], args[1:])
     if cmd == "write-each":
