@@ -3,7 +3,9 @@
 
 Header block: per name, each non-empty value as name NUL value NUL; a value's
 parameter map follows it as 0xE0 0x00, the map's own block, 0xEA 0x00. A name
-with no non-empty value is left out. Reading stops every string at the end of
+with no non-empty value is left out, and so is a name beginning with 0xE0 or
+0xEA (it would read back as the mark), and so are the marks of a parameter
+map with nothing to write. Reading stops every string at the end of
 the block; an empty name is skipped, an empty value dropped.
 Index file ("mms.new", "mms.notyet"): every id followed by one NUL.
 Message file: segments of H (u32 big-endian), B (u32 big-endian), H header
@@ -69,14 +71,15 @@ def write_block(pairs):
         values[name].append((value, params))
     out = bytearray()
     for name in order:
-        if name == "":
+        if name == "" or raw(name)[0] in (OPEN, CLOSE):
             continue
         for value, params in values[name]:
             if value == "":
                 continue
             out += raw(name) + b"\0" + raw(value) + b"\0"
-            if params is not None:
-                out += bytes([OPEN, 0]) + write_block(params) + bytes([CLOSE, 0])
+            nested = write_block(params) if params is not None else b""
+            if nested:
+                out += bytes([OPEN, 0]) + nested + bytes([CLOSE, 0])
     return bytes(out)
 
 
