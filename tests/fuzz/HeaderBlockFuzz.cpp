@@ -1,30 +1,18 @@
 // Reads the input as a header block and as an index file. Writing what was
 // read and reading it back must give the same bytes again: nothing read may be
 // written in a form that reads differently.
-#include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLHeaderMap.h"
 #include "engine/messaging/VXLHeaderBlock.h"
+#include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-
-namespace {
-
-bool same(const CVXLByteBuffer& a, const CVXLByteBuffer& b)
-{
-    return a.length() == b.length() && (a.length() == 0 || std::memcmp(a.data(), b.data(), a.length()) == 0);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size > 1 << 16)
-        return 0;
     CVXLByteBuffer bytes;
-    if (size > 0 && !bytes.append(data, static_cast<std::uint32_t>(size)))
+    if (!fuzzBytes(data, size, bytes))
         return 0;
 
     // The first byte chooses where the block starts, the second its length.
@@ -38,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CVXLHeaderBlock::read(written, 0, written.length(), second);
     CVXLByteBuffer rewritten;
     CVXLHeaderBlock::write(second, rewritten);
-    if (!same(written, rewritten))
+    if (!sameBytes(written, rewritten))
         std::abort();
 
     CVXLHeaderMap ids;
@@ -49,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CVXLHeaderBlock::readIndex(index, idsAgain);
     CVXLByteBuffer indexAgain;
     CVXLHeaderBlock::writeIndex(idsAgain, indexAgain);
-    if (!same(index, indexAgain))
+    if (!sameBytes(index, indexAgain))
         std::abort();
     return 0;
 }

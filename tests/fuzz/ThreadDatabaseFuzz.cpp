@@ -1,19 +1,16 @@
 // Loads a thread database file image. A loaded database saved and loaded
 // again must save the same bytes; a refused image leaves the database empty.
-#include "engine/core/base/VXLByteBuffer.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size > 1 << 16)
-        return 0;
     CVXLByteBuffer bytes;
-    if (size > 0 && !bytes.append(data, static_cast<std::uint32_t>(size)))
+    if (!fuzzBytes(data, size, bytes))
         return 0;
 
     CVXLThreadDB first;
@@ -29,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     CVXLByteBuffer resaved;
     second.serialise(resaved);
-    if (saved.length() != resaved.length()
-        || (saved.length() > 0 && std::memcmp(saved.data(), resaved.data(), saved.length()) != 0))
+    if (!sameBytes(saved, resaved))
         std::abort();
     return 0;
 }

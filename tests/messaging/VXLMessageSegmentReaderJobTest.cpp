@@ -1,4 +1,5 @@
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/messaging/VXLMessageSegmentReaderJob.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
@@ -138,6 +139,31 @@ TEST_F(SegmentReaderTest, ARequesterRefusingASegmentEndsTheRequest)
     };
     EXPECT_EQ(read(0, kAll, false), "[[], 24]");
     EXPECT_EQ(requester.codes.size(), 3u) << "start, one segment, the answer";
+}
+
+TEST_F(SegmentReaderTest, ARequesterThatWithdrawsGetsCancelled)
+{
+    writeHostFile("msg", kMessage);
+    CVXLEvent* held = nullptr;
+    requester.handler = [&held](TraceJob& self, CVXLEvent* event) {
+        if (event->requestCode() == kEventSegment && event->isRequest() && !held)
+            held = event;
+        else
+            self.finishEvent(event);
+    };
+    CVXLSegmentReadRequest request;
+    request.fileName = "msg";
+    request.lastSegment = kAll;
+    requester.post(&job, &request);
+    driver.runUntilIdle(1000);
+    ASSERT_NE(held, nullptr);
+    EXPECT_GT(requester.cancelEventsWith(&job), 0);
+    driver.runUntilIdle(1000);
+    requester.finishEvent(held);
+    driver.runUntilIdle(1000);
+    EXPECT_EQ(requester.codes.back(), kEventSegmentReadDone);
+    EXPECT_EQ(requester.results.back(), kResultCancelled);
+    EXPECT_EQ(store.openStreams(), 0u);
 }
 
 } // namespace
