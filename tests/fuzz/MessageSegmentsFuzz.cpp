@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -55,6 +56,8 @@ std::string makeRoot()
     if (!made)
         std::abort();
     tessel::kernel::setDeviceRoot(made);
+    static const std::string root = made;
+    std::atexit([] { std::filesystem::remove_all(root); });
     return made;
 }
 
