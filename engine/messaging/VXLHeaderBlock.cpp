@@ -1,11 +1,21 @@
 #include "engine/messaging/VXLHeaderBlock.h"
 
+#include "engine/core/base/VXLLog.h"
+
 namespace {
 
 constexpr std::uint8_t kParametersOpen = 0xE0;
 constexpr std::uint8_t kParametersClose = 0xEA;
 const std::uint8_t kOpenMark[2] = { kParametersOpen, 0 };
 const std::uint8_t kCloseMark[2] = { kParametersClose, 0 };
+
+// A name that begins with a mark byte would read back as the mark: 0xE0 after
+// a value opens a parameter map, 0xEA inside one closes it.
+bool beginsWithMark(const CVXLString& name)
+{
+    const auto first = static_cast<std::uint8_t>(name.c_str()[0]);
+    return first == kParametersOpen || first == kParametersClose;
+}
 
 bool appendText(CVXLByteBuffer& out, const CVXLString& text)
 {
@@ -79,15 +89,24 @@ bool CVXLHeaderBlock::write(const CVXLHeaderMap& map, CVXLByteBuffer& out)
         const CVXLString name = map.nameAt(static_cast<int>(n));
         if (name.length() == 0)
             continue;
+        if (beginsWithMark(name)) {
+            VXL_LOG_INFO("header block: name beginning with byte 0x%02X left out", unsigned(std::uint8_t(name.c_str()[0])));
+            continue;
+        }
         const std::uint32_t values = map.valueCount(name);
         for (std::uint32_t v = 0; v < values; ++v) {
             const CVXLString& value = map.value(name, static_cast<int>(v));
             if (value.length() == 0)
                 continue;
             ok = appendText(out, name) && appendText(out, value) && ok;
-            if (const CVXLHeaderMap* parameters = map.valueObject(name, static_cast<int>(v))) {
+            const CVXLHeaderMap* parameters = map.valueObject(name, static_cast<int>(v));
+            CVXLByteBuffer nested;
+            if (parameters)
+                ok = write(*parameters, nested) && ok;
+            // Marks around nothing would read back as no parameters at all.
+            if (nested.length() > 0) {
                 ok = out.append(kOpenMark, 2) && ok;
-                ok = write(*parameters, out) && ok;
+                ok = out.append(nested.data(), nested.length()) && ok;
                 ok = out.append(kCloseMark, 2) && ok;
             }
         }

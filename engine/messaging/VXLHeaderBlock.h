@@ -11,7 +11,8 @@
 // start + length; a string without its NUL ends there.
 //
 // A name without a non-empty value is left out: written alone it would read
-// back as the name of the next value and shift every later pair.
+// back as the name of the next value and shift every later pair. So is a name
+// beginning with a mark byte (0xE0, 0xEA), which would read back as the mark.
 class CVXLHeaderBlock {
 public:
     // Parameter maps nested deeper than this are read as plain pairs, so a

@@ -57,6 +57,12 @@ TEST(HeaderBlockTest, WritesEachValueUnderItsNameAndReadsBackTheSameMap)
             "Content-Type\0text/plain\0\xE0\0charset\0utf-8\0\xE0\0q\0" "1\0\xEA\0\xEA\0"s,
             R"([["Content-Type", "text/plain", [["charset", "utf-8", [["q", "1", null]]]]]])" },
         { "an empty name is skipped", mapOf({ { "", "x" }, { "A", "b" } }), "A\0b\0"s, R"([["A", "b", null]])" },
+        { "a name beginning with a mark byte is left out: it would read back as the mark",
+            mapOf({ { "A", "b" }, { "\xE0x", "v" }, { "\xEA", "w" }, { "C", "d" } }), "A\0b\0C\0d\0"s,
+            R"([["A", "b", null], ["C", "d", null]])" },
+        { "a parameter map with nothing to write gets no marks",
+            withParameters("Content-Type", "text/plain", mapOf({ { "\xE0q", "1" }, { "e", "" } })), "Content-Type\0text/plain\0"s,
+            R"([["Content-Type", "text/plain", null]])" },
     };
     TempDeviceRoot root;
     for (const WriteCase& c : cases) {

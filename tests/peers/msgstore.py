@@ -3,7 +3,9 @@
 
 Header block: per name, each non-empty value as name NUL value NUL; a value's
 parameter map follows it as 0xE0 0x00, the map's own block, 0xEA 0x00. A name
-with no non-empty value is left out. Reading stops every string at the end of
+with no non-empty value is left out, and so is a name beginning with 0xE0 or
+0xEA (it would read back as the mark), and so are the marks of a parameter
+map with nothing to write. Reading stops every string at the end of
 the block; an empty name is skipped, an empty value dropped.
 Index file ("mms.new", "mms.notyet"): every id followed by one NUL.
 Message file: segments of H (u32 big-endian), B (u32 big-endian), H header
@@ -28,6 +30,15 @@ Commands (each exits 2 when the input does not follow its format exactly):
   threaddb-write JSON DIR FILE POINTER
   item-read FILE             item-write JSON OUT
   summary-read FILE          summary-write JSON OUT
+  read-each KIND FILE...     (one line per file: its JSON, or "bad")
+  write-each KIND JSON DIR   (a JSON list; record i goes to DIR/i)
+KIND is block, index, item or summary.
+  copy-expect JSON           (per case {"source", "dest", "start", "count",
+                             "trailer", "append"} in hex and numbers: the files
+                             after the copy as [source hex, dest hex], or "fails")
+  segments-each FIRST LAST BOTH FILE...   (per file: [[index, part hex], ...]
+                             of the segments first..last with bytes to hand over,
+                             then "end" or the reason reading stopped)
 """
 import json
 import os
@@ -60,14 +71,15 @@ def write_block(pairs):
         values[name].append((value, params))
     out = bytearray()
     for name in order:
-        if name == "":
+        if name == "" or raw(name)[0] in (OPEN, CLOSE):
             continue
         for value, params in values[name]:
             if value == "":
                 continue
             out += raw(name) + b"\0" + raw(value) + b"\0"
-            if params is not None:
-                out += bytes([OPEN, 0]) + write_block(params) + bytes([CLOSE, 0])
+            nested = write_block(params) if params is not None else b""
+            if nested:
+                out += bytes([OPEN, 0]) + nested + bytes([CLOSE, 0])
     return bytes(out)
 
 
@@ -384,8 +396,69 @@ def save(path, data):
         f.write(data)
 
 
+READERS = {"block": read_block, "index": read_index, "item": read_item, "summary": read_summary}
+WRITERS = {"block": write_block, "index": write_index, "item": write_item, "summary": write_summary}
+
+
+def read_each(kind, paths):
+    for path in paths:
+        try:
+            print(json.dumps(READERS[kind](load(path)), sort_keys=True))
+        except (Bad, struct.error) as e:
+            print("bad: %s" % e)
+
+
+def write_each(kind, records, folder):
+    for i, record in enumerate(records):
+        save(os.path.join(folder, str(i)), WRITERS[kind](record))
+
+
+def copy_expect(case):
+    src = bytes.fromhex(case["source"])
+    start, count = case["start"], case["count"]
+    if start + count > len(src):
+        return "fails"
+    piece = src[start:start + count] + bytes.fromhex(case["trailer"])
+    if case["dest"] is None:
+        return [piece.hex(), None]
+    old = bytes.fromhex(case["dest"]) if case["append"] else b""
+    return [src.hex(), (old + piece).hex()]
+
+
+def segments_wanted(data, first, last, both):
+    """The segments a reader of first..last hands over: those with bytes in
+    the part(s) asked for; past the file's last segment it stops with 3."""
+    out, pos, index = [], 0, 0
+    while index <= last:
+        if len(data) - pos < 8:
+            return out, 3
+        h, b = struct.unpack_from(">II", data, pos)
+        pos += 8
+        if h + b > len(data) - pos:
+            return out, 3
+        wanted = data[pos:pos + h + b] if both else data[pos:pos + h]
+        if index >= first and wanted:
+            out.append([index, wanted.hex()])
+        pos += h + b
+        index += 1
+    return out, 0
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
+    if cmd == "copy-expect":
+        for case in json.loads(load(args[0])):
+            print(json.dumps(copy_expect(case)))
+        return None
+    if cmd == "segments-each":
+        first, last, both = int(args[0]), int(args[1]), args[2] == "1"
+        for path in args[3:]:
+            print(json.dumps(segments_wanted(load(path), first, last, both)))
+        return None
+    if cmd == "read-each":
+        return read_each(args[0], args[1:])
+    if cmd == "write-each":
+        return write_each(args[0], json.loads(load(args[1])), args[2])
     try:
         if cmd == "block-read":
             result = read_block(load(args[0]))

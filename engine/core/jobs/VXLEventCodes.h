@@ -54,6 +54,13 @@
     X(kEventHttpResponse, 0x8000064, "the HTTP job hands its requester the response head")              \
     X(kEventMimeParse, 0x8000066, "asks the MIME parser job to split a message's text containers")      \
     X(kEventMimeParseDone, 0x8000067, "the MIME parser job's answer")                                   \
+    X(kEventMessageBoxList, 0x8000036, "asks the inbound manager for a window of a message box")        \
+    X(kEventMessageItem, 0x8000037, "asks the inbound manager for one stored message's summary")       \
+    X(kEventFileCopy, 0x8000065, "asks the file copy job to copy a byte range of a file")             \
+    X(kEventSegmentRead, 0x8000069, "asks the segment reader for segments of a stored message")       \
+    X(kEventSegmentReadDone, 0x800006a, "the segment reader's answer when it has finished")           \
+    X(kEventSegment, 0x800006b, "the segment reader hands its requester one segment")                 \
+    X(kEventSegmentDone, 0x800006c, "the requester's answer to kEventSegment")                        \
     X(kReplyNetConnect, 4, "the dialer's answer to a connect request")                                  \
     X(kReplyNetReceive, 5, "a connection's answer to a receive request")                                \
     X(kReplyNetSend, 6, "a connection's answer to a send request")                                      \

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
+#include "engine/core/jobs/VXLEventCodes.h"
+
+#include <cstdint>
+
+// Requests that the screens and the other managers post to the inbound
+// message manager; the request code is the event's code. `kind` is the
+// request kind (0 inbox, 1 the relay's Sent folder, 2 its Personal Folder,
+// 4 and 5 the premium box, 6 any stored message), not the store's box.
+inline constexpr std::int32_t kInboundRequestOpen = 2;
+inline constexpr std::int32_t kInboundRequestRead = 3;
+inline constexpr std::int32_t kInboundRequestNetworkMessage = 4;
+inline constexpr std::int32_t kInboundRequestMmsSend = 5;
+inline constexpr std::int32_t kInboundRequestMmboxStore = 7;
+
+class CMessageOpenRequest : public CVXLEvent {
+public:
+    explicit CMessageOpenRequest(std::int32_t replyCode)
+        : CVXLEvent(kInboundRequestOpen, replyCode)
+    {
+    }
+
+    std::uint32_t partCount = 0;
+    void* partArray = nullptr; // the caller's
+    CVXLString messageId;
+    std::uint32_t fromNetwork = 0;
+    std::uint8_t chargeAccepted = 0;
+    CVXLString chargeText; // filled when the answer asks to accept a charge
+};
+
+class CMessageReadRequest : public CVXLEvent {
+public:
+    // Media filter bits.
+    static constexpr std::uint32_t kImages = 1;
+    static constexpr std::uint32_t kVideos = 2;
+    static constexpr std::uint32_t kSounds = 4;
+
+    explicit CMessageReadRequest(std::int32_t replyCode)
+        : CVXLEvent(kInboundRequestRead, replyCode)
+    {
+    }
+
+    CVXLString messageId;
+    std::uint32_t totalMediaParts = 0; // out
+    std::uint32_t kind = 0;
+    void* mediaItems = nullptr; // the caller's
+    std::uint32_t partCount = 0;
+    std::uint32_t firstPart = 0;
+    std::uint32_t mediaFilter = kImages | kVideos;
+    std::uint32_t readMode = 2;
+    CVXLString text;
+};
+
+class CNetworkMessageRequest : public CVXLEvent {
+public:
+    explicit CNetworkMessageRequest(std::int32_t replyCode)
+        : CVXLEvent(kInboundRequestNetworkMessage, replyCode)
+    {
+    }
+
+    CVXLString messageId;
+    std::uint32_t kind = 0;
+    CVXLString toList; // lists separated by ","
+    CVXLString ccList;
+    CVXLString bccList;
+    CVXLString subject;
+};
+
+// The part entries, the multipart body and the open sub-request that the
+// manager adds belong to the send itself and are made there.
+class CMmsSendRequest : public CVXLEvent {
+public:
+    explicit CMmsSendRequest(std::int32_t replyCode)
+        : CVXLEvent(kInboundRequestMmsSend, replyCode)
+    {
+    }
+
+    std::uint32_t word = 0;
+    CVXLString messageId;
+    CVXLString fileName;
+    std::uint32_t kind = 0;
+    CVXLString toList;
+    CVXLString ccList;
+    CVXLString bccList;
+    CVXLString subject;
+    std::uint32_t partCount = 0; // the sender puts the outbound item's value here
+};
+
+class CMmboxStoreRequest : public CVXLEvent {
+public:
+    explicit CMmboxStoreRequest(std::int32_t replyCode)
+        : CVXLEvent(kInboundRequestMmboxStore, replyCode)
+    {
+    }
+
+    CVXLString messageId;
+    std::uint32_t kind = 0;
+};
+
+// Asked without a reply code. The arrays are the caller's: `size` summary
+// records, or ids when idArray is given.
+class CMessageBoxListRequest : public CVXLEvent {
+public:
+    CMessageBoxListRequest()
+        : CVXLEvent(kEventMessageBoxList, 0)
+    {
+    }
+
+    std::uint32_t total = 0; // out
+    std::uint32_t kind = 0;
+    void* summaries = nullptr;
+    std::uint32_t size = 0;
+    std::uint32_t start = 0;
+    std::uint32_t count = 0; // out
+    void* idArray = nullptr;
+};
+
+class CMessageItemRequest : public CVXLEvent {
+public:
+    explicit CMessageItemRequest(std::int32_t replyCode)
+        : CVXLEvent(kEventMessageItem, replyCode)
+    {
+    }
+
+    CVXLString messageId;
+    std::uint32_t kind = 0;
+    CVXLString text;
+};
