@@ -98,6 +98,7 @@ void CVXLPushToFileAdapterJob::write(CVXLEvent* request)
 {
     auto* writeRequest = static_cast<CVXLPushWriteRequest*>(request);
     if (!isOpened() || pendingWrite_ || endPushed() || !writeRequest->buffer) {
+        VXL_LOG_INFO("push-to-file write refused: %s", isOpened() ? "not ready for a block" : "no file open");
         request->setResult(kResultFailed);
         return finishEvent(request);
     }
