@@ -53,6 +53,8 @@ CVXLClient::~CVXLClient()
     if (gInstance == this)
         gInstance = nullptr;
     CVXLXferJobBase::setProgressStore(nullptr);
+    CVXLMediaRef::setJobRunner(nullptr);
+    CVXLMediaRef::setConfig(nullptr);
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;
@@ -83,6 +85,8 @@ void CVXLClient::init()
         clock_ = factory_->createClock();
     textTable_ = getTextTable();
     CVXLXferJobBase::setProgressStore(&settings_.store());
+    CVXLMediaRef::setJobRunner(&jobRunner_);
+    CVXLMediaRef::setConfig(&mediaConfigFace_);
     settings_.writeConfigDefaults();
     settings_.setPersistentString(kPersNetSessions, "0");
     fileStoreManager_.setFileStore(getFileStore());
@@ -395,6 +399,11 @@ void CVXLClient::doStoppingThreadDB(Step step)
         threadDB_.stop();
     else
         moveOn();
+}
+
+bool CVXLClient::MediaConfigFace::readItem(std::int32_t item, CVXLString* text) const
+{
+    return client_->settings_.getConfigString(item, text) != 0;
 }
 
 CVXLString CVXLClient::ThreadDBFace::ownNumber() const

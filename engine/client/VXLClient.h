@@ -16,6 +16,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/media/VXLMediaRef.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/jobs/VXLHandlerRegistry.h"
@@ -421,6 +422,20 @@ private:
         CVXLClient* client_;
     };
     ThreadDBFace threadDBFace_ { this };
+    // What media references read of the configuration: the wanted sizes and
+    // types of previews and views.
+    class MediaConfigFace : public CVXLMediaConfig {
+    public:
+        explicit MediaConfigFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        bool readItem(std::int32_t item, CVXLString* text) const override;
+
+    private:
+        CVXLClient* client_;
+    };
+    MediaConfigFace mediaConfigFace_ { this };
     CVXLThreadDB threadDB_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;

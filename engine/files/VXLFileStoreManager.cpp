@@ -20,8 +20,8 @@ CVXLFileStoreManager::~CVXLFileStoreManager()
             releaseJob(child);
         child = next;
     }
-    if (ownsStore_ && factory_ && store_)
-        factory_->destroyFileStore(store_);
+    if (ownedStore_ && factory_)
+        factory_->destroyFileStore(ownedStore_);
 }
 
 void CVXLFileStoreManager::onEvent(CVXLEvent* event)
@@ -66,8 +66,8 @@ void CVXLFileStoreManager::onEvent(CVXLEvent* event)
 void CVXLFileStoreManager::onStart(CVXLEvent* event)
 {
     if (!store_ && factory_) {
-        store_ = factory_->createFileStore();
-        ownsStore_ = store_ != nullptr;
+        ownedStore_ = factory_->createFileStore();
+        store_ = ownedStore_;
     }
     event->setResult(store_ ? kResultSucceeded : kResultStorageFailed);
     startChild(&bufferSource_);
@@ -95,10 +95,10 @@ void CVXLFileStoreManager::onStop(CVXLEvent* event)
 
 std::int32_t CVXLFileStoreManager::onFinished()
 {
-    if (ownsStore_ && factory_ && store_) {
-        factory_->destroyFileStore(store_);
+    if (ownedStore_ && factory_) {
+        factory_->destroyFileStore(ownedStore_);
         store_ = nullptr;
-        ownsStore_ = false;
+        ownedStore_ = nullptr;
     }
     return CVXLEventHandler::onFinished();
 }

@@ -15,6 +15,7 @@ class CVXLFileStreamSinkJob;
 class CVXLFileStreamSourceJob;
 class CVXLPlatformFactory;
 class CVXLPlatformFileStore;
+class CVXLPlatformStore;
 
 // The one job through which the engine reads, writes and deletes the files of
 // its working folder. Requests (CVXLFileDeleteRequest, CVXLFileReadRequest,
@@ -36,11 +37,12 @@ public:
     void childFinished(CVXLEventHandler* child) override;
     const char* name() const override { return "CVXLFileStoreManager"; }
 
-    // The platform file store to work on: shared (not owned), or made through
-    // the factory at start and given back at the end.
-    void setFileStore(CVXLPlatformFileStore* store) { store_ = store; }
+    // The platform store to work on: shared (not owned; the file store, or
+    // the message store for the files a transport writes), or a file store
+    // made through the factory at start and given back at the end.
+    void setFileStore(CVXLPlatformStore* store) { store_ = store; }
     void setFactory(CVXLPlatformFactory* factory) { factory_ = factory; }
-    CVXLPlatformFileStore* fileStore() const { return store_; }
+    CVXLPlatformStore* fileStore() const { return store_; }
 
 private:
     // Codes of the manager's own steps.
@@ -71,9 +73,9 @@ private:
     void finishCurrent();
     void releaseJob(CVXLEventHandler* job);
 
-    CVXLPlatformFileStore* store_ = nullptr;
+    CVXLPlatformStore* store_ = nullptr;
     CVXLPlatformFactory* factory_ = nullptr;
-    bool ownsStore_ = false;
+    CVXLPlatformFileStore* ownedStore_ = nullptr;
     CVXLCallbackEvent deleteCallback_ { this, kDeleteDone };
     CVXLItemInfoEvent sizeCallback_ { this, kSizeKnown };
     CVXLNamedRequest readRequest_ { kEventFileOpenForReading, kReadOpened };

@@ -4,9 +4,12 @@
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaRefHandle.h"
 #include "engine/screens/VXLLayout.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/media/MediaTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -523,3 +526,47 @@ TEST(VXLClientDialer, StartsWithTheConfigurationAndReadsTheTrafficSwitchLive)
 }
 
 } // namespace
+
+// Media references choose previews by the Client's configuration items and
+// are started by its Job Runner.
+TEST_F(VXLClientTest, MediaReferencesReadTheClientsItemsAndRunUnderItsJobRunner)
+{
+    ASSERT_TRUE(driver.startUp());
+    TraceJob source("source");
+    client().getJobRunner().runJob(&source);
+    driver.runUntilIdle();
+    {
+        CVXLMediaRef* ref = new CVXLMediaRef;
+        CVXLMediaRefHandle handle(ref);
+        ref->setMimeType("image/jpeg");
+        ref->addRendition("a.jpg", "image/jpeg", &source, 100, 100, -1, false);
+        ref->addRendition("a.png", "image/png", &source, 80, 80, -1, false);
+        struct Case {
+            const char* width; // item 17, the preview's widest
+            const char* mimeType; // item 20
+            const char* chosen;
+        } cases[] = {
+            { "100", "image/", "a.jpg" },
+            { "100", "image/png", "a.png" },
+            { "90", "image/", "a.png" },
+            { "50", "image/", nullptr },
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.width) + " " + c.mimeType);
+            client().settings().setConfigString(kCfgImagePreviewWidth, c.width);
+            client().settings().setConfigString(kCfgImagePreviewMimeType, c.mimeType);
+            const char* chosen = ref->getRenditionName(CVXLMediaRef::kSizePreview);
+            EXPECT_STREQ(chosen ? chosen : "(none)", c.chosen ? c.chosen : "(none)");
+        }
+
+        TestDestination observer;
+        ref->setSizeClass(CVXLMediaRef::kSizeOriginal);
+        ASSERT_EQ(ref->setListener(&observer), 1);
+        ASSERT_EQ(ref->submitRequest(), 1);
+        driver.runUntilIdle();
+        EXPECT_EQ(ref->parent(), &client().getJobRunner());
+    }
+    driver.runUntilIdle();
+    source.stop();
+    driver.runUntilIdle();
+}

@@ -82,6 +82,7 @@ void CVXLHttpProcessor::init()
     // A job stopped in the middle of an exchange starts over from Idle.
     job_.resetMachine();
     startChild(&job_);
+    startChild(&responseFiles_);
     startChild(&adapter_);
 }
 
@@ -235,7 +236,7 @@ void CVXLHttpProcessor::onResponseHead(CVXLEvent* event)
     // reply without a body leaves an empty file, never an older one.
     pendingHead_ = event;
     adapter_.setProgressKeys(kProgressTotalKey, kProgressCurrentKey);
-    adapter_.setFileRequestTarget(fileRequestTarget_);
+    adapter_.setFileStoreManager(fileRequestTarget_ ? fileRequestTarget_ : &responseFiles_);
     open_.fileName = responseBody_->fileName();
     open_.expectedTotal = expectedTotal_;
     post(&adapter_, &open_);
@@ -315,9 +316,10 @@ void CVXLHttpProcessor::onClosed(CVXLEvent* event)
     const std::int32_t result = event->result();
     finishEvent(event);
     adapterOpen_ = false;
-    // A file that could not be closed may lack its last bytes.
+    // A file that could not be written or closed may lack bytes; the
+    // adapter's result may be the sink's platform status.
     if (result != kResultSucceeded)
-        result_ = result;
+        result_ = kResultFailed;
     end(result_);
 }
 

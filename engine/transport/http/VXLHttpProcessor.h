@@ -4,6 +4,7 @@
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/files/VXLFileStoreManager.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
@@ -48,10 +49,11 @@ public:
     }
     // Where the file adapter publishes its progress (the Client's settings).
     void setSettingsStore(CVXLPersStore* settings) { adapter_.setSettingsStore(settings); }
-    // The job that takes the file requests (the message store manager).
+    // The job that opens the response files; without one, the processor's own
+    // File Store Manager over the message store does.
     void setFileRequestTarget(CVXLEventHandler* target) { fileRequestTarget_ = target; }
     // The store whose streams write the response files.
-    void setMessageStore(CVXLPlatformStore* store) { adapter_.setFileStore(store); }
+    void setMessageStore(CVXLPlatformStore* store) { responseFiles_.setFileStore(store); }
 
     // The HTTP job's last failure (the Client's error code).
     std::int32_t errorCode() const { return job_.errorCode(); }
@@ -86,6 +88,7 @@ private:
     CVXLEvent* pendingChunk_ = nullptr;
     // The 2xx head, held until the file is open.
     CVXLEvent* pendingHead_ = nullptr;
+    CVXLFileStoreManager responseFiles_;
     CVXLPushToFileAdapterJob adapter_;
     CVXLPushWriteRequest write_;
     CVXLPushOpenRequest open_;
