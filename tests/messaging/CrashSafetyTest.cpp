@@ -21,6 +21,16 @@ void killAfter(pid_t pid, std::mt19937& random, int minMs, int spreadMs)
     ::waitpid(pid, nullptr, 0);
 }
 
+// Waits (at most ten seconds) until the tool has done its first piece of
+// work, so that a loaded machine does not kill every run before it began.
+template <class Ready>
+void waitUntil(Ready ready)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!ready() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 const std::string kTool = TESSEL_BINARY_DIR "/bin/msgcrash";
 
 class CrashSafetyTest : public ::testing::Test, public FileStoreFixture {
@@ -34,6 +44,7 @@ TEST_F(CrashSafetyTest, AKilledSaveLeavesTheDatabaseThePointerNamesWhole)
     for (int round = 0; round < 12; ++round) {
         const pid_t pid = testSpawn({ kTool, "threaddb" }, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
+        waitUntil([&] { return !readHostFile("threaddb.run").empty(); });
         killAfter(pid, random, 20, 200);
         if (readHostFile("threaddb.run").empty())
             continue;
@@ -55,6 +66,7 @@ TEST_F(CrashSafetyTest, AKilledInPlaceCopyLeavesTheOldFileOrTheNew)
     for (int round = 0; round < 12; ++round) {
         const pid_t pid = testSpawn({ kTool, "copy", "copied" }, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
+        waitUntil([&] { return readHostFile("copied").size() > base.size() + grown; });
         killAfter(pid, random, 5, 100);
         const std::string now = readHostFile("copied");
         ASSERT_GE(now.size(), base.size() + grown) << "round " << round;
