@@ -224,20 +224,21 @@ Outcome run(const std::string& response, std::vector<Piece> pieces, std::uint32_
     }
     if (get.isBusy())
         __builtin_trap(); // unanswered, and nothing will ever answer it
-    if (out.result == -1 || !job.isIn(&CHTTPv2Job::Idle) || network.dials != 1 || !network.closed
-        || network.connection.held)
+    if (out.result == -1 || !job.isIn(&CHTTPv2Job::Idle) || job.incomingCount() != 0 || network.dials != 1
+        || !network.closed || network.connection.held)
         __builtin_trap();
     return out;
 }
 
-// Bytes after the first blank line: more than any body can be framed in.
+// Bytes after the first blank line: more than any body can be framed in. A
+// bare LF ends a head line as CR LF does, in either line of the pair.
 std::size_t afterFirstHead(const std::string& response)
 {
-    const std::size_t crlf = response.find("\r\n\r\n");
     const std::size_t lf = response.find("\n\n");
-    if (crlf == std::string::npos && lf == std::string::npos)
+    const std::size_t crlf = response.find("\n\r\n");
+    if (lf == std::string::npos && crlf == std::string::npos)
         return 0;
-    const std::size_t end = crlf < lf ? crlf + 4 : lf + 2;
+    const std::size_t end = lf < crlf ? lf + 2 : crlf + 3;
     return response.size() - end;
 }
 
