@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,15 @@
 // than the reply's framing allows, and both runs must end alike.
 namespace {
 
-// The delays stay far below the job's low-speed window, so that the pieces
-// alone never change the outcome.
+// At most 32 pieces of at most 255 ms each: 8 s, far below the job's
+// low-speed window, so that the pieces alone never change the outcome.
 constexpr std::size_t kMaxPieces = 32;
+static_assert(kMaxPieces * 255 < CHTTPv2Job::kLowSpeedWindowMs);
 constexpr int kMaxRounds = 4096;
-constexpr int kMaxStepsPerRound = 1000;
+// A body read a byte at a time takes a few steps per byte, all at one time.
+constexpr int kMaxStepsPerByte = 16;
+constexpr int kMaxStepsBesides = 1000;
+constexpr std::int32_t kDueSignal = 100;
 
 struct Piece {
     std::uint32_t size; // 0: as much as asked for
@@ -116,7 +119,7 @@ public:
 
         FuzzNetwork& network;
         CVXLEvent* held = nullptr;
-        CVXLSimpleEvent due{100};
+        CVXLSimpleEvent due{kDueSignal};
     };
 
     std::uint32_t nextDelay() const { return next_ < pieces_.size() ? pieces_[next_].delayMs : 0; }
@@ -210,12 +213,15 @@ Outcome run(const std::string& response, std::vector<Piece> pieces, std::uint32_
     get.setUrl(CVXLString("http://a.example/x"));
     requester.post(&job, &get);
 
-    // Until nothing is left to run or armed; every round settles within its
-    // steps, and the rounds are bounded too.
+    // Until nothing is left to run or armed, within a bounded number of steps
+    // and of clock moves.
+    const int maxSteps = kMaxStepsBesides + kMaxStepsPerByte * static_cast<int>(response.size());
+    int steps = 0;
     for (int round = 0;; ++round) {
         if (round == kMaxRounds)
             __builtin_trap();
-        if (driver.runUntilIdle(kMaxStepsPerRound) == kMaxStepsPerRound && driver.nextTimeout() == 0)
+        steps += driver.runUntilIdle(maxSteps - steps);
+        if (steps >= maxSteps && driver.nextTimeout() == 0)
             __builtin_trap();
         const std::uint32_t wait = driver.nextTimeout();
         if (wait == kNoDeadline)
