@@ -19,6 +19,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 max_len() {
   case $1 in
     HttpResponse|BoundaryScanner|MimeMultipart) echo 70000 ;;
+    HttpJobBody) echo 16384 ;;
     Program|ScenarioFile|XmlReader) echo 32768 ;;
     *) echo 8192 ;;
   esac
