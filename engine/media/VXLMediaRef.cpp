@@ -83,6 +83,11 @@ void CVXLMediaRef::setConfig(const CVXLMediaConfig* config)
     gConfig = config;
 }
 
+const CVXLMediaConfig* CVXLMediaRef::config()
+{
+    return gConfig;
+}
+
 void CVXLMediaRef::setMimeType(const char* mimeType)
 {
     mimeType_ = mimeType ? mimeType : "";

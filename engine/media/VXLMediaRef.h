@@ -110,6 +110,7 @@ public:
     // them when they have finished; and the configuration they read.
     static void setJobRunner(CJobRunner* runner);
     static void setConfig(const CVXLMediaConfig* config);
+    static const CVXLMediaConfig* config();
 
 private:
     // Reply codes of the media reference's own requests.

@@ -1,10 +1,40 @@
 #include "engine/messaging/OutboundSummary.h"
 
+#include "engine/media/VXLMediaLocation.h"
 #include "engine/messaging/OutboundItem.h"
 
 namespace {
 
 constexpr std::uint8_t kTextListType = 4;
+constexpr std::uint32_t kLocationKindOnline = 1;
+
+// The configuration items that type and size an online item's preview and
+// expanded view.
+struct OnlineSizeItems {
+    std::int32_t mimeItem;
+    std::int32_t previewWidth, previewHeight;
+    std::int32_t viewWidth, viewHeight;
+};
+
+constexpr OnlineSizeItems kImageItems { 20, 36, 37, 38, 39 };
+constexpr OnlineSizeItems kVideoItems { 24, 21, 22, 29, 30 };
+
+CVXLString readText(const CVXLMediaConfig* config, std::int32_t item)
+{
+    CVXLString text;
+    if (!config || !config->readItem(item, &text))
+        text.clear();
+    return text;
+}
+
+// -1 when the item is absent.
+std::int32_t readSide(const CVXLMediaConfig* config, std::int32_t item)
+{
+    CVXLString text;
+    if (!config || !config->readItem(item, &text))
+        return -1;
+    return text.toInt();
+}
 
 } // namespace
 
@@ -100,4 +130,27 @@ bool COutboundSummary::load(CVXLByteStream& in)
         return false;
     *this = read;
     return true;
+}
+
+CVXLMediaRefHandle COutboundSummary::mediaRef(
+    CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner, const CVXLMediaConfig* config) const
+{
+    CVXLMediaRefHandle handle;
+    if (mediaMimeType.length() == 0)
+        return handle;
+    handle.setMimeType(mediaMimeType.c_str());
+    handle.setValue(identity.number());
+    const std::uint32_t location = static_cast<std::uint32_t>(identity.number());
+    if (vxlLocationKind(location) != kLocationKindOnline) {
+        handle.addEntry(identity.second(), mediaMimeType, localOwner, -1, -1, -1, true);
+        return handle;
+    }
+    const OnlineSizeItems& items = mediaMimeType.find("video/") >= 0 ? kVideoItems : kImageItems;
+    const CVXLString sizedType = readText(config, items.mimeItem);
+    handle.addEntry(identity.first(), mediaMimeType, onlineOwner, -1, -1, -1, true);
+    handle.addEntry(identity.first(), sizedType, onlineOwner, readSide(config, items.previewWidth),
+        readSide(config, items.previewHeight), -1, false);
+    handle.addEntry(identity.first(), sizedType, onlineOwner, readSide(config, items.viewWidth),
+        readSide(config, items.viewHeight), -1, false);
+    return handle;
 }

@@ -4,10 +4,13 @@
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/media/VXLMediaIdentity.h"
+#include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaRefHandle.h"
 
 #include <cstdint>
 
 class COutboundItem;
+class CVXLEventHandler;
 
 // What the outbox lists show of a waiting message, kept in memory and in
 // "state.oq" beside each entry.
@@ -24,6 +27,15 @@ public:
     // Reads one whole summary at the stream's cursor; false, with nothing
     // changed, otherwise.
     bool load(CVXLByteStream& in);
+
+    // The entry's media reference for the outbox listing; empty without a
+    // media type. Online items (location kind 1) are served by the online
+    // owner under the identity's first text: the item, a preview and an
+    // expanded view sized by the configuration; others by the local owner
+    // under the second text, the item alone. An owner may be null, but the
+    // media reference counts a rendition without one as a free slot.
+    CVXLMediaRefHandle mediaRef(CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner,
+        const CVXLMediaConfig* config = CVXLMediaRef::config()) const;
 
     CVXLString recipients; // joined with ", "
     CVXLString text;
