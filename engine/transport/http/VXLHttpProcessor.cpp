@@ -66,16 +66,21 @@ int CVXLHttpProcessor::beginTransaction(CVXLTransaction* transaction)
     return 1;
 }
 
-void CVXLHttpProcessor::init()
+void CVXLHttpProcessor::forgetExchange()
 {
-    CVXLProcessor::init();
-    result_ = kResultSucceeded;
     requestBody_.clear();
     chunk_.clear();
     writeBuffer_.clear();
     request_ = nullptr;
     pendingChunk_ = nullptr;
     pendingHead_ = nullptr;
+}
+
+void CVXLHttpProcessor::init()
+{
+    CVXLProcessor::init();
+    result_ = kResultSucceeded;
+    forgetExchange();
     expectedTotal_ = -1;
     bodyHandedOut_ = false;
     cancelRequested_ = false;
@@ -94,12 +99,7 @@ void CVXLHttpProcessor::finishTransaction()
              static_cast<CVXLEvent*>(&open_), static_cast<CVXLEvent*>(&write_), &close_ })
         cancelEvent(event);
     responseBody_.reset();
-    requestBody_.clear();
-    chunk_.clear();
-    writeBuffer_.clear();
-    request_ = nullptr;
-    pendingChunk_ = nullptr;
-    pendingHead_ = nullptr;
+    forgetExchange();
     adapterOpen_ = false;
     CVXLProcessor::finishTransaction();
 }

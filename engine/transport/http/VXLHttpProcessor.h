@@ -69,6 +69,8 @@ protected:
     void onCancel() override;
 
 private:
+    // Drops the buffers and pointers of the exchange under way.
+    void forgetExchange();
     void startRequest();
     void composeHeaders(CVXLHttpRequest& request, const CVXLHttpTransaction& transaction);
     void onBodyRequest(CVXLEvent* event);
