@@ -202,7 +202,7 @@ inline std::string dumpLayout(const CScenarioLayout& layout)
         << link.text().c_str() << " wait=" << layout.waitAction() << "," << layout.waitText().c_str() << "\n";
     for (std::uint32_t i = 0; i < layout.fieldCount(); ++i) {
         const CScenarioField& f = *layout.fieldAt(i);
-        const CScenarioFieldSpec& s = f.fieldSpec();
+        const CScenarioFieldDescription& s = f.fieldDescription();
         out << "field " << f.fieldId().c_str() << " out=" << f.outgoing() << " ferr=" << f.errorText().c_str()
             << " help=" << f.hasHelp() << "," << f.helpUrl().c_str() << " values=";
         for (std::uint32_t v = 0; v < f.values().count(); ++v)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioFieldSpec.h"
+#include "engine/client/scenario/ScenarioFieldDescription.h"
 #include "engine/client/scenario/ScenarioTextList.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
@@ -15,8 +15,8 @@ public:
     CScenarioField(const CScenarioField& other) = default;
     CScenarioField& operator=(const CScenarioField& other) = default;
 
-    const CScenarioFieldSpec& fieldSpec() const { return fieldSpec_; }
-    CScenarioFieldSpec& fieldSpec() { return fieldSpec_; }
+    const CScenarioFieldDescription& fieldDescription() const { return fieldDescription_; }
+    CScenarioFieldDescription& fieldDescription() { return fieldDescription_; }
 
     const CScenarioTextList& values() const { return values_; }
     CScenarioTextList& values() { return values_; }
@@ -38,7 +38,7 @@ public:
     }
 
 private:
-    CScenarioFieldSpec fieldSpec_;
+    CScenarioFieldDescription fieldDescription_;
     CScenarioTextList values_;
     CVXLString errorText_;
     CVXLString fieldId_;

@@ -734,23 +734,23 @@ void CScenarioFileParser::scenarioAttribute(const CVXLString& name, const CVXLSt
     case kStateLayout: {
         if (!field)
             break;
-        CScenarioFieldSpec& fieldSpec = field->fieldSpec();
+        CScenarioFieldDescription& fieldDescription = field->fieldDescription();
         if (name == "edit")
-            fieldSpec.setEditable(isYes(value));
+            fieldDescription.setEditable(isYes(value));
         else if (name == "vis")
-            fieldSpec.setVisible(isYes(value));
+            fieldDescription.setVisible(isYes(value));
         else if (name == "min")
-            fieldSpec.setMinList(value);
+            fieldDescription.setMinList(value);
         else if (name == "max")
-            fieldSpec.setMaxList(value);
+            fieldDescription.setMaxList(value);
         else if (name == "type")
-            fieldSpec.setType(value);
+            fieldDescription.setType(value);
         else if (name == "con")
-            fieldSpec.setInputFormats(scenarioInputFormatsOf(value.c_str()));
+            fieldDescription.setInputFormats(scenarioInputFormatsOf(value.c_str()));
         else if (name == "mod")
-            fieldSpec.setModifiers(scenarioModifiersOf(value.c_str()));
+            fieldDescription.setModifiers(scenarioModifiersOf(value.c_str()));
         else if (name == "fnt")
-            fieldSpec.setFonts(scenarioFontsOf(value.c_str()));
+            fieldDescription.setFonts(scenarioFontsOf(value.c_str()));
         break;
     }
     case kStateScenarioConfig: {
@@ -782,8 +782,8 @@ void CScenarioFileParser::scenarioText(const CVXLString& text)
     if (!matched_)
         return;
     CScenarioField* field = definition_->lastField();
-    CScenarioLabel* right = field ? &field->fieldSpec().rightSoftKey() : nullptr;
-    CScenarioLabel* left = field ? &field->fieldSpec().leftSoftKey() : nullptr;
+    CScenarioLabel* right = field ? &field->fieldDescription().rightSoftKey() : nullptr;
+    CScenarioLabel* left = field ? &field->fieldDescription().leftSoftKey() : nullptr;
     switch (parseState_) {
     case kStateNone:
     case kStateConfig:
@@ -813,11 +813,11 @@ void CScenarioFileParser::scenarioText(const CVXLString& text)
         break;
     case kStateCaption:
         if (field)
-            field->fieldSpec().setCaption(text);
+            field->fieldDescription().setCaption(text);
         break;
     case kStateFieldName:
         if (field)
-            field->fieldSpec().setName(text);
+            field->fieldDescription().setName(text);
         break;
     case kStateValue:
         if (field)

@@ -78,7 +78,7 @@ CScenarioField* CScenarioLayout::findField(std::int32_t typeCode) const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
         CScenarioField* field = fieldAt(i);
-        if (field->fieldSpec().typeCode() == typeCode || field->fieldSpec().typeIndex(typeCode) >= 0)
+        if (field->fieldDescription().typeCode() == typeCode || field->fieldDescription().typeIndex(typeCode) >= 0)
             return field;
     }
     return nullptr;
@@ -87,8 +87,8 @@ CScenarioField* CScenarioLayout::findField(std::int32_t typeCode) const
 bool CScenarioLayout::onlyHelpOrTitleVisible() const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
-        const CScenarioFieldSpec& fieldSpec = fieldAt(i)->fieldSpec();
-        if (fieldSpec.visible() && fieldSpec.typeCode() != kFieldHelp && fieldSpec.typeCode() != kFieldTitle)
+        const CScenarioFieldDescription& fieldDescription = fieldAt(i)->fieldDescription();
+        if (fieldDescription.visible() && fieldDescription.typeCode() != kFieldHelp && fieldDescription.typeCode() != kFieldTitle)
             return false;
     }
     return true;
@@ -150,11 +150,11 @@ bool CScenarioLayout::supportsMedia(std::int32_t typeCode) const
     const CScenarioField* field = findField(typeCode);
     if (!field)
         return false;
-    const CScenarioFieldSpec& fieldSpec = field->fieldSpec();
-    const int index = fieldSpec.typeIndex(typeCode);
-    if (index < 0 || !fieldSpec.hasMax(static_cast<std::uint32_t>(index)))
+    const CScenarioFieldDescription& fieldDescription = field->fieldDescription();
+    const int index = fieldDescription.typeIndex(typeCode);
+    if (index < 0 || !fieldDescription.hasMax(static_cast<std::uint32_t>(index)))
         return true;
-    return fieldSpec.maxAt(static_cast<std::uint32_t>(index)) != 0;
+    return fieldDescription.maxAt(static_cast<std::uint32_t>(index)) != 0;
 }
 
 bool CScenarioLayout::requiresMedia(std::int32_t typeCode) const
@@ -162,8 +162,8 @@ bool CScenarioLayout::requiresMedia(std::int32_t typeCode) const
     const CScenarioField* field = findField(typeCode);
     if (!field)
         return false;
-    const int index = field->fieldSpec().typeIndex(typeCode);
-    return index >= 0 && field->fieldSpec().minAt(static_cast<std::uint32_t>(index)) > 0;
+    const int index = field->fieldDescription().typeIndex(typeCode);
+    return index >= 0 && field->fieldDescription().minAt(static_cast<std::uint32_t>(index)) > 0;
 }
 
 bool CScenarioLayout::supportsTextOnly() const

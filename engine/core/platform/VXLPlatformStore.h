@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-// A folder of files that the engine lists, inspects, deletes and opens
+// A folder of files that the engine lists, reads the details of, deletes and opens
 // streams on; the base of the file store and the message store. Every
 // outcome goes to the sink the caller passes.
 class CVXLPlatformStore : public CVXLObject {

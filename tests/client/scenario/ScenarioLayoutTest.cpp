@@ -41,37 +41,37 @@ TEST(ScenarioCodes, KeywordTables)
     EXPECT_FALSE(isRecipientVariable(nullptr));
 }
 
-TEST(ScenarioFieldSpec, CommaListsKeepEveryMember)
+TEST(ScenarioFieldDescription, CommaListsKeepEveryMember)
 {
-    CScenarioFieldSpec fieldSpec;
-    fieldSpec.setMinList("1,,3");
-    ASSERT_EQ(fieldSpec.minCount(), 3u);
-    EXPECT_EQ(fieldSpec.minAt(0), 1);
-    EXPECT_EQ(fieldSpec.minAt(1), 0);
-    EXPECT_EQ(fieldSpec.minAt(2), 3);
-    EXPECT_EQ(fieldSpec.minAt(3), 0);
-    fieldSpec.setMaxList("");
-    EXPECT_EQ(fieldSpec.maxCount(), 0u);
-    fieldSpec.appendMax(-4);
-    EXPECT_EQ(fieldSpec.maxAt(0), -4);
+    CScenarioFieldDescription fieldDescription;
+    fieldDescription.setMinList("1,,3");
+    ASSERT_EQ(fieldDescription.minCount(), 3u);
+    EXPECT_EQ(fieldDescription.minAt(0), 1);
+    EXPECT_EQ(fieldDescription.minAt(1), 0);
+    EXPECT_EQ(fieldDescription.minAt(2), 3);
+    EXPECT_EQ(fieldDescription.minAt(3), 0);
+    fieldDescription.setMaxList("");
+    EXPECT_EQ(fieldDescription.maxCount(), 0u);
+    fieldDescription.appendMax(-4);
+    EXPECT_EQ(fieldDescription.maxAt(0), -4);
 
-    fieldSpec.setType("images,videos");
-    EXPECT_EQ(fieldSpec.typeCode(), kFieldTypeList);
-    ASSERT_EQ(fieldSpec.typeNameCount(), 2u);
-    EXPECT_EQ(fieldSpec.typeName(1), "videos");
-    EXPECT_EQ(fieldSpec.typeIndex(kFieldVideos), 1);
-    EXPECT_EQ(fieldSpec.typeIndex(kFieldAddress), -1);
-    fieldSpec.setType("title");
-    EXPECT_EQ(fieldSpec.typeNameCount(), 0u);
+    fieldDescription.setType("images,videos");
+    EXPECT_EQ(fieldDescription.typeCode(), kFieldTypeList);
+    ASSERT_EQ(fieldDescription.typeNameCount(), 2u);
+    EXPECT_EQ(fieldDescription.typeName(1), "videos");
+    EXPECT_EQ(fieldDescription.typeIndex(kFieldVideos), 1);
+    EXPECT_EQ(fieldDescription.typeIndex(kFieldAddress), -1);
+    fieldDescription.setType("title");
+    EXPECT_EQ(fieldDescription.typeNameCount(), 0u);
 }
 
 CScenarioField* field(const char* type, const char* min = "", const char* max = "", bool visible = true)
 {
     auto* f = new CScenarioField();
-    f->fieldSpec().setType(type);
-    f->fieldSpec().setMinList(min);
-    f->fieldSpec().setMaxList(max);
-    f->fieldSpec().setVisible(visible);
+    f->fieldDescription().setType(type);
+    f->fieldDescription().setMinList(min);
+    f->fieldDescription().setMaxList(max);
+    f->fieldDescription().setVisible(visible);
     return f;
 }
 
@@ -88,7 +88,7 @@ TEST(ScenarioLayout, FieldsAndFindField)
     EXPECT_EQ(layout.findField(kFieldTitle), layout.fieldAt(0));
     EXPECT_EQ(layout.findField(kFieldAddress), nullptr);
     EXPECT_FALSE(layout.onlyHelpOrTitleVisible());
-    layout.fieldAt(1)->fieldSpec().setVisible(false);
+    layout.fieldAt(1)->fieldDescription().setVisible(false);
     EXPECT_TRUE(layout.onlyHelpOrTitleVisible());
 }
 
@@ -106,9 +106,9 @@ TEST(ScenarioLayout, CopiesAreDeepAndResetsClearWhatTheySay)
     layout.fieldAt(0)->values().append("v");
 
     CScenarioLayout copy(layout);
-    layout.fieldAt(0)->fieldSpec().setMinList("9");
+    layout.fieldAt(0)->fieldDescription().setMinList("9");
     layout.fieldAt(0)->values().append("w");
-    EXPECT_EQ(copy.fieldAt(0)->fieldSpec().minAt(0), 1);
+    EXPECT_EQ(copy.fieldAt(0)->fieldDescription().minAt(0), 1);
     EXPECT_EQ(copy.fieldAt(0)->values().count(), 1u);
     EXPECT_NE(copy.fieldAt(0), layout.fieldAt(0));
 
@@ -193,10 +193,10 @@ TEST(ScenarioLabel, CaptionFollowsTheChoice)
     EXPECT_EQ(label.actions().trueAction(), kActionCancel);
     EXPECT_EQ(label.actions().falseAction(), kActionNop);
 
-    CScenarioFieldSpec fieldSpec;
-    fieldSpec.setLeftSoftKey(label);
-    EXPECT_EQ(fieldSpec.leftSoftKey().caption(), "Add");
-    EXPECT_EQ(fieldSpec.rightSoftKey().actions().trueAction(), kActionUnset);
+    CScenarioFieldDescription fieldDescription;
+    fieldDescription.setLeftSoftKey(label);
+    EXPECT_EQ(fieldDescription.leftSoftKey().caption(), "Add");
+    EXPECT_EQ(fieldDescription.rightSoftKey().actions().trueAction(), kActionUnset);
 }
 
 } // namespace

@@ -196,7 +196,7 @@ TEST_F(ScenarioManagerFixture, ScenarioPassFillsTheDefinition)
         "max=160; vis=1 edit=1 bits=0,72,0 caption=Message name=\n"
         "  lsk t= f= choice=1 actions=0,0 rule=\n"
         "  rsk t= f= choice=1 actions=0,0 rule=\n");
-    EXPECT_EQ(layout.fieldAt(0)->fieldSpec().leftSoftKey().caption(), "Change");
+    EXPECT_EQ(layout.fieldAt(0)->fieldDescription().leftSoftKey().caption(), "Change");
     EXPECT_EQ(layout.findField(kFieldVideos), layout.fieldAt(1));
 }
 

@@ -1,9 +1,9 @@
-// mms-inspect: decodes a binary MMS PDU with the engine's decoder and prints
+// mms-dump: decodes a binary MMS PDU with the engine's decoder and prints
 // its header fields (one per line, named as in the MMS field table, with
 // their parameters) and its body parts (type, name, Content-ID,
 // Content-Location and size).
 //
-// Usage: mms-inspect FILE [OFFSET]
+// Usage: mms-dump FILE [OFFSET]
 // Exit status: 0 decoded, 1 the PDU could not be decoded, 2 usage or I/O.
 
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -62,12 +62,12 @@ void printPart(std::uint32_t index, const CVXLMimeEntity& part)
 int main(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: mms-inspect FILE [OFFSET]\n");
+        std::fprintf(stderr, "usage: mms-dump FILE [OFFSET]\n");
         return 2;
     }
     FILE* file = std::fopen(argv[1], "rb");
     if (!file) {
-        std::fprintf(stderr, "mms-inspect: cannot open %s\n", argv[1]);
+        std::fprintf(stderr, "mms-dump: cannot open %s\n", argv[1]);
         return 2;
     }
     std::vector<std::uint8_t> bytes;
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     std::fclose(file);
     const unsigned long offset = argc == 3 ? std::strtoul(argv[2], nullptr, 0) : 0;
     if (offset > bytes.size() || bytes.size() - offset > 0xFFFFFFFFu) {
-        std::fprintf(stderr, "mms-inspect: offset %lu lies beyond the %zu bytes of %s\n", offset, bytes.size(), argv[1]);
+        std::fprintf(stderr, "mms-dump: offset %lu lies beyond the %zu bytes of %s\n", offset, bytes.size(), argv[1]);
         return 2;
     }
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     CVXLWspPduDecoder decoder;
     const std::uint32_t length = static_cast<std::uint32_t>(bytes.size() - offset);
     if (!decoder.decode(bytes.data() + offset, length, pdu, argv[1], static_cast<std::uint32_t>(offset))) {
-        std::fprintf(stderr, "mms-inspect: %s: not a decodable MMS PDU: %s at byte %u\n", argv[1],
+        std::fprintf(stderr, "mms-dump: %s: not a decodable MMS PDU: %s at byte %u\n", argv[1],
                      decoder.errorText(), decoder.errorPosition() + static_cast<std::uint32_t>(offset));
         return 1;
     }

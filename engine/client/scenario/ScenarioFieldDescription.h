@@ -11,11 +11,11 @@
 // What a field is and how it is edited: its type (or list of types), the
 // lower and upper limits per type, visibility, input rules, caption, name
 // and the two soft keys. Copies are deep.
-class CScenarioFieldSpec : public CVXLObject {
+class CScenarioFieldDescription : public CVXLObject {
 public:
-    CScenarioFieldSpec() = default;
-    CScenarioFieldSpec(const CScenarioFieldSpec& other) = default;
-    CScenarioFieldSpec& operator=(const CScenarioFieldSpec& other) = default;
+    CScenarioFieldDescription() = default;
+    CScenarioFieldDescription(const CScenarioFieldDescription& other) = default;
+    CScenarioFieldDescription& operator=(const CScenarioFieldDescription& other) = default;
 
     std::int32_t typeCode() const { return typeCode_; }
     void setTypeCode(std::int32_t code) { typeCode_ = code; }

@@ -14,16 +14,16 @@ struct Outcome {
     std::string output;
 };
 
-Outcome inspect(const std::string& arguments)
+Outcome dump(const std::string& arguments)
 {
-    const std::string command = std::string(TESSEL_BINARY_DIR) + "/bin/mms-inspect " + arguments + " 2>&1";
+    const std::string command = std::string(TESSEL_BINARY_DIR) + "/bin/mms-dump " + arguments + " 2>&1";
     const TestCommandResult result = testRunCommand(command);
     return Outcome{result.status, result.output};
 }
 
-TEST(MmsInspect, PrintsHeadersAndParts)
+TEST(MmsDump, PrintsHeadersAndParts)
 {
-    const Outcome run = inspect(mmstest::samplePath("send_req.mms"));
+    const Outcome run = dump(mmstest::samplePath("send_req.mms"));
     ASSERT_EQ(run.status, 0) << run.output;
     for (const char* line : {"X-Mms-Message-Type: 1\n", "X-Mms-Transaction-ID: T0001\n", "Date: 1700000000\n",
                              "From: +15550001111/TYPE=PLMN [token=2]\n", "To: alice@example.com\n",
@@ -36,19 +36,19 @@ TEST(MmsInspect, PrintsHeadersAndParts)
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "in\n" << run.output;
 }
 
-TEST(MmsInspect, RefusesWhatItCannotDecode)
+TEST(MmsDump, RefusesWhatItCannotDecode)
 {
-    char path[] = "/tmp/mms-inspect-XXXXXX";
+    char path[] = "/tmp/mms-dump-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     const unsigned char cut[] = {0x8C, 0x80, 0x98, 'T'};
     ASSERT_EQ(write(fd, cut, sizeof cut), static_cast<ssize_t>(sizeof cut));
     close(fd);
-    const Outcome run = inspect(path);
+    const Outcome run = dump(path);
     unlink(path);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("not a decodable MMS PDU"), std::string::npos) << run.output;
-    EXPECT_EQ(inspect("/nonexistent/x.mms").status, 2);
+    EXPECT_EQ(dump("/nonexistent/x.mms").status, 2);
 }
 
 } // namespace

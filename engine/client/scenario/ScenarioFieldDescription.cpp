@@ -1,6 +1,6 @@
-#include "engine/client/scenario/ScenarioFieldSpec.h"
+#include "engine/client/scenario/ScenarioFieldDescription.h"
 
-void CScenarioFieldSpec::splitInto(CVXLStringArray& list, const CVXLString& commaList)
+void CScenarioFieldDescription::splitInto(CVXLStringArray& list, const CVXLString& commaList)
 {
     list.clear();
     if (commaList.length() == 0)
@@ -16,7 +16,7 @@ void CScenarioFieldSpec::splitInto(CVXLStringArray& list, const CVXLString& comm
     }
 }
 
-void CScenarioFieldSpec::setType(const CVXLString& name)
+void CScenarioFieldDescription::setType(const CVXLString& name)
 {
     typeCode_ = scenarioFieldTypeOf(name.c_str());
     typeNames_.clear();
@@ -24,7 +24,7 @@ void CScenarioFieldSpec::setType(const CVXLString& name)
         splitInto(typeNames_, name);
 }
 
-int CScenarioFieldSpec::typeIndex(std::int32_t code) const
+int CScenarioFieldDescription::typeIndex(std::int32_t code) const
 {
     if (typeCode_ == code && code != kFieldTypeList)
         return 0;
@@ -37,37 +37,37 @@ int CScenarioFieldSpec::typeIndex(std::int32_t code) const
     return -1;
 }
 
-std::int32_t CScenarioFieldSpec::minAt(std::uint32_t i) const
+std::int32_t CScenarioFieldDescription::minAt(std::uint32_t i) const
 {
     return min_.at(static_cast<int>(i)).toInt();
 }
 
-std::int32_t CScenarioFieldSpec::maxAt(std::uint32_t i) const
+std::int32_t CScenarioFieldDescription::maxAt(std::uint32_t i) const
 {
     return max_.at(static_cast<int>(i)).toInt();
 }
 
-void CScenarioFieldSpec::appendMin(std::int32_t value)
+void CScenarioFieldDescription::appendMin(std::int32_t value)
 {
     min_.insertAt(CVXLString(value), -1);
 }
 
-void CScenarioFieldSpec::appendMax(std::int32_t value)
+void CScenarioFieldDescription::appendMax(std::int32_t value)
 {
     max_.insertAt(CVXLString(value), -1);
 }
 
-void CScenarioFieldSpec::setMinList(const CVXLString& commaList)
+void CScenarioFieldDescription::setMinList(const CVXLString& commaList)
 {
     splitInto(min_, commaList);
 }
 
-void CScenarioFieldSpec::setMaxList(const CVXLString& commaList)
+void CScenarioFieldDescription::setMaxList(const CVXLString& commaList)
 {
     splitInto(max_, commaList);
 }
 
-void CScenarioFieldSpec::setBitSets(std::uint32_t inputFormats, std::uint32_t modifiers, std::uint32_t fonts)
+void CScenarioFieldDescription::setBitSets(std::uint32_t inputFormats, std::uint32_t modifiers, std::uint32_t fonts)
 {
     inputFormats_ = inputFormats;
     modifiers_ = modifiers;
