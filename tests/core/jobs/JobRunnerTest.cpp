@@ -44,16 +44,24 @@ TEST(JobRunner, JobsHandedOverBeforeTheStartWaitAndStartInOrder)
     EXPECT_EQ(runner.waitingCount(), 0u);
 }
 
-TEST(JobRunner, RunAndStopRequestsNameTheirJobAsSubject)
-{
+// A started runner and a client job that posts to it.
+class JobRunnerTree : public ::testing::Test {
+protected:
+    JobRunnerTree()
+    {
+        driver.attach(&runner);
+        driver.attach(&client);
+        driver.runUntilIdle();
+        gDestroyed = 0;
+    }
+
     JobTreeDriver driver;
     CJobRunner runner;
-    TraceJob client("client");
-    driver.attach(&runner);
-    driver.attach(&client);
-    driver.runUntilIdle();
+    TraceJob client { "client" };
+};
 
-    gDestroyed = 0;
+TEST_F(JobRunnerTree, RunAndStopRequestsNameTheirJobAsSubject)
+{
     auto* heapJob = new HeapJob("heap");
     HeapJob memberJob("member");
     TraceJob stranger("stranger");
@@ -90,17 +98,9 @@ TEST(JobRunner, RunAndStopRequestsNameTheirJobAsSubject)
 
 // The runner deletes a stopped heap job while a request to it still waits in
 // its queue: the requester is answered, not left counting a reply for ever.
-TEST(JobRunner, RequestsToAStoppedHeapJobAreAnsweredBeforeItGoes)
+TEST_F(JobRunnerTree, RequestsToAStoppedHeapJobAreAnsweredBeforeItGoes)
 {
     TempDeviceRoot root;
-    JobTreeDriver driver;
-    CJobRunner runner;
-    TraceJob client("client");
-    driver.attach(&runner);
-    driver.attach(&client);
-    driver.runUntilIdle();
-
-    gDestroyed = 0;
     auto* job = new HeapJob("heap");
     runner.runJob(job);
     driver.runUntilIdle();
