@@ -1,7 +1,7 @@
 // Splits the input (up to its first NUL) as an address and asks for every
 // part: each part is a piece of the text (scheme and host compared without
-// case), the port is a number of at most five digits, and the IPv4 octets
-// agree with the dotted host.
+// case), the port is digits (leading zeros kept as written) whose value fits
+// 16 bits, and the IPv4 octets agree with the dotted host.
 #include "engine/core/text/VXLUri.h"
 
 #include <cstddef>
@@ -48,9 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expectPiece(text, uri.hostName(), true);
     expectPiece(text, uri.ipv4Address(), false);
     const std::string port = uri.port().c_str();
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+    if (port.find_first_not_of("0123456789") != std::string::npos)
         __builtin_trap();
-    if (uri.portNumber() != (port.empty() ? 0ul : std::stoul(port)))
+    const std::size_t firstDigit = port.find_first_not_of('0');
+    const std::string significant = firstDigit == std::string::npos ? "" : port.substr(firstDigit);
+    if (significant.size() > 5)
+        __builtin_trap();
+    const unsigned long value = significant.empty() ? 0ul : std::stoul(significant);
+    if (value > 65535 || uri.portNumber() != value)
         __builtin_trap();
     if (uri.hasIpv4Address()) {
         const std::uint32_t octets = uri.ipv4Octets();
