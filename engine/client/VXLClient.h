@@ -27,6 +27,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
+#include "engine/screens/VXLScreenServices.h"
 
 #include <cstdint>
 
@@ -299,6 +300,26 @@ private:
         CVXLClient* client_;
     };
 
+    // The Client's services to layouts and UI jobs.
+    class ScreensFace : public CVXLScreenServices {
+    public:
+        explicit ScreensFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        const char* engineText(std::uint32_t id) const override;
+        CVXLHandlerRegistry* resultHandlers() override;
+        void queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind) override;
+        void beginActivity() override;
+        void endActivity() override;
+        CVXLUiJobPool* uiJobPool() override;
+        bool persistentString(const char* key, CVXLString& value) const override;
+        void setPersistentNumber(const char* key, std::uint32_t value) override;
+
+    private:
+        CVXLClient* client_;
+    };
+
     // The Client's services to the Global Menu List.
     class MenuFace : public CGlobalMenuClientFace {
     public:
@@ -445,6 +466,7 @@ private:
     ProducerFace producerFace_ { this };
     CProducer producer_ { &producerFace_ };
     MenuFace menuFace_ { this };
+    ScreensFace screensFace_ { this };
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

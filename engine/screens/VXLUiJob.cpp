@@ -26,3 +26,7 @@ void CVXLUiJob::resume(CVXLUiJob*)
 void CVXLUiJob::layoutCallback(std::intptr_t, std::intptr_t)
 {
 }
+
+void CVXLUiJob::onLayoutAction(std::uint32_t)
+{
+}

@@ -34,6 +34,8 @@ public:
     // The user interface released a layout of this job. Pointer-sized, since
     // a layout is handed over by reference.
     virtual void layoutCallback(std::intptr_t a, std::intptr_t b);
+    // The user chose an action that the job's layout offers.
+    virtual void onLayoutAction(std::uint32_t eventId);
 
     // Set by the UI-job stack while the job is the current, started one.
     bool isCurrentActive() const { return currentActive_; }

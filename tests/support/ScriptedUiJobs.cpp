@@ -60,7 +60,7 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
 
 CVXLLayout* ScriptedUiJobPool::newLayout()
 {
-    layouts_.push_back(std::make_unique<CVXLLayout>());
+    layouts_.push_back(std::make_unique<ScriptedLayout>());
     return layouts_.back().get();
 }
 

@@ -13,6 +13,17 @@
 #include <vector>
 
 class CVXLClient;
+
+// A screen with nothing to offer, for jobs that answer for the user.
+class ScriptedLayout : public CVXLLayout {
+public:
+    ScriptedLayout()
+        : CVXLLayout(kLayoutList)
+    {
+    }
+    const CVXLLayoutCommandRow* getCommandTable() const override { return nullptr; }
+    std::uint32_t getCommandCount() const override { return 0; }
+};
 class CVXLUiJobStack;
 class ScriptedUiJobPool;
 

@@ -9,6 +9,7 @@
 #include "engine/screens/VXLUiJob.h"
 #include "engine/screens/VXLUiJobPool.h"
 #include "tests/client/UiJobBuiltins.h"
+#include "tests/support/ScriptedUiJobs.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -55,7 +56,7 @@ public:
 
     std::vector<std::int32_t> codes;
     std::vector<ScreenJob*>* registry = nullptr;
-    CVXLLayout layout;
+    ScriptedLayout layout;
 
 private:
     int type_;
