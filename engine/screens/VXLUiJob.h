@@ -43,6 +43,8 @@ public:
     // The machine that pushed the job onto the UI-job stack.
     CVXLEventHandler* pushedBy() const { return pushedBy_; }
     bool isPooled() const { return pooled_; }
+    // It finished on its own while still on the UI-job stack.
+    bool hasEnded() const { return ended_; }
 
 private:
     friend class CVXLUiJobStack;
@@ -57,4 +59,5 @@ private:
     // sit at the start of the pool's block and pass the allocator's guard test.
     bool pooled_ = false;
     bool inUse_ = false;
+    bool ended_ = false;
 };

@@ -45,6 +45,7 @@ void CVXLUiJobPool::giveBack(CVXLUiJob* job)
     job->link_ = nullptr;
     job->pushedBy_ = nullptr;
     job->currentActive_ = false;
+    job->ended_ = false;
     job->properties_.clear();
     if (!job->pooled_)
         delete job;

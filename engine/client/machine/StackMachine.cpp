@@ -144,6 +144,8 @@ void CStackMachine::finishRunRequest()
 
 std::int32_t CStackMachine::onFinished()
 {
+    if (uiJobs_)
+        uiJobs_->dropEnded(this);
     setProgram(nullptr);
     return CVXLEventHandler::onFinished();
 }

@@ -44,6 +44,9 @@ public:
     void unwind(const CVXLEventHandler* machine);
     void setResume(CVXLEventHandler* target, std::int32_t code);
     CVXLEventHandler* resumeTarget() const { return resumeTarget_; }
+    // Gives back the ended jobs the machine pushed that are still on the
+    // stack; the machine is going away.
+    void dropEnded(const CVXLEventHandler* machine);
     // A child job of a machine has finished; false when it is none of ours.
     bool released(CVXLEventHandler* job);
     // Posts an event with the code from the owner to the current job.
@@ -57,6 +60,8 @@ private:
     void releaseHead();
     void giveBack(CVXLUiJob* job);
     void postResumeIfIdle();
+    // Tells the program waiting on a job that ended that it did (kSignalJobEnded).
+    void tellEnded(CVXLUiJob* job);
 
     CVXLUiJob* current_ = nullptr;
     CVXLUiJob* releasing_ = nullptr;

@@ -10,6 +10,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLVariant.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLUiJob.h"
 
 namespace {
@@ -470,8 +471,10 @@ int switchToUiJob(CKORVFunctionHelper& helper, void*)
     if (type == 0)
         return 1;
     CVXLUiJobStack* stack = helper.uiJobs();
-    if (!stack || !stack->push(type, helper.machine()))
+    if (!stack || !stack->push(type, helper.machine())) {
+        VXL_LOG_FAILURE("switch_to_uijob: no UI job of type %d", type);
         helper.machine()->fail(kResultMachineBadProgram);
+    }
     return 1;
 }
 

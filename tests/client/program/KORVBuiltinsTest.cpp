@@ -2,6 +2,7 @@
 
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 
 #include <functional>
@@ -296,6 +297,49 @@ TEST_F(KORVBuiltinsTest, AJobTypeThePoolCannotGiveStopsTheRun)
     EXPECT_EQ(r.completion(), kCompletionFailed);
     EXPECT_EQ(machine->error(), kResultMachineBadProgram);
     EXPECT_TRUE(pool.shown.empty());
+    CVXLLog::flush();
+    EXPECT_NE(engine.root().readFile("log/engine.log").find("no UI job of type 47"), std::string::npos);
+}
+
+TEST_F(KORVBuiltinsTest, AJobThatEndsOnItsOwnStaysUntilTheReturnPopsIt)
+{
+    // The list (21) shows a second screen (5) for 53; that screen ends
+    // without an answer. The program waiting on it learns 8 and returns,
+    // which pops the ended screen and not the list below it.
+    const std::string outer = R"(
+screen function s_outer() {
+    @switch_to_uijob(21);
+    @uijob_go();
+    wait {
+    case 53: s_show(5, 0);
+    case 8: return "outer";
+    }
+}
+)";
+    pool.script = { { 53, {} } };
+    programs.push_back(std::make_unique<CVXLScenarioProgram>());
+    compile(*programs.back(), program("return s_outer();", std::string(kScreens) + outer));
+    CStackMachine& m = attach(*programs.back());
+    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    play(r);
+    ASSERT_EQ(stack.depth(), 2u);
+    CVXLUiJob* inner = stack.current();
+    ASSERT_EQ(inner->typeId(), 5);
+    inner->stop();
+    run();
+    EXPECT_FALSE(answered(r));
+    ASSERT_EQ(stack.depth(), 1u);
+    EXPECT_EQ(stack.current()->typeId(), 21);
+    EXPECT_TRUE(stack.current()->isCurrentActive());
+    EXPECT_EQ(stack.releasingCount(), 0u);
+
+    // The list itself ends without an answer: the run ends through 8 too.
+    stack.current()->stop();
+    run();
+    ASSERT_TRUE(answered(r));
+    EXPECT_EQ(r.completion(), kCompletionReturned);
+    EXPECT_STREQ(r.resultValue().toString().c_str(), "outer");
+    EXPECT_EQ(stack.depth(), 0u);
 }
 
 TEST_F(KORVBuiltinsTest, ScenarioLoadsAnswerTheProgramsQuestions)
