@@ -828,7 +828,7 @@ void CVXLClient::setUiJobPool(CVXLUiJobPool* pool)
 void CVXLClient::releaseUiJobPool()
 {
     if (uiJobPool_.pool)
-        uiJobPool_.pool->release();
+        uiJobPool_.pool->destroyAll();
 }
 
 CVXLClient::UiJobPoolHolder::~UiJobPoolHolder()

@@ -46,7 +46,8 @@ bool ScriptedUiJob::send(std::int32_t code)
 }
 
 ScriptedUiJobPool::ScriptedUiJobPool(CVXLClient* client)
-    : client_(client)
+    : CVXLUiJobPool(false)
+    , client_(client)
 {
 }
 

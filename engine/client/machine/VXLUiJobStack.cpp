@@ -40,12 +40,12 @@ CVXLUiJob* CVXLUiJobStack::push(int typeId, CVXLEventHandler* machine)
     CVXLUiJob* previous = current_;
     if (previous) {
         previous->setCurrentActive(false);
-        previous->suspend();
+        previous->onDeactivated();
     }
     job->link_ = previous;
     job->pushedBy_ = machine;
     current_ = job;
-    job->resume(previous);
+    job->onActivated();
     return job;
 }
 
@@ -61,7 +61,7 @@ bool CVXLUiJobStack::startCurrent(CVXLEventHandler* machine)
     if (current_->isCurrentActive())
         return true;
     if (!current_->parent() && machine)
-        machine->startChild(current_);
+        current_->startUnder(machine);
     current_->setCurrentActive(true);
     return true;
 }
@@ -78,12 +78,12 @@ void CVXLUiJobStack::popOne()
     while (*tail)
         tail = &(*tail)->link_;
     *tail = job;
-    job->suspend();
+    job->onDeactivated();
     if (releasing_ == job)
         releaseHead();
     if (current_) {
         current_->setCurrentActive(true);
-        current_->resume(job);
+        current_->onActivated();
     }
 }
 
@@ -170,7 +170,7 @@ void CVXLUiJobStack::dropEnded(const CVXLEventHandler* machine)
     }
     if (current_ && current_ != top && !current_->hasEnded()) {
         current_->setCurrentActive(true);
-        current_->resume(nullptr);
+        current_->onActivated();
     }
 }
 
@@ -191,7 +191,7 @@ void CVXLUiJobStack::giveBack(CVXLUiJob* job)
 {
     job->link_ = nullptr;
     if (pool_)
-        pool_->giveBack(job);
+        pool_->release(job);
 }
 
 void CVXLUiJobStack::postResumeIfIdle()
@@ -220,8 +220,8 @@ void CVXLUiJobStack::sendToCurrent(std::int32_t code)
     owner_->post(current_, event);
 }
 
-void CVXLUiJobStack::deliverLayoutCallback(std::intptr_t a, std::intptr_t b)
+void CVXLUiJobStack::deliverLayoutReleased(CVXLLayout* layout)
 {
     if (CVXLUiJob* job = releasing_ ? releasing_ : current_)
-        job->layoutCallback(a, b);
+        job->onLayoutReleased(layout);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CVXLEventHandler;
+class CVXLLayout;
 class CVXLUiJob;
 class CVXLUiJobPool;
 
@@ -51,7 +52,9 @@ public:
     bool released(CVXLEventHandler* job);
     // Posts an event with the code from the owner to the current job.
     void sendToCurrent(std::int32_t code);
-    void deliverLayoutCallback(std::intptr_t a, std::intptr_t b);
+    // The user interface let go of a layout: the oldest job being released,
+    // else the current one, is told.
+    void deliverLayoutReleased(CVXLLayout* layout);
 
 private:
     void popOne();

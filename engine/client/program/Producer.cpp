@@ -390,5 +390,5 @@ void CProducer::deliverPushPayload(std::int32_t code)
 
 void CProducer::layoutReleased(CVXLLayout* layout)
 {
-    uiJobs_.deliverLayoutCallback(reinterpret_cast<std::intptr_t>(layout), 0);
+    uiJobs_.deliverLayoutReleased(layout);
 }

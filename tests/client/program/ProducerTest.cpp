@@ -68,6 +68,10 @@ private:
 // Makes a fresh job for every push and remembers the live ones.
 class ScreenPool : public CVXLUiJobPool {
 public:
+    ScreenPool()
+        : CVXLUiJobPool(false)
+    {
+    }
     ScreenJob* find(int type) const
     {
         for (ScreenJob* job : live) {
