@@ -301,6 +301,48 @@ TEST_F(KORVBuiltinsTest, AJobTypeThePoolCannotGiveStopsTheRun)
     EXPECT_NE(engine.root().readFile("log/engine.log").find("no UI job of type 47"), std::string::npos);
 }
 
+// Only a reference the engine handed to the run is read as an object: one the
+// program moved with "+" reads as null and is never cast (ASan would see it).
+TEST_F(KORVBuiltinsTest, AReferenceMovedByPlusReadsAsNull)
+{
+    TestSummary summary("m-17", "t-4");
+    const CVXLVariant arg(static_cast<const void*>(static_cast<const CVXLObject*>(&summary)));
+    struct Case {
+        const char* body;
+        const char* result;
+    };
+    const Case cases[] = {
+        { "return _get_message_id(arg) + \"/\" + _get_ThreadId_from_Message_Summary(arg);", "m-17/t-4" },
+        { "return _get_message_id(arg + 1) + \"/\" + _get_ThreadId_from_Message_Summary(arg + 2);", "/" },
+        { "return _get_message_id(arg + 0);", "m-17" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        CVXLRunRequest& r = runProgram(program(c.body), arg);
+        ASSERT_TRUE(answered(r));
+        EXPECT_STREQ(r.resultValue().toString().c_str(), c.result);
+    }
+
+    // A job is handed the moved reference as null.
+    pool.script = { { 8, {} } };
+    const char* const hand = R"(
+screen function s_hand(arg) {
+    @switch_to_uijob(5);
+    @uij_set("xferobject", arg + 1);
+    @uij_set("kept", arg);
+    @uijob_go();
+    wait {
+    case 8: return 0;
+    }
+}
+)";
+    CVXLRunRequest& r = runProgram(program("return s_hand(arg);", hand), arg);
+    ASSERT_TRUE(answered(r));
+    ASSERT_FALSE(pool.shown.empty());
+    EXPECT_EQ(pool.shown[0].properties.at("xferobject"), "<null>");
+    EXPECT_EQ(pool.shown[0].properties.at("kept"), "<ref>");
+}
+
 TEST_F(KORVBuiltinsTest, AJobThatEndsOnItsOwnStaysUntilTheReturnPopsIt)
 {
     // The list (21) shows a second screen (5) for 53; that screen ends
