@@ -9,13 +9,10 @@ void CVXLErrorJob::setErrorCode(std::uint32_t code, const CVXLString& text)
 void CVXLErrorJob::init()
 {
     CVXLScreenJob::init();
-    layout_.setOwner(this);
-    showLayout();
+    showOwnLayout();
 }
 
 void CVXLErrorJob::onLayoutAction(std::uint32_t eventId)
 {
-    const std::int32_t answer = answerOf(eventId);
-    if (answer >= 0)
-        answerAndEnd(answer);
+    answerKey(eventId);
 }

@@ -13,15 +13,12 @@ void CVXLInformationJob::setTextById(std::uint32_t id)
 void CVXLInformationJob::init()
 {
     CVXLScreenJob::init();
-    layout_.setOwner(this);
-    showLayout();
+    showOwnLayout();
 }
 
 void CVXLInformationJob::onLayoutAction(std::uint32_t eventId)
 {
-    const std::int32_t answer = answerOf(eventId);
-    if (answer >= 0)
-        answerAndEnd(answer);
+    answerKey(eventId);
 }
 
 // A pooled job starts its next notice from the plain one.

@@ -39,6 +39,21 @@ std::int32_t CVXLScreenJob::answerOf(std::uint32_t eventId)
     }
 }
 
+void CVXLScreenJob::answerKey(std::uint32_t eventId)
+{
+    const std::int32_t answer = answerOf(eventId);
+    if (answer >= 0)
+        answerAndEnd(answer);
+}
+
+void CVXLScreenJob::showOwnLayout()
+{
+    if (CVXLLayout* layout = getLayout()) {
+        layout->setOwner(this);
+        showLayout();
+    }
+}
+
 void CVXLScreenJob::answerAndEnd(std::int32_t answer)
 {
     releaseLayout();

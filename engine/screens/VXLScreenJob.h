@@ -20,4 +20,8 @@ protected:
     static std::int32_t answerOf(std::uint32_t eventId);
     // Takes the notice down, tells the parent and ends the job.
     void answerAndEnd(std::int32_t answer);
+    // The notice's key: its answer, and the end of the job.
+    void answerKey(std::uint32_t eventId);
+    // Owns the job's layout and shows it, as a notice does when it starts.
+    void showOwnLayout();
 };

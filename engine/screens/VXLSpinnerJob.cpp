@@ -3,8 +3,7 @@
 void CVXLSpinnerJob::init()
 {
     CVXLScreenJob::init();
-    layout_.setOwner(this);
-    showLayout();
+    showOwnLayout();
 }
 
 void CVXLSpinnerJob::onLayoutAction(std::uint32_t eventId)
