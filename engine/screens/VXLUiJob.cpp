@@ -181,6 +181,7 @@ void CVXLUiJob::notifyOwner(std::int32_t code)
     if (!event)
         return;
     event->setHeapAllocated(true);
+    answered_ = true;
     post(parent(), event);
 }
 
@@ -453,6 +454,7 @@ void CVXLUiJob::receive(CVXLEvent* event)
 
 void CVXLUiJob::init()
 {
+    answered_ = false;
     CVXLEventHandler::init();
 }
 

@@ -161,6 +161,8 @@ public:
     bool isInUse() const { return inUse_; }
     // It finished on its own while still on the UI-job stack.
     bool hasEnded() const { return ended_; }
+    // It told its owner a result since it last started.
+    bool hasAnswered() const { return answered_; }
 
     void init() override;
     void receive(CVXLEvent* event) override;
@@ -213,4 +215,5 @@ private:
     bool pooled_ = false;
     bool inUse_ = false;
     bool ended_ = false;
+    bool answered_ = false;
 };

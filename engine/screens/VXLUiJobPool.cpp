@@ -79,6 +79,7 @@ void CVXLUiJobPool::release(CVXLUiJob* job)
     job->pushedBy_ = nullptr;
     job->currentActive_ = false;
     job->ended_ = false;
+    job->answered_ = false;
     job->properties_.clear();
     if (!job->pooled_)
         delete job;

@@ -149,7 +149,8 @@ bool CVXLUiJobStack::released(CVXLEventHandler* handler)
         // pops it, so that the return does not pop the screen below.
         job->ended_ = true;
         job->setCurrentActive(false);
-        if (job == current_)
+        // One that answered first has told the program already.
+        if (job == current_ && !job->hasAnswered())
             tellEnded(job);
         return true;
     }
