@@ -226,3 +226,24 @@ TEST_F(NoticeJobTest, TransfersAndProperties)
 }
 
 } // namespace
+
+namespace {
+
+// A job with the activity flag holds a Client activity while it is the top of
+// the stack.
+TEST_F(NoticeJobTest, ActivityFlagHoldsAnActivityWhileOnTop)
+{
+    CVXLUiJob* job = pool->acquire(11);
+    ASSERT_NE(job, nullptr);
+    job->onActivated();
+    EXPECT_TRUE(client->hasNoActivity());
+    job->setActivityFlag(true);
+    job->onActivated();
+    EXPECT_FALSE(client->hasNoActivity());
+    job->onDeactivated();
+    EXPECT_TRUE(client->hasNoActivity());
+    job->setActivityFlag(false);
+    pool->release(job);
+}
+
+} // namespace
