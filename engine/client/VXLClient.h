@@ -315,6 +315,7 @@ private:
         CVXLUiJobPool* uiJobPool() override;
         bool persistentString(const char* key, CVXLString& value) const override;
         void setPersistentNumber(const char* key, std::uint32_t value) override;
+        void setEngineError(std::int32_t code) override;
 
     private:
         CVXLClient* client_;

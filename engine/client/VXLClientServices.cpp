@@ -305,3 +305,8 @@ void CVXLClient::ScreensFace::setPersistentNumber(const char* key, std::uint32_t
 {
     client_->settings_.setPersistentString(key, std::to_string(value).c_str());
 }
+
+void CVXLClient::ScreensFace::setEngineError(std::int32_t code)
+{
+    client_->setErrorCode(code);
+}

@@ -35,6 +35,8 @@ public:
     // False (and an empty text) when the key is absent.
     virtual bool persistentString(const char* key, CVXLString& value) const = 0;
     virtual void setPersistentNumber(const char* key, std::uint32_t value) = 0;
+    // The engine's error word (69: a text input refused a text).
+    virtual void setEngineError(std::int32_t code) = 0;
 
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }
