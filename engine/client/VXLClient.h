@@ -27,6 +27,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
+#include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLScreenServices.h"
 
 #include <cstdint>
@@ -216,6 +217,9 @@ public:
     CVXLThreadDB& getThreadDB() { return threadDB_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
+    // The recipients that the program gathers for the composer and the
+    // contact chooser.
+    CVXLContactListElement& getGlobalContacts() { return globalContacts_; }
     CVXLPlatformFactory* factory() const { return factory_; }
     // Platform stores, made through the factory on first use.
     CVXLPlatformFileStore* getFileStore();
@@ -476,6 +480,7 @@ private:
     CVXLObjectQueue requestQueue_;
     CVXLList objectList_;
     CVXLHandlerRegistry resultHandlers_;
+    CVXLContactListElement globalContacts_;
     std::int32_t menuId_ = kNoMenu;
     CVXLUIRequestFifo pendingCodes_;
     CVXLPtrArray links_;

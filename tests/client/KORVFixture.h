@@ -60,7 +60,11 @@ public:
     }
 
     void trace(const CVXLString& line) override { traces.push_back(line.c_str()); }
-    void resetGlobalContacts() override { ++contactResets; }
+    void resetGlobalContacts() override
+    {
+        ++contactResets;
+        CKORVClientServices::resetGlobalContacts();
+    }
     void copyPhoneContactsToGlobal() override { ++contactCopies; }
     void deselectAllMedia() override { ++deselects; }
     std::uint32_t storeLocation(std::uint16_t store) override { return locationOf(store); }

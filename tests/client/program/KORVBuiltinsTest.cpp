@@ -3,6 +3,7 @@
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/screens/VXLAddressee.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 
 #include <functional>
@@ -47,6 +48,7 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
     client->settings().setPersistentString("pers.account_mgmt", "http://acct.example/");
     client->settings().setPersistentString("pers.media_browse", "http://browse.example/");
     client->settings().setPersistentString("", "the empty key");
+    client->getGlobalContacts().addNew()->set(1, "+15551234", "Ann");
     services.newMessages.insert("k-new");
 
     struct Case {
@@ -69,6 +71,7 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
             {}, "1",
             [](KORVBuiltinsTest& t) {
                 EXPECT_EQ(t.services.contactResets, 1);
+                EXPECT_EQ(t.client->getGlobalContacts().count(), 0u);
                 EXPECT_EQ(t.services.contactCopies, 1);
                 EXPECT_EQ(t.services.deselects, 1);
             } },
