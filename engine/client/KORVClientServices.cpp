@@ -37,3 +37,9 @@ CVXLEventHandler* CKORVClientServices::scenarioManager()
 {
     return client_ ? &client_->getScenarioManager() : nullptr;
 }
+
+void CKORVClientServices::resetGlobalContacts()
+{
+    if (client_)
+        client_->getGlobalContacts().removeAll();
+}

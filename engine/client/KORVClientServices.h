@@ -21,6 +21,7 @@ public:
     CVXLString setting(const char* key) override;
     void setSetting(const char* key, const CVXLString& value) override;
     CVXLEventHandler* scenarioManager() override;
+    void resetGlobalContacts() override;
 
 private:
     CVXLClient* client_;

@@ -43,6 +43,7 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     threadDB_.setServices(&threadDBFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
+    CVXLScreenServices::install(&screensFace_);
     CVXLEngineClock::setCurrent(&engineClock_);
     settings_.setPersistentString(kPersForegroundActive, "1");
     settings_.setPersistentString(kPersDatacommActive, "1");
@@ -52,6 +53,8 @@ CVXLClient::~CVXLClient()
 {
     if (gInstance == this)
         gInstance = nullptr;
+    if (CVXLScreenServices::instance() == &screensFace_)
+        CVXLScreenServices::install(nullptr);
     CVXLXferJobBase::setProgressStore(nullptr);
     CVXLMediaRef::setJobRunner(nullptr);
     CVXLMediaRef::setConfig(nullptr);
@@ -541,7 +544,7 @@ void CVXLClient::disposeShownRequest()
     case kUIRequestUpdatedLayout:
     case kUIRequestReplaceLayout:
         if (request->layout())
-            request->layout()->requestDone(request);
+            request->layout()->onRequestTaken(request);
         break;
     default:
         break;
@@ -825,7 +828,7 @@ void CVXLClient::setUiJobPool(CVXLUiJobPool* pool)
 void CVXLClient::releaseUiJobPool()
 {
     if (uiJobPool_.pool)
-        uiJobPool_.pool->release();
+        uiJobPool_.pool->destroyAll();
 }
 
 CVXLClient::UiJobPoolHolder::~UiJobPoolHolder()

@@ -27,6 +27,8 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
+#include "engine/screens/VXLContactListElement.h"
+#include "engine/screens/VXLScreenServices.h"
 
 #include <cstdint>
 
@@ -215,6 +217,9 @@ public:
     CVXLThreadDB& getThreadDB() { return threadDB_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
+    // The recipients that the program gathers for the composer and the
+    // contact chooser.
+    CVXLContactListElement& getGlobalContacts() { return globalContacts_; }
     CVXLPlatformFactory* factory() const { return factory_; }
     // Platform stores, made through the factory on first use.
     CVXLPlatformFileStore* getFileStore();
@@ -294,6 +299,27 @@ private:
         void queuePushPayloadNotice() override;
         void clearResultHandlers() override;
         void releaseUiJobPool() override;
+
+    private:
+        CVXLClient* client_;
+    };
+
+    // The Client's services to layouts and UI jobs.
+    class ScreensFace : public CVXLScreenServices {
+    public:
+        explicit ScreensFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        const char* engineText(std::uint32_t id) const override;
+        CVXLHandlerRegistry* resultHandlers() override;
+        void queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind) override;
+        void beginActivity() override;
+        void endActivity() override;
+        CVXLUiJobPool* uiJobPool() override;
+        bool persistentString(const char* key, CVXLString& value) const override;
+        void setPersistentNumber(const char* key, std::uint32_t value) override;
+        void setEngineError(std::int32_t code) override;
 
     private:
         CVXLClient* client_;
@@ -445,6 +471,7 @@ private:
     ProducerFace producerFace_ { this };
     CProducer producer_ { &producerFace_ };
     MenuFace menuFace_ { this };
+    ScreensFace screensFace_ { this };
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
@@ -453,6 +480,7 @@ private:
     CVXLObjectQueue requestQueue_;
     CVXLList objectList_;
     CVXLHandlerRegistry resultHandlers_;
+    CVXLContactListElement globalContacts_;
     std::int32_t menuId_ = kNoMenu;
     CVXLUIRequestFifo pendingCodes_;
     CVXLPtrArray links_;

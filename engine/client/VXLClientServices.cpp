@@ -10,6 +10,8 @@
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
+#include <string>
+
 namespace {
 
 // Folder names compare on their first characters only, so "Inbox (2)" is
@@ -251,4 +253,60 @@ void CVXLClient::MenuFace::clearFavorite(int n)
 CVXLList& CVXLClient::MenuFace::selectedObjects()
 {
     return client_->objectList_;
+}
+
+const char* CVXLClient::ScreensFace::engineText(std::uint32_t id) const
+{
+    return getEngineText(id);
+}
+
+CVXLHandlerRegistry* CVXLClient::ScreensFace::resultHandlers()
+{
+    return &client_->resultHandlers_;
+}
+
+// The job's kinds and the Client's differ in number, so they meet by name.
+void CVXLClient::ScreensFace::queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind)
+{
+    switch (kind) {
+    case CVXLLayoutRequest::New:
+        client_->queueUINotification(layout, kUIRequestNewLayout);
+        break;
+    case CVXLLayoutRequest::Update:
+        client_->queueUINotification(layout, kUIRequestUpdatedLayout);
+        break;
+    case CVXLLayoutRequest::Release:
+        client_->queueUINotification(layout, kUIRequestReleaseLayout);
+        break;
+    }
+}
+
+void CVXLClient::ScreensFace::beginActivity()
+{
+    client_->beginActivity();
+}
+
+void CVXLClient::ScreensFace::endActivity()
+{
+    client_->endActivity();
+}
+
+CVXLUiJobPool* CVXLClient::ScreensFace::uiJobPool()
+{
+    return client_->getUiJobPool();
+}
+
+bool CVXLClient::ScreensFace::persistentString(const char* key, CVXLString& value) const
+{
+    return client_->settings_.getPersistentString(key, &value) != 0;
+}
+
+void CVXLClient::ScreensFace::setPersistentNumber(const char* key, std::uint32_t value)
+{
+    client_->settings_.setPersistentString(key, std::to_string(value).c_str());
+}
+
+void CVXLClient::ScreensFace::setEngineError(std::int32_t code)
+{
+    client_->setErrorCode(code);
 }

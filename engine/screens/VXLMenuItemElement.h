@@ -1,14 +1,14 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
-#include "engine/core/base/VXLElement.h"
+#include "engine/screens/VXLEditTextElement.h"
 
 #include <cstdint>
 
 // One entry of a destination menu: a category or a destination of the
 // service, with its caption, description and the links of its menu and
 // button images.
-class CVXLMenuItemElement : public CVXLElement {
+class CVXLMenuItemElement : public CVXLEditTextElement {
 public:
     static constexpr std::uint32_t kElementType = 9;
     // The MIME type that a media link starts with until one is named.
@@ -23,9 +23,8 @@ public:
     void setId(const CVXLString& id) { id_ = id; }
     bool isCategory() const { return category_ != 0; }
     void setCategory(bool category) { category_ = category ? 1 : 0; }
-    // The caption.
-    const CVXLString& text() const { return text_; }
-    void setText(const CVXLString& text) { text_ = text; }
+    // The caption: the edited text.
+    const CVXLString& text() const { return getText(); }
     const CVXLString& description() const { return description_; }
     void setDescription(const CVXLString& text) { description_ = text; }
 
@@ -48,7 +47,6 @@ public:
 private:
     CVXLString id_;
     std::uint8_t category_ = 0;
-    CVXLString text_;
     CVXLString description_;
     CVXLString menuMediaLink_;
     CVXLString menuMimeType_;

@@ -1,17 +1,48 @@
 #include "engine/screens/VXLUiJobPool.h"
 
+#include "engine/screens/VXLErrorJob.h"
+#include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLProgressJob.h"
+#include "engine/screens/VXLSpinnerJob.h"
 #include "engine/screens/VXLUiJob.h"
 
-CVXLUiJobPool::CVXLUiJobPool() = default;
+#include <initializer_list>
+
+// The jobs by value, built in type order and destroyed in reverse.
+struct CVXLUiJobPool::Block : public CVXLObject {
+    CVXLErrorJob error;
+    CVXLInformationJob information;
+    CVXLProgressJob progress;
+    CVXLSpinnerJob spinner;
+};
+
+CVXLUiJobPool::CVXLUiJobPool()
+    : CVXLUiJobPool(true)
+{
+}
+
+CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
+{
+    if (!preallocate)
+        return;
+    block_ = new Block;
+    if (!block_)
+        return;
+    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->information),
+             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner) }) {
+        job->pooled_ = true;
+        slots_[job->typeId()] = job;
+    }
+}
 
 CVXLUiJobPool::~CVXLUiJobPool()
 {
-    release();
+    destroyAll();
 }
 
 bool CVXLUiJobPool::add(CVXLUiJob* job)
 {
-    if (!job)
+    if (!job || destroyed_)
         return false;
     const int type = job->typeId();
     if (type < CVXLUiJob::kMinTypeId || type > CVXLUiJob::kMaxTypeId || slots_[type])
@@ -19,16 +50,18 @@ bool CVXLUiJobPool::add(CVXLUiJob* job)
     job->pooled_ = true;
     job->inUse_ = false;
     slots_[type] = job;
+    added_[type] = true;
     return true;
 }
 
 CVXLUiJob* CVXLUiJobPool::acquire(int typeId)
 {
-    if (typeId < CVXLUiJob::kMinTypeId || typeId > CVXLUiJob::kMaxTypeId)
+    if (destroyed_ || typeId < CVXLUiJob::kMinTypeId || typeId > CVXLUiJob::kMaxTypeId)
         return nullptr;
     CVXLUiJob* job = slots_[typeId];
     if (!job || job->inUse_) {
-        job = create(typeId);
+        CVXLUiJob* fresh = job ? job->newInstance() : nullptr;
+        job = fresh ? fresh : create(typeId);
         if (!job)
             return nullptr;
         job->pooled_ = false;
@@ -37,7 +70,7 @@ CVXLUiJob* CVXLUiJobPool::acquire(int typeId)
     return job;
 }
 
-void CVXLUiJobPool::giveBack(CVXLUiJob* job)
+void CVXLUiJobPool::release(CVXLUiJob* job)
 {
     if (!job)
         return;
@@ -45,17 +78,24 @@ void CVXLUiJobPool::giveBack(CVXLUiJob* job)
     job->link_ = nullptr;
     job->pushedBy_ = nullptr;
     job->currentActive_ = false;
+    job->ended_ = false;
+    job->answered_ = false;
     job->properties_.clear();
     if (!job->pooled_)
         delete job;
 }
 
-void CVXLUiJobPool::release()
+void CVXLUiJobPool::destroyAll()
 {
-    for (CVXLUiJob*& job : slots_) {
-        delete job;
-        job = nullptr;
+    for (int type = 0; type < kSlotCount; ++type) {
+        if (added_[type])
+            delete slots_[type];
+        slots_[type] = nullptr;
+        added_[type] = false;
     }
+    delete block_;
+    block_ = nullptr;
+    destroyed_ = true;
 }
 
 CVXLUiJob* CVXLUiJobPool::create(int)

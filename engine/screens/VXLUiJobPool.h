@@ -6,34 +6,51 @@
 
 class CVXLUiJob;
 
-// The preallocated UI jobs, one per type id, handed out to the UI-job stack.
-// When the pooled job of a type is in use (a flow shows a second screen of
-// the same type) the pool makes a fresh instance, which is deleted when it is
-// given back.
+// The preallocated UI jobs, one per type id, built once in one block and
+// handed out by type id to the UI-job stack and to jobs for their child
+// screens. When the preallocated job of a type is in use (a flow shows a
+// second screen of the same type) the pool makes a fresh instance of its
+// class, which is deleted when it is given back. A job's explicit pooled flag
+// tells the two apart: the allocator's guard cannot, since a job at the start
+// of the block would pass it.
+//
+// The block holds the jobs built so far (the notice screens: error,
+// information, progress, spinner); the other types come from `create`, which
+// makes none in the base.
 class CVXLUiJobPool : public CVXLObject {
 public:
     static constexpr int kSlotCount = 47; // type ids 1 to 46
 
     CVXLUiJobPool();
+    // Without the block (tests that bring their own jobs).
+    explicit CVXLUiJobPool(bool preallocate);
     CVXLUiJobPool(const CVXLUiJobPool&) = delete;
     CVXLUiJobPool& operator=(const CVXLUiJobPool&) = delete;
     ~CVXLUiJobPool() override;
 
-    // Takes a preallocated job into the pool (which deletes it on release).
-    // False for a type id outside 1..46 or one already held.
+    // Takes a heap job into the pool as the preallocated one of its type; the
+    // pool deletes it with the rest. False for a type id outside 1..46 or one
+    // already held.
     bool add(CVXLUiJob* job);
-    // The job of a type: the pooled one when free, else a fresh one; null
-    // when there is neither.
+    // The job of a type: the preallocated one when free, else a fresh one;
+    // null for a type outside 1..46, after destroyAll, or when there is none.
     CVXLUiJob* acquire(int typeId);
-    // A job that has finished comes back; a fresh one is deleted.
-    void giveBack(CVXLUiJob* job);
-    // Deletes every pooled job; jobs in use must have been given back.
-    void release();
+    // A job comes back: marked free, or deleted when fresh.
+    void release(CVXLUiJob* job);
+    // Deletes every preallocated job; acquire then yields null.
+    void destroyAll();
+    bool isDestroyed() const { return destroyed_; }
 
 protected:
-    // A fresh job of the type, or null; the base makes none.
+    // A fresh job of a type the block lacks, or null; the base makes none.
     virtual CVXLUiJob* create(int typeId);
 
 private:
+    struct Block;
+
+    Block* block_ = nullptr;
     CVXLUiJob* slots_[kSlotCount] = {};
+    // Slots filled by add, deleted one by one.
+    bool added_[kSlotCount] = {};
+    bool destroyed_ = false;
 };

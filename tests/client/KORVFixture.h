@@ -60,7 +60,11 @@ public:
     }
 
     void trace(const CVXLString& line) override { traces.push_back(line.c_str()); }
-    void resetGlobalContacts() override { ++contactResets; }
+    void resetGlobalContacts() override
+    {
+        ++contactResets;
+        CKORVClientServices::resetGlobalContacts();
+    }
     void copyPhoneContactsToGlobal() override { ++contactCopies; }
     void deselectAllMedia() override { ++deselects; }
     std::uint32_t storeLocation(std::uint16_t store) override { return locationOf(store); }
@@ -95,7 +99,10 @@ inline void runEngineUntilIdle(EngineDriver& engine, std::vector<ScreenRequest>*
     for (int i = 0; i < 100000; ++i) {
         const std::int32_t result = engine.tick();
         if (CVXLUIRequest* r = engine.popUIRequest()) {
-            if (r->kind() != kUIRequestNewLayout)
+            // Layouts come and go with their screens; the rest is collected.
+            const bool layout = r->kind() == kUIRequestNewLayout || r->kind() == kUIRequestReleaseLayout
+                || r->kind() == kUIRequestUpdatedLayout;
+            if (!layout)
                 requests->push_back({ r->kind(), r->url().c_str(), r->value() });
             continue;
         }

@@ -24,8 +24,9 @@ inline int builtinSwitchToUiJob(CKORVFunctionHelper& helper, void*)
 {
     CVXLVariant type;
     helper.values().pop(type);
-    if (type.toInt() != 0)
-        helper.uiJobs()->push(type.toInt(), helper.machine());
+    // As the shipped built-in: a type the pool cannot give fails the run.
+    if (type.toInt() != 0 && !helper.uiJobs()->push(type.toInt(), helper.machine()))
+        helper.machine()->fail(kResultMachineBadProgram);
     helper.setPendingResume(kNoResumeEvent);
     return 1;
 }

@@ -36,7 +36,13 @@ std::string setting(CVXLClient& client, const char* key)
 
 class TestLayout : public CVXLLayout {
 public:
-    void requestDone(CVXLUIRequest* request) override { doneKinds.push_back(request->kind()); }
+    TestLayout()
+        : CVXLLayout(kLayoutList)
+    {
+    }
+    const CVXLLayoutCommandRow* getCommandTable() const override { return nullptr; }
+    std::uint32_t getCommandCount() const override { return 0; }
+    void onRequestTaken(CVXLUIRequest* request) override { doneKinds.push_back(request->kind()); }
     std::vector<std::uint32_t> doneKinds;
 };
 

@@ -4,6 +4,11 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/screens/VXLErrorJob.h"
+#include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLProgressJob.h"
+#include "engine/screens/VXLSpinnerJob.h"
+#include "tests/support/ScreenText.h"
 
 ScriptedUiJob::ScriptedUiJob(int type, ScriptedUiJobPool* pool)
     : type_(type)
@@ -20,16 +25,15 @@ void ScriptedUiJob::setProperty(const CVXLString& name, const CVXLVariant& value
 
 void ScriptedUiJob::init()
 {
-    logIndex_ = static_cast<int>(pool_->shown.size());
-    pool_->shown.push_back({ type_, handed_, {} });
+    logIndex_ = pool_->logStart(*this, handed_);
     if (CVXLClient* client = pool_->client())
         client->queueUINotification(pool_->newLayout(), kUIRequestNewLayout);
 }
 
 void ScriptedUiJob::onEvent(CVXLEvent* event)
 {
-    if (logIndex_ >= 0 && event != &startEvent() && event != &stopEvent())
-        pool_->shown[static_cast<std::size_t>(logIndex_)].received.push_back(event->effectiveCode());
+    if (event != &startEvent() && event != &stopEvent())
+        pool_->logReceived(logIndex_, event->effectiveCode());
     CVXLUiJob::onEvent(event);
 }
 
@@ -46,7 +50,8 @@ bool ScriptedUiJob::send(std::int32_t code)
 }
 
 ScriptedUiJobPool::ScriptedUiJobPool(CVXLClient* client)
-    : client_(client)
+    : CVXLUiJobPool(false)
+    , client_(client)
 {
 }
 
@@ -55,21 +60,62 @@ ScriptedUiJobPool::~ScriptedUiJobPool() = default;
 CVXLUiJob* ScriptedUiJobPool::create(int typeId)
 {
     ++created;
+    if (realTypes.count(typeId)) {
+        switch (typeId) {
+        case CVXLErrorJob::kTypeId:
+            return new RecordedUiJob<CVXLErrorJob>(this);
+        case CVXLInformationJob::kTypeId:
+            return new RecordedUiJob<CVXLInformationJob>(this);
+        case CVXLProgressJob::kTypeId:
+            return new RecordedUiJob<CVXLProgressJob>(this);
+        case CVXLSpinnerJob::kTypeId:
+            return new RecordedUiJob<CVXLSpinnerJob>(this);
+        default:
+            break;
+        }
+    }
     return new ScriptedUiJob(typeId, this);
+}
+
+int ScriptedUiJobPool::logStart(CVXLUiJob& job, const std::map<std::string, std::string>& handed)
+{
+    const int index = static_cast<int>(shown.size());
+    shown.push_back({ job.typeId(), handed, {} });
+    if (CVXLLayout* layout = job.getLayout()) {
+        shown.back().screen = screenText(*layout);
+        shown.back().layoutType = layout->layoutType();
+        shown.back().layoutState = layout->state();
+    }
+    return index;
+}
+
+void ScriptedUiJobPool::logReceived(int index, std::int32_t code)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < shown.size())
+        shown[static_cast<std::size_t>(index)].received.push_back(code);
 }
 
 CVXLLayout* ScriptedUiJobPool::newLayout()
 {
-    layouts_.push_back(std::make_unique<CVXLLayout>());
+    layouts_.push_back(std::make_unique<ScriptedLayout>());
     return layouts_.back().get();
 }
 
 bool ScriptedUiJobPool::answer(CVXLUiJobStack& stack)
 {
-    auto* job = static_cast<ScriptedUiJob*>(stack.current());
-    if (script.empty() || !job || !job->isCurrentActive())
+    CVXLUiJob* current = stack.current();
+    if (script.empty() || !current || !current->isCurrentActive())
         return false;
     const Step step = script.front();
+    auto* job = dynamic_cast<ScriptedUiJob*>(current);
+    if (!job) {
+        // A real job: the user takes the action with the step's label.
+        CVXLLayout* layout = current->getLayout();
+        if (!step.label || !layout)
+            return false;
+        script.pop_front();
+        return submitByLabel(*layout, step.label);
+    }
     script.pop_front();
     for (const auto& [name, value] : step.properties)
         job->CVXLUiJob::setProperty(name.c_str(), value);

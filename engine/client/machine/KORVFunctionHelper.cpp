@@ -34,7 +34,20 @@ bool CKORVFunctionHelper::adoptForRun(CVXLObject* object)
 std::int32_t CKORVFunctionHelper::onFinished()
 {
     runObjects_.deleteAll();
+    handedOut_.clear();
     return CVXLEventHandler::onFinished();
+}
+
+void CKORVFunctionHelper::handOut(const void* reference)
+{
+    auto* address = static_cast<CVXLObject*>(const_cast<void*>(reference));
+    if (address && !isHandedOut(reference))
+        handedOut_.insertAt(address, -1);
+}
+
+bool CKORVFunctionHelper::isHandedOut(const void* reference) const
+{
+    return reference && handedOut_.indexOf(static_cast<const CVXLObject*>(reference)) >= 0;
 }
 
 void CKORVFunctionHelper::setBuiltin(std::uint32_t index, KORVBuiltin builtin, void* context)

@@ -62,6 +62,11 @@ public:
     // object deleted, when it cannot be kept.
     bool adoptForRun(CVXLObject* object);
     std::uint32_t runObjectCount() const { return runObjects_.count(); }
+    // References the engine handed to the running program (arguments, results
+    // of built-ins, values of UI jobs). Only these are read back as objects:
+    // an address the program moved with "+", or one from elsewhere, is not.
+    void handOut(const void* reference);
+    bool isHandedOut(const void* reference) const;
 
     void init() override;
     void onEvent(CVXLEvent* event) override;
@@ -87,4 +92,6 @@ private:
     CVXLSimpleEvent slots_[kRingSlots];
     CVXLEventRing ring_;
     CVXLPtrArray runObjects_;
+    // Addresses only, never dereferenced here.
+    CVXLPtrArray handedOut_;
 };

@@ -92,8 +92,12 @@ void CStackMachine::start(CVXLEvent* event)
     if (!helper_.parent())
         startChild(&helper_);
     const VXLFunctionRecord* entry = program_->function(program_->entryFunction());
-    for (std::uint32_t i = 0; entry && i < entry->paramCount; ++i)
-        interpreter_.values().push(request->argument(i));
+    for (std::uint32_t i = 0; entry && i < entry->paramCount; ++i) {
+        const CVXLVariant argument = request->argument(i);
+        if (argument.kind() == CVXLVariant::kReference)
+            helper_.handOut(argument.reference());
+        interpreter_.values().push(argument);
+    }
     interpreter_.call(program_->entryFunction());
     const std::int32_t count = newLayoutCount();
     request->setStartSnapshot(count);
@@ -144,6 +148,8 @@ void CStackMachine::finishRunRequest()
 
 std::int32_t CStackMachine::onFinished()
 {
+    if (uiJobs_)
+        uiJobs_->dropEnded(this);
     setProgram(nullptr);
     return CVXLEventHandler::onFinished();
 }

@@ -19,6 +19,8 @@ inline constexpr std::int32_t kEventContinue = 118;
 // Signals between the program and its UI jobs.
 inline constexpr std::int32_t kSignalNestedRunEnded = 11;
 inline constexpr std::int32_t kResumeAfterSubflow = 12;
+// A UI job the program waits on ended without giving it a result.
+inline constexpr std::int32_t kSignalJobEnded = 8;
 // The helper's pending resume event when none is pending.
 inline constexpr std::int32_t kNoResumeEvent = 5;
 

@@ -1,5 +1,8 @@
 #include "engine/client/machine/VXLUiJobStack.h"
 
+#include "engine/client/machine/KORVFunctionHelper.h"
+#include "engine/client/machine/StackMachine.h"
+#include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/screens/VXLUiJob.h"
 #include "engine/screens/VXLUiJobPool.h"
@@ -37,12 +40,12 @@ CVXLUiJob* CVXLUiJobStack::push(int typeId, CVXLEventHandler* machine)
     CVXLUiJob* previous = current_;
     if (previous) {
         previous->setCurrentActive(false);
-        previous->suspend();
+        previous->onDeactivated();
     }
     job->link_ = previous;
     job->pushedBy_ = machine;
     current_ = job;
-    job->resume(previous);
+    job->onActivated();
     return job;
 }
 
@@ -50,10 +53,15 @@ bool CVXLUiJobStack::startCurrent(CVXLEventHandler* machine)
 {
     if (!current_)
         return false;
+    if (current_->hasEnded()) {
+        // It cannot run again; the program learns so instead of waiting.
+        tellEnded(current_);
+        return true;
+    }
     if (current_->isCurrentActive())
         return true;
     if (!current_->parent() && machine)
-        machine->startChild(current_);
+        current_->startUnder(machine);
     current_->setCurrentActive(true);
     return true;
 }
@@ -70,12 +78,12 @@ void CVXLUiJobStack::popOne()
     while (*tail)
         tail = &(*tail)->link_;
     *tail = job;
-    job->suspend();
+    job->onDeactivated();
     if (releasing_ == job)
         releaseHead();
     if (current_) {
         current_->setCurrentActive(true);
-        current_->resume(job);
+        current_->onActivated();
     }
 }
 
@@ -127,24 +135,64 @@ bool CVXLUiJobStack::released(CVXLEventHandler* handler)
         postResumeIfIdle();
         return true;
     }
-    // A job that ended while still on the stack (its machine was stopped)
-    // leaves the stack without covering or resuming anything.
     for (CVXLUiJob** link = &current_; *link; link = &(*link)->link_) {
         CVXLUiJob* job = *link;
         if (static_cast<CVXLEventHandler*>(job) != handler)
             continue;
-        *link = job->link_;
-        giveBack(job);
+        // A job whose machine is being stopped leaves the stack with it.
+        if (!job->pushedBy_ || job->pushedBy_->stopRequested()) {
+            *link = job->link_;
+            giveBack(job);
+            return true;
+        }
+        // A job that finished on its own stays until the program's return
+        // pops it, so that the return does not pop the screen below.
+        job->ended_ = true;
+        job->setCurrentActive(false);
+        // One that answered first has told the program already.
+        if (job == current_ && !job->hasAnswered())
+            tellEnded(job);
         return true;
     }
     return false;
+}
+
+void CVXLUiJobStack::dropEnded(const CVXLEventHandler* machine)
+{
+    CVXLUiJob* top = current_;
+    for (CVXLUiJob** link = &current_; *link;) {
+        CVXLUiJob* job = *link;
+        if (job->pushedBy_ != machine || !job->ended_) {
+            link = &job->link_;
+            continue;
+        }
+        *link = job->link_;
+        giveBack(job);
+    }
+    if (current_ && current_ != top && !current_->hasEnded()) {
+        current_->setCurrentActive(true);
+        current_->onActivated();
+    }
+}
+
+void CVXLUiJobStack::tellEnded(CVXLUiJob* job)
+{
+    auto* machine = dynamic_cast<CStackMachine*>(job->pushedBy_);
+    if (!machine || !machine->helper().isWaiting() || !owner_)
+        return;
+    CVXLEvent* event = ring_.acquire();
+    if (!event)
+        return;
+    event->setRequestCode(kSignalJobEnded);
+    event->setReplyCode(kSignalJobEnded);
+    owner_->post(machine, event);
 }
 
 void CVXLUiJobStack::giveBack(CVXLUiJob* job)
 {
     job->link_ = nullptr;
     if (pool_)
-        pool_->giveBack(job);
+        pool_->release(job);
 }
 
 void CVXLUiJobStack::postResumeIfIdle()
@@ -173,8 +221,8 @@ void CVXLUiJobStack::sendToCurrent(std::int32_t code)
     owner_->post(current_, event);
 }
 
-void CVXLUiJobStack::deliverLayoutCallback(std::intptr_t a, std::intptr_t b)
+void CVXLUiJobStack::deliverLayoutReleased(CVXLLayout* layout)
 {
     if (CVXLUiJob* job = releasing_ ? releasing_ : current_)
-        job->layoutCallback(a, b);
+        job->onLayoutReleased(layout);
 }

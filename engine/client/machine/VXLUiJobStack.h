@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CVXLEventHandler;
+class CVXLLayout;
 class CVXLUiJob;
 class CVXLUiJobPool;
 
@@ -44,11 +45,16 @@ public:
     void unwind(const CVXLEventHandler* machine);
     void setResume(CVXLEventHandler* target, std::int32_t code);
     CVXLEventHandler* resumeTarget() const { return resumeTarget_; }
+    // Gives back the ended jobs the machine pushed that are still on the
+    // stack; the machine is going away.
+    void dropEnded(const CVXLEventHandler* machine);
     // A child job of a machine has finished; false when it is none of ours.
     bool released(CVXLEventHandler* job);
     // Posts an event with the code from the owner to the current job.
     void sendToCurrent(std::int32_t code);
-    void deliverLayoutCallback(std::intptr_t a, std::intptr_t b);
+    // The user interface let go of a layout: the oldest job being released,
+    // else the current one, is told.
+    void deliverLayoutReleased(CVXLLayout* layout);
 
 private:
     void popOne();
@@ -57,6 +63,8 @@ private:
     void releaseHead();
     void giveBack(CVXLUiJob* job);
     void postResumeIfIdle();
+    // Tells the program waiting on a job that ended that it did (kSignalJobEnded).
+    void tellEnded(CVXLUiJob* job);
 
     CVXLUiJob* current_ = nullptr;
     CVXLUiJob* releasing_ = nullptr;

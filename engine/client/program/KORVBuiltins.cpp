@@ -10,6 +10,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLVariant.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLUiJob.h"
 
 namespace {
@@ -50,20 +51,25 @@ int pushNumber(CKORVFunctionHelper& helper, std::uint32_t number)
 }
 
 // References are pushed as the address of the object's engine-object base,
-// so that a reader can ask for its class.
-CVXLVariant referenceTo(const CVXLObject* object)
+// so that a reader can ask for its class; the run may read them back.
+CVXLVariant referenceTo(CKORVFunctionHelper& helper, const CVXLObject* object)
 {
+    helper.handOut(object);
     return CVXLVariant(static_cast<const void*>(object));
 }
 
-CVXLObject* objectOf(const CVXLVariant& value)
+// Only a reference handed to this run is taken for an object; any other
+// address (moved by "+", from another run) reads as null and is never cast.
+CVXLObject* objectOf(CKORVFunctionHelper& helper, const CVXLVariant& value)
 {
-    return value.kind() == CVXLVariant::kReference ? static_cast<CVXLObject*>(value.reference()) : nullptr;
+    if (value.kind() != CVXLVariant::kReference || !helper.isHandedOut(value.reference()))
+        return nullptr;
+    return static_cast<CVXLObject*>(value.reference());
 }
 
-CVXLEvent* eventOf(const CVXLVariant& value)
+CVXLEvent* eventOf(CKORVFunctionHelper& helper, const CVXLVariant& value)
 {
-    return dynamic_cast<CVXLEvent*>(objectOf(value));
+    return dynamic_cast<CVXLEvent*>(objectOf(helper, value));
 }
 
 CVXLUiJob* currentJob(CKORVFunctionHelper& helper)
@@ -103,7 +109,7 @@ int enqueueReturnToIdle(CKORVFunctionHelper&, void* context)
 // Built-ins 3 and 4 are one operation.
 int getMessageId(CKORVFunctionHelper& helper, void* context)
 {
-    return push(helper, self(context).services().messageId(objectOf(pop(helper))));
+    return push(helper, self(context).services().messageId(objectOf(helper, pop(helper))));
 }
 
 int setResumeEvent(CKORVFunctionHelper& helper, void*)
@@ -116,7 +122,7 @@ int setResumeEvent(CKORVFunctionHelper& helper, void*)
 // event that is not (or no job to take it) stays where it is.
 int fwdToUiJob(CKORVFunctionHelper& helper, void*)
 {
-    CVXLEvent* event = eventOf(pop(helper));
+    CVXLEvent* event = eventOf(helper, pop(helper));
     CVXLUiJob* job = currentJob(helper);
     CVXLEventHandler* producer = helper.machine()->parent();
     if (event && job && producer && producer->findPending(event->effectiveCode()) == event)
@@ -153,7 +159,7 @@ int getCaptureAlbumLocation(CKORVFunctionHelper& helper, void* context)
 
 int getStorageLocationFromAlbum(CKORVFunctionHelper& helper, void* context)
 {
-    CVXLObject* album = objectOf(pop(helper));
+    CVXLObject* album = objectOf(helper, pop(helper));
     if (auto* record = dynamic_cast<CKORVAlbumSummaryRequest*>(album))
         return pushNumber(helper, record->location());
     return pushNumber(helper, album ? self(context).services().albumLocation(album) : 0);
@@ -223,18 +229,18 @@ int returnTo(CKORVFunctionHelper& helper, void*)
 // (CScenarioLayout::isConfigured).
 int isScenarioConfigured(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).isConfigured());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).isConfigured());
 }
 
 // Reading: "scenCfg" is present and names a link (hasConfigScenario).
 int hasConfigScenario(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).hasConfigScenario());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).hasConfigScenario());
 }
 
 int getThreadIdFromMessageSummary(CKORVFunctionHelper& helper, void* context)
 {
-    return push(helper, self(context).services().threadId(objectOf(pop(helper))));
+    return push(helper, self(context).services().threadId(objectOf(helper, pop(helper))));
 }
 
 void takeScenarioLoad(CKORVFunctionHelper& helper, CVXLEvent* event)
@@ -245,7 +251,7 @@ void takeScenarioLoad(CKORVFunctionHelper& helper, CVXLEvent* event)
     helper.setWaitHandler(nullptr);
     // A scenario the file does not hold, or a file that cannot be read,
     // leaves the definition reset; the program reads it all the same.
-    helper.values().push(referenceTo(&load->definition()));
+    helper.values().push(referenceTo(helper, &load->definition()));
     helper.resumeMachine();
 }
 
@@ -260,7 +266,7 @@ int loadScenario(CKORVFunctionHelper& helper, void* context)
     CVXLEventHandler* manager = self(context).services().scenarioManager();
     if (!manager) {
         load->setResult(kResultFailed);
-        return push(helper, referenceTo(&load->definition()));
+        return push(helper, referenceTo(helper, &load->definition()));
     }
     helper.setWaitHandler(&takeScenarioLoad, manager);
     helper.post(manager, load);
@@ -270,7 +276,7 @@ int loadScenario(CKORVFunctionHelper& helper, void* context)
 int launchBrowserDestLocation(CKORVFunctionHelper& helper, void* context)
 {
     CKORVBuiltins& b = self(context);
-    const CScenarioLayout& definition = b.definitionOf(pop(helper));
+    const CScenarioLayout& definition = b.definitionOf(helper, pop(helper));
     if (definition.hasDestinationUrl())
         b.services().queueUrlRequest(definition.destinationUrl());
     return 1;
@@ -286,7 +292,7 @@ int launchBrowserUriLocation(CKORVFunctionHelper& helper, void* context)
 
 int destinationUrlCheck(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).hasDestinationUrl());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).hasDestinationUrl());
 }
 
 // Reading: true unless the configuration is a scenario to run ("lt" "scen"
@@ -294,32 +300,32 @@ int destinationUrlCheck(CKORVFunctionHelper& helper, void* context)
 // without a link opens nothing (configScenarioUrlCheck).
 int configScenarioUrlCheck(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).configScenarioUrlCheck());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).configScenarioUrlCheck());
 }
 
 // Reading: the "link" of "scenCfg", empty without one (configScenario).
 int getConfigScenario(CKORVFunctionHelper& helper, void* context)
 {
-    return push(helper, self(context).definitionOf(pop(helper)).configScenario());
+    return push(helper, self(context).definitionOf(helper, pop(helper)).configScenario());
 }
 
 // Reading for 25 and 26: a field carrying images (videos) whose upper limit
 // for that type is not written as 0 (supportsImage, supportsVideo).
 int scenarioSupportsImage(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).supportsImage());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).supportsImage());
 }
 
 int scenarioSupportsVideo(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).supportsVideo());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).supportsVideo());
 }
 
 // Reading: a short-message field is supported and the lower limit of neither
 // images nor videos is above 0 (supportsTextOnly).
 int scenarioSupportsTextOnly(CKORVFunctionHelper& helper, void* context)
 {
-    return pushFlag(helper, self(context).definitionOf(pop(helper)).supportsTextOnly());
+    return pushFlag(helper, self(context).definitionOf(helper, pop(helper)).supportsTextOnly());
 }
 
 int is3rdPartyUploadSupported(CKORVFunctionHelper& helper, void*)
@@ -350,7 +356,7 @@ void takeAlbumSummary(CKORVFunctionHelper& helper, CVXLEvent* event)
     helper.setWaitHandler(nullptr);
     if (!request->succeeded())
         request->setSummary(nullptr, 0);
-    helper.values().push(referenceTo(request));
+    helper.values().push(referenceTo(helper, request));
     helper.resumeMachine();
 }
 
@@ -364,7 +370,7 @@ int localAlbumSummary(CKORVFunctionHelper& helper, void* context)
     CVXLEventHandler* manager = self(context).services().localMediaManager();
     if (!manager) {
         request->setResult(kResultFailed);
-        return push(helper, referenceTo(request));
+        return push(helper, referenceTo(helper, request));
     }
     helper.setWaitHandler(&takeAlbumSummary, manager);
     helper.post(manager, request);
@@ -373,7 +379,7 @@ int localAlbumSummary(CKORVFunctionHelper& helper, void* context)
 
 int evCracker(CKORVFunctionHelper& helper, void* context)
 {
-    CVXLEvent* event = eventOf(pop(helper));
+    CVXLEvent* event = eventOf(helper, pop(helper));
     const int selector = pop(helper).toInt();
     if (!event)
         return push(helper, CVXLVariant());
@@ -408,7 +414,7 @@ int enqProcessUrlRequest(CKORVFunctionHelper& helper, void* context)
 
 int isMsgNew(CKORVFunctionHelper& helper, void* context)
 {
-    CVXLEvent* event = eventOf(pop(helper));
+    CVXLEvent* event = eventOf(helper, pop(helper));
     CKORVServices& services = self(context).services();
     return pushFlag(helper, event && services.isMessageNew(services.eventText(*event)));
 }
@@ -449,13 +455,19 @@ int uijGet(CKORVFunctionHelper& helper, void*)
 {
     const CVXLString name = pop(helper).toString();
     CVXLUiJob* job = currentJob(helper);
-    return push(helper, job ? job->property(name) : CVXLVariant());
+    const CVXLVariant value = job ? job->property(name) : CVXLVariant();
+    if (value.kind() == CVXLVariant::kReference)
+        helper.handOut(value.reference());
+    return push(helper, value);
 }
 
 int uijSet(CKORVFunctionHelper& helper, void*)
 {
-    const CVXLVariant value = pop(helper);
+    CVXLVariant value = pop(helper);
     const CVXLString name = pop(helper).toString();
+    // A job reads a reference as an object: only one handed to this run.
+    if (value.kind() == CVXLVariant::kReference && !objectOf(helper, value))
+        value = CVXLVariant(static_cast<const void*>(nullptr));
     if (CVXLUiJob* job = currentJob(helper))
         job->setProperty(name, value);
     return 1;
@@ -470,8 +482,10 @@ int switchToUiJob(CKORVFunctionHelper& helper, void*)
     if (type == 0)
         return 1;
     CVXLUiJobStack* stack = helper.uiJobs();
-    if (!stack || !stack->push(type, helper.machine()))
+    if (!stack || !stack->push(type, helper.machine())) {
+        VXL_LOG_FAILURE("switch_to_uijob: no UI job of type %d", type);
         helper.machine()->fail(kResultMachineBadProgram);
+    }
     return 1;
 }
 
@@ -557,8 +571,8 @@ void CKORVBuiltins::installInto(CKORVFunctionHelper& helper, void* context)
         static_cast<CKORVBuiltins*>(context)->install(helper);
 }
 
-const CScenarioLayout& CKORVBuiltins::definitionOf(const CVXLVariant& reference) const
+const CScenarioLayout& CKORVBuiltins::definitionOf(CKORVFunctionHelper& helper, const CVXLVariant& reference) const
 {
-    const auto* definition = dynamic_cast<const CScenarioLayout*>(objectOf(reference));
+    const auto* definition = dynamic_cast<const CScenarioLayout*>(objectOf(helper, reference));
     return definition ? *definition : emptyDefinition_;
 }

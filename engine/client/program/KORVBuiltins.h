@@ -92,7 +92,7 @@ public:
 
     // The definition a scenario reference names; an empty one for anything
     // that is not a definition.
-    const CScenarioLayout& definitionOf(const CVXLVariant& reference) const;
+    const CScenarioLayout& definitionOf(CKORVFunctionHelper& helper, const CVXLVariant& reference) const;
 
 private:
     CKORVServices none_;

@@ -4,6 +4,7 @@
 #include "engine/client/menu/MenuFavoriteEvent.h"
 #include "engine/client/menu/MenuMessageEvent.h"
 #include "engine/client/machine/VXLMachineCodes.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLUiJob.h"
 
 CProducer::CProducer(CProducerClientFace* client)
@@ -282,9 +283,14 @@ void CProducer::finishOperation(CVXLRunRequest* run)
     } else if (incomingCount() == 0) {
         outermostEnded(*run);
     }
+    // Only a run that returned or halted did what the activity asked.
+    const bool succeeded = run->completion() == kCompletionReturned || run->completion() == kCompletionHalted;
+    if (!succeeded)
+        VXL_LOG_FAILURE("scenario run of activity %d failed: machine error %d", static_cast<int>(run->senderWord()),
+                        static_cast<int>(run->result()));
     // A program that handed its activity on to a UI job left nothing here.
     if (activity && isInProgress(activity))
-        completeActivity(activity, kResultSucceeded);
+        completeActivity(activity, succeeded ? kResultSucceeded : kResultFailed);
     finishEvent(run);
 }
 
@@ -384,5 +390,5 @@ void CProducer::deliverPushPayload(std::int32_t code)
 
 void CProducer::layoutReleased(CVXLLayout* layout)
 {
-    uiJobs_.deliverLayoutCallback(reinterpret_cast<std::intptr_t>(layout), 0);
+    uiJobs_.deliverLayoutReleased(layout);
 }

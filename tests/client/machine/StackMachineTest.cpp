@@ -35,8 +35,8 @@ public:
         codes.push_back(event->effectiveCode());
         CVXLEventHandler::onEvent(event);
     }
-    void suspend() override { ++suspends; }
-    void resume(CVXLUiJob*) override { ++resumes; }
+    void onDeactivated() override { ++suspends; }
+    void onActivated() override { ++resumes; }
     // Sends the running program an event, as a screen does.
     void send(CStackMachine& machine, std::int32_t code)
     {
@@ -58,6 +58,10 @@ int TestUiJob::destroyed = 0;
 // Makes a fresh job when the pooled one of a type is in use.
 class TestPool : public CVXLUiJobPool {
 public:
+    TestPool()
+        : CVXLUiJobPool(false)
+    {
+    }
     int created = 0;
 
 protected:
@@ -327,7 +331,7 @@ TEST_F(StackMachineTest, ScreenFunctionShowsItsJobAndReturnsWhenItHasGone)
     // Given back to the pool: its properties are gone and it can be taken again.
     EXPECT_EQ(pooled.property("arg").kind(), CVXLVariant::kEmpty);
     EXPECT_EQ(pool.acquire(3), &pooled);
-    pool.giveBack(&pooled);
+    pool.release(&pooled);
 }
 
 TEST_F(StackMachineTest, SubflowReturnCoversAndResumesTheCallersJob)

@@ -2,6 +2,8 @@
 
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/base/VXLLog.h"
+#include "engine/screens/VXLAddressee.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 
 #include <functional>
@@ -46,6 +48,7 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
     client->settings().setPersistentString("pers.account_mgmt", "http://acct.example/");
     client->settings().setPersistentString("pers.media_browse", "http://browse.example/");
     client->settings().setPersistentString("", "the empty key");
+    client->getGlobalContacts().addNew()->set(1, "+15551234", "Ann");
     services.newMessages.insert("k-new");
 
     struct Case {
@@ -68,6 +71,7 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
             {}, "1",
             [](KORVBuiltinsTest& t) {
                 EXPECT_EQ(t.services.contactResets, 1);
+                EXPECT_EQ(t.client->getGlobalContacts().count(), 0u);
                 EXPECT_EQ(t.services.contactCopies, 1);
                 EXPECT_EQ(t.services.deselects, 1);
             } },
@@ -296,6 +300,91 @@ TEST_F(KORVBuiltinsTest, AJobTypeThePoolCannotGiveStopsTheRun)
     EXPECT_EQ(r.completion(), kCompletionFailed);
     EXPECT_EQ(machine->error(), kResultMachineBadProgram);
     EXPECT_TRUE(pool.shown.empty());
+    CVXLLog::flush();
+    EXPECT_NE(engine.root().readFile("log/engine.log").find("no UI job of type 47"), std::string::npos);
+}
+
+// Only a reference the engine handed to the run is read as an object: one the
+// program moved with "+" reads as null and is never cast (ASan would see it).
+TEST_F(KORVBuiltinsTest, AReferenceMovedByPlusReadsAsNull)
+{
+    TestSummary summary("m-17", "t-4");
+    const CVXLVariant arg(static_cast<const void*>(static_cast<const CVXLObject*>(&summary)));
+    struct Case {
+        const char* body;
+        const char* result;
+    };
+    const Case cases[] = {
+        { "return _get_message_id(arg) + \"/\" + _get_ThreadId_from_Message_Summary(arg);", "m-17/t-4" },
+        { "return _get_message_id(arg + 1) + \"/\" + _get_ThreadId_from_Message_Summary(arg + 2);", "/" },
+        { "return _get_message_id(arg + 0);", "m-17" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        CVXLRunRequest& r = runProgram(program(c.body), arg);
+        ASSERT_TRUE(answered(r));
+        EXPECT_STREQ(r.resultValue().toString().c_str(), c.result);
+    }
+
+    // A job is handed the moved reference as null.
+    pool.script = { { 8, {} } };
+    const char* const hand = R"(
+screen function s_hand(arg) {
+    @switch_to_uijob(5);
+    @uij_set("xferobject", arg + 1);
+    @uij_set("kept", arg);
+    @uijob_go();
+    wait {
+    case 8: return 0;
+    }
+}
+)";
+    CVXLRunRequest& r = runProgram(program("return s_hand(arg);", hand), arg);
+    ASSERT_TRUE(answered(r));
+    ASSERT_FALSE(pool.shown.empty());
+    EXPECT_EQ(pool.shown[0].properties.at("xferobject"), "<null>");
+    EXPECT_EQ(pool.shown[0].properties.at("kept"), "<ref>");
+}
+
+TEST_F(KORVBuiltinsTest, AJobThatEndsOnItsOwnStaysUntilTheReturnPopsIt)
+{
+    // The list (21) shows a second screen (5) for 53; that screen ends
+    // without an answer. The program waiting on it learns 8 and returns,
+    // which pops the ended screen and not the list below it.
+    const std::string outer = R"(
+screen function s_outer() {
+    @switch_to_uijob(21);
+    @uijob_go();
+    wait {
+    case 53: s_show(5, 0);
+    case 8: return "outer";
+    }
+}
+)";
+    pool.script = { { 53, {} } };
+    programs.push_back(std::make_unique<CVXLScenarioProgram>());
+    compile(*programs.back(), program("return s_outer();", std::string(kScreens) + outer));
+    CStackMachine& m = attach(*programs.back());
+    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    play(r);
+    ASSERT_EQ(stack.depth(), 2u);
+    CVXLUiJob* inner = stack.current();
+    ASSERT_EQ(inner->typeId(), 5);
+    inner->stop();
+    run();
+    EXPECT_FALSE(answered(r));
+    ASSERT_EQ(stack.depth(), 1u);
+    EXPECT_EQ(stack.current()->typeId(), 21);
+    EXPECT_TRUE(stack.current()->isCurrentActive());
+    EXPECT_EQ(stack.releasingCount(), 0u);
+
+    // The list itself ends without an answer: the run ends through 8 too.
+    stack.current()->stop();
+    run();
+    ASSERT_TRUE(answered(r));
+    EXPECT_EQ(r.completion(), kCompletionReturned);
+    EXPECT_STREQ(r.resultValue().toString().c_str(), "outer");
+    EXPECT_EQ(stack.depth(), 0u);
 }
 
 TEST_F(KORVBuiltinsTest, ScenarioLoadsAnswerTheProgramsQuestions)

@@ -8,7 +8,10 @@
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
 #include "engine/screens/VXLUiJobPool.h"
+#include "engine/core/base/VXLLog.h"
+#include "tests/client/ScenarioCompile.h"
 #include "tests/client/UiJobBuiltins.h"
+#include "tests/support/ScriptedUiJobs.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -16,6 +19,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -55,7 +59,7 @@ public:
 
     std::vector<std::int32_t> codes;
     std::vector<ScreenJob*>* registry = nullptr;
-    CVXLLayout layout;
+    ScriptedLayout layout;
 
 private:
     int type_;
@@ -64,6 +68,10 @@ private:
 // Makes a fresh job for every push and remembers the live ones.
 class ScreenPool : public CVXLUiJobPool {
 public:
+    ScreenPool()
+        : CVXLUiJobPool(false)
+    {
+    }
     ScreenJob* find(int type) const
     {
         for (ScreenJob* job : live) {
@@ -361,14 +369,55 @@ TEST_F(ProducerTest, RefusedNestedRunLeavesTheOuterFlowRunning)
     producer().setBuiltinInstaller(
         [](CKORVFunctionHelper& helper, void*) { helper.machine()->setProgram(nullptr); }, nullptr);
     CVXLEvent& alert = activity(113);
-    // The run was refused (-1): the machine is gone, the outer flow stays.
-    EXPECT_EQ(replyTo(alert), kResultSucceeded);
+    // The run was refused (-1), which fails its activity: the machine is
+    // gone, the outer flow stays.
+    EXPECT_EQ(replyTo(alert), kResultFailed);
     EXPECT_EQ(producer().machineDepth(), 1u);
     EXPECT_EQ(producer().uiJobs().current(), pool->find(45));
     producer().setBuiltinInstaller(installTestBuiltins, &installs);
     pool->find(45)->send(8);
     run();
     EXPECT_TRUE(producer().isIdle());
+}
+
+// Only a run that returns or halts did what its activity asked; a failed one
+// answers 1000 and leaves the machine's error word in the log.
+TEST_F(ProducerTest, OnlyARunThatReturnsOrHaltsSucceeds)
+{
+    struct Case {
+        const char* body;
+        std::int32_t result;
+        const char* logged;
+    };
+    const Case cases[] = {
+        { "return 0;", kResultSucceeded, "" },
+        { "halt;", kResultSucceeded, "" },
+        { "@switch_to_uijob(47); @uijob_go(); wait { case 8: return 0; }", kResultFailed,
+            "activity 86 failed: machine error -3" },
+    };
+    std::vector<std::unique_ptr<CVXLScenarioProgram>> programs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        std::string errors;
+        const std::vector<std::uint8_t> bytes = compileScenario(
+            std::string("entry main;\nfunction 0 @start() { return 0; }\nfunction 1 main(code, arg) { ") + c.body
+                + " }\n",
+            &errors);
+        ASSERT_FALSE(bytes.empty()) << errors;
+        programs.push_back(std::make_unique<CVXLScenarioProgram>());
+        ASSERT_TRUE(programs.back()->load(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+        producer().setProgram(programs.back().get());
+        CVXLEvent& event = activity(86);
+        run();
+        EXPECT_EQ(replyTo(event), c.result);
+        EXPECT_TRUE(producer().isIdle());
+        EXPECT_EQ(producer().machineDepth(), 0u);
+        CVXLLog::flush();
+        if (*c.logged) {
+            EXPECT_NE(driver.root().readFile("log/engine.log").find(c.logged), std::string::npos);
+        }
+    }
+    producer().setProgram(nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/client/KORVFixture.h"
 
 #include "engine/client/program/Producer.h"
+#include "tests/support/ScreenText.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ public:
         ASSERT_TRUE(engine.create());
         client = engine.client();
         pool = new ScriptedUiJobPool(client);
+        // The notice screens are the engine's own jobs.
+        pool->realTypes = { 7, 11, 42, 43 };
         client->setUiJobPool(pool);
         services.setClient(client);
         builtins = std::make_unique<CKORVBuiltins>(&services);
@@ -95,7 +98,8 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
         { 76, { 10, 10, 10, 10, 8 }, { 6, 4, 1, 17, 10 },
             { "2:storage_location=327683", "4:scenario=__vxl_sendto_recipients", "4:gc_op=0" },
             "RETURN_TO_MENU 0" },
-        { 77, { 10, 10, 8 }, { 6, 43, 46 }, { "2:bUploads=1" }, "RETURN_TO_MENU 0", "", { "1:10" } },
+        // The spinner answers the program's 10 itself.
+        { 77, { 10, 8 }, { 6, 43, 46 }, { "2:bUploads=1" }, "RETURN_TO_MENU 0", "", { "1:10" } },
         { 78, { 10, 7 }, { 6, 1 }, { "1:storage_location=327683" }, "RETURN_TO_MENU 1" },
         { 79, { 8 }, { 14 }, { "0:album_summary=<ref>" }, "RETURN_TO_MENU 0" },
         { 80, { 8 }, { 45 }, { "0:preselected_album=<ref>" }, "RETURN_TO_MENU 0" },
@@ -127,7 +131,7 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
         { 103, { 10, 8 }, { 6, 5 }, { "1:add_cool_sites=1" }, "RETURN_TO_MENU 0" },
         // A cool site whose scenario has a configuration scenario and a
         // destination URL: the configured-destination menu of type 2.
-        { 104, { 10, 10, 8 }, { 43, 6, 20 }, { "2:scenario=blog", "2:menu_type_id=2" }, "RETURN_TO_MENU 0",
+        { 104, { 10, 8 }, { 43, 6, 20 }, { "2:scenario=blog", "2:menu_type_id=2" }, "RETURN_TO_MENU 0",
             "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER", { "0:10" } },
         { 105, {}, {}, {}, "", "Unknown launch command 105" },
         { 106, {}, {}, {}, "", "Unknown launch command 106" },
@@ -199,6 +203,15 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
             != services.traces.end();
         EXPECT_TRUE(*f.trace == 0 || traced) << f.trace;
         EXPECT_EQ(producer().uiJobs().depth(), 0u);
+        EXPECT_TRUE(client->hasNoActivity());
+        // Each screen of a real job is the one its layout type and state show.
+        for (const auto& s : pool->shown) {
+            if (s.screen.empty())
+                continue;
+            const char* expected = expectedScreen(s.layoutType, s.layoutState);
+            ASSERT_NE(expected, nullptr) << s.screen;
+            EXPECT_EQ(s.screen, expected);
+        }
     }
 }
 

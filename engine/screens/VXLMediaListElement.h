@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/core/base/VXLPtrArray.h"
+#include "engine/core/base/VXLElement.h"
+
+#include <cstdint>
+
+class CVXLMediaItem;
+
+// The media items of a field, not owned, with the numbers of videos and
+// images the field accepts.
+class CVXLMediaListElement : public CVXLElement {
+public:
+    static constexpr std::uint32_t kElementType = 7;
+
+    CVXLMediaListElement() = default;
+    CVXLMediaListElement(const CVXLMediaListElement&) = delete;
+    CVXLMediaListElement& operator=(const CVXLMediaListElement&) = delete;
+
+    std::uint32_t elementType() const override { return kElementType; }
+
+    bool append(CVXLMediaItem* item);
+    // False when the item is not in the list.
+    bool remove(const CVXLMediaItem* item);
+    std::uint32_t count() const { return items_.count(); }
+    // Null past the end.
+    CVXLMediaItem* at(std::uint32_t index) const;
+    std::int32_t maxVideos() const { return maxVideos_; }
+    std::int32_t maxImages() const { return maxImages_; }
+    void setLimits(std::int32_t videos, std::int32_t images)
+    {
+        maxVideos_ = videos;
+        maxImages_ = images;
+    }
+
+private:
+    CVXLPtrArray items_;
+    std::int32_t maxVideos_ = 0;
+    std::int32_t maxImages_ = 0;
+};

@@ -1,0 +1,46 @@
+#include "engine/screens/VXLUiJobPool.h"
+
+#include "engine/screens/VXLUiJob.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Under AddressSanitizer this also shows that fresh jobs are freed and pooled
+// ones are not.
+TEST(UiJobPoolTest, EachTypeGivesItsPooledJobThenAFreshOne)
+{
+    CVXLUiJobPool pool;
+    for (int type : { 7, 11, 42, 43 }) {
+        SCOPED_TRACE(type);
+        CVXLUiJob* pooled = pool.acquire(type);
+        ASSERT_NE(pooled, nullptr);
+        EXPECT_TRUE(pooled->isPooled());
+        EXPECT_EQ(pooled->typeId(), type);
+        CVXLUiJob* fresh = pool.acquire(type);
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_NE(fresh, pooled);
+        EXPECT_FALSE(fresh->isPooled());
+        EXPECT_EQ(fresh->typeId(), type);
+        EXPECT_STREQ(fresh->name(), "n/a");
+        pool.release(fresh);
+        pool.release(pooled);
+        EXPECT_EQ(pool.acquire(type), pooled);
+        pool.release(pooled);
+    }
+}
+
+TEST(UiJobPoolTest, NoJobOutsideTheTypesOrAfterDestroyAll)
+{
+    CVXLUiJobPool pool;
+    EXPECT_EQ(pool.acquire(0), nullptr);
+    EXPECT_EQ(pool.acquire(47), nullptr);
+    EXPECT_EQ(pool.acquire(-1), nullptr);
+    // Types whose jobs are not built yet.
+    EXPECT_EQ(pool.acquire(10), nullptr);
+    pool.destroyAll();
+    EXPECT_EQ(pool.acquire(7), nullptr);
+    pool.destroyAll();
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#include "tests/support/ScreenText.h"
+
+#include "engine/screens/VXLLayout.h"
+
+#include <iterator>
+
+namespace {
+
+const char* kindName(std::uint32_t kind)
+{
+    static const char* const kNames[] = { "left", "right", "menu", "hard", "n/a", "unplaced" };
+    return kind < std::size(kNames) ? kNames[kind] : "?";
+}
+
+// Progress bar (16): per state the three hard keys; spinner (17) the same
+// three unplaced. Error (4), information (6), choice (2), contact chooser (3).
+constexpr ScreenFixtureRow kFixture[] = {
+    { 2, 0, "Tessel Info Alert | hard Select, hard Continue, hard Cancel, hard Back, hard Exit" },
+    { 3, 0, "Local Contact Chooser | unplaced Continue, unplaced Back, unplaced Exit" },
+    { 4, 0, "Fatal Tessel Error | hard Exit, hard Back" },
+    { 4, 1, "Tessel Error | right Ok, left Cancel, hard Exit, hard Back" },
+    { 6, 0, "Online Information | hard Continue, hard Cancel, hard Back, hard Exit" },
+    { 6, 1, "In Phone Information | hard Continue, hard Cancel, hard Back, hard Exit" },
+    { 6, 2, " | hard More Help, hard Cancel, hard Back, hard Exit" },
+    { 6, 3, "? | hard Yes, hard No, hard Back, hard Exit" },
+    { 16, 0, "Queuing Media For Upload | hard Cancel, hard Back, hard Exit" },
+    { 16, 1, "Downloading Media | hard Cancel, hard Back, hard Exit" },
+    { 16, 2, "Sending Message | hard Cancel, hard Back, hard Exit" },
+    { 16, 3, "Retrieving Message | hard Cancel, hard Back, hard Exit" },
+    { 16, 4, "Configuring Device | hard Cancel, hard Back, hard Exit" },
+    { 16, 5, "Deleting Media | hard Cancel, hard Back, hard Exit" },
+    { 16, 6, " | " },
+    { 17, 0, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 1, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 2, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 3, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 4, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 5, "Please Wait... | unplaced Cancel, unplaced Back, unplaced Exit" },
+    { 17, 6, "Please Wait... | " },
+};
+
+} // namespace
+
+std::string screenText(CVXLLayout& layout)
+{
+    std::string out = layout.getTitle().c_str();
+    out += " | ";
+    bool first = true;
+    for (layout.firstAction(); layout.hasNextAction();) {
+        const std::uint32_t id = layout.nextAction();
+        if (!first)
+            out += ", ";
+        first = false;
+        if (!layout.canSubmitAction(id))
+            out += "-";
+        out += kindName(layout.getActionKind(id));
+        out += " ";
+        out += layout.getActionLabel(id).c_str();
+    }
+    return out;
+}
+
+bool submitByLabel(CVXLLayout& layout, const std::string& label)
+{
+    for (layout.firstAction(); layout.hasNextAction();) {
+        const std::uint32_t id = layout.nextAction();
+        if (label == layout.getActionLabel(id).c_str())
+            return layout.submitAction(id) == 1;
+    }
+    return false;
+}
+
+const ScreenFixtureRow* screenFixture(std::uint32_t* count)
+{
+    *count = static_cast<std::uint32_t>(std::size(kFixture));
+    return kFixture;
+}
+
+const char* expectedScreen(std::uint32_t layoutType, std::uint32_t state)
+{
+    for (const ScreenFixtureRow& row : kFixture) {
+        if (row.layoutType == layoutType && row.state == state)
+            return row.text;
+    }
+    return nullptr;
+}
