@@ -77,6 +77,16 @@ bool isEntityChar(std::uint8_t c)
     return hasClass(c, kClassEntity);
 }
 
+// Names are short: a plain loop beats a library call.
+bool sameBytes(const char* a, const char* b, std::uint32_t n)
+{
+    for (std::uint32_t i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 bool isXmlChar(std::uint32_t cp)
 {
     return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
@@ -146,19 +156,17 @@ std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
 
 } // namespace
 
+// To a length above 0; the NUL moves to the new end.
 void CVXLXmlReader::Gather::shorten(std::uint32_t length)
 {
     used_ = length;
-    // A kept block is left to its keeper rather than copied.
-    if (length == 0 && bytes_.isShared())
-        bytes_.clear();
-    else if (bytes_.truncate(length > 0 ? length + 1 : 0) && length > 0)
+    if (bytes_.truncate(length + 1))
         bytes_.data()[length] = 0;
 }
 
 bool CVXLXmlReader::Gather::equals(const char* text, std::uint32_t count) const
 {
-    return count == used_ && (count == 0 || std::memcmp(data(), text, count) == 0);
+    return count == used_ && sameBytes(data(), text, count);
 }
 
 CVXLString CVXLXmlReader::Gather::toString(std::uint32_t from) const
@@ -524,12 +532,6 @@ void CVXLXmlReader::storeLiteralEntity()
     store(entity_.data(), entity_.length());
 }
 
-void CVXLXmlReader::store(const char* bytes, std::uint32_t count)
-{
-    if (collecting_)
-        gather(text_, bytes, count);
-}
-
 bool CVXLXmlReader::refuseGather(const Gather& to, std::uint32_t count)
 {
     if (count > to.room())
@@ -779,7 +781,7 @@ bool CVXLXmlReader::repeatsAttribute() const
         std::uint32_t end = at;
         while (names[end] != ' ')
             ++end;
-        if (end - at == n && std::memcmp(names + at, attrName_.data(), n) == 0)
+        if (end - at == n && sameBytes(names + at, attrName_.data(), n))
             return true;
         at = end + 1;
     }
@@ -790,7 +792,7 @@ bool CVXLXmlReader::endNameMatches() const
 {
     const std::uint32_t top = topOffset();
     const std::uint32_t n = path_.length() - top;
-    return n == name_.length() && std::memcmp(path_.data() + top, name_.data(), n) == 0;
+    return n == name_.length() && sameBytes(path_.data() + top, name_.data(), n);
 }
 
 void CVXLXmlReader::malformed()

@@ -96,7 +96,17 @@ private:
             , limit_(limit)
         {
         }
-        void clear() { truncate(0); }
+        void clear()
+        {
+            if (used_ == 0)
+                return;
+            used_ = 0;
+            // A kept block is left to its keeper rather than copied.
+            if (bytes_.isShared())
+                bytes_.clear();
+            else
+                bytes_.truncate(0);
+        }
         // False, keeping what it held, past the limit or when the heap refuses.
         bool append(const void* bytes, std::uint32_t count)
         {
@@ -118,7 +128,9 @@ private:
         }
         void truncate(std::uint32_t length)
         {
-            if (length < used_)
+            if (length == 0)
+                clear();
+            else if (length < used_)
                 shorten(length);
         }
         std::uint32_t length() const { return used_; }
@@ -186,7 +198,11 @@ private:
     bool refuseGather(const Gather& to, std::uint32_t count);
     bool gatherChar(Gather& to, std::uint8_t c) { return gather(to, &c, 1); }
     void refuse(const char* format, const char* what, std::uint32_t size);
-    void store(const char* bytes, std::uint32_t count);
+    void store(const char* bytes, std::uint32_t count)
+    {
+        if (collecting_)
+            gather(text_, bytes, count);
+    }
     void storeEntity();
     void storeLiteralEntity();
     bool startTag();
