@@ -25,11 +25,6 @@ CVXLByteBuffer::Block* CVXLByteBuffer::newBlock(std::uint32_t size, std::uint64_
     return block;
 }
 
-std::uint8_t* CVXLByteBuffer::bytesOf(Block* block)
-{
-    return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block);
-}
-
 CVXLByteBuffer::CVXLByteBuffer(std::uint32_t capacity)
 {
     if (capacity > 0)
@@ -84,16 +79,6 @@ void CVXLByteBuffer::clear()
     release();
 }
 
-std::uint8_t* CVXLByteBuffer::data()
-{
-    return block_ ? bytesOf(block_) : nullptr;
-}
-
-const std::uint8_t* CVXLByteBuffer::data() const
-{
-    return block_ ? bytesOf(block_) : nullptr;
-}
-
 std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;
@@ -102,16 +87,6 @@ std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 const std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset) const
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;
-}
-
-std::uint32_t CVXLByteBuffer::length() const
-{
-    return block_ ? block_->length : 0;
-}
-
-std::uint32_t CVXLByteBuffer::capacity() const
-{
-    return block_ ? block_->capacity : 0;
 }
 
 void CVXLByteBuffer::release()
@@ -188,6 +163,14 @@ bool pointsInto(const void* p, const std::uint8_t* begin, std::uint32_t size)
 bool CVXLByteBuffer::append(const void* bytes, std::uint32_t count)
 {
     return insert(length(), bytes, count);
+}
+
+std::uint8_t* CVXLByteBuffer::extendSlowly(std::uint32_t count)
+{
+    const std::uint32_t old = length();
+    if (count == 0 || count > kMaxLength - old || !setLength(old + count))
+        return nullptr;
+    return bytesOf(block_) + old;
 }
 
 bool CVXLByteBuffer::appendCString(const char* text)
@@ -277,7 +260,7 @@ bool CVXLByteBuffer::insert(std::uint32_t offset, const void* bytes, std::uint32
     return true;
 }
 
-bool CVXLByteBuffer::truncate(std::uint32_t n)
+bool CVXLByteBuffer::truncateSlowly(std::uint32_t n)
 {
     const std::uint32_t old = length();
     if (n >= old)

@@ -30,17 +30,30 @@ public:
 
     virtual void clear();
 
-    std::uint8_t* data();
-    const std::uint8_t* data() const;
+    std::uint8_t* data() { return block_ ? bytesOf(block_) : nullptr; }
+    const std::uint8_t* data() const { return block_ ? bytesOf(block_) : nullptr; }
     // Null when offset is not inside the length.
     std::uint8_t* at(std::uint32_t offset);
     const std::uint8_t* at(std::uint32_t offset) const;
-    std::uint32_t length() const;
-    std::uint32_t capacity() const;
+    std::uint32_t length() const { return block_ ? block_->length : 0; }
+    std::uint32_t capacity() const { return block_ ? block_->capacity : 0; }
     bool isShared() const { return next_ || previous_; }
     bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
 
     bool append(const void* bytes, std::uint32_t count);
+    // Lengthens the buffer by count bytes, first giving a sharer a block of
+    // its own, and answers where the new bytes start: they are left for the
+    // caller to write. Null, with the buffer as it was, for a count of 0 or
+    // past kMaxLength, or when the heap refuses.
+    std::uint8_t* extend(std::uint32_t count)
+    {
+        if (block_ && !isShared() && count != 0 && count <= block_->capacity - block_->length) {
+            std::uint8_t* end = bytesOf(block_) + block_->length;
+            block_->length += count;
+            return end;
+        }
+        return extendSlowly(count);
+    }
     bool appendCString(const char* text);
     // Grows the length when the range passes the end; a gap between the old
     // end and offset reads as zero bytes.
@@ -55,7 +68,14 @@ public:
     bool remove(std::uint32_t offset, std::uint32_t count);
     // Shortens the length to n and keeps the block for later growth (remove
     // shrinks it to fit); a sharer gets a block of its own.
-    bool truncate(std::uint32_t n);
+    bool truncate(std::uint32_t n)
+    {
+        if (block_ && !isShared() && n < block_->length) {
+            block_->length = n;
+            return true;
+        }
+        return truncateSlowly(n);
+    }
 
 private:
     struct Block {
@@ -64,7 +84,9 @@ private:
     };
 
     static Block* newBlock(std::uint32_t size, std::uint64_t room = 0);
-    static std::uint8_t* bytesOf(Block* block);
+    static std::uint8_t* bytesOf(Block* block) { return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block); }
+    std::uint8_t* extendSlowly(std::uint32_t count);
+    bool truncateSlowly(std::uint32_t n);
     void release();
     void shareFrom(const CVXLByteBuffer& other);
     bool setLength(std::uint32_t n);

@@ -190,14 +190,21 @@ void CVXLPlatformConnection::receive(CVXLDataSink* sink, std::uint32_t size)
         return sink->complete(state.error ? kPlatformReceiveFailed : kPlatformOk);
     if (size == 0)
         return sink->complete(kPlatformOk);
-    auto* buffer = static_cast<std::uint8_t*>(vxlAlloc(size));
+    // Straight into the sink's own storage when it offers room.
+    std::uint8_t* room = sink->roomFor(size);
+    auto* buffer = room ? room : static_cast<std::uint8_t*>(vxlAllocUnfilled(size));
     if (!buffer)
         return sink->complete(kPlatformReceiveFailed);
     std::size_t count = 0;
     SocketIo result = socketReceive(socket_, buffer, size, &count);
-    if (result == SocketIo::Done && count > 0)
-        sink->dataArrived(buffer, static_cast<std::uint32_t>(count));
-    vxlFree(buffer);
+    const auto got = result == SocketIo::Done ? static_cast<std::uint32_t>(count) : 0;
+    if (room) {
+        sink->roomFilled(got);
+    } else {
+        if (got > 0)
+            sink->dataArrived(buffer, got);
+        vxlFree(buffer);
+    }
     switch (result) {
     case SocketIo::Done:
     case SocketIo::WouldBlock:

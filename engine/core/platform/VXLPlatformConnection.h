@@ -38,7 +38,8 @@ public:
     // way, 12 when it failed (no cellular system, no socket, refused at
     // once); later calls report 13, 0 or 12 the same way.
     virtual void connect(std::uint32_t address, std::uint16_t port, CVXLCallback* sink);
-    // Up to size bytes that have arrived: the bytes, then 0; no bytes and 0
+    // Up to size bytes that have arrived: the bytes (read into the sink's
+    // room when it offers some), then 0; no bytes and 0
     // when none are waiting; 17 when the peer has closed; 15 on an error.
     virtual void receive(CVXLDataSink* sink, std::uint32_t size);
     // Sends what the source offers: consume(count sent, 0), consume(0, 0)

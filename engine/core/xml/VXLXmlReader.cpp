@@ -2,36 +2,89 @@
 
 #include "engine/core/base/VXLLog.h"
 
+#include <array>
+
 namespace {
 
 constexpr std::uint8_t kBom[3] = { 0xEF, 0xBB, 0xBF };
 constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
 
-bool isSpace(std::uint8_t c)
+// What each byte may be, looked up once per byte on the hot paths.
+enum CharClass : std::uint8_t {
+    kClassSpace = 1,
+    kClassControl = 2, // XML cannot hold it anywhere (tab, line feed and carriage return aside)
+    kClassNameStart = 4,
+    kClassName = 8,
+    kClassEntity = 16,
+    kClassContentStop = 32, // ends a run of plain character data
+};
+
+constexpr std::array<std::uint8_t, 256> charClasses()
 {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    std::array<std::uint8_t, 256> table {};
+    for (unsigned c = 0; c < 256; ++c) {
+        std::uint8_t k = 0;
+        const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool digit = c >= '0' && c <= '9';
+        const bool nameStart = letter || c == '_' || c == ':' || c >= 0x80;
+        if (space)
+            k |= kClassSpace;
+        if (c < 0x20 && !space)
+            k |= kClassControl | kClassContentStop;
+        if (nameStart)
+            k |= kClassNameStart;
+        if (nameStart || digit || c == '-' || c == '.')
+            k |= kClassName;
+        if (letter || digit || c == '#' || c == '_' || c == '-' || c == '.' || c == ':')
+            k |= kClassEntity;
+        if (c == '<' || c == '&' || c == ']' || c == '>')
+            k |= kClassContentStop;
+        table[c] = k;
+    }
+    return table;
 }
 
-// Bytes XML cannot hold anywhere (tab, line feed and carriage return aside).
+constexpr std::array<std::uint8_t, 256> kCharClasses = charClasses();
+
+bool hasClass(std::uint8_t c, std::uint8_t k)
+{
+    return (kCharClasses[c] & k) != 0;
+}
+
+bool isSpace(std::uint8_t c)
+{
+    return hasClass(c, kClassSpace);
+}
+
 bool isControl(std::uint8_t c)
 {
-    return c < 0x20 && !isSpace(c);
+    return hasClass(c, kClassControl);
 }
 
 bool isNameStart(std::uint8_t c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+    return hasClass(c, kClassNameStart);
 }
 
 bool isNameChar(std::uint8_t c)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return hasClass(c, kClassName);
 }
 
 bool isEntityChar(std::uint8_t c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#' || c == '_'
-        || c == '-' || c == '.' || c == ':';
+    return hasClass(c, kClassEntity);
+}
+
+// Names are short: a plain loop beats a library call.
+bool sameBytes(const char* a, const char* b, std::uint32_t n)
+{
+    for (std::uint32_t i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
 }
 
 bool isXmlChar(std::uint32_t cp)
@@ -103,43 +156,17 @@ std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
 
 } // namespace
 
-bool CVXLXmlReader::Gather::append(const void* bytes, std::uint32_t count)
+// To a length above 0; the NUL moves to the new end.
+void CVXLXmlReader::Gather::shorten(std::uint32_t length)
 {
-    if (count == 0)
-        return true;
-    if (count > limit_ - used_)
-        return false;
-    // Dropping the NUL first also leaves a block a callback kept.
-    if (bytes_.truncate(used_) && bytes_.append(bytes, count) && bytes_.append("", 1)) {
-        used_ += count;
-        return true;
-    }
-    bytes_.truncate(used_);
-    if (bytes_.length() == used_)
-        bytes_.append("", 1); // fits: the block held it before
-    return false;
-}
-
-void CVXLXmlReader::Gather::truncate(std::uint32_t length)
-{
-    if (length >= used_)
-        return;
     used_ = length;
-    // A kept block is left to its keeper rather than copied.
-    if (length == 0 && bytes_.isShared())
-        bytes_.clear();
-    else if (bytes_.truncate(length) && length > 0)
-        bytes_.append("", 1);
-}
-
-const char* CVXLXmlReader::Gather::data() const
-{
-    return used_ > 0 ? reinterpret_cast<const char*>(bytes_.data()) : "";
+    if (bytes_.truncate(length + 1))
+        bytes_.data()[length] = 0;
 }
 
 bool CVXLXmlReader::Gather::equals(const char* text, std::uint32_t count) const
 {
-    return count == used_ && (count == 0 || vxlStrNCmp(data(), text, count) == 0);
+    return count == used_ && sameBytes(data(), text, count);
 }
 
 CVXLString CVXLXmlReader::Gather::toString(std::uint32_t from) const
@@ -227,8 +254,7 @@ std::uint32_t CVXLXmlReader::takeContentRun(const std::uint8_t* bytes, std::uint
         return 0;
     std::uint32_t n = 0;
     while (n < count) {
-        const std::uint8_t c = bytes[n];
-        if (c == '<' || c == '&' || c == ']' || c == '>' || isControl(c))
+        if (hasClass(bytes[n], kClassContentStop))
             break;
         ++n;
     }
@@ -506,16 +532,8 @@ void CVXLXmlReader::storeLiteralEntity()
     store(entity_.data(), entity_.length());
 }
 
-void CVXLXmlReader::store(const char* bytes, std::uint32_t count)
+bool CVXLXmlReader::refuseGather(const Gather& to, std::uint32_t count)
 {
-    if (collecting_)
-        gather(text_, bytes, count);
-}
-
-bool CVXLXmlReader::gather(Gather& to, const void* bytes, std::uint32_t count)
-{
-    if (to.append(bytes, count))
-        return true;
     if (count > to.room())
         refuse("XML reader: %s longer than %u bytes, document refused", to.what(), to.limit());
     else
@@ -763,7 +781,7 @@ bool CVXLXmlReader::repeatsAttribute() const
         std::uint32_t end = at;
         while (names[end] != ' ')
             ++end;
-        if (end - at == n && vxlStrNCmp(names + at, attrName_.data(), n) == 0)
+        if (end - at == n && sameBytes(names + at, attrName_.data(), n))
             return true;
         at = end + 1;
     }
@@ -774,7 +792,7 @@ bool CVXLXmlReader::endNameMatches() const
 {
     const std::uint32_t top = topOffset();
     const std::uint32_t n = path_.length() - top;
-    return n == name_.length() && vxlStrNCmp(path_.data() + top, name_.data(), n) == 0;
+    return n == name_.length() && sameBytes(path_.data() + top, name_.data(), n);
 }
 
 void CVXLXmlReader::malformed()
@@ -811,7 +829,7 @@ std::uint32_t CVXLXmlReader::topOffset() const
     if (n == 0)
         return path_.length();
     std::uint32_t offset = 0;
-    vxlMemCopy(&offset, stack_.data() + (n - 1) * sizeof offset, sizeof offset);
+    std::memcpy(&offset, stack_.data() + (n - 1) * sizeof offset, sizeof offset);
     return offset;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/core/base/VXLString.h"
 
 #include <cstdint>
+#include <cstring>
 
 // A small streaming XML parser. It is fed bytes, one at a time or in chunks,
 // may stop at any byte and resume when more arrives, and reports what it sees
@@ -95,21 +96,60 @@ private:
             , limit_(limit)
         {
         }
-        void clear() { truncate(0); }
+        void clear()
+        {
+            if (used_ == 0)
+                return;
+            used_ = 0;
+            // A kept block is left to its keeper rather than copied.
+            if (bytes_.isShared())
+                bytes_.clear();
+            else
+                bytes_.truncate(0);
+        }
         // False, keeping what it held, past the limit or when the heap refuses.
-        bool append(const void* bytes, std::uint32_t count);
-        void truncate(std::uint32_t length);
+        bool append(const void* bytes, std::uint32_t count)
+        {
+            if (count == 0)
+                return true;
+            if (count > limit_ - used_)
+                return false;
+            // The bytes go over the NUL, which moves behind them.
+            if (!bytes_.extend(used_ > 0 ? count : count + 1))
+                return false;
+            std::uint8_t* at = bytes_.data() + used_;
+            if (count == 1)
+                *at = *static_cast<const std::uint8_t*>(bytes);
+            else
+                std::memcpy(at, bytes, count);
+            at[count] = 0;
+            used_ += count;
+            return true;
+        }
+        void truncate(std::uint32_t length)
+        {
+            if (length == 0)
+                clear();
+            else if (length < used_)
+                shorten(length);
+        }
         std::uint32_t length() const { return used_; }
         std::uint32_t room() const { return limit_ - used_; }
         std::uint32_t limit() const { return limit_; }
         const char* what() const { return what_; }
-        const char* data() const;
+        const char* data() const { return used_ > 0 ? reinterpret_cast<const char*>(bytes_.data()) : ""; }
         bool equals(const char* text, std::uint32_t count) const;
-        bool equals(const char* text) const { return equals(text, vxlStrLen(text)); }
+        template <std::size_t N>
+        bool equals(const char (&text)[N]) const
+        {
+            return equals(text, N - 1);
+        }
         CVXLString toString(std::uint32_t from) const;
         CVXLString view() const { return CVXLString(bytes_); }
 
     private:
+        void shorten(std::uint32_t length);
+
         CVXLByteBuffer bytes_;
         std::uint32_t used_ = 0;
         const char* what_;
@@ -151,10 +191,18 @@ private:
     std::uint32_t takeValueRun(const std::uint8_t* bytes, std::uint32_t count);
     std::uint32_t takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count);
 
-    bool gather(Gather& to, const void* bytes, std::uint32_t count);
+    bool gather(Gather& to, const void* bytes, std::uint32_t count)
+    {
+        return to.append(bytes, count) || refuseGather(to, count);
+    }
+    bool refuseGather(const Gather& to, std::uint32_t count);
     bool gatherChar(Gather& to, std::uint8_t c) { return gather(to, &c, 1); }
     void refuse(const char* format, const char* what, std::uint32_t size);
-    void store(const char* bytes, std::uint32_t count);
+    void store(const char* bytes, std::uint32_t count)
+    {
+        if (collecting_)
+            gather(text_, bytes, count);
+    }
     void storeEntity();
     void storeLiteralEntity();
     bool startTag();

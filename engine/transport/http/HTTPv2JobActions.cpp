@@ -347,8 +347,14 @@ void CHTTPv2Job::dropTrailingBytes()
 // hands them to the requester. Bytes past the end of the body are dropped.
 void CHTTPv2Job::deliverBody(std::uint32_t count)
 {
-    bodyData_.sink->append(receiveBuffer_.data(), count);
-    receiveBuffer_.remove(0, count);
+    if (count == buffered() && bodyData_.sink->length() == 0) {
+        // The whole buffer is body: its block changes holder, uncopied.
+        *bodyData_.sink = receiveBuffer_;
+        receiveBuffer_.clear();
+    } else {
+        bodyData_.sink->append(receiveBuffer_.data(), count);
+        receiveBuffer_.remove(0, count);
+    }
     bodyData_.delivered += count;
     if (bodyData_.lengthKnown)
         bodyData_.remaining = framer_.bodyAhead();

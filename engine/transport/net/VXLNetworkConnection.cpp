@@ -18,6 +18,22 @@ void CVXLNetworkConnection::ReceiveListener::dataArrived(const std::uint8_t* byt
         request->received += count;
 }
 
+std::uint8_t* CVXLNetworkConnection::ReceiveListener::roomFor(std::uint32_t size)
+{
+    if (!request || !request->buffer)
+        return nullptr;
+    roomStart = request->buffer->length();
+    return request->buffer->extend(size);
+}
+
+void CVXLNetworkConnection::ReceiveListener::roomFilled(std::uint32_t count)
+{
+    if (!request || !request->buffer)
+        return;
+    request->buffer->truncate(roomStart + count);
+    request->received += count;
+}
+
 void CVXLNetworkConnection::ReceiveListener::complete(std::uint32_t status)
 {
     std::int32_t code = kSigReceived;

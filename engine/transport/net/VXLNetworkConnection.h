@@ -46,15 +46,20 @@ public:
     const char* name() const override { return "CVXLNetworkConnection"; }
 
 private:
-    // Collects what the platform's receive delivers into the served request.
+    // Collects what the platform's receive delivers into the served request;
+    // the socket reads straight onto the end of the request's buffer.
     class ReceiveListener : public CVXLDataSink {
     public:
         explicit ReceiveListener(CVXLNetworkConnection* owner);
         void dataArrived(const std::uint8_t* bytes, std::uint32_t count) override;
         void complete(std::uint32_t status) override;
+        std::uint8_t* roomFor(std::uint32_t size) override;
+        void roomFilled(std::uint32_t count) override;
 
         CVXLNetworkConnection* owner;
         CVXLReceiveRequest* request = nullptr;
+        // Where the room roomFor gave starts in the request's buffer.
+        std::uint32_t roomStart = 0;
         CVXLSimpleEvent notification;
     };
     // Offers the served request's buffer to the platform's send.

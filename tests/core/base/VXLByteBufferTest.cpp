@@ -22,6 +22,15 @@ CVXLByteBuffer make(const std::string& text)
     return b;
 }
 
+// Writes text into the room extend answers.
+bool putAtEnd(CVXLByteBuffer& b, const std::string& text)
+{
+    std::uint8_t* at = b.extend(static_cast<std::uint32_t>(text.size()));
+    if (at)
+        std::memcpy(at, text.data(), text.size());
+    return at != nullptr;
+}
+
 TEST(VXLByteBuffer, NewBuffersAreEmptyAndGrowByDoubling)
 {
     auto* heap = new CVXLByteBuffer;
@@ -59,6 +68,7 @@ TEST(VXLByteBuffer, ByteByByteGrowthReallocatesLogarithmicallyOften)
         {"write at the end", [](CVXLByteBuffer& b, std::uint32_t i) { return b.write(i, "x", 1); }},
         {"fill at the end", [](CVXLByteBuffer& b, std::uint32_t i) { return b.fill(i, 'x', 1); }},
         {"insert at the front", [](CVXLByteBuffer& b, std::uint32_t) { return b.insert(0, "x", 1); }},
+        {"extend and write the new byte", [](CVXLByteBuffer& b, std::uint32_t) { return putAtEnd(b, "x"); }},
     };
     constexpr std::uint32_t kBytes = 20000;
     for (const auto& c : cases) {
@@ -139,6 +149,7 @@ TEST(VXLByteBuffer, LengthChangesDetachASharer)
         {"assign", [](CVXLByteBuffer& b) { b = make("other"); return true; }, "other"},
         {"write past the end", [](CVXLByteBuffer& b) { return b.write(4, "OO", 2); }, "hellOO"},
         {"fill past the end", [](CVXLByteBuffer& b) { return b.fill(5, '.', 2); }, "hello.."},
+        {"extend", [](CVXLByteBuffer& b) { return putAtEnd(b, "!?"); }, "hello!?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,6 +267,9 @@ TEST(VXLByteBuffer, OffsetsOutsideTheBufferAreRefused)
         {"copyRange from past the source's end",
          [](CVXLByteBuffer& x) { return x.copyRange(make("12"), 1, 3); }},
         {"appendCString of null", [](CVXLByteBuffer& x) { return x.appendCString(nullptr); }},
+        {"extend by nothing", [](CVXLByteBuffer& x) { return x.extend(0) != nullptr; }},
+        {"extend past the largest length",
+         [](CVXLByteBuffer& x) { return x.extend(CVXLByteBuffer::kMaxLength - 2) != nullptr; }},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.name);
@@ -363,6 +377,7 @@ TEST(VXLByteBufferDeathTest, HeapExhaustionLeavesTheBufferUnchanged)
             bool ok = !b.append(big.data(), static_cast<std::uint32_t>(big.size()))
                 && !b.insert(0, big.data(), static_cast<std::uint32_t>(big.size()))
                 && !b.write(0, big.data(), static_cast<std::uint32_t>(big.size()))
+                && !b.extend(static_cast<std::uint32_t>(big.size()))
                 && bytesOf(b) == "abc" && b.sharesWith(sharer);
             std::_Exit(ok ? 0 : 1);
         },

@@ -36,9 +36,10 @@ Values connectUntilDone(CVXLPlatformConnection& connection, std::uint16_t port)
 
 // Receives when the socket says something came, until something arrived or
 // the connection ended (bounded: 5 s).
-RecordingData receiveSome(CVXLPlatformConnection& connection)
+template <class Sink = RecordingData>
+Sink receiveSome(CVXLPlatformConnection& connection)
 {
-    RecordingData data;
+    Sink data;
     RecordingCallback ready;
     for (int i = 0; i < 50; ++i) {
         connection.receive(&data, 64);
@@ -94,6 +95,56 @@ TEST(PlatformConnection, ConnectsAtOnceAndTalksOverLoopback)
     RecordingData afterClose;
     connection.receive(&afterClose, 10);
     EXPECT_EQ(afterClose.statuses, Values { kPlatformReceiveFailed });
+}
+
+// Offers room of its own, as the network connection does; the bytes must be
+// read into it, never handed over as a copy.
+struct RoomSink : RecordingData {
+    std::uint8_t* roomFor(std::uint32_t size) override
+    {
+        room.assign(size, '\0');
+        return reinterpret_cast<std::uint8_t*>(room.data());
+    }
+    void roomFilled(std::uint32_t count) override
+    {
+        filled.push_back(count);
+        if (count > 0)
+            chunks.emplace_back(room.data(), count);
+    }
+    void dataArrived(const std::uint8_t*, std::uint32_t) override { copied = true; }
+    std::string room;
+    Values filled;
+    bool copied = false;
+};
+
+TEST(PlatformConnection, ASinkWithRoomHasTheBytesReadIntoIt)
+{
+    struct Case {
+        const char* what;
+        const char* sent; // null: the peer closes instead
+        Values filled;
+        std::uint32_t status;
+    } cases[] = {
+        {"data", "HTTP/1.1 200 OK\r\n", {17}, kPlatformOk},
+        {"peer closed", nullptr, {0}, kPlatformPeerClosed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        LoopbackServer server;
+        CVXLPlatformConnection connection;
+        ASSERT_EQ(connectUntilDone(connection, htons(server.port())).back(), kPlatformOk);
+        server.accept();
+        if (c.sent)
+            ASSERT_TRUE(server.send(c.sent));
+        else
+            server.closePeer();
+        RoomSink data = receiveSome<RoomSink>(connection);
+        EXPECT_FALSE(data.copied);
+        EXPECT_EQ(data.filled, c.filled);
+        EXPECT_EQ(data.bytes(), c.sent ? c.sent : "");
+        EXPECT_EQ(data.statuses.back(), c.status);
+    }
 }
 
 // The host's wait tells a watching connection once, when its socket is ready
