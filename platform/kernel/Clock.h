@@ -28,4 +28,9 @@ void advanceClock(std::uint32_t ms);
 void releaseClock();
 bool clockIsDriven();
 
+// Called after every advance of a driven clock (message pumps wake to run
+// the timers that fell due). One listener per process; null removes it.
+using ClockAdvanceListener = void (*)();
+void setClockAdvanceListener(ClockAdvanceListener listener);
+
 } // namespace tessel::kernel
