@@ -23,9 +23,15 @@ int Dialog::doModal(const std::u16string& title, Window* owner)
     const bool ownerWasEnabled = owner_ && owner_->enabled();
     if (owner_)
         owner_->enable(false);
+    // The keys go to the dialog while it runs, and back afterwards.
+    const WindowHandle previousFocus = focusWindow();
+    if (!focused() && !(focusWindow() && windowFromHandle(focusWindow()) && windowFromHandle(focusWindow())->topLevel() == this))
+        setFocus(children().empty() ? handle() : children().front()->handle());
     while (!ended_ && UiThread::pumpMessage()) { }
     if (owner_ && ownerWasEnabled)
         owner_->enable(true);
+    if (windowFromHandle(previousFocus) && windowFromHandle(previousFocus)->topLevel() != this)
+        setFocus(previousFocus);
     destroy();
     modal_ = false;
     return ended_ ? result_ : -1;

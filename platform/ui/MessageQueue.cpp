@@ -184,10 +184,23 @@ void MessageQueue::wait(std::uint32_t timeoutMs, std::uint64_t since)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     auto ready = [&] { return hasWorkLocked() || wakes_ != since; };
+    if (ready())
+        return;
+    waiting_ = true;
+    waitingSince_ = since;
+    idle_.notify_all();
     if (timeoutMs == kernel::kWaitForever)
         arrived_.wait(lock, ready);
     else
         arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    waiting_ = false;
+}
+
+bool MessageQueue::awaitIdle(std::uint32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [&] { return waiting_ && !hasWorkLocked() && wakes_ == waitingSince_; });
 }
 
 std::uint64_t MessageQueue::wakeCount() const

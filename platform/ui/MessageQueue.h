@@ -63,6 +63,9 @@ public:
     std::uint64_t wakeCount() const;
     void wake();
     bool idle() const; // nothing posted, sent or quitting
+    // Waits (real time, bounded) until the thread waits for messages with
+    // nothing left to do; false on time-out.
+    bool awaitIdle(std::uint32_t timeoutMs);
 
 private:
     MessageQueue();
@@ -77,6 +80,9 @@ private:
     bool quit_ = false;
     int exitCode_ = 0;
     std::uint64_t wakes_ = 0;
+    bool waiting_ = false;
+    std::uint64_t waitingSince_ = 0;
+    std::condition_variable idle_;
 };
 
 } // namespace tessel::ui

@@ -46,6 +46,8 @@ inline constexpr std::uint32_t kWmCopy = 0x0301;
 inline constexpr std::uint32_t kWmPaste = 0x0302;
 inline constexpr std::uint32_t kWmUser = 0x0400;
 inline constexpr std::uint32_t kWmApp = 0x8000;
+// A task run on a thread for another one (callOnThread); lParam: the task.
+inline constexpr std::uint32_t kWmRunTask = 0x7FFE;
 
 // Dialog commands.
 inline constexpr std::uint32_t kIdOk = 1;

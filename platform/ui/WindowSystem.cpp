@@ -4,6 +4,7 @@
 #include "platform/kernel/RecursiveTimedLock.h"
 #include "platform/kernel/ThreadTimers.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Notification.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/Window.h"
 
@@ -88,7 +89,15 @@ void onWindowTimer(void* context, std::uint32_t)
 void serveSent(MessageQueue& queue)
 {
     while (auto sent = queue.takeSent()) {
-        std::int64_t result = dispatchMessage(sent->message);
+        std::int64_t result;
+        // Only a task handed over by callOnThread runs as one; a posted
+        // message with that number is an ordinary message.
+        if (sent->message.window == 0 && sent->message.id == kWmRunTask) {
+            DispatchScope locked;
+            result = (*reinterpret_cast<const std::function<std::int64_t()>*>(sent->message.lParam))();
+        } else {
+            result = dispatchMessage(sent->message);
+        }
         queue.completeSent(sent, result);
     }
 }
@@ -97,6 +106,21 @@ void runDueTimers()
 {
     DispatchScope locked;
     kernel::runDueThreadTimers();
+}
+
+std::int64_t awaitAnswer(const std::shared_ptr<MessageQueue>& self, const std::shared_ptr<MessageQueue::Sent>& sent)
+{
+    ReleasedScope released;
+    for (;;) {
+        std::uint64_t since = self->wakeCount();
+        if (self->answered(sent))
+            return sent->result;
+        // Sends to this thread are served while it waits for its own.
+        serveSent(*self);
+        if (self->answered(sent))
+            return sent->result;
+        self->wait(kernel::kWaitForever, since);
+    }
 }
 
 // One pass: sent messages, due timers, then a posted message.
@@ -163,17 +187,22 @@ std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wP
     sent->message = message;
     sent->sender = self;
     target->deliverSent(sent);
-    ReleasedScope released;
-    for (;;) {
-        std::uint64_t since = self->wakeCount();
-        if (self->answered(sent))
-            return sent->result;
-        // Sends to this thread are served while it waits for its own.
-        serveSent(*self);
-        if (self->answered(sent))
-            return sent->result;
-        self->wait(kernel::kWaitForever, since);
-    }
+    return awaitAnswer(self, sent);
+}
+
+std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64_t()>& task)
+{
+    auto target = MessageQueue::byId(threadId);
+    if (!target)
+        return 0;
+    auto self = MessageQueue::current();
+    if (target == self)
+        return task();
+    auto sent = std::make_shared<MessageQueue::Sent>();
+    sent->message = Message { 0, kWmRunTask, 0, reinterpret_cast<std::int64_t>(&task), kernel::tickCount() };
+    sent->sender = self;
+    target->deliverSent(sent);
+    return awaitAnswer(self, sent);
 }
 
 bool getMessage(Message* message)
@@ -210,8 +239,13 @@ std::int64_t dispatchMessage(const Message& message)
     Window* window = windowFromHandle(message.window);
     if (!window)
         return message.id == kWmKeyDown || message.id == kWmChar ? kKeyLeft : 0;
-    if (message.id == kWmKeyDown && window->topLevel()->onKeyBeforeFocus(static_cast<std::uint32_t>(message.wParam)))
-        return 0;
+    if (message.id == kWmKeyDown) {
+        // The notification overlay, then an open menu, before the focus.
+        const auto key = static_cast<std::uint32_t>(message.wParam);
+        Notification* overlay = Notification::current();
+        if ((overlay && overlay->onKeyBeforeFocus(key)) || window->topLevel()->onKeyBeforeFocus(key))
+            return 0;
+    }
     std::int64_t result = window->windowProc(message.id, message.wParam, message.lParam);
     // A key the focused control leaves goes to its dialog (OK, cancel, soft keys).
     if (message.id == kWmKeyDown && result == kKeyLeft && windowFromHandle(message.window) == window

@@ -3,6 +3,7 @@
 #include "platform/ui/UiMessages.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace tessel::kernel {
 class RecursiveTimedLock;
@@ -25,6 +26,10 @@ std::uint32_t uiThreadId();
 // the message runs in that thread's pump while this one waits and serves
 // messages sent to itself. 0 when the window does not exist.
 std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
+
+// Runs task on the thread with that id, in its pump or any of its waits,
+// while the caller waits (as a send does); 0 when there is no such thread.
+std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64_t()>& task);
 
 // Waits for the next message of the calling thread (serving sent messages
 // and running due timers meanwhile); false when it is the quit request.
