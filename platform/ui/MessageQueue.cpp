@@ -54,6 +54,11 @@ std::shared_ptr<MessageQueue> MessageQueue::current()
     return tQueue;
 }
 
+std::shared_ptr<MessageQueue> MessageQueue::currentIfAny()
+{
+    return tQueue;
+}
+
 std::shared_ptr<MessageQueue> MessageQueue::byId(std::uint32_t id)
 {
     std::lock_guard<std::mutex> lock(gQueuesMutex);

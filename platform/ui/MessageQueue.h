@@ -28,6 +28,8 @@ public:
 
     // The calling thread's queue, made and bound on first use.
     static std::shared_ptr<MessageQueue> current();
+    // The calling thread's queue; null when it has none yet.
+    static std::shared_ptr<MessageQueue> currentIfAny();
     // A queue for a thread that has not started yet.
     static std::shared_ptr<MessageQueue> make();
     // Null when no queue has that id (any more).

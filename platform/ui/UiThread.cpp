@@ -45,8 +45,12 @@ void UiThread::entry(void* self)
 
 int UiThread::runHere()
 {
-    // The calling thread keeps its queue (its windows post there).
-    queue_ = MessageQueue::current();
+    // A thread that has a queue keeps it (its windows post there); one
+    // that has none takes this thread object's, posts made to it included.
+    if (auto existing = MessageQueue::currentIfAny())
+        queue_ = existing;
+    else
+        queue_->bind();
     return runLoop();
 }
 
