@@ -128,9 +128,33 @@ int MessageQueue::takeQuit()
 
 void MessageQueue::deliverSent(const std::shared_ptr<Sent>& sent)
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!closed_) {
+            sent_.push_back(sent);
+            arrived_.notify_all();
+            return;
+        }
+    }
+    completeSent(sent, 0);
+}
+
+void MessageQueue::close()
+{
+    std::deque<std::shared_ptr<Sent>> pending;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        pending.swap(sent_);
+    }
+    for (auto& sent : pending)
+        completeSent(sent, 0);
+}
+
+void MessageQueue::reopen()
+{
     std::lock_guard<std::mutex> lock(mutex_);
-    sent_.push_back(sent);
-    arrived_.notify_all();
+    closed_ = false;
 }
 
 void MessageQueue::completeSent(const std::shared_ptr<Sent>& sent, std::int64_t result)

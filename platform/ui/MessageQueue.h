@@ -50,7 +50,11 @@ public:
     void postQuit(int exitCode);
     // Clears the quit request; its exit code.
     int takeQuit();
+    // A send to a queue whose thread stopped pumping is answered 0 at once.
     void deliverSent(const std::shared_ptr<Sent>& sent);
+    // The thread left its loop (sends pending and to come get 0), or pumps again.
+    void close();
+    void reopen();
     void completeSent(const std::shared_ptr<Sent>& sent, std::int64_t result);
 
     // Whether a message this queue sent has been answered.
@@ -83,6 +87,7 @@ private:
     int exitCode_ = 0;
     std::uint64_t wakes_ = 0;
     bool waiting_ = false;
+    bool closed_ = false;
     std::uint64_t waitingSince_ = 0;
     std::condition_variable idle_;
 };

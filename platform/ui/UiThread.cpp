@@ -65,6 +65,8 @@ int UiThread::runLoop()
 int UiThread::run()
 {
     while (pumpMessage()) { }
+    // Whoever still waits for this thread is answered, not left hanging.
+    queue_->close();
     return exitInstance(queue_->takeQuit());
 }
 

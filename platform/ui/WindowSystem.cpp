@@ -126,6 +126,7 @@ std::int64_t awaitAnswer(const std::shared_ptr<MessageQueue>& self, const std::s
 // One pass: sent messages, due timers, then a posted message.
 bool takeNext(MessageQueue& queue, Message* message, bool remove)
 {
+    queue.reopen();
     serveSent(queue);
     runDueTimers();
     return queue.takePosted(message, remove);
