@@ -3,7 +3,9 @@
 //
 //   uiprobe show     show a dialog "Tessel" (class "Dialog"); its thread's hook logs
 //                    every application message as "hook HANDLE ID WPARAM LPARAM" (hex)
-//                    to log/uiprobe.log; WM_CLOSE ends it with 0
+//                    to log/uiprobe.log; WM_CLOSE ends it with 0. An echo request
+//                    (0x8100, wParam: a window, lParam: a steady-clock reading in ns) is
+//                    answered with 0x8101 to that window, wParam: ns from then to the hook
 //   uiprobe post ID  find "Dialog"/"Tessel" and post ID (hex) with 0, 0
 //   uiprobe close    find "Dialog"/"Tessel", send it WM_CLOSE, return once it has ended
 
@@ -13,6 +15,7 @@
 #include "platform/ui/UiThread.h"
 #include "platform/ui/WindowSystem.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,6 +23,9 @@
 using namespace tessel;
 
 namespace {
+
+constexpr std::uint32_t kEchoRequest = 0x8100;
+constexpr std::uint32_t kEchoAnswer = 0x8101;
 
 std::string hex(unsigned long long value)
 {
@@ -44,6 +50,12 @@ public:
     }
     bool preTranslateMessage(ui::Message& message) override
     {
+        if (message.id == kEchoRequest) {
+            const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::chrono::steady_clock::now().time_since_epoch());
+            ui::postMessage(message.wParam, kEchoAnswer, static_cast<std::uint64_t>(now.count() - message.lParam), 0);
+            return true;
+        }
         if (message.id >= ui::kWmApp)
             kernel::appendDeviceLog("uiprobe", "hook " + hex(message.window) + " " + hex(message.id) + " "
                                                    + hex(message.wParam) + " " + hex(message.lParam));
