@@ -1,5 +1,6 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/ListPicker.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressBar.h"
@@ -302,6 +303,48 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
     EXPECT_EQ(messageBox(&main, u"Sent.", u"Outbox", BoxButtons::Ok, kIdOk), static_cast<int>(kIdOk));
     EXPECT_EQ(messageBox(nullptr, u"Quit?", u"Tessel", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdNo));
     EXPECT_EQ(root.readFile("log/msgbox.log"), "Outbox: Sent. -> OK\nTessel: Quit? -> No\n");
+}
+
+TEST(ListPicker, AScriptedRowIsChosenWhileThePickerShowsAndWithoutAnyoneItIsCancelled)
+{
+    TempDeviceRoot root;
+    const std::vector<std::u16string> rows { u"IMG_1.jpg", u"IMG_2.jpg" };
+    const Lines shown { "== Select Image to Post ==", "  > * IMG_1.jpg", "    IMG_2.jpg" };
+    struct Case {
+        const char* what;
+        bool script;
+        int scripted;
+        int answer;
+        Lines during;
+    };
+    const Case cases[] = {
+        { "a row", true, 1, 1, shown },
+        { "a row that is not there", true, 7, -1, shown },
+        { "cancelled by the script", true, -1, -1, shown },
+        { "no one to choose", false, 0, -1, {} },
+    };
+    for (const Case& c : cases) {
+        Lines during;
+        struct Snapper : Window {
+            Lines* during;
+            std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+            {
+                if (message == kWmApp)
+                    *during = textSnapshot();
+                return Window::windowProc(message, wParam, lParam);
+            }
+        } snapper;
+        snapper.during = &during;
+        snapper.create(u"Snapper", u"");
+        snapper.show(false);
+        if (c.script)
+            scriptPickerAnswer(c.scripted);
+        postMessage(snapper.handle(), kWmApp, 0, 0);
+        EXPECT_EQ(pickFromList(nullptr, u"Select Image to Post", rows), c.answer) << c.what;
+        drain();
+        EXPECT_EQ(during, c.during) << c.what;
+    }
+    EXPECT_EQ(root.readFile("log/picker.log"), "Select Image to Post: cancelled, no one to choose\n");
 }
 
 } // namespace
