@@ -21,7 +21,7 @@ void addWindow(const Window& window, int depth, std::vector<std::string>* out)
         std::string mark = i == 0 && window.focused() ? "> " : "";
         std::string line = indent + mark + kernel::wideToUtf8(lines[i]);
         if (i == 0 && !window.enabled())
-            line += " (grayed)";
+            line += " (disabled)";
         out->push_back(line);
     }
     for (const Window* child : window.children())

@@ -6,8 +6,9 @@
 // What the calling thread's screen shows, as text, one line per item from
 // top to bottom: each visible top-level window in the order they were made
 // (the last on top), its title, its controls with their marks ("> " focus,
-// "(grayed)" for a disabled control), list rows, edit text (passwords
-// masked), progress, an open menu, the soft keys. The same screen always
+// "(disabled)"), list rows ("* " selection, "[x]" check), edit text
+// (passwords masked), progress, an open menu (grayed items marked), the soft
+// keys, a box, the notification. The same screen always
 // gives the same lines.
 namespace tessel::ui {
 

@@ -15,6 +15,9 @@ inline std::uint32_t handleProcess(WindowHandle handle)
     return static_cast<std::uint32_t>(handle >> 32);
 }
 
+// Every top-level window of this process (a broadcast never leaves it).
+inline constexpr WindowHandle kBroadcast = 0xFFFF;
+
 struct Message {
     WindowHandle window = 0; // 0: a message to the thread itself
     std::uint32_t id = 0;

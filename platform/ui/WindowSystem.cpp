@@ -141,6 +141,11 @@ std::uint32_t uiThreadId()
 
 bool postMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
 {
+    if (window == kBroadcast) {
+        for (const TopLevelEntry& entry : topLevelEntries())
+            postMessage(entry.handle, id, wParam, lParam);
+        return true;
+    }
     if (window != 0 && isRemote(window)) {
         RemotePoster poster = gRemotePoster.load();
         return poster && poster(window, id, wParam, lParam);
@@ -168,6 +173,11 @@ void postQuitMessage(int exitCode)
 
 std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
 {
+    if (window == kBroadcast) {
+        for (const TopLevelEntry& entry : topLevelEntries())
+            sendMessage(entry.handle, id, wParam, lParam);
+        return 0;
+    }
     if (window != 0 && isRemote(window)) {
         if (id == kWmClose) {
             if (RemoteCloser closer = gRemoteCloser.load())

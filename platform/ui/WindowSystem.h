@@ -15,6 +15,7 @@ class RecursiveTimedLock;
 // goes through the remote poster (platform/ipc installs it).
 namespace tessel::ui {
 
+// kBroadcast posts to every top-level window of this process.
 bool postMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 // threadId: uiThreadId() of the receiving thread (or UiThread::threadId).
 bool postThreadMessage(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
@@ -24,7 +25,8 @@ std::uint32_t uiThreadId();
 
 // On the window's own thread the procedure runs at once; for another thread
 // the message runs in that thread's pump while this one waits and serves
-// messages sent to itself. 0 when the window does not exist.
+// messages sent to itself. 0 when the window does not exist. kBroadcast
+// sends to every top-level window of this process in turn.
 std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 
 // Runs task on the thread with that id, in its pump or any of its waits,

@@ -296,7 +296,7 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
     scriptBoxAnswer(kIdYes);
     postMessage(snapper.handle(), kWmApp, 0, 0); // runs inside the box's loop, before the answer
     EXPECT_EQ(messageBox(&main, u"Delete all?", u"Inbox", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdYes));
-    EXPECT_EQ(during, (Lines { "== Tessel == (grayed)", "> == Inbox ==", "Delete all?", "[Yes] [No]" }));
+    EXPECT_EQ(during, (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "[Yes] [No]" }));
     EXPECT_EQ(textSnapshot(), (Lines { "== Tessel ==" }));
     EXPECT_EQ(root.readFile("log/msgbox.log"), "");
 

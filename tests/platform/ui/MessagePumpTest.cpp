@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -31,6 +32,11 @@ struct Journal {
     {
         std::lock_guard<std::mutex> lock(mutex);
         lines.push_back(std::move(line));
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.clear();
     }
     std::vector<std::string> read()
     {
@@ -133,7 +139,7 @@ TEST(MessagePump, WindowTimersFollowTheDrivenClockInDeadlineOrderWithOnePending)
     };
     for (const Step& step : steps) {
         kernel::advanceClock(step.advanceMs);
-        journal.lines.clear();
+        journal.clear();
         drain();
         EXPECT_EQ(journal.read(), step.seen) << step.what;
     }
@@ -145,13 +151,13 @@ TEST(MessagePump, WindowTimersFollowTheDrivenClockInDeadlineOrderWithOnePending)
     kernel::advanceClock(100);
     ASSERT_TRUE(peekMessage(&peeked, false));
     EXPECT_TRUE(killTimer(a.handle(), 3));
-    journal.lines.clear();
+    journal.clear();
     drain();
     EXPECT_EQ(journal.read(), (std::vector<std::string> { "b 113 2" }));
     EXPECT_FALSE(killTimer(a.handle(), 3));
     a.destroy();
     kernel::advanceClock(1000);
-    journal.lines.clear();
+    journal.clear();
     drain();
     EXPECT_EQ(journal.read(), (std::vector<std::string> { "b 113 2" })) << "a's timers went with it";
     b.destroy();
@@ -299,6 +305,28 @@ TEST(MessagePump, ASendToAnotherThreadRunsThereWhileTheSenderServesSendsToItself
     worker.end();
     EXPECT_EQ(sendMessage(there.handle(), 0x8100, 4, 0), 0) << "gone with its thread";
     EXPECT_FALSE(postMessage(there.handle(), 0x8100, 4, 0));
+}
+
+TEST(MessagePump, ABroadcastReachesEveryTopLevelWindowOfTheProcessOnItsOwnThread)
+{
+    Journal journal;
+    JournalWindow here(&journal, "here"), child(&journal, "child"), there(&journal, "there");
+    here.create(u"Test", u"here");
+    child.create(u"Test", u"child", &here, 5);
+    Worker worker;
+    worker.setup = [&] { there.create(u"Test", u"there"); };
+    worker.teardown = [&] { there.destroy(); };
+    ASSERT_TRUE(worker.startAndWait());
+    EXPECT_EQ(sendMessage(kBroadcast, 0x8300, 1, 0), 0);
+    EXPECT_EQ(journal.read(), (std::vector<std::string> { "here 8300 1", "there 8300 1" })) << "sent: done on return";
+    journal.clear();
+    EXPECT_TRUE(postMessage(kBroadcast, 0x8301, 2, 0));
+    drain();
+    EXPECT_EQ(awaitLines(journal, 2).size(), 2u);
+    auto lines = journal.read();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string> { "here 8301 2", "there 8301 2" })) << "children are not top-level";
+    worker.end();
 }
 
 TEST(MessagePump, AQuitRequestEndsAModalRunAndThenTheOuterLoop)

@@ -120,7 +120,7 @@ TEST(ScreenDriver, ABoxWaitsForItsAnswerAndShowsMeanwhile)
     ScreenDriver driver(screen.thread.threadId());
     setFrontEndPresent(true);
     ASSERT_TRUE(driver.menu(u"Options", u"Reset"));
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Inbox == (grayed)", "    Alice", "    Bob", "    Carol",
+    EXPECT_EQ(driver.snapshot(), (Lines { "== Inbox == (disabled)", "    Alice", "    Bob", "    Carol",
                                           "softkeys: [Select] [Options]", "> == Inbox ==", "Reset all?",
                                           "[Yes] [No]" }));
     driver.answer(kIdYes);
