@@ -37,6 +37,23 @@ public:
     }
 };
 
+// A hidden window that takes the snapshot when it gets kWmApp: posted
+// before a modal run starts, it shows what the run shows.
+struct Snapper : Window {
+    Snapper()
+    {
+        create(u"Snapper", u"");
+        show(false);
+    }
+    Lines during;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == kWmApp)
+            during = textSnapshot();
+        return Window::windowProc(message, wParam, lParam);
+    }
+};
+
 void drain()
 {
     Message message;
@@ -280,23 +297,11 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
     TempDeviceRoot root;
     ProbeDialog main;
     main.createModeless(u"Tessel");
-    Lines during;
-    struct Snapper : Window {
-        Lines* during;
-        std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
-        {
-            if (message == kWmApp)
-                *during = textSnapshot();
-            return Window::windowProc(message, wParam, lParam);
-        }
-    } snapper;
-    snapper.during = &during;
-    snapper.create(u"Snapper", u"");
-    snapper.show(false);
+    Snapper snapper;
     scriptBoxAnswer(kIdYes);
     postMessage(snapper.handle(), kWmApp, 0, 0); // runs inside the box's loop, before the answer
     EXPECT_EQ(messageBox(&main, u"Delete all?", u"Inbox", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdYes));
-    EXPECT_EQ(during, (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "[Yes] [No]" }));
+    EXPECT_EQ(snapper.during, (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "[Yes] [No]" }));
     EXPECT_EQ(textSnapshot(), (Lines { "== Tessel ==" }));
     EXPECT_EQ(root.readFile("log/msgbox.log"), "");
 
@@ -324,25 +329,13 @@ TEST(ListPicker, AScriptedRowIsChosenWhileThePickerShowsAndWithoutAnyoneItIsCanc
         { "no one to choose", false, 0, -1, {} },
     };
     for (const Case& c : cases) {
-        Lines during;
-        struct Snapper : Window {
-            Lines* during;
-            std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
-            {
-                if (message == kWmApp)
-                    *during = textSnapshot();
-                return Window::windowProc(message, wParam, lParam);
-            }
-        } snapper;
-        snapper.during = &during;
-        snapper.create(u"Snapper", u"");
-        snapper.show(false);
+        Snapper snapper;
         if (c.script)
             scriptPickerAnswer(c.scripted);
         postMessage(snapper.handle(), kWmApp, 0, 0);
         EXPECT_EQ(pickFromList(nullptr, u"Select Image to Post", rows), c.answer) << c.what;
         drain();
-        EXPECT_EQ(during, c.during) << c.what;
+        EXPECT_EQ(snapper.during, c.during) << c.what;
     }
     EXPECT_EQ(root.readFile("log/picker.log"), "Select Image to Post: cancelled, no one to choose\n");
 }
