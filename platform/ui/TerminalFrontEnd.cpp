@@ -21,6 +21,8 @@ namespace {
 
 // How often the screen is compared with what is shown when no key comes.
 constexpr int kRefreshMs = 100;
+// Keys taken from the terminal before the screen is looked at again.
+constexpr int kMaxKeysPerPass = 64;
 
 int gSignalPipe[2] = { -1, -1 };
 
@@ -94,30 +96,42 @@ void TerminalFrontEnd::run()
     set_escdelay(25);
     curs_set(0);
     redraw(true);
+    bool inputOpen = true;
+    bool closeAsked = false;
+    auto askToClose = [&] {
+        if (closeHook_ && !closeAsked)
+            closeHook_(context_);
+        closeAsked = true;
+    };
     for (;;) {
-        pollfd fds[3] = { { STDIN_FILENO, POLLIN, 0 }, { gSignalPipe[0], POLLIN, 0 }, { stopPipe_[0], POLLIN, 0 } };
+        pollfd fds[3] = { { stopPipe_[0], POLLIN, 0 }, { gSignalPipe[0], POLLIN, 0 },
+                          { inputOpen ? STDIN_FILENO : -1, POLLIN, 0 } };
         if (::poll(fds, 3, kRefreshMs) < 0 && errno != EINTR)
             break;
-        if (fds[2].revents)
+        if (fds[0].revents)
             break;
         if (fds[1].revents & POLLIN) {
             char drained[16];
             while (::read(gSignalPipe[0], drained, sizeof drained) > 0) { }
-            if (closeHook_)
-                closeHook_(context_);
+            closeAsked = false; // each signal asks again
+            askToClose();
+        }
+        // A hung-up terminal gives nothing more; reading it would spin.
+        if (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            inputOpen = false;
+            askToClose();
+            continue;
         }
         bool resized = false;
         wint_t key;
-        for (int kind; (kind = get_wch(&key)) != ERR;) {
+        for (int keys = 0, kind; keys < kMaxKeysPerPass && (kind = get_wch(&key)) != ERR; ++keys) {
             if (kind == KEY_CODE_YES && key == KEY_RESIZE)
                 resized = true;
             else
                 handleKey(kind, key);
         }
-        // A hang-up leaves stdin at its end: nothing more comes from there.
-        if (fds[0].revents & (POLLHUP | POLLERR))
-            fds[0].fd = -1;
-        redraw(resized);
+        if (inputOpen)
+            redraw(resized);
     }
     endwin();
 }

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <chrono>
 #include <thread>
@@ -15,14 +18,15 @@ using namespace std::chrono_literals;
 
 // uidemo --tty in a detached tmux session of its own server. A small shell
 // script writes its exit status to the root (tmux may tell a pane dead
-// before it has its status); the script itself ignores Ctrl-C.
+// before it has its status); the script itself ignores Ctrl-C and hang-ups.
 class TmuxSession {
 public:
     TmuxSession(const TempDeviceRoot& root, const std::string& program)
         : root_(root)
         , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
     {
-        root.writeFile("run-demo.sh", "trap '' INT\n\"$1\" --tty\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
+        root.writeFile("run-demo.sh",
+                       "trap '' INT HUP\n\"$1\" --tty\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
         run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh " + root.hostPath("run-demo.sh")
             + " " + program + "'");
     }
@@ -44,6 +48,14 @@ public:
         }
         return shown;
     }
+    // The demo's process: the only child of the pane's shell.
+    pid_t programPid() const
+    {
+        const std::string shell = run("display -p -t demo '#{pane_pid}'").output;
+        const std::string children = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
+        return static_cast<pid_t>(std::atoi(children.c_str()));
+    }
+
     // The program's exit status once it has ended ("" when it did not).
     std::string exitStatus() const
     {
@@ -111,6 +123,27 @@ TEST(TerminalFrontEnd, WithNoWindowTheStartScreenListsTheShortcutsAndStartsTheCh
     EXPECT_EQ(root.readFile("log/home.log"), "shortcuts.conf line 3 skipped: broken line\nstarted Probe\n");
     tmux.keys("C-c");
     EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+TEST(TerminalFrontEnd, SigtermAndAHangUpCallTheCloseHook)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    struct Case {
+        const char* what;
+        void (*end)(const TmuxSession&);
+    };
+    const Case cases[] = {
+        { "SIGTERM", [](const TmuxSession& tmux) { ::kill(tmux.programPid(), SIGTERM); } },
+        { "hang-up", [](const TmuxSession& tmux) { tmux.run("kill-server"); } },
+    };
+    for (const Case& c : cases) {
+        TempDeviceRoot root;
+        TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo");
+        tmux.await("softkeys");
+        ASSERT_GT(tmux.programPid(), 0) << c.what;
+        c.end(tmux);
+        EXPECT_EQ(tmux.exitStatus(), "0\n") << c.what;
+    }
 }
 
 } // namespace
