@@ -63,9 +63,9 @@ void advanceClock(std::uint32_t ms)
         listener();
 }
 
-void setClockAdvanceListener(ClockAdvanceListener listener)
+ClockAdvanceListener setClockAdvanceListener(ClockAdvanceListener listener)
 {
-    gAdvanceListener.store(listener);
+    return gAdvanceListener.exchange(listener);
 }
 
 void releaseClock()

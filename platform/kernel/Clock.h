@@ -30,7 +30,8 @@ bool clockIsDriven();
 
 // Called after every advance of a driven clock (message pumps wake to run
 // the timers that fell due). One listener per process; null removes it.
+// Answers the one it replaces.
 using ClockAdvanceListener = void (*)();
-void setClockAdvanceListener(ClockAdvanceListener listener);
+ClockAdvanceListener setClockAdvanceListener(ClockAdvanceListener listener);
 
 } // namespace tessel::kernel
