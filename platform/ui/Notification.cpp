@@ -4,6 +4,7 @@
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/WindowSystem.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tessel::ui {
@@ -26,8 +27,11 @@ void Notification::show(const std::u16string& title, const std::u16string& html,
     tNotification->html_ = html;
     tNotification->softKey_ = softKey;
     tNotification->create(kClassName, title);
-    if (durationSeconds > 0)
-        setTimer(tNotification->handle(), kDurationTimer, durationSeconds * 1000u);
+    if (durationSeconds > 0) {
+        // Held below the tick count's range rather than wrapped to a short one.
+        const std::uint64_t ms = std::min<std::uint64_t>(std::uint64_t(durationSeconds) * 1000u, 0xFFFFFFFEu);
+        setTimer(tNotification->handle(), kDurationTimer, static_cast<std::uint32_t>(ms));
+    }
     kernel::appendDeviceLog("notify", kernel::wideToUtf8(title) + ": " + kernel::wideToUtf8(html));
 }
 
