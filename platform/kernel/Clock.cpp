@@ -14,6 +14,7 @@ std::atomic<std::uint32_t> gSecondsStart { 0 };
 // Milliseconds the driven clock has been advanced; seconds follow from it so
 // that many small steps add up to whole seconds.
 std::atomic<std::uint64_t> gElapsedMs { 0 };
+std::atomic<ClockAdvanceListener> gAdvanceListener { nullptr };
 
 } // namespace
 
@@ -58,6 +59,13 @@ void driveClock(std::uint32_t tick, std::uint32_t seconds)
 void advanceClock(std::uint32_t ms)
 {
     gElapsedMs.fetch_add(ms);
+    if (ClockAdvanceListener listener = gAdvanceListener.load())
+        listener();
+}
+
+ClockAdvanceListener setClockAdvanceListener(ClockAdvanceListener listener)
+{
+    return gAdvanceListener.exchange(listener);
 }
 
 void releaseClock()

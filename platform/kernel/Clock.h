@@ -28,4 +28,10 @@ void advanceClock(std::uint32_t ms);
 void releaseClock();
 bool clockIsDriven();
 
+// Called after every advance of a driven clock (message pumps wake to run
+// the timers that fell due). One listener per process; null removes it.
+// Answers the one it replaces.
+using ClockAdvanceListener = void (*)();
+ClockAdvanceListener setClockAdvanceListener(ClockAdvanceListener listener);
+
 } // namespace tessel::kernel

@@ -149,4 +149,15 @@ std::string utf16BytesToUtf8Lossy(std::string_view bytes)
     return utf8;
 }
 
+std::string wideToUtf8(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return utf16BytesToUtf8Lossy(bytes);
+}
+
 } // namespace tessel::kernel

@@ -23,4 +23,8 @@ bool utf16BytesToUtf8(std::string_view bytes, std::string* utf8);
 // The same, but an unpaired surrogate or a trailing odd byte becomes U+FFFD.
 std::string utf16BytesToUtf8Lossy(std::string_view bytes);
 
+// Wide text (the user interface's UTF-16) as UTF-8; unpaired surrogates
+// become U+FFFD.
+std::string wideToUtf8(std::u16string_view text);
+
 } // namespace tessel::kernel

@@ -3,6 +3,7 @@
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/KernelThread.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -53,17 +54,19 @@ bool killThreadTimer(std::uint32_t timerId)
 int runDueThreadTimers()
 {
     const std::uint32_t self = currentThreadId();
-    std::vector<std::uint32_t> due;
+    // Most overdue first: due timers run in the order of their deadlines.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> due; // (overdue ms, id)
     {
         std::lock_guard<std::mutex> lock(gTimersMutex);
         const std::uint32_t now = tickCount();
         for (const auto& [id, timer] : gTimers) {
             if (timer.owner == self && remaining(timer, now) == 0)
-                due.push_back(id);
+                due.emplace_back(now - timer.armedAt - timer.interval, id);
         }
     }
+    std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     int ran = 0;
-    for (std::uint32_t id : due) {
+    for (auto [overdue, id] : due) {
         TimerCallback callback;
         void* context;
         {

@@ -51,6 +51,12 @@ const ExternalTool& testToolTshark()
     return tool;
 }
 
+const ExternalTool& testToolTmux()
+{
+    static const ExternalTool tool { "tmux", "tmux", "", "-V" };
+    return tool;
+}
+
 ToolCheck testCheckTool(const ExternalTool& tool, const char* pathVariable, const char* ciVariable)
 {
     ToolCheck check;

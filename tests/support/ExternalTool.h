@@ -20,6 +20,7 @@ struct ExternalTool {
 
 const ExternalTool& testToolSquid();
 const ExternalTool& testToolTshark();
+const ExternalTool& testToolTmux();
 
 enum class ToolVerdict { Ready, Skip, Fail };
 

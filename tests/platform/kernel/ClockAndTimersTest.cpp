@@ -116,6 +116,34 @@ TEST(ThreadTimers, AnyThreadMayKillATimer)
     killThreadTimer(second);
 }
 
+TEST(ThreadTimers, DueTimersRunInTheOrderOfTheirDeadlines)
+{
+    DrivenClock clock(0, 0);
+    Fired fired;
+    std::uint32_t late = setThreadTimer(300, record, &fired);
+    std::uint32_t early = setThreadTimer(100, record, &fired);
+    std::uint32_t middle = setThreadTimer(200, record, &fired);
+    advanceClock(300);
+    EXPECT_EQ(runDueThreadTimers(), 3);
+    EXPECT_EQ(fired.ids, (std::vector<std::uint32_t> { early, middle, late })) << "not in the order they were set";
+    for (std::uint32_t id : { late, early, middle })
+        killThreadTimer(id);
+}
+
+TEST(Clock, AnAdvanceTellsTheListener)
+{
+    static int told = 0;
+    told = 0;
+    DrivenClock clock(0, 0);
+    ClockAdvanceListener previous = setClockAdvanceListener([] { ++told; });
+    advanceClock(5);
+    sleepMs(5);
+    EXPECT_NE(setClockAdvanceListener(nullptr), nullptr);
+    advanceClock(5);
+    EXPECT_EQ(told, 2);
+    setClockAdvanceListener(previous);
+}
+
 TEST(KernelThread, ASuspendedThreadRunsOnlyOnceResumed)
 {
     std::atomic<int> runs { 0 };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
+
+#include <memory>
+
+// A dialog: a top-level window of class "Dialog", modeless or run modally by
+// its own pump (which offers every message to the thread's hook first, like
+// any pump). Enter and Escape that the focused control leaves become its OK
+// and cancel commands; both end a modal run by default. Its menu bar's first
+// two items are the soft keys (F1, F2): one with a popup opens it, which then
+// takes the keys (Up, Down, Enter chooses, Escape closes); a grayed item
+// cannot be chosen; a chosen item posts kWmCommand with its id.
+namespace tessel::ui {
+
+class Dialog : public Window {
+public:
+    static constexpr const char16_t* kClassName = u"Dialog";
+
+    bool createModeless(const std::u16string& title, Window* owner = nullptr);
+    // Runs until endDialog (the answer) or a quit request (-1, the request
+    // stays for the outer loop). The owner is disabled meanwhile.
+    int doModal(const std::u16string& title, Window* owner = nullptr);
+    void endDialog(int result);
+    bool inModalRun() const { return modal_ && !ended_; }
+    Window* owner() const { return owner_; }
+
+    bool onUnusedKey(std::uint32_t key) override;
+    bool onKeyBeforeFocus(std::uint32_t key) override;
+
+    void setMenuBar(std::shared_ptr<Menu> bar) { menuBar_ = std::move(bar); }
+    Menu* menuBar() const { return menuBar_.get(); }
+    Menu* openMenu() const { return openMenu_; }
+    int menuSelection() const { return menuSelection_; }
+    // Presses soft key `index`; false when there is none.
+    bool pressSoftKey(int index);
+    // Opens the soft key with the first text and chooses the item with the
+    // second, as the keys would; false when missing or grayed.
+    bool chooseMenu(const std::u16string& softKey, const std::u16string& item);
+    void describe(std::vector<std::u16string>* lines) const override;
+
+protected:
+    std::int64_t onCommand(std::uint32_t id, std::uint32_t code) override;
+    virtual void onOk() { endDialog(static_cast<int>(kIdOk)); }
+    virtual void onCancel() { endDialog(static_cast<int>(kIdCancel)); }
+    // The soft keys (F1, F2); a dialog with a menu bar answers them.
+    virtual bool onSoftKey(int index) { return pressSoftKey(index); }
+
+private:
+    Window* owner_ = nullptr;
+    bool modal_ = false;
+    bool ended_ = false;
+    int result_ = -1;
+    std::shared_ptr<Menu> menuBar_;
+    Menu* openMenu_ = nullptr;
+    int menuSelection_ = -1;
+};
+
+} // namespace tessel::ui

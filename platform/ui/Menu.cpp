@@ -1,0 +1,40 @@
+#include "platform/ui/Menu.h"
+
+namespace tessel::ui {
+
+Menu& Menu::add(std::uint32_t id, const std::u16string& text, bool grayed)
+{
+    items_.push_back(MenuItem { id, text, grayed, false, nullptr });
+    return *this;
+}
+
+Menu& Menu::addPopup(const std::u16string& text, std::shared_ptr<Menu> popup)
+{
+    items_.push_back(MenuItem { 0, text, false, false, std::move(popup) });
+    return *this;
+}
+
+MenuItem* Menu::find(const std::u16string& text)
+{
+    for (MenuItem& item : items_) {
+        if (item.text == text)
+            return &item;
+    }
+    return nullptr;
+}
+
+MenuItem* Menu::at(int index)
+{
+    return index >= 0 && index < size() ? &items_[index] : nullptr;
+}
+
+int Menu::indexOf(std::uint32_t id) const
+{
+    for (int i = 0; i < size(); ++i) {
+        if (items_[i].id == id)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace tessel::ui

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A menu: items with a command id and a text, grayed or checked, each
+// possibly opening a popup of its own. A dialog's menu bar shows its first
+// two top-level items as the soft keys.
+namespace tessel::ui {
+
+class Menu;
+
+struct MenuItem {
+    std::uint32_t id = 0;
+    std::u16string text;
+    bool grayed = false;
+    bool checked = false;
+    std::shared_ptr<Menu> popup;
+};
+
+class Menu {
+public:
+    Menu& add(std::uint32_t id, const std::u16string& text, bool grayed = false);
+    Menu& addPopup(const std::u16string& text, std::shared_ptr<Menu> popup);
+    // Null when no item has that text (or index).
+    MenuItem* find(const std::u16string& text);
+    MenuItem* at(int index);
+    // Index of the item with that id; -1 when none.
+    int indexOf(std::uint32_t id) const;
+    int size() const { return static_cast<int>(items_.size()); }
+    const std::vector<MenuItem>& items() const { return items_; }
+
+private:
+    std::vector<MenuItem> items_;
+};
+
+} // namespace tessel::ui

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Drives the screen of a user-interface thread from another thread, as a
+// person at the keys would, and reads it back as the text snapshot. Every
+// input goes into the thread's queue (so its hook sees it first) and is
+// followed by settle. The tests and the terminal front end both use it.
+namespace tessel::ui {
+
+class ScreenDriver {
+public:
+    static constexpr std::uint32_t kSettleTimeoutMs = 10000;
+
+    explicit ScreenDriver(std::uint32_t uiThreadId);
+
+    // A key down and up to the focused window (else the topmost window).
+    void key(std::uint32_t virtualKey);
+    // Character messages, one per character.
+    void chars(const std::u16string& text);
+    // The left (0) or right (1) soft key.
+    void softKey(int index);
+    // Opens the topmost dialog's soft key with that text and chooses the
+    // item; false when missing or grayed.
+    bool menu(const std::u16string& softKey, const std::u16string& item);
+    // Answers the box that is up, or else the next one to show.
+    void answer(int answer);
+    // Moves the driven clock on.
+    void advance(std::uint32_t ms);
+    // Waits (bounded, real time) until the thread has nothing left to do;
+    // false when it did not get there.
+    bool settle();
+    std::vector<std::string> snapshot();
+
+private:
+    void post(std::uint32_t message, std::uint64_t wParam);
+
+    std::uint32_t thread_;
+};
+
+} // namespace tessel::ui

@@ -1,0 +1,73 @@
+#include "platform/ui/TextSnapshot.h"
+
+#include "platform/kernel/TextCodec.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowSystem.h"
+
+namespace tessel::ui {
+
+namespace {
+
+void addWindow(const Window& window, int depth, std::vector<std::string>* out)
+{
+    if (!window.visible())
+        return;
+    std::vector<std::u16string> lines;
+    window.describe(&lines);
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string mark = i == 0 && window.focused() ? "> " : "";
+        std::string line = indent + mark + kernel::wideToUtf8(lines[i]);
+        if (i == 0 && !window.enabled())
+            line += " (disabled)";
+        out->push_back(line);
+    }
+    for (const Window* child : window.children())
+        addWindow(*child, depth + 1, out);
+}
+
+void addMenus(const Dialog& dialog, std::vector<std::string>* out)
+{
+    if (const Menu* open = dialog.openMenu()) {
+        out->push_back("menu:");
+        for (int i = 0; i < open->size(); ++i) {
+            const MenuItem& item = open->items()[i];
+            std::string line = i == dialog.menuSelection() ? "  > " : "    ";
+            line += (item.checked ? "[x] " : "") + kernel::wideToUtf8(item.text);
+            if (item.grayed)
+                line += " (grayed)";
+            if (item.popup)
+                line += " >>";
+            out->push_back(line);
+        }
+    }
+    if (const Menu* bar = dialog.menuBar()) {
+        std::string keys = "softkeys:";
+        for (int i = 0; i < bar->size() && i < 2; ++i)
+            keys += " [" + kernel::wideToUtf8(bar->items()[i].text) + "]";
+        out->push_back(keys);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> textSnapshot()
+{
+    std::vector<std::string> out;
+    const auto self = MessageQueue::current();
+    for (const TopLevelEntry& entry : topLevelEntries()) {
+        if (windowQueue(entry.handle) != self)
+            continue;
+        const Window* window = windowFromHandle(entry.handle);
+        if (!window || !window->visible())
+            continue;
+        addWindow(*window, 0, &out);
+        if (const auto* dialog = dynamic_cast<const Dialog*>(window))
+            addMenus(*dialog, &out);
+    }
+    return out;
+}
+
+} // namespace tessel::ui

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the calling thread's screen shows, as text, one line per item from
+// top to bottom: each visible top-level window in the order they were made
+// (the last on top), its title, its controls with their marks ("> " focus,
+// "(disabled)"), list rows ("* " selection, "[x]" check), edit text
+// (passwords masked), progress, an open menu (grayed items marked), the soft
+// keys, a box, the notification. The same screen always
+// gives the same lines.
+namespace tessel::ui {
+
+std::vector<std::string> textSnapshot();
+
+} // namespace tessel::ui

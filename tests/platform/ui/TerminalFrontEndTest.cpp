@@ -1,0 +1,149 @@
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// uidemo --tty in a detached tmux session of its own server. A small shell
+// script writes its exit status to the root (tmux may tell a pane dead
+// before it has its status); the script itself ignores Ctrl-C and hang-ups.
+class TmuxSession {
+public:
+    TmuxSession(const TempDeviceRoot& root, const std::string& program)
+        : root_(root)
+        , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
+    {
+        root.writeFile("run-demo.sh",
+                       "trap '' INT HUP\n\"$1\" --tty\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
+        run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh " + root.hostPath("run-demo.sh")
+            + " " + program + "'");
+    }
+    ~TmuxSession() { run("kill-server"); }
+
+    TestCommandResult run(const std::string& arguments) const { return testRunCommand(tmux_ + " " + arguments); }
+    void keys(const std::string& keys) const { run("send-keys -t demo " + keys); }
+    std::string screen() const { return run("capture-pane -p -t demo").output; }
+    // The screen once it holds text, or starts with it (bounded: the
+    // program is another process).
+    std::string await(const std::string& text, bool atTop = false) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        std::string shown = screen();
+        auto there = [&] { return atTop ? shown.rfind(text, 0) == 0 : shown.find(text) != std::string::npos; };
+        while (!there() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+            shown = screen();
+        }
+        return shown;
+    }
+    // The demo's process: the only child of the pane's shell.
+    pid_t programPid() const
+    {
+        const std::string shell = run("display -p -t demo '#{pane_pid}'").output;
+        const std::string children = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
+        return static_cast<pid_t>(std::atoi(children.c_str()));
+    }
+
+    // The program's exit status once it has ended ("" when it did not).
+    std::string exitStatus() const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (root_.readFile("exit-status").empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        return root_.readFile("exit-status");
+    }
+
+private:
+    const TempDeviceRoot& root_;
+    std::string tmux_;
+};
+
+TEST(TerminalFrontEnd, ShowsTheSnapshotTakesThePhonesKeysRedrawsOnResizeAndEndsOnCtrlC)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TempDeviceRoot root;
+    TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo");
+    const std::string first = "== Demo ==\n"
+                              "  >   Alice\n"
+                              "    Bob\n"
+                              "    Carol\n"
+                              "softkeys: [Select] [Options]\n";
+    EXPECT_EQ(tmux.await("softkeys").substr(0, first.size()), first);
+
+    tmux.keys("Down Down Enter");
+    std::string shown = tmux.await("Opened");
+    EXPECT_EQ(shown.substr(0, shown.find("    Carol")), "== Opened Bob ==\n  >   Alice\n  * Bob\n");
+    tmux.keys("F1");
+    EXPECT_NE(tmux.await("Chose Bob").find("== Chose Bob =="), std::string::npos);
+    tmux.keys("F2");
+    EXPECT_NE(tmux.await("menu:").find("menu:\n  > Reset\n    Delete (grayed)\n    Close\n"), std::string::npos);
+    tmux.keys("Escape");
+    EXPECT_EQ(tmux.await("    Carol\nsoftkeys").find("menu:"), std::string::npos);
+
+    tmux.run("resize-window -t demo -x 30 -y 8");
+    shown = tmux.await("== Chose Bob ==\n", true);
+    EXPECT_EQ(shown.substr(0, shown.find("softkeys")), "== Chose Bob ==\n  >   Alice\n  * Bob\n    Carol\n")
+        << "redrawn whole at the new size";
+
+    tmux.keys("C-c");
+    EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+TEST(TerminalFrontEnd, WithNoWindowTheStartScreenListsTheShortcutsAndStartsTheChosenOne)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TempDeviceRoot root;
+    root.installTool("kernelprobe");
+    root.writeFile("shortcuts.conf", "# the phone's start menu\n"
+                                     "Inbox|\\windows\\tessel|inbox\n"
+                                     "broken line\n"
+                                     "Probe|\\windows\\kernelprobe|args from the start screen\n");
+    TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo");
+    tmux.await("softkeys");
+    tmux.keys("F2 Up Down Down Enter"); // Options, Close
+    std::string shown = tmux.await("== Start ==");
+    EXPECT_EQ(shown.substr(0, shown.find("\n\n")), "== Start ==\n* Inbox\n  Probe");
+    tmux.keys("Down Enter");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (root.readFile("log/probe.log").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(root.readFile("log/probe.log"), "from\nthe\nstart\nscreen\n");
+    EXPECT_EQ(root.readFile("log/home.log"), "shortcuts.conf line 3 skipped: broken line\nstarted Probe\n");
+    tmux.keys("C-c");
+    EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+TEST(TerminalFrontEnd, SigtermAndAHangUpCallTheCloseHook)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    struct Case {
+        const char* what;
+        void (*end)(const TmuxSession&);
+    };
+    const Case cases[] = {
+        { "SIGTERM", [](const TmuxSession& tmux) { ::kill(tmux.programPid(), SIGTERM); } },
+        { "hang-up", [](const TmuxSession& tmux) { tmux.run("kill-server"); } },
+    };
+    for (const Case& c : cases) {
+        TempDeviceRoot root;
+        TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo");
+        tmux.await("softkeys");
+        ASSERT_GT(tmux.programPid(), 0) << c.what;
+        c.end(tmux);
+        EXPECT_EQ(tmux.exitStatus(), "0\n") << c.what;
+    }
+}
+
+} // namespace

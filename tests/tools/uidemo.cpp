@@ -1,0 +1,98 @@
+// A small screen for the terminal front end's tests, run by hand too:
+//
+//   uidemo --tty     a list (Alice, Bob, Carol) with "Select" and an "Options" menu
+//                    ("Reset", a grayed "Delete", "Close"); Enter opens a row, Select
+//                    chooses it (the title tells); Close leaves no window, so the
+//                    start screen of shortcuts.conf shows; Ctrl-C ends it with 0.
+
+#include "platform/ui/Dialog.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/TerminalFrontEnd.h"
+#include "platform/ui/UiThread.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <cstring>
+#include <memory>
+
+using namespace tessel::ui;
+
+namespace {
+
+constexpr std::uint32_t kSelect = 100;
+constexpr std::uint32_t kReset = 32781;
+constexpr std::uint32_t kClose = 32790;
+constexpr int kList = 1006;
+
+class DemoDialog : public Dialog {
+protected:
+    void onCreate() override
+    {
+        auto options = std::make_shared<Menu>();
+        options->add(kReset, u"Reset").add(32782, u"Delete", true).add(kClose, u"Close");
+        auto bar = std::make_shared<Menu>();
+        bar->add(kSelect, u"Select").addPopup(u"Options", options);
+        setMenuBar(bar);
+        list_.create(this, kList, ListView::kReport);
+        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" })
+            list_.insertItem(-1, row);
+        setFocus(list_.handle());
+    }
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == kWmNotify) {
+            const auto* header = reinterpret_cast<const NotifyHeader*>(lParam);
+            if (header->code == kNotifyItemActivate)
+                setText(u"Opened " + list_.itemText(header->item));
+            return 0;
+        }
+        return Dialog::windowProc(message, wParam, lParam);
+    }
+    std::int64_t onCommand(std::uint32_t id, std::uint32_t code) override
+    {
+        if (id == kSelect)
+            setText(u"Chose " + list_.itemText(list_.selectionMark()));
+        else if (id == kReset)
+            setText(u"Demo");
+        else if (id == kClose)
+            destroy();
+        else
+            return Dialog::onCommand(id, code);
+        return 0;
+    }
+
+private:
+    ListView list_;
+};
+
+class DemoApp : public UiThread {
+public:
+    bool initInstance() override { return dialog_.createModeless(u"Demo"); }
+    void onThreadMessage(const Message& message) override
+    {
+        if (message.id == kWmClose)
+            postQuitMessage(0);
+    }
+
+private:
+    DemoDialog dialog_;
+};
+
+void closeProgram(void* app)
+{
+    static_cast<DemoApp*>(app)->postThreadMessage(kWmClose, 0, 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2 || std::strcmp(argv[1], "--tty") != 0)
+        return 2;
+    DemoApp app;
+    TerminalFrontEnd frontEnd(app.threadId(), closeProgram, &app);
+    if (!frontEnd.start())
+        return 1;
+    const int code = app.runHere();
+    frontEnd.stop();
+    return code;
+}
