@@ -77,10 +77,18 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
             [&] {
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
-                    && client.getThreadDB().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getThreadDB().isActive() && client.getMessageStoreManager().isActive()
+                    && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
+        { State::StoppingMessageStore, "StoppingMessageStore",
+            "the Producer has ended, the message store stops before the thread database",
+            [&] {
+                return client.getProducer().runState() == kHandlerFinished
+                    && client.getMessageStoreManager().stopRequested() && !client.getThreadDB().stopRequested();
+            },
+            true },
         { State::StoppingThreadDB, "StoppingThreadDB", "the Producer has ended, the thread database is saving",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
