@@ -38,7 +38,7 @@ public:
     void setName(const char* name) override { current = name; }
     void done(std::uint32_t value) override { status = value; }
     CVXLString current;
-    std::uint32_t status = kPlatformEndOfData;
+    std::uint32_t status = kPlatformNoMoreEntries;
 };
 
 class BytesCollector : public CVXLDataSink {
@@ -260,10 +260,10 @@ std::int32_t CMessageStoreManager::load()
     store_->first(&lister);
     while (lister.status == kPlatformOk) {
         names.insertAt(lister.current, -1);
-        lister.status = kPlatformEndOfData;
+        lister.status = kPlatformNoMoreEntries;
         store_->next(&lister);
     }
-    if (lister.status != kPlatformEndOfData)
+    if (lister.status != kPlatformNoMoreEntries)
         return kResultFailed;
 
     for (std::uint32_t i = 0; i < names.count(); ++i) {
@@ -575,6 +575,9 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
 {
     if (request->fullMessage > 1)
         return kResultStoreBadKind;
+    if (!request->message)
+        return kResultFailed;
+    const CVXLMessage& message = *request->message;
     const bool whole = request->fullMessage == 1;
     if (whole && !request->messageId.length())
         return kResultNotFound;
@@ -588,7 +591,7 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
     }
 
     // The body entity (its first part when it is multipart) and the media parts.
-    const CVXLEntityRef body = request->message.body();
+    const CVXLEntityRef body = message.body();
     CVXLMimeEntity* entity = body.get();
     auto* multipart = entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity) : nullptr;
     const std::uint32_t partCount = multipart ? multipart->partCount() : (entity ? 1 : 0);
@@ -614,11 +617,11 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
         return appendSegment(image, headers, bytes.data(), bytes.length()) ? kResultSucceeded : kResultFailed;
     };
 
-    const CVXLHeaderMap messageHeaders = headerMapOf(request->message);
+    const CVXLHeaderMap messageHeaders = headerMapOf(message);
     std::int32_t result = kResultSucceeded;
     CVXLString id = request->messageId;
     if (!whole) {
-        result = addEntity(messageHeaders, &request->message);
+        result = addEntity(messageHeaders, &message);
         if (result == kResultSucceeded) {
             CVXLMimeEntity* first = multipart ? multipart->partAt(0).get() : entity;
             result = first ? addEntity(first->mimeHeaders(), first) : addEntity(CVXLHeaderMap(), nullptr);
@@ -638,7 +641,7 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
             result = addEntity(totals, nullptr);
         }
         if (result == kResultSucceeded)
-            result = addEntity(messageHeaders, &request->message);
+            result = addEntity(messageHeaders, &message);
         for (std::uint32_t i = 0; result == kResultSucceeded && i < partCount; ++i) {
             CVXLMimeEntity* part = multipart ? multipart->partAt(i).get() : entity;
             if (part)

@@ -81,7 +81,9 @@ public:
     }
     CVXLString messageId; // empty: a new id; the stored id on reply
     std::uint32_t fullMessage = 0;
-    CVXLMessage message;
+    // The sender's, until the request is answered; an MMS PDU answers its
+    // fields under their codes.
+    const CVXLMessage* message = nullptr;
     std::uint32_t notValidBefore = 0;
     std::uint8_t fromMmbox = 0;
     std::uint32_t targetBox = 0;
