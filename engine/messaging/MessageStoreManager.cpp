@@ -652,7 +652,11 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
         return result;
 
     if (!whole && !id.length()) {
-        id = ids_.make(static_cast<VXLMessageStoreKind>(kind), services_ ? services_->nowSeconds() : 0);
+        // A clock set back must not make the id of a message still stored.
+        const std::uint32_t now = services_ ? services_->nowSeconds() : 0;
+        do
+            id = ids_.make(static_cast<VXLMessageStoreKind>(kind), now);
+        while (allFiles_.contains(id));
         request->messageId = id;
     }
     const bool enterNew = !whole && kind != 1 && !newIndex_.contains(id) && (kind == 0 || kind == 2);

@@ -602,3 +602,19 @@ TEST_F(StoreFixture, SummaryRewriteKeepsThePartsAndWipeEmptiesTheStore)
 }
 
 } // namespace
+
+namespace {
+
+// A clock set back makes no id of a message still stored.
+TEST_F(StoreFixture, ANewIdNeverReplacesAStoredMessage)
+{
+    writeMessage("i1700000000_0", { summaryOf("5550001"), segment({}) });
+    const std::string before = readHost(path("i1700000000_0"));
+    start();
+    const CVXLString id = storeNew(textMessage("5550002"), 0);
+    EXPECT_STREQ(id.c_str(), "i1700000000_1");
+    EXPECT_EQ(readHost(path("i1700000000_0")), before);
+    EXPECT_EQ(manager.boxCount(0), 2u);
+}
+
+} // namespace
