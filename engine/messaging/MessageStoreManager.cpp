@@ -11,6 +11,8 @@
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/messaging/VXLHeaderBlock.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "engine/transfer/VXLFileStreamSinkJob.h"
+#include "engine/transfer/VXLFileStreamSourceJob.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 
 namespace {
@@ -186,6 +188,11 @@ void CMessageStoreManager::onEvent(CVXLEvent* event)
         return onWipe(event);
     case kEventStoreSummaryRewrite:
         return onSummaryRewrite(static_cast<CStoreSummaryRewriteRequest*>(event));
+    case kEventFileOpenForReading:
+    case kEventFileStoreOpenForReading:
+        return onOpenForReading(static_cast<CVXLNamedRequest*>(event));
+    case kEventFileOpenForWriting:
+        return onOpenForWriting(static_cast<CVXLNamedRequest*>(event));
     default:
         event->setResult(kResultFailed);
         return finishEvent(event);
@@ -882,6 +889,92 @@ void CMessageStoreManager::onSummaryRewrite(CStoreSummaryRewriteRequest* request
     }
     request->setResult(result);
     finishEvent(request);
+}
+
+// ---------------------------------------------------------------- streams of other jobs
+
+void CMessageStoreManager::onOpenForReading(CVXLNamedRequest* request)
+{
+    request->job = nullptr;
+    CVXLString name = request->fileName;
+    std::int32_t start = 0;
+    std::int32_t length = 0;
+    const int bar = name.findChar('|');
+    if (bar >= 0) {
+        const int bar2 = name.findChar('|', bar + 1);
+        if (bar2 < 0) {
+            request->setResult(kResultNotFound);
+            return finishEvent(request);
+        }
+        start = name.substr(bar + 1, static_cast<std::uint32_t>(bar2 - bar - 1)).toInt();
+        length = name.substr(bar2 + 1, name.length() - static_cast<std::uint32_t>(bar2) - 1).toInt();
+        name = name.substr(0, static_cast<std::uint32_t>(bar));
+        if (start < 0 || length <= 0) {
+            request->setResult(kResultNotFound);
+            return finishEvent(request);
+        }
+    }
+    std::uint32_t size = 0;
+    if (!fileSize(name, &size)) {
+        request->setResult(kResultNotFound);
+        return finishEvent(request);
+    }
+    CVXLPlatformFileStream* stream = store_->openStream();
+    if (!stream) {
+        request->setResult(kResultNoStream);
+        return finishEvent(request);
+    }
+    auto* job = new CVXLFileStreamSourceJob();
+    job->setAnnouncedTotal(size > 0x7FFFFFFFu ? -1 : static_cast<std::int32_t>(size));
+    job->setFileStore(stream);
+    job->setPath(name);
+    if (bar >= 0)
+        job->setReadWindow(start, length);
+    startChild(job);
+    request->job = job;
+    request->setResult(kResultSucceeded);
+    finishEvent(request);
+}
+
+void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
+{
+    request->job = nullptr;
+    const CVXLString& name = request->fileName;
+    if (!name.length() || name == kNewIndex || name == kNotYetIndex || allFiles_.contains(name)) {
+        // Stored messages and indexes are written by the store alone.
+        VXL_LOG_INFO("message store: a write of %s refused", name.c_str());
+        request->setResult(kResultNotFound);
+        return finishEvent(request);
+    }
+    auto* write = dynamic_cast<CStoreFileWriteRequest*>(request);
+    const std::uint32_t hint = write ? write->sizeHint : 0;
+    const std::uint64_t needed = hint ? 2ull * hint + 1024 : kRoomWithoutHint;
+    const std::uint32_t budget = freeBudget();
+    if (budget < needed) {
+        const std::int64_t target = static_cast<std::int64_t>(usage_) + budget - static_cast<std::int64_t>(needed);
+        freeSpace(target > 0 ? static_cast<std::uint32_t>(target) : 0, CVXLString());
+    }
+    CVXLPlatformFileStream* stream = store_->openStream();
+    if (!stream) {
+        request->setResult(kResultNoStream);
+        return finishEvent(request);
+    }
+    auto* job = new CVXLFileStreamSinkJob();
+    job->setFileStore(stream);
+    job->setPath(name);
+    startChild(job);
+    request->job = job;
+    request->setResult(kResultSucceeded);
+    finishEvent(request);
+}
+
+void CMessageStoreManager::childFinished(CVXLEventHandler* child)
+{
+    auto* job = static_cast<CVXLStreamJob*>(child);
+    if (store_ && job->fileStore())
+        store_->closeStream(job->fileStore());
+    job->setFileStore(nullptr);
+    delete job;
 }
 
 // ---------------------------------------------------------------- files

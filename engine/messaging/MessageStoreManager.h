@@ -44,11 +44,15 @@ public:
     static constexpr std::uint32_t kDefaultLimit = 100;
     // An entry of "mms.new" as the room check counts it.
     static constexpr std::uint32_t kNewIndexEntryBytes = 15;
+    // The room a write of another job needs: twice its size hint and 1024
+    // bytes, or this without a hint.
+    static constexpr std::uint32_t kRoomWithoutHint = 4194304;
 
     CMessageStoreManager();
     ~CMessageStoreManager() override;
 
     void onEvent(CVXLEvent* event) override;
+    void childFinished(CVXLEventHandler* child) override;
     const char* name() const override { return "MessageStoreManager"; }
 
     void setStore(CVXLPlatformStore* store) { store_ = store; }
@@ -96,6 +100,10 @@ private:
     void onMmboxPurge(CVXLEvent* request);
     void onWipe(CVXLEvent* request);
     void onSummaryRewrite(CStoreSummaryRewriteRequest* request);
+    // Another job's stream on a stored file: a name, or a body locator
+    // ("id|offset|length") whose window is read; writes make room first.
+    void onOpenForReading(CVXLNamedRequest* request);
+    void onOpenForWriting(CVXLNamedRequest* request);
 
     std::int32_t load();
     std::int32_t storeMessage(CStoreMessageRequest* request);

@@ -4,6 +4,7 @@
 #include "engine/core/base/VXLStringArray.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/jobs/VXLEventCodes.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/messaging/VXLStoredMessageRead.h"
 #include "engine/transport/mime/VXLMessage.h"
 
@@ -125,4 +126,15 @@ public:
     }
     CVXLString messageId;
     CVXLHeaderMap headers;
+};
+
+// Opens a stored file for writing by another job (the transfer of a retrieved
+// message, say); the size hint sizes the room made first (0: none given).
+class CStoreFileWriteRequest : public CVXLNamedRequest {
+public:
+    explicit CStoreFileWriteRequest(std::int32_t replyCode)
+        : CVXLNamedRequest(kEventFileOpenForWriting, replyCode)
+    {
+    }
+    std::uint32_t sizeHint = 0;
 };

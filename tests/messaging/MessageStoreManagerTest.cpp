@@ -5,6 +5,7 @@
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "engine/transfer/VXLXferJobBase.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
@@ -615,6 +616,64 @@ TEST_F(StoreFixture, ANewIdNeverReplacesAStoredMessage)
     EXPECT_STREQ(id.c_str(), "i1700000000_1");
     EXPECT_EQ(readHost(path("i1700000000_0")), before);
     EXPECT_EQ(manager.boxCount(0), 2u);
+}
+
+} // namespace
+
+namespace {
+
+// Streams of other jobs: a write makes room first (twice its hint and 1024
+// bytes, or 4 MiB without one), relay copies before media parts; a read may
+// name a body locator; the store closes a stream when its job ends.
+TEST_F(StoreFixture, FileStreamsOfOtherJobsMakeRoomFirst)
+{
+    writeMessage("m1700000001_0", { summaryOf("1"), segment({}) });
+    writeMessage("i1700000002_0", { summaryOf("2"), segment({}), segment({ { "X-QV-Total-Media-Parts", "1" } }),
+                                      segment({}), segment({ { "Content-Type", "image/gif" } }, "GIF89a") });
+    start();
+    auto open = [&](std::uint32_t hint, std::int64_t budget) {
+        store.budget = budget;
+        CStoreFileWriteRequest request(kReply);
+        request.fileName = "temp_mms.raw";
+        request.sizeHint = hint;
+        EXPECT_EQ(send(request), kResultSucceeded);
+        EXPECT_NE(request.job, nullptr);
+        EXPECT_EQ(store.openStreams(), 1u);
+        request.job->stop();
+        driver.runUntilIdle();
+        EXPECT_EQ(store.openStreams(), 0u);
+    };
+    open(100000, 201024);
+    EXPECT_TRUE(exists("m1700000001_0"));
+    open(100000, 201023);
+    EXPECT_FALSE(exists("m1700000001_0"));
+    open(0, 4194304);
+    EXPECT_NE(peer().find("\"i1700000002_0\": 5"), std::string::npos);
+    open(0, 4194303);
+    EXPECT_NE(peer().find("\"i1700000002_0\": 4"), std::string::npos) << peer();
+    EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
+
+    CStoreFileWriteRequest index(kReply);
+    index.fileName = "mms.new";
+    EXPECT_EQ(send(index), kResultNotFound);
+    EXPECT_EQ(index.job, nullptr);
+
+    const struct {
+        const char* name;
+        std::int32_t result;
+    } reads[] = { { "i1700000002_0|40|6", kResultSucceeded }, { "i1700000002_0", kResultSucceeded },
+        { "i1700000002_0|40", kResultNotFound }, { "i1700000009_0|0|4", kResultNotFound } };
+    for (const auto& r : reads) {
+        CVXLNamedRequest request(kEventFileOpenForReading, kReply);
+        request.fileName = r.name;
+        EXPECT_EQ(send(request), r.result) << r.name;
+        EXPECT_EQ(request.job != nullptr, r.result == kResultSucceeded) << r.name;
+        if (request.job) {
+            request.job->stop();
+            driver.runUntilIdle();
+        }
+        EXPECT_EQ(store.openStreams(), 0u);
+    }
 }
 
 } // namespace
