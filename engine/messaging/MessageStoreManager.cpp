@@ -401,7 +401,7 @@ void CMessageStoreManager::onPartsQuery(CStorePartsQuery* query)
         return finishEvent(query);
     }
     CVXLByteBuffer bytes;
-    std::int32_t result = readFile(query->messageId, bytes);
+    std::int32_t result = readHead(query->messageId, query->partCount + 4, bytes);
     std::uint32_t filled = 0;
     if (result == kResultSucceeded) {
         std::uint32_t offset = 0;
@@ -457,7 +457,7 @@ void CMessageStoreManager::onRead(CStoreReadRequest* request)
     }
 
     CVXLByteBuffer bytes;
-    std::int32_t result = readFile(read.messageId, bytes);
+    std::int32_t result = readHead(read.messageId, last + 1, bytes);
     if (result == kResultSucceeded) {
         std::uint32_t offset = 0;
         Segment segment {};
@@ -636,7 +636,7 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
     } else {
         // The stored summary and body entity stay; the rest is written anew.
         CVXLByteBuffer old;
-        result = readFile(id, old);
+        result = readHead(id, 2, old);
         std::uint32_t offset = 0;
         Segment segment {};
         if (result == kResultSucceeded && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
@@ -853,7 +853,7 @@ std::int32_t CMessageStoreManager::freeSpace(std::uint32_t target, const CVXLStr
         if (name == keep)
             continue;
         CVXLByteBuffer bytes;
-        if (readFile(name, bytes) != kResultSucceeded)
+        if (readHead(name, 5, bytes) != kResultSucceeded)
             continue;
         std::uint32_t offset = 0;
         Segment segment {};
@@ -982,6 +982,46 @@ void CMessageStoreManager::childFinished(CVXLEventHandler* child)
 std::int32_t CMessageStoreManager::readFile(const CVXLString& name, CVXLByteBuffer& bytes)
 {
     return readRange(name, 0, 0xFFFFFFFFu, bytes);
+}
+
+// Reads exactly count bytes at the stream's position; false at the end of
+// the file or on a failure.
+static bool readExactly(CVXLPlatformFileStream* stream, std::uint32_t count, CVXLByteBuffer& bytes)
+{
+    while (count) {
+        const std::uint32_t before = bytes.length();
+        BytesCollector collector(bytes);
+        stream->read(&collector, count < 65536 ? count : 65536);
+        const std::uint32_t got = bytes.length() - before;
+        if (collector.failed || collector.status != kPlatformOk || got == 0 || got > count)
+            return false;
+        count -= got;
+    }
+    return true;
+}
+
+std::int32_t CMessageStoreManager::readHead(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
+{
+    CVXLPlatformFileStream* stream = store_->openStream();
+    if (!stream)
+        return kResultNoStream;
+    StatusCollector opened;
+    stream->open(name.c_str(), kStreamRead, &opened);
+    const std::int32_t result = opened.last() == kPlatformOk ? kResultSucceeded : kResultNotFound;
+    // What the file holds short of the wanted segments is left to the
+    // segment walk to find.
+    for (std::uint32_t n = 0; result == kResultSucceeded && n < segments; ++n) {
+        const std::uint32_t at = bytes.length();
+        if (!readExactly(stream, 8, bytes))
+            break;
+        const std::uint64_t rest = static_cast<std::uint64_t>(vxlGetUInt32BE(bytes, at)) + vxlGetUInt32BE(bytes, at + 4);
+        if (rest > 0x7FFFFFFFu || !readExactly(stream, static_cast<std::uint32_t>(rest), bytes))
+            break;
+    }
+    StatusCollector closed;
+    stream->close(&closed);
+    store_->closeStream(stream);
+    return result;
 }
 
 std::int32_t CMessageStoreManager::readRange(const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes)

@@ -117,6 +117,8 @@ private:
 
     // Files of the store, by their own names.
     std::int32_t readFile(const CVXLString& name, CVXLByteBuffer& bytes);
+    // The file's first segments, whole; fewer when the file ends first.
+    std::int32_t readHead(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes);
     std::int32_t readRange(const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes);
     // Puts the bytes in place whole; the usage follows the size change.
     std::int32_t replaceFile(const CVXLString& name, const CVXLByteBuffer& bytes);
