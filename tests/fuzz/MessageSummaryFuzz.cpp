@@ -8,16 +8,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+// Names the invariant that failed before aborting.
+#define check(condition)                                                  \
+    do {                                                                  \
+        if (!(condition)) {                                               \
+            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
+            std::abort();                                                 \
+        }                                                                 \
+    } while (0)
 
 // The addressees of one list against its joined text.
 void checkList(const CVXLMessageSummary& summary, bool cc)
@@ -30,7 +34,7 @@ void checkList(const CVXLMessageSummary& summary, bool cc)
         check(entry->address().length() > 0);
         check(entry->address().findChar(';') < 0);
         check(entry->kind() == CVXLAddressee::kindOf(entry->address()));
-        check(entry->address().find(entry->displayName()) >= 0);
+        check(!entry->displayName().length() || entry->address().find(entry->displayName()) >= 0);
         joined += entry->address().length() + (i ? 1 : 0);
     }
     check((cc ? summary.ccText() : summary.toText()).length() == joined);
@@ -81,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkList(summary, true);
     const CVXLString display = summary.getDisplayAddress();
     if (summary.getBoxType() == CVXLMessageSummary::kSent)
-        check(summary.toText().find(display) == 0);
+        check(!display.length() || summary.toText().find(display) == 0);
     else
         check(display == summary.fromAddress());
     return 0;
