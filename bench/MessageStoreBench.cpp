@@ -55,6 +55,40 @@ void runUntilIdle(Root& root)
     }
 }
 
+// A store manager over the device root's message store, started.
+struct Store {
+    // With the thread database, the start reconciles.
+    explicit Store(bool reconcile = false)
+    {
+        manager.setStore(&store);
+        manager.setServices(&services);
+        if (reconcile) {
+            manager.setThreadDB(&threads);
+            root.startChild(&threads);
+        }
+        root.startChild(&requester);
+        root.startChild(&manager);
+        runUntilIdle(root);
+    }
+    ~Store()
+    {
+        manager.stop();
+        runUntilIdle(root);
+    }
+    void send(CVXLEvent& request)
+    {
+        requester.post(&manager, &request);
+        runUntilIdle(root);
+    }
+
+    Root root;
+    CVXLPlatformMessageStore store;
+    Services services;
+    CVXLThreadDB threads;
+    CMessageStoreManager manager;
+    CVXLEventHandler requester;
+};
+
 CVXLEntityRef part(const char* type, std::size_t size)
 {
     auto* entity = new CVXLMimeEntity;
@@ -81,16 +115,7 @@ void fillStore()
     std::atexit(removeFolder);
     tessel::kernel::setDeviceRoot(folder);
     CVXLEngineClock::setCurrent(&gClock);
-    Root root;
-    CVXLPlatformMessageStore store;
-    Services services;
-    CMessageStoreManager manager;
-    manager.setStore(&store);
-    manager.setServices(&services);
-    CVXLEventHandler requester;
-    root.startChild(&requester);
-    root.startChild(&manager);
-    runUntilIdle(root);
+    Store fill;
     for (int n = 0; n < kMessages; ++n) {
         CVXLMessage message;
         message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(1000 + n % 100)).c_str());
@@ -102,8 +127,7 @@ void fillStore()
         CStoreMessageRequest first(90);
         first.message = &message;
         first.targetBox = n % 5 == 0 ? 3 : 0;
-        requester.post(&manager, &first);
-        runUntilIdle(root);
+        fill.send(first);
         auto* body = new CVXLMultipartBody;
         body->appendPart(part("application/smil", 400));
         body->appendPart(part("image/jpeg", 6000));
@@ -114,30 +138,18 @@ void fillStore()
         append.messageId = first.messageId;
         append.fullMessage = 1;
         append.message = &whole;
-        requester.post(&manager, &append);
-        runUntilIdle(root);
+        fill.send(append);
     }
-    manager.stop();
-    runUntilIdle(root);
 }
 
 void BM_StoreStartUp(benchmark::State& state)
 {
     fillStore();
     for (auto _ : state) {
-        Root root;
-        CVXLPlatformMessageStore store;
-        Services services;
-        CVXLThreadDB threads;
-        CMessageStoreManager manager;
-        manager.setStore(&store);
-        manager.setServices(&services);
-        manager.setThreadDB(&threads);
-        root.startChild(&threads);
-        root.startChild(&manager);
-        runUntilIdle(root);
+        Store started(true);
+        const CMessageStoreManager& manager = started.manager;
         if (!manager.loaded() || manager.boxCount(0) + manager.boxCount(3) != kMessages
-            || threads.messageCount() != kMessages) {
+            || started.threads.messageCount() != kMessages) {
             state.SkipWithError("the store did not load whole");
             return;
         }
@@ -149,29 +161,18 @@ BENCHMARK(BM_StoreStartUp)->Unit(benchmark::kMillisecond);
 void BM_SummaryWindow(benchmark::State& state)
 {
     fillStore();
-    Root root;
-    CVXLPlatformMessageStore store;
-    Services services;
-    CMessageStoreManager manager;
-    manager.setStore(&store);
-    manager.setServices(&services);
-    CVXLEventHandler requester;
-    root.startChild(&requester);
-    root.startChild(&manager);
-    runUntilIdle(root);
+    Store started;
     for (auto _ : state) {
         CStoreIdListQuery window(92);
         window.kind = 0;
         window.start = 100;
         window.size = kWindow;
-        requester.post(&manager, &window);
-        runUntilIdle(root);
+        started.send(window);
         for (std::uint32_t i = 0; i < window.ids.count(); ++i) {
             CStoreReadRequest read(93);
             read.mode = 4;
             read.read.messageId = window.ids.at(static_cast<int>(i));
-            requester.post(&manager, &read);
-            runUntilIdle(root);
+            started.send(read);
             CVXLMessageSummary summary;
             summary.fill(read.read, 1700000000u);
             benchmark::DoNotOptimize(summary.getTotalMediaParts());

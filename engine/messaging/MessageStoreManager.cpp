@@ -9,6 +9,7 @@
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/messaging/VXLAddressee.h"
 #include "engine/messaging/VXLHeaderBlock.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/transfer/VXLFileStreamSinkJob.h"
@@ -504,13 +505,7 @@ void CMessageStoreManager::markRead(CStoreReadRequest* request)
     request->read.read = true;
     if (!newIndex_.contains(id)) {
         // Already read here; the thread database may still count it.
-        auto* notice = new CThreadMarkReadRequest(kReplyThreadMarkRead);
-        notice->messageId = id;
-        notice->setReplyWanted(false);
-        if (threadDB_)
-            post(threadDB_, notice);
-        else
-            delete notice;
+        postMarkRead(id);
         return;
     }
     newIndex_.remove(id);
@@ -519,12 +514,7 @@ void CMessageStoreManager::markRead(CStoreReadRequest* request)
         --inboxNew_;
     else if (kind == 2 && premiumNew_)
         --premiumNew_;
-    if (threadDB_) {
-        auto* notice = new CThreadMarkReadRequest(kReplyThreadMarkRead);
-        notice->messageId = id;
-        notice->setReplyWanted(false);
-        post(threadDB_, notice);
-    }
+    postMarkRead(id);
     writeNewCount(kind);
     writeTotal(kind);
     if (writeIndex(kNewIndex, newIndex_) != kResultSucceeded)
@@ -726,6 +716,23 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
     return kResultSucceeded;
 }
 
+template <class Notice>
+void CMessageStoreManager::postNotice(Notice* notice, const CVXLString& id)
+{
+    if (!threadDB_) {
+        delete notice;
+        return;
+    }
+    notice->messageId = id;
+    notice->setReplyWanted(false);
+    post(threadDB_, notice);
+}
+
+void CMessageStoreManager::postMarkRead(const CVXLString& id)
+{
+    postNotice(new CThreadMarkReadRequest(kReplyThreadMarkRead), id);
+}
+
 void CMessageStoreManager::postAdd(const CVXLString& id, const CVXLHeaderMap& summary)
 {
     if (!threadDB_)
@@ -739,17 +746,12 @@ void CMessageStoreManager::postAdd(const CVXLString& id, const CVXLHeaderMap& su
     add->sentTime = value > 0 ? static_cast<std::uint32_t>(value) : 0;
     add->sender = summary.value(CVXLString("X-QV-From-Address"));
     for (const char* list : { "X-QV-To-Address-List", "X-QV-CC-Address-List", "X-QV-BCC-Address-List" }) {
-        const CVXLString& text = summary.value(CVXLString(list));
-        std::uint32_t start = 0;
-        while (start < text.length()) {
-            const int end = text.findChar(';', static_cast<int>(start));
-            const std::uint32_t stop = end < 0 ? text.length() : static_cast<std::uint32_t>(end);
-            if (stop > start) {
-                const CVXLString entry = text.substr(static_cast<int>(start), stop - start);
-                if (add->recipients.indexOf(entry) < 0)
-                    add->recipients.insertAt(entry, -1);
-            }
-            start = stop + 1;
+        CVXLStringArray entries;
+        CVXLAddressee::splitList(summary.value(CVXLString(list)), entries);
+        for (std::uint32_t i = 0; i < entries.count(); ++i) {
+            const CVXLString entry = entries.at(static_cast<int>(i));
+            if (add->recipients.indexOf(entry) < 0)
+                add->recipients.insertAt(entry, -1);
         }
     }
     add->sent = kindNumber(id) == 3 ? 1 : 0;
@@ -776,13 +778,8 @@ std::int32_t CMessageStoreManager::deleteMessage(const CVXLString& id)
     allFiles_.remove(id);
     removeFromList(kind, id);
     writeTotal(kind);
-    if (threadDB_ && newIndex_.contains(id)) {
-        auto* notice = new CThreadMarkReadRequest(kReplyThreadMarkRead);
-        notice->messageId = id;
-        notice->setReplyWanted(false);
-        post(threadDB_, notice);
-    }
     if (newIndex_.contains(id)) {
+        postMarkRead(id);
         newIndex_.remove(id);
         if (kind == 0 && inboxNew_)
             --inboxNew_;
@@ -792,12 +789,8 @@ std::int32_t CMessageStoreManager::deleteMessage(const CVXLString& id)
         if (writeIndex(kNewIndex, newIndex_) != kResultSucceeded)
             VXL_LOG_FAILURE("message store: \"mms.new\" not rewritten after %s was deleted", id.c_str());
     }
-    if (threadDB_ && kind != 1) {
-        auto* notice = new CThreadRemoveRequest(kReplyThreadRemove);
-        notice->messageId = id;
-        notice->setReplyWanted(false);
-        post(threadDB_, notice);
-    }
+    if (kind != 1)
+        postNotice(new CThreadRemoveRequest(kReplyThreadRemove), id);
     if (premium_) {
         auto* notice = new CStoreDeleteRequest(kPremiumFileDeleted);
         notice->setRequestCode(kPremiumFileDeleted);

@@ -114,6 +114,10 @@ private:
     std::int32_t freeSpace(std::uint32_t target, const CVXLString& keep);
     void markRead(CStoreReadRequest* request);
     void postAdd(const CVXLString& id, const CVXLHeaderMap& summary);
+    void postMarkRead(const CVXLString& id);
+    // A thread database notice without a reply; deleted without a database.
+    template <class Notice>
+    void postNotice(Notice* notice, const CVXLString& id);
 
     // Files of the store, by their own names.
     std::int32_t readFile(const CVXLString& name, CVXLByteBuffer& bytes);

@@ -23,3 +23,16 @@ std::int32_t CVXLAddressee::kindOf(const CVXLString& text)
     }
     return kPhone;
 }
+
+void CVXLAddressee::splitList(const CVXLString& list, CVXLStringArray& entries)
+{
+    const std::uint32_t length = list.length();
+    std::uint32_t start = 0;
+    while (start < length) {
+        const int end = list.findChar(';', static_cast<int>(start));
+        const std::uint32_t stop = end < 0 ? length : static_cast<std::uint32_t>(end);
+        if (stop > start)
+            entries.insertAt(list.substr(static_cast<int>(start), stop - start), -1);
+        start = stop + 1;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/base/VXLStringArray.h"
 
 #include <cstdint>
 
@@ -17,6 +18,8 @@ public:
     // 0 with an "@" after the first character; else 1 for digits and "-"
     // only, or a leading "+"; else 2 (also for an empty text).
     static std::int32_t kindOf(const CVXLString& text);
+    // The non-empty entries of a list separated by ";", appended in order.
+    static void splitList(const CVXLString& list, CVXLStringArray& entries);
 
     std::int32_t kind() const { return kind_; }
     const CVXLString& address() const { return address_; }

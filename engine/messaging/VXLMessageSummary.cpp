@@ -181,25 +181,20 @@ void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t n
 
 void CVXLMessageSummary::addList(const CVXLString& value, bool cc)
 {
-    const std::uint32_t length = value.length();
-    std::uint32_t start = 0;
-    while (start < length) {
-        int end = value.findChar(';', static_cast<int>(start));
-        const std::uint32_t stop = end < 0 ? length : static_cast<std::uint32_t>(end);
-        if (stop > start) {
-            const CVXLString entry = value.substr(static_cast<int>(start), stop - start);
-            const std::int32_t kind = CVXLAddressee::kindOf(entry);
-            CVXLString displayName = entry;
-            const int open = kind == CVXLAddressee::kEmail ? entry.findChar('"') : -1;
-            const int close = open >= 0 ? entry.findChar('"', open + 1) : -1;
-            if (close > open)
-                displayName = entry.substr(open + 1, static_cast<std::uint32_t>(close - open - 1));
-            if (cc)
-                addCc(kind, entry, displayName);
-            else
-                addTo(kind, entry, displayName);
-        }
-        start = stop + 1;
+    CVXLStringArray entries;
+    CVXLAddressee::splitList(value, entries);
+    for (std::uint32_t i = 0; i < entries.count(); ++i) {
+        const CVXLString entry = entries.at(static_cast<int>(i));
+        const std::int32_t kind = CVXLAddressee::kindOf(entry);
+        CVXLString displayName = entry;
+        const int open = kind == CVXLAddressee::kEmail ? entry.findChar('"') : -1;
+        const int close = open >= 0 ? entry.findChar('"', open + 1) : -1;
+        if (close > open)
+            displayName = entry.substr(open + 1, static_cast<std::uint32_t>(close - open - 1));
+        if (cc)
+            addCc(kind, entry, displayName);
+        else
+            addTo(kind, entry, displayName);
     }
 }
 
