@@ -17,6 +17,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -356,6 +357,8 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
                                       segment({ { "15", "3" } }, "whole"),
                                       segment({ { "Content-Type", "text/plain" } }, "first part"),
                                       segment({ { "Content-Type", "image/gif" } }, "GIF") });
+    writeMessage("i1700000002_0", { summaryOf("5550002"), segment({}), segment({ { "X-QV-Total-Media-Parts", "1" } }),
+                                      segment({}), segment({ { "Content-Type", "text/plain" } }, "only part") });
     writeIndex("mms.new", "[\"i1700000001_0\"]");
     start();
 
@@ -406,7 +409,7 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
     const std::int32_t pastResult = send(past);
     EXPECT_EQ(pastResult, kResultDataComplete);
 
-    // Part headers: 3 asked of a file holding 2 parts fill 2.
+    // Part headers: 3 asked of a file holding 2 parts fill 2 (of one part, 1).
     CVXLHeaderMap parts[3];
     CStorePartsQuery query(kReply);
     query.messageId = "i1700000001_0";
@@ -418,6 +421,14 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
     EXPECT_STREQ(parts[1].value("Content-Type").c_str(), "image/gif");
     EXPECT_EQ(parts[2].nameCount(), 0u);
     EXPECT_EQ(query.fileSize, readHost(path("i1700000001_0")).size());
+    CVXLHeaderMap one[3];
+    CStorePartsQuery single(kReply);
+    single.messageId = "i1700000002_0";
+    single.partCount = 3;
+    single.parts = one;
+    EXPECT_EQ(send(single), kResultSucceeded);
+    EXPECT_EQ(one[0].nameCount(), 1u);
+    EXPECT_EQ(one[1].nameCount() + one[2].nameCount(), 0u);
 
     // A summary filled from a mode 4 read.
     CStoreReadRequest four(kReply);
@@ -478,8 +489,8 @@ TEST_F(StoreFixture, BoxStatusAndIdWindows)
     }
 }
 
-// With the limit reached, the oldest of the inbox, premium and sent lists'
-// last ids goes first (premium wins a tie with the inbox).
+// With the limit of 100 reached, the oldest of the inbox, premium and sent
+// lists' last ids goes first (premium wins a tie with the inbox).
 TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
 {
     writeMessage("i1699999999_5", { summaryOf("1"), segment({}) });
@@ -487,7 +498,11 @@ TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
     writeMessage("p1600000003_0", { summaryOf("1"), segment({}) });
     writeMessage("s1600000002_0", { summaryOf("1"), segment({}) });
     writeMessage("m1500000000_0", { summaryOf("1"), segment({}) });
-    services.limit = 4;
+    // Newer inbox messages up to the limit of 100 (copies of one the peer wrote).
+    const std::string filler = readHost(path("i1699999999_5"));
+    for (int n = 10; n < 106; ++n)
+        writeHost(path("i1699999999_" + std::to_string(n)), filler);
+    ASSERT_EQ(services.limit, 100u);
     start();
 
     const CVXLMessage message = textMessage("5559999");
@@ -500,7 +515,7 @@ TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
         EXPECT_EQ(result, kResultSucceeded);
         EXPECT_FALSE(exists(evicted)) << evicted;
         EXPECT_EQ(manager.boxIdAt(0, 0), id);
-        EXPECT_EQ(manager.boxCount(0) + manager.boxCount(2) + manager.boxCount(3), 4u);
+        EXPECT_EQ(manager.boxCount(0) + manager.boxCount(2) + manager.boxCount(3), 100u);
     }
     EXPECT_TRUE(exists("m1500000000_0")); // relay copies do not count
 
@@ -545,6 +560,9 @@ TEST_F(StoreFixture, AStoreWithoutRoomFreesRelayCopiesFirstThenFails)
 // its thread.
 TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
 {
+    TraceJob premium("premium");
+    driver.attach(&premium);
+    manager.setPremiumInbox(&premium);
     start();
     const CVXLMessage message = textMessage("5550123");
     const CVXLString id = storeNew(message, 0);
@@ -566,6 +584,8 @@ TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
     EXPECT_EQ(threads.findMessage(id), nullptr);
     EXPECT_EQ(threads.totalNewCount(), 0u);
     EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
+    // The premium inbox hears of every deleted file (request 38).
+    EXPECT_EQ(std::count(premium.codes.begin(), premium.codes.end(), 38), 1);
 
     CStoreDeleteRequest missing(kReply);
     missing.messageId = "mms.new";

@@ -33,7 +33,6 @@
     X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again")         \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
-    X(kResultStoreBusy, 78, "the message store refuses a read while another operation runs")           \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
