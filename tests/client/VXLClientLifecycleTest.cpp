@@ -170,6 +170,24 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
 }
 
+// The message store starts with the members: on a fresh device root it
+// makes its indexes and writes its counters.
+TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    driver.runUntilIdle();
+    CVXLClient& client = *driver.client();
+    EXPECT_TRUE(client.getMessageStoreManager().loaded());
+    const std::string messages = "Storage Card/Tessel/Messages/";
+    EXPECT_EQ(driver.root().readFile(messages + "mms.notyet"), std::string("mms.new\0mms.notyet\0", 19));
+    EXPECT_TRUE(driver.root().exists(messages + "mms.new"));
+    for (const char* key : { kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount, kPersPremiumTotalCount,
+             kPersSentTotalCount })
+        EXPECT_EQ(setting(client, key), "0") << key;
+    EXPECT_EQ(setting(client, kPersMessageStoreUsage), "19");
+}
+
 TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)
 {
     struct Case {

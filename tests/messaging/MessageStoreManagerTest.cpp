@@ -1,7 +1,9 @@
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/messaging/VXLThreadDB.h"
@@ -89,6 +91,9 @@ struct StoreFixture : ::testing::Test {
     TempDeviceRoot root;
     JobTreeDriver driver;
     BudgetStore store;
+    // The thread database saves into the working folder.
+    CVXLPlatformFileStore fileStore;
+    CVXLFileStoreManager files;
     Services services;
     ThreadServices threadServices { services };
     CVXLThreadDB threads;
@@ -101,13 +106,17 @@ struct StoreFixture : ::testing::Test {
         manager.setThreadDB(&threads);
         manager.setServices(&services);
         threads.setServices(&threadServices);
+        files.setFileStore(&fileStore);
+        threads.setFileStoreManager(&files);
+        driver.attach(&files);
         driver.attach(&threads);
         driver.attach(&requester);
         driver.runUntilIdle();
     }
     ~StoreFixture() override
     {
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&manager), static_cast<CVXLEventHandler*>(&threads) }) {
+        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&manager), static_cast<CVXLEventHandler*>(&threads),
+                 static_cast<CVXLEventHandler*>(&files) }) {
             if (job->isActive())
                 job->stop();
             driver.runUntilIdle();
@@ -175,6 +184,18 @@ struct StoreFixture : ::testing::Test {
         return out;
     }
     std::string counter(const char* key) { return services.counters[key]; }
+    // The thread database as saved, read by the peer.
+    std::string savedThreads()
+    {
+        while (driver.runToNextTimer()) {
+        }
+        CVXLString host;
+        platformHostPath(fileStore.folder(), &host);
+        int status = -1;
+        const std::string out = msgstore({ "threaddb-read", host.c_str() }, &status);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
     // The sum of the visible files' sizes, as the peer counts it.
     std::string peerUsage()
     {
@@ -568,6 +589,7 @@ TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
     const CVXLString id = storeNew(message, 0);
     driver.runUntilIdle();
     ASSERT_NE(threads.findMessage(id), nullptr);
+    EXPECT_NE(savedThreads().find(id.c_str()), std::string::npos);
     EXPECT_EQ(counter(kPersInboxNewCount), "1");
     EXPECT_EQ(counter(kPersInboxTotalCount), "1");
     EXPECT_EQ(peer("index-read", "mms.new"), "[\"" + std::string(id.c_str()) + "\"]");
@@ -583,6 +605,7 @@ TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
     EXPECT_EQ(counter(kPersInboxTotalCount), "0");
     EXPECT_EQ(threads.findMessage(id), nullptr);
     EXPECT_EQ(threads.totalNewCount(), 0u);
+    EXPECT_EQ(savedThreads().find(id.c_str()), std::string::npos);
     EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
     // The premium inbox hears of every deleted file (request 38).
     EXPECT_EQ(std::count(premium.codes.begin(), premium.codes.end(), 38), 1);
