@@ -801,9 +801,11 @@ std::int32_t CMessageStoreManager::deleteMessage(const CVXLString& id)
     return kResultSucceeded;
 }
 
+// While a relay mailbox transfer file is written the copies are being
+// viewed: the purge is answered without deleting.
 void CMessageStoreManager::onMmboxPurge(CVXLEvent* request)
 {
-    request->setResult(deleteMailboxCopies());
+    request->setResult(relayWriter_ ? kResultSucceeded : deleteMailboxCopies());
     finishEvent(request);
 }
 
@@ -838,7 +840,8 @@ void CMessageStoreManager::onWipe(CVXLEvent* request)
 // oldest names first, until the usage is at most the target.
 std::int32_t CMessageStoreManager::freeSpace(std::uint32_t target, const CVXLString& keep)
 {
-    std::int32_t result = keep.length() && keep.c_str()[0] == 'm' ? kResultSucceeded : deleteMailboxCopies();
+    const bool keepCopies = relayWriter_ || (keep.length() && keep.c_str()[0] == 'm');
+    std::int32_t result = keepCopies ? kResultSucceeded : deleteMailboxCopies();
     if (result != kResultSucceeded)
         return result;
     for (std::uint32_t n = 0; n < allFiles_.nameCount() && usage_ > target; ++n) {
@@ -939,13 +942,15 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
         request->setResult(kResultNotFound);
         return finishEvent(request);
     }
+    const bool relay = name == "temp_mmboxmms.raw" || name == "temp_mmboxnot.raw" || name == "temp_mmboxmsg.raw";
     auto* write = dynamic_cast<CStoreFileWriteRequest*>(request);
     const std::uint32_t hint = write ? write->sizeHint : 0;
     const std::uint64_t needed = hint ? 2ull * hint + 1024 : kRoomWithoutHint;
     const std::uint32_t budget = freeBudget();
     if (budget < needed) {
         const std::int64_t target = static_cast<std::int64_t>(usage_) + budget - static_cast<std::int64_t>(needed);
-        freeSpace(target > 0 ? static_cast<std::uint32_t>(target) : 0, CVXLString());
+        // A relay mailbox transfer is for the copies being viewed: they stay.
+        freeSpace(target > 0 ? static_cast<std::uint32_t>(target) : 0, CVXLString(relay ? "m" : ""));
     }
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream) {
@@ -956,6 +961,8 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
     job->setFileStore(stream);
     job->setPath(name);
     startChild(job);
+    if (relay)
+        relayWriter_ = job;
     request->job = job;
     request->setResult(kResultSucceeded);
     finishEvent(request);
@@ -963,6 +970,8 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
 
 void CMessageStoreManager::childFinished(CVXLEventHandler* child)
 {
+    if (child == relayWriter_)
+        relayWriter_ = nullptr;
     auto* job = static_cast<CVXLStreamJob*>(child);
     if (store_ && job->fileStore())
         store_->closeStream(job->fileStore());

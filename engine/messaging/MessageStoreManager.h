@@ -160,6 +160,8 @@ private:
     bool firstLoadDone_ = false;
     bool loaded_ = false;
 
+    // The stream job writing a relay mailbox transfer file, while it runs.
+    CVXLEventHandler* relayWriter_ = nullptr;
     CVXLEvent* startEvent_ = nullptr;
     CThreadReconcileRequest* reconcile_ = nullptr;
 };

@@ -720,3 +720,30 @@ TEST_F(StoreFixture, FileStreamsOfOtherJobsMakeRoomFirst)
 }
 
 } // namespace
+
+namespace {
+
+// While a relay mailbox transfer file is written, its room is made without
+// the relay copies, and a purge leaves them.
+TEST_F(StoreFixture, RelayCopiesStayWhileARelayTransferIsWritten)
+{
+    writeMessage("m1700000001_0", { summaryOf("1"), segment({}) });
+    start();
+    store.budget = 1000;
+    CStoreFileWriteRequest request(kReply);
+    request.fileName = "temp_mmboxmms.raw";
+    request.sizeHint = 100000;
+    ASSERT_EQ(send(request), kResultSucceeded);
+    ASSERT_NE(request.job, nullptr);
+    EXPECT_TRUE(exists("m1700000001_0"));
+    CStoreMmboxPurgeRequest purge(kReply);
+    EXPECT_EQ(send(purge), kResultSucceeded);
+    EXPECT_TRUE(exists("m1700000001_0"));
+
+    request.job->stop();
+    driver.runUntilIdle();
+    EXPECT_EQ(send(purge), kResultSucceeded);
+    EXPECT_FALSE(exists("m1700000001_0"));
+}
+
+} // namespace
