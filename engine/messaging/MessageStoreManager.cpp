@@ -293,7 +293,8 @@ std::int32_t CMessageStoreManager::load()
     } indexes[] = { { kNewIndex, &newIndex_ }, { kNotYetIndex, &notYetIndex_ } };
     for (IndexFile& index : indexes) {
         bool rewrite = false;
-        if (allFiles_.contains(CVXLString(index.name))) {
+        const bool existed = allFiles_.contains(CVXLString(index.name));
+        if (existed) {
             CVXLByteBuffer bytes;
             const std::int32_t read = readFile(index.name, bytes);
             if (read != kResultSucceeded)
@@ -303,6 +304,7 @@ std::int32_t CMessageStoreManager::load()
                 const CVXLString id = index.ids->nameAt(n);
                 const bool own = index.ids == &notYetIndex_ && (id == kNewIndex || id == kNotYetIndex);
                 if (!own && !allFiles_.contains(id)) {
+                    VXL_LOG_INFO("message store: %s named %s, whose file is gone", index.name, id.c_str());
                     index.ids->remove(id);
                     rewrite = true;
                 }
@@ -313,6 +315,8 @@ std::int32_t CMessageStoreManager::load()
         if (index.ids == &notYetIndex_) {
             for (const char* own : { kNewIndex, kNotYetIndex }) {
                 if (!notYetIndex_.contains(CVXLString(own))) {
+                    if (existed)
+                        VXL_LOG_INFO("message store: %s given back its entry %s", kNotYetIndex, own);
                     notYetIndex_.add(CVXLString(own), CVXLString());
                     rewrite = true;
                 }
