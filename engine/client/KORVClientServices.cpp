@@ -1,6 +1,7 @@
 #include "engine/client/KORVClientServices.h"
 
 #include "engine/client/VXLClient.h"
+#include "engine/messaging/VXLMessageSummary.h"
 
 void CKORVClientServices::queueReturnToIdle()
 {
@@ -42,4 +43,18 @@ void CKORVClientServices::resetGlobalContacts()
 {
     if (client_)
         client_->getGlobalContacts().removeAll();
+}
+
+CVXLString CKORVClientServices::messageId(const CVXLObject* object)
+{
+    const auto* summary = dynamic_cast<const CVXLMessageSummary*>(object);
+    return summary ? summary->messageId() : CVXLString();
+}
+
+CVXLString CKORVClientServices::threadId(const CVXLObject* object)
+{
+    const auto* summary = dynamic_cast<const CVXLMessageSummary*>(object);
+    if (!summary || !client_)
+        return CVXLString();
+    return client_->getThreadDB().normalise(summary->getDisplayAddress());
 }

@@ -5,8 +5,9 @@
 class CVXLClient;
 
 // The built-ins' services from what the Client holds: its screen requests,
-// capture location and settings, and its Scenario Manager. The managers it
-// does not hold yet answer as absent (CKORVServices).
+// capture location and settings, its Scenario Manager and its thread
+// database. The managers it does not hold yet answer as absent
+// (CKORVServices).
 class CKORVClientServices : public CKORVServices {
 public:
     explicit CKORVClientServices(CVXLClient* client = nullptr)
@@ -22,6 +23,10 @@ public:
     void setSetting(const char* key, const CVXLString& value) override;
     CVXLEventHandler* scenarioManager() override;
     void resetGlobalContacts() override;
+    // Of a message summary: its stored id, and the thread key of its display
+    // address as the thread database normalises it.
+    CVXLString messageId(const CVXLObject* object) override;
+    CVXLString threadId(const CVXLObject* object) override;
 
 private:
     CVXLClient* client_;

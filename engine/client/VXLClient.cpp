@@ -41,6 +41,8 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     scenarioManager_.setClient(&scenarioFace_);
     threadDB_.setFileStoreManager(&fileStoreManager_);
     threadDB_.setServices(&threadDBFace_);
+    messageStoreManager_.setThreadDB(&threadDB_);
+    messageStoreManager_.setServices(&messageStoreFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
@@ -206,6 +208,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &dialer_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingMessageStore:
+        return &messageStoreManager_;
     case State::StoppingThreadDB:
         return &threadDB_;
     case State::StoppingJobRunner:
@@ -262,6 +266,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingMessageStore:
+        return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
         return doStoppingThreadDB(step);
     case State::StoppingScenarioManager:
@@ -382,6 +388,8 @@ void CVXLClient::doRunning(Step step)
         return;
     }
     startChild(&threadDB_);
+    messageStoreManager_.setStore(getMessageStore());
+    startChild(&messageStoreManager_);
     startChild(&jobRunner_);
     startChild(&producer_);
     membersStarted_ = true;
@@ -391,6 +399,14 @@ void CVXLClient::doStoppingProducer(Step step)
 {
     if (step == Step::Enter && producer_.isActive())
         producer_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingMessageStore(Step step)
+{
+    if (step == Step::Enter && messageStoreManager_.isActive())
+        messageStoreManager_.stop();
     else
         moveOn();
 }
@@ -419,6 +435,28 @@ CVXLString CVXLClient::ThreadDBFace::ownNumber() const
 void CVXLClient::ThreadDBFace::setNewMessageCount(std::uint32_t count)
 {
     client_->settings_.setPersistentNumber(kPersInboxNewCount, static_cast<std::int32_t>(count));
+}
+
+std::uint32_t CVXLClient::MessageStoreFace::messageLimit()
+{
+    return client_->settings_.getConfigNumber(kCfgMaxNumNotifications);
+}
+
+void CVXLClient::MessageStoreFace::setCounter(const char* key, std::uint32_t value)
+{
+    CVXLString text;
+    text.setUnsigned(value);
+    client_->settings_.setPersistentString(key, text);
+}
+
+void CVXLClient::MessageStoreFace::setHasNewMessages()
+{
+    client_->settings_.setPersistentString(kPersHasNewMessages, "1");
+}
+
+std::uint32_t CVXLClient::MessageStoreFace::nowSeconds()
+{
+    return client_->currentTime();
 }
 
 // The managers that the thread database's end stops; of them only the

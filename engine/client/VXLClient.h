@@ -17,6 +17,7 @@
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/jobs/VXLHandlerRegistry.h"
@@ -69,6 +70,8 @@ public:
         StartingDialer,
         Running,
         StoppingProducer,
+        // Before the thread database, which it tells of every change.
+        StoppingMessageStore,
         StoppingThreadDB,
         // Stops the managers that the thread database's end stops; of them
         // only the Scenario Manager is built.
@@ -215,6 +218,7 @@ public:
     void releaseUiJobPool();
     CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
     CVXLThreadDB& getThreadDB() { return threadDB_; }
+    CMessageStoreManager& getMessageStoreManager() { return messageStoreManager_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -409,6 +413,7 @@ private:
     void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
@@ -463,6 +468,24 @@ private:
     };
     MediaConfigFace mediaConfigFace_ { this };
     CVXLThreadDB threadDB_;
+    // The message store's view of the settings: item 45, the counters and
+    // the calendar clock.
+    class MessageStoreFace : public CMessageStoreServices {
+    public:
+        explicit MessageStoreFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t messageLimit() override;
+        void setCounter(const char* key, std::uint32_t value) override;
+        void setHasNewMessages() override;
+        std::uint32_t nowSeconds() override;
+
+    private:
+        CVXLClient* client_;
+    };
+    MessageStoreFace messageStoreFace_ { this };
+    CMessageStoreManager messageStoreManager_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

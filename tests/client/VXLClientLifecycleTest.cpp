@@ -77,10 +77,18 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
             [&] {
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
-                    && client.getThreadDB().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getThreadDB().isActive() && client.getMessageStoreManager().isActive()
+                    && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
+        { State::StoppingMessageStore, "StoppingMessageStore",
+            "the Producer has ended, the message store stops before the thread database",
+            [&] {
+                return client.getProducer().runState() == kHandlerFinished
+                    && client.getMessageStoreManager().stopRequested() && !client.getThreadDB().stopRequested();
+            },
+            true },
         { State::StoppingThreadDB, "StoppingThreadDB", "the Producer has ended, the thread database is saving",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
@@ -160,6 +168,24 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
+}
+
+// The message store starts with the members: on a fresh device root it
+// makes its indexes and writes its counters.
+TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    driver.runUntilIdle();
+    CVXLClient& client = *driver.client();
+    EXPECT_TRUE(client.getMessageStoreManager().loaded());
+    const std::string messages = "Storage Card/Tessel/Messages/";
+    EXPECT_EQ(driver.root().readFile(messages + "mms.notyet"), std::string("mms.new\0mms.notyet\0", 19));
+    EXPECT_TRUE(driver.root().exists(messages + "mms.new"));
+    for (const char* key : { kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount, kPersPremiumTotalCount,
+             kPersSentTotalCount })
+        EXPECT_EQ(setting(client, key), "0") << key;
+    EXPECT_EQ(setting(client, kPersMessageStoreUsage), "19");
 }
 
 TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)

@@ -1,3 +1,6 @@
+#include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/core/settings/VXLPersKeys.h"
+#include "engine/messaging/MessageStoreManager.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -5,7 +8,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <map>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -74,6 +80,120 @@ TEST_F(CrashSafetyTest, AKilledInPlaceCopyLeavesTheOldFileOrTheNew)
         grown = now.size() - base.size();
     }
     EXPECT_GT(grown, 0u);
+}
+
+} // namespace
+
+namespace {
+
+class StoreCrashTest : public ::testing::Test {
+public:
+    TempDeviceRoot root;
+    CVXLPlatformMessageStore store;
+
+    std::string folder() const
+    {
+        CVXLString host;
+        platformHostPath(store.folder(), &host);
+        return host.c_str();
+    }
+};
+
+struct Counters : CMessageStoreServices {
+    std::map<std::string, std::string> values;
+    std::uint32_t messageLimit() override { return 100; }
+    void setCounter(const char* key, std::uint32_t value) override { values[key] = std::to_string(value); }
+    void setHasNewMessages() override {}
+    std::uint32_t nowSeconds() override { return 1800000000u; }
+};
+
+// What the peer's store-read gives for one key, as text.
+std::string field(const std::string& json, const std::string& key)
+{
+    const std::size_t at = json.find("\"" + key + "\": ");
+    if (at == std::string::npos)
+        return "";
+    const std::size_t start = at + key.size() + 4;
+    return json.substr(start, json.find_first_of(",}", start) - start);
+}
+
+// A child engine killed at random moments of stores (both kinds), strips,
+// summary rewrites, index rewrites and deletes: every message reads whole,
+// every message it had stored and not begun to delete is there (relay copies
+// may have gone to free space), and a new load counts the files as they are.
+TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
+{
+    std::mt19937 random(23);
+    const std::string journal = root.hostPath("journal.txt");
+    int checked = 0;
+    std::size_t storedInAll = 0;
+    for (int round = 0; round < 10; ++round) {
+        std::set<std::string> stored;
+        std::set<std::string> deleted;
+        std::set<std::string> deleting;
+        const pid_t pid = testSpawn({ kTool, "store" }, journal);
+        ASSERT_GT(pid, 0);
+        waitUntil([&] { return readHost(journal).find("stored") != std::string::npos; });
+        killAfter(pid, random, 20, 300);
+
+        std::istringstream lines(readHost(journal));
+        std::string line;
+        while (std::getline(lines, line)) {
+            const std::size_t space = line.find(' ');
+            if (space == std::string::npos)
+                continue;
+            const std::string what = line.substr(0, space);
+            const std::string id = line.substr(space + 1);
+            if (what == "stored")
+                stored.insert(id);
+            else if (what == "deleting")
+                deleting.insert(id);
+            else if (what == "deleted")
+                deleted.insert(id);
+        }
+        int status = -1;
+        const std::string read = msgstore({ "store-read", folder() }, &status);
+        ASSERT_EQ(status, 0) << read.substr(0, 300);
+        EXPECT_EQ(read.find("\"bad\""), std::string::npos) << "round " << round << ": " << read.substr(0, 600);
+        for (const std::string& message : stored) {
+            if (deleted.count(message) || deleting.count(message))
+                continue;
+            const std::string count = field(read, message);
+            // Relay copies are the first thing freeing space deletes.
+            if (message[0] == 'm' && count.empty())
+                continue;
+            EXPECT_TRUE(count == "2" || count == "4" || count == "7") << "round " << round << ": " << message
+                                                                         << " has " << count;
+        }
+
+        // A fresh load of what the child left.
+        JobTreeDriver driver;
+        Counters counters;
+        CMessageStoreManager manager;
+        manager.setStore(&store);
+        manager.setServices(&counters);
+        driver.attach(&manager);
+        driver.runUntilIdle();
+        ASSERT_TRUE(manager.isActive());
+        const std::string after = msgstore({ "store-read", folder() }, &status);
+        EXPECT_EQ(counters.values[kPersMessageStoreUsage], field(after, "usage")) << "round " << round;
+        auto ids = [&](std::uint32_t kind) {
+            std::string out = "[";
+            for (std::uint32_t i = 0; i < manager.boxCount(kind); ++i)
+                out += (i ? ", \"" : "\"") + std::string(manager.boxIdAt(kind, i).c_str()) + "\"";
+            return out + "]";
+        };
+        EXPECT_NE(after.find("\"lists\": [" + ids(0) + ", "), std::string::npos) << "round " << round;
+        EXPECT_NE(after.find("], " + ids(2) + ", " + ids(3) + "]"), std::string::npos) << "round " << round;
+        EXPECT_EQ(counters.values[kPersInboxTotalCount], std::to_string(manager.boxCount(0)));
+        manager.stop();
+        driver.runUntilIdle();
+        ++checked;
+        storedInAll += stored.size();
+        root.writeFile("journal.txt", "");
+    }
+    EXPECT_GT(checked, 6);
+    EXPECT_GT(storedInAll, 10u);
 }
 
 } // namespace

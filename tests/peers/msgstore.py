@@ -36,6 +36,11 @@ KIND is block, index, item or summary.
   copy-expect JSON           (per case {"source", "dest", "start", "count",
                              "trailer", "append"} in hex and numbers: the files
                              after the copy as [source hex, dest hex], or "fails")
+  message-write JSON OUT     (a JSON list of [header map, body hex] segments)
+  store-read DIR             (the message store folder as the format tables
+                             read it: {"lists": [ids of kinds 0..3, newest
+                             first], "new", "notyet", "segments": {id: count or
+                             "bad"}, "usage": bytes of the visible files})
   segments-each FIRST LAST BOTH FILE...   (per file: [[index, part hex], ...]
                              of the segments first..last with bytes to hand over,
                              then "end" or the reason reading stopped)
@@ -444,6 +449,41 @@ def segments_wanted(data, first, last, both):
     return out, 0
 
 
+# Message store folder ---------------------------------------------------------
+
+INDEXES = ("mms.new", "mms.notyet")
+
+
+def kind_of(name):
+    return {"m": 1, "p": 2, "s": 3, "t": 4}.get(name[:1], 0)
+
+
+def read_store(folder):
+    names = sorted(n for n in os.listdir(folder)
+                   if not n.startswith(".") and os.path.isfile(os.path.join(folder, n)))
+    usage = sum(os.stat(os.path.join(folder, n)).st_size for n in names)
+    indexes = {}
+    for index in INDEXES:
+        path = os.path.join(folder, index)
+        indexes[index] = read_index(load(path)) if os.path.exists(path) else None
+    notyet = indexes["mms.notyet"] or []
+    lists, counts = [[], [], [], []], {}
+    for name in names:
+        if name in INDEXES or name in notyet:
+            continue
+        try:
+            counts[name] = len(segments(load(os.path.join(folder, name))))
+        except Bad:
+            counts[name] = "bad"
+        kind = kind_of(name)
+        if kind < 4:
+            lists[kind].append(name)
+    for ids in lists:
+        ids.sort(key=raw, reverse=True)
+    return {"lists": lists, "new": indexes["mms.new"], "notyet": indexes["mms.notyet"],
+            "segments": counts, "usage": usage}
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
     if cmd == "copy-expect":
@@ -468,6 +508,11 @@ def main(argv):
             result = read_index(load(args[0]))
         elif cmd == "index-write":
             return save(args[1], write_index(json.loads(load(args[0]))))
+        elif cmd == "message-write":
+            segs = [(write_block(m), bytes.fromhex(b)) for m, b in json.loads(load(args[0]))]
+            return save(args[1], write_segments(segs))
+        elif cmd == "store-read":
+            result = read_store(args[0])
         elif cmd == "segments":
             result = [[read_block(h), b.hex()] for h, b in segments(load(args[0]))]
         elif cmd == "threaddb-read":

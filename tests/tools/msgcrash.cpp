@@ -5,13 +5,22 @@
 //                           save, again and again (files of the file store)
 //   msgcrash copy NAME      rewrite the file store's NAME in place as all of
 //                           itself followed by one "+", again and again
+//   msgcrash store          store, append whole, read, rewrite summaries of
+//                           and delete messages of the message store, again
+//                           and again; the free budget runs short now and then,
+//                           so media parts are stripped. A journal on stdout:
+//                           "stored ID" once a new message is in place,
+//                           "deleting ID" before and "deleted ID" after a delete
 
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
+#include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLFileCopyJob.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
 
 #include <cstdio>
 #include <string>
@@ -98,6 +107,116 @@ int copyForEver(const char* name)
     }
 }
 
+// The budget runs short once the store holds about 120 KB.
+class ShortStore : public CVXLPlatformMessageStore {
+public:
+    void info(CVXLCallback* sink) override
+    {
+        const std::uint32_t used = manager ? manager->usage() : 0;
+        vxlReport(sink, 0);
+        vxlReport(sink, used < 120000 ? 120000 - used : 0);
+        vxlReport(sink, 0);
+    }
+    const CMessageStoreManager* manager = nullptr;
+};
+
+class StoreServices : public CMessageStoreServices {
+public:
+    std::uint32_t messageLimit() override { return 100; }
+    void setCounter(const char*, std::uint32_t) override {}
+    void setHasNewMessages() override {}
+    std::uint32_t nowSeconds() override { return platformClockSeconds(); }
+};
+
+CVXLEntityRef textPart(const char* type, std::size_t size, char fill)
+{
+    auto* part = new CVXLMimeEntity;
+    part->addHeader("Content-Type", type);
+    CVXLByteBuffer body;
+    const std::string bytes(size, fill);
+    body.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    part->setBodyBuffer(body);
+    return CVXLEntityRef(part);
+}
+
+void journal(const char* what, const CVXLString& id)
+{
+    std::fprintf(stdout, "%s %s\n", what, id.c_str());
+    std::fflush(stdout);
+}
+
+int storeForEver()
+{
+    ShortStore store;
+    StoreServices services;
+    CMessageStoreManager manager;
+    store.manager = &manager;
+    manager.setStore(&store);
+    manager.setServices(&services);
+    CVXLEventHandler requester;
+    gRoot->startChild(&requester);
+    gRoot->startChild(&manager);
+    runUntilIdle();
+    std::fprintf(stdout, "started\n");
+    std::fflush(stdout);
+    const std::uint32_t boxes[] = { 0, 3, 2, 1 };
+    for (std::uint32_t n = 0;; ++n) {
+        CVXLMessage message;
+        message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(n % 7)).c_str());
+        message.addHeader("X-QV-To-Address-List", "5551111");
+        message.addHeader("X-QV-Message-Sent-Time", std::to_string(1700000000u + n).c_str());
+        message.setBody(textPart("text/plain", 200 + n % 300, 'a'));
+        CStoreMessageRequest first(92);
+        first.message = &message;
+        first.targetBox = boxes[n % 4];
+        requester.post(&manager, &first);
+        runUntilIdle();
+        const CVXLString id = first.messageId;
+        if (!id.length())
+            continue;
+        journal("stored", id);
+
+        auto* body = new CVXLMultipartBody;
+        for (int p = 0; p < 3; ++p)
+            body->appendPart(textPart("image/jpeg", 3000 + (n * 997 + p * 131) % 9000, static_cast<char>('A' + p)));
+        CVXLMessage whole;
+        whole.addHeader("X-Mms-Message-Type", "m-retrieve-conf");
+        whole.setBody(CVXLEntityRef(body));
+        CStoreMessageRequest append(93);
+        append.messageId = id;
+        append.fullMessage = 1;
+        append.message = &whole;
+        requester.post(&manager, &append);
+        runUntilIdle();
+
+        if (n % 3 == 0 && manager.boxCount(0)) {
+            CStoreSummaryRewriteRequest rewrite(94);
+            rewrite.messageId = manager.boxIdAt(0, manager.boxCount(0) - 1);
+            rewrite.headers.add("X-QV-From-Address", "+15550000");
+            rewrite.headers.add("X-QV-Message-Sent-Time", std::to_string(n).c_str());
+            requester.post(&manager, &rewrite);
+            runUntilIdle();
+        }
+        if (n % 4 == 1 && manager.boxCount(0)) {
+            CStoreReadRequest read(95);
+            read.mode = 5;
+            read.read.messageId = manager.boxIdAt(0, 0);
+            requester.post(&manager, &read);
+            runUntilIdle();
+        }
+        for (std::uint32_t kind : { 0u, 3u }) {
+            if (manager.boxCount(kind) <= 6)
+                continue;
+            CStoreDeleteRequest remove(96);
+            remove.messageId = manager.boxIdAt(kind, manager.boxCount(kind) - 1);
+            journal("deleting", remove.messageId);
+            requester.post(&manager, &remove);
+            runUntilIdle();
+            journal("deleted", remove.messageId);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -111,5 +230,7 @@ int main(int argc, char** argv)
         return saveThreadDatabase();
     if (command == "copy" && argc == 3)
         return copyForEver(argv[2]);
+    if (command == "store")
+        return storeForEver();
     return 2;
 }

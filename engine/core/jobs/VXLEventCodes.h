@@ -54,6 +54,24 @@
     X(kEventHttpResponse, 0x8000064, "the HTTP job hands its requester the response head")              \
     X(kEventMimeParse, 0x8000066, "asks the MIME parser job to split a message's text containers")      \
     X(kEventMimeParseDone, 0x8000067, "the MIME parser job's answer")                                   \
+    X(kEventStoreCount, 0x8000039, "asks the message store for a box's counts and the free budget")      \
+    X(kEventStoreIdList, 0x800003a, "asks the message store for a window of a box's ids")                \
+    X(kEventStoreParts, 0x800003b, "asks the message store for the headers of a message's parts")        \
+    X(kEventStoreRead, 0x800003c, "asks the message store to read a stored message")                     \
+    X(kEventStoreMessage, 0x800003d, "asks the message store to store a message")                        \
+    X(kEventStoreDelete, 0x800003e, "asks the message store to delete a stored message")                 \
+    X(kEventStoreMmboxPurge, 0x800003f, "asks the message store to delete the relay mailbox copies")     \
+    X(kEventStoreWipe, 0x8000040, "asks the message store to delete every stored file")                  \
+    X(kEventStoreSummaryRewrite, 0x8000042, "asks the message store to replace a message's summary")     \
+    X(kEventStoreCountDone, 0x8000043, "the message store's answer to kEventStoreCount")                 \
+    X(kEventStoreIdListDone, 0x8000044, "the message store's answer to kEventStoreIdList")               \
+    X(kEventStorePartsDone, 0x8000045, "the message store's answer to kEventStoreParts")                 \
+    X(kEventStoreReadDone, 0x8000046, "the message store's answer to kEventStoreRead")                   \
+    X(kEventStoreMessageDone, 0x8000047, "the message store's answer to kEventStoreMessage")             \
+    X(kEventStoreDeleteDone, 0x8000048, "the message store's answer to kEventStoreDelete")               \
+    X(kEventStoreMmboxPurgeDone, 0x8000049, "the message store's answer to kEventStoreMmboxPurge")       \
+    X(kEventStoreWipeDone, 0x800004a, "the message store's answer to kEventStoreWipe")                   \
+    X(kEventStoreSummaryRewriteDone, 0x800004c, "the message store's answer to kEventStoreSummaryRewrite") \
     X(kEventMessageBoxList, 0x8000036, "asks the inbound manager for a window of a message box")        \
     X(kEventMessageItem, 0x8000037, "asks the inbound manager for one stored message's summary")       \
     X(kEventFileCopy, 0x8000065, "asks the file copy job to copy a byte range of a file")             \

@@ -25,6 +25,7 @@
     X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
+    X(kResultStoreNoRoom, 20, "the message store has no room for a message even after freeing space")   \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
     X(kResultCancelled, 24, "cancelled, or stopped from outside")                                        \
     X(kResultHttpStatus, 50, "an HTTP reply status outside 200..299")                                    \
@@ -32,10 +33,12 @@
     X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again")         \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
+    X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
     X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
-    X(kResultFailed, 1000, "failed")
+    X(kResultFailed, 1000, "failed")                                                                     \
+    X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete")
 
 VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);

@@ -5,6 +5,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLAddressee.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
+#include "engine/messaging/VXLMessageSummary.h"
 
 #include <functional>
 
@@ -570,6 +571,32 @@ TEST_F(KORVBuiltinsTest, StoppingARunDuringALoadCancelsItAndFreesTheResult)
     EXPECT_EQ(m.helper().runObjectCount(), 0u);
     slow.stop();
     run();
+}
+
+} // namespace
+
+namespace {
+
+// Built-ins 17 and 18 on the Client's own services: a summary's thread id is
+// the thread key of its display address.
+TEST_F(KORVBuiltinsTest, ClientServicesReadMessageSummaries)
+{
+    CKORVClientServices services(client);
+    CVXLMessageSummary received;
+    received.setBoxType(CVXLMessageSummary::kReceived);
+    received.setFromAddress("\"Ann\" <Ann@Example.COM>");
+    EXPECT_STREQ(services.threadId(&received).c_str(), "ann@example.com");
+    EXPECT_STREQ(services.messageId(&received).c_str(), "");
+
+    CVXLMessageSummary sent;
+    sent.setBoxType(CVXLMessageSummary::kSent);
+    sent.addTo(CVXLAddressee::kEmail, "bob@example.org", "bob@example.org");
+    sent.addTo(CVXLAddressee::kPhone, "5551234", "5551234");
+    EXPECT_STREQ(services.threadId(&sent).c_str(), "bob@example.org");
+
+    CVXLString notASummary("x");
+    EXPECT_STREQ(services.threadId(&notASummary).c_str(), "");
+    EXPECT_STREQ(CKORVClientServices(nullptr).threadId(&received).c_str(), "");
 }
 
 } // namespace

@@ -1,0 +1,189 @@
+// Message store start-up over 1,000 stored messages (listing, sizes, indexes,
+// the thread database's reconcile) and a window of 50 summaries (the ids, a
+// read of the four summary segments each, the record filled).
+#include "engine/core/jobs/VXLEngineClock.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/VXLThreadDB.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "platform/kernel/DeviceRoot.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr int kMessages = 1000;
+constexpr int kWindow = 50;
+
+class Root : public CVXLEventHandler {
+public:
+    Root() { setRoot(this); }
+};
+
+class Services : public CMessageStoreServices {
+public:
+    std::uint32_t messageLimit() override { return kMessages + 10; }
+    void setCounter(const char*, std::uint32_t) override {}
+    void setHasNewMessages() override {}
+    std::uint32_t nowSeconds() override { return 1700000000u + ++ticks / 10; }
+    std::uint32_t ticks = 0;
+};
+
+CVXLEngineClock gClock;
+std::string gFolder;
+
+void removeFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(gFolder, ignored);
+}
+
+void runUntilIdle(Root& root)
+{
+    for (int steps = 0; steps < 1000000; ++steps) {
+        gClock.setInTick(true);
+        root.step();
+        gClock.setInTick(false);
+        if (root.runState() != kHandlerRunnable && root.nextTimeout() != 0)
+            return;
+    }
+}
+
+// A store manager over the device root's message store, started.
+struct Store {
+    // With the thread database, the start reconciles.
+    explicit Store(bool reconcile = false)
+    {
+        manager.setStore(&store);
+        manager.setServices(&services);
+        if (reconcile) {
+            manager.setThreadDB(&threads);
+            root.startChild(&threads);
+        }
+        root.startChild(&requester);
+        root.startChild(&manager);
+        runUntilIdle(root);
+    }
+    ~Store()
+    {
+        manager.stop();
+        runUntilIdle(root);
+    }
+    void send(CVXLEvent& request)
+    {
+        requester.post(&manager, &request);
+        runUntilIdle(root);
+    }
+
+    Root root;
+    CVXLPlatformMessageStore store;
+    Services services;
+    CVXLThreadDB threads;
+    CMessageStoreManager manager;
+    CVXLEventHandler requester;
+};
+
+CVXLEntityRef part(const char* type, std::size_t size)
+{
+    auto* entity = new CVXLMimeEntity;
+    entity->addHeader("Content-Type", type);
+    CVXLByteBuffer body;
+    const std::string bytes(size, 'x');
+    body.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    entity->setBodyBuffer(body);
+    return CVXLEntityRef(entity);
+}
+
+// A device root of its own holding 1,000 messages, each with a summary, a
+// body entity and three media parts.
+void fillStore()
+{
+    static bool filled = false;
+    if (filled)
+        return;
+    filled = true;
+    char folder[] = "/tmp/tessel-bench-XXXXXX";
+    if (!::mkdtemp(folder))
+        std::abort();
+    gFolder = folder;
+    std::atexit(removeFolder);
+    tessel::kernel::setDeviceRoot(folder);
+    CVXLEngineClock::setCurrent(&gClock);
+    Store fill;
+    for (int n = 0; n < kMessages; ++n) {
+        CVXLMessage message;
+        message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(1000 + n % 100)).c_str());
+        message.addHeader("X-QV-To-Address-List", "5551111;ann@example.com");
+        message.addHeader("X-QV-Message-Sent-Time", std::to_string(1699000000 + n).c_str());
+        message.addHeader("X-QV-Image-Count", "2");
+        message.addHeader("X-QV-MessageText-Summary", "A short text of the message");
+        message.setBody(part("text/plain", 120));
+        CStoreMessageRequest first(90);
+        first.message = &message;
+        first.targetBox = n % 5 == 0 ? 3 : 0;
+        fill.send(first);
+        auto* body = new CVXLMultipartBody;
+        body->appendPart(part("application/smil", 400));
+        body->appendPart(part("image/jpeg", 6000));
+        body->appendPart(part("image/jpeg", 9000));
+        CVXLMessage whole;
+        whole.setBody(CVXLEntityRef(body));
+        CStoreMessageRequest append(91);
+        append.messageId = first.messageId;
+        append.fullMessage = 1;
+        append.message = &whole;
+        fill.send(append);
+    }
+}
+
+void BM_StoreStartUp(benchmark::State& state)
+{
+    fillStore();
+    for (auto _ : state) {
+        Store started(true);
+        const CMessageStoreManager& manager = started.manager;
+        if (!manager.loaded() || manager.boxCount(0) + manager.boxCount(3) != kMessages
+            || started.threads.messageCount() != kMessages) {
+            state.SkipWithError("the store did not load whole");
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kMessages);
+}
+BENCHMARK(BM_StoreStartUp)->Unit(benchmark::kMillisecond);
+
+void BM_SummaryWindow(benchmark::State& state)
+{
+    fillStore();
+    Store started;
+    for (auto _ : state) {
+        CStoreIdListQuery window(92);
+        window.kind = 0;
+        window.start = 100;
+        window.size = kWindow;
+        started.send(window);
+        for (std::uint32_t i = 0; i < window.ids.count(); ++i) {
+            CStoreReadRequest read(93);
+            read.mode = 4;
+            read.read.messageId = window.ids.at(static_cast<int>(i));
+            started.send(read);
+            CVXLMessageSummary summary;
+            summary.fill(read.read, 1700000000u);
+            benchmark::DoNotOptimize(summary.getTotalMediaParts());
+        }
+        if (window.ids.count() != kWindow) {
+            state.SkipWithError("the window is short");
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kWindow);
+}
+BENCHMARK(BM_SummaryWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace

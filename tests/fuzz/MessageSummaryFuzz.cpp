@@ -1,0 +1,92 @@
+// Fills a message summary from header maps read out of fuzzed header blocks
+// (the X-QV- values come from the relay). The record must stay consistent
+// with itself whatever the values hold.
+#include "engine/messaging/VXLHeaderBlock.h"
+#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/VXLStoredMessageRead.h"
+#include "tests/fuzz/FuzzBytes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Names the invariant that failed before aborting.
+#define check(condition)                                                  \
+    do {                                                                  \
+        if (!(condition)) {                                               \
+            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
+            std::abort();                                                 \
+        }                                                                 \
+    } while (0)
+
+// The addressees of one list against its joined text.
+void checkList(const CVXLMessageSummary& summary, bool cc)
+{
+    const std::uint32_t count = cc ? summary.ccCount() : summary.toCount();
+    std::uint32_t joined = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const CVXLAddressee* entry = cc ? summary.ccAt(static_cast<int>(i)) : summary.toAt(static_cast<int>(i));
+        check(entry != nullptr);
+        check(entry->address().length() > 0);
+        check(entry->address().findChar(';') < 0);
+        check(entry->kind() == CVXLAddressee::kindOf(entry->address()));
+        check(!entry->displayName().length() || entry->address().find(entry->displayName()) >= 0);
+        joined += entry->address().length() + (i ? 1 : 0);
+    }
+    check((cc ? summary.ccText() : summary.toText()).length() == joined);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    CVXLByteBuffer bytes;
+    if (size < 5 || !fuzzBytes(data, size, bytes))
+        return 0;
+
+    // Byte 0: whether a content segment was delivered; bytes 1-4: the clock.
+    // The rest: the summary, content, totals and message blocks, cut at 0xFF.
+    CVXLStoredMessageRead read;
+    read.messageId = "i1700000000_0";
+    read.read = data[0] & 2;
+    if (data[0] & 1) {
+        read.bodyLocator = "i1700000000_0|64|100";
+        read.bodyLength = 100;
+    }
+    std::uint32_t now = 0;
+    std::memcpy(&now, data + 1, 4);
+    CVXLHeaderMap* maps[] = {&read.summary, &read.content, &read.totals, &read.message};
+    std::uint32_t start = 5;
+    for (CVXLHeaderMap* map : maps) {
+        std::uint32_t end = start;
+        while (end < size && data[end] != 0xFF)
+            ++end;
+        CVXLHeaderBlock::read(bytes, start, end - start, *map);
+        start = end < size ? end + 1 : end;
+    }
+
+    CVXLMessageSummary summary;
+    summary.fill(read, now);
+
+    check(summary.getBoxType() == CVXLMessageSummary::kReceived || summary.getBoxType() == CVXLMessageSummary::kSent);
+    check(summary.alertStatus() >= 0 && summary.alertStatus() <= 3);
+    check(summary.priority() >= 0 && summary.priority() <= 2);
+    check(summary.origin() == CVXLMessageSummary::kOriginStored);
+    check(summary.isRead() == read.read);
+    check(!summary.expiresSoon() || summary.expiryTime() != 0);
+    check(!summary.saveLocked() || summary.forwardLocked());
+    check((summary.mediaRef() != nullptr) == (read.bodyLocator.length() != 0));
+    check(summary.severalAddressees() == (summary.toCount() + summary.ccCount() >= 2));
+    checkList(summary, false);
+    checkList(summary, true);
+    const CVXLString display = summary.getDisplayAddress();
+    if (summary.getBoxType() == CVXLMessageSummary::kSent)
+        check(!display.length() || summary.toText().find(display) == 0);
+    else
+        check(display == summary.fromAddress());
+    return 0;
+}
