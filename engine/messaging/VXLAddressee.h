@@ -21,6 +21,12 @@ public:
     // The non-empty entries of a list separated by ";", appended in order.
     static void splitList(const CVXLString& list, CVXLStringArray& entries);
 
+    void set(std::int32_t kind, const CVXLString& address, const CVXLString& displayName)
+    {
+        kind_ = kind;
+        address_ = address;
+        displayName_ = displayName;
+    }
     std::int32_t kind() const { return kind_; }
     const CVXLString& address() const { return address_; }
     const CVXLString& displayName() const { return displayName_; }

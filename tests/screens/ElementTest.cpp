@@ -1,6 +1,6 @@
 #include "engine/client/VXLClient.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/screens/VXLAddressee.h"
+#include "engine/messaging/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLDisplayTextElement.h"
 #include "engine/screens/VXLEditTextElement.h"

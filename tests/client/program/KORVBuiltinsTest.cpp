@@ -3,8 +3,8 @@
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
-#include "engine/screens/VXLAddressee.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
+#include "engine/messaging/VXLAddressee.h"
 #include "engine/messaging/VXLMessageSummary.h"
 
 #include <functional>
