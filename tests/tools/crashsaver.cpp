@@ -1,6 +1,7 @@
 // Saves one kind of state file over and over until a thread of its own kills
-// the process with SIGKILL after SPIN turns of a busy loop, so the kill lands
-// at a different point of a save each run. Every save writes one generation:
+// the process with SIGKILL after SPIN turns of a busy loop, counted from the
+// end of the first save, so the kill lands at a different point of a later
+// save each run however loaded the machine is. Every save writes one generation:
 // all its bytes or values carry the same mark, so a file that mixes two, or
 // is cut short, shows. Exit status 2: bad usage; 1: a save failed.
 //
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -80,7 +82,10 @@ int main(int argc, char** argv)
         return 2;
     const std::string mode = argv[1];
     const unsigned long spin = std::strtoul(argv[2], nullptr, 10);
-    std::thread killer([spin] {
+    std::atomic<bool> firstSaved { false };
+    std::thread killer([spin, &firstSaved] {
+        while (!firstSaved.load())
+            std::this_thread::yield();
         volatile unsigned long turns = 0;
         for (unsigned long i = 0; i < spin; ++i)
             turns = turns + 1;
@@ -103,5 +108,6 @@ int main(int argc, char** argv)
         }
         if (!ok)
             return 1;
+        firstSaved.store(true);
     }
 }
