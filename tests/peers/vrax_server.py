@@ -134,7 +134,41 @@ REPLIES = {
               ([("Content-Length", 11), ("Content-Type", "application/x-qv-destination-list"),
                 ("Content-Transfer-Encoding", "8bit")], b"dest1,dest2")],
     "media-reordered": None,
+    "mgmt": [vrax_part('<context>k1</context>\n<mgmt-resp>\n <attr name="id">D42</attr>\n'
+                       ' <uri name="item_share">http://svc.example/share</uri>\n'
+                       ' <uri name="account_mgmt">http://svc.example/account</uri>\n'
+                       ' <uri name="media_browse">http://svc.example/browse</uri>\n'
+                       ' <uri name="help">http://svc.example/help</uri>\n</mgmt-resp>\n')],
+    "mgmt-no-id": [vrax_part('<mgmt-resp>\n <uri name="help">http://svc.example/help</uri>\n</mgmt-resp>\n')],
+    "mgmt-config": None,
+    "albums-last": [vrax_part('<contents offset="10" count="5" total="15">\n' + "".join(
+        ' <container id="C%d">\n  <attr name="TITLE">Album %d</attr>\n'
+        '  <attr name="DATEUTC">2027-01-0%d</attr>\n  <attr name="TIMEUTC">10:00:00</attr>\n'
+        '  <attr name="NUMBER_ITEMS_IMAGE_MEDIA">%d</attr>\n  <attr name="NUMBER_ITEMS_VIDEO_MEDIA">1</attr>\n'
+        '  <icon_uid id="I%d" pos="%d" type="image/jpeg"/>\n </container>\n'
+        % (n, n, n + 1, n * 2, n, 5 if n == 0 else n % 3) for n in range(5)) + '</contents>\n')],
+    "items": [vrax_part('<contents offset="0" count="3" total="3">\n'
+                        ' <item id="U1" type="image/jpeg">\n  <attr name="TITLE">Beach</attr>\n'
+                        '  <attr name="SIZE_ORIGINAL">640,480</attr>\n  <attr name="SIZE_BYTESACTUAL">51234</attr>\n'
+                        '  <attr name="SECONDSUTC">1700000000</attr>\n  <attr name="SECONDSUTC_UPLOAD">1700000500</attr>\n'
+                        '  <attr name="LAT_3GPP2">-1234</attr>\n  <attr name="LON_3GPP2">5678</attr>\n </item>\n'
+                        ' <item id="U2" type="video/3gpp">\n  <attr name="TITLE">Waves</attr>\n'
+                        '  <attr name="SIZE_ORIGINAL">640</attr>\n </item>\n'
+                        ' <item id="U3" type="image/png">\n  <attr name="TITLE">Dropped</attr>\n </item>\n'
+                        '</contents>\n')],
+    "items-empty": [vrax_part('<contents offset="0" count="0" total="0">\n</contents>\n')],
+    "error-info266": [vrax_part('<error>\n <error-info id="266" msg="Unknown subscriber">\n'
+                                '  <error code="1"/>\n </error-info>\n</error>\n')],
+    "error-info273": [vrax_part('<error>\n <error-info id="273" msg="Item refused"/>\n</error>\n')],
+    "choice-ack": [vrax_part('<list-choice-resp-ack id="a2"/>\n')],
+    "queued-uri": [vrax_part('<uri>http://svc.example/sent/9</uri>\n')],
+    "queued-uri-other": [vrax_part('<uri>javascript:alert(1)</uri>\n')],
+    "upload-ack": [vrax_part('<media-xfer>\n <elem id="U77"/>\n</media-xfer>\n')],
+    "lookup-found": [vrax_part('<media-list>\n <list count="1">\n  <li uid="U1"/>\n </list>\n</media-list>\n')],
+    "lookup-none": [vrax_part('<media-list>\n <list count="0"/>\n</media-list>\n')],
+    "done": [vrax_part('<context>k3</context>\n')],
 }
+REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 

@@ -26,6 +26,7 @@
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
+    X(kResultAlbumEmpty, 23, "an album-contents page of an album that holds nothing")                   \
     X(kResultCancelled, 24, "cancelled, or stopped from outside")                                        \
     X(kResultHttpStatus, 50, "an HTTP reply status outside 200..299")                                    \
     X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice); also the service's refusal of an upload") \
@@ -33,6 +34,7 @@
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
+    X(kResultLastPage, 68, "an album-list page that is the last one")                                   \
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
     X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
