@@ -42,23 +42,23 @@ void CVRAXMessageXferRequest::writeItems(const CVXLStringArray& texts)
 void CVRAXMessageXferRequest::writeFieldValues(const CVRAXMessageRecord::Field& field)
 {
     switch (field.type) {
-    case CVRAXMessageRecord::kFieldImages:
+    case kFieldImages:
         writeMediaOfType("image/");
         break;
-    case CVRAXMessageRecord::kFieldVideos:
+    case kFieldVideos:
         writeMediaOfType("video/");
         break;
-    case CVRAXMessageRecord::kFieldList:
+    case kFieldTypeList:
         writeMediaOfType("image/");
         writeMediaOfType("video/");
         break;
-    case CVRAXMessageRecord::kFieldAddrList:
+    case kFieldAddressList:
         writeItems(message_->addresses);
         break;
-    case CVRAXMessageRecord::kFieldTitle:
-    case CVRAXMessageRecord::kFieldSubject:
-    case CVRAXMessageRecord::kFieldShortMessage:
-    case CVRAXMessageRecord::kFieldAddress:
+    case kFieldTitle:
+    case kFieldSubject:
+    case kFieldShortMessage:
+    case kFieldAddress:
         writeItems(field.values);
         break;
     default:

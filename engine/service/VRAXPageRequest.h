@@ -51,6 +51,7 @@ public:
         media.assign(static_cast<std::size_t>(capacity), Media());
         received = 0;
         total = 0;
+        result = 0;
     }
 
     CVXLString parentId;

@@ -3,18 +3,18 @@
 void CVRAXQueuedMessageRequest::writeFieldValues(const CVRAXMessageRecord::Field& field)
 {
     switch (field.type) {
-    case CVRAXMessageRecord::kFieldAudioAnnotation:
+    case kFieldAudioAnnotation:
         if (message_->voiceAnnotation.length() != 0) {
             startElement("li");
             text(message_->voiceAnnotation);
             endElement();
         }
         break;
-    case CVRAXMessageRecord::kFieldAlbums:
+    case kFieldAlbums:
         writeItems(field.values);
         break;
-    case CVRAXMessageRecord::kFieldComposites:
-    case CVRAXMessageRecord::kFieldHelp:
+    case kFieldComposites:
+    case kFieldHelp:
         break;
     default:
         CVRAXMessageXferRequest::writeFieldValues(field);

@@ -17,11 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -120,13 +117,13 @@ Build message(bool queued)
         m.addresses.insertAt("+15550111", 0);
         m.addresses.insertAt("x@y.example", 1);
         m.voiceAnnotation = "voice.amr";
-        addField(m, "f1", CVRAXMessageRecord::kFieldImages, true, {});
-        addField(m, "f2", CVRAXMessageRecord::kFieldAddrList, true, {});
-        addField(m, "f3", CVRAXMessageRecord::kFieldTitle, false, {});
-        addField(m, "f4", CVRAXMessageRecord::kFieldSubject, true, { "Hello" });
-        addField(m, "f5", CVRAXMessageRecord::kFieldAudioAnnotation, true, {});
-        addField(m, "f6", CVRAXMessageRecord::kFieldList, true, {});
-        addField(m, "f7", CVRAXMessageRecord::kFieldAlbums, false, { "A7" });
+        addField(m, "f1", kFieldImages, true, {});
+        addField(m, "f2", kFieldAddressList, true, {});
+        addField(m, "f3", kFieldTitle, false, {});
+        addField(m, "f4", kFieldSubject, true, { "Hello" });
+        addField(m, "f5", kFieldAudioAnnotation, true, {});
+        addField(m, "f6", kFieldTypeList, true, {});
+        addField(m, "f7", kFieldAlbums, false, { "A7" });
         addField(m, "f8", 12, false, { "Z" });
         if (queued) {
             auto request = std::make_unique<CVRAXQueuedMessageRequest>(env);
@@ -206,19 +203,6 @@ struct Case {
     // Replaces the album-contents fixture's filter; null keeps it.
     const char* filter;
 };
-
-bool xmllintAccepts(const std::string& document)
-{
-    char path[] = "/tmp/vrax-element-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0)
-        return false;
-    const bool written = write(fd, document.data(), document.size()) == static_cast<ssize_t>(document.size());
-    close(fd);
-    const int status = written ? std::system((std::string("xmllint --noout ") + path).c_str()) : -1;
-    std::remove(path);
-    return status == 0;
-}
 
 TEST(VRAXRequestElementsTest, EveryRequestElementEqualsItsTypedFixtureAndIsWellFormed)
 {
