@@ -146,7 +146,7 @@ REPLIES = {
         '  <attr name="DATEUTC">2027-01-0%d</attr>\n  <attr name="TIMEUTC">10:00:00</attr>\n'
         '  <attr name="NUMBER_ITEMS_IMAGE_MEDIA">%d</attr>\n  <attr name="NUMBER_ITEMS_VIDEO_MEDIA">1</attr>\n'
         '  <icon_uid id="I%d" pos="%d" type="image/jpeg"/>\n </container>\n'
-        % (n, n, n + 1, n * 2, n, 5 if n == 0 else n % 3) for n in range(5)) + '</contents>\n')],
+        % (n, n, n + 1, n * 2, n, {0: 5, 4: 3}.get(n, n % 3)) for n in range(5)) + '</contents>\n')],
     "items": [vrax_part('<contents offset="0" count="3" total="3">\n'
                         ' <item id="U1" type="image/jpeg">\n  <attr name="TITLE">Beach</attr>\n'
                         '  <attr name="SIZE_ORIGINAL">640,480</attr>\n  <attr name="SIZE_BYTESACTUAL">51234</attr>\n'

@@ -83,8 +83,9 @@ TEST(VRAXReplyElementsTest, AlbumListPagesFillTheirEntriesAndMarkTheLastPage)
         EXPECT_EQ(a.created, parseDateTimeText(CVXLString("2027-01-0") + CVXLString(n + 1), "10:00:00"));
         EXPECT_EQ(a.changed, 0u);
     }
-    // Position 5 is outside the three icons and lands in the first.
+    // Positions 5 and 3 are outside the three icons and land in the first.
     EXPECT_EQ(page.albums[0].icons[0].id, "I0");
+    EXPECT_EQ(page.albums[4].icons[0].id, "I4");
     EXPECT_EQ(page.albums[1].icons[1].id, "I1");
     EXPECT_EQ(page.albums[2].icons[2].id, "I2");
     EXPECT_EQ(page.albums[3].icons[0].id, "I3");

@@ -153,12 +153,13 @@ Build mediaRequest(bool explicitSize)
     return [=](Environment& env, Records& r) {
         auto request = std::make_unique<CVRAXMediaRequest>(env);
         if (explicitSize) {
-            r.batch.count = 2;
+            r.batch.count = 3;
             r.batch.slots[0] = slot("M2", "image/gif", CVRAXFetchBatch::kView, 0, "");
             r.batch.slots[0].explicitSize = true;
             r.batch.slots[0].width = 320;
             r.batch.slots[0].height = 200;
             r.batch.slots[1] = slot("", "video/3gpp", CVRAXFetchBatch::kFullSize, 0, "");
+            r.batch.slots[2] = slot("M4", "text/plain", CVRAXFetchBatch::kView, 0, "");
         } else {
             r.batch.count = 3;
             r.batch.slots[0] = slot("M1", "image/jpeg", CVRAXFetchBatch::kPreview, 2, "image/jpeg");
@@ -241,7 +242,7 @@ TEST(VRAXRequestElementsTest, EveryRequestElementEqualsItsTypedFixtureAndIsWellF
         { "registration", [](Environment& env, Records&) { return std::make_unique<CVRAXMgmtRequest>(env); },
             "mgmt-req.xml", nullptr },
         { "media batch: preview, view, unknown type", mediaRequest(false), "media-req-preview.xml", nullptr },
-        { "media batch: explicit size first", mediaRequest(true), "media-req-explicit.xml", nullptr },
+        { "media batch: explicit size first, unknown type last", mediaRequest(true), "media-req-explicit.xml", nullptr },
         { "lookup", mediaList(CVRAXMediaListRequest::kLookup, 1, 2), "lookup.xml", nullptr },
         { "upload", mediaList(CVRAXMediaListRequest::kTransfer, 1, 2), "transfer-upload.xml", nullptr },
         { "share", mediaList(CVRAXMediaListRequest::kTransfer, 2, 2), "transfer-share.xml", nullptr },
