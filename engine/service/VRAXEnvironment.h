@@ -38,4 +38,6 @@ public:
     virtual void storeVraxId(const CVXLString& id) = 0;
     // Queues a page for the user interface to open.
     virtual void queueUrlRequest(const CVXLString& url) = 0;
+    // The engine error code: the result of the last request that ended.
+    virtual void setErrorCode(std::int32_t code) = 0;
 };

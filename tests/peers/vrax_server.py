@@ -18,12 +18,19 @@ no angle brackets.
     vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
                                    one scripted reply per request, then exit
 
+    vrax_server.py SCRIPT LOG --announce
+                                   the same, the port printed as "PORT n"
+
 SCRIPT is a comma-separated list of reply names (REPLIES below), or
-"status302" or "bad-boundary"; a name followed by "-split" is sent seven
-bytes per write, by "-cut" closed inside its last parts, by "-stall" half
-sent and then held for a while. One log line per request: its number, the
-script word, seq, time_req, request element, identity form, and the size and
-sha256 of the attachment. The server exits after MAX_SECONDS in any case.
+"status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
+without dashes); a name followed by "-split" is sent seven bytes per write,
+by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
+of its last part's content, by "-stall" half sent and then held for a
+while. One log line per request: its number, the script word, seq,
+time_req, request element, identity form, the size and sha256 of the
+attachment, the password of a "validate" identity and the names of the
+request's headers in their order. The server exits after MAX_SECONDS in any
+case.
 """
 import base64
 import email
@@ -76,6 +83,10 @@ def describe(parts, root):
     request = list(root)[1]
     identity = next((c.tag for c in request if c.tag in ("dest-userid", "dest-deviceid", "validate")), "-")
     lines = ["seq=%s time_req=%s request=%s identity=%s" % (root.get("seq"), root.get("time_req"), request.tag, identity)]
+    validate = request.find("validate")
+    if validate is not None:
+        passwd = next((a.text or "" for a in validate.findall("attr") if a.get("name") == "passwd"), "")
+        lines[0] += " passwd=%s" % (passwd or "-")
     for content_type, length, data in parts:
         lines.append("part %s %d %s" % (content_type or "-", length, hashlib.sha256(data).hexdigest()))
     return lines
@@ -208,6 +219,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 line += " %s attachment=%s sha256=%s" % (info[0], attachment[0], attachment[1])
             except (ValueError, ET.ParseError) as error:
                 line += " bad body: %s" % error
+        line += " headers=" + ",".join(self.headers.keys())
         server.log.write(line + "\n")
         server.log.flush()
         if word == "status302":
@@ -216,12 +228,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        reply = reply_for(word.split("-split")[0].split("-cut")[0].split("-stall")[0])
+        name = word.split("-split")[0].split("-cut")[0].split("-stall")[0]
+        announced = REPLY_BOUNDARY
+        if name == "no-dash-boundary":
+            # Delimiter lines "--Veltmarsh": the boundary without a dash.
+            name, announced = "done", BOUNDARY
+        reply = reply_for(name)
+        if announced == BOUNDARY:
+            reply = reply.replace(b"----" + BOUNDARY.encode(), b"--" + BOUNDARY.encode())
         self.send_response(200)
-        self.send_header("Content-Type", "multipart/mixed; boundary=" + REPLY_BOUNDARY)
+        self.send_header("Content-Type", "multipart/mixed; boundary=" + announced)
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
-        if word.endswith("-cut"):
+        if word.endswith("-cutlast"):
+            last = reply_body([REPLIES[name][-1]])
+            content = REPLIES[name][-1][1]
+            at = len(reply) - len(last) + last.rfind(content) + len(content) // 2
+            self.wfile.write(reply[:at])
+            self.close_connection = True
+        elif word.endswith("-cut"):
             # Promised whole, closed inside the second part.
             self.wfile.write(reply[: len(reply) * 2 // 3])
             self.close_connection = True
@@ -238,7 +263,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply)
 
 
-def serve(script, log_path):
+def serve(script, log_path, announce=False):
     server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
     server.script = script
     server.served = 0
@@ -246,7 +271,8 @@ def serve(script, log_path):
     signal.alarm(MAX_SECONDS)
     with open(log_path, "a") as log:
         server.log = log
-        print(server.server_address[1], flush=True)
+        port = server.server_address[1]
+        print(("PORT %d" % port) if announce else port, flush=True)
         while server.served < len(script):
             server.handle_request()
     server.server_close()
@@ -269,6 +295,8 @@ def main():
         return 0
     if len(sys.argv) == 3 and not sys.argv[1].startswith("-"):
         return serve(sys.argv[1].split(","), sys.argv[2])
+    if len(sys.argv) == 4 and sys.argv[3] == "--announce":
+        return serve(sys.argv[1].split(","), sys.argv[2], announce=True)
     print(__doc__)
     return 2
 

@@ -46,6 +46,7 @@ public:
     }
     void storeVraxId(const CVXLString& id) override { store.set(kPersVraxId, id); }
     void queueUrlRequest(const CVXLString& url) override { urls.push_back(url.c_str()); }
+    void setErrorCode(std::int32_t code) override { errorCode = code; }
 
     std::string get(const char* key) const
     {
@@ -63,4 +64,5 @@ public:
     std::map<int, std::string> items;
     std::map<const CVXLMediaItem*, std::string> mimeTypes;
     std::vector<std::string> urls;
+    std::int32_t errorCode = 0;
 };

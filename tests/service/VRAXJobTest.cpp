@@ -1,0 +1,345 @@
+#include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/platform/VXLPlatformFactory.h"
+#include "engine/core/settings/VXLConfigItem.h"
+#include "engine/core/settings/VXLPersKeys.h"
+#include "engine/files/VXLFileStoreManager.h"
+#include "engine/service/VRAXJob.h"
+#include "engine/service/VRAXJobRequest.h"
+#include "engine/service/VRAXPageRequest.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLNetworkDialer.h"
+#include "tests/service/FakeVraxEnvironment.h"
+#include "tests/support/FileStoreFixture.h"
+#include "tests/support/SquidProxy.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The service protocol job against tests/peers/vrax_server.py on 127.0.0.1:
+// one scripted reply per request, one log line per request received.
+
+namespace {
+
+constexpr const char* kConfigSent = "<?xml version=\"1.0\"?>\n<config><screen id=\"1\"/></config>\n";
+constexpr const char* kOldConfig = "<config>old</config>\n";
+
+struct VraxJobRig : FileStoreFixture {
+    VraxJobRig()
+        : dialer(&factory, &netSettings)
+        , job(environment)
+    {
+        files.setFileStore(&store);
+        environment.phone = "+15550100";
+        environment.email = "a@b.example";
+        environment.lang = "en";
+        environment.model = "T1";
+        environment.now = 1800000000;
+        environment.items[kCfgHttpUserAgent] = "TesselTest/1.0";
+        job.setDialer(&dialer);
+        job.setHttpSettings(&netSettings);
+        job.httpJob().setLowSpeedWindow(5000);
+        job.setFileStoreManager(&files);
+        job.setPromptHandler(&producer);
+        job.setScenarioManager(&scenario);
+        producer.handler = [this](TraceJob& self, CVXLEvent* event) {
+            if (!isPrompt(event))
+                return self.finishEvent(event);
+            auto* prompt = static_cast<CVRAXPromptEvent*>(event);
+            prompts.push_back(event->effectiveCode());
+            const bool isChoice = event->effectiveCode() == kEventVraxChoicePrompt;
+            prompt->text = isChoice ? choice.c_str() : password.c_str();
+            prompt->setResult(isChoice && choice.empty() ? kResultFailed : kResultSucceeded);
+            self.finishEvent(event);
+        };
+        scenario.handler = [this](TraceJob& self, CVXLEvent* event) {
+            if (event->effectiveCode() == kEventScenarioReload)
+                reloadedConfig = readHostFile(CVRAXJob::kConfigFileName);
+            self.finishEvent(event);
+        };
+        driver.attach(&files);
+        driver.attach(&dialer);
+        driver.attach(&producer);
+        driver.attach(&scenario);
+        driver.attach(&job);
+        driver.attach(&requester);
+        driver.runUntilIdle();
+    }
+    static bool isPrompt(const CVXLEvent* event)
+    {
+        return event->effectiveCode() == kEventVraxChoicePrompt || event->effectiveCode() == kEventVraxPasswordPrompt;
+    }
+    ~VraxJobRig()
+    {
+        if (server > 0)
+            testStopProcess(server, 2000);
+    }
+
+    // Starts the server with its script; the job's server address is it.
+    bool serve(const std::string& script)
+    {
+        logPath = root.hostPath("vrax-server.log");
+        std::uint16_t port = 0;
+        server = testStartPythonPeer("vrax_server.py", { script, logPath, "--announce" }, logPath + ".out", &port);
+        if (server < 0)
+            return false;
+        environment.items[kCfgServerUri] = testLoopbackUrl(port, "/vrax");
+        return true;
+    }
+
+    void registered()
+    {
+        environment.store.set(kPersVraxId, "D42");
+        environment.store.set(kPersVraxRegComplete, "1");
+    }
+
+    // Posts the request and runs until it is answered; its result.
+    std::int32_t run(CVRAXJobRequest& request, int realMs = 15000)
+    {
+        const std::size_t before = requester.results.size();
+        requester.post(&job, &request);
+        const bool answered = pump([&] { return requester.results.size() > before; }, realMs);
+        EXPECT_TRUE(answered) << "no answer in time";
+        return answered ? requester.results.back() : -1;
+    }
+
+    bool pump(const std::function<bool()>& done, int realMs = 15000)
+    {
+        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
+                                     std::chrono::milliseconds(50));
+    }
+
+    std::vector<std::string> log() const
+    {
+        std::ifstream in(logPath);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    CVRAXJobRequest& albumList(std::uint8_t repeat = 0)
+    {
+        page.setWindow(0, 5);
+        list.page = &page;
+        list.repeatPermitted = repeat;
+        return list;
+    }
+
+    CVXLPlatformFactory factory;
+    CVXLHttpSettings netSettings;
+    CVXLNetworkDialer dialer;
+    CVXLFileStoreManager files;
+    FakeVraxEnvironment environment;
+    CVRAXJob job;
+    TraceJob producer { "producer" };
+    TraceJob scenario { "scenario manager" };
+    TraceJob requester { "requester" };
+    CVRAXPageRequest page;
+    CVRAXJobRequest list { kEventVraxAlbumList, 40 };
+    CVRAXJobRequest registration { kEventVraxRegister, 41 };
+    std::string choice = "a2";
+    std::string password = "s3cret";
+    std::vector<std::int32_t> prompts;
+    std::string reloadedConfig = "<not reloaded>";
+    std::string logPath;
+    pid_t server = -1;
+};
+
+bool has(const std::string& line, const std::string& part)
+{
+    return line.find(part) != std::string::npos;
+}
+
+TEST(VRAXJob, TheFirstRequestRegistersThenRunsWithTheNextSequenceAndTheHeadersInOrder)
+{
+    VraxJobRig rig;
+    ASSERT_TRUE(rig.serve("mgmt,albums-last"));
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    EXPECT_EQ(5, rig.page.received);
+    EXPECT_EQ("D42", rig.environment.get(kPersVraxId));
+    EXPECT_EQ("1", rig.environment.get(kPersVraxRegComplete));
+    const auto lines = rig.log();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_TRUE(has(lines[0], "seq=1 ") && has(lines[0], "request=mgmt-req identity=validate")) << lines[0];
+    EXPECT_TRUE(has(lines[1], "seq=2 ") && has(lines[1], "request=list-req identity=dest-deviceid")) << lines[1];
+    EXPECT_TRUE(has(lines[1], "headers=Content-Length,Content-Type,x-vxl-ver,User-Agent,Accept,Cache-Control,Host"))
+        << lines[1];
+    EXPECT_FALSE(has(lines[1], "bad")) << lines[1];
+}
+
+TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
+{
+    struct Case {
+        const char* script;
+        std::int32_t result;
+    } cases[] = {
+        { "status302", kResultHttpStatus },
+        { "no-dash-boundary", kResultVraxNoBoundary },
+        { "bad-boundary", kResultVraxFraming },
+        { "error-info273", kResultNetworkNotice },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        VraxJobRig rig;
+        rig.registered();
+        ASSERT_TRUE(rig.serve(c.script));
+        EXPECT_EQ(c.result, rig.run(rig.albumList()));
+        EXPECT_EQ(c.result, rig.environment.errorCode);
+        EXPECT_EQ(1u, rig.log().size());
+        // The job is back in Idle: a second request is served.
+        EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
+    }
+}
+
+TEST(VRAXJob, ServerErrorsReachTheRequesterWithTheirCodeAndText)
+{
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("error-info273"));
+    EXPECT_EQ(kResultNetworkNotice, rig.run(rig.albumList()));
+    EXPECT_EQ(273, rig.list.serverErrorCode);
+    EXPECT_STREQ("Item refused", rig.list.serverErrorText.c_str());
+}
+
+TEST(VRAXJob, AnUnknownSubscriberIsAskedForThePasswordRegisteredAgainAndTheRequestRepeated)
+{
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("error-info266,mgmt,albums-last"));
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    EXPECT_EQ(std::vector<std::int32_t>({ kEventVraxPasswordPrompt }), rig.prompts);
+    EXPECT_EQ("s3cret", rig.environment.get(kPersVraxPassword));
+    const auto lines = rig.log();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_TRUE(has(lines[1], "request=mgmt-req identity=validate passwd=s3cret")) << lines[1];
+    EXPECT_TRUE(has(lines[2], "request=list-req")) << lines[2];
+}
+
+TEST(VRAXJob, ARefusedPasswordPromptCancelsTheRequest)
+{
+    VraxJobRig rig;
+    rig.registered();
+    rig.producer.handler = [](TraceJob& self, CVXLEvent* event) {
+        if (VraxJobRig::isPrompt(event))
+            event->setResult(kResultFailed);
+        self.finishEvent(event);
+    };
+    ASSERT_TRUE(rig.serve("error-info266"));
+    EXPECT_EQ(kResultCancelled, rig.run(rig.albumList()));
+    EXPECT_EQ("", rig.environment.get(kPersVraxId)) << "the server no longer knows the id";
+}
+
+TEST(VRAXJob, AListChoiceIsAnsweredThenTheRequestRunsAgainOrEnds)
+{
+    struct Case {
+        const char* script;
+        std::uint8_t repeat;
+        const char* choice;
+        std::int32_t result;
+        std::size_t requests;
+    } cases[] = {
+        { "alert,choice-ack,albums-last", 1, "a2", kResultLastPage, 3 },
+        { "alert,choice-ack", 0, "a2", kResultUploadNotRepeated, 2 },
+        { "alert", 1, "", kResultChoiceDeclined, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        VraxJobRig rig;
+        rig.registered();
+        rig.choice = c.choice;
+        ASSERT_TRUE(rig.serve(c.script));
+        EXPECT_EQ(c.result, rig.run(rig.albumList(c.repeat)));
+        EXPECT_EQ(std::vector<std::int32_t>({ kEventVraxChoicePrompt }), rig.prompts);
+        const auto lines = rig.log();
+        ASSERT_EQ(c.requests, lines.size());
+        if (c.requests > 1) {
+            EXPECT_TRUE(has(lines[1], "request=list-choice-resp")) << lines[1];
+        }
+    }
+}
+
+TEST(VRAXJob, ARegistrationWithAConfigurationPartReplacesTheFileAndReloadsIt)
+{
+    VraxJobRig rig;
+    rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
+    ASSERT_TRUE(rig.serve("mgmt-config,albums-last"));
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
+    EXPECT_EQ(kConfigSent, rig.reloadedConfig) << "the reload comes after the file is whole";
+    EXPECT_EQ(std::to_string(std::string(kConfigSent).size()), rig.environment.get(CVRAXJob::kProgressTotalKey));
+}
+
+TEST(VRAXJob, ARegistrationCutInsideTheConfigurationPartKeepsTheOldFile)
+{
+    VraxJobRig rig;
+    rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
+    ASSERT_TRUE(rig.serve("mgmt-config-cutlast"));
+    const std::int32_t result = rig.run(rig.registration);
+    EXPECT_EQ(kResultVraxReplyCut, result);
+    rig.pump([] { return false; }, 300);
+    EXPECT_EQ(kOldConfig, rig.readHostFile(CVRAXJob::kConfigFileName));
+    EXPECT_EQ("<not reloaded>", rig.reloadedConfig);
+}
+
+TEST(VRAXJob, ARegistrationWithoutAnIdEndsWithNoResultInsteadOfRegisteringAgain)
+{
+    VraxJobRig rig;
+    ASSERT_TRUE(rig.serve("mgmt-no-id,mgmt-no-id,mgmt-no-id"));
+    EXPECT_EQ(kResultVraxNoResult, rig.run(rig.albumList(), 5000));
+    EXPECT_EQ(1u, rig.log().size());
+}
+
+TEST(VRAXJob, AStopDuringTheExchangeAnswersTheRequestOnceTheHttpJobLetsGo)
+{
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("albums-last-stall"));
+    rig.requester.post(&rig.job, &rig.albumList());
+    ASSERT_TRUE(rig.pump([&] { return rig.log().size() == 1; }));
+    rig.job.stop();
+    ASSERT_TRUE(rig.pump([&] { return !rig.requester.results.empty(); }, 4000))
+        << "answered before the server's stall ends";
+    EXPECT_EQ(kResultCancelled, rig.requester.results.back());
+    ASSERT_TRUE(rig.pump([&] { return !rig.job.isActive(); }, 4000));
+}
+
+TEST(VRAXJob, AfterAnHourTheNextRequestRegistersAgain)
+{
+    VraxJobRig rig;
+    ASSERT_TRUE(rig.serve("mgmt,albums-last,albums-last,mgmt,albums-last"));
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    rig.driver.advance(CVRAXJob::kRegistrationLifetimeMs - 1000);
+    rig.driver.runUntilIdle();
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    rig.driver.advance(1000);
+    rig.driver.runUntilIdle();
+    EXPECT_EQ("0", rig.environment.get(kPersVraxRegComplete));
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    const auto lines = rig.log();
+    ASSERT_EQ(5u, lines.size());
+    EXPECT_TRUE(has(lines[2], "request=list-req")) << lines[2];
+    EXPECT_TRUE(has(lines[3], "request=mgmt-req")) << lines[3];
+}
+
+TEST(VRAXJob, ThroughTheProxyPostsGoOutAsAbsoluteUrisUnderTheNai)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    SquidProxy squid;
+    ASSERT_TRUE(squid.start()) << squid.error();
+    VraxJobRig rig;
+    ASSERT_TRUE(rig.serve("mgmt-config,albums-last"));
+    rig.environment.items[kCfgProxyUri] = squid.proxyUri();
+    EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
+    const std::string access = squid.accessLog();
+    EXPECT_NE(std::string::npos, access.find(std::string("POST ") + rig.environment.items[kCfgServerUri])) << access;
+    EXPECT_NE(std::string::npos, access.find(SquidProxy::kUser)) << access;
+}
+
+} // namespace
