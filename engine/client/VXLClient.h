@@ -27,6 +27,9 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
+#include "engine/core/settings/VXLConfigItem.h"
+#include "engine/service/VRAXEnvironment.h"
+#include "engine/service/VRAXJob.h"
 
 #include <cstdint>
 
@@ -72,6 +75,7 @@ public:
         // only the Scenario Manager is built.
         StoppingScenarioManager,
         StoppingJobRunner,
+        StoppingVraxJob,
         StoppingDialer,
         DeletingRunMarker,
         // Stops the File Store Manager and the Client, which then finishes
@@ -201,6 +205,7 @@ public:
 
     // Members.
     CJobRunner& getJobRunner() { return jobRunner_; }
+    CVRAXJob& getVraxJob() { return vraxJob_; }
     CVXLNetworkDialer& getNetworkDialer() { return dialer_; }
     CProducer& getProducer() { return producer_; }
     CScenarioManager& getScenarioManager() { return scenarioManager_; }
@@ -386,6 +391,7 @@ private:
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
+    void doStoppingVraxJob(Step step);
     void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
@@ -445,6 +451,32 @@ private:
     ProducerFace producerFace_ { this };
     CProducer producer_ { &producerFace_ };
     MenuFace menuFace_ { this };
+
+    // What the service protocol job reads of the engine root.
+    class VraxFace : public CVRAXEnvironment {
+    public:
+        explicit VraxFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLString phoneNumber() const override { return configItem(kCfgUserIdentity); }
+        CVXLString mobileEmail() const override { return configItem(kCfgMobileEmail); }
+        CVXLString language() const override { return configItem(kCfgLanguage); }
+        CVXLString deviceModel() const override { return configItem(kCfgDeviceModel); }
+        CVXLString configItem(int item) const override;
+        std::uint32_t currentTime() const override { return client_->currentTime(); }
+        CVXLPersStore& settings() override { return client_->settings_.store(); }
+        CVRAXMediaFacts mediaFacts(const CVXLMediaItem& item) const override;
+        void setOnlineId(CVXLMediaItem& item, const CVXLString& id) override;
+        void storeVraxId(const CVXLString& id) override { client_->settings_.storeVraxId(id); }
+        void queueUrlRequest(const CVXLString& url) override { client_->queueUIUrlRequest(url); }
+        void setErrorCode(std::int32_t code) override { client_->setErrorCode(code); }
+
+    private:
+        CVXLClient* client_;
+    };
+    VraxFace vraxFace_ { this };
+    CVRAXJob vraxJob_ { vraxFace_ };
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
