@@ -25,7 +25,8 @@ SCRIPT is a comma-separated list of reply names (REPLIES below), or
 "status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
 without dashes); a name followed by "-split" is sent seven bytes per write,
 by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
-of its last part's content, by "-stall" half sent and then held for a
+of its last part's content, by "-stalllast" held there for a while and then
+closed, by "-stall" half sent and then held for a
 while. One log line per request: its number, the script word, seq,
 time_req, request element, identity form, the size and sha256 of the
 attachment, the password of a "validate" identity and the names of the
@@ -240,11 +241,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "multipart/mixed; boundary=" + announced)
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
-        if word.endswith("-cutlast"):
+        if word.endswith("-cutlast") or word.endswith("-stalllast"):
             last = reply_body([REPLIES[name][-1]])
             content = REPLIES[name][-1][1]
             at = len(reply) - len(last) + last.rfind(content) + len(content) // 2
             self.wfile.write(reply[:at])
+            self.wfile.flush()
+            if word.endswith("-stalllast"):
+                time.sleep(STALL_SECONDS)
             self.close_connection = True
         elif word.endswith("-cut"):
             # Promised whole, closed inside the second part.

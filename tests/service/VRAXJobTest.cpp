@@ -3,6 +3,9 @@
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/media/VXLMediaItem.h"
+#include "engine/service/VRAXContainerOperation.h"
+#include "engine/service/VRAXMessageRecord.h"
 #include "engine/service/VRAXJob.h"
 #include "engine/service/VRAXJobRequest.h"
 #include "engine/service/VRAXPageRequest.h"
@@ -173,6 +176,68 @@ TEST(VRAXJob, TheFirstRequestRegistersThenRunsWithTheNextSequenceAndTheHeadersIn
     EXPECT_FALSE(has(lines[1], "bad")) << lines[1];
 }
 
+TEST(VRAXJob, EveryRequestKindIsSentWithItsElementAndReadWithItsReader)
+{
+    struct Case {
+        std::int32_t code;
+        const char* reply;
+        const char* element;
+        std::int32_t result;
+    } cases[] = {
+        { kEventVraxAlbumContents, "items", "request=list-req", kResultSucceeded },
+        { kEventVraxAlbumContents, "items-empty", "request=list-req", kResultAlbumEmpty },
+        { kEventVraxContainerOperation, "done", "request=delete-req", kResultSucceeded },
+        { kEventVraxItemOperation, "done", "request=move-req", kResultSucceeded },
+        { kEventVraxMessageXfer, "done", "request=mm-msg-xfer", kResultSucceeded },
+        { kEventVraxQueuedMessage, "queued-uri", "request=mm-msg-xfer", kResultSucceeded },
+        { kEventVraxQueuedMessage, "queued-uri-other", "request=mm-msg-xfer", kResultSucceeded },
+        { kEventVraxMediaRecord, "upload-ack", "request=media-xfer", kResultSucceeded },
+        { kEventVraxRegister, "mgmt", "request=mgmt-req identity=validate", kResultSucceeded },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.element) + " " + c.reply);
+        VraxJobRig rig;
+        rig.registered();
+        ASSERT_TRUE(rig.serve(c.reply));
+        CVRAXJobRequest request(c.code, 42);
+        CVRAXContainerOperation operation;
+        operation.kind = c.code == kEventVraxItemOperation ? CVRAXContainerOperation::kMoveItems
+                                                           : CVRAXContainerOperation::kDeleteAlbum;
+        operation.containerId = "A7";
+        operation.text = "B9";
+        operation.itemUids.insertAt("U1", 0);
+        CVRAXMessageRecord message;
+        message.scenarioId = "S3";
+        CVXLMediaItem item;
+        item.setUid("U1");
+        rig.page.setWindow(0, 2);
+        request.page = &rig.page;
+        request.operation = &operation;
+        request.message = &message;
+        request.item = &item;
+        EXPECT_EQ(c.result, rig.run(request));
+        const auto lines = rig.log();
+        ASSERT_EQ(1u, lines.size());
+        EXPECT_TRUE(has(lines[0], c.element)) << lines[0];
+        if (c.code == kEventVraxMediaRecord) {
+            EXPECT_STREQ("U77", item.uid().c_str());
+        }
+        if (c.code == kEventVraxQueuedMessage) {
+            EXPECT_EQ(std::string(c.reply) == "queued-uri" ? 1u : 0u, rig.environment.urls.size());
+        }
+    }
+}
+
+TEST(VRAXJob, ARequestWithoutItsSubjectOrOfAKindServedElsewhereIsRefusedAtOnce)
+{
+    VraxJobRig rig;
+    CVRAXJobRequest bare(kEventVraxAlbumList, 42);
+    EXPECT_EQ(kResultFailed, rig.run(bare));
+    CVRAXJobRequest fetch(kEventVraxFetchMedia, 43);
+    EXPECT_EQ(kResultFailed, rig.run(fetch));
+    EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
+}
+
 TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
 {
     struct Case {
@@ -282,6 +347,22 @@ TEST(VRAXJob, ARegistrationCutInsideTheConfigurationPartKeepsTheOldFile)
     ASSERT_TRUE(rig.serve("mgmt-config-cutlast"));
     const std::int32_t result = rig.run(rig.registration);
     EXPECT_EQ(kResultVraxReplyCut, result);
+    rig.pump([] { return false; }, 300);
+    EXPECT_EQ(kOldConfig, rig.readHostFile(CVRAXJob::kConfigFileName));
+    EXPECT_EQ("<not reloaded>", rig.reloadedConfig);
+}
+
+TEST(VRAXJob, AStopInsideTheConfigurationPartKeepsTheOldFile)
+{
+    VraxJobRig rig;
+    rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
+    ASSERT_TRUE(rig.serve("mgmt-config-stalllast"));
+    rig.requester.post(&rig.job, &rig.registration);
+    ASSERT_TRUE(rig.pump([&] { return rig.environment.get(CVRAXJob::kProgressCurrentKey) != ""
+                                   && rig.environment.get(CVRAXJob::kProgressCurrentKey) != "0"; }));
+    rig.job.stop();
+    ASSERT_TRUE(rig.pump([&] { return !rig.requester.results.empty(); }, 4000));
+    EXPECT_EQ(kResultCancelled, rig.requester.results.back());
     rig.pump([] { return false; }, 300);
     EXPECT_EQ(kOldConfig, rig.readHostFile(CVRAXJob::kConfigFileName));
     EXPECT_EQ("<not reloaded>", rig.reloadedConfig);
