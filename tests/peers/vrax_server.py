@@ -180,6 +180,11 @@ REPLIES = {
     "lookup-none": [vrax_part('<media-list>\n <list count="0"/>\n</media-list>\n')],
     "done": [vrax_part('<context>k3</context>\n')],
 }
+REPLIES["items50"] = [vrax_part('<contents offset="0" count="50" total="50">\n' + "".join(
+    ' <item id="U%d" type="image/jpeg">\n  <attr name="TITLE">Picture %d</attr>\n'
+    '  <attr name="SIZE_ORIGINAL">640,480</attr>\n  <attr name="SIZE_BYTESACTUAL">%d</attr>\n'
+    '  <attr name="SECONDSUTC">%d</attr>\n </item>\n' % (n, n, 40000 + n, 1700000000 + n)
+    for n in range(50)) + '</contents>\n')]
 REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
