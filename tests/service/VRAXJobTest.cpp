@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -268,15 +270,53 @@ TEST(VRAXJob, AfterAnHourTheNextRequestRegistersAgain)
     EXPECT_TRUE(has(lines[3], "request=mgmt-req")) << lines[3];
 }
 
+// A loopback capture by dumpcap while the rig's exchanges run.
+struct LoopbackCapture {
+    explicit LoopbackCapture(const std::string& path, const std::string& filter)
+        : pcap(path)
+    {
+        pid = testSpawn({ "/usr/bin/env", "dumpcap", "-q", "-i", "lo", "-f", filter, "-w", pcap }, pcap + ".out");
+    }
+    ~LoopbackCapture() { stop(); }
+    bool started(VraxJobRig& rig)
+    {
+        // dumpcap writes the file's header once it captures.
+        return pid > 0 && rig.pump([&] { return std::ifstream(pcap).peek() != EOF; }, 10000);
+    }
+    void stop()
+    {
+        if (pid > 0)
+            testStopProcess(pid, 5000);
+        pid = -1;
+    }
+    std::string pcap;
+    pid_t pid = -1;
+};
+
 TEST(VRAXJob, ThroughTheProxyPostsGoOutAsAbsoluteUrisUnderTheNai)
 {
     TESSEL_REQUIRE_TOOL(testToolSquid());
+    TESSEL_REQUIRE_TOOL(testToolTshark());
     SquidProxy squid;
     ASSERT_TRUE(squid.start()) << squid.error();
     VraxJobRig rig;
     ASSERT_TRUE(rig.serve("mgmt-config,albums-last"));
     rig.environment.items[kCfgProxyUri] = squid.proxyUri();
+    const std::string proxyPort = std::to_string(squid.port());
+    LoopbackCapture capture(rig.root.hostPath("proxy.pcap"), "tcp port " + proxyPort);
+    ASSERT_TRUE(capture.started(rig)) << "dumpcap did not start";
     EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
+    rig.pump([] { return false; }, 500);
+    capture.stop();
+    // The bodies as tshark's multipart dissector reads them, one line per
+    // message: the requests' documents, the registration reply with its
+    // configuration part.
+    const TestCommandResult shown = testRunCommand("tshark -r " + capture.pcap + " -d tcp.port==" + proxyPort
+        + ",http -Y mime_multipart -T fields -e mime_multipart.header.content-type 2>/dev/null");
+    EXPECT_EQ(0, shown.status);
+    const auto bodies = testLines(shown.output);
+    EXPECT_EQ(1, std::count(bodies.begin(), bodies.end(), "application/X-VRAX,text/xml")) << shown.output;
+    EXPECT_GE(std::count(bodies.begin(), bodies.end(), "application/X-VRAX"), 3) << shown.output;
     EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
     const std::string access = squid.accessLog();
     EXPECT_NE(std::string::npos, access.find(std::string("POST ") + rig.environment.items[kCfgServerUri])) << access;
