@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -228,6 +233,36 @@ TEST(VRAXJob, AStopInsideTheConfigurationPartKeepsTheOldFile)
     rig.pump([] { return false; }, 300);
     EXPECT_EQ(kOldConfig, rig.readHostFile(CVRAXJob::kConfigFileName));
     EXPECT_EQ("<not reloaded>", rig.reloadedConfig);
+}
+
+// A real process dies at a random moment while it registers again and again,
+// each reply's configuration part arriving seven bytes per write: the wait
+// is real time, as the point is a kill in the middle of the file work.
+TEST(VRAXJob, AKilledEngineLeavesTheOldConfigurationFileOrTheNewOneWhole)
+{
+    std::mt19937 random(11);
+    int replaced = 0;
+    for (int round = 0; round < 8; ++round) {
+        VraxJobRig rig;
+        rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
+        std::string script = "mgmt-config-split";
+        for (int i = 0; i < 20; ++i)
+            script += ",mgmt-config-split";
+        ASSERT_TRUE(rig.serve(script));
+        const std::string output = rig.root.hostPath("vraxcrash.out");
+        const pid_t pid = testSpawn({ TESSEL_BINARY_DIR "/bin/vraxcrash", rig.environment.items[kCfgServerUri] }, output);
+        ASSERT_GT(pid, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::ifstream(output).peek() == EOF && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + static_cast<int>(random() % 150)));
+        ::kill(-pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        const std::string file = rig.readHostFile(CVRAXJob::kConfigFileName);
+        EXPECT_TRUE(file == kOldConfig || file == kConfigSent) << "round " << round << ": " << file;
+        replaced += file == kConfigSent;
+    }
+    EXPECT_GT(replaced, 0) << "no round got as far as a new file";
 }
 
 TEST(VRAXJob, ARegistrationWithoutAnIdEndsWithNoResultInsteadOfRegisteringAgain)
