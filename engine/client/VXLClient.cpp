@@ -1,6 +1,7 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaItemFacts.h"
 #include "engine/client/VXLConfigItems.h"
 
 #include "engine/client/scenario/ScenarioXmlFileReader.h"
@@ -467,14 +468,7 @@ CVXLString CVXLClient::VraxFace::configItem(int item) const
 // empty here.
 CVRAXMediaFacts CVXLClient::VraxFace::mediaFacts(const CVXLMediaItem& item) const
 {
-    CVRAXMediaFacts facts;
-    facts.uid = item.uid();
-    facts.title = item.title();
-    facts.orientation = item.orientation();
-    facts.captureTime = item.captureTime();
-    facts.latitude = item.latitude();
-    facts.longitude = item.longitude();
-    return facts;
+    return vxlMediaItemFacts(item);
 }
 
 // An online item's location is its id.

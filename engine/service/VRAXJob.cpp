@@ -267,37 +267,13 @@ CVXLHsmState CVRAXJob::AwaitListReply(const CVXLEvent* e)
     return go(operations_[currentOperation_].completion);
 }
 
-CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e)
-{
-    CVXLHsmState answer;
-    if (!replyStep(e, containerReply_, &answer))
-        return answer;
-    return go(operations_[currentOperation_].completion);
-}
+CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e) { return receiveState(e, containerReply_); }
 
-CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e)
-{
-    CVXLHsmState answer;
-    if (!replyStep(e, uploadReply_, &answer))
-        return answer;
-    return go(operations_[currentOperation_].completion);
-}
+CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e) { return receiveState(e, uploadReply_); }
 
-CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e)
-{
-    CVXLHsmState answer;
-    if (!replyStep(e, messageXferReply_, &answer))
-        return answer;
-    return go(operations_[currentOperation_].completion);
-}
+CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
 
-CVXLHsmState CVRAXJob::AwaitQueuedMessageReply(const CVXLEvent* e)
-{
-    CVXLHsmState answer;
-    if (!replyStep(e, uriReply_, &answer))
-        return answer;
-    return go(operations_[currentOperation_].completion);
-}
+CVXLHsmState CVRAXJob::AwaitQueuedMessageReply(const CVXLEvent* e) { return receiveState(e, uriReply_); }
 
 // A choice the server took runs the request again only where the requester
 // allows it.
@@ -799,6 +775,15 @@ CVXLHsmState CVRAXJob::sendState(const CVXLEvent* e, CVRAXRequest& writer)
     dataEnded_ = false;
     post(&http_, &httpRequest_);
     return transition(&CVRAXJob::AwaitBodyRequest);
+}
+
+// The receive state of the kinds whose success ends the operation.
+CVXLHsmState CVRAXJob::receiveState(const CVXLEvent* e, CVRAXReplyParser& reader)
+{
+    CVXLHsmState answer;
+    if (!replyStep(e, reader, &answer))
+        return answer;
+    return go(operations_[currentOperation_].completion);
 }
 
 CVXLHsmState CVRAXJob::checkReplyHeaders()

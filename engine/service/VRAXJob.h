@@ -143,6 +143,7 @@ private:
     CVXLHsmState takeRequest(std::int32_t code);
     CVXLHsmState startOperation(CVXLStateHandler send, CVXLStateHandler receive);
     CVXLHsmState sendState(const CVXLEvent* e, CVRAXRequest& writer);
+    CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
     // The reply step of a receive state: 0 the document was read and
     // succeeded; else the state's answer is in *answer.

@@ -3,6 +3,7 @@
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaItemFacts.h"
 #include "engine/service/VRAXEnvironment.h"
 
 #include <map>
@@ -27,13 +28,7 @@ public:
 
     CVRAXMediaFacts mediaFacts(const CVXLMediaItem& item) const override
     {
-        CVRAXMediaFacts facts;
-        facts.uid = item.uid();
-        facts.title = item.title();
-        facts.orientation = item.orientation();
-        facts.captureTime = item.captureTime();
-        facts.latitude = item.latitude();
-        facts.longitude = item.longitude();
+        CVRAXMediaFacts facts = vxlMediaItemFacts(item);
         const auto found = mimeTypes.find(&item);
         if (found != mimeTypes.end())
             facts.mimeType = found->second.c_str();
