@@ -287,6 +287,31 @@ TEST(VRAXJob, AStopDuringTheExchangeAnswersTheRequestOnceTheHttpJobLetsGo)
     ASSERT_TRUE(rig.pump([&] { return !rig.job.isActive(); }, 4000));
 }
 
+TEST(VRAXJob, ACancelledRequestFreesTheJobOnceTheHttpJobLetsGo)
+{
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("albums-last-stall"));
+    rig.requester.post(&rig.job, &rig.albumList());
+    ASSERT_TRUE(rig.pump([&] { return rig.log().size() == 1; }));
+    EXPECT_GT(rig.requester.cancelEventsWith(&rig.job), 0);
+    ASSERT_TRUE(rig.pump([&] { return rig.job.isIn(&CVRAXJob::Idle) && rig.job.httpJob().isIn(&CHTTPv2Job::Idle); },
+                         4000))
+        << "free before the server's stall ends";
+    EXPECT_EQ(kResultCancelled, rig.environment.errorCode);
+    EXPECT_TRUE(rig.job.isActive());
+}
+
+TEST(VRAXJob, AServerThatCannotBeReachedPassesTheConnectionFailureOn)
+{
+    VraxJobRig rig;
+    rig.registered();
+    rig.environment.items[kCfgServerUri] = testLoopbackUrl(testFreePort(), "/vrax");
+    EXPECT_EQ(kResultConnectFailed, rig.run(rig.albumList()));
+    EXPECT_EQ(kResultConnectFailed, rig.environment.errorCode);
+    EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
+}
+
 TEST(VRAXJob, AfterAnHourTheNextRequestRegistersAgain)
 {
     VraxJobRig rig;
