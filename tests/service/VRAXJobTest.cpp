@@ -211,12 +211,15 @@ TEST(VRAXJob, ARegistrationCutInsideTheConfigurationPartKeepsTheOldFile)
 {
     VraxJobRig rig;
     rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
-    ASSERT_TRUE(rig.serve("mgmt-config-cutlast"));
+    ASSERT_TRUE(rig.serve("mgmt-config-cutlast,mgmt-config"));
     const std::int32_t result = rig.run(rig.registration);
     EXPECT_EQ(kResultVraxReplyCut, result);
     rig.pump([] { return false; }, 300);
     EXPECT_EQ(kOldConfig, rig.readHostFile(CVRAXJob::kConfigFileName));
     EXPECT_EQ("<not reloaded>", rig.reloadedConfig);
+    // The file writer given up on is ready for the next registration.
+    EXPECT_EQ(kResultSucceeded, rig.run(rig.registration));
+    EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
 }
 
 TEST(VRAXJob, AStopInsideTheConfigurationPartKeepsTheOldFile)
