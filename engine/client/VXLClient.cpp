@@ -1,4 +1,7 @@
 #include "engine/client/VXLClient.h"
+
+#include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaItemFacts.h"
 #include "engine/client/VXLConfigItems.h"
 
 #include "engine/client/scenario/ScenarioXmlFileReader.h"
@@ -214,6 +217,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &threadDB_;
     case State::StoppingJobRunner:
         return &jobRunner_;
+    case State::StoppingVraxJob:
+        return &vraxJob_;
     default:
         return nullptr;
     }
@@ -274,6 +279,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingScenarioManager();
     case State::StoppingJobRunner:
         return doStoppingJobRunner(step);
+    case State::StoppingVraxJob:
+        return doStoppingVraxJob(step);
     case State::StoppingDialer:
         return doStoppingDialer(step);
     case State::DeletingRunMarker:
@@ -391,6 +398,12 @@ void CVXLClient::doRunning(Step step)
     messageStoreManager_.setStore(getMessageStore());
     startChild(&messageStoreManager_);
     startChild(&jobRunner_);
+    vraxJob_.setPromptHandler(&producer_);
+    vraxJob_.setScenarioManager(&scenarioManager_);
+    vraxJob_.setFileStoreManager(&fileStoreManager_);
+    vraxJob_.setDialer(&dialer_);
+    vraxJob_.setHttpSettings(&netSettings_);
+    startChild(&vraxJob_);
     startChild(&producer_);
     membersStarted_ = true;
 }
@@ -474,6 +487,36 @@ void CVXLClient::doStoppingJobRunner(Step step)
         jobRunner_.stop();
     else
         moveOn();
+}
+
+// A request it serves is answered with 24 once its HTTP job lets go.
+void CVXLClient::doStoppingVraxJob(Step step)
+{
+    if (step == Step::Enter && vraxJob_.isActive())
+        vraxJob_.stop();
+    else
+        moveOn();
+}
+
+CVXLString CVXLClient::VraxFace::configItem(int item) const
+{
+    CVXLString text;
+    client_->settings_.getConfigString(item, &text);
+    return text;
+}
+
+// The MIME type comes with the media reference of a later stage; it is left
+// empty here.
+CVRAXMediaFacts CVXLClient::VraxFace::mediaFacts(const CVXLMediaItem& item) const
+{
+    return vxlMediaItemFacts(item);
+}
+
+// An online item's location is its id.
+void CVXLClient::VraxFace::setOnlineId(CVXLMediaItem& item, const CVXLString& id)
+{
+    item.setUid(id);
+    item.setLocation(id);
 }
 
 // The last manager to stop: the others' connections go back to it first.

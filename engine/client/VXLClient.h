@@ -1,35 +1,38 @@
 #pragma once
 
+#include "engine/client/KORVClientServices.h"
+#include "engine/client/VXLClientSettings.h"
+#include "engine/client/VXLUIRequest.h"
+#include "engine/client/VXLUIRequestFifo.h"
 #include "engine/client/menu/GlobalMenuList.h"
 #include "engine/client/program/KORVBuiltins.h"
-#include "engine/client/KORVClientServices.h"
 #include "engine/client/program/Producer.h"
 #include "engine/client/scenario/ScenarioClientFace.h"
 #include "engine/client/scenario/ScenarioManager.h"
 #include "engine/client/scenario/ScenarioRequestEvent.h"
-#include "engine/client/VXLClientSettings.h"
-#include "engine/client/VXLUIRequest.h"
-#include "engine/client/VXLUIRequestFifo.h"
+#include "engine/core/base/VXLList.h"
+#include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/JobRunner.h"
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLHandlerRegistry.h"
+#include "engine/core/jobs/VXLObjectQueue.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/platform/VXLPlatformFactory.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLThreadDB.h"
-#include "engine/files/VXLFileWriteRequest.h"
-#include "engine/core/jobs/VXLHandlerRegistry.h"
-#include "engine/core/base/VXLList.h"
-#include "engine/core/jobs/VXLObjectQueue.h"
-#include "engine/core/platform/VXLPlatformFactory.h"
-#include "engine/core/base/VXLPtrArray.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetworkDialer.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLScreenServices.h"
+#include "engine/service/VRAXEnvironment.h"
+#include "engine/service/VRAXJob.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLNetworkDialer.h"
 
 #include <cstdint>
 
@@ -77,6 +80,7 @@ public:
         // only the Scenario Manager is built.
         StoppingScenarioManager,
         StoppingJobRunner,
+        StoppingVraxJob,
         StoppingDialer,
         DeletingRunMarker,
         // Stops the File Store Manager and the Client, which then finishes
@@ -206,6 +210,7 @@ public:
 
     // Members.
     CJobRunner& getJobRunner() { return jobRunner_; }
+    CVRAXJob& getVraxJob() { return vraxJob_; }
     CVXLNetworkDialer& getNetworkDialer() { return dialer_; }
     CProducer& getProducer() { return producer_; }
     CScenarioManager& getScenarioManager() { return scenarioManager_; }
@@ -417,6 +422,7 @@ private:
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
+    void doStoppingVraxJob(Step step);
     void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
@@ -495,6 +501,32 @@ private:
     CProducer producer_ { &producerFace_ };
     MenuFace menuFace_ { this };
     ScreensFace screensFace_ { this };
+
+    // What the service protocol job reads of the engine root.
+    class VraxFace : public CVRAXEnvironment {
+    public:
+        explicit VraxFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLString phoneNumber() const override { return configItem(kCfgUserIdentity); }
+        CVXLString mobileEmail() const override { return configItem(kCfgMobileEmail); }
+        CVXLString language() const override { return configItem(kCfgLanguage); }
+        CVXLString deviceModel() const override { return configItem(kCfgDeviceModel); }
+        CVXLString configItem(int item) const override;
+        std::uint32_t currentTime() const override { return client_->currentTime(); }
+        CVXLPersStore& settings() override { return client_->settings_.store(); }
+        CVRAXMediaFacts mediaFacts(const CVXLMediaItem& item) const override;
+        void setOnlineId(CVXLMediaItem& item, const CVXLString& id) override;
+        void storeVraxId(const CVXLString& id) override { client_->settings_.storeVraxId(id); }
+        void queueUrlRequest(const CVXLString& url) override { client_->queueUIUrlRequest(url); }
+        void setErrorCode(std::int32_t code) override { client_->setErrorCode(code); }
+
+    private:
+        CVXLClient* client_;
+    };
+    VraxFace vraxFace_ { this };
+    CVRAXJob vraxJob_ { vraxFace_ };
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

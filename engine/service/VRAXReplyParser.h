@@ -46,6 +46,8 @@ protected:
     void setResult(std::int32_t result);
     // The element whose start tag or text is being read.
     const CVXLString& element() const { return element_; }
+    // The name of the last "attr" element read.
+    const CVXLString& pairName() const { return pairName_; }
     CVRAXEnvironment& environment() { return environment_; }
 
 private:

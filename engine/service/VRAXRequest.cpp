@@ -53,7 +53,8 @@ void CVRAXRequest::writeEnvelopeEnd()
 CVXLByteBuffer CVRAXRequest::buildDocument()
 {
     const CVXLString context = setting(kPersVraxContext);
-    reset();
+    // Only the output: a writer's own reset also forgets what it serves.
+    CVRAXRequest::reset();
     writeEnvelopeStart();
     startElement("context");
     if (context.length() != 0)
@@ -126,4 +127,11 @@ void CVRAXRequest::writeIdentity(bool validate)
     if (validate)
         writeAttrPair("passwd", registered ? CVXLString() : password);
     endElement();
+}
+
+void CVRAXRequest::writeOrientPair(std::int32_t code)
+{
+    static const char* const kDegrees[] = { "90", "180", "270" };
+    if (code >= 1 && code <= 3)
+        writeAttrPair("ORIENT", kDegrees[code - 1]);
 }

@@ -33,9 +33,12 @@ public:
     void writeAttrLimit(const CVXLString& name, const CVXLString& maxName, const CVXLString& maxValue);
     void writeDestList();
     void writeIdentity(bool validate);
+    // "ORIENT" of "90", "180" or "270" for codes 1 to 3; nothing otherwise.
+    void writeOrientPair(std::int32_t code);
 
 protected:
     CVRAXEnvironment& environment() { return environment_; }
+    const CVRAXEnvironment& environment() const { return environment_; }
 
 private:
     CVXLString setting(const char* key) const;

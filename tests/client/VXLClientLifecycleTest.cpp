@@ -77,8 +77,8 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
             [&] {
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
-                    && client.getThreadDB().isActive() && client.getMessageStoreManager().isActive()
-                    && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getVraxJob().isActive() && client.getThreadDB().isActive()
+                    && client.getMessageStoreManager().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
@@ -101,9 +101,15 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
             },
             true },
-        { State::StoppingDialer, "StoppingDialer", "the Job Runner has ended, the dialer is stopping",
+        { State::StoppingVraxJob, "StoppingVraxJob", "the Job Runner has ended, the VRAX job is stopping",
             [&] {
                 return client.getJobRunner().runState() == kHandlerFinished
+                    && client.getVraxJob().stopRequested() && client.getNetworkDialer().isActive();
+            },
+            true },
+        { State::StoppingDialer, "StoppingDialer", "the VRAX job has ended, the dialer is stopping",
+            [&] {
+                return client.getVraxJob().runState() == kHandlerFinished
                     && client.getNetworkDialer().stopRequested();
             } },
         { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",

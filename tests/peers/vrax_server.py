@@ -18,12 +18,20 @@ no angle brackets.
     vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
                                    one scripted reply per request, then exit
 
+    vrax_server.py SCRIPT LOG --announce
+                                   the same, the port printed as "PORT n"
+
 SCRIPT is a comma-separated list of reply names (REPLIES below), or
-"status302" or "bad-boundary"; a name followed by "-split" is sent seven
-bytes per write, by "-cut" closed inside its last parts, by "-stall" half
-sent and then held for a while. One log line per request: its number, the
-script word, seq, time_req, request element, identity form, and the size and
-sha256 of the attachment. The server exits after MAX_SECONDS in any case.
+"status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
+without dashes); a name followed by "-split" is sent seven bytes per write,
+by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
+of its last part's content, by "-stalllast" held there for a while and then
+closed, by "-stall" half sent and then held for a
+while. One log line per request: its number, the script word, seq,
+time_req, request element, identity form, the size and sha256 of the
+attachment, the password of a "validate" identity and the names of the
+request's headers in their order. The server exits after MAX_SECONDS in any
+case.
 """
 import base64
 import email
@@ -76,6 +84,10 @@ def describe(parts, root):
     request = list(root)[1]
     identity = next((c.tag for c in request if c.tag in ("dest-userid", "dest-deviceid", "validate")), "-")
     lines = ["seq=%s time_req=%s request=%s identity=%s" % (root.get("seq"), root.get("time_req"), request.tag, identity)]
+    validate = request.find("validate")
+    if validate is not None:
+        passwd = next((a.text or "" for a in validate.findall("attr") if a.get("name") == "passwd"), "")
+        lines[0] += " passwd=%s" % (passwd or "-")
     for content_type, length, data in parts:
         lines.append("part %s %d %s" % (content_type or "-", length, hashlib.sha256(data).hexdigest()))
     return lines
@@ -134,7 +146,46 @@ REPLIES = {
               ([("Content-Length", 11), ("Content-Type", "application/x-qv-destination-list"),
                 ("Content-Transfer-Encoding", "8bit")], b"dest1,dest2")],
     "media-reordered": None,
+    "mgmt": [vrax_part('<context>k1</context>\n<mgmt-resp>\n <attr name="id">D42</attr>\n'
+                       ' <uri name="item_share">http://svc.example/share</uri>\n'
+                       ' <uri name="account_mgmt">http://svc.example/account</uri>\n'
+                       ' <uri name="media_browse">http://svc.example/browse</uri>\n'
+                       ' <uri name="help">http://svc.example/help</uri>\n</mgmt-resp>\n')],
+    "mgmt-no-id": [vrax_part('<mgmt-resp>\n <uri name="help">http://svc.example/help</uri>\n</mgmt-resp>\n')],
+    "mgmt-config": None,
+    "albums-last": [vrax_part('<contents offset="10" count="5" total="15">\n' + "".join(
+        ' <container id="C%d">\n  <attr name="TITLE">Album %d</attr>\n'
+        '  <attr name="DATEUTC">2027-01-0%d</attr>\n  <attr name="TIMEUTC">10:00:00</attr>\n'
+        '  <attr name="NUMBER_ITEMS_IMAGE_MEDIA">%d</attr>\n  <attr name="NUMBER_ITEMS_VIDEO_MEDIA">1</attr>\n'
+        '  <icon_uid id="I%d" pos="%d" type="image/jpeg"/>\n </container>\n'
+        % (n, n, n + 1, n * 2, n, {0: 5, 4: 3}.get(n, n % 3)) for n in range(5)) + '</contents>\n')],
+    "items": [vrax_part('<contents offset="0" count="3" total="3">\n'
+                        ' <item id="U1" type="image/jpeg">\n  <attr name="TITLE">Beach</attr>\n'
+                        '  <attr name="SIZE_ORIGINAL">640,480</attr>\n  <attr name="SIZE_BYTESACTUAL">51234</attr>\n'
+                        '  <attr name="SECONDSUTC">1700000000</attr>\n  <attr name="SECONDSUTC_UPLOAD">1700000500</attr>\n'
+                        '  <attr name="LAT_3GPP2">-1234</attr>\n  <attr name="LON_3GPP2">5678</attr>\n </item>\n'
+                        ' <item id="U2" type="video/3gpp">\n  <attr name="TITLE">Waves</attr>\n'
+                        '  <attr name="SIZE_ORIGINAL">640</attr>\n </item>\n'
+                        ' <item id="U3" type="image/png">\n  <attr name="TITLE">Dropped</attr>\n </item>\n'
+                        '</contents>\n')],
+    "items-empty": [vrax_part('<contents offset="0" count="0" total="0">\n</contents>\n')],
+    "error-info266": [vrax_part('<error>\n <error-info id="266" msg="Unknown subscriber">\n'
+                                '  <error code="1"/>\n </error-info>\n</error>\n')],
+    "error-info273": [vrax_part('<error>\n <error-info id="273" msg="Item refused"/>\n</error>\n')],
+    "choice-ack": [vrax_part('<list-choice-resp-ack id="a2"/>\n')],
+    "queued-uri": [vrax_part('<uri>http://svc.example/sent/9</uri>\n')],
+    "queued-uri-other": [vrax_part('<uri>javascript:alert(1)</uri>\n')],
+    "upload-ack": [vrax_part('<media-xfer>\n <elem id="U77"/>\n</media-xfer>\n')],
+    "lookup-found": [vrax_part('<media-list>\n <list count="1">\n  <li uid="U1"/>\n </list>\n</media-list>\n')],
+    "lookup-none": [vrax_part('<media-list>\n <list count="0"/>\n</media-list>\n')],
+    "done": [vrax_part('<context>k3</context>\n')],
 }
+REPLIES["items50"] = [vrax_part('<contents offset="0" count="50" total="50">\n' + "".join(
+    ' <item id="U%d" type="image/jpeg">\n  <attr name="TITLE">Picture %d</attr>\n'
+    '  <attr name="SIZE_ORIGINAL">640,480</attr>\n  <attr name="SIZE_BYTESACTUAL">%d</attr>\n'
+    '  <attr name="SECONDSUTC">%d</attr>\n </item>\n' % (n, n, 40000 + n, 1700000000 + n)
+    for n in range(50)) + '</contents>\n')]
+REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 
@@ -174,6 +225,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 line += " %s attachment=%s sha256=%s" % (info[0], attachment[0], attachment[1])
             except (ValueError, ET.ParseError) as error:
                 line += " bad body: %s" % error
+        line += " headers=" + ",".join(self.headers.keys())
         server.log.write(line + "\n")
         server.log.flush()
         if word == "status302":
@@ -182,12 +234,28 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        reply = reply_for(word.split("-split")[0].split("-cut")[0].split("-stall")[0])
+        name = word.split("-split")[0].split("-cut")[0].split("-stall")[0]
+        announced = REPLY_BOUNDARY
+        if name == "no-dash-boundary":
+            # Delimiter lines "--Veltmarsh": the boundary without a dash.
+            name, announced = "done", BOUNDARY
+        reply = reply_for(name)
+        if announced == BOUNDARY:
+            reply = reply.replace(b"----" + BOUNDARY.encode(), b"--" + BOUNDARY.encode())
         self.send_response(200)
-        self.send_header("Content-Type", "multipart/mixed; boundary=" + REPLY_BOUNDARY)
+        self.send_header("Content-Type", "multipart/mixed; boundary=" + announced)
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
-        if word.endswith("-cut"):
+        if word.endswith("-cutlast") or word.endswith("-stalllast"):
+            last = reply_body([REPLIES[name][-1]])
+            content = REPLIES[name][-1][1]
+            at = len(reply) - len(last) + last.rfind(content) + len(content) // 2
+            self.wfile.write(reply[:at])
+            self.wfile.flush()
+            if word.endswith("-stalllast"):
+                time.sleep(STALL_SECONDS)
+            self.close_connection = True
+        elif word.endswith("-cut"):
             # Promised whole, closed inside the second part.
             self.wfile.write(reply[: len(reply) * 2 // 3])
             self.close_connection = True
@@ -204,7 +272,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply)
 
 
-def serve(script, log_path):
+def serve(script, log_path, announce=False):
     server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
     server.script = script
     server.served = 0
@@ -212,7 +280,8 @@ def serve(script, log_path):
     signal.alarm(MAX_SECONDS)
     with open(log_path, "a") as log:
         server.log = log
-        print(server.server_address[1], flush=True)
+        port = server.server_address[1]
+        print(("PORT %d" % port) if announce else port, flush=True)
         while server.served < len(script):
             server.handle_request()
     server.server_close()
@@ -235,6 +304,8 @@ def main():
         return 0
     if len(sys.argv) == 3 and not sys.argv[1].startswith("-"):
         return serve(sys.argv[1].split(","), sys.argv[2])
+    if len(sys.argv) == 4 and sys.argv[3] == "--announce":
+        return serve(sys.argv[1].split(","), sys.argv[2], announce=True)
     print(__doc__)
     return 2
 

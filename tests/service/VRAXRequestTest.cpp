@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -48,19 +45,6 @@ const Case kCases[] = {
     { "validate with an id sends no password", Body::Validate, "D42", "", nullptr, "validate-id-request.xml" },
     { "validate without an id sends it", Body::Validate, nullptr, "", nullptr, "validate-noid-request.xml" },
 };
-
-bool xmllintAccepts(const std::string& document)
-{
-    char path[] = "/tmp/vrax-request-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0)
-        return false;
-    const bool written = write(fd, document.data(), document.size()) == static_cast<ssize_t>(document.size());
-    close(fd);
-    const int status = written ? std::system((std::string("xmllint --noout ") + path).c_str()) : -1;
-    std::remove(path);
-    return status == 0;
-}
 
 TEST(VRAXRequestTest, DocumentsEqualTheTypedFixturesAndAreWellFormed)
 {

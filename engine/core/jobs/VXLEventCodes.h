@@ -43,7 +43,16 @@
     X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
     X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
     X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \
+    X(kEventVraxAlbumList, 0x8000053, "asks the service protocol job for a page of the album list")      \
+    X(kEventVraxAlbumContents, 0x8000054, "asks the service protocol job for a page of an album's contents") \
+    X(kEventVraxFetchMedia, 0x8000055, "asks the service protocol job to fetch a batch of media")        \
     X(kEventOnlineUpload, 0x8000056, "asks the service protocol job to upload one media item")          \
+    X(kEventVraxRegister, 0x8000057, "asks the service protocol job to register again")                 \
+    X(kEventVraxMessageXfer, 0x8000059, "asks the service protocol job to send a message composed on a screen") \
+    X(kEventVraxQueuedMessage, 0x800005a, "asks the service protocol job to send a queued message")     \
+    X(kEventVraxContainerOperation, 0x800005b, "asks the service protocol job for an album operation")  \
+    X(kEventVraxItemOperation, 0x800005c, "asks the service protocol job for an operation on items")    \
+    X(kEventVraxMediaRecord, 0x800005d, "asks the service protocol job to send a media item's record")  \
     X(kEventOnlineUploadData, 0x8000058, "the service protocol job asks an upload's sink for data")     \
     X(kEventPushWrite, 0x800005e, "appends a buffer to the push-to-file adapter's open file")           \
     X(kEventHttpGet, 0x800005f, "a GET request to the HTTP job")                                        \
@@ -79,6 +88,12 @@
     X(kEventSegmentReadDone, 0x800006a, "the segment reader's answer when it has finished")           \
     X(kEventSegment, 0x800006b, "the segment reader hands its requester one segment")                 \
     X(kEventSegmentDone, 0x800006c, "the requester's answer to kEventSegment")                        \
+    X(kEventScenarioReload, 2, "asks the Scenario Manager to load the configuration file again")     \
+    X(kEventVraxPasswordPrompt, 112, "the service protocol job asks the Producer for the password")      \
+    X(kEventVraxChoicePrompt, 113, "the service protocol job asks the Producer for a list choice")      \
+    X(kReplyVraxPasswordPrompt, 12, "the Producer's answer to kEventVraxPasswordPrompt, with the text")  \
+    X(kReplyVraxChoicePrompt, 13, "the Producer's answer to kEventVraxChoicePrompt, with the choice")    \
+    X(kReplyScenarioReload, 20, "the Scenario Manager's answer to kEventScenarioReload")                 \
     X(kReplyNetConnect, 4, "the dialer's answer to a connect request")                                  \
     X(kReplyNetReceive, 5, "a connection's answer to a receive request")                                \
     X(kReplyNetSend, 6, "a connection's answer to a send request")                                      \

@@ -20,23 +20,32 @@
     X(kResultMachineAssertionFailed, -2, "the program failed an assertion (built-in \"_assert\")")       \
     X(kResultMachineRefused, -1, "a run request the machine cannot take: one runs, or no program")       \
     X(kResultSucceeded, 0, "succeeded")                                                                  \
-    X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store")   \
+    X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store, and a service exchange that ended before its reply was complete")   \
     X(kResultTransactionFailed, 2, "a transaction of any processor but the storage one failed")          \
     X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
     X(kResultStoreNoRoom, 20, "the message store has no room for a message even after freeing space")   \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
+    X(kResultAlbumEmpty, 23, "an album-contents page of an album that holds nothing")                   \
     X(kResultCancelled, 24, "cancelled, or stopped from outside")                                        \
     X(kResultHttpStatus, 50, "an HTTP reply status outside 200..299")                                    \
-    X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice); also the service's refusal of an upload") \
-    X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again")         \
+    X(kResultNetworkNotice, 52, "a network step's notice (with the payload kPayloadNetworkNotice); also the service's \"error\" reply and its refusal of an upload") \
+    X(kResultVraxNoBoundary, 51, "a service reply whose Content-Type names no boundary")                \
+    X(kResultVraxFraming, 53, "a service reply whose multipart framing is broken")                      \
+    X(kResultVraxNoResult, 54, "a service reply document that gave no result")                          \
+    X(kResultVraxBadErrorInfo, 55, "a service \"error\" reply whose \"error-info\" did not parse")        \
+    X(kResultVraxBadChoiceList, 56, "a service list-choice alert whose list did not parse")             \
+    X(kResultVraxReplyCut, 57, "the service reply data ended before a complete document or part")      \
+    X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again; also a list choice whose request may not be repeated")         \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
+    X(kResultLastPage, 68, "an album-list page that is the last one")                                   \
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
     X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
+    X(kResultChoiceDeclined, 94, "the user declined a service list choice")                             \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
     X(kResultFailed, 1000, "failed")                                                                     \
     X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete")
