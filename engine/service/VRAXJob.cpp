@@ -409,33 +409,19 @@ CVXLHsmState CVRAXJob::StoreConfigFile(const CVXLEvent* e)
     return super(&CVRAXJob::Receiving);
 }
 
-CVXLHsmState CVRAXJob::AwaitFileOpen(const CVXLEvent* e)
+// The file writer's answer to an open or to a write: either asks for the
+// next piece of the configuration part.
+CVXLHsmState CVRAXJob::AwaitFileWriter(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSigFailure:
         return configPartFailed(e);
     case kReplyPushOpen:
-        return feedConfigFile();
-    case kEventHttpBodyData:
-    case kSigHttpDone:
-        // Bytes wait in the receive buffer until the file is open.
-        return handled();
-    case kEventStop:
-    case kEventCancelNotice:
-        return transition(&CVRAXJob::StopAfterReply);
-    }
-    return super(&CVRAXJob::Exchange);
-}
-
-CVXLHsmState CVRAXJob::AwaitFileWritten(const CVXLEvent* e)
-{
-    switch (signalOf(e)) {
-    case kSigFailure:
-        return configPartFailed(e);
     case kReplyPushWrite:
         return feedConfigFile();
     case kEventHttpBodyData:
     case kSigHttpDone:
+        // Bytes wait in the receive buffer until the writer is ready.
         return handled();
     case kEventStop:
     case kEventCancelNotice:
@@ -885,7 +871,7 @@ CVXLHsmState CVRAXJob::openConfigFile()
     fileOpen_.expectedTotal = static_cast<std::int32_t>(transferRemaining_);
     fileOpen_.setResult(kResultSucceeded);
     post(&fileWriter_, &fileOpen_);
-    return transition(&CVRAXJob::AwaitFileOpen);
+    return transition(&CVRAXJob::AwaitFileWriter);
 }
 
 // Hands what has arrived of the configuration part to the file writer, one
@@ -901,7 +887,7 @@ CVXLHsmState CVRAXJob::feedConfigFile()
         fileWrite_.expectedTotal = fileOpen_.expectedTotal;
         fileWrite_.setResult(kResultSucceeded);
         post(&fileWriter_, &fileWrite_);
-        return transition(&CVRAXJob::AwaitFileWritten);
+        return transition(&CVRAXJob::AwaitFileWriter);
     }
     if (taken == CVXLScanResult::Done || transferRemaining_ == 0)
         return transition(&CVRAXJob::AwaitConfigPartEnd);

@@ -111,8 +111,7 @@ public:
     CVXLHsmState PromptCancelled(const CVXLEvent* e);
     CVXLHsmState AfterMgmtReply(const CVXLEvent* e);
     CVXLHsmState StoreConfigFile(const CVXLEvent* e);
-    CVXLHsmState AwaitFileOpen(const CVXLEvent* e);
-    CVXLHsmState AwaitFileWritten(const CVXLEvent* e);
+    CVXLHsmState AwaitFileWriter(const CVXLEvent* e);
     CVXLHsmState FeedConfigFile(const CVXLEvent* e);
     CVXLHsmState AwaitConfigPartEnd(const CVXLEvent* e);
     CVXLHsmState AwaitFileClosed(const CVXLEvent* e);
