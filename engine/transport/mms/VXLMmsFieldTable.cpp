@@ -64,7 +64,8 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
     std::uint32_t capacity = capacity_ ? capacity_ * 2 : kFirstCapacity;
     while (capacity < count)
         capacity *= 2;
-    auto* grown = static_cast<Entry*>(vxlAlloc(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
+    // Every slot is built before it is read.
+    auto* grown = static_cast<Entry*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
     if (!grown)
         return false;
     for (std::uint32_t i = 0; i < count_; ++i) {
