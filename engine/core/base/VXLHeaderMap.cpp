@@ -47,7 +47,7 @@ public:
             return nullptr;
         Entry* first = values(name);
         if (!first) {
-            if (!names.set(name, entry)) {
+            if (!names.append(name, entry)) {
                 delete entry;
                 return nullptr;
             }

@@ -684,6 +684,10 @@ bool charsetNameOf(std::int32_t number, CVXLString& out)
 
 bool wspHeaderNameOf(std::int32_t wire, CVXLString& out)
 {
+    // Rows stand in wire order from 0x80.
+    const std::int32_t at = wire - 0x80;
+    if (at >= 0 && static_cast<std::size_t>(at) < kVxlWspHeaderRows && kVxlWspHeaderTable[at].wire == wire)
+        return appendName(kVxlWspHeaderTable[at].name, out);
     for (const VXLWspHeaderRow* row = kVxlWspHeaderTable; row->id != kVxlTableEnd; ++row) {
         if (row->wire == wire)
             return appendName(row->name, out);
@@ -694,6 +698,12 @@ bool wspHeaderNameOf(std::int32_t wire, CVXLString& out)
 bool wspContentTypeNameOf(std::int32_t key, CVXLString& out, bool byNumber)
 {
     key &= 0x7F;
+    // The well-known rows stand at their own number and wire code.
+    if (static_cast<std::size_t>(key) < kVxlWspWellKnownContentTypes) {
+        const VXLWspContentTypeRow& row = kVxlWspContentTypeTable[key];
+        if ((byNumber ? row.number : row.wire) == key)
+            return appendName(row.name, out);
+    }
     for (const VXLWspContentTypeRow& row : kVxlWspContentTypeTable) {
         if ((byNumber ? row.number : row.wire) == key)
             return appendName(row.name, out);
