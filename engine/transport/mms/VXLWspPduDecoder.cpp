@@ -66,7 +66,7 @@ bool readCharset(CVXLWspReader& in, CVXLString& name)
 // A content type given by number or wire byte, or as text.
 bool readMediaType(CVXLWspReader& in, CVXLString& type)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     type.clear();
@@ -131,7 +131,7 @@ bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t leng
 bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
 {
     while (!in.atEnd()) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         in.peek(byte);
         if (byte < 0x80) {
             // Application header: a Token-text name and a value, neither of
@@ -161,7 +161,7 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
 bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset,
                                             bool indexed)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     charset.clear();
@@ -190,7 +190,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     in.peek(first);
 
     if (code == kMmsFieldStored) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         return pdu.setHeader(code, signedDecimal(byte == 0x80 ? 0 : 1));
@@ -232,7 +232,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     }
     case kMmsKindEnumerated: {
         const VXLMmsValueRow* table = mmsValueTableOf(code);
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (isText(first)) {
             CVXLString text;
             return in.readText(text) && pdu.setHeader(code, text);
@@ -257,7 +257,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
             CVXLString text;
             return in.readText(text) && pdu.setHeader(code, text);
         }
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         const std::int32_t major = (byte >> 4) & 0x07;
@@ -291,7 +291,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     case kMmsKindTokenAndEncodedString:
     case kMmsKindTokenAndInteger: {
         std::uint32_t length;
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readValueLength(length) || length == 0 || !in.readByte(byte))
             return false;
         const CVXLString token = signedDecimal(mmsValueOfWire(byte, mmsValueTableOf(code)));
@@ -313,7 +313,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         return !charset.length() || pdu.addFieldParameter(code, kMmsParamCharset, charset);
     }
     case kMmsKindFieldCode: {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         // The field code, so that the encoder writes the same byte back.
@@ -326,13 +326,13 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
 
 bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     in.peek(first);
     CVXLString name, value;
     if (isText(first)) {
         if (!in.readText(name))
             return false;
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return false;
         if (isText(next) || next == CVXLWspReader::kStringQuote || next == CVXLWspReader::kTextQuote || next == 0) {
@@ -384,7 +384,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
     }
     case kWspParamVersion:
     case kWspParamDifferences: {
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return false;
         if (isText(next)) {
@@ -412,7 +412,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
 
 bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& entity)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     CVXLString type;
@@ -440,7 +440,7 @@ bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& ent
 void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part)
 {
     while (!in.atEnd()) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         in.peek(byte);
         if (byte == kShiftDelimiter) {
             // The delimiter and its page; a delimiter cut off ends the headers.
@@ -459,7 +459,7 @@ void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& par
         } else if (!in.readText(name)) {
             return;
         }
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return;
         if (isText(next) || next == CVXLWspReader::kTextQuote || next == 0) {

@@ -7,24 +7,6 @@ CVXLWspReader::CVXLWspReader(const std::uint8_t* data, std::uint32_t length)
 {
 }
 
-bool CVXLWspReader::peek(std::uint8_t& byte) const
-{
-    if (atEnd())
-        return false;
-    byte = data_[position_];
-    return true;
-}
-
-bool CVXLWspReader::readByte(std::uint8_t& byte)
-{
-    if (atEnd()) {
-        ok_ = false;
-        return false;
-    }
-    byte = data_[position_++];
-    return true;
-}
-
 bool CVXLWspReader::skip(std::uint32_t count)
 {
     if (count > remaining()) {

@@ -31,9 +31,23 @@ public:
     std::uint32_t remaining() const { return length_ - position_; }
     const std::uint8_t* current() const { return data_ + position_; }
     // Byte at the position without moving; false at the end (not a failure).
-    bool peek(std::uint8_t& byte) const;
+    bool peek(std::uint8_t& byte) const
+    {
+        if (atEnd())
+            return false;
+        byte = data_[position_];
+        return true;
+    }
 
-    bool readByte(std::uint8_t& byte);
+    bool readByte(std::uint8_t& byte)
+    {
+        if (atEnd()) {
+            ok_ = false;
+            return false;
+        }
+        byte = data_[position_++];
+        return true;
+    }
     bool skip(std::uint32_t count);
     // At most five bytes, the value within 32 bits.
     bool readUintvar(std::uint32_t& value);
