@@ -84,6 +84,16 @@ void CVXLByteBuffer::clear()
     release();
 }
 
+std::uint8_t* CVXLByteBuffer::data()
+{
+    return block_ ? bytesOf(block_) : nullptr;
+}
+
+const std::uint8_t* CVXLByteBuffer::data() const
+{
+    return block_ ? bytesOf(block_) : nullptr;
+}
+
 std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;
@@ -92,6 +102,11 @@ std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 const std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset) const
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;
+}
+
+std::uint32_t CVXLByteBuffer::length() const
+{
+    return block_ ? block_->length : 0;
 }
 
 std::uint32_t CVXLByteBuffer::capacity() const

@@ -30,12 +30,12 @@ public:
 
     virtual void clear();
 
-    std::uint8_t* data() { return block_ ? reinterpret_cast<std::uint8_t*>(block_ + 1) : nullptr; }
-    const std::uint8_t* data() const { return block_ ? reinterpret_cast<const std::uint8_t*>(block_ + 1) : nullptr; }
+    std::uint8_t* data();
+    const std::uint8_t* data() const;
     // Null when offset is not inside the length.
     std::uint8_t* at(std::uint32_t offset);
     const std::uint8_t* at(std::uint32_t offset) const;
-    std::uint32_t length() const { return block_ ? block_->length : 0; }
+    std::uint32_t length() const;
     std::uint32_t capacity() const;
     bool isShared() const { return next_ || previous_; }
     bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
