@@ -1,8 +1,9 @@
 #include "engine/core/base/VXLHeaderMap.h"
 
-#include "engine/core/base/VXLList.h"
 #include "engine/core/base/VXLStringMap.h"
 
+// One value of a name. The values of a name are chained from the first,
+// which the name map holds and which keeps the chain's tail and count.
 class CVXLHeaderMap::Entry : public CVXLObject {
 public:
     explicit Entry(const CVXLString& text)
@@ -13,6 +14,9 @@ public:
 
     CVXLString text;
     CVXLHeaderMap* parameters = nullptr;
+    Entry* next = nullptr;
+    Entry* last = this;
+    std::uint32_t count = 1;
 };
 
 class CVXLHeaderMap::Body : public CVXLObject {
@@ -20,55 +24,55 @@ public:
     ~Body() override { removeAll(); }
 
     // Exact case unless asked; the map's flag is set for this one lookup only.
-    CVXLList* values(const CVXLString& name, bool ignoreCase = false) const
+    Entry* values(const CVXLString& name, bool ignoreCase = false) const
     {
         names.setCaseInsensitive(ignoreCase);
-        auto* list = static_cast<CVXLList*>(names.find(name));
+        auto* first = static_cast<Entry*>(names.find(name));
         names.setCaseInsensitive(false);
-        return list;
+        return first;
     }
 
     Entry* entry(const CVXLString& name, int index, bool ignoreCase = false) const
     {
-        const CVXLList* list = values(name, ignoreCase);
-        if (!list || index < 0)
-            return nullptr;
-        const CVXLList::Node* node = list->head();
-        for (int i = 0; node && i < index; ++i)
-            node = node->next;
-        return node ? static_cast<Entry*>(node->object) : nullptr;
+        Entry* at = index < 0 ? nullptr : values(name, ignoreCase);
+        for (int i = 0; at && i < index; ++i)
+            at = at->next;
+        return at;
     }
 
     Entry* add(const CVXLString& name, const CVXLString& text)
     {
-        CVXLList* list = values(name);
-        if (!list) {
-            list = new CVXLList;
-            if (!list || !names.set(name, list)) {
-                delete list;
+        auto* entry = new Entry(text);
+        if (!entry)
+            return nullptr;
+        Entry* first = values(name);
+        if (!first) {
+            if (!names.append(name, entry)) {
+                delete entry;
                 return nullptr;
             }
+            return entry;
         }
-        auto* entry = new Entry(text);
-        if (!entry || !list->append(entry)) {
-            delete entry;
-            return nullptr;
-        }
+        first->last->next = entry;
+        first->last = entry;
+        ++first->count;
         return entry;
     }
 
-    void removeList(CVXLList* list)
+    void removeChain(Entry* first)
     {
-        for (const CVXLList::Node* node = list->head(); node; node = node->next)
-            delete node->object;
-        delete list;
+        while (first) {
+            Entry* next = first->next;
+            delete first;
+            first = next;
+        }
     }
 
     // Last name first; the names go all at once, not one search each.
     void removeAll()
     {
         for (std::uint32_t i = names.count(); i > 0; --i)
-            removeList(static_cast<CVXLList*>(names.valueAt(static_cast<int>(i - 1))));
+            removeChain(static_cast<Entry*>(names.valueAt(static_cast<int>(i - 1))));
         names.removeAll(false);
     }
 
@@ -133,9 +137,8 @@ bool CVXLHeaderMap::makePrivate()
     if (body_) {
         for (std::uint32_t i = 0, n = body_->names.count(); i < n; ++i) {
             const CVXLString& name = *body_->names.keyAt(static_cast<int>(i));
-            const auto* list = static_cast<const CVXLList*>(body_->names.valueAt(static_cast<int>(i)));
-            for (const CVXLList::Node* node = list->head(); node; node = node->next) {
-                const auto* from = static_cast<const Entry*>(node->object);
+            const auto* first = static_cast<const Entry*>(body_->names.valueAt(static_cast<int>(i)));
+            for (const Entry* from = first; from; from = from->next) {
                 Entry* to = copy->add(name, from->text);
                 // Parameters are shared with the old body, not copied.
                 if (to && from->parameters)
@@ -165,8 +168,8 @@ CVXLString CVXLHeaderMap::nameAt(int index) const
 
 std::uint32_t CVXLHeaderMap::valueCount(const CVXLString& name) const
 {
-    const CVXLList* list = body_ ? body_->values(name) : nullptr;
-    return list ? list->count() : 0;
+    const Entry* first = body_ ? body_->values(name) : nullptr;
+    return first ? first->count : 0;
 }
 
 bool CVXLHeaderMap::contains(const CVXLString& name, bool ignoreCase) const
@@ -197,11 +200,11 @@ bool CVXLHeaderMap::remove(const CVXLString& name)
 {
     if (!makePrivate())
         return false;
-    auto* list = body_->values(name);
-    if (!list)
+    Entry* first = body_->values(name);
+    if (!first)
         return false;
     body_->names.remove(name);
-    body_->removeList(list);
+    body_->removeChain(first);
     return true;
 }
 

@@ -6,14 +6,18 @@ struct CVXLSharedCount::Counter : CVXLObject {
     std::uint32_t count = 0;
 };
 
-CVXLSharedCount::CVXLSharedCount()
-    : counter_(new Counter)
+CVXLSharedCount::CVXLSharedCount() = default;
+
+CVXLSharedCount::Counter* CVXLSharedCount::shared() const
 {
+    if (!counter_)
+        counter_ = new Counter;
+    return counter_;
 }
 
 CVXLSharedCount::CVXLSharedCount(const CVXLSharedCount& other)
     : CVXLValueBase(other)
-    , counter_(other.counter_)
+    , counter_(other.shared())
 {
     if (counter_)
         ++counter_->count;
@@ -21,7 +25,7 @@ CVXLSharedCount::CVXLSharedCount(const CVXLSharedCount& other)
 
 CVXLSharedCount& CVXLSharedCount::operator=(const CVXLSharedCount& other)
 {
-    Counter* counter = other.counter_;
+    Counter* counter = other.shared();
     if (counter)
         ++counter->count;
     release();
@@ -55,5 +59,5 @@ void CVXLSharedCount::detach()
     if (!counter_ || counter_->count == 0)
         return;
     --counter_->count;
-    counter_ = new Counter;
+    counter_ = nullptr;
 }

@@ -27,7 +27,10 @@ private:
     struct Counter;
 
     void release();
+    // The counter, made when a second handle first shares it.
+    Counter* shared() const;
 
-    // Null only when the heap refused a counter; such a handle counts as alone.
-    Counter* counter_;
+    // Null while the handle has never been shared (or when the heap refused
+    // a counter); such a handle counts as alone.
+    mutable Counter* counter_ = nullptr;
 };

@@ -175,22 +175,11 @@ void CVXLString::setUnsigned(std::uint32_t value)
     onChanged();
 }
 
-const char* CVXLString::c_str() const
-{
-    return hasBlock() ? reinterpret_cast<const char*>(buffer_.data()) : "";
-}
-
 const char* CVXLString::charAt(int index) const
 {
     if (index < 0)
         return nullptr;
     return reinterpret_cast<const char*>(buffer_.at(static_cast<std::uint32_t>(index)));
-}
-
-std::uint32_t CVXLString::length() const
-{
-    const std::uint32_t n = buffer_.length();
-    return n ? n - 1 : 0;
 }
 
 void CVXLString::clear()

@@ -36,10 +36,14 @@ public:
     void setUnsigned(std::uint32_t value);
 
     // Never null; "" for a string the heap could not give a block.
-    const char* c_str() const;
+    const char* c_str() const { return hasBlock() ? reinterpret_cast<const char*>(buffer_.data()) : ""; }
     // Null outside the text and its NUL.
     const char* charAt(int index) const;
-    std::uint32_t length() const;
+    std::uint32_t length() const
+    {
+        const std::uint32_t n = buffer_.length();
+        return n ? n - 1 : 0;
+    }
     void clear();
     const CVXLByteBuffer& buffer() const { return buffer_; }
 

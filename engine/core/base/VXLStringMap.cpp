@@ -153,6 +153,11 @@ bool CVXLStringMap::set(const CVXLString& key, CVXLObject* value)
         pair.value = value;
         return pairs_.set(index, &pair);
     }
+    return append(key, value);
+}
+
+bool CVXLStringMap::append(const CVXLString& key, CVXLObject* value)
+{
     Pair pair { new CVXLString(key), value };
     if (!pair.key)
         return false;

@@ -31,6 +31,8 @@ public:
     // A matching pair takes the value and keeps its key as first stored; the
     // old value is neither deleted nor returned. False when the heap refuses.
     bool set(const CVXLString& key, CVXLObject* value);
+    // Adds a pair for a key the caller knows is absent, without a search.
+    bool append(const CVXLString& key, CVXLObject* value);
     // The value is left to the caller.
     bool remove(const CVXLString& key);
     void removeAll(bool deleteValues);

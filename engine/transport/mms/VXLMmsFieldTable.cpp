@@ -7,6 +7,21 @@ constexpr std::uint32_t kFirstCapacity = 16;
 const CVXLString kEmpty;
 } // namespace
 
+CVXLMmsFieldTable::Entry::Entry(const Entry& other) : text(other.text), next(other.next)
+{
+    set[0] = other.set[0];
+    set[1] = other.set[1];
+    if (other.parameters) {
+        parameters = new Parameters;
+        if (parameters) {
+            parameters->values[0] = other.parameters->values[0];
+            parameters->values[1] = other.parameters->values[1];
+        } else {
+            set[0] = set[1] = 0;
+        }
+    }
+}
+
 CVXLMmsFieldTable::CVXLMmsFieldTable() { clear(); }
 
 CVXLMmsFieldTable::CVXLMmsFieldTable(const CVXLMmsFieldTable& other) : CVXLObject()
@@ -64,11 +79,19 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
     std::uint32_t capacity = capacity_ ? capacity_ * 2 : kFirstCapacity;
     while (capacity < count)
         capacity *= 2;
-    auto* grown = static_cast<Entry*>(vxlAlloc(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
+    // Every slot is built before it is read.
+    auto* grown = static_cast<Entry*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
     if (!grown)
         return false;
     for (std::uint32_t i = 0; i < count_; ++i) {
-        new (&grown[i]) Entry(entries_[i]);
+        // The parameters move over rather than being copied.
+        Entry* moved = new (&grown[i]) Entry();
+        moved->text = entries_[i].text;
+        moved->next = entries_[i].next;
+        moved->set[0] = entries_[i].set[0];
+        moved->set[1] = entries_[i].set[1];
+        moved->parameters = entries_[i].parameters;
+        entries_[i].parameters = nullptr;
         entries_[i].~Entry();
     }
     if (entries_)
@@ -111,7 +134,9 @@ bool CVXLMmsFieldTable::setParameter(std::int32_t code, int n, Parameter which, 
     auto* found = const_cast<Entry*>(entry(code, n));
     if (!found)
         return false;
-    found->parameters[which] = value;
+    if (!found->parameters && !(found->parameters = new Parameters))
+        return false;
+    found->parameters->values[which] = value;
     const auto mark = static_cast<std::uint8_t>(1 + which);
     if (found->set[0] != mark && found->set[1] != mark)
         found->set[found->set[0] ? 1 : 0] = mark;
@@ -135,7 +160,7 @@ const CVXLString* CVXLMmsFieldTable::parameter(std::int32_t code, int n, Paramet
     const auto mark = static_cast<std::uint8_t>(1 + which);
     if (!found || (found->set[0] != mark && found->set[1] != mark))
         return nullptr;
-    return &found->parameters[which];
+    return &found->parameters->values[which];
 }
 
 std::uint32_t CVXLMmsFieldTable::parameterCount(std::int32_t code, int n) const

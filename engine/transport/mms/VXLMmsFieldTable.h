@@ -43,9 +43,20 @@ public:
     static bool codeOfName(const CVXLString& name, std::int32_t& code);
 
 private:
+    // Few values carry parameters; those that do hold them apart.
+    struct Parameters : CVXLObject {
+        CVXLString values[2];
+    };
+
     struct Entry {
+        Entry() = default;
+        // Deep: the copy holds parameters of its own.
+        Entry(const Entry& other);
+        Entry& operator=(const Entry&) = delete;
+        ~Entry() { delete parameters; }
+
         CVXLString text;
-        CVXLString parameters[2];
+        Parameters* parameters = nullptr;
         std::int32_t next = -1;
         // Parameters set, in order: 0 none, else 1 + first, 1 + second.
         std::uint8_t set[2] = {0, 0};

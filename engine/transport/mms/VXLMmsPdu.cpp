@@ -80,7 +80,7 @@ const VXLMmsHeaderRow* mmsHeaderTable(std::int32_t kind, std::uint32_t& rowCount
 
 CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
 {
-    wspContentTypeName(CVXLString(kWspContentTypeMmsMessage), contentTypeName_, true);
+    wspContentTypeNameOf(kWspContentTypeMmsMessage, contentTypeName_, true);
     setContentType(contentTypeName_);
 }
 

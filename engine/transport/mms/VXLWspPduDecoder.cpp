@@ -20,21 +20,37 @@ CVXLString decimal(std::uint64_t value)
         digits[n++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value);
-    CVXLString text;
-    while (n)
-        text.appendChar(digits[--n]);
-    return text;
+    char text[24];
+    for (int i = 0; i < n; ++i)
+        text[i] = digits[n - 1 - i];
+    CVXLString result;
+    result.appendBytes(text, static_cast<std::uint32_t>(n));
+    return result;
 }
 
 CVXLString signedDecimal(std::int32_t value) { return CVXLString(value); }
 
 bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
 
+// Whether type begins with a lower-case prefix, ignoring the letter case of type.
+bool startsFolded(const CVXLString& type, const char* prefix)
+{
+    const char* text = type.c_str();
+    const std::uint32_t length = type.length();
+    std::uint32_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= length)
+            return false;
+        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
 bool isMultipartType(const CVXLString& type)
 {
-    CVXLString folded(type);
-    folded.toLower();
-    return folded.find(CVXLString("application/vnd.wap.multipart.")) == 0 || folded.find(CVXLString("multipart/")) == 0;
+    return startsFolded(type, "application/vnd.wap.multipart.") || startsFolded(type, "multipart/");
 }
 
 // Well-known-charset: Any-charset (0x80) or an Integer-value.
@@ -44,13 +60,13 @@ bool readCharset(CVXLWspReader& in, CVXLString& name)
     if (!in.readInteger(number) || number > 0x7FFFFFFF)
         return false;
     name.clear();
-    return charsetName(decimal(number), name);
+    return charsetNameOf(static_cast<std::int32_t>(number), name);
 }
 
 // A content type given by number or wire byte, or as text.
 bool readMediaType(CVXLWspReader& in, CVXLString& type)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     type.clear();
@@ -61,7 +77,7 @@ bool readMediaType(CVXLWspReader& in, CVXLString& type)
         return false;
     // A number the table lacks leaves the type empty rather than failing.
     if (number < kVxlWspWellKnownContentTypes)
-        wspContentTypeName(decimal(number), type, true);
+        wspContentTypeNameOf(static_cast<std::int32_t>(number), type, true);
     return true;
 }
 
@@ -115,13 +131,12 @@ bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t leng
 bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
 {
     while (!in.atEnd()) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         in.peek(byte);
         if (byte < 0x80) {
             // Application header: a Token-text name and a value, neither of
             // which has a place among the MMS fields.
-            CVXLString name;
-            if (!in.readText(name) || !in.skipValue())
+            if (!in.skipText() || !in.skipValue())
                 return fail("application header runs past the end", in);
             continue;
         }
@@ -146,7 +161,7 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
 bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset,
                                             bool indexed)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     charset.clear();
@@ -175,7 +190,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     in.peek(first);
 
     if (code == kMmsFieldStored) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         return pdu.setHeader(code, signedDecimal(byte == 0x80 ? 0 : 1));
@@ -217,7 +232,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     }
     case kMmsKindEnumerated: {
         const VXLMmsValueRow* table = mmsValueTableOf(code);
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (isText(first)) {
             CVXLString text;
             return in.readText(text) && pdu.setHeader(code, text);
@@ -242,7 +257,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
             CVXLString text;
             return in.readText(text) && pdu.setHeader(code, text);
         }
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         const std::int32_t major = (byte >> 4) & 0x07;
@@ -276,7 +291,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
     case kMmsKindTokenAndEncodedString:
     case kMmsKindTokenAndInteger: {
         std::uint32_t length;
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readValueLength(length) || length == 0 || !in.readByte(byte))
             return false;
         const CVXLString token = signedDecimal(mmsValueOfWire(byte, mmsValueTableOf(code)));
@@ -298,7 +313,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         return !charset.length() || pdu.addFieldParameter(code, kMmsParamCharset, charset);
     }
     case kMmsKindFieldCode: {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         // The field code, so that the encoder writes the same byte back.
@@ -311,13 +326,13 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
 
 bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     in.peek(first);
     CVXLString name, value;
     if (isText(first)) {
         if (!in.readText(name))
             return false;
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return false;
         if (isText(next) || next == CVXLWspReader::kStringQuote || next == CVXLWspReader::kTextQuote || next == 0) {
@@ -334,12 +349,11 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
     std::uint64_t wire;
     if (!in.readInteger(wire) || wire > 0x7F)
         return false;
-    const CVXLString wireKey = decimal(wire | 0x80);
-    const std::int32_t kind = wspParameterKind(wireKey, false);
-    const CVXLString id = signedDecimal(wspParameterId(wireKey, false));
-    if (kind < 0 || !wspParameterName(id, name))
+    const VXLWspParameterRow* row = wspParameterRowOfWire(static_cast<std::int32_t>(wire | 0x80));
+    if (!row)
         return false;
-    switch (kind) {
+    name = row->name;
+    switch (row->kind) {
     case kWspParamCharset:
         if (!readCharset(in, value))
             return false;
@@ -370,7 +384,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
     }
     case kWspParamVersion:
     case kWspParamDifferences: {
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return false;
         if (isText(next)) {
@@ -398,7 +412,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
 
 bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& entity)
 {
-    std::uint8_t first;
+    std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     CVXLString type;
@@ -426,7 +440,7 @@ bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& ent
 void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part)
 {
     while (!in.atEnd()) {
-        std::uint8_t byte;
+        std::uint8_t byte = 0;
         in.peek(byte);
         if (byte == kShiftDelimiter) {
             // The delimiter and its page; a delimiter cut off ends the headers.
@@ -441,11 +455,11 @@ void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& par
         CVXLString name;
         if (byte >= 0x80) {
             in.readByte(byte);
-            wspHeaderName(signedDecimal(byte), name);
+            wspHeaderNameOf(byte, name);
         } else if (!in.readText(name)) {
             return;
         }
-        std::uint8_t next;
+        std::uint8_t next = 0;
         if (!in.peek(next))
             return;
         if (isText(next) || next == CVXLWspReader::kTextQuote || next == 0) {

@@ -1,26 +1,10 @@
 #include "engine/transport/mms/VXLWspReader.h"
 
+#include <cstring>
+
 CVXLWspReader::CVXLWspReader(const std::uint8_t* data, std::uint32_t length)
     : data_(data), length_(data ? length : 0)
 {
-}
-
-bool CVXLWspReader::peek(std::uint8_t& byte) const
-{
-    if (atEnd())
-        return false;
-    byte = data_[position_];
-    return true;
-}
-
-bool CVXLWspReader::readByte(std::uint8_t& byte)
-{
-    if (atEnd()) {
-        ok_ = false;
-        return false;
-    }
-    byte = data_[position_++];
-    return true;
 }
 
 bool CVXLWspReader::skip(std::uint32_t count)
@@ -113,23 +97,39 @@ bool CVXLWspReader::readInteger(std::uint64_t& value)
     return readLongInteger(value);
 }
 
-bool CVXLWspReader::readText(CVXLString& text, bool quoted)
+bool CVXLWspReader::findText(bool quoted, std::uint32_t& begin, std::uint32_t& end)
 {
-    std::uint32_t begin = position_;
+    begin = position_;
     if (begin < length_ && data_[begin] == kTextQuote)
         ++begin;
     else if (begin < length_ && data_[begin] == kStringQuote
              && (quoted || (begin + 1 < length_ && data_[begin + 1] >= 0x80)))
         ++begin;
-    std::uint32_t end = begin;
-    while (end < length_ && data_[end] != 0)
-        ++end;
-    if (end >= length_) {
+    const void* nul = begin < length_ ? std::memchr(data_ + begin, 0, length_ - begin) : nullptr;
+    if (!nul) {
         ok_ = false;
         return false;
     }
+    end = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - data_);
+    return true;
+}
+
+bool CVXLWspReader::readText(CVXLString& text, bool quoted)
+{
+    std::uint32_t begin, end;
+    if (!findText(quoted, begin, end))
+        return false;
     text.clear();
     text.appendBytes(data_ + begin, end - begin);
+    position_ = end + 1;
+    return true;
+}
+
+bool CVXLWspReader::skipText()
+{
+    std::uint32_t begin, end;
+    if (!findText(false, begin, end))
+        return false;
     position_ = end + 1;
     return true;
 }
@@ -147,8 +147,7 @@ bool CVXLWspReader::skipValue()
         std::uint32_t n;
         return readValueLength(n) && skip(n);
     }
-    CVXLString ignored;
-    return readText(ignored);
+    return skipText();
 }
 
 bool CVXLWspReader::split(std::uint32_t count, CVXLWspReader& part)

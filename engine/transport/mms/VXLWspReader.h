@@ -31,9 +31,23 @@ public:
     std::uint32_t remaining() const { return length_ - position_; }
     const std::uint8_t* current() const { return data_ + position_; }
     // Byte at the position without moving; false at the end (not a failure).
-    bool peek(std::uint8_t& byte) const;
+    bool peek(std::uint8_t& byte) const
+    {
+        if (atEnd())
+            return false;
+        byte = data_[position_];
+        return true;
+    }
 
-    bool readByte(std::uint8_t& byte);
+    bool readByte(std::uint8_t& byte)
+    {
+        if (atEnd()) {
+            ok_ = false;
+            return false;
+        }
+        byte = data_[position_++];
+        return true;
+    }
     bool skip(std::uint32_t count);
     // At most five bytes, the value within 32 bits.
     bool readUintvar(std::uint32_t& value);
@@ -49,6 +63,8 @@ public:
     // quoted is set, else only before a byte of 0x80 or above (how some
     // writers quote such a text). A text without its NUL inside the view fails.
     bool readText(CVXLString& text, bool quoted = false);
+    // Steps over a text as readText reads it, keeping nothing.
+    bool skipText();
     // Any WSP value: Short-integer, Value-length and its bytes, or a text.
     bool skipValue();
     // A reader over the next count bytes; this reader moves past them.
@@ -56,6 +72,9 @@ public:
     void fail() { ok_ = false; }
 
 private:
+    // Where the text at the position begins and where its NUL lies.
+    bool findText(bool quoted, std::uint32_t& begin, std::uint32_t& end);
+
     const std::uint8_t* data_;
     std::uint32_t length_;
     std::uint32_t position_ = 0;

@@ -609,6 +609,9 @@ namespace {
 
 const VXLMmsFieldRow* fieldRow(std::int32_t code)
 {
+    // Rows stand in code order from 1; the search is for a table that does not.
+    if (code >= 1 && static_cast<std::size_t>(code) <= kVxlMmsFieldRows && kVxlMmsFieldTable[code - 1].code == code)
+        return &kVxlMmsFieldTable[code - 1];
     for (const VXLMmsFieldRow* row = kVxlMmsFieldTable; row->code != kVxlTableEnd; ++row) {
         if (row->code == code)
             return row;
@@ -655,4 +658,55 @@ std::int32_t mmsValueOfWire(std::int32_t wire, const VXLMmsValueRow* table)
             return row->value;
     }
     return -1;
+}
+
+const VXLWspParameterRow* wspParameterRowOfWire(std::int32_t wire)
+{
+    for (const VXLWspParameterRow* row = kVxlWspParameterTable; row->id != kVxlTableEnd; ++row) {
+        if (row->wire == wire)
+            return row;
+    }
+    return nullptr;
+}
+
+bool charsetNameOf(std::int32_t number, CVXLString& out)
+{
+    if (number < 0)
+        return false;
+    for (const VXLCharsetRow* row = kVxlCharsetTable; row->id != kVxlTableEnd; ++row) {
+        if (row->number == number)
+            return appendName(row->name, out);
+    }
+    out.appendChar(kVxlCharsetNumberMark);
+    out.appendNumber(static_cast<std::uint32_t>(number), 10, false);
+    return true;
+}
+
+bool wspHeaderNameOf(std::int32_t wire, CVXLString& out)
+{
+    // Rows stand in wire order from 0x80.
+    const std::int32_t at = wire - 0x80;
+    if (at >= 0 && static_cast<std::size_t>(at) < kVxlWspHeaderRows && kVxlWspHeaderTable[at].wire == wire)
+        return appendName(kVxlWspHeaderTable[at].name, out);
+    for (const VXLWspHeaderRow* row = kVxlWspHeaderTable; row->id != kVxlTableEnd; ++row) {
+        if (row->wire == wire)
+            return appendName(row->name, out);
+    }
+    return false;
+}
+
+bool wspContentTypeNameOf(std::int32_t key, CVXLString& out, bool byNumber)
+{
+    key &= 0x7F;
+    // The well-known rows stand at their own number and wire code.
+    if (static_cast<std::size_t>(key) < kVxlWspWellKnownContentTypes) {
+        const VXLWspContentTypeRow& row = kVxlWspContentTypeTable[key];
+        if ((byNumber ? row.number : row.wire) == key)
+            return appendName(row.name, out);
+    }
+    for (const VXLWspContentTypeRow& row : kVxlWspContentTypeTable) {
+        if ((byNumber ? row.number : row.wire) == key)
+            return appendName(row.name, out);
+    }
+    return false;
 }

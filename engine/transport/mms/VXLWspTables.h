@@ -227,3 +227,10 @@ std::int32_t mmsFieldWireOf(std::int32_t code);
 const VXLMmsValueRow* mmsValueTableOf(std::int32_t code);
 std::int32_t mmsValueWireOf(std::int32_t value, const VXLMmsValueRow* table);
 std::int32_t mmsValueOfWire(std::int32_t wire, const VXLMmsValueRow* table);
+// The parameter row of a wire code (0x80 and above), or null.
+const VXLWspParameterRow* wspParameterRowOfWire(std::int32_t wire);
+// The text lookups' answers for a number: a charset the table lacks appends
+// "#<number>"; a content type key is masked to 7 bits.
+bool charsetNameOf(std::int32_t number, CVXLString& out);
+bool wspHeaderNameOf(std::int32_t wire, CVXLString& out);
+bool wspContentTypeNameOf(std::int32_t key, CVXLString& out, bool byNumber);

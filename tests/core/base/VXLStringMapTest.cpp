@@ -148,6 +148,35 @@ TEST(VXLStringMap, IndexIteratorStopsAtTheCount)
 
 // Large maps find keys through an index; every lookup must still answer as
 // a front-to-back search of the pairs in insertion order would.
+// Pairs appended without a search are found, ordered and replaced as set
+// ones are, on either side of the size where the hash index begins.
+TEST(VXLStringMap, AppendedPairsAnswerAsSetOnes)
+{
+    std::vector<Item> items(40);
+    CVXLStringMap map;
+    for (int i = 0; i < 40; ++i) {
+        items[static_cast<std::size_t>(i)].id = i;
+        const std::string key = "Key-" + std::to_string(i);
+        ASSERT_TRUE(i % 2 ? map.append(key.c_str(), &items[static_cast<std::size_t>(i)])
+                          : map.set(key.c_str(), &items[static_cast<std::size_t>(i)]));
+        for (int k = 0; k <= i; ++k) {
+            const auto* found = static_cast<Item*>(map.find(("Key-" + std::to_string(k)).c_str()));
+            ASSERT_NE(found, nullptr) << k << " after " << i;
+            EXPECT_EQ(found->id, k);
+        }
+    }
+    Item replacement(99);
+    ASSERT_TRUE(map.set("Key-7", &replacement));
+    EXPECT_EQ(map.count(), 40u);
+    EXPECT_EQ(static_cast<Item*>(map.find("Key-7"))->id, 99);
+    map.setCaseInsensitive(true);
+    EXPECT_EQ(static_cast<Item*>(map.find("KEY-33"))->id, 33);
+    map.setCaseInsensitive(false);
+    ASSERT_TRUE(map.remove("Key-0"));
+    EXPECT_EQ(pairs(map).front(), (std::pair<std::string, int>("Key-1", 1)));
+    EXPECT_EQ(pairs(map).back(), (std::pair<std::string, int>("Key-39", 39)));
+}
+
 TEST(VXLStringMap, LargeMapsAnswerAsALinearSearchWould)
 {
     std::vector<Item> items(600);

@@ -353,6 +353,54 @@ TEST(VXLWspTables, StringKeysAndNameAppends)
     EXPECT_EQ(charsetNumber(withNul), -1);
 }
 
+// The codecs look up by number; every number must answer as its decimal
+// text does, found or not, including the out parameter left alone.
+TEST(VXLWspTables, NumberLookupsAnswerAsTheirDecimalTexts)
+{
+    struct Case {
+        const char* what;
+        bool (*byNumber)(std::int32_t, CVXLString&);
+        bool (*byText)(const CVXLString&, CVXLString&);
+    };
+    const Case cases[] = {
+        {"charset", charsetNameOf, charsetName},
+        {"header", wspHeaderNameOf, wspHeaderName},
+        {"content type by number", [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, true); },
+         [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, true); }},
+        {"content type by wire", [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, false); },
+         [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, false); }},
+        {"parameter", [](std::int32_t n, CVXLString& out) {
+             const VXLWspParameterRow* row = wspParameterRowOfWire(n);
+             if (row)
+                 out.appendCString(row->name);
+             return row != nullptr;
+         },
+         [](const CVXLString& key, CVXLString& out) {
+             const std::int32_t id = wspParameterId(key, false);
+             return id >= 0 && wspParameterName(CVXLString(dec(id).c_str()), out);
+         }},
+    };
+    std::vector<std::int32_t> numbers;
+    for (std::int32_t n = 0; n < 400; ++n)
+        numbers.push_back(n);
+    for (std::int32_t n : {1015, 2026, 6017, 65535, 0x7FFFFFFF})
+        numbers.push_back(n);
+    for (const Case& c : cases) {
+        for (std::int32_t n : numbers) {
+            CVXLString viaNumber("x"), viaText("x");
+            const bool found = c.byNumber(n, viaNumber);
+            EXPECT_EQ(found, c.byText(CVXLString(dec(n).c_str()), viaText)) << c.what << " " << n;
+            EXPECT_EQ(viaNumber, viaText) << c.what << " " << n;
+        }
+    }
+    for (std::int32_t n : numbers) {
+        const VXLWspParameterRow* row = wspParameterRowOfWire(n);
+        EXPECT_EQ(row ? row->kind : -1, wspParameterKind(CVXLString(dec(n).c_str()), false)) << n;
+        EXPECT_EQ(mmsFieldKindOf(n), mmsFieldKind(CVXLString(dec(n).c_str()), true)) << n;
+        EXPECT_EQ(mmsFieldWireOf(n), mmsFieldWireCode(CVXLString(dec(n).c_str()))) << n;
+    }
+}
+
 // A charset outside the table travels as "#<number>": a decoder can keep it and
 // an encoder write the same number back, rather than failing the message.
 TEST(VXLWspTables, UnknownCharsetRoundTrips)
