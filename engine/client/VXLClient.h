@@ -334,6 +334,7 @@ private:
         void queuePushPayloadNotice() override;
         void clearResultHandlers() override;
         void releaseUiJobPool() override;
+        void pushStep() override { client_->processPendingPush(); }
 
     private:
         CVXLClient* client_;
