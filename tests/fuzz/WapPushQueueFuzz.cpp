@@ -3,6 +3,7 @@
 // it held 20 items or fewer; a refused image leaves the queue empty.
 #include "engine/messaging/WapPushQueue.h"
 #include "tests/fuzz/FuzzBytes.h"
+#include "tests/fuzz/FuzzDeviceRoot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // What the load logs goes to a root of the run's own.
+    fuzzDeviceRoot();
     CVXLByteBuffer bytes;
     if (!fuzzBytes(data, size, bytes))
         return 0;

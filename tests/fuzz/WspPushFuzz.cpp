@@ -3,6 +3,7 @@
 // wholly inside the datagram, after the headers.
 #include "engine/messaging/WapPushSource.h"
 #include "platform/push/WspPushReader.h"
+#include "tests/fuzz/FuzzDeviceRoot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // Refusals are logged in a root of the run's own.
+    fuzzDeviceRoot();
     tessel::push::WspPush push;
     const tessel::push::WspPushStatus status = tessel::push::readWspPush(data, size, &push);
     if (status == tessel::push::WspPushStatus::Ok) {
