@@ -225,9 +225,10 @@ bool CWapPushQueue::parse(const CVXLByteBuffer& bytes)
     return true;
 }
 
+// A queue that has ended writes nothing more: no reply could reach it.
 void CWapPushQueue::save()
 {
-    if (!files_)
+    if (!files_ || runState() == kHandlerFinished)
         return;
     auto* write = new CVXLFileWriteRequest(kReplyWritten);
     if (!write) {

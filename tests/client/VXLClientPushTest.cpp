@@ -1,4 +1,5 @@
 #include "engine/client/VXLClient.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/messaging/WapPushRequest.h"
 #include "tests/support/EngineDriver.h"
 
@@ -207,6 +208,30 @@ TEST(VXLClientPush, AHeadBackAfterACrashIsHandedOverMarkedWithItsAttempt)
     EXPECT_EQ(rig.receiver.seen[0].fetchNow, 1u);
     EXPECT_EQ(rig.receiver.seen[0].attempts, 1u);
     EXPECT_TRUE(rig.receiver.seen[0].backAfterCrash);
+}
+
+} // namespace
+
+namespace {
+
+// A hand-over cancelled by the shut-down is no failed attempt: the head is
+// saved as it was, and nothing more is handed over.
+TEST(VXLClientPush, AHandOverCancelledByTheShutDownLeavesTheHeadUncounted)
+{
+    PushRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.push("A");
+    rig.push("B");
+    ASSERT_EQ(rig.receiver.seen.size(), 1u);
+    rig.client().requestShutdown();
+    for (int i = 0; i < 1000 && rig.client().state() < CVXLClient::State::StoppingProducer; ++i)
+        rig.driver.tick();
+    ASSERT_GE(rig.client().state(), CVXLClient::State::StoppingProducer);
+    rig.receiver.answer(kResultCancelled);
+    rig.driver.runUntilIdle();
+    EXPECT_EQ(rig.held(), (std::vector<std::string> { "A/0", "B/0" }));
+    EXPECT_EQ(rig.receiver.seen.size(), 1u);
+    EXPECT_FALSE(rig.client().pushTimerArmed());
 }
 
 } // namespace

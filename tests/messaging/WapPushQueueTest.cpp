@@ -27,7 +27,8 @@ struct QueueRig : FileStoreFixture {
     Services services;
     CVXLEventHandler source;
 
-    void start()
+    // Attaches the jobs; their start events wait for the next step.
+    void attach()
     {
         files.setFileStore(&store);
         queue.setFileStoreManager(&files);
@@ -35,6 +36,11 @@ struct QueueRig : FileStoreFixture {
         driver.attach(&files);
         driver.attach(&source);
         driver.attach(&queue);
+    }
+
+    void start()
+    {
+        attach();
         driver.runUntilIdle();
     }
 
@@ -245,14 +251,12 @@ TEST(WapPushQueueLoad, AnUncleanShutDownCountsAgainstTheHead)
 TEST_F(WapPushQueueTest, APushDuringTheLoadIsQueuedBehindTheSavedItems)
 {
     peerWrite("{\"items\": [" + itemJson("6f6c64", 0) + "]}");
-    files.setFileStore(&store);
-    queue.setFileStoreManager(&files);
-    queue.setServices(&services);
-    driver.attach(&files);
-    driver.attach(&source);
-    driver.attach(&queue);
+    attach();
     driver.step();
+    ASSERT_FALSE(queue.isLoaded());
     push("new");
+    driver.step();
+    EXPECT_EQ(queue.count(), 0u) << "the push waits for the load";
     driver.runUntilIdle();
     EXPECT_EQ(held(), (std::vector<std::string> { "old/0", "new/0" }));
 }
