@@ -9,6 +9,7 @@
 #include "engine/client/VXLTextTable.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
@@ -46,6 +47,9 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     threadDB_.setServices(&threadDBFace_);
     messageStoreManager_.setThreadDB(&threadDB_);
     messageStoreManager_.setServices(&messageStoreFace_);
+    wapPushQueue_.setFileStoreManager(&fileStoreManager_);
+    wapPushQueue_.setServices(&pushQueueFace_);
+    wapPushSource_.setQueue(&wapPushQueue_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
@@ -143,6 +147,20 @@ void CVXLClient::onEvent(CVXLEvent* event)
         }
         finishEvent(event);
         break;
+    case kEventPushStep:
+        processPendingPush();
+        finishEvent(event);
+        break;
+    case kReplyPushHandled:
+        if (event == &pushRequest_)
+            pushHandled(event);
+        else
+            finishEvent(event);
+        break;
+    case kEventPushTimer:
+        finishEvent(event);
+        processPendingPush();
+        break;
     case kReplyDestinationList:
         if (event == &destinationListRequest_ && event->succeeded())
             pruneCoolSites(destinationListRequest_);
@@ -215,6 +233,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &messageStoreManager_;
     case State::StoppingThreadDB:
         return &threadDB_;
+    case State::StoppingWapPushQueue:
+        return &wapPushQueue_;
     case State::StoppingJobRunner:
         return &jobRunner_;
     case State::StoppingVraxJob:
@@ -277,6 +297,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingThreadDB(step);
     case State::StoppingScenarioManager:
         return doStoppingScenarioManager();
+    case State::StoppingWapPushQueue:
+        return doStoppingWapPushQueue(step);
     case State::StoppingJobRunner:
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
@@ -404,7 +426,10 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    startChild(&wapPushQueue_);
+    startChild(&wapPushSource_);
     startChild(&producer_);
+    processPendingPush();
     membersStarted_ = true;
 }
 
@@ -479,6 +504,79 @@ void CVXLClient::doStoppingScenarioManager()
     if (scenarioManager_.isActive())
         scenarioManager_.stop();
     moveOn();
+}
+
+void CVXLClient::doStoppingWapPushQueue(Step step)
+{
+    if (step == Step::Done)
+        return moveOn();
+    if (wapPushSource_.isActive())
+        wapPushSource_.stop();
+    cancelEvent(&pushTimer_);
+    if (wapPushQueue_.isActive())
+        wapPushQueue_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::armPushTimer(std::uint32_t delay)
+{
+    if (!pushTimer_.isBusy())
+        postDelayed(&pushTimer_, delay);
+}
+
+// Nothing new is handed over once the shut-down has begun.
+void CVXLClient::processPendingPush()
+{
+    if (shutdownBegun_)
+        return;
+    if (!wapPushQueue_.isLoaded()) {
+        armPushTimer(kPushLoadWaitMs);
+        return;
+    }
+    const CWapPushItem* head = wapPushQueue_.peekHead();
+    if (!head || !settings_.isDataCommActive() || pushRequest_.isBusy() || pushTimer_.isBusy() || !pushReceiver_)
+        return;
+    pushRequest_.pdu = head->pdu;
+    pushRequest_.fetchNow = head->fetchNow;
+    pushRequest_.attempts = head->attempts;
+    pushRequest_.backAfterCrash = head->backAfterCrash;
+    post(pushReceiver_, &pushRequest_);
+}
+
+// A hand-over cancelled by the shut-down leaves the head as it was: a clean
+// stop does not count as a failed attempt.
+void CVXLClient::pushHandled(CVXLEvent* reply)
+{
+    const std::int32_t result = reply->result();
+    finishEvent(reply);
+    pushRequest_.pdu.clear();
+    producer_.deliverPushPayload(result);
+    if (result == kResultSucceeded || result == kPushResultDropped) {
+        wapPushQueue_.popHead(nullptr);
+        processPendingPush();
+        return;
+    }
+    if (result == kPushResultKeep || (result == kResultCancelled && shutdownBegun_))
+        return;
+    wapPushQueue_.retryHead();
+    if (wapPushQueue_.count() != 0)
+        armPushTimer(kPushRetryMs);
+}
+
+std::uint32_t CVXLClient::PushQueueFace::uncleanShutdowns()
+{
+    CVXLString text;
+    client_->settings_.getPersistentString(kPersShutdownFailCount, &text);
+    return text.isNumeric() ? static_cast<std::uint32_t>(text.toInt(10)) : 0;
+}
+
+// Run as the Client's own event, after the queue's step has ended.
+void CVXLClient::PushQueueFace::pushWaiting()
+{
+    auto* step = new CVXLSimpleEvent(kEventPushStep);
+    if (step)
+        client_->post(client_, step);
 }
 
 void CVXLClient::doStoppingJobRunner(Step step)
@@ -708,6 +806,7 @@ void CVXLClient::onUiRequest(std::int32_t code)
         break;
     case kUIRequestDataCommOn:
         settings_.setPersistentString(kPersDatacommActive, "1");
+        processPendingPush();
         break;
     case kUIRequestBackground:
         settings_.setPersistentString(kPersForegroundActive, "0");

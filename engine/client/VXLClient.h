@@ -26,7 +26,10 @@
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/VXLPushRequest.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/WapPushQueue.h"
+#include "engine/messaging/WapPushSource.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLScreenServices.h"
 #include "engine/service/VRAXEnvironment.h"
@@ -79,6 +82,9 @@ public:
         // Stops the managers that the thread database's end stops; of them
         // only the Scenario Manager is built.
         StoppingScenarioManager,
+        // The push source first, then the queue, whose last saves the File
+        // Store Manager answers before the queue ends.
+        StoppingWapPushQueue,
         StoppingJobRunner,
         StoppingVraxJob,
         StoppingDialer,
@@ -108,7 +114,16 @@ public:
     static constexpr std::int32_t kReplyRunMarkerRead = 3;
     static constexpr std::int32_t kReplyRunMarkerDeleted = 4;
     static constexpr std::int32_t kReplyScenarioLoaded = 5;
+    static constexpr std::int32_t kEventPushStep = 6;
+    static constexpr std::int32_t kReplyPushHandled = 7;
+    static constexpr std::int32_t kEventPushTimer = 8;
     static constexpr std::int32_t kReplyDestinationList = 9;
+    // The push timer while the queue loads, and after a failed hand-over.
+    static constexpr std::uint32_t kPushLoadWaitMs = 4000;
+    static constexpr std::uint32_t kPushRetryMs = 120000;
+    // Push results that end a push, and the one that leaves it untouched.
+    static constexpr std::int32_t kPushResultDropped = 74;
+    static constexpr std::int32_t kPushResultKeep = 89;
     // The Scenario Manager's configuration request.
     static constexpr std::int32_t kRequestScenarioLoad = 2;
 
@@ -224,6 +239,17 @@ public:
     CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
     CVXLThreadDB& getThreadDB() { return threadDB_; }
     CMessageStoreManager& getMessageStoreManager() { return messageStoreManager_; }
+    CWapPushQueue& getWapPushQueue() { return wapPushQueue_; }
+    CWapPushSource& getWapPushSource() { return wapPushSource_; }
+    // The job that takes the push request (the inbound message manager);
+    // without one the pushes stay queued.
+    void setPushReceiver(CVXLEventHandler* receiver) { pushReceiver_ = receiver; }
+    // The WAP push step: hands the queue's head to the receiver when the
+    // queue is loaded, data communication is on and no hand-over or push
+    // timer is under way; while the queue loads it arms the timer.
+    void processPendingPush();
+    bool pushInProgress() const { return pushRequest_.isBusy(); }
+    bool pushTimerArmed() const { return pushTimer_.isBusy(); }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -308,6 +334,7 @@ private:
         void queuePushPayloadNotice() override;
         void clearResultHandlers() override;
         void releaseUiJobPool() override;
+        void pushStep() override { client_->processPendingPush(); }
 
     private:
         CVXLClient* client_;
@@ -421,6 +448,9 @@ private:
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
+    void doStoppingWapPushQueue(Step step);
+    void pushHandled(CVXLEvent* reply);
+    void armPushTimer(std::uint32_t delay);
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
     void doStoppingDialer(Step step);
@@ -492,6 +522,25 @@ private:
     };
     MessageStoreFace messageStoreFace_ { this };
     CMessageStoreManager messageStoreManager_;
+    // What the push queue reads of the Client.
+    class PushQueueFace : public CWapPushQueue::Services {
+    public:
+        explicit PushQueueFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t uncleanShutdowns() override;
+        void pushWaiting() override;
+
+    private:
+        CVXLClient* client_;
+    };
+    PushQueueFace pushQueueFace_ { this };
+    CWapPushQueue wapPushQueue_;
+    CWapPushSource wapPushSource_;
+    CVXLPushRequest pushRequest_ { kReplyPushHandled };
+    CVXLSimpleEvent pushTimer_ { kEventPushTimer };
+    CVXLEventHandler* pushReceiver_ = nullptr;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

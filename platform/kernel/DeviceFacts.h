@@ -17,6 +17,7 @@
 //   card.present       1 when a memory card is in, or 0   (1)
 //   cellular.available 0 when no cellular system, or 1 (1)
 //   connection         up | nopath | refuse | timeout (up)
+//   push.port          UDP port of the push router on 127.0.0.1 (none)
 namespace tessel::kernel {
 
 struct DeviceFacts {

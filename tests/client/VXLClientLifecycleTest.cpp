@@ -78,7 +78,8 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
                     && client.getVraxJob().isActive() && client.getThreadDB().isActive()
-                    && client.getMessageStoreManager().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
+                    && client.getWapPushSource().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
@@ -94,10 +95,18 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
                     && !client.getScenarioManager().stopRequested();
             } },
-        { State::StoppingJobRunner, "StoppingJobRunner",
-            "the Producer has ended, the Scenario Manager is stopping",
+        { State::StoppingWapPushQueue, "StoppingWapPushQueue",
+            "the thread database has ended, the push source and the push queue are stopping",
             [&] {
-                return client.getProducer().runState() == kHandlerFinished
+                return client.getThreadDB().runState() == kHandlerFinished
+                    && client.getWapPushSource().stopRequested() && client.getWapPushQueue().stopRequested()
+                    && client.getFileStoreManager().isActive() && !client.getJobRunner().stopRequested();
+            },
+            true },
+        { State::StoppingJobRunner, "StoppingJobRunner",
+            "the push queue has ended, the Scenario Manager is stopping",
+            [&] {
+                return client.getWapPushQueue().runState() == kHandlerFinished
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
             },
             true },

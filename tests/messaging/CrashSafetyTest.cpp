@@ -63,6 +63,51 @@ TEST_F(CrashSafetyTest, AKilledSaveLeavesTheDatabaseThePointerNamesWhole)
     EXPECT_GT(checked, 6) << root.readFile("tool.log");
 }
 
+// Each round loads what the last one left and goes on pushing; the file is
+// always one whole queue, the old or the new, never empty, its items in the
+// order they were pushed.
+TEST_F(CrashSafetyTest, AKilledPushQueueSaveLeavesTheOldQueueOrTheNew)
+{
+    std::mt19937 random(5);
+    int checked = 0;
+    for (int round = 0; round < 12; ++round) {
+        const std::string tag = "r" + std::to_string(round);
+        const pid_t pid = testSpawn({ kTool, "pushqueue", tag }, root.hostPath("tool.log"));
+        ASSERT_GT(pid, 0);
+        // The first save of this round has replaced the file.
+        waitUntil([&] { return readHostFile("state.wq").find(tag + "-") != std::string::npos; });
+        killAfter(pid, random, 5, 150);
+        const std::string file = readHostFile("state.wq");
+        if (file.find(tag + "-") == std::string::npos)
+            continue;
+        const std::string read = runPython(
+            "'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq") + "'");
+        ASSERT_EQ(read.find("error"), std::string::npos) << "round " << round << ": " << read;
+        // (round, number) of each item, head first.
+        std::vector<std::pair<int, int>> items;
+        const std::string field = "\"pdu\": \"";
+        for (std::size_t at = read.find(field); at != std::string::npos; at = read.find(field, at)) {
+            at += field.size();
+            std::string pdu;
+            for (; at + 1 < read.size() && read[at] != '"'; at += 2)
+                pdu += static_cast<char>(std::stoi(read.substr(at, 2), nullptr, 16));
+            const std::size_t dash = pdu.find('-');
+            ASSERT_TRUE(pdu.size() > 1 && pdu[0] == 'r' && dash != std::string::npos) << "round " << round << ": " << pdu;
+            items.emplace_back(std::stoi(pdu.substr(1, dash - 1)), std::stoi(pdu.substr(dash + 1)));
+        }
+        ASSERT_FALSE(items.empty()) << "round " << round << ": " << read;
+        EXPECT_LE(items.size(), 20u);
+        EXPECT_EQ(items.back().first, round);
+        for (std::size_t i = 1; i < items.size(); ++i) {
+            const bool next = items[i].first == items[i - 1].first && items[i].second == items[i - 1].second + 1;
+            const bool laterRound = items[i].first > items[i - 1].first && items[i].second == 0;
+            EXPECT_TRUE(next || laterRound) << "round " << round << " item " << i << ": " << read;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 6) << root.readFile("tool.log");
+}
+
 TEST_F(CrashSafetyTest, AKilledInPlaceCopyLeavesTheOldFileOrTheNew)
 {
     std::mt19937 random(11);

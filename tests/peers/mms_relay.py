@@ -27,6 +27,16 @@ Paths:
                      part and a text part
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
+
+Notifications go to the phone as connectionless WSP push datagrams over UDP
+to 127.0.0.1, as a push arrives over an IP bearer:
+
+  mms_relay.py push PORT ID [--location URL] [--size N] [--from NUMBER]
+
+sends one m-notification-ind for message ID (content location URL, default
+http://127.0.0.1/retrieve/ID) to 127.0.0.1:PORT and prints the
+notification's bytes as hex ("PDU <hex>"), then the whole datagram
+("DATAGRAM <hex>").
 """
 import argparse
 import http.server
@@ -42,11 +52,13 @@ MMS_TYPE = "application/vnd.wap.mms-message"
 
 # X-Mms-Message-Type wire values.
 SEND_REQ, SEND_CONF = 0x80, 0x81
+NOTIFICATION_IND = 0x82
 NOTIFYRESP_IND, RETRIEVE_CONF, ACKNOWLEDGE_IND = 0x83, 0x84, 0x85
 MBOX_VIEW_REQ, MBOX_VIEW_CONF, MBOX_DESCR = 0x8D, 0x8E, 0x93
 
 # Field bytes (0x80 + field code).
 F_CONTENT_LOCATION, F_CONTENT_TYPE, F_DATE, F_FROM = 0x83, 0x84, 0x85, 0x89
+F_EXPIRY, F_MESSAGE_CLASS = 0x88, 0x8A
 F_MESSAGE_ID, F_MESSAGE_TYPE, F_VERSION, F_MESSAGE_SIZE = 0x8B, 0x8C, 0x8D, 0x8E
 F_RESPONSE_STATUS, F_SUBJECT, F_TO, F_TRANSACTION_ID = 0x92, 0x96, 0x97, 0x98
 F_MM_STATE, F_MESSAGE_COUNT = 0xA3, 0xAD
@@ -186,6 +198,48 @@ def mbox_view_conf(tid, count):
             + bytes([F_CONTENT_TYPE, 0xA3]) + uintvar(count) + parts)
 
 
+def notification_ind(tid, location, size, sender):
+    expiry = b"\x81" + long_integer(7 * 24 * 3600)  # relative
+    return (bytes([F_MESSAGE_TYPE, NOTIFICATION_IND, F_TRANSACTION_ID]) + text(tid)
+            + bytes([F_VERSION, VERSION_1_2]) + from_field(sender)
+            + bytes([F_SUBJECT]) + text("Relay subject")
+            + bytes([F_MESSAGE_CLASS, 0x80])  # Personal
+            + bytes([F_MESSAGE_SIZE]) + long_integer(size)
+            + bytes([F_EXPIRY]) + value_length(len(expiry)) + expiry
+            + bytes([F_CONTENT_LOCATION]) + text(location))
+
+
+# WSP: PDU type Push, the well-known content type application/vnd.wap.mms-message
+# and X-Wap-Application-Id: x-wap-application:mms.ua (both by number).
+WSP_PUSH = 0x06
+WSP_MMS_CONTENT_TYPE = 0x80 | 0x3E
+WSP_APPLICATION_ID, WSP_MMS_UA = 0x80 | 0x2F, 0x80 | 0x04
+
+
+def wsp_push(transaction, pdu):
+    headers = bytes([WSP_MMS_CONTENT_TYPE, WSP_APPLICATION_ID, WSP_MMS_UA])
+    return bytes([transaction & 0xFF, WSP_PUSH]) + uintvar(len(headers)) + headers + pdu
+
+
+def send_push(argv):
+    import socket
+    parser = argparse.ArgumentParser(prog="mms_relay.py push", description="send one MMS notification")
+    parser.add_argument("port", type=int)
+    parser.add_argument("id")
+    parser.add_argument("--location")
+    parser.add_argument("--size", type=int, default=2048)
+    parser.add_argument("--from", dest="sender", default="+15550001111")
+    args = parser.parse_args(argv)
+    location = args.location or "http://127.0.0.1/retrieve/" + args.id
+    pdu = notification_ind(args.id, location, args.size, args.sender)
+    datagram = wsp_push(sum(args.id.encode()), pdu)
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as out:
+        out.sendto(datagram, ("127.0.0.1", args.port))
+    print("PDU " + pdu.hex())
+    print("DATAGRAM " + datagram.hex())
+    return 0
+
+
 # --- the HTTP side ------------------------------------------------------------
 
 class Relay(http.server.BaseHTTPRequestHandler):
@@ -281,6 +335,8 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 
 
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "push":
+        sys.exit(send_push(sys.argv[2:]))
     parser = argparse.ArgumentParser(description="test MMS relay")
     parser.add_argument("--save", help="folder for the received requests")
     parser.add_argument("--lifetime", type=float, default=300.0, help="seconds before it exits by itself")

@@ -11,6 +11,9 @@
 //                           so media parts are stripped. A journal on stdout:
 //                           "stored ID" once a new message is in place,
 //                           "deleting ID" before and "deleted ID" after a delete
+//   msgcrash pushqueue TAG  load "state.wq", then push "TAG-N" (N = 0, 1, ...)
+//                           and take the head once more than 10 are held,
+//                           again and again; every change saves the queue
 
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
@@ -20,6 +23,8 @@
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLFileCopyJob.h"
 #include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/WapPushQueue.h"
+#include "engine/messaging/WapPushRequest.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 
 #include <cstdio>
@@ -219,6 +224,33 @@ int storeForEver()
 
 } // namespace
 
+int pushForEver(const std::string& tag)
+{
+    CVXLPlatformFileStore store;
+    CVXLFileStoreManager files;
+    files.setFileStore(&store);
+    CWapPushQueue queue;
+    queue.setFileStoreManager(&files);
+    CVXLEventHandler source;
+    gRoot->startChild(&files);
+    gRoot->startChild(&source);
+    gRoot->startChild(&queue);
+    runUntilIdle();
+    std::fprintf(stdout, "loaded %u\n", queue.count());
+    std::fflush(stdout);
+    for (std::uint32_t n = 0;; ++n) {
+        auto* request = new CWapPushRequest;
+        request->setReplyWanted(false);
+        const std::string pdu = tag + "-" + std::to_string(n);
+        request->item.pdu.append(pdu.data(), static_cast<std::uint32_t>(pdu.size()));
+        source.post(&queue, request);
+        runUntilIdle();
+        if (queue.count() > 10)
+            queue.popHead(nullptr);
+        runUntilIdle();
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -232,5 +264,7 @@ int main(int argc, char** argv)
         return copyForEver(argv[2]);
     if (command == "store")
         return storeForEver();
+    if (command == "pushqueue" && argc == 3)
+        return pushForEver(argv[2]);
     return 2;
 }

@@ -303,8 +303,10 @@ void CProducer::outermostEnded(const CVXLRunRequest& run)
             client_->queueReturnToIdle();
     }
     mode_ = kModeIdle;
-    if (client_)
+    if (client_) {
         client_->clearResultHandlers();
+        client_->pushStep();
+    }
 }
 
 void CProducer::completeActivity(CVXLEvent* activity, std::int32_t result)

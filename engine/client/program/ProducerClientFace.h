@@ -20,4 +20,6 @@ public:
     virtual void queuePushPayloadNotice() = 0;
     virtual void clearResultHandlers() = 0;
     virtual void releaseUiJobPool() = 0;
+    // An outermost operation has ended: a waiting push may be handed on.
+    virtual void pushStep() {}
 };

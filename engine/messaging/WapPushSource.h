@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "platform/push/PushRouter.h"
+
+#include <cstdint>
+#include <string>
+
+// Takes MMS notifications from the push router (WSP push datagrams on
+// 127.0.0.1) and posts each to the WAP push queue as its request 0, with
+// `fetchNow` 0. Datagrams that are no MMS push are logged and dropped.
+class CWapPushSource : public CVXLEventHandler {
+public:
+    static constexpr std::uint32_t kPollMs = 200;
+    // Datagrams taken in one poll; the rest wait for the next.
+    static constexpr int kPerPoll = 20;
+
+    void onEvent(CVXLEvent* event) override;
+    const char* name() const override { return "Wap Push Source"; }
+
+    void setQueue(CVXLEventHandler* queue) { queue_ = queue; }
+    // The port to listen on; by default device.conf's (none: the source idles).
+    void setPort(std::uint16_t port) { port_ = port; portGiven_ = true; }
+    std::uint16_t boundPort() const { return router_.port(); }
+    std::uint32_t taken() const { return taken_; }
+    std::uint32_t refused() const { return refused_; }
+
+    // Hands one datagram to the queue; false (logged) when it is refused.
+    bool takeDatagram(const std::string& datagram);
+
+private:
+    static constexpr std::int32_t kPollTimer = 1;
+
+    void poll();
+
+    tessel::push::PushRouter router_;
+    CVXLEventHandler* queue_ = nullptr;
+    CVXLSimpleEvent pollTimer_ { kPollTimer };
+    std::uint16_t port_ = 0;
+    bool portGiven_ = false;
+    std::uint32_t taken_ = 0;
+    std::uint32_t refused_ = 0;
+};
