@@ -310,3 +310,8 @@ void CVXLClient::ScreensFace::setEngineError(std::int32_t code)
 {
     client_->setErrorCode(code);
 }
+
+CVXLContactListElement* CVXLClient::ScreensFace::globalContacts()
+{
+    return &client_->globalContacts_;
+}
