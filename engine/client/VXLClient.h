@@ -356,6 +356,7 @@ private:
         bool persistentString(const char* key, CVXLString& value) const override;
         void setPersistentNumber(const char* key, std::uint32_t value) override;
         void setEngineError(std::int32_t code) override;
+        CVXLContactListElement* globalContacts() override;
 
     private:
         CVXLClient* client_;

@@ -5,7 +5,7 @@
 #include "engine/client/VXLUIRequestFifo.h"
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/menu/VXLMenuTable.h"
-#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/base/VXLList.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"
@@ -309,4 +309,9 @@ void CVXLClient::ScreensFace::setPersistentNumber(const char* key, std::uint32_t
 void CVXLClient::ScreensFace::setEngineError(std::int32_t code)
 {
     client_->setErrorCode(code);
+}
+
+CVXLContactListElement* CVXLClient::ScreensFace::globalContacts()
+{
+    return &client_->globalContacts_;
 }

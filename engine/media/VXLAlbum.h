@@ -19,7 +19,8 @@ public:
     CVXLAlbum& operator=(const CVXLAlbum& other) = default;
     ~CVXLAlbum() override = default;
 
-    std::uint32_t elementType() const override { return 0; }
+    std::uint32_t elementType() const override { return kElementAlbum; }
+    CVXLAlbum* asType0() override { return elementType() == kElementAlbum ? this : nullptr; }
     int accept() override { return 1; }
     bool isModified() const override { return name_.isModified(); }
     // Sets the commit mark and commits the name.

@@ -37,6 +37,7 @@ public:
     ~CVXLMediaItem() override = default;
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLMediaItem* asMediaItem() override { return elementType() == kElementType ? this : nullptr; }
     bool isModified() const override;
     void commit() override;
 

@@ -13,7 +13,8 @@ public:
     CVXLMediaItemElement() = default;
     ~CVXLMediaItemElement() override = default;
 
-    std::uint32_t elementType() const override { return 6; }
+    std::uint32_t elementType() const override { return kElementRecord; }
+    CVXLMediaItemElement* asType6() override { return elementType() == kElementRecord ? this : nullptr; }
     int accept() override { return 1; }
     bool isModified() const override { return false; }
 

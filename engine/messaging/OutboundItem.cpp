@@ -1,5 +1,8 @@
 #include "engine/messaging/OutboundItem.h"
 
+#include "engine/core/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+
 namespace {
 
 // The least bytes an entry of each list takes, to check a count against the
@@ -55,6 +58,21 @@ bool COutboundItem::addMediaPart(const CVXLMediaIdentity& identity, const CVXLSt
         mainMedium.mimeType = mimeType;
     }
     mediaLocation = static_cast<std::uint32_t>(identity.number());
+    return true;
+}
+
+bool COutboundItem::fillFieldGroups(const CScenarioLayout& screen)
+{
+    scenarioId = screen.id();
+    cookie = screen.cookie();
+    for (std::uint32_t i = 0; i < screen.fieldCount(); ++i) {
+        const CScenarioField* field = screen.fieldAt(i);
+        if (!field || !field->outgoing())
+            continue;
+        const auto listType = static_cast<std::uint8_t>(field->fieldDescription().typeCode());
+        if (!addFieldGroup(field->fieldId(), listType, field->values()))
+            return false;
+    }
     return true;
 }
 

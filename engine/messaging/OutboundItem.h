@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+class CScenarioLayout;
+
 // One medium of an outgoing message.
 class COutboundMediaPart : public CVXLObject {
 public:
@@ -57,10 +59,8 @@ public:
     // Values are kept only for the list types that carry texts.
     bool addFieldGroup(const CVXLString& fieldId, std::uint8_t listType, const CVXLStringArray& values);
     // Takes the composing screen's id and cookie and a group for each of its
-    // outgoing fields, in order. The screen is any layout with id(), cookie(),
-    // fieldCount() and fieldAt(i); a field gives outgoing(), fieldId(),
-    // values() and its description's typeCode(), the group's list type.
-    template <class Screen> bool fillFieldGroups(const Screen& screen);
+    // outgoing fields, in order; a field's type code is its group's list type.
+    bool fillFieldGroups(const CScenarioLayout& screen);
     void clear();
 
     bool save(CVXLByteBuffer& out) const;
@@ -97,18 +97,3 @@ private:
     CVXLPtrArray parts_;
     CVXLPtrArray groups_;
 };
-
-template <class Screen> bool COutboundItem::fillFieldGroups(const Screen& screen)
-{
-    scenarioId = screen.id();
-    cookie = screen.cookie();
-    for (std::uint32_t i = 0; i < screen.fieldCount(); ++i) {
-        const auto* field = screen.fieldAt(i);
-        if (!field || !field->outgoing())
-            continue;
-        const auto listType = static_cast<std::uint8_t>(field->fieldDescription().typeCode());
-        if (!addFieldGroup(field->fieldId(), listType, field->values()))
-            return false;
-    }
-    return true;
-}

@@ -30,6 +30,7 @@ public:
     ~CVXLMessageSummary() override;
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLMessageSummary* asMessageSummary() override { return elementType() == kElementType ? this : nullptr; }
 
     // Fills the record from a read of segments 0 to 3 (and the content
     // segment, when the read delivered one); nowSeconds is the engine clock.

@@ -22,6 +22,7 @@ public:
     ~CVXLContactListElement() override;
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLContactListElement* asContactList() override { return elementType() == kElementType ? this : nullptr; }
     bool isModified() const override { return changes_.changed(); }
     void commit() override;
 

@@ -13,6 +13,7 @@ public:
     CVXLDisplayTextElement() = default;
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLDisplayTextElement* asDisplayText() override { return elementType() == kElementType ? this : nullptr; }
     const CVXLString& text() const { return text_; }
     void setRecordText(const CVXLString& text) { text_ = text; }
 

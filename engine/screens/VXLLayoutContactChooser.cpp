@@ -1,5 +1,8 @@
 #include "engine/screens/VXLLayoutContactChooser.h"
 
+#include "engine/screens/VXLContactListElement.h"
+#include "engine/screens/VXLScreenServices.h"
+
 #include <iterator>
 
 namespace {
@@ -18,6 +21,22 @@ constexpr std::uint32_t kTitle = 32;
 CVXLLayoutContactChooser::CVXLLayoutContactChooser()
     : CVXLLayout(kLayoutContactChooser)
 {
+}
+
+CVXLLayoutContactChooser::~CVXLLayoutContactChooser()
+{
+    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLContactListElement* contacts = services ? services->globalContacts() : nullptr;
+    if (contacts && contacts->elementOwner() == this)
+        contacts->setElementOwner(nullptr);
+}
+
+bool CVXLLayoutContactChooser::prepare()
+{
+    CVXLScreenServices* services = CVXLScreenServices::instance();
+    if (CVXLContactListElement* contacts = services ? services->globalContacts() : nullptr)
+        contacts->setElementOwner(this);
+    return true;
 }
 
 CVXLString CVXLLayoutContactChooser::getTitle() const

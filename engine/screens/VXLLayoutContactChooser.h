@@ -7,6 +7,12 @@
 class CVXLLayoutContactChooser : public CVXLLayout {
 public:
     CVXLLayoutContactChooser();
+    // Lets go of the global list it owned, so the list never names a freed
+    // layout.
+    ~CVXLLayoutContactChooser() override;
+
+    // Takes the global recipient list as its own.
+    bool prepare() override;
 
     CVXLString getTitle() const override;
     const CVXLLayoutCommandRow* getCommandTable() const override;

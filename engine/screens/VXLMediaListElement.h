@@ -18,6 +18,7 @@ public:
     CVXLMediaListElement& operator=(const CVXLMediaListElement&) = delete;
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLMediaListElement* asMediaList() override { return elementType() == kElementType ? this : nullptr; }
 
     bool append(CVXLMediaItem* item);
     // False when the item is not in the list.

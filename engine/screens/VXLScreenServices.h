@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class CVXLContactListElement;
 class CVXLHandlerRegistry;
 class CVXLLayout;
 class CVXLUiJobPool;
@@ -37,6 +38,9 @@ public:
     virtual void setPersistentNumber(const char* key, std::uint32_t value) = 0;
     // The engine's error word (69: a text input refused a text).
     virtual void setEngineError(std::int32_t code) = 0;
+    // The global recipient list that address fields and the contact chooser
+    // work on.
+    virtual CVXLContactListElement* globalContacts() = 0;
 
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }

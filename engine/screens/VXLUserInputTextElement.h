@@ -8,7 +8,8 @@
 
 // A text input field. Its maximum counts characters (UTF-8 sequences, not
 // bytes); a longer text is refused whole, so no character is ever cut in two,
-// and the engine's error word becomes 69.
+// and the engine's error word becomes 69. A text the screen must shorten
+// itself is cut between characters (cutToMaximum).
 class CVXLUserInputTextElement : public CVXLRangedElement {
 public:
     static constexpr std::uint32_t kElementType = 17;
@@ -24,6 +25,7 @@ public:
     }
 
     std::uint32_t elementType() const override { return kElementType; }
+    CVXLUserInputTextElement* asUserInputText() override { return elementType() == kElementType ? this : nullptr; }
     bool isModified() const override { return text_.isModified(); }
     void commit() override;
 
@@ -37,8 +39,14 @@ public:
     void setModifiers(std::uint32_t modifiers) { modifiers_ = modifiers; }
     bool isPassword() const { return (modifiers_ & kPasswordModifier) != 0; }
 
+    // The text cut to its first maximum characters (whole when it has no
+    // more, or the maximum is negative); a cut never splits a sequence.
+    CVXLString cutToMaximum(const CVXLString& text) const;
+
     // Characters of a UTF-8 text: its bytes that start a sequence.
     static std::uint32_t characterCount(const CVXLString& text);
+    // The first count characters of a text, each with all its bytes.
+    static CVXLString cutToCharacters(const CVXLString& text, std::uint32_t count);
 
 private:
     CVXLTrackedText text_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/base/ScenarioFieldType.h"
+#include "engine/core/scenario/ScenarioCodes.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/core/base/VXLStringArray.h"
 

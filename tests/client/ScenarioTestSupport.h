@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/client/scenario/ScenarioClientFace.h"
-#include "engine/client/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioField.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
-#include "engine/client/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/xml/VXLXmlReader.h"
 #include "engine/screens/VXLMenuItemElement.h"

@@ -3,8 +3,8 @@
 // and a category) and a scenario.
 #include "engine/client/scenario/ScenarioClientFace.h"
 #include "engine/client/scenario/ScenarioFileParser.h"
-#include "engine/client/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/xml/VXLXmlReader.h"
 
 #include <cstddef>

@@ -1,7 +1,18 @@
 #include "engine/client/VXLClient.h"
+#include "engine/core/base/VXLObjectWatch.h"
+#include "engine/core/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+#include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaItemElement.h"
 #include "engine/messaging/VXLAddressee.h"
+#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/screens/VXLAudioElement.h"
+#include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLContactListElement.h"
+#include "engine/screens/VXLFieldElement.h"
+#include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLDisplayTextElement.h"
 #include "engine/screens/VXLEditTextElement.h"
 #include "engine/screens/VXLMediaListElement.h"
@@ -11,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -122,6 +134,8 @@ TEST_F(ElementTest, TypeCodes)
         std::uint32_t expected;
     };
     const Case cases[] = {
+        { CVXLAudioElement().elementType(), 1 },
+        { CVXLFieldElement().elementType(), 3 },
         { CVXLContactListElement().elementType(), 5 },
         { CVXLMediaListElement().elementType(), 7 },
         { CVXLEditTextElement().elementType(), 9 },
@@ -137,6 +151,189 @@ TEST_F(ElementTest, TypeCodes)
     entry.toggleChecked();
     EXPECT_STREQ(entry.text().c_str(), "Blog");
     EXPECT_TRUE(entry.isChecked());
+}
+
+// A text the screen shortens keeps whole characters: "é" is two bytes, "€"
+// three, the smiley four; a stray continuation byte stays with what it follows.
+TEST_F(ElementTest, TextIsCutBetweenCharacters)
+{
+    struct Case {
+        const char* text;
+        std::int32_t maximum;
+        const char* cut;
+    };
+    const Case cases[] = {
+        { "abcdef", 3, "abc" },
+        { "abc", 3, "abc" },
+        { "abc", 0, "" },
+        { "abc", -1, "abc" },
+        { "a\xC3\xA9" "b", 2, "a\xC3\xA9" },
+        { "\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC" },
+        { "x\xF0\x9F\x98\x80y", 2, "x\xF0\x9F\x98\x80" },
+        { "\x80\x80" "ab", 1, "\x80\x80" "a" },
+        { "", 4, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        CVXLUserInputTextElement input(0, c.maximum);
+        const CVXLString cut = input.cutToMaximum(c.text);
+        EXPECT_EQ(std::string(cut.c_str()), c.cut);
+        if (c.maximum >= 0) {
+            EXPECT_LE(CVXLUserInputTextElement::characterCount(cut), static_cast<std::uint32_t>(c.maximum));
+            EXPECT_EQ(input.setText(cut), 1) << "a cut text is always taken";
+        }
+    }
+}
+
+// Each cast gives the element only when its type code is the cast's; the user
+// interface unwraps a field slot and casts the value inside.
+TEST_F(ElementTest, CastsAnswerOnlyForTheirOwnType)
+{
+    CVXLAlbum album;
+    CVXLAudioElement audio;
+    CVXLFieldElement field;
+    CVXLContactListElement contacts;
+    CVXLMediaItemElement record;
+    CVXLMediaListElement mediaList;
+    CVXLMediaItem mediaItem;
+    CVXLMessageSummary summary;
+    CVXLDisplayTextElement display;
+    CVXLUserInputTextElement input;
+    CVXLChoiceElement choice;
+    CVXLMenuItemElement menuItem;
+    CVXLRangedElement ranged;
+    CVXLElement* const elements[] = { &album, &audio, &field, &contacts, &record, &mediaList, &mediaItem, &summary,
+        &display, &input, &choice, &menuItem, &ranged };
+    for (CVXLElement* element : elements) {
+        SCOPED_TRACE(element->elementType());
+        const std::uint32_t type = element->elementType();
+        const struct {
+            std::uint32_t code;
+            const void* cast;
+        } casts[] = {
+            { 0, element->asType0() },
+            { 1, element->asAudio() },
+            { 3, element->asReference() },
+            { 5, element->asContactList() },
+            { 6, element->asType6() },
+            { 7, element->asMediaList() },
+            { 8, element->asMediaItem() },
+            { 11, element->asMessageSummary() },
+            { 15, element->asDisplayText() },
+            { 17, element->asUserInputText() },
+        };
+        for (const auto& cast : casts)
+            EXPECT_EQ(cast.cast, cast.code == type ? static_cast<const void*>(element) : nullptr) << cast.code;
+    }
+
+    auto* value = new CVXLUserInputTextElement(0, 5);
+    field.setValue(value);
+    CVXLElement& slot = field;
+    ASSERT_NE(slot.asReference(), nullptr);
+    EXPECT_EQ(slot.asReference()->value()->asUserInputText(), value);
+    EXPECT_EQ(slot.asReference()->value()->asContactList(), nullptr);
+}
+
+// A slot reads its label and kind from the scenario field it was built from,
+// and owns its value element, except a contact list (the global one).
+TEST_F(ElementTest, FieldSlotReadsItsScenarioFieldAndOwnsItsValue)
+{
+    CScenarioLayout scenario;
+    const struct {
+        const char* type;
+        const char* caption;
+    } fields[] = { { "subj", "Subject" }, { "addrList", "To" } };
+    for (const auto& f : fields) {
+        auto* field = new CScenarioField;
+        field->fieldDescription().setType(f.type);
+        field->fieldDescription().setCaption(f.caption);
+        ASSERT_TRUE(scenario.addField(field));
+    }
+    const struct {
+        const CScenarioLayout* layout;
+        std::int32_t index;
+        const char* label;
+        std::int32_t kind;
+    } cases[] = {
+        { &scenario, 0, "Subject", kFieldSubject },
+        { &scenario, 1, "To", kFieldAddressList },
+        { &scenario, 2, "", kFieldOther },
+        { &scenario, -1, "", kFieldOther },
+        { nullptr, 0, "", kFieldOther },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        CVXLFieldElement slot;
+        slot.setField(c.layout, c.index);
+        EXPECT_EQ(std::string(slot.fieldLabel().c_str()), c.label);
+        EXPECT_EQ(slot.fieldKind(), c.kind);
+        EXPECT_EQ(slot.field() != nullptr, c.kind != kFieldOther);
+    }
+
+    CVXLContactListElement& global = engine.client()->getGlobalContacts();
+    global.addNew();
+    CVXLObjectWatch alive;
+    auto* first = new CVXLUserInputTextElement(0, 10);
+    auto* second = new CVXLDisplayTextElement;
+    alive.add(first);
+    alive.add(second);
+    {
+        CVXLFieldElement slot;
+        slot.setValue(first);
+        slot.setValue(first);
+        EXPECT_TRUE(alive.contains(first)) << "setting the same value again keeps it";
+        slot.setValue(second);
+        EXPECT_FALSE(alive.contains(first));
+        slot.setValue(&global);
+        EXPECT_FALSE(alive.contains(second));
+        slot.setValue(nullptr);
+        slot.setValue(&global);
+    }
+    EXPECT_EQ(global.count(), 1u) << "the global list outlives every slot that showed it";
+}
+
+// The audio element holds a recording until the layout takes it; a change of
+// recording counts until committed.
+TEST_F(ElementTest, AudioElementHoldsItsRecordingUntilTaken)
+{
+    CVXLObjectWatch alive;
+    auto* first = new CVXLDisplayTextElement;
+    auto* second = new CVXLDisplayTextElement;
+    alive.add(first);
+    alive.add(second);
+    CVXLObject* taken = nullptr;
+    {
+        CVXLAudioElement audio(0, 1);
+        EXPECT_FALSE(audio.isModified());
+        EXPECT_EQ(audio.setAudio(first), 1);
+        EXPECT_TRUE(audio.isModified());
+        audio.commit();
+        EXPECT_FALSE(audio.isModified());
+        EXPECT_EQ(audio.setAudio(second), 1);
+        EXPECT_FALSE(alive.contains(first)) << "a replaced recording is deleted";
+        EXPECT_TRUE(audio.isModified());
+        taken = audio.takeAudio();
+        EXPECT_EQ(audio.audio(), nullptr);
+        EXPECT_EQ(audio.setAudio(new CVXLDisplayTextElement), 1);
+    }
+    EXPECT_EQ(taken, second);
+    EXPECT_TRUE(alive.contains(second)) << "a taken recording is the taker's";
+    delete taken;
+}
+
+// The contact chooser claims the global list when prepared and lets go of it
+// when it goes, so the list never names a freed layout.
+TEST_F(ElementTest, ContactChooserClaimsTheGlobalListWhilePrepared)
+{
+    CVXLContactListElement& global = engine.client()->getGlobalContacts();
+    EXPECT_EQ(global.elementOwner(), nullptr);
+    auto chooser = std::make_unique<CVXLLayoutContactChooser>();
+    EXPECT_TRUE(chooser->prepare());
+    EXPECT_EQ(global.elementOwner(), chooser.get());
+    CVXLLayoutContactChooser second;
+    EXPECT_TRUE(second.prepare());
+    chooser.reset();
+    EXPECT_EQ(global.elementOwner(), &second) << "only the owner lets go";
 }
 
 } // namespace

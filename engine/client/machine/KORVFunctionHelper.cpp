@@ -40,14 +40,12 @@ std::int32_t CKORVFunctionHelper::onFinished()
 
 void CKORVFunctionHelper::handOut(const void* reference)
 {
-    auto* address = static_cast<CVXLObject*>(const_cast<void*>(reference));
-    if (address && !isHandedOut(reference))
-        handedOut_.insertAt(address, -1);
+    handedOut_.add(static_cast<const CVXLObject*>(reference));
 }
 
 bool CKORVFunctionHelper::isHandedOut(const void* reference) const
 {
-    return reference && handedOut_.indexOf(static_cast<const CVXLObject*>(reference)) >= 0;
+    return handedOut_.contains(static_cast<const CVXLObject*>(reference));
 }
 
 void CKORVFunctionHelper::setBuiltin(std::uint32_t index, KORVBuiltin builtin, void* context)

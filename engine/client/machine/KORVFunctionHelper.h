@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
+#include "engine/core/base/VXLObjectWatch.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 
@@ -64,7 +65,8 @@ public:
     std::uint32_t runObjectCount() const { return runObjects_.count(); }
     // References the engine handed to the running program (arguments, results
     // of built-ins, values of UI jobs). Only these are read back as objects:
-    // an address the program moved with "+", or one from elsewhere, is not.
+    // an address the program moved with "+", one from elsewhere, or one whose
+    // object was destroyed during the run, is not.
     void handOut(const void* reference);
     bool isHandedOut(const void* reference) const;
 
@@ -92,6 +94,6 @@ private:
     CVXLSimpleEvent slots_[kRingSlots];
     CVXLEventRing ring_;
     CVXLPtrArray runObjects_;
-    // Addresses only, never dereferenced here.
-    CVXLPtrArray handedOut_;
+    // Addresses only, never dereferenced here; forgotten as their objects go.
+    CVXLObjectWatch handedOut_;
 };

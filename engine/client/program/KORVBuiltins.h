@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/client/program/KORVServices.h"
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/base/VXLObject.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 
 #include <cstdint>

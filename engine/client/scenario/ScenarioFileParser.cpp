@@ -1,9 +1,9 @@
 #include "engine/client/scenario/ScenarioFileParser.h"
 
 #include "engine/client/scenario/ScenarioClientFace.h"
-#include "engine/client/scenario/ScenarioField.h"
-#include "engine/client/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"

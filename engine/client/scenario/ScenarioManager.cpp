@@ -1,7 +1,7 @@
 #include "engine/client/scenario/ScenarioManager.h"
 
 #include "engine/client/scenario/ScenarioClientFace.h"
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/ScenarioRequestEvent.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 #include "engine/core/jobs/VXLCancelNotice.h"

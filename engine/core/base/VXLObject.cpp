@@ -1,5 +1,7 @@
 #include "engine/core/base/VXLObject.h"
 
+#include "engine/core/base/VXLObjectWatch.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -89,6 +91,11 @@ std::uint16_t vxlSwap16(std::uint16_t v) { return static_cast<std::uint16_t>((v 
 std::uint32_t vxlSwap32(std::uint32_t v)
 {
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
+}
+
+CVXLObject::~CVXLObject()
+{
+    CVXLObjectWatch::objectDestroyed(this);
 }
 
 void* CVXLObject::operator new(std::size_t size) noexcept

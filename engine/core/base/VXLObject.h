@@ -41,7 +41,8 @@ std::uint32_t vxlSwap32(std::uint32_t v);
 class CVXLObject {
 public:
     CVXLObject() = default;
-    virtual ~CVXLObject() = default;
+    // Tells the object watches (VXLObjectWatch.h) that the object is gone.
+    virtual ~CVXLObject();
 
     static void* operator new(std::size_t size) noexcept;
     static void operator delete(void* payload) noexcept;

@@ -347,6 +347,45 @@ screen function s_hand(arg) {
     EXPECT_EQ(pool.shown[0].properties.at("kept"), "<ref>");
 }
 
+// A reference whose object is destroyed while the run waits on a screen reads
+// as null afterwards: a deleted one (ASan would see the read) and one whose
+// address a new object took at once.
+TEST_F(KORVBuiltinsTest, AReferenceFreedDuringTheRunReadsAsNull)
+{
+    const char* const body = R"(
+a = _get_message_id(arg);
+s_show(5, 0);
+return a + "/" + _get_message_id(arg) + "/" + _get_ThreadId_from_Message_Summary(arg);)";
+    alignas(TestSummary) unsigned char storage[sizeof(TestSummary)];
+    for (const bool sameAddress : { false, true }) {
+        SCOPED_TRACE(sameAddress ? "a newcomer at the address" : "deleted");
+        TestSummary* summary = sameAddress ? new (storage) TestSummary("m-17", "t-4") : new TestSummary("m-17", "t-4");
+        ASSERT_NE(summary, nullptr);
+        pool.script = {};
+        programs.push_back(std::make_unique<CVXLScenarioProgram>());
+        compile(*programs.back(), program(body, kScreens));
+        CStackMachine& m = attach(*programs.back());
+        CVXLRunRequest& r
+            = start(m, { CVXLVariant(1), CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(summary))) });
+        ASSERT_EQ(pool.shown.size(), 1u);
+        ASSERT_FALSE(answered(r));
+
+        if (sameAddress) {
+            summary->~TestSummary();
+            summary = new (storage) TestSummary("other", "other");
+        } else {
+            delete summary;
+        }
+        pool.script = { { 8, {} } };
+        play(r);
+        ASSERT_TRUE(answered(r));
+        EXPECT_EQ(result(r), "m-17//");
+        if (sameAddress)
+            summary->~TestSummary();
+        pool.shown.clear();
+    }
+}
+
 TEST_F(KORVBuiltinsTest, AJobThatEndsOnItsOwnStaysUntilTheReturnPopsIt)
 {
     // The list (21) shows a second screen (5) for 53; that screen ends

@@ -1,5 +1,5 @@
 #include "engine/client/scenario/ScenarioFileParser.h"
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "tests/client/ScenarioTestSupport.h"
 
 #include <gtest/gtest.h>

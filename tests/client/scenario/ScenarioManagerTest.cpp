@@ -1,5 +1,5 @@
 #include "engine/client/scenario/ScenarioManager.h"
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/client/scenario/ScenarioRequestEvent.h"
 #include "engine/client/scenario/ScenarioResultEvent.h"
 #include "tests/client/ScenarioTestSupport.h"

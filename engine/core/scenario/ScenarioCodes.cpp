@@ -1,4 +1,4 @@
-#include "engine/client/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioCodes.h"
 
 #include "engine/core/base/VXLObject.h"
 

@@ -1,4 +1,4 @@
-#include "engine/client/scenario/ScenarioFieldDescription.h"
+#include "engine/core/scenario/ScenarioFieldDescription.h"
 
 void CScenarioFieldDescription::splitInto(CVXLStringArray& list, const CVXLString& commaList)
 {

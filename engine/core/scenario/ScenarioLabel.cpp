@@ -1,4 +1,4 @@
-#include "engine/client/scenario/ScenarioLabel.h"
+#include "engine/core/scenario/ScenarioLabel.h"
 
 void CScenarioLabel::setActionFromKeyword(bool trueBranch, const char* keyword)
 {

@@ -1,8 +1,8 @@
 // An outgoing message keeps the composing screen's outgoing fields: the
 // screen walk of the outbound item, over a real scenario layout.
-#include "engine/client/scenario/ScenarioCodes.h"
-#include "engine/client/scenario/ScenarioField.h"
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/messaging/OutboundItem.h"
 #include "engine/messaging/OutboundSummary.h"
 

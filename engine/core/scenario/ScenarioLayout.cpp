@@ -1,6 +1,6 @@
-#include "engine/client/scenario/ScenarioLayout.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 
-#include "engine/client/scenario/ScenarioField.h"
+#include "engine/core/scenario/ScenarioField.h"
 
 CScenarioLayout::CScenarioLayout() = default;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioCodes.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 

@@ -1,13 +1,29 @@
 #pragma once
 
-#include "engine/core/base/ScenarioFieldType.h"
-
 #include <cstdint>
 
-// Codes of the scenario configuration model (field types in
-// ScenarioFieldType.h, shared with the service protocol): the keyword bits
-// of a field's input formats, modifiers and fonts, soft-key actions and the
-// kinds of a configuration link.
+// Codes of the scenario configuration model: field types (shared with the
+// service protocol), the keyword bits of a field's input formats, modifiers
+// and fonts, soft-key actions and the kinds of a configuration link.
+
+// The type of a scenario field: what its values are, and what a message
+// sends for it.
+enum CScenarioFieldType : std::int32_t {
+    kFieldImages = 0,
+    kFieldVideos = 1,
+    kFieldAddressList = 2,
+    kFieldTitle = 3,
+    kFieldSubject = 4,
+    kFieldAudioAnnotation = 5,
+    kFieldAlbums = 6,
+    kFieldComposites = 7,
+    kFieldShortMessage = 8,
+    kFieldAddress = 9,
+    kFieldHelp = 10,
+    // A comma list of types; its members are in the field's type list.
+    kFieldTypeList = 11,
+    kFieldOther = 12,
+};
 
 // Input formats ("con").
 enum : std::uint32_t {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioActionPair.h"
-#include "engine/client/scenario/ScenarioRule.h"
-#include "engine/client/scenario/VXLTextPair.h"
+#include "engine/core/scenario/ScenarioActionPair.h"
+#include "engine/core/scenario/ScenarioRule.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/base/VXLObject.h"
 
 // One soft key of a field: its captions, its actions and its rule.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioCodes.h"
-#include "engine/client/scenario/ScenarioLabel.h"
+#include "engine/core/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioLabel.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/core/base/VXLStringArray.h"

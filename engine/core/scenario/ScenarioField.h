@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/client/scenario/ScenarioFieldDescription.h"
-#include "engine/client/scenario/ScenarioTextList.h"
+#include "engine/core/scenario/ScenarioFieldDescription.h"
+#include "engine/core/scenario/ScenarioTextList.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 
