@@ -219,6 +219,10 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &jobRunner_;
     case State::StoppingVraxJob:
         return &vraxJob_;
+    case State::StoppingLocalMedia:
+        return &localMediaManager_;
+    case State::StoppingMediaStore:
+        return &mediaStoreManager_;
     default:
         return nullptr;
     }
@@ -281,6 +285,10 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
         return doStoppingVraxJob(step);
+    case State::StoppingLocalMedia:
+        return doStoppingLocalMedia(step);
+    case State::StoppingMediaStore:
+        return doStoppingMediaStore(step);
     case State::StoppingDialer:
         return doStoppingDialer(step);
     case State::DeletingRunMarker:
@@ -397,6 +405,11 @@ void CVXLClient::doRunning(Step step)
     startChild(&threadDB_);
     messageStoreManager_.setStore(getMessageStore());
     startChild(&messageStoreManager_);
+    localMediaManager_.setOwner(&mediaFace_);
+    startChild(&localMediaManager_);
+    mediaStoreManager_.setOwner(&mediaFace_);
+    CVXLMediaStoreManager::setInstance(&mediaStoreManager_);
+    startChild(&mediaStoreManager_);
     startChild(&jobRunner_);
     vraxJob_.setPromptHandler(&producer_);
     vraxJob_.setScenarioManager(&scenarioManager_);
@@ -494,6 +507,23 @@ void CVXLClient::doStoppingVraxJob(Step step)
 {
     if (step == Step::Enter && vraxJob_.isActive())
         vraxJob_.stop();
+    else
+        moveOn();
+}
+
+// Lent source jobs come back once their readers stop them.
+void CVXLClient::doStoppingLocalMedia(Step step)
+{
+    if (step == Step::Enter && localMediaManager_.isActive())
+        localMediaManager_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingMediaStore(Step step)
+{
+    if (step == Step::Enter && mediaStoreManager_.isActive())
+        mediaStoreManager_.stop();
     else
         moveOn();
 }

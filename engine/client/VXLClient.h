@@ -24,7 +24,9 @@
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
+#include "engine/media/LocalMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/screens/VXLContactListElement.h"
@@ -81,6 +83,8 @@ public:
         StoppingScenarioManager,
         StoppingJobRunner,
         StoppingVraxJob,
+        StoppingLocalMedia,
+        StoppingMediaStore,
         StoppingDialer,
         DeletingRunMarker,
         // Stops the File Store Manager and the Client, which then finishes
@@ -233,6 +237,8 @@ public:
     // Platform stores, made through the factory on first use.
     CVXLPlatformFileStore* getFileStore();
     CVXLPlatformMediaSource* getMediaSource();
+    CLocalMediaManager& getLocalMediaManager() { return localMediaManager_; }
+    CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
@@ -423,6 +429,8 @@ private:
     void doStoppingScenarioManager();
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
+    void doStoppingLocalMedia(Step step);
+    void doStoppingMediaStore(Step step);
     void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
@@ -527,6 +535,23 @@ private:
     };
     VraxFace vraxFace_ { this };
     CVRAXJob vraxJob_ { vraxFace_ };
+    // What the media managers take from the root when they start.
+    class MediaFace : public CLocalMediaManager::Owner, public CVXLMediaStoreManager::Owner {
+    public:
+        explicit MediaFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLPlatformMediaSource* mediaSource() override { return client_->getMediaSource(); }
+        CVXLMediaStoreManager* mediaStoreManager() override { return &client_->mediaStoreManager_; }
+        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
+
+    private:
+        CVXLClient* client_;
+    };
+    MediaFace mediaFace_ { this };
+    CVXLMediaStoreManager mediaStoreManager_;
+    CLocalMediaManager localMediaManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
