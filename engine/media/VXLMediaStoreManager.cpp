@@ -52,9 +52,12 @@ void CVXLMediaStoreManager::rebuild()
         std::uint8_t isDefault = 0;
         const int last = index == 0 ? source_->firstStore(&id, &name, &kind, &isDefault)
                                     : source_->nextStore(&id, &name, &kind, &isDefault);
+        // A source with no (further) store leaves the name unset.
+        if (!name)
+            return;
         if (isDefault)
             current_ = index;
-        stores_.push_back(Store { id, CVXLString(name ? name : ""), kind });
+        stores_.push_back(Store { id, CVXLString(name), kind });
         if (last)
             return;
     }

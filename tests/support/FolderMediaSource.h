@@ -36,6 +36,7 @@ public:
     CVXLPlatformFileStream* openStream() override;
     void closeStream(CVXLPlatformFileStream* stream) override;
 
+    void setStores(std::vector<Store> stores) { stores_ = std::move(stores); }
     static const char* mimeTypeOf(const std::string& name);
 
     std::set<std::string> refusedDeletes;
