@@ -447,6 +447,7 @@ void CLocalMediaManager::deleteItem(CVXLLocalMediaRequest* request)
 {
     deleteResult_ = kResultSucceeded;
     deleteText_ = CVXLString();
+    selectStore(vxlLocationStoreId(request->packedLocation));
     call(kStepDeleteItem);
     source_->deleteItem(request->name().c_str(), &callback_);
 }
