@@ -78,7 +78,8 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
                     && client.getVraxJob().isActive() && client.getThreadDB().isActive()
-                    && client.getMessageStoreManager().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getMessageStoreManager().isActive() && client.getLocalMediaManager().isActive()
+                    && client.getMediaStoreManager().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
@@ -107,9 +108,24 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getVraxJob().stopRequested() && client.getNetworkDialer().isActive();
             },
             true },
-        { State::StoppingDialer, "StoppingDialer", "the VRAX job has ended, the dialer is stopping",
+        { State::StoppingLocalMedia, "StoppingLocalMedia",
+            "the VRAX job has ended, the local media manager is stopping",
             [&] {
                 return client.getVraxJob().runState() == kHandlerFinished
+                    && client.getLocalMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+            },
+            true },
+        { State::StoppingMediaStore, "StoppingMediaStore",
+            "the local media manager has ended, the media store manager is stopping",
+            [&] {
+                return client.getLocalMediaManager().runState() == kHandlerFinished
+                    && client.getMediaStoreManager().stopRequested() && client.getNetworkDialer().isActive();
+            },
+            true },
+        { State::StoppingDialer, "StoppingDialer", "the media managers have ended, the dialer is stopping",
+            [&] {
+                return client.getMediaStoreManager().runState() == kHandlerFinished
+                    && client.getVraxJob().runState() == kHandlerFinished
                     && client.getNetworkDialer().stopRequested();
             } },
         { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",
@@ -173,6 +189,11 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_FALSE(client.settings().store().isDirty());
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
+    // The media store manager has the platform's one store, the local media
+    // manager serves it.
+    EXPECT_EQ(client.getMediaStoreManager().getStoreCount(), 1u);
+    EXPECT_EQ(CVXLMediaStoreManager::instance(), &client.getMediaStoreManager());
+    EXPECT_TRUE(client.getLocalMediaManager().isActive());
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
 }
 
