@@ -19,6 +19,20 @@ std::uint32_t word(std::int32_t value)
     return static_cast<std::uint32_t>(value);
 }
 
+// A counted text that is exactly the text and one NUL; false otherwise.
+bool readText(CVXLByteStream& in, CVXLString* text)
+{
+    const CVXLByteBuffer bytes = in.readBuffer();
+    const std::uint32_t n = bytes.length();
+    if (in.isBad() || n == 0 || bytes.data()[n - 1] != 0)
+        return false;
+    for (std::uint32_t i = 0; i + 1 < n; ++i)
+        if (bytes.data()[i] == 0)
+            return false;
+    text->appendBytes(bytes.data(), n - 1);
+    return true;
+}
+
 std::int32_t signedWord(CVXLByteStream& in)
 {
     return static_cast<std::int32_t>(in.readUInt32());
@@ -61,7 +75,8 @@ bool CVXLMediaItemRecord::load(const CVXLByteBuffer& bytes, CVXLMediaItem* item)
         return false;
     CVXLString texts[7];
     for (CVXLString& text : texts)
-        text = in.readString();
+        if (!readText(in, &text))
+            return false;
     std::int32_t values[9];
     for (std::int32_t& value : values)
         value = signedWord(in);

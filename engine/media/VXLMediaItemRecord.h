@@ -33,7 +33,8 @@ public:
 
     static CVXLByteBuffer save(const CVXLMediaItem& item);
     // Takes the record's values only when the whole record reads back with
-    // every length in range and nothing left over; false, and the item
-    // untouched, otherwise.
+    // every length in range, each text ending in its one NUL, a pending count
+    // not below 0, no unknown flag and nothing left over; false, and the item
+    // untouched, otherwise. A record loaded saves to the same bytes.
     static bool load(const CVXLByteBuffer& bytes, CVXLMediaItem* item);
 };
