@@ -221,6 +221,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &vraxJob_;
     case State::StoppingLocalMedia:
         return &localMediaManager_;
+    case State::StoppingOnlineMedia:
+        return &onlineMediaManager_;
     case State::StoppingMediaStore:
         return &mediaStoreManager_;
     default:
@@ -287,6 +289,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingVraxJob(step);
     case State::StoppingLocalMedia:
         return doStoppingLocalMedia(step);
+    case State::StoppingOnlineMedia:
+        return doStoppingOnlineMedia(step);
     case State::StoppingMediaStore:
         return doStoppingMediaStore(step);
     case State::StoppingDialer:
@@ -407,6 +411,8 @@ void CVXLClient::doRunning(Step step)
     startChild(&messageStoreManager_);
     localMediaManager_.setOwner(&mediaFace_);
     startChild(&localMediaManager_);
+    onlineMediaManager_.setOwner(&mediaFace_);
+    startChild(&onlineMediaManager_);
     mediaStoreManager_.setOwner(&mediaFace_);
     CVXLMediaStoreManager::setInstance(&mediaStoreManager_);
     startChild(&mediaStoreManager_);
@@ -516,6 +522,14 @@ void CVXLClient::doStoppingLocalMedia(Step step)
 {
     if (step == Step::Enter && localMediaManager_.isActive())
         localMediaManager_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingOnlineMedia(Step step)
+{
+    if (step == Step::Enter && onlineMediaManager_.isActive())
+        onlineMediaManager_.stop();
     else
         moveOn();
 }

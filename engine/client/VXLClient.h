@@ -25,6 +25,7 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/LocalMediaManager.h"
+#include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
@@ -84,6 +85,7 @@ public:
         StoppingJobRunner,
         StoppingVraxJob,
         StoppingLocalMedia,
+        StoppingOnlineMedia,
         StoppingMediaStore,
         StoppingDialer,
         DeletingRunMarker,
@@ -238,6 +240,7 @@ public:
     CVXLPlatformFileStore* getFileStore();
     CVXLPlatformMediaSource* getMediaSource();
     CLocalMediaManager& getLocalMediaManager() { return localMediaManager_; }
+    COnlineMediaManager& getOnlineMediaManager() { return onlineMediaManager_; }
     CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
@@ -430,6 +433,7 @@ private:
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
     void doStoppingLocalMedia(Step step);
+    void doStoppingOnlineMedia(Step step);
     void doStoppingMediaStore(Step step);
     void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
@@ -536,7 +540,9 @@ private:
     VraxFace vraxFace_ { this };
     CVRAXJob vraxJob_ { vraxFace_ };
     // What the media managers take from the root when they start.
-    class MediaFace : public CLocalMediaManager::Owner, public CVXLMediaStoreManager::Owner {
+    class MediaFace : public CLocalMediaManager::Owner,
+                      public CVXLMediaStoreManager::Owner,
+                      public COnlineMediaManager::Owner {
     public:
         explicit MediaFace(CVXLClient* client)
             : client_(client)
@@ -545,6 +551,11 @@ private:
         CVXLPlatformMediaSource* mediaSource() override { return client_->getMediaSource(); }
         CVXLMediaStoreManager* mediaStoreManager() override { return &client_->mediaStoreManager_; }
         CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
+        CVXLEventHandler* vraxJob() override { return &client_->vraxJob_; }
+        bool configItem(std::int32_t item, CVXLString* text) override
+        {
+            return client_->settings_.getConfigString(item, text) != 0;
+        }
 
     private:
         CVXLClient* client_;
@@ -552,6 +563,7 @@ private:
     MediaFace mediaFace_ { this };
     CVXLMediaStoreManager mediaStoreManager_;
     CLocalMediaManager localMediaManager_;
+    COnlineMediaManager onlineMediaManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

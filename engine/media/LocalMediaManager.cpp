@@ -134,17 +134,17 @@ void CLocalMediaManager::onRequest(CVXLEvent* event)
         return listAlbums(kStepAlbumBySelector, &selector);
     }
     auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
-    if (!request || (!source_ && code != kEventLocalStoreCount))
+    if (!request || (!source_ && code != kEventMediaCount))
         return complete(kResultFailed);
     switch (code) {
-    case kEventLocalStoreCount:
+    case kEventMediaCount:
         request->value = stores_ ? stores_->getStoreCount() : 0;
         return complete(kResultSucceeded);
     case kEventLocalFirstStore:
         return storeRequest(request, true);
     case kEventLocalNextStore:
         return storeRequest(request, false);
-    case kEventLocalAlbumByIndex:
+    case kEventMediaAlbumAt:
         return albumByIndex(request);
     case kEventLocalAlbumBySelector:
         setOptions(request->flags());
@@ -155,13 +155,13 @@ void CLocalMediaManager::onRequest(CVXLEvent* event)
         return askName(kStepNextName, nullptr, 0);
     case kEventLocalItemInfo:
         return askInfo(request->name());
-    case kEventLocalImportAt:
+    case kEventMediaItemAt:
         return startImport(request);
     case kEventLocalImportByName:
         return importByName(request);
     case kEventLocalDeleteItem:
         return deleteItem(request);
-    case kEventLocalSaveRecord:
+    case kEventMediaItemSave:
         return saveRecord(request);
     default:
         // Not served (0x8000052 among them): answered, never left waiting.
@@ -275,7 +275,7 @@ void CLocalMediaManager::albumDone(std::int32_t status)
     auto* request = dynamic_cast<CVXLLocalMediaRequest*>(current_);
     if (!request)
         return complete(status);
-    if (request->requestCode() == kEventLocalAlbumByIndex) {
+    if (request->requestCode() == kEventMediaAlbumAt) {
         fillAlbum(request->album, selectedLocation_);
         if (status == kResultSucceeded && request->index == index - 1)
             return complete(kResultLastPage);

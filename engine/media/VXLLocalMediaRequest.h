@@ -10,7 +10,7 @@
 class CVXLMediaItem;
 
 // The request other managers send to the Local Media Manager; its request
-// code says what is asked (kEventLocalStoreCount and the codes after it).
+// code says what is asked (kEventMediaCount and the codes after it).
 class CVXLLocalMediaRequest : public CVXLEvent {
 public:
     CVXLLocalMediaRequest()

@@ -79,6 +79,7 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
                     && client.getVraxJob().isActive() && client.getThreadDB().isActive()
                     && client.getMessageStoreManager().isActive() && client.getLocalMediaManager().isActive()
+                    && client.getOnlineMediaManager().isActive()
                     && client.getMediaStoreManager().isActive() && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
@@ -115,10 +116,17 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getLocalMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
             },
             true },
-        { State::StoppingMediaStore, "StoppingMediaStore",
-            "the local media manager has ended, the media store manager is stopping",
+        { State::StoppingOnlineMedia, "StoppingOnlineMedia",
+            "the local media manager has ended, the online media manager is stopping",
             [&] {
                 return client.getLocalMediaManager().runState() == kHandlerFinished
+                    && client.getOnlineMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+            },
+            true },
+        { State::StoppingMediaStore, "StoppingMediaStore",
+            "the online media manager has ended, the media store manager is stopping",
+            [&] {
+                return client.getOnlineMediaManager().runState() == kHandlerFinished
                     && client.getMediaStoreManager().stopRequested() && client.getNetworkDialer().isActive();
             },
             true },

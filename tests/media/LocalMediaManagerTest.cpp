@@ -68,7 +68,7 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
     // goes to `item`.
     std::int32_t importAt(std::int32_t index, std::unique_ptr<CVXLMediaItem>* item)
     {
-        CVXLLocalMediaRequest request(kEventLocalImportAt, kReply);
+        CVXLLocalMediaRequest request(kEventMediaItemAt, kReply);
         request.location().setByNumber(true);
         request.location().setNumber(1);
         request.index = index;
@@ -79,7 +79,7 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
 
     std::int32_t save(CVXLMediaItem& item)
     {
-        CVXLLocalMediaRequest request(kEventLocalSaveRecord, kReply);
+        CVXLLocalMediaRequest request(kEventMediaItemSave, kReply);
         request.item = &item;
         return send(request);
     }
@@ -322,7 +322,7 @@ TEST(LocalMediaManager, AlbumRequestsAnswerTheCounts)
     for (const IndexCase& c : { IndexCase { 0, 0, "Phone", 0x10003 }, IndexCase { 1, 68, "Card", 0x20004 },
              IndexCase { 2, 23, "", 0 } }) {
         SCOPED_TRACE(c.index);
-        CVXLLocalMediaRequest album(kEventLocalAlbumByIndex, kReply);
+        CVXLLocalMediaRequest album(kEventMediaAlbumAt, kReply);
         album.index = c.index;
         EXPECT_EQ(rig.send(album), c.result);
         EXPECT_STREQ(album.album.name().c_str(), c.name);
@@ -334,7 +334,7 @@ TEST(LocalMediaManager, AlbumRequestsAnswerTheCounts)
 TEST(LocalMediaManager, EveryRequestIsAnswered)
 {
     LocalMediaRig rig;
-    CVXLLocalMediaRequest count(kEventLocalStoreCount, kReply);
+    CVXLLocalMediaRequest count(kEventMediaCount, kReply);
     EXPECT_EQ(rig.send(count), 0);
     EXPECT_EQ(count.value, 2u);
     CVXLLocalMediaRequest store(kEventLocalFirstStore, kReply);
@@ -345,13 +345,13 @@ TEST(LocalMediaManager, EveryRequestIsAnswered)
     EXPECT_STREQ(store.location().name().c_str(), "Card");
     EXPECT_EQ(rig.send(store), 1000);
 
-    for (std::int32_t code : { std::int32_t(kEventLocalNotServed), std::int32_t(kEventLocalImportAt + 0x100), 0x8000020 }) {
+    for (std::int32_t code : { std::int32_t(kEventLocalNotServed), std::int32_t(kEventMediaItemAt + 0x100), 0x8000020 }) {
         SCOPED_TRACE(code);
         CVXLLocalMediaRequest other(code, kReply);
         EXPECT_EQ(rig.send(other), 1000);
     }
     // A request of the wrong class under a served code.
-    CVXLEvent bare(kEventLocalImportAt, kReply);
+    CVXLEvent bare(kEventMediaItemAt, kReply);
     EXPECT_EQ(rig.send(bare), 1000);
     // Item information of a missing item passes the source's status on.
     CVXLLocalMediaRequest info(kEventLocalItemInfo, kReply);

@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         }
         return request.result() == 0;
     };
-    CVXLLocalMediaRequest import(kEventLocalImportAt, 1);
+    CVXLLocalMediaRequest import(kEventMediaItemAt, 1);
     if (!waitFor(import) || !import.item)
         return 1;
     std::unique_ptr<CVXLMediaItem> item(import.item);
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
         item->setUploadTime(generation);
         item->setLatitude(generation);
         item->setLongitude(generation);
-        CVXLLocalMediaRequest save(kEventLocalSaveRecord, 2);
+        CVXLLocalMediaRequest save(kEventMediaItemSave, 2);
         save.item = item.get();
         if (!waitFor(save))
             return 1;
