@@ -73,11 +73,6 @@ void COnlineMediaManager::complete(std::int32_t result, const CVXLString& text)
     finishEvent(request);
 }
 
-void COnlineMediaManager::completeFrom(const CVRAXJobRequest& exchange)
-{
-    complete(exchange.result(), exchange.resultText());
-}
-
 void COnlineMediaManager::send(CVRAXJobRequest& request, std::int32_t replyCode)
 {
     request.setReplyCode(replyCode);
@@ -153,9 +148,9 @@ bool COnlineMediaManager::fillAlbum(std::int32_t index, CVXLAlbum* album) const
 }
 
 // Only a page answered with 0 or 68 (the last page) is kept.
-void COnlineMediaManager::acceptAlbumPage(const CVRAXJobRequest& exchange)
+void COnlineMediaManager::acceptAlbumPage(std::int32_t result)
 {
-    albumsValid_ = exchange.result() == kResultSucceeded || exchange.result() == kResultLastPage;
+    albumsValid_ = result == kResultSucceeded || result == kResultLastPage;
     if (albums_.received > albums_.capacity)
         albums_.received = albums_.capacity;
 }
@@ -280,38 +275,44 @@ void COnlineMediaManager::updateItem(CVXLOnlineMediaRequest* request)
 
 void COnlineMediaManager::onReply(CVXLEvent* reply)
 {
+    // Finishing the reply clears its outcome: read it first.
     const std::int32_t code = reply->replyCode();
+    const std::int32_t result = reply->result();
+    const CVXLString text = reply->resultText();
+    const auto* exchange = dynamic_cast<const CVRAXJobRequest*>(reply);
+    const std::int32_t serverCode = exchange ? exchange->serverErrorCode : 0;
     finishEvent(reply);
     auto* request = dynamic_cast<CVXLOnlineMediaRequest*>(current_);
     if (!request)
         return;
+    const bool succeeded = result == kResultSucceeded;
     switch (code) {
     case kReplyAlbumList:
-        acceptAlbumPage(listRequest_);
+        acceptAlbumPage(result);
         contentsValid_ = false;
         request->total = albums_.total;
-        return completeFrom(listRequest_);
+        return complete(result == kResultLastPage ? kResultSucceeded : result, text);
     case kReplyAlbumPage:
-        acceptAlbumPage(listRequest_);
+        acceptAlbumPage(result);
         if (fillAlbum(request->index, &request->album)) {
             contentsValid_ = false;
             return complete(kResultSucceeded);
         }
-        if (listRequest_.result() != kResultSucceeded && listRequest_.result() != kResultLastPage)
-            return completeFrom(listRequest_);
+        if (!albumsValid_)
+            return complete(result, text);
         return complete(kNotOnPage);
     case kReplyContents:
-        contentsValid_ = contentsRequest_.result() == kResultSucceeded;
+        contentsValid_ = succeeded;
         if (contents_.received > contents_.capacity)
             contents_.received = contents_.capacity;
         if (buildItem(*request, &request->item))
             return complete(kResultSucceeded);
-        if (contentsRequest_.result() != kResultSucceeded)
-            return completeFrom(contentsRequest_);
+        if (!succeeded)
+            return complete(result, text);
         return complete(kNotOnPage);
     case kReplyRename:
         if (request->renamed) {
-            if (albumRequest_.succeeded())
+            if (succeeded)
                 request->renamed->commit();
             else
                 request->renamed->setName(request->renamed->committedName(), false);
@@ -319,22 +320,22 @@ void COnlineMediaManager::onReply(CVXLEvent* reply)
         [[fallthrough]];
     case kReplyCreate:
     case kReplyDelete:
-        if (albumRequest_.succeeded()) {
+        if (succeeded) {
             markListsStale();
             if (code == kReplyCreate)
                 request->text = operation_.containerId;
         }
-        return completeFrom(albumRequest_);
+        return complete(result, text);
     case kReplyItemOperation:
-        if (itemRequest_.result() == kResultNetworkNotice && itemRequest_.serverErrorCode == kNothingToDo)
+        if (result == kResultNetworkNotice && serverCode == kNothingToDo)
             return complete(kResultSucceeded);
         markListsStale();
-        return completeFrom(itemRequest_);
+        return complete(result, text);
     case kReplyUpdate:
-        if (updateRequest_.succeeded() && request->item)
+        if (succeeded && request->item)
             request->item->commit();
         contentsValid_ = false;
-        return completeFrom(updateRequest_);
+        return complete(result, text);
     default:
         return;
     }

@@ -65,13 +65,12 @@ private:
     void onRequest(CVXLEvent* event);
     void onReply(CVXLEvent* reply);
     void complete(std::int32_t result, const CVXLString& text = CVXLString());
-    void completeFrom(const CVRAXJobRequest& exchange);
     void send(CVRAXJobRequest& request, std::int32_t replyCode);
 
     void albumList(CVXLOnlineMediaRequest* request);
     void albumAt(CVXLOnlineMediaRequest* request);
     bool fillAlbum(std::int32_t index, CVXLAlbum* album) const;
-    void acceptAlbumPage(const CVRAXJobRequest& exchange);
+    void acceptAlbumPage(std::int32_t result);
     void itemAt(CVXLOnlineMediaRequest* request);
     bool buildItem(const CVXLOnlineMediaRequest& request, CVXLMediaItem** item);
     void addRenditions(CVXLMediaRefHandle& handle, const CVXLString& id, const CVXLString& mimeType,
