@@ -9,18 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-#define check(condition)                                                  \
-    do {                                                                  \
-        if (!(condition)) {                                               \
-            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
-            std::abort();                                                 \
-        }                                                                 \
-    } while (0)
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CVXLByteBuffer bytes;
@@ -29,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CVXLMediaItem item;
     item.setTitle("untouched");
     if (!CVXLMediaItemRecord::load(bytes, &item)) {
-        check(item.title() == "untouched");
-        check(item.id().length() == 0);
-        check(item.width() == -1);
-        check(item.pendingCount() == 0);
+        FUZZ_CHECK(item.title() == "untouched");
+        FUZZ_CHECK(item.id().length() == 0);
+        FUZZ_CHECK(item.width() == -1);
+        FUZZ_CHECK(item.pendingCount() == 0);
         return 0;
     }
-    check(item.pendingCount() >= 0);
-    check(sameBytes(CVXLMediaItemRecord::save(item), bytes));
+    FUZZ_CHECK(item.pendingCount() >= 0);
+    FUZZ_CHECK(sameBytes(CVXLMediaItemRecord::save(item), bytes));
     return 0;
 }

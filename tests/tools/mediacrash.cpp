@@ -15,15 +15,12 @@
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaStoreManager.h"
-
-#include <signal.h>
-#include <unistd.h>
+#include "tests/tools/SelfKill.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -77,15 +74,7 @@ int main(int argc, char** argv)
     std::unique_ptr<CVXLMediaItem> item(import.item);
 
     std::atomic<bool> firstSaved { false };
-    std::thread killer([spin, &firstSaved] {
-        while (!firstSaved.load())
-            std::this_thread::yield();
-        volatile unsigned long turns = 0;
-        for (unsigned long i = 0; i < spin; ++i)
-            turns = turns + 1;
-        ::kill(::getpid(), SIGKILL);
-    });
-    killer.detach();
+    killAfterSpin(spin, firstSaved);
     for (std::int32_t generation = 1;; ++generation) {
         const std::string mark = "gen-" + std::to_string(generation);
         item->setTitle((mark + std::string(3000, '.')).c_str());
