@@ -38,7 +38,9 @@ public:
     void onUiRequest(std::int32_t code) override;
     const char* name() const override { return "CVXLMediaStoreManager"; }
 
-    // Empties the list and asks the media source for every store.
+    // Empties the list and asks the media source for every store, up to the
+    // one it reports as the last; a store reported without a name ends the
+    // list unlisted (a source with no store gives an empty list).
     void rebuild();
     CVXLPlatformMediaSource* mediaSource() const { return source_; }
 

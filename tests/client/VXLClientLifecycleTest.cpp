@@ -1,9 +1,13 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/client/KORVClientServices.h"
+#include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +211,31 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
 
 // The message store starts with the members: on a fresh device root it
 // makes its indexes and writes its counters.
+// The scenario's album summary (code 119) reaches the started engine's
+// local media manager and is answered with the platform store's one album:
+// its one picture, counted as images plus videos.
+TEST(VXLClientStartUp, TheLocalMediaManagerAnswersTheAlbumSummary)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    driver.runUntilIdle();
+    CVXLClient& client = *driver.client();
+    TraceJob asker("asker");
+    client.startChild(&asker);
+    CKORVAlbumSummaryRequest summary(
+        vxlPackLocation(CVXLPlatformMediaSource::kStoreId, CVXLPlatformMediaSource::kStoreKind));
+    CKORVClientServices services(&client);
+    ASSERT_EQ(services.localMediaManager(), &client.getLocalMediaManager());
+    asker.post(services.localMediaManager(), &summary);
+    driver.runUntilIdle();
+    EXPECT_FALSE(summary.isBusy());
+    EXPECT_EQ(summary.result(), 0);
+    EXPECT_EQ(summary.itemCount(), 1u);
+    EXPECT_STREQ(summary.album().name().c_str(), "My Media");
+    asker.stop();
+    driver.runUntilIdle();
+}
+
 TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
 {
     EngineDriver driver;
