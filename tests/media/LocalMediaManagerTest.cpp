@@ -200,6 +200,39 @@ TEST(LocalMediaManager, SavedRecordsAreReadBackByTheNextImport)
     EXPECT_TRUE(again->thirdFlag());
 }
 
+// An item named with its store (as the upload managers name it) is imported
+// from that store; a card item's record carries the card's location.
+TEST(LocalMediaManager, ImportsByLocationAndNameFromEitherStore)
+{
+    LocalMediaRig rig;
+    rig.picture("IMG_0001.jpg");
+    rig.root.writeFile(std::string(kCardFolder) + "IMG_0002.jpg", "card picture");
+    struct Case {
+        const char* name;
+        std::uint32_t location;
+        std::int32_t result;
+        const char* record;
+    };
+    for (const Case& c : { Case { "IMG_0001.jpg", 0x10003, 0, "IMG_0001.jpg-10003.md" },
+             Case { "IMG_0002.jpg", 0x20004, 0, "IMG_0002.jpg-20004.md" },
+             Case { "IMG_0002.jpg", 0x10003, 8, nullptr } }) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.location));
+        CVXLLocalMediaRequest request(kEventLocalImportByName, kReply);
+        request.setName(c.name);
+        request.packedLocation = c.location;
+        EXPECT_EQ(rig.send(request), c.result);
+        std::unique_ptr<CVXLMediaItem> item(request.item);
+        if (!c.record) {
+            EXPECT_EQ(item, nullptr);
+            continue;
+        }
+        ASSERT_NE(item, nullptr);
+        item->setTitle("saved");
+        ASSERT_EQ(rig.save(*item), 0);
+        EXPECT_TRUE(rig.hostFileExists(c.record));
+    }
+}
+
 // A damaged record is logged and the item starts from the defaults; the
 // import does not fail.
 TEST(LocalMediaManager, ADamagedRecordGivesTheDefaults)
