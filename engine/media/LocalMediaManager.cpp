@@ -134,8 +134,11 @@ void CLocalMediaManager::onRequest(CVXLEvent* event)
         return listAlbums(kStepAlbumBySelector, &selector);
     }
     auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
-    if (!request || (!source_ && code != kEventMediaCount))
+    if (!request || (!source_ && code != kEventMediaCount)) {
+        VXL_LOG_INFO("local media: request %x refused: %s", static_cast<unsigned>(code),
+                     request ? "no media source" : "not a local media request");
         return complete(kResultFailed);
+    }
     switch (code) {
     case kEventMediaCount:
         request->value = stores_ ? stores_->getStoreCount() : 0;
@@ -165,6 +168,7 @@ void CLocalMediaManager::onRequest(CVXLEvent* event)
         return saveRecord(request);
     default:
         // Not served (0x8000052 among them): answered, never left waiting.
+        VXL_LOG_INFO("local media: request %x is not served here", static_cast<unsigned>(code));
         return complete(kResultFailed);
     }
 }

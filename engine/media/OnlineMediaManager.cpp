@@ -1,5 +1,6 @@
 #include "engine/media/OnlineMediaManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaRefHandle.h"
@@ -85,8 +86,11 @@ void COnlineMediaManager::onRequest(CVXLEvent* event)
 {
     current_ = event;
     auto* request = dynamic_cast<CVXLOnlineMediaRequest*>(event);
-    if (!request || !vrax_)
+    if (!request || !vrax_) {
+        VXL_LOG_INFO("online media: request %x refused: %s", static_cast<unsigned>(event->requestCode()),
+                     request ? "no service protocol job" : "not an online media request");
         return complete(kResultFailed);
+    }
     switch (event->requestCode()) {
     case kEventMediaCount:
         return albumList(request);
@@ -103,6 +107,8 @@ void COnlineMediaManager::onRequest(CVXLEvent* event)
     case kEventMediaItemSave:
         return updateItem(request);
     default:
+        // Uploads and rendition fetches among them: answered, never left waiting.
+        VXL_LOG_INFO("online media: request %x is not served here", static_cast<unsigned>(event->requestCode()));
         return complete(kResultFailed);
     }
 }
