@@ -1,6 +1,7 @@
 #include "engine/media/LocalMediaManager.h"
 
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
@@ -78,15 +79,21 @@ void CLocalMediaManager::onEvent(CVXLEvent* event)
     const std::int32_t code = event->effectiveCode();
     if (code == kEventStart)
         return onStart(event);
-    if (code == kEventStop || code == kEventCancelNotice)
+    if (code == kEventStop || code == kEventCancelNotice) {
+        dropWaitingLends(code == kEventStop ? nullptr : static_cast<CVXLCancelNotice*>(event)->cancelled());
         return CVXLEventHandler::onEvent(event);
+    }
     if (event->kind() == kEventReply)
         return onFileReply(event);
     if (event->source() == this && event == &poolReturn_) {
         finishEvent(event);
-        if (lendWaiting_ && current_)
-            tryLend();
-        return;
+        if (stopRequested())
+            return dropWaitingLends(nullptr);
+        if (current_ || waitingLends_.empty() || freeJobs_ == 0)
+            return;
+        current_ = waitingLends_.front();
+        waitingLends_.pop_front();
+        return tryLend();
     }
     if (event->source() == this && event == &callback_)
         return onStep(event);
@@ -108,12 +115,28 @@ void CLocalMediaManager::complete(std::int32_t result, const CVXLString& text)
 {
     CVXLEvent* request = current_;
     current_ = nullptr;
-    lendWaiting_ = false;
     step_ = kStepNone;
-    if (!request)
-        return;
-    request->setResult(result, text);
-    finishEvent(request);
+    if (request) {
+        request->setResult(result, text);
+        finishEvent(request);
+    }
+    if (!waitingLends_.empty() && freeJobs_ > 0 && !poolReturn_.isBusy())
+        post(this, &poolReturn_);
+}
+
+// A stop answers every waiting lend; a requester's cancel its own.
+void CLocalMediaManager::dropWaitingLends(const CVXLEvent* only)
+{
+    for (auto at = waitingLends_.begin(); at != waitingLends_.end();) {
+        if (only && *at != only) {
+            ++at;
+            continue;
+        }
+        CVXLEvent* request = *at;
+        at = waitingLends_.erase(at);
+        request->setResult(kResultCancelled);
+        finishEvent(request);
+    }
 }
 
 void CLocalMediaManager::onRequest(CVXLEvent* event)
@@ -488,9 +511,11 @@ void CLocalMediaManager::tryLend()
     int slot = 0;
     while (slot < kPoolSize && poolBusy_[slot])
         ++slot;
-    if (slot == kPoolSize || step_ != kStepNone) {
-        // Retried when a lent job comes back.
-        lendWaiting_ = true;
+    if (slot == kPoolSize) {
+        // Served when a lent job comes back; other requests go on meanwhile.
+        waitingLends_.push_back(current_);
+        current_ = nullptr;
+        resume();
         return;
     }
     CVXLPlatformFileStream* stream = source_->openStream();
@@ -518,7 +543,9 @@ void CLocalMediaManager::childFinished(CVXLEventHandler* child)
         pool_[slot].setFileStore(nullptr);
         poolBusy_[slot] = false;
         ++freeJobs_;
-        if (!poolReturn_.isBusy())
+        if (stopRequested())
+            dropWaitingLends(nullptr);
+        else if (!poolReturn_.isBusy())
             post(this, &poolReturn_);
     }
 }

@@ -12,6 +12,7 @@
 #include "engine/transfer/VXLFileStreamSourceJob.h"
 
 #include <cstdint>
+#include <deque>
 
 class CVXLLocalMediaRequest;
 class CVXLMediaItem;
@@ -24,7 +25,9 @@ class CVXLPlatformMediaSource;
 // Requests are CVXLLocalMediaRequest events (CVXLNamedRequest for a lend,
 // CVXLAlbumSummaryRequest for code 119); every one is answered, codes it does
 // not serve with 1000. One platform call is outstanding at a time; its answer
-// comes back as the callback event whose code is the step.
+// comes back as the callback event whose code is the step. A lend that finds
+// both pooled jobs out waits for one to come back and lets further requests
+// through meanwhile.
 class CLocalMediaManager : public CVXLEventHandler {
 public:
     // What the manager takes from the engine root when it starts.
@@ -140,6 +143,7 @@ private:
     void removeFile(CVXLFileDeleteRequest* request, const char* suffix);
     void saveRecord(CVXLLocalMediaRequest* request);
     void tryLend();
+    void dropWaitingLends(const CVXLEvent* only);
 
     Owner* owner_ = nullptr;
     CVXLPlatformMediaSource* source_ = nullptr;
@@ -157,7 +161,8 @@ private:
     CVXLEvent poolReturn_ { kPoolReturn, kPoolReturn };
     // The request from another job being served (one at a time).
     CVXLEvent* current_ = nullptr;
-    bool lendWaiting_ = false;
+    // Lends waiting for a pooled job, in the order they came.
+    std::deque<CVXLEvent*> waitingLends_;
     // Import.
     bool importing_ = false;
     std::int32_t position_ = kNoPosition;

@@ -296,18 +296,38 @@ TEST(LocalMediaManager, AThirdLendWaitsForAJobToComeBack)
     EXPECT_EQ(rig.send(lends[2]), -1);
     EXPECT_TRUE(lends[2].isBusy());
     EXPECT_EQ(rig.source.openStreams, 2);
+    // The waiting lend lets other requests through.
+    CVXLLocalMediaRequest count(kEventMediaCount, kReply);
+    EXPECT_EQ(rig.send(count), 0);
+    EXPECT_EQ(count.value, 2u);
+    EXPECT_TRUE(lends[2].isBusy());
 
     CVXLXferJobBase* first = lends[0].job;
     lends[0].job->stop();
     rig.driver.runUntilIdle(100000);
     EXPECT_FALSE(lends[2].isBusy());
-    EXPECT_EQ(lends[2].result(), 0);
+    EXPECT_EQ(rig.requester.events.back(), &lends[2]);
+    EXPECT_EQ(rig.requester.results.back(), 0);
     EXPECT_EQ(lends[2].job, first);
     EXPECT_EQ(rig.source.openStreams, 2);
     lends[1].job->stop();
     lends[2].job->stop();
     rig.driver.runUntilIdle(100000);
     EXPECT_EQ(rig.manager.freeJobs(), 2);
+    EXPECT_EQ(rig.source.openStreams, 0);
+
+    // A stop answers a lend still waiting, and the lent jobs give their
+    // streams back.
+    for (CVXLNamedRequest& lend : lends)
+        rig.requester.post(&rig.manager, &lend);
+    rig.driver.runUntilIdle(100000);
+    ASSERT_TRUE(lends[2].isBusy());
+    rig.manager.stop();
+    rig.driver.runUntilIdle(100000);
+    EXPECT_FALSE(lends[2].isBusy());
+    ASSERT_FALSE(rig.requester.events.empty());
+    EXPECT_EQ(rig.requester.events.back(), &lends[2]);
+    EXPECT_EQ(rig.requester.results.back(), kResultCancelled);
     EXPECT_EQ(rig.source.openStreams, 0);
 }
 

@@ -29,6 +29,17 @@ public:
     Root() { setRoot(this); }
 };
 
+// Keeps the result of each answer: finishing a reply clears it.
+class Requester : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        lastResult = event->result();
+        finishEvent(event);
+    }
+    std::int32_t lastResult = 0;
+};
+
 struct Engine : CLocalMediaManager::Owner, CVXLMediaStoreManager::Owner {
     CVXLPlatformMediaSource source;
     CVXLPlatformFileStore store;
@@ -54,7 +65,7 @@ int main(int argc, char** argv)
     engine.files.setFileStore(&engine.store);
     engine.stores.setOwner(&engine);
     manager.setOwner(&engine);
-    CVXLEventHandler requester;
+    Requester requester;
     root.startChild(&engine.files);
     root.startChild(&engine.stores);
     root.startChild(&manager);
@@ -66,7 +77,7 @@ int main(int argc, char** argv)
             root.step();
             clock.setInTick(false);
         }
-        return request.result() == 0;
+        return requester.lastResult == 0;
     };
     CVXLLocalMediaRequest import(kEventMediaItemAt, 1);
     if (!waitFor(import) || !import.item)
