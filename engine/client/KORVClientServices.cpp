@@ -39,6 +39,11 @@ CVXLEventHandler* CKORVClientServices::scenarioManager()
     return client_ ? &client_->getScenarioManager() : nullptr;
 }
 
+CVXLEventHandler* CKORVClientServices::localMediaManager()
+{
+    return client_ ? &client_->getLocalMediaManager() : nullptr;
+}
+
 void CKORVClientServices::resetGlobalContacts()
 {
     if (client_)

@@ -22,6 +22,7 @@ public:
     CVXLString setting(const char* key) override;
     void setSetting(const char* key, const CVXLString& value) override;
     CVXLEventHandler* scenarioManager() override;
+    CVXLEventHandler* localMediaManager() override;
     void resetGlobalContacts() override;
     // Of a message summary: its stored id, and the thread key of its display
     // address as the thread database normalises it.

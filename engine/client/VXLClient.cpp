@@ -239,6 +239,12 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &jobRunner_;
     case State::StoppingVraxJob:
         return &vraxJob_;
+    case State::StoppingLocalMedia:
+        return &localMediaManager_;
+    case State::StoppingOnlineMedia:
+        return &onlineMediaManager_;
+    case State::StoppingMediaStore:
+        return &mediaStoreManager_;
     default:
         return nullptr;
     }
@@ -303,6 +309,12 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
         return doStoppingVraxJob(step);
+    case State::StoppingLocalMedia:
+        return doStoppingLocalMedia(step);
+    case State::StoppingOnlineMedia:
+        return doStoppingOnlineMedia(step);
+    case State::StoppingMediaStore:
+        return doStoppingMediaStore(step);
     case State::StoppingDialer:
         return doStoppingDialer(step);
     case State::DeletingRunMarker:
@@ -419,6 +431,13 @@ void CVXLClient::doRunning(Step step)
     startChild(&threadDB_);
     messageStoreManager_.setStore(getMessageStore());
     startChild(&messageStoreManager_);
+    localMediaManager_.setOwner(&mediaFace_);
+    startChild(&localMediaManager_);
+    onlineMediaManager_.setOwner(&mediaFace_);
+    startChild(&onlineMediaManager_);
+    mediaStoreManager_.setOwner(&mediaFace_);
+    CVXLMediaStoreManager::setInstance(&mediaStoreManager_);
+    startChild(&mediaStoreManager_);
     startChild(&jobRunner_);
     vraxJob_.setPromptHandler(&producer_);
     vraxJob_.setScenarioManager(&scenarioManager_);
@@ -592,6 +611,31 @@ void CVXLClient::doStoppingVraxJob(Step step)
 {
     if (step == Step::Enter && vraxJob_.isActive())
         vraxJob_.stop();
+    else
+        moveOn();
+}
+
+// Lent source jobs come back once their readers stop them.
+void CVXLClient::doStoppingLocalMedia(Step step)
+{
+    if (step == Step::Enter && localMediaManager_.isActive())
+        localMediaManager_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingOnlineMedia(Step step)
+{
+    if (step == Step::Enter && onlineMediaManager_.isActive())
+        onlineMediaManager_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingMediaStore(Step step)
+{
+    if (step == Step::Enter && mediaStoreManager_.isActive())
+        mediaStoreManager_.stop();
     else
         moveOn();
 }

@@ -24,7 +24,10 @@
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
+#include "engine/media/LocalMediaManager.h"
+#include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLPushRequest.h"
 #include "engine/messaging/VXLThreadDB.h"
@@ -87,6 +90,9 @@ public:
         StoppingWapPushQueue,
         StoppingJobRunner,
         StoppingVraxJob,
+        StoppingLocalMedia,
+        StoppingOnlineMedia,
+        StoppingMediaStore,
         StoppingDialer,
         DeletingRunMarker,
         // Stops the File Store Manager and the Client, which then finishes
@@ -259,6 +265,9 @@ public:
     // Platform stores, made through the factory on first use.
     CVXLPlatformFileStore* getFileStore();
     CVXLPlatformMediaSource* getMediaSource();
+    CLocalMediaManager& getLocalMediaManager() { return localMediaManager_; }
+    COnlineMediaManager& getOnlineMediaManager() { return onlineMediaManager_; }
+    CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
@@ -454,6 +463,9 @@ private:
     void armPushTimer(std::uint32_t delay);
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
+    void doStoppingLocalMedia(Step step);
+    void doStoppingOnlineMedia(Step step);
+    void doStoppingMediaStore(Step step);
     void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
@@ -577,6 +589,31 @@ private:
     };
     VraxFace vraxFace_ { this };
     CVRAXJob vraxJob_ { vraxFace_ };
+    // What the media managers take from the root when they start.
+    class MediaFace : public CLocalMediaManager::Owner,
+                      public CVXLMediaStoreManager::Owner,
+                      public COnlineMediaManager::Owner {
+    public:
+        explicit MediaFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLPlatformMediaSource* mediaSource() override { return client_->getMediaSource(); }
+        CVXLMediaStoreManager* mediaStoreManager() override { return &client_->mediaStoreManager_; }
+        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
+        CVXLEventHandler* vraxJob() override { return &client_->vraxJob_; }
+        bool configItem(std::int32_t item, CVXLString* text) override
+        {
+            return client_->settings_.getConfigString(item, text) != 0;
+        }
+
+    private:
+        CVXLClient* client_;
+    };
+    MediaFace mediaFace_ { this };
+    CVXLMediaStoreManager mediaStoreManager_;
+    CLocalMediaManager localMediaManager_;
+    COnlineMediaManager onlineMediaManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

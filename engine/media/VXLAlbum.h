@@ -28,6 +28,7 @@ public:
 
     const CVXLString& name() const { return name_.text(); }
     void setName(const CVXLString& name, bool commitNow);
+    const CVXLString& committedName() const { return name_.committedText(); }
 
     // Counters are numbered 1 to 6; other numbers read 0 and are not stored.
     std::int32_t counter(std::uint32_t number) const;

@@ -101,6 +101,7 @@ public:
     void bumpCounter() { ++pending_; }
     void decCounter();
     void clearCounter() { pending_ = 0; }
+    void setPendingCount(std::int32_t count) { pending_ = count < 0 ? 0 : count; }
 
     // The media reference's user value (0 without one), uid and identity.
     CVXLMediaDescriptor descriptor() const;

@@ -1,9 +1,13 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/client/KORVClientServices.h"
+#include "engine/client/program/KORVAlbumSummaryRequest.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +83,9 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
                     && client.getVraxJob().isActive() && client.getThreadDB().isActive()
                     && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
-                    && client.getWapPushSource().isActive() && setting(client, kPersVraxMdnChanged) == "false";
+                    && client.getWapPushSource().isActive() && client.getLocalMediaManager().isActive()
+                    && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
+                    && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
@@ -116,9 +122,31 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getVraxJob().stopRequested() && client.getNetworkDialer().isActive();
             },
             true },
-        { State::StoppingDialer, "StoppingDialer", "the VRAX job has ended, the dialer is stopping",
+        { State::StoppingLocalMedia, "StoppingLocalMedia",
+            "the VRAX job has ended, the local media manager is stopping",
             [&] {
                 return client.getVraxJob().runState() == kHandlerFinished
+                    && client.getLocalMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+            },
+            true },
+        { State::StoppingOnlineMedia, "StoppingOnlineMedia",
+            "the local media manager has ended, the online media manager is stopping",
+            [&] {
+                return client.getLocalMediaManager().runState() == kHandlerFinished
+                    && client.getOnlineMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+            },
+            true },
+        { State::StoppingMediaStore, "StoppingMediaStore",
+            "the online media manager has ended, the media store manager is stopping",
+            [&] {
+                return client.getOnlineMediaManager().runState() == kHandlerFinished
+                    && client.getMediaStoreManager().stopRequested() && client.getNetworkDialer().isActive();
+            },
+            true },
+        { State::StoppingDialer, "StoppingDialer", "the media managers have ended, the dialer is stopping",
+            [&] {
+                return client.getMediaStoreManager().runState() == kHandlerFinished
+                    && client.getVraxJob().runState() == kHandlerFinished
                     && client.getNetworkDialer().stopRequested();
             } },
         { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",
@@ -182,11 +210,41 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_FALSE(client.settings().store().isDirty());
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
+    // The media store manager has the platform's one store, the local media
+    // manager serves it.
+    EXPECT_EQ(client.getMediaStoreManager().getStoreCount(), 1u);
+    EXPECT_EQ(CVXLMediaStoreManager::instance(), &client.getMediaStoreManager());
+    EXPECT_TRUE(client.getLocalMediaManager().isActive());
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
 }
 
 // The message store starts with the members: on a fresh device root it
 // makes its indexes and writes its counters.
+// The scenario's album summary (code 119) reaches the started engine's
+// local media manager and is answered with the platform store's one album:
+// its one picture, counted as images plus videos.
+TEST(VXLClientStartUp, TheLocalMediaManagerAnswersTheAlbumSummary)
+{
+    EngineDriver driver;
+    ASSERT_TRUE(driver.startUp());
+    driver.runUntilIdle();
+    CVXLClient& client = *driver.client();
+    TraceJob asker("asker");
+    client.startChild(&asker);
+    CKORVAlbumSummaryRequest summary(
+        vxlPackLocation(CVXLPlatformMediaSource::kStoreId, CVXLPlatformMediaSource::kStoreKind));
+    CKORVClientServices services(&client);
+    ASSERT_EQ(services.localMediaManager(), &client.getLocalMediaManager());
+    asker.post(services.localMediaManager(), &summary);
+    driver.runUntilIdle();
+    EXPECT_FALSE(summary.isBusy());
+    EXPECT_EQ(summary.result(), 0);
+    EXPECT_EQ(summary.itemCount(), 1u);
+    EXPECT_STREQ(summary.album().name().c_str(), "My Media");
+    asker.stop();
+    driver.runUntilIdle();
+}
+
 TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
 {
     EngineDriver driver;

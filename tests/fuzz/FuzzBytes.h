@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 // The input as an engine buffer; false for inputs larger than the stored
@@ -19,3 +21,12 @@ inline bool sameBytes(const CVXLByteBuffer& a, const CVXLByteBuffer& b)
 {
     return a.length() == b.length() && (a.length() == 0 || std::memcmp(a.data(), b.data(), a.length()) == 0);
 }
+
+// Names the invariant that failed before aborting.
+#define FUZZ_CHECK(condition)                                             \
+    do {                                                                  \
+        if (!(condition)) {                                               \
+            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
+            std::abort();                                                 \
+        }                                                                 \
+    } while (0)

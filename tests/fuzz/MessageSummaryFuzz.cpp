@@ -14,15 +14,6 @@
 
 namespace {
 
-// Names the invariant that failed before aborting.
-#define check(condition)                                                  \
-    do {                                                                  \
-        if (!(condition)) {                                               \
-            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
-            std::abort();                                                 \
-        }                                                                 \
-    } while (0)
-
 // The addressees of one list against its joined text.
 void checkList(const CVXLMessageSummary& summary, bool cc)
 {
@@ -30,14 +21,14 @@ void checkList(const CVXLMessageSummary& summary, bool cc)
     std::uint32_t joined = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const CVXLAddressee* entry = cc ? summary.ccAt(static_cast<int>(i)) : summary.toAt(static_cast<int>(i));
-        check(entry != nullptr);
-        check(entry->address().length() > 0);
-        check(entry->address().findChar(';') < 0);
-        check(entry->kind() == CVXLAddressee::kindOf(entry->address()));
-        check(!entry->displayName().length() || entry->address().find(entry->displayName()) >= 0);
+        FUZZ_CHECK(entry != nullptr);
+        FUZZ_CHECK(entry->address().length() > 0);
+        FUZZ_CHECK(entry->address().findChar(';') < 0);
+        FUZZ_CHECK(entry->kind() == CVXLAddressee::kindOf(entry->address()));
+        FUZZ_CHECK(!entry->displayName().length() || entry->address().find(entry->displayName()) >= 0);
         joined += entry->address().length() + (i ? 1 : 0);
     }
-    check((cc ? summary.ccText() : summary.toText()).length() == joined);
+    FUZZ_CHECK((cc ? summary.ccText() : summary.toText()).length() == joined);
 }
 
 } // namespace
@@ -72,21 +63,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CVXLMessageSummary summary;
     summary.fill(read, now);
 
-    check(summary.getBoxType() == CVXLMessageSummary::kReceived || summary.getBoxType() == CVXLMessageSummary::kSent);
-    check(summary.alertStatus() >= 0 && summary.alertStatus() <= 3);
-    check(summary.priority() >= 0 && summary.priority() <= 2);
-    check(summary.origin() == CVXLMessageSummary::kOriginStored);
-    check(summary.isRead() == read.read);
-    check(!summary.expiresSoon() || summary.expiryTime() != 0);
-    check(!summary.saveLocked() || summary.forwardLocked());
-    check((summary.mediaRef() != nullptr) == (read.bodyLocator.length() != 0));
-    check(summary.severalAddressees() == (summary.toCount() + summary.ccCount() >= 2));
+    FUZZ_CHECK(summary.getBoxType() == CVXLMessageSummary::kReceived || summary.getBoxType() == CVXLMessageSummary::kSent);
+    FUZZ_CHECK(summary.alertStatus() >= 0 && summary.alertStatus() <= 3);
+    FUZZ_CHECK(summary.priority() >= 0 && summary.priority() <= 2);
+    FUZZ_CHECK(summary.origin() == CVXLMessageSummary::kOriginStored);
+    FUZZ_CHECK(summary.isRead() == read.read);
+    FUZZ_CHECK(!summary.expiresSoon() || summary.expiryTime() != 0);
+    FUZZ_CHECK(!summary.saveLocked() || summary.forwardLocked());
+    FUZZ_CHECK((summary.mediaRef() != nullptr) == (read.bodyLocator.length() != 0));
+    FUZZ_CHECK(summary.severalAddressees() == (summary.toCount() + summary.ccCount() >= 2));
     checkList(summary, false);
     checkList(summary, true);
     const CVXLString display = summary.getDisplayAddress();
     if (summary.getBoxType() == CVXLMessageSummary::kSent)
-        check(!display.length() || summary.toText().find(display) == 0);
+        FUZZ_CHECK(!display.length() || summary.toText().find(display) == 0);
     else
-        check(display == summary.fromAddress());
+        FUZZ_CHECK(display == summary.fromAddress());
     return 0;
 }

@@ -28,7 +28,8 @@ by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
 of its last part's content, by "-stalllast" held there for a while and then
 closed, by "-stall" half sent and then held for a
 while. One log line per request: its number, the script word, seq,
-time_req, request element, identity form, the size and sha256 of the
+time_req, request element, identity form, a list request's window
+(offset,count), the size and sha256 of the
 attachment, the password of a "validate" identity and the names of the
 request's headers in their order. The server exits after MAX_SECONDS in any
 case.
@@ -84,6 +85,9 @@ def describe(parts, root):
     request = list(root)[1]
     identity = next((c.tag for c in request if c.tag in ("dest-userid", "dest-deviceid", "validate")), "-")
     lines = ["seq=%s time_req=%s request=%s identity=%s" % (root.get("seq"), root.get("time_req"), request.tag, identity)]
+    contents = request.find("contents")
+    if request.tag == "list-req" and contents is not None:
+        lines[0] += " window=%s,%s" % (contents.get("offset"), contents.get("count"))
     validate = request.find("validate")
     if validate is not None:
         passwd = next((a.text or "" for a in validate.findall("attr") if a.get("name") == "passwd"), "")

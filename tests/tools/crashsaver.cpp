@@ -14,15 +14,12 @@
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "platform/kernel/Registry.h"
-
-#include <signal.h>
-#include <unistd.h>
+#include "tests/tools/SelfKill.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -83,15 +80,7 @@ int main(int argc, char** argv)
     const std::string mode = argv[1];
     const unsigned long spin = std::strtoul(argv[2], nullptr, 10);
     std::atomic<bool> firstSaved { false };
-    std::thread killer([spin, &firstSaved] {
-        while (!firstSaved.load())
-            std::this_thread::yield();
-        volatile unsigned long turns = 0;
-        for (unsigned long i = 0; i < spin; ++i)
-            turns = turns + 1;
-        ::kill(::getpid(), SIGKILL);
-    });
-    killer.detach();
+    killAfterSpin(spin, firstSaved);
     for (unsigned generation = 1;; ++generation) {
         bool ok = false;
         if (mode == "settings") {

@@ -38,8 +38,28 @@
     X(kEventXferDataDone, 0x8000011, "the answer to kEventXferData")                                    \
     X(kEventXferEndDone, 0x8000012, "the answer to kEventXferEnd")                                      \
     X(kEventXferAbortDone, 0x8000013, "the answer to kEventXferAbort")                                  \
-    X(kEventLocalMediaRequest, 0x8000019, "a request to the Local Media Manager")                       \
+    X(kEventMediaCount, 0x8000014, "the Local Media Manager's store count; the Online Media Manager's album count")       \
+    X(kEventLocalFirstStore, 0x8000015, "asks the Local Media Manager for the first store")            \
+    X(kEventLocalNextStore, 0x8000016, "asks the Local Media Manager for the next store")              \
+    X(kEventMediaAlbumAt, 0x8000017, "the album of a store (local) or of the album list (online) at an index") \
+    X(kEventLocalAlbumBySelector, 0x8000018, "asks the Local Media Manager for the album counts of a store by selector") \
+    X(kEventLocalMediaRequest, 0x8000019, "a request to the Local Media Manager; also its first item name") \
+    X(kEventLocalNextItemName, 0x800001a, "asks the Local Media Manager for the next item name")       \
+    X(kEventLocalItemInfo, 0x800001b, "asks the Local Media Manager for an item's description")        \
+    X(kEventMediaItemAt, 0x800001c, "imports the local item at an index; builds the online item at an index of an album")   \
+    X(kEventLocalImportByName, 0x800001d, "asks the Local Media Manager to import an item by location and name") \
+    X(kEventLocalDeleteItem, 0x800001e, "asks the Local Media Manager to delete an item and its records") \
+    X(kEventOnlineDeleteAlbum, 0x800001f, "asks the Online Media Manager to delete an album")            \
+    X(kEventOnlineUploadItem, 0x8000020, "asks the Online Media Manager to upload a media item")         \
+    X(kEventMediaItemSave, 0x8000021, "saves a local item's record; sends an online item's changes")       \
+    X(kEventOnlineCreateAlbum, 0x8000022, "asks the Online Media Manager to create an album")            \
+    X(kEventOnlineRenameAlbum, 0x8000023, "asks the Online Media Manager to rename an album")            \
+    X(kEventOnlineItemOperation, 0x8000024, "asks the Online Media Manager to delete, move or copy items") \
+    X(kEventLocalNotServed, 0x8000052, "a Local Media Manager code it answers with 1000")              \
+    X(kEventLocalAlbumCountsDone, 0x8000029, "the Local Media Manager's answer to kEventLocalAlbumBySelector") \
     X(kEventLocalMediaReply, 0x800002a, "the Local Media Manager's answer")                             \
+    X(kEventLocalNextItemNameDone, 0x800002b, "the Local Media Manager's answer to kEventLocalNextItemName") \
+    X(kEventLocalItemInfoDone, 0x800002c, "the Local Media Manager's answer to kEventLocalItemInfo")   \
     X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
     X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
     X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \
