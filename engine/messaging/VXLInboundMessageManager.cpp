@@ -163,8 +163,13 @@ void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
         return;
     }
     for (const RequestRow& row : kRequests) {
-        if (row.code == event->requestCode())
-            return (this->*row.handler)(event);
+        if (row.code != event->requestCode())
+            continue;
+        (this->*row.handler)(event);
+        // A request kept in its slot leaves room for the other kinds.
+        if (isInProgress(event))
+            resume();
+        return;
     }
     VXL_LOG_INFO("inbound manager: request %d refused", event->requestCode());
     event->setResult(kResultFailed);

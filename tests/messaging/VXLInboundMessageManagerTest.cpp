@@ -1,0 +1,547 @@
+#include "engine/messaging/VXLInboundMessageManager.h"
+
+#include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/transport/http/VXLHttpTransaction.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
+#include "engine/transport/mms/VXLMmsSmsTransaction.h"
+#include "engine/transport/mms/VXLMmsTransaction.h"
+#include "engine/transport/mms/VXLWspTables.h"
+#include "engine/transport/tasks/VXLProcessor.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
+#include "tests/support/JobTreeDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The inbound manager between a scripted relay (a processor that answers
+// the manager's transactions as the relay would) and a scripted message
+// store; the real MIME parser job splits the retrieved message.
+
+namespace {
+
+struct RelayScript {
+    RelayScript(std::int32_t decode = kResultSucceeded, std::int32_t mode = 0,
+        std::map<std::string, std::string> headers = {}, std::int32_t previewResult_ = kResultSucceeded,
+        std::int32_t retrieveResult_ = kResultSucceeded, std::string status = "")
+        : decodeResult(decode)
+        , retrievalMode(mode)
+        , preview(std::move(headers))
+        , previewResult(previewResult_)
+        , retrieveResult(retrieveResult_)
+        , retrieveStatus(std::move(status))
+    {
+    }
+    std::int32_t decodeResult;
+    std::int32_t retrievalMode; // 1 manual
+    std::map<std::string, std::string> preview; // the preview's response headers
+    std::int32_t previewResult;
+    std::int32_t retrieveResult;
+    std::string retrieveStatus; // numbered value; "" absent
+};
+
+// Answers every MMS, MMS-over-SMS and HTTP transaction at once, records
+// what it was asked.
+class ScriptedRelay : public CVXLProcessor {
+public:
+    ScriptedRelay() { setProcessorName("ScriptedRelay"); }
+
+    bool acceptsTransaction(CVXLTransaction* t) override
+    {
+        const CVXLString& type = t->typeName();
+        return !isBusy()
+            && (type == kMmsTransactionType || type == kMmsSmsTransactionType || type == kHttpTransactionType);
+    }
+    int beginTransaction(CVXLTransaction* t) override
+    {
+        takeTransaction(t);
+        return 1;
+    }
+    void onEvent(CVXLEvent* event) override
+    {
+        const bool start = event == &startEvent();
+        CVXLProcessor::onEvent(event);
+        if (start)
+            answer();
+    }
+
+    RelayScript script;
+    std::vector<std::string> log; // "decode", "GET url", "retrieve url", "notifyresp txid status"
+
+private:
+    void answer()
+    {
+        CVXLTransaction* t = transaction();
+        if (t->typeName() == kMmsSmsTransactionType) {
+            log.push_back("decode");
+            if (script.decodeResult == kResultSucceeded) {
+                auto* pdu = new CVXLMmsPdu(kMmsNotificationInd);
+                pdu->setHeader(kMmsFieldMessageType, "3");
+                pdu->setHeader(kMmsFieldTransactionId, "T-42");
+                pdu->setHeader(kMmsFieldContentLocation, "http://relay/m?id=42");
+                pdu->setHeader(kMmsFieldFrom, "+15550001/TYPE=PLMN");
+                pdu->setHeader(kMmsFieldSubject, "hello");
+                if (script.retrievalMode)
+                    pdu->setHeader(kMmsFieldRecommendedRetrievalMode, CVXLString(script.retrievalMode));
+                static_cast<CVXLMmsSmsTransaction*>(t)->setPdu(CVXLPduRef(pdu));
+            }
+            return finish(script.decodeResult);
+        }
+        if (t->typeName() == kHttpTransactionType) {
+            auto* get = static_cast<CVXLHttpTransaction*>(t);
+            log.push_back("GET " + std::string(get->url().c_str()));
+            for (const auto& [name, value] : script.preview)
+                get->responseMessage().addHeader(name.c_str(), value.c_str());
+            return finish(script.previewResult);
+        }
+        auto* mms = static_cast<CVXLMmsTransaction*>(t);
+        const CVXLMmsPdu* request = mms->requestPdu().get();
+        if (request->pduKind() == kMmsRetrieve) {
+            log.push_back("retrieve " + std::string(mms->url().c_str()));
+            auto* reply = new CVXLMmsPdu(kMmsRetrieveConf);
+            reply->setHeader(kMmsFieldMessageType, "6");
+            if (!script.retrieveStatus.empty())
+                reply->setHeader(kMmsFieldRetrieveStatus, script.retrieveStatus.c_str());
+            mms->setReplyPdu(CVXLPduRef(reply));
+            return finish(script.retrieveResult);
+        }
+        log.push_back("notifyresp " + std::string(mms->url().c_str()) + " "
+            + request->transactionId().c_str() + " " + request->field(kMmsFieldStatus).c_str());
+        finish(kResultSucceeded);
+    }
+};
+
+// Stores under "i1700000001_0"; answers the other requests from its fields.
+class ScriptedStore : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (!event->isRequest())
+            return finishEvent(event);
+        switch (event->requestCode()) {
+        case kEventStoreMessage: {
+            auto* store = static_cast<CStoreMessageRequest*>(event);
+            log.push_back("store " + std::to_string(store->fullMessage) + " box " + std::to_string(store->targetBox));
+            if (store->fullMessage == 0) {
+                store->messageId = "i1700000001_0";
+                receivedTime = store->message->messageHeaders().value("X-QV-Received-Time").c_str();
+                keptRetrievalMode = store->message->messageHeaders().contains(CVXLString(kMmsFieldRecommendedRetrievalMode));
+            }
+            event->setResult(storeResult);
+            break;
+        }
+        case kEventStoreCount: {
+            auto* count = static_cast<CStoreCountQuery*>(event);
+            log.push_back("count " + std::to_string(count->kind));
+            count->count = static_cast<std::uint32_t>(ids.size());
+            count->newCount = 1;
+            event->setResult(kResultSucceeded);
+            break;
+        }
+        case kEventStoreIdList: {
+            auto* list = static_cast<CStoreIdListQuery*>(event);
+            log.push_back("ids " + std::to_string(list->kind));
+            for (std::size_t i = 0; i < ids.size(); ++i)
+                list->ids.insertAt(ids[i].c_str(), static_cast<int>(i));
+            list->count = static_cast<std::uint32_t>(ids.size());
+            event->setResult(kResultSucceeded);
+            break;
+        }
+        case kEventStoreRead: {
+            auto* read = static_cast<CStoreReadRequest*>(event);
+            log.push_back("read " + std::string(read->read.messageId.c_str()) + " mode " + std::to_string(read->mode));
+            read->read.summary.add("X-QV-From-Address", "+15550001");
+            if (!charge.empty())
+                read->read.summary.add("X-QV-Message-Charge-Text", charge.c_str());
+            read->read.summary.add("3", "http://relay/m?id=7");
+            event->setResult(kResultSucceeded);
+            break;
+        }
+        case kEventStoreDelete:
+            log.push_back("delete " + std::string(static_cast<CStoreDeleteRequest*>(event)->messageId.c_str()));
+            event->setResult(kResultSucceeded);
+            break;
+        case kEventStoreParts:
+            log.push_back("parts");
+            event->setResult(partsResult);
+            break;
+        case kEventStoreSummaryRewrite: {
+            auto* rewrite = static_cast<CStoreSummaryRewriteRequest*>(event);
+            log.push_back(std::string("rewrite charge ")
+                + (rewrite->headers.contains("X-QV-Message-Charge-Text", true) ? "kept" : "removed"));
+            event->setResult(kResultSucceeded);
+            break;
+        }
+        default:
+            event->setResult(kResultFailed);
+        }
+        finishEvent(event);
+    }
+
+    std::vector<std::string> log;
+    std::vector<std::string> ids;
+    std::int32_t storeResult = kResultSucceeded;
+    std::int32_t partsResult = kResultSucceeded;
+    std::string charge;
+    std::string receivedTime;
+    bool keptRetrievalMode = false;
+};
+
+// Records what the manager tells the Producer and the outbound queue; the
+// Producer answers a decision with its scripted choice.
+class Recorder : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (!event->isRequest())
+            return finishEvent(event);
+        if (event->requestCode() == kEventMessageDecision) {
+            auto* decision = static_cast<CMessageDecisionEvent*>(event);
+            log.push_back("decide " + std::string(decision->summary->subject().c_str()) + " from "
+                + decision->summary->fromAddress().c_str());
+            decision->decision = choice;
+            if (hold) {
+                held = event;
+                return;
+            }
+        } else if (event->requestCode() == kEventMessageArrived) {
+            auto* arrived = static_cast<CMessageArrivedEvent*>(event);
+            log.push_back("arrived " + std::string(arrived->messageId.c_str()) + " " + std::to_string(arrived->value()));
+        } else if (event->requestCode() == kEventSentCopyReceived) {
+            log.push_back("sent copy " + std::string(static_cast<CSentCopyReceivedEvent*>(event)->clientMessageId.c_str()));
+        }
+        finishEvent(event);
+    }
+    void release()
+    {
+        if (held)
+            finishEvent(held);
+        held = nullptr;
+    }
+    std::vector<std::string> log;
+    std::uint32_t choice = CMessageDecisionEvent::kFetch;
+    // Keeps the decision unanswered until release.
+    bool hold = false;
+    CVXLEvent* held = nullptr;
+};
+
+class Services : public CInboundServices {
+public:
+    CVXLString relayUrl() override { return relay.c_str(); }
+    CVXLString userId() override { return "4711"; }
+    std::uint32_t nowSeconds() override { return 0x6500000A; }
+    void pushUIRequestCode(std::int32_t code) override { uiCodes.push_back(code); }
+    void processPendingPush() override { ++pendingPushes; }
+    void setStage(std::uint32_t stage) override { lastStage = stage; }
+    std::string relay = "http://relay/mms";
+    std::vector<std::int32_t> uiCodes;
+    int pendingPushes = 0;
+    std::uint32_t lastStage = 0;
+};
+
+class Requester : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (!event->isRequest())
+            answers.push_back(event->result());
+        else
+            finishEvent(event);
+    }
+    std::vector<std::int32_t> answers;
+};
+
+class InboundManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager.setStoreTarget(&store);
+        manager.setProducer(&producer);
+        manager.setOutboundQueue(&queue);
+        manager.setServices(&services);
+        // Ahead of the manager's own processors: it takes every transaction.
+        manager.taskProcessor().registerProcessor(&relay);
+        driver.attach(&store);
+        driver.attach(&producer);
+        driver.attach(&queue);
+        driver.attach(&requester);
+        driver.attach(&manager);
+        driver.runUntilIdle();
+    }
+
+    // Posts the request and runs the tree, the task processor's timer on a
+    // driven clock, until it is answered.
+    std::int32_t send(CVXLEvent& request)
+    {
+        request.setHeapAllocated(false);
+        const std::size_t before = requester.answers.size();
+        requester.post(&manager, &request);
+        for (int i = 0; i < 100 && requester.answers.size() == before; ++i) {
+            driver.runUntilIdle();
+            driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        }
+        driver.runUntilIdle();
+        return requester.answers.size() == before ? -99 : requester.answers.back();
+    }
+
+    std::int32_t push(std::uint32_t fetchNow = 0)
+    {
+        CPushRequest request;
+        request.data.append(reinterpret_cast<const std::uint8_t*>("\x8c\x82"), 2);
+        request.fetchNow = fetchNow;
+        return send(request);
+    }
+
+    JobTreeDriver driver;
+    ScriptedRelay relay;
+    ScriptedStore store;
+    Recorder producer;
+    Recorder queue;
+    Services services;
+    Requester requester;
+    CVXLInboundMessageManager manager;
+};
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += (out.empty() ? "" : " | ") + line;
+    return out;
+}
+
+const std::map<std::string, std::string> kFromPreview = { { "X-QV-From-Address", "+15550001" } };
+
+// One row per way a notification goes: what the relay and the store do,
+// what the manager asks them, and what it tells the Producer.
+TEST_F(InboundManagerTest, NotificationRoads)
+{
+    const struct {
+        const char* name;
+        RelayScript script;
+        std::uint32_t fetchNow;
+        std::uint32_t choice;
+        std::string relayUrl;
+        std::int32_t result;
+        const char* relayLog;
+        const char* storeLog;
+        const char* producerLog;
+        const char* queueLog;
+    } rows[] = {
+        { "fetched at once", { kResultSucceeded, 0, kFromPreview }, 0, 2, "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
+        { "manual retrieval, subscriber fetches", { kResultSucceeded, 1, kFromPreview }, 0, 2, "http://relay/mms",
+            kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 0 | store 1 box 0", "decide hello from +15550001 | arrived i1700000001_0 0", "" },
+        { "manual retrieval, subscriber declines", { kResultSucceeded, 1, kFromPreview }, 0, 0, "http://relay/mms",
+            kResultSucceeded, "decode", "", "decide hello from +15550001", "" },
+        { "manual retrieval with fetchNow", { kResultSucceeded, 1, kFromPreview }, 1, 0, "http://relay/mms",
+            kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
+        { "copy of a sent message",
+            { kResultSucceeded, 0,
+                { { "X-QV-Message-Type", "Sent" }, { "X-QV-To-Address-List", "+15550002" },
+                    { "X-QV-Client-Message-Id", "c-9" } } },
+            0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
+            "store 0 box 3", "", "sent copy c-9" },
+        { "sent preview without addresses", { kResultSucceeded, 0, { { "X-QV-Message-Type", "Sent" } } }, 0, 2,
+            "http://relay/mms", kResultMmsTransport, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
+        { "preview without a sender", { kResultSucceeded, 0, {} }, 0, 2, "http://relay/mms", kResultMmsTransport,
+            "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
+        { "charged preview", { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Message-Charge-Text", "1 EUR" } } },
+            0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
+            "store 0 box 0", "arrived i1700000001_0 0", "" },
+        { "premium folder", { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Folder", "club" } } }, 0, 2,
+            "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 2 | store 1 box 2", "arrived i1700000001_0 0", "" },
+        { "retrieve status not Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "4" }, 0,
+            2, "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0",
+            "arrived i1700000001_0 0", "" },
+        { "retrieve status Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "0" }, 0, 2,
+            "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
+        { "relay down at the preview", { kResultSucceeded, 0, kFromPreview, kResultTransactionFailed }, 0, 2,
+            "http://relay/mms", kResultMmsTransport, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
+        { "relay down at the retrieve", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultTransactionFailed },
+            0, 2, "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0",
+            "arrived i1700000001_0 0", "" },
+        { "undecodable push", { kResultTransactionFailed }, 0, 2, "http://relay/mms", kResultMmsTransport, "decode", "",
+            "", "" },
+        { "no relay URL: stored, not acknowledged", { kResultSucceeded, 0, kFromPreview }, 0, 2, "", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        relay.script = row.script;
+        relay.log.clear();
+        store.log.clear();
+        producer.log.clear();
+        queue.log.clear();
+        producer.choice = row.choice;
+        services.relay = row.relayUrl;
+        EXPECT_EQ(push(row.fetchNow), row.result);
+        EXPECT_EQ(joined(relay.log), row.relayLog);
+        EXPECT_EQ(joined(store.log), row.storeLog);
+        EXPECT_EQ(joined(producer.log), row.producerLog);
+        EXPECT_EQ(joined(queue.log), row.queueLog);
+        EXPECT_FALSE(manager.notificationBusy());
+    }
+    // The stored preview: the received time in hexadecimal, without the
+    // notification's retrieval mode.
+    EXPECT_EQ(store.receivedTime, "6500000A");
+    EXPECT_FALSE(store.keptRetrievalMode);
+}
+
+// A second notification while one is received is answered 78 at once and
+// the first goes on.
+TEST_F(InboundManagerTest, ASecondNotificationWhileOneIsBusy)
+{
+    relay.script = RelayScript(kResultSucceeded, 1, kFromPreview);
+    producer.hold = true;
+    CPushRequest first;
+    first.setHeapAllocated(false);
+    requester.post(&manager, &first);
+    for (int i = 0; i < 50 && !producer.held; ++i) {
+        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.runUntilIdle();
+    }
+    ASSERT_NE(producer.held, nullptr);
+    EXPECT_EQ(push(), kResultNotificationBusy);
+    ASSERT_EQ(requester.answers.size(), 1u);
+    producer.release();
+    for (int i = 0; i < 50 && manager.notificationBusy(); ++i) {
+        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.runUntilIdle();
+    }
+    EXPECT_FALSE(manager.notificationBusy());
+    ASSERT_EQ(requester.answers.size(), 2u);
+    EXPECT_EQ(requester.answers.back(), kResultSucceeded);
+    EXPECT_EQ(joined(store.log), "store 0 box 0 | store 1 box 0");
+}
+
+// Requests on the local store, and requests no step serves: each answered.
+TEST_F(InboundManagerTest, LocalRequestsAndUnservedOnesAreAnswered)
+{
+    store.ids = { "i3", "i2" };
+    {
+        CVXLMessageSummary summaries[2];
+        CMessageBoxListRequest list;
+        list.kind = 0;
+        list.size = 2;
+        list.summaries = summaries;
+        EXPECT_EQ(send(list), kResultSucceeded);
+        EXPECT_EQ(list.count, 2u);
+        EXPECT_EQ(list.total, 2u);
+        EXPECT_EQ(summaries[1].fromAddress(), "+15550001");
+        EXPECT_EQ(joined(store.log), "count 0 | ids 0 | read i3 mode 4 | read i2 mode 4");
+    }
+    {
+        store.log.clear();
+        CVXLStringArray none;
+        CMessageBoxListRequest list;
+        list.kind = 4;
+        list.idArray = &none;
+        EXPECT_EQ(send(list), kResultSucceeded);
+        EXPECT_EQ(list.count, 0u);
+        EXPECT_EQ(joined(store.log), "");
+    }
+    {
+        CMessageCountRequest count(3);
+        count.kind = 4;
+        EXPECT_EQ(send(count), kResultSucceeded);
+        EXPECT_EQ(count.count, 2u);
+        EXPECT_EQ(count.newCount, 1u);
+    }
+    {
+        CMessageItemRequest item(34);
+        item.kind = 6;
+        item.messageId = "p5";
+        store.log.clear();
+        EXPECT_EQ(send(item), kResultSucceeded);
+        EXPECT_EQ(joined(store.log), "delete p5");
+        EXPECT_EQ(services.pendingPushes, 1);
+    }
+    {
+        CMessageOpenRequest open(5);
+        open.messageId = "i9";
+        store.partsResult = kResultDataComplete;
+        EXPECT_EQ(send(open), kResultMessageNotStored);
+    }
+    const struct {
+        const char* name;
+        std::int32_t code;
+        std::uint32_t kind;
+    } unserved[] = { { "count of kind 3", 1, 3 }, { "list of kind 6", kEventMessageBoxList, 6 },
+        { "item of kind 7", kEventMessageItem, 7 }, { "an unlisted code", 77, 0 } };
+    for (const auto& row : unserved) {
+        SCOPED_TRACE(row.name);
+        if (row.code == 1) {
+            CMessageCountRequest count(3);
+            count.kind = row.kind;
+            EXPECT_EQ(send(count), kResultFailed);
+        } else if (row.code == kEventMessageBoxList) {
+            CMessageBoxListRequest list;
+            list.kind = row.kind;
+            EXPECT_EQ(send(list), kResultFailed);
+        } else if (row.code == kEventMessageItem) {
+            CMessageItemRequest item(34);
+            item.kind = row.kind;
+            EXPECT_EQ(send(item), kResultFailed);
+        } else {
+            CVXLEvent other(row.code, 3);
+            EXPECT_EQ(send(other), kResultFailed);
+        }
+    }
+}
+
+// An open from the relay: a charge not yet accepted comes back as 77 with
+// its text; accepted, the charge leaves the stored headers and the message
+// is fetched from the stored location.
+TEST_F(InboundManagerTest, OpeningAChargedMessage)
+{
+    store.charge = "2 EUR";
+    CMessageOpenRequest open(5);
+    open.messageId = "i7";
+    open.fromNetwork = 1;
+    EXPECT_EQ(send(open), kResultMessageCharged);
+    EXPECT_EQ(open.chargeText, "2 EUR");
+    EXPECT_TRUE(relay.log.empty());
+
+    CMessageOpenRequest accepted(5);
+    accepted.messageId = "i7";
+    accepted.fromNetwork = 1;
+    accepted.chargeAccepted = 1;
+    EXPECT_EQ(send(accepted), kResultSucceeded);
+    EXPECT_EQ(joined(relay.log), "retrieve http://relay/m?id=7");
+    EXPECT_EQ(joined(store.log), "read i7 mode 2 | read i7 mode 2 | rewrite charge removed | store 1 box 0 | parts");
+}
+
+TEST(InboundManagerAddresses, ClassifyAddress)
+{
+    const struct {
+        const char* address;
+        std::int32_t kind;
+    } rows[] = { { "a@b.example", 0 }, { "@b", 2 }, { "+44 20", 1 }, { "555-0100", 1 }, { "5550100", 1 },
+        { "", 2 }, { "Ann", 2 } };
+    for (const auto& row : rows)
+        EXPECT_EQ(CVXLInboundMessageManager::classifyAddress(row.address), row.kind) << row.address;
+}
+
+} // namespace
