@@ -76,6 +76,7 @@ CVXLClient::~CVXLClient()
         objectList_.remove(object);
         delete object;
     }
+    inboundManager_.releaseMessageStore();
     if (factory_) {
         factory_->destroyMediaSource(mediaSource_);
         factory_->destroyMessageStore(messageStore_);
@@ -211,6 +212,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &dialer_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingInboundManager:
+        return &inboundManager_;
     case State::StoppingMessageStore:
         return &messageStoreManager_;
     case State::StoppingThreadDB:
@@ -271,6 +274,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingInboundManager:
+        return doStoppingInboundManager(step);
     case State::StoppingMessageStore:
         return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
@@ -404,6 +409,14 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    inboundManager_.setStoreTarget(&messageStoreManager_);
+    inboundManager_.setProducer(&producer_);
+    inboundManager_.setServices(&inboundFace_);
+    inboundManager_.setDialer(&dialer_);
+    inboundManager_.setHttpSettings(&netSettings_);
+    inboundManager_.setSettingsStore(&settings_.store());
+    inboundManager_.setMessageStore(getMessageStore());
+    startChild(&inboundManager_);
     startChild(&producer_);
     membersStarted_ = true;
 }
@@ -412,6 +425,15 @@ void CVXLClient::doStoppingProducer(Step step)
 {
     if (step == Step::Enter && producer_.isActive())
         producer_.stop();
+    else
+        moveOn();
+}
+
+// Requests it holds are refused; its transactions end with its task processor.
+void CVXLClient::doStoppingInboundManager(Step step)
+{
+    if (step == Step::Enter && inboundManager_.isActive())
+        inboundManager_.stop();
     else
         moveOn();
 }
@@ -448,6 +470,25 @@ CVXLString CVXLClient::ThreadDBFace::ownNumber() const
 void CVXLClient::ThreadDBFace::setNewMessageCount(std::uint32_t count)
 {
     client_->settings_.setPersistentNumber(kPersInboxNewCount, static_cast<std::int32_t>(count));
+}
+
+CVXLString CVXLClient::InboundFace::relayUrl()
+{
+    CVXLString text;
+    client_->settings_.getConfigString(kCfgMmscUri, &text);
+    return text;
+}
+
+CVXLString CVXLClient::InboundFace::userId()
+{
+    CVXLString text;
+    client_->settings_.getConfigString(kCfgUserIdentity, &text);
+    return text;
+}
+
+void CVXLClient::InboundFace::setStage(std::uint32_t stage)
+{
+    client_->counters_.set(kCounterNotificationStage, static_cast<std::int32_t>(stage));
 }
 
 std::uint32_t CVXLClient::MessageStoreFace::messageLimit()

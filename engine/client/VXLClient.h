@@ -26,6 +26,7 @@
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLScreenServices.h"
@@ -73,6 +74,8 @@ public:
         StartingDialer,
         Running,
         StoppingProducer,
+        // Before the message store, to which it posts.
+        StoppingInboundManager,
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
@@ -113,6 +116,7 @@ public:
     static constexpr std::int32_t kRequestScenarioLoad = 2;
 
     // Counters kept for the screen requests.
+    static constexpr int kCounterNotificationStage = 13;
     static constexpr int kCounterNewLayouts = 14;
     static constexpr int kCounterUpdatesSinceNew = 15;
     static constexpr int kCounterReleaseRequests = 16;
@@ -224,6 +228,7 @@ public:
     CVXLFileStoreManager& getFileStoreManager() { return fileStoreManager_; }
     CVXLThreadDB& getThreadDB() { return threadDB_; }
     CMessageStoreManager& getMessageStoreManager() { return messageStoreManager_; }
+    CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -418,6 +423,7 @@ private:
     void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingInboundManager(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
@@ -491,7 +497,27 @@ private:
         CVXLClient* client_;
     };
     MessageStoreFace messageStoreFace_ { this };
+
+    // The Client's services to the inbound message manager.
+    class InboundFace : public CInboundServices {
+    public:
+        explicit InboundFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLString relayUrl() override;
+        CVXLString userId() override;
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        void processPendingPush() override { }
+        void setStage(std::uint32_t stage) override;
+
+    private:
+        CVXLClient* client_;
+    };
+    InboundFace inboundFace_ { this };
     CMessageStoreManager messageStoreManager_;
+    CVXLInboundMessageManager inboundManager_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

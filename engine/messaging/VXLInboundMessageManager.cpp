@@ -100,6 +100,12 @@ void CVXLInboundMessageManager::setMessageStore(CVXLPlatformStore* store)
     parser_.setMessageStore(store);
 }
 
+void CVXLInboundMessageManager::releaseMessageStore()
+{
+    parser_.releaseStream();
+    setMessageStore(nullptr);
+}
+
 void CVXLInboundMessageManager::init()
 {
     CVXLEventHandler::init();

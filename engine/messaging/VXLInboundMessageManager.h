@@ -94,6 +94,8 @@ public:
     void setHttpSettings(const CVXLHttpSettings* settings) { http_.setSettings(settings); }
     void setSettingsStore(CVXLPersStore* settings) { http_.setSettingsStore(settings); }
     void setMessageStore(CVXLPlatformStore* store);
+    // Lets go of every stream on the message store before it goes.
+    void releaseMessageStore();
 
     // Hands the transaction to the task processor: 1, or 0 when no
     // processor is registered.
