@@ -79,12 +79,13 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
     rewriteRequest_.setHeapAllocated(false);
     parseRequest_.setHeapAllocated(false);
     selfEvent_.setHeapAllocated(false);
-    transactionCallback_.setHeapAllocated(false);
+    for (CVXLCallbackEvent& callback : callbacks_)
+        callback.setHeapAllocated(false);
 }
 
 CVXLInboundMessageManager::~CVXLInboundMessageManager()
 {
-    dropTransaction();
+    dropTransactions();
     delete decision_;
     if (gInstance == this)
         gInstance = nullptr;
@@ -156,8 +157,16 @@ std::uint32_t CVXLInboundMessageManager::boxOfId(const CVXLString& id)
 
 void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
 {
-    if (event == &transactionCallback_)
-        return onStep(transactionCallback_.requestCode(), transactionCallback_.result());
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (event != &callbacks_[i])
+            continue;
+        transaction_ = transactions_[i];
+        transactions_[i] = nullptr;
+        onStep(callbacks_[i].requestCode(), callbacks_[i].result());
+        delete transaction_;
+        transaction_ = nullptr;
+        return;
+    }
     if (event == &selfEvent_)
         return onFetch(event);
     if (!event->isRequest()) {
@@ -197,8 +206,10 @@ void CVXLInboundMessageManager::onCancel(CVXLEvent* event)
     if (storeTarget_)
         cancelEventsWith(storeTarget_);
     cancelEventsWith(&parser_);
-    if (transaction_)
-        transaction_->cancel();
+    for (CVXLTransaction* transaction : transactions_) {
+        if (transaction)
+            transaction->cancel();
+    }
     finishEvent(event);
 }
 
@@ -254,22 +265,44 @@ void CVXLInboundMessageManager::tellArrived(const CVXLString& id, std::int32_t b
     post(producer_, arrived);
 }
 
+int CVXLInboundMessageManager::slotOf(std::int32_t step)
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (kTransactionSteps[i] == step)
+            return i;
+    }
+    return -1;
+}
+
+CVXLTransactionListenerRef CVXLInboundMessageManager::listener(std::int32_t step)
+{
+    return CVXLTransactionListenerRef(&callbacks_[slotOf(step)]);
+}
+
+// False, and the transaction deleted, when it cannot be submitted or its
+// step still has one out.
 bool CVXLInboundMessageManager::submitStep(std::int32_t step, CVXLTransaction* transaction)
 {
-    dropTransaction();
-    transactionCallback_.setRequestCode(step);
-    transactionCallback_.setReplyCode(step);
-    transaction_ = transaction;
+    const int slot = slotOf(step);
+    if (slot < 0 || transactions_[slot]) {
+        VXL_LOG_INFO("inbound manager: step %d still has a transaction out", step);
+        delete transaction;
+        return false;
+    }
+    transactions_[slot] = transaction;
     if (submitTransaction(transaction) == 1)
         return true;
-    dropTransaction();
+    transactions_[slot] = nullptr;
+    delete transaction;
     return false;
 }
 
-void CVXLInboundMessageManager::dropTransaction()
+void CVXLInboundMessageManager::dropTransactions()
 {
-    delete transaction_;
-    transaction_ = nullptr;
+    for (CVXLTransaction*& transaction : transactions_) {
+        delete transaction;
+        transaction = nullptr;
+    }
 }
 
 // ---------------------------------------------------------------- receiving
@@ -293,7 +326,7 @@ void CVXLInboundMessageManager::onPush(CVXLEvent* event)
     entity->setBodyBuffer(pushed_);
     CVXLMessage message;
     message.setBody(CVXLEntityRef(entity));
-    auto* decode = new CVXLMmsSmsTransaction(CVXLTransactionListenerRef(&transactionCallback_));
+    auto* decode = new CVXLMmsSmsTransaction(listener(kStepDecoded));
     decode->setMessage(message);
     if (!submitStep(kStepDecoded, decode))
         answerPush(kResultStoreFull);
@@ -311,7 +344,6 @@ void CVXLInboundMessageManager::onStep(std::int32_t step, std::int32_t result)
     case kStepNotifyResponse:
         return notifyResponded(result);
     default:
-        dropTransaction();
         VXL_LOG_INFO("inbound manager: step %d ended with %d", step, result);
     }
 }
@@ -321,7 +353,6 @@ void CVXLInboundMessageManager::decoded(std::int32_t result)
     stage(kStageDecoded);
     auto* decode = static_cast<CVXLMmsSmsTransaction*>(transaction_);
     CVXLPduRef pdu = decode ? decode->getPdu() : CVXLPduRef();
-    dropTransaction();
     if (result != kResultSucceeded || pdu.isEmpty() || !pushRequest_) {
         if (result == kResultSucceeded)
             result = kResultMalformed;
@@ -370,7 +401,7 @@ void CVXLInboundMessageManager::onDecision(CVXLEvent* event)
 void CVXLInboundMessageManager::requestPreview()
 {
     stage(kStagePreviewRequested);
-    auto* get = new CVXLHttpTransaction(CVXLTransactionListenerRef(&transactionCallback_));
+    auto* get = new CVXLHttpTransaction(listener(kStepPreview));
     get->setMethod(CVXLHttpTransaction::kMethodGet);
     CVXLString url = notificationPdu_->contentLocation();
     url += "&thumbnail=true";
@@ -389,7 +420,6 @@ void CVXLInboundMessageManager::previewReceived(std::int32_t result)
     CVXLMessage response;
     if (get)
         response.assign(get->responseMessage());
-    dropTransaction();
     if (!pushRequest_)
         return;
     if (result != kResultSucceeded)
@@ -509,7 +539,7 @@ bool CVXLInboundMessageManager::fetch(const CVXLString& url)
 {
     if (services_)
         services_->pushUIRequestCode(kUiFetchStarted);
-    auto* retrieve = new CVXLMmsTransaction(CVXLTransactionListenerRef(&transactionCallback_));
+    auto* retrieve = new CVXLMmsTransaction(listener(kStepRetrieved));
     retrieve->setRequestPdu(CVXLPduRef(new CVXLSimpleRequestPdu(kMmsRetrieve, "")));
     retrieve->setUrl(url);
     retrieve->setResponseFileName(boxOfId(messageId_) == 1 ? kMmboxMessageFile : kMessageFile);
@@ -521,7 +551,6 @@ void CVXLInboundMessageManager::retrieved(std::int32_t result)
 {
     auto* retrieve = static_cast<CVXLMmsTransaction*>(transaction_);
     CVXLPduRef reply = retrieve ? retrieve->replyPdu() : CVXLPduRef();
-    dropTransaction();
     CVXLString text;
     if (result == kResultSucceeded && reply.isEmpty())
         result = kResultMalformed;
@@ -582,7 +611,7 @@ void CVXLInboundMessageManager::sendNotifyResponse()
     }
     auto* pdu = new CVXLSimpleRequestPdu(kMmsNotifyRespInd, notificationPdu_->transactionId());
     pdu->setStatus(kStatusRetrieved);
-    auto* response = new CVXLMmsTransaction(CVXLTransactionListenerRef(&transactionCallback_));
+    auto* response = new CVXLMmsTransaction(listener(kStepNotifyResponse));
     response->setRequestPdu(CVXLPduRef(pdu));
     response->setUrl(relay);
     response->setResponseFileName(kNotifyResponseFile);
@@ -595,7 +624,6 @@ void CVXLInboundMessageManager::sendNotifyResponse()
 
 void CVXLInboundMessageManager::notifyResponded(std::int32_t result)
 {
-    dropTransaction();
     retrieved_.reset();
     if (result != kResultSucceeded)
         VXL_LOG_INFO("inbound manager: the notification response for %s failed (%d)", messageId_.c_str(), result);

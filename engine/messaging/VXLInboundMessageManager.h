@@ -59,6 +59,16 @@ public:
         kStepPreview = 12,
         kStepFetch = 13,
         kStepRetrieved = 14,
+        kStepMmboxView = 17,
+        kStepMmboxPreview = 18,
+        kStepRelayDeleteRead = 19,
+        kStepRelayDelete = 20,
+        kStepForwardRead = 21,
+        kStepForward = 22,
+        kStepSendPartRead = 23,
+        kStepSend = 24,
+        kStepMmboxStoreRead = 25,
+        kStepMmboxStore = 26,
         kStepOpenRead = 28,
         kStepChargedStored = 29,
         kStepTempDeleted = 31,
@@ -159,7 +169,8 @@ private:
     // mailbox file for an "m" id); false when it cannot be submitted.
     bool fetch(const CVXLString& url);
     bool submitStep(std::int32_t step, CVXLTransaction* transaction);
-    void dropTransaction();
+    CVXLTransactionListenerRef listener(std::int32_t step);
+    void dropTransactions();
     void sendNotifyResponse();
     void readNextListed();
 
@@ -185,7 +196,18 @@ private:
     CVXLStorageProcessor storage_;
 
     CVXLPduRef notificationPdu_;
-    CVXLCallbackEvent transactionCallback_ { this, 0 };
+    // One callback and one transaction per transaction step, so the steps of
+    // different requests never share a record.
+    static constexpr std::int32_t kTransactionSteps[] = { kStepDecoded, kStepNotifyResponse, kStepPreview,
+        kStepRetrieved, kStepMmboxView, kStepMmboxPreview, kStepRelayDelete, kStepForward, kStepSend,
+        kStepMmboxStore };
+    static constexpr int kSlotCount = sizeof(kTransactionSteps) / sizeof(kTransactionSteps[0]);
+    static int slotOf(std::int32_t step);
+    CVXLCallbackEvent callbacks_[kSlotCount] { { this, kStepDecoded }, { this, kStepNotifyResponse },
+        { this, kStepPreview }, { this, kStepRetrieved }, { this, kStepMmboxView }, { this, kStepMmboxPreview },
+        { this, kStepRelayDelete }, { this, kStepForward }, { this, kStepSend }, { this, kStepMmboxStore } };
+    CVXLTransaction* transactions_[kSlotCount] = {};
+    // The transaction whose step is being continued; deleted after it.
     CVXLTransaction* transaction_ = nullptr;
     CVXLSimpleEvent selfEvent_ { kStepFetch };
     CVXLString messageId_;
