@@ -2,13 +2,20 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLMmsSmsTransaction.h"
 #include "engine/transport/mms/VXLMmsTransaction.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMboxViewRequestPdu.h"
+#include "engine/transport/mms/VXLSendRequestPdu.h"
 #include "engine/transport/mms/VXLSimpleRequestPdu.h"
+#include "engine/transport/mms/VXLWspTables.h"
+
+#include <initializer_list>
 
 namespace {
 
@@ -19,6 +26,21 @@ constexpr const char* kPreviewFile = "temp_not.raw";
 constexpr const char* kMessageFile = "temp_mms.raw";
 constexpr const char* kMmboxMessageFile = "temp_mmboxmms.raw";
 constexpr const char* kNotifyResponseFile = "not_ind_resp.raw";
+constexpr const char* kRelayReplyFile = "temp_mmboxmsg.raw";
+constexpr const char* kMmboxPreviewFile = "temp_mmboxnot.raw";
+constexpr const char* kSentFolderFlag = "com.veltmarsh.mmbox.folder=/Sent";
+constexpr const char* kPersonalFolderFlag = "com.veltmarsh.mmbox.folder=/Personal%20Folder";
+constexpr const char* kForwardSubjectFlag = "com.veltmarsh.mmforward.subject=";
+constexpr const char* kForwardClientIdFlag = "X-QV-Client-Message-Id=Unavailable";
+// X-Mms-MM-Flags add token; From address-present token; X-Mms-Store and
+// X-Mms-Totals Yes.
+constexpr std::int32_t kFlagAdd = 6;
+constexpr std::int32_t kFromPresent = 2;
+constexpr std::int32_t kYes = 0;
+constexpr std::uint32_t kForwardSubjectLimit = 499;
+
+bool isRelayKind(std::uint32_t kind) { return kind == 1 || kind == 2; }
+bool isReadableKind(std::uint32_t kind) { return kind == 0 || kind == 1 || kind == 2 || kind == 4; }
 constexpr std::int32_t kUiNotificationStored = 11;
 constexpr std::int32_t kUiFetchStarted = 12;
 constexpr std::int32_t kUiCancel = 8;
@@ -40,9 +62,9 @@ const CVXLInboundMessageManager::RequestRow CVXLInboundMessageManager::kRequests
     { kRequestCount, &CVXLInboundMessageManager::onCount },
     { kInboundRequestOpen, &CVXLInboundMessageManager::onOpen },
     { kInboundRequestRead, &CVXLInboundMessageManager::onRead },
-    { kInboundRequestNetworkMessage, &CVXLInboundMessageManager::onUnserved },
-    { kInboundRequestMmsSend, &CVXLInboundMessageManager::onUnserved },
-    { kInboundRequestMmboxStore, &CVXLInboundMessageManager::onUnserved },
+    { kInboundRequestNetworkMessage, &CVXLInboundMessageManager::onForward },
+    { kInboundRequestMmsSend, &CVXLInboundMessageManager::onSend },
+    { kInboundRequestMmboxStore, &CVXLInboundMessageManager::onMmboxStore },
     { kEventMessageBoxList, &CVXLInboundMessageManager::onList },
     { kEventMessageItem, &CVXLInboundMessageManager::onItem },
     { kEventCancelNotice, &CVXLInboundMessageManager::onCancel },
@@ -63,6 +85,14 @@ const CVXLInboundMessageManager::ReplyRow CVXLInboundMessageManager::kReplies[] 
     { kEventStoreDeleteDone, &CVXLInboundMessageManager::onDeleteDone },
     { kEventStoreSummaryRewriteDone, &CVXLInboundMessageManager::onRewriteDone },
     { kStepTempDeleted, &CVXLInboundMessageManager::onTempDeleted },
+    { kStepForwardRead, &CVXLInboundMessageManager::onRelayHeaders },
+    { kStepMmboxStoreRead, &CVXLInboundMessageManager::onRelayHeaders },
+    { kStepRelayDeleteRead, &CVXLInboundMessageManager::onRelayHeaders },
+    { kEventStoreMmboxPurgeDone, &CVXLInboundMessageManager::onMmboxPurged },
+    { kMmboxPreviewStored, &CVXLInboundMessageManager::onMmboxPreviewStored },
+    { kMmboxReadBack, &CVXLInboundMessageManager::onMmboxRead },
+    { kStepSendOpened, &CVXLInboundMessageManager::onSendOpened },
+    { kStepSendPartRead, &CVXLInboundMessageManager::onSendPart },
 };
 
 CVXLInboundMessageManager::CVXLInboundMessageManager()
@@ -77,6 +107,9 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
     deleteRequest_.setHeapAllocated(false);
     partsQuery_.setHeapAllocated(false);
     rewriteRequest_.setHeapAllocated(false);
+    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &forwardRead_, &mmboxStoreRead_, &relayDeleteRead_,
+             &sendRead_, &mmboxRead_, &purgeRequest_, &mmboxStoreMessage_, &sendPartsQuery_, &tempDeleted_ })
+        member->setHeapAllocated(false);
     parseRequest_.setHeapAllocated(false);
     selfEvent_.setHeapAllocated(false);
     for (CVXLCallbackEvent& callback : callbacks_)
@@ -95,6 +128,7 @@ CVXLInboundMessageManager* CVXLInboundMessageManager::instance() { return gInsta
 
 void CVXLInboundMessageManager::setMessageStore(CVXLPlatformStore* store)
 {
+    platformStore_ = store;
     http_.setMessageStore(store);
     encoder_.setMessageStore(store);
     decoder_.setMessageStore(store);
@@ -169,6 +203,8 @@ void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
     }
     if (event == &selfEvent_)
         return onFetch(event);
+    if (event == &tempDeleted_)
+        return;
     if (!event->isRequest()) {
         for (const ReplyRow& row : kReplies) {
             if (row.code == event->replyCode())
@@ -343,6 +379,15 @@ void CVXLInboundMessageManager::onStep(std::int32_t step, std::int32_t result)
         return retrieved(result);
     case kStepNotifyResponse:
         return notifyResponded(result);
+    case kStepMmboxView:
+        return mmboxViewed(result);
+    case kStepMmboxPreview:
+        return mmboxPreviewReceived(result);
+    case kStepForward:
+    case kStepMmboxStore:
+    case kStepRelayDelete:
+    case kStepSend:
+        return relayAnswered(step, result);
     default:
         VXL_LOG_INFO("inbound manager: step %d ended with %d", step, result);
     }
@@ -713,6 +758,11 @@ void CVXLInboundMessageManager::onRead(CVXLEvent* event)
 void CVXLInboundMessageManager::onCount(CVXLEvent* event)
 {
     auto* count = dynamic_cast<CMessageCountRequest*>(event);
+    if (count && !countRequest_ && isRelayKind(count->kind)) {
+        // The relay's folder count: a view of no messages with the totals.
+        countRequest_ = event;
+        return sendMmboxView(count->kind, 0, 0);
+    }
     if (!count || countRequest_ || !storeTarget_ || (count->kind != 0 && count->kind != 4)) {
         VXL_LOG_INFO("inbound manager: a count request not served");
         event->setResult(kResultFailed);
@@ -753,6 +803,12 @@ void CVXLInboundMessageManager::onCountDone(CVXLEvent* event)
 void CVXLInboundMessageManager::onList(CVXLEvent* event)
 {
     auto* list = static_cast<CMessageBoxListRequest*>(event);
+    if (!listRequest_ && storeTarget_ && isRelayKind(list->kind)) {
+        listRequest_ = event;
+        list->count = 0;
+        // The previews of the last listing go first.
+        return post(storeTarget_, &purgeRequest_);
+    }
     if (listRequest_ || !storeTarget_ || !isLocalListKind(list->kind)) {
         VXL_LOG_INFO("inbound manager: a list request of kind %u not served", list->kind);
         event->setResult(kResultFailed);
@@ -826,12 +882,18 @@ void CVXLInboundMessageManager::onItem(CVXLEvent* event)
 {
     auto* item = static_cast<CMessageItemRequest*>(event);
     const bool local = item->kind == 0 || item->kind == 4 || item->kind == 5 || item->kind == 6;
+    if (!itemRequest_ && storeTarget_ && isRelayKind(item->kind)) {
+        itemRequest_ = event;
+        itemAtRelay_ = true;
+        return readRelayHeaders(relayDeleteRead_, item->messageId);
+    }
     if (itemRequest_ || !storeTarget_ || !local) {
         VXL_LOG_INFO("inbound manager: an item request of kind %u not served", item->kind);
         event->setResult(kResultFailed);
         return finishEvent(event);
     }
     itemRequest_ = event;
+    itemAtRelay_ = false;
     deleteRequest_.messageId = item->messageId;
     post(storeTarget_, &deleteRequest_);
 }
@@ -843,4 +905,489 @@ void CVXLInboundMessageManager::onDeleteDone(CVXLEvent* event)
     if (event->result() == kResultSucceeded && services_)
         services_->processPendingPush();
     answer(itemRequest_, event->result(), event->resultText());
+}
+
+// ---------------------------------------------------------------- relay operations
+
+CVXLString CVXLInboundMessageManager::nextTransactionId(const char* prefix)
+{
+    CVXLString id(prefix);
+    if (services_)
+        id += services_->userId();
+    id += "-";
+    CVXLString number;
+    number.setUnsigned(++transactionSequence_);
+    id += number;
+    return id;
+}
+
+CVXLString CVXLInboundMessageManager::encodeForwardSubject(const CVXLString& subject)
+{
+    static const char kMarks[] = " \"#$%&+,/:;<=>?@[\\]^`{|}~";
+    const auto* text = reinterpret_cast<const unsigned char*>(subject.c_str());
+    std::uint32_t length = subject.length() < kForwardSubjectLimit ? subject.length() : kForwardSubjectLimit;
+    // Back to the start of a character cut by the limit.
+    if (length < subject.length()) {
+        std::uint32_t start = length;
+        while (start > 0 && (text[start] & 0xC0) == 0x80)
+            --start;
+        length = start;
+    }
+    static const char kHex[] = "0123456789ABCDEF";
+    CVXLString out;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        const unsigned char c = text[i];
+        bool escape = c < 0x21 || c > 0x7E;
+        for (const char* m = kMarks; *m && !escape; ++m)
+            escape = c == static_cast<unsigned char>(*m);
+        if (escape) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+void CVXLInboundMessageManager::readRelayHeaders(CStoreReadRequest& read, const CVXLString& id)
+{
+    read.mode = 1;
+    read.read = CVXLStoredMessageRead();
+    read.read.messageId = id;
+    post(storeTarget_, &read);
+}
+
+void CVXLInboundMessageManager::onForward(CVXLEvent* event)
+{
+    auto* forward = static_cast<CNetworkMessageRequest*>(event);
+    if (forwardRequest_ || !storeTarget_ || !isReadableKind(forward->kind)) {
+        VXL_LOG_INFO("inbound manager: a forward of kind %u not served", forward->kind);
+        event->setResult(kResultFailed);
+        return finishEvent(event);
+    }
+    forwardRequest_ = event;
+    readRelayHeaders(forwardRead_, forward->messageId);
+}
+
+void CVXLInboundMessageManager::onMmboxStore(CVXLEvent* event)
+{
+    auto* store = static_cast<CMmboxStoreRequest*>(event);
+    if (storeRequest_ || !storeTarget_) {
+        event->setResult(kResultFailed);
+        return finishEvent(event);
+    }
+    storeRequest_ = event;
+    readRelayHeaders(mmboxStoreRead_, store->messageId);
+}
+
+namespace {
+
+void addAddresses(CVXLMmsPdu* pdu, const CVXLString& list, void (CVXLMmsPdu::*add)(const CVXLString&))
+{
+    int start = 0;
+    const int length = static_cast<int>(list.length());
+    while (start < length) {
+        int comma = list.findChar(',', start);
+        if (comma < 0)
+            comma = length;
+        int first = start;
+        int end = comma;
+        const char* text = list.c_str();
+        while (first < end && text[first] == ' ')
+            ++first;
+        while (end > first && text[end - 1] == ' ')
+            --end;
+        if (end > first)
+            (pdu->*add)(list.substr(first, static_cast<std::uint32_t>(end - first)));
+        start = comma + 1;
+    }
+}
+
+void addRecipients(CVXLMmsPdu* pdu, const CVXLString& to, const CVXLString& cc, const CVXLString& bcc)
+{
+    addAddresses(pdu, to, &CVXLMmsPdu::addTo);
+    addAddresses(pdu, cc, &CVXLMmsPdu::addCc);
+    addAddresses(pdu, bcc, &CVXLMmsPdu::addBcc);
+}
+
+} // namespace
+
+void CVXLInboundMessageManager::onRelayHeaders(CVXLEvent* event)
+{
+    auto* read = static_cast<CStoreReadRequest*>(event);
+    CVXLEvent** slot = read == &forwardRead_ ? &forwardRequest_
+        : read == &mmboxStoreRead_           ? &storeRequest_
+                                             : &itemRequest_;
+    if (!*slot)
+        return;
+    if (read->result() != kResultSucceeded)
+        return answer(*slot, read->result(), read->resultText());
+    const CVXLString location = read->read.summary.value("3");
+    if (!location.length()) {
+        VXL_LOG_INFO("inbound manager: %s has no relay location", read->read.messageId.c_str());
+        return answer(*slot, kResultNoContentLocation);
+    }
+    const CVXLString userId = services_ ? services_->userId() : CVXLString();
+    CVXLMmsPdu* pdu = nullptr;
+    std::int32_t step = 0;
+    if (read == &forwardRead_) {
+        auto* forward = static_cast<CNetworkMessageRequest*>(forwardRequest_);
+        pdu = new CVXLSendRequestPdu(kMmsForwardReq, nextTransactionId("MMS-"));
+        pdu->setContentLocation(location);
+        addRecipients(pdu, forward->toList, forward->ccList, forward->bccList);
+        pdu->setFrom(userId, kFromPresent);
+        pdu->setDate(services_ ? services_->nowSeconds() : 0);
+        pdu->setStore(kYes);
+        CVXLString subjectFlag(kForwardSubjectFlag);
+        subjectFlag += encodeForwardSubject(forward->subject);
+        pdu->setMmFlags(subjectFlag, kFlagAdd);
+        pdu->setMmFlags(kForwardClientIdFlag, kFlagAdd);
+        step = kStepForward;
+    } else if (read == &mmboxStoreRead_) {
+        pdu = new CVXLSimpleRequestPdu(kMmsMboxStoreReq, nextTransactionId("MMS-"));
+        pdu->setContentLocation(location);
+        pdu->setMmFlags(kPersonalFolderFlag, kFlagAdd);
+        step = kStepMmboxStore;
+    } else {
+        pdu = new CVXLSimpleRequestPdu(kMmsMboxDeleteReq, nextTransactionId("MMS-"));
+        pdu->setContentLocation(location);
+        step = kStepRelayDelete;
+    }
+    auto* transaction = new CVXLMmsTransaction(listener(step));
+    transaction->setRequestPdu(CVXLPduRef(pdu));
+    transaction->setUrl(services_ ? services_->relayUrl() : CVXLString());
+    transaction->setResponseFileName(kRelayReplyFile);
+    transaction->setOwner(this);
+    if (!submitStep(step, transaction))
+        answer(*slot, kResultStoreFull);
+}
+
+void CVXLInboundMessageManager::deleteRelayTransferFile()
+{
+    if (platformStore_ && !tempDeleted_.isBusy())
+        platformStore_->deleteItem(kRelayReplyFile, &tempDeleted_);
+}
+
+void CVXLInboundMessageManager::relayAnswered(std::int32_t step, std::int32_t result)
+{
+    deleteRelayTransferFile();
+    CVXLEvent** slot = step == kStepForward ? &forwardRequest_
+        : step == kStepMmboxStore           ? &storeRequest_
+        : step == kStepSend                 ? &sendRequest_
+                                            : &itemRequest_;
+    if (!*slot)
+        return;
+    auto* mms = static_cast<CVXLMmsTransaction*>(transaction_);
+    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    if (step == kStepSend)
+        sendBody_.reset();
+    if (result != kResultSucceeded)
+        return answer(*slot, result);
+    if (reply.isEmpty())
+        return answer(*slot, kResultMmsTransport);
+    if (reply->responseStatus().toInt() == 0)
+        return answer(*slot, kResultSucceeded);
+    const bool withText = step == kStepForward || step == kStepSend;
+    answer(*slot, kResultMmsRelayStatus, withText ? reply->responseText() : CVXLString());
+}
+
+// ---------------------------------------------------------------- relay folders
+
+void CVXLInboundMessageManager::onMmboxPurged(CVXLEvent* event)
+{
+    if (!listRequest_)
+        return;
+    if (event->result() != kResultSucceeded)
+        return answer(listRequest_, event->result(), event->resultText());
+    auto* list = static_cast<CMessageBoxListRequest*>(listRequest_);
+    sendMmboxView(list->kind, list->start, list->size);
+}
+
+void CVXLInboundMessageManager::sendMmboxView(std::uint32_t kind, std::uint32_t start, std::uint32_t size)
+{
+    auto* pdu = new CVXLMboxViewRequestPdu(nextTransactionId("MMS-"));
+    if (kind == 1)
+        pdu->setMmFlags(kSentFolderFlag, kFlagAdd);
+    else if (kind == 2)
+        pdu->setMmFlags(kPersonalFolderFlag, kFlagAdd);
+    for (std::int32_t field : { kMmsFieldBcc, kMmsFieldCc, kMmsFieldDate, kMmsFieldFrom, kMmsFieldPriority,
+             kMmsFieldSubject, kMmsFieldTo })
+        pdu->setAttributes(field);
+    pdu->setStart(start + 1);
+    pdu->setLimit(size);
+    pdu->setTotals(kYes);
+    CVXLString url = services_ ? services_->relayUrl() : CVXLString();
+    const char* text = url.c_str();
+    if (!url.length() || text[url.length() - 1] != '/')
+        url += "/";
+    url += "?sua=";
+    if (services_)
+        url += services_->userId();
+    auto* transaction = new CVXLMmsTransaction(listener(kStepMmboxView));
+    transaction->setRequestPdu(CVXLPduRef(pdu));
+    transaction->setUrl(url);
+    transaction->setResponseFileName(kRelayReplyFile);
+    transaction->setOwner(this);
+    if (!submitStep(kStepMmboxView, transaction)) {
+        answer(countRequest_, kResultStoreFull);
+        answer(listRequest_, kResultStoreFull);
+    }
+}
+
+void CVXLInboundMessageManager::mmboxViewed(std::int32_t result)
+{
+    deleteRelayTransferFile();
+    auto* mms = static_cast<CVXLMmsTransaction*>(transaction_);
+    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    if (result == kResultSucceeded && reply.isEmpty())
+        result = kResultMmsTransport;
+    CVXLString text;
+    if (result == kResultSucceeded && reply->responseStatus().length() && reply->responseStatus().toInt() != 0) {
+        result = kResultMmsRelayStatus;
+        text = reply->responseText();
+    }
+    const std::uint32_t totals = result == kResultSucceeded ? static_cast<std::uint32_t>(reply->mboxTotals().toInt()) : 0;
+    if (countRequest_) {
+        // A relay folder's count: the totals of the view.
+        static_cast<CMessageCountRequest*>(countRequest_)->count = totals;
+        answer(countRequest_, result, text);
+    }
+    if (!listRequest_)
+        return;
+    if (result != kResultSucceeded)
+        return answer(listRequest_, result, text);
+    auto* list = static_cast<CMessageBoxListRequest*>(listRequest_);
+    std::uint32_t descriptors = 0;
+    auto* body = dynamic_cast<CVXLMultipartBody*>(reply->body().get());
+    if (body) {
+        for (std::uint32_t i = 0; i < body->partCount(); ++i) {
+            auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
+            if (part && part->pduKind() == kMmsMboxDescr)
+                ++descriptors;
+        }
+    }
+    const std::uint32_t announced = static_cast<std::uint32_t>(reply->messageCount().toInt());
+    mmboxCount_ = announced < descriptors ? announced : descriptors;
+    if (mmboxCount_ > list->size)
+        mmboxCount_ = list->size;
+    list->total = totals;
+    list->count = 0;
+    mmboxViewPdu_ = reply;
+    mmboxIndex_ = 0;
+    idArray_.clear();
+    if (mmboxCount_ == 0) {
+        mmboxViewPdu_.reset();
+        return answer(listRequest_, kResultSucceeded);
+    }
+    fetchNextMmboxPreview();
+}
+
+void CVXLInboundMessageManager::fetchNextMmboxPreview()
+{
+    auto* body = static_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
+    // The mmboxIndex_-th descriptor.
+    CVXLMmsPdu* descriptor = nullptr;
+    std::uint32_t seen = 0;
+    for (std::uint32_t i = 0; i < body->partCount() && !descriptor; ++i) {
+        auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
+        if (part && part->pduKind() == kMmsMboxDescr && seen++ == mmboxIndex_)
+            descriptor = part;
+    }
+    auto* get = new CVXLHttpTransaction(listener(kStepMmboxPreview));
+    get->setMethod(CVXLHttpTransaction::kMethodGet);
+    CVXLString url = descriptor ? descriptor->contentLocation() : CVXLString();
+    url += "&thumbnail=true";
+    get->setUrl(url);
+    auto* sink = new CVXLMimeEntity();
+    sink->setFileName(kMmboxPreviewFile);
+    get->responseMessage().setBody(CVXLEntityRef(sink));
+    if (!submitStep(kStepMmboxPreview, get)) {
+        mmboxViewPdu_.reset();
+        answer(listRequest_, kResultStoreFull);
+    }
+}
+
+void CVXLInboundMessageManager::mmboxPreviewReceived(std::int32_t result)
+{
+    if (!listRequest_) {
+        mmboxViewPdu_.reset();
+        return;
+    }
+    if (result != kResultSucceeded) {
+        mmboxViewPdu_.reset();
+        return answer(listRequest_, result);
+    }
+    auto* get = static_cast<CVXLHttpTransaction*>(transaction_);
+    const CVXLMessage& response = get->responseMessage();
+    auto* body = static_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
+    CVXLMmsPdu* descriptor = nullptr;
+    std::uint32_t seen = 0;
+    for (std::uint32_t i = 0; i < body->partCount() && !descriptor; ++i) {
+        auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
+        if (part && part->pduKind() == kMmsMboxDescr && seen++ == mmboxIndex_)
+            descriptor = part;
+    }
+    mmboxStored_ = CVXLMessage();
+    for (const CVXLMessage* from : { static_cast<const CVXLMessage*>(&response), static_cast<const CVXLMessage*>(descriptor) }) {
+        if (!from)
+            continue;
+        for (std::uint32_t i = 0; i < from->headerCount(); ++i) {
+            const CVXLString name = from->headerName(static_cast<int>(i));
+            for (std::uint32_t n = 0; n < from->valueCount(name); ++n)
+                mmboxStored_.addHeader(name, from->headerValue(name, static_cast<int>(n)));
+        }
+    }
+    mmboxStored_.setBody(response.body());
+    mmboxStoreMessage_.messageId = CVXLString();
+    mmboxStoreMessage_.fullMessage = 0;
+    mmboxStoreMessage_.message = &mmboxStored_;
+    mmboxStoreMessage_.notValidBefore = 0;
+    mmboxStoreMessage_.fromMmbox = 1;
+    mmboxStoreMessage_.targetBox = 1;
+    post(storeTarget_, &mmboxStoreMessage_);
+}
+
+void CVXLInboundMessageManager::onMmboxPreviewStored(CVXLEvent* event)
+{
+    mmboxStoreMessage_.message = nullptr;
+    if (!listRequest_) {
+        mmboxViewPdu_.reset();
+        return;
+    }
+    if (event->result() != kResultSucceeded) {
+        mmboxViewPdu_.reset();
+        return answer(listRequest_, event->result(), event->resultText());
+    }
+    idArray_.insertAt(mmboxStoreMessage_.messageId, static_cast<int>(mmboxIndex_));
+    if (++mmboxIndex_ < mmboxCount_)
+        return fetchNextMmboxPreview();
+    mmboxViewPdu_.reset();
+    mmboxIndex_ = 0;
+    readNextMmboxStored();
+}
+
+void CVXLInboundMessageManager::readNextMmboxStored()
+{
+    mmboxRead_.mode = 2;
+    mmboxRead_.read = CVXLStoredMessageRead();
+    mmboxRead_.read.messageId = idArray_.at(static_cast<int>(mmboxIndex_));
+    post(storeTarget_, &mmboxRead_);
+}
+
+void CVXLInboundMessageManager::onMmboxRead(CVXLEvent* event)
+{
+    if (!listRequest_)
+        return;
+    if (event->result() != kResultSucceeded && event->result() != kResultDataComplete)
+        return answer(listRequest_, event->result(), event->resultText());
+    auto* list = static_cast<CMessageBoxListRequest*>(listRequest_);
+    if (list->summaries)
+        static_cast<CVXLMessageSummary*>(list->summaries)[mmboxIndex_].fill(
+            mmboxRead_.read, services_ ? services_->nowSeconds() : 0);
+    if (++mmboxIndex_ < mmboxCount_)
+        return readNextMmboxStored();
+    list->count = mmboxCount_;
+    if (list->idArray) {
+        auto* ids = static_cast<CVXLStringArray*>(list->idArray);
+        ids->clear();
+        for (std::uint32_t i = 0; i < mmboxCount_; ++i)
+            ids->insertAt(idArray_.at(static_cast<int>(i)), static_cast<int>(i));
+    }
+    idArray_.clear();
+    answer(listRequest_, kResultSucceeded);
+}
+
+// ---------------------------------------------------------------- send
+
+void CVXLInboundMessageManager::onSend(CVXLEvent* event)
+{
+    auto* send = static_cast<CMmsSendRequest*>(event);
+    if (sendRequest_ || !storeTarget_ || send->result() != kResultSucceeded || !isReadableKind(send->kind)) {
+        VXL_LOG_INFO("inbound manager: a send of kind %u not served", send->kind);
+        event->setResult(kResultFailed);
+        return finishEvent(event);
+    }
+    sendRequest_ = event;
+    sendParts_.assign(send->partCount, CVXLHeaderMap());
+    sendPartsQuery_.messageId = send->messageId;
+    sendPartsQuery_.partCount = send->partCount;
+    sendPartsQuery_.parts = sendParts_.empty() ? nullptr : sendParts_.data();
+    post(storeTarget_, &sendPartsQuery_);
+}
+
+void CVXLInboundMessageManager::onSendOpened(CVXLEvent* event)
+{
+    if (!sendRequest_)
+        return;
+    if (event->result() != kResultSucceeded)
+        return answer(sendRequest_, event->result(), event->resultText());
+    auto* send = static_cast<CMmsSendRequest*>(sendRequest_);
+    auto* body = new CVXLMultipartBody();
+    body->setContentType("application/vnd.wap.multipart.mixed");
+    sendBody_ = CVXLEntityRef(body);
+    partIndex_ = 0;
+    partCount_ = send->partCount;
+    readNextSendPart();
+}
+
+void CVXLInboundMessageManager::readNextSendPart()
+{
+    auto* send = static_cast<CMmsSendRequest*>(sendRequest_);
+    if (partIndex_ >= partCount_) {
+        auto* pdu = new CVXLSendRequestPdu(kMmsSendReq, nextTransactionId("001"));
+        addRecipients(pdu, send->toList, send->ccList, send->bccList);
+        pdu->setFrom(services_ ? services_->userId() : CVXLString(), kFromPresent);
+        pdu->setDate(services_ ? services_->nowSeconds() : 0);
+        pdu->setSubject(send->subject, "us-ascii");
+        pdu->setBody(sendBody_);
+        auto* transaction = new CVXLMmsTransaction(listener(kStepSend));
+        transaction->setRequestPdu(CVXLPduRef(pdu));
+        transaction->setUrl(services_ ? services_->relayUrl() : CVXLString());
+        transaction->setResponseFileName(kRelayReplyFile);
+        transaction->setOwner(this);
+        if (!submitStep(kStepSend, transaction)) {
+            sendBody_.reset();
+            answer(sendRequest_, kResultStoreFull);
+        }
+        return;
+    }
+    sendRead_.mode = 5;
+    sendRead_.partIndex = partIndex_;
+    sendRead_.read = CVXLStoredMessageRead();
+    sendRead_.read.messageId = send->messageId;
+    post(storeTarget_, &sendRead_);
+}
+
+void CVXLInboundMessageManager::onSendPart(CVXLEvent* event)
+{
+    if (!sendRequest_)
+        return;
+    if (event->result() != kResultSucceeded) {
+        sendBody_.reset();
+        return answer(sendRequest_, event->result(), event->resultText());
+    }
+    const CVXLStoredMessageRead& read = sendRead_.read;
+    if (!read.summary.value("3").length()) {
+        sendBody_.reset();
+        return answer(sendRequest_, kResultNoContentLocation);
+    }
+    // "file|start|size"
+    const CVXLString& locator = read.bodyLocator;
+    const int bar = locator.findChar('|');
+    const int bar2 = bar < 0 ? -1 : locator.findChar('|', bar + 1);
+    if (bar2 < 0) {
+        sendBody_.reset();
+        VXL_LOG_INFO("inbound manager: part %u of %s has no body", partIndex_, read.messageId.c_str());
+        return answer(sendRequest_, kResultNotFound);
+    }
+    auto* part = new CVXLMimeEntity();
+    part->setHeaders(read.content);
+    part->setFileName(locator.substr(0, static_cast<std::uint32_t>(bar)));
+    part->setDataStart(static_cast<std::uint32_t>(locator.substr(bar + 1, static_cast<std::uint32_t>(bar2 - bar - 1)).toInt()));
+    part->setDataSize(static_cast<std::uint32_t>(locator.substr(bar2 + 1, locator.length() - static_cast<std::uint32_t>(bar2) - 1).toInt()));
+    static_cast<CVXLMultipartBody*>(sendBody_.get())->appendPart(CVXLEntityRef(part));
+    ++partIndex_;
+    readNextSendPart();
 }

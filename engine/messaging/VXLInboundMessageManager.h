@@ -10,6 +10,7 @@
 #include "engine/messaging/VXLMessageHeaders.h"
 #include "engine/messaging/VXLStoreRequests.h"
 #include "engine/transport/http/VXLHttpProcessor.h"
+#include "engine/transport/mime/VXLEntityRef.h"
 #include "engine/transport/mime/VXLMessage.h"
 #include "engine/transport/mms/VXLMMSMimeParserJob.h"
 #include "engine/transport/mms/VXLMMSProcessor.h"
@@ -22,6 +23,7 @@
 #include "engine/transport/tasks/VXLTaskProcessor.h"
 
 #include <cstdint>
+#include <vector>
 
 class CVXLTransaction;
 
@@ -70,6 +72,8 @@ public:
         kStepMmboxStoreRead = 25,
         kStepMmboxStore = 26,
         kStepOpenRead = 28,
+        kMmboxReadBack = 30,
+        kMmboxPreviewStored = 32,
         kStepChargedStored = 29,
         kStepTempDeleted = 31,
     };
@@ -139,6 +143,9 @@ private:
     void onOpen(CVXLEvent* event);
     void onRead(CVXLEvent* event);
     void onUnserved(CVXLEvent* event);
+    void onForward(CVXLEvent* event);
+    void onMmboxStore(CVXLEvent* event);
+    void onSend(CVXLEvent* event);
     void onList(CVXLEvent* event);
     void onItem(CVXLEvent* event);
     void onCancel(CVXLEvent* event);
@@ -164,6 +171,25 @@ private:
     void onDeleteDone(CVXLEvent* event);
     void onRewriteDone(CVXLEvent* event);
     void onTempDeleted(CVXLEvent* event) { (void)event; }
+    // Relay operations on one stored message: its headers give the relay's
+    // location, then the request goes out.
+    void readRelayHeaders(CStoreReadRequest& read, const CVXLString& id);
+    void onRelayHeaders(CVXLEvent* event);
+    void relayAnswered(std::int32_t step, std::int32_t result);
+    void onMmboxPurged(CVXLEvent* event);
+    void sendMmboxView(std::uint32_t kind, std::uint32_t start, std::uint32_t size);
+    void mmboxViewed(std::int32_t result);
+    void fetchNextMmboxPreview();
+    void mmboxPreviewReceived(std::int32_t result);
+    void readNextMmboxStored();
+    void onMmboxRead(CVXLEvent* event);
+    void onMmboxPreviewStored(CVXLEvent* event);
+    void onSendOpened(CVXLEvent* event);
+    void readNextSendPart();
+    void onSendPart(CVXLEvent* event);
+    // "MMS-", item 7, "-" and a sequence number of this engine.
+    CVXLString nextTransactionId(const char* prefix);
+    void deleteRelayTransferFile();
 
     // Whole message from the relay into "temp_mms.raw" (or the relay
     // mailbox file for an "m" id); false when it cannot be submitted.
@@ -181,6 +207,14 @@ private:
     void stage(std::uint32_t value);
     void post(CVXLEventHandler* target, CVXLEvent* event);
     static std::int32_t transportResult(std::int32_t result);
+
+public:
+    // At most 499 bytes of the text, cut before a UTF-8 character that would
+    // not fit whole; the space, the listed marks and every byte outside
+    // printable ASCII as "%" and two upper-case hexadecimal digits.
+    static CVXLString encodeForwardSubject(const CVXLString& subject);
+
+private:
 
     CVXLEventHandler* storeTarget_ = nullptr;
     CVXLEventHandler* producer_ = nullptr;
@@ -224,6 +258,11 @@ private:
     CVXLEvent* readRequest_ = nullptr;
     CVXLEvent* itemRequest_ = nullptr;
     CVXLEvent* openRequest_ = nullptr;
+    CVXLEvent* forwardRequest_ = nullptr;
+    CVXLEvent* sendRequest_ = nullptr;
+    CVXLEvent* storeRequest_ = nullptr;
+    // A relay delete of an item request (kinds 1 and 2).
+    bool itemAtRelay_ = false;
     CMessageDecisionEvent* decision_ = nullptr;
     CVXLByteBuffer pushed_;
 
@@ -234,6 +273,28 @@ private:
     CStoreDeleteRequest deleteRequest_;
     CStorePartsQuery partsQuery_;
     CStoreSummaryRewriteRequest rewriteRequest_;
+    CStoreReadRequest forwardRead_ { kStepForwardRead };
+    CStoreReadRequest mmboxStoreRead_ { kStepMmboxStoreRead };
+    CStoreReadRequest relayDeleteRead_ { kStepRelayDeleteRead };
+    CStoreReadRequest sendRead_ { kStepSendPartRead };
+    CStoreReadRequest mmboxRead_ { kMmboxReadBack };
+    CStoreMmboxPurgeRequest purgeRequest_;
+    CStoreMessageRequest mmboxStoreMessage_ { kMmboxPreviewStored };
+    CStorePartsQuery sendPartsQuery_ { kStepSendOpened };
+    CVXLCallbackEvent tempDeleted_ { this, kStepTempDeleted };
+    CVXLPlatformStore* platformStore_ = nullptr;
+    std::uint32_t transactionSequence_ = 0;
+
+    // The relay folder listing.
+    CVXLPduRef mmboxViewPdu_;
+    CVXLMessage mmboxStored_;
+    std::uint32_t mmboxIndex_ = 0;
+    std::uint32_t mmboxCount_ = 0;
+    // The send: its parts and the body being built.
+    std::vector<CVXLHeaderMap> sendParts_;
+    std::uint32_t partIndex_ = 0;
+    std::uint32_t partCount_ = 0;
+    CVXLEntityRef sendBody_;
 
     CVXLStringArray idArray_;
     std::uint32_t listIndex_ = 0;
