@@ -9,7 +9,11 @@
 #include "engine/transport/mms/VXLWspTables.h"
 #include "engine/transport/tasks/VXLProcessor.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+#include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +46,14 @@ struct RelayScript {
     std::int32_t previewResult;
     std::int32_t retrieveResult;
     std::string retrieveStatus; // numbered value; "" absent
+    // Relay operations: the conf's X-Mms-Response-Status ("" none) and text.
+    std::string responseStatus = "0";
+    std::string responseText;
+    std::int32_t operationResult = kResultSucceeded;
+    // The view conf: X-Mms-Message-Count, X-Mms-Mbox-Totals, descriptors.
+    int messageCount = 0;
+    int totals = 0;
+    int descriptors = 0;
 };
 
 // Answers every MMS, MMS-over-SMS and HTTP transaction at once, records
@@ -109,10 +121,45 @@ private:
             mms->setReplyPdu(CVXLPduRef(reply));
             return finish(script.retrieveResult);
         }
-        log.push_back("notifyresp " + std::string(mms->url().c_str()) + " "
-            + request->transactionId().c_str() + " " + request->field(kMmsFieldStatus).c_str());
-        finish(kResultSucceeded);
+        if (request->pduKind() == kMmsNotifyRespInd) {
+            log.push_back("notifyresp " + std::string(mms->url().c_str()) + " " + request->transactionId().c_str()
+                + " " + request->field(kMmsFieldStatus).c_str());
+            return finish(kResultSucceeded);
+        }
+        // A relay operation: its PDU kept for tshark, a conf of the next kind.
+        log.push_back("pdu " + std::to_string(request->pduKind()) + " " + mms->url().c_str());
+        CVXLByteBuffer bytes;
+        if (request->body().isEmpty())
+            CVXLWspPduEncoder::encode(*request, bytes);
+        else
+            CVXLWspPduEncoder::encodeHeaders(*request, bytes);
+        sent.emplace_back(reinterpret_cast<const char*>(bytes.data()), bytes.length());
+        sentPdus.push_back(mms->requestPdu());
+        auto* reply = new CVXLMmsPdu(request->pduKind() + 1);
+        if (!script.responseStatus.empty())
+            reply->setHeader(kMmsFieldResponseStatus, script.responseStatus.c_str());
+        if (!script.responseText.empty())
+            reply->setHeader(kMmsFieldResponseText, script.responseText.c_str());
+        if (request->pduKind() == kMmsMboxViewReq) {
+            reply->setHeader(kMmsFieldMessageCount, CVXLString(script.messageCount));
+            reply->setHeader(kMmsFieldMboxTotals, CVXLString(script.totals));
+            auto* body = new CVXLMultipartBody();
+            CVXLEntityRef bodyRef(body);
+            for (int i = 0; i < script.descriptors; ++i) {
+                auto* descriptor = new CVXLMmsPdu(kMmsMboxDescr);
+                descriptor->setHeader(kMmsFieldContentLocation, ("http://relay/box?id=" + std::to_string(i)).c_str());
+                descriptor->setHeader(kMmsFieldSubject, ("box " + std::to_string(i)).c_str());
+                body->appendPart(CVXLEntityRef(descriptor));
+            }
+            reply->setBody(bodyRef);
+        }
+        mms->setReplyPdu(CVXLPduRef(reply));
+        finish(script.operationResult);
     }
+
+public:
+    std::vector<std::string> sent; // encoded PDUs of the relay operations
+    std::vector<CVXLPduRef> sentPdus;
 };
 
 // Stores under "i1700000001_0"; answers the other requests from its fields.
@@ -127,7 +174,7 @@ public:
             auto* store = static_cast<CStoreMessageRequest*>(event);
             log.push_back("store " + std::to_string(store->fullMessage) + " box " + std::to_string(store->targetBox));
             if (store->fullMessage == 0) {
-                store->messageId = "i1700000001_0";
+                store->messageId = store->targetBox == 1 ? ("m" + std::to_string(++mmboxStored)).c_str() : "i1700000001_0";
                 receivedTime = store->message->messageHeaders().value("X-QV-Received-Time").c_str();
                 keptRetrievalMode = store->message->messageHeaders().contains(CVXLString(kMmsFieldRecommendedRetrievalMode));
             }
@@ -157,12 +204,21 @@ public:
             read->read.summary.add("X-QV-From-Address", "+15550001");
             if (!charge.empty())
                 read->read.summary.add("X-QV-Message-Charge-Text", charge.c_str());
-            read->read.summary.add("3", "http://relay/m?id=7");
+            if (!noLocation)
+                read->read.summary.add("3", "http://relay/m?id=7");
+            if (read->mode == 5) {
+                read->read.bodyLocator = ("s1|" + std::to_string(100 * (read->partIndex + 1)) + "|40").c_str();
+                read->read.content.add("Content-Type", read->partIndex ? "text/plain" : "image/jpeg");
+            }
             event->setResult(kResultSucceeded);
             break;
         }
         case kEventStoreDelete:
             log.push_back("delete " + std::string(static_cast<CStoreDeleteRequest*>(event)->messageId.c_str()));
+            event->setResult(kResultSucceeded);
+            break;
+        case kEventStoreMmboxPurge:
+            log.push_back("purge");
             event->setResult(kResultSucceeded);
             break;
         case kEventStoreParts:
@@ -187,6 +243,8 @@ public:
     std::int32_t storeResult = kResultSucceeded;
     std::int32_t partsResult = kResultSucceeded;
     std::string charge;
+    bool noLocation = false;
+    int mmboxStored = 0;
     std::string receivedTime;
     bool keptRetrievalMode = false;
 };
@@ -232,12 +290,13 @@ public:
 class Services : public CInboundServices {
 public:
     CVXLString relayUrl() override { return relay.c_str(); }
-    CVXLString userId() override { return "4711"; }
+    CVXLString userId() override { return user.c_str(); }
     std::uint32_t nowSeconds() override { return 0x6500000A; }
     void pushUIRequestCode(std::int32_t code) override { uiCodes.push_back(code); }
     void processPendingPush() override { ++pendingPushes; }
     void setStage(std::uint32_t stage) override { lastStage = stage; }
     std::string relay = "http://relay/mms";
+    std::string user = "4711";
     std::vector<std::int32_t> uiCodes;
     int pendingPushes = 0;
     std::uint32_t lastStage = 0;
@@ -531,6 +590,243 @@ TEST_F(InboundManagerTest, OpeningAChargedMessage)
     EXPECT_EQ(send(accepted), kResultSucceeded);
     EXPECT_EQ(joined(relay.log), "retrieve http://relay/m?id=7");
     EXPECT_EQ(joined(store.log), "read i7 mode 2 | read i7 mode 2 | rewrite charge removed | store 1 box 0 | parts");
+}
+
+// Relay operations on a stored message and the relay's folders: what goes
+// out, and how the relay's answer answers the request.
+TEST_F(InboundManagerTest, RelayOperations)
+{
+    enum Op { kForward, kSave, kRelayDelete, kList, kCount, kSend };
+    const struct {
+        const char* name;
+        Op op;
+        std::uint32_t kind;
+        RelayScript script;
+        bool noLocation;
+        std::int32_t result;
+        const char* text;
+        const char* relayLog;
+        std::uint32_t count; // list and count: what the request holds
+    } rows[] = {
+        { "forward", kForward, 1, {}, false, kResultSucceeded, "", "pdu 11 http://relay/mms", 0 },
+        { "forward refused by the relay", kForward, 2, [] { RelayScript r; r.responseStatus = "4"; r.responseText = "no"; return r; }(),
+            false, kResultMmsRelayStatus, "no", "pdu 11 http://relay/mms", 0 },
+        { "forward of a message without location", kForward, 0, {}, true, kResultNoContentLocation, "", "", 0 },
+        { "forward, relay down", kForward, 1, [] { RelayScript r; r.operationResult = kResultTransactionFailed; return r; }(),
+            false, kResultMmsTransport, "", "pdu 11 http://relay/mms", 0 },
+        { "save to the Personal Folder", kSave, 1, {}, false, kResultSucceeded, "", "pdu 13 http://relay/mms", 0 },
+        { "save refused", kSave, 1, [] { RelayScript r; r.responseStatus = "3"; return r; }(), false,
+            kResultMmsRelayStatus, "", "pdu 13 http://relay/mms", 0 },
+        { "relay delete", kRelayDelete, 2, {}, false, kResultSucceeded, "", "pdu 19 http://relay/mms", 0 },
+        { "list of the Sent folder, more descriptors than the count", kList, 1,
+            [] { RelayScript r; r.messageCount = 2; r.totals = 9; r.descriptors = 3; r.responseStatus = ""; return r; }(),
+            false, kResultSucceeded, "",
+            "pdu 15 http://relay/mms/?sua=4711 | GET http://relay/box?id=0&thumbnail=true | GET "
+            "http://relay/box?id=1&thumbnail=true",
+            2 },
+        { "list, fewer descriptors than the count", kList, 2,
+            [] { RelayScript r; r.messageCount = 5; r.totals = 5; r.descriptors = 1; return r; }(), false,
+            kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711 | GET http://relay/box?id=0&thumbnail=true", 1 },
+        { "list of an empty folder", kList, 2, [] { RelayScript r; r.totals = 0; return r; }(), false, kResultSucceeded,
+            "", "pdu 15 http://relay/mms/?sua=4711", 0 },
+        { "list refused by the relay", kList, 1,
+            [] { RelayScript r; r.responseStatus = "1"; r.responseText = "busy"; r.descriptors = 1; r.messageCount = 1; return r; }(),
+            false, kResultMmsRelayStatus, "busy", "pdu 15 http://relay/mms/?sua=4711", 0 },
+        { "count of the Personal Folder", kCount, 2, [] { RelayScript r; r.totals = 7; return r; }(), false,
+            kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711", 7 },
+        { "send", kSend, 0, {}, false, kResultSucceeded, "", "pdu 1 http://relay/mms", 0 },
+        { "send refused", kSend, 0, [] { RelayScript r; r.responseStatus = "2"; r.responseText = "full"; return r; }(),
+            false, kResultMmsRelayStatus, "full", "pdu 1 http://relay/mms", 0 },
+        { "send of a part without location", kSend, 0, {}, true, kResultNoContentLocation, "", "", 0 },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        relay.script = row.script;
+        relay.log.clear();
+        store.log.clear();
+        store.noLocation = row.noLocation;
+        std::string text;
+        std::int32_t result = -1;
+        std::uint32_t count = 0;
+        switch (row.op) {
+        case kForward: {
+            CNetworkMessageRequest forward(3);
+            forward.messageId = "m1";
+            forward.kind = row.kind;
+            forward.toList = "a@example.com, +15550002";
+            forward.subject = "Hi there";
+            result = send(forward);
+            text = forward.resultText().c_str();
+            break;
+        }
+        case kSave: {
+            CMmboxStoreRequest save(3);
+            save.messageId = "m1";
+            save.kind = row.kind;
+            result = send(save);
+            break;
+        }
+        case kRelayDelete: {
+            CMessageItemRequest item(34);
+            item.messageId = "m1";
+            item.kind = row.kind;
+            result = send(item);
+            break;
+        }
+        case kList: {
+            CVXLMessageSummary summaries[4];
+            CMessageBoxListRequest list;
+            list.kind = row.kind;
+            list.size = 4;
+            list.summaries = summaries;
+            result = send(list);
+            text = list.resultText().c_str();
+            count = list.count;
+            if (result == kResultSucceeded) {
+                EXPECT_EQ(list.total, static_cast<std::uint32_t>(row.script.totals));
+                std::string expected = "purge";
+                for (std::uint32_t i = 0; i < count; ++i)
+                    expected += " | store 0 box 1";
+                for (std::uint32_t i = 0; i < count; ++i)
+                    expected += " | read m" + std::to_string(store.mmboxStored - count + i + 1) + " mode 2";
+                EXPECT_EQ(joined(store.log), expected);
+            }
+            break;
+        }
+        case kCount: {
+            CMessageCountRequest countRequest(3);
+            countRequest.kind = row.kind;
+            result = send(countRequest);
+            count = countRequest.count;
+            break;
+        }
+        case kSend: {
+            CMmsSendRequest sendRequest(7);
+            sendRequest.messageId = "s1";
+            sendRequest.partCount = 2;
+            sendRequest.toList = "+15550002";
+            sendRequest.ccList = "c@example.com,d@example.com";
+            sendRequest.bccList = "e@example.com";
+            sendRequest.subject = "Holiday";
+            result = send(sendRequest);
+            text = sendRequest.resultText().c_str();
+            if (row.result == kResultSucceeded) {
+                EXPECT_EQ(joined(store.log), "parts | read s1 mode 5 | read s1 mode 5");
+                const CVXLMmsPdu& pdu = *relay.sentPdus.back().get();
+                auto* body = static_cast<CVXLMultipartBody*>(pdu.body().get());
+                ASSERT_NE(body, nullptr);
+                ASSERT_EQ(body->partCount(), 2u);
+                EXPECT_EQ(body->partAt(1)->fileName(), "s1");
+                EXPECT_EQ(body->partAt(1)->dataStart(), 200u);
+                EXPECT_EQ(body->partAt(1)->dataSize(), 40u);
+                EXPECT_EQ(body->partAt(1)->contentType(), "text/plain");
+            }
+            break;
+        }
+        }
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(text, row.text);
+        EXPECT_EQ(count, row.count);
+        EXPECT_EQ(joined(relay.log), row.relayLog);
+    }
+}
+
+// What tshark reads in each relay PDU that the manager sends: recipients
+// one per entry, the sender, the subject's charset, the folder flags, and a
+// transaction id that never repeats.
+TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
+{
+    TESSEL_REQUIRE_TOOL(testToolTshark());
+    {
+        CNetworkMessageRequest forward(3);
+        forward.messageId = "m1";
+        forward.kind = 1;
+        forward.toList = "a@example.com, +15550002";
+        forward.ccList = "c@example.com";
+        forward.subject = "Hi there/\xE2\x82\xAC";
+        ASSERT_EQ(send(forward), kResultSucceeded);
+        CMmboxStoreRequest save(3);
+        save.messageId = "m1";
+        save.kind = 1;
+        ASSERT_EQ(send(save), kResultSucceeded);
+        CMessageItemRequest item(34);
+        item.messageId = "m1";
+        item.kind = 2;
+        ASSERT_EQ(send(item), kResultSucceeded);
+        CMessageBoxListRequest list;
+        list.kind = 1;
+        list.size = 3;
+        list.start = 10;
+        ASSERT_EQ(send(list), kResultSucceeded);
+        CMmsSendRequest sendRequest(7);
+        sendRequest.messageId = "s1";
+        sendRequest.partCount = 1;
+        sendRequest.toList = "+15550002";
+        sendRequest.ccList = "c@example.com,d@example.com";
+        sendRequest.bccList = "e@example.com";
+        sendRequest.subject = "Holiday";
+        ASSERT_EQ(send(sendRequest), kResultSucceeded);
+    }
+    ASSERT_EQ(relay.sent.size(), 5u);
+    const auto linesOf = [](const std::string& pdu) {
+        std::string out;
+        for (const std::string& line : mmstest::runOracle(mmstest::Bytes(pdu.begin(), pdu.end())))
+            out += line + "\n";
+        return out;
+    };
+    const std::string forward = linesOf(relay.sent[0]);
+    const std::string save = linesOf(relay.sent[1]);
+    const std::string remove = linesOf(relay.sent[2]);
+    const std::string view = linesOf(relay.sent[3]);
+    const std::string sendReq = linesOf(relay.sent[4]);
+    for (const char* line : { "header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1",
+             "header X-Mms-Content-Location: http://relay/m?id=7", "header To: a@example.com",
+             "header To: +15550002", "header Cc: c@example.com", "header From: 4711", "header X-Mms-MM-Flags" })
+        EXPECT_NE(forward.find(line), std::string::npos) << line << "\n" << forward;
+    for (const char* line : { "header X-Mms-Message-Type: 0x8b", "header X-Mms-Transaction-ID: MMS-4711-2",
+             "header X-Mms-Content-Location: http://relay/m?id=7", "header X-Mms-MM-Flags" })
+        EXPECT_NE(save.find(line), std::string::npos) << line << "\n" << save;
+    for (const char* line : { "header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-4711-3",
+             "header X-Mms-Content-Location: http://relay/m?id=7" })
+        EXPECT_NE(remove.find(line), std::string::npos) << line << "\n" << remove;
+    for (const char* line : { "header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-4711-4",
+             "header X-Mms-MM-Flags", "header X-Mms-Start", "header X-Mms-Limit", "header X-Mms-Totals" })
+        EXPECT_NE(view.find(line), std::string::npos) << line << "\n" << view;
+    for (const char* line : { "header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-0014711-5",
+             "header To: +15550002", "header Cc: c@example.com", "header Cc: d@example.com", "header Bcc: e@example.com",
+             "header From: 4711", "header Subject: Holiday" })
+        EXPECT_NE(sendReq.find(line), std::string::npos) << line << "\n" << sendReq;
+    // Our decoder reads each as tshark does.
+    for (const std::string& pdu : relay.sent) {
+        const mmstest::Bytes bytes(pdu.begin(), pdu.end());
+        CVXLMmsPdu decoded;
+        CVXLWspPduDecoder decoder;
+        if (!decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded))
+            continue; // the send's headers alone lack the content type
+        EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)),
+            mmstest::sortedNormalised(mmstest::runOracle(bytes)));
+    }
+}
+
+TEST(InboundManagerForwardSubject, EncodedAndCut)
+{
+    const std::string euro = "\xE2\x82\xAC";
+    std::string cut(497, 'a');
+    cut += euro; // bytes 498..500: the character would pass 499
+    const struct {
+        std::string subject;
+        std::string encoded;
+    } rows[] = {
+        { "Hi there", "Hi%20there" },
+        { "a\"#$%&+,/:;<=>?@[\\]^`{|}~b", "a%22%23%24%25%26%2B%2C%2F%3A%3B%3C%3D%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D%7Eb" },
+        { "caf\xC3\xA9", "caf%C3%A9" },
+        { "tab\there", "tab%09here" },
+        { std::string(600, 'x'), std::string(499, 'x') },
+        { cut, std::string(497, 'a') },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CVXLInboundMessageManager::encodeForwardSubject(row.subject.c_str()).c_str(), row.encoded)
+            << row.subject.substr(0, 40);
 }
 
 TEST(InboundManagerAddresses, ClassifyAddress)
