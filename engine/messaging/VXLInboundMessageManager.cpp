@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformStore.h"
+#include "engine/media/VXLMediaItem.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
@@ -93,6 +94,7 @@ const CVXLInboundMessageManager::ReplyRow CVXLInboundMessageManager::kReplies[] 
     { kMmboxReadBack, &CVXLInboundMessageManager::onMmboxRead },
     { kStepSendOpened, &CVXLInboundMessageManager::onSendOpened },
     { kStepSendPartRead, &CVXLInboundMessageManager::onSendPart },
+    { kPartRead, &CVXLInboundMessageManager::onPartRead },
 };
 
 CVXLInboundMessageManager::CVXLInboundMessageManager()
@@ -108,7 +110,7 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
     partsQuery_.setHeapAllocated(false);
     rewriteRequest_.setHeapAllocated(false);
     for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &forwardRead_, &mmboxStoreRead_, &relayDeleteRead_,
-             &sendRead_, &mmboxRead_, &purgeRequest_, &mmboxStoreMessage_, &sendPartsQuery_, &tempDeleted_ })
+             &sendRead_, &mmboxRead_, &partRead_, &purgeRequest_, &mmboxStoreMessage_, &sendPartsQuery_, &tempDeleted_ })
         member->setHeapAllocated(false);
     parseRequest_.setHeapAllocated(false);
     selfEvent_.setHeapAllocated(false);
@@ -520,6 +522,8 @@ void CVXLInboundMessageManager::onStored(CVXLEvent* event)
         const CVXLString text = reply->resultText();
         if (pushRequest_)
             return answerPush(result, text);
+        if (readRequest_ && readAfterFetch_)
+            return answer(readRequest_, result, text);
         if (openRequest_)
             return answer(openRequest_, result, text);
         return answer(listRequest_, result, text);
@@ -528,6 +532,10 @@ void CVXLInboundMessageManager::onStored(CVXLEvent* event)
         // The whole message is in.
         if (pushRequest_ && fromMmbox_ == 0)
             return sendNotifyResponse();
+        if (readRequest_ && readAfterFetch_) {
+            partIndex_ = 0;
+            return readNextPart();
+        }
         if (openRequest_) {
             partsQuery_.messageId = messageId_;
             auto* open = static_cast<CMessageOpenRequest*>(openRequest_);
@@ -605,6 +613,8 @@ void CVXLInboundMessageManager::retrieved(std::int32_t result)
         text = reply->retrieveText();
     }
     if (result != kResultSucceeded) {
+        if (readRequest_ && readAfterFetch_)
+            return answer(readRequest_, result, text);
         if (openRequest_)
             return answer(openRequest_, result, text);
         if (pushRequest_) {
@@ -627,6 +637,8 @@ void CVXLInboundMessageManager::onParsed(CVXLEvent* event)
         const std::int32_t result = event->result();
         const CVXLString text = event->resultText();
         retrieved_.reset();
+        if (readRequest_ && readAfterFetch_)
+            return answer(readRequest_, result, text);
         if (openRequest_)
             return answer(openRequest_, result, text);
         return answerPush(result, text);
@@ -749,8 +761,94 @@ void CVXLInboundMessageManager::onRewriteDone(CVXLEvent* event)
 
 void CVXLInboundMessageManager::onRead(CVXLEvent* event)
 {
-    // Reading parts into media items is not served by this manager yet.
-    onUnserved(event);
+    auto* read = static_cast<CMessageReadRequest*>(event);
+    if (readRequest_ || !storeTarget_ || !isReadableKind(read->kind)) {
+        VXL_LOG_INFO("inbound manager: a read of kind %u not served", read->kind);
+        event->setResult(kResultFailed);
+        return finishEvent(event);
+    }
+    readRequest_ = event;
+    readAfterFetch_ = false;
+    partIndex_ = 0;
+    readNextPart();
+}
+
+void CVXLInboundMessageManager::readNextPart()
+{
+    auto* read = static_cast<CMessageReadRequest*>(readRequest_);
+    // A read of no parts asks for the total only, unless in mode 2.
+    partRead_.mode = read->partCount == 0 && read->readMode != 2 ? 0 : 5;
+    partRead_.asText = read->readMode == 3 ? 1 : 0;
+    partRead_.partIndex = read->firstPart + partIndex_;
+    partRead_.read = CVXLStoredMessageRead();
+    partRead_.read.messageId = read->messageId;
+    post(storeTarget_, &partRead_);
+}
+
+namespace {
+
+// The kind of a part for the media filter: 1 image, 2 video, 4 sound, 0 none.
+std::uint32_t mediaKindOf(const CVXLString& contentType)
+{
+    if (contentType.find(CVXLString("image")) >= 0)
+        return CMessageReadRequest::kImages;
+    if (contentType.find(CVXLString("video")) >= 0)
+        return CMessageReadRequest::kVideos;
+    if (contentType.find(CVXLString("audio")) >= 0)
+        return CMessageReadRequest::kSounds;
+    return 0;
+}
+
+} // namespace
+
+void CVXLInboundMessageManager::onPartRead(CVXLEvent* event)
+{
+    if (!readRequest_)
+        return;
+    auto* request = static_cast<CMessageReadRequest*>(readRequest_);
+    const CVXLStoredMessageRead& read = partRead_.read;
+    if (event->result() == kResultDataComplete && !readAfterFetch_) {
+        // The body is not stored: fetch it from the stored location, then
+        // read again from the first part.
+        const CVXLString location = read.summary.value("3");
+        if (!location.length())
+            return answer(readRequest_, kResultNoContentLocation);
+        readAfterFetch_ = true;
+        messageId_ = request->messageId;
+        if (!fetch(location))
+            answer(readRequest_, kResultStoreFull);
+        return;
+    }
+    if (event->result() != kResultSucceeded)
+        return answer(readRequest_, event->result(), event->resultText());
+    request->totalMediaParts = static_cast<std::uint32_t>(read.totals.value("X-QV-Total-Media-Parts").toInt());
+    if (partRead_.mode == 0)
+        return answer(readRequest_, kResultSucceeded);
+    const CVXLString& type = read.content.value(CVXLString("Content-Type"), 0, true);
+    const std::uint32_t all = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
+    if ((request->mediaFilter & all) != all && !(mediaKindOf(type) & request->mediaFilter)) {
+        VXL_LOG_INFO("inbound manager: part %u of %s refused by the media filter", partRead_.partIndex,
+            request->messageId.c_str());
+        return answer(readRequest_, kResultMessageNotStored);
+    }
+    if (request->mediaItems) {
+        CVXLMediaItem& item = static_cast<CVXLMediaItem*>(request->mediaItems)[partIndex_];
+        CVXLString name = read.content.value(CVXLString("Content-Location"), 0, true);
+        if (!name.length())
+            name = read.content.value(CVXLString("Location"), 0, true);
+        item.setName(name);
+        item.setIsImage(type.c_str());
+        item.setSize(static_cast<std::int32_t>(read.bodyLength));
+        CVXLMediaRefHandle handle;
+        handle.setMimeType(type.c_str());
+        handle.addEntry(read.bodyLocator, type, read.bodySource, 0, 0, static_cast<std::int32_t>(read.bodyLength), false);
+        item.setMediaRef(handle);
+    }
+    if (partRead_.asText)
+        request->text = read.text;
+    if (++partIndex_ < request->partCount)
+        return readNextPart();
+    answer(readRequest_, kResultSucceeded);
 }
 
 // ---------------------------------------------------------------- counts and lists

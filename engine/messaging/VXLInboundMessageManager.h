@@ -74,6 +74,7 @@ public:
         kStepOpenRead = 28,
         kMmboxReadBack = 30,
         kMmboxPreviewStored = 32,
+        kPartRead = 33,
         kStepChargedStored = 29,
         kStepTempDeleted = 31,
     };
@@ -185,6 +186,8 @@ private:
     void onMmboxRead(CVXLEvent* event);
     void onMmboxPreviewStored(CVXLEvent* event);
     void onSendOpened(CVXLEvent* event);
+    void readNextPart();
+    void onPartRead(CVXLEvent* event);
     void readNextSendPart();
     void onSendPart(CVXLEvent* event);
     // "MMS-", item 7, "-" and a sequence number of this engine.
@@ -278,6 +281,9 @@ private:
     CStoreReadRequest relayDeleteRead_ { kStepRelayDeleteRead };
     CStoreReadRequest sendRead_ { kStepSendPartRead };
     CStoreReadRequest mmboxRead_ { kMmboxReadBack };
+    CStoreReadRequest partRead_ { kPartRead };
+    // The read request waits for its message's body from the relay.
+    bool readAfterFetch_ = false;
     CStoreMmboxPurgeRequest purgeRequest_;
     CStoreMessageRequest mmboxStoreMessage_ { kMmboxPreviewStored };
     CStorePartsQuery sendPartsQuery_ { kStepSendOpened };

@@ -1,6 +1,7 @@
 #include "engine/messaging/VXLInboundMessageManager.h"
 
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/media/VXLMediaItem.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -206,9 +207,17 @@ public:
                 read->read.summary.add("X-QV-Message-Charge-Text", charge.c_str());
             if (!noLocation)
                 read->read.summary.add("3", "http://relay/m?id=7");
+            if (bodyMissing && read->mode == 5) {
+                bodyMissing = false;
+                event->setResult(kResultDataComplete);
+                break;
+            }
+            read->read.totals.add("X-QV-Total-Media-Parts", "2");
             if (read->mode == 5) {
                 read->read.bodyLocator = ("s1|" + std::to_string(100 * (read->partIndex + 1)) + "|40").c_str();
                 read->read.content.add("Content-Type", read->partIndex ? "text/plain" : "image/jpeg");
+                read->read.content.add("Content-Location", ("part" + std::to_string(read->partIndex)).c_str());
+                read->read.bodyLength = 40;
             }
             event->setResult(kResultSucceeded);
             break;
@@ -244,6 +253,7 @@ public:
     std::int32_t partsResult = kResultSucceeded;
     std::string charge;
     bool noLocation = false;
+    bool bodyMissing = false;
     int mmboxStored = 0;
     std::string receivedTime;
     bool keptRetrievalMode = false;
@@ -805,6 +815,51 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
             continue; // the send's headers alone lack the content type
         EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)),
             mmstest::sortedNormalised(mmstest::runOracle(bytes)));
+    }
+}
+
+// Reading parts into media items: the filter, and a body that is not stored
+// yet, fetched from the stored location and then read from its first part.
+TEST_F(InboundManagerTest, ReadingPartsIntoMediaItems)
+{
+    const struct {
+        const char* name;
+        std::uint32_t kind;
+        std::uint32_t filter;
+        bool bodyMissing;
+        std::int32_t result;
+        const char* storeLog;
+        const char* relayLog;
+    } rows[] = {
+        { "both parts, no filter", 0, 7, false, kResultSucceeded, "read i5 mode 5 | read i5 mode 5", "" },
+        { "a text part under an image filter", 4, 1, false, kResultMessageNotStored, "read i5 mode 5 | read i5 mode 5",
+            "" },
+        { "body fetched first", 1, 7, true, kResultSucceeded,
+            "read i5 mode 5 | store 1 box 0 | read i5 mode 5 | read i5 mode 5", "retrieve http://relay/m?id=7" },
+        { "kind 3", 3, 7, false, kResultFailed, "", "" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.log.clear();
+        relay.log.clear();
+        store.bodyMissing = row.bodyMissing;
+        CVXLMediaItem items[2];
+        CMessageReadRequest read(3);
+        read.messageId = "i5";
+        read.kind = row.kind;
+        read.partCount = 2;
+        read.mediaFilter = row.filter;
+        read.mediaItems = items;
+        EXPECT_EQ(send(read), row.result);
+        EXPECT_EQ(joined(store.log), row.storeLog);
+        EXPECT_EQ(joined(relay.log), row.relayLog);
+        if (row.result == kResultSucceeded) {
+            EXPECT_EQ(read.totalMediaParts, 2u);
+            EXPECT_EQ(items[0].name(), "part0");
+            EXPECT_TRUE(items[0].isImage());
+            EXPECT_EQ(items[1].name(), "part1");
+            EXPECT_NE(items[1].mediaRef().get(), nullptr);
+        }
     }
 }
 
