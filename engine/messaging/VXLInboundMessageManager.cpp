@@ -343,6 +343,65 @@ void CVXLInboundMessageManager::dropTransactions()
     }
 }
 
+// ---------------------------------------------------------------- building blocks
+
+void CVXLInboundMessageManager::postRead(CStoreReadRequest& read, std::uint32_t mode, const CVXLString& id)
+{
+    read.mode = mode;
+    read.read = CVXLStoredMessageRead();
+    read.read.messageId = id;
+    post(storeTarget_, &read);
+}
+
+bool CVXLInboundMessageManager::submitGet(std::int32_t step, const CVXLString& location, const char* file)
+{
+    auto* get = new CVXLHttpTransaction(listener(step));
+    get->setMethod(CVXLHttpTransaction::kMethodGet);
+    CVXLString url = location;
+    url += "&thumbnail=true";
+    get->setUrl(url);
+    auto* sink = new CVXLMimeEntity();
+    sink->setFileName(file);
+    get->responseMessage().setBody(CVXLEntityRef(sink));
+    return submitStep(step, get);
+}
+
+bool CVXLInboundMessageManager::submitMms(std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file)
+{
+    auto* transaction = new CVXLMmsTransaction(listener(step));
+    transaction->setRequestPdu(CVXLPduRef(pdu));
+    transaction->setUrl(url);
+    transaction->setResponseFileName(file);
+    transaction->setOwner(this);
+    return submitStep(step, transaction);
+}
+
+void CVXLInboundMessageManager::copyHeaders(const CVXLMessage& from, CVXLMessage& to)
+{
+    for (std::uint32_t i = 0; i < from.headerCount(); ++i) {
+        const CVXLString name = from.headerName(static_cast<int>(i));
+        for (std::uint32_t n = 0; n < from.valueCount(name); ++n)
+            to.addHeader(name, from.headerValue(name, static_cast<int>(n)));
+    }
+}
+
+CVXLMmsPdu* CVXLInboundMessageManager::descriptorAt(std::uint32_t index) const
+{
+    auto* body = mmboxViewPdu_.isEmpty() ? nullptr : dynamic_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
+    std::uint32_t seen = 0;
+    for (std::uint32_t i = 0; body && i < body->partCount(); ++i) {
+        auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
+        if (part && part->pduKind() == kMmsMboxDescr && seen++ == index)
+            return part;
+    }
+    return nullptr;
+}
+
+CVXLString CVXLInboundMessageManager::relayUrl() const
+{
+    return services_ ? services_->relayUrl() : CVXLString();
+}
+
 // ---------------------------------------------------------------- receiving
 
 void CVXLInboundMessageManager::onPush(CVXLEvent* event)
@@ -448,15 +507,7 @@ void CVXLInboundMessageManager::onDecision(CVXLEvent* event)
 void CVXLInboundMessageManager::requestPreview()
 {
     stage(kStagePreviewRequested);
-    auto* get = new CVXLHttpTransaction(listener(kStepPreview));
-    get->setMethod(CVXLHttpTransaction::kMethodGet);
-    CVXLString url = notificationPdu_->contentLocation();
-    url += "&thumbnail=true";
-    get->setUrl(url);
-    auto* sink = new CVXLMimeEntity();
-    sink->setFileName(kPreviewFile);
-    get->responseMessage().setBody(CVXLEntityRef(sink));
-    if (!submitStep(kStepPreview, get))
+    if (!submitGet(kStepPreview, notificationPdu_->contentLocation(), kPreviewFile))
         answerPush(kResultStoreFull);
 }
 
@@ -484,17 +535,9 @@ void CVXLInboundMessageManager::previewReceived(std::int32_t result)
     }
     // The notification's fields first, then the preview's own headers.
     stored_ = CVXLMessage();
-    for (std::uint32_t i = 0; i < notificationPdu_->headerCount(); ++i) {
-        const CVXLString name = notificationPdu_->headerName(static_cast<int>(i));
-        for (std::uint32_t n = 0; n < notificationPdu_->valueCount(name); ++n)
-            stored_.addHeader(name, notificationPdu_->headerValue(name, static_cast<int>(n)));
-    }
+    copyHeaders(*notificationPdu_.get(), stored_);
     stored_.addHeader("X-QV-Received-Time", hex(services_ ? services_->nowSeconds() : 0));
-    for (std::uint32_t i = 0; i < response.headerCount(); ++i) {
-        const CVXLString name = response.headerName(static_cast<int>(i));
-        for (std::uint32_t n = 0; n < response.valueCount(name); ++n)
-            stored_.addHeader(name, response.headerValue(name, static_cast<int>(n)));
-    }
+    copyHeaders(response, stored_);
     stored_.headers().remove(CVXLString(kRetrievalModeField));
     stored_.setBody(response.body());
     const CVXLString folder = response.messageHeaders().value("X-QV-Folder", 0, true);
@@ -592,12 +635,8 @@ bool CVXLInboundMessageManager::fetch(const CVXLString& url)
 {
     if (services_)
         services_->pushUIRequestCode(kUiFetchStarted);
-    auto* retrieve = new CVXLMmsTransaction(listener(kStepRetrieved));
-    retrieve->setRequestPdu(CVXLPduRef(new CVXLSimpleRequestPdu(kMmsRetrieve, "")));
-    retrieve->setUrl(url);
-    retrieve->setResponseFileName(boxOfId(messageId_) == 1 ? kMmboxMessageFile : kMessageFile);
-    retrieve->setOwner(this);
-    return submitStep(kStepRetrieved, retrieve);
+    return submitMms(kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), url,
+        boxOfId(messageId_) == 1 ? kMmboxMessageFile : kMessageFile);
 }
 
 void CVXLInboundMessageManager::retrieved(std::int32_t result)
@@ -658,7 +697,7 @@ void CVXLInboundMessageManager::onParsed(CVXLEvent* event)
 void CVXLInboundMessageManager::sendNotifyResponse()
 {
     stage(kStageDone);
-    const CVXLString relay = services_ ? services_->relayUrl() : CVXLString();
+    const CVXLString relay = relayUrl();
     if (!relay.length()) {
         // Nothing to acknowledge to: the message is stored.
         VXL_LOG_INFO("inbound manager: no relay URL, %s stored without a notification response", messageId_.c_str());
@@ -668,12 +707,7 @@ void CVXLInboundMessageManager::sendNotifyResponse()
     }
     auto* pdu = new CVXLSimpleRequestPdu(kMmsNotifyRespInd, notificationPdu_->transactionId());
     pdu->setStatus(kStatusRetrieved);
-    auto* response = new CVXLMmsTransaction(listener(kStepNotifyResponse));
-    response->setRequestPdu(CVXLPduRef(pdu));
-    response->setUrl(relay);
-    response->setResponseFileName(kNotifyResponseFile);
-    response->setOwner(this);
-    if (!submitStep(kStepNotifyResponse, response)) {
+    if (!submitMms(kStepNotifyResponse, pdu, relay, kNotifyResponseFile)) {
         retrieved_.reset();
         answerPush(kResultStoreFull);
     }
@@ -706,10 +740,7 @@ void CVXLInboundMessageManager::onOpen(CVXLEvent* event)
         return post(storeTarget_, &partsQuery_);
     }
     messageReadRequest_.setReplyCode(kStepOpenRead);
-    messageReadRequest_.mode = 2;
-    messageReadRequest_.read = CVXLStoredMessageRead();
-    messageReadRequest_.read.messageId = open->messageId;
-    post(storeTarget_, &messageReadRequest_);
+    postRead(messageReadRequest_, 2, open->messageId);
 }
 
 void CVXLInboundMessageManager::onPartsDone(CVXLEvent* event)
@@ -777,12 +808,9 @@ void CVXLInboundMessageManager::readNextPart()
 {
     auto* read = static_cast<CMessageReadRequest*>(readRequest_);
     // A read of no parts asks for the total only, unless in mode 2.
-    partRead_.mode = read->partCount == 0 && read->readMode != 2 ? 0 : 5;
     partRead_.asText = read->readMode == 3 ? 1 : 0;
     partRead_.partIndex = read->firstPart + partIndex_;
-    partRead_.read = CVXLStoredMessageRead();
-    partRead_.read.messageId = read->messageId;
-    post(storeTarget_, &partRead_);
+    postRead(partRead_, read->partCount == 0 && read->readMode != 2 ? 0 : 5, read->messageId);
 }
 
 namespace {
@@ -949,10 +977,7 @@ void CVXLInboundMessageManager::onIdListDone(CVXLEvent* event)
 void CVXLInboundMessageManager::readNextListed()
 {
     messageReadRequest_.setReplyCode(kEventStoreReadDone);
-    messageReadRequest_.mode = 4;
-    messageReadRequest_.read = CVXLStoredMessageRead();
-    messageReadRequest_.read.messageId = idArray_.at(static_cast<int>(listIndex_));
-    post(storeTarget_, &messageReadRequest_);
+    postRead(messageReadRequest_, 4, idArray_.at(static_cast<int>(listIndex_)));
 }
 
 void CVXLInboundMessageManager::onListRead(CVXLEvent* event)
@@ -1051,10 +1076,7 @@ CVXLString CVXLInboundMessageManager::encodeForwardSubject(const CVXLString& sub
 
 void CVXLInboundMessageManager::readRelayHeaders(CStoreReadRequest& read, const CVXLString& id)
 {
-    read.mode = 1;
-    read.read = CVXLStoredMessageRead();
-    read.read.messageId = id;
-    post(storeTarget_, &read);
+    postRead(read, 1, id);
 }
 
 void CVXLInboundMessageManager::onForward(CVXLEvent* event)
@@ -1153,12 +1175,7 @@ void CVXLInboundMessageManager::onRelayHeaders(CVXLEvent* event)
         pdu->setContentLocation(location);
         step = kStepRelayDelete;
     }
-    auto* transaction = new CVXLMmsTransaction(listener(step));
-    transaction->setRequestPdu(CVXLPduRef(pdu));
-    transaction->setUrl(services_ ? services_->relayUrl() : CVXLString());
-    transaction->setResponseFileName(kRelayReplyFile);
-    transaction->setOwner(this);
-    if (!submitStep(step, transaction))
+    if (!submitMms(step, pdu, relayUrl(), kRelayReplyFile))
         answer(*slot, kResultStoreFull);
 }
 
@@ -1216,19 +1233,14 @@ void CVXLInboundMessageManager::sendMmboxView(std::uint32_t kind, std::uint32_t 
     pdu->setStart(start + 1);
     pdu->setLimit(size);
     pdu->setTotals(kYes);
-    CVXLString url = services_ ? services_->relayUrl() : CVXLString();
+    CVXLString url = relayUrl();
     const char* text = url.c_str();
     if (!url.length() || text[url.length() - 1] != '/')
         url += "/";
     url += "?sua=";
     if (services_)
         url += services_->userId();
-    auto* transaction = new CVXLMmsTransaction(listener(kStepMmboxView));
-    transaction->setRequestPdu(CVXLPduRef(pdu));
-    transaction->setUrl(url);
-    transaction->setResponseFileName(kRelayReplyFile);
-    transaction->setOwner(this);
-    if (!submitStep(kStepMmboxView, transaction)) {
+    if (!submitMms(kStepMmboxView, pdu, url, kRelayReplyFile)) {
         answer(countRequest_, kResultStoreFull);
         answer(listRequest_, kResultStoreFull);
     }
@@ -1257,22 +1269,16 @@ void CVXLInboundMessageManager::mmboxViewed(std::int32_t result)
     if (result != kResultSucceeded)
         return answer(listRequest_, result, text);
     auto* list = static_cast<CMessageBoxListRequest*>(listRequest_);
+    mmboxViewPdu_ = reply;
     std::uint32_t descriptors = 0;
-    auto* body = dynamic_cast<CVXLMultipartBody*>(reply->body().get());
-    if (body) {
-        for (std::uint32_t i = 0; i < body->partCount(); ++i) {
-            auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
-            if (part && part->pduKind() == kMmsMboxDescr)
-                ++descriptors;
-        }
-    }
+    while (descriptorAt(descriptors))
+        ++descriptors;
     const std::uint32_t announced = static_cast<std::uint32_t>(reply->messageCount().toInt());
     mmboxCount_ = announced < descriptors ? announced : descriptors;
     if (mmboxCount_ > list->size)
         mmboxCount_ = list->size;
     list->total = totals;
     list->count = 0;
-    mmboxViewPdu_ = reply;
     mmboxIndex_ = 0;
     idArray_.clear();
     if (mmboxCount_ == 0) {
@@ -1284,24 +1290,8 @@ void CVXLInboundMessageManager::mmboxViewed(std::int32_t result)
 
 void CVXLInboundMessageManager::fetchNextMmboxPreview()
 {
-    auto* body = static_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
-    // The mmboxIndex_-th descriptor.
-    CVXLMmsPdu* descriptor = nullptr;
-    std::uint32_t seen = 0;
-    for (std::uint32_t i = 0; i < body->partCount() && !descriptor; ++i) {
-        auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
-        if (part && part->pduKind() == kMmsMboxDescr && seen++ == mmboxIndex_)
-            descriptor = part;
-    }
-    auto* get = new CVXLHttpTransaction(listener(kStepMmboxPreview));
-    get->setMethod(CVXLHttpTransaction::kMethodGet);
-    CVXLString url = descriptor ? descriptor->contentLocation() : CVXLString();
-    url += "&thumbnail=true";
-    get->setUrl(url);
-    auto* sink = new CVXLMimeEntity();
-    sink->setFileName(kMmboxPreviewFile);
-    get->responseMessage().setBody(CVXLEntityRef(sink));
-    if (!submitStep(kStepMmboxPreview, get)) {
+    const CVXLMmsPdu* descriptor = descriptorAt(mmboxIndex_);
+    if (!submitGet(kStepMmboxPreview, descriptor ? descriptor->contentLocation() : CVXLString(), kMmboxPreviewFile)) {
         mmboxViewPdu_.reset();
         answer(listRequest_, kResultStoreFull);
     }
@@ -1319,24 +1309,10 @@ void CVXLInboundMessageManager::mmboxPreviewReceived(std::int32_t result)
     }
     auto* get = static_cast<CVXLHttpTransaction*>(transaction_);
     const CVXLMessage& response = get->responseMessage();
-    auto* body = static_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
-    CVXLMmsPdu* descriptor = nullptr;
-    std::uint32_t seen = 0;
-    for (std::uint32_t i = 0; i < body->partCount() && !descriptor; ++i) {
-        auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
-        if (part && part->pduKind() == kMmsMboxDescr && seen++ == mmboxIndex_)
-            descriptor = part;
-    }
     mmboxStored_ = CVXLMessage();
-    for (const CVXLMessage* from : { static_cast<const CVXLMessage*>(&response), static_cast<const CVXLMessage*>(descriptor) }) {
-        if (!from)
-            continue;
-        for (std::uint32_t i = 0; i < from->headerCount(); ++i) {
-            const CVXLString name = from->headerName(static_cast<int>(i));
-            for (std::uint32_t n = 0; n < from->valueCount(name); ++n)
-                mmboxStored_.addHeader(name, from->headerValue(name, static_cast<int>(n)));
-        }
-    }
+    copyHeaders(response, mmboxStored_);
+    if (const CVXLMmsPdu* descriptor = descriptorAt(mmboxIndex_))
+        copyHeaders(*descriptor, mmboxStored_);
     mmboxStored_.setBody(response.body());
     mmboxStoreMessage_.messageId = CVXLString();
     mmboxStoreMessage_.fullMessage = 0;
@@ -1368,10 +1344,7 @@ void CVXLInboundMessageManager::onMmboxPreviewStored(CVXLEvent* event)
 
 void CVXLInboundMessageManager::readNextMmboxStored()
 {
-    mmboxRead_.mode = 2;
-    mmboxRead_.read = CVXLStoredMessageRead();
-    mmboxRead_.read.messageId = idArray_.at(static_cast<int>(mmboxIndex_));
-    post(storeTarget_, &mmboxRead_);
+    postRead(mmboxRead_, 2, idArray_.at(static_cast<int>(mmboxIndex_)));
 }
 
 void CVXLInboundMessageManager::onMmboxRead(CVXLEvent* event)
@@ -1440,22 +1413,14 @@ void CVXLInboundMessageManager::readNextSendPart()
         pdu->setDate(services_ ? services_->nowSeconds() : 0);
         pdu->setSubject(send->subject, "us-ascii");
         pdu->setBody(sendBody_);
-        auto* transaction = new CVXLMmsTransaction(listener(kStepSend));
-        transaction->setRequestPdu(CVXLPduRef(pdu));
-        transaction->setUrl(services_ ? services_->relayUrl() : CVXLString());
-        transaction->setResponseFileName(kRelayReplyFile);
-        transaction->setOwner(this);
-        if (!submitStep(kStepSend, transaction)) {
+        if (!submitMms(kStepSend, pdu, relayUrl(), kRelayReplyFile)) {
             sendBody_.reset();
             answer(sendRequest_, kResultStoreFull);
         }
         return;
     }
-    sendRead_.mode = 5;
     sendRead_.partIndex = partIndex_;
-    sendRead_.read = CVXLStoredMessageRead();
-    sendRead_.read.messageId = send->messageId;
-    post(storeTarget_, &sendRead_);
+    postRead(sendRead_, 5, send->messageId);
 }
 
 void CVXLInboundMessageManager::onSendPart(CVXLEvent* event)

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <vector>
 
+class CVXLMmsPdu;
 class CVXLTransaction;
 
 // What the inbound manager needs of the Client.
@@ -198,6 +199,14 @@ private:
     // mailbox file for an "m" id); false when it cannot be submitted.
     bool fetch(const CVXLString& url);
     bool submitStep(std::int32_t step, CVXLTransaction* transaction);
+    // A GET of the location followed by "&thumbnail=true" into the file.
+    bool submitGet(std::int32_t step, const CVXLString& location, const char* file);
+    bool submitMms(std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file);
+    void postRead(CStoreReadRequest& read, std::uint32_t mode, const CVXLString& id);
+    static void copyHeaders(const CVXLMessage& from, CVXLMessage& to);
+    // The index-th m-mbox-descr of the view confirmation held; null past them.
+    CVXLMmsPdu* descriptorAt(std::uint32_t index) const;
+    CVXLString relayUrl() const;
     CVXLTransactionListenerRef listener(std::int32_t step);
     void dropTransactions();
     void sendNotifyResponse();

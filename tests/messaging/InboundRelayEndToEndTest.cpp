@@ -9,6 +9,7 @@
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/messaging/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/MmsRelayPeer.h"
 #include "tests/support/SquidProxy.h"
@@ -47,18 +48,6 @@ public:
     void setStage(std::uint32_t stage) override { lastStage = stage; }
     std::string relay;
     std::uint32_t lastStage = 0;
-};
-
-class Requester : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        if (!event->isRequest())
-            answers.push_back(event->result());
-        else
-            finishEvent(event);
-    }
-    std::vector<std::int32_t> answers;
 };
 
 class InboundRelayEndToEnd : public ::testing::Test {
@@ -141,7 +130,7 @@ protected:
     StoreServices storeServices;
     CMessageStoreManager store;
     Services services;
-    Requester requester;
+    InboundRequester requester;
     CVXLInboundMessageManager manager;
     bool started = false;
 };

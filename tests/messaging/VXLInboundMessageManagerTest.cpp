@@ -13,6 +13,7 @@
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "tests/messaging/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/transport/MmsTestSupport.h"
 
@@ -312,18 +313,6 @@ public:
     std::uint32_t lastStage = 0;
 };
 
-class Requester : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        if (!event->isRequest())
-            answers.push_back(event->result());
-        else
-            finishEvent(event);
-    }
-    std::vector<std::int32_t> answers;
-};
-
 class InboundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -371,7 +360,7 @@ protected:
     Recorder producer;
     Recorder queue;
     Services services;
-    Requester requester;
+    InboundRequester requester;
     CVXLInboundMessageManager manager;
 };
 
