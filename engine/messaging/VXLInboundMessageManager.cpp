@@ -121,7 +121,8 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
 CVXLInboundMessageManager::~CVXLInboundMessageManager()
 {
     dropTransactions();
-    delete decision_;
+    if (decision_ && !decision_->isBusy())
+        delete decision_;
     if (gInstance == this)
         gInstance = nullptr;
 }
@@ -243,11 +244,26 @@ void CVXLInboundMessageManager::onCancel(CVXLEvent* event)
 {
     if (storeTarget_)
         cancelEventsWith(storeTarget_);
+    if (producer_)
+        cancelEventsWith(producer_);
     cancelEventsWith(&parser_);
     for (CVXLTransaction* transaction : transactions_) {
         if (transaction)
             transaction->cancel();
     }
+    // Nothing that was cancelled answers the requests held: they end here.
+    retrieved_.reset();
+    readAfterFetch_ = false;
+    sendBody_.reset();
+    mmboxViewPdu_.reset();
+    idArray_.clear();
+    for (CVXLEvent** slot : { &pushRequest_, &countRequest_, &listRequest_, &readRequest_, &itemRequest_,
+             &openRequest_, &forwardRequest_, &sendRequest_, &storeRequest_ }) {
+        if (*slot)
+            VXL_LOG_INFO("inbound manager: request %d cancelled", (*slot)->requestCode());
+        answer(*slot, kResultCancelled);
+    }
+    notificationPdu_.reset();
     finishEvent(event);
 }
 
@@ -468,7 +484,9 @@ void CVXLInboundMessageManager::decoded(std::int32_t result)
     notificationPdu_ = pdu;
     auto* push = static_cast<CPushRequest*>(pushRequest_);
     if (pdu->field(kRetrievalModeField).toInt() == kRetrievalManual && push->fetchNow != 1 && producer_) {
-        delete decision_;
+        // A decision still out after a cancel is left to the Producer.
+        if (decision_ && !decision_->isBusy())
+            delete decision_;
         decision_ = new CMessageDecisionEvent(kStepDecision);
         decision_->setHeapAllocated(false);
         auto* summary = new CVXLMessageSummary();

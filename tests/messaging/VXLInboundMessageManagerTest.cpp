@@ -494,6 +494,37 @@ TEST_F(InboundManagerTest, ASecondNotificationWhileOneIsBusy)
     EXPECT_EQ(joined(store.log), "store 0 box 0 | store 1 box 0");
 }
 
+// The cancel (UI request code 8) ends the notification that waits for the
+// subscriber's decision: it is answered, and the next one is taken.
+TEST_F(InboundManagerTest, CancelAnswersTheNotificationInProgress)
+{
+    relay.script = RelayScript(kResultSucceeded, 1, kFromPreview);
+    producer.hold = true;
+    CPushRequest first;
+    first.setHeapAllocated(false);
+    requester.post(&manager, &first);
+    for (int i = 0; i < 50 && !producer.held; ++i) {
+        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.runUntilIdle();
+    }
+    ASSERT_NE(producer.held, nullptr);
+    manager.onUiRequest(8);
+    for (int i = 0; i < 20 && requester.answers.empty(); ++i) {
+        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.runUntilIdle();
+    }
+    ASSERT_EQ(requester.answers.size(), 1u);
+    EXPECT_EQ(requester.answers[0], kResultCancelled);
+    // The Producer lets go of the cancelled decision; its late answer is
+    // not taken for the next notification.
+    producer.release();
+    driver.runUntilIdle();
+    EXPECT_FALSE(manager.notificationBusy());
+    producer.hold = false;
+    producer.choice = 0;
+    EXPECT_EQ(push(), kResultSucceeded);
+}
+
 // Requests on the local store, and requests no step serves: each answered.
 TEST_F(InboundManagerTest, LocalRequestsAndUnservedOnesAreAnswered)
 {
