@@ -41,7 +41,8 @@ Paths:
                      (?client=), X-QV-Message-Charge-Text (?charge=),
                      X-QV-Folder (?folder=); ?nofrom=1 leaves the sender out
   GET  /msg/ID       a notification's location: the preview with
-                     &thumbnail=true, else as /retrieve/ID
+                     &thumbnail=true, else as /retrieve/ID; ?size=N adds an
+                     image part of N bytes
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
 """
@@ -198,7 +199,7 @@ def operation_conf(message_type, tid, status):
 PREVIEW = b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;"
 
 
-def retrieve_conf(tid, status=None):
+def retrieve_conf(tid, status=None, size=0):
     # Content-Type: multipart.related; type="application/smil"; start="<smil>"
     params = b"\x89" + text("application/smil") + b"\x8a" + text("<smil>")
     content_type = bytes([F_CONTENT_TYPE]) + value_length(1 + len(params)) + b"\xb3" + params
@@ -215,7 +216,15 @@ def retrieve_conf(tid, status=None):
             + bytes([F_VERSION, VERSION_1_2, F_MESSAGE_ID]) + text("relay-msg-" + tid) + retrieve_status
             + bytes([F_DATE]) + long_integer(DATE) + from_field("+15550001111")
             + address(F_TO, "+15550002222") + bytes([F_SUBJECT]) + text("Relay subject")
-            + content_type + uintvar(2) + smil + plain)
+            + content_type + uintvar(3 if size else 2) + smil + plain + big_part(size))
+
+
+def big_part(size):
+    if not size:
+        return b""
+    data = bytes((i * 7 + (i >> 8)) & 0xFF for i in range(size))
+    # image/jpeg, its location
+    return part(b"\x9e", b"\x8e" + text("big.jpg"), data)
 
 
 def mbox_descr(n):
@@ -309,7 +318,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
             if query.get("thumbnail", [""])[0] == "true":
                 return self.preview(query)
             status = int(query["status"][0]) if "status" in query else None
-            return self.reply(200, retrieve_conf(url.path[5:] or "none", status))
+            size = int(query.get("size", ["0"])[0])
+            return self.reply(200, retrieve_conf(url.path[5:] or "none", status, size))
         self.reply(404, b"no such message\n", "text/plain")
 
     def preview(self, query):
