@@ -101,7 +101,13 @@ public:
     void onUiRequest(std::int32_t code) override;
     const char* name() const override { return "CVXLInboundMessageManager"; }
 
-    void setStoreTarget(CVXLEventHandler* store) { storeTarget_ = store; }
+    // The message store also opens the HTTP response files, making room
+    // for them first.
+    void setStoreTarget(CVXLEventHandler* store)
+    {
+        storeTarget_ = store;
+        http_.setFileRequestTarget(store);
+    }
     void setProducer(CVXLEventHandler* producer) { producer_ = producer; }
     // Request 39 goes here; nothing is sent without one.
     void setOutboundQueue(CVXLEventHandler* queue) { outboundQueue_ = queue; }
