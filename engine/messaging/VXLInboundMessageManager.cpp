@@ -220,8 +220,9 @@ void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
         if (row.code != event->requestCode())
             continue;
         (this->*row.handler)(event);
-        // A request kept in its slot leaves room for the other kinds.
-        if (isInProgress(event))
+        // A request kept in its slot leaves room for the other kinds. The
+        // event may be gone once answered: only its address is compared.
+        if (holds(event))
             resume();
         return;
     }
@@ -231,6 +232,16 @@ void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
 }
 
 void CVXLInboundMessageManager::onFrame(CVXLEvent* event) { finishEvent(event); }
+
+bool CVXLInboundMessageManager::holds(const CVXLEvent* event) const
+{
+    for (const CVXLEvent* held : { pushRequest_, countRequest_, listRequest_, readRequest_, itemRequest_,
+             openRequest_, forwardRequest_, sendRequest_, storeRequest_ }) {
+        if (held == event)
+            return true;
+    }
+    return false;
+}
 
 void CVXLInboundMessageManager::onUiRequest(std::int32_t code)
 {

@@ -158,6 +158,8 @@ private:
     void onItem(CVXLEvent* event);
     void onCancel(CVXLEvent* event);
     void onFrame(CVXLEvent* event);
+    // The event is one of the requests held in a slot.
+    bool holds(const CVXLEvent* event) const;
 
     // Steps and replies.
     void onStep(std::int32_t step, std::int32_t result);
