@@ -39,6 +39,8 @@ constexpr std::int32_t kFlagAdd = 6;
 constexpr std::int32_t kFromPresent = 2;
 constexpr std::int32_t kYes = 0;
 constexpr std::uint32_t kForwardSubjectLimit = 499;
+// How many of the newest inbox messages a push back after a crash looks at.
+constexpr std::uint32_t kCrashLookback = 10;
 
 bool isRelayKind(std::uint32_t kind) { return kind == 1 || kind == 2; }
 bool isReadableKind(std::uint32_t kind) { return kind == 0 || kind == 1 || kind == 2 || kind == 4; }
@@ -95,6 +97,9 @@ const CVXLInboundMessageManager::ReplyRow CVXLInboundMessageManager::kReplies[] 
     { kStepSendOpened, &CVXLInboundMessageManager::onSendOpened },
     { kStepSendPartRead, &CVXLInboundMessageManager::onSendPart },
     { kPartRead, &CVXLInboundMessageManager::onPartRead },
+    { kCrashIdList, &CVXLInboundMessageManager::onCrashIds },
+    { kCrashRead, &CVXLInboundMessageManager::onCrashRead },
+    { kCrashWhole, &CVXLInboundMessageManager::onCrashWhole },
 };
 
 CVXLInboundMessageManager::CVXLInboundMessageManager()
@@ -110,7 +115,7 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
     partsQuery_.setHeapAllocated(false);
     rewriteRequest_.setHeapAllocated(false);
     for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &forwardRead_, &mmboxStoreRead_, &relayDeleteRead_,
-             &sendRead_, &mmboxRead_, &partRead_, &purgeRequest_, &mmboxStoreMessage_, &sendPartsQuery_, &tempDeleted_ })
+             &sendRead_, &mmboxRead_, &partRead_, &crashIds_, &crashRead_, &purgeRequest_, &mmboxStoreMessage_, &sendPartsQuery_, &tempDeleted_ })
         member->setHeapAllocated(false);
     parseRequest_.setHeapAllocated(false);
     selfEvent_.setHeapAllocated(false);
@@ -493,6 +498,20 @@ void CVXLInboundMessageManager::decoded(std::int32_t result)
         return answerPush(result);
     }
     notificationPdu_ = pdu;
+    if (static_cast<CPushRequest*>(pushRequest_)->backAfterCrash && storeTarget_) {
+        crashIds_.kind = 0;
+        crashIds_.start = 0;
+        crashIds_.size = kCrashLookback;
+        crashIds_.ids.clear();
+        crashIds_.count = 0;
+        return post(storeTarget_, &crashIds_);
+    }
+    continueNotification();
+}
+
+void CVXLInboundMessageManager::continueNotification()
+{
+    const CVXLPduRef pdu = notificationPdu_;
     auto* push = static_cast<CPushRequest*>(pushRequest_);
     if (pdu->field(kRetrievalModeField).toInt() == kRetrievalManual && push->fetchNow != 1 && producer_) {
         // A decision still out after a cancel is left to the Producer.
@@ -749,6 +768,49 @@ void CVXLInboundMessageManager::notifyResponded(std::int32_t result)
         VXL_LOG_INFO("inbound manager: the notification response for %s failed (%d)", messageId_.c_str(), result);
     answerPush(kResultSucceeded);
     tellArrived(messageId_, static_cast<std::int32_t>(boxOfId(messageId_)));
+}
+
+// ---------------------------------------------------------------- after an unclean end
+
+void CVXLInboundMessageManager::onCrashIds(CVXLEvent* event)
+{
+    if (!pushRequest_)
+        return;
+    crashIndex_ = 0;
+    if (event->result() != kResultSucceeded || crashIds_.ids.count() == 0)
+        return continueNotification();
+    postRead(crashRead_, 1, crashIds_.ids.at(0));
+}
+
+void CVXLInboundMessageManager::onCrashRead(CVXLEvent* event)
+{
+    if (!pushRequest_)
+        return;
+    const CVXLString location = notificationPdu_->contentLocation();
+    if (event->result() == kResultSucceeded && location.length() && crashRead_.read.summary.value("3") == location) {
+        // Found: its whole message is asked for next (mode 0 reads it).
+        messageId_ = crashRead_.read.messageId;
+        targetBox_ = 0;
+        fromMmbox_ = 0;
+        VXL_LOG_INFO("inbound manager: %s was stored before the last run ended", messageId_.c_str());
+        crashRead_.setReplyCode(kCrashWhole);
+        return postRead(crashRead_, 0, messageId_);
+    }
+    if (++crashIndex_ < crashIds_.ids.count())
+        return postRead(crashRead_, 1, crashIds_.ids.at(static_cast<int>(crashIndex_)));
+    continueNotification();
+}
+
+void CVXLInboundMessageManager::onCrashWhole(CVXLEvent* event)
+{
+    crashRead_.setReplyCode(kCrashRead);
+    if (!pushRequest_)
+        return;
+    // The whole message is stored: only the acknowledgement is left.
+    if (event->result() == kResultSucceeded)
+        return sendNotifyResponse();
+    stage(kStageWholeRequested);
+    post(this, &selfEvent_);
 }
 
 // ---------------------------------------------------------------- open

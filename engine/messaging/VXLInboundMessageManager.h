@@ -76,6 +76,9 @@ public:
         kMmboxReadBack = 30,
         kMmboxPreviewStored = 32,
         kPartRead = 33,
+        kCrashIdList = 34,
+        kCrashRead = 35,
+        kCrashWhole = 36,
         kStepChargedStored = 29,
         kStepTempDeleted = 31,
     };
@@ -197,6 +200,12 @@ private:
     void onSendOpened(CVXLEvent* event);
     void readNextPart();
     void onPartRead(CVXLEvent* event);
+    // After an unclean end: the newest stored messages are searched for the
+    // notification's location, and the receive goes on from the one found.
+    void onCrashIds(CVXLEvent* event);
+    void onCrashRead(CVXLEvent* event);
+    void onCrashWhole(CVXLEvent* event);
+    void continueNotification();
     void readNextSendPart();
     void onSendPart(CVXLEvent* event);
     // "MMS-", item 7, "-" and a sequence number of this engine.
@@ -299,6 +308,9 @@ private:
     CStoreReadRequest sendRead_ { kStepSendPartRead };
     CStoreReadRequest mmboxRead_ { kMmboxReadBack };
     CStoreReadRequest partRead_ { kPartRead };
+    CStoreIdListQuery crashIds_ { kCrashIdList };
+    CStoreReadRequest crashRead_ { kCrashRead };
+    std::uint32_t crashIndex_ = 0;
     // The read request waits for its message's body from the relay.
     bool readAfterFetch_ = false;
     CStoreMmboxPurgeRequest purgeRequest_;

@@ -33,6 +33,9 @@ public:
 
     CVXLByteBuffer data;
     std::uint32_t fetchNow = 0;
+    // The push was out when the last run ended uncleanly: its message may be
+    // stored already.
+    bool backAfterCrash = false;
 };
 
 // A box's message count (kinds 0 and 4), with its new count and the store's

@@ -206,8 +206,14 @@ public:
             read->read.summary.add("X-QV-From-Address", "+15550001");
             if (!charge.empty())
                 read->read.summary.add("X-QV-Message-Charge-Text", charge.c_str());
-            if (!noLocation)
-                read->read.summary.add("3", "http://relay/m?id=7");
+            if (read->mode == 0 && !wholeStored) {
+                event->setResult(kResultDataComplete);
+                break;
+            }
+            if (!noLocation) {
+                const auto found = locations.find(read->read.messageId.c_str());
+                read->read.summary.add("3", found == locations.end() ? "http://relay/m?id=7" : found->second.c_str());
+            }
             if (bodyMissing && read->mode == 5) {
                 bodyMissing = false;
                 event->setResult(kResultDataComplete);
@@ -255,6 +261,8 @@ public:
     std::string charge;
     bool noLocation = false;
     bool bodyMissing = false;
+    bool wholeStored = true;
+    std::map<std::string, std::string> locations;
     int mmboxStored = 0;
     std::string receivedTime;
     bool keptRetrievalMode = false;
@@ -523,6 +531,45 @@ TEST_F(InboundManagerTest, CancelAnswersTheNotificationInProgress)
     producer.hold = false;
     producer.choice = 0;
     EXPECT_EQ(push(), kResultSucceeded);
+}
+
+// A push back after an unclean end: the newest stored messages are searched
+// for its location, and the receive goes on from the one found, so nothing
+// is stored twice.
+TEST_F(InboundManagerTest, APushBackAfterACrashContinuesFromTheStoredMessage)
+{
+    const struct {
+        const char* name;
+        const char* i2Location;
+        bool wholeStored;
+        const char* storeLog;
+        const char* relayLog;
+    } rows[] = {
+        { "whole message stored", "http://relay/m?id=42", true, "ids 0 | read i3 mode 1 | read i2 mode 1 | read i2 mode 0",
+            "decode | notifyresp http://relay/mms T-42 2" },
+        { "preview stored", "http://relay/m?id=42", false,
+            "ids 0 | read i3 mode 1 | read i2 mode 1 | read i2 mode 0 | store 1 box 0",
+            "decode | retrieve http://relay/m?id=42 | notifyresp http://relay/mms T-42 2" },
+        { "not stored", "http://relay/m?id=8", true,
+            "ids 0 | read i3 mode 1 | read i2 mode 1 | store 0 box 0 | store 1 box 0",
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2" },
+    };
+    store.ids = { "i3", "i2" };
+    relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.log.clear();
+        relay.log.clear();
+        store.locations["i2"] = row.i2Location;
+        store.wholeStored = row.wholeStored;
+        CPushRequest request;
+        request.data.append(reinterpret_cast<const std::uint8_t*>("\x8c\x82"), 2);
+        request.backAfterCrash = true;
+        EXPECT_EQ(send(request), kResultSucceeded);
+        EXPECT_EQ(joined(store.log), row.storeLog);
+        EXPECT_EQ(joined(relay.log), row.relayLog);
+    }
 }
 
 // Requests on the local store, and requests no step serves: each answered.
