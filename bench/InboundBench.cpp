@@ -5,13 +5,6 @@
 // "peak_rss_kb" compares whole processes; with the message streamed to its
 // file and stored from there, the engine's peak stays below two copies of it.
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/core/platform/VXLPlatformFactory.h"
-#include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/core/settings/VXLPersStore.h"
-#include "engine/messaging/MessageStoreManager.h"
-#include "engine/messaging/VXLInboundMessageManager.h"
-#include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/messaging/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/MmsRelayPeer.h"
@@ -116,57 +109,14 @@ void BM_CurlThroughProxy(benchmark::State& state)
 BENCHMARK(BM_InboundManagerThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CurlThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
-class StoreServices : public CMessageStoreServices {
-public:
-    std::uint32_t messageLimit() override { return 100; }
-    void setCounter(const char*, std::uint32_t) override { }
-    void setHasNewMessages() override { }
-    std::uint32_t nowSeconds() override { return 1700000000; }
-};
-
-class Services : public CInboundServices {
-public:
-    CVXLString relayUrl() override { return relay.c_str(); }
-    CVXLString userId() override { return "4711"; }
-    std::uint32_t nowSeconds() override { return 1700000000; }
-    void pushUIRequestCode(std::int32_t) override { }
-    void processPendingPush() override { }
-    void setStage(std::uint32_t) override { }
-    std::string relay;
-};
-
 // The child side: one notification received, in a device root of its own.
 int receive(const std::string& hex, const char* relayUrl, const char* proxy)
 {
     TempDeviceRoot root;
     JobTreeDriver driver;
-    CVXLPlatformFactory factory;
-    CVXLHttpSettings settings;
-    settings.userAgent = "TesselBench/1.0";
-    settings.userName = SquidProxy::kUser;
-    settings.proxyUri = proxy;
-    CVXLNetworkDialer dialer(&factory, &settings);
-    CVXLPersStore pers;
-    CVXLPlatformMessageStore messageStore;
-    StoreServices storeServices;
-    CMessageStoreManager store;
-    store.setStore(&messageStore);
-    store.setServices(&storeServices);
-    Services services;
-    services.relay = relayUrl;
-    InboundRequester requester;
-    CVXLInboundMessageManager manager;
-    manager.setStoreTarget(&store);
-    manager.setServices(&services);
-    manager.setDialer(&dialer);
-    manager.setHttpSettings(&settings);
-    manager.setSettingsStore(&pers);
-    manager.setMessageStore(&messageStore);
-    driver.attach(&dialer);
-    driver.attach(&store);
-    driver.attach(&requester);
-    driver.attach(&manager);
-    driver.runUntilIdle();
+    InboundRig rig;
+    rig.attach(driver, relayUrl, proxy, SquidProxy::kUser);
+    InboundRequester& requester = rig.requester;
 
     CPushRequest push;
     push.setHeapAllocated(false);
@@ -175,14 +125,14 @@ int receive(const std::string& hex, const char* relayUrl, const char* proxy)
         push.data.append(&byte, 1);
     }
     push.fetchNow = 1;
-    requester.post(&manager, &push);
+    requester.post(&rig.manager, &push);
     driver.followRealTime([&] { driver.step(); }, [&] { return !requester.answers.empty(); }, 60000,
         std::chrono::microseconds(200));
-    manager.releaseMessageStore();
-    const bool stored = !requester.answers.empty() && requester.answers[0] == kResultSucceeded && store.boxCount(0) == 1;
+    const bool stored
+        = !requester.answers.empty() && requester.answers[0] == kResultSucceeded && rig.store.boxCount(0) == 1;
     if (!stored)
         std::fprintf(stderr, "receive: %d answers, %u stored\n", static_cast<int>(requester.answers.size()),
-            store.boxCount(0));
+            rig.store.boxCount(0));
     return stored ? 0 : 1;
 }
 

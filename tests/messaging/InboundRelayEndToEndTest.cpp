@@ -2,12 +2,6 @@
 
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/core/platform/VXLPlatformFactory.h"
-#include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/core/settings/VXLPersStore.h"
-#include "engine/messaging/MessageStoreManager.h"
-#include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/messaging/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
@@ -30,62 +24,14 @@
 
 namespace {
 
-class StoreServices : public CMessageStoreServices {
-public:
-    std::uint32_t messageLimit() override { return 100; }
-    void setCounter(const char*, std::uint32_t) override { }
-    void setHasNewMessages() override { }
-    std::uint32_t nowSeconds() override { return 1700000000; }
-};
-
-class Services : public CInboundServices {
-public:
-    CVXLString relayUrl() override { return relay.c_str(); }
-    CVXLString userId() override { return "4711"; }
-    std::uint32_t nowSeconds() override { return 1700000000; }
-    void pushUIRequestCode(std::int32_t) override { }
-    void processPendingPush() override { }
-    void setStage(std::uint32_t stage) override { lastStage = stage; }
-    std::string relay;
-    std::uint32_t lastStage = 0;
-};
-
 class InboundRelayEndToEnd : public ::testing::Test {
 protected:
-    InboundRelayEndToEnd()
-        : dialer(&factory, &settings)
-    {
-    }
-
     void SetUp() override
     {
         TESSEL_REQUIRE_TOOL(testToolSquid());
         ASSERT_TRUE(squid.start()) << squid.error();
         ASSERT_TRUE(relay.start());
-        settings.userAgent = "TesselTest/1.0";
-        settings.userName = SquidProxy::kUser;
-        settings.proxyUri = squid.proxyUri().c_str();
-        services.relay = relay.url("/mms");
-        store.setStore(&messageStore);
-        store.setServices(&storeServices);
-        manager.setStoreTarget(&store);
-        manager.setServices(&services);
-        manager.setDialer(&dialer);
-        manager.setHttpSettings(&settings);
-        manager.setSettingsStore(&pers);
-        manager.setMessageStore(&messageStore);
-        driver.attach(&dialer);
-        driver.attach(&store);
-        driver.attach(&requester);
-        driver.attach(&manager);
-        driver.runUntilIdle();
-        started = true;
-    }
-
-    void TearDown() override
-    {
-        if (started)
-            manager.releaseMessageStore();
+        rig.attach(driver, relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser);
     }
 
     // The tree follows real time (the peers are real processes).
@@ -114,7 +60,7 @@ protected:
     std::string storeFolder() const
     {
         CVXLString host;
-        platformHostPath(messageStore.folder(), &host);
+        platformHostPath(rig.messageStore.folder(), &host);
         return host.c_str();
     }
 
@@ -122,17 +68,10 @@ protected:
     JobTreeDriver driver;
     SquidProxy squid;
     MmsRelayPeer relay;
-    CVXLPlatformFactory factory;
-    CVXLHttpSettings settings;
-    CVXLNetworkDialer dialer;
-    CVXLPersStore pers;
-    CVXLPlatformMessageStore messageStore;
-    StoreServices storeServices;
-    CMessageStoreManager store;
-    Services services;
-    InboundRequester requester;
-    CVXLInboundMessageManager manager;
-    bool started = false;
+    InboundRig rig;
+    InboundRequester& requester = rig.requester;
+    CVXLInboundMessageManager& manager = rig.manager;
+    CMessageStoreManager& store = rig.store;
 };
 
 TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSquid)
@@ -144,7 +83,7 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
     push.data.append(reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
     push.fetchNow = 1;
     ASSERT_EQ(send(push), kResultSucceeded) << relay.log();
-    EXPECT_EQ(services.lastStage, CVXLInboundMessageManager::kStageDone);
+    EXPECT_EQ(rig.services.lastStage, CVXLInboundMessageManager::kStageDone);
 
     // The relay saw the preview, the retrieval and the notification response.
     const std::string log = relay.log();
@@ -229,7 +168,7 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
 // squid refusing the subscriber's credentials fails the preview.
 TEST_F(InboundRelayEndToEnd, AProxyRefusalFailsThePreview)
 {
-    settings.proxyUri = squid.proxyUri(SquidProxy::kUser, "wrong").c_str();
+    rig.settings.proxyUri = squid.proxyUri(SquidProxy::kUser, "wrong").c_str();
     const std::string pushed = notificationFor(relay.url("/msg/B"), "T-2");
     CPushRequest push;
     push.data.append(reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));

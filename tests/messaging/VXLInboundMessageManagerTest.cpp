@@ -30,6 +30,8 @@
 
 namespace {
 
+const std::map<std::string, std::string> kFromPreview = { { "X-QV-From-Address", "+15550001" } };
+
 struct RelayScript {
     RelayScript(std::int32_t decode = kResultSucceeded, std::int32_t mode = 0,
         std::map<std::string, std::string> headers = {}, std::int32_t previewResult_ = kResultSucceeded,
@@ -354,6 +356,21 @@ protected:
         return requester.answers.size() == before ? -99 : requester.answers.back();
     }
 
+    // Posts a notification with manual retrieval and runs until the Producer
+    // holds the subscriber's decision.
+    bool waitForDecision(CPushRequest& request)
+    {
+        relay.script = RelayScript(kResultSucceeded, 1, kFromPreview);
+        producer.hold = true;
+        request.setHeapAllocated(false);
+        requester.post(&manager, &request);
+        for (int i = 0; i < 50 && !producer.held; ++i) {
+            driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+            driver.runUntilIdle();
+        }
+        return producer.held != nullptr;
+    }
+
     std::int32_t push(std::uint32_t fetchNow = 0)
     {
         CPushRequest request;
@@ -379,8 +396,6 @@ std::string joined(const std::vector<std::string>& lines)
         out += (out.empty() ? "" : " | ") + line;
     return out;
 }
-
-const std::map<std::string, std::string> kFromPreview = { { "X-QV-From-Address", "+15550001" } };
 
 // One row per way a notification goes: what the relay and the store do,
 // what the manager asks them, and what it tells the Producer.
@@ -479,16 +494,8 @@ TEST_F(InboundManagerTest, NotificationRoads)
 // the first goes on.
 TEST_F(InboundManagerTest, ASecondNotificationWhileOneIsBusy)
 {
-    relay.script = RelayScript(kResultSucceeded, 1, kFromPreview);
-    producer.hold = true;
     CPushRequest first;
-    first.setHeapAllocated(false);
-    requester.post(&manager, &first);
-    for (int i = 0; i < 50 && !producer.held; ++i) {
-        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
-        driver.runUntilIdle();
-    }
-    ASSERT_NE(producer.held, nullptr);
+    ASSERT_TRUE(waitForDecision(first));
     EXPECT_EQ(push(), kResultNotificationBusy);
     ASSERT_EQ(requester.answers.size(), 1u);
     producer.release();
@@ -506,16 +513,8 @@ TEST_F(InboundManagerTest, ASecondNotificationWhileOneIsBusy)
 // subscriber's decision: it is answered, and the next one is taken.
 TEST_F(InboundManagerTest, CancelAnswersTheNotificationInProgress)
 {
-    relay.script = RelayScript(kResultSucceeded, 1, kFromPreview);
-    producer.hold = true;
     CPushRequest first;
-    first.setHeapAllocated(false);
-    requester.post(&manager, &first);
-    for (int i = 0; i < 50 && !producer.held; ++i) {
-        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
-        driver.runUntilIdle();
-    }
-    ASSERT_NE(producer.held, nullptr);
+    ASSERT_TRUE(waitForDecision(first));
     manager.onUiRequest(8);
     for (int i = 0; i < 20 && requester.answers.empty(); ++i) {
         driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
