@@ -80,6 +80,7 @@ CVXLClient::~CVXLClient()
         objectList_.remove(object);
         delete object;
     }
+    inboundManager_.releaseMessageStore();
     if (factory_) {
         factory_->destroyMediaSource(mediaSource_);
         factory_->destroyMessageStore(messageStore_);
@@ -229,6 +230,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &dialer_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingInboundManager:
+        return &inboundManager_;
     case State::StoppingMessageStore:
         return &messageStoreManager_;
     case State::StoppingThreadDB:
@@ -297,6 +300,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingInboundManager:
+        return doStoppingInboundManager(step);
     case State::StoppingMessageStore:
         return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
@@ -445,6 +450,15 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    inboundManager_.setStoreTarget(&messageStoreManager_);
+    inboundManager_.setProducer(&producer_);
+    inboundManager_.setServices(&inboundFace_);
+    inboundManager_.setDialer(&dialer_);
+    inboundManager_.setHttpSettings(&netSettings_);
+    inboundManager_.setSettingsStore(&settings_.store());
+    inboundManager_.setMessageStore(getMessageStore());
+    startChild(&inboundManager_);
+    setPushReceiver(&inboundManager_);
     startChild(&wapPushQueue_);
     startChild(&wapPushSource_);
     startChild(&producer_);
@@ -456,6 +470,15 @@ void CVXLClient::doStoppingProducer(Step step)
 {
     if (step == Step::Enter && producer_.isActive())
         producer_.stop();
+    else
+        moveOn();
+}
+
+// Requests it holds are refused; its transactions end with its task processor.
+void CVXLClient::doStoppingInboundManager(Step step)
+{
+    if (step == Step::Enter && inboundManager_.isActive())
+        inboundManager_.stop();
     else
         moveOn();
 }
@@ -492,6 +515,25 @@ CVXLString CVXLClient::ThreadDBFace::ownNumber() const
 void CVXLClient::ThreadDBFace::setNewMessageCount(std::uint32_t count)
 {
     client_->settings_.setPersistentNumber(kPersInboxNewCount, static_cast<std::int32_t>(count));
+}
+
+CVXLString CVXLClient::InboundFace::relayUrl()
+{
+    CVXLString text;
+    client_->settings_.getConfigString(kCfgMmscUri, &text);
+    return text;
+}
+
+CVXLString CVXLClient::InboundFace::userId()
+{
+    CVXLString text;
+    client_->settings_.getConfigString(kCfgUserIdentity, &text);
+    return text;
+}
+
+void CVXLClient::InboundFace::setStage(std::uint32_t stage)
+{
+    client_->counters_.set(kCounterNotificationStage, static_cast<std::int32_t>(stage));
 }
 
 std::uint32_t CVXLClient::MessageStoreFace::messageLimit()

@@ -29,7 +29,7 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
-#include "engine/messaging/VXLPushRequest.h"
+#include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
 #include "engine/messaging/WapPushSource.h"
@@ -79,6 +79,8 @@ public:
         StartingDialer,
         Running,
         StoppingProducer,
+        // Before the message store, to which it posts.
+        StoppingInboundManager,
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
@@ -134,6 +136,7 @@ public:
     static constexpr std::int32_t kRequestScenarioLoad = 2;
 
     // Counters kept for the screen requests.
+    static constexpr int kCounterNotificationStage = 13;
     static constexpr int kCounterNewLayouts = 14;
     static constexpr int kCounterUpdatesSinceNew = 15;
     static constexpr int kCounterReleaseRequests = 16;
@@ -256,6 +259,7 @@ public:
     void processPendingPush();
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
+    CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -455,6 +459,7 @@ private:
     void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingInboundManager(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
@@ -534,6 +539,25 @@ private:
         CVXLClient* client_;
     };
     MessageStoreFace messageStoreFace_ { this };
+
+    // The Client's services to the inbound message manager.
+    class InboundFace : public CInboundServices {
+    public:
+        explicit InboundFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLString relayUrl() override;
+        CVXLString userId() override;
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        void processPendingPush() override { client_->processPendingPush(); }
+        void setStage(std::uint32_t stage) override;
+
+    private:
+        CVXLClient* client_;
+    };
+    InboundFace inboundFace_ { this };
     CMessageStoreManager messageStoreManager_;
     // What the push queue reads of the Client.
     class PushQueueFace : public CWapPushQueue::Services {
@@ -551,9 +575,10 @@ private:
     PushQueueFace pushQueueFace_ { this };
     CWapPushQueue wapPushQueue_;
     CWapPushSource wapPushSource_;
-    CVXLPushRequest pushRequest_ { kReplyPushHandled };
+    CPushRequest pushRequest_ { kReplyPushHandled };
     CVXLSimpleEvent pushTimer_ { kEventPushTimer };
     CVXLEventHandler* pushReceiver_ = nullptr;
+    CVXLInboundMessageManager inboundManager_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

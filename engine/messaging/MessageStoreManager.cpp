@@ -191,8 +191,11 @@ void CMessageStoreManager::onEvent(CVXLEvent* event)
         return onSummaryRewrite(static_cast<CStoreSummaryRewriteRequest*>(event));
     case kEventFileOpenForReading:
     case kEventFileStoreOpenForReading:
+    case kEventStoreFileOpenForReading:
         return onOpenForReading(static_cast<CVXLNamedRequest*>(event));
     case kEventFileOpenForWriting:
+    case kEventStoreFileOpenForWriting:
+    case kEventStoreTransferFileOpen:
         return onOpenForWriting(static_cast<CVXLNamedRequest*>(event));
     default:
         event->setResult(kResultFailed);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/jobs/VXLEventCodes.h"
+#include "engine/core/jobs/VXLIntEvent.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>
 
@@ -15,6 +18,43 @@ inline constexpr std::int32_t kInboundRequestRead = 3;
 inline constexpr std::int32_t kInboundRequestNetworkMessage = 4;
 inline constexpr std::int32_t kInboundRequestMmsSend = 5;
 inline constexpr std::int32_t kInboundRequestMmboxStore = 7;
+
+// A pushed notification's bytes, as the WAP push queue holds them; fetchNow 1
+// fetches without asking the subscriber. Answered with reply code 7.
+class CPushRequest : public CVXLEvent {
+public:
+    static constexpr std::int32_t kRequestCode = 0;
+    static constexpr std::int32_t kReplyCode = 7;
+
+    explicit CPushRequest(std::int32_t replyCode = kReplyCode)
+        : CVXLEvent(kRequestCode, replyCode)
+    {
+    }
+
+    CVXLByteBuffer pdu;
+    std::uint32_t fetchNow = 0;
+    // The queue head's attempts so far, and whether the load counted the
+    // last run's unclean end against it: its message may be stored already.
+    std::uint32_t attempts = 0;
+    bool backAfterCrash = false;
+};
+
+// A box's message count (kinds 0 and 4), with its new count and the store's
+// free budget.
+class CMessageCountRequest : public CVXLEvent {
+public:
+    static constexpr std::int32_t kRequestCode = 1;
+
+    explicit CMessageCountRequest(std::int32_t replyCode)
+        : CVXLEvent(kRequestCode, replyCode)
+    {
+    }
+
+    std::uint32_t kind = 0;
+    std::uint32_t count = 0; // out
+    std::uint32_t newCount = 0; // out
+    std::uint32_t freeBudget = 0; // out
+};
 
 class CMessageOpenRequest : public CVXLEvent {
 public:
@@ -128,4 +168,48 @@ public:
     CVXLString messageId;
     std::uint32_t kind = 0;
     CVXLString text;
+};
+
+class CVXLMessageSummary;
+
+// The inbound manager asks the Producer whether a notification with manual
+// retrieval is fetched now; decision 2 fetches. The reply code is the
+// manager's. The summary is the manager's and goes with the answer.
+class CMessageDecisionEvent : public CVXLEvent {
+public:
+    static constexpr std::uint32_t kFetch = 2;
+
+    explicit CMessageDecisionEvent(std::int32_t replyCode)
+        : CVXLEvent(kEventMessageDecision, replyCode)
+    {
+    }
+
+    CVXLMessageSummary* summary = nullptr;
+    std::uint32_t decision = kFetch;
+    const std::uint8_t* pushedData = nullptr;
+    std::uint32_t pushedLength = 0;
+};
+
+// Tells the Producer that a message arrived: the value is the box kind of
+// the id (or the box the message was stored in).
+class CMessageArrivedEvent : public CVXLIntEvent {
+public:
+    CMessageArrivedEvent()
+        : CVXLIntEvent(kEventMessageArrived)
+    {
+    }
+
+    CVXLString messageId;
+};
+
+// Tells the outbound queue that the relay handed back a copy of a message
+// the subscriber sent.
+class CSentCopyReceivedEvent : public CVXLSimpleEvent {
+public:
+    CSentCopyReceivedEvent()
+        : CVXLSimpleEvent(kEventSentCopyReceived)
+    {
+    }
+
+    CVXLString clientMessageId;
 };

@@ -132,8 +132,8 @@ public:
 // message, say); the size hint sizes the room made first (0: none given).
 class CStoreFileWriteRequest : public CVXLNamedRequest {
 public:
-    explicit CStoreFileWriteRequest(std::int32_t replyCode)
-        : CVXLNamedRequest(kEventFileOpenForWriting, replyCode)
+    explicit CStoreFileWriteRequest(std::int32_t replyCode, std::int32_t code = kEventFileOpenForWriting)
+        : CVXLNamedRequest(code, replyCode)
     {
     }
     std::uint32_t sizeHint = 0;

@@ -85,14 +85,24 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
                     && client.getWapPushSource().isActive() && client.getLocalMediaManager().isActive()
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
+                    && client.getInboundMessageManager().isActive()
+                    && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
-        { State::StoppingMessageStore, "StoppingMessageStore",
-            "the Producer has ended, the message store stops before the thread database",
+        { State::StoppingInboundManager, "StoppingInboundManager",
+            "the Producer has ended, the inbound manager stops before the message store it posts to",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished
+                    && client.getInboundMessageManager().stopRequested()
+                    && !client.getMessageStoreManager().stopRequested();
+            },
+            true },
+        { State::StoppingMessageStore, "StoppingMessageStore",
+            "the inbound manager has ended, the message store stops before the thread database",
+            [&] {
+                return client.getInboundMessageManager().runState() == kHandlerFinished
                     && client.getMessageStoreManager().stopRequested() && !client.getThreadDB().stopRequested();
             },
             true },

@@ -25,8 +25,8 @@ public:
 
     void onEvent(CVXLEvent* event) override
     {
-        if (event->isRequest() && event->requestCode() == CVXLPushRequest::kRequestCode) {
-            const auto* push = static_cast<CVXLPushRequest*>(event);
+        if (event->isRequest() && event->requestCode() == CPushRequest::kRequestCode) {
+            const auto* push = static_cast<CPushRequest*>(event);
             seen.push_back({ std::string(reinterpret_cast<const char*>(push->pdu.data()), push->pdu.length()),
                 push->fetchNow, push->attempts, push->backAfterCrash });
             held = event;

@@ -398,7 +398,7 @@ TEST(LocalMediaManager, EveryRequestIsAnswered)
     EXPECT_STREQ(store.location().name().c_str(), "Card");
     EXPECT_EQ(rig.send(store), 1000);
 
-    for (std::int32_t code : { std::int32_t(kEventLocalNotServed), std::int32_t(kEventMediaItemAt + 0x100), 0x8000020 }) {
+    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventMediaItemAt + 0x100), 0x8000020 }) {
         SCOPED_TRACE(code);
         CVXLLocalMediaRequest other(code, kReply);
         EXPECT_EQ(rig.send(other), 1000);

@@ -186,7 +186,7 @@ TEST(OnlineMediaManager, ItemOperationsAndUnservedCodes)
     EXPECT_TRUE(has(lines[0], "request=move-req")) << lines[0];
     EXPECT_TRUE(has(lines[1], "request=copy-req")) << lines[1];
 
-    for (std::int32_t code : { std::int32_t(kEventLocalNotServed), std::int32_t(kEventLocalFirstStore),
+    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventLocalFirstStore),
              std::int32_t(kEventOnlineUploadItem) }) {
         CVXLOnlineMediaRequest other(code, kReply);
         EXPECT_EQ(rig.send(other), 1000);

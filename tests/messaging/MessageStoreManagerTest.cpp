@@ -747,3 +747,47 @@ TEST_F(StoreFixture, RelayCopiesStayWhileARelayTransferIsWritten)
 }
 
 } // namespace
+
+namespace {
+
+// Every open code of the store reaches the same stream: a write makes room
+// first, a read takes a body locator's window, and a stored message is never
+// written by another job.
+TEST_F(StoreFixture, EveryOpenCodeOpensAStream)
+{
+    writeMessage("i1700000002_0", { summaryOf("2"), segment({}) });
+    start();
+    const struct {
+        std::int32_t code;
+        const char* name;
+        std::int32_t result;
+    } rows[] = {
+        { kEventFileOpenForWriting, "temp_mms.raw", kResultSucceeded },
+        { kEventStoreFileOpenForWriting, "temp_mms.raw", kResultSucceeded },
+        { kEventStoreTransferFileOpen, "temp_not.raw", kResultSucceeded },
+        { kEventStoreTransferFileOpen, "temp_mmboxmms.raw", kResultSucceeded },
+        { kEventStoreFileOpenForWriting, "i1700000002_0", kResultNotFound },
+        { kEventStoreTransferFileOpen, "mms.new", kResultNotFound },
+        { kEventFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
+        { kEventFileStoreOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
+        { kEventStoreFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
+        { kEventStoreFileOpenForReading, "i1700000002_0|0", kResultNotFound },
+        { kEventStoreFileOpenForReading, "i1700000009_0", kResultNotFound },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " code " + std::to_string(row.code));
+        store.budget = 1 << 30;
+        CStoreFileWriteRequest request(kReply, row.code);
+        request.fileName = row.name;
+        request.sizeHint = 100000;
+        EXPECT_EQ(send(request), row.result);
+        EXPECT_EQ(request.job != nullptr, row.result == kResultSucceeded);
+        if (request.job) {
+            request.job->stop();
+            driver.runUntilIdle();
+        }
+        EXPECT_EQ(store.openStreams(), 0u);
+    }
+}
+
+} // namespace

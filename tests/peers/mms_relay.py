@@ -15,6 +15,9 @@ appended to requests.log as one line:
 
     NNN METHOD PATH type=<message type byte, hex, or -> tid=<id or -> body=<bytes>
 
+With --notification LOCATION TID it prints, as hex, the m-notification-ind
+that would announce the message at LOCATION, and exits.
+
 Paths:
   POST /mms          m-send-req         -> 200 m-send-conf (status Ok)
                      m-mbox-view-req    -> 200 m-mbox-view-conf with
@@ -22,9 +25,24 @@ Paths:
                                            each an m-mbox-descr
                      m-notifyresp-ind, m-acknowledge-ind, anything else
                                         -> 204, no body
+                     m-forward-req, m-mbox-store-req, m-mbox-delete-req
+                                        -> 200 m-forward-conf, m-mbox-store-conf,
+                                           m-mbox-delete-conf; ?status=N sets
+                                           X-Mms-Response-Status 0x80+N (with a
+                                           Response-Text when not Ok)
   POST /mms/empty    any PDU            -> 200 with no body
   GET  /retrieve/ID  200 m-retrieve-conf (transaction id ID) with a SMIL
-                     part and a text part
+                     part and a text part; ?status=N adds
+                     X-Mms-Retrieve-Status 0x80+N and a Retrieve-Text
+  GET  /preview/ID   the message's preview: 200, a small image body, and the
+                     X-QV- summary headers as HTTP headers: X-QV-From-Address
+                     (?from=, default +15550001111), X-QV-Message-Type
+                     (?type=), X-QV-To-Address-List (?to=), X-QV-Client-Message-Id
+                     (?client=), X-QV-Message-Charge-Text (?charge=),
+                     X-QV-Folder (?folder=); ?nofrom=1 leaves the sender out
+  GET  /msg/ID       a notification's location: the preview with
+                     &thumbnail=true, else as /retrieve/ID; ?size=N adds an
+                     image part of N bytes
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
 
@@ -55,6 +73,10 @@ SEND_REQ, SEND_CONF = 0x80, 0x81
 NOTIFICATION_IND = 0x82
 NOTIFYRESP_IND, RETRIEVE_CONF, ACKNOWLEDGE_IND = 0x83, 0x84, 0x85
 MBOX_VIEW_REQ, MBOX_VIEW_CONF, MBOX_DESCR = 0x8D, 0x8E, 0x93
+NOTIFICATION_IND = 0x82
+FORWARD_REQ, FORWARD_CONF = 0x89, 0x8A
+MBOX_STORE_REQ, MBOX_STORE_CONF = 0x8B, 0x8C
+MBOX_DELETE_REQ, MBOX_DELETE_CONF = 0x91, 0x92
 
 # Field bytes (0x80 + field code).
 F_CONTENT_LOCATION, F_CONTENT_TYPE, F_DATE, F_FROM = 0x83, 0x84, 0x85, 0x89
@@ -62,6 +84,8 @@ F_EXPIRY, F_MESSAGE_CLASS = 0x88, 0x8A
 F_MESSAGE_ID, F_MESSAGE_TYPE, F_VERSION, F_MESSAGE_SIZE = 0x8B, 0x8C, 0x8D, 0x8E
 F_RESPONSE_STATUS, F_SUBJECT, F_TO, F_TRANSACTION_ID = 0x92, 0x96, 0x97, 0x98
 F_MM_STATE, F_MESSAGE_COUNT = 0xA3, 0xAD
+F_EXPIRY, F_MESSAGE_CLASS, F_RESPONSE_TEXT = 0x88, 0x8A, 0x93
+F_RETRIEVE_STATUS, F_RETRIEVE_TEXT = 0x99, 0x9A
 
 VERSION_1_2 = 0x92
 STATUS_OK = 0x80
@@ -166,7 +190,29 @@ SMIL = (b'<smil><head><layout><root-layout/><region id="Text"/></layout></head>'
 TEXT = b"Hello from the test relay"
 
 
-def retrieve_conf(tid):
+def notification_ind(location, tid, size=2048, sender="+15550001111"):
+    expiry = b"\x81" + long_integer(86400)  # relative
+    return (bytes([F_MESSAGE_TYPE, NOTIFICATION_IND, F_TRANSACTION_ID]) + text(tid)
+            + bytes([F_VERSION, VERSION_1_2]) + from_field(sender)
+            + bytes([F_SUBJECT]) + text("Relay subject")
+            + bytes([F_MESSAGE_CLASS, 0x80])  # Personal
+            + bytes([F_MESSAGE_SIZE]) + long_integer(size)
+            + bytes([F_EXPIRY]) + value_length(len(expiry)) + expiry
+            + bytes([F_CONTENT_LOCATION]) + text(location))
+
+
+def operation_conf(message_type, tid, status):
+    out = (bytes([F_MESSAGE_TYPE, message_type, F_TRANSACTION_ID]) + text(tid or "none")
+           + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, 0x80 + status]))
+    if status:
+        out += bytes([F_RESPONSE_TEXT]) + text("refused %d" % status)
+    return out
+
+
+PREVIEW = b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;"
+
+
+def retrieve_conf(tid, status=None, size=0):
     # Content-Type: multipart.related; type="application/smil"; start="<smil>"
     params = b"\x89" + text("application/smil") + b"\x8a" + text("<smil>")
     content_type = bytes([F_CONTENT_TYPE]) + value_length(1 + len(params)) + b"\xb3" + params
@@ -174,11 +220,24 @@ def retrieve_conf(tid):
                 b"\xc0\x22" + text("<smil>") + b"\x8e" + text("smil.xml"), SMIL)
     # text/plain; charset=utf-8
     plain = part(b"\x03\x83\x81\xea", b"\xc0\x22" + text("<text>") + b"\x8e" + text("text.txt"), TEXT)
+    retrieve_status = b""
+    if status is not None:
+        retrieve_status = bytes([F_RETRIEVE_STATUS, 0x80 + status])
+        if status:
+            retrieve_status += bytes([F_RETRIEVE_TEXT]) + text("gone %d" % status)
     return (bytes([F_MESSAGE_TYPE, RETRIEVE_CONF, F_TRANSACTION_ID]) + text(tid)
-            + bytes([F_VERSION, VERSION_1_2, F_MESSAGE_ID]) + text("relay-msg-" + tid)
+            + bytes([F_VERSION, VERSION_1_2, F_MESSAGE_ID]) + text("relay-msg-" + tid) + retrieve_status
             + bytes([F_DATE]) + long_integer(DATE) + from_field("+15550001111")
             + address(F_TO, "+15550002222") + bytes([F_SUBJECT]) + text("Relay subject")
-            + content_type + uintvar(2) + smil + plain)
+            + content_type + uintvar(3 if size else 2) + smil + plain + big_part(size))
+
+
+def big_part(size):
+    if not size:
+        return b""
+    data = bytes((i * 7 + (i >> 8)) & 0xFF for i in range(size))
+    # image/jpeg, its location
+    return part(b"\x9e", b"\x8e" + text("big.jpg"), data)
 
 
 def mbox_descr(n):
@@ -196,17 +255,6 @@ def mbox_view_conf(tid, count):
             + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK])
             + bytes([F_MESSAGE_COUNT]) + bytes([0x80 + count])
             + bytes([F_CONTENT_TYPE, 0xA3]) + uintvar(count) + parts)
-
-
-def notification_ind(tid, location, size, sender):
-    expiry = b"\x81" + long_integer(7 * 24 * 3600)  # relative
-    return (bytes([F_MESSAGE_TYPE, NOTIFICATION_IND, F_TRANSACTION_ID]) + text(tid)
-            + bytes([F_VERSION, VERSION_1_2]) + from_field(sender)
-            + bytes([F_SUBJECT]) + text("Relay subject")
-            + bytes([F_MESSAGE_CLASS, 0x80])  # Personal
-            + bytes([F_MESSAGE_SIZE]) + long_integer(size)
-            + bytes([F_EXPIRY]) + value_length(len(expiry)) + expiry
-            + bytes([F_CONTENT_LOCATION]) + text(location))
 
 
 # WSP: PDU type Push, the well-known content type application/vnd.wap.mms-message
@@ -231,7 +279,7 @@ def send_push(argv):
     parser.add_argument("--from", dest="sender", default="+15550001111")
     args = parser.parse_args(argv)
     location = args.location or "http://127.0.0.1/retrieve/" + args.id
-    pdu = notification_ind(args.id, location, args.size, args.sender)
+    pdu = notification_ind(location, args.id, args.size, args.sender)
     datagram = wsp_push(sum(args.id.encode()), pdu)
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as out:
         out.sendto(datagram, ("127.0.0.1", args.port))
@@ -303,9 +351,37 @@ class Relay(http.server.BaseHTTPRequestHandler):
             return self.stall()
         if url.path.startswith("/status/"):
             return self.reply(int(url.path[8:]), b"status\n", "text/plain")
+        query = urllib.parse.parse_qs(url.query)
         if url.path.startswith("/retrieve/"):
-            return self.reply(200, retrieve_conf(url.path[10:] or "none"))
+            status = int(query["status"][0]) if "status" in query else None
+            return self.reply(200, retrieve_conf(url.path[10:] or "none", status))
+        if url.path.startswith("/preview/"):
+            return self.preview(query)
+        if url.path.startswith("/msg/"):
+            # One location for both: the preview with thumbnail=true.
+            if query.get("thumbnail", [""])[0] == "true":
+                return self.preview(query)
+            status = int(query["status"][0]) if "status" in query else None
+            size = int(query.get("size", ["0"])[0])
+            return self.reply(200, retrieve_conf(url.path[5:] or "none", status, size))
         self.reply(404, b"no such message\n", "text/plain")
+
+    def preview(self, query):
+        headers = []
+        if "nofrom" not in query:
+            headers.append(("X-QV-From-Address", query.get("from", ["+15550001111"])[0]))
+        for key, name in (("type", "X-QV-Message-Type"), ("to", "X-QV-To-Address-List"),
+                          ("client", "X-QV-Client-Message-Id"), ("charge", "X-QV-Message-Charge-Text"),
+                          ("folder", "X-QV-Folder")):
+            if key in query:
+                headers.append((name, query[key][0]))
+        self.send_response(200)
+        self.send_header("Content-Type", "image/gif")
+        self.send_header("Content-Length", str(len(PREVIEW)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(PREVIEW)
 
     def do_POST(self):
         url = urllib.parse.urlsplit(self.path)
@@ -322,6 +398,10 @@ class Relay(http.server.BaseHTTPRequestHandler):
             return self.reply(404, b"no such path\n", "text/plain")
         if message_type == SEND_REQ:
             return self.reply(200, send_conf(tid, number))
+        confs = {FORWARD_REQ: FORWARD_CONF, MBOX_STORE_REQ: MBOX_STORE_CONF, MBOX_DELETE_REQ: MBOX_DELETE_CONF}
+        if message_type in confs:
+            status = int(urllib.parse.parse_qs(url.query).get("status", ["0"])[0])
+            return self.reply(200, operation_conf(confs[message_type], tid, status))
         if message_type == MBOX_VIEW_REQ:
             query = urllib.parse.parse_qs(url.query)
             count = int(query.get("descriptors", ["3"])[0])
@@ -340,7 +420,12 @@ def main():
     parser = argparse.ArgumentParser(description="test MMS relay")
     parser.add_argument("--save", help="folder for the received requests")
     parser.add_argument("--lifetime", type=float, default=300.0, help="seconds before it exits by itself")
+    parser.add_argument("--notification", nargs=2, metavar=("LOCATION", "TID"),
+                        help="print the m-notification-ind for LOCATION as hex and exit")
     args = parser.parse_args()
+    if args.notification:
+        print(notification_ind(*args.notification).hex())
+        return
     Relay.save_dir = args.save or tempfile.mkdtemp(prefix="mms-relay-")
     os.makedirs(Relay.save_dir, exist_ok=True)
     server = Server(("127.0.0.1", 0), Relay)

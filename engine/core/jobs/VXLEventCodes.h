@@ -55,7 +55,6 @@
     X(kEventOnlineCreateAlbum, 0x8000022, "asks the Online Media Manager to create an album")            \
     X(kEventOnlineRenameAlbum, 0x8000023, "asks the Online Media Manager to rename an album")            \
     X(kEventOnlineItemOperation, 0x8000024, "asks the Online Media Manager to delete, move or copy items") \
-    X(kEventLocalNotServed, 0x8000052, "a Local Media Manager code it answers with 1000")              \
     X(kEventLocalAlbumCountsDone, 0x8000029, "the Local Media Manager's answer to kEventLocalAlbumBySelector") \
     X(kEventLocalMediaReply, 0x800002a, "the Local Media Manager's answer")                             \
     X(kEventLocalNextItemNameDone, 0x800002b, "the Local Media Manager's answer to kEventLocalNextItemName") \
@@ -63,6 +62,9 @@
     X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
     X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
     X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \
+    X(kEventStoreFileOpenForWriting, 0x8000050, "opens a stored file for writing, making room first")      \
+    X(kEventStoreFileOpenForReading, 0x8000051, "opens a stored file or a body locator's window for reading") \
+    X(kEventStoreTransferFileOpen, 0x8000052, "opens a transfer file of the message store for writing")   \
     X(kEventVraxAlbumList, 0x8000053, "asks the service protocol job for a page of the album list")      \
     X(kEventVraxAlbumContents, 0x8000054, "asks the service protocol job for a page of an album's contents") \
     X(kEventVraxFetchMedia, 0x8000055, "asks the service protocol job to fetch a batch of media")        \
@@ -109,6 +111,9 @@
     X(kEventSegment, 0x800006b, "the segment reader hands its requester one segment")                 \
     X(kEventSegmentDone, 0x800006c, "the requester's answer to kEventSegment")                        \
     X(kEventScenarioReload, 2, "asks the Scenario Manager to load the configuration file again")     \
+    X(kEventMessageDecision, 115, "the inbound manager asks the Producer whether to fetch a message now") \
+    X(kEventMessageArrived, 109, "the inbound manager tells the Producer of a message that arrived")     \
+    X(kEventSentCopyReceived, 39, "the inbound manager tells the outbound queue of a copy of a sent message") \
     X(kEventVraxPasswordPrompt, 112, "the service protocol job asks the Producer for the password")      \
     X(kEventVraxChoicePrompt, 113, "the service protocol job asks the Producer for a list choice")      \
     X(kReplyVraxPasswordPrompt, 12, "the Producer's answer to kEventVraxPasswordPrompt, with the text")  \

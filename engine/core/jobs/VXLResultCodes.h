@@ -40,6 +40,12 @@
     X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again; also a list choice whose request may not be repeated")         \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
+    X(kResultMmsTransport, 74, "an MMS exchange failed in transport, or a preview lacks the addresses it needs") \
+    X(kResultMmsRelayStatus, 75, "the MMS relay answered with a status other than Ok (its text goes with it)") \
+    X(kResultMessageNotStored, 76, "a local open of a message that is not stored; a part the media filter refuses") \
+    X(kResultMessageCharged, 77, "the message carries a charge not yet accepted (the charge text goes with it)") \
+    X(kResultNotificationBusy, 78, "a notification arrives while another one is received")             \
+    X(kResultNoContentLocation, 79, "a stored message without the relay's content location")            \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
     X(kResultLastPage, 68, "an album-list page that is the last one")                                   \
@@ -48,6 +54,6 @@
     X(kResultChoiceDeclined, 94, "the user declined a service list choice")                             \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
     X(kResultFailed, 1000, "failed")                                                                     \
-    X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete")
+    X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete; also an MMS decode or fetch that could not be submitted")
 
 VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);

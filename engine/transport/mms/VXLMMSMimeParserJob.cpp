@@ -30,9 +30,15 @@ CVXLMMSMimeParserJob::~CVXLMMSMimeParserJob()
 {
     // A request still held is dropped with this job's queues.
     request_ = nullptr;
+    releaseStream();
+}
+
+void CVXLMMSMimeParserJob::releaseStream()
+{
     if (stream_ && store_)
         store_->closeStream(stream_);
     stream_ = nullptr;
+    source_.setFileStore(nullptr);
 }
 
 void CVXLMMSMimeParserJob::init()

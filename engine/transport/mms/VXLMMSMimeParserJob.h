@@ -26,6 +26,8 @@ public:
 
     // The store whose streams read the received files.
     void setMessageStore(CVXLPlatformStore* store) { store_ = store; }
+    // Closes the job's stream; for an owner about to destroy the store.
+    void releaseStream();
 
     void init() override;
     void onEvent(CVXLEvent* event) override;
