@@ -1,6 +1,7 @@
 #include "platform/ui/ScreenDriver.h"
 
 #include "platform/kernel/Clock.h"
+#include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageQueue.h"
@@ -105,6 +106,11 @@ std::vector<std::string> ScreenDriver::snapshot()
         return std::int64_t(0);
     });
     return lines;
+}
+
+bool ScreenDriver::compose(Compositor* compositor)
+{
+    return callOnThread(thread_, [&] { return std::int64_t(compositor->compose()); }) != 0;
 }
 
 } // namespace tessel::ui

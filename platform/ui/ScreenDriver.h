@@ -10,6 +10,8 @@
 // followed by settle. The tests and the terminal front end both use it.
 namespace tessel::ui {
 
+class Compositor;
+
 class ScreenDriver {
 public:
     static constexpr std::uint32_t kSettleTimeoutMs = 10000;
@@ -33,6 +35,9 @@ public:
     // false when it did not get there.
     bool settle();
     std::vector<std::string> snapshot();
+    // Composes the thread's screen into compositor's frame there; true when
+    // the frame changed.
+    bool compose(Compositor* compositor);
 
 private:
     void post(std::uint32_t message, std::uint64_t wParam);
