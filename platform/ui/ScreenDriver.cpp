@@ -33,7 +33,7 @@ ScreenDriver::ScreenDriver(std::uint32_t uiThreadId)
 {
 }
 
-void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam)
+void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     callOnThread(thread_, [&] {
         WindowHandle target = focusWindow();
@@ -41,7 +41,7 @@ void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam)
             Window* top = topmost();
             target = top ? top->handle() : 0;
         }
-        return std::int64_t(target && postMessage(target, message, wParam, 0));
+        return std::int64_t(target && postMessage(target, message, wParam, lParam));
     });
 }
 
@@ -83,6 +83,18 @@ void ScreenDriver::answer(int answer)
             scriptBoxAnswer(answer);
         return std::int64_t(0);
     });
+    settle();
+}
+
+void ScreenDriver::tap(int x, int y)
+{
+    const std::int64_t at = (static_cast<std::int64_t>(y & 0xFFFF) << 16) | (x & 0xFFFF);
+    for (std::uint32_t message : { kWmLButtonDown, kWmLButtonUp }) {
+        callOnThread(thread_, [&] {
+            Window* top = topmost();
+            return std::int64_t(top && postMessage(top->handle(), message, 0, at));
+        });
+    }
     settle();
 }
 

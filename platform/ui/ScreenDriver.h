@@ -29,6 +29,8 @@ public:
     bool menu(const std::u16string& softKey, const std::u16string& item);
     // Answers the box that is up, or else the next one to show.
     void answer(int answer);
+    // A tap at (x, y) of the frame: button down and up to the topmost window.
+    void tap(int x, int y);
     // Moves the driven clock on.
     void advance(std::uint32_t ms);
     // Waits (bounded, real time) until the thread has nothing left to do;
@@ -40,7 +42,7 @@ public:
     bool compose(Compositor* compositor);
 
 private:
-    void post(std::uint32_t message, std::uint64_t wParam);
+    void post(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam = 0);
 
     std::uint32_t thread_;
 };

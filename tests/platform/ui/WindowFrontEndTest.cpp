@@ -1,0 +1,53 @@
+#include "platform/ui/FrontEndChoice.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+namespace tessel::ui {
+namespace {
+
+TEST(WindowFrontEnd, ChosenWhenADisplayIsPresentAndTtyIsNotAsked)
+{
+    struct Case {
+        bool tty;
+        const char* display;
+        bool stdinTerminal;
+        FrontEnd expected;
+    };
+    const Case cases[] = {
+        { false, ":0", false, FrontEnd::Window },     { false, ":0", true, FrontEnd::Window },
+        { true, ":0", false, FrontEnd::Terminal },    { false, nullptr, true, FrontEnd::Terminal },
+        { false, "", true, FrontEnd::Terminal },      { false, nullptr, false, FrontEnd::Headless },
+        { true, nullptr, false, FrontEnd::Terminal },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(chooseFrontEnd(c.tty, c.display, c.stdinTerminal), c.expected)
+            << c.tty << " " << (c.display ? c.display : "(none)") << " " << c.stdinTerminal;
+}
+
+// uidemo in its window under Xvfb: the captured window equals the newest PNG
+// snapshot, before and after a key sent with xdotool changes the screen.
+TEST(WindowFrontEnd, WindowUnderXvfbEqualsItsSnapshots)
+{
+    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
+    TESSEL_REQUIRE_TOOL(testToolXdotool());
+    TESSEL_REQUIRE_TOOL(testToolImport());
+    TESSEL_REQUIRE_TOOL(testToolCompare());
+    TempDeviceRoot root;
+    const std::string out = root.hostPath("run");
+    ASSERT_TRUE(root.makeFolder("run"));
+    const TestCommandResult run = testRunCommand(
+        "timeout 120 xvfb-run -a -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR "/tests/harness/xvfb_window.sh "
+        TESSEL_BINARY_DIR "/bin/uidemo '" + out + "' 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto lines = testLines(run.output);
+    ASSERT_EQ(lines.size(), 3u) << run.output;
+    EXPECT_EQ(lines[0], "shown 0001 0");
+    EXPECT_EQ(lines[1], "size 240 320");
+    EXPECT_EQ(lines[2], "shown 0002 0");
+}
+
+} // namespace
+} // namespace tessel::ui
