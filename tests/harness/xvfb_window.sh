@@ -4,6 +4,7 @@
 # Down with xdotool and compares again. Prints one line per step:
 #   shown N AE        the window against snapshot N, differing pixels
 #   size W H          the captured window's size
+#   closed STATUS     the exit status after the window was asked to close
 # and exits 1 when a step could not be done.
 set -euo pipefail
 demo=$1
@@ -36,3 +37,9 @@ echo "size $(identify -format '%w %h' "$out/first.png")"
 before=$(count)
 xdotool windowfocus --sync "$wid" key Down
 capture down $((before + 1))
+# Closing the window ends the program through its close hook, with 0.
+python3 "$(dirname "$0")/x_close.py" "$wid"
+status=0
+timeout 10 tail --pid="$pid" -f /dev/null || status=timeout
+[ "$status" = timeout ] || { wait "$pid" || status=$?; }
+echo "closed $status"

@@ -28,7 +28,8 @@ TEST(WindowFrontEnd, ChosenWhenADisplayIsPresentAndTtyIsNotAsked)
 }
 
 // uidemo in its window under Xvfb: the captured window equals the newest PNG
-// snapshot, before and after a key sent with xdotool changes the screen.
+// snapshot, before and after a key sent with xdotool changes the screen;
+// asking the window to close ends the program with 0.
 TEST(WindowFrontEnd, WindowUnderXvfbEqualsItsSnapshots)
 {
     TESSEL_REQUIRE_TOOL(testToolXvfbRun());
@@ -43,10 +44,11 @@ TEST(WindowFrontEnd, WindowUnderXvfbEqualsItsSnapshots)
         TESSEL_BINARY_DIR "/bin/uidemo '" + out + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     const auto lines = testLines(run.output);
-    ASSERT_EQ(lines.size(), 3u) << run.output;
+    ASSERT_EQ(lines.size(), 4u) << run.output;
     EXPECT_EQ(lines[0], "shown 0001 0");
     EXPECT_EQ(lines[1], "size 240 320");
     EXPECT_EQ(lines[2], "shown 0002 0");
+    EXPECT_EQ(lines[3], "closed 0");
 }
 
 } // namespace
