@@ -12,11 +12,11 @@
 #include "platform/ui/ImageList.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/PngFile.h"
+#include "tests/support/JpegFixture.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <benchmark/benchmark.h>
 
-#include <jpeglib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,41 +35,16 @@ constexpr int kHeight = 1944;
 // A photo-like picture: gradients with some grain, so the coder has work.
 const std::string& cameraJpeg()
 {
-    static const std::string bytes = [] {
-        jpeg_compress_struct info {};
-        jpeg_error_mgr error {};
-        info.err = jpeg_std_error(&error);
-        jpeg_create_compress(&info);
-        unsigned char* out = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&info, &out, &size);
-        info.image_width = kWidth;
-        info.image_height = kHeight;
-        info.input_components = 3;
-        info.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&info);
-        jpeg_set_quality(&info, 85, TRUE);
-        jpeg_start_compress(&info, TRUE);
-        std::vector<unsigned char> row(kWidth * 3);
-        unsigned seed = 1;
-        while (info.next_scanline < info.image_height) {
-            const unsigned y = info.next_scanline;
-            for (unsigned x = 0; x < kWidth; ++x) {
-                seed = seed * 1103515245 + 12345;
-                const unsigned grain = (seed >> 16) & 15;
-                row[3 * x] = static_cast<unsigned char>((x * 255 / kWidth + grain) & 0xFF);
-                row[3 * x + 1] = static_cast<unsigned char>((y * 255 / kHeight + grain) & 0xFF);
-                row[3 * x + 2] = static_cast<unsigned char>(((x + y) / 16 + grain) & 0xFF);
-            }
-            JSAMPROW rows[] = { row.data() };
-            jpeg_write_scanlines(&info, rows, 1);
+    static const std::string bytes = testJpeg(kWidth, kHeight, 3, 85, [](unsigned y, unsigned char* row) {
+        static unsigned seed = 1;
+        for (unsigned x = 0; x < kWidth; ++x) {
+            seed = seed * 1103515245 + 12345;
+            const unsigned grain = (seed >> 16) & 15;
+            row[3 * x] = static_cast<unsigned char>((x * 255 / kWidth + grain) & 0xFF);
+            row[3 * x + 1] = static_cast<unsigned char>((y * 255 / kHeight + grain) & 0xFF);
+            row[3 * x + 2] = static_cast<unsigned char>(((x + y) / 16 + grain) & 0xFF);
         }
-        jpeg_finish_compress(&info);
-        std::string b(reinterpret_cast<char*>(out), size);
-        jpeg_destroy_compress(&info);
-        std::free(out);
-        return b;
-    }();
+    });
     return bytes;
 }
 

@@ -1,13 +1,14 @@
 #include "platform/media/Image.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/support/JpegFixture.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -30,44 +31,6 @@ std::unique_ptr<Image> imageOf(const std::string& bytes)
 {
     return Image::fromBuffer(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
-
-// A folder of pictures made by ImageMagick for this test program.
-class ImageFixtures : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        TESSEL_REQUIRE_TOOL(testToolConvert());
-        TESSEL_REQUIRE_TOOL(testToolIdentify());
-        folder_ = fs::temp_directory_path() / ("tessel-images-" + std::to_string(::getpid()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
-    // Runs convert with arguments ending in the output name; its path.
-    fs::path make(const std::string& name, const std::string& arguments)
-    {
-        const fs::path out = folder_ / name;
-        const TestCommandResult run = testRunCommand("convert " + arguments + " '" + out.string() + "' 2>&1");
-        EXPECT_EQ(run.status, 0) << run.output;
-        return out;
-    }
-    // What identify reports: "W H".
-    static std::string identified(const fs::path& file)
-    {
-        return testRunCommand("identify -format '%w %h' '" + file.string() + "[0]'").output;
-    }
-    // ImageMagick's own decoding, RGBA bytes.
-    static std::string reference(const fs::path& file)
-    {
-        return testRunCommand("convert '" + file.string() + "[0]' -depth 8 rgba:-").output;
-    }
-
-    fs::path folder_;
-};
 
 struct Fixture {
     const char* name;
@@ -92,10 +55,35 @@ const Fixture kFixtures[] = {
       ImageFormat::Gif, 0 },
 };
 
-TEST_F(ImageFixtures, DecodedPicturesMatchImageMagick)
-{
-    for (const Fixture& x : kFixtures) {
-        SCOPED_TRACE(x.name);
+// A folder of pictures made by ImageMagick for this test program.
+class ImageFixtures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TESSEL_REQUIRE_TOOL(testToolConvert());
+        TESSEL_REQUIRE_TOOL(testToolIdentify());
+        folder_ = fs::temp_directory_path() / ("tessel-images-" + std::to_string(::getpid()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    // Runs convert with arguments, writing name; its path.
+    fs::path make(const std::string& name, const std::string& arguments, const std::string& prefix = "")
+    {
+        const fs::path out = folder_ / name;
+        const TestCommandResult run
+            = testRunCommand("convert " + arguments + " '" + prefix + out.string() + "' 2>&1");
+        EXPECT_EQ(run.status, 0) << run.output;
+        return out;
+    }
+    // A fixture of the table; a format prefix ending the arguments ("PNG8:")
+    // goes in front of the output path.
+    fs::path makeFixture(const Fixture& x)
+    {
         std::string arguments = x.arguments;
         std::string prefix;
         if (arguments.back() == ':') {
@@ -103,10 +91,27 @@ TEST_F(ImageFixtures, DecodedPicturesMatchImageMagick)
             prefix = arguments.substr(space + 1);
             arguments.resize(space);
         }
-        const fs::path file = folder_ / x.name;
-        const TestCommandResult run
-            = testRunCommand("convert " + arguments + " '" + prefix + file.string() + "' 2>&1");
-        ASSERT_EQ(run.status, 0) << run.output;
+        return make(x.name, arguments, prefix);
+    }
+    // What identify reports: "W H".
+    static std::string identified(const fs::path& file)
+    {
+        return testRunCommand("identify -format '%w %h' '" + file.string() + "[0]'").output;
+    }
+    // ImageMagick's own decoding, RGBA bytes.
+    static std::string reference(const fs::path& file)
+    {
+        return testRunCommand("convert '" + file.string() + "[0]' -depth 8 rgba:-").output;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(ImageFixtures, DecodedPicturesMatchImageMagick)
+{
+    for (const Fixture& x : kFixtures) {
+        SCOPED_TRACE(x.name);
+        const fs::path file = makeFixture(x);
         const auto image = imageOf(readAll(file));
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->format(), x.format);
@@ -138,15 +143,7 @@ TEST_F(ImageFixtures, EveryPrefixGivesNoImageOrAPartOne)
 {
     for (const Fixture& x : kFixtures) {
         SCOPED_TRACE(x.name);
-        std::string arguments = x.arguments;
-        std::string prefix;
-        if (arguments.back() == ':') {
-            const auto space = arguments.rfind(' ');
-            prefix = arguments.substr(space + 1);
-            arguments.resize(space);
-        }
-        const fs::path file = folder_ / x.name;
-        ASSERT_EQ(testRunCommand("convert " + arguments + " '" + prefix + file.string() + "'").status, 0);
+        const fs::path file = makeFixture(x);
         const std::string whole = readAll(file);
         int partial = 0;
         for (std::size_t n = 0; n < whole.size(); ++n) {
@@ -260,39 +257,13 @@ TEST(ImageLimitTest, HugePicturesAreRefusedFromTheirHeader)
     EXPECT_EQ(Image::fromBuffer(nullptr, 0), nullptr);
 }
 
-// A JPEG of width by height in one grey, written with libjpeg (ImageMagick's
-// resource policy will not make one this large).
-std::string largeJpeg(int width, int height)
-{
-    jpeg_compress_struct info {};
-    jpeg_error_mgr error {};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 30, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width), 160);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[] = { row.data() };
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(out), size);
-    jpeg_destroy_compress(&info);
-    std::free(out);
-    return bytes;
-}
-
 TEST(ImageLimitTest, AJpegAboveTheLimitStillGivesItsThumbnail)
 {
-    const auto image = imageOf(largeJpeg(8200, 8200)); // 67.2 megapixels
+    // 67.2 megapixels in one grey, written with libjpeg: ImageMagick's resource
+    // policy will not make one this large.
+    const auto image = imageOf(testJpeg(8200, 8200, 1, 30, [](unsigned, unsigned char* row) {
+        std::fill(row, row + 8200, 160);
+    }));
     ASSERT_NE(image, nullptr);
     EXPECT_GT(static_cast<std::uint64_t>(image->width()) * image->height(), kMaxDecodedPixels);
     EXPECT_FALSE(image->bitmap().has_value());

@@ -9,6 +9,7 @@
 #include "platform/ui/SystemMetrics.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/WindowSystem.h"
+#include "tests/support/DialogScreen.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
@@ -49,38 +50,10 @@ protected:
     }
 };
 
-struct Screen {
-    struct Thread : UiThread {
-        PictureDialog* dialog = nullptr;
-        std::promise<void> ready;
-        bool initInstance() override
-        {
-            dialog = new PictureDialog();
-            dialog->createModeless(u"Pictures");
-            ready.set_value();
-            return true;
-        }
-        void onThreadMessage(const Message& message) override
-        {
-            if (message.id == kWmClose)
-                postQuitMessage(0);
-        }
-        int exitInstance(int code) override
-        {
-            Notification::dismiss();
-            delete dialog;
-            return code;
-        }
-    } thread;
+struct Screen : DialogScreen<PictureDialog> {
     Screen()
+        : DialogScreen(u"Pictures")
     {
-        thread.createThread(false);
-        thread.ready.get_future().wait_for(10s);
-    }
-    ~Screen()
-    {
-        thread.postThreadMessage(kWmClose, 0, 0);
-        thread.join();
     }
 };
 

@@ -1,9 +1,14 @@
+#include "platform/ui/Dialog.h"
 #include "platform/ui/FrontEndChoice.h"
+#include "platform/ui/ScreenDriver.h"
+#include "tests/support/DialogScreen.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace tessel::ui {
 namespace {
@@ -25,6 +30,32 @@ TEST(WindowFrontEnd, ChosenWhenADisplayIsPresentAndTtyIsNotAsked)
     for (const Case& c : cases)
         EXPECT_EQ(chooseFrontEnd(c.tty, c.display, c.stdinTerminal), c.expected)
             << c.tty << " " << (c.display ? c.display : "(none)") << " " << c.stdinTerminal;
+}
+
+// Writes down the taps it gets.
+class TapDialog : public Dialog {
+public:
+    static inline std::atomic<std::int64_t> down { -1 };
+    static inline std::atomic<std::int64_t> up { -1 };
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == kWmLButtonDown)
+            down = lParam;
+        else if (message == kWmLButtonUp)
+            up = lParam;
+        return Dialog::windowProc(message, wParam, lParam);
+    }
+};
+
+TEST(WindowFrontEnd, AClickIsATapAtFrameCoordinates)
+{
+    TempDeviceRoot root;
+    DialogScreen<TapDialog> screen(u"Taps");
+    ScreenDriver driver(screen.thread.threadId());
+    ASSERT_TRUE(driver.settle());
+    driver.tap(37, 301);
+    EXPECT_EQ(TapDialog::down.load(), 301 << 16 | 37);
+    EXPECT_EQ(TapDialog::up.load(), 301 << 16 | 37);
 }
 
 // uidemo in its window under Xvfb: the captured window equals the newest PNG
