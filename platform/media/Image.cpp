@@ -278,7 +278,7 @@ bool gifDecode(GifDecoder& d, ui::Bitmap* out)
             return false;
         const GifImageDesc& frame = gif->Image;
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
-        if (!map || frame.Width <= 0 || frame.Height <= 0)
+        if (!map || frame.Width <= 0 || frame.Height <= 0 || tooLarge(frame.Width, frame.Height))
             return false;
         *out = ui::Bitmap(gif->SWidth, gif->SHeight, 0);
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));

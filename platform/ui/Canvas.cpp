@@ -180,6 +180,12 @@ Rect Canvas::toTarget(const Rect& r) const
     return Rect { r.left + originX_, r.top + originY_, r.right + originX_, r.bottom + originY_ };
 }
 
+Rect Canvas::visibleOf(const Rect& r) const
+{
+    const Rect t = toTarget(r).intersect(clip_);
+    return Rect { t.left - originX_, t.top - originY_, t.right - originX_, t.bottom - originY_ };
+}
+
 void Canvas::plot(int x, int y, Color color)
 {
     const int tx = x + originX_;
@@ -230,8 +236,9 @@ void Canvas::roundRect(const Rect& rect, int ellipseWidth, int ellipseHeight)
     const Rect inner = inset(rect, w);
     const int iw = std::max(0, ellipseWidth - 2 * w);
     const int ih = std::max(0, ellipseHeight - 2 * w);
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
+    const Rect visible = visibleOf(rect);
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        for (int x = visible.left; x < visible.right; ++x) {
             if (!insideRound(x, y, rect, ellipseWidth, ellipseHeight))
                 continue;
             if (w > 0 && !insideRound(x, y, inner, iw, ih))
@@ -280,23 +287,22 @@ void Canvas::lineTo(int x, int y)
 
 void Canvas::bitBlt(int x, int y, int width, int height, const Bitmap& source, int sx, int sy)
 {
-    for (int row = 0; row < height; ++row) {
-        if (sy + row < 0 || sy + row >= source.height())
-            continue;
-        for (int col = 0; col < width; ++col) {
-            if (sx + col >= 0 && sx + col < source.width())
-                plot(x + col, y + row, source.pixel(sx + col, sy + row));
-        }
-    }
+    // Only the part that lands inside the clip and comes from the source.
+    Rect area = visibleOf(Rect { x, y, x + width, y + height });
+    area = area.intersect(Rect { x - sx, y - sy, x - sx + source.width(), y - sy + source.height() });
+    for (int dy = area.top; dy < area.bottom; ++dy)
+        for (int dx = area.left; dx < area.right; ++dx)
+            plot(dx, dy, source.pixel(dx - x + sx, dy - y + sy));
 }
 
 void Canvas::stretchBlt(const Rect& dest, const Bitmap& source, const Rect& from)
 {
     if (dest.empty() || from.empty())
         return;
-    for (int row = 0; row < dest.height(); ++row) {
+    const Rect visible = visibleOf(dest);
+    for (int row = visible.top - dest.top; row < visible.bottom - dest.top; ++row) {
         const int sy = from.top + static_cast<int>(static_cast<long long>(row) * from.height() / dest.height());
-        for (int col = 0; col < dest.width(); ++col) {
+        for (int col = visible.left - dest.left; col < visible.right - dest.left; ++col) {
             const int sx = from.left + static_cast<int>(static_cast<long long>(col) * from.width() / dest.width());
             if (source.bounds().contains(sx, sy))
                 plot(dest.left + col, dest.top + row, source.pixel(sx, sy));

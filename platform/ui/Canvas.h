@@ -92,6 +92,8 @@ private:
     void fillPixel(int x, int y, const Brush& brush);
     void plot(int x, int y, Color color);
     Rect toTarget(const Rect& r) const;
+    // The part of r (in this context's coordinates) that drawing can reach.
+    Rect visibleOf(const Rect& r) const;
 
     Bitmap* target_ = nullptr;
     std::shared_ptr<Bitmap> own_;

@@ -152,6 +152,17 @@ TEST(CanvasTest, WindowContextClipsToItsRectangle)
     Canvas window(&frame, 1, 1, Rect { 1, 1, 4, 3 });
     window.fillRect(Rect { -5, -5, 50, 50 }, Brush::solid(kBlack));
     EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".###..", ".###.." }));
+
+    // Shapes far larger than the clip cost only what they cover.
+    const Rect huge { -1000000000, -1000000000, 1000000000, 1000000000 };
+    Bitmap source(2, 2, kRed);
+    window.selectBrush(Brush::solid(kBlue));
+    window.selectPen(Pen::null());
+    window.roundRect(huge, 50, 50);
+    EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".bbb..", ".bbb.." }));
+    window.stretchBlt(huge, source, source.bounds());
+    window.bitBlt(-1000000000, -1000000000, 2000000000, 2000000000, source, 0, 0);
+    EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".rrr..", ".rrr.." }));
 }
 
 TEST(CanvasTest, StretchBltGivesTheDestinationSize)
