@@ -58,6 +58,19 @@ TEST(WindowFrontEnd, AClickIsATapAtFrameCoordinates)
     EXPECT_EQ(TapDialog::up.load(), 301 << 16 | 37);
 }
 
+// With no display and no terminal, uidemo runs headless: its snapshots are
+// written all the same, and SIGTERM ends it with 0.
+TEST(WindowFrontEnd, HeadlessRunWritesSnapshotsAndEndsOnSigterm)
+{
+    TempDeviceRoot root;
+    const std::string shots = root.hostPath("shots");
+    const TestCommandResult run = testRunCommand(
+        "env -u DISPLAY " TESSEL_BINARY_DIR "/bin/uidemo --snapshots '" + shots + "' </dev/null >/dev/null 2>&1 & "
+        "pid=$!; for i in $(seq 1 200); do [ -f '" + shots + "/0001.png' ] && break; sleep 0.05; done; "
+        "kill -TERM $pid; status=0; wait $pid || status=$?; echo \"exit $status\"; ls '" + shots + "'");
+    EXPECT_EQ(testLines(run.output), (std::vector<std::string> { "exit 0", "0001.png" })) << run.output;
+}
+
 // uidemo in its window under Xvfb: the captured window equals the newest PNG
 // snapshot, before and after a key sent with xdotool changes the screen;
 // asking the window to close ends the program with 0.
