@@ -1,6 +1,10 @@
 #include "platform/ui/ListView.h"
 
+#include "platform/ui/Canvas.h"
+#include "platform/ui/SystemMetrics.h"
 #include "platform/ui/WindowSystem.h"
+
+#include <algorithm>
 
 namespace tessel::ui {
 
@@ -121,6 +125,48 @@ void ListView::describe(std::vector<std::u16string>* lines) const
             line += (c ? u" | " : u"") + columns[c];
         lines->push_back(line);
     }
+}
+
+bool ListView::setItemImage(int index, int image)
+{
+    if (index < 0 || index >= itemCount())
+        return false;
+    rows_[index].image = image;
+    return true;
+}
+
+int ListView::paint(Canvas& canvas, const Rect& area) const
+{
+    std::shared_ptr<Font> font = canvas.font() ? canvas.font() : Font::system();
+    const int textHeight = (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
+    const int rowHeight = images_ ? std::max(textHeight, images_->height() + 2) : textHeight;
+    int y = area.top;
+    for (int i = 0; i < itemCount() && y < area.bottom; ++i, y += rowHeight) {
+        const Rect row { area.left, y, area.right, y + rowHeight };
+        const bool highlighted = i == selected_;
+        if (highlighted)
+            canvas.fillRect(row, Brush::solid(systemColor(kColorHighlight)));
+        int x = area.left + 2;
+        if (style_ & kCheckBoxes) {
+            const int side = std::min(13, rowHeight - 2);
+            canvas.checkBoxFrame(Rect { x, y + (rowHeight - side) / 2, x + side, y + (rowHeight - side) / 2 + side },
+                                 rows_[i].checked);
+            x += side + 4;
+        }
+        if (images_) {
+            images_->draw(canvas, rows_[i].image, x, y + (rowHeight - images_->height()) / 2);
+            x += images_->width() + 4;
+        }
+        std::u16string text;
+        const auto& columns = rows_[i].columns;
+        for (std::size_t c = 0; c < columns.size() && (c == 0 || (style_ & kReport)); ++c)
+            text += (c ? u"  " : u"") + columns[c];
+        canvas.setBackgroundMode(BackgroundMode::Transparent);
+        canvas.setTextColor(systemColor(highlighted ? kColorHighlightText : kColorWindowText));
+        Rect textRect { x, y, area.right - 2, y + rowHeight };
+        canvas.drawText(text, &textRect, kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
+    }
+    return y - area.top;
 }
 
 std::int64_t ListView::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/ui/ImageList.h"
 #include "platform/ui/Window.h"
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -49,7 +52,13 @@ public:
     void tap(int index);
     void tapAndHold(int index);
 
+    // Row images come from the small-image list; -1 shows none.
+    void setImageList(std::shared_ptr<ImageList> images) { images_ = std::move(images); }
+    const std::shared_ptr<ImageList>& imageList() const { return images_; }
+    bool setItemImage(int index, int image);
+
     void describe(std::vector<std::u16string>* lines) const override;
+    int paint(Canvas& canvas, const Rect& area) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 private:
@@ -57,12 +66,14 @@ private:
         std::vector<std::u16string> columns;
         std::int64_t data = 0;
         bool checked = false;
+        int image = -1;
     };
     std::int64_t notify(int code, int item);
 
     unsigned style_ = 0;
     std::vector<Row> rows_;
     int selected_ = -1;
+    std::shared_ptr<ImageList> images_;
 };
 
 } // namespace tessel::ui

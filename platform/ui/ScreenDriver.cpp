@@ -1,6 +1,7 @@
 #include "platform/ui/ScreenDriver.h"
 
 #include "platform/kernel/Clock.h"
+#include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageQueue.h"
@@ -32,7 +33,7 @@ ScreenDriver::ScreenDriver(std::uint32_t uiThreadId)
 {
 }
 
-void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam)
+void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     callOnThread(thread_, [&] {
         WindowHandle target = focusWindow();
@@ -40,7 +41,7 @@ void ScreenDriver::post(std::uint32_t message, std::uint64_t wParam)
             Window* top = topmost();
             target = top ? top->handle() : 0;
         }
-        return std::int64_t(target && postMessage(target, message, wParam, 0));
+        return std::int64_t(target && postMessage(target, message, wParam, lParam));
     });
 }
 
@@ -85,6 +86,18 @@ void ScreenDriver::answer(int answer)
     settle();
 }
 
+void ScreenDriver::tap(int x, int y)
+{
+    const std::int64_t at = (static_cast<std::int64_t>(y & 0xFFFF) << 16) | (x & 0xFFFF);
+    for (std::uint32_t message : { kWmLButtonDown, kWmLButtonUp }) {
+        callOnThread(thread_, [&] {
+            Window* top = topmost();
+            return std::int64_t(top && postMessage(top->handle(), message, 0, at));
+        });
+    }
+    settle();
+}
+
 void ScreenDriver::advance(std::uint32_t ms)
 {
     kernel::advanceClock(ms);
@@ -105,6 +118,11 @@ std::vector<std::string> ScreenDriver::snapshot()
         return std::int64_t(0);
     });
     return lines;
+}
+
+bool ScreenDriver::compose(Compositor* compositor)
+{
+    return callOnThread(thread_, [&] { return std::int64_t(compositor->compose()); }) != 0;
 }
 
 } // namespace tessel::ui

@@ -10,6 +10,8 @@
 // followed by settle. The tests and the terminal front end both use it.
 namespace tessel::ui {
 
+class Compositor;
+
 class ScreenDriver {
 public:
     static constexpr std::uint32_t kSettleTimeoutMs = 10000;
@@ -27,15 +29,20 @@ public:
     bool menu(const std::u16string& softKey, const std::u16string& item);
     // Answers the box that is up, or else the next one to show.
     void answer(int answer);
+    // A tap at (x, y) of the frame: button down and up to the topmost window.
+    void tap(int x, int y);
     // Moves the driven clock on.
     void advance(std::uint32_t ms);
     // Waits (bounded, real time) until the thread has nothing left to do;
     // false when it did not get there.
     bool settle();
     std::vector<std::string> snapshot();
+    // Composes the thread's screen into compositor's frame there; true when
+    // the frame changed.
+    bool compose(Compositor* compositor);
 
 private:
-    void post(std::uint32_t message, std::uint64_t wParam);
+    void post(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam = 0);
 
     std::uint32_t thread_;
 };

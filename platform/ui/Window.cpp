@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/ui/Canvas.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowSystem.h"
 
@@ -132,6 +133,16 @@ void Window::describe(std::vector<std::u16string>* lines) const
 {
     if (!text_.empty())
         lines->push_back(text_);
+}
+
+int Window::paint(Canvas& canvas, const Rect& area) const
+{
+    std::vector<std::u16string> lines;
+    describe(&lines);
+    int y = area.top;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], i == 0 && focused(), enabled());
+    return y - area.top;
 }
 
 std::int64_t Window::onCommand(std::uint32_t, std::uint32_t)

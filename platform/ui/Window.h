@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/Bitmap.h"
 #include "platform/ui/UiMessages.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 // program's windows derive from it and override windowProc.
 namespace tessel::ui {
 
+class Canvas;
 class MessageQueue;
 
 class Window {
@@ -49,6 +51,9 @@ public:
     // What the text snapshot shows of this window: its lines, top to bottom
     // (a control with text shows one line by default).
     virtual void describe(std::vector<std::u16string>* lines) const;
+    // Draws this window (not its children) from area's top left, one row
+    // per line it describes; the height it took.
+    virtual int paint(Canvas& canvas, const Rect& area) const;
     virtual std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);
     // A key-down that the focused window left, offered to its top-level
     // window; true when used.

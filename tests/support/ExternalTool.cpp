@@ -57,6 +57,48 @@ const ExternalTool& testToolTmux()
     return tool;
 }
 
+const ExternalTool& testToolConvert()
+{
+    static const ExternalTool tool { "ImageMagick convert", "convert", "", "-version" };
+    return tool;
+}
+
+const ExternalTool& testToolIdentify()
+{
+    static const ExternalTool tool { "ImageMagick identify", "identify", "", "-version" };
+    return tool;
+}
+
+const ExternalTool& testToolImport()
+{
+    static const ExternalTool tool { "ImageMagick import", "import", "", "-version" };
+    return tool;
+}
+
+const ExternalTool& testToolCompare()
+{
+    static const ExternalTool tool { "ImageMagick compare", "compare", "", "-version" };
+    return tool;
+}
+
+const ExternalTool& testToolPngcheck()
+{
+    static const ExternalTool tool { "pngcheck", "pngcheck", "", "-h" };
+    return tool;
+}
+
+const ExternalTool& testToolXvfbRun()
+{
+    static const ExternalTool tool { "xvfb-run", "xvfb-run", "", "--help" };
+    return tool;
+}
+
+const ExternalTool& testToolXdotool()
+{
+    static const ExternalTool tool { "xdotool", "xdotool", "", "--version" };
+    return tool;
+}
+
 ToolCheck testCheckTool(const ExternalTool& tool, const char* pathVariable, const char* ciVariable)
 {
     ToolCheck check;

@@ -21,6 +21,14 @@ struct ExternalTool {
 const ExternalTool& testToolSquid();
 const ExternalTool& testToolTshark();
 const ExternalTool& testToolTmux();
+// ImageMagick's convert, identify, import and compare; pngcheck; the X tools.
+const ExternalTool& testToolConvert();
+const ExternalTool& testToolIdentify();
+const ExternalTool& testToolImport();
+const ExternalTool& testToolCompare();
+const ExternalTool& testToolPngcheck();
+const ExternalTool& testToolXvfbRun();
+const ExternalTool& testToolXdotool();
 
 enum class ToolVerdict { Ready, Skip, Fail };
 

@@ -6,6 +6,7 @@
 #include "platform/ui/ScreenDriver.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/WindowSystem.h"
+#include "tests/support/DialogScreen.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -57,38 +58,10 @@ protected:
 };
 
 // The screen runs on its own thread; the test drives it as a person would.
-struct Screen {
-    struct Thread : UiThread {
-        InboxDialog* dialog = nullptr;
-        std::promise<void> ready;
-        bool initInstance() override
-        {
-            dialog = new InboxDialog();
-            dialog->createModeless(u"Inbox");
-            ready.set_value();
-            return true;
-        }
-        void onThreadMessage(const Message& message) override
-        {
-            if (message.id == kWmClose)
-                postQuitMessage(0);
-        }
-        int exitInstance(int code) override
-        {
-            Notification::dismiss();
-            delete dialog;
-            return code;
-        }
-    } thread;
+struct Screen : DialogScreen<InboxDialog> {
     Screen()
+        : DialogScreen(u"Inbox")
     {
-        thread.createThread(false);
-        thread.ready.get_future().wait_for(10s);
-    }
-    ~Screen()
-    {
-        thread.postThreadMessage(kWmClose, 0, 0);
-        thread.join();
     }
 };
 

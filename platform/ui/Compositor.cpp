@@ -1,0 +1,162 @@
+#include "platform/ui/Compositor.h"
+
+#include "platform/kernel/DeviceFacts.h"
+#include "platform/ui/Canvas.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Notification.h"
+#include "platform/ui/SystemMetrics.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <algorithm>
+
+namespace tessel::ui {
+
+namespace {
+
+constexpr int kPanelMargin = 12;
+constexpr int kIndent = 8;
+
+int paintTree(Canvas& canvas, const Window& window, Rect area, int depth)
+{
+    int used = 0;
+    for (const Window* child : window.children()) {
+        if (!child->visible() || area.top + used >= area.bottom)
+            continue;
+        const Rect at { area.left + depth * kIndent, area.top + used, area.right, area.bottom };
+        used += child->paint(canvas, at);
+        used += paintTree(canvas, *child, Rect { area.left, area.top + used, area.right, area.bottom }, depth + 1);
+    }
+    return used;
+}
+
+// A top-level window: caption, the lines it describes beyond its title,
+// then its controls.
+int paintTopLevel(Canvas& canvas, const Window& window, const Rect& area)
+{
+    canvas.fillRect(area, Brush::solid(systemColor(kColorWindow)));
+    const int caption = systemMetric(kMetricCaptionHeight);
+    canvas.fillRect(Rect { area.left, area.top, area.right, area.top + caption },
+                    Brush::solid(systemColor(kColorActiveCaption)));
+    canvas.setBackgroundMode(BackgroundMode::Transparent);
+    canvas.setTextColor(systemColor(kColorCaptionText));
+    Rect title { area.left + kRowPadding, area.top, area.right - kRowPadding, area.top + caption };
+    canvas.drawText(window.text(), &title, kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
+    std::vector<std::u16string> lines;
+    window.describe(&lines);
+    int y = area.top + caption;
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], false, window.enabled());
+    y += paintTree(canvas, window, Rect { area.left, y, area.right, area.bottom }, 0);
+    return y - area.top;
+}
+
+// Draws a window as a bordered panel at the top of area, as high as it needs.
+void paintPanel(Canvas& canvas, const Window& window, const Rect& area)
+{
+    // Measure first on a scratch frame, then draw at that height.
+    Bitmap scratch(area.width(), area.height());
+    Canvas measure(&scratch, -area.left, -area.top, scratch.bounds());
+    const int height = std::min(area.height(), paintTopLevel(measure, window, area) + kRowPadding);
+    const Rect panel { area.left, area.top, area.right, area.top + height };
+    paintTopLevel(canvas, window, panel);
+    const Pen pen = canvas.selectPen(Pen::solid(systemColor(kColorWindowFrame)));
+    const Brush brush = canvas.selectBrush(Brush::null());
+    canvas.rectangle(panel);
+    canvas.selectPen(pen);
+    canvas.selectBrush(brush);
+}
+
+void paintMenu(Canvas& canvas, const Dialog& dialog, int barTop, int width)
+{
+    const Menu* menu = dialog.openMenu();
+    if (!menu)
+        return;
+    std::shared_ptr<Font> font = Font::system();
+    const int rowHeight = (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
+    const int height = rowHeight * menu->size() + 2;
+    const Rect box { width / 3, std::max(0, barTop - height), width, barTop };
+    canvas.fillRect(box, Brush::solid(systemColor(kColorMenu)));
+    for (int i = 0; i < menu->size(); ++i) {
+        const MenuItem& item = menu->items()[i];
+        std::u16string text = (item.checked ? u"\u2713 " : u"") + item.text + (item.popup ? u" \u25B8" : u"");
+        paintRow(canvas, Rect { box.left + 1, box.top + 1 + i * rowHeight, box.right - 1, box.bottom }, text,
+                 i == dialog.menuSelection(), !item.grayed);
+    }
+    const Pen pen = canvas.selectPen(Pen::solid(systemColor(kColorWindowFrame)));
+    const Brush brush = canvas.selectBrush(Brush::null());
+    canvas.rectangle(box);
+    canvas.selectPen(pen);
+    canvas.selectBrush(brush);
+}
+
+void paintSoftKeys(Canvas& canvas, const Dialog* dialog, const Rect& bar)
+{
+    canvas.fillRect(bar, Brush::solid(systemColor(kColorButtonFace)));
+    canvas.setBackgroundMode(BackgroundMode::Transparent);
+    canvas.setTextColor(systemColor(kColorButtonText));
+    const Menu* keys = dialog ? dialog->menuBar() : nullptr;
+    for (int i = 0; keys && i < keys->size() && i < 2; ++i) {
+        Rect half { bar.left + i * bar.width() / 2, bar.top, bar.left + (i + 1) * bar.width() / 2, bar.bottom };
+        canvas.setTextColor(systemColor(keys->items()[i].grayed ? kColorGrayText : kColorButtonText));
+        canvas.drawText(keys->items()[i].text, &half, kDtCenter | kDtVCenter | kDtSingleLine | kDtNoPrefix
+                                                          | kDtEndEllipsis);
+    }
+}
+
+} // namespace
+
+Compositor::Compositor()
+    : Compositor(kernel::deviceFacts().screenWidth, kernel::deviceFacts().screenHeight)
+{
+}
+
+Compositor::Compositor(int width, int height)
+    : frame_(width, height, systemColor(kColorWindow))
+{
+}
+
+bool Compositor::compose()
+{
+    Bitmap next(frame_.width(), frame_.height(), systemColor(kColorWindow));
+    Canvas canvas(&next, 0, 0, next.bounds());
+    const int barHeight = systemMetric(kMetricMenuHeight);
+    const Rect content { 0, 0, next.width(), next.height() - barHeight };
+    const auto self = MessageQueue::current();
+    const Dialog* top = nullptr;
+    const Notification* notification = nullptr;
+    for (const TopLevelEntry& entry : topLevelEntries()) {
+        const Window* window = windowFromHandle(entry.handle);
+        if (!window || !window->visible() || windowQueue(entry.handle) != self)
+            continue;
+        if (const auto* n = dynamic_cast<const Notification*>(window)) {
+            notification = n;
+            continue;
+        }
+        if (dynamic_cast<const MessageBoxDialog*>(window)) {
+            paintPanel(canvas, *window,
+                       Rect { content.left + kPanelMargin, content.top + content.height() / 4,
+                              content.right - kPanelMargin, content.bottom - kPanelMargin });
+        } else {
+            paintTopLevel(canvas, *window, content);
+        }
+        if (const auto* dialog = dynamic_cast<const Dialog*>(window))
+            top = dialog;
+    }
+    if (top)
+        paintMenu(canvas, *top, content.bottom, next.width());
+    if (notification)
+        paintPanel(canvas, *notification,
+                   Rect { content.left + kPanelMargin / 2, content.top + kPanelMargin, content.right - kPanelMargin / 2,
+                          content.bottom });
+    paintSoftKeys(canvas, top, Rect { 0, content.bottom, next.width(), next.height() });
+    const bool changed = !composed_ || !(next == frame_);
+    composed_ = true;
+    if (changed)
+        frame_ = std::move(next);
+    return changed;
+}
+
+} // namespace tessel::ui

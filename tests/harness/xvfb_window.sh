@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Run inside xvfb-run: starts DEMO --snapshots OUT/shots, captures its window
+# with ImageMagick's import, and compares it with the newest snapshot; sends
+# Down with xdotool and compares again. Prints one line per step:
+#   shown N AE        the window against snapshot N, differing pixels
+#   size W H          the captured window's size
+#   closed STATUS     the exit status after the window was asked to close
+# and exits 1 when a step could not be done.
+set -euo pipefail
+demo=$1
+out=$2
+# Under the sanitizers, the libraries SDL brings in for the display and the
+# input method (dbus, X modules loaded and unloaded again) keep allocations
+# at exit that are not ours; leaks are checked in the headless tests.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+"$demo" --snapshots "$out/shots" </dev/null >"$out/demo.log" 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+wid=$(timeout 20 xdotool search --sync --name '^Tessel$' | head -n 1)
+[ -n "$wid" ] || { echo "no window"; exit 1; }
+
+# Waits (bounded) for at least `want` snapshots and a quiet moment, then
+# captures the window and compares it with the newest.
+count() { ls "$out/shots" 2>/dev/null | grep -c '\.png$' || true; }
+capture() {
+  local name=$1 want=$2 seen=-1 now
+  for _ in $(seq 1 100); do
+    now=$(count)
+    [ "$now" -ge "$want" ] && [ "$now" = "$seen" ] && break
+    seen=$now
+    sleep 0.1
+  done
+  import -window "$wid" "$out/$name.png"
+  local last ae
+  last=$(ls "$out/shots"/*.png | tail -n 1)
+  ae=$(compare -metric AE "$out/$name.png" "$last" null: 2>&1 || true)
+  echo "shown $(basename "$last" .png) $ae"
+}
+capture first 1
+echo "size $(identify -format '%w %h' "$out/first.png")"
+before=$(count)
+xdotool windowfocus --sync "$wid" key Down
+capture down $((before + 1))
+# Closing the window ends the program through its close hook, with 0.
+python3 "$(dirname "$0")/x_close.py" "$wid"
+status=0
+timeout 10 tail --pid="$pid" -f /dev/null || status=timeout
+[ "$status" = timeout ] || { wait "$pid" || status=$?; }
+echo "closed $status"
