@@ -15,6 +15,8 @@
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 
+#include <cstring>
+
 CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     : CVXLHsm(&CVRAXJob::initial)
     , environment_(environment)
@@ -25,12 +27,15 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     , messageXferRequest_(environment)
     , queuedMessageRequest_(environment)
     , mediaXferRequest_(environment)
+    , mediaListRequest_(environment)
     , contentsReply_(environment)
     , mgmtReply_(environment)
     , messageXferReply_(environment)
     , uriReply_(environment)
     , containerReply_(environment)
     , uploadReply_(environment)
+    , lookupReply_(environment)
+    , mediaXferReply_(environment)
     , errorInfoReply_(environment)
     , listReplyParser_(environment)
     , choiceAckReply_(environment)
@@ -220,6 +225,37 @@ CVXLHsmState CVRAXJob::SendMessageXfer(const CVXLEvent* e) { return sendState(e,
 CVXLHsmState CVRAXJob::SendQueuedMessage(const CVXLEvent* e) { return sendState(e, queuedMessageRequest_); }
 CVXLHsmState CVRAXJob::SendChoiceResponse(const CVXLEvent* e) { return sendState(e, choiceResponse_); }
 
+CVXLHsmState CVRAXJob::SendMediaList(const CVXLEvent* e) { return sendState(e, mediaListRequest_); }
+
+// The size check comes before anything is sent.
+CVXLHsmState CVRAXJob::SendUpload(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        ring_.postSignal(kSigGo);
+        return handled();
+    case kSigGo:
+        break;
+    default:
+        return super(&CVRAXJob::Exchange);
+    }
+    CVXLOnlineUploadRequest* upload = mediaListRequest_.upload();
+    if (!upload || !upload->item || upload->size < 0) {
+        VXL_LOG_INFO("VRAX job: an upload without an item or a size; refused");
+        return fail(kResultFailed);
+    }
+    const CVXLString mimeType = environment_.mediaFacts(*upload->item).mimeType;
+    const std::uint32_t size = static_cast<std::uint32_t>(upload->size);
+    if (uploadLimit(mimeType) < size) {
+        VXL_LOG_INFO("VRAX job: an upload of %u bytes is over the limit of its type", static_cast<unsigned>(size));
+        return fail(kResultUploadTooLarge);
+    }
+    multipartWriter_.reset();
+    multipartWriter_.setAttachment(mimeType, CVRAXMultipartWriter::kEncoding8bit, size);
+    postDocument(mediaListRequest_);
+    return transition(&CVRAXJob::AwaitUploadBodyRequest);
+}
+
 CVXLHsmState CVRAXJob::AwaitBodyRequest(const CVXLEvent* e)
 {
     if (signalOf(e) == kEventHttpBodyRequest) {
@@ -228,6 +264,84 @@ CVXLHsmState CVRAXJob::AwaitBodyRequest(const CVXLEvent* e)
         return transition(&CVRAXJob::AwaitReplyHeaders);
     }
     return super(&CVRAXJob::SendWait);
+}
+
+CVXLHsmState CVRAXJob::AwaitUploadBodyRequest(const CVXLEvent* e)
+{
+    if (signalOf(e) != kEventHttpBodyRequest)
+        return super(&CVRAXJob::SendWait);
+    transferRemaining_ = static_cast<std::uint32_t>(mediaListRequest_.upload()->size);
+    bodyRequest_ = httpEvent_;
+    httpEvent_ = nullptr;
+    // With nothing to send, the framing and the trailer go out together.
+    if (transferRemaining_ == 0) {
+        ring_.postSignal(kSigNoData);
+        return transition(&CVRAXJob::SendUploadData);
+    }
+    handOutBody();
+    return transition(&CVRAXJob::SendUploadData);
+}
+
+CVXLHsmState CVRAXJob::SendUploadData(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kEventHttpBodyRequest:
+        bodyRequest_ = httpEvent_;
+        httpEvent_ = nullptr;
+        sourceRead_.size = static_cast<std::int32_t>(
+            transferRemaining_ < kUploadReadMax ? transferRemaining_ : kUploadReadMax);
+        sourceRead_.buffer.clear();
+        sourceRead_.setResult(kResultSucceeded);
+        post(held_->source(), &sourceRead_);
+        return transition(&CVRAXJob::AwaitSourceData);
+    case kSigNoData:
+        const CVXLByteBuffer trailer = multipartWriter_.trailerBytes();
+        sendBuffer_.append(trailer.data(), trailer.length());
+        handOutBody();
+        return transition(&CVRAXJob::AwaitReplyHeaders);
+    }
+    return super(&CVRAXJob::SendWait);
+}
+
+CVXLHsmState CVRAXJob::AwaitSourceData(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kReplySourceData:
+        break;
+    case kEventStop:
+    case kEventCancelNotice:
+        return transition(&CVRAXJob::StopAfterReply);
+    default:
+        return super(&CVRAXJob::Exchange);
+    }
+    const std::int32_t result = e->result();
+    if (result != kResultSucceeded && result != kResultDataComplete)
+        return fail(result);
+    sendBuffer_ = sourceRead_.buffer;
+    if (sendBuffer_.length() > transferRemaining_) {
+        VXL_LOG_INFO("VRAX job: the upload source gave %u bytes where %u were owed",
+                     static_cast<unsigned>(sendBuffer_.length()), static_cast<unsigned>(transferRemaining_));
+        return fail(kResultFailed);
+    }
+    if (result == kResultDataComplete) {
+        // A source that ended before the announced length would leave the
+        // body short of its Content-Length.
+        if (sendBuffer_.length() != transferRemaining_) {
+            VXL_LOG_INFO("VRAX job: the upload source ended %u bytes early",
+                         static_cast<unsigned>(transferRemaining_ - sendBuffer_.length()));
+            return fail(kResultFailed);
+        }
+        transferRemaining_ = 0;
+        ring_.postSignal(kSigNoData);
+        return transition(&CVRAXJob::SendUploadData);
+    }
+    if (sendBuffer_.length() == 0) {
+        VXL_LOG_INFO("VRAX job: the upload source answered a read with no bytes");
+        return fail(kResultFailed);
+    }
+    transferRemaining_ -= sendBuffer_.length();
+    handOutBody();
+    return transition(&CVRAXJob::SendUploadData);
 }
 
 CVXLHsmState CVRAXJob::AwaitReplyHeaders(const CVXLEvent* e)
@@ -270,6 +384,22 @@ CVXLHsmState CVRAXJob::AwaitListReply(const CVXLEvent* e)
 CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e) { return receiveState(e, containerReply_); }
 
 CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e) { return receiveState(e, uploadReply_); }
+
+// A lookup that found no item uploads an empty part.
+CVXLHsmState CVRAXJob::AwaitLookupReply(const CVXLEvent* e)
+{
+    CVXLHsmState answer;
+    if (!replyStep(e, lookupReply_, &answer))
+        return answer;
+    mediaListRequest_.setMode(CVRAXMediaListRequest::kLookedUp);
+    if (!lookupReply_.sawItem()) {
+        mediaListRequest_.upload()->size = 0;
+        mediaListRequest_.upload()->lookup = true;
+    }
+    return transition(&CVRAXJob::RerunRequest);
+}
+
+CVXLHsmState CVRAXJob::AwaitUploadReply(const CVXLEvent* e) { return receiveState(e, mediaXferReply_); }
 
 CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
 
@@ -637,6 +767,7 @@ CVXLHsmState CVRAXJob::StopAfterReply(const CVXLEvent* e)
     case kReplyPushWrite:
     case kReplyPushClose:
     case kReplyScenarioReload:
+    case kReplySourceData:
     case kSigFailure:
     case kSigHttpDone:
         return cancel();
@@ -654,6 +785,8 @@ CVXLHsmState CVRAXJob::StopAfterReply(const CVXLEvent* e)
 
 CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
 {
+    if (code == kEventOnlineUpload)
+        return takeUpload();
     CVRAXJobRequest* request = heldRequest();
     if (!request) {
         VXL_LOG_INFO("VRAX job: request %x is not served here", static_cast<unsigned>(code));
@@ -711,6 +844,79 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
     return handled();
 }
 
+CVXLHsmState CVRAXJob::takeUpload()
+{
+    auto* upload = static_cast<CVXLOnlineUploadRequest*>(held_);
+    upload->lookup = false;
+    if (!upload->item || !held_->source()) {
+        VXL_LOG_INFO("VRAX job: an upload without an item or a source; refused");
+        complete(kResultFailed);
+        return handled();
+    }
+    // The writer keeps its mode over a rerun: a lookup done is not repeated.
+    if (mediaListRequest_.upload() != upload) {
+        mediaListRequest_.reset();
+        mediaListRequest_.setUpload(upload);
+    }
+    mediaXferReply_.setUpload(upload);
+    if (mediaListRequest_.needsNoLookup()) {
+        mediaListRequest_.setMode(CVRAXMediaListRequest::kTransfer);
+        return startOperation(toHandler(&CVRAXJob::SendUpload), toHandler(&CVRAXJob::AwaitUploadReply));
+    }
+    mediaListRequest_.setMode(CVRAXMediaListRequest::kLookup);
+    return startOperation(toHandler(&CVRAXJob::SendMediaList), toHandler(&CVRAXJob::AwaitLookupReply));
+}
+
+// The limit of the item's kind of media; any other kind may send nothing.
+std::uint32_t CVRAXJob::uploadLimit(const CVXLString& mimeType) const
+{
+    static const struct {
+        const char* prefix;
+        const char* key;
+    } kLimits[] = {
+        { "image", "vrax.max_image_upload_size" },
+        { "video", "vrax.max_video_upload_size" },
+        { "audio", "vrax.max_audio_upload_size" },
+    };
+    for (const auto& limit : kLimits) {
+        if (std::strncmp(mimeType.c_str(), limit.prefix, 5) != 0)
+            continue;
+        const CVXLString value = setting(limit.key);
+        std::uint32_t n = 0;
+        for (std::size_t i = 0; i < value.length(); ++i) {
+            const char c = value.c_str()[i];
+            if (c < '0' || c > '9')
+                break;
+            const std::uint64_t next = std::uint64_t(n) * 10 + std::uint64_t(c - '0');
+            n = next > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(next);
+        }
+        return n;
+    }
+    return 0;
+}
+
+void CVRAXJob::handOutBody()
+{
+    CVXLEvent* event = bodyRequest_;
+    bodyRequest_ = nullptr;
+    if (!event)
+        return;
+    static_cast<CVXLHttpBodyRequest*>(event)->part = &sendBuffer_;
+    event->setResult(kResultSucceeded);
+    finishEvent(event);
+}
+
+// A held body request answered with a failure closes the exchange.
+void CVRAXJob::dropBodyRequest(std::int32_t result)
+{
+    CVXLEvent* event = bodyRequest_;
+    bodyRequest_ = nullptr;
+    if (!event)
+        return;
+    event->setResult(result);
+    finishEvent(event);
+}
+
 CVXLHsmState CVRAXJob::startOperation(CVXLStateHandler send, CVXLStateHandler receive)
 {
     if (setting(kPersVraxUrl).length() == 0)
@@ -740,9 +946,15 @@ CVXLHsmState CVRAXJob::sendState(const CVXLEvent* e, CVRAXRequest& writer)
     default:
         return super(&CVRAXJob::Exchange);
     }
+    multipartWriter_.reset();
+    postDocument(writer);
+    return transition(&CVRAXJob::AwaitBodyRequest);
+}
+
+void CVRAXJob::postDocument(CVRAXRequest& writer)
+{
     ++sequence_;
     writer.setSequence(sequence_);
-    multipartWriter_.reset();
     multipartWriter_.setDocument(writer.buildDocument());
     sendBuffer_ = multipartWriter_.head();
 
@@ -760,7 +972,6 @@ CVXLHsmState CVRAXJob::sendState(const CVXLEvent* e, CVRAXRequest& writer)
     receiveBuffer_.clear();
     dataEnded_ = false;
     post(&http_, &httpRequest_);
-    return transition(&CVRAXJob::AwaitBodyRequest);
 }
 
 // The receive state of the kinds whose success ends the operation.
@@ -921,6 +1132,7 @@ CVXLHsmState CVRAXJob::fail(std::int32_t result)
         held_->setResult(result);
     environment_.setErrorCode(result);
     stopFileWriter();
+    dropBodyRequest(result);
     if (httpEvent_)
         httpEvent_->setResult(result);
     operations_[currentOperation_].completion
@@ -934,6 +1146,7 @@ CVXLHsmState CVRAXJob::cancel()
         held_->setResult(kResultCancelled);
     environment_.setErrorCode(kResultCancelled);
     stopFileWriter();
+    dropBodyRequest(kResultCancelled);
     return transition(&CVRAXJob::Stopping);
 }
 
@@ -952,6 +1165,7 @@ void CVRAXJob::complete(std::int32_t result)
         finishEvent(stopEvent);
     }
     resetWritersAndReaders();
+    mediaListRequest_.reset();
 }
 
 void CVRAXJob::resetWritersAndReaders()
@@ -960,7 +1174,8 @@ void CVRAXJob::resetWritersAndReaders()
              &containerRequest_, &mgmtRequest_, &messageXferRequest_, &queuedMessageRequest_, &mediaXferRequest_ })
         writer->reset();
     for (CVRAXReplyParser* reader : std::initializer_list<CVRAXReplyParser*> { &contentsReply_, &mgmtReply_,
-             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_ })
+             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_,
+             &lookupReply_, &mediaXferReply_ })
         reader->reset();
     multipartWriter_.reset();
 }

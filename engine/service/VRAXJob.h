@@ -14,6 +14,9 @@
 #include "engine/service/VRAXListChoiceResponse.h"
 #include "engine/service/VRAXListReplyParser.h"
 #include "engine/service/VRAXListRequest.h"
+#include "engine/service/VRAXMediaListRequest.h"
+#include "engine/service/VRAXMediaReqReply.h"
+#include "engine/service/VRAXMediaXferReply.h"
 #include "engine/service/VRAXMediaXferRequest.h"
 #include "engine/service/VRAXMessageXferRequest.h"
 #include "engine/service/VRAXMgmtReply.h"
@@ -24,6 +27,7 @@
 #include "engine/service/VRAXReplyPart.h"
 #include "engine/service/VRAXUploadReply.h"
 #include "engine/service/VRAXUriReply.h"
+#include "engine/transfer/VXLOnlineUploadRequest.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
@@ -44,8 +48,10 @@ class CVRAXJobRequest;
 // configuration file that comes with a registration reply through its file
 // writer, which replaces "vxlcfg.xml" only once the part has arrived whole.
 //
-// The media batch fetch and the media upload are not served here: they are
-// answered with kResultFailed.
+// An upload looks its item up first unless it needs no lookup, then sends
+// the item's bytes as the body's second part, pulled from the requester in
+// reads of at most kUploadReadMax bytes. The media batch fetch is not served
+// here: it is answered with kResultFailed.
 class CVRAXJob : public CVXLHsm, public CVXLEventHandler {
 public:
     // Private signals, and the reply code of the job's HTTP request.
@@ -53,10 +59,14 @@ public:
         kSigGo = 4,
         kSigAlert = 5,
         kSigReauthenticate = 6,
+        kSigNoData = 7,
         kSigRegistrationTimer = 8,
         kSigFailure = 19,
         kSigHttpDone = 22,
+        // The upload source's answer to a read.
+        kReplySourceData = 14,
     };
+    static constexpr std::uint32_t kUploadReadMax = 51200;
     // Replies above this code that carry a failure reach the machine as
     // kSigFailure.
     static constexpr std::int32_t kLastPlainReply = 21;
@@ -96,12 +106,19 @@ public:
     CVXLHsmState SendMessageXfer(const CVXLEvent* e);
     CVXLHsmState SendQueuedMessage(const CVXLEvent* e);
     CVXLHsmState SendChoiceResponse(const CVXLEvent* e);
+    CVXLHsmState SendMediaList(const CVXLEvent* e);
+    CVXLHsmState SendUpload(const CVXLEvent* e);
     CVXLHsmState AwaitBodyRequest(const CVXLEvent* e);
+    CVXLHsmState AwaitUploadBodyRequest(const CVXLEvent* e);
+    CVXLHsmState SendUploadData(const CVXLEvent* e);
+    CVXLHsmState AwaitSourceData(const CVXLEvent* e);
     CVXLHsmState AwaitReplyHeaders(const CVXLEvent* e);
     CVXLHsmState AwaitMgmtReply(const CVXLEvent* e);
     CVXLHsmState AwaitListReply(const CVXLEvent* e);
     CVXLHsmState AwaitContainerReply(const CVXLEvent* e);
     CVXLHsmState AwaitMediaXferReply(const CVXLEvent* e);
+    CVXLHsmState AwaitLookupReply(const CVXLEvent* e);
+    CVXLHsmState AwaitUploadReply(const CVXLEvent* e);
     CVXLHsmState AwaitMessageXferReply(const CVXLEvent* e);
     CVXLHsmState AwaitQueuedMessageReply(const CVXLEvent* e);
     CVXLHsmState AwaitChoiceAck(const CVXLEvent* e);
@@ -142,6 +159,13 @@ private:
     CVXLHsmState takeRequest(std::int32_t code);
     CVXLHsmState startOperation(CVXLStateHandler send, CVXLStateHandler receive);
     CVXLHsmState sendState(const CVXLEvent* e, CVRAXRequest& writer);
+    // Builds the writer's document into the framing and posts the request.
+    void postDocument(CVRAXRequest& writer);
+    CVXLHsmState takeUpload();
+    std::uint32_t uploadLimit(const CVXLString& mimeType) const;
+    // Hands the send buffer to the held body request.
+    void handOutBody();
+    void dropBodyRequest(std::int32_t result);
     CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
     // The reply step of a receive state: 0 the document was read and
@@ -194,6 +218,7 @@ private:
     CVRAXMessageXferRequest messageXferRequest_;
     CVRAXQueuedMessageRequest queuedMessageRequest_;
     CVRAXMediaXferRequest mediaXferRequest_;
+    CVRAXMediaListRequest mediaListRequest_;
 
     CVRAXContentsReply contentsReply_;
     CVRAXMgmtReply mgmtReply_;
@@ -201,6 +226,11 @@ private:
     CVRAXUriReply uriReply_;
     CVRAXContainerReply containerReply_;
     CVRAXUploadReply uploadReply_;
+    CVRAXMediaReqReply lookupReply_;
+    CVRAXMediaXferReply mediaXferReply_;
+    CVXLUploadDataRequest sourceRead_ { kReplySourceData };
+    // The HTTP job's body request held while the source reads.
+    CVXLEvent* bodyRequest_ = nullptr;
     CVRAXErrorInfoReply errorInfoReply_;
     CVRAXListReplyParser listReplyParser_;
     CVRAXListChoiceAckReply choiceAckReply_;

@@ -46,6 +46,7 @@
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
     X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
     X(kResultChoiceDeclined, 94, "the user declined a service list choice")                             \
+    X(kResultUploadTooLarge, 96, "an upload larger than the configured limit of its media type")      \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
     X(kResultFailed, 1000, "failed")                                                                     \
     X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete")
