@@ -28,6 +28,7 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     , queuedMessageRequest_(environment)
     , mediaXferRequest_(environment)
     , mediaListRequest_(environment)
+    , mediaRequest_(environment)
     , contentsReply_(environment)
     , mgmtReply_(environment)
     , messageXferReply_(environment)
@@ -36,6 +37,7 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     , uploadReply_(environment)
     , lookupReply_(environment)
     , mediaXferReply_(environment)
+    , mediaReply_(environment)
     , errorInfoReply_(environment)
     , listReplyParser_(environment)
     , choiceAckReply_(environment)
@@ -45,6 +47,11 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     fileWrite_.buffer = &fileBuffer_;
     choicePrompt_.list = &listReplyParser_;
     containerReply_.setRequest(&containerRequest_);
+    sinkWrite_.buffer = &sinkBuffer_;
+    for (CVXLEvent& over : fetchOver_) {
+        over.setRequestCode(kFetchOverCode);
+        over.setReplyCode(kReplyFetchOver);
+    }
 }
 
 CVRAXJob::~CVRAXJob() = default;
@@ -226,6 +233,7 @@ CVXLHsmState CVRAXJob::SendQueuedMessage(const CVXLEvent* e) { return sendState(
 CVXLHsmState CVRAXJob::SendChoiceResponse(const CVXLEvent* e) { return sendState(e, choiceResponse_); }
 
 CVXLHsmState CVRAXJob::SendMediaList(const CVXLEvent* e) { return sendState(e, mediaListRequest_); }
+CVXLHsmState CVRAXJob::SendMediaRequest(const CVXLEvent* e) { return sendState(e, mediaRequest_); }
 
 // The size check comes before anything is sent.
 CVXLHsmState CVRAXJob::SendUpload(const CVXLEvent* e)
@@ -400,6 +408,86 @@ CVXLHsmState CVRAXJob::AwaitLookupReply(const CVXLEvent* e)
 }
 
 CVXLHsmState CVRAXJob::AwaitUploadReply(const CVXLEvent* e) { return receiveState(e, mediaXferReply_); }
+
+CVXLHsmState CVRAXJob::AwaitMediaReply(const CVXLEvent* e)
+{
+    CVXLHsmState answer;
+    if (!replyStep(e, mediaReply_, &answer))
+        return answer;
+    batch_->cursor = 0;
+    return transition(&CVRAXJob::ReadMediaPart);
+}
+
+CVXLHsmState CVRAXJob::ReadMediaPart(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        ring_.postSignal(kSigGo);
+        return handled();
+    case kSigGo:
+    case kEventHttpBodyData:
+        return readMediaPart();
+    case kSigHttpDone:
+    case kSigFailure:
+        if (exchangeBroke(e))
+            return readMediaPart();
+        break;
+    }
+    return super(&CVRAXJob::Receiving);
+}
+
+CVXLHsmState CVRAXJob::DeliverMediaBytes(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSigGo:
+    case kEventHttpBodyData:
+        return deliverMediaBytes();
+    case kSigHttpDone:
+    case kSigFailure:
+        if (exchangeBroke(e))
+            return deliverMediaBytes();
+        break;
+    }
+    return super(&CVRAXJob::Receiving);
+}
+
+// The reply data may end while a slot takes its bytes: what is left in the
+// receive buffer is read after the slot's answer.
+CVXLHsmState CVRAXJob::AwaitSinkWrite(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kReplyPushWrite:
+    case kSigSkip:
+        return afterSinkWrite();
+    case kSigFailure:
+        // A broken exchange shows once the bytes already here are used up.
+        if (httpEnded_ && e->result() != kResultCancelled)
+            return handled();
+        return fail(e->result());
+    case kSigHttpDone:
+    case kEventHttpBodyData:
+        return handled();
+    case kEventStop:
+    case kEventCancelNotice:
+        return transition(&CVRAXJob::StopAfterReply);
+    }
+    return super(&CVRAXJob::Exchange);
+}
+
+CVXLHsmState CVRAXJob::NextMediaPart(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSigGo:
+    case kEventHttpBodyData:
+        return nextMediaPart();
+    case kSigHttpDone:
+    case kSigFailure:
+        if (exchangeBroke(e))
+            return nextMediaPart();
+        break;
+    }
+    return super(&CVRAXJob::Receiving);
+}
 
 CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
 
@@ -768,6 +856,7 @@ CVXLHsmState CVRAXJob::StopAfterReply(const CVXLEvent* e)
     case kReplyPushClose:
     case kReplyScenarioReload:
     case kReplySourceData:
+    case kSigSkip:
     case kSigFailure:
     case kSigHttpDone:
         return cancel();
@@ -830,6 +919,12 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
             containerRequest_.setItemOperation(request->operation);
         return startOperation(toHandler(&CVRAXJob::SendContainerRequest),
                               toHandler(&CVRAXJob::AwaitContainerReply));
+    case kEventVraxFetchMedia:
+        if (!request->batch || request->batch->slotCount() == 0)
+            break;
+        batch_ = request->batch;
+        mediaRequest_.setBatch(batch_);
+        return startOperation(toHandler(&CVRAXJob::SendMediaRequest), toHandler(&CVRAXJob::AwaitMediaReply));
     case kEventVraxMediaRecord:
         if (!request->item)
             break;
@@ -915,6 +1010,128 @@ void CVRAXJob::dropBodyRequest(std::int32_t result)
         return;
     event->setResult(result);
     finishEvent(event);
+}
+
+// The headers of the next media part, then the slot it belongs to: the
+// slots are searched once from the cursor.
+CVXLHsmState CVRAXJob::readMediaPart()
+{
+    const std::int32_t step = replyPart_.step();
+    if (step == CVRAXReplyPart::kNeedMore)
+        return dataEnded_ || !httpInProgress() ? fail(kResultVraxReplyCut) : handled();
+    if (step != CVRAXReplyPart::kPartRead || replyPart_.isVraxDocument())
+        return fail(kResultVraxFraming);
+    transferRemaining_ = replyPart_.contentLength();
+    sinkWrite_.expectedTotal = static_cast<std::int32_t>(transferRemaining_);
+    const std::int32_t count = batch_->slotCount();
+    if (batch_->cursor < 0 || batch_->cursor >= count)
+        batch_->cursor = 0;
+    batch_->mark = -1;
+    for (std::int32_t looked = 0; looked < count && batch_->mark < 0; ++looked) {
+        const std::int32_t slot = batch_->cursor;
+        batch_->cursor = slot + 1 >= count ? 0 : slot + 1;
+        if (batch_->slots[slot].target && batch_->slots[slot].contentId == replyPart_.contentId())
+            batch_->mark = slot;
+    }
+    if (batch_->mark < 0) {
+        VXL_LOG_INFO("VRAX job: a media part \"%s\" matches no item of the batch", replyPart_.contentId().c_str());
+        return fail(kResultMissingItem);
+    }
+    return deliverMediaBytes();
+}
+
+// Hands what has arrived of the part to its slot, or drops it for a slot
+// whose reader has gone.
+CVXLHsmState CVRAXJob::deliverMediaBytes()
+{
+    sinkBuffer_.clear();
+    const CVXLScanResult taken = replyPart_.takeContent(sinkBuffer_);
+    if (taken == CVXLScanResult::Malformed)
+        return fail(kResultVraxFraming);
+    if (sinkBuffer_.length() > transferRemaining_)
+        sinkBuffer_.truncate(transferRemaining_);
+    transferRemaining_ -= sinkBuffer_.length();
+    if (sinkBuffer_.length() == 0 && transferRemaining_ != 0) {
+        if (dataEnded_ || !httpInProgress())
+            return fail(kResultVraxReplyCut);
+        return transition(&CVRAXJob::DeliverMediaBytes);
+    }
+    CVRAXFetchBatch::Slot& slot = batch_->slots[batch_->mark];
+    if (!slot.target) {
+        VXL_LOG_INFO("VRAX job: the slot of media part \"%s\" is gone", replyPart_.contentId().c_str());
+        return fail(kResultMissingItem);
+    }
+    if (!slot.opened || sinkBuffer_.length() == 0) {
+        if (!slot.opened && batch_->allIdle)
+            return cancel();
+        ring_.postSignal(kSigSkip);
+        return transition(&CVRAXJob::AwaitSinkWrite);
+    }
+    sinkWrite_.setResult(kResultSucceeded);
+    post(slot.target, &sinkWrite_);
+    return transition(&CVRAXJob::AwaitSinkWrite);
+}
+
+CVXLHsmState CVRAXJob::afterSinkWrite()
+{
+    if (transferRemaining_ != 0) {
+        if (receiveBuffer_.length() != 0)
+            ring_.postSignal(kSigGo);
+        else if (dataEnded_ || !httpInProgress())
+            return fail(kResultVraxReplyCut);
+        return transition(&CVRAXJob::DeliverMediaBytes);
+    }
+    CVRAXFetchBatch::Slot& slot = batch_->slots[batch_->mark];
+    if (slot.target && !slot.done && !fetchOver_[batch_->mark].isBusy()) {
+        slot.done = true;
+        fetchOver_[batch_->mark].setResult(kResultSucceeded);
+        post(slot.target, &fetchOver_[batch_->mark]);
+    }
+    ring_.postSignal(kSigGo);
+    return transition(&CVRAXJob::NextMediaPart);
+}
+
+// Another part is read; the closing boundary, or the end of the data, leaves
+// the items that did not come cancelled.
+CVXLHsmState CVRAXJob::nextMediaPart()
+{
+    switch (replyPart_.peekBoundary()) {
+    case 0:
+        replyPart_.reset();
+        return transition(&CVRAXJob::ReadMediaPart);
+    case 2:
+        if (!dataEnded_ && httpInProgress())
+            return handled();
+        break;
+    default:
+        break;
+    }
+    endFetches(kResultCancelled);
+    return go(operations_[currentOperation_].completion);
+}
+
+// The exchange ended, well or not, while a media part was read: the bytes
+// received decide, so a reply cut inside a part fails with kResultVraxReplyCut.
+bool CVRAXJob::exchangeBroke(const CVXLEvent* e)
+{
+    if (signalOf(e) == kSigFailure && (!httpEnded_ || e->result() == kResultCancelled))
+        return false;
+    dataEnded_ = true;
+    return true;
+}
+
+void CVRAXJob::endFetches(std::int32_t result)
+{
+    if (!batch_)
+        return;
+    for (std::int32_t i = 0; i < batch_->slotCount(); ++i) {
+        CVRAXFetchBatch::Slot& slot = batch_->slots[i];
+        if (!slot.target || slot.done || fetchOver_[i].isBusy())
+            continue;
+        slot.done = true;
+        fetchOver_[i].setResult(result);
+        post(slot.target, &fetchOver_[i]);
+    }
 }
 
 CVXLHsmState CVRAXJob::startOperation(CVXLStateHandler send, CVXLStateHandler receive)
@@ -1133,6 +1350,7 @@ CVXLHsmState CVRAXJob::fail(std::int32_t result)
     environment_.setErrorCode(result);
     stopFileWriter();
     dropBodyRequest(result);
+    endFetches(result);
     if (httpEvent_)
         httpEvent_->setResult(result);
     operations_[currentOperation_].completion
@@ -1147,6 +1365,7 @@ CVXLHsmState CVRAXJob::cancel()
     environment_.setErrorCode(kResultCancelled);
     stopFileWriter();
     dropBodyRequest(kResultCancelled);
+    endFetches(kResultCancelled);
     return transition(&CVRAXJob::Stopping);
 }
 
@@ -1166,6 +1385,8 @@ void CVRAXJob::complete(std::int32_t result)
     }
     resetWritersAndReaders();
     mediaListRequest_.reset();
+    mediaRequest_.setBatch(nullptr);
+    batch_ = nullptr;
 }
 
 void CVRAXJob::resetWritersAndReaders()
@@ -1175,7 +1396,7 @@ void CVRAXJob::resetWritersAndReaders()
         writer->reset();
     for (CVRAXReplyParser* reader : std::initializer_list<CVRAXReplyParser*> { &contentsReply_, &mgmtReply_,
              &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_,
-             &lookupReply_, &mediaXferReply_ })
+             &lookupReply_, &mediaXferReply_, &mediaReply_ })
         reader->reset();
     multipartWriter_.reset();
 }
@@ -1221,8 +1442,8 @@ CVRAXJobRequest* CVRAXJob::heldRequest() const
     if (!held_)
         return nullptr;
     const std::int32_t code = held_->effectiveCode();
-    if (code < kEventVraxAlbumList || code > kEventVraxMediaRecord || code == kEventVraxFetchMedia
-        || code == kEventOnlineUpload || code == kEventOnlineUploadData)
+    if (code < kEventVraxAlbumList || code > kEventVraxMediaRecord || code == kEventOnlineUpload
+        || code == kEventOnlineUploadData)
         return nullptr;
     return static_cast<CVRAXJobRequest*>(held_);
 }

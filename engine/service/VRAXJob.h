@@ -14,8 +14,10 @@
 #include "engine/service/VRAXListChoiceResponse.h"
 #include "engine/service/VRAXListReplyParser.h"
 #include "engine/service/VRAXListRequest.h"
+#include "engine/service/VRAXFetchBatch.h"
 #include "engine/service/VRAXMediaListRequest.h"
 #include "engine/service/VRAXMediaReqReply.h"
+#include "engine/service/VRAXMediaRequest.h"
 #include "engine/service/VRAXMediaXferReply.h"
 #include "engine/service/VRAXMediaXferRequest.h"
 #include "engine/service/VRAXMessageXferRequest.h"
@@ -50,8 +52,9 @@ class CVRAXJobRequest;
 //
 // An upload looks its item up first unless it needs no lookup, then sends
 // the item's bytes as the body's second part, pulled from the requester in
-// reads of at most kUploadReadMax bytes. The media batch fetch is not served
-// here: it is answered with kResultFailed.
+// reads of at most kUploadReadMax bytes. A media batch fetch hands each
+// media part of the reply to the slot whose Content-ID it carries, piece by
+// piece as it arrives, and tells every slot when its fetch is over.
 class CVRAXJob : public CVXLHsm, public CVXLEventHandler {
 public:
     // Private signals, and the reply code of the job's HTTP request.
@@ -60,13 +63,18 @@ public:
         kSigAlert = 5,
         kSigReauthenticate = 6,
         kSigNoData = 7,
+        kSigSkip = 10,
         kSigRegistrationTimer = 8,
         kSigFailure = 19,
         kSigHttpDone = 22,
         // The upload source's answer to a read.
         kReplySourceData = 14,
+        // A slot job's answer to the end of its fetch.
+        kReplyFetchOver = 16,
     };
     static constexpr std::uint32_t kUploadReadMax = 51200;
+    // Tells a slot's job that its fetch is over, with the fetch's result.
+    static constexpr std::int32_t kFetchOverCode = 5;
     // Replies above this code that carry a failure reach the machine as
     // kSigFailure.
     static constexpr std::int32_t kLastPlainReply = 21;
@@ -107,6 +115,7 @@ public:
     CVXLHsmState SendQueuedMessage(const CVXLEvent* e);
     CVXLHsmState SendChoiceResponse(const CVXLEvent* e);
     CVXLHsmState SendMediaList(const CVXLEvent* e);
+    CVXLHsmState SendMediaRequest(const CVXLEvent* e);
     CVXLHsmState SendUpload(const CVXLEvent* e);
     CVXLHsmState AwaitBodyRequest(const CVXLEvent* e);
     CVXLHsmState AwaitUploadBodyRequest(const CVXLEvent* e);
@@ -118,6 +127,11 @@ public:
     CVXLHsmState AwaitContainerReply(const CVXLEvent* e);
     CVXLHsmState AwaitMediaXferReply(const CVXLEvent* e);
     CVXLHsmState AwaitLookupReply(const CVXLEvent* e);
+    CVXLHsmState AwaitMediaReply(const CVXLEvent* e);
+    CVXLHsmState ReadMediaPart(const CVXLEvent* e);
+    CVXLHsmState DeliverMediaBytes(const CVXLEvent* e);
+    CVXLHsmState AwaitSinkWrite(const CVXLEvent* e);
+    CVXLHsmState NextMediaPart(const CVXLEvent* e);
     CVXLHsmState AwaitUploadReply(const CVXLEvent* e);
     CVXLHsmState AwaitMessageXferReply(const CVXLEvent* e);
     CVXLHsmState AwaitQueuedMessageReply(const CVXLEvent* e);
@@ -166,6 +180,13 @@ private:
     // Hands the send buffer to the held body request.
     void handOutBody();
     void dropBodyRequest(std::int32_t result);
+    CVXLHsmState readMediaPart();
+    CVXLHsmState deliverMediaBytes();
+    CVXLHsmState afterSinkWrite();
+    CVXLHsmState nextMediaPart();
+    // Tells every slot not yet done that its fetch is over with the result.
+    void endFetches(std::int32_t result);
+    bool exchangeBroke(const CVXLEvent* e);
     CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
     // The reply step of a receive state: 0 the document was read and
@@ -219,6 +240,7 @@ private:
     CVRAXQueuedMessageRequest queuedMessageRequest_;
     CVRAXMediaXferRequest mediaXferRequest_;
     CVRAXMediaListRequest mediaListRequest_;
+    CVRAXMediaRequest mediaRequest_;
 
     CVRAXContentsReply contentsReply_;
     CVRAXMgmtReply mgmtReply_;
@@ -228,6 +250,11 @@ private:
     CVRAXUploadReply uploadReply_;
     CVRAXMediaReqReply lookupReply_;
     CVRAXMediaXferReply mediaXferReply_;
+    CVRAXBasicReply mediaReply_;
+    CVRAXFetchBatch* batch_ = nullptr;
+    CVXLPushWriteRequest sinkWrite_;
+    CVXLByteBuffer sinkBuffer_;
+    CVXLEvent fetchOver_[CVRAXFetchBatch::kMaxSlots];
     CVXLUploadDataRequest sourceRead_ { kReplySourceData };
     // The HTTP job's body request held while the source reads.
     CVXLEvent* bodyRequest_ = nullptr;

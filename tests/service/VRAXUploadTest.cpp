@@ -1,6 +1,7 @@
 #include "engine/media/VXLMediaItem.h"
 #include "engine/transfer/VXLOnlineUploadRequest.h"
 #include "tests/service/VraxJobRig.h"
+#include "tests/support/SquidProxy.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,28 @@ TEST(VRAXUpload, ASourceThatBreaksItsCountFailsTheUploadAndClosesTheExchange)
         ASSERT_TRUE(rig.pump([&] { return !rig.log().empty(); }, 5000));
         EXPECT_TRUE(has(rig.log()[0], "bad body")) << rig.log()[0];
     }
+}
+
+TEST(VRAXUpload, ThroughTheProxyTheServerGetsTheSourcesBytes)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    SquidProxy squid;
+    ASSERT_TRUE(squid.start()) << squid.error();
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("upload-ack"));
+    rig.environment.items[kCfgProxyUri] = squid.proxyUri();
+    rig.environment.store.set("vrax.max_video_upload_size", "300000");
+    UploadSource source(rig);
+    source.data = bytes(250000);
+    source.endAt = source.data.size();
+    CVXLMediaItem item;
+    rig.environment.mimeTypes[&item] = "video/mp4";
+    EXPECT_EQ(kResultSucceeded, source.run(item, 250000));
+    EXPECT_EQ(*std::max_element(source.asks.begin(), source.asks.end()), static_cast<std::int32_t>(CVRAXJob::kUploadReadMax));
+    const auto lines = rig.log();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_TRUE(has(lines[0], " attachment=250000 sha256=" + source.sha256())) << lines[0];
 }
 
 } // namespace

@@ -38,6 +38,7 @@
     X(kResultVraxBadChoiceList, 56, "a service list-choice alert whose list did not parse")             \
     X(kResultVraxReplyCut, 57, "the service reply data ended before a complete document or part")      \
     X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again; also a list choice whose request may not be repeated")         \
+    X(kResultMissingItem, 59, "a fetched media part whose Content-ID names no item of the batch, or whose item is gone") \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
