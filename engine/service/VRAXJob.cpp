@@ -420,35 +420,16 @@ CVXLHsmState CVRAXJob::AwaitMediaReply(const CVXLEvent* e)
 
 CVXLHsmState CVRAXJob::ReadMediaPart(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
+    if (signalOf(e) == kSignalEntry) {
         ring_.postSignal(kSigGo);
         return handled();
-    case kSigGo:
-    case kEventHttpBodyData:
-        return readMediaPart();
-    case kSigHttpDone:
-    case kSigFailure:
-        if (exchangeBroke(e))
-            return readMediaPart();
-        break;
     }
-    return super(&CVRAXJob::Receiving);
+    return mediaPartStep(e, &CVRAXJob::readMediaPart);
 }
 
 CVXLHsmState CVRAXJob::DeliverMediaBytes(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSigGo:
-    case kEventHttpBodyData:
-        return deliverMediaBytes();
-    case kSigHttpDone:
-    case kSigFailure:
-        if (exchangeBroke(e))
-            return deliverMediaBytes();
-        break;
-    }
-    return super(&CVRAXJob::Receiving);
+    return mediaPartStep(e, &CVRAXJob::deliverMediaBytes);
 }
 
 // The reply data may end while a slot takes its bytes: what is left in the
@@ -476,17 +457,7 @@ CVXLHsmState CVRAXJob::AwaitSinkWrite(const CVXLEvent* e)
 
 CVXLHsmState CVRAXJob::NextMediaPart(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSigGo:
-    case kEventHttpBodyData:
-        return nextMediaPart();
-    case kSigHttpDone:
-    case kSigFailure:
-        if (exchangeBroke(e))
-            return nextMediaPart();
-        break;
-    }
-    return super(&CVRAXJob::Receiving);
+    return mediaPartStep(e, &CVRAXJob::nextMediaPart);
 }
 
 CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
@@ -1110,14 +1081,24 @@ CVXLHsmState CVRAXJob::nextMediaPart()
     return go(operations_[currentOperation_].completion);
 }
 
-// The exchange ended, well or not, while a media part was read: the bytes
-// received decide, so a reply cut inside a part fails with kResultVraxReplyCut.
-bool CVRAXJob::exchangeBroke(const CVXLEvent* e)
+// Runs the reading step of a media part on new data or a go signal, and on
+// the end of the exchange, well or not: the bytes received then decide, so a
+// reply cut inside a part fails with kResultVraxReplyCut.
+CVXLHsmState CVRAXJob::mediaPartStep(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*step)())
 {
-    if (signalOf(e) == kSigFailure && (!httpEnded_ || e->result() == kResultCancelled))
-        return false;
-    dataEnded_ = true;
-    return true;
+    switch (signalOf(e)) {
+    case kSigGo:
+    case kEventHttpBodyData:
+        return (this->*step)();
+    case kSigFailure:
+        if (!httpEnded_ || e->result() == kResultCancelled)
+            break;
+        [[fallthrough]];
+    case kSigHttpDone:
+        dataEnded_ = true;
+        return (this->*step)();
+    }
+    return super(&CVRAXJob::Receiving);
 }
 
 void CVRAXJob::endFetches(std::int32_t result)

@@ -186,7 +186,7 @@ private:
     CVXLHsmState nextMediaPart();
     // Tells every slot not yet done that its fetch is over with the result.
     void endFetches(std::int32_t result);
-    bool exchangeBroke(const CVXLEvent* e);
+    CVXLHsmState mediaPartStep(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*step)());
     CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
     // The reply step of a receive state: 0 the document was read and
