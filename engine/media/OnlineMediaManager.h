@@ -16,9 +16,10 @@ class CVXLOnlineMediaRequest;
 // the album list and one page of one album's contents, and turns each miss
 // or change into a request to the service protocol job. Requests are
 // CVXLOnlineMediaRequest events; every one is answered, codes it does not
-// serve with 1000 (uploads and rendition fetches among them, as the service
-// protocol job does not carry media yet). One exchange with the service protocol job at a time: a
-// request stays in progress until its exchange is over.
+// serve with 1000 (uploads and rendition fetches among them: they are not
+// handed to the service protocol job's media flows yet). One exchange with
+// the service protocol job at a time: a request stays in progress until its
+// exchange is over.
 class COnlineMediaManager : public CVXLEventHandler {
 public:
     // What the manager takes from the engine root when it starts.

@@ -2,10 +2,15 @@
 
 #include "engine/core/base/VXLString.h"
 
+class CVXLEventHandler;
+
 #include <cstdint>
 
 // A batch of online media renditions fetched in one exchange: up to nine
-// slots, each naming the item, its type and the rendition wanted.
+// slots, each naming the item, its type and the rendition wanted, and the
+// job that takes the item's bytes (the part whose Content-ID is the slot's).
+// A slot is opened while its job takes bytes and done once it was told that
+// its fetch is over.
 class CVRAXFetchBatch {
 public:
     static constexpr std::int32_t kMaxSlots = 9;
@@ -26,6 +31,10 @@ public:
         bool explicitSize = false;
         std::int32_t width = 0;
         std::int32_t height = 0;
+        CVXLEventHandler* target = nullptr;
+        CVXLString contentId;
+        bool opened = false;
+        bool done = false;
     };
 
     // Counts beyond the slots are cut to them.
@@ -33,4 +42,8 @@ public:
 
     std::int32_t count = 0;
     Slot slots[kMaxSlots];
+    // Set once no slot is opened any more.
+    bool allIdle = false;
+    std::int32_t cursor = 0;
+    std::int32_t mark = -1;
 };

@@ -15,6 +15,8 @@
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 
+#include <cstring>
+
 CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     : CVXLHsm(&CVRAXJob::initial)
     , environment_(environment)
@@ -25,12 +27,17 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     , messageXferRequest_(environment)
     , queuedMessageRequest_(environment)
     , mediaXferRequest_(environment)
+    , mediaListRequest_(environment)
+    , mediaRequest_(environment)
     , contentsReply_(environment)
     , mgmtReply_(environment)
     , messageXferReply_(environment)
     , uriReply_(environment)
     , containerReply_(environment)
     , uploadReply_(environment)
+    , lookupReply_(environment)
+    , mediaXferReply_(environment)
+    , mediaReply_(environment)
     , errorInfoReply_(environment)
     , listReplyParser_(environment)
     , choiceAckReply_(environment)
@@ -40,6 +47,11 @@ CVRAXJob::CVRAXJob(CVRAXEnvironment& environment)
     fileWrite_.buffer = &fileBuffer_;
     choicePrompt_.list = &listReplyParser_;
     containerReply_.setRequest(&containerRequest_);
+    sinkWrite_.buffer = &sinkBuffer_;
+    for (CVXLEvent& over : fetchOver_) {
+        over.setRequestCode(kFetchOverCode);
+        over.setReplyCode(kReplyFetchOver);
+    }
 }
 
 CVRAXJob::~CVRAXJob() = default;
@@ -220,6 +232,38 @@ CVXLHsmState CVRAXJob::SendMessageXfer(const CVXLEvent* e) { return sendState(e,
 CVXLHsmState CVRAXJob::SendQueuedMessage(const CVXLEvent* e) { return sendState(e, queuedMessageRequest_); }
 CVXLHsmState CVRAXJob::SendChoiceResponse(const CVXLEvent* e) { return sendState(e, choiceResponse_); }
 
+CVXLHsmState CVRAXJob::SendMediaList(const CVXLEvent* e) { return sendState(e, mediaListRequest_); }
+CVXLHsmState CVRAXJob::SendMediaRequest(const CVXLEvent* e) { return sendState(e, mediaRequest_); }
+
+// The size check comes before anything is sent.
+CVXLHsmState CVRAXJob::SendUpload(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kSignalEntry:
+        ring_.postSignal(kSigGo);
+        return handled();
+    case kSigGo:
+        break;
+    default:
+        return super(&CVRAXJob::Exchange);
+    }
+    CVXLOnlineUploadRequest* upload = mediaListRequest_.upload();
+    if (!upload || !upload->item || upload->size < 0) {
+        VXL_LOG_INFO("VRAX job: an upload without an item or a size; refused");
+        return fail(kResultFailed);
+    }
+    const CVXLString mimeType = environment_.mediaFacts(*upload->item).mimeType;
+    const std::uint32_t size = static_cast<std::uint32_t>(upload->size);
+    if (uploadLimit(mimeType) < size) {
+        VXL_LOG_INFO("VRAX job: an upload of %u bytes is over the limit of its type", static_cast<unsigned>(size));
+        return fail(kResultUploadTooLarge);
+    }
+    multipartWriter_.reset();
+    multipartWriter_.setAttachment(mimeType, CVRAXMultipartWriter::kEncoding8bit, size);
+    postDocument(mediaListRequest_);
+    return transition(&CVRAXJob::AwaitUploadBodyRequest);
+}
+
 CVXLHsmState CVRAXJob::AwaitBodyRequest(const CVXLEvent* e)
 {
     if (signalOf(e) == kEventHttpBodyRequest) {
@@ -228,6 +272,84 @@ CVXLHsmState CVRAXJob::AwaitBodyRequest(const CVXLEvent* e)
         return transition(&CVRAXJob::AwaitReplyHeaders);
     }
     return super(&CVRAXJob::SendWait);
+}
+
+CVXLHsmState CVRAXJob::AwaitUploadBodyRequest(const CVXLEvent* e)
+{
+    if (signalOf(e) != kEventHttpBodyRequest)
+        return super(&CVRAXJob::SendWait);
+    transferRemaining_ = static_cast<std::uint32_t>(mediaListRequest_.upload()->size);
+    bodyRequest_ = httpEvent_;
+    httpEvent_ = nullptr;
+    // With nothing to send, the framing and the trailer go out together.
+    if (transferRemaining_ == 0) {
+        ring_.postSignal(kSigNoData);
+        return transition(&CVRAXJob::SendUploadData);
+    }
+    handOutBody();
+    return transition(&CVRAXJob::SendUploadData);
+}
+
+CVXLHsmState CVRAXJob::SendUploadData(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kEventHttpBodyRequest:
+        bodyRequest_ = httpEvent_;
+        httpEvent_ = nullptr;
+        sourceRead_.size = static_cast<std::int32_t>(
+            transferRemaining_ < kUploadReadMax ? transferRemaining_ : kUploadReadMax);
+        sourceRead_.buffer.clear();
+        sourceRead_.setResult(kResultSucceeded);
+        post(held_->source(), &sourceRead_);
+        return transition(&CVRAXJob::AwaitSourceData);
+    case kSigNoData:
+        const CVXLByteBuffer trailer = multipartWriter_.trailerBytes();
+        sendBuffer_.append(trailer.data(), trailer.length());
+        handOutBody();
+        return transition(&CVRAXJob::AwaitReplyHeaders);
+    }
+    return super(&CVRAXJob::SendWait);
+}
+
+CVXLHsmState CVRAXJob::AwaitSourceData(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kReplySourceData:
+        break;
+    case kEventStop:
+    case kEventCancelNotice:
+        return transition(&CVRAXJob::StopAfterReply);
+    default:
+        return super(&CVRAXJob::Exchange);
+    }
+    const std::int32_t result = e->result();
+    if (result != kResultSucceeded && result != kResultDataComplete)
+        return fail(result);
+    sendBuffer_ = sourceRead_.buffer;
+    if (sendBuffer_.length() > transferRemaining_) {
+        VXL_LOG_INFO("VRAX job: the upload source gave %u bytes where %u were owed",
+                     static_cast<unsigned>(sendBuffer_.length()), static_cast<unsigned>(transferRemaining_));
+        return fail(kResultFailed);
+    }
+    if (result == kResultDataComplete) {
+        // A source that ended before the announced length would leave the
+        // body short of its Content-Length.
+        if (sendBuffer_.length() != transferRemaining_) {
+            VXL_LOG_INFO("VRAX job: the upload source ended %u bytes early",
+                         static_cast<unsigned>(transferRemaining_ - sendBuffer_.length()));
+            return fail(kResultFailed);
+        }
+        transferRemaining_ = 0;
+        ring_.postSignal(kSigNoData);
+        return transition(&CVRAXJob::SendUploadData);
+    }
+    if (sendBuffer_.length() == 0) {
+        VXL_LOG_INFO("VRAX job: the upload source answered a read with no bytes");
+        return fail(kResultFailed);
+    }
+    transferRemaining_ -= sendBuffer_.length();
+    handOutBody();
+    return transition(&CVRAXJob::SendUploadData);
 }
 
 CVXLHsmState CVRAXJob::AwaitReplyHeaders(const CVXLEvent* e)
@@ -270,6 +392,73 @@ CVXLHsmState CVRAXJob::AwaitListReply(const CVXLEvent* e)
 CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e) { return receiveState(e, containerReply_); }
 
 CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e) { return receiveState(e, uploadReply_); }
+
+// A lookup that found no item uploads an empty part.
+CVXLHsmState CVRAXJob::AwaitLookupReply(const CVXLEvent* e)
+{
+    CVXLHsmState answer;
+    if (!replyStep(e, lookupReply_, &answer))
+        return answer;
+    mediaListRequest_.setMode(CVRAXMediaListRequest::kLookedUp);
+    if (!lookupReply_.sawItem()) {
+        mediaListRequest_.upload()->size = 0;
+        mediaListRequest_.upload()->lookup = true;
+    }
+    return transition(&CVRAXJob::RerunRequest);
+}
+
+CVXLHsmState CVRAXJob::AwaitUploadReply(const CVXLEvent* e) { return receiveState(e, mediaXferReply_); }
+
+CVXLHsmState CVRAXJob::AwaitMediaReply(const CVXLEvent* e)
+{
+    CVXLHsmState answer;
+    if (!replyStep(e, mediaReply_, &answer))
+        return answer;
+    batch_->cursor = 0;
+    return transition(&CVRAXJob::ReadMediaPart);
+}
+
+CVXLHsmState CVRAXJob::ReadMediaPart(const CVXLEvent* e)
+{
+    if (signalOf(e) == kSignalEntry) {
+        ring_.postSignal(kSigGo);
+        return handled();
+    }
+    return mediaPartStep(e, &CVRAXJob::readMediaPart);
+}
+
+CVXLHsmState CVRAXJob::DeliverMediaBytes(const CVXLEvent* e)
+{
+    return mediaPartStep(e, &CVRAXJob::deliverMediaBytes);
+}
+
+// The reply data may end while a slot takes its bytes: what is left in the
+// receive buffer is read after the slot's answer.
+CVXLHsmState CVRAXJob::AwaitSinkWrite(const CVXLEvent* e)
+{
+    switch (signalOf(e)) {
+    case kReplyPushWrite:
+    case kSigSkip:
+        return afterSinkWrite();
+    case kSigFailure:
+        // A broken exchange shows once the bytes already here are used up.
+        if (httpEnded_ && e->result() != kResultCancelled)
+            return handled();
+        return fail(e->result());
+    case kSigHttpDone:
+    case kEventHttpBodyData:
+        return handled();
+    case kEventStop:
+    case kEventCancelNotice:
+        return transition(&CVRAXJob::StopAfterReply);
+    }
+    return super(&CVRAXJob::Exchange);
+}
+
+CVXLHsmState CVRAXJob::NextMediaPart(const CVXLEvent* e)
+{
+    return mediaPartStep(e, &CVRAXJob::nextMediaPart);
+}
 
 CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
 
@@ -637,6 +826,8 @@ CVXLHsmState CVRAXJob::StopAfterReply(const CVXLEvent* e)
     case kReplyPushWrite:
     case kReplyPushClose:
     case kReplyScenarioReload:
+    case kReplySourceData:
+    case kSigSkip:
     case kSigFailure:
     case kSigHttpDone:
         return cancel();
@@ -654,6 +845,8 @@ CVXLHsmState CVRAXJob::StopAfterReply(const CVXLEvent* e)
 
 CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
 {
+    if (code == kEventOnlineUpload)
+        return takeUpload();
     CVRAXJobRequest* request = heldRequest();
     if (!request) {
         VXL_LOG_INFO("VRAX job: request %x is not served here", static_cast<unsigned>(code));
@@ -697,6 +890,12 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
             containerRequest_.setItemOperation(request->operation);
         return startOperation(toHandler(&CVRAXJob::SendContainerRequest),
                               toHandler(&CVRAXJob::AwaitContainerReply));
+    case kEventVraxFetchMedia:
+        if (!request->batch || request->batch->slotCount() == 0)
+            break;
+        batch_ = request->batch;
+        mediaRequest_.setBatch(batch_);
+        return startOperation(toHandler(&CVRAXJob::SendMediaRequest), toHandler(&CVRAXJob::AwaitMediaReply));
     case kEventVraxMediaRecord:
         if (!request->item)
             break;
@@ -709,6 +908,211 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
     VXL_LOG_INFO("VRAX job: request %x refused: nothing to send", static_cast<unsigned>(code));
     complete(kResultFailed);
     return handled();
+}
+
+CVXLHsmState CVRAXJob::takeUpload()
+{
+    auto* upload = static_cast<CVXLOnlineUploadRequest*>(held_);
+    upload->lookup = false;
+    if (!upload->item || !held_->source()) {
+        VXL_LOG_INFO("VRAX job: an upload without an item or a source; refused");
+        complete(kResultFailed);
+        return handled();
+    }
+    // The writer keeps its mode over a rerun: a lookup done is not repeated.
+    if (mediaListRequest_.upload() != upload) {
+        mediaListRequest_.reset();
+        mediaListRequest_.setUpload(upload);
+    }
+    mediaXferReply_.setUpload(upload);
+    if (mediaListRequest_.needsNoLookup()) {
+        mediaListRequest_.setMode(CVRAXMediaListRequest::kTransfer);
+        return startOperation(toHandler(&CVRAXJob::SendUpload), toHandler(&CVRAXJob::AwaitUploadReply));
+    }
+    mediaListRequest_.setMode(CVRAXMediaListRequest::kLookup);
+    return startOperation(toHandler(&CVRAXJob::SendMediaList), toHandler(&CVRAXJob::AwaitLookupReply));
+}
+
+// The limit of the item's kind of media; any other kind may send nothing.
+std::uint32_t CVRAXJob::uploadLimit(const CVXLString& mimeType) const
+{
+    static const struct {
+        const char* prefix;
+        const char* key;
+    } kLimits[] = {
+        { "image", "vrax.max_image_upload_size" },
+        { "video", "vrax.max_video_upload_size" },
+        { "audio", "vrax.max_audio_upload_size" },
+    };
+    for (const auto& limit : kLimits) {
+        if (std::strncmp(mimeType.c_str(), limit.prefix, 5) != 0)
+            continue;
+        const CVXLString value = setting(limit.key);
+        std::uint32_t n = 0;
+        for (std::size_t i = 0; i < value.length(); ++i) {
+            const char c = value.c_str()[i];
+            if (c < '0' || c > '9')
+                break;
+            const std::uint64_t next = std::uint64_t(n) * 10 + std::uint64_t(c - '0');
+            n = next > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(next);
+        }
+        return n;
+    }
+    return 0;
+}
+
+void CVRAXJob::handOutBody()
+{
+    CVXLEvent* event = bodyRequest_;
+    bodyRequest_ = nullptr;
+    if (!event)
+        return;
+    static_cast<CVXLHttpBodyRequest*>(event)->part = &sendBuffer_;
+    event->setResult(kResultSucceeded);
+    finishEvent(event);
+}
+
+// A held body request answered with a failure closes the exchange.
+void CVRAXJob::dropBodyRequest(std::int32_t result)
+{
+    CVXLEvent* event = bodyRequest_;
+    bodyRequest_ = nullptr;
+    if (!event)
+        return;
+    event->setResult(result);
+    finishEvent(event);
+}
+
+// The headers of the next media part, then the slot it belongs to: the
+// slots are searched once from the cursor.
+CVXLHsmState CVRAXJob::readMediaPart()
+{
+    const std::int32_t step = replyPart_.step();
+    if (step == CVRAXReplyPart::kNeedMore)
+        return dataEnded_ || !httpInProgress() ? fail(kResultVraxReplyCut) : handled();
+    if (step != CVRAXReplyPart::kPartRead || replyPart_.isVraxDocument())
+        return fail(kResultVraxFraming);
+    transferRemaining_ = replyPart_.contentLength();
+    sinkWrite_.expectedTotal = static_cast<std::int32_t>(transferRemaining_);
+    const std::int32_t count = batch_->slotCount();
+    if (batch_->cursor < 0 || batch_->cursor >= count)
+        batch_->cursor = 0;
+    batch_->mark = -1;
+    for (std::int32_t looked = 0; looked < count && batch_->mark < 0; ++looked) {
+        const std::int32_t slot = batch_->cursor;
+        batch_->cursor = slot + 1 >= count ? 0 : slot + 1;
+        if (batch_->slots[slot].target && batch_->slots[slot].contentId == replyPart_.contentId())
+            batch_->mark = slot;
+    }
+    if (batch_->mark < 0) {
+        VXL_LOG_INFO("VRAX job: a media part \"%s\" matches no item of the batch", replyPart_.contentId().c_str());
+        return fail(kResultMissingItem);
+    }
+    return deliverMediaBytes();
+}
+
+// Hands what has arrived of the part to its slot, or drops it for a slot
+// whose reader has gone.
+CVXLHsmState CVRAXJob::deliverMediaBytes()
+{
+    sinkBuffer_.clear();
+    const CVXLScanResult taken = replyPart_.takeContent(sinkBuffer_);
+    if (taken == CVXLScanResult::Malformed)
+        return fail(kResultVraxFraming);
+    if (sinkBuffer_.length() > transferRemaining_)
+        sinkBuffer_.truncate(transferRemaining_);
+    transferRemaining_ -= sinkBuffer_.length();
+    if (sinkBuffer_.length() == 0 && transferRemaining_ != 0) {
+        if (dataEnded_ || !httpInProgress())
+            return fail(kResultVraxReplyCut);
+        return transition(&CVRAXJob::DeliverMediaBytes);
+    }
+    CVRAXFetchBatch::Slot& slot = batch_->slots[batch_->mark];
+    if (!slot.target) {
+        VXL_LOG_INFO("VRAX job: the slot of media part \"%s\" is gone", replyPart_.contentId().c_str());
+        return fail(kResultMissingItem);
+    }
+    if (!slot.opened || sinkBuffer_.length() == 0) {
+        if (!slot.opened && batch_->allIdle)
+            return cancel();
+        ring_.postSignal(kSigSkip);
+        return transition(&CVRAXJob::AwaitSinkWrite);
+    }
+    sinkWrite_.setResult(kResultSucceeded);
+    post(slot.target, &sinkWrite_);
+    return transition(&CVRAXJob::AwaitSinkWrite);
+}
+
+CVXLHsmState CVRAXJob::afterSinkWrite()
+{
+    if (transferRemaining_ != 0) {
+        if (receiveBuffer_.length() != 0)
+            ring_.postSignal(kSigGo);
+        else if (dataEnded_ || !httpInProgress())
+            return fail(kResultVraxReplyCut);
+        return transition(&CVRAXJob::DeliverMediaBytes);
+    }
+    CVRAXFetchBatch::Slot& slot = batch_->slots[batch_->mark];
+    if (slot.target && !slot.done && !fetchOver_[batch_->mark].isBusy()) {
+        slot.done = true;
+        fetchOver_[batch_->mark].setResult(kResultSucceeded);
+        post(slot.target, &fetchOver_[batch_->mark]);
+    }
+    ring_.postSignal(kSigGo);
+    return transition(&CVRAXJob::NextMediaPart);
+}
+
+// Another part is read; the closing boundary, or the end of the data, leaves
+// the items that did not come cancelled.
+CVXLHsmState CVRAXJob::nextMediaPart()
+{
+    switch (replyPart_.peekBoundary()) {
+    case 0:
+        replyPart_.reset();
+        return transition(&CVRAXJob::ReadMediaPart);
+    case 2:
+        if (!dataEnded_ && httpInProgress())
+            return handled();
+        break;
+    default:
+        break;
+    }
+    endFetches(kResultCancelled);
+    return go(operations_[currentOperation_].completion);
+}
+
+// Runs the reading step of a media part on new data or a go signal, and on
+// the end of the exchange, well or not: the bytes received then decide, so a
+// reply cut inside a part fails with kResultVraxReplyCut.
+CVXLHsmState CVRAXJob::mediaPartStep(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*step)())
+{
+    switch (signalOf(e)) {
+    case kSigGo:
+    case kEventHttpBodyData:
+        return (this->*step)();
+    case kSigFailure:
+        if (!httpEnded_ || e->result() == kResultCancelled)
+            break;
+        [[fallthrough]];
+    case kSigHttpDone:
+        dataEnded_ = true;
+        return (this->*step)();
+    }
+    return super(&CVRAXJob::Receiving);
+}
+
+void CVRAXJob::endFetches(std::int32_t result)
+{
+    if (!batch_)
+        return;
+    for (std::int32_t i = 0; i < batch_->slotCount(); ++i) {
+        CVRAXFetchBatch::Slot& slot = batch_->slots[i];
+        if (!slot.target || slot.done || fetchOver_[i].isBusy())
+            continue;
+        slot.done = true;
+        fetchOver_[i].setResult(result);
+        post(slot.target, &fetchOver_[i]);
+    }
 }
 
 CVXLHsmState CVRAXJob::startOperation(CVXLStateHandler send, CVXLStateHandler receive)
@@ -740,9 +1144,15 @@ CVXLHsmState CVRAXJob::sendState(const CVXLEvent* e, CVRAXRequest& writer)
     default:
         return super(&CVRAXJob::Exchange);
     }
+    multipartWriter_.reset();
+    postDocument(writer);
+    return transition(&CVRAXJob::AwaitBodyRequest);
+}
+
+void CVRAXJob::postDocument(CVRAXRequest& writer)
+{
     ++sequence_;
     writer.setSequence(sequence_);
-    multipartWriter_.reset();
     multipartWriter_.setDocument(writer.buildDocument());
     sendBuffer_ = multipartWriter_.head();
 
@@ -760,7 +1170,6 @@ CVXLHsmState CVRAXJob::sendState(const CVXLEvent* e, CVRAXRequest& writer)
     receiveBuffer_.clear();
     dataEnded_ = false;
     post(&http_, &httpRequest_);
-    return transition(&CVRAXJob::AwaitBodyRequest);
 }
 
 // The receive state of the kinds whose success ends the operation.
@@ -921,6 +1330,8 @@ CVXLHsmState CVRAXJob::fail(std::int32_t result)
         held_->setResult(result);
     environment_.setErrorCode(result);
     stopFileWriter();
+    dropBodyRequest(result);
+    endFetches(result);
     if (httpEvent_)
         httpEvent_->setResult(result);
     operations_[currentOperation_].completion
@@ -934,6 +1345,8 @@ CVXLHsmState CVRAXJob::cancel()
         held_->setResult(kResultCancelled);
     environment_.setErrorCode(kResultCancelled);
     stopFileWriter();
+    dropBodyRequest(kResultCancelled);
+    endFetches(kResultCancelled);
     return transition(&CVRAXJob::Stopping);
 }
 
@@ -952,6 +1365,9 @@ void CVRAXJob::complete(std::int32_t result)
         finishEvent(stopEvent);
     }
     resetWritersAndReaders();
+    mediaListRequest_.reset();
+    mediaRequest_.setBatch(nullptr);
+    batch_ = nullptr;
 }
 
 void CVRAXJob::resetWritersAndReaders()
@@ -960,7 +1376,8 @@ void CVRAXJob::resetWritersAndReaders()
              &containerRequest_, &mgmtRequest_, &messageXferRequest_, &queuedMessageRequest_, &mediaXferRequest_ })
         writer->reset();
     for (CVRAXReplyParser* reader : std::initializer_list<CVRAXReplyParser*> { &contentsReply_, &mgmtReply_,
-             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_ })
+             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_,
+             &lookupReply_, &mediaXferReply_, &mediaReply_ })
         reader->reset();
     multipartWriter_.reset();
 }
@@ -1006,8 +1423,8 @@ CVRAXJobRequest* CVRAXJob::heldRequest() const
     if (!held_)
         return nullptr;
     const std::int32_t code = held_->effectiveCode();
-    if (code < kEventVraxAlbumList || code > kEventVraxMediaRecord || code == kEventVraxFetchMedia
-        || code == kEventOnlineUpload || code == kEventOnlineUploadData)
+    if (code < kEventVraxAlbumList || code > kEventVraxMediaRecord || code == kEventOnlineUpload
+        || code == kEventOnlineUploadData)
         return nullptr;
     return static_cast<CVRAXJobRequest*>(held_);
 }

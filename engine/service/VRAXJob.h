@@ -14,6 +14,11 @@
 #include "engine/service/VRAXListChoiceResponse.h"
 #include "engine/service/VRAXListReplyParser.h"
 #include "engine/service/VRAXListRequest.h"
+#include "engine/service/VRAXFetchBatch.h"
+#include "engine/service/VRAXMediaListRequest.h"
+#include "engine/service/VRAXMediaReqReply.h"
+#include "engine/service/VRAXMediaRequest.h"
+#include "engine/service/VRAXMediaXferReply.h"
 #include "engine/service/VRAXMediaXferRequest.h"
 #include "engine/service/VRAXMessageXferRequest.h"
 #include "engine/service/VRAXMgmtReply.h"
@@ -24,6 +29,7 @@
 #include "engine/service/VRAXReplyPart.h"
 #include "engine/service/VRAXUploadReply.h"
 #include "engine/service/VRAXUriReply.h"
+#include "engine/transfer/VXLOnlineUploadRequest.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
@@ -44,8 +50,11 @@ class CVRAXJobRequest;
 // configuration file that comes with a registration reply through its file
 // writer, which replaces "vxlcfg.xml" only once the part has arrived whole.
 //
-// The media batch fetch and the media upload are not served here: they are
-// answered with kResultFailed.
+// An upload looks its item up first unless it needs no lookup, then sends
+// the item's bytes as the body's second part, pulled from the requester in
+// reads of at most kUploadReadMax bytes. A media batch fetch hands each
+// media part of the reply to the slot whose Content-ID it carries, piece by
+// piece as it arrives, and tells every slot when its fetch is over.
 class CVRAXJob : public CVXLHsm, public CVXLEventHandler {
 public:
     // Private signals, and the reply code of the job's HTTP request.
@@ -53,10 +62,19 @@ public:
         kSigGo = 4,
         kSigAlert = 5,
         kSigReauthenticate = 6,
+        kSigNoData = 7,
+        kSigSkip = 10,
         kSigRegistrationTimer = 8,
         kSigFailure = 19,
         kSigHttpDone = 22,
+        // The upload source's answer to a read.
+        kReplySourceData = 14,
+        // A slot job's answer to the end of its fetch.
+        kReplyFetchOver = 16,
     };
+    static constexpr std::uint32_t kUploadReadMax = 51200;
+    // Tells a slot's job that its fetch is over, with the fetch's result.
+    static constexpr std::int32_t kFetchOverCode = 5;
     // Replies above this code that carry a failure reach the machine as
     // kSigFailure.
     static constexpr std::int32_t kLastPlainReply = 21;
@@ -96,12 +114,25 @@ public:
     CVXLHsmState SendMessageXfer(const CVXLEvent* e);
     CVXLHsmState SendQueuedMessage(const CVXLEvent* e);
     CVXLHsmState SendChoiceResponse(const CVXLEvent* e);
+    CVXLHsmState SendMediaList(const CVXLEvent* e);
+    CVXLHsmState SendMediaRequest(const CVXLEvent* e);
+    CVXLHsmState SendUpload(const CVXLEvent* e);
     CVXLHsmState AwaitBodyRequest(const CVXLEvent* e);
+    CVXLHsmState AwaitUploadBodyRequest(const CVXLEvent* e);
+    CVXLHsmState SendUploadData(const CVXLEvent* e);
+    CVXLHsmState AwaitSourceData(const CVXLEvent* e);
     CVXLHsmState AwaitReplyHeaders(const CVXLEvent* e);
     CVXLHsmState AwaitMgmtReply(const CVXLEvent* e);
     CVXLHsmState AwaitListReply(const CVXLEvent* e);
     CVXLHsmState AwaitContainerReply(const CVXLEvent* e);
     CVXLHsmState AwaitMediaXferReply(const CVXLEvent* e);
+    CVXLHsmState AwaitLookupReply(const CVXLEvent* e);
+    CVXLHsmState AwaitMediaReply(const CVXLEvent* e);
+    CVXLHsmState ReadMediaPart(const CVXLEvent* e);
+    CVXLHsmState DeliverMediaBytes(const CVXLEvent* e);
+    CVXLHsmState AwaitSinkWrite(const CVXLEvent* e);
+    CVXLHsmState NextMediaPart(const CVXLEvent* e);
+    CVXLHsmState AwaitUploadReply(const CVXLEvent* e);
     CVXLHsmState AwaitMessageXferReply(const CVXLEvent* e);
     CVXLHsmState AwaitQueuedMessageReply(const CVXLEvent* e);
     CVXLHsmState AwaitChoiceAck(const CVXLEvent* e);
@@ -142,6 +173,20 @@ private:
     CVXLHsmState takeRequest(std::int32_t code);
     CVXLHsmState startOperation(CVXLStateHandler send, CVXLStateHandler receive);
     CVXLHsmState sendState(const CVXLEvent* e, CVRAXRequest& writer);
+    // Builds the writer's document into the framing and posts the request.
+    void postDocument(CVRAXRequest& writer);
+    CVXLHsmState takeUpload();
+    std::uint32_t uploadLimit(const CVXLString& mimeType) const;
+    // Hands the send buffer to the held body request.
+    void handOutBody();
+    void dropBodyRequest(std::int32_t result);
+    CVXLHsmState readMediaPart();
+    CVXLHsmState deliverMediaBytes();
+    CVXLHsmState afterSinkWrite();
+    CVXLHsmState nextMediaPart();
+    // Tells every slot not yet done that its fetch is over with the result.
+    void endFetches(std::int32_t result);
+    CVXLHsmState mediaPartStep(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*step)());
     CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
     // The reply step of a receive state: 0 the document was read and
@@ -194,6 +239,8 @@ private:
     CVRAXMessageXferRequest messageXferRequest_;
     CVRAXQueuedMessageRequest queuedMessageRequest_;
     CVRAXMediaXferRequest mediaXferRequest_;
+    CVRAXMediaListRequest mediaListRequest_;
+    CVRAXMediaRequest mediaRequest_;
 
     CVRAXContentsReply contentsReply_;
     CVRAXMgmtReply mgmtReply_;
@@ -201,6 +248,16 @@ private:
     CVRAXUriReply uriReply_;
     CVRAXContainerReply containerReply_;
     CVRAXUploadReply uploadReply_;
+    CVRAXMediaReqReply lookupReply_;
+    CVRAXMediaXferReply mediaXferReply_;
+    CVRAXBasicReply mediaReply_;
+    CVRAXFetchBatch* batch_ = nullptr;
+    CVXLPushWriteRequest sinkWrite_;
+    CVXLByteBuffer sinkBuffer_;
+    CVXLEvent fetchOver_[CVRAXFetchBatch::kMaxSlots];
+    CVXLUploadDataRequest sourceRead_ { kReplySourceData };
+    // The HTTP job's body request held while the source reads.
+    CVXLEvent* bodyRequest_ = nullptr;
     CVRAXErrorInfoReply errorInfoReply_;
     CVRAXListReplyParser listReplyParser_;
     CVRAXListChoiceAckReply choiceAckReply_;

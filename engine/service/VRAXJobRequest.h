@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class CVRAXContainerOperation;
+class CVRAXFetchBatch;
 class CVRAXMessageRecord;
 class CVRAXPageRequest;
 class CVXLMediaItem;
@@ -15,7 +16,7 @@ class CVXLMediaItem;
 // the server answers "error", and reads the repeat byte after a list choice.
 // Only the subject of the request's kind is set: the page of a list request,
 // the operation of an album or item operation, the message of a send, the
-// item of a media record.
+// item of a media record, the batch of a media fetch.
 class CVRAXJobRequest : public CVXLEvent {
 public:
     CVRAXJobRequest(std::int32_t requestCode, std::int32_t replyCode)
@@ -31,4 +32,5 @@ public:
     CVRAXContainerOperation* operation = nullptr;
     const CVRAXMessageRecord* message = nullptr;
     CVXLMediaItem* item = nullptr;
+    CVRAXFetchBatch* batch = nullptr;
 };

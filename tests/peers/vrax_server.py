@@ -15,6 +15,7 @@ no angle brackets.
 
     vrax_server.py --check FILE    check one request body, print its parts
     vrax_server.py --reply NAME    print the body of a scripted reply
+    vrax_server.py --fetched       print the sha256 of each item a fetch serves
     vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
                                    one scripted reply per request, then exit
 
@@ -190,6 +191,23 @@ REPLIES["items50"] = [vrax_part('<contents offset="0" count="50" total="50">\n' 
     '  <attr name="SECONDSUTC">%d</attr>\n </item>\n' % (n, n, 40000 + n, 1700000000 + n)
     for n in range(50)) + '</contents>\n')]
 REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
+
+
+def media_bytes(n, seed):
+    """n bytes of an item, with a delimiter line of the reply inside."""
+    data = bytes((i * 31 + seed) & 0xFF for i in range(n))
+    if n > 40:
+        data = data[:20] + b"\r\n----Veltmarsh\r\n" + data[20 + 17:]
+    return data
+
+
+FETCHED = {"I1": media_bytes(3000, 1), "I2": media_bytes(9000, 2), "I3": media_bytes(1, 3)}
+FETCH_REPLY = vrax_part('<get-media-rsp/>\n')
+# Parts of a batch fetch of I1, I2, I3 (octet-streams named by Content-ID).
+REPLIES["fetch3"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED[i]) for i in ("I3", "I2", "I1")]
+REPLIES["fetch2of3"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED[i]) for i in ("I3", "I1")]
+REPLIES["fetch-unknown"] = [FETCH_REPLY, media_part("image/jpeg", "I1", FETCHED["I1"]),
+                            media_part("image/jpeg", "X9", FETCHED["I2"])]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 
@@ -293,6 +311,10 @@ def serve(script, log_path, announce=False):
 
 
 def main():
+    if len(sys.argv) == 2 and sys.argv[1] == "--fetched":
+        for name, data in sorted(FETCHED.items()):
+            print(name, hashlib.sha256(data).hexdigest())
+        return 0
     if len(sys.argv) == 3 and sys.argv[1] == "--reply":
         sys.stdout.buffer.write(reply_for(sys.argv[2]))
         return 0

@@ -38,6 +38,7 @@
     X(kResultVraxBadChoiceList, 56, "a service list-choice alert whose list did not parse")             \
     X(kResultVraxReplyCut, 57, "the service reply data ended before a complete document or part")      \
     X(kResultUploadNotRepeated, 58, "an upload the service protocol job would not send again; also a list choice whose request may not be repeated")         \
+    X(kResultMissingItem, 59, "a fetched media part whose Content-ID names no item of the batch, or whose item is gone") \
     X(kResultMalformed, 60, "an unusable URL or a malformed response")                                   \
     X(kResultMissingLength, 61, "no body length, or an empty request-body part")                         \
     X(kResultMmsTransport, 74, "an MMS exchange failed in transport, or a preview lacks the addresses it needs") \
@@ -52,6 +53,7 @@
     X(kResultOperationRunning, 89, "the data-charge notice, refused while an operation runs")            \
     X(kResultDataTrafficOff, 90, "data traffic is switched off")                                         \
     X(kResultChoiceDeclined, 94, "the user declined a service list choice")                             \
+    X(kResultUploadTooLarge, 96, "an upload larger than the configured limit of its media type")      \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
     X(kResultFailed, 1000, "failed")                                                                     \
     X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete; also an MMS decode or fetch that could not be submitted")

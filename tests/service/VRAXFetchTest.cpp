@@ -1,0 +1,177 @@
+#include "engine/service/VRAXFetchBatch.h"
+#include "engine/transfer/VXLPushWriteRequest.h"
+#include "tests/service/VraxJobRig.h"
+#include "tests/support/SquidProxy.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// What tests/peers/vrax_server.py serves for the items I1, I2, I3.
+std::map<std::string, std::string> servedHashes()
+{
+    std::map<std::string, std::string> hashes;
+    std::istringstream lines(FileStoreFixture::runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
+    for (std::string id, hash; lines >> id >> hash;)
+        hashes[id] = hash;
+    return hashes;
+}
+
+// A batch of I1, I2, I3 whose slot jobs keep the bytes pushed to them and
+// the result their fetch ended with.
+struct FetchRig : VraxJobRig {
+    static constexpr std::int32_t kNotTold = -1;
+
+    FetchRig()
+    {
+        static const char* const kIds[] = { "I1", "I2", "I3" };
+        batch.count = 3;
+        for (int i = 0; i < 3; ++i) {
+            batch.slots[i].itemId = kIds[i];
+            batch.slots[i].contentId = kIds[i];
+            batch.slots[i].mimeType = "image/jpeg";
+            batch.slots[i].target = &sinks[i];
+            batch.slots[i].opened = true;
+            sinks[i].handler = [this, i](TraceJob& self, CVXLEvent* event) {
+                if (event->effectiveCode() == kEventPushWrite) {
+                    CVXLByteBuffer* buffer = static_cast<CVXLPushWriteRequest*>(event)->buffer;
+                    received[i].append(reinterpret_cast<const char*>(buffer->data()), buffer->length());
+                    ++writes[i];
+                    buffer->clear();
+                } else if (event->effectiveCode() == CVRAXJob::kFetchOverCode) {
+                    told[i] = event->result();
+                }
+                self.finishEvent(event);
+            };
+            driver.attach(&sinks[i]);
+        }
+        driver.runUntilIdle();
+        fetch.batch = &batch;
+    }
+
+    std::int32_t runFetch()
+    {
+        const std::int32_t result = run(fetch);
+        pump([&] { return told[0] != kNotTold && told[1] != kNotTold && told[2] != kNotTold; }, 2000);
+        return result;
+    }
+
+    std::string sha256(int slot) const
+    {
+        const std::string path = root.hostPath("received.bin");
+        std::ofstream(path, std::ios::binary).write(received[slot].data(), static_cast<std::streamsize>(received[slot].size()));
+        return testRunCommand("sha256sum " + path).output.substr(0, 64);
+    }
+
+    CVRAXFetchBatch batch;
+    CVRAXJobRequest fetch { kEventVraxFetchMedia, 44 };
+    TraceJob sinks[3] { TraceJob("slot I1"), TraceJob("slot I2"), TraceJob("slot I3") };
+    std::string received[3];
+    int writes[3] = { 0, 0, 0 };
+    std::int32_t told[3] = { kNotTold, kNotTold, kNotTold };
+};
+
+constexpr std::int32_t kOk = kResultSucceeded;
+constexpr std::int32_t kNone = FetchRig::kNotTold;
+
+TEST(VRAXFetch, EachMediaPartReachesTheSlotOfItsContentIdAndEverySlotIsTold)
+{
+    const auto served = servedHashes();
+    ASSERT_EQ(3u, served.size());
+    struct Case {
+        const char* script;
+        std::int32_t result;
+        // Per slot I1, I2, I3: whether its bytes came whole, and what it was told.
+        bool whole[3];
+        std::int32_t told[3];
+    } cases[] = {
+        { "fetch3", kOk, { true, true, true }, { kOk, kOk, kOk } },
+        { "fetch3-split", kOk, { true, true, true }, { kOk, kOk, kOk } },
+        { "fetch2of3", kOk, { true, false, true }, { kOk, kResultCancelled, kOk } },
+        { "fetch-unknown", kResultMissingItem, { true, false, false }, { kOk, kResultMissingItem, kResultMissingItem } },
+        { "fetch3-cutlast", kResultVraxReplyCut, { false, true, true }, { kResultVraxReplyCut, kOk, kOk } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        FetchRig rig;
+        rig.registered();
+        ASSERT_TRUE(rig.serve(c.script));
+        EXPECT_EQ(c.result, rig.runFetch());
+        EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
+        static const char* const kIds[] = { "I1", "I2", "I3" };
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(kIds[i]);
+            if (c.whole[i])
+                EXPECT_EQ(served.at(kIds[i]), rig.sha256(i));
+            else
+                EXPECT_NE(served.at(kIds[i]), rig.sha256(i));
+            EXPECT_EQ(c.told[i], rig.told[i]);
+        }
+        const auto lines = rig.log();
+        ASSERT_EQ(1u, lines.size());
+        EXPECT_NE(std::string::npos, lines[0].find("request=media-req")) << lines[0];
+    }
+}
+
+TEST(VRAXFetch, ThePartOfASlotWhoseReaderHasGoneIsSkippedOrTheFetchCancelled)
+{
+    struct Case {
+        bool allIdle;
+        std::int32_t result;
+    } cases[] = {
+        { false, kResultSucceeded },
+        { true, kResultCancelled },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.allIdle);
+        FetchRig rig;
+        rig.registered();
+        ASSERT_TRUE(rig.serve("fetch3"));
+        // I3's part comes first.
+        rig.batch.slots[2].opened = false;
+        rig.batch.allIdle = c.allIdle;
+        EXPECT_EQ(c.result, rig.runFetch());
+        EXPECT_EQ(0, rig.writes[2]);
+        if (c.allIdle) {
+            EXPECT_EQ(0, rig.writes[0] + rig.writes[1]);
+            EXPECT_EQ(kResultCancelled, rig.told[0]);
+        } else {
+            EXPECT_EQ(9000u, rig.received[1].size());
+            EXPECT_EQ(kResultSucceeded, rig.told[0]);
+        }
+    }
+}
+
+TEST(VRAXFetch, AFetchWithoutABatchIsRefusedAtOnce)
+{
+    FetchRig rig;
+    rig.fetch.batch = nullptr;
+    EXPECT_EQ(kResultFailed, rig.run(rig.fetch));
+    rig.fetch.batch = &rig.batch;
+    rig.batch.count = 0;
+    EXPECT_EQ(kResultFailed, rig.run(rig.fetch));
+}
+
+TEST(VRAXFetch, ThroughTheProxyASplitReplyReachesEachSlotExactly)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    const auto served = servedHashes();
+    SquidProxy squid;
+    ASSERT_TRUE(squid.start()) << squid.error();
+    FetchRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("fetch3-split"));
+    rig.environment.items[kCfgProxyUri] = squid.proxyUri();
+    EXPECT_EQ(kResultSucceeded, rig.runFetch());
+    EXPECT_EQ(served.at("I1"), rig.sha256(0));
+    EXPECT_EQ(served.at("I2"), rig.sha256(1));
+    EXPECT_EQ(served.at("I3"), rig.sha256(2));
+    EXPECT_NE(std::string::npos, squid.accessLog().find("POST " + rig.environment.items[kCfgServerUri]));
+}
+
+} // namespace
