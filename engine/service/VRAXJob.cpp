@@ -689,7 +689,8 @@ CVXLHsmState CVRAXJob::ConfigDone(const CVXLEvent* e)
     return super(&CVRAXJob::Exchange);
 }
 
-CVXLHsmState CVRAXJob::Done(const CVXLEvent* e)
+// Goes on to `next` once the HTTP job has let go of the exchange.
+CVXLHsmState CVRAXJob::afterHttpLetsGo(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*next)(const CVXLEvent*))
 {
     switch (signalOf(e)) {
     case kSignalEntry:
@@ -697,14 +698,19 @@ CVXLHsmState CVRAXJob::Done(const CVXLEvent* e)
         return handled();
     case kSigGo:
         if (!httpInProgress())
-            return transition(&CVRAXJob::Finish);
+            return transition(next);
         return handled();
     case kSigHttpDone:
-        return transition(&CVRAXJob::Finish);
+        return transition(next);
     case kEventHttpBodyData:
         return handled();
     }
     return super(&CVRAXJob::Exchange);
+}
+
+CVXLHsmState CVRAXJob::Done(const CVXLEvent* e)
+{
+    return afterHttpLetsGo(e, &CVRAXJob::Finish);
 }
 
 CVXLHsmState CVRAXJob::Finish(const CVXLEvent* e)
@@ -732,20 +738,7 @@ CVXLHsmState CVRAXJob::AwaitHttpEnd(const CVXLEvent* e)
 
 CVXLHsmState CVRAXJob::RerunRequest(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        ring_.postSignal(kSigGo);
-        return handled();
-    case kSigGo:
-        if (!httpInProgress())
-            return transition(&CVRAXJob::RepostRequest);
-        return handled();
-    case kSigHttpDone:
-        return transition(&CVRAXJob::RepostRequest);
-    case kEventHttpBodyData:
-        return handled();
-    }
-    return super(&CVRAXJob::Exchange);
+    return afterHttpLetsGo(e, &CVRAXJob::RepostRequest);
 }
 
 CVXLHsmState CVRAXJob::RepostRequest(const CVXLEvent* e)

@@ -102,6 +102,7 @@ public:
     void receive(CVXLEvent* event) override;
     const char* name() const override { return "VRAX Job"; }
 
+    CVXLHsmState afterHttpLetsGo(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*next)(const CVXLEvent*));
     // The states, in the order of the state table.
     CVXLHsmState Idle(const CVXLEvent* e);
     CVXLHsmState Exchange(const CVXLEvent* e);
