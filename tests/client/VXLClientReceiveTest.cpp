@@ -75,24 +75,16 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
     EXPECT_NE(requests[0].find("GET /msg/R5?size=3000&thumbnail=true"), std::string::npos) << requests[0];
     EXPECT_NE(requests[1].find("GET /msg/R5?size=3000 "), std::string::npos) << requests[1];
     EXPECT_NE(requests[2].find("POST /mms type=83 tid=T-5"), std::string::npos) << requests[2];
-    const std::string body = relay.savedBody(3);
-    std::string oracle;
-    for (const std::string& line : mmstest::runOracle(mmstest::Bytes(body.begin(), body.end())))
-        oracle += line + "\n";
+    const std::string oracle = mmstest::oracleText(relay.savedBody(3));
     EXPECT_NE(oracle.find("header X-Mms-Message-Type: 0x83"), std::string::npos) << oracle;
     EXPECT_NE(oracle.find("header X-Mms-Transaction-ID: T-5"), std::string::npos) << oracle;
     EXPECT_NE(oracle.find("header Status: 0x81"), std::string::npos) << oracle;
 
     // squid served both GETs under the NAI.
-    const std::string access = squid.accessLog();
-    const std::string get = "GET " + relay.url("/msg/R5");
-    int gets = 0;
-    for (std::size_t at = access.find(get); at != std::string::npos; at = access.find(get, at + 1)) {
-        const std::size_t end = access.find('\n', at);
-        EXPECT_NE(access.substr(at, end - at).find(SquidProxy::kUser), std::string::npos) << access;
-        ++gets;
-    }
-    EXPECT_EQ(gets, 2) << access;
+    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R5"));
+    EXPECT_EQ(gets.size(), 2u) << squid.accessLog();
+    for (const std::string& line : gets)
+        EXPECT_NE(line.find(SquidProxy::kUser), std::string::npos) << line;
 
     // Python reads the stored message: each part the relay served is one
     // segment's body, byte for byte.
