@@ -93,24 +93,16 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
 
     // tshark reads the response: the notification's id, status Retrieved.
     TESSEL_REQUIRE_TOOL(testToolTshark());
-    const std::string body = relay.savedBody(3);
-    std::string lines;
-    for (const std::string& line : mmstest::runOracle(mmstest::Bytes(body.begin(), body.end())))
-        lines += line + "\n";
+    const std::string lines = mmstest::oracleText(relay.savedBody(3));
     EXPECT_NE(lines.find("header X-Mms-Message-Type: 0x83"), std::string::npos) << lines;
     EXPECT_NE(lines.find("header X-Mms-Transaction-ID: T-9"), std::string::npos) << lines;
     EXPECT_NE(lines.find("header Status: 0x81"), std::string::npos) << lines;
 
     // squid logged both GETs under the subscriber's name.
-    const std::string access = squid.accessLog();
-    int gets = 0;
-    for (std::size_t at = access.find("GET " + relay.url("/msg/R9")); at != std::string::npos;
-         at = access.find("GET " + relay.url("/msg/R9"), at + 1)) {
-        const std::size_t end = access.find('\n', at);
-        EXPECT_NE(access.substr(at, end - at).find(SquidProxy::kUser), std::string::npos) << access;
-        ++gets;
-    }
-    EXPECT_EQ(gets, 2) << access;
+    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R9"));
+    EXPECT_EQ(gets.size(), 2u) << squid.accessLog();
+    for (const std::string& line : gets)
+        EXPECT_NE(line.find(SquidProxy::kUser), std::string::npos) << line;
 
     // The stored message, read by Python: the preview's headers and the
     // relay's parts, byte for byte.

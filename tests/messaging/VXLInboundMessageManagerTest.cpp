@@ -844,12 +844,7 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
         ASSERT_EQ(send(sendRequest), kResultSucceeded);
     }
     ASSERT_EQ(relay.sent.size(), 5u);
-    const auto linesOf = [](const std::string& pdu) {
-        std::string out;
-        for (const std::string& line : mmstest::runOracle(mmstest::Bytes(pdu.begin(), pdu.end())))
-            out += line + "\n";
-        return out;
-    };
+    const auto linesOf = mmstest::oracleText;
     const std::string forward = linesOf(relay.sent[0]);
     const std::string save = linesOf(relay.sent[1]);
     const std::string remove = linesOf(relay.sent[2]);

@@ -1,5 +1,10 @@
 #include "tests/support/EngineDriver.h"
 
+#include "engine/core/platform/VXLPlatformConnection.h"
+
+#include <algorithm>
+#include <chrono>
+
 // The real factory, except that the clock is the driver's.
 class EngineDriver::Factory : public CVXLPlatformFactory {
 public:
@@ -89,6 +94,30 @@ std::int32_t EngineDriver::runUntilIdle(int maxTicks)
             break;
     }
     return result;
+}
+
+bool EngineDriver::followRealTime(const std::function<bool()>& done, int realMs, std::uint32_t napMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto begin = Clock::now();
+    auto last = begin;
+    for (;;) {
+        if (tick() == CVXLClient::kTickTerminated)
+            return done();
+        if (CVXLUIRequest* request = popUIRequest())
+            poppedKinds.push_back(request->kind());
+        if (done())
+            return true;
+        if (Clock::now() - begin > std::chrono::milliseconds(realMs))
+            return false;
+        CVXLPlatformConnection::waitForSockets(
+            std::max<std::uint32_t>(1, std::min(napMs, client_->getWaitTime())));
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
+        if (elapsed.count() > 0) {
+            advance(static_cast<std::uint32_t>(elapsed.count()));
+            last += elapsed;
+        }
+    }
 }
 
 bool EngineDriver::runToNextTimer(int maxTicks)

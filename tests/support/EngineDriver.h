@@ -6,6 +6,7 @@
 #include "tests/support/TempDeviceRoot.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,10 @@ public:
     bool runToNextTimer(int maxTicks = 1000);
     // Start-up to the point where every member job has started.
     bool startUp(int maxTicks = 1000);
+    // For real peers: ticks (popping screen requests), waits on the sockets
+    // at most until the engine's next deadline or napMs, and moves the clock
+    // on by the real time gone; until `done` or realMs have passed.
+    bool followRealTime(const std::function<bool()>& done, int realMs, std::uint32_t napMs = 5);
     // requestShutdown, then ticks until the engine has terminated; true when
     // it did within maxTicks.
     bool shutDown(int maxTicks = 1000);

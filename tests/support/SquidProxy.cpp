@@ -147,3 +147,13 @@ std::string SquidProxy::accessLog() const
     text << log.rdbuf();
     return text.str();
 }
+
+std::vector<std::string> SquidProxy::accessLogLines(const std::string& text) const
+{
+    std::ifstream log(dir_ + "/access.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        if (line.find(text) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}

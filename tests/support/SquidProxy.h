@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // A real squid on 127.0.0.1 with its own configuration in a temporary folder:
 // Basic proxy authentication through the NCSA helper, no disk cache, nothing
@@ -35,6 +36,8 @@ public:
     std::string proxyUri(const char* user = kUser, const char* password = kPassword) const;
     // The proxy's access log so far (one line per request it served).
     std::string accessLog() const;
+    // Its lines that hold `text`.
+    std::vector<std::string> accessLogLines(const std::string& text) const;
 
 private:
     bool waitForPort(int timeoutMs);

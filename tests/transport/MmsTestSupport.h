@@ -83,6 +83,15 @@ inline std::vector<std::string> runOracle(const Bytes& pdu)
     return lines;
 }
 
+// The oracle's lines for a PDU held as bytes in a string, one text.
+inline std::string oracleText(const std::string& pdu)
+{
+    std::string out;
+    for (const std::string& line : runOracle(Bytes(pdu.begin(), pdu.end())))
+        out += line + "\n";
+    return out;
+}
+
 inline std::uint32_t crc32(const std::uint8_t* data, std::size_t n)
 {
     std::uint32_t crc = 0xFFFFFFFFu;
