@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <memory>
 #include <string>
 
@@ -231,13 +230,6 @@ struct UploadRig : OnlineRig, CLocalMediaManager::Owner, CVXLMediaStoreManager::
         return std::unique_ptr<CVXLMediaItem>(request.item);
     }
 
-    std::string sha256(const std::string& data)
-    {
-        const std::string path = root.hostPath("sent.bin");
-        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-        return testRunCommand("sha256sum " + path).output.substr(0, 64);
-    }
-
     FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
@@ -369,27 +361,10 @@ struct FetchRig : OnlineRig {
         });
     }
 
-    std::string sha256(const std::string& data)
-    {
-        const std::string path = root.hostPath("received.bin");
-        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-        return testRunCommand("sha256sum " + path).output.substr(0, 64);
-    }
-
     CJobRunner runner;
     TestDestination readers[kItems];
     CVXLMediaRefHandle refs[kItems];
 };
-
-std::map<std::string, std::string> servedHashes()
-{
-    std::map<std::string, std::string> hashes;
-    std::istringstream lines(
-        FileStoreFixture::runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
-    for (std::string id, hash; lines >> id >> hash;)
-        hashes[id] = hash;
-    return hashes;
-}
 
 // Fetches queued together go out as one "media-req" of at most nine items;
 // a request for another rendition or destination starts a batch of its own.
@@ -442,7 +417,7 @@ TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
 // the order of the parts; an item the reply leaves out ends its reader empty.
 TEST(OnlineMediaManager, FetchedBytesEqualTheServers)
 {
-    const auto served = servedHashes();
+    const auto served = VraxJobRig::servedHashes();
     ASSERT_EQ(served.size(), 3u);
     struct Case {
         const char* script;
