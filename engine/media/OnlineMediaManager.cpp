@@ -3,6 +3,8 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaReadRequest.h"
+#include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
 
@@ -18,7 +20,12 @@ std::int32_t clampPage(std::int32_t size, std::int32_t low, std::int32_t high)
 
 } // namespace
 
-COnlineMediaManager::~COnlineMediaManager() = default;
+COnlineMediaManager::~COnlineMediaManager()
+{
+    // Adapters still running are children, stopped and finished before.
+    for (COnlineFetchBatch* batch : batches_)
+        delete batch;
+}
 
 void COnlineMediaManager::markListsStale()
 {
@@ -38,10 +45,26 @@ void COnlineMediaManager::onEvent(CVXLEvent* event)
             cancelEventsWith(vrax_);
         if (current_)
             complete(kResultCancelled);
+        std::vector<CVXLMediaReadRequest*> waiting;
+        waiting.swap(collecting_);
+        for (CVXLMediaReadRequest* request : waiting) {
+            request->setResult(kResultCancelled);
+            finishEvent(request);
+        }
         return CVXLEventHandler::onEvent(event);
     }
     if (event->kind() == kEventReply)
         return onReply(event);
+    if (code == kFlushBatch) {
+        finishEvent(event);
+        return flushBatch();
+    }
+    if (code == kEventFileStoreOpenForReading) {
+        if (auto* read = dynamic_cast<CVXLMediaReadRequest*>(event))
+            return fetch(read);
+    }
+    // Collected fetches go before anything that may wait for an exchange.
+    flushBatch();
     onRequest(event);
 }
 
@@ -106,8 +129,10 @@ void COnlineMediaManager::onRequest(CVXLEvent* event)
         return itemOperation(request);
     case kEventMediaItemSave:
         return updateItem(request);
+    case kEventOnlineUploadItem:
+        return upload(request);
     default:
-        // Uploads and rendition fetches among them: answered, never left waiting.
+        // Rendition fetches among them: answered, never left waiting.
         VXL_LOG_INFO("online media: request %x is not served here", static_cast<unsigned>(event->requestCode()));
         return complete(kResultFailed);
     }
@@ -279,8 +304,227 @@ void COnlineMediaManager::updateItem(CVXLOnlineMediaRequest* request)
     send(updateRequest_, kReplyUpdate);
 }
 
+void COnlineMediaManager::upload(CVXLOnlineMediaRequest* request)
+{
+    CVXLMediaItem* item = request->item;
+    const CVXLMediaRef* ref = item ? item->mediaRef().get() : nullptr;
+    if (!item || !ref || !ref->rendition(0).sourceJob) {
+        VXL_LOG_INFO("online media: an upload without an item or its media refused");
+        return complete(kResultFailed);
+    }
+    // An online item is already there.
+    if (ref->rendition(0).sourceJob == this)
+        return complete(kResultSucceeded);
+    const std::int32_t mode = !request->firstMode ? CVXLOnlineUploadRequest::kKindUpload
+        : request->secondMode                     ? CVXLOnlineUploadRequest::kKindForward
+                                                  : CVXLOnlineUploadRequest::kKindShare;
+    sink_.setUpload(item, mode, request->text);
+    openSource_.job = nullptr;
+    openSource_.fileName = ref->rendition(0).location;
+    post(ref->rendition(0).sourceJob, &openSource_);
+}
+
+void COnlineMediaManager::onSourceOpened(CVXLEvent* reply)
+{
+    const std::int32_t result = reply->result();
+    const CVXLString text = reply->resultText();
+    CVXLXferJobBase* source = openSource_.job;
+    openSource_.job = nullptr;
+    finishEvent(reply);
+    auto* request = dynamic_cast<CVXLOnlineMediaRequest*>(current_);
+    if (result != kResultSucceeded || !source || !request) {
+        // A job that came anyway is still its lender's to close.
+        if (source)
+            source->stop();
+        return complete(result != kResultSucceeded ? result : kResultFailed, text);
+    }
+    source_ = source;
+    source->setAnnouncedTotal(request->item->size());
+    source->setDestination(&sink_);
+    sink_.setProtocolJob(vrax_);
+    sink_.restart();
+    startChild(&sink_);
+    uploading_ = true;
+    uploadResult_ = kResultFailed;
+    uploadText_ = CVXLString();
+    post(source, &runSource_);
+}
+
+void COnlineMediaManager::onSourceRan(CVXLEvent* reply)
+{
+    uploadResult_ = reply->result();
+    uploadText_ = reply->resultText();
+    finishEvent(reply);
+    // The service protocol job answered before it asked for any bytes: there
+    // was nothing to send.
+    if (uploadResult_ != kResultSucceeded && sink_.completedWithoutData()) {
+        uploadResult_ = kResultSucceeded;
+        uploadText_ = CVXLString();
+    }
+    if (auto* request = dynamic_cast<CVXLOnlineMediaRequest*>(current_))
+        request->status = 0;
+    contentsValid_ = false;
+    if (source_)
+        post(source_, &closeSource_);
+    else
+        sink_.stop();
+}
+
+void COnlineMediaManager::onSourceClosed(CVXLEvent* reply)
+{
+    finishEvent(reply);
+    // The lent source goes back to its lender; the sink's end answers the
+    // upload.
+    if (CVXLXferJobBase* source = source_) {
+        source_ = nullptr;
+        source->stop();
+    }
+    sink_.stop();
+}
+
+void COnlineMediaManager::childFinished(CVXLEventHandler* child)
+{
+    CVXLEventHandler::childFinished(child);
+    if (adapterFinished(child))
+        return;
+    if (child != &sink_ || !uploading_)
+        return;
+    uploading_ = false;
+    if (source_) {
+        // The sink ended before the source was closed (a stop).
+        cancelEventsWith(source_);
+        source_->stop();
+        source_ = nullptr;
+        uploadResult_ = kResultCancelled;
+    }
+    complete(uploadResult_, uploadText_);
+}
+
+// A request joins the batch when the batch is empty, or has room and asks for
+// the same destination and the same rendition as the first one: the batch
+// is sent with the first request's rendition for all.
+bool COnlineMediaManager::joins(const CVXLMediaReadRequest& request) const
+{
+    if (collecting_.empty())
+        return true;
+    const CVXLMediaReadRequest& first = *collecting_.front();
+    return collecting_.size() < static_cast<std::size_t>(CVRAXFetchBatch::kMaxSlots) && first.second == request.second
+        && first.outputMimeType == request.outputMimeType && first.kind == request.kind
+        && first.parameterA == request.parameterA && first.parameterB == request.parameterB
+        && first.exact == request.exact && (!first.exact || (first.width == request.width && first.height == request.height));
+}
+
+void COnlineMediaManager::fetch(CVXLMediaReadRequest* request)
+{
+    request->job = nullptr;
+    if (!vrax_) {
+        VXL_LOG_INFO("online media: a fetch of \"%s\" refused: no service protocol job", request->fileName.c_str());
+        request->setResult(kResultFailed);
+        return finishEvent(request);
+    }
+    if (!joins(*request))
+        flushBatch();
+    if (collecting_.empty() && !flushEvent_.isBusy())
+        post(this, &flushEvent_, true);
+    collecting_.push_back(request);
+    if (collecting_.size() == static_cast<std::size_t>(CVRAXFetchBatch::kMaxSlots))
+        return flushBatch();
+    // The request waits for the batch; further requests come in meanwhile.
+    resume();
+}
+
+void COnlineMediaManager::flushBatch()
+{
+    if (collecting_.empty())
+        return;
+    std::vector<CVXLMediaReadRequest*> requests;
+    requests.swap(collecting_);
+    auto* batch = new COnlineFetchBatch(kReplyFetch);
+    for (CVXLMediaReadRequest* request : requests) {
+        const std::int32_t index = batch->record.count;
+        auto* adapter = new CVXLOnlineMediaSourceAdapterJob(batch, index);
+        adapter->names[0] = request->fileName;
+        adapter->names[1] = request->first;
+        adapter->names[2] = request->second;
+        CVRAXFetchBatch::Slot& slot = batch->record.slots[index];
+        slot.itemId = request->fileName;
+        slot.contentId = request->fileName;
+        slot.mimeType = request->first;
+        slot.outputMimeType = request->outputMimeType;
+        slot.kind = request->kind;
+        slot.orientation = request->parameterA;
+        slot.scaling = request->parameterB;
+        slot.explicitSize = request->exact;
+        slot.width = request->width;
+        slot.height = request->height;
+        slot.target = adapter;
+        batch->adapters[index] = adapter;
+        ++batch->live;
+        ++batch->record.count;
+        startChild(adapter);
+        request->job = adapter;
+        request->setResult(kResultSucceeded);
+        finishEvent(request);
+    }
+    batches_.push_back(batch);
+    batch->request.serverErrorCode = 0;
+    batch->request.serverErrorText = CVXLString();
+    post(vrax_, &batch->request);
+}
+
+// The batch's exchange is over; the batch goes when its adapters have too.
+void COnlineMediaManager::onFetchReplied(CVXLEvent* reply)
+{
+    finishEvent(reply);
+    for (auto at = batches_.begin(); at != batches_.end(); ++at) {
+        COnlineFetchBatch* batch = *at;
+        if (&batch->request != reply)
+            continue;
+        batch->replied = true;
+        if (batch->finished()) {
+            batches_.erase(at);
+            delete batch;
+        }
+        return;
+    }
+}
+
+bool COnlineMediaManager::adapterFinished(CVXLEventHandler* child)
+{
+    for (auto at = batches_.begin(); at != batches_.end(); ++at) {
+        COnlineFetchBatch* batch = *at;
+        const std::int32_t slot = batch->slotOf(child);
+        if (slot < 0)
+            continue;
+        batch->forget(slot);
+        delete child;
+        if (batch->finished()) {
+            batches_.erase(at);
+            delete batch;
+        }
+        return true;
+    }
+    return false;
+}
+
 void COnlineMediaManager::onReply(CVXLEvent* reply)
 {
+    switch (reply->effectiveCode()) {
+    case kFlushBatch:
+        return finishEvent(reply);
+    case kReplyFetch:
+        if (dynamic_cast<CVRAXJobRequest*>(reply) && reply->requestCode() == kEventVraxFetchMedia)
+            return onFetchReplied(reply);
+        break;
+    case kReplySourceOpened:
+        return onSourceOpened(reply);
+    case kEventXferRunDone:
+        return onSourceRan(reply);
+    case kEventXferCloseDone:
+        return onSourceClosed(reply);
+    default:
+        break;
+    }
     // Finishing the reply clears its outcome: read it first.
     const std::int32_t code = reply->replyCode();
     const std::int32_t result = reply->result();

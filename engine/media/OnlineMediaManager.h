@@ -1,13 +1,18 @@
 #pragma once
 
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
+#include "engine/media/OnlineFetchBatch.h"
+#include "engine/media/VXLOnlineMediaSinkAdapterJob.h"
 #include "engine/service/VRAXContainerOperation.h"
 #include "engine/service/VRAXJobRequest.h"
 #include "engine/service/VRAXPageRequest.h"
 
 #include <cstdint>
+#include <vector>
 
 class CVXLAlbum;
+class CVXLMediaReadRequest;
 class CVXLMediaItem;
 class CVXLMediaRefHandle;
 class CVXLOnlineMediaRequest;
@@ -16,8 +21,12 @@ class CVXLOnlineMediaRequest;
 // the album list and one page of one album's contents, and turns each miss
 // or change into a request to the service protocol job. Requests are
 // CVXLOnlineMediaRequest events; every one is answered, codes it does not
-// serve with 1000 (uploads and rendition fetches among them: they are not
-// handed to the service protocol job's media flows yet). One exchange with
+// serve with 1000. Rendition fetches (kEventFileStoreOpenForReading) are
+// collected into batches of up to nine sent as one request, each answered at
+// once with the source adapter that the item's bytes will come from, when
+// the batch is sent. An upload opens a source
+// at the job that holds the item and runs it into an online sink adapter,
+// which hands the bytes to the service protocol job. One exchange with
 // the service protocol job at a time: a request stays in progress until its
 // exchange is over.
 class COnlineMediaManager : public CVXLEventHandler {
@@ -44,6 +53,7 @@ public:
     void setOwner(Owner* owner) { owner_ = owner; }
     void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "OnlineMediaManager"; }
+    void childFinished(CVXLEventHandler* child) override;
 
     // Both pages are fetched again on their next use.
     void markListsStale();
@@ -61,7 +71,12 @@ private:
         kReplyAlbumPage = 6,
         kReplyAlbumList = 7,
         kReplyContents = 8,
+        kReplySourceOpened = 9,
+        kReplyFetch = 3,
     };
+    // Posted to itself when a batch starts: it runs after the requests
+    // already queued, which join the batch first.
+    static constexpr std::int32_t kFlushBatch = 10;
 
     void onStart(CVXLEvent* event);
     void onRequest(CVXLEvent* event);
@@ -80,6 +95,15 @@ private:
     void albumOperation(CVXLOnlineMediaRequest* request);
     void itemOperation(CVXLOnlineMediaRequest* request);
     void updateItem(CVXLOnlineMediaRequest* request);
+    void upload(CVXLOnlineMediaRequest* request);
+    void onSourceOpened(CVXLEvent* reply);
+    void onSourceRan(CVXLEvent* reply);
+    void onSourceClosed(CVXLEvent* reply);
+    void fetch(CVXLMediaReadRequest* request);
+    bool joins(const CVXLMediaReadRequest& request) const;
+    void flushBatch();
+    void onFetchReplied(CVXLEvent* reply);
+    bool adapterFinished(CVXLEventHandler* child);
 
     Owner* owner_ = nullptr;
     CVXLEventHandler* vrax_ = nullptr;
@@ -99,4 +123,21 @@ private:
     CVRAXJobRequest albumRequest_ { kEventVraxContainerOperation, kReplyRename };
     CVRAXJobRequest itemRequest_ { kEventVraxItemOperation, kReplyItemOperation };
     CVRAXJobRequest updateRequest_ { kEventVraxMediaRecord, kReplyUpdate };
+
+    // The upload: the source lent by the job that holds the item, run into
+    // the sink adapter; answered when the sink adapter has finished.
+    CVXLNamedRequest openSource_ { kEventFileStoreOpenForReading, kReplySourceOpened };
+    CVXLEvent runSource_ { kEventXferRun, kEventXferRunDone };
+    CVXLEvent closeSource_ { kEventXferClose, kEventXferCloseDone };
+    CVXLOnlineMediaSinkAdapterJob sink_;
+    CVXLXferJobBase* source_ = nullptr;
+    bool uploading_ = false;
+    std::int32_t uploadResult_ = 0;
+    CVXLString uploadText_;
+
+    // The fetch requests being collected, and the batches sent and not yet
+    // over.
+    std::vector<CVXLMediaReadRequest*> collecting_;
+    CVXLEvent flushEvent_ { kFlushBatch, kFlushBatch };
+    std::vector<COnlineFetchBatch*> batches_;
 };

@@ -17,6 +17,8 @@ public:
     }
 
     std::int32_t kind = 0;
+    // The MIME type of the rendition chosen.
+    CVXLString outputMimeType;
     std::int32_t parameterA = 0;
     std::int32_t parameterB = 0;
     bool exact = false;

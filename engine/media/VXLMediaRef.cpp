@@ -290,6 +290,7 @@ void CVXLMediaRef::startNext()
         readRequest_.fileName = currentRendition_->location;
         readRequest_.first = mimeType_;
         readRequest_.kind = request.kind;
+        readRequest_.outputMimeType = currentRendition_->mimeType;
         readRequest_.second = request.targetPath;
         readRequest_.parameterA = request.parameterA;
         readRequest_.parameterB = request.parameterB;

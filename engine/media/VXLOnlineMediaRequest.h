@@ -40,4 +40,9 @@ public:
     bool wholeAlbum = false;
     CVXLStringArray uids;
     CVXLString destinationId;
+    // Upload (kEventOnlineUploadItem): the item, the album in `text`, the
+    // transfer mode bytes and a status byte that a finished upload clears.
+    bool firstMode = false;
+    bool secondMode = false;
+    std::int32_t status = 0;
 };

@@ -1,12 +1,19 @@
 #include "engine/media/OnlineMediaManager.h"
 
+#include "engine/media/LocalMediaManager.h"
+#include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
 #include "tests/service/VraxJobRig.h"
+#include "tests/media/MediaTestSupport.h"
+#include "tests/support/FolderMediaSource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -186,13 +193,259 @@ TEST(OnlineMediaManager, ItemOperationsAndUnservedCodes)
     EXPECT_TRUE(has(lines[0], "request=move-req")) << lines[0];
     EXPECT_TRUE(has(lines[1], "request=copy-req")) << lines[1];
 
-    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventLocalFirstStore),
-             std::int32_t(kEventOnlineUploadItem) }) {
+    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventLocalFirstStore) }) {
         CVXLOnlineMediaRequest other(code, kReply);
         EXPECT_EQ(rig.send(other), 1000);
     }
     move.kind = 9;
     EXPECT_EQ(rig.send(move), 1000);
+}
+
+// The online manager with a local one over a phone folder, which lends the
+// sources of uploads.
+struct UploadRig : OnlineRig, CLocalMediaManager::Owner, CVXLMediaStoreManager::Owner {
+    UploadRig()
+    {
+        root.makeFolder("My Pictures/");
+        stores.setOwner(this);
+        local.setOwner(this);
+        driver.attach(&local);
+        driver.attach(&stores);
+        driver.runUntilIdle();
+    }
+
+    CVXLPlatformMediaSource* mediaSource() override { return &source; }
+    CVXLMediaStoreManager* mediaStoreManager() override { return &stores; }
+    CVXLEventHandler* fileStoreManager() override { return &files; }
+
+    // The phone store's first item, imported by the local manager.
+    std::unique_ptr<CVXLMediaItem> importFirst()
+    {
+        CVXLLocalMediaRequest request(kEventMediaItemAt, kReply);
+        request.location().setByNumber(true);
+        request.location().setNumber(1);
+        request.index = 0;
+        requester.post(&local, &request);
+        driver.runUntilIdle(100000);
+        return std::unique_ptr<CVXLMediaItem>(request.item);
+    }
+
+    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    CVXLMediaStoreManager stores;
+    CLocalMediaManager local;
+};
+
+std::string patterned(std::size_t n)
+{
+    std::string out(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
+    return out;
+}
+
+// A local item's bytes go from the source the local manager lends, through
+// the sink adapter, to the server as the body of "media-xfer"; an item that
+// the server already has is answered 0 though no byte was asked for.
+TEST(OnlineMediaManager, AnUploadSendsWhatTheMediaSourceHolds)
+{
+    struct Case {
+        const char* name;
+        const char* script;
+        const char* uid;
+        std::size_t size;
+        std::size_t sent;
+        std::int32_t result;
+    } cases[] = {
+        { "small picture", "upload-ack", "", 13, 13, 0 },
+        { "picture over three reads", "upload-ack", "", 120000, 120000, 0 },
+        { "known item the server does not find: nothing to send", "lookup-none,upload-ack", "U1", 7000, 0, 0 },
+        { "server refuses", "error-info273", "", 7000, 7000, kResultNetworkNotice },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UploadRig rig;
+        ASSERT_TRUE(rig.serve(c.script));
+        rig.environment.store.set("vrax.max_image_upload_size", "200000");
+        const std::string bytes = patterned(c.size);
+        rig.root.writeFile("My Pictures/IMG_0001.jpg", bytes);
+        std::unique_ptr<CVXLMediaItem> item = rig.importFirst();
+        ASSERT_NE(item, nullptr);
+        ASSERT_EQ(item->size(), static_cast<std::int32_t>(c.size));
+        item->setUid(c.uid);
+        rig.environment.mimeTypes[item.get()] = "image/jpeg";
+
+        CVXLOnlineMediaRequest upload(kEventOnlineUploadItem, kReply);
+        upload.item = item.get();
+        upload.text = "C7";
+        upload.status = 1;
+        EXPECT_EQ(rig.send(upload), c.result);
+        EXPECT_EQ(upload.status, 0);
+        // The lent source went back to the local manager.
+        rig.driver.runUntilIdle(100000);
+        EXPECT_EQ(rig.local.freeJobs(), CLocalMediaManager::kPoolSize);
+        EXPECT_EQ(rig.source.openStreams, 0);
+        const auto lines = rig.log();
+        ASSERT_FALSE(lines.empty());
+        const std::string& last = lines.back();
+        EXPECT_TRUE(has(last, "request=media-xfer")) << last;
+        if (c.result != kResultSucceeded)
+            continue;
+        EXPECT_TRUE(has(last, " attachment=" + std::to_string(c.sent) + " ")) << last;
+        if (c.sent > 0) {
+            EXPECT_TRUE(has(last, " sha256=" + rig.sha256(bytes))) << last;
+        }
+    }
+}
+
+// An online item is answered at once; an item without media, or whose source
+// cannot be lent, is answered with the failure and nothing reaches the server.
+TEST(OnlineMediaManager, UploadsThatCannotStartAreAnswered)
+{
+    // Answers the open request without a source job.
+    TraceJob lender { "lender" };
+    UploadRig rig;
+    rig.driver.attach(&lender);
+    rig.driver.runUntilIdle();
+    ASSERT_TRUE(rig.serve("upload-ack"));
+    CVXLOnlineMediaRequest upload(kEventOnlineUploadItem, kReply);
+    CVXLMediaItem bare;
+    upload.item = &bare;
+    EXPECT_EQ(rig.send(upload), kResultFailed);
+
+    CVXLMediaItem online;
+    online.mediaRef().addEntry("U9", "image/jpeg", &rig.manager, -1, -1, 10, true);
+    upload.item = &online;
+    EXPECT_EQ(rig.send(upload), kResultSucceeded);
+
+    CVXLMediaItem local;
+    local.mediaRef().addEntry("IMG_0001.jpg", "image/jpeg", &lender, -1, -1, 10, true);
+    upload.item = &local;
+    EXPECT_EQ(rig.send(upload), kResultFailed);
+    EXPECT_EQ(std::count(lender.codes.begin(), lender.codes.end(), kEventFileStoreOpenForReading), 1);
+    EXPECT_TRUE(rig.log().empty());
+}
+
+// Media references of online items, served by the manager under the Job
+// Runner, each read into a destination of its own.
+struct FetchRig : OnlineRig {
+    static constexpr int kItems = 10;
+
+    FetchRig()
+    {
+        driver.attach(&runner);
+        driver.runUntilIdle();
+        CVXLMediaRef::setJobRunner(&runner);
+    }
+    ~FetchRig() { CVXLMediaRef::setJobRunner(nullptr); }
+
+    // Asks for a rendition of an item through reference `at`.
+    void read(int at, const char* id, std::int32_t sizeClass, const char* path = "")
+    {
+        refs[at].setMimeType("image/jpeg");
+        refs[at].addEntry(id, "image/jpeg", &manager, -1, -1, -1, true);
+        refs[at].get()->setSizeClass(sizeClass);
+        refs[at].get()->setListener(&readers[at]);
+        refs[at].get()->setRequestPath(path);
+        ASSERT_EQ(refs[at].get()->submitRequest(), 1);
+    }
+
+    // Runs until the first n readers have seen their transfer end.
+    bool ended(int n)
+    {
+        return pump([&] {
+            for (int i = 0; i < n; ++i) {
+                if (readers[i].ends == 0)
+                    return false;
+            }
+            return true;
+        });
+    }
+
+    CJobRunner runner;
+    TestDestination readers[kItems];
+    CVXLMediaRefHandle refs[kItems];
+};
+
+// Fetches queued together go out as one "media-req" of at most nine items;
+// a request for another rendition or destination starts a batch of its own.
+TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
+{
+    struct Read {
+        const char* id;
+        std::int32_t sizeClass;
+        const char* path;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Read> reads;
+        std::vector<std::string> requests;
+    };
+    const Read preview[] = { { "I1", 1, "" }, { "I2", 1, "" }, { "I3", 1, "" }, { "I4", 1, "" }, { "I5", 1, "" },
+        { "I6", 1, "" }, { "I7", 1, "" }, { "I8", 1, "" }, { "I9", 1, "" }, { "I10", 1, "" } };
+    const Case cases[] = {
+        { "nine", { preview, preview + 9 }, { "numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 " } },
+        { "a tenth starts a second batch", { preview, preview + 10 },
+            { "numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 ", "numelem=1 ids=I10 " } },
+        { "a preview and a view of one item", { { "I1", 1, "" }, { "I1", 2, "" } },
+            { "numelem=1 ids=I1 rend=THUMBNAIL_XY", "numelem=1 ids=I1 rend=SIZE_KEEP_ASPECT_RATIO" } },
+        { "another destination", { { "I1", 1, "" }, { "I2", 1, "/other" }, { "I3", 1, "" } },
+            { "numelem=1 ids=I1 ", "numelem=1 ids=I2 ", "numelem=1 ids=I3 " } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FetchRig rig;
+        std::string script = "fetch-none";
+        for (std::size_t i = 1; i < c.requests.size(); ++i)
+            script += ",fetch-none";
+        ASSERT_TRUE(rig.serve(script));
+        for (std::size_t i = 0; i < c.reads.size(); ++i)
+            rig.read(static_cast<int>(i), c.reads[i].id, c.reads[i].sizeClass, c.reads[i].path);
+        EXPECT_TRUE(rig.ended(static_cast<int>(c.reads.size())));
+        const auto lines = rig.log();
+        ASSERT_EQ(lines.size(), c.requests.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_TRUE(has(lines[i], "request=media-req")) << lines[i];
+            EXPECT_TRUE(has(lines[i], c.requests[i])) << lines[i];
+        }
+        // No item came: every reader got nothing.
+        for (std::size_t i = 0; i < c.reads.size(); ++i)
+            EXPECT_TRUE(rig.readers[i].bytes.empty()) << i;
+    }
+}
+
+// Each reader gets exactly the bytes the server sent for its item, whatever
+// the order of the parts; an item the reply leaves out ends its reader empty.
+TEST(OnlineMediaManager, FetchedBytesEqualTheServers)
+{
+    const auto served = VraxJobRig::servedHashes();
+    ASSERT_EQ(served.size(), 3u);
+    struct Case {
+        const char* script;
+        bool whole[3];
+    } cases[] = {
+        { "fetch3", { true, true, true } },
+        { "fetch3-split", { true, true, true } },
+        { "fetch2of3", { true, false, true } },
+    };
+    static const char* const kIds[] = { "I1", "I2", "I3" };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        FetchRig rig;
+        ASSERT_TRUE(rig.serve(c.script));
+        for (int i = 0; i < 3; ++i)
+            rig.read(i, kIds[i], CVXLMediaRef::kSizeOriginal);
+        EXPECT_TRUE(rig.ended(3));
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(kIds[i]);
+            if (c.whole[i])
+                EXPECT_EQ(rig.sha256(rig.readers[i].bytes), served.at(kIds[i]));
+            else
+                EXPECT_TRUE(rig.readers[i].bytes.empty());
+        }
+        const auto lines = rig.log();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_TRUE(has(lines[0], "numelem=3 ids=I1,I2,I3 ")) << lines[0];
+    }
 }
 
 } // namespace

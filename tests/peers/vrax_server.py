@@ -89,6 +89,12 @@ def describe(parts, root):
     contents = request.find("contents")
     if request.tag == "list-req" and contents is not None:
         lines[0] += " window=%s,%s" % (contents.get("offset"), contents.get("count"))
+    if request.tag == "media-req":
+        numelem = request.find("numelem")
+        lines[0] += " numelem=%s ids=%s rend=%s" % (
+            numelem.get("val") if numelem is not None else "-",
+            ",".join(e.get("id") or "-" for e in request.findall("elem")) or "-",
+            ",".join("%s:%s" % (r.get("name") or "-", (r.text or "").strip()) for r in request.findall("rend")) or "-")
     validate = request.find("validate")
     if validate is not None:
         passwd = next((a.text or "" for a in validate.findall("attr") if a.get("name") == "passwd"), "")
@@ -205,6 +211,7 @@ FETCHED = {"I1": media_bytes(3000, 1), "I2": media_bytes(9000, 2), "I3": media_b
 FETCH_REPLY = vrax_part('<get-media-rsp/>\n')
 # Parts of a batch fetch of I1, I2, I3 (octet-streams named by Content-ID).
 REPLIES["fetch3"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED[i]) for i in ("I3", "I2", "I1")]
+REPLIES["fetch-none"] = [FETCH_REPLY]
 REPLIES["fetch2of3"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED[i]) for i in ("I3", "I1")]
 REPLIES["fetch-unknown"] = [FETCH_REPLY, media_part("image/jpeg", "I1", FETCHED["I1"]),
                             media_part("image/jpeg", "X9", FETCHED["I2"])]

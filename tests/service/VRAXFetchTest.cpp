@@ -12,16 +12,6 @@
 
 namespace {
 
-// What tests/peers/vrax_server.py serves for the items I1, I2, I3.
-std::map<std::string, std::string> servedHashes()
-{
-    std::map<std::string, std::string> hashes;
-    std::istringstream lines(FileStoreFixture::runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
-    for (std::string id, hash; lines >> id >> hash;)
-        hashes[id] = hash;
-    return hashes;
-}
-
 // A batch of I1, I2, I3 whose slot jobs keep the bytes pushed to them and
 // the result their fetch ended with.
 struct FetchRig : VraxJobRig {
@@ -61,13 +51,6 @@ struct FetchRig : VraxJobRig {
         return result;
     }
 
-    std::string sha256(int slot) const
-    {
-        const std::string path = root.hostPath("received.bin");
-        std::ofstream(path, std::ios::binary).write(received[slot].data(), static_cast<std::streamsize>(received[slot].size()));
-        return testRunCommand("sha256sum " + path).output.substr(0, 64);
-    }
-
     CVRAXFetchBatch batch;
     CVRAXJobRequest fetch { kEventVraxFetchMedia, 44 };
     TraceJob sinks[3] { TraceJob("slot I1"), TraceJob("slot I2"), TraceJob("slot I3") };
@@ -81,7 +64,7 @@ constexpr std::int32_t kNone = FetchRig::kNotTold;
 
 TEST(VRAXFetch, EachMediaPartReachesTheSlotOfItsContentIdAndEverySlotIsTold)
 {
-    const auto served = servedHashes();
+    const auto served = VraxJobRig::servedHashes();
     ASSERT_EQ(3u, served.size());
     struct Case {
         const char* script;
@@ -107,9 +90,9 @@ TEST(VRAXFetch, EachMediaPartReachesTheSlotOfItsContentIdAndEverySlotIsTold)
         for (int i = 0; i < 3; ++i) {
             SCOPED_TRACE(kIds[i]);
             if (c.whole[i])
-                EXPECT_EQ(served.at(kIds[i]), rig.sha256(i));
+                EXPECT_EQ(served.at(kIds[i]), rig.sha256(rig.received[i]));
             else
-                EXPECT_NE(served.at(kIds[i]), rig.sha256(i));
+                EXPECT_NE(served.at(kIds[i]), rig.sha256(rig.received[i]));
             EXPECT_EQ(c.told[i], rig.told[i]);
         }
         const auto lines = rig.log();
@@ -160,7 +143,7 @@ TEST(VRAXFetch, AFetchWithoutABatchIsRefusedAtOnce)
 TEST(VRAXFetch, ThroughTheProxyASplitReplyReachesEachSlotExactly)
 {
     TESSEL_REQUIRE_TOOL(testToolSquid());
-    const auto served = servedHashes();
+    const auto served = VraxJobRig::servedHashes();
     SquidProxy squid;
     ASSERT_TRUE(squid.start()) << squid.error();
     FetchRig rig;
@@ -168,9 +151,9 @@ TEST(VRAXFetch, ThroughTheProxyASplitReplyReachesEachSlotExactly)
     ASSERT_TRUE(rig.serve("fetch3-split"));
     rig.environment.items[kCfgProxyUri] = squid.proxyUri();
     EXPECT_EQ(kResultSucceeded, rig.runFetch());
-    EXPECT_EQ(served.at("I1"), rig.sha256(0));
-    EXPECT_EQ(served.at("I2"), rig.sha256(1));
-    EXPECT_EQ(served.at("I3"), rig.sha256(2));
+    EXPECT_EQ(served.at("I1"), rig.sha256(rig.received[0]));
+    EXPECT_EQ(served.at("I2"), rig.sha256(rig.received[1]));
+    EXPECT_EQ(served.at("I3"), rig.sha256(rig.received[2]));
     EXPECT_NE(std::string::npos, squid.accessLog().find("POST " + rig.environment.items[kCfgServerUri]));
 }
 

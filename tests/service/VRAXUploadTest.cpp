@@ -58,13 +58,7 @@ struct UploadSource {
         return answer;
     }
 
-    std::string sha256() const
-    {
-        const std::string path = rig.root.hostPath("sent.bin");
-        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-        const TestCommandResult result = testRunCommand("sha256sum " + path);
-        return result.output.substr(0, 64);
-    }
+    std::string sha256() const { return rig.sha256(data); }
 
     VraxJobRig& rig;
     TraceJob job { "upload source" };

@@ -17,6 +17,8 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,24 @@ struct VraxJobRig : FileStoreFixture {
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         return lines;
+    }
+
+    // The sha256 of bytes, as the server logs them.
+    std::string sha256(const std::string& data) const
+    {
+        const std::string path = root.hostPath("hashed.bin");
+        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+        return testRunCommand("sha256sum " + path).output.substr(0, 64);
+    }
+
+    // What the server serves for each item of a batch fetch: id to sha256.
+    static std::map<std::string, std::string> servedHashes()
+    {
+        std::map<std::string, std::string> hashes;
+        std::istringstream lines(runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
+        for (std::string id, hash; lines >> id >> hash;)
+            hashes[id] = hash;
+        return hashes;
     }
 
     CVRAXJobRequest& albumList(std::uint8_t repeat = 0)
