@@ -87,14 +87,6 @@ struct CurlServer {
     pid_t pid = -1;
 };
 
-std::string bytes(std::size_t n)
-{
-    std::string out(n, '\0');
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
-    return out;
-}
-
 // A request body as the job writes it: the document, then the attachment.
 std::string requestBody(const std::string& element, const std::string& attachment)
 {
@@ -175,7 +167,7 @@ void BM_Upload5MBThroughProxy(benchmark::State& state)
         state.SkipWithError("squid did not start");
         return;
     }
-    const std::string data = bytes(kUploadBytes);
+    const std::string data = VraxJobRig::uploadBytes(kUploadBytes);
     double ours = 0;
     double curl = 0;
     for (auto _ : state) {
