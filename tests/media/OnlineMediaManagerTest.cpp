@@ -6,14 +6,17 @@
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
+#include "tests/service/ServiceTestSupport.h"
 #include "tests/service/VraxJobRig.h"
 #include "tests/media/MediaTestSupport.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/FolderMediaSource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -391,6 +394,10 @@ TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
         { "another destination", { { "I1", 1, "" }, { "I2", 1, "/other" }, { "I3", 1, "" } },
             { "numelem=1 ids=I1 ", "numelem=1 ids=I2 ", "numelem=1 ids=I3 " } },
     };
+    // Each request document the server kept must be well-formed to xmllint too.
+    const ToolCheck& xmllint = testCheckTool(testToolXmllint());
+    if (xmllint.verdict == ToolVerdict::Fail)
+        ADD_FAILURE() << xmllint.message;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FetchRig rig;
@@ -406,6 +413,12 @@ TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
         for (std::size_t i = 0; i < lines.size(); ++i) {
             EXPECT_TRUE(has(lines[i], "request=media-req")) << lines[i];
             EXPECT_TRUE(has(lines[i], c.requests[i])) << lines[i];
+            std::ifstream kept(rig.logPath + "." + std::to_string(i + 1) + ".xml", std::ios::binary);
+            const std::string document { std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>() };
+            EXPECT_TRUE(has(document, "<media-req")) << i;
+            if (xmllint.verdict == ToolVerdict::Ready) {
+                EXPECT_TRUE(xmllintAccepts(document)) << document;
+            }
         }
         // No item came: every reader got nothing.
         for (std::size_t i = 0; i < c.reads.size(); ++i)

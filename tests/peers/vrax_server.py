@@ -32,7 +32,8 @@ while. One log line per request: its number, the script word, seq,
 time_req, request element, identity form, a list request's window
 (offset,count), the size and sha256 of the
 attachment, the password of a "validate" identity and the names of the
-request's headers in their order. The server exits after MAX_SECONDS in any
+request's headers in their order. Each well-formed request's document is
+kept beside the log as LOG.N.xml (N its number). The server exits after MAX_SECONDS in any
 case.
 """
 import base64
@@ -201,7 +202,8 @@ REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CON
 
 def media_bytes(n, seed):
     """n bytes of an item, with a delimiter line of the reply inside."""
-    data = bytes((i * 31 + seed) & 0xFF for i in range(n))
+    cycle = bytes((i * 31 + seed) & 0xFF for i in range(256))
+    data = (cycle * (n // 256 + 1))[:n]
     if n > 40:
         data = data[:20] + b"\r\n----Veltmarsh\r\n" + data[20 + 17:]
     return data
@@ -215,6 +217,9 @@ REPLIES["fetch-none"] = [FETCH_REPLY]
 REPLIES["fetch2of3"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED[i]) for i in ("I3", "I1")]
 REPLIES["fetch-unknown"] = [FETCH_REPLY, media_part("image/jpeg", "I1", FETCHED["I1"]),
                             media_part("image/jpeg", "X9", FETCHED["I2"])]
+# A batch of nine items of 200 KB each, F1 to F9.
+FETCHED9 = {"F%d" % n: media_bytes(200 * 1024, n) for n in range(1, 10)}
+REPLIES["fetch9x200k"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED9[i]) for i in sorted(FETCHED9)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 
@@ -249,6 +254,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             try:
                 parts, root = check_body(body)
+                # The request document, kept as LOG.N.xml.
+                with open("%s.%d.xml" % (server.log.name, server.served), "wb") as kept:
+                    kept.write(parts[0][2])
                 info = describe(parts, root)
                 attachment = info[2].split()[2:] if len(info) > 2 else ["0", "-"]
                 line += " %s attachment=%s sha256=%s" % (info[0], attachment[0], attachment[1])

@@ -73,14 +73,6 @@ struct UploadSource {
     std::vector<std::int32_t> asks;
 };
 
-std::string bytes(std::size_t n)
-{
-    std::string out(n, '\0');
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
-    return out;
-}
-
 TEST(VRAXUpload, TheItemsBytesAreTheSecondPartPulledInReadsOfAtMost51200)
 {
     struct Case {
@@ -103,7 +95,7 @@ TEST(VRAXUpload, TheItemsBytesAreTheSecondPartPulledInReadsOfAtMost51200)
         ASSERT_TRUE(rig.serve("upload-ack"));
         rig.environment.store.set(c.limitKey, c.limit);
         UploadSource source(rig);
-        source.data = bytes(c.size);
+        source.data = VraxJobRig::uploadBytes(c.size);
         source.endAt = c.size;
         source.give = c.give;
         CVXLMediaItem item;
@@ -142,7 +134,7 @@ TEST(VRAXUpload, SizeLimitsByMediaTypeRefuseBeforeAnyConnection)
         if (c.limit)
             rig.environment.store.set("vrax.max_image_upload_size", c.limit);
         UploadSource source(rig);
-        source.data = bytes(static_cast<std::size_t>(c.size));
+        source.data = VraxJobRig::uploadBytes(static_cast<std::size_t>(c.size));
         source.endAt = source.data.size();
         CVXLMediaItem item;
         rig.environment.mimeTypes[&item] = c.mimeType;
@@ -177,7 +169,7 @@ TEST(VRAXUpload, AnItemWithAnOnlineIdIsLookedUpFirstAndAnUnknownOneSendsNoBytes)
         ASSERT_TRUE(rig.serve(c.script));
         rig.environment.store.set("vrax.max_image_upload_size", "10000");
         UploadSource source(rig);
-        source.data = bytes(7000);
+        source.data = VraxJobRig::uploadBytes(7000);
         source.endAt = 7000;
         CVXLMediaItem item;
         item.setUid("U1");
@@ -216,7 +208,7 @@ TEST(VRAXUpload, ASourceThatBreaksItsCountFailsTheUploadAndClosesTheExchange)
         ASSERT_TRUE(rig.serve("upload-ack"));
         rig.environment.store.set("vrax.max_image_upload_size", "200000");
         UploadSource source(rig);
-        source.data = bytes(120001);
+        source.data = VraxJobRig::uploadBytes(120001);
         source.endAt = c.endAt;
         source.extra = c.extra;
         source.failWith = c.failWith;
@@ -243,7 +235,7 @@ TEST(VRAXUpload, ThroughTheProxyTheServerGetsTheSourcesBytes)
     rig.environment.items[kCfgProxyUri] = squid.proxyUri();
     rig.environment.store.set("vrax.max_video_upload_size", "300000");
     UploadSource source(rig);
-    source.data = bytes(250000);
+    source.data = VraxJobRig::uploadBytes(250000);
     source.endAt = source.data.size();
     CVXLMediaItem item;
     rig.environment.mimeTypes[&item] = "video/mp4";

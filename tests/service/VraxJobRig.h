@@ -133,6 +133,15 @@ struct VraxJobRig : FileStoreFixture {
         return testRunCommand("sha256sum " + path).output.substr(0, 64);
     }
 
+    // n bytes of an item to upload, without a run that repeats soon.
+    static std::string uploadBytes(std::size_t n)
+    {
+        std::string out(n, '\0');
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
+        return out;
+    }
+
     // What the server serves for each item of a batch fetch: id to sha256.
     static std::map<std::string, std::string> servedHashes()
     {

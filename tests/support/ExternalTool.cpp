@@ -99,6 +99,12 @@ const ExternalTool& testToolXdotool()
     return tool;
 }
 
+const ExternalTool& testToolXmllint()
+{
+    static const ExternalTool tool { "xmllint", "xmllint", "", "--version" };
+    return tool;
+}
+
 ToolCheck testCheckTool(const ExternalTool& tool, const char* pathVariable, const char* ciVariable)
 {
     ToolCheck check;

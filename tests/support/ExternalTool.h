@@ -29,6 +29,7 @@ const ExternalTool& testToolCompare();
 const ExternalTool& testToolPngcheck();
 const ExternalTool& testToolXvfbRun();
 const ExternalTool& testToolXdotool();
+const ExternalTool& testToolXmllint();
 
 enum class ToolVerdict { Ready, Skip, Fail };
 
