@@ -10,8 +10,10 @@
 // the bottom answers false or null instead of touching memory.
 class CVXLValueStack : public CVXLObject {
 public:
-    // The element storage's byte size must fit the allocator's 32-bit size.
-    static constexpr std::uint32_t kMaxCapacity = 0x1000000;
+    // A million entries (24 MB) is far beyond any real program's depth; a
+    // program that recurses past it fails with a full stack instead of
+    // taking the device's memory.
+    static constexpr std::uint32_t kMaxCapacity = 0x100000;
 
     explicit CVXLValueStack(std::uint32_t initialCapacity);
     CVXLValueStack(const CVXLValueStack&) = delete;

@@ -379,4 +379,29 @@ TEST_F(InterpreterTest, UndefinedOpcodesDoNothing)
     EXPECT_EQ(r.result.toInt(), 9);
 }
 
+// A function that calls itself for ever with a large frame fills the frame
+// stack to its bound and fails, instead of taking the device's memory.
+TEST(InterpreterStackBound, EndlessRecursionFailsAtTheStackBound)
+{
+    ProgramBuilder b;
+    b.op(134, 0);
+    b.functions.push_back({ "main", 0, 60000, 0, 0 });
+    const std::vector<std::uint8_t> bytes = b.bytes();
+    CVXLScenarioProgram program;
+    ASSERT_TRUE(program.load(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+    RecordingHost host;
+    CVXLInterpreter interpreter { &host };
+    interpreter.setProgram(&program);
+    interpreter.reset();
+    ASSERT_TRUE(interpreter.call(0));
+    int slices = 0;
+    while (slices < 1000 && interpreter.runSlice() != CVXLInterpreter::kSliceStopped)
+        ++slices;
+    EXPECT_EQ(interpreter.completion(), kCompletionFailed);
+    EXPECT_EQ(interpreter.error(), kResultMachineBadProgram);
+    EXPECT_LE(interpreter.frames().count(), CVXLValueStack::kMaxCapacity);
+    // 17 calls of 60,003 entries fit a million; the 18th does not.
+    EXPECT_LT(slices, 3);
+}
+
 } // namespace
