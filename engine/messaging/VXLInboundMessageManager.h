@@ -6,7 +6,7 @@
 #include "engine/core/jobs/VXLCallbackEvent.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/messaging/VXLInboundRequests.h"
+#include "engine/records/VXLInboundRequests.h"
 #include "engine/messaging/VXLMessageHeaders.h"
 #include "engine/messaging/VXLStoreRequests.h"
 #include "engine/transport/http/VXLHttpProcessor.h"

@@ -1,8 +1,8 @@
 // Reads the input as an outbound item file and as a summary. What is accepted
 // must save and read back to the same bytes; a refused item keeps nothing.
 #include "engine/core/base/VXLByteStream.h"
-#include "engine/messaging/OutboundItem.h"
-#include "engine/messaging/OutboundSummary.h"
+#include "engine/records/OutboundItem.h"
+#include "engine/records/OutboundSummary.h"
 #include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>

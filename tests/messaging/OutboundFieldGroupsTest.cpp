@@ -3,8 +3,8 @@
 #include "engine/core/scenario/ScenarioCodes.h"
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/messaging/OutboundItem.h"
-#include "engine/messaging/OutboundSummary.h"
+#include "engine/records/OutboundItem.h"
+#include "engine/records/OutboundSummary.h"
 
 #include <gtest/gtest.h>
 

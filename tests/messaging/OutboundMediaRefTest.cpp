@@ -1,8 +1,8 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
-#include "engine/messaging/OutboundItem.h"
-#include "engine/messaging/OutboundSummary.h"
+#include "engine/records/OutboundItem.h"
+#include "engine/records/OutboundSummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "engine/messaging/OutboundItem.h"
-#include "engine/messaging/OutboundSummary.h"
+#include "engine/records/OutboundItem.h"
+#include "engine/records/OutboundSummary.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/TempDeviceRoot.h"
 

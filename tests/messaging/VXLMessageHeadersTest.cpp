@@ -1,4 +1,4 @@
-#include "engine/messaging/VXLInboundRequests.h"
+#include "engine/records/VXLInboundRequests.h"
 #include "engine/messaging/VXLMessageHeaders.h"
 
 #include <gtest/gtest.h>

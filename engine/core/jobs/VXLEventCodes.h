@@ -110,6 +110,7 @@
     X(kEventSegmentReadDone, 0x800006a, "the segment reader's answer when it has finished")           \
     X(kEventSegment, 0x800006b, "the segment reader hands its requester one segment")                 \
     X(kEventSegmentDone, 0x800006c, "the requester's answer to kEventSegment")                        \
+    X(kEventMediaUpload, 0x8000068, "asks the Media Upload or Background Upload Manager to upload a list of media") \
     X(kEventScenarioReload, 2, "asks the Scenario Manager to load the configuration file again")     \
     X(kEventMessageDecision, 115, "the inbound manager asks the Producer whether to fetch a message now") \
     X(kEventMessageArrived, 109, "the inbound manager tells the Producer of a message that arrived")     \

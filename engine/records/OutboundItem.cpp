@@ -1,4 +1,4 @@
-#include "engine/messaging/OutboundItem.h"
+#include "engine/records/OutboundItem.h"
 
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"

@@ -1,7 +1,7 @@
-#include "engine/messaging/OutboundSummary.h"
+#include "engine/records/OutboundSummary.h"
 
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/messaging/OutboundItem.h"
+#include "engine/records/OutboundItem.h"
 
 namespace {
 
