@@ -111,6 +111,8 @@
     X(kEventSegment, 0x800006b, "the segment reader hands its requester one segment")                 \
     X(kEventSegmentDone, 0x800006c, "the requester's answer to kEventSegment")                        \
     X(kEventMediaUpload, 0x8000068, "asks the Media Upload or Background Upload Manager to upload a list of media") \
+    X(kEventOutboundSend, 0x800006d, "asks the outbound sender to send one queued message")           \
+    X(kEventOutboundSendResult, 0x800006f, "the outbound sender tells the queue how a send ended")     \
     X(kEventScenarioReload, 2, "asks the Scenario Manager to load the configuration file again")     \
     X(kEventMessageDecision, 115, "the inbound manager asks the Producer whether to fetch a message now") \
     X(kEventMessageArrived, 109, "the inbound manager tells the Producer of a message that arrived")     \
