@@ -452,6 +452,9 @@ def segments_wanted(data, first, last, both):
 # Message store folder ---------------------------------------------------------
 
 INDEXES = ("mms.new", "mms.notyet")
+# The inbound manager's transfer files live in the folder but hold no message.
+TRANSFER_FILES = ("temp_not.raw", "temp_mmboxnot.raw", "not_ind_resp.raw", "temp_mms.raw",
+                  "temp_mmboxmms.raw", "temp_mmboxmsg.raw")
 
 
 def kind_of(name):
@@ -469,7 +472,7 @@ def read_store(folder):
     notyet = indexes["mms.notyet"] or []
     lists, counts = [[], [], [], []], {}
     for name in names:
-        if name in INDEXES or name in notyet:
+        if name in INDEXES or name in TRANSFER_FILES or name in notyet:
             continue
         try:
             counts[name] = len(segments(load(os.path.join(folder, name))))

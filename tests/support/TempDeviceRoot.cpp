@@ -47,6 +47,18 @@ TempDeviceRoot::TempDeviceRoot()
     tessel::kernel::setDeviceRoot(path_);
 }
 
+TempDeviceRoot::TempDeviceRoot(const std::string& existing)
+    : path_(existing)
+    , owned_(false)
+{
+    if (const char* old = std::getenv("TESSEL_ROOT")) {
+        hadRootVariable_ = true;
+        savedRootVariable_ = old;
+    }
+    ::setenv("TESSEL_ROOT", path_.c_str(), 1);
+    tessel::kernel::setDeviceRoot(path_);
+}
+
 TempDeviceRoot::~TempDeviceRoot()
 {
     tessel::kernel::setDeviceRoot("");
@@ -54,7 +66,7 @@ TempDeviceRoot::~TempDeviceRoot()
         ::setenv("TESSEL_ROOT", savedRootVariable_.c_str(), 1);
     else
         ::unsetenv("TESSEL_ROOT");
-    if (path_.empty())
+    if (path_.empty() || !owned_)
         return;
     ::nftw(path_.c_str(), openUp, 16, FTW_PHYS);
     ::nftw(path_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);

@@ -10,6 +10,9 @@
 class TempDeviceRoot {
 public:
     TempDeviceRoot();
+    // Takes on a root made by another process (a test's child engine):
+    // installed like a fresh one, but left in place at the end.
+    explicit TempDeviceRoot(const std::string& existing);
     ~TempDeviceRoot();
     TempDeviceRoot(const TempDeviceRoot&) = delete;
     TempDeviceRoot& operator=(const TempDeviceRoot&) = delete;
@@ -35,4 +38,5 @@ private:
     std::string path_;
     std::string savedRootVariable_;
     bool hadRootVariable_ = false;
+    bool owned_ = true;
 };
