@@ -32,17 +32,6 @@ constexpr const char* kText = "Hello from Tessel";
 constexpr const char* kPicture = "GIF89a\x01\x00\x01\x00\x80\x00\x00;";
 constexpr std::size_t kPictureBytes = 14;
 
-std::string hexOf(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 class OutboundSendRelayEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
@@ -73,10 +62,10 @@ protected:
             + "[[[\"Content-Type\", \"application/vnd.wap.multipart.mixed\", null]], \"\"],"
             + "[[[\"X-QV-Total-Media-Parts\", \"2\", null]], \"\"],"
             + "[[[\"Subject\", \"Holiday\", null]], \"\"],"
-            + "[[[\"Content-Type\", \"text/plain\", null], [\"Content-Location\", \"text.txt\", null]], \"" + hexOf(kText)
+            + "[[[\"Content-Type\", \"text/plain\", null], [\"Content-Location\", \"text.txt\", null]], \"" + testHex(kText)
             + "\"],"
             + "[[[\"Content-Type\", \"image/gif\", null], [\"Content-Location\", \"dot.gif\", null]], \""
-            + hexOf(std::string(kPicture, kPictureBytes)) + "\"]]";
+            + testHex(std::string(kPicture, kPictureBytes)) + "\"]]";
         const std::string jsonPath = root.hostPath("message.json");
         std::ofstream(jsonPath) << json;
         CVXLString folder;
