@@ -689,8 +689,6 @@ CVXLString CVXLClient::VraxFace::configItem(int item) const
     return text;
 }
 
-// The MIME type comes with the media reference of a later stage; it is left
-// empty here.
 CVRAXMediaFacts CVXLClient::VraxFace::mediaFacts(const CVXLMediaItem& item) const
 {
     return vxlMediaItemFacts(item);

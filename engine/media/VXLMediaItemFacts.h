@@ -1,10 +1,11 @@
 #pragma once
 
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaRef.h"
 #include "engine/service/VRAXMediaFacts.h"
 
-// The values of a media item that service requests carry; its MIME type is
-// the caller's to add.
+// The values of a media item that service requests carry; the MIME type is
+// its media reference's, empty without one.
 inline CVRAXMediaFacts vxlMediaItemFacts(const CVXLMediaItem& item)
 {
     CVRAXMediaFacts facts;
@@ -14,5 +15,7 @@ inline CVRAXMediaFacts vxlMediaItemFacts(const CVXLMediaItem& item)
     facts.captureTime = item.captureTime();
     facts.latitude = item.latitude();
     facts.longitude = item.longitude();
+    if (const CVXLMediaRef* ref = item.mediaRef().get())
+        facts.mimeType = ref->getMimeType();
     return facts;
 }

@@ -19,7 +19,9 @@ With --notification LOCATION TID it prints, as hex, the m-notification-ind
 that would announce the message at LOCATION, and exits.
 
 Paths:
-  POST /mms          m-send-req         -> 200 m-send-conf (status Ok)
+  POST /mms          m-send-req         -> 200 m-send-conf (status Ok; ?status=N
+                                           sets X-Mms-Response-Status 0x80+N
+                                           with a Response-Text)
                      m-mbox-view-req    -> 200 m-mbox-view-conf with
                                            ?descriptors=N (default 3) parts,
                                            each an m-mbox-descr
@@ -179,10 +181,12 @@ def part(content_type, headers, data):
     return uintvar(len(head)) + uintvar(len(data)) + head + data
 
 
-def send_conf(tid, number):
-    return (bytes([F_MESSAGE_TYPE, SEND_CONF, F_TRANSACTION_ID]) + text(tid or "none")
-            + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK, F_MESSAGE_ID])
-            + text("relay-msg-%d" % number))
+def send_conf(tid, number, status=0):
+    out = (bytes([F_MESSAGE_TYPE, SEND_CONF, F_TRANSACTION_ID]) + text(tid or "none")
+           + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK + status]))
+    if status:
+        return out + bytes([F_RESPONSE_TEXT]) + text("refused %d" % status)
+    return out + bytes([F_MESSAGE_ID]) + text("relay-msg-%d" % number)
 
 
 SMIL = (b'<smil><head><layout><root-layout/><region id="Text"/></layout></head>'
@@ -397,7 +401,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
         if url.path != "/mms":
             return self.reply(404, b"no such path\n", "text/plain")
         if message_type == SEND_REQ:
-            return self.reply(200, send_conf(tid, number))
+            status = int(urllib.parse.parse_qs(url.query).get("status", ["0"])[0])
+            return self.reply(200, send_conf(tid, number, status))
         confs = {FORWARD_REQ: FORWARD_CONF, MBOX_STORE_REQ: MBOX_STORE_CONF, MBOX_DELETE_REQ: MBOX_DELETE_CONF}
         if message_type in confs:
             status = int(urllib.parse.parse_qs(url.query).get("status", ["0"])[0])

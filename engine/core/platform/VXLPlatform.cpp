@@ -207,6 +207,25 @@ std::uint32_t platformDeleteName(const CVXLString& folder, const char* name, Pla
     return ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
 }
 
+bool platformMimeTypeOf(const char* fileName, CVXLString* type)
+{
+    constexpr int kMaxMimeCharacters = 128;
+    if (!fileName || !type)
+        return false;
+    const std::string wideBytes = tessel::kernel::utf8ToUtf16Bytes(fileName);
+    std::u16string wide;
+    for (std::size_t i = 0; i + 1 < wideBytes.size(); i += 2)
+        wide.push_back(static_cast<char16_t>(
+            static_cast<std::uint8_t>(wideBytes[i]) | static_cast<std::uint8_t>(wideBytes[i + 1]) << 8));
+    char16_t mime[kMaxMimeCharacters] = {};
+    if (!WinTS_getMimeType(wide.c_str(), mime, kMaxMimeCharacters))
+        return false;
+    type->clear();
+    for (const char16_t* c = mime; *c; ++c)
+        type->appendChar(static_cast<char>(*c & 0x7F));
+    return true;
+}
+
 bool platformHostPath(const CVXLString& phonePath, CVXLString* hostPath)
 {
     std::string host;

@@ -53,6 +53,10 @@ std::uint32_t platformDeleteName(const CVXLString& folder, const char* name, Pla
 // Makes sure a phone folder exists, creating every missing level.
 bool platformMakeFolder(const CVXLString& folder);
 
+// The MIME type of a file by its name's extension (WinTS_getMimeType);
+// false, and the type left alone, when none is known.
+bool platformMimeTypeOf(const char* fileName, CVXLString* type);
+
 // The host path of a phone path; false when the path is refused.
 bool platformHostPath(const CVXLString& phonePath, CVXLString* hostPath);
 

@@ -3,8 +3,6 @@
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "platform/kernel/DeviceRoot.h"
-#include "platform/kernel/TextCodec.h"
-#include "platform/tesselres/TesselRes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +14,6 @@ namespace {
 
 constexpr const char* kStoreName = "My Media";
 constexpr const char* kItemName = "NotReallyThere.jpg";
-constexpr int kMaxMimeCharacters = 128;
 
 // Items without a path of their own lie in the device root: the folder is
 // empty.
@@ -35,22 +32,6 @@ void fillStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::ui
         *kind = CVXLPlatformMediaSource::kStoreKind;
     if (isDefault)
         *isDefault = 1;
-}
-
-bool mimeTypeOf(const char* name, std::string* type)
-{
-    const std::string wideBytes = tessel::kernel::utf8ToUtf16Bytes(name);
-    std::u16string wide;
-    for (std::size_t i = 0; i + 1 < wideBytes.size(); i += 2)
-        wide.push_back(static_cast<char16_t>(
-            static_cast<std::uint8_t>(wideBytes[i]) | static_cast<std::uint8_t>(wideBytes[i + 1]) << 8));
-    char16_t mime[kMaxMimeCharacters] = {};
-    if (!WinTS_getMimeType(wide.c_str(), mime, kMaxMimeCharacters))
-        return false;
-    type->clear();
-    for (const char16_t* c = mime; *c; ++c)
-        type->push_back(static_cast<char>(*c & 0x7F));
-    return true;
 }
 
 } // namespace
@@ -115,9 +96,9 @@ void CVXLPlatformMediaSource::itemInfo(const char* name, CVXLItemDetailsSink* si
     if (!sink)
         return;
     CVXLString phonePath;
-    std::string type;
+    CVXLString type;
     if (!platformJoinName(mediaFolder(), name, PlatformNameRule::NameOrPath, &phonePath)
-        || !mimeTypeOf(name, &type))
+        || !platformMimeTypeOf(name, &type))
         return sink->done(kPlatformUnknownType);
     std::string host;
     struct stat st;
