@@ -140,14 +140,14 @@ std::vector<std::u16string> pickerFiles(const std::u16string& folder, const std:
         const std::u16string name = widen(entry.path().filename().string());
         if (std::none_of(patterns.begin(), patterns.end(), [&](const std::u16string& p) { return matchesPattern(name, p); }))
             continue;
-        if (!insideRoot(entry.path(), root)) {
-            kernel::appendDeviceLog("picker", "not offered, it leads out of the device: " + entry.path().string());
-            continue;
-        }
         // By the names as listed: a link inside the root keeps its own name.
         std::u16string phonePath = phoneFolder;
         for (const fs::path& part : entry.path().lexically_relative(hostFolder))
             phonePath += u'\\' + widen(part.string());
+        if (!insideRoot(entry.path(), root)) {
+            kernel::appendDeviceLog("picker", "not offered, it leads out of the device: " + kernel::wideToUtf8(phonePath));
+            continue;
+        }
         files.push_back(phonePath);
     }
     std::sort(files.begin(), files.end());

@@ -16,6 +16,7 @@ namespace {
 class ViewParent : public ui::Window {
 public:
     std::vector<std::u16string> hotspots;
+    int hotspotControl = 0;
     HtmlView* clearOnHotspot = nullptr;
 
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
@@ -24,6 +25,7 @@ public:
             const auto* header = reinterpret_cast<const ui::NotifyHeader*>(lParam);
             if (header->code == kNmHotspot) {
                 hotspots.push_back(reinterpret_cast<const HtmlViewNotify*>(lParam)->target);
+                hotspotControl = header->controlId;
                 if (clearOnHotspot)
                     clearOnHotspot->setText(u"");
             }
@@ -56,6 +58,24 @@ int textWidth(const std::u16string& text)
         width += font ? font->advance(c) : 7;
     return width;
 }
+
+// A layout window with one view of the given width as its child.
+class HtmlViewTest : public ::testing::Test {
+protected:
+    void open(int controlId, int width)
+    {
+        parent.create(u"Dialog", u"Tessel");
+        ASSERT_TRUE(view.create(&parent, controlId, { 0, 0, width, 100 }));
+    }
+    ~HtmlViewTest() override
+    {
+        view.destroy();
+        parent.destroy();
+    }
+
+    ViewParent parent;
+    HtmlView view;
+};
 
 } // namespace
 
@@ -108,12 +128,9 @@ TEST(HtmlView, ShowsTheConvertedTextsOfTheViewAsWrappedTextWithLinksMarked)
     parent.destroy();
 }
 
-TEST(HtmlView, TheBodysColourAndTheLaidOutHeight)
+TEST_F(HtmlViewTest, TheBodysColourAndTheLaidOutHeight)
 {
-    ViewParent parent;
-    parent.create(u"Dialog", u"Error");
-    HtmlView view;
-    view.create(&parent, 1007, { 0, 0, 240, 100 });
+    open(1007, 240);
     EXPECT_EQ(ui::sendMessage(view.handle(), kDtmLayoutHeight, 0, 0), 0) << "nothing to show";
     view.setText(u"<body bgcolor=\"#3A5F7C\">one</body>");
     EXPECT_EQ(view.backgroundColor(), 0x3A5F7Cu);
@@ -143,16 +160,11 @@ TEST(HtmlView, TheBodysColourAndTheLaidOutHeight)
     ui::sendMessage(view.handle(), kDtmAddTextW, 0, reinterpret_cast<std::int64_t>(u"<br/>x"));
     ui::sendMessage(view.handle(), kDtmEndOfSource, 0, 0);
     EXPECT_EQ(shown(view), (std::vector<std::u16string> { u"<b>&", u"x" }));
-    view.destroy();
-    parent.destroy();
 }
 
-TEST(HtmlView, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
+TEST_F(HtmlViewTest, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
 {
-    ViewParent parent;
-    parent.create(u"Dialog", u"Choice");
-    HtmlView view;
-    view.create(&parent, 1100, { 0, 0, 2000, 100 });
+    open(1100, 2000);
     view.setControlId(12321);
     view.setText(u"<body>Call <a href='tel:5551234'>555 1234</a> or <a href='url:www.a.b'>www.a.b</a></body>");
 
@@ -163,6 +175,7 @@ TEST(HtmlView, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkDown, 0), ui::kKeyLeft) << "past the last link";
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkReturn, 0), 0);
     EXPECT_EQ(parent.hotspots, (std::vector<std::u16string> { u"url:www.a.b" }));
+    EXPECT_EQ(parent.hotspotControl, 12321) << "the id set after creation";
 
     // A tap on the first link's text; a tap on plain text does nothing.
     parent.hotspots.clear();
@@ -176,6 +189,4 @@ TEST(HtmlView, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
     view.windowProc(ui::kWmLButtonDown, 0, (3 << 16) | x);
     EXPECT_TRUE(shown(view).empty());
     EXPECT_TRUE(view.links().empty());
-    view.destroy();
-    parent.destroy();
 }

@@ -75,14 +75,21 @@ std::vector<std::int16_t> ramp(std::size_t count)
     return samples;
 }
 
+// A device with a driven clock and the element that owns the recorder.
+class VoiceRecorderTest : public ::testing::Test {
+protected:
+    VoiceRecorderTest() { owner.create(u"Element", u""); }
+    ~VoiceRecorderTest() override { owner.destroy(); }
+
+    TempDeviceRoot root;
+    VoiceClock clock { root };
+    MemoOwner owner;
+};
+
 } // namespace
 
-TEST(VoiceRecorder, ARecordingOfThreePointFourSecondsIsAWaveFileOf27200FramesThatOtherReadersAgreeOn)
+TEST_F(VoiceRecorderTest, ARecordingOfThreePointFourSecondsIsAWaveFileOf27200FramesThatOtherReadersAgreeOn)
 {
-    TempDeviceRoot root;
-    VoiceClock clock(root);
-    MemoOwner owner;
-    owner.create(u"Element", u"");
     const ui::WindowHandle control = voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsNoOkCancel));
     ASSERT_NE(control, 0u);
     ui::sendMessage(control, kVrmRecord, 0, 0);
@@ -108,15 +115,10 @@ TEST(VoiceRecorder, ARecordingOfThreePointFourSecondsIsAWaveFileOf27200FramesTha
     EXPECT_NE(sox.output.find("27200 samples"), std::string::npos) << sox.output;
     EXPECT_NE(sox.output.find("Signed Integer PCM"), std::string::npos) << sox.output;
     ui::sendMessage(control, ui::kWmClose, 0, 0);
-    owner.destroy();
 }
 
-TEST(VoiceRecorder, RecordStopPlayStopDiscardNotifiesInThatOrderAndPlayingKeepsTheMemosLength)
+TEST_F(VoiceRecorderTest, RecordStopPlayStopDiscardNotifiesInThatOrderAndPlayingKeepsTheMemosLength)
 {
-    TempDeviceRoot root;
-    VoiceClock clock(root);
-    MemoOwner owner;
-    owner.create(u"Element", u"");
     const ui::WindowHandle control = voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsNoOkCancel));
     ASSERT_NE(control, 0u);
 
@@ -148,15 +150,10 @@ TEST(VoiceRecorder, RecordStopPlayStopDiscardNotifiesInThatOrderAndPlayingKeepsT
     ui::sendMessage(again, ui::kWmClose, 0, 0);
     EXPECT_EQ(owner.codes.back(), kVrnClosed);
     EXPECT_TRUE(root.exists("Temp/WTS1.wav")) << "closing keeps the memo";
-    owner.destroy();
 }
 
-TEST(VoiceRecorder, TheModalKeyModeRecordsUntilTheBroadcastStopAndReturnsDismissed)
+TEST_F(VoiceRecorderTest, TheModalKeyModeRecordsUntilTheBroadcastStopAndReturnsDismissed)
 {
-    TempDeviceRoot root;
-    VoiceClock clock(root);
-    MemoOwner owner;
-    owner.create(u"Element", u"");
     // The element's time limit: the clock runs on while the control's own loop waits.
     owner.onCode = [](int code) {
         if (code == kVrnRecordStart) {
@@ -178,15 +175,10 @@ TEST(VoiceRecorder, TheModalKeyModeRecordsUntilTheBroadcastStopAndReturnsDismiss
     };
     voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsModal | kVrsStopDismiss | kVrsPlayMode));
     EXPECT_EQ(owner.codes, (std::vector<int> { kVrnPlayStart, kVrnPlayStop, kVrnClosed }));
-    owner.destroy();
 }
 
-TEST(VoiceRecorder, SamplesComeFromTheDevicesVoiceInputOrAreSilence)
+TEST_F(VoiceRecorderTest, SamplesComeFromTheDevicesVoiceInputOrAreSilence)
 {
-    TempDeviceRoot root;
-    VoiceClock clock(root);
-    MemoOwner owner;
-    owner.create(u"Element", u"");
     root.makeFolder("Audio");
     ASSERT_TRUE(writeWaveFile(root.hostPath("Audio/voice.wav"), ramp(4000)));
     ASSERT_TRUE(writeWaveFile(root.hostPath("Audio/voice16k.wav"), ramp(8000), 16000));
@@ -221,15 +213,10 @@ TEST(VoiceRecorder, SamplesComeFromTheDevicesVoiceInputOrAreSilence)
             expected[i] = c.expectedStart.empty() ? source[i * 2] : c.expectedStart[i];
         EXPECT_EQ(wave.samples, expected);
     }
-    owner.destroy();
 }
 
-TEST(VoiceRecorder, BadRecordsAndUnwritableFilesAreRefusedWithoutAHalfFile)
+TEST_F(VoiceRecorderTest, BadRecordsAndUnwritableFilesAreRefusedWithoutAHalfFile)
 {
-    TempDeviceRoot root;
-    VoiceClock clock(root);
-    MemoOwner owner;
-    owner.create(u"Element", u"");
     VoiceRecorderCreate wrongSize = recorderRecord(owner, kVrsNoMove);
     wrongSize.size = 32;
     EXPECT_EQ(voiceRecorderCreate(wrongSize), 0u);
@@ -250,7 +237,6 @@ TEST(VoiceRecorder, BadRecordsAndUnwritableFilesAreRefusedWithoutAHalfFile)
     owner.codes.clear();
     voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsModal | kVrsStopDismiss | kVrsRecordMode));
     EXPECT_EQ(owner.codes, (std::vector<int> { kVrnError, kVrnClosed }));
-    owner.destroy();
 }
 
 TEST(WaveFile, ReadingChecksEveryChunkAgainstTheBytesPresent)

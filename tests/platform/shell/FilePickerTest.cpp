@@ -2,6 +2,7 @@
 #include "platform/shell/SpecialFolder.h"
 #include "platform/ui/ListPicker.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,12 @@ TEST(FilePicker, OffersExactlyTheMatchingFilesUnderTheFolderAndNothingThroughALi
     ui::scriptPickerAnswer(-1);
     EXPECT_FALSE(getOpenFileNameEx(&ofn)) << "cancelled";
     EXPECT_TRUE(ofn.file.empty());
+    // With no one to choose, the picker is cancelled under its title.
+    EXPECT_FALSE(getOpenFileNameEx(&ofn));
+    const std::vector<std::string> logged = testLines(root.readFile("log/picker.log"));
+    ASSERT_FALSE(logged.empty());
+    EXPECT_EQ(logged.front(), "not offered, it leads out of the device: \\my documents\\my pictures\\link.jpg");
+    EXPECT_EQ(logged.back(), "Select Image to Post: cancelled, no one to choose");
 
     // With no folder given, the whole of My Documents.
     OpenFileNameEx whole;
