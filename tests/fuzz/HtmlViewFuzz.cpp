@@ -14,22 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 1 < size; i += 2)
         text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
 
-    static tessel::ui::Window* parent = [] {
-        auto* window = new tessel::ui::Window;
-        window->create(u"Dialog", u"Fuzz");
-        return window;
-    }();
-    static const int row = [] {
-        HtmlView one;
-        one.create(parent, 1, { 0, 0, 240, 100 });
-        one.setText(u"x");
-        const int height = one.layoutHeight();
-        one.destroy();
-        return height;
-    }();
+    // Made and gone again for each input: no window may outlive the run.
+    tessel::ui::Window parent;
+    parent.create(u"Dialog", u"Fuzz");
+    HtmlView one;
+    one.create(&parent, 1, { 0, 0, 240, 100 });
+    one.setText(u"x");
+    const int row = one.layoutHeight();
+    one.destroy();
 
     HtmlView view;
-    view.create(parent, 1007, { 0, 0, 120, 100 });
+    view.create(&parent, 1007, { 0, 0, 120, 100 });
     view.setText(text);
     std::vector<std::u16string> lines;
     view.describe(&lines);
@@ -43,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         view.windowProc(tessel::ui::kWmKeyDown, tessel::ui::kVkReturn, 0);
     }
     view.destroy();
+    parent.destroy();
     return 0;
 }
