@@ -2,7 +2,9 @@
 
 #include "platform/kernel/DeviceFacts.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/TextCodec.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -66,6 +68,16 @@ bool copyOut(const std::u16string& text, char16_t* out, int capacity)
     return true;
 }
 
+std::u16string widen(const std::string& utf8)
+{
+    const std::string bytes = tessel::kernel::utf8ToUtf16Bytes(utf8);
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])
+                                             | static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+}
+
 } // namespace
 
 int WinTS_GetStorageCard(char16_t* folder, int capacity)
@@ -119,4 +131,31 @@ int WinTS_getMimeType(const char16_t* fileName, char16_t* mimeType, int capacity
         type = it->second;
     }
     return copyOut(std::u16string(type.begin(), type.end()), mimeType, capacity) ? 1 : 0;
+}
+
+int WinTS_GetNAI(char16_t* nai, int capacity)
+{
+    if (!nai || capacity <= 0)
+        return 0;
+    nai[0] = u'\0';
+    const std::u16string text = widen(tessel::kernel::deviceFacts().nai);
+    return !text.empty() && copyOut(text, nai, capacity) ? 1 : 0;
+}
+
+int WinTS_CheckSystemState(char16_t* message, int capacity)
+{
+    if (message && capacity > 0)
+        message[0] = u'\0';
+    std::u16string refusal = widen(tessel::kernel::deviceFact("system.refuse", ""));
+    if (refusal.empty())
+        return 1;
+    if (!message || capacity <= 0)
+        return 0;
+    std::size_t keep = std::min<std::size_t>(kMaxSystemStateText, static_cast<std::size_t>(capacity - 1));
+    // A cut never leaves half a surrogate pair.
+    if (keep < refusal.size() && keep > 0 && refusal[keep - 1] >= 0xD800 && refusal[keep - 1] <= 0xDBFF)
+        --keep;
+    refusal.resize(std::min(keep, refusal.size()));
+    copyOut(refusal, message, capacity);
+    return 0;
 }

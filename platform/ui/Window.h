@@ -39,6 +39,8 @@ public:
     Window* child(int controlId) const;
     Window* topLevel();
     int controlId() const { return controlId_; }
+    // A control's id set anew after creation (the window's GWL_ID).
+    void setControlId(int controlId) { controlId_ = controlId; }
     const std::u16string& className() const { return className_; }
     const std::u16string& text() const { return text_; }
     void setText(const std::u16string& text);

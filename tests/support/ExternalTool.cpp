@@ -105,6 +105,12 @@ const ExternalTool& testToolXmllint()
     return tool;
 }
 
+const ExternalTool& testToolSox()
+{
+    static const ExternalTool tool { "sox", "sox", "", "--version" };
+    return tool;
+}
+
 ToolCheck testCheckTool(const ExternalTool& tool, const char* pathVariable, const char* ciVariable)
 {
     ToolCheck check;

@@ -30,6 +30,8 @@ const ExternalTool& testToolPngcheck();
 const ExternalTool& testToolXvfbRun();
 const ExternalTool& testToolXdotool();
 const ExternalTool& testToolXmllint();
+// sox reads the voice recorder's WAV files.
+const ExternalTool& testToolSox();
 
 enum class ToolVerdict { Ready, Skip, Fail };
 
