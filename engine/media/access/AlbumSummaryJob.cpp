@@ -4,8 +4,7 @@
 
 void CAlbumSummaryJob::onRequest(CMediaAccessRequest* request)
 {
-    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job ? job->origin() : nullptr;
+    CMediaAccessRequest* origin = originOf(request);
     auto* text = dynamic_cast<CMediaAlbumTextRequest*>(origin);
     switch (request->requestCode()) {
     case kDelete:
@@ -49,8 +48,7 @@ void CAlbumSummaryJob::onReply(CVXLEvent* reply)
     const CVXLString text = reply->resultText();
     finishEvent(reply);
     CMediaAccessRequest* request = current();
-    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job ? job->origin() : nullptr;
+    CMediaAccessRequest* origin = originOf(request);
     if (reply == &list_ && origin)
         origin->setOwner(list_.total);
     else if (reply == &create_ && result == kResultSucceeded)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/media/VXLOnlineMediaRequest.h"
+#include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/access/MediaMemberJob.h"
 
 #include <cstdint>
@@ -20,9 +21,9 @@ protected:
     void onReply(CVXLEvent* reply) override;
 
 private:
-    CVXLOnlineMediaRequest list_ { kEventMediaCount, 0x8000025 };
-    CVXLOnlineMediaRequest albumAt_ { kEventMediaAlbumAt, 0x8000028 };
-    CVXLOnlineMediaRequest delete_ { kEventOnlineDeleteAlbum, 0x8000030 };
-    CVXLOnlineMediaRequest create_ { kEventOnlineCreateAlbum, 0x8000033 };
-    CVXLOnlineMediaRequest rename_ { kEventOnlineRenameAlbum, 0x8000034 };
+    CVXLOnlineMediaRequest list_ { kEventMediaCount, kEventMediaCountDone };
+    CVXLOnlineMediaRequest albumAt_ { kEventMediaAlbumAt, kEventMediaAlbumAtDone };
+    CVXLOnlineMediaRequest delete_ { kEventOnlineDeleteAlbum, kEventOnlineDeleteAlbumDone };
+    CVXLOnlineMediaRequest create_ { kEventOnlineCreateAlbum, kEventOnlineCreateAlbumDone };
+    CVXLOnlineMediaRequest rename_ { kEventOnlineRenameAlbum, kEventOnlineRenameAlbumDone };
 };

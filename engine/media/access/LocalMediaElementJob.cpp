@@ -29,8 +29,7 @@ void CLocalMediaElementJob::setLocation(CVXLLocalMediaRequest& request) const
 
 void CLocalMediaElementJob::onRequest(CMediaAccessRequest* request)
 {
-    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job ? job->origin() : nullptr;
+    CMediaAccessRequest* origin = originOf(request);
     switch (request->requestCode()) {
     case kClose:
         opened_ = false;
@@ -42,23 +41,17 @@ void CLocalMediaElementJob::onRequest(CMediaAccessRequest* request)
         storageIndex_ = static_cast<std::uint16_t>(origin->getStoreIndex() & 0xFFFF);
         mediaMask_ = origin->mediaMask();
         return complete(kResultSucceeded);
-    case kFetch: {
-        auto* fetch = dynamic_cast<CMediaFetchRequest*>(request);
-        if (!fetch)
-            return complete(kResultFailed);
-        if (!opened_)
-            return complete(kResultLocalListNotOpened);
-        setLocation(getItem_);
-        getItem_.index = fetch->start;
-        getItem_.item = nullptr;
-        ask(&getItem_);
+    case kFetch:
+        if (CMediaFetchRequest* fetch = takeFetch(request, opened_, kResultLocalListNotOpened)) {
+            setLocation(getItem_);
+            getItem_.index = fetch->start;
+            getItem_.item = nullptr;
+            ask(&getItem_);
+        }
         return;
-    }
     case kSave:
-        if (!origin || !origin->payloadItem())
-            return complete(kResultFailed);
-        saveItem_.item = origin->payloadItem();
-        ask(&saveItem_);
+        if ((saveItem_.item = itemToSave(request)))
+            ask(&saveItem_);
         return;
     case kDelete:
         return startWalk(request);
@@ -84,8 +77,7 @@ void CLocalMediaElementJob::startWalk(CMediaAccessRequest* request)
     lastName_.clear();
     if (settings_)
         settings_->set(kPersProgressCurrent, "0");
-    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job ? job->origin() : nullptr;
+    CMediaAccessRequest* origin = originOf(request);
     if (origin && origin->isRefresh()) {
         if (!opened_)
             return complete(kResultLocalListNotOpened);
@@ -148,11 +140,7 @@ void CLocalMediaElementJob::onReply(CVXLEvent* reply)
     if (reply == &getItem_) {
         CVXLMediaItem* item = getItem_.item;
         getItem_.item = nullptr;
-        if (auto* fetch = dynamic_cast<CMediaFetchRequest*>(current()))
-            fetch->item = item;
-        else
-            delete item;
-        return complete(result, text);
+        return answerFetch(item, result, text);
     }
     if (reply == &saveItem_)
         return complete(result, text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/media/VXLLocalMediaRequest.h"
+#include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/access/MediaMemberJob.h"
 
 #include <cstdint>
@@ -42,8 +43,8 @@ private:
         kReplyDeleted = 7,
         kReplyFirstItem = 8,
         kReplyLocationItemDeleted = 9,
-        kReplyItem = 0x800002d,
-        kReplySaved = 0x8000032,
+        kReplyItem = kEventMediaItemAtDone,
+        kReplySaved = kEventMediaItemSaveDone,
     };
     enum class Walk { None, Selection, Location };
 

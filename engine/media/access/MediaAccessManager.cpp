@@ -130,13 +130,15 @@ CVXLEventHandler* CMediaAccessManager::trafficTarget()
     }
 }
 
+// Only the request being served has traffic to end; a notice for one
+// already answered changes nothing.
 void CMediaAccessManager::onCancel(const CVXLEvent* cancelled)
 {
+    if (!serving_ || cancelled != serving_)
+        return;
     if (CVXLEventHandler* target = pendingTarget_ ? pendingTarget_ : trafficTarget())
         cancelEventsWith(target);
-    pendingTarget_ = nullptr;
-    if (serving_ && cancelled == serving_)
-        answer(kResultCancelled);
+    answer(kResultCancelled);
 }
 
 void CMediaAccessManager::onRequest(CMediaAccessRequest* request)
@@ -533,6 +535,22 @@ void CMediaAccessManager::deleteAlbums()
 
 // ---------------------------------------------------------------- lists
 
+// The first collection with an equal key becomes current, else a new one.
+void CMediaAccessManager::openCollection(const CMediaCollectionKey& key)
+{
+    current_ = nullptr;
+    for (const auto& collection : collections_)
+        if (collection->key() == key) {
+            current_ = collection.get();
+            break;
+        }
+    if (!current_) {
+        collections_.push_back(std::make_unique<CMediaCollection>(key));
+        current_ = collections_.back().get();
+    }
+    current_->open();
+}
+
 void CMediaAccessManager::open(CMediaAccessRequest* request)
 {
     const bool online = request->requestCode() == kMediaOpenAlbum;
@@ -546,17 +564,7 @@ void CMediaAccessManager::open(CMediaAccessRequest* request)
         key = CMediaCollectionKey::localLocation(
             static_cast<std::uint16_t>(request->getStoreIndex() & 0xFFFF), request->mediaMask());
     }
-    current_ = nullptr;
-    for (const auto& collection : collections_)
-        if (collection->key() == key) {
-            current_ = collection.get();
-            break;
-        }
-    if (!current_) {
-        collections_.push_back(std::make_unique<CMediaCollection>(key));
-        current_ = collections_.back().get();
-    }
-    current_->open();
+    openCollection(key);
     kind_ = online ? kOnlineAlbum : kLocalLocation;
     runJob(request, online ? static_cast<CMediaMemberJob*>(&elementJob_) : &localJob_, CMediaElementJob::kOpen, false);
 }
@@ -570,17 +578,7 @@ void CMediaAccessManager::openMessage(CMediaAccessBasicRequest* request)
     const std::int32_t mediaFilter = static_cast<std::int32_t>(request->getOwner());
     const CMediaCollectionKey key = CMediaCollectionKey::messageMedia(
         request->messageId(), request->messageNumber(), request->getPayload(), mediaFilter);
-    current_ = nullptr;
-    for (const auto& collection : collections_)
-        if (collection->key() == key) {
-            current_ = collection.get();
-            break;
-        }
-    if (!current_) {
-        collections_.push_back(std::make_unique<CMediaCollection>(key));
-        current_ = collections_.back().get();
-    }
-    current_->open();
+    openCollection(key);
     messageId_ = request->messageId();
     mediaFilter_ = mediaFilter;
     lockFilter_ = request->getPayload();
@@ -718,12 +716,11 @@ void CMediaAccessManager::jobReplied(CVXLEvent* reply)
     jobRequest_.setSelection(nullptr);
     CMediaAccessRequest* origin = jobRequest_.origin();
     jobRequest_.setOrigin(nullptr);
-    if (!serving_ || origin != serving_)
-        return;
     // Changes at the server make the cached albums and media stale; a local
-    // delete empties the caches whatever its result, as some items may be gone.
-    const std::int32_t code = origin->requestCode();
-    const bool succeeded = result == kResultSucceeded;
+    // delete empties the caches whatever its result, also when its sender
+    // cancelled it, as some files may be gone.
+    const auto code = static_cast<std::int32_t>(jobRequest_.getOwner());
+    const bool succeeded = result == kResultSucceeded && origin == serving_;
     bool dropAlbums = code == kMediaDeleteLocalItems;
     bool dropList = code == kMediaDeleteLocalItems;
     if (succeeded && code >= kMediaCreateAlbum && code <= kMediaCopyItems)
@@ -739,6 +736,8 @@ void CMediaAccessManager::jobReplied(CVXLEvent* reply)
         for (std::uint32_t n = 0; n < opens; ++n)
             current_->open();
     }
+    if (!serving_ || origin != serving_)
+        return;
     answer(result, text);
 }
 

@@ -150,6 +150,7 @@ private:
     void albumReplied(CVXLEvent* reply);
     void releaseAlbums();
     void deleteAlbums();
+    void openCollection(const CMediaCollectionKey& key);
     void open(CMediaAccessRequest* request);
     void openMessage(CMediaAccessBasicRequest* request);
     void messageOpened(CVXLEvent* reply);

@@ -12,8 +12,7 @@ void CMediaElementJob::onStarted()
 
 void CMediaElementJob::onRequest(CMediaAccessRequest* request)
 {
-    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job ? job->origin() : nullptr;
+    CMediaAccessRequest* origin = originOf(request);
     switch (request->requestCode()) {
     case kClose:
         opened_ = false;
@@ -27,25 +26,19 @@ void CMediaElementJob::onRequest(CMediaAccessRequest* request)
         mediaMask_ = open->mediaMask();
         return complete(kResultSucceeded);
     }
-    case kFetch: {
-        auto* fetch = dynamic_cast<CMediaFetchRequest*>(request);
-        if (!fetch)
-            return complete(kResultFailed);
-        if (!opened_)
-            return complete(kResultOnlineListNotOpened);
-        getItem_.containerId = albumId_;
-        getItem_.mediaBits = mediaMask_;
-        getItem_.index = fetch->start;
-        getItem_.pageSize = fetch->count;
-        getItem_.item = nullptr;
-        ask(&getItem_);
+    case kFetch:
+        if (CMediaFetchRequest* fetch = takeFetch(request, opened_, kResultOnlineListNotOpened)) {
+            getItem_.containerId = albumId_;
+            getItem_.mediaBits = mediaMask_;
+            getItem_.index = fetch->start;
+            getItem_.pageSize = fetch->count;
+            getItem_.item = nullptr;
+            ask(&getItem_);
+        }
         return;
-    }
     case kSave:
-        if (!origin || !origin->payloadItem())
-            return complete(kResultFailed);
-        saveItem_.item = origin->payloadItem();
-        ask(&saveItem_);
+        if ((saveItem_.item = itemToSave(request)))
+            ask(&saveItem_);
         return;
     case kCopy:
     case kMove: {
@@ -63,8 +56,7 @@ void CMediaElementJob::onRequest(CMediaAccessRequest* request)
 
 void CMediaElementJob::itemOperation(CMediaAccessRequest* request, std::int32_t kind)
 {
-    auto* job = static_cast<CMediaAccessBasicRequest*>(request);
-    CMediaAccessRequest* origin = job->origin();
+    CMediaAccessRequest* origin = originOf(request);
     operation_.kind = kind;
     operation_.setReplyCode(kind == kKindDelete ? kReplyDelete : kReplyCopyMove);
     auto* move = dynamic_cast<CMediaAlbumOperationRequest*>(origin);
@@ -87,10 +79,7 @@ void CMediaElementJob::onReply(CVXLEvent* reply)
     if (reply == &getItem_) {
         CVXLMediaItem* item = getItem_.item;
         getItem_.item = nullptr;
-        if (auto* fetch = dynamic_cast<CMediaFetchRequest*>(current()))
-            fetch->item = item;
-        else
-            delete item;
+        return answerFetch(item, result, text);
     }
     complete(result, text);
 }

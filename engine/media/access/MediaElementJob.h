@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/media/VXLOnlineMediaRequest.h"
+#include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/access/MediaMemberJob.h"
 
 #include <cstdint>
@@ -28,7 +29,12 @@ protected:
     void onReply(CVXLEvent* reply) override;
 
 private:
-    enum Reply : std::int32_t { kReplyItem = 0x800002d, kReplySaved = 0x8000032, kReplyCopyMove = 8, kReplyDelete = 9 };
+    enum Reply : std::int32_t {
+        kReplyItem = kEventMediaItemAtDone,
+        kReplySaved = kEventMediaItemSaveDone,
+        kReplyCopyMove = 8,
+        kReplyDelete = 9,
+    };
 
     void itemOperation(CMediaAccessRequest* request, std::int32_t kind);
 

@@ -68,3 +68,38 @@ bool CMediaMemberJob::ask(CVXLEvent* request)
     post(mediaManager_, request);
     return true;
 }
+
+CMediaAccessRequest* CMediaMemberJob::originOf(CMediaAccessRequest* request)
+{
+    auto* job = dynamic_cast<CMediaAccessBasicRequest*>(request);
+    return job ? job->origin() : nullptr;
+}
+
+CMediaFetchRequest* CMediaMemberJob::takeFetch(CMediaAccessRequest* request, bool opened, std::int32_t notOpened)
+{
+    auto* fetch = dynamic_cast<CMediaFetchRequest*>(request);
+    if (!fetch)
+        complete(kResultFailed);
+    else if (!opened)
+        complete(notOpened);
+    return fetch && opened ? fetch : nullptr;
+}
+
+CVXLMediaItem* CMediaMemberJob::itemToSave(CMediaAccessRequest* request)
+{
+    CMediaAccessRequest* origin = originOf(request);
+    if (!origin || !origin->payloadItem()) {
+        complete(kResultFailed);
+        return nullptr;
+    }
+    return origin->payloadItem();
+}
+
+void CMediaMemberJob::answerFetch(CVXLMediaItem* item, std::int32_t result, const CVXLString& text)
+{
+    if (auto* fetch = dynamic_cast<CMediaFetchRequest*>(current()))
+        fetch->item = item;
+    else
+        delete item;
+    complete(result, text);
+}

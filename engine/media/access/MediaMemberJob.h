@@ -5,6 +5,8 @@
 #include <cstdint>
 
 class CMediaAccessRequest;
+class CMediaFetchRequest;
+class CVXLMediaItem;
 
 // What the Media Access Manager's three member jobs share: the media manager
 // they talk to, the one job request they serve at a time, and the answer to
@@ -29,6 +31,15 @@ protected:
     void serve(CMediaAccessRequest* request) { current_ = request; }
     // Answers the current request.
     void complete(std::int32_t result, const CVXLString& text = CVXLString());
+    // The screen's request that a job request serves; null for none.
+    static CMediaAccessRequest* originOf(CMediaAccessRequest* request);
+    // The fetch to serve, or null once the request is answered: 1000 for
+    // another class, `notOpened` while no list is open.
+    CMediaFetchRequest* takeFetch(CMediaAccessRequest* request, bool opened, std::int32_t notOpened);
+    // The item whose changes are saved, or null once answered with 1000.
+    CVXLMediaItem* itemToSave(CMediaAccessRequest* request);
+    // Answers the current fetch with the item the media manager built.
+    void answerFetch(CVXLMediaItem* item, std::int32_t result, const CVXLString& text);
     // Sends one of the job's own requests to the media manager; false (and
     // the current request failed) without one.
     bool ask(CVXLEvent* request);

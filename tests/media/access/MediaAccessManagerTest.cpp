@@ -411,20 +411,6 @@ TEST(MediaAccessManager, UpdateItemReachesEveryCachedCopy)
 
 // ---------------------------------------------------------------- message media
 
-std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
-{
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    std::string hex;
-    static const char* digits = "0123456789abcdef";
-    for (unsigned char c : body) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return out + "], \"" + hex + "\"]";
-}
-
 // The manager with the real inbound manager over a stored message of six
 // parts: a plain picture, a DRM picture, a save-locked video, a text, a
 // picture whose lock says false, a DRM and save-locked video.
@@ -567,6 +553,7 @@ TEST(MediaAccessManager, ACancelStopsTheLocalDeleteAfterTheCurrentItem)
     rig.pictures(6);
     rig.start();
     ASSERT_EQ(rig.openPhone(), 0);
+    ASSERT_EQ(rig.fetch(0, 6), 0);
     CMediaElementRequest remove(kMediaDeleteLocalItems, kReply);
     remove.setRefresh(true);
     rig.requester.post(&rig.manager, &remove);
@@ -584,8 +571,12 @@ TEST(MediaAccessManager, ACancelStopsTheLocalDeleteAfterTheCurrentItem)
     EXPECT_GE(left, 4) << "the walk went on after the cancel";
     EXPECT_EQ(rig.progress(), std::to_string(6 - left));
     EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
-    // The manager takes the next request.
-    EXPECT_EQ(rig.fetch(0, 1), 0);
+    EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), 0u) << "items of deleted files still cached";
+    // The manager takes the next request, and lists what is left.
+    std::vector<std::string> names;
+    EXPECT_EQ(rig.fetch(0, 1, &names), 0);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(rig.picture(names[0]));
 }
 
 } // namespace
