@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/media/VXLOnlineMediaRequest.h"
 #include "engine/core/jobs/VXLEventCodes.h"
+#include "engine/media/VXLOnlineMediaRequest.h"
 #include "engine/media/access/MediaMemberJob.h"
 
 #include <cstdint>
