@@ -242,6 +242,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &jobRunner_;
     case State::StoppingVraxJob:
         return &vraxJob_;
+    case State::StoppingMediaAccess:
+        return &mediaAccessManager_;
     case State::StoppingLocalMedia:
         return &localMediaManager_;
     case State::StoppingOnlineMedia:
@@ -314,6 +316,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
         return doStoppingVraxJob(step);
+    case State::StoppingMediaAccess:
+        return doStoppingMediaAccess(step);
     case State::StoppingLocalMedia:
         return doStoppingLocalMedia(step);
     case State::StoppingOnlineMedia:
@@ -450,6 +454,9 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    mediaAccessManager_.setOwner(&mediaFace_);
+    CMediaAccessManager::setInstance(&mediaAccessManager_);
+    startChild(&mediaAccessManager_);
     inboundManager_.setStoreTarget(&messageStoreManager_);
     inboundManager_.setProducer(&producer_);
     inboundManager_.setServices(&inboundFace_);
@@ -653,6 +660,15 @@ void CVXLClient::doStoppingVraxJob(Step step)
 {
     if (step == Step::Enter && vraxJob_.isActive())
         vraxJob_.stop();
+    else
+        moveOn();
+}
+
+// A request it serves is answered with 24; its member jobs end with it.
+void CVXLClient::doStoppingMediaAccess(Step step)
+{
+    if (step == Step::Enter && mediaAccessManager_.isActive())
+        mediaAccessManager_.stop();
     else
         moveOn();
 }

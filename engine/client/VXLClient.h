@@ -28,6 +28,7 @@
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
+#include "engine/media/access/MediaAccessManager.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
@@ -92,6 +93,8 @@ public:
         StoppingWapPushQueue,
         StoppingJobRunner,
         StoppingVraxJob,
+        // Before the local and online media managers, to which it posts.
+        StoppingMediaAccess,
         StoppingLocalMedia,
         StoppingOnlineMedia,
         StoppingMediaStore,
@@ -271,6 +274,7 @@ public:
     CVXLPlatformMediaSource* getMediaSource();
     CLocalMediaManager& getLocalMediaManager() { return localMediaManager_; }
     COnlineMediaManager& getOnlineMediaManager() { return onlineMediaManager_; }
+    CMediaAccessManager& getMediaAccessManager() { return mediaAccessManager_; }
     CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
@@ -468,6 +472,7 @@ private:
     void armPushTimer(std::uint32_t delay);
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
+    void doStoppingMediaAccess(Step step);
     void doStoppingLocalMedia(Step step);
     void doStoppingOnlineMedia(Step step);
     void doStoppingMediaStore(Step step);
@@ -617,7 +622,8 @@ private:
     // What the media managers take from the root when they start.
     class MediaFace : public CLocalMediaManager::Owner,
                       public CVXLMediaStoreManager::Owner,
-                      public COnlineMediaManager::Owner {
+                      public COnlineMediaManager::Owner,
+                      public CMediaAccessManager::Owner {
     public:
         explicit MediaFace(CVXLClient* client)
             : client_(client)
@@ -631,6 +637,11 @@ private:
         {
             return client_->settings_.getConfigString(item, text) != 0;
         }
+        CVXLEventHandler* onlineMediaManager() override { return &client_->onlineMediaManager_; }
+        CVXLEventHandler* localMediaManager() override { return &client_->localMediaManager_; }
+        CVXLEventHandler* inboundMessageManager() override { return &client_->inboundManager_; }
+        CVXLPersStore* settings() override { return &client_->settings_.store(); }
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
 
     private:
         CVXLClient* client_;
@@ -639,6 +650,7 @@ private:
     CVXLMediaStoreManager mediaStoreManager_;
     CLocalMediaManager localMediaManager_;
     COnlineMediaManager onlineMediaManager_;
+    CMediaAccessManager mediaAccessManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

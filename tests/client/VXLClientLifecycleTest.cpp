@@ -85,6 +85,8 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
                     && client.getWapPushSource().isActive() && client.getLocalMediaManager().isActive()
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
+                    && client.getMediaAccessManager().isActive()
+                    && CMediaAccessManager::instance() == &client.getMediaAccessManager()
                     && client.getInboundMessageManager().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && setting(client, kPersVraxMdnChanged) == "false";
@@ -132,10 +134,18 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getVraxJob().stopRequested() && client.getNetworkDialer().isActive();
             },
             true },
-        { State::StoppingLocalMedia, "StoppingLocalMedia",
-            "the VRAX job has ended, the local media manager is stopping",
+        { State::StoppingMediaAccess, "StoppingMediaAccess",
+            "the VRAX job has ended, the Media Access Manager stops before the media managers it posts to",
             [&] {
                 return client.getVraxJob().runState() == kHandlerFinished
+                    && client.getMediaAccessManager().stopRequested()
+                    && !client.getLocalMediaManager().stopRequested();
+            },
+            true },
+        { State::StoppingLocalMedia, "StoppingLocalMedia",
+            "the Media Access Manager has ended, the local media manager is stopping",
+            [&] {
+                return client.getMediaAccessManager().runState() == kHandlerFinished
                     && client.getLocalMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
             },
             true },

@@ -54,21 +54,6 @@ struct Services : CMessageStoreServices {
     std::uint32_t nowSeconds() override { return now; }
 };
 
-// A segment for the peer: [header map, body hex].
-std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
-{
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    std::string hex;
-    static const char* digits = "0123456789abcdef";
-    for (unsigned char c : body) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return out + "], \"" + hex + "\"]";
-}
-
 std::string summaryOf(const char* from, const char* sent = "1699999999")
 {
     return segment({ { "X-QV-From-Address", from }, { "X-QV-To-Address-List", "5551111" }, { "X-QV-Message-Sent-Time", sent },

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The stored-format peer, tests/peers/msgstore.py, and small byte helpers.
@@ -22,6 +23,21 @@ inline std::string msgstore(const std::vector<std::string>& arguments, int* stat
     while (!result.output.empty() && result.output.back() == '\n')
         result.output.pop_back();
     return result.output;
+}
+
+// A segment for the peer: [header map, body hex].
+inline std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
+{
+    std::string out = "[[";
+    for (std::size_t i = 0; i < headers.size(); ++i)
+        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
+    std::string hex;
+    static const char* digits = "0123456789abcdef";
+    for (unsigned char c : body) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return out + "], \"" + hex + "\"]";
 }
 
 inline CVXLByteBuffer bytesOf(const std::string& text)

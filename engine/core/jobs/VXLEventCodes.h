@@ -55,10 +55,17 @@
     X(kEventOnlineCreateAlbum, 0x8000022, "asks the Online Media Manager to create an album")            \
     X(kEventOnlineRenameAlbum, 0x8000023, "asks the Online Media Manager to rename an album")            \
     X(kEventOnlineItemOperation, 0x8000024, "asks the Online Media Manager to delete, move or copy items") \
+    X(kEventMediaCountDone, 0x8000025, "the answer to kEventMediaCount (the album list's length)")          \
+    X(kEventMediaAlbumAtDone, 0x8000028, "the answer to kEventMediaAlbumAt")                                \
     X(kEventLocalAlbumCountsDone, 0x8000029, "the Local Media Manager's answer to kEventLocalAlbumBySelector") \
     X(kEventLocalMediaReply, 0x800002a, "the Local Media Manager's answer")                             \
     X(kEventLocalNextItemNameDone, 0x800002b, "the Local Media Manager's answer to kEventLocalNextItemName") \
     X(kEventLocalItemInfoDone, 0x800002c, "the Local Media Manager's answer to kEventLocalItemInfo")   \
+    X(kEventMediaItemAtDone, 0x800002d, "the answer to kEventMediaItemAt")                                  \
+    X(kEventOnlineDeleteAlbumDone, 0x8000030, "the answer to kEventOnlineDeleteAlbum")                     \
+    X(kEventMediaItemSaveDone, 0x8000032, "the answer to kEventMediaItemSave")                              \
+    X(kEventOnlineCreateAlbumDone, 0x8000033, "the answer to kEventOnlineCreateAlbum")                     \
+    X(kEventOnlineRenameAlbumDone, 0x8000034, "the answer to kEventOnlineRenameAlbum")                     \
     X(kEventFileOpenForReading, 0x800004d, "opens a file of the working folder for reading")            \
     X(kEventFileOpenForWriting, 0x800004e, "opens a file of the working folder for writing")            \
     X(kEventFileStoreOpenForReading, 0x800004f, "opens a file for reading, with two texts for the sender") \

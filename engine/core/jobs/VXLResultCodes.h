@@ -47,6 +47,8 @@
     X(kResultMessageCharged, 77, "the message carries a charge not yet accepted (the charge text goes with it)") \
     X(kResultNotificationBusy, 78, "a notification arrives while another one is received")             \
     X(kResultNoContentLocation, 79, "a stored message without the relay's content location")            \
+    X(kResultLocalListNotOpened, 80, "a fetch from a phone or card location whose list is not open")      \
+    X(kResultOnlineListNotOpened, 81, "a fetch from an online album whose list is not open")            \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
     X(kResultLastPage, 68, "an album-list page that is the last one")                                   \

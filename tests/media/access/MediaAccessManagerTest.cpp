@@ -1,0 +1,582 @@
+#include "engine/media/access/MediaAccessManager.h"
+
+#include "engine/core/platform/VXLPlatformStatus.h"
+#include "engine/core/settings/VXLPersKeys.h"
+#include "engine/core/settings/VXLPersStore.h"
+#include "engine/media/LocalMediaManager.h"
+#include "engine/media/OnlineMediaManager.h"
+#include "engine/media/VXLMediaStoreManager.h"
+#include "tests/messaging/InboundTestSupport.h"
+#include "tests/messaging/MessagingTestSupport.h"
+#include "tests/service/VraxJobRig.h"
+#include "tests/support/FolderMediaSource.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t kReply = 61;
+constexpr const char* kPhoneFolder = "My Pictures/";
+
+bool exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// The Media Access Manager over the real local, online and media store
+// managers: a phone store (id 1) over a folder of the device root, the
+// service protocol job and, once served, the test server.
+struct AccessRig : VraxJobRig,
+                   CMediaAccessManager::Owner,
+                   CLocalMediaManager::Owner,
+                   CVXLMediaStoreManager::Owner,
+                   COnlineMediaManager::Owner {
+    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    CVXLMediaStoreManager stores;
+    CLocalMediaManager local;
+    COnlineMediaManager online;
+    CVXLPersStore settingsStore;
+    CVXLEventHandler* inbound = nullptr;
+    std::vector<std::int32_t> uiCodes;
+    CMediaAccessManager manager;
+
+    AccessRig()
+    {
+        root.makeFolder(kPhoneFolder);
+        stores.setOwner(this);
+        local.setOwner(this);
+        online.setOwner(this);
+        manager.setOwner(this);
+        driver.attach(&local);
+        driver.attach(&stores);
+        driver.attach(&online);
+        driver.runUntilIdle();
+        registered();
+    }
+    ~AccessRig()
+    {
+        if (manager.isActive()) {
+            manager.stop();
+            driver.runUntilIdle();
+        }
+    }
+    void start()
+    {
+        driver.attach(&manager);
+        driver.runUntilIdle();
+    }
+
+    CVXLEventHandler* onlineMediaManager() override { return &online; }
+    CVXLEventHandler* localMediaManager() override { return &local; }
+    CVXLEventHandler* inboundMessageManager() override { return inbound; }
+    CVXLMediaStoreManager* mediaStoreManager() override { return &stores; }
+    CVXLPersStore* settings() override { return &settingsStore; }
+    void pushUIRequestCode(std::int32_t code) override { uiCodes.push_back(code); }
+    CVXLPlatformMediaSource* mediaSource() override { return &source; }
+    CVXLEventHandler* fileStoreManager() override { return &files; }
+    CVXLEventHandler* vraxJob() override { return &job; }
+    bool configItem(std::int32_t item, CVXLString* text) override
+    {
+        if (item != kCfgMediaBrowserWindowSize)
+            return false;
+        *text = "10";
+        return true;
+    }
+
+    std::int32_t send(CVXLEvent& request)
+    {
+        const std::size_t before = requester.results.size();
+        requester.post(&manager, &request);
+        const bool answered = pump([&] { return requester.results.size() > before; });
+        return answered ? requester.results.back() : kNoAnswer;
+    }
+    std::int32_t openAlbum(const char* id)
+    {
+        CMediaOpenAlbumRequest open(kReply);
+        open.setFileName(id);
+        return send(open);
+    }
+    std::int32_t openPhone()
+    {
+        CMediaLocationRequest open(kReply);
+        open.setStoreIndex(1);
+        return send(open);
+    }
+    std::int32_t close()
+    {
+        CMediaAccessBasicRequest close(kMediaClose, kReply);
+        return send(close);
+    }
+    std::int32_t releaseAll()
+    {
+        CMediaElementRequest release(kMediaRelease, kReply);
+        return send(release);
+    }
+    // A window of the open list; the names (or uids) of the items it got.
+    std::int32_t fetch(std::int32_t start, std::uint32_t count, std::vector<std::string>* names = nullptr)
+    {
+        CMediaAccessQuery query(kReply);
+        query.bind(0, count);
+        query.setPayload(start);
+        const std::int32_t result = send(query);
+        if (names) {
+            names->clear();
+            for (const CVXLMediaItem* item : query.getResultList())
+                names->push_back(item->uid().length() ? item->uid().c_str() : item->name().c_str());
+        }
+        return result;
+    }
+    CVXLMediaItem* cached(std::int32_t position) const
+    {
+        const CMediaCollection* list = manager.currentCollection();
+        const CMediaCollectionEntry* entry = list ? list->at(position) : nullptr;
+        return entry ? entry->item : nullptr;
+    }
+    void pictures(int count)
+    {
+        for (int n = 0; n < count; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "p%03d.jpg", n);
+            root.writeFile(std::string(kPhoneFolder) + name, "picture bytes");
+        }
+    }
+    bool picture(const std::string& name) const { return exists(root.hostPath(std::string(kPhoneFolder) + name)); }
+    std::string progress() const
+    {
+        CVXLString value;
+        settingsStore.get(kPersProgressCurrent, &value);
+        return value.c_str();
+    }
+};
+
+// A re-opened album is served from the cache: the server sees the first
+// album's page once, and the second album's once.
+TEST(MediaAccessManager, AReopenedAlbumIsServedFromTheCache)
+{
+    AccessRig rig;
+    rig.start();
+    ASSERT_TRUE(rig.serve("items,items"));
+    std::vector<std::string> names;
+    ASSERT_EQ(rig.openAlbum("C7"), 0);
+    ASSERT_EQ(rig.fetch(0, 3, &names), 0);
+    EXPECT_EQ(names, (std::vector<std::string> { "U1", "U2", "U3" }));
+    ASSERT_EQ(rig.close(), 0);
+    ASSERT_EQ(rig.openAlbum("C8"), 0);
+    ASSERT_EQ(rig.fetch(0, 3, &names), 0);
+    EXPECT_EQ(rig.log().size(), 2u);
+    rig.releaseAll();
+    rig.close();
+
+    ASSERT_EQ(rig.openAlbum("C7"), 0);
+    ASSERT_EQ(rig.fetch(0, 3, &names), 0);
+    EXPECT_EQ(names, (std::vector<std::string> { "U1", "U2", "U3" }));
+    EXPECT_EQ(rig.log().size(), 2u) << "a second request for C7 reached the server";
+    EXPECT_EQ(rig.manager.collectionCount(), 2u);
+}
+
+// Selection holds across lists: an item selected in one album shows as
+// selected where it is listed again, and the toggle reaches every list.
+TEST(MediaAccessManager, SelectionHoldsAcrossCollections)
+{
+    AccessRig rig;
+    rig.start();
+    ASSERT_TRUE(rig.serve("items,items"));
+    ASSERT_EQ(rig.openAlbum("C7"), 0);
+    ASSERT_EQ(rig.fetch(0, 3), 0);
+    CVXLMediaItem* u2 = rig.cached(1);
+    ASSERT_NE(u2, nullptr);
+    rig.manager.toggleSelection(*u2);
+    EXPECT_EQ(rig.manager.countSelected(), 1u);
+    rig.close();
+
+    ASSERT_EQ(rig.openAlbum("C8"), 0);
+    ASSERT_EQ(rig.fetch(0, 3), 0);
+    ASSERT_NE(rig.cached(1), nullptr);
+    EXPECT_TRUE(rig.manager.currentCollection()->at(1)->selected) << "U2 came in selected";
+    EXPECT_EQ(rig.manager.countSelected(), 1u);
+    EXPECT_FALSE(rig.manager.isSelected(*rig.cached(0)));
+    // Both lists hold U2: the selection list names it once.
+    EXPECT_EQ(rig.manager.getSelectionList()->size(), 1u);
+    rig.manager.toggleSelection(*rig.cached(1));
+    EXPECT_FALSE(rig.manager.isSelected(*rig.cached(1)));
+    EXPECT_TRUE(rig.manager.selectedMedia().empty());
+}
+
+// The whole-selection flag makes every item count as selected; the
+// selected items of a list with it are all its cached items.
+TEST(MediaAccessManager, TheWholeSelectionFlag)
+{
+    AccessRig rig;
+    rig.start();
+    ASSERT_TRUE(rig.serve("items"));
+    ASSERT_EQ(rig.openAlbum("C7"), 0);
+    ASSERT_EQ(rig.fetch(0, 3), 0);
+    EXPECT_FALSE(rig.manager.isSelected(*rig.cached(2)));
+    rig.manager.setSelectionFlag(true);
+    EXPECT_TRUE(rig.manager.selectionFlag());
+    EXPECT_TRUE(rig.manager.isSelected(*rig.cached(2)));
+    CMediaSelection* list = rig.manager.getSelectedItems();
+    EXPECT_EQ(list->size(), 3u);
+    EXPECT_EQ(rig.manager.currentCollection()->at(0)->useCount, 2);
+    list->release();
+    EXPECT_EQ(rig.manager.currentCollection()->at(0)->useCount, 1);
+    rig.manager.resetSelectionFlag();
+    EXPECT_FALSE(rig.manager.isSelected(*rig.cached(2)));
+    rig.manager.setSelectionFlag(true);
+    rig.manager.clearAllSelections();
+    EXPECT_FALSE(rig.manager.selectionFlag());
+}
+
+// Closing drops what is not in use; a selected entry keeps one use while
+// its list is open and so survives the close.
+TEST(MediaAccessManager, ClosingKeepsSelectedEntries)
+{
+    AccessRig rig;
+    rig.pictures(3);
+    rig.start();
+    ASSERT_EQ(rig.openPhone(), 0);
+    ASSERT_EQ(rig.fetch(0, 3), 0);
+    rig.manager.toggleSelection(*rig.cached(1));
+    ASSERT_EQ(rig.releaseAll(), 0);
+    EXPECT_EQ(rig.manager.currentCollection()->at(1)->useCount, 1);
+    CMediaCollection* list = rig.manager.currentCollection();
+    ASSERT_EQ(rig.close(), 0);
+    EXPECT_EQ(list->at(0), nullptr);
+    ASSERT_NE(list->at(1), nullptr);
+    EXPECT_EQ(list->at(2), nullptr);
+    EXPECT_EQ(list->cachedCount(), 1u);
+    // Reopened: the selected item is there at once, the others are asked for.
+    const int before = rig.source.firstNameCalls + rig.source.nextNameCalls;
+    ASSERT_EQ(rig.openPhone(), 0);
+    std::vector<std::string> names;
+    EXPECT_EQ(rig.fetch(1, 1, &names), 0);
+    EXPECT_EQ(names, std::vector<std::string> { "p001.jpg" });
+    EXPECT_EQ(rig.source.firstNameCalls + rig.source.nextNameCalls, before);
+}
+
+// 49 items of a location in use: nothing to evict, the cache grows. Once
+// released, the 50th evicts the least recently used unselected one.
+TEST(MediaAccessManager, EvictionAtFortyEight)
+{
+    struct Case {
+        const char* name;
+        bool releaseFirst;
+        int selected; // -1: none
+        int evicted; // -1: none
+        std::uint32_t cachedAfter;
+    };
+    const Case cases[] = {
+        { "all in use: none evicted", false, -1, -1, 50 },
+        { "released: the oldest goes", true, -1, 0, 49 },
+        { "a selected oldest stays, the next goes", true, 0, 1, 49 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccessRig rig;
+        rig.pictures(50);
+        rig.start();
+        ASSERT_EQ(rig.openPhone(), 0);
+        ASSERT_EQ(rig.fetch(0, 49), 0);
+        EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), 49u);
+        if (c.selected >= 0)
+            rig.manager.toggleSelection(*rig.cached(c.selected));
+        if (c.releaseFirst)
+            rig.releaseAll();
+        std::vector<std::string> names;
+        ASSERT_EQ(rig.fetch(49, 1, &names), 0);
+        EXPECT_EQ(names, std::vector<std::string> { "p049.jpg" });
+        for (int p = 0; p < 49; ++p)
+            EXPECT_EQ(rig.cached(p) == nullptr, p == c.evicted) << p;
+        EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), c.cachedAfter);
+    }
+}
+
+// Deleting local media walks a real folder: the selection, or the whole
+// location; each delete counts; a refused delete ends the walk with its
+// result and is not counted; the caches are emptied after.
+TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
+{
+    struct Case {
+        const char* name;
+        bool whole;
+        std::vector<int> selected;
+        std::string refused;
+        std::int32_t result;
+        std::vector<bool> left; // p000..p004 after
+        const char* progress;
+    };
+    const Case cases[] = {
+        { "selection", false, { 1, 3 }, "", 0, { true, false, true, false, true }, "2" },
+        { "whole location", true, {}, "", 0, { false, false, false, false, false }, "5" },
+        { "refused in the selection", false, { 0, 2, 4 }, "p002.jpg", static_cast<std::int32_t>(kPlatformDeleteFailed),
+            { false, true, true, true, true }, "1" },
+        { "refused in the location", true, {}, "p003.jpg", static_cast<std::int32_t>(kPlatformDeleteFailed),
+            { false, false, false, true, true }, "3" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccessRig rig;
+        rig.pictures(5);
+        if (!c.refused.empty())
+            rig.source.refusedDeletes.insert(c.refused);
+        rig.start();
+        ASSERT_EQ(rig.openPhone(), 0);
+        ASSERT_EQ(rig.fetch(0, 5), 0);
+        for (int p : c.selected)
+            rig.manager.toggleSelection(*rig.cached(p));
+        CMediaElementRequest remove(kMediaDeleteLocalItems, kReply);
+        remove.setRefresh(c.whole);
+        EXPECT_EQ(rig.send(remove), c.result);
+        for (int p = 0; p < 5; ++p) {
+            char name[16];
+            std::snprintf(name, sizeof name, "p%03d.jpg", p);
+            EXPECT_EQ(rig.picture(name), c.left[p]) << name;
+        }
+        EXPECT_EQ(rig.progress(), c.progress);
+        EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), 0u);
+        EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
+    }
+}
+
+// Requests without an operation, and fetches with nothing to ask, are
+// answered with 1000 instead of being kept for ever.
+TEST(MediaAccessManager, RequestsThatUsedToHangAreAnswered)
+{
+    AccessRig rig;
+    rig.start();
+    for (std::int32_t code : { 18, 28, 40, 0x7FFF }) {
+        CMediaElementRequest odd(code, kReply);
+        EXPECT_EQ(rig.send(odd), kResultFailed) << code;
+    }
+    EXPECT_EQ(rig.fetch(0, 3), kResultFailed) << "no list open";
+    CMediaAccessQuery lookup(kReply);
+    CVXLMediaDescriptor descriptor;
+    descriptor.id = "p000.jpg";
+    lookup.setDescriptor(descriptor);
+    EXPECT_EQ(rig.send(lookup), kResultFailed) << "a lookup with no list open";
+
+    // The album list current (kind 3): no member job gets a fetch.
+    JobTreeDriver driver;
+    TraceJob requester("requester");
+    CMediaAccessManager alone;
+    driver.attach(&alone);
+    driver.attach(&requester);
+    driver.runUntilIdle();
+    const std::size_t before = requester.results.size();
+    CMediaElementRequest albums(kMediaAlbumList, kReply);
+    requester.post(&alone, &albums);
+    driver.runUntilIdle();
+    ASSERT_EQ(requester.results.size(), before + 1);
+    EXPECT_EQ(alone.kind(), CMediaAccessManager::kAlbumList);
+    CMediaAccessQuery query(kReply);
+    query.bind(0, 2);
+    requester.post(&alone, &query);
+    driver.runUntilIdle();
+    ASSERT_EQ(requester.results.size(), before + 2);
+    EXPECT_EQ(requester.results.back(), kResultFailed);
+    alone.stop();
+    driver.runUntilIdle();
+}
+
+// updateItem: every cached item with the identity takes the new values, and
+// the screens are told once.
+TEST(MediaAccessManager, UpdateItemReachesEveryCachedCopy)
+{
+    AccessRig rig;
+    rig.pictures(2);
+    rig.start();
+    ASSERT_EQ(rig.openPhone(), 0);
+    ASSERT_EQ(rig.fetch(0, 2), 0);
+    CVXLMediaItem changed;
+    changed.setId(rig.cached(1)->id());
+    changed.setUid("U99");
+    changed.setTitle("uploaded");
+    rig.manager.updateItem(changed);
+    EXPECT_STREQ(rig.cached(1)->uid().c_str(), "U99");
+    EXPECT_EQ(rig.cached(0)->uid().length(), 0u);
+    EXPECT_EQ(rig.uiCodes, std::vector<std::int32_t> { CMediaAccessManager::kUiMediaChanged });
+    EXPECT_EQ(rig.manager.currentCollection()->at(1)->useCount, 1) << "the walk's own use went back";
+
+    CVXLMediaItem stranger;
+    stranger.setId("elsewhere.jpg");
+    rig.manager.updateItem(stranger);
+    EXPECT_EQ(rig.uiCodes.size(), 1u);
+}
+
+// ---------------------------------------------------------------- message media
+
+// The manager with the real inbound manager over a stored message of six
+// parts: a plain picture, a DRM picture, a save-locked video, a text, a
+// picture whose lock says false, a DRM and save-locked video.
+struct MessageRig : AccessRig {
+    InboundRig messaging;
+    static constexpr const char* kId = "i1700000001_0";
+
+    MessageRig()
+    {
+        messaging.attach(driver, "http://127.0.0.1:9/mms", "", "user");
+        inbound = &messaging.manager;
+        CVXLString folder;
+        platformHostPath(messaging.messageStore.folder(), &folder);
+        const std::vector<std::string> segments = {
+            segment({ { "X-QV-From-Address", "5550001" } }, "summary"),
+            segment({ { "Content-Type", "application/vnd.wap.multipart.related" } }),
+            segment({ { "X-QV-Total-Media-Parts", "5" } }),
+            segment({ { "Subject", "parts" } }),
+            segment({ { "Content-Type", "image/jpeg" }, { "Content-Location", "p0" } }, "jpeg bytes"),
+            segment({ { "Content-Type", "image/gif" }, { "Content-Location", "p1" }, { "x-qv-drm-content-type", "image/gif" } },
+                "gif bytes"),
+            segment({ { "Content-Type", "video/3gpp" }, { "Content-Location", "p2" }, { "X-QV-Save-Lock", "TRUE" } },
+                "3gp bytes"),
+            segment({ { "Content-Type", "text/plain" }, { "Content-Location", "t3" } }, "hello"),
+            segment({ { "Content-Type", "image/png" }, { "Content-Location", "p4" }, { "x-qv-save-lock", "false" } },
+                "png bytes"),
+            segment({ { "Content-Type", "video/mp4" }, { "Content-Location", "p5" }, { "X-QV-DRM-Content-Type", "video/mp4" },
+                         { "X-QV-Save-Lock", "true" } },
+                "mp4 bytes"),
+        };
+        std::string json = "[";
+        for (std::size_t i = 0; i < segments.size(); ++i)
+            json += (i ? ", " : "") + segments[i];
+        writeHost(root.hostPath("seed.json"), json + "]");
+        int status = -1;
+        const std::string out
+            = msgstore({ "message-write", root.hostPath("seed.json"), std::string(folder.c_str()) + "/" + kId }, &status);
+        EXPECT_EQ(status, 0) << out;
+        start();
+    }
+    // The manager stops while the inbound manager it may post to is there.
+    ~MessageRig()
+    {
+        if (manager.isActive()) {
+            manager.stop();
+            driver.runUntilIdle();
+        }
+    }
+
+    std::int32_t openMessage(std::int32_t mediaFilter, std::int32_t lockFilter, std::int32_t* pictures = nullptr,
+                             std::int32_t* videos = nullptr)
+    {
+        CMediaAccessBasicRequest open(kMediaOpenMessage, kReply);
+        open.setMessage(kId, 6);
+        open.setOwner(mediaFilter);
+        open.setPayload(lockFilter);
+        const std::int32_t result = send(open);
+        if (pictures)
+            *pictures = open.pictureCount();
+        if (videos)
+            *videos = open.getStoreIndex();
+        return result;
+    }
+};
+
+// The lock filter leaves parts out by their own headers (names compared
+// without case); the media filter picks pictures, videos or both.
+TEST(MediaAccessManager, MessageMediaFilters)
+{
+    struct Case {
+        std::int32_t media;
+        std::int32_t lock;
+        std::int32_t pictures;
+        std::int32_t videos;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        { 2, 0, 3, 2, { "p0", "p1", "p2", "p4", "p5" } },
+        { 2, 1, 3, 0, { "p0", "p1", "p4" } },
+        { 2, 2, 2, 1, { "p0", "p2", "p4" } },
+        { 2, 3, 2, 0, { "p0", "p4" } },
+        { 0, 0, 3, 2, { "p0", "p1", "p4" } },
+        { 1, 0, 3, 2, { "p2", "p5" } },
+        { 1, 2, 2, 1, { "p2" } },
+    };
+    MessageRig rig;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "media " << c.media << " lock " << c.lock);
+        std::int32_t pictures = -1;
+        std::int32_t videos = -1;
+        ASSERT_EQ(rig.openMessage(c.media, c.lock, &pictures, &videos), 0);
+        EXPECT_EQ(pictures, c.pictures);
+        EXPECT_EQ(videos, c.videos);
+        std::vector<std::string> names;
+        // The last media part answers 68.
+        EXPECT_EQ(rig.fetch(0, 10, &names), kResultLastPage);
+        EXPECT_EQ(names, c.names);
+        rig.releaseAll();
+        ASSERT_EQ(rig.close(), 0);
+    }
+}
+
+// A window that starts at 2 lands at positions 2 onward; the entries before
+// it stay as they were.
+TEST(MediaAccessManager, AMessageWindowLandsAtItsPositions)
+{
+    MessageRig rig;
+    ASSERT_EQ(rig.openMessage(2, 0), 0);
+    std::vector<std::string> names;
+    ASSERT_EQ(rig.fetch(2, 2, &names), 0);
+    EXPECT_EQ(names, (std::vector<std::string> { "p2", "p4" }));
+    EXPECT_EQ(rig.cached(0), nullptr);
+    ASSERT_NE(rig.cached(2), nullptr);
+    EXPECT_STREQ(rig.cached(2)->name().c_str(), "p2");
+    EXPECT_STREQ(rig.cached(3)->name().c_str(), "p4");
+    ASSERT_EQ(rig.fetch(0, 2, &names), 0);
+    EXPECT_EQ(names, (std::vector<std::string> { "p0", "p1" }));
+    EXPECT_STREQ(rig.cached(2)->name().c_str(), "p2");
+    // Position 5 is past the media parts.
+    EXPECT_EQ(rig.fetch(5, 1), kResultFailed);
+}
+
+TEST(MediaAccessManager, OpeningAMessageThatIsNotStoredFails)
+{
+    MessageRig rig;
+    CMediaAccessBasicRequest open(kMediaOpenMessage, kReply);
+    open.setMessage("i1700000009_0", 3);
+    EXPECT_EQ(rig.send(open), kResultFailed);
+}
+
+} // namespace
+
+namespace {
+
+// A cancel during the walk over the location ends it after the item under
+// way: every file gone is counted, and the rest stay.
+TEST(MediaAccessManager, ACancelStopsTheLocalDeleteAfterTheCurrentItem)
+{
+    AccessRig rig;
+    rig.pictures(6);
+    rig.start();
+    ASSERT_EQ(rig.openPhone(), 0);
+    ASSERT_EQ(rig.fetch(0, 6), 0);
+    CMediaElementRequest remove(kMediaDeleteLocalItems, kReply);
+    remove.setRefresh(true);
+    rig.requester.post(&rig.manager, &remove);
+    for (int steps = 0; steps < 2000 && rig.progress() != "1"; ++steps)
+        rig.driver.step();
+    ASSERT_EQ(rig.progress(), "1");
+    rig.requester.cancelEventsWith(&rig.manager);
+    rig.driver.runUntilIdle(100000);
+    int left = 0;
+    for (int p = 0; p < 6; ++p) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%03d.jpg", p);
+        left += rig.picture(name) ? 1 : 0;
+    }
+    EXPECT_GE(left, 4) << "the walk went on after the cancel";
+    EXPECT_EQ(rig.progress(), std::to_string(6 - left));
+    EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
+    EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), 0u) << "items of deleted files still cached";
+    // The manager takes the next request, and lists what is left.
+    std::vector<std::string> names;
+    EXPECT_EQ(rig.fetch(0, 1, &names), 0);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(rig.picture(names[0]));
+}
+
+} // namespace
