@@ -160,4 +160,14 @@ std::string wideToUtf8(std::u16string_view text)
     return utf16BytesToUtf8Lossy(bytes);
 }
 
+std::u16string utf8ToWide(std::string_view utf8)
+{
+    const std::string bytes = utf8ToUtf16Bytes(utf8);
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i])
+                                       | (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
 } // namespace tessel::kernel

@@ -27,4 +27,7 @@ std::string utf16BytesToUtf8Lossy(std::string_view bytes);
 // become U+FFFD.
 std::string wideToUtf8(std::u16string_view text);
 
+// UTF-8 as wide text; invalid sequences become U+FFFD.
+std::u16string utf8ToWide(std::string_view utf8);
+
 } // namespace tessel::kernel
