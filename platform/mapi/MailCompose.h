@@ -6,7 +6,7 @@
 // The phone's own message composer. Here it only records what it was
 // asked to open, as one line of log/compose.log:
 //   to=<to> subject=<subject> body=<body> account=<account> class=<class>
-// each text with "%", control characters and blanks escaped as %XX.
+// each text with "%", control characters and blanks escaped as %xx.
 namespace tessel::mapi {
 
 struct ComposeFields {

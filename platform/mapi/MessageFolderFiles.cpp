@@ -2,10 +2,10 @@
 
 #include "platform/kernel/DeviceLog.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/FolderLock.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,30 +18,6 @@ namespace {
 
 constexpr std::size_t kIdDigits = 32;
 constexpr const char* kSuffix = ".msg";
-
-class FolderLock {
-public:
-    FolderLock(const std::string& folder, bool exclusive)
-    {
-        const std::string path = folder + "/.lock";
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ >= 0 && ::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~FolderLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 std::vector<std::string> listNames(const std::string& folder)
 {
@@ -93,27 +69,6 @@ int readWhole(const std::string& path, std::string* contents)
     return result;
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void syncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Under the exclusive lock no write is under way, so a temporary file is
 // what a killed writer left behind.
 void removeLeftovers(const std::string& folder)
@@ -140,7 +95,7 @@ MessageFolderFiles::MessageFolderFiles(std::string hostFolder)
 
 std::vector<std::string> MessageFolderFiles::ids() const
 {
-    FolderLock lock(folder_, false);
+    kernel::FolderLock lock(folder_, false);
     return listIds(folder_);
 }
 
@@ -153,7 +108,7 @@ bool MessageFolderFiles::contains(const std::string& id) const
 std::vector<MessageFolderFiles::Entry> MessageFolderFiles::readAll() const
 {
     std::vector<Entry> entries;
-    FolderLock lock(folder_, false);
+    kernel::FolderLock lock(folder_, false);
     if (!lock.held())
         return entries;
     std::string contents;
@@ -182,7 +137,7 @@ std::uint32_t MessageFolderFiles::read(const std::string& id, MessageRecord* rec
 {
     if (!validId(id))
         return kMapiNotFound;
-    FolderLock lock(folder_, false);
+    kernel::FolderLock lock(folder_, false);
     const std::string path = folder_ + "/" + id + kSuffix;
     std::string contents;
     std::string why;
@@ -200,37 +155,28 @@ bool MessageFolderFiles::write(const std::string& id, const MessageRecord& recor
 {
     if (!validId(id))
         return false;
-    FolderLock lock(folder_, true);
+    kernel::FolderLock lock(folder_, true);
     if (!lock.held())
         return false;
     removeLeftovers(folder_);
     const std::string path = folder_ + "/" + id + kSuffix;
     const std::string temp = folder_ + "/." + id + "." + std::to_string(::getpid()) + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, formatMessageRecord(record)) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    if (!kernel::replaceFileWhole(path, temp, formatMessageRecord(record))) {
         kernel::appendDeviceLog("mapi", "could not store message " + path);
         return false;
     }
-    syncFolder(folder_);
     return true;
 }
 
 std::size_t MessageFolderFiles::remove(const std::vector<std::string>& ids) const
 {
-    FolderLock lock(folder_, true);
+    kernel::FolderLock lock(folder_, true);
     if (!lock.held())
         return 0;
     std::size_t removed = 0;
     for (const std::string& id : ids)
         if (validId(id) && ::unlink((folder_ + "/" + id + kSuffix).c_str()) == 0)
             ++removed;
-    if (removed > 0)
-        syncFolder(folder_);
     return removed;
 }
 

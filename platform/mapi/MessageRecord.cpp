@@ -1,5 +1,7 @@
 #include "platform/mapi/MessageRecord.h"
 
+#include "platform/kernel/TextCodec.h"
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -13,25 +15,15 @@ constexpr std::string_view kFirstLine = "tessel-message 1";
 constexpr std::string_view kLastLine = "end";
 constexpr const char* kHex = "0123456789abcdef";
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+} // namespace
 
-// Control characters, "%" and DEL as %XX, so a text is one line.
-std::string escapeText(std::string_view text)
+std::string escapeText(std::string_view text, bool blanksToo)
 {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == '%' || byte == 0x7F) {
+        if (byte < 0x20 || byte == '%' || byte == 0x7F || (blanksToo && byte == ' ')) {
             out += '%';
             out += kHex[byte >> 4];
             out += kHex[byte & 0xF];
@@ -41,6 +33,8 @@ std::string escapeText(std::string_view text)
     }
     return out;
 }
+
+namespace {
 
 bool unescapeText(std::string_view text, std::string* out)
 {
@@ -55,40 +49,12 @@ bool unescapeText(std::string_view text, std::string* out)
         }
         if (i + 2 >= text.size())
             return false;
-        const int hi = hexDigit(text[i + 1]);
-        const int lo = hexDigit(text[i + 2]);
+        const int hi = kernel::hexDigitValue(text[i + 1]);
+        const int lo = kernel::hexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out->push_back(static_cast<char>(hi * 16 + lo));
         i += 2;
-    }
-    return true;
-}
-
-std::string toHex(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (char c : bytes) {
-        auto byte = static_cast<unsigned char>(c);
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0xF];
-    }
-    return out;
-}
-
-bool fromHex(std::string_view text, std::string* out)
-{
-    out->clear();
-    if (text.size() % 2 != 0)
-        return false;
-    out->reserve(text.size() / 2);
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = hexDigit(text[i]);
-        const int lo = hexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out->push_back(static_cast<char>(hi * 16 + lo));
     }
     return true;
 }
@@ -108,10 +74,10 @@ void formatRow(const PropRow& row, std::string* out)
             *out += std::to_string(value.number);
             break;
         case kTypeText:
-            *out += escapeText(value.text);
+            *out += escapeText(value.text, false);
             break;
         default:
-            *out += toHex(value.text);
+            *out += kernel::hexEncode(value.text);
             break;
         }
         *out += '\n';
@@ -125,7 +91,7 @@ bool parseProp(std::string_view line, PropValue* value)
         return false;
     std::uint32_t tag = 0;
     for (std::size_t i = 5; i < 13; ++i) {
-        const int digit = hexDigit(line[i]);
+        const int digit = kernel::hexDigitValue(line[i]);
         if (digit < 0)
             return false;
         tag = (tag << 4) | static_cast<std::uint32_t>(digit);
@@ -150,7 +116,7 @@ bool parseProp(std::string_view line, PropValue* value)
     case kTypeText:
         return unescapeText(text, &value->text);
     case kTypeBinary:
-        return fromHex(text, &value->text);
+        return kernel::hexDecode(text, &value->text);
     default:
         return false;
     }

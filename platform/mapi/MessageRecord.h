@@ -23,6 +23,10 @@ struct MessageRecord {
 // False for a value of another type (it cannot be stored).
 bool storable(const PropValue& value);
 
+// Control characters, "%", DEL (and blanks, when asked) as %XX, so a text
+// is one line (one word).
+std::string escapeText(std::string_view text, bool blanksToo);
+
 std::string formatMessageRecord(const MessageRecord& record);
 
 // False, with *why saying where, when text is not a whole message file.

@@ -2,23 +2,11 @@
 
 #include "platform/kernel/DeviceLog.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/TextCodec.h"
 
 #include <fstream>
 
 namespace tessel::phone {
-
-namespace {
-
-std::string trim(const std::string& text)
-{
-    const char* blanks = " \t\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-} // namespace
 
 bool CallLog::open()
 {
@@ -29,13 +17,14 @@ bool CallLog::open()
         return true;
     std::string line;
     for (std::size_t number = 1; std::getline(file, line) && entries_.size() < kMaxCallLogEntries; ++number) {
-        if (trim(line).empty() || trim(line)[0] == '#')
+        const std::string text = kernel::trimBlanks(line);
+        if (text.empty() || text[0] == '#')
             continue;
         const std::size_t tab = line.find('\t');
         CallLogEntry entry;
-        entry.number = trim(line.substr(0, tab));
+        entry.number = kernel::trimBlanks(line.substr(0, tab));
         if (tab != std::string::npos)
-            entry.name = trim(line.substr(tab + 1));
+            entry.name = kernel::trimBlanks(line.substr(tab + 1));
         if (entry.number.empty()) {
             kernel::appendDeviceLog("phone", "calllog.txt line " + std::to_string(number) + ": no number; skipped");
             continue;

@@ -16,14 +16,6 @@ namespace {
 
 constexpr std::size_t kPhoneDigits = 10;
 
-std::string trim(const std::string& text)
-{
-    const char* blanks = " \t\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // The last 10 digits of the text, digits only.
 std::string phoneKey(const std::string& text)
@@ -85,7 +77,7 @@ bool ContactStore::logon()
     bool skipping = false;
     std::string line;
     for (std::size_t number = 1; std::getline(file, line); ++number) {
-        const std::string text = trim(line);
+        const std::string text = kernel::trimBlanks(line);
         if (text.empty() || text[0] == '#')
             continue;
         const std::size_t equals = line.find('=');
@@ -93,8 +85,8 @@ bool ContactStore::logon()
             logSkipped(number, "not \"key = value\"");
             continue;
         }
-        const std::string key = trim(line.substr(0, equals));
-        const std::string value = trim(line.substr(equals + 1));
+        const std::string key = kernel::trimBlanks(line.substr(0, equals));
+        const std::string value = kernel::trimBlanks(line.substr(equals + 1));
         if (key == "oid") {
             std::uint32_t oid = 0;
             skipping = !parseOid(value, &oid) || itemFromOid(oid);
@@ -172,7 +164,7 @@ const Contact* ContactStore::findByPhone(const std::string& address) const
 
 const Contact* ContactStore::findByEmail(const std::string& address) const
 {
-    const std::string wanted = trim(address);
+    const std::string wanted = kernel::trimBlanks(address);
     if (wanted.empty())
         return nullptr;
     for (const Contact& contact : contacts_)

@@ -446,7 +446,7 @@ TEST(MailCompose, TheComposerRecordsItsFieldsAsOneLine)
               kMapiOk);
     EXPECT_EQ(root.readFile("log/compose.log"),
               "to=4255550100; subject= body= account=SMS class=IPM.SMSText\n"
-              "to=a@b.test subject=RE:%2050%25%20off body=line%201%0Aline%202 account=SMS class=IPM.SMSText.Tessel\n");
+              "to=a@b.test subject=RE:%2050%25%20off body=line%201%0aline%202 account=SMS class=IPM.SMSText.Tessel\n");
 }
 
 } // namespace
