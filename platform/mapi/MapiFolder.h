@@ -20,7 +20,7 @@ public:
     // kPropDisplayName and kPropEntryId of the folder itself.
     PropRow getProps(const std::vector<std::uint32_t>& columns) const;
 
-    // One row per readable message, oldest id first, holding the columns
+    // One row per readable message, in the order of their ids, holding the columns
     // (kPropEntryId among them when asked). Damaged files are skipped and
     // logged.
     std::vector<PropRow> contentsTable(const std::vector<std::uint32_t>& columns) const;
