@@ -2,6 +2,7 @@
 
 #include "platform/kernel/DeviceLog.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/TextCodec.h"
 
 #include <cerrno>
 #include <climits>
@@ -14,16 +15,6 @@
 namespace tessel::kernel {
 
 namespace {
-
-std::string trim(const std::string& text)
-{
-    const char* blanks = " \t\r\n";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    std::size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
 
 constexpr int kMaxScreenPixels = 8192;
 // A line longer than this is refused whole (and logged), never split.
@@ -41,9 +32,9 @@ void takeLine(std::string text, std::map<std::string, std::string>* values)
     std::size_t equals = text.find('=');
     if (equals == std::string::npos)
         return;
-    std::string key = trim(text.substr(0, equals));
+    std::string key = trimBlanks(text.substr(0, equals));
     if (!key.empty())
-        (*values)[key] = trim(text.substr(equals + 1));
+        (*values)[key] = trimBlanks(text.substr(equals + 1));
 }
 
 std::map<std::string, std::string> readConf()

@@ -3,6 +3,7 @@
 #include "platform/kernel/DeviceFacts.h"
 #include "platform/kernel/DeviceLog.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "platform/kernel/FolderLock.h"
 #include "platform/kernel/TextCodec.h"
 
 #include <fcntl.h>
@@ -87,56 +88,19 @@ std::string escape(std::string_view text)
     return out;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = asciiLower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string unescape(std::string_view text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0
-            && hexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+        if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0
+            && hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += text[i];
         }
     }
     return out;
-}
-
-std::string toHex(std::string_view bytes)
-{
-    static const char* kHex = "0123456789abcdef";
-    std::string out;
-    for (char b : bytes) {
-        auto c = static_cast<unsigned char>(b);
-        out += kHex[c >> 4];
-        out += kHex[c & 0xF];
-    }
-    return out;
-}
-
-bool fromHex(std::string_view text, std::string* bytes)
-{
-    if (text.size() % 2 != 0)
-        return false;
-    bytes->clear();
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        int hi = hexDigit(text[i]);
-        int lo = hexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes->push_back(static_cast<char>(hi * 16 + lo));
-    }
-    return true;
 }
 
 std::uint32_t readLe32(std::string_view bytes)
@@ -164,8 +128,8 @@ std::string formatValue(const Value& value)
     if (value.type == kRegDword && value.data.size() == 4)
         return line + "dword\t" + std::to_string(readLe32(value.data));
     if (value.type == kRegBinary)
-        return line + "hex\t" + toHex(value.data);
-    return line + "hex(" + std::to_string(value.type) + ")\t" + toHex(value.data);
+        return line + "hex\t" + hexEncode(value.data);
+    return line + "hex(" + std::to_string(value.type) + ")\t" + hexEncode(value.data);
 }
 
 bool parseValue(const std::string& line, Value* value)
@@ -196,11 +160,11 @@ bool parseValue(const std::string& line, Value* value)
     }
     if (kind == "hex") {
         value->type = kRegBinary;
-        return fromHex(data, &value->data);
+        return hexDecode(data, &value->data);
     }
     if (kind.size() > 5 && kind.compare(0, 4, "hex(") == 0 && kind.back() == ')') {
         value->type = static_cast<std::uint32_t>(std::strtoul(kind.c_str() + 4, nullptr, 10));
-        return fromHex(data, &value->data);
+        return hexDecode(data, &value->data);
     }
     return false;
 }
@@ -319,38 +283,12 @@ Key* createKey(Hive& hive, const std::string& path)
     return key;
 }
 
-// One open of the lock file per operation: flock locks belong to the open
-// file description, so threads of one process exclude each other too.
-class RegistryLock {
-public:
-    RegistryLock(const std::string& folder, bool exclusive)
-    {
-        std::string path = folder + "/.lock";
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ >= 0 && ::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~RegistryLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 bool readHive(RegistryHive which, Hive* hive)
 {
     std::string folder = deviceFolder("registry");
     if (folder.empty())
         return false;
-    RegistryLock lock(folder, false);
+    FolderLock lock(folder, false);
     if (!lock.held())
         return false;
     std::string contents;
@@ -359,18 +297,6 @@ bool readHive(RegistryHive which, Hive* hive)
         return false;
     }
     *hive = parseHive(contents);
-    return true;
-}
-
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
     return true;
 }
 
@@ -383,7 +309,7 @@ template <typename Change> bool updateHive(RegistryHive which, Change change)
     std::string folder = deviceFolder("registry");
     if (folder.empty())
         return false;
-    RegistryLock lock(folder, true);
+    FolderLock lock(folder, true);
     if (!lock.held())
         return false;
     std::string path = folder + "/" + hiveFileName(which);
@@ -413,31 +339,9 @@ template <typename Change> bool updateHive(RegistryHive which, Change change)
     return replaceFile(path, formatHive(hive)) && result;
 }
 
-void syncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Written whole beside the file, synced, renamed over it, and the rename
-// synced through the folder, so a crash leaves the old file or the new one.
 bool replaceFile(const std::string& path, const std::string& text)
 {
-    const std::string temp = path + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    syncFolder(path.substr(0, path.rfind('/')));
-    return true;
+    return replaceFileWhole(path, path + ".tmp", text);
 }
 
 // HKEY_LOCAL_MACHINE\System\State\Phone holds the phone's live state.

@@ -160,4 +160,63 @@ std::string wideToUtf8(std::u16string_view text)
     return utf16BytesToUtf8Lossy(bytes);
 }
 
+std::u16string utf8ToWide(std::string_view utf8)
+{
+    const std::string bytes = utf8ToUtf16Bytes(utf8);
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i])
+                                       | (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
+std::string trimBlanks(std::string_view text)
+{
+    const char* blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(blanks) - first + 1));
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string hexEncode(std::string_view bytes)
+{
+    constexpr const char* kHex = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char b : bytes) {
+        const auto c = static_cast<unsigned char>(b);
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+    return out;
+}
+
+bool hexDecode(std::string_view text, std::string* bytes)
+{
+    bytes->clear();
+    if (text.size() % 2 != 0)
+        return false;
+    bytes->reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = hexDigitValue(text[i]);
+        const int lo = hexDigitValue(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        bytes->push_back(static_cast<char>(hi * 16 + lo));
+    }
+    return true;
+}
+
 } // namespace tessel::kernel

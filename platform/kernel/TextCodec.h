@@ -27,4 +27,17 @@ std::string utf16BytesToUtf8Lossy(std::string_view bytes);
 // become U+FFFD.
 std::string wideToUtf8(std::u16string_view text);
 
+// The text without leading and trailing blanks, tabs and line ends.
+std::string trimBlanks(std::string_view text);
+
+// A hex digit's value (either case), or -1.
+int hexDigitValue(char c);
+// Bytes as lower-case hex digits, and back (false for an odd count or a
+// character that is no hex digit).
+std::string hexEncode(std::string_view bytes);
+bool hexDecode(std::string_view text, std::string* bytes);
+
+// UTF-8 as wide text; invalid sequences become U+FFFD.
+std::u16string utf8ToWide(std::string_view utf8);
+
 } // namespace tessel::kernel

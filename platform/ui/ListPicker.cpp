@@ -47,6 +47,20 @@ void ListPickerDialog::onOk()
     endDialog(list_.selectionMark());
 }
 
+// The list keeps Enter for itself and reports the row as activated: that is
+// the choice, or a person at the keys could only cancel.
+std::int64_t ListPickerDialog::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+{
+    if (message == kWmNotify) {
+        const auto* header = reinterpret_cast<const NotifyHeader*>(lParam);
+        if (header->controlId == kListId && header->code == kNotifyItemActivate) {
+            endDialog(header->item >= 0 && header->item < list_.itemCount() ? header->item : -1);
+            return 0;
+        }
+    }
+    return Dialog::windowProc(message, wParam, lParam);
+}
+
 std::int64_t ListPickerDialog::onCommand(std::uint32_t id, std::uint32_t code)
 {
     if (id == kScriptedRow) {

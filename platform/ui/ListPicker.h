@@ -27,6 +27,7 @@ protected:
     void onCreate() override;
     void onOk() override;
     std::int64_t onCommand(std::uint32_t id, std::uint32_t code) override;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 private:
     std::vector<std::u16string> rows_;
