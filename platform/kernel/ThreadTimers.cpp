@@ -20,8 +20,18 @@ struct Timer {
     void* context;
 };
 
-std::mutex gTimersMutex;
-std::map<std::uint32_t, Timer> gTimers;
+// Never destroyed: windows that outlive main kill their timers at exit.
+std::mutex& timersMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+std::map<std::uint32_t, Timer>& timers()
+{
+    static auto* all = new std::map<std::uint32_t, Timer>;
+    return *all;
+}
 std::uint32_t gLastTimerId = 0;
 
 // Unsigned differences keep working across the tick count's wrap.
@@ -37,18 +47,18 @@ std::uint32_t setThreadTimer(std::uint32_t intervalMs, TimerCallback callback, v
 {
     if (!callback)
         return 0;
-    std::lock_guard<std::mutex> lock(gTimersMutex);
+    std::lock_guard<std::mutex> lock(timersMutex());
     do {
         ++gLastTimerId;
-    } while (gLastTimerId == 0 || gTimers.count(gLastTimerId));
-    gTimers[gLastTimerId] = Timer { currentThreadId(), intervalMs, tickCount(), callback, context };
+    } while (gLastTimerId == 0 || timers().count(gLastTimerId));
+    timers()[gLastTimerId] = Timer { currentThreadId(), intervalMs, tickCount(), callback, context };
     return gLastTimerId;
 }
 
 bool killThreadTimer(std::uint32_t timerId)
 {
-    std::lock_guard<std::mutex> lock(gTimersMutex);
-    return gTimers.erase(timerId) > 0;
+    std::lock_guard<std::mutex> lock(timersMutex());
+    return timers().erase(timerId) > 0;
 }
 
 int runDueThreadTimers()
@@ -57,9 +67,9 @@ int runDueThreadTimers()
     // Most overdue first: due timers run in the order of their deadlines.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> due; // (overdue ms, id)
     {
-        std::lock_guard<std::mutex> lock(gTimersMutex);
+        std::lock_guard<std::mutex> lock(timersMutex());
         const std::uint32_t now = tickCount();
-        for (const auto& [id, timer] : gTimers) {
+        for (const auto& [id, timer] : timers()) {
             if (timer.owner == self && remaining(timer, now) == 0)
                 due.emplace_back(now - timer.armedAt - timer.interval, id);
         }
@@ -71,9 +81,9 @@ int runDueThreadTimers()
         void* context;
         {
             // An earlier callback may have killed this timer.
-            std::lock_guard<std::mutex> lock(gTimersMutex);
-            auto it = gTimers.find(id);
-            if (it == gTimers.end())
+            std::lock_guard<std::mutex> lock(timersMutex());
+            auto it = timers().find(id);
+            if (it == timers().end())
                 continue;
             it->second.armedAt = tickCount();
             callback = it->second.callback;
@@ -88,10 +98,10 @@ int runDueThreadTimers()
 std::uint32_t nextThreadTimerDelay()
 {
     const std::uint32_t self = currentThreadId();
-    std::lock_guard<std::mutex> lock(gTimersMutex);
+    std::lock_guard<std::mutex> lock(timersMutex());
     const std::uint32_t now = tickCount();
     std::uint32_t next = kWaitForever;
-    for (const auto& [id, timer] : gTimers) {
+    for (const auto& [id, timer] : timers()) {
         if (timer.owner == self && remaining(timer, now) < next)
             next = remaining(timer, now);
     }

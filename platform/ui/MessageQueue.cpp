@@ -12,8 +12,18 @@ namespace tessel::ui {
 
 namespace {
 
-std::mutex gQueuesMutex;
-std::map<std::uint32_t, std::weak_ptr<MessageQueue>> gQueues;
+// Never destroyed: the queue of a window that outlives main goes at exit.
+std::mutex& queuesMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+std::map<std::uint32_t, std::weak_ptr<MessageQueue>>& queues()
+{
+    static auto* all = new std::map<std::uint32_t, std::weak_ptr<MessageQueue>>;
+    return *all;
+}
 std::atomic<std::uint32_t> gNextQueueId { 1 };
 thread_local std::shared_ptr<MessageQueue> tQueue;
 
@@ -31,17 +41,17 @@ MessageQueue::MessageQueue()
 
 MessageQueue::~MessageQueue()
 {
-    std::lock_guard<std::mutex> lock(gQueuesMutex);
-    auto it = gQueues.find(id_);
-    if (it != gQueues.end() && it->second.expired())
-        gQueues.erase(it);
+    std::lock_guard<std::mutex> lock(queuesMutex());
+    auto it = queues().find(id_);
+    if (it != queues().end() && it->second.expired())
+        queues().erase(it);
 }
 
 std::shared_ptr<MessageQueue> MessageQueue::make()
 {
     std::shared_ptr<MessageQueue> queue(new MessageQueue());
-    std::lock_guard<std::mutex> lock(gQueuesMutex);
-    gQueues[queue->id_] = queue;
+    std::lock_guard<std::mutex> lock(queuesMutex());
+    queues()[queue->id_] = queue;
     // Pumps waiting on a driven clock wake when it moves.
     kernel::setClockAdvanceListener(onClockAdvanced);
     return queue;
@@ -61,22 +71,22 @@ std::shared_ptr<MessageQueue> MessageQueue::currentIfAny()
 
 std::shared_ptr<MessageQueue> MessageQueue::byId(std::uint32_t id)
 {
-    std::lock_guard<std::mutex> lock(gQueuesMutex);
-    auto it = gQueues.find(id);
-    return it == gQueues.end() ? nullptr : it->second.lock();
+    std::lock_guard<std::mutex> lock(queuesMutex());
+    auto it = queues().find(id);
+    return it == queues().end() ? nullptr : it->second.lock();
 }
 
 void MessageQueue::wakeAll()
 {
-    std::vector<std::shared_ptr<MessageQueue>> queues;
+    std::vector<std::shared_ptr<MessageQueue>> live;
     {
-        std::lock_guard<std::mutex> lock(gQueuesMutex);
-        for (auto& [id, weak] : gQueues) {
+        std::lock_guard<std::mutex> lock(queuesMutex());
+        for (auto& [id, weak] : queues()) {
             if (auto queue = weak.lock())
-                queues.push_back(queue);
+                live.push_back(queue);
         }
     }
-    for (auto& queue : queues)
+    for (auto& queue : live)
         queue->wake();
 }
 

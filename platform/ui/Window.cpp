@@ -23,8 +23,19 @@ struct Entry {
     std::u16string title;
 };
 
-std::mutex gWindowsMutex;
-std::map<WindowHandle, Entry> gWindows; // handles grow, so this is creation order
+// Never destroyed: a window that outlives main (a static of some other
+// file) still detaches itself at exit.
+std::mutex& windowsMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+std::map<WindowHandle, Entry>& windows() // handles grow, so this is creation order
+{
+    static auto* all = new std::map<WindowHandle, Entry>;
+    return *all;
+}
 std::uint32_t gLastSerial = 0;
 std::atomic<TopLevelListener> gTopLevelListener { nullptr };
 
@@ -50,11 +61,11 @@ bool Window::create(const std::u16string& className, const std::u16string& text,
     parent_ = parent;
     controlId_ = controlId;
     {
-        std::lock_guard<std::mutex> lock(gWindowsMutex);
+        std::lock_guard<std::mutex> lock(windowsMutex());
         if (++gLastSerial == 0)
             ++gLastSerial;
         handle_ = (static_cast<WindowHandle>(::getpid()) << 32) | gLastSerial;
-        gWindows[handle_] = Entry { this, MessageQueue::current(), parent == nullptr, className, text };
+        windows()[handle_] = Entry { this, MessageQueue::current(), parent == nullptr, className, text };
     }
     if (parent_)
         parent_->children_.push_back(this);
@@ -82,9 +93,9 @@ void Window::detach()
     killWindowTimers(handle);
     bool topLevel;
     {
-        std::lock_guard<std::mutex> lock(gWindowsMutex);
-        topLevel = gWindows[handle].topLevel;
-        gWindows.erase(handle);
+        std::lock_guard<std::mutex> lock(windowsMutex());
+        topLevel = windows()[handle].topLevel;
+        windows().erase(handle);
     }
     if (parent_)
         std::erase(parent_->children_, this);
@@ -164,9 +175,9 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
         text_ = text ? std::u16string(text) : std::u16string();
         bool topLevel = false;
         {
-            std::lock_guard<std::mutex> lock(gWindowsMutex);
-            auto it = gWindows.find(handle_);
-            if (it != gWindows.end()) {
+            std::lock_guard<std::mutex> lock(windowsMutex());
+            auto it = windows().find(handle_);
+            if (it != windows().end()) {
                 it->second.title = text_;
                 topLevel = it->second.topLevel;
             }
@@ -201,23 +212,23 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
 
 Window* windowFromHandle(WindowHandle handle)
 {
-    std::lock_guard<std::mutex> lock(gWindowsMutex);
-    auto it = gWindows.find(handle);
-    return it == gWindows.end() ? nullptr : it->second.window;
+    std::lock_guard<std::mutex> lock(windowsMutex());
+    auto it = windows().find(handle);
+    return it == windows().end() ? nullptr : it->second.window;
 }
 
 std::shared_ptr<MessageQueue> windowQueue(WindowHandle handle)
 {
-    std::lock_guard<std::mutex> lock(gWindowsMutex);
-    auto it = gWindows.find(handle);
-    return it == gWindows.end() ? nullptr : it->second.queue;
+    std::lock_guard<std::mutex> lock(windowsMutex());
+    auto it = windows().find(handle);
+    return it == windows().end() ? nullptr : it->second.queue;
 }
 
 std::vector<TopLevelEntry> topLevelEntries()
 {
     std::vector<TopLevelEntry> entries;
-    std::lock_guard<std::mutex> lock(gWindowsMutex);
-    for (const auto& [handle, entry] : gWindows) {
+    std::lock_guard<std::mutex> lock(windowsMutex());
+    for (const auto& [handle, entry] : windows()) {
         if (entry.topLevel)
             entries.push_back(TopLevelEntry { handle, entry.className, entry.title });
     }

@@ -30,9 +30,25 @@ struct WindowTimer {
     std::uint64_t id;
     std::uint32_t kernelId;
 };
-std::mutex gTimersMutex;
-std::map<std::pair<WindowHandle, std::uint64_t>, std::uintptr_t> gTimers;
-std::map<std::uintptr_t, WindowTimer> gTimerSerials;
+// Never destroyed, like the window table: windows that outlive main kill
+// their timers at exit.
+std::mutex& timersMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+std::map<std::pair<WindowHandle, std::uint64_t>, std::uintptr_t>& timers()
+{
+    static auto* all = new std::map<std::pair<WindowHandle, std::uint64_t>, std::uintptr_t>;
+    return *all;
+}
+
+std::map<std::uintptr_t, WindowTimer>& timerSerials()
+{
+    static auto* all = new std::map<std::uintptr_t, WindowTimer>;
+    return *all;
+}
 std::uintptr_t gLastTimerSerial = 0;
 
 bool isRemote(WindowHandle window)
@@ -76,9 +92,9 @@ void onWindowTimer(void* context, std::uint32_t)
 {
     WindowTimer timer;
     {
-        std::lock_guard<std::mutex> lock(gTimersMutex);
-        auto it = gTimerSerials.find(reinterpret_cast<std::uintptr_t>(context));
-        if (it == gTimerSerials.end())
+        std::lock_guard<std::mutex> lock(timersMutex());
+        auto it = timerSerials().find(reinterpret_cast<std::uintptr_t>(context));
+        if (it == timerSerials().end())
             return;
         timer = it->second;
     }
@@ -270,24 +286,24 @@ bool setTimer(WindowHandle window, std::uint64_t timerId, std::uint32_t interval
     if (!windowFromHandle(window))
         return false;
     killTimer(window, timerId);
-    std::lock_guard<std::mutex> lock(gTimersMutex);
+    std::lock_guard<std::mutex> lock(timersMutex());
     const std::uintptr_t serial = ++gLastTimerSerial;
     std::uint32_t kernelId = kernel::setThreadTimer(intervalMs, onWindowTimer, reinterpret_cast<void*>(serial));
-    gTimerSerials[serial] = WindowTimer { window, timerId, kernelId };
-    gTimers[{ window, timerId }] = serial;
+    timerSerials()[serial] = WindowTimer { window, timerId, kernelId };
+    timers()[{ window, timerId }] = serial;
     return true;
 }
 
 bool killTimer(WindowHandle window, std::uint64_t timerId)
 {
     {
-        std::lock_guard<std::mutex> lock(gTimersMutex);
-        auto it = gTimers.find({ window, timerId });
-        if (it == gTimers.end())
+        std::lock_guard<std::mutex> lock(timersMutex());
+        auto it = timers().find({ window, timerId });
+        if (it == timers().end())
             return false;
-        kernel::killThreadTimer(gTimerSerials[it->second].kernelId);
-        gTimerSerials.erase(it->second);
-        gTimers.erase(it);
+        kernel::killThreadTimer(timerSerials()[it->second].kernelId);
+        timerSerials().erase(it->second);
+        timers().erase(it);
     }
     if (auto queue = windowQueue(window))
         queue->dropTimer(window, timerId);
@@ -298,8 +314,8 @@ void killWindowTimers(WindowHandle window)
 {
     std::vector<std::uint64_t> ids;
     {
-        std::lock_guard<std::mutex> lock(gTimersMutex);
-        for (auto it = gTimers.lower_bound({ window, 0 }); it != gTimers.end() && it->first.first == window; ++it)
+        std::lock_guard<std::mutex> lock(timersMutex());
+        for (auto it = timers().lower_bound({ window, 0 }); it != timers().end() && it->first.first == window; ++it)
             ids.push_back(it->first.second);
     }
     for (std::uint64_t id : ids)
