@@ -50,6 +50,13 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     wapPushQueue_.setFileStoreManager(&fileStoreManager_);
     wapPushQueue_.setServices(&pushQueueFace_);
     wapPushSource_.setQueue(&wapPushQueue_);
+    outboundQueue_.setServices(&outboundFace_);
+    outboundQueue_.setFileStoreManager(&fileStoreManager_);
+    outboundQueue_.setThreadDatabase(&threadDB_);
+    outboundQueue_.setProducer(&producer_);
+    outboundQueue_.setLocalMediaManager(&localMediaManager_);
+    outboundQueue_.setOnlineMediaManager(&onlineMediaManager_);
+    inboundManager_.setOutboundQueue(&outboundQueue_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
@@ -236,6 +243,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &messageStoreManager_;
     case State::StoppingThreadDB:
         return &threadDB_;
+    case State::StoppingOutboundQueue:
+        return &outboundQueue_;
     case State::StoppingWapPushQueue:
         return &wapPushQueue_;
     case State::StoppingJobRunner:
@@ -306,6 +315,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
         return doStoppingThreadDB(step);
+    case State::StoppingOutboundQueue:
+        return doStoppingOutboundQueue(step);
     case State::StoppingScenarioManager:
         return doStoppingScenarioManager();
     case State::StoppingWapPushQueue:
@@ -450,6 +461,8 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    outboundQueue_.setPlatformStore(getFileStore());
+    startChild(&outboundQueue_);
     inboundManager_.setStoreTarget(&messageStoreManager_);
     inboundManager_.setProducer(&producer_);
     inboundManager_.setServices(&inboundFace_);
@@ -556,6 +569,31 @@ void CVXLClient::MessageStoreFace::setHasNewMessages()
 std::uint32_t CVXLClient::MessageStoreFace::nowSeconds()
 {
     return client_->currentTime();
+}
+
+void CVXLClient::doStoppingOutboundQueue(Step step)
+{
+    if (step == Step::Enter && outboundQueue_.isActive())
+        outboundQueue_.stop();
+    else
+        moveOn();
+}
+
+CVXLString CVXLClient::OutboundFace::ownNumber()
+{
+    CVXLString text;
+    if (!client_->settings_.getConfigString(kCfgUserIdentity, &text))
+        text.clear();
+    return text;
+}
+
+// Item 53 is set unless it holds "" or "0"; its default is "1".
+bool CVXLClient::OutboundFace::deleteSentMessages()
+{
+    CVXLString text;
+    if (!client_->settings_.getConfigString(kCfgOption53, &text))
+        return false;
+    return text.length() != 0 && !(text == "0");
 }
 
 // The managers that the thread database's end stops; of them only the

@@ -29,6 +29,7 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/OutboundQueueManager.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -84,6 +85,9 @@ public:
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
+        // Its last state writes are answered before the File Store Manager
+        // stops.
+        StoppingOutboundQueue,
         // Stops the managers that the thread database's end stops; of them
         // only the Scenario Manager is built.
         StoppingScenarioManager,
@@ -260,6 +264,7 @@ public:
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
+    COutboundQueueManager& getOutboundQueueManager() { return outboundQueue_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -462,6 +467,7 @@ private:
     void doStoppingInboundManager(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
+    void doStoppingOutboundQueue(Step step);
     void doStoppingScenarioManager();
     void doStoppingWapPushQueue(Step step);
     void pushHandled(CVXLEvent* reply);
@@ -579,6 +585,27 @@ private:
     CVXLSimpleEvent pushTimer_ { kEventPushTimer };
     CVXLEventHandler* pushReceiver_ = nullptr;
     CVXLInboundMessageManager inboundManager_;
+    // What the outbound queue reads of the Client.
+    class OutboundFace : public COutboundQueueServices {
+    public:
+        explicit OutboundFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
+        bool hasNoActivity() override { return client_->hasNoActivity(); }
+        CVXLString ownNumber() override;
+        bool deleteSentMessages() override;
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        CVXLCounterTable* counters() override { return &client_->counters_; }
+
+    private:
+        CVXLClient* client_;
+    };
+    OutboundFace outboundFace_ { this };
+    // Its sender joins when it is built.
+    COutboundQueueManager outboundQueue_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

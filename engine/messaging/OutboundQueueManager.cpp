@@ -186,7 +186,7 @@ void COutboundQueueManager::onEvent(CVXLEvent* event)
     case kEventStart:
         return onStart(event);
     case kEventStop:
-        return finishEvent(event);
+        return onStop(event);
     case kOutboundRequestWakeUp:
         return onWakeUp(event);
     case kOutboundRequestRetryTimer:
@@ -367,6 +367,28 @@ void COutboundQueueManager::onReconciled(CVXLEvent* reply)
     reconcile_.unknownIds.clear();
     // Whatever the answer, what was queued before the restart goes out now.
     postWakeUp();
+}
+
+// Requests still waiting are refused; one under way is answered with 24 (a
+// submit cut here is not stored: the next load removes what it wrote).
+void COutboundQueueManager::onStop(CVXLEvent* event)
+{
+    if (retryTimer_.isBusy())
+        cancelEvent(&retryTimer_);
+    while (!deferred_.empty()) {
+        CVXLEvent* waiting = deferred_.front();
+        deferred_.pop_front();
+        waiting->setResult(kResultCancelled);
+        finishEvent(waiting);
+    }
+    for (CVXLEvent** held : { &pendingSubmit_, &deleteRequest_ }) {
+        if (CVXLEvent* request = *held) {
+            *held = nullptr;
+            request->setResult(kResultCancelled);
+            finishEvent(request);
+        }
+    }
+    finishEvent(event);
 }
 
 // --- requests that wait for the manager's other work ---------------------

@@ -217,6 +217,7 @@ private:
     enum class DeleteCause { WakeUp, SentCopy, SendResult, ItemRequest, All };
 
     void onStart(CVXLEvent* event);
+    void onStop(CVXLEvent* event);
     void onStateRead(CVXLEvent* reply);
     void onReconciled(CVXLEvent* reply);
     void sweepOrphanFiles();
