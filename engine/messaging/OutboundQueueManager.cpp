@@ -199,14 +199,13 @@ void COutboundQueueManager::onEvent(CVXLEvent* event)
         return onList(event);
     case kOutboundRequestRefresh:
         return onRefresh(event);
-    case kEventOutboundSendResult:
-        return onSendResult(event);
     case kOutboundRequestSubmit:
     case kOutboundRequestSubmitPrepared:
     case kOutboundRequestRetry:
     case kEventSentCopyReceived:
     case kEventMessageItem:
     case kOutboundRequestDeleteAll:
+    case kEventOutboundSendResult:
         if (!dispatchRequest(event))
             deferred_.push_back(event);
         return;
@@ -425,6 +424,13 @@ bool COutboundQueueManager::dispatchRequest(CVXLEvent* event)
         if (loading || sendState_ != kSendIdle)
             return false;
         onDeleteAll(event);
+        return true;
+    // A result starts a write or a delete of its own: it waits for the
+    // delete under way.
+    case kEventOutboundSendResult:
+        if (sendState_ != kSendIdle)
+            return false;
+        onSendResult(event);
         return true;
     default:
         finishEvent(event);
@@ -1252,13 +1258,18 @@ int COutboundQueueManager::findSending() const
     return -1;
 }
 
+// The counter starts at 0 with each run: after a restart within the same
+// second it would repeat an id the queue still holds.
 CVXLString COutboundQueueManager::newMessageId()
 {
-    CVXLString id("o");
-    id += digits(services_ ? services_->nowSeconds() : 0, 36);
-    id += "-";
-    id += digits(idCounter_++, 16);
-    return id;
+    for (;;) {
+        CVXLString id("o");
+        id += digits(services_ ? services_->nowSeconds() : 0, 36);
+        id += "-";
+        id += digits(idCounter_++, 16);
+        if (findById(id) < 0)
+            return id;
+    }
 }
 
 void COutboundQueueManager::writeState(std::int32_t replyCode)

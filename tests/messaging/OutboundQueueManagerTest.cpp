@@ -319,6 +319,9 @@ TEST(OutboundQueueManager, ItemNumbersKeepGrowingAcrossDeletesAndRestarts)
     ASSERT_EQ(rig.queue.count(), 1u);
     ASSERT_EQ(rig.submit(), 0);
     EXPECT_EQ(rig.queue.entryAt(1).itemNumber, 2u);
+    // Restarted within the same second, the id counter starts again, but
+    // never at an id the queue holds.
+    EXPECT_NE(rig.queue.entryAt(0).summary.messageId, rig.queue.entryAt(1).summary.messageId);
     EXPECT_TRUE(rig.hostFileExists("item_2.oq"));
 }
 
