@@ -4,8 +4,11 @@
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaLocation.h"
 #include "engine/messaging/OutboundQueueManager.h"
 #include "engine/messaging/VXLMessageSummary.h"
+#include "engine/records/MediaSelectionSource.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
@@ -102,6 +105,11 @@ public:
     std::vector<std::int32_t> told;
 };
 
+struct Selection : CMediaSelectionSource {
+    std::vector<CVXLMediaItem*> items;
+    std::vector<CVXLMediaItem*> selectedMedia() override { return items; }
+};
+
 struct Report {
     int kind;
     std::string id;
@@ -132,6 +140,8 @@ struct QueueRig : FileStoreFixture {
     TraceJob threads { "threads" };
     TraceJob producer { "producer" };
     TraceJob uploader { "uploader" };
+    TraceJob localMedia { "local media" };
+    std::vector<CVXLMediaItem*> saved;
     // Records the answers' results (finishing an answer clears it).
     TraceJob source { "source" };
     std::vector<Report> reports;
@@ -149,6 +159,11 @@ struct QueueRig : FileStoreFixture {
             }
             job.finishEvent(event);
         };
+        localMedia.handler = [this](TraceJob& job, CVXLEvent* event) {
+            if (event->requestCode() == kEventMediaItemSave)
+                saved.push_back(static_cast<CVXLLocalMediaRequest*>(event)->item);
+            job.finishEvent(event);
+        };
     }
 
     void start()
@@ -160,6 +175,8 @@ struct QueueRig : FileStoreFixture {
         queue.setThreadDatabase(&threads);
         queue.setProducer(&producer);
         queue.setBackgroundUploader(&uploader);
+        queue.setLocalMediaManager(&localMedia);
+        driver.attach(&localMedia);
         driver.attach(&files);
         driver.attach(&threads);
         driver.attach(&producer);
@@ -323,6 +340,62 @@ TEST(OutboundQueueManager, ItemNumbersKeepGrowingAcrossDeletesAndRestarts)
     // never at an id the queue holds.
     EXPECT_NE(rig.queue.entryAt(0).summary.messageId, rig.queue.entryAt(1).summary.messageId);
     EXPECT_TRUE(rig.hostFileExists("item_2.oq"));
+}
+
+// The selected media go with a composed message: online, phone and card
+// items with a text to name them; local ones count one more pending upload
+// and are saved by the Local Media Manager, one at a time, before the
+// message is stored.
+TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
+{
+    struct Medium {
+        std::uint32_t location;
+        const char* uid;
+        const char* id;
+        const char* mimeType;
+        bool taken;
+        bool local;
+    };
+    const Medium media[] = {
+        { 1, "u-online", "", "image/jpeg", true, false },
+        { (2u << 16) + kLocationKindStoreKind1, "", "p-phone", "video/mp4", true, true },
+        { (5u << 16) + kLocationKindStoreKind2, "", "c-card", "image/png", true, true },
+        { kLocationKindNoStore, "u-x", "x", "image/png", false, false },
+        { 1, "", "", "image/png", false, false },
+    };
+    std::vector<std::unique_ptr<CVXLMediaItem>> items;
+    Selection selection;
+    for (const Medium& m : media) {
+        items.push_back(std::make_unique<CVXLMediaItem>());
+        items.back()->setUid(m.uid);
+        items.back()->setId(m.id);
+        items.back()->mediaRef().setValue(static_cast<std::int32_t>(m.location));
+        items.back()->mediaRef().setMimeType(m.mimeType);
+        selection.items.push_back(items.back().get());
+    }
+    QueueRig rig;
+    rig.services.data = false;
+    rig.queue.setSelectionSource(&selection);
+    rig.start();
+    ASSERT_EQ(rig.submit(), 0);
+    std::vector<CVXLMediaItem*> local;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i]->pendingCount(), media[i].local ? 1 : 0) << i;
+        if (media[i].local)
+            local.push_back(items[i].get());
+    }
+    EXPECT_EQ(rig.saved, local);
+    const COutboundSummary& summary = rig.queue.entryAt(0).summary;
+    EXPECT_EQ(summary.imageCount, 2);
+    EXPECT_EQ(summary.videoCount, 1);
+    EXPECT_EQ(summary.mediaMimeType, CVXLString("image/jpeg"));
+    // Counted by where the last part lives: the memory card.
+    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterCardMedia), 3);
+    const std::string read = rig.peer();
+    EXPECT_TRUE(contains(read, "\"main\": [[1, \"u-online\", \"\"], \"image/jpeg\"]")) << read;
+    EXPECT_TRUE(contains(read, "[[131075, \"\", \"p-phone\"], \"video/mp4\"]")) << read;
+    EXPECT_TRUE(contains(read, "[[327684, \"\", \"c-card\"], \"image/png\"]")) << read;
+    EXPECT_FALSE(contains(read, "u-x")) << read;
 }
 
 // A refused submit stores nothing and answers 1000, so the composer shows
@@ -639,6 +712,30 @@ TEST(OutboundQueueManager, AMessageDeletedWhileSentGoesAfterItsResult)
     EXPECT_FALSE(rig.hostFileExists("item_0.oq"));
 }
 
+// A copy of a sent message from the relay deletes it, with its thread
+// record; an unknown id changes nothing. Request 37 is not served.
+TEST(OutboundQueueManager, ASentCopyDeletesItsMessage)
+{
+    QueueRig rig;
+    rig.services.data = false;
+    rig.start();
+    ASSERT_EQ(rig.submit(), 0);
+    const std::string id = rig.lastId();
+    for (const std::string& copyOf : { std::string("o-unknown"), id }) {
+        CSentCopyReceivedEvent copy;
+        copy.clientMessageId = copyOf.c_str();
+        rig.source.post(&rig.queue, &copy);
+        rig.run();
+        EXPECT_FALSE(copy.isBusy());
+        EXPECT_EQ(rig.queue.count(), copyOf == id ? 0u : 1u);
+    }
+    EXPECT_EQ(rig.queue.count(), 0u);
+    EXPECT_EQ(rig.threads.codes.back(), kThreadRequestRemove);
+    EXPECT_FALSE(rig.hostFileExists("item_0.oq"));
+    CVXLEvent unused(kOutboundRequestUnused, 9);
+    EXPECT_EQ(rig.ask(unused), kResultNotServed);
+}
+
 TEST(OutboundQueueManager, DeleteAllEmptiesTheQueue)
 {
     QueueRig rig;
@@ -756,6 +853,7 @@ TEST(OutboundQueueManager, TheLoadRecordsLostEntriesInTheThreadDatabaseAgain)
     entries[0].summary.recipients = "+1, a@b.c, +1";
     entries[1].kind = 2;
     entries[1].itemNumber = 1;
+    entries[1].attempts = 3;
     entries[1].toRecipients = 1;
     entries[1].summary.messageId = "oA-1";
     entries[1].summary.recipients = "+2,+3";
@@ -781,7 +879,12 @@ TEST(OutboundQueueManager, TheLoadRecordsLostEntriesInTheThreadDatabaseAgain)
         }
         job.finishEvent(event);
     };
+    rig.services.deleteSent = true;
     rig.start();
+    // Where sent messages are not kept, those found not queued are reported.
+    ASSERT_EQ(rig.reports.size(), 1u);
+    EXPECT_EQ(rig.reports[0].id, "oA-1");
+    EXPECT_EQ(rig.reports[0].reason, 97);
     const std::vector<std::vector<std::string>> expected {
         { "oA-1", "+2", "+3" },
         { "oA-0", "+1", "a@b.c" },
