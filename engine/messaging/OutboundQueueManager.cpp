@@ -339,7 +339,7 @@ void COutboundQueueManager::sweepOrphanFiles()
     }
     for (const std::string& name : orphans) {
         VXL_LOG_INFO("outbound queue: %s names no entry: removed", name.c_str());
-        postFileDelete(CVXLString(name.c_str()), kReplyStateNoted);
+        postFileDelete(CVXLString(name.c_str()), kReplyUnawaited);
     }
 }
 
@@ -603,15 +603,7 @@ void COutboundQueueManager::onMemoCopied(CVXLEvent* reply)
 void COutboundQueueManager::writeItemFile()
 {
     submitState_ = kSubmitWritingItem;
-    auto* write = new CVXLFileWriteRequest(kReplyItemWritten);
-    if (!write || !files_) {
-        delete write;
-        return undoSubmit(kResultFailed, 5);
-    }
-    write->fileName = itemFileName(submitItemNumber_);
-    write->openMode = kFileModeWrite;
-    write->buffer = itemStream_;
-    post(files_, write);
+    postFileWrite(itemFileName(submitItemNumber_), itemStream_, kReplyItemWritten);
 }
 
 void COutboundQueueManager::onItemWritten(CVXLEvent* reply)
@@ -625,13 +617,7 @@ void COutboundQueueManager::onItemWritten(CVXLEvent* reply)
         return;
     }
     submitState_ = kSubmitWritingAudio;
-    auto* write = new CVXLFileWriteRequest(kReplyAudioWritten);
-    if (!write)
-        return undoSubmit(kResultFailed, 6);
-    write->fileName = audioFileName(submitItemNumber_);
-    write->openMode = kFileModeWrite;
-    write->buffer = memoBytes_;
-    post(files_, write);
+    postFileWrite(audioFileName(submitItemNumber_), memoBytes_, kReplyAudioWritten);
 }
 
 void COutboundQueueManager::onAudioWritten(CVXLEvent* reply)
@@ -711,7 +697,7 @@ void COutboundQueueManager::undoSubmit(std::int32_t result, std::int32_t memoSte
     }
     if (threadAdd_.messageId.length() != 0 && threads_ && submitKind_ == COutboundItem::kKindComposed
         && submitToRecipients_ && !(services_ && services_->deleteSentMessages())) {
-        auto* remove = new CThreadRemoveRequest(kReplyStateNoted);
+        auto* remove = new CThreadRemoveRequest(kReplyUnawaited);
         if (remove) {
             remove->messageId = threadAdd_.messageId;
             post(threads_, remove);
@@ -1274,41 +1260,45 @@ CVXLString COutboundQueueManager::newMessageId()
 
 void COutboundQueueManager::writeState(std::int32_t replyCode)
 {
-    auto* write = files_ ? new CVXLFileWriteRequest(replyCode) : nullptr;
-    if (!write) {
-        // No store: answered at once, as a failed write.
-        auto* failed = new CVXLEvent(kEventNone, replyCode);
-        if (!failed)
-            return;
-        failed->setResult(kResultStorageFailed);
-        failed->setKind(kEventReply);
-        post(this, failed);
-        return;
-    }
-    write->fileName = kStateFileName;
-    write->openMode = kFileModeWrite;
-    serialise(entries_, count_, nextItemNumber_, currentIndex_, write->buffer);
-    post(files_, write);
+    CVXLByteBuffer bytes;
+    serialise(entries_, count_, nextItemNumber_, currentIndex_, bytes);
+    postFileWrite(kStateFileName, bytes, replyCode);
     refreshCounters();
     if (services_ && replyCode != kReplyStateAfterSubmit && replyCode != kReplyStateAfterDelete)
         services_->pushUIRequestCode(kUiOutboxChanged);
 }
 
+// Replaces the file whole; without a store or room for the request the
+// answer comes at once, as a failure.
+void COutboundQueueManager::postFileWrite(const CVXLString& name, const CVXLByteBuffer& bytes, std::int32_t replyCode)
+{
+    auto* write = files_ ? new CVXLFileWriteRequest(replyCode) : nullptr;
+    if (!write)
+        return answerFailed(replyCode);
+    write->fileName = name;
+    write->openMode = kFileModeWrite;
+    write->buffer = bytes;
+    post(files_, write);
+}
+
 void COutboundQueueManager::postFileDelete(const CVXLString& name, std::int32_t replyCode)
 {
-    auto* remove = new CVXLFileDeleteRequest(replyCode);
-    if (!remove || !files_) {
-        delete remove;
-        auto* failed = new CVXLEvent(kEventNone, replyCode);
-        if (!failed)
-            return;
-        failed->setResult(kResultStorageFailed);
-        failed->setKind(kEventReply);
-        post(this, failed);
-        return;
-    }
+    auto* remove = files_ ? new CVXLFileDeleteRequest(replyCode) : nullptr;
+    if (!remove)
+        return answerFailed(replyCode);
     remove->fileName = name;
     post(files_, remove);
+}
+
+void COutboundQueueManager::answerFailed(std::int32_t replyCode)
+{
+    auto* failed = new CVXLEvent(kEventNone, replyCode);
+    if (!failed) {
+        VXL_LOG_FAILURE("outbound queue: no room for an answer (%d)", replyCode);
+        return;
+    }
+    failed->setResult(kResultStorageFailed);
+    post(this, failed);
 }
 
 void COutboundQueueManager::refreshCounters()

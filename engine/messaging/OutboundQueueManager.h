@@ -206,6 +206,9 @@ private:
         kReplyUndoItem = 57,
         kReplyUndoAudio = 58,
         kReplySendDone = 59,
+        // Answers nothing waits for: orphan removals, a failed submit's
+        // thread record.
+        kReplyUnawaited = 60,
         kReplyThreadAdd = 67,
         kReplyThreadRemove = 68,
         kReplyReconcile = 70,
@@ -273,7 +276,9 @@ private:
     int findSending() const;
     CVXLString newMessageId();
     void writeState(std::int32_t replyCode);
+    void postFileWrite(const CVXLString& name, const CVXLByteBuffer& bytes, std::int32_t replyCode);
     void postFileDelete(const CVXLString& name, std::int32_t replyCode);
+    void answerFailed(std::int32_t replyCode);
     void refreshCounters();
     bool readDataComm() const;
 

@@ -12,6 +12,7 @@
 #include "engine/records/VXLInboundRequests.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
+#include "tests/support/StringVoiceMemo.h"
 
 #include <gtest/gtest.h>
 
@@ -75,34 +76,6 @@ public:
     std::vector<std::string> items;
     std::vector<std::string> audio;
     CVXLEvent* pending = nullptr;
-};
-
-// A recorded voice memo over a string.
-class StringMemo : public COutboundVoiceMemo {
-public:
-    void open(CVXLCallback* callback) override { callback->call(0); }
-    void close() override {}
-    void read(CVXLOemXferReader* reader, std::int32_t size) override
-    {
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), bytes.size() - offset);
-        if (n)
-            reader->data(reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
-        offset += n;
-        reader->status(offset == bytes.size() ? kReadEnd : kReadMore);
-    }
-    void rewind(CVXLCallback* callback) override
-    {
-        offset = 0;
-        callback->call(0);
-    }
-    std::int32_t getSize() override { return static_cast<std::int32_t>(bytes.size()); }
-    const char16_t* getMimeType() override { return u"audio/amr"; }
-    CVXLString memoName() const override { return "memo.amr"; }
-    void submitFailed(std::int32_t step) override { told.push_back(step); }
-
-    std::string bytes;
-    std::size_t offset = 0;
-    std::vector<std::int32_t> told;
 };
 
 struct Selection : CMediaSelectionSource {
@@ -189,7 +162,7 @@ struct QueueRig : FileStoreFixture {
     void run() { driver.runUntilIdle(20000); }
 
     // The submit's result; the message is stored when it is 0.
-    std::int32_t submit(bool toRecipients = true, std::uint8_t priority = 1, StringMemo* memo = nullptr,
+    std::int32_t submit(bool toRecipients = true, std::uint8_t priority = 1, StringVoiceMemo* memo = nullptr,
                         std::vector<const char*> to = { "+15551", "a@b.c" })
     {
         COutboundSubmitRequest request(1);
@@ -258,7 +231,7 @@ TEST(OutboundQueueManager, SubmitsAreStoredAsThePeerReadsThem)
     QueueRig rig;
     rig.services.data = false; // nothing leaves: the files stay as submitted
     rig.start();
-    StringMemo memo;
+    StringVoiceMemo memo;
     memo.bytes = FileStoreFixture::randomBytes(70000, 3);
     ASSERT_EQ(rig.submit(true, 2, &memo), 0);
     const std::string composedId = rig.lastId();
@@ -769,7 +742,7 @@ TEST(OutboundQueueManager, AFailedSubmitLeavesNothingBehind)
         rig.services.data = false;
         rig.start();
         ASSERT_EQ(::mkdir(rig.hostFile(c.blocked).c_str(), 0700), 0) << c.what;
-        StringMemo memo;
+        StringVoiceMemo memo;
         memo.bytes = "voice";
         EXPECT_NE(rig.submit(true, 1, c.memo ? &memo : nullptr), 0) << c.what;
         EXPECT_EQ(rig.queue.count(), 0u) << c.what;

@@ -38,6 +38,7 @@
 #include "engine/messaging/WapPushRequest.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "tests/support/StringVoiceMemo.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -320,36 +321,6 @@ public:
     std::vector<std::int32_t> answered;
 };
 
-class Memo : public COutboundVoiceMemo {
-public:
-    explicit Memo(std::string data)
-        : bytes(std::move(data))
-    {
-    }
-    void open(CVXLCallback* callback) override { callback->call(0); }
-    void close() override {}
-    void read(CVXLOemXferReader* reader, std::int32_t size) override
-    {
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), bytes.size() - offset);
-        if (n)
-            reader->data(reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
-        offset += n;
-        reader->status(offset == bytes.size() ? kReadEnd : kReadMore);
-    }
-    void rewind(CVXLCallback* callback) override
-    {
-        offset = 0;
-        callback->call(0);
-    }
-    std::int32_t getSize() override { return static_cast<std::int32_t>(bytes.size()); }
-    const char16_t* getMimeType() override { return u"audio/amr"; }
-    CVXLString memoName() const override { return "memo.amr"; }
-    void submitFailed(std::int32_t) override {}
-
-    std::string bytes;
-    std::size_t offset = 0;
-};
-
 std::set<std::string> idsOf(const COutboundQueueManager& queue)
 {
     std::set<std::string> ids;
@@ -401,7 +372,7 @@ int outboundQueue(bool forEver, std::uint32_t seed)
             request.screen = &screen;
             request.recipients.insertAt(("+1555" + std::to_string(random() % 1000)).c_str(), 0);
             request.priority = static_cast<std::uint8_t>(random() % 3);
-            Memo memo(std::string(1000 + random() % 3000, static_cast<char>('a' + random() % 26)));
+            StringVoiceMemo memo(std::string(1000 + random() % 3000, static_cast<char>('a' + random() % 26)));
             if (random() % 3 == 0)
                 request.voiceMemo = &memo;
             asker.answered.clear();
