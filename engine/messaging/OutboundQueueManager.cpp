@@ -1058,7 +1058,7 @@ void COutboundQueueManager::report(std::uint8_t kind, const COutboundQueueEntry&
     report->kind = kind;
     report->records.push_back(
         { e.summary.messageId, e.summary.recipients, e.summary.text, e.summary.createdTime, e.attempts, reason });
-    report->setResult(kResultSucceeded, text);
+    report->text = text;
     post(producer_, report);
 }
 

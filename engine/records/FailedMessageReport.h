@@ -34,4 +34,6 @@ public:
 
     std::uint8_t kind = kKindOther;
     std::vector<CFailedMessageRecord> records;
+    // The failing step's text (the relay's, for kind 0).
+    CVXLString text;
 };

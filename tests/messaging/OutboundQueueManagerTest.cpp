@@ -128,7 +128,7 @@ struct QueueRig : FileStoreFixture {
                 auto* report = static_cast<CFailedMessageReport*>(event);
                 for (const CFailedMessageRecord& r : report->records)
                     reports.push_back({ report->kind, r.messageId.c_str(), r.reason, static_cast<int>(r.attempts),
-                                        event->resultText().c_str() });
+                                        report->text.c_str() });
             }
             job.finishEvent(event);
         };
