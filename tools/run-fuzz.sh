@@ -16,12 +16,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 # Longest input per target. The HTTP readers need room past their 8 KB line
 # and 64 KB head limits; the shipped scenario program is about 15 KB; small
-# pictures with their headers and tables fit in 32 KB.
+# pictures with their headers and tables fit in 32 KB; a full outbound queue
+# of 22 entries with their summaries fits in 16 KB.
 max_len() {
   case $1 in
     HttpResponse|BoundaryScanner|MimeMultipart) echo 70000 ;;
     HttpJobBody) echo 16384 ;;
     Program|ScenarioFile|XmlReader|ImageFromBuffer) echo 32768 ;;
+    OutboundQueueState) echo 16384 ;;
     *) echo 8192 ;;
   esac
 }

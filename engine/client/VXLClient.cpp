@@ -50,6 +50,19 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     wapPushQueue_.setFileStoreManager(&fileStoreManager_);
     wapPushQueue_.setServices(&pushQueueFace_);
     wapPushSource_.setQueue(&wapPushQueue_);
+    outboundQueue_.setServices(&outboundFace_);
+    outboundQueue_.setFileStoreManager(&fileStoreManager_);
+    outboundQueue_.setThreadDatabase(&threadDB_);
+    outboundQueue_.setProducer(&producer_);
+    outboundQueue_.setLocalMediaManager(&localMediaManager_);
+    outboundQueue_.setOnlineMediaManager(&onlineMediaManager_);
+    outboundQueue_.setSelectionSource(&mediaAccessManager_);
+    COutboundSender& sender = getOutboundSender();
+    sender.setFileStoreManager(&fileStoreManager_);
+    sender.setVraxJob(&vraxJob_);
+    sender.setInboundManager(&inboundManager_);
+    sender.setCounters(&counters_);
+    inboundManager_.setOutboundQueue(&outboundQueue_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
@@ -236,6 +249,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &messageStoreManager_;
     case State::StoppingThreadDB:
         return &threadDB_;
+    case State::StoppingOutboundQueue:
+        return &outboundQueue_;
     case State::StoppingWapPushQueue:
         return &wapPushQueue_;
     case State::StoppingJobRunner:
@@ -308,6 +323,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
         return doStoppingThreadDB(step);
+    case State::StoppingOutboundQueue:
+        return doStoppingOutboundQueue(step);
     case State::StoppingScenarioManager:
         return doStoppingScenarioManager();
     case State::StoppingWapPushQueue:
@@ -457,6 +474,8 @@ void CVXLClient::doRunning(Step step)
     mediaAccessManager_.setOwner(&mediaFace_);
     CMediaAccessManager::setInstance(&mediaAccessManager_);
     startChild(&mediaAccessManager_);
+    outboundQueue_.setPlatformStore(getFileStore());
+    startChild(&outboundQueue_);
     inboundManager_.setStoreTarget(&messageStoreManager_);
     inboundManager_.setProducer(&producer_);
     inboundManager_.setServices(&inboundFace_);
@@ -563,6 +582,31 @@ void CVXLClient::MessageStoreFace::setHasNewMessages()
 std::uint32_t CVXLClient::MessageStoreFace::nowSeconds()
 {
     return client_->currentTime();
+}
+
+void CVXLClient::doStoppingOutboundQueue(Step step)
+{
+    if (step == Step::Enter && outboundQueue_.isActive())
+        outboundQueue_.stop();
+    else
+        moveOn();
+}
+
+CVXLString CVXLClient::OutboundFace::ownNumber()
+{
+    CVXLString text;
+    if (!client_->settings_.getConfigString(kCfgUserIdentity, &text))
+        text.clear();
+    return text;
+}
+
+// Item 53 is set unless it holds "" or "0"; its default is "1".
+bool CVXLClient::OutboundFace::deleteSentMessages()
+{
+    CVXLString text;
+    if (!client_->settings_.getConfigString(kCfgOption53, &text))
+        return false;
+    return text.length() != 0 && !(text == "0");
 }
 
 // The managers that the thread database's end stops; of them only the

@@ -30,6 +30,8 @@
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/access/MediaAccessManager.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/OutboundQueueManager.h"
+#include "engine/messaging/OutboundSender.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -85,6 +87,9 @@ public:
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
+        // Its last state writes are answered before the File Store Manager
+        // stops.
+        StoppingOutboundQueue,
         // Stops the managers that the thread database's end stops; of them
         // only the Scenario Manager is built.
         StoppingScenarioManager,
@@ -263,6 +268,8 @@ public:
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
+    COutboundQueueManager& getOutboundQueueManager() { return outboundQueue_; }
+    COutboundSender& getOutboundSender() { return *static_cast<COutboundSender*>(outboundQueue_.sender()); }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -466,6 +473,7 @@ private:
     void doStoppingInboundManager(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
+    void doStoppingOutboundQueue(Step step);
     void doStoppingScenarioManager();
     void doStoppingWapPushQueue(Step step);
     void pushHandled(CVXLEvent* reply);
@@ -584,6 +592,27 @@ private:
     CVXLSimpleEvent pushTimer_ { kEventPushTimer };
     CVXLEventHandler* pushReceiver_ = nullptr;
     CVXLInboundMessageManager inboundManager_;
+    // What the outbound queue reads of the Client.
+    class OutboundFace : public COutboundQueueServices {
+    public:
+        explicit OutboundFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
+        bool hasNoActivity() override { return client_->hasNoActivity(); }
+        CVXLString ownNumber() override;
+        bool deleteSentMessages() override;
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        CVXLCounterTable* counters() override { return &client_->counters_; }
+
+    private:
+        CVXLClient* client_;
+    };
+    OutboundFace outboundFace_ { this };
+    // Owns its sender.
+    COutboundQueueManager outboundQueue_ { std::make_unique<COutboundSender>() };
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

@@ -50,6 +50,8 @@ public:
     void setAlertStatus(const char* text);
 
     const CVXLString& toText() const { return toText_; }
+    // The outbound queue's entries carry their recipients as one text.
+    void setToText(const CVXLString& text) { toText_ = text; }
     const CVXLString& ccText() const { return ccText_; }
     void setCcText(const CVXLString& text) { ccText_ = text; }
     const CVXLString& fromAddress() const { return fromAddress_; }
@@ -103,6 +105,7 @@ public:
     bool isRead() const { return read_ != 0; }
     void setRead(bool read) { read_ = read ? 1 : 0; }
     CVXLString messageId() const { return messageId_; }
+    void setMessageId(const CVXLString& id) { messageId_ = id; }
     bool forwardLocked() const { return forwardLocked_ != 0; }
     void setForwardLocked(bool locked) { forwardLocked_ = locked ? 1 : 0; }
     bool saveLocked() const { return saveLocked_ != 0; }

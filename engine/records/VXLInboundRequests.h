@@ -168,6 +168,9 @@ public:
     CVXLString messageId;
     std::uint32_t kind = 0;
     CVXLString text;
+    // Out, from the outbound queue's delete: the entry was pushed out of the
+    // queue (or is being sent and goes after its result).
+    std::uint8_t displaced = 0;
 };
 
 class CVXLMessageSummary;

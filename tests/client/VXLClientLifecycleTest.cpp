@@ -87,7 +87,7 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
                     && client.getMediaAccessManager().isActive()
                     && CMediaAccessManager::instance() == &client.getMediaAccessManager()
-                    && client.getInboundMessageManager().isActive()
+                    && client.getInboundMessageManager().isActive() && client.getOutboundQueueManager().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && setting(client, kPersVraxMdnChanged) == "false";
             } },
@@ -113,10 +113,18 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
                     && !client.getScenarioManager().stopRequested();
             } },
-        { State::StoppingWapPushQueue, "StoppingWapPushQueue",
-            "the thread database has ended, the push source and the push queue are stopping",
+        { State::StoppingOutboundQueue, "StoppingOutboundQueue",
+            "the thread database has ended, the outbound queue stops while the file store runs",
             [&] {
                 return client.getThreadDB().runState() == kHandlerFinished
+                    && client.getOutboundQueueManager().stopRequested() && client.getFileStoreManager().isActive()
+                    && !client.getWapPushQueue().stopRequested();
+            },
+            true },
+        { State::StoppingWapPushQueue, "StoppingWapPushQueue",
+            "the outbound queue has ended, the push source and the push queue are stopping",
+            [&] {
+                return client.getOutboundQueueManager().runState() == kHandlerFinished
                     && client.getWapPushSource().stopRequested() && client.getWapPushQueue().stopRequested()
                     && client.getFileStoreManager().isActive() && !client.getJobRunner().stopRequested();
             },

@@ -15,6 +15,8 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,37 @@ void waitUntil(Ready ready)
     while (!ready() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
+
+// What a tool's journal says of its messages, one "what id" per line. A
+// "sending" of a message whose delete had ended is kept apart: it must
+// never happen.
+struct Journal {
+    std::set<std::string> stored;
+    std::set<std::string> deleting;
+    std::set<std::string> deleted;
+    std::vector<std::string> sentAfterDelete;
+
+    void add(const std::string& text)
+    {
+        std::istringstream lines(text);
+        std::string line;
+        while (std::getline(lines, line)) {
+            const std::size_t space = line.find(' ');
+            if (space == std::string::npos)
+                continue;
+            const std::string what = line.substr(0, space);
+            const std::string id = line.substr(space + 1);
+            if (what == "stored")
+                stored.insert(id);
+            else if (what == "deleting")
+                deleting.insert(id);
+            else if (what == "deleted")
+                deleted.insert(id);
+            else if (what == "sending" && deleted.count(id))
+                sentAfterDelete.push_back(id);
+        }
+    }
+};
 
 const std::string kTool = TESSEL_BINARY_DIR "/bin/msgcrash";
 
@@ -173,29 +206,15 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
     int checked = 0;
     std::size_t storedInAll = 0;
     for (int round = 0; round < 10; ++round) {
-        std::set<std::string> stored;
-        std::set<std::string> deleted;
-        std::set<std::string> deleting;
         const pid_t pid = testSpawn({ kTool, "store" }, journal);
         ASSERT_GT(pid, 0);
         waitUntil([&] { return readHost(journal).find("stored") != std::string::npos; });
         killAfter(pid, random, 20, 300);
-
-        std::istringstream lines(readHost(journal));
-        std::string line;
-        while (std::getline(lines, line)) {
-            const std::size_t space = line.find(' ');
-            if (space == std::string::npos)
-                continue;
-            const std::string what = line.substr(0, space);
-            const std::string id = line.substr(space + 1);
-            if (what == "stored")
-                stored.insert(id);
-            else if (what == "deleting")
-                deleting.insert(id);
-            else if (what == "deleted")
-                deleted.insert(id);
-        }
+        Journal said;
+        said.add(readHost(journal));
+        const std::set<std::string>& stored = said.stored;
+        const std::set<std::string>& deleted = said.deleted;
+        const std::set<std::string>& deleting = said.deleting;
         int status = -1;
         const std::string read = msgstore({ "store-read", folder() }, &status);
         ASSERT_EQ(status, 0) << read.substr(0, 300);
@@ -239,6 +258,53 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
     }
     EXPECT_GT(checked, 6);
     EXPECT_GT(storedInAll, 10u);
+}
+
+// A child engine killed at random moments of submits, send results and
+// deletes of its outbound queue; each round loads what the last one left.
+// "state.oq" is always whole, no entry lacks its item file, every message
+// stored and not being deleted is held, and a message whose delete had
+// ended is never sent again.
+TEST_F(CrashSafetyTest, AKilledOutboundQueueLosesNoMessageAndKeepsEveryItemFile)
+{
+    std::mt19937 random(31);
+    const std::string journal = root.hostPath("outqueue.txt");
+    Journal said;
+    int checked = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = testSpawn({ kTool, "outqueue", std::to_string(round + 1) }, journal);
+        ASSERT_GT(pid, 0);
+        waitUntil([&] { return readHost(journal).find("stored") != std::string::npos; });
+        killAfter(pid, random, 5, 200);
+        said.add(readHost(journal));
+        EXPECT_TRUE(said.sentAfterDelete.empty()) << "round " << round << ": " << said.sentAfterDelete[0]
+                                                  << " sent after its delete had ended";
+        if (!hostFileExists("state.oq"))
+            continue;
+        int status = -1;
+        const std::string read = msgstore({ "queue-read", hostFile("") }, &status);
+        ASSERT_EQ(status, 0) << "round " << round << ": " << read.substr(0, 300);
+        EXPECT_EQ(read.find("\"item_file\": null"), std::string::npos) << "round " << round << ": " << read;
+        for (const std::string& id : said.stored) {
+            if (said.deleting.count(id))
+                continue;
+            EXPECT_NE(read.find("\"id\": \"" + id + "\""), std::string::npos) << "round " << round << ": " << id
+                                                                              << " lost";
+        }
+        ++checked;
+        root.writeFile("outqueue.txt", "");
+    }
+    EXPECT_GT(checked, 6);
+    EXPECT_GT(said.stored.size(), 10u);
+
+    // A clean load removes the files that no entry names.
+    const pid_t pid = testSpawn({ kTool, "outqueue-load" }, journal);
+    ASSERT_GT(pid, 0);
+    int exitStatus = -1;
+    ::waitpid(pid, &exitStatus, 0);
+    EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0) << readHost(journal);
+    const std::string after = msgstore({ "queue-read", hostFile("") });
+    EXPECT_NE(after.find("\"orphans\": []"), std::string::npos) << after;
 }
 
 } // namespace

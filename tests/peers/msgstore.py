@@ -18,6 +18,11 @@ pointer file "threaddb.run" is one byte, 2 naming "thread2.db", below 2
 Item file: format 11, kind, created, location; kind 2: five strings and a u32;
 other kinds: main medium, parts, recipients, scenario id, cookie, field groups,
 audio name, message id, priority. Summary: format 3 and its fields.
+Outbound queue "state.oq": format 6, next item number (u32), count (u32,
+at most 22), current index (u8, 0xFF none), then per entry kind (u8), item
+number (u32), attempts (u8), rejected, sent-kept, to-recipients, displaced
+(u8 each, 0 or 1) and a summary; nothing after. Entry n's files are
+"item_n.oq" and "audio_n.oq".
 
 Maps are JSON lists of [name, value, params], params being a map or null.
 Texts travel as latin-1, so every byte survives.
@@ -30,6 +35,10 @@ Commands (each exits 2 when the input does not follow its format exactly):
   threaddb-write JSON DIR FILE POINTER
   item-read FILE             item-write JSON OUT
   summary-read FILE          summary-write JSON OUT
+  queue-read DIR             (the outbound queue: "state.oq" with per entry
+                             its item file (null when missing) and its audio
+                             file's sha256, and "orphans": item and audio
+                             files no entry names)
   read-each KIND FILE...     (one line per file: its JSON, or "bad")
   write-each KIND JSON DIR   (a JSON list; record i goes to DIR/i)
 KIND is block, index, item or summary.
@@ -359,7 +368,13 @@ SUMMARY_FIELDS = ["recipients", "text", "location", "identity", "mime", "videos"
 
 def read_summary(data):
     r = Reader(data)
-    if not data or r.u8() != 3:
+    s = summary_from(r)
+    r.end()
+    return s
+
+
+def summary_from(r):
+    if r.u8() != 3:
         raise Bad("not a summary")
     s = {"recipients": r.string(), "text": r.string(), "location": r.u32(),
          "identity": read_identity(r), "mime": r.string(), "videos": r.u8(),
@@ -367,8 +382,56 @@ def read_summary(data):
     p = r.u8()
     s["priority"] = p - 256 if p >= 128 else p
     s["id"] = r.string()
-    r.end()
     return s
+
+
+# Outbound queue --------------------------------------------------------------
+
+def read_queue_state(data):
+    r = Reader(data)
+    if r.u8() != 6:
+        raise Bad("not a queue state")
+    q = {"next": r.u32(), "count": r.u32()}
+    cur = r.u8()
+    q["current"] = -1 if cur == 0xFF else cur
+    if q["count"] > 22:
+        raise Bad("%d entries" % q["count"])
+    entries = []
+    for _ in range(q["count"]):
+        e = {"kind": r.u8(), "item": r.u32(), "attempts": r.u8()}
+        for flag in ("rejected", "sent_kept", "to_recipients", "displaced"):
+            v = r.u8()
+            if v not in (0, 1):
+                raise Bad("flag %s is %d" % (flag, v))
+            e[flag] = v
+        e["summary"] = summary_from(r)
+        entries.append(e)
+    r.end()
+    q["entries"] = entries
+    return q
+
+
+def read_queue(folder):
+    """"state.oq" with each entry's item file and audio file (sha256), and
+    the item and audio files that no entry names."""
+    import hashlib
+    state = read_queue_state(load(os.path.join(folder, "state.oq")))
+    named = set()
+    for e in state["entries"]:
+        n = e["item"]
+        named.add("item_%d.oq" % n)
+        named.add("audio_%d.oq" % n)
+        item_path = os.path.join(folder, "item_%d.oq" % n)
+        e["item_file"] = read_item(load(item_path)) if os.path.exists(item_path) else None
+        audio_path = os.path.join(folder, "audio_%d.oq" % n)
+        if os.path.exists(audio_path):
+            audio = load(audio_path)
+            e["audio_size"] = len(audio)
+            e["audio_sha256"] = hashlib.sha256(audio).hexdigest()
+    state["orphans"] = sorted(f for f in os.listdir(folder)
+                              if (f.startswith("item_") or f.startswith("audio_")) and f.endswith(".oq")
+                              and f not in named)
+    return state
 
 
 def write_summary(s):
@@ -528,6 +591,8 @@ def main(argv):
             result = read_item(load(args[0]))
         elif cmd == "item-write":
             return save(args[1], write_item(json.loads(load(args[0]))))
+        elif cmd == "queue-read":
+            result = read_queue(args[0])
         elif cmd == "summary-read":
             result = read_summary(load(args[0]))
         elif cmd == "summary-write":

@@ -14,20 +14,37 @@
 //   msgcrash pushqueue TAG  load "state.wq", then push "TAG-N" (N = 0, 1, ...)
 //                           and take the head once more than 10 are held,
 //                           again and again; every change saves the queue
+//   msgcrash outqueue SEED  load the outbound queue, then submit messages
+//                           (some with a voice memo), send them through a
+//                           stand-in sender that answers sent or timed out,
+//                           and delete some, again and again. A journal on
+//                           stdout: "loaded N", "stored ID" once a submit is
+//                           answered, "sending ID" when the sender has it,
+//                           "deleting ID" before a delete is asked for or a
+//                           sent result given, "deleted ID" once it is done
+//   msgcrash outqueue-load  load the outbound queue and end cleanly
 
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/OutboundQueueManager.h"
 #include "engine/messaging/VXLFileCopyJob.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
 #include "engine/messaging/WapPushRequest.h"
+#include "engine/records/VXLInboundRequests.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "tests/support/StringVoiceMemo.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <random>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 
@@ -251,6 +268,162 @@ int pushForEver(const std::string& tag)
     }
 }
 
+class QueueServices : public COutboundQueueServices {
+public:
+    // Each run starts a day after the last: ids, made of the time and a
+    // counter, never repeat although the runs follow each other quickly.
+    std::uint32_t nowSeconds() override { return base + gClock.tickTime() / 1000; }
+    std::uint32_t base = static_cast<std::uint32_t>(std::time(nullptr));
+    bool dataCommAllowed() override { return true; }
+    bool hasNoActivity() override { return true; }
+    CVXLString ownNumber() override { return "+15550000"; }
+    bool deleteSentMessages() override { return false; }
+    void pushUIRequestCode(std::int32_t) override {}
+    CVXLCounterTable* counters() override { return &table; }
+
+    CVXLCounterTable table;
+};
+
+// Holds each send until the loop answers it.
+class HeldSender : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (event->kind() != kEventReply && event->requestCode() == kEventOutboundSend) {
+            pending = event;
+            return;
+        }
+        finishEvent(event);
+    }
+    void answer(std::int32_t result)
+    {
+        auto* report = new COutboundSendResult;
+        report->setReplyWanted(false);
+        report->setResult(result);
+        post(parent(), report);
+        CVXLEvent* request = pending;
+        pending = nullptr;
+        finishEvent(request);
+    }
+
+    CVXLEvent* pending = nullptr;
+};
+
+// Records the answers to its requests (finishing one clears its result).
+class Asker : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (event->kind() == kEventReply)
+            answered.push_back(event->result());
+        finishEvent(event);
+    }
+    std::vector<std::int32_t> answered;
+};
+
+std::set<std::string> idsOf(const COutboundQueueManager& queue)
+{
+    std::set<std::string> ids;
+    for (std::uint32_t i = 0; i < queue.count(); ++i)
+        ids.insert(queue.entryAt(i).summary.messageId.c_str());
+    return ids;
+}
+
+// Runs until idle, letting the retry timer's time pass when nothing else
+// is due.
+void settle()
+{
+    runUntilIdle();
+    const std::uint32_t wait = gRoot->nextTimeout();
+    if (wait != 0 && wait < 200000) {
+        gClock.advance(wait);
+        runUntilIdle();
+    }
+}
+
+int outboundQueue(bool forEver, std::uint32_t seed)
+{
+    CVXLPlatformFileStore store;
+    CVXLFileStoreManager files;
+    files.setFileStore(&store);
+    QueueServices services;
+    services.base += seed * 86400;
+    auto* sender = new HeldSender;
+    COutboundQueueManager queue { std::unique_ptr<CVXLEventHandler>(sender) };
+    queue.setServices(&services);
+    queue.setFileStoreManager(&files);
+    queue.setPlatformStore(&store);
+    Asker asker;
+    CScenarioLayout screen;
+    screen.setId("__vxl_post_to_album");
+    gRoot->startChild(&files);
+    gRoot->startChild(&asker);
+    gRoot->startChild(&queue);
+    runUntilIdle();
+    std::fprintf(stdout, "loaded %u\n", queue.count());
+    std::fflush(stdout);
+    if (!forEver)
+        return 0;
+    std::mt19937 random(seed);
+    std::set<std::string> deleting;
+    for (;;) {
+        if (queue.count() < 12 && random() % 2 == 0) {
+            COutboundSubmitRequest request(1);
+            request.screen = &screen;
+            request.recipients.insertAt(("+1555" + std::to_string(random() % 1000)).c_str(), 0);
+            request.priority = static_cast<std::uint8_t>(random() % 3);
+            StringVoiceMemo memo(std::string(1000 + random() % 3000, static_cast<char>('a' + random() % 26)));
+            if (random() % 3 == 0)
+                request.voiceMemo = &memo;
+            asker.answered.clear();
+            asker.post(&queue, &request);
+            runUntilIdle();
+            if (!asker.answered.empty() && asker.answered.back() == 0)
+                journal("stored", queue.entryAt(queue.count() - 1).summary.messageId);
+        }
+        if (sender->pending) {
+            CVXLString id;
+            std::uint32_t attempts = 0;
+            for (std::uint32_t i = 0; i < queue.count(); ++i) {
+                if (queue.entryAt(i).sending) {
+                    id = queue.entryAt(i).summary.messageId;
+                    attempts = queue.entryAt(i).attempts;
+                }
+            }
+            journal("sending", id);
+            // A third failure would have the queue give the message up.
+            if (attempts >= 2 || random() % 3 != 0) {
+                deleting.insert(id.c_str());
+                journal("deleting", id);
+                sender->answer(0);
+            } else {
+                sender->answer(65);
+            }
+        }
+        if (queue.count() > 4 && random() % 4 == 0) {
+            const COutboundQueueEntry& e = queue.entryAt(random() % queue.count());
+            if (!e.sending) {
+                CMessageItemRequest request(2);
+                request.messageId = e.summary.messageId;
+                deleting.insert(e.summary.messageId.c_str());
+                journal("deleting", e.summary.messageId);
+                asker.post(&queue, &request);
+                runUntilIdle();
+            }
+        }
+        settle();
+        const std::set<std::string> held = idsOf(queue);
+        for (auto it = deleting.begin(); it != deleting.end();) {
+            if (!held.count(*it) && queue.sendState() == 0) {
+                journal("deleted", CVXLString(it->c_str()));
+                it = deleting.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -266,5 +439,9 @@ int main(int argc, char** argv)
         return storeForEver();
     if (command == "pushqueue" && argc == 3)
         return pushForEver(argv[2]);
+    if (command == "outqueue" && argc == 3)
+        return outboundQueue(true, static_cast<std::uint32_t>(std::stoul(argv[2])));
+    if (command == "outqueue-load")
+        return outboundQueue(false, 0);
     return 2;
 }

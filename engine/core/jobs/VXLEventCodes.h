@@ -123,6 +123,7 @@
     X(kEventScenarioReload, 2, "asks the Scenario Manager to load the configuration file again")     \
     X(kEventMessageDecision, 115, "the inbound manager asks the Producer whether to fetch a message now") \
     X(kEventMessageArrived, 109, "the inbound manager tells the Producer of a message that arrived")     \
+    X(kEventFailedMessageReport, 114, "the outbound queue tells the Producer of messages that could not be sent") \
     X(kEventSentCopyReceived, 39, "the inbound manager tells the outbound queue of a copy of a sent message") \
     X(kEventVraxPasswordPrompt, 112, "the service protocol job asks the Producer for the password")      \
     X(kEventVraxChoicePrompt, 113, "the service protocol job asks the Producer for a list choice")      \

@@ -57,7 +57,9 @@
     X(kResultChoiceDeclined, 94, "the user declined a service list choice")                             \
     X(kResultUploadTooLarge, 96, "an upload larger than the configured limit of its media type")      \
     X(kResultScenarioUnavailable, 95, "the scenario file holds no such scenario (text id 792)")          \
+    X(kResultMediaNotResolved, 84, "a media item the Local Media Manager could not resolve for an upload") \
     X(kResultFailed, 1000, "failed")                                                                     \
-    X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete; also an MMS decode or fetch that could not be submitted")
+    X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete; also an MMS decode or fetch that could not be submitted") \
+    X(kResultNotServed, 1002, "a request code the outbound queue keeps but does not serve (37)")
 
 VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);

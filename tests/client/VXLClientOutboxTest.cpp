@@ -1,0 +1,112 @@
+// The Client's outbound queue in a whole engine: a submit stores the message
+// in the engine's working folder, as the stored-format peer reads it, and a
+// new engine on the same device root finds it again.
+#include "engine/client/VXLClient.h"
+#include "engine/core/scenario/ScenarioLayout.h"
+#include "engine/records/VXLInboundRequests.h"
+#include "tests/messaging/MessagingTestSupport.h"
+#include "tests/support/EngineDriver.h"
+#include "tests/support/StringVoiceMemo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Keeps the results of the answers it is handed (finishing an answer
+// clears its result).
+class Asker : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (event->kind() == kEventReply)
+            results.push_back(event->result());
+        finishEvent(event);
+    }
+    std::vector<std::int32_t> results;
+};
+
+struct OutboxRig {
+    explicit OutboxRig(TempDeviceRoot* root)
+        : driver(root)
+    {
+    }
+    ~OutboxRig()
+    {
+        asker.stop();
+        driver.runUntilIdle();
+    }
+
+    bool start()
+    {
+        if (!driver.startUp())
+            return false;
+        driver.client()->startChild(&asker);
+        driver.runUntilIdle();
+        return queue().loaded();
+    }
+
+    COutboundQueueManager& queue() { return driver.client()->getOutboundQueueManager(); }
+
+    std::int32_t ask(CVXLEvent& request)
+    {
+        asker.results.clear();
+        asker.post(&queue(), &request);
+        driver.runUntilIdle();
+        return asker.results.empty() ? -999 : asker.results.back();
+    }
+
+    std::string folder() const
+    {
+        const std::string state = driver.storeFile("state.oq");
+        return state.substr(0, state.rfind('/'));
+    }
+
+    EngineDriver driver;
+    Asker asker;
+};
+
+TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
+{
+    TempDeviceRoot root;
+    StringVoiceMemo memo(std::string(5000, 'v'));
+    std::string id;
+    {
+        OutboxRig rig(&root);
+        ASSERT_TRUE(rig.start());
+        EXPECT_EQ(COutboundQueueManager::instance(), &rig.queue());
+        CScenarioLayout screen;
+        screen.setId("__vxl_sendto_recipients");
+        COutboundSubmitRequest submit(1);
+        submit.screen = &screen;
+        submit.recipients.insertAt("+15557", 0);
+        submit.voiceMemo = &memo;
+        ASSERT_EQ(rig.ask(submit), 0);
+        ASSERT_EQ(rig.queue().count(), 1u);
+        id = rig.queue().entryAt(0).summary.messageId.c_str();
+        int status = -1;
+        const std::string read = msgstore({ "queue-read", rig.folder() }, &status);
+        ASSERT_EQ(status, 0) << read;
+        EXPECT_NE(read.find("\"recipients\": \"+15557\""), std::string::npos) << read;
+        EXPECT_NE(read.find("\"id\": \"" + id + "\""), std::string::npos) << read;
+        EXPECT_NE(read.find("\"audio_size\": 5000"), std::string::npos) << read;
+        EXPECT_EQ(read.find("\"item_file\": null"), std::string::npos) << read;
+        // Counted as queued; no sender is joined yet, so it stays so.
+        EXPECT_EQ(rig.driver.client()->getCounters().get(COutboundQueueManager::kCounterQueued), 1);
+        EXPECT_TRUE(rig.driver.shutDown());
+    }
+    OutboxRig rig(&root);
+    ASSERT_TRUE(rig.start());
+    ASSERT_EQ(rig.queue().count(), 1u);
+    EXPECT_EQ(std::string(rig.queue().entryAt(0).summary.messageId.c_str()), id);
+    CMessageItemRequest remove(2);
+    remove.messageId = id.c_str();
+    EXPECT_EQ(rig.ask(remove), 0);
+    EXPECT_EQ(rig.queue().count(), 0u);
+    EXPECT_EQ(readHost(rig.driver.storeFile("state.oq")), std::string("\x06\x01\x00\x00\x00\x00\x00\x00\x00\xFF", 10));
+    EXPECT_EQ(readHost(rig.driver.storeFile("item_0.oq")), "");
+}
+
+} // namespace
