@@ -28,7 +28,9 @@
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
+#include "engine/messaging/MessageExpirationJob.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/PremiumInboxManager.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -81,6 +83,9 @@ public:
         StoppingProducer,
         // Before the message store, to which it posts.
         StoppingInboundManager,
+        // Before the message store, which they read.
+        StoppingExpirationJob,
+        StoppingPremiumInbox,
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
@@ -260,6 +265,8 @@ public:
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
+    CPremiumInboxManager& getPremiumInboxManager() { return premiumInbox_; }
+    CMessageExpirationJob& getExpirationJob() { return expirationJob_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -460,6 +467,8 @@ private:
     void doRunning(Step step);
     void doStoppingProducer(Step step);
     void doStoppingInboundManager(Step step);
+    void doStoppingExpirationJob(Step step);
+    void doStoppingPremiumInbox(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingScenarioManager();
@@ -579,6 +588,24 @@ private:
     CVXLSimpleEvent pushTimer_ { kEventPushTimer };
     CVXLEventHandler* pushReceiver_ = nullptr;
     CVXLInboundMessageManager inboundManager_;
+    // The premium inbox's and the expiration job's view of the Client.
+    class PremiumFace : public CPremiumInboxManager::Services, public CMessageExpirationJob::Services {
+    public:
+        explicit PremiumFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        std::int32_t orderingMode() override;
+        CVXLString engineText(std::uint32_t id) override;
+        bool producerIdle() override;
+
+    private:
+        CVXLClient* client_;
+    };
+    PremiumFace premiumFace_ { this };
+    CPremiumInboxManager premiumInbox_;
+    CMessageExpirationJob expirationJob_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

@@ -57,16 +57,10 @@ struct Services : CMessageStoreServices {
 // A segment for the peer: [header map, body hex].
 std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
 {
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    std::string hex;
-    static const char* digits = "0123456789abcdef";
-    for (unsigned char c : body) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return out + "], \"" + hex + "\"]";
+    std::vector<StoredHeader> named;
+    for (const auto& header : headers)
+        named.push_back({ header.first, header.second });
+    return storedSegment(named, body);
 }
 
 std::string summaryOf(const char* from, const char* sent = "1699999999")
@@ -137,13 +131,8 @@ struct StoreFixture : ::testing::Test {
     }
     void writeMessage(const std::string& name, const std::vector<std::string>& segments)
     {
-        std::string json = "[";
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            json += (i ? ", " : "") + segments[i];
-        writeHost(root.hostPath("seed.json"), json + "]");
-        int status = -1;
-        const std::string out = msgstore({ "message-write", root.hostPath("seed.json"), path(name) }, &status);
-        ASSERT_EQ(status, 0) << out;
+        const std::string error = writeStoredMessage(root.hostPath("seed.json"), path(name), segments);
+        ASSERT_EQ(error, "");
     }
     void writeIndex(const std::string& name, const std::string& idsJson)
     {

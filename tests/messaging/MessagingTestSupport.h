@@ -66,3 +66,33 @@ inline std::string jsonOf(const CVXLHeaderMap& map)
     }
     return out + "]";
 }
+
+// One header of a stored segment for the peer: its params are a JSON list of
+// [name, value, params] triples, or null.
+struct StoredHeader {
+    std::string name;
+    std::string value;
+    std::string params = "null";
+};
+
+// A segment for the peer's message-write: [header map, body hex].
+inline std::string storedSegment(const std::vector<StoredHeader>& headers, const std::string& body = "")
+{
+    std::string out = "[[";
+    for (std::size_t i = 0; i < headers.size(); ++i)
+        out += (i ? ", " : "") + ("[\"" + headers[i].name + "\", \"" + headers[i].value + "\", " + headers[i].params + "]");
+    return out + "], \"" + testHex(body) + "\"]";
+}
+
+// Writes a stored message file at path from its segments, through the peer.
+inline std::string writeStoredMessage(const std::string& scratch, const std::string& path,
+    const std::vector<std::string>& segments)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        json += (i ? ", " : "") + segments[i];
+    writeHost(scratch, json + "]");
+    int status = -1;
+    const std::string out = msgstore({ "message-write", scratch, path }, &status);
+    return status == 0 ? "" : out;
+}
