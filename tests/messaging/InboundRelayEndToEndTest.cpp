@@ -47,13 +47,8 @@ protected:
 
     std::string notificationFor(const std::string& location, const std::string& tid)
     {
-        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-            "/tests/peers/mms_relay.py --notification '" + location + "' " + tid);
-        EXPECT_EQ(run.status, 0) << run.output;
-        std::string bytes;
-        const std::string hex = run.output.substr(0, run.output.find('\n'));
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        const std::string bytes = relayNotification(location, tid);
+        EXPECT_FALSE(bytes.empty()) << location;
         return bytes;
     }
 

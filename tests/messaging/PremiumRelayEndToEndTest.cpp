@@ -97,13 +97,8 @@ protected:
     std::int32_t receive(const std::string& id, const std::string& folder)
     {
         const std::string location = relay.url("/msg/" + id + "?folder=" + urlEncoded(folder));
-        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-            "/tests/peers/mms_relay.py --notification '" + location + "' T-" + id);
-        EXPECT_EQ(run.status, 0) << run.output;
-        std::string bytes;
-        const std::string hex = run.output.substr(0, run.output.find('\n'));
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        const std::string bytes = relayNotification(location, "T-" + id);
+        EXPECT_FALSE(bytes.empty()) << location;
         CPushRequest push;
         push.setHeapAllocated(false);
         push.pdu.append(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));

@@ -16,7 +16,7 @@
 //                           again and again; every change saves the queue
 //   msgcrash premium TAG    load "state.pq", then add "pTAG_N" (N = 0, 1, ...)
 //                           to the group "gTAG_(N/4)" and remove the oldest
-//                           once more than 10 are held, again and again;
+//                           while more than 10 are held, again and again;
 //                           every change saves the premium inbox
 
 #include "engine/core/jobs/VXLEngineClock.h"
@@ -281,13 +281,14 @@ int premiumForEver(const std::string& tag)
         // Steps until the change is made, so that one remove follows each add.
         while (premium.entryCount() == before)
             runUntilIdle();
-        if (premium.entryCount() > 10) {
+        while (premium.entryCount() > 10) {
             auto* remove = new CStoreDeleteRequest(CPremiumInboxManager::kRequestRemove);
             remove->setRequestCode(CPremiumInboxManager::kRequestRemove);
             remove->setReplyWanted(false);
             remove->messageId = premium.entryAt(0)->messageId;
+            const std::uint32_t held = premium.entryCount();
             source.post(&premium, remove);
-            while (premium.entryCount() > 10)
+            while (premium.entryCount() == held)
                 runUntilIdle();
         }
     }
