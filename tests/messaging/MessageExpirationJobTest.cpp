@@ -163,8 +163,6 @@ TEST_F(ExpirationTest, AProducerTurningBusyStopsThePass)
     seed("i1700000002_0", { { "X-QV-Expires", std::to_string(kNow - 1) } });
     start();
     // Idle at the timer, busy after the first delete.
-    services.idle = true;
-    job.setServices(&services);
     struct OnceIdle : JobServices {
         bool producerIdle() override { return ++idleAsked == 1; }
     } onceIdle;
