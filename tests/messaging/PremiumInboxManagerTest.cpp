@@ -102,16 +102,16 @@ TEST(PremiumGroupList, OrdersByPriorityThenByTheMode)
         SCOPED_TRACE(row.mode);
         std::vector<CPremiumMessageEntry*> entries;
         CPremiumGroupList list(entries);
-        for (const Group& spec : groups) {
+        for (const Group& given : groups) {
             auto* group = new CPremiumGroup;
-            group->groupId = spec.label;
-            group->name = spec.name;
-            group->priority = spec.priority;
-            group->unreadCount = spec.unread;
-            group->createdTime = spec.created;
+            group->groupId = given.label;
+            group->name = given.name;
+            group->priority = given.priority;
+            group->unreadCount = given.unread;
+            group->createdTime = given.created;
             list.append(group);
             // An older message first: the latest one decides.
-            for (std::uint32_t time : { spec.latest / 2, spec.latest }) {
+            for (std::uint32_t time : { given.latest / 2, given.latest }) {
                 auto* entry = new CPremiumMessageEntry;
                 entry->group = group;
                 entry->receivedTime = time;
