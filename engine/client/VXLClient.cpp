@@ -63,6 +63,14 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     sender.setInboundManager(&inboundManager_);
     sender.setCounters(&counters_);
     inboundManager_.setOutboundQueue(&outboundQueue_);
+    premiumInbox_.setFileStoreManager(&fileStoreManager_);
+    premiumInbox_.setMessageStore(&messageStoreManager_);
+    premiumInbox_.setServices(&premiumFace_);
+    premiumInbox_.setRequestSender(this);
+    messageStoreManager_.setPremiumInbox(&premiumInbox_);
+    inboundManager_.setPremiumInbox(&premiumInbox_);
+    expirationJob_.setMessageStore(&messageStoreManager_);
+    expirationJob_.setServices(&premiumFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
@@ -245,6 +253,10 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &producer_;
     case State::StoppingInboundManager:
         return &inboundManager_;
+    case State::StoppingExpirationJob:
+        return &expirationJob_;
+    case State::StoppingPremiumInbox:
+        return &premiumInbox_;
     case State::StoppingMessageStore:
         return &messageStoreManager_;
     case State::StoppingThreadDB:
@@ -319,6 +331,10 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingProducer(step);
     case State::StoppingInboundManager:
         return doStoppingInboundManager(step);
+    case State::StoppingExpirationJob:
+        return doStoppingExpirationJob(step);
+    case State::StoppingPremiumInbox:
+        return doStoppingPremiumInbox(step);
     case State::StoppingMessageStore:
         return doStoppingMessageStore(step);
     case State::StoppingThreadDB:
@@ -483,11 +499,13 @@ void CVXLClient::doRunning(Step step)
     inboundManager_.setHttpSettings(&netSettings_);
     inboundManager_.setSettingsStore(&settings_.store());
     inboundManager_.setMessageStore(getMessageStore());
+    startChild(&premiumInbox_);
     startChild(&inboundManager_);
     setPushReceiver(&inboundManager_);
     startChild(&wapPushQueue_);
     startChild(&wapPushSource_);
     startChild(&producer_);
+    startChild(&expirationJob_);
     processPendingPush();
     membersStarted_ = true;
 }
@@ -505,6 +523,23 @@ void CVXLClient::doStoppingInboundManager(Step step)
 {
     if (step == Step::Enter && inboundManager_.isActive())
         inboundManager_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingExpirationJob(Step step)
+{
+    if (step == Step::Enter && expirationJob_.isActive())
+        expirationJob_.stop();
+    else
+        moveOn();
+}
+
+// Its last save is answered by the File Store Manager, which ends last.
+void CVXLClient::doStoppingPremiumInbox(Step step)
+{
+    if (step == Step::Enter && premiumInbox_.isActive())
+        premiumInbox_.stop();
     else
         moveOn();
 }
@@ -560,6 +595,21 @@ CVXLString CVXLClient::InboundFace::userId()
 void CVXLClient::InboundFace::setStage(std::uint32_t stage)
 {
     client_->counters_.set(kCounterNotificationStage, static_cast<std::int32_t>(stage));
+}
+
+std::int32_t CVXLClient::PremiumFace::orderingMode()
+{
+    return static_cast<std::int32_t>(client_->settings_.getConfigNumber(kCfgItem51));
+}
+
+CVXLString CVXLClient::PremiumFace::engineText(std::uint32_t id)
+{
+    return CVXLString(getEngineText(id));
+}
+
+bool CVXLClient::PremiumFace::producerIdle()
+{
+    return client_->producer_.isIdle();
 }
 
 std::uint32_t CVXLClient::MessageStoreFace::messageLimit()

@@ -29,9 +29,11 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/access/MediaAccessManager.h"
+#include "engine/messaging/MessageExpirationJob.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/OutboundQueueManager.h"
 #include "engine/messaging/OutboundSender.h"
+#include "engine/messaging/PremiumInboxManager.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -84,6 +86,9 @@ public:
         StoppingProducer,
         // Before the message store, to which it posts.
         StoppingInboundManager,
+        // Before the message store, which they read.
+        StoppingExpirationJob,
+        StoppingPremiumInbox,
         // Before the thread database, which it tells of every change.
         StoppingMessageStore,
         StoppingThreadDB,
@@ -270,6 +275,8 @@ public:
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
     COutboundQueueManager& getOutboundQueueManager() { return outboundQueue_; }
     COutboundSender& getOutboundSender() { return *static_cast<COutboundSender*>(outboundQueue_.sender()); }
+    CPremiumInboxManager& getPremiumInboxManager() { return premiumInbox_; }
+    CMessageExpirationJob& getExpirationJob() { return expirationJob_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -471,6 +478,8 @@ private:
     void doRunning(Step step);
     void doStoppingProducer(Step step);
     void doStoppingInboundManager(Step step);
+    void doStoppingExpirationJob(Step step);
+    void doStoppingPremiumInbox(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
     void doStoppingOutboundQueue(Step step);
@@ -613,6 +622,24 @@ private:
     OutboundFace outboundFace_ { this };
     // Owns its sender.
     COutboundQueueManager outboundQueue_ { std::make_unique<COutboundSender>() };
+    // The premium inbox's and the expiration job's view of the Client.
+    class PremiumFace : public CPremiumInboxManager::Services, public CMessageExpirationJob::Services {
+    public:
+        explicit PremiumFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        std::int32_t orderingMode() override;
+        CVXLString engineText(std::uint32_t id) override;
+        bool producerIdle() override;
+
+    private:
+        CVXLClient* client_;
+    };
+    PremiumFace premiumFace_ { this };
+    CPremiumInboxManager premiumInbox_;
+    CMessageExpirationJob expirationJob_;
     ScenarioFace scenarioFace_ { this };
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.

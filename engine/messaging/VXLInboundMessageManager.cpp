@@ -1,5 +1,7 @@
 #include "engine/messaging/VXLInboundMessageManager.h"
 
+#include "engine/messaging/PremiumInboxManager.h"
+
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformStore.h"
@@ -412,8 +414,17 @@ void CVXLInboundMessageManager::copyHeaders(const CVXLMessage& from, CVXLMessage
 {
     for (std::uint32_t i = 0; i < from.headerCount(); ++i) {
         const CVXLString name = from.headerName(static_cast<int>(i));
-        for (std::uint32_t n = 0; n < from.valueCount(name); ++n)
-            to.addHeader(name, from.headerValue(name, static_cast<int>(n)));
+        for (std::uint32_t n = 0; n < from.valueCount(name); ++n) {
+            if (!to.addHeader(name, from.headerValue(name, static_cast<int>(n))))
+                continue;
+            // The parameters too: an expiry without its token reads as absolute.
+            const int added = static_cast<int>(to.valueCount(name)) - 1;
+            for (std::uint32_t k = 0; k < from.parameterCount(name, static_cast<int>(n)); ++k) {
+                const CVXLString parameter = from.parameterName(name, static_cast<int>(n), static_cast<int>(k));
+                if (const CVXLString* value = from.parameter(name, parameter, static_cast<int>(n)))
+                    to.addParameter(name, added, parameter, *value);
+            }
+        }
     }
 }
 
@@ -599,6 +610,7 @@ void CVXLInboundMessageManager::previewReceived(std::int32_t result)
     stored_.headers().remove(CVXLString(kRetrievalModeField));
     stored_.setBody(response.body());
     const CVXLString folder = response.messageHeaders().value("X-QV-Folder", 0, true);
+    folder_ = folder;
     notValidBefore_ = static_cast<std::uint32_t>(response.messageHeaders().value("X-QV-Not-Valid-Before", 0, true).toInt(16));
     targetBox_ = sent ? 3 : (folder.length() && folder.compare(CVXLString("Inbox"), false) != 0 ? 2 : 0);
     fullMessage_ = 0;
@@ -650,6 +662,10 @@ void CVXLInboundMessageManager::onStored(CVXLEvent* event)
         return;
     if (services_)
         services_->pushUIRequestCode(kUiNotificationStored);
+    if (refusedByPremiumInbox(reply->messageId)) {
+        if (targetBox_ != 3)
+            return answerPush(kResultSucceeded);
+    }
     if (targetBox_ == 3) {
         CVXLMessageHeaders headers;
         headers.messageHeaders = stored_.messageHeaders();
@@ -666,12 +682,30 @@ void CVXLInboundMessageManager::onStored(CVXLEvent* event)
     post(this, &selfEvent_);
 }
 
+// A preview whose descriptor the premium inbox does not take is deleted
+// again. "Inbox" names no descriptor.
+bool CVXLInboundMessageManager::refusedByPremiumInbox(const CVXLString& id)
+{
+    if (!premium_ || folder_.length() == 0 || folder_.compare(CVXLString("Inbox"), false) == 0)
+        return false;
+    if (!premium_->routeMessage(id, folder_))
+        return false;
+    VXL_LOG_INFO("inbound manager: %s refused by the premium inbox, deleted", id.c_str());
+    auto* remove = new CStoreDeleteRequest;
+    remove->messageId = id;
+    remove->setReplyWanted(false);
+    post(storeTarget_, remove);
+    return true;
+}
+
 void CVXLInboundMessageManager::onChargedStored(CVXLEvent* event)
 {
     auto* reply = static_cast<CStoreMessageRequest*>(event);
     reply->message = nullptr;
     if (reply->result() == kResultSucceeded && services_)
         services_->pushUIRequestCode(kUiNotificationStored);
+    if (reply->result() == kResultSucceeded && refusedByPremiumInbox(reply->messageId))
+        return answerPush(kResultSucceeded);
     messageId_ = reply->messageId;
     const std::int32_t result = reply->result();
     const CVXLString text = reply->resultText();

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <vector>
 
+class CPremiumInboxManager;
 class CVXLMmsPdu;
 class CVXLTransaction;
 
@@ -115,6 +116,8 @@ public:
     // Request 39 goes here; nothing is sent without one.
     void setOutboundQueue(CVXLEventHandler* queue) { outboundQueue_ = queue; }
     void setServices(CInboundServices* services) { services_ = services; }
+    // Offered every stored preview that carries a premium descriptor.
+    void setPremiumInbox(CPremiumInboxManager* premium) { premium_ = premium; }
     void setDialer(CVXLEventHandler* dialer) { http_.setDialer(dialer); }
     void setHttpSettings(const CVXLHttpSettings* settings) { http_.setSettings(settings); }
     void setSettingsStore(CVXLPersStore* settings) { http_.setSettingsStore(settings); }
@@ -172,6 +175,7 @@ private:
     void previewReceived(std::int32_t result);
     void onStored(CVXLEvent* event);
     void onChargedStored(CVXLEvent* event);
+    bool refusedByPremiumInbox(const CVXLString& id);
     void onFetch(CVXLEvent* event);
     void retrieved(std::int32_t result);
     void onParsed(CVXLEvent* event);
@@ -249,6 +253,9 @@ private:
     CVXLEventHandler* producer_ = nullptr;
     CVXLEventHandler* outboundQueue_ = nullptr;
     CInboundServices* services_ = nullptr;
+    CPremiumInboxManager* premium_ = nullptr;
+    // The stored preview's "X-QV-Folder".
+    CVXLString folder_;
 
     CVXLTaskProcessor tasks_;
     CVXLMMSProcessor mms_;

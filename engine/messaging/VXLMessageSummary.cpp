@@ -96,6 +96,14 @@ std::uint32_t mmsExpiry(const CVXLHeaderMap& summary, std::uint32_t receivedTime
 
 } // namespace
 
+std::uint32_t CVXLMessageSummary::expiryOf(const CVXLHeaderMap& summary)
+{
+    const std::uint32_t expires = leadingNumber(summary.value(CVXLString("X-QV-Expires"), 0, true), 10);
+    if (expires != 0)
+        return expires;
+    return mmsExpiry(summary, leadingNumber(headerOf(summary, "X-QV-Received-Time"), 16));
+}
+
 CVXLMessageSummary::~CVXLMessageSummary()
 {
     to_.deleteAll();

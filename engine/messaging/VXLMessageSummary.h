@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLElement.h"
+#include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/media/VXLMediaRefHandle.h"
@@ -35,6 +36,10 @@ public:
     // Fills the record from a read of segments 0 to 3 (and the content
     // segment, when the read delivered one); nowSeconds is the engine clock.
     void fill(const CVXLStoredMessageRead& read, std::uint32_t nowSeconds);
+    // A stored message's expiry in engine seconds, 0 for none: a non-zero
+    // "X-QV-Expires" (name in any case), else X-Mms-Expiry, a relative one
+    // counted from X-QV-Received-Time.
+    static std::uint32_t expiryOf(const CVXLHeaderMap& summary);
 
     void addTo(std::int32_t kind, const CVXLString& address, const CVXLString& displayName);
     void addCc(std::int32_t kind, const CVXLString& address, const CVXLString& displayName);

@@ -6,6 +6,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -89,6 +91,7 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && CMediaAccessManager::instance() == &client.getMediaAccessManager()
                     && client.getInboundMessageManager().isActive() && client.getOutboundQueueManager().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
+                    && client.getPremiumInboxManager().isActive() && client.getExpirationJob().isActive()
                     && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
@@ -101,10 +104,27 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && !client.getMessageStoreManager().stopRequested();
             },
             true },
-        { State::StoppingMessageStore, "StoppingMessageStore",
-            "the inbound manager has ended, the message store stops before the thread database",
+        { State::StoppingExpirationJob, "StoppingExpirationJob",
+            "the inbound manager has ended, the expiration job stops before the message store it reads",
             [&] {
                 return client.getInboundMessageManager().runState() == kHandlerFinished
+                    && client.getExpirationJob().stopRequested() && !client.getPremiumInboxManager().stopRequested()
+                    && !client.getMessageStoreManager().stopRequested();
+            },
+            true },
+        { State::StoppingPremiumInbox, "StoppingPremiumInbox",
+            "the expiration job has ended, the premium inbox stops before the message store that tells it",
+            [&] {
+                return client.getExpirationJob().runState() == kHandlerFinished
+                    && client.getPremiumInboxManager().stopRequested()
+                    && !client.getMessageStoreManager().stopRequested();
+            },
+            true },
+        { State::StoppingMessageStore, "StoppingMessageStore",
+            "the inbound manager and the premium inbox have ended, the message store stops before the thread database",
+            [&] {
+                return client.getInboundMessageManager().runState() == kHandlerFinished
+                    && client.getPremiumInboxManager().runState() == kHandlerFinished
                     && client.getMessageStoreManager().stopRequested() && !client.getThreadDB().stopRequested();
             },
             true },
@@ -287,6 +307,38 @@ TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
              kPersSentTotalCount })
         EXPECT_EQ(setting(client, key), "0") << key;
     EXPECT_EQ(setting(client, kPersMessageStoreUsage), "19");
+}
+
+// The premium inbox exists with the Client; at start a premium message that
+// "state.pq" does not list is shown under "Recovered" and saved, and the
+// expiration job waits for its first pass.
+TEST(VXLClientStartUp, ThePremiumInboxRecoversUnlistedMessages)
+{
+    TempDeviceRoot root;
+    const std::string messages = "Storage Card/Tessel/Messages/";
+    std::filesystem::create_directories(root.hostPath(messages));
+    const std::string summary = storedSegment({ { "X-QV-From-Address", "5550001" },
+        { "X-QV-To-Address-List", "5551111" }, { "X-QV-Folder", "channel" } });
+    ASSERT_EQ(writeStoredMessage(root.hostPath("seed.json"), root.hostPath(messages + "p1700000001_0"),
+                  { summary, storedSegment({}) }),
+        "");
+    EngineDriver driver(&root);
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    EXPECT_EQ(CPremiumInboxManager::instance(), &client.getPremiumInboxManager());
+    for (int i = 0; i < 10 && !client.getPremiumInboxManager().isLoaded(); ++i)
+        driver.runToNextTimer();
+    CPremiumInboxManager& premium = client.getPremiumInboxManager();
+    ASSERT_TRUE(premium.isLoaded());
+    ASSERT_EQ(premium.groupCount(), 1u);
+    EXPECT_STREQ(premium.groupAt(0)->name.c_str(), "Recovered");
+    EXPECT_EQ(premium.messageCount("Premium Content"), 1u);
+    // Not listed in "mms.new": read.
+    EXPECT_EQ(premium.unreadCount("Recovered"), 0u);
+    const TestCommandResult saved = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
+        "/tests/peers/premium_state.py' read '" + root.hostPath(storePath("state.pq")) + "'");
+    EXPECT_NE(saved.output.find("\"id\": \"p1700000001_0\""), std::string::npos) << saved.output;
+    EXPECT_TRUE(client.getExpirationJob().timerArmed());
 }
 
 TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <map>
 #include <random>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -135,6 +136,48 @@ TEST_F(CrashSafetyTest, AKilledPushQueueSaveLeavesTheOldQueueOrTheNew)
             const bool next = items[i].first == items[i - 1].first && items[i].second == items[i - 1].second + 1;
             const bool laterRound = items[i].first > items[i - 1].first && items[i].second == 0;
             EXPECT_TRUE(next || laterRound) << "round " << round << " item " << i << ": " << read;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 6) << root.readFile("tool.log");
+}
+
+// Each round loads what the last one left and goes on adding; the file is
+// always one whole state, the old or the new: every message of a group the
+// file holds, this round's messages in the order they were added.
+TEST_F(CrashSafetyTest, AKilledPremiumSaveLeavesTheOldStateOrTheNew)
+{
+    std::mt19937 random(13);
+    int checked = 0;
+    for (int round = 0; round < 12; ++round) {
+        const std::string tag = "r" + std::to_string(round);
+        const pid_t pid = testSpawn({ kTool, "premium", tag }, root.hostPath("tool.log"));
+        ASSERT_GT(pid, 0);
+        waitUntil([&] { return readHostFile("state.pq").find("p" + tag + "_") != std::string::npos; });
+        killAfter(pid, random, 5, 150);
+        if (readHostFile("state.pq").find("p" + tag + "_") == std::string::npos)
+            continue;
+        const std::string read = runPython(
+            "'" TESSEL_SOURCE_DIR "/tests/peers/premium_state.py' read '" + hostFile("state.pq") + "'");
+        ASSERT_EQ(read.find("bad state file"), std::string::npos) << "round " << round << ": " << read;
+        std::set<std::string> groups;
+        const std::regex groupPattern("\"id\": \"(g[^\"]*)\"");
+        for (std::sregex_iterator it(read.begin(), read.end(), groupPattern), end; it != end; ++it)
+            groups.insert((*it)[1]);
+        // (round, number) of each message, oldest first.
+        std::vector<std::pair<int, int>> messages;
+        const std::regex messagePattern("\"group\": \"([^\"]*)\", \"id\": \"pr([0-9]+)_([0-9]+)\"");
+        for (std::sregex_iterator it(read.begin(), read.end(), messagePattern), end; it != end; ++it) {
+            EXPECT_EQ(groups.count((*it)[1]), 1u) << "round " << round << ": " << read;
+            messages.emplace_back(std::stoi((*it)[2]), std::stoi((*it)[3]));
+        }
+        ASSERT_FALSE(messages.empty()) << "round " << round << ": " << read;
+        EXPECT_LE(messages.size(), 11u);
+        EXPECT_EQ(messages.back().first, round);
+        for (std::size_t i = 1; i < messages.size(); ++i) {
+            const bool next = messages[i].first == messages[i - 1].first && messages[i].second == messages[i - 1].second + 1;
+            const bool laterRound = messages[i].first > messages[i - 1].first && messages[i].second == 0;
+            EXPECT_TRUE(next || laterRound) << "round " << round << " message " << i << ": " << read;
         }
         ++checked;
     }

@@ -47,13 +47,8 @@ protected:
 
     std::string notificationFor(const std::string& location, const std::string& tid)
     {
-        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-            "/tests/peers/mms_relay.py --notification '" + location + "' " + tid);
-        EXPECT_EQ(run.status, 0) << run.output;
-        std::string bytes;
-        const std::string hex = run.output.substr(0, run.output.find('\n'));
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        const std::string bytes = relayNotification(location, tid);
+        EXPECT_FALSE(bytes.empty()) << location;
         return bytes;
     }
 
@@ -112,6 +107,10 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
         testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
     ASSERT_EQ(segments.status, 0) << segments.output;
     EXPECT_NE(segments.output.find("X-QV-From-Address"), std::string::npos) << segments.output;
+    // The notification's relative expiry keeps its token (1: relative);
+    // without it the expiration job reads 86400 as a date in 1970.
+    EXPECT_NE(segments.output.find("[\"8\", \"86400\", [[\"0\", \"1\", null]]]"), std::string::npos)
+        << segments.output.substr(0, 1500);
     const auto hexOf = [](const std::string& bytes) {
         static const char digits[] = "0123456789abcdef";
         std::string out;

@@ -9,10 +9,26 @@
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/TestProcess.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The bytes of an m-notification-ind for the location, as tests/peers/mms_relay.py
+// makes it; "" when it could not.
+inline std::string relayNotification(const std::string& location, const std::string& tid)
+{
+    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
+        "/tests/peers/mms_relay.py --notification '" + location + "' " + tid);
+    if (run.status != 0)
+        return "";
+    std::string bytes;
+    const std::string hex = run.output.substr(0, run.output.find('\n'));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
 
 // Posts requests to the inbound manager and keeps the result of each answer.
 class InboundRequester : public CVXLEventHandler {

@@ -122,13 +122,8 @@ struct StoreFixture : ::testing::Test {
     }
     void writeMessage(const std::string& name, const std::vector<std::string>& segments)
     {
-        std::string json = "[";
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            json += (i ? ", " : "") + segments[i];
-        writeHost(root.hostPath("seed.json"), json + "]");
-        int status = -1;
-        const std::string out = msgstore({ "message-write", root.hostPath("seed.json"), path(name) }, &status);
-        ASSERT_EQ(status, 0) << out;
+        const std::string error = writeStoredMessage(root.hostPath("seed.json"), path(name), segments);
+        ASSERT_EQ(error, "");
     }
     void writeIndex(const std::string& name, const std::string& idsJson)
     {

@@ -25,21 +25,6 @@ inline std::string msgstore(const std::vector<std::string>& arguments, int* stat
     return result.output;
 }
 
-// A segment for the peer: [header map, body hex].
-inline std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
-{
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    std::string hex;
-    static const char* digits = "0123456789abcdef";
-    for (unsigned char c : body) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return out + "], \"" + hex + "\"]";
-}
-
 inline CVXLByteBuffer bytesOf(const std::string& text)
 {
     CVXLByteBuffer buffer;
@@ -81,4 +66,43 @@ inline std::string jsonOf(const CVXLHeaderMap& map)
         }
     }
     return out + "]";
+}
+
+// One header of a stored segment for the peer: its params are a JSON list of
+// [name, value, params] triples, or null.
+struct StoredHeader {
+    std::string name;
+    std::string value;
+    std::string params = "null";
+};
+
+// A segment for the peer's message-write: [header map, body hex].
+inline std::string storedSegment(const std::vector<StoredHeader>& headers, const std::string& body = "")
+{
+    std::string out = "[[";
+    for (std::size_t i = 0; i < headers.size(); ++i)
+        out += (i ? ", " : "") + ("[\"" + headers[i].name + "\", \"" + headers[i].value + "\", " + headers[i].params + "]");
+    return out + "], \"" + testHex(body) + "\"]";
+}
+
+// The same for headers without params.
+inline std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
+{
+    std::vector<StoredHeader> named;
+    for (const auto& header : headers)
+        named.push_back({ header.first, header.second });
+    return storedSegment(named, body);
+}
+
+// Writes a stored message file at path from its segments, through the peer.
+inline std::string writeStoredMessage(const std::string& scratch, const std::string& path,
+    const std::vector<std::string>& segments)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        json += (i ? ", " : "") + segments[i];
+    writeHost(scratch, json + "]");
+    int status = -1;
+    const std::string out = msgstore({ "message-write", scratch, path }, &status);
+    return status == 0 ? "" : out;
 }

@@ -23,6 +23,10 @@
 //                           "deleting ID" before a delete is asked for or a
 //                           sent result given, "deleted ID" once it is done
 //   msgcrash outqueue-load  load the outbound queue and end cleanly
+//   msgcrash premium TAG    load "state.pq", then add "pTAG_N" (N = 0, 1, ...)
+//                           to the group "gTAG_(N/4)" and remove the oldest
+//                           while more than 10 are held, again and again;
+//                           every change saves the premium inbox
 
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
@@ -32,6 +36,8 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/OutboundQueueManager.h"
+#include "engine/messaging/PremiumAddRequest.h"
+#include "engine/messaging/PremiumInboxManager.h"
 #include "engine/messaging/VXLFileCopyJob.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -424,6 +430,43 @@ int outboundQueue(bool forEver, std::uint32_t seed)
     }
 }
 
+int premiumForEver(const std::string& tag)
+{
+    CVXLPlatformFileStore store;
+    CVXLFileStoreManager files;
+    files.setFileStore(&store);
+    CPremiumInboxManager premium;
+    premium.setFileStoreManager(&files);
+    CVXLEventHandler source;
+    gRoot->startChild(&files);
+    gRoot->startChild(&source);
+    gRoot->startChild(&premium);
+    while (!premium.isLoaded())
+        runUntilIdle();
+    std::fprintf(stdout, "loaded %u\n", premium.entryCount());
+    std::fflush(stdout);
+    for (std::uint32_t n = 0;; ++n) {
+        auto* add = new CPremiumAddRequest;
+        add->messageId = ("p" + tag + "_" + std::to_string(n)).c_str();
+        add->descriptor = ("<premium id=\"g" + tag + "_" + std::to_string(n / 4) + "\" name=\"" + tag + "\"/>").c_str();
+        const std::uint32_t before = premium.entryCount();
+        source.post(&premium, add);
+        // Steps until the change is made, so that one remove follows each add.
+        while (premium.entryCount() == before)
+            runUntilIdle();
+        while (premium.entryCount() > 10) {
+            auto* remove = new CStoreDeleteRequest(CPremiumInboxManager::kRequestRemove);
+            remove->setRequestCode(CPremiumInboxManager::kRequestRemove);
+            remove->setReplyWanted(false);
+            remove->messageId = premium.entryAt(0)->messageId;
+            const std::uint32_t held = premium.entryCount();
+            source.post(&premium, remove);
+            while (premium.entryCount() == held)
+                runUntilIdle();
+        }
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -443,5 +486,7 @@ int main(int argc, char** argv)
         return outboundQueue(true, static_cast<std::uint32_t>(std::stoul(argv[2])));
     if (command == "outqueue-load")
         return outboundQueue(false, 0);
+    if (command == "premium" && argc == 3)
+        return premiumForEver(argv[2]);
     return 2;
 }
