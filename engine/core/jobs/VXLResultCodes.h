@@ -25,6 +25,7 @@
     X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
+    X(kResultDataCommOff, 17, "data communication is off: nothing is uploaded")                        \
     X(kResultStoreNoRoom, 20, "the message store has no room for a message even after freeing space")   \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
     X(kResultAlbumEmpty, 23, "an album-contents page of an album that holds nothing")                   \
@@ -47,6 +48,7 @@
     X(kResultMessageCharged, 77, "the message carries a charge not yet accepted (the charge text goes with it)") \
     X(kResultNotificationBusy, 78, "a notification arrives while another one is received")             \
     X(kResultNoContentLocation, 79, "a stored message without the relay's content location")            \
+    X(kResultItemNotResolved, 84, "a media item to upload that the Local Media Manager could not resolve") \
     X(kResultStoreBadKind, 82, "a store request whose fullMessage is neither 0 nor 1")                   \
     X(kResultTimedOut, 65, "a network request timed out")                                                \
     X(kResultLastPage, 68, "an album-list page that is the last one")                                   \
