@@ -238,6 +238,10 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &threadDB_;
     case State::StoppingWapPushQueue:
         return &wapPushQueue_;
+    case State::StoppingBackgroundUpload:
+        return &backgroundUploadManager_;
+    case State::StoppingMediaUpload:
+        return &mediaUploadManager_;
     case State::StoppingJobRunner:
         return &jobRunner_;
     case State::StoppingVraxJob:
@@ -310,6 +314,10 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingScenarioManager();
     case State::StoppingWapPushQueue:
         return doStoppingWapPushQueue(step);
+    case State::StoppingBackgroundUpload:
+        return doStoppingBackgroundUpload(step);
+    case State::StoppingMediaUpload:
+        return doStoppingMediaUpload(step);
     case State::StoppingJobRunner:
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
@@ -450,6 +458,11 @@ void CVXLClient::doRunning(Step step)
     vraxJob_.setDialer(&dialer_);
     vraxJob_.setHttpSettings(&netSettings_);
     startChild(&vraxJob_);
+    backgroundUploadManager_.setOwner(&uploadFace_);
+    startChild(&backgroundUploadManager_);
+    mediaUploadManager_.setOwner(&uploadFace_);
+    onlineMediaManager_.setUploadRecorder(&mediaUploadManager_);
+    startChild(&mediaUploadManager_);
     inboundManager_.setStoreTarget(&messageStoreManager_);
     inboundManager_.setProducer(&producer_);
     inboundManager_.setServices(&inboundFace_);
@@ -638,6 +651,23 @@ void CVXLClient::PushQueueFace::pushWaiting()
     auto* step = new CVXLSimpleEvent(kEventPushStep);
     if (step)
         client_->post(client_, step);
+}
+
+void CVXLClient::doStoppingBackgroundUpload(Step step)
+{
+    if (step == Step::Enter && backgroundUploadManager_.isActive())
+        backgroundUploadManager_.stop();
+    else
+        moveOn();
+}
+
+// An upload under way is answered with 24.
+void CVXLClient::doStoppingMediaUpload(Step step)
+{
+    if (step == Step::Enter && mediaUploadManager_.isActive())
+        mediaUploadManager_.stop();
+    else
+        moveOn();
 }
 
 void CVXLClient::doStoppingJobRunner(Step step)

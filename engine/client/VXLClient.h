@@ -25,6 +25,8 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/LocalMediaManager.h"
+#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/media/access/MediaUploadManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
@@ -90,6 +92,9 @@ public:
         // The push source first, then the queue, whose last saves the File
         // Store Manager answers before the queue ends.
         StoppingWapPushQueue,
+        // Before the managers they post to.
+        StoppingBackgroundUpload,
+        StoppingMediaUpload,
         StoppingJobRunner,
         StoppingVraxJob,
         StoppingLocalMedia,
@@ -272,6 +277,8 @@ public:
     CLocalMediaManager& getLocalMediaManager() { return localMediaManager_; }
     COnlineMediaManager& getOnlineMediaManager() { return onlineMediaManager_; }
     CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
+    CBackgroundUploadManager& getBackgroundUploadManager() { return backgroundUploadManager_; }
+    CMediaUploadManager& getMediaUploadManager() { return mediaUploadManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
@@ -466,6 +473,8 @@ private:
     void doStoppingWapPushQueue(Step step);
     void pushHandled(CVXLEvent* reply);
     void armPushTimer(std::uint32_t delay);
+    void doStoppingBackgroundUpload(Step step);
+    void doStoppingMediaUpload(Step step);
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
     void doStoppingLocalMedia(Step step);
@@ -631,6 +640,7 @@ private:
         {
             return client_->settings_.getConfigString(item, text) != 0;
         }
+        bool uploadsPending() override { return client_->backgroundUploadManager_.hasPending(); }
 
     private:
         CVXLClient* client_;
@@ -639,6 +649,38 @@ private:
     CVXLMediaStoreManager mediaStoreManager_;
     CLocalMediaManager localMediaManager_;
     COnlineMediaManager onlineMediaManager_;
+    // What the two upload managers take from the root.
+    class UploadFace : public CMediaUploadManager::Owner, public CBackgroundUploadManager::Owner {
+    public:
+        explicit UploadFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLEventHandler* localMediaManager() override { return &client_->localMediaManager_; }
+        CVXLEventHandler* onlineMediaManager() override { return &client_->onlineMediaManager_; }
+        bool dataCommActive() override { return client_->settings_.isDataCommActive(); }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        CVXLPersStore& settings() override { return client_->settings_.store(); }
+        CVXLCounterTable* counters() override { return &client_->counters_; }
+        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
+        bool hasNoActivity() override { return client_->hasNoActivity(); }
+        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
+        CVXLEventHandler* mediaUploadManager() override { return &client_->mediaUploadManager_; }
+        bool configItem(std::int32_t item, CVXLString* text) override
+        {
+            return client_->settings_.getConfigString(item, text) != 0;
+        }
+        std::uint32_t storeLocation(std::uint16_t storeId) override
+        {
+            return client_->mediaStoreManager_.locationById(storeId);
+        }
+
+    private:
+        CVXLClient* client_;
+    };
+    UploadFace uploadFace_ { this };
+    CMediaUploadManager mediaUploadManager_;
+    CBackgroundUploadManager backgroundUploadManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

@@ -85,6 +85,9 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
                     && client.getWapPushSource().isActive() && client.getLocalMediaManager().isActive()
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
+                    && client.getBackgroundUploadManager().isActive() && client.getMediaUploadManager().isActive()
+                    && CMediaUploadManager::instance() == &client.getMediaUploadManager()
+                    && CBackgroundUploadManager::instance() == &client.getBackgroundUploadManager()
                     && client.getInboundMessageManager().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && setting(client, kPersVraxMdnChanged) == "false";
@@ -117,6 +120,22 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.getThreadDB().runState() == kHandlerFinished
                     && client.getWapPushSource().stopRequested() && client.getWapPushQueue().stopRequested()
                     && client.getFileStoreManager().isActive() && !client.getJobRunner().stopRequested();
+            },
+            true },
+        { State::StoppingBackgroundUpload, "StoppingBackgroundUpload",
+            "the push queue has ended, the background upload stops before the managers it posts to",
+            [&] {
+                return client.getWapPushQueue().runState() == kHandlerFinished
+                    && client.getBackgroundUploadManager().stopRequested()
+                    && !client.getMediaUploadManager().stopRequested() && client.getFileStoreManager().isActive();
+            },
+            true },
+        { State::StoppingMediaUpload, "StoppingMediaUpload",
+            "the background upload has ended, the media upload stops before the media managers",
+            [&] {
+                return client.getBackgroundUploadManager().runState() == kHandlerFinished
+                    && client.getMediaUploadManager().stopRequested() && !client.getJobRunner().stopRequested()
+                    && client.getLocalMediaManager().isActive();
             },
             true },
         { State::StoppingJobRunner, "StoppingJobRunner",

@@ -8,11 +8,15 @@
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileStoreCodes.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaLocation.h"
+#include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/records/OutboundQueueView.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -57,6 +61,12 @@ void writeKey(CVXLPersStore& store, const char* key, std::uint32_t value)
 }
 
 } // namespace
+
+std::uint32_t CBackgroundUploadManager::Owner::storeLocation(std::uint16_t storeId)
+{
+    const CVXLMediaStoreManager* stores = CVXLMediaStoreManager::instance();
+    return stores ? stores->locationById(storeId) : 0;
+}
 
 CBackgroundUploadManager::CBackgroundUploadManager()
 {
@@ -157,17 +167,26 @@ void CBackgroundUploadManager::onRequest(CVXLEvent* event)
         event->setResult(kResultFailed);
         return finishEvent(event);
     }
-    if (request->isWholeCollection()) {
-        VXL_LOG_INFO("background upload: a whole-store upload is not served");
-        request->setResult(kResultFailed);
-        return finishEvent(request);
-    }
     // Batches come one at a time: the next one waits in the incoming queue
     // until this one is answered.
     batch_ = request;
     batchIndex_ = 0;
     cancel_ = false;
+    wholeStore_ = request->isWholeCollection();
     setProgress(0);
+    if (wholeStore_)
+        return askStoreItem(true);
+    nextBatchItem();
+}
+
+void CBackgroundUploadManager::continueBatch()
+{
+    if (wholeStore_) {
+        if (appendResult_ != kResultSucceeded)
+            return endBatch(appendResult_);
+        return askStoreItem(false);
+    }
+    ++batchIndex_;
     nextBatchItem();
 }
 
@@ -182,16 +201,72 @@ void CBackgroundUploadManager::nextBatchItem()
     if (cancel_ || batchIndex_ >= batch_->items.size())
         return endBatch(kResultSucceeded);
     const CMediaUploadItem& item = batch_->items[batchIndex_];
-    resolve_.packedLocation = item.location;
-    resolve_.location() = CVXLMediaLocation(item.location);
-    resolve_.setName(item.identity);
+    resolve(item.location, item.identity);
+}
+
+void CBackgroundUploadManager::askStoreItem(bool first)
+{
+    if (!batch_)
+        return;
+    if (cancel_)
+        return endBatch(kResultSucceeded);
+    const std::uint16_t storeId = static_cast<std::uint16_t>(batch_->words[1]);
+    CVXLLocalMediaRequest& ask = first ? firstItem_ : nextItem_;
+    ask.location() = CVXLMediaLocation();
+    ask.location().setByNumber(true);
+    ask.location().setNumber(storeId);
+    ask.setName(CVXLString());
+    post(owner_->localMediaManager(), &ask);
+}
+
+void CBackgroundUploadManager::onStoreItem(CVXLEvent* reply)
+{
+    const std::int32_t result = reply->result();
+    const CVXLString name = static_cast<CVXLLocalMediaRequest*>(reply)->name();
+    finishEvent(reply);
+    if (!batch_)
+        return;
+    // The end of the store, a failure or a cancel end the walk.
+    if (result != kResultSucceeded || name.length() == 0 || cancel_)
+        return endBatch(kResultSucceeded);
+    resolve(owner_->storeLocation(static_cast<std::uint16_t>(batch_->words[1])), name);
+}
+
+void CBackgroundUploadManager::resolve(std::uint32_t location, const CVXLString& name)
+{
+    itemLocation_ = location;
+    appendResult_ = kResultSucceeded;
+    resolve_.packedLocation = location;
+    resolve_.location() = CVXLMediaLocation(location);
+    resolve_.setName(name);
     resolve_.item = nullptr;
     post(owner_->localMediaManager(), &resolve_);
+}
+
+// Whole-store uploads leave out videos and images above the configured
+// sizes; an absent size lets none through.
+bool CBackgroundUploadManager::tooLarge(const CVXLMediaItem& item)
+{
+    const CVXLMediaRef* ref = item.mediaRef().get();
+    const char* mime = ref ? ref->getMimeType().c_str() : "";
+    std::int32_t entry = 0;
+    if (std::strncmp(mime, "video/", 6) == 0)
+        entry = kCfgUploadAllMaxVideoSize;
+    else if (std::strncmp(mime, "image/", 6) == 0)
+        entry = kCfgUploadAllMaxImageSize;
+    else
+        return false;
+    CVXLString text;
+    std::int64_t limit = 0;
+    if (owner_->configItem(entry, &text))
+        limit = std::atoll(text.c_str());
+    return item.size() > limit;
 }
 
 void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
+    const CVXLString text = reply->resultText();
     CVXLMediaItem* item = resolve_.item;
     resolve_.item = nullptr;
     finishEvent(reply);
@@ -199,16 +274,22 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
         delete item;
         return;
     }
-    if (result != kResultSucceeded || !item || item->hasPendingCount()) {
-        if (result != kResultSucceeded || !item)
-            VXL_LOG_INFO("background upload: \"%s\" could not be resolved (%d); skipped",
-                         batch_->items[batchIndex_].identity.c_str(), result);
+    if (result != kResultSucceeded || !item) {
         delete item;
+        VXL_LOG_INFO("background upload: \"%s\" could not be resolved (%d)", resolve_.name().c_str(), result);
+        if (wholeStore_)
+            return endBatch(result != kResultSucceeded ? result : kResultFailed, text);
         return itemDone();
     }
     batchItem_ = item;
+    if (wholeStore_ && tooLarge(*item)) {
+        batch_->flags[1] = 1;
+        return itemDone();
+    }
+    if (item->hasPendingCount())
+        return itemDone();
     CUploadQueueRecord record;
-    record.location = batch_->items[batchIndex_].location;
+    record.location = itemLocation_;
     record.name = item->descriptor().id;
     record.album = batch_->name;
     if (record.encodedSize() > CUploadQueueRecord::kReadWindow) {
@@ -250,12 +331,14 @@ void CBackgroundUploadManager::onReadForAppend(CVXLEvent* reply)
     if (result != kResultSucceeded && result != kResultNotFound) {
         VXL_LOG_FAILURE("background upload: \"%s\" could not be read (%d); item not queued", kQueueFileName, result);
         queueStep_ = 0;
+        appendResult_ = result;
         return itemDone();
     }
     CVXLByteBuffer whole;
     if ((result == kResultSucceeded && !whole.append(old.data(), old.length()))
         || !whole.append(appendBytes_.data(), static_cast<std::uint32_t>(appendBytes_.size()))) {
         queueStep_ = 0;
+        appendResult_ = kResultFailed;
         return itemDone();
     }
     write_.fileName = kQueueFileName;
@@ -272,6 +355,7 @@ void CBackgroundUploadManager::onAppended(CVXLEvent* reply)
     if (result != kResultSucceeded) {
         VXL_LOG_FAILURE("background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
         queueStep_ = 0;
+        appendResult_ = result;
         return itemDone();
     }
     ++appendSerial_;
@@ -288,7 +372,7 @@ void CBackgroundUploadManager::onItemSaved(CVXLEvent* reply)
     queueStep_ = 0;
     if (batchItem_) {
         owner_->updateItem(*batchItem_);
-        const std::uint32_t kind = vxlLocationKind(batch_ ? batch_->items[batchIndex_].location : 0);
+        const std::uint32_t kind = vxlLocationKind(itemLocation_);
         if (kind == kLocationKindStoreKind1)
             ++countInPhone_;
         else if (kind == kLocationKindStoreKind2)
@@ -302,7 +386,6 @@ void CBackgroundUploadManager::itemDone()
 {
     delete batchItem_;
     batchItem_ = nullptr;
-    ++batchIndex_;
     setProgress(progress_ + 1);
     if (upload_ == Upload::Emptying) {
         // The queue is emptied first; the batch goes on after it.
@@ -311,16 +394,17 @@ void CBackgroundUploadManager::itemDone()
             empty();
         return;
     }
-    nextBatchItem();
+    continueBatch();
 }
 
-void CBackgroundUploadManager::endBatch(std::int32_t result)
+void CBackgroundUploadManager::endBatch(std::int32_t result, const CVXLString& text)
 {
     CMediaUploadRequest* batch = batch_;
     batch_ = nullptr;
     cancel_ = false;
+    wholeStore_ = false;
     if (batch) {
-        batch->setResult(result);
+        batch->setResult(result, text);
         finishEvent(batch);
     }
     wakeUp();
@@ -494,13 +578,16 @@ void CBackgroundUploadManager::resumeBatch()
         return append();
     if (nextWaiting_) {
         nextWaiting_ = false;
-        nextBatchItem();
+        continueBatch();
     }
 }
 
 void CBackgroundUploadManager::onReply(CVXLEvent* reply)
 {
     switch (reply->replyCode()) {
+    case kReplyFirstItem:
+    case kReplyNextItem:
+        return onStoreItem(reply);
     case kReplyResolved:
         return onBatchResolved(reply);
     case kReplyReadForAppend:

@@ -37,6 +37,15 @@ public:
         virtual CVXLEventHandler* mediaUploadManager() = 0;
         // A saved item goes back to the Media Access Manager's cache.
         virtual void updateItem(const CVXLMediaItem& item) { (void)item; }
+        // A configuration item's text; false when it is absent.
+        virtual bool configItem(std::int32_t item, CVXLString* text)
+        {
+            (void)item;
+            (void)text;
+            return false;
+        }
+        // The packed location of a local store (the media store manager's).
+        virtual std::uint32_t storeLocation(std::uint16_t storeId);
     };
 
     static constexpr const char* kQueueFileName = "state.uq";
@@ -92,6 +101,8 @@ private:
     enum Reply : std::int32_t {
         kReplyAppended = 3,
         kReplySaved = 4,
+        kReplyFirstItem = 6,
+        kReplyNextItem = 9,
         kReplyResolved = 7,
         kReplyRead = 10,
         kReplyEmptied = 11,
@@ -107,13 +118,18 @@ private:
 
     // Batches.
     void nextBatchItem();
+    void askStoreItem(bool first);
+    void onStoreItem(CVXLEvent* reply);
+    void resolve(std::uint32_t location, const CVXLString& name);
     void onBatchResolved(CVXLEvent* reply);
+    bool tooLarge(const CVXLMediaItem& item);
+    void continueBatch();
     void append();
     void onReadForAppend(CVXLEvent* reply);
     void onAppended(CVXLEvent* reply);
     void onItemSaved(CVXLEvent* reply);
     void itemDone();
-    void endBatch(std::int32_t result);
+    void endBatch(std::int32_t result, const CVXLString& text = CVXLString());
 
     // The queue.
     void onWakeUp();
@@ -147,6 +163,10 @@ private:
     // The batch being appended (the request stays unanswered until its end).
     CMediaUploadRequest* batch_ = nullptr;
     std::size_t batchIndex_ = 0;
+    // A whole local store is walked, item by item.
+    bool wholeStore_ = false;
+    std::uint32_t itemLocation_ = 0;
+    std::int32_t appendResult_ = 0;
     std::int32_t progress_ = 0;
     CVXLMediaItem* batchItem_ = nullptr;
     // 0 idle, 1 appending a record, 2 saving the item.
@@ -165,6 +185,8 @@ private:
 
     CVXLSimpleEvent wake_ { kWakeUp };
     CVXLSimpleEvent retryTimer_ { kRetryTimer };
+    CVXLLocalMediaRequest firstItem_ { kEventLocalMediaRequest, kReplyFirstItem };
+    CVXLLocalMediaRequest nextItem_ { kEventLocalNextItemName, kReplyNextItem };
     CVXLLocalMediaRequest resolve_ { kEventLocalImportByName, kReplyResolved };
     CVXLLocalMediaRequest save_ { kEventMediaItemSave, kReplySaved };
     CVXLLocalMediaRequest givenUpResolve_ { kEventLocalImportByName, kReplyGivenUpResolved };

@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileStoreManager.h"
@@ -84,6 +85,15 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     CVXLEventHandler* localMediaManager() override { return &local; }
     CVXLEventHandler* mediaUploadManager() override { return &uploader; }
     void updateItem(const CVXLMediaItem& item) override { updated.push_back(item.id().c_str()); }
+    bool configItem(std::int32_t item, CVXLString* text) override
+    {
+        const auto found = config.find(item);
+        if (found == config.end())
+            return false;
+        *text = found->second.c_str();
+        return true;
+    }
+    std::uint32_t storeLocation(std::uint16_t storeId) override { return storeId == 2 ? kCard : 0; }
 
     void serveLocal(TraceJob& self, CVXLEvent* event)
     {
@@ -91,13 +101,26 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
         if (!request || event->kind() == kEventReply)
             return self.finishEvent(event);
         const std::string name = request->name().c_str();
-        if (event->requestCode() == kEventLocalImportByName) {
+        if (event->requestCode() == kEventLocalMediaRequest || event->requestCode() == kEventLocalNextItemName) {
+            // The store's item names in turn, then an empty name.
+            if (event->requestCode() == kEventLocalMediaRequest)
+                storeAt = 0;
+            EXPECT_EQ(request->location().number(), 2);
+            request->setName(storeAt < storeItems.size() ? storeItems[storeAt++].name.c_str() : "");
+        } else if (event->requestCode() == kEventLocalImportByName) {
             if (missing.count(name)) {
                 request->setResult(kResultFailed);
             } else {
                 auto* item = new CVXLMediaItem();
                 item->setId(name.c_str());
                 item->setPendingCount(pending[name]);
+                for (const StoreItem& known : storeItems) {
+                    if (known.name != name)
+                        continue;
+                    item->setSize(known.size);
+                    item->mediaRef().addEntry(name.c_str(), known.mime.c_str(), &self, -1, -1, known.size, true);
+                    item->mediaRef().setMimeType(known.mime.c_str());
+                }
                 request->item = item;
             }
         } else if (event->requestCode() == kEventMediaItemSave && request->item) {
@@ -171,6 +194,14 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     QueueView queue;
     bool dataOn = true;
     bool idle = true;
+    struct StoreItem {
+        std::string name;
+        std::string mime;
+        std::int32_t size;
+    };
+    std::vector<StoreItem> storeItems;
+    std::size_t storeAt = 0;
+    std::map<std::int32_t, std::string> config;
     std::map<std::string, std::int32_t> pending;
     std::set<std::string> missing;
     std::deque<Outcome> script;
@@ -214,6 +245,54 @@ TEST(BackgroundUploadManager, BatchesAppendRecordsAndCountThem)
     // The same items again: all pending now, nothing appended.
     EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" }, { kCard, "card.jpg" } }), 0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Album\n25 131076 card.jpg Album\n");
+}
+
+// A whole store is walked item by item: items above the configured size of
+// their kind (none allowed when the size is absent) and pending items are
+// left out, other kinds go in, and an item that cannot be resolved ends the
+// walk.
+TEST(BackgroundUploadManager, WholeStoreWalks)
+{
+    struct Case {
+        const char* name;
+        std::map<std::int32_t, std::string> config;
+        std::set<std::string> missing;
+        std::int32_t result;
+        std::string records;
+        std::string progress;
+        std::uint8_t skippedFlag;
+    } cases[] = {
+        { "no video size: videos left out", { { kCfgUploadAllMaxImageSize, "1000" } }, {}, 0,
+          "0 131076 small.jpg Card\n29 131076 note.txt Card\n", "5", 1 },
+        { "both sizes", { { kCfgUploadAllMaxImageSize, "1000" }, { kCfgUploadAllMaxVideoSize, "500" } }, {}, 0,
+          "0 131076 small.jpg Card\n29 131076 clip.3gp Card\n57 131076 note.txt Card\n", "5", 1 },
+        { "sizes large enough for all", { { kCfgUploadAllMaxImageSize, "9000" }, { kCfgUploadAllMaxVideoSize, "500" } },
+          {}, 0, "0 131076 small.jpg Card\n29 131076 big.jpg Card\n56 131076 clip.3gp Card\n84 131076 note.txt Card\n",
+          "5", 0 },
+        { "an item that cannot be resolved ends the walk", { { kCfgUploadAllMaxImageSize, "9000" } }, { "clip.3gp" },
+          kResultFailed, "0 131076 small.jpg Card\n29 131076 big.jpg Card\n", "2", 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BackgroundRig rig;
+        rig.dataOn = false;
+        rig.config = c.config;
+        rig.missing = c.missing;
+        rig.storeItems = { { "small.jpg", "image/jpeg", 100 }, { "big.jpg", "image/jpeg", 5000 },
+                           { "clip.3gp", "video/3gpp", 400 }, { "busy.jpg", "image/jpeg", 10 },
+                           { "note.txt", "text/plain", 10 } };
+        rig.pending["busy.jpg"] = 2;
+        rig.startManager();
+        CMediaUploadRequest walk(kBatchReply);
+        walk.setWholeCollection(true);
+        walk.words[1] = 2;
+        EXPECT_EQ(rig.queueBatch({}, "Card", &walk), c.result);
+        EXPECT_EQ(rig.dump(), c.records);
+        EXPECT_EQ(rig.key(kPersProgressCurrent), c.progress);
+        EXPECT_EQ(walk.flags[1], c.skippedFlag);
+        EXPECT_EQ(rig.pending["busy.jpg"], 2);
+        EXPECT_FALSE(rig.manager->batchRunning());
+    }
 }
 
 // How an upload ends decides what follows, with the server's answers
