@@ -54,8 +54,9 @@ void writeKey(CVXLPersStore& store, const char* key, std::uint32_t value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%u", value);
+    // An absent key reads as 0: a fresh device gets no settings write.
     CVXLString old;
-    if (store.get(key, &old) && old == CVXLString(text))
+    if (store.get(key, &old) ? old == CVXLString(text) : value == 0)
         return;
     store.set(key, text);
 }
@@ -445,6 +446,9 @@ void CBackgroundUploadManager::onRecordRead(CVXLEvent* reply)
     if (nothing) {
         if (readSerial_ != appendSerial_ || queueStep_ != 0)
             return wakeUp();
+        // No file: nothing to empty.
+        if (result == kResultNotFound)
+            return zeroKeys();
         // Every record is done: the file starts again from nothing.
         return empty();
     }

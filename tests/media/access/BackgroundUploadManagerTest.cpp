@@ -170,14 +170,16 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     std::string key(const char* name) const
     {
         CVXLString value;
-        keys.get(name, &value);
-        return value.c_str();
+        return keys.get(name, &value) ? value.c_str() : "<absent>";
     }
-    // cursor, retries, in phone, external.
+    // cursor, retries, in phone, external; an absent key reads as 0.
     std::vector<std::string> allKeys() const
     {
-        return { key(kPersBkgUploadCursor), key(kPersBkgUploadRetries), key(kPersBkgUploadCountInphone),
-                 key(kPersBkgUploadCountExternal) };
+        std::vector<std::string> all;
+        for (const char* name : { kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
+                                  kPersBkgUploadCountExternal })
+            all.push_back(key(name) == "<absent>" ? "0" : key(name));
+        return all;
     }
     std::string dump() const
     {
