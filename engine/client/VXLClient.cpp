@@ -1,6 +1,7 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaItemFacts.h"
 #include "engine/client/VXLConfigItems.h"
 
@@ -719,11 +720,14 @@ CVXLString CVXLClient::VraxFace::configItem(int item) const
     return text;
 }
 
-// The MIME type comes with the media reference of a later stage; it is left
-// empty here.
+// The MIME type is the media reference's: without it every upload would
+// meet a size limit of 0.
 CVRAXMediaFacts CVXLClient::VraxFace::mediaFacts(const CVXLMediaItem& item) const
 {
-    return vxlMediaItemFacts(item);
+    CVRAXMediaFacts facts = vxlMediaItemFacts(item);
+    if (const CVXLMediaRef* ref = item.mediaRef().get())
+        facts.mimeType = ref->getMimeType();
+    return facts;
 }
 
 // An online item's location is its id.

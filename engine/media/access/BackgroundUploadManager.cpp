@@ -50,15 +50,11 @@ std::uint32_t readKey(const CVXLPersStore& store, const char* key)
     return static_cast<std::uint32_t>(value);
 }
 
-void writeKey(CVXLPersStore& store, const char* key, std::uint32_t value)
+CVXLString decimal(std::uint32_t value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%u", value);
-    // An absent key reads as 0: a fresh device gets no settings write.
-    CVXLString old;
-    if (store.get(key, &old) ? old == CVXLString(text) : value == 0)
-        return;
-    store.set(key, text);
+    return CVXLString(text);
 }
 
 } // namespace
@@ -638,10 +634,18 @@ void CBackgroundUploadManager::saveKeys()
     if (!owner_)
         return;
     CVXLPersStore& store = owner_->settings();
-    writeKey(store, kPersBkgUploadCursor, cursor_);
-    writeKey(store, kPersBkgUploadRetries, static_cast<std::uint32_t>(retries_));
-    writeKey(store, kPersBkgUploadCountInphone, static_cast<std::uint32_t>(countInPhone_));
-    writeKey(store, kPersBkgUploadCountExternal, static_cast<std::uint32_t>(countExternal_));
+    const char* const names[] = { kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
+                                  kPersBkgUploadCountExternal };
+    const std::uint32_t values[] = { cursor_, static_cast<std::uint32_t>(retries_),
+                                     static_cast<std::uint32_t>(countInPhone_),
+                                     static_cast<std::uint32_t>(countExternal_) };
+    // The four keys are written together when one changes; absent keys read
+    // as 0, so a fresh device gets no settings write.
+    bool changed = false;
+    for (int i = 0; i < 4; ++i)
+        changed = changed || readKey(store, names[i]) != values[i];
+    for (int i = 0; changed && i < 4; ++i)
+        store.set(names[i], decimal(values[i]));
     if (CVXLCounterTable* counters = owner_->counters()) {
         counters->set(kCounterInPhone, countInPhone_);
         counters->set(kCounterExternal, countExternal_);
