@@ -1,6 +1,7 @@
 #include "engine/media/access/MediaUploadManager.h"
 
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/media/VXLMediaItem.h"
@@ -62,9 +63,13 @@ void CMediaUploadManager::onEvent(CVXLEvent* event)
         VXL_LOG_INFO("media upload: stopped with an upload under way");
         CMediaUploadRequest* request = current_;
         current_ = nullptr;
+        cancelled_ = false;
         request->setResult(kResultCancelled);
         finishEvent(request);
     }
+    // A cancelled request ends once the request out for it has come back.
+    if (code == kEventCancelNotice && current_ && static_cast<CVXLCancelNotice*>(event)->cancelled() == current_)
+        cancelled_ = true;
     if (code == kEventStart || code == kEventStop || code == kEventCancelNotice)
         return CVXLEventHandler::onEvent(event);
     onRequest(event);
@@ -121,6 +126,10 @@ void CMediaUploadManager::onResolved(CVXLEvent* reply)
         delete item;
         return;
     }
+    if (cancelled_) {
+        delete item;
+        return finish(kResultCancelled);
+    }
     if (result != kResultSucceeded || !item) {
         delete item;
         VXL_LOG_INFO("media upload: item \"%s\" could not be resolved (%d)", current_->items[cursor_].identity.c_str(),
@@ -159,6 +168,8 @@ void CMediaUploadManager::onUploaded(CVXLEvent* reply)
     finishEvent(reply);
     if (!current_)
         return;
+    if (cancelled_)
+        return finish(kResultCancelled);
     CVXLMediaItem* item = resolved_[cursor_];
     if (result != kResultSucceeded) {
         if (repeat_ && repeats_ < kMaxRepeats) {
@@ -195,6 +206,8 @@ void CMediaUploadManager::onSaved(CVXLEvent* reply)
     save_.item = nullptr;
     if (!current_)
         return;
+    if (cancelled_)
+        return finish(kResultCancelled);
     CVXLMediaItem* item = resolved_[cursor_];
     current_->items[cursor_].uid = item->uid();
     owner_->updateItem(*item);
@@ -206,6 +219,7 @@ void CMediaUploadManager::finish(std::int32_t result, const CVXLString& text)
 {
     CMediaUploadRequest* request = current_;
     current_ = nullptr;
+    cancelled_ = false;
     cursor_ = 0;
     repeats_ = 0;
     dropResolved();

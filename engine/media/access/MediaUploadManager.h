@@ -74,4 +74,5 @@ private:
     bool repeat_ = false;
     std::int32_t lastStatus_ = 0;
     std::int32_t repeats_ = 0;
+    bool cancelled_ = false;
 };

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -57,7 +58,12 @@ struct UploadManagerRig : VraxJobRig,
     CVXLEventHandler* onlineMediaManager() override { return &online; }
     bool dataCommActive() override { return dataOn; }
     std::uint32_t nowSeconds() override { return 1800000123; }
-    void updateItem(const CVXLMediaItem& item) override { updated.push_back(item.id().c_str()); }
+    void updateItem(const CVXLMediaItem& item) override
+    {
+        updated.push_back(item.id().c_str());
+        if (afterUpdate)
+            afterUpdate();
+    }
 
     std::int32_t upload(CMediaUploadRequest& request)
     {
@@ -78,6 +84,7 @@ struct UploadManagerRig : VraxJobRig,
 
     bool dataOn = true;
     std::vector<std::string> updated;
+    std::function<void()> afterUpdate;
     FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
@@ -200,6 +207,35 @@ TEST(MediaUploadManager, SecondRequestWaitsForTheFirst)
     EXPECT_EQ(second.result(), 0);
     EXPECT_STREQ(second.items[0].uid.c_str(), "U77");
     EXPECT_EQ(rig.uploadLines().size(), 2u);
+}
+
+// A request its sender cancels ends when the upload under way comes back;
+// nothing after it is sent and the next request is served.
+TEST(MediaUploadManager, ACancelledRequestEndsAfterTheUploadUnderWay)
+{
+    UploadManagerRig rig;
+    rig.root.writeFile("My Pictures/IMG_0001.jpg", VraxJobRig::uploadBytes(3000));
+    ASSERT_TRUE(rig.serve("upload-ack,upload-ack,upload-ack,upload-ack"));
+    CMediaUploadRequest request(kReply);
+    for (int i = 0; i < 3; ++i)
+        request.addItem({ kPhone, "", "IMG_0001.jpg" });
+    // Cancelled once the first item is done: the second is already on its way.
+    rig.afterUpdate = [&] {
+        rig.afterUpdate = nullptr;
+        rig.requester.cancelEventsWith(&rig.uploads);
+    };
+    rig.requester.post(&rig.uploads, &request);
+    ASSERT_TRUE(rig.pump([&] { return !request.isBusy() && !rig.uploads.busy(); }));
+    const std::size_t sent = rig.uploadLines().size();
+    EXPECT_EQ(sent, 2u);
+    EXPECT_STREQ(request.items[0].uid.c_str(), "U77");
+    EXPECT_TRUE(request.items[2].uid.length() == 0);
+
+    CMediaUploadRequest next(kReply);
+    next.addItem({ kPhone, "", "IMG_0001.jpg" });
+    EXPECT_EQ(rig.upload(next), kResultSucceeded);
+    EXPECT_STREQ(next.items[0].uid.c_str(), "U77");
+    EXPECT_EQ(rig.uploadLines().size(), sent + 1);
 }
 
 // Codes other than the upload request are answered with 1000.
