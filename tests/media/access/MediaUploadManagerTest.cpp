@@ -3,6 +3,7 @@
 #include "engine/media/LocalMediaManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaItemRecord.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/records/MediaUploadRequest.h"
@@ -52,6 +53,7 @@ struct UploadManagerRig : VraxJobRig,
     CVXLPlatformMediaSource* mediaSource() override { return &source; }
     CVXLMediaStoreManager* mediaStoreManager() override { return &stores; }
     CVXLEventHandler* fileStoreManager() override { return &files; }
+    bool uploadsPending() override { return keepPending; }
     CVXLEventHandler* vraxJob() override { return &job; }
     bool configItem(std::int32_t, CVXLString*) override { return false; }
     CVXLEventHandler* localMediaManager() override { return &local; }
@@ -61,6 +63,8 @@ struct UploadManagerRig : VraxJobRig,
     void updateItem(const CVXLMediaItem& item) override
     {
         updated.push_back(item.id().c_str());
+        if (lastUpdated)
+            lastUpdated->updateFrom(item);
         if (afterUpdate)
             afterUpdate();
     }
@@ -83,8 +87,10 @@ struct UploadManagerRig : VraxJobRig,
     }
 
     bool dataOn = true;
+    bool keepPending = false;
     std::vector<std::string> updated;
     std::function<void()> afterUpdate;
+    CVXLMediaItem* lastUpdated = nullptr;
     FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
@@ -169,6 +175,46 @@ TEST(MediaUploadManager, UploadsItemByItemAndAnswersOnce)
         const auto uploaded = std::count_if(c.uids.begin(), c.uids.end(), [](const char* uid) { return *uid; });
         EXPECT_EQ(static_cast<std::int64_t>(rig.updated.size()), uploaded);
         EXPECT_FALSE(rig.uploads.busy());
+    }
+}
+
+// An uploaded item is saved and handed to the media cache with its uid, the
+// upload time and, when the request's third flag is set, one pending upload
+// less.
+TEST(MediaUploadManager, TheSavedRecordCountsTheUpload)
+{
+    struct Case {
+        const char* name;
+        std::uint8_t thirdFlag;
+        std::int32_t pending;
+    } cases[] = {
+        { "third flag: one pending upload less", 1, 1 },
+        { "no third flag: the count stays", 0, 2 },
+    };
+    const std::string record = CLocalMediaManager::recordName("IMG_0001.jpg", kPhone, CVXLMediaItemRecord::kRecordSuffix).c_str();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UploadManagerRig rig;
+        rig.keepPending = true;
+        rig.root.writeFile("My Pictures/IMG_0001.jpg", VraxJobRig::uploadBytes(800));
+        CVXLMediaItem before;
+        before.setId("IMG_0001.jpg");
+        before.setPendingCount(2);
+        const CVXLByteBuffer bytes = CVXLMediaItemRecord::save(before);
+        rig.writeHostFile(record, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.length()));
+        ASSERT_TRUE(rig.serve("upload-ack"));
+        CMediaUploadRequest request(kReply);
+        request.flags[2] = c.thirdFlag;
+        request.addItem({ kPhone, "", "IMG_0001.jpg" });
+        CVXLMediaItem item;
+        item.setId("IMG_0001.jpg");
+        rig.lastUpdated = &item;
+        ASSERT_EQ(rig.upload(request), kResultSucceeded);
+        ASSERT_EQ(rig.updated.size(), 1u);
+        EXPECT_FALSE(item.isModified());
+        EXPECT_EQ(item.pendingCount(), c.pending);
+        EXPECT_EQ(item.uploadTime(), 1800000123);
+        EXPECT_STREQ(item.uid().c_str(), "U77");
     }
 }
 
