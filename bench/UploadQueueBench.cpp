@@ -3,17 +3,12 @@
 // its record saved and the keys updated. Reports the bytes written to
 // "state.uq" per batch and the file's final size.
 #include "engine/core/jobs/VXLEngineClock.h"
-#include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatform.h"
-#include "engine/core/platform/VXLPlatformFileStore.h"
-#include "engine/core/settings/VXLPersStore.h"
-#include "engine/files/VXLFileStoreManager.h"
-#include "engine/media/VXLLocalMediaRequest.h"
-#include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/access/BackgroundUploadManager.h"
 #include "platform/kernel/DeviceRoot.h"
+#include "tests/support/UploadQueueEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,35 +23,6 @@ constexpr int kItems = 1000;
 class Root : public CVXLEventHandler {
 public:
     Root() { setRoot(this); }
-};
-
-// Every item resolves; saves succeed without touching the disk.
-class LocalMedia : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
-        if (request && event->kind() != kEventReply && event->requestCode() == kEventLocalImportByName) {
-            auto* item = new CVXLMediaItem();
-            item->setId(request->name());
-            request->item = item;
-        }
-        finishEvent(event);
-    }
-};
-
-struct Engine : CBackgroundUploadManager::Owner {
-    CVXLPersStore& settings() override { return keys; }
-    bool dataCommAllowed() override { return false; }
-    bool hasNoActivity() override { return true; }
-    CVXLEventHandler* fileStoreManager() override { return &files; }
-    CVXLEventHandler* localMediaManager() override { return &local; }
-    CVXLEventHandler* mediaUploadManager() override { return &local; }
-
-    CVXLPersStore keys;
-    CVXLPlatformFileStore store;
-    CVXLFileStoreManager files;
-    LocalMedia local;
 };
 
 CVXLEngineClock gClock;
@@ -92,8 +58,8 @@ void BM_QueueThousandItems(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         Root root;
-        Engine engine;
-        engine.files.setFileStore(&engine.store);
+        // Data off: the batch is only queued, nothing uploaded.
+        UploadQueueEngine engine;
         CBackgroundUploadManager manager;
         manager.setOwner(&engine);
         CVXLEventHandler requester;

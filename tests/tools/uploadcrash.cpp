@@ -18,14 +18,11 @@
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLEventHandler.h"
-#include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
-#include "engine/files/VXLFileStoreManager.h"
-#include "engine/media/VXLLocalMediaRequest.h"
-#include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/access/BackgroundUploadManager.h"
+#include "tests/support/UploadQueueEngine.h"
 #include "tests/tools/SelfKill.h"
 
 #include <fcntl.h>
@@ -58,20 +55,6 @@ public:
     std::int32_t lastResult = 0;
 };
 
-class LocalMedia : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
-        if (request && event->kind() != kEventReply && event->requestCode() == kEventLocalImportByName) {
-            auto* item = new CVXLMediaItem();
-            item->setId(request->name());
-            request->item = item;
-        }
-        finishEvent(event);
-    }
-};
-
 // Writes a line to the end of a file and flushes it to disk.
 bool appendLine(const std::string& path, const std::string& line)
 {
@@ -100,25 +83,6 @@ public:
 
 private:
     std::string path_;
-};
-
-struct Engine : CBackgroundUploadManager::Owner {
-    explicit Engine(const std::string& uploads)
-        : uploader(uploads)
-    {
-    }
-    CVXLPersStore& settings() override { return keys; }
-    bool dataCommAllowed() override { return true; }
-    bool hasNoActivity() override { return true; }
-    CVXLEventHandler* fileStoreManager() override { return &files; }
-    CVXLEventHandler* localMediaManager() override { return &local; }
-    CVXLEventHandler* mediaUploadManager() override { return &uploader; }
-
-    CVXLPersStore keys;
-    CVXLPlatformFileStore store;
-    CVXLFileStoreManager files;
-    LocalMedia local;
-    Uploader uploader;
 };
 
 std::string keyText(const CVXLPersStore& keys)
@@ -167,16 +131,18 @@ int main(int argc, char** argv)
     CVXLEngineClock clock;
     CVXLEngineClock::setCurrent(&clock);
     Root root;
-    Engine engine(argv[3]);
+    UploadQueueEngine engine;
+    Uploader uploader(argv[3]);
+    engine.dataOn = true;
+    engine.uploader = &uploader;
     loadKeys(keysPath, engine.keys);
     std::uint32_t savedChanges = engine.keys.changeCount();
-    engine.files.setFileStore(&engine.store);
     CBackgroundUploadManager manager;
     manager.setOwner(&engine);
     Requester requester;
     root.startChild(&engine.files);
     root.startChild(&engine.local);
-    root.startChild(&engine.uploader);
+    root.startChild(&uploader);
     root.startChild(&manager);
     root.startChild(&requester);
     auto step = [&] {

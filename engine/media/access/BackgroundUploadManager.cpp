@@ -233,10 +233,7 @@ void CBackgroundUploadManager::resolve(std::uint32_t location, const CVXLString&
 {
     itemLocation_ = location;
     appendResult_ = kResultSucceeded;
-    resolve_.packedLocation = location;
-    resolve_.location() = CVXLMediaLocation(location);
-    resolve_.setName(name);
-    resolve_.item = nullptr;
+    resolve_.setItemToImport(location, name);
     post(owner_->localMediaManager(), &resolve_);
 }
 
@@ -264,8 +261,7 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
     const CVXLString text = reply->resultText();
-    CVXLMediaItem* item = resolve_.item;
-    resolve_.item = nullptr;
+    CVXLMediaItem* item = resolve_.takeItem();
     finishEvent(reply);
     if (!batch_) {
         delete item;
@@ -478,18 +474,14 @@ void CBackgroundUploadManager::giveUp(const CUploadQueueRecord& record, std::siz
     lowerCount(record.location);
     saveKeys();
     upload_ = Upload::GivingUp;
-    givenUpResolve_.packedLocation = record.location;
-    givenUpResolve_.location() = CVXLMediaLocation(record.location);
-    givenUpResolve_.setName(record.name);
-    givenUpResolve_.item = nullptr;
+    givenUpResolve_.setItemToImport(record.location, record.name);
     post(owner_->localMediaManager(), &givenUpResolve_);
 }
 
 void CBackgroundUploadManager::onGivenUpResolved(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
-    CVXLMediaItem* item = givenUpResolve_.item;
-    givenUpResolve_.item = nullptr;
+    CVXLMediaItem* item = givenUpResolve_.takeItem();
     finishEvent(reply);
     if (result != kResultSucceeded || !item) {
         delete item;

@@ -109,18 +109,14 @@ void CMediaUploadManager::resolveNext()
     CVXLEventHandler* local = owner_->localMediaManager();
     if (!local)
         return finish(kResultItemNotResolved);
-    resolve_.packedLocation = item.location;
-    resolve_.location() = CVXLMediaLocation(item.location);
-    resolve_.setName(item.identity);
-    resolve_.item = nullptr;
+    resolve_.setItemToImport(item.location, item.identity);
     post(local, &resolve_);
 }
 
 void CMediaUploadManager::onResolved(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
-    CVXLMediaItem* item = resolve_.item;
-    resolve_.item = nullptr;
+    CVXLMediaItem* item = resolve_.takeItem();
     finishEvent(reply);
     if (!current_) {
         delete item;
