@@ -194,6 +194,7 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     CVXLPersStore keys;
     CVXLCounterTable counterTable;
     QueueView queue;
+    CVXLSimpleEvent queueWake { CBackgroundUploadManager::kWakeUp };
     bool dataOn = true;
     bool idle = true;
     struct StoreItem {
@@ -403,8 +404,9 @@ TEST(BackgroundUploadManager, WaitsWhileSomethingElseGoesOn)
           } },
         { "a message to send", [](BackgroundRig& r) { r.queue.queued = 1; },
           [](BackgroundRig& r) {
+              // The outbound queue's wake-up once it has nothing to send.
               r.queue.queued = 0;
-              r.manager->wakeUp();
+              r.requester.post(r.manager.get(), &r.queueWake);
           } },
     };
     for (const Case& c : cases) {
