@@ -1,6 +1,7 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaItemFacts.h"
 #include "engine/client/VXLConfigItems.h"
 
@@ -62,6 +63,9 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     sender.setVraxJob(&vraxJob_);
     sender.setInboundManager(&inboundManager_);
     sender.setCounters(&counters_);
+    sender.setUploadManager(&mediaUploadManager_);
+    outboundQueue_.setBackgroundUploader(&backgroundUploadManager_);
+    backgroundUploadManager_.setOutboundQueue(&outboundQueue_);
     inboundManager_.setOutboundQueue(&outboundQueue_);
     premiumInbox_.setFileStoreManager(&fileStoreManager_);
     premiumInbox_.setMessageStore(&messageStoreManager_);
@@ -265,6 +269,10 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &outboundQueue_;
     case State::StoppingWapPushQueue:
         return &wapPushQueue_;
+    case State::StoppingBackgroundUpload:
+        return &backgroundUploadManager_;
+    case State::StoppingMediaUpload:
+        return &mediaUploadManager_;
     case State::StoppingJobRunner:
         return &jobRunner_;
     case State::StoppingVraxJob:
@@ -345,6 +353,10 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStoppingScenarioManager();
     case State::StoppingWapPushQueue:
         return doStoppingWapPushQueue(step);
+    case State::StoppingBackgroundUpload:
+        return doStoppingBackgroundUpload(step);
+    case State::StoppingMediaUpload:
+        return doStoppingMediaUpload(step);
     case State::StoppingJobRunner:
         return doStoppingJobRunner(step);
     case State::StoppingVraxJob:
@@ -490,6 +502,11 @@ void CVXLClient::doRunning(Step step)
     mediaAccessManager_.setOwner(&mediaFace_);
     CMediaAccessManager::setInstance(&mediaAccessManager_);
     startChild(&mediaAccessManager_);
+    backgroundUploadManager_.setOwner(&uploadFace_);
+    startChild(&backgroundUploadManager_);
+    mediaUploadManager_.setOwner(&uploadFace_);
+    onlineMediaManager_.setUploadRecorder(&mediaUploadManager_);
+    startChild(&mediaUploadManager_);
     outboundQueue_.setPlatformStore(getFileStore());
     startChild(&outboundQueue_);
     inboundManager_.setStoreTarget(&messageStoreManager_);
@@ -739,6 +756,23 @@ void CVXLClient::PushQueueFace::pushWaiting()
     auto* step = new CVXLSimpleEvent(kEventPushStep);
     if (step)
         client_->post(client_, step);
+}
+
+void CVXLClient::doStoppingBackgroundUpload(Step step)
+{
+    if (step == Step::Enter && backgroundUploadManager_.isActive())
+        backgroundUploadManager_.stop();
+    else
+        moveOn();
+}
+
+// An upload under way is answered with 24.
+void CVXLClient::doStoppingMediaUpload(Step step)
+{
+    if (step == Step::Enter && mediaUploadManager_.isActive())
+        mediaUploadManager_.stop();
+    else
+        moveOn();
 }
 
 void CVXLClient::doStoppingJobRunner(Step step)

@@ -25,6 +25,8 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/LocalMediaManager.h"
+#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/media/access/MediaUploadManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
@@ -101,6 +103,9 @@ public:
         // The push source first, then the queue, whose last saves the File
         // Store Manager answers before the queue ends.
         StoppingWapPushQueue,
+        // Before the managers they post to.
+        StoppingBackgroundUpload,
+        StoppingMediaUpload,
         StoppingJobRunner,
         StoppingVraxJob,
         // Before the local and online media managers, to which it posts.
@@ -290,6 +295,8 @@ public:
     COnlineMediaManager& getOnlineMediaManager() { return onlineMediaManager_; }
     CMediaAccessManager& getMediaAccessManager() { return mediaAccessManager_; }
     CVXLMediaStoreManager& getMediaStoreManager() { return mediaStoreManager_; }
+    CBackgroundUploadManager& getBackgroundUploadManager() { return backgroundUploadManager_; }
+    CMediaUploadManager& getMediaUploadManager() { return mediaUploadManager_; }
     CVXLPlatformMessageStore* getMessageStore();
 
     // Start-up and shut-down state.
@@ -487,6 +494,8 @@ private:
     void doStoppingWapPushQueue(Step step);
     void pushHandled(CVXLEvent* reply);
     void armPushTimer(std::uint32_t delay);
+    void doStoppingBackgroundUpload(Step step);
+    void doStoppingMediaUpload(Step step);
     void doStoppingJobRunner(Step step);
     void doStoppingVraxJob(Step step);
     void doStoppingMediaAccess(Step step);
@@ -698,6 +707,7 @@ private:
         CVXLEventHandler* inboundMessageManager() override { return &client_->inboundManager_; }
         CVXLPersStore* settings() override { return &client_->settings_.store(); }
         void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        bool uploadsPending() override { return client_->backgroundUploadManager_.hasPending(); }
 
     private:
         CVXLClient* client_;
@@ -707,6 +717,40 @@ private:
     CLocalMediaManager localMediaManager_;
     COnlineMediaManager onlineMediaManager_;
     CMediaAccessManager mediaAccessManager_;
+    // What the two upload managers take from the root.
+    class UploadFace : public CMediaUploadManager::Owner, public CBackgroundUploadManager::Owner {
+    public:
+        explicit UploadFace(CVXLClient* client)
+            : client_(client)
+        {
+        }
+        CVXLEventHandler* localMediaManager() override { return &client_->localMediaManager_; }
+        CVXLEventHandler* onlineMediaManager() override { return &client_->onlineMediaManager_; }
+        bool dataCommActive() override { return client_->settings_.isDataCommActive(); }
+        std::uint32_t nowSeconds() override { return client_->currentTime(); }
+        CVXLPersStore& settings() override { return client_->settings_.store(); }
+        CVXLCounterTable* counters() override { return &client_->counters_; }
+        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
+        bool hasNoActivity() override { return client_->hasNoActivity(); }
+        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
+        CVXLEventHandler* mediaUploadManager() override { return &client_->mediaUploadManager_; }
+        bool configItem(std::int32_t item, CVXLString* text) override
+        {
+            return client_->settings_.getConfigString(item, text) != 0;
+        }
+        std::uint32_t storeLocation(std::uint16_t storeId) override
+        {
+            return client_->mediaStoreManager_.locationById(storeId);
+        }
+        // A changed item reaches every cached list that shows it.
+        void updateItem(const CVXLMediaItem& item) override { client_->mediaAccessManager_.updateItem(item); }
+
+    private:
+        CVXLClient* client_;
+    };
+    UploadFace uploadFace_ { this };
+    CMediaUploadManager mediaUploadManager_;
+    CBackgroundUploadManager backgroundUploadManager_;
     CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;

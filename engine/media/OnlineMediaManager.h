@@ -55,6 +55,8 @@ public:
     const char* name() const override { return "OnlineMediaManager"; }
     void childFinished(CVXLEventHandler* child) override;
 
+    // Told how each upload ended (the Media Upload Manager).
+    void setUploadRecorder(CVXLUploadOutcomeRecorder* recorder) { sink_.setRecorder(recorder); }
     // Both pages are fetched again on their next use.
     void markListsStale();
     std::int32_t albumPageSize() const { return albumPageSize_; }

@@ -22,6 +22,24 @@ public:
     {
     }
 
+    // Asks to import the item of this name at this packed location
+    // (kEventLocalImportByName); the answer's item starts null.
+    void setItemToImport(std::uint32_t packed, const CVXLString& itemName)
+    {
+        packedLocation = packed;
+        location_ = CVXLMediaLocation(packed);
+        name_ = itemName;
+        item = nullptr;
+    }
+
+    // The answer's item, now the caller's; the request forgets it.
+    CVXLMediaItem* takeItem()
+    {
+        CVXLMediaItem* taken = item;
+        item = nullptr;
+        return taken;
+    }
+
     CVXLMediaLocation& location() { return location_; }
     const CVXLMediaLocation& location() const { return location_; }
     const CVXLString& name() const { return name_; }

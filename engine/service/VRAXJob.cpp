@@ -151,6 +151,8 @@ void CVRAXJob::onEvent(CVXLEvent* event)
     if (CVRAXJobRequest* request = heldRequest()) {
         request->serverErrorCode = 0;
         request->serverErrorText.clear();
+    } else if (code == kEventOnlineUpload) {
+        static_cast<CVXLOnlineUploadRequest*>(event)->statusValue = 0;
     }
     dispatch(event);
 }
@@ -1233,6 +1235,9 @@ CVXLHsmState CVRAXJob::replyOutcome(std::int32_t parsed)
             pendingSignal_ = kSigReauthenticate;
             return transition(&CVRAXJob::AwaitExchangeEnd);
         }
+        // An upload carries the service's error id as its status value.
+        if (held_ && held_->effectiveCode() == kEventOnlineUpload)
+            static_cast<CVXLOnlineUploadRequest*>(held_)->statusValue = errorInfoReply_.errorId();
         CVRAXJobRequest* request = heldRequest();
         const CVXLHsmState answer = fail(kResultNetworkNotice);
         if (request) {

@@ -89,6 +89,9 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
                     && client.getMediaAccessManager().isActive()
                     && CMediaAccessManager::instance() == &client.getMediaAccessManager()
+                    && client.getBackgroundUploadManager().isActive() && client.getMediaUploadManager().isActive()
+                    && CMediaUploadManager::instance() == &client.getMediaUploadManager()
+                    && CBackgroundUploadManager::instance() == &client.getBackgroundUploadManager()
                     && client.getInboundMessageManager().isActive() && client.getOutboundQueueManager().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && client.getPremiumInboxManager().isActive() && client.getExpirationJob().isActive()
@@ -147,6 +150,22 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                 return client.getOutboundQueueManager().runState() == kHandlerFinished
                     && client.getWapPushSource().stopRequested() && client.getWapPushQueue().stopRequested()
                     && client.getFileStoreManager().isActive() && !client.getJobRunner().stopRequested();
+            },
+            true },
+        { State::StoppingBackgroundUpload, "StoppingBackgroundUpload",
+            "the push queue has ended, the background upload stops before the managers it posts to",
+            [&] {
+                return client.getWapPushQueue().runState() == kHandlerFinished
+                    && client.getBackgroundUploadManager().stopRequested()
+                    && !client.getMediaUploadManager().stopRequested() && client.getFileStoreManager().isActive();
+            },
+            true },
+        { State::StoppingMediaUpload, "StoppingMediaUpload",
+            "the background upload has ended, the media upload stops before the media managers",
+            [&] {
+                return client.getBackgroundUploadManager().runState() == kHandlerFinished
+                    && client.getMediaUploadManager().stopRequested() && !client.getJobRunner().stopRequested()
+                    && client.getLocalMediaManager().isActive();
             },
             true },
         { State::StoppingJobRunner, "StoppingJobRunner",

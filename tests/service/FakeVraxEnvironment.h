@@ -32,6 +32,8 @@ public:
         const auto found = mimeTypes.find(&item);
         if (found != mimeTypes.end())
             facts.mimeType = found->second.c_str();
+        else if (!facts.mimeType.length())
+            facts.mimeType = defaultMimeType.c_str();
         return facts;
     }
     void setOnlineId(CVXLMediaItem& item, const CVXLString& id) override
@@ -58,6 +60,8 @@ public:
     CVXLPersStore store;
     std::map<int, std::string> items;
     std::map<const CVXLMediaItem*, std::string> mimeTypes;
+    // The type of items not in mimeTypes.
+    std::string defaultMimeType;
     std::vector<std::string> urls;
     std::int32_t errorCode = 0;
 };

@@ -25,6 +25,7 @@
     X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
     X(kResultConnectFailed, 12, "the packet-data connection or the socket connect failed")               \
+    X(kResultDataCommOff, 17, "data communication is off: nothing is uploaded")                        \
     X(kResultStoreNoRoom, 20, "the message store has no room for a message even after freeing space")   \
     X(kResultNoStream, 21, "no platform stream is free (CVXLPlatformStore::kMaxOpenStreams are open)")   \
     X(kResultAlbumEmpty, 23, "an album-contents page of an album that holds nothing")                   \
