@@ -230,6 +230,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &dialer_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingServiceJob:
+        return &messageServiceJob_;
     case State::StoppingInboundManager:
         return &inboundManager_;
     case State::StoppingMessageStore:
@@ -300,6 +302,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingServiceJob:
+        return doStoppingServiceJob(step);
     case State::StoppingInboundManager:
         return doStoppingInboundManager(step);
     case State::StoppingMessageStore:
@@ -462,6 +466,12 @@ void CVXLClient::doRunning(Step step)
     startChild(&wapPushQueue_);
     startChild(&wapPushSource_);
     startChild(&producer_);
+    messageServiceJob_.setStore(&messageStoreManager_);
+    messageServiceJob_.setInbound(&inboundManager_);
+    messageServiceJob_.setThreadDB(&threadDB_);
+    messageServiceJob_.setOnlineMedia(&onlineMediaManager_);
+    messageServiceJob_.setServices(&messageStoreFace_);
+    startChild(&messageServiceJob_);
     processPendingPush();
     membersStarted_ = true;
 }
@@ -470,6 +480,14 @@ void CVXLClient::doStoppingProducer(Step step)
 {
     if (step == Step::Enter && producer_.isActive())
         producer_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingServiceJob(Step step)
+{
+    if (step == Step::Enter && messageServiceJob_.isActive())
+        messageServiceJob_.stop();
     else
         moveOn();
 }

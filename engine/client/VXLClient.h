@@ -29,6 +29,7 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/MessageServiceJob.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/messaging/WapPushQueue.h"
@@ -79,6 +80,8 @@ public:
         StartingDialer,
         Running,
         StoppingProducer,
+        // Before the managers its requests go to.
+        StoppingServiceJob,
         // Before the message store, to which it posts.
         StoppingInboundManager,
         // Before the thread database, which it tells of every change.
@@ -260,6 +263,7 @@ public:
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
+    CMessageServiceJob& getMessageServiceJob() { return messageServiceJob_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -459,6 +463,7 @@ private:
     void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingServiceJob(Step step);
     void doStoppingInboundManager(Step step);
     void doStoppingMessageStore(Step step);
     void doStoppingThreadDB(Step step);
@@ -586,6 +591,7 @@ private:
     CKORVBuiltins builtins_ { &builtinServices_ };
     ProducerFace producerFace_ { this };
     CProducer producer_ { &producerFace_ };
+    CMessageServiceJob messageServiceJob_;
     MenuFace menuFace_ { this };
     ScreensFace screensFace_ { this };
 

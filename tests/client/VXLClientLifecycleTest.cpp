@@ -85,16 +85,24 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getMessageStoreManager().isActive() && client.getWapPushQueue().isActive()
                     && client.getWapPushSource().isActive() && client.getLocalMediaManager().isActive()
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
-                    && client.getInboundMessageManager().isActive()
+                    && client.getInboundMessageManager().isActive() && client.getMessageServiceJob().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
-        { State::StoppingInboundManager, "StoppingInboundManager",
-            "the Producer has ended, the inbound manager stops before the message store it posts to",
+        { State::StoppingServiceJob, "StoppingServiceJob",
+            "the Producer has ended, the message service job stops before the managers it posts to",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished
+                    && client.getMessageServiceJob().stopRequested()
+                    && !client.getInboundMessageManager().stopRequested();
+            },
+            true },
+        { State::StoppingInboundManager, "StoppingInboundManager",
+            "the message service job has ended, the inbound manager stops before the message store it posts to",
+            [&] {
+                return client.getMessageServiceJob().runState() == kHandlerFinished
                     && client.getInboundMessageManager().stopRequested()
                     && !client.getMessageStoreManager().stopRequested();
             },
