@@ -463,6 +463,38 @@ TEST_F(ServiceFixture, ThreadListTakesAQueuedLatestMessageFromTheQueue)
     ASSERT_TRUE(item->hasSecondReference());
     ASSERT_NE(item->secondReference(), nullptr);
     EXPECT_STREQ(item->secondReference()->getMimeType().c_str(), "image/jpeg");
+
+    // A later window holds what is left.
+    CThreadListRequest rest(kReply);
+    rest.start = 1;
+    rest.size = 20;
+    EXPECT_EQ(send(rest), kResultSucceeded);
+    EXPECT_EQ(rest.total, 2u);
+    ASSERT_EQ(rest.items.count(), 1u);
+    EXPECT_EQ(rest.itemAt(0)->name(), list.itemAt(1)->name());
+}
+
+TEST_F(ServiceFixture, AThreadWindowClearsTheThreadsNewCount)
+{
+    writeMessage("i1700000001_0", received("+15550001", 100, "m1"));
+    writeMessage("i1700000002_0", received("+15550001", 200, "m2"));
+    writeHost(folder() + "/mms.new", std::string("i1700000001_0") + '\0' + "i1700000002_0" + '\0');
+    start();
+    const CVXLString key = keyOf("+15550001");
+    ASSERT_EQ(threads.findThread(key)->newCount, 2u);
+
+    CThreadListRequest list(kReply);
+    list.size = 5;
+    EXPECT_EQ(send(list), kResultSucceeded);
+    ASSERT_EQ(list.items.count(), 1u);
+    EXPECT_EQ(list.itemAt(0)->valueA(), 2u);
+    EXPECT_EQ(list.itemAt(0)->valueB(), 2u);
+
+    CMessageQuery query(kReply);
+    query.threadAddress = key;
+    query.size = 1;
+    EXPECT_EQ(send(query), kResultSucceeded);
+    EXPECT_EQ(threads.findThread(key)->newCount, 0u);
 }
 
 TEST_F(ServiceFixture, DeletingAThreadSendsQueuedIdsToTheQueueAndTheRestToTheStore)
@@ -639,6 +671,53 @@ TEST_F(ServiceFixture, OpenByMode)
         EXPECT_EQ(inbound.codes.size() > inboundBefore, c.forwarded);
         EXPECT_STREQ(parts[0].value("Content-Type").c_str(), c.firstPartType);
     }
+}
+
+TEST_F(ServiceFixture, ACancelledListWindowEndsItsStoreTrafficAndIsAnswered)
+{
+    // A store that holds its requests until they are cancelled.
+    TraceJob slowStore("slow store");
+    CVXLEvent* held = nullptr;
+    slowStore.handler = [&held](TraceJob& self, CVXLEvent* event) {
+        if (event->requestCode() == kEventCancelNotice && held) {
+            held->setResult(kResultCancelled);
+            self.finishEvent(held);
+            held = nullptr;
+        } else if (event->requestCode() == kEventStoreCount) {
+            held = event;
+            return;
+        }
+        self.finishEvent(event);
+    };
+    driver.attach(&slowStore);
+    start();
+    job.setStore(&slowStore);
+
+    CVXLMessageSummary records[2];
+    CMessageListRequest list(kReply);
+    list.reset();
+    list.boxType = kServiceBoxInbox;
+    list.size = 2;
+    list.records = records;
+    const std::size_t before = requester.results.size();
+    requester.post(&job, &list);
+    driver.runUntilIdle();
+    ASSERT_NE(held, nullptr);
+    ASSERT_EQ(requester.results.size(), before);
+
+    requester.cancelEventsWith(&job);
+    driver.runUntilIdle();
+    EXPECT_EQ(held, nullptr);
+    ASSERT_EQ(requester.results.size(), before + 1);
+    EXPECT_EQ(requester.results.back(), kResultCancelled);
+
+    // The job takes the next request.
+    job.setStore(&store);
+    list.reset();
+    list.boxType = kServiceBoxInbox;
+    list.size = 2;
+    list.records = records;
+    EXPECT_EQ(send(list), kResultSucceeded);
 }
 
 TEST_F(ServiceFixture, RemovingTheLastThreadOfAMessageDeletesIt)
