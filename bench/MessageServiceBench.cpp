@@ -1,6 +1,7 @@
 // The thread list of the message service job: a window of 20 threads over
 // 100 threads and 5,000 stored messages (per thread the latest message read
 // twice, once as latest and once as latest stored, and both records filled).
+#include "bench/EngineBenchRig.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
@@ -8,12 +9,9 @@
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
-#include "platform/kernel/DeviceRoot.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -21,11 +19,6 @@ namespace {
 constexpr int kMessages = 5000;
 constexpr int kThreads = 100;
 constexpr std::uint32_t kWindow = 20;
-
-class Root : public CVXLEventHandler {
-public:
-    Root() { setRoot(this); }
-};
 
 class Services : public CMessageStoreServices {
 public:
@@ -36,38 +29,12 @@ public:
     std::uint32_t ticks = 0;
 };
 
-CVXLEngineClock gClock;
-std::string gFolder;
-
-void removeFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(gFolder, ignored);
-}
-
-void runUntilIdle(Root& root)
-{
-    for (int steps = 0; steps < 1000000; ++steps) {
-        gClock.setInTick(true);
-        root.step();
-        gClock.setInTick(false);
-        if (root.runState() != kHandlerRunnable && root.nextTimeout() != 0)
-            return;
-    }
-}
-
 // The store, the thread database and the service job on one device root,
 // filled once with 5,000 messages from 100 correspondents.
 struct Rig {
     Rig()
     {
-        char folder[] = "/tmp/tessel-bench-XXXXXX";
-        if (!::mkdtemp(folder))
-            std::abort();
-        gFolder = folder;
-        std::atexit(removeFolder);
-        tessel::kernel::setDeviceRoot(folder);
-        CVXLEngineClock::setCurrent(&gClock);
+        useBenchDeviceRoot();
         manager.setStore(&store);
         manager.setServices(&services);
         manager.setThreadDB(&threads);
@@ -103,7 +70,7 @@ struct Rig {
         runUntilIdle(root);
     }
 
-    Root root;
+    BenchRoot root;
     CVXLPlatformMessageStore store;
     Services services;
     CVXLThreadDB threads;

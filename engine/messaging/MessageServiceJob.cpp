@@ -108,6 +108,8 @@ void CMessageServiceJob::onEvent(CVXLEvent* event)
         return;
     // Start, stop and the requests it has nothing to do for (6, 8, 9, 15,
     // 21 among them) are finished at once; so are stray replies.
+    if (event->isRequest())
+        event->setResult(kResultSucceeded);
     finishEvent(event);
 }
 
@@ -130,16 +132,28 @@ CVXLThreadEntry* CMessageServiceJob::shownThread(const CVXLString& address) cons
     return nullptr;
 }
 
-bool CMessageServiceJob::postOrFail(CVXLEventHandler* target, CVXLEvent* event, CVXLEvent* request, const char* what)
+void CMessageServiceJob::refuse(CVXLEvent* request, const char* what)
 {
-    if (target) {
-        post(target, event);
-        return true;
-    }
     VXL_LOG_INFO("message service job: no %s for request %d", what, request->requestCode());
     request->setResult(kResultFailed);
     finishEvent(request);
-    return false;
+}
+
+bool CMessageServiceJob::postOrFail(CVXLEventHandler* target, CVXLEvent* event, CVXLEvent* request, const char* what)
+{
+    if (!target) {
+        refuse(request, what);
+        return false;
+    }
+    post(target, event);
+    return true;
+}
+
+void CMessageServiceJob::forwardOrFail(CVXLEventHandler* target, CVXLEvent* request, const char* what)
+{
+    if (target)
+        return forward(target, request);
+    refuse(request, what);
 }
 
 template <class Request>
@@ -158,11 +172,8 @@ void CMessageServiceJob::answer(Request*& slot, std::int32_t result, const CVXLS
 void CMessageServiceJob::onOpen(CVXLEvent* event)
 {
     auto* open = static_cast<CMessageOpenRequest*>(event);
-    if (open->fromNetwork == 1) {
-        if (inbound_)
-            return forward(inbound_, event);
-        return (void)postOrFail(nullptr, nullptr, event, "inbound manager");
-    }
+    if (open->fromNetwork == 1)
+        return forwardOrFail(inbound_, event, "inbound manager");
     if (open->fromNetwork != 0) {
         VXL_LOG_INFO("message service job: open mode %u refused", open->fromNetwork);
         event->setResult(kResultFailed);
@@ -185,7 +196,7 @@ void CMessageServiceJob::onOpened(CVXLEvent* reply)
 void CMessageServiceJob::onReadParts(CVXLEvent* event)
 {
     if (!store_)
-        return (void)postOrFail(nullptr, nullptr, event, "message store");
+        return refuse(event, "message store");
     readRequest_ = static_cast<CMessageReadRequest*>(event);
     partIndex_ = 0;
     partResult_ = kResultSucceeded;
@@ -216,9 +227,7 @@ void CMessageServiceJob::onPartRead(CVXLEvent* reply)
     if (reply->result() == kResultDataComplete) {
         // Not held here: the inbound manager fetches and reads it.
         readRequest_ = nullptr;
-        if (inbound_)
-            return forward(inbound_, request);
-        return (void)postOrFail(nullptr, nullptr, request, "inbound manager");
+        return forwardOrFail(inbound_, request, "inbound manager");
     }
     if (reply->result() != kResultSucceeded)
         return answer(readRequest_, reply->result(), reply->resultText());
@@ -249,26 +258,16 @@ bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessa
         item.setSize(static_cast<std::int32_t>(read.bodyLength));
         return true;
     }
+    if (!request->accepts(type)) {
+        VXL_LOG_INFO("message service job: part %u of %s refused by the accepted kinds", partRead_.partIndex,
+            request->messageId.c_str());
+        return false;
+    }
     item.setIsImage("");
     item.setOnline(false);
     CVXLMessageSummary summary;
     summary.fill(read, now());
     item.setName(summary.subject());
-    const std::uint32_t all = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
-    if ((request->mediaFilter & all) != all) {
-        std::uint32_t kind = 0;
-        if (type.find(CVXLString("image")) >= 0)
-            kind = CMessageReadRequest::kImages;
-        else if (type.find(CVXLString("video")) >= 0)
-            kind = CMessageReadRequest::kVideos;
-        else if (type.find(CVXLString("audio")) >= 0)
-            kind = CMessageReadRequest::kSounds;
-        if (!(kind & request->mediaFilter)) {
-            VXL_LOG_INFO("message service job: part %u of %s refused by the accepted kinds", partRead_.partIndex,
-                request->messageId.c_str());
-            return false;
-        }
-    }
     if (partRead_.asText && read.text.length()) {
         item.setInfoText(read.text);
         item.setSize(static_cast<std::int32_t>(read.text.length()));
@@ -286,9 +285,12 @@ bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessa
         // A part that the service holds too: its web location.
         const CVXLString& location = headerOf(read.content, "Content-Location");
         if (beginsWith(location, "http://") || beginsWith(location, "https://")) {
-            handle.addEntry(location, type, online_, -1, -1, -1, false);
-            if (!beginsWith(type, "video/"))
-                handle.addEntry(location, CVXLString("image/"), online_, -1, -1, -1, false);
+            // An entry without its job would read as a free slot.
+            if (online_) {
+                handle.addEntry(location, type, online_, -1, -1, -1, false);
+                if (!beginsWith(type, "video/"))
+                    handle.addEntry(location, CVXLString("image/"), online_, -1, -1, -1, false);
+            }
             item.setLocation(location);
             handle.setValue(1);
         } else {
@@ -305,9 +307,7 @@ bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessa
 
 void CMessageServiceJob::onInbound(CVXLEvent* event)
 {
-    if (inbound_)
-        return forward(inbound_, event);
-    postOrFail(nullptr, nullptr, event, "inbound manager");
+    forwardOrFail(inbound_, event, "inbound manager");
 }
 
 // ---------------------------------------------------------------- list window
@@ -424,8 +424,10 @@ void CMessageServiceJob::onThreadWindow(CVXLEvent* event)
     query->displayAddress = thread->displayAddress;
     const std::uint32_t n = thread->messages.count();
     query->total = n;
-    if (n == 0 || query->size == 0)
+    if (n == 0 || query->size == 0) {
+        event->setResult(kResultSucceeded);
         return finishEvent(event);
+    }
     windowIds_.clear();
     for (std::uint32_t i = 0; i < n; ++i)
         windowIds_.insertAt(thread->messageAt(static_cast<int>(i))->messageId, -1);
@@ -719,11 +721,8 @@ void CMessageServiceJob::onRemovedDeleted(CVXLEvent* reply)
 void CMessageServiceJob::onDeleteOne(CVXLEvent* event)
 {
     auto* item = static_cast<CMessageItemRequest*>(event);
-    if (isQueuedId(item->messageId)) {
-        if (queue_)
-            return forward(queue_, event);
-        return (void)postOrFail(nullptr, nullptr, event, "outbound queue");
-    }
+    if (isQueuedId(item->messageId))
+        return forwardOrFail(queue_, event, "outbound queue");
     if (item->kind == 0 || item->kind == 4) {
         itemRequest_ = item;
         storeDelete_.messageId = item->messageId;
@@ -731,9 +730,7 @@ void CMessageServiceJob::onDeleteOne(CVXLEvent* event)
             itemRequest_ = nullptr;
         return;
     }
-    if (inbound_)
-        return forward(inbound_, event);
-    postOrFail(nullptr, nullptr, event, "inbound manager");
+    forwardOrFail(inbound_, event, "inbound manager");
 }
 
 void CMessageServiceJob::onSingleDeleted(CVXLEvent* reply)

@@ -128,9 +128,12 @@ private:
     // The shown thread with exactly this key; null for none.
     CVXLThreadEntry* shownThread(const CVXLString& address) const;
     std::uint32_t now() const;
+    // Answers 1000 for want of the named job.
+    void refuse(CVXLEvent* request, const char* what);
     // Posts to a job that may not be set: false, with the request answered
     // 1000, when it is not.
     bool postOrFail(CVXLEventHandler* target, CVXLEvent* event, CVXLEvent* request, const char* what);
+    void forwardOrFail(CVXLEventHandler* target, CVXLEvent* request, const char* what);
     // Answers the slot's request and clears the slot.
     template <class Request>
     void answer(Request*& slot, std::int32_t result, const CVXLString& text = CVXLString());

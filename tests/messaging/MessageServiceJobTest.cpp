@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <map>
 #include <set>
 #include <string>
@@ -59,28 +57,6 @@ public:
     }
     int reads = 0;
 };
-
-std::string hex(const std::string& bytes)
-{
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-using Headers = std::vector<std::pair<std::string, std::string>>;
-
-// A segment for the stored-format peer: [header map, body hex].
-std::string segment(const Headers& headers, const std::string& body = "")
-{
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    return out + "], \"" + hex(body) + "\"]";
-}
 
 // A received message from the address, sent at the time, with a picture as
 // its body entity; the subject names it.
@@ -190,26 +166,11 @@ struct ServiceFixture : ::testing::Test {
         }
     }
 
-    std::string folder() const
-    {
-        CVXLString host;
-        platformHostPath(messageStore.folder(), &host);
-        return host.c_str();
-    }
-    bool exists(const std::string& id) const
-    {
-        struct stat st;
-        return ::stat((folder() + "/" + id).c_str(), &st) == 0;
-    }
+    std::string folder() const { return hostFolderOf(messageStore); }
+    bool exists(const std::string& id) const { return hostFileExists(folder() + "/" + id); }
     void writeMessage(const std::string& id, const std::vector<std::string>& segments)
     {
-        std::string json = "[";
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            json += (i ? ", " : "") + segments[i];
-        writeHost(root.hostPath("seed.json"), json + "]");
-        int status = -1;
-        const std::string out = msgstore({ "message-write", root.hostPath("seed.json"), folder() + "/" + id }, &status);
-        ASSERT_EQ(status, 0) << out;
+        writeMessageFile(folder() + "/" + id, segments, root.hostPath("seed.json"));
     }
     // Starts the store (which threads what it finds) and the job.
     void start()
@@ -249,18 +210,7 @@ struct ServiceFixture : ::testing::Test {
         }
         return CVXLString();
     }
-    // The thread database as saved, read by the stored-format peer.
-    std::string savedThreads()
-    {
-        while (driver.runToNextTimer()) {
-        }
-        CVXLString host;
-        platformHostPath(fileStore.folder(), &host);
-        int status = -1;
-        const std::string out = msgstore({ "threaddb-read", host.c_str() }, &status);
-        EXPECT_EQ(status, 0) << out;
-        return out;
-    }
+    std::string savedThreads() { return savedThreadDatabase(driver, fileStore); }
     // Thread "+15550001": stored m1..m3, queued o1 and o2.
     void seedThread()
     {

@@ -54,21 +54,6 @@ struct Services : CMessageStoreServices {
     std::uint32_t nowSeconds() override { return now; }
 };
 
-// A segment for the peer: [header map, body hex].
-std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
-{
-    std::string out = "[[";
-    for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
-    std::string hex;
-    static const char* digits = "0123456789abcdef";
-    for (unsigned char c : body) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return out + "], \"" + hex + "\"]";
-}
-
 std::string summaryOf(const char* from, const char* sent = "1699999999")
 {
     return segment({ { "X-QV-From-Address", from }, { "X-QV-To-Address-List", "5551111" }, { "X-QV-Message-Sent-Time", sent },
@@ -123,27 +108,12 @@ struct StoreFixture : ::testing::Test {
         }
     }
 
-    std::string folder() const
-    {
-        CVXLString host;
-        platformHostPath(store.folder(), &host);
-        return host.c_str();
-    }
+    std::string folder() const { return hostFolderOf(store); }
     std::string path(const std::string& name) const { return folder() + "/" + name; }
-    bool exists(const std::string& name) const
-    {
-        struct stat st;
-        return ::stat(path(name).c_str(), &st) == 0;
-    }
+    bool exists(const std::string& name) const { return hostFileExists(path(name)); }
     void writeMessage(const std::string& name, const std::vector<std::string>& segments)
     {
-        std::string json = "[";
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            json += (i ? ", " : "") + segments[i];
-        writeHost(root.hostPath("seed.json"), json + "]");
-        int status = -1;
-        const std::string out = msgstore({ "message-write", root.hostPath("seed.json"), path(name) }, &status);
-        ASSERT_EQ(status, 0) << out;
+        writeMessageFile(path(name), segments, root.hostPath("seed.json"));
     }
     void writeIndex(const std::string& name, const std::string& idsJson)
     {
@@ -185,17 +155,7 @@ struct StoreFixture : ::testing::Test {
     }
     std::string counter(const char* key) { return services.counters[key]; }
     // The thread database as saved, read by the peer.
-    std::string savedThreads()
-    {
-        while (driver.runToNextTimer()) {
-        }
-        CVXLString host;
-        platformHostPath(fileStore.folder(), &host);
-        int status = -1;
-        const std::string out = msgstore({ "threaddb-read", host.c_str() }, &status);
-        EXPECT_EQ(status, 0) << out;
-        return out;
-    }
+    std::string savedThreads() { return savedThreadDatabase(driver, fileStore); }
     // The sum of the visible files' sizes, as the peer counts it.
     std::string peerUsage()
     {

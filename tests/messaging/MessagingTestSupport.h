@@ -2,7 +2,14 @@
 
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLHeaderMap.h"
+#include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformStore.h"
+#include "tests/support/JobTreeDriver.h"
 #include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -65,4 +72,57 @@ inline std::string jsonOf(const CVXLHeaderMap& map)
         }
     }
     return out + "]";
+}
+
+// A segment for the peer's message-write: [header map, body hex].
+inline std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
+{
+    std::string out = "[[";
+    for (std::size_t i = 0; i < headers.size(); ++i)
+        out += (i ? ", " : "") + ("[\"" + headers[i].first + "\", \"" + headers[i].second + "\", null]");
+    std::string hex;
+    static const char* digits = "0123456789abcdef";
+    for (unsigned char c : body) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return out + "], \"" + hex + "\"]";
+}
+
+// The host folder of a platform store.
+inline std::string hostFolderOf(const CVXLPlatformStore& store)
+{
+    CVXLString host;
+    platformHostPath(store.folder(), &host);
+    return host.c_str();
+}
+
+inline bool hostFileExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Writes a message file of the segments through the peer; `scratch` is a
+// host path for its input.
+inline void writeMessageFile(const std::string& path, const std::vector<std::string>& segments, const std::string& scratch)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        json += (i ? ", " : "") + segments[i];
+    writeHost(scratch, json + "]");
+    int status = -1;
+    const std::string out = msgstore({ "message-write", scratch, path }, &status);
+    ASSERT_EQ(status, 0) << out;
+}
+
+// The thread database as saved once its pending saves ran, read by the peer.
+inline std::string savedThreadDatabase(JobTreeDriver& driver, const CVXLPlatformStore& fileStore)
+{
+    while (driver.runToNextTimer()) {
+    }
+    int status = -1;
+    const std::string out = msgstore({ "threaddb-read", hostFolderOf(fileStore) }, &status);
+    EXPECT_EQ(status, 0) << out;
+    return out;
 }

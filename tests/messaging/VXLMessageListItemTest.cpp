@@ -1,30 +1,10 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/records/VXLMessageListItem.h"
+#include "tests/media/MediaTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class CountedMediaRef : public CVXLMediaRef {
-public:
-    explicit CountedMediaRef(int* deleted)
-        : deleted_(deleted)
-    {
-    }
-    ~CountedMediaRef() override { ++*deleted_; }
-
-private:
-    int* deleted_;
-};
-
-// A handle holding the only reference to a fresh counted media reference.
-CVXLMediaRefHandle soleHandle(int* deleted)
-{
-    auto* item = new CountedMediaRef(deleted);
-    CVXLMediaRefHandle handle(item);
-    item->release();
-    return handle;
-}
 
 TEST(VXLMessageListItem, ANewItemIsTypeTwelveWithNoReferences)
 {
