@@ -670,6 +670,38 @@ TEST_F(ServiceFixture, ACancelledListWindowEndsItsStoreTrafficAndIsAnswered)
     EXPECT_EQ(send(list), kResultSucceeded);
 }
 
+TEST_F(ServiceFixture, EveryOtherRequestIsForwardedOrAnswered)
+{
+    start();
+    inbound.handler = [](TraceJob& self, CVXLEvent* event) {
+        event->setResult(77);
+        self.finishEvent(event);
+    };
+    struct Case {
+        std::int32_t code;
+        std::int32_t result;
+        bool forwarded;
+    };
+    const Case cases[] = {
+        { kInboundRequestNetworkMessage, 77, true },
+        { kInboundRequestMmsSend, 77, true },
+        { kInboundRequestMmboxStore, 77, true },
+        { 6, kResultSucceeded, false },
+        { 8, kResultSucceeded, false },
+        { 9, kResultSucceeded, false },
+        { 15, kResultSucceeded, false },
+        { 21, kResultSucceeded, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        CVXLEvent request(c.code, kReply);
+        request.setResult(kResultFailed);
+        const std::size_t inboundBefore = inbound.codes.size();
+        EXPECT_EQ(send(request), c.result);
+        EXPECT_EQ(inbound.codes.size() > inboundBefore, c.forwarded);
+    }
+}
+
 TEST_F(ServiceFixture, RemovingTheLastThreadOfAMessageDeletesIt)
 {
     seedThread();
