@@ -1,6 +1,7 @@
 // Message store start-up over 1,000 stored messages (listing, sizes, indexes,
 // the thread database's reconcile) and a window of 50 summaries (the ids, a
 // read of the four summary segments each, the record filled).
+#include "bench/EngineBenchRig.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
@@ -8,23 +9,15 @@
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/messaging/VXLThreadDB.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
-#include "platform/kernel/DeviceRoot.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
 
 constexpr int kMessages = 1000;
 constexpr int kWindow = 50;
-
-class Root : public CVXLEventHandler {
-public:
-    Root() { setRoot(this); }
-};
 
 class Services : public CMessageStoreServices {
 public:
@@ -34,26 +27,6 @@ public:
     std::uint32_t nowSeconds() override { return 1700000000u + ++ticks / 10; }
     std::uint32_t ticks = 0;
 };
-
-CVXLEngineClock gClock;
-std::string gFolder;
-
-void removeFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(gFolder, ignored);
-}
-
-void runUntilIdle(Root& root)
-{
-    for (int steps = 0; steps < 1000000; ++steps) {
-        gClock.setInTick(true);
-        root.step();
-        gClock.setInTick(false);
-        if (root.runState() != kHandlerRunnable && root.nextTimeout() != 0)
-            return;
-    }
-}
 
 // A store manager over the device root's message store, started.
 struct Store {
@@ -81,7 +54,7 @@ struct Store {
         runUntilIdle(root);
     }
 
-    Root root;
+    BenchRoot root;
     CVXLPlatformMessageStore store;
     Services services;
     CVXLThreadDB threads;
@@ -108,13 +81,7 @@ void fillStore()
     if (filled)
         return;
     filled = true;
-    char folder[] = "/tmp/tessel-bench-XXXXXX";
-    if (!::mkdtemp(folder))
-        std::abort();
-    gFolder = folder;
-    std::atexit(removeFolder);
-    tessel::kernel::setDeviceRoot(folder);
-    CVXLEngineClock::setCurrent(&gClock);
+    useBenchDeviceRoot();
     Store fill;
     for (int n = 0; n < kMessages; ++n) {
         CVXLMessage message;

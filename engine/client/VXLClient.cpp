@@ -255,6 +255,8 @@ CVXLEventHandler* CVXLClient::awaitedChild()
         return &dialer_;
     case State::StoppingProducer:
         return &producer_;
+    case State::StoppingServiceJob:
+        return &messageServiceJob_;
     case State::StoppingInboundManager:
         return &inboundManager_;
     case State::StoppingExpirationJob:
@@ -337,6 +339,8 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doRunning(step);
     case State::StoppingProducer:
         return doStoppingProducer(step);
+    case State::StoppingServiceJob:
+        return doStoppingServiceJob(step);
     case State::StoppingInboundManager:
         return doStoppingInboundManager(step);
     case State::StoppingExpirationJob:
@@ -523,6 +527,14 @@ void CVXLClient::doRunning(Step step)
     startChild(&wapPushSource_);
     startChild(&producer_);
     startChild(&expirationJob_);
+    messageServiceJob_.setStore(&messageStoreManager_);
+    messageServiceJob_.setInbound(&inboundManager_);
+    messageServiceJob_.setThreadDB(&threadDB_);
+    messageServiceJob_.setOnlineMedia(&onlineMediaManager_);
+    messageServiceJob_.setServices(&messageStoreFace_);
+    messageServiceJob_.setOutboundQueue(&outboundQueue_);
+    premiumInbox_.setServiceJob(&messageServiceJob_);
+    startChild(&messageServiceJob_);
     processPendingPush();
     membersStarted_ = true;
 }
@@ -531,6 +543,14 @@ void CVXLClient::doStoppingProducer(Step step)
 {
     if (step == Step::Enter && producer_.isActive())
         producer_.stop();
+    else
+        moveOn();
+}
+
+void CVXLClient::doStoppingServiceJob(Step step)
+{
+    if (step == Step::Enter && messageServiceJob_.isActive())
+        messageServiceJob_.stop();
     else
         moveOn();
 }

@@ -33,6 +33,7 @@
 #include "engine/media/access/MediaAccessManager.h"
 #include "engine/messaging/MessageExpirationJob.h"
 #include "engine/messaging/MessageStoreManager.h"
+#include "engine/messaging/MessageServiceJob.h"
 #include "engine/messaging/OutboundQueueManager.h"
 #include "engine/messaging/OutboundSender.h"
 #include "engine/messaging/PremiumInboxManager.h"
@@ -86,6 +87,8 @@ public:
         StartingDialer,
         Running,
         StoppingProducer,
+        // Before the managers its requests go to.
+        StoppingServiceJob,
         // Before the message store, to which it posts.
         StoppingInboundManager,
         // Before the message store, which they read.
@@ -282,6 +285,7 @@ public:
     COutboundSender& getOutboundSender() { return *static_cast<COutboundSender*>(outboundQueue_.sender()); }
     CPremiumInboxManager& getPremiumInboxManager() { return premiumInbox_; }
     CMessageExpirationJob& getExpirationJob() { return expirationJob_; }
+    CMessageServiceJob& getMessageServiceJob() { return messageServiceJob_; }
     CVXLList& getObjectList() { return objectList_; }
     CVXLHandlerRegistry& getResultHandlerRegistry() { return resultHandlers_; }
     // The recipients that the program gathers for the composer and the
@@ -484,6 +488,7 @@ private:
     void doStartingDialer(Step step);
     void doRunning(Step step);
     void doStoppingProducer(Step step);
+    void doStoppingServiceJob(Step step);
     void doStoppingInboundManager(Step step);
     void doStoppingExpirationJob(Step step);
     void doStoppingPremiumInbox(Step step);
@@ -656,6 +661,7 @@ private:
     CKORVBuiltins builtins_ { &builtinServices_ };
     ProducerFace producerFace_ { this };
     CProducer producer_ { &producerFace_ };
+    CMessageServiceJob messageServiceJob_;
     MenuFace menuFace_ { this };
     ScreensFace screensFace_ { this };
 

@@ -89,6 +89,12 @@ public:
     bool secondAuxFlag() const { return secondAuxFlag_; }
     void setSecondAuxFlag(bool flag) { secondAuxFlag_ = flag; }
 
+    // A part of a received message under DRM, and whether it may be saved.
+    bool drmProtected() const { return drmProtected_; }
+    void setDrmProtected(bool flag) { drmProtected_ = flag; }
+    bool saveLocked() const { return saveLocked_; }
+    void setSaveLocked(bool flag) { saveLocked_ = flag; }
+
     CVXLEventHandler* owner() const { return owner_; }
     void setOwner(CVXLEventHandler* owner) { owner_ = owner; }
     const CVXLMediaRefHandle& mediaRef() const { return mediaRef_; }
@@ -131,6 +137,8 @@ private:
     bool fourthFlag_ = false;
     bool firstAuxFlag_ = false;
     bool secondAuxFlag_ = false;
+    bool drmProtected_ = false;
+    bool saveLocked_ = false;
     CVXLEventHandler* owner_ = nullptr;
     CVXLMediaRefHandle mediaRef_;
     std::int32_t pending_ = 0;

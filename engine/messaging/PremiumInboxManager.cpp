@@ -110,7 +110,7 @@ void CPremiumInboxManager::onEvent(CVXLEvent* event)
         return onAdd(event);
     case kRequestRemove:
         return onRemove(event);
-    case CMessageListRequest::kRequestCode:
+    case kServiceRequestListWindow:
         return onList(event);
     case kRequestOpen:
         return onOpen(event);
@@ -377,10 +377,10 @@ void CPremiumInboxManager::onList(CVXLEvent* request)
     caller->filled = 0;
     const CPremiumGroup* group = groups_.current();
     caller->total = group ? group->messageCount : 0;
-    if (!group || caller->windowSize == 0)
+    if (!group || caller->size == 0)
         return finishEvent(request);
-    std::uint32_t skip = caller->windowStart;
-    for (std::size_t i = entries_.size(); i-- > 0 && listRequest_.ids.count() < caller->windowSize;) {
+    std::uint32_t skip = caller->start;
+    for (std::size_t i = entries_.size(); i-- > 0 && listRequest_.ids.count() < caller->size;) {
         const CPremiumMessageEntry* entry = entries_[i];
         if (entry->group != group)
             continue;
@@ -399,8 +399,8 @@ void CPremiumInboxManager::onList(CVXLEvent* request)
     }
     listRequest_.boxType = 4;
     listRequest_.count = listRequest_.ids.count();
-    listRequest_.windowSize = caller->windowSize;
-    listRequest_.summaries = caller->summaries;
+    listRequest_.size = caller->size;
+    listRequest_.records = caller->records;
     listCaller_ = caller;
     post(serviceJob_, &listRequest_);
 }

@@ -6,7 +6,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileWriteRequest.h"
-#include "engine/messaging/MessageListRequest.h"
+#include "engine/messaging/MessageServiceRequests.h"
 #include "engine/messaging/PremiumGroupList.h"
 #include "engine/messaging/PremiumMessageEntry.h"
 

@@ -948,22 +948,6 @@ void CVXLInboundMessageManager::readNextPart()
     postRead(partRead_, read->partCount == 0 && read->readMode != 2 ? 0 : 5, read->messageId);
 }
 
-namespace {
-
-// The kind of a part for the media filter: 1 image, 2 video, 4 sound, 0 none.
-std::uint32_t mediaKindOf(const CVXLString& contentType)
-{
-    if (contentType.find(CVXLString("image")) >= 0)
-        return CMessageReadRequest::kImages;
-    if (contentType.find(CVXLString("video")) >= 0)
-        return CMessageReadRequest::kVideos;
-    if (contentType.find(CVXLString("audio")) >= 0)
-        return CMessageReadRequest::kSounds;
-    return 0;
-}
-
-} // namespace
-
 void CVXLInboundMessageManager::onPartRead(CVXLEvent* event)
 {
     if (!readRequest_)
@@ -988,8 +972,7 @@ void CVXLInboundMessageManager::onPartRead(CVXLEvent* event)
     if (partRead_.mode == 0)
         return answer(readRequest_, kResultSucceeded);
     const CVXLString& type = read.content.value(CVXLString("Content-Type"), 0, true);
-    const std::uint32_t all = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
-    if ((request->mediaFilter & all) != all && !(mediaKindOf(type) & request->mediaFilter)) {
+    if (!request->accepts(type)) {
         VXL_LOG_INFO("inbound manager: part %u of %s refused by the media filter", partRead_.partIndex,
             request->messageId.c_str());
         return answer(readRequest_, kResultMessageNotStored);

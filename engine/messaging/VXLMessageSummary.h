@@ -110,6 +110,7 @@ public:
     bool isRead() const { return read_ != 0; }
     void setRead(bool read) { read_ = read ? 1 : 0; }
     CVXLString messageId() const { return messageId_; }
+    // Names the queued entry that the outbound queue's refresh fills it from.
     void setMessageId(const CVXLString& id) { messageId_ = id; }
     bool forwardLocked() const { return forwardLocked_ != 0; }
     void setForwardLocked(bool locked) { forwardLocked_ = locked ? 1 : 0; }

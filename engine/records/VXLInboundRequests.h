@@ -83,6 +83,25 @@ public:
     {
     }
 
+    // The filter bit of a part's type: the first of "image", "video" and
+    // "audio" found in it; 0 for none.
+    static std::uint32_t kindOf(const CVXLString& contentType)
+    {
+        if (contentType.find(CVXLString("image")) >= 0)
+            return kImages;
+        if (contentType.find(CVXLString("video")) >= 0)
+            return kVideos;
+        if (contentType.find(CVXLString("audio")) >= 0)
+            return kSounds;
+        return 0;
+    }
+    // With all three bits set every type passes, untested.
+    bool accepts(const CVXLString& contentType) const
+    {
+        const std::uint32_t all = kImages | kVideos | kSounds;
+        return (mediaFilter & all) == all || (kindOf(contentType) & mediaFilter) != 0;
+    }
+
     CVXLString messageId;
     std::uint32_t totalMediaParts = 0; // out
     std::uint32_t kind = 0;

@@ -93,16 +93,25 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && CMediaUploadManager::instance() == &client.getMediaUploadManager()
                     && CBackgroundUploadManager::instance() == &client.getBackgroundUploadManager()
                     && client.getInboundMessageManager().isActive() && client.getOutboundQueueManager().isActive()
+                    && client.getMessageServiceJob().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && client.getPremiumInboxManager().isActive() && client.getExpirationJob().isActive()
                     && setting(client, kPersVraxMdnChanged) == "false";
             } },
         { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
             [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
-        { State::StoppingInboundManager, "StoppingInboundManager",
-            "the Producer has ended, the inbound manager stops before the message store it posts to",
+        { State::StoppingServiceJob, "StoppingServiceJob",
+            "the Producer has ended, the message service job stops before the managers it posts to",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished
+                    && client.getMessageServiceJob().stopRequested()
+                    && !client.getInboundMessageManager().stopRequested();
+            },
+            true },
+        { State::StoppingInboundManager, "StoppingInboundManager",
+            "the message service job has ended, the inbound manager stops before the message store it posts to",
+            [&] {
+                return client.getMessageServiceJob().runState() == kHandlerFinished
                     && client.getInboundMessageManager().stopRequested()
                     && !client.getMessageStoreManager().stopRequested();
             },

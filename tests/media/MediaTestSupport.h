@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/JobRunner.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaRefHandle.h"
 #include "engine/transfer/VXLOemXferDestination.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -57,6 +58,28 @@ private:
 };
 
 // A driven job tree with a started Job Runner that media references use.
+// A media reference that counts its deletion.
+class CountedMediaRef : public CVXLMediaRef {
+public:
+    explicit CountedMediaRef(int* deleted)
+        : deleted_(deleted)
+    {
+    }
+    ~CountedMediaRef() override { ++*deleted_; }
+
+private:
+    int* deleted_;
+};
+
+// A handle that holds the only reference to a fresh counted item.
+inline CVXLMediaRefHandle soleHandle(int* deleted)
+{
+    auto* item = new CountedMediaRef(deleted);
+    CVXLMediaRefHandle handle(item);
+    item->release();
+    return handle;
+}
+
 struct MediaFixture {
     JobTreeDriver driver;
     CJobRunner runner;

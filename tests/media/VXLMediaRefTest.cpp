@@ -118,27 +118,6 @@ private:
     }
 };
 
-class CountedMediaRef : public CVXLMediaRef {
-public:
-    explicit CountedMediaRef(int* deleted)
-        : deleted_(deleted)
-    {
-    }
-    ~CountedMediaRef() override { ++*deleted_; }
-
-private:
-    int* deleted_;
-};
-
-// A handle that holds the only reference to a fresh counted item.
-CVXLMediaRefHandle soleHandle(int* deleted)
-{
-    auto* item = new CountedMediaRef(deleted);
-    CVXLMediaRefHandle handle(item);
-    item->release();
-    return handle;
-}
-
 // A counted item whose deletion is seen, served by a scripted source.
 struct SoleHandleFixture : MediaFixture {
     ScriptedMediaSource source;

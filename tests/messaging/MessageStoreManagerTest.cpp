@@ -108,22 +108,12 @@ struct StoreFixture : ::testing::Test {
         }
     }
 
-    std::string folder() const
-    {
-        CVXLString host;
-        platformHostPath(store.folder(), &host);
-        return host.c_str();
-    }
+    std::string folder() const { return hostFolderOf(store); }
     std::string path(const std::string& name) const { return folder() + "/" + name; }
-    bool exists(const std::string& name) const
-    {
-        struct stat st;
-        return ::stat(path(name).c_str(), &st) == 0;
-    }
+    bool exists(const std::string& name) const { return hostFileExists(path(name)); }
     void writeMessage(const std::string& name, const std::vector<std::string>& segments)
     {
-        const std::string error = writeStoredMessage(root.hostPath("seed.json"), path(name), segments);
-        ASSERT_EQ(error, "");
+        writeMessageFile(path(name), segments, root.hostPath("seed.json"));
     }
     void writeIndex(const std::string& name, const std::string& idsJson)
     {
@@ -165,17 +155,7 @@ struct StoreFixture : ::testing::Test {
     }
     std::string counter(const char* key) { return services.counters[key]; }
     // The thread database as saved, read by the peer.
-    std::string savedThreads()
-    {
-        while (driver.runToNextTimer()) {
-        }
-        CVXLString host;
-        platformHostPath(fileStore.folder(), &host);
-        int status = -1;
-        const std::string out = msgstore({ "threaddb-read", host.c_str() }, &status);
-        EXPECT_EQ(status, 0) << out;
-        return out;
-    }
+    std::string savedThreads() { return savedThreadDatabase(driver, fileStore); }
     // The sum of the visible files' sizes, as the peer counts it.
     std::string peerUsage()
     {

@@ -2,7 +2,14 @@
 
 #include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLHeaderMap.h"
+#include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformStore.h"
+#include "tests/support/JobTreeDriver.h"
 #include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -94,7 +101,22 @@ inline std::string segment(const std::vector<std::pair<std::string, std::string>
     return storedSegment(named, body);
 }
 
-// Writes a stored message file at path from its segments, through the peer.
+// The host folder of a platform store.
+inline std::string hostFolderOf(const CVXLPlatformStore& store)
+{
+    CVXLString host;
+    platformHostPath(store.folder(), &host);
+    return host.c_str();
+}
+
+inline bool hostFileExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Writes a stored message file at path from its segments, through the peer;
+// "" when it was written, else the peer's complaint.
 inline std::string writeStoredMessage(const std::string& scratch, const std::string& path,
     const std::vector<std::string>& segments)
 {
@@ -105,4 +127,23 @@ inline std::string writeStoredMessage(const std::string& scratch, const std::str
     int status = -1;
     const std::string out = msgstore({ "message-write", scratch, path }, &status);
     return status == 0 ? "" : out;
+}
+
+// The same, failing the test when the peer refuses; `scratch` is a host path
+// for its input.
+inline void writeMessageFile(const std::string& path, const std::vector<std::string>& segments, const std::string& scratch)
+{
+    const std::string error = writeStoredMessage(scratch, path, segments);
+    ASSERT_EQ(error, "");
+}
+
+// The thread database as saved once its pending saves ran, read by the peer.
+inline std::string savedThreadDatabase(JobTreeDriver& driver, const CVXLPlatformStore& fileStore)
+{
+    while (driver.runToNextTimer()) {
+    }
+    int status = -1;
+    const std::string out = msgstore({ "threaddb-read", hostFolderOf(fileStore) }, &status);
+    EXPECT_EQ(status, 0) << out;
+    return out;
 }

@@ -3,7 +3,7 @@
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/MessageListRequest.h"
+#include "engine/messaging/MessageServiceRequests.h"
 #include "engine/messaging/MessageStoreManager.h"
 #include "engine/messaging/PremiumAddRequest.h"
 #include "engine/messaging/PremiumDescriptorReader.h"
@@ -168,7 +168,7 @@ protected:
         premium.setRequestSender(&requester);
         // The message service job's stand-in fills every id it is given.
         serviceJob.handler = [this](TraceJob& job, CVXLEvent* event) {
-            if (event->requestCode() == CMessageListRequest::kRequestCode) {
+            if (event->requestCode() == kServiceRequestListWindow) {
                 auto* list = static_cast<CMessageListRequest*>(event);
                 std::string ids;
                 for (std::uint32_t i = 0; i < list->ids.count(); ++i)
@@ -381,8 +381,8 @@ TEST_F(PremiumInboxTest, ListWindowsOfTheCurrentGroup)
         EXPECT_STREQ(premium.currentGroupName().c_str(), row.select && std::string(row.select) != "Unknown" ? row.select : "");
         listed.clear();
         CMessageListRequest request(1);
-        request.windowStart = row.start;
-        request.windowSize = row.size;
+        request.start = row.start;
+        request.size = row.size;
         request.total = 99;
         request.filled = 99;
         EXPECT_EQ(send(request), kResultSucceeded);

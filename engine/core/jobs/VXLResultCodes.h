@@ -20,7 +20,7 @@
     X(kResultMachineAssertionFailed, -2, "the program failed an assertion (built-in \"_assert\")")       \
     X(kResultMachineRefused, -1, "a run request the machine cannot take: one runs, or no program")       \
     X(kResultSucceeded, 0, "succeeded")                                                                  \
-    X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store, and a service exchange that ended before its reply was complete")   \
+    X(kResultStorageFailed, 1, "a storage transfer failed; also a File Store Manager without a store, a service exchange that ended before its reply was complete, and a thread address naming no shown thread (text \"Thread not found\")")   \
     X(kResultTransactionFailed, 2, "a transaction of any processor but the storage one failed")          \
     X(kResultDataComplete, 3, "a data request answered with the end of the data")                     \
     X(kResultNotFound, 4, "no such file or a refused name; also a decoder given neither bytes nor file") \
