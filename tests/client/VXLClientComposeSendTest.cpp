@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,20 +29,6 @@ constexpr std::int32_t kReply = 77;
 // The one item the platform's phone store lists; a file of that name in the
 // device root is what it reads.
 constexpr const char* kPhonePicture = "NotReallyThere.jpg";
-
-std::vector<std::string> lines(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-std::string sha256Of(const std::string& path)
-{
-    return testRunCommand("sha256sum '" + path + "'").output.substr(0, 64);
-}
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -189,15 +174,15 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
     ASSERT_EQ(rig.submit(), 0);
     EXPECT_TRUE(rig.driver.followRealTime([&] { return rig.queue().count() == 0; }, 20000));
 
-    const auto received = lines(rig.log);
+    const auto received = testFileLines(rig.log);
     ASSERT_EQ(received.size(), 3u);
     EXPECT_TRUE(has(received[0], "request=media-xfer")) << received[0];
-    EXPECT_TRUE(has(received[0], " attachment=7000 sha256=" + sha256Of(rig.root.hostPath(kPhonePicture))))
+    EXPECT_TRUE(has(received[0], " attachment=7000 sha256=" + testSha256OfFile(rig.root.hostPath(kPhonePicture))))
         << received[0];
     const std::string memoFile = rig.root.hostPath("memo/memo.bin");
     writeHost(memoFile, rig.memo.bytes);
     EXPECT_TRUE(has(received[1], "request=media-xfer")) << received[1];
-    EXPECT_TRUE(has(received[1], " attachment=12456 sha256=" + sha256Of(memoFile))) << received[1];
+    EXPECT_TRUE(has(received[1], " attachment=12456 sha256=" + testSha256OfFile(memoFile))) << received[1];
     EXPECT_TRUE(has(received[2], "request=mm-msg-xfer")) << received[2];
 
     EXPECT_EQ(testRunCommand("xmllint --noout '" + rig.kept(3) + "' 2>&1").status, 0) << readHost(rig.kept(3));
@@ -232,7 +217,7 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
     EXPECT_TRUE(rig.driver.followRealTime([&] { return rig.queue().entryAt(0).rejected != 0; }, 20000));
     rig.driver.runUntilIdle();
 
-    ASSERT_EQ(lines(rig.log).size(), 3u);
+    ASSERT_EQ(testFileLines(rig.log).size(), 3u);
     EXPECT_EQ(rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent), sentBefore);
     const std::string folder = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
@@ -245,5 +230,7 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
 
     rig.driver.client()->endActivity();
     EXPECT_TRUE(rig.driver.followRealTime([&] { return rig.queue().count() == 0; }, 5000));
-    EXPECT_EQ(lines(rig.log).size(), 3u);
+    EXPECT_EQ(testFileLines(rig.log).size(), 3u);
+    EXPECT_EQ(readHost(rig.driver.storeFile("item_0.oq")), "");
+    EXPECT_EQ(readHost(rig.driver.storeFile("audio_0.oq")), "");
 }
