@@ -10,6 +10,7 @@
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/media/access/MediaSelection.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/records/MediaSelectionSource.h"
 #include "engine/records/VXLInboundRequests.h"
@@ -505,13 +506,20 @@ void COutboundQueueManager::collectSelection(COutboundItem& item)
         if (!element)
             continue;
         const CVXLMediaDescriptor descriptor = element->descriptor();
-        const std::uint32_t kind = vxlLocationKind(static_cast<std::uint32_t>(descriptor.value));
+        // Items listed by the Media Access Manager name their store in their
+        // location text; their media reference carries no location.
+        std::uint32_t location = static_cast<std::uint32_t>(descriptor.value);
+        if (element->online() && vxlLocationKind(location) != kLocationOnline)
+            location = kLocationOnline;
+        else if (const std::uint32_t listed = CMediaSelection::packedLocationOf(*element))
+            location = listed;
+        const std::uint32_t kind = vxlLocationKind(location);
         if (kind != kLocationOnline && kind != kLocationKindStoreKind1 && kind != kLocationKindStoreKind2)
             continue;
         if (descriptor.uid.length() == 0 && descriptor.id.length() == 0)
             continue;
         const CVXLString mimeType = element->mediaRef().get() ? element->mediaRef().get()->getMimeType() : CVXLString();
-        item.addMediaPart(CVXLMediaIdentity(descriptor.value, descriptor.uid, descriptor.id), mimeType);
+        item.addMediaPart(CVXLMediaIdentity(static_cast<std::int32_t>(location), descriptor.uid, descriptor.id), mimeType);
         if (kind != kLocationOnline) {
             element->bumpCounter();
             pendingMedia_.push_back(element);

@@ -19,20 +19,6 @@
 
 namespace {
 
-std::vector<std::string> lines(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-std::string sha256Of(const std::string& path)
-{
-    return testRunCommand("sha256sum '" + path + "'").output.substr(0, 64);
-}
-
 // The started engine's background upload with the real Media Upload Manager,
 // local and online media managers and service protocol job against
 // tests/peers/vrax_server.py. The server refuses the first picture twice,
@@ -71,7 +57,7 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
 
     CBackgroundUploadManager& uploads = client.getBackgroundUploadManager();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (lines(log).size() < 4 && std::chrono::steady_clock::now() < deadline) {
+    while (testFileLines(log).size() < 4 && std::chrono::steady_clock::now() < deadline) {
         driver.tick();
         CVXLPlatformConnection::waitForSockets(5);
         // Retries wait two minutes of the engine's clock.
@@ -80,11 +66,11 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     driver.runUntilIdle();
     testStopProcess(server, 2000);
     EXPECT_EQ(batch.result(), kResultSucceeded);
-    const auto received = lines(log);
+    const auto received = testFileLines(log);
     ASSERT_EQ(received.size(), 4u);
     for (const std::string& line : received)
         EXPECT_NE(line.find("request=media-xfer"), std::string::npos) << line;
-    EXPECT_NE(received[2].find(" attachment=6000 sha256=" + sha256Of(driver.root().hostPath("IMG_0001.jpg"))),
+    EXPECT_NE(received[2].find(" attachment=6000 sha256=" + testSha256OfFile(driver.root().hostPath("IMG_0001.jpg"))),
               std::string::npos)
         << received[2];
 

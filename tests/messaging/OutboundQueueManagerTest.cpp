@@ -328,10 +328,14 @@ TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
         const char* mimeType;
         bool taken;
         bool local;
+        const char* listed = ""; // the location text of a listed item
     };
     const Medium media[] = {
         { 1, "u-online", "", "image/jpeg", true, false },
         { (2u << 16) + kLocationKindStoreKind1, "", "p-phone", "video/mp4", true, true },
+        // As the Media Access Manager lists a phone item: no location in
+        // its media reference.
+        { 0, "", "p-listed", "image/jpeg", true, true, "10003" },
         { (5u << 16) + kLocationKindStoreKind2, "", "c-card", "image/png", true, true },
         { kLocationKindNoStore, "u-x", "x", "image/png", false, false },
         { 1, "", "", "image/png", false, false },
@@ -342,6 +346,7 @@ TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
         items.push_back(std::make_unique<CVXLMediaItem>());
         items.back()->setUid(m.uid);
         items.back()->setId(m.id);
+        items.back()->setLocation(m.listed);
         items.back()->mediaRef().setValue(static_cast<std::int32_t>(m.location));
         items.back()->mediaRef().setMimeType(m.mimeType);
         selection.items.push_back(items.back().get());
@@ -359,14 +364,15 @@ TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
     }
     EXPECT_EQ(rig.saved, local);
     const COutboundSummary& summary = rig.queue.entryAt(0).summary;
-    EXPECT_EQ(summary.imageCount, 2);
+    EXPECT_EQ(summary.imageCount, 3);
     EXPECT_EQ(summary.videoCount, 1);
     EXPECT_EQ(summary.mediaMimeType, CVXLString("image/jpeg"));
     // Counted by where the last part lives: the memory card.
-    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterCardMedia), 3);
+    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterCardMedia), 4);
     const std::string read = rig.peer();
     EXPECT_TRUE(contains(read, "\"main\": [[1, \"u-online\", \"\"], \"image/jpeg\"]")) << read;
     EXPECT_TRUE(contains(read, "[[131075, \"\", \"p-phone\"], \"video/mp4\"]")) << read;
+    EXPECT_TRUE(contains(read, "[[65539, \"\", \"p-listed\"], \"image/jpeg\"]")) << read;
     EXPECT_TRUE(contains(read, "[[327684, \"\", \"c-card\"], \"image/png\"]")) << read;
     EXPECT_FALSE(contains(read, "u-x")) << read;
 }

@@ -188,6 +188,7 @@ REPLIES = {
     "queued-uri": [vrax_part('<uri>http://svc.example/sent/9</uri>\n')],
     "queued-uri-other": [vrax_part('<uri>javascript:alert(1)</uri>\n')],
     "upload-ack": [vrax_part('<media-xfer>\n <elem id="U77"/>\n</media-xfer>\n')],
+    "upload-ack2": [vrax_part('<media-xfer>\n <elem id="U78"/>\n</media-xfer>\n')],
     "lookup-found": [vrax_part('<media-list>\n <list count="1">\n  <li uid="U1"/>\n </list>\n</media-list>\n')],
     "lookup-none": [vrax_part('<media-list>\n <list count="0"/>\n</media-list>\n')],
     "done": [vrax_part('<context>k3</context>\n')],

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -179,6 +180,18 @@ std::vector<std::string> testLines(const std::string& output)
         start = end + 1;
     }
     return lines;
+}
+
+std::vector<std::string> testFileLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return testLines(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
+
+std::string testSha256OfFile(const std::string& path)
+{
+    const TestCommandResult result = testRunCommand("sha256sum '" + path + "'");
+    return result.status == 0 && result.output.size() >= 64 ? result.output.substr(0, 64) : std::string();
 }
 
 std::string testHex(const std::string& bytes)

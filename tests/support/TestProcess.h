@@ -46,5 +46,11 @@ std::string testHex(const std::string& bytes);
 // The output split into lines, without their line ends.
 std::vector<std::string> testLines(const std::string& output);
 
+// The lines of a file (none when it cannot be read).
+std::vector<std::string> testFileLines(const std::string& path);
+
+// The sha256 of a file as sha256sum prints it (64 hex digits), "" when it fails.
+std::string testSha256OfFile(const std::string& path);
+
 // "http://127.0.0.1:port" followed by path.
 std::string testLoopbackUrl(std::uint16_t port, const std::string& path);
