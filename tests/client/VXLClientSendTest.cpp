@@ -3,6 +3,7 @@
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/records/OutboundQueueRequests.h"
+#include "tests/client/ReplyRecorder.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/ExternalTool.h"
@@ -30,18 +31,6 @@ constexpr const char* kToList = "+15550111,+15550222";
 constexpr const char* kText = "Hello from Tessel";
 constexpr const char* kPicture = "GIF89a\x01\x00\x01\x00\x80\x00\x00;";
 constexpr std::size_t kPictureBytes = 14;
-
-// Keeps the results of the answers it is handed.
-class Asker : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        if (event->kind() == kEventReply)
-            results.push_back(event->result());
-        finishEvent(event);
-    }
-    std::vector<std::int32_t> results;
-};
 
 std::string dataLine(const char* bytes, std::size_t size)
 {
@@ -126,7 +115,7 @@ protected:
     SquidProxy squid;
     MmsRelayPeer relay;
     EngineDriver driver;
-    Asker asker;
+    ReplyRecorder asker;
     bool askerStarted = false;
 };
 
