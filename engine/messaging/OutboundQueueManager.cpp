@@ -1057,7 +1057,8 @@ void COutboundQueueManager::endSend(std::int32_t result, const CVXLString& text,
 void COutboundQueueManager::report(std::uint8_t kind, const COutboundQueueEntry& e, std::uint8_t reason,
                                    const CVXLString& text)
 {
-    VXL_LOG_INFO("outbound queue: %s not sent (reason %u)", e.summary.messageId.c_str(), reason);
+    VXL_LOG_INFO("outbound queue: %s not sent (reason %u): \"%s\"", e.summary.messageId.c_str(), reason,
+                 text.c_str());
     if (!producer_)
         return;
     auto* report = new CFailedMessageReport;

@@ -4,6 +4,7 @@
 #include "engine/client/VXLClient.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/records/VXLInboundRequests.h"
+#include "tests/client/ReplyRecorder.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/StringVoiceMemo.h"
@@ -14,19 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Keeps the results of the answers it is handed (finishing an answer
-// clears its result).
-class Asker : public CVXLEventHandler {
-public:
-    void onEvent(CVXLEvent* event) override
-    {
-        if (event->kind() == kEventReply)
-            results.push_back(event->result());
-        finishEvent(event);
-    }
-    std::vector<std::int32_t> results;
-};
 
 struct OutboxRig {
     explicit OutboxRig(TempDeviceRoot* root)
@@ -65,7 +53,7 @@ struct OutboxRig {
     }
 
     EngineDriver driver;
-    Asker asker;
+    ReplyRecorder asker;
 };
 
 TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
