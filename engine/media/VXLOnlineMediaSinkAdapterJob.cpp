@@ -21,6 +21,12 @@ void CVXLOnlineMediaSinkAdapterJob::onEvent(CVXLEvent* event)
         return onDataAsked(event);
     case kUploadDone:
         return onUploadDone(event);
+    case kEventStop:
+        // An ended transfer waits for the service's last answer; a stop does
+        // not: the upload is withdrawn and the end answered as cancelled.
+        if (phase_ == kEnded)
+            withdraw();
+        return CVXLXferJobBase::onEvent(event);
     default:
         CVXLXferJobBase::onEvent(event);
     }
@@ -88,6 +94,18 @@ void CVXLOnlineMediaSinkAdapterJob::onEnd(bool complete)
     aborted_ = !complete;
     if (ask_)
         answerAsk(CVXLByteBuffer(), complete ? kResultDataComplete : kResultFailed);
+    // Stopped: the service's last answer is not awaited.
+    if (stopRequested())
+        return withdraw();
+    // The end stays held until the service's answer; a stop may come first.
+    resume();
+}
+
+void CVXLOnlineMediaSinkAdapterJob::withdraw()
+{
+    cancelEvent(&upload_);
+    phase_ = kIdle;
+    completeSink(kResultCancelled, CVXLString());
 }
 
 void CVXLOnlineMediaSinkAdapterJob::answerAsk(const CVXLByteBuffer& buffer, std::int32_t result)

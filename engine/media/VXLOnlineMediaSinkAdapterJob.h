@@ -46,6 +46,8 @@ private:
 
     void onDataAsked(CVXLEvent* event);
     void onUploadDone(CVXLEvent* reply);
+    // Gives the upload up and answers the held end as cancelled.
+    void withdraw();
     void answerAsk(const CVXLByteBuffer& buffer, std::int32_t result);
 
     CVXLEventHandler* protocolJob_ = nullptr;

@@ -103,4 +103,34 @@ TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
     EXPECT_EQ(readHost(rig.driver.storeFile("item_0.oq")), "");
 }
 
+// A shut-down while the voice memo is on its way to the service (no server
+// answers here) ends at once, without waiting for the service's answer; the
+// message is still queued at the next start.
+TEST(VXLClientOutbox, AShutDownDuringASendDoesNotWaitForTheService)
+{
+    TempDeviceRoot root;
+    StringVoiceMemo memo(std::string(5000, 'v'));
+    {
+        OutboxRig rig(&root);
+        ASSERT_TRUE(rig.start());
+        CScenarioLayout screen;
+        screen.setId("__vxl_sendto_recipients");
+        COutboundSubmitRequest submit(1);
+        submit.screen = &screen;
+        submit.recipients.insertAt("+15557", 0);
+        submit.voiceMemo = &memo;
+        ASSERT_EQ(rig.ask(submit), 0);
+        COutboundSender& sender = rig.driver.client()->getOutboundSender();
+        for (int i = 0; i < 20 && sender.sendStep() == 0; ++i)
+            rig.driver.runToNextTimer();
+        ASSERT_NE(sender.sendStep(), 0);
+        // Ticks only: the driven clock does not move, so nothing may wait
+        // for a timeout.
+        EXPECT_TRUE(rig.driver.shutDown());
+    }
+    OutboxRig rig(&root);
+    ASSERT_TRUE(rig.start());
+    EXPECT_EQ(rig.queue().count(), 1u);
+}
+
 } // namespace
