@@ -172,7 +172,9 @@ TEST_F(CrashSafetyTest, AKilledPremiumSaveLeavesTheOldStateOrTheNew)
             messages.emplace_back(std::stoi((*it)[2]), std::stoi((*it)[3]));
         }
         ASSERT_FALSE(messages.empty()) << "round " << round << ": " << read;
-        EXPECT_LE(messages.size(), 11u);
+        // The tool holds at most 10 and adds one before it removes; a round
+        // that loads a state killed at 11 adds the twelfth first.
+        EXPECT_LE(messages.size(), 12u);
         EXPECT_EQ(messages.back().first, round);
         for (std::size_t i = 1; i < messages.size(); ++i) {
             const bool next = messages[i].first == messages[i - 1].first && messages[i].second == messages[i - 1].second + 1;
