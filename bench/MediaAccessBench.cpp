@@ -3,7 +3,7 @@
 // back after each, as a screen scrolling through a large location does.
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/media/access/MediaAccessManager.h"
+#include "engine/access/MediaAccessManager.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <benchmark/benchmark.h>

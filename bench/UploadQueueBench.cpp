@@ -6,7 +6,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/access/BackgroundUploadManager.h"
 #include "platform/kernel/DeviceRoot.h"
 #include "tests/support/UploadQueueEngine.h"
 

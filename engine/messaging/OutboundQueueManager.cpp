@@ -10,7 +10,7 @@
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/VXLMediaRef.h"
-#include "engine/media/access/MediaSelection.h"
+#include "engine/access/MediaSelection.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/records/MediaSelectionSource.h"
 #include "engine/records/VXLInboundRequests.h"

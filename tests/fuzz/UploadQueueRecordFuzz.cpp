@@ -2,7 +2,7 @@
 // record as the manager walks its cursor. A record that reads is whole
 // inside the bytes and writes back to exactly them; one that does not
 // leaves the record as it was and stops the walk.
-#include "engine/media/access/UploadQueueRecord.h"
+#include "engine/access/UploadQueueRecord.h"
 #include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>

@@ -7,7 +7,7 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/access/BackgroundUploadManager.h"
 
 // What a Background Upload Manager needs around it in programs that queue
 // uploads: its keys, the real File Store Manager over the engine's folder,

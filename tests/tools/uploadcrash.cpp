@@ -21,7 +21,7 @@
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/access/BackgroundUploadManager.h"
 #include "tests/support/UploadQueueEngine.h"
 #include "tests/tools/SelfKill.h"
 

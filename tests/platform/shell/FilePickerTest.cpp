@@ -1,5 +1,5 @@
 #include "platform/shell/FilePicker.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/ShellFolder.h"
 #include "platform/ui/ListPicker.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
@@ -108,7 +108,7 @@ TEST(FilePicker, PatternsAndFilterPairs)
     EXPECT_TRUE(filterPatterns(u"only a description"s, 1).empty());
 }
 
-TEST(SpecialFolder, PicturesAndVideosAreFoldersOfMyDocumentsMadeOnRequest)
+TEST(ShellFolder, PicturesAndVideosAreFoldersOfMyDocumentsMadeOnRequest)
 {
     TempDeviceRoot root;
     struct Case {
@@ -121,13 +121,13 @@ TEST(SpecialFolder, PicturesAndVideosAreFoldersOfMyDocumentsMadeOnRequest)
     };
     for (const Case& c : cases) {
         std::u16string path;
-        EXPECT_TRUE(specialFolderPath(c.csidl, &path, false));
+        EXPECT_TRUE(shellFolderPath(c.csidl, &path, false));
         EXPECT_EQ(path, c.path);
         EXPECT_FALSE(root.exists(c.host)) << "made only when asked";
-        EXPECT_TRUE(specialFolderPath(c.csidl, &path, true));
+        EXPECT_TRUE(shellFolderPath(c.csidl, &path, true));
         EXPECT_TRUE(root.exists(c.host));
     }
     std::u16string path = u"junk";
-    EXPECT_FALSE(specialFolderPath(5, &path, true));
+    EXPECT_FALSE(shellFolderPath(5, &path, true));
     EXPECT_TRUE(path.empty());
 }

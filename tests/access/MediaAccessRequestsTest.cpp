@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaAccessRequests.h"
+#include "engine/access/MediaAccessRequests.h"
 
 #include <gtest/gtest.h>
 

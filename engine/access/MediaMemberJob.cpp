@@ -1,8 +1,8 @@
-#include "engine/media/access/MediaMemberJob.h"
+#include "engine/access/MediaMemberJob.h"
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
-#include "engine/media/access/MediaAccessRequests.h"
+#include "engine/access/MediaAccessRequests.h"
 
 void CMediaMemberJob::onEvent(CVXLEvent* event)
 {

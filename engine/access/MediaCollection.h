@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/media/VXLMediaItem.h"
-#include "engine/media/access/MediaCollectionKey.h"
+#include "engine/access/MediaCollectionKey.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaUploadManager.h"
+#include "engine/access/MediaUploadManager.h"
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"

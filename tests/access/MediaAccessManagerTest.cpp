@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaAccessManager.h"
+#include "engine/access/MediaAccessManager.h"
 
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/settings/VXLPersKeys.h"

@@ -1,4 +1,4 @@
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/ShellFolder.h"
 
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
@@ -21,7 +21,7 @@ constexpr Folder kFolders[] = {
 
 } // namespace
 
-bool specialFolderPath(int csidl, std::u16string* path, bool create)
+bool shellFolderPath(int csidl, std::u16string* path, bool create)
 {
     path->clear();
     for (const Folder& folder : kFolders) {

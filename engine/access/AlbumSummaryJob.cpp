@@ -1,6 +1,6 @@
-#include "engine/media/access/AlbumSummaryJob.h"
+#include "engine/access/AlbumSummaryJob.h"
 
-#include "engine/media/access/MediaAccessRequests.h"
+#include "engine/access/MediaAccessRequests.h"
 
 void CAlbumSummaryJob::onRequest(CMediaAccessRequest* request)
 {

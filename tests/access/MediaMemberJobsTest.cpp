@@ -1,7 +1,7 @@
-#include "engine/media/access/AlbumSummaryJob.h"
-#include "engine/media/access/LocalMediaElementJob.h"
-#include "engine/media/access/MediaAccessRequests.h"
-#include "engine/media/access/MediaElementJob.h"
+#include "engine/access/AlbumSummaryJob.h"
+#include "engine/access/LocalMediaElementJob.h"
+#include "engine/access/MediaAccessRequests.h"
+#include "engine/access/MediaElementJob.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "engine/media/access/UploadQueueRecord.h"
+#include "engine/access/UploadQueueRecord.h"
 
 #include "tests/support/FileStoreFixture.h"
 

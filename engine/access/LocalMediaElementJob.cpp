@@ -1,12 +1,12 @@
-#include "engine/media/access/LocalMediaElementJob.h"
+#include "engine/access/LocalMediaElementJob.h"
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "engine/media/access/MediaAccessRequests.h"
-#include "engine/media/access/MediaSelection.h"
+#include "engine/access/MediaAccessRequests.h"
+#include "engine/access/MediaSelection.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
-#include "engine/media/access/MediaMemberJob.h"
+#include "engine/access/MediaMemberJob.h"
 
 #include <cstdint>
 

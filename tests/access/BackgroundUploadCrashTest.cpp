@@ -1,4 +1,4 @@
-#include "engine/media/access/UploadQueueRecord.h"
+#include "engine/access/UploadQueueRecord.h"
 #include "platform/kernel/Registry.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"

@@ -5,7 +5,7 @@
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/media/VXLLocalMediaRequest.h"
-#include "engine/media/access/UploadQueueRecord.h"
+#include "engine/access/UploadQueueRecord.h"
 #include "engine/records/MediaUploadRequest.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaSelection.h"
+#include "engine/access/MediaSelection.h"
 
 #include "engine/media/VXLMediaItem.h"
 

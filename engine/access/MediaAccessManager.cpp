@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaAccessManager.h"
+#include "engine/access/MediaAccessManager.h"
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"

@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaCollection.h"
+#include "engine/access/MediaCollection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaUploadManager.h"
+#include "engine/access/MediaUploadManager.h"
 
 #include "engine/media/LocalMediaManager.h"
 #include "engine/media/OnlineMediaManager.h"

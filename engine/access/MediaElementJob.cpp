@@ -1,7 +1,7 @@
-#include "engine/media/access/MediaElementJob.h"
+#include "engine/access/MediaElementJob.h"
 
-#include "engine/media/access/MediaAccessRequests.h"
-#include "engine/media/access/MediaSelection.h"
+#include "engine/access/MediaAccessRequests.h"
+#include "engine/access/MediaSelection.h"
 
 void CMediaElementJob::onStarted()
 {

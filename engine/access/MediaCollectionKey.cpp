@@ -1,4 +1,4 @@
-#include "engine/media/access/MediaCollectionKey.h"
+#include "engine/access/MediaCollectionKey.h"
 
 CMediaCollectionKey CMediaCollectionKey::onlineAlbum(const CVXLString& albumId, std::uint8_t mask)
 {

@@ -1,4 +1,4 @@
-#include "engine/media/access/BackgroundUploadManager.h"
+#include "engine/access/BackgroundUploadManager.h"
 
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLResultCodes.h"
