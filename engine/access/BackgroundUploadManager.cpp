@@ -407,7 +407,7 @@ void CBackgroundUploadManager::onWakeUp()
 {
     if (queueStep_ != 0 || batch_ || upload_ != Upload::Idle || !dataCommAllowed_ || !owner_)
         return;
-    if (!owner_->hasNoActivity() || retryTimer_.isBusy() || (queue_ && queue_->hasCurrentEntry()))
+    if (!owner_->hasNoActivity() || retryTimer_.isBusy() || (queue_ && queue_->countQueued() != 0))
         return;
     if (!hasPending() && !rescan_)
         return;

@@ -48,7 +48,6 @@ public:
     void addItem(const CMediaUploadItem& item) { items.push_back(item); }
     // Appends every item of the iterator from its start and keeps it.
     void addSelection(CMediaItemIterator* iterator);
-    CMediaItemIterator* heldIterator() const { return m_iterator; }
 
     void setWholeCollection(bool whole) { m_wholeCollection = whole; }
     bool isWholeCollection() const { return m_wholeCollection; }

@@ -10,8 +10,6 @@ public:
     virtual std::uint32_t countQueued() const = 0;
     // 22 or more entries held.
     virtual bool isFull() const = 0;
-    // An entry is being sent, or waits to be: background work holds off.
-    virtual bool hasCurrentEntry() const { return countQueued() != 0; }
 
 protected:
     ~COutboundQueueView() = default;

@@ -7,22 +7,33 @@
 #include "tests/support/ExternalTool.h"
 #include "tests/support/MmsRelayPeer.h"
 #include "tests/support/SquidProxy.h"
+#include "tests/support/TestChild.h"
 #include "tests/support/TestProcess.h"
 #include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 // The whole engine receiving a pushed notification: the relay's datagram on
 // the push port of device.conf, the push queue, the inbound manager through
 // a real squid to tests/peers/mms_relay.py, and the message store, read back
-// by tests/peers/msgstore.py.
+// by tests/peers/msgstore.py; and the same engine killed with SIGKILL while
+// it receives, then started again.
 
 namespace {
 
 const std::string kPeers = TESSEL_SOURCE_DIR "/tests/peers/";
+const char kQueueFile[] = "Application Data/Tessel/state.wq";
 
 std::uint16_t freeUdpPort()
 {
@@ -107,7 +118,172 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
 
     // The push queue popped the notification: its file holds no item.
     EXPECT_EQ(
-        driver.root().readFile("Application Data/Tessel/state.wq"), std::string("\x02\x00\x00\x00\x00", 5));
+        driver.root().readFile(kQueueFile), std::string("\x02\x00\x00\x00\x00", 5));
+}
+
+// The child engine: argv is the relay's MMS URL, the proxy URI and the user.
+// It prints "ready FOLDER" (the message store's host folder) once the push
+// queue is loaded and the push port bound, then runs until it is killed.
+TESSEL_TEST_CHILD(receiveEngine)
+{
+    if (argc != 3)
+        return 2;
+    const char* rootPath = std::getenv("TESSEL_ROOT");
+    if (rootPath == nullptr)
+        return 2;
+    TempDeviceRoot root { std::string(rootPath) };
+    EngineDriver driver(&root);
+    if (!driver.create())
+        return 3;
+    CVXLClient& client = *driver.client();
+    client.settings().setConfigString(kCfgMmscUri, argv[0]);
+    client.settings().setConfigString(kCfgProxyUri, argv[1]);
+    client.settings().setConfigString(kCfgUserIdentity, argv[2]);
+    if (!driver.startUp())
+        return 4;
+    // Past the start's wait for the queue's load, on the driven clock.
+    for (int i = 0; i < 100 && client.pushTimerArmed(); ++i)
+        driver.runToNextTimer();
+    const auto ready = [&] {
+        return client.getWapPushQueue().isLoaded() && !client.pushTimerArmed()
+            && client.getWapPushSource().boundPort() != 0;
+    };
+    if (!driver.followRealTime(ready, 10000))
+        return 5;
+    CVXLString folder;
+    if (!platformHostPath(client.getMessageStore()->folder(), &folder))
+        return 6;
+    std::printf("ready %s\n", folder.c_str());
+    std::fflush(stdout);
+    driver.followRealTime([] { return false; }, 120000);
+    return 0;
+}
+
+// Polls a condition on files the child writes; the child works in real time,
+// so this wait is real (bounded).
+template <class Condition>
+bool waitFor(Condition condition, int ms)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+std::size_t count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnce)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    SquidProxy squid;
+    ASSERT_TRUE(squid.start()) << squid.error();
+    MmsRelayPeer relay;
+    ASSERT_TRUE(relay.start());
+    const std::uint16_t pushPort = freeUdpPort();
+    ASSERT_NE(pushPort, 0);
+
+    TempDeviceRoot root;
+    root.writeDeviceConf("push.port = " + std::to_string(pushPort) + "\n");
+    const std::string output = root.hostPath("child.out");
+    const std::vector<std::string> child = { testChildProgram(), testChildFlag("receiveEngine"),
+        relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser };
+    const std::string emptyQueue("\x02\x00\x00\x00\x00", 5);
+
+    std::string folder;
+    int started = 0;
+    // Starts the child and waits for its "ready" line.
+    const auto start = [&]() -> pid_t {
+        const pid_t pid = testSpawn(child, output);
+        ++started;
+        const bool ready = waitFor([&] { return count(root.readFile("child.out"), "ready ") == std::size_t(started); },
+            20000);
+        if (!ready) {
+            testStopProcess(pid, 1000);
+            return -1;
+        }
+        const std::string text = root.readFile("child.out");
+        const std::size_t at = text.rfind("ready ");
+        folder = text.substr(at + 6, text.find('\n', at) - at - 6);
+        return pid;
+    };
+    // No file yet, or one that holds no item.
+    const auto drained = [&] {
+        const std::string queue = root.readFile(kQueueFile);
+        return queue.empty() || queue == emptyQueue;
+    };
+
+    std::mt19937 random(20261210);
+    std::vector<std::string> pushed;
+    int interrupted = 0;
+    for (int round = 0; round < 6; ++round) {
+        const pid_t pid = start();
+        ASSERT_GT(pid, 0) << "round " << round << ": " << root.readFile("child.out");
+        // What an earlier kill left is processed first, so no notification is
+        // at the head through two kills (the queue would drop it).
+        ASSERT_TRUE(waitFor(drained, 30000)) << "round " << round << "\n" << relay.log();
+        for (int k = 0; k < 2; ++k) {
+            const std::string id = "R" + std::to_string(round) + "x" + std::to_string(k);
+            const TestCommandResult sent = testRunCommand(testPython() + " '" + kPeers + "mms_relay.py' push "
+                + std::to_string(pushPort) + " T-" + id + " --location '" + relay.url("/msg/" + id + "?size=60000")
+                + "'");
+            ASSERT_EQ(sent.status, 0) << sent.output;
+            // Taken: in the queue file, or already fetched.
+            ASSERT_TRUE(waitFor([&] { return root.readFile(kQueueFile).find("/msg/" + id) != std::string::npos
+                                         || relay.log().find("/msg/" + id) != std::string::npos; },
+                10000))
+                << id;
+            pushed.push_back(id);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 900));
+        if (!drained())
+            ++interrupted;
+        ::kill(-pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+
+    // Most kills fell while notifications were still being received.
+    EXPECT_GE(interrupted, 3);
+
+    // A last run takes what is left, then stops.
+    const pid_t last = start();
+    ASSERT_GT(last, 0) << root.readFile("child.out");
+    ASSERT_TRUE(waitFor(drained, 30000)) << relay.log();
+    testStopProcess(last, 5000);
+
+    // Python reads the store: each pushed message's id in exactly one stored
+    // message, and nothing else in the inbox.
+    const TestCommandResult store = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' store-read '" + folder + "'");
+    ASSERT_EQ(store.status, 0) << store.output;
+    std::map<std::string, int> seen;
+    std::size_t inbox = 0;
+    const std::size_t listStart = store.output.find("[[");
+    const std::size_t listEnd = store.output.find(']', listStart);
+    ASSERT_NE(listStart, std::string::npos) << store.output;
+    const std::string inboxList = store.output.substr(listStart + 2, listEnd - listStart - 2);
+    for (std::size_t at = inboxList.find('"'); at != std::string::npos; at = inboxList.find('"', at + 1)) {
+        const std::size_t end = inboxList.find('"', at + 1);
+        const std::string id = inboxList.substr(at + 1, end - at - 1);
+        at = end;
+        ++inbox;
+        const TestCommandResult segments
+            = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' segments '" + folder + "/" + id + "'");
+        ASSERT_EQ(segments.status, 0) << id << ": " << segments.output;
+        for (const std::string& message : pushed)
+            if (segments.output.find("relay-msg-" + message + "\"") != std::string::npos)
+                ++seen[message];
+    }
+    for (const std::string& message : pushed)
+        EXPECT_EQ(seen[message], 1) << message << "\n" << store.output;
+    EXPECT_EQ(inbox, pushed.size()) << store.output;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "engine/records/MediaUploadRequest.h"
 #include "engine/records/OutboundItem.h"
 #include "engine/records/OutboundSummary.h"
 #include "tests/messaging/MessagingTestSupport.h"
@@ -350,6 +351,52 @@ TEST(OutboundSummaryTest, ClearingKeepsLocationAndId)
     expected.mediaLocation = item.mediaLocation;
     expected.messageId = item.messageId;
     EXPECT_EQ(summaryJson(summary), summaryJson(expected));
+}
+
+// A selection walked into an upload request: every item from the start, the
+// iterator kept, and given back exactly once (by reset, by a new selection,
+// or when the request goes).
+class CountingSelection : public CMediaItemIterator {
+public:
+    explicit CountingSelection(std::vector<CMediaUploadItem> all) : items(std::move(all)) {}
+    void reset() override { at = 0; }
+    bool done() const override { return at >= items.size(); }
+    CMediaUploadItem current() const override { return items[at]; }
+    void next() override { ++at; }
+    void release() override { ++released; }
+
+    std::vector<CMediaUploadItem> items;
+    std::size_t at = 0;
+    int released = 0;
+};
+
+TEST(MediaUploadRequestTest, ASelectionIsWalkedWholeAndGivenBackOnce)
+{
+    CountingSelection first({ { 0x10003, "u1", "a.jpg" }, { 0x10004, "", "b.jpg" } });
+    CountingSelection second({ { 1, "u9", "c.jpg" } });
+    {
+        CMediaUploadRequest request;
+        first.at = 1; // walked from its start, wherever it stood
+        request.addSelection(&first);
+        ASSERT_EQ(request.items.size(), 2u);
+        EXPECT_EQ(request.items[0].location, 0x10003u);
+        EXPECT_EQ(std::string(request.items[1].identity.c_str()), "b.jpg");
+        EXPECT_EQ(first.released, 0);
+
+        request.addSelection(&second);
+        EXPECT_EQ(first.released, 1);
+        EXPECT_EQ(request.items.size(), 3u);
+
+        request.reset();
+        EXPECT_TRUE(request.items.empty());
+        EXPECT_EQ(second.released, 1);
+        request.reset();
+        EXPECT_EQ(second.released, 1);
+
+        request.addSelection(&first);
+    }
+    EXPECT_EQ(first.released, 2);
+    EXPECT_EQ(second.released, 1);
 }
 
 } // namespace
