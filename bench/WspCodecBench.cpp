@@ -5,7 +5,10 @@
 // - decode of messages of about 300 KB and 5 MB beside a memcpy of the same
 //   size, with the most heap the decode held at once above what was live
 //   before it (counted by a malloc hook, which the engine allocator goes
-//   through), against the message's own bytes.
+//   through), against the message's own bytes;
+// - decode of the 5 MB message from a file, window by window as the decode
+//   job reads it, beside reading the whole file and decoding it in memory,
+//   with the heap each holds at its peak.
 #include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
@@ -17,7 +20,11 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 extern "C" {
@@ -249,6 +256,88 @@ void BM_Memcpy(benchmark::State& state)
     state.counters["input_bytes"] = input.length();
 }
 BENCHMARK(BM_Memcpy)->Args({6, 50 * 1024})->Args({20, 256 * 1024});
+
+// The 5 MB message in a file of its own, removed at exit.
+const std::string& messageFile()
+{
+    static std::string path;
+    if (path.empty()) {
+        char name[] = "/tmp/tessel-bench-XXXXXX";
+        const int fd = mkstemp(name);
+        const CVXLByteBuffer& bytes = message(20, 256 * 1024);
+        if (fd < 0 || write(fd, bytes.data(), bytes.length()) != static_cast<ssize_t>(bytes.length()))
+            return path;
+        close(fd);
+        path = name;
+        std::atexit([] { std::remove(messageFile().c_str()); });
+    }
+    return path;
+}
+
+// Windows as the decode job reads them: the next one from where the decoder
+// resumes, twice as large when it did not move.
+bool decodeFileWindows(int fd, std::uint32_t size, CVXLMmsPdu& pdu)
+{
+    constexpr std::uint32_t kWindow = 51200;
+    using Result = CVXLWspPduDecoder::WindowResult;
+    CVXLWspPduDecoder decoder;
+    decoder.beginWindows(pdu, size, "bench.mms", 0);
+    CVXLByteBuffer window;
+    std::uint32_t room = kWindow, start = 0;
+    for (;;) {
+        const std::uint32_t length = size - start < room ? size - start : room;
+        window.truncate(0);
+        std::uint8_t* bytes = window.extend(length);
+        if (!bytes || pread(fd, bytes, length, start) != static_cast<ssize_t>(length))
+            return false;
+        const Result result = decoder.decodeWindow(bytes, length);
+        if (result != Result::kNeedWindow)
+            return result == Result::kDone;
+        room = decoder.resumePosition() == start ? 2 * room : kWindow;
+        start = decoder.resumePosition();
+    }
+}
+
+bool decodeFileWhole(int fd, std::uint32_t size, CVXLMmsPdu& pdu)
+{
+    CVXLByteBuffer input;
+    std::uint8_t* bytes = input.extend(size);
+    if (!bytes || pread(fd, bytes, size, 0) != static_cast<ssize_t>(size))
+        return false;
+    CVXLWspPduDecoder decoder;
+    return decodeInput(decoder, input, pdu);
+}
+
+// Argument: 1 window by window, 0 the whole file.
+void BM_DecodeFile(benchmark::State& state)
+{
+    const int fd = open(messageFile().c_str(), O_RDONLY);
+    if (fd < 0) {
+        state.SkipWithError("no message file");
+        return;
+    }
+    const std::uint32_t size = message(20, 256 * 1024).length();
+    const auto decodeOnce = [&] {
+        CVXLMmsPdu pdu;
+        if (!(state.range(0) ? decodeFileWindows(fd, size, pdu) : decodeFileWhole(fd, size, pdu)))
+            state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(pdu);
+    };
+    for (auto _ : state)
+        decodeOnce();
+    long long held = 0;
+    {
+        PeakMeter meter;
+        decodeOnce();
+        held = meter.held();
+    }
+    close(fd);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+    state.counters["input_bytes"] = size;
+    state.counters["peak_held"] = static_cast<double>(held);
+    state.counters["peak_per_input_byte"] = static_cast<double>(held) / size;
+}
+BENCHMARK(BM_DecodeFile)->Arg(1)->Arg(0);
 
 void BM_Encode(benchmark::State& state)
 {

@@ -41,8 +41,13 @@ std::uint16_t freeUdpPort()
     return probe.open(0) ? probe.port() : 0;
 }
 
-TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowledged)
+// The image's size: a part read into memory, and one several read windows
+// long that the store copies from the received file.
+class VXLClientReceive : public ::testing::TestWithParam<int> {};
+
+TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowledged)
 {
+    const std::string size = std::to_string(GetParam());
     TESSEL_REQUIRE_TOOL(testToolSquid());
     TESSEL_REQUIRE_TOOL(testToolTshark());
     SquidProxy squid;
@@ -68,7 +73,7 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
     ASSERT_EQ(client.getWapPushSource().boundPort(), pushPort);
 
     // The relay pushes the notification of a message with an image part.
-    const std::string location = relay.url("/msg/R5?size=3000");
+    const std::string location = relay.url("/msg/R5?size=" + size);
     const TestCommandResult pushed = testRunCommand(testPython() + " '" + kPeers + "mms_relay.py' push "
         + std::to_string(pushPort) + " T-5 --location '" + location + "'");
     ASSERT_EQ(pushed.status, 0) << pushed.output;
@@ -83,8 +88,8 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
     // The preview and the retrieval, then the notification response.
     const std::vector<std::string> requests = testLines(relay.log());
     ASSERT_EQ(requests.size(), 3u) << relay.log();
-    EXPECT_NE(requests[0].find("GET /msg/R5?size=3000&thumbnail=true"), std::string::npos) << requests[0];
-    EXPECT_NE(requests[1].find("GET /msg/R5?size=3000 "), std::string::npos) << requests[1];
+    EXPECT_NE(requests[0].find("GET /msg/R5?size=" + size + "&thumbnail=true"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[1].find("GET /msg/R5?size=" + size + " "), std::string::npos) << requests[1];
     EXPECT_NE(requests[2].find("POST /mms type=83 tid=T-5"), std::string::npos) << requests[2];
     const std::string oracle = mmstest::oracleText(relay.savedBody(3));
     EXPECT_NE(oracle.find("header X-Mms-Message-Type: 0x83"), std::string::npos) << oracle;
@@ -108,7 +113,8 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
     const TestCommandResult served
         = testRunCommand(testPython() + " -c \"import sys; sys.path.insert(0, '" + kPeers
             + "'); import mms_relay as r; print(r.SMIL.hex()); print(r.TEXT.hex());"
-              " print(r.big_part(3000)[-3000:].hex())\"");
+              " print(r.big_part("
+            + size + ")[-" + size + ":].hex())\"");
     ASSERT_EQ(served.status, 0) << served.output;
     const std::vector<std::string> parts = testLines(served.output);
     ASSERT_EQ(parts.size(), 3u);
@@ -120,6 +126,8 @@ TEST(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowle
     EXPECT_EQ(
         driver.root().readFile(kQueueFile), std::string("\x02\x00\x00\x00\x00", 5));
 }
+
+INSTANTIATE_TEST_SUITE_P(ImageSizes, VXLClientReceive, ::testing::Values(3000, 120000));
 
 // The child engine: argv is the relay's MMS URL, the proxy URI and the user.
 // It prints "ready FOLDER" (the message store's host folder) once the push

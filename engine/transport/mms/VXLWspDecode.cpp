@@ -5,9 +5,9 @@
 #include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
-#include "engine/transport/mms/VXLWspPduDecoder.h"
 
 #include <cstdint>
+#include <climits>
 
 CVXLWspDecode::CVXLWspDecode()
     : CVXLStreamStepProcessor(kStepOpened)
@@ -65,6 +65,10 @@ void CVXLWspDecode::init()
     CVXLStreamStepProcessor::init();
     requested_ = 0;
     readFailed_ = false;
+    windowed_ = false;
+    windowStart_ = 0;
+    windowLength_ = 0;
+    windowRoom_ = kReadWindowBytes;
 }
 
 void CVXLWspDecode::finishTransaction()
@@ -74,6 +78,8 @@ void CVXLWspDecode::finishTransaction()
     inputStart_ = 0;
     inputLength_ = 0;
     fileName_.clear();
+    // The decoder lets go of a body it was filling.
+    windows_ = CVXLWspPduDecoder();
     CVXLStreamStepProcessor::finishTransaction();
 }
 
@@ -97,22 +103,30 @@ void CVXLWspDecode::start()
         return decodeInput();
     if (fileName_.length() == 0)
         return finish(kResultNotFound);
-    // The whole range in one block: growing by appends would hold up to
-    // twice the message at the last one.
-    if (dataSize_ > 0 && dataSize_ <= kMaxInputBytes)
-        input_ = CVXLByteBuffer(dataSize_);
+    // A range of known size goes window by window; one that runs to the end
+    // of the file is read whole.
+    windowed_ = dataSize_ > 0;
+    if (windowed_) {
+        windows_.beginWindows(*pdu_.get(), dataSize_, fileName_, dataStart_);
+        windowStart_ = 0;
+        windowRoom_ = kReadWindowBytes;
+        windowLength_ = dataSize_ < windowRoom_ ? dataSize_ : windowRoom_;
+        input_ = CVXLByteBuffer(windowLength_);
+    }
     if (!openForReading(fileName_))
         return finish(kResultTransactionFailed);
 }
 
-// One window per step; a data size of 0 means up to the end of the file.
 void CVXLWspDecode::readMore()
 {
     std::uint32_t size = kReadWindowBytes;
-    if (dataSize_ > 0 && dataSize_ - input_.length() < size)
-        size = dataSize_ - input_.length();
-    if (size > kMaxInputBytes - input_.length())
-        return finish(kResultTransactionFailed);
+    if (windowed_) {
+        size = windowLength_ - input_.length();
+    } else {
+        // A data size of 0 means up to the end of the file.
+        if (size > kMaxInputBytes - input_.length())
+            return finish(kResultTransactionFailed);
+    }
     requested_ = size;
     stream()->read(this, size);
 }
@@ -137,11 +151,54 @@ void CVXLWspDecode::readComplete(std::int32_t status)
         return finish(status);
     if (readFailed_)
         return finish(kResultTransactionFailed);
-    const bool wholeRange = dataSize_ > 0 && input_.length() >= dataSize_;
-    if (status == static_cast<std::int32_t>(kPlatformOk) && !wholeRange)
+    const bool atEnd = status == static_cast<std::int32_t>(kPlatformEndOfData);
+    if (windowed_) {
+        if (!atEnd && input_.length() < windowLength_)
+            return readMore();
+        return decodeWindow(atEnd && input_.length() < windowLength_);
+    }
+    if (!atEnd)
         return readMore();
     closeStream();
     decodeInput();
+}
+
+void CVXLWspDecode::decodeWindow(bool last)
+{
+    using Result = CVXLWspPduDecoder::WindowResult;
+    const Result result = windows_.decodeWindow(input_.data(), input_.length(), last);
+    if (result == Result::kFailed)
+        return finish(kResultTransactionFailed);
+    if (result == Result::kDone) {
+        closeStream();
+        auto* transaction = static_cast<CVXLWspDecodeTransaction*>(this->transaction());
+        if (transaction)
+            transaction->setPdu(pdu_);
+        return finish(kResultSucceeded);
+    }
+    const std::uint32_t next = windows_.resumePosition();
+    if (next == windowStart_) {
+        // The header fields or one entry's headers need a larger window.
+        if (last || windowRoom_ >= kMaxInputBytes)
+            return finish(kResultTransactionFailed);
+        windowRoom_ *= 2;
+    } else {
+        windowRoom_ = kReadWindowBytes;
+    }
+    readWindowAt(next);
+}
+
+void CVXLWspDecode::readWindowAt(std::uint32_t position)
+{
+    windowStart_ = position;
+    const std::uint32_t left = dataSize_ - position;
+    windowLength_ = left < windowRoom_ ? left : windowRoom_;
+    // Parts hold copies, never the window: its block is free to reuse.
+    input_.truncate(0);
+    const std::uint64_t at = static_cast<std::uint64_t>(dataStart_) + position;
+    if (windowLength_ == 0 || at > INT32_MAX)
+        return finish(kResultTransactionFailed);
+    stream()->seek(static_cast<std::int32_t>(at), false, nextStep(kStepSeekDone));
 }
 
 void CVXLWspDecode::decodeInput()

@@ -4,6 +4,7 @@
 #include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/transport/mms/VXLPduRef.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/tasks/VXLStreamStepProcessor.h"
 
 #include <cstdint>
@@ -12,12 +13,15 @@
 // the input bytes from the input message's body entity, or reads its file
 // range through the message store one window per step, and decodes them
 // with the decoder core into the transaction's result PDU. Parts keep the
-// input file's name and their position in it, and their data as a range of
-// the input.
+// input file's name and their position in it; decoded from memory their data
+// are a range of the input, decoded from a file window by window a part gets
+// a copy of data that lie wholly in its window, and a larger part keeps only
+// its place in the file.
 class CVXLWspDecode : public CVXLStreamStepProcessor, private CVXLDataSink {
 public:
     static constexpr std::uint32_t kReadWindowBytes = 51200;
-    // Input beyond this is refused rather than held in memory.
+    // A file range of unknown size, and the header fields of a PDU, are held
+    // in memory up to this; beyond it they are refused.
     static constexpr std::uint32_t kMaxInputBytes = 0x1000000;
 
     CVXLWspDecode();
@@ -45,6 +49,8 @@ private:
     void readMore() override;
     void readComplete(std::int32_t status);
     void decodeInput();
+    void decodeWindow(bool last);
+    void readWindowAt(std::uint32_t position);
 
     CVXLPduRef pdu_;
     CVXLString fileName_;
@@ -57,4 +63,11 @@ private:
     std::uint32_t inputLength_ = 0;
     std::uint32_t requested_ = 0;
     bool readFailed_ = false;
+    // A file range of known size is decoded window by window: the window
+    // being read, where it starts in the range and how long it is.
+    CVXLWspPduDecoder windows_;
+    bool windowed_ = false;
+    std::uint32_t windowStart_ = 0;
+    std::uint32_t windowLength_ = 0;
+    std::uint32_t windowRoom_ = kReadWindowBytes;
 };

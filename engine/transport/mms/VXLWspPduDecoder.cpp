@@ -122,10 +122,109 @@ bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t leng
     messageType_ = 0;
     error_ = "";
     errorPosition_ = 0;
+    inputLength_ = length;
+    windowStart_ = 0;
+    windowed_ = false;
+    windowStopped_ = false;
+    body_.reset();
     CVXLWspReader in(bytes, length);
     if (in.atEnd())
         return fail("no bytes to decode", in);
     return decodeHeaders(in, pdu);
+}
+
+namespace {
+
+// Whether the header fields, the Content-Type and the part count after it
+// lie wholly in the view; false when the view ends first.
+bool headersWithin(CVXLWspReader in)
+{
+    constexpr std::uint32_t kLongestUintvar = 5;
+    while (!in.atEnd()) {
+        std::uint8_t byte = 0;
+        in.peek(byte);
+        if (byte < 0x80) {
+            if (!in.skipText() || !in.skipValue())
+                return false;
+            continue;
+        }
+        in.readByte(byte);
+        if (!in.skipValue())
+            return false;
+        if (byte - 0x80 == kMmsFieldContentType) {
+            // Whatever follows decides between a part count and a single
+            // body; only a count cut off by the view's end needs more.
+            std::uint32_t entries;
+            return !in.atEnd() && (in.readUintvar(entries) || in.remaining() >= kLongestUintvar);
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void CVXLWspPduDecoder::beginWindows(CVXLMmsPdu& pdu, std::uint32_t inputLength, const CVXLString& fileName,
+                                     std::uint32_t offset)
+{
+    pdu_ = &pdu;
+    inputLength_ = inputLength;
+    fileName_ = fileName;
+    fileOffset_ = offset;
+    windowStart_ = 0;
+    windowed_ = true;
+    headersDone_ = false;
+    messageType_ = 0;
+    body_.reset();
+    entries_ = 0;
+    entriesDone_ = 0;
+    error_ = "";
+    errorPosition_ = 0;
+}
+
+CVXLWspPduDecoder::WindowResult CVXLWspPduDecoder::decodeWindow(const std::uint8_t* bytes, std::uint32_t length,
+                                                                bool last)
+{
+    if (!windowed_ || !pdu_)
+        return WindowResult::kFailed;
+    if (last && length < inputLength_ - windowStart_)
+        inputLength_ = windowStart_ + length;
+    if (length > inputLength_ - windowStart_)
+        length = inputLength_ - windowStart_;
+    base_ = bytes;
+    source_ = nullptr;
+    offset_ = fileOffset_ + windowStart_;
+    windowStopped_ = false;
+    CVXLWspReader in(bytes, length);
+    const bool wholeRest = length == inputLength_ - windowStart_;
+    bool ok = true;
+    if (!headersDone_) {
+        if (in.atEnd()) {
+            fail("no bytes to decode", in);
+            return WindowResult::kFailed;
+        }
+        // The header fields are decoded from one window; the caller grows it
+        // until they fit.
+        if (!wholeRest && !headersWithin(in))
+            return WindowResult::kNeedWindow;
+        headersDone_ = true;
+        ok = decodeHeaders(in, *pdu_);
+    } else {
+        ok = decodeParts(in) && (windowStopped_ || endBody(*pdu_));
+    }
+    if (!ok)
+        return WindowResult::kFailed;
+    return windowStopped_ ? WindowResult::kNeedWindow : WindowResult::kDone;
+}
+
+std::uint32_t CVXLWspPduDecoder::inputLeft(const CVXLWspReader& in) const
+{
+    return inputLength_ - windowStart_ - static_cast<std::uint32_t>(in.current() - base_);
+}
+
+void CVXLWspPduDecoder::stopWindowAt(const std::uint8_t* at)
+{
+    windowStart_ += static_cast<std::uint32_t>(at - base_);
+    windowStopped_ = true;
 }
 
 bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
@@ -488,6 +587,17 @@ bool CVXLWspPduDecoder::decodePart(CVXLWspReader& in, CVXLMimeEntity& part)
         return fail("part content type runs past its headers", headers);
     decodePartHeaders(headers, part);
     const std::uint8_t* data = in.current();
+    if (windowed_ && dataLength > in.remaining()) {
+        if (dataLength > inputLeft(in))
+            return fail("part data run past the end", in);
+        // The data go on past the window: the part keeps only its place.
+        keepData(part, data, 0, in);
+        part.setDataSize(dataLength);
+        stopWindowAt(data);
+        windowStart_ += dataLength;
+        in.skip(in.remaining());
+        return true;
+    }
     if (!in.skip(dataLength))
         return fail("part data run past the end", in);
     return keepData(part, data, dataLength, in);
@@ -527,7 +637,7 @@ bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
     if (multipart->contentType().length())
         pdu.setHeader(kMmsFieldContentType, multipart->contentType());
     // Content-Type ends the header fields; nothing after it means no body.
-    if (in.atEnd())
+    if (inputLeft(in) == 0)
         return true;
     if (!isMultipartType(multipart->contentType())) {
         CVXLMimeEntity* single = new CVXLMimeEntity();
@@ -535,18 +645,44 @@ bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
         if (!single)
             return fail("no memory for the body", in);
         single->setHeaders(multipart->mimeHeaders());
-        const std::uint32_t size = in.remaining();
-        if (!keepData(*single, in.current(), size, in))
+        const std::uint32_t size = inputLeft(in);
+        // A body that goes on past the window keeps only its place.
+        const std::uint32_t kept = size <= in.remaining() ? size : 0;
+        if (!keepData(*single, in.current(), kept, in))
             return false;
-        in.skip(size);
+        single->setDataSize(size);
+        in.skip(in.remaining());
         return pdu.setBody(singleRef);
     }
     std::uint32_t entries;
     if (!in.readUintvar(entries))
         return fail("part count runs past the end", in);
-    if (entries > in.remaining() / kMinEntryBytes)
+    if (entries > inputLeft(in) / kMinEntryBytes)
         return fail("part count exceeds the bytes present", in);
-    for (std::uint32_t i = 0; i < entries; ++i) {
+    body_ = holder;
+    entries_ = entries;
+    entriesDone_ = 0;
+    return decodeParts(in) && (windowStopped_ || endBody(pdu));
+}
+
+bool CVXLWspPduDecoder::decodeParts(CVXLWspReader& in)
+{
+    auto* multipart = static_cast<CVXLMultipartBody*>(body_.get());
+    while (entriesDone_ < entries_ && !windowStopped_) {
+        if (windowed_ && inputLeft(in) > in.remaining()) {
+            // An entry that the window cuts off begins the next window; one
+            // longer than a window is decoded at a window's start, where
+            // its data keep only their place in the file.
+            CVXLWspReader probe(in);
+            std::uint32_t headersLength, dataLength;
+            const bool headed = probe.readUintvar(headersLength) && probe.readUintvar(dataLength)
+                && headersLength <= probe.remaining();
+            const bool whole = headed && dataLength <= probe.remaining() - headersLength;
+            if (!whole && (in.current() != base_ || !headed)) {
+                stopWindowAt(in.current());
+                return true;
+            }
+        }
         CVXLMimeEntity* part = new CVXLMimeEntity();
         CVXLEntityRef partRef(part);
         if (!part)
@@ -555,6 +691,17 @@ bool CVXLWspPduDecoder::decodeBody(CVXLWspReader& in, CVXLMmsPdu& pdu)
             return false;
         if (!multipart->appendPart(partRef))
             return fail("no memory for a part", in);
+        ++entriesDone_;
     }
-    return pdu.setBody(holder);
+    // The last part's data may have stopped the window with nothing left.
+    if (entriesDone_ == entries_)
+        windowStopped_ = false;
+    return true;
+}
+
+bool CVXLWspPduDecoder::endBody(CVXLMmsPdu& pdu)
+{
+    const CVXLEntityRef body = body_;
+    body_.reset();
+    return pdu.setBody(body);
 }
