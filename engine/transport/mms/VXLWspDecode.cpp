@@ -6,8 +6,8 @@
 #include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 
 CVXLWspDecode::CVXLWspDecode()
     : CVXLStreamStepProcessor(kStepOpened)
