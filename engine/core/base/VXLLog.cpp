@@ -60,6 +60,24 @@ spdlog::logger* loggerLocked()
     return gLogger.get();
 }
 
+// Control bytes of a message (a peer's text may carry a line break) are
+// written as \xNN, so that every record stays one line.
+void escapeControls(std::string& message)
+{
+    std::string::size_type at = 0;
+    while (at < message.size()) {
+        const auto byte = static_cast<unsigned char>(message[at]);
+        if (byte >= 0x20 && byte != 0x7F) {
+            ++at;
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        message.replace(at, 1, escaped);
+        at += 4;
+    }
+}
+
 } // namespace
 
 std::string CVXLLog::path()
@@ -87,6 +105,7 @@ void CVXLLog::write(CVXLLogLevel level, const char* file, int line, const char* 
         message.assign(large.data(), static_cast<std::size_t>(needed));
     }
     va_end(again);
+    escapeControls(message);
 
     std::lock_guard<std::mutex> lock(gMutex);
     spdlog::logger* logger = loggerLocked();

@@ -23,6 +23,19 @@ TEST(VXLLog, LinesCarryLevelSourceAndTheWholeMessage)
     EXPECT_NE(log.find(" assertion VXLLogTest.cpp:"), std::string::npos) << log;
 }
 
+// A peer's text with line breaks cannot forge a record of its own.
+TEST(VXLLog, ControlBytesStayInsideTheirLine)
+{
+    TempDeviceRoot root;
+    VXL_LOG_FAILURE("relay said: %s", "bad\n2026-01-01 00:00:00.000 info Forged.cpp:1 sent\r\x7F\t\\ok");
+    CVXLLog::flush();
+    const std::string log = root.readFile("log/engine.log");
+    EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
+    EXPECT_NE(log.find("relay said: bad\\x0A2026-01-01 00:00:00.000 info Forged.cpp:1 sent\\x0D\\x7F\\x09\\ok\n"),
+        std::string::npos)
+        << log;
+}
+
 TEST(VXLLog, FollowsTheDeviceRoot)
 {
     std::string first;
