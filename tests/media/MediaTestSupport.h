@@ -90,5 +90,11 @@ struct MediaFixture {
         driver.runUntilIdle();
         CVXLMediaRef::setJobRunner(&runner);
     }
-    ~MediaFixture() { CVXLMediaRef::setJobRunner(nullptr); }
+    // Handles let go of their items above; an item still serving stops, and
+    // the runner deletes it once it has.
+    ~MediaFixture()
+    {
+        driver.runUntilIdle();
+        CVXLMediaRef::setJobRunner(nullptr);
+    }
 };

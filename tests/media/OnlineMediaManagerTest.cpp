@@ -339,7 +339,15 @@ struct FetchRig : OnlineRig {
         driver.runUntilIdle();
         CVXLMediaRef::setJobRunner(&runner);
     }
-    ~FetchRig() { CVXLMediaRef::setJobRunner(nullptr); }
+    // An item still serving when its handle goes stops, and the runner
+    // deletes it once it has.
+    ~FetchRig()
+    {
+        for (CVXLMediaRefHandle& ref : refs)
+            ref = CVXLMediaRefHandle();
+        driver.runUntilIdle();
+        CVXLMediaRef::setJobRunner(nullptr);
+    }
 
     // Asks for a rendition of an item through reference `at`.
     void read(int at, const char* id, std::int32_t sizeClass, const char* path = "")
