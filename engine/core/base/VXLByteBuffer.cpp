@@ -93,7 +93,9 @@ void CVXLByteBuffer::release()
 {
     if (!block_)
         return;
-    if (next_ || previous_) {
+    if (isBorrowed()) {
+        // Nothing to unlink: the owner keeps the block.
+    } else if (next_ || previous_) {
         if (next_)
             next_->previous_ = previous_;
         if (previous_)
@@ -106,14 +108,29 @@ void CVXLByteBuffer::release()
     previous_ = nullptr;
 }
 
-void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& other)
+void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& source)
 {
+    // A copy of a borrower links to the owner, so it may outlive the borrower.
+    const CVXLByteBuffer& other = source.isBorrowed() ? *source.next_ : source;
     block_ = other.block_;
     previous_ = const_cast<CVXLByteBuffer*>(&other);
     next_ = other.next_;
     if (next_)
         next_->previous_ = this;
     other.next_ = this;
+}
+
+void CVXLByteBuffer::borrow(const CVXLByteBuffer& owner)
+{
+    const CVXLByteBuffer& lender = owner.isBorrowed() ? *owner.next_ : owner;
+    if (borrows(lender))
+        return;
+    release();
+    if (!lender.block_)
+        return;
+    block_ = lender.block_;
+    next_ = const_cast<CVXLByteBuffer*>(&lender);
+    previous_ = next_;
 }
 
 void CVXLByteBuffer::install(Block* block)

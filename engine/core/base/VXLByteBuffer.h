@@ -14,6 +14,9 @@
 // was when the heap refuses a block or when an offset or size is out of range.
 //
 // A holder is linked to its sharers by address: never move one with memcpy.
+//
+// A holder may instead borrow the block of a long-lived owner (borrow): it is
+// not linked, counts as shared, and a copy of it links to the owner.
 class CVXLByteBuffer : public CVXLObject {
 public:
     // Largest length a block can hold: the block header and the spare bytes
@@ -38,6 +41,10 @@ public:
     std::uint32_t length() const { return block_ ? block_->length : 0; }
     std::uint32_t capacity() const { return block_ ? block_->capacity : 0; }
     bool isShared() const { return next_ || previous_; }
+    // Takes the owner's block without linking to it; the owner must outlive
+    // this holder's hold on it. A borrowed owner lends its own owner's block.
+    void borrow(const CVXLByteBuffer& owner);
+    bool borrows(const CVXLByteBuffer& owner) const { return next_ == &owner && previous_ == &owner; }
     bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
 
     bool append(const void* bytes, std::uint32_t count);
@@ -91,6 +98,8 @@ private:
     void shareFrom(const CVXLByteBuffer& other);
     bool setLength(std::uint32_t n);
     void install(Block* block);
+    // In a chain next_ and previous_ never match; a borrower points both at its owner.
+    bool isBorrowed() const { return next_ && next_ == previous_; }
 
     Block* block_ = nullptr;
     mutable CVXLByteBuffer* next_ = nullptr;

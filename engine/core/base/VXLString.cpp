@@ -43,9 +43,10 @@ CVXLString::CVXLString(const char* text)
 
 CVXLString::CVXLString(const CVXLString& other)
     : CVXLObject()
-    , buffer_(other.buffer_)
 {
     ++liveStrings;
+    if (!other.isSharedEmpty())
+        buffer_ = other.buffer_;
     if (!hasBlock())
         shareEmpty();
 }
@@ -80,7 +81,10 @@ CVXLString& CVXLString::operator=(const CVXLString& other)
 {
     if (this == &other)
         return *this;
-    buffer_ = other.buffer_;
+    if (other.isSharedEmpty())
+        shareEmpty();
+    else
+        buffer_ = other.buffer_;
     if (!hasBlock())
         shareEmpty();
     onChanged();
@@ -109,7 +113,13 @@ void CVXLString::shareEmpty()
         }
         sharedEmptyText = text;
     }
-    buffer_ = *sharedEmptyText;
+    // Borrowed, not linked: the shared text outlives every string.
+    buffer_.borrow(*sharedEmptyText);
+}
+
+bool CVXLString::isSharedEmpty() const
+{
+    return sharedEmptyText && buffer_.borrows(*sharedEmptyText);
 }
 
 // A string whose block the heap refused gets its NUL back before a change.
@@ -126,6 +136,9 @@ bool CVXLString::ensureTerminated()
 
 bool CVXLString::insertBytes(std::uint32_t position, const void* bytes, std::uint32_t n)
 {
+    // Into the empty text only position 0 is open: the bytes are the new text.
+    if (n != 0 && isSharedEmpty())
+        return assignBytes(bytes, n);
     return ensureTerminated() && buffer_.insert(position, bytes, n);
 }
 
@@ -137,6 +150,19 @@ bool CVXLString::assignBytes(const void* bytes, std::uint32_t n)
     }
     if (n >= CVXLByteBuffer::kMaxLength)
         return false;
+    if (isSharedEmpty()) {
+        // Nothing to keep and the bytes lie elsewhere: built in place, and
+        // back to the empty text when the heap refuses.
+        buffer_.clear();
+        std::uint8_t* text = buffer_.extend(n + 1);
+        if (!text) {
+            shareEmpty();
+            return false;
+        }
+        vxlMemCopy(text, bytes, n);
+        text[n] = 0;
+        return true;
+    }
     CVXLByteBuffer text;
     const char nul = 0;
     if (!text.append(bytes, n) || !text.append(&nul, 1))

@@ -29,6 +29,11 @@ public:
     CVXLString& operator=(const char* text);
     ~CVXLString() override;
 
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(CVXLString)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+
     // Told after every change of the text; derived strings re-derive from it.
     virtual void onChanged();
 
@@ -90,6 +95,7 @@ public:
 private:
     bool hasBlock() const { return buffer_.data() != nullptr; }
     void shareEmpty();
+    bool isSharedEmpty() const;
     bool ensureTerminated();
     bool insertBytes(std::uint32_t position, const void* bytes, std::uint32_t n);
     bool assignBytes(const void* bytes, std::uint32_t n);
