@@ -69,16 +69,6 @@ CVXLByteBuffer& CVXLByteBuffer::operator=(const CVXLByteBuffer& other)
     return *this;
 }
 
-CVXLByteBuffer::~CVXLByteBuffer()
-{
-    release();
-}
-
-void CVXLByteBuffer::clear()
-{
-    release();
-}
-
 std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;
@@ -89,13 +79,9 @@ const std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset) const
     return offset < length() ? bytesOf(block_) + offset : nullptr;
 }
 
-void CVXLByteBuffer::release()
+void CVXLByteBuffer::releaseBlock()
 {
-    if (!block_)
-        return;
-    if (isBorrowed()) {
-        // Nothing to unlink: the owner keeps the block.
-    } else if (next_ || previous_) {
+    if (next_ || previous_) {
         if (next_)
             next_->previous_ = previous_;
         if (previous_)
@@ -103,9 +89,6 @@ void CVXLByteBuffer::release()
     } else {
         vxlFree(block_);
     }
-    block_ = nullptr;
-    next_ = nullptr;
-    previous_ = nullptr;
 }
 
 void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& source)
@@ -120,7 +103,7 @@ void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& source)
     other.next_ = this;
 }
 
-void CVXLByteBuffer::borrow(const CVXLByteBuffer& owner)
+void CVXLByteBuffer::borrowSlowly(const CVXLByteBuffer& owner)
 {
     const CVXLByteBuffer& lender = owner.isBorrowed() ? *owner.next_ : owner;
     if (borrows(lender))

@@ -29,9 +29,9 @@ public:
     // count bytes of source from start, clamped to the source's end.
     CVXLByteBuffer(const CVXLByteBuffer& source, std::uint32_t start, std::uint32_t count);
     CVXLByteBuffer& operator=(const CVXLByteBuffer& other);
-    ~CVXLByteBuffer() override;
+    ~CVXLByteBuffer() override { release(); }
 
-    virtual void clear();
+    virtual void clear() { release(); }
 
     std::uint8_t* data() { return block_ ? bytesOf(block_) : nullptr; }
     const std::uint8_t* data() const { return block_ ? bytesOf(block_) : nullptr; }
@@ -43,7 +43,15 @@ public:
     bool isShared() const { return next_ || previous_; }
     // Takes the owner's block without linking to it; the owner must outlive
     // this holder's hold on it. A borrowed owner lends its own owner's block.
-    void borrow(const CVXLByteBuffer& owner);
+    void borrow(const CVXLByteBuffer& owner)
+    {
+        if (!block_ && owner.block_ && !owner.isBorrowed()) {
+            block_ = owner.block_;
+            next_ = previous_ = const_cast<CVXLByteBuffer*>(&owner);
+            return;
+        }
+        borrowSlowly(owner);
+    }
     bool borrows(const CVXLByteBuffer& owner) const { return next_ == &owner && previous_ == &owner; }
     bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
 
@@ -94,7 +102,17 @@ private:
     static std::uint8_t* bytesOf(Block* block) { return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block); }
     std::uint8_t* extendSlowly(std::uint32_t count);
     bool truncateSlowly(std::uint32_t n);
-    void release();
+    // A borrower or an empty holder lets go in place; a linked or owning one
+    // unlinks or frees.
+    void release()
+    {
+        if (block_ && !isBorrowed())
+            releaseBlock();
+        block_ = nullptr;
+        next_ = previous_ = nullptr;
+    }
+    void releaseBlock();
+    void borrowSlowly(const CVXLByteBuffer& owner);
     void shareFrom(const CVXLByteBuffer& other);
     bool setLength(std::uint32_t n);
     void install(Block* block);

@@ -2,10 +2,6 @@
 
 namespace {
 
-// Process-wide, unguarded: strings live on the engine host thread (and on the
-// user-interface thread only while no engine step runs).
-CVXLByteBuffer* sharedEmptyText = nullptr;
-std::size_t liveStrings = 0;
 
 constexpr int kMinRadix = 2;
 constexpr int kMaxRadix = 36;
@@ -27,11 +23,8 @@ std::uint32_t magnitudeOf(int value)
 
 } // namespace
 
-CVXLString::CVXLString()
-{
-    ++liveStrings;
-    shareEmpty();
-}
+CVXLByteBuffer* CVXLString::sharedEmptyText = nullptr;
+std::size_t CVXLString::liveStrings = 0;
 
 CVXLString::CVXLString(const char* text)
 {
@@ -68,13 +61,10 @@ CVXLString::CVXLString(const CVXLByteBuffer& terminated)
         shareEmpty();
 }
 
-CVXLString::~CVXLString()
+void CVXLString::dropSharedEmptyText()
 {
-    buffer_.clear();
-    if (--liveStrings == 0) {
-        delete sharedEmptyText;
-        sharedEmptyText = nullptr;
-    }
+    delete sharedEmptyText;
+    sharedEmptyText = nullptr;
 }
 
 CVXLString& CVXLString::operator=(const CVXLString& other)
