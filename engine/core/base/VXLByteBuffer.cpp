@@ -69,6 +69,11 @@ CVXLByteBuffer& CVXLByteBuffer::operator=(const CVXLByteBuffer& other)
     return *this;
 }
 
+void CVXLByteBuffer::clear()
+{
+    release();
+}
+
 std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset)
 {
     return offset < length() ? bytesOf(block_) + offset : nullptr;

@@ -31,7 +31,7 @@ public:
     CVXLByteBuffer& operator=(const CVXLByteBuffer& other);
     ~CVXLByteBuffer() override { release(); }
 
-    virtual void clear() { release(); }
+    virtual void clear();
 
     std::uint8_t* data() { return block_ ? bytesOf(block_) : nullptr; }
     const std::uint8_t* data() const { return block_ ? bytesOf(block_) : nullptr; }

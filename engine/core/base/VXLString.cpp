@@ -107,11 +107,6 @@ void CVXLString::shareEmpty()
     buffer_.borrow(*sharedEmptyText);
 }
 
-bool CVXLString::isSharedEmpty() const
-{
-    return sharedEmptyText && buffer_.borrows(*sharedEmptyText);
-}
-
 // A string whose block the heap refused gets its NUL back before a change.
 bool CVXLString::ensureTerminated()
 {

@@ -34,9 +34,10 @@ public:
     explicit CVXLString(const CVXLByteBuffer& terminated);
     CVXLString& operator=(const CVXLString& other);
     CVXLString& operator=(const char* text);
+    // The buffer lets go of the text after this; letting go of a borrowed
+    // block never reads the shared text, which may be gone by then.
     ~CVXLString() override
     {
-        buffer_.clear();
         if (--liveStrings == 0)
             dropSharedEmptyText();
     }
@@ -108,7 +109,7 @@ private:
     bool hasBlock() const { return buffer_.data() != nullptr; }
     void shareEmpty();
     static void dropSharedEmptyText();
-    bool isSharedEmpty() const;
+    bool isSharedEmpty() const { return sharedEmptyText && buffer_.borrows(*sharedEmptyText); }
     bool ensureTerminated();
     bool insertBytes(std::uint32_t position, const void* bytes, std::uint32_t n);
     bool assignBytes(const void* bytes, std::uint32_t n);
