@@ -22,6 +22,13 @@ CVXLByteBuffer make(const std::string& text)
     return b;
 }
 
+// A change made to one buffer, and the bytes it should hold after it.
+struct BufferChange {
+    const char* name;
+    std::function<bool(CVXLByteBuffer&)> change;
+    std::string expected;
+};
+
 // Writes text into the room extend answers.
 bool putAtEnd(CVXLByteBuffer& b, const std::string& text)
 {
@@ -137,11 +144,7 @@ TEST(VXLByteBuffer, CopiesOfEmptyBuffersHaveNoBlock)
 
 TEST(VXLByteBuffer, LengthChangesDetachASharer)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(CVXLByteBuffer&)> change;
-        std::string expected;
-    } cases[] = {
+    const BufferChange cases[] = {
         {"append", [](CVXLByteBuffer& b) { return b.append("!", 1); }, "hello!"},
         {"appendCString", [](CVXLByteBuffer& b) { return b.appendCString("!?"); }, "hello!?"},
         {"insert", [](CVXLByteBuffer& b) { return b.insert(0, ">", 1); }, ">hello"},
@@ -168,11 +171,7 @@ TEST(VXLByteBuffer, LengthChangesDetachASharer)
 
 TEST(VXLByteBuffer, InPlaceWritesShowInEverySharer)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(CVXLByteBuffer&)> change;
-        std::string expected;
-    } cases[] = {
+    const BufferChange cases[] = {
         {"write", [](CVXLByteBuffer& b) { return b.write(1, "EL", 2); }, "hELlo"},
         {"fill", [](CVXLByteBuffer& b) { return b.fill(0, '*', 5); }, "*****"},
         {"copyRange into a long enough buffer",
@@ -214,11 +213,7 @@ TEST(VXLByteBuffer, DestroyingTheMiddleSharerKeepsTheOuterTwoLinked)
 
 TEST(VXLByteBuffer, ABorrowerChangesPrivatelyAndItsCopiesLinkToTheOwner)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(CVXLByteBuffer&)> change;
-        std::string expected;
-    } cases[] = {
+    const BufferChange cases[] = {
         {"append", [](CVXLByteBuffer& b) { return b.append("!", 1); }, "owned!"},
         {"remove", [](CVXLByteBuffer& b) { return b.remove(0, 2); }, "ned"},
         {"truncate", [](CVXLByteBuffer& b) { return b.truncate(3); }, "own"},
