@@ -69,11 +69,6 @@ CVXLByteBuffer& CVXLByteBuffer::operator=(const CVXLByteBuffer& other)
     return *this;
 }
 
-CVXLByteBuffer::~CVXLByteBuffer()
-{
-    release();
-}
-
 void CVXLByteBuffer::clear()
 {
     release();
@@ -89,10 +84,8 @@ const std::uint8_t* CVXLByteBuffer::at(std::uint32_t offset) const
     return offset < length() ? bytesOf(block_) + offset : nullptr;
 }
 
-void CVXLByteBuffer::release()
+void CVXLByteBuffer::releaseBlock()
 {
-    if (!block_)
-        return;
     if (next_ || previous_) {
         if (next_)
             next_->previous_ = previous_;
@@ -101,19 +94,31 @@ void CVXLByteBuffer::release()
     } else {
         vxlFree(block_);
     }
-    block_ = nullptr;
-    next_ = nullptr;
-    previous_ = nullptr;
 }
 
-void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& other)
+void CVXLByteBuffer::shareFrom(const CVXLByteBuffer& source)
 {
+    // A copy of a borrower links to the owner, so it may outlive the borrower.
+    const CVXLByteBuffer& other = source.isBorrowed() ? *source.next_ : source;
     block_ = other.block_;
     previous_ = const_cast<CVXLByteBuffer*>(&other);
     next_ = other.next_;
     if (next_)
         next_->previous_ = this;
     other.next_ = this;
+}
+
+void CVXLByteBuffer::borrowSlowly(const CVXLByteBuffer& owner)
+{
+    const CVXLByteBuffer& lender = owner.isBorrowed() ? *owner.next_ : owner;
+    if (borrows(lender))
+        return;
+    release();
+    if (!lender.block_)
+        return;
+    block_ = lender.block_;
+    next_ = const_cast<CVXLByteBuffer*>(&lender);
+    previous_ = next_;
 }
 
 void CVXLByteBuffer::install(Block* block)

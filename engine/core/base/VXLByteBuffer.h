@@ -14,6 +14,9 @@
 // was when the heap refuses a block or when an offset or size is out of range.
 //
 // A holder is linked to its sharers by address: never move one with memcpy.
+//
+// A holder may instead borrow the block of a long-lived owner (borrow): it is
+// not linked, counts as shared, and a copy of it links to the owner.
 class CVXLByteBuffer : public CVXLObject {
 public:
     // Largest length a block can hold: the block header and the spare bytes
@@ -26,7 +29,7 @@ public:
     // count bytes of source from start, clamped to the source's end.
     CVXLByteBuffer(const CVXLByteBuffer& source, std::uint32_t start, std::uint32_t count);
     CVXLByteBuffer& operator=(const CVXLByteBuffer& other);
-    ~CVXLByteBuffer() override;
+    ~CVXLByteBuffer() override { release(); }
 
     virtual void clear();
 
@@ -38,6 +41,18 @@ public:
     std::uint32_t length() const { return block_ ? block_->length : 0; }
     std::uint32_t capacity() const { return block_ ? block_->capacity : 0; }
     bool isShared() const { return next_ || previous_; }
+    // Takes the owner's block without linking to it; the owner must outlive
+    // this holder's hold on it. A borrowed owner lends its own owner's block.
+    void borrow(const CVXLByteBuffer& owner)
+    {
+        if (!block_ && owner.block_ && !owner.isBorrowed()) {
+            block_ = owner.block_;
+            next_ = previous_ = const_cast<CVXLByteBuffer*>(&owner);
+            return;
+        }
+        borrowSlowly(owner);
+    }
+    bool borrows(const CVXLByteBuffer& owner) const { return next_ == &owner && previous_ == &owner; }
     bool sharesWith(const CVXLByteBuffer& other) const { return block_ && block_ == other.block_; }
 
     bool append(const void* bytes, std::uint32_t count);
@@ -87,10 +102,22 @@ private:
     static std::uint8_t* bytesOf(Block* block) { return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block); }
     std::uint8_t* extendSlowly(std::uint32_t count);
     bool truncateSlowly(std::uint32_t n);
-    void release();
+    // A borrower or an empty holder lets go in place; a linked or owning one
+    // unlinks or frees.
+    void release()
+    {
+        if (block_ && !isBorrowed())
+            releaseBlock();
+        block_ = nullptr;
+        next_ = previous_ = nullptr;
+    }
+    void releaseBlock();
+    void borrowSlowly(const CVXLByteBuffer& owner);
     void shareFrom(const CVXLByteBuffer& other);
     bool setLength(std::uint32_t n);
     void install(Block* block);
+    // In a chain next_ and previous_ never match; a borrower points both at its owner.
+    bool isBorrowed() const { return next_ && next_ == previous_; }
 
     Block* block_ = nullptr;
     mutable CVXLByteBuffer* next_ = nullptr;

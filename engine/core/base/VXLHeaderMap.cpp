@@ -12,6 +12,11 @@ public:
     }
     ~Entry() override { delete parameters; }
 
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Entry)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+
     CVXLString text;
     CVXLHeaderMap* parameters = nullptr;
     Entry* next = nullptr;
@@ -21,6 +26,8 @@ public:
 
 class CVXLHeaderMap::Body : public CVXLObject {
 public:
+    static constexpr std::uint32_t kFirstNames = 4;
+
     ~Body() override { removeAll(); }
 
     // Exact case unless asked; the map's flag is set for this one lookup only.
@@ -42,13 +49,13 @@ public:
 
     Entry* add(const CVXLString& name, const CVXLString& text)
     {
-        auto* entry = new Entry(text);
+        auto* entry = newEntry(text);
         if (!entry)
             return nullptr;
         Entry* first = values(name);
         if (!first) {
             if (!names.append(name, entry)) {
-                delete entry;
+                deleteEntry(entry);
                 return nullptr;
             }
             return entry;
@@ -63,7 +70,7 @@ public:
     {
         while (first) {
             Entry* next = first->next;
-            delete first;
+            deleteEntry(first);
             first = next;
         }
     }
@@ -74,10 +81,36 @@ public:
         for (std::uint32_t i = names.count(); i > 0; --i)
             removeChain(static_cast<Entry*>(names.valueAt(static_cast<int>(i - 1))));
         names.removeAll(false);
+        // Every entry is gone, those kept in place too.
+        inlineUsed_ = 0;
     }
 
-    mutable CVXLStringMap names;
+    // Room for a few names from the start: most maps hold no more.
+    mutable CVXLStringMap names {kFirstNames};
     CVXLString empty;
+
+private:
+    static constexpr std::uint32_t kInlineEntries = 4;
+
+    // The first values live in the body itself; later ones on the heap.
+    Entry* newEntry(const CVXLString& text)
+    {
+        if (inlineUsed_ < kInlineEntries)
+            return new (inlineEntries_ + inlineUsed_++ * sizeof(Entry)) Entry(text);
+        return new Entry(text);
+    }
+
+    void deleteEntry(Entry* entry)
+    {
+        const auto* at = reinterpret_cast<const unsigned char*>(entry);
+        if (at >= inlineEntries_ && at < inlineEntries_ + sizeof inlineEntries_)
+            entry->~Entry(); // its slot is reused only once the body is emptied
+        else
+            delete entry;
+    }
+
+    alignas(Entry) unsigned char inlineEntries_[kInlineEntries * sizeof(Entry)];
+    std::uint32_t inlineUsed_ = 0;
 };
 
 namespace {
@@ -92,26 +125,32 @@ const CVXLString& fallbackEmpty()
 
 } // namespace
 
+// The body is made by the first change (or the first read of a value), so
+// a map that stays empty costs no block.
 CVXLHeaderMap::CVXLHeaderMap()
-    : body_(new Body)
+    : body_(nullptr)
 {
 }
 
 CVXLHeaderMap::CVXLHeaderMap(const CVXLHeaderMap& other)
     : CVXLObject()
     , body_(other.body_)
-    , count_(other.count_)
 {
+    if (body_)
+        count_ = other.count_;
 }
 
 CVXLHeaderMap& CVXLHeaderMap::operator=(const CVXLHeaderMap& other)
 {
     // A handle of the same body (itself included) must not delete it.
-    if (body_ == other.body_ && count_.sharesWith(other.count_))
+    if (body_ == other.body_ && (!body_ || count_.sharesWith(other.count_)))
         return *this;
     releaseBody();
     body_ = other.body_;
-    count_ = other.count_;
+    if (body_)
+        count_ = other.count_;
+    else
+        count_.detach();
     return *this;
 }
 
@@ -179,6 +218,9 @@ bool CVXLHeaderMap::contains(const CVXLString& name, bool ignoreCase) const
 
 const CVXLString& CVXLHeaderMap::value(const CVXLString& name, int index, bool ignoreCase) const
 {
+    // The empty answer lives in the body; a map without one makes it.
+    if (!body_)
+        body_ = new Body;
     if (!body_)
         return fallbackEmpty();
     const Entry* entry = body_->entry(name, index, ignoreCase);

@@ -47,6 +47,7 @@ private:
     bool makePrivate();
     void releaseBody();
 
-    Body* body_;
+    // Null until first needed (or when the heap refused one).
+    mutable Body* body_;
     CVXLSharedCount count_;
 };

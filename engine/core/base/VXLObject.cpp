@@ -93,7 +93,9 @@ std::uint32_t vxlSwap32(std::uint32_t v)
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 
-CVXLObject::~CVXLObject()
+constinit std::atomic<std::uint32_t> CVXLObject::watchesHoldingAddresses {0};
+
+void CVXLObject::tellWatches() const
 {
     CVXLObjectWatch::objectDestroyed(this);
 }
@@ -103,6 +105,13 @@ void* CVXLObject::operator new(std::size_t size) noexcept
     if (size > std::numeric_limits<std::uint32_t>::max())
         return nullptr;
     return vxlAlloc(static_cast<std::uint32_t>(size));
+}
+
+void* CVXLObject::allocateUnlessDerived(std::size_t size, std::size_t ownSize) noexcept
+{
+    if (size != ownSize)
+        return operator new(size);
+    return vxlAllocUnfilled(static_cast<std::uint32_t>(size));
 }
 
 void CVXLObject::operator delete(void* payload) noexcept

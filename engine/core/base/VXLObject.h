@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -41,8 +42,13 @@ std::uint32_t vxlSwap32(std::uint32_t v);
 class CVXLObject {
 public:
     CVXLObject() = default;
-    // Tells the object watches (VXLObjectWatch.h) that the object is gone.
-    virtual ~CVXLObject();
+    // Tells the object watches (VXLObjectWatch.h) that the object is gone;
+    // while none holds an address that costs one atomic read here.
+    virtual ~CVXLObject()
+    {
+        if (watchesHoldingAddresses.load(std::memory_order_acquire) != 0)
+            tellWatches();
+    }
 
     static void* operator new(std::size_t size) noexcept;
     static void operator delete(void* payload) noexcept;
@@ -51,4 +57,17 @@ public:
     // Placement form, for objects built inside storage their owner manages.
     static void* operator new(std::size_t, void* where) noexcept { return where; }
     static void operator delete(void*, void*) noexcept {}
+
+protected:
+    // For the operator new of a class whose constructors set every member it
+    // declares: an object of exactly that class (size ownSize) skips the zero
+    // fill; a derived class with members of its own keeps it.
+    static void* allocateUnlessDerived(std::size_t size, std::size_t ownSize) noexcept;
+
+private:
+    friend class CVXLObjectWatch;
+
+    void tellWatches() const;
+
+    static std::atomic<std::uint32_t> watchesHoldingAddresses;
 };

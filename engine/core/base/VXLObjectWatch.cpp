@@ -1,5 +1,7 @@
 #include "engine/core/base/VXLObjectWatch.h"
 
+#include "engine/core/base/VXLObject.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -8,7 +10,6 @@ namespace {
 // The watches that hold addresses; only they are told of destructions.
 constinit std::mutex watchLock;
 constinit CVXLObjectWatch* firstWatch = nullptr;
-constinit std::atomic<std::uint32_t> watchCount { 0 };
 
 } // namespace
 
@@ -49,7 +50,7 @@ void CVXLObjectWatch::clear()
 
 void CVXLObjectWatch::objectDestroyed(const CVXLObject* object)
 {
-    if (watchCount.load(std::memory_order_acquire) == 0)
+    if (CVXLObject::watchesHoldingAddresses.load(std::memory_order_acquire) == 0)
         return;
     std::lock_guard<std::mutex> lock(watchLock);
     for (CVXLObjectWatch* watch = firstWatch; watch;) {
@@ -70,7 +71,7 @@ void CVXLObjectWatch::link()
     next_ = firstWatch;
     firstWatch = this;
     linked_ = true;
-    watchCount.fetch_add(1, std::memory_order_release);
+    CVXLObject::watchesHoldingAddresses.fetch_add(1, std::memory_order_release);
 }
 
 void CVXLObjectWatch::unlink()
@@ -85,5 +86,5 @@ void CVXLObjectWatch::unlink()
     }
     next_ = nullptr;
     linked_ = false;
-    watchCount.fetch_sub(1, std::memory_order_release);
+    CVXLObject::watchesHoldingAddresses.fetch_sub(1, std::memory_order_release);
 }

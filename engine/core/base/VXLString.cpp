@@ -2,10 +2,6 @@
 
 namespace {
 
-// Process-wide, unguarded: strings live on the engine host thread (and on the
-// user-interface thread only while no engine step runs).
-CVXLByteBuffer* sharedEmptyText = nullptr;
-std::size_t liveStrings = 0;
 
 constexpr int kMinRadix = 2;
 constexpr int kMaxRadix = 36;
@@ -27,11 +23,8 @@ std::uint32_t magnitudeOf(int value)
 
 } // namespace
 
-CVXLString::CVXLString()
-{
-    ++liveStrings;
-    shareEmpty();
-}
+CVXLByteBuffer* CVXLString::sharedEmptyText = nullptr;
+std::size_t CVXLString::liveStrings = 0;
 
 CVXLString::CVXLString(const char* text)
 {
@@ -43,9 +36,10 @@ CVXLString::CVXLString(const char* text)
 
 CVXLString::CVXLString(const CVXLString& other)
     : CVXLObject()
-    , buffer_(other.buffer_)
 {
     ++liveStrings;
+    if (!other.isSharedEmpty())
+        buffer_ = other.buffer_;
     if (!hasBlock())
         shareEmpty();
 }
@@ -67,20 +61,20 @@ CVXLString::CVXLString(const CVXLByteBuffer& terminated)
         shareEmpty();
 }
 
-CVXLString::~CVXLString()
+void CVXLString::dropSharedEmptyText()
 {
-    buffer_.clear();
-    if (--liveStrings == 0) {
-        delete sharedEmptyText;
-        sharedEmptyText = nullptr;
-    }
+    delete sharedEmptyText;
+    sharedEmptyText = nullptr;
 }
 
 CVXLString& CVXLString::operator=(const CVXLString& other)
 {
     if (this == &other)
         return *this;
-    buffer_ = other.buffer_;
+    if (other.isSharedEmpty())
+        shareEmpty();
+    else
+        buffer_ = other.buffer_;
     if (!hasBlock())
         shareEmpty();
     onChanged();
@@ -109,7 +103,8 @@ void CVXLString::shareEmpty()
         }
         sharedEmptyText = text;
     }
-    buffer_ = *sharedEmptyText;
+    // Borrowed, not linked: the shared text outlives every string.
+    buffer_.borrow(*sharedEmptyText);
 }
 
 // A string whose block the heap refused gets its NUL back before a change.
@@ -126,6 +121,9 @@ bool CVXLString::ensureTerminated()
 
 bool CVXLString::insertBytes(std::uint32_t position, const void* bytes, std::uint32_t n)
 {
+    // Into the empty text only position 0 is open: the bytes are the new text.
+    if (n != 0 && isSharedEmpty())
+        return assignBytes(bytes, n);
     return ensureTerminated() && buffer_.insert(position, bytes, n);
 }
 
@@ -137,6 +135,19 @@ bool CVXLString::assignBytes(const void* bytes, std::uint32_t n)
     }
     if (n >= CVXLByteBuffer::kMaxLength)
         return false;
+    if (isSharedEmpty()) {
+        // Nothing to keep and the bytes lie elsewhere: built in place, and
+        // back to the empty text when the heap refuses.
+        buffer_.clear();
+        std::uint8_t* text = buffer_.extend(n + 1);
+        if (!text) {
+            shareEmpty();
+            return false;
+        }
+        vxlMemCopy(text, bytes, n);
+        text[n] = 0;
+        return true;
+    }
     CVXLByteBuffer text;
     const char nul = 0;
     if (!text.append(bytes, n) || !text.append(&nul, 1))

@@ -16,7 +16,14 @@
 // none); out-of-range positions give -1 or "", counts are cut at the end.
 class CVXLString : public CVXLObject {
 public:
-    CVXLString();
+    CVXLString()
+    {
+        ++liveStrings;
+        if (sharedEmptyText)
+            buffer_.borrow(*sharedEmptyText);
+        else
+            shareEmpty();
+    }
     CVXLString(const char* text);
     CVXLString(const CVXLString& other);
     // Digits 0-9 then A-Z; a '-' is written only in radix 10, other radices
@@ -27,7 +34,18 @@ public:
     explicit CVXLString(const CVXLByteBuffer& terminated);
     CVXLString& operator=(const CVXLString& other);
     CVXLString& operator=(const char* text);
-    ~CVXLString() override;
+    // The buffer lets go of the text after this; letting go of a borrowed
+    // block never reads the shared text, which may be gone by then.
+    ~CVXLString() override
+    {
+        if (--liveStrings == 0)
+            dropSharedEmptyText();
+    }
+
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(CVXLString)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
 
     // Told after every change of the text; derived strings re-derive from it.
     virtual void onChanged();
@@ -90,12 +108,19 @@ public:
 private:
     bool hasBlock() const { return buffer_.data() != nullptr; }
     void shareEmpty();
+    static void dropSharedEmptyText();
+    bool isSharedEmpty() const { return sharedEmptyText && buffer_.borrows(*sharedEmptyText); }
     bool ensureTerminated();
     bool insertBytes(std::uint32_t position, const void* bytes, std::uint32_t n);
     bool assignBytes(const void* bytes, std::uint32_t n);
     void formatNumber(std::uint32_t magnitude, int radix, bool negative);
 
     CVXLByteBuffer buffer_;
+
+    // Process-wide, unguarded: strings live on the engine host thread (and on
+    // the user-interface thread only while no engine step runs).
+    static CVXLByteBuffer* sharedEmptyText;
+    static std::size_t liveStrings;
 };
 
 bool operator!=(const CVXLString& a, const CVXLString& b);

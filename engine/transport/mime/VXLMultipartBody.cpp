@@ -39,7 +39,8 @@ bool CVXLMultipartBody::insertPart(std::uint32_t n, const CVXLEntityRef& part)
         node->next = head_;
         head_ = node;
     } else {
-        Node* before = nodeAt(n - 1);
+        // Appending goes straight to the tail, so building a body stays linear.
+        Node* before = n == count_ ? tail_ : nodeAt(n - 1);
         node->next = before->next;
         before->next = node;
     }

@@ -78,10 +78,33 @@ const VXLMmsHeaderRow* mmsHeaderTable(std::int32_t kind, std::uint32_t& rowCount
     return nullptr;
 }
 
+namespace {
+
+// Every PDU starts with the same MIME type and headers: made once, shared
+// by each new PDU, and copied only by one that changes its headers.
+struct PduMimeDefaults {
+    PduMimeDefaults()
+    {
+        wspContentTypeNameOf(kWspContentTypeMmsMessage, contentType, true);
+        entity.setContentType(contentType);
+    }
+    CVXLString contentType;
+    CVXLMimeEntity entity;
+};
+
+const PduMimeDefaults& pduMimeDefaults()
+{
+    static const PduMimeDefaults defaults;
+    return defaults;
+}
+
+} // namespace
+
 CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
 {
-    wspContentTypeNameOf(kWspContentTypeMmsMessage, contentTypeName_, true);
-    setContentType(contentTypeName_);
+    const PduMimeDefaults& defaults = pduMimeDefaults();
+    contentTypeName_ = defaults.contentType;
+    CVXLMimeEntity::setHeaders(defaults.entity.mimeHeaders());
 }
 
 CVXLMmsPdu::CVXLMmsPdu(const CVXLMmsPdu& other)

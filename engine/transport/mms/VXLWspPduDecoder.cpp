@@ -12,8 +12,73 @@ constexpr std::uint8_t kNoValue = 0x00;
 // Smallest entry of a multipart body: HeadersLen, DataLen, a content type.
 constexpr std::uint32_t kMinEntryBytes = 3;
 
+// Texts the decoder meets again and again (small numbers, names from the
+// tables) are made once each and shared by every value that holds them.
+constexpr std::uint64_t kSharedNumbers = 256;
+
+const CVXLString& sharedNumber(std::uint64_t value)
+{
+    static const struct Numbers {
+        Numbers()
+        {
+            for (std::uint32_t i = 0; i < kSharedNumbers; ++i)
+                texts[i].setUnsigned(i);
+        }
+        CVXLString texts[kSharedNumbers];
+    } numbers;
+    return numbers.texts[value];
+}
+
+// The text at index, made by make on first use. An index past the cache is
+// made each time; so is a text that comes out empty.
+template <std::size_t N, typename Make>
+bool sharedName(std::uint64_t index, CVXLString& out, Make make)
+{
+    static CVXLString names[N];
+    if (index >= N) {
+        out.clear();
+        return make(out);
+    }
+    CVXLString& name = names[index];
+    bool ok = true;
+    if (!name.length())
+        ok = make(name);
+    out = name;
+    return ok;
+}
+
+bool headerName(std::uint8_t wire, CVXLString& name)
+{
+    return sharedName<128>(wire & 0x7Fu, name, [wire](CVXLString& out) { return wspHeaderNameOf(wire, out); });
+}
+
+bool contentTypeName(std::uint64_t number, CVXLString& type)
+{
+    return sharedName<kVxlWspWellKnownContentTypes>(number, type, [number](CVXLString& out) {
+        return wspContentTypeNameOf(static_cast<std::int32_t>(number), out, true);
+    });
+}
+
+bool charsetName(std::uint64_t number, CVXLString& name)
+{
+    return sharedName<kSharedNumbers>(number, name, [number](CVXLString& out) {
+        return charsetNameOf(static_cast<std::int32_t>(number), out);
+    });
+}
+
+const CVXLString& parameterName(const VXLWspParameterRow& row)
+{
+    static CVXLString names[kVxlWspParameterRows];
+    CVXLString& name = names[&row - kVxlWspParameterTable];
+    if (!name.length())
+        name = row.name;
+    return name;
+}
+
 CVXLString decimal(std::uint64_t value)
 {
+    if (value < kSharedNumbers)
+        return sharedNumber(value);
     char digits[24];
     int n = 0;
     do {
@@ -28,7 +93,11 @@ CVXLString decimal(std::uint64_t value)
     return result;
 }
 
-CVXLString signedDecimal(std::int32_t value) { return CVXLString(value); }
+CVXLString signedDecimal(std::int32_t value)
+{
+    return value >= 0 && static_cast<std::uint64_t>(value) < kSharedNumbers ? sharedNumber(static_cast<std::uint64_t>(value))
+                                                                             : CVXLString(value);
+}
 
 bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
 
@@ -59,8 +128,7 @@ bool readCharset(CVXLWspReader& in, CVXLString& name)
     std::uint64_t number;
     if (!in.readInteger(number) || number > 0x7FFFFFFF)
         return false;
-    name.clear();
-    return charsetNameOf(static_cast<std::int32_t>(number), name);
+    return charsetName(number, name);
 }
 
 // A content type given by number or wire byte, or as text.
@@ -77,7 +145,7 @@ bool readMediaType(CVXLWspReader& in, CVXLString& type)
         return false;
     // A number the table lacks leaves the type empty rather than failing.
     if (number < kVxlWspWellKnownContentTypes)
-        wspContentTypeNameOf(static_cast<std::int32_t>(number), type, true);
+        contentTypeName(number, type);
     return true;
 }
 
@@ -451,7 +519,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
     const VXLWspParameterRow* row = wspParameterRowOfWire(static_cast<std::int32_t>(wire | 0x80));
     if (!row)
         return false;
-    name = row->name;
+    name = parameterName(*row);
     switch (row->kind) {
     case kWspParamCharset:
         if (!readCharset(in, value))
@@ -554,7 +622,7 @@ void CVXLWspPduDecoder::decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& par
         CVXLString name;
         if (byte >= 0x80) {
             in.readByte(byte);
-            wspHeaderNameOf(byte, name);
+            headerName(byte, name);
         } else if (!in.readText(name)) {
             return;
         }

@@ -22,6 +22,13 @@ CVXLByteBuffer make(const std::string& text)
     return b;
 }
 
+// A change made to one buffer, and the bytes it should hold after it.
+struct BufferChange {
+    const char* name;
+    std::function<bool(CVXLByteBuffer&)> change;
+    std::string expected;
+};
+
 // Writes text into the room extend answers.
 bool putAtEnd(CVXLByteBuffer& b, const std::string& text)
 {
@@ -137,11 +144,7 @@ TEST(VXLByteBuffer, CopiesOfEmptyBuffersHaveNoBlock)
 
 TEST(VXLByteBuffer, LengthChangesDetachASharer)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(CVXLByteBuffer&)> change;
-        std::string expected;
-    } cases[] = {
+    const BufferChange cases[] = {
         {"append", [](CVXLByteBuffer& b) { return b.append("!", 1); }, "hello!"},
         {"appendCString", [](CVXLByteBuffer& b) { return b.appendCString("!?"); }, "hello!?"},
         {"insert", [](CVXLByteBuffer& b) { return b.insert(0, ">", 1); }, ">hello"},
@@ -168,11 +171,7 @@ TEST(VXLByteBuffer, LengthChangesDetachASharer)
 
 TEST(VXLByteBuffer, InPlaceWritesShowInEverySharer)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(CVXLByteBuffer&)> change;
-        std::string expected;
-    } cases[] = {
+    const BufferChange cases[] = {
         {"write", [](CVXLByteBuffer& b) { return b.write(1, "EL", 2); }, "hELlo"},
         {"fill", [](CVXLByteBuffer& b) { return b.fill(0, '*', 5); }, "*****"},
         {"copyRange into a long enough buffer",
@@ -210,6 +209,51 @@ TEST(VXLByteBuffer, DestroyingTheMiddleSharerKeepsTheOuterTwoLinked)
     EXPECT_FALSE(first.isShared());
     EXPECT_EQ(bytesOf(first), "Xbc");
     EXPECT_EQ(last.data(), nullptr);
+}
+
+TEST(VXLByteBuffer, ABorrowerChangesPrivatelyAndItsCopiesLinkToTheOwner)
+{
+    const BufferChange cases[] = {
+        {"append", [](CVXLByteBuffer& b) { return b.append("!", 1); }, "owned!"},
+        {"remove", [](CVXLByteBuffer& b) { return b.remove(0, 2); }, "ned"},
+        {"truncate", [](CVXLByteBuffer& b) { return b.truncate(3); }, "own"},
+        {"extend", [](CVXLByteBuffer& b) { return putAtEnd(b, "?"); }, "owned?"},
+        {"clear", [](CVXLByteBuffer& b) { b.clear(); return true; }, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CVXLByteBuffer owner = make("owned");
+        CVXLByteBuffer borrower;
+        borrower.borrow(owner);
+        ASSERT_TRUE(borrower.sharesWith(owner));
+        EXPECT_TRUE(borrower.borrows(owner));
+        EXPECT_TRUE(borrower.isShared());
+        // Borrowing links nothing: the owner still counts as alone.
+        EXPECT_FALSE(owner.isShared());
+        ASSERT_TRUE(c.change(borrower));
+        EXPECT_EQ(bytesOf(borrower), c.expected);
+        EXPECT_EQ(bytesOf(owner), "owned");
+        EXPECT_FALSE(borrower.sharesWith(owner));
+    }
+
+    // A copy of a borrower (or of a borrower's borrower) is a real sharer
+    // of the owner's block and keeps it when the owner and borrowers go.
+    auto* owner = new CVXLByteBuffer(make("kept"));
+    auto* borrower = new CVXLByteBuffer;
+    borrower->borrow(*owner);
+    CVXLByteBuffer second;
+    second.borrow(*borrower);
+    EXPECT_TRUE(second.borrows(*owner));
+    CVXLByteBuffer copy(second);
+    CVXLByteBuffer assigned;
+    assigned = *borrower;
+    EXPECT_TRUE(copy.sharesWith(*owner));
+    EXPECT_TRUE(owner->isShared());
+    second.clear();
+    delete borrower;
+    delete owner;
+    EXPECT_EQ(bytesOf(copy), "kept");
+    EXPECT_TRUE(copy.sharesWith(assigned));
 }
 
 TEST(VXLByteBuffer, RemoveCutsAtTheEndAndShrinksToFit)

@@ -137,6 +137,40 @@ TEST(VXLHeaderMap, ClearEmptiesEverySharer)
     EXPECT_EQ(b.nameCount(), 0u);
 }
 
+TEST(VXLHeaderMap, MapsThatWereNeverWrittenStayApart)
+{
+    CVXLHeaderMap empty;
+    CVXLHeaderMap copy(empty);
+    CVXLHeaderMap assigned;
+    assigned = empty;
+    for (const CVXLHeaderMap* map : {&empty, &copy, &assigned}) {
+        EXPECT_EQ(map->nameCount(), 0u);
+        EXPECT_EQ(map->nameAt(0), "");
+        EXPECT_FALSE(map->contains("To"));
+        EXPECT_EQ(map->value("To"), "");
+        EXPECT_EQ(map->valueObject("To", 0), nullptr);
+    }
+    EXPECT_TRUE(empty.add("To", "x"));
+    EXPECT_TRUE(copy.add("Cc", "y"));
+    EXPECT_EQ(names(empty), std::vector<std::string> { "To" });
+    EXPECT_EQ(names(copy), std::vector<std::string> { "Cc" });
+    EXPECT_EQ(assigned.nameCount(), 0u);
+
+    // Taking an empty map lets go of the body: its other sharers keep it.
+    CVXLHeaderMap full = sample();
+    CVXLHeaderMap sharer(full);
+    full = CVXLHeaderMap();
+    EXPECT_EQ(full.nameCount(), 0u);
+    EXPECT_EQ(values(sharer, "To").size(), 3u);
+    EXPECT_TRUE(full.add("X", "1"));
+    EXPECT_FALSE(full.sharesBodyWith(sharer));
+    EXPECT_EQ(sharer.valueCount("X"), 0u);
+    sharer = full;
+    EXPECT_TRUE(sharer.sharesBodyWith(full));
+    full.clear();
+    EXPECT_EQ(sharer.nameCount(), 0u);
+}
+
 TEST(VXLHeaderMap, ParameterObjectsAreOwnedAndSharedOnCopy)
 {
     CVXLHeaderMap map;

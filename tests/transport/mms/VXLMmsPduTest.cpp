@@ -62,6 +62,32 @@ TEST(MmsPdu, GettersAndParameters)
     EXPECT_EQ(pdu.contentType(), "application/vnd.wap.mms-message");
 }
 
+// New PDUs start from one set of MIME headers: a change to one PDU's
+// headers must stay its own.
+TEST(MmsPdu, MimeHeadersOfNewPdusChangePrivately)
+{
+    CVXLMmsPdu first;
+    auto* second = new CVXLMmsPdu(kMmsSendReq);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(first.CVXLMimeEntity::addHeader("Content-Location", "here"));
+    EXPECT_TRUE(second->CVXLMimeEntity::addHeader("Content-ID", "<a>"));
+    second->setContentType("text/plain");
+    EXPECT_EQ(first.contentId(), "");
+    EXPECT_EQ(first.CVXLMimeEntity::contentLocation(), "here");
+    EXPECT_EQ(second->CVXLMimeEntity::contentLocation(), "");
+    EXPECT_EQ(first.mimeHeaders().valueCount("Content-Type"), 1u);
+    EXPECT_EQ(second->contentId(), "<a>");
+    EXPECT_EQ(second->mimeHeaders().valueCount("Content-Type"), 2u);
+    delete second;
+
+    CVXLMmsPdu third;
+    EXPECT_EQ(third.mimeHeaders().nameCount(), 1u);
+    EXPECT_EQ(third.contentType(), "application/vnd.wap.mms-message");
+    EXPECT_EQ(third.pduContentType(), "application/vnd.wap.mms-message");
+    EXPECT_EQ(third.contentId(), "");
+    EXPECT_EQ(third.CVXLMimeEntity::contentLocation(), "");
+}
+
 TEST(MmsPdu, HandlesDeleteWithTheirLastUser)
 {
     int deaths = 0;
