@@ -128,7 +128,9 @@ CVXLInboundMessageManager::CVXLInboundMessageManager()
 CVXLInboundMessageManager::~CVXLInboundMessageManager()
 {
     dropTransactions();
-    if (decision_ && !decision_->isBusy())
+    // A reply handled here leaves its event in progress; only one still
+    // with the Producer is the Producer's.
+    if (decision_ && !decisionOut_)
         delete decision_;
     if (gInstance == this)
         gInstance = nullptr;
@@ -526,7 +528,7 @@ void CVXLInboundMessageManager::continueNotification()
     auto* push = static_cast<CPushRequest*>(pushRequest_);
     if (pdu->field(kRetrievalModeField).toInt() == kRetrievalManual && push->fetchNow != 1 && producer_) {
         // A decision still out after a cancel is left to the Producer.
-        if (decision_ && !decision_->isBusy())
+        if (decision_ && !decisionOut_)
             delete decision_;
         decision_ = new CMessageDecisionEvent(kStepDecision);
         decision_->setHeapAllocated(false);
@@ -541,6 +543,7 @@ void CVXLInboundMessageManager::continueNotification()
         decision_->summary = summary;
         decision_->pushedData = pushed_.data();
         decision_->pushedLength = pushed_.length();
+        decisionOut_ = true;
         return post(producer_, decision_);
     }
     requestPreview();
@@ -549,6 +552,8 @@ void CVXLInboundMessageManager::continueNotification()
 void CVXLInboundMessageManager::onDecision(CVXLEvent* event)
 {
     auto* decision = static_cast<CMessageDecisionEvent*>(event);
+    if (decision == decision_)
+        decisionOut_ = false;
     delete decision->summary;
     decision->summary = nullptr;
     const std::int32_t result = decision->result();

@@ -300,6 +300,8 @@ private:
     // A relay delete of an item request (kinds 1 and 2).
     bool itemAtRelay_ = false;
     CMessageDecisionEvent* decision_ = nullptr;
+    // The decision is with the Producer: its reply has not come back.
+    bool decisionOut_ = false;
     CVXLByteBuffer pushed_;
 
     CStoreMessageRequest storeMessageRequest_;
