@@ -547,6 +547,8 @@ TEST_F(VXLClientTest, MediaReferencesReadTheClientsItemsAndRunUnderItsJobRunner)
     {
         CVXLMediaRef* ref = new CVXLMediaRef;
         CVXLMediaRefHandle handle(ref);
+        // The handle holds the only reference from here.
+        ref->release();
         ref->setMimeType("image/jpeg");
         ref->addRendition("a.jpg", "image/jpeg", &source, 100, 100, -1, false);
         ref->addRendition("a.png", "image/png", &source, 80, 80, -1, false);

@@ -336,6 +336,9 @@ TEST_F(ProducerTest, DataChargeNoticeIsRefusedWhileAnOperationRuns)
     CVXLEvent& charge = activity(CProducer::kActivityDataCharge);
     EXPECT_EQ(producer().mode(), CProducer::kModeOther);
     EXPECT_EQ(replyTo(charge), -1);
+    // The shut-down ends the flow on screen and frees its screens.
+    ASSERT_TRUE(driver.shutDown());
+    EXPECT_TRUE(pool->live.empty());
 }
 
 TEST_F(ProducerTest, SignalsWithoutARunningProgramFailAndPushPayloadsReachJob28)
