@@ -41,6 +41,39 @@ std::uint16_t freeUdpPort()
     return probe.open(0) ? probe.port() : 0;
 }
 
+// Creates and starts the engine with the relay's MMS URL, the proxy and the
+// user, and runs it past the start's wait for the push queue's load (on the
+// driven clock).
+bool startEngine(EngineDriver& driver, const std::string& mmsUrl, const std::string& proxyUri, const char* user)
+{
+    if (!driver.create())
+        return false;
+    CVXLClient& client = *driver.client();
+    client.settings().setConfigString(kCfgMmscUri, mmsUrl.c_str());
+    client.settings().setConfigString(kCfgProxyUri, proxyUri.c_str());
+    client.settings().setConfigString(kCfgUserIdentity, user);
+    if (!driver.startUp())
+        return false;
+    for (int i = 0; i < 100 && client.pushTimerArmed(); ++i)
+        driver.runToNextTimer();
+    return true;
+}
+
+// A real squid, the relay behind it and a free push port.
+struct ReceivePeers {
+    SquidProxy squid;
+    MmsRelayPeer relay;
+    std::uint16_t pushPort = 0;
+
+    void start()
+    {
+        ASSERT_TRUE(squid.start()) << squid.error();
+        ASSERT_TRUE(relay.start());
+        pushPort = freeUdpPort();
+        ASSERT_NE(pushPort, 0);
+    }
+};
+
 // The image's size: a part read into memory, and one several read windows
 // long that the store copies from the received file.
 class VXLClientReceive : public ::testing::TestWithParam<int> {};
@@ -50,24 +83,16 @@ TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknow
     const std::string size = std::to_string(GetParam());
     TESSEL_REQUIRE_TOOL(testToolSquid());
     TESSEL_REQUIRE_TOOL(testToolTshark());
-    SquidProxy squid;
-    ASSERT_TRUE(squid.start()) << squid.error();
-    MmsRelayPeer relay;
-    ASSERT_TRUE(relay.start());
-    const std::uint16_t pushPort = freeUdpPort();
-    ASSERT_NE(pushPort, 0);
+    ReceivePeers peers;
+    ASSERT_NO_FATAL_FAILURE(peers.start());
+    SquidProxy& squid = peers.squid;
+    MmsRelayPeer& relay = peers.relay;
+    const std::uint16_t pushPort = peers.pushPort;
 
     EngineDriver driver;
     driver.root().writeDeviceConf("push.port = " + std::to_string(pushPort) + "\n");
-    ASSERT_TRUE(driver.create());
+    ASSERT_TRUE(startEngine(driver, relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser));
     CVXLClient& client = *driver.client();
-    client.settings().setConfigString(kCfgMmscUri, relay.url("/mms").c_str());
-    client.settings().setConfigString(kCfgProxyUri, squid.proxyUri().c_str());
-    client.settings().setConfigString(kCfgUserIdentity, SquidProxy::kUser);
-    ASSERT_TRUE(driver.startUp());
-    // Past the start's wait for the queue's load, on the driven clock.
-    for (int i = 0; i < 100 && client.pushTimerArmed(); ++i)
-        driver.runToNextTimer();
     ASSERT_TRUE(client.getWapPushQueue().isLoaded());
     ASSERT_FALSE(client.pushTimerArmed());
     ASSERT_EQ(client.getWapPushSource().boundPort(), pushPort);
@@ -141,17 +166,9 @@ TESSEL_TEST_CHILD(receiveEngine)
         return 2;
     TempDeviceRoot root { std::string(rootPath) };
     EngineDriver driver(&root);
-    if (!driver.create())
+    if (!startEngine(driver, argv[0], argv[1], argv[2]))
         return 3;
     CVXLClient& client = *driver.client();
-    client.settings().setConfigString(kCfgMmscUri, argv[0]);
-    client.settings().setConfigString(kCfgProxyUri, argv[1]);
-    client.settings().setConfigString(kCfgUserIdentity, argv[2]);
-    if (!driver.startUp())
-        return 4;
-    // Past the start's wait for the queue's load, on the driven clock.
-    for (int i = 0; i < 100 && client.pushTimerArmed(); ++i)
-        driver.runToNextTimer();
     const auto ready = [&] {
         return client.getWapPushQueue().isLoaded() && !client.pushTimerArmed()
             && client.getWapPushSource().boundPort() != 0;
@@ -192,12 +209,11 @@ std::size_t count(const std::string& text, const std::string& what)
 TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnce)
 {
     TESSEL_REQUIRE_TOOL(testToolSquid());
-    SquidProxy squid;
-    ASSERT_TRUE(squid.start()) << squid.error();
-    MmsRelayPeer relay;
-    ASSERT_TRUE(relay.start());
-    const std::uint16_t pushPort = freeUdpPort();
-    ASSERT_NE(pushPort, 0);
+    ReceivePeers peers;
+    ASSERT_NO_FATAL_FAILURE(peers.start());
+    SquidProxy& squid = peers.squid;
+    MmsRelayPeer& relay = peers.relay;
+    const std::uint16_t pushPort = peers.pushPort;
 
     TempDeviceRoot root;
     root.writeDeviceConf("push.port = " + std::to_string(pushPort) + "\n");

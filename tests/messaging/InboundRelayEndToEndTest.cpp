@@ -24,16 +24,8 @@
 
 namespace {
 
-class InboundRelayEndToEnd : public ::testing::Test {
+class InboundRelayEndToEnd : public RelayThroughSquidTest {
 protected:
-    void SetUp() override
-    {
-        TESSEL_REQUIRE_TOOL(testToolSquid());
-        ASSERT_TRUE(squid.start()) << squid.error();
-        ASSERT_TRUE(relay.start());
-        rig.attach(driver, relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser);
-    }
-
     // The tree follows real time (the peers are real processes).
     std::int32_t send(CVXLEvent& request, int realMs = 30000)
     {
@@ -59,11 +51,6 @@ protected:
         return host.c_str();
     }
 
-    TempDeviceRoot root;
-    JobTreeDriver driver;
-    SquidProxy squid;
-    MmsRelayPeer relay;
-    InboundRig rig;
     InboundRequester& requester = rig.requester;
     CVXLInboundMessageManager& manager = rig.manager;
     CMessageStoreManager& store = rig.store;

@@ -8,8 +8,14 @@
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/MmsRelayPeer.h"
+#include "tests/support/SquidProxy.h"
+#include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -103,4 +109,23 @@ struct InboundRig {
     Services services;
     InboundRequester requester;
     CVXLInboundMessageManager manager;
+};
+
+// An InboundRig whose transport goes through a real squid to
+// tests/peers/mms_relay.py; the tree follows real time.
+class RelayThroughSquidTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TESSEL_REQUIRE_TOOL(testToolSquid());
+        ASSERT_TRUE(squid.start()) << squid.error();
+        ASSERT_TRUE(relay.start());
+        rig.attach(driver, relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser);
+    }
+
+    TempDeviceRoot root;
+    JobTreeDriver driver;
+    SquidProxy squid;
+    MmsRelayPeer relay;
+    InboundRig rig;
 };

@@ -32,14 +32,13 @@ constexpr const char* kText = "Hello from Tessel";
 constexpr const char* kPicture = "GIF89a\x01\x00\x01\x00\x80\x00\x00;";
 constexpr std::size_t kPictureBytes = 14;
 
-class OutboundSendRelayEndToEnd : public ::testing::Test {
+class OutboundSendRelayEndToEnd : public RelayThroughSquidTest {
 protected:
     void SetUp() override
     {
-        TESSEL_REQUIRE_TOOL(testToolSquid());
-        ASSERT_TRUE(squid.start()) << squid.error();
-        ASSERT_TRUE(relay.start());
-        rig.attach(driver, relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser);
+        RelayThroughSquidTest::SetUp();
+        if (HasFatalFailure() || IsSkipped())
+            return;
         files.setFileStore(&fileStore);
         sender.setFileStoreManager(&files);
         sender.setUploadManager(&uploads);
@@ -94,11 +93,6 @@ protected:
             std::chrono::microseconds(200));
     }
 
-    TempDeviceRoot root;
-    JobTreeDriver driver;
-    SquidProxy squid;
-    MmsRelayPeer relay;
-    InboundRig rig;
     CVXLPlatformFileStore fileStore;
     CVXLFileStoreManager files;
     UploadStandIn uploads;
