@@ -26,17 +26,40 @@ public:
 
 class CVXLHeaderMap::Body : public CVXLObject {
 public:
-    static constexpr std::uint32_t kFirstNames = 4;
+    ~Body() override
+    {
+        removeAll();
+        delete map_;
+    }
 
-    ~Body() override { removeAll(); }
+    std::uint32_t nameCount() const { return map_ ? map_->count() : inlineNames_; }
 
-    // Exact case unless asked; the map's flag is set for this one lookup only.
+    // Null when out of range.
+    const CVXLString* nameAt(int index) const
+    {
+        if (map_)
+            return map_->keyAt(index);
+        return index >= 0 && static_cast<std::uint32_t>(index) < inlineNames_ ? &names_[index] : nullptr;
+    }
+
+    Entry* firstAt(int index) const
+    {
+        if (map_)
+            return static_cast<Entry*>(map_->valueAt(index));
+        return index >= 0 && static_cast<std::uint32_t>(index) < inlineNames_ ? firsts_[index] : nullptr;
+    }
+
+    // The first name that matches, exactly unless asked.
     Entry* values(const CVXLString& name, bool ignoreCase = false) const
     {
-        names.setCaseInsensitive(ignoreCase);
-        auto* first = static_cast<Entry*>(names.find(name));
-        names.setCaseInsensitive(false);
-        return first;
+        if (map_) {
+            map_->setCaseInsensitive(ignoreCase);
+            auto* first = static_cast<Entry*>(map_->find(name));
+            map_->setCaseInsensitive(false);
+            return first;
+        }
+        const int at = inlineIndexOf(name, ignoreCase);
+        return at < 0 ? nullptr : firsts_[at];
     }
 
     Entry* entry(const CVXLString& name, int index, bool ignoreCase = false) const
@@ -54,7 +77,7 @@ public:
             return nullptr;
         Entry* first = values(name);
         if (!first) {
-            if (!names.append(name, entry)) {
+            if (!appendName(name, entry)) {
                 deleteEntry(entry);
                 return nullptr;
             }
@@ -66,31 +89,80 @@ public:
         return entry;
     }
 
-    void removeChain(Entry* first)
+    // Removes the name (its first exact match) and its values.
+    void remove(const CVXLString& name)
     {
-        while (first) {
-            Entry* next = first->next;
-            deleteEntry(first);
-            first = next;
+        Entry* first = values(name);
+        if (!first)
+            return;
+        if (map_) {
+            map_->remove(name);
+        } else {
+            const auto at = static_cast<std::uint32_t>(inlineIndexOf(name, false));
+            for (std::uint32_t i = at; i + 1 < inlineNames_; ++i) {
+                names_[i] = names_[i + 1];
+                firsts_[i] = firsts_[i + 1];
+            }
+            names_[--inlineNames_].clear();
         }
+        removeChain(first);
     }
 
     // Last name first; the names go all at once, not one search each.
     void removeAll()
     {
-        for (std::uint32_t i = names.count(); i > 0; --i)
-            removeChain(static_cast<Entry*>(names.valueAt(static_cast<int>(i - 1))));
-        names.removeAll(false);
+        for (std::uint32_t i = nameCount(); i > 0; --i)
+            removeChain(firstAt(static_cast<int>(i - 1)));
+        if (map_)
+            map_->removeAll(false);
+        for (std::uint32_t i = 0; i < inlineNames_; ++i)
+            names_[i].clear();
+        inlineNames_ = 0;
         // Every entry is gone, those kept in place too.
         inlineUsed_ = 0;
     }
 
-    // Room for a few names from the start: most maps hold no more.
-    mutable CVXLStringMap names {kFirstNames};
     CVXLString empty;
 
 private:
-    static constexpr std::uint32_t kInlineEntries = 4;
+    // Most maps hold no more names or values than this: they live in the
+    // body itself. A map of more names keeps them all in a string map.
+    static constexpr std::uint32_t kInlineNames = 6;
+    static constexpr std::uint32_t kInlineEntries = 6;
+
+    int inlineIndexOf(const CVXLString& name, bool ignoreCase) const
+    {
+        for (std::uint32_t i = 0; i < inlineNames_; ++i) {
+            if (ignoreCase ? names_[i].compare(name, false) == 0 : names_[i] == name)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    bool appendName(const CVXLString& name, Entry* first)
+    {
+        if (!map_ && inlineNames_ < kInlineNames) {
+            names_[inlineNames_] = name;
+            firsts_[inlineNames_++] = first;
+            return true;
+        }
+        if (!map_) {
+            auto* map = new CVXLStringMap(2 * kInlineNames);
+            if (!map)
+                return false;
+            for (std::uint32_t i = 0; i < inlineNames_; ++i) {
+                if (!map->append(names_[i], firsts_[i])) {
+                    delete map;
+                    return false;
+                }
+            }
+            map_ = map;
+            for (std::uint32_t i = 0; i < inlineNames_; ++i)
+                names_[i].clear();
+            inlineNames_ = 0;
+        }
+        return map_->append(name, first);
+    }
 
     // The first values live in the body itself; later ones on the heap.
     Entry* newEntry(const CVXLString& text)
@@ -98,6 +170,15 @@ private:
         if (inlineUsed_ < kInlineEntries)
             return new (inlineEntries_ + inlineUsed_++ * sizeof(Entry)) Entry(text);
         return new Entry(text);
+    }
+
+    void removeChain(Entry* first)
+    {
+        while (first) {
+            Entry* next = first->next;
+            deleteEntry(first);
+            first = next;
+        }
     }
 
     void deleteEntry(Entry* entry)
@@ -109,6 +190,11 @@ private:
             delete entry;
     }
 
+    CVXLString names_[kInlineNames];
+    Entry* firsts_[kInlineNames] = {};
+    std::uint32_t inlineNames_ = 0;
+    // Null until the names outgrow the body.
+    CVXLStringMap* map_ = nullptr;
     alignas(Entry) unsigned char inlineEntries_[kInlineEntries * sizeof(Entry)];
     std::uint32_t inlineUsed_ = 0;
 };
@@ -174,9 +260,9 @@ bool CVXLHeaderMap::makePrivate()
     if (!copy)
         return false;
     if (body_) {
-        for (std::uint32_t i = 0, n = body_->names.count(); i < n; ++i) {
-            const CVXLString& name = *body_->names.keyAt(static_cast<int>(i));
-            const auto* first = static_cast<const Entry*>(body_->names.valueAt(static_cast<int>(i)));
+        for (std::uint32_t i = 0, n = body_->nameCount(); i < n; ++i) {
+            const CVXLString& name = *body_->nameAt(static_cast<int>(i));
+            const Entry* first = body_->firstAt(static_cast<int>(i));
             for (const Entry* from = first; from; from = from->next) {
                 Entry* to = copy->add(name, from->text);
                 // Parameters are shared with the old body, not copied.
@@ -196,12 +282,12 @@ bool CVXLHeaderMap::makePrivate()
 
 std::uint32_t CVXLHeaderMap::nameCount() const
 {
-    return body_ ? body_->names.count() : 0;
+    return body_ ? body_->nameCount() : 0;
 }
 
 CVXLString CVXLHeaderMap::nameAt(int index) const
 {
-    const CVXLString* name = body_ ? body_->names.keyAt(index) : nullptr;
+    const CVXLString* name = body_ ? body_->nameAt(index) : nullptr;
     return name ? *name : CVXLString();
 }
 
@@ -242,11 +328,9 @@ bool CVXLHeaderMap::remove(const CVXLString& name)
 {
     if (!makePrivate())
         return false;
-    Entry* first = body_->values(name);
-    if (!first)
+    if (!body_->values(name))
         return false;
-    body_->names.remove(name);
-    body_->removeChain(first);
+    body_->remove(name);
     return true;
 }
 

@@ -3,11 +3,18 @@
 #include <new>
 
 namespace {
-constexpr std::uint32_t kFirstCapacity = 16;
+// The first entries and pool fit the allocator's small blocks, and most
+// PDUs need no more.
+constexpr std::uint32_t kFirstCapacity = 15;
+constexpr std::uint32_t kFirstPool = 256;
 const CVXLString kEmpty;
 } // namespace
 
-CVXLMmsFieldTable::Entry::Entry(const Entry& other) : text(other.text), next(other.next)
+CVXLMmsFieldTable::Entry::Entry(const Entry& other)
+    : text(other.text)
+    , magnitude(other.magnitude)
+    , next(other.next)
+    , held(other.held)
 {
     set[0] = other.set[0];
     set[1] = other.set[1];
@@ -40,6 +47,7 @@ CVXLMmsFieldTable& CVXLMmsFieldTable::operator=(const CVXLMmsFieldTable& other)
     for (std::uint32_t i = 0; i < other.count_; ++i)
         new (&entries_[i]) Entry(other.entries_[i]);
     count_ = other.count_;
+    pool_ = other.pool_;
     vxlMemCopy(first_, other.first_, sizeof first_);
     vxlMemCopy(last_, other.last_, sizeof last_);
     vxlMemCopy(values_, other.values_, sizeof values_);
@@ -59,6 +67,7 @@ void CVXLMmsFieldTable::release()
     entries_ = nullptr;
     count_ = 0;
     capacity_ = 0;
+    pool_.clear();
 }
 
 void CVXLMmsFieldTable::clear()
@@ -87,6 +96,8 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
         // The parameters move over rather than being copied.
         Entry* moved = new (&grown[i]) Entry();
         moved->text = entries_[i].text;
+        moved->magnitude = entries_[i].magnitude;
+        moved->held = entries_[i].held;
         moved->next = entries_[i].next;
         moved->set[0] = entries_[i].set[0];
         moved->set[1] = entries_[i].set[1];
@@ -101,13 +112,12 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
     return true;
 }
 
-bool CVXLMmsFieldTable::add(std::int32_t code, const CVXLString& value)
+CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::added(std::int32_t code)
 {
     if (code < 0 || code > kMaxCode || !reserve(count_ + 1))
-        return false;
+        return nullptr;
     const auto index = static_cast<std::int32_t>(count_);
-    Entry* added = new (&entries_[count_++]) Entry();
-    added->text = value;
+    Entry* entry = new (&entries_[count_++]) Entry();
     if (last_[code] < 0) {
         first_[code] = index;
         order_[codeCount_++] = static_cast<std::uint8_t>(code);
@@ -116,7 +126,77 @@ bool CVXLMmsFieldTable::add(std::int32_t code, const CVXLString& value)
     }
     last_[code] = index;
     ++values_[code];
+    return entry;
+}
+
+bool CVXLMmsFieldTable::add(std::int32_t code, const CVXLString& value)
+{
+    Entry* entry = added(code);
+    if (!entry)
+        return false;
+    entry->text = value;
     return true;
+}
+
+bool CVXLMmsFieldTable::addText(std::int32_t code, const char* bytes, std::uint32_t length)
+{
+    if (code < 0 || code > kMaxCode)
+        return false;
+    const std::uint32_t at = pool_.length();
+    if (length) {
+        if (!pool_.capacity())
+            pool_ = CVXLByteBuffer(length > kFirstPool ? length : kFirstPool);
+        // The pool is grown first, so a refusal leaves the table as it was.
+        std::uint8_t* into = pool_.extend(length);
+        if (!into)
+            return false;
+        vxlMemCopy(into, bytes, length);
+    }
+    Entry* entry = added(code);
+    if (!entry) {
+        pool_.truncate(at);
+        return false;
+    }
+    entry->pooled.at = at;
+    entry->pooled.length = length;
+    entry->held = length ? Held::kPooled : Held::kText;
+    return true;
+}
+
+bool CVXLMmsFieldTable::addNumber(std::int32_t code, std::uint64_t magnitude, bool negative)
+{
+    Entry* entry = added(code);
+    if (!entry)
+        return false;
+    entry->magnitude = magnitude;
+    entry->held = negative && magnitude ? Held::kNegative : Held::kNumber;
+    return true;
+}
+
+CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
+{
+    constexpr std::uint64_t kShared = 256;
+    static const struct Numbers {
+        Numbers()
+        {
+            for (std::uint32_t i = 0; i < kShared; ++i)
+                texts[i].setUnsigned(i);
+        }
+        CVXLString texts[kShared];
+    } numbers;
+    if (magnitude < kShared && (!negative || magnitude == 0))
+        return numbers.texts[magnitude];
+    char text[24];
+    int at = sizeof text;
+    do {
+        text[--at] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (negative)
+        text[--at] = '-';
+    CVXLString result;
+    result.appendBytes(text + at, static_cast<std::uint32_t>(sizeof text - at));
+    return result;
 }
 
 const CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::entry(std::int32_t code, int n) const
@@ -151,7 +231,25 @@ std::uint32_t CVXLMmsFieldTable::valueCount(std::int32_t code) const
 const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
 {
     const Entry* found = entry(code, n);
-    return found ? found->text : kEmpty;
+    if (!found)
+        return kEmpty;
+    // Made on first read; a refused block leaves it to the next read.
+    switch (found->held) {
+    case Held::kText:
+        break;
+    case Held::kPooled:
+        found->text.appendBytes(pool_.data() + found->pooled.at, found->pooled.length);
+        if (found->text.length() == found->pooled.length)
+            found->held = Held::kText;
+        break;
+    case Held::kNumber:
+    case Held::kNegative:
+        found->text = decimal(found->magnitude, found->held == Held::kNegative);
+        if (found->text.length())
+            found->held = Held::kText;
+        break;
+    }
+    return found->text;
 }
 
 const CVXLString* CVXLMmsFieldTable::parameter(std::int32_t code, int n, Parameter which) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/base/VXLByteBuffer.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
 
@@ -9,6 +10,11 @@
 // the order it was added, each with its optional token and charset. Codes
 // keep the order of their first value; the values of one code are chained,
 // so a lookup by code never compares text. Copies are deep.
+//
+// Texts added as bytes (addText) are kept together in one pool, and numbers
+// (addNumber) as numbers; each becomes a string only when first read, so a
+// decoded PDU costs no block per value. A read may therefore build a string: like every engine
+// string, a table is used by one thread at a time.
 class CVXLMmsFieldTable : public CVXLObject {
 public:
     // Field codes are the wire byte less 0x80.
@@ -23,6 +29,10 @@ public:
 
     // False for a code outside 0..kMaxCode or when the heap refuses.
     bool add(std::int32_t code, const CVXLString& value);
+    // The same for length bytes of text (no NUL among them), and for a
+    // number, which reads as its decimal text.
+    bool addText(std::int32_t code, const char* bytes, std::uint32_t length);
+    bool addNumber(std::int32_t code, std::uint64_t magnitude, bool negative = false);
     // Sets a parameter on value n of a code; false when the value is absent.
     bool setParameter(std::int32_t code, int n, Parameter which, const CVXLString& value);
     void clear();
@@ -41,12 +51,17 @@ public:
     // A header name that is a field code in decimal ("12"), as the message
     // interface names fields.
     static bool codeOfName(const CVXLString& name, std::int32_t& code);
+    // The decimal text of a number; those below 256 share one text each.
+    static CVXLString decimal(std::uint64_t magnitude, bool negative = false);
 
 private:
     // Few values carry parameters; those that do hold them apart.
     struct Parameters : CVXLObject {
         CVXLString values[2];
     };
+
+    // How an entry holds its value until it is first read.
+    enum class Held : std::uint8_t { kText, kPooled, kNumber, kNegative };
 
     struct Entry {
         Entry() = default;
@@ -55,17 +70,30 @@ private:
         Entry& operator=(const Entry&) = delete;
         ~Entry() { delete parameters; }
 
-        CVXLString text;
+        // The value once made; until then empty, with the value held as the
+        // pool's bytes or as a number.
+        mutable CVXLString text;
         Parameters* parameters = nullptr;
+        union {
+            struct {
+                std::uint32_t at;
+                std::uint32_t length;
+            } pooled;
+            std::uint64_t magnitude = 0;
+        };
         std::int32_t next = -1;
         // Parameters set, in order: 0 none, else 1 + first, 1 + second.
         std::uint8_t set[2] = {0, 0};
+        mutable Held held = Held::kText;
     };
 
     const Entry* entry(std::int32_t code, int n) const;
+    Entry* added(std::int32_t code);
     bool reserve(std::uint32_t count);
     void release();
 
+    // The bytes of pooled texts, one after another.
+    CVXLByteBuffer pool_;
     Entry* entries_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t capacity_ = 0;

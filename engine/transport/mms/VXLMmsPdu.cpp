@@ -145,15 +145,36 @@ bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value)
 {
     if (!fields_.add(code, value))
         return false;
-    if (value.length()) {
-        for (std::uint32_t i = 0; i < rowCount_; ++i) {
-            if (table_[i].code == code) {
-                present_[i] = 1;
-                break;
-            }
+    if (value.length())
+        markPresent(code);
+    return true;
+}
+
+bool CVXLMmsPdu::setHeaderText(std::int32_t code, const char* bytes, std::uint32_t length)
+{
+    if (!fields_.addText(code, bytes, length))
+        return false;
+    if (length)
+        markPresent(code);
+    return true;
+}
+
+bool CVXLMmsPdu::setHeaderNumber(std::int32_t code, std::uint64_t magnitude, bool negative)
+{
+    if (!fields_.addNumber(code, magnitude, negative))
+        return false;
+    markPresent(code);
+    return true;
+}
+
+void CVXLMmsPdu::markPresent(std::int32_t code)
+{
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+        if (table_[i].code == code) {
+            present_[i] = 1;
+            return;
         }
     }
-    return true;
 }
 
 namespace {
@@ -182,6 +203,11 @@ bool CVXLMmsPdu::addFieldParameter(std::int32_t code, const char* parameter, con
     CVXLMmsFieldTable::Parameter which;
     if (!parameterOfName(parameter, which))
         return false;
+    return addFieldParameter(code, which, value);
+}
+
+bool CVXLMmsPdu::addFieldParameter(std::int32_t code, CVXLMmsFieldTable::Parameter which, const CVXLString& value)
+{
     return fields_.setParameter(code, static_cast<int>(fields_.valueCount(code)) - 1, which, value);
 }
 

@@ -74,9 +74,15 @@ public:
     bool setHeader(std::int32_t code, const CVXLString& value);
     // The same with a parameter on the value just added.
     bool setHeader(std::int32_t code, const CVXLString& value, const char* parameter, const CVXLString& parameterValue);
+    // The same for length bytes of text, which the field table keeps in its
+    // pool until the value is read.
+    bool setHeaderText(std::int32_t code, const char* bytes, std::uint32_t length);
+    // The same for a number, kept as one until the value is read.
+    bool setHeaderNumber(std::int32_t code, std::uint64_t magnitude, bool negative = false);
     void markPresentHeaders();
     // A parameter on the last value of a field; false when it has none.
     bool addFieldParameter(std::int32_t code, const char* parameter, const CVXLString& value);
+    bool addFieldParameter(std::int32_t code, CVXLMmsFieldTable::Parameter which, const CVXLString& value);
 
     // Value n of a field; "" when absent.
     const CVXLString& field(std::int32_t code, int n = 0) const { return fields_.value(code, n); }
@@ -149,6 +155,8 @@ protected:
 
 private:
     friend class CVXLPduRef;
+    // Marks the first row with the code present.
+    void markPresent(std::int32_t code);
 
     CVXLMmsFieldTable fields_;
     std::int32_t pduKind_;

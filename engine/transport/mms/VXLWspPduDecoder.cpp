@@ -12,22 +12,9 @@ constexpr std::uint8_t kNoValue = 0x00;
 // Smallest entry of a multipart body: HeadersLen, DataLen, a content type.
 constexpr std::uint32_t kMinEntryBytes = 3;
 
-// Texts the decoder meets again and again (small numbers, names from the
-// tables) are made once each and shared by every value that holds them.
-constexpr std::uint64_t kSharedNumbers = 256;
-
-const CVXLString& sharedNumber(std::uint64_t value)
-{
-    static const struct Numbers {
-        Numbers()
-        {
-            for (std::uint32_t i = 0; i < kSharedNumbers; ++i)
-                texts[i].setUnsigned(i);
-        }
-        CVXLString texts[kSharedNumbers];
-    } numbers;
-    return numbers.texts[value];
-}
+// Texts the decoder meets again and again (names from the tables) are made
+// once each and shared by every value that holds them.
+constexpr std::uint64_t kSharedCharsets = 256;
 
 // The text at index, made by make on first use. An index past the cache is
 // made each time; so is a text that comes out empty.
@@ -61,7 +48,7 @@ bool contentTypeName(std::uint64_t number, CVXLString& type)
 
 bool charsetName(std::uint64_t number, CVXLString& name)
 {
-    return sharedName<kSharedNumbers>(number, name, [number](CVXLString& out) {
+    return sharedName<kSharedCharsets>(number, name, [number](CVXLString& out) {
         return charsetNameOf(static_cast<std::int32_t>(number), out);
     });
 }
@@ -75,28 +62,20 @@ const CVXLString& parameterName(const VXLWspParameterRow& row)
     return name;
 }
 
-CVXLString decimal(std::uint64_t value)
-{
-    if (value < kSharedNumbers)
-        return sharedNumber(value);
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value);
-    char text[24];
-    for (int i = 0; i < n; ++i)
-        text[i] = digits[n - 1 - i];
-    CVXLString result;
-    result.appendBytes(text, static_cast<std::uint32_t>(n));
-    return result;
-}
+CVXLString decimal(std::uint64_t value) { return CVXLMmsFieldTable::decimal(value); }
 
 CVXLString signedDecimal(std::int32_t value)
 {
-    return value >= 0 && static_cast<std::uint64_t>(value) < kSharedNumbers ? sharedNumber(static_cast<std::uint64_t>(value))
-                                                                             : CVXLString(value);
+    return CVXLMmsFieldTable::decimal(value < 0 ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+                                                : static_cast<std::uint64_t>(value),
+                                      value < 0);
+}
+
+// Adds a signed value (an enumerated value, -1 when unknown) as a number.
+bool addSigned(CVXLMmsPdu& pdu, std::int32_t code, std::int32_t value)
+{
+    const auto wide = static_cast<std::int64_t>(value);
+    return pdu.setHeaderNumber(code, static_cast<std::uint64_t>(wide < 0 ? -wide : wide), wide < 0);
 }
 
 bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
@@ -325,15 +304,14 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
     return true;
 }
 
-bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset,
-                                            bool indexed)
+bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed)
 {
     std::uint8_t first = 0;
     if (!in.peek(first))
         return false;
     charset.clear();
     if (first > CVXLWspReader::kLengthQuote)
-        return in.readText(text);
+        return in.readTextBytes(text.bytes, text.length);
     std::uint32_t length;
     CVXLWspReader value(in);
     if (!in.readValueLength(length) || !in.split(length, value))
@@ -348,8 +326,44 @@ bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, CVXLString& text,
     }
     if (!readCharset(value, charset))
         return false;
-    return value.readText(text);
+    return value.readTextBytes(text.bytes, text.length);
 }
+
+namespace {
+
+// Adds a text with its charset, when it has one.
+bool addEncodedText(CVXLMmsPdu& pdu, std::int32_t code, const CVXLWspPduDecoder::TextBytes& text,
+                    const CVXLString& charset)
+{
+    return pdu.setHeaderText(code, text.bytes, text.length)
+        && (!charset.length() || pdu.addFieldParameter(code, CVXLMmsFieldTable::kCharset, charset));
+}
+
+bool addText(CVXLWspReader& in, CVXLMmsPdu& pdu, std::int32_t code)
+{
+    CVXLWspPduDecoder::TextBytes text;
+    return in.readTextBytes(text.bytes, text.length) && pdu.setHeaderText(code, text.bytes, text.length);
+}
+
+// X-Mms-MMS-Version as "major.minor", or "major" for minor 15; one shared
+// text per wire byte.
+const CVXLString& versionText(std::uint8_t wire)
+{
+    static CVXLString texts[128];
+    CVXLString& text = texts[wire & 0x7F];
+    if (!text.length()) {
+        const std::int32_t major = (wire >> 4) & 0x07;
+        const std::int32_t minor = wire & 0x0F;
+        text = CVXLString(major);
+        if (minor != 15) {
+            text.appendChar('.');
+            text.append(CVXLString(minor));
+        }
+    }
+    return text;
+}
+
+} // namespace
 
 bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWspReader& in, CVXLMmsPdu& pdu)
 {
@@ -360,14 +374,11 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
-        return pdu.setHeader(code, signedDecimal(byte == 0x80 ? 0 : 1));
+        return pdu.setHeaderNumber(code, byte == 0x80 ? 0 : 1);
     }
     if (code == kMmsFieldElementDescriptor) {
         std::uint32_t length;
-        CVXLString reference;
-        if (!in.readValueLength(length) || !in.readText(reference))
-            return false;
-        return pdu.setHeader(code, reference);
+        return in.readValueLength(length) && addText(in, pdu, code);
     }
 
     switch (kind) {
@@ -375,35 +386,27 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         std::uint64_t value;
         if (!in.readInteger(value))
             return false;
-        return pdu.setHeader(code, decimal(value));
+        return pdu.setHeaderNumber(code, value);
     }
     case kMmsKindText: {
-        CVXLString text;
         if (first <= CVXLWspReader::kLengthQuote && messageType_ == kMmsMboxDeleteConf) {
             std::uint32_t length;
             std::uint64_t index;
             if (!in.readValueLength(length) || !in.readInteger(index))
                 return false;
         }
-        if (!in.readText(text))
-            return false;
-        return pdu.setHeader(code, text);
+        return addText(in, pdu, code);
     }
     case kMmsKindEncodedString: {
-        CVXLString text, charset;
-        if (!decodeEncodedString(in, text, charset))
-            return false;
-        if (charset.length())
-            return pdu.setHeader(code, text, kMmsParamCharset, charset);
-        return pdu.setHeader(code, text);
+        TextBytes text;
+        CVXLString charset;
+        return decodeEncodedString(in, text, charset) && addEncodedText(pdu, code, text, charset);
     }
     case kMmsKindEnumerated: {
         const VXLMmsValueRow* table = mmsValueTableOf(code);
         std::uint8_t byte = 0;
-        if (isText(first)) {
-            CVXLString text;
-            return in.readText(text) && pdu.setHeader(code, text);
-        }
+        if (isText(first))
+            return addText(in, pdu, code);
         if (first <= CVXLWspReader::kLengthQuote) {
             // Only an m-mbox-delete-conf gives an enumerated value a length
             // (an index and the value); elsewhere the value is left out.
@@ -417,43 +420,34 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         const std::int32_t value = mmsValueOfWire(byte, table);
         if (code == kMmsFieldMessageType && messageType_ == 0)
             messageType_ = value;
-        return pdu.setHeader(code, signedDecimal(value));
+        return addSigned(pdu, code, value);
     }
     case kMmsKindVersion: {
-        if (isText(first)) {
-            CVXLString text;
-            return in.readText(text) && pdu.setHeader(code, text);
-        }
+        if (isText(first))
+            return addText(in, pdu, code);
         std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
-        const std::int32_t major = (byte >> 4) & 0x07;
-        const std::int32_t minor = byte & 0x0F;
-        CVXLString text(major);
-        if (minor != 15) {
-            text.appendChar('.');
-            text.append(CVXLString(minor));
-        }
-        return pdu.setHeader(code, text);
+        return pdu.setHeader(code, versionText(byte));
     }
     case kMmsKindIndexAndEncodedString:
     case kMmsKindIndexAndDate: {
         std::uint32_t length;
         std::uint64_t index, date;
-        CVXLString text, charset;
         if (!in.readValueLength(length) || !in.readInteger(index))
             return false;
         if (kind == kMmsKindIndexAndDate) {
             if (!in.readInteger(date))
                 return false;
-            text = decimal(date);
-        } else if (!decodeEncodedString(in, text, charset)) {
-            return false;
+            pdu.setHeaderNumber(code, index);
+            return pdu.setHeaderNumber(code, date);
         }
-        pdu.setHeader(code, decimal(index));
-        if (charset.length())
-            return pdu.setHeader(code, text, kMmsParamCharset, charset);
-        return pdu.setHeader(code, text);
+        TextBytes text;
+        CVXLString charset;
+        if (!decodeEncodedString(in, text, charset))
+            return false;
+        pdu.setHeaderNumber(code, index);
+        return addEncodedText(pdu, code, text, charset);
     }
     case kMmsKindTokenAndEncodedString:
     case kMmsKindTokenAndInteger: {
@@ -462,29 +456,34 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         if (!in.readValueLength(length) || length == 0 || !in.readByte(byte))
             return false;
         const CVXLString token = signedDecimal(mmsValueOfWire(byte, mmsValueTableOf(code)));
-        CVXLString text, charset;
+        CVXLString charset;
+        TextBytes text;
+        std::uint64_t number = 0;
+        bool numbered = false;
         if (length >= 2) {
             CVXLWspReader rest(in);
             in.split(length - 1, rest);
             if (kind == kMmsKindTokenAndInteger) {
-                std::uint64_t value;
-                if (!rest.readInteger(value))
+                if (!rest.readInteger(number))
                     return false;
-                text = decimal(value);
+                numbered = true;
             } else if (!decodeEncodedString(rest, text, charset)) {
                 return false;
             }
         }
-        if (!pdu.setHeader(code, text, kMmsParamToken, token))
+        // A token without its value keeps an empty one.
+        const bool added = numbered ? pdu.setHeaderNumber(code, number)
+                                    : pdu.setHeaderText(code, text.bytes, text.length);
+        if (!added || !pdu.addFieldParameter(code, CVXLMmsFieldTable::kToken, token))
             return false;
-        return !charset.length() || pdu.addFieldParameter(code, kMmsParamCharset, charset);
+        return !charset.length() || pdu.addFieldParameter(code, CVXLMmsFieldTable::kCharset, charset);
     }
     case kMmsKindFieldCode: {
         std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
         // The field code, so that the encoder writes the same byte back.
-        return pdu.setHeader(code, signedDecimal(byte - 0x80));
+        return pdu.setHeaderNumber(code, byte - 0x80u);
     }
     default:
         return false;

@@ -59,6 +59,12 @@ public:
     const char* errorText() const { return error_; }
     std::uint32_t errorPosition() const { return errorPosition_; }
 
+    // A text where it lies in the input.
+    struct TextBytes {
+        const char* bytes = "";
+        std::uint32_t length = 0;
+    };
+
 private:
     bool fail(const char* why, const CVXLWspReader& at);
     bool decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu);
@@ -74,7 +80,7 @@ private:
     bool decodeContentType(CVXLWspReader& in, CVXLMimeEntity& entity);
     bool decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity);
     void decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part);
-    bool decodeEncodedString(CVXLWspReader& in, CVXLString& text, CVXLString& charset, bool indexed = true);
+    bool decodeEncodedString(CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed = true);
     bool decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu, const CVXLString& fileName,
                     std::uint32_t offset);
     bool keepData(CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size, const CVXLWspReader& at);

@@ -125,6 +125,17 @@ bool CVXLWspReader::readText(CVXLString& text, bool quoted)
     return true;
 }
 
+bool CVXLWspReader::readTextBytes(const char*& bytes, std::uint32_t& length, bool quoted)
+{
+    std::uint32_t begin, end;
+    if (!findText(quoted, begin, end))
+        return false;
+    bytes = reinterpret_cast<const char*>(data_ + begin);
+    length = end - begin;
+    position_ = end + 1;
+    return true;
+}
+
 bool CVXLWspReader::skipText()
 {
     std::uint32_t begin, end;

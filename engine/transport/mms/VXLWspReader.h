@@ -63,6 +63,8 @@ public:
     // quoted is set, else only before a byte of 0x80 or above (how some
     // writers quote such a text). A text without its NUL inside the view fails.
     bool readText(CVXLString& text, bool quoted = false);
+    // The same text left where it lies: its first byte and its length.
+    bool readTextBytes(const char*& bytes, std::uint32_t& length, bool quoted = false);
     // Steps over a text as readText reads it, keeping nothing.
     bool skipText();
     // Any WSP value: Short-integer, Value-length and its bytes, or a text.
