@@ -170,6 +170,21 @@ bool CVXLByteBuffer::append(const void* bytes, std::uint32_t count)
     return insert(length(), bytes, count);
 }
 
+bool CVXLByteBuffer::reserve(std::uint32_t capacity)
+{
+    const std::uint32_t old = length();
+    if (block_ && !isShared() && capacity <= block_->capacity)
+        return true;
+    Block* block = newBlock(old, capacity);
+    if (!block)
+        return false;
+    if (old > 0)
+        vxlMemMove(bytesOf(block), bytesOf(block_), old);
+    block->length = old;
+    install(block);
+    return true;
+}
+
 std::uint8_t* CVXLByteBuffer::extendSlowly(std::uint32_t count)
 {
     const std::uint32_t old = length();

@@ -69,6 +69,9 @@ public:
         }
         return extendSlowly(count);
     }
+    // Room for capacity bytes in a block of this holder's own, so appends up
+    // to it allocate nothing; the bytes stay.
+    bool reserve(std::uint32_t capacity);
     bool appendCString(const char* text);
     // Grows the length when the range passes the end; a gap between the old
     // end and offset reads as zero bytes.

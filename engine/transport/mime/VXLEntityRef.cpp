@@ -24,7 +24,7 @@ CVXLEntityRef::~CVXLEntityRef() { release(); }
 void CVXLEntityRef::reset()
 {
     release();
-    count_ = CVXLSharedCount();
+    count_.detach();
 }
 
 void CVXLEntityRef::release()

@@ -73,9 +73,8 @@ void CVXLMmsFieldTable::release()
 void CVXLMmsFieldTable::clear()
 {
     release();
+    // last_ and values_ count only for codes that have a first value.
     vxlMemSet(first_, 0xFF, sizeof first_);
-    vxlMemSet(last_, 0xFF, sizeof last_);
-    vxlMemSet(values_, 0, sizeof values_);
     codeCount_ = 0;
 }
 
@@ -118,8 +117,9 @@ CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::added(std::int32_t code)
         return nullptr;
     const auto index = static_cast<std::int32_t>(count_);
     Entry* entry = new (&entries_[count_++]) Entry();
-    if (last_[code] < 0) {
+    if (first_[code] < 0) {
         first_[code] = index;
+        values_[code] = 0;
         order_[codeCount_++] = static_cast<std::uint8_t>(code);
     } else {
         entries_[last_[code]].next = index;
@@ -144,8 +144,8 @@ bool CVXLMmsFieldTable::addText(std::int32_t code, const char* bytes, std::uint3
         return false;
     const std::uint32_t at = pool_.length();
     if (length) {
-        if (!pool_.capacity())
-            pool_ = CVXLByteBuffer(length > kFirstPool ? length : kFirstPool);
+        if (!pool_.capacity() && !pool_.reserve(length > kFirstPool ? length : kFirstPool))
+            return false;
         // The pool is grown first, so a refusal leaves the table as it was.
         std::uint8_t* into = pool_.extend(length);
         if (!into)
@@ -225,7 +225,7 @@ bool CVXLMmsFieldTable::setParameter(std::int32_t code, int n, Parameter which, 
 
 std::uint32_t CVXLMmsFieldTable::valueCount(std::int32_t code) const
 {
-    return code < 0 || code > kMaxCode ? 0 : values_[code];
+    return code < 0 || code > kMaxCode || first_[code] < 0 ? 0 : values_[code];
 }
 
 const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const

@@ -97,6 +97,7 @@ private:
     Entry* entries_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t capacity_ = 0;
+    // By code: the first and last value's entry (-1 for none) and the count.
     std::int32_t first_[kMaxCode + 1];
     std::int32_t last_[kMaxCode + 1];
     std::uint32_t values_[kMaxCode + 1];

@@ -2,11 +2,6 @@
 
 #include <cstring>
 
-CVXLWspReader::CVXLWspReader(const std::uint8_t* data, std::uint32_t length)
-    : data_(data), length_(data ? length : 0)
-{
-}
-
 bool CVXLWspReader::skip(std::uint32_t count)
 {
     if (count > remaining()) {
@@ -159,15 +154,4 @@ bool CVXLWspReader::skipValue()
         return readValueLength(n) && skip(n);
     }
     return skipText();
-}
-
-bool CVXLWspReader::split(std::uint32_t count, CVXLWspReader& part)
-{
-    if (count > remaining()) {
-        ok_ = false;
-        return false;
-    }
-    part = CVXLWspReader(data_ + position_, count);
-    position_ += count;
-    return true;
 }

@@ -21,7 +21,7 @@ public:
     static constexpr std::uint8_t kTextQuote = 0x7F;
     static constexpr std::uint8_t kStringQuote = 0x22;
 
-    CVXLWspReader(const std::uint8_t* data, std::uint32_t length);
+    CVXLWspReader(const std::uint8_t* data, std::uint32_t length) : data_(data), length_(data ? length : 0) {}
     CVXLWspReader(const CVXLWspReader& other) = default;
     CVXLWspReader& operator=(const CVXLWspReader& other) = default;
 
@@ -70,7 +70,19 @@ public:
     // Any WSP value: Short-integer, Value-length and its bytes, or a text.
     bool skipValue();
     // A reader over the next count bytes; this reader moves past them.
-    bool split(std::uint32_t count, CVXLWspReader& part);
+    bool split(std::uint32_t count, CVXLWspReader& part)
+    {
+        if (count > remaining()) {
+            ok_ = false;
+            return false;
+        }
+        part.data_ = data_ + position_;
+        part.length_ = count;
+        part.position_ = 0;
+        part.ok_ = true;
+        position_ += count;
+        return true;
+    }
     void fail() { ok_ = false; }
 
 private:

@@ -635,11 +635,18 @@ std::int32_t mmsFieldWireOf(std::int32_t code)
 
 const VXLMmsValueRow* mmsValueTableOf(std::int32_t code)
 {
-    for (const VXLMmsValueTableRow* row = kVxlMmsValueTables; row->code != kVxlTableEnd; ++row) {
-        if (row->code == code)
-            return row->table;
-    }
-    return nullptr;
+    // Field codes are below 0x80: the tables by code, found once.
+    static const struct ByCode {
+        ByCode()
+        {
+            for (const VXLMmsValueTableRow* row = kVxlMmsValueTables; row->code != kVxlTableEnd; ++row) {
+                if (row->code >= 0 && row->code < 0x80 && !tables[row->code])
+                    tables[row->code] = row->table;
+            }
+        }
+        const VXLMmsValueRow* tables[0x80] = {};
+    } byCode;
+    return code >= 0 && code < 0x80 ? byCode.tables[code] : nullptr;
 }
 
 std::int32_t mmsValueWireOf(std::int32_t value, const VXLMmsValueRow* table)

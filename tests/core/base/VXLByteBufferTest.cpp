@@ -169,6 +169,44 @@ TEST(VXLByteBuffer, LengthChangesDetachASharer)
     }
 }
 
+TEST(VXLByteBuffer, ReserveMakesRoomThatAppendsFillInPlace)
+{
+    struct Case {
+        const char* what;
+        std::function<void(CVXLByteBuffer&, CVXLByteBuffer&)> setUp; // (buffer, other holder)
+        std::string before;
+    };
+    const Case cases[] = {
+        {"empty", [](CVXLByteBuffer&, CVXLByteBuffer&) {}, ""},
+        {"own bytes", [](CVXLByteBuffer& b, CVXLByteBuffer&) { b = make("abc"); }, "abc"},
+        {"shared bytes",
+         [](CVXLByteBuffer& b, CVXLByteBuffer& other) {
+             other = make("abc");
+             b = other;
+         },
+         "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVXLByteBuffer b, other;
+        c.setUp(b, other);
+        const std::string otherBefore = bytesOf(other);
+        ASSERT_TRUE(b.reserve(100));
+        EXPECT_EQ(bytesOf(b), c.before);
+        EXPECT_GE(b.capacity(), 100u);
+        EXPECT_FALSE(b.isShared());
+        const std::uint8_t* block = b.data();
+        ASSERT_TRUE(b.append(std::string(100 - c.before.size(), 'z').data(),
+                             static_cast<std::uint32_t>(100 - c.before.size())));
+        EXPECT_EQ(b.data(), block) << "appends up to the reserved room stay in its block";
+        EXPECT_EQ(bytesOf(b), c.before + std::string(100 - c.before.size(), 'z'));
+        EXPECT_EQ(bytesOf(other), otherBefore) << "the other holder keeps its bytes";
+        // Less room than the buffer has changes nothing.
+        ASSERT_TRUE(b.reserve(10));
+        EXPECT_EQ(b.data(), block);
+    }
+}
+
 TEST(VXLByteBuffer, InPlaceWritesShowInEverySharer)
 {
     const BufferChange cases[] = {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <string>
 #include <vector>
 
@@ -84,6 +86,58 @@ TEST(VXLHeaderMap, ValuesAndNamesKeepTheirOrder)
     EXPECT_EQ(values(map, "To"), std::vector<std::string> { "c@example.org" });
     EXPECT_TRUE(map.add("to", "d")); // names differing in case are distinct
     EXPECT_EQ(map.nameCount(), 4u);
+}
+
+// A few names live in the map's body, more in a string map: order, lookups,
+// removal and copies behave alike on both sides of the switch.
+TEST(VXLHeaderMap, ManyNamesBehaveAsFew)
+{
+    for (const int count : {1, 5, 6, 7, 12, 40}) {
+        SCOPED_TRACE(std::to_string(count) + " names");
+        CVXLHeaderMap map;
+        std::vector<std::string> expected;
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < count; ++i) {
+                const std::string name = "X-Name-" + std::to_string(i);
+                ASSERT_TRUE(map.add(name.c_str(), (name + "/" + std::to_string(round)).c_str()));
+                if (round == 0)
+                    expected.push_back(name);
+            }
+        }
+        EXPECT_EQ(names(map), expected);
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "X-Name-" + std::to_string(i);
+            EXPECT_EQ(values(map, name.c_str()), (std::vector<std::string> {name + "/0", name + "/1"}));
+            std::string upper = name;
+            for (char& ch : upper)
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            EXPECT_FALSE(map.contains(upper.c_str()));
+            EXPECT_EQ(std::string(map.value(upper.c_str(), 1, true).c_str()), name + "/1");
+        }
+
+        // A copy changes privately; the original keeps every name.
+        CVXLHeaderMap copy(map);
+        const int middle = count / 2;
+        const std::string removed = "X-Name-" + std::to_string(middle);
+        ASSERT_TRUE(copy.remove(removed.c_str()));
+        EXPECT_FALSE(copy.contains(removed.c_str()));
+        EXPECT_EQ(names(map), expected);
+        std::vector<std::string> left = expected;
+        left.erase(left.begin() + middle);
+        EXPECT_EQ(names(copy), left);
+
+        // A name added after a removal goes last, and may be the one removed.
+        ASSERT_TRUE(copy.add(removed.c_str(), "again"));
+        left.push_back(removed);
+        EXPECT_EQ(names(copy), left);
+        EXPECT_EQ(values(copy, removed.c_str()), std::vector<std::string> {"again"});
+
+        copy.clear();
+        EXPECT_EQ(copy.nameCount(), 0u);
+        ASSERT_TRUE(copy.add("Late", "1"));
+        EXPECT_EQ(names(copy), std::vector<std::string> {"Late"});
+        EXPECT_EQ(names(map), expected);
+    }
 }
 
 TEST(VXLHeaderMap, HandlesShareTheBodyUntilOneChangesIt)
