@@ -27,6 +27,17 @@ CVXLEntityRef CVXLMultipartBody::partAt(std::uint32_t n) const
 
 bool CVXLMultipartBody::appendPart(const CVXLEntityRef& part) { return insertPart(count_, part); }
 
+bool CVXLMultipartBody::adoptPart(CVXLMimeEntity* part)
+{
+    Node* node = new Node(part);
+    if (!node) {
+        delete part;
+        return false;
+    }
+    link(count_, node);
+    return true;
+}
+
 bool CVXLMultipartBody::insertPart(std::uint32_t n, const CVXLEntityRef& part)
 {
     if (n > count_)
@@ -35,6 +46,12 @@ bool CVXLMultipartBody::insertPart(std::uint32_t n, const CVXLEntityRef& part)
     if (!node)
         return false;
     node->part = part;
+    link(n, node);
+    return true;
+}
+
+void CVXLMultipartBody::link(std::uint32_t n, Node* node)
+{
     if (n == 0) {
         node->next = head_;
         head_ = node;
@@ -47,7 +64,6 @@ bool CVXLMultipartBody::insertPart(std::uint32_t n, const CVXLEntityRef& part)
     if (!node->next)
         tail_ = node;
     ++count_;
-    return true;
 }
 
 bool CVXLMultipartBody::replacePart(std::uint32_t n, const CVXLEntityRef& part)

@@ -19,6 +19,9 @@ public:
     // An empty reference when n is not below partCount.
     CVXLEntityRef partAt(std::uint32_t n) const;
     bool appendPart(const CVXLEntityRef& part);
+    // Appends a part made with new, which the body then holds as its only
+    // reference; false, with the part deleted, when the heap refuses.
+    bool adoptPart(CVXLMimeEntity* part);
     // 0 to partCount; false above.
     bool insertPart(std::uint32_t n, const CVXLEntityRef& part);
     bool replacePart(std::uint32_t n, const CVXLEntityRef& part);
@@ -26,11 +29,15 @@ public:
 
 private:
     struct Node : CVXLObject {
+        Node() = default;
+        explicit Node(CVXLMimeEntity* adopted) : part(adopted) {}
         CVXLEntityRef part;
         Node* next = nullptr;
     };
 
     Node* nodeAt(std::uint32_t n) const;
+    // Puts node at position n (0 to count_).
+    void link(std::uint32_t n, Node* node);
 
     Node* head_ = nullptr;
     Node* tail_ = nullptr;

@@ -750,14 +750,13 @@ bool CVXLWspPduDecoder::decodeParts(CVXLWspReader& in)
                 return true;
             }
         }
+        // The body holds the part from the start; a part that fails to
+        // decode fails the body with it.
         CVXLMimeEntity* part = new CVXLMimeEntity();
-        CVXLEntityRef partRef(part);
-        if (!part)
+        if (!part || !multipart->adoptPart(part))
             return fail("no memory for a part", in);
         if (!decodePart(in, *part))
             return false;
-        if (!multipart->appendPart(partRef))
-            return fail("no memory for a part", in);
         ++entriesDone_;
     }
     // The last part's data may have stopped the window with nothing left.
