@@ -26,6 +26,13 @@ public:
 
 class CVXLHeaderMap::Body : public CVXLObject {
 public:
+    // Every member is set by the constructor (the entry slots are written
+    // before they are read), so a body skips the zero fill.
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Body)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+
     ~Body() override
     {
         removeAll();

@@ -15,6 +15,12 @@ public:
     CVXLMultipartBody& operator=(const CVXLMultipartBody&) = delete;
     ~CVXLMultipartBody() override;
 
+    // Every member it declares is set by its constructor: no zero fill.
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(CVXLMultipartBody)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+
     std::uint32_t partCount() const { return count_; }
     // An empty reference when n is not below partCount.
     CVXLEntityRef partAt(std::uint32_t n) const;
@@ -29,6 +35,10 @@ public:
 
 private:
     struct Node : CVXLObject {
+    using CVXLObject::operator new;
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Node)); }
+    using CVXLObject::operator delete;
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
         Node() = default;
         explicit Node(CVXLMimeEntity* adopted) : part(adopted) {}
         CVXLEntityRef part;

@@ -5,29 +5,41 @@
 namespace {
 // The first entries and pool fit the allocator's small blocks, and most
 // PDUs need no more.
-constexpr std::uint32_t kFirstCapacity = 15;
+constexpr std::uint32_t kFirstCapacity = 16;
 constexpr std::uint32_t kFirstPool = 256;
+constexpr std::uint32_t kFirstParameters = 4;
 const CVXLString kEmpty;
-} // namespace
 
-CVXLMmsFieldTable::Entry::Entry(const Entry& other)
-    : text(other.text)
-    , magnitude(other.magnitude)
-    , next(other.next)
-    , held(other.held)
+// A bigger block of raw slots for objects linked to their sharers by
+// address: the built ones are copied over (never moved as bytes) and the
+// old ones destroyed. Null, with the old block as it was, when the heap
+// refuses.
+template <typename T, typename Built>
+T* regrown(T* old, std::uint32_t count, std::uint32_t capacity, Built built)
 {
-    set[0] = other.set[0];
-    set[1] = other.set[1];
-    if (other.parameters) {
-        parameters = new Parameters;
-        if (parameters) {
-            parameters->values[0] = other.parameters->values[0];
-            parameters->values[1] = other.parameters->values[1];
-        } else {
-            set[0] = set[1] = 0;
+    auto* grown = static_cast<T*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity * sizeof(T))));
+    if (!grown)
+        return nullptr;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (built(i)) {
+            new (&grown[i]) T(old[i]);
+            old[i].~T();
         }
     }
+    if (old)
+        vxlFree(old);
+    return grown;
 }
+
+std::uint32_t doubledPast(std::uint32_t capacity, std::uint32_t first, std::uint32_t count)
+{
+    std::uint32_t grown = capacity ? capacity * 2 : first;
+    while (grown < count)
+        grown *= 2;
+    return grown;
+}
+
+} // namespace
 
 CVXLMmsFieldTable::CVXLMmsFieldTable() { clear(); }
 
@@ -42,10 +54,22 @@ CVXLMmsFieldTable& CVXLMmsFieldTable::operator=(const CVXLMmsFieldTable& other)
     if (this == &other)
         return *this;
     clear();
-    if (!reserve(other.count_))
+    if (!reserve(other.count_) || (other.texts_ && other.count_ && !haveTexts()))
         return *this;
-    for (std::uint32_t i = 0; i < other.count_; ++i)
-        new (&entries_[i]) Entry(other.entries_[i]);
+    if (other.parameterCount_) {
+        parameters_ = static_cast<Parameters*>(
+            vxlAllocUnfilled(static_cast<std::uint32_t>(other.parameterCount_ * sizeof(Parameters))));
+        if (!parameters_)
+            return *this;
+        parameterCapacity_ = other.parameterCount_;
+        for (; parameterCount_ < other.parameterCount_; ++parameterCount_)
+            new (&parameters_[parameterCount_]) Parameters(other.parameters_[parameterCount_]);
+    }
+    vxlMemCopy(entries_, other.entries_, other.count_ * sizeof(Entry));
+    for (std::uint32_t i = 0; i < other.count_; ++i) {
+        if (entries_[i].held == Held::kString)
+            new (&texts_[i]) CVXLString(other.texts_[i]);
+    }
     count_ = other.count_;
     pool_ = other.pool_;
     vxlMemCopy(first_, other.first_, sizeof first_);
@@ -60,8 +84,20 @@ CVXLMmsFieldTable::~CVXLMmsFieldTable() { release(); }
 
 void CVXLMmsFieldTable::release()
 {
-    for (std::uint32_t i = 0; i < count_; ++i)
-        entries_[i].~Entry();
+    if (texts_) {
+        for (std::uint32_t i = 0; i < count_; ++i) {
+            if (entries_[i].held == Held::kString)
+                texts_[i].~CVXLString();
+        }
+        vxlFree(texts_);
+        texts_ = nullptr;
+    }
+    for (std::uint32_t i = 0; i < parameterCount_; ++i)
+        parameters_[i].~Parameters();
+    if (parameters_)
+        vxlFree(parameters_);
+    parameters_ = nullptr;
+    parameterCount_ = parameterCapacity_ = 0;
     if (entries_)
         vxlFree(entries_);
     entries_ = nullptr;
@@ -78,32 +114,26 @@ void CVXLMmsFieldTable::clear()
     codeCount_ = 0;
 }
 
-// Entries hold strings, which are linked to their sharers by address: a
-// bigger array is filled by copies, never by moving bytes.
 bool CVXLMmsFieldTable::reserve(std::uint32_t count)
 {
     if (count <= capacity_)
         return true;
-    std::uint32_t capacity = capacity_ ? capacity_ * 2 : kFirstCapacity;
-    while (capacity < count)
-        capacity *= 2;
-    // Every slot is built before it is read.
-    auto* grown = static_cast<Entry*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
-    if (!grown)
-        return false;
-    for (std::uint32_t i = 0; i < count_; ++i) {
-        // The parameters move over rather than being copied.
-        Entry* moved = new (&grown[i]) Entry();
-        moved->text = entries_[i].text;
-        moved->magnitude = entries_[i].magnitude;
-        moved->held = entries_[i].held;
-        moved->next = entries_[i].next;
-        moved->set[0] = entries_[i].set[0];
-        moved->set[1] = entries_[i].set[1];
-        moved->parameters = entries_[i].parameters;
-        entries_[i].parameters = nullptr;
-        entries_[i].~Entry();
+    const std::uint32_t capacity = doubledPast(capacity_, kFirstCapacity, count);
+    if (texts_) {
+        CVXLString* texts = regrown(texts_, count_, capacity,
+                                    [this](std::uint32_t i) { return entries_[i].held == Held::kString; });
+        if (!texts)
+            return false;
+        texts_ = texts;
     }
+    // Entries are plain data.
+    auto* grown = static_cast<Entry*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity * sizeof(Entry))));
+    if (!grown) {
+        // The texts grew already; they keep the room.
+        return false;
+    }
+    if (count_)
+        vxlMemCopy(grown, entries_, count_ * sizeof(Entry));
     if (entries_)
         vxlFree(entries_);
     entries_ = grown;
@@ -111,12 +141,24 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
     return true;
 }
 
+bool CVXLMmsFieldTable::haveTexts() const
+{
+    if (!texts_ && capacity_)
+        texts_ = static_cast<CVXLString*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity_ * sizeof(CVXLString))));
+    return texts_ != nullptr;
+}
+
 CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::added(std::int32_t code)
 {
     if (code < 0 || code > kMaxCode || !reserve(count_ + 1))
         return nullptr;
     const auto index = static_cast<std::int32_t>(count_);
-    Entry* entry = new (&entries_[count_++]) Entry();
+    Entry* entry = &entries_[count_++];
+    entry->magnitude = 0;
+    entry->next = -1;
+    entry->parameters = -1;
+    entry->set[0] = entry->set[1] = 0;
+    entry->held = Held::kEmpty;
     if (first_[code] < 0) {
         first_[code] = index;
         values_[code] = 0;
@@ -131,10 +173,24 @@ CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::added(std::int32_t code)
 
 bool CVXLMmsFieldTable::add(std::int32_t code, const CVXLString& value)
 {
+    if (!value.length())
+        return added(code) != nullptr;
+    // The room for its string first, so a refusal adds nothing.
+    if (code < 0 || code > kMaxCode || !reserve(count_ + 1) || !haveTexts())
+        return false;
+    Entry* entry = added(code);
+    new (&texts_[entry - entries_]) CVXLString(value);
+    entry->held = Held::kString;
+    return true;
+}
+
+bool CVXLMmsFieldTable::addShared(std::int32_t code, const CVXLString& lasting)
+{
     Entry* entry = added(code);
     if (!entry)
         return false;
-    entry->text = value;
+    entry->shared = &lasting;
+    entry->held = Held::kShared;
     return true;
 }
 
@@ -157,9 +213,11 @@ bool CVXLMmsFieldTable::addText(std::int32_t code, const char* bytes, std::uint3
         pool_.truncate(at);
         return false;
     }
-    entry->pooled.at = at;
-    entry->pooled.length = length;
-    entry->held = length ? Held::kPooled : Held::kText;
+    if (length) {
+        entry->pooled.at = at;
+        entry->pooled.length = length;
+        entry->held = Held::kPooled;
+    }
     return true;
 }
 
@@ -199,27 +257,38 @@ CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
     return result;
 }
 
-const CVXLMmsFieldTable::Entry* CVXLMmsFieldTable::entry(std::int32_t code, int n) const
+std::int32_t CVXLMmsFieldTable::indexOf(std::int32_t code, int n) const
 {
     if (code < 0 || code > kMaxCode || n < 0)
-        return nullptr;
+        return -1;
     std::int32_t at = first_[code];
     while (at >= 0 && n--)
         at = entries_[at].next;
-    return at >= 0 ? &entries_[at] : nullptr;
+    return at;
 }
 
 bool CVXLMmsFieldTable::setParameter(std::int32_t code, int n, Parameter which, const CVXLString& value)
 {
-    auto* found = const_cast<Entry*>(entry(code, n));
-    if (!found)
+    const std::int32_t at = indexOf(code, n);
+    if (at < 0)
         return false;
-    if (!found->parameters && !(found->parameters = new Parameters))
-        return false;
-    found->parameters->values[which] = value;
+    Entry& found = entries_[at];
+    if (found.parameters < 0) {
+        if (parameterCount_ == parameterCapacity_) {
+            const std::uint32_t capacity = doubledPast(parameterCapacity_, kFirstParameters, parameterCount_ + 1);
+            Parameters* grown = regrown(parameters_, parameterCount_, capacity, [](std::uint32_t) { return true; });
+            if (!grown)
+                return false;
+            parameters_ = grown;
+            parameterCapacity_ = capacity;
+        }
+        new (&parameters_[parameterCount_]) Parameters();
+        found.parameters = static_cast<std::int32_t>(parameterCount_++);
+    }
+    parameters_[found.parameters].values[which] = value;
     const auto mark = static_cast<std::uint8_t>(1 + which);
-    if (found->set[0] != mark && found->set[1] != mark)
-        found->set[found->set[0] ? 1 : 0] = mark;
+    if (found.set[0] != mark && found.set[1] != mark)
+        found.set[found.set[0] ? 1 : 0] = mark;
     return true;
 }
 
@@ -230,49 +299,58 @@ std::uint32_t CVXLMmsFieldTable::valueCount(std::int32_t code) const
 
 const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
 {
-    const Entry* found = entry(code, n);
-    if (!found)
+    const std::int32_t at = indexOf(code, n);
+    if (at < 0)
         return kEmpty;
-    // Made on first read; a refused block leaves it to the next read.
-    switch (found->held) {
-    case Held::kText:
-        break;
+    const Entry& found = entries_[at];
+    switch (found.held) {
+    case Held::kEmpty:
+        return kEmpty;
+    case Held::kString:
+        return texts_[at];
+    case Held::kShared:
+        return *found.shared;
     case Held::kPooled:
-        found->text.appendBytes(pool_.data() + found->pooled.at, found->pooled.length);
-        if (found->text.length() == found->pooled.length)
-            found->held = Held::kText;
-        break;
     case Held::kNumber:
     case Held::kNegative:
-        found->text = decimal(found->magnitude, found->held == Held::kNegative);
-        if (found->text.length())
-            found->held = Held::kText;
         break;
     }
-    return found->text;
+    // Made on first read; a refused block leaves it to the next read.
+    if (!haveTexts())
+        return kEmpty;
+    CVXLString made;
+    if (found.held == Held::kPooled)
+        made.appendBytes(pool_.data() + found.pooled.at, found.pooled.length);
+    else
+        made = decimal(found.magnitude, found.held == Held::kNegative);
+    if (!made.length())
+        return kEmpty;
+    new (&texts_[at]) CVXLString(made);
+    found.held = Held::kString;
+    return texts_[at];
 }
 
 const CVXLString* CVXLMmsFieldTable::parameter(std::int32_t code, int n, Parameter which) const
 {
-    const Entry* found = entry(code, n);
+    const std::int32_t at = indexOf(code, n);
     const auto mark = static_cast<std::uint8_t>(1 + which);
-    if (!found || (found->set[0] != mark && found->set[1] != mark))
+    if (at < 0 || (entries_[at].set[0] != mark && entries_[at].set[1] != mark))
         return nullptr;
-    return &found->parameters->values[which];
+    return &parameters_[entries_[at].parameters].values[which];
 }
 
 std::uint32_t CVXLMmsFieldTable::parameterCount(std::int32_t code, int n) const
 {
-    const Entry* found = entry(code, n);
-    return found ? (found->set[0] ? 1u : 0u) + (found->set[1] ? 1u : 0u) : 0;
+    const std::int32_t at = indexOf(code, n);
+    return at < 0 ? 0 : (entries_[at].set[0] ? 1u : 0u) + (entries_[at].set[1] ? 1u : 0u);
 }
 
 bool CVXLMmsFieldTable::parameterAt(std::int32_t code, int n, std::uint32_t k, Parameter& which) const
 {
-    const Entry* found = entry(code, n);
-    if (!found || k > 1 || !found->set[k])
+    const std::int32_t at = indexOf(code, n);
+    if (at < 0 || k > 1 || !entries_[at].set[k])
         return false;
-    which = static_cast<Parameter>(found->set[k] - 1);
+    which = static_cast<Parameter>(entries_[at].set[k] - 1);
     return true;
 }
 

@@ -11,10 +11,11 @@
 // keep the order of their first value; the values of one code are chained,
 // so a lookup by code never compares text. Copies are deep.
 //
-// Texts added as bytes (addText) are kept together in one pool, and numbers
-// (addNumber) as numbers; each becomes a string only when first read, so a
-// decoded PDU costs no block per value. A read may therefore build a string: like every engine
-// string, a table is used by one thread at a time.
+// A value is kept as it was given until it is first read: texts added as
+// bytes (addText) lie together in one pool, numbers (addNumber) stay
+// numbers, and a long-lived text (addShared) is pointed at. A decoded PDU
+// thus costs no block per value; a read may build a string, so like every
+// engine string a table is used by one thread at a time.
 class CVXLMmsFieldTable : public CVXLObject {
 public:
     // Field codes are the wire byte less 0x80.
@@ -29,10 +30,12 @@ public:
 
     // False for a code outside 0..kMaxCode or when the heap refuses.
     bool add(std::int32_t code, const CVXLString& value);
-    // The same for length bytes of text (no NUL among them), and for a
-    // number, which reads as its decimal text.
+    // The same for length bytes of text (no NUL among them); for a number,
+    // which reads as its decimal text; and for a text that outlives the
+    // table and all its copies (one of the process's shared texts).
     bool addText(std::int32_t code, const char* bytes, std::uint32_t length);
     bool addNumber(std::int32_t code, std::uint64_t magnitude, bool negative = false);
+    bool addShared(std::int32_t code, const CVXLString& lasting);
     // Sets a parameter on value n of a code; false when the value is absent.
     bool setParameter(std::int32_t code, int n, Parameter which, const CVXLString& value);
     void clear();
@@ -55,41 +58,39 @@ public:
     static CVXLString decimal(std::uint64_t magnitude, bool negative = false);
 
 private:
-    // Few values carry parameters; those that do hold them apart.
-    struct Parameters : CVXLObject {
+    // How an entry holds its value.
+    enum class Held : std::uint8_t { kEmpty, kString, kShared, kPooled, kNumber, kNegative };
+
+    struct Parameters {
         CVXLString values[2];
     };
 
-    // How an entry holds its value until it is first read.
-    enum class Held : std::uint8_t { kText, kPooled, kNumber, kNegative };
-
+    // Plain data: the strings an entry has lie in texts_ and parameters_.
     struct Entry {
-        Entry() = default;
-        // Deep: the copy holds parameters of its own.
-        Entry(const Entry& other);
-        Entry& operator=(const Entry&) = delete;
-        ~Entry() { delete parameters; }
-
-        // The value once made; until then empty, with the value held as the
-        // pool's bytes or as a number.
-        mutable CVXLString text;
-        Parameters* parameters = nullptr;
         union {
             struct {
                 std::uint32_t at;
                 std::uint32_t length;
             } pooled;
-            std::uint64_t magnitude = 0;
+            std::uint64_t magnitude;
+            const CVXLString* shared;
         };
-        std::int32_t next = -1;
+        std::int32_t next;
+        // Index in parameters_, or -1.
+        std::int32_t parameters;
         // Parameters set, in order: 0 none, else 1 + first, 1 + second.
-        std::uint8_t set[2] = {0, 0};
-        mutable Held held = Held::kText;
+        std::uint8_t set[2];
+        // kString: texts_ holds the value at the entry's index.
+        mutable Held held;
     };
 
-    const Entry* entry(std::int32_t code, int n) const;
+    // Index of value n of a code, or -1.
+    std::int32_t indexOf(std::int32_t code, int n) const;
+    // A new entry for the code, its value still to be set.
     Entry* added(std::int32_t code);
     bool reserve(std::uint32_t count);
+    // Room for a string at every entry (built only where one is held).
+    bool haveTexts() const;
     void release();
 
     // The bytes of pooled texts, one after another.
@@ -97,7 +98,14 @@ private:
     Entry* entries_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t capacity_ = 0;
-    // By code: the first and last value's entry (-1 for none) and the count.
+    // capacity_ slots once a string is held; slot i is built while entry i
+    // holds kString.
+    mutable CVXLString* texts_ = nullptr;
+    Parameters* parameters_ = nullptr;
+    std::uint32_t parameterCount_ = 0;
+    std::uint32_t parameterCapacity_ = 0;
+    // By code: the first and last value's entry (-1 for none) and the count;
+    // last_ and values_ count only for codes that have a first value.
     std::int32_t first_[kMaxCode + 1];
     std::int32_t last_[kMaxCode + 1];
     std::uint32_t values_[kMaxCode + 1];

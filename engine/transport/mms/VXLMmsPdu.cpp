@@ -167,6 +167,15 @@ bool CVXLMmsPdu::setHeaderNumber(std::int32_t code, std::uint64_t magnitude, boo
     return true;
 }
 
+bool CVXLMmsPdu::setHeaderShared(std::int32_t code, const CVXLString& lasting)
+{
+    if (!fields_.addShared(code, lasting))
+        return false;
+    if (lasting.length())
+        markPresent(code);
+    return true;
+}
+
 void CVXLMmsPdu::markPresent(std::int32_t code)
 {
     for (std::uint32_t i = 0; i < rowCount_; ++i) {

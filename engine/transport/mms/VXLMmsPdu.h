@@ -79,6 +79,8 @@ public:
     bool setHeaderText(std::int32_t code, const char* bytes, std::uint32_t length);
     // The same for a number, kept as one until the value is read.
     bool setHeaderNumber(std::int32_t code, std::uint64_t magnitude, bool negative = false);
+    // The same for a non-empty text that outlives the PDU and its copies.
+    bool setHeaderShared(std::int32_t code, const CVXLString& lasting);
     void markPresentHeaders();
     // A parameter on the last value of a field; false when it has none.
     bool addFieldParameter(std::int32_t code, const char* parameter, const CVXLString& value);

@@ -345,8 +345,8 @@ bool addText(CVXLWspReader& in, CVXLMmsPdu& pdu, std::int32_t code)
     return in.readTextBytes(text.bytes, text.length) && pdu.setHeaderText(code, text.bytes, text.length);
 }
 
-// X-Mms-MMS-Version as "major.minor", or "major" for minor 15; one shared
-// text per wire byte.
+// X-Mms-MMS-Version as "major.minor", or "major" for minor 15; one text per
+// wire byte, kept for the life of the process.
 const CVXLString& versionText(std::uint8_t wire)
 {
     static CVXLString texts[128];
@@ -428,7 +428,7 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
         std::uint8_t byte = 0;
         if (!in.readByte(byte) || byte < 0x80)
             return false;
-        return pdu.setHeader(code, versionText(byte));
+        return pdu.setHeaderShared(code, versionText(byte));
     }
     case kMmsKindIndexAndEncodedString:
     case kMmsKindIndexAndDate: {
