@@ -5,8 +5,7 @@
 namespace {
 // The first entries and pool fit the allocator's small blocks, and most
 // PDUs need no more.
-constexpr std::uint32_t kFirstCapacity = 16;
-constexpr std::uint32_t kFirstPool = 256;
+constexpr std::uint32_t kFirstPool = 512;
 constexpr std::uint32_t kFirstParameters = 4;
 const CVXLString kEmpty;
 
@@ -72,6 +71,8 @@ CVXLMmsFieldTable& CVXLMmsFieldTable::operator=(const CVXLMmsFieldTable& other)
     }
     count_ = other.count_;
     pool_ = other.pool_;
+    vxlMemCopy(inlinePool_, other.inlinePool_, other.inlinePoolUsed_);
+    inlinePoolUsed_ = other.inlinePoolUsed_;
     vxlMemCopy(first_, other.first_, sizeof first_);
     vxlMemCopy(last_, other.last_, sizeof last_);
     vxlMemCopy(values_, other.values_, sizeof values_);
@@ -98,12 +99,13 @@ void CVXLMmsFieldTable::release()
         vxlFree(parameters_);
     parameters_ = nullptr;
     parameterCount_ = parameterCapacity_ = 0;
-    if (entries_)
+    if (entries_ && entries_ != inlineEntries_)
         vxlFree(entries_);
-    entries_ = nullptr;
+    entries_ = inlineEntries_;
     count_ = 0;
-    capacity_ = 0;
+    capacity_ = kInlineEntries;
     pool_.clear();
+    inlinePoolUsed_ = 0;
 }
 
 void CVXLMmsFieldTable::clear()
@@ -118,7 +120,7 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
 {
     if (count <= capacity_)
         return true;
-    const std::uint32_t capacity = doubledPast(capacity_, kFirstCapacity, count);
+    const std::uint32_t capacity = doubledPast(capacity_, kInlineEntries, count);
     if (texts_) {
         CVXLString* texts = regrown(texts_, count_, capacity,
                                     [this](std::uint32_t i) { return entries_[i].held == Held::kString; });
@@ -134,7 +136,7 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
     }
     if (count_)
         vxlMemCopy(grown, entries_, count_ * sizeof(Entry));
-    if (entries_)
+    if (entries_ != inlineEntries_)
         vxlFree(entries_);
     entries_ = grown;
     capacity_ = capacity;
@@ -198,11 +200,21 @@ bool CVXLMmsFieldTable::addText(std::int32_t code, const char* bytes, std::uint3
 {
     if (code < 0 || code > kMaxCode)
         return false;
-    const std::uint32_t at = pool_.length();
-    if (length) {
-        if (!pool_.capacity() && !pool_.reserve(length > kFirstPool ? length : kFirstPool))
-            return false;
-        // The pool is grown first, so a refusal leaves the table as it was.
+    const bool inPlace = !pool_.length();
+    const std::uint32_t at = inPlace ? inlinePoolUsed_ : pool_.length();
+    // The pool is grown first, so a refusal leaves the table as it was.
+    if (length && inPlace && length <= kInlinePool - inlinePoolUsed_) {
+        vxlMemCopy(inlinePool_ + at, bytes, length);
+        inlinePoolUsed_ += length;
+    } else if (length) {
+        if (inPlace) {
+            // The texts outgrow the table: they move to a block, where they
+            // keep their places.
+            const std::uint32_t wanted = at + length;
+            if (wanted < at || !pool_.reserve(wanted > kFirstPool ? wanted : kFirstPool)
+                || (at && !pool_.append(inlinePool_, at)))
+                return false;
+        }
         std::uint8_t* into = pool_.extend(length);
         if (!into)
             return false;
@@ -210,7 +222,10 @@ bool CVXLMmsFieldTable::addText(std::int32_t code, const char* bytes, std::uint3
     }
     Entry* entry = added(code);
     if (!entry) {
-        pool_.truncate(at);
+        if (pool_.length())
+            pool_.truncate(at);
+        else
+            inlinePoolUsed_ = at;
         return false;
     }
     if (length) {
@@ -320,7 +335,7 @@ const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
         return kEmpty;
     CVXLString made;
     if (found.held == Held::kPooled)
-        made.appendBytes(pool_.data() + found.pooled.at, found.pooled.length);
+        made.appendBytes((pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
     else
         made = decimal(found.magnitude, found.held == Held::kNegative);
     if (!made.length())

@@ -93,8 +93,16 @@ private:
     bool haveTexts() const;
     void release();
 
-    // The bytes of pooled texts, one after another.
+    // Most PDUs' fields and texts fit in the table itself.
+    static constexpr std::uint32_t kInlineEntries = 16;
+    static constexpr std::uint32_t kInlinePool = 192;
+
+    // The bytes of pooled texts, one after another: in inlinePool_ until
+    // they outgrow it, then all of them in pool_.
+    std::uint8_t inlinePool_[kInlinePool];
+    std::uint32_t inlinePoolUsed_ = 0;
     CVXLByteBuffer pool_;
+    Entry inlineEntries_[kInlineEntries];
     Entry* entries_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t capacity_ = 0;

@@ -132,6 +132,23 @@ TEST(MmsFieldTable, ValuesReadAsAddedWhateverTheirForm)
     }
 }
 
+// Short texts lie in the table itself until a longer one moves them all
+// to a block; a copy on either side of the move reads the same.
+TEST(MmsFieldTable, TextsReadTheSameBeforeAndAfterTheyOutgrowTheTable)
+{
+    CVXLMmsFieldTable table;
+    ASSERT_TRUE(table.addText(24, "a", 1));
+    ASSERT_TRUE(table.addText(24, "bc", 2));
+    CVXLMmsFieldTable before(table);
+    ASSERT_TRUE(table.addText(22, kLongText.data(), static_cast<std::uint32_t>(kLongText.size())));
+    ASSERT_TRUE(table.addText(24, "d", 1));
+    ASSERT_TRUE(before.addText(24, "e", 1));
+    const CVXLMmsFieldTable after(table);
+    EXPECT_EQ(contents(table), (std::vector<std::string> {"24=a", "24=bc", "24=d", "22=" + kLongText}));
+    EXPECT_EQ(contents(after), contents(table));
+    EXPECT_EQ(contents(before), (std::vector<std::string> {"24=a", "24=bc", "24=e"}));
+}
+
 TEST(MmsFieldTable, ParametersStayWithTheirValue)
 {
     CVXLMmsFieldTable table;
