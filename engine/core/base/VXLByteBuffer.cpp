@@ -142,11 +142,17 @@ bool CVXLByteBuffer::setLength(std::uint32_t n)
     }
     // An own block that overflows doubles, so a run of appends costs linear
     // time in all; a sharer's private copy is made to fit.
-    Block* block = newBlock(n, own ? 2ull * block_->capacity : 0);
+    return moveToNewBlock(n, own ? 2ull * block_->capacity : 0);
+}
+
+bool CVXLByteBuffer::moveToNewBlock(std::uint32_t n, std::uint64_t room)
+{
+    const std::uint32_t old = length();
+    Block* block = newBlock(n, room);
     if (!block)
         return false;
     if (old > 0)
-        vxlMemMove(bytesOf(block), bytesOf(block_), old);
+        vxlMemMove(bytesOf(block), bytesOf(block_), old < n ? old : n);
     block->length = n;
     install(block);
     return true;
@@ -172,17 +178,9 @@ bool CVXLByteBuffer::append(const void* bytes, std::uint32_t count)
 
 bool CVXLByteBuffer::reserve(std::uint32_t capacity)
 {
-    const std::uint32_t old = length();
     if (block_ && !isShared() && capacity <= block_->capacity)
         return true;
-    Block* block = newBlock(old, capacity);
-    if (!block)
-        return false;
-    if (old > 0)
-        vxlMemMove(bytesOf(block), bytesOf(block_), old);
-    block->length = old;
-    install(block);
-    return true;
+    return moveToNewBlock(length(), capacity);
 }
 
 std::uint8_t* CVXLByteBuffer::extendSlowly(std::uint32_t count)

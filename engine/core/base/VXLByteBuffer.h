@@ -118,6 +118,9 @@ private:
     void borrowSlowly(const CVXLByteBuffer& owner);
     void shareFrom(const CVXLByteBuffer& other);
     bool setLength(std::uint32_t n);
+    // Gives this holder a block of its own with room for at least room
+    // bytes, holding the first n bytes (at most the old length) at length n.
+    bool moveToNewBlock(std::uint32_t n, std::uint64_t room);
     void install(Block* block);
     // In a chain next_ and previous_ never match; a borrower points both at its owner.
     bool isBorrowed() const { return next_ && next_ == previous_; }

@@ -143,37 +143,29 @@ bool CVXLMmsPdu::hasRequiredHeaders() const
 
 bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value)
 {
-    if (!fields_.add(code, value))
-        return false;
-    if (value.length())
-        markPresent(code);
-    return true;
+    return marked(fields_.add(code, value), code, value.length() != 0);
 }
 
 bool CVXLMmsPdu::setHeaderText(std::int32_t code, const char* bytes, std::uint32_t length)
 {
-    if (!fields_.addText(code, bytes, length))
-        return false;
-    if (length)
-        markPresent(code);
-    return true;
+    return marked(fields_.addText(code, bytes, length), code, length != 0);
 }
 
 bool CVXLMmsPdu::setHeaderNumber(std::int32_t code, std::uint64_t magnitude, bool negative)
 {
-    if (!fields_.addNumber(code, magnitude, negative))
-        return false;
-    markPresent(code);
-    return true;
+    return marked(fields_.addNumber(code, magnitude, negative), code, true);
 }
 
 bool CVXLMmsPdu::setHeaderShared(std::int32_t code, const CVXLString& lasting)
 {
-    if (!fields_.addShared(code, lasting))
-        return false;
-    if (lasting.length())
+    return marked(fields_.addShared(code, lasting), code, lasting.length() != 0);
+}
+
+bool CVXLMmsPdu::marked(bool added, std::int32_t code, bool nonEmpty)
+{
+    if (added && nonEmpty)
         markPresent(code);
-    return true;
+    return added;
 }
 
 void CVXLMmsPdu::markPresent(std::int32_t code)

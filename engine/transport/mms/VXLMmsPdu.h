@@ -159,6 +159,8 @@ private:
     friend class CVXLPduRef;
     // Marks the first row with the code present.
     void markPresent(std::int32_t code);
+    // What a field was added with: a non-empty value marks its row.
+    bool marked(bool added, std::int32_t code, bool nonEmpty);
 
     CVXLMmsFieldTable fields_;
     std::int32_t pduKind_;
