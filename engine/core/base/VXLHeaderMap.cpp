@@ -33,9 +33,10 @@ public:
     using CVXLObject::operator delete;
     static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
 
+    // The names go with the body's members and its string map.
     ~Body() override
     {
-        removeAll();
+        removeValues();
         delete map_;
     }
 
@@ -118,8 +119,7 @@ public:
     // Last name first; the names go all at once, not one search each.
     void removeAll()
     {
-        for (std::uint32_t i = nameCount(); i > 0; --i)
-            removeChain(firstAt(static_cast<int>(i - 1)));
+        removeValues();
         if (map_)
             map_->removeAll(false);
         for (std::uint32_t i = 0; i < inlineNames_; ++i)
@@ -127,6 +127,13 @@ public:
         inlineNames_ = 0;
         // Every entry is gone, those kept in place too.
         inlineUsed_ = 0;
+    }
+
+    // The values of every name, the names left as they are.
+    void removeValues()
+    {
+        for (std::uint32_t i = nameCount(); i > 0; --i)
+            removeChain(firstAt(static_cast<int>(i - 1)));
     }
 
     CVXLString empty;
