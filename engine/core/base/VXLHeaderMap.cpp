@@ -12,10 +12,7 @@ public:
     }
     ~Entry() override { delete parameters; }
 
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Entry)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(Entry)
 
     CVXLString text;
     CVXLHeaderMap* parameters = nullptr;
@@ -28,10 +25,7 @@ class CVXLHeaderMap::Body : public CVXLObject {
 public:
     // Every member is set by the constructor (the entry slots are written
     // before they are read), so a body skips the zero fill.
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Body)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(Body)
 
     // The names go with the body's members and its string map.
     ~Body() override
@@ -97,12 +91,13 @@ public:
         return entry;
     }
 
-    // Removes the name (its first exact match) and its values.
-    void remove(const CVXLString& name)
+    // Removes the name (its first exact match) and its values; false when
+    // it is absent.
+    bool remove(const CVXLString& name)
     {
         Entry* first = values(name);
         if (!first)
-            return;
+            return false;
         if (map_) {
             map_->remove(name);
         } else {
@@ -114,6 +109,7 @@ public:
             names_[--inlineNames_].clear();
         }
         removeChain(first);
+        return true;
     }
 
     // Last name first; the names go all at once, not one search each.
@@ -340,12 +336,7 @@ bool CVXLHeaderMap::add(const CVXLString& name, const CVXLString& text)
 
 bool CVXLHeaderMap::remove(const CVXLString& name)
 {
-    if (!makePrivate())
-        return false;
-    if (!body_->values(name))
-        return false;
-    body_->remove(name);
-    return true;
+    return makePrivate() && body_->remove(name);
 }
 
 bool CVXLHeaderMap::setValueObject(const CVXLString& name, int index, CVXLHeaderMap* object)

@@ -60,8 +60,8 @@ public:
 
 protected:
     // For the operator new of a class whose constructors set every member it
-    // declares: an object of exactly that class (size ownSize) skips the zero
-    // fill; a derived class with members of its own keeps it.
+    // declares (VXL_NEW_WITHOUT_ZERO_FILL): an object of exactly that class
+    // (size ownSize) skips the zero fill; a derived class keeps it.
     static void* allocateUnlessDerived(std::size_t size, std::size_t ownSize) noexcept;
 
 private:
@@ -71,3 +71,11 @@ private:
 
     static std::atomic<std::uint32_t> watchesHoldingAddresses;
 };
+
+// In the body of a class derived from CVXLObject whose constructors set every
+// member it declares: new skips the zero fill for objects of exactly Class.
+#define VXL_NEW_WITHOUT_ZERO_FILL(Class)                                                                     \
+    using CVXLObject::operator new;                                                                          \
+    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Class)); } \
+    using CVXLObject::operator delete;                                                                       \
+    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }

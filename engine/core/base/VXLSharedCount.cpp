@@ -3,10 +3,7 @@
 #include "engine/core/base/VXLObject.h"
 
 struct CVXLSharedCount::Counter : CVXLObject {
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Counter)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(Counter)
 
     std::uint32_t count = 0;
 };

@@ -42,10 +42,7 @@ public:
             dropSharedEmptyText();
     }
 
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(CVXLString)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(CVXLString)
 
     // Told after every change of the text; derived strings re-derive from it.
     virtual void onChanged();

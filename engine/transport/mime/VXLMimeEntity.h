@@ -20,13 +20,7 @@ public:
     explicit CVXLMimeEntity(std::int32_t kind = kPlain);
     ~CVXLMimeEntity() override;
 
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept
-    {
-        return allocateUnlessDerived(size, sizeof(CVXLMimeEntity));
-    }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(CVXLMimeEntity)
 
     // The header set that addHeader writes to: the entity's own, or a
     // message's header map.

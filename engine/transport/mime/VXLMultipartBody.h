@@ -16,10 +16,7 @@ public:
     ~CVXLMultipartBody() override;
 
     // Every member it declares is set by its constructor: no zero fill.
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(CVXLMultipartBody)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(CVXLMultipartBody)
 
     std::uint32_t partCount() const { return count_; }
     // An empty reference when n is not below partCount.
@@ -35,10 +32,7 @@ public:
 
 private:
     struct Node : CVXLObject {
-    using CVXLObject::operator new;
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Node)); }
-    using CVXLObject::operator delete;
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    VXL_NEW_WITHOUT_ZERO_FILL(Node)
         Node() = default;
         explicit Node(CVXLMimeEntity* adopted) : part(adopted) {}
         CVXLEntityRef part;

@@ -65,10 +65,6 @@ void CVXLWspDecode::init()
     CVXLStreamStepProcessor::init();
     requested_ = 0;
     readFailed_ = false;
-    windowed_ = false;
-    windowStart_ = 0;
-    windowLength_ = 0;
-    windowRoom_ = kReadWindowBytes;
 }
 
 void CVXLWspDecode::finishTransaction()

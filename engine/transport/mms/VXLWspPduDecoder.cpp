@@ -53,29 +53,28 @@ bool charsetName(std::uint64_t number, CVXLString& name)
     });
 }
 
-const CVXLString& parameterName(const VXLWspParameterRow& row)
+bool parameterName(const VXLWspParameterRow& row, CVXLString& name)
 {
-    static CVXLString names[kVxlWspParameterRows];
-    CVXLString& name = names[&row - kVxlWspParameterTable];
-    if (!name.length())
-        name = row.name;
-    return name;
+    return sharedName<kVxlWspParameterRows>(&row - kVxlWspParameterTable, name, [&row](CVXLString& out) {
+        out = row.name;
+        return true;
+    });
 }
 
 CVXLString decimal(std::uint64_t value) { return CVXLMmsFieldTable::decimal(value); }
 
-CVXLString signedDecimal(std::int32_t value)
-{
-    return CVXLMmsFieldTable::decimal(value < 0 ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-                                                : static_cast<std::uint64_t>(value),
-                                      value < 0);
-}
-
-// Adds a signed value (an enumerated value, -1 when unknown) as a number.
-bool addSigned(CVXLMmsPdu& pdu, std::int32_t code, std::int32_t value)
+// An enumerated value (-1 when unknown) without its sign.
+std::uint64_t magnitudeOf(std::int32_t value)
 {
     const auto wide = static_cast<std::int64_t>(value);
-    return pdu.setHeaderNumber(code, static_cast<std::uint64_t>(wide < 0 ? -wide : wide), wide < 0);
+    return static_cast<std::uint64_t>(wide < 0 ? -wide : wide);
+}
+
+CVXLString signedDecimal(std::int32_t value) { return CVXLMmsFieldTable::decimal(magnitudeOf(value), value < 0); }
+
+bool addSigned(CVXLMmsPdu& pdu, std::int32_t code, std::int32_t value)
+{
+    return pdu.setHeaderNumber(code, magnitudeOf(value), value < 0);
 }
 
 bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
@@ -182,23 +181,34 @@ bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t leng
 
 namespace {
 
+enum class FieldStep { kField, kEnd, kCut };
+
+// Steps over application headers (a Token-text name and a value, neither of
+// which has a place among the MMS fields) to the next field's code.
+FieldStep nextField(CVXLWspReader& in, std::int32_t& code)
+{
+    std::uint8_t byte = 0;
+    while (in.peek(byte) && byte < 0x80) {
+        if (!in.skipText() || !in.skipValue())
+            return FieldStep::kCut;
+    }
+    if (in.atEnd())
+        return FieldStep::kEnd;
+    in.readByte(byte);
+    code = byte - 0x80;
+    return FieldStep::kField;
+}
+
 // Whether the header fields, the Content-Type and the part count after it
 // lie wholly in the view; false when the view ends first.
 bool headersWithin(CVXLWspReader in)
 {
     constexpr std::uint32_t kLongestUintvar = 5;
-    while (!in.atEnd()) {
-        std::uint8_t byte = 0;
-        in.peek(byte);
-        if (byte < 0x80) {
-            if (!in.skipText() || !in.skipValue())
-                return false;
-            continue;
-        }
-        in.readByte(byte);
+    std::int32_t code = 0;
+    while (nextField(in, code) == FieldStep::kField) {
         if (!in.skipValue())
             return false;
-        if (byte - 0x80 == kMmsFieldContentType) {
+        if (code == kMmsFieldContentType) {
             // Whatever follows decides between a part count and a single
             // body; only a count cut off by the view's end needs more.
             std::uint32_t entries;
@@ -276,18 +286,13 @@ void CVXLWspPduDecoder::stopWindowAt(const std::uint8_t* at)
 
 bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
 {
-    while (!in.atEnd()) {
-        std::uint8_t byte = 0;
-        in.peek(byte);
-        if (byte < 0x80) {
-            // Application header: a Token-text name and a value, neither of
-            // which has a place among the MMS fields.
-            if (!in.skipText() || !in.skipValue())
-                return fail("application header runs past the end", in);
-            continue;
-        }
-        in.readByte(byte);
-        const std::int32_t code = byte - 0x80;
+    for (;;) {
+        std::int32_t code = 0;
+        const FieldStep step = nextField(in, code);
+        if (step == FieldStep::kEnd)
+            return true;
+        if (step == FieldStep::kCut)
+            return fail("application header runs past the end", in);
         const std::int32_t kind = mmsFieldKindOf(code);
         if (code == kMmsFieldContentType)
             return decodeBody(in, pdu);
@@ -301,7 +306,6 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
         if (kind > kMmsKindNotEncodable)
             decodeField(code, kind, value, pdu);
     }
-    return true;
 }
 
 bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed)
@@ -457,23 +461,23 @@ bool CVXLWspPduDecoder::decodeField(std::int32_t code, std::int32_t kind, CVXLWs
             return false;
         const CVXLString token = signedDecimal(mmsValueOfWire(byte, mmsValueTableOf(code)));
         CVXLString charset;
-        TextBytes text;
-        std::uint64_t number = 0;
-        bool numbered = false;
-        if (length >= 2) {
-            CVXLWspReader rest(in);
-            in.split(length - 1, rest);
-            if (kind == kMmsKindTokenAndInteger) {
-                if (!rest.readInteger(number))
-                    return false;
-                numbered = true;
-            } else if (!decodeEncodedString(rest, text, charset)) {
+        CVXLWspReader rest(in);
+        in.split(length - 1, rest);
+        bool added = false;
+        if (rest.atEnd()) {
+            // A token without its value keeps an empty one.
+            added = pdu.setHeaderText(code, "", 0);
+        } else if (kind == kMmsKindTokenAndInteger) {
+            std::uint64_t number;
+            if (!rest.readInteger(number))
                 return false;
-            }
+            added = pdu.setHeaderNumber(code, number);
+        } else {
+            TextBytes text;
+            if (!decodeEncodedString(rest, text, charset))
+                return false;
+            added = pdu.setHeaderText(code, text.bytes, text.length);
         }
-        // A token without its value keeps an empty one.
-        const bool added = numbered ? pdu.setHeaderNumber(code, number)
-                                    : pdu.setHeaderText(code, text.bytes, text.length);
         if (!added || !pdu.addFieldParameter(code, CVXLMmsFieldTable::kToken, token))
             return false;
         return !charset.length() || pdu.addFieldParameter(code, CVXLMmsFieldTable::kCharset, charset);
@@ -518,7 +522,7 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
     const VXLWspParameterRow* row = wspParameterRowOfWire(static_cast<std::int32_t>(wire | 0x80));
     if (!row)
         return false;
-    name = parameterName(*row);
+    parameterName(*row, name);
     switch (row->kind) {
     case kWspParamCharset:
         if (!readCharset(in, value))
