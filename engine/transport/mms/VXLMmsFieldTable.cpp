@@ -3,8 +3,7 @@
 #include <new>
 
 namespace {
-// The first entries and pool fit the allocator's small blocks, and most
-// PDUs need no more.
+// The first block of a pool that outgrows the table, and of the parameters.
 constexpr std::uint32_t kFirstPool = 512;
 constexpr std::uint32_t kFirstParameters = 4;
 const CVXLString kEmpty;
