@@ -3,14 +3,15 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tessel::ui {
 
 namespace {
-
-constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
 
 // FreeType's library is shared; opening and closing faces goes through it.
 std::mutex gLibraryMutex;
@@ -29,18 +30,28 @@ struct Font::Face {
     FT_Face face = nullptr;
 };
 
-std::string fontFileFor(const FontDescription& d)
+std::string fontFileFor(const FontDescription& d, const std::string& folder)
 {
     const bool mono = (d.pitchAndFamily & 3) == kFixedPitch;
     const bool bold = d.weight >= kFontWeightBold;
-    std::string name = mono ? "DejaVuSansMono" : "DejaVuSans";
+    const std::string family = mono ? "DejaVuSansMono" : "DejaVuSans";
+    // The exact face first, then one with less of the style, so a machine
+    // without a styled face still draws the text in its family's plain face.
+    std::vector<std::string> names;
     if (bold && d.italic)
-        name += "-BoldOblique";
-    else if (bold)
-        name += "-Bold";
-    else if (d.italic)
-        name += "-Oblique";
-    return kFontFolder + name + ".ttf";
+        names.push_back(family + "-BoldOblique");
+    if (bold)
+        names.push_back(family + "-Bold");
+    if (d.italic)
+        names.push_back(family + "-Oblique");
+    names.push_back(family);
+    names.push_back("DejaVuSans");
+    for (const std::string& name : names) {
+        const std::string path = folder + name + ".ttf";
+        if (::access(path.c_str(), R_OK) == 0)
+            return path;
+    }
+    return folder + names.front() + ".ttf";
 }
 
 std::shared_ptr<Font> Font::create(const FontDescription& description)

@@ -8,8 +8,9 @@
 
 // A font of the phone's font description, drawn with FreeType from the
 // DejaVu faces: DejaVu Sans, Bold from weight 700, Oblique when italic,
-// Mono for fixed pitch. A negative height is the character height, a
-// positive one the cell height, 0 the system font's.
+// Mono for fixed pitch; a missing face gives way to a plainer one. A
+// negative height is the character height, a positive one the cell height,
+// 0 the system font's.
 namespace tessel::ui {
 
 struct FontDescription {
@@ -57,7 +58,11 @@ private:
     std::mutex mutex_;
 };
 
-// The DejaVu file a description takes (a path under the system font folder).
-std::string fontFileFor(const FontDescription& description);
+inline constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
+
+// The DejaVu file a description takes in folder (ending in '/'). A styled
+// face that is not there gives way to the same family with less style, then
+// to DejaVu Sans; with none of them there, the exact face's path.
+std::string fontFileFor(const FontDescription& description, const std::string& folder = kFontFolder);
 
 } // namespace tessel::ui

@@ -212,14 +212,16 @@ void WindowFrontEnd::run()
             shown = &compositor_.frame();
         }
         homeShown_ = home;
-        if (changed && snapshots_)
-            snapshots_->write(*shown);
         if (changed || expose) {
             SDL_UpdateTexture(texture, nullptr, shown->pixels().data(), width * 4);
             SDL_RenderClear(renderer);
             SDL_RenderCopy(renderer, texture, nullptr, nullptr);
             SDL_RenderPresent(renderer);
         }
+        // Only once the frame is on screen: whoever sees the snapshot may
+        // look at the window and must find that frame there.
+        if (changed && snapshots_)
+            snapshots_->write(*shown);
     }
     SDL_StopTextInput();
     SDL_DestroyTexture(texture);

@@ -13,7 +13,8 @@
 // F2 soft keys, F10 the right one, End, F4, Backspace, typed characters).
 // On the Pocket PC profile a mouse click is a tap at frame coordinates.
 // Closing the window calls the close hook. Every changed frame goes to the
-// snapshot writer when there is one. All SDL calls run on its own thread.
+// snapshot writer, when there is one, once it is on screen. All SDL calls
+// run on its own thread.
 namespace tessel::ui {
 
 class SnapshotWriter;

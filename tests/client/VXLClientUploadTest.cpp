@@ -57,11 +57,19 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
 
     CBackgroundUploadManager& uploads = client.getBackgroundUploadManager();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (testFileLines(log).size() < 4 && std::chrono::steady_clock::now() < deadline) {
+    // An armed retry means no request is out and each one made is in the
+    // server's log: only then is the count read, and the retry's two minutes
+    // of the engine's clock are run only while requests are still due.
+    while (std::chrono::steady_clock::now() < deadline) {
         driver.tick();
         CVXLPlatformConnection::waitForSockets(5);
-        // Retries wait two minutes of the engine's clock.
-        driver.advance(uploads.retryArmed() ? CBackgroundUploadManager::kRetryDelayMs : 5);
+        if (!uploads.retryArmed()) {
+            driver.advance(5);
+            continue;
+        }
+        if (testFileLines(log).size() >= 4)
+            break;
+        driver.advance(CBackgroundUploadManager::kRetryDelayMs);
     }
     driver.runUntilIdle();
     testStopProcess(server, 2000);

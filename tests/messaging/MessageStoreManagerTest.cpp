@@ -14,6 +14,7 @@
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -263,7 +264,8 @@ TEST_F(StoreFixture, ASeededStoreLoadsRepairedAndReconciled)
 
 std::string retrieveConf()
 {
-    return readHost("/work/shared/testdata/mms/handmade/retrieve_conf.mms");
+    const mmstest::Bytes bytes = mmstest::sampleBytes("retrieve_conf.mms");
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // A retrieved PDU stored as a new message and then whole: 4 + n segments,
@@ -271,7 +273,7 @@ std::string retrieveConf()
 // exactly those bytes.
 TEST_F(StoreFixture, StoringANewThenAWholeMessageWritesItsSegments)
 {
-    const std::string bytes = std::string(TESSEL_SOURCE_DIR).empty() ? "" : retrieveConf();
+    const std::string bytes = retrieveConf();
     ASSERT_FALSE(bytes.empty());
     CVXLMmsPdu pdu;
     CVXLWspPduDecoder decoder;

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessel::ui {
 namespace {
@@ -66,6 +71,7 @@ TEST(DrawTextTest, FontDescriptionsChooseTheDejaVuFace)
         d.italic = c.italic;
         d.pitchAndFamily = c.pitch;
         const std::string file = fontFileFor(d);
+        // The oblique faces come with fonts-dejavu-extra (tools/deps.d).
         EXPECT_EQ(file.substr(file.rfind('/') + 1), c.file);
         EXPECT_NE(Font::create(d), nullptr) << c.file;
     }
@@ -76,6 +82,45 @@ TEST(DrawTextTest, FontDescriptionsChooseTheDejaVuFace)
     // Mono: every character the same advance.
     auto mono = font(-12, 400, false, 1);
     EXPECT_EQ(mono->advance(U'i'), mono->advance(U'W'));
+}
+
+// A folder short of some faces: each description takes the nearest plainer
+// face that is there, and with none there the exact path, which no font opens.
+TEST(DrawTextTest, AMissingFaceGivesWayToAPlainerOne)
+{
+    char pattern[] = "/tmp/tessel-fonts-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path dir = pattern;
+    const std::string folder = dir.string() + "/";
+    struct Case {
+        std::vector<const char*> present;
+        int weight;
+        bool italic;
+        int pitch;
+        const char* file;
+    };
+    const Case cases[] = {
+        { { "DejaVuSans", "DejaVuSans-Bold" }, 400, true, 0, "DejaVuSans.ttf" },
+        { { "DejaVuSans", "DejaVuSans-Bold" }, 700, true, 0, "DejaVuSans-Bold.ttf" },
+        { { "DejaVuSans", "DejaVuSans-Oblique" }, 700, true, 0, "DejaVuSans-Oblique.ttf" },
+        { { "DejaVuSans", "DejaVuSansMono" }, 700, true, 1, "DejaVuSansMono.ttf" },
+        { { "DejaVuSans" }, 400, false, 1, "DejaVuSans.ttf" },
+        { { "DejaVuSans-Bold" }, 400, true, 0, "DejaVuSans-Oblique.ttf" },
+        { {}, 700, true, 1, "DejaVuSansMono-BoldOblique.ttf" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directory(dir);
+        for (const char* name : c.present)
+            std::ofstream(dir / (std::string(name) + ".ttf")) << "face";
+        FontDescription d;
+        d.weight = c.weight;
+        d.italic = c.italic;
+        d.pitchAndFamily = c.pitch;
+        EXPECT_EQ(fontFileFor(d, folder), folder + c.file);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(DrawTextTest, CalcRectGivesOneLineHeightPerWrappedLine)
