@@ -8,11 +8,37 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
 namespace {
+
+// Whether a pcapng file (in this machine's byte order) holds a whole packet
+// block yet.
+bool holdsAPacket(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr std::uint32_t kEnhancedPacketBlock = 6;
+    constexpr std::uint32_t kSimplePacketBlock = 3;
+    std::size_t at = 0;
+    while (at + 12 <= bytes.size()) {
+        std::uint32_t type = 0;
+        std::uint32_t length = 0;
+        std::memcpy(&type, bytes.data() + at, 4);
+        std::memcpy(&length, bytes.data() + at + 4, 4);
+        if (length < 12 || length > bytes.size() - at)
+            return false;
+        if (type == kEnhancedPacketBlock || type == kSimplePacketBlock)
+            return true;
+        at += length;
+    }
+    return false;
+}
 
 const std::string kRelay = "'" TESSEL_SOURCE_DIR "/tests/peers/mms_relay.py'";
 
@@ -157,7 +183,11 @@ TEST_F(WapPushSourceTest, TsharkReadsTheRelaysDatagramAsAnMmsPush)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const auto sent = relayPush(port, "m7");
     ASSERT_TRUE(pollUntil(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // dumpcap writes what it caught in its own time, and a stop before that
+    // loses the datagram: stop it once the datagram is in the file.
+    const auto written = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!holdsAPacket(pcap) && std::chrono::steady_clock::now() < written)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     testStopProcess(capture, 5000);
     const TestCommandResult shown = testRunCommand("tshark -r '" + pcap + "' -d udp.port==" + std::to_string(port)
         + ",wsp -T fields -e wsp.pdu_type -e wsp.header.x_wap_application_id -e mmse.message_type"
