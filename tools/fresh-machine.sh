@@ -66,7 +66,7 @@ chroot_pids() {
   local link pid
   for link in /proc/[0-9]*/root; do
     pid=${link#/proc/}; pid=${pid%/root}
-    [ "$(readlink "$link" 2>/dev/null)" = "$root" ] && echo "$pid"
+    [[ $link -ef $root ]] && echo "$pid"
   done
   return 0
 }
