@@ -3,6 +3,7 @@
 # make test  - install what is missing, build, run every test
 # make asan  - the same tests in the AddressSanitizer + UBSan build
 # make fuzz  - build the libFuzzer targets with clang and run each briefly
+# make bench - build the benchmarks and run them
 JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 30
@@ -35,7 +36,8 @@ fuzz: deps
 	tools/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target bench_all
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz_* target of a build for a bounded time, several at once.
 #
-#   tools/run-fuzz.sh BUILD [SECONDS]     (FUZZ_JOBS targets at a time, default nproc/2)
+#   tools/run-fuzz.sh BUILD [SECONDS]     (FUZZ_JOBS targets at a time, default one per core)
 #
 # Each target reads its seeds from tests/fuzz/corpus/<Name>/ (left unchanged)
 # and grows its own corpus in BUILD/fuzz/corpus/<Name>/, which later runs
@@ -11,7 +11,7 @@
 set -euo pipefail
 build=$1
 seconds=${2:-30}
-jobs=${FUZZ_JOBS:-$(( ($(nproc) + 1) / 2 ))}
+jobs=${FUZZ_JOBS:-$(nproc)}
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 # Longest input per target. The HTTP readers need room past their 8 KB line
