@@ -2,6 +2,7 @@
 
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/media/VXLMediaItem.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/messaging/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -124,7 +127,7 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         { "preview without a sender", "?nofrom=1", kResultMmsTransport, 0, "GET /msg/A?nofrom=1&thumbnail=true" },
         { "sent copy", "?type=Sent&to=%2B15550002&client=c-1", kResultSucceeded, 1,
             "GET /msg/A?type=Sent&to=%2B15550002&client=c-1&thumbnail=true" },
-        { "retrieve status not Ok", "?status=4", kResultSucceeded, 1, "GET /msg/A?status=4 " },
+        { "retrieve status not Ok", "?status=4", kResultMmsRelayStatus, 1, "GET /msg/A?status=4 " },
         { "charged", "?charge=1%20EUR", kResultSucceeded, 1, "GET /msg/A?charge=1%20EUR&thumbnail=true" },
     };
     std::uint32_t stored = 0;
@@ -156,6 +159,183 @@ TEST_F(InboundRelayEndToEnd, AProxyRefusalFailsThePreview)
     EXPECT_NE(result, -99);
     EXPECT_EQ(relay.log(), "");
     EXPECT_EQ(store.boxCount(0), 0u);
+}
+
+// Holds the subscriber's decision on a notification until released; the
+// answer fetches.
+class HeldDecisions : public CVXLEventHandler {
+public:
+    void onEvent(CVXLEvent* event) override
+    {
+        if (event->isRequest() && event->requestCode() == kEventMessageDecision) {
+            held = event;
+            return;
+        }
+        finishEvent(event);
+    }
+    void release()
+    {
+        if (held)
+            finishEvent(held);
+        held = nullptr;
+    }
+    CVXLEvent* held = nullptr;
+};
+
+// The bytes the relay serves as the image part of ?size=N, as hex.
+std::string bigPartHex(int size)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (int i = 0; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>((i * 7 + (i >> 8)) & 0xFF);
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// A second kind of request while a push is held: each is answered once, the
+// push's notification response goes out only after its own message is
+// stored whole, and each stored file holds its own parts only.
+class CrossedRequests : public InboundRelayEndToEnd {
+protected:
+    void SetUp() override
+    {
+        InboundRelayEndToEnd::SetUp();
+        manager.setProducer(&producer);
+        driver.attach(&producer);
+    }
+
+    bool runUntil(const std::function<bool()>& done, int realMs = 30000)
+    {
+        return driver.followRealTime([&] { driver.step(); }, done, realMs, std::chrono::microseconds(200));
+    }
+
+    std::vector<std::string> inboxIds()
+    {
+        std::vector<std::string> ids;
+        for (std::uint32_t i = 0; i < store.boxCount(0); ++i)
+            ids.push_back(store.boxIdAt(0, i).c_str());
+        return ids;
+    }
+
+    std::string segmentsOf(const std::string& id)
+    {
+        const TestCommandResult run = testRunCommand(
+            testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
+        EXPECT_EQ(run.status, 0) << run.output;
+        return run.output;
+    }
+
+    HeldDecisions producer;
+};
+
+TEST_F(CrossedRequests, ASecondKindOfRequestWhileAPushIsHeld)
+{
+    enum Second { kOpen, kRead };
+    enum Hold { kAtDecision, kAtLateRetrieve };
+    const struct {
+        const char* name;
+        Hold hold;
+        Second second;
+    } rows[] = {
+        { "an open from the network while a push waits for its decision", kAtDecision, kOpen },
+        { "an open while the relay answers the push's retrieve late", kAtLateRetrieve, kOpen },
+        { "a read of a body-less part during a push", kAtLateRetrieve, kRead },
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string tag = std::to_string(++n);
+        // A charged message, stored as its preview only: its body is at the relay.
+        const std::string charged = relay.url("/msg/C" + tag + "?charge=1%20EUR&size=5000");
+        CPushRequest first;
+        const std::string chargedBytes = notificationFor(charged, "TC-" + tag);
+        first.pdu.append(reinterpret_cast<const std::uint8_t*>(chargedBytes.data()), static_cast<std::uint32_t>(chargedBytes.size()));
+        first.fetchNow = 1;
+        ASSERT_EQ(send(first), kResultSucceeded) << relay.log();
+        const std::vector<std::string> before = inboxIds();
+        const std::string opened = before.front();
+
+        // The push, held at the subscriber's decision or at a late retrieve.
+        const std::string pushedPath = "/msg/P" + tag + "?size=3000" + (row.hold == kAtLateRetrieve ? "&late=1500" : "");
+        const std::string pushedBytes = relayNotification(relay.url(pushedPath), "TP-" + tag, row.hold == kAtDecision);
+        ASSERT_FALSE(pushedBytes.empty());
+        CPushRequest push;
+        push.setHeapAllocated(false);
+        push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushedBytes.data()), static_cast<std::uint32_t>(pushedBytes.size()));
+        const std::size_t answered = requester.answers.size();
+        requester.post(&manager, &push);
+        if (row.hold == kAtDecision) {
+            ASSERT_TRUE(runUntil([&] { return producer.held != nullptr; })) << relay.log();
+        } else {
+            const std::string retrieve = "GET " + pushedPath + " ";
+            ASSERT_TRUE(runUntil([&] { return relay.log().find(retrieve) != std::string::npos; })) << relay.log();
+        }
+
+        CVXLHeaderMap parts[1];
+        CVXLMediaItem items[1];
+        CMessageOpenRequest open(5);
+        CMessageReadRequest read(3);
+        open.setHeapAllocated(false);
+        read.setHeapAllocated(false);
+        if (row.second == kOpen) {
+            open.messageId = opened.c_str();
+            open.fromNetwork = 1;
+            open.chargeAccepted = 1;
+            open.partCount = 1;
+            open.partArray = parts;
+            requester.post(&manager, &open);
+        } else {
+            read.messageId = opened.c_str();
+            read.kind = 0;
+            read.partCount = 1;
+            read.mediaFilter = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
+            read.mediaItems = items;
+            requester.post(&manager, &read);
+        }
+        if (row.hold == kAtDecision) {
+            ASSERT_TRUE(runUntil([&] { return requester.answers.size() == answered + 1; })) << relay.log();
+            producer.release();
+        }
+        ASSERT_TRUE(runUntil([&] { return requester.answers.size() >= answered + 2 && !manager.notificationBusy(); }))
+            << relay.log();
+        // Nothing is answered twice.
+        runUntil([] { return false; }, 300);
+        ASSERT_EQ(requester.answers.size(), answered + 2) << relay.log();
+        EXPECT_EQ(requester.answers[answered], kResultSucceeded);
+        EXPECT_EQ(requester.answers[answered + 1], kResultSucceeded);
+
+        // The push's response follows its own retrieval, once; the opened
+        // message is never acknowledged.
+        const std::string log = relay.log();
+        const std::size_t retrieved = log.find("GET " + pushedPath + " ");
+        const std::size_t responded = log.find("type=83 tid=TP-" + tag);
+        ASSERT_NE(retrieved, std::string::npos) << log;
+        ASSERT_NE(responded, std::string::npos) << log;
+        EXPECT_LT(retrieved, responded) << log;
+        EXPECT_EQ(log.find("type=83 tid=TP-" + tag, responded + 1), std::string::npos) << log;
+        EXPECT_EQ(log.find("type=83 tid=TC-" + tag), std::string::npos) << log;
+        EXPECT_NE(log.find("GET /msg/C" + tag + "?charge=1%20EUR&size=5000 "), std::string::npos) << log;
+
+        // Each file holds its own image only.
+        std::string pushedId;
+        for (const std::string& id : inboxIds()) {
+            if (id != opened && std::find(before.begin(), before.end(), id) == before.end())
+                pushedId = id;
+        }
+        ASSERT_FALSE(pushedId.empty());
+        const std::string own = segmentsOf(opened);
+        const std::string pushed = segmentsOf(pushedId);
+        EXPECT_NE(own.find("\"" + bigPartHex(5000) + "\""), std::string::npos) << own.substr(0, 1500);
+        EXPECT_EQ(own.find("\"" + bigPartHex(3000) + "\""), std::string::npos) << own.substr(0, 1500);
+        EXPECT_NE(pushed.find("\"" + bigPartHex(3000) + "\""), std::string::npos) << pushed.substr(0, 1500);
+        EXPECT_EQ(pushed.find("\"" + bigPartHex(5000) + "\""), std::string::npos) << pushed.substr(0, 1500);
+        if (row.second == kRead) {
+            EXPECT_TRUE(items[0].mediaRef().get() != nullptr);
+        }
+    }
 }
 
 } // namespace

@@ -22,11 +22,11 @@
 #include <vector>
 
 // The bytes of an m-notification-ind for the location, as tests/peers/mms_relay.py
-// makes it; "" when it could not.
-inline std::string relayNotification(const std::string& location, const std::string& tid)
+// makes it (recommending manual retrieval when asked); "" when it could not.
+inline std::string relayNotification(const std::string& location, const std::string& tid, bool manual = false)
 {
     const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-        "/tests/peers/mms_relay.py --notification '" + location + "' " + tid);
+        "/tests/peers/mms_relay.py --notification '" + location + "' " + tid + (manual ? " --manual" : ""));
     if (run.status != 0)
         return "";
     std::string bytes;

@@ -447,10 +447,11 @@ TEST_F(InboundManagerTest, NotificationRoads)
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
             "http://relay/mms T-42 2",
             "store 0 box 2 | store 1 box 2", "arrived i1700000001_0 0", "" },
+        // A whole message that does not come answers the push with the
+        // failure: the queue tries it again.
         { "retrieve status not Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "4" }, 0,
-            2, "http://relay/mms", kResultSucceeded,
-            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0",
-            "arrived i1700000001_0 0", "" },
+            2, "http://relay/mms", kResultMmsRelayStatus,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0", "", "" },
         { "retrieve status Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "0" }, 0, 2,
             "http://relay/mms", kResultSucceeded,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
@@ -459,9 +460,8 @@ TEST_F(InboundManagerTest, NotificationRoads)
         { "relay down at the preview: the queue tries again", { kResultSucceeded, 0, kFromPreview, kResultTransactionFailed },
             0, 2, "http://relay/mms", kResultTransactionFailed, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
         { "relay down at the retrieve", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultTransactionFailed },
-            0, 2, "http://relay/mms", kResultSucceeded,
-            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0",
-            "arrived i1700000001_0 0", "" },
+            0, 2, "http://relay/mms", kResultTransactionFailed,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0", "", "" },
         { "undecodable push", { kResultTransactionFailed }, 0, 2, "http://relay/mms", kResultMmsTransport, "decode", "",
             "", "" },
         { "no relay URL: stored, not acknowledged", { kResultSucceeded, 0, kFromPreview }, 0, 2, "", kResultSucceeded,

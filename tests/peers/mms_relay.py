@@ -16,7 +16,8 @@ appended to requests.log as one line:
     NNN METHOD PATH type=<message type byte, hex, or -> tid=<id or -> body=<bytes>
 
 With --notification LOCATION TID it prints, as hex, the m-notification-ind
-that would announce the message at LOCATION, and exits.
+that would announce the message at LOCATION, and exits; with --manual the
+notification recommends manual retrieval.
 
 Paths:
   POST /mms          m-send-req         -> 200 m-send-conf (status Ok; ?status=N
@@ -44,7 +45,9 @@ Paths:
                      X-QV-Folder (?folder=); ?nofrom=1 leaves the sender out
   GET  /msg/ID       a notification's location: the preview with
                      &thumbnail=true, else as /retrieve/ID; ?size=N adds an
-                     image part of N bytes
+                     image part of N bytes; ?late=MS answers the retrieval
+                     after MS milliseconds; ?failonce=1 answers the first
+                     retrieval of the location with 503
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
 
@@ -194,15 +197,17 @@ SMIL = (b'<smil><head><layout><root-layout/><region id="Text"/></layout></head>'
 TEXT = b"Hello from the test relay"
 
 
-def notification_ind(location, tid, size=2048, sender="+15550001111"):
+def notification_ind(location, tid, size=2048, sender="+15550001111", manual=False):
     expiry = b"\x81" + long_integer(86400)  # relative
+    # X-Mms-Recommended-Retrieval-Mode (0x34) Manual
+    mode = bytes([0x80 | 0x34, 0x80]) if manual else b""
     return (bytes([F_MESSAGE_TYPE, NOTIFICATION_IND, F_TRANSACTION_ID]) + text(tid)
             + bytes([F_VERSION, VERSION_1_2]) + from_field(sender)
             + bytes([F_SUBJECT]) + text("Relay subject")
             + bytes([F_MESSAGE_CLASS, 0x80])  # Personal
             + bytes([F_MESSAGE_SIZE]) + long_integer(size)
             + bytes([F_EXPIRY]) + value_length(len(expiry)) + expiry
-            + bytes([F_CONTENT_LOCATION]) + text(location))
+            + bytes([F_CONTENT_LOCATION]) + text(location) + mode)
 
 
 def operation_conf(message_type, tid, status):
@@ -299,6 +304,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
     counter = 0
     lock = threading.Lock()
     save_dir = "."
+    # Locations whose one failure (?failonce=1) has been served.
+    failed = set()
 
     def log_message(self, *args):
         pass
@@ -365,6 +372,11 @@ class Relay(http.server.BaseHTTPRequestHandler):
             # One location for both: the preview with thumbnail=true.
             if query.get("thumbnail", [""])[0] == "true":
                 return self.preview(query)
+            if "failonce" in query and self.path not in Relay.failed:
+                Relay.failed.add(self.path)
+                return self.reply(503, b"try later\n", "text/plain")
+            if "late" in query:
+                time.sleep(int(query["late"][0]) / 1000.0)
             status = int(query["status"][0]) if "status" in query else None
             size = int(query.get("size", ["0"])[0])
             return self.reply(200, retrieve_conf(url.path[5:] or "none", status, size))
@@ -427,9 +439,10 @@ def main():
     parser.add_argument("--lifetime", type=float, default=300.0, help="seconds before it exits by itself")
     parser.add_argument("--notification", nargs=2, metavar=("LOCATION", "TID"),
                         help="print the m-notification-ind for LOCATION as hex and exit")
+    parser.add_argument("--manual", action="store_true", help="the notification recommends manual retrieval")
     args = parser.parse_args()
     if args.notification:
-        print(notification_ind(*args.notification).hex())
+        print(notification_ind(*args.notification, manual=args.manual).hex())
         return
     Relay.save_dir = args.save or tempfile.mkdtemp(prefix="mms-relay-")
     os.makedirs(Relay.save_dir, exist_ok=True)
