@@ -154,6 +154,68 @@ TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknow
 
 INSTANTIATE_TEST_SUITE_P(ImageSizes, VXLClientReceive, ::testing::Values(3000, 120000));
 
+// The relay fails the whole message once after its preview: the push is
+// answered with the failure and stays queued, the Client tries it again
+// two minutes later, and the retry goes on from the stored preview: one
+// preview fetched and stored, the message stored once, acknowledged once.
+TEST(VXLClientReceiveRetry, AWholeFetchThatFailsAfterItsPreviewIsTriedAgainFromThePreview)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    ReceivePeers peers;
+    ASSERT_NO_FATAL_FAILURE(peers.start());
+    MmsRelayPeer& relay = peers.relay;
+    EngineDriver driver;
+    driver.root().writeDeviceConf("push.port = " + std::to_string(peers.pushPort) + "\n");
+    ASSERT_TRUE(startEngine(driver, relay.url("/mms"), peers.squid.proxyUri(), SquidProxy::kUser));
+    CVXLClient& client = *driver.client();
+
+    const std::string path = "/msg/R7?failonce=1&size=3000";
+    const TestCommandResult pushed = testRunCommand(testPython() + " '" + kPeers + "mms_relay.py' push "
+        + std::to_string(peers.pushPort) + " T-7 --location '" + relay.url(path) + "'");
+    ASSERT_EQ(pushed.status, 0) << pushed.output;
+
+    // The first attempt: the preview is stored, the whole message is not.
+    CMessageStoreManager& store = client.getMessageStoreManager();
+    const auto failedOnce = [&] {
+        return testLines(relay.log()).size() == 2 && !client.pushInProgress() && client.pushTimerArmed();
+    };
+    ASSERT_TRUE(driver.followRealTime(failedOnce, 30000)) << relay.log();
+    EXPECT_EQ(client.getWapPushQueue().count(), 1u);
+    EXPECT_EQ(store.boxCount(0), 1u);
+
+    // Two minutes later the retry.
+    for (int i = 0; i < 130 && client.pushTimerArmed(); ++i) {
+        driver.advance(1000);
+        driver.runUntilIdle();
+    }
+    ASSERT_FALSE(client.pushTimerArmed());
+    const auto stored = [&] { return !client.pushInProgress() && client.getWapPushQueue().count() == 0; };
+    ASSERT_TRUE(driver.followRealTime(stored, 30000)) << relay.log();
+    driver.runUntilIdle();
+
+    const std::vector<std::string> requests = testLines(relay.log());
+    ASSERT_EQ(requests.size(), 4u) << relay.log();
+    EXPECT_NE(requests[0].find("GET " + path + "&thumbnail=true"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[1].find("GET " + path + " "), std::string::npos) << requests[1];
+    EXPECT_NE(requests[2].find("GET " + path + " "), std::string::npos) << requests[2];
+    EXPECT_NE(requests[3].find("POST /mms type=83 tid=T-7"), std::string::npos) << requests[3];
+    ASSERT_EQ(store.boxCount(0), 1u);
+
+    // The one stored message holds the relay's image part whole.
+    CVXLString folder;
+    ASSERT_TRUE(platformHostPath(client.getMessageStore()->folder(), &folder));
+    const std::string file = std::string(folder.c_str()) + "/" + store.boxIdAt(0, 0).c_str();
+    const TestCommandResult segments
+        = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' segments '" + file + "'");
+    ASSERT_EQ(segments.status, 0) << segments.output;
+    const TestCommandResult served = testRunCommand(testPython() + " -c \"import sys; sys.path.insert(0, '" + kPeers
+        + "'); import mms_relay as r; print(r.big_part(3000)[-3000:].hex())\"");
+    ASSERT_EQ(served.status, 0) << served.output;
+    EXPECT_NE(segments.output.find("\"" + testLines(served.output).at(0) + "\""), std::string::npos)
+        << segments.output.substr(0, 2000);
+    EXPECT_EQ(driver.root().readFile(kQueueFile), std::string("\x02\x00\x00\x00\x00", 5));
+}
+
 // The child engine: argv is the relay's MMS URL, the proxy URI and the user.
 // It prints "ready FOLDER" (the message store's host folder) once the push
 // queue is loaded and the push port bound, then runs until it is killed.
