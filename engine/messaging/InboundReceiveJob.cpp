@@ -37,6 +37,9 @@ constexpr std::int32_t kReplyCrashWhole = 36;
 // push queue holds.
 constexpr std::size_t kStoredPreviewLimit = CWapPushQueue::kMaxItems;
 
+// The store's premium box.
+constexpr std::uint32_t kPremiumBox = 2;
+
 CVXLString hex(std::uint32_t value) { return CVXLString(static_cast<int>(value), 16); }
 
 } // namespace
@@ -283,10 +286,8 @@ void CInboundReceiveJob::onPreviewStored(CVXLEvent* reply)
         return answerPush(reply->result(), reply->resultText());
     if (services())
         services()->pushUIRequestCode(kUiNotificationStored);
-    if (refusedByPremiumInbox(storePreview_.messageId)) {
-        if (targetBox_ != 3)
-            return answerPush(kResultSucceeded);
-    }
+    if (refusedByPremiumInbox(storePreview_.messageId))
+        return answerPush(kResultSucceeded);
     if (targetBox_ == 3) {
         CVXLMessageHeaders headers;
         headers.messageHeaders = stored_.messageHeaders();
@@ -302,12 +303,13 @@ void CInboundReceiveJob::onPreviewStored(CVXLEvent* reply)
     fetchMessage();
 }
 
-// A preview whose descriptor the premium inbox does not take is deleted
-// again. "Inbox" names no descriptor.
+// A preview for the premium box whose descriptor the premium inbox does not
+// take is deleted again. Only the premium box's previews are offered: a sent
+// copy's folder names no premium group.
 bool CInboundReceiveJob::refusedByPremiumInbox(const CVXLString& id)
 {
     CPremiumInboxManager* premium = manager().premiumInbox();
-    if (!premium || folder_.length() == 0 || folder_.compare(CVXLString("Inbox"), false) == 0)
+    if (!premium || targetBox_ != kPremiumBox)
         return false;
     if (!premium->routeMessage(id, folder_))
         return false;

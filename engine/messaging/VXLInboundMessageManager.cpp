@@ -7,6 +7,7 @@
 #include "engine/transport/mms/VXLMmsPdu.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -216,8 +217,10 @@ CVXLString CVXLInboundMessageManager::nextTransactionId(const char* prefix)
     if (services_)
         id += services_->userId();
     id += "-";
-    CVXLString number;
-    number.setUnsigned(++transactionSequence_);
+    if (transactionSequence_ == 0)
+        transactionSequence_ = static_cast<std::uint64_t>(services_ ? services_->nowSeconds() : 0) * kTransactionsPerSecond;
+    char number[24];
+    std::snprintf(number, sizeof number, "%llu", static_cast<unsigned long long>(++transactionSequence_));
     id += number;
     return id;
 }

@@ -108,8 +108,11 @@ public:
     CPremiumInboxManager* premiumInbox() const { return premium_; }
     CVXLPlatformStore* platformStore() const { return platformStore_; }
     CVXLMMSMimeParserJob& parser() { return parser_; }
-    // "MMS-" (or the prefix given), item 7, "-" and a sequence number.
+    // The prefix ("MMS-", or "001" for a send), item 7, "-" and a number
+    // that no earlier run gave: the first of a run is the clock's seconds
+    // times kTransactionsPerSecond, plus one.
     CVXLString nextTransactionId(const char* prefix);
+    static constexpr std::uint64_t kTransactionsPerSecond = 1000;
     // One whole-message fetch at a time: the retrieved body lies in the
     // transfer file until its message is stored. The job is granted the
     // fetch now or after the ones before it.
@@ -143,7 +146,8 @@ private:
     CInboundServices* services_ = nullptr;
     CPremiumInboxManager* premium_ = nullptr;
     CVXLPlatformStore* platformStore_ = nullptr;
-    std::uint32_t transactionSequence_ = 0;
+    // The number of the last transaction id; 0 before the first of the run.
+    std::uint64_t transactionSequence_ = 0;
 
     CVXLTaskProcessor tasks_;
     CVXLMMSProcessor mms_;

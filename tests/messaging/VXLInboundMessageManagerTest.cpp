@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/messaging/PremiumInboxManager.h"
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -312,12 +314,13 @@ class Services : public CInboundServices {
 public:
     CVXLString relayUrl() override { return relay.c_str(); }
     CVXLString userId() override { return user.c_str(); }
-    std::uint32_t nowSeconds() override { return 0x6500000A; }
+    std::uint32_t nowSeconds() override { return now; }
     void pushUIRequestCode(std::int32_t code) override { uiCodes.push_back(code); }
     void processPendingPush() override { ++pendingPushes; }
     void setStage(std::uint32_t stage) override { lastStage = stage; }
     std::string relay = "http://relay/mms";
     std::string user = "4711";
+    std::uint32_t now = 0x6500000A;
     std::vector<std::int32_t> uiCodes;
     int pendingPushes = 0;
     std::uint32_t lastStage = 0;
@@ -331,12 +334,14 @@ protected:
         manager.setProducer(&producer);
         manager.setOutboundQueue(&queue);
         manager.setServices(&services);
+        manager.setPremiumInbox(&premium);
         // Ahead of the manager's own processors: it takes every transaction.
         manager.taskProcessor().registerProcessor(&relay);
         driver.attach(&store);
         driver.attach(&producer);
         driver.attach(&queue);
         driver.attach(&requester);
+        driver.attach(&premium);
         driver.attach(&manager);
         driver.runUntilIdle();
     }
@@ -386,6 +391,7 @@ protected:
     Recorder queue;
     Services services;
     InboundRequester requester;
+    CPremiumInboxManager premium;
     CVXLInboundMessageManager manager;
 };
 
@@ -435,6 +441,18 @@ TEST_F(InboundManagerTest, NotificationRoads)
                     { "X-QV-Client-Message-Id", "c-9" } } },
             0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
             "store 0 box 3", "", "sent copy c-9" },
+        // Only a preview for the premium box is offered to the premium
+        // inbox: a sent copy's folder is no premium descriptor.
+        { "copy of a sent message with a folder",
+            { kResultSucceeded, 0,
+                { { "X-QV-Message-Type", "Sent" }, { "X-QV-To-Address-List", "+15550002" },
+                    { "X-QV-Client-Message-Id", "c-9" }, { "X-QV-Folder", "<premium control=\"stop\"/>" } } },
+            0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
+            "store 0 box 3", "", "sent copy c-9" },
+        { "premium descriptor refused",
+            { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Folder", "<premium control=\"stop\"/>" } } },
+            0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
+            "store 0 box 2 | delete i1700000001_0", "", "" },
         { "sent preview without addresses", { kResultSucceeded, 0, { { "X-QV-Message-Type", "Sent" } } }, 0, 2,
             "http://relay/mms", kResultMmsTransport, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
         { "preview without a sender", { kResultSucceeded, 0, {} }, 0, 2, "http://relay/mms", kResultMmsTransport,
@@ -809,7 +827,8 @@ TEST_F(InboundManagerTest, RelayOperations)
 
 // What tshark reads in each relay PDU that the manager sends: recipients
 // one per entry, the sender, the subject's charset, the folder flags, and a
-// transaction id that never repeats.
+// transaction id that never repeats: numbered from the clock's seconds at
+// the run's first id, times a thousand.
 TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
@@ -850,20 +869,20 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
     const std::string remove = linesOf(relay.sent[2]);
     const std::string view = linesOf(relay.sent[3]);
     const std::string sendReq = linesOf(relay.sent[4]);
-    for (const char* line : { "header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1",
+    for (const char* line : { "header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1694498826001",
              "header X-Mms-Content-Location: http://relay/m?id=7", "header To: a@example.com",
              "header To: +15550002", "header Cc: c@example.com", "header From: 4711", "header X-Mms-MM-Flags" })
         EXPECT_NE(forward.find(line), std::string::npos) << line << "\n" << forward;
-    for (const char* line : { "header X-Mms-Message-Type: 0x8b", "header X-Mms-Transaction-ID: MMS-4711-2",
+    for (const char* line : { "header X-Mms-Message-Type: 0x8b", "header X-Mms-Transaction-ID: MMS-4711-1694498826002",
              "header X-Mms-Content-Location: http://relay/m?id=7", "header X-Mms-MM-Flags" })
         EXPECT_NE(save.find(line), std::string::npos) << line << "\n" << save;
-    for (const char* line : { "header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-4711-3",
+    for (const char* line : { "header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-4711-1694498826003",
              "header X-Mms-Content-Location: http://relay/m?id=7" })
         EXPECT_NE(remove.find(line), std::string::npos) << line << "\n" << remove;
-    for (const char* line : { "header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-4711-4",
+    for (const char* line : { "header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-4711-1694498826004",
              "header X-Mms-MM-Flags", "header X-Mms-Start", "header X-Mms-Limit", "header X-Mms-Totals" })
         EXPECT_NE(view.find(line), std::string::npos) << line << "\n" << view;
-    for (const char* line : { "header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-0014711-5",
+    for (const char* line : { "header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-0014711-1694498826005",
              "header To: +15550002", "header Cc: c@example.com", "header Cc: d@example.com", "header Bcc: e@example.com",
              "header From: 4711", "header Subject: Holiday" })
         EXPECT_NE(sendReq.find(line), std::string::npos) << line << "\n" << sendReq;
@@ -922,6 +941,27 @@ TEST_F(InboundManagerTest, ReadingPartsIntoMediaItems)
             EXPECT_NE(items[1].mediaRef().get(), nullptr);
         }
     }
+}
+
+// A run started later, even one second, numbers its transactions above
+// every number an earlier run gave (at most a thousand a second).
+TEST(InboundManagerTransactionIds, ALaterRunNeverRepeatsAnId)
+{
+    Services services;
+    std::vector<std::string> ids;
+    for (std::uint32_t start : { 1700000000u, 1700000001u, 1700000500u }) {
+        services.now = start;
+        CVXLInboundMessageManager run;
+        run.setServices(&services);
+        for (int i = 0; i < 1000; ++i) {
+            services.now = start + static_cast<std::uint32_t>(i / 100);
+            ids.push_back(run.nextTransactionId("MMS-").c_str());
+        }
+    }
+    EXPECT_EQ(ids.front(), "MMS-4711-1700000000001");
+    std::vector<std::string> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
 }
 
 TEST(InboundManagerForwardSubject, EncodedAndCut)
