@@ -724,11 +724,14 @@ void CVXLClient::armPushTimer(std::uint32_t delay)
         postDelayed(&pushTimer_, delay);
 }
 
-// Nothing new is handed over once the shut-down has begun.
+// Nothing new is handed over once the shut-down has begun. A queue whose
+// last save failed is written again first.
 void CVXLClient::processPendingPush()
 {
     if (shutdownBegun_)
         return;
+    if (!pushesStored_ && !pushTimer_.isBusy())
+        wapPushQueue_.save();
     if (!wapPushQueue_.isLoaded()) {
         armPushTimer(kPushLoadWaitMs);
         return;
@@ -768,6 +771,15 @@ std::uint32_t CVXLClient::PushQueueFace::uncleanShutdowns()
     CVXLString text;
     client_->settings_.getPersistentString(kPersShutdownFailCount, &text);
     return text.isNumeric() ? static_cast<std::uint32_t>(text.toInt(10)) : 0;
+}
+
+// A failed save is tried again with the push timer; the pushes it took stay
+// handed on meanwhile, from memory.
+void CVXLClient::PushQueueFace::queueStored(bool stored)
+{
+    client_->pushesStored_ = stored;
+    if (!stored)
+        client_->armPushTimer(kPushRetryMs);
 }
 
 // Run as the Client's own event, after the queue's step has ended.

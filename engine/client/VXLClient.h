@@ -280,6 +280,9 @@ public:
     void processPendingPush();
     bool pushInProgress() const { return pushRequest_.isBusy(); }
     bool pushTimerArmed() const { return pushTimer_.isBusy(); }
+    // The push queue's file holds every push taken; false after a failed
+    // save, until a later one succeeds (the push timer writes it again).
+    bool pushesStored() const { return pushesStored_; }
     CVXLInboundMessageManager& getInboundMessageManager() { return inboundManager_; }
     COutboundQueueManager& getOutboundQueueManager() { return outboundQueue_; }
     COutboundSender& getOutboundSender() { return *static_cast<COutboundSender*>(outboundQueue_.sender()); }
@@ -604,11 +607,13 @@ private:
         }
         std::uint32_t uncleanShutdowns() override;
         void pushWaiting() override;
+        void queueStored(bool stored) override;
 
     private:
         CVXLClient* client_;
     };
     PushQueueFace pushQueueFace_ { this };
+    bool pushesStored_ = true;
     CWapPushQueue wapPushQueue_;
     CWapPushSource wapPushSource_;
     CPushRequest pushRequest_ { kReplyPushHandled };

@@ -89,7 +89,8 @@ void CPremiumInboxManager::onEvent(CVXLEvent* event)
         case kReplyRead:
             return onRead(event);
         case kReplyWritten:
-            return onWritten(event);
+            saver_.onWritten(event);
+            return finishStopWhenSaved();
         case kReplyListed:
             return onListed(event);
         default:
@@ -149,8 +150,10 @@ void CPremiumInboxManager::onRead(CVXLEvent* reply)
     if (ok && bytes.length() != 0) {
         if (bytes.data()[0] != kFormat)
             VXL_LOG_FAILURE("premium inbox: %s of format %u not loaded", kFileName, bytes.data()[0]);
-        else if (!parse(bytes))
+        else if (!parse(bytes)) {
             VXL_LOG_FAILURE("premium inbox: damaged %s (%u bytes): not loaded", kFileName, bytes.length());
+            saver_.keepDamagedCopy();
+        }
     }
     if (stopPending_)
         return finishStopWhenSaved();
@@ -559,31 +562,7 @@ bool CPremiumInboxManager::parse(const CVXLByteBuffer& bytes)
     return true;
 }
 
-void CPremiumInboxManager::save()
-{
-    if (!files_ || runState() == kHandlerFinished)
-        return;
-    if (writeRequest_.isBusy()) {
-        savePending_ = true;
-        return;
-    }
-    savePending_ = false;
-    writeRequest_.fileName = kFileName;
-    writeRequest_.openMode = kFileModeWrite;
-    serialise(writeRequest_.buffer);
-    post(files_, &writeRequest_);
-}
-
-void CPremiumInboxManager::onWritten(CVXLEvent* reply)
-{
-    if (!reply->succeeded())
-        VXL_LOG_FAILURE("premium inbox: %s not written (%d)", kFileName, reply->result());
-    writeRequest_.buffer.clear();
-    finishEvent(reply);
-    if (savePending_)
-        save();
-    finishStopWhenSaved();
-}
+void CPremiumInboxManager::save() { saver_.save(); }
 
 void CPremiumInboxManager::onStop(CVXLEvent* event)
 {
@@ -599,7 +578,7 @@ void CPremiumInboxManager::onStop(CVXLEvent* event)
 
 void CPremiumInboxManager::finishStopWhenSaved()
 {
-    if (!stopPending_ || writeRequest_.isBusy() || savePending_ || readRequest_.isBusy())
+    if (!stopPending_ || !saver_.idle() || readRequest_.isBusy())
         return;
     CVXLEvent* stop = stopPending_;
     stopPending_ = nullptr;

@@ -5,7 +5,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/files/VXLFileReadRequest.h"
-#include "engine/files/VXLFileWriteRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/messaging/MessageServiceRequests.h"
 #include "engine/messaging/PremiumGroupList.h"
 #include "engine/messaging/PremiumMessageEntry.h"
@@ -27,7 +27,7 @@ class CVXLFileStoreManager;
 // created time, priority, receivedTotal, name and thumbnail; the message
 // count, per message its id, its group's id and its received time. Integers
 // little-endian, strings counted with their NUL.
-class CPremiumInboxManager : public CVXLEventHandler {
+class CPremiumInboxManager : public CVXLEventHandler, private CVXLStateFileSaver::Owner {
 public:
     static constexpr const char* kFileName = "state.pq";
     static constexpr std::uint8_t kFormat = 10;
@@ -66,7 +66,13 @@ public:
     void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "PREMIUM Inbox Manager"; }
 
-    void setFileStoreManager(CVXLFileStoreManager* files) { files_ = files; }
+    void setFileStoreManager(CVXLFileStoreManager* files)
+    {
+        files_ = files;
+        saver_.setFileStoreManager(files);
+    }
+    // The file holds the inbox as it was at the last change.
+    bool stored() const { return !saver_.failed(); }
     void setMessageStore(CMessageStoreManager* store) { store_ = store; }
     void setServices(Services* services) { services_ = services; }
     // The message service job: started as a child, served the forwarded
@@ -111,7 +117,7 @@ private:
     void onStop(CVXLEvent* event);
     void onCancel(CVXLEvent* event);
     void onRead(CVXLEvent* reply);
-    void onWritten(CVXLEvent* reply);
+    void writeState(CVXLByteBuffer& out) override { serialise(out); }
     void onAdd(CVXLEvent* request);
     void onRemove(CVXLEvent* request);
     void onOpen(CVXLEvent* request);
@@ -136,12 +142,11 @@ private:
     CVXLEventHandler* sender_ = nullptr;
 
     bool loaded_ = false;
-    bool savePending_ = false;
     std::vector<CPremiumMessageEntry*> entries_;
     CPremiumGroupList groups_ { entries_ };
     CVXLSimpleEvent retry_ { kEventRetry };
     CVXLFileReadRequest readRequest_ { kReplyRead };
-    CVXLFileWriteRequest writeRequest_ { kReplyWritten };
+    CVXLStateFileSaver saver_ { *this, *this, kFileName, kReplyWritten };
     CMessageListRequest listRequest_ { kReplyListed };
     // The caller's list request while the service job fills its window.
     CMessageListRequest* listCaller_ = nullptr;

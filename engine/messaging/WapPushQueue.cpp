@@ -5,7 +5,6 @@
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/files/VXLFileWriteRequest.h"
 #include "engine/messaging/WapPushRequest.h"
 
 namespace {
@@ -29,14 +28,11 @@ void CWapPushQueue::clear()
 void CWapPushQueue::onEvent(CVXLEvent* event)
 {
     if (event->kind() == kEventReply) {
-        switch (event->replyCode()) {
-        case kReplyRead:
+        if (event->replyCode() == kReplyRead)
             return onRead(event);
-        case kReplyWritten:
-            return onWritten(event);
-        default:
-            return finishEvent(event);
-        }
+        if (!saver_.onWritten(event))
+            finishEvent(event);
+        return finishStopWhenSaved();
     }
     switch (event->requestCode()) {
     case kEventStart:
@@ -74,8 +70,10 @@ void CWapPushQueue::onRead(CVXLEvent* reply)
     finishEvent(reply);
     loaded_ = true;
     resume();
-    if (ok && bytes.length() != 0 && !parse(bytes))
+    if (ok && bytes.length() != 0 && !parse(bytes)) {
         VXL_LOG_FAILURE("push queue: damaged %s (%u bytes): not loaded", kFileName, bytes.length());
+        saver_.keepDamagedCopy();
+    }
     countUncleanShutdown();
     if (services_)
         services_->pushWaiting();
@@ -226,31 +224,19 @@ bool CWapPushQueue::parse(const CVXLByteBuffer& bytes)
 }
 
 // A queue that has ended writes nothing more: no reply could reach it.
-void CWapPushQueue::save()
+void CWapPushQueue::save() { saver_.save(); }
+
+void CWapPushQueue::stateNotSaved(std::int32_t result)
 {
-    if (!files_ || runState() == kHandlerFinished)
-        return;
-    auto* write = new CVXLFileWriteRequest(kReplyWritten);
-    if (!write) {
-        VXL_LOG_FAILURE("push queue: no room for a write of %s", kFileName);
-        return;
-    }
-    write->fileName = kFileName;
-    write->openMode = kFileModeWrite;
-    serialise(write->buffer);
-    ++pendingWrites_;
-    post(files_, write);
+    (void)result;
+    if (services_)
+        services_->queueStored(false);
 }
 
-// Not examined: the next change writes the whole queue again.
-void CWapPushQueue::onWritten(CVXLEvent* reply)
+void CWapPushQueue::stateSaved()
 {
-    if (!reply->succeeded())
-        VXL_LOG_FAILURE("push queue: %s not written (%d)", kFileName, reply->result());
-    if (pendingWrites_ > 0)
-        --pendingWrites_;
-    finishEvent(reply);
-    finishStopWhenSaved();
+    if (services_)
+        services_->queueStored(true);
 }
 
 void CWapPushQueue::onStop(CVXLEvent* event)
@@ -261,7 +247,7 @@ void CWapPushQueue::onStop(CVXLEvent* event)
 
 void CWapPushQueue::finishStopWhenSaved()
 {
-    if (!stopPending_ || pendingWrites_ != 0 || readRequest_.isBusy())
+    if (!stopPending_ || !saver_.idle() || readRequest_.isBusy())
         return;
     CVXLEvent* stop = stopPending_;
     stopPending_ = nullptr;

@@ -4,6 +4,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLObjectQueue.h"
 #include "engine/files/VXLFileReadRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/messaging/WapPushItem.h"
 
 #include <cstdint>
@@ -12,14 +13,14 @@ class CVXLFileStoreManager;
 
 // Keeps received WAP push PDUs until the inbound message manager has dealt
 // with them. Every change saves the whole queue to "state.wq" (replaced
-// atomically; the File Store Manager serves the writes in order), and the
-// start loads it again. After an unclean shut-down the head counts one more
+// atomically, one write at a time, the changes meanwhile in the next), and
+// the start loads it again; a damaged file is kept aside as "state.wq.bad". After an unclean shut-down the head counts one more
 // attempt; one tried three times is dropped, so a notification that crashes
 // the engine cannot do so for ever.
 //
 // "state.wq": format byte 2, count (32 bits), then per item attempts,
 // fetchNow and the PDU as a 32-bit length and its bytes; little-endian.
-class CWapPushQueue : public CVXLEventHandler {
+class CWapPushQueue : public CVXLEventHandler, private CVXLStateFileSaver::Owner {
 public:
     static constexpr const char* kFileName = "state.wq";
     static constexpr std::uint8_t kFormat = 2;
@@ -39,6 +40,9 @@ public:
         virtual std::uint32_t uncleanShutdowns() = 0;
         // The queue has loaded or taken a push: the head may be handed on.
         virtual void pushWaiting() = 0;
+        // A save of the queue failed (false): what it took since the last
+        // good save is not stored; or a later save succeeded (true).
+        virtual void queueStored(bool stored) { (void)stored; }
     };
 
     CWapPushQueue() = default;
@@ -47,7 +51,11 @@ public:
     void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "Wap Push Queue"; }
 
-    void setFileStoreManager(CVXLFileStoreManager* files) { files_ = files; }
+    void setFileStoreManager(CVXLFileStoreManager* files)
+    {
+        files_ = files;
+        saver_.setFileStoreManager(files);
+    }
     void setServices(Services* services) { services_ = services; }
 
     // The read at start has been answered, whatever its result.
@@ -63,7 +71,12 @@ public:
     void retryHead();
     // Deletes every item without saving.
     void clear();
-    std::uint32_t pendingWrites() const { return pendingWrites_; }
+    // The write out and the one asked for after it.
+    std::uint32_t pendingWrites() const { return saver_.idle() ? 0 : (saver_.writing() ? 1 : 0) + (saver_.pending() ? 1 : 0); }
+    // The file holds the queue as it was at the last change.
+    bool stored() const { return !saver_.failed(); }
+    // Writes the queue again (after a failed save).
+    void save();
 
     // The file's bytes and their reader. parse appends at most kMaxItems
     // items; bytes that are not a whole queue of this format leave the queue
@@ -76,18 +89,19 @@ private:
     void onStop(CVXLEvent* event);
     void onRead(CVXLEvent* reply);
     void onPush(CVXLEvent* event);
-    void onWritten(CVXLEvent* reply);
     void countUncleanShutdown();
     bool append(const CWapPushItem& item);
-    void save();
     void finishStopWhenSaved();
+    void writeState(CVXLByteBuffer& out) override { serialise(out); }
+    void stateNotSaved(std::int32_t result) override;
+    void stateSaved() override;
 
     CVXLObjectQueue items_;
     CVXLFileStoreManager* files_ = nullptr;
     Services* services_ = nullptr;
     CVXLFileReadRequest readRequest_ { kReplyRead };
     bool loaded_ = false;
-    std::uint32_t pendingWrites_ = 0;
+    CVXLStateFileSaver saver_ { *this, *this, kFileName, kReplyWritten };
     // The stop waits for the writes still out.
     CVXLEvent* stopPending_ = nullptr;
 };

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -506,6 +507,8 @@ TEST_F(PremiumInboxTest, ADamagedStateFileIsRebuiltFromTheStore)
         SCOPED_TRACE(row.what);
         seedMessages({ "p1700000001_0" }, {});
         writeState(row.json);
+        const std::string damaged = readHostFile("state.pq");
+        std::remove(hostFile("state.pq.bad").c_str());
         CPremiumInboxManager fresh;
         fresh.setFileStoreManager(&files);
         fresh.setMessageStore(&messageStore);
@@ -524,6 +527,12 @@ TEST_F(PremiumInboxTest, ADamagedStateFileIsRebuiltFromTheStore)
         fresh.stop();
         driver.runUntilIdle();
         EXPECT_NE(savedState().find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000001_0\""), std::string::npos);
+        // A damaged file of this format is kept aside before the save.
+        const bool otherFormat = std::string(row.what) == "format 9";
+        EXPECT_EQ(hostFileExists("state.pq.bad"), !otherFormat);
+        if (!otherFormat) {
+            EXPECT_EQ(readHostFile("state.pq.bad"), damaged);
+        }
     }
 }
 

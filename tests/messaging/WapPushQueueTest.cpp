@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@ namespace {
 struct Services : CWapPushQueue::Services {
     std::uint32_t unclean = 0;
     int waiting = 0;
+    std::vector<bool> stored;
     std::uint32_t uncleanShutdowns() override { return unclean; }
     void pushWaiting() override { ++waiting; }
+    void queueStored(bool ok) override { stored.push_back(ok); }
 };
 
 // The queue over a real File Store Manager in a fresh device root; the file
@@ -201,6 +204,7 @@ TEST(WapPushQueueLoad, TakesWholeQueuesOnly)
             fresh.peerWrite(c.json);
         else
             fresh.writeHostFile("state.wq", c.raw);
+        const std::string original = fresh.readHostFile("state.wq");
         fresh.start();
         EXPECT_TRUE(fresh.queue.isLoaded());
         EXPECT_EQ(fresh.queue.count(), c.loaded);
@@ -208,6 +212,12 @@ TEST(WapPushQueueLoad, TakesWholeQueuesOnly)
             EXPECT_NE(fresh.log().find(c.logged), std::string::npos) << fresh.log();
         else
             EXPECT_EQ(fresh.log().find("push queue"), std::string::npos) << fresh.log();
+        // A damaged file is kept aside before a save replaces it.
+        const bool damaged = c.logged && std::string(c.logged) == "damaged";
+        EXPECT_EQ(fresh.hostFileExists("state.wq.bad"), damaged);
+        if (damaged) {
+            EXPECT_EQ(fresh.readHostFile("state.wq.bad"), original);
+        }
     }
 }
 
@@ -245,6 +255,27 @@ TEST(WapPushQueueLoad, AnUncleanShutDownCountsAgainstTheHead)
         ASSERT_NE(fresh.queue.peekHead(), nullptr);
         EXPECT_EQ(fresh.queue.peekHead()->backAfterCrash, c.backAfterCrash);
     }
+}
+
+// A save that fails is reported, the push stays queued in memory, and the
+// next save stores the whole queue.
+TEST_F(WapPushQueueTest, AFailedSaveIsReportedAndTheNextStoresTheQueue)
+{
+    start();
+    // A folder where the file goes: the write cannot replace it.
+    ASSERT_EQ(std::system(("mkdir -p '" + hostFile("state.wq") + "/x'").c_str()), 0);
+    push("abc");
+    driver.runUntilIdle();
+    EXPECT_EQ(services.stored, std::vector<bool> { false });
+    EXPECT_FALSE(queue.stored());
+    EXPECT_EQ(queue.count(), 1u);
+    EXPECT_NE(log().find("state.wq not written"), std::string::npos) << log();
+    ASSERT_EQ(std::system(("rm -rf '" + hostFile("state.wq") + "'").c_str()), 0);
+    queue.save();
+    driver.runUntilIdle();
+    EXPECT_EQ(services.stored, (std::vector<bool> { false, true }));
+    EXPECT_TRUE(queue.stored());
+    EXPECT_EQ(peerRead(), "{\"items\": [" + itemJson("616263", 0) + "]}\n");
 }
 
 // A push that arrives before the saved queue is in waits behind it.
