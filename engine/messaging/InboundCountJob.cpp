@@ -46,18 +46,10 @@ void CInboundCountJob::onStep(std::int32_t step, std::int32_t result)
 {
     if (step != kStepMmboxView)
         return CInboundJob::onStep(step, result);
-    deleteRelayTransferFile();
-    auto* mms = static_cast<CVXLMmsTransaction*>(transaction());
-    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    CVXLString text;
+    const CVXLPduRef reply = relayReply(result, text);
     if (!held_)
         return;
-    if (result == kResultSucceeded && reply.isEmpty())
-        result = kResultMmsTransport;
-    CVXLString text;
-    if (result == kResultSucceeded && reply->responseStatus().length() && reply->responseStatus().toInt() != 0) {
-        result = kResultMmsRelayStatus;
-        text = reply->responseText();
-    }
     static_cast<CMessageCountRequest*>(held_)->count
         = result == kResultSucceeded ? static_cast<std::uint32_t>(reply->mboxTotals().toInt()) : 0;
     answer(result, text);

@@ -270,6 +270,20 @@ void CInboundJob::deleteRelayTransferFile()
         store->deleteItem(kRelayReplyFile, &tempDeleted_);
 }
 
+CVXLPduRef CInboundJob::relayReply(std::int32_t& result, CVXLString& text)
+{
+    deleteRelayTransferFile();
+    auto* mms = static_cast<CVXLMmsTransaction*>(transaction());
+    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    if (result == kResultSucceeded && reply.isEmpty())
+        result = kResultMmsTransport;
+    if (result == kResultSucceeded && reply->responseStatus().toInt() != 0) {
+        result = kResultMmsRelayStatus;
+        text = reply->responseText();
+    }
+    return reply;
+}
+
 void CInboundJob::copyHeaders(const CVXLMessage& from, CVXLMessage& to)
 {
     for (std::uint32_t i = 0; i < from.headerCount(); ++i) {

@@ -101,6 +101,10 @@ protected:
     CVXLTransaction* transaction() const { return current_; }
     // The relay's replies to operations share one file, deleted after each.
     void deleteRelayTransferFile();
+    // The relay's reply to the operation just ended, its file deleted. A
+    // success without a reply becomes a transport failure, a reply with a
+    // status other than Ok a relay-status failure with the relay's text.
+    CVXLPduRef relayReply(std::int32_t& result, CVXLString& text);
 
     // Fetches the whole message from the relay and stores it under the id,
     // when the manager's one fetch is free; ends in wholeStored.

@@ -174,18 +174,10 @@ void CInboundListJob::onStep(std::int32_t step, std::int32_t result)
 
 void CInboundListJob::mmboxViewed(std::int32_t result)
 {
-    deleteRelayTransferFile();
-    auto* mms = static_cast<CVXLMmsTransaction*>(transaction());
-    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    CVXLString text;
+    const CVXLPduRef reply = relayReply(result, text);
     if (!held_)
         return;
-    if (result == kResultSucceeded && reply.isEmpty())
-        result = kResultMmsTransport;
-    CVXLString text;
-    if (result == kResultSucceeded && reply->responseStatus().length() && reply->responseStatus().toInt() != 0) {
-        result = kResultMmsRelayStatus;
-        text = reply->responseText();
-    }
     if (result != kResultSucceeded)
         return answer(result, text);
     auto* list = static_cast<CMessageBoxListRequest*>(held_);

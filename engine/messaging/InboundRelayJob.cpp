@@ -131,16 +131,10 @@ void CInboundRelayJob::onStep(std::int32_t step, std::int32_t result)
 {
     if (step != kStepForward && step != kStepMmboxStore && step != kStepRelayDelete)
         return CInboundJob::onStep(step, result);
-    deleteRelayTransferFile();
-    auto* mms = static_cast<CVXLMmsTransaction*>(transaction());
-    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    CVXLString text;
+    relayReply(result, text);
     if (!held_)
         return;
-    if (result != kResultSucceeded)
-        return answer(result);
-    if (reply.isEmpty())
-        return answer(kResultMmsTransport);
-    if (reply->responseStatus().toInt() == 0)
-        return answer(kResultSucceeded);
-    answer(kResultMmsRelayStatus, step == kStepForward ? reply->responseText() : CVXLString());
+    // Only a forward reports the relay's text.
+    answer(result, step == kStepForward ? text : CVXLString());
 }

@@ -118,17 +118,10 @@ void CInboundSendJob::onStep(std::int32_t step, std::int32_t result)
 {
     if (step != kStepSend)
         return CInboundJob::onStep(step, result);
-    deleteRelayTransferFile();
-    auto* mms = static_cast<CVXLMmsTransaction*>(transaction());
-    const CVXLPduRef reply = mms ? mms->replyPdu() : CVXLPduRef();
+    CVXLString text;
+    relayReply(result, text);
     body_.reset();
     if (!held_)
         return;
-    if (result != kResultSucceeded)
-        return answer(result);
-    if (reply.isEmpty())
-        return answer(kResultMmsTransport);
-    if (reply->responseStatus().toInt() == 0)
-        return answer(kResultSucceeded);
-    answer(kResultMmsRelayStatus, reply->responseText());
+    answer(result, text);
 }
