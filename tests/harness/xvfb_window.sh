@@ -16,21 +16,35 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 "$demo" --snapshots "$out/shots" </dev/null >"$out/demo.log" 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
-wid=$(timeout 20 xdotool search --sync --name '^Tessel$' | head -n 1)
-[ -n "$wid" ] || { echo "no window"; exit 1; }
+# Every X step is bounded, and a step that fails or runs out of time says
+# which it was.
+doing=""
+fail() { echo "$doing: $*"; exit 1; }
+
+# The search walks every window, and one that goes away under it (SDL makes
+# and drops windows while it starts) ends it with an X error: search again.
+doing="finding the window"
+wid=""
+for _ in $(seq 1 200); do
+  wid=$(timeout 10 xdotool search --name '^Tessel$' 2>/dev/null | head -n 1) || true
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window"
 
 # Waits (bounded) for at least `want` snapshots and a quiet moment, then
 # captures the window and compares it with the newest.
 count() { ls "$out/shots" 2>/dev/null | grep -c '\.png$' || true; }
 capture() {
   local name=$1 want=$2 seen=-1 now
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     now=$(count)
     [ "$now" -ge "$want" ] && [ "$now" = "$seen" ] && break
     seen=$now
     sleep 0.1
   done
-  import -window "$wid" "$out/$name.png"
+  doing="capturing $name"
+  timeout 20 import -window "$wid" "$out/$name.png" || fail "import failed"
   local last ae
   last=$(ls "$out/shots"/*.png | tail -n 1)
   ae=$(compare -metric AE "$out/$name.png" "$last" null: 2>&1 || true)
@@ -39,10 +53,12 @@ capture() {
 capture first 1
 echo "size $(identify -format '%w %h' "$out/first.png")"
 before=$(count)
-xdotool windowfocus --sync "$wid" key Down
+doing="sending Down"
+timeout 20 xdotool windowfocus --sync "$wid" key Down || fail "xdotool failed"
 capture down $((before + 1))
 # Closing the window ends the program through its close hook, with 0.
-python3 "$(dirname "$0")/x_close.py" "$wid"
+doing="closing the window"
+timeout 20 python3 "$(dirname "$0")/x_close.py" "$wid" || fail "x_close.py failed"
 status=0
 timeout 10 tail --pid="$pid" -f /dev/null || status=timeout
 [ "$status" = timeout ] || { wait "$pid" || status=$?; }

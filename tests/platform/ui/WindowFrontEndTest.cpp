@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 
 namespace tessel::ui {
@@ -83,9 +85,12 @@ TEST(WindowFrontEnd, WindowUnderXvfbEqualsItsSnapshots)
     TempDeviceRoot root;
     const std::string out = root.hostPath("run");
     ASSERT_TRUE(root.makeFolder("run"));
+    // Runs of this test side by side look for a free display from places
+    // of their own, so two never start on the same one.
+    const std::string display = std::to_string(100 + getpid() % 800);
     const TestCommandResult run = testRunCommand(
-        "timeout 120 xvfb-run -a -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR "/tests/harness/xvfb_window.sh "
-        TESSEL_BINARY_DIR "/bin/uidemo '" + out + "' 2>&1");
+        "timeout 110 xvfb-run -a -n " + display + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
+        "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/uidemo '" + out + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     const auto lines = testLines(run.output);
     ASSERT_EQ(lines.size(), 4u) << run.output;
