@@ -135,6 +135,13 @@ Canvas::Canvas(std::shared_ptr<Bitmap> selected)
 {
 }
 
+Canvas Canvas::within(const Rect& r) const
+{
+    Canvas inner(target_, originX_ + r.left, originY_ + r.top, toTarget(r).intersect(clip_));
+    inner.own_ = own_;
+    return inner;
+}
+
 std::unique_ptr<Canvas> Canvas::compatible(int width, int height) const
 {
     auto canvas = std::make_unique<Canvas>(std::make_shared<Bitmap>(width, height, rgb(255, 255, 255)));

@@ -57,6 +57,13 @@ public:
     std::unique_ptr<Canvas> compatible(int width, int height) const;
 
     Bitmap* target() const { return target_; }
+    int originX() const { return originX_; }
+    int originY() const { return originY_; }
+    // In the target's coordinates.
+    const Rect& clip() const { return clip_; }
+    // A context for r of this one (in its coordinates): origin at r's top
+    // left, clipped to r and to this context's clip.
+    Canvas within(const Rect& r) const;
     std::shared_ptr<Bitmap> selectedBitmap() const { return own_; }
 
     Brush selectBrush(Brush brush);

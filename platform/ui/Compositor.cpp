@@ -19,21 +19,58 @@ namespace {
 constexpr int kPanelMargin = 12;
 constexpr int kIndent = 8;
 
+// The scroll bar of a window with one, at the right edge of its area.
+void paintScrollBar(Canvas& canvas, const Window& window, const Rect& area)
+{
+    if (!window.hasScrollBar() || area.empty())
+        return;
+    const ScrollInfo& info = window.scrollInfo();
+    const Rect bar { area.right - systemMetric(kMetricVScrollWidth), area.top, area.right, area.bottom };
+    canvas.fillRect(bar, Brush::solid(systemColor(kColorScrollbar)));
+    const long long range = static_cast<long long>(info.max) - info.min + 1;
+    const int height = bar.height();
+    const int thumbHeight = std::clamp(static_cast<int>(info.page * height / range), std::min(8, height), height);
+    const int thumbTop = bar.top + static_cast<int>((info.position - info.min) * height / range);
+    canvas.fillRect(Rect { bar.left + 2, thumbTop, bar.right - 2, std::min(bar.bottom, thumbTop + thumbHeight) },
+                    Brush::solid(systemColor(kColorButtonShadow)));
+}
+
+int paintTree(Canvas& canvas, const Window& window, Rect area, int depth);
+
+// A window with a rectangle: drawn there, clipped to it (and to its
+// parent), its children placed in its client area.
+void paintPlaced(Canvas& parent, const Window& window)
+{
+    Canvas canvas = parent.within(window.windowRect());
+    const Rect client = window.clientRect();
+    const int used = window.paint(canvas, client);
+    paintTree(canvas, window, Rect { client.left, client.top + used, client.right, client.bottom }, 0);
+    paintScrollBar(canvas, window, client);
+}
+
 int paintTree(Canvas& canvas, const Window& window, Rect area, int depth)
 {
     int used = 0;
     for (const Window* child : window.children()) {
-        if (!child->visible() || area.top + used >= area.bottom)
+        if (!child->visible())
+            continue;
+        if (child->hasRect()) {
+            paintPlaced(canvas, *child);
+            continue;
+        }
+        if (area.top + used >= area.bottom)
             continue;
         const Rect at { area.left + depth * kIndent, area.top + used, area.right, area.bottom };
-        used += child->paint(canvas, at);
+        const int height = child->paint(canvas, at);
+        paintScrollBar(canvas, *child, Rect { at.left, at.top, at.right, at.top + height });
+        used += height;
         used += paintTree(canvas, *child, Rect { area.left, area.top + used, area.right, area.bottom }, depth + 1);
     }
     return used;
 }
 
-// A top-level window: caption, the lines it describes beyond its title,
-// then its controls.
+// A top-level window: caption, then its own painting below it (by default
+// the lines it describes beyond its title), then its controls.
 int paintTopLevel(Canvas& canvas, const Window& window, const Rect& area)
 {
     canvas.fillRect(area, Brush::solid(systemColor(kColorWindow)));
@@ -44,13 +81,12 @@ int paintTopLevel(Canvas& canvas, const Window& window, const Rect& area)
     canvas.setTextColor(systemColor(kColorCaptionText));
     Rect title { area.left + kRowPadding, area.top, area.right - kRowPadding, area.top + caption };
     canvas.drawText(window.text(), &title, kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
-    std::vector<std::u16string> lines;
-    window.describe(&lines);
-    int y = area.top + caption;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], false, window.enabled());
-    y += paintTree(canvas, window, Rect { area.left, y, area.right, area.bottom }, 0);
-    return y - area.top;
+    Canvas client = canvas.within(Rect { area.left, area.top + caption, area.right, area.bottom });
+    const Rect inner { 0, 0, area.width(), std::max(0, area.height() - caption) };
+    int y = window.paint(client, inner);
+    y += paintTree(client, window, Rect { inner.left, y, inner.right, inner.bottom }, 0);
+    paintScrollBar(client, window, inner);
+    return caption + y;
 }
 
 // Draws a window as a bordered panel at the top of area, as high as it needs.
@@ -139,6 +175,11 @@ bool Compositor::compose()
             paintPanel(canvas, *window,
                        Rect { content.left + kPanelMargin, content.top + content.height() / 4,
                               content.right - kPanelMargin, content.bottom - kPanelMargin });
+        } else if (window->hasRect()) {
+            const Rect at = window->windowRect();
+            paintTopLevel(canvas, *window,
+                          Rect { content.left + at.left, content.top + at.top, content.left + at.right,
+                                 content.top + at.bottom });
         } else {
             paintTopLevel(canvas, *window, content);
         }

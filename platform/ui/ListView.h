@@ -10,7 +10,14 @@
 
 // The list control: rows with a text (and columns in report view), check
 // boxes, one selected row, a selection mark. It tells its parent through
-// notifications (kWmNotify) with the phone's codes.
+// notifications (kWmNotify) with the phone's codes. It shows as many rows
+// as its height holds (its rectangle's, else the screen's above the
+// soft-key bar), scrolled so that the selected row stays in view, with a
+// scroll bar when rows are hidden; kWmVScroll scrolls by rows. The icon view
+// lays its items out in a grid of icon-spacing cells, Left and Right moving
+// by one, Up and Down by a grid row. Owner-drawn rows are drawn by the
+// parent: it gets kWmDrawItem for each row shown and answers 1 when it drew
+// it (else the row is drawn as usual).
 namespace tessel::ui {
 
 // What kWmNotify's lParam points to.
@@ -28,12 +35,25 @@ inline constexpr int kNotifyGestureQuery = -50; // answer 1 to get the tap-and-h
 inline constexpr int kNotifyItemActivate = -114;
 inline constexpr int kNotifyTapAndHold = 1000;
 
+// What kWmDrawItem's lParam points to (wParam: the control id).
+struct DrawItem {
+    int controlId;
+    int item;
+    std::int64_t itemData;
+    unsigned state; // kOdsSelected, kOdsFocus
+    Canvas* canvas;  // the list's context
+    Rect rect;       // the row, in the list's client coordinates
+};
+inline constexpr unsigned kOdsSelected = 0x0001;
+inline constexpr unsigned kOdsFocus = 0x0010;
+
 class ListView : public Window {
 public:
     static constexpr const char16_t* kClassName = u"SysListView32";
     enum Style : unsigned { kReport = 1, kIcon = 2, kCheckBoxes = 4, kOwnerDraw = 8 };
 
     bool create(Window* parent, int controlId, unsigned style);
+    bool create(Window* parent, int controlId, unsigned style, const Rect& rect);
     int insertItem(int index, const std::u16string& text, std::int64_t data = 0);
     void setSubItem(int index, int column, const std::u16string& text);
     bool deleteItem(int index);
@@ -53,13 +73,31 @@ public:
     void tapAndHold(int index);
 
     // Row images come from the small-image list; -1 shows none.
-    void setImageList(std::shared_ptr<ImageList> images) { images_ = std::move(images); }
+    void setImageList(std::shared_ptr<ImageList> images);
     const std::shared_ptr<ImageList>& imageList() const { return images_; }
     bool setItemImage(int index, int image);
+    // The icon view's cell size; 0 takes the default from the image list.
+    void setIconSpacing(int width, int height);
+
+    // Height of one row (a grid row in the icon view) and the rows that
+    // fit; the first row shown.
+    int rowHeight() const;
+    int pageRows() const;
+    int topRow() const { return top_; }
+    // Items per grid row (1 but in the icon view).
+    int columns() const;
+    // The row under (x, y) of the client area, or -1.
+    int hitTest(int x, int y) const;
 
     void describe(std::vector<std::u16string>* lines) const override;
+    // The selected row when it is in view.
+    int focusLine() const override;
     int paint(Canvas& canvas, const Rect& area) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
+
+protected:
+    int scrollTarget(std::uint32_t code, int thumb) const override;
+    void onScrolled(int delta) override;
 
 private:
     struct Row {
@@ -69,10 +107,23 @@ private:
         int image = -1;
     };
     std::int64_t notify(int code, int item);
+    // Moves the first row shown so that item is in view, then syncScroll.
+    void keepVisible(int item);
+    // Holds the first row inside the rows and tells the scroll info.
+    void syncScroll();
+    int gridRows() const;
+    int viewWidth() const;
+    int viewHeight() const;
+    int cellWidth() const;
+    void paintRow(Canvas& canvas, int index, const Rect& row) const;
+    void paintCell(Canvas& canvas, int index, const Rect& cell) const;
 
     unsigned style_ = 0;
     std::vector<Row> rows_;
     int selected_ = -1;
+    int top_ = 0;
+    int spacingWidth_ = 0;
+    int spacingHeight_ = 0;
     std::shared_ptr<ImageList> images_;
 };
 

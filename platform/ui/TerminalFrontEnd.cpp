@@ -46,6 +46,19 @@ void catchSignals()
 
 } // namespace
 
+std::size_t firstShownLine(const std::vector<std::string>& lines, int rows)
+{
+    if (rows <= 0 || lines.size() <= static_cast<std::size_t>(rows))
+        return 0;
+    std::size_t marked = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t text = lines[i].find_first_not_of(' ');
+        if (text != std::string::npos && lines[i].compare(text, 2, "> ") == 0)
+            marked = i;
+    }
+    return marked < static_cast<std::size_t>(rows) ? 0 : marked - rows + 1;
+}
+
 TerminalFrontEnd::TerminalFrontEnd(std::uint32_t uiThreadId, CloseHook closeHook, void* context)
     : uiThread_(uiThreadId)
     , closeHook_(closeHook)
@@ -203,11 +216,8 @@ void TerminalFrontEnd::redraw(bool force)
     shown_ = lines;
     erase();
     int row = 0;
-    for (const std::string& line : lines) {
-        if (row >= LINES)
-            break;
-        mvaddnstr(row++, 0, line.c_str(), static_cast<int>(line.size()));
-    }
+    for (std::size_t i = firstShownLine(lines, LINES); i < lines.size() && row < LINES; ++i)
+        mvaddnstr(row++, 0, lines[i].c_str(), static_cast<int>(lines[i].size()));
     refresh();
 }
 

@@ -17,6 +17,10 @@
 // the front end's thread.
 namespace tessel::ui {
 
+// The first of lines to show on rows terminal lines: 0 when all fit, else
+// the last focus mark ("> " after the indent) stays on screen.
+std::size_t firstShownLine(const std::vector<std::string>& lines, int rows);
+
 class TerminalFrontEnd {
 public:
     using CloseHook = void (*)(void* context);

@@ -10,19 +10,36 @@ namespace tessel::ui {
 
 namespace {
 
+// A child placed wholly outside its parent's client area (scrolled away)
+// shows nothing.
+bool clippedAway(const Window& window)
+{
+    const Window* parent = window.parent();
+    if (!window.hasRect() || !parent || (!parent->hasRect() && parent->parent()))
+        return false;
+    return window.windowRect().intersect(parent->clientRect()).empty();
+}
+
 void addWindow(const Window& window, int depth, std::vector<std::string>* out)
 {
-    if (!window.visible())
+    if (!window.visible() || clippedAway(window))
         return;
     std::vector<std::u16string> lines;
     window.describe(&lines);
     const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    const std::size_t focusLine = window.focused() ? static_cast<std::size_t>(window.focusLine()) : lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string mark = i == 0 && window.focused() ? "> " : "";
+        std::string mark = i == focusLine ? "> " : "";
         std::string line = indent + mark + kernel::wideToUtf8(lines[i]);
         if (i == 0 && !window.enabled())
             line += " (disabled)";
         out->push_back(line);
+    }
+    if (window.hasScrollBar()) {
+        const ScrollInfo& info = window.scrollInfo();
+        const int first = info.position - info.min + 1;
+        out->push_back(indent + "scroll " + std::to_string(first) + "-" + std::to_string(first + info.page - 1) + " of "
+                       + std::to_string(info.max - info.min + 1));
     }
     for (const Window* child : window.children())
         addWindow(*child, depth + 1, out);

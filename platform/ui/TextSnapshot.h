@@ -8,7 +8,9 @@
 // (the last on top), its title, its controls with their marks ("> " focus,
 // "(disabled)"), list rows ("* " selection, "[x]" check), edit text
 // (passwords masked), progress, an open menu (grayed items marked), the soft
-// keys, a box, the notification. The same screen always
+// keys, a box, the notification. A list shows the rows in its view; a
+// window with a scroll bar adds "scroll FIRST-LAST of COUNT"; a child placed
+// outside its parent's client area shows nothing. The same screen always
 // gives the same lines.
 namespace tessel::ui {
 

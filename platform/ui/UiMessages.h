@@ -29,7 +29,8 @@ struct Message {
 // Window messages.
 inline constexpr std::uint32_t kWmCreate = 0x0001;
 inline constexpr std::uint32_t kWmDestroy = 0x0002;
-inline constexpr std::uint32_t kWmMove = 0x0003;
+inline constexpr std::uint32_t kWmMove = 0x0003; // lParam: y << 16 | x
+inline constexpr std::uint32_t kWmSize = 0x0005; // lParam: height << 16 | width
 inline constexpr std::uint32_t kWmActivate = 0x0006;
 inline constexpr std::uint32_t kWmSetFocus = 0x0007;
 inline constexpr std::uint32_t kWmKillFocus = 0x0008;
@@ -53,7 +54,7 @@ inline constexpr std::uint32_t kWmChar = 0x0102;
 inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111; // wParam: notification << 16 | id
 inline constexpr std::uint32_t kWmTimer = 0x0113;   // wParam: timer id
-inline constexpr std::uint32_t kWmVScroll = 0x0115;
+inline constexpr std::uint32_t kWmVScroll = 0x0115; // wParam: thumb position << 16 | request
 inline constexpr std::uint32_t kWmLButtonDown = 0x0201; // lParam: y << 16 | x
 inline constexpr std::uint32_t kWmLButtonUp = 0x0202;
 inline constexpr std::uint32_t kWmCut = 0x0300;
@@ -63,6 +64,17 @@ inline constexpr std::uint32_t kWmUser = 0x0400;
 inline constexpr std::uint32_t kWmApp = 0x8000;
 // A task run on a thread for another one (callOnThread); lParam: the task.
 inline constexpr std::uint32_t kWmRunTask = 0x7FFE;
+
+// Scroll requests (the low word of kWmVScroll's wParam).
+inline constexpr std::uint32_t kSbLineUp = 0;
+inline constexpr std::uint32_t kSbLineDown = 1;
+inline constexpr std::uint32_t kSbPageUp = 2;
+inline constexpr std::uint32_t kSbPageDown = 3;
+inline constexpr std::uint32_t kSbThumbPosition = 4;
+inline constexpr std::uint32_t kSbThumbTrack = 5;
+inline constexpr std::uint32_t kSbTop = 6;
+inline constexpr std::uint32_t kSbBottom = 7;
+inline constexpr std::uint32_t kSbEndScroll = 8;
 
 // Dialog commands.
 inline constexpr std::uint32_t kIdOk = 1;

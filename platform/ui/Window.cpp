@@ -1,7 +1,9 @@
 #include "platform/ui/Window.h"
 
 #include "platform/ui/Canvas.h"
+#include "platform/ui/Font.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/SystemMetrics.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <unistd.h>
@@ -75,6 +77,16 @@ bool Window::create(const std::u16string& className, const std::u16string& text,
     return true;
 }
 
+bool Window::create(const std::u16string& className, const std::u16string& text, Window* parent, int controlId,
+                    const Rect& rect)
+{
+    if (handle_ != 0)
+        return false;
+    rect_ = rect;
+    hasRect_ = true;
+    return create(className, text, parent, controlId);
+}
+
 void Window::destroy()
 {
     if (handle_ == 0)
@@ -140,6 +152,76 @@ bool Window::focused() const
     return handle_ != 0 && focusWindow() == handle_;
 }
 
+Rect Window::clientRect() const
+{
+    if (hasRect_)
+        return Rect { 0, 0, rect_.width(), rect_.height() };
+    if (parent_)
+        return Rect {};
+    return Rect { 0, 0, systemMetric(kMetricScreenWidth),
+                  systemMetric(kMetricScreenHeight) - systemMetric(kMetricCaptionHeight) - systemMetric(kMetricMenuHeight) };
+}
+
+void Window::moveWindow(const Rect& rect)
+{
+    const bool resized = !hasRect_ || rect.width() != rect_.width() || rect.height() != rect_.height();
+    rect_ = rect;
+    hasRect_ = true;
+    if (handle_ == 0)
+        return;
+    windowProc(kWmMove, 0, (static_cast<std::int64_t>(rect.top & 0xFFFF) << 16) | (rect.left & 0xFFFF));
+    if (resized)
+        windowProc(kWmSize, 0, (static_cast<std::int64_t>(rect.height() & 0xFFFF) << 16) | (rect.width() & 0xFFFF));
+}
+
+void Window::scrollChildren(int dx, int dy)
+{
+    for (Window* child : children_) {
+        if (!child->hasRect_)
+            continue;
+        const Rect r = child->rect_;
+        child->moveWindow(Rect { r.left + dx, r.top + dy, r.right + dx, r.bottom + dy });
+    }
+}
+
+int Window::setScrollInfo(const ScrollInfo& info)
+{
+    scroll_ = info;
+    if (scroll_.max < scroll_.min)
+        scroll_.max = scroll_.min;
+    scroll_.page = std::clamp(scroll_.page, 0, scroll_.max - scroll_.min + 1);
+    const int last = std::max(scroll_.min, scroll_.max - std::max(scroll_.page, 1) + 1);
+    scroll_.position = std::clamp(scroll_.position, scroll_.min, last);
+    return scroll_.position;
+}
+
+bool Window::hasScrollBar() const
+{
+    return scroll_.page > 0 && scroll_.max - scroll_.min + 1 > scroll_.page;
+}
+
+int Window::scrollTarget(std::uint32_t code, int thumb) const
+{
+    const int line = kSystemFontCellHeight + kRowPadding;
+    const int page = std::max(scroll_.page, 1);
+    switch (code) {
+    case kSbLineUp: return scroll_.position - line;
+    case kSbLineDown: return scroll_.position + line;
+    case kSbPageUp: return scroll_.position - page;
+    case kSbPageDown: return scroll_.position + page;
+    case kSbThumbPosition:
+    case kSbThumbTrack: return thumb;
+    case kSbTop: return scroll_.min;
+    case kSbBottom: return scroll_.max;
+    default: return scroll_.position;
+    }
+}
+
+void Window::onScrolled(int delta)
+{
+    scrollChildren(0, -delta);
+}
+
 void Window::describe(std::vector<std::u16string>* lines) const
 {
     if (!text_.empty())
@@ -151,7 +233,7 @@ int Window::paint(Canvas& canvas, const Rect& area) const
     std::vector<std::u16string> lines;
     describe(&lines);
     int y = area.top;
-    for (std::size_t i = 0; i < lines.size(); ++i)
+    for (std::size_t i = parent_ ? 0 : 1; i < lines.size(); ++i)
         y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], i == 0 && focused(), enabled());
     return y - area.top;
 }
@@ -202,6 +284,15 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
         return 0;
     case kWmCommand:
         return onCommand(static_cast<std::uint32_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(wParam >> 16));
+    case kWmVScroll: {
+        const int before = scroll_.position;
+        const int thumb = static_cast<std::int16_t>(wParam >> 16);
+        ScrollInfo next = scroll_;
+        next.position = scrollTarget(static_cast<std::uint32_t>(wParam & 0xFFFF), thumb);
+        if (setScrollInfo(next) != before)
+            onScrolled(scroll_.position - before);
+        return 0;
+    }
     case kWmKeyDown:
     case kWmChar:
         return kKeyLeft;

@@ -4,6 +4,7 @@
 //                    ("Reset", a grayed "Delete", "Close"); Enter opens a row, Select
 //                    chooses it (the title tells); Close leaves no window, so the
 //                    start screen of shortcuts.conf shows; Ctrl-C ends it with 0.
+//   uidemo --rows N  the list holds "Row 01" to row N instead
 //   uidemo [--snapshots DIR] [--scale N]
 //                    the same screen in a window (SDL2) when a display is present,
 //                    else in the terminal when standard input is one, else headless
@@ -41,6 +42,8 @@ constexpr std::uint32_t kReset = 32781;
 constexpr std::uint32_t kClose = 32790;
 constexpr int kList = 1006;
 
+int gRows = 0;
+
 class DemoDialog : public Dialog {
 protected:
     void onCreate() override
@@ -51,8 +54,12 @@ protected:
         bar->add(kSelect, u"Select").addPopup(u"Options", options);
         setMenuBar(bar);
         list_.create(this, kList, ListView::kReport);
-        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" })
-            list_.insertItem(-1, row);
+        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" }) {
+            if (gRows == 0)
+                list_.insertItem(-1, row);
+        }
+        for (int i = 1; i <= gRows; ++i)
+            list_.insertItem(-1, u"Row " + std::u16string(1, u'0' + i / 10 % 10) + std::u16string(1, u'0' + i % 10));
         setFocus(list_.handle());
     }
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
@@ -141,6 +148,8 @@ int main(int argc, char** argv)
             snapshots.emplace(argv[++i]);
         else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
             scale = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc)
+            gRows = std::atoi(argv[++i]);
         else
             return 2;
     }

@@ -78,7 +78,7 @@ TEST(ScreenDriver, KeysSoftKeysAndTheOptionsMenuChangeTheSnapshot)
     driver.softKey(0);
     EXPECT_EQ(driver.snapshot().front(), "== Chose Bob ==");
     driver.softKey(1);
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Chose Bob ==", "  >   Alice", "  * Bob", "    Carol", "menu:",
+    EXPECT_EQ(driver.snapshot(), (Lines { "== Chose Bob ==", "    Alice", "  > * Bob", "    Carol", "menu:",
                                           "  > Reset", "    Delete (grayed)", "    Notify",
                                           "softkeys: [Select] [Options]" }));
     driver.key(kVkEscape);

@@ -1,3 +1,4 @@
+#include "platform/ui/TerminalFrontEnd.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
@@ -21,12 +22,12 @@ using namespace std::chrono_literals;
 // before it has its status); the script itself ignores Ctrl-C and hang-ups.
 class TmuxSession {
 public:
-    TmuxSession(const TempDeviceRoot& root, const std::string& program)
+    TmuxSession(const TempDeviceRoot& root, const std::string& program, const std::string& options = "")
         : root_(root)
         , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
     {
         root.writeFile("run-demo.sh",
-                       "trap '' INT HUP\n\"$1\" --tty\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
+                       "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
         run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh " + root.hostPath("run-demo.sh")
             + " " + program + "'");
     }
@@ -84,7 +85,7 @@ TEST(TerminalFrontEnd, ShowsTheSnapshotTakesThePhonesKeysRedrawsOnResizeAndEndsO
 
     tmux.keys("Down Down Enter");
     std::string shown = tmux.await("Opened");
-    EXPECT_EQ(shown.substr(0, shown.find("    Carol")), "== Opened Bob ==\n  >   Alice\n  * Bob\n");
+    EXPECT_EQ(shown.substr(0, shown.find("    Carol")), "== Opened Bob ==\n    Alice\n  > * Bob\n");
     tmux.keys("F1");
     EXPECT_NE(tmux.await("Chose Bob").find("== Chose Bob =="), std::string::npos);
     tmux.keys("F2");
@@ -94,11 +95,47 @@ TEST(TerminalFrontEnd, ShowsTheSnapshotTakesThePhonesKeysRedrawsOnResizeAndEndsO
 
     tmux.run("resize-window -t demo -x 30 -y 8");
     shown = tmux.await("== Chose Bob ==\n", true);
-    EXPECT_EQ(shown.substr(0, shown.find("softkeys")), "== Chose Bob ==\n  >   Alice\n  * Bob\n    Carol\n")
+    EXPECT_EQ(shown.substr(0, shown.find("softkeys")), "== Chose Bob ==\n    Alice\n  > * Bob\n    Carol\n")
         << "redrawn whole at the new size";
 
     tmux.keys("C-c");
     EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+TEST(TerminalFrontEnd, AfterTwentyDownsInThirtyRowsTheSelectedRowIsOnScreen)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TempDeviceRoot root;
+    TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo", "--rows 30");
+    tmux.await("Row 01");
+    std::string keys;
+    for (int i = 0; i < 20; ++i)
+        keys += " Down";
+    tmux.keys(keys);
+    const std::string shown = tmux.await("> * Row 20");
+    EXPECT_NE(shown.find("  > * Row 20\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Row 01"), std::string::npos) << shown;
+    tmux.keys("C-c");
+    EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+TEST(TerminalFrontEnd, TheFocusMarkStaysOnScreenWhenTheLinesOutgrowIt)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        int rows;
+        std::size_t first;
+    };
+    const Case cases[] = {
+        { "all fit", { "== A ==", "  > * x", "softkeys:" }, 3, 0 },
+        { "the mark within the first rows", { "t", "  > * a", "  b", "  c", "  d" }, 3, 0 },
+        { "the mark below them", { "t", "  a", "  b", "  c", "  > * d" }, 3, 2 },
+        { "the last mark counts (a box over a screen)", { "t", "  > a", "  b", "> box", "text" }, 2, 2 },
+        { "no mark: the top", { "t", "a", "b", "c" }, 2, 0 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tessel::ui::firstShownLine(c.lines, c.rows), c.first) << c.what;
 }
 
 TEST(TerminalFrontEnd, WithNoWindowTheStartScreenListsTheShortcutsAndStartsTheChosenOne)
