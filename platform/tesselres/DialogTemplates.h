@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/Bitmap.h"
+#include "platform/ui/Dialog.h"
 
 #include <memory>
 #include <string>
@@ -16,13 +16,8 @@ class Menu;
 // from a template makes these controls as its children.
 namespace tessel::tesselres {
 
-struct TemplateControl {
-    int id;
-    const char16_t* className;
-    const char16_t* text;
-    ui::Rect rect;
-    bool visible;
-};
+// A dialog takes a template's controls with Dialog::setTemplate.
+using TemplateControl = ui::DialogItem;
 
 struct DialogTemplate {
     int id;

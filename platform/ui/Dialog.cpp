@@ -1,7 +1,14 @@
 #include "platform/ui/Dialog.h"
 
+#include "platform/ui/Button.h"
+#include "platform/ui/Edit.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/ProgressBar.h"
+#include "platform/ui/Static.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/WindowSystem.h"
+
+#include <string_view>
 
 namespace tessel::ui {
 
@@ -35,6 +42,51 @@ int Dialog::doModal(const std::u16string& title, Window* owner)
     destroy();
     modal_ = false;
     return ended_ ? result_ : -1;
+}
+
+void Dialog::createTemplateItems()
+{
+    items_.clear();
+    for (const DialogItem& item : template_) {
+        const std::u16string_view kind = item.className ? item.className : u"";
+        const std::u16string text = item.text ? item.text : u"";
+        std::unique_ptr<Window> control;
+        if (kind == Static::kClassName) {
+            auto s = std::make_unique<Static>();
+            s->create(this, item.id, text, item.rect);
+            control = std::move(s);
+        } else if (kind == Button::kClassName) {
+            auto b = std::make_unique<Button>();
+            b->create(this, item.id, text, item.rect);
+            control = std::move(b);
+        } else if (kind == ListView::kClassName) {
+            auto l = std::make_unique<ListView>();
+            l->create(this, item.id, 0, item.rect);
+            control = std::move(l);
+        } else if (kind == ProgressBar::kClassName) {
+            auto p = std::make_unique<ProgressBar>();
+            p->create(this, item.id, item.rect);
+            control = std::move(p);
+        } else if (kind == Edit::kClassName) {
+            auto e = std::make_unique<Edit>();
+            e->create(this, item.id, 0,
+                      EditRect { item.rect.left, item.rect.top, item.rect.right, item.rect.bottom });
+            e->moveWindow(item.rect);
+            control = std::move(e);
+        } else {
+            control = std::make_unique<Window>();
+            control->create(std::u16string(kind), text, this, item.id, item.rect);
+        }
+        control->show(item.visible);
+        items_.push_back(std::move(control));
+    }
+}
+
+std::int64_t Dialog::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+{
+    if (message == kWmCreate)
+        createTemplateItems();
+    return Window::windowProc(message, wParam, lParam);
 }
 
 void Dialog::endDialog(int result)

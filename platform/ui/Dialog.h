@@ -11,13 +11,28 @@
 // and cancel commands; both end a modal run by default. Its menu bar's first
 // two items are the soft keys (F1, F2): one with a popup opens it, which then
 // takes the keys (Up, Down, Enter chooses, Escape closes); a grayed item
-// cannot be chosen; a chosen item posts kWmCommand with its id.
+// cannot be chosen; a chosen item posts kWmCommand with its id. A dialog
+// given a template makes its controls, each at its rectangle, before its
+// onCreate runs.
 namespace tessel::ui {
+
+// One control of a dialog template: its id, window class ("static",
+// "button", "SysListView32", "msctls_progress32", "Edit"; any other class
+// makes a plain window), text and rectangle in the dialog's client area.
+struct DialogItem {
+    int id;
+    const char16_t* className;
+    const char16_t* text;
+    Rect rect;
+    bool visible;
+};
 
 class Dialog : public Window {
 public:
     static constexpr const char16_t* kClassName = u"Dialog";
 
+    // The controls made at the next creation (the list is copied).
+    void setTemplate(const std::vector<DialogItem>& items) { template_ = items; }
     bool createModeless(const std::u16string& title, Window* owner = nullptr);
     // Runs until endDialog (the answer) or a quit request (-1, the request
     // stays for the outer loop). The owner is disabled meanwhile.
@@ -39,6 +54,7 @@ public:
     // second, as the keys would; false when missing or grayed.
     bool chooseMenu(const std::u16string& softKey, const std::u16string& item);
     void describe(std::vector<std::u16string>* lines) const override;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 protected:
     std::int64_t onCommand(std::uint32_t id, std::uint32_t code) override;
@@ -48,6 +64,10 @@ protected:
     virtual bool onSoftKey(int index) { return pressSoftKey(index); }
 
 private:
+    void createTemplateItems();
+
+    std::vector<DialogItem> template_;
+    std::vector<std::unique_ptr<Window>> items_;
     Window* owner_ = nullptr;
     bool modal_ = false;
     bool ended_ = false;

@@ -1,5 +1,8 @@
 #include "platform/ui/ProgressBar.h"
 
+#include "platform/ui/Canvas.h"
+#include "platform/ui/SystemMetrics.h"
+
 #include <algorithm>
 #include <string>
 
@@ -14,6 +17,27 @@ constexpr int kBarCells = 10;
 bool ProgressBar::create(Window* parent, int controlId)
 {
     return Window::create(kClassName, u"", parent, controlId);
+}
+
+bool ProgressBar::create(Window* parent, int controlId, const Rect& rect)
+{
+    return Window::create(kClassName, u"", parent, controlId, rect);
+}
+
+int ProgressBar::paint(Canvas& canvas, const Rect& area) const
+{
+    if (!hasRect())
+        return Window::paint(canvas, area);
+    canvas.fillRect(area, Brush::solid(systemColor(kColorWindow)));
+    const Rect inner { area.left + 1, area.top + 1, area.right - 1, area.bottom - 1 };
+    canvas.fillRect(Rect { inner.left, inner.top, inner.left + inner.width() * percent() / 100, inner.bottom },
+                    Brush::solid(systemColor(kColorHighlight)));
+    const Pen pen = canvas.selectPen(Pen::solid(systemColor(kColorButtonShadow)));
+    const Brush brush = canvas.selectBrush(Brush::null());
+    canvas.rectangle(area);
+    canvas.selectPen(pen);
+    canvas.selectBrush(brush);
+    return 0;
 }
 
 int ProgressBar::percent() const

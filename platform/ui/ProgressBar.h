@@ -15,11 +15,14 @@ public:
     static constexpr const char16_t* kClassName = u"msctls_progress32";
 
     bool create(Window* parent, int controlId);
+    bool create(Window* parent, int controlId, const Rect& rect);
     int position() const { return position_; }
     // Whole percent of the range, 0 for an empty range.
     int percent() const;
 
     void describe(std::vector<std::u16string>* lines) const override;
+    // Placed, a frame filled to its share; in rows, its text.
+    int paint(Canvas& canvas, const Rect& area) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 private:
