@@ -6,6 +6,7 @@
 
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 #include <algorithm>
@@ -14,9 +15,159 @@ namespace tessel::media {
 
 namespace {
 
+bool tooLarge(std::uint64_t width, std::uint64_t height);
+
+} // namespace
+
+// Where decoded rows go: a whole bitmap, made when the first row has
+// arrived (a header announcing a huge picture with nothing behind it costs
+// nothing), or a thumbnail's accumulator, which never holds the picture.
+// Rows may come in any order; a row that never comes stays transparent.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // The decoded size, before any row; false refuses it.
+    virtual bool begin(int width, int height) = 0;
+    virtual void row(int y, const std::uint32_t* pixels) = 0;
+    virtual bool any() const = 0;
+};
+
+class WholeSink : public RowSink {
+public:
+    bool begin(int width, int height) override
+    {
+        width_ = width;
+        height_ = height;
+        return !tooLarge(width, height);
+    }
+    void row(int y, const std::uint32_t* pixels) override
+    {
+        if (y < 0 || y >= height_)
+            return;
+        if (bitmap_.empty())
+            bitmap_ = ui::Bitmap(width_, height_, 0);
+        std::memcpy(bitmap_.row(y), pixels, static_cast<std::size_t>(width_) * 4);
+    }
+    bool any() const override { return !bitmap_.empty(); }
+    // The bitmap to decode into in place (an interlaced PNG needs its rows
+    // between passes); made on the first call.
+    std::uint32_t* rowFor(int y)
+    {
+        if (bitmap_.empty())
+            bitmap_ = ui::Bitmap(width_, height_, 0);
+        return bitmap_.row(y);
+    }
+    ui::Bitmap take() { return std::move(bitmap_); }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    ui::Bitmap bitmap_;
+};
+
+// Area average to the thumbnail's size, one source row at a time.
+class ThumbnailSink : public RowSink {
+public:
+    ThumbnailSink(int width, int height)
+        : width_(width)
+        , height_(height)
+    {
+    }
+    bool begin(int width, int height) override
+    {
+        sourceWidth_ = width;
+        sourceHeight_ = height;
+        if (width <= 0 || height <= 0)
+            return false;
+        sums_.assign(static_cast<std::size_t>(width_) * height_ * 4, 0.0f);
+        across_.assign(static_cast<std::size_t>(width_) * 4, 0.0f);
+        // Each thumbnail column: the source pixels it covers and how much.
+        spans_.clear();
+        firsts_.assign(static_cast<std::size_t>(width_) + 1, 0);
+        for (int x = 0; x < width_; ++x) {
+            firsts_[x] = spans_.size();
+            const double start = static_cast<double>(x) * width / width_;
+            const double end = static_cast<double>(x + 1) * width / width_;
+            for (int s = static_cast<int>(start); s < width && s < end; ++s) {
+                const double w = std::min<double>(s + 1, end) - std::max<double>(s, start);
+                if (w > 0)
+                    spans_.push_back({ s, static_cast<float>(w / (end - start)) });
+            }
+        }
+        firsts_[width_] = spans_.size();
+        return true;
+    }
+    void row(int y, const std::uint32_t* pixels) override
+    {
+        if (y < 0 || y >= sourceHeight_)
+            return;
+        any_ = true;
+        for (int x = 0; x < width_; ++x) {
+            float acc[4] = { 0, 0, 0, 0 };
+            for (std::size_t i = firsts_[x]; i < firsts_[x + 1]; ++i) {
+                const ui::Color c = pixels[spans_[i].source];
+                acc[0] += ui::red(c) * spans_[i].weight;
+                acc[1] += ui::green(c) * spans_[i].weight;
+                acc[2] += ui::blue(c) * spans_[i].weight;
+                acc[3] += ui::alpha(c) * spans_[i].weight;
+            }
+            std::copy(acc, acc + 4, &across_[static_cast<std::size_t>(x) * 4]);
+        }
+        // The thumbnail rows this source row overlaps, by how much of each.
+        const double scale = static_cast<double>(height_) / sourceHeight_;
+        const int first = static_cast<int>(y * scale);
+        for (int t = first; t < height_; ++t) {
+            const double top = std::max<double>(y, t / scale);
+            const double bottom = std::min<double>(y + 1, (t + 1) / scale);
+            if (bottom <= top)
+                break;
+            const float w = static_cast<float>((bottom - top) * scale);
+            float* out = &sums_[static_cast<std::size_t>(t) * width_ * 4];
+            for (int i = 0; i < width_ * 4; ++i)
+                out[i] += across_[static_cast<std::size_t>(i)] * w;
+        }
+    }
+    bool any() const override { return any_; }
+    ui::Bitmap take() const
+    {
+        ui::Bitmap out(width_, height_, 0);
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                const float* v = &sums_[(static_cast<std::size_t>(y) * width_ + x) * 4];
+                unsigned c[4];
+                for (int k = 0; k < 4; ++k)
+                    c[k] = static_cast<unsigned>(std::clamp(v[k] + 0.5f, 0.0f, 255.0f));
+                out.setPixel(x, y, c[0] | c[1] << 8 | c[2] << 16 | c[3] << 24);
+            }
+        }
+        return out;
+    }
+
+private:
+    struct Span {
+        int source;
+        float weight;
+    };
+    int width_;
+    int height_;
+    int sourceWidth_ = 0;
+    int sourceHeight_ = 0;
+    bool any_ = false;
+    std::vector<Span> spans_;
+    std::vector<std::size_t> firsts_;
+    std::vector<float> across_;
+    std::vector<float> sums_;
+};
+
+namespace {
+
 // libjpeg's working memory (a progressive picture keeps all its
-// coefficients); beyond it the decoder fails instead of allocating.
-constexpr long kJpegMemoryLimit = 512L * 1024 * 1024;
+// coefficients: 15 MB for five megapixels); beyond it the decoder fails
+// instead of allocating.
+constexpr long kJpegMemoryLimit = 96L * 1024 * 1024;
+// A progressive picture of a camera has about ten scans; thousands of empty
+// ones only burn time (each walks all the coefficients).
+constexpr int kMaxJpegScans = 100;
 // The largest ancillary PNG chunk read into memory.
 constexpr std::size_t kPngChunkLimit = 8 * 1024 * 1024;
 
@@ -30,6 +181,7 @@ bool tooLarge(std::uint64_t width, std::uint64_t height)
 struct JpegError {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
+    bool endOfData = false; // the data ran out (libjpeg goes on with grey)
 };
 
 void jpegFail(j_common_ptr info)
@@ -37,12 +189,29 @@ void jpegFail(j_common_ptr info)
     std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 
-void jpegQuiet(j_common_ptr, int) { }
+void jpegQuiet(j_common_ptr info, int level)
+{
+    auto* error = reinterpret_cast<JpegError*>(info->err);
+    if (level < 0 && error->manager.msg_code == JWRN_JPEG_EOF)
+        error->endOfData = true;
+}
+
 void jpegNoOutput(j_common_ptr) { }
+
+// Stops a picture with more scans than any camera writes.
+void jpegScanLimit(j_common_ptr info)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (d->input_scan_number > kMaxJpegScans)
+        jpegFail(info);
+}
 
 struct JpegDecoder {
     jpeg_decompress_struct info {};
     JpegError error {};
+    jpeg_progress_mgr progress {};
+    // Outside the decoding function's frame, which an error longjmps to.
+    std::vector<std::uint32_t> pixels;
 
     JpegDecoder(const std::uint8_t* data, std::size_t size)
     {
@@ -52,6 +221,8 @@ struct JpegDecoder {
         error.manager.output_message = jpegNoOutput;
         jpeg_create_decompress(&info);
         info.mem->max_memory_to_use = kJpegMemoryLimit;
+        progress.progress_monitor = jpegScanLimit;
+        info.progress = &progress;
         jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     }
     ~JpegDecoder() { jpeg_destroy_decompress(&info); }
@@ -87,11 +258,12 @@ void cmykRow(const JSAMPLE* src, std::uint32_t* dst, unsigned width, bool invert
     }
 }
 
-// Decodes at n/8 into out; false on an error or a size over the limit.
-bool jpegDecode(JpegDecoder& d, int scaleEighths, ui::Bitmap* out)
+// Decodes at n/8 into sink; false on an error or a size it refuses. Rows
+// after the data ran out are not given (they would be grey).
+bool jpegDecode(JpegDecoder& d, int scaleEighths, RowSink& sink)
 {
     if (setjmp(d.error.jump))
-        return false;
+        return sink.any();
     if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
         return false;
     d.info.scale_num = static_cast<unsigned>(scaleEighths);
@@ -99,24 +271,32 @@ bool jpegDecode(JpegDecoder& d, int scaleEighths, ui::Bitmap* out)
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
     jpeg_calc_output_dimensions(&d.info);
-    if (tooLarge(d.info.output_width, d.info.output_height))
+    if (!sink.begin(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height)))
         return false;
     // Adobe's CMYK pictures store the inks inverted.
     const bool inverted = d.info.saw_Adobe_marker != 0;
     jpeg_start_decompress(&d.info);
-    *out = ui::Bitmap(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height), 0);
+    // A progressive picture has read all its scans by now: a cut one shows
+    // what they hold. A sequential one reads as it goes.
+    d.error.endOfData = false;
+    const unsigned width = d.info.output_width;
+    std::vector<std::uint32_t>& pixels = d.pixels;
+    pixels.assign(width, 0);
     JSAMPARRAY line = cmyk ? (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE,
-                                                         d.info.output_width * 4, 1)
+                                                         width * 4, 1)
                            : nullptr;
     while (d.info.output_scanline < d.info.output_height) {
-        auto* dst = out->row(static_cast<int>(d.info.output_scanline));
+        const int y = static_cast<int>(d.info.output_scanline);
         if (cmyk) {
             jpeg_read_scanlines(&d.info, line, 1);
-            cmykRow(line[0], dst, d.info.output_width, inverted);
+            cmykRow(line[0], pixels.data(), width, inverted);
         } else {
-            JSAMPROW row = reinterpret_cast<JSAMPROW>(dst);
+            JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels.data());
             jpeg_read_scanlines(&d.info, &row, 1);
         }
+        sink.row(y, pixels.data());
+        if (d.error.endOfData)
+            return true;
     }
     jpeg_finish_decompress(&d.info);
     return true;
@@ -150,6 +330,8 @@ struct PngDecoder {
     png_structp png = nullptr;
     png_infop info = nullptr;
     PngSource source;
+    // Outside the decoding function's frame, which an error longjmps to.
+    std::vector<std::uint32_t> pixels;
 
     PngDecoder(const std::uint8_t* data, std::size_t size)
         : source { data, size, 0 }
@@ -180,14 +362,15 @@ bool pngHeader(PngDecoder& d, int* width, int* height)
     return *width > 0 && *height > 0;
 }
 
-// Rows that arrived before an error stay; false when none did.
-bool pngDecode(PngDecoder& d, ui::Bitmap* out)
+// Rows that arrived before an error stay; false when none did. An
+// interlaced picture is decoded in place (each pass adds to the rows), so
+// it always goes whole.
+bool pngDecode(PngDecoder& d, RowSink& sink, WholeSink* whole)
 {
-    volatile int rowsDone = 0;
     if (!d.ready())
         return false;
     if (setjmp(png_jmpbuf(d.png)))
-        return rowsDone > 0;
+        return sink.any();
     png_read_info(d.png, d.info);
     const png_uint_32 width = png_get_image_width(d.png, d.info);
     const png_uint_32 height = png_get_image_height(d.png, d.info);
@@ -201,11 +384,20 @@ bool pngDecode(PngDecoder& d, ui::Bitmap* out)
     png_read_update_info(d.png, d.info);
     if (png_get_rowbytes(d.png, d.info) != static_cast<png_size_t>(width) * 4)
         return false;
-    *out = ui::Bitmap(static_cast<int>(width), static_cast<int>(height), 0);
+    if (passes > 1 && !whole)
+        return false;
+    if (!sink.begin(static_cast<int>(width), static_cast<int>(height)))
+        return false;
+    std::vector<std::uint32_t>& pixels = d.pixels;
+    pixels.assign(width, 0);
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(d.png, reinterpret_cast<png_bytep>(out->row(static_cast<int>(y))), nullptr);
-            rowsDone = rowsDone + 1;
+            if (passes > 1 && whole->any()) {
+                png_read_row(d.png, reinterpret_cast<png_bytep>(whole->rowFor(static_cast<int>(y))), nullptr);
+                continue;
+            }
+            png_read_row(d.png, reinterpret_cast<png_bytep>(pixels.data()), nullptr);
+            sink.row(static_cast<int>(y), pixels.data());
         }
     }
     png_read_end(d.png, nullptr);
@@ -249,7 +441,7 @@ struct GifDecoder {
 };
 
 // The first frame over a transparent screen; rows that arrived stay.
-bool gifDecode(GifDecoder& d, ui::Bitmap* out)
+bool gifDecode(GifDecoder& d, RowSink& sink)
 {
     GifFileType* gif = d.gif;
     if (!gif || tooLarge(gif->SWidth, gif->SHeight))
@@ -280,26 +472,29 @@ bool gifDecode(GifDecoder& d, ui::Bitmap* out)
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
         if (!map || frame.Width <= 0 || frame.Height <= 0 || tooLarge(frame.Width, frame.Height))
             return false;
-        *out = ui::Bitmap(gif->SWidth, gif->SHeight, 0);
+        if (!sink.begin(gif->SWidth, gif->SHeight))
+            return false;
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(gif->SWidth), 0);
         static constexpr int kStart[] = { 0, 4, 2, 1 };
         static constexpr int kStep[] = { 8, 8, 4, 2 };
         const int passes = frame.Interlace ? 4 : 1;
-        int rows = 0;
         for (int pass = 0; pass < passes; ++pass) {
             const int start = frame.Interlace ? kStart[pass] : 0;
             const int step = frame.Interlace ? kStep[pass] : 1;
             for (int y = start; y < frame.Height; y += step) {
                 if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
-                    return rows > 0;
-                ++rows;
+                    return sink.any();
+                std::fill(pixels.begin(), pixels.end(), 0u);
                 for (int x = 0; x < frame.Width; ++x) {
                     const int index = line[static_cast<std::size_t>(x)];
-                    if (index == transparent || index >= map->ColorCount)
+                    const int at = frame.Left + x;
+                    if (index == transparent || index >= map->ColorCount || at < 0 || at >= gif->SWidth)
                         continue;
                     const GifColorType& c = map->Colors[index];
-                    out->setPixel(frame.Left + x, frame.Top + y, ui::rgb(c.Red, c.Green, c.Blue));
+                    pixels[static_cast<std::size_t>(at)] = ui::rgb(c.Red, c.Green, c.Blue);
                 }
+                sink.row(frame.Top + y, pixels.data());
             }
         }
         return true;
@@ -355,30 +550,31 @@ std::unique_ptr<Image> Image::fromBuffer(const std::uint8_t* data, std::size_t s
     return image;
 }
 
-std::optional<ui::Bitmap> Image::decode(int scaleEighths) const
+bool Image::decodeInto(int scaleEighths, RowSink& rows, WholeSink* whole) const
 {
-    ui::Bitmap out;
-    bool ok = false;
     switch (format_) {
     case ImageFormat::Jpeg: {
         JpegDecoder d(data_.data(), data_.size());
-        ok = jpegDecode(d, scaleEighths, &out);
-        break;
+        return jpegDecode(d, scaleEighths, rows);
     }
     case ImageFormat::Png: {
         PngDecoder d(data_.data(), data_.size());
-        ok = pngDecode(d, &out);
-        break;
+        return pngDecode(d, rows, whole);
     }
     case ImageFormat::Gif: {
         GifDecoder d(data_.data(), data_.size());
-        ok = gifDecode(d, &out);
-        break;
+        return gifDecode(d, rows);
     }
     }
-    if (!ok || out.empty())
+    return false;
+}
+
+std::optional<ui::Bitmap> Image::decode(int scaleEighths) const
+{
+    WholeSink whole;
+    if (!decodeInto(scaleEighths, whole, &whole) || !whole.any())
         return std::nullopt;
-    return out;
+    return whole.take();
 }
 
 std::optional<ui::Bitmap> Image::bitmap() const
@@ -393,7 +589,14 @@ std::optional<ui::Bitmap> Image::thumbnail(int width, int height) const
     if (width < 1 || height < 1 || tooLarge(width, height))
         return std::nullopt;
     const int scale = format_ == ImageFormat::Jpeg ? jpegScaleFor(width_, height_, width, height) : 8;
-    std::optional<ui::Bitmap> whole = decode(scale);
+    // Rows go straight into the thumbnail; only an interlaced PNG, which
+    // needs its rows between passes, is decoded whole first.
+    ThumbnailSink small(width, height);
+    if (decodeInto(scale, small, nullptr))
+        return small.any() ? std::optional<ui::Bitmap>(small.take()) : std::nullopt;
+    if (format_ != ImageFormat::Png || small.any())
+        return std::nullopt;
+    std::optional<ui::Bitmap> whole = decode(8);
     if (!whole)
         return std::nullopt;
     if (whole->width() == width && whole->height() == height)

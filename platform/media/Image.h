@@ -12,13 +12,20 @@
 // its size from the header, the whole bitmap, or a thumbnail of an exact
 // size. Pictures come from outside: any decoder error gives no image, a
 // picture that would decode to more than kMaxDecodedPixels is refused from
-// its header before anything is allocated, and truncated data gives the rows
-// that arrived (the rest transparent) or none.
+// its header, the bitmap is made only once a first row has arrived, and
+// truncated data gives the rows that arrived (the rest transparent) or
+// none. A thumbnail takes the rows as they are decoded (a JPEG at its DCT
+// scale) and never holds the whole picture, but for an interlaced PNG. A
+// JPEG with more scans than a camera writes, or needing more working memory
+// than a picture of a camera, is refused.
 namespace tessel::media {
 
 inline constexpr std::uint64_t kMaxDecodedPixels = 64'000'000;
 
 enum class ImageFormat { Jpeg, Png, Gif };
+
+class RowSink;
+class WholeSink;
 
 class Image {
 public:
@@ -40,6 +47,7 @@ public:
 private:
     Image() = default;
     std::optional<ui::Bitmap> decode(int scaleEighths) const;
+    bool decodeInto(int scaleEighths, RowSink& sink, WholeSink* whole) const;
 
     ImageFormat format_ = ImageFormat::Png;
     int width_ = 0;

@@ -63,6 +63,12 @@ const ExternalTool& testToolConvert()
     return tool;
 }
 
+const ExternalTool& testToolJpegtran()
+{
+    static const ExternalTool tool { "jpegtran", "jpegtran", "", "-version" };
+    return tool;
+}
+
 const ExternalTool& testToolIdentify()
 {
     static const ExternalTool tool { "ImageMagick identify", "identify", "", "-version" };

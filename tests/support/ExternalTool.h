@@ -27,6 +27,8 @@ const ExternalTool& testToolIdentify();
 const ExternalTool& testToolImport();
 const ExternalTool& testToolCompare();
 const ExternalTool& testToolPngcheck();
+// jpegtran (libjpeg-turbo-progs) rewrites JPEGs as progressive ones.
+const ExternalTool& testToolJpegtran();
 const ExternalTool& testToolXvfbRun();
 const ExternalTool& testToolXdotool();
 const ExternalTool& testToolXmllint();
