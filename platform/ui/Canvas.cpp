@@ -292,6 +292,16 @@ void Canvas::lineTo(int x, int y)
     moveTo(x, y);
 }
 
+// A picture's pixels go over what is there by their alpha: a transparent
+// one (a GIF's transparent index, a PNG's alpha) leaves the background.
+void Canvas::over(int x, int y, Color color)
+{
+    const int tx = x + originX_;
+    const int ty = y + originY_;
+    if (clip_.contains(tx, ty))
+        target_->blend(tx, ty, color, alpha(color));
+}
+
 void Canvas::bitBlt(int x, int y, int width, int height, const Bitmap& source, int sx, int sy)
 {
     // Only the part that lands inside the clip and comes from the source.
@@ -299,7 +309,7 @@ void Canvas::bitBlt(int x, int y, int width, int height, const Bitmap& source, i
     area = area.intersect(Rect { x - sx, y - sy, x - sx + source.width(), y - sy + source.height() });
     for (int dy = area.top; dy < area.bottom; ++dy)
         for (int dx = area.left; dx < area.right; ++dx)
-            plot(dx, dy, source.pixel(dx - x + sx, dy - y + sy));
+            over(dx, dy, source.pixel(dx - x + sx, dy - y + sy));
 }
 
 void Canvas::stretchBlt(const Rect& dest, const Bitmap& source, const Rect& from)
@@ -312,7 +322,7 @@ void Canvas::stretchBlt(const Rect& dest, const Bitmap& source, const Rect& from
         for (int col = visible.left - dest.left; col < visible.right - dest.left; ++col) {
             const int sx = from.left + static_cast<int>(static_cast<long long>(col) * from.width() / dest.width());
             if (source.bounds().contains(sx, sy))
-                plot(dest.left + col, dest.top + row, source.pixel(sx, sy));
+                over(dest.left + col, dest.top + row, source.pixel(sx, sy));
         }
     }
 }
@@ -323,7 +333,7 @@ void Canvas::maskedBlt(int x, int y, const Bitmap& source, Color maskColor)
         for (int col = 0; col < source.width(); ++col) {
             const Color c = source.pixel(col, row);
             if (colorRef(c) != colorRef(maskColor))
-                plot(x + col, y + row, c);
+                over(x + col, y + row, c);
         }
     }
 }

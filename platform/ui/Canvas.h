@@ -101,6 +101,8 @@ private:
     Rect toTarget(const Rect& r) const;
     // The part of r (in this context's coordinates) that drawing can reach.
     Rect visibleOf(const Rect& r) const;
+    // Mixes a picture's pixel over the target by its alpha.
+    void over(int x, int y, Color color);
 
     Bitmap* target_ = nullptr;
     std::shared_ptr<Bitmap> own_;

@@ -42,6 +42,9 @@ int paintTree(Canvas& canvas, const Window& window, Rect area, int depth);
 void paintPlaced(Canvas& parent, const Window& window)
 {
     Canvas canvas = parent.within(window.windowRect());
+    window.setShownAt(Rect { canvas.originX(), canvas.originY(), canvas.originX() + window.windowRect().width(),
+                             canvas.originY() + window.windowRect().height() }
+                          .intersect(canvas.clip()));
     const Rect client = window.clientRect();
     const int used = window.paint(canvas, client);
     paintTree(canvas, window, Rect { client.left, client.top + used, client.right, client.bottom }, 0);
@@ -62,6 +65,9 @@ int paintTree(Canvas& canvas, const Window& window, Rect area, int depth)
             continue;
         const Rect at { area.left + depth * kIndent, area.top + used, area.right, area.bottom };
         const int height = child->paint(canvas, at);
+        child->setShownAt(Rect { canvas.originX() + at.left, canvas.originY() + at.top, canvas.originX() + at.right,
+                                 canvas.originY() + at.top + height }
+                              .intersect(canvas.clip()));
         paintScrollBar(canvas, *child, Rect { at.left, at.top, at.right, at.top + height });
         used += height;
         used += paintTree(canvas, *child, Rect { area.left, area.top + used, area.right, area.bottom }, depth + 1);
@@ -75,6 +81,8 @@ int paintTopLevel(Canvas& canvas, const Window& window, const Rect& area)
 {
     canvas.fillRect(area, Brush::solid(systemColor(kColorWindow)));
     const int caption = systemMetric(kMetricCaptionHeight);
+    // Its client area below the caption is where a tap reaches it.
+    window.setShownAt(Rect { area.left, area.top + caption, area.right, area.bottom }.intersect(canvas.clip()));
     canvas.fillRect(Rect { area.left, area.top, area.right, area.top + caption },
                     Brush::solid(systemColor(kColorActiveCaption)));
     canvas.setBackgroundMode(BackgroundMode::Transparent);
@@ -105,15 +113,21 @@ void paintPanel(Canvas& canvas, const Window& window, const Rect& area)
     canvas.selectBrush(brush);
 }
 
+// Forgets where the windows were drawn, so that one not drawn now takes no tap.
+void forgetShown(const Window& window)
+{
+    window.setShownAt(Rect {});
+    for (const Window* child : window.children())
+        forgetShown(*child);
+}
+
 void paintMenu(Canvas& canvas, const Dialog& dialog, int barTop, int width)
 {
     const Menu* menu = dialog.openMenu();
     if (!menu)
         return;
-    std::shared_ptr<Font> font = Font::system();
-    const int rowHeight = (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
-    const int height = rowHeight * menu->size() + 2;
-    const Rect box { width / 3, std::max(0, barTop - height), width, barTop };
+    const int rowHeight = Compositor::menuRowHeight();
+    const Rect box = Compositor::openMenuRect(dialog, width, barTop);
     canvas.fillRect(box, Brush::solid(systemColor(kColorMenu)));
     for (int i = 0; i < menu->size(); ++i) {
         const MenuItem& item = menu->items()[i];
@@ -128,11 +142,16 @@ void paintMenu(Canvas& canvas, const Dialog& dialog, int barTop, int width)
     canvas.selectBrush(brush);
 }
 
-void paintSoftKeys(Canvas& canvas, const Dialog* dialog, const Rect& bar)
+void paintSoftKeys(Canvas& canvas, const Dialog* dialog, const Notification* notice, const Rect& bar)
 {
     canvas.fillRect(bar, Brush::solid(systemColor(kColorButtonFace)));
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.setTextColor(systemColor(kColorButtonText));
+    if (notice) {
+        Rect left { bar.left, bar.top, bar.left + bar.width() / 2, bar.bottom };
+        canvas.drawText(notice->softKey(), &left, kDtCenter | kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
+        return;
+    }
     const Menu* keys = dialog ? dialog->menuBar() : nullptr;
     for (int i = 0; keys && i < keys->size() && i < 2; ++i) {
         Rect half { bar.left + i * bar.width() / 2, bar.top, bar.left + (i + 1) * bar.width() / 2, bar.bottom };
@@ -143,6 +162,21 @@ void paintSoftKeys(Canvas& canvas, const Dialog* dialog, const Rect& bar)
 }
 
 } // namespace
+
+int Compositor::menuRowHeight()
+{
+    std::shared_ptr<Font> font = Font::system();
+    return (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
+}
+
+Rect Compositor::openMenuRect(const Dialog& dialog, int width, int barTop)
+{
+    const Menu* menu = dialog.openMenu();
+    if (!menu)
+        return Rect {};
+    const int height = menuRowHeight() * menu->size() + 2;
+    return Rect { width / 3, std::max(0, barTop - height), width, barTop };
+}
 
 Compositor::Compositor()
     : Compositor(kernel::deviceFacts().screenWidth, kernel::deviceFacts().screenHeight)
@@ -163,6 +197,11 @@ bool Compositor::compose()
     const auto self = MessageQueue::current();
     const Dialog* top = nullptr;
     const Notification* notification = nullptr;
+    for (const TopLevelEntry& entry : topLevelEntries()) {
+        const Window* window = windowFromHandle(entry.handle);
+        if (window && windowQueue(entry.handle) == self)
+            forgetShown(*window);
+    }
     for (const TopLevelEntry& entry : topLevelEntries()) {
         const Window* window = windowFromHandle(entry.handle);
         if (!window || !window->visible() || windowQueue(entry.handle) != self)
@@ -192,7 +231,7 @@ bool Compositor::compose()
         paintPanel(canvas, *notification,
                    Rect { content.left + kPanelMargin / 2, content.top + kPanelMargin, content.right - kPanelMargin / 2,
                           content.bottom });
-    paintSoftKeys(canvas, top, Rect { 0, content.bottom, next.width(), next.height() });
+    paintSoftKeys(canvas, top, notification, Rect { 0, content.bottom, next.width(), next.height() });
     const bool changed = !composed_ || !(next == frame_);
     composed_ = true;
     if (changed)

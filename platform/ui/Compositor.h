@@ -11,8 +11,15 @@
 // the frame changed.
 namespace tessel::ui {
 
+class Dialog;
+
 class Compositor {
 public:
+    // The open menu's box over the soft-key bar (empty when none is open)
+    // and the height of its rows: where a tap chooses an entry.
+    static Rect openMenuRect(const Dialog& dialog, int width, int barTop);
+    static int menuRowHeight();
+
     // The screen size of device.conf.
     Compositor();
     Compositor(int width, int height);

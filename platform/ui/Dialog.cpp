@@ -30,8 +30,10 @@ int Dialog::doModal(const std::u16string& title, Window* owner)
     const bool ownerWasEnabled = owner_ && owner_->enabled();
     if (owner_)
         owner_->enable(false);
-    // The keys go to the dialog while it runs, and back afterwards.
-    const WindowHandle previousFocus = focusWindow();
+    // The keys go to the dialog while it runs, and back afterwards to the
+    // control that had them before the dialog was made (its onCreate may
+    // have moved the focus already).
+    const WindowHandle previousFocus = focusBeforeCreate_;
     if (!focused() && !(focusWindow() && windowFromHandle(focusWindow()) && windowFromHandle(focusWindow())->topLevel() == this))
         setFocus(children().empty() ? handle() : children().front()->handle());
     while (!ended_ && UiThread::pumpMessage()) { }
@@ -84,8 +86,10 @@ void Dialog::createTemplateItems()
 
 std::int64_t Dialog::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
-    if (message == kWmCreate)
+    if (message == kWmCreate) {
+        focusBeforeCreate_ = focusWindow();
         createTemplateItems();
+    }
     return Window::windowProc(message, wParam, lParam);
 }
 
@@ -168,6 +172,14 @@ bool Dialog::onKeyBeforeFocus(std::uint32_t key)
     default:
         return true; // an open menu keeps the keys from the screen below
     }
+}
+
+bool Dialog::chooseMenuRow(int row)
+{
+    if (!openMenu_ || row < 0 || row >= openMenu_->size())
+        return false;
+    menuSelection_ = row;
+    return onKeyBeforeFocus(kVkReturn);
 }
 
 bool Dialog::chooseMenu(const std::u16string& softKey, const std::u16string& item)

@@ -53,6 +53,8 @@ public:
     // Opens the soft key with the first text and chooses the item with the
     // second, as the keys would; false when missing or grayed.
     bool chooseMenu(const std::u16string& softKey, const std::u16string& item);
+    // Chooses row `row` of the open menu (a tap on it); false when there is none.
+    bool chooseMenuRow(int row);
     void describe(std::vector<std::u16string>* lines) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
@@ -69,6 +71,9 @@ private:
     std::vector<DialogItem> template_;
     std::vector<std::unique_ptr<Window>> items_;
     Window* owner_ = nullptr;
+    // Where the keys were before this dialog was made: they go back there
+    // when its modal run ends.
+    WindowHandle focusBeforeCreate_ = 0;
     bool modal_ = false;
     bool ended_ = false;
     int result_ = -1;

@@ -13,6 +13,52 @@ constexpr int kEditMargin = 1;
 std::mutex gClipboardMutex;
 std::u16string gClipboard;
 
+bool isHigh(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLow(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Characters (code points) in text: a surrogate pair is one.
+std::size_t characters(std::u16string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
+            ++i;
+        ++count;
+    }
+    return count;
+}
+
+// The length in units of text's first `count` characters.
+std::size_t unitsOf(std::u16string_view text, std::size_t count)
+{
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < count && i < text.size(); ++n)
+        i += isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]) ? 2 : 1;
+    return i;
+}
+
+// The character boundary before (or after) the caret.
+std::size_t stepBack(const std::u16string& text, std::size_t caret)
+{
+    if (caret == 0)
+        return 0;
+    return caret >= 2 && isLow(text[caret - 1]) && isHigh(text[caret - 2]) ? caret - 2 : caret - 1;
+}
+
+std::size_t stepForward(const std::u16string& text, std::size_t caret)
+{
+    if (caret >= text.size())
+        return text.size();
+    return caret + 1 < text.size() && isHigh(text[caret]) && isLow(text[caret + 1]) ? caret + 2 : caret + 1;
+}
+
 } // namespace
 
 std::u16string clipboardText()
@@ -49,11 +95,14 @@ void Edit::changed()
                              static_cast<std::int64_t>(handle()));
 }
 
+// The limit counts characters, and what does not fit is left out whole: a
+// surrogate pair is never split.
 bool Edit::insert(std::u16string_view piece)
 {
     std::u16string current = text();
-    std::size_t room = limit_ == 0 ? piece.size() : (current.size() < limit_ ? limit_ - current.size() : 0);
-    std::size_t count = std::min(room, piece.size());
+    const std::size_t have = characters(current);
+    const std::size_t room = limit_ == 0 ? characters(piece) : (have < limit_ ? limit_ - have : 0);
+    const std::size_t count = unitsOf(piece, room);
     if (count == 0)
         return false;
     current.insert(caret_, piece.substr(0, count));
@@ -112,17 +161,15 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
     case kWmKeyDown:
         switch (wParam) {
         case kVkLeft:
-            if (caret_ > 0)
-                --caret_;
+            caret_ = stepBack(text(), caret_);
             return 0;
         case kVkRight:
-            if (caret_ < text().size())
-                ++caret_;
+            caret_ = stepForward(text(), caret_);
             return 0;
         case kVkDelete:
             if (caret_ < text().size()) {
                 std::u16string current = text();
-                current.erase(caret_, 1);
+                current.erase(caret_, stepForward(current, caret_) - caret_);
                 Window::windowProc(kWmSetText, 0, reinterpret_cast<std::int64_t>(current.c_str()));
                 changed();
             }
@@ -138,7 +185,9 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             if (caret_ == 0)
                 return 0;
             std::u16string current = text();
-            current.erase(--caret_, 1);
+            const std::size_t start = stepBack(current, caret_);
+            current.erase(start, caret_ - start);
+            caret_ = start;
             Window::windowProc(kWmSetText, 0, reinterpret_cast<std::int64_t>(current.c_str()));
             changed();
             return 0;
@@ -147,6 +196,19 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             return (style_ & kMultiline) && (style_ & kWantReturn) && insert(u"\n") ? 0 : kKeyLeft;
         if (c < u' ')
             return kKeyLeft;
+        // A character beyond the first plane comes as two messages: the
+        // first waits for the second, and the pair goes in (or not) as one.
+        if (isHigh(c)) {
+            pendingHigh_ = c;
+            return 0;
+        }
+        if (isLow(c) && pendingHigh_) {
+            const char16_t pair[2] = { pendingHigh_, c };
+            pendingHigh_ = 0;
+            insert(std::u16string_view(pair, 2));
+            return 0;
+        }
+        pendingHigh_ = 0;
         insert(std::u16string_view(&c, 1));
         return 0;
     }

@@ -4,7 +4,9 @@
 
 // The edit control: one text with a caret, a length limit, password
 // masking, the process's clipboard, and EN_CHANGE to its parent on every
-// change the user makes.
+// change the user makes. The limit counts characters (code points, a
+// surrogate pair being one); the caret, Backspace, Delete and a paste that
+// does not fit never split a pair.
 namespace tessel::ui {
 
 inline constexpr std::uint32_t kEmGetSel = 0x00B0;   // wParam, lParam: std::uint32_t* start, end
@@ -38,6 +40,7 @@ private:
     unsigned style_ = 0;
     std::size_t caret_ = 0;
     std::size_t limit_ = 0;
+    char16_t pendingHigh_ = 0; // the first half of a typed pair
     EditRect rect_ {};
 };
 

@@ -366,6 +366,13 @@ std::int64_t ListView::windowProc(std::uint32_t message, std::uint64_t wParam, s
     case kWmSize:
         keepVisible(selected_);
         return 0;
+    case kWmLButtonUp: {
+        // lParam: y << 16 | x in the list's client area.
+        const int row = hitTest(static_cast<std::int16_t>(lParam & 0xFFFF), static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+        if (row >= 0)
+            tap(row);
+        return 0;
+    }
     case kWmKeyDown:
         if (style_ & kIcon) {
             // In the grid a key that cannot move is left to the parent.

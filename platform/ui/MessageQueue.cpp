@@ -183,6 +183,26 @@ bool MessageQueue::answered(const std::shared_ptr<Sent>& sent) const
     return sent->done;
 }
 
+bool MessageQueue::withdrawSent(const std::shared_ptr<Sent>& sent)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = std::find(sent_.begin(), sent_.end(), sent);
+    if (it == sent_.end())
+        return false;
+    sent_.erase(it);
+    return true;
+}
+
+void MessageQueue::noteChange()
+{
+    changes_.fetch_add(1, std::memory_order_relaxed);
+}
+
+std::uint64_t MessageQueue::changes() const
+{
+    return changes_.load(std::memory_order_relaxed);
+}
+
 std::shared_ptr<MessageQueue::Sent> MessageQueue::takeSent()
 {
     std::lock_guard<std::mutex> lock(mutex_);

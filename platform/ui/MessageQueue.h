@@ -2,6 +2,7 @@
 
 #include "platform/ui/UiMessages.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -60,6 +61,12 @@ public:
     // Whether a message this queue sent has been answered.
     bool answered(const std::shared_ptr<Sent>& sent) const;
     std::shared_ptr<Sent> takeSent();
+    // Takes back a send the thread has not taken yet; false when it has.
+    bool withdrawSent(const std::shared_ptr<Sent>& sent);
+    // Counts what may have changed the thread's screen (a dispatched
+    // message, a timer, a task); any thread may read it.
+    void noteChange();
+    std::uint64_t changes() const;
     // The first posted message; a quit request once no posted message is left.
     bool takePosted(Message* message, bool remove);
     // Waits until something arrives, the queue is woken, or timeoutMs of real
@@ -90,6 +97,7 @@ private:
     bool closed_ = false;
     std::uint64_t waitingSince_ = 0;
     std::condition_variable idle_;
+    std::atomic<std::uint64_t> changes_ { 0 };
 };
 
 } // namespace tessel::ui

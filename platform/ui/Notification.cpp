@@ -83,11 +83,14 @@ void Notification::describe(std::vector<std::u16string>* lines) const
             break;
         start = end + 1;
     }
-    lines->push_back(u"[" + softKey_ + u"]");
 }
 
+// While it is up the soft-key bar is its own: F1 dismisses it, and F2 (which
+// shows nothing) reaches no screen below.
 bool Notification::onKeyBeforeFocus(std::uint32_t key)
 {
+    if (key == kVkF2)
+        return true;
     if (key != kVkF1)
         return false;
     dismiss();

@@ -5,7 +5,8 @@
 #include <string>
 
 // The shell's notification: an overlay above the screen with a title, a
-// short HTML text and one soft key ("Dismiss"), which ends it, as does its
+// short HTML text and one soft key ("Dismiss", the soft-key bar's while it
+// is up), which ends it, as does its
 // duration running out (on the kernel clock). One per thread; a second
 // replaces the first. Each is written to log/notify.log.
 namespace tessel::ui {
@@ -25,6 +26,7 @@ public:
     // The text as shown: tags dropped, "<br>" a line break.
     static std::u16string plainText(const std::u16string& html);
 
+    const std::u16string& softKey() const { return softKey_; }
     void describe(std::vector<std::u16string>* lines) const override;
     bool onKeyBeforeFocus(std::uint32_t key) override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;

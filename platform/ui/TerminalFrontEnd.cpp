@@ -24,6 +24,9 @@ constexpr int kRefreshMs = 100;
 // Keys taken from the terminal before the screen is looked at again.
 constexpr int kMaxKeysPerPass = 64;
 
+// Shown below the last screen while the user-interface thread does not answer.
+constexpr const char* kBusyLine = "-- busy --";
+
 int gSignalPipe[2] = { -1, -1 };
 
 void onSignal(int)
@@ -151,7 +154,8 @@ void TerminalFrontEnd::run()
 
 void TerminalFrontEnd::handleKey(int kind, unsigned key)
 {
-    ScreenDriver driver(uiThread_);
+    // Keys are queued for the user-interface thread, never waited on.
+    ScreenDriver driver(uiThread_, false);
     std::uint32_t virtualKey = 0;
     if (kind == KEY_CODE_YES) {
         switch (key) {
@@ -203,7 +207,19 @@ void TerminalFrontEnd::handleKey(int kind, unsigned key)
 
 void TerminalFrontEnd::redraw(bool force)
 {
-    std::vector<std::string> lines = ScreenDriver(uiThread_).snapshot();
+    ScreenDriver driver(uiThread_, false);
+    std::vector<std::string> lines = driver.activeSnapshot();
+    if (driver.busy()) {
+        // The screen as it was, and a word that the phone is working.
+        lines = homeShown_ ? home_.lines() : shown_;
+        if (lines.empty() || lines.back() != kBusyLine)
+            lines.push_back(kBusyLine);
+        if (lines != shown_ || force) {
+            shown_ = lines;
+            draw(lines);
+        }
+        return;
+    }
     const bool home = lines.empty();
     if (home) {
         if (!homeShown_)
@@ -214,6 +230,11 @@ void TerminalFrontEnd::redraw(bool force)
     if (!force && lines == shown_)
         return;
     shown_ = lines;
+    draw(lines);
+}
+
+void TerminalFrontEnd::draw(const std::vector<std::string>& lines)
+{
     erase();
     int row = 0;
     for (std::size_t i = firstShownLine(lines, LINES); i < lines.size() && row < LINES; ++i)

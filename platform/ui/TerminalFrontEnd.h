@@ -38,6 +38,7 @@ private:
     void run();
     void handleKey(int kind, unsigned key);
     void redraw(bool force);
+    void draw(const std::vector<std::string>& lines);
 
     std::uint32_t uiThread_;
     CloseHook closeHook_;

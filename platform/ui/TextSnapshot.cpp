@@ -3,6 +3,7 @@
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Notification.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
 
@@ -45,7 +46,7 @@ void addWindow(const Window& window, int depth, std::vector<std::string>* out)
         addWindow(*child, depth + 1, out);
 }
 
-void addMenus(const Dialog& dialog, std::vector<std::string>* out)
+void addMenus(const Dialog& dialog, bool softKeys, std::vector<std::string>* out)
 {
     if (const Menu* open = dialog.openMenu()) {
         out->push_back("menu:");
@@ -60,7 +61,7 @@ void addMenus(const Dialog& dialog, std::vector<std::string>* out)
             out->push_back(line);
         }
     }
-    if (const Menu* bar = dialog.menuBar()) {
+    if (const Menu* bar = dialog.menuBar(); bar && softKeys) {
         std::string keys = "softkeys:";
         for (int i = 0; i < bar->size() && i < 2; ++i)
             keys += " [" + kernel::wideToUtf8(bar->items()[i].text) + "]";
@@ -74,6 +75,8 @@ std::vector<std::string> textSnapshot()
 {
     std::vector<std::string> out;
     const auto self = MessageQueue::current();
+    // A notification that is up has the soft-key bar.
+    const Notification* notice = Notification::current();
     for (const TopLevelEntry& entry : topLevelEntries()) {
         if (windowQueue(entry.handle) != self)
             continue;
@@ -82,7 +85,39 @@ std::vector<std::string> textSnapshot()
             continue;
         addWindow(*window, 0, &out);
         if (const auto* dialog = dynamic_cast<const Dialog*>(window))
-            addMenus(*dialog, &out);
+            addMenus(*dialog, !notice, &out);
+        if (window == notice)
+            out.push_back("softkeys: [" + kernel::wideToUtf8(notice->softKey()) + "]");
+    }
+    return out;
+}
+
+std::vector<std::string> activeFirstSnapshot()
+{
+    const auto self = MessageQueue::current();
+    std::vector<const Window*> shown;
+    for (const TopLevelEntry& entry : topLevelEntries()) {
+        const Window* window = windowFromHandle(entry.handle);
+        if (window && window->visible() && windowQueue(entry.handle) == self)
+            shown.push_back(window);
+    }
+    const Notification* notice = Notification::current();
+    const Window* active = notice && notice->visible() ? notice : shown.empty() ? nullptr : shown.back();
+    std::vector<std::string> out;
+    if (!active)
+        return out;
+    addWindow(*active, 0, &out);
+    if (const auto* dialog = dynamic_cast<const Dialog*>(active))
+        addMenus(*dialog, true, &out);
+    if (active == notice)
+        out.push_back("softkeys: [" + kernel::wideToUtf8(notice->softKey()) + "]");
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        if (*it == active)
+            continue;
+        std::vector<std::u16string> lines;
+        (*it)->describe(&lines);
+        if (!lines.empty())
+            out.push_back(kernel::wideToUtf8(lines.front()));
     }
     return out;
 }

@@ -15,5 +15,9 @@
 namespace tessel::ui {
 
 std::vector<std::string> textSnapshot();
+// What the terminal shows: the active window (the notification when one is
+// up, else the topmost window) with its menu and soft keys first, then the
+// title of each window it covers, topmost first.
+std::vector<std::string> activeFirstSnapshot();
 
 } // namespace tessel::ui

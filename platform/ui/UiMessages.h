@@ -64,6 +64,10 @@ inline constexpr std::uint32_t kWmUser = 0x0400;
 inline constexpr std::uint32_t kWmApp = 0x8000;
 // A task run on a thread for another one (callOnThread); lParam: the task.
 inline constexpr std::uint32_t kWmRunTask = 0x7FFE;
+// The same for a task that only reads.
+inline constexpr std::uint32_t kWmReadTask = 0x7FFD;
+// An input routed to the focus (postInput); wParam: id << 32 | its wParam.
+inline constexpr std::uint32_t kWmRouteInput = 0x7FFC;
 
 // Scroll requests (the low word of kWmVScroll's wParam).
 inline constexpr std::uint32_t kSbLineUp = 0;

@@ -81,6 +81,11 @@ public:
     // client area carries them.
     void scrollChildren(int dx, int dy);
 
+    // Where the compositor last drew the window, in frame coordinates (empty
+    // when it was not drawn): a tap lands on the deepest window there.
+    const Rect& shownAt() const { return shownAt_; }
+    void setShownAt(const Rect& rect) const { shownAt_ = rect; }
+
     // The position is held inside the range less the page; the new one.
     int setScrollInfo(const ScrollInfo& info);
     const ScrollInfo& scrollInfo() const { return scroll_; }
@@ -131,6 +136,7 @@ private:
     bool hasRect_ = false;
     Rect rect_;
     ScrollInfo scroll_;
+    mutable Rect shownAt_;
 };
 
 // Finds the live window of this process with that handle; null otherwise.

@@ -8,6 +8,7 @@
 #include "platform/ui/SnapshotWriter.h"
 #include "platform/ui/SystemMetrics.h"
 #include "platform/ui/UiMessages.h"
+#include "platform/ui/WindowSystem.h"
 
 #include <SDL.h>
 
@@ -101,7 +102,7 @@ void WindowFrontEnd::entry(void* self)
 
 bool WindowFrontEnd::onKey(int key)
 {
-    ScreenDriver driver(uiThread_);
+    ScreenDriver driver(uiThread_, false);
     if (key == SDLK_BACKSPACE) {
         if (!homeShown_)
             driver.chars(u"\b");
@@ -116,6 +117,7 @@ bool WindowFrontEnd::onKey(int key)
         home_.move(virtualKey == kVkUp ? -1 : 1);
     else if (virtualKey == kVkReturn)
         home_.startSelected();
+    homeTouched_ = homeShown_;
     return true;
 }
 
@@ -123,7 +125,7 @@ bool WindowFrontEnd::onText(const char* utf8)
 {
     if (homeShown_)
         return false;
-    ScreenDriver(uiThread_).chars(utf16Of(utf8));
+    ScreenDriver(uiThread_, false).chars(utf16Of(utf8));
     return true;
 }
 
@@ -167,6 +169,8 @@ void WindowFrontEnd::run()
     bool closeAsked = false;
     Bitmap homeFrame(width, height);
     const Bitmap* shown = nullptr;
+    std::uint64_t seenChanges = 0;
+    bool busyShown = false;
     while (!stopping_) {
         bool expose = false;
         SDL_Event event;
@@ -189,15 +193,30 @@ void WindowFrontEnd::run()
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (taps && event.button.button == SDL_BUTTON_LEFT && !homeShown_)
-                    ScreenDriver(uiThread_).tap(event.button.x / scale_, event.button.y / scale_);
+                    ScreenDriver(uiThread_, false).tap(event.button.x / scale_, event.button.y / scale_);
                 break;
             default:
                 break;
             }
             any = SDL_PollEvent(&event) != 0;
         }
-        ScreenDriver driver(uiThread_);
+        // An idle screen is not composed again: only a change on the
+        // user-interface thread (or on the start screen here) makes a frame.
+        const std::uint64_t changes = screenChanges(uiThread_);
+        if (shown && changes == seenChanges && !homeTouched_ && !expose)
+            continue;
+        homeTouched_ = false;
+        ScreenDriver driver(uiThread_, false);
         const bool home = driver.snapshot().empty();
+        if (driver.busy()) {
+            SDL_SetWindowTitle(window, "Tessel (busy)");
+            busyShown = true;
+            continue;
+        }
+        if (busyShown)
+            SDL_SetWindowTitle(window, "Tessel");
+        busyShown = false;
+        seenChanges = changes;
         bool changed;
         if (home) {
             if (!homeShown_)
@@ -209,6 +228,10 @@ void WindowFrontEnd::run()
             shown = &homeFrame;
         } else {
             changed = driver.compose(&compositor_) || homeShown_;
+            if (driver.busy()) {
+                seenChanges = changes - 1;
+                continue;
+            }
             shown = &compositor_.frame();
         }
         homeShown_ = home;

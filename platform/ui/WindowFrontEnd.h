@@ -52,6 +52,7 @@ private:
     Compositor compositor_;
     HomeScreen home_;
     bool homeShown_ = false;
+    bool homeTouched_ = false;
 };
 
 } // namespace tessel::ui

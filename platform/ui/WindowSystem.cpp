@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <map>
 #include <mutex>
 
@@ -107,9 +109,12 @@ void serveSent(MessageQueue& queue)
     while (auto sent = queue.takeSent()) {
         std::int64_t result;
         // Only a task handed over by callOnThread runs as one; a posted
-        // message with that number is an ordinary message.
-        if (sent->message.window == 0 && sent->message.id == kWmRunTask) {
+        // message with that number is an ordinary message. A read changes
+        // nothing on the screen.
+        if (sent->message.window == 0 && (sent->message.id == kWmRunTask || sent->message.id == kWmReadTask)) {
             DispatchScope locked;
+            if (sent->message.id == kWmRunTask)
+                queue.noteChange();
             result = (*reinterpret_cast<const std::function<std::int64_t()>*>(sent->message.lParam))();
         } else {
             result = dispatchMessage(sent->message);
@@ -118,15 +123,23 @@ void serveSent(MessageQueue& queue)
     }
 }
 
-void runDueTimers()
+void runDueTimers(MessageQueue& queue)
 {
     DispatchScope locked;
-    kernel::runDueThreadTimers();
+    if (kernel::runDueThreadTimers() > 0)
+        queue.noteChange();
 }
 
-std::int64_t awaitAnswer(const std::shared_ptr<MessageQueue>& self, const std::shared_ptr<MessageQueue::Sent>& sent)
+// Waits for the answer; with a bound, a send not yet taken by the other
+// thread when it runs out is withdrawn (nullopt). One already taken is
+// waited for: it runs at once.
+std::optional<std::int64_t> awaitAnswer(const std::shared_ptr<MessageQueue>& self,
+                                        const std::shared_ptr<MessageQueue>& target,
+                                        const std::shared_ptr<MessageQueue::Sent>& sent, std::uint32_t boundMs)
 {
     ReleasedScope released;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    bool bounded = boundMs != kernel::kWaitForever;
     for (;;) {
         std::uint64_t since = self->wakeCount();
         if (self->answered(sent))
@@ -135,8 +148,35 @@ std::int64_t awaitAnswer(const std::shared_ptr<MessageQueue>& self, const std::s
         serveSent(*self);
         if (self->answered(sent))
             return sent->result;
-        self->wait(kernel::kWaitForever, since);
+        if (!bounded) {
+            self->wait(kernel::kWaitForever, since);
+            continue;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            if (target->withdrawSent(sent))
+                return std::nullopt;
+            bounded = false;
+            continue;
+        }
+        self->wait(static_cast<std::uint32_t>(left.count()) + 1, since);
     }
+}
+
+std::optional<std::int64_t> runOnThread(std::uint32_t threadId, std::uint32_t id,
+                                        const std::function<std::int64_t()>& task, std::uint32_t boundMs)
+{
+    auto target = MessageQueue::byId(threadId);
+    if (!target)
+        return 0;
+    auto self = MessageQueue::current();
+    if (target == self)
+        return task();
+    auto sent = std::make_shared<MessageQueue::Sent>();
+    sent->message = Message { 0, id, 0, reinterpret_cast<std::int64_t>(&task), kernel::tickCount() };
+    sent->sender = self;
+    target->deliverSent(sent);
+    return awaitAnswer(self, target, sent, boundMs);
 }
 
 // One pass: sent messages, due timers, then a posted message.
@@ -144,7 +184,7 @@ bool takeNext(MessageQueue& queue, Message* message, bool remove)
 {
     queue.reopen();
     serveSent(queue);
-    runDueTimers();
+    runDueTimers(queue);
     return queue.takePosted(message, remove);
 }
 
@@ -171,6 +211,12 @@ bool postMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, st
         return false;
     queue->post(Message { window, id, wParam, lParam, kernel::tickCount() });
     return true;
+}
+
+bool postInput(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
+{
+    return postThreadMessage(threadId, kWmRouteInput, (static_cast<std::uint64_t>(id) << 32) | (wParam & 0xFFFFFFFFu),
+                             lParam);
 }
 
 bool postThreadMessage(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
@@ -214,22 +260,30 @@ std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wP
     sent->message = message;
     sent->sender = self;
     target->deliverSent(sent);
-    return awaitAnswer(self, sent);
+    return *awaitAnswer(self, target, sent, kernel::kWaitForever);
 }
 
 std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64_t()>& task)
 {
-    auto target = MessageQueue::byId(threadId);
-    if (!target)
-        return 0;
-    auto self = MessageQueue::current();
-    if (target == self)
-        return task();
-    auto sent = std::make_shared<MessageQueue::Sent>();
-    sent->message = Message { 0, kWmRunTask, 0, reinterpret_cast<std::int64_t>(&task), kernel::tickCount() };
-    sent->sender = self;
-    target->deliverSent(sent);
-    return awaitAnswer(self, sent);
+    return *runOnThread(threadId, kWmRunTask, task, kernel::kWaitForever);
+}
+
+std::optional<std::int64_t> callOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
+                                               const std::function<std::int64_t()>& task)
+{
+    return runOnThread(threadId, kWmRunTask, task, boundMs);
+}
+
+std::optional<std::int64_t> readOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
+                                               const std::function<std::int64_t()>& task)
+{
+    return runOnThread(threadId, kWmReadTask, task, boundMs);
+}
+
+std::uint64_t screenChanges(std::uint32_t threadId)
+{
+    auto queue = MessageQueue::byId(threadId);
+    return queue ? queue->changes() : 0;
 }
 
 bool getMessage(Message* message)
@@ -258,6 +312,25 @@ bool peekMessage(Message* message, bool remove)
 std::int64_t dispatchMessage(const Message& message)
 {
     DispatchScope locked;
+    MessageQueue::current()->noteChange();
+    if (message.window == 0 && message.id == kWmRouteInput) {
+        // An input from a front end: it goes on to the focus (else the
+        // topmost window) as the message it carries, behind what is queued.
+        WindowHandle target = focusWindow();
+        if (!windowFromHandle(target)) {
+            target = 0;
+            const auto self = MessageQueue::current();
+            for (const TopLevelEntry& entry : topLevelEntries()) {
+                const Window* window = windowFromHandle(entry.handle);
+                if (window && window->visible() && windowQueue(entry.handle) == self)
+                    target = entry.handle;
+            }
+        }
+        if (target)
+            postMessage(target, static_cast<std::uint32_t>(message.wParam >> 32), message.wParam & 0xFFFFFFFFu,
+                        message.lParam);
+        return 0;
+    }
     if (message.window == 0) {
         if (UiThread* thread = UiThread::current())
             thread->onThreadMessage(message);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tessel::kernel {
 class RecursiveTimedLock;
@@ -32,6 +33,19 @@ std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wP
 // Runs task on the thread with that id, in its pump or any of its waits,
 // while the caller waits (as a send does); 0 when there is no such thread.
 std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64_t()>& task);
+// The same, given up (nullopt, the task never runs) when the thread has not
+// taken it within boundMs of real time: the thread is busy. A read changes
+// nothing on the screen (screenChanges does not count it).
+std::optional<std::int64_t> callOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
+                                               const std::function<std::int64_t()>& task);
+std::optional<std::int64_t> readOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
+                                               const std::function<std::int64_t()>& task);
+// Grows with every message, timer or task the thread handled: a front end
+// composes again only when it moved.
+std::uint64_t screenChanges(std::uint32_t threadId);
+// An input for the thread's focus (else its topmost window), posted to the
+// thread and passed on in its pump, so the sender never waits for it.
+bool postInput(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 
 // Waits for the next message of the calling thread (serving sent messages
 // and running due timers meanwhile); false when it is the quit request.

@@ -209,6 +209,57 @@ TEST(Edit, LimitPasswordCaretClipboardAndChangeNotices)
     EXPECT_EQ(rect.bottom - rect.top, 18);
 }
 
+TEST(Edit, TheLimitCountsCharactersAndNoPairIsEverSplit)
+{
+    // U+1F600 and U+1D11E take two UTF-16 units each.
+    const std::u16string smile = u"\U0001F600";
+    const std::u16string clef = u"\U0001D11E";
+    struct Case {
+        const char* what;
+        std::u16string typed;
+        std::u16string pasted;
+        std::u16string shown;
+    };
+    const Case cases[] = {
+        { "five characters typed, two of them pairs", u"a" + smile + u"b" + clef + u"cde", u"", u"a" + smile + u"b" + clef + u"c" },
+        { "five pairs typed", smile + smile + smile + smile + smile + smile, u"", smile + smile + smile + smile + smile },
+        { "a paste with room for one unit takes no half pair", u"abcd", smile + u"x", u"abcd" + smile },
+        { "a paste that ends inside the limit with a pair", u"abc", u"x" + clef + u"y", u"abcx" + clef },
+        { "a pair pasted into the last character's room", u"abcd", u"" + clef, u"abcd" + clef },
+    };
+    for (const Case& c : cases) {
+        ProbeDialog dialog;
+        dialog.createModeless(u"Name");
+        Edit edit;
+        edit.create(&dialog, 10, 0);
+        sendMessage(edit.handle(), kEmLimitText, 5, 0);
+        setFocus(edit.handle());
+        chars(c.typed);
+        if (!c.pasted.empty()) {
+            setClipboardText(c.pasted);
+            sendMessage(edit.handle(), kWmPaste, 0, 0);
+        }
+        EXPECT_EQ(edit.text(), c.shown) << c.what;
+    }
+
+    // The caret, Backspace and Delete step over a pair as one character.
+    ProbeDialog dialog;
+    dialog.createModeless(u"Name");
+    Edit edit;
+    edit.create(&dialog, 10, 0);
+    setFocus(edit.handle());
+    chars(u"a" + smile + u"b");
+    key(kVkLeft);
+    key(kVkLeft);
+    EXPECT_EQ(edit.caret(), 1u) << "left of the pair, not inside it";
+    key(kVkDelete);
+    EXPECT_EQ(edit.text(), u"ab");
+    chars(clef);
+    chars(u"\b");
+    EXPECT_EQ(edit.text(), u"ab");
+    EXPECT_EQ(edit.caret(), 1u);
+}
+
 TEST(ProgressBar, PositionStaysInItsRangeAndShowsItsShare)
 {
     struct Case {
@@ -301,7 +352,8 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
     scriptBoxAnswer(kIdYes);
     postMessage(snapper.handle(), kWmApp, 0, 0); // runs inside the box's loop, before the answer
     EXPECT_EQ(messageBox(&main, u"Delete all?", u"Inbox", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdYes));
-    EXPECT_EQ(snapper.during, (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "[Yes] [No]" }));
+    EXPECT_EQ(snapper.during,
+              (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "softkeys: [Yes] [No]" }));
     EXPECT_EQ(textSnapshot(), (Lines { "== Tessel ==" }));
     EXPECT_EQ(root.readFile("log/msgbox.log"), "");
 

@@ -353,3 +353,64 @@ TEST(MessagePump, AQuitRequestEndsAModalRunAndThenTheOuterLoop)
 
 } // namespace
 } // namespace tessel::ui
+
+namespace tessel::ui {
+namespace {
+
+TEST(MessagePump, ACallToABusyThreadGivesUpAfterItsBoundAndTheTaskNeverRuns)
+{
+    Worker worker;
+    ASSERT_TRUE(worker.startAndWait());
+    // The thread works in a handler until the test lets it go.
+    std::promise<void> release;
+    std::promise<void> working;
+    std::shared_future<void> released = release.get_future().share();
+    std::thread busy([&] {
+        callOnThread(worker.threadId(), [&] {
+            working.set_value();
+            released.wait();
+            return std::int64_t(0);
+        });
+    });
+    ASSERT_EQ(working.get_future().wait_for(10s), std::future_status::ready);
+    bool ran = false;
+    const auto start = std::chrono::steady_clock::now();
+    const auto answer = readOnThreadWithin(worker.threadId(), 50, [&] {
+        ran = true;
+        return std::int64_t(7);
+    });
+    EXPECT_FALSE(answer.has_value()) << "busy";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    release.set_value();
+    busy.join();
+    // Withdrawn, the task is not run late either; a free thread answers.
+    EXPECT_EQ(readOnThreadWithin(worker.threadId(), 5000, [] { return std::int64_t(3); }), 3);
+    EXPECT_FALSE(ran);
+    worker.end();
+}
+
+TEST(MessagePump, ScreenChangesCountWhatTheThreadHandlesButNotWhatIsOnlyRead)
+{
+    Journal journal;
+    JournalWindow window(&journal, "w");
+    Worker worker;
+    worker.setup = [&] { window.create(u"Test", u"w"); };
+    worker.teardown = [&] { window.destroy(); };
+    ASSERT_TRUE(worker.startAndWait());
+    auto settle = [&] { readOnThreadWithin(worker.threadId(), 5000, [] { return std::int64_t(0); }); };
+    settle();
+    const std::uint64_t idle = screenChanges(worker.threadId());
+    settle();
+    EXPECT_EQ(screenChanges(worker.threadId()), idle) << "reads change nothing";
+    postMessage(window.handle(), kWmApp + 1, 0, 0);
+    EXPECT_EQ(awaitLines(journal, 1).size(), 1u);
+    settle();
+    EXPECT_GT(screenChanges(worker.threadId()), idle) << "a handled message may have changed the screen";
+    const std::uint64_t after = screenChanges(worker.threadId());
+    callOnThread(worker.threadId(), [] { return std::int64_t(0); });
+    EXPECT_GT(screenChanges(worker.threadId()), after) << "so may a task";
+    worker.end();
+}
+
+} // namespace
+} // namespace tessel::ui

@@ -1,6 +1,8 @@
+#include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/FrontEndChoice.h"
 #include "platform/ui/ScreenDriver.h"
+#include "platform/ui/SystemMetrics.h"
 #include "tests/support/DialogScreen.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -49,15 +51,19 @@ public:
     }
 };
 
-TEST(WindowFrontEnd, AClickIsATapAtFrameCoordinates)
+TEST(WindowFrontEnd, AClickIsATapOnTheWindowDrawnThereInItsClientCoordinates)
 {
     TempDeviceRoot root;
     DialogScreen<TapDialog> screen(u"Taps");
     ScreenDriver driver(screen.thread.threadId());
     ASSERT_TRUE(driver.settle());
-    driver.tap(37, 301);
-    EXPECT_EQ(TapDialog::down.load(), 301 << 16 | 37);
-    EXPECT_EQ(TapDialog::up.load(), 301 << 16 | 37);
+    Compositor compositor;
+    driver.compose(&compositor);
+    driver.tap(37, 201);
+    // The dialog's client area starts below its caption.
+    const int y = 201 - systemMetric(kMetricCaptionHeight);
+    EXPECT_EQ(TapDialog::down.load(), y << 16 | 37);
+    EXPECT_EQ(TapDialog::up.load(), y << 16 | 37);
 }
 
 // With no display and no terminal, uidemo runs headless: its snapshots are
