@@ -14,6 +14,12 @@ namespace tessel::kernel {
 // program itself (argv[0] is the program's phone path).
 int startProcess(const std::string& programPhonePath, const std::vector<std::string>& args);
 
+// The same, started on its own as the phone's shell starts a program: the
+// caller keeps no child to wait for (no zombie), the program inherits none
+// of the caller's descriptors (its standard input and outputs are
+// /dev/null) and runs in a session of its own.
+int startDetachedProcess(const std::string& programPhonePath, const std::vector<std::string>& args);
+
 enum class ProcessWait { Exited, TimedOut, Failed };
 
 // Waits at most timeoutMs (real time; kWaitForever waits without end) for a
