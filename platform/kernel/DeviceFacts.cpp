@@ -4,6 +4,7 @@
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 
@@ -17,6 +18,10 @@ namespace tessel::kernel {
 namespace {
 
 constexpr int kMaxScreenPixels = 8192;
+// The phone keeps the OEM text in a buffer of 256 characters.
+constexpr std::size_t kMaxOemCharacters = 255;
+// The longest host name DNS carries.
+constexpr std::size_t kMaxHostBytes = 253;
 // A line longer than this is refused whole (and logged), never split.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
@@ -110,6 +115,63 @@ void takeText(const std::map<std::string, std::string>& conf, const char* key, s
         *out = it->second;
 }
 
+// The OEM text: at most kMaxOemCharacters characters of valid UTF-8, no
+// control character.
+bool oemTextIsSound(const std::string& text)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+        ++characters;
+    }
+    return characters <= kMaxOemCharacters;
+}
+
+// A host name (labels of letters, digits and inner hyphens, joined by dots)
+// or a dotted IPv4 address, which has the same form.
+bool hostIsSound(const std::string& host)
+{
+    if (host.empty() || host.size() > kMaxHostBytes)
+        return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t dot = host.find('.', start);
+        const std::string label = host.substr(start, dot == std::string::npos ? dot : dot - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (char c : label) {
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
+                return false;
+        }
+        if (dot == std::string::npos)
+            return true;
+        start = dot + 1;
+    }
+}
+
+// A text that breaks its rule is refused: the default stays.
+void takeCheckedText(const std::map<std::string, std::string>& conf, const char* key, std::string* out,
+                     bool (*sound)(const std::string&))
+{
+    auto it = conf.find(key);
+    if (it == conf.end())
+        return;
+    if (sound(it->second))
+        *out = it->second;
+    else
+        logRefused(std::string("bad text for ") + key + ": \"" + it->second + "\"; kept \"" + *out + "\"");
+}
+
 } // namespace
 
 DeviceFacts deviceFacts()
@@ -126,6 +188,8 @@ DeviceFacts deviceFacts()
     takeBool(conf, "card.present", &facts.memoryCardPresent);
     takeBool(conf, "cellular.available", &facts.cellularAvailable);
     takeText(conf, "connection", &facts.connection);
+    takeCheckedText(conf, "oem.info", &facts.oemInfo, oemTextIsSound);
+    takeCheckedText(conf, "carrier.proxy", &facts.carrierProxy, hostIsSound);
     return facts;
 }
 

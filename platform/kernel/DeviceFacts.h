@@ -18,6 +18,11 @@
 //   cellular.available 0 when no cellular system, or 1 (1)
 //   connection         up | nopath | refuse | timeout (up)
 //   push.port          UDP port of the push router on 127.0.0.1 (none)
+//   oem.info           the OEM's text for the device, at most 255 characters,
+//                      no control characters          (Tessel Phone)
+//   carrier.proxy      host of the carrier's built-in proxy: a host name
+//                      or an IPv4 address             (proxy.tessel.test)
+// A text key that breaks its rule keeps the default too, and is logged.
 namespace tessel::kernel {
 
 struct DeviceFacts {
@@ -30,6 +35,8 @@ struct DeviceFacts {
     bool memoryCardPresent = true;
     bool cellularAvailable = true;
     std::string connection = "up";
+    std::string oemInfo = "Tessel Phone";
+    std::string carrierProxy = "proxy.tessel.test";
 };
 
 // Read afresh on each call (the file is small; tests rewrite it).
