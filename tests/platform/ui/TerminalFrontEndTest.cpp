@@ -2,6 +2,7 @@
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+#include "tests/support/TmuxSession.h"
 
 #include <gtest/gtest.h>
 
@@ -16,60 +17,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// uidemo --tty in a detached tmux session of its own server. A small shell
-// script writes its exit status to the root (tmux may tell a pane dead
-// before it has its status); the script itself ignores Ctrl-C and hang-ups.
-class TmuxSession {
-public:
-    TmuxSession(const TempDeviceRoot& root, const std::string& program, const std::string& options = "")
-        : root_(root)
-        , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
-    {
-        root.writeFile("run-demo.sh",
-                       "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
-        run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh " + root.hostPath("run-demo.sh")
-            + " " + program + "'");
-    }
-    ~TmuxSession() { run("kill-server"); }
-
-    TestCommandResult run(const std::string& arguments) const { return testRunCommand(tmux_ + " " + arguments); }
-    void keys(const std::string& keys) const { run("send-keys -t demo " + keys); }
-    std::string screen() const { return run("capture-pane -p -t demo").output; }
-    // The screen once it holds text, or starts with it (bounded: the
-    // program is another process).
-    std::string await(const std::string& text, bool atTop = false) const
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        std::string shown = screen();
-        auto there = [&] { return atTop ? shown.rfind(text, 0) == 0 : shown.find(text) != std::string::npos; };
-        while (!there() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-            shown = screen();
-        }
-        return shown;
-    }
-    // The demo's process: the only child of the pane's shell.
-    pid_t programPid() const
-    {
-        const std::string shell = run("display -p -t demo '#{pane_pid}'").output;
-        const std::string children = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
-        return static_cast<pid_t>(std::atoi(children.c_str()));
-    }
-
-    // The program's exit status once it has ended ("" when it did not).
-    std::string exitStatus() const
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (root_.readFile("exit-status").empty() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(20ms);
-        return root_.readFile("exit-status");
-    }
-
-private:
-    const TempDeviceRoot& root_;
-    std::string tmux_;
-};
 
 TEST(TerminalFrontEnd, ShowsTheSnapshotTakesThePhonesKeysRedrawsOnResizeAndEndsOnCtrlC)
 {
