@@ -11,27 +11,16 @@
 //                    (SIGTERM or SIGINT end it); with --snapshots every changed
 //                    frame becomes DIR/NNNN.png. Closing the window ends it with 0.
 
-#include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
-#include "platform/ui/FrontEndChoice.h"
+#include "platform/ui/FrontEndRun.h"
 #include "platform/ui/ListView.h"
-#include "platform/ui/ScreenDriver.h"
-#include "platform/ui/SnapshotWriter.h"
-#include "platform/ui/TerminalFrontEnd.h"
 #include "platform/ui/UiThread.h"
-#include "platform/ui/WindowFrontEnd.h"
 #include "platform/ui/WindowSystem.h"
 
-#include <signal.h>
-
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 
 using namespace tessel::ui;
 
@@ -107,98 +96,20 @@ void closeProgram(void* app)
     static_cast<DemoApp*>(app)->postThreadMessage(kWmClose, 0, 0);
 }
 
-// Composes the screen now and then and writes each changed frame (the
-// terminal and headless runs; the window writes its own).
-class SnapshotLoop {
-public:
-    SnapshotLoop(std::uint32_t uiThread, SnapshotWriter* writer)
-        : thread_([this, uiThread, writer] {
-            Compositor compositor;
-            ScreenDriver driver(uiThread);
-            while (!stop_) {
-                if (driver.compose(&compositor))
-                    writer->write(compositor.frame());
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        })
-    {
-    }
-    ~SnapshotLoop()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-
-private:
-    std::atomic<bool> stop_ { false };
-    std::thread thread_;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bool tty = false;
-    std::optional<SnapshotWriter> snapshots;
-    int scale = 1;
+    FrontEndOptions options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--tty") == 0)
-            tty = true;
-        else if (std::strcmp(argv[i], "--snapshots") == 0 && i + 1 < argc)
-            snapshots.emplace(argv[++i]);
-        else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
-            scale = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc)
+        i = parseFrontEndOptions(argc, argv, i, &options);
+        if (i >= argc)
+            break;
+        if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc)
             gRows = std::atoi(argv[++i]);
         else
             return 2;
     }
-    FrontEnd choice = chooseFrontEnd(tty);
-    std::optional<std::thread> signalWaiter;
-    if (choice == FrontEnd::Headless) {
-        // Blocked here, before any thread starts, and taken by one waiter.
-        sigset_t stopSignals;
-        sigemptyset(&stopSignals);
-        sigaddset(&stopSignals, SIGINT);
-        sigaddset(&stopSignals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    }
     DemoApp app;
-    std::unique_ptr<WindowFrontEnd> window;
-    if (choice == FrontEnd::Window) {
-        window = std::make_unique<WindowFrontEnd>(app.threadId(), closeProgram, &app, scale);
-        window->setSnapshots(snapshots ? &*snapshots : nullptr);
-        if (!window->start()) {
-            window.reset();
-            choice = chooseFrontEnd(false, nullptr, false);
-        }
-    }
-    std::unique_ptr<TerminalFrontEnd> terminal;
-    if (choice == FrontEnd::Terminal) {
-        terminal = std::make_unique<TerminalFrontEnd>(app.threadId(), closeProgram, &app);
-        if (!terminal->start())
-            return 1;
-    }
-    if (choice == FrontEnd::Headless) {
-        signalWaiter.emplace([&app] {
-            sigset_t stopSignals;
-            sigemptyset(&stopSignals);
-            sigaddset(&stopSignals, SIGINT);
-            sigaddset(&stopSignals, SIGTERM);
-            int signal = 0;
-            sigwait(&stopSignals, &signal);
-            closeProgram(&app);
-        });
-        signalWaiter->detach();
-    }
-    std::optional<SnapshotLoop> loop;
-    if (snapshots && !window)
-        loop.emplace(app.threadId(), &*snapshots);
-    const int code = app.runHere();
-    loop.reset();
-    if (window)
-        window->stop();
-    if (terminal)
-        terminal->stop();
-    return code;
+    return runWithFrontEnd(app, options, closeProgram, &app);
 }
