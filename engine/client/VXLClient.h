@@ -9,7 +9,7 @@
 #include "engine/client/program/Producer.h"
 #include "engine/client/scenario/ScenarioClientFace.h"
 #include "engine/client/scenario/ScenarioManager.h"
-#include "engine/client/scenario/ScenarioRequestEvent.h"
+#include "engine/core/scenario/ScenarioRequestEvent.h"
 #include "engine/core/base/VXLList.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/JobRunner.h"

@@ -3,7 +3,7 @@
 #include "engine/client/scenario/ScenarioFileParser.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 
 #include "engine/client/scenario/ScenarioClientFace.h"
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/ScenarioRequestEvent.h"
-#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/scenario/ScenarioRequestEvent.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/settings/VXLPersKeys.h"
 

@@ -1,7 +1,7 @@
 #include "tests/client/KORVFixture.h"
 
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
-#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/messaging/VXLAddressee.h"

@@ -1,7 +1,7 @@
 #include "engine/client/scenario/ScenarioManager.h"
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/client/scenario/ScenarioRequestEvent.h"
-#include "engine/client/scenario/ScenarioResultEvent.h"
+#include "engine/core/scenario/ScenarioRequestEvent.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "tests/client/ScenarioTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 
