@@ -402,6 +402,18 @@ private:
         void setPersistentNumber(const char* key, std::uint32_t value) override;
         void setEngineError(std::int32_t code) override;
         CVXLContactListElement* globalContacts() override;
+        void queueUrlRequest(const CVXLString& url) override;
+        bool configOption53() const override;
+        bool coolSiteIcon(const CVXLString& id, CVXLString* link, CVXLString* mimeType) const override;
+        CVXLEventHandler* scenarioManager() override;
+        COutboundQueueManager* outboundQueue() override;
+        CVXLEventHandler* vraxJob() override;
+        CMediaAccessManager* mediaAccess() override;
+        CVXLList* capturedMedia() override;
+        void setOneShotFilter(std::int32_t filter) override;
+        std::int32_t takeOneShotFilter() override;
+        void armNoAutoSelect() override;
+        bool takeNoAutoSelect() override;
 
     private:
         CVXLClient* client_;
@@ -771,6 +783,9 @@ private:
     CVXLList objectList_;
     CVXLHandlerRegistry resultHandlers_;
     CVXLContactListElement globalContacts_;
+    // Left by a composer for the next media browse; -1 when none.
+    std::int32_t oneShotFilter_ = -1;
+    bool noAutoSelect_ = false;
     std::int32_t menuId_ = kNoMenu;
     CVXLUIRequestFifo pendingCodes_;
     CVXLPtrArray links_;

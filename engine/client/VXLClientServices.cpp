@@ -315,3 +315,77 @@ CVXLContactListElement* CVXLClient::ScreensFace::globalContacts()
 {
     return &client_->globalContacts_;
 }
+
+void CVXLClient::ScreensFace::queueUrlRequest(const CVXLString& url)
+{
+    client_->queueUIUrlRequest(url);
+}
+
+bool CVXLClient::ScreensFace::configOption53() const
+{
+    return client_->settings_.getConfigOption53();
+}
+
+bool CVXLClient::ScreensFace::coolSiteIcon(const CVXLString& id, CVXLString* link, CVXLString* mimeType) const
+{
+    const CVXLClientSettings& settings = client_->settings_;
+    for (std::int32_t n = 0; n < settings.getCoolSiteCount(); ++n) {
+        CVXLString siteId;
+        settings.getCoolSiteId(n, &siteId);
+        if (!(siteId == id))
+            continue;
+        settings.getCoolSiteIcon(n, link);
+        settings.getCoolSiteIconType(n, mimeType);
+        return true;
+    }
+    return false;
+}
+
+CVXLEventHandler* CVXLClient::ScreensFace::scenarioManager()
+{
+    return &client_->scenarioManager_;
+}
+
+COutboundQueueManager* CVXLClient::ScreensFace::outboundQueue()
+{
+    return &client_->outboundQueue_;
+}
+
+CVXLEventHandler* CVXLClient::ScreensFace::vraxJob()
+{
+    return &client_->vraxJob_;
+}
+
+CMediaAccessManager* CVXLClient::ScreensFace::mediaAccess()
+{
+    return &client_->mediaAccessManager_;
+}
+
+CVXLList* CVXLClient::ScreensFace::capturedMedia()
+{
+    return &client_->objectList_;
+}
+
+void CVXLClient::ScreensFace::setOneShotFilter(std::int32_t filter)
+{
+    client_->oneShotFilter_ = filter;
+}
+
+std::int32_t CVXLClient::ScreensFace::takeOneShotFilter()
+{
+    const std::int32_t filter = client_->oneShotFilter_;
+    client_->oneShotFilter_ = -1;
+    return filter;
+}
+
+void CVXLClient::ScreensFace::armNoAutoSelect()
+{
+    client_->noAutoSelect_ = true;
+}
+
+bool CVXLClient::ScreensFace::takeNoAutoSelect()
+{
+    const bool armed = client_->noAutoSelect_;
+    client_->noAutoSelect_ = false;
+    return armed;
+}

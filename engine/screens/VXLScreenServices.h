@@ -4,9 +4,13 @@
 
 #include <cstdint>
 
+class CMediaAccessManager;
+class COutboundQueueManager;
 class CVXLContactListElement;
+class CVXLEventHandler;
 class CVXLHandlerRegistry;
 class CVXLLayout;
+class CVXLList;
 class CVXLUiJobPool;
 
 // What a UI job asks of the Client for a layout: show it, send it again, or
@@ -18,11 +22,21 @@ enum class CVXLLayoutRequest : std::uint32_t {
     Release = 2,
 };
 
+// The media a browse screen offers, as bits.
+enum CVXLMediaFilter : std::int32_t {
+    kMediaFilterImages = 1,
+    kMediaFilterVideos = 2,
+    kMediaFilterImagesAndVideos = 3,
+    kMediaFilterAll = 7,
+};
+
 // The engine root's services to layouts and UI jobs, which sit below it: the
 // engine text table, the result-handler registry, the screen request queue,
-// the activity count, the UI-job pool and the persistent settings. The Client
-// installs itself when it is made and withdraws when it goes; without it
-// texts are empty and requests go nowhere.
+// the activity count, the UI-job pool, the persistent settings and
+// configuration, the managers a screen flow posts to, and what one flow
+// leaves for the next (the captured media, the one-shot media filter and the
+// no-auto-select flag). The Client installs itself when it is made and
+// withdraws when it goes; without it texts are empty and requests go nowhere.
 class CVXLScreenServices {
 public:
     virtual ~CVXLScreenServices() = default;
@@ -41,6 +55,30 @@ public:
     // The global recipient list that address fields and the contact chooser
     // work on.
     virtual CVXLContactListElement* globalContacts() = 0;
+    // A PROCESS_URL_REQUEST for the user interface.
+    virtual void queueUrlRequest(const CVXLString& url) = 0;
+    // Configuration item 53 holds a non-zero number.
+    virtual bool configOption53() const = 0;
+    // The icon link and its MIME type of the first cool site with the id;
+    // false when no cool site has it.
+    virtual bool coolSiteIcon(const CVXLString& id, CVXLString* link, CVXLString* mimeType) const = 0;
+
+    // The managers: the Scenario Manager takes CScenarioResultEvent.
+    virtual CVXLEventHandler* scenarioManager() = 0;
+    virtual COutboundQueueManager* outboundQueue() = 0;
+    virtual CVXLEventHandler* vraxJob() = 0;
+    virtual CMediaAccessManager* mediaAccess() = 0;
+    // The captured media (entries with a file path) that the capture flows
+    // hand to the Media Access Manager.
+    virtual CVXLList* capturedMedia() = 0;
+
+    // The filter the next media browse starts with (CVXLMediaFilter bits),
+    // taken once: -1 when none is armed.
+    virtual void setOneShotFilter(std::int32_t filter) = 0;
+    virtual std::int32_t takeOneShotFilter() = 0;
+    // The next media browse selects nothing by itself; taken once.
+    virtual void armNoAutoSelect() = 0;
+    virtual bool takeNoAutoSelect() = 0;
 
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }

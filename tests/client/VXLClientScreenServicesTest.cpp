@@ -1,0 +1,72 @@
+// What the Client offers the screen flows below it.
+#include "engine/client/VXLClient.h"
+#include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLScreenServices.h"
+#include "tests/support/EngineDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class ScreenServicesTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.create());
+        client = engine.client();
+        services = CVXLScreenServices::instance();
+        ASSERT_NE(services, nullptr);
+    }
+
+    EngineDriver engine;
+    CVXLClient* client = nullptr;
+    CVXLScreenServices* services = nullptr;
+};
+
+TEST_F(ScreenServicesTest, TheManagersAreTheClientsOwn)
+{
+    EXPECT_EQ(services->scenarioManager(), &client->getScenarioManager());
+    EXPECT_EQ(services->outboundQueue(), &client->getOutboundQueueManager());
+    EXPECT_EQ(services->vraxJob(), &client->getVraxJob());
+    EXPECT_EQ(services->mediaAccess(), &client->getMediaAccessManager());
+    EXPECT_EQ(services->capturedMedia(), &client->getObjectList());
+}
+
+// One composer leaves them for the next media browse, which takes them once.
+TEST_F(ScreenServicesTest, TheOneShotFilterAndNoAutoSelectAreTakenOnce)
+{
+    EXPECT_EQ(services->takeOneShotFilter(), -1);
+    EXPECT_FALSE(services->takeNoAutoSelect());
+    services->setOneShotFilter(kMediaFilterVideos);
+    services->armNoAutoSelect();
+    EXPECT_EQ(services->takeOneShotFilter(), kMediaFilterVideos);
+    EXPECT_EQ(services->takeOneShotFilter(), -1);
+    EXPECT_TRUE(services->takeNoAutoSelect());
+    EXPECT_FALSE(services->takeNoAutoSelect());
+}
+
+TEST_F(ScreenServicesTest, ConfigurationCoolSitesAndUrlRequests)
+{
+    client->settings().setConfigString(kCfgOption53, "0");
+    EXPECT_FALSE(services->configOption53());
+    client->settings().setConfigString(kCfgOption53, "2");
+    EXPECT_TRUE(services->configOption53());
+
+    client->settings().addCoolSite("blog", "My blog", "http://i/blog.gif", "image/gif", "", "");
+    client->settings().addCoolSite("site", "Site", "http://i/site.png", "image/png", "", "");
+    CVXLString link, type;
+    ASSERT_TRUE(services->coolSiteIcon("site", &link, &type));
+    EXPECT_EQ(std::string(link.c_str()), "http://i/site.png");
+    EXPECT_EQ(std::string(type.c_str()), "image/png");
+    EXPECT_FALSE(services->coolSiteIcon("none", &link, &type));
+
+    services->queueUrlRequest("http://tessel.example/help");
+    ASSERT_TRUE(client->hasUIRequest());
+    CVXLUIRequest* request = client->popUIRequest();
+    EXPECT_EQ(request->kind(), kUIRequestProcessUrl);
+    EXPECT_EQ(std::string(request->url().c_str()), "http://tessel.example/help");
+}
+
+} // namespace
