@@ -5,6 +5,7 @@
 #include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLLayoutProgressBar.h"
 #include "engine/screens/VXLLayoutProgressSpinner.h"
 #include "engine/screens/VXLScreenServices.h"
@@ -135,9 +136,9 @@ CVXLLayoutInformation* CVXLLayout::asInformation()
     return type_ == kLayoutInformation ? dynamic_cast<CVXLLayoutInformation*>(this) : nullptr;
 }
 
-CVXLLayout* CVXLLayout::asMenuList()
+CVXLLayoutMenuList* CVXLLayout::asMenuList()
 {
-    return type_ == kLayoutMenuList ? this : nullptr;
+    return type_ == kLayoutMenuList ? dynamic_cast<CVXLLayoutMenuList*>(this) : nullptr;
 }
 
 CVXLLayout* CVXLLayout::asMessageComposer()

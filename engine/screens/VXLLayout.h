@@ -10,6 +10,7 @@ class CVXLLayoutChoiceSelection;
 class CVXLLayoutContactChooser;
 class CVXLLayoutError;
 class CVXLLayoutInformation;
+class CVXLLayoutMenuList;
 class CVXLLayoutProgressBar;
 class CVXLLayoutProgressSpinner;
 class CVXLReleasable;
@@ -124,7 +125,7 @@ public:
     CVXLLayoutContactChooser* asContactChooser();
     CVXLLayoutError* asError();
     CVXLLayoutInformation* asInformation();
-    CVXLLayout* asMenuList();
+    CVXLLayoutMenuList* asMenuList();
     CVXLLayout* asMessageComposer();
     CVXLLayoutProgressBar* asProgressBar();
     CVXLLayoutProgressSpinner* asProgressSpinner();

@@ -8,6 +8,7 @@
 #include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLLayoutProgressBar.h"
 #include "engine/screens/VXLLayoutProgressSpinner.h"
 #include "engine/screens/VXLUiJob.h"
@@ -92,6 +93,8 @@ std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
         layout->setMode(CVXLLayoutInformation::kModeConfirm);
         return layout;
     }
+    case kLayoutMenuList:
+        return std::make_unique<CVXLLayoutMenuList>();
     case kLayoutProgressBar:
         return std::make_unique<CVXLLayoutProgressBar>();
     case kLayoutProgressSpinner:
@@ -194,13 +197,15 @@ TEST_F(LayoutTest, CastsAnswerOnlyForTheirType)
 {
     CVXLLayoutError error;
     CVXLLayoutProgressBar bar;
-    TableLayout menu;
+    TableLayout standIn;
+    CVXLLayoutMenuList menu;
     EXPECT_EQ(error.asError(), &error);
     EXPECT_EQ(error.asInformation(), nullptr);
     EXPECT_EQ(bar.asProgressBar(), &bar);
     EXPECT_EQ(bar.asProgressSpinner(), nullptr);
     EXPECT_EQ(menu.asMenuList(), &menu);
     EXPECT_EQ(menu.asChoiceSelection(), nullptr);
+    EXPECT_EQ(standIn.asMenuList(), nullptr) << "a stand-in of the type is not of the class";
 }
 
 TEST_F(LayoutTest, ErrorCodesSetMessageClassSeverityAndState)

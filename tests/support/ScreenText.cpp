@@ -13,7 +13,8 @@ const char* kindName(std::uint32_t kind)
 }
 
 // Progress bar (16): per state the three hard keys; spinner (17) the same
-// three unplaced. Error (4), information (6), choice (2), contact chooser (3).
+// three unplaced. Error (4), information (6), choice (2), contact chooser (3),
+// menu list (10, untitled; its Update row of state 0 is never offered).
 constexpr ScreenFixtureRow kFixture[] = {
     { 2, 0, "Tessel Info Alert | hard Select, hard Continue, hard Cancel, hard Back, hard Exit" },
     { 3, 0, "Local Contact Chooser | unplaced Continue, unplaced Back, unplaced Exit" },
@@ -23,6 +24,11 @@ constexpr ScreenFixtureRow kFixture[] = {
     { 6, 1, "In Phone Information | hard Continue, hard Cancel, hard Back, hard Exit" },
     { 6, 2, " | hard More Help, hard Cancel, hard Back, hard Exit" },
     { 6, 3, "? | hard Yes, hard No, hard Back, hard Exit" },
+    { 10, 0, " | unplaced Select, unplaced Back, unplaced Exit" },
+    { 10, 1, " | hard Select, hard Back, hard Exit, left Refresh List" },
+    { 10, 2, " | hard Select, hard Back, hard Exit, unplaced Refresh List, left Continue" },
+    { 10, 3, " | hard Select, hard Back, hard Exit" },
+    { 10, 4, " | hard Select, hard Back, hard Exit" },
     { 16, 0, "Queuing Media For Upload | hard Cancel, hard Back, hard Exit" },
     { 16, 1, "Downloading Media | hard Cancel, hard Back, hard Exit" },
     { 16, 2, "Sending Message | hard Cancel, hard Back, hard Exit" },
