@@ -6,6 +6,7 @@
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLLayoutMenuList.h"
+#include "engine/screens/VXLLayoutMessageComposer.h"
 #include "engine/screens/VXLLayoutProgressBar.h"
 #include "engine/screens/VXLLayoutProgressSpinner.h"
 #include "engine/screens/VXLScreenServices.h"
@@ -141,9 +142,9 @@ CVXLLayoutMenuList* CVXLLayout::asMenuList()
     return type_ == kLayoutMenuList ? dynamic_cast<CVXLLayoutMenuList*>(this) : nullptr;
 }
 
-CVXLLayout* CVXLLayout::asMessageComposer()
+CVXLLayoutMessageComposer* CVXLLayout::asMessageComposer()
 {
-    return type_ == kLayoutMessageComposer ? this : nullptr;
+    return type_ == kLayoutMessageComposer ? dynamic_cast<CVXLLayoutMessageComposer*>(this) : nullptr;
 }
 
 CVXLLayoutProgressBar* CVXLLayout::asProgressBar()

@@ -11,6 +11,7 @@ class CVXLLayoutContactChooser;
 class CVXLLayoutError;
 class CVXLLayoutInformation;
 class CVXLLayoutMenuList;
+class CVXLLayoutMessageComposer;
 class CVXLLayoutProgressBar;
 class CVXLLayoutProgressSpinner;
 class CVXLReleasable;
@@ -126,7 +127,7 @@ public:
     CVXLLayoutError* asError();
     CVXLLayoutInformation* asInformation();
     CVXLLayoutMenuList* asMenuList();
-    CVXLLayout* asMessageComposer();
+    CVXLLayoutMessageComposer* asMessageComposer();
     CVXLLayoutProgressBar* asProgressBar();
     CVXLLayoutProgressSpinner* asProgressSpinner();
 

@@ -20,6 +20,11 @@ public:
     std::uint32_t elementType() const override { return kElementType; }
     std::int32_t minimum() const { return minimum_; }
     std::int32_t maximum() const { return maximum_; }
+    void setRange(std::int32_t minimum, std::int32_t maximum)
+    {
+        minimum_ = minimum;
+        maximum_ = maximum;
+    }
 
 private:
     std::int32_t minimum_ = 0;
