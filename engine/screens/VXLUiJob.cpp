@@ -314,7 +314,7 @@ void CVXLUiJob::showInfoText(const CVXLString& text, std::uint32_t index, std::i
 }
 
 void CVXLUiJob::showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHandle& media, const CVXLList& list,
-                                  std::int32_t mode)
+                                  std::int32_t mode, const CVXLString& title)
 {
     if (auto* job = dynamic_cast<CVXLInformationJob*>(acquireChild(kInformationJobType))) {
         job->setLayoutState(CVXLInformationJob::kHelpState);
@@ -322,6 +322,7 @@ void CVXLUiJob::showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHand
         job->setMedia(media);
         job->setTexts(list);
         job->setMode(mode);
+        job->setTitle(title);
         runChild(job);
     }
 }

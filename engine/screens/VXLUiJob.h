@@ -134,7 +134,7 @@ public:
     void showInfo(std::uint32_t index, std::int32_t mode, std::uint32_t layoutState);
     void showInfoText(const CVXLString& text, std::uint32_t index, std::int32_t mode, std::uint32_t layoutState);
     void showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHandle& media, const CVXLList& list,
-                           std::int32_t mode);
+                           std::int32_t mode, const CVXLString& title = CVXLString());
     void showProgress(std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish);
     void startChild43();
     void startCurrentChild();

@@ -1,5 +1,6 @@
 #include "engine/screens/VXLUiJobPool.h"
 
+#include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLProgressJob.h"
@@ -11,6 +12,7 @@
 // The jobs by value, built in type order and destroyed in reverse.
 struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLErrorJob error;
+    CVXLComposeJob compose;
     CVXLInformationJob information;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
@@ -28,7 +30,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->information),
+    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->compose),
+             static_cast<CVXLUiJob*>(&block_->information),
              static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner) }) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

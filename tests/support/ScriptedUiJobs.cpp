@@ -4,6 +4,7 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLProgressJob.h"
@@ -64,6 +65,8 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
         switch (typeId) {
         case CVXLErrorJob::kTypeId:
             return new RecordedUiJob<CVXLErrorJob>(this);
+        case CVXLComposeJob::kTypeId:
+            return new RecordedUiJob<CVXLComposeJob>(this);
         case CVXLInformationJob::kTypeId:
             return new RecordedUiJob<CVXLInformationJob>(this);
         case CVXLProgressJob::kTypeId:

@@ -89,8 +89,8 @@ public:
     std::deque<Step> script;
     std::vector<Shown> shown;
     std::uint32_t created = 0;
-    // Types served by the engine's real jobs (error 7, information 11,
-    // progress 42, spinner 43), recorded in the log like the scripted ones.
+    // Types served by the engine's real jobs (error 7, composer 10,
+    // information 11, progress 42, spinner 43), recorded in the log like the scripted ones.
     std::set<int> realTypes;
 
     // Gives the next step to the stack's current job; false when the script
