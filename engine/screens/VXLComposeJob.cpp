@@ -98,7 +98,6 @@ void CVXLComposeJob::init()
     layout_.setAlbum(nullptr);
     exitAfterSubmit_ = false;
     submitAccepted_ = false;
-    sentResult_ = kEndSent;
     scenarioName_ = property(kPropertyScenario).toString();
     gcOp_ = hasProperty(kPropertyGcOp) ? property(kPropertyGcOp).toInt() : 0;
     if (gcOp_ == 1)
@@ -419,7 +418,7 @@ CVXLHsmState CVXLComposeJob::LoadingScenario(const CVXLEvent* e)
         return handled();
     case kReplyScenario:
         if (!e->succeeded()) {
-            showEventError(*e);
+            showError(e->result());
             return transition(&CVXLComposeJob::LoadFailed);
         }
         prefill();

@@ -168,8 +168,6 @@ private:
     // The help texts the help notice lists.
     CVXLPtrArray helpTexts_;
     CVXLList helpList_;
-    // The result the notice after a send leads to.
-    std::int32_t sentResult_ = kEndSent;
     bool submitAccepted_ = false;
     // Exit taken while the submit was out: the job ends once it is answered.
     bool exitAfterSubmit_ = false;

@@ -143,6 +143,8 @@ TEST_F(ComposeJobTest, StartCases)
     const char* composer = "composer Send To Contacts";
     const char* queueFull = "info The message queue is full.  Try removing pending and failed messages.";
     const std::vector<Case> cases = {
+        { "no such scenario", "nowhere", {}, {}, { { "error An internal error occurred.  (I95)", "Back" } }, { 8 },
+            nullptr, 0 },
         { "21 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(21); }, {},
             { { composer, "Back" } }, { 8 }, nullptr, 0 },
         { "22 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(22); }, {},
@@ -331,6 +333,36 @@ TEST_F(ComposeJobTest, ModifyAsksForTheFieldsSubFlow)
     EXPECT_FALSE(press("Modify"));
     ASSERT_TRUE(press("Exit"));
     EXPECT_EQ(ended(), (std::vector<std::int32_t> { 27, 34, 9 }));
+}
+
+// A destination's composer (gc_op 3) offers Help: the help field's texts
+// under the composer's title; "More Help" opens the help link and ends the
+// flow with 9.
+TEST_F(ComposeJobTest, HelpShowsTheHelpFieldAndMoreHelpOpensItsLink)
+{
+    client->settings().addCoolSite("gallery", "Gallery", "http://i.example/g.png", "image/png", "", "");
+    start("gallery", [](CVXLComposeJob& j) {
+        j.setProperty(CVXLComposeJob::kPropertyGcOp, CVXLVariant(3));
+        j.setProperty(CVXLComposeJob::kPropertyDestination, CVXLVariant(CVXLString("gallery")));
+    });
+    ASSERT_EQ(screen(), "composer Gallery");
+    EXPECT_EQ(screenText(*top()), "Gallery | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, "
+                                  "unplaced Help, hard Back, hard Exit");
+    EXPECT_EQ(std::string(job->layout().mediaLink().c_str()), "http://i.example/g.png");
+    ASSERT_TRUE(press("Help"));
+    ASSERT_EQ(screen(), "info Your gallery.");
+    EXPECT_EQ(screenText(*top()), "Gallery | hard More Help, hard Cancel, hard Back, hard Exit");
+    EXPECT_TRUE(top()->asInformation()->media());
+    ASSERT_TRUE(press("Back"));
+    EXPECT_EQ(screen(), "composer Gallery");
+    ASSERT_TRUE(press("Help"));
+    ASSERT_TRUE(press("More Help"));
+    std::uint32_t urls = 0;
+    for (const Request& r : requests)
+        urls += r.kind == kUIRequestProcessUrl ? 1 : 0;
+    EXPECT_EQ(urls, 1u);
+    EXPECT_EQ(ended(), std::vector<std::int32_t> { 9 });
+    EXPECT_EQ(screen(), "none");
 }
 
 } // namespace
