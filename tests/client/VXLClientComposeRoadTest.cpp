@@ -107,8 +107,9 @@ struct RoadRig {
     bool start(const char* script)
     {
         log = root.hostPath("vrax-server.log");
+        gate = log + ".gate";
         std::uint16_t port = 0;
-        server = testStartPythonPeer("vrax_server.py", { script, log, "--announce" }, log + ".out", &port);
+        server = testStartPythonPeer("vrax_server.py", { script, log, "--announce", "--gate", gate }, log + ".out", &port);
         if (server <= 0 || !driver.create())
             return false;
         client = driver.client();
@@ -226,6 +227,8 @@ struct RoadRig {
     std::vector<Request> requests;
     std::string picture;
     std::string log;
+    // The service reads no request before this file is made.
+    std::string gate;
     pid_t server = -1;
 };
 
@@ -294,7 +297,7 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
 
     // The queue as stored (its reader takes only format 6): one entry with
     // the recipients and the subject, its item file naming the picture. The
-    // sender may have begun; the entry stays until the service answers.
+    // service is still held, so the entry is there.
     const std::string folder = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
     const std::string read = msgstore({ "queue-read", folder }, &status);
@@ -315,7 +318,9 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     EXPECT_EQ(rig.top() ? rig.top()->layoutType() : kLayoutList, kLayoutList) << screenText(*rig.top());
     EXPECT_TRUE(client.hasNoActivity());
 
-    // The sender uploads the picture, then sends the message.
+    // The service answers: the sender uploads the picture, then sends the
+    // message.
+    std::ofstream(rig.gate).put('\n');
     EXPECT_TRUE(rig.follow([&] { return client.getOutboundQueueManager().count() == 0; }, 20000));
     const auto received = testFileLines(rig.log);
     ASSERT_EQ(received.size(), 2u);

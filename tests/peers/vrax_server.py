@@ -21,6 +21,9 @@ no angle brackets.
 
     vrax_server.py SCRIPT LOG --announce
                                    the same, the port printed as "PORT n"
+    vrax_server.py SCRIPT LOG --announce --gate FILE
+                                   the same, no request read before FILE
+                                   exists
 
 SCRIPT is a comma-separated list of reply names (REPLIES below), or
 "status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
@@ -41,6 +44,7 @@ import email
 import email.policy
 import hashlib
 import http.server
+import os
 import signal
 import sys
 import time
@@ -310,7 +314,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply)
 
 
-def serve(script, log_path, announce=False):
+def serve(script, log_path, announce=False, gate=None):
     server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
     server.script = script
     server.served = 0
@@ -320,6 +324,9 @@ def serve(script, log_path, announce=False):
         server.log = log
         port = server.server_address[1]
         print(("PORT %d" % port) if announce else port, flush=True)
+        # Requests wait in the listen queue until the test opens the gate.
+        while gate and not os.path.exists(gate):
+            time.sleep(0.01)
         while server.served < len(script):
             server.handle_request()
     server.server_close()
@@ -348,6 +355,8 @@ def main():
         return serve(sys.argv[1].split(","), sys.argv[2])
     if len(sys.argv) == 4 and sys.argv[3] == "--announce":
         return serve(sys.argv[1].split(","), sys.argv[2], announce=True)
+    if len(sys.argv) == 6 and sys.argv[3] == "--announce" and sys.argv[4] == "--gate":
+        return serve(sys.argv[1].split(","), sys.argv[2], announce=True, gate=sys.argv[5])
     print(__doc__)
     return 2
 
