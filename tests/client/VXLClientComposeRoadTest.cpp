@@ -42,7 +42,7 @@
 namespace {
 
 constexpr std::int32_t kReply = 77;
-constexpr const char* kPhonePicture = "NotReallyThere.jpg";
+constexpr const char* kPhonePicture = "My Documents/My Pictures/Beach.jpg";
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -303,7 +303,7 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     const std::string read = msgstore({ "queue-read", folder }, &status);
     ASSERT_EQ(status, 0) << read;
     for (const char* part : { "\"count\": 1", "\"recipients\": [\"+15550111\", \"pat@example.com\"]",
-             "[\"subj\", 4, [\"Beach day\"]]", "\"parts\": [[[65539, \"\", \"NotReallyThere.jpg\"]" })
+             "[\"subj\", 4, [\"Beach day\"]]", "\"parts\": [[[65539, \"\", \"Beach.jpg\"]" })
         EXPECT_TRUE(has(read, part)) << part << "\n" << read;
     EXPECT_EQ(client.getOutboundQueueManager().count(), 1u);
 

@@ -21,14 +21,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <fstream>
 #include <vector>
 
 namespace {
 
 constexpr std::int32_t kReply = 77;
-// The one item the platform's phone store lists; a file of that name in the
-// device root is what it reads.
-constexpr const char* kPhonePicture = "NotReallyThere.jpg";
+// The one picture of the phone store.
+constexpr const char* kPhonePicture = "My Documents/My Pictures/Beach.jpg";
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -66,11 +66,15 @@ struct ComposeRig {
         }
     }
 
-    bool start(const char* script)
+    // Gated: the service reads no request before openGate().
+    bool start(const char* script, bool gated = false)
     {
         log = root.hostPath("vrax-server.log");
+        std::vector<std::string> arguments { script, log, "--announce" };
+        if (gated)
+            arguments.insert(arguments.end(), { "--gate", log + ".gate" });
         std::uint16_t port = 0;
-        server = testStartPythonPeer("vrax_server.py", { script, log, "--announce" }, log + ".out", &port);
+        server = testStartPythonPeer("vrax_server.py", arguments, log + ".out", &port);
         if (server <= 0 || !driver.startUp())
             return false;
         CVXLClient& client = *driver.client();
@@ -85,6 +89,8 @@ struct ComposeRig {
         driver.runUntilIdle();
         return queue().loaded();
     }
+
+    void openGate() { std::ofstream(log + ".gate").put('\n'); }
 
     COutboundQueueManager& queue() { return driver.client()->getOutboundQueueManager(); }
     CMediaAccessManager& media() { return driver.client()->getMediaAccessManager(); }
@@ -204,7 +210,7 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
 TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
 {
     ComposeRig rig;
-    ASSERT_TRUE(rig.start("upload-ack,upload-ack2,error-info273"));
+    ASSERT_TRUE(rig.start("upload-ack,upload-ack2,error-info273", true));
     ASSERT_TRUE(rig.selectPhonePicture());
     const std::int32_t sentBefore = rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent);
 
@@ -212,8 +218,10 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
     ASSERT_EQ(rig.queue().count(), 1u);
     ASSERT_TRUE(rig.driver.followRealTime([&] { return rig.queue().entryAt(0).sending != 0; }, 5000));
     // The subscriber is busy from now on: the wake-up after the result
-    // leaves the refused entry where it is.
+    // leaves the refused entry where it is. The service has read nothing
+    // yet, so the result cannot come before.
     rig.driver.client()->beginActivity();
+    rig.openGate();
     EXPECT_TRUE(rig.driver.followRealTime([&] { return rig.queue().entryAt(0).rejected != 0; }, 20000));
     rig.driver.runUntilIdle();
 

@@ -286,9 +286,9 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
     EXPECT_FALSE(client.settings().store().isDirty());
     // Nothing under "pers." changed, so no settings file is written.
     driver.runUntilIdle();
-    // The media store manager has the platform's one store, the local media
-    // manager serves it.
-    EXPECT_EQ(client.getMediaStoreManager().getStoreCount(), 1u);
+    // The media store manager has the phone's and the card's stores, the
+    // local media manager serves them.
+    EXPECT_EQ(client.getMediaStoreManager().getStoreCount(), 2u);
     EXPECT_EQ(CVXLMediaStoreManager::instance(), &client.getMediaStoreManager());
     EXPECT_TRUE(client.getLocalMediaManager().isActive());
     EXPECT_FALSE(driver.root().exists(storePath("_vxl.reg")));
@@ -297,11 +297,13 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
 // The message store starts with the members: on a fresh device root it
 // makes its indexes and writes its counters.
 // The scenario's album summary (code 119) reaches the started engine's
-// local media manager and is answered with the platform store's one album:
-// its one picture, counted as images plus videos.
+// local media manager and is answered with the phone store's one album: its
+// pictures and videos counted, its sounds not.
 TEST(VXLClientStartUp, TheLocalMediaManagerAnswersTheAlbumSummary)
 {
     EngineDriver driver;
+    for (const char* name : { "Beach.jpg", "Trip/clip.3gp", "memo.amr" })
+        ASSERT_TRUE(driver.root().writeFile(std::string("My Documents/My Pictures/") + name, "media"));
     ASSERT_TRUE(driver.startUp());
     driver.runUntilIdle();
     CVXLClient& client = *driver.client();
@@ -315,7 +317,7 @@ TEST(VXLClientStartUp, TheLocalMediaManagerAnswersTheAlbumSummary)
     driver.runUntilIdle();
     EXPECT_FALSE(summary.isBusy());
     EXPECT_EQ(summary.result(), 0);
-    EXPECT_EQ(summary.itemCount(), 1u);
+    EXPECT_EQ(summary.itemCount(), 2u);
     EXPECT_STREQ(summary.album().name().c_str(), "My Media");
     asker.stop();
     driver.runUntilIdle();

@@ -42,8 +42,8 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     std::string picture(6000, '\0');
     for (std::size_t i = 0; i < picture.size(); ++i)
         picture[i] = static_cast<char>((i * 7 + i / 13) & 0xFF);
-    ASSERT_TRUE(driver.root().writeFile("IMG_0001.jpg", picture));
-    ASSERT_TRUE(driver.root().writeFile("IMG_0002.jpg", picture.substr(100)));
+    ASSERT_TRUE(driver.root().writeFile("My Documents/My Pictures/IMG_0001.jpg", picture));
+    ASSERT_TRUE(driver.root().writeFile("My Documents/My Pictures/IMG_0002.jpg", picture.substr(100)));
 
     TraceJob requester("screen flow");
     client.startChild(&requester);
@@ -78,7 +78,7 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     ASSERT_EQ(received.size(), 4u);
     for (const std::string& line : received)
         EXPECT_NE(line.find("request=media-xfer"), std::string::npos) << line;
-    EXPECT_NE(received[2].find(" attachment=6000 sha256=" + testSha256OfFile(driver.root().hostPath("IMG_0001.jpg"))),
+    EXPECT_NE(received[2].find(" attachment=6000 sha256=" + testSha256OfFile(driver.root().hostPath("My Documents/My Pictures/IMG_0001.jpg"))),
               std::string::npos)
         << received[2];
 

@@ -42,6 +42,7 @@ TEST(LocalMediaCrash, AKillDuringARecordSaveLeavesTheOldOrTheNewRecord)
     tessel::kernel::registrySetText(
         tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
     root.makeFolder("log");
+    ASSERT_TRUE(root.writeFile("My Documents/My Pictures/Beach.jpg", std::string(600, 'j')));
     const std::string tool = std::string(TESSEL_BINARY_DIR) + "/bin/mediacrash";
     std::mt19937 random(20261210);
     int saved = 0;
@@ -52,7 +53,7 @@ TEST(LocalMediaCrash, AKillDuringARecordSaveLeavesTheOldOrTheNewRecord)
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "run " << run << " status " << status;
-        const std::string bytes = root.readFile("Engine/NotReallyThere.jpg-10003.md");
+        const std::string bytes = root.readFile("Engine/Beach.jpg-10003.md");
         ASSERT_FALSE(bytes.empty()) << "run " << run;
         ++saved;
         ASSERT_EQ(checkRecord(bytes), "") << "run " << run << " spin " << spin;

@@ -39,8 +39,8 @@ public:
     {
         ASSERT_TRUE(engine.root().writeFile(
             "Application Data/Tessel/vxlcfg.xml", readSourceFile("tests/screens/data/vxlcfg.xml")));
-        // The store's one picture, which the platform's phone store lists.
-        ASSERT_TRUE(engine.root().writeFile("NotReallyThere.jpg", std::string(500, 'p')));
+        // The phone store's one picture.
+        ASSERT_TRUE(engine.root().writeFile("My Documents/My Pictures/Beach.jpg", std::string(500, 'p')));
         ScreenJobFixture::SetUp();
         client->settings().setPersistentString(kPersDatacommActive, "0");
         client->startChild(&requester);

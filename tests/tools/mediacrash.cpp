@@ -1,4 +1,4 @@
-// Saves the record of the platform media source's one item through the Local
+// Saves the record of the first of the phone's pictures through the Local
 // Media Manager over and over until a thread of its own kills the process
 // with SIGKILL after SPIN turns of a busy loop, counted from the end of the
 // first save. Each save writes one generation: every text and number of the

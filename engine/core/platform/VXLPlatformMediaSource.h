@@ -8,40 +8,56 @@
 #include "engine/core/platform/VXLPlatformFileStream.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-// The phone's media as the platform layer offers it: a fixed catalogue of one
-// store "My Media" (id 1, kind 1, the default) with one album "My Media"
-// whose only item is "NotReallyThere.jpg". Items are files named by path
-// (a name starting with "\") or in the device root.
+// The phone's own media: the picture, video and sound files under the device
+// root's picture folders. Store 1 "My Media" (kind 1, the default) is the
+// phone memory's "\My Documents\My Pictures"; store 2 "Storage Card" (kind
+// 2) is the card's "\Storage Card\DCIM", there while device.conf says a
+// card is in. Each store has one album of its files, sub-folders included,
+// in name order. An item directly in the store's folder is named by its file
+// name, one in a sub-folder by its whole phone path; an item can also be
+// named by any phone path (a name starting with "\").
 class CVXLPlatformMediaSource : public CVXLObject {
 public:
     static constexpr std::uint32_t kMaxOpenStreams = 32;
     static constexpr std::uint16_t kStoreId = 1;
     static constexpr std::int32_t kStoreKind = 1;
+    static constexpr std::uint16_t kCardStoreId = 2;
+    static constexpr std::int32_t kCardStoreKind = 2;
+    // A store's listing stops at this depth of sub-folders and this many
+    // items; links are not followed.
+    static constexpr int kMaxFolderDepth = 8;
+    static constexpr std::size_t kMaxItems = 10000;
 
     ~CVXLPlatformMediaSource() override;
 
-    // Kept, not acted upon: the catalogue is the same whatever the options.
+    // Kept, not acted upon: the listing is the same whatever the options.
     virtual void setListingOptions(std::uint32_t flags);
     virtual void enableOption(std::uint32_t option);
-    // The store's id, name, kind and default flag; answers non-zero when the
-    // store is the last one (always: there is one).
+    // A store's id, name, kind and default flag; answers non-zero when the
+    // store is the last one.
     virtual int firstStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault);
     virtual int nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault);
+    // Later listings, item names and streams are the store's (an unknown id,
+    // or none selected, is the phone store).
     virtual void selectStore(std::uint16_t id);
-    // The album "My Media" with the values 1, 1, 1, then the summary 1, 0,
-    // 0, 0, 0, then status 0; answers 1.
+    // The album named after the store with the values 1, 1, 1, then the
+    // summary: images, videos, sounds, 0, 0; then status 0; answers 1.
     virtual int listAlbums(CVXLAlbumListener* listener);
-    // "NotReallyThere.jpg" and status 0.
+    // The store's first item and status 0, or status 23 when it has none.
     virtual void firstItemName(CVXLNameListener* sink);
-    // Status 23: the album has no second item.
+    // The next item and status 0; status 23 after the last.
     virtual void nextItemName(CVXLNameListener* sink);
-    // The file's size (0 when it does not exist) and its MIME type by
-    // extension, then status 0; status 2 alone when no type is known.
+    // The file's size and its MIME type by extension, then status 0; status
+    // 2 alone when no type is known, the no-such-item status when the file
+    // is not there.
     virtual void itemInfo(const char* name, CVXLItemDetailsSink* sink, std::uint32_t value);
     // Removes the item's file: 0 when removed or not there, 1 otherwise.
     virtual void deleteItem(const char* name, CVXLCallback* sink);
-    // A stream for reading items, or null when kMaxOpenStreams are open.
+    // A stream for reading the selected store's items, or null when
+    // kMaxOpenStreams are open.
     virtual CVXLPlatformFileStream* openStream();
     virtual void closeStream(CVXLPlatformFileStream* stream);
 
@@ -51,8 +67,23 @@ public:
     std::uint32_t openStreams() const { return openStreams_; }
 
 private:
+    struct Store {
+        std::uint16_t id;
+        const char* name;
+        std::int32_t kind;
+        const char* folder;
+    };
+    // The stores there now, the card's only while it is in.
+    static std::vector<Store> stores();
+    Store current() const;
+    // The store's media files, as item names, in name order.
+    std::vector<std::string> listItems() const;
+
     std::uint32_t listingOptions_ = 0;
     std::uint32_t enabledOptions_ = 0;
     std::uint16_t selectedStore_ = 0;
     std::uint32_t openStreams_ = 0;
+    std::size_t storeCursor_ = 0;
+    std::vector<std::string> items_;
+    std::size_t itemCursor_ = 0;
 };
