@@ -20,6 +20,7 @@ constexpr ColorEntry kColors[] = {
     { kColorHighlightText, rgb(255, 255, 255) }, { kColorButtonFace, rgb(212, 208, 200) },
     { kColorButtonShadow, rgb(128, 128, 128) },  { kColorGrayText, rgb(128, 128, 128) },
     { kColorButtonText, rgb(0, 0, 0) },          { kColorButtonHighlight, rgb(255, 255, 255) },
+    { kColor3dDkShadow, rgb(64, 64, 64) },
 };
 
 struct MetricEntry {

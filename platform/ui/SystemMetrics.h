@@ -22,6 +22,7 @@ inline constexpr int kColorButtonShadow = 16;
 inline constexpr int kColorGrayText = 17;
 inline constexpr int kColorButtonText = 18;
 inline constexpr int kColorButtonHighlight = 20;
+inline constexpr int kColor3dDkShadow = 21;
 
 inline constexpr int kMetricScreenWidth = 0;
 inline constexpr int kMetricScreenHeight = 1;
