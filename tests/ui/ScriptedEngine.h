@@ -41,6 +41,8 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex_);
         current_ = script_[std::min<std::size_t>(ticks, script_.size() - 1)];
+        if (endsOnShutdown && shutdownRequests > 0)
+            current_ = Step { 4, 0xFFFFFFFF, false };
         requestWaiting_ = current_.request;
         ++ticks;
         return current_.status;
@@ -84,6 +86,8 @@ public:
     }
 
     CVXLUIRequest request { kUIRequestNewLayout };
+    // Once asked to shut down, the next tick ends the engine.
+    bool endsOnShutdown = false;
     std::atomic<int> creates { 0 };
     std::atomic<int> ticks { 0 };
     std::atomic<int> requestsPopped { 0 };

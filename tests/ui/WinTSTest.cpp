@@ -1,0 +1,171 @@
+#include "platform/kernel/Clock.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowSystem.h"
+#include "tests/support/TempDeviceRoot.h"
+#include "tests/ui/ScriptedEngine.h"
+#include "ui/WinTS.h"
+#include "ui/WinTSMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tessel;
+
+int countOf(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// The application object, telling when its loop has ended.
+class TestApp : public CWinTS {
+public:
+    using CWinTS::CWinTS;
+    int exitInstance(int exitCode) override
+    {
+        const int result = CWinTS::exitInstance(exitCode);
+        exited = true;
+        return result;
+    }
+    std::atomic<bool> exited { false };
+};
+
+// The application object on a thread of its own over a scripted engine, on
+// a driven clock; the test posts to it as the other deliverables do.
+class AppFixture {
+public:
+    explicit AppFixture(std::uint32_t startTick)
+    {
+        root.writeDeviceConf("card.present = 0\n");
+        kernel::driveClock(startTick, 1'200'000'000);
+        engine.endsOnShutdown = true;
+        app = std::make_unique<TestApp>(engine);
+        EXPECT_TRUE(app->createThread(false));
+        settle();
+    }
+    ~AppFixture()
+    {
+        // As the front end's close hook does; the engine's timers need the
+        // clock to move.
+        if (!ended())
+            app->postThreadMessage(ui::kWmClose, 0, 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!ended() && std::chrono::steady_clock::now() < until) {
+            kernel::advanceClock(10);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(ended());
+        app->join();
+        app.reset();
+        kernel::releaseClock();
+    }
+
+    bool ended() const { return app->exited; }
+    void settle()
+    {
+        for (int round = 0; round < 50; ++round) {
+            if (ended())
+                return;
+            auto appQueue = ui::MessageQueue::byId(app->threadId());
+            bool idle = !appQueue || appQueue->awaitIdle(2000);
+            if (CWinTSClient* client = clientOf()) {
+                auto host = ui::MessageQueue::byId(client->threadId());
+                if (host && !client->loopEnded() && !host->awaitIdle(50))
+                    idle = false;
+            }
+            appQueue = ui::MessageQueue::byId(app->threadId());
+            if (idle && (!appQueue || appQueue->idle()))
+                return;
+        }
+    }
+    CWinTSClient* clientOf()
+    {
+        auto answer = ui::callOnThreadWithin(app->threadId(), 2000, [this] {
+            return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(app->client()));
+        });
+        return answer ? reinterpret_cast<CWinTSClient*>(static_cast<std::uintptr_t>(*answer)) : nullptr;
+    }
+    ui::WindowHandle dialogWindow()
+    {
+        auto answer = ui::callOnThreadWithin(app->threadId(), 2000, [this] {
+            return static_cast<std::int64_t>(app->application() ? app->application()->handle() : 0);
+        });
+        return answer ? static_cast<ui::WindowHandle>(*answer) : 0;
+    }
+    std::string log() const { return root.readFile("log/ui.log"); }
+
+    TempDeviceRoot root;
+    ScriptedEngine engine;
+    std::unique_ptr<TestApp> app;
+};
+
+TEST(WinTS, TheHubTakesLaunchesAsTheyComeAndKeepsOneForLater)
+{
+    enum Kind { Launch, LaunchToDialog, PostToService, EngineEnded, Wait };
+    struct Action {
+        Kind kind;
+        std::uint32_t ms = 0;
+    };
+    struct Case {
+        const char* what;
+        std::uint32_t startTick;
+        std::vector<Action> actions;
+        int commands;   // launches the dialog got
+        int debounced;  // launches ignored
+        int exits;      // launches during a screen
+        bool dialog;    // a dialog is there at the end
+        bool ended;     // the program ended
+    };
+    const Case cases[] = {
+        { "one launch makes the dialog", 5000, { { Launch } }, 1, 0, 0, true, false },
+        { "a second 150 ms later is ignored", 5000, { { Launch }, { Wait, 150 }, { Launch } }, 1, 1, 0, true, false },
+        { "250 ms later it ends the screen and comes again", 5000, { { Launch }, { Wait, 250 }, { Launch } }, 2, 0, 1,
+          true, false },
+        { "150 ms across the wrap of the tick count", 0xFFFFFF9C, { { Launch }, { Wait, 150 }, { Launch } }, 1, 1, 0,
+          true, false },
+        { "250 ms across the wrap", 0xFFFFFF9C, { { Launch }, { Wait, 250 }, { Launch } }, 2, 0, 1, true, false },
+        { "with lParam 0 the dialog's window sends it to the hub", 5000,
+          { { Launch }, { Wait, 250 }, { LaunchToDialog } }, 2, 0, 1, true, false },
+        { "0x8003 without a dialog makes one, which leaves it", 5000, { { PostToService } }, 0, 0, 0, true, false },
+        { "the engine's end without a dialog ends the program", 5000, { { EngineEnded } }, 0, 0, 0, false, true },
+        { "and with one", 5000, { { Launch }, { EngineEnded } }, 1, 0, 0, false, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppFixture fixture(c.startTick);
+        const ui::WindowHandle hidden = fixture.app->hiddenWindow();
+        ASSERT_NE(hidden, 0u);
+        for (const Action& action : c.actions) {
+            switch (action.kind) {
+            case Launch: ui::postMessage(hidden, kMsgLaunch, 0, 0); break;
+            case LaunchToDialog: ui::postMessage(fixture.dialogWindow(), kMsgLaunch, 0, 0); break;
+            case PostToService: ui::postMessage(hidden, kMsgLaunchPostToService, 0, 0); break;
+            case EngineEnded: ui::postMessage(hidden, kWmMainShutdown, 0, 0); break;
+            case Wait: kernel::advanceClock(action.ms); break;
+            }
+            fixture.settle();
+        }
+        const std::string log = fixture.log();
+        EXPECT_EQ(countOf(log, "OnLaunchCommand"), c.commands) << log;
+        EXPECT_EQ(countOf(log, "Launch Debounce Catch, ignoring"), c.debounced);
+        EXPECT_EQ(countOf(log, "OnLaunchExit"), c.exits);
+        EXPECT_EQ(countOf(log, "Send Pending Action"), c.exits);
+        if (c.ended) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!fixture.ended() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            EXPECT_TRUE(fixture.ended());
+        } else {
+            EXPECT_EQ(fixture.dialogWindow() != 0, c.dialog);
+        }
+    }
+}
+
+} // namespace

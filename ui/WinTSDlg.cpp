@@ -1,0 +1,430 @@
+#include "ui/WinTSDlg.h"
+
+#include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLLayout.h"
+#include "platform/kernel/TextCodec.h"
+#include "platform/mapi/MapiFolder.h"
+#include "platform/mapi/MapiSession.h"
+#include "platform/mapi/MessageStore.h"
+#include "platform/mapi/PropValue.h"
+#include "platform/shell/ShellExecute.h"
+#include "platform/tesselres/TesselRes.h"
+#include "platform/ui/WindowSystem.h"
+#include "ui/WinTSClient.h"
+#include "ui/WinTSLog.h"
+#include "ui/WinTSMessages.h"
+#include "ui/WinTSRegistry.h"
+#include "ui/WinTSStorage.h"
+
+#include <string>
+#include <vector>
+
+using tessel::kernel::wideToUtf8;
+
+namespace {
+
+// The service's notices, as the clean-up compares them (with case).
+constexpr const char* kServiceNoticeClass = "IPM.SMStext.Tessel";
+constexpr const char16_t* kBrowser = u"/Windows/iexplore.exe";
+
+} // namespace
+
+CWinTSDlg::CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow)
+    : base_(u"Norvane Tessel")
+    , client_(client)
+    , hiddenWindow_(hiddenWindow)
+{
+    LoadFontFromRegistry(u"MainMenu", &menuFont_);
+    registryReadDword(u"UIConfig", u"ForegroundForce", &foregroundForce_, 1500);
+}
+
+CWinTSDlg::~CWinTSDlg()
+{
+    DeleteTempFiles();
+    for (int i = top_; i >= 0; --i)
+        stack_[i] = nullptr;
+}
+
+bool CWinTSDlg::create()
+{
+    if (!createModeless(u"Tessel"))
+        return false;
+    show(false);
+    return true;
+}
+
+void CWinTSDlg::onCreate()
+{
+    // An empty menu bar: the layouts bring their own soft keys.
+    setMenuBar(std::make_shared<tessel::ui::Menu>());
+    client_.SetWindow(handle(), kWmMainActivity, kWmMainShutdown, kWmMainDontRun);
+    setText(u"Tessel");
+}
+
+WinTSDialogLink CWinTSDlg::link() const
+{
+    return WinTSDialogLink { handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded, kMsgElementStored };
+}
+
+CWinTSLayoutWindow* CWinTSDlg::layoutWindow(int index) const
+{
+    return index >= 0 && index <= top_ ? stack_[index] : nullptr;
+}
+
+CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t, tessel::ui::Window*, CVXLLayout*,
+                                                  const WinTSDialogLink&)
+{
+    return nullptr;
+}
+
+void CWinTSDlg::kick()
+{
+    client_.ArmTimer(1);
+}
+
+std::int64_t CWinTSDlg::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+{
+    switch (message) {
+    case kMsgLaunch:
+        winTSLog(kLogInfo, "OnLaunchCommand: launch requests are not read yet");
+        return 0;
+    case kMsgLaunchExit:
+        OnLaunchExit();
+        return 0;
+    case kWmMainActivity:
+        OnEngineRequest(wParam);
+        return 0;
+    case kWmMainShutdown:
+        OnEngineShutdown();
+        return 0;
+    case kWmMainDontRun:
+        winTSLog(kLogTrace, "OnDontRun() received");
+        return 0;
+    case kMsgRun:
+        winTSLog(kLogTrace, "OnRun() received");
+        kick();
+        return 0;
+    case kMsgActionSubmitted:
+    case kMsgActionsMapped:
+    case kMsgElementStored:
+        kick();
+        return 1;
+    case kMsgLayoutEnded:
+        OnLayoutReleased(reinterpret_cast<CVXLLayout*>(static_cast<std::uintptr_t>(wParam)), lParam);
+        return 0;
+    case tessel::ui::kWmTimer:
+        OnTimer(wParam);
+        return 0;
+    default:
+        return Dialog::windowProc(message, wParam, lParam);
+    }
+}
+
+bool CWinTSDlg::systemStatePasses(const char* what)
+{
+    char16_t text[kStateTextCapacity] = {};
+    if (WinTS_CheckSystemState(text, kStateTextCapacity))
+        return true;
+    text[kStateTextCapacity - 1] = 0;
+    ShowHtmlNotification(text);
+    winTSLog(kLogWarning, std::string("WinTS_CheckSystemState does not pass - ") + what);
+    QuitApplication();
+    return false;
+}
+
+void CWinTSDlg::OnEngineRequest(std::uint64_t wParam)
+{
+    // Everything of the request is copied first: a kick inside a nested run
+    // lets the engine step, and its next step frees the request.
+    const auto* request = reinterpret_cast<const CVXLUIRequest*>(static_cast<std::uintptr_t>(wParam));
+    if (!request) {
+        kick();
+        return;
+    }
+    const UIRequestKind kind = request->kind();
+    CVXLLayout* layout = request->layout();
+    CVXLLayout* replaced = request->replacedLayout();
+    const std::string url = request->url().c_str();
+    request = nullptr;
+
+    switch (kind) {
+    case kUIRequestNewLayout:
+        if (!systemStatePasses("NEW_LAYOUT"))
+            return;
+        tessel::ui::killTimer(handle(), kHideTimer);
+        CreateLayout(layout);
+        TraceEvent(kLogTrace, kTraceActivity, 0, 0, "New");
+        return;
+    case kUIRequestReleaseLayout:
+        ReleaseLayout(layout);
+        TraceEvent(kLogTrace, kTraceActivity, 0, 0, "Release");
+        return;
+    case kUIRequestUpdatedLayout:
+        if (!systemStatePasses("UPDATED_LAYOUT"))
+            return;
+        UpdateLayout(layout);
+        TraceEvent(kLogTrace, kTraceActivity, 0, 0, "Updated");
+        return;
+    case kUIRequestReplaceLayout:
+        CreateLayout(layout);
+        ReleaseLayout(replaced);
+        TraceEvent(kLogTrace, kTraceActivity, 0, 0, "Replace");
+        return;
+    case kUIRequestReturnToMenu:
+        winTSLog(kLogTrace, "Returning to main menu...");
+        ReturnToMain();
+        return;
+    case kUIRequestProcessUrl:
+        winTSLog(kLogTrace, "process URL");
+        LaunchBrowser(url);
+        kick();
+        return;
+    case kUIRequestReturnToIdle:
+        winTSLog(kLogTrace, "Returning to IDLE...");
+        ReturnToMain();
+        return;
+    default:
+        // Nothing here shows these; the engine is kicked so it never waits.
+        TraceEvent(kLogInfo, kTraceActivity, static_cast<std::int32_t>(kind), 0, "UNSUPPORTED");
+        kick();
+        return;
+    }
+}
+
+void CWinTSDlg::CreateLayout(CVXLLayout* layout)
+{
+    if (!layout) {
+        kick();
+        return;
+    }
+    const std::uint32_t type = layout->layoutType();
+    if (top_ + 1 >= kMaxLayouts) {
+        winTSLog(kLogWarning, "a layout beyond the screen stack's 30 is released");
+        releaseToEngine(layout);
+        return;
+    }
+    tessel::ui::Window* parent = top_ >= 0 ? static_cast<tessel::ui::Window*>(stack_[top_]) : this;
+    const bool windowless = type == kLayoutMediaBrowser || type == kLayoutMessageList
+        || type == kLayoutMessageSummary || type == kLayoutThreadList;
+    CWinTSLayoutWindow* window = windowless ? nullptr : createLayoutWindow(type, parent, layout, link());
+    if (!window) {
+        if (!windowless)
+            winTSLog(kLogInfo, "Unsupported layout type " + std::to_string(type));
+        answerWithoutWindow(layout);
+        return;
+    }
+    show(true);
+    stack_[++top_] = window;
+    layout->setView(window);
+    if (top_ > 0) {
+        tessel::ui::postMessage(stack_[top_ - 1]->handle(), kWmLayoutRunChild, reinterpret_cast<std::uintptr_t>(window),
+                                0);
+        return;
+    }
+    if (bottomRunning_)
+        winTSAssert("the bottom layout runs already");
+    bottomRunning_ = true;
+    const int result = window->run(this);
+    delete window;
+    bottomRunning_ = false;
+    tessel::ui::postMessage(handle(), kMsgLayoutEnded, reinterpret_cast<std::uintptr_t>(layout), result);
+}
+
+// A layout without a window: the media browser goes on, the others go back,
+// else exit, else go back to the engine.
+void CWinTSDlg::answerWithoutWindow(CVXLLayout* layout)
+{
+    const std::uint32_t type = layout->layoutType();
+    std::vector<std::uint32_t> actions;
+    if (type == kLayoutMediaBrowser)
+        actions.push_back(kLayoutActionContinue);
+    actions.push_back(kLayoutActionBack);
+    actions.push_back(kLayoutActionExit);
+    for (std::uint32_t action : actions) {
+        const std::uint32_t id = layoutEventId(type, action);
+        if (layout->submitAction(id) == 1) {
+            tessel::ui::postMessage(handle(), kMsgActionSubmitted, id, 0);
+            return;
+        }
+    }
+    winTSLog(kLogWarning, "SubmitAction failure: layout type " + std::to_string(type) + " released");
+    releaseToEngine(layout);
+}
+
+void CWinTSDlg::releaseToEngine(CVXLLayout* layout)
+{
+    client_.postThreadMessage(kMsgReleaseLayout, reinterpret_cast<std::uintptr_t>(layout), 0);
+    kick();
+}
+
+void CWinTSDlg::ReleaseLayout(CVXLLayout* layout)
+{
+    if (!layout) {
+        kick();
+        return;
+    }
+    auto* window = static_cast<CWinTSLayoutWindow*>(layout->view());
+    if (!window) {
+        winTSLog(kLogTrace, "Released MESSAGE_THREAD_BROWSER");
+        releaseToEngine(layout);
+        return;
+    }
+    tessel::ui::postMessage(window->handle(), kWmLayoutRelease, 0, 0);
+}
+
+void CWinTSDlg::UpdateLayout(CVXLLayout* layout)
+{
+    auto* window = layout ? static_cast<CWinTSLayoutWindow*>(layout->view()) : nullptr;
+    if (!window) {
+        winTSLog(kLogTrace, "an update of a layout without a window");
+        kick();
+        return;
+    }
+    window->update(layout);
+}
+
+void CWinTSDlg::OnLayoutReleased(CVXLLayout* layout, std::int64_t result)
+{
+    if (top_ < 0 || !layout || layout->view() != stack_[top_])
+        winTSAssert("the ended layout's window is not the top of the stack");
+    if (layout)
+        layout->detachView();
+    if (top_ >= 0)
+        stack_[top_--] = nullptr;
+    if (top_ < 0) {
+        if (result == 1) {
+            winTSLog(kLogTrace, "Released with an EXIT, return to main");
+            ReturnToMain();
+        } else {
+            winTSLog(kLogTrace,
+                     "Released with an something other than an exit.  If there is long delay we want to hide");
+            tessel::ui::setTimer(handle(), kHideTimer, kHideAfterMs);
+        }
+    }
+    client_.postThreadMessage(kMsgReleaseLayout, reinterpret_cast<std::uintptr_t>(layout), 0);
+    kick();
+}
+
+void CWinTSDlg::ReturnToMain()
+{
+    winTSLog(kLogTrace, "Returning to main");
+    if (reopenConfigure_) {
+        reopenConfigure_ = false;
+        winTSLog(kLogInfo, "LaunchToConfigure: the configuration menu is not built yet");
+    } else {
+        tessel::ui::setTimer(handle(), kHideTimer, kHideAfterMs);
+        runExitCommand();
+        OnClose();
+    }
+    CleanSmsInbox();
+    kick();
+}
+
+void CWinTSDlg::runExitCommand()
+{
+    if (exitCommand_.empty())
+        return;
+    const std::u16string command = exitCommand_;
+    exitCommand_.clear();
+    const std::size_t blank = command.find(u' ');
+    tessel::shell::ShellExecuteInfo info;
+    info.window = handle();
+    info.file = command.substr(0, blank);
+    info.parameters = blank == std::u16string::npos ? std::u16string() : command.substr(blank + 1);
+    info.show = tessel::shell::kSwShow;
+    if (!tessel::shell::shellExecuteEx(&info))
+        winTSLog(kLogWarning, "the exit command did not start: " + wideToUtf8(command));
+}
+
+void CWinTSDlg::LaunchBrowser(const std::string& url)
+{
+    tessel::shell::ShellExecuteInfo info;
+    info.window = handle();
+    info.file = kBrowser;
+    info.parameters = tessel::kernel::utf8ToWide(url);
+    info.show = tessel::shell::kSwShow;
+    tessel::shell::shellExecuteEx(&info);
+}
+
+void CWinTSDlg::CleanSmsInbox()
+{
+    using namespace tessel::mapi;
+    auto session = MapiSession::logon();
+    if (!session)
+        return;
+    for (const PropRow& row : session->storeTable({ kPropDisplayName, kPropEntryId })) {
+        if (row.size() < 2 || row[0].text.find("SMS") == std::string::npos)
+            continue;
+        std::unique_ptr<MessageStore> store;
+        if (session->openStore(row[1].text, &store) != kMapiOk || !store)
+            return;
+        std::unique_ptr<MapiFolder> inbox;
+        if (store->openFolder(store->getProps({ kPropInboxEntryId })[0].text, &inbox) != kMapiOk || !inbox)
+            return;
+        int deleted = 0;
+        for (const PropRow& message : inbox->contentsTable({ kPropEntryId, kPropMessageClass })) {
+            if (message.size() < 2 || message[1].text != kServiceNoticeClass)
+                continue;
+            if (inbox->deleteMessages({ message[0].text }) == kMapiOk)
+                ++deleted;
+        }
+        if (deleted > 0)
+            winTSLog(kLogInfo, "CleanSmsInbox deleted " + std::to_string(deleted) + " service notices");
+        return;
+    }
+}
+
+void CWinTSDlg::OnClose()
+{
+    if (top_ >= 0) {
+        winTSLog(kLogTrace, "OnClose overruled...we have layouts still");
+        return;
+    }
+    if (hiddenWindow_ != 0) {
+        winTSLog(kLogTrace, "OnClose WM_RETURN_TO_MENU");
+        client_.SetWindow(hiddenWindow_, kWmMainActivity, kWmMainShutdown, kWmMainDontRun);
+        tessel::ui::postMessage(hiddenWindow_, kWmReturnToMenu, 0, 0);
+    }
+    hiddenWindow_ = 0;
+    destroy();
+}
+
+void CWinTSDlg::OnTimer(std::uint64_t id)
+{
+    if (id != kHideTimer)
+        return;
+    tessel::ui::killTimer(handle(), kHideTimer);
+    if (top_ < 0) {
+        winTSLog(kLogTrace, "WM_TIMER Hide us if we linger w/o a new layout");
+        show(false);
+    }
+}
+
+void CWinTSDlg::OnLaunchExit()
+{
+    winTSLog(kLogInfo, "OnLaunchExit");
+    if (top_ >= 0) {
+        stack_[top_]->submitExit();
+        kick();
+        return;
+    }
+    winTSLog(kLogInfo, "No Layouts, we are returning to main");
+    ReturnToMain();
+}
+
+void CWinTSDlg::OnEngineShutdown()
+{
+    // The engine has ended: the screens and the program end with it.
+    winTSLog(kLogInfo, "WM_MAIN_SHUTDOWN: the engine has ended");
+    QuitApplication();
+}
+
+int CWinTSDlg::ForwardKeyDown(std::uint32_t key)
+{
+    return top_ >= 0 ? stack_[top_]->forwardKeyDown(key) : 0;
+}
+
+int CWinTSDlg::ForwardChar(std::uint32_t character)
+{
+    return top_ >= 0 ? stack_[top_]->forwardChar(character) : 0;
+}
