@@ -1,0 +1,353 @@
+#include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLUiJob.h"
+#include "platform/kernel/Clock.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Notification.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowSystem.h"
+#include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
+#include "tests/ui/ScriptedEngine.h"
+#include "ui/WinTSClient.h"
+#include "ui/WinTSDlg.h"
+#include "ui/WinTSMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tessel;
+
+// The job behind a layout: it keeps the actions submitted to it.
+class RecordingJob : public CVXLUiJob {
+public:
+    int typeId() const override { return 1; }
+    void onLayoutAction(std::uint32_t eventId) override { actions.push_back(eventId); }
+    std::vector<std::uint32_t> actions;
+};
+
+// A layout of any type offering the actions given, in state 0.
+class OfferingLayout : public CVXLLayout {
+public:
+    OfferingLayout(std::uint32_t type, std::vector<std::uint32_t> actions, RecordingJob* job)
+        : CVXLLayout(type)
+    {
+        for (std::uint32_t action : actions)
+            rows_.push_back(CVXLLayoutCommandRow { 0, layoutEventId(type, action), kActionKindMenuItem, 795 });
+        setOwner(job);
+    }
+    const CVXLLayoutCommandRow* getCommandTable() const override { return rows_.data(); }
+    std::uint32_t getCommandCount() const override { return static_cast<std::uint32_t>(rows_.size()); }
+
+private:
+    std::vector<CVXLLayoutCommandRow> rows_;
+};
+
+// A plain layout window that tells the test when it shows.
+class ShownWindow : public CWinTSLayoutWindow {
+public:
+    ShownWindow(CVXLLayout* layout, const WinTSDialogLink& link, std::function<void(ShownWindow&)> shown)
+        : CWinTSLayoutWindow(u"ShownWindow", layout, link)
+        , shown_(std::move(shown))
+    {
+    }
+
+protected:
+    void onCreate() override
+    {
+        if (shown_)
+            tessel::ui::postMessage(handle(), tessel::ui::kWmApp + 0x100, 0, 0);
+    }
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == tessel::ui::kWmApp + 0x100) {
+            shown_(*this);
+            return 0;
+        }
+        return CWinTSLayoutWindow::windowProc(message, wParam, lParam);
+    }
+
+private:
+    std::function<void(ShownWindow&)> shown_;
+};
+
+// The main dialog with windows for menu lists (type 10) only.
+class TestDialog : public CWinTSDlg {
+public:
+    using CWinTSDlg::CWinTSDlg;
+    std::function<void(ShownWindow&)> shown;
+
+protected:
+    CWinTSLayoutWindow* createLayoutWindow(std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout,
+                                           const WinTSDialogLink& link) override
+    {
+        return type == kLayoutMenuList ? new ShownWindow(layout, link, shown) : nullptr;
+    }
+};
+
+class Recorder : public ui::Window {
+public:
+    std::vector<std::uint32_t> ids;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message >= ui::kWmApp)
+            ids.push_back(message);
+        return Window::windowProc(message, wParam, lParam);
+    }
+};
+
+// The main dialog on this thread, the engine host thread over a scripted
+// engine, the hidden window a recorder; a driven clock.
+class DialogFixture {
+public:
+    DialogFixture()
+    {
+        root.writeDeviceConf("card.present = 0\n");
+        kernel::driveClock(1000, 1'200'000'000);
+        client = std::make_unique<CWinTSClient>(engine);
+        hidden.create(u"Hidden", u"Tessel");
+        client->SetWindow(hidden.handle(), kWmMainActivity, kWmMainShutdown, kWmMainDontRun);
+        EXPECT_TRUE(client->createThread(false));
+        dialog = std::make_unique<TestDialog>(*client, hidden.handle());
+        EXPECT_TRUE(dialog->create());
+        advance(1);
+    }
+    ~DialogFixture()
+    {
+        dialog.reset();
+        client.reset();
+        hidden.destroy();
+        kernel::releaseClock();
+    }
+
+    void pump()
+    {
+        ui::Message message;
+        while (ui::peekMessage(&message, true)) {
+            if (message.id == ui::kWmQuit) {
+                quits++;
+                continue;
+            }
+            ui::dispatchMessage(message);
+        }
+    }
+    void settle()
+    {
+        for (int round = 0; round < 20; ++round) {
+            pump();
+            auto queue = ui::MessageQueue::byId(client->threadId());
+            if (queue && !client->loopEnded())
+                queue->awaitIdle(2000);
+            ui::Message message;
+            if (!ui::peekMessage(&message, false))
+                return;
+        }
+    }
+    void advance(std::uint32_t ms)
+    {
+        kernel::advanceClock(ms);
+        settle();
+    }
+    // Hands the dialog a request as the host thread does, and lets both
+    // threads answer it.
+    void request(CVXLUIRequest& r)
+    {
+        ui::postMessage(dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(&r), 0);
+        settle();
+        advance(1);
+    }
+
+    TempDeviceRoot root;
+    ScriptedEngine engine;
+    std::unique_ptr<CWinTSClient> client;
+    Recorder hidden;
+    std::unique_ptr<TestDialog> dialog;
+    int quits = 0;
+};
+
+CVXLUIRequest* newRequest(UIRequestKind kind, CVXLLayout* layout = nullptr, CVXLLayout* replaced = nullptr)
+{
+    auto* request = new CVXLUIRequest(kind);
+    request->setLayout(layout);
+    request->setReplacedLayout(replaced);
+    return request;
+}
+
+TEST(WinTSDlg, EveryRequestIsAnsweredAndTheEngineStepsOn)
+{
+    constexpr std::uint32_t kBack = kLayoutActionBack;
+    constexpr std::uint32_t kExit = kLayoutActionExit;
+    constexpr std::uint32_t kContinue = kLayoutActionContinue;
+    struct Case {
+        const char* what;
+        UIRequestKind kind;
+        std::uint32_t type;
+        std::vector<std::uint32_t> offered;
+        std::uint32_t submitted; // 0: none
+        bool released;
+    };
+    const Case cases[] = {
+        { "a media browser goes on", kUIRequestNewLayout, 7, { kBack, kContinue }, 0x70067, false },
+        { "a message list goes back", kUIRequestNewLayout, 11, { kBack, kExit }, 0xB0065, false },
+        { "a message summary goes back", kUIRequestNewLayout, 13, { kBack }, 0xD0065, false },
+        { "a thread list goes back", kUIRequestNewLayout, 14, { kBack }, 0xE0065, false },
+        { "a message view has no window yet: back", kUIRequestNewLayout, 15, { kExit, kBack }, 0xF0065, false },
+        { "without Back: Exit", kUIRequestNewLayout, 13, { kExit }, 0xD0066, false },
+        { "a layout type with no window at all", kUIRequestNewLayout, 9, { kBack }, 0x90065, false },
+        { "offering neither: released", kUIRequestNewLayout, 14, { kContinue }, 0, true },
+        { "an updated layout without a window", kUIRequestUpdatedLayout, 13, { kBack }, 0, false },
+        { "a release without a window", kUIRequestReleaseLayout, 13, { kBack }, 0, true },
+        { "a text message request", kUIRequestSmsMessage, 13, {}, 0, false },
+        { "a printer request", kUIRequestSendToPrinter, 13, {}, 0, false },
+        { "a kind outside the list", static_cast<UIRequestKind>(42), 13, {}, 0, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogFixture fixture;
+        RecordingJob job;
+        OfferingLayout layout(c.type, c.offered, &job);
+        CVXLUIRequest* request = newRequest(c.kind, &layout);
+        const int ticks = fixture.engine.ticks;
+        fixture.request(*request);
+        delete request;
+        EXPECT_EQ(job.actions, c.submitted ? std::vector<std::uint32_t> { c.submitted } : std::vector<std::uint32_t> {});
+        EXPECT_EQ(fixture.engine.releasedLayouts(),
+                  c.released ? std::vector<CVXLLayout*> { &layout } : std::vector<CVXLLayout*> {});
+        EXPECT_GT(fixture.engine.ticks, ticks) << "the engine was kicked";
+        EXPECT_EQ(fixture.dialog->top(), -1);
+    }
+}
+
+TEST(WinTSDlg, AReplacementHoldsBothScreensThenTheyAreReleased)
+{
+    DialogFixture fixture;
+    RecordingJob job;
+    OfferingLayout first(10, { kLayoutActionBack }, &job);
+    OfferingLayout second(10, { kLayoutActionBack }, &job);
+    std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &first));
+    std::unique_ptr<CVXLUIRequest> replace(newRequest(kUIRequestReplaceLayout, &second, &first));
+    std::unique_ptr<CVXLUIRequest> release(newRequest(kUIRequestReleaseLayout, &second));
+    int topWhileBoth = -2;
+    std::vector<CVXLLayout*> releasedWhileBoth { nullptr };
+    fixture.dialog->shown = [&](ShownWindow& window) {
+        if (window.layout() == &first) {
+            EXPECT_TRUE(fixture.dialog->visible());
+            ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(replace.get()), 0);
+            return;
+        }
+        topWhileBoth = fixture.dialog->top();
+        releasedWhileBoth = fixture.engine.releasedLayouts();
+        ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(release.get()), 0);
+    };
+    fixture.request(*show);
+    EXPECT_EQ(topWhileBoth, 1) << "the new screen opens before the old one goes";
+    EXPECT_TRUE(releasedWhileBoth.empty());
+    EXPECT_EQ(fixture.dialog->top(), -1);
+    EXPECT_EQ(fixture.engine.releasedLayouts(), (std::vector<CVXLLayout*> { &second, &first }));
+    EXPECT_EQ(first.view(), nullptr);
+    EXPECT_EQ(second.view(), nullptr);
+
+    // Ended without an EXIT: the dialog hides after a second with no new screen.
+    EXPECT_TRUE(fixture.dialog->visible());
+    fixture.advance(998);
+    EXPECT_TRUE(fixture.dialog->visible());
+    fixture.advance(1);
+    EXPECT_FALSE(fixture.dialog->visible());
+    EXPECT_TRUE(fixture.dialog->exists()) << "hidden, not closed";
+}
+
+TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
+{
+    DialogFixture fixture;
+    RecordingJob job;
+    std::vector<std::unique_ptr<OfferingLayout>> layouts;
+    std::vector<std::unique_ptr<CVXLUIRequest>> requests;
+    for (int i = 0; i < 31; ++i) {
+        layouts.push_back(std::make_unique<OfferingLayout>(10, std::vector<std::uint32_t> { kLayoutActionBack }, &job));
+        requests.emplace_back(newRequest(kUIRequestNewLayout, layouts.back().get()));
+    }
+    std::vector<std::unique_ptr<CVXLUIRequest>> releases;
+    int shown = 0;
+    int deepest = -1;
+    fixture.dialog->shown = [&](ShownWindow&) {
+        ++shown;
+        deepest = std::max(deepest, fixture.dialog->top());
+        ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(requests[shown].get()),
+                        0);
+        if (shown < 30)
+            return;
+        // The 31st is answered; then every screen is released from the top.
+        for (int i = 29; i >= 0; --i) {
+            releases.emplace_back(newRequest(kUIRequestReleaseLayout, layouts[i].get()));
+            ui::postMessage(fixture.dialog->handle(), kWmMainActivity,
+                            reinterpret_cast<std::uintptr_t>(releases.back().get()), 0);
+        }
+    };
+    fixture.request(*requests[0]);
+    EXPECT_EQ(shown, 30);
+    EXPECT_EQ(deepest, 29);
+    const std::vector<CVXLLayout*> released = fixture.engine.releasedLayouts();
+    ASSERT_EQ(released.size(), 31u);
+    EXPECT_EQ(released[0], layouts[30].get()) << "the 31st went back first, without a window";
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(released[1 + i], layouts[29 - i].get());
+    EXPECT_EQ(fixture.dialog->top(), -1);
+    EXPECT_TRUE(job.actions.empty());
+}
+
+TEST(WinTSDlg, ReturnToMenuRunsTheExitCommandCleansTheInboxAndCloses)
+{
+    DialogFixture fixture;
+    // The exit command's program: writes its arguments, one a line.
+    fixture.root.writeFile("windows/script", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + fixture.root.hostPath("args.txt") + "'\n");
+    ::chmod(fixture.root.hostPath("windows/script").c_str(), 0755);
+    const std::string inbox = fixture.root.hostPath("mapi/SMS/Inbox");
+    fixture.root.makeFolder("mapi/SMS/Inbox");
+    for (const char* kind : { "IPM.SMStext.Tessel", "IPM.SMSText.Tessel", "IPM.SMStext.Tessel", "IPM.SMStext.TesselX",
+                              "IPM.Note" }) {
+        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py write '"
+                                                     + inbox + "' '{\"props\": [[\"001a001f\", \"" + kind + "\"]]}' 2>&1");
+        ASSERT_EQ(run.status, 0) << run.output;
+    }
+    fixture.dialog->setExitCommand(u"\\windows\\script a b");
+    std::unique_ptr<CVXLUIRequest> menu(newRequest(kUIRequestReturnToMenu));
+    fixture.request(*menu);
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!fixture.root.exists("args.txt") && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(fixture.root.readFile("args.txt"), "a\nb\n");
+    const TestCommandResult list = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py list '"
+                                                  + inbox + "' | cut -d' ' -f2 | sort 2>&1");
+    EXPECT_EQ(list.output, "IPM.Note\nIPM.SMSText.Tessel\nIPM.SMStext.TesselX\n") << "only the exact class went";
+    EXPECT_FALSE(fixture.dialog->exists()) << "the dialog closed itself";
+    ASSERT_FALSE(fixture.hidden.ids.empty());
+    EXPECT_EQ(fixture.hidden.ids.front(), kWmReturnToMenu);
+    EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmMainActivity), 0);
+    EXPECT_EQ(fixture.client->window(), fixture.hidden.handle()) << "engine messages go to the hidden window again";
+}
+
+TEST(WinTSDlg, ARefusedSystemCheckShowsItsTextAndEndsTheProgram)
+{
+    DialogFixture fixture;
+    fixture.root.writeDeviceConf("card.present = 0\nsystem.refuse = The phone is busy\n");
+    RecordingJob job;
+    OfferingLayout layout(13, { kLayoutActionBack }, &job);
+    std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &layout));
+    ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(show.get()), 0);
+    fixture.settle();
+    EXPECT_EQ(fixture.quits, 1);
+    EXPECT_NE(fixture.root.readFile("log/notify.log").find("The phone is busy"), std::string::npos);
+    EXPECT_TRUE(job.actions.empty());
+    ui::MessageQueue::current()->takeQuit();
+}
+
+} // namespace
