@@ -50,6 +50,11 @@ public:
     virtual void commit() { commitMark_ = 1; }
 
     std::uint8_t commitMark() const { return commitMark_; }
+    // A list clears or sets it on all its items at once (its valid flag).
+    void setCommitMark(std::uint8_t mark) { commitMark_ = mark; }
+    // The absolute list index a windowed list selected the element at.
+    std::int32_t indexWord() const { return indexWord_; }
+    void setIndexWord(std::int32_t index) { indexWord_ = index; }
 
     // The layout or job the element belongs to; null until one takes it.
     CVXLObject* elementOwner() const { return owner_; }
@@ -70,5 +75,6 @@ public:
 
 private:
     CVXLObject* owner_ = nullptr;
+    std::int32_t indexWord_ = 0;
     std::uint8_t commitMark_ = 0;
 };

@@ -14,6 +14,8 @@ public:
     {
     }
 
+    // A counter used as a tracked value: the current value, uncommitted.
+    void set(std::int32_t value) { change_ = value; }
     void increase() { change_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(change_) + 1u); }
     bool changed() const { return change_ != seen_; }
     void commit() { seen_ = change_; }
