@@ -414,6 +414,12 @@ private:
         std::int32_t takeOneShotFilter() override;
         void armNoAutoSelect() override;
         bool takeNoAutoSelect() override;
+        bool configString(std::int32_t item, CVXLString& value) const override;
+        CVXLEventHandler* inboundManager() override;
+        CPremiumInboxManager* premiumInbox() override;
+        CVXLThreadDB* threadDB() override;
+        void wireMessageService(CMessageServiceJob& job) override;
+        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
 
     private:
         CVXLClient* client_;

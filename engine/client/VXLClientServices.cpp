@@ -389,3 +389,35 @@ bool CVXLClient::ScreensFace::takeNoAutoSelect()
     client_->noAutoSelect_ = false;
     return armed;
 }
+
+bool CVXLClient::ScreensFace::configString(std::int32_t item, CVXLString& value) const
+{
+    value = CVXLString();
+    return client_->settings_.getConfigString(item, &value) != 0;
+}
+
+CVXLEventHandler* CVXLClient::ScreensFace::inboundManager()
+{
+    return &client_->inboundManager_;
+}
+
+CPremiumInboxManager* CVXLClient::ScreensFace::premiumInbox()
+{
+    return &client_->premiumInbox_;
+}
+
+CVXLThreadDB* CVXLClient::ScreensFace::threadDB()
+{
+    return &client_->threadDB_;
+}
+
+// As the Client wires its own.
+void CVXLClient::ScreensFace::wireMessageService(CMessageServiceJob& job)
+{
+    job.setStore(&client_->messageStoreManager_);
+    job.setInbound(&client_->inboundManager_);
+    job.setThreadDB(&client_->threadDB_);
+    job.setOnlineMedia(&client_->onlineMediaManager_);
+    job.setServices(&client_->messageStoreFace_);
+    job.setOutboundQueue(&client_->outboundQueue_);
+}

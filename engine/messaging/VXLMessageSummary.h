@@ -62,6 +62,9 @@ public:
     const CVXLString& fromAddress() const { return fromAddress_; }
     void setFromAddress(const CVXLString& address);
     const CVXLString& fromName() const { return fromName_; }
+    // The reply-to address (the record's spare text; its filling leaves it).
+    const CVXLString& replyTo() const { return spareText_; }
+    void setReplyTo(const CVXLString& address) { spareText_ = address; }
     const CVXLString& subject() const { return subject_; }
     void setSubject(const CVXLString& subject) { subject_ = subject; }
 
@@ -125,6 +128,10 @@ public:
     bool hasChargeText() const { return hasChargeText_ != 0; }
     bool severalAddressees() const { return severalAddressees_ != 0; }
 
+    // Set by a list screen on the message it is about to delete.
+    bool markedForDeletion() const { return deletionMark_ != 0; }
+    void setMarkedForDeletion(bool marked) { deletionMark_ = marked ? 1 : 0; }
+
     void* screenSlotA() const { return screenSlotA_; }
     void setScreenSlotA(void* slot) { screenSlotA_ = slot; }
     void* screenSlotB() const { return screenSlotB_; }
@@ -171,6 +178,7 @@ private:
     CVXLString chargeText_;
     std::uint8_t hasChargeText_ = 0;
     std::uint8_t severalAddressees_ = 0;
+    std::uint8_t deletionMark_ = 0;
     void* screenSlotA_ = nullptr;
     void* screenSlotB_ = nullptr;
 };

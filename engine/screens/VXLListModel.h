@@ -13,6 +13,15 @@ class CVXLElement;
 // the window, so an index outside it never reaches the array.
 class CVXLListModel : public CVXLWindowedList {
 public:
+    // A window longer than this (a configuration item says how long) is
+    // taken as this long: every position of a window is an array slot.
+    static constexpr std::int32_t kMaxWindowLength = 1000;
+    // The length clamped to 0..kMaxWindowLength.
+    static std::int32_t boundedLength(std::int32_t length)
+    {
+        return length < 0 ? 0 : (length > kMaxWindowLength ? kMaxWindowLength : length);
+    }
+
     CVXLListModel() = default;
     CVXLListModel(const CVXLListModel&) = delete;
     CVXLListModel& operator=(const CVXLListModel&) = delete;

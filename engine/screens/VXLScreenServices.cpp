@@ -5,3 +5,11 @@ CVXLString CVXLScreenServices::text(std::uint32_t id)
     const char* found = installed_ ? installed_->engineText(id) : nullptr;
     return CVXLString(found ? found : "");
 }
+
+std::int32_t CVXLScreenServices::configNumber(std::int32_t item, std::int32_t fallback)
+{
+    CVXLString value;
+    if (!installed_ || !installed_->configString(item, value) || value.length() == 0)
+        return fallback;
+    return value.toInt();
+}

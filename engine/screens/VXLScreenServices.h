@@ -5,12 +5,15 @@
 #include <cstdint>
 
 class CMediaAccessManager;
+class CMessageServiceJob;
 class COutboundQueueManager;
+class CPremiumInboxManager;
 class CVXLContactListElement;
 class CVXLEventHandler;
 class CVXLHandlerRegistry;
 class CVXLLayout;
 class CVXLList;
+class CVXLThreadDB;
 class CVXLUiJobPool;
 
 // What a UI job asks of the Client for a layout: show it, send it again, or
@@ -79,6 +82,25 @@ public:
     // The next media browse selects nothing by itself; taken once.
     virtual void armNoAutoSelect() = 0;
     virtual bool takeNoAutoSelect() = 0;
+
+    // A configuration item's text; false (and "") when it is not set.
+    virtual bool configString(std::int32_t, CVXLString& value) const
+    {
+        value = CVXLString();
+        return false;
+    }
+    // The message screens' managers: the inbound message manager, the
+    // premium inbox (may be null) and the thread database; a screen's own
+    // message service job is wired to the same managers as the engine's.
+    virtual CVXLEventHandler* inboundManager() { return nullptr; }
+    virtual CPremiumInboxManager* premiumInbox() { return nullptr; }
+    virtual CVXLThreadDB* threadDB() { return nullptr; }
+    virtual void wireMessageService(CMessageServiceJob&) { }
+    // Queues a UI request code for the user interface.
+    virtual void pushUIRequestCode(std::int32_t) { }
+
+    // A configuration item as a decimal number, `fallback` when not set.
+    static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);
 
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }
