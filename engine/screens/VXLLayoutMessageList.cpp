@@ -68,6 +68,16 @@ bool isPendingBox(std::uint32_t boxType)
     return boxType >= 3 && boxType <= 5;
 }
 
+} // namespace
+
+std::uint32_t CVXLLayoutMessageList::boxTypeOf(const CVXLMessageSummary& record)
+{
+    const std::int32_t pending = record.outboundState();
+    return pending >= 3 && pending <= 5 ? static_cast<std::uint32_t>(pending) : record.getBoxType();
+}
+
+namespace {
+
 bool hasMedia(const CVXLMessageSummary& record)
 {
     return record.imageCount() != 0 || record.videoCount() != 0;
@@ -117,7 +127,7 @@ CVXLMessageSummary* CVXLLayoutMessageList::selectedRecord() const
 
 bool CVXLLayoutMessageList::isStored(const CVXLMessageSummary* record) const
 {
-    return messageCount_ != 0 && record && !isPendingBox(record->getBoxType());
+    return messageCount_ != 0 && record && !isPendingBox(boxTypeOf(*record));
 }
 
 bool CVXLLayoutMessageList::canSubmitAction(std::uint32_t eventId) const
@@ -143,7 +153,7 @@ bool CVXLLayoutMessageList::canSubmitAction(std::uint32_t eventId) const
     case kReplyToThread:
         return state() == kThreadState;
     case kResend:
-        return !record || (messageCount_ != 0 && record->getBoxType() == 5);
+        return !record || (messageCount_ != 0 && boxTypeOf(*record) == 5);
     case kForward:
         return !record || (stored && !record->forwardLocked());
     case kSaveMessage:

@@ -64,6 +64,9 @@ public:
     // Empties the window and frees the records.
     void releaseRecords();
 
+    // A queued message's pending kind (its outbound state: 3 queued, 4
+    // being sent, 5 failed and may be resent), else the record's box type.
+    static std::uint32_t boxTypeOf(const CVXLMessageSummary& record);
     CVXLMessageSummary* selectedRecord() const;
     bool isStored(const CVXLMessageSummary* record) const;
 

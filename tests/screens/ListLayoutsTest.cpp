@@ -119,6 +119,9 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
         std::int32_t videos;
         int addressees;
         bool forwardLocked;
+        // A queued message's kind: the outbound queue fills sent records
+        // with it.
+        std::int32_t outboundState = 0;
     };
     struct Case {
         const char* what;
@@ -140,6 +143,8 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
         { "pending, may be resent", 3, 2, true, { 5, 1, 0, 1, false }, "Resend, Delete, Update, Back, Exit" },
         { "pending, being sent", 3, 2, true, { 3, 1, 0, 1, false }, "Delete, Update, Back, Exit" },
         { "empty pending list", 3, 0, false, {}, "Resend, Back, Exit" },
+        { "queued entry that failed", 3, 1, true, { 2, 1, 0, 1, false, 5 }, "Resend, Delete, Update, Back, Exit" },
+        { "queued entry being sent", 3, 1, true, { 2, 1, 0, 1, false, 4 }, "Delete, Update, Back, Exit" },
         { "premium message", 4, 1, true, { 1, 2, 0, 1, false }, "View, Forward, Save Message, Delete, Update, Back, Exit" },
         { "thread, received picture", 5, 4, true, { 1, 1, 0, 1, false },
             "View, View Media, Reply, Reply To Thread, Forward, Save Message, Delete, Delete All, Update, Back, Exit" },
@@ -161,6 +166,7 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
         for (int i = 0; i < c.record.addressees; ++i)
             record.addTo(1, CVXLString(("+1555010" + std::to_string(i)).c_str()), CVXLString());
         record.setForwardLocked(c.record.forwardLocked);
+        record.setOutboundState(c.record.outboundState);
         if (c.hasRecord)
             layout.setCurrentElement(&record);
         EXPECT_EQ(allowed(layout), c.allowed);
