@@ -3,6 +3,12 @@
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMessageListJob21.h"
+#include "engine/screens/VXLMessageListJob22.h"
+#include "engine/screens/VXLMessageListJob23.h"
+#include "engine/screens/VXLMessageListJob24.h"
+#include "engine/screens/VXLMessageListJob25.h"
+#include "engine/screens/VXLMessageListJob26.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "engine/screens/VXLUiJob.h"
@@ -14,6 +20,12 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLErrorJob error;
     CVXLComposeJob compose;
     CVXLInformationJob information;
+    CVXLMessageListJob21 inbox;
+    CVXLMessageListJob22 pending;
+    CVXLMessageListJob23 premium;
+    CVXLMessageListJob24 saved;
+    CVXLMessageListJob25 sent;
+    CVXLMessageListJob26 thread;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
 };
@@ -31,8 +43,11 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     if (!block_)
         return;
     for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->compose),
-             static_cast<CVXLUiJob*>(&block_->information),
-             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner) }) {
+             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->inbox),
+             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
+             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
+             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->progress),
+             static_cast<CVXLUiJob*>(&block_->spinner) }) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

@@ -15,7 +15,8 @@ class CVXLUiJob;
 // of the block would pass it.
 //
 // The block holds the jobs built so far (the notice screens: error,
-// information, progress, spinner; the message composer); the other types come from `create`, which
+// information, progress, spinner; the message composer; the message
+// lists); the other types come from `create`, which
 // makes none in the base.
 class CVXLUiJobPool : public CVXLObject {
 public:

@@ -7,6 +7,12 @@
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMessageListJob21.h"
+#include "engine/screens/VXLMessageListJob22.h"
+#include "engine/screens/VXLMessageListJob23.h"
+#include "engine/screens/VXLMessageListJob24.h"
+#include "engine/screens/VXLMessageListJob25.h"
+#include "engine/screens/VXLMessageListJob26.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "tests/support/ScreenText.h"
@@ -73,6 +79,18 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLProgressJob>(this);
         case CVXLSpinnerJob::kTypeId:
             return new RecordedUiJob<CVXLSpinnerJob>(this);
+        case CVXLMessageListJob21::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob21>(this);
+        case CVXLMessageListJob22::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob22>(this);
+        case CVXLMessageListJob23::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob23>(this);
+        case CVXLMessageListJob24::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob24>(this);
+        case CVXLMessageListJob25::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob25>(this);
+        case CVXLMessageListJob26::kTypeId:
+            return new RecordedUiJob<CVXLMessageListJob26>(this);
         default:
             break;
         }

@@ -1,0 +1,207 @@
+#pragma once
+
+#include "engine/client/VXLClient.h"
+#include "engine/client/VXLUIRequest.h"
+#include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
+#include "engine/core/settings/VXLConfigItem.h"
+#include "engine/records/VXLInboundRequests.h"
+#include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLUiJob.h"
+#include "tests/messaging/InboundTestSupport.h"
+#include "tests/support/EngineDriver.h"
+#include "tests/support/JobTreeDriver.h"
+#include "tests/support/MmsRelayPeer.h"
+#include "tests/support/ScreenText.h"
+#include "tests/support/ScriptedUiJobs.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The whole engine on a temporary device root with the message screens'
+// real jobs, receiving messages from tests/peers/mms_relay.py on 127.0.0.1
+// (pushed notifications fetched at once). The rig plays the user interface:
+// it takes every screen request and keeps the shown layouts.
+struct MessageListRoadRig {
+    struct Request {
+        std::uint32_t kind;
+        CVXLLayout* layout;
+    };
+
+    ~MessageListRoadRig()
+    {
+        if (driver.client()) {
+            program.stop();
+            pusher.stop();
+            run();
+        }
+    }
+
+    // The engine started with the relay as its MMS relay; the jobs of the
+    // given types are the engine's own, the others scripted.
+    bool start(std::vector<int> realTypes)
+    {
+        if (!relay.start() || !driver.create())
+            return false;
+        client = driver.client();
+        pool = new ScriptedUiJobPool(client);
+        pool->realTypes = std::set<int>(realTypes.begin(), realTypes.end());
+        client->setUiJobPool(pool);
+        client->settings().setConfigString(kCfgMmscUri, relay.url("/mms").c_str());
+        client->settings().setConfigString(kCfgProxyUri, "");
+        if (!driver.startUp())
+            return false;
+        client->setMenuId(0);
+        client->startChild(&program);
+        client->startChild(&pusher);
+        run();
+        return true;
+    }
+
+    // Messages (id and sender each), fetched and stored; false at the first
+    // the engine did not store within the time.
+    // The relay's notifications are made by one run of its script.
+    bool receive(const std::vector<std::pair<std::string, std::string>>& messages)
+    {
+        std::string command = testPython() + " -c 'import sys; sys.path.insert(0, \"" TESSEL_SOURCE_DIR
+                              "/tests/peers\"); import mms_relay; [print(mms_relay.notification_ind(l, t).hex()) "
+                              "for l, t in zip(sys.argv[1::2], sys.argv[2::2])]'";
+        for (const auto& [id, from] : messages)
+            command += " '" + relay.url("/msg/" + id + "?from=" + from) + "' T-" + id;
+        const TestCommandResult run = testRunCommand(command);
+        const std::vector<std::string> lines = testLines(run.output);
+        if (run.status != 0 || lines.size() != messages.size())
+            return false;
+        for (const std::string& hex : lines) {
+            auto* push = new CPushRequest;
+            push->setHeapAllocated(false);
+            pushes.emplace_back(push);
+            for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+                const auto byte = static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16));
+                push->pdu.append(&byte, 1);
+            }
+            push->fetchNow = 1;
+        }
+        // One at a time: the manager takes one push while it fetches.
+        for (std::size_t i = pushes.size() - lines.size(); i < pushes.size(); ++i) {
+            const std::size_t before = pusher.results.size();
+            pusher.post(&client->getInboundMessageManager(), pushes[i].get());
+            if (!follow([&] { return pusher.results.size() > before; }, 30000) || pusher.results.back() != 0)
+                return false;
+        }
+        return true;
+    }
+    bool receive(const std::string& id, const std::string& from) { return receive({ { id, from } }); }
+
+    // Ticks until idle, taking every screen request.
+    void run()
+    {
+        for (int i = 0; i < 100000; ++i) {
+            const std::int32_t result = driver.tick();
+            if (take())
+                continue;
+            if (result != CVXLClient::kTickWorkLeft && client->getWaitTime() != 0)
+                break;
+        }
+    }
+    // As run, the driven clock following real time, until `done`.
+    bool follow(const std::function<bool()>& done, int realMs)
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto begin = Clock::now();
+        auto last = begin;
+        while (!done()) {
+            driver.tick();
+            take();
+            if (Clock::now() - begin > std::chrono::milliseconds(realMs))
+                return false;
+            CVXLPlatformConnection::waitForSockets(std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
+            driver.advance(static_cast<std::uint32_t>(elapsed.count()));
+            last += elapsed;
+        }
+        run();
+        return true;
+    }
+    bool take()
+    {
+        CVXLUIRequest* r = driver.popUIRequest();
+        if (!r)
+            return false;
+        requests.push_back({ r->kind(), r->layout() });
+        return true;
+    }
+
+    // The last layout shown and not taken down.
+    CVXLLayout* top() const
+    {
+        std::vector<CVXLLayout*> shown;
+        for (const Request& r : requests) {
+            if (r.kind == kUIRequestNewLayout)
+                shown.push_back(r.layout);
+            else if (r.kind == kUIRequestReleaseLayout)
+                std::erase(shown, r.layout);
+        }
+        return shown.empty() ? nullptr : shown.back();
+    }
+    std::string topText() const
+    {
+        CVXLLayout* layout = top();
+        return layout ? screenText(*layout) : "<none>";
+    }
+    bool press(const char* label)
+    {
+        CVXLLayout* layout = top();
+        const bool taken = layout && submitByLabel(*layout, label);
+        run();
+        return taken;
+    }
+
+    // A job of the type from the pool, started as the program would start
+    // it, with its properties.
+    CVXLUiJob* startJob(int type, const std::vector<std::pair<const char*, CVXLVariant>>& properties = {})
+    {
+        CVXLUiJob* job = client->getUiJobPool()->acquire(type);
+        if (!job)
+            return nullptr;
+        for (const auto& [name, value] : properties)
+            job->setProperty(name, value);
+        job->startUnder(&program);
+        run();
+        return job;
+    }
+    // What the jobs told the program, in order (not the start notices).
+    std::vector<std::int32_t> told() const
+    {
+        std::vector<std::int32_t> out;
+        for (std::int32_t code : program.codes)
+            if (code >= 0 && code < 1000)
+                out.push_back(code);
+        return out;
+    }
+    // The program's answer to a job: 12 go on, 13 abandoned.
+    void answer(CVXLUiJob* job, std::int32_t code)
+    {
+        auto* event = new CVXLSimpleEvent(code);
+        event->setHeapAllocated(true);
+        program.post(job, event);
+        run();
+    }
+
+    MmsRelayPeer relay;
+    TempDeviceRoot root;
+    EngineDriver driver { &root };
+    CVXLClient* client = nullptr;
+    ScriptedUiJobPool* pool = nullptr;
+    // Stands in for the program: the jobs it starts tell it their results.
+    TraceJob program { "program" };
+    TraceJob pusher { "relay push" };
+    std::vector<Request> requests;
+    std::vector<std::unique_ptr<CPushRequest>> pushes;
+};
