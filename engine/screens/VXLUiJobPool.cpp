@@ -1,5 +1,6 @@
 #include "engine/screens/VXLUiJobPool.h"
 
+#include "engine/screens/MessageSummaryGetter.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
@@ -11,6 +12,7 @@
 #include "engine/screens/VXLMessageListJob26.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
+#include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLUiJob.h"
 
 #include <initializer_list>
@@ -26,6 +28,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageListJob24 saved;
     CVXLMessageListJob25 sent;
     CVXLMessageListJob26 thread;
+    CMessageSummaryGetter summaryGetter;
+    CVXLThreadListJob threads;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
 };
@@ -46,7 +50,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->inbox),
              static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
              static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->progress),
+             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->progress),
              static_cast<CVXLUiJob*>(&block_->spinner) }) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

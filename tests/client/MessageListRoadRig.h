@@ -3,8 +3,13 @@
 #include "engine/client/VXLClient.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/client/menu/MenuTextEvent.h"
+#include "engine/client/program/Producer.h"
+#include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformConnection.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/settings/VXLConfigItem.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
@@ -39,6 +44,7 @@ struct MessageListRoadRig {
         if (driver.client()) {
             program.stop();
             pusher.stop();
+            menu.stop();
             run();
         }
     }
@@ -60,6 +66,7 @@ struct MessageListRoadRig {
         client->setMenuId(0);
         client->startChild(&program);
         client->startChild(&pusher);
+        client->startChild(&menu);
         run();
         return true;
     }
@@ -98,6 +105,26 @@ struct MessageListRoadRig {
         return true;
     }
     bool receive(const std::string& id, const std::string& from) { return receive({ { id, from } }); }
+
+    // A message to the recipient left in the outbound queue: data
+    // communication is off, so nothing sends it. False when the queue
+    // refused it.
+    bool queueMessage(const char* recipient)
+    {
+        client->settings().setPersistentString(kPersDatacommActive, "0");
+        auto* screen = new CScenarioLayout;
+        screen->setId("__vxl_sendto_recipients");
+        screens.emplace_back(screen);
+        auto* submit = new COutboundSubmitRequest(1);
+        submit->setHeapAllocated(false);
+        submits.emplace_back(submit);
+        submit->screen = screen;
+        submit->recipients.insertAt(recipient, 0);
+        const std::size_t before = pusher.results.size();
+        pusher.post(&client->getOutboundQueueManager(), submit);
+        run();
+        return pusher.results.size() > before && pusher.results.back() == 0;
+    }
 
     // Ticks until idle, taking every screen request.
     void run()
@@ -176,6 +203,21 @@ struct MessageListRoadRig {
         run();
         return job;
     }
+    // An activity of the shipped program, as the menu or a launch starts
+    // it, with the text its event carries (a message or thread key).
+    CVXLEvent* startActivity(std::int32_t code, const char* text = "")
+    {
+        auto* event = new CMenuTextEvent(code);
+        event->setHeapAllocated(false);
+        event->setText(text);
+        activities.emplace_back(event);
+        menu.post(&client->getProducer(), event);
+        run();
+        return event;
+    }
+    // The UI job the program shows now.
+    CVXLUiJob* currentJob() { return client->getProducer().uiJobs().current(); }
+
     // What the jobs told the program, in order (not the start notices).
     std::vector<std::int32_t> told() const
     {
@@ -202,6 +244,28 @@ struct MessageListRoadRig {
     // Stands in for the program: the jobs it starts tell it their results.
     TraceJob program { "program" };
     TraceJob pusher { "relay push" };
+    TraceJob menu { "menu" };
+    std::vector<std::unique_ptr<CVXLEvent>> activities;
     std::vector<Request> requests;
     std::vector<std::unique_ptr<CPushRequest>> pushes;
+    std::vector<std::unique_ptr<CScenarioLayout>> screens;
+    std::vector<std::unique_ptr<COutboundSubmitRequest>> submits;
 };
+
+// The inbox's stored ids as tests/peers/msgstore.py reads the message store
+// folder, sorted and joined by " "; "<unreadable>" when it cannot.
+inline std::string storedInboxIds(CVXLClient& client)
+{
+    CVXLString folder;
+    if (!platformHostPath(client.getMessageStore()->folder(), &folder))
+        return "<unreadable>";
+    const TestCommandResult run = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
+        "/tests/peers/msgstore.py' store-read '" + folder.c_str() + "' | " + testPython()
+        + " -c 'import json, sys; print(\" \".join(sorted(json.load(sys.stdin)[\"lists\"][0])))'");
+    if (run.status != 0)
+        return "<unreadable>";
+    std::string out = run.output;
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}

@@ -4,7 +4,11 @@
 // deleted read back from the device root by tests/peers/msgstore.py.
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutMessageList.h"
+#include "engine/records/VXLMessageListItem.h"
+#include "engine/messaging/VXLThreadEntry.h"
+#include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/VXLMessageListJob.h"
+#include "engine/screens/VXLThreadListJob.h"
 #include "tests/client/MessageListRoadRig.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +89,126 @@ TEST(VXLClientMessageListRoad, AnInboxWindowOfFiveFromTenHoldsTheLastTwoOfTwelve
     ASSERT_TRUE(rig.press("Back"));
     EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 8 }));
     EXPECT_EQ(rig.top(), nullptr);
+}
+
+// The thread list's rows: each thread's name and message count.
+std::string threadRows(const CVXLLayoutThreadList& layout)
+{
+    std::string out;
+    const CVXLListModel& list = layout.list();
+    for (std::int32_t i = 0; i < list.length(); ++i) {
+        auto* item = static_cast<CVXLMessageListItem*>(list.itemAt(list.first() + i));
+        if (item)
+            out += std::string(out.empty() ? "" : " | ") + item->name().c_str() + " (" + std::to_string(item->count())
+                + ")";
+    }
+    return out;
+}
+
+CVXLMessageListItem* threadNamed(CVXLLayoutThreadList& layout, const char* name)
+{
+    const CVXLListModel& list = layout.list();
+    for (std::int32_t i = 0; i < list.length(); ++i) {
+        auto* item = static_cast<CVXLMessageListItem*>(list.itemAt(list.first() + i));
+        if (item && item->name() == name)
+            return item;
+    }
+    return nullptr;
+}
+
+// The ids, joined by " ", without one of them.
+std::string without(const std::string& ids, const std::string& id)
+{
+    std::string rest = " " + ids + " ";
+    const std::size_t at = rest.find(" " + id + " ");
+    if (at != std::string::npos)
+        rest.erase(at, id.size() + 1);
+    return rest.size() >= 2 ? rest.substr(1, rest.size() - 2) : "";
+}
+
+// The conversations from the menu's "Tessel" entry (activity 88): three
+// threads as the list shows them; Continue opens one with its newest
+// messages in view; a delete there removes exactly the message, Delete All
+// that thread only (the queue's file untouched); the thread list's own
+// Delete All empties every thread.
+TEST(VXLClientMessageListRoad, ThreadsFromTheListToTheirMessagesAndDeletesReadBack)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 26, 30, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    client.settings().setConfigString(kCfgMessageBrowserWindowSize, "2");
+    ASSERT_TRUE(rig.receive({ { "A1", "%2B15550101" }, { "B1", "%2B15550202" }, { "A2", "%2B15550101" },
+        { "C1", "%2B15550303" }, { "A3", "%2B15550101" } }))
+        << rig.relay.log();
+
+    rig.startActivity(88);
+    auto* threads = dynamic_cast<CVXLThreadListJob*>(rig.currentJob());
+    ASSERT_NE(threads, nullptr);
+    CVXLLayoutThreadList& list = threads->layout();
+    ASSERT_EQ(rig.top(), &list);
+    EXPECT_EQ(list.itemCount(), 3u);
+    EXPECT_EQ(threadRows(list), "+15550101 (3) | +15550303 (1) | +15550202 (1)");
+    EXPECT_EQ(screenText(list), "Messaging | hard Continue, unplaced Update, unplaced Compose, hard Delete, hard Delete "
+                                "All, hard Back, hard Exit");
+
+    // Continue on the first thread: the program opens it with "thread_id".
+    CVXLMessageListItem* a = threadNamed(list, "+15550101");
+    ASSERT_NE(a, nullptr);
+    list.setCurrentElement(a);
+    ASSERT_TRUE(rig.press("Continue"));
+    auto* thread = dynamic_cast<CVXLMessageListJob*>(rig.currentJob());
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(thread->typeId(), 26);
+    EXPECT_EQ(std::string(thread->threadId().c_str()), "+15550101");
+    CVXLLayoutMessageList& messages = thread->layout();
+    ASSERT_EQ(rig.top(), &messages);
+    // Window 2 of 3: the newest two, from 1.
+    EXPECT_EQ(messages.messageCount(), 3u);
+    EXPECT_EQ(messages.list().first(), 1);
+    EXPECT_EQ(recordsIn(messages), 2);
+    EXPECT_EQ(std::string(messages.getTitle().c_str()), "+15550101");
+
+    // Delete the selected message: exactly that one leaves the store.
+    const std::string before = storedInboxIds(client);
+    ASSERT_EQ(std::count(before.begin(), before.end(), ' '), 4) << before;
+    const CVXLMessageSummary* doomed = messages.selectedRecord();
+    ASSERT_NE(doomed, nullptr);
+    const std::string doomedId = doomed->messageId().c_str();
+    ASSERT_TRUE(rig.press("Delete"));
+    EXPECT_EQ(storedInboxIds(client), without(before, doomedId));
+    EXPECT_EQ(messages.messageCount(), 2u);
+    EXPECT_EQ(client.getThreadDB().findThread(CVXLString("+15550101"))->messages.count(), 2u);
+    EXPECT_EQ(rig.currentJob(), thread);
+
+    // A message waits in the outbound queue; Delete All in this thread
+    // leaves it and the other threads. The thread is gone, so its list goes
+    // back to the thread list, loaded again.
+    ASSERT_TRUE(rig.queueMessage("+15550404"));
+    const std::string queueFile = rig.root.readFile("Application Data/Tessel/state.oq");
+    ASSERT_FALSE(queueFile.empty());
+    const std::string others = storedInboxIds(client);
+    ASSERT_TRUE(rig.press("Delete All"));
+    EXPECT_EQ(rig.root.readFile("Application Data/Tessel/state.oq"), queueFile);
+    const std::string left = storedInboxIds(client);
+    EXPECT_EQ(std::count(left.begin(), left.end(), ' '), 1) << left;
+    EXPECT_EQ(client.getThreadDB().findThread(CVXLString("+15550101")), nullptr);
+    ASSERT_EQ(rig.currentJob(), threads);
+    ASSERT_EQ(rig.top(), &list);
+    EXPECT_EQ(threadRows(list), "+15550303 (1) | +15550202 (1)");
+
+    // The thread list's Delete All: every thread goes, with its messages;
+    // the queued message, in no thread, stays.
+    ASSERT_TRUE(rig.press("Delete All"));
+    EXPECT_EQ(storedInboxIds(client), "");
+    EXPECT_EQ(list.itemCount(), 0u);
+    EXPECT_EQ(threadRows(list), "");
+    EXPECT_EQ(client.getOutboundQueueManager().countQueued(), 1u);
+    EXPECT_EQ(rig.root.readFile("Application Data/Tessel/state.oq"), queueFile);
+    EXPECT_EQ(screenText(list), "Messaging | -hard Continue, -unplaced Update, unplaced Compose, -hard Delete, -hard "
+                                "Delete All, hard Back, hard Exit");
+    ASSERT_TRUE(rig.press("Back"));
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
 }
 
 } // namespace

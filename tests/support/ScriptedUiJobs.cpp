@@ -4,6 +4,7 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/screens/MessageSummaryGetter.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
@@ -13,6 +14,7 @@
 #include "engine/screens/VXLMessageListJob24.h"
 #include "engine/screens/VXLMessageListJob25.h"
 #include "engine/screens/VXLMessageListJob26.h"
+#include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "tests/support/ScreenText.h"
@@ -91,6 +93,10 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLMessageListJob25>(this);
         case CVXLMessageListJob26::kTypeId:
             return new RecordedUiJob<CVXLMessageListJob26>(this);
+        case CMessageSummaryGetter::kTypeId:
+            return new RecordedUiJob<CMessageSummaryGetter>(this);
+        case CVXLThreadListJob::kTypeId:
+            return new RecordedUiJob<CVXLThreadListJob>(this);
         default:
             break;
         }
