@@ -1,5 +1,6 @@
 #include "ui/WinTS.h"
 
+#include "platform/ipc/WindowExchange.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowSystem.h"
@@ -17,9 +18,10 @@ constexpr std::uint32_t kThreadClose = ui::kWmClose;
 
 } // namespace
 
-CWinTS::CWinTS(CWinTSEngine& engine)
+CWinTS::CWinTS(CWinTSEngine& engine, bool shareWindows)
     : base_(u"Tessel")
     , engine_(engine)
+    , shareWindows_(shareWindows)
 {
 }
 
@@ -44,6 +46,9 @@ bool CWinTS::initInstance()
     }
     instanceTaken_ = true;
     busy_ = true;
+    // Only the instance that runs lists its windows for the others.
+    if (shareWindows_ && !ipc::startWindowExchange())
+        winTSLog(kLogFailure, "the window exchange could not be started");
 
     client_ = std::make_unique<CWinTSClient>(engine_);
     if (!client_->createThread(true))

@@ -27,7 +27,9 @@ public:
     // How long the program waits at its end for the engine to save and end.
     static constexpr std::uint32_t kEngineEndWaitMs = 20000;
 
-    explicit CWinTS(CWinTSEngine& engine);
+    // shareWindows: the program's windows are found and posted to from
+    // other processes (the phone program itself; tests keep to one process).
+    explicit CWinTS(CWinTSEngine& engine, bool shareWindows = false);
     ~CWinTS() override;
 
     bool initInstance() override;
@@ -53,6 +55,7 @@ private:
 
     CWinTSBase base_;
     CWinTSEngine& engine_;
+    bool shareWindows_;
     tessel::kernel::SemaphoreHandle singleInstance_ = nullptr;
     bool instanceTaken_ = false;
     std::unique_ptr<CWinTSClient> client_;
