@@ -1,5 +1,6 @@
 # make       - install what is missing, build everything
-# make run   - install what is missing, build, run the tessel program
+# make run   - install what is missing, build, run the tessel program on a demo
+#              device root with the test peers (tools/run-demo.sh)
 # make test  - install what is missing, build, run every test
 # make asan  - the same tests in the AddressSanitizer + UBSan build
 # make fuzz  - build the libFuzzer targets with clang and run each briefly
@@ -18,7 +19,7 @@ deps:
 	@tools/install-deps.sh
 
 run: build
-	@if [ -x $(BUILD)/bin/tessel ]; then $(BUILD)/bin/tessel $(ARGS); \
+	@if [ -x $(BUILD)/bin/tessel ]; then tools/run-demo.sh $(BUILD) $(ARGS); \
 	else echo "tessel is not built yet; built so far:"; ls $(BUILD)/bin; fi
 
 test: build

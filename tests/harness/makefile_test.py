@@ -20,6 +20,13 @@ exit 0
 FAKE_TESSEL = """#!/bin/sh
 echo "tessel ran with: $*"
 """
+# make run goes through the demo script, given the build folder first.
+FAKE_RUN_DEMO = """#!/bin/sh
+echo "demo of $1"
+build=$1
+shift
+exec "$build/bin/tessel" "$@"
+"""
 
 
 def write(path, text):
@@ -37,6 +44,7 @@ def main(source):
         os.makedirs(fakes)
         shutil.copy(os.path.join(source, "Makefile"), work)
         write(os.path.join(work, "tools", "install-deps.sh"), "#!/bin/sh\nexit 0\n")
+        write(os.path.join(work, "tools", "run-demo.sh"), FAKE_RUN_DEMO)
         write(os.path.join(fakes, "cmake"), FAKE_CMAKE)
         log = os.path.join(scratch, "cmake.log")
         env = dict(os.environ, PATH=fakes + ":" + os.environ.get("PATH", ""), LOG=log)
@@ -65,7 +73,8 @@ def main(source):
                status == 0 and "test_core" in output, "status %d\n%s" % (status, output))
         write(os.path.join(work, "build", "bin", "tessel"), FAKE_TESSEL)
         status, output, calls = make("run", "ARGS=--tty")
-        expect("make run starts tessel with ARGS", status == 0 and "tessel ran with: --tty" in output,
+        expect("make run starts tessel through the demo script with ARGS",
+               status == 0 and "demo of build" in output and "tessel ran with: --tty" in output,
                "status %d\n%s" % (status, output))
     return 0 if ok else 1
 

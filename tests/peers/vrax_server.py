@@ -24,6 +24,9 @@ no angle brackets.
     vrax_server.py SCRIPT LOG --announce --gate FILE
                                    the same, no request read before FILE
                                    exists
+    vrax_server.py --demo LOG      serve until ended, the port printed as
+                                   "PORT n"; each reply chosen by the
+                                   request element (DEMO_REPLIES below)
 
 SCRIPT is a comma-separated list of reply names (REPLIES below), or
 "status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
@@ -253,6 +256,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         server.served += 1
         length = int(self.headers.get("Content-Length", "0"))
         body = self.rfile.read(length)
+        if server.demo:
+            word = demo_word(body)
         line = "request %d %s" % (server.served, word)
         if self.headers.get("Content-Type") != "multipart/mixed; boundary=Veltmarsh":
             line += " bad content type %r" % self.headers.get("Content-Type")
@@ -314,12 +319,44 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply)
 
 
-def serve(script, log_path, announce=False, gate=None):
+# The demo server's reply to each request element; anything else gets "done".
+DEMO_REPLIES = {
+    "mgmt-req": "mgmt",
+    "list-req": "items",
+    "media-req": "fetch3",
+    "media-xfer": "upload-ack",
+    "upload": "upload-ack",
+    "list-choice-resp": "choice-ack",
+    "media-list": "lookup-none",
+}
+
+
+class DemoScript:
+    """An endless script: the word for a request is read from its body."""
+
+    def __getitem__(self, index):
+        return "demo"
+
+    def __len__(self):
+        return 1 << 62
+
+
+def demo_word(body):
+    try:
+        parts, root = check_body(body)
+        return DEMO_REPLIES.get(list(root)[1].tag, "done")
+    except (ValueError, ET.ParseError, IndexError):
+        return "done"
+
+
+def serve(script, log_path, announce=False, gate=None, demo=False):
     server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
     server.script = script
     server.served = 0
     server.timeout = 1
-    signal.alarm(MAX_SECONDS)
+    server.demo = demo
+    if not demo:
+        signal.alarm(MAX_SECONDS)
     with open(log_path, "a") as log:
         server.log = log
         port = server.server_address[1]
@@ -351,6 +388,8 @@ def main():
             return 1
         print("\n".join(describe(parts, root)))
         return 0
+    if len(sys.argv) == 3 and sys.argv[1] == "--demo":
+        return serve(DemoScript(), sys.argv[2], announce=True, demo=True)
     if len(sys.argv) == 3 and not sys.argv[1].startswith("-"):
         return serve(sys.argv[1].split(","), sys.argv[2])
     if len(sys.argv) == 4 and sys.argv[3] == "--announce":

@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -104,6 +106,84 @@ TEST(TesselProgram, TheTerminalShowsTheStartScreenAndCtrlCEndsAfterTheEngineSave
     EXPECT_TRUE(root.exists("Application Data/Tessel/_vxl.reg"));
     EXPECT_FALSE(root.exists("Application Data/Tessel/_vxl.run")) << "the engine ended cleanly";
     EXPECT_NE(root.readFile("log/ui.log").find("....Terminated...."), std::string::npos);
+}
+
+// The demo root that make run uses, written by tools/demo_root.py.
+void writeDemoRoot(const TempDeviceRoot& root)
+{
+    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tools/demo_root.py '" + root.path()
+                                                 + "' 4255550100@nai.tessel.test 1 2 3 '' " TESSEL_BINARY_DIR
+                                                 "/bin " TESSEL_SOURCE_DIR " 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output;
+}
+
+TEST(TesselProgram, OnTheDemoRootTheStartScreenListsItsShortcuts)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TempDeviceRoot root;
+    writeDemoRoot(root);
+    TmuxSession tmux(root, kTessel);
+    const std::string shown = tmux.await("== Start ==");
+    EXPECT_EQ(shown.substr(0, shown.find("\n\n")),
+              "== Start ==\n* Compose\n  Post to Service\n  Configure\n  Register");
+    tmux.keys("C-c");
+    EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
+// tessel in its window under Xvfb on the demo root: the captured window
+// equals the newest PNG snapshot, before and after Down moves the start
+// screen's selection; closing the window ends the program with 0.
+TEST(TesselProgram, TheWindowUnderXvfbEqualsItsSnapshots)
+{
+    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
+    TESSEL_REQUIRE_TOOL(testToolXdotool());
+    TESSEL_REQUIRE_TOOL(testToolImport());
+    TESSEL_REQUIRE_TOOL(testToolCompare());
+    TempDeviceRoot root;
+    writeDemoRoot(root);
+    const std::string out = root.hostPath("shots-run");
+    ASSERT_TRUE(root.makeFolder("shots-run"));
+    const std::string display = std::to_string(100 + (getpid() + 400) % 800);
+    const TestCommandResult run = testRunCommand(
+        "timeout 110 xvfb-run -a -n " + display + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
+        "/tests/harness/xvfb_window.sh " + std::string(kTessel) + " '" + out + "' 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(testLines(run.output), (std::vector<std::string> { "shown 0001 0", "size 240 320", "shown 0002 0",
+                                                                 "closed 0" }));
+}
+
+TEST(TesselProgram, MakeRunsDemoLeavesNoProcessBehind)
+{
+    TempDeviceRoot root;
+    const pid_t script = testSpawn({ "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                     "TESSEL_DEMO_ROOT=" + root.path(), TESSEL_SOURCE_DIR "/tools/run-demo.sh",
+                                     TESSEL_BINARY_DIR },
+                                   root.hostPath("demo.out"));
+    ASSERT_GT(script, 0);
+    // The program runs once its window is listed.
+    pid_t program = 0;
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    while (program == 0 && std::chrono::steady_clock::now() < until) {
+        const TestCommandResult list = testRunCommand("ls '" + root.hostPath("run/win") + "' 2>/dev/null");
+        for (const std::string& line : testLines(list.output)) {
+            if (windowTable(root, std::atoi(line.c_str())).find("Dialog\tTessel") != std::string::npos)
+                program = std::atoi(line.c_str());
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_GT(program, 0) << root.readFile("demo.out");
+    const std::vector<std::string> peers = testFileLines(root.hostPath("run/demo/peers.pid"));
+    EXPECT_GE(peers.size(), 2u) << "the relay and the service server, and squid when installed";
+    EXPECT_NE(root.readFile("registry/HKEY_CURRENT_USER.reg").find("VXLCFG_MMSC_URI"), std::string::npos);
+    ::kill(program, SIGTERM);
+    EXPECT_EQ(awaitExit(script, 60s), 0) << root.readFile("demo.out");
+    for (const std::string& peer : peers) {
+        const pid_t pid = std::atoi(peer.c_str());
+        const auto gone = std::chrono::steady_clock::now() + 10s;
+        while (::kill(pid, 0) == 0 && std::chrono::steady_clock::now() < gone)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_NE(::kill(pid, 0), 0) << "peer " << pid << " still runs";
+    }
 }
 
 } // namespace
