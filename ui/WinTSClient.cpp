@@ -1,6 +1,7 @@
 #include "ui/WinTSClient.h"
 
 #include "engine/client/VXLConfigItems.h"
+#include "engine/client/menu/GlobalMenuList.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/settings/VXLConfigItem.h"
@@ -357,6 +358,43 @@ void CWinTSClient::SelectGlobalMenu(const std::u16string& name, const std::u16st
     menuId_ = GlobalMenuId(name);
     menuValue_ = value;
     menuName_ = name;
+}
+
+CGlobalMenuList* CWinTSClient::GetCoolSites()
+{
+    // Waits as long as it takes: this runs on the user-interface thread,
+    // which holds the lock already while it dispatches.
+    lock_.lock(kWaitForever);
+    CGlobalMenuList* menu = engine_.buildGlobalMenu(menuId_);
+    lock_.unlock();
+    return menu;
+}
+
+void CWinTSClient::RunGlobalMenuOption(const std::u16string& name, std::uint32_t index, const std::u16string& value)
+{
+    SelectGlobalMenu(name, value);
+    CGlobalMenuList* menu = GetCoolSites();
+    if (!menu || menu->getEntryCount() < index + 1) {
+        winTSAssert("Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name) + " is not there");
+        ArmTimer(1);
+        return;
+    }
+    for (std::uint32_t i = 0; i < menu->getEntryCount(); ++i) {
+        const CGlobalMenuEntry* entry = menu->entryAt(i);
+        winTSLog(kLogTrace, "Global Menu Option " + std::to_string(i) + ": " + std::to_string(entry->getMenuEntryType())
+                     + ": " + entry->caption().c_str());
+    }
+    CGlobalMenuEntry* entry = menu->entryAt(index);
+    const std::int32_t type = entry->getMenuEntryType();
+    if (type == kMenuEntrySelectedMedia) {
+        // The chosen file goes with the entry, as a file from the phone.
+        if (!value.empty())
+            menu->setSelectedMedia(wideToUtf8(value).c_str(), 1);
+    } else if (type != kMenuEntryPlain && type != kMenuEntryCoolSite) {
+        winTSAssert("menuEntry->getMenuEntryType(): " + std::to_string(type));
+    }
+    menu->runEntry(entry);
+    ArmTimer(1);
 }
 
 void CWinTSClient::entry(void* self)

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+class CGlobalMenuList;
+
 namespace tessel::ui {
 class MessageQueue;
 }
@@ -76,6 +78,11 @@ public:
 
     static int GlobalMenuId(const std::u16string& name);
     void SelectGlobalMenu(const std::u16string& name, const std::u16string& value);
+    // The engine's menu for the chosen menu id, built under the engine lock
+    // (the cool sites for FUN); null when there is none.
+    CGlobalMenuList* GetCoolSites();
+    // Selects the menu and runs its entry at index, then kicks the engine.
+    void RunGlobalMenuOption(const std::u16string& name, std::uint32_t index, const std::u16string& value);
     int menuId() const { return menuId_; }
     const std::u16string& menuValue() const { return menuValue_; }
     const std::u16string& menuName() const { return menuName_; }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+class CGlobalMenuList;
 class CVXLLayout;
 class CVXLUIRequest;
 
@@ -27,4 +28,6 @@ public:
     virtual std::int32_t getErrorCode() = 0;
     virtual void setConfigString(int item, const std::string& text) = 0;
     virtual void setConfigNumber(int item, std::uint32_t number) = 0;
+    // The global menu filled for the menu id; null when there is none.
+    virtual CGlobalMenuList* buildGlobalMenu(int menuId) = 0;
 };

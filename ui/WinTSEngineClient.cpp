@@ -90,3 +90,8 @@ void CWinTSEngineClient::setConfigNumber(int item, std::uint32_t number)
     if (client_)
         client_->settings().setConfigNumber(item, number);
 }
+
+CGlobalMenuList* CWinTSEngineClient::buildGlobalMenu(int menuId)
+{
+    return client_ ? &client_->buildGlobalMenu(menuId) : nullptr;
+}

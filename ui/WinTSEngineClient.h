@@ -30,6 +30,7 @@ public:
     std::int32_t getErrorCode() override;
     void setConfigString(int item, const std::string& text) override;
     void setConfigNumber(int item, std::uint32_t number) override;
+    CGlobalMenuList* buildGlobalMenu(int menuId) override;
 
 private:
     std::unique_ptr<CVXLPlatformFactory> ownFactory_;

@@ -79,6 +79,8 @@ public:
         numbers[item] = number;
     }
 
+    CGlobalMenuList* buildGlobalMenu(int) override { return nullptr; }
+
     std::vector<CVXLLayout*> releasedLayouts()
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -6,12 +6,14 @@
 #include "tests/support/TempDeviceRoot.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSEngineClient.h"
+#include "engine/client/VXLUIRequest.h"
 #include "ui/WinTSMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <vector>
 
 namespace {
 
@@ -172,6 +174,77 @@ TEST(WinTSClientEngine, WithoutTheLockAsDispatchLockTheyDoMeet)
     Overlaps overlaps;
     runBoth(false, 5000, true, overlaps);
     EXPECT_GT(overlaps.count, 0);
+}
+
+} // namespace
+
+namespace {
+
+class ActivityRecorder : public ui::Window {
+public:
+    std::vector<std::uint32_t> kinds;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == kWmMainActivity)
+            kinds.push_back(reinterpret_cast<const CVXLUIRequest*>(static_cast<std::uintptr_t>(wParam))->kind());
+        return Window::windowProc(message, wParam, lParam);
+    }
+};
+
+// Steps the real engine on the driven clock until the recorder got a
+// request or `ms` of the clock have passed.
+void runFor(CWinTSClient& client, ActivityRecorder& recorder, std::uint32_t ms)
+{
+    for (std::uint32_t passed = 0; passed < ms && recorder.kinds.empty(); passed += 10) {
+        kernel::advanceClock(10);
+        pump();
+        awaitHost(client);
+        pump();
+    }
+}
+
+TEST(WinTSClientEngine, AGlobalMenuOptionStartsItsFlowAndAPositionPastTheEndRunsNothing)
+{
+    TempDeviceRoot root;
+    root.writeDeviceConf("card.present = 0\n");
+    kernel::driveClock(1000, 1'200'000'000);
+    {
+        CWinTSEngineClient engine;
+        CWinTSClient client(engine);
+        ActivityRecorder recorder;
+        recorder.create(u"Recorder", u"");
+        client.SetWindow(recorder.handle(), kWmMainActivity, kWmMainShutdown, kWmMainDontRun);
+        ASSERT_TRUE(client.createThread(false));
+        runFor(client, recorder, 5000); // start-up
+        ASSERT_TRUE(recorder.kinds.empty());
+
+        // The user-interface thread runs options while it dispatches, holding the lock.
+        ASSERT_TRUE(client.engineLock().lock(0));
+        client.RunGlobalMenuOption(u"SEND_MESSAGE_GENERIC", 1, u"");
+        client.engineLock().unlock();
+        runFor(client, recorder, 2000);
+        EXPECT_TRUE(recorder.kinds.empty()) << "the menu has one entry";
+        EXPECT_NE(root.readFile("log/ui.log").find("Global Menu Option 1 of SEND_MESSAGE_GENERIC is not there"),
+                  std::string::npos);
+
+        ASSERT_TRUE(client.engineLock().lock(0));
+        client.RunGlobalMenuOption(u"send_message_generic", 0, u"");
+        client.engineLock().unlock();
+        EXPECT_EQ(client.menuId(), 10);
+        runFor(client, recorder, 10000);
+        EXPECT_FALSE(recorder.kinds.empty()) << "the flow ran and its request reached the window";
+
+        client.postThreadMessage(kMsgShutdown, 0, 0);
+        for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
+            client.ArmTimer(1);
+            kernel::advanceClock(10);
+            pump();
+            awaitHost(client);
+        }
+        EXPECT_TRUE(client.loopEnded());
+        recorder.destroy();
+    }
+    kernel::releaseClock();
 }
 
 } // namespace
