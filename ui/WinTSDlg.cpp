@@ -41,8 +41,6 @@ CWinTSDlg::CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow
 CWinTSDlg::~CWinTSDlg()
 {
     DeleteTempFiles();
-    for (int i = top_; i >= 0; --i)
-        stack_[i] = nullptr;
 }
 
 bool CWinTSDlg::create()

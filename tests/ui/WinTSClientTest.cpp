@@ -254,19 +254,23 @@ TEST(WinTSClient, TheEngineIsConfiguredFromTheRegistryAndThePhone)
     EXPECT_EQ(other.texts[2], "http://4255550199@nai.example@127.0.0.1:3128/4255550199@nai.example");
 }
 
-TEST(WinTSClient, WithoutNumberOrIdentifierTheProgramTellsAndQuits)
+TEST(WinTSClient, WithoutNumberIdentifierOrMemoryTheProgramTellsAndQuits)
 {
     struct Case {
         const char* conf;
+        std::uint32_t memoryFloorKb; // 0: the default
         const char* message;
     };
     const Case cases[] = {
-        { "phone.number =\n", "Tessel credentials could not be read (1)." },
-        { "phone.nai =\n", "Tessel credentials could not be read (2)." },
+        { "phone.number =\n", 0, "Tessel credentials could not be read (1)." },
+        { "phone.nai =\n", 0, "Tessel credentials could not be read (2)." },
+        { "", 0xFFFFFFFF, "Memory is low.  Norvane Tessel cannot launch." },
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
         root.writeDeviceConf(c.conf);
+        if (c.memoryFloorKb)
+            registryWriteDword(u"Debug", u"MemoryFloor", c.memoryFloorKb);
         ScriptedEngine engine;
         CWinTSClient client(engine);
         EXPECT_FALSE(client.started()) << c.conf;
