@@ -9,6 +9,7 @@
 #include "platform/mapi/PropValue.h"
 #include "platform/shell/ShellExecute.h"
 #include "platform/tesselres/TesselRes.h"
+#include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSLog.h"
@@ -41,6 +42,17 @@ CWinTSDlg::CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow
 CWinTSDlg::~CWinTSDlg()
 {
     DeleteTempFiles();
+}
+
+int CWinTSDlg::paint(tessel::ui::Canvas& canvas, const tessel::ui::Rect& area) const
+{
+    const int used = Dialog::paint(canvas, area);
+    if (const int mark = client_.heartbeatMark()) {
+        const tessel::ui::Color color = mark == 1 ? tessel::ui::rgb(255, 0, 0) : tessel::ui::rgb(255, 255, 255);
+        canvas.fillRect(tessel::ui::Rect { area.right - kHeartbeatSide, area.top, area.right, area.top + kHeartbeatSide },
+                        tessel::ui::Brush::solid(color));
+    }
+    return used;
 }
 
 bool CWinTSDlg::create()

@@ -27,6 +27,7 @@ public:
     static constexpr std::uint64_t kHideTimer = 65;
     static constexpr std::uint32_t kHideAfterMs = 1000;
     static constexpr std::uint32_t kStateTextCapacity = 255;
+    static constexpr int kHeartbeatSide = 5;
 
     CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow);
     ~CWinTSDlg() override;
@@ -48,6 +49,9 @@ public:
     CWinTSLayoutWindow* layoutWindow(int index) const;
 
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
+    // Also the host thread's heartbeat marker, when Debug "Heartbeat" is on:
+    // a 5 by 5 square at the top right, red and white by turns.
+    int paint(tessel::ui::Canvas& canvas, const tessel::ui::Rect& area) const override;
 
 protected:
     // The window of a layout type; none for a type whose window is not

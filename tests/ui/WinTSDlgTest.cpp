@@ -2,6 +2,7 @@
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
+#include "platform/ui/Compositor.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Notification.h"
 #include "platform/ui/Window.h"
@@ -12,6 +13,7 @@
 #include "ui/WinTSClient.h"
 #include "ui/WinTSDlg.h"
 #include "ui/WinTSMessages.h"
+#include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -348,6 +350,58 @@ TEST(WinTSDlg, ARefusedSystemCheckShowsItsTextAndEndsTheProgram)
     EXPECT_NE(fixture.root.readFile("log/notify.log").find("The phone is busy"), std::string::npos);
     EXPECT_TRUE(job.actions.empty());
     ui::MessageQueue::current()->takeQuit();
+}
+
+} // namespace
+
+namespace {
+
+TEST(WinTSDlg, TheHeartbeatTurnsRedAndWhiteWithTheEngineSteps)
+{
+    TempDeviceRoot root;
+    root.writeDeviceConf("card.present = 0\n");
+    kernel::driveClock(1000, 1'200'000'000);
+    {
+        registryWriteDword(u"Debug", u"Heartbeat", 1);
+        ScriptedEngine engine;
+        CWinTSClient client(engine);
+        CWinTSDlg dialog(client, 0);
+        ASSERT_TRUE(dialog.create());
+        dialog.show(true);
+        ASSERT_TRUE(client.createThread(false));
+        auto step = [&] {
+            auto host = ui::MessageQueue::byId(client.threadId());
+            host->awaitIdle(2000);
+            const int before = engine.ticks;
+            client.ArmTimer(1);
+            kernel::advanceClock(1);
+            ui::Message message;
+            while (engine.ticks == before || !host->awaitIdle(20)) {
+                while (ui::peekMessage(&message, true))
+                    ui::dispatchMessage(message);
+            }
+        };
+        auto marker = [&] {
+            tessel::ui::Compositor compositor;
+            compositor.compose();
+            const ui::Rect at = dialog.shownAt();
+            return ui::colorRef(compositor.frame().pixel(at.right - 3, at.top + 2));
+        };
+        EXPECT_EQ(client.heartbeatMark(), 2) << "white before the first step";
+        step();
+        EXPECT_EQ(marker(), ui::colorRef(ui::rgb(255, 0, 0)));
+        step();
+        EXPECT_EQ(marker(), ui::colorRef(ui::rgb(255, 255, 255)));
+        dialog.destroy();
+    }
+    {
+        // Off by default: the corner shows the dialog's own background.
+        registryWriteDword(u"Debug", u"Heartbeat", 0);
+        ScriptedEngine engine;
+        CWinTSClient client(engine);
+        EXPECT_EQ(client.heartbeatMark(), 0);
+    }
+    kernel::releaseClock();
 }
 
 } // namespace
