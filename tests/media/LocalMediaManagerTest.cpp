@@ -7,10 +7,18 @@
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaStoreManager.h"
+#include "engine/core/platform/VXLPlatformMediaSource.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
+#include "platform/media/Image.h"
+#include "tests/core/platform/RecordingSinks.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/FileStoreFixture.h"
 #include "tests/support/FolderMediaSource.h"
+#include "tests/support/JpegFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -31,8 +39,11 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
     CVXLMediaStoreManager stores;
     CLocalMediaManager manager;
     TraceJob requester { "requester" };
+    CVXLPlatformMediaSource* media;
 
-    LocalMediaRig()
+    // Over another media source when one is given.
+    explicit LocalMediaRig(CVXLPlatformMediaSource* other = nullptr)
+        : media(other ? other : &source)
     {
         root.makeFolder(kPhoneFolder);
         root.makeFolder(kCardFolder);
@@ -46,7 +57,7 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
         driver.runUntilIdle();
     }
 
-    CVXLPlatformMediaSource* mediaSource() override { return &source; }
+    CVXLPlatformMediaSource* mediaSource() override { return media; }
     CVXLMediaStoreManager* mediaStoreManager() override { return &stores; }
     CVXLEventHandler* fileStoreManager() override { return &files; }
 
@@ -66,11 +77,11 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
 
     // Imports the item at an index of the phone store; the item (or null)
     // goes to `item`.
-    std::int32_t importAt(std::int32_t index, std::unique_ptr<CVXLMediaItem>* item)
+    std::int32_t importAt(std::int32_t index, std::unique_ptr<CVXLMediaItem>* item, std::int32_t store = 1)
     {
         CVXLLocalMediaRequest request(kEventMediaItemAt, kReply);
         request.location().setByNumber(true);
-        request.location().setNumber(1);
+        request.location().setNumber(store);
         request.index = index;
         const std::int32_t result = send(request);
         item->reset(request.item);
@@ -410,6 +421,86 @@ TEST(LocalMediaManager, EveryRequestIsAnswered)
     CVXLLocalMediaRequest info(kEventLocalItemInfo, kReply);
     info.setName("missing.jpg");
     EXPECT_EQ(rig.send(info), 8);
+}
+
+} // namespace
+
+namespace {
+
+// The Local Media Manager over the device's own media source: real pictures
+// in the phone's and the card's folders are imported, their records saved
+// (one in a sub-folder too), and their bytes read back decode as pictures.
+TEST(LocalMediaManager, ImportsTheDevicesOwnPictures)
+{
+    TESSEL_REQUIRE_TOOL(testToolConvert());
+    CVXLPlatformMediaSource device;
+    LocalMediaRig rig(&device);
+    const std::string jpeg = testJpeg(64, 48, 3, 90, [](unsigned y, unsigned char* row) {
+        for (unsigned x = 0; x < 64 * 3; ++x)
+            row[x] = static_cast<unsigned char>(x * 3 + y);
+    });
+    ASSERT_TRUE(rig.root.writeFile("My Documents/My Pictures/beach.jpg", jpeg));
+    ASSERT_TRUE(rig.root.makeFolder("My Documents/My Pictures/Trip"));
+    ASSERT_TRUE(rig.root.makeFolder("Storage Card/DCIM/100MEDIA"));
+    for (const char* made : { "My Documents/My Pictures/Trip/map.png", "Storage Card/DCIM/100MEDIA/anim.gif" }) {
+        const TestCommandResult run
+            = testRunCommand("convert -size 30x20 gradient:red-blue '" + rig.root.hostPath(made) + "' 2>&1");
+        ASSERT_EQ(run.status, 0) << run.output;
+    }
+    EXPECT_EQ(rig.stores.getStoreCount(), 2u);
+
+    struct Case {
+        std::int32_t store;
+        std::int32_t index;
+        const char* id;
+        const char* file;
+        const char* location;
+        const char* record;
+    } cases[] = {
+        { 1, 0, "\\My Documents\\My Pictures\\Trip\\map.png", "My Documents/My Pictures/Trip/map.png", "10003",
+            "My Documents/My Pictures/Trip/map.png-10003.md" },
+        { 1, 1, "beach.jpg", "My Documents/My Pictures/beach.jpg", "10003", "beach.jpg-10003.md" },
+        { 2, 0, "\\Storage Card\\DCIM\\100MEDIA\\anim.gif", "Storage Card/DCIM/100MEDIA/anim.gif", "20004",
+            "Storage Card/DCIM/100MEDIA/anim.gif-20004.md" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        std::unique_ptr<CVXLMediaItem> item;
+        ASSERT_EQ(rig.importAt(c.index, &item, c.store), 0);
+        ASSERT_NE(item, nullptr);
+        const std::string bytes = rig.root.readFile(c.file);
+        EXPECT_STREQ(item->id().c_str(), c.id);
+        EXPECT_STREQ(item->location().c_str(), c.location);
+        EXPECT_EQ(item->size(), static_cast<std::int32_t>(bytes.size()));
+        EXPECT_TRUE(item->isImage());
+        item->setTitle("seen");
+        ASSERT_EQ(rig.save(*item), 0);
+        EXPECT_TRUE(rig.hostFileExists(c.record));
+
+        // The item's bytes as the source streams them make a thumbnail.
+        CVXLPlatformFileStream* stream = device.openStream();
+        ASSERT_NE(stream, nullptr);
+        RecordingCallback opened;
+        stream->open(item->id().c_str(), 0, &opened);
+        RecordingData data;
+        stream->read(&data, static_cast<std::uint32_t>(bytes.size()) + 10);
+        device.closeStream(stream);
+        EXPECT_EQ(opened.values, std::vector<std::uint32_t> { 0 });
+        ASSERT_EQ(data.bytes(), bytes);
+        auto image = tessel::media::Image::fromBuffer(
+            reinterpret_cast<const std::uint8_t*>(data.bytes().data()), data.bytes().size());
+        ASSERT_NE(image, nullptr);
+        const auto thumbnail = image->thumbnail(16, 12);
+        ASSERT_TRUE(thumbnail.has_value());
+        EXPECT_EQ(thumbnail->width(), 16);
+    }
+
+    // A listed picture removed before its import is an error, not an item.
+    std::unique_ptr<CVXLMediaItem> item;
+    ASSERT_EQ(rig.importAt(0, &item), 0);
+    ASSERT_EQ(::unlink(rig.root.hostPath("My Documents/My Pictures/beach.jpg").c_str()), 0);
+    EXPECT_EQ(rig.importAt(1, &item), static_cast<std::int32_t>(kPlatformNoSuchItem));
+    EXPECT_EQ(item, nullptr);
 }
 
 } // namespace

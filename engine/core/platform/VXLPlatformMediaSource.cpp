@@ -50,11 +50,12 @@ bool fileSize(const CVXLString& phonePath, std::uint32_t* size)
 
 struct Walk {
     std::vector<std::string>* names;
+    // Files at the top of the folder by file name (the phone's own folder).
+    bool bareTop;
     bool cut = false;
 };
 
-// Adds the media files under a folder: those at the top by file name, the
-// others by phone path.
+// Adds the media files under a folder.
 void walkFolder(const std::string& host, const std::string& phone, int depth, Walk* walk)
 {
     DIR* dir = ::opendir(host.c_str());
@@ -81,7 +82,7 @@ void walkFolder(const std::string& host, const std::string& phone, int depth, Wa
                 walk->cut = true;
                 return;
             }
-            walk->names->push_back(depth == 0 ? entry : phone + "\\" + entry);
+            walk->names->push_back(depth == 0 && walk->bareTop ? entry : phone + "\\" + entry);
         }
     }
 }
@@ -128,7 +129,7 @@ std::vector<std::string> CVXLPlatformMediaSource::listItems() const
     std::string host;
     if (!tessel::kernel::mapPhonePath(store.folder, &host))
         return names;
-    Walk walk { &names };
+    Walk walk { &names, store.id == kStoreId };
     walkFolder(host, store.folder, 0, &walk);
     if (walk.cut)
         VXL_LOG_INFO("media source: \"%s\" holds more than %zu items or %d levels of folders; the rest is not listed",
@@ -218,7 +219,7 @@ void CVXLPlatformMediaSource::itemInfo(const char* name, CVXLItemDetailsSink* si
         return;
     CVXLString phonePath;
     CVXLString type;
-    if (!platformJoinName(CVXLString(current().folder), name, PlatformNameRule::NameOrPath, &phonePath)
+    if (!platformJoinName(CVXLString(kPhoneFolder), name, PlatformNameRule::NameOrPath, &phonePath)
         || !platformMimeTypeOf(name, &type))
         return sink->done(kPlatformUnknownType);
     // A file gone since it was listed is no item of size 0.
@@ -237,7 +238,7 @@ void CVXLPlatformMediaSource::deleteItem(const char* name, CVXLCallback* sink)
     CVXLString phonePath;
     std::string host;
     std::uint32_t status = kPlatformDeleteFailed;
-    if (platformJoinName(CVXLString(current().folder), name, PlatformNameRule::NameOrPath, &phonePath)
+    if (platformJoinName(CVXLString(kPhoneFolder), name, PlatformNameRule::NameOrPath, &phonePath)
         && tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
         status = ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
     if (sink)
@@ -248,7 +249,7 @@ CVXLPlatformFileStream* CVXLPlatformMediaSource::openStream()
 {
     if (openStreams_ >= kMaxOpenStreams)
         return nullptr;
-    auto* stream = new CVXLPlatformFileStream(CVXLString(current().folder), PlatformNameRule::NameOrPath);
+    auto* stream = new CVXLPlatformFileStream(CVXLString(kPhoneFolder), PlatformNameRule::NameOrPath);
     if (stream)
         ++openStreams_;
     return stream;

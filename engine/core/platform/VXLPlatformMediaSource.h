@@ -16,9 +16,9 @@
 // phone memory's "\My Documents\My Pictures"; store 2 "Storage Card" (kind
 // 2) is the card's "\Storage Card\DCIM", there while device.conf says a
 // card is in. Each store has one album of its files, sub-folders included,
-// in name order. An item directly in the store's folder is named by its file
-// name, one in a sub-folder by its whole phone path; an item can also be
-// named by any phone path (a name starting with "\").
+// in name order. A file directly in the phone's folder is named by its file
+// name, every other item by its whole phone path, so that a name means one
+// file whatever store is selected.
 class CVXLPlatformMediaSource : public CVXLObject {
 public:
     static constexpr std::uint32_t kMaxOpenStreams = 32;
@@ -40,8 +40,8 @@ public:
     // store is the last one.
     virtual int firstStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault);
     virtual int nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault);
-    // Later listings, item names and streams are the store's (an unknown id,
-    // or none selected, is the phone store).
+    // Later listings and item names are the store's (an unknown id, or none
+    // selected, is the phone store).
     virtual void selectStore(std::uint16_t id);
     // The album named after the store with the values 1, 1, 1, then the
     // summary: images, videos, sounds, 0, 0; then status 0; answers 1.
@@ -56,8 +56,7 @@ public:
     virtual void itemInfo(const char* name, CVXLItemDetailsSink* sink, std::uint32_t value);
     // Removes the item's file: 0 when removed or not there, 1 otherwise.
     virtual void deleteItem(const char* name, CVXLCallback* sink);
-    // A stream for reading the selected store's items, or null when
-    // kMaxOpenStreams are open.
+    // A stream for reading items, or null when kMaxOpenStreams are open.
     virtual CVXLPlatformFileStream* openStream();
     virtual void closeStream(CVXLPlatformFileStream* stream);
 

@@ -62,6 +62,7 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
     root.writeFile("My Documents/My Pictures/.hidden.jpg", "x");
     root.writeFile("Storage Card/DCIM/100MEDIA/clip.3gp", std::string(1234, 'v'));
     root.writeFile("Storage Card/DCIM/100MEDIA/IMG_0001.JPG", "jpeg");
+    root.writeFile("Storage Card/DCIM/top.jpg", "jpeg");
     root.writeFile("photo-at-root.jpg", "not in a picture folder");
 
     struct Case {
@@ -95,8 +96,10 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
                 "\\My Documents\\My Pictures\\Trip\\day2.PNG", "beach.jpg", "memo.amr" },
             "My Media 1 1 1", { 3, 0, 1, 0, 0 } },
         { 2,
-            { "\\Storage Card\\DCIM\\100MEDIA\\IMG_0001.JPG", "\\Storage Card\\DCIM\\100MEDIA\\clip.3gp" },
-            "Storage Card 1 1 1", { 1, 1, 0, 0, 0 } },
+            // By path even at the top: a name means one file in any store.
+            { "\\Storage Card\\DCIM\\100MEDIA\\IMG_0001.JPG", "\\Storage Card\\DCIM\\100MEDIA\\clip.3gp",
+                "\\Storage Card\\DCIM\\top.jpg" },
+            "Storage Card 1 1 1", { 2, 1, 0, 0, 0 } },
     };
     for (const Listing& l : listings) {
         SCOPED_TRACE(l.store);
