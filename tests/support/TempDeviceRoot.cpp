@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -107,10 +108,18 @@ bool TempDeviceRoot::exists(std::string_view relative) const
     return ::lstat(hostPath(relative).c_str(), &st) == 0;
 }
 
-std::string TempDeviceRoot::installTool(const char* name) const
+std::string TempDeviceRoot::installTool(const char* name, std::string_view phoneName) const
 {
-    makeFolder("windows");
-    std::string target = std::string(TESSEL_BINARY_DIR) + "/bin/" + name;
-    ::symlink(target.c_str(), hostPath(std::string("windows/") + name).c_str());
-    return std::string("\\windows\\") + name;
+    std::string phone = phoneName.empty() ? std::string("\\windows\\") + name : std::string(phoneName);
+    if (phone.size() < 2 || phone[0] != '\\' || phone.find("..") != std::string::npos)
+        return std::string();
+    std::string relative = phone.substr(1);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    const std::size_t slash = relative.rfind('/');
+    if (slash != std::string::npos && !makeFolder(relative.substr(0, slash)))
+        return std::string();
+    const std::string target = std::string(TESSEL_BINARY_DIR) + "/bin/" + name;
+    const std::string link = hostPath(relative);
+    ::unlink(link.c_str());
+    return ::symlink(target.c_str(), link.c_str()) == 0 ? phone : std::string();
 }

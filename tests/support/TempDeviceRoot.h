@@ -30,9 +30,11 @@ public:
 
     void writeDeviceConf(std::string_view text) const { writeFile("device.conf", text); }
 
-    // Links the test tool <name> (tests/tools/<name>.cpp) into the root's
-    // \windows folder and answers its phone path ("\windows\<name>").
-    std::string installTool(const char* name) const;
+    // Links the program <name> of the build (a test tool of tests/tools, or
+    // tessel itself) into the root under the phone path phoneName
+    // ("\windows\tessel.exe"), by default "\windows\<name>", and answers
+    // that path; empty when the link cannot be made.
+    std::string installTool(const char* name, std::string_view phoneName = {}) const;
 
 private:
     std::string path_;

@@ -24,6 +24,26 @@ TEST(Process, StartsAPhoneProgramWithItsArgumentsAsGivenAndTheSameRoot)
     EXPECT_EQ(exitCode, 2);
 }
 
+// A program linked under a phone name of its own, as the launcher names the
+// client ("\windows\tessel.exe").
+TEST(Process, StartsAProgramByThePhoneNameItIsInstalledUnder)
+{
+    TempDeviceRoot root;
+    EXPECT_EQ(root.installTool("kernelprobe", "\\windows\\tessel.exe"), "\\windows\\tessel.exe");
+    EXPECT_EQ(root.installTool("kernelprobe", "\\Program Files\\Tessel\\launcher.exe"),
+        "\\Program Files\\Tessel\\launcher.exe");
+    EXPECT_EQ(root.installTool("kernelprobe", "\\..\\escape.exe"), "");
+    for (const char* program : { "\\windows\\tessel.exe", "\\program files\\tessel\\LAUNCHER.EXE" }) {
+        SCOPED_TRACE(program);
+        const int pid = startProcess(program, { "args", "one" });
+        ASSERT_GT(pid, 0);
+        int exitCode = -1;
+        ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
+        EXPECT_EQ(exitCode, 0);
+    }
+    EXPECT_EQ(root.readFile("log/probe.log"), "one\none\n");
+}
+
 TEST(Process, RefusesWhatIsNotAProgramInTheRoot)
 {
     TempDeviceRoot root;
