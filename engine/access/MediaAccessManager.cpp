@@ -428,7 +428,8 @@ void CMediaAccessManager::addLocalFile(CMediaItemEvent* request)
         return answer(kResultFailed);
     }
     localItem_.setReplyCode(kReplyLocalAdded);
-    localItem_.setName(request->name);
+    // A file given by its path alone (the composer's) is named by its path.
+    localItem_.setName(request->name.length() ? request->name : request->path);
     localItem_.packedLocation = request->location;
     localItem_.item = nullptr;
     state_ = kFetching;

@@ -5,6 +5,8 @@
 #include "engine/messaging/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLMediaListElement.h"
+#include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/screens/VXLUserInputTextElement.h"
 #include "tests/screens/ComposeFixture.h"
 #include "tests/support/ScreenText.h"
@@ -363,6 +365,70 @@ TEST_F(ComposeJobTest, HelpShowsTheHelpFieldAndMoreHelpOpensItsLink)
     EXPECT_EQ(urls, 1u);
     EXPECT_EQ(ended(), std::vector<std::int32_t> { 9 });
     EXPECT_EQ(screen(), "none");
+}
+
+} // namespace
+
+namespace {
+
+// The composer's first media list field, or null.
+CVXLFieldElement* mediaField(CVXLLayoutMessageComposer& layout)
+{
+    for (std::uint32_t i = 0; i < layout.fieldCount(); ++i) {
+        CVXLElement* value = layout.getField(i)->value();
+        if (value && value->asMediaList())
+            return layout.getField(i);
+    }
+    return nullptr;
+}
+
+int mediaShown(CVXLLayoutMessageComposer& layout)
+{
+    CVXLFieldElement* field = mediaField(layout);
+    return field ? static_cast<int>(field->value()->asMediaList()->count()) : -1;
+}
+
+// A file the window adds by its path to the focused media list: the spinner
+// while the Media Access Manager imports it, then the composer again with the
+// file selected and listed; a file that is not there leaves the composition
+// as it was.
+TEST_F(ComposeJobTest, AFileAddedByItsPathIsSelectedAndListed)
+{
+    addRecipients(1);
+    ASSERT_TRUE(selectPhonePicture());
+    start("__vxl_sendto_recipients");
+    ASSERT_TRUE(job->isEditing());
+    ASSERT_EQ(mediaShown(job->layout()), 1);
+    job->layout().setCurrentElement(mediaField(job->layout()));
+    const std::string screenBefore = screen();
+    ASSERT_TRUE(engine.root().writeFile("My Documents/My Pictures/Trip/new.jpg", std::string(700, 'n')));
+
+    struct Case {
+        const char* path;
+        int shown;
+        std::uint32_t selected;
+    } cases[] = {
+        { "\\My Documents\\My Pictures\\Trip\\new.jpg", 2, 2 },
+        { "\\My Documents\\My Pictures\\Trip\\gone.jpg", 2, 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::size_t before = requests.size();
+        job->addMediaFile(c.path, CVXLPlatformMediaSource::kStoreId);
+        run();
+        // One screen came and went between: the spinner.
+        std::vector<std::uint32_t> kinds;
+        for (std::size_t i = before; i < requests.size(); ++i)
+            if (requests[i].layout != &job->layout())
+                kinds.push_back(requests[i].kind);
+        EXPECT_EQ(kinds, (std::vector<std::uint32_t> { kUIRequestNewLayout, kUIRequestReleaseLayout }));
+        EXPECT_TRUE(job->isEditing());
+        EXPECT_EQ(screen(), screenBefore);
+        EXPECT_EQ(mediaShown(job->layout()), c.shown);
+        EXPECT_EQ(media().countSelected(), c.selected);
+    }
+    ASSERT_TRUE(press("Exit"));
+    EXPECT_EQ(ended(), (std::vector<std::int32_t> { 9 }));
 }
 
 } // namespace
