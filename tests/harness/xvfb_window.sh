@@ -21,12 +21,22 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 doing=""
 fail() { echo "$doing: $*"; exit 1; }
 
-# The search walks every window, and one that goes away under it (SDL makes
-# and drops windows while it starts) ends it with an X error: search again.
+count() { ls "$out/shots" 2>/dev/null | grep -c '\.png$' || true; }
+
+# The window is on screen with its first frame once the first snapshot is
+# written: only then is it looked for, among the visible windows (SDL makes
+# and drops windows while it starts). A window that goes away under the
+# search ends it with an X error: search again.
+doing="waiting for the first snapshot"
+for _ in $(seq 1 300); do
+  [ "$(count)" -ge 1 ] && break
+  sleep 0.1
+done
+[ "$(count)" -ge 1 ] || fail "no snapshot"
 doing="finding the window"
 wid=""
 for _ in $(seq 1 200); do
-  wid=$(timeout 10 xdotool search --name '^Tessel$' 2>/dev/null | head -n 1) || true
+  wid=$(timeout 10 xdotool search --onlyvisible --name '^Tessel$' 2>/dev/null | head -n 1) || true
   [ -n "$wid" ] && break
   sleep 0.1
 done
@@ -34,7 +44,6 @@ done
 
 # Waits (bounded) for at least `want` snapshots and a quiet moment, then
 # captures the window and compares it with the newest.
-count() { ls "$out/shots" 2>/dev/null | grep -c '\.png$' || true; }
 capture() {
   local name=$1 want=$2 seen=-1 now
   for _ in $(seq 1 300); do
