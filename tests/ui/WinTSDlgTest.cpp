@@ -1,5 +1,8 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLLayoutMessageList.h"
+#include "engine/screens/VXLLayoutMessageSummary.h"
+#include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/Compositor.h"
@@ -195,7 +198,16 @@ TEST(WinTSDlg, EveryRequestIsAnsweredAndTheEngineStepsOn)
         std::vector<std::uint32_t> offered;
         std::uint32_t submitted; // 0: none
         bool released;
+        CVXLLayout* engineLayout = nullptr; // else a layout offering the actions given
     };
+    // The engine's own list screens, in states that offer different keys.
+    auto inState = [](CVXLLayout& layout, std::uint32_t state) {
+        layout.setState(state);
+        return &layout;
+    };
+    CVXLLayoutMessageList inbox, pending, thread;
+    CVXLLayoutMessageSummary stored, charged;
+    CVXLLayoutThreadList threads;
     const Case cases[] = {
         { "a media browser goes on", kUIRequestNewLayout, 7, { kBack, kContinue }, 0x70067, false },
         { "a message list goes back", kUIRequestNewLayout, 11, { kBack, kExit }, 0xB0065, false },
@@ -210,12 +222,27 @@ TEST(WinTSDlg, EveryRequestIsAnsweredAndTheEngineStepsOn)
         { "a text message request", kUIRequestSmsMessage, 13, {}, 0, false },
         { "a printer request", kUIRequestSendToPrinter, 13, {}, 0, false },
         { "a kind outside the list", static_cast<UIRequestKind>(42), 13, {}, 0, false },
+        { "the engine's inbox goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false, inState(inbox, 0) },
+        { "its pending box goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
+          inState(pending, CVXLLayoutMessageList::kPendingState) },
+        { "its thread of messages goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
+          inState(thread, CVXLLayoutMessageList::kThreadState) },
+        { "its stored message's summary goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false, inState(stored, 0) },
+        { "its summary awaiting consent goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false, inState(charged, 2) },
+        { "its thread list without threads goes back", kUIRequestNewLayout, 14, {}, 0xE0065, false,
+          inState(threads, 0) },
+        { "its inbox updated without a window", kUIRequestUpdatedLayout, 11, {}, 0, false, inState(inbox, 0) },
+        { "its thread list released without a window", kUIRequestReleaseLayout, 14, {}, 0, true,
+          inState(threads, 0) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DialogFixture fixture;
         RecordingJob job;
-        OfferingLayout layout(c.type, c.offered, &job);
+        OfferingLayout offering(c.type, c.offered, &job);
+        CVXLLayout& layout = c.engineLayout ? *c.engineLayout : offering;
+        layout.setOwner(&job);
+        ASSERT_EQ(layout.layoutType(), c.type);
         CVXLUIRequest* request = newRequest(c.kind, &layout);
         const int ticks = fixture.engine.ticks;
         fixture.request(*request);
