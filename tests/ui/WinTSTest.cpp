@@ -1,9 +1,13 @@
+#include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLLayoutMessageSummary.h"
+#include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/ui/ScriptedEngine.h"
 #include "ui/WinTS.h"
+#include "ui/WinTSDlg.h"
 #include "ui/WinTSMessages.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +170,50 @@ TEST(WinTS, TheHubTakesLaunchesAsTheyComeAndKeepsOneForLater)
             EXPECT_EQ(fixture.dialogWindow() != 0, c.dialog);
         }
     }
+}
+
+// The job behind a screen: it keeps the actions submitted to it.
+class RecordingJob : public CVXLUiJob {
+public:
+    int typeId() const override { return 1; }
+    void onLayoutAction(std::uint32_t eventId) override { actions.push_back(eventId); }
+    std::vector<std::uint32_t> actions;
+};
+
+// The dialog closes (its WM_RETURN_TO_MENU queued) while an engine request
+// for the hidden window is already waiting behind it: the request gets a new
+// dialog, and the close's late WM_RETURN_TO_MENU leaves that dialog alone.
+TEST(WinTS, ARequestBetweenTheDialogsCloseAndItsDeletionGetsANewDialog)
+{
+    AppFixture fixture(5000);
+    const ui::WindowHandle hidden = fixture.app->hiddenWindow();
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+    const ui::WindowHandle first = fixture.dialogWindow();
+    ASSERT_NE(first, 0u);
+
+    RecordingJob job;
+    CVXLLayoutMessageSummary summary;
+    summary.setOwner(&job);
+    CVXLUIRequest toMenu(kUIRequestReturnToMenu);
+    CVXLUIRequest show(kUIRequestNewLayout);
+    show.setLayout(&summary);
+    // Both posted in one go on the application's thread, so the close runs
+    // before the hidden window sees the request.
+    ASSERT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
+        ui::postMessage(first, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&toMenu), 0);
+        ui::postMessage(hidden, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&show), 0);
+        return std::int64_t { 0 };
+    }));
+    fixture.settle();
+
+    EXPECT_EQ(job.actions, std::vector<std::uint32_t> { 0xD0065 }) << "the request was answered by its Back";
+    const ui::WindowHandle second = fixture.dialogWindow();
+    EXPECT_NE(second, 0u) << "the new dialog is still there";
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
+        return std::int64_t { fixture.app->application() && fixture.app->application()->exists() };
+    }).value_or(0));
 }
 
 } // namespace
