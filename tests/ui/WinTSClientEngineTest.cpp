@@ -4,6 +4,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "engine/client/VXLClient.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSEngineClient.h"
 #include "engine/client/VXLUIRequest.h"
@@ -245,6 +246,70 @@ TEST(WinTSClientEngine, AGlobalMenuOptionStartsItsFlowAndAPositionPastTheEndRuns
         recorder.destroy();
     }
     kernel::releaseClock();
+}
+
+
+// The strings in the engine's list of selected objects.
+std::vector<std::string> selectedPaths(CVXLClient& engine)
+{
+    std::vector<std::string> paths;
+    for (CVXLList::Node* node = engine.getObjectList().head(); node; node = node->next)
+        paths.push_back(static_cast<CVXLString*>(node->object)->c_str());
+    return paths;
+}
+
+TEST(WinTSClientEngine, ACaptureOptionHandsTheChosenFileToTheEngineAndRuns)
+{
+    struct Case {
+        const char* what;
+        std::u16string value;
+        std::vector<std::string> selected;
+        std::uint16_t location;
+    };
+    const Case cases[] = {
+        { "the file replaces the earlier choice, from the phone", u"\\My Documents\\My Pictures\\a b.jpg",
+          { "\\My Documents\\My Pictures\\a b.jpg" }, 1 },
+        { "without a file the earlier choice stays", u"", { "\\old.jpg" }, 7 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDeviceRoot root;
+        root.writeDeviceConf("card.present = 0\n");
+        kernel::driveClock(1000, 1'200'000'000);
+        {
+            CWinTSEngineClient engine;
+            CWinTSClient client(engine);
+            ActivityRecorder recorder;
+            recorder.create(u"Recorder", u"");
+            client.SetWindow(recorder.handle(), kWmMainActivity, kWmMainShutdown, kWmMainDontRun);
+            ASSERT_TRUE(client.createThread(false));
+            runFor(client, recorder, 5000); // start-up
+            ASSERT_TRUE(recorder.kinds.empty());
+            ASSERT_NE(engine.client(), nullptr);
+
+            ASSERT_TRUE(client.engineLock().lock(0));
+            engine.client()->getObjectList().append(new CVXLString("\\old.jpg"));
+            engine.client()->setCaptureLocation(7);
+            client.RunGlobalMenuOption(u"capture_options", 0, c.value);
+            EXPECT_EQ(client.menuId(), 4);
+            EXPECT_EQ(selectedPaths(*engine.client()), c.selected);
+            EXPECT_EQ(engine.client()->getCaptureLocation(), c.location);
+            client.engineLock().unlock();
+            runFor(client, recorder, 10000);
+            EXPECT_FALSE(recorder.kinds.empty()) << "the entry's flow ran and its request reached the window";
+
+            client.postThreadMessage(kMsgShutdown, 0, 0);
+            for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
+                client.ArmTimer(1);
+                kernel::advanceClock(10);
+                pump();
+                awaitHost(client);
+            }
+            EXPECT_TRUE(client.loopEnded());
+            recorder.destroy();
+        }
+        kernel::releaseClock();
+    }
 }
 
 } // namespace
