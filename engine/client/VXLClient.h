@@ -419,6 +419,7 @@ private:
         CPremiumInboxManager* premiumInbox() override;
         CVXLThreadDB* threadDB() override;
         void wireMessageService(CMessageServiceJob& job) override;
+        CVXLString eventText(const CVXLEvent& event) const override;
         void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
 
     private:

@@ -3,6 +3,7 @@
 #include "engine/client/VXLConfigItems.h"
 #include "engine/client/VXLTextTable.h"
 #include "engine/client/VXLUIRequestFifo.h"
+#include "engine/client/menu/MenuTextEvent.h"
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/menu/VXLMenuTable.h"
 #include "engine/core/scenario/VXLTextPair.h"
@@ -420,4 +421,10 @@ void CVXLClient::ScreensFace::wireMessageService(CMessageServiceJob& job)
     job.setOnlineMedia(&client_->onlineMediaManager_);
     job.setServices(&client_->messageStoreFace_);
     job.setOutboundQueue(&client_->outboundQueue_);
+}
+
+CVXLString CVXLClient::ScreensFace::eventText(const CVXLEvent& event) const
+{
+    const auto* named = dynamic_cast<const CMenuTextEvent*>(&event);
+    return named ? named->text() : CVXLString();
 }

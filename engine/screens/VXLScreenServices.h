@@ -9,6 +9,7 @@ class CMessageServiceJob;
 class COutboundQueueManager;
 class CPremiumInboxManager;
 class CVXLContactListElement;
+class CVXLEvent;
 class CVXLEventHandler;
 class CVXLHandlerRegistry;
 class CVXLLayout;
@@ -96,6 +97,9 @@ public:
     virtual CPremiumInboxManager* premiumInbox() { return nullptr; }
     virtual CVXLThreadDB* threadDB() { return nullptr; }
     virtual void wireMessageService(CMessageServiceJob&) { }
+    // The text an activity event names (a message or thread key), "" for
+    // an event without one.
+    virtual CVXLString eventText(const CVXLEvent&) const { return CVXLString(); }
     // Queues a UI request code for the user interface.
     virtual void pushUIRequestCode(std::int32_t) { }
 

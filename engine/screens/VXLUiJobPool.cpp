@@ -10,6 +10,7 @@
 #include "engine/screens/VXLMessageListJob24.h"
 #include "engine/screens/VXLMessageListJob25.h"
 #include "engine/screens/VXLMessageListJob26.h"
+#include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "engine/screens/VXLThreadListJob.h"
@@ -28,6 +29,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageListJob24 saved;
     CVXLMessageListJob25 sent;
     CVXLMessageListJob26 thread;
+    CVXLMessageSummaryJob summary;
     CMessageSummaryGetter summaryGetter;
     CVXLThreadListJob threads;
     CVXLProgressJob progress;
@@ -50,7 +52,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->inbox),
              static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
              static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summary),
+             static_cast<CVXLUiJob*>(&block_->summaryGetter),
              static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->progress),
              static_cast<CVXLUiJob*>(&block_->spinner) }) {
         job->pooled_ = true;

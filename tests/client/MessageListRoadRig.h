@@ -39,6 +39,13 @@ struct MessageListRoadRig {
         CVXLLayout* layout;
     };
 
+    // On a device root of the test's, to start a second engine on the
+    // files the first left.
+    explicit MessageListRoadRig(TempDeviceRoot* shared = nullptr)
+        : ownRoot(shared ? nullptr : std::make_unique<TempDeviceRoot>())
+        , root(shared ? *shared : *ownRoot)
+    {
+    }
     ~MessageListRoadRig()
     {
         if (driver.client()) {
@@ -61,6 +68,8 @@ struct MessageListRoadRig {
         client->setUiJobPool(pool);
         client->settings().setConfigString(kCfgMmscUri, relay.url("/mms").c_str());
         client->settings().setConfigString(kCfgProxyUri, "");
+        if (dataOff)
+            client->settings().setPersistentString(kPersDatacommActive, "0");
         if (!driver.startUp())
             return false;
         client->setMenuId(0);
@@ -71,20 +80,22 @@ struct MessageListRoadRig {
         return true;
     }
 
-    // Messages (id and sender each), fetched and stored; false at the first
-    // the engine did not store within the time.
-    // The relay's notifications are made by one run of its script.
-    bool receive(const std::vector<std::pair<std::string, std::string>>& messages)
+    // The relay's notifications of messages (id and sender each), made by
+    // one run of its script, as pushes; manual ones recommend manual
+    // retrieval and are not fetched at once.
+    std::vector<CPushRequest*> notifications(const std::vector<std::pair<std::string, std::string>>& messages,
+                                             bool manual = false)
     {
         std::string command = testPython() + " -c 'import sys; sys.path.insert(0, \"" TESSEL_SOURCE_DIR
-                              "/tests/peers\"); import mms_relay; [print(mms_relay.notification_ind(l, t).hex()) "
-                              "for l, t in zip(sys.argv[1::2], sys.argv[2::2])]'";
+                              "/tests/peers\"); import mms_relay; [print(mms_relay.notification_ind(l, t, manual="
+            + std::string(manual ? "True" : "False") + ").hex()) for l, t in zip(sys.argv[1::2], sys.argv[2::2])]'";
         for (const auto& [id, from] : messages)
             command += " '" + relay.url("/msg/" + id + "?from=" + from) + "' T-" + id;
         const TestCommandResult run = testRunCommand(command);
         const std::vector<std::string> lines = testLines(run.output);
+        std::vector<CPushRequest*> made;
         if (run.status != 0 || lines.size() != messages.size())
-            return false;
+            return made;
         for (const std::string& hex : lines) {
             auto* push = new CPushRequest;
             push->setHeapAllocated(false);
@@ -93,12 +104,23 @@ struct MessageListRoadRig {
                 const auto byte = static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16));
                 push->pdu.append(&byte, 1);
             }
-            push->fetchNow = 1;
+            push->fetchNow = manual ? 0 : 1;
+            made.push_back(push);
         }
+        return made;
+    }
+
+    // Messages (id and sender each), fetched and stored; false at the first
+    // the engine did not store within the time.
+    bool receive(const std::vector<std::pair<std::string, std::string>>& messages)
+    {
+        const std::vector<CPushRequest*> made = notifications(messages);
+        if (made.size() != messages.size())
+            return false;
         // One at a time: the manager takes one push while it fetches.
-        for (std::size_t i = pushes.size() - lines.size(); i < pushes.size(); ++i) {
+        for (CPushRequest* push : made) {
             const std::size_t before = pusher.results.size();
-            pusher.post(&client->getInboundMessageManager(), pushes[i].get());
+            pusher.post(&client->getInboundMessageManager(), push);
             if (!follow([&] { return pusher.results.size() > before; }, 30000) || pusher.results.back() != 0)
                 return false;
         }
@@ -106,8 +128,8 @@ struct MessageListRoadRig {
     }
     bool receive(const std::string& id, const std::string& from) { return receive({ { id, from } }); }
 
-    // A message to the recipient left in the outbound queue: data
-    // communication is off, so nothing sends it. False when the queue
+    // A message to the recipient left in the outbound queue (data
+    // communication is off, so nothing sends it). False when the queue
     // refused it.
     bool queueMessage(const char* recipient)
     {
@@ -237,10 +259,15 @@ struct MessageListRoadRig {
     }
 
     MmsRelayPeer relay;
-    TempDeviceRoot root;
+    // A device root makes itself the device's when it is made: one per rig.
+    std::unique_ptr<TempDeviceRoot> ownRoot;
+    TempDeviceRoot& root;
     EngineDriver driver { &root };
     CVXLClient* client = nullptr;
     ScriptedUiJobPool* pool = nullptr;
+    // Data communication off from the start: nothing queued leaves the
+    // phone, and nothing is fetched.
+    bool dataOff = false;
     // Stands in for the program: the jobs it starts tell it their results.
     TraceJob program { "program" };
     TraceJob pusher { "relay push" };

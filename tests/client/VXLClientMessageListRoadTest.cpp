@@ -8,6 +8,7 @@
 #include "engine/messaging/VXLThreadEntry.h"
 #include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/VXLMessageListJob.h"
+#include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "tests/client/MessageListRoadRig.h"
 
@@ -208,6 +209,149 @@ TEST(VXLClientMessageListRoad, ThreadsFromTheListToTheirMessagesAndDeletesReadBa
                                 "Delete All, hard Back, hard Exit");
     ASSERT_TRUE(rig.press("Back"));
     EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+}
+
+
+// The pending list's rows: recipients and the entry's state.
+std::string pendingRows(const CVXLLayoutMessageList& layout)
+{
+    std::string out;
+    for (std::int32_t i = 0; i < layout.list().length(); ++i) {
+        CVXLElement* item = layout.list().itemAt(layout.list().first() + i);
+        const CVXLMessageSummary* record = item ? item->asMessageSummary() : nullptr;
+        if (!record)
+            continue;
+        const std::uint32_t kind = CVXLLayoutMessageList::boxTypeOf(*record);
+        out += std::string(out.empty() ? "" : " | ") + record->toText().c_str() + " "
+            + (kind == 3 ? "queued" : kind == 4 ? "sending" : kind == 5 ? "failed" : "?");
+    }
+    return out;
+}
+
+void selectRow(CVXLLayoutMessageList& layout, std::int32_t row)
+{
+    layout.setCurrentElement(layout.list().itemAt(layout.list().first() + row));
+}
+
+// The outbound queue's file with the first entry's attempts used up, as a
+// message that failed three times leaves it: format byte, next item number,
+// count and current index come before the entry's kind, item number and
+// attempts.
+bool useUpFirstAttempts(TempDeviceRoot& root)
+{
+    std::string state = root.readFile("Application Data/Tessel/state.oq");
+    constexpr std::size_t kFirstAttempts = 1 + 4 + 4 + 1 + 1 + 4;
+    if (state.size() <= kFirstAttempts || state[0] != 6)
+        return false;
+    state[kFirstAttempts] = 3;
+    return root.writeFile("Application Data/Tessel/state.oq", state);
+}
+
+// A field of the queue's file as tests/peers/msgstore.py reads it: per
+// entry "recipients:attempts", newest last.
+std::string queueEntries(TempDeviceRoot& root)
+{
+    const std::string folder = root.hostPath("Application Data/Tessel");
+    const TestCommandResult run = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
+        "/tests/peers/msgstore.py' queue-read '" + folder + "' | " + testPython()
+        + " -c 'import json, sys; print(\" \".join(\"%s:%d\" % (e[\"summary\"][\"recipients\"], e[\"attempts\"]) "
+          "for e in json.load(sys.stdin)[\"entries\"]))'");
+    std::string out = run.status == 0 ? run.output : "<unreadable>";
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+// The pending messages over the engine's own queue: a row per queued
+// message, newest first; Resend gives a failed message its attempts back in
+// "state.oq", Delete takes an entry out, and the queue's own UI code 9
+// loads the list again.
+TEST(VXLClientMessageListRoad, PendingMessagesAreTheQueuedOnes)
+{
+    TempDeviceRoot root;
+    {
+        MessageListRoadRig first(&root);
+        ASSERT_TRUE(first.start({ 7, 11, 42, 43 }));
+        ASSERT_TRUE(first.queueMessage("+15550404"));
+        ASSERT_TRUE(first.queueMessage("+15550505"));
+    }
+    ASSERT_TRUE(useUpFirstAttempts(root));
+    EXPECT_EQ(queueEntries(root), "+15550404:3 +15550505:0");
+
+    MessageListRoadRig rig(&root);
+    rig.dataOff = true;
+    ASSERT_TRUE(rig.start({ 7, 11, 22, 42, 43 }));
+    auto* job = dynamic_cast<CVXLMessageListJob*>(rig.startJob(22));
+    ASSERT_NE(job, nullptr);
+    CVXLLayoutMessageList& layout = job->layout();
+    ASSERT_EQ(rig.top(), &layout);
+    EXPECT_EQ(layout.messageCount(), 2u);
+    EXPECT_EQ(pendingRows(layout), "+15550505 queued | +15550404 failed");
+    EXPECT_EQ(screenText(layout), "Pending Messages | unplaced Resend, unplaced Delete, unplaced Update, unplaced Back, "
+                                  "unplaced Exit");
+
+    // The failed one again: its attempts are back to none.
+    selectRow(layout, 1);
+    ASSERT_TRUE(rig.press("Resend"));
+    EXPECT_EQ(queueEntries(root), "+15550404:0 +15550505:0");
+    EXPECT_EQ(pendingRows(layout), "+15550505 queued | +15550404 queued");
+
+    // Delete the newest.
+    selectRow(layout, 0);
+    ASSERT_TRUE(rig.press("Delete"));
+    EXPECT_EQ(queueEntries(root), "+15550404:0");
+    EXPECT_EQ(layout.messageCount(), 1u);
+    EXPECT_EQ(pendingRows(layout), "+15550404 queued");
+
+    // A new message: the queue says so with UI code 9 and the list follows.
+    ASSERT_TRUE(rig.queueMessage("+15550606"));
+    EXPECT_EQ(layout.messageCount(), 2u);
+    EXPECT_EQ(pendingRows(layout), "+15550606 queued | +15550404 queued");
+}
+
+// A notification that recommends manual retrieval, pushed to the engine:
+// the inbound manager asks the program (event 115), whose data-charge flow
+// hands it to the message summary job. Without configuration item 43 the
+// job agrees at once and the message is fetched; with it the user is asked,
+// and Back leaves the message at the relay.
+TEST(VXLClientMessageListRoad, ADataChargeIsFetchedAtOnceOrOnlyWhenTheUserAgrees)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 28, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    const std::vector<CPushRequest*> pushes = rig.notifications({ { "D1", "%2B15550101" }, { "D2", "%2B15550202" } }, true);
+    ASSERT_EQ(pushes.size(), 2u);
+    const std::size_t answered = rig.pusher.results.size();
+
+    // Item 43 off: agreed at once, the message is fetched and stored.
+    rig.pusher.post(&client.getInboundMessageManager(), pushes[0]);
+    ASSERT_TRUE(rig.follow([&] { return rig.pusher.results.size() > answered; }, 30000)) << rig.relay.log();
+    EXPECT_EQ(rig.pusher.results.back(), 0);
+    EXPECT_NE(rig.relay.log().find("GET /msg/D1?from=%2B15550101&thumbnail=true"), std::string::npos) << rig.relay.log();
+    EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
+    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> { 28 }));
+    EXPECT_EQ(rig.top(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+
+    // Item 43 on: the user is asked, and Back leaves the message where it is.
+    client.settings().setConfigNumber(43, 1);
+    const std::size_t asked = testLines(rig.relay.log()).size();
+    rig.pusher.post(&client.getInboundMessageManager(), pushes[1]);
+    ASSERT_TRUE(rig.follow([&] { return rig.top() != nullptr; }, 30000));
+    auto* job = dynamic_cast<CVXLMessageSummaryJob*>(rig.currentJob());
+    ASSERT_NE(job, nullptr);
+    EXPECT_TRUE(job->isAskingConsent());
+    EXPECT_EQ(rig.topText(), "Data Charge  | left Retrieve Summary, hard Back, hard Exit");
+    EXPECT_NE(job->layout().summary().length(), 0u);
+    EXPECT_EQ(rig.pusher.results.size(), answered + 1);
+
+    ASSERT_TRUE(rig.press("Back"));
+    ASSERT_TRUE(rig.follow([&] { return rig.pusher.results.size() > answered + 1; }, 30000));
+    EXPECT_EQ(rig.pusher.results.back(), 0);
+    EXPECT_EQ(testLines(rig.relay.log()).size(), asked) << rig.relay.log();
+    EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
+    EXPECT_EQ(rig.top(), nullptr);
     EXPECT_TRUE(client.getProducer().isIdle());
 }
 

@@ -14,6 +14,7 @@
 #include "engine/screens/VXLMessageListJob24.h"
 #include "engine/screens/VXLMessageListJob25.h"
 #include "engine/screens/VXLMessageListJob26.h"
+#include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
@@ -93,6 +94,8 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLMessageListJob25>(this);
         case CVXLMessageListJob26::kTypeId:
             return new RecordedUiJob<CVXLMessageListJob26>(this);
+        case CVXLMessageSummaryJob::kTypeId:
+            return new RecordedUiJob<CVXLMessageSummaryJob>(this);
         case CMessageSummaryGetter::kTypeId:
             return new RecordedUiJob<CMessageSummaryGetter>(this);
         case CVXLThreadListJob::kTypeId:
