@@ -7,6 +7,7 @@
 #include "engine/records/VXLMessageListItem.h"
 #include "engine/messaging/VXLThreadEntry.h"
 #include "engine/screens/VXLLayoutThreadList.h"
+#include "engine/screens/MessageSummaryGetter.h"
 #include "engine/screens/VXLMessageListJob.h"
 #include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLThreadListJob.h"
@@ -353,6 +354,90 @@ TEST(VXLClientMessageListRoad, ADataChargeIsFetchedAtOnceOrOnlyWhenTheUserAgrees
     EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
     EXPECT_EQ(rig.top(), nullptr);
     EXPECT_TRUE(client.getProducer().isIdle());
+}
+
+// The summary getter: a stored message's id gives its summary and folder
+// (then 8 when the program goes on); a message that is not there shows the
+// error of its read, whose answer tells the program 7, and the run ends.
+TEST(VXLClientMessageListRoad, TheSummaryGetterFetchesAStoredMessageOrShowsTheError)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 29, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    ASSERT_TRUE(rig.receive("G1", "%2B15550101")) << rig.relay.log();
+    const CVXLString id = client.getMessageStoreManager().boxIdAt(0, 0);
+    ASSERT_NE(id.length(), 0u);
+
+    auto* getter = dynamic_cast<CMessageSummaryGetter*>(rig.startJob(29, { { "message_id", CVXLVariant(id) } }));
+    ASSERT_NE(getter, nullptr);
+    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 10 }));
+    EXPECT_EQ(getter->property("folder_location").toInt(), 0);
+    const auto* summary = static_cast<const CVXLMessageSummary*>(
+        static_cast<const CVXLObject*>(getter->property("message_summary").reference()));
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->messageId(), id);
+    EXPECT_EQ(std::string(summary->fromAddress().c_str()), "+15550101");
+    EXPECT_EQ(rig.top(), nullptr);
+    rig.answer(getter, 12);
+    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 10, 8 }));
+
+    // Through the program: the launch names no stored message.
+    client.settings().setPersistentString(kPersVraxId, "D42");
+    client.settings().setPersistentString(kPersVraxRegComplete, "1");
+    rig.startActivity(101, "k-none");
+    for (int guard = 0; guard < 3 && rig.currentJob() && rig.currentJob()->typeId() != 29; ++guard) {
+        rig.pool->script.push_back({ 10, {} });
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+        rig.run();
+    }
+    ASSERT_NE(rig.currentJob(), nullptr);
+    EXPECT_EQ(rig.currentJob()->typeId(), 29);
+    ASSERT_NE(rig.top(), nullptr);
+    EXPECT_EQ(rig.top()->layoutType(), kLayoutError);
+    ASSERT_TRUE(rig.press("Ok"));
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+    const auto& shown = rig.pool->shown;
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().type, 7);
+}
+
+// Back on the spinner while the thread list is being fetched: the job waits
+// for the fetch's answer and only then tells the program 8; the list is
+// never shown.
+TEST(VXLClientMessageListRoad, BackWhileTheThreadListIsFetchedWaitsForItsAnswer)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 30, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    ASSERT_TRUE(rig.receive({ { "W1", "%2B15550101" }, { "W2", "%2B15550202" } })) << rig.relay.log();
+
+    auto* event = new CMenuTextEvent(88);
+    event->setHeapAllocated(false);
+    rig.activities.emplace_back(event);
+    rig.menu.post(&client.getProducer(), event);
+    CVXLThreadListJob* threads = nullptr;
+    for (int i = 0; i < 1000 && !(threads && rig.top() && rig.top()->layoutType() == kLayoutProgressSpinner); ++i) {
+        rig.driver.tick();
+        rig.take();
+        threads = dynamic_cast<CVXLThreadListJob*>(rig.currentJob());
+    }
+    ASSERT_NE(threads, nullptr);
+    ASSERT_TRUE(threads->isLoading());
+    ASSERT_TRUE(submitByLabel(*rig.top(), "Back"));
+
+    bool waited = false;
+    for (int i = 0; i < 1000 && !client.getProducer().isIdle(); ++i) {
+        rig.driver.tick();
+        rig.take();
+        if (rig.currentJob() == threads && threads->isWaitingForReply())
+            waited = true;
+    }
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(client.getProducer().isIdle());
+    for (const auto& request : rig.requests)
+        EXPECT_FALSE(request.kind == kUIRequestNewLayout && request.layout == &threads->layout());
+    EXPECT_EQ(rig.top(), nullptr);
 }
 
 } // namespace
