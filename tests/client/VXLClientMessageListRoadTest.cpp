@@ -8,10 +8,14 @@
 #include "engine/messaging/VXLThreadEntry.h"
 #include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/MessageSummaryGetter.h"
+#include "engine/screens/VXLInfoMessageTable.h"
+#include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLMessageListJob.h"
 #include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "tests/client/MessageListRoadRig.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -438,6 +442,79 @@ TEST(VXLClientMessageListRoad, BackWhileTheThreadListIsFetchedWaitsForItsAnswer)
     for (const auto& request : rig.requests)
         EXPECT_FALSE(request.kind == kUIRequestNewLayout && request.layout == &threads->layout());
     EXPECT_EQ(rig.top(), nullptr);
+}
+
+// Forward from a thread: the program's contact chooser fills the
+// recipients, the job sends the forward through its message service job and
+// the inbound manager, and the relay receives an m-forward-req (read by
+// tshark through tests/peers/mms_tshark.py). With 22 messages queued the
+// outbound queue is full: Forward shows notice 20 instead.
+TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
+{
+    TESSEL_REQUIRE_TOOL(testToolTshark());
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 26, 30, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    client.settings().setPersistentString(kPersVraxId, "D42");
+    client.settings().setPersistentString(kPersVraxRegComplete, "1");
+    ASSERT_TRUE(rig.receive("F1", "%2B15550101")) << rig.relay.log();
+    const std::size_t received = testLines(rig.relay.log()).size();
+
+    rig.startActivity(88);
+    ASSERT_TRUE(rig.press("Continue"));
+    auto* thread = dynamic_cast<CVXLMessageListJob*>(rig.currentJob());
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(rig.press("Forward"));
+    // The registration check and the contact chooser are the program's.
+    for (int guard = 0; guard < 4 && rig.currentJob() != thread; ++guard) {
+        if (rig.currentJob()->typeId() == 4) {
+            client.getGlobalContacts().clear();
+            client.getGlobalContacts().addNew()->set(1, "+15550777", "");
+        }
+        rig.pool->script.push_back({ 10, {} });
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+        ASSERT_TRUE(rig.follow([&] { return testLines(rig.relay.log()).size() > received; }, 30000)
+            || rig.currentJob() != thread);
+    }
+    ASSERT_EQ(rig.currentJob(), thread);
+    ASSERT_TRUE(rig.follow([&] { return rig.top() == &thread->layout(); }, 30000)) << rig.relay.log();
+    const std::vector<std::string> lines = testLines(rig.relay.log());
+    ASSERT_EQ(lines.size(), received + 1) << rig.relay.log();
+    EXPECT_NE(lines.back().find("POST /mms type=89"), std::string::npos) << lines.back();
+    const std::string oracle = mmstest::oracleText(rig.relay.savedBody(static_cast<int>(lines.size())));
+    EXPECT_NE(oracle.find("header X-Mms-Message-Type: 0x89"), std::string::npos) << oracle;
+    EXPECT_NE(oracle.find("+15550777"), std::string::npos) << oracle;
+
+    // A full queue: the notice, and back to the list.
+    for (int i = 0; i < 22; ++i)
+        ASSERT_TRUE(rig.queueMessage(("+1555090" + std::to_string(i)).c_str())) << i;
+    ASSERT_TRUE(client.getOutboundQueueManager().isFull());
+    CVXLLayoutMessageList& messages = thread->layout();
+    for (std::int32_t i = 0; i < messages.list().length(); ++i) {
+        CVXLElement* item = messages.list().itemAt(messages.list().first() + i);
+        const CVXLMessageSummary* record = item ? item->asMessageSummary() : nullptr;
+        if (record && record->getBoxType() == CVXLMessageSummary::kReceived)
+            messages.setCurrentElement(item);
+    }
+    // The two displaced by the full queue are reported as failed sends;
+    // the program's notices of them are dismissed.
+    for (int guard = 0; guard < 30 && rig.currentJob() && rig.currentJob()->typeId() == 41; ++guard) {
+        rig.pool->script.push_back({ 10, {} });
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+        rig.run();
+    }
+    ASSERT_EQ(rig.currentJob(), thread);
+    // The scripted notices leave their screens up: the list is pressed
+    // itself.
+    ASSERT_TRUE(submitByLabel(messages, "Forward")) << screenText(messages);
+    rig.run();
+    CVXLLayoutInformation* notice = rig.top() ? rig.top()->asInformation() : nullptr;
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->message(), CVXLScreenServices::text(CVXLInfoMessageTable::textIdOf(20)));
+    ASSERT_TRUE(rig.press("Continue"));
+    EXPECT_EQ(rig.currentJob(), thread);
+    EXPECT_TRUE(thread->isListing());
+    EXPECT_EQ(testLines(rig.relay.log()).size(), received + 1);
 }
 
 } // namespace

@@ -187,7 +187,11 @@ def dissect(pdu_path):
         sys.stderr.write(run.stderr.decode("utf-8", "replace"))
         return ["tshark-failed: %d" % run.returncode], False
     printer = Printer()
-    root = ET.fromstring(run.stdout)
+    # tshark copies the bytes of a field it cannot decode into PDML as they
+    # are: not always UTF-8, and control bytes XML does not allow.
+    pdml = run.stdout.decode("utf-8", "replace")
+    pdml = re.sub(r"[\x00-\x08\x0b\x0c\x0e-\x1f]", "?", pdml)
+    root = ET.fromstring(pdml)
     for packet in root.iter("packet"):
         after_http = False
         for proto in packet:
