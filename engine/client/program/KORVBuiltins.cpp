@@ -1,6 +1,7 @@
 #include "engine/client/program/KORVBuiltins.h"
 
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
+#include "engine/client/program/Producer.h"
 #include "engine/client/machine/KORVFunctionHelper.h"
 #include "engine/client/scenario/KORVScenarioLoad.h"
 #include "engine/client/machine/StackMachine.h"
@@ -125,8 +126,12 @@ int fwdToUiJob(CKORVFunctionHelper& helper, void*)
     CVXLEvent* event = eventOf(helper, pop(helper));
     CVXLUiJob* job = currentJob(helper);
     CVXLEventHandler* producer = helper.machine()->parent();
-    if (event && job && producer && producer->findPending(event->effectiveCode()) == event)
-        producer->forward(job, event);
+    if (event && job && producer && producer->findPending(event->effectiveCode()) == event) {
+        if (auto* owner = dynamic_cast<CProducer*>(producer))
+            owner->handOnActivity(job, event);
+        else
+            producer->forward(job, event);
+    }
     return 1;
 }
 

@@ -375,6 +375,18 @@ std::int32_t CProducer::onFinished()
     return CVXLEventHandler::onFinished();
 }
 
+void CProducer::handOnActivity(CVXLEventHandler* job, CVXLEvent* activity)
+{
+    for (std::uint32_t i = 0; i < runs_.count(); ++i) {
+        auto* run = static_cast<CVXLRunRequest*>(runs_.at(static_cast<int>(i)));
+        if (run->subject() == activity) {
+            run->setSubject(nullptr);
+            run->setArgument(1, CVXLVariant());
+        }
+    }
+    forward(job, activity);
+}
+
 void CProducer::deliverPushPayload(std::int32_t code)
 {
     CVXLUiJob* job = uiJobs_.current();

@@ -83,6 +83,10 @@ public:
 
     // A push payload arrived (called by the Client).
     void deliverPushPayload(std::int32_t code);
+    // Hands the activity in progress here on to the UI job, which answers
+    // it to its sender; no run refers to it any more, since the sender may
+    // delete it before the run ends.
+    void handOnActivity(CVXLEventHandler* job, CVXLEvent* activity);
     // The user interface released a layout (called by the Client).
     void layoutReleased(CVXLLayout* layout);
 
