@@ -518,6 +518,15 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
     EXPECT_EQ(rig.currentJob(), thread);
     EXPECT_TRUE(thread->isListing());
     EXPECT_EQ(testLines(rig.relay.log()).size(), received + 1);
+
+    // Back to the thread list and out: the run ends and its jobs go back.
+    ASSERT_TRUE(submitByLabel(messages, "Back"));
+    rig.run();
+    auto* threads = dynamic_cast<CVXLThreadListJob*>(rig.currentJob());
+    ASSERT_NE(threads, nullptr);
+    ASSERT_TRUE(submitByLabel(threads->layout(), "Back"));
+    rig.run();
+    EXPECT_TRUE(client.getProducer().isIdle());
 }
 
 } // namespace
