@@ -49,6 +49,23 @@ struct MessageListRoadRig {
     ~MessageListRoadRig()
     {
         if (driver.client()) {
+            // The jobs the rig started end and go back to the pool, which
+            // deletes the fresh ones.
+            for (CVXLUiJob* job : started)
+                if (job->isActive())
+                    job->stop();
+            run();
+            for (CVXLUiJob* job : started)
+                if (CVXLUiJobPool* jobs = client->getUiJobPool())
+                    jobs->release(job);
+            // A flow of the program still showing (a failed send's notice)
+            // is left with Exit, so the stack gives its jobs back.
+            for (int i = 0; i < 30 && currentJob() && !client->getProducer().isIdle(); ++i) {
+                pool->script.push_back({ 9, {} });
+                if (!pool->answer(client->getProducer().uiJobs()))
+                    break;
+                run();
+            }
             program.stop();
             pusher.stop();
             menu.stop();
@@ -221,6 +238,7 @@ struct MessageListRoadRig {
             return nullptr;
         for (const auto& [name, value] : properties)
             job->setProperty(name, value);
+        started.push_back(job);
         job->startUnder(&program);
         run();
         return job;
@@ -274,6 +292,7 @@ struct MessageListRoadRig {
     TraceJob menu { "menu" };
     std::vector<std::unique_ptr<CVXLEvent>> activities;
     std::vector<Request> requests;
+    std::vector<CVXLUiJob*> started;
     std::vector<std::unique_ptr<CPushRequest>> pushes;
     std::vector<std::unique_ptr<CScenarioLayout>> screens;
     std::vector<std::unique_ptr<COutboundSubmitRequest>> submits;
