@@ -45,10 +45,10 @@ std::int32_t limitOf(const CScenarioField* field, std::int32_t typeCode)
 {
     if (!field)
         return 0;
-    const CScenarioFieldDescription& spec = field->fieldDescription();
-    const int at = spec.typeIndex(typeCode);
+    const CScenarioFieldDescription& description = field->fieldDescription();
+    const int at = description.typeIndex(typeCode);
     const std::uint32_t index = at < 0 ? 0 : static_cast<std::uint32_t>(at);
-    return spec.hasMax(index) ? spec.maxAt(index) : -1;
+    return description.upperLimit(index);
 }
 
 bool exceeds(std::int32_t count, std::int32_t limit)
@@ -267,13 +267,13 @@ bool CVXLComposeJob::checksPass()
 {
     for (std::uint32_t i = 0; i < scenario_.fieldCount(); ++i) {
         const CScenarioField* field = scenario_.fieldAt(i);
-        const CScenarioFieldDescription& spec = field->fieldDescription();
-        if (spec.typeCode() != kFieldTypeList)
+        const CScenarioFieldDescription& description = field->fieldDescription();
+        if (description.typeCode() != kFieldTypeList)
             continue;
-        for (std::uint32_t t = 0; t < spec.typeNameCount(); ++t) {
-            const std::int32_t kind = scenarioFieldTypeOf(spec.typeName(t).c_str());
+        for (std::uint32_t t = 0; t < description.typeNameCount(); ++t) {
+            const std::int32_t kind = scenarioFieldTypeOf(description.typeName(t).c_str());
             const char* prefix = kind == kFieldImages ? "image/" : kind == kFieldVideos ? "video/" : nullptr;
-            const std::int32_t limit = spec.hasMax(t) ? spec.maxAt(t) : -1;
+            const std::int32_t limit = description.upperLimit(t);
             if (prefix && exceeds(countSelected(prefix), limit)) {
                 showInfoText(field->values().at(0), kNoticeFieldText, 0, 1);
                 return false;

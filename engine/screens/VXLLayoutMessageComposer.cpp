@@ -76,18 +76,12 @@ std::int32_t countSelected(const std::vector<CVXLMediaItem*>& items, const char*
     return count;
 }
 
-bool typeListHas(const CScenarioFieldDescription& spec, const char* name)
+bool typeListHas(const CScenarioFieldDescription& description, const char* name)
 {
-    for (std::uint32_t i = 0; i < spec.typeNameCount(); ++i)
-        if (spec.typeName(i) == name)
+    for (std::uint32_t i = 0; i < description.typeNameCount(); ++i)
+        if (description.typeName(i) == name)
             return true;
     return false;
-}
-
-// An upper limit that is not written does not limit.
-std::int32_t upperLimit(const CScenarioFieldDescription& spec, std::uint32_t i)
-{
-    return spec.hasMax(i) ? spec.maxAt(i) : -1;
 }
 
 bool within(std::int32_t value, std::int32_t minimum, std::int32_t maximum)
@@ -268,10 +262,10 @@ void CVXLLayoutMessageComposer::build(CScenarioLayout* scenario)
 bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenarioField& field)
 {
     CVXLFieldElement& slot = slots_[slotIndex];
-    const CScenarioFieldDescription& spec = field.fieldDescription();
-    const std::int32_t type = spec.typeCode();
-    const std::int32_t minimum = spec.minAt(0);
-    const std::int32_t maximum = upperLimit(spec, 0);
+    const CScenarioFieldDescription& description = field.fieldDescription();
+    const std::int32_t type = description.typeCode();
+    const std::int32_t minimum = description.minAt(0);
+    const std::int32_t maximum = description.upperLimit(0);
     switch (type) {
     case kFieldImages:
         buildMediaList(slotIndex, field, kListImages);
@@ -289,10 +283,10 @@ bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenar
         }
         return true;
     case kFieldTitle:
-        title_ = spec.caption();
+        title_ = description.caption();
         return false;
     case kFieldAudioAnnotation:
-        slot.setValue(spec.editable() ? new CVXLAudioElement(minimum, maximum) : nullptr);
+        slot.setValue(description.editable() ? new CVXLAudioElement(minimum, maximum) : nullptr);
         return true;
     case kFieldAlbums:
         slot.setValue(album_ ? new CVXLAlbum(*album_) : new CVXLAlbum);
@@ -309,7 +303,7 @@ bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenar
     case kFieldShortMessage:
     case kFieldAddress: {
         const CVXLString value = field.values().at(0);
-        if (!spec.editable()) {
+        if (!description.editable()) {
             auto* text = new CVXLDisplayTextElement;
             if (text)
                 text->setRecordText(value);
@@ -329,8 +323,8 @@ bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenar
             values.append(cut);
         }
         input->setText(cut);
-        input->setInputMode(inputModeOf(spec.inputFormats(), type));
-        input->setModifiers(spec.modifiers());
+        input->setInputMode(inputModeOf(description.inputFormats(), type));
+        input->setModifiers(description.modifiers());
         slot.setValue(input);
         return true;
     }
@@ -348,25 +342,25 @@ CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(std::uint32_t sl
         return nullptr;
     list->setElementOwner(this);
     CVXLFieldElement& slot = slots_[slotIndex];
-    const CScenarioFieldDescription& spec = field.fieldDescription();
+    const CScenarioFieldDescription& description = field.fieldDescription();
     forgetValue(slot.value());
     switch (kind) {
     case kListImages:
-        list->setLimits(0, spec.maxAt(0));
+        list->setLimits(0, description.maxAt(0));
         imageList_ = list;
         break;
     case kListVideos:
-        list->setLimits(spec.maxAt(0), 0);
+        list->setLimits(description.maxAt(0), 0);
         videoList_ = list;
         break;
     default: {
         std::int32_t videos = 0;
         std::int32_t images = 0;
-        for (std::uint32_t i = 0; i < spec.typeNameCount(); ++i) {
-            if (spec.typeName(i) == kImages)
-                images = spec.maxAt(i);
-            else if (spec.typeName(i) == kVideos)
-                videos = spec.maxAt(i);
+        for (std::uint32_t i = 0; i < description.typeNameCount(); ++i) {
+            if (description.typeName(i) == kImages)
+                images = description.maxAt(i);
+            else if (description.typeName(i) == kVideos)
+                videos = description.maxAt(i);
         }
         list->setLimits(videos, images);
         mixedList_ = list;
@@ -385,11 +379,11 @@ CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(std::uint32_t sl
 bool CVXLLayoutMessageComposer::acceptsMedia(const CVXLString& mimeType, std::int32_t kind,
                                              const CScenarioField& field) const
 {
-    const CScenarioFieldDescription& spec = field.fieldDescription();
+    const CScenarioFieldDescription& description = field.fieldDescription();
     if (startsWith(mimeType, "video/"))
-        return kind == kListVideos || (kind == kListMixed && typeListHas(spec, kVideos));
+        return kind == kListVideos || (kind == kListMixed && typeListHas(description, kVideos));
     if (startsWith(mimeType, "image/"))
-        return kind == kListImages || (kind == kListMixed && typeListHas(spec, kImages));
+        return kind == kListImages || (kind == kListMixed && typeListHas(description, kImages));
     return false;
 }
 
@@ -608,18 +602,18 @@ bool CVXLLayoutMessageComposer::validate(bool mediaOnly) const
         const bool mediaSlot = slot.value() && slot.value()->asMediaList();
         if (!field || (mediaOnly && !mediaSlot) || !field->fieldDescription().editable())
             continue;
-        const CScenarioFieldDescription& spec = field->fieldDescription();
-        if (spec.typeCode() == kFieldTypeList) {
-            for (std::uint32_t t = 0; t < spec.typeNameCount(); ++t) {
-                const char* prefix = spec.typeName(t) == kVideos ? "video/"
-                    : spec.typeName(t) == kImages                ? "image/"
+        const CScenarioFieldDescription& description = field->fieldDescription();
+        if (description.typeCode() == kFieldTypeList) {
+            for (std::uint32_t t = 0; t < description.typeNameCount(); ++t) {
+                const char* prefix = description.typeName(t) == kVideos ? "video/"
+                    : description.typeName(t) == kImages                ? "image/"
                                                                  : nullptr;
-                if (prefix && !within(countSelected(selected, prefix), spec.minAt(t), upperLimit(spec, t)))
+                if (prefix && !within(countSelected(selected, prefix), description.minAt(t), description.upperLimit(t)))
                     return false;
             }
             continue;
         }
-        if (!within(fieldValue(i), spec.minAt(0), upperLimit(spec, 0)))
+        if (!within(fieldValue(i), description.minAt(0), description.upperLimit(0)))
             return false;
     }
     return true;

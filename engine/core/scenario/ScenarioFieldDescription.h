@@ -36,6 +36,8 @@ public:
     std::uint32_t maxCount() const { return max_.count(); }
     // True when upper limit i is written (present and not empty).
     bool hasMax(std::uint32_t i) const { return max_.at(static_cast<int>(i)).length() > 0; }
+    // Upper limit i, or -1 when it is not written (it does not limit).
+    std::int32_t upperLimit(std::uint32_t i) const { return hasMax(i) ? maxAt(i) : -1; }
     void appendMin(std::int32_t value);
     void appendMax(std::int32_t value);
     // Replace a list by the members of a comma list, kept as written.
