@@ -3,13 +3,8 @@
 // window, the inbox window asked of the message service job, the records
 // bound to the window's positions. Windows of 16 and of the default 200;
 // the time per window and the process's peak resident size.
-#include "bench/EngineBenchRig.h"
-#include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/messaging/MessageServiceJob.h"
-#include "engine/messaging/MessageStoreManager.h"
-#include "engine/messaging/VXLThreadDB.h"
+#include "bench/MessageServiceRig.h"
 #include "engine/screens/VXLLayoutMessageList.h"
-#include "engine/transport/mime/VXLMimeEntity.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,68 +16,11 @@ namespace {
 constexpr int kMessages = 10000;
 constexpr int kCorrespondents = 100;
 
-class Services : public CMessageStoreServices {
-public:
-    std::uint32_t messageLimit() override { return kMessages + 10; }
-    void setCounter(const char*, std::uint32_t) override {}
-    void setHasNewMessages() override {}
-    std::uint32_t nowSeconds() override { return 1700000000u + ++ticks / 10; }
-    std::uint32_t ticks = 0;
-};
-
-// The store, the thread database and a message service job on one device
-// root, filled once with 10,000 messages with a picture each.
-struct Rig {
-    Rig()
-    {
-        useBenchDeviceRoot();
-        manager.setStore(&store);
-        manager.setServices(&services);
-        manager.setThreadDB(&threads);
-        job.setStore(&manager);
-        job.setThreadDB(&threads);
-        job.setServices(&services);
-        root.startChild(&threads);
-        root.startChild(&requester);
-        root.startChild(&manager);
-        root.startChild(&job);
-        runUntilIdle(root);
-        for (int n = 0; n < kMessages; ++n) {
-            CVXLMessage message;
-            message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(1000 + n % kCorrespondents)).c_str());
-            message.addHeader("X-QV-Message-Sent-Time", std::to_string(1699000000 + n).c_str());
-            message.addHeader("X-QV-Image-Count", "1");
-            message.addHeader("X-QV-MessageText-Summary", "A short text of the message");
-            auto* picture = new CVXLMimeEntity;
-            picture->addHeader("Content-Type", "image/jpeg");
-            CVXLByteBuffer body;
-            const std::string bytes(2000, 'x');
-            body.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-            picture->setBodyBuffer(body);
-            message.setBody(CVXLEntityRef(picture));
-            CStoreMessageRequest request(90);
-            request.message = &message;
-            send(&manager, request);
-        }
-    }
-    void send(CVXLEventHandler* target, CVXLEvent& request)
-    {
-        requester.post(target, &request);
-        runUntilIdle(root);
-    }
-
-    BenchRoot root;
-    CVXLPlatformMessageStore store;
-    Services services;
-    CVXLThreadDB threads;
-    CMessageStoreManager manager;
-    CMessageServiceJob job;
-    CVXLEventHandler requester;
-};
+using Rig = MessageServiceRig;
 
 Rig& rig()
 {
-    static Rig* made = new Rig;
+    static Rig* made = new Rig(kMessages, kCorrespondents);
     return *made;
 }
 
