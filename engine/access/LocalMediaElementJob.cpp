@@ -152,9 +152,11 @@ void CLocalMediaElementJob::onReply(CVXLEvent* reply)
             return endWalk(kResultSucceeded);
         if (result != kResultSucceeded)
             return endWalk(result, text);
+        // The source said the item went, but it is still listed: the walk
+        // cannot get past it, and the location is not empty.
         if (firstItem_.name() == lastName_) {
-            VXL_LOG_INFO("local media: \"%s\" is still there after its delete; the walk ends", lastName_.c_str());
-            return endWalk(kResultSucceeded);
+            VXL_LOG_FAILURE("local media: \"%s\" is still there after its delete; the walk fails", lastName_.c_str());
+            return endWalk(kResultFailed);
         }
         lastName_ = firstItem_.name();
         const std::uint32_t location = stores_ ? stores_->locationById(storageIndex_) : 0;

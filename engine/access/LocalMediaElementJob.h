@@ -18,7 +18,8 @@ class CVXLPersStore;
 // The delete walks the request's selection, or with the refresh flag the
 // whole location by asking again for its first item after each delete. Each
 // item deleted counts in "int.progress_current"; the walk ends at the first
-// failure with its result, and a cancel ends it after the item under way.
+// failure with its result, and a cancel ends it after the item under way. An
+// item listed again after its delete ends the walk with 1000.
 class CLocalMediaElementJob : public CMediaMemberJob {
 public:
     enum Operation : std::int32_t { kClose = 0, kOpen = 1, kFetch = 2, kSave = 3, kDelete = 4 };

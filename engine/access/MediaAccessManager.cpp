@@ -730,13 +730,10 @@ void CMediaAccessManager::jobReplied(CVXLEvent* reply)
         dropAlbums = dropList = true;
     if (dropAlbums)
         deleteAlbums();
-    if (dropList && current_) {
-        // The list stays open; only its cache is gone.
-        const std::uint32_t opens = current_->openCount();
+    // The emptied list counts as not open: items fetched into it again go
+    // when their last use does.
+    if (dropList && current_)
         current_->clear();
-        for (std::uint32_t n = 0; n < opens; ++n)
-            current_->open();
-    }
     if (!serving_ || origin != serving_)
         return;
     answer(result, text);

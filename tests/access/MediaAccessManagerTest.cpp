@@ -1,5 +1,6 @@
 #include "engine/access/MediaAccessManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
@@ -299,7 +300,9 @@ TEST(MediaAccessManager, EvictionAtFortyEight)
 
 // Deleting local media walks a real folder: the selection, or the whole
 // location; each delete counts; a refused delete ends the walk with its
-// result and is not counted; the caches are emptied after.
+// result and is not counted; an item the source says it removed but still
+// lists ends the walk over the location with 1000 and is logged; the caches
+// are emptied after.
 TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
 {
     struct Case {
@@ -307,17 +310,20 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
         bool whole;
         std::vector<int> selected;
         std::string refused;
+        std::string kept;
         std::int32_t result;
         std::vector<bool> left; // p000..p004 after
         const char* progress;
     };
     const Case cases[] = {
-        { "selection", false, { 1, 3 }, "", 0, { true, false, true, false, true }, "2" },
-        { "whole location", true, {}, "", 0, { false, false, false, false, false }, "5" },
-        { "refused in the selection", false, { 0, 2, 4 }, "p002.jpg", static_cast<std::int32_t>(kPlatformDeleteFailed),
-            { false, true, true, true, true }, "1" },
-        { "refused in the location", true, {}, "p003.jpg", static_cast<std::int32_t>(kPlatformDeleteFailed),
+        { "selection", false, { 1, 3 }, "", "", 0, { true, false, true, false, true }, "2" },
+        { "whole location", true, {}, "", "", 0, { false, false, false, false, false }, "5" },
+        { "refused in the selection", false, { 0, 2, 4 }, "p002.jpg", "",
+            static_cast<std::int32_t>(kPlatformDeleteFailed), { false, true, true, true, true }, "1" },
+        { "refused in the location", true, {}, "p003.jpg", "", static_cast<std::int32_t>(kPlatformDeleteFailed),
             { false, false, false, true, true }, "3" },
+        { "still listed after its delete", true, {}, "", "p002.jpg", kResultFailed,
+            { false, false, true, true, true }, "3" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -325,6 +331,8 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
         rig.pictures(5);
         if (!c.refused.empty())
             rig.source.refusedDeletes.insert(c.refused);
+        if (!c.kept.empty())
+            rig.source.keptDeletes.insert(c.kept);
         rig.start();
         ASSERT_EQ(rig.openPhone(), 0);
         ASSERT_EQ(rig.fetch(0, 5), 0);
@@ -341,6 +349,67 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
         EXPECT_EQ(rig.progress(), c.progress);
         EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), 0u);
         EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
+        if (!c.kept.empty()) {
+            CVXLLog::flush();
+            EXPECT_NE(rig.root.readFile("log/engine.log").find("\"" + c.kept + "\" is still there"), std::string::npos);
+        }
+    }
+}
+
+// A move, an online delete or a local delete that succeeds empties the
+// current list and leaves it counted as not open, so the items fetched into
+// it again go with their last use; a copy, or a refused move, keeps it.
+TEST(MediaAccessManager, AChangeThatTakesItemsAwayEmptiesTheListAndItsOpens)
+{
+    struct Case {
+        const char* name;
+        std::int32_t code;
+        const char* reply; // the server's, for an online album; "" a phone list
+        std::int32_t result;
+        std::uint32_t cached;
+        std::uint32_t opens;
+    };
+    const Case cases[] = {
+        { "copy", kMediaCopyItems, "done", 0, 3, 1 },
+        { "move", kMediaMoveItems, "done", 0, 0, 0 },
+        { "online delete", kMediaDeleteOnlineItems, "done", 0, 0, 0 },
+        { "refused move", kMediaMoveItems, "error-info280", kResultNetworkNotice, 3, 1 },
+        { "local delete", kMediaDeleteLocalItems, "", 0, 0, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccessRig rig;
+        rig.pictures(3);
+        rig.start();
+        const bool online = *c.reply != 0;
+        if (online) {
+            ASSERT_TRUE(rig.serve(std::string("items,") + c.reply));
+            ASSERT_EQ(rig.openAlbum("C7"), 0);
+        } else {
+            ASSERT_EQ(rig.openPhone(), 0);
+        }
+        ASSERT_EQ(rig.fetch(0, 3), 0);
+        rig.manager.toggleSelection(*rig.cached(1));
+        CMediaAlbumOperationRequest copyOrMove(kReply);
+        copyOrMove.destination = "C8";
+        copyOrMove.setFlag(c.code == kMediaMoveItems ? 1 : 0);
+        CMediaElementRequest remove(c.code, kReply);
+        const bool transfer = c.code == kMediaCopyItems || c.code == kMediaMoveItems;
+        EXPECT_EQ(rig.send(transfer ? static_cast<CVXLEvent&>(copyOrMove) : remove), c.result);
+        const CMediaCollection* list = rig.manager.currentCollection();
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->cachedCount(), c.cached);
+        EXPECT_EQ(list->openCount(), c.opens);
+        if (c.opens != 0 || online)
+            continue;
+        // Fetched again: the list holds the items while they are used.
+        std::vector<std::string> names;
+        ASSERT_EQ(rig.fetch(0, 2, &names), 0);
+        EXPECT_EQ(names, (std::vector<std::string> { "p000.jpg", "p002.jpg" }));
+        EXPECT_EQ(list->cachedCount(), 2u);
+        ASSERT_EQ(rig.releaseAll(), 0);
+        EXPECT_EQ(list->cachedCount(), 0u) << "entries of a list not open outlived their last use";
+        EXPECT_EQ(rig.close(), 0);
     }
 }
 

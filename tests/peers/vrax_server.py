@@ -191,6 +191,8 @@ REPLIES = {
     "error-info266": [vrax_part('<error>\n <error-info id="266" msg="Unknown subscriber">\n'
                                 '  <error code="1"/>\n </error-info>\n</error>\n')],
     "error-info273": [vrax_part('<error>\n <error-info id="273" msg="Item refused"/>\n</error>\n')],
+    "error-info280": [vrax_part('<error>\n <error-info id="280" msg="Album is full"/>\n</error>\n')],
+    "album-created": [vrax_part('<context>k3</context>\n<container id="C9"/>\n')],
     "choice-ack": [vrax_part('<list-choice-resp-ack id="a2"/>\n')],
     "queued-uri": [vrax_part('<uri>http://svc.example/sent/9</uri>\n')],
     "queued-uri-other": [vrax_part('<uri>javascript:alert(1)</uri>\n')],

@@ -185,7 +185,9 @@ void FolderMediaSource::itemInfo(const char* name, CVXLItemDetailsSink* sink, st
 void FolderMediaSource::deleteItem(const char* name, CVXLCallback* sink)
 {
     std::uint32_t status = kPlatformDeleteFailed;
-    if (name && !refusedDeletes.count(name) && !std::strchr(name, '/') && selected()) {
+    if (name && keptDeletes.count(name)) {
+        status = kPlatformOk;
+    } else if (name && !refusedDeletes.count(name) && !std::strchr(name, '/') && selected()) {
         const std::string path = hostFolder() + "/" + name;
         status = ::unlink(path.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
     }

@@ -9,8 +9,9 @@
 
 // A media source over folders of the device root, one store per folder: the
 // store's one album holds the folder's files in name order, the MIME type
-// comes from the extension. A test can refuse deletes of named items and
-// count what it is asked.
+// comes from the extension. A test can refuse deletes of named items, have
+// others answered as removed while their files stay, and count what it is
+// asked.
 class FolderMediaSource : public CVXLPlatformMediaSource {
 public:
     struct Store {
@@ -40,6 +41,7 @@ public:
     static const char* mimeTypeOf(const std::string& name);
 
     std::set<std::string> refusedDeletes;
+    std::set<std::string> keptDeletes;
     int firstNameCalls = 0;
     int nextNameCalls = 0;
     int openStreams = 0;
