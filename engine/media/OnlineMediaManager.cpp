@@ -63,6 +63,10 @@ void COnlineMediaManager::onEvent(CVXLEvent* event)
         if (auto* read = dynamic_cast<CVXLMediaReadRequest*>(event))
             return fetch(read);
     }
+    if (code == kEventXferCloseDone || code == kEventLocalAlbumBySelector || code == kEventLocalDeleteItemDone) {
+        event->setResult(kResultSucceeded);
+        return finishEvent(event);
+    }
     // Collected fetches go before anything that may wait for an exchange.
     flushBatch();
     onRequest(event);

@@ -20,8 +20,10 @@ class CVXLOnlineMediaRequest;
 // The engine's access to the subscriber's online albums. Keeps one page of
 // the album list and one page of one album's contents, and turns each miss
 // or change into a request to the service protocol job. Requests are
-// CVXLOnlineMediaRequest events; every one is answered, codes it does not
-// serve with 1000. Rendition fetches (kEventFileStoreOpenForReading) are
+// CVXLOnlineMediaRequest events; every one is answered: the codes
+// kEventXferCloseDone, kEventLocalAlbumBySelector and
+// kEventLocalDeleteItemDone with a plain 0, codes it does not serve with
+// 1000. Rendition fetches (kEventFileStoreOpenForReading) are
 // collected into batches of up to nine sent as one request, each answered at
 // once with the source adapter that the item's bytes will come from, when
 // the batch is sent. An upload opens a source

@@ -178,7 +178,8 @@ TEST(OnlineMediaManager, ARefusedRenameRestoresTheName)
 }
 
 // An item operation that the server reports with detail 273 is answered 0;
-// codes the manager does not serve get 1000.
+// three codes get a plain 0 and codes the manager does not serve 1000, none
+// of them reaching the server.
 TEST(OnlineMediaManager, ItemOperationsAndUnservedCodes)
 {
     OnlineRig rig;
@@ -196,12 +197,24 @@ TEST(OnlineMediaManager, ItemOperationsAndUnservedCodes)
     EXPECT_TRUE(has(lines[0], "request=move-req")) << lines[0];
     EXPECT_TRUE(has(lines[1], "request=copy-req")) << lines[1];
 
-    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventLocalFirstStore) }) {
-        CVXLOnlineMediaRequest other(code, kReply);
-        EXPECT_EQ(rig.send(other), 1000);
+    struct Case {
+        std::int32_t code;
+        std::int32_t result;
+    };
+    const Case cases[] = {
+        { kEventStoreTransferFileOpen, kResultFailed },
+        { kEventLocalFirstStore, kResultFailed },
+        { kEventXferCloseDone, kResultSucceeded },
+        { kEventLocalAlbumBySelector, kResultSucceeded },
+        { kEventLocalDeleteItemDone, kResultSucceeded },
+    };
+    for (const Case& c : cases) {
+        CVXLOnlineMediaRequest other(c.code, kReply);
+        EXPECT_EQ(rig.send(other), c.result) << std::hex << c.code;
     }
     move.kind = 9;
     EXPECT_EQ(rig.send(move), 1000);
+    EXPECT_EQ(rig.log().size(), 2u);
 }
 
 // The online manager with a local one over a phone folder, which lends the

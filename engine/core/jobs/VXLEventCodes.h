@@ -62,6 +62,7 @@
     X(kEventLocalNextItemNameDone, 0x800002b, "the Local Media Manager's answer to kEventLocalNextItemName") \
     X(kEventLocalItemInfoDone, 0x800002c, "the Local Media Manager's answer to kEventLocalItemInfo")   \
     X(kEventMediaItemAtDone, 0x800002d, "the answer to kEventMediaItemAt")                                  \
+    X(kEventLocalDeleteItemDone, 0x800002f, "the answer to kEventLocalDeleteItem")                           \
     X(kEventOnlineDeleteAlbumDone, 0x8000030, "the answer to kEventOnlineDeleteAlbum")                     \
     X(kEventMediaItemSaveDone, 0x8000032, "the answer to kEventMediaItemSave")                              \
     X(kEventOnlineCreateAlbumDone, 0x8000033, "the answer to kEventOnlineCreateAlbum")                     \
