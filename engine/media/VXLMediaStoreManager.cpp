@@ -1,5 +1,6 @@
 #include "engine/media/VXLMediaStoreManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformMediaSource.h"
 
 namespace {
@@ -45,7 +46,7 @@ void CVXLMediaStoreManager::rebuild()
     cursor_ = 0;
     if (!source_)
         return;
-    for (std::int32_t index = 0;; ++index) {
+    for (std::int32_t index = 0; index < kMaxStores; ++index) {
         std::uint16_t id = 0;
         const char* name = nullptr;
         std::int32_t kind = 1;
@@ -61,6 +62,8 @@ void CVXLMediaStoreManager::rebuild()
         if (last)
             return;
     }
+    VXL_LOG_FAILURE("media stores: the media source named no last store among %d; the list ends there",
+                    static_cast<int>(kMaxStores));
 }
 
 const CVXLMediaStoreManager::Store* CVXLMediaStoreManager::at(std::int32_t index) const

@@ -25,6 +25,9 @@ public:
     // The UI request codes that rebuild the list (5: storage card changed).
     static constexpr std::int32_t kUiStorageCardChanged = 5;
     static constexpr std::int32_t kUiStoresChanged = 10;
+    // A rebuild asks for at most this many stores: a media source that never
+    // names its last store must not keep the engine in the loop.
+    static constexpr std::int32_t kMaxStores = 32;
 
     CVXLMediaStoreManager() = default;
     ~CVXLMediaStoreManager() override;
@@ -40,7 +43,8 @@ public:
 
     // Empties the list and asks the media source for every store, up to the
     // one it reports as the last; a store reported without a name ends the
-    // list unlisted (a source with no store gives an empty list).
+    // list unlisted (a source with no store gives an empty list). After
+    // kMaxStores without a last one the list ends there, and the log says so.
     void rebuild();
     CVXLPlatformMediaSource* mediaSource() const { return source_; }
 

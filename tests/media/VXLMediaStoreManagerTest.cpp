@@ -1,6 +1,8 @@
 #include "engine/media/VXLMediaStoreManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "tests/support/FolderMediaSource.h"
+#include "tests/support/TempDeviceRoot.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +140,54 @@ TEST(VXLMediaStoreManager, StorageCardChangesRebuildTheList)
     rig.manager.onUiRequest(CVXLMediaStoreManager::kUiStoresChanged);
     EXPECT_EQ(rig.manager.getStoreCount(), 1u);
     EXPECT_EQ(rig.manager.currentStoreId(), 1);
+}
+
+// A media source that names a store on every call and never the last one;
+// past a safety limit of its own it gives in, so a test without the bound
+// fails instead of hanging.
+class EndlessStores : public CVXLPlatformMediaSource {
+public:
+    static constexpr int kGivesInAfter = 10000;
+
+    int firstStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault) override
+    {
+        return nextStore(id, name, kind, isDefault);
+    }
+    int nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault) override
+    {
+        ++calls;
+        *id = static_cast<std::uint16_t>(calls);
+        *name = "Again";
+        *kind = 1;
+        *isDefault = 0;
+        return calls >= kGivesInAfter ? 1 : 0;
+    }
+
+    int calls = 0;
+};
+
+// A rebuild over a source that never answers "last store" ends at the bound,
+// keeps the stores read so far and says so in the log.
+TEST(VXLMediaStoreManager, ASourceThatNeverNamesItsLastStoreEndsTheRebuildAtTheBound)
+{
+    TempDeviceRoot root;
+    EndlessStores source;
+    SourceOwner owner;
+    owner.source = &source;
+    JobTreeDriver driver;
+    CVXLMediaStoreManager manager;
+    manager.setOwner(&owner);
+    driver.attach(&manager);
+    driver.runUntilIdle();
+    EXPECT_EQ(source.calls, CVXLMediaStoreManager::kMaxStores);
+    EXPECT_EQ(manager.getStoreCount(), static_cast<std::uint32_t>(CVXLMediaStoreManager::kMaxStores));
+    EXPECT_EQ(manager.storeIdAt(0), 1);
+    CVXLLog::flush();
+    EXPECT_NE(root.readFile("log/engine.log").find("named no last store"), std::string::npos);
+
+    source.calls = 0;
+    manager.onUiRequest(CVXLMediaStoreManager::kUiStorageCardChanged);
+    EXPECT_EQ(source.calls, CVXLMediaStoreManager::kMaxStores);
 }
 
 } // namespace
