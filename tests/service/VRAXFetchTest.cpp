@@ -130,6 +130,52 @@ TEST(VRAXFetch, ThePartOfASlotWhoseReaderHasGoneIsSkippedOrTheFetchCancelled)
     }
 }
 
+// A slot's target cleared while a write to it is outstanding (its reader has
+// gone): bytes of the part still to come fail the fetch with 59 and every
+// other slot not done is told so; when the write held the part's last bytes
+// the fetch goes on without a word to the gone slot. No case waits for ever.
+TEST(VRAXFetch, ASlotWhoseTargetIsClearedDuringItsWriteFailsTheFetchOrIsPassedOver)
+{
+    const auto served = VraxJobRig::servedHashes();
+    struct Case {
+        const char* script;
+        int cleared; // slot index: 1 is I2 (9000 bytes), 2 is I3 (1 byte)
+        std::int32_t result;
+        std::int32_t told[3];
+    } cases[] = {
+        { "fetch3-split", 1, kResultMissingItem, { kResultMissingItem, kNone, kOk } },
+        { "fetch3", 2, kOk, { kOk, kOk, kNone } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        FetchRig rig;
+        rig.registered();
+        ASSERT_TRUE(rig.serve(c.script));
+        TraceJob& gone = rig.sinks[c.cleared];
+        gone.handler = [&rig, &c](TraceJob& self, CVXLEvent* event) {
+            if (event->effectiveCode() == kEventPushWrite) {
+                ++rig.writes[c.cleared];
+                rig.batch.slots[c.cleared].target = nullptr;
+                rig.batch.slots[c.cleared].opened = false;
+            } else if (event->effectiveCode() == CVRAXJob::kFetchOverCode) {
+                rig.told[c.cleared] = event->result();
+            }
+            self.finishEvent(event);
+        };
+        const std::int32_t result = rig.run(rig.fetch, 10000);
+        EXPECT_EQ(c.result, result);
+        rig.pump([&] { return rig.job.isIn(&CVRAXJob::Idle); }, 5000);
+        EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle)) << "the job stalled";
+        EXPECT_EQ(1, rig.writes[c.cleared]) << "bytes went to a slot whose target was cleared";
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(c.told[i], rig.told[i]) << i;
+        }
+        if (c.result == kOk) {
+            EXPECT_EQ(served.at("I1"), rig.sha256(rig.received[0]));
+        }
+    }
+}
+
 TEST(VRAXFetch, AFetchWithoutABatchIsRefusedAtOnce)
 {
     FetchRig rig;
