@@ -475,6 +475,15 @@ std::size_t CMediaAccessManager::albumCount() const
     return count;
 }
 
+const CVXLAlbum* CMediaAccessManager::cachedAlbum(std::size_t position, std::uint16_t* uses) const
+{
+    if (position >= albums_.size() || !albums_[position].album)
+        return nullptr;
+    if (uses)
+        *uses = albums_[position].useCount;
+    return albums_[position].album;
+}
+
 void CMediaAccessManager::albumAt(CMediaElementRequest* request)
 {
     const std::int32_t position = request->data();

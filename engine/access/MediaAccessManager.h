@@ -121,6 +121,8 @@ public:
     CMediaCollection* currentCollection() const { return current_; }
     std::size_t collectionCount() const { return collections_.size(); }
     std::size_t albumCount() const;
+    // The album cached at a position and its uses; null when none is.
+    const CVXLAlbum* cachedAlbum(std::size_t position, std::uint16_t* uses = nullptr) const;
 
     // The part filters of a message, on one part's own headers.
     static bool passesLockFilter(const CVXLHeaderMap& part, std::int32_t lockFilter);

@@ -11,11 +11,15 @@
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/service/VraxJobRig.h"
 #include "tests/support/FolderMediaSource.h"
+#include "tests/support/JpegFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,14 +35,16 @@ bool exists(const std::string& path)
 }
 
 // The Media Access Manager over the real local, online and media store
-// managers: a phone store (id 1) over a folder of the device root, the
-// service protocol job and, once served, the test server.
+// managers: a phone store (id 1) over a folder of the device root, or the
+// media source given, the service protocol job and, once served, the test
+// server.
 struct AccessRig : VraxJobRig,
                    CMediaAccessManager::Owner,
                    CLocalMediaManager::Owner,
                    CVXLMediaStoreManager::Owner,
                    COnlineMediaManager::Owner {
     FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    CVXLPlatformMediaSource* media;
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
     COnlineMediaManager online;
@@ -47,7 +53,8 @@ struct AccessRig : VraxJobRig,
     std::vector<std::int32_t> uiCodes;
     CMediaAccessManager manager;
 
-    AccessRig()
+    explicit AccessRig(CVXLPlatformMediaSource* other = nullptr)
+        : media(other ? other : &source)
     {
         root.makeFolder(kPhoneFolder);
         stores.setOwner(this);
@@ -79,7 +86,7 @@ struct AccessRig : VraxJobRig,
     CVXLMediaStoreManager* mediaStoreManager() override { return &stores; }
     CVXLPersStore* settings() override { return &settingsStore; }
     void pushUIRequestCode(std::int32_t code) override { uiCodes.push_back(code); }
-    CVXLPlatformMediaSource* mediaSource() override { return &source; }
+    CVXLPlatformMediaSource* mediaSource() override { return media; }
     CVXLEventHandler* fileStoreManager() override { return &files; }
     CVXLEventHandler* vraxJob() override { return &job; }
     bool configItem(std::int32_t item, CVXLString* text) override
@@ -476,6 +483,295 @@ TEST(MediaAccessManager, UpdateItemReachesEveryCachedCopy)
     stranger.setId("elsewhere.jpg");
     rig.manager.updateItem(stranger);
     EXPECT_EQ(rig.uiCodes.size(), 1u);
+}
+
+// ---------------------------------------------------------------- every request, in one session
+
+// The manager over the test server and the device's own media source, with
+// JPEG pictures a.jpg to d.jpg in the phone's picture folder. Each row is one
+// step of a user's session: it reads what the server saw and what the
+// manager holds after it.
+struct SessionRig : AccessRig {
+    explicit SessionRig(CVXLPlatformMediaSource* device)
+        : AccessRig(device)
+    {
+        for (const char* name : { "a.jpg", "b.jpg", "c.jpg", "d.jpg" }) {
+            const std::string jpeg = testJpeg(32, 24, 3, 85, [name](unsigned y, unsigned char* row) {
+                for (unsigned x = 0; x < 32 * 3; ++x)
+                    row[x] = static_cast<unsigned char>(x * name[0] + y);
+            });
+            EXPECT_TRUE(root.writeFile(std::string("My Documents/My Pictures/") + name, jpeg));
+        }
+        start();
+    }
+
+    // Each request the server took since the last call: its log line and the
+    // document it kept.
+    std::vector<std::string> newRequests()
+    {
+        const std::vector<std::string> lines = log();
+        std::vector<std::string> out;
+        for (; seen < lines.size(); ++seen) {
+            std::ifstream in(logPath + "." + std::to_string(seen + 1) + ".xml");
+            out.push_back(lines[seen] + "\n"
+                + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        }
+        return out;
+    }
+
+    // "kind=K albums={position:uses} list={position:uses[*selected]} opens=N".
+    std::string holds() const
+    {
+        std::string out = "kind=" + std::to_string(manager.kind()) + " albums={";
+        const char* gap = "";
+        for (std::size_t p = 0; p < 16; ++p) {
+            std::uint16_t uses = 0;
+            if (manager.cachedAlbum(p, &uses)) {
+                out += gap + std::to_string(p) + ":" + std::to_string(uses);
+                gap = " ";
+            }
+        }
+        out += "}";
+        const CMediaCollection* list = manager.currentCollection();
+        if (!list)
+            return out;
+        out += " list={";
+        gap = "";
+        for (std::int32_t p = 0; p < list->size(); ++p) {
+            if (const CMediaCollectionEntry* entry = list->at(p)) {
+                out += gap + std::to_string(p) + ":" + std::to_string(entry->useCount) + (entry->selected ? "*" : "");
+                gap = " ";
+            }
+        }
+        return out + "} opens=" + std::to_string(list->openCount());
+    }
+
+    // An album of the table as the server named it, for a rename.
+    CVXLAlbum renamed { "Album 3" };
+    std::size_t seen = 0;
+};
+
+std::string namesOf(const std::vector<CVXLMediaItem*>& items)
+{
+    std::string out;
+    for (const CVXLMediaItem* item : items)
+        out += (out.empty() ? "" : " ") + std::string(item->uid().length() ? item->uid().c_str() : item->name().c_str());
+    return out;
+}
+
+TEST(MediaAccessManager, EveryRequestAgainstTheServerAndTheDevicesPictures)
+{
+    using Step = std::function<std::int32_t(SessionRig&, std::string* got)>;
+    struct Row {
+        const char* what;
+        const char* replies; // the server's, in order ("" none)
+        Step step;
+        std::int32_t answer;
+        std::string got;
+        // Per request the server took: what its log line and document hold.
+        std::vector<std::vector<std::string>> saw;
+        std::string holds;
+    };
+    const auto albumAt = [](std::int32_t position) {
+        return [position](SessionRig& rig, std::string* got) {
+            CMediaElementRequest get(kMediaAlbumAt, kReply);
+            get.setData(position);
+            const std::int32_t result = rig.send(get);
+            if (get.payloadAlbum())
+                *got = get.payloadAlbum()->name().c_str();
+            return result;
+        };
+    };
+    const auto plain = [](std::int32_t code) {
+        return [code](SessionRig& rig, std::string*) {
+            CMediaElementRequest request(code, kReply);
+            return rig.send(request);
+        };
+    };
+    const auto albumText = [](std::int32_t code, const char* text) {
+        return [code, text](SessionRig& rig, std::string* got) {
+            CMediaAlbumTextRequest request(code, kReply);
+            request.text = text;
+            const std::int32_t result = rig.send(request);
+            *got = request.answer.c_str();
+            return result;
+        };
+    };
+    const auto fetch = [](std::int32_t start, std::uint32_t count) {
+        return [start, count](SessionRig& rig, std::string* got) {
+            CMediaAccessQuery query(kReply);
+            query.bind(0, count);
+            query.setPayload(start);
+            const std::int32_t result = rig.send(query);
+            *got = namesOf(query.getResultList());
+            return result;
+        };
+    };
+    const auto lookup = [](const char* name) {
+        return [name](SessionRig& rig, std::string* got) {
+            CMediaAccessQuery query(kReply);
+            // A phone item is known by its name alone.
+            CVXLMediaDescriptor descriptor;
+            descriptor.id = name;
+            query.setDescriptor(descriptor);
+            const std::int32_t result = rig.send(query);
+            *got = namesOf(query.getResultList());
+            return result;
+        };
+    };
+    // Selects the items at the positions, then asks for a copy (flag 0), a
+    // move (1) or a delete (-1) of the selection, or with `whole` of the album.
+    const auto change = [](std::vector<int> select, int flag, bool whole) {
+        return [select, flag, whole](SessionRig& rig, std::string*) {
+            for (int p : select)
+                rig.manager.toggleSelection(*rig.cached(p));
+            CMediaAlbumOperationRequest copyOrMove(kReply);
+            copyOrMove.destination = "C8";
+            copyOrMove.setFlag(flag);
+            CMediaElementRequest remove(kMediaDeleteOnlineItems, kReply);
+            CMediaAccessRequest& request = flag < 0 ? static_cast<CMediaAccessRequest&>(remove) : copyOrMove;
+            request.setRefresh(whole);
+            return rig.send(request);
+        };
+    };
+    const auto save = [](int position, const char* title) {
+        return [position, title](SessionRig& rig, std::string* got) {
+            CVXLMediaItem* item = rig.cached(position);
+            item->setTitle(title);
+            CMediaElementRequest request(kMediaSaveItem, kReply);
+            request.setPayloadItem(item);
+            const std::int32_t result = rig.send(request);
+            const std::string record = std::string(item->name().c_str()) + "-10003.md";
+            *got = rig.hostFileExists(record) ? record : "no record";
+            return result;
+        };
+    };
+    const auto direct = [](std::function<void(CMediaAccessManager&)> call) {
+        return [call](SessionRig& rig, std::string*) {
+            call(rig.manager);
+            return 0;
+        };
+    };
+
+    const Row rows[] = {
+        { "get album 0: a page of the album list from the server", "albums-last", albumAt(0), 0, "Album 0",
+            { { "request=list-req", "window=0,10" } }, "kind=0 albums={0:1}" },
+        { "a second get of album 0 is served from the table", "", albumAt(0), 0, "Album 0", {},
+            "kind=0 albums={0:2}" },
+        { "album 3 comes from the Online Media Manager's page", "", albumAt(3), 0, "Album 3", {},
+            "kind=0 albums={0:2 3:1}" },
+        { "release albums: one use each, album 3 at zero goes", "", plain(kMediaReleaseAlbums), 0, "", {},
+            "kind=0 albums={0:1}" },
+        { "create an album: its title to the server, its new id back, the table emptied", "album-created",
+            albumText(kMediaCreateAlbum, "Trip"), 0, "C9",
+            { { "request=container-update", "<attr name=\"TITLE\">Trip</attr>" } }, "kind=0 albums={}" },
+        { "rename album C3", "done",
+            [](SessionRig& rig, std::string* got) {
+                rig.renamed.setIdentifier("C3");
+                rig.renamed.commit();
+                rig.renamed.setName("Work", false);
+                CMediaElementRequest rename(kMediaRenameAlbum, kReply);
+                rename.setPayloadAlbum(&rig.renamed);
+                const std::int32_t result = rig.send(rename);
+                *got = std::string(rig.renamed.name().c_str()) + (rig.renamed.isModified() ? " edited" : " committed");
+                return result;
+            },
+            0, "Work committed", { { "request=container-update", "id=\"C3\"", "<attr name=\"TITLE\">Work</attr>" } },
+            "kind=0 albums={}" },
+        { "delete album C3", "done", albumText(kMediaDeleteAlbum, "C3"), 0, "",
+            { { "request=delete-req", "id=\"C3\"" } }, "kind=0 albums={}" },
+        { "get album 0 after the changes asks the server again", "albums-last", albumAt(0), 0, "Album 0",
+            { { "request=list-req" } }, "kind=0 albums={0:1}" },
+        { "a refused album delete keeps the table", "error-info280", albumText(kMediaDeleteAlbum, "C4"),
+            kResultNetworkNotice, "", { { "request=delete-req", "id=\"C4\"" } }, "kind=0 albums={0:1}" },
+        { "open album C7", "",
+            [](SessionRig& rig, std::string*) { return rig.openAlbum("C7"); }, 0, "", {},
+            "kind=1 albums={0:1} list={} opens=1" },
+        { "fetch its first three items", "items", fetch(0, 3), 0, "U1 U2 U3",
+            { { "request=list-req", "id=\"C7\"" } }, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1" },
+        { "save an online item: its record goes to the server", "done", save(0, "Sunset"), 0, "no record",
+            { { "request=media-xfer", "U1", "Sunset" } }, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1" },
+        { "copy the selection to C8: the list kept, the albums dropped", "done", change({ 0, 1 }, 0, false), 0, "",
+            { { "request=copy-req", "id=\"C8\"", "id=\"U1\"", "id=\"U2\"" } },
+            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1" },
+        { "a refused delete of the selection keeps the list", "error-info280", change({}, -1, false),
+            kResultNetworkNotice, "", { { "request=delete-req", "id=\"U1\"", "id=\"U2\"" } },
+            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1" },
+        { "move the whole album to C8: the list emptied and no longer open", "done", change({ 0, 1 }, 1, true), 0,
+            "", { { "request=move-req", "id=\"C8\"", "id=\"C7\" type=\"container\"" } },
+            "kind=1 albums={} list={} opens=0" },
+        { "fetched again, from the server", "items", fetch(0, 3), 0, "U1 U2 U3", { { "request=list-req" } },
+            "kind=1 albums={} list={0:1 1:1 2:1} opens=0" },
+        { "delete the selection: the list emptied", "done", change({ 2 }, -1, false), 0, "",
+            { { "request=delete-req", "id=\"U3\"" } }, "kind=1 albums={} list={} opens=0" },
+        { "close the album", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}" },
+        { "open the phone's pictures", "",
+            [](SessionRig& rig, std::string*) { return rig.openPhone(); }, 0, "", {},
+            "kind=2 albums={} list={} opens=1" },
+        { "fetch two of them", "", fetch(0, 2), 0, "a.jpg b.jpg", {}, "kind=2 albums={} list={0:1 1:1} opens=1" },
+        { "save a local item: its record is written, the server sees nothing", "", save(0, "Beach"), 0,
+            "a.jpg-10003.md", {}, "kind=2 albums={} list={0:1 1:1} opens=1" },
+        { "look up b.jpg: found in the list", "", lookup("b.jpg"), 0, "b.jpg", {},
+            "kind=2 albums={} list={0:1 1:2} opens=1" },
+        { "look up d.jpg: imported by the Local Media Manager, kept at the end", "", lookup("d.jpg"), 0, "d.jpg", {},
+            "kind=2 albums={} list={0:1 1:2 2:1} opens=1" },
+        { "add c.jpg: at the end and selected", "",
+            [](SessionRig& rig, std::string* got) {
+                CMediaItemEvent add(kReply);
+                add.location = 0x10003;
+                add.name = "c.jpg";
+                const std::int32_t result = rig.send(add);
+                CVXLMediaItem* item = rig.cached(3);
+                *got = item ? std::string(item->name().c_str()) + (rig.manager.isSelected(*item) ? " selected" : "")
+                            : "none";
+                return result;
+            },
+            0, "c.jpg selected", {}, "kind=2 albums={} list={0:1 1:2 2:1 3:0*} opens=1" },
+        { "releaseElement(1)", "", direct([](CMediaAccessManager& m) { m.releaseElement(1); }), 0, "", {},
+            "kind=2 albums={} list={0:1 1:1 2:1 3:0*} opens=1" },
+        { "releaseAll: a selected item keeps one use", "", direct([](CMediaAccessManager& m) { m.releaseAll(); }),
+            0, "", {}, "kind=2 albums={} list={0:0 1:0 2:0 3:1*} opens=1" },
+        { "clearElements", "", direct([](CMediaAccessManager& m) { m.clearElements(); }), 0, "", {},
+            "kind=2 albums={} list={} opens=0" },
+        { "close the phone's pictures", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}" },
+        { "open album C9", "", [](SessionRig& rig, std::string*) { return rig.openAlbum("C9"); }, 0, "", {},
+            "kind=1 albums={} list={} opens=1" },
+        { "cancel a fetch the server holds: answered 24 at once", "items-stall",
+            [](SessionRig& rig, std::string* got) {
+                CMediaAccessQuery query(kReply);
+                query.bind(0, 3);
+                const std::size_t before = rig.requester.results.size();
+                rig.requester.post(&rig.manager, &query);
+                rig.pump([&] { return rig.log().size() > rig.seen; }, 5000);
+                rig.requester.cancelEventsWith(&rig.manager);
+                if (!rig.pump([&] { return rig.requester.results.size() > before; }, 2000))
+                    return VraxJobRig::kNoAnswer;
+                *got = namesOf(query.getResultList());
+                return rig.requester.results.back();
+            },
+            kResultCancelled, "", { { "request=list-req", "id=\"C9\"" } }, "kind=1 albums={} list={} opens=1" },
+    };
+
+    std::string script;
+    for (const Row& row : rows)
+        if (*row.replies)
+            script += (script.empty() ? "" : ",") + std::string(row.replies);
+    CVXLPlatformMediaSource device;
+    SessionRig rig(&device);
+    ASSERT_TRUE(rig.serve(script));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string got;
+        EXPECT_EQ(row.step(rig, &got), row.answer);
+        EXPECT_EQ(got, row.got);
+        const std::vector<std::string> requests = rig.newRequests();
+        ASSERT_EQ(requests.size(), row.saw.size());
+        for (std::size_t n = 0; n < requests.size(); ++n)
+            for (const std::string& part : row.saw[n])
+                EXPECT_NE(requests[n].find(part), std::string::npos) << part << " not in\n" << requests[n];
+        EXPECT_EQ(rig.holds(), row.holds);
+        EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
+    }
 }
 
 // ---------------------------------------------------------------- message media
