@@ -334,17 +334,12 @@ void CBackgroundUploadManager::onReadForAppend(CVXLEvent* reply)
         appendResult_ = kResultFailed;
         return itemDone();
     }
-    write_.fileName = kQueueFileName;
-    write_.openMode = kFileModeWrite;
-    write_.buffer = whole;
-    post(owner_->fileStoreManager(), &write_);
+    if (!saveQueue(QueueWrite::Append, whole))
+        onAppended(kResultFailed);
 }
 
-void CBackgroundUploadManager::onAppended(CVXLEvent* reply)
+void CBackgroundUploadManager::onAppended(std::int32_t result)
 {
-    const std::int32_t result = reply->result();
-    write_.buffer = CVXLByteBuffer();
-    finishEvent(reply);
     if (result != kResultSucceeded) {
         VXL_LOG_FAILURE("background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
         queueStep_ = 0;
@@ -383,7 +378,7 @@ void CBackgroundUploadManager::itemDone()
     if (upload_ == Upload::Emptying) {
         // The queue is emptied first; the batch goes on after it.
         nextWaiting_ = true;
-        if (!emptyWrite_.isBusy())
+        if (queueWrite_ != QueueWrite::Empty)
             empty();
         return;
     }
@@ -544,16 +539,12 @@ void CBackgroundUploadManager::empty()
     upload_ = Upload::Emptying;
     if (queueStep_ != 0)
         return;
-    emptyWrite_.fileName = kQueueFileName;
-    emptyWrite_.openMode = kFileModeWrite;
-    emptyWrite_.buffer = CVXLByteBuffer();
-    post(owner_->fileStoreManager(), &emptyWrite_);
+    if (!saveQueue(QueueWrite::Empty, CVXLByteBuffer()))
+        onEmptied(kResultFailed);
 }
 
-void CBackgroundUploadManager::onEmptied(CVXLEvent* reply)
+void CBackgroundUploadManager::onEmptied(std::int32_t result)
 {
-    const std::int32_t result = reply->result();
-    finishEvent(reply);
     upload_ = Upload::Idle;
     if (result != kResultSucceeded) {
         VXL_LOG_FAILURE("background upload: \"%s\" could not be emptied (%d)", kQueueFileName, result);
@@ -562,6 +553,29 @@ void CBackgroundUploadManager::onEmptied(CVXLEvent* reply)
     }
     zeroKeys();
     resumeBatch();
+}
+
+bool CBackgroundUploadManager::saveQueue(QueueWrite what, const CVXLByteBuffer& bytes)
+{
+    saver_.setFileStoreManager(owner_->fileStoreManager());
+    queueBytes_ = bytes;
+    queueWrite_ = what;
+    if (saver_.save() != 0)
+        return true;
+    queueBytes_ = CVXLByteBuffer();
+    queueWrite_ = QueueWrite::None;
+    return false;
+}
+
+void CBackgroundUploadManager::queueWritten(std::int32_t result)
+{
+    const QueueWrite what = queueWrite_;
+    queueBytes_ = CVXLByteBuffer();
+    queueWrite_ = QueueWrite::None;
+    if (what == QueueWrite::Append)
+        onAppended(result);
+    else if (what == QueueWrite::Empty)
+        onEmptied(result);
 }
 
 void CBackgroundUploadManager::resumeBatch()
@@ -576,6 +590,8 @@ void CBackgroundUploadManager::resumeBatch()
 
 void CBackgroundUploadManager::onReply(CVXLEvent* reply)
 {
+    if (saver_.onWritten(reply))
+        return;
     switch (reply->replyCode()) {
     case kReplyFirstItem:
     case kReplyNextItem:
@@ -584,8 +600,6 @@ void CBackgroundUploadManager::onReply(CVXLEvent* reply)
         return onBatchResolved(reply);
     case kReplyReadForAppend:
         return onReadForAppend(reply);
-    case kReplyAppended:
-        return onAppended(reply);
     case kReplySaved:
         return onItemSaved(reply);
     case kReplyRead:
@@ -596,8 +610,6 @@ void CBackgroundUploadManager::onReply(CVXLEvent* reply)
         return onGivenUpSaved(reply);
     case kReplyUploaded:
         return onUploaded(reply);
-    case kReplyEmptied:
-        return onEmptied(reply);
     default:
         return finishEvent(reply);
     }

@@ -3,7 +3,7 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/files/VXLFileReadRequest.h"
-#include "engine/files/VXLFileWriteRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/access/UploadQueueRecord.h"
 #include "engine/records/MediaUploadRequest.h"
@@ -22,7 +22,7 @@ class CVXLPersStore;
 // to the Media Upload Manager and is tried at most three times. The cursor,
 // the retries and the counts of records waiting per location kind are saved
 // after every change, so a restart resumes at the record at the cursor.
-class CBackgroundUploadManager : public CVXLEventHandler {
+class CBackgroundUploadManager : public CVXLEventHandler, private CVXLStateFileSaver::Owner {
 public:
     // What the manager takes from the engine root.
     class Owner {
@@ -99,13 +99,12 @@ public:
 
 private:
     enum Reply : std::int32_t {
-        kReplyAppended = 3,
+        kReplyWritten = 3,
         kReplySaved = 4,
         kReplyFirstItem = 6,
         kReplyNextItem = 9,
         kReplyResolved = 7,
         kReplyRead = 10,
-        kReplyEmptied = 11,
         kReplyGivenUpResolved = 12,
         kReplyGivenUpSaved = 13,
         kReplyUploaded = 14,
@@ -126,7 +125,7 @@ private:
     void continueBatch();
     void append();
     void onReadForAppend(CVXLEvent* reply);
-    void onAppended(CVXLEvent* reply);
+    void onAppended(std::int32_t result);
     void onItemSaved(CVXLEvent* reply);
     void itemDone();
     void endBatch(std::int32_t result, const CVXLString& text = CVXLString());
@@ -139,7 +138,15 @@ private:
     void onGivenUpSaved(CVXLEvent* reply);
     void onUploaded(CVXLEvent* reply);
     void empty();
-    void onEmptied(CVXLEvent* reply);
+    void onEmptied(std::int32_t result);
+    // The queue file is written whole through the saver: with a record more,
+    // or emptied.
+    enum class QueueWrite { None, Append, Empty };
+    bool saveQueue(QueueWrite what, const CVXLByteBuffer& bytes);
+    void writeState(CVXLByteBuffer& out) override { out = queueBytes_; }
+    void stateSaved() override { queueWritten(kResultSucceeded); }
+    void stateNotSaved(std::int32_t result) override { queueWritten(result); }
+    void queueWritten(std::int32_t result);
     void resumeBatch();
 
     void loadKeys();
@@ -193,7 +200,8 @@ private:
     CVXLLocalMediaRequest givenUpSave_ { kEventMediaItemSave, kReplyGivenUpSaved };
     CVXLFileReadRequest read_ { kReplyRead };
     CVXLFileReadRequest readForAppend_ { kReplyReadForAppend };
-    CVXLFileWriteRequest write_ { kReplyAppended };
-    CVXLFileWriteRequest emptyWrite_ { kReplyEmptied };
+    CVXLByteBuffer queueBytes_;
+    QueueWrite queueWrite_ = QueueWrite::None;
+    CVXLStateFileSaver saver_ { *this, *this, kQueueFileName, kReplyWritten };
     CMediaUploadRequest uploadRequest_ { kReplyUploaded };
 };

@@ -38,10 +38,11 @@ CVXLClient* CVXLClient::instance()
 CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     : factory_(factory)
     , readRequest_(kReplySettingsRead)
-    , writeRequest_(kReplySettingsWritten)
+    , writeRequest_(kReplyRunMarkerWritten)
     , scenarioManager_(new CScenarioXmlFileReader(&fileStoreManager_))
 {
     setRoot(this);
+    settingsSaver_.setFileStoreManager(&fileStoreManager_);
     settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
     threadDB_.setFileStoreManager(&fileStoreManager_);
@@ -147,8 +148,6 @@ void CVXLClient::readFile(const char* name, std::int32_t replyCode)
 
 void CVXLClient::writeFile(const char* name, const CVXLByteBuffer& bytes, std::int32_t replyCode)
 {
-    // A write asked for while the last one is under way is dropped; the
-    // settings save tries again on a later tick.
     if (writeRequest_.isBusy())
         return;
     writeRequest_.fileName = name;
@@ -160,19 +159,13 @@ void CVXLClient::writeFile(const char* name, const CVXLByteBuffer& bytes, std::i
 
 void CVXLClient::onEvent(CVXLEvent* event)
 {
+    if (settingsSaver_.onWritten(event))
+        return;
     if (event->effectiveCode() == awaitedReply()) {
         stepLifecycle(Step::Done, event);
         return;
     }
     switch (event->effectiveCode()) {
-    case kReplySettingsWritten:
-        if (event == &writeRequest_) {
-            settingsWriteOutstanding_ = false;
-            if (event->succeeded())
-                settings_.store().clearDirty(savedChangeCount_);
-        }
-        finishEvent(event);
-        break;
     case kEventPushStep:
         processPendingPush();
         finishEvent(event);
@@ -403,9 +396,9 @@ void CVXLClient::doReadingSettings(Step step, CVXLEvent* reply)
         // A damaged file is kept aside before a save can replace it with
         // the part that loaded; without that copy nothing is saved.
         if (!settings_.store().load(reader)) {
-            CVXLPlatformFileStore* files = getFileStore();
-            const bool kept = files && platformKeepCopy(files->folder(), kSettingsFileName, CVXLPersStore::kDamagedFileName);
-            VXL_LOG_FAILURE("settings: damaged %s %s", kSettingsFileName, kept ? "kept as _vxl.reg.bad" : "not copied; saves held");
+            const bool kept = settingsSaver_.keepDamagedCopy();
+            if (!kept)
+                VXL_LOG_FAILURE("settings: %s not copied aside; saves held", kSettingsFileName);
             settings_.store().holdSaves(!kept);
         }
         settings_.store().clearDirty(settings_.store().changeCount());
@@ -1006,18 +999,23 @@ void CVXLClient::drainPendingCodes()
 void CVXLClient::saveSettingsIfDirty()
 {
     CVXLPersStore& store = settings_.store();
-    if (!store.isDirty() || !membersStarted_ || settingsWriteOutstanding_ || writeRequest_.isBusy()
-        || settingsWrittenThisTick_)
+    if (!store.isDirty() || !membersStarted_ || !settingsSaver_.idle() || settingsWrittenThisTick_)
         return;
     // One write per tick: a write that fails is tried again by the next tick,
     // not at once in a loop that would never leave the slice.
     settingsWrittenThisTick_ = true;
-    CVXLByteStream image;
-    store.save(image);
-    savedChangeCount_ = store.changeCount();
-    settingsWriteOutstanding_ = true;
-    writeFile(kSettingsFileName, image, kReplySettingsWritten);
+    settingsSaver_.save();
 }
+
+void CVXLClient::writeState(CVXLByteBuffer& out)
+{
+    CVXLByteStream image;
+    settings_.store().save(image);
+    savedChangeCount_ = settings_.store().changeCount();
+    out = image;
+}
+
+void CVXLClient::stateSaved() { settings_.store().clearDirty(savedChangeCount_); }
 
 // Open connections hold the shut-down back, but only for the length of the
 // countdown: the engine always stops in the end.

@@ -24,6 +24,7 @@
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/LocalMediaManager.h"
 #include "engine/access/BackgroundUploadManager.h"
 #include "engine/access/MediaUploadManager.h"
@@ -69,7 +70,7 @@ struct VXLTextRow;
 // WAP push queue, premium inbox manager, inbound message manager, Producer,
 // message expiration job, message service job. A manager that is not built
 // yet is left out of the start and of the shut-down chain.
-class CVXLClient : public CVXLEventHandler, private CVXLConfigListener {
+class CVXLClient : public CVXLEventHandler, private CVXLConfigListener, private CVXLStateFileSaver::Owner {
 public:
     // Start-up and shut-down, in this order. Each state waits for one thing
     // (a file request's answer, a child's start or end, the end of the
@@ -480,6 +481,10 @@ private:
     void disposeShownRequest();
     void drainPendingCodes();
     void saveSettingsIfDirty();
+    // The settings file's image, and the store's change count it carries:
+    // the store stays dirty until that write succeeds.
+    void writeState(CVXLByteBuffer& out) override;
+    void stateSaved() override;
     void shutdownCountdownStep(bool idle);
     bool appendRequest(CVXLUIRequest* request);
 
@@ -540,10 +545,8 @@ private:
     CVXLClientSettings settings_;
     CVXLFileReadRequest readRequest_;
     CVXLFileWriteRequest writeRequest_;
-    // The store's change count in the image that the outstanding settings
-    // write carries; the store stays dirty until that write succeeds.
+    CVXLStateFileSaver settingsSaver_ { *this, *this, kSettingsFileName, kReplySettingsWritten };
     std::uint32_t savedChangeCount_ = 0;
-    bool settingsWriteOutstanding_ = false;
     bool settingsWrittenThisTick_ = false;
     CJobRunner jobRunner_;
     NetSettings netSettings_ { &settings_ };

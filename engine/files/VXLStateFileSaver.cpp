@@ -1,7 +1,6 @@
 #include "engine/files/VXLStateFileSaver.h"
 
 #include "engine/core/base/VXLLog.h"
-#include "engine/core/base/VXLString.h"
 #include "engine/core/platform/VXLPlatformFileStream.h"
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/files/VXLFileStoreManager.h"
@@ -15,20 +14,25 @@ CVXLStateFileSaver::CVXLStateFileSaver(CVXLEventHandler& handler, Owner& owner, 
     write_.setHeapAllocated(false);
 }
 
-void CVXLStateFileSaver::save()
+void CVXLStateFileSaver::setFileStoreManager(CVXLFileStoreManager* files) { files_ = files; }
+
+std::uint32_t CVXLStateFileSaver::save()
 {
     if (!files_ || handler_.runState() == kHandlerFinished)
-        return;
+        return 0;
+    ++asked_;
     if (write_.isBusy()) {
         pending_ = true;
-        return;
+        return asked_;
     }
     startWrite();
+    return asked_;
 }
 
 void CVXLStateFileSaver::startWrite()
 {
     pending_ = false;
+    carrying_ = asked_;
     write_.fileName = fileName_;
     write_.openMode = kFileModeWrite;
     write_.buffer.clear();
@@ -43,10 +47,12 @@ bool CVXLStateFileSaver::onWritten(CVXLEvent* reply)
     const std::int32_t result = reply->result();
     write_.buffer.clear();
     handler_.finishEvent(reply);
+    lastCarried_ = carrying_;
+    lastResult_ = result;
     if (result != 0) {
         failed_ = true;
         ++failures_;
-        VXL_LOG_FAILURE("%s: %s not written (%d)", handler_.name(), fileName_, result);
+        VXL_LOG_FAILURE("%s: %s not written (%d)", handler_.name(), fileName_.c_str(), result);
     } else {
         failed_ = false;
     }
@@ -64,12 +70,14 @@ bool CVXLStateFileSaver::onWritten(CVXLEvent* reply)
 
 bool CVXLStateFileSaver::keepDamagedCopy() const
 {
-    CVXLPlatformStore* store = files_ ? files_->fileStore() : nullptr;
-    if (!store)
-        return false;
+    auto* manager = dynamic_cast<CVXLFileStoreManager*>(files_);
+    CVXLPlatformStore* store = manager ? manager->fileStore() : nullptr;
     CVXLString copy(fileName_);
     copy += ".bad";
-    const bool kept = platformKeepCopy(store->folder(), fileName_, copy.c_str());
-    VXL_LOG_FAILURE("%s: damaged %s %s", handler_.name(), fileName_, kept ? "kept aside as .bad" : "not copied");
+    const bool kept = store && platformKeepCopy(store->folder(), fileName_.c_str(), copy.c_str());
+    if (kept)
+        VXL_LOG_FAILURE("%s: damaged %s kept as %s", handler_.name(), fileName_.c_str(), copy.c_str());
+    else
+        VXL_LOG_FAILURE("%s: damaged %s not copied", handler_.name(), fileName_.c_str());
     return kept;
 }

@@ -399,24 +399,17 @@ void CLocalMediaManager::importByName(CVXLLocalMediaRequest* request)
 
 void CLocalMediaManager::onFileReply(CVXLEvent* reply)
 {
+    if (recordSaver_.onWritten(reply))
+        return;
     const std::int32_t code = reply->replyCode();
     if (code == kReplyRecordRead)
         return recordRead(reply);
-    const std::int32_t result = reply->result();
-    const CVXLString text = reply->resultText();
     finishEvent(reply);
     switch (code) {
     case kReplyAudioRemoved:
         return removeFile(&recordDelete_, CVXLMediaItemRecord::kRecordSuffix);
     case kReplyRecordRemoved:
         return complete(deleteResult_, deleteText_);
-    case kReplyRecordWritten: {
-        auto* request = dynamic_cast<CVXLLocalMediaRequest*>(current_);
-        // A record that was not written leaves the item changed, to be saved again.
-        if (request && request->item && result == kResultSucceeded)
-            request->item->commit();
-        return complete(result, text);
-    }
     default:
         return;
     }
@@ -495,11 +488,21 @@ void CLocalMediaManager::saveRecord(CVXLLocalMediaRequest* request)
     const CVXLByteBuffer bytes = CVXLMediaItemRecord::save(*request->item);
     if (bytes.length() == 0)
         return complete(kResultFailed);
-    recordWrite_.fileName
-        = joinName(request->item->id(), request->item->location(), CVXLMediaItemRecord::kRecordSuffix);
-    recordWrite_.openMode = kFileModeWrite;
-    recordWrite_.buffer = bytes;
-    post(files_, &recordWrite_);
+    recordSaver_.setFileStoreManager(files_);
+    recordSaver_.setFileName(joinName(request->item->id(), request->item->location(), CVXLMediaItemRecord::kRecordSuffix));
+    recordBytes_ = bytes;
+    if (recordSaver_.save() == 0)
+        recordWritten(kResultFailed);
+}
+
+void CLocalMediaManager::recordWritten(std::int32_t result)
+{
+    recordBytes_ = CVXLByteBuffer();
+    auto* request = dynamic_cast<CVXLLocalMediaRequest*>(current_);
+    // A record that was not written leaves the item changed, to be saved again.
+    if (request && request->item && result == kResultSucceeded)
+        request->item->commit();
+    complete(result);
 }
 
 void CLocalMediaManager::tryLend()

@@ -7,7 +7,7 @@
 #include "engine/core/platform/VXLNameListener.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/files/VXLFileReadRequest.h"
-#include "engine/files/VXLFileWriteRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/transfer/VXLFileStreamSourceJob.h"
 
@@ -28,7 +28,7 @@ class CVXLPlatformMediaSource;
 // comes back as the callback event whose code is the step. A lend that finds
 // both pooled jobs out waits for one to come back and lets further requests
 // through meanwhile.
-class CLocalMediaManager : public CVXLEventHandler {
+class CLocalMediaManager : public CVXLEventHandler, private CVXLStateFileSaver::Owner {
 public:
     // What the manager takes from the engine root when it starts.
     class Owner {
@@ -142,6 +142,11 @@ private:
     void deleteItem(CVXLLocalMediaRequest* request);
     void removeFile(CVXLFileDeleteRequest* request, const char* suffix);
     void saveRecord(CVXLLocalMediaRequest* request);
+    // The record of the item being saved, written whole through the saver.
+    void writeState(CVXLByteBuffer& out) override { out = recordBytes_; }
+    void stateSaved() override { recordWritten(kResultSucceeded); }
+    void stateNotSaved(std::int32_t result) override { recordWritten(result); }
+    void recordWritten(std::int32_t result);
     void tryLend();
     void dropWaitingLends(const CVXLEvent* only);
 
@@ -173,5 +178,6 @@ private:
     std::int32_t deleteResult_ = 0;
     CVXLString deleteText_;
     CVXLFileReadRequest recordRead_ { kReplyRecordRead };
-    CVXLFileWriteRequest recordWrite_ { kReplyRecordWritten };
+    CVXLByteBuffer recordBytes_;
+    CVXLStateFileSaver recordSaver_ { *this, *this, "", kReplyRecordWritten };
 };

@@ -145,6 +145,8 @@ CVXLString COutboundQueueManager::audioFileName(std::uint32_t itemNumber)
 void COutboundQueueManager::onEvent(CVXLEvent* event)
 {
     if (event->kind() == kEventReply) {
+        if (saver_.onWritten(event))
+            return;
         switch (event->replyCode()) {
         case kReplyMediaSaved:
             return onMediaSaved(event);
@@ -154,31 +156,31 @@ void COutboundQueueManager::onEvent(CVXLEvent* event)
             return onItemWritten(event);
         case kReplyAudioWritten:
             return onAudioWritten(event);
-        case kReplyStateAfterSubmit:
-            return onStateAfterSubmit(event);
         case kReplyUndoItem:
         case kReplyUndoAudio:
             return onUndoStep(event);
         case kReplyThreadAdd:
             finishEvent(event);
             return continueSubmit();
-        case kReplyStateAfterRetry:
-            return onStateAfterRetry(event);
         case kReplyStateRead:
             return onStateRead(event);
         case kReplyReconcile:
             return onReconciled(event);
-        case kReplyStateAfterSend:
-            return sendState_ == kSendWritingBeforeSend ? onStateBeforeSend(event) : onStateAfterResult(event);
         case kReplyThreadRemove:
-        case kReplyStateAfterDelete:
         case kReplyDeleteItem:
         case kReplyDeleteAudio:
             return onDeleteStep(event);
-        case kReplyStateNoted:
-            if (!event->succeeded())
-                VXL_LOG_FAILURE("outbound queue: %s not written (%d)", kStateFileName, event->result());
-            return finishEvent(event);
+        // A save that could not be asked for at all answers here.
+        case kReplyStateAfterSubmit:
+        case kReplyStateAfterRetry:
+        case kReplyStateAfterSend:
+        case kReplyStateAfterDelete:
+        case kReplyStateNoted: {
+            const std::int32_t code = event->replyCode();
+            const std::int32_t result = event->result();
+            finishEvent(event);
+            return onStateWritten(code, result);
+        }
         default:
             return finishEvent(event);
         }
@@ -274,9 +276,11 @@ void COutboundQueueManager::onStateRead(CVXLEvent* reply)
     bool whole = false;
     if (read && bytes.length() != 0) {
         whole = parse(bytes, loaded);
-        if (!whole)
+        if (!whole) {
             VXL_LOG_FAILURE("outbound queue: damaged %s (%u bytes): the queue starts empty", kStateFileName,
                             bytes.length());
+            saver_.keepDamagedCopy();
+        }
     }
     if (whole) {
         nextItemNumber_ = loaded.nextItemNumber;
@@ -670,13 +674,11 @@ void COutboundQueueManager::appendEntry()
     summary_.clear();
     ++count_;
     submitAppended_ = true;
-    writeState(kReplyStateAfterSubmit);
+    saveState(kReplyStateAfterSubmit);
 }
 
-void COutboundQueueManager::onStateAfterSubmit(CVXLEvent* reply)
+void COutboundQueueManager::onStateAfterSubmit(std::int32_t result)
 {
-    const std::int32_t result = reply->result();
-    finishEvent(reply);
     if (result != kResultSucceeded)
         return undoSubmit(result, 5);
     if (services_)
@@ -762,14 +764,13 @@ void COutboundQueueManager::onRetry(CVXLEvent* event)
     entries_[index].rejected = 0;
     submitState_ = kSubmitWritingRetry;
     pendingSubmit_ = event;
-    writeState(kReplyStateAfterRetry);
+    saveState(kReplyStateAfterRetry);
 }
 
-void COutboundQueueManager::onStateAfterRetry(CVXLEvent* reply)
+void COutboundQueueManager::onStateAfterRetry(std::int32_t result)
 {
-    if (!reply->succeeded())
-        VXL_LOG_FAILURE("outbound queue: %s not written for a retry (%d)", kStateFileName, reply->result());
-    finishEvent(reply);
+    if (result != kResultSucceeded)
+        VXL_LOG_FAILURE("outbound queue: %s not written for a retry (%d)", kStateFileName, result);
     submitState_ = kSubmitIdle;
     CVXLEvent* request = pendingSubmit_;
     pendingSubmit_ = nullptr;
@@ -929,18 +930,15 @@ void COutboundQueueManager::startSend(int index)
     currentIndex_ = index;
     sendItemNumber_ = e.itemNumber;
     sendState_ = kSendWritingBeforeSend;
-    writeState(kReplyStateAfterSend);
+    saveState(kReplyStateAfterSend);
 }
 
-void COutboundQueueManager::onStateBeforeSend(CVXLEvent* reply)
+void COutboundQueueManager::onStateBeforeSend(std::int32_t result)
 {
-    const std::int32_t result = reply->result();
-    const CVXLString text = reply->resultText();
-    finishEvent(reply);
     const int index = findByItemNumber(sendItemNumber_);
     if (result != kResultSucceeded || index < 0) {
         VXL_LOG_FAILURE("outbound queue: %s not written before a send (%d)", kStateFileName, result);
-        return endSend(result != kResultSucceeded ? result : kResultFailed, text, 0);
+        return endSend(result != kResultSucceeded ? result : kResultFailed, CVXLString(), 0);
     }
     COutboundQueueEntry& e = entries_[index];
     sendRequest_.reset();
@@ -982,7 +980,7 @@ void COutboundQueueManager::onSendResult(CVXLEvent* event)
         }
         e.sentKept = 1;
         sendState_ = kSendWritingAfterResult;
-        writeState(kReplyStateAfterSend);
+        saveState(kReplyStateAfterSend);
         currentIndex_ = -1;
         refreshCounters();
         finishWakeUpIfPending();
@@ -990,28 +988,27 @@ void COutboundQueueManager::onSendResult(CVXLEvent* event)
     case kResultMediaNotResolved:
         e.attempts = kMaxAttempts;
         sendState_ = kSendWritingAfterFailure;
-        return writeState(kReplyStateAfterSend);
+        return saveState(kReplyStateAfterSend);
     case kResultNetworkNotice:
         e.rejected = 1;
         if (permanent)
             e.attempts = kMaxAttempts;
         sendState_ = kSendWritingAfterRejection;
-        return writeState(kReplyStateAfterSend);
+        return saveState(kReplyStateAfterSend);
     case kResultChoiceDeclined:
         e.attempts = kMaxAttempts;
         e.rejected = 1;
         sendState_ = kSendWritingAfterRejection;
-        return writeState(kReplyStateAfterSend);
+        return saveState(kReplyStateAfterSend);
     default:
         return endSend(code, text, 0);
     }
 }
 
-void COutboundQueueManager::onStateAfterResult(CVXLEvent* reply)
+void COutboundQueueManager::onStateAfterResult(std::int32_t result)
 {
-    if (!reply->succeeded())
-        VXL_LOG_FAILURE("outbound queue: %s not written after a send (%d)", kStateFileName, reply->result());
-    finishEvent(reply);
+    if (result != kResultSucceeded)
+        VXL_LOG_FAILURE("outbound queue: %s not written after a send (%d)", kStateFileName, result);
     const std::int32_t state = sendState_;
     if (state == kSendWritingAfterFailure)
         return endSend(resultCode_, resultText_, kReasonMediaMissing);
@@ -1080,7 +1077,7 @@ void COutboundQueueManager::onSentCopy(CVXLEvent* event)
         return finishEvent(event);
     if (entries_[index].sending) {
         entries_[index].displaced = 1;
-        writeState(kReplyStateNoted);
+        saveState(kReplyStateNoted);
         return finishEvent(event);
     }
     deleteRequest_ = event;
@@ -1099,7 +1096,7 @@ void COutboundQueueManager::onItemDelete(CVXLEvent* event)
     if (e.sending) {
         e.displaced = 1;
         request->displaced = 1;
-        writeState(kReplyStateNoted);
+        saveState(kReplyStateNoted);
         refreshCounters();
         return finishEvent(event);
     }
@@ -1128,7 +1125,7 @@ void COutboundQueueManager::nextDeleteAll()
         }
     }
     if (marked)
-        writeState(kReplyStateNoted);
+        saveState(kReplyStateNoted);
     CVXLEvent* request = deleteRequest_;
     deleteRequest_ = nullptr;
     refreshCounters();
@@ -1155,7 +1152,7 @@ void COutboundQueueManager::startDelete(std::uint32_t itemNumber, bool withThrea
     }
     sendState_ = kSendWritingAfterRemoval;
     removeEntry(itemNumber);
-    writeState(kReplyStateAfterDelete);
+    saveState(kReplyStateAfterDelete);
 }
 
 void COutboundQueueManager::removeEntry(std::uint32_t itemNumber)
@@ -1176,32 +1173,32 @@ void COutboundQueueManager::removeEntry(std::uint32_t itemNumber)
 void COutboundQueueManager::onDeleteStep(CVXLEvent* reply)
 {
     const std::int32_t code = reply->replyCode();
-    const std::int32_t result = reply->result();
     finishEvent(reply);
     switch (code) {
     case kReplyThreadRemove:
         sendState_ = kSendWritingAfterRemoval;
         removeEntry(deleteItemNumber_);
-        return writeState(kReplyStateAfterDelete);
-    case kReplyStateAfterDelete:
-        if (result != kResultSucceeded) {
-            // The old file still names the entry: its files stay with it.
-            VXL_LOG_FAILURE("outbound queue: %s not written for a delete (%d); files of item %u kept",
-                            kStateFileName, result, deleteItemNumber_);
-            if (services_)
-                services_->pushUIRequestCode(kUiOutboxChanged);
-            return endDelete(nullptr);
-        }
-        if (services_)
-            services_->pushUIRequestCode(kUiOutboxChanged);
-        sendState_ = kSendWritingAfterResult;
-        return postFileDelete(itemFileName(deleteItemNumber_), kReplyDeleteItem);
+        return saveState(kReplyStateAfterDelete);
     case kReplyDeleteItem:
         sendState_ = kSendDeletingAudio;
         return postFileDelete(audioFileName(deleteItemNumber_), kReplyDeleteAudio);
     default:
         return endDelete(nullptr);
     }
+}
+
+void COutboundQueueManager::onStateAfterDelete(std::int32_t result)
+{
+    if (services_)
+        services_->pushUIRequestCode(kUiOutboxChanged);
+    if (result != kResultSucceeded) {
+        // The old file still names the entry: its files stay with it.
+        VXL_LOG_FAILURE("outbound queue: %s not written for a delete (%d); files of item %u kept", kStateFileName,
+                        result, deleteItemNumber_);
+        return endDelete(nullptr);
+    }
+    sendState_ = kSendWritingAfterResult;
+    postFileDelete(itemFileName(deleteItemNumber_), kReplyDeleteItem);
 }
 
 void COutboundQueueManager::endDelete(CVXLEvent*)
@@ -1267,14 +1264,54 @@ CVXLString COutboundQueueManager::newMessageId()
     }
 }
 
-void COutboundQueueManager::writeState(std::int32_t replyCode)
+void COutboundQueueManager::saveState(std::int32_t replyCode)
 {
-    CVXLByteBuffer bytes;
-    serialise(entries_, count_, nextItemNumber_, currentIndex_, bytes);
-    postFileWrite(kStateFileName, bytes, replyCode);
+    const std::uint32_t number = saver_.save();
+    if (number == 0)
+        answerFailed(replyCode);
+    else if (replyCode == kReplyStateAfterSubmit || replyCode == kReplyStateAfterRetry)
+        submitSave_ = { number, replyCode };
+    else if (replyCode == kReplyStateAfterSend || replyCode == kReplyStateAfterDelete)
+        sendSave_ = { number, replyCode };
     refreshCounters();
     if (services_ && replyCode != kReplyStateAfterSubmit && replyCode != kReplyStateAfterDelete)
         services_->pushUIRequestCode(kUiOutboxChanged);
+}
+
+void COutboundQueueManager::writeState(CVXLByteBuffer& out)
+{
+    serialise(entries_, count_, nextItemNumber_, currentIndex_, out);
+}
+
+// A write has ended: each chain whose change it carried goes on. A save
+// that nothing waits for has had its failure logged by the saver.
+void COutboundQueueManager::stateWritten()
+{
+    for (AwaitedSave* awaited : { &submitSave_, &sendSave_ }) {
+        if (!saver_.answered(awaited->number))
+            continue;
+        const std::int32_t replyCode = awaited->replyCode;
+        *awaited = AwaitedSave();
+        onStateWritten(replyCode, saver_.lastResult());
+    }
+}
+
+void COutboundQueueManager::onStateWritten(std::int32_t replyCode, std::int32_t result)
+{
+    switch (replyCode) {
+    case kReplyStateAfterSubmit:
+        return onStateAfterSubmit(result);
+    case kReplyStateAfterRetry:
+        return onStateAfterRetry(result);
+    case kReplyStateAfterSend:
+        return sendState_ == kSendWritingBeforeSend ? onStateBeforeSend(result) : onStateAfterResult(result);
+    case kReplyStateAfterDelete:
+        return onStateAfterDelete(result);
+    default:
+        if (result != kResultSucceeded)
+            VXL_LOG_FAILURE("outbound queue: %s not written (%d)", kStateFileName, result);
+        return;
+    }
 }
 
 // Replaces the file whole; without a store or room for the request the

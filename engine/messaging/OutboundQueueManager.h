@@ -7,6 +7,7 @@
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileWriteRequest.h"
+#include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/messaging/VXLThreadRequests.h"
 #include "engine/records/FailedMessageReport.h"
@@ -71,10 +72,12 @@ struct COutboundQueueEntry {
 // sender member job; its result deletes, keeps or retries the entry (at most
 // three attempts) and failures go to the Producer.
 //
+// A damaged "state.oq" is kept aside as "state.oq.bad".
+//
 // "state.oq": format 6, nextItemNumber (32), count (32), currentIndex (8),
 // then per entry kind (8), itemNumber (32), attempts (8), rejected,
 // sentKept, toRecipients, displaced (8 each) and the summary; little-endian.
-class COutboundQueueManager : public CVXLEventHandler, public COutboundQueueView {
+class COutboundQueueManager : public CVXLEventHandler, public COutboundQueueView, private CVXLStateFileSaver::Owner {
 public:
     static constexpr const char* kStateFileName = "state.oq";
     static constexpr std::uint8_t kFormat = 6;
@@ -146,7 +149,11 @@ public:
     const char* name() const override { return "Outbound Queue Manager"; }
 
     void setServices(COutboundQueueServices* services) { services_ = services; }
-    void setFileStoreManager(CVXLEventHandler* files) { files_ = files; }
+    void setFileStoreManager(CVXLEventHandler* files)
+    {
+        files_ = files;
+        saver_.setFileStoreManager(files);
+    }
     // The folder the file store manager works on, listed at load to remove
     // item and audio files that no entry names; null skips that.
     void setPlatformStore(CVXLPlatformStore* store) { store_ = store; }
@@ -215,6 +222,7 @@ private:
         kReplyThreadReAdd = 71,
         kReplyReported = 72,
         kReplyUploaderWoken = 73,
+        kReplyStateWritten = 74,
     };
     // Why a delete runs: what is answered when it ends.
     enum class DeleteCause { WakeUp, SentCopy, SendResult, ItemRequest, All };
@@ -241,13 +249,13 @@ private:
     void onItemWritten(CVXLEvent* reply);
     void onAudioWritten(CVXLEvent* reply);
     void appendEntry();
-    void onStateAfterSubmit(CVXLEvent* reply);
+    void onStateAfterSubmit(std::int32_t result);
     void undoSubmit(std::int32_t result, std::int32_t memoStep);
     void onUndoStep(CVXLEvent* reply);
     void completeSubmit(std::int32_t result);
 
     void onRetry(CVXLEvent* event);
-    void onStateAfterRetry(CVXLEvent* reply);
+    void onStateAfterRetry(std::int32_t result);
     void onRefresh(CVXLEvent* event);
     void onList(CVXLEvent* event);
     void fillRecord(const COutboundQueueEntry& entry, CVXLMessageSummary& record, bool refresh) const;
@@ -256,9 +264,9 @@ private:
     void onWakeUp(CVXLEvent* event);
     void finishWakeUpIfPending();
     void startSend(int index);
-    void onStateBeforeSend(CVXLEvent* reply);
+    void onStateBeforeSend(std::int32_t result);
     void onSendResult(CVXLEvent* event);
-    void onStateAfterResult(CVXLEvent* reply);
+    void onStateAfterResult(std::int32_t result);
     void endSend(std::int32_t result, const CVXLString& text, std::uint8_t reason);
     void report(std::uint8_t kind, const COutboundQueueEntry& entry, std::uint8_t reason, const CVXLString& text);
 
@@ -268,6 +276,7 @@ private:
     void nextDeleteAll();
     void startDelete(std::uint32_t itemNumber, bool withThreads, DeleteCause cause);
     void onDeleteStep(CVXLEvent* reply);
+    void onStateAfterDelete(std::int32_t result);
     void removeEntry(std::uint32_t itemNumber);
     void endDelete(CVXLEvent* reply);
 
@@ -275,7 +284,14 @@ private:
     int findByItemNumber(std::uint32_t itemNumber) const;
     int findSending() const;
     CVXLString newMessageId();
-    void writeState(std::int32_t replyCode);
+    // Saves "state.oq"; the step named by the reply code follows once the
+    // change is on disk (or failed to get there).
+    void saveState(std::int32_t replyCode);
+    void onStateWritten(std::int32_t replyCode, std::int32_t result);
+    void writeState(CVXLByteBuffer& out) override;
+    void stateSaved() override { stateWritten(); }
+    void stateNotSaved(std::int32_t) override { stateWritten(); }
+    void stateWritten();
     void postFileWrite(const CVXLString& name, const CVXLByteBuffer& bytes, std::int32_t replyCode);
     void postFileDelete(const CVXLString& name, std::int32_t replyCode);
     void answerFailed(std::int32_t replyCode);
@@ -342,4 +358,14 @@ private:
     std::vector<std::uint32_t> reAddPending_;
     CVXLFileReadRequest stateRead_ { kReplyStateRead };
     std::deque<CVXLEvent*> deferred_;
+
+    // The saves of "state.oq" that the submit chain and the send or delete
+    // chain wait for: the save's number and the step that follows.
+    struct AwaitedSave {
+        std::uint32_t number = 0;
+        std::int32_t replyCode = 0;
+    };
+    AwaitedSave submitSave_;
+    AwaitedSave sendSave_;
+    CVXLStateFileSaver saver_ { *this, *this, kStateFileName, kReplyStateWritten };
 };

@@ -1,5 +1,6 @@
 #include "engine/access/BackgroundUploadManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/settings/VXLConfigItem.h"
@@ -12,6 +13,9 @@
 #include "tests/support/FileStoreFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <deque>
 #include <functional>
@@ -248,6 +252,29 @@ TEST(BackgroundUploadManager, BatchesAppendRecordsAndCountThem)
     // The same items again: all pending now, nothing appended.
     EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" }, { kCard, "card.jpg" } }), 0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Album\n25 131076 card.jpg Album\n");
+}
+
+// A queue file that cannot be written queues nothing: no count, no pending
+// item, nothing saved to the media record; the next batch queues it.
+TEST(BackgroundUploadManager, ARecordNotAppendedLeavesTheItemUnqueued)
+{
+    BackgroundRig rig;
+    rig.dataOn = false;
+    rig.startManager();
+    // A folder in the file's place: the write cannot replace it.
+    ASSERT_EQ(::mkdir(rig.hostFile(CBackgroundUploadManager::kQueueFileName).c_str(), 0700), 0);
+    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" } }), 0);
+    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "0", "0" }));
+    EXPECT_EQ(rig.pending["a.jp"], 0);
+    EXPECT_TRUE(rig.updated.empty());
+    EXPECT_FALSE(rig.manager->hasPending());
+    CVXLLog::flush();
+    EXPECT_NE(rig.root.readFile("log/engine.log").find("item not queued"), std::string::npos);
+
+    ASSERT_EQ(::rmdir(rig.hostFile(CBackgroundUploadManager::kQueueFileName).c_str()), 0);
+    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" } }), 0);
+    EXPECT_EQ(rig.dump(), "0 65539 a.jp Holiday\n");
+    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "1", "0" }));
 }
 
 // A whole store is walked item by item: items above the configured size of

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 #include <memory>
@@ -209,6 +211,31 @@ TEST(LocalMediaManager, SavedRecordsAreReadBackByTheNextImport)
     EXPECT_EQ(again->width(), 640);
     EXPECT_STREQ(again->trackedText().c_str(), "note");
     EXPECT_TRUE(again->thirdFlag());
+}
+
+// A record that cannot be written fails the save and leaves the item
+// changed, so that a later save writes it; the file keeps what it held.
+TEST(LocalMediaManager, ARecordNotWrittenLeavesTheItemToBeSavedAgain)
+{
+    LocalMediaRig rig;
+    rig.picture("IMG_0001.jpg");
+    std::unique_ptr<CVXLMediaItem> item;
+    ASSERT_EQ(rig.importAt(0, &item), 0);
+    // A folder in the record's place: the write cannot replace it.
+    ASSERT_EQ(::mkdir(rig.hostFile("IMG_0001.jpg-10003.md").c_str(), 0700), 0);
+    item->setTrackedText("note");
+    ASSERT_TRUE(item->isModified());
+    EXPECT_NE(rig.save(*item), 0);
+    EXPECT_TRUE(item->isModified());
+    CVXLLog::flush();
+    EXPECT_NE(rig.root.readFile("log/engine.log").find("IMG_0001.jpg-10003.md not written"), std::string::npos);
+
+    ASSERT_EQ(::rmdir(rig.hostFile("IMG_0001.jpg-10003.md").c_str()), 0);
+    EXPECT_EQ(rig.save(*item), 0);
+    EXPECT_FALSE(item->isModified());
+    std::unique_ptr<CVXLMediaItem> again;
+    ASSERT_EQ(rig.importAt(0, &again), 0);
+    EXPECT_STREQ(again->trackedText().c_str(), "note");
 }
 
 // An item named with its store (as the upload managers name it) is imported

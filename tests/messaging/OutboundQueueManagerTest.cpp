@@ -813,6 +813,12 @@ TEST(OutboundQueueManager, TheLoaderTakesOnlyAWholeFile)
         EXPECT_EQ(rig.hostFileExists("item_1.oq"), !swept) << c.what;
         EXPECT_EQ(rig.hostFileExists("audio_1.oq"), !swept) << c.what;
         EXPECT_TRUE(rig.hostFileExists("item_3.oq")) << c.what;
+        // A damaged file is kept aside before a save replaces it.
+        const bool damaged = !swept && !c.bytes.empty();
+        EXPECT_EQ(rig.hostFileExists("state.oq.bad"), damaged) << c.what;
+        if (damaged) {
+            EXPECT_EQ(rig.readHostFile("state.oq.bad"), c.bytes) << c.what;
+        }
         if (swept) {
             EXPECT_EQ(rig.queue.entryAt(1).summary.messageId, CVXLString("oA-1")) << c.what;
             EXPECT_EQ(rig.queue.nextItemNumber(), 5u) << c.what;
