@@ -238,51 +238,93 @@ std::int32_t CVXLClient::awaitedReply() const
 // per state is enough.
 CVXLEventHandler* CVXLClient::awaitedChild()
 {
+    if (const StopRow* row = stopRow(state_))
+        return row->waits ? row->child(*this) : nullptr;
     switch (state_) {
     case State::StartingFileStore:
         return &fileStoreManager_;
     case State::StartingScenarioManager:
         return &scenarioManager_;
     case State::StartingDialer:
-    case State::StoppingDialer:
         return &dialer_;
-    case State::StoppingProducer:
-        return &producer_;
-    case State::StoppingServiceJob:
-        return &messageServiceJob_;
-    case State::StoppingInboundManager:
-        return &inboundManager_;
-    case State::StoppingExpirationJob:
-        return &expirationJob_;
-    case State::StoppingPremiumInbox:
-        return &premiumInbox_;
-    case State::StoppingMessageStore:
-        return &messageStoreManager_;
-    case State::StoppingThreadDB:
-        return &threadDB_;
-    case State::StoppingOutboundQueue:
-        return &outboundQueue_;
-    case State::StoppingWapPushQueue:
-        return &wapPushQueue_;
-    case State::StoppingBackgroundUpload:
-        return &backgroundUploadManager_;
-    case State::StoppingMediaUpload:
-        return &mediaUploadManager_;
-    case State::StoppingJobRunner:
-        return &jobRunner_;
-    case State::StoppingVraxJob:
-        return &vraxJob_;
-    case State::StoppingMediaAccess:
-        return &mediaAccessManager_;
-    case State::StoppingLocalMedia:
-        return &localMediaManager_;
-    case State::StoppingOnlineMedia:
-        return &onlineMediaManager_;
-    case State::StoppingMediaStore:
-        return &mediaStoreManager_;
     default:
         return nullptr;
     }
+}
+
+// The reasons for the order are at the State enum.
+const CVXLClient::StopRow CVXLClient::kStopRows[] = {
+    { State::StoppingProducer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.producer_; }, true, nullptr },
+    { State::StoppingServiceJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageServiceJob_; }, true,
+      nullptr },
+    // Requests it holds are refused; its transactions end with its task
+    // processor.
+    { State::StoppingInboundManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.inboundManager_; }, true,
+      nullptr },
+    { State::StoppingExpirationJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.expirationJob_; }, true,
+      nullptr },
+    // Its last save is answered by the File Store Manager, which ends last.
+    { State::StoppingPremiumInbox, [](CVXLClient& c) -> CVXLEventHandler* { return &c.premiumInbox_; }, true,
+      nullptr },
+    { State::StoppingMessageStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageStoreManager_; }, true,
+      nullptr },
+    // Its stop saves the database; the other managers stop once it has ended.
+    { State::StoppingThreadDB, [](CVXLClient& c) -> CVXLEventHandler* { return &c.threadDB_; }, true, nullptr },
+    { State::StoppingOutboundQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.outboundQueue_; }, true,
+      nullptr },
+    // Of the managers that the thread database's end stops only the Scenario
+    // Manager is built, and nothing waits for it.
+    { State::StoppingScenarioManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.scenarioManager_; }, false,
+      nullptr },
+    { State::StoppingWapPushQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.wapPushQueue_; }, true,
+      [](CVXLClient& c) {
+          if (c.wapPushSource_.isActive())
+              c.wapPushSource_.stop();
+          c.cancelEvent(&c.pushTimer_);
+      } },
+    { State::StoppingBackgroundUpload,
+      [](CVXLClient& c) -> CVXLEventHandler* { return &c.backgroundUploadManager_; }, true, nullptr },
+    // An upload under way is answered with 24.
+    { State::StoppingMediaUpload, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaUploadManager_; }, true,
+      nullptr },
+    { State::StoppingJobRunner, [](CVXLClient& c) -> CVXLEventHandler* { return &c.jobRunner_; }, true, nullptr },
+    // A request it serves is answered with 24 once its HTTP job lets go.
+    { State::StoppingVraxJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.vraxJob_; }, true, nullptr },
+    // A request it serves is answered with 24; its member jobs end with it.
+    { State::StoppingMediaAccess, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaAccessManager_; }, true,
+      nullptr },
+    // Lent source jobs come back once their readers stop them.
+    { State::StoppingLocalMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.localMediaManager_; }, true,
+      nullptr },
+    { State::StoppingOnlineMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.onlineMediaManager_; }, true,
+      nullptr },
+    { State::StoppingMediaStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaStoreManager_; }, true,
+      nullptr },
+    // The last manager to stop: the others' connections go back to it first.
+    { State::StoppingDialer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.dialer_; }, true, nullptr },
+};
+
+const CVXLClient::StopRow* CVXLClient::stopRow(State state)
+{
+    for (const StopRow& row : kStopRows) {
+        if (row.state == state)
+            return &row;
+    }
+    return nullptr;
+}
+
+void CVXLClient::doStoppingChild(const StopRow& row, Step step)
+{
+    if (step == Step::Done)
+        return moveOn();
+    if (row.first)
+        row.first(*this);
+    CVXLEventHandler* child = row.child(*this);
+    if (!child->isActive())
+        return moveOn();
+    child->stop();
+    if (!row.waits)
+        moveOn();
 }
 
 // The countdown's end. From Running the shut-down begins at once; during
@@ -313,6 +355,8 @@ void CVXLClient::moveOn()
 
 void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
 {
+    if (const StopRow* row = stopRow(state_))
+        return doStoppingChild(*row, step);
     switch (state_) {
     case State::StartingFileStore:
         return doStartingFileStore(step);
@@ -330,49 +374,12 @@ void CVXLClient::stepLifecycle(Step step, CVXLEvent* reply)
         return doStartingDialer(step);
     case State::Running:
         return doRunning(step);
-    case State::StoppingProducer:
-        return doStoppingProducer(step);
-    case State::StoppingServiceJob:
-        return doStoppingServiceJob(step);
-    case State::StoppingInboundManager:
-        return doStoppingInboundManager(step);
-    case State::StoppingExpirationJob:
-        return doStoppingExpirationJob(step);
-    case State::StoppingPremiumInbox:
-        return doStoppingPremiumInbox(step);
-    case State::StoppingMessageStore:
-        return doStoppingMessageStore(step);
-    case State::StoppingThreadDB:
-        return doStoppingThreadDB(step);
-    case State::StoppingOutboundQueue:
-        return doStoppingOutboundQueue(step);
-    case State::StoppingScenarioManager:
-        return doStoppingScenarioManager();
-    case State::StoppingWapPushQueue:
-        return doStoppingWapPushQueue(step);
-    case State::StoppingBackgroundUpload:
-        return doStoppingBackgroundUpload(step);
-    case State::StoppingMediaUpload:
-        return doStoppingMediaUpload(step);
-    case State::StoppingJobRunner:
-        return doStoppingJobRunner(step);
-    case State::StoppingVraxJob:
-        return doStoppingVraxJob(step);
-    case State::StoppingMediaAccess:
-        return doStoppingMediaAccess(step);
-    case State::StoppingLocalMedia:
-        return doStoppingLocalMedia(step);
-    case State::StoppingOnlineMedia:
-        return doStoppingOnlineMedia(step);
-    case State::StoppingMediaStore:
-        return doStoppingMediaStore(step);
-    case State::StoppingDialer:
-        return doStoppingDialer(step);
     case State::DeletingRunMarker:
         return doDeletingRunMarker(step, reply);
     case State::StoppingFileStore:
         return doStoppingFileStore(step);
     case State::Terminated:
+    default:
         return;
     }
 }
@@ -532,65 +539,6 @@ void CVXLClient::doRunning(Step step)
     membersStarted_ = true;
 }
 
-void CVXLClient::doStoppingProducer(Step step)
-{
-    if (step == Step::Enter && producer_.isActive())
-        producer_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingServiceJob(Step step)
-{
-    if (step == Step::Enter && messageServiceJob_.isActive())
-        messageServiceJob_.stop();
-    else
-        moveOn();
-}
-
-// Requests it holds are refused; its transactions end with its task processor.
-void CVXLClient::doStoppingInboundManager(Step step)
-{
-    if (step == Step::Enter && inboundManager_.isActive())
-        inboundManager_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingExpirationJob(Step step)
-{
-    if (step == Step::Enter && expirationJob_.isActive())
-        expirationJob_.stop();
-    else
-        moveOn();
-}
-
-// Its last save is answered by the File Store Manager, which ends last.
-void CVXLClient::doStoppingPremiumInbox(Step step)
-{
-    if (step == Step::Enter && premiumInbox_.isActive())
-        premiumInbox_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingMessageStore(Step step)
-{
-    if (step == Step::Enter && messageStoreManager_.isActive())
-        messageStoreManager_.stop();
-    else
-        moveOn();
-}
-
-// Its stop saves the database; the other managers stop once it has ended.
-void CVXLClient::doStoppingThreadDB(Step step)
-{
-    if (step == Step::Enter && threadDB_.isActive())
-        threadDB_.stop();
-    else
-        moveOn();
-}
-
 bool CVXLClient::MediaConfigFace::readItem(std::int32_t item, CVXLString* text) const
 {
     return client_->settings_.getConfigString(item, text) != 0;
@@ -664,14 +612,6 @@ std::uint32_t CVXLClient::MessageStoreFace::nowSeconds()
     return client_->currentTime();
 }
 
-void CVXLClient::doStoppingOutboundQueue(Step step)
-{
-    if (step == Step::Enter && outboundQueue_.isActive())
-        outboundQueue_.stop();
-    else
-        moveOn();
-}
-
 CVXLString CVXLClient::OutboundFace::ownNumber()
 {
     CVXLString text;
@@ -687,28 +627,6 @@ bool CVXLClient::OutboundFace::deleteSentMessages()
     if (!client_->settings_.getConfigString(kCfgOption53, &text))
         return false;
     return text.length() != 0 && !(text == "0");
-}
-
-// The managers that the thread database's end stops; of them only the
-// Scenario Manager is built, and nothing waits for it.
-void CVXLClient::doStoppingScenarioManager()
-{
-    if (scenarioManager_.isActive())
-        scenarioManager_.stop();
-    moveOn();
-}
-
-void CVXLClient::doStoppingWapPushQueue(Step step)
-{
-    if (step == Step::Done)
-        return moveOn();
-    if (wapPushSource_.isActive())
-        wapPushSource_.stop();
-    cancelEvent(&pushTimer_);
-    if (wapPushQueue_.isActive())
-        wapPushQueue_.stop();
-    else
-        moveOn();
 }
 
 void CVXLClient::armPushTimer(std::uint32_t delay)
@@ -783,74 +701,6 @@ void CVXLClient::PushQueueFace::pushWaiting()
         client_->post(client_, step);
 }
 
-void CVXLClient::doStoppingBackgroundUpload(Step step)
-{
-    if (step == Step::Enter && backgroundUploadManager_.isActive())
-        backgroundUploadManager_.stop();
-    else
-        moveOn();
-}
-
-// An upload under way is answered with 24.
-void CVXLClient::doStoppingMediaUpload(Step step)
-{
-    if (step == Step::Enter && mediaUploadManager_.isActive())
-        mediaUploadManager_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingJobRunner(Step step)
-{
-    if (step == Step::Enter && jobRunner_.isActive())
-        jobRunner_.stop();
-    else
-        moveOn();
-}
-
-// A request it serves is answered with 24 once its HTTP job lets go.
-void CVXLClient::doStoppingVraxJob(Step step)
-{
-    if (step == Step::Enter && vraxJob_.isActive())
-        vraxJob_.stop();
-    else
-        moveOn();
-}
-
-// A request it serves is answered with 24; its member jobs end with it.
-void CVXLClient::doStoppingMediaAccess(Step step)
-{
-    if (step == Step::Enter && mediaAccessManager_.isActive())
-        mediaAccessManager_.stop();
-    else
-        moveOn();
-}
-
-// Lent source jobs come back once their readers stop them.
-void CVXLClient::doStoppingLocalMedia(Step step)
-{
-    if (step == Step::Enter && localMediaManager_.isActive())
-        localMediaManager_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingOnlineMedia(Step step)
-{
-    if (step == Step::Enter && onlineMediaManager_.isActive())
-        onlineMediaManager_.stop();
-    else
-        moveOn();
-}
-
-void CVXLClient::doStoppingMediaStore(Step step)
-{
-    if (step == Step::Enter && mediaStoreManager_.isActive())
-        mediaStoreManager_.stop();
-    else
-        moveOn();
-}
-
 CVXLString CVXLClient::VraxFace::configItem(int item) const
 {
     CVXLString text;
@@ -868,15 +718,6 @@ void CVXLClient::VraxFace::setOnlineId(CVXLMediaItem& item, const CVXLString& id
 {
     item.setUid(id);
     item.setLocation(id);
-}
-
-// The last manager to stop: the others' connections go back to it first.
-void CVXLClient::doStoppingDialer(Step step)
-{
-    if (step == Step::Enter && dialer_.isActive())
-        dialer_.stop();
-    else
-        moveOn();
 }
 
 void CVXLClient::doDeletingRunMarker(Step step, CVXLEvent* reply)

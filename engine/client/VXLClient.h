@@ -514,27 +514,21 @@ private:
     void doLoadingScenario(Step step, CVXLEvent* reply);
     void doStartingDialer(Step step);
     void doRunning(Step step);
-    void doStoppingProducer(Step step);
-    void doStoppingServiceJob(Step step);
-    void doStoppingInboundManager(Step step);
-    void doStoppingExpirationJob(Step step);
-    void doStoppingPremiumInbox(Step step);
-    void doStoppingMessageStore(Step step);
-    void doStoppingThreadDB(Step step);
-    void doStoppingOutboundQueue(Step step);
-    void doStoppingScenarioManager();
-    void doStoppingWapPushQueue(Step step);
+    // The shut-down's children, one state each, from StoppingProducer to
+    // StoppingDialer: the step stops the child (after the row's first action)
+    // and the next state follows its end, or at once when nothing waits for
+    // it or it is not running.
+    struct StopRow {
+        State state;
+        CVXLEventHandler* (*child)(CVXLClient&);
+        bool waits;
+        void (*first)(CVXLClient&);
+    };
+    static const StopRow kStopRows[];
+    static const StopRow* stopRow(State state);
+    void doStoppingChild(const StopRow& row, Step step);
     void pushHandled(CVXLEvent* reply);
     void armPushTimer(std::uint32_t delay);
-    void doStoppingBackgroundUpload(Step step);
-    void doStoppingMediaUpload(Step step);
-    void doStoppingJobRunner(Step step);
-    void doStoppingVraxJob(Step step);
-    void doStoppingMediaAccess(Step step);
-    void doStoppingLocalMedia(Step step);
-    void doStoppingOnlineMedia(Step step);
-    void doStoppingMediaStore(Step step);
-    void doStoppingDialer(Step step);
     void doDeletingRunMarker(Step step, CVXLEvent* reply);
     void doStoppingFileStore(Step step);
 
