@@ -44,6 +44,16 @@ CVXLEventHandler* CKORVClientServices::localMediaManager()
     return client_ ? &client_->getLocalMediaManager() : nullptr;
 }
 
+bool CKORVClientServices::isMessageNew(const CVXLString& messageId)
+{
+    return client_ && client_->getThreadDB().isMessageNew(messageId);
+}
+
+CVXLEventHandler* CKORVClientServices::threadDatabase()
+{
+    return client_ ? &client_->getThreadDB() : nullptr;
+}
+
 void CKORVClientServices::resetGlobalContacts()
 {
     if (client_)

@@ -23,6 +23,8 @@ public:
     void setSetting(const char* key, const CVXLString& value) override;
     CVXLEventHandler* scenarioManager() override;
     CVXLEventHandler* localMediaManager() override;
+    bool isMessageNew(const CVXLString& messageId) override;
+    CVXLEventHandler* threadDatabase() override;
     void resetGlobalContacts() override;
     // Of a message summary: its stored id, and the thread key of its display
     // address as the thread database normalises it.

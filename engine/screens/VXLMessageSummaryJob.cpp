@@ -68,8 +68,8 @@ void CVXLMessageSummaryJob::onLayoutAction(std::uint32_t eventId)
         // While the consent event is held, nothing else comes in: the key
         // goes through the job's own queue.
         if (consent_ && !key_.isBusy()) {
-            key_.setRequestCode(kKeyOffset + entry.signal);
-            key_.setReplyCode(kKeyOffset + entry.signal);
+            key_.setRequestCode(kOwnOffset + entry.signal);
+            key_.setReplyCode(kOwnOffset + entry.signal);
             post(this, &key_);
         } else {
             postSignal(entry.signal);
@@ -82,10 +82,14 @@ void CVXLMessageSummaryJob::onUiRequest(std::int32_t code)
 {
     if (!isActive())
         return;
+    // Through the job's own queue: they must reach it while its progress
+    // child runs.
     if (code == kUiProgressStart)
-        postSignal(kSignalUiProgressStart);
+        postSignal(kOwnOffset + kSignalUiProgressStart);
     else if (code == kUiProgress)
-        postSignal(kSignalUiProgress);
+        postSignal(kOwnOffset + kSignalUiProgress);
+    else if (code == kUiPushHandled)
+        postSignal(kOwnOffset + kSignalPushHandled);
 }
 
 // The engine's events come below the job's first external code from
@@ -104,15 +108,15 @@ void CVXLMessageSummaryJob::onEvent(CVXLEvent* event)
             finishEvent(event);
         return;
     }
-    if (event == &key_) {
-        const CVXLSimpleEvent key(code - kKeyOffset);
-        dispatch(&key);
+    if (event->source() == this && code >= kOwnOffset) {
+        const CVXLSimpleEvent signal(code - kOwnOffset);
+        dispatch(&signal);
         finishEvent(event);
         return;
     }
     if (filterEvent(event) != 0)
         return;
-    if (event->kind() == kEventReply && code == kReplySummary)
+    if (event->kind() == kEventReply && (code == kReplySummary || code == kReplyDelete))
         dispatch(event);
     finishEvent(event);
 }
@@ -323,13 +327,20 @@ CVXLHsmState CVXLMessageSummaryJob::Retrieving(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
+        progressShown_ = false;
         startChild43();
         return handled();
     case kSignalUiProgress:
-        showProgress(3, "int.progress_current", "int.progress_total", true);
+        // The bar takes the spinner's place once the fetch has begun.
+        if (!progressShown_) {
+            progressShown_ = true;
+            stopChildScreen();
+            showProgress(3, "int.progress_current", "int.progress_total", true);
+        }
         return handled();
-    case kEventPushHandled:
-        // The fetch the user agreed to has ended: nothing is left to wait for.
+    case kSignalPushHandled:
+        // The push held for the user's consent is the one in hand until its
+        // message is fetched: its end is the end of the fetch.
         stopChildScreen();
         return finish(kEndDone, false);
     case kChildBack:

@@ -38,6 +38,7 @@ public:
     static constexpr std::int32_t kSignalFollowUrl = 120;
     static constexpr std::int32_t kSignalKeyBack = 121;
     static constexpr std::int32_t kSignalKeyExit = 122;
+    static constexpr std::int32_t kSignalPushHandled = 123;
     static constexpr std::int32_t kSignalUiProgressStart = 124;
     static constexpr std::int32_t kSignalUiProgress = 125;
 
@@ -56,6 +57,8 @@ public:
     static constexpr std::int32_t kUiRequestBack = 8;
     static constexpr std::int32_t kUiProgressStart = 11;
     static constexpr std::int32_t kUiProgress = 12;
+    // The Client tells every job when it has handled a push.
+    static constexpr std::int32_t kUiPushHandled = 16;
     static constexpr const char* kPropertySummary = "message_summary";
 
     CVXLMessageSummaryJob();
@@ -105,7 +108,10 @@ private:
     // The consent event, held until it is answered.
     CMessageDecisionEvent* consent_ = nullptr;
     const CVXLEvent* inHand_ = nullptr;
-    // A key taken while the consent event is held, as signal + kKeyOffset.
-    static constexpr std::int32_t kKeyOffset = 1000;
-    CVXLSimpleEvent key_ { kKeyOffset };
+    // Signals through the job's own queue, as signal + kOwnOffset: a key
+    // taken while the consent event is held, and the user interface's
+    // codes while a progress child runs.
+    static constexpr std::int32_t kOwnOffset = 1000;
+    CVXLSimpleEvent key_ { kOwnOffset };
+    bool progressShown_ = false;
 };

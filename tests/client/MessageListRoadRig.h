@@ -10,6 +10,7 @@
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/messaging/WapPushRequest.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
@@ -74,7 +75,8 @@ struct MessageListRoadRig {
     }
 
     // The engine started with the relay as its MMS relay; the jobs of the
-    // given types are the engine's own, the others scripted.
+    // given types and the message summary are the engine's own, the others
+    // scripted.
     bool start(std::vector<int> realTypes)
     {
         if (!relay.start() || !driver.create())
@@ -82,6 +84,8 @@ struct MessageListRoadRig {
         client = driver.client();
         pool = new ScriptedUiJobPool(client);
         pool->realTypes = std::set<int>(realTypes.begin(), realTypes.end());
+        // A new message's summary, which the program shows when it arrives.
+        pool->realTypes.insert(28);
         client->setUiJobPool(pool);
         client->settings().setConfigString(kCfgMmscUri, relay.url("/mms").c_str());
         client->settings().setConfigString(kCfgProxyUri, "");
@@ -127,6 +131,19 @@ struct MessageListRoadRig {
         return made;
     }
 
+    // A notification handed to the Client's push queue, as the phone's push
+    // source hands it on: the Client passes it to the inbound manager and
+    // tells the message summary job when it was handled.
+    void queuePush(const CPushRequest& push)
+    {
+        auto* request = new CWapPushRequest;
+        request->setReplyWanted(false);
+        request->item.pdu = push.pdu;
+        request->item.fetchNow = push.fetchNow;
+        pusher.post(&client->getWapPushQueue(), request);
+        run();
+    }
+
     // Messages (id and sender each), fetched and stored; false at the first
     // the engine did not store within the time.
     bool receive(const std::vector<std::pair<std::string, std::string>>& messages)
@@ -140,8 +157,21 @@ struct MessageListRoadRig {
             pusher.post(&client->getInboundMessageManager(), push);
             if (!follow([&] { return pusher.results.size() > before; }, 30000) || pusher.results.back() != 0)
                 return false;
+            if (dismissArrivals)
+                dismissArrivalNotice();
         }
         return true;
+    }
+    // The program shows a new message's summary (job 28) when it arrives;
+    // the user leaves it with Back.
+    void dismissArrivalNotice()
+    {
+        CVXLUiJob* job = currentJob();
+        if (!job || job->typeId() != 28)
+            return;
+        if (CVXLLayout* layout = job->getLayout())
+            submitByLabel(*layout, "Back");
+        run();
     }
     bool receive(const std::string& id, const std::string& from) { return receive({ { id, from } }); }
 
@@ -286,6 +316,8 @@ struct MessageListRoadRig {
     // Data communication off from the start: nothing queued leaves the
     // phone, and nothing is fetched.
     bool dataOff = false;
+    // receive() leaves each new message's summary with Back.
+    bool dismissArrivals = true;
     // Stands in for the program: the jobs it starts tell it their results.
     TraceJob program { "program" };
     TraceJob pusher { "relay push" };

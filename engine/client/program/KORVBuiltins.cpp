@@ -9,6 +9,7 @@
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/messaging/VXLThreadRequests.h"
 #include "engine/core/base/VXLVariant.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/base/VXLLog.h"
@@ -429,10 +430,13 @@ int clearAllNewCounts(CKORVFunctionHelper& helper, void* context)
     CVXLEventHandler* database = self(context).services().threadDatabase();
     if (!database)
         return 1;
-    auto* request = new CVXLSimpleEvent(CKORVBuiltins::kRequestClearNewCounts);
+    // The database reads the request as its own class: every shown thread.
+    auto* request = new CThreadClearNewCountsRequest(CKORVBuiltins::kRequestClearNewCounts);
     if (!request)
         return 1;
+    request->all = 1;
     request->setHeapAllocated(true);
+    request->setReplyWanted(false);
     helper.post(database, request);
     return 1;
 }

@@ -3,6 +3,7 @@
 #include "engine/client/menu/MediaAccessEvent.h"
 #include "engine/client/menu/MenuFavoriteEvent.h"
 #include "engine/client/menu/MenuTextEvent.h"
+#include "engine/records/VXLInboundRequests.h"
 
 std::int32_t CKORVServices::eventNumber(const CVXLEvent& event)
 {
@@ -16,5 +17,8 @@ CVXLString CKORVServices::eventText(const CVXLEvent& event)
         return text->text();
     if (const auto* favorite = dynamic_cast<const CMenuFavoriteEvent*>(&event))
         return favorite->text();
+    // The inbound manager names the message that arrived.
+    if (const auto* arrived = dynamic_cast<const CMessageArrivedEvent*>(&event))
+        return arrived->messageId;
     return CVXLString();
 }
