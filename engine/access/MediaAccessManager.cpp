@@ -29,6 +29,8 @@ void CMediaAccessManager::setInstance(CMediaAccessManager* manager)
 void CMediaAccessManager::releaseCaches()
 {
     selectionList_.items().clear();
+    for (const auto& collection : collections_)
+        detachLists(collection.get());
     collections_.clear();
     current_ = nullptr;
     deleteAlbums();
@@ -334,8 +336,10 @@ void CMediaAccessManager::jobReplied(CVXLEvent* reply)
         deleteAlbums();
     // The emptied list counts as not open: items fetched into it again go
     // when their last use does.
-    if (dropList && current_)
+    if (dropList && current_) {
+        detachLists(current_);
         current_->clear();
+    }
     if (!serving_ || origin != serving_)
         return;
     answer(result, text);
@@ -353,6 +357,7 @@ CMediaSelection* CMediaAccessManager::getSelectedItems()
     auto* list = new CMediaSelection(this, current_, true);
     if (!current_)
         return list;
+    handedOut_.push_back(list);
     for (std::int32_t position : current_->selectedPositions()) {
         CMediaCollectionEntry* entry = current_->at(position);
         current_->use(entry);
@@ -378,10 +383,27 @@ void CMediaAccessManager::releaseItemList(CMediaSelection* list)
     if (CMediaCollection* collection = owningCollection(list))
         for (CVXLMediaItem* item : list->items())
             collection->release(collection->find(item));
-    if (list->isHeap())
-        delete list;
-    else
+    if (!list->isHeap()) {
         list->items().clear();
+        return;
+    }
+    std::erase(handedOut_, list);
+    delete list;
+}
+
+// The lists handed out of a collection about to be emptied lose its items,
+// and the manager's own list those of them it holds: a holder that keeps a
+// list across the request finds it empty instead of naming freed items.
+void CMediaAccessManager::detachLists(CMediaCollection* collection)
+{
+    std::erase_if(handedOut_, [collection](CMediaSelection* list) {
+        if (list->collection() != collection)
+            return false;
+        list->items().clear();
+        list->setCollection(nullptr);
+        return true;
+    });
+    std::erase_if(selectionList_.items(), [collection](CVXLMediaItem* item) { return collection->find(item) >= 0; });
 }
 
 CMediaSelection* CMediaAccessManager::getSelectionList()
@@ -495,13 +517,17 @@ void CMediaAccessManager::clearElements()
 {
     deleteAlbums();
     selectionList_.items().clear();
-    for (const auto& collection : collections_)
+    for (const auto& collection : collections_) {
+        detachLists(collection.get());
         collection->clear();
+    }
 }
 
 void CMediaAccessManager::deleteCollections()
 {
     selectionList_.items().clear();
+    for (const auto& collection : collections_)
+        detachLists(collection.get());
     collections_.clear();
     current_ = nullptr;
 }

@@ -90,7 +90,8 @@ public:
     // Selection, for the screens and the outbound queue.
     std::uint32_t countSelected() const;
     // The current collection's selected items, one use more each; the list
-    // is the caller's until it gives it back with release().
+    // is the caller's until it gives it back with release(). Emptied when
+    // its collection is (after a move or a delete, clearElements).
     CMediaSelection* getSelectedItems();
     void clearAllSelections();
     void toggleSelection(const CVXLMediaItem& item);
@@ -163,6 +164,7 @@ private:
     void localItemReplied(CVXLEvent* reply);
     void selectEverywhere(const CVXLMediaItem& item);
     CMediaCollection* owningCollection(const CMediaSelection* list) const;
+    void detachLists(CMediaCollection* collection);
     std::int32_t mediaPartIndex(std::int32_t position) const;
     void freeParts();
     CVXLEventHandler* trafficTarget();
@@ -209,4 +211,6 @@ private:
     CMessageReadRequest readPart_ { kReplyPartRead };
     CVXLLocalMediaRequest localItem_ { kEventLocalImportByName, kReplyLocalLookup };
     CMediaSelection selectionList_ { this, nullptr, false };
+    // Lists of getSelectedItems not given back yet.
+    std::vector<CMediaSelection*> handedOut_;
 };

@@ -365,7 +365,9 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
 
 // A move, an online delete or a local delete that succeeds empties the
 // current list and leaves it counted as not open, so the items fetched into
-// it again go with their last use; a copy, or a refused move, keeps it.
+// it again go with their last use; a copy, or a refused move, keeps it. The
+// screen's own list of the selection, which the request works on, and the
+// manager's list of every selection are emptied with it.
 TEST(MediaAccessManager, AChangeThatTakesItemsAwayEmptiesTheListAndItsOpens)
 {
     struct Case {
@@ -397,16 +399,29 @@ TEST(MediaAccessManager, AChangeThatTakesItemsAwayEmptiesTheListAndItsOpens)
         }
         ASSERT_EQ(rig.fetch(0, 3), 0);
         rig.manager.toggleSelection(*rig.cached(1));
+        CMediaSelection* mine = rig.manager.getSelectedItems();
+        const CMediaSelection* every = rig.manager.getSelectionList();
         CMediaAlbumOperationRequest copyOrMove(kReply);
         copyOrMove.destination = "C8";
         copyOrMove.setFlag(c.code == kMediaMoveItems ? 1 : 0);
         CMediaElementRequest remove(c.code, kReply);
         const bool transfer = c.code == kMediaCopyItems || c.code == kMediaMoveItems;
-        EXPECT_EQ(rig.send(transfer ? static_cast<CVXLEvent&>(copyOrMove) : remove), c.result);
+        CMediaAccessRequest& request = transfer ? static_cast<CMediaAccessRequest&>(copyOrMove) : remove;
+        request.setSelection(mine);
+        EXPECT_EQ(rig.send(request), c.result);
         const CMediaCollection* list = rig.manager.currentCollection();
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->cachedCount(), c.cached);
         EXPECT_EQ(list->openCount(), c.opens);
+        const std::size_t left = c.cached != 0 ? 1 : 0;
+        EXPECT_EQ(mine->size(), left);
+        EXPECT_EQ(every->size(), left);
+        for (mine->reset(); !mine->done(); mine->next())
+            EXPECT_STREQ(mine->current().identity.c_str(), online ? "U2" : "p001.jpg");
+        mine->release();
+        if (left != 0) {
+            EXPECT_EQ(list->at(1)->useCount, 1);
+        }
         if (c.opens != 0 || online)
             continue;
         // Fetched again: the list holds the items while they are used.
