@@ -12,6 +12,8 @@
 #include "engine/transport/mms/VXLSimpleRequestPdu.h"
 #include "engine/transport/mms/VXLWspTables.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kMessageFile = "temp_mms.raw";
@@ -222,8 +224,9 @@ bool CInboundJob::submitGet(std::int32_t step, const CVXLString& location, const
 {
     auto* get = new CVXLHttpTransaction(listener());
     get->setMethod(CVXLHttpTransaction::kMethodGet);
+    // The relay's locations carry a query; one without gets it started.
     CVXLString url = location;
-    url += "&thumbnail=true";
+    url += std::strchr(location.c_str(), '?') ? "&thumbnail=true" : "?thumbnail=true";
     get->setUrl(url);
     auto* sink = new CVXLMimeEntity();
     sink->setFileName(file);

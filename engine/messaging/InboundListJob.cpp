@@ -190,6 +190,9 @@ void CInboundListJob::mmboxViewed(std::int32_t result)
     if (mmboxCount_ > list->size)
         mmboxCount_ = list->size;
     list->total = static_cast<std::uint32_t>(reply->mboxTotals().toInt());
+    // A relay that leaves the totals out still listed what it sent.
+    if (list->total < list->start + mmboxCount_)
+        list->total = list->start + mmboxCount_;
     list->count = 0;
     mmboxIndex_ = 0;
     idArray_.clear();

@@ -536,3 +536,92 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
 }
 
 } // namespace
+
+// The other boxes over the real managers: the premium list is the premium
+// inbox's current group; the saved and sent lists are the relay's folders,
+// read through an MMbox view (mms_relay.py answers three descriptors, whose
+// previews are fetched and stored); one the relay refuses is left as with
+// Back. Save Message stores the selected inbox message in the relay's
+// personal folder (m-mbox-store-req).
+TEST(VXLClientMessageListRoad, PremiumSavedAndSentListsAndSaveMessage)
+{
+    struct Row {
+        int type;
+        // The relay's address for the row, below the relay's own.
+        const char* relayPath;
+        const char* title;
+        std::uint32_t count;
+        const char* window;
+        // Requests the relay sees for the list, in order.
+        std::vector<std::string> requests;
+    };
+    const std::string descriptors[] = { "GET /preview/mbox-msg-1?thumbnail=true", "GET /preview/mbox-msg-2?thumbnail=true",
+        "GET /preview/mbox-msg-3?thumbnail=true" };
+    const Row rows[] = {
+        { 23, "/mms", "Sports", 1, "+155501101", {} },
+        { 24, "/mms", "Saved Mail", 3, "+15550001111 +15550001111 +15550001111",
+            { "POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
+        { 25, "/mms", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
+            { "POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
+        // Without the totals the list still counts what was sent.
+        { 25, "/mms-nototals", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
+            { "POST /mms-nototals/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
+        { 24, "/status/503", "", 0, "", { "POST /status/503/?sua= type=8d" } },
+    };
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({ 7, 11, 21, 23, 24, 25, 42, 43 }));
+    CVXLClient& client = *rig.client;
+    // A premium message of the group "Sports", and one for the inbox.
+    const std::string premium = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
+                                "%20priority%3D%225%22%2F%3E";
+    ASSERT_TRUE(rig.receive({ { "P1", sender(1) + premium }, { "I1", sender(2) } })) << rig.relay.log();
+    ASSERT_EQ(client.getPremiumInboxManager().groupCount(), 1u);
+    // The folder list makes the group current.
+    const CVXLString sports("Sports");
+    client.getPremiumInboxManager().selectItem(&sports);
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type);
+        client.settings().setConfigString(kCfgMmscUri, rig.relay.url(row.relayPath).c_str());
+        const std::size_t asked = testLines(rig.relay.log()).size();
+        auto* job = dynamic_cast<CVXLMessageListJob*>(rig.startJob(row.type));
+        ASSERT_NE(job, nullptr);
+        ASSERT_TRUE(rig.follow([&] {
+            return !rig.told().empty() || (rig.top() && rig.top()->layoutType() != kLayoutProgressSpinner);
+        }, 30000)) << rig.relay.log();
+        std::vector<std::string> seen;
+        const std::vector<std::string> log = testLines(rig.relay.log());
+        for (std::size_t i = asked; i < log.size(); ++i)
+            seen.push_back(log[i].substr(4, log[i].find(" tid=") - 4));
+        for (std::string& line : seen)
+            line = line.substr(0, line.find(" type=-"));
+        EXPECT_EQ(seen, row.requests);
+        if (!row.title[0]) {
+            // A list that cannot be read is left as with Back.
+            EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 8 }));
+            EXPECT_EQ(rig.top(), nullptr) << rig.topText();
+            rig.program.codes.clear();
+            continue;
+        }
+        EXPECT_EQ(rig.top(), &job->layout());
+        EXPECT_EQ(job->layout().getTitle(), row.title);
+        EXPECT_EQ(job->layout().messageCount(), row.count);
+        const std::string window = windowText(job->layout());
+        EXPECT_EQ(window.substr(0, window.find(" .")), row.window);
+        ASSERT_TRUE(rig.press("Back"));
+        rig.program.codes.clear();
+    }
+
+    // Save Message: the selected inbox message goes to the relay's folder.
+    client.settings().setConfigString(kCfgMmscUri, rig.relay.url("/mms").c_str());
+    auto* inbox = dynamic_cast<CVXLMessageListJob*>(rig.startJob(21));
+    ASSERT_NE(inbox, nullptr);
+    ASSERT_NE(inbox->layout().selectedRecord(), nullptr);
+    const std::size_t asked = testLines(rig.relay.log()).size();
+    ASSERT_TRUE(rig.press("Save Message"));
+    ASSERT_TRUE(rig.follow([&] { return testLines(rig.relay.log()).size() > asked && rig.top() == &inbox->layout(); },
+        30000)) << rig.relay.log();
+    EXPECT_NE(testLines(rig.relay.log())[asked].find("POST /mms type=8b"), std::string::npos) << rig.relay.log();
+    EXPECT_EQ(inbox->layout().messageCount(), 1u);
+    ASSERT_TRUE(rig.press("Back"));
+}

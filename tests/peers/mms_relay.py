@@ -25,7 +25,11 @@ Paths:
                                            with a Response-Text)
                      m-mbox-view-req    -> 200 m-mbox-view-conf with
                                            ?descriptors=N (default 3) parts,
-                                           each an m-mbox-descr
+                                           each an m-mbox-descr whose location
+                                           is a preview here, and the
+                                           X-Mms-Mbox-Totals
+  POST /mms/         the same (an MMbox view goes to "/?sua=ID")
+  POST /mms-nototals the same, the view without X-Mms-Mbox-Totals
                      m-notifyresp-ind, m-acknowledge-ind, anything else
                                         -> 204, no body
                      m-forward-req, m-mbox-store-req, m-mbox-delete-req
@@ -78,6 +82,7 @@ SEND_REQ, SEND_CONF = 0x80, 0x81
 NOTIFICATION_IND = 0x82
 NOTIFYRESP_IND, RETRIEVE_CONF, ACKNOWLEDGE_IND = 0x83, 0x84, 0x85
 MBOX_VIEW_REQ, MBOX_VIEW_CONF, MBOX_DESCR = 0x8D, 0x8E, 0x93
+F_MBOX_TOTALS = 0xAA
 NOTIFICATION_IND = 0x82
 FORWARD_REQ, FORWARD_CONF = 0x89, 0x8A
 MBOX_STORE_REQ, MBOX_STORE_CONF = 0x8B, 0x8C
@@ -249,20 +254,23 @@ def big_part(size):
     return part(b"\x9e", b"\x8e" + text("big.jpg"), data)
 
 
-def mbox_descr(n):
+def mbox_descr(n, base="http://127.0.0.1"):
+    # The stored message's location: its preview on this relay.
     return (bytes([F_MESSAGE_TYPE, MBOX_DESCR, F_MESSAGE_ID]) + text("mbox-msg-%d" % n)
-            + bytes([F_CONTENT_LOCATION]) + text("http://127.0.0.1/mbox/%d" % n)
+            + bytes([F_CONTENT_LOCATION]) + text("%s/preview/mbox-msg-%d" % (base, n))
             + bytes([F_MM_STATE, 0x82])  # New
             + bytes([F_DATE]) + long_integer(DATE + n) + from_field("+1555000%04d" % n)
             + bytes([F_SUBJECT]) + text("Stored %d" % n)
             + bytes([F_MESSAGE_SIZE]) + long_integer(1000 + n))
 
 
-def mbox_view_conf(tid, count):
-    parts = b"".join(part(b"\xbe", b"", mbox_descr(n + 1)) for n in range(count))
+def mbox_view_conf(tid, count, base="http://127.0.0.1", totals=True):
+    parts = b"".join(part(b"\xbe", b"", mbox_descr(n + 1, base)) for n in range(count))
     return (bytes([F_MESSAGE_TYPE, MBOX_VIEW_CONF, F_TRANSACTION_ID]) + text(tid or "none")
             + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, STATUS_OK])
             + bytes([F_MESSAGE_COUNT]) + bytes([0x80 + count])
+            # X-Mms-Mbox-Totals: the folder holds just these messages.
+            + (bytes([F_MBOX_TOTALS, 0x02, 0x80, 0x80 + count]) if totals else b"")
             + bytes([F_CONTENT_TYPE, 0xA3]) + uintvar(count) + parts)
 
 
@@ -401,16 +409,18 @@ class Relay(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         url = urllib.parse.urlsplit(self.path)
+        # The MMbox view goes to the relay's address with "/" and "?sua=ID".
+        path = url.path.rstrip("/") or "/"
         body = self.read_body()
         message_type, tid = request_fields(body)
         number = self.save(body, message_type, tid)
-        if url.path == "/stall":
+        if path == "/stall":
             return self.stall()
-        if url.path.startswith("/status/"):
-            return self.reply(int(url.path[8:]), b"status\n", "text/plain")
-        if url.path == "/mms/empty":
+        if path.startswith("/status/"):
+            return self.reply(int(path[8:]), b"status\n", "text/plain")
+        if path == "/mms/empty":
             return self.reply(200, b"")
-        if url.path != "/mms":
+        if path not in ("/mms", "/mms-nototals"):
             return self.reply(404, b"no such path\n", "text/plain")
         if message_type == SEND_REQ:
             status = int(urllib.parse.parse_qs(url.query).get("status", ["0"])[0])
@@ -422,7 +432,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
         if message_type == MBOX_VIEW_REQ:
             query = urllib.parse.parse_qs(url.query)
             count = int(query.get("descriptors", ["3"])[0])
-            return self.reply(200, mbox_view_conf(tid, count))
+            base = "http://127.0.0.1:%d" % self.server.server_address[1]
+            return self.reply(200, mbox_view_conf(tid, count, base, path != "/mms-nototals"))
         self.reply(204)
 
 
