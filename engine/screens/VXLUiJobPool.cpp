@@ -11,6 +11,11 @@
 #include "engine/screens/VXLMessageListJob25.h"
 #include "engine/screens/VXLMessageListJob26.h"
 #include "engine/screens/VXLMessageSummaryJob.h"
+#include "engine/screens/VXLMessageViewJob31.h"
+#include "engine/screens/VXLMessageViewJob32.h"
+#include "engine/screens/VXLMessageViewJob33.h"
+#include "engine/screens/VXLMessageViewJob34.h"
+#include "engine/screens/VXLMessageViewJob35.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "engine/screens/VXLThreadListJob.h"
@@ -32,6 +37,11 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageSummaryJob summary;
     CMessageSummaryGetter summaryGetter;
     CVXLThreadListJob threads;
+    CVXLMessageViewJob31 inboxView;
+    CVXLMessageViewJob32 premiumView;
+    CVXLMessageViewJob33 savedView;
+    CVXLMessageViewJob34 sentView;
+    CVXLMessageViewJob35 threadView;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
 };
@@ -54,7 +64,10 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
              static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summary),
              static_cast<CVXLUiJob*>(&block_->summaryGetter),
-             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->progress),
+             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
+             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
+             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+             static_cast<CVXLUiJob*>(&block_->progress),
              static_cast<CVXLUiJob*>(&block_->spinner) }) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

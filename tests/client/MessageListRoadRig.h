@@ -38,6 +38,7 @@ struct MessageListRoadRig {
     struct Request {
         std::uint32_t kind;
         CVXLLayout* layout;
+        std::string url;
     };
 
     // On a device root of the test's, to start a second engine on the
@@ -79,7 +80,7 @@ struct MessageListRoadRig {
     // scripted.
     bool start(std::vector<int> realTypes)
     {
-        if (!relay.start() || !driver.create())
+        if (!relay.start(relayArguments) || !driver.create())
             return false;
         client = driver.client();
         pool = new ScriptedUiJobPool(client);
@@ -230,7 +231,7 @@ struct MessageListRoadRig {
         CVXLUIRequest* r = driver.popUIRequest();
         if (!r)
             return false;
-        requests.push_back({ r->kind(), r->layout() });
+        requests.push_back({ r->kind(), r->layout(), r->url().c_str() });
         return true;
     }
 
@@ -307,6 +308,8 @@ struct MessageListRoadRig {
     }
 
     MmsRelayPeer relay;
+    // Given to the relay when it starts.
+    std::vector<std::string> relayArguments;
     // A device root makes itself the device's when it is made: one per rig.
     std::unique_ptr<TempDeviceRoot> ownRoot;
     TempDeviceRoot& root;

@@ -36,17 +36,20 @@ Paths:
                                         -> 200 m-forward-conf, m-mbox-store-conf,
                                            m-mbox-delete-conf; ?status=N sets
                                            X-Mms-Response-Status 0x80+N (with a
-                                           Response-Text when not Ok)
+                                           Response-Text when not Ok), for a store
+                                           X-Mms-Store-Status (and its text)
   POST /mms/empty    any PDU            -> 200 with no body
   GET  /retrieve/ID  200 m-retrieve-conf (transaction id ID) with a SMIL
                      part and a text part; ?status=N adds
                      X-Mms-Retrieve-Status 0x80+N and a Retrieve-Text
+                     (with --body ID FILE: the parts of FILE instead)
   GET  /preview/ID   the message's preview: 200, a small image body, and the
                      X-QV- summary headers as HTTP headers: X-QV-From-Address
                      (?from=, default +15550001111), X-QV-Message-Type
                      (?type=), X-QV-To-Address-List (?to=), X-QV-Client-Message-Id
                      (?client=), X-QV-Message-Charge-Text (?charge=),
-                     X-QV-Folder (?folder=); ?nofrom=1 leaves the sender out
+                     X-QV-Folder (?folder=), X-QV-Image-Count (?images=);
+                     ?nofrom=1 leaves the sender out
   GET  /msg/ID       a notification's location: the preview with
                      &thumbnail=true, else as /retrieve/ID; ?size=N adds an
                      image part of N bytes; ?late=MS answers the retrieval
@@ -54,6 +57,13 @@ Paths:
                      retrieval of the location with 503
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
+
+With --body ID FILE (repeatable) the m-retrieve-conf of message ID, at
+/retrieve/ID and /msg/ID, carries the message in FILE instead: a MIME
+multipart (as Python's email package writes one; tests/peers/mms_message.py
+makes them). Its From, To, Cc and Subject become the PDU's, and each MIME
+part a WSP part with its content type (and charset), Content-ID and
+Content-Location.
 
 Notifications go to the phone as connectionless WSP push datagrams over UDP
 to 127.0.0.1, as a push arrives over an IP bearer:
@@ -66,6 +76,8 @@ notification's bytes as hex ("PDU <hex>"), then the whole datagram
 ("DATAGRAM <hex>").
 """
 import argparse
+import email
+import email.policy
 import http.server
 import os
 import socketserver
@@ -96,6 +108,8 @@ F_RESPONSE_STATUS, F_SUBJECT, F_TO, F_TRANSACTION_ID = 0x92, 0x96, 0x97, 0x98
 F_MM_STATE, F_MESSAGE_COUNT = 0xA3, 0xAD
 F_EXPIRY, F_MESSAGE_CLASS, F_RESPONSE_TEXT = 0x88, 0x8A, 0x93
 F_RETRIEVE_STATUS, F_RETRIEVE_TEXT = 0x99, 0x9A
+F_CC = 0x82
+F_STORE_STATUS, F_STORE_STATUS_TEXT = 0xA5, 0xA6
 
 VERSION_1_2 = 0x92
 STATUS_OK = 0x80
@@ -216,10 +230,15 @@ def notification_ind(location, tid, size=2048, sender="+15550001111", manual=Fal
 
 
 def operation_conf(message_type, tid, status):
+    # An m-mbox-store-conf answers with X-Mms-Store-Status (and its text), the others
+    # with X-Mms-Response-Status.
+    status_field, text_field = F_RESPONSE_STATUS, F_RESPONSE_TEXT
+    if message_type == MBOX_STORE_CONF:
+        status_field, text_field = F_STORE_STATUS, F_STORE_STATUS_TEXT
     out = (bytes([F_MESSAGE_TYPE, message_type, F_TRANSACTION_ID]) + text(tid or "none")
-           + bytes([F_VERSION, VERSION_1_2, F_RESPONSE_STATUS, 0x80 + status]))
+           + bytes([F_VERSION, VERSION_1_2, status_field, 0x80 + status]))
     if status:
-        out += bytes([F_RESPONSE_TEXT]) + text("refused %d" % status)
+        out += bytes([text_field]) + text("refused %d" % status)
     return out
 
 
@@ -244,6 +263,58 @@ def retrieve_conf(tid, status=None, size=0):
             + bytes([F_DATE]) + long_integer(DATE) + from_field("+15550001111")
             + address(F_TO, "+15550002222") + bytes([F_SUBJECT]) + text("Relay subject")
             + content_type + uintvar(3 if size else 2) + smil + plain + big_part(size))
+
+
+# Well-known charsets (IANA MIBenum) and multipart types.
+CHARSETS = {"utf-8": 106, "us-ascii": 3}
+MULTIPART = {"multipart/related": 0xB3, "multipart/mixed": 0xA3}
+
+
+def part_content_type(mime):
+    media = mime.get_content_type()
+    charset = (mime.get_content_charset() or "").lower()
+    if charset in CHARSETS:
+        value = text(media) + bytes([0x81, 0x80 | CHARSETS[charset]])
+        return value_length(len(value)) + value
+    return text(media)
+
+
+def any_address(field, value):
+    value = value.strip()
+    return bytes([field]) + text(value if "@" in value else value + "/TYPE=PLMN")
+
+
+def mime_retrieve_conf(tid, path, status=None):
+    """The m-retrieve-conf of the MIME message in the file at path."""
+    with open(path, "rb") as source:
+        mime = email.message_from_binary_file(source, policy=email.policy.compat32)
+    # A multipart with no parts is written with one empty part; it is none.
+    parts = [p for p in (mime.get_payload() if mime.is_multipart() else []) if p.keys() or p.get_payload()]
+    params = b""
+    if mime.get_param("type"):
+        params += b"\x89" + text(mime.get_param("type"))
+    if mime.get_param("start"):
+        params += b"\x8a" + text(mime.get_param("start"))
+    kind = MULTIPART.get(mime.get_content_type(), 0xB3)
+    content_type = bytes([F_CONTENT_TYPE]) + value_length(1 + len(params)) + bytes([kind]) + params
+    body = b""
+    for p in parts:
+        headers = b""
+        if p["Content-ID"]:
+            headers += b"\xc0\x22" + text(p["Content-ID"])
+        if p["Content-Location"]:
+            headers += b"\x8e" + text(p["Content-Location"])
+        body += part(part_content_type(p), headers, p.get_payload(decode=True) or b"")
+    recipients = b"".join(any_address(F_TO, a) for a in (mime["To"] or "").split(",") if a.strip())
+    recipients += b"".join(any_address(F_CC, a) for a in (mime["Cc"] or "").split(",") if a.strip())
+    retrieve_status = b""
+    if status is not None:
+        retrieve_status = bytes([F_RETRIEVE_STATUS, 0x80 + status])
+    return (bytes([F_MESSAGE_TYPE, RETRIEVE_CONF, F_TRANSACTION_ID]) + text(tid)
+            + bytes([F_VERSION, VERSION_1_2, F_MESSAGE_ID]) + text("relay-msg-" + tid) + retrieve_status
+            + bytes([F_DATE]) + long_integer(DATE) + from_field(mime["From"] or "+15550001111")
+            + recipients + bytes([F_SUBJECT]) + text(mime["Subject"] or "")
+            + content_type + uintvar(len(parts)) + body)
 
 
 def big_part(size):
@@ -314,6 +385,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
     save_dir = "."
     # Locations whose one failure (?failonce=1) has been served.
     failed = set()
+    # Message id to the MIME file served as its content (--body).
+    bodies = {}
 
     def log_message(self, *args):
         pass
@@ -373,7 +446,7 @@ class Relay(http.server.BaseHTTPRequestHandler):
         query = urllib.parse.parse_qs(url.query)
         if url.path.startswith("/retrieve/"):
             status = int(query["status"][0]) if "status" in query else None
-            return self.reply(200, retrieve_conf(url.path[10:] or "none", status))
+            return self.reply(200, self.retrieve(url.path[10:] or "none", status))
         if url.path.startswith("/preview/"):
             return self.preview(query)
         if url.path.startswith("/msg/"):
@@ -387,8 +460,13 @@ class Relay(http.server.BaseHTTPRequestHandler):
                 time.sleep(int(query["late"][0]) / 1000.0)
             status = int(query["status"][0]) if "status" in query else None
             size = int(query.get("size", ["0"])[0])
-            return self.reply(200, retrieve_conf(url.path[5:] or "none", status, size))
+            return self.reply(200, self.retrieve(url.path[5:] or "none", status, size))
         self.reply(404, b"no such message\n", "text/plain")
+
+    def retrieve(self, tid, status, size=0):
+        if tid in Relay.bodies:
+            return mime_retrieve_conf(tid, Relay.bodies[tid], status)
+        return retrieve_conf(tid, status, size)
 
     def preview(self, query):
         headers = []
@@ -396,7 +474,7 @@ class Relay(http.server.BaseHTTPRequestHandler):
             headers.append(("X-QV-From-Address", query.get("from", ["+15550001111"])[0]))
         for key, name in (("type", "X-QV-Message-Type"), ("to", "X-QV-To-Address-List"),
                           ("client", "X-QV-Client-Message-Id"), ("charge", "X-QV-Message-Charge-Text"),
-                          ("folder", "X-QV-Folder")):
+                          ("folder", "X-QV-Folder"), ("images", "X-QV-Image-Count")):
             if key in query:
                 headers.append((name, query[key][0]))
         self.send_response(200)
@@ -451,7 +529,10 @@ def main():
     parser.add_argument("--notification", nargs=2, metavar=("LOCATION", "TID"),
                         help="print the m-notification-ind for LOCATION as hex and exit")
     parser.add_argument("--manual", action="store_true", help="the notification recommends manual retrieval")
+    parser.add_argument("--body", nargs=2, action="append", default=[], metavar=("ID", "FILE"),
+                        help="serve the MIME message in FILE as the content of message ID")
     args = parser.parse_args()
+    Relay.bodies = {tid: path for tid, path in args.body}
     if args.notification:
         print(notification_ind(*args.notification, manual=args.manual).hex())
         return

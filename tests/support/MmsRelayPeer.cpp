@@ -48,14 +48,16 @@ MmsRelayPeer::~MmsRelayPeer()
     stop();
 }
 
-bool MmsRelayPeer::start()
+bool MmsRelayPeer::start(const std::vector<std::string>& arguments)
 {
     char folder[] = "/tmp/tessel-mmsrelay-XXXXXX";
     if (!mkdtemp(folder))
         return false;
     dir_ = folder;
     output_ = dir_ + "/relay.out";
-    pid_ = testStartPythonPeer("mms_relay.py", { "--save", dir_, "--lifetime", kLifetimeSeconds }, output_, &port_);
+    std::vector<std::string> all { "--save", dir_, "--lifetime", kLifetimeSeconds };
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    pid_ = testStartPythonPeer("mms_relay.py", all, output_, &port_);
     if (pid_ > 0)
         return true;
     stop();

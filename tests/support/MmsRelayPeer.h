@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // tests/peers/mms_relay.py as a child process on 127.0.0.1, saving what it
 // receives in a temporary folder of its own; started and stopped within
@@ -14,7 +15,8 @@ public:
     MmsRelayPeer(const MmsRelayPeer&) = delete;
     MmsRelayPeer& operator=(const MmsRelayPeer&) = delete;
 
-    bool start();
+    // Further arguments go to the relay (--body ID FILE).
+    bool start(const std::vector<std::string>& arguments = {});
     void stop();
     std::uint16_t port() const { return port_; }
     // "http://127.0.0.1:port" followed by path.

@@ -15,6 +15,11 @@
 #include "engine/screens/VXLMessageListJob25.h"
 #include "engine/screens/VXLMessageListJob26.h"
 #include "engine/screens/VXLMessageSummaryJob.h"
+#include "engine/screens/VXLMessageViewJob31.h"
+#include "engine/screens/VXLMessageViewJob32.h"
+#include "engine/screens/VXLMessageViewJob33.h"
+#include "engine/screens/VXLMessageViewJob34.h"
+#include "engine/screens/VXLMessageViewJob35.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
@@ -100,6 +105,16 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CMessageSummaryGetter>(this);
         case CVXLThreadListJob::kTypeId:
             return new RecordedUiJob<CVXLThreadListJob>(this);
+        case CVXLMessageViewJob31::kTypeId:
+            return new RecordedUiJob<CVXLMessageViewJob31>(this);
+        case CVXLMessageViewJob32::kTypeId:
+            return new RecordedUiJob<CVXLMessageViewJob32>(this);
+        case CVXLMessageViewJob33::kTypeId:
+            return new RecordedUiJob<CVXLMessageViewJob33>(this);
+        case CVXLMessageViewJob34::kTypeId:
+            return new RecordedUiJob<CVXLMessageViewJob34>(this);
+        case CVXLMessageViewJob35::kTypeId:
+            return new RecordedUiJob<CVXLMessageViewJob35>(this);
         default:
             break;
         }

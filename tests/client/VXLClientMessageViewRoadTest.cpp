@@ -1,0 +1,334 @@
+// Reading a message headless on the whole engine: a message made by
+// tests/peers/mms_message.py with Python's email package is served by
+// tests/peers/mms_relay.py on 127.0.0.1, received by the inbound manager,
+// opened from the thread list by the shipped program and read slide by
+// slide by the real message view job; what it sends is read at the relay by
+// tshark, what it deletes from the device root by tests/peers/msgstore.py.
+#include "engine/core/settings/VXLConfigItem.h"
+#include "engine/messaging/VXLAddressee.h"
+#include "engine/screens/VXLContactListElement.h"
+#include "engine/screens/VXLInfoMessageTable.h"
+#include "engine/screens/VXLLayoutError.h"
+#include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutMessageList.h"
+#include "engine/screens/VXLMessageListJob.h"
+#include "engine/screens/VXLMessageViewJob.h"
+#include "engine/screens/VXLSlideMediaItem.h"
+#include "engine/screens/VXLSmilRegion.h"
+#include "engine/screens/VXLThreadListJob.h"
+#include "tests/client/MessageListRoadRig.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/transport/MmsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kOwnNumber = "+15550002222";
+// The destination list refresh, which the program runs as its registration check.
+constexpr int kRegistrationCheckJob = 6;
+
+// The message screens' real jobs: the thread list and its messages, the
+// five message views, error, information, progress and spinner.
+const std::vector<int> kRealJobs = { 7, 11, 26, 30, 31, 32, 33, 34, 35, 42, 43 };
+
+// A message of the kind written by tests/peers/mms_message.py into a file of
+// the device root's folder; its path, "" when the script failed.
+std::string messageFile(TempDeviceRoot& root, const std::string& kind, const std::string& name,
+    const std::string& extra = "")
+{
+    const std::string path = root.hostPath(name);
+    const TestCommandResult made = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
+        "/tests/peers/mms_message.py' " + kind + " '" + path + "' " + extra + " 2>&1");
+    return made.status == 0 ? path : std::string();
+}
+
+std::string contactsText(const CVXLContactListElement& contacts)
+{
+    std::string out;
+    for (std::uint32_t i = 0; i < contacts.count(); ++i)
+        out += std::string(out.empty() ? "" : ", ") + std::to_string(contacts.at(i)->kind()) + ":"
+            + contacts.at(i)->address().c_str();
+    return out;
+}
+
+// The rig with the relay serving the given message bodies, the phone
+// registered and its own number set.
+struct ViewRig : MessageListRoadRig {
+    bool startWith(const std::vector<std::pair<std::string, std::string>>& bodies)
+    {
+        for (const auto& [id, file] : bodies) {
+            if (file.empty())
+                return false;
+            relayArguments.insert(relayArguments.end(), { "--body", id, file });
+        }
+        if (!start(kRealJobs))
+            return false;
+        client->settings().setPersistentString(kPersVraxId, "D42");
+        client->settings().setPersistentString(kPersVraxRegComplete, "1");
+        client->settings().setConfigString(kCfgUserIdentity, kOwnNumber);
+        return true;
+    }
+    // From the thread list into the only thread, and View on its message
+    // with the given sender; the view job, or null.
+    CVXLMessageViewJob* openFromThread(const char* thread)
+    {
+        startActivity(88);
+        auto* threads = dynamic_cast<CVXLThreadListJob*>(currentJob());
+        if (!threads)
+            return nullptr;
+        for (std::int32_t i = 0; i < threads->layout().list().length(); ++i) {
+            CVXLElement* item = threads->layout().list().itemAt(threads->layout().list().first() + i);
+            auto* row = dynamic_cast<CVXLMessageListItem*>(item);
+            if (row && row->id() == thread)
+                threads->layout().setCurrentElement(item);
+        }
+        if (!press("Continue"))
+            return nullptr;
+        auto* messages = dynamic_cast<CVXLMessageListJob*>(currentJob());
+        if (!messages || !press("View"))
+            return nullptr;
+        // The program's registration check (a scripted job) passes.
+        for (int guard = 0; guard < 3 && currentJob() && currentJob()->typeId() == kRegistrationCheckJob; ++guard) {
+            pool->script.push_back({ 10, {} });
+            if (!pool->answer(client->getProducer().uiJobs()))
+                return nullptr;
+            run();
+        }
+        return dynamic_cast<CVXLMessageViewJob*>(currentJob());
+    }
+    // Dismisses the notice on top with Continue; its message, "" when none.
+    std::string dismissNotice()
+    {
+        CVXLLayoutInformation* notice = top() ? top()->asInformation() : nullptr;
+        if (!notice)
+            return "";
+        const std::string text = notice->message().c_str();
+        press("Continue");
+        return text;
+    }
+    // The scripted jobs of the program answer with `code` until the job is
+    // current again.
+    bool answerProgramUntil(CVXLUiJob* job, std::int32_t code, const std::function<void()>& onEach = {})
+    {
+        for (int guard = 0; guard < 6 && currentJob() != job; ++guard) {
+            if (onEach)
+                onEach();
+            pool->script.push_back({ code, {} });
+            if (!pool->answer(client->getProducer().uiJobs()))
+                return false;
+            run();
+        }
+        return currentJob() == job;
+    }
+    std::vector<std::string> urls() const
+    {
+        std::vector<std::string> out;
+        for (const Request& r : requests)
+            if (r.kind == kUIRequestProcessUrl)
+                out.push_back(r.url);
+        return out;
+    }
+};
+
+// Bytes as tshark prints a raw value: lower-case hex pairs joined by ":".
+std::string colonHex(const std::string& bytes)
+{
+    std::string out;
+    char pair[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x", c);
+        out += std::string(out.empty() ? "" : ":") + pair;
+    }
+    return out;
+}
+
+std::string infoText(std::uint32_t index)
+{
+    return CVXLScreenServices::text(CVXLInfoMessageTable::textIdOf(index)).c_str();
+}
+
+TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted)
+{
+    TESSEL_REQUIRE_TOOL(testToolTshark());
+    ViewRig rig;
+    const std::string file = messageFile(rig.root, "slides", "slides.eml",
+        std::string("--to '") + kOwnNumber + ",+15550004444' --cc '+15550005555'");
+    ASSERT_TRUE(rig.startWith({ { "V1", file } }));
+    CVXLClient& client = *rig.client;
+    // The summary's recipients and picture count come with the preview.
+    ASSERT_TRUE(rig.receive("V1", "%2B15550101&to=%2B15550002222%3B%2B15550004444%3B%2B15550005555&images=2"))
+        << rig.relay.log();
+
+    CVXLMessageViewJob* view = rig.openFromThread("+15550101");
+    ASSERT_NE(view, nullptr) << rig.topText();
+    EXPECT_EQ(view->typeId(), 35);
+    CVXLLayoutMessageView& layout = view->layout();
+    ASSERT_EQ(rig.top(), &layout) << rig.topText();
+    ASSERT_NE(layout.summary(), nullptr);
+    EXPECT_EQ(layout.layoutType(), 15u);
+    EXPECT_EQ(layout.state(), 0u);
+    EXPECT_EQ(std::string(layout.getTitle().c_str()), "+15550101");
+    EXPECT_EQ(layout.slideCount(), 2);
+    EXPECT_EQ(layout.position(), 1);
+    EXPECT_EQ(layout.duration(), 5000);
+    EXPECT_FALSE(layout.isBusy());
+    ASSERT_EQ(layout.elementCount(), 1u);
+    ASSERT_TRUE(layout.elementAt(0)->medium());
+    EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/jpeg");
+    EXPECT_EQ(std::string(layout.slideText().c_str()), "See http://example.com/album?id=7 for more");
+    // The link takes the left soft key as "Go"; Reply moves to the menu.
+    EXPECT_EQ(rig.topText(),
+        "+15550101 | menu Reply, menu Reply All, menu Forward, menu Save Media, menu Assign Media, menu Save Message, "
+        "-menu Print Media, menu Delete, menu Next Slide, menu Previous Slide, left Go, menu View Media, hard Back, "
+        "hard Exit");
+    ASSERT_TRUE(rig.press("Go"));
+    EXPECT_EQ(rig.urls(), std::vector<std::string> { "http://example.com/album?id=7" });
+
+    // Next, and next again wraps to the first slide.
+    ASSERT_TRUE(rig.press("Next Slide"));
+    EXPECT_EQ(layout.position(), 2);
+    EXPECT_EQ(layout.duration(), 4000);
+    ASSERT_EQ(layout.elementCount(), 1u);
+    ASSERT_TRUE(layout.elementAt(0)->medium());
+    EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/gif");
+    EXPECT_FALSE(view->hasLink());
+    EXPECT_EQ(rig.topText().find("Go"), std::string::npos);
+    ASSERT_TRUE(rig.press("Next Slide"));
+    EXPECT_EQ(layout.position(), 1);
+    EXPECT_TRUE(view->hasLink());
+
+    // Reply All: the sender and every recipient but the own number.
+    ASSERT_TRUE(rig.press("Reply All"));
+    EXPECT_EQ(contactsText(client.getGlobalContacts()), "2:+15550101, 1:+15550004444, 1:+15550005555");
+    ASSERT_TRUE(rig.answerProgramUntil(view, 8)) << rig.topText();
+    ASSERT_TRUE(rig.follow([&] { return rig.top() == &layout; }, 10000)) << rig.topText();
+    EXPECT_EQ(client.getGlobalContacts().count(), 0u);
+
+    // Forward: the program's contact chooser, the confirmation, the relay.
+    const std::size_t received = testLines(rig.relay.log()).size();
+    ASSERT_TRUE(rig.press("Forward"));
+    ASSERT_TRUE(rig.answerProgramUntil(view, 10, [&] {
+        client.getGlobalContacts().clear();
+        client.getGlobalContacts().addNew()->set(1, "+15550777", "");
+    })) << rig.topText();
+    CVXLLayoutInformation* confirm = rig.top() ? rig.top()->asInformation() : nullptr;
+    ASSERT_NE(confirm, nullptr) << rig.topText();
+    EXPECT_EQ(std::string(confirm->message().c_str()), "Your message is ready to be forwarded to +15550777.");
+    ASSERT_TRUE(rig.press("Continue"));
+    ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000)) << rig.relay.log();
+    EXPECT_EQ(rig.dismissNotice(), infoText(15));
+    EXPECT_EQ(rig.top(), &layout);
+    std::vector<std::string> lines = testLines(rig.relay.log());
+    ASSERT_EQ(lines.size(), received + 1) << rig.relay.log();
+    EXPECT_NE(lines.back().find("POST /mms type=89"), std::string::npos) << lines.back();
+    const std::string oracle = mmstest::oracleText(rig.relay.savedBody(static_cast<int>(lines.size())));
+    EXPECT_NE(oracle.find("+15550777"), std::string::npos) << oracle;
+    // The subject goes in the forward's flags: "Fw:" and the message's subject.
+    EXPECT_NE(oracle.find(colonHex("mmforward.subject=Fw%3ARelay%20subject")), std::string::npos) << oracle;
+
+    // Save: the relay stores it, and the view stays.
+    ASSERT_TRUE(rig.press("Save Message"));
+    ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000))
+        << rig.relay.log() << rig.topText();
+    EXPECT_EQ(rig.dismissNotice(), infoText(21));
+    lines = testLines(rig.relay.log());
+    EXPECT_NE(lines.back().find("POST /mms type=8b"), std::string::npos) << rig.relay.log();
+    EXPECT_EQ(rig.top(), &layout);
+
+    // With 22 messages queued a forward stops at the notice.
+    for (int i = 0; i < 22; ++i)
+        ASSERT_TRUE(rig.queueMessage(("+1555090" + std::to_string(i)).c_str())) << i;
+    for (int guard = 0; guard < 30 && rig.currentJob() != view; ++guard) {
+        rig.pool->script.push_back({ 10, {} });
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+        rig.run();
+    }
+    ASSERT_EQ(rig.currentJob(), view);
+    ASSERT_TRUE(submitByLabel(layout, "Forward")) << screenText(layout);
+    rig.run();
+    EXPECT_EQ(rig.dismissNotice(), infoText(20));
+    EXPECT_TRUE(view->isViewing());
+    EXPECT_EQ(rig.currentJob(), view);
+
+    // Delete: the notice, the message leaves the store, the view ends.
+    const std::string before = storedInboxIds(client);
+    ASSERT_NE(before, "");
+    ASSERT_TRUE(submitByLabel(layout, "Delete"));
+    rig.run();
+    EXPECT_EQ(rig.dismissNotice(), infoText(12));
+    EXPECT_EQ(storedInboxIds(client), "");
+    EXPECT_NE(rig.currentJob(), view);
+}
+
+} // namespace
+
+namespace {
+
+// The regions of a presentation as "id:top", in map order.
+std::string regionsText(const CVXLSmilPresentation& presentation)
+{
+    std::string out;
+    for (std::uint32_t i = 0; i < presentation.regions().count(); ++i) {
+        const auto* region = static_cast<const CVXLSmilRegion*>(presentation.regions().valueAt(static_cast<int>(i)));
+        out += std::string(out.empty() ? "" : " ") + region->id.c_str() + ":" + std::to_string(region->top);
+    }
+    return out;
+}
+
+TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowTheirErrors)
+{
+    ViewRig rig;
+    ASSERT_TRUE(rig.startWith({ { "N1", messageFile(rig.root, "no-smil", "no-smil.eml") },
+        { "E1", messageFile(rig.root, "empty", "empty.eml") },
+        { "S1", messageFile(rig.root, "no-slides", "no-slides.eml") } }));
+    struct Case {
+        const char* id;
+        const char* sender;
+        std::int32_t error; // 0: the view shows
+    };
+    // E1 has no parts: the store's open fails with 76, the open asked again
+    // of the inbound manager fails the same way, and the view shows 63.
+    const Case cases[] = {
+        { "N1", "+15550101", 0 },
+        { "E1", "+15550202", 63 },
+        { "S1", "+15550303", 62 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        ASSERT_TRUE(rig.receive(c.id, std::string("%2B") + (c.sender + 1))) << rig.relay.log();
+        CVXLMessageViewJob* view = rig.openFromThread(c.sender);
+        if (c.error == 0) {
+            ASSERT_NE(view, nullptr) << rig.topText();
+            CVXLLayoutMessageView& layout = view->layout();
+            ASSERT_EQ(rig.top(), &layout) << rig.topText();
+            EXPECT_EQ(regionsText(view->presentation()), "0:0 1:50");
+            EXPECT_EQ(layout.slideCount(), 1);
+            EXPECT_EQ(layout.position(), 1);
+            ASSERT_EQ(layout.elementCount(), 2u);
+            ASSERT_TRUE(layout.elementAt(0)->medium() && layout.elementAt(1)->medium());
+            EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/jpeg");
+            EXPECT_STREQ(layout.elementAt(1)->medium().get()->getMimeType().c_str(), "image/gif");
+            EXPECT_EQ(std::string(layout.slideText().c_str()), "Two pictures");
+            EXPECT_NE(rig.topText().find("-menu Next Slide, -menu Previous Slide"), std::string::npos) << rig.topText();
+            ASSERT_TRUE(rig.press("Back"));
+        } else {
+            CVXLLayout* top = rig.top();
+            ASSERT_NE(top, nullptr);
+            ASSERT_NE(top->asError(), nullptr) << rig.topText();
+            EXPECT_EQ(top->asError()->errorCode(), static_cast<std::uint32_t>(c.error));
+            EXPECT_EQ(rig.currentJob()->typeId(), 35);
+            ASSERT_TRUE(rig.press("Back")) << rig.topText();
+        }
+        // Back in the thread's messages, then out to the thread list and out.
+        ASSERT_NE(dynamic_cast<CVXLMessageListJob*>(rig.currentJob()), nullptr) << rig.topText();
+        ASSERT_TRUE(rig.press("Back"));
+        ASSERT_TRUE(rig.press("Back"));
+        EXPECT_TRUE(rig.client->getProducer().isIdle());
+    }
+}
+
+} // namespace
