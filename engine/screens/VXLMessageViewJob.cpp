@@ -539,7 +539,7 @@ CVXLHsmState CVXLMessageViewJob::Opening(const CVXLEvent* e)
         attachNavigator();
         return transition(&CVXLMessageViewJob::Loading);
     case kSignalFailed:
-        if (reply_->result() == kResultOpenAgain && !reopened_) {
+        if (reply_->result() == kResultMessageNotStored && !reopened_) {
             // Not all of it is stored: the inbound manager fetches it first.
             reopened_ = true;
             sendOpen(1);
@@ -547,7 +547,7 @@ CVXLHsmState CVXLMessageViewJob::Opening(const CVXLEvent* e)
             return handled();
         }
         stopChild();
-        if (reply_->result() == kResultOpenAgain) {
+        if (reply_->result() == kResultMessageNotStored) {
             // Fetched whole and still no part to give: the message has none.
             VXL_LOG_INFO("message view: %s holds no parts", messageId().c_str());
             return fail(kErrorPartMissing);

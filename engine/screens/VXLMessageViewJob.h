@@ -68,7 +68,6 @@ public:
     static constexpr std::uint32_t kNoticeSaved = 21;
     static constexpr std::int32_t kErrorNoSlides = 62;
     static constexpr std::int32_t kErrorPartMissing = 63;
-    static constexpr std::int32_t kResultOpenAgain = 76;
     static constexpr std::uint32_t kTimerDelay = 500;
     static constexpr std::int32_t kConfigOwnNumber = 7;
     static constexpr std::uint32_t kTextForwardPrefix = 752;

@@ -262,6 +262,12 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     EXPECT_EQ(rig.dismissNotice(), infoText(12));
     EXPECT_EQ(storedInboxIds(client), "");
     EXPECT_NE(rig.currentJob(), view);
+
+    // The thread went with its only message: back on the thread list, and
+    // out; the run ends and its jobs go back.
+    ASSERT_NE(dynamic_cast<CVXLThreadListJob*>(rig.currentJob()), nullptr) << rig.topText();
+    ASSERT_TRUE(rig.press("Back"));
+    EXPECT_TRUE(client.getProducer().isIdle());
 }
 
 } // namespace
