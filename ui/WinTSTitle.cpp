@@ -59,6 +59,7 @@ int CWinTSTitle::paint(Canvas& canvas, const Rect& area) const
         canvas.selectPen(pen);
     }
     if (!text().empty()) {
+        std::shared_ptr<Font> before = font() ? canvas.selectFont(font()) : canvas.font();
         canvas.setBackgroundMode(BackgroundMode::Transparent);
         Rect measured = client;
         canvas.drawText(text(), &measured, kDtCalcRect);
@@ -68,6 +69,7 @@ int CWinTSTitle::paint(Canvas& canvas, const Rect& area) const
         const Color color = canvas.setTextColor(text_);
         canvas.drawText(text(), &place, kDtCenter | kDtVCenter | kDtWordBreak | kDtNoPrefix | kDtEndEllipsis);
         canvas.setTextColor(color);
+        canvas.selectFont(std::move(before));
     }
     return area.height();
 }

@@ -28,7 +28,7 @@ inline constexpr int kFixedPitch = 1;
 // The system font's cell height in pixels.
 inline constexpr int kSystemFontCellHeight = 16;
 
-class Font {
+class Font : public std::enable_shared_from_this<Font> {
 public:
     // Null when the face file cannot be opened.
     static std::shared_ptr<Font> create(const FontDescription& description);

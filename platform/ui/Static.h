@@ -4,7 +4,8 @@
 
 #include <memory>
 
-// The static control: a text (or a picture) that takes no keys. Placed at a
+// The static control: a text (or a picture) that takes no keys, in its
+// own font when it was given one. Placed at a
 // rectangle, the text wraps at its width (left, centred or right); in rows
 // it is one row like any control.
 namespace tessel::ui {
@@ -20,12 +21,18 @@ public:
     // A picture drawn centred in the control instead of the text.
     void setBitmap(std::shared_ptr<const Bitmap> bitmap) { bitmap_ = std::move(bitmap); }
     const std::shared_ptr<const Bitmap>& bitmap() const { return bitmap_; }
+    // The picture of kStmSetImage (not owned), drawn before the one above.
+    const Bitmap* image() const { return image_; }
+    std::uint32_t imageType() const { return imageType_; }
 
     int paint(Canvas& canvas, const Rect& area) const override;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 private:
     unsigned style_ = kLeft;
     std::shared_ptr<const Bitmap> bitmap_;
+    const Bitmap* image_ = nullptr;
+    std::uint32_t imageType_ = kImageBitmap;
 };
 
 } // namespace tessel::ui

@@ -44,7 +44,8 @@ inline constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
 inline constexpr std::uint32_t kWmShowWindow = 0x0018;
 inline constexpr std::uint32_t kWmSettingChange = 0x001A;
 inline constexpr std::uint32_t kWmDrawItem = 0x002B;
-inline constexpr std::uint32_t kWmSetFont = 0x0030;
+inline constexpr std::uint32_t kWmSetFont = 0x0030; // wParam: the Font (0: the system font's), lParam: redraw
+inline constexpr std::uint32_t kWmGetFont = 0x0031; // answers the Font set, 0 when none
 inline constexpr std::uint32_t kWmNotify = 0x004E; // lParam: const NotifyHeader*
 inline constexpr std::uint32_t kWmHelp = 0x0053;
 inline constexpr std::uint32_t kWmContextMenu = 0x007B;
@@ -55,6 +56,13 @@ inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111; // wParam: notification << 16 | id
 inline constexpr std::uint32_t kWmTimer = 0x0113;   // wParam: timer id
 inline constexpr std::uint32_t kWmVScroll = 0x0115; // wParam: thumb position << 16 | request
+// A static control's picture: wParam the image type, lParam the picture
+// (a const Bitmap*, kept alive by the sender while shown); answers the
+// previous one.
+inline constexpr std::uint32_t kStmSetImage = 0x0172;
+inline constexpr std::uint32_t kStmGetImage = 0x0173;
+inline constexpr std::uint32_t kImageBitmap = 0;
+inline constexpr std::uint32_t kImageIcon = 1;
 inline constexpr std::uint32_t kWmLButtonDown = 0x0201; // lParam: y << 16 | x
 inline constexpr std::uint32_t kWmLButtonUp = 0x0202;
 inline constexpr std::uint32_t kWmCut = 0x0300;

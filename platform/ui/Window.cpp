@@ -232,9 +232,12 @@ int Window::paint(Canvas& canvas, const Rect& area) const
 {
     std::vector<std::u16string> lines;
     describe(&lines);
+    // Siblings in rows share the canvas: its font is given back afterwards.
+    std::shared_ptr<Font> before = font_ ? canvas.selectFont(font_) : canvas.font();
     int y = area.top;
     for (std::size_t i = parent_ ? 0 : 1; i < lines.size(); ++i)
         y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], i == 0 && focused(), enabled());
+    canvas.selectFont(std::move(before));
     return y - area.top;
 }
 
@@ -279,6 +282,13 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
     }
     case kWmGetTextLength:
         return static_cast<std::int64_t>(text_.size());
+    case kWmSetFont: {
+        auto* font = reinterpret_cast<Font*>(static_cast<std::uintptr_t>(wParam));
+        font_ = font ? font->shared_from_this() : nullptr;
+        return 0;
+    }
+    case kWmGetFont:
+        return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(font_.get()));
     case kWmClose:
         destroy();
         return 0;

@@ -21,6 +21,7 @@
 namespace tessel::ui {
 
 class Canvas;
+class Font;
 class MessageQueue;
 
 // A window's vertical scroll range, the part shown (page) and the first
@@ -67,6 +68,8 @@ public:
     bool enabled() const { return enabled_; }
     void enable(bool enabled) { enabled_ = enabled; }
     bool focused() const;
+    // The font of kWmSetFont (null: the system font); the window keeps it.
+    const std::shared_ptr<Font>& font() const { return font_; }
 
     bool hasRect() const { return hasRect_; }
     // In the parent's client coordinates; empty without a rectangle.
@@ -131,6 +134,7 @@ private:
     int controlId_ = 0;
     std::u16string className_;
     std::u16string text_;
+    std::shared_ptr<Font> font_;
     bool visible_ = true;
     bool enabled_ = true;
     bool hasRect_ = false;
