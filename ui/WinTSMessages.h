@@ -35,3 +35,11 @@ inline constexpr std::uint32_t kWmReturnToMenu = 0x8085;
 // To layout windows.
 inline constexpr std::uint32_t kWmLayoutRunChild = 0x81ba; // wParam: the new layout window
 inline constexpr std::uint32_t kWmLayoutRelease = 0x81bb;
+// A window's transfer has ended (lParam: the transfer).
+inline constexpr std::uint32_t kWmTransferEnded = 0x81bc;
+
+// From element windows to their layout window (wParam: the element window).
+inline constexpr std::uint32_t kWmLayoutSetElement = 0x81b6;
+inline constexpr std::uint32_t kWmElementResized = 0x81b7; // lParam: the new height
+inline constexpr std::uint32_t kWmElementChanged = 0x81b8;
+inline constexpr std::uint32_t kWmElementCommandsChanged = 0x81b9;
