@@ -11,6 +11,8 @@
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/Layouts/WinTSLayoutProgressBar.h"
+#include "ui/Layouts/WinTSLayoutProgressSpinner.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMessages.h"
@@ -81,10 +83,17 @@ CWinTSLayoutWindow* CWinTSDlg::layoutWindow(int index) const
     return index >= 0 && index <= top_ ? stack_[index] : nullptr;
 }
 
-CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t, tessel::ui::Window*, CVXLLayout*,
-                                                  const WinTSDialogLink&)
+CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout,
+                                                  const WinTSDialogLink& link)
 {
-    return nullptr;
+    switch (type) {
+    case kLayoutProgressBar:
+        return new CWinTSLayoutProgressBar(layout, link);
+    case kLayoutProgressSpinner:
+        return new CWinTSLayoutProgressSpinner(layout, link);
+    default:
+        return nullptr;
+    }
 }
 
 void CWinTSDlg::kick()
