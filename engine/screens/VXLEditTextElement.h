@@ -22,8 +22,13 @@ public:
     void setText(const CVXLString& text) { text_.setText(text); }
     void toggleChecked() { checked_ = checked_ ? 0 : 1; }
     bool isChecked() const { return checked_ != 0; }
+    // The entry's kind (its icon number): a menu list shows an entry, and
+    // its stock icon, by it. 0 at construction.
+    std::int32_t value() const { return value_; }
+    void setValue(std::int32_t value) { value_ = value; }
 
 private:
     CVXLTrackedText text_;
+    std::int32_t value_ = 0;
     std::uint8_t checked_ = 0;
 };

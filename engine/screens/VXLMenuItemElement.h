@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
+#include "engine/media/VXLMediaRefHandle.h"
 #include "engine/screens/VXLEditTextElement.h"
 
 #include <cstdint>
@@ -42,6 +43,10 @@ public:
     // only records which of its icons are wanted.
     virtual void loadIcons();
     bool menuIconWanted() const { return menuIconWanted_ != 0; }
+    // The reference the menu icon is fetched through, once one is set.
+    virtual bool hasMenuMedia() const { return static_cast<bool>(menuMedia_); }
+    const CVXLMediaRefHandle& menuMedia() const { return menuMedia_; }
+    void setMenuMedia(const CVXLMediaRefHandle& media) { menuMedia_ = media; }
     bool buttonIconWanted() const { return buttonIconWanted_ != 0; }
 
 private:
@@ -53,5 +58,6 @@ private:
     CVXLString buttonMediaLink_;
     CVXLString buttonMimeType_;
     std::uint8_t menuIconWanted_ = 0;
+    CVXLMediaRefHandle menuMedia_;
     std::uint8_t buttonIconWanted_ = 0;
 };
