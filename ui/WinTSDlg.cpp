@@ -11,6 +11,7 @@
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutProgressBar.h"
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
 #include "ui/WinTSClient.h"
@@ -87,6 +88,8 @@ CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t type, tessel::ui
                                                   const WinTSDialogLink& link)
 {
     switch (type) {
+    case kLayoutMenuList:
+        return new CWinTSLayoutMenuList(layout, link);
     case kLayoutProgressBar:
         return new CWinTSLayoutProgressBar(layout, link);
     case kLayoutProgressSpinner:

@@ -54,6 +54,9 @@ public:
 
     bool create(Window* parent, int controlId, unsigned style);
     bool create(Window* parent, int controlId, unsigned style, const Rect& rect);
+    // The style changed after creation (a template's list made a check list).
+    void setStyle(unsigned style) { style_ = style; }
+    unsigned style() const { return style_; }
     int insertItem(int index, const std::u16string& text, std::int64_t data = 0);
     void setSubItem(int index, int column, const std::u16string& text);
     bool deleteItem(int index);

@@ -16,6 +16,8 @@ no angle brackets.
     vrax_server.py --check FILE    check one request body, print its parts
     vrax_server.py --reply NAME    print the body of a scripted reply
     vrax_server.py --fetched       print the sha256 of each item a fetch serves
+    vrax_server.py --icon ID       print the bytes of the menu icon ID that the
+                                   "icons" reply serves
     vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
                                    one scripted reply per request, then exit
 
@@ -230,6 +232,25 @@ REPLIES["fetch-unknown"] = [FETCH_REPLY, media_part("image/jpeg", "I1", FETCHED[
 # A batch of nine items of 200 KB each, F1 to F9.
 FETCHED9 = {"F%d" % n: media_bytes(200 * 1024, n) for n in range(1, 10)}
 REPLIES["fetch9x200k"] = [FETCH_REPLY] + [media_part("image/jpeg", i, FETCHED9[i]) for i in sorted(FETCHED9)]
+
+
+def png_bytes(width, height, rgb):
+    """A small PNG of one colour: signature, IHDR, one IDAT, IEND."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    rows = b"".join(b"\x00" + bytes(rgb) * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+# Menu icons of a menu list, by their ids.
+ICONS = {"M1": png_bytes(16, 16, (200, 30, 30)), "M2": png_bytes(20, 10, (30, 30, 200))}
+REPLIES["icons"] = [FETCH_REPLY] + [media_part("image/jpeg", i, ICONS[i]) for i in sorted(ICONS)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 
@@ -376,6 +397,9 @@ def main():
     if len(sys.argv) == 2 and sys.argv[1] == "--fetched":
         for name, data in sorted(FETCHED.items()):
             print(name, hashlib.sha256(data).hexdigest())
+        return 0
+    if len(sys.argv) == 3 and sys.argv[1] == "--icon":
+        sys.stdout.buffer.write(ICONS[sys.argv[2]])
         return 0
     if len(sys.argv) == 3 and sys.argv[1] == "--reply":
         sys.stdout.buffer.write(reply_for(sys.argv[2]))
