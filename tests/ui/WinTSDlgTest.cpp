@@ -335,8 +335,11 @@ TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
 TEST(WinTSDlg, ReturnToMenuRunsTheExitCommandCleansTheInboxAndCloses)
 {
     DialogFixture fixture;
-    // The exit command's program: writes its arguments, one a line.
-    fixture.root.writeFile("windows/script", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + fixture.root.hostPath("args.txt") + "'\n");
+    // The exit command's program: writes its arguments, one a line, whole
+    // under another name first, so the file the test waits for is complete.
+    fixture.root.writeFile("windows/script", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + fixture.root.hostPath("args.tmp")
+                                                 + "' && mv '" + fixture.root.hostPath("args.tmp") + "' '"
+                                                 + fixture.root.hostPath("args.txt") + "'\n");
     ::chmod(fixture.root.hostPath("windows/script").c_str(), 0755);
     const std::string inbox = fixture.root.hostPath("mapi/SMS/Inbox");
     fixture.root.makeFolder("mapi/SMS/Inbox");
