@@ -201,6 +201,18 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     EXPECT_EQ(layout.position(), 1);
     EXPECT_TRUE(view->hasLink());
 
+    // The media view walks the visual slides (both are); Back returns to all.
+    ASSERT_TRUE(rig.press("View Media"));
+    EXPECT_TRUE(layout.mediaView());
+    EXPECT_EQ(layout.slideCount(), 2);
+    EXPECT_EQ(layout.position(), 1);
+    EXPECT_NE(rig.topText().find("-menu View Media"), std::string::npos) << rig.topText();
+    ASSERT_TRUE(rig.press("Back"));
+    EXPECT_FALSE(layout.mediaView());
+    EXPECT_EQ(rig.currentJob(), view);
+    EXPECT_EQ(rig.top(), &layout);
+    EXPECT_EQ(layout.position(), 1);
+
     // Reply All: the sender and every recipient but the own number.
     ASSERT_TRUE(rig.press("Reply All"));
     EXPECT_EQ(contactsText(client.getGlobalContacts()), "2:+15550101, 1:+15550004444, 1:+15550005555");
