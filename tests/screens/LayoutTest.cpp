@@ -2,12 +2,14 @@
 
 #include "engine/client/VXLClient.h"
 #include "engine/core/base/VXLReleasable.h"
+#include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLErrorTable.h"
 #include "engine/screens/VXLLayoutChoiceSelection.h"
 #include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutMediaBrowser.h"
 #include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLLayoutProgressBar.h"
 #include "engine/screens/VXLLayoutProgressSpinner.h"
@@ -76,6 +78,19 @@ public:
     };
 };
 
+// A media browser with an item of its own focused.
+class FocusedMediaBrowser : public CVXLLayoutMediaBrowser {
+public:
+    FocusedMediaBrowser()
+    {
+        addElement(&item_, 0);
+        setCurrentElement(&item_);
+    }
+
+private:
+    CVXLMediaItem item_;
+};
+
 std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
 {
     switch (type) {
@@ -93,6 +108,8 @@ std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
         layout->setMode(CVXLLayoutInformation::kModeConfirm);
         return layout;
     }
+    case kLayoutMediaBrowser:
+        return std::make_unique<FocusedMediaBrowser>();
     case kLayoutMenuList:
         return std::make_unique<CVXLLayoutMenuList>();
     case kLayoutProgressBar:
