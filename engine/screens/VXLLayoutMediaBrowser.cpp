@@ -146,7 +146,19 @@ CVXLLayoutMediaBrowser::CVXLLayoutMediaBrowser()
 {
 }
 
+// The elements may be gone before the layout: it only forgets them.
 CVXLLayoutMediaBrowser::~CVXLLayoutMediaBrowser() = default;
+
+void CVXLLayoutMediaBrowser::letGo(CVXLObject* slot)
+{
+    auto* element = static_cast<CVXLElement*>(slot);
+    if (!element)
+        return;
+    if (element == currentElement())
+        setCurrentElement(nullptr);
+    if (element->elementOwner() == this)
+        element->setElementOwner(nullptr);
+}
 
 CVXLString CVXLLayoutMediaBrowser::getTitle() const
 {
@@ -261,8 +273,8 @@ bool CVXLLayoutMediaBrowser::addElement(CVXLElement* element, std::int32_t index
         if (stored)
             cacheFirst_ = index;
     } else if (index >= cacheFirst_ && index < cacheFirst_ + count) {
-        if (CVXLElement* old = elementAt(index); old && old != element && old == currentElement())
-            setCurrentElement(nullptr);
+        if (CVXLElement* old = elementAt(index); old != element)
+            letGo(old);
         stored = cache_.setAt(element, index - cacheFirst_);
     } else if (index == cacheFirst_ + count) {
         stored = cache_.insertAt(element, -1) == 1;
@@ -285,8 +297,7 @@ bool CVXLLayoutMediaBrowser::removeAt(std::int32_t index)
         return dropFront(1);
     if (index == cacheFirst_ + count - 1)
         return dropBack(1);
-    if (elementAt(index) == currentElement())
-        setCurrentElement(nullptr);
+    letGo(elementAt(index));
     return cache_.setAt(nullptr, index - cacheFirst_);
 }
 
@@ -295,8 +306,7 @@ bool CVXLLayoutMediaBrowser::dropFront(std::uint32_t n)
     if (n > cache_.count())
         return false;
     for (std::uint32_t i = 0; i < n; ++i)
-        if (cache_.at(static_cast<int>(i)) == currentElement())
-            setCurrentElement(nullptr);
+        letGo(cache_.at(static_cast<int>(i)));
     if (!cache_.dropFirst(n))
         return false;
     cacheFirst_ = cache_.count() == 0 ? 0 : cacheFirst_ + static_cast<std::int32_t>(n);
@@ -309,8 +319,7 @@ bool CVXLLayoutMediaBrowser::dropBack(std::uint32_t n)
         return false;
     for (std::uint32_t i = 0; i < n; ++i) {
         const int last = static_cast<int>(cache_.count()) - 1;
-        if (cache_.at(last) == currentElement())
-            setCurrentElement(nullptr);
+        letGo(cache_.at(last));
         cache_.removeAt(last);
     }
     if (cache_.count() == 0)
@@ -351,8 +360,7 @@ bool CVXLLayoutMediaBrowser::growFront(std::uint32_t n)
 void CVXLLayoutMediaBrowser::clearElements()
 {
     for (std::uint32_t i = 0; i < cache_.count(); ++i)
-        if (cache_.at(static_cast<int>(i)) == currentElement())
-            setCurrentElement(nullptr);
+        letGo(cache_.at(static_cast<int>(i)));
     cache_.clear();
     cacheFirst_ = 0;
 }

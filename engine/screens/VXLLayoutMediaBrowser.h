@@ -14,7 +14,8 @@ class CMediaAccessManager;
 // the focused item, a media filter and the commands on the selection, which
 // the Media Access Manager keeps. The owning browse job loads the elements
 // into one contiguous cache range around the window; the layout refers to
-// them and makes itself their owner, but the manager keeps them.
+// them and makes itself their owner while they are in the range, but the
+// manager keeps them.
 class CVXLLayoutMediaBrowser : public CVXLLayout {
 public:
     static constexpr std::int32_t kDefaultWindowSize = 16;
@@ -120,6 +121,8 @@ public:
 
 private:
     void resetWindow();
+    // An element leaving the cache: no longer focused nor owned by the layout.
+    void letGo(CVXLObject* slot);
 
     CVXLChangeCounter filter_;
     CMediaAccessManager* mam_ = nullptr;

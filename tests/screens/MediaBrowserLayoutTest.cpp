@@ -7,6 +7,7 @@
 #include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLLayoutMediaBrowser.h"
 #include "engine/screens/VXLUiJob.h"
+#include "tests/screens/ComposeFixture.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/ScreenText.h"
 
@@ -251,7 +252,41 @@ TEST_F(MediaBrowserLayoutTest, CacheStaysOneRange)
     EXPECT_FALSE(layout.setRange(-1, 2));
     layout.clearElements();
     EXPECT_EQ(layout.cacheCount(), 0u);
+    EXPECT_EQ(items[1].elementOwner(), nullptr) << "no longer the layout's";
     EXPECT_FALSE(layout.dropFront(1));
+}
+
+// The phone store open in the Client's Media Access Manager: the selection
+// the screen's commands change is the manager's.
+class MediaBrowserSelectionTest : public ComposeFixture { };
+
+TEST_F(MediaBrowserSelectionTest, SelectionIsTheManagersAndSelectAllTwiceClearsIt)
+{
+    CVXLLayoutMediaBrowser layout;
+    layout.reset();
+    ASSERT_EQ(layout.mediaAccess(), &media());
+    CVXLMediaItem* item = media().currentCollection()->at(0)->item;
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(layout.toggleFocused()) << "nothing focused";
+    ASSERT_TRUE(layout.addElement(item, 0));
+    layout.setCurrentElement(item);
+    EXPECT_TRUE(layout.toggleFocused());
+    EXPECT_TRUE(media().isSelected(*item));
+    EXPECT_EQ(media().countSelected(), 1u);
+    EXPECT_TRUE(layout.toggleFocused());
+    EXPECT_EQ(media().countSelected(), 0u);
+
+    EXPECT_TRUE(layout.toggleFocused());
+    EXPECT_FALSE(layout.wholeAlbum());
+    layout.toggleAll();
+    EXPECT_TRUE(layout.wholeAlbum());
+    layout.toggleAll();
+    EXPECT_FALSE(layout.wholeAlbum());
+    EXPECT_EQ(media().countSelected(), 0u);
+
+    EXPECT_TRUE(layout.removeAt(0));
+    EXPECT_EQ(layout.currentElement(), nullptr);
+    EXPECT_EQ(item->elementOwner(), nullptr);
 }
 
 } // namespace
