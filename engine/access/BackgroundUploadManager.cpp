@@ -4,6 +4,7 @@
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileStoreCodes.h"
@@ -93,14 +94,14 @@ void CBackgroundUploadManager::wakeUp()
 void CBackgroundUploadManager::onUiRequest(std::int32_t code)
 {
     switch (code) {
-    case kUiDataCommOff:
-    case kUiDataCommOn:
+    case kUIRequestDataCommOff:
+    case kUIRequestDataCommOn:
         dataCommAllowed_ = owner_ && owner_->dataCommAllowed();
         if (dataCommAllowed_)
             wakeUp();
         break;
-    case kUiActivityBegan:
-    case kUiActivityEnded:
+    case kUIRequestActivityBegan:
+    case kUIRequestActivityEnded:
         if (owner_ && owner_->hasNoActivity())
             wakeUp();
         break;

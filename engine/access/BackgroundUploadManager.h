@@ -2,6 +2,7 @@
 
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/VXLLocalMediaRequest.h"
@@ -54,15 +55,6 @@ public:
     // Own event codes.
     static constexpr std::int32_t kWakeUp = 1;
     static constexpr std::int32_t kRetryTimer = 2;
-    // UI request codes it follows.
-    static constexpr std::int32_t kUiDataCommOff = 1;
-    static constexpr std::int32_t kUiDataCommOn = 2;
-    static constexpr std::int32_t kUiActivityBegan = 6;
-    static constexpr std::int32_t kUiActivityEnded = 7;
-    // Counters the manager publishes.
-    static constexpr int kCounterInPhone = 0;
-    static constexpr int kCounterExternal = 2;
-    static constexpr int kCounterRetries = 11;
 
     enum class Upload : std::int32_t {
         Idle = 0,

@@ -552,5 +552,5 @@ void CMediaAccessManager::updateItem(const CVXLMediaItem& item)
     for (const auto& [collection, position] : used)
         collection->release(position);
     if (updated && owner_)
-        owner_->pushUIRequestCode(kUiMediaChanged);
+        owner_->pushUIRequestCode(kUIRequestMediaChanged);
 }

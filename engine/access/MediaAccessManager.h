@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/access/AlbumSummaryJob.h"
@@ -68,7 +69,6 @@ public:
         kReplyListClosed = 28,
     };
     // The user-interface request queued when cached items changed.
-    static constexpr std::int32_t kUiMediaChanged = 13;
     // Lock filter bits of a message open.
     static constexpr std::int32_t kLockSaveLocked = 1;
     static constexpr std::int32_t kLockDrm = 2;

@@ -1,5 +1,6 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaItemFacts.h"
@@ -913,7 +914,7 @@ void CVXLClient::onUiRequest(std::int32_t code)
     case kUIRequestForeground:
         settings_.setPersistentString(kPersForegroundActive, "1");
         break;
-    case kUIRequestCoolSitesChanged:
+    case kUIRequestMenuChanged:
         requestDestinationList();
         break;
     default:
@@ -941,7 +942,7 @@ void CVXLClient::requestSuspend(int what)
     if (what == 2) {
         pendingCodes_.remove(kUIRequestActivityEnded);
         pendingCodes_.push(kUIRequestActivityBegan);
-        pendingCodes_.remove(kUIRequestMediaNotice);
+        pendingCodes_.remove(kUIRequestMediaChanged);
     }
 }
 

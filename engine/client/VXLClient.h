@@ -157,13 +157,6 @@ public:
     // The Scenario Manager's configuration request.
     static constexpr std::int32_t kRequestScenarioLoad = 2;
 
-    // Counters kept for the screen requests.
-    static constexpr int kCounterNotificationStage = 13;
-    static constexpr int kCounterNewLayouts = 14;
-    static constexpr int kCounterUpdatesSinceNew = 15;
-    static constexpr int kCounterReleaseRequests = 16;
-    static constexpr int kCounterLayoutsReleased = 17;
-
     static constexpr const char* kSettingsFileName = CVXLPersStore::kFileName;
     static constexpr const char* kRunMarkerFileName = "_vxl.run";
     static constexpr const char* kLibraryVersion = CVXLHttpSettings::kEngineVersion;

@@ -1,27 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 
-// Codes that the user interface and engine code queue for the next tick,
-// which broadcasts them to every job.
-enum UIRequestCode : std::int32_t {
-    kUIRequestNone = 0,
-    kUIRequestDataCommOff = 1,
-    kUIRequestDataCommOn = 2,
-    kUIRequestBackground = 3,
-    kUIRequestForeground = 4,
-    kUIRequestMemoryCardChanged = 5,
-    kUIRequestActivityBegan = 6,
-    kUIRequestActivityEnded = 7,
-    kUIRequestScreenFlowNotice = 8,
-    kUIRequestOutboundNotice = 9,
-    kUIRequestInboundNotice = 11,
-    kUIRequestInboundNotice2 = 12,
-    kUIRequestMediaNotice = 13,
-    kUIRequestCoolSitesChanged = 14,
-    kUIRequestOutboundNotice2 = 15,
-    kUIRequestPushPayload = 16,
-};
+#include <cstdint>
 
 // The pending codes, oldest first, in a fixed array: when it is full the
 // oldest code makes room for the new one.

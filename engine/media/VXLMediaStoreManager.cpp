@@ -1,6 +1,7 @@
 #include "engine/media/VXLMediaStoreManager.h"
 
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/platform/VXLPlatformMediaSource.h"
 
 namespace {
@@ -35,7 +36,7 @@ void CVXLMediaStoreManager::onEvent(CVXLEvent* event)
 
 void CVXLMediaStoreManager::onUiRequest(std::int32_t code)
 {
-    if (code == kUiStorageCardChanged || code == kUiStoresChanged)
+    if (code == kUIRequestMemoryCardChanged || code == kUIRequestStoresChanged)
         rebuild();
 }
 

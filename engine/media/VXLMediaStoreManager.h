@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/media/VXLMediaLocation.h"
 
 #include <cstdint>
@@ -23,8 +24,6 @@ public:
     };
 
     // The UI request codes that rebuild the list (5: storage card changed).
-    static constexpr std::int32_t kUiStorageCardChanged = 5;
-    static constexpr std::int32_t kUiStoresChanged = 10;
     // A rebuild asks for at most this many stores: a media source that never
     // names its last store must not keep the engine in the loop.
     static constexpr std::int32_t kMaxStores = 32;

@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
@@ -24,7 +25,6 @@ constexpr const char* kPersonalFolderFlag = "com.veltmarsh.mmbox.folder=/Persona
 // X-Mms-MM-Flags add token; X-Mms-Totals Yes.
 constexpr std::int32_t kFlagAdd = 6;
 constexpr std::int32_t kYes = 0;
-constexpr std::int32_t kUiFetchStarted = 12;
 // The codec's field of X-Mms-Retrieve-Status.
 constexpr std::int32_t kRetrieveStatusField = 25;
 
@@ -322,7 +322,7 @@ void CInboundJob::fetchGranted()
         return manager_.releaseFetch(this);
     fetch_ = FetchState::kRetrieving;
     if (services())
-        services()->pushUIRequestCode(kUiFetchStarted);
+        services()->pushUIRequestCode(kUIRequestFetchStarted);
     const char* file = CVXLInboundMessageManager::boxOfId(fetchId_) == 1 ? kMmboxMessageFile : kMessageFile;
     if (!submitMms(kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), fetchUrl_, file))
         endFetch(kResultStoreFull, CVXLString());

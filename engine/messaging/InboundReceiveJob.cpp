@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/messaging/PremiumInboxManager.h"
 #include "engine/messaging/VXLInboundMessageManager.h"
 #include "engine/messaging/VXLMessageHeaders.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr const char* kPushContentType = "application/vnd.wap.multipart.mixed";
 constexpr const char* kPreviewFile = "temp_not.raw";
 constexpr const char* kNotifyResponseFile = "not_ind_resp.raw";
-constexpr std::int32_t kUiNotificationStored = 11;
 // The codec's numbered values: X-Mms-Recommended-Retrieval-Mode Manual,
 // X-Mms-Status Retrieved.
 constexpr std::int32_t kRetrievalManual = 1;
@@ -285,7 +285,7 @@ void CInboundReceiveJob::onPreviewStored(CVXLEvent* reply)
     if (reply->result() != kResultSucceeded)
         return answerPush(reply->result(), reply->resultText());
     if (services())
-        services()->pushUIRequestCode(kUiNotificationStored);
+        services()->pushUIRequestCode(kUIRequestNotificationStored);
     if (refusedByPremiumInbox(storePreview_.messageId))
         return answerPush(kResultSucceeded);
     if (targetBox_ == 3) {
@@ -329,7 +329,7 @@ void CInboundReceiveJob::onChargedStored(CVXLEvent* reply)
     const std::int32_t result = reply->result();
     const CVXLString text = reply->resultText();
     if (result == kResultSucceeded && services())
-        services()->pushUIRequestCode(kUiNotificationStored);
+        services()->pushUIRequestCode(kUIRequestNotificationStored);
     if (result == kResultSucceeded && refusedByPremiumInbox(storePreview_.messageId))
         return answerPush(kResultSucceeded);
     messageId_ = storePreview_.messageId;

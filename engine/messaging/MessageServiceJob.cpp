@@ -4,6 +4,7 @@
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/messaging/VXLThreadDB.h"
@@ -279,8 +280,8 @@ bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessa
         CVXLMediaRefHandle handle;
         handle.setMimeType(type.c_str());
         handle.addEntry(read.bodyLocator, type, store_,
-            given ? width.toInt() : configNumber(kConfigExpandedWidth, kDefaultExpandedWidth),
-            given ? height.toInt() : configNumber(kConfigExpandedHeight, kDefaultExpandedHeight),
+            given ? width.toInt() : configNumber(kCfgMessageImageExpandedWidth, kDefaultExpandedWidth),
+            given ? height.toInt() : configNumber(kCfgMessageImageExpandedHeight, kDefaultExpandedHeight),
             static_cast<std::int32_t>(read.bodyLength), false);
         // A part that the service holds too: its web location.
         const CVXLString& location = headerOf(read.content, "Content-Location");

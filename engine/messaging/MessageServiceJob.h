@@ -32,8 +32,6 @@ class CMessageServiceJob : public CVXLEventHandler {
 public:
     static constexpr const char* kThreadNotFound = "Thread not found";
     // Configuration items of the expanded view's size, and their defaults.
-    static constexpr std::int32_t kConfigExpandedWidth = 38;
-    static constexpr std::int32_t kConfigExpandedHeight = 39;
     static constexpr std::int32_t kDefaultExpandedWidth = 160;
     static constexpr std::int32_t kDefaultExpandedHeight = 220;
 

@@ -2,8 +2,10 @@
 
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/platform/VXLNameListener.h"
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/core/scenario/ScenarioLayout.h"
@@ -222,14 +224,14 @@ void COutboundQueueManager::onUiRequest(std::int32_t code)
     if (!started_)
         return;
     switch (code) {
-    case kUiDataCommOff:
-    case kUiDataCommOn:
+    case kUIRequestDataCommOff:
+    case kUIRequestDataCommOn:
         dataCommAllowed_ = readDataComm() ? 1 : 0;
         if (dataCommAllowed_)
             postWakeUp();
         return;
-    case kUiActivityBegan:
-    case kUiActivityEnded:
+    case kUIRequestActivityBegan:
+    case kUIRequestActivityEnded:
         if (services_ && services_->hasNoActivity())
             postWakeUp();
         return;
@@ -682,7 +684,7 @@ void COutboundQueueManager::onStateAfterSubmit(std::int32_t result)
     if (result != kResultSucceeded)
         return undoSubmit(result, 5);
     if (services_)
-        services_->pushUIRequestCode(kUiOutboxChanged);
+        services_->pushUIRequestCode(kUIRequestOutboxChanged);
     completeSubmit(kResultSucceeded);
 }
 
@@ -776,7 +778,7 @@ void COutboundQueueManager::onStateAfterRetry(std::int32_t result)
     pendingSubmit_ = nullptr;
     refreshCounters();
     if (services_)
-        services_->pushUIRequestCode(kUiOutboxChanged);
+        services_->pushUIRequestCode(kUIRequestOutboxChanged);
     if (request)
         finishEvent(request);
     if (retryTimer_.isBusy())
@@ -1037,7 +1039,7 @@ void COutboundQueueManager::endSend(std::int32_t result, const CVXLString& text,
         }
     }
     if (services_)
-        services_->pushUIRequestCode(kUiOutboxChanged);
+        services_->pushUIRequestCode(kUIRequestOutboxChanged);
     finishWakeUpIfPending();
     if (reason == kReasonMediaMissing || reason == kReasonRefused) {
         ++permanentFailures_;
@@ -1190,7 +1192,7 @@ void COutboundQueueManager::onDeleteStep(CVXLEvent* reply)
 void COutboundQueueManager::onStateAfterDelete(std::int32_t result)
 {
     if (services_)
-        services_->pushUIRequestCode(kUiOutboxChanged);
+        services_->pushUIRequestCode(kUIRequestOutboxChanged);
     if (result != kResultSucceeded) {
         // The old file still names the entry: its files stay with it.
         VXL_LOG_FAILURE("outbound queue: %s not written for a delete (%d); files of item %u kept", kStateFileName,
@@ -1206,7 +1208,7 @@ void COutboundQueueManager::endDelete(CVXLEvent*)
     sendState_ = kSendIdle;
     const DeleteCause cause = deleteCause_;
     if (services_)
-        services_->pushUIRequestCode(kUiOutboxEntryDeleted);
+        services_->pushUIRequestCode(kUIRequestMessagesChanged);
     if (cause == DeleteCause::All)
         return nextDeleteAll();
     CVXLEvent* request = deleteRequest_;
@@ -1275,7 +1277,7 @@ void COutboundQueueManager::saveState(std::int32_t replyCode)
         sendSave_ = { number, replyCode };
     refreshCounters();
     if (services_ && replyCode != kReplyStateAfterSubmit && replyCode != kReplyStateAfterDelete)
-        services_->pushUIRequestCode(kUiOutboxChanged);
+        services_->pushUIRequestCode(kUIRequestOutboxChanged);
 }
 
 void COutboundQueueManager::writeState(CVXLByteBuffer& out)

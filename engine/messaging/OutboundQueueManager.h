@@ -4,6 +4,7 @@
 #include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLCounterTable.h"
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileWriteRequest.h"
@@ -115,27 +116,9 @@ public:
     static constexpr std::uint8_t kReasonMediaMissing = 83;
     static constexpr std::uint8_t kReasonRefused = 85;
     static constexpr std::uint8_t kReasonNotQueuedAtStart = 97;
-    // UI request codes heard and sent.
-    static constexpr std::int32_t kUiDataCommOff = 1;
-    static constexpr std::int32_t kUiDataCommOn = 2;
-    static constexpr std::int32_t kUiActivityBegan = 6;
-    static constexpr std::int32_t kUiActivityEnded = 7;
-    static constexpr std::int32_t kUiOutboxChanged = 9;
-    static constexpr std::int32_t kUiOutboxEntryDeleted = 15;
     // The Background Upload Manager's wake-up request.
     static constexpr std::int32_t kBackgroundWakeUp = 1;
-    // Engine counters kept: 1 and 3 to 10.
-    // Pictures and videos waiting, by where they are: phone, memory card,
-    // online.
-    static constexpr int kCounterPhoneMedia = 1;
-    static constexpr int kCounterCardMedia = 3;
-    static constexpr int kCounterOnlineMedia = 4;
-    static constexpr int kCounterQueued = 5;
-    static constexpr int kCounterSending = 6;
-    static constexpr int kCounterFailed = 7;
-    static constexpr int kCounterRejected = 8;
-    static constexpr int kCounterPermanentFailures = 9;
-    static constexpr int kCounterTransientFailures = 10;
+    // Engine counters kept: 1 and 3 to 10 (VXLCounterTable.h).
 
     // The sender gets request 0x800006d and answers with 0x800006f; null
     // leaves every entry queued.

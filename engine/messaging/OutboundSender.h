@@ -39,8 +39,6 @@ public:
         kServiceAnswered = 8,
         kSendingMms = 9,
     };
-    // Messages that the VRAX job sent with result 0.
-    static constexpr int kCounterMessagesSent = 12;
 
     COutboundSender();
     ~COutboundSender() override;

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
 
@@ -14,7 +15,6 @@ namespace {
 CVXLInboundMessageManager* gInstance = nullptr;
 
 constexpr std::uint32_t kForwardSubjectLimit = 499;
-constexpr std::int32_t kUiCancel = 8;
 
 void addAddresses(CVXLMmsPdu* pdu, const CVXLString& list, void (CVXLMmsPdu::*add)(const CVXLString&))
 {
@@ -172,7 +172,7 @@ void CVXLInboundMessageManager::onEvent(CVXLEvent* event)
 
 void CVXLInboundMessageManager::onUiRequest(std::int32_t code)
 {
-    if (code != kUiCancel)
+    if (code != kUIRequestScreenFlowNotice)
         return;
     auto* cancel = new CVXLSimpleEvent(kEventCancelNotice);
     post(this, cancel);

@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLTrackedText.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLListModel.h"
@@ -18,9 +19,9 @@ class CVXLAlbum;
 // says a card is present. It also keeps the name typed for a new album.
 class CVXLLayoutList : public CVXLLayout {
 public:
-    static constexpr std::int32_t kConfigWindowLength = 11;
+    static constexpr std::int32_t kConfigWindowLength = kCfgAlbumListWindowSize;
     static constexpr std::int32_t kDefaultWindowLength = 3;
-    static constexpr std::int32_t kConfigCardPresent = 41;
+    static constexpr std::int32_t kConfigCardPresent = kCfgMemCardPresent;
     static constexpr std::uint32_t kStorageState = 2;
     static constexpr std::uint32_t kOnlineAlbumsTextId = 747;
     static constexpr std::uint32_t kOnlineAlbumsLocation = 1;

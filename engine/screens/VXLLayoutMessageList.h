@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLListModel.h"
 
@@ -16,7 +17,7 @@ class CVXLMessageSummary;
 // be deleted or, of box type 5, resent.
 class CVXLLayoutMessageList : public CVXLLayout {
 public:
-    static constexpr std::int32_t kConfigWindowLength = 15;
+    static constexpr std::int32_t kConfigWindowLength = kCfgMessageBrowserWindowSize;
     static constexpr std::int32_t kDefaultWindowLength = 200;
     static constexpr std::uint32_t kThreadState = 5;
     static constexpr std::uint32_t kPremiumState = 4;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLListModel.h"
 
@@ -15,7 +16,7 @@ class CVXLMessageListItem;
 class CVXLLayoutThreadList : public CVXLLayout {
 public:
     static constexpr std::uint32_t kTitleId = 303;
-    static constexpr std::int32_t kConfigWindowLength = 12;
+    static constexpr std::int32_t kConfigWindowLength = kCfgWindowSize12;
     static constexpr std::int32_t kDefaultWindowLength = 16;
 
     CVXLLayoutThreadList();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/messaging/MessageServiceJob.h"
 #include "engine/messaging/MessageServiceRequests.h"
 #include "engine/records/OutboundQueueRequests.h"
@@ -69,11 +71,11 @@ public:
     // Notices and texts.
     static constexpr std::uint32_t kNoticeQueueFull = 20;
     static constexpr std::uint32_t kTextForwardPrefix = 752;
-    static constexpr std::int32_t kConfigOwnAddress = 7;
+    static constexpr std::int32_t kConfigOwnAddress = kCfgUserIdentity;
     // UI request codes that reload the list (9 for the pending list).
-    static constexpr std::int32_t kUiOutboxChanged = 9;
-    static constexpr std::int32_t kUiMessagesChanged = 15;
-    static constexpr std::int32_t kUiMessagesChanged2 = 16;
+    static constexpr std::int32_t kUiOutboxChanged = kUIRequestOutboxChanged;
+    static constexpr std::int32_t kUiMessagesChanged = kUIRequestMessagesChanged;
+    static constexpr std::int32_t kUiMessagesChanged2 = kUIRequestPushPayload;
 
     static constexpr const char* kPropertySummary = "message_summary";
     static constexpr const char* kPropertyTitle = "message_title";

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLScreenServices.h"
 
 namespace {
@@ -335,7 +336,7 @@ CVXLHsmState CVXLMessageSummaryJob::Retrieving(const CVXLEvent* e)
         if (!progressShown_) {
             progressShown_ = true;
             stopChildScreen();
-            showProgress(3, "int.progress_current", "int.progress_total", true);
+            showProgress(3, kPersProgressCurrent, kPersProgressTotal, true);
         }
         return handled();
     case kSignalPushHandled:

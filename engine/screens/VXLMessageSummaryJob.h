@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/messaging/MessageServiceJob.h"
 #include "engine/messaging/MessageServiceRequests.h"
 #include "engine/messaging/VXLMessageSummary.h"
@@ -52,13 +54,13 @@ public:
     // gets the other, since the manager presets this one.
     static constexpr std::uint32_t kDecisionRetrieve = 2;
     static constexpr std::uint32_t kDecisionNotNow = 0;
-    static constexpr std::int32_t kConfigAskBeforeCharge = 43;
+    static constexpr std::int32_t kConfigAskBeforeCharge = kCfgWebGuard;
     static constexpr std::uint32_t kNoticeDeleted = 12;
-    static constexpr std::int32_t kUiRequestBack = 8;
-    static constexpr std::int32_t kUiProgressStart = 11;
-    static constexpr std::int32_t kUiProgress = 12;
+    static constexpr std::int32_t kUiRequestBack = kUIRequestScreenFlowNotice;
+    static constexpr std::int32_t kUiProgressStart = kUIRequestNotificationStored;
+    static constexpr std::int32_t kUiProgress = kUIRequestFetchStarted;
     // The Client tells every job when it has handled a push.
-    static constexpr std::int32_t kUiPushHandled = 16;
+    static constexpr std::int32_t kUiPushHandled = kUIRequestPushPayload;
     static constexpr const char* kPropertySummary = "message_summary";
 
     CVXLMessageSummaryJob();

@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/text/VXLRegex.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/messaging/OutboundQueueManager.h"
@@ -543,7 +544,7 @@ CVXLHsmState CVXLMessageViewJob::Opening(const CVXLEvent* e)
             // Not all of it is stored: the inbound manager fetches it first.
             reopened_ = true;
             sendOpen(1);
-            showProgress(3, "int.progress_current", "int.progress_total", true);
+            showProgress(3, kPersProgressCurrent, kPersProgressTotal, true);
             return handled();
         }
         stopChild();

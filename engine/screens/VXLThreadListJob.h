@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/messaging/MessageServiceJob.h"
 #include "engine/messaging/MessageServiceRequests.h"
 #include "engine/screens/VXLLayoutThreadList.h"
@@ -37,8 +38,8 @@ public:
     static constexpr std::int32_t kEndExit = 9;
     static constexpr std::int32_t kEndThreadChosen = 10;
     static constexpr std::int32_t kEndCompose = 26;
-    static constexpr std::int32_t kUiMessagesChanged = 15;
-    static constexpr std::int32_t kUiMessagesChanged2 = 16;
+    static constexpr std::int32_t kUiMessagesChanged = kUIRequestMessagesChanged;
+    static constexpr std::int32_t kUiMessagesChanged2 = kUIRequestPushPayload;
     static constexpr const char* kPropertyThread = "thread_id";
 
     CVXLThreadListJob();

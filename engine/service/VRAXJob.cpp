@@ -1270,7 +1270,7 @@ CVXLHsmState CVRAXJob::openConfigFile()
         return fail(kResultVraxFraming);
     if (!fileWriter_.isActive())
         startChild(&fileWriter_);
-    fileWriter_.setProgressKeys(kProgressTotalKey, kProgressCurrentKey);
+    fileWriter_.setProgressKeys(kPersDestlistProgressTotal, kPersDestlistProgressCurrent);
     fileWriter_.setSettingsStore(&environment_.settings());
     fileWriter_.setFileStoreManager(fileStoreManager_);
     transferRemaining_ = replyPart_.contentLength();

@@ -80,8 +80,6 @@ public:
     static constexpr std::int32_t kLastPlainReply = 21;
     static constexpr std::uint32_t kRegistrationLifetimeMs = 3600000;
     static constexpr const char* kConfigFileName = "vxlcfg.xml";
-    static constexpr const char* kProgressTotalKey = "int.destlist.progress_total";
-    static constexpr const char* kProgressCurrentKey = "int.destlist.progress_current";
     static constexpr const char* kBoundaryPattern = "boundary=(-+)([^-]+)";
     static constexpr int kOperationDepth = 3;
 

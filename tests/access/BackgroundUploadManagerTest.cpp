@@ -238,8 +238,8 @@ TEST(BackgroundUploadManager, BatchesAppendRecordsAndCountThem)
               0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Album\n25 131076 card.jpg Album\n");
     EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "1", "1" }));
-    EXPECT_EQ(rig.counterTable.get(CBackgroundUploadManager::kCounterInPhone), 1);
-    EXPECT_EQ(rig.counterTable.get(CBackgroundUploadManager::kCounterExternal), 1);
+    EXPECT_EQ(rig.counterTable.get(kCounterInPhone), 1);
+    EXPECT_EQ(rig.counterTable.get(kCounterExternal), 1);
     EXPECT_EQ(rig.pending["a.jp"], 1);
     EXPECT_EQ(rig.pending["card.jpg"], 1);
     EXPECT_EQ(rig.pending["busy.jpg"], 1);
@@ -360,7 +360,7 @@ TEST(BackgroundUploadManager, OutcomesMoveTheCursorOrRetry)
         ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" }, { kPhone, "two.jpg" } }, "A"), 0);
         rig.script.assign(c.script.begin(), c.script.end());
         rig.dataOn = true;
-        rig.manager->onUiRequest(CBackgroundUploadManager::kUiDataCommOn);
+        rig.manager->onUiRequest(kUIRequestDataCommOn);
         rig.run();
         for (int i = 0; i < c.retryRounds; ++i)
             rig.afterRetryDelay();
@@ -385,7 +385,7 @@ TEST(BackgroundUploadManager, ARestartResumesAtTheCursor)
     ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" }, { kCard, "two.jpg" }, { kPhone, "three.jpg" } }, "A"), 0);
     rig.script = { { 0, 0 }, { kResultFailed, 0 } };
     rig.dataOn = true;
-    rig.manager->onUiRequest(CBackgroundUploadManager::kUiDataCommOn);
+    rig.manager->onUiRequest(kUIRequestDataCommOn);
     rig.run();
     EXPECT_EQ(rig.allKeys(), (Keys { "24", "1", "1", "1" }));
     rig.stopManager();
@@ -422,12 +422,12 @@ TEST(BackgroundUploadManager, WaitsWhileSomethingElseGoesOn)
         { "data off", [](BackgroundRig& r) { r.dataOn = false; },
           [](BackgroundRig& r) {
               r.dataOn = true;
-              r.manager->onUiRequest(CBackgroundUploadManager::kUiDataCommOn);
+              r.manager->onUiRequest(kUIRequestDataCommOn);
           } },
         { "user active", [](BackgroundRig& r) { r.idle = false; },
           [](BackgroundRig& r) {
               r.idle = true;
-              r.manager->onUiRequest(CBackgroundUploadManager::kUiActivityEnded);
+              r.manager->onUiRequest(kUIRequestActivityEnded);
           } },
         { "a message to send", [](BackgroundRig& r) { r.queue.queued = 1; },
           [](BackgroundRig& r) {

@@ -491,7 +491,7 @@ TEST(MediaAccessManager, UpdateItemReachesEveryCachedCopy)
     rig.manager.updateItem(changed);
     EXPECT_STREQ(rig.cached(1)->uid().c_str(), "U99");
     EXPECT_EQ(rig.cached(0)->uid().length(), 0u);
-    EXPECT_EQ(rig.uiCodes, std::vector<std::int32_t> { CMediaAccessManager::kUiMediaChanged });
+    EXPECT_EQ(rig.uiCodes, std::vector<std::int32_t> { kUIRequestMediaChanged });
     EXPECT_EQ(rig.manager.currentCollection()->at(1)->useCount, 1) << "the walk's own use went back";
 
     CVXLMediaItem stranger;

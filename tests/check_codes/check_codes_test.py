@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Runs tools/check-codes.py on a copy of the two code lists with one fault
+"""Runs tools/check-codes.py on a copy of the code lists with one fault
 planted at a time, and expects it to name the fault (exit 1), or to pass a
 tree without one (exit 0).
 """
@@ -14,6 +14,10 @@ TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CHECK = os.path.join(TOP, "tools", "check-codes.py")
 EVENTS = "engine/core/jobs/VXLEventCodes.h"
 RESULTS = "engine/core/jobs/VXLResultCodes.h"
+UI_CODES = "engine/core/jobs/VXLUIRequestCodes.h"
+COUNTERS = "engine/core/jobs/VXLCounterTable.h"
+CONFIG = "engine/core/settings/VXLConfigItem.h"
+KEYS = "engine/core/settings/VXLPersKeys.h"
 OTHER = "engine/transfer/VXLPlanted.h"
 
 # (what is planted, file, a line the planted line follows or None for a new
@@ -37,13 +41,37 @@ CASES = [
      "inline constexpr std::int32_t kResultPlanted = 5;", 1, OTHER + ":1: defines the result kResultPlanted"),
     ("event code numbers in a comment and a text", OTHER, None,
      '// posts 0x8000004\nconst char* kText = "0x8000004";', 0, ""),
+    ("a UI request code with a number in use", UI_CODES, "X(kUIRequestNone,",
+     '    X(kUIRequestPlanted, 9, "planted") \\', 1,
+     "kUIRequestPlanted and kUIRequestOutboxChanged share the number 9"),
+    ("a UI request code restated in another file", OTHER, None,
+     "static constexpr std::int32_t kUiOutboxChanged = 9;", 1,
+     OTHER + ":1: defines the UI request code kUiOutboxChanged outside VXLUIRequestCodes.h"),
+    ("a UI request code named from the list", OTHER, None,
+     "static constexpr std::int32_t kUiOutboxChanged = kUIRequestOutboxChanged;", 0, ""),
+    ("a counter with a number in use", COUNTERS, "X(kCounterInPhone,",
+     '    X(kCounterPlanted, 14, "planted") \\', 1, "kCounterPlanted and kCounterNewLayouts share the number 14"),
+    ("a counter restated in another file", OTHER, None,
+     "inline constexpr int kCounterNewLayoutRequests = 14;", 1,
+     OTHER + ":1: defines the counter kCounterNewLayoutRequests outside VXLCounterTable.h"),
+    ("a configuration item with a number in use", CONFIG, "X(kCfgServerUri,",
+     '    X(kCfgPlanted, 38, "planted") \\', 1,
+     "kCfgPlanted and kCfgMessageImageExpandedWidth share the number 38"),
+    ("a configuration item restated in another file", OTHER, None,
+     "static constexpr std::int32_t kCfgExpandedWidth = 38;", 1,
+     OTHER + ":1: defines the configuration item kCfgExpandedWidth outside VXLConfigItem.h"),
+    ("a settings key written again", OTHER, None,
+     'static constexpr const char* kTotal = "int.destlist.progress_total";', 1,
+     OTHER + ':1: the settings key "int.destlist.progress_total" written again'),
+    ("a settings key in a comment", OTHER, None,
+     '// publishes "int.destlist.progress_total"', 0, ""),
 ]
 
 
 class CheckCodesTest(unittest.TestCase):
     def run_on_planted(self, path, after, text):
         with tempfile.TemporaryDirectory() as top:
-            for listed in (EVENTS, RESULTS):
+            for listed in (EVENTS, RESULTS, UI_CODES, COUNTERS, CONFIG, KEYS):
                 os.makedirs(os.path.dirname(os.path.join(top, listed)), exist_ok=True)
                 shutil.copy(os.path.join(TOP, listed), os.path.join(top, listed))
             if path and after is None:

@@ -175,7 +175,7 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
     ComposeRig rig;
     ASSERT_TRUE(rig.start("upload-ack,upload-ack2,queued-uri"));
     ASSERT_TRUE(rig.selectPhonePicture());
-    const std::int32_t sentBefore = rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent);
+    const std::int32_t sentBefore = rig.driver.client()->getCounters().get(kCounterMessagesSent);
 
     ASSERT_EQ(rig.submit(), 0);
     EXPECT_TRUE(rig.driver.followRealTime([&] { return rig.queue().count() == 0; }, 20000));
@@ -198,7 +198,7 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
              "<field fid=\"subj\"><li>Beach</li></field>", "<field fid=\"voice\"><li>U78</li></field>" })
         EXPECT_TRUE(has(document, part)) << part << "\n" << document;
 
-    EXPECT_EQ(rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent), sentBefore + 1);
+    EXPECT_EQ(rig.driver.client()->getCounters().get(kCounterMessagesSent), sentBefore + 1);
     EXPECT_EQ(readHost(rig.driver.storeFile("state.oq")).substr(5), std::string("\x00\x00\x00\x00\xFF", 5));
     EXPECT_EQ(readHost(rig.driver.storeFile("item_0.oq")), "");
     EXPECT_EQ(readHost(rig.driver.storeFile("audio_0.oq")), "");
@@ -212,7 +212,7 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
     ComposeRig rig;
     ASSERT_TRUE(rig.start("upload-ack,upload-ack2,error-info273", true));
     ASSERT_TRUE(rig.selectPhonePicture());
-    const std::int32_t sentBefore = rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent);
+    const std::int32_t sentBefore = rig.driver.client()->getCounters().get(kCounterMessagesSent);
 
     ASSERT_EQ(rig.submit(), 0);
     ASSERT_EQ(rig.queue().count(), 1u);
@@ -226,7 +226,7 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
     rig.driver.runUntilIdle();
 
     ASSERT_EQ(testFileLines(rig.log).size(), 3u);
-    EXPECT_EQ(rig.driver.client()->getCounters().get(COutboundSender::kCounterMessagesSent), sentBefore);
+    EXPECT_EQ(rig.driver.client()->getCounters().get(kCounterMessagesSent), sentBefore);
     const std::string folder = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
     const std::string read = msgstore({ "queue-read", folder }, &status);

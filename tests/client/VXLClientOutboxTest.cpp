@@ -84,7 +84,7 @@ TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
         EXPECT_NE(read.find("\"audio_size\": 5000"), std::string::npos) << read;
         EXPECT_EQ(read.find("\"item_file\": null"), std::string::npos) << read;
         // Counted as queued, and it stays so.
-        EXPECT_EQ(rig.driver.client()->getCounters().get(COutboundQueueManager::kCounterQueued), 1);
+        EXPECT_EQ(rig.driver.client()->getCounters().get(kCounterQueued), 1);
         EXPECT_TRUE(rig.driver.shutDown());
     }
     OutboxRig rig(&root);

@@ -191,7 +191,7 @@ TEST(VXLClientScenario, ChangedCoolSitesArePrunedToTheListedDestinations)
     settings.addCoolSite("share", "Share", "i", "t", "b", "bt");
     settings.addCoolSite("old", "Old", "", "", "", "");
     settings.addCoolSite("prints", "Prints", "", "", "", "");
-    driver.client()->pushUIRequestCode(kUIRequestCoolSitesChanged);
+    driver.client()->pushUIRequestCode(kUIRequestMenuChanged);
     driver.runUntilIdle();
     ASSERT_EQ(settings.getCoolSiteCount(), 2);
     CVXLString id;

@@ -119,10 +119,10 @@ TEST(VXLClientInstance, EachClientHasItsOwnCounters)
     first.queueUINotification(&layout, kUIRequestNewLayout);
     CVXLClient second(&factory);
     second.queueUINotification(&layout, kUIRequestReleaseLayout);
-    EXPECT_EQ(first.getCounters().get(CVXLClient::kCounterNewLayouts), 1);
-    EXPECT_EQ(first.getCounters().get(CVXLClient::kCounterReleaseRequests), 0);
-    EXPECT_EQ(second.getCounters().get(CVXLClient::kCounterNewLayouts), 0);
-    EXPECT_EQ(second.getCounters().get(CVXLClient::kCounterReleaseRequests), 1);
+    EXPECT_EQ(first.getCounters().get(kCounterNewLayouts), 1);
+    EXPECT_EQ(first.getCounters().get(kCounterReleaseRequests), 0);
+    EXPECT_EQ(second.getCounters().get(kCounterNewLayouts), 0);
+    EXPECT_EQ(second.getCounters().get(kCounterReleaseRequests), 1);
 }
 
 TEST_F(VXLClientTest, InitWritesEveryDefaultAndTheClientsKeys)
@@ -249,13 +249,13 @@ TEST_F(VXLClientTest, ScreenRequestsCountAndCarryTheirFields)
     client().queueReturnToIdle();
 
     CVXLCounterTable& counters = client().getCounters();
-    EXPECT_EQ(counters.get(CVXLClient::kCounterNewLayouts), 1);
-    EXPECT_EQ(counters.get(CVXLClient::kCounterUpdatesSinceNew), 2);
-    EXPECT_EQ(counters.get(CVXLClient::kCounterReleaseRequests), 1);
+    EXPECT_EQ(counters.get(kCounterNewLayouts), 1);
+    EXPECT_EQ(counters.get(kCounterUpdatesSinceNew), 2);
+    EXPECT_EQ(counters.get(kCounterReleaseRequests), 1);
     client().queueUINotification(&shown, kUIRequestNewLayout);
-    EXPECT_EQ(counters.get(CVXLClient::kCounterUpdatesSinceNew), 0);
+    EXPECT_EQ(counters.get(kCounterUpdatesSinceNew), 0);
     client().releaseLayout(&shown);
-    EXPECT_EQ(counters.get(CVXLClient::kCounterLayoutsReleased), 1);
+    EXPECT_EQ(counters.get(kCounterLayoutsReleased), 1);
 
     struct Expect {
         std::uint32_t kind;
@@ -421,7 +421,7 @@ TEST_F(VXLClientTest, TickBroadcastReachesEveryJob)
     TraceJob inner("inner", &trace);
     client().startChild(&outer);
     outer.startChild(&inner);
-    client().pushUIRequestCode(kUIRequestMediaNotice);
+    client().pushUIRequestCode(kUIRequestMediaChanged);
     driver.tick();
     EXPECT_EQ(trace.front(), "outer!13");
     EXPECT_EQ(trace.at(1), "inner!13");

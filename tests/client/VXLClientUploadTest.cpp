@@ -86,8 +86,8 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     EXPECT_EQ(uploads.cursor(), 30u);
     EXPECT_EQ(uploads.retries(), 1);
     EXPECT_TRUE(uploads.retryArmed());
-    EXPECT_EQ(client.getCounters().get(CBackgroundUploadManager::kCounterInPhone), 1);
-    EXPECT_EQ(client.getCounters().get(CBackgroundUploadManager::kCounterRetries), 1);
+    EXPECT_EQ(client.getCounters().get(kCounterInPhone), 1);
+    EXPECT_EQ(client.getCounters().get(kCounterRetries), 1);
     const std::string reg = testRunCommand("python3 '" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '"
                                            + driver.storeFile("_vxl.reg") + "'")
                                 .output;

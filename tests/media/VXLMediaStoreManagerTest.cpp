@@ -133,11 +133,11 @@ TEST(VXLMediaStoreManager, StorageCardChangesRebuildTheList)
     rig.source.setStores(withCard);
     rig.manager.onUiRequest(7);
     EXPECT_EQ(rig.manager.getStoreCount(), 1u);
-    rig.manager.onUiRequest(CVXLMediaStoreManager::kUiStorageCardChanged);
+    rig.manager.onUiRequest(kUIRequestMemoryCardChanged);
     EXPECT_EQ(rig.manager.getStoreCount(), 2u);
     EXPECT_EQ(rig.manager.currentStoreId(), 2);
     rig.source.setStores({ { 1, "Phone", 1, true, "\\a" } });
-    rig.manager.onUiRequest(CVXLMediaStoreManager::kUiStoresChanged);
+    rig.manager.onUiRequest(kUIRequestStoresChanged);
     EXPECT_EQ(rig.manager.getStoreCount(), 1u);
     EXPECT_EQ(rig.manager.currentStoreId(), 1);
 }
@@ -186,7 +186,7 @@ TEST(VXLMediaStoreManager, ASourceThatNeverNamesItsLastStoreEndsTheRebuildAtTheB
     EXPECT_NE(root.readFile("log/engine.log").find("named no last store"), std::string::npos);
 
     source.calls = 0;
-    manager.onUiRequest(CVXLMediaStoreManager::kUiStorageCardChanged);
+    manager.onUiRequest(kUIRequestMemoryCardChanged);
     EXPECT_EQ(source.calls, CVXLMediaStoreManager::kMaxStores);
 }
 

@@ -275,7 +275,7 @@ TEST(OutboundQueueManager, SubmitsAreStoredAsThePeerReadsThem)
     EXPECT_FALSE(rig.hostFileExists("audio_1.oq"));
     // Both are recorded for the thread view; the composed one at submit.
     EXPECT_EQ(std::count(rig.threads.codes.begin(), rig.threads.codes.end(), kThreadRequestAdd), 1);
-    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterQueued), 2);
+    EXPECT_EQ(rig.services.table.get(kCounterQueued), 2);
 
     // Deleting both leaves the empty queue: exactly ten bytes.
     EXPECT_EQ(rig.deleteById(composedId), 0);
@@ -286,7 +286,7 @@ TEST(OutboundQueueManager, SubmitsAreStoredAsThePeerReadsThem)
     EXPECT_FALSE(rig.hostFileExists("item_0.oq"));
     EXPECT_FALSE(rig.hostFileExists("audio_0.oq"));
     EXPECT_FALSE(rig.hostFileExists("item_1.oq"));
-    EXPECT_EQ(rig.services.count(COutboundQueueManager::kUiOutboxEntryDeleted), 2);
+    EXPECT_EQ(rig.services.count(kUIRequestMessagesChanged), 2);
 }
 
 TEST(OutboundQueueManager, ItemNumbersKeepGrowingAcrossDeletesAndRestarts)
@@ -368,7 +368,7 @@ TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
     EXPECT_EQ(summary.videoCount, 1);
     EXPECT_EQ(summary.mediaMimeType, CVXLString("image/jpeg"));
     // Counted by where the last part lives: the memory card.
-    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterCardMedia), 4);
+    EXPECT_EQ(rig.services.table.get(kCounterCardMedia), 4);
     const std::string read = rig.peer();
     EXPECT_TRUE(contains(read, "\"main\": [[1, \"u-online\", \"\"], \"image/jpeg\"]")) << read;
     EXPECT_TRUE(contains(read, "[[131075, \"\", \"p-phone\"], \"video/mp4\"]")) << read;
@@ -499,7 +499,7 @@ TEST(OutboundQueueManager, EachSendResultDecidesTheEntrysFate)
         }
         EXPECT_EQ(rig.queue.retryTimerRunning(), c.timer) << c.what;
         rig.services.idle = true;
-        rig.driver.root().broadcast(COutboundQueueManager::kUiActivityEnded);
+        rig.driver.root().broadcast(kUIRequestActivityEnded);
         rig.run();
         EXPECT_EQ(rig.statusOf(id), c.statusLater) << c.what;
         EXPECT_EQ(rig.sender->items.size(), 1u) << c.what << ": nothing sent again at once";
@@ -514,7 +514,7 @@ TEST(OutboundQueueManager, EachSendResultDecidesTheEntrysFate)
         }
         EXPECT_EQ(rig.hostFileExists("item_0.oq"), c.status != 0 && c.statusLater != 0) << c.what;
         const bool permanent = c.reason == 83 || c.reason == 85;
-        EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterPermanentFailures), permanent ? 1 : 0)
+        EXPECT_EQ(rig.services.table.get(kCounterPermanentFailures), permanent ? 1 : 0)
             << c.what;
     }
 }
@@ -538,11 +538,11 @@ TEST(OutboundQueueManager, TheThirdFailedAttemptIsReportedAndEndsTheRetries)
     ASSERT_EQ(rig.reports.size(), 1u);
     EXPECT_EQ(rig.reports[0].reason, 64);
     EXPECT_EQ(rig.reports[0].attempts, 3);
-    EXPECT_EQ(rig.services.table.get(COutboundQueueManager::kCounterTransientFailures), 3);
+    EXPECT_EQ(rig.services.table.get(kCounterTransientFailures), 3);
     // Not addressed to recipients: the wake-up after the retry timer
     // deletes it.
     rig.services.idle = true;
-    rig.driver.root().broadcast(COutboundQueueManager::kUiActivityEnded);
+    rig.driver.root().broadcast(kUIRequestActivityEnded);
     rig.run();
     EXPECT_EQ(rig.statusOf(id), 3);
     ASSERT_TRUE(rig.driver.runToNextTimer(20000));
@@ -561,8 +561,8 @@ TEST(OutboundQueueManager, NothingIsSentDuringActivityOrWithDataOff)
         std::int32_t code;
     };
     const Case cases[] = {
-        { "data off, then on", false, true, COutboundQueueManager::kUiDataCommOn },
-        { "activity, then ended", true, false, COutboundQueueManager::kUiActivityEnded },
+        { "data off, then on", false, true, kUIRequestDataCommOn },
+        { "activity, then ended", true, false, kUIRequestActivityEnded },
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -606,7 +606,7 @@ TEST(OutboundQueueManager, AnOutboxRowCanBeRetriedAndDeleted)
     rig.run();
     rig.services.data = false;
     rig.services.idle = true;
-    rig.driver.root().broadcast(COutboundQueueManager::kUiDataCommOff);
+    rig.driver.root().broadcast(kUIRequestDataCommOff);
     ASSERT_EQ(rig.submit(true, 2), 0);
 
     std::vector<std::unique_ptr<CVXLMessageSummary>> owned;
@@ -643,7 +643,7 @@ TEST(OutboundQueueManager, AnOutboxRowCanBeRetriedAndDeleted)
     ASSERT_EQ(rig.retry(failedId), 0);
     EXPECT_EQ(rig.sender->items.size(), 1u) << "data still off";
     rig.services.data = true;
-    rig.driver.root().broadcast(COutboundQueueManager::kUiDataCommOn);
+    rig.driver.root().broadcast(kUIRequestDataCommOn);
     rig.run();
     EXPECT_EQ(rig.retry("o-unknown"), kResultTransactionFailed);
     // Both are queued now; the one of higher priority goes first.
@@ -668,7 +668,7 @@ TEST(OutboundQueueManager, AnOutboxRowCanBeRetriedAndDeleted)
     EXPECT_EQ(rig.statusOf(failedId), 0);
     EXPECT_FALSE(rig.hostFileExists("item_0.oq"));
     EXPECT_EQ(rig.deleteById(failedId), kResultTransactionFailed);
-    EXPECT_EQ(rig.services.count(COutboundQueueManager::kUiOutboxEntryDeleted), 1);
+    EXPECT_EQ(rig.services.count(kUIRequestMessagesChanged), 1);
     EXPECT_EQ(rig.threads.codes.back(), kThreadRequestRemove);
 }
 

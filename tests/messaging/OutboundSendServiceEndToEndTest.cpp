@@ -72,7 +72,7 @@ TEST(OutboundSendServiceEndToEnd, TheVoiceMemoAndThenTheQueuedMessageReachTheSer
     rig.writeHostFile("item_7.oq", composedItem(2, "memo.amr"));
     rig.writeHostFile("audio_7.oq", memo);
     ASSERT_TRUE(rig.serve("upload-ack,queued-uri"));
-    rig.counters.set(COutboundSender::kCounterMessagesSent, 3);
+    rig.counters.set(kCounterMessagesSent, 3);
 
     ASSERT_TRUE(rig.send("audio_7.oq"));
 
@@ -80,7 +80,7 @@ TEST(OutboundSendServiceEndToEnd, TheVoiceMemoAndThenTheQueuedMessageReachTheSer
     EXPECT_EQ(rig.queue.reports[0].result, kResultSucceeded) << rig.queue.reports[0].text;
     EXPECT_EQ(rig.queue.reports[0].permanent, 0);
     EXPECT_EQ(rig.queue.reports[0].messageId, "o1700000000");
-    EXPECT_EQ(rig.counters.get(COutboundSender::kCounterMessagesSent), 4);
+    EXPECT_EQ(rig.counters.get(kCounterMessagesSent), 4);
     const auto lines = rig.log();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(has(lines[0], "request=media-xfer")) << lines[0];
@@ -128,7 +128,7 @@ TEST(OutboundSendServiceEndToEnd, ARefusalWithSubCode273IsPermanent)
         ASSERT_EQ(rig.queue.reports.size(), 1u);
         EXPECT_EQ(rig.queue.reports[0].result, c.result);
         EXPECT_EQ(rig.queue.reports[0].permanent, c.permanent);
-        EXPECT_EQ(rig.counters.get(COutboundSender::kCounterMessagesSent), c.sent);
+        EXPECT_EQ(rig.counters.get(kCounterMessagesSent), c.sent);
         ASSERT_EQ(rig.log().size(), 1u);
     }
 }

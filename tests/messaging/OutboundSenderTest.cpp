@@ -224,7 +224,7 @@ TEST(OutboundSender, EachStepAndEachFailureEndsInOneReport)
         rig.vrax.result = c.vraxResult;
         rig.vrax.subCode = c.subCode;
         rig.inbound.result = c.mmsResult;
-        rig.counters.set(COutboundSender::kCounterMessagesSent, 5);
+        rig.counters.set(kCounterMessagesSent, 5);
 
         rig.send("item_4.oq", std::string(c.audioName).empty() && !c.audioFileThere ? "" : "audio_4.oq");
 
@@ -241,7 +241,7 @@ TEST(OutboundSender, EachStepAndEachFailureEndsInOneReport)
         // The request is finished after the report, with the same result.
         EXPECT_EQ(rig.queue.answers, std::vector<std::int32_t> { c.result });
         EXPECT_EQ(rig.sender.sendStep(), COutboundSender::kIdle);
-        EXPECT_EQ(rig.counters.get(COutboundSender::kCounterMessagesSent), 5 + c.sentCount);
+        EXPECT_EQ(rig.counters.get(kCounterMessagesSent), 5 + c.sentCount);
         if (std::string(c.trace).find("memo@") != std::string::npos) {
             EXPECT_TRUE(rig.vrax.memo == kMemo);
             EXPECT_EQ(rig.vrax.memoType, "audio/AMR");

@@ -204,7 +204,7 @@ TEST(VRAXJob, ARegistrationWithAConfigurationPartReplacesTheFileAndReloadsIt)
     EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
     EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
     EXPECT_EQ(kConfigSent, rig.reloadedConfig) << "the reload comes after the file is whole";
-    EXPECT_EQ(std::to_string(std::string(kConfigSent).size()), rig.environment.get(CVRAXJob::kProgressTotalKey));
+    EXPECT_EQ(std::to_string(std::string(kConfigSent).size()), rig.environment.get(kPersDestlistProgressTotal));
 }
 
 TEST(VRAXJob, ARegistrationCutInsideTheConfigurationPartKeepsTheOldFile)
@@ -228,8 +228,8 @@ TEST(VRAXJob, AStopInsideTheConfigurationPartKeepsTheOldFile)
     rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
     ASSERT_TRUE(rig.serve("mgmt-config-stalllast"));
     rig.requester.post(&rig.job, &rig.registration);
-    ASSERT_TRUE(rig.pump([&] { return rig.environment.get(CVRAXJob::kProgressCurrentKey) != ""
-                                   && rig.environment.get(CVRAXJob::kProgressCurrentKey) != "0"; }));
+    ASSERT_TRUE(rig.pump([&] { return rig.environment.get(kPersDestlistProgressCurrent) != ""
+                                   && rig.environment.get(kPersDestlistProgressCurrent) != "0"; }));
     rig.job.stop();
     ASSERT_TRUE(rig.pump([&] { return !rig.requester.results.empty(); }, 4000));
     EXPECT_EQ(kResultCancelled, rig.requester.results.back());

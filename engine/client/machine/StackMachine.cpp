@@ -156,7 +156,7 @@ std::int32_t CStackMachine::onFinished()
 
 std::int32_t CStackMachine::newLayoutCount() const
 {
-    return counters_ ? counters_->get(kCounterNewLayoutRequests) : 0;
+    return counters_ ? counters_->get(kCounterNewLayouts) : 0;
 }
 
 int CStackMachine::callBuiltin(std::uint32_t index)

@@ -31,7 +31,3 @@ enum VXLCompletionKind : std::int32_t {
     kCompletionReturned = 2,
     kCompletionFailed = 3,
 };
-
-// The engine counter that counts the NEW_LAYOUT requests the Client queued;
-// a run samples it at its start and end.
-inline constexpr int kCounterNewLayoutRequests = 14;

@@ -68,7 +68,7 @@ public:
         kUijGet = 41,
         kUijSet = 42,
         kSwitchToUiJob = 43,
-        kUiJobGo = 44,
+        kGoUiJob = 44,
         kWaitForNextEvent = 45,
         kCount = 46,
     };

@@ -40,8 +40,6 @@ public:
         kRequestRefreshMenu = 3,
     };
 
-    // The user-interface request that tells the menu its entries changed.
-    static constexpr std::int32_t kUIRequestMenuChanged = 14;
     // The result text for a scenario the file does not hold
     // (kResultScenarioUnavailable): the text id of "This third party service
     // is unavailable.".

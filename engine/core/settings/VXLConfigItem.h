@@ -1,63 +1,70 @@
 #pragma once
 
+#include "engine/core/base/VXLCodeList.h"
+
+#include <cstdint>
+
 // The engine's numbered configuration items. Item N is kept in the settings
 // store under "cfg.N"; the user interface sets most of them from registry
 // values named in the table.
-enum CVXLConfigItem : int {
-    kCfgServerUri = 1,
-    kCfgProxyUri = 2,
-    kCfgMmscUri = 3,
-    kCfgHttpUserAgent = 4,
-    kCfgHttpExtraHeaders = 5,
-    kCfgMobileEmail = 6,
-    kCfgUserIdentity = 7,
-    kCfgLanguage = 8,
-    kCfgCountry = 9,
-    kCfgDeviceModel = 10,
-    kCfgAlbumListWindowSize = 11,
-    kCfgWindowSize12 = 12,
-    kCfgMediaBrowserWindowSize = 13,
-    kCfgFolderListWindowSize = 14,
-    kCfgMessageBrowserWindowSize = 15,
-    kCfgTopCorrection = 16,
-    kCfgImagePreviewWidth = 17,
-    kCfgImagePreviewHeight = 18,
-    kCfgImagePreviewMaxFileSize = 19,
-    kCfgImagePreviewMimeType = 20,
-    kCfgVideoPreviewWidth = 21,
-    kCfgVideoPreviewHeight = 22,
-    kCfgVideoPreviewMaxFileSize = 23,
-    kCfgVideoPreviewMimeType = 24,
-    kCfgImageViewWidth = 25,
-    kCfgImageViewHeight = 26,
-    kCfgImageViewMaxFileSize = 27,
-    kCfgImageViewMimeType = 28,
-    kCfgVideoViewWidth = 29,
-    kCfgVideoViewHeight = 30,
-    kCfgVideoViewMaxFileSize = 31,
-    kCfgVideoViewMimeType = 32,
-    kCfgVideoOriginalMaxFileSize = 33,
-    kCfgImageOriginalMaxFileSize = 34,
-    kCfgAudioMaxFileSize = 35,
-    kCfgMessageImagePreviewWidth = 36,
-    kCfgMessageImagePreviewHeight = 37,
-    kCfgMessageImageExpandedWidth = 38,
-    kCfgMessageImageExpandedHeight = 39,
-    kCfgAutoDelete = 40,
-    kCfgMemCardPresent = 41,
-    kCfgSupportHomePrinter = 42,
-    kCfgWebGuard = 43,
-    kCfgCardStoreMaxNumberCards = 44,
-    kCfgMaxNumNotifications = 45,
-    kCfgMinMessageStoreSize = 46,
-    kCfgInitialMediaFilterValue = 47,
-    kCfgUploadAllMaxVideoSize = 48,
-    kCfgUploadAllMaxImageSize = 49,
-    kCfgItem50 = 50,
-    kCfgItem51 = 51,
-    kCfgItem52 = 52,
-    kCfgOption53 = 53,
-};
+// X(name, number, meaning); names starting with kCfg are defined only here
+// (tools/check-codes.py checks it).
+#define VXL_CONFIG_ITEMS(X)                                                \
+    X(kCfgServerUri, 1, "server uri")                                      \
+    X(kCfgProxyUri, 2, "proxy uri")                                        \
+    X(kCfgMmscUri, 3, "mmsc uri")                                          \
+    X(kCfgHttpUserAgent, 4, "http user agent")                             \
+    X(kCfgHttpExtraHeaders, 5, "http extra headers")                       \
+    X(kCfgMobileEmail, 6, "mobile email")                                  \
+    X(kCfgUserIdentity, 7, "user identity")                                \
+    X(kCfgLanguage, 8, "language")                                         \
+    X(kCfgCountry, 9, "country")                                           \
+    X(kCfgDeviceModel, 10, "device model")                                 \
+    X(kCfgAlbumListWindowSize, 11, "album list window size")               \
+    X(kCfgWindowSize12, 12, "window size12")                               \
+    X(kCfgMediaBrowserWindowSize, 13, "media browser window size")         \
+    X(kCfgFolderListWindowSize, 14, "folder list window size")             \
+    X(kCfgMessageBrowserWindowSize, 15, "message browser window size")     \
+    X(kCfgTopCorrection, 16, "top correction")                             \
+    X(kCfgImagePreviewWidth, 17, "image preview width")                    \
+    X(kCfgImagePreviewHeight, 18, "image preview height")                  \
+    X(kCfgImagePreviewMaxFileSize, 19, "image preview max file size")      \
+    X(kCfgImagePreviewMimeType, 20, "image preview mime type")             \
+    X(kCfgVideoPreviewWidth, 21, "video preview width")                    \
+    X(kCfgVideoPreviewHeight, 22, "video preview height")                  \
+    X(kCfgVideoPreviewMaxFileSize, 23, "video preview max file size")      \
+    X(kCfgVideoPreviewMimeType, 24, "video preview mime type")             \
+    X(kCfgImageViewWidth, 25, "image view width")                          \
+    X(kCfgImageViewHeight, 26, "image view height")                        \
+    X(kCfgImageViewMaxFileSize, 27, "image view max file size")            \
+    X(kCfgImageViewMimeType, 28, "image view mime type")                   \
+    X(kCfgVideoViewWidth, 29, "video view width")                          \
+    X(kCfgVideoViewHeight, 30, "video view height")                        \
+    X(kCfgVideoViewMaxFileSize, 31, "video view max file size")            \
+    X(kCfgVideoViewMimeType, 32, "video view mime type")                   \
+    X(kCfgVideoOriginalMaxFileSize, 33, "video original max file size")    \
+    X(kCfgImageOriginalMaxFileSize, 34, "image original max file size")    \
+    X(kCfgAudioMaxFileSize, 35, "audio max file size")                     \
+    X(kCfgMessageImagePreviewWidth, 36, "message image preview width")     \
+    X(kCfgMessageImagePreviewHeight, 37, "message image preview height")   \
+    X(kCfgMessageImageExpandedWidth, 38, "message image expanded width")   \
+    X(kCfgMessageImageExpandedHeight, 39, "message image expanded height") \
+    X(kCfgAutoDelete, 40, "auto delete")                                   \
+    X(kCfgMemCardPresent, 41, "mem card present")                          \
+    X(kCfgSupportHomePrinter, 42, "support home printer")                  \
+    X(kCfgWebGuard, 43, "web guard")                                       \
+    X(kCfgCardStoreMaxNumberCards, 44, "card store max number cards")      \
+    X(kCfgMaxNumNotifications, 45, "max num notifications")                \
+    X(kCfgMinMessageStoreSize, 46, "min message store size")               \
+    X(kCfgInitialMediaFilterValue, 47, "initial media filter value")       \
+    X(kCfgUploadAllMaxVideoSize, 48, "upload all max video size")          \
+    X(kCfgUploadAllMaxImageSize, 49, "upload all max image size")          \
+    X(kCfgItem50, 50, "item50")                                            \
+    X(kCfgItem51, 51, "item51")                                            \
+    X(kCfgItem52, 52, "item52")                                            \
+    X(kCfgOption53, 53, "option53")
+
+VXL_CODE_LIST(CVXLConfigItem, kConfigItemNumbers, VXL_CONFIG_ITEMS);
 
 inline constexpr int kConfigItemFirst = 1;
 inline constexpr int kConfigItemLast = 53;

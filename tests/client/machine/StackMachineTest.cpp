@@ -231,7 +231,7 @@ TEST_F(StackMachineTest, RunReturnsTheEntryFunctionsResultInSlicesOfTen)
         std::vector<std::uint8_t> bytes = b.bytes();
         ASSERT_TRUE(program.load(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
         CountingMachine& m = attach(program);
-        counters.set(kCounterNewLayoutRequests, 4);
+        counters.set(kCounterNewLayouts, 4);
         CVXLRunRequest& r = request({ CVXLVariant(40), CVXLVariant(2) });
         run(m, r);
         EXPECT_TRUE(answered(r));

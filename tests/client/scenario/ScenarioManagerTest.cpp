@@ -1,4 +1,5 @@
 #include "engine/client/scenario/ScenarioManager.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/scenario/ScenarioRequestEvent.h"
 #include "engine/core/scenario/ScenarioResultEvent.h"
@@ -117,7 +118,7 @@ TEST_F(ScenarioManagerFixture, ConfigurationPassFillsSettingsAndMenuLinksThenRef
     EXPECT_EQ(client.linkList(),
         "http://tessel.example/help = Help & support\n"
         "http://tessel.example/account = My account\n");
-    EXPECT_EQ(client.uiRequests, std::vector<std::int32_t> { CScenarioManager::kUIRequestMenuChanged });
+    EXPECT_EQ(client.uiRequests, std::vector<std::int32_t> { kUIRequestMenuChanged });
     EXPECT_EQ(manager.pass(), CScenarioFileParser::kPassNone);
 }
 
