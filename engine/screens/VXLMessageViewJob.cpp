@@ -771,19 +771,29 @@ CVXLHsmState CVXLMessageViewJob::Requesting(const CVXLEvent* e)
     return super(&CVXLMessageViewJob::Top);
 }
 
+// A request's answer: its notice on success (a delete's ends the view, which
+// is taken down first), the reply's error otherwise.
+CVXLHsmState CVXLMessageViewJob::showOutcome(const CVXLEvent& answer, std::uint32_t notice, bool endsView)
+{
+    stopChild();
+    const bool succeeded = signalOf(&answer) == kSignalSucceeded;
+    endAfterNotice_ = succeeded && endsView;
+    if (!succeeded) {
+        showEventError(*reply_);
+    } else {
+        if (endsView)
+            releaseLayout();
+        showInfo(notice, 0, 1);
+    }
+    return transition(&CVXLMessageViewJob::NoticeShown);
+}
+
 CVXLHsmState CVXLMessageViewJob::Saving(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalSucceeded:
-        stopChild();
-        endAfterNotice_ = false;
-        showInfo(kNoticeSaved, 0, 1);
-        return transition(&CVXLMessageViewJob::NoticeShown);
     case kSignalFailed:
-        stopChild();
-        endAfterNotice_ = false;
-        showEventError(*reply_);
-        return transition(&CVXLMessageViewJob::NoticeShown);
+        return showOutcome(*e, kNoticeSaved, false);
     }
     return super(&CVXLMessageViewJob::Requesting);
 }
@@ -792,16 +802,8 @@ CVXLHsmState CVXLMessageViewJob::Deleting(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalSucceeded:
-        stopChild();
-        releaseLayout();
-        endAfterNotice_ = true;
-        showInfo(kNoticeDeleted, 0, 1);
-        return transition(&CVXLMessageViewJob::NoticeShown);
     case kSignalFailed:
-        stopChild();
-        endAfterNotice_ = false;
-        showEventError(*reply_);
-        return transition(&CVXLMessageViewJob::NoticeShown);
+        return showOutcome(*e, kNoticeDeleted, true);
     }
     return super(&CVXLMessageViewJob::Requesting);
 }
@@ -813,15 +815,8 @@ CVXLHsmState CVXLMessageViewJob::Forwarding(const CVXLEvent* e)
         startChild43();
         return handled();
     case kSignalSucceeded:
-        stopChild();
-        endAfterNotice_ = false;
-        showInfo(kNoticeForwarded, 0, 1);
-        return transition(&CVXLMessageViewJob::NoticeShown);
     case kSignalFailed:
-        stopChild();
-        endAfterNotice_ = false;
-        showEventError(*reply_);
-        return transition(&CVXLMessageViewJob::NoticeShown);
+        return showOutcome(*e, kNoticeForwarded, false);
     case kChildBack:
     case kChildCancel:
         cancelEventsWith(target());

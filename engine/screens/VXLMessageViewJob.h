@@ -153,6 +153,7 @@ private:
     CVXLHsmState showAndView();
     CVXLHsmState handOver(std::int32_t result);
     CVXLHsmState finish(std::int32_t result);
+    CVXLHsmState showOutcome(const CVXLEvent& answer, std::uint32_t notice, bool endsView);
     CVXLHsmState fail(std::int32_t code);
     CVXLHsmState failWith(const CVXLEvent& event);
 
