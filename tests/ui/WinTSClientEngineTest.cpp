@@ -112,6 +112,19 @@ void awaitHost(CWinTSClient& client)
     }
 }
 
+// Asks the host thread to shut down and steps it on the driven clock until
+// its loop ends (or 5000 rounds pass).
+void shutDown(CWinTSClient& client)
+{
+    client.postThreadMessage(kMsgShutdown, 0, 0);
+    for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
+        client.ArmTimer(1);
+        kernel::advanceClock(10);
+        pump();
+        awaitHost(client);
+    }
+}
+
 // Runs the real engine on its host thread while this thread dispatches
 // messages, with or without the engine lock as the dispatch lock, until
 // `rounds` rounds have passed (or, looking for an overlap, the first one).
@@ -145,13 +158,7 @@ void runBoth(bool locked, int rounds, bool stopAtFirstOverlap, Overlaps& overlap
             awaitHost(client);
         }
         // The engine ends as the program ends it.
-        client.postThreadMessage(kMsgShutdown, 0, 0);
-        for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
-            client.ArmTimer(1);
-            kernel::advanceClock(10);
-            pump();
-            awaitHost(client);
-        }
+        shutDown(client);
         EXPECT_TRUE(client.loopEnded()) << "the engine reached its end";
         ui::setDispatchLock(nullptr);
         clientPointer = nullptr;
@@ -235,13 +242,7 @@ TEST(WinTSClientEngine, AGlobalMenuOptionStartsItsFlowAndAPositionPastTheEndRuns
         runFor(client, recorder, 10000);
         EXPECT_FALSE(recorder.kinds.empty()) << "the flow ran and its request reached the window";
 
-        client.postThreadMessage(kMsgShutdown, 0, 0);
-        for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
-            client.ArmTimer(1);
-            kernel::advanceClock(10);
-            pump();
-            awaitHost(client);
-        }
+        shutDown(client);
         EXPECT_TRUE(client.loopEnded());
         recorder.destroy();
     }
@@ -298,13 +299,7 @@ TEST(WinTSClientEngine, ACaptureOptionHandsTheChosenFileToTheEngineAndRuns)
             runFor(client, recorder, 10000);
             EXPECT_FALSE(recorder.kinds.empty()) << "the entry's flow ran and its request reached the window";
 
-            client.postThreadMessage(kMsgShutdown, 0, 0);
-            for (int i = 0; i < 5000 && !client.loopEnded(); ++i) {
-                client.ArmTimer(1);
-                kernel::advanceClock(10);
-                pump();
-                awaitHost(client);
-            }
+            shutDown(client);
             EXPECT_TRUE(client.loopEnded());
             recorder.destroy();
         }
