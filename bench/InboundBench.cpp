@@ -5,7 +5,7 @@
 // "peak_rss_kb" compares whole processes; with the message streamed to its
 // file and stored from there, the engine's peak stays below two copies of it.
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "tests/messaging/InboundTestSupport.h"
+#include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/MmsRelayPeer.h"
 #include "tests/support/SquidProxy.h"

@@ -2,9 +2,9 @@
 
 #include "bench/EngineBenchRig.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/messaging/MessageServiceJob.h"
-#include "engine/messaging/MessageStoreManager.h"
-#include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/service/MessageServiceJob.h"
+#include "engine/messaging/store/MessageStoreManager.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
 
 #include <string>

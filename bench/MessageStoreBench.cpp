@@ -5,9 +5,9 @@
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/messaging/MessageStoreManager.h"
-#include "engine/messaging/VXLMessageSummary.h"
-#include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/store/MessageStoreManager.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // also filed under a second thread) and header block reading in MB/s.
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/base/VXLHeaderMap.h"
-#include "engine/messaging/VXLHeaderBlock.h"
-#include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/store/VXLHeaderBlock.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 
 #include <benchmark/benchmark.h>
 

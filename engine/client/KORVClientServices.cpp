@@ -1,7 +1,7 @@
 #include "engine/client/KORVClientServices.h"
 
 #include "engine/client/VXLClient.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 
 void CKORVClientServices::queueReturnToIdle()
 {

@@ -3,7 +3,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/messaging/VXLStoredMessageId.h"
+#include "engine/messaging/store/VXLStoredMessageId.h"
 #include "engine/screens/VXLScreenServices.h"
 
 CMessageSummaryGetter::CMessageSummaryGetter()

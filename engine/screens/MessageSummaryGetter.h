@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/messaging/MessageServiceJob.h"
-#include "engine/messaging/MessageServiceRequests.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/service/MessageServiceJob.h"
+#include "engine/messaging/service/MessageServiceRequests.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLUiJob.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "engine/screens/VXLContactListElement.h"
 
-#include "engine/messaging/VXLAddressee.h"
+#include "engine/messaging/store/VXLAddressee.h"
 
 #include <climits>
 

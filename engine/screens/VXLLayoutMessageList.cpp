@@ -1,7 +1,7 @@
 #include "engine/screens/VXLLayoutMessageList.h"
 
-#include "engine/messaging/PremiumInboxManager.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/premium/PremiumInboxManager.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLScreenServices.h"
 
 #include <iterator>

@@ -1,6 +1,6 @@
 #include "engine/screens/VXLLayoutMessageView.h"
 
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLSlideMediaItem.h"
 #include "engine/screens/VXLSlideNavigator.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/messaging/MessageServiceJob.h"
+#include "engine/messaging/service/MessageServiceJob.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/screens/VXLLayoutMessageView.h"
 #include "engine/screens/VXLSlideNavigator.h"

@@ -3,8 +3,8 @@
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
-#include "engine/messaging/MessageServiceJob.h"
-#include "engine/messaging/MessageServiceRequests.h"
+#include "engine/messaging/service/MessageServiceJob.h"
+#include "engine/messaging/service/MessageServiceRequests.h"
 #include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/VXLUiJob.h"
 

@@ -7,7 +7,7 @@
 #include "engine/media/LocalMediaManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "tests/messaging/InboundTestSupport.h"
+#include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/service/VraxJobRig.h"
 #include "tests/support/FolderMediaSource.h"

@@ -14,7 +14,7 @@
 #include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
-#include "engine/messaging/VXLAddressee.h"
+#include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLDisplayTextElement.h"

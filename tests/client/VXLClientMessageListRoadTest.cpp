@@ -2,10 +2,10 @@
 // tests/peers/mms_relay.py, the lists filled by the real jobs through their
 // own message service jobs, the stores and the outbound queue, and what was
 // deleted read back from the device root by tests/peers/msgstore.py.
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutMessageList.h"
 #include "engine/records/VXLMessageListItem.h"
-#include "engine/messaging/VXLThreadEntry.h"
+#include "engine/messaging/threads/VXLThreadEntry.h"
 #include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/MessageSummaryGetter.h"
 #include "engine/screens/VXLInfoMessageTable.h"

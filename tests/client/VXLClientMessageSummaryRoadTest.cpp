@@ -4,7 +4,7 @@
 // tests/peers/mms_relay.py on 127.0.0.1; deletes are read back from the
 // device root by tests/peers/msgstore.py.
 #include "engine/core/settings/VXLPersKeys.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLLayoutMessageList.h"
 #include "engine/screens/VXLMessageListJob.h"

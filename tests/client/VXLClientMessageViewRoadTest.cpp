@@ -5,7 +5,7 @@
 // slide by the real message view job; what it sends is read at the relay by
 // tshark, what it deletes from the device root by tests/peers/msgstore.py.
 #include "engine/core/settings/VXLConfigItem.h"
-#include "engine/messaging/VXLAddressee.h"
+#include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLInfoMessageTable.h"
 #include "engine/screens/VXLLayoutError.h"

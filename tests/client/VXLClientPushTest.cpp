@@ -1,6 +1,6 @@
 #include "engine/client/VXLClient.h"
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/messaging/WapPushRequest.h"
+#include "engine/messaging/push/WapPushRequest.h"
 #include "tests/support/EngineDriver.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // read and reading it back must give the same bytes again: nothing read may be
 // written in a form that reads differently.
 #include "engine/core/base/VXLHeaderMap.h"
-#include "engine/messaging/VXLHeaderBlock.h"
+#include "engine/messaging/store/VXLHeaderBlock.h"
 #include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>

@@ -8,7 +8,7 @@
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
-#include "engine/messaging/VXLMessageSegmentReaderJob.h"
+#include "engine/messaging/store/VXLMessageSegmentReaderJob.h"
 #include "platform/kernel/DeviceRoot.h"
 
 #include <cstddef>

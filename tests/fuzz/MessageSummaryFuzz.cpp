@@ -1,9 +1,9 @@
 // Fills a message summary from header maps read out of fuzzed header blocks
 // (the X-QV- values come from the relay). The record must stay consistent
 // with itself whatever the values hold.
-#include "engine/messaging/VXLHeaderBlock.h"
-#include "engine/messaging/VXLMessageSummary.h"
-#include "engine/messaging/VXLStoredMessageRead.h"
+#include "engine/messaging/store/VXLHeaderBlock.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLStoredMessageRead.h"
 #include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>

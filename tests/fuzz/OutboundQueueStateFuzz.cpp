@@ -2,7 +2,7 @@
 // one holds at most 22 entries of kind 1 or 2 whose item numbers are
 // distinct and below the next one, and saves bytes that load again to the
 // same entries and save to the same bytes.
-#include "engine/messaging/OutboundQueueManager.h"
+#include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzDeviceRoot.h"
 

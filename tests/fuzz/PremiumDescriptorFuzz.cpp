@@ -1,7 +1,7 @@
 // Reads a premium descriptor. The control decides alone whether a message is
 // kept; no attribute is longer than the text; a second read of the same text
 // gives the same attributes.
-#include "engine/messaging/PremiumDescriptorReader.h"
+#include "engine/messaging/premium/PremiumDescriptorReader.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzDeviceRoot.h"
 

@@ -1,7 +1,7 @@
 // Loads a "state.pq" image. A refused image leaves the inbox empty; a loaded
 // one saves bytes that load again and save the same bytes, with as many
 // groups and messages.
-#include "engine/messaging/PremiumInboxManager.h"
+#include "engine/messaging/premium/PremiumInboxManager.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzDeviceRoot.h"
 

@@ -1,6 +1,6 @@
 // Loads a thread database file image. A loaded database saved and loaded
 // again must save the same bytes; a refused image leaves the database empty.
-#include "engine/messaging/VXLThreadDB.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 #include "tests/fuzz/FuzzBytes.h"
 
 #include <cstddef>

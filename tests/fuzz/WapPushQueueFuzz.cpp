@@ -1,7 +1,7 @@
 // Loads a "state.wq" image. A loaded queue holds at most 20 items, saves
 // bytes that load again to the same bytes, and saves the image itself when
 // it held 20 items or fewer; a refused image leaves the queue empty.
-#include "engine/messaging/WapPushQueue.h"
+#include "engine/messaging/push/WapPushQueue.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzDeviceRoot.h"
 

@@ -1,7 +1,7 @@
 // Reads a WSP push datagram, then hands it to the push source as the push
 // router would. An accepted push names a content type and its body lies
 // wholly inside the datagram, after the headers.
-#include "engine/messaging/WapPushSource.h"
+#include "engine/messaging/push/WapPushSource.h"
 #include "platform/push/WspPushReader.h"
 #include "tests/fuzz/FuzzDeviceRoot.h"
 

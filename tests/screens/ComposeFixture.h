@@ -9,7 +9,7 @@
 #include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/messaging/VXLAddressee.h"
+#include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "tests/screens/ScreenJobFixture.h"
 #include "tests/support/JobTreeDriver.h"

@@ -1,8 +1,8 @@
 #include "engine/screens/VXLComposeJob.h"
 
 #include "engine/core/scenario/ScenarioField.h"
-#include "engine/messaging/OutboundQueueManager.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/outbound/OutboundQueueManager.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLMediaListElement.h"

@@ -6,7 +6,7 @@
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/records/VXLMessageListItem.h"
 #include "engine/screens/VXLLayoutList.h"
 #include "engine/screens/VXLLayoutMessageList.h"

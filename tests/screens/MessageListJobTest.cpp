@@ -1,7 +1,7 @@
 #include "engine/screens/VXLMessageListJob.h"
 
-#include "engine/messaging/VXLAddressee.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLAddressee.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLContactListElement.h"
 
 #include <gtest/gtest.h>

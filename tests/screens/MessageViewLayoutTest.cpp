@@ -1,7 +1,7 @@
 // The message view's screen (type 15): its commands per state, typed from the
 // product's table; what a link in the slide's text changes; and which
 // commands can be submitted for the message, the slides and the slide's media.
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutMessageView.h"
 #include "engine/screens/VXLSlideMediaItem.h"
 #include "engine/screens/VXLSlideNavigator.h"

@@ -9,7 +9,7 @@
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/messaging/VXLThreadRequests.h"
+#include "engine/messaging/threads/VXLThreadRequests.h"
 #include "engine/core/base/VXLVariant.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/base/VXLLog.h"

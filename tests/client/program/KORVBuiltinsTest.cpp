@@ -4,8 +4,8 @@
 #include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
-#include "engine/messaging/VXLAddressee.h"
-#include "engine/messaging/VXLMessageSummary.h"
+#include "engine/messaging/store/VXLAddressee.h"
+#include "engine/messaging/store/VXLMessageSummary.h"
 
 #include <functional>
 
