@@ -94,6 +94,11 @@ bool appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std:
         && (bodyLength == 0 || out.append(body, bodyLength));
 }
 
+CVXLMultipartBody* multipartOf(CVXLMimeEntity* entity)
+{
+    return entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity) : nullptr;
+}
+
 // A message's headers as a map, parameters included (an MMS PDU answers its
 // fields under their codes through the same calls).
 CVXLHeaderMap headerMapOf(const CVXLMessage& message)
@@ -594,67 +599,14 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
             return result;
     }
 
-    // The body entity (its first part when it is multipart) and the media parts.
-    const CVXLEntityRef body = message.body();
-    CVXLMimeEntity* entity = body.get();
-    auto* multipart = entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity) : nullptr;
-    const std::uint32_t partCount = multipart ? multipart->partCount() : (entity ? 1 : 0);
-
-    CVXLByteBuffer image;
-    CVXLHeaderMap sources;
-    auto bodyOf = [&](const CVXLMimeEntity& from, CVXLByteBuffer& out) -> std::int32_t {
-        if (from.bodyData() || !from.fileName().length() || from.dataSize() == 0) {
-            if (from.bodyLength())
-                out.append(from.bodyData(), from.bodyLength());
-            return kResultSucceeded;
-        }
-        sources.add(from.fileName(), CVXLString());
-        return readRange(from.fileName(), from.dataStart(), from.dataSize(), out);
-    };
-    auto addEntity = [&](const CVXLHeaderMap& headers, const CVXLMimeEntity* from) -> std::int32_t {
-        CVXLByteBuffer bytes;
-        if (from) {
-            const std::int32_t read = bodyOf(*from, bytes);
-            if (read != kResultSucceeded)
-                return read;
-        }
-        return appendSegment(image, headers, bytes.data(), bytes.length()) ? kResultSucceeded : kResultFailed;
-    };
-
     const CVXLHeaderMap messageHeaders = headerMapOf(message);
-    std::int32_t result = kResultSucceeded;
-    CVXLString id = request->messageId;
-    if (!whole) {
-        result = addEntity(messageHeaders, &message);
-        if (result == kResultSucceeded) {
-            CVXLMimeEntity* first = multipart ? multipart->partAt(0).get() : entity;
-            result = first ? addEntity(first->mimeHeaders(), first) : addEntity(CVXLHeaderMap(), nullptr);
-        }
-    } else {
-        // The stored summary and body entity stay; the rest is written anew.
-        CVXLByteBuffer old;
-        result = readHead(id, 2, old);
-        std::uint32_t offset = 0;
-        Segment segment {};
-        if (result == kResultSucceeded && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
-            result = kResultDataComplete;
-        if (result == kResultSucceeded) {
-            image.append(old.data(), offset);
-            CVXLHeaderMap totals;
-            totals.add("X-QV-Total-Media-Parts", CVXLString(static_cast<int>(partCount)));
-            result = addEntity(totals, nullptr);
-        }
-        if (result == kResultSucceeded)
-            result = addEntity(messageHeaders, &message);
-        for (std::uint32_t i = 0; result == kResultSucceeded && i < partCount; ++i) {
-            CVXLMimeEntity* part = multipart ? multipart->partAt(i).get() : entity;
-            if (part)
-                result = addEntity(part->mimeHeaders(), part);
-        }
-    }
+    MessageImage image;
+    std::int32_t result = whole ? composeWhole(message, messageHeaders, request->messageId, image)
+                                : composePreview(message, messageHeaders, image);
     if (result != kResultSucceeded)
         return result;
 
+    CVXLString id = request->messageId;
     if (!whole && !id.length()) {
         // A clock set back must not make the id of a message still stored.
         const std::uint32_t now = services_ ? services_->nowSeconds() : 0;
@@ -663,11 +615,89 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
         while (allFiles_.contains(id));
         request->messageId = id;
     }
+    result = putMessage(id, kind, whole, image.bytes);
+    if (result != kResultSucceeded)
+        return result;
+    if (!whole && kind != 1)
+        postAdd(id, messageHeaders);
+    deleteSpentSources(image.sources, id);
+    return kResultSucceeded;
+}
+
+// A segment of the entity's headers and body; a body the entity keeps in a
+// file is read from there, and the file noted as spent once stored.
+std::int32_t CMessageStoreManager::appendEntity(MessageImage& image, const CVXLHeaderMap& headers,
+                                                const CVXLMimeEntity* from)
+{
+    CVXLByteBuffer bytes;
+    if (from) {
+        if (from->bodyData() || !from->fileName().length() || from->dataSize() == 0) {
+            if (from->bodyLength())
+                bytes.append(from->bodyData(), from->bodyLength());
+        } else {
+            image.sources.add(from->fileName(), CVXLString());
+            const std::int32_t read = readRange(from->fileName(), from->dataStart(), from->dataSize(), bytes);
+            if (read != kResultSucceeded)
+                return read;
+        }
+    }
+    return appendSegment(image.bytes, headers, bytes.data(), bytes.length()) ? kResultSucceeded : kResultFailed;
+}
+
+// A preview: the message's headers and its body entity (the first part when
+// it is multipart).
+std::int32_t CMessageStoreManager::composePreview(const CVXLMessage& message, const CVXLHeaderMap& headers,
+                                                  MessageImage& image)
+{
+    std::int32_t result = appendEntity(image, headers, &message);
+    if (result != kResultSucceeded)
+        return result;
+    CVXLMimeEntity* entity = message.body().get();
+    CVXLMultipartBody* multipart = multipartOf(entity);
+    CVXLMimeEntity* first = multipart ? multipart->partAt(0).get() : entity;
+    return first ? appendEntity(image, first->mimeHeaders(), first) : appendEntity(image, CVXLHeaderMap(), nullptr);
+}
+
+// A whole message over its preview: the stored summary and body entity stay;
+// the totals, the message's headers and every media part are written anew.
+std::int32_t CMessageStoreManager::composeWhole(const CVXLMessage& message, const CVXLHeaderMap& headers,
+                                                const CVXLString& id, MessageImage& image)
+{
+    CVXLMimeEntity* entity = message.body().get();
+    CVXLMultipartBody* multipart = multipartOf(entity);
+    const std::uint32_t partCount = multipart ? multipart->partCount() : (entity ? 1 : 0);
+
+    CVXLByteBuffer old;
+    std::int32_t result = readHead(id, 2, old);
+    std::uint32_t offset = 0;
+    Segment segment {};
+    if (result == kResultSucceeded && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
+        result = kResultDataComplete;
+    if (result == kResultSucceeded) {
+        image.bytes.append(old.data(), offset);
+        CVXLHeaderMap totals;
+        totals.add("X-QV-Total-Media-Parts", CVXLString(static_cast<int>(partCount)));
+        result = appendEntity(image, totals, nullptr);
+    }
+    if (result == kResultSucceeded)
+        result = appendEntity(image, headers, &message);
+    for (std::uint32_t i = 0; result == kResultSucceeded && i < partCount; ++i) {
+        CVXLMimeEntity* part = multipart ? multipart->partAt(i).get() : entity;
+        if (part)
+            result = appendEntity(image, part->mimeHeaders(), part);
+    }
+    return result;
+}
+
+// Puts a composed message in place: room made for it and its entry in
+// "mms.new" (a new preview of the inbox or premium box), the index written
+// before the file and taken back when the file fails, then the box list and
+// the counters.
+std::int32_t CMessageStoreManager::putMessage(const CVXLString& id, std::uint32_t kind, bool whole,
+                                              const CVXLByteBuffer& image)
+{
     const bool enterNew = !whole && kind != 1 && !newIndex_.contains(id) && (kind == 0 || kind == 2);
 
-    // Room: what is written, and the new-index entry.
-    std::uint32_t oldSize = 0;
-    fileSize(id, &oldSize);
     std::uint32_t needed = image.length() + (!whole && id.c_str()[0] != 'm' ? kNewIndexEntryBytes : 0);
     std::uint32_t budget = freeBudget();
     if (needed > budget) {
@@ -678,6 +708,7 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
             return kResultStoreNoRoom;
     }
 
+    std::int32_t result = kResultSucceeded;
     if (enterNew) {
         newIndex_.add(id, CVXLString());
         result = writeIndex(kNewIndex, newIndex_);
@@ -709,10 +740,12 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
         writeNewCount(kind);
     }
     writeTotal(kind);
-    if (!whole && kind != 1)
-        postAdd(id, messageHeaders);
+    return kResultSucceeded;
+}
 
-    // The files that held the bodies are spent.
+// The files that held the bodies of a stored message are spent.
+void CMessageStoreManager::deleteSpentSources(const CVXLHeaderMap& sources, const CVXLString& id)
+{
     for (std::uint32_t n = 0; n < sources.nameCount(); ++n) {
         const CVXLString source = sources.nameAt(static_cast<int>(n));
         if (source == id || allFiles_.contains(source) || source == kNewIndex || source == kNotYetIndex)
@@ -720,7 +753,6 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
         StatusCollector deleted;
         store_->deleteItem(source.c_str(), &deleted);
     }
-    return kResultSucceeded;
 }
 
 template <class Notice>

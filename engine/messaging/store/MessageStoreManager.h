@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+class CVXLMessage;
+class CVXLMimeEntity;
 class CVXLPlatformStore;
 class CVXLThreadDB;
 
@@ -88,6 +90,12 @@ private:
         std::uint32_t bodyOffset;
         std::uint32_t bodyLength;
     };
+    // A stored message's file as it is composed, and the files its bodies
+    // were read from.
+    struct MessageImage {
+        CVXLByteBuffer bytes;
+        CVXLHeaderMap sources;
+    };
 
     void onStart(CVXLEvent* event);
     void onReconciled(CThreadReconcileRequest* reply);
@@ -107,6 +115,12 @@ private:
 
     std::int32_t load();
     std::int32_t storeMessage(CStoreMessageRequest* request);
+    std::int32_t appendEntity(MessageImage& image, const CVXLHeaderMap& headers, const CVXLMimeEntity* from);
+    std::int32_t composePreview(const CVXLMessage& message, const CVXLHeaderMap& headers, MessageImage& image);
+    std::int32_t composeWhole(const CVXLMessage& message, const CVXLHeaderMap& headers, const CVXLString& id,
+                              MessageImage& image);
+    std::int32_t putMessage(const CVXLString& id, std::uint32_t kind, bool whole, const CVXLByteBuffer& image);
+    void deleteSpentSources(const CVXLHeaderMap& sources, const CVXLString& id);
     bool makeRoomForLimit(std::int32_t* result);
     std::int32_t deleteMessage(const CVXLString& id);
     std::int32_t deleteMailboxCopies();
