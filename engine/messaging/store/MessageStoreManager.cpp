@@ -79,21 +79,6 @@ public:
     std::uint32_t status = kPlatformOk;
 };
 
-std::uint32_t kindNumber(const CVXLString& id)
-{
-    return static_cast<std::uint32_t>(CVXLStoredMessageId::kindOf(id));
-}
-
-bool appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body, std::uint32_t bodyLength)
-{
-    CVXLByteBuffer block;
-    if (!CVXLHeaderBlock::write(headers, block))
-        return false;
-    return vxlAppendUInt32BE(out, block.length()) && vxlAppendUInt32BE(out, bodyLength)
-        && (block.length() == 0 || out.append(block.data(), block.length()))
-        && (bodyLength == 0 || out.append(body, bodyLength));
-}
-
 CVXLMultipartBody* multipartOf(CVXLMimeEntity* entity)
 {
     return entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity) : nullptr;
@@ -743,18 +728,6 @@ std::int32_t CMessageStoreManager::putMessage(const CVXLString& id, std::uint32_
     return kResultSucceeded;
 }
 
-// The files that held the bodies of a stored message are spent.
-void CMessageStoreManager::deleteSpentSources(const CVXLHeaderMap& sources, const CVXLString& id)
-{
-    for (std::uint32_t n = 0; n < sources.nameCount(); ++n) {
-        const CVXLString source = sources.nameAt(static_cast<int>(n));
-        if (source == id || allFiles_.contains(source) || source == kNewIndex || source == kNotYetIndex)
-            continue;
-        StatusCollector deleted;
-        store_->deleteItem(source.c_str(), &deleted);
-    }
-}
-
 template <class Notice>
 void CMessageStoreManager::postNotice(Notice* notice, const CVXLString& id)
 {
@@ -1139,6 +1112,18 @@ std::int32_t CMessageStoreManager::removeFile(const CVXLString& name)
     return kResultSucceeded;
 }
 
+// The files that held the bodies of a stored message are spent.
+void CMessageStoreManager::deleteSpentSources(const CVXLHeaderMap& sources, const CVXLString& id)
+{
+    for (std::uint32_t n = 0; n < sources.nameCount(); ++n) {
+        const CVXLString source = sources.nameAt(static_cast<int>(n));
+        if (source == id || allFiles_.contains(source) || source == kNewIndex || source == kNotYetIndex)
+            continue;
+        StatusCollector deleted;
+        store_->deleteItem(source.c_str(), &deleted);
+    }
+}
+
 bool CMessageStoreManager::fileSize(const CVXLString& name, std::uint32_t* size)
 {
     StatusCollector info;
@@ -1177,6 +1162,22 @@ bool CMessageStoreManager::nextSegment(const CVXLByteBuffer& bytes, std::uint32_
     *segment = { headerOffset, h, headerOffset + h, b };
     *offset = headerOffset + h + b;
     return true;
+}
+
+std::uint32_t CMessageStoreManager::kindNumber(const CVXLString& id)
+{
+    return static_cast<std::uint32_t>(CVXLStoredMessageId::kindOf(id));
+}
+
+bool CMessageStoreManager::appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body,
+                                         std::uint32_t bodyLength)
+{
+    CVXLByteBuffer block;
+    if (!CVXLHeaderBlock::write(headers, block))
+        return false;
+    return vxlAppendUInt32BE(out, block.length()) && vxlAppendUInt32BE(out, bodyLength)
+        && (block.length() == 0 || out.append(block.data(), block.length()))
+        && (bodyLength == 0 || out.append(body, bodyLength));
 }
 
 CVXLString CMessageStoreManager::locatorOf(const CVXLString& id, const Segment& segment)

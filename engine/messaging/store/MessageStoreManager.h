@@ -149,6 +149,11 @@ private:
     // false at the end or when the segment runs past it.
     static bool nextSegment(const CVXLByteBuffer& bytes, std::uint32_t* offset, Segment* segment);
     static CVXLString locatorOf(const CVXLString& id, const Segment& segment);
+    // The kind of a stored message's id as a number (0 the inbox).
+    static std::uint32_t kindNumber(const CVXLString& id);
+    // Appends a segment: the headers' block and the body, after their lengths.
+    static bool appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body,
+                              std::uint32_t bodyLength);
 
     void insertSorted(std::uint32_t kind, const CVXLString& id);
     void removeFromList(std::uint32_t kind, const CVXLString& id);
