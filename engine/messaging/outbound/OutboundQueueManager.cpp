@@ -24,7 +24,6 @@ namespace {
 
 COutboundQueueManager* gInstance = nullptr;
 
-constexpr std::uint32_t kLocationOnline = 1;
 constexpr std::uint8_t kNoIndex = 0xFF;
 // format, nextItemNumber, count, currentIndex
 constexpr std::uint32_t kStateHeader = 10;

@@ -209,6 +209,8 @@ private:
     };
     // Why a delete runs: what is answered when it ends.
     enum class DeleteCause { WakeUp, SentCopy, SendResult, ItemRequest, All };
+    // The location kind of a medium online.
+    static constexpr std::uint32_t kLocationOnline = 1;
 
     void onStart(CVXLEvent* event);
     void onStop(CVXLEvent* event);
