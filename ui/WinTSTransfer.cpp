@@ -11,6 +11,7 @@
 
 CWinTSTransfer::CWinTSTransfer(CWinTSTransferList* owner, int index)
     : index_(index)
+    , endMessage_(kWmTransferEnded)
     , owner_(owner)
 {
     if (owner_)
@@ -105,7 +106,7 @@ void CWinTSTransfer::onEnded()
         // Posted under the lock: a closing window either sees it posted
         // (and deletes it) or has cancelled it before.
         posted_ = true;
-        if (tessel::ui::postMessage(owner_->window(), kWmTransferEnded, static_cast<std::uint64_t>(index_),
+        if (tessel::ui::postMessage(owner_->window(), endMessage_, static_cast<std::uint64_t>(index_),
                                     static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(this))))
             return;
         // The window is gone without closing its list: the list deletes it.

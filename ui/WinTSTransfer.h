@@ -45,6 +45,9 @@ public:
     std::uint32_t announced() const { return announced_; }
     std::uint32_t capacity() const { return static_cast<std::uint32_t>(buffer_.size()); }
     int index() const { return index_; }
+    // The message its end is posted to the owner with (wParam the index,
+    // lParam the transfer); kWmTransferEnded unless set.
+    void setEndMessage(std::uint32_t message) { endMessage_ = message; }
     const std::u16string& name() const { return name_; }
     void setName(const std::u16string& name) { name_ = name; }
 
@@ -63,6 +66,7 @@ private:
     std::uint32_t received_ = 0;
     bool failed_ = false;
     int index_;
+    std::uint32_t endMessage_;
     std::u16string name_;
     CWinTSTransferList* owner_;
     mutable std::mutex mutex_;

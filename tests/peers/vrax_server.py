@@ -248,8 +248,8 @@ def png_bytes(width, height, rgb):
             + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
-# Menu icons of a menu list, by their ids.
-ICONS = {"M1": png_bytes(16, 16, (200, 30, 30)), "M2": png_bytes(20, 10, (30, 30, 200))}
+# Menu icons of a menu list, by their ids; U1 is no picture at all.
+ICONS = {"M1": png_bytes(16, 16, (200, 30, 30)), "M2": png_bytes(20, 10, (30, 30, 200)), "U1": b"no picture at all"}
 REPLIES["icons"] = [FETCH_REPLY] + [media_part("image/jpeg", i, ICONS[i]) for i in sorted(ICONS)]
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
