@@ -17,7 +17,8 @@ no angle brackets.
     vrax_server.py --reply NAME    print the body of a scripted reply
     vrax_server.py --fetched       print the sha256 of each item a fetch serves
     vrax_server.py --icon ID       print the bytes of the menu icon ID that the
-                                   "icons" reply serves
+                                   "icons" reply serves (to a fetch, the icons
+                                   it names)
     vrax_server.py SCRIPT LOG      serve on 127.0.0.1 (the port is printed),
                                    one scripted reply per request, then exit
 
@@ -254,6 +255,13 @@ REPLIES["icons"] = [FETCH_REPLY] + [media_part("image/jpeg", i, ICONS[i]) for i 
 REPLIES["media-reordered"] = [REPLIES["media"][0], REPLIES["media"][3], REPLIES["media"][2], REPLIES["media"][1]]
 
 
+def icons_reply(root):
+    """The "icons" reply to a fetch: the icons it names, in its order (a
+    part for an item not asked for would fail the whole fetch)."""
+    ids = [e.get("id") for e in list(root)[1].findall("elem")]
+    return [FETCH_REPLY] + [media_part("image/jpeg", i, ICONS[i]) for i in ids if i in ICONS]
+
+
 # Behaviours besides the replies above, by script word.
 BAD_BOUNDARY = [vrax_part("<ack/>\n")]
 MAX_SECONDS = 30
@@ -282,11 +290,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if server.demo:
             word = demo_word(body)
         line = "request %d %s" % (server.served, word)
+        served_parts = None
         if self.headers.get("Content-Type") != "multipart/mixed; boundary=Veltmarsh":
             line += " bad content type %r" % self.headers.get("Content-Type")
         else:
             try:
                 parts, root = check_body(body)
+                if word == "icons":
+                    served_parts = icons_reply(root)
                 # The request document, kept as LOG.N.xml.
                 with open("%s.%d.xml" % (server.log.name, server.served), "wb") as kept:
                     kept.write(parts[0][2])
@@ -309,7 +320,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if name == "no-dash-boundary":
             # Delimiter lines "--Veltmarsh": the boundary without a dash.
             name, announced = "done", BOUNDARY
-        reply = reply_for(name)
+        reply = reply_for(name) if served_parts is None else reply_body(served_parts)
         if announced == BOUNDARY:
             reply = reply.replace(b"----" + BOUNDARY.encode(), b"--" + BOUNDARY.encode())
         self.send_response(200)
