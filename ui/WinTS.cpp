@@ -202,6 +202,8 @@ bool CWinTS::preTranslateMessage(ui::Message& message)
         }
     }
     if (mApplication_) {
+        if (mApplication_->PreTranslateMessage(message))
+            return true;
         std::int64_t used = 0;
         if (message.id == ui::kWmKeyDown)
             used = mApplication_->ForwardKeyDown(static_cast<std::uint32_t>(message.wParam));

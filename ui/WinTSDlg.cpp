@@ -16,10 +16,12 @@
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSLog.h"
+#include "ui/WinTSMainMenu.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 #include "ui/WinTSStorage.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -332,7 +334,7 @@ void CWinTSDlg::ReturnToMain()
     winTSLog(kLogTrace, "Returning to main");
     if (reopenConfigure_) {
         reopenConfigure_ = false;
-        winTSLog(kLogInfo, "LaunchToConfigure: the configuration menu is not built yet");
+        LaunchToConfigure();
     } else {
         tessel::ui::setTimer(handle(), kHideTimer, kHideAfterMs);
         runExitCommand();
@@ -340,6 +342,41 @@ void CWinTSDlg::ReturnToMain()
     }
     CleanSmsInbox();
     kick();
+}
+
+void CWinTSDlg::LaunchToConfigure()
+{
+    winTSLog(kLogTrace, "Launch to Configure");
+    client_.SelectGlobalMenu(u"FUN", configureText_);
+    CGlobalMenuList* menu = client_.GetCoolSites();
+    if (!menu)
+        winTSLog(kLogWarning, "the engine has no cool-sites menu; the configuration menu is empty");
+    int result = 0;
+    {
+        auto screen = std::make_unique<CWinTSMainMenu>(menu, configureText_, this);
+        configureMenu_ = screen.get();
+        result = runConfigureMenu(*screen);
+        configureMenu_ = nullptr;
+    }
+    if (result == 1 || result == 2) {
+        onOk();
+    } else if (result >= CWinTSMainMenu::kSelectBase && result < CWinTSMainMenu::kHoldBase) {
+        client_.RunGlobalMenuOption(u"Fun", static_cast<std::uint32_t>(result - CWinTSMainMenu::kSelectBase),
+                                    configureText_);
+        reopenConfigure_ = true;
+    } else {
+        kick();
+    }
+}
+
+int CWinTSDlg::runConfigureMenu(CWinTSMainMenu& menu)
+{
+    return menu.run();
+}
+
+bool CWinTSDlg::PreTranslateMessage(const tessel::ui::Message& message)
+{
+    return configureMenu_ && configureMenu_->PreTranslateMessage(message);
 }
 
 void CWinTSDlg::runExitCommand()

@@ -11,6 +11,7 @@
 
 class CVXLLayout;
 class CWinTSClient;
+class CWinTSMainMenu;
 
 // The main dialog: it takes the engine's screen requests, keeps the stack
 // of open layout windows (the bottom one runs modally inside this dialog,
@@ -39,9 +40,16 @@ public:
     void ReleaseLayout(CVXLLayout* layout);
     void UpdateLayout(CVXLLayout* layout);
     void ReturnToMain();
+    // The configuration menu of cool sites, run modally: OK or Cancel
+    // closes the dialog, a chosen site runs "Fun" at its position and opens
+    // the menu again at the next return to main.
+    void LaunchToConfigure();
     void OnClose();
     int ForwardKeyDown(std::uint32_t key);
     int ForwardChar(std::uint32_t character);
+    // Offers a message to the configuration menu while it runs, before it
+    // is dispatched; false: the message goes on.
+    bool PreTranslateMessage(const tessel::ui::Message& message);
 
     // A program and its arguments, run when the flow returns to the menu.
     void setExitCommand(const std::u16string& command) { exitCommand_ = command; }
@@ -58,6 +66,8 @@ protected:
     // built. The dialog deletes what it gets.
     virtual CWinTSLayoutWindow* createLayoutWindow(std::uint32_t type, tessel::ui::Window* parent, CVXLLayout* layout,
                                                    const WinTSDialogLink& link);
+    // Runs the configuration menu modally; its result.
+    virtual int runConfigureMenu(CWinTSMainMenu& menu);
     void onCreate() override;
     void onOk() override { OnClose(); }
     void onCancel() override { OnClose(); }
@@ -85,6 +95,9 @@ private:
     LogFont menuFont_;
     std::uint32_t foregroundForce_ = 1500;
     std::u16string exitCommand_;
+    // Shared by the configuration menu and the menu-list screens.
+    std::u16string configureText_;
+    CWinTSMainMenu* configureMenu_ = nullptr;
     bool reopenConfigure_ = false;
     bool bottomRunning_ = false;
 };

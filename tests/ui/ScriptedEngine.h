@@ -79,7 +79,12 @@ public:
         numbers[item] = number;
     }
 
-    CGlobalMenuList* buildGlobalMenu(int) override { return nullptr; }
+    CGlobalMenuList* buildGlobalMenu(int menuId) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        menusBuilt.push_back(menuId);
+        return menu;
+    }
 
     std::vector<CVXLLayout*> releasedLayouts()
     {
@@ -98,6 +103,10 @@ public:
     std::atomic<int> resumed { -1 };
     std::map<int, std::string> texts;
     std::map<int, std::uint32_t> numbers;
+    // The global menu handed out for every menu id (none by default), and
+    // the ids asked for.
+    CGlobalMenuList* menu = nullptr;
+    std::vector<int> menusBuilt;
 
 private:
     std::mutex mutex_;

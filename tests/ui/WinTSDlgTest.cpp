@@ -1,4 +1,6 @@
 #include "engine/client/VXLUIRequest.h"
+#include "engine/client/menu/GlobalMenuList.h"
+#include "engine/client/menu/MenuTextEvent.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLLayoutMessageList.h"
 #include "engine/screens/VXLLayoutMessageSummary.h"
@@ -6,6 +8,7 @@
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/Compositor.h"
+#include "platform/ui/ListView.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Notification.h"
 #include "platform/ui/Window.h"
@@ -15,6 +18,7 @@
 #include "tests/ui/ScriptedEngine.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSDlg.h"
+#include "ui/WinTSMainMenu.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -84,13 +88,64 @@ private:
     std::function<void(ShownWindow&)> shown_;
 };
 
-// The main dialog with windows for menu lists (type 10) only.
+// Runs a configuration menu's steps inside its modal run, then ends one
+// that is still open with -2, so a test never waits on it.
+class MenuStepper : public ui::Window {
+public:
+    static constexpr std::uint32_t kStep = ui::kWmApp + 0x200;
+    // Routed inputs and the commands they post take a few turns of the queue.
+    static constexpr std::uint64_t kTurns = 20;
+
+    std::function<void(CWinTSMainMenu&)> steps;
+    CWinTSMainMenu* menu = nullptr;
+    bool endedOpen = false;
+
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message != kStep)
+            return Window::windowProc(message, wParam, lParam);
+        if (wParam == kTurns + 1) {
+            if (steps)
+                steps(*menu);
+        } else if (wParam == 0) {
+            if (menu->inModalRun()) {
+                endedOpen = true;
+                menu->endDialog(-2);
+            }
+            return 0;
+        }
+        ui::postMessage(handle(), kStep, wParam - 1, 0);
+        return 0;
+    }
+};
+
+// The main dialog with windows for menu lists (type 10) only; each
+// configuration menu it runs takes the next of `menuSteps`.
 class TestDialog : public CWinTSDlg {
 public:
     using CWinTSDlg::CWinTSDlg;
     std::function<void(ShownWindow&)> shown;
+    std::vector<std::function<void(CWinTSMainMenu&)>> menuSteps;
+    std::vector<int> menuResults;
+    int menusEndedOpen = 0;
 
 protected:
+    int runConfigureMenu(CWinTSMainMenu& menu) override
+    {
+        MenuStepper stepper;
+        stepper.create(u"MenuStepper", u"");
+        stepper.show(false);
+        stepper.menu = &menu;
+        const std::size_t run = menuResults.size();
+        if (run < menuSteps.size())
+            stepper.steps = menuSteps[run];
+        ui::postMessage(stepper.handle(), MenuStepper::kStep, MenuStepper::kTurns + 1, 0);
+        const int result = CWinTSDlg::runConfigureMenu(menu);
+        menusEndedOpen += stepper.endedOpen ? 1 : 0;
+        menuResults.push_back(result);
+        stepper.destroy();
+        return result;
+    }
     CWinTSLayoutWindow* createLayoutWindow(std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout,
                                            const WinTSDialogLink& link) override
     {
@@ -365,6 +420,82 @@ TEST(WinTSDlg, ReturnToMenuRunsTheExitCommandCleansTheInboxAndCloses)
     EXPECT_EQ(fixture.hidden.ids.front(), kWmReturnToMenu);
     EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmMainActivity), 0);
     EXPECT_EQ(fixture.client->window(), fixture.hidden.handle()) << "engine messages go to the hidden window again";
+}
+
+// Takes the activities the global menu posts: the cool site's id of each.
+class SiteRecorder : public CVXLEventHandler {
+public:
+    const char* name() const override { return "site recorder"; }
+    void receive(CVXLEvent* event) override
+    {
+        if (auto* text = dynamic_cast<CMenuTextEvent*>(event))
+            sites.push_back(text->text().c_str());
+        if (event->heapAllocated())
+            delete event;
+    }
+    std::vector<std::string> sites;
+};
+
+void keys(std::initializer_list<std::uint32_t> virtualKeys)
+{
+    for (std::uint32_t key : virtualKeys) {
+        ui::postInput(ui::uiThreadId(), ui::kWmKeyDown, key, 0);
+        ui::postInput(ui::uiThreadId(), ui::kWmKeyUp, key, 0);
+    }
+}
+
+TEST(WinTSDlg, TheConfigurationMenuRunsAChosenSiteAndOpensAgainOnTheReturnToMain)
+{
+    using Steps = std::function<void(CWinTSMainMenu&)>;
+    struct Case {
+        const char* what;
+        Steps steps;
+        int result;
+        std::vector<std::string> sites; // cool sites run
+        bool closed;                    // the dialog closed itself
+    };
+    const Case cases[] = {
+        { "Select on the second listed site runs Fun at its global position",
+          [](CWinTSMainMenu&) { keys({ ui::kVkDown, ui::kVkF1 }); }, 0xFE02, { "b" }, false },
+        { "Options, Cancel", [](CWinTSMainMenu&) { keys({ ui::kVkF2, ui::kVkDown, ui::kVkDown, ui::kVkReturn }); }, 1,
+          {}, true },
+        { "the Back key: the framework's cancel", [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); }, 2, {}, true },
+        { "a tap-and-hold is neither: the engine is kicked, the dialog stays",
+          [](CWinTSMainMenu& menu) { menu.list()->tapAndHold(0); }, 0xFF01, {}, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogFixture fixture;
+        SiteRecorder producer;
+        CGlobalMenuList menu(&producer, nullptr);
+        menu.addEntry("Inbox", kMenuEntryPlain, CGlobalMenuEntry::kOriginTable, 7);
+        menu.addCoolSiteEntry("Site A", "a", "", "");
+        menu.addCoolSiteEntry("Site B", "b", "", "");
+        fixture.engine.menu = &menu;
+        fixture.dialog->menuSteps = { c.steps, [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); } };
+
+        fixture.dialog->LaunchToConfigure();
+        fixture.settle();
+        EXPECT_EQ(fixture.dialog->menuResults, std::vector<int> { c.result });
+        EXPECT_EQ(fixture.dialog->menusEndedOpen, 0);
+        EXPECT_EQ(producer.sites, c.sites);
+        EXPECT_EQ(fixture.dialog->exists(), !c.closed);
+        EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmReturnToMenu), c.closed ? 1 : 0);
+        if (c.closed)
+            continue;
+        const std::size_t built = fixture.engine.menusBuilt.size();
+        EXPECT_EQ(fixture.engine.menusBuilt.front(), 15) << "the FUN menu";
+
+        // The next return to main opens the menu again only after a choice.
+        std::unique_ptr<CVXLUIRequest> back(newRequest(kUIRequestReturnToMenu));
+        fixture.request(*back);
+        const bool again = !c.sites.empty();
+        EXPECT_EQ(fixture.dialog->menuResults.size(), again ? 2u : 1u);
+        EXPECT_EQ(fixture.engine.menusBuilt.size(), built + (again ? 1 : 0));
+        EXPECT_EQ(fixture.dialog->menusEndedOpen, 0);
+        EXPECT_FALSE(fixture.dialog->exists()) << "closed by the Back key, or by the return itself";
+        fixture.engine.menu = nullptr;
+    }
 }
 
 TEST(WinTSDlg, ARefusedSystemCheckShowsItsTextAndEndsTheProgram)
