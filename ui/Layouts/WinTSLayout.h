@@ -46,6 +46,8 @@ public:
     CWinTSLayout(int templateId, const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link);
     ~CWinTSLayout() override;
 
+    int templateId() const { return templateId_; }
+
     // The engine's operations on a layout window, in the Part's order.
     virtual void EndLayout(CWinTSLayoutWindow* window);
     virtual void Refresh(CVXLLayout* layout);

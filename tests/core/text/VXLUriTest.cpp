@@ -116,7 +116,8 @@ TEST(VXLUri, ChangesOfTheTextAreSplitAgain)
     uri = CVXLString("https://other:8443/");
     EXPECT_STREQ(uri.hostName().c_str(), "other");
     EXPECT_EQ(uri.portNumber(), 8443);
-    uri = uri;
+    const CVXLUri& self = uri;
+    uri = self;
     EXPECT_STREQ(uri.scheme().c_str(), "https") << "self-assignment keeps the address";
 
     // Copies and assignments hold the shared patterns; any destruction order
