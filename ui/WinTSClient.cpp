@@ -393,6 +393,8 @@ void CWinTSClient::RunGlobalMenuOption(const std::u16string& name, std::uint32_t
     } else if (type != kMenuEntryPlain && type != kMenuEntryCoolSite) {
         winTSAssert("menuEntry->getMenuEntryType(): " + std::to_string(type));
     }
+    winTSLog(kLogInfo, "Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name)
+                           + " runs: " + entry->caption().c_str());
     menu->runEntry(entry);
     ArmTimer(1);
 }

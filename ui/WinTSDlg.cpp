@@ -2,11 +2,15 @@
 
 #include "engine/client/VXLUIRequest.h"
 #include "engine/screens/VXLLayout.h"
+#include "platform/kernel/Clock.h"
+#include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
+#include "platform/mapi/MailCompose.h"
 #include "platform/mapi/MapiFolder.h"
 #include "platform/mapi/MapiSession.h"
 #include "platform/mapi/MessageStore.h"
 #include "platform/mapi/PropValue.h"
+#include "platform/shell/FilePicker.h"
 #include "platform/shell/ShellExecute.h"
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/Canvas.h"
@@ -14,6 +18,7 @@
 #include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutProgressBar.h"
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
+#include "ui/LaunchRequest.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMainMenu.h"
@@ -21,6 +26,8 @@
 #include "ui/WinTSRegistry.h"
 #include "ui/WinTSStorage.h"
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +39,54 @@ namespace {
 // The service's notices, as the clean-up compares them (with case).
 constexpr const char* kServiceNoticeClass = "IPM.SMStext.Tessel";
 constexpr const char16_t* kBrowser = u"/Windows/iexplore.exe";
+constexpr const char16_t* kPickerTitle = u"Select Image to Post";
+constexpr std::uint32_t kPickerExFlags = 0x30002;
+
+std::atomic<std::uint32_t> gLaunchKind { 0 };
+
+std::u16string trimmed(const std::u16string& text)
+{
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && blank(text[first]))
+        ++first;
+    while (last > first && blank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool sameIgnoringCase(const std::u16string& a, const char16_t* b)
+{
+    const std::u16string other(b);
+    if (a.size() != other.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+        if (lower(a[i]) != lower(other[i]))
+            return false;
+    }
+    return true;
+}
+
+std::u16string launchValue(const char16_t* name)
+{
+    std::u16string text;
+    registryRead(kLaunchSection, name, &text);
+    return text;
+}
+
+void clearLaunchValue(const char16_t* name)
+{
+    registryWrite(kLaunchSection, name, u"");
+}
 
 } // namespace
+
+std::uint32_t CWinTSDlg::launchKind()
+{
+    return gLaunchKind;
+}
 
 CWinTSDlg::CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow)
     : base_(u"Norvane Tessel")
@@ -110,8 +163,8 @@ std::int64_t CWinTSDlg::windowProc(std::uint32_t message, std::uint64_t wParam, 
 {
     switch (message) {
     case kMsgLaunch:
-        winTSLog(kLogInfo, "OnLaunchCommand: launch requests are not read yet");
-        return 0;
+        OnLaunchCommand();
+        return 1;
     case kMsgLaunchExit:
         OnLaunchExit();
         return 0;
@@ -369,6 +422,102 @@ void CWinTSDlg::LaunchToConfigure()
     }
 }
 
+void CWinTSDlg::OnLaunchCommand()
+{
+    winTSLog(kLogInfo, "OnLaunchCommand");
+    std::u16string messageClass = launchValue(kLaunchClass);
+    std::u16string media = launchValue(kLaunchMedia);
+    exitCommand_ = launchValue(kLaunchExitCommand);
+    clearLaunchValue(kLaunchExitCommand);
+    messageClass = trimmed(messageClass);
+    media = trimmed(media);
+
+    if (sameIgnoringCase(messageClass, kLaunchClassSms)) {
+        OpenSmsComposer(messageClass);
+    } else if (sameIgnoringCase(messageClass, kLaunchClassTessel)) {
+        gLaunchKind = kLaunchCompose;
+        if (!media.empty()) {
+            clearLaunchValue(kLaunchMedia);
+            media = usableMedia(media);
+        }
+        if (!media.empty())
+            client_.RunGlobalMenuOption(u"CAPTURE_OPTIONS", 0, media);
+        else
+            client_.RunGlobalMenuOption(u"SEND_MESSAGE_GENERIC", 0, u"");
+    } else if (sameIgnoringCase(messageClass, kLaunchClassPost)) {
+        const std::u16string to = launchValue(kLaunchTo);
+        if (to == kLaunchConfigure)
+            LaunchToConfigure();
+        else if (to.empty())
+            PostToService(media);
+    } else if (!messageClass.empty()) {
+        winTSLog(kLogInfo, "a launch of class " + wideToUtf8(messageClass) + " is ignored");
+    }
+}
+
+void CWinTSDlg::OpenSmsComposer(const std::u16string& messageClass)
+{
+    const std::u16string to = launchValue(kLaunchTo);
+    std::u16string subject = launchValue(kLaunchSubject);
+    std::u16string oldSubject;
+    const bool hasOldSubject = registryRead(kLaunchSection, kLaunchOldSubject, &oldSubject);
+    if (subject.empty())
+        subject = oldSubject;
+    const std::u16string body = launchValue(kLaunchText);
+    for (const char16_t* name : { kLaunchClass, kLaunchMedia, kLaunchTo, kLaunchSubject, kLaunchText })
+        clearLaunchValue(name);
+    if (hasOldSubject)
+        clearLaunchValue(kLaunchOldSubject);
+    // The phone's composer comes up once the program's own screen has gone.
+    tessel::kernel::sleepMs(kSmsComposerDelayMs);
+    tessel::mapi::ComposeFields fields;
+    fields.to = wideToUtf8(to);
+    fields.subject = wideToUtf8(subject);
+    fields.body = wideToUtf8(body);
+    fields.account = "SMS";
+    fields.messageClass = wideToUtf8(messageClass);
+    if (const std::uint32_t result = tessel::mapi::mailComposeMessage(fields)) {
+        char line[64];
+        std::snprintf(line, sizeof line, "SMS Composer Failure %x\n", result);
+        winTSLog(kLogWarning, line);
+    }
+    OnClose();
+}
+
+void CWinTSDlg::PostToService(std::u16string media)
+{
+    gLaunchKind = kLaunchPostToService;
+    if (media.empty()) {
+        std::u16string filter;
+        std::u16string title;
+        registryRead(u"UIConfig", u"MediaFilter", &filter);
+        registryRead(u"UIConfig", u"PostMediaTitle", &title);
+        tessel::shell::OpenFileNameEx picker;
+        picker.owner = handle();
+        picker.filter = std::u16string(u"Tessel Files") + u'\0' + filter + u'\0';
+        picker.filterIndex = 1;
+        picker.title = kPickerTitle;
+        picker.exFlags = kPickerExFlags;
+        if (tessel::shell::getOpenFileNameEx(&picker))
+            media = picker.file;
+    }
+    if (media.empty())
+        return;
+    clearLaunchValue(kLaunchMedia);
+    media = usableMedia(media);
+    if (!media.empty())
+        client_.RunGlobalMenuOption(u"CAPTURE_OPTIONS", 4, media);
+}
+
+std::u16string CWinTSDlg::usableMedia(const std::u16string& path)
+{
+    std::string host;
+    if (tessel::kernel::mapPhonePath(wideToUtf8(path), &host))
+        return path;
+    winTSLog(kLogWarning, "a launch's media path that would leave the device root is ignored: " + wideToUtf8(path));
+    return u"";
+}
+
 int CWinTSDlg::runConfigureMenu(CWinTSMainMenu& menu)
 {
     return menu.run();
@@ -435,6 +584,11 @@ void CWinTSDlg::CleanSmsInbox()
 
 void CWinTSDlg::OnClose()
 {
+    if (configureMenu_) {
+        // The menu's run closes the dialog once it has ended.
+        configureMenu_->endDialog(1);
+        return;
+    }
     if (top_ >= 0) {
         winTSLog(kLogTrace, "OnClose overruled...we have layouts still");
         return;
@@ -462,6 +616,12 @@ void CWinTSDlg::OnTimer(std::uint64_t id)
 void CWinTSDlg::OnLaunchExit()
 {
     winTSLog(kLogInfo, "OnLaunchExit");
+    if (configureMenu_) {
+        // Ended as by Cancel, which closes the dialog; the launch comes again
+        // once it has gone.
+        configureMenu_->endDialog(1);
+        return;
+    }
     if (top_ >= 0) {
         stack_[top_]->submitExit();
         kick();

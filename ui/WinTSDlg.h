@@ -29,6 +29,9 @@ public:
     static constexpr std::uint32_t kHideAfterMs = 1000;
     static constexpr std::uint32_t kStateTextCapacity = 255;
     static constexpr int kHeartbeatSide = 5;
+    static constexpr std::uint32_t kSmsComposerDelayMs = 1500;
+    static constexpr std::uint32_t kLaunchCompose = 0x8002;
+    static constexpr std::uint32_t kLaunchPostToService = 0x8003;
 
     CWinTSDlg(CWinTSClient& client, tessel::ui::WindowHandle hiddenWindow);
     ~CWinTSDlg() override;
@@ -44,6 +47,10 @@ public:
     // closes the dialog, a chosen site runs "Fun" at its position and opens
     // the menu again at the next return to main.
     void LaunchToConfigure();
+    // A launch request of section Compose: the phone's SMS composer, a
+    // compose or post-to-service flow, or the configuration menu. What it
+    // used is cleared so that a later launch does not repeat it.
+    void OnLaunchCommand();
     void OnClose();
     int ForwardKeyDown(std::uint32_t key);
     int ForwardChar(std::uint32_t character);
@@ -53,7 +60,11 @@ public:
 
     // A program and its arguments, run when the flow returns to the menu.
     void setExitCommand(const std::u16string& command) { exitCommand_ = command; }
+    const std::u16string& exitCommand() const { return exitCommand_; }
     int top() const { return top_; }
+    // The kind of the last launch (kLaunchCompose, kLaunchPostToService;
+    // 0 before any), for the screens that depend on it.
+    static std::uint32_t launchKind();
     CWinTSLayoutWindow* layoutWindow(int index) const;
 
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
@@ -74,6 +85,10 @@ protected:
 
 private:
     void OnEngineRequest(std::uint64_t request);
+    void OpenSmsComposer(const std::u16string& messageClass);
+    void PostToService(std::u16string media);
+    // The media path when it stays inside the device root; else empty, logged.
+    static std::u16string usableMedia(const std::u16string& path);
     void OnLayoutReleased(CVXLLayout* layout, std::int64_t result);
     void OnLaunchExit();
     void OnEngineShutdown();

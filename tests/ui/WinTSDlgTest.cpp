@@ -10,13 +10,16 @@
 #include "platform/ui/Compositor.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/ListPicker.h"
 #include "platform/ui/Notification.h"
+#include "platform/ui/TextSnapshot.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 #include "tests/ui/ScriptedEngine.h"
 #include "ui/WinTSClient.h"
+#include "ui/LaunchRequest.h"
 #include "ui/WinTSDlg.h"
 #include "ui/WinTSMainMenu.h"
 #include "ui/WinTSMessages.h"
@@ -496,6 +499,136 @@ TEST(WinTSDlg, TheConfigurationMenuRunsAChosenSiteAndOpensAgainOnTheReturnToMain
         EXPECT_FALSE(fixture.dialog->exists()) << "closed by the Back key, or by the return itself";
         fixture.engine.menu = nullptr;
     }
+}
+
+// Takes what the screen shows when its message comes.
+class Snapper : public ui::Window {
+public:
+    static constexpr std::uint32_t kSnap = ui::kWmApp + 0x300;
+    std::vector<std::string> shown;
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == kSnap)
+            shown = ui::activeFirstSnapshot();
+        return Window::windowProc(message, wParam, lParam);
+    }
+};
+
+std::u16string composeValue(const char16_t* name)
+{
+    std::u16string text;
+    return registryRead(kLaunchSection, name, &text) ? text : u"(none)";
+}
+
+TEST(WinTSDlg, ALaunchRequestStartsItsFlowAndClearsWhatItUsed)
+{
+    constexpr int kNoPicker = -2;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char16_t*, std::u16string>> values;
+        int pickerAnswer;            // the row picked, -1 cancelled, kNoPicker: no picker expected
+        std::vector<int> menusBuilt; // the global menus asked for
+        std::vector<std::string> sites;
+        std::u16string value;   // the option's value
+        std::uint32_t kind;     // the launch kind it sets (0: none)
+        std::string composed;   // the line of log/compose.log
+        bool closed;
+    };
+    const std::u16string picture = u"\\My Documents\\My Pictures\\a.jpg";
+    const Case cases[] = {
+        { "a lower-case class with a padded media path",
+          { { kLaunchClass, u"ipm.smstext.tessel" }, { kLaunchMedia, u"  " + picture + u" \t" } }, kNoPicker, { 4 },
+          { "0" }, picture, CWinTSDlg::kLaunchCompose, "", false },
+        { "no media", { { kLaunchClass, u"IPM.SMSText.Tessel" } }, kNoPicker, { 10 }, { "0" }, u"",
+          CWinTSDlg::kLaunchCompose, "", false },
+        { "a media path that would leave the device root is ignored",
+          { { kLaunchClass, u"IPM.SMSText.Tessel" }, { kLaunchMedia, u"\\..\\..\\etc\\passwd" } }, kNoPicker, { 10 },
+          { "0" }, u"", CWinTSDlg::kLaunchCompose, "", false },
+        { "Configure opens the configuration menu (Back closes it)",
+          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"Configure" } }, kNoPicker, { 15 }, {}, u"", 0,
+          "", true },
+        { "configure in lower case opens nothing",
+          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"configure" } }, kNoPicker, {}, {}, u"", 0, "",
+          false },
+        { "post to service without media: the picked file",
+          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"" } }, 0, { 4 }, { "4" }, picture,
+          CWinTSDlg::kLaunchPostToService, "", false },
+        { "post to service, the picker cancelled", { { kLaunchClass, u"IPM.SMSText.Post2Service" } }, -1, {}, {}, u"",
+          CWinTSDlg::kLaunchPostToService, "", false },
+        { "post to service with media", { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchMedia, picture } },
+          kNoPicker, { 4 }, { "4" }, picture, CWinTSDlg::kLaunchPostToService, "", false },
+        { "the phone's SMS composer with the subject and the text",
+          { { kLaunchClass, u"IPM.SMSText" }, { kLaunchTo, u"+15550100" }, { kLaunchSubject, u"Hi" },
+            { kLaunchText, u"See you" } },
+          kNoPicker, {}, {}, u"", 0, "to=+15550100 subject=Hi body=See%20you account=SMS class=IPM.SMSText", true },
+        { "an older writer's Subject:",
+          { { kLaunchClass, u"IPM.SMSText" }, { kLaunchTo, u"a@b.example" }, { kLaunchOldSubject, u"Old" } },
+          kNoPicker, {}, {}, u"", 0, "to=a@b.example subject=Old body= account=SMS class=IPM.SMSText", true },
+        { "another class", { { kLaunchClass, u"IPM.Note" } }, kNoPicker, {}, {}, u"", 0, "", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogFixture fixture;
+        fixture.root.writeFile("My Documents/My Pictures/a.jpg", "jpeg");
+        registryWrite(u"UIConfig", u"MediaFilter", u"*.jpg");
+        SiteRecorder producer;
+        CGlobalMenuList menu(&producer, nullptr);
+        for (const char* id : { "0", "1", "2", "3", "4" })
+            menu.addCoolSiteEntry((std::string("Site ") + id).c_str(), id, "", "");
+        fixture.engine.menu = &menu;
+        fixture.dialog->menuSteps = { [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); } };
+        for (const auto& [name, value] : c.values)
+            registryWrite(kLaunchSection, name, value);
+        Snapper snapper;
+        snapper.create(u"Snapper", u"");
+        snapper.show(false);
+        if (c.pickerAnswer != kNoPicker)
+            ui::scriptPickerAnswer(c.pickerAnswer);
+
+        const std::uint32_t kindBefore = CWinTSDlg::launchKind();
+        const std::uint32_t before = kernel::tickCount();
+        ui::postMessage(fixture.dialog->handle(), kMsgLaunch, 0, 1);
+        ui::postMessage(snapper.handle(), Snapper::kSnap, 0, 0);
+        fixture.settle();
+        const std::uint32_t took = kernel::tickCount() - before;
+
+        EXPECT_EQ(fixture.engine.menusBuilt, c.menusBuilt);
+        EXPECT_EQ(producer.sites, c.sites);
+        if (!c.sites.empty()) {
+            EXPECT_EQ(fixture.client->menuValue(), c.value);
+        }
+        EXPECT_EQ(CWinTSDlg::launchKind(), c.kind ? c.kind : kindBefore) << "set only by the compose and post flows";
+        if (c.pickerAnswer != kNoPicker) {
+            ASSERT_FALSE(snapper.shown.empty());
+            EXPECT_EQ(snapper.shown.front(), "== Select Image to Post ==");
+        }
+        EXPECT_EQ(fixture.root.readFile("log/compose.log"), c.composed.empty() ? "" : c.composed + "\n");
+        if (!c.composed.empty()) {
+            EXPECT_GE(took, CWinTSDlg::kSmsComposerDelayMs);
+            for (const char16_t* name : { kLaunchClass, kLaunchTo, kLaunchSubject, kLaunchText })
+                EXPECT_EQ(composeValue(name), u"") << "cleared";
+        }
+        // A media path used (given or picked) is cleared, and so is all of an SMS request.
+        const bool hadMedia = c.values.size() > 1 && c.values[1].first == kLaunchMedia;
+        const bool mediaCleared = hadMedia || c.pickerAnswer >= 0 || !c.composed.empty();
+        EXPECT_EQ(composeValue(kLaunchMedia), mediaCleared ? u"" : u"(none)");
+        EXPECT_EQ(fixture.dialog->exists(), !c.closed);
+        fixture.engine.menu = nullptr;
+        snapper.destroy();
+    }
+}
+
+TEST(WinTSDlg, ALaunchsExitCommandIsUsedOnce)
+{
+    DialogFixture fixture;
+    registryWrite(kLaunchSection, kLaunchExitCommand, u"\\windows\\x a b");
+    ui::postMessage(fixture.dialog->handle(), kMsgLaunch, 0, 1);
+    fixture.settle();
+    EXPECT_EQ(fixture.dialog->exitCommand(), u"\\windows\\x a b");
+    EXPECT_EQ(composeValue(kLaunchExitCommand), u"");
+    ui::postMessage(fixture.dialog->handle(), kMsgLaunch, 0, 1);
+    fixture.settle();
+    EXPECT_EQ(fixture.dialog->exitCommand(), u"");
 }
 
 TEST(WinTSDlg, ARefusedSystemCheckShowsItsTextAndEndsTheProgram)

@@ -3,12 +3,15 @@
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/ScreenDriver.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/ui/ScriptedEngine.h"
+#include "ui/LaunchRequest.h"
 #include "ui/WinTS.h"
 #include "ui/WinTSDlg.h"
 #include "ui/WinTSMessages.h"
+#include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +217,46 @@ TEST(WinTS, ARequestBetweenTheDialogsCloseAndItsDeletionGetsANewDialog)
     EXPECT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
         return std::int64_t { fixture.app->application() && fixture.app->application()->exists() };
     }).value_or(0));
+}
+
+// A configure launch opens the cool-sites menu; the end key ends it and the
+// dialog closes; a launch while it is open ends it as Cancel would and
+// comes again once the dialog has gone.
+TEST(WinTS, TheConfigurationMenuEndsByItsEndKeyOrByTheNextLaunch)
+{
+    AppFixture fixture(5000);
+    registryWrite(kLaunchSection, kLaunchClass, u"IPM.SMSText.Post2Service");
+    registryWrite(kLaunchSection, kLaunchTo, u"Configure");
+    const ui::WindowHandle hidden = fixture.app->hiddenWindow();
+    ui::ScreenDriver screen(fixture.app->threadId());
+    const auto menuShown = [&] {
+        const std::vector<std::string> lines = screen.activeSnapshot();
+        return !lines.empty() && lines.front() == "== Configure Tessel ==";
+    };
+
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+    ASSERT_TRUE(menuShown()) << testing::PrintToString(screen.activeSnapshot());
+    screen.key(ui::kVkF4);
+    fixture.settle();
+    EXPECT_FALSE(menuShown());
+    EXPECT_EQ(fixture.dialogWindow(), 0u) << "closed and deleted";
+
+    kernel::advanceClock(250);
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+    ASSERT_TRUE(menuShown());
+    kernel::advanceClock(250);
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+    const std::string log = fixture.log();
+    EXPECT_EQ(countOf(log, "OnLaunchExit"), 1);
+    EXPECT_EQ(countOf(log, "Send Pending Action"), 1);
+    EXPECT_EQ(countOf(log, "OnLaunchCommand"), 3);
+    EXPECT_TRUE(menuShown()) << "open again for the launch that ended it";
+    screen.key(ui::kVkF4);
+    fixture.settle();
+    EXPECT_EQ(fixture.dialogWindow(), 0u);
 }
 
 } // namespace
