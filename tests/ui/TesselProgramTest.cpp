@@ -130,6 +130,28 @@ TEST(TesselProgram, OnTheDemoRootTheStartScreenListsItsShortcuts)
     EXPECT_EQ(tmux.exitStatus(), "0\n");
 }
 
+// The start screen's Compose shortcut runs the real launcher, whose request
+// the running program turns into its compose option; the flow's screen is
+// not built yet, so the program is back at the start screen afterwards.
+TEST(TesselProgram, TheComposeShortcutHandsItsRequestToTheRunningProgram)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TempDeviceRoot root;
+    writeDemoRoot(root);
+    TmuxSession tmux(root, kTessel);
+    tmux.await("== Start ==");
+    tmux.keys("Enter");
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs") == std::string::npos
+           && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_NE(root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs"), std::string::npos)
+        << root.readFile("log/ui.log");
+    EXPECT_NE(tmux.await("== Start ==", true).find("* Compose"), std::string::npos);
+    tmux.keys("C-c");
+    EXPECT_EQ(tmux.exitStatus(), "0\n");
+}
+
 // tessel in its window under Xvfb on the demo root: the captured window
 // equals the newest PNG snapshot, before and after Down moves the start
 // screen's selection; closing the window ends the program with 0.
