@@ -104,7 +104,7 @@ CVXLMessageViewJob::CVXLMessageViewJob(int typeId, std::uint32_t location, const
     , last_ { last[0], last[1] }
 {
     for (CVXLEvent* member :
-        std::initializer_list<CVXLEvent*> { &open_, &reads_[0], &reads_[1], &delete_, &save_, &forward_, &timer_ })
+        std::initializer_list<CVXLEvent*> { &opens_[0], &opens_[1], &reads_[0], &reads_[1], &delete_, &save_, &forward_, &timer_ })
         member->setHeapAllocated(false);
     layout_.setNavigator(&navigator_);
     layout_.setLinkFlag(&link_);
@@ -134,6 +134,7 @@ std::int32_t CVXLMessageViewJob::onFinished()
     navigator_.detach();
     view_ = nullptr;
     presentation_.clear();
+    ownParts_.clear();
     parts_.clear();
     item_.reset();
     return state;
@@ -189,12 +190,13 @@ CVXLString CVXLMessageViewJob::messageId() const
 void CVXLMessageViewJob::sendOpen(std::uint32_t mode)
 {
     parts_.assign(partCount_, CVXLHeaderMap());
-    open_.messageId = messageId();
-    open_.partCount = partCount_;
-    open_.partArray = parts_.data();
-    open_.fromNetwork = mode;
-    open_.chargeAccepted = static_cast<std::uint8_t>(mode);
-    post(target(), &open_);
+    CMessageOpenRequest& open = opens_[mode ? 1 : 0];
+    open.messageId = messageId();
+    open.partCount = partCount_;
+    open.partArray = parts_.data();
+    open.fromNetwork = mode;
+    open.chargeAccepted = static_cast<std::uint8_t>(mode);
+    post(target(), &open);
 }
 
 int CVXLMessageViewJob::smilPart() const
@@ -219,7 +221,8 @@ int CVXLMessageViewJob::findPart(const CVXLString& source) const
         }
         return -1;
     }
-    for (std::uint32_t i = 0; i < parts_.size(); ++i) {
+    // An empty source names no part, not the first part without a location.
+    for (std::uint32_t i = 0; source.length() && i < parts_.size(); ++i) {
         if (headerOf(parts_[i], "Content-Location") == source || headerOf(parts_[i], "X-QV-DRM-Content-Location") == source)
             return static_cast<int>(i);
     }
@@ -246,7 +249,8 @@ void CVXLMessageViewJob::buildSingleSlide()
     if (!slide)
         return;
     std::uint32_t position = 0;
-    for (const CVXLHeaderMap& part : parts_) {
+    for (std::uint32_t index = 0; index < parts_.size(); ++index) {
+        const CVXLHeaderMap& part = parts_[index];
         const CVXLString& type = headerOf(part, "Content-Type");
         std::int32_t kind = -1;
         if (matchesPattern("^[ \t]*image(.*)", type))
@@ -267,6 +271,8 @@ void CVXLMessageViewJob::buildSingleSlide()
         medium->src = id.length() ? CVXLString("cid:") + bareId(id) : headerOf(part, "Content-Location");
         if (!slide->addMedia(medium))
             delete medium;
+        else
+            ownParts_.push_back({ medium, static_cast<int>(index) });
     }
     // Counted, unlike a slide the SMIL part never had: the screen shows one slide of one.
     if (!presentation_.appendSlide(slide, true))
@@ -319,7 +325,13 @@ CVXLMessageViewJob::Next CVXLMessageViewJob::readNextMedium()
         return Next::Done;
     reading_ = static_cast<const CVXLSmilMedia*>(medium_->object);
     medium_ = medium_->next;
-    const int part = findPart(reading_->src);
+    int part = -1;
+    for (const auto& [medium, index] : ownParts_) {
+        if (medium == reading_)
+            part = index;
+    }
+    if (part < 0)
+        part = findPart(reading_->src);
     if (part < 0) {
         VXL_LOG_INFO("message view: no part of %s for \"%s\"", messageId().c_str(), reading_->src.c_str());
         return Next::Missing;
@@ -477,6 +489,7 @@ CVXLHsmState CVXLMessageViewJob::Top(const CVXLEvent* e)
         layout_.setMediaView(visual);
         layout_.setLoading(true);
         presentation_.clear();
+        ownParts_.clear();
         save_.kind = kSaveLocation;
         link_ = 0;
         shown_ = 0;
@@ -548,7 +561,7 @@ CVXLHsmState CVXLMessageViewJob::Opening(const CVXLEvent* e)
             return handled();
         }
         stopChild();
-        if (reply_->result() == kResultMessageNotStored) {
+        if (reply_->result() == kResultMessageNotStored || reply_->result() == kResultDataComplete) {
             // Fetched whole and still no part to give: the message has none.
             VXL_LOG_INFO("message view: %s holds no parts", messageId().c_str());
             return fail(kErrorPartMissing);
@@ -589,7 +602,12 @@ CVXLHsmState CVXLMessageViewJob::Loading(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
+        // The entry may not change state: a slide with nothing to read, or
+        // whose first part is missing, goes on from its own signal.
         startSlide();
+        postSignal(kSignalLoadNext);
+        return handled();
+    case kSignalLoadNext:
         break;
     case kSignalSucceeded:
         takeMedium(*reply_);

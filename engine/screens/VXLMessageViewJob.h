@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CVXLHeaderMap;
@@ -58,6 +59,8 @@ public:
     static constexpr std::int32_t kSignalViewMedia = 133;
     static constexpr std::int32_t kSignalKeyBack = 118;
     static constexpr std::int32_t kSignalKeyExit = 117;
+    // The next medium of the slide is to be read.
+    static constexpr std::int32_t kSignalLoadNext = 130;
 
     static constexpr std::int32_t kEndBack = 8;
     static constexpr std::int32_t kEndExit = 9;
@@ -167,7 +170,9 @@ private:
     int smilIndex_ = -1;
     std::uint32_t partCount_ = 0;
     std::vector<CVXLHeaderMap> parts_;
-    CMessageOpenRequest open_ { kReplyOpen };
+    // The first open and its retry: the retry is sent while the first's
+    // reply is still in hand.
+    CMessageOpenRequest opens_[2] { CMessageOpenRequest(kReplyOpen), CMessageOpenRequest(kReplyOpen) };
     CMessageReadRequest reads_[2] { CMessageReadRequest(kReplyRead), CMessageReadRequest(kReplyRead) };
     CMessageReadRequest* read_ = &reads_[1];
     CMessageItemRequest delete_ { kReplyDelete };
@@ -177,6 +182,10 @@ private:
     CMessageServiceJob service_;
     CVXLSmilPresentation presentation_;
     CVXLSlideNavigator navigator_ { true };
+    // The media of a presentation built without SMIL and the parts they were
+    // made from: a part may have neither an id nor a location, or share
+    // its location with another.
+    std::vector<std::pair<const CVXLSmilMedia*, int>> ownParts_;
     CVXLSlideView* view_ = nullptr;
     const CVXLList::Node* medium_ = nullptr;
     const CVXLSmilMedia* reading_ = nullptr;

@@ -302,36 +302,64 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
     ViewRig rig;
     ASSERT_TRUE(rig.startWith({ { "N1", messageFile(rig.root, "no-smil", "no-smil.eml") },
         { "E1", messageFile(rig.root, "empty", "empty.eml") },
-        { "S1", messageFile(rig.root, "no-slides", "no-slides.eml") } }));
+        { "S1", messageFile(rig.root, "no-slides", "no-slides.eml") },
+        { "M1", messageFile(rig.root, "missing", "missing.eml") },
+        { "B1", messageFile(rig.root, "empty-slide", "empty-slide.eml") } }));
     struct Case {
         const char* id;
         const char* sender;
         std::int32_t error; // 0: the view shows
+        std::function<void(CVXLMessageViewJob&)> check;
     };
     // E1 has no parts: the store's open fails with 76, the open asked again
-    // of the inbound manager fails the same way, and the view shows 63.
+    // of the inbound manager fetches the message and finds none, and the
+    // view shows 63.
     const Case cases[] = {
-        { "N1", "+15550101", 0 },
-        { "E1", "+15550202", 63 },
-        { "S1", "+15550303", 62 },
+        { "N1", "+15550101", 0,
+            [&](CVXLMessageViewJob& view) {
+                CVXLLayoutMessageView& layout = view.layout();
+                EXPECT_EQ(regionsText(view.presentation()), "0:0 1:50");
+                EXPECT_EQ(layout.slideCount(), 1);
+                EXPECT_EQ(layout.position(), 1);
+                ASSERT_EQ(layout.elementCount(), 2u);
+                ASSERT_TRUE(layout.elementAt(0)->medium() && layout.elementAt(1)->medium());
+                EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/jpeg");
+                EXPECT_STREQ(layout.elementAt(1)->medium().get()->getMimeType().c_str(), "image/gif");
+                EXPECT_EQ(std::string(layout.slideText().c_str()), "Two pictures");
+                EXPECT_NE(rig.topText().find("-menu Next Slide, -menu Previous Slide"), std::string::npos)
+                    << rig.topText();
+            } },
+        { "E1", "+15550202", 63, {} },
+        { "S1", "+15550303", 62, {} },
+        // The slide's only picture names a part the message does not have.
+        { "M1", "+15550404", 63, {} },
+        // A slide with nothing to read is shown as it is.
+        { "B1", "+15550505", 0,
+            [&](CVXLMessageViewJob& view) {
+                CVXLLayoutMessageView& layout = view.layout();
+                EXPECT_EQ(layout.slideCount(), 2);
+                EXPECT_EQ(layout.position(), 1);
+                EXPECT_EQ(layout.duration(), 2000);
+                EXPECT_EQ(layout.elementCount(), 0u);
+                ASSERT_TRUE(rig.press("Next Slide"));
+                EXPECT_EQ(layout.position(), 2);
+                ASSERT_EQ(layout.elementCount(), 1u);
+                ASSERT_TRUE(rig.press("Next Slide"));
+                EXPECT_EQ(layout.position(), 1);
+                EXPECT_EQ(layout.elementCount(), 0u);
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         ASSERT_TRUE(rig.receive(c.id, std::string("%2B") + (c.sender + 1))) << rig.relay.log();
         CVXLMessageViewJob* view = rig.openFromThread(c.sender);
+        ASSERT_NE(view, nullptr) << rig.topText();
+        // An open the store cannot answer goes again to the relay.
+        ASSERT_TRUE(rig.follow([&] { return view->isViewing() || (rig.top() && rig.top()->asError()); }, 30000))
+            << rig.topText();
         if (c.error == 0) {
-            ASSERT_NE(view, nullptr) << rig.topText();
-            CVXLLayoutMessageView& layout = view->layout();
-            ASSERT_EQ(rig.top(), &layout) << rig.topText();
-            EXPECT_EQ(regionsText(view->presentation()), "0:0 1:50");
-            EXPECT_EQ(layout.slideCount(), 1);
-            EXPECT_EQ(layout.position(), 1);
-            ASSERT_EQ(layout.elementCount(), 2u);
-            ASSERT_TRUE(layout.elementAt(0)->medium() && layout.elementAt(1)->medium());
-            EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/jpeg");
-            EXPECT_STREQ(layout.elementAt(1)->medium().get()->getMimeType().c_str(), "image/gif");
-            EXPECT_EQ(std::string(layout.slideText().c_str()), "Two pictures");
-            EXPECT_NE(rig.topText().find("-menu Next Slide, -menu Previous Slide"), std::string::npos) << rig.topText();
+            ASSERT_EQ(rig.top(), &view->layout()) << rig.topText();
+            c.check(*view);
             ASSERT_TRUE(rig.press("Back"));
         } else {
             CVXLLayout* top = rig.top();
@@ -342,6 +370,89 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
             ASSERT_TRUE(rig.press("Back")) << rig.topText();
         }
         // Back in the thread's messages, then out to the thread list and out.
+        ASSERT_NE(dynamic_cast<CVXLMessageListJob*>(rig.currentJob()), nullptr) << rig.topText();
+        ASSERT_TRUE(rig.press("Back"));
+        ASSERT_TRUE(rig.press("Back"));
+        EXPECT_TRUE(rig.client->getProducer().isIdle());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A charged message is stored as its preview until the user accepts the
+// charge: the view shows the charge first (mode 23); Continue opens it, the
+// store has only the preview (76), and the open goes again through the
+// inbound manager, which fetches the whole message under a progress bar.
+// Its parts have neither a Content-Id nor a Content-Location, so each medium
+// of its one slide reads the part it was made from. Back on the charge
+// leaves the message at the relay.
+TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAccepted)
+{
+    ViewRig rig;
+    ASSERT_TRUE(rig.startWith({ { "C1", messageFile(rig.root, "bare", "c1.eml") },
+        { "C2", messageFile(rig.root, "bare", "c2.eml") } }));
+    rig.dismissArrivals = false;
+    struct Case {
+        const char* id;
+        const char* sender;
+        const char* answer;
+    };
+    const Case cases[] = {
+        { "C1", "+15550101", "Continue" },
+        { "C2", "+15550202", "Back" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ASSERT_TRUE(rig.receive(c.id, std::string("%2B") + (c.sender + 1) + "&charge=Costs%201%20dollar"))
+            << rig.relay.log();
+        // The arrival's summary is read from the preview.
+        ASSERT_NE(rig.currentJob(), nullptr);
+        EXPECT_EQ(rig.currentJob()->typeId(), 28);
+        ASSERT_NE(rig.top(), nullptr);
+        EXPECT_EQ(rig.top()->asError(), nullptr) << rig.topText();
+        rig.dismissArrivalNotice();
+
+        CVXLMessageViewJob* view = rig.openFromThread(c.sender);
+        ASSERT_NE(view, nullptr) << rig.topText();
+        CVXLLayoutInformation* notice = rig.top() ? rig.top()->asInformation() : nullptr;
+        ASSERT_NE(notice, nullptr) << rig.topText();
+        EXPECT_EQ(notice->mode(), CVXLLayoutInformation::kModeConfirmDraft);
+        EXPECT_EQ(std::string(notice->message().c_str()), "Costs 1 dollar");
+        const std::size_t asked = testLines(rig.relay.log()).size();
+        // Only the preview was fetched.
+        EXPECT_NE(rig.relay.log().find(std::string("GET /msg/") + c.id), std::string::npos);
+        EXPECT_NE(testLines(rig.relay.log()).back().find("&thumbnail=true"), std::string::npos) << rig.relay.log();
+        ASSERT_TRUE(rig.press(c.answer));
+
+        if (std::string(c.answer) == "Back") {
+            ASSERT_NE(dynamic_cast<CVXLMessageListJob*>(rig.currentJob()), nullptr) << rig.topText();
+            EXPECT_EQ(testLines(rig.relay.log()).size(), asked) << rig.relay.log();
+        } else {
+            bool progress = false;
+            ASSERT_TRUE(rig.follow([&] {
+                progress = progress || (rig.top() && rig.top()->layoutType() == kLayoutProgressBar);
+                return view->isViewing() || (rig.top() && rig.top()->asError());
+            }, 30000)) << rig.relay.log();
+            EXPECT_TRUE(progress);
+            ASSERT_TRUE(view->isViewing()) << rig.topText();
+            const std::vector<std::string> lines = testLines(rig.relay.log());
+            ASSERT_EQ(lines.size(), asked + 1) << rig.relay.log();
+            EXPECT_NE(lines.back().find(std::string("GET /msg/") + c.id + "?from="), std::string::npos) << lines.back();
+            EXPECT_EQ(lines.back().find("thumbnail"), std::string::npos) << lines.back();
+
+            CVXLLayoutMessageView& layout = view->layout();
+            ASSERT_EQ(rig.top(), &layout) << rig.topText();
+            EXPECT_EQ(regionsText(view->presentation()), "0:0 1:50");
+            EXPECT_EQ(layout.slideCount(), 1);
+            ASSERT_EQ(layout.elementCount(), 2u);
+            ASSERT_TRUE(layout.elementAt(0)->medium() && layout.elementAt(1)->medium());
+            EXPECT_STREQ(layout.elementAt(0)->medium().get()->getMimeType().c_str(), "image/jpeg");
+            EXPECT_STREQ(layout.elementAt(1)->medium().get()->getMimeType().c_str(), "image/gif");
+            EXPECT_EQ(std::string(layout.slideText().c_str()), "Nameless parts");
+            ASSERT_TRUE(rig.press("Back"));
+        }
         ASSERT_NE(dynamic_cast<CVXLMessageListJob*>(rig.currentJob()), nullptr) << rig.topText();
         ASSERT_TRUE(rig.press("Back"));
         ASSERT_TRUE(rig.press("Back"));

@@ -10,6 +10,12 @@ KIND is one of:
               holding an http link
   no-smil     two pictures and a text, no SMIL part
   no-slides   a SMIL part with a layout but no par or seq, and a picture
+  empty-slide a SMIL part whose first slide is empty and whose second shows
+              a picture
+  missing     a SMIL part whose slide names a picture by a Content-ID that
+              no part has
+  bare        two pictures and a text, no SMIL part, and no part has a
+              Content-ID or a Content-Location
   empty       no parts at all
 """
 import argparse
@@ -48,6 +54,8 @@ SLIDES_SMIL = """<smil xmlns="http://www.w3.org/2001/SMIL20/Language">
 </smil>
 """
 
+EMPTY_SLIDE_SMIL = """<smil><body><par dur="2s"></par><par><img src="cid:pic1@tessel"/></par></body></smil>"""
+MISSING_SMIL = """<smil><body><par><img src="cid:nowhere@tessel"/></par></body></smil>"""
 NO_SLIDES_SMIL = """<smil><head><layout><region id="Image"/></layout></head><body></body></smil>"""
 
 LINK_TEXT = "See http://example.com/album?id=7 for more"
@@ -87,6 +95,12 @@ def build(kind, args):
         parts = [part("image/jpeg", JPEG, None, "one.jpg"),
                  part("text/plain", "Two pictures", None, "note.txt"),
                  part("image/gif", GIF, None, "two.gif")]
+    elif kind in ("empty-slide", "missing"):
+        smil = EMPTY_SLIDE_SMIL if kind == "empty-slide" else MISSING_SMIL
+        parts = [part("application/smil", smil, "smil@tessel", "smil.xml"),
+                 part("image/jpeg", JPEG, "pic1@tessel", "one.jpg")]
+    elif kind == "bare":
+        parts = [part("image/jpeg", JPEG), part("text/plain", "Nameless parts"), part("image/gif", GIF)]
     elif kind == "no-slides":
         parts = [part("application/smil", NO_SLIDES_SMIL, "smil@tessel", "smil.xml"),
                  part("image/jpeg", JPEG, "pic1@tessel", "one.jpg")]
@@ -101,7 +115,7 @@ def build(kind, args):
 def main():
     import email.encoders  # noqa: F401 (used by part)
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("kind", choices=["slides", "no-smil", "no-slides", "empty"])
+    parser.add_argument("kind", choices=["slides", "no-smil", "no-slides", "empty-slide", "missing", "bare", "empty"])
     parser.add_argument("file")
     parser.add_argument("--from", dest="sender", default="+15550001111")
     parser.add_argument("--to", default="+15550002222")

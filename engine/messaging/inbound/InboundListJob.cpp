@@ -134,7 +134,9 @@ void CInboundListJob::readNextListed()
 
 void CInboundListJob::onListedRead(CVXLEvent* reply)
 {
-    if (reply->result() != kResultSucceeded)
+    // A message stored as its preview ends before its message headers: its
+    // summary is there all the same.
+    if (reply->result() != kResultSucceeded && reply->result() != kResultDataComplete)
         return fail(reply->result(), reply->resultText());
     auto* list = static_cast<CMessageBoxListRequest*>(held_);
     if (list->summaries) {
