@@ -25,6 +25,10 @@ constexpr struct {
     { kLayoutActionExit, CVXLMessageSummaryJob::kSignalKeyExit },
 };
 
+// An arrival names the store's box of the message: the premium inbox's
+// messages are in box 2 (the premium location's value is 4).
+constexpr std::uint32_t kPremiumStoreBox = 2;
+
 // The summary box that holds a stored message of any kind.
 constexpr std::uint32_t kAnyStoredKind = 5;
 
@@ -251,7 +255,7 @@ CVXLHsmState CVXLMessageSummaryJob::Summary(const CVXLEvent* e)
     switch (signalOf(e)) {
     case kSignalView:
         releaseLayout();
-        notifyOwner(kind_ == 4 ? kEndViewPremium : kEndViewInbox);
+        notifyOwner(kind_ == 4 || kind_ == kPremiumStoreBox ? kEndViewPremium : kEndViewInbox);
         return transition(&CVXLMessageSummaryJob::WaitingForProgram);
     case kSignalDelete:
         startChild43();

@@ -5,6 +5,7 @@
 // slide by the real message view job; what it sends is read at the relay by
 // tshark, what it deletes from the device root by tests/peers/msgstore.py.
 #include "engine/core/settings/VXLConfigItem.h"
+#include "engine/messaging/premium/PremiumInboxManager.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLInfoMessageTable.h"
@@ -23,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -458,6 +461,112 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
         ASSERT_TRUE(rig.press("Back"));
         EXPECT_TRUE(rig.client->getProducer().isIdle());
     }
+}
+
+} // namespace
+
+namespace {
+
+// A premium message is viewed by job 32 from its arrival summary: the
+// premium inbox's view (state 8, "Inbox"), whose requests go to the premium
+// inbox, which marks the message read in its group on the open.
+TEST(VXLClientMessageViewRoad, APremiumMessageIsOpenedThroughThePremiumInbox)
+{
+    ViewRig rig;
+    ASSERT_TRUE(rig.startWith({ { "P1", messageFile(rig.root, "slides", "p1.eml") } }));
+    rig.dismissArrivals = false;
+    CVXLClient& client = *rig.client;
+    const std::string premium = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
+                                "%20priority%3D%225%22%2F%3E";
+    ASSERT_TRUE(rig.receive("P1", "%2B15550101" + premium)) << rig.relay.log();
+    const CVXLString sports("Sports");
+    ASSERT_EQ(client.getPremiumInboxManager().unreadCount(sports), 1u);
+    ASSERT_NE(rig.currentJob(), nullptr);
+    ASSERT_EQ(rig.currentJob()->typeId(), 28) << rig.topText();
+    ASSERT_TRUE(rig.press("View")) << rig.topText();
+    for (int guard = 0; guard < 3 && rig.currentJob() && rig.currentJob()->typeId() == kRegistrationCheckJob; ++guard) {
+        rig.pool->script.push_back({ 10, {} });
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+        rig.run();
+    }
+    auto* view = dynamic_cast<CVXLMessageViewJob*>(rig.currentJob());
+    ASSERT_NE(view, nullptr) << rig.topText();
+    EXPECT_EQ(view->typeId(), 32);
+    ASSERT_TRUE(rig.follow([&] { return view->isViewing() || (rig.top() && rig.top()->asError()); }, 30000));
+    ASSERT_TRUE(view->isViewing()) << rig.topText();
+    CVXLLayoutMessageView& layout = view->layout();
+    EXPECT_EQ(layout.state(), 8u);
+    EXPECT_EQ(std::string(layout.getTitle().c_str()), "Inbox");
+    EXPECT_EQ(layout.slideCount(), 2);
+    ASSERT_EQ(layout.elementCount(), 1u);
+    EXPECT_EQ(std::string(layout.slideText().c_str()), "See http://example.com/album?id=7 for more");
+    EXPECT_EQ(client.getPremiumInboxManager().unreadCount(sports), 0u);
+    ASSERT_TRUE(rig.press("Exit"));
+    EXPECT_TRUE(client.getProducer().isIdle());
+}
+
+// A save the relay refuses and a delete the store cannot carry out each
+// show their error over the view: Back returns to the view, Exit ends the
+// run.
+TEST(VXLClientMessageViewRoad, AFailedSaveOrDeleteShowsItsErrorOverTheView)
+{
+    ViewRig rig;
+    ASSERT_TRUE(rig.startWith({ { "F1", messageFile(rig.root, "no-smil", "f1.eml") } }));
+    CVXLClient& client = *rig.client;
+    ASSERT_TRUE(rig.receive("F1", "%2B15550101")) << rig.relay.log();
+    const std::string stored = storedInboxIds(client);
+    ASSERT_FALSE(stored.empty());
+    ASSERT_EQ(stored.find(' '), std::string::npos) << stored;
+    struct Case {
+        const char* command;
+        const char* answer;
+        std::uint32_t error;
+    };
+    const Case cases[] = {
+        { "Save Message", "Back", 50 },
+        { "Save Message", "Exit", 50 },
+        { "Delete", "Back", 1 },
+        { "Delete", "Exit", 1 },
+    };
+    // The relay answers the save with 503; the message's file is a folder
+    // while the delete runs, which the store cannot delete as a file.
+    client.settings().setConfigString(kCfgMmscUri, rig.relay.url("/status/503").c_str());
+    CVXLString folder;
+    ASSERT_TRUE(platformHostPath(client.getMessageStore()->folder(), &folder));
+    const std::string file = std::string(folder.c_str()) + "/" + stored;
+    const std::string aside = rig.root.hostPath("aside");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " " + c.answer);
+        CVXLMessageViewJob* view = rig.openFromThread("+15550101");
+        ASSERT_NE(view, nullptr) << rig.topText();
+        ASSERT_TRUE(rig.follow([&] { return view->isViewing(); }, 30000)) << rig.topText();
+        const bool removal = std::string(c.command) == "Delete";
+        if (removal) {
+            ASSERT_EQ(std::rename(file.c_str(), aside.c_str()), 0);
+            ASSERT_EQ(::mkdir(file.c_str(), 0700), 0);
+        }
+        ASSERT_TRUE(rig.press(c.command));
+        ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asError(); }, 30000)) << rig.topText();
+        EXPECT_EQ(rig.top()->asError()->errorCode(), c.error);
+        EXPECT_EQ(rig.currentJob(), view);
+        if (removal) {
+            ASSERT_EQ(::rmdir(file.c_str()), 0);
+            ASSERT_EQ(std::rename(aside.c_str(), file.c_str()), 0);
+        }
+        ASSERT_TRUE(rig.press(c.answer));
+        if (std::string(c.answer) == "Exit") {
+            EXPECT_TRUE(client.getProducer().isIdle()) << rig.topText();
+            continue;
+        }
+        EXPECT_TRUE(view->isViewing());
+        EXPECT_EQ(rig.top(), &view->layout()) << rig.topText();
+        ASSERT_TRUE(rig.press("Back"));
+        ASSERT_TRUE(rig.press("Back"));
+        ASSERT_TRUE(rig.press("Back"));
+        EXPECT_TRUE(client.getProducer().isIdle());
+    }
+    // Neither took the message out of the lists.
+    EXPECT_EQ(storedInboxIds(client), stored);
 }
 
 } // namespace
