@@ -1,6 +1,7 @@
 // Reading a message headless on the whole engine: a message made by
 // tests/peers/mms_message.py with Python's email package is served by
-// tests/peers/mms_relay.py on 127.0.0.1, received by the inbound manager,
+// tests/peers/mms_relay.py on 127.0.0.1, pushed to the engine's push port
+// or handed to the inbound manager, received,
 // opened from the thread list by the shipped program and read slide by
 // slide by the real message view job; what it sends is read at the relay by
 // tshark, what it deletes from the device root by tests/peers/msgstore.py.
@@ -17,6 +18,7 @@
 #include "engine/screens/VXLSlideMediaItem.h"
 #include "engine/screens/VXLSmilRegion.h"
 #include "engine/screens/VXLThreadListJob.h"
+#include "platform/push/PushRouter.h"
 #include "tests/client/MessageListRoadRig.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -160,11 +162,25 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ViewRig rig;
     const std::string file = messageFile(rig.root, "slides", "slides.eml",
         std::string("--to '") + kOwnNumber + ",+15550004444' --cc '+15550005555'");
+    // The relay pushes the notification to the engine's push port.
+    tessel::push::PushRouter probe;
+    ASSERT_TRUE(probe.open(0));
+    const std::uint16_t port = probe.port();
+    probe.close();
+    rig.root.writeDeviceConf("push.port = " + std::to_string(port) + "\n");
     ASSERT_TRUE(rig.startWith({ { "V1", file } }));
     CVXLClient& client = *rig.client;
+    ASSERT_EQ(client.getWapPushSource().boundPort(), port);
     // The summary's recipients and picture count come with the preview.
-    ASSERT_TRUE(rig.receive("V1", "%2B15550101&to=%2B15550002222%3B%2B15550004444%3B%2B15550005555&images=2"))
+    const TestCommandResult pushed = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
+        "/tests/peers/mms_relay.py' push " + std::to_string(port) + " T-V1 --from +15550101 --location '"
+        + rig.relay.url("/msg/V1?from=%2B15550101&to=%2B15550002222%3B%2B15550004444%3B%2B15550005555&images=2")
+        + "'");
+    ASSERT_EQ(pushed.status, 0) << pushed.output;
+    ASSERT_TRUE(rig.follow([&] { return rig.currentJob() && rig.currentJob()->typeId() == 28 && rig.top(); }, 30000))
         << rig.relay.log();
+    EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
+    rig.dismissArrivalNotice();
 
     CVXLMessageViewJob* view = rig.openFromThread("+15550101");
     ASSERT_NE(view, nullptr) << rig.topText();
