@@ -295,6 +295,12 @@ CVXLHsmState CHTTPv2Job::ReadingHead(const CVXLEvent* e)
             closeConnection();
             return transition(&CHTTPv2Job::ClosingForNewHost);
         }
+        if (e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
+            // A broken exchange, not a connection that is down.
+            VXL_LOG_INFO("HTTP reply cut short: the peer closed inside its head");
+            fail(kResultTransactionFailed);
+            return handled();
+        }
         break;
     }
     return super(&CHTTPv2Job::WaitingForConnection);
@@ -339,6 +345,12 @@ CVXLHsmState CHTTPv2Job::ReadingBody(const CVXLEvent* e)
     case kSigFailed:
         if (framer_.endsAtClose() && e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
             ring_.postSignal(kSigExchangeDone);
+            return handled();
+        }
+        if (e->result() == static_cast<std::int32_t>(kPlatformPeerClosed)) {
+            VXL_LOG_INFO("HTTP reply cut short: the peer closed after %llu bytes of its body",
+                static_cast<unsigned long long>(bodyData_.delivered));
+            fail(kResultTransactionFailed);
             return handled();
         }
         break;

@@ -28,8 +28,11 @@ class CVXLHttpRequest;
 // 13 s for a following request to the same host and port. An exchange is
 // given up with 65 when fewer than kLowSpeedMinBytes move, sent and received
 // together, in a window of kLowSpeedWindowMs: windows follow each other from
-// the request on, so a trickle ends within two windows of its start while a
-// slow but steady transfer goes on for as long as it takes.
+// the request on, so a trickle ends within two windows of its start. A
+// steady trickle above that least still ends with 65 at the exchange's total
+// bound: kTotalBaseMs and the bytes it is known to move (the request body,
+// then the reply's Content-Length) at kSlowestBytesPerSecond, or the
+// settings' maximum while the reply's length is not known.
 class CHTTPv2Job : public CVXLHsm, public CVXLEventHandler {
 public:
     enum Signal : std::int32_t {
@@ -49,6 +52,13 @@ public:
     // 1 KB fails the first and passes the second a hundredfold.
     static constexpr std::uint32_t kLowSpeedWindowMs = 60000;
     static constexpr std::uint32_t kLowSpeedMinBytes = 1024;
+    // What an exchange may take besides its bytes (dial, heads, a pause),
+    // and the rate its known bytes are given: an eighth of that link.
+    static constexpr std::uint32_t kTotalBaseMs = 2 * kLowSpeedWindowMs;
+    static constexpr std::uint32_t kSlowestBytesPerSecond = 256;
+    // The bound of an exchange whose reply length is not known, unless the
+    // settings name another.
+    static constexpr std::uint32_t kDefaultMaxExchangeMs = 10 * 60 * 1000;
     // Interim (1xx) heads taken before a final one; more are a peer that
     // would keep the exchange busy for ever.
     static constexpr std::uint32_t kMaxInterimHeads = 16;
@@ -107,6 +117,10 @@ private:
     bool resolveTarget();
     void armWindow();
     void disarmWindow();
+    // Arms the total bound from the bytes known so far; again when the
+    // reply's head says how long its body is.
+    void armDeadline();
+    void disarmDeadline();
     bool refusedHead();
     void sendHead();
     void postSend();
@@ -146,6 +160,7 @@ private:
     CVXLCloseRequest closeRequest_;
     CVXLSimpleEvent keepAliveTimer_{kSigKeepAliveTimer};
     CVXLSimpleEvent windowTimer_{kSigTooSlow};
+    CVXLSimpleEvent deadlineTimer_{kSigTooSlow};
     CVXLByteBuffer receiveBuffer_;
     CVXLByteBuffer sendBuffer_;
     CVXLHttpResponseReader reader_;
@@ -166,6 +181,11 @@ private:
     // answered with: 24 after a stop or cancel, 65 when too slow.
     std::int32_t abortResult_ = 0;
     bool windowArmed_ = false;
+    bool deadlineArmed_ = false;
+    // The total bound passed, rather than a window with too little.
+    bool deadlinePassed_ = false;
+    // When the exchange began (the engine's tick time).
+    std::uint32_t exchangeStart_ = 0;
     // Extra bytes past the body: the connection cannot be kept.
     bool trailingGarbage_ = false;
     // The exchange runs on a kept connection and has not been sent again.

@@ -6,6 +6,8 @@
 #include "engine/transport/http/VXLHttpRequestComposer.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 
+#include <algorithm>
+
 // The HTTP job's event translation and the helpers for the longer row
 // actions; the state functions are in HTTPv2Job.cpp.
 
@@ -29,6 +31,13 @@ void CHTTPv2Job::onEvent(CVXLEvent* event)
     const bool isReply = event->kind() == kEventReply;
     std::int32_t result = event->status() == kEventCancelledByPeer ? kResultCancelled : event->result();
 
+    if (event == &deadlineTimer_) {
+        finishEvent(event);
+        deadlineArmed_ = false;
+        deadlinePassed_ = true;
+        dispatchSignal(kSigTooSlow, kResultTimedOut);
+        return;
+    }
     if (event == &windowTimer_) {
         finishEvent(event);
         windowArmed_ = false;
@@ -125,6 +134,12 @@ bool CHTTPv2Job::acceptRequest()
 {
     resetExchange();
     armWindow();
+    // A request sent again keeps the bound of its first sending.
+    if (!deadlineArmed_) {
+        exchangeStart_ = tickTime();
+        deadlinePassed_ = false;
+        armDeadline();
+    }
     if (CVXLHttpRequestComposer::hasSafeFields(*request_))
         return true;
     VXL_LOG_INFO("HTTP request refused: a header holds a line end");
@@ -138,6 +153,36 @@ void CHTTPv2Job::armWindow()
     windowArmed_ = true;
     windowBytes_ = 0;
     postDelayed(&windowTimer_, lowSpeedWindowMs_);
+}
+
+void CHTTPv2Job::armDeadline()
+{
+    disarmDeadline();
+    std::uint64_t bound = 0;
+    const bool replyLengthKnown = response_.hasFlag(CVXLHttpResponse::kFlagContentLength)
+        && !response_.hasFlag(CVXLHttpResponse::kFlagChunked);
+    const bool headRead = response_.statusCode() != 0;
+    if (headRead && !replyLengthKnown && !responseHasNoBody()) {
+        bound = settings_ && settings_->maxExchangeMs ? settings_->maxExchangeMs : kDefaultMaxExchangeMs;
+    } else {
+        std::uint64_t bytes = request_ ? request_->contentLength() : 0;
+        if (headRead && replyLengthKnown && !responseHasNoBody())
+            bytes += response_.contentLength();
+        bound = kTotalBaseMs + bytes * 1000 / kSlowestBytesPerSecond;
+    }
+    const std::uint32_t elapsed = tickTime() - exchangeStart_;
+    // A day at most: the timer counts in 32 bits.
+    const std::uint64_t left = bound > elapsed ? std::min<std::uint64_t>(bound - elapsed, 86400000u) : 0;
+    deadlineArmed_ = true;
+    postDelayed(&deadlineTimer_, static_cast<std::uint32_t>(left));
+}
+
+void CHTTPv2Job::disarmDeadline()
+{
+    if (!deadlineArmed_)
+        return;
+    deadlineArmed_ = false;
+    cancelEvent(&deadlineTimer_);
 }
 
 void CHTTPv2Job::disarmWindow()
@@ -258,8 +303,10 @@ void CHTTPv2Job::giveUp()
 {
     if (abortResult_ != 0)
         return;
-    VXL_LOG_INFO("HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes,
-        lowSpeedWindowMs_);
+    if (deadlinePassed_)
+        VXL_LOG_INFO("HTTP exchange given up: its total bound passed after %u ms", tickTime() - exchangeStart_);
+    else
+        VXL_LOG_INFO("HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes, lowSpeedWindowMs_);
     abortResult_ = kResultTimedOut;
     markCancelled();
 }
@@ -283,6 +330,7 @@ void CHTTPv2Job::answerRequest()
     resent_ = false;
     abortResult_ = 0;
     disarmWindow();
+    disarmDeadline();
     resetExchange();
 }
 
@@ -383,6 +431,8 @@ CVXLHsmState CHTTPv2Job::afterHeadAck()
     } else {
         framer_.frameUntilClose();
     }
+    // The head says how much is to come: the total bound follows it.
+    armDeadline();
     if (framer_.done()) {
         ring_.postSignal(kSigExchangeDone);
         return handled();

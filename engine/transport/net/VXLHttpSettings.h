@@ -21,4 +21,7 @@ public:
     CVXLString userName;
     CVXLString versionText = kEngineVersion;
     bool dataTrafficOff = false;
+    // The longest an HTTP exchange whose reply length is not known may take,
+    // in ms; 0 the HTTP job's own default.
+    std::uint32_t maxExchangeMs = 0;
 };
