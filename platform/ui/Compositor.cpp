@@ -131,6 +131,11 @@ void paintMenu(Canvas& canvas, const Dialog& dialog, int barTop, int width)
     canvas.fillRect(box, Brush::solid(systemColor(kColorMenu)));
     for (int i = 0; i < menu->size(); ++i) {
         const MenuItem& item = menu->items()[i];
+        if (item.separator) {
+            const int y = box.top + 1 + i * rowHeight + rowHeight / 2;
+            canvas.fillRect(Rect { box.left + 4, y, box.right - 4, y + 1 }, Brush::solid(systemColor(kColorGrayText)));
+            continue;
+        }
         std::u16string text = (item.checked ? u"\u2713 " : u"") + item.text + (item.popup ? u" \u25B8" : u"");
         paintRow(canvas, Rect { box.left + 1, box.top + 1 + i * rowHeight, box.right - 1, box.bottom }, text,
                  i == dialog.menuSelection(), !item.grayed);
@@ -175,6 +180,13 @@ Rect Compositor::openMenuRect(const Dialog& dialog, int width, int barTop)
     if (!menu)
         return Rect {};
     const int height = menuRowHeight() * menu->size() + 2;
+    if (dialog.menuAtPoint()) {
+        // A context menu opens at its point, kept on the screen above the bar.
+        const int boxWidth = width - width / 3;
+        const int left = std::clamp(dialog.menuX(), 0, std::max(0, width - boxWidth));
+        const int top = std::clamp(dialog.menuY(), 0, std::max(0, barTop - height));
+        return Rect { left, top, left + boxWidth, std::min(barTop, top + height) };
+    }
     return Rect { width / 3, std::max(0, barTop - height), width, barTop };
 }
 

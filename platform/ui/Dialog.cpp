@@ -126,13 +126,46 @@ bool Dialog::pressSoftKey(int index)
         return false;
     if (item->popup) {
         const bool wasOpen = openMenu_ == item->popup.get();
-        openMenu_ = wasOpen ? nullptr : item->popup.get();
-        menuSelection_ = wasOpen ? -1 : 0;
+        closeMenu();
+        if (!wasOpen) {
+            openMenu_ = item->popup.get();
+            menuSelection_ = openMenu_->choosable(0, 1);
+        }
         return true;
     }
-    openMenu_ = nullptr;
+    closeMenu();
     postMessage(handle(), kWmCommand, item->id, 0);
     return true;
+}
+
+void Dialog::closeMenu()
+{
+    openMenu_ = nullptr;
+    menuSelection_ = -1;
+    trackedMenu_.reset();
+    menuTarget_ = 0;
+    menuAtPoint_ = false;
+}
+
+bool Dialog::trackPopup(std::shared_ptr<Menu> popup, int x, int y, Window* target)
+{
+    if (!popup || !target || popup->choosable(0, 1) < 0)
+        return false;
+    closeMenu();
+    trackedMenu_ = std::move(popup);
+    openMenu_ = trackedMenu_.get();
+    menuSelection_ = openMenu_->choosable(0, 1);
+    menuTarget_ = target->handle();
+    menuAtPoint_ = true;
+    menuX_ = x;
+    menuY_ = y;
+    return true;
+}
+
+bool trackPopupMenu(std::shared_ptr<Menu> popup, int x, int y, Window* owner)
+{
+    auto* dialog = owner ? dynamic_cast<Dialog*>(owner->topLevel()) : nullptr;
+    return dialog && dialog->trackPopup(std::move(popup), x, y, owner);
 }
 
 bool Dialog::onKeyBeforeFocus(std::uint32_t key)
@@ -140,31 +173,35 @@ bool Dialog::onKeyBeforeFocus(std::uint32_t key)
     if (!openMenu_)
         return false;
     switch (key) {
-    case kVkDown:
-        if (menuSelection_ + 1 < openMenu_->size())
-            ++menuSelection_;
+    case kVkDown: {
+        const int next = openMenu_->choosable(menuSelection_ + 1, 1);
+        if (next >= 0)
+            menuSelection_ = next;
         return true;
-    case kVkUp:
-        if (menuSelection_ > 0)
-            --menuSelection_;
+    }
+    case kVkUp: {
+        const int next = openMenu_->choosable(menuSelection_ - 1, -1);
+        if (next >= 0)
+            menuSelection_ = next;
         return true;
+    }
     case kVkReturn: {
         MenuItem* item = openMenu_->at(menuSelection_);
-        if (!item || item->grayed)
+        if (!item || item->grayed || item->separator)
             return true;
         if (item->popup) {
             openMenu_ = item->popup.get();
-            menuSelection_ = 0;
+            menuSelection_ = openMenu_->choosable(0, 1);
             return true;
         }
-        openMenu_ = nullptr;
-        menuSelection_ = -1;
-        postMessage(handle(), kWmCommand, item->id, 0);
+        const WindowHandle target = menuTarget_ ? menuTarget_ : handle();
+        const std::uint32_t id = item->id;
+        closeMenu();
+        postMessage(target, kWmCommand, id, 0);
         return true;
     }
     case kVkEscape:
-        openMenu_ = nullptr;
-        menuSelection_ = -1;
+        closeMenu();
         return true;
     case kVkF1:
     case kVkF2:
@@ -176,7 +213,7 @@ bool Dialog::onKeyBeforeFocus(std::uint32_t key)
 
 bool Dialog::chooseMenuRow(int row)
 {
-    if (!openMenu_ || row < 0 || row >= openMenu_->size())
+    if (!openMenu_ || row < 0 || row >= openMenu_->size() || openMenu_->items()[row].separator)
         return false;
     menuSelection_ = row;
     return onKeyBeforeFocus(kVkReturn);

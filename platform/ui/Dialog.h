@@ -10,8 +10,10 @@
 // any pump). Enter and Escape that the focused control leaves become its OK
 // and cancel commands; both end a modal run by default. Its menu bar's first
 // two items are the soft keys (F1, F2): one with a popup opens it, which then
-// takes the keys (Up, Down, Enter chooses, Escape closes); a grayed item
-// cannot be chosen; a chosen item posts kWmCommand with its id. A dialog
+// takes the keys (Up, Down, Enter chooses, Escape closes); a grayed item or
+// a separator cannot be chosen; a chosen item posts kWmCommand with its id.
+// A popup tracked for a window (a context menu) opens at a point and posts
+// its command to that window instead. A dialog
 // given a template makes its controls, each at its rectangle, before its
 // onCreate runs.
 namespace tessel::ui {
@@ -53,8 +55,16 @@ public:
     // Opens the soft key with the first text and chooses the item with the
     // second, as the keys would; false when missing or grayed.
     bool chooseMenu(const std::u16string& softKey, const std::u16string& item);
-    // Chooses row `row` of the open menu (a tap on it); false when there is none.
+    // Chooses row `row` of the open menu (a tap on it); false when there is
+    // none or it is a separator.
     bool chooseMenuRow(int row);
+    // Opens popup at (x, y) of the screen; its chosen command goes to
+    // target. False for an empty popup or without a target.
+    bool trackPopup(std::shared_ptr<Menu> popup, int x, int y, Window* target);
+    // Whether the open menu was tracked at a point, and the point.
+    bool menuAtPoint() const { return menuAtPoint_; }
+    int menuX() const { return menuX_; }
+    int menuY() const { return menuY_; }
     void describe(std::vector<std::u16string>* lines) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
@@ -67,6 +77,7 @@ protected:
 
 private:
     void createTemplateItems();
+    void closeMenu();
 
     std::vector<DialogItem> template_;
     std::vector<std::unique_ptr<Window>> items_;
@@ -80,6 +91,16 @@ private:
     std::shared_ptr<Menu> menuBar_;
     Menu* openMenu_ = nullptr;
     int menuSelection_ = -1;
+    std::shared_ptr<Menu> trackedMenu_;
+    WindowHandle menuTarget_ = 0;
+    bool menuAtPoint_ = false;
+    int menuX_ = 0;
+    int menuY_ = 0;
 };
+
+// The shell's TrackPopupMenu: the popup opens over the owner's dialog at
+// (x, y) of the screen and its chosen command is posted to the owner as
+// kWmCommand. False when the owner is in no dialog or the popup is empty.
+bool trackPopupMenu(std::shared_ptr<Menu> popup, int x, int y, Window* owner);
 
 } // namespace tessel::ui

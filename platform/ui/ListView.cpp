@@ -232,6 +232,13 @@ std::int64_t ListView::notify(int code, int item)
                                 reinterpret_cast<std::int64_t>(&header));
 }
 
+std::int64_t ListView::edgeKey(std::uint32_t key)
+{
+    if (!parent())
+        return kKeyLeft;
+    return parent()->windowProc(kWmKeyDown, key, 0) == 0 ? 0 : kKeyLeft;
+}
+
 void ListView::tap(int index)
 {
     if (!select(index))
@@ -396,10 +403,14 @@ std::int64_t ListView::windowProc(std::uint32_t message, std::uint64_t wParam, s
         case kVkDown:
             if (selected_ + 1 < itemCount())
                 select(selected_ + 1);
+            else if (style_ & kEdgeKeysToParent)
+                return edgeKey(kVkDown);
             return 0;
         case kVkUp:
             if (selected_ > 0)
                 select(selected_ - 1);
+            else if (style_ & kEdgeKeysToParent)
+                return edgeKey(kVkUp);
             return 0;
         case kVkReturn:
             if (selected_ < 0)

@@ -50,7 +50,10 @@ inline constexpr unsigned kOdsFocus = 0x0010;
 class ListView : public Window {
 public:
     static constexpr const char16_t* kClassName = u"SysListView32";
-    enum Style : unsigned { kReport = 1, kIcon = 2, kCheckBoxes = 4, kOwnerDraw = 8 };
+    // kEdgeKeysToParent: Up at the first row and Down at the last (or with
+    // no rows) go to the parent as its own kWmKeyDown; the list leaves the
+    // key when the parent does.
+    enum Style : unsigned { kReport = 1, kIcon = 2, kCheckBoxes = 4, kOwnerDraw = 8, kEdgeKeysToParent = 16 };
 
     bool create(Window* parent, int controlId, unsigned style);
     bool create(Window* parent, int controlId, unsigned style, const Rect& rect);
@@ -110,6 +113,8 @@ private:
         int image = -1;
     };
     std::int64_t notify(int code, int item);
+    // A key at the list's edge, handed to the parent with kEdgeKeysToParent.
+    std::int64_t edgeKey(std::uint32_t key);
     // Moves the first row shown so that item is in view, then syncScroll.
     void keepVisible(int item);
     // Holds the first row inside the rows and tells the scroll info.

@@ -6,8 +6,9 @@
 #include <vector>
 
 // A menu: items with a command id and a text, grayed or checked, each
-// possibly opening a popup of its own. A dialog's menu bar shows its first
-// two top-level items as the soft keys.
+// possibly opening a popup of its own, and separators (a line between
+// groups that cannot be chosen). A dialog's menu bar shows its first two
+// top-level items as the soft keys.
 namespace tessel::ui {
 
 class Menu;
@@ -18,12 +19,17 @@ struct MenuItem {
     bool grayed = false;
     bool checked = false;
     std::shared_ptr<Menu> popup;
+    bool separator = false;
 };
 
 class Menu {
 public:
     Menu& add(std::uint32_t id, const std::u16string& text, bool grayed = false);
     Menu& addPopup(const std::u16string& text, std::shared_ptr<Menu> popup);
+    Menu& addSeparator();
+    // The first item at or after from (before it when step is -1) that can
+    // be chosen; -1 when none.
+    int choosable(int from, int step) const;
     // Null when no item has that text (or index).
     MenuItem* find(const std::u16string& text);
     MenuItem* at(int index);

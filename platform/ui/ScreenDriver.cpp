@@ -140,6 +140,21 @@ void ScreenDriver::tap(int x, int y)
         settle();
 }
 
+void ScreenDriver::hold(int x, int y)
+{
+    const auto routed = callOnThreadWithin(thread_, kCallBoundMs, [&] {
+        Window* top = topmost();
+        Window* target = top ? shownAt(*top, x, y) : nullptr;
+        if (target)
+            postMessage(target->handle(), kWmContextMenu, target->handle(),
+                        (static_cast<std::int64_t>(y & 0xFFFF) << 16) | (x & 0xFFFF));
+        return std::int64_t(0);
+    });
+    busy_ = !routed;
+    if (settles_)
+        settle();
+}
+
 void ScreenDriver::advance(std::uint32_t ms)
 {
     kernel::advanceClock(ms);

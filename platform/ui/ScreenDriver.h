@@ -36,6 +36,10 @@ public:
     // soft key, on an open menu its entry, else button down and up to the
     // deepest window drawn there (in its client coordinates).
     void tap(int x, int y);
+    // A tap held at (x, y): the deepest window drawn there gets
+    // kWmContextMenu (wParam its handle, lParam y << 16 | x of the screen),
+    // which a control passes on to its parent.
+    void hold(int x, int y);
     // Moves the driven clock on.
     void advance(std::uint32_t ms);
     // Waits (bounded, real time) until the thread has nothing left to do;

@@ -52,6 +52,10 @@ void addMenus(const Dialog& dialog, bool softKeys, std::vector<std::string>* out
         out->push_back("menu:");
         for (int i = 0; i < open->size(); ++i) {
             const MenuItem& item = open->items()[i];
+            if (item.separator) {
+                out->push_back("    ----");
+                continue;
+            }
             std::string line = i == dialog.menuSelection() ? "  > " : "    ";
             line += (item.checked ? "[x] " : "") + kernel::wideToUtf8(item.text);
             if (item.grayed)

@@ -306,6 +306,9 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
     case kWmKeyDown:
     case kWmChar:
         return kKeyLeft;
+    case kWmContextMenu:
+        // A control leaves its context menu to its parent.
+        return parent_ ? parent_->windowProc(message, wParam, lParam) : 0;
     default:
         return 0;
     }
