@@ -47,6 +47,8 @@ public:
     void move(const ui::Rect& bounds);
 
     const std::vector<Link>& links() const { return links_; }
+    // The HTML the control was last given.
+    const std::u16string& source() const { return source_; }
     int focusedLink() const { return focusedLink_; }
     std::uint32_t backgroundColor() const { return background_; }
     int layoutHeight() const;
