@@ -15,6 +15,9 @@
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/Layouts/WinTSLayoutChoiceSelection.h"
+#include "ui/Layouts/WinTSLayoutError.h"
+#include "ui/Layouts/WinTSLayoutInformation.h"
 #include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutProgressBar.h"
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
@@ -143,6 +146,12 @@ CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t type, tessel::ui
                                                   const WinTSDialogLink& link)
 {
     switch (type) {
+    case kLayoutChoiceSelection:
+        return new CWinTSLayoutChoiceSelection(layout, link);
+    case kLayoutError:
+        return new CWinTSLayoutError(layout, link);
+    case kLayoutInformation:
+        return new CWinTSLayoutInformation(layout, link);
     case kLayoutMenuList:
         return new CWinTSLayoutMenuList(layout, link);
     case kLayoutProgressBar:

@@ -36,9 +36,14 @@ public:
     std::uint32_t getItemCount() const { return items_.count(); }
     const CVXLString& titleText() const { return title_; }
     void setTitleText(const CVXLString& title) { title_ = title; }
+    // Seconds after which the screen continues by itself (the low 16 bits
+    // count; 0: never).
+    std::uint32_t timeout() const { return timeout_; }
+    void setTimeout(std::uint32_t seconds) { timeout_ = seconds; }
 
 private:
     CVXLPtrArray items_;
     CVXLString title_;
     std::int32_t selected_ = 0;
+    std::uint32_t timeout_ = 0;
 };

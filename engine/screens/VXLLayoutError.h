@@ -27,6 +27,13 @@ public:
     void setErrorCode(std::uint32_t code);
     // After setErrorCode, when a result text is to be shown instead.
     void setErrorText(const CVXLString& text);
+    // An error the table does not explain, given whole.
+    void setError(char errorClass, std::uint32_t code, const CVXLString& message)
+    {
+        class_ = static_cast<std::uint32_t>(static_cast<unsigned char>(errorClass));
+        code_ = code;
+        message_ = message;
+    }
 
     const CVXLString& messageText() const { return message_; }
     char errorClass() const { return static_cast<char>(class_); }
