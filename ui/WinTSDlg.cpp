@@ -16,6 +16,7 @@
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
 #include "ui/Layouts/WinTSLayoutChoiceSelection.h"
+#include "ui/Layouts/WinTSLayoutContactChooser.h"
 #include "ui/Layouts/WinTSLayoutError.h"
 #include "ui/Layouts/WinTSLayoutInformation.h"
 #include "ui/Layouts/WinTSLayoutMenuList.h"
@@ -148,6 +149,8 @@ CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t type, tessel::ui
     switch (type) {
     case kLayoutChoiceSelection:
         return new CWinTSLayoutChoiceSelection(layout, link);
+    case kLayoutContactChooser:
+        return new CWinTSLayoutContactChooser(layout, link);
     case kLayoutError:
         return new CWinTSLayoutError(layout, link);
     case kLayoutInformation:

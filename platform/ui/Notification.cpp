@@ -49,11 +49,51 @@ Notification* Notification::current()
     return tNotification.get();
 }
 
+namespace {
+
+// The character of the entity at text[at] ("&amp;", "&lt;", "&gt;",
+// "&quot;", "&#39;" and the like) appended to out; the index after it. Any
+// other "&" stands for itself.
+std::size_t decodeEntity(const std::u16string& text, std::size_t at, std::u16string* out)
+{
+    struct Named {
+        const char16_t* name;
+        char16_t c;
+    };
+    static constexpr Named kNamed[] = { { u"&amp;", u'&' }, { u"&lt;", u'<' }, { u"&gt;", u'>' },
+                                        { u"&quot;", u'"' }, { u"&apos;", u'\'' } };
+    for (const Named& named : kNamed) {
+        const std::u16string_view name(named.name);
+        if (text.compare(at, name.size(), name) == 0) {
+            out->push_back(named.c);
+            return at + name.size();
+        }
+    }
+    if (at + 2 < text.size() && text[at + 1] == u'#') {
+        std::size_t p = at + 2;
+        std::uint32_t value = 0;
+        while (p < text.size() && p < at + 8 && text[p] >= u'0' && text[p] <= u'9')
+            value = value * 10 + static_cast<std::uint32_t>(text[p++] - u'0');
+        if (p > at + 2 && p < text.size() && text[p] == u';' && value > 0 && value < 0xD800) {
+            out->push_back(static_cast<char16_t>(value));
+            return p + 1;
+        }
+    }
+    out->push_back(u'&');
+    return at + 1;
+}
+
+} // namespace
+
 std::u16string Notification::plainText(const std::u16string& html)
 {
     std::u16string text;
     std::size_t i = 0;
     while (i < html.size()) {
+        if (html[i] == u'&') {
+            i = decodeEntity(html, i, &text);
+            continue;
+        }
         if (html[i] != u'<') {
             text += html[i++];
             continue;

@@ -23,7 +23,8 @@ public:
     // The calling thread's notification, or null.
     static Notification* current();
 
-    // The text as shown: tags dropped, "<br>" a line break.
+    // The text as shown: tags dropped, "<br>" a line break, entities as
+    // their characters.
     static std::u16string plainText(const std::u16string& html);
 
     const std::u16string& softKey() const { return softKey_; }

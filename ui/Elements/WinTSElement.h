@@ -63,6 +63,8 @@ public:
     void NotifyEdited();
     // Posts the new height when it differs from the one posted last.
     void PostHeight(int height);
+    // The next PostHeight posts whatever the height.
+    void ForgetPostedHeight() { postedHeight_ = -1; }
 
     const std::u16string& className() const { return className_; }
     CVXLElement* element() const { return element_; }
