@@ -14,11 +14,6 @@
 
 namespace {
 
-bool isQueuedId(const CVXLString& id)
-{
-    return id.length() && id.c_str()[0] == 'o';
-}
-
 bool beginsWith(const CVXLString& text, const char* prefix)
 {
     CVXLString head(prefix);
@@ -116,6 +111,11 @@ void CMessageServiceJob::onEvent(CVXLEvent* event)
 
 // ---------------------------------------------------------------- helpers
 
+bool CMessageServiceJob::isQueuedId(const CVXLString& id)
+{
+    return id.length() && id.c_str()[0] == 'o';
+}
+
 std::uint32_t CMessageServiceJob::now() const
 {
     return services_ ? services_->nowSeconds() : 0;
@@ -155,17 +155,6 @@ void CMessageServiceJob::forwardOrFail(CVXLEventHandler* target, CVXLEvent* requ
     if (target)
         return forward(target, request);
     refuse(request, what);
-}
-
-template <class Request>
-void CMessageServiceJob::answer(Request*& slot, std::int32_t result, const CVXLString& text)
-{
-    Request* request = slot;
-    slot = nullptr;
-    if (!request)
-        return;
-    request->setResult(result, text);
-    finishEvent(request);
 }
 
 // ---------------------------------------------------------------- open and read parts

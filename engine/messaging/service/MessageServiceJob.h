@@ -126,6 +126,8 @@ private:
     // The shown thread with exactly this key; null for none.
     CVXLThreadEntry* shownThread(const CVXLString& address) const;
     std::uint32_t now() const;
+    // An id of the outbound queue rather than the store.
+    static bool isQueuedId(const CVXLString& id);
     // Answers 1000 for want of the named job.
     void refuse(CVXLEvent* request, const char* what);
     // Posts to a job that may not be set: false, with the request answered
@@ -208,3 +210,14 @@ private:
     std::int32_t deleteAllResult_ = 0;
     CVXLString deleteAllText_;
 };
+
+template <class Request>
+void CMessageServiceJob::answer(Request*& slot, std::int32_t result, const CVXLString& text)
+{
+    Request* request = slot;
+    slot = nullptr;
+    if (!request)
+        return;
+    request->setResult(result, text);
+    finishEvent(request);
+}
