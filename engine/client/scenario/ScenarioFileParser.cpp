@@ -10,57 +10,6 @@
 
 namespace {
 
-// Which element the reader is inside.
-enum ParseState : std::int32_t {
-    kStateNone = 0,
-    kStateConfig = 1,
-    kStateCategory = 2,
-    kStateDestination = 3,
-    kStateEntryName = 4,
-    kStateEntryDescription = 5,
-    kStateScenario = 6,
-    kStateError = 7,
-    kStateField = 8,
-    kStateLayout = 9,
-    kStateFieldError = 10,
-    kStateCaption = 11,
-    kStateData = 12,
-    kStateValue = 13,
-    kStateLeftKey = 14,
-    kStateRightKey = 15,
-    kStateRightLabel = 16,
-    kStateLeftLabel = 17,
-    kStateRightAction = 18,
-    kStateLeftAction = 19,
-    kStateRightActionTrue = 20,
-    kStateRightActionFalse = 21,
-    kStateLeftActionTrue = 22,
-    kStateLeftActionFalse = 23,
-    kStateRightRule = 24,
-    kStateLeftRule = 25,
-    kStateRightCaptionTrue = 26,
-    kStateLeftCaptionTrue = 27,
-    kStateRightCaptionFalse = 28,
-    kStateLeftCaptionFalse = 29,
-    kStateMenuUrls = 30,
-    kStateUrl = 31,
-    kStateFieldName = 32,
-    kStateScenarioConfig = 33,
-    kStateWait = 34,
-    kStateHelpUrl = 36,
-    kStateAttributes = 37,
-    kStateAttribute = 38,
-};
-
-// Where the destinations pass is in the flat tree.
-enum CollectState : std::int32_t {
-    kCollectSearching = 0,
-    kCollectInside = 1,
-    kCollectCategory = 2,
-    kCollectDestination = 3,
-    kCollectPast = 4,
-};
-
 struct UploadLimit {
     const char* attribute;
     const char* setting;
@@ -93,79 +42,6 @@ int attributeRank(const CVXLString& name)
 bool isYes(const CVXLString& value)
 {
     return value == "Y" || value == "y";
-}
-
-// The next state of a soft-key element ("t", "f", "action", "rule") inside
-// the element whose state is `from`; kStateNone where it is not allowed.
-std::int32_t softKeyState(const CVXLString& name, std::int32_t from)
-{
-    if (name == "t") {
-        switch (from) {
-        case kStateRightLabel:
-        case kStateRightCaptionFalse:
-            return kStateRightCaptionTrue;
-        case kStateLeftLabel:
-        case kStateLeftCaptionFalse:
-            return kStateLeftCaptionTrue;
-        case kStateRightAction:
-        case kStateRightActionFalse:
-            return kStateRightActionTrue;
-        case kStateLeftAction:
-        case kStateLeftActionFalse:
-            return kStateLeftActionTrue;
-        default:
-            return kStateNone;
-        }
-    }
-    if (name == "f") {
-        switch (from) {
-        case kStateRightLabel:
-        case kStateRightCaptionTrue:
-            return kStateRightCaptionFalse;
-        case kStateLeftLabel:
-        case kStateLeftCaptionTrue:
-            return kStateLeftCaptionFalse;
-        case kStateRightAction:
-        case kStateRightActionTrue:
-            return kStateRightActionFalse;
-        case kStateLeftAction:
-        case kStateLeftActionTrue:
-            return kStateLeftActionFalse;
-        default:
-            return kStateNone;
-        }
-    }
-    if (name == "action") {
-        switch (from) {
-        case kStateLeftKey:
-        case kStateLeftLabel:
-        case kStateLeftCaptionTrue:
-        case kStateLeftCaptionFalse:
-            return kStateLeftAction;
-        case kStateRightKey:
-        case kStateRightLabel:
-        case kStateRightCaptionTrue:
-        case kStateRightCaptionFalse:
-            return kStateRightAction;
-        default:
-            return kStateNone;
-        }
-    }
-    // "rule"
-    switch (from) {
-    case kStateLeftKey:
-    case kStateLeftAction:
-    case kStateLeftActionTrue:
-    case kStateLeftActionFalse:
-        return kStateLeftRule;
-    case kStateRightKey:
-    case kStateRightAction:
-    case kStateRightActionTrue:
-    case kStateRightActionFalse:
-        return kStateRightRule;
-    default:
-        return kStateNone;
-    }
 }
 
 } // namespace
@@ -668,6 +544,77 @@ void CScenarioFileParser::scenarioStart(const CVXLString& name)
 
 // "label", "t", "f", "action" and "rule" by the enclosing state; false when
 // one of them stands where none is allowed.
+std::int32_t CScenarioFileParser::softKeyState(const CVXLString& name, std::int32_t from)
+{
+    if (name == "t") {
+        switch (from) {
+        case kStateRightLabel:
+        case kStateRightCaptionFalse:
+            return kStateRightCaptionTrue;
+        case kStateLeftLabel:
+        case kStateLeftCaptionFalse:
+            return kStateLeftCaptionTrue;
+        case kStateRightAction:
+        case kStateRightActionFalse:
+            return kStateRightActionTrue;
+        case kStateLeftAction:
+        case kStateLeftActionFalse:
+            return kStateLeftActionTrue;
+        default:
+            return kStateNone;
+        }
+    }
+    if (name == "f") {
+        switch (from) {
+        case kStateRightLabel:
+        case kStateRightCaptionTrue:
+            return kStateRightCaptionFalse;
+        case kStateLeftLabel:
+        case kStateLeftCaptionTrue:
+            return kStateLeftCaptionFalse;
+        case kStateRightAction:
+        case kStateRightActionTrue:
+            return kStateRightActionFalse;
+        case kStateLeftAction:
+        case kStateLeftActionTrue:
+            return kStateLeftActionFalse;
+        default:
+            return kStateNone;
+        }
+    }
+    if (name == "action") {
+        switch (from) {
+        case kStateLeftKey:
+        case kStateLeftLabel:
+        case kStateLeftCaptionTrue:
+        case kStateLeftCaptionFalse:
+            return kStateLeftAction;
+        case kStateRightKey:
+        case kStateRightLabel:
+        case kStateRightCaptionTrue:
+        case kStateRightCaptionFalse:
+            return kStateRightAction;
+        default:
+            return kStateNone;
+        }
+    }
+    // "rule"
+    switch (from) {
+    case kStateLeftKey:
+    case kStateLeftAction:
+    case kStateLeftActionTrue:
+    case kStateLeftActionFalse:
+        return kStateLeftRule;
+    case kStateRightKey:
+    case kStateRightAction:
+    case kStateRightActionTrue:
+    case kStateRightActionFalse:
+        return kStateRightRule;
+    default:
+        return kStateNone;
+    }
+}
+
 bool CScenarioFileParser::softKeyTransition(const CVXLString& name)
 {
     if (name == "label") {

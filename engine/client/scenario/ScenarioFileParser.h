@@ -72,6 +72,57 @@ public:
     const CVXLPtrArray& entries() const { return entries_; }
 
 private:
+    // Which element the reader is inside.
+    enum ParseState : std::int32_t {
+        kStateNone = 0,
+        kStateConfig = 1,
+        kStateCategory = 2,
+        kStateDestination = 3,
+        kStateEntryName = 4,
+        kStateEntryDescription = 5,
+        kStateScenario = 6,
+        kStateError = 7,
+        kStateField = 8,
+        kStateLayout = 9,
+        kStateFieldError = 10,
+        kStateCaption = 11,
+        kStateData = 12,
+        kStateValue = 13,
+        kStateLeftKey = 14,
+        kStateRightKey = 15,
+        kStateRightLabel = 16,
+        kStateLeftLabel = 17,
+        kStateRightAction = 18,
+        kStateLeftAction = 19,
+        kStateRightActionTrue = 20,
+        kStateRightActionFalse = 21,
+        kStateLeftActionTrue = 22,
+        kStateLeftActionFalse = 23,
+        kStateRightRule = 24,
+        kStateLeftRule = 25,
+        kStateRightCaptionTrue = 26,
+        kStateLeftCaptionTrue = 27,
+        kStateRightCaptionFalse = 28,
+        kStateLeftCaptionFalse = 29,
+        kStateMenuUrls = 30,
+        kStateUrl = 31,
+        kStateFieldName = 32,
+        kStateScenarioConfig = 33,
+        kStateWait = 34,
+        kStateHelpUrl = 36,
+        kStateAttributes = 37,
+        kStateAttribute = 38,
+    };
+
+    // Where the destinations pass is in the flat tree.
+    enum CollectState : std::int32_t {
+        kCollectSearching = 0,
+        kCollectInside = 1,
+        kCollectCategory = 2,
+        kCollectDestination = 3,
+        kCollectPast = 4,
+    };
+
     void begin(std::int32_t pass);
     bool takesInput() const { return pass_ != kPassNone && !failed_ && !stopWanted_; }
     void fail() { failed_ = true; }
@@ -96,6 +147,9 @@ private:
     void destinationEnd(const CVXLString& name);
 
     void scenarioStart(const CVXLString& name);
+    // The next state of a soft-key element ("t", "f", "action", "rule") inside
+    // the element whose state is `from`; kStateNone where it is not allowed.
+    static std::int32_t softKeyState(const CVXLString& name, std::int32_t from);
     bool softKeyTransition(const CVXLString& name);
     void scenarioAttribute(const CVXLString& name, const CVXLString& value);
     void scenarioText(const CVXLString& text);
