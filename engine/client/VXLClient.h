@@ -415,6 +415,12 @@ private:
         void wireMessageService(CMessageServiceJob& job) override;
         CVXLString eventText(const CVXLEvent& event) const override;
         void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
+        CVXLEventHandler* localMediaManager() override;
+        CVXLEventHandler* onlineMediaManager() override;
+        CVXLEventHandler* backgroundUpload() override;
+        void setPersistentString(const char* key, const CVXLString& value) override;
+        void setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
+        void removeFavorites(const CVXLString& id, std::int32_t location) override;
 
     private:
         CVXLClient* client_;

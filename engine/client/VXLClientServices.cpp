@@ -428,3 +428,33 @@ CVXLString CVXLClient::ScreensFace::eventText(const CVXLEvent& event) const
     const auto* named = dynamic_cast<const CMenuTextEvent*>(&event);
     return named ? named->text() : CVXLString();
 }
+
+CVXLEventHandler* CVXLClient::ScreensFace::localMediaManager()
+{
+    return &client_->getLocalMediaManager();
+}
+
+CVXLEventHandler* CVXLClient::ScreensFace::onlineMediaManager()
+{
+    return &client_->getOnlineMediaManager();
+}
+
+CVXLEventHandler* CVXLClient::ScreensFace::backgroundUpload()
+{
+    return &client_->getBackgroundUploadManager();
+}
+
+void CVXLClient::ScreensFace::setPersistentString(const char* key, const CVXLString& value)
+{
+    client_->settings_.setPersistentString(key, value);
+}
+
+void CVXLClient::ScreensFace::setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location)
+{
+    client_->settings_.setFavorite(n, id, caption, location);
+}
+
+void CVXLClient::ScreensFace::removeFavorites(const CVXLString& id, std::int32_t location)
+{
+    client_->settings_.removeFavorite(id, location);
+}

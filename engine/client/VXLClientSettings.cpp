@@ -298,9 +298,8 @@ void CVXLClientSettings::removeFavorite(const CVXLString& name, std::int32_t loc
     CVXLString id;
     for (int n = 0; n < kFavoriteSlots; ++n) {
         getFavoriteId(n, &id);
-        if (id.length() != 0 && id == name && getFavoriteLocation(n) == location) {
+        // Every slot naming it: none may point at a deleted item.
+        if (id.length() != 0 && id == name && getFavoriteLocation(n) == location)
             clearFavorite(n);
-            return;
-        }
     }
 }

@@ -88,6 +88,7 @@ public:
     void getFavoriteId(int n, CVXLString* out) const;
     void getFavoriteCaption(int n, CVXLString* out) const;
     std::int32_t getFavoriteLocation(int n) const;
+    // Clears every slot with the id and location.
     void removeFavorite(const CVXLString& name, std::int32_t location);
 
 private:

@@ -365,6 +365,13 @@ void CVXLLayoutMediaBrowser::clearElements()
     cacheFirst_ = 0;
 }
 
+void CVXLLayoutMediaBrowser::forgetElements()
+{
+    setCurrentElement(nullptr);
+    cache_.clear();
+    cacheFirst_ = 0;
+}
+
 bool CVXLLayoutMediaBrowser::toggleFocused()
 {
     CVXLElement* focused = currentElement();

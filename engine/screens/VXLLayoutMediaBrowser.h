@@ -88,6 +88,9 @@ public:
     bool growFront(std::uint32_t n);
     bool shrinkFront(std::uint32_t n) { return dropFront(n); }
     void clearElements();
+    // Empties the range without touching its elements: for when the manager
+    // has deleted them (a delete or a move empties its lists).
+    void forgetElements();
     std::int32_t cacheFirst() const { return cacheFirst_; }
     std::uint32_t cacheCount() const { return cache_.count(); }
 

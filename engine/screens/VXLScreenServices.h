@@ -102,6 +102,15 @@ public:
     virtual CVXLString eventText(const CVXLEvent&) const { return CVXLString(); }
     // Queues a UI request code for the user interface.
     virtual void pushUIRequestCode(std::int32_t) { }
+    // The media screens' managers (null without them) and the settings they
+    // write: any persistent key, and the favourite slots (0..10).
+    virtual CVXLEventHandler* localMediaManager() { return nullptr; }
+    virtual CVXLEventHandler* onlineMediaManager() { return nullptr; }
+    virtual CVXLEventHandler* backgroundUpload() { return nullptr; }
+    virtual void setPersistentString(const char*, const CVXLString&) { }
+    virtual void setFavorite(int, const CVXLString&, const CVXLString&, std::int32_t) { }
+    // Clears every slot that names the item.
+    virtual void removeFavorites(const CVXLString&, std::int32_t) { }
 
     // A configuration item as a decimal number, `fallback` when not set.
     static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);

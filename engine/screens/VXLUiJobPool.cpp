@@ -1,6 +1,7 @@
 #include "engine/screens/VXLUiJobPool.h"
 
 #include "engine/screens/MessageSummaryGetter.h"
+#include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLInformationJob.h"
@@ -28,6 +29,9 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLErrorJob error;
     CVXLComposeJob compose;
     CVXLInformationJob information;
+    CVXLMediaBrowseJob12 assignBrowse;
+    CVXLAlbumSummaryJob albumSummary;
+    CVXLMediaBrowseJob14 deleteBrowse;
     CVXLMessageListJob21 inbox;
     CVXLMessageListJob22 pending;
     CVXLMessageListJob23 premium;
@@ -59,7 +63,9 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     if (!block_)
         return;
     for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->compose),
-             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->inbox),
+             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
+             static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
+             static_cast<CVXLUiJob*>(&block_->inbox),
              static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
              static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
              static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summary),

@@ -244,6 +244,7 @@ TEST(VXLClientSettings, FavoritesAreRemovedByNameAndLocation)
     CVXLClientSettings settings;
     settings.setFavorite(2, "album", "My album", 7);
     settings.setFavorite(7, "album", "Same name elsewhere", 8);
+    settings.setFavorite(9, "album", "Twice in the favourites", 8);
     settings.setFavorite(11, "out of range", "x", 1);
     EXPECT_FALSE(settings.store().has("pers.favorites_id.11"));
 
@@ -251,6 +252,8 @@ TEST(VXLClientSettings, FavoritesAreRemovedByNameAndLocation)
     CVXLString out;
     settings.getFavoriteId(7, &out);
     EXPECT_STREQ(out.c_str(), "");
+    settings.getFavoriteId(9, &out);
+    EXPECT_STREQ(out.c_str(), "") << "every slot naming the item is cleared";
     settings.getFavoriteId(2, &out);
     EXPECT_STREQ(out.c_str(), "album");
     EXPECT_EQ(settings.getFavoriteLocation(2), 7);
