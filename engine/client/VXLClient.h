@@ -421,6 +421,7 @@ private:
         void setPersistentString(const char* key, const CVXLString& value) override;
         void setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
         void removeFavorites(const CVXLString& id, std::int32_t location) override;
+        bool favorite(int n, CVXLString* id, std::int32_t* location) const override;
 
     private:
         CVXLClient* client_;

@@ -458,3 +458,10 @@ void CVXLClient::ScreensFace::removeFavorites(const CVXLString& id, std::int32_t
 {
     client_->settings_.removeFavorite(id, location);
 }
+
+bool CVXLClient::ScreensFace::favorite(int n, CVXLString* id, std::int32_t* location) const
+{
+    client_->settings_.getFavoriteId(n, id);
+    *location = client_->settings_.getFavoriteLocation(n);
+    return id->length() != 0;
+}

@@ -187,6 +187,9 @@ std::uint32_t CVXLLayoutMediaBrowser::getCommandCount() const
 void CVXLLayoutMediaBrowser::resetWindow()
 {
     std::int32_t size = CVXLScreenServices::configNumber(kCfgMediaBrowserWindowSize, kDefaultWindowSize);
+    // A window of no items could show nothing: the default instead.
+    if (size <= 0)
+        size = kDefaultWindowSize;
     if (state() == kSingleItemState || state() == kSingleItemState + 1)
         size = 1;
     size = CVXLListModel::boundedLength(size);

@@ -8,6 +8,7 @@
 #include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/media/VXLAlbumSummaryRequest.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/VXLMediaRef.h"
@@ -122,6 +123,15 @@ void CVXLMediaBrowseJob::setProperty(const CVXLString& name, const CVXLVariant& 
         auto* element = dynamic_cast<CVXLElement*>(object);
         if (CVXLAlbum* album = element ? element->asType0() : nullptr) {
             takeAlbum(*album);
+            return;
+        }
+        // The program's summary of a local album: its record, at the
+        // location asked for even when the summary failed (no card).
+        if (auto* summary = dynamic_cast<CVXLAlbumSummaryRequest*>(object)) {
+            CVXLAlbum album = summary->album();
+            if (album.location() == 0)
+                album.setLocation(summary->location());
+            takeAlbum(album);
             return;
         }
     }
@@ -276,7 +286,14 @@ void CVXLMediaBrowseJob::onEvent(CVXLEvent* event)
         break;
     case kReplyRange:
         // A range that stopped short (68) arrived all the same.
-        dispatchReply(event, ok || result == kResultLastPage ? kSignalRange : kSignalRangeFailed);
+        if (!ok && result != kResultLastPage && rangeFailureIsEmpty()) {
+            for (std::size_t i = 0; mam_ && i < page_->getResultList().size(); ++i)
+                mam_->releaseElement(page_->getPayload() + static_cast<std::int32_t>(i));
+            page_->getResultList().clear();
+            dispatchReply(event, kSignalRange);
+        } else {
+            dispatchReply(event, ok || result == kResultLastPage ? kSignalRange : kSignalRangeFailed);
+        }
         finishEvent(event);
         break;
     case kReplyRelease:

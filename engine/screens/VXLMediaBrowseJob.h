@@ -143,7 +143,7 @@ public:
     // last row with its last item focused.
     void placeWindow(bool initial);
     // The pages to prefetch before and after the window.
-    void computePrefetchLimits();
+    virtual void computePrefetchLimits();
 
 protected:
     // Added operations, in this order.
@@ -160,6 +160,9 @@ protected:
 
     // The layout state the job starts in.
     virtual std::uint32_t startState() const { return 0; }
+    // A failed range counts as an empty one (an item asked by identity that
+    // is gone).
+    virtual bool rangeFailureIsEmpty() const { return false; }
 
     // The request code of a delete in the album's storage.
     std::int32_t deleteCode() const;

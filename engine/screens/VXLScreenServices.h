@@ -111,6 +111,8 @@ public:
     virtual void setFavorite(int, const CVXLString&, const CVXLString&, std::int32_t) { }
     // Clears every slot that names the item.
     virtual void removeFavorites(const CVXLString&, std::int32_t) { }
+    // A slot's id and packed location; false for an empty slot.
+    virtual bool favorite(int, CVXLString*, std::int32_t*) const { return false; }
 
     // A configuration item as a decimal number, `fallback` when not set.
     static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);

@@ -4,6 +4,7 @@
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
+#include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLMessageListJob21.h"
 #include "engine/screens/VXLMessageListJob22.h"
@@ -27,6 +28,7 @@
 // The jobs by value, built in type order and destroyed in reverse.
 struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLErrorJob error;
+    CVXLFavoritePositionJob favorite;
     CVXLComposeJob compose;
     CVXLInformationJob information;
     CVXLMediaBrowseJob12 assignBrowse;
@@ -62,7 +64,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->compose),
+    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
+             static_cast<CVXLUiJob*>(&block_->compose),
              static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
              static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
              static_cast<CVXLUiJob*>(&block_->inbox),

@@ -4,17 +4,12 @@
 // range the job asks the manager for is recorded, and the cache of loaded
 // elements is checked after every engine tick.
 #include "engine/access/MediaAccessManager.h"
-#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/media/VXLMediaStoreManager.h"
-#include "engine/screens/VXLAlbumSummaryJob.h"
-#include "tests/screens/ScreenJobFixture.h"
-#include "tests/support/JpegFixture.h"
+#include "tests/screens/MediaBrowseFixture.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -23,108 +18,7 @@
 
 namespace {
 
-// The album summary job with the ranges it sends recorded, and the window
-// placement within reach.
-class RecordingBrowseJob : public CVXLAlbumSummaryJob {
-public:
-    using CVXLMediaBrowseJob::computePrefetchLimits;
-    using CVXLMediaBrowseJob::placeWindow;
-
-    void setTotal(std::uint32_t total) { total_ = total; }
-    void setPendingFocus(std::int32_t focus) { pendingFocus_ = focus; }
-
-    std::vector<std::pair<std::int32_t, std::uint32_t>> ranges;
-    // A stop arrives while the summary is asked for, or while the n-th
-    // range is out.
-    bool stopWhenAsking = false;
-    std::size_t stopAtRange = 0;
-
-protected:
-    void sendRange(std::int32_t start, std::uint32_t count) override
-    {
-        ranges.emplace_back(start, count);
-        CVXLAlbumSummaryJob::sendRange(start, count);
-        if (ranges.size() == stopAtRange)
-            stop();
-    }
-    void refreshAlbum() override
-    {
-        CVXLAlbumSummaryJob::refreshAlbum();
-        if (stopWhenAsking)
-            stop();
-    }
-};
-
-class MediaBrowseJobTest : public ScreenJobFixture {
-public:
-    void SetUp() override
-    {
-        ScreenJobFixture::SetUp();
-        jpeg = testJpeg(32, 24, 3, 80, [](unsigned y, unsigned char* row) {
-            for (unsigned x = 0; x < 32 * 3; ++x)
-                row[x] = static_cast<unsigned char>(x * 7 + y * 3);
-        });
-        ASSERT_FALSE(jpeg.empty());
-    }
-
-    void pictures(int count)
-    {
-        for (int n = 0; n < count; ++n) {
-            char name[64];
-            std::snprintf(name, sizeof name, "My Documents/My Pictures/p%04d.jpg", n);
-            ASSERT_TRUE(engine.root().writeFile(name, jpeg));
-        }
-    }
-
-    // The phone's album, as the album list gives it.
-    void start(RecordingBrowseJob& job)
-    {
-        album.setName("My Pictures", true);
-        album.setLocation(client->getMediaStoreManager().getStoreLocation(0));
-        ASSERT_EQ(CVXLMediaBrowseJob::storageClassOf(album.location()), CVXLMediaBrowseJob::kStoragePhone);
-        job.setProperty(CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(&album)));
-        job.startUnder(&parent);
-        runChecked(job);
-    }
-
-    // Ticks until idle, as run() does, keeping the largest cache seen.
-    void runChecked(RecordingBrowseJob& job, int maxTicks = 2000)
-    {
-        for (int i = 0; i < maxTicks; ++i) {
-            const std::int32_t result = engine.tick();
-            mostCached = std::max(mostCached, job.layout().cacheCount());
-            if (CVXLUIRequest* request = engine.popUIRequest()) {
-                requests.push_back({ request->kind(), request->layout() });
-                continue;
-            }
-            if (result == CVXLClient::kTickIdle && client->getWaitTime() != 0)
-                break;
-        }
-    }
-
-    // The user moves the window and presses Update.
-    void scrollTo(RecordingBrowseJob& job, std::uint32_t first)
-    {
-        job.layout().setFirst(first);
-        ASSERT_TRUE(submitByLabel(job.layout(), "Update"));
-        runChecked(job);
-    }
-
-    std::int32_t focusedIndex(RecordingBrowseJob& job)
-    {
-        CVXLElement* focused = job.layout().currentElement();
-        return focused ? focused->indexWord() : -1;
-    }
-    std::string cacheText(RecordingBrowseJob& job)
-    {
-        const std::int32_t first = job.layout().cacheFirst();
-        return std::to_string(first) + ".." + std::to_string(first + static_cast<std::int32_t>(job.layout().cacheCount()));
-    }
-
-    std::string jpeg;
-    CVXLAlbum album;
-    std::uint32_t mostCached = 0;
-};
+using MediaBrowseJobTest = MediaBrowseFixture;
 
 // With W 16 and R 4 the album opens on its last row with its last item
 // focused: 16 items from 0, 17 from 4 (so that item 16 is in the window);

@@ -6,6 +6,7 @@
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLLayoutMediaBrowser.h"
+#include "engine/screens/VXLScreenServices.h"
 #include "engine/screens/VXLUiJob.h"
 #include "tests/screens/ComposeFixture.h"
 #include "tests/support/EngineDriver.h"
@@ -197,6 +198,58 @@ TEST_F(MediaBrowserLayoutTest, LimitNeverBelowTheWindow)
         EXPECT_EQ(layout.limit(), c.keptLimit);
         EXPECT_EQ(layout.cacheMax(), c.cacheMax);
     }
+}
+
+// Configured window sizes and row lengths that could not work fall back:
+// a window of none or fewer items is the default 16, one above 1,000 is
+// 1,000; a row length of 0 or less is the default 4.
+TEST_F(MediaBrowserLayoutTest, UnusableWindowAndRowSettingsFallBack)
+{
+    struct Case {
+        const char* window;
+        const char* row;
+        std::uint32_t windowSize;
+        std::uint32_t rowLength;
+    };
+    const Case cases[] = {
+        { "0", "0", 16, 4 },
+        { "-5", "-3", 16, 4 },
+        { "1000", "1", 1000, 1 },
+        { "1001", "5", 1000, 5 },
+        { "250000", "", 1000, 4 },
+        { "", "6", 16, 6 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.window) + " / " + c.row);
+        configure(kCfgMediaBrowserWindowSize, c.window);
+        configure(kCfgItem52, c.row);
+        CVXLLayoutMediaBrowser layout;
+        layout.reset();
+        EXPECT_EQ(layout.windowSize(), c.windowSize);
+        EXPECT_EQ(layout.window().length(), static_cast<std::int32_t>(c.windowSize));
+        EXPECT_EQ(layout.rowLength(), c.rowLength);
+    }
+}
+
+// The filter armed for the next browse replaces the layout's and is
+// committed; it is taken once, and nothing armed changes nothing.
+TEST_F(MediaBrowserLayoutTest, TheOneShotFilterIsTakenOnce)
+{
+    CVXLScreenServices* services = CVXLScreenServices::instance();
+    ASSERT_NE(services, nullptr);
+    CVXLLayoutMediaBrowser layout;
+    layout.addFilter(kMediaFilterImagesAndVideos);
+    layout.commitFilter();
+    layout.applyOneShotFilter();
+    EXPECT_EQ(layout.filter(), 3u) << "nothing armed";
+    services->setOneShotFilter(kMediaFilterVideos);
+    layout.applyOneShotFilter();
+    EXPECT_EQ(layout.filter(), 2u);
+    EXPECT_FALSE(layout.filterChanged()) << "committed";
+    CVXLLayoutMediaBrowser next;
+    next.addFilter(kMediaFilterImages);
+    next.applyOneShotFilter();
+    EXPECT_EQ(next.filter(), 1u) << "taken by the first";
 }
 
 // The loaded elements form one range: it grows at either end and keeps its

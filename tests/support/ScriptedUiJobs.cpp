@@ -5,8 +5,10 @@
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/screens/MessageSummaryGetter.h"
+#include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
+#include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLMessageListJob21.h"
 #include "engine/screens/VXLMessageListJob22.h"
@@ -87,6 +89,14 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLProgressJob>(this);
         case CVXLSpinnerJob::kTypeId:
             return new RecordedUiJob<CVXLSpinnerJob>(this);
+        case CVXLFavoritePositionJob::kTypeId:
+            return new RecordedUiJob<CVXLFavoritePositionJob>(this);
+        case 12:
+            return new RecordedUiJob<CVXLMediaBrowseJob12>(this);
+        case CVXLAlbumSummaryJob::kTypeId:
+            return new RecordedUiJob<CVXLAlbumSummaryJob>(this);
+        case 14:
+            return new RecordedUiJob<CVXLMediaBrowseJob14>(this);
         case CVXLMessageListJob21::kTypeId:
             return new RecordedUiJob<CVXLMessageListJob21>(this);
         case CVXLMessageListJob22::kTypeId:
