@@ -1,14 +1,12 @@
 #include "engine/client/menu/GlobalMenuCoolSiteEntry.h"
 #include "engine/client/menu/GlobalMenuList.h"
-#include "engine/core/jobs/JobRunner.h"
-#include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowSystem.h"
-#include "tests/service/VraxJobRig.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+#include "tests/ui/IconRig.h"
 #include "ui/WinTSMainMenu.h"
 #include "ui/WinTSRegistry.h"
 
@@ -149,30 +147,6 @@ TEST(WinTSMainMenu, ResetAsksAndOnYesForcesReauthenticationAndQuits)
         screen.destroy();
     }
 }
-
-// The online media manager over the service protocol job and
-// tests/peers/vrax_server.py, serving media references under a Job Runner.
-struct IconRig : VraxJobRig, COnlineMediaManager::Owner {
-    IconRig()
-    {
-        manager.setOwner(this);
-        driver.attach(&manager);
-        driver.attach(&runner);
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
-        registered();
-    }
-    ~IconRig()
-    {
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(nullptr);
-    }
-    CVXLEventHandler* vraxJob() override { return &job; }
-    bool configItem(std::int32_t, CVXLString*) override { return false; }
-
-    COnlineMediaManager manager;
-    CJobRunner runner;
-};
 
 TEST(WinTSMainMenu, IconsAreKeptInFunSitesExactlyAsServedEvenUndecodable)
 {

@@ -1,5 +1,3 @@
-#include "engine/core/jobs/JobRunner.h"
-#include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/screens/VXLEditTextElement.h"
 #include "engine/screens/VXLLayoutMenuList.h"
@@ -9,9 +7,9 @@
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/TextSnapshot.h"
 #include "platform/ui/WindowSystem.h"
-#include "tests/service/VraxJobRig.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+#include "tests/ui/IconRig.h"
 #include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutMenuListTransfer.h"
 #include "ui/WinTSMessages.h"
@@ -272,30 +270,6 @@ TEST(WinTSLayoutMenuList, AnIconOfAHostileLinkIsCachedInsideTheSupportFolder)
     EXPECT_FALSE(root.exists("windows/x"));
     EXPECT_FALSE(root.exists("x"));
 }
-
-// The online media manager over the service protocol job and
-// tests/peers/vrax_server.py, serving media references under a Job Runner.
-struct IconRig : VraxJobRig, COnlineMediaManager::Owner {
-    IconRig()
-    {
-        manager.setOwner(this);
-        driver.attach(&manager);
-        driver.attach(&runner);
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
-        registered();
-    }
-    ~IconRig()
-    {
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(nullptr);
-    }
-    CVXLEventHandler* vraxJob() override { return &job; }
-    bool configItem(std::int32_t, CVXLString*) override { return false; }
-
-    COnlineMediaManager manager;
-    CJobRunner runner;
-};
 
 std::string cachedIcon(const std::u16string& name, std::string* host)
 {
