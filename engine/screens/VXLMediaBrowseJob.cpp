@@ -55,27 +55,6 @@ constexpr EventSignal kEventSignals[] = {
 // Every browse job keeps at most this many elements loaded.
 constexpr std::uint32_t kCacheLimit = 48;
 
-bool isCommand(std::int32_t s)
-{
-    switch (s) {
-    case J::kSignalKeyExit:
-    case J::kSignalAlbumList:
-    case J::kSignalPost:
-    case J::kSignalCopy:
-    case J::kSignalDelete:
-    case J::kSignalMove:
-    case J::kSignalPrint:
-    case J::kSignalSendToContacts:
-    case J::kSignalUpdate:
-    case J::kSignalUpload:
-    case J::kSignalRefresh:
-    case J::kSignalVoiceSend:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 CVXLMediaBrowseJob::CVXLMediaBrowseJob()
@@ -89,6 +68,28 @@ CVXLMediaBrowseJob::~CVXLMediaBrowseJob()
 {
     // The elements are the manager's: the layout only forgets them.
     layout_.clearElements();
+}
+
+// The commands that leave the browser or change what it shows.
+bool CVXLMediaBrowseJob::isCommand(std::int32_t s)
+{
+    switch (s) {
+    case kSignalKeyExit:
+    case kSignalAlbumList:
+    case kSignalPost:
+    case kSignalCopy:
+    case kSignalDelete:
+    case kSignalMove:
+    case kSignalPrint:
+    case kSignalSendToContacts:
+    case kSignalUpdate:
+    case kSignalUpload:
+    case kSignalRefresh:
+    case kSignalVoiceSend:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::uint32_t CVXLMediaBrowseJob::storageClassOf(std::uint32_t packedLocation)
@@ -642,6 +643,13 @@ void CVXLMediaBrowseJob::takeUploadReply()
         showError(lastResult_);
     }
     uploadRequest_.reset();
+}
+
+// The upload in flight, if any, is no longer waited for.
+void CVXLMediaBrowseJob::cancelUpload()
+{
+    if (CVXLEventHandler* target = services() ? services()->backgroundUpload() : nullptr)
+        cancelEventsWith(target);
 }
 
 // ---------------------------------------------------------------- operations
@@ -1411,12 +1419,10 @@ CVXLHsmState CVXLMediaBrowseJob::stateUpload(const CVXLEvent* e)
         return handled();
     case kChildBack:
     case kChildCancel:
-        if (CVXLEventHandler* target = services() ? services()->backgroundUpload() : nullptr)
-            cancelEventsWith(target);
+        cancelUpload();
         return handled();
     case kChildExit:
-        if (CVXLEventHandler* target = services() ? services()->backgroundUpload() : nullptr)
-            cancelEventsWith(target);
+        cancelUpload();
         closingResult_ = kEndExit;
         return transition(&CVXLMediaBrowseJob::stateClosing);
     }

@@ -277,6 +277,7 @@ protected:
     bool stopping_ = false;
 
 private:
+    static bool isCommand(std::int32_t signal);
     // Dispatches a reply under its signal.
     void dispatchReply(CVXLEvent* reply, std::int32_t signal);
     void answerStopWhenIdle();
@@ -289,4 +290,5 @@ private:
     void assignFavorite();
     void startUpload();
     void takeUploadReply();
+    void cancelUpload();
 };
