@@ -125,13 +125,8 @@ CVXLHsmState CVXLAlbumSummaryJob::stateDeleteWithProgress(const CVXLEvent* e)
         return handled();
     }
     case kSignalExit:
-        if (selectionList_ && mam_)
-            mam_->releaseItemList(selectionList_);
-        selectionList_ = nullptr;
-        if (mam_) {
-            mam_->clearAllSelections();
-            mam_->resetSelectionFlag();
-        }
+        releaseSelectionList();
+        clearSelection();
         return handled();
     case kSignalSucceeded:
     case kSignalFailed:

@@ -198,9 +198,7 @@ void CVXLMediaBrowseJob::init()
 std::int32_t CVXLMediaBrowseJob::onFinished()
 {
     const std::int32_t state = CVXLUiJob::onFinished();
-    if (selectionList_ && mam_)
-        mam_->releaseItemList(selectionList_);
-    selectionList_ = nullptr;
+    releaseSelectionList();
     layout_.clearElements();
     uploadRequest_.reset();
     return state;
@@ -354,6 +352,14 @@ void CVXLMediaBrowseJob::clearSelection()
         return;
     mam_->clearAllSelections();
     mam_->resetSelectionFlag();
+}
+
+// The list of the selection handed out for a delete goes back to the manager.
+void CVXLMediaBrowseJob::releaseSelectionList()
+{
+    if (selectionList_ && mam_)
+        mam_->releaseItemList(selectionList_);
+    selectionList_ = nullptr;
 }
 
 void CVXLMediaBrowseJob::selectFocusedIfNeeded()

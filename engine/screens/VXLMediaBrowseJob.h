@@ -179,6 +179,7 @@ protected:
     // Nothing selected and an item focused: the focused item is selected.
     void selectFocusedIfNeeded();
     void clearSelection();
+    void releaseSelectionList();
     void cancelMediaTraffic();
     // Takes the running child screen (a progress bar) off.
     void endChildScreen();
@@ -212,6 +213,8 @@ protected:
     CVXLHsmState stateWaitBefore(const CVXLEvent* e);
     CVXLHsmState stateBrowse(const CVXLEvent* e);
     CVXLHsmState stateHandOver(const CVXLEvent* e);
+    // The album a copy or move goes into is chosen, then `next` runs.
+    CVXLHsmState chooseTargetAlbum(const CVXLEvent* e, CVXLStateHandler next);
     CVXLHsmState stateCopyTarget(const CVXLEvent* e);
     CVXLHsmState stateMoveTarget(const CVXLEvent* e);
     CVXLHsmState stateCommand(const CVXLEvent* e);

@@ -138,7 +138,7 @@ CVXLHsmState CVXLMediaBrowseJob::stateHandOver(const CVXLEvent* e)
     return super(&CVXLMediaBrowseJob::stateRoot);
 }
 
-CVXLHsmState CVXLMediaBrowseJob::stateCopyTarget(const CVXLEvent* e)
+CVXLHsmState CVXLMediaBrowseJob::chooseTargetAlbum(const CVXLEvent* e, CVXLStateHandler next)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
@@ -148,7 +148,7 @@ CVXLHsmState CVXLMediaBrowseJob::stateCopyTarget(const CVXLEvent* e)
         return handled();
     case kSignalGoOn:
         showAnew_ = 1;
-        return transition(&CVXLMediaBrowseJob::stateCopy);
+        return transition(next);
     case kSignalAbandoned:
         showLayout();
         if (mam_)
@@ -158,24 +158,14 @@ CVXLHsmState CVXLMediaBrowseJob::stateCopyTarget(const CVXLEvent* e)
     return super(&CVXLMediaBrowseJob::stateRoot);
 }
 
+CVXLHsmState CVXLMediaBrowseJob::stateCopyTarget(const CVXLEvent* e)
+{
+    return chooseTargetAlbum(e, toState(&CVXLMediaBrowseJob::stateCopy));
+}
+
 CVXLHsmState CVXLMediaBrowseJob::stateMoveTarget(const CVXLEvent* e)
 {
-    switch (signalOf(e)) {
-    case kSignalEntry:
-        CVXLUiJob::setProperty(kPropertyAlbum, CVXLVariant(0));
-        notifyOwner(kEndChooseAlbum);
-        releaseLayout();
-        return handled();
-    case kSignalGoOn:
-        showAnew_ = 1;
-        return transition(&CVXLMediaBrowseJob::stateMove);
-    case kSignalAbandoned:
-        showLayout();
-        if (mam_)
-            mam_->resetSelectionFlag();
-        return transition(&CVXLMediaBrowseJob::stateBrowse);
-    }
-    return super(&CVXLMediaBrowseJob::stateRoot);
+    return chooseTargetAlbum(e, toState(&CVXLMediaBrowseJob::stateMove));
 }
 
 CVXLHsmState CVXLMediaBrowseJob::stateCommand(const CVXLEvent* e)
@@ -256,9 +246,7 @@ CVXLHsmState CVXLMediaBrowseJob::stateDelete(const CVXLEvent* e)
         startDelete();
         return handled();
     case kSignalExit:
-        if (selectionList_ && mam_)
-            mam_->releaseItemList(selectionList_);
-        selectionList_ = nullptr;
+        releaseSelectionList();
         clearSelection();
         return handled();
     case kSignalSucceeded:
