@@ -301,10 +301,6 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     EXPECT_TRUE(client.getProducer().isIdle());
 }
 
-} // namespace
-
-namespace {
-
 // The regions of a presentation as "id:top", in map order.
 std::string regionsText(const CVXLSmilPresentation& presentation)
 {
@@ -403,10 +399,6 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
     }
 }
 
-} // namespace
-
-namespace {
-
 // A charged message is stored as its preview until the user accepts the
 // charge: the view shows the charge first (mode 23); Continue opens it, the
 // store has only the preview (76), and the open goes again through the
@@ -485,10 +477,6 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
         EXPECT_TRUE(rig.client->getProducer().isIdle());
     }
 }
-
-} // namespace
-
-namespace {
 
 // A premium message is viewed by job 32 from its arrival summary: the
 // premium inbox's view (state 8, "Inbox"), whose requests go to the premium
