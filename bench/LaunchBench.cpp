@@ -54,19 +54,6 @@ std::vector<pid_t> programs(const TempDeviceRoot& root)
     return found;
 }
 
-void stop(pid_t pid)
-{
-    ::kill(pid, SIGTERM);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (::kill(pid, 0) == 0 && std::chrono::steady_clock::now() < until) {
-        int status = 0;
-        ::waitpid(pid, &status, WNOHANG);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (::kill(pid, 0) == 0)
-        ::kill(pid, SIGKILL);
-}
-
 // ms from the launcher's start until the program has handled one more request.
 double launchOnce(const TempDeviceRoot& root)
 {
@@ -117,7 +104,7 @@ void BM_LaunchToRunningProgram(benchmark::State& state)
         }
     }
     report(state, samples);
-    stop(program);
+    testStopUnrelatedProcess(program, 30000);
 }
 BENCHMARK(BM_LaunchToRunningProgram)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -133,7 +120,7 @@ void BM_LaunchStartingTheProgram(benchmark::State& state)
             if (ms >= 0)
                 samples.push_back(ms);
             for (pid_t pid : programs(root))
-                stop(pid);
+                testStopUnrelatedProcess(pid, 30000);
         }
     }
     report(state, samples);

@@ -62,7 +62,7 @@ TEST(LaunchHandoff, OneLaunchAtATimeAndAKilledHolderDelaysNobody)
     auto began = std::chrono::steady_clock::now();
     EXPECT_EQ(PostComposeRequest(u"IPM.SMSText.Post2Service", u"Configure", u"s", u"\\a.jpg", u"t"), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - began, 900ms);
-    EXPECT_EQ(LaunchRig::awaitExit(first, 10s), 0);
+    EXPECT_EQ(testAwaitExit(first, 10s), 0);
     EXPECT_EQ(rig.composeValues()[4], "Class\ttext\tIPM.SMSText.Tessel") << "the running launch's values stay";
     EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/uiprobe.log"), kPosted), 1);
 
@@ -71,7 +71,7 @@ TEST(LaunchHandoff, OneLaunchAtATimeAndAKilledHolderDelaysNobody)
     ASSERT_GT(killed, 0);
     ASSERT_TRUE(rig.awaitInFile("log/uiprobe.log", kPosted, 2));
     ::kill(killed, SIGKILL);
-    EXPECT_EQ(LaunchRig::awaitExit(killed, 10s), 128 + SIGKILL);
+    EXPECT_EQ(testAwaitExit(killed, 10s), 128 + SIGKILL);
     began = std::chrono::steady_clock::now();
     EXPECT_EQ(PostComposeRequest(u"IPM.SMSText.Tessel", u"a@b.example", nullptr, nullptr, u"hello"), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - began, 1900ms) << "posted at once, then the hold";

@@ -23,7 +23,7 @@ struct LaunchRig {
     {
         // Whatever the launches started runs on its own: end it by its id.
         for (pid_t pid : programs())
-            stopUnrelated(pid);
+            testStopUnrelatedProcess(pid, 30000);
         if (probe > 0)
             testStopProcess(probe, 5000);
     }
@@ -41,20 +41,6 @@ struct LaunchRig {
         return testSpawn(argv, root.hostPath(output));
     }
 
-    // Waits (bounded) for a child; its exit status, or -1.
-    static int awaitExit(pid_t pid, std::chrono::milliseconds bound)
-    {
-        const auto until = std::chrono::steady_clock::now() + bound;
-        for (;;) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            if (std::chrono::steady_clock::now() > until)
-                return -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
     // Runs the launcher to its end; its exit status and how long it took.
     int launch(const std::vector<std::string>& words, std::chrono::milliseconds* took = nullptr,
                std::chrono::milliseconds bound = std::chrono::seconds(60))
@@ -63,7 +49,7 @@ struct LaunchRig {
         const pid_t pid = startLauncher(words);
         if (pid <= 0)
             return -1;
-        const int status = awaitExit(pid, bound);
+        const int status = testAwaitExit(pid, bound);
         if (status == -1)
             testStopProcess(pid, 2000);
         if (took)
@@ -144,21 +130,6 @@ struct LaunchRig {
     {
         probe = testSpawn({ TESSEL_BINARY_DIR "/bin/uiprobe", "show" }, root.hostPath("uiprobe.out"));
         return probe;
-    }
-
-    // A process the launcher started (not this one's child): SIGTERM, then
-    // SIGKILL when it has not gone in time.
-    static void stopUnrelated(pid_t pid)
-    {
-        ::kill(pid, SIGTERM);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (::kill(pid, 0) == 0 && std::chrono::steady_clock::now() < until) {
-            int status = 0;
-            ::waitpid(pid, &status, WNOHANG);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (::kill(pid, 0) == 0)
-            ::kill(pid, SIGKILL);
     }
 
     // The values of section Compose as registry_reader.py prints them

@@ -119,6 +119,34 @@ void testStopProcess(pid_t pid, int timeoutMs)
     waitpid(pid, &status, 0);
 }
 
+int testAwaitExit(pid_t pid, std::chrono::milliseconds bound)
+{
+    const auto until = std::chrono::steady_clock::now() + bound;
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (std::chrono::steady_clock::now() > until)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void testStopUnrelatedProcess(pid_t pid, int timeoutMs)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (kill(pid, 0) == 0 && std::chrono::steady_clock::now() < until) {
+        int status = 0;
+        waitpid(pid, &status, WNOHANG);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (kill(pid, 0) == 0)
+        kill(pid, SIGKILL);
+}
+
 pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
                           const std::string& outputPath, std::uint16_t* port)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,14 @@ pid_t testSpawn(const std::vector<std::string>& argv, const std::string& outputP
 // SIGTERM to the child's process group, then SIGKILL when it has not ended
 // within timeoutMs; reaps the child.
 void testStopProcess(pid_t pid, int timeoutMs);
+
+// Waits (bounded) for a child to end and reaps it; its exit status (128 + the
+// signal when a signal ended it), or -1 when it has not ended in time.
+int testAwaitExit(pid_t pid, std::chrono::milliseconds bound);
+
+// A process that is not our child (another program started it): SIGTERM,
+// then SIGKILL when it is still there after timeoutMs.
+void testStopUnrelatedProcess(pid_t pid, int timeoutMs);
 
 // Starts tests/peers/<script> with its arguments under Python
 // (TESSEL_TEST_PYTHON, else python3), output appended to outputPath, and

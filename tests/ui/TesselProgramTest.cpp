@@ -43,20 +43,6 @@ bool awaitWindow(const TempDeviceRoot& root, pid_t pid)
     return true;
 }
 
-// Waits (bounded) for a child to end; its exit status, or -1.
-int awaitExit(pid_t pid, std::chrono::milliseconds bound)
-{
-    const auto until = std::chrono::steady_clock::now() + bound;
-    for (;;) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (std::chrono::steady_clock::now() > until)
-            return -1;
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
 TEST(TesselProgram, OneInstanceRunsAndAKilledOneLetsTheNextStartAtOnce)
 {
     TempDeviceRoot root;
@@ -70,7 +56,7 @@ TEST(TesselProgram, OneInstanceRunsAndAKilledOneLetsTheNextStartAtOnce)
         const auto began = std::chrono::steady_clock::now();
         const pid_t other = startHeadless(root, name);
         ASSERT_GT(other, 0);
-        const int status = awaitExit(other, 10s);
+        const int status = testAwaitExit(other, 10s);
         EXPECT_NE(status, -1) << name << " still runs";
         EXPECT_NE(status, 0) << name;
         EXPECT_LT(std::chrono::steady_clock::now() - began, 5s) << name;
@@ -81,12 +67,12 @@ TEST(TesselProgram, OneInstanceRunsAndAKilledOneLetsTheNextStartAtOnce)
 
     // Killed outright, the first holds nothing: the next one starts at once.
     ::kill(first, SIGKILL);
-    EXPECT_EQ(awaitExit(first, 5s), 128 + SIGKILL);
+    EXPECT_EQ(testAwaitExit(first, 5s), 128 + SIGKILL);
     const pid_t next = startHeadless(root, "next");
     ASSERT_GT(next, 0);
     EXPECT_TRUE(awaitWindow(root, next)) << root.readFile("next.out");
     ::kill(next, SIGTERM);
-    EXPECT_EQ(awaitExit(next, 30s), 0) << "SIGTERM ends it as the close hook does";
+    EXPECT_EQ(testAwaitExit(next, 30s), 0) << "SIGTERM ends it as the close hook does";
 }
 
 TEST(TesselProgram, TheTerminalShowsTheStartScreenAndCtrlCEndsAfterTheEngineSaved)
@@ -198,7 +184,7 @@ TEST(TesselProgram, MakeRunsDemoLeavesNoProcessBehind)
     EXPECT_GE(peers.size(), 2u) << "the relay and the service server, and squid when installed";
     EXPECT_NE(root.readFile("registry/HKEY_CURRENT_USER.reg").find("VXLCFG_MMSC_URI"), std::string::npos);
     ::kill(program, SIGTERM);
-    EXPECT_EQ(awaitExit(script, 60s), 0) << root.readFile("demo.out");
+    EXPECT_EQ(testAwaitExit(script, 60s), 0) << root.readFile("demo.out");
     for (const std::string& peer : peers) {
         const pid_t pid = std::atoi(peer.c_str());
         const auto gone = std::chrono::steady_clock::now() + 10s;

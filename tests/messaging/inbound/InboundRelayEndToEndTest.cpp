@@ -101,17 +101,8 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
     // without it the expiration job reads 86400 as a date in 1970.
     EXPECT_NE(segments.output.find("[\"8\", \"86400\", [[\"0\", \"1\", null]]]"), std::string::npos)
         << segments.output.substr(0, 1500);
-    const auto hexOf = [](const std::string& bytes) {
-        static const char digits[] = "0123456789abcdef";
-        std::string out;
-        for (unsigned char c : bytes) {
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        }
-        return out;
-    };
-    EXPECT_NE(segments.output.find(hexOf("Hello from the test relay")), std::string::npos) << segments.output;
-    EXPECT_NE(segments.output.find(hexOf("<smil><head><layout>")), std::string::npos) << segments.output;
+    EXPECT_NE(segments.output.find(testHex("Hello from the test relay")), std::string::npos) << segments.output;
+    EXPECT_NE(segments.output.find(testHex("<smil><head><layout>")), std::string::npos) << segments.output;
 }
 
 // The relay's answers as the manager meets them through squid.
