@@ -3,19 +3,12 @@
 // already running and with the launcher starting it through
 // "\windows\tessel.exe". Real processes on a temporary device root; each
 // case takes 20 launches and gives the median and the slowest in ms.
-#include "tests/support/TempDeviceRoot.h"
-#include "tests/support/TestProcess.h"
+#include "tests/shell/LaunchRig.h"
 
 #include <benchmark/benchmark.h>
 
-#include <dirent.h>
-#include <signal.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -23,49 +16,23 @@ namespace {
 
 constexpr int kRuns = 20;
 
-std::vector<std::string> headless(const std::string& program)
+// Requests the program has handled so far, by the lines its log writes.
+int handled(const LaunchRig& rig)
 {
-    return { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", program };
+    return LaunchRig::occurrences(rig.root.readFile("log/ui.log"), "OnLaunchCommand");
 }
 
-int handled(const TempDeviceRoot& root)
+// ms from the launcher's start until the program has handled one more
+// request; -1 when it has not within a minute.
+double launchOnce(LaunchRig& rig)
 {
-    const std::string log = root.readFile("log/ui.log");
-    int n = 0;
-    for (std::size_t at = log.find("OnLaunchCommand"); at != std::string::npos; at = log.find("OnLaunchCommand", at + 1))
-        ++n;
-    return n;
-}
-
-// The live processes showing the program's window.
-std::vector<pid_t> programs(const TempDeviceRoot& root)
-{
-    std::vector<pid_t> found;
-    DIR* dir = ::opendir(root.hostPath("run/win").c_str());
-    if (!dir)
-        return found;
-    while (dirent* entry = ::readdir(dir)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid > 0 && ::kill(pid, 0) == 0
-            && root.readFile(std::string("run/win/") + entry->d_name).find("Dialog\tTessel") != std::string::npos)
-            found.push_back(pid);
-    }
-    ::closedir(dir);
-    return found;
-}
-
-// ms from the launcher's start until the program has handled one more request.
-double launchOnce(const TempDeviceRoot& root)
-{
-    const int before = handled(root);
+    const int before = handled(rig);
     const auto began = std::chrono::steady_clock::now();
-    std::vector<std::string> argv = headless(TESSEL_BINARY_DIR "/bin/launcher");
-    argv.push_back("Compose");
-    const pid_t launcher = testSpawn(argv, root.hostPath("launcher.out"));
+    const pid_t launcher = rig.startLauncher({ "Compose" });
     double ms = -1;
     const auto until = began + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < until) {
-        if (handled(root) > before) {
+        if (handled(rig) > before) {
             ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
             break;
         }
@@ -86,16 +53,17 @@ void report(benchmark::State& state, std::vector<double>& samples)
 
 void BM_LaunchToRunningProgram(benchmark::State& state)
 {
-    TempDeviceRoot root;
-    root.writeDeviceConf("card.present = 0\n");
-    root.installTool("tessel", "\\windows\\tessel.exe");
-    const pid_t program = testSpawn(headless(TESSEL_BINARY_DIR "/bin/tessel"), root.hostPath("tessel.out"));
-    while (programs(root).empty())
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    LaunchRig rig;
+    rig.root.installTool("tessel", "\\windows\\tessel.exe");
+    rig.startProgram();
+    if (!rig.awaitProgram()) {
+        state.SkipWithError("the program never showed its window");
+        return;
+    }
     std::vector<double> samples;
     for (auto _ : state) {
         for (int run = 0; run < kRuns; ++run) {
-            const double ms = launchOnce(root);
+            const double ms = launchOnce(rig);
             if (ms >= 0)
                 samples.push_back(ms);
             // Past the debounce of the program, which ignores a launch
@@ -104,7 +72,6 @@ void BM_LaunchToRunningProgram(benchmark::State& state)
         }
     }
     report(state, samples);
-    testStopUnrelatedProcess(program, 30000);
 }
 BENCHMARK(BM_LaunchToRunningProgram)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -113,14 +80,11 @@ void BM_LaunchStartingTheProgram(benchmark::State& state)
     std::vector<double> samples;
     for (auto _ : state) {
         for (int run = 0; run < kRuns; ++run) {
-            TempDeviceRoot root;
-            root.writeDeviceConf("card.present = 0\n");
-            root.installTool("tessel", "\\windows\\tessel.exe");
-            const double ms = launchOnce(root);
+            LaunchRig rig; // its end stops the program the launcher started
+            rig.root.installTool("tessel", "\\windows\\tessel.exe");
+            const double ms = launchOnce(rig);
             if (ms >= 0)
                 samples.push_back(ms);
-            for (pid_t pid : programs(root))
-                testStopUnrelatedProcess(pid, 30000);
         }
     }
     report(state, samples);
