@@ -129,7 +129,8 @@ void CVRAXContentsReply::endAlbum()
     album.created = timeOf(entry_.get("DATEUTC"), entry_.get("TIMEUTC"));
     album.changed = timeOf(entry_.get("DATEUTC_LAST_MODIFY"), entry_.get("TIMEUTC_LAST_MODIFY"));
     album.title = entry_.get("TITLE");
-    if (page_->received + replyOffset_ == page_->total)
+    // Both come from the reply: summed wide, so no value of theirs overflows.
+    if (std::int64_t { page_->received } + replyOffset_ == page_->total)
         page_->result = kResultLastPage;
     ++index_;
 }

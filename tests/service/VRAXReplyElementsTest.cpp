@@ -93,6 +93,27 @@ TEST(VRAXReplyElementsTest, AlbumListPagesFillTheirEntriesAndMarkTheLastPage)
     EXPECT_EQ(page.albums[3].icons[1].id, "");
 }
 
+// Count and offset are the server's: values at the ends of their range
+// neither overflow (the sanitizer build checks) nor end the list.
+TEST(VRAXReplyElementsTest, CountAndOffsetAtTheEndsOfTheirRangeAreNotTheLastPage)
+{
+    const char* cases[][2] = { { "2147483647", "10" }, { "10", "2147483647" }, { "-2147483648", "-1" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c[0]) + " + " + c[1]);
+        FakeVraxEnvironment env;
+        CVRAXPageRequest page;
+        page.setWindow(0, 5);
+        CVRAXContentsReply reader(env);
+        reader.reset();
+        reader.setAlbumList(&page);
+        const std::string document = std::string("<?xml version=\"1.0\" ?>\n<VRAX ver=\"5.1\" seq=\"1\">")
+            + "<contents offset=\"" + c[0] + "\" count=\"" + c[1] + "\" total=\"-2147483639\">"
+            + "<container id=\"C0\"><attr name=\"TITLE\">A</attr></container></contents></VRAX>";
+        reader.parse(bytesOf(document));
+        EXPECT_NE(page.result, kResultLastPage);
+    }
+}
+
 TEST(VRAXReplyElementsTest, AlbumContentsFillThePageDropTheRestAndMarkAnEmptyAlbum)
 {
     const std::string u1 = "U1 image/jpeg Beach t=1700000000 up=1700000500/1 640x480 s=51234 -1234,5678";
