@@ -88,8 +88,8 @@ void BM_PingPong(benchmark::State& state)
             stepTree(clock, root);
         // Every request and every reply is one event handled.
         state.SetItemsProcessed(static_cast<std::int64_t>(echo.handled + pinger.handled));
-        state.counters["events/s"] =
-            benchmark::Counter(static_cast<double>(echo.handled + pinger.handled), benchmark::Counter::kIsRate);
+        state.counters["events/s"] = benchmark::Counter(
+            static_cast<double>(echo.handled + pinger.handled), benchmark::Counter::kIsRate);
     }
     CVXLEngineClock::setCurrent(nullptr);
 }

@@ -40,7 +40,7 @@ public:
     }
     std::uint32_t getWaitTime() override { return 1; }
     bool hasUIRequest() override { return false; }
-    std::atomic<std::uint64_t> ticks { 0 };
+    std::atomic<std::uint64_t> ticks {0};
 };
 
 double gDirectNs = 0;
@@ -58,7 +58,8 @@ void DirectTick(benchmark::State& state)
         const auto began = std::chrono::steady_clock::now();
         for (auto _ : state)
             benchmark::DoNotOptimize(engine.tick());
-        const auto spent = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
+        const auto spent
+            = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
         gDirectNs = spent / static_cast<double>(state.iterations());
         state.counters["ns_per_step"] = gDirectNs;
     }
@@ -93,7 +94,8 @@ void HostLoopStep(benchmark::State& state)
                 break;
             }
         }
-        const auto spent = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
+        const auto spent
+            = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
         const double perStep = spent / static_cast<double>(state.iterations());
         state.counters["ns_per_step"] = perStep;
         if (gDirectNs > 0)

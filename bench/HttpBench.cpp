@@ -112,15 +112,16 @@ void report(benchmark::State& state, const std::vector<std::string>& argv)
 
 void BM_EngineThroughProxy(benchmark::State& state)
 {
-    report(state, { gSelf, "--fetch", peers().url(), peers().squid.proxyUri() });
+    report(state, {gSelf, "--fetch", peers().url(), peers().squid.proxyUri()});
 }
 
 void BM_CurlThroughProxy(benchmark::State& state)
 {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(peers().squid.port());
-    report(state, { "/usr/bin/curl", "-sf", "-o", "/dev/null", "-w", "%{time_connect} %{time_starttransfer}\n", "-x",
-                    proxy, "--proxy-user",
-                    std::string(SquidProxy::kUser) + ":" + SquidProxy::kPassword, peers().url() });
+    report(state,
+        {"/usr/bin/curl", "-sf", "-o", "/dev/null", "-w", "%{time_connect} %{time_starttransfer}\n", "-x",
+            proxy, "--proxy-user", std::string(SquidProxy::kUser) + ":" + SquidProxy::kPassword,
+            peers().url()});
 }
 
 BENCHMARK(BM_EngineThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -151,7 +152,7 @@ int fetch(const char* url, const char* proxy)
     std::printf("%.6f %.6f\n", connect, firstByte);
     if (e.result != 0 || e.status != 200 || e.bodyBytes != kBodyBytes) {
         std::fprintf(stderr, "fetch: result %d, status %d, %llu bytes\n", e.result, e.status,
-                     static_cast<unsigned long long>(e.bodyBytes));
+            static_cast<unsigned long long>(e.bodyBytes));
         return 1;
     }
     return 0;

@@ -130,7 +130,8 @@ void libjpegTurboFullDecode(const std::string& bytes)
     jpeg_error_mgr error {};
     info.err = jpeg_std_error(&error);
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
+        static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_RGBA;
     jpeg_start_decompress(&info);
@@ -179,7 +180,8 @@ void ThumbnailPeakMemory(benchmark::State& state)
     }
     state.counters["scaled_peak_kb"] = static_cast<double>(scaled - base);
     state.counters["whole_peak_kb"] = static_cast<double>(whole - base);
-    state.counters["memory_ratio"] = static_cast<double>(whole - base) / static_cast<double>(std::max(1L, scaled - base));
+    state.counters["memory_ratio"]
+        = static_cast<double>(whole - base) / static_cast<double>(std::max(1L, scaled - base));
 }
 BENCHMARK(ThumbnailPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -197,11 +199,12 @@ protected:
         list.create(this, 1006, 0);
         auto icons = std::make_shared<ui::ImageList>(16, 16);
         ui::Bitmap icon(16, 16, ui::rgb(255, 255, 255));
-        icon.fill(ui::Rect { 2, 2, 14, 14 }, ui::rgb(30, 120, 200));
+        icon.fill(ui::Rect {2, 2, 14, 14}, ui::rgb(30, 120, 200));
         icons->add(icon, ui::rgb(255, 255, 255));
         list.setImageList(icons);
         for (int i = 0; i < 20; ++i)
-            list.setItemImage(list.insertItem(-1, u"Picture " + std::u16string(1, char16_t(u'A' + i)) + u".jpg"), 0);
+            list.setItemImage(
+                list.insertItem(-1, u"Picture " + std::u16string(1, char16_t(u'A' + i)) + u".jpg"), 0);
     }
 };
 
@@ -235,13 +238,15 @@ public:
         const auto* item = reinterpret_cast<const ui::DrawItem*>(lParam);
         ui::Canvas& canvas = *item->canvas;
         const bool selected = item->state & ui::kOdsSelected;
-        canvas.fillRect(item->rect, ui::Brush::solid(selected ? ui::rgb(0, 90, 200) : ui::rgb(255, 255, 255)));
+        canvas.fillRect(
+            item->rect, ui::Brush::solid(selected ? ui::rgb(0, 90, 200) : ui::rgb(255, 255, 255)));
         thumbnails->draw(canvas, static_cast<int>(item->itemData % thumbnails->count()), item->rect.left + 2,
-                         item->rect.top + 1);
+            item->rect.top + 1);
         canvas.setBackgroundMode(ui::BackgroundMode::Transparent);
         canvas.setTextColor(selected ? ui::rgb(255, 255, 255) : ui::rgb(0, 0, 0));
-        ui::Rect text { item->rect.left + 46, item->rect.top, item->rect.right, item->rect.bottom };
-        canvas.drawText(list.itemText(item->item), &text, ui::kDtVCenter | ui::kDtSingleLine | ui::kDtEndEllipsis);
+        ui::Rect text {item->rect.left + 46, item->rect.top, item->rect.right, item->rect.bottom};
+        canvas.drawText(
+            list.itemText(item->item), &text, ui::kDtVCenter | ui::kDtSingleLine | ui::kDtEndEllipsis);
         return 1;
     }
 
@@ -254,13 +259,16 @@ protected:
         const auto image = camera();
         for (int shade = 0; shade < 4; ++shade) {
             auto thumb = image->thumbnail(40, 40);
-            thumb->fill(ui::Rect { 0, 0, 8, 8 }, ui::rgb(shade * 60, 0, 0));
+            thumb->fill(ui::Rect {0, 0, 8, 8}, ui::rgb(shade * 60, 0, 0));
             thumbnails->add(*thumb, ui::rgb(255, 0, 255));
         }
-        list.create(this, 1006, ui::ListView::kOwnerDraw, ui::Rect { 0, 0, 240, 270 });
+        list.create(this, 1006, ui::ListView::kOwnerDraw, ui::Rect {0, 0, 240, 270});
         list.setImageList(thumbnails);
         for (int i = 0; i < 30; ++i)
-            list.insertItem(-1, u"IMG_00" + std::u16string(1, char16_t(u'0' + i / 10)) + std::u16string(1, char16_t(u'0' + i % 10)) + u".jpg", i);
+            list.insertItem(-1,
+                u"IMG_00" + std::u16string(1, char16_t(u'0' + i / 10))
+                    + std::u16string(1, char16_t(u'0' + i % 10)) + u".jpg",
+                i);
     }
 };
 

@@ -40,8 +40,8 @@ struct Peers {
         ok = SquidProxy::available() && relay.start() && squid.start();
         if (!ok)
             return;
-        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-            "/tests/peers/mms_relay.py --notification '" + location() + "' T-1");
+        const TestCommandResult run = testRunCommand(testPython()
+            + " " TESSEL_SOURCE_DIR "/tests/peers/mms_relay.py --notification '" + location() + "' T-1");
         notificationHex = run.output.substr(0, run.output.find('\n'));
         ok = run.status == 0 && !notificationHex.empty();
     }
@@ -96,14 +96,16 @@ void report(benchmark::State& state, const std::vector<std::string>& argv)
 
 void BM_InboundManagerThroughProxy(benchmark::State& state)
 {
-    report(state, { gSelf, "--receive", peers().notificationHex, peers().relay.url("/mms"), peers().squid.proxyUri() });
+    report(state,
+        {gSelf, "--receive", peers().notificationHex, peers().relay.url("/mms"), peers().squid.proxyUri()});
 }
 
 void BM_CurlThroughProxy(benchmark::State& state)
 {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(peers().squid.port());
-    report(state, { "/usr/bin/curl", "-sf", "-o", "/dev/null", "-x", proxy, "--proxy-user",
-                      std::string(SquidProxy::kUser) + ":" + SquidProxy::kPassword, peers().location() });
+    report(state,
+        {"/usr/bin/curl", "-sf", "-o", "/dev/null", "-x", proxy, "--proxy-user",
+            std::string(SquidProxy::kUser) + ":" + SquidProxy::kPassword, peers().location()});
 }
 
 BENCHMARK(BM_InboundManagerThroughProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -128,8 +130,8 @@ int receive(const std::string& hex, const char* relayUrl, const char* proxy)
     requester.post(&rig.manager, &push);
     driver.followRealTime([&] { driver.step(); }, [&] { return !requester.answers.empty(); }, 60000,
         std::chrono::microseconds(200));
-    const bool stored
-        = !requester.answers.empty() && requester.answers[0] == kResultSucceeded && rig.store.boxCount(0) == 1;
+    const bool stored = !requester.answers.empty() && requester.answers[0] == kResultSucceeded
+        && rig.store.boxCount(0) == 1;
     if (!stored)
         std::fprintf(stderr, "receive: %d answers, %u stored\n", static_cast<int>(requester.answers.size()),
             rig.store.boxCount(0));

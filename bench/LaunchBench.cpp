@@ -28,7 +28,7 @@ double launchOnce(LaunchRig& rig)
 {
     const int before = handled(rig);
     const auto began = std::chrono::steady_clock::now();
-    const pid_t launcher = rig.startLauncher({ "Compose" });
+    const pid_t launcher = rig.startLauncher({"Compose"});
     double ms = -1;
     const auto until = began + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < until) {

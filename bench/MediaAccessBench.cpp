@@ -1,9 +1,9 @@
 // A 10-item window from a cached 1,000-entry collection: the Media Access
 // Manager's fetch served wholly from its cache, with the windows' uses given
 // back after each, as a screen scrolling through a large location does.
+#include "engine/access/MediaAccessManager.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/access/MediaAccessManager.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <benchmark/benchmark.h>
@@ -40,7 +40,7 @@ struct Owner : CMediaAccessManager::Owner {
     CVXLEventHandler* inboundMessageManager() override { return nullptr; }
     CVXLMediaStoreManager* mediaStoreManager() override { return nullptr; }
     CVXLPersStore* settings() override { return nullptr; }
-    void pushUIRequestCode(std::int32_t) override {}
+    void pushUIRequestCode(std::int32_t) override { }
 };
 
 void BM_WindowFromCachedCollection(benchmark::State& state)

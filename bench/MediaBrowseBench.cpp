@@ -30,7 +30,8 @@ constexpr int kPictures = 2000;
 
 double nowMs()
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 double median(std::vector<double> samples)
@@ -85,7 +86,7 @@ struct Album {
     }
 
     EngineDriver engine;
-    TraceJob requester { "Requester" };
+    TraceJob requester {"Requester"};
     CVXLAlbum album;
     std::uint32_t held = 0;
 };
@@ -114,7 +115,8 @@ void BM_PageThroughTwoThousandPictures(benchmark::State& state)
         rig.ask(close);
 
         CVXLAlbumSummaryJob job;
-        job.setProperty(CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(&rig.album)));
+        job.setProperty(
+            CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(&rig.album)));
         job.startUnder(rig.engine.client());
         rig.runUntilBrowsing(job);
         std::vector<double> windows;

@@ -115,7 +115,8 @@ void BM_MediaRefTransfer(benchmark::State& state)
         }
         for (int i = 0; i < 8; ++i)
             step(clock, root);
-        if (destination.received != kBytes || std::memcmp(destination.storage.data(), pattern.data(), kBytes) != 0)
+        if (destination.received != kBytes
+            || std::memcmp(destination.storage.data(), pattern.data(), kBytes) != 0)
             state.SkipWithError("the destination did not receive the bytes");
         CVXLMediaRef::setJobRunner(nullptr);
     }

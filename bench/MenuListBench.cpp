@@ -31,7 +31,8 @@ constexpr int kEntries = 30;
 
 double nowMs()
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void report(benchmark::State& state, std::vector<double>& samples)
@@ -54,8 +55,9 @@ struct MenuScreen {
             ui::Bitmap picture(48, 48, ui::rgb(n * 8, 255 - n * 8, 128));
             ui::writePng(root.hostPath("Support/WTS" + std::to_string(n) + "_" + name), picture);
             const std::u16string wide(name.begin(), name.end());
-            registryWrite(u"MenuIcons", wide, u"\\Support\\WTS" + std::u16string(std::to_string(n).begin(),
-                                                                                  std::to_string(n).end()) + u"_" + wide);
+            registryWrite(u"MenuIcons", wide,
+                u"\\Support\\WTS" + std::u16string(std::to_string(n).begin(), std::to_string(n).end()) + u"_"
+                    + wide);
             auto* entry = new CVXLMenuItemElement();
             entry->setText(("Destination " + std::to_string(n)).c_str());
             CVXLMediaRefHandle icon;
@@ -64,7 +66,7 @@ struct MenuScreen {
             entry->setMenuMedia(icon);
             layout.addItem(entry);
         }
-        window = std::make_unique<CWinTSLayoutMenuList>(&layout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+        window = std::make_unique<CWinTSLayoutMenuList>(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
         window->createModeless(u"Menu");
     }
     ~MenuScreen()

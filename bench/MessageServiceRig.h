@@ -20,8 +20,8 @@ struct MessageServiceRig {
         {
         }
         std::uint32_t messageLimit() override { return limit_; }
-        void setCounter(const char*, std::uint32_t) override {}
-        void setHasNewMessages() override {}
+        void setCounter(const char*, std::uint32_t) override { }
+        void setHasNewMessages() override { }
         std::uint32_t nowSeconds() override { return 1700000000u + ++ticks_ / 10; }
 
     private:
@@ -47,7 +47,8 @@ struct MessageServiceRig {
         const std::string bytes(2000, 'x');
         for (int n = 0; n < messages; ++n) {
             CVXLMessage message;
-            message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(1000 + n % correspondents)).c_str());
+            message.addHeader(
+                "X-QV-From-Address", ("+1555" + std::to_string(1000 + n % correspondents)).c_str());
             message.addHeader("X-QV-Message-Sent-Time", std::to_string(1699000000 + n).c_str());
             message.addHeader("X-QV-Image-Count", "1");
             message.addHeader("X-QV-MessageText-Summary", "A short text of the message");

@@ -22,8 +22,8 @@ constexpr int kWindow = 50;
 class Services : public CMessageStoreServices {
 public:
     std::uint32_t messageLimit() override { return kMessages + 10; }
-    void setCounter(const char*, std::uint32_t) override {}
-    void setHasNewMessages() override {}
+    void setCounter(const char*, std::uint32_t) override { }
+    void setHasNewMessages() override { }
     std::uint32_t nowSeconds() override { return 1700000000u + ++ticks / 10; }
     std::uint32_t ticks = 0;
 };

@@ -35,9 +35,9 @@ struct Inbox {
         root = path;
         tessel::kernel::setDeviceRoot(root);
         session = MapiSession::logon();
-        const auto stores = session->storeTable({ kPropEntryId });
+        const auto stores = session->storeTable({kPropEntryId});
         session->openStore(stores.at(0)[0].text, &store);
-        store->openFolder(store->getProps({ kPropInboxEntryId })[0].text, &folder);
+        store->openFolder(store->getProps({kPropInboxEntryId})[0].text, &folder);
     }
     ~Inbox()
     {
@@ -49,9 +49,9 @@ struct Inbox {
     {
         for (int n = 0; n < kMessages; ++n) {
             auto message = folder->createMessage();
-            message->setProps({ PropValue::ofText(kPropMessageClass, n % 2 ? kNotice : "IPM.SMSText"),
-                                PropValue::ofText(kPropSubject, "Message " + std::to_string(n)),
-                                PropValue::ofText(kPropBody, std::string(140, 'x')) });
+            message->setProps({PropValue::ofText(kPropMessageClass, n % 2 ? kNotice : "IPM.SMSText"),
+                PropValue::ofText(kPropSubject, "Message " + std::to_string(n)),
+                PropValue::ofText(kPropBody, std::string(140, 'x'))});
             message->saveChanges();
         }
     }
@@ -62,7 +62,7 @@ void BM_InboxContentsTable(benchmark::State& state)
     Inbox inbox;
     inbox.fill();
     for (auto _ : state) {
-        const auto rows = inbox.folder->contentsTable({ kPropEntryId, kPropMessageClass });
+        const auto rows = inbox.folder->contentsTable({kPropEntryId, kPropMessageClass});
         if (rows.size() != kMessages)
             state.SkipWithError("the table is short");
         benchmark::DoNotOptimize(rows.data());
@@ -79,14 +79,14 @@ void BM_InboxCleanUpByClass(benchmark::State& state)
         inbox.fill();
         state.ResumeTiming();
         int deleted = 0;
-        for (const PropRow& row : inbox.folder->contentsTable({ kPropEntryId, kPropMessageClass }))
-            if (row[1].text == kNotice && inbox.folder->deleteMessages({ row[0].text }) == kMapiOk)
+        for (const PropRow& row : inbox.folder->contentsTable({kPropEntryId, kPropMessageClass}))
+            if (row[1].text == kNotice && inbox.folder->deleteMessages({row[0].text}) == kMapiOk)
                 ++deleted;
         if (deleted != kMessages / 2)
             state.SkipWithError("not every notice went");
         state.PauseTiming();
-        for (const PropRow& row : inbox.folder->contentsTable({ kPropEntryId }))
-            inbox.folder->deleteMessages({ row[0].text });
+        for (const PropRow& row : inbox.folder->contentsTable({kPropEntryId}))
+            inbox.folder->deleteMessages({row[0].text});
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * kMessages / 2);

@@ -14,7 +14,10 @@ namespace {
 constexpr int kThreads = 500;
 constexpr int kMessages = 5000;
 
-std::string address(int thread) { return "+1555" + std::to_string(1000000 + thread); }
+std::string address(int thread)
+{
+    return "+1555" + std::to_string(1000000 + thread);
+}
 
 // A database image in the stored format, built by hand so that loading it is
 // what is measured.

@@ -22,15 +22,16 @@ void* __libc_realloc(void* block, std::size_t size);
 
 namespace {
 
-std::atomic<long long> gBlocks { 0 };
+std::atomic<long long> gBlocks {0};
 
 std::string presentationText(int slides)
 {
-    std::string text = "<?xml version=\"1.0\"?>\n<smil xmlns=\"http://www.w3.org/2001/SMIL20/Language\">\n"
-                       "<head><layout><root-layout width=\"176px\" height=\"208px\"/>\n"
-                       "<region id=\"Image\" top=\"0\" left=\"0\" width=\"100%\" height=\"70%\" fit=\"meet\"/>\n"
-                       "<region id=\"Text\" top=\"70%\" left=\"0\" width=\"100%\" height=\"30%\" fit=\"scroll\"/>\n"
-                       "</layout></head>\n<body>\n";
+    std::string text
+        = "<?xml version=\"1.0\"?>\n<smil xmlns=\"http://www.w3.org/2001/SMIL20/Language\">\n"
+          "<head><layout><root-layout width=\"176px\" height=\"208px\"/>\n"
+          "<region id=\"Image\" top=\"0\" left=\"0\" width=\"100%\" height=\"70%\" fit=\"meet\"/>\n"
+          "<region id=\"Text\" top=\"70%\" left=\"0\" width=\"100%\" height=\"30%\" fit=\"scroll\"/>\n"
+          "</layout></head>\n<body>\n";
     for (int i = 0; i < slides; ++i) {
         const std::string n = std::to_string(i);
         text += "<par dur=\"5000ms\">\n <img src=\"cid:picture" + n + "@tessel\" region=\"Image\"/>\n"

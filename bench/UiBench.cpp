@@ -3,11 +3,11 @@
 // datagram socket). One message in flight at a time; counters give the
 // median and the 99th percentile in microseconds.
 #include "platform/ipc/WindowExchange.h"
+#include "platform/kernel/Process.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
-#include "platform/kernel/Process.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <benchmark/benchmark.h>
@@ -28,7 +28,8 @@ constexpr std::uint32_t kEchoAnswer = 0x8101;
 
 std::int64_t nowNs()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -45,7 +46,7 @@ void report(benchmark::State& state, std::vector<std::int64_t>& samples)
 class Stopwatch : public ui::Window {
 public:
     std::vector<std::int64_t> samples;
-    std::atomic<std::uint64_t> count { 0 };
+    std::atomic<std::uint64_t> count {0};
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
     {
         if (message != kPing)
@@ -108,7 +109,7 @@ void AcrossProcesses(benchmark::State& state)
 {
     TempDeviceRoot root;
     root.installTool("uiprobe");
-    int pid = kernel::startProcess("\\windows\\uiprobe", { "show" });
+    int pid = kernel::startProcess("\\windows\\uiprobe", {"show"});
     const std::u16string title = u"Tessel";
     ui::WindowHandle probe = 0;
     for (int i = 0; i < 1000 && !(probe = ipc::findWindow(ui::Dialog::kClassName, &title)); ++i)

@@ -2,11 +2,11 @@
 // resolved, its record appended to "state.uq" by replacing the file whole,
 // its record saved and the keys updated. Reports the bytes written to
 // "state.uq" per batch and the file's final size.
+#include "engine/access/BackgroundUploadManager.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/access/BackgroundUploadManager.h"
 #include "platform/kernel/DeviceRoot.h"
 #include "tests/support/UploadQueueEngine.h"
 
@@ -70,7 +70,8 @@ void BM_QueueThousandItems(benchmark::State& state)
         CMediaUploadRequest batch(1);
         batch.name = "Holiday 2027";
         for (int n = 0; n < kItems; ++n)
-            batch.addItem({ phone, "", ("\\My Documents\\My Pictures\\IMG_" + std::to_string(10000 + n) + ".jpg").c_str() });
+            batch.addItem({phone, "",
+                ("\\My Documents\\My Pictures\\IMG_" + std::to_string(10000 + n) + ".jpg").c_str()});
         for (int i = 0; i < 100; ++i)
             step(root);
         state.ResumeTiming();

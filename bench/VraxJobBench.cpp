@@ -73,8 +73,8 @@ void BM_AlbumContentsExchanges(benchmark::State& state)
         exchangeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     }
     const double parseSeconds = secondsToParse(document) * static_cast<double>(state.iterations());
-    state.counters["exchanges_per_s"] = static_cast<double>(kExchanges) * static_cast<double>(state.iterations())
-        / exchangeSeconds;
+    state.counters["exchanges_per_s"]
+        = static_cast<double>(kExchanges) * static_cast<double>(state.iterations()) / exchangeSeconds;
     state.counters["parse_share"] = parseSeconds / exchangeSeconds;
 }
 BENCHMARK(BM_AlbumContentsExchanges)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -122,7 +122,8 @@ void BM_ReplyParserToExpat(benchmark::State& state)
         ours += t1 - t0;
         theirs += Clock::now() - t1;
     }
-    state.counters["parser_per_expat"] = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
+    state.counters["parser_per_expat"]
+        = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
     state.counters["doc_bytes"] = static_cast<double>(reply().size());
 }
 BENCHMARK(BM_ReplyParserToExpat)->Unit(benchmark::kMicrosecond);

@@ -57,7 +57,7 @@ struct CurlServer {
     {
         logPath = root.hostPath("vrax-server.log");
         std::uint16_t port = 0;
-        pid = testStartPythonPeer("vrax_server.py", { word, logPath, "--announce" }, logPath + ".out", &port);
+        pid = testStartPythonPeer("vrax_server.py", {word, logPath, "--announce"}, logPath + ".out", &port);
         url = testLoopbackUrl(port, "/vrax");
     }
     ~CurlServer()
@@ -70,9 +70,11 @@ struct CurlServer {
     // server read the request as one of the `element` kind.
     bool post(const std::string& bodyPath, const char* element) const
     {
-        const std::string command = "/usr/bin/curl -sf -o /dev/null -x http://127.0.0.1:"
-            + std::to_string(squid()->port()) + " --proxy-user '" + SquidProxy::kUser + ":" + SquidProxy::kPassword
-            + "' -H 'Expect:' -H 'Content-Type: multipart/mixed; boundary=Veltmarsh' --data-binary @" + bodyPath + " " + url;
+        const std::string command
+            = "/usr/bin/curl -sf -o /dev/null -x http://127.0.0.1:" + std::to_string(squid()->port())
+            + " --proxy-user '" + SquidProxy::kUser + ":" + SquidProxy::kPassword
+            + "' -H 'Expect:' -H 'Content-Type: multipart/mixed; boundary=Veltmarsh' --data-binary @"
+            + bodyPath + " " + url;
         if (testRunCommand(command).status != 0)
             return false;
         std::ifstream in(logPath);
@@ -90,14 +92,15 @@ struct CurlServer {
 // A request body as the job writes it: the document, then the attachment.
 std::string requestBody(const std::string& element, const std::string& attachment)
 {
-    const std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VRAX seq=\"1\" time_req=\"1800000000\">"
-                                 "<context/>"
+    const std::string document
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VRAX seq=\"1\" time_req=\"1800000000\">"
+          "<context/>"
         + element + "</VRAX>\n";
     std::string body = "--Veltmarsh\r\nContent-Type: application/X-VRAX\r\nContent-Length: "
         + std::to_string(document.size()) + "\r\n\r\n" + document + "\r\n";
     if (!attachment.empty()) {
-        body += "--Veltmarsh\r\nContent-Type: image/jpeg\r\nContent-Length: " + std::to_string(attachment.size())
-            + "\r\n\r\n" + attachment + "\r\n";
+        body += "--Veltmarsh\r\nContent-Type: image/jpeg\r\nContent-Length: "
+            + std::to_string(attachment.size()) + "\r\n\r\n" + attachment + "\r\n";
     }
     return body + "--Veltmarsh--\r\n";
 }
@@ -130,7 +133,8 @@ struct Uploader {
             if (event->effectiveCode() != kEventOnlineUploadData)
                 return self.finishEvent(event);
             auto* ask = static_cast<CVXLUploadDataRequest*>(event);
-            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(ask->size), this->data.size() - given);
+            const std::size_t n
+                = std::min<std::size_t>(static_cast<std::size_t>(ask->size), this->data.size() - given);
             ask->buffer.clear();
             ask->buffer.append(this->data.data() + given, static_cast<std::uint32_t>(n));
             given += n;
@@ -154,8 +158,8 @@ struct Uploader {
 
     VraxJobRig& rig;
     const std::string& data;
-    TraceJob job { "uploader" };
-    CVXLOnlineUploadRequest upload { 43 };
+    TraceJob job {"uploader"};
+    CVXLOnlineUploadRequest upload {43};
     CVXLMediaItem item;
     std::size_t given = 0;
     std::int32_t answer = VraxJobRig::kNoAnswer;
@@ -246,9 +250,9 @@ struct BatchRig : ProxiedRig {
     }
 
     CVRAXFetchBatch batch;
-    CVRAXJobRequest fetch { kEventVraxFetchMedia, 44 };
-    TraceJob sinks[kFetchItems] { TraceJob("F1"), TraceJob("F2"), TraceJob("F3"), TraceJob("F4"), TraceJob("F5"),
-        TraceJob("F6"), TraceJob("F7"), TraceJob("F8"), TraceJob("F9") };
+    CVRAXJobRequest fetch {kEventVraxFetchMedia, 44};
+    TraceJob sinks[kFetchItems] {TraceJob("F1"), TraceJob("F2"), TraceJob("F3"), TraceJob("F4"),
+        TraceJob("F5"), TraceJob("F6"), TraceJob("F7"), TraceJob("F8"), TraceJob("F9")};
     std::size_t received[kFetchItems] = {};
     int told = 0;
 };

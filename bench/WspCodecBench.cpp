@@ -49,8 +49,7 @@ void counted(void* block)
         return;
     const long long now = gLive += static_cast<long long>(malloc_usable_size(block));
     long long peak = gPeak.load();
-    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
-    }
+    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) { }
 }
 
 void uncounted(void* block)
@@ -63,7 +62,8 @@ void uncounted(void* block)
 // (blocks made before the region and freed in it are not counted).
 class PeakMeter {
 public:
-    PeakMeter() : start_(gLive.load())
+    PeakMeter()
+        : start_(gLive.load())
     {
         gPeak = start_;
         gMetering = true;
@@ -103,7 +103,10 @@ void* memalign(std::size_t alignment, std::size_t size)
     counted(block);
     return block;
 }
-void* aligned_alloc(std::size_t alignment, std::size_t size) { return memalign(alignment, size); }
+void* aligned_alloc(std::size_t alignment, std::size_t size)
+{
+    return memalign(alignment, size);
+}
 int posix_memalign(void** out, std::size_t alignment, std::size_t size)
 {
     *out = memalign(alignment, size);

@@ -148,7 +148,7 @@ BENCHMARK(BM_ReaderToExpatTime)->Unit(benchmark::kMillisecond);
 void libxmlStart(void* user, const xmlChar* name, const xmlChar** attributes)
 {
     // libxml2 passes no list at all for a tag without attributes.
-    static const char* const kNone[] = { nullptr };
+    static const char* const kNone[] = {nullptr};
     expatStart(user, reinterpret_cast<const char*>(name),
         attributes ? reinterpret_cast<const char**>(attributes) : const_cast<const char**>(kNone));
 }

@@ -33,6 +33,11 @@ void BM_XmlWriterElements(benchmark::State& state)
     state.counters["output_bytes"] = written;
     state.SetComplexityN(elements);
 }
-BENCHMARK(BM_XmlWriterElements)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_XmlWriterElements)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace

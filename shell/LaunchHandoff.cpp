@@ -71,11 +71,11 @@ void RegWriteString(const char16_t* section, const char16_t* valueName, const ch
     // An empty text is one NUL character.
     const std::u16string data = n == 0 ? std::u16string(1, u'\0') : std::u16string(text, n);
     tessel::kernel::registrySetValue(RegistryHive::CurrentUser, sectionKey(section), asciiName(valueName),
-                                     tessel::kernel::kRegText, data.data(),
-                                     static_cast<std::uint32_t>(data.size() * sizeof(char16_t)));
+        tessel::kernel::kRegText, data.data(), static_cast<std::uint32_t>(data.size() * sizeof(char16_t)));
 }
 
-void RegReadString(const char16_t* section, const char16_t* valueName, char16_t* buffer, std::uint32_t byteCount)
+void RegReadString(
+    const char16_t* section, const char16_t* valueName, char16_t* buffer, std::uint32_t byteCount)
 {
     if (!buffer || byteCount < sizeof(char16_t))
         return;
@@ -83,24 +83,25 @@ void RegReadString(const char16_t* section, const char16_t* valueName, char16_t*
     // The last character stays a NUL whatever the value holds.
     std::uint32_t size = byteCount - sizeof(char16_t);
     std::uint32_t type = 0;
-    if (tessel::kernel::registryQueryValue(RegistryHive::CurrentUser, sectionKey(section), asciiName(valueName), &type,
-                                           buffer, &size)
+    if (tessel::kernel::registryQueryValue(
+            RegistryHive::CurrentUser, sectionKey(section), asciiName(valueName), &type, buffer, &size)
             != tessel::kernel::RegistryRead::Ok
         || type != tessel::kernel::kRegText)
         std::memset(buffer, 0, byteCount);
 }
 
-void RegReadDword(const char16_t* section, const char16_t* valueName, std::uint32_t* result,
-                  std::uint32_t defaultValue)
+void RegReadDword(
+    const char16_t* section, const char16_t* valueName, std::uint32_t* result, std::uint32_t defaultValue)
 {
     if (!result)
         return;
-    if (!tessel::kernel::registryQueryDword(RegistryHive::CurrentUser, sectionKey(section), asciiName(valueName),
-                                            result))
+    if (!tessel::kernel::registryQueryDword(
+            RegistryHive::CurrentUser, sectionKey(section), asciiName(valueName), result))
         *result = defaultValue;
 }
 
-int DeliverLaunch(const ComposeRequest* request, std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+int DeliverLaunch(
+    const ComposeRequest* request, std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     tessel::kernel::SemaphoreHandle launch = tessel::kernel::semaphoreCreate(kLaunchSemaphore, 1, 1);
     if (!launch) {
@@ -109,7 +110,8 @@ int DeliverLaunch(const ComposeRequest* request, std::uint32_t message, std::uin
     }
     if (tessel::kernel::semaphoreWait(launch, kLaunchWaitMs) != tessel::kernel::SemaphoreWait::Taken) {
         // Another launch runs: its values must stay as they are.
-        tessel::kernel::appendDeviceLog("launch", "another launch runs; this one is dropped, nothing written");
+        tessel::kernel::appendDeviceLog(
+            "launch", "another launch runs; this one is dropped, nothing written");
         tessel::kernel::semaphoreClose(launch);
         return 0;
     }
@@ -129,8 +131,8 @@ int DeliverLaunch(const ComposeRequest* request, std::uint32_t message, std::uin
         if (window != 0 && tessel::ipc::postToProcess(window, message, wParam, lParam))
             delivered = 1;
         else
-            tessel::ui::messageBox(nullptr, kFailureText, kFailureCaption, tessel::ui::BoxButtons::Ok,
-                                   tessel::ui::kIdOk);
+            tessel::ui::messageBox(
+                nullptr, kFailureText, kFailureCaption, tessel::ui::BoxButtons::Ok, tessel::ui::kIdOk);
     } else {
         delivered = window != 0 ? 1 : 0;
     }
@@ -141,7 +143,7 @@ int DeliverLaunch(const ComposeRequest* request, std::uint32_t message, std::uin
 }
 
 int PostComposeRequest(const char16_t* messageClass, const char16_t* to, const char16_t* subject,
-                       const char16_t* mediaPath, const char16_t* text)
+    const char16_t* mediaPath, const char16_t* text)
 {
     ComposeRequest request;
     request.messageClass = messageClass;

@@ -17,10 +17,11 @@
 void RegWriteString(const char16_t* section, const char16_t* valueName, const char16_t* text);
 // Reads into the caller's buffer of byteCount bytes, up to the value's first
 // NUL; the empty text when the value is missing or does not fit.
-void RegReadString(const char16_t* section, const char16_t* valueName, char16_t* buffer, std::uint32_t byteCount);
+void RegReadString(
+    const char16_t* section, const char16_t* valueName, char16_t* buffer, std::uint32_t byteCount);
 // *result is the stored DWORD, else defaultValue.
-void RegReadDword(const char16_t* section, const char16_t* valueName, std::uint32_t* result,
-                  std::uint32_t defaultValue);
+void RegReadDword(
+    const char16_t* section, const char16_t* valueName, std::uint32_t* result, std::uint32_t defaultValue);
 
 // The five values of a request; null texts are written empty.
 struct ComposeRequest {
@@ -37,11 +38,12 @@ struct ComposeRequest {
 // come, shows "Could not launch Norvane Tessel"; holds the semaphore
 // 1,000 ms more. 1 when the message was posted (for message 0: when the
 // program's window is there), else 0.
-int DeliverLaunch(const ComposeRequest* request, std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);
+int DeliverLaunch(
+    const ComposeRequest* request, std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);
 
 // A compose request posted with 0x8002; 1 only when it was posted.
 int PostComposeRequest(const char16_t* messageClass, const char16_t* to, const char16_t* subject,
-                       const char16_t* mediaPath, const char16_t* text);
+    const char16_t* mediaPath, const char16_t* text);
 
 // Makes sure the program runs and posts message to it (nothing for 0).
 int LaunchMainProgram(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);

@@ -13,10 +13,10 @@ using tessel::ui::Rect;
 
 namespace {
 
-std::atomic<bool> gControlReady { false };
+std::atomic<bool> gControlReady {false};
 
-constexpr std::u16string_view kUrlCharacters =
-    u"qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM0123456789$-_.+!*'(),&?:/\\";
+constexpr std::u16string_view kUrlCharacters
+    = u"qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM0123456789$-_.+!*'(),&?:/\\";
 constexpr std::u16string_view kPhoneCharacters = u"0123456789-.()+";
 constexpr std::size_t kMinPhoneDigits = 7;
 
@@ -46,11 +46,20 @@ std::u16string escapeMarkup(std::u16string_view text)
     std::u16string out;
     for (char16_t c : text) {
         switch (c) {
-        case u'&': out += u"&amp;"; break;
-        case u'<': out += u"&lt;"; break;
-        case u'>': out += u"&gt;"; break;
-        case u'\'': out += u"&#39;"; break;
-        default: out += c;
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'\'':
+            out += u"&#39;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -65,10 +74,18 @@ std::u16string escapePlain(std::u16string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t* entity = nullptr;
         switch (text[i]) {
-        case u'&': entity = u"&amp"; break;
-        case u'<': entity = u"&lt"; break;
-        case u'>': entity = u"&gt"; break;
-        default: out += text[i]; continue;
+        case u'&':
+            entity = u"&amp";
+            break;
+        case u'<':
+            entity = u"&lt";
+            break;
+        case u'>':
+            entity = u"&gt";
+            break;
+        default:
+            out += text[i];
+            continue;
         }
         out += entity;
         if (i + 1 < text.size() && (isAsciiAlnum(text[i + 1]) || text[i + 1] == u';'))
@@ -86,12 +103,12 @@ std::u16string contactName(const std::u16string& address)
 
 std::u16string link(std::u16string_view scheme, const std::u16string& target, const std::u16string& shown)
 {
-    return u"<a href='" + std::u16string(scheme) + escapeMarkup(target) + u"'>" + escapeMarkup(shown) + u"</a>";
+    return u"<a href='" + std::u16string(scheme) + escapeMarkup(target) + u"'>" + escapeMarkup(shown)
+        + u"</a>";
 }
 
 // Runs scan over every plain piece; scan splits one text into pieces.
-template <class Scan>
-Pieces pass(const Pieces& in, Scan scan)
+template <class Scan> Pieces pass(const Pieces& in, Scan scan)
 {
     Pieces out;
     for (const Piece& piece : in) {
@@ -106,7 +123,7 @@ Pieces pass(const Pieces& in, Scan scan)
 void addText(Pieces* out, std::u16string_view text)
 {
     if (!text.empty())
-        out->push_back(Piece { false, std::u16string(text) });
+        out->push_back(Piece {false, std::u16string(text)});
 }
 
 void scanEmail(const std::u16string& t, Pieces* out)
@@ -130,7 +147,7 @@ void scanEmail(const std::u16string& t, Pieces* out)
         }
         addText(out, std::u16string_view(t).substr(pos, begin - pos));
         const std::u16string address = t.substr(begin, end - begin);
-        out->push_back(Piece { true, link(u"mailto:", address, contactName(address)) });
+        out->push_back(Piece {true, link(u"mailto:", address, contactName(address))});
         pos = end;
     }
     addText(out, std::u16string_view(t).substr(pos));
@@ -155,7 +172,7 @@ void scanWeb(const std::u16string& t, Pieces* out)
             ++end;
         addText(out, std::u16string_view(t).substr(pos, start - pos));
         const std::u16string url = t.substr(start, end - start);
-        out->push_back(Piece { true, link(u"url:", url, url) });
+        out->push_back(Piece {true, link(u"url:", url, url)});
         pos = end;
     }
     addText(out, std::u16string_view(t).substr(pos));
@@ -183,7 +200,7 @@ void scanPhone(const std::u16string& t, Pieces* out)
         } else {
             std::u16string name;
             const bool known = LookupContactName(digits, &name);
-            out->push_back(Piece { true, link(u"tel:", run, known ? name : run) });
+            out->push_back(Piece {true, link(u"tel:", run, known ? name : run)});
         }
         pos = end;
     }
@@ -205,7 +222,7 @@ CHTMLView::CHTMLView()
 
 std::u16string CHTMLView::ToHtml(const std::u16string& text)
 {
-    Pieces pieces { Piece { false, text } };
+    Pieces pieces {Piece {false, text}};
     pieces = pass(pieces, scanEmail);
     pieces = pass(pieces, scanWeb);
     pieces = pass(pieces, scanPhone);
@@ -221,14 +238,14 @@ std::u16string CHTMLView::ToHtml(const std::u16string& text)
     return html;
 }
 
-bool CHTMLView::Create(tessel::ui::Window* parent, const Rect& rect, const std::u16string& text, int controlId,
-                       std::uint32_t background)
+bool CHTMLView::Create(tessel::ui::Window* parent, const Rect& rect, const std::u16string& text,
+    int controlId, std::uint32_t background)
 {
     background_ = background;
     if (!gControlReady.exchange(true))
         tessel::htmlview::initHtmlControl(0);
     // The control takes the rectangle's right and bottom as its size.
-    const Rect at { rect.left, rect.top, rect.left + rect.right, rect.top + rect.bottom };
+    const Rect at {rect.left, rect.top, rect.left + rect.right, rect.top + rect.bottom};
     if (!create(parent, controlId, at))
         return false;
     moveWindow(at);

@@ -29,8 +29,8 @@ public:
 
     // A child of parent at (rect.left, rect.top), rect.right wide and
     // rect.bottom tall; the layout windows move it where it belongs.
-    bool Create(tessel::ui::Window* parent, const tessel::ui::Rect& rect, const std::u16string& text, int controlId,
-                std::uint32_t background);
+    bool Create(tessel::ui::Window* parent, const tessel::ui::Rect& rect, const std::u16string& text,
+        int controlId, std::uint32_t background);
 
     // The added operations, in the Part's order.
     virtual void SetText(const std::u16string& text);

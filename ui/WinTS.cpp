@@ -40,7 +40,8 @@ CWinTS::~CWinTS()
 bool CWinTS::initInstance()
 {
     singleInstance_ = kernel::semaphoreCreate("WINTS_CanBeOnlyOne", 1, 1);
-    if (!singleInstance_ || kernel::semaphoreWait(singleInstance_, kInstanceWaitMs) != kernel::SemaphoreWait::Taken) {
+    if (!singleInstance_
+        || kernel::semaphoreWait(singleInstance_, kInstanceWaitMs) != kernel::SemaphoreWait::Taken) {
         winTSLog(kLogInfo, "another instance runs");
         return false;
     }
@@ -72,8 +73,8 @@ int CWinTS::exitInstance(int exitCode)
         // answered as usual meanwhile.
         client_->postThreadMessage(kMsgShutdown, 0, 0);
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEngineEndWaitMs);
-        for (std::uint32_t waited = 0; !client_->loopEnded() && waited < kEngineEndWaitMs
-             && std::chrono::steady_clock::now() < until;
+        for (std::uint32_t waited = 0;
+             !client_->loopEnded() && waited < kEngineEndWaitMs && std::chrono::steady_clock::now() < until;
              waited += 10) {
             ui::Message message;
             if (ui::peekMessage(&message, true)) {
@@ -147,7 +148,8 @@ bool CWinTS::preTranslateMessage(ui::Message& message)
             busy_ = false;
             if (pendingLaunch_.window != 0) {
                 lastLaunchTick_ = 0;
-                ui::postMessage(pendingLaunch_.window, pendingLaunch_.id, pendingLaunch_.wParam, pendingLaunch_.lParam);
+                ui::postMessage(
+                    pendingLaunch_.window, pendingLaunch_.id, pendingLaunch_.wParam, pendingLaunch_.lParam);
                 pendingLaunch_ = ui::Message {};
                 winTSLog(kLogInfo, "Send Pending Action");
             } else {

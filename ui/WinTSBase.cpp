@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::uint32_t kDefaultTraceLevel = 4;
 std::once_flag gTraceLevelRead;
-std::atomic<std::uint32_t> gTraceLevel { kDefaultTraceLevel };
+std::atomic<std::uint32_t> gTraceLevel {kDefaultTraceLevel};
 
 } // namespace
 

@@ -1,8 +1,8 @@
 #include "ui/WinTSClient.h"
 
 #include "engine/client/VXLConfigItems.h"
-#include "engine/client/menu/GlobalMenuList.h"
 #include "engine/client/VXLUIRequest.h"
+#include "engine/client/menu/GlobalMenuList.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "platform/kernel/Clock.h"
@@ -10,11 +10,11 @@
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/Registry.h"
 #include "platform/kernel/TextCodec.h"
+#include "platform/kernel/ThreadTimers.h"
 #include "platform/phone/TelephonyLine.h"
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowSystem.h"
-#include "platform/kernel/ThreadTimers.h"
 #include "ui/WinTSHelpers.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMessages.h"
@@ -42,18 +42,27 @@ constexpr int kProxyPort = 80;
 constexpr int kOsPlatformId = 3;
 constexpr int kOsMajor = 5;
 constexpr int kOsMinor = 2;
-constexpr int kFileVersion[4] = { 1, 0, 0, 0 };
+constexpr int kFileVersion[4] = {1, 0, 0, 0};
 
 struct GlobalMenu {
     const char* name;
     int id;
 };
 constexpr GlobalMenu kGlobalMenus[] = {
-    { "GLOBAL_PICTURES", 0 },          { "GLOBAL_MESSAGING", 2 },          { "SETTINGS_AND_INFO", 3 },
-    { "CAPTURE_OPTIONS", 4 },          { "CAMERA_OPTIONS", 5 },            { "SCREEN_SAVER_MEDIA_SELECT", 6 },
-    { "SEND_MESSAGE_CONTACTS", 7 },    { "SEND_MESSAGE_VOICE_MEMO", 8 },   { "SEND_MESSAGE_DOWNLOADS", 9 },
-    { "SEND_MESSAGE_GENERIC", 10 },    { "SEND_MESSAGE_SMS", 11 },         { "FAVORITES", 13 },
-    { "ADD_A_FAVORITE", 14 },          { "FUN", 15 },
+    {"GLOBAL_PICTURES", 0},
+    {"GLOBAL_MESSAGING", 2},
+    {"SETTINGS_AND_INFO", 3},
+    {"CAPTURE_OPTIONS", 4},
+    {"CAMERA_OPTIONS", 5},
+    {"SCREEN_SAVER_MEDIA_SELECT", 6},
+    {"SEND_MESSAGE_CONTACTS", 7},
+    {"SEND_MESSAGE_VOICE_MEMO", 8},
+    {"SEND_MESSAGE_DOWNLOADS", 9},
+    {"SEND_MESSAGE_GENERIC", 10},
+    {"SEND_MESSAGE_SMS", 11},
+    {"FAVORITES", 13},
+    {"ADD_A_FAVORITE", 14},
+    {"FUN", 15},
 };
 
 // Blanks and ":" would split the description's fields.
@@ -69,8 +78,8 @@ std::string fieldText(std::string text)
 std::string operatorName()
 {
     std::string name;
-    tessel::kernel::registryQueryText(tessel::kernel::RegistryHive::LocalMachine, kPhoneStateKey,
-                                      "Current Operator Name", &name);
+    tessel::kernel::registryQueryText(
+        tessel::kernel::RegistryHive::LocalMachine, kPhoneStateKey, "Current Operator Name", &name);
     return name;
 }
 
@@ -86,7 +95,7 @@ std::string phoneInfo()
 {
     char text[600];
     std::snprintf(text, sizeof text, "WinTS:%s:%s :OS-%d.%d.%d", fieldText(oemText()).c_str(),
-                  fieldText(operatorName()).c_str(), kOsPlatformId, kOsMajor, kOsMinor);
+        fieldText(operatorName()).c_str(), kOsPlatformId, kOsMajor, kOsMinor);
     return text;
 }
 
@@ -94,10 +103,10 @@ std::string phoneInfo2()
 {
     char version[64];
     std::snprintf(version, sizeof version, "%d.%d.%d.%d", kFileVersion[0], kFileVersion[1], kFileVersion[2],
-                  kFileVersion[3]);
+        kFileVersion[3]);
     char text[700];
     std::snprintf(text, sizeof text, "WinTS:%s:%s:OS-%d.%d.%d  APP-%s:", fieldText(oemText()).c_str(),
-                  fieldText(operatorName()).c_str(), kOsPlatformId, kOsMajor, kOsMinor, version);
+        fieldText(operatorName()).c_str(), kOsPlatformId, kOsMajor, kOsMinor, version);
     return text;
 }
 
@@ -180,8 +189,10 @@ CWinTSClient::~CWinTSClient()
         tessel::kernel::semaphoreClose(fastStartupLock_);
     if (memoryMonitor_) {
         registryWriteDword(u"Debug", u"WaterMark_Phys", static_cast<std::uint32_t>(watermarks_.availPhys));
-        registryWriteDword(u"Debug", u"WaterMark_MemoryPage", static_cast<std::uint32_t>(watermarks_.availPageFile));
-        registryWriteDword(u"Debug", u"WaterMark_MemoryVirtual", static_cast<std::uint32_t>(watermarks_.availVirtual));
+        registryWriteDword(
+            u"Debug", u"WaterMark_MemoryPage", static_cast<std::uint32_t>(watermarks_.availPageFile));
+        registryWriteDword(
+            u"Debug", u"WaterMark_MemoryVirtual", static_cast<std::uint32_t>(watermarks_.availVirtual));
         registryWriteDword(u"Debug", u"WaterMark_MemoryLoad", watermarks_.memoryLoad);
     }
 }
@@ -198,7 +209,7 @@ void CWinTSClient::ResetConfiguration()
 {
     // The folder the engine's file store uses, its default included.
     const CVXLString folder = platformFileStoreFolder();
-    for (const char* name : { "_vxl.reg", "vxlcfg.xml" }) {
+    for (const char* name : {"_vxl.reg", "vxlcfg.xml"}) {
         std::string host;
         if (!tessel::kernel::mapPhonePath(std::string(folder.c_str()) + "\\" + name, &host))
             continue;
@@ -222,7 +233,8 @@ void CWinTSClient::ConfigureEngine()
         engine_.setConfigString(kCfgUserIdentity, number);
         registryWrite(u"Debug", u"phone", tessel::kernel::utf8ToWide(number));
     } else {
-        refuseStart(u"Tessel credentials could not be read (1).  Verify that your wireless connection is available.");
+        refuseStart(
+            u"Tessel credentials could not be read (1).  Verify that your wireless connection is available.");
     }
 
     char16_t naiBuffer[kNaiCapacity] = {};
@@ -232,7 +244,8 @@ void CWinTSClient::ConfigureEngine()
         engine_.setConfigString(kCfgMobileEmail, nai);
         registryWrite(u"Debug", u"nai", naiBuffer);
     } else {
-        refuseStart(u"Tessel credentials could not be read (2).  Verify that your wireless connection is available.");
+        refuseStart(
+            u"Tessel credentials could not be read (2).  Verify that your wireless connection is available.");
     }
 
     std::string proxy = std::string("http://") + kNaiPlaceholder + ":" + kProxyPassword + "@"
@@ -299,8 +312,8 @@ bool CWinTSClient::postThreadMessage(std::uint32_t id, std::uint64_t wParam, std
     return tessel::ui::postThreadMessage(threadId(), id, wParam, lParam);
 }
 
-void CWinTSClient::SetWindow(tessel::ui::WindowHandle window, std::uint32_t activityId, std::uint32_t shutdownId,
-                             std::uint32_t dontRunId)
+void CWinTSClient::SetWindow(tessel::ui::WindowHandle window, std::uint32_t activityId,
+    std::uint32_t shutdownId, std::uint32_t dontRunId)
 {
     activityId_ = activityId;
     shutdownId_ = shutdownId;
@@ -312,7 +325,8 @@ bool CWinTSClient::waitForFastStartup()
 {
     if (!fastStartupLock_)
         return true;
-    if (tessel::kernel::semaphoreWait(fastStartupLock_, kFastStartupWaitMs) != tessel::kernel::SemaphoreWait::Taken)
+    if (tessel::kernel::semaphoreWait(fastStartupLock_, kFastStartupWaitMs)
+        != tessel::kernel::SemaphoreWait::Taken)
         return false;
     tessel::kernel::semaphoreRelease(fastStartupLock_, 1, nullptr);
     winTSLog(kLogTrace, "waitForFastStartup Semaphore Released");
@@ -370,19 +384,22 @@ CGlobalMenuList* CWinTSClient::GetCoolSites()
     return menu;
 }
 
-void CWinTSClient::RunGlobalMenuOption(const std::u16string& name, std::uint32_t index, const std::u16string& value)
+void CWinTSClient::RunGlobalMenuOption(
+    const std::u16string& name, std::uint32_t index, const std::u16string& value)
 {
     SelectGlobalMenu(name, value);
     CGlobalMenuList* menu = GetCoolSites();
     if (!menu || menu->getEntryCount() < index + 1) {
-        winTSAssert("Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name) + " is not there");
+        winTSAssert(
+            "Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name) + " is not there");
         ArmTimer(1);
         return;
     }
     for (std::uint32_t i = 0; i < menu->getEntryCount(); ++i) {
         const CGlobalMenuEntry* entry = menu->entryAt(i);
-        winTSLog(kLogTrace, "Global Menu Option " + std::to_string(i) + ": " + std::to_string(entry->getMenuEntryType())
-                     + ": " + entry->caption().c_str());
+        winTSLog(kLogTrace,
+            "Global Menu Option " + std::to_string(i) + ": " + std::to_string(entry->getMenuEntryType())
+                + ": " + entry->caption().c_str());
     }
     CGlobalMenuEntry* entry = menu->entryAt(index);
     const std::int32_t type = entry->getMenuEntryType();
@@ -393,8 +410,9 @@ void CWinTSClient::RunGlobalMenuOption(const std::u16string& name, std::uint32_t
     } else if (type != kMenuEntryPlain && type != kMenuEntryCoolSite) {
         winTSAssert("menuEntry->getMenuEntryType(): " + std::to_string(type));
     }
-    winTSLog(kLogInfo, "Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name)
-                           + " runs: " + entry->caption().c_str());
+    winTSLog(kLogInfo,
+        "Global Menu Option " + std::to_string(index) + " of " + wideToUtf8(name)
+            + " runs: " + entry->caption().c_str());
     menu->runEntry(entry);
     ArmTimer(1);
 }
@@ -414,12 +432,23 @@ void CWinTSClient::run()
         if (message.window != 0)
             continue;
         switch (message.id) {
-        case tessel::ui::kWmTimer: OnTimer(); break;
-        case kMsgReleaseLayout: OnReleaseLayoutRequest(message); break;
-        case kMsgShutdown: OnShutdownRequest(message); break;
-        case kMsgDeactivate: OnDeactivateRequest(message); break;
-        case kMsgActivate: OnActivateRequest(message); break;
-        default: break;
+        case tessel::ui::kWmTimer:
+            OnTimer();
+            break;
+        case kMsgReleaseLayout:
+            OnReleaseLayoutRequest(message);
+            break;
+        case kMsgShutdown:
+            OnShutdownRequest(message);
+            break;
+        case kMsgDeactivate:
+            OnDeactivateRequest(message);
+            break;
+        case kMsgActivate:
+            OnActivateRequest(message);
+            break;
+        default:
+            break;
         }
     }
     loopEnded_ = true;
@@ -532,18 +561,25 @@ void CWinTSClient::monitorMemory()
 {
     const tessel::kernel::MemoryStatus now = tessel::kernel::memoryStatus();
     auto usedKb = [](std::uint64_t start, std::uint64_t current) {
-        return static_cast<long long>((static_cast<std::int64_t>(start) - static_cast<std::int64_t>(current)) >> 10);
+        return static_cast<long long>(
+            (static_cast<std::int64_t>(start) - static_cast<std::int64_t>(current)) >> 10);
     };
     if (now.availPageFile < watermarks_.availPageFile) {
-        winTSLog(kLogInfo, "MEMORY ALERT: Page File " + std::to_string(usedKb(memoryAtStart_.availPageFile, now.availPageFile)) + "K ");
+        winTSLog(kLogInfo,
+            "MEMORY ALERT: Page File "
+                + std::to_string(usedKb(memoryAtStart_.availPageFile, now.availPageFile)) + "K ");
         watermarks_.availPageFile = now.availPageFile;
     }
     if (now.availPhys < watermarks_.availPhys) {
-        winTSLog(kLogInfo, "MEMORY ALERT: Physical " + std::to_string(usedKb(memoryAtStart_.availPhys, now.availPhys)) + "K");
+        winTSLog(kLogInfo,
+            "MEMORY ALERT: Physical " + std::to_string(usedKb(memoryAtStart_.availPhys, now.availPhys))
+                + "K");
         watermarks_.availPhys = now.availPhys;
     }
     if (now.availVirtual < watermarks_.availVirtual) {
-        winTSLog(kLogInfo, "MEMORY ALERT: Virtual " + std::to_string(usedKb(memoryAtStart_.availVirtual, now.availVirtual)) + "K");
+        winTSLog(kLogInfo,
+            "MEMORY ALERT: Virtual " + std::to_string(usedKb(memoryAtStart_.availVirtual, now.availVirtual))
+                + "K");
         watermarks_.availVirtual = now.availVirtual;
     }
     if (now.memoryLoad > watermarks_.memoryLoad) {
@@ -558,7 +594,8 @@ bool CWinTSClient::lockEngine(const tessel::ui::Message& message)
 {
     if (lock_.lock(lockWaitMs_))
         return true;
-    winTSAssert("thread message " + std::to_string(message.id) + ": the engine lock was not taken in time; posted again");
+    winTSAssert("thread message " + std::to_string(message.id)
+        + ": the engine lock was not taken in time; posted again");
     postThreadMessage(message.id, message.wParam, message.lParam);
     return false;
 }

@@ -68,7 +68,7 @@ public:
     bool postThreadMessage(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 
     void SetWindow(tessel::ui::WindowHandle window, std::uint32_t activityId, std::uint32_t shutdownId,
-                   std::uint32_t dontRunId);
+        std::uint32_t dontRunId);
     tessel::ui::WindowHandle window() const { return window_; }
     // False when the fast start-up wait timed out.
     bool waitForFastStartup();
@@ -128,14 +128,14 @@ private:
     std::u16string menuValue_;
     std::u16string menuName_;
 
-    std::atomic<tessel::ui::WindowHandle> window_ { 0 };
-    std::atomic<std::uint32_t> activityId_ { 0 };
-    std::atomic<std::uint32_t> shutdownId_ { 0 };
-    std::atomic<std::uint32_t> dontRunId_ { 0 };
+    std::atomic<tessel::ui::WindowHandle> window_ {0};
+    std::atomic<std::uint32_t> activityId_ {0};
+    std::atomic<std::uint32_t> shutdownId_ {0};
+    std::atomic<std::uint32_t> dontRunId_ {0};
 
-    std::atomic<std::int32_t> runStatus_ { kStatusWorkLeft };
-    std::atomic<std::int32_t> fatalErrorCode_ { 0 };
-    std::atomic<std::uint32_t> wait_ { 0 };
+    std::atomic<std::int32_t> runStatus_ {kStatusWorkLeft};
+    std::atomic<std::int32_t> fatalErrorCode_ {0};
+    std::atomic<std::uint32_t> wait_ {0};
     std::uint32_t stepStart_ = 0;
     std::uint32_t longRunInterval_ = tessel::kernel::kWaitForever;
     std::uint32_t tightLoopLimit_ = kDefaultTightLoopLimit;
@@ -144,17 +144,17 @@ private:
     tessel::kernel::RecursiveTimedLock lock_;
     tessel::kernel::SemaphoreHandle fastStartupLock_ = nullptr;
     bool heartbeat_ = false;
-    std::atomic<bool> heartbeatRed_ { false };
-    std::atomic<bool> shuttingDown_ { false };
+    std::atomic<bool> heartbeatRed_ {false};
+    std::atomic<bool> shuttingDown_ {false};
     bool memoryMonitor_ = false;
-    std::atomic<bool> fastStartupDone_ { true };
+    std::atomic<bool> fastStartupDone_ {true};
     bool quitRequested_ = false;
     tessel::kernel::MemoryStatus memoryAtStart_;
     tessel::kernel::MemoryStatus watermarks_;
 
-    std::atomic<std::uint32_t> timerId_ { 0 };
-    std::atomic<bool> timerEventPending_ { false };
-    std::atomic<bool> loopEnded_ { false };
+    std::atomic<std::uint32_t> timerId_ {0};
+    std::atomic<bool> timerEventPending_ {false};
+    std::atomic<bool> loopEnded_ {false};
     std::shared_ptr<tessel::ui::MessageQueue> queue_;
     tessel::kernel::KernelThread thread_;
 };

@@ -15,6 +15,7 @@
 #include "platform/tesselres/TesselRes.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/LaunchRequest.h"
 #include "ui/Layouts/WinTSLayoutChoiceSelection.h"
 #include "ui/Layouts/WinTSLayoutContactChooser.h"
 #include "ui/Layouts/WinTSLayoutError.h"
@@ -22,7 +23,6 @@
 #include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutProgressBar.h"
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
-#include "ui/LaunchRequest.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMainMenu.h"
@@ -46,7 +46,7 @@ constexpr const char16_t* kBrowser = u"/Windows/iexplore.exe";
 constexpr const char16_t* kPickerTitle = u"Select Image to Post";
 constexpr std::uint32_t kPickerExFlags = 0x30002;
 
-std::atomic<std::uint32_t> gLaunchKind { 0 };
+std::atomic<std::uint32_t> gLaunchKind {0};
 
 std::u16string trimmed(const std::u16string& text)
 {
@@ -66,7 +66,8 @@ bool sameIgnoringCase(const std::u16string& a, const char16_t* b)
     if (a.size() != other.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+        const auto lower
+            = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
         if (lower(a[i]) != lower(other[i]))
             return false;
     }
@@ -110,9 +111,11 @@ int CWinTSDlg::paint(tessel::ui::Canvas& canvas, const tessel::ui::Rect& area) c
 {
     const int used = Dialog::paint(canvas, area);
     if (const int mark = client_.heartbeatMark()) {
-        const tessel::ui::Color color = mark == 1 ? tessel::ui::rgb(255, 0, 0) : tessel::ui::rgb(255, 255, 255);
-        canvas.fillRect(tessel::ui::Rect { area.right - kHeartbeatSide, area.top, area.right, area.top + kHeartbeatSide },
-                        tessel::ui::Brush::solid(color));
+        const tessel::ui::Color color
+            = mark == 1 ? tessel::ui::rgb(255, 0, 0) : tessel::ui::rgb(255, 255, 255);
+        canvas.fillRect(
+            tessel::ui::Rect {area.right - kHeartbeatSide, area.top, area.right, area.top + kHeartbeatSide},
+            tessel::ui::Brush::solid(color));
     }
     return used;
 }
@@ -135,7 +138,8 @@ void CWinTSDlg::onCreate()
 
 WinTSDialogLink CWinTSDlg::link() const
 {
-    return WinTSDialogLink { handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded, kMsgElementStored };
+    return WinTSDialogLink {
+        handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded, kMsgElementStored};
 }
 
 CWinTSLayoutWindow* CWinTSDlg::layoutWindow(int index) const
@@ -143,8 +147,8 @@ CWinTSLayoutWindow* CWinTSDlg::layoutWindow(int index) const
     return index >= 0 && index <= top_ ? stack_[index] : nullptr;
 }
 
-CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout,
-                                                  const WinTSDialogLink& link)
+CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(
+    std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout, const WinTSDialogLink& link)
 {
     switch (type) {
     case kLayoutChoiceSelection:
@@ -306,8 +310,8 @@ void CWinTSDlg::CreateLayout(CVXLLayout* layout)
     stack_[++top_] = window;
     layout->setView(window);
     if (top_ > 0) {
-        tessel::ui::postMessage(stack_[top_ - 1]->handle(), kWmLayoutRunChild, reinterpret_cast<std::uintptr_t>(window),
-                                0);
+        tessel::ui::postMessage(
+            stack_[top_ - 1]->handle(), kWmLayoutRunChild, reinterpret_cast<std::uintptr_t>(window), 0);
         return;
     }
     if (bottomRunning_)
@@ -386,7 +390,7 @@ void CWinTSDlg::OnLayoutReleased(CVXLLayout* layout, std::int64_t result)
             ReturnToMain();
         } else {
             winTSLog(kLogTrace,
-                     "Released with an something other than an exit.  If there is long delay we want to hide");
+                "Released with an something other than an exit.  If there is long delay we want to hide");
             tessel::ui::setTimer(handle(), kHideTimer, kHideAfterMs);
         }
     }
@@ -426,8 +430,8 @@ void CWinTSDlg::LaunchToConfigure()
     if (result == 1 || result == 2) {
         onOk();
     } else if (result >= CWinTSMainMenu::kSelectBase && result < CWinTSMainMenu::kHoldBase) {
-        client_.RunGlobalMenuOption(u"Fun", static_cast<std::uint32_t>(result - CWinTSMainMenu::kSelectBase),
-                                    configureText_);
+        client_.RunGlobalMenuOption(
+            u"Fun", static_cast<std::uint32_t>(result - CWinTSMainMenu::kSelectBase), configureText_);
         reopenConfigure_ = true;
     } else {
         kick();
@@ -476,7 +480,7 @@ void CWinTSDlg::OpenSmsComposer(const std::u16string& messageClass)
     if (subject.empty())
         subject = oldSubject;
     const std::u16string body = launchValue(kLaunchText);
-    for (const char16_t* name : { kLaunchClass, kLaunchMedia, kLaunchTo, kLaunchSubject, kLaunchText })
+    for (const char16_t* name : {kLaunchClass, kLaunchMedia, kLaunchTo, kLaunchSubject, kLaunchText})
         clearLaunchValue(name);
     if (hasOldSubject)
         clearLaunchValue(kLaunchOldSubject);
@@ -526,7 +530,8 @@ std::u16string CWinTSDlg::usableMedia(const std::u16string& path)
     std::string host;
     if (tessel::kernel::mapPhonePath(wideToUtf8(path), &host))
         return path;
-    winTSLog(kLogWarning, "a launch's media path that would leave the device root is ignored: " + wideToUtf8(path));
+    winTSLog(kLogWarning,
+        "a launch's media path that would leave the device root is ignored: " + wideToUtf8(path));
     return u"";
 }
 
@@ -572,20 +577,20 @@ void CWinTSDlg::CleanSmsInbox()
     auto session = MapiSession::logon();
     if (!session)
         return;
-    for (const PropRow& row : session->storeTable({ kPropDisplayName, kPropEntryId })) {
+    for (const PropRow& row : session->storeTable({kPropDisplayName, kPropEntryId})) {
         if (row.size() < 2 || row[0].text.find("SMS") == std::string::npos)
             continue;
         std::unique_ptr<MessageStore> store;
         if (session->openStore(row[1].text, &store) != kMapiOk || !store)
             return;
         std::unique_ptr<MapiFolder> inbox;
-        if (store->openFolder(store->getProps({ kPropInboxEntryId })[0].text, &inbox) != kMapiOk || !inbox)
+        if (store->openFolder(store->getProps({kPropInboxEntryId})[0].text, &inbox) != kMapiOk || !inbox)
             return;
         int deleted = 0;
-        for (const PropRow& message : inbox->contentsTable({ kPropEntryId, kPropMessageClass })) {
+        for (const PropRow& message : inbox->contentsTable({kPropEntryId, kPropMessageClass})) {
             if (message.size() < 2 || message[1].text != kServiceNoticeClass)
                 continue;
-            if (inbox->deleteMessages({ message[0].text }) == kMapiOk)
+            if (inbox->deleteMessages({message[0].text}) == kMapiOk)
                 ++deleted;
         }
         if (deleted > 0)

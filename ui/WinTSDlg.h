@@ -75,8 +75,8 @@ public:
 protected:
     // The window of a layout type; none for a type whose window is not
     // built. The dialog deletes what it gets.
-    virtual CWinTSLayoutWindow* createLayoutWindow(std::uint32_t type, tessel::ui::Window* parent, CVXLLayout* layout,
-                                                   const WinTSDialogLink& link);
+    virtual CWinTSLayoutWindow* createLayoutWindow(
+        std::uint32_t type, tessel::ui::Window* parent, CVXLLayout* layout, const WinTSDialogLink& link);
     // Runs the configuration menu modally; its result.
     virtual int runConfigureMenu(CWinTSMainMenu& menu);
     void onCreate() override;

@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::uint32_t kNotificationSeconds = 20;
 constexpr std::size_t kPhoneDigitsKept = 10;
-std::atomic<bool> gNotificationShown { false };
+std::atomic<bool> gNotificationShown {false};
 
 bool addressCharacter(char16_t c)
 {
@@ -54,8 +54,10 @@ int LoadFontFromRegistry(const std::u16string& name, LogFont* font)
     font->lfFaceName = system.faceName;
 
     const std::u16string section = u"Font\\" + name;
-    if (!tessel::kernel::registryKeyExists(tessel::kernel::RegistryHive::CurrentUser, registrySectionKey(u"Font"))
-        || !tessel::kernel::registryKeyExists(tessel::kernel::RegistryHive::CurrentUser, registrySectionKey(section)))
+    if (!tessel::kernel::registryKeyExists(
+            tessel::kernel::RegistryHive::CurrentUser, registrySectionKey(u"Font"))
+        || !tessel::kernel::registryKeyExists(
+            tessel::kernel::RegistryHive::CurrentUser, registrySectionKey(section)))
         return 0;
     std::uint32_t scale = 100;
     registryReadDword(section, u"scale", &scale, 100);
@@ -63,9 +65,9 @@ int LoadFontFromRegistry(const std::u16string& name, LogFont* font)
         const char16_t* name;
         std::int32_t* field;
     };
-    const Wide wide[] = { { u"lfHeight", &font->lfHeight }, { u"lfWidth", &font->lfWidth },
-                          { u"lfEscapement", &font->lfEscapement }, { u"lfOrientation", &font->lfOrientation },
-                          { u"lfWeight", &font->lfWeight } };
+    const Wide wide[] = {{u"lfHeight", &font->lfHeight}, {u"lfWidth", &font->lfWidth},
+        {u"lfEscapement", &font->lfEscapement}, {u"lfOrientation", &font->lfOrientation},
+        {u"lfWeight", &font->lfWeight}};
     for (const Wide& w : wide) {
         std::uint32_t value = static_cast<std::uint32_t>(*w.field);
         registryReadDword(section, w.name, &value, value);
@@ -75,11 +77,10 @@ int LoadFontFromRegistry(const std::u16string& name, LogFont* font)
         const char16_t* name;
         std::uint8_t* field;
     };
-    const Narrow narrow[] = { { u"lfItalic", &font->lfItalic }, { u"lfUnderline", &font->lfUnderline },
-                              { u"lfStrikeOut", &font->lfStrikeOut }, { u"lfCharSet", &font->lfCharSet },
-                              { u"lfOutPrecision", &font->lfOutPrecision },
-                              { u"lfClipPrecision", &font->lfClipPrecision }, { u"lfQuality", &font->lfQuality },
-                              { u"lfPitchAndFamily", &font->lfPitchAndFamily } };
+    const Narrow narrow[] = {{u"lfItalic", &font->lfItalic}, {u"lfUnderline", &font->lfUnderline},
+        {u"lfStrikeOut", &font->lfStrikeOut}, {u"lfCharSet", &font->lfCharSet},
+        {u"lfOutPrecision", &font->lfOutPrecision}, {u"lfClipPrecision", &font->lfClipPrecision},
+        {u"lfQuality", &font->lfQuality}, {u"lfPitchAndFamily", &font->lfPitchAndFamily}};
     for (const Narrow& n : narrow) {
         std::uint32_t value = *n.field;
         registryReadDword(section, n.name, &value, value);
@@ -98,11 +99,20 @@ std::u16string HtmlNotificationBody(const std::u16string& text)
     std::u16string body = u"<HTML><BODY>";
     for (char16_t c : text) {
         switch (c) {
-        case u'&': body += u"&amp;"; break;
-        case u'<': body += u"&lt;"; break;
-        case u'>': body += u"&gt;"; break;
-        case u'\n': body += u"<br>"; break;
-        default: body += c;
+        case u'&':
+            body += u"&amp;";
+            break;
+        case u'<':
+            body += u"&lt;";
+            break;
+        case u'>':
+            body += u"&gt;";
+            break;
+        case u'\n':
+            body += u"<br>";
+            break;
+        default:
+            body += c;
         }
     }
     return body + u"</BODY></HTML>";
@@ -150,8 +160,9 @@ std::u16string NormalizeAddress(const std::u16string& address)
             c = static_cast<char16_t>(c - u'A' + u'a');
     }
     if (result != address)
-        winTSLog(kLogTrace, "Normalized email address: " + tessel::kernel::wideToUtf8(address) + " into "
-                     + tessel::kernel::wideToUtf8(result));
+        winTSLog(kLogTrace,
+            "Normalized email address: " + tessel::kernel::wideToUtf8(address) + " into "
+                + tessel::kernel::wideToUtf8(result));
     return result;
 }
 
@@ -177,15 +188,14 @@ bool LookupContactName(const std::u16string& address, std::u16string* name)
 }
 
 void MeasureText(const std::u16string& text, tessel::ui::Rect* rect, std::shared_ptr<tessel::ui::Font> font,
-                 bool alsoWidth)
+    bool alsoWidth)
 {
     tessel::ui::Bitmap scratch(1, 1);
     tessel::ui::Canvas canvas(&scratch, 0, 0, scratch.bounds());
     canvas.selectFont(font ? std::move(font) : tessel::ui::Font::system());
     tessel::ui::Rect measured = *rect;
     canvas.drawText(text, &measured,
-                    tessel::ui::kDtCalcRect | tessel::ui::kDtWordBreak | tessel::ui::kDtNoPrefix
-                        | tessel::ui::kDtCenter);
+        tessel::ui::kDtCalcRect | tessel::ui::kDtWordBreak | tessel::ui::kDtNoPrefix | tessel::ui::kDtCenter);
     rect->bottom = measured.bottom;
     if (alsoWidth)
         rect->right = measured.right;

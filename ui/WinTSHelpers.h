@@ -56,7 +56,7 @@ bool LookupContactName(const std::u16string& address, std::u16string* name);
 // The rectangle the text takes word-wrapped and centred in rect's width:
 // writes back the bottom, and the right edge when alsoWidth.
 void MeasureText(const std::u16string& text, tessel::ui::Rect* rect, std::shared_ptr<tessel::ui::Font> font,
-                 bool alsoWidth);
+    bool alsoWidth);
 
 // True unless device.conf names a smartphone.
 bool IsPocketPC();

@@ -5,7 +5,8 @@
 #include "platform/ui/WindowSystem.h"
 #include "ui/WinTSMessages.h"
 
-CWinTSLayoutWindow::CWinTSLayoutWindow(const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link)
+CWinTSLayoutWindow::CWinTSLayoutWindow(
+    const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link)
     : base_(className)
     , layout_(layout)
     , link_(link)
@@ -41,7 +42,8 @@ std::int64_t CWinTSLayoutWindow::windowProc(std::uint32_t message, std::uint64_t
         CVXLLayout* layout = child->layout();
         const int result = child->run(this);
         delete child;
-        tessel::ui::postMessage(link_.dialog, link_.layoutEnded, reinterpret_cast<std::uintptr_t>(layout), result);
+        tessel::ui::postMessage(
+            link_.dialog, link_.layoutEnded, reinterpret_cast<std::uintptr_t>(layout), result);
         return 0;
     }
     if (message == kWmLayoutRelease) {

@@ -21,13 +21,14 @@ void winTSAssert(std::string_view text)
     winTSLog(kLogAssert, line);
 }
 
-std::string TraceEvent(int level, int category, std::int32_t value1, std::int32_t value2, std::string_view text)
+std::string TraceEvent(
+    int level, int category, std::int32_t value1, std::int32_t value2, std::string_view text)
 {
-    static constexpr const char* kNames[] = { "RUN", "SUSPEND", "RESUME", "ACTIVITY" };
+    static constexpr const char* kNames[] = {"RUN", "SUSPEND", "RESUME", "ACTIVITY"};
     const char* name = category >= 0 && category < 4 ? kNames[category] : "?";
     char head[96];
     std::snprintf(head, sizeof head, "Event:%s(%d)/%d/%d : ", name, category, static_cast<int>(value1),
-                  static_cast<int>(value2));
+        static_cast<int>(value2));
     std::string line = head;
     line += text;
     winTSLog(level, line);

@@ -26,4 +26,5 @@ inline constexpr int kTraceActivity = 3;
 
 // "Event:%s(%d)/%d/%d : %s" with the category's name and number, the two
 // values and the text; the line it logged.
-std::string TraceEvent(int level, int category, std::int32_t value1, std::int32_t value2, std::string_view text);
+std::string TraceEvent(
+    int level, int category, std::int32_t value1, std::int32_t value2, std::string_view text);

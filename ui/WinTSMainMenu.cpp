@@ -82,10 +82,11 @@ void CWinTSMainMenu::onCreate()
 {
     transfers_.setWindow(handle());
     images_ = std::make_shared<tessel::ui::ImageList>(iconWidth(), iconHeight());
-    for (int id : { kStockIcon, kTapToAddIcon }) {
+    for (int id : {kStockIcon, kTapToAddIcon}) {
         auto icon = tessel::tesselres::loadIcon(id);
         if (!icon || images_->add(*icon, kIconMask) < 0)
-            images_->add(tessel::ui::Bitmap(iconWidth(), iconHeight(), tessel::ui::rgb(255, 255, 255)), kIconMask);
+            images_->add(
+                tessel::ui::Bitmap(iconWidth(), iconHeight(), tessel::ui::rgb(255, 255, 255)), kIconMask);
     }
     if (tessel::ui::ListView* view = list()) {
         view->setStyle(tessel::ui::ListView::kReport);
@@ -124,7 +125,8 @@ void CWinTSMainMenu::BuildMenu()
         if (!coolSite && !tapToAdd)
             continue;
         if (n > kMaxListedPosition) {
-            winTSLog(kLogWarning, "a cool site past position 255 is not listed: " + std::string(entry->caption().c_str()));
+            winTSLog(kLogWarning,
+                "a cool site past position 255 is not listed: " + std::string(entry->caption().c_str()));
             continue;
         }
         int image = tapToAdd ? 1 : 0;
@@ -211,15 +213,16 @@ void CWinTSMainMenu::onOk()
 
 bool CWinTSMainMenu::PreTranslateMessage(const tessel::ui::Message& message)
 {
-    if (message.id == tessel::ui::kWmKeyUp && (message.wParam == tessel::ui::kVkEnd || message.wParam == tessel::ui::kVkF4))
+    if (message.id == tessel::ui::kWmKeyUp
+        && (message.wParam == tessel::ui::kVkEnd || message.wParam == tessel::ui::kVkF4))
         endDialog(1);
     return false;
 }
 
 void CWinTSMainMenu::OnReset()
 {
-    const int answer = tessel::ui::messageBox(
-        this, u"This action will force re-authentication with the Tessel Server.\nDo you want to Reset Tessel?",
+    const int answer = tessel::ui::messageBox(this,
+        u"This action will force re-authentication with the Tessel Server.\nDo you want to Reset Tessel?",
         u"Tessel", tessel::ui::BoxButtons::YesNo, tessel::ui::kIdNo);
     if (answer != tessel::ui::kIdYes)
         return;
@@ -232,7 +235,7 @@ void CWinTSMainMenu::OnAbout()
     // The program's files carry no version resource here; the library line
     // is the fixed one.
     std::u16string text;
-    for (const char16_t* name : { u"Tessel.exe", u"Tessel.dll", u"TesselRes.dll" })
+    for (const char16_t* name : {u"Tessel.exe", u"Tessel.dll", u"TesselRes.dll"})
         text += std::u16string(name) + u": 0.0.0.0\n";
     text += u"Vantor.lib: 5.5.6.f\n";
     if (IsPocketPC())
@@ -248,7 +251,8 @@ void CWinTSMainMenu::ArrangeControls()
         const Rect client = clientRect();
         const int w = client.width();
         const int h = client.height();
-        const int cw = view->clientRect().width() > 0 ? view->clientRect().width() - iconWidth() : w - iconWidth();
+        const int cw
+            = view->clientRect().width() > 0 ? view->clientRect().width() - iconWidth() : w - iconWidth();
         const int ch = view->itemCount() * view->rowHeight();
         int y = h / 2 - ch / 2;
         int width = cw + kArrangeMargin;
@@ -262,7 +266,7 @@ void CWinTSMainMenu::ArrangeControls()
             width += kArrangeMargin;
         }
         const int x = w / 2 - cw / 2;
-        view->moveWindow(Rect { x, y, x + width, y + height });
+        view->moveWindow(Rect {x, y, x + width, y + height});
         view->show(true);
     }
     auto options = std::make_shared<tessel::ui::Menu>();
@@ -283,11 +287,20 @@ int CWinTSMainMenu::paint(tessel::ui::Canvas& canvas, const Rect& area) const
 std::int64_t CWinTSMainMenu::onCommand(std::uint32_t id, std::uint32_t code)
 {
     switch (id) {
-    case kCancel: endDialog(1); return 0;
-    case kSelect: OnSelect(); return 0;
-    case kAbout: OnAbout(); return 0;
-    case kReset: OnReset(); return 0;
-    default: return Dialog::onCommand(id, code);
+    case kCancel:
+        endDialog(1);
+        return 0;
+    case kSelect:
+        OnSelect();
+        return 0;
+    case kAbout:
+        OnAbout();
+        return 0;
+    case kReset:
+        OnReset();
+        return 0;
+    default:
+        return Dialog::onCommand(id, code);
     }
 }
 

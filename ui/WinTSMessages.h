@@ -8,7 +8,7 @@
 inline constexpr std::uint32_t kMsgReleaseLayout = 0x401; // wParam: the engine layout
 inline constexpr std::uint32_t kMsgShutdown = 0x402;
 inline constexpr std::uint32_t kMsgDeactivate = 0x403; // wParam: 0 data off, 1 background, 2 both
-inline constexpr std::uint32_t kMsgActivate = 0x404;   // wParam: 0 data on, 1 foreground, 2 both
+inline constexpr std::uint32_t kMsgActivate = 0x404; // wParam: 0 data on, 1 foreground, 2 both
 
 // Launch requests from the other deliverables, and the hub's own.
 inline constexpr std::uint32_t kMsgLaunch = 0x8002;
@@ -28,7 +28,8 @@ inline constexpr std::uint32_t kWmMainDontRun = 0x8019;
 inline constexpr std::uint32_t kMsgRun = 0x801a;
 inline constexpr std::uint32_t kMsgActionSubmitted = 0x801b; // wParam: the event id
 inline constexpr std::uint32_t kMsgActionsMapped = 0x801c;
-inline constexpr std::uint32_t kMsgLayoutEnded = 0x801d; // wParam: the engine layout, lParam: the modal result
+inline constexpr std::uint32_t kMsgLayoutEnded
+    = 0x801d; // wParam: the engine layout, lParam: the modal result
 inline constexpr std::uint32_t kMsgElementStored = 0x801e;
 inline constexpr std::uint32_t kWmReturnToMenu = 0x8085;
 

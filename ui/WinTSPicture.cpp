@@ -9,8 +9,8 @@
 #include <iterator>
 #include <vector>
 
-std::optional<tessel::ui::Bitmap> LoadPictureScaled(const std::uint8_t* data, std::size_t size, int width, int height,
-                                                    bool fill, tessel::ui::Color background, int margin)
+std::optional<tessel::ui::Bitmap> LoadPictureScaled(const std::uint8_t* data, std::size_t size, int width,
+    int height, bool fill, tessel::ui::Color background, int margin)
 {
     if (!data || size == 0 || width <= 0 || height <= 0 || margin < 0)
         return std::nullopt;
@@ -59,8 +59,8 @@ std::optional<tessel::ui::Bitmap> LoadPictureScaled(const std::uint8_t* data, st
     return boxed;
 }
 
-std::optional<tessel::ui::Bitmap> LoadPictureFile(const std::u16string& path, int width, int height, bool fill,
-                                                  tessel::ui::Color background, int margin)
+std::optional<tessel::ui::Bitmap> LoadPictureFile(
+    const std::u16string& path, int width, int height, bool fill, tessel::ui::Color background, int margin)
 {
     std::string host;
     if (!tessel::kernel::mapPhonePath(tessel::kernel::wideToUtf8(path), &host))
@@ -68,7 +68,8 @@ std::optional<tessel::ui::Bitmap> LoadPictureFile(const std::u16string& path, in
     std::ifstream in(host, std::ios::binary);
     if (!in)
         return std::nullopt;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.empty())
         return std::nullopt;
     return LoadPictureScaled(bytes.data(), bytes.size(), width, height, fill, background, margin);

@@ -39,7 +39,7 @@ void CWinTSRecent::Load()
     for (std::uint32_t j = 0; j < limit_; ++j) {
         std::u16string text;
         if (registryRead(kSection, slotName(static_cast<int>(j)), &text) && !text.empty())
-            slots_[static_cast<std::size_t>(loaded_++)] = Slot { text, true };
+            slots_[static_cast<std::size_t>(loaded_++)] = Slot {text, true};
     }
     dirty_ = false;
 }
@@ -54,7 +54,7 @@ void CWinTSRecent::Add(const std::u16string& address)
     }
     for (std::size_t i = kSlots - 1; i > 0; --i)
         slots_[i] = slots_[i - 1];
-    slots_[0] = Slot { address, true };
+    slots_[0] = Slot {address, true};
     dirty_ = true;
 }
 
@@ -67,7 +67,8 @@ std::u16string CWinTSRecent::Get(int index) const
 
 int CWinTSRecent::Count() const
 {
-    return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return slot.used; }));
+    return static_cast<int>(
+        std::count_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return slot.used; }));
 }
 
 void CWinTSRecent::Save()

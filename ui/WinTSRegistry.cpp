@@ -48,7 +48,8 @@ bool registryRead(const std::u16string& section, const std::u16string& name, std
     }
     std::vector<unsigned char> bytes(size);
     if (size > 0
-        && tessel::kernel::registryQueryValue(RegistryHive::CurrentUser, key, utf8(name), &type, bytes.data(), &size)
+        && tessel::kernel::registryQueryValue(
+               RegistryHive::CurrentUser, key, utf8(name), &type, bytes.data(), &size)
             != tessel::kernel::RegistryRead::Ok)
         return false;
     // A longer value is cut, never read past; it ends at its first NUL.
@@ -62,17 +63,18 @@ bool registryRead(const std::u16string& section, const std::u16string& name, std
     return true;
 }
 
-bool registryReadData(const std::u16string& section, const std::u16string& name, void* buffer, std::uint32_t* size)
+bool registryReadData(
+    const std::u16string& section, const std::u16string& name, void* buffer, std::uint32_t* size)
 {
     OpenProductKey();
     std::uint32_t type = 0;
-    return tessel::kernel::registryQueryValue(RegistryHive::CurrentUser, registrySectionKey(section), utf8(name), &type,
-                                              buffer, size)
+    return tessel::kernel::registryQueryValue(
+               RegistryHive::CurrentUser, registrySectionKey(section), utf8(name), &type, buffer, size)
         == tessel::kernel::RegistryRead::Ok;
 }
 
-bool registryReadDword(const std::u16string& section, const std::u16string& name, std::uint32_t* value,
-                       std::uint32_t fallback)
+bool registryReadDword(
+    const std::u16string& section, const std::u16string& name, std::uint32_t* value, std::uint32_t fallback)
 {
     *value = fallback;
     OpenProductKey();
@@ -96,24 +98,24 @@ void registryWrite(const std::u16string& section, const std::u16string& name, co
     if (bytes.empty())
         bytes.assign(2, '\0');
     if (!tessel::kernel::registrySetValue(RegistryHive::CurrentUser, registrySectionKey(section), utf8(name),
-                                          tessel::kernel::kRegText, bytes.data(),
-                                          static_cast<std::uint32_t>(bytes.size())))
+            tessel::kernel::kRegText, bytes.data(), static_cast<std::uint32_t>(bytes.size())))
         winTSLog(kLogFailure, "Failed: registryWrite: " + utf8(section) + ":" + utf8(name));
 }
 
-void registryWriteData(const std::u16string& section, const std::u16string& name, const void* data,
-                       std::uint32_t size)
+void registryWriteData(
+    const std::u16string& section, const std::u16string& name, const void* data, std::uint32_t size)
 {
     OpenProductKey();
     if (!tessel::kernel::registrySetValue(RegistryHive::CurrentUser, registrySectionKey(section), utf8(name),
-                                          tessel::kernel::kRegBinary, data, size))
+            tessel::kernel::kRegBinary, data, size))
         winTSLog(kLogFailure, "Failed: registryWrite (data): " + utf8(section) + ":" + utf8(name));
 }
 
 void registryWriteDword(const std::u16string& section, const std::u16string& name, std::uint32_t value)
 {
     OpenProductKey();
-    if (!tessel::kernel::registrySetDword(RegistryHive::CurrentUser, registrySectionKey(section), utf8(name), value))
+    if (!tessel::kernel::registrySetDword(
+            RegistryHive::CurrentUser, registrySectionKey(section), utf8(name), value))
         winTSLog(kLogFailure, "Failed: registryWrite: " + utf8(section) + ":" + utf8(name));
 }
 
@@ -122,7 +124,8 @@ bool registryReadKey(const std::u16string& section, std::uint32_t index, std::u1
     name->clear();
     OpenProductKey();
     std::string found;
-    if (!tessel::kernel::registryValueName(RegistryHive::CurrentUser, registrySectionKey(section), index, &found))
+    if (!tessel::kernel::registryValueName(
+            RegistryHive::CurrentUser, registrySectionKey(section), index, &found))
         return false;
     // A longer name is cut rather than ending the walk over the section.
     *name = tessel::kernel::utf8ToWide(found).substr(0, kMaxRegistryValueName);

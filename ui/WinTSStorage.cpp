@@ -21,8 +21,8 @@ std::mutex gFoldersMutex;
 std::u16string gTempFolder;
 bool gTempFolderKnown = false;
 
-std::u16string nextName(const char16_t* store, const char16_t* counter, const char16_t* suffix,
-                        std::u16string* folder)
+std::u16string nextName(
+    const char16_t* store, const char16_t* counter, const char16_t* suffix, std::u16string* folder)
 {
     *folder = GetStoragePath(store);
     std::uint32_t number = 0;

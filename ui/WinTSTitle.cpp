@@ -20,8 +20,8 @@ Color CWinTSTitle::gradientColor(Color top, Color bottom, int row, int height)
         return static_cast<unsigned>(from + (to - from) * row / height);
     };
     return rgb(component(static_cast<int>(red(top)), static_cast<int>(red(bottom))),
-               component(static_cast<int>(green(top)), static_cast<int>(green(bottom))),
-               component(static_cast<int>(blue(top)), static_cast<int>(blue(bottom))));
+        component(static_cast<int>(green(top)), static_cast<int>(green(bottom))),
+        component(static_cast<int>(blue(top)), static_cast<int>(blue(bottom))));
 }
 
 void CWinTSTitle::buildGradient(int width, int height)
@@ -30,7 +30,7 @@ void CWinTSTitle::buildGradient(int width, int height)
         return;
     auto bitmap = std::make_shared<Bitmap>(width, height);
     for (int i = 0; i < height; ++i)
-        bitmap->fill(Rect { 0, i, width, i + 1 }, gradientColor(top_, bottom_, i, height));
+        bitmap->fill(Rect {0, i, width, i + 1}, gradientColor(top_, bottom_, i, height));
     gradient_ = std::move(bitmap);
 }
 
@@ -64,7 +64,7 @@ int CWinTSTitle::paint(Canvas& canvas, const Rect& area) const
         Rect measured = client;
         canvas.drawText(text(), &measured, kDtCalcRect);
         const int width = std::min(measured.width(), client.width());
-        Rect place { client.left + (client.width() - width) / 2, client.top, 0, client.bottom };
+        Rect place {client.left + (client.width() - width) / 2, client.top, 0, client.bottom};
         place.right = place.left + width;
         const Color color = canvas.setTextColor(text_);
         canvas.drawText(text(), &place, kDtCenter | kDtVCenter | kDtWordBreak | kDtNoPrefix | kDtEndEllipsis);

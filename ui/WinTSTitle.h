@@ -16,7 +16,8 @@ public:
 
     // Row i of a gradient height rows tall: each component runs linearly
     // from top to bottom (integer division).
-    static tessel::ui::Color gradientColor(tessel::ui::Color top, tessel::ui::Color bottom, int row, int height);
+    static tessel::ui::Color gradientColor(
+        tessel::ui::Color top, tessel::ui::Color bottom, int row, int height);
 
     const tessel::ui::Bitmap* gradient() const { return gradient_.get(); }
     tessel::ui::Color topColor() const { return top_; }

@@ -43,7 +43,7 @@ void CWinTSTransfer::beginTransfer(std::int32_t total, CVXLCallback* callback)
     }
     // An unknown size (-1), like a large one, gets the most this takes.
     const std::uint32_t size = total < 0 || total > kMaxSize ? static_cast<std::uint32_t>(kMaxSize)
-                                                              : static_cast<std::uint32_t>(total);
+                                                             : static_cast<std::uint32_t>(total);
     buffer_.clear();
     received_ = 0;
     announced_ = total < 0 ? 0 : static_cast<std::uint32_t>(total);
@@ -67,7 +67,8 @@ void CWinTSTransfer::writeData(CVXLSinkInterface* sink)
     }
     if (length > buffer_.size() - received_) {
         // More than the buffer holds: the data would not be whole.
-        winTSLog(kLogWarning, "a transfer wrote past its " + std::to_string(buffer_.size()) + " bytes; failed");
+        winTSLog(
+            kLogWarning, "a transfer wrote past its " + std::to_string(buffer_.size()) + " bytes; failed");
         failed_ = true;
         sink->consume(0, 1);
         return;
@@ -107,7 +108,7 @@ void CWinTSTransfer::onEnded()
         // (and deletes it) or has cancelled it before.
         posted_ = true;
         if (tessel::ui::postMessage(owner_->window(), endMessage_, static_cast<std::uint64_t>(index_),
-                                    static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(this))))
+                static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(this))))
             return;
         // The window is gone without closing its list: the list deletes it.
         winTSLog(kLogWarning, "a transfer ended after its window was gone");

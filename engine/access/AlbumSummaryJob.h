@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/access/MediaMemberJob.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
-#include "engine/access/MediaMemberJob.h"
 
 #include <cstdint>
 
@@ -21,9 +21,9 @@ protected:
     void onReply(CVXLEvent* reply) override;
 
 private:
-    CVXLOnlineMediaRequest list_ { kEventMediaCount, kEventMediaCountDone };
-    CVXLOnlineMediaRequest albumAt_ { kEventMediaAlbumAt, kEventMediaAlbumAtDone };
-    CVXLOnlineMediaRequest delete_ { kEventOnlineDeleteAlbum, kEventOnlineDeleteAlbumDone };
-    CVXLOnlineMediaRequest create_ { kEventOnlineCreateAlbum, kEventOnlineCreateAlbumDone };
-    CVXLOnlineMediaRequest rename_ { kEventOnlineRenameAlbum, kEventOnlineRenameAlbumDone };
+    CVXLOnlineMediaRequest list_ {kEventMediaCount, kEventMediaCountDone};
+    CVXLOnlineMediaRequest albumAt_ {kEventMediaAlbumAt, kEventMediaAlbumAtDone};
+    CVXLOnlineMediaRequest delete_ {kEventOnlineDeleteAlbum, kEventOnlineDeleteAlbumDone};
+    CVXLOnlineMediaRequest create_ {kEventOnlineCreateAlbum, kEventOnlineCreateAlbumDone};
+    CVXLOnlineMediaRequest rename_ {kEventOnlineRenameAlbum, kEventOnlineRenameAlbumDone};
 };

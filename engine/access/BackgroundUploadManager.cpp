@@ -5,11 +5,11 @@
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
+#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileStoreCodes.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
@@ -159,9 +159,11 @@ void CBackgroundUploadManager::onStart(CVXLEvent* event)
 
 void CBackgroundUploadManager::onRequest(CVXLEvent* event)
 {
-    auto* request = event->requestCode() == kEventMediaUpload ? dynamic_cast<CMediaUploadRequest*>(event) : nullptr;
+    auto* request
+        = event->requestCode() == kEventMediaUpload ? dynamic_cast<CMediaUploadRequest*>(event) : nullptr;
     if (!request || !owner_) {
-        VXL_LOG_INFO("background upload: request %x is not served here", static_cast<unsigned>(event->requestCode()));
+        VXL_LOG_INFO(
+            "background upload: request %x is not served here", static_cast<unsigned>(event->requestCode()));
         event->setResult(kResultFailed);
         return finishEvent(event);
     }
@@ -288,8 +290,8 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
     record.album = batch_->name;
     if (record.encodedSize() > CUploadQueueRecord::kReadWindow) {
         // Too long to be read back: skipped, and the batch says so.
-        VXL_LOG_INFO("background upload: \"%s\" skipped: its record would take %zu bytes", record.name.c_str(),
-                     record.encodedSize());
+        VXL_LOG_INFO("background upload: \"%s\" skipped: its record would take %zu bytes",
+            record.name.c_str(), record.encodedSize());
         batch_->flags[1] = 1;
         return itemDone();
     }
@@ -323,7 +325,8 @@ void CBackgroundUploadManager::onReadForAppend(CVXLEvent* reply)
     readForAppend_.buffer = CVXLByteBuffer();
     finishEvent(reply);
     if (result != kResultSucceeded && result != kResultNotFound) {
-        VXL_LOG_FAILURE("background upload: \"%s\" could not be read (%d); item not queued", kQueueFileName, result);
+        VXL_LOG_FAILURE(
+            "background upload: \"%s\" could not be read (%d); item not queued", kQueueFileName, result);
         queueStep_ = 0;
         appendResult_ = result;
         return itemDone();
@@ -342,7 +345,8 @@ void CBackgroundUploadManager::onReadForAppend(CVXLEvent* reply)
 void CBackgroundUploadManager::onAppended(std::int32_t result)
 {
     if (result != kResultSucceeded) {
-        VXL_LOG_FAILURE("background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
+        VXL_LOG_FAILURE(
+            "background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
         queueStep_ = 0;
         appendResult_ = result;
         return itemDone();
@@ -428,7 +432,8 @@ void CBackgroundUploadManager::onRecordRead(CVXLEvent* reply)
         || (result == kResultSucceeded && bytes.length() == 0);
     if (!nothing && result != kResultSucceeded) {
         // The keys stay; the read is tried again later.
-        VXL_LOG_FAILURE("background upload: \"%s\" could not be read at %u (%d)", kQueueFileName, cursor_, result);
+        VXL_LOG_FAILURE(
+            "background upload: \"%s\" could not be read at %u (%d)", kQueueFileName, cursor_, result);
         return armRetry();
     }
     if (nothing) {
@@ -444,7 +449,7 @@ void CBackgroundUploadManager::onRecordRead(CVXLEvent* reply)
     const std::size_t size = record.decode(bytes.data(), bytes.length());
     if (size == 0) {
         VXL_LOG_FAILURE("background upload: no valid record at %u of \"%s\"; the queue is dropped", cursor_,
-                        kQueueFileName);
+            kQueueFileName);
         return empty();
     }
     if (retries_ >= kMaxAttempts)
@@ -456,7 +461,7 @@ void CBackgroundUploadManager::onRecordRead(CVXLEvent* reply)
     upload_ = Upload::Uploading;
     uploadRequest_.reset();
     uploadRequest_.name = record.album;
-    uploadRequest_.addItem({ record.location, CVXLString(), record.name });
+    uploadRequest_.addItem({record.location, CVXLString(), record.name});
     uploadRequest_.flags[2] = 1;
     uploadRequest_.statusValue = 0;
     post(owner_->mediaUploadManager(), &uploadRequest_);
@@ -639,11 +644,10 @@ void CBackgroundUploadManager::saveKeys()
     if (!owner_)
         return;
     CVXLPersStore& store = owner_->settings();
-    const char* const names[] = { kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
-                                  kPersBkgUploadCountExternal };
-    const std::uint32_t values[] = { cursor_, static_cast<std::uint32_t>(retries_),
-                                     static_cast<std::uint32_t>(countInPhone_),
-                                     static_cast<std::uint32_t>(countExternal_) };
+    const char* const names[] = {
+        kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone, kPersBkgUploadCountExternal};
+    const std::uint32_t values[] = {cursor_, static_cast<std::uint32_t>(retries_),
+        static_cast<std::uint32_t>(countInPhone_), static_cast<std::uint32_t>(countExternal_)};
     // The four keys are written together when one changes; absent keys read
     // as 0, so a fresh device gets no settings write.
     bool changed = false;

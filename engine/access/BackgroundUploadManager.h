@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/access/UploadQueueRecord.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/VXLLocalMediaRequest.h"
-#include "engine/access/UploadQueueRecord.h"
 #include "engine/records/MediaUploadRequest.h"
 
 #include <cstdint>
@@ -182,18 +182,18 @@ private:
     CUploadQueueRecord record_;
     CVXLMediaItem* givenUpItem_ = nullptr;
 
-    CVXLSimpleEvent wake_ { kWakeUp };
-    CVXLSimpleEvent retryTimer_ { kRetryTimer };
-    CVXLLocalMediaRequest firstItem_ { kEventLocalMediaRequest, kReplyFirstItem };
-    CVXLLocalMediaRequest nextItem_ { kEventLocalNextItemName, kReplyNextItem };
-    CVXLLocalMediaRequest resolve_ { kEventLocalImportByName, kReplyResolved };
-    CVXLLocalMediaRequest save_ { kEventMediaItemSave, kReplySaved };
-    CVXLLocalMediaRequest givenUpResolve_ { kEventLocalImportByName, kReplyGivenUpResolved };
-    CVXLLocalMediaRequest givenUpSave_ { kEventMediaItemSave, kReplyGivenUpSaved };
-    CVXLFileReadRequest read_ { kReplyRead };
-    CVXLFileReadRequest readForAppend_ { kReplyReadForAppend };
+    CVXLSimpleEvent wake_ {kWakeUp};
+    CVXLSimpleEvent retryTimer_ {kRetryTimer};
+    CVXLLocalMediaRequest firstItem_ {kEventLocalMediaRequest, kReplyFirstItem};
+    CVXLLocalMediaRequest nextItem_ {kEventLocalNextItemName, kReplyNextItem};
+    CVXLLocalMediaRequest resolve_ {kEventLocalImportByName, kReplyResolved};
+    CVXLLocalMediaRequest save_ {kEventMediaItemSave, kReplySaved};
+    CVXLLocalMediaRequest givenUpResolve_ {kEventLocalImportByName, kReplyGivenUpResolved};
+    CVXLLocalMediaRequest givenUpSave_ {kEventMediaItemSave, kReplyGivenUpSaved};
+    CVXLFileReadRequest read_ {kReplyRead};
+    CVXLFileReadRequest readForAppend_ {kReplyReadForAppend};
     CVXLByteBuffer queueBytes_;
     QueueWrite queueWrite_ = QueueWrite::None;
-    CVXLStateFileSaver saver_ { *this, *this, kQueueFileName, kReplyWritten };
-    CMediaUploadRequest uploadRequest_ { kReplyUploaded };
+    CVXLStateFileSaver saver_ {*this, *this, kQueueFileName, kReplyWritten};
+    CMediaUploadRequest uploadRequest_ {kReplyUploaded};
 };

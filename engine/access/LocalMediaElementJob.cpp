@@ -1,12 +1,12 @@
 #include "engine/access/LocalMediaElementJob.h"
 
+#include "engine/access/MediaAccessRequests.h"
+#include "engine/access/MediaSelection.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "engine/access/MediaAccessRequests.h"
-#include "engine/access/MediaSelection.h"
 
 #include <cstdio>
 
@@ -107,7 +107,8 @@ void CLocalMediaElementJob::askFirstItem()
     ask(&firstItem_);
 }
 
-void CLocalMediaElementJob::deleteItem(const CVXLString& name, std::uint32_t packedLocation, std::int32_t replyCode)
+void CLocalMediaElementJob::deleteItem(
+    const CVXLString& name, std::uint32_t packedLocation, std::int32_t replyCode)
 {
     delete_.setName(name);
     delete_.packedLocation = packedLocation;
@@ -155,7 +156,8 @@ void CLocalMediaElementJob::onReply(CVXLEvent* reply)
         // The source said the item went, but it is still listed: the walk
         // cannot get past it, and the location is not empty.
         if (firstItem_.name() == lastName_) {
-            VXL_LOG_FAILURE("local media: \"%s\" is still there after its delete; the walk fails", lastName_.c_str());
+            VXL_LOG_FAILURE(
+                "local media: \"%s\" is still there after its delete; the walk fails", lastName_.c_str());
             return endWalk(kResultFailed);
         }
         lastName_ = firstItem_.name();

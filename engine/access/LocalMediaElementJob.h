@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/access/MediaMemberJob.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/VXLLocalMediaRequest.h"
-#include "engine/access/MediaMemberJob.h"
 
 #include <cstdint>
 
@@ -69,8 +69,8 @@ private:
     std::size_t nextSelected_ = 0;
     CVXLString lastName_;
 
-    CVXLLocalMediaRequest getItem_ { kEventMediaItemAt, kReplyItem };
-    CVXLLocalMediaRequest saveItem_ { kEventMediaItemSave, kReplySaved };
-    CVXLLocalMediaRequest delete_ { kEventLocalDeleteItem, kReplyDeleted };
-    CVXLLocalMediaRequest firstItem_ { kEventLocalMediaRequest, kReplyFirstItem };
+    CVXLLocalMediaRequest getItem_ {kEventMediaItemAt, kReplyItem};
+    CVXLLocalMediaRequest saveItem_ {kEventMediaItemSave, kReplySaved};
+    CVXLLocalMediaRequest delete_ {kEventLocalDeleteItem, kReplyDeleted};
+    CVXLLocalMediaRequest firstItem_ {kEventLocalMediaRequest, kReplyFirstItem};
 };

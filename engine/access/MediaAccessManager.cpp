@@ -3,7 +3,6 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 
-
 CMediaAccessManager* CMediaAccessManager::instance_ = nullptr;
 
 CMediaAccessManager::CMediaAccessManager() = default;
@@ -259,13 +258,15 @@ void CMediaAccessManager::open(CMediaAccessRequest* request)
     }
     openCollection(key);
     kind_ = online ? kOnlineAlbum : kLocalLocation;
-    runJob(request, online ? static_cast<CMediaMemberJob*>(&elementJob_) : &localJob_, CMediaElementJob::kOpen, false);
+    runJob(request, online ? static_cast<CMediaMemberJob*>(&elementJob_) : &localJob_,
+        CMediaElementJob::kOpen, false);
 }
 
 void CMediaAccessManager::close()
 {
     if (kind_ == kOnlineAlbum || kind_ == kLocalLocation) {
-        CMediaMemberJob* job = kind_ == kOnlineAlbum ? static_cast<CMediaMemberJob*>(&elementJob_) : &localJob_;
+        CMediaMemberJob* job
+            = kind_ == kOnlineAlbum ? static_cast<CMediaMemberJob*>(&elementJob_) : &localJob_;
         if (!closeList_.isBusy()) {
             closeList_.setRequestCode(CMediaElementJob::kClose);
             post(job, &closeList_);
@@ -286,7 +287,8 @@ void CMediaAccessManager::runJob(
     CMediaAccessRequest* request, CMediaMemberJob* job, std::int32_t operation, bool withSelection)
 {
     if (jobRequest_.isBusy()) {
-        VXL_LOG_INFO("media access: request %d refused while a member job works", static_cast<int>(request->requestCode()));
+        VXL_LOG_INFO("media access: request %d refused while a member job works",
+            static_cast<int>(request->requestCode()));
         return answer(kResultFailed);
     }
     jobRequest_.setRequestCode(operation);
@@ -403,7 +405,8 @@ void CMediaAccessManager::detachLists(CMediaCollection* collection)
         list->setCollection(nullptr);
         return true;
     });
-    std::erase_if(selectionList_.items(), [collection](CVXLMediaItem* item) { return collection->find(item) >= 0; });
+    std::erase_if(
+        selectionList_.items(), [collection](CVXLMediaItem* item) { return collection->find(item) >= 0; });
 }
 
 CMediaSelection* CMediaAccessManager::getSelectionList()
@@ -422,7 +425,8 @@ std::vector<CVXLMediaItem*> CMediaAccessManager::selectedMedia()
             bool seen = false;
             for (const CVXLMediaItem* held : items) {
                 const CVXLMediaDescriptor other = held->descriptor();
-                if (other.value == descriptor.value && other.uid == descriptor.uid && other.id == descriptor.id) {
+                if (other.value == descriptor.value && other.uid == descriptor.uid
+                    && other.id == descriptor.id) {
                     seen = true;
                     break;
                 }

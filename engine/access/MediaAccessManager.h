@@ -1,16 +1,16 @@
 #pragma once
 
-#include "engine/core/base/VXLHeaderMap.h"
-#include "engine/core/jobs/VXLEventHandler.h"
-#include "engine/core/jobs/VXLUIRequestCodes.h"
-#include "engine/media/VXLAlbum.h"
-#include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/access/AlbumSummaryJob.h"
 #include "engine/access/LocalMediaElementJob.h"
 #include "engine/access/MediaAccessRequests.h"
 #include "engine/access/MediaCollection.h"
 #include "engine/access/MediaElementJob.h"
 #include "engine/access/MediaSelection.h"
+#include "engine/core/base/VXLHeaderMap.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLUIRequestCodes.h"
+#include "engine/media/VXLAlbum.h"
+#include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/records/MediaSelectionSource.h"
 #include "engine/records/VXLInboundRequests.h"
 
@@ -46,7 +46,13 @@ public:
     };
 
     // Current collection kinds.
-    enum Kind : std::int32_t { kNone = 0, kOnlineAlbum = 1, kLocalLocation = 2, kAlbumList = 3, kMessageMedia = 4 };
+    enum Kind : std::int32_t {
+        kNone = 0,
+        kOnlineAlbum = 1,
+        kLocalLocation = 2,
+        kAlbumList = 3,
+        kMessageMedia = 4
+    };
     enum State : std::int32_t {
         kIdle = 0,
         kFetching = 1,
@@ -158,7 +164,8 @@ private:
     void openMessage(CMediaAccessBasicRequest* request);
     void messageOpened(CVXLEvent* reply);
     void close();
-    void runJob(CMediaAccessRequest* request, CMediaMemberJob* job, std::int32_t operation, bool withSelection);
+    void runJob(
+        CMediaAccessRequest* request, CMediaMemberJob* job, std::int32_t operation, bool withSelection);
     void jobReplied(CVXLEvent* reply);
     void addLocalFile(CMediaItemEvent* request);
     void localItemReplied(CVXLEvent* reply);
@@ -201,16 +208,16 @@ private:
     CVXLMediaItem* readItem_ = nullptr;
 
     // Member requests, each built once.
-    CMediaAccessBasicRequest jobRequest_ { 0, kReplyJob };
+    CMediaAccessBasicRequest jobRequest_ {0, kReplyJob};
     CMediaSelection* jobSelection_ = nullptr;
-    CMediaAlbumFetchRequest albumRequest_ { kReplyAlbum };
-    CMediaFetchRequest onlineFetch_ { kReplyOnlineFetch };
-    CMediaFetchRequest localFetch_ { kReplyLocalFetch };
-    CMediaAccessBasicRequest closeList_ { 0, kReplyListClosed };
-    CMessageOpenRequest openMessage_ { kReplyMessageOpened };
-    CMessageReadRequest readPart_ { kReplyPartRead };
-    CVXLLocalMediaRequest localItem_ { kEventLocalImportByName, kReplyLocalLookup };
-    CMediaSelection selectionList_ { this, nullptr, false };
+    CMediaAlbumFetchRequest albumRequest_ {kReplyAlbum};
+    CMediaFetchRequest onlineFetch_ {kReplyOnlineFetch};
+    CMediaFetchRequest localFetch_ {kReplyLocalFetch};
+    CMediaAccessBasicRequest closeList_ {0, kReplyListClosed};
+    CMessageOpenRequest openMessage_ {kReplyMessageOpened};
+    CMessageReadRequest readPart_ {kReplyPartRead};
+    CVXLLocalMediaRequest localItem_ {kEventLocalImportByName, kReplyLocalLookup};
+    CMediaSelection selectionList_ {this, nullptr, false};
     // Lists of getSelectedItems not given back yet.
     std::vector<CMediaSelection*> handedOut_;
 };

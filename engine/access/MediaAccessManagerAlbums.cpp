@@ -51,7 +51,7 @@ void CMediaAccessManager::albumReplied(CVXLEvent* reply)
     if (position >= albums_.size())
         albums_.resize(position + 1);
     delete albums_[position].album;
-    albums_[position] = AlbumEntry { 1, album };
+    albums_[position] = AlbumEntry {1, album};
     serving_->setPayloadAlbum(album);
     answer(result, text);
 }

@@ -46,7 +46,8 @@ void CMediaAccessManager::continueFetch()
     case kMessageMedia:
         return readPart();
     default:
-        VXL_LOG_INFO("media access: a fetch with no list open (kind %d) answered with failure", static_cast<int>(kind_));
+        VXL_LOG_INFO("media access: a fetch with no list open (kind %d) answered with failure",
+            static_cast<int>(kind_));
         return answer(kResultFailed);
     }
 }

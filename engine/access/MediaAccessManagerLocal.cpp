@@ -18,7 +18,7 @@ void CMediaAccessManager::lookup(CMediaAccessQuery* query)
     }
     if (kind_ != kLocalLocation || !current_ || !local_) {
         VXL_LOG_INFO("media access: a lookup with no source to ask (kind %d) answered with failure",
-                     static_cast<int>(kind_));
+            static_cast<int>(kind_));
         return answer(kResultFailed);
     }
     localItem_.setReplyCode(kReplyLocalLookup);

@@ -72,7 +72,8 @@ bool CMediaAccessManager::passesLockFilter(const CVXLHeaderMap& part, std::int32
         return true;
     if ((lockFilter & kLockDrm) && part.contains("X-QV-DRM-Content-Type", true))
         return false;
-    if ((lockFilter & kLockSaveLocked) && strcasecmp(part.value("X-QV-Save-Lock", 0, true).c_str(), "true") == 0)
+    if ((lockFilter & kLockSaveLocked)
+        && strcasecmp(part.value("X-QV-Save-Lock", 0, true).c_str(), "true") == 0)
         return false;
     return true;
 }
@@ -120,7 +121,8 @@ void CMediaAccessManager::readPart()
 {
     const std::int32_t part = mediaPartIndex(fetchPosition_);
     if (part < 0 || !inbound_) {
-        VXL_LOG_INFO("media access: no media part %d in %s", static_cast<int>(fetchPosition_), messageId_.c_str());
+        VXL_LOG_INFO(
+            "media access: no media part %d in %s", static_cast<int>(fetchPosition_), messageId_.c_str());
         return answer(kResultFailed);
     }
     delete readItem_;

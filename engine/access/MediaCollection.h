@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/media/VXLMediaItem.h"
 #include "engine/access/MediaCollectionKey.h"
+#include "engine/media/VXLMediaItem.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/access/MediaMemberJob.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
-#include "engine/access/MediaMemberJob.h"
 
 #include <cstdint>
 
@@ -13,7 +13,15 @@
 // album. A fetch while no album is open fails with 81.
 class CMediaElementJob : public CMediaMemberJob {
 public:
-    enum Operation : std::int32_t { kClose = 0, kOpen = 1, kFetch = 2, kSave = 3, kCopy = 4, kMove = 5, kDelete = 6 };
+    enum Operation : std::int32_t {
+        kClose = 0,
+        kOpen = 1,
+        kFetch = 2,
+        kSave = 3,
+        kCopy = 4,
+        kMove = 5,
+        kDelete = 6
+    };
     // Item operation kinds of the Online Media Manager.
     static constexpr std::int32_t kKindDelete = 1;
     static constexpr std::int32_t kKindMove = 2;
@@ -41,7 +49,7 @@ private:
     bool opened_ = false;
     CVXLString albumId_;
     std::uint8_t mediaMask_ = 3;
-    CVXLOnlineMediaRequest getItem_ { kEventMediaItemAt, kReplyItem };
-    CVXLOnlineMediaRequest saveItem_ { kEventMediaItemSave, kReplySaved };
-    CVXLOnlineMediaRequest operation_ { kEventOnlineItemOperation, kReplyCopyMove };
+    CVXLOnlineMediaRequest getItem_ {kEventMediaItemAt, kReplyItem};
+    CVXLOnlineMediaRequest saveItem_ {kEventMediaItemSave, kReplySaved};
+    CVXLOnlineMediaRequest operation_ {kEventOnlineItemOperation, kReplyCopyMove};
 };

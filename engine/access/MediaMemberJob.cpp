@@ -1,8 +1,8 @@
 #include "engine/access/MediaMemberJob.h"
 
+#include "engine/access/MediaAccessRequests.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
-#include "engine/access/MediaAccessRequests.h"
 
 void CMediaMemberJob::onEvent(CVXLEvent* event)
 {
@@ -75,7 +75,8 @@ CMediaAccessRequest* CMediaMemberJob::originOf(CMediaAccessRequest* request)
     return job ? job->origin() : nullptr;
 }
 
-CMediaFetchRequest* CMediaMemberJob::takeFetch(CMediaAccessRequest* request, bool opened, std::int32_t notOpened)
+CMediaFetchRequest* CMediaMemberJob::takeFetch(
+    CMediaAccessRequest* request, bool opened, std::int32_t notOpened)
 {
     auto* fetch = dynamic_cast<CMediaFetchRequest*>(request);
     if (!fetch)

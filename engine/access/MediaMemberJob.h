@@ -22,7 +22,7 @@ protected:
     virtual void onRequest(CMediaAccessRequest* request) = 0;
     // The media manager's answer to the job's own request.
     virtual void onReply(CVXLEvent* reply) = 0;
-    virtual void onStarted() {}
+    virtual void onStarted() { }
     // A cancel notice for the current request; the default ends the traffic
     // with the media manager and answers the request with 24.
     virtual void onCancel();

@@ -68,7 +68,8 @@ void CMediaUploadManager::onEvent(CVXLEvent* event)
         finishEvent(request);
     }
     // A cancelled request ends once the request out for it has come back.
-    if (code == kEventCancelNotice && current_ && static_cast<CVXLCancelNotice*>(event)->cancelled() == current_)
+    if (code == kEventCancelNotice && current_
+        && static_cast<CVXLCancelNotice*>(event)->cancelled() == current_)
         cancelled_ = true;
     if (code == kEventStart || code == kEventStop || code == kEventCancelNotice)
         return CVXLEventHandler::onEvent(event);
@@ -77,9 +78,11 @@ void CMediaUploadManager::onEvent(CVXLEvent* event)
 
 void CMediaUploadManager::onRequest(CVXLEvent* event)
 {
-    auto* request = event->requestCode() == kEventMediaUpload ? dynamic_cast<CMediaUploadRequest*>(event) : nullptr;
+    auto* request
+        = event->requestCode() == kEventMediaUpload ? dynamic_cast<CMediaUploadRequest*>(event) : nullptr;
     if (!request) {
-        VXL_LOG_INFO("media upload: request %x is not served here", static_cast<unsigned>(event->requestCode()));
+        VXL_LOG_INFO(
+            "media upload: request %x is not served here", static_cast<unsigned>(event->requestCode()));
         event->setResult(kResultFailed);
         return finishEvent(event);
     }
@@ -128,8 +131,8 @@ void CMediaUploadManager::onResolved(CVXLEvent* reply)
     }
     if (result != kResultSucceeded || !item) {
         delete item;
-        VXL_LOG_INFO("media upload: item \"%s\" could not be resolved (%d)", current_->items[cursor_].identity.c_str(),
-                     result);
+        VXL_LOG_INFO("media upload: item \"%s\" could not be resolved (%d)",
+            current_->items[cursor_].identity.c_str(), result);
         return finish(kResultMediaNotResolved);
     }
     resolved_.push_back(item);
@@ -173,8 +176,8 @@ void CMediaUploadManager::onUploaded(CVXLEvent* reply)
             return uploadNext();
         }
         if (repeat_)
-            VXL_LOG_INFO("media upload: \"%s\" still asked to be sent again after %d repeats", item->id().c_str(),
-                         repeats_);
+            VXL_LOG_INFO("media upload: \"%s\" still asked to be sent again after %d repeats",
+                item->id().c_str(), repeats_);
         current_->statusValue = lastStatus_;
         if (refused_)
             return finish(kResultNetworkNotice);

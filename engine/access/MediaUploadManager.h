@@ -67,9 +67,9 @@ private:
     CMediaUploadRequest* current_ = nullptr;
     std::int32_t cursor_ = 0;
     std::vector<CVXLMediaItem*> resolved_;
-    CVXLLocalMediaRequest resolve_ { kEventLocalImportByName, kReplyResolved };
-    CVXLOnlineMediaRequest upload_ { kEventOnlineUploadItem, kReplyUploaded };
-    CVXLLocalMediaRequest save_ { kEventMediaItemSave, kReplySaved };
+    CVXLLocalMediaRequest resolve_ {kEventLocalImportByName, kReplyResolved};
+    CVXLOnlineMediaRequest upload_ {kEventOnlineUploadItem, kReplyUploaded};
+    CVXLLocalMediaRequest save_ {kEventMediaItemSave, kReplySaved};
     bool refused_ = false;
     bool repeat_ = false;
     std::int32_t lastStatus_ = 0;

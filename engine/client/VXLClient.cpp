@@ -251,54 +251,55 @@ CVXLEventHandler* CVXLClient::awaitedChild()
 
 // The reasons for the order are at the State enum.
 const CVXLClient::StopRow CVXLClient::kStopRows[] = {
-    { State::StoppingProducer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.producer_; }, true, nullptr },
-    { State::StoppingServiceJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageServiceJob_; }, true,
-      nullptr },
+    {State::StoppingProducer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.producer_; }, true, nullptr},
+    {State::StoppingServiceJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageServiceJob_; },
+        true, nullptr},
     // Requests it holds are refused; its transactions end with its task
     // processor.
-    { State::StoppingInboundManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.inboundManager_; }, true,
-      nullptr },
-    { State::StoppingExpirationJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.expirationJob_; }, true,
-      nullptr },
+    {State::StoppingInboundManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.inboundManager_; },
+        true, nullptr},
+    {State::StoppingExpirationJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.expirationJob_; }, true,
+        nullptr},
     // Its last save is answered by the File Store Manager, which ends last.
-    { State::StoppingPremiumInbox, [](CVXLClient& c) -> CVXLEventHandler* { return &c.premiumInbox_; }, true,
-      nullptr },
-    { State::StoppingMessageStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageStoreManager_; }, true,
-      nullptr },
+    {State::StoppingPremiumInbox, [](CVXLClient& c) -> CVXLEventHandler* { return &c.premiumInbox_; }, true,
+        nullptr},
+    {State::StoppingMessageStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.messageStoreManager_; },
+        true, nullptr},
     // Its stop saves the database; the other managers stop once it has ended.
-    { State::StoppingThreadDB, [](CVXLClient& c) -> CVXLEventHandler* { return &c.threadDB_; }, true, nullptr },
-    { State::StoppingOutboundQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.outboundQueue_; }, true,
-      nullptr },
+    {State::StoppingThreadDB, [](CVXLClient& c) -> CVXLEventHandler* { return &c.threadDB_; }, true, nullptr},
+    {State::StoppingOutboundQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.outboundQueue_; }, true,
+        nullptr},
     // Of the managers that the thread database's end stops only the Scenario
     // Manager is built, and nothing waits for it.
-    { State::StoppingScenarioManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.scenarioManager_; }, false,
-      nullptr },
-    { State::StoppingWapPushQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.wapPushQueue_; }, true,
-      [](CVXLClient& c) {
-          if (c.wapPushSource_.isActive())
-              c.wapPushSource_.stop();
-          c.cancelEvent(&c.pushTimer_);
-      } },
-    { State::StoppingBackgroundUpload,
-      [](CVXLClient& c) -> CVXLEventHandler* { return &c.backgroundUploadManager_; }, true, nullptr },
+    {State::StoppingScenarioManager, [](CVXLClient& c) -> CVXLEventHandler* { return &c.scenarioManager_; },
+        false, nullptr},
+    {State::StoppingWapPushQueue, [](CVXLClient& c) -> CVXLEventHandler* { return &c.wapPushQueue_; }, true,
+        [](CVXLClient& c) {
+            if (c.wapPushSource_.isActive())
+                c.wapPushSource_.stop();
+            c.cancelEvent(&c.pushTimer_);
+        }},
+    {State::StoppingBackgroundUpload,
+        [](CVXLClient& c) -> CVXLEventHandler* { return &c.backgroundUploadManager_; }, true, nullptr},
     // An upload under way is answered with 24.
-    { State::StoppingMediaUpload, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaUploadManager_; }, true,
-      nullptr },
-    { State::StoppingJobRunner, [](CVXLClient& c) -> CVXLEventHandler* { return &c.jobRunner_; }, true, nullptr },
+    {State::StoppingMediaUpload, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaUploadManager_; },
+        true, nullptr},
+    {State::StoppingJobRunner, [](CVXLClient& c) -> CVXLEventHandler* { return &c.jobRunner_; }, true,
+        nullptr},
     // A request it serves is answered with 24 once its HTTP job lets go.
-    { State::StoppingVraxJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.vraxJob_; }, true, nullptr },
+    {State::StoppingVraxJob, [](CVXLClient& c) -> CVXLEventHandler* { return &c.vraxJob_; }, true, nullptr},
     // A request it serves is answered with 24; its member jobs end with it.
-    { State::StoppingMediaAccess, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaAccessManager_; }, true,
-      nullptr },
+    {State::StoppingMediaAccess, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaAccessManager_; },
+        true, nullptr},
     // Lent source jobs come back once their readers stop them.
-    { State::StoppingLocalMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.localMediaManager_; }, true,
-      nullptr },
-    { State::StoppingOnlineMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.onlineMediaManager_; }, true,
-      nullptr },
-    { State::StoppingMediaStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaStoreManager_; }, true,
-      nullptr },
+    {State::StoppingLocalMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.localMediaManager_; },
+        true, nullptr},
+    {State::StoppingOnlineMedia, [](CVXLClient& c) -> CVXLEventHandler* { return &c.onlineMediaManager_; },
+        true, nullptr},
+    {State::StoppingMediaStore, [](CVXLClient& c) -> CVXLEventHandler* { return &c.mediaStoreManager_; },
+        true, nullptr},
     // The last manager to stop: the others' connections go back to it first.
-    { State::StoppingDialer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.dialer_; }, true, nullptr },
+    {State::StoppingDialer, [](CVXLClient& c) -> CVXLEventHandler* { return &c.dialer_; }, true, nullptr},
 };
 
 const CVXLClient::StopRow* CVXLClient::stopRow(State state)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/access/BackgroundUploadManager.h"
+#include "engine/access/MediaAccessManager.h"
+#include "engine/access/MediaUploadManager.h"
 #include "engine/client/KORVClientServices.h"
 #include "engine/client/VXLClientSettings.h"
 #include "engine/client/VXLUIRequest.h"
@@ -9,7 +12,6 @@
 #include "engine/client/program/Producer.h"
 #include "engine/client/scenario/ScenarioClientFace.h"
 #include "engine/client/scenario/ScenarioManager.h"
-#include "engine/core/scenario/ScenarioRequestEvent.h"
 #include "engine/core/base/VXLList.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/JobRunner.h"
@@ -20,28 +22,26 @@
 #include "engine/core/jobs/VXLObjectQueue.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
+#include "engine/core/scenario/ScenarioRequestEvent.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/files/VXLFileWriteRequest.h"
 #include "engine/files/VXLStateFileSaver.h"
 #include "engine/media/LocalMediaManager.h"
-#include "engine/access/BackgroundUploadManager.h"
-#include "engine/access/MediaUploadManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "engine/access/MediaAccessManager.h"
-#include "engine/messaging/store/MessageExpirationJob.h"
-#include "engine/messaging/store/MessageStoreManager.h"
-#include "engine/messaging/service/MessageServiceJob.h"
+#include "engine/messaging/inbound/VXLInboundMessageManager.h"
 #include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "engine/messaging/outbound/OutboundSender.h"
 #include "engine/messaging/premium/PremiumInboxManager.h"
-#include "engine/messaging/inbound/VXLInboundMessageManager.h"
-#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/messaging/push/WapPushQueue.h"
 #include "engine/messaging/push/WapPushSource.h"
+#include "engine/messaging/service/MessageServiceJob.h"
+#include "engine/messaging/store/MessageExpirationJob.h"
+#include "engine/messaging/store/MessageStoreManager.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLScreenServices.h"
 #include "engine/service/VRAXEnvironment.h"
@@ -419,7 +419,8 @@ private:
         CVXLEventHandler* onlineMediaManager() override;
         CVXLEventHandler* backgroundUpload() override;
         void setPersistentString(const char* key, const CVXLString& value) override;
-        void setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
+        void setFavorite(
+            int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
         void removeFavorites(const CVXLString& id, std::int32_t location) override;
         bool favorite(int n, CVXLString* id, std::int32_t* location) const override;
 
@@ -533,20 +534,20 @@ private:
     void doStoppingFileStore(Step step);
 
     CVXLPlatformFactory* factory_;
-    EngineClock engineClock_ { this };
+    EngineClock engineClock_ {this};
     UiJobPoolHolder uiJobPool_;
     bool membersStarted_ = false;
     CVXLClientSettings settings_;
     CVXLFileReadRequest readRequest_;
     CVXLFileWriteRequest writeRequest_;
-    CVXLStateFileSaver settingsSaver_ { *this, *this, kSettingsFileName, kReplySettingsWritten };
+    CVXLStateFileSaver settingsSaver_ {*this, *this, kSettingsFileName, kReplySettingsWritten};
     std::uint32_t savedChangeCount_ = 0;
     bool settingsWrittenThisTick_ = false;
     CJobRunner jobRunner_;
-    NetSettings netSettings_ { &settings_ };
-    CVXLNetworkDialer dialer_ { factory_, &netSettings_ };
+    NetSettings netSettings_ {&settings_};
+    CVXLNetworkDialer dialer_ {factory_, &netSettings_};
     // Declared before the File Store Manager so that the store outlives it.
-    FileStoreHolder fileStore_ { factory_ };
+    FileStoreHolder fileStore_ {factory_};
     CVXLFileStoreManager fileStoreManager_;
     // The thread database's view of the settings: item 7 and the new count.
     class ThreadDBFace : public CVXLThreadDBServices {
@@ -561,7 +562,7 @@ private:
     private:
         CVXLClient* client_;
     };
-    ThreadDBFace threadDBFace_ { this };
+    ThreadDBFace threadDBFace_ {this};
     // What media references read of the configuration: the wanted sizes and
     // types of previews and views.
     class MediaConfigFace : public CVXLMediaConfig {
@@ -575,7 +576,7 @@ private:
     private:
         CVXLClient* client_;
     };
-    MediaConfigFace mediaConfigFace_ { this };
+    MediaConfigFace mediaConfigFace_ {this};
     CVXLThreadDB threadDB_;
     // The message store's view of the settings: item 45, the counters and
     // the calendar clock.
@@ -593,7 +594,7 @@ private:
     private:
         CVXLClient* client_;
     };
-    MessageStoreFace messageStoreFace_ { this };
+    MessageStoreFace messageStoreFace_ {this};
 
     // The Client's services to the inbound message manager.
     class InboundFace : public CInboundServices {
@@ -612,7 +613,7 @@ private:
     private:
         CVXLClient* client_;
     };
-    InboundFace inboundFace_ { this };
+    InboundFace inboundFace_ {this};
     CMessageStoreManager messageStoreManager_;
     // What the push queue reads of the Client.
     class PushQueueFace : public CWapPushQueue::Services {
@@ -628,12 +629,12 @@ private:
     private:
         CVXLClient* client_;
     };
-    PushQueueFace pushQueueFace_ { this };
+    PushQueueFace pushQueueFace_ {this};
     bool pushesStored_ = true;
     CWapPushQueue wapPushQueue_;
     CWapPushSource wapPushSource_;
-    CPushRequest pushRequest_ { kReplyPushHandled };
-    CVXLSimpleEvent pushTimer_ { kEventPushTimer };
+    CPushRequest pushRequest_ {kReplyPushHandled};
+    CVXLSimpleEvent pushTimer_ {kEventPushTimer};
     CVXLEventHandler* pushReceiver_ = nullptr;
     CVXLInboundMessageManager inboundManager_;
     // What the outbound queue reads of the Client.
@@ -654,9 +655,9 @@ private:
     private:
         CVXLClient* client_;
     };
-    OutboundFace outboundFace_ { this };
+    OutboundFace outboundFace_ {this};
     // Owns its sender.
-    COutboundQueueManager outboundQueue_ { std::make_unique<COutboundSender>() };
+    COutboundQueueManager outboundQueue_ {std::make_unique<COutboundSender>()};
     // The premium inbox's and the expiration job's view of the Client.
     class PremiumFace : public CPremiumInboxManager::Services, public CMessageExpirationJob::Services {
     public:
@@ -672,19 +673,19 @@ private:
     private:
         CVXLClient* client_;
     };
-    PremiumFace premiumFace_ { this };
+    PremiumFace premiumFace_ {this};
     CPremiumInboxManager premiumInbox_;
     CMessageExpirationJob expirationJob_;
-    ScenarioFace scenarioFace_ { this };
+    ScenarioFace scenarioFace_ {this};
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.
-    CKORVClientServices builtinServices_ { this };
-    CKORVBuiltins builtins_ { &builtinServices_ };
-    ProducerFace producerFace_ { this };
-    CProducer producer_ { &producerFace_ };
+    CKORVClientServices builtinServices_ {this};
+    CKORVBuiltins builtins_ {&builtinServices_};
+    ProducerFace producerFace_ {this};
+    CProducer producer_ {&producerFace_};
     CMessageServiceJob messageServiceJob_;
-    MenuFace menuFace_ { this };
-    ScreensFace screensFace_ { this };
+    MenuFace menuFace_ {this};
+    ScreensFace screensFace_ {this};
 
     // What the service protocol job reads of the engine root.
     class VraxFace : public CVRAXEnvironment {
@@ -709,8 +710,8 @@ private:
     private:
         CVXLClient* client_;
     };
-    VraxFace vraxFace_ { this };
-    CVRAXJob vraxJob_ { vraxFace_ };
+    VraxFace vraxFace_ {this};
+    CVRAXJob vraxJob_ {vraxFace_};
     // What the media managers take from the root when they start.
     class MediaFace : public CLocalMediaManager::Owner,
                       public CVXLMediaStoreManager::Owner,
@@ -739,7 +740,7 @@ private:
     private:
         CVXLClient* client_;
     };
-    MediaFace mediaFace_ { this };
+    MediaFace mediaFace_ {this};
     CVXLMediaStoreManager mediaStoreManager_;
     CLocalMediaManager localMediaManager_;
     COnlineMediaManager onlineMediaManager_;
@@ -775,10 +776,10 @@ private:
     private:
         CVXLClient* client_;
     };
-    UploadFace uploadFace_ { this };
+    UploadFace uploadFace_ {this};
     CMediaUploadManager mediaUploadManager_;
     CBackgroundUploadManager backgroundUploadManager_;
-    CGlobalMenuList globalMenuList_ { &producer_, &menuFace_ };
+    CGlobalMenuList globalMenuList_ {&producer_, &menuFace_};
     CVXLPlatformClock* clock_ = nullptr;
     CVXLPlatformMediaSource* mediaSource_ = nullptr;
     CVXLPlatformMessageStore* messageStore_ = nullptr;
@@ -800,8 +801,8 @@ private:
     State state_ = State::StartingFileStore;
     // The byte the run marker is rewritten with.
     std::uint8_t nextRunCount_ = 0;
-    CVXLEvent scenarioLoadRequest_ { kRequestScenarioLoad, kReplyScenarioLoaded };
-    CScenarioRequestEvent destinationListRequest_ { kReplyDestinationList };
+    CVXLEvent scenarioLoadRequest_ {kRequestScenarioLoad, kReplyScenarioLoaded};
+    CScenarioRequestEvent destinationListRequest_ {kReplyDestinationList};
     CVXLCounterTable counters_;
     std::uint32_t stepCount_ = 0;
     std::int32_t lastTickResult_ = kTickWorkLeft;

@@ -21,7 +21,8 @@ void CVXLClient::processPendingPush()
         return;
     }
     const CWapPushItem* head = wapPushQueue_.peekHead();
-    if (!head || !settings_.isDataCommActive() || pushRequest_.isBusy() || pushTimer_.isBusy() || !pushReceiver_)
+    if (!head || !settings_.isDataCommActive() || pushRequest_.isBusy() || pushTimer_.isBusy()
+        || !pushReceiver_)
         return;
     pushRequest_.pdu = head->pdu;
     pushRequest_.fetchNow = head->fetchNow;

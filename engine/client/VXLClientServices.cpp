@@ -6,8 +6,8 @@
 #include "engine/client/menu/MenuTextEvent.h"
 #include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/menu/VXLMenuTable.h"
-#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/base/VXLList.h"
+#include "engine/core/scenario/VXLTextPair.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
@@ -449,7 +449,8 @@ void CVXLClient::ScreensFace::setPersistentString(const char* key, const CVXLStr
     client_->settings_.setPersistentString(key, value);
 }
 
-void CVXLClient::ScreensFace::setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location)
+void CVXLClient::ScreensFace::setFavorite(
+    int n, const CVXLString& id, const CVXLString& caption, std::int32_t location)
 {
     client_->settings_.setFavorite(n, id, caption, location);
 }

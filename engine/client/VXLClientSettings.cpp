@@ -156,7 +156,7 @@ CVXLString CVXLClientSettings::buildIdHashKey() const
 {
     CVXLString key;
     CVXLString part;
-    for (int item : { kCfgServerUri, kCfgUserIdentity, kCfgMobileEmail, kCfgLanguage }) {
+    for (int item : {kCfgServerUri, kCfgUserIdentity, kCfgMobileEmail, kCfgLanguage}) {
         getConfigString(item, &part);
         key += part;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/core/base/VXLObject.h"
-#include "engine/core/settings/VXLPersStore.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/settings/VXLPersStore.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 
 #include <cstdint>

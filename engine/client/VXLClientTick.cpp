@@ -110,7 +110,10 @@ void CVXLClient::writeState(CVXLByteBuffer& out)
     out = image;
 }
 
-void CVXLClient::stateSaved() { settings_.store().clearDirty(savedChangeCount_); }
+void CVXLClient::stateSaved()
+{
+    settings_.store().clearDirty(savedChangeCount_);
+}
 
 // Open connections hold the shut-down back, but only for the length of the
 // countdown: the engine always stops in the end.

@@ -797,7 +797,9 @@ constexpr VXLTextRow kTextTable[kVxlTextTableRows] = {
     {788, "The data communication channel is not enabled."},
     {789, "Insufficient space for message."},
     {790, "You have insufficient funds to view this message."},
-    {791, "There are failed messages left in your outbound queue.  Select 'OK' to try and resend or 'CANCEL' to delete."},
+    {791,
+        "There are failed messages left in your outbound queue.  Select 'OK' to try and resend or 'CANCEL' "
+        "to delete."},
     {792, "This third party service is unavailable."},
     {793, "An internal error occurred. "},
     {794, "The media you are attempting to send is too large."},

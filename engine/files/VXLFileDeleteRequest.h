@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/files/VXLFileStoreCodes.h"
-#include "engine/core/base/VXLString.h"
 
 // Deletes a file of the working folder. Result 0 when it is gone (also when
 // it was not there), 1 when it could not be removed.

@@ -1,11 +1,11 @@
 #include "engine/files/VXLFileStoreManager.h"
 
-#include "engine/files/VXLFileDeleteRequest.h"
-#include "engine/files/VXLFileReadRequest.h"
-#include "engine/files/VXLFileWriteRequest.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
+#include "engine/files/VXLFileDeleteRequest.h"
+#include "engine/files/VXLFileReadRequest.h"
+#include "engine/files/VXLFileWriteRequest.h"
 #include "engine/transfer/VXLFileStreamSinkJob.h"
 #include "engine/transfer/VXLFileStreamSourceJob.h"
 

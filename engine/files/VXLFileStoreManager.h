@@ -3,9 +3,9 @@
 #include "engine/core/jobs/VXLCallbackEvent.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/files/VXLFileStoreCodes.h"
 #include "engine/files/VXLItemInfoEvent.h"
-#include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/transfer/VXLByteBufferSink.h"
 #include "engine/transfer/VXLByteBufferSource.h"
 
@@ -76,12 +76,12 @@ private:
     CVXLPlatformStore* store_ = nullptr;
     CVXLPlatformFactory* factory_ = nullptr;
     CVXLPlatformFileStore* ownedStore_ = nullptr;
-    CVXLCallbackEvent deleteCallback_ { this, kDeleteDone };
-    CVXLItemInfoEvent sizeCallback_ { this, kSizeKnown };
-    CVXLNamedRequest readRequest_ { kEventFileOpenForReading, kReadOpened };
-    CVXLNamedRequest writeRequest_ { kEventFileOpenForWriting, kWriteOpened };
-    CVXLEvent transferStart_ { kEventXferRun, kEventXferRunDone };
-    CVXLEvent transferStop_ { kEventXferClose, kEventXferCloseDone };
+    CVXLCallbackEvent deleteCallback_ {this, kDeleteDone};
+    CVXLItemInfoEvent sizeCallback_ {this, kSizeKnown};
+    CVXLNamedRequest readRequest_ {kEventFileOpenForReading, kReadOpened};
+    CVXLNamedRequest writeRequest_ {kEventFileOpenForWriting, kWriteOpened};
+    CVXLEvent transferStart_ {kEventXferRun, kEventXferRunDone};
+    CVXLEvent transferStop_ {kEventXferClose, kEventXferCloseDone};
     CVXLByteBufferSource bufferSource_;
     CVXLByteBufferSink bufferSink_;
     CVXLFileStreamSourceJob* currentSource_ = nullptr;

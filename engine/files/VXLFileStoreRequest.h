@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/files/VXLFileStoreCodes.h"
 #include "engine/core/jobs/VXLNamedRequest.h"
+#include "engine/files/VXLFileStoreCodes.h"
 
 // An open-for-reading request with two further texts for the requester's own
 // use.

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/files/VXLFileStoreCodes.h"
-#include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
 #include "engine/core/xml/VXLXmlReaderListener.h"
+#include "engine/files/VXLFileStoreCodes.h"
 #include "engine/files/VXLXmlReaderSinkJob.h"
 
 #include <cstdint>
@@ -43,7 +43,7 @@ private:
     void onFileOpened(CVXLEvent* reply);
 
     CVXLString path_;
-    CVXLNamedRequest openRequest_ { kEventFileOpenForReading, kFileOpened };
+    CVXLNamedRequest openRequest_ {kEventFileOpenForReading, kFileOpened};
     CVXLXmlReaderListener* listener_ = nullptr;
     CVXLEventHandler* manager_ = nullptr;
 };

@@ -5,7 +5,8 @@
 #include "engine/core/platform/VXLPlatformStore.h"
 #include "engine/files/VXLFileStoreManager.h"
 
-CVXLStateFileSaver::CVXLStateFileSaver(CVXLEventHandler& handler, Owner& owner, const char* fileName, std::int32_t replyCode)
+CVXLStateFileSaver::CVXLStateFileSaver(
+    CVXLEventHandler& handler, Owner& owner, const char* fileName, std::int32_t replyCode)
     : handler_(handler)
     , owner_(owner)
     , fileName_(fileName)
@@ -14,7 +15,10 @@ CVXLStateFileSaver::CVXLStateFileSaver(CVXLEventHandler& handler, Owner& owner, 
     write_.setHeapAllocated(false);
 }
 
-void CVXLStateFileSaver::setFileStoreManager(CVXLFileStoreManager* files) { files_ = files; }
+void CVXLStateFileSaver::setFileStoreManager(CVXLFileStoreManager* files)
+{
+    files_ = files;
+}
 
 std::uint32_t CVXLStateFileSaver::save()
 {

@@ -85,10 +85,10 @@ private:
     void onSourceClosed(CVXLEvent* reply);
     std::int32_t finalResult() const;
 
-    Reader reader_ { *this };
+    Reader reader_ {*this};
     CVXLXferJobBase* source_ = nullptr;
-    CVXLEvent transferStart_ { kEventXferRun, kTransferEnded };
-    CVXLEvent transferStop_ { kEventXferClose, kSourceClosed };
+    CVXLEvent transferStart_ {kEventXferRun, kTransferEnded};
+    CVXLEvent transferStop_ {kEventXferClose, kSourceClosed};
     // The job's own stop, held until the reading has wound down.
     CVXLEvent* jobStop_ = nullptr;
     std::int32_t result_ = kResultSucceeded;

@@ -69,7 +69,8 @@ CLocalMediaManager::~CLocalMediaManager()
     delete building_;
 }
 
-CVXLString CLocalMediaManager::recordName(const CVXLString& itemName, std::uint32_t packedLocation, const char* suffix)
+CVXLString CLocalMediaManager::recordName(
+    const CVXLString& itemName, std::uint32_t packedLocation, const char* suffix)
 {
     return joinName(itemName, hexLocation(packedLocation), suffix);
 }
@@ -159,7 +160,7 @@ void CLocalMediaManager::onRequest(CVXLEvent* event)
     auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
     if (!request || (!source_ && code != kEventMediaCount)) {
         VXL_LOG_INFO("local media: request %x refused: %s", static_cast<unsigned>(code),
-                     request ? "no media source" : "not a local media request");
+            request ? "no media source" : "not a local media request");
         return complete(kResultFailed);
     }
     switch (code) {
@@ -430,7 +431,7 @@ void CLocalMediaManager::recordRead(CVXLEvent* reply)
         return finishImport(kResultFailed);
     if (result == kResultSucceeded && !CVXLMediaItemRecord::load(bytes, item))
         VXL_LOG_INFO("local media: record \"%s\" is damaged; the item starts from the defaults",
-                     recordRead_.fileName.c_str());
+            recordRead_.fileName.c_str());
     // What the platform says of the item holds over its record.
     item->setId(details_.name_);
     item->setName(details_.name_);
@@ -489,7 +490,8 @@ void CLocalMediaManager::saveRecord(CVXLLocalMediaRequest* request)
     if (bytes.length() == 0)
         return complete(kResultFailed);
     recordSaver_.setFileStoreManager(files_);
-    recordSaver_.setFileName(joinName(request->item->id(), request->item->location(), CVXLMediaItemRecord::kRecordSuffix));
+    recordSaver_.setFileName(
+        joinName(request->item->id(), request->item->location(), CVXLMediaItemRecord::kRecordSuffix));
     recordBytes_ = bytes;
     if (recordSaver_.save() == 0)
         recordWritten(kResultFailed);

@@ -56,7 +56,8 @@ public:
 
     // The record file of an item: NAME-LOCATION.md, the packed location in
     // upper-case hexadecimal without leading zeros.
-    static CVXLString recordName(const CVXLString& itemName, std::uint32_t packedLocation, const char* suffix);
+    static CVXLString recordName(
+        const CVXLString& itemName, std::uint32_t packedLocation, const char* suffix);
     std::int32_t freeJobs() const { return freeJobs_; }
 
 private:
@@ -79,7 +80,10 @@ private:
 
     class NameSink : public CVXLNameListener {
     public:
-        explicit NameSink(CVXLCallbackEvent* callback) : callback_(callback) {}
+        explicit NameSink(CVXLCallbackEvent* callback)
+            : callback_(callback)
+        {
+        }
         void setName(const char* name) override { name_ = name ? name : ""; }
         void done(std::uint32_t status) override { callback_->call(status); }
         CVXLString name_;
@@ -89,10 +93,14 @@ private:
     };
     class AlbumSink : public CVXLAlbumListener {
     public:
-        explicit AlbumSink(CVXLCallbackEvent* callback) : callback_(callback) {}
-        void albumFound(const char* name, std::uint32_t first, std::uint32_t second, std::uint32_t third) override;
+        explicit AlbumSink(CVXLCallbackEvent* callback)
+            : callback_(callback)
+        {
+        }
+        void albumFound(
+            const char* name, std::uint32_t first, std::uint32_t second, std::uint32_t third) override;
         void summary(std::uint32_t first, std::uint32_t second, std::uint32_t third, std::uint32_t fourth,
-                     std::uint32_t fifth) override;
+            std::uint32_t fifth) override;
         void done(std::uint32_t status) override { callback_->call(status); }
         void clear();
         CVXLString name_;
@@ -105,7 +113,10 @@ private:
     };
     class DetailsSink : public CVXLItemDetailsSink {
     public:
-        explicit DetailsSink(CVXLCallbackEvent* callback) : callback_(callback) {}
+        explicit DetailsSink(CVXLCallbackEvent* callback)
+            : callback_(callback)
+        {
+        }
         void setSize(std::uint32_t size) override { size_ = size; }
         void setMimeType(const char* type) override { mimeType_ = type ? type : ""; }
         void done(std::uint32_t status) override { callback_->call(status); }
@@ -156,14 +167,14 @@ private:
     CVXLEventHandler* files_ = nullptr;
     Step step_ = kStepNone;
     std::uint32_t selectedLocation_ = 0;
-    CVXLCallbackEvent callback_ { this, kStepNone };
-    NameSink names_ { &callback_ };
-    AlbumSink albums_ { &callback_ };
-    DetailsSink details_ { &callback_ };
+    CVXLCallbackEvent callback_ {this, kStepNone};
+    NameSink names_ {&callback_};
+    AlbumSink albums_ {&callback_};
+    DetailsSink details_ {&callback_};
     CVXLFileStreamSourceJob pool_[kPoolSize];
     bool poolBusy_[kPoolSize] = {};
     std::int32_t freeJobs_ = kPoolSize;
-    CVXLEvent poolReturn_ { kPoolReturn, kPoolReturn };
+    CVXLEvent poolReturn_ {kPoolReturn, kPoolReturn};
     // The request from another job being served (one at a time).
     CVXLEvent* current_ = nullptr;
     // Lends waiting for a pooled job, in the order they came.
@@ -173,11 +184,11 @@ private:
     std::int32_t position_ = kNoPosition;
     std::int32_t target_ = 0;
     CVXLMediaItem* building_ = nullptr;
-    CVXLFileDeleteRequest audioDelete_ { kReplyAudioRemoved };
-    CVXLFileDeleteRequest recordDelete_ { kReplyRecordRemoved };
+    CVXLFileDeleteRequest audioDelete_ {kReplyAudioRemoved};
+    CVXLFileDeleteRequest recordDelete_ {kReplyRecordRemoved};
     std::int32_t deleteResult_ = 0;
     CVXLString deleteText_;
-    CVXLFileReadRequest recordRead_ { kReplyRecordRead };
+    CVXLFileReadRequest recordRead_ {kReplyRecordRead};
     CVXLByteBuffer recordBytes_;
-    CVXLStateFileSaver recordSaver_ { *this, *this, "", kReplyRecordWritten };
+    CVXLStateFileSaver recordSaver_ {*this, *this, "", kReplyRecordWritten};
 };

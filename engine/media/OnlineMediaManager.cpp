@@ -63,7 +63,8 @@ void COnlineMediaManager::onEvent(CVXLEvent* event)
         if (auto* read = dynamic_cast<CVXLMediaReadRequest*>(event))
             return fetch(read);
     }
-    if (code == kEventXferCloseDone || code == kEventLocalAlbumBySelector || code == kEventLocalDeleteItemDone) {
+    if (code == kEventXferCloseDone || code == kEventLocalAlbumBySelector
+        || code == kEventLocalDeleteItemDone) {
         event->setResult(kResultSucceeded);
         return finishEvent(event);
     }
@@ -82,7 +83,7 @@ void COnlineMediaManager::onStart(CVXLEvent* event)
     }
     albumPageSize_ = clampPage(mediaPageSize_, kMinPage, kMaxAlbumPage);
     markListsStale();
-    for (CVRAXJobRequest* request : { &listRequest_, &contentsRequest_, &albumRequest_, &itemRequest_ })
+    for (CVRAXJobRequest* request : {&listRequest_, &contentsRequest_, &albumRequest_, &itemRequest_})
         request->repeatPermitted = 1;
     listRequest_.page = &albums_;
     contentsRequest_.page = &contents_;
@@ -115,7 +116,7 @@ void COnlineMediaManager::onRequest(CVXLEvent* event)
     auto* request = dynamic_cast<CVXLOnlineMediaRequest*>(event);
     if (!request || !vrax_) {
         VXL_LOG_INFO("online media: request %x refused: %s", static_cast<unsigned>(event->requestCode()),
-                     request ? "no service protocol job" : "not an online media request");
+            request ? "no service protocol job" : "not an online media request");
         return complete(kResultFailed);
     }
     switch (event->requestCode()) {
@@ -137,7 +138,8 @@ void COnlineMediaManager::onRequest(CVXLEvent* event)
         return upload(request);
     default:
         // Rendition fetches among them: answered, never left waiting.
-        VXL_LOG_INFO("online media: request %x is not served here", static_cast<unsigned>(event->requestCode()));
+        VXL_LOG_INFO(
+            "online media: request %x is not served here", static_cast<unsigned>(event->requestCode()));
         return complete(kResultFailed);
     }
 }
@@ -208,8 +210,9 @@ void COnlineMediaManager::itemAt(CVXLOnlineMediaRequest* request)
 bool COnlineMediaManager::buildItem(const CVXLOnlineMediaRequest& request, CVXLMediaItem** out)
 {
     const std::int32_t index = request.index;
-    if (!contentsValid_ || !(contents_.parentId == request.containerId) || contents_.mediaBits != request.mediaBits
-        || index < contents_.offset || index >= contents_.offset + contents_.received)
+    if (!contentsValid_ || !(contents_.parentId == request.containerId)
+        || contents_.mediaBits != request.mediaBits || index < contents_.offset
+        || index >= contents_.offset + contents_.received)
         return false;
     const std::size_t at = static_cast<std::size_t>(index - contents_.offset);
     if (at >= contents_.media.size())
@@ -287,7 +290,8 @@ void COnlineMediaManager::albumOperation(CVXLOnlineMediaRequest* request)
 
 void COnlineMediaManager::itemOperation(CVXLOnlineMediaRequest* request)
 {
-    if (request->kind < CVRAXContainerOperation::kDeleteItems || request->kind > CVRAXContainerOperation::kCopyItems)
+    if (request->kind < CVRAXContainerOperation::kDeleteItems
+        || request->kind > CVRAXContainerOperation::kCopyItems)
         return complete(kResultFailed);
     operation_ = CVRAXContainerOperation();
     operation_.kind = request->kind;
@@ -412,17 +416,19 @@ bool COnlineMediaManager::joins(const CVXLMediaReadRequest& request) const
     if (collecting_.empty())
         return true;
     const CVXLMediaReadRequest& first = *collecting_.front();
-    return collecting_.size() < static_cast<std::size_t>(CVRAXFetchBatch::kMaxSlots) && first.second == request.second
-        && first.outputMimeType == request.outputMimeType && first.kind == request.kind
-        && first.parameterA == request.parameterA && first.parameterB == request.parameterB
-        && first.exact == request.exact && (!first.exact || (first.width == request.width && first.height == request.height));
+    return collecting_.size() < static_cast<std::size_t>(CVRAXFetchBatch::kMaxSlots)
+        && first.second == request.second && first.outputMimeType == request.outputMimeType
+        && first.kind == request.kind && first.parameterA == request.parameterA
+        && first.parameterB == request.parameterB && first.exact == request.exact
+        && (!first.exact || (first.width == request.width && first.height == request.height));
 }
 
 void COnlineMediaManager::fetch(CVXLMediaReadRequest* request)
 {
     request->job = nullptr;
     if (!vrax_) {
-        VXL_LOG_INFO("online media: a fetch of \"%s\" refused: no service protocol job", request->fileName.c_str());
+        VXL_LOG_INFO(
+            "online media: a fetch of \"%s\" refused: no service protocol job", request->fileName.c_str());
         request->setResult(kResultFailed);
         return finishEvent(request);
     }

@@ -94,8 +94,8 @@ private:
     void acceptAlbumPage(std::int32_t result);
     void itemAt(CVXLOnlineMediaRequest* request);
     bool buildItem(const CVXLOnlineMediaRequest& request, CVXLMediaItem** item);
-    void addRenditions(CVXLMediaRefHandle& handle, const CVXLString& id, const CVXLString& mimeType,
-                       std::int32_t size);
+    void addRenditions(
+        CVXLMediaRefHandle& handle, const CVXLString& id, const CVXLString& mimeType, std::int32_t size);
     void albumOperation(CVXLOnlineMediaRequest* request);
     void itemOperation(CVXLOnlineMediaRequest* request);
     void updateItem(CVXLOnlineMediaRequest* request);
@@ -122,17 +122,17 @@ private:
     CVRAXPageRequest contents_;
 
     CVRAXContainerOperation operation_;
-    CVRAXJobRequest listRequest_ { kEventVraxAlbumList, kReplyAlbumList };
-    CVRAXJobRequest contentsRequest_ { kEventVraxAlbumContents, kReplyContents };
-    CVRAXJobRequest albumRequest_ { kEventVraxContainerOperation, kReplyRename };
-    CVRAXJobRequest itemRequest_ { kEventVraxItemOperation, kReplyItemOperation };
-    CVRAXJobRequest updateRequest_ { kEventVraxMediaRecord, kReplyUpdate };
+    CVRAXJobRequest listRequest_ {kEventVraxAlbumList, kReplyAlbumList};
+    CVRAXJobRequest contentsRequest_ {kEventVraxAlbumContents, kReplyContents};
+    CVRAXJobRequest albumRequest_ {kEventVraxContainerOperation, kReplyRename};
+    CVRAXJobRequest itemRequest_ {kEventVraxItemOperation, kReplyItemOperation};
+    CVRAXJobRequest updateRequest_ {kEventVraxMediaRecord, kReplyUpdate};
 
     // The upload: the source lent by the job that holds the item, run into
     // the sink adapter; answered when the sink adapter has finished.
-    CVXLNamedRequest openSource_ { kEventFileStoreOpenForReading, kReplySourceOpened };
-    CVXLEvent runSource_ { kEventXferRun, kEventXferRunDone };
-    CVXLEvent closeSource_ { kEventXferClose, kEventXferCloseDone };
+    CVXLNamedRequest openSource_ {kEventFileStoreOpenForReading, kReplySourceOpened};
+    CVXLEvent runSource_ {kEventXferRun, kEventXferRunDone};
+    CVXLEvent closeSource_ {kEventXferClose, kEventXferCloseDone};
     CVXLOnlineMediaSinkAdapterJob sink_;
     CVXLXferJobBase* source_ = nullptr;
     bool uploading_ = false;
@@ -142,6 +142,6 @@ private:
     // The fetch requests being collected, and the batches sent and not yet
     // over.
     std::vector<CVXLMediaReadRequest*> collecting_;
-    CVXLEvent flushEvent_ { kFlushBatch, kFlushBatch };
+    CVXLEvent flushEvent_ {kFlushBatch, kFlushBatch};
     std::vector<COnlineFetchBatch*> batches_;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/base/VXLElement.h"
 #include "engine/core/base/VXLString.h"
 #include "engine/media/VXLTrackedText.h"
-#include "engine/core/base/VXLElement.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEvent.h"
 #include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/core/base/VXLString.h"
 
 #include <cstdint>
 

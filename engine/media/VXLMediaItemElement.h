@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/base/VXLString.h"
 #include "engine/core/base/VXLElement.h"
+#include "engine/core/base/VXLString.h"
 
 #include <cstdint>
 

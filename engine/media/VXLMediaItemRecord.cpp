@@ -51,8 +51,8 @@ CVXLByteBuffer CVXLMediaItemRecord::save(const CVXLMediaItem& item)
     out.writeString(item.name());
     out.writeString(item.trackedText());
     out.writeString(item.infoText());
-    for (std::int32_t value : { item.orientation(), item.captureTime(), item.uploadTime(), item.latitude(),
-             item.longitude(), item.width(), item.height(), item.size(), item.pendingCount() })
+    for (std::int32_t value : {item.orientation(), item.captureTime(), item.uploadTime(), item.latitude(),
+             item.longitude(), item.width(), item.height(), item.size(), item.pendingCount()})
         out.writeUInt32(word(value));
     std::uint8_t flags = 0;
     flags |= item.online() ? kOnline : 0;

@@ -25,10 +25,10 @@ struct WantedSizeItems {
 };
 
 constexpr WantedSizeItems kWantedSizeItems[] = {
-    { false, CVXLMediaRef::kSizePreview, 17, 18, 20, "100", "100", "image/" },
-    { false, CVXLMediaRef::kSizeView, 25, 26, 28, "160", "220", "image/" },
-    { true, CVXLMediaRef::kSizePreview, 21, 22, 24, "100", "100", "image/" },
-    { true, CVXLMediaRef::kSizeView, 29, 30, 32, "160", "220", "video/" },
+    {false, CVXLMediaRef::kSizePreview, 17, 18, 20, "100", "100", "image/"},
+    {false, CVXLMediaRef::kSizeView, 25, 26, 28, "160", "220", "image/"},
+    {true, CVXLMediaRef::kSizePreview, 21, 22, 24, "100", "100", "image/"},
+    {true, CVXLMediaRef::kSizeView, 29, 30, 32, "160", "220", "video/"},
 };
 
 bool readItem(std::int32_t item, const char* shipped, CVXLString* text)
@@ -104,8 +104,9 @@ int CVXLMediaRef::release()
     return 1;
 }
 
-void CVXLMediaRef::addRendition(const CVXLString& location, const CVXLString& mimeType, CVXLEventHandler* sourceJob,
-                                std::int32_t width, std::int32_t height, std::int32_t lengthHint, bool original)
+void CVXLMediaRef::addRendition(const CVXLString& location, const CVXLString& mimeType,
+    CVXLEventHandler* sourceJob, std::int32_t width, std::int32_t height, std::int32_t lengthHint,
+    bool original)
 {
     for (CVXLRendition& slot : renditions_) {
         if (slot.inUse())
@@ -121,8 +122,8 @@ void CVXLMediaRef::addRendition(const CVXLString& location, const CVXLString& mi
     }
 }
 
-void CVXLMediaRef::wantedSize(std::int32_t sizeClass, std::int32_t* width, std::int32_t* height,
-                              CVXLString* mimeType) const
+void CVXLMediaRef::wantedSize(
+    std::int32_t sizeClass, std::int32_t* width, std::int32_t* height, CVXLString* mimeType) const
 {
     *width = -1;
     *height = -1;
@@ -223,7 +224,8 @@ void CVXLMediaRef::setSizeClass(std::int32_t sizeClass)
 
 // The last match wins. Only slots in use count, for the same reason as in
 // the choice by size class.
-void CVXLMediaRef::prepareExact(std::int32_t kind, std::int32_t width, std::int32_t height, const char* mimeType)
+void CVXLMediaRef::prepareExact(
+    std::int32_t kind, std::int32_t width, std::int32_t height, const char* mimeType)
 {
     preparing_.kind = kind;
     preparing_.rendition = nullptr;
@@ -332,7 +334,7 @@ void CVXLMediaRef::onReadAnswered(CVXLEvent* reply)
             source->stop();
         if (busy_ && !sink_) {
             VXL_LOG_INFO("media reference: reading \"%s\" failed with %d", readRequest_.fileName.c_str(),
-                         static_cast<int>(result != kResultSucceeded ? result : kResultFailed));
+                static_cast<int>(result != kResultSucceeded ? result : kResultFailed));
             failCurrent();
         }
         return;

@@ -82,7 +82,7 @@ public:
 
     // Fills the first free slot; nothing when all are in use.
     void addRendition(const CVXLString& location, const CVXLString& mimeType, CVXLEventHandler* sourceJob,
-                      std::int32_t width, std::int32_t height, std::int32_t lengthHint, bool original);
+        std::int32_t width, std::int32_t height, std::int32_t lengthHint, bool original);
     const CVXLRendition* selectRendition(std::int32_t sizeClass) const;
     const char* getRenditionName(std::int32_t sizeClass) const;
     std::int32_t getRenditionWidth(std::int32_t sizeClass) const;
@@ -127,7 +127,8 @@ private:
         CVXLString targetPath;
     };
 
-    void wantedSize(std::int32_t sizeClass, std::int32_t* width, std::int32_t* height, CVXLString* mimeType) const;
+    void wantedSize(
+        std::int32_t sizeClass, std::int32_t* width, std::int32_t* height, CVXLString* mimeType) const;
     void startNext();
     void onReadAnswered(CVXLEvent* reply);
     void onTransferRan(CVXLEvent* reply);
@@ -144,9 +145,9 @@ private:
     const CVXLRendition* currentRendition_ = nullptr;
     CVXLOemXferDestination* observer_ = nullptr;
     CVXLOemXferDestSink* sink_ = nullptr;
-    CVXLEvent transferStart_ { kEventXferRun, kTransferRan };
-    CVXLMediaReadRequest readRequest_ { kReadAnswered };
-    CVXLEvent transferEnd_ { kEventXferClose, kTransferClosed };
+    CVXLEvent transferStart_ {kEventXferRun, kTransferRan};
+    CVXLMediaReadRequest readRequest_ {kReadAnswered};
+    CVXLEvent transferEnd_ {kEventXferClose, kTransferClosed};
     std::int32_t references_ = 1;
     bool busy_ = false;
     std::int32_t currentKind_ = 0;

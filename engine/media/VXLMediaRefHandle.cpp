@@ -50,8 +50,8 @@ bool CVXLMediaRefHandle::create()
 }
 
 void CVXLMediaRefHandle::addEntry(const CVXLString& location, const CVXLString& mimeType,
-                                  CVXLEventHandler* sourceJob, std::int32_t width, std::int32_t height,
-                                  std::int32_t lengthHint, bool original)
+    CVXLEventHandler* sourceJob, std::int32_t width, std::int32_t height, std::int32_t lengthHint,
+    bool original)
 {
     if (create())
         item_->addRendition(location, mimeType, sourceJob, width, height, lengthHint, original);
@@ -75,8 +75,8 @@ CVXLEventHandler* CVXLMediaRefHandle::entryValue(std::int32_t sizeClass) const
     return slot ? slot->sourceJob : nullptr;
 }
 
-void CVXLMediaRefHandle::requestRendition(std::int32_t kind, std::int32_t width, std::int32_t height,
-                                          const char* mimeType)
+void CVXLMediaRefHandle::requestRendition(
+    std::int32_t kind, std::int32_t width, std::int32_t height, const char* mimeType)
 {
     if (item_)
         item_->prepareExact(kind, width, height, mimeType);

@@ -25,7 +25,7 @@ public:
     explicit operator bool() const { return item_ != nullptr; }
 
     void addEntry(const CVXLString& location, const CVXLString& mimeType, CVXLEventHandler* sourceJob,
-                  std::int32_t width, std::int32_t height, std::int32_t lengthHint, bool original);
+        std::int32_t width, std::int32_t height, std::int32_t lengthHint, bool original);
     void setMimeType(const char* mimeType);
     void setValue(std::int32_t value);
     // The source job of the rendition chosen for the size class, or null.

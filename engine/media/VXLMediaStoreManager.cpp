@@ -59,12 +59,12 @@ void CVXLMediaStoreManager::rebuild()
             return;
         if (isDefault)
             current_ = index;
-        stores_.push_back(Store { id, CVXLString(name), kind });
+        stores_.push_back(Store {id, CVXLString(name), kind});
         if (last)
             return;
     }
     VXL_LOG_FAILURE("media stores: the media source named no last store among %d; the list ends there",
-                    static_cast<int>(kMaxStores));
+        static_cast<int>(kMaxStores));
 }
 
 const CVXLMediaStoreManager::Store* CVXLMediaStoreManager::at(std::int32_t index) const

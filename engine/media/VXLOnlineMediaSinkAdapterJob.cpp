@@ -6,8 +6,8 @@
 
 CVXLOnlineMediaSinkAdapterJob::CVXLOnlineMediaSinkAdapterJob() = default;
 
-void CVXLOnlineMediaSinkAdapterJob::setUpload(CVXLMediaItem* item, std::int32_t transferKind,
-                                              const CVXLString& parentId)
+void CVXLOnlineMediaSinkAdapterJob::setUpload(
+    CVXLMediaItem* item, std::int32_t transferKind, const CVXLString& parentId)
 {
     item_ = item;
     transferKind_ = transferKind;
@@ -122,8 +122,8 @@ void CVXLOnlineMediaSinkAdapterJob::onUploadDone(CVXLEvent* reply)
     const std::int32_t result = reply->result();
     const CVXLString text = reply->resultText();
     if (recorder_) {
-        recorder_->recordUploadOutcome(
-            result == kResultNetworkNotice && upload_.statusValue == CVXLOnlineUploadRequest::kStatusItemRefused,
+        recorder_->recordUploadOutcome(result == kResultNetworkNotice
+                && upload_.statusValue == CVXLOnlineUploadRequest::kStatusItemRefused,
             upload_.statusValue, result == kResultUploadNotRepeated);
     }
     finishEvent(reply);

@@ -52,7 +52,7 @@ private:
 
     CVXLEventHandler* protocolJob_ = nullptr;
     CVXLUploadOutcomeRecorder* recorder_ = nullptr;
-    CVXLOnlineUploadRequest upload_ { kUploadDone };
+    CVXLOnlineUploadRequest upload_ {kUploadDone};
     CVXLMediaItem* item_ = nullptr;
     std::int32_t transferKind_ = 0;
     CVXLString parentId_;

@@ -53,7 +53,8 @@ bool COutboundItem::addMediaPart(const CVXLMediaIdentity& identity, const CVXLSt
         delete part;
         return false;
     }
-    if (mainMedium.mimeType.length() == 0 && (startsWith(mimeType, "image/") || startsWith(mimeType, "video/"))) {
+    if (mainMedium.mimeType.length() == 0
+        && (startsWith(mimeType, "image/") || startsWith(mimeType, "video/"))) {
         mainMedium.identity = identity;
         mainMedium.mimeType = mimeType;
     }
@@ -76,7 +77,8 @@ bool COutboundItem::fillFieldGroups(const CScenarioLayout& screen)
     return true;
 }
 
-bool COutboundItem::addFieldGroup(const CVXLString& fieldId, std::uint8_t listType, const CVXLStringArray& values)
+bool COutboundItem::addFieldGroup(
+    const CVXLString& fieldId, std::uint8_t listType, const CVXLStringArray& values)
 {
     auto* group = new COutboundFieldGroup();
     if (!group)

@@ -69,7 +69,10 @@ public:
     bool load(const CVXLByteBuffer& bytes);
 
     std::uint32_t partCount() const { return parts_.count(); }
-    const COutboundMediaPart* partAt(int index) const { return static_cast<const COutboundMediaPart*>(parts_.at(index)); }
+    const COutboundMediaPart* partAt(int index) const
+    {
+        return static_cast<const COutboundMediaPart*>(parts_.at(index));
+    }
     COutboundMediaPart* partAt(int index) { return static_cast<COutboundMediaPart*>(parts_.at(index)); }
     std::uint32_t fieldGroupCount() const { return groups_.count(); }
     const COutboundFieldGroup* fieldGroupAt(int index) const

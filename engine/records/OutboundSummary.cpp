@@ -16,8 +16,8 @@ struct OnlineSizeItems {
     std::int32_t viewWidth, viewHeight;
 };
 
-constexpr OnlineSizeItems kImageItems { 20, 36, 37, 38, 39 };
-constexpr OnlineSizeItems kVideoItems { 24, 21, 22, 29, 30 };
+constexpr OnlineSizeItems kImageItems {20, 36, 37, 38, 39};
+constexpr OnlineSizeItems kVideoItems {24, 21, 22, 29, 30};
 
 CVXLString readText(const CVXLMediaConfig* config, std::int32_t item)
 {

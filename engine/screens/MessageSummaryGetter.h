@@ -59,7 +59,7 @@ private:
     CVXLHsmState finish(std::int32_t result);
 
     CMessageServiceJob service_;
-    CMessageListRequest request_ { kReplySummary };
+    CMessageListRequest request_ {kReplySummary};
     CVXLMessageSummary summary_;
     CVXLString messageId_;
 };

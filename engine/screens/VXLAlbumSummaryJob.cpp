@@ -105,9 +105,12 @@ CVXLHsmState CVXLAlbumSummaryJob::stateRefreshSummary(const CVXLEvent* e)
         return handled();
     case kSignalSucceeded:
         // A summary that failed leaves the counts at 0: the album shows empty.
-        album_.setCounter(1, lastResult_ == kResultSucceeded ? static_cast<std::int32_t>(summaryRequest_.imageCount) : 0);
-        album_.setCounter(2, lastResult_ == kResultSucceeded ? static_cast<std::int32_t>(summaryRequest_.videoCount) : 0);
-        layout_.setCounts(static_cast<std::uint32_t>(album_.counter(2)), static_cast<std::uint32_t>(album_.counter(1)));
+        album_.setCounter(
+            1, lastResult_ == kResultSucceeded ? static_cast<std::int32_t>(summaryRequest_.imageCount) : 0);
+        album_.setCounter(
+            2, lastResult_ == kResultSucceeded ? static_cast<std::int32_t>(summaryRequest_.videoCount) : 0);
+        layout_.setCounts(
+            static_cast<std::uint32_t>(album_.counter(2)), static_cast<std::uint32_t>(album_.counter(1)));
         return transition(&CVXLAlbumSummaryJob::stateOpenAlbum);
     }
     return super(&CVXLAlbumSummaryJob::stateLoading);
@@ -119,7 +122,8 @@ CVXLHsmState CVXLAlbumSummaryJob::stateDeleteWithProgress(const CVXLEvent* e)
     case kSignalEntry: {
         const bool whole = mam_ && mam_->selectionFlag();
         if (services())
-            services()->setPersistentNumber(kPersProgressTotal, whole ? total_ : (mam_ ? mam_->countSelected() : 0));
+            services()->setPersistentNumber(
+                kPersProgressTotal, whole ? total_ : (mam_ ? mam_->countSelected() : 0));
         showProgress(kProgressState, kPersProgressCurrent, kPersProgressTotal, false);
         startDelete();
         return handled();

@@ -38,8 +38,8 @@ protected:
     CVXLHsmState stateRefreshSummary(const CVXLEvent* e);
     CVXLHsmState stateDeleteWithProgress(const CVXLEvent* e);
 
-    CVXLLocalMediaRequest summaryRequest_ { kEventLocalAlbumBySelector, kReplySummary };
-    CMediaLocationRequest openLocalRequest_ { kReplyOpenLocal };
+    CVXLLocalMediaRequest summaryRequest_ {kEventLocalAlbumBySelector, kReplySummary};
+    CMediaLocationRequest openLocalRequest_ {kReplyOpenLocal};
 };
 
 // UI job 14: deleting media of the phone or the card.

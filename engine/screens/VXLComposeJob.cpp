@@ -104,7 +104,8 @@ void CVXLComposeJob::init()
         summary_ = dynamic_cast<CVXLMessageSummary*>(
             static_cast<CVXLObject*>(property(kPropertyMessageSummary).reference()));
     if (gcOp_ == 2)
-        if (auto* album = dynamic_cast<CVXLAlbum*>(static_cast<CVXLObject*>(property(kPropertyAlbum).reference())))
+        if (auto* album
+            = dynamic_cast<CVXLAlbum*>(static_cast<CVXLObject*>(property(kPropertyAlbum).reference())))
             album_ = *album;
     if (gcOp_ == 3) {
         layout_.setState(3);
@@ -166,13 +167,13 @@ void CVXLComposeJob::onLayoutAction(std::uint32_t eventId)
         std::uint32_t action;
         std::int32_t signal;
     } kSignals[] = {
-        { kLayoutActionExit, kSignalKeyExit },
-        { kLayoutActionContinue, kSignalKeyContinue },
-        { kLayoutActionBack, kSignalKeyBack },
-        { kLayoutActionCancel, kSignalKeyCancel },
-        { kLayoutActionModify, kSignalKeyModify },
-        { kLayoutActionUpdate, kSignalKeyUpdate },
-        { kLayoutActionHelp, kSignalKeyHelp },
+        {kLayoutActionExit, kSignalKeyExit},
+        {kLayoutActionContinue, kSignalKeyContinue},
+        {kLayoutActionBack, kSignalKeyBack},
+        {kLayoutActionCancel, kSignalKeyCancel},
+        {kLayoutActionModify, kSignalKeyModify},
+        {kLayoutActionUpdate, kSignalKeyUpdate},
+        {kLayoutActionHelp, kSignalKeyHelp},
     };
     for (const auto& entry : kSignals) {
         if (layoutEventId(kLayoutMessageComposer, entry.action) == eventId) {
@@ -286,9 +287,9 @@ bool CVXLComposeJob::checksPass()
         std::int32_t count;
         std::int32_t error;
     } checks[] = {
-        { kFieldVideos, countSelected("video/"), kErrorNoVideos },
-        { kFieldImages, countSelected("image/"), kErrorNoImages },
-        { kFieldAddressList, static_cast<std::int32_t>(recipientCount()), kErrorNoContacts },
+        {kFieldVideos, countSelected("video/"), kErrorNoVideos},
+        {kFieldImages, countSelected("image/"), kErrorNoImages},
+        {kFieldAddressList, static_cast<std::int32_t>(recipientCount()), kErrorNoContacts},
     };
     for (const auto& check : checks) {
         const CScenarioField* field = scenario_.findField(check.type);
@@ -543,7 +544,7 @@ CVXLHsmState CVXLComposeJob::ComposerHelp(const CVXLEvent* e)
             helpLink_ = help->helpUrl();
         const CVXLMediaRefHandle none;
         showInfoWithMedia(help->values().at(0), layout_.mediaLink().length() > 0 ? layout_.mediaRef() : none,
-                          helpList_, 1, layout_.getTitle());
+            helpList_, 1, layout_.getTitle());
         return handled();
     }
     case kChildContinue:

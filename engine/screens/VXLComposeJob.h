@@ -8,10 +8,10 @@
 #include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/media/VXLAlbum.h"
 #include "engine/records/OutboundQueueRequests.h"
-#include "engine/service/VRAXJobRequest.h"
-#include "engine/service/VRAXMessageRecord.h"
 #include "engine/screens/VXLLayoutMessageComposer.h"
 #include "engine/screens/VXLUiJob.h"
+#include "engine/service/VRAXJobRequest.h"
+#include "engine/service/VRAXMessageRecord.h"
 
 #include <cstdint>
 
@@ -150,11 +150,11 @@ private:
     bool isConfiguration() const { return scenario_.isConfiguration(); }
 
     CVXLLayoutMessageComposer layout_;
-    COutboundSubmitRequest submitEvent_ { kReplySubmit };
-    CVRAXJobRequest configEvent_ { kEventVraxMessageXfer, kReplyConfigure };
+    COutboundSubmitRequest submitEvent_ {kReplySubmit};
+    CVRAXJobRequest configEvent_ {kEventVraxMessageXfer, kReplyConfigure};
     CVRAXMessageRecord configRecord_;
-    CScenarioResultEvent scenarioRequest_ { kReplyScenario };
-    CMediaItemEvent mediaEvent_ { kReplyMediaAdded };
+    CScenarioResultEvent scenarioRequest_ {kReplyScenario};
+    CMediaItemEvent mediaEvent_ {kReplyMediaAdded};
     CVXLString scenarioName_;
     CVXLString helpLink_;
     CScenarioLayout scenario_;

@@ -22,7 +22,10 @@ public:
     ~CVXLContactListElement() override;
 
     std::uint32_t elementType() const override { return kElementType; }
-    CVXLContactListElement* asContactList() override { return elementType() == kElementType ? this : nullptr; }
+    CVXLContactListElement* asContactList() override
+    {
+        return elementType() == kElementType ? this : nullptr;
+    }
     bool isModified() const override { return changes_.changed(); }
     void commit() override;
 
@@ -43,5 +46,5 @@ private:
     CVXLPtrArray entries_;
     CVXLChangeCounter first_;
     CVXLChangeCounter changes_;
-    std::uint8_t flags_[3] = { 1, 1, 1 };
+    std::uint8_t flags_[3] = {1, 1, 1};
 };

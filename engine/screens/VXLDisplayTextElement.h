@@ -13,7 +13,10 @@ public:
     CVXLDisplayTextElement() = default;
 
     std::uint32_t elementType() const override { return kElementType; }
-    CVXLDisplayTextElement* asDisplayText() override { return elementType() == kElementType ? this : nullptr; }
+    CVXLDisplayTextElement* asDisplayText() override
+    {
+        return elementType() == kElementType ? this : nullptr;
+    }
     const CVXLString& text() const { return text_; }
     void setRecordText(const CVXLString& text) { text_ = text; }
 

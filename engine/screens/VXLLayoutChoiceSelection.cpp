@@ -10,11 +10,11 @@ namespace {
 constexpr std::uint32_t kSelect = layoutEventId(kLayoutChoiceSelection, kLayoutActionSelect);
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, kSelect, kActionKindHardKey, 23 },
-    { 0, layoutEventId(kLayoutChoiceSelection, kLayoutActionContinue), kActionKindHardKey, 24 },
-    { 0, layoutEventId(kLayoutChoiceSelection, kLayoutActionCancel), kActionKindHardKey, 25 },
-    { 0, layoutEventId(kLayoutChoiceSelection, kLayoutActionBack), kActionKindHardKey, 26 },
-    { 0, layoutEventId(kLayoutChoiceSelection, kLayoutActionExit), kActionKindHardKey, 27 },
+    {0, kSelect, kActionKindHardKey, 23},
+    {0, layoutEventId(kLayoutChoiceSelection, kLayoutActionContinue), kActionKindHardKey, 24},
+    {0, layoutEventId(kLayoutChoiceSelection, kLayoutActionCancel), kActionKindHardKey, 25},
+    {0, layoutEventId(kLayoutChoiceSelection, kLayoutActionBack), kActionKindHardKey, 26},
+    {0, layoutEventId(kLayoutChoiceSelection, kLayoutActionExit), kActionKindHardKey, 27},
 };
 
 // "Tessel Info Alert"

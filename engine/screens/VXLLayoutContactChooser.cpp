@@ -8,9 +8,9 @@
 namespace {
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, layoutEventId(kLayoutContactChooser, kLayoutActionContinue), kActionKindUnplaced, 29 },
-    { 0, layoutEventId(kLayoutContactChooser, kLayoutActionBack), kActionKindUnplaced, 30 },
-    { 0, layoutEventId(kLayoutContactChooser, kLayoutActionExit), kActionKindUnplaced, 31 },
+    {0, layoutEventId(kLayoutContactChooser, kLayoutActionContinue), kActionKindUnplaced, 29},
+    {0, layoutEventId(kLayoutContactChooser, kLayoutActionBack), kActionKindUnplaced, 30},
+    {0, layoutEventId(kLayoutContactChooser, kLayoutActionExit), kActionKindUnplaced, 31},
 };
 
 // "Local Contact Chooser"

@@ -8,16 +8,16 @@
 namespace {
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, layoutEventId(kLayoutError, kLayoutActionExit), kActionKindHardKey, 33 },
-    { 0, layoutEventId(kLayoutError, kLayoutActionBack), kActionKindHardKey, 34 },
-    { 1, layoutEventId(kLayoutError, kLayoutActionContinue), kActionKindRightSoftKey, 35 },
-    { 1, layoutEventId(kLayoutError, kLayoutActionCancel), kActionKindLeftSoftKey, 36 },
-    { 1, layoutEventId(kLayoutError, kLayoutActionExit), kActionKindHardKey, 37 },
-    { 1, layoutEventId(kLayoutError, kLayoutActionBack), kActionKindHardKey, 38 },
+    {0, layoutEventId(kLayoutError, kLayoutActionExit), kActionKindHardKey, 33},
+    {0, layoutEventId(kLayoutError, kLayoutActionBack), kActionKindHardKey, 34},
+    {1, layoutEventId(kLayoutError, kLayoutActionContinue), kActionKindRightSoftKey, 35},
+    {1, layoutEventId(kLayoutError, kLayoutActionCancel), kActionKindLeftSoftKey, 36},
+    {1, layoutEventId(kLayoutError, kLayoutActionExit), kActionKindHardKey, 37},
+    {1, layoutEventId(kLayoutError, kLayoutActionBack), kActionKindHardKey, 38},
 };
 
 // "Fatal Tessel Error", "Tessel Error".
-constexpr std::uint32_t kTitles[] = { 39, 40 };
+constexpr std::uint32_t kTitles[] = {39, 40};
 
 } // namespace
 

@@ -12,14 +12,22 @@ constexpr std::uint32_t kBack = layoutEventId(kLayoutInformation, kLayoutActionB
 constexpr std::uint32_t kExit = layoutEventId(kLayoutInformation, kLayoutActionExit);
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, kContinue, kActionKindHardKey, 80 }, { 0, kCancel, kActionKindHardKey, 81 },
-    { 0, kBack, kActionKindHardKey, 82 }, { 0, kExit, kActionKindHardKey, 83 },
-    { 1, kContinue, kActionKindHardKey, 84 }, { 1, kCancel, kActionKindHardKey, 85 },
-    { 1, kBack, kActionKindHardKey, 86 }, { 1, kExit, kActionKindHardKey, 87 },
-    { 2, kContinue, kActionKindHardKey, 88 }, { 2, kCancel, kActionKindHardKey, 89 },
-    { 2, kBack, kActionKindHardKey, 90 }, { 2, kExit, kActionKindHardKey, 91 },
-    { 3, kContinue, kActionKindHardKey, 92 }, { 3, kCancel, kActionKindHardKey, 93 },
-    { 3, kBack, kActionKindHardKey, 94 }, { 3, kExit, kActionKindHardKey, 95 },
+    {0, kContinue, kActionKindHardKey, 80},
+    {0, kCancel, kActionKindHardKey, 81},
+    {0, kBack, kActionKindHardKey, 82},
+    {0, kExit, kActionKindHardKey, 83},
+    {1, kContinue, kActionKindHardKey, 84},
+    {1, kCancel, kActionKindHardKey, 85},
+    {1, kBack, kActionKindHardKey, 86},
+    {1, kExit, kActionKindHardKey, 87},
+    {2, kContinue, kActionKindHardKey, 88},
+    {2, kCancel, kActionKindHardKey, 89},
+    {2, kBack, kActionKindHardKey, 90},
+    {2, kExit, kActionKindHardKey, 91},
+    {3, kContinue, kActionKindHardKey, 92},
+    {3, kCancel, kActionKindHardKey, 93},
+    {3, kBack, kActionKindHardKey, 94},
+    {3, kExit, kActionKindHardKey, 95},
 };
 
 // "Online Information", "In Phone Information", "?" (state 2 shows its own).
@@ -62,7 +70,8 @@ std::uint32_t CVXLLayoutInformation::getCommandCount() const
 
 bool CVXLLayoutInformation::canSubmitAction(std::uint32_t eventId) const
 {
-    const bool confirmation = mode_ == kModeConfirm || mode_ == kModeConfirmForward || mode_ == kModeConfirmDraft;
+    const bool confirmation
+        = mode_ == kModeConfirm || mode_ == kModeConfirmForward || mode_ == kModeConfirmDraft;
     if (eventId == kContinue && !(confirmation || mode_ == kModeNotice))
         return false;
     if (eventId == kCancel && !confirmation)

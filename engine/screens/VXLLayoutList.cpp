@@ -9,23 +9,23 @@
 namespace {
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, kLayoutActionContinue, kActionKindHardKey, 6 },
-    { 0, CVXLLayoutList::kSend, kActionKindLeftSoftKey, 7 },
-    { 0, kLayoutActionUpdate, kActionKindUnplaced, 8 },
-    { 0, CVXLLayoutList::kDelete, kActionKindHardKey, 9 },
-    { 0, kLayoutActionBack, kActionKindHardKey, 10 },
-    { 0, kLayoutActionExit, kActionKindHardKey, 11 },
-    { 1, kLayoutActionContinue, kActionKindHardKey, 16 },
-    { 1, kLayoutActionUpdate, kActionKindUnplaced, 17 },
-    { 1, kLayoutActionBack, kActionKindHardKey, 18 },
-    { 1, kLayoutActionExit, kActionKindHardKey, 19 },
-    { 2, kLayoutActionContinue, kActionKindHardKey, 12 },
-    { 2, kLayoutActionUpdate, kActionKindUnplaced, 13 },
-    { 2, kLayoutActionBack, kActionKindHardKey, 14 },
-    { 2, kLayoutActionExit, kActionKindHardKey, 15 },
+    {0, kLayoutActionContinue, kActionKindHardKey, 6},
+    {0, CVXLLayoutList::kSend, kActionKindLeftSoftKey, 7},
+    {0, kLayoutActionUpdate, kActionKindUnplaced, 8},
+    {0, CVXLLayoutList::kDelete, kActionKindHardKey, 9},
+    {0, kLayoutActionBack, kActionKindHardKey, 10},
+    {0, kLayoutActionExit, kActionKindHardKey, 11},
+    {1, kLayoutActionContinue, kActionKindHardKey, 16},
+    {1, kLayoutActionUpdate, kActionKindUnplaced, 17},
+    {1, kLayoutActionBack, kActionKindHardKey, 18},
+    {1, kLayoutActionExit, kActionKindHardKey, 19},
+    {2, kLayoutActionContinue, kActionKindHardKey, 12},
+    {2, kLayoutActionUpdate, kActionKindUnplaced, 13},
+    {2, kLayoutActionBack, kActionKindHardKey, 14},
+    {2, kLayoutActionExit, kActionKindHardKey, 15},
 };
 
-constexpr std::uint32_t kTitles[] = { 20, 21, 22 };
+constexpr std::uint32_t kTitles[] = {20, 21, 22};
 
 constexpr std::int32_t kPhoneStore = 1;
 constexpr std::int32_t kCardStore = 2;
@@ -92,7 +92,8 @@ void CVXLLayoutList::setState(std::uint32_t state)
 void CVXLLayoutList::reset()
 {
     list_.setWindow(0,
-        CVXLListModel::boundedLength(CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+        CVXLListModel::boundedLength(
+            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);

@@ -116,7 +116,7 @@ constexpr CVXLLayoutCommandRow kRows[] = {
 static_assert(std::size(kRows) == 178);
 
 // Titles of states 0-11; the others have none.
-constexpr std::uint32_t kTitles[] = { 291, 292, 293, 298, 299, 300, 301, 302, 294, 295, 296, 297 };
+constexpr std::uint32_t kTitles[] = {291, 292, 293, 298, 299, 300, 301, 302, 294, 295, 296, 297};
 
 // Refused with no focused item.
 bool needsFocus(std::uint32_t action)

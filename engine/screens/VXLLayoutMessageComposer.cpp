@@ -26,22 +26,22 @@ constexpr std::uint32_t event(std::uint32_t action)
 }
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, event(kLayoutActionContinue), kActionKindUnplaced, 420 },
-    { 0, event(kLayoutActionModify), kActionKindUnplaced, 421 },
-    { 0, event(kLayoutActionUpdate), kActionKindUnplaced, 422 },
-    { 0, event(kLayoutActionCancel), kActionKindUnplaced, 423 },
-    { 0, event(kLayoutActionBack), kActionKindHardKey, 424 },
-    { 0, event(kLayoutActionExit), kActionKindHardKey, 425 },
-    { 2, event(kLayoutActionContinue), kActionKindUnplaced, 427 },
-    { 2, event(kLayoutActionBack), kActionKindHardKey, 429 },
-    { 2, event(kLayoutActionExit), kActionKindHardKey, 430 },
-    { 3, event(kLayoutActionContinue), kActionKindUnplaced, 420 },
-    { 3, event(kLayoutActionModify), kActionKindUnplaced, 421 },
-    { 3, event(kLayoutActionUpdate), kActionKindUnplaced, 422 },
-    { 3, event(kLayoutActionCancel), kActionKindUnplaced, 423 },
-    { 3, event(kLayoutActionHelp), kActionKindUnplaced, 426 },
-    { 3, event(kLayoutActionBack), kActionKindHardKey, 424 },
-    { 3, event(kLayoutActionExit), kActionKindHardKey, 425 },
+    {0, event(kLayoutActionContinue), kActionKindUnplaced, 420},
+    {0, event(kLayoutActionModify), kActionKindUnplaced, 421},
+    {0, event(kLayoutActionUpdate), kActionKindUnplaced, 422},
+    {0, event(kLayoutActionCancel), kActionKindUnplaced, 423},
+    {0, event(kLayoutActionBack), kActionKindHardKey, 424},
+    {0, event(kLayoutActionExit), kActionKindHardKey, 425},
+    {2, event(kLayoutActionContinue), kActionKindUnplaced, 427},
+    {2, event(kLayoutActionBack), kActionKindHardKey, 429},
+    {2, event(kLayoutActionExit), kActionKindHardKey, 430},
+    {3, event(kLayoutActionContinue), kActionKindUnplaced, 420},
+    {3, event(kLayoutActionModify), kActionKindUnplaced, 421},
+    {3, event(kLayoutActionUpdate), kActionKindUnplaced, 422},
+    {3, event(kLayoutActionCancel), kActionKindUnplaced, 423},
+    {3, event(kLayoutActionHelp), kActionKindUnplaced, 426},
+    {3, event(kLayoutActionBack), kActionKindHardKey, 424},
+    {3, event(kLayoutActionExit), kActionKindHardKey, 425},
 };
 
 constexpr const char* kImages = "images";
@@ -334,8 +334,8 @@ bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenar
     }
 }
 
-CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(std::uint32_t slotIndex, const CScenarioField& field,
-                                                                 std::int32_t kind)
+CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(
+    std::uint32_t slotIndex, const CScenarioField& field, std::int32_t kind)
 {
     auto* list = new CVXLMediaListElement;
     if (!list)
@@ -376,8 +376,8 @@ CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(std::uint32_t sl
     return list;
 }
 
-bool CVXLLayoutMessageComposer::acceptsMedia(const CVXLString& mimeType, std::int32_t kind,
-                                             const CScenarioField& field) const
+bool CVXLLayoutMessageComposer::acceptsMedia(
+    const CVXLString& mimeType, std::int32_t kind, const CScenarioField& field) const
 {
     const CScenarioFieldDescription& description = field.fieldDescription();
     if (startsWith(mimeType, "video/"))
@@ -519,7 +519,9 @@ std::int32_t CVXLLayoutMessageComposer::fieldValue(std::uint32_t slotIndex) cons
         return static_cast<std::int32_t>(list->count());
     if (value->asUserInputText()) {
         const CScenarioField* field = slot.field();
-        return field ? static_cast<std::int32_t>(CVXLUserInputTextElement::characterCount(field->values().at(0))) : 0;
+        return field
+            ? static_cast<std::int32_t>(CVXLUserInputTextElement::characterCount(field->values().at(0)))
+            : 0;
     }
     return 0;
 }
@@ -607,8 +609,10 @@ bool CVXLLayoutMessageComposer::validate(bool mediaOnly) const
             for (std::uint32_t t = 0; t < description.typeNameCount(); ++t) {
                 const char* prefix = description.typeName(t) == kVideos ? "video/"
                     : description.typeName(t) == kImages                ? "image/"
-                                                                 : nullptr;
-                if (prefix && !within(countSelected(selected, prefix), description.minAt(t), description.upperLimit(t)))
+                                                                        : nullptr;
+                if (prefix
+                    && !within(
+                        countSelected(selected, prefix), description.minAt(t), description.upperLimit(t)))
                     return false;
             }
             continue;

@@ -22,45 +22,48 @@ constexpr std::uint32_t kMenu = kActionKindUnplaced;
 
 // The rows of a box state, labels from its block of fourteen: the kinds of
 // View, Reply, Reply All and Resend differ by state.
-#define VXL_BOX_ROWS(state, base, view, reply, replyAll, resend)                                                      \
-    { state, event(L::kView), view, base + 0 }, { state, event(L::kReply), reply, base + 1 },                         \
-        { state, event(L::kReplyAll), replyAll, base + 2 }, { state, event(L::kForward), kMenu, base + 3 },           \
-        { state, event(L::kResend), resend, base + 4 }, { state, event(L::kSaveMedia), kOff, base + 5 },              \
-        { state, event(L::kAssignMedia), kOff, base + 6 }, { state, event(L::kPrintMedia), kOff, base + 7 },          \
-        { state, event(L::kSaveMessage), kMenu, base + 8 }, { state, event(L::kDelete), kMenu, base + 9 },            \
-        { state, event(kLayoutActionUpdate), kMenu, base + 11 },                                                       \
-        { state, event(kLayoutActionBack), kMenu, base + 12 }, { state, event(kLayoutActionExit), kMenu, base + 13 }
+#define VXL_BOX_ROWS(state, base, view, reply, replyAll, resend)                                             \
+    {state, event(L::kView), view, base + 0}, {state, event(L::kReply), reply, base + 1},                    \
+        {state, event(L::kReplyAll), replyAll, base + 2}, {state, event(L::kForward), kMenu, base + 3},      \
+        {state, event(L::kResend), resend, base + 4}, {state, event(L::kSaveMedia), kOff, base + 5},         \
+        {state, event(L::kAssignMedia), kOff, base + 6}, {state, event(L::kPrintMedia), kOff, base + 7},     \
+        {state, event(L::kSaveMessage), kMenu, base + 8}, {state, event(L::kDelete), kMenu, base + 9},       \
+        {state, event(kLayoutActionUpdate), kMenu, base + 11},                                               \
+        {state, event(kLayoutActionBack), kMenu, base + 12},                                                 \
+    {                                                                                                        \
+        state, event(kLayoutActionExit), kMenu, base + 13                                                    \
+    }
 
 constexpr CVXLLayoutCommandRow kRows[] = {
     VXL_BOX_ROWS(0, 326, kRight, kLeft, kMenu, kOff),
     VXL_BOX_ROWS(1, 340, kMenu, kMenu, kMenu, kOff),
     VXL_BOX_ROWS(2, 354, kRight, kOff, kOff, kOff),
-    { 3, event(L::kResend), kMenu, 372 },
-    { 3, event(L::kDelete), kMenu, 377 },
-    { 3, event(kLayoutActionUpdate), kMenu, 379 },
-    { 3, event(kLayoutActionBack), kMenu, 380 },
-    { 3, event(kLayoutActionExit), kMenu, 381 },
+    {3, event(L::kResend), kMenu, 372},
+    {3, event(L::kDelete), kMenu, 377},
+    {3, event(kLayoutActionUpdate), kMenu, 379},
+    {3, event(kLayoutActionBack), kMenu, 380},
+    {3, event(kLayoutActionExit), kMenu, 381},
     VXL_BOX_ROWS(4, 382, kMenu, kOff, kOff, kOff),
-    { 5, event(L::kView), kRight, 397 },
-    { 5, event(L::kViewMedia), kMenu, 398 },
-    { 5, event(L::kReply), kLeft, 399 },
-    { 5, event(L::kReplyAll), kMenu, 400 },
-    { 5, event(L::kReplyToThread), kMenu, 401 },
-    { 5, event(L::kForward), kMenu, 402 },
-    { 5, event(L::kResend), kMenu, 403 },
-    { 5, event(L::kSaveMedia), kOff, 404 },
-    { 5, event(L::kAssignMedia), kOff, 405 },
-    { 5, event(L::kPrintMedia), kOff, 406 },
-    { 5, event(L::kSaveMessage), kMenu, 407 },
-    { 5, event(L::kDelete), kMenu, 408 },
-    { 5, event(L::kDeleteAll), kMenu, 409 },
-    { 5, event(kLayoutActionUpdate), kMenu, 411 },
-    { 5, event(kLayoutActionBack), kMenu, 412 },
-    { 5, event(kLayoutActionExit), kMenu, 413 },
+    {5, event(L::kView), kRight, 397},
+    {5, event(L::kViewMedia), kMenu, 398},
+    {5, event(L::kReply), kLeft, 399},
+    {5, event(L::kReplyAll), kMenu, 400},
+    {5, event(L::kReplyToThread), kMenu, 401},
+    {5, event(L::kForward), kMenu, 402},
+    {5, event(L::kResend), kMenu, 403},
+    {5, event(L::kSaveMedia), kOff, 404},
+    {5, event(L::kAssignMedia), kOff, 405},
+    {5, event(L::kPrintMedia), kOff, 406},
+    {5, event(L::kSaveMessage), kMenu, 407},
+    {5, event(L::kDelete), kMenu, 408},
+    {5, event(L::kDeleteAll), kMenu, 409},
+    {5, event(kLayoutActionUpdate), kMenu, 411},
+    {5, event(kLayoutActionBack), kMenu, 412},
+    {5, event(kLayoutActionExit), kMenu, 413},
 };
 #undef VXL_BOX_ROWS
 
-constexpr std::uint32_t kTitles[] = { 414, 416, 417, 418 };
+constexpr std::uint32_t kTitles[] = {414, 416, 417, 418};
 constexpr std::uint32_t kThreadTitleId = 415;
 
 bool isPendingBox(std::uint32_t boxType)
@@ -167,7 +170,8 @@ bool CVXLLayoutMessageList::canSubmitAction(std::uint32_t eventId) const
 void CVXLLayoutMessageList::reset()
 {
     list_.setWindow(0,
-        CVXLListModel::boundedLength(CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+        CVXLListModel::boundedLength(
+            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);

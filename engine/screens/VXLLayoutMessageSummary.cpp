@@ -15,13 +15,15 @@ constexpr std::uint32_t kDelete = 0x6F;
 constexpr std::uint32_t kFollowUrl = 0x70;
 
 // Per state the same six events; labels from 445, six per state.
-#define VXL_SUMMARY_ROWS(state, retrieveKind, viewKind, deleteKind)                                                   \
-    { state, event(kRetrieve), retrieveKind, 445 + 6 * state },                                                        \
-        { state, event(kView), viewKind, 446 + 6 * state },                                                            \
-        { state, event(kDelete), deleteKind, 447 + 6 * state },                                                        \
-        { state, event(kFollowUrl), kActionKindNotApplicable, 448 + 6 * state },                                       \
-        { state, event(kLayoutActionBack), kActionKindHardKey, 449 + 6 * state },                                      \
-        { state, event(kLayoutActionExit), kActionKindHardKey, 450 + 6 * state }
+#define VXL_SUMMARY_ROWS(state, retrieveKind, viewKind, deleteKind)                                          \
+    {state, event(kRetrieve), retrieveKind, 445 + 6 * state},                                                \
+        {state, event(kView), viewKind, 446 + 6 * state},                                                    \
+        {state, event(kDelete), deleteKind, 447 + 6 * state},                                                \
+        {state, event(kFollowUrl), kActionKindNotApplicable, 448 + 6 * state},                               \
+        {state, event(kLayoutActionBack), kActionKindHardKey, 449 + 6 * state},                              \
+    {                                                                                                        \
+        state, event(kLayoutActionExit), kActionKindHardKey, 450 + 6 * state                                 \
+    }
 
 constexpr CVXLLayoutCommandRow kRows[] = {
     VXL_SUMMARY_ROWS(0, kActionKindNotApplicable, kActionKindLeftSoftKey, kActionKindRightSoftKey),
@@ -31,7 +33,7 @@ constexpr CVXLLayoutCommandRow kRows[] = {
 };
 #undef VXL_SUMMARY_ROWS
 
-constexpr std::uint32_t kTitles[] = { 469, 470, 471, 472 };
+constexpr std::uint32_t kTitles[] = {469, 470, 471, 472};
 
 } // namespace
 

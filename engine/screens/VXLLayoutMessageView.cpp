@@ -15,27 +15,31 @@ constexpr std::uint32_t kHidden = kActionKindNotApplicable;
 
 // One state's rows, labels counted from `label`; state 2 swaps the labels of
 // the two assign commands.
-#define VXL_VIEW_ROWS(state, label, reply, assignAudio, assignMediaLabel, assignAudioLabel)                           \
-    { state, View::eventOf(View::kReply), reply, label },                                                              \
-        { state, View::eventOf(View::kReplyAll), reply == kHidden ? kHidden : kMenu, label + 1 },                     \
-        { state, View::eventOf(View::kForward), kMenu, label + 2 },                                                    \
-        { state, View::eventOf(View::kSaveMedia), kMenu, label + 3 },                                                  \
-        { state, View::eventOf(View::kAssignMedia), kMenu, assignMediaLabel },                                         \
-        { state, View::eventOf(View::kAssignAudio), assignAudio, assignAudioLabel },                                   \
-        { state, View::eventOf(View::kSaveMessage), kMenu, label + 6 },                                                \
-        { state, View::eventOf(View::kPrintMedia), kMenu, label + 7 },                                                 \
-        { state, View::eventOf(View::kDelete), kMenu, label + 8 },                                                     \
-        { state, View::eventOf(View::kNextSlide), kMenu, label + 9 },                                                  \
-        { state, View::eventOf(View::kPreviousSlide), kMenu, label + 10 },                                             \
-        { state, View::eventOf(View::kFollowUrl), kMenu, label + 11 }
+#define VXL_VIEW_ROWS(state, label, reply, assignAudio, assignMediaLabel, assignAudioLabel)                  \
+    {state, View::eventOf(View::kReply), reply, label},                                                      \
+        {state, View::eventOf(View::kReplyAll), reply == kHidden ? kHidden : kMenu, label + 1},              \
+        {state, View::eventOf(View::kForward), kMenu, label + 2},                                            \
+        {state, View::eventOf(View::kSaveMedia), kMenu, label + 3},                                          \
+        {state, View::eventOf(View::kAssignMedia), kMenu, assignMediaLabel},                                 \
+        {state, View::eventOf(View::kAssignAudio), assignAudio, assignAudioLabel},                           \
+        {state, View::eventOf(View::kSaveMessage), kMenu, label + 6},                                        \
+        {state, View::eventOf(View::kPrintMedia), kMenu, label + 7},                                         \
+        {state, View::eventOf(View::kDelete), kMenu, label + 8},                                             \
+        {state, View::eventOf(View::kNextSlide), kMenu, label + 9},                                          \
+        {state, View::eventOf(View::kPreviousSlide), kMenu, label + 10},                                     \
+    {                                                                                                        \
+        state, View::eventOf(View::kFollowUrl), kMenu, label + 11                                            \
+    }
 
-#define VXL_VIEW_KEYS(state, label)                                                                                    \
-    { state, View::eventOf(kLayoutActionBack), kActionKindHardKey, label },                                            \
-        { state, View::eventOf(kLayoutActionExit), kActionKindHardKey, label + 1 }
+#define VXL_VIEW_KEYS(state, label)                                                                          \
+    {state, View::eventOf(kLayoutActionBack), kActionKindHardKey, label},                                    \
+    {                                                                                                        \
+        state, View::eventOf(kLayoutActionExit), kActionKindHardKey, label + 1                               \
+    }
 
 constexpr CVXLLayoutCommandRow kRows[] = {
     VXL_VIEW_ROWS(0, 473, kActionKindLeftSoftKey, kHidden, 477, 478),
-    { 0, View::eventOf(View::kViewMedia), kMenu, 485 },
+    {0, View::eventOf(View::kViewMedia), kMenu, 485},
     VXL_VIEW_KEYS(0, 486),
     VXL_VIEW_ROWS(1, 488, kHidden, kHidden, 492, 493),
     VXL_VIEW_KEYS(1, 500),
@@ -57,7 +61,13 @@ constexpr struct {
     std::uint32_t state;
     std::uint32_t text; // 0: the layout's own title
 } kTitles[] = {
-    { 0, 0 }, { 17, 0 }, { 1, 561 }, { 2, 562 }, { 8, 568 }, { 9, 569 }, { 10, 570 },
+    {0, 0},
+    {17, 0},
+    {1, 561},
+    {2, 562},
+    {8, 568},
+    {9, 569},
+    {10, 570},
 };
 
 } // namespace

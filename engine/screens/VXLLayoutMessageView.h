@@ -39,7 +39,10 @@ public:
     static constexpr std::uint32_t kCommandRows = 85;
     static constexpr std::uint32_t kLabelGo = 517;
 
-    static constexpr std::uint32_t eventOf(std::uint32_t action) { return layoutEventId(kLayoutMessageView, action); }
+    static constexpr std::uint32_t eventOf(std::uint32_t action)
+    {
+        return layoutEventId(kLayoutMessageView, action);
+    }
 
     CVXLLayoutMessageView();
     ~CVXLLayoutMessageView() override;

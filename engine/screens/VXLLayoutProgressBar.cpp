@@ -9,17 +9,29 @@ constexpr std::uint32_t kBack = layoutEventId(kLayoutProgressBar, kLayoutActionB
 constexpr std::uint32_t kExit = layoutEventId(kLayoutProgressBar, kLayoutActionExit);
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, kCancel, kActionKindHardKey, 718 }, { 0, kBack, kActionKindHardKey, 719 }, { 0, kExit, kActionKindHardKey, 720 },
-    { 1, kCancel, kActionKindHardKey, 721 }, { 1, kBack, kActionKindHardKey, 722 }, { 1, kExit, kActionKindHardKey, 723 },
-    { 2, kCancel, kActionKindHardKey, 724 }, { 2, kBack, kActionKindHardKey, 725 }, { 2, kExit, kActionKindHardKey, 726 },
-    { 3, kCancel, kActionKindHardKey, 727 }, { 3, kBack, kActionKindHardKey, 728 }, { 3, kExit, kActionKindHardKey, 729 },
-    { 4, kCancel, kActionKindHardKey, 733 }, { 4, kBack, kActionKindHardKey, 734 }, { 4, kExit, kActionKindHardKey, 735 },
-    { 5, kCancel, kActionKindHardKey, 730 }, { 5, kBack, kActionKindHardKey, 731 }, { 5, kExit, kActionKindHardKey, 732 },
+    {0, kCancel, kActionKindHardKey, 718},
+    {0, kBack, kActionKindHardKey, 719},
+    {0, kExit, kActionKindHardKey, 720},
+    {1, kCancel, kActionKindHardKey, 721},
+    {1, kBack, kActionKindHardKey, 722},
+    {1, kExit, kActionKindHardKey, 723},
+    {2, kCancel, kActionKindHardKey, 724},
+    {2, kBack, kActionKindHardKey, 725},
+    {2, kExit, kActionKindHardKey, 726},
+    {3, kCancel, kActionKindHardKey, 727},
+    {3, kBack, kActionKindHardKey, 728},
+    {3, kExit, kActionKindHardKey, 729},
+    {4, kCancel, kActionKindHardKey, 733},
+    {4, kBack, kActionKindHardKey, 734},
+    {4, kExit, kActionKindHardKey, 735},
+    {5, kCancel, kActionKindHardKey, 730},
+    {5, kBack, kActionKindHardKey, 731},
+    {5, kExit, kActionKindHardKey, 732},
 };
 
 // "Queuing Media For Upload", "Downloading Media", "Sending Message",
 // "Retrieving Message", "Configuring Device", "Deleting Media".
-constexpr std::uint32_t kTitles[CVXLLayoutProgressBar::kStateCount] = { 736, 738, 739, 740, 741, 737 };
+constexpr std::uint32_t kTitles[CVXLLayoutProgressBar::kStateCount] = {736, 738, 739, 740, 741, 737};
 
 } // namespace
 

@@ -17,13 +17,13 @@ constexpr std::uint32_t kDelete = 0x6F;
 constexpr std::uint32_t kDeleteAll = 0x8A;
 
 constexpr CVXLLayoutCommandRow kRows[] = {
-    { 0, event(kLayoutActionContinue), kActionKindHardKey, 304 },
-    { 0, event(kLayoutActionUpdate), kActionKindUnplaced, 305 },
-    { 0, event(kCompose), kActionKindUnplaced, 308 },
-    { 0, event(kDelete), kActionKindHardKey, 306 },
-    { 0, event(kDeleteAll), kActionKindHardKey, 307 },
-    { 0, event(kLayoutActionBack), kActionKindHardKey, 309 },
-    { 0, event(kLayoutActionExit), kActionKindHardKey, 310 },
+    {0, event(kLayoutActionContinue), kActionKindHardKey, 304},
+    {0, event(kLayoutActionUpdate), kActionKindUnplaced, 305},
+    {0, event(kCompose), kActionKindUnplaced, 308},
+    {0, event(kDelete), kActionKindHardKey, 306},
+    {0, event(kDeleteAll), kActionKindHardKey, 307},
+    {0, event(kLayoutActionBack), kActionKindHardKey, 309},
+    {0, event(kLayoutActionExit), kActionKindHardKey, 310},
 };
 
 } // namespace
@@ -54,14 +54,15 @@ bool CVXLLayoutThreadList::canSubmitAction(std::uint32_t eventId) const
         return false;
     if (hasItems())
         return true;
-    return eventId != event(kLayoutActionContinue) && eventId != event(kLayoutActionUpdate) && eventId != event(kDelete)
-        && eventId != event(kDeleteAll);
+    return eventId != event(kLayoutActionContinue) && eventId != event(kLayoutActionUpdate)
+        && eventId != event(kDelete) && eventId != event(kDeleteAll);
 }
 
 void CVXLLayoutThreadList::reset()
 {
     list_.setWindow(0,
-        CVXLListModel::boundedLength(CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+        CVXLListModel::boundedLength(
+            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);
@@ -98,6 +99,7 @@ bool CVXLLayoutThreadList::hasItems() const
 CVXLMessageListItem* CVXLLayoutThreadList::selectedItem() const
 {
     CVXLElement* current = currentElement();
-    return current && current->elementType() == kElementMessageListItem ? static_cast<CVXLMessageListItem*>(current)
-                                                                        : nullptr;
+    return current && current->elementType() == kElementMessageListItem
+        ? static_cast<CVXLMessageListItem*>(current)
+        : nullptr;
 }

@@ -33,23 +33,23 @@ struct EventSignal {
     std::int32_t signal;
 };
 constexpr EventSignal kEventSignals[] = {
-    { kLayoutActionUpdate, J::kSignalUpdate },
-    { kLayoutActionBack, J::kSignalKeyBack },
-    { kLayoutActionExit, J::kSignalKeyExit },
-    { kLayoutActionSelect, J::kSignalSelect },
-    { B::kSelectAll, J::kSignalSelectAll },
-    { kLayoutActionContinue, J::kSignalContinue },
-    { B::kAlbumList, J::kSignalAlbumList },
-    { B::kSendToContacts, J::kSignalSendToContacts },
-    { B::kPost, J::kSignalPost },
-    { B::kDelete, J::kSignalDelete },
-    { B::kMove, J::kSignalMove },
-    { B::kCopy, J::kSignalCopy },
-    { B::kPrint, J::kSignalPrint },
-    { B::kAssign, J::kSignalAssign },
-    { B::kUpload, J::kSignalUpload },
-    { B::kVoiceSend, J::kSignalVoiceSend },
-    { B::kDeselectAll, J::kSignalDeselectAll },
+    {kLayoutActionUpdate, J::kSignalUpdate},
+    {kLayoutActionBack, J::kSignalKeyBack},
+    {kLayoutActionExit, J::kSignalKeyExit},
+    {kLayoutActionSelect, J::kSignalSelect},
+    {B::kSelectAll, J::kSignalSelectAll},
+    {kLayoutActionContinue, J::kSignalContinue},
+    {B::kAlbumList, J::kSignalAlbumList},
+    {B::kSendToContacts, J::kSignalSendToContacts},
+    {B::kPost, J::kSignalPost},
+    {B::kDelete, J::kSignalDelete},
+    {B::kMove, J::kSignalMove},
+    {B::kCopy, J::kSignalCopy},
+    {B::kPrint, J::kSignalPrint},
+    {B::kAssign, J::kSignalAssign},
+    {B::kUpload, J::kSignalUpload},
+    {B::kVoiceSend, J::kSignalVoiceSend},
+    {B::kDeselectAll, J::kSignalDeselectAll},
 };
 
 // Every browse job keeps at most this many elements loaded.
@@ -206,7 +206,8 @@ std::int32_t CVXLMediaBrowseJob::onFinished()
 
 std::int32_t CVXLMediaBrowseJob::deleteCode() const
 {
-    return storageClassOf(album_.location()) == kStorageOnline ? kMediaDeleteOnlineItems : kMediaDeleteLocalItems;
+    return storageClassOf(album_.location()) == kStorageOnline ? kMediaDeleteOnlineItems
+                                                               : kMediaDeleteLocalItems;
 }
 
 // ---------------------------------------------------------------- events
@@ -330,7 +331,7 @@ void CVXLMediaBrowseJob::cancelMediaTraffic()
     if (!services())
         return;
     for (CVXLEventHandler* other :
-        { services()->localMediaManager(), services()->onlineMediaManager(), services()->backgroundUpload() })
+        {services()->localMediaManager(), services()->onlineMediaManager(), services()->backgroundUpload()})
         if (other)
             cancelEventsWith(other);
 }

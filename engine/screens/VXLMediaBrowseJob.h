@@ -232,23 +232,23 @@ protected:
     CVXLHsmState stateDone(const CVXLEvent* e);
 
     CVXLAlbum album_;
-    CMediaOpenAlbumRequest openRequest_ { kReplyOpen };
-    CMediaAccessQuery pageA_ { kReplyRange };
-    CMediaAccessQuery pageB_ { kReplyRange };
+    CMediaOpenAlbumRequest openRequest_ {kReplyOpen};
+    CMediaAccessQuery pageA_ {kReplyRange};
+    CMediaAccessQuery pageB_ {kReplyRange};
     // The request whose reply is merged, and the one sent next.
     CMediaAccessQuery* page_ = &pageA_;
     CMediaAccessQuery* spare_ = &pageB_;
-    CMediaElementRequest releaseRequest_ { kMediaRelease, kReplyRelease };
-    CMediaAlbumOperationRequest copyRequest_ { kReplyCopy };
-    CMediaAlbumOperationRequest moveRequest_ { kReplyMove };
-    CMediaElementRequest deleteRequest_ { kMediaDeleteOnlineItems, kReplyDelete };
-    CMediaElementRequest commitRequest_ { kMediaSaveItem, kReplyCommit };
-    CMediaAccessBasicRequest endRequest_ { kMediaClose, kReplyEndAfterFilter };
+    CMediaElementRequest releaseRequest_ {kMediaRelease, kReplyRelease};
+    CMediaAlbumOperationRequest copyRequest_ {kReplyCopy};
+    CMediaAlbumOperationRequest moveRequest_ {kReplyMove};
+    CMediaElementRequest deleteRequest_ {kMediaDeleteOnlineItems, kReplyDelete};
+    CMediaElementRequest commitRequest_ {kMediaSaveItem, kReplyCommit};
+    CMediaAccessBasicRequest endRequest_ {kMediaClose, kReplyEndAfterFilter};
     // The release and the end of a stop, apart from the ones a state may
     // have out.
-    CMediaElementRequest stopRelease_ { kMediaRelease, kReplyReleaseOnStop };
-    CMediaAccessBasicRequest stopEnd_ { kMediaClose, kReplyEnd };
-    CMediaUploadRequest uploadRequest_ { kReplyUpload };
+    CMediaElementRequest stopRelease_ {kMediaRelease, kReplyReleaseOnStop};
+    CMediaAccessBasicRequest stopEnd_ {kMediaClose, kReplyEnd};
+    CMediaUploadRequest uploadRequest_ {kReplyUpload};
     CVXLString uploadAlbumId_;
     CVXLLayoutMediaBrowser layout_;
     CMediaAccessManager* mam_ = nullptr;

@@ -96,8 +96,8 @@ CVXLHsmState CVXLMediaBrowseJob::stateBrowse(const CVXLEvent* e)
             layout_.clearMovedWindow();
             return transition(&CVXLMediaBrowseJob::stateFetchWindow);
         }
-        if (CVXLElement* focused = layout_.currentElement(); focused && focused->isModified()
-            && focused->asMediaItem())
+        if (CVXLElement* focused = layout_.currentElement();
+            focused && focused->isModified() && focused->asMediaItem())
             return transition(&CVXLMediaBrowseJob::stateCommitItem);
         updateLayout();
         return handled();

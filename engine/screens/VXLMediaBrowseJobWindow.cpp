@@ -343,7 +343,8 @@ CVXLHsmState CVXLMediaBrowseJob::stateWindowReady(const CVXLEvent* e)
         return handled();
     case kSignalNext: {
         computePrefetchLimits();
-        const std::int32_t focus = pendingFocus_ >= 0 ? pendingFocus_ : static_cast<std::int32_t>(layout_.first());
+        const std::int32_t focus
+            = pendingFocus_ >= 0 ? pendingFocus_ : static_cast<std::int32_t>(layout_.first());
         pendingFocus_ = -1;
         layout_.setCurrentElement(layout_.elementAt(focus));
         layout_.setStale(false);

@@ -35,26 +35,26 @@ struct EventSignal {
     std::int32_t signal;
 };
 constexpr EventSignal kEventSignals[] = {
-    { CVXLLayoutMessageList::kAssignMedia, CVXLMessageListJob::kSignalAssignMedia },
-    { CVXLLayoutMessageList::kDelete, CVXLMessageListJob::kSignalDelete },
-    { CVXLLayoutMessageList::kDeleteAll, CVXLMessageListJob::kSignalDeleteAll },
-    { CVXLLayoutMessageList::kForward, CVXLMessageListJob::kSignalForward },
-    { CVXLLayoutMessageList::kPrintMedia, CVXLMessageListJob::kSignalPrintMedia },
-    { CVXLLayoutMessageList::kReply, CVXLMessageListJob::kSignalReply },
-    { CVXLLayoutMessageList::kReplyAll, CVXLMessageListJob::kSignalReplyAll },
-    { CVXLLayoutMessageList::kReplyToThread, CVXLMessageListJob::kSignalReplyToThread },
-    { CVXLLayoutMessageList::kResend, CVXLMessageListJob::kSignalResend },
-    { CVXLLayoutMessageList::kSaveMedia, CVXLMessageListJob::kSignalSaveMedia },
-    { CVXLLayoutMessageList::kSaveMessage, CVXLMessageListJob::kSignalSaveMessage },
-    { kLayoutActionUpdate, CVXLMessageListJob::kSignalUpdate },
-    { CVXLLayoutMessageList::kView, CVXLMessageListJob::kSignalView },
-    { CVXLLayoutMessageList::kViewMedia, CVXLMessageListJob::kSignalViewMedia },
-    { kLayoutActionBack, CVXLMessageListJob::kSignalKeyBack },
-    { kLayoutActionExit, CVXLMessageListJob::kSignalKeyExit },
+    {CVXLLayoutMessageList::kAssignMedia, CVXLMessageListJob::kSignalAssignMedia},
+    {CVXLLayoutMessageList::kDelete, CVXLMessageListJob::kSignalDelete},
+    {CVXLLayoutMessageList::kDeleteAll, CVXLMessageListJob::kSignalDeleteAll},
+    {CVXLLayoutMessageList::kForward, CVXLMessageListJob::kSignalForward},
+    {CVXLLayoutMessageList::kPrintMedia, CVXLMessageListJob::kSignalPrintMedia},
+    {CVXLLayoutMessageList::kReply, CVXLMessageListJob::kSignalReply},
+    {CVXLLayoutMessageList::kReplyAll, CVXLMessageListJob::kSignalReplyAll},
+    {CVXLLayoutMessageList::kReplyToThread, CVXLMessageListJob::kSignalReplyToThread},
+    {CVXLLayoutMessageList::kResend, CVXLMessageListJob::kSignalResend},
+    {CVXLLayoutMessageList::kSaveMedia, CVXLMessageListJob::kSignalSaveMedia},
+    {CVXLLayoutMessageList::kSaveMessage, CVXLMessageListJob::kSignalSaveMessage},
+    {kLayoutActionUpdate, CVXLMessageListJob::kSignalUpdate},
+    {CVXLLayoutMessageList::kView, CVXLMessageListJob::kSignalView},
+    {CVXLLayoutMessageList::kViewMedia, CVXLMessageListJob::kSignalViewMedia},
+    {kLayoutActionBack, CVXLMessageListJob::kSignalKeyBack},
+    {kLayoutActionExit, CVXLMessageListJob::kSignalKeyExit},
 };
 
 void addRecipient(CVXLContactListElement& contacts, std::int32_t kind, const CVXLString& address,
-                  const CVXLString& displayName)
+    const CVXLString& displayName)
 {
     if (CVXLAddressee* entry = contacts.addNew())
         entry->set(kind, address, displayName);
@@ -191,7 +191,8 @@ bool CVXLMessageListJob::postReload()
     CVXLMessageSummary* records = layout_.records();
     CVXLEventHandler* target = requestTarget();
     if (!records || !target) {
-        VXL_LOG_INFO("message list %d: no %s for the window", typeId_, records ? "request target" : "records");
+        VXL_LOG_INFO(
+            "message list %d: no %s for the window", typeId_, records ? "request target" : "records");
         return false;
     }
     const auto first = static_cast<std::uint32_t>(list.first() > 0 ? list.first() : 0);
@@ -234,7 +235,8 @@ void CVXLMessageListJob::takeListReply()
     std::uint32_t received = 0;
     if (layout_.state() == CVXLLayoutMessageList::kThreadState) {
         layout_.setMessageCount(threadRequest_.total);
-        layout_.setThreadTitle(threadRequest_.displayAddress.length() > 0 ? threadRequest_.displayAddress : threadId_);
+        layout_.setThreadTitle(
+            threadRequest_.displayAddress.length() > 0 ? threadRequest_.displayAddress : threadId_);
         received = static_cast<std::uint32_t>(threadRequest_.results.size());
     } else if (layout_.state() == CVXLLayoutMessageList::kPendingState) {
         layout_.setMessageCount(outboxRequest_.total);
@@ -267,9 +269,9 @@ CVXLHsmState CVXLMessageListJob::handOver(std::int32_t signal)
     return transition(&CVXLMessageListJob::WaitingForProgram);
 }
 
-void CVXLMessageListJob::fillReplyRecipients(CVXLContactListElement& contacts, const CVXLMessageSummary& summary,
-                                             std::int32_t signal, const CVXLString& ownAddress,
-                                             const CVXLString& thread)
+void CVXLMessageListJob::fillReplyRecipients(CVXLContactListElement& contacts,
+    const CVXLMessageSummary& summary, std::int32_t signal, const CVXLString& ownAddress,
+    const CVXLString& thread)
 {
     contacts.clear();
     if (signal == kSignalReplyToThread) {
@@ -326,7 +328,8 @@ void CVXLMessageListJob::postDelete()
 
 void CVXLMessageListJob::postDeleteAll()
 {
-    deleteAllRequest_.text = layout_.state() == CVXLLayoutMessageList::kThreadState ? threadId_ : CVXLString();
+    deleteAllRequest_.text
+        = layout_.state() == CVXLLayoutMessageList::kThreadState ? threadId_ : CVXLString();
     deleteAllRequest_.key = CVXLString();
     post(&service_, &deleteAllRequest_);
 }
@@ -390,11 +393,11 @@ CVXLHsmState CVXLMessageListJob::closeDown(std::int32_t result)
     releaseLayout();
     endResult_ = result;
     // What is still out is answered cancelled before the job ends.
-    for (CVXLEvent* request : { static_cast<CVXLEvent*>(&listRequest_), static_cast<CVXLEvent*>(&threadRequest_),
-             static_cast<CVXLEvent*>(&outboxRequest_), static_cast<CVXLEvent*>(&itemRequest_),
-             static_cast<CVXLEvent*>(&deleteRequest_), static_cast<CVXLEvent*>(&deleteAllRequest_),
-             static_cast<CVXLEvent*>(&saveRequest_), static_cast<CVXLEvent*>(&resendRequest_),
-             static_cast<CVXLEvent*>(&forwardRequest_) }) {
+    for (CVXLEvent* request : {static_cast<CVXLEvent*>(&listRequest_),
+             static_cast<CVXLEvent*>(&threadRequest_), static_cast<CVXLEvent*>(&outboxRequest_),
+             static_cast<CVXLEvent*>(&itemRequest_), static_cast<CVXLEvent*>(&deleteRequest_),
+             static_cast<CVXLEvent*>(&deleteAllRequest_), static_cast<CVXLEvent*>(&saveRequest_),
+             static_cast<CVXLEvent*>(&resendRequest_), static_cast<CVXLEvent*>(&forwardRequest_)}) {
         if (!request->isBusy())
             continue;
         cancelEventsWith(requestTarget());

@@ -98,7 +98,7 @@ public:
     // ","; for Reply All also every To and Cc recipient; for Reply To Thread
     // the thread. The own address and the reply-to are never added twice.
     static void fillReplyRecipients(CVXLContactListElement& contacts, const CVXLMessageSummary& summary,
-                                    std::int32_t signal, const CVXLString& ownAddress, const CVXLString& thread);
+        std::int32_t signal, const CVXLString& ownAddress, const CVXLString& thread);
 
     CVXLLayoutMessageList& layout() { return layout_; }
     std::uint32_t listMode() const { return listMode_; }
@@ -146,16 +146,16 @@ private:
     std::uint32_t startState_;
     CVXLLayoutMessageList layout_;
     CMessageServiceJob service_;
-    CMessageListRequest listRequest_ { kReplyList };
-    CMessageQuery threadRequest_ { kReplyList };
-    COutboxListRequest outboxRequest_ { kReplyList };
-    CMessageItemRequest itemRequest_ { kReplyDelete };
-    CMessageTextRequest deleteRequest_ { kServiceRequestRemoveFromThread, kReplyDelete };
-    CMessageTextRequest deleteAllRequest_ { kServiceRequestDeleteThread, kReplyDelete };
-    CMmboxStoreRequest saveRequest_ { kReplySave };
-    COutboundRetryRequest resendRequest_ { kReplyResend };
-    CNetworkMessageRequest forwardRequest_ { kReplyForward };
-    CVXLSimpleEvent timer_ { kTimerWaiting };
+    CMessageListRequest listRequest_ {kReplyList};
+    CMessageQuery threadRequest_ {kReplyList};
+    COutboxListRequest outboxRequest_ {kReplyList};
+    CMessageItemRequest itemRequest_ {kReplyDelete};
+    CMessageTextRequest deleteRequest_ {kServiceRequestRemoveFromThread, kReplyDelete};
+    CMessageTextRequest deleteAllRequest_ {kServiceRequestDeleteThread, kReplyDelete};
+    CMmboxStoreRequest saveRequest_ {kReplySave};
+    COutboundRetryRequest resendRequest_ {kReplyResend};
+    CNetworkMessageRequest forwardRequest_ {kReplyForward};
+    CVXLSimpleEvent timer_ {kTimerWaiting};
     CVXLString pendingId_;
     CVXLString threadId_;
     std::uint8_t refreshPending_ = 0;

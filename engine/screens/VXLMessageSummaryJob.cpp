@@ -17,12 +17,12 @@ constexpr struct {
     std::uint32_t action;
     std::int32_t signal;
 } kEventSignals[] = {
-    { 0x7D, CVXLMessageSummaryJob::kSignalRetrieve },
-    { 0x84, CVXLMessageSummaryJob::kSignalView },
-    { 0x6F, CVXLMessageSummaryJob::kSignalDelete },
-    { 0x70, CVXLMessageSummaryJob::kSignalFollowUrl },
-    { kLayoutActionBack, CVXLMessageSummaryJob::kSignalKeyBack },
-    { kLayoutActionExit, CVXLMessageSummaryJob::kSignalKeyExit },
+    {0x7D, CVXLMessageSummaryJob::kSignalRetrieve},
+    {0x84, CVXLMessageSummaryJob::kSignalView},
+    {0x6F, CVXLMessageSummaryJob::kSignalDelete},
+    {0x70, CVXLMessageSummaryJob::kSignalFollowUrl},
+    {kLayoutActionBack, CVXLMessageSummaryJob::kSignalKeyBack},
+    {kLayoutActionExit, CVXLMessageSummaryJob::kSignalKeyExit},
 };
 
 // An arrival names the store's box of the message: the premium inbox's
@@ -104,7 +104,8 @@ void CVXLMessageSummaryJob::onEvent(CVXLEvent* event)
 {
     const std::int32_t code = event->effectiveCode();
     const bool engineEvent = event->kind() != kEventReply && event->source() != this
-        && (code == kEventNamedMessage || code == kEventArrived || code == kEventConsent || code == kEventPushHandled);
+        && (code == kEventNamedMessage || code == kEventArrived || code == kEventConsent
+            || code == kEventPushHandled);
     if (engineEvent) {
         inHand_ = event;
         dispatch(event);
@@ -206,7 +207,7 @@ CVXLHsmState CVXLMessageSummaryJob::Idle(const CVXLEvent* e)
     case kEventArrived: {
         const auto* arrived = dynamic_cast<const CMessageArrivedEvent*>(e);
         fetchSummary(arrived ? arrived->messageId : CVXLString(),
-                     arrived ? static_cast<std::uint32_t>(arrived->value()) : 0);
+            arrived ? static_cast<std::uint32_t>(arrived->value()) : 0);
         return transition(&CVXLMessageSummaryJob::Fetching);
     }
     case kEventNamedMessage:

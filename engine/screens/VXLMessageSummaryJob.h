@@ -103,7 +103,7 @@ private:
     CMessageServiceJob service_;
     CMessageBoxListRequest summaryRequest_;
     CVXLStringArray ids_;
-    CMessageTextRequest deleteRequest_ { kServiceRequestRemoveFromThread, kReplyDelete };
+    CMessageTextRequest deleteRequest_ {kServiceRequestRemoveFromThread, kReplyDelete};
     CVXLMessageSummary summary_;
     CVXLString messageId_;
     std::uint32_t kind_ = 0;
@@ -114,6 +114,6 @@ private:
     // taken while the consent event is held, and the user interface's
     // codes while a progress child runs.
     static constexpr std::int32_t kOwnOffset = 1000;
-    CVXLSimpleEvent key_ { kOwnOffset };
+    CVXLSimpleEvent key_ {kOwnOffset};
     bool progressShown_ = false;
 };

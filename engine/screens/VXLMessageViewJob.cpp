@@ -29,18 +29,18 @@ using Job = CVXLMessageViewJob;
 
 // The rows every job shares; each job adds its own two.
 constexpr Job::Command kCommands[] = {
-    { CVXLLayoutMessageView::kReply, Job::kSignalReply },
-    { CVXLLayoutMessageView::kReplyAll, Job::kSignalReplyAll },
-    { CVXLLayoutMessageView::kForward, Job::kSignalForward },
-    { CVXLLayoutMessageView::kSaveMedia, Job::kSignalSaveMedia },
-    { CVXLLayoutMessageView::kAssignMedia, Job::kSignalAssignMedia },
-    { CVXLLayoutMessageView::kAssignAudio, Job::kSignalAssignAudio },
-    { CVXLLayoutMessageView::kSaveMessage, Job::kSignalSaveMessage },
-    { CVXLLayoutMessageView::kPrintMedia, Job::kSignalPrintMedia },
-    { CVXLLayoutMessageView::kDelete, Job::kSignalDelete },
-    { CVXLLayoutMessageView::kNextSlide, Job::kSignalNextSlide },
-    { CVXLLayoutMessageView::kPreviousSlide, Job::kSignalPreviousSlide },
-    { CVXLLayoutMessageView::kFollowUrl, Job::kSignalFollowUrl },
+    {CVXLLayoutMessageView::kReply, Job::kSignalReply},
+    {CVXLLayoutMessageView::kReplyAll, Job::kSignalReplyAll},
+    {CVXLLayoutMessageView::kForward, Job::kSignalForward},
+    {CVXLLayoutMessageView::kSaveMedia, Job::kSignalSaveMedia},
+    {CVXLLayoutMessageView::kAssignMedia, Job::kSignalAssignMedia},
+    {CVXLLayoutMessageView::kAssignAudio, Job::kSignalAssignAudio},
+    {CVXLLayoutMessageView::kSaveMessage, Job::kSignalSaveMessage},
+    {CVXLLayoutMessageView::kPrintMedia, Job::kSignalPrintMedia},
+    {CVXLLayoutMessageView::kDelete, Job::kSignalDelete},
+    {CVXLLayoutMessageView::kNextSlide, Job::kSignalNextSlide},
+    {CVXLLayoutMessageView::kPreviousSlide, Job::kSignalPreviousSlide},
+    {CVXLLayoutMessageView::kFollowUrl, Job::kSignalFollowUrl},
 };
 
 // What every read asks for: any kind of part.
@@ -95,16 +95,16 @@ bool isPicturePart(const CVXLString& type)
 
 } // namespace
 
-CVXLMessageViewJob::CVXLMessageViewJob(int typeId, std::uint32_t location, const std::uint32_t (&states)[3],
-    const Command (&last)[2])
+CVXLMessageViewJob::CVXLMessageViewJob(
+    int typeId, std::uint32_t location, const std::uint32_t (&states)[3], const Command (&last)[2])
     : CVXLUiJob(&CVXLMessageViewJob::Initial, kFirstExternalCode)
     , typeId_(typeId)
     , location_(location)
-    , states_ { states[0], states[1], states[2] }
-    , last_ { last[0], last[1] }
+    , states_ {states[0], states[1], states[2]}
+    , last_ {last[0], last[1]}
 {
-    for (CVXLEvent* member :
-        std::initializer_list<CVXLEvent*> { &opens_[0], &opens_[1], &reads_[0], &reads_[1], &delete_, &save_, &forward_, &timer_ })
+    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> {
+             &opens_[0], &opens_[1], &reads_[0], &reads_[1], &delete_, &save_, &forward_, &timer_})
         member->setHeapAllocated(false);
     layout_.setNavigator(&navigator_);
     layout_.setLinkFlag(&link_);
@@ -202,7 +202,8 @@ void CVXLMessageViewJob::sendOpen(std::uint32_t mode)
 int CVXLMessageViewJob::smilPart() const
 {
     for (std::uint32_t i = 0; i < parts_.size(); ++i) {
-        if (mediaTypeOf(headerOf(parts_[i], "Content-Type")).compare(CVXLString("application/smil"), false) == 0)
+        if (mediaTypeOf(headerOf(parts_[i], "Content-Type")).compare(CVXLString("application/smil"), false)
+            == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -223,7 +224,8 @@ int CVXLMessageViewJob::findPart(const CVXLString& source) const
     }
     // An empty source names no part, not the first part without a location.
     for (std::uint32_t i = 0; source.length() && i < parts_.size(); ++i) {
-        if (headerOf(parts_[i], "Content-Location") == source || headerOf(parts_[i], "X-QV-DRM-Content-Location") == source)
+        if (headerOf(parts_[i], "Content-Location") == source
+            || headerOf(parts_[i], "X-QV-DRM-Content-Location") == source)
             return static_cast<int>(i);
     }
     return -1;
@@ -272,7 +274,7 @@ void CVXLMessageViewJob::buildSingleSlide()
         if (!slide->addMedia(medium))
             delete medium;
         else
-            ownParts_.push_back({ medium, static_cast<int>(index) });
+            ownParts_.push_back({medium, static_cast<int>(index)});
     }
     // Counted, unlike a slide the SMIL part never had: the screen shows one slide of one.
     if (!presentation_.appendSlide(slide, true))
@@ -627,7 +629,8 @@ CVXLHsmState CVXLMessageViewJob::Loading(const CVXLEvent* e)
     }
     // Showing visual slides only, a slide that gave nothing to see starts
     // the walk again from the first visual slide, once.
-    if (!shown_ && layout_.elementCount() == 0 && !navigator_.allSlides() && navigator_.hasFurther() && !reloaded_) {
+    if (!shown_ && layout_.elementCount() == 0 && !navigator_.allSlides() && navigator_.hasFurther()
+        && !reloaded_) {
         reloaded_ = true;
         layout_.releaseSlide();
         navigator_.first();

@@ -92,7 +92,8 @@ public:
         std::int32_t signal;
     };
 
-    CVXLMessageViewJob(int typeId, std::uint32_t location, const std::uint32_t (&states)[3], const Command (&last)[2]);
+    CVXLMessageViewJob(
+        int typeId, std::uint32_t location, const std::uint32_t (&states)[3], const Command (&last)[2]);
     ~CVXLMessageViewJob() override;
 
     int typeId() const override { return typeId_; }
@@ -172,16 +173,16 @@ private:
     std::vector<CVXLHeaderMap> parts_;
     // The first open and its retry: the retry is sent while the first's
     // reply is still in hand.
-    CMessageOpenRequest opens_[2] { CMessageOpenRequest(kReplyOpen), CMessageOpenRequest(kReplyOpen) };
-    CMessageReadRequest reads_[2] { CMessageReadRequest(kReplyRead), CMessageReadRequest(kReplyRead) };
+    CMessageOpenRequest opens_[2] {CMessageOpenRequest(kReplyOpen), CMessageOpenRequest(kReplyOpen)};
+    CMessageReadRequest reads_[2] {CMessageReadRequest(kReplyRead), CMessageReadRequest(kReplyRead)};
     CMessageReadRequest* read_ = &reads_[1];
-    CMessageItemRequest delete_ { kReplyDelete };
-    CMmboxStoreRequest save_ { kReplySave };
-    CNetworkMessageRequest forward_ { kReplyForward };
-    CVXLSimpleEvent timer_ { kReplyTimer };
+    CMessageItemRequest delete_ {kReplyDelete};
+    CMmboxStoreRequest save_ {kReplySave};
+    CNetworkMessageRequest forward_ {kReplyForward};
+    CVXLSimpleEvent timer_ {kReplyTimer};
     CMessageServiceJob service_;
     CVXLSmilPresentation presentation_;
-    CVXLSlideNavigator navigator_ { true };
+    CVXLSlideNavigator navigator_ {true};
     // The media of a presentation built without SMIL and the parts they were
     // made from: a part may have neither an id nor a location, or share
     // its location with another.

@@ -16,6 +16,7 @@ public:
 
 private:
     // The layout state by entry mode 0, 1 and 2.
-    static constexpr std::uint32_t kStates[3] = { 8, 8, 8 };
-    static constexpr Command kLastCommands[2] = { { kLayoutActionBack, kSignalKeyBack }, { kLayoutActionExit, kSignalKeyExit } };
+    static constexpr std::uint32_t kStates[3] = {8, 8, 8};
+    static constexpr Command kLastCommands[2]
+        = {{kLayoutActionBack, kSignalKeyBack}, {kLayoutActionExit, kSignalKeyExit}};
 };

@@ -16,6 +16,7 @@ public:
 
 private:
     // The layout state by entry mode 0, 1 and 2.
-    static constexpr std::uint32_t kStates[3] = { 0, 14, 11 };
-    static constexpr Command kLastCommands[2] = { { 0x89, kSignalViewMedia }, { kLayoutActionBack, kSignalKeyBack } };
+    static constexpr std::uint32_t kStates[3] = {0, 14, 11};
+    static constexpr Command kLastCommands[2]
+        = {{0x89, kSignalViewMedia}, {kLayoutActionBack, kSignalKeyBack}};
 };

@@ -40,8 +40,8 @@ CVXLProgressJob::CVXLProgressJob()
 {
 }
 
-void CVXLProgressJob::setParameters(std::uint32_t layoutState, const char* currentKey, const char* totalKey,
-                                    bool autoFinish)
+void CVXLProgressJob::setParameters(
+    std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish)
 {
     layoutState_ = static_cast<std::int32_t>(layoutState);
     currentKey_ = currentKey ? currentKey : "";
@@ -81,9 +81,9 @@ void CVXLProgressJob::onLayoutAction(std::uint32_t eventId)
         std::uint32_t eventId;
         std::int32_t signal;
     } kAnswers[] = {
-        { layoutEventId(kLayoutProgressBar, kLayoutActionCancel), kChildCancel },
-        { layoutEventId(kLayoutProgressBar, kLayoutActionBack), kChildBack },
-        { layoutEventId(kLayoutProgressBar, kLayoutActionExit), kChildExit },
+        {layoutEventId(kLayoutProgressBar, kLayoutActionCancel), kChildCancel},
+        {layoutEventId(kLayoutProgressBar, kLayoutActionBack), kChildBack},
+        {layoutEventId(kLayoutProgressBar, kLayoutActionExit), kChildExit},
     };
     for (const auto& answer : kAnswers) {
         if (answer.eventId == eventId) {

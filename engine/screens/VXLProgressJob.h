@@ -34,7 +34,8 @@ public:
     void onLayoutAction(std::uint32_t eventId) override;
     std::int32_t onFinished() override;
 
-    void setParameters(std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish);
+    void setParameters(
+        std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish);
     const CVXLLayoutProgressBar& layout() const { return layout_; }
     bool isPolling() { return isIn(&CVXLProgressJob::ProgressPolling); }
     bool isWaiting() { return isIn(&CVXLProgressJob::ProgressWaiting); }
@@ -58,7 +59,7 @@ private:
     void finishTimer();
 
     CVXLLayoutProgressBar layout_;
-    CVXLSimpleEvent timer_ { kTimerCode };
+    CVXLSimpleEvent timer_ {kTimerCode};
     std::int32_t layoutState_ = kNoLayoutState;
     CVXLString currentKey_;
     CVXLString totalKey_;

@@ -18,7 +18,7 @@ void CVXLSlideMediaItem::commit()
 
 void CVXLSlideMediaItem::setValues(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 {
-    const std::int32_t given[kValueCount] = { a, b, c, d };
+    const std::int32_t given[kValueCount] = {a, b, c, d};
     for (std::uint32_t i = 0; i < kValueCount; ++i)
         values_[i].set(given[i]);
 }

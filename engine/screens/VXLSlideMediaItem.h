@@ -20,7 +20,10 @@ public:
     void commit() override;
 
     void setValues(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d);
-    std::int32_t value(std::uint32_t index) const { return index < kValueCount ? values_[index].changeCount() : 0; }
+    std::int32_t value(std::uint32_t index) const
+    {
+        return index < kValueCount ? values_[index].changeCount() : 0;
+    }
     // Keeps the reference; a video's also gets a JPEG preview reference.
     void setMedium(const CVXLMediaRefHandle& medium);
     const CVXLMediaRefHandle& medium() const { return medium_; }

@@ -37,13 +37,13 @@ const struct {
     CVXLSmilParser::State state;
     std::int32_t kind;
 } kMediaElements[] = {
-    { "img", CVXLSmilParser::kImg, kSmilImage },
-    { "audio", CVXLSmilParser::kAudio, kSmilAudio },
-    { "video", CVXLSmilParser::kVideo, kSmilVideo },
-    { "text", CVXLSmilParser::kText, kSmilText },
-    { "animation", CVXLSmilParser::kAnimation, kSmilAnimation },
-    { "textstream", CVXLSmilParser::kTextStream, kSmilTextStream },
-    { "ref", CVXLSmilParser::kRef, kSmilRef },
+    {"img", CVXLSmilParser::kImg, kSmilImage},
+    {"audio", CVXLSmilParser::kAudio, kSmilAudio},
+    {"video", CVXLSmilParser::kVideo, kSmilVideo},
+    {"text", CVXLSmilParser::kText, kSmilText},
+    {"animation", CVXLSmilParser::kAnimation, kSmilAnimation},
+    {"textstream", CVXLSmilParser::kTextStream, kSmilTextStream},
+    {"ref", CVXLSmilParser::kRef, kSmilRef},
 };
 
 bool isMediaState(CVXLSmilParser::State state)

@@ -6,11 +6,11 @@ CVXLSmilFit CVXLSmilRegion::fitOf(const CVXLString& value)
         const char* name;
         CVXLSmilFit fit;
     } kFits[] = {
-        { "hidden", kSmilFitHidden },
-        { "fill", kSmilFitFill },
-        { "meet", kSmilFitMeet },
-        { "scroll", kSmilFitScroll },
-        { "slice", kSmilFitSlice },
+        {"hidden", kSmilFitHidden},
+        {"fill", kSmilFitFill},
+        {"meet", kSmilFitMeet},
+        {"scroll", kSmilFitScroll},
+        {"slice", kSmilFitSlice},
     };
     for (const auto& entry : kFits) {
         if (value == entry.name)

@@ -10,13 +10,13 @@ constexpr struct {
     std::uint32_t action;
     std::int32_t signal;
 } kEventSignals[] = {
-    { kLayoutActionContinue, CVXLThreadListJob::kSignalContinue },
-    { kLayoutActionUpdate, CVXLThreadListJob::kSignalUpdate },
-    { 0x6D, CVXLThreadListJob::kSignalCompose },
-    { 0x6F, CVXLThreadListJob::kSignalDelete },
-    { 0x8A, CVXLThreadListJob::kSignalDeleteAll },
-    { kLayoutActionBack, CVXLThreadListJob::kSignalKeyBack },
-    { kLayoutActionExit, CVXLThreadListJob::kSignalKeyExit },
+    {kLayoutActionContinue, CVXLThreadListJob::kSignalContinue},
+    {kLayoutActionUpdate, CVXLThreadListJob::kSignalUpdate},
+    {0x6D, CVXLThreadListJob::kSignalCompose},
+    {0x6F, CVXLThreadListJob::kSignalDelete},
+    {0x8A, CVXLThreadListJob::kSignalDeleteAll},
+    {kLayoutActionBack, CVXLThreadListJob::kSignalKeyBack},
+    {kLayoutActionExit, CVXLThreadListJob::kSignalKeyExit},
 };
 
 } // namespace
@@ -100,7 +100,8 @@ void CVXLThreadListJob::takeList(const CThreadListRequest& reply)
     layout_.setItemCount(reply.total);
     const std::int64_t first = layout_.list().first();
     const std::int64_t left = static_cast<std::int64_t>(reply.total) - first;
-    const std::int64_t take = left < static_cast<std::int64_t>(reply.items.count()) ? left : reply.items.count();
+    const std::int64_t take
+        = left < static_cast<std::int64_t>(reply.items.count()) ? left : reply.items.count();
     for (std::int64_t i = 0; i < take; ++i) {
         const CVXLMessageListItem* from = reply.itemAt(static_cast<int>(i));
         auto* item = from ? new CVXLMessageListItem : nullptr;

@@ -78,9 +78,9 @@ private:
     CVXLLayoutThreadList layout_;
     CMessageServiceJob service_;
     // Two, used in turn: a new fetch never reuses the one still answered.
-    CThreadListRequest lists_[2] { CThreadListRequest(kReplyList), CThreadListRequest(kReplyList) };
+    CThreadListRequest lists_[2] {CThreadListRequest(kReplyList), CThreadListRequest(kReplyList)};
     std::uint32_t nextList_ = 0;
-    CMessageTextRequest deleteRequest_ { kServiceRequestDeleteThread, kReplyDelete };
+    CMessageTextRequest deleteRequest_ {kServiceRequestDeleteThread, kReplyDelete};
     CVXLCancelNotice cancelNotice_;
     // The items the list shows, the job's.
     CVXLPtrArray items_;

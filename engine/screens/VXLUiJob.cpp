@@ -137,7 +137,7 @@ void CVXLUiJob::takeAsLeaving(CVXLLayout* layout)
     const std::uint32_t back = layoutEventId(layout->layoutType(), kLayoutActionBack);
     const std::uint32_t exit = layoutEventId(layout->layoutType(), kLayoutActionExit);
     VXL_LOG_INFO("UI job %d: layout of type %u released while shown; taken as the user leaving", typeId(),
-                 layout->layoutType());
+        layout->layoutType());
     if (layout->hasAction(back))
         onLayoutAction(back);
     else if (layout->hasAction(exit))
@@ -302,7 +302,8 @@ void CVXLUiJob::showInfo(std::uint32_t index, std::int32_t mode, std::uint32_t l
     }
 }
 
-void CVXLUiJob::showInfoText(const CVXLString& text, std::uint32_t index, std::int32_t mode, std::uint32_t layoutState)
+void CVXLUiJob::showInfoText(
+    const CVXLString& text, std::uint32_t index, std::int32_t mode, std::uint32_t layoutState)
 {
     if (auto* job = dynamic_cast<CVXLInformationJob*>(acquireChild(kInformationJobType))) {
         job->setMessageIndex(index);
@@ -313,8 +314,8 @@ void CVXLUiJob::showInfoText(const CVXLString& text, std::uint32_t index, std::i
     }
 }
 
-void CVXLUiJob::showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHandle& media, const CVXLList& list,
-                                  std::int32_t mode, const CVXLString& title)
+void CVXLUiJob::showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHandle& media,
+    const CVXLList& list, std::int32_t mode, const CVXLString& title)
 {
     if (auto* job = dynamic_cast<CVXLInformationJob*>(acquireChild(kInformationJobType))) {
         job->setLayoutState(CVXLInformationJob::kHelpState);
@@ -327,7 +328,8 @@ void CVXLUiJob::showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHand
     }
 }
 
-void CVXLUiJob::showProgress(std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish)
+void CVXLUiJob::showProgress(
+    std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish)
 {
     if (auto* job = dynamic_cast<CVXLProgressJob*>(acquireChild(kProgressJobType))) {
         job->setParameters(layoutState, currentKey, totalKey, autoFinish);

@@ -132,10 +132,12 @@ public:
     void showErrorText(std::int32_t code, const CVXLString& text);
     void showEventError(const CVXLEvent& event);
     void showInfo(std::uint32_t index, std::int32_t mode, std::uint32_t layoutState);
-    void showInfoText(const CVXLString& text, std::uint32_t index, std::int32_t mode, std::uint32_t layoutState);
+    void showInfoText(
+        const CVXLString& text, std::uint32_t index, std::int32_t mode, std::uint32_t layoutState);
     void showInfoWithMedia(const CVXLString& text, const CVXLMediaRefHandle& media, const CVXLList& list,
-                           std::int32_t mode, const CVXLString& title = CVXLString());
-    void showProgress(std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish);
+        std::int32_t mode, const CVXLString& title = CVXLString());
+    void showProgress(
+        std::uint32_t layoutState, const char* currentKey, const char* totalKey, bool autoFinish);
     void startChild43();
     void startCurrentChild();
     // Cancels the traffic with the handler and waits for its cancel notices;
@@ -202,7 +204,7 @@ private:
     std::uint16_t requestCount_ = 0;
     CVXLUiJobDisplayState display_ = CVXLUiJobDisplayState::NotShown;
     std::uint32_t cancelCount_ = 0;
-    CVXLVariantMap properties_ { 3 };
+    CVXLVariantMap properties_ {3};
     // The parent a pending restart starts the job under.
     CVXLEventHandler* restartParent_ = nullptr;
 

@@ -64,20 +64,18 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job : { static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
-             static_cast<CVXLUiJob*>(&block_->compose),
+    for (CVXLUiJob* job : {static_cast<CVXLUiJob*>(&block_->error),
+             static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
              static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
              static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
-             static_cast<CVXLUiJob*>(&block_->inbox),
-             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
-             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->summary),
-             static_cast<CVXLUiJob*>(&block_->summaryGetter),
+             static_cast<CVXLUiJob*>(&block_->inbox), static_cast<CVXLUiJob*>(&block_->pending),
+             static_cast<CVXLUiJob*>(&block_->premium), static_cast<CVXLUiJob*>(&block_->saved),
+             static_cast<CVXLUiJob*>(&block_->sent), static_cast<CVXLUiJob*>(&block_->thread),
+             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
              static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
              static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
              static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-             static_cast<CVXLUiJob*>(&block_->progress),
-             static_cast<CVXLUiJob*>(&block_->spinner) }) {
+             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

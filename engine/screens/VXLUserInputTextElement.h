@@ -25,7 +25,10 @@ public:
     }
 
     std::uint32_t elementType() const override { return kElementType; }
-    CVXLUserInputTextElement* asUserInputText() override { return elementType() == kElementType ? this : nullptr; }
+    CVXLUserInputTextElement* asUserInputText() override
+    {
+        return elementType() == kElementType ? this : nullptr;
+    }
     bool isModified() const override { return text_.isModified(); }
     void commit() override;
 

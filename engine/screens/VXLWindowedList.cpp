@@ -24,7 +24,8 @@ std::uint8_t CVXLWindowedList::setStopAtEnd(std::uint8_t stop)
 bool CVXLWindowedList::inWindow(std::int32_t absolute) const
 {
     // 64-bit: first + length must not wrap.
-    return absolute >= first() && static_cast<std::int64_t>(absolute) < static_cast<std::int64_t>(first()) + length();
+    return absolute >= first()
+        && static_cast<std::int64_t>(absolute) < static_cast<std::int64_t>(first()) + length();
 }
 
 void CVXLWindowedList::rewind()

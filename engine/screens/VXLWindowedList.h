@@ -44,8 +44,8 @@ public:
     CVXLWindowedList postIncrement();
 
 private:
-    CVXLChangeCounter length_ { -1 };
-    CVXLChangeCounter first_ { -1 };
+    CVXLChangeCounter length_ {-1};
+    CVXLChangeCounter first_ {-1};
     std::int32_t cursor_ = kNone;
     std::uint8_t stopAtEnd_ = 1;
 };

@@ -73,7 +73,7 @@ void CVRAXContainerRequest::writeContainerOperation()
 
 void CVRAXContainerRequest::writeItemOperation()
 {
-    static const char* const kElements[] = { "delete-req", "move-req", "copy-req" };
+    static const char* const kElements[] = {"delete-req", "move-req", "copy-req"};
     const CVRAXContainerOperation& op = *operation_;
     if (op.kind < CVRAXContainerOperation::kDeleteItems || op.kind > CVRAXContainerOperation::kCopyItems)
         return;

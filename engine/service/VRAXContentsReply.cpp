@@ -130,7 +130,7 @@ void CVRAXContentsReply::endAlbum()
     album.changed = timeOf(entry_.get("DATEUTC_LAST_MODIFY"), entry_.get("TIMEUTC_LAST_MODIFY"));
     album.title = entry_.get("TITLE");
     // Both come from the reply: summed wide, so no value of theirs overflows.
-    if (std::int64_t { page_->received } + replyOffset_ == page_->total)
+    if (std::int64_t {page_->received} + replyOffset_ == page_->total)
         page_->result = kResultLastPage;
     ++index_;
 }

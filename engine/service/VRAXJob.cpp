@@ -187,8 +187,8 @@ CVXLHsmState CVRAXJob::Exchange(const CVXLEvent* e)
         // never a success.
         return fail(e->result() != kResultSucceeded ? e->result() : kResultVraxReplyCut);
     case kSigAlert:
-        operations_[1] = { toHandler(&CVRAXJob::SendChoiceResponse), toHandler(&CVRAXJob::AwaitChoiceAck),
-                           toHandler(&CVRAXJob::ChoicePrompt) };
+        operations_[1] = {toHandler(&CVRAXJob::SendChoiceResponse), toHandler(&CVRAXJob::AwaitChoiceAck),
+            toHandler(&CVRAXJob::ChoicePrompt)};
         currentOperation_ = 1;
         return transition(&CVRAXJob::ChoicePrompt);
     case kSigReauthenticate:
@@ -223,16 +223,43 @@ CVXLHsmState CVRAXJob::Receiving(const CVXLEvent* e)
     return super(&CVRAXJob::Exchange);
 }
 
-CVXLHsmState CVRAXJob::SendMgmtRequest(const CVXLEvent* e) { return sendState(e, mgmtRequest_); }
-CVXLHsmState CVRAXJob::SendListRequest(const CVXLEvent* e) { return sendState(e, listRequest_); }
-CVXLHsmState CVRAXJob::SendContainerRequest(const CVXLEvent* e) { return sendState(e, containerRequest_); }
-CVXLHsmState CVRAXJob::SendMediaXfer(const CVXLEvent* e) { return sendState(e, mediaXferRequest_); }
-CVXLHsmState CVRAXJob::SendMessageXfer(const CVXLEvent* e) { return sendState(e, messageXferRequest_); }
-CVXLHsmState CVRAXJob::SendQueuedMessage(const CVXLEvent* e) { return sendState(e, queuedMessageRequest_); }
-CVXLHsmState CVRAXJob::SendChoiceResponse(const CVXLEvent* e) { return sendState(e, choiceResponse_); }
+CVXLHsmState CVRAXJob::SendMgmtRequest(const CVXLEvent* e)
+{
+    return sendState(e, mgmtRequest_);
+}
+CVXLHsmState CVRAXJob::SendListRequest(const CVXLEvent* e)
+{
+    return sendState(e, listRequest_);
+}
+CVXLHsmState CVRAXJob::SendContainerRequest(const CVXLEvent* e)
+{
+    return sendState(e, containerRequest_);
+}
+CVXLHsmState CVRAXJob::SendMediaXfer(const CVXLEvent* e)
+{
+    return sendState(e, mediaXferRequest_);
+}
+CVXLHsmState CVRAXJob::SendMessageXfer(const CVXLEvent* e)
+{
+    return sendState(e, messageXferRequest_);
+}
+CVXLHsmState CVRAXJob::SendQueuedMessage(const CVXLEvent* e)
+{
+    return sendState(e, queuedMessageRequest_);
+}
+CVXLHsmState CVRAXJob::SendChoiceResponse(const CVXLEvent* e)
+{
+    return sendState(e, choiceResponse_);
+}
 
-CVXLHsmState CVRAXJob::SendMediaList(const CVXLEvent* e) { return sendState(e, mediaListRequest_); }
-CVXLHsmState CVRAXJob::SendMediaRequest(const CVXLEvent* e) { return sendState(e, mediaRequest_); }
+CVXLHsmState CVRAXJob::SendMediaList(const CVXLEvent* e)
+{
+    return sendState(e, mediaListRequest_);
+}
+CVXLHsmState CVRAXJob::SendMediaRequest(const CVXLEvent* e)
+{
+    return sendState(e, mediaRequest_);
+}
 
 CVXLHsmState CVRAXJob::AwaitReplyHeaders(const CVXLEvent* e)
 {
@@ -271,9 +298,15 @@ CVXLHsmState CVRAXJob::AwaitListReply(const CVXLEvent* e)
     return go(operations_[currentOperation_].completion);
 }
 
-CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e) { return receiveState(e, containerReply_); }
+CVXLHsmState CVRAXJob::AwaitContainerReply(const CVXLEvent* e)
+{
+    return receiveState(e, containerReply_);
+}
 
-CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e) { return receiveState(e, uploadReply_); }
+CVXLHsmState CVRAXJob::AwaitMediaXferReply(const CVXLEvent* e)
+{
+    return receiveState(e, uploadReply_);
+}
 
 // A lookup that found no item uploads an empty part.
 CVXLHsmState CVRAXJob::AwaitLookupReply(const CVXLEvent* e)
@@ -289,11 +322,20 @@ CVXLHsmState CVRAXJob::AwaitLookupReply(const CVXLEvent* e)
     return transition(&CVRAXJob::RerunRequest);
 }
 
-CVXLHsmState CVRAXJob::AwaitUploadReply(const CVXLEvent* e) { return receiveState(e, mediaXferReply_); }
+CVXLHsmState CVRAXJob::AwaitUploadReply(const CVXLEvent* e)
+{
+    return receiveState(e, mediaXferReply_);
+}
 
-CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e) { return receiveState(e, messageXferReply_); }
+CVXLHsmState CVRAXJob::AwaitMessageXferReply(const CVXLEvent* e)
+{
+    return receiveState(e, messageXferReply_);
+}
 
-CVXLHsmState CVRAXJob::AwaitQueuedMessageReply(const CVXLEvent* e) { return receiveState(e, uriReply_); }
+CVXLHsmState CVRAXJob::AwaitQueuedMessageReply(const CVXLEvent* e)
+{
+    return receiveState(e, uriReply_);
+}
 
 CVXLHsmState CVRAXJob::AwaitExchangeEnd(const CVXLEvent* e)
 {
@@ -484,13 +526,14 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
         if (!request->message)
             break;
         messageXferRequest_.setMessage(request->message);
-        return startOperation(toHandler(&CVRAXJob::SendMessageXfer), toHandler(&CVRAXJob::AwaitMessageXferReply));
+        return startOperation(
+            toHandler(&CVRAXJob::SendMessageXfer), toHandler(&CVRAXJob::AwaitMessageXferReply));
     case kEventVraxQueuedMessage:
         if (!request->message)
             break;
         queuedMessageRequest_.setMessage(request->message);
-        return startOperation(toHandler(&CVRAXJob::SendQueuedMessage),
-                              toHandler(&CVRAXJob::AwaitQueuedMessageReply));
+        return startOperation(
+            toHandler(&CVRAXJob::SendQueuedMessage), toHandler(&CVRAXJob::AwaitQueuedMessageReply));
     case kEventVraxContainerOperation:
     case kEventVraxItemOperation:
         if (!request->operation)
@@ -499,8 +542,8 @@ CVXLHsmState CVRAXJob::takeRequest(std::int32_t code)
             containerRequest_.setContainerOperation(request->operation);
         else
             containerRequest_.setItemOperation(request->operation);
-        return startOperation(toHandler(&CVRAXJob::SendContainerRequest),
-                              toHandler(&CVRAXJob::AwaitContainerReply));
+        return startOperation(
+            toHandler(&CVRAXJob::SendContainerRequest), toHandler(&CVRAXJob::AwaitContainerReply));
     case kEventVraxFetchMedia:
         if (!request->batch || request->batch->slotCount() == 0)
             break;
@@ -526,14 +569,14 @@ CVXLHsmState CVRAXJob::startOperation(CVXLStateHandler send, CVXLStateHandler re
     if (setting(kPersVraxUrl).length() == 0)
         setSetting(kPersVraxUrl, environment_.configItem(kCfgServerUri));
     if (isRegistered()) {
-        operations_[currentOperation_] = { send, receive, toHandler(&CVRAXJob::Done) };
+        operations_[currentOperation_] = {send, receive, toHandler(&CVRAXJob::Done)};
     } else {
         setSetting(kPersVraxContext, "");
         cancelEvent(&registrationTimer_);
         postDelayed(&registrationTimer_, kRegistrationLifetimeMs);
-        operations_[0] = { toHandler(&CVRAXJob::SendMgmtRequest), toHandler(&CVRAXJob::AwaitMgmtReply),
-                           toHandler(&CVRAXJob::Idle) };
-        operations_[2] = { send, receive, toHandler(&CVRAXJob::Done) };
+        operations_[0] = {toHandler(&CVRAXJob::SendMgmtRequest), toHandler(&CVRAXJob::AwaitMgmtReply),
+            toHandler(&CVRAXJob::Idle)};
+        operations_[2] = {send, receive, toHandler(&CVRAXJob::Done)};
         currentOperation_ = 0;
     }
     return go(operations_[currentOperation_].send);
@@ -710,12 +753,13 @@ void CVRAXJob::complete(std::int32_t result)
 
 void CVRAXJob::resetWritersAndReaders()
 {
-    for (CVRAXRequest* writer : std::initializer_list<CVRAXRequest*> { &choiceResponse_, &listRequest_,
-             &containerRequest_, &mgmtRequest_, &messageXferRequest_, &queuedMessageRequest_, &mediaXferRequest_ })
+    for (CVRAXRequest* writer :
+        std::initializer_list<CVRAXRequest*> {&choiceResponse_, &listRequest_, &containerRequest_,
+            &mgmtRequest_, &messageXferRequest_, &queuedMessageRequest_, &mediaXferRequest_})
         writer->reset();
-    for (CVRAXReplyParser* reader : std::initializer_list<CVRAXReplyParser*> { &contentsReply_, &mgmtReply_,
-             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_, &listReplyParser_,
-             &lookupReply_, &mediaXferReply_, &mediaReply_ })
+    for (CVRAXReplyParser* reader : std::initializer_list<CVRAXReplyParser*> {&contentsReply_, &mgmtReply_,
+             &messageXferReply_, &uriReply_, &containerReply_, &uploadReply_, &errorInfoReply_,
+             &listReplyParser_, &lookupReply_, &mediaXferReply_, &mediaReply_})
         reader->reset();
     multipartWriter_.reset();
 }

@@ -10,11 +10,11 @@
 #include "engine/service/VRAXContainerRequest.h"
 #include "engine/service/VRAXContentsReply.h"
 #include "engine/service/VRAXErrorInfoReply.h"
+#include "engine/service/VRAXFetchBatch.h"
 #include "engine/service/VRAXListChoiceAckReply.h"
 #include "engine/service/VRAXListChoiceResponse.h"
 #include "engine/service/VRAXListReplyParser.h"
 #include "engine/service/VRAXListRequest.h"
-#include "engine/service/VRAXFetchBatch.h"
 #include "engine/service/VRAXMediaListRequest.h"
 #include "engine/service/VRAXMediaReqReply.h"
 #include "engine/service/VRAXMediaRequest.h"
@@ -166,7 +166,7 @@ private:
     };
 
     CVXLHsmState initial(const CVXLEvent* e);
-    static CVXLHsmState go(CVXLStateHandler target) { return { target, CVXLHsmState::Kind::Transition }; }
+    static CVXLHsmState go(CVXLStateHandler target) { return {target, CVXLHsmState::Kind::Transition}; }
 
     // Helpers for the longer row actions.
     CVXLHsmState takeRequest(std::int32_t code);
@@ -215,14 +215,14 @@ private:
     CVXLEventHandler* scenarioManager_ = nullptr;
     CVXLEventHandler* fileStoreManager_ = nullptr;
     CVXLPushToFileAdapterJob fileWriter_;
-    CVRAXPromptEvent choicePrompt_ { kEventVraxChoicePrompt, kReplyVraxChoicePrompt };
-    CVRAXPromptEvent passwordPrompt_ { kEventVraxPasswordPrompt, kReplyVraxPasswordPrompt };
+    CVRAXPromptEvent choicePrompt_ {kEventVraxChoicePrompt, kReplyVraxChoicePrompt};
+    CVRAXPromptEvent passwordPrompt_ {kEventVraxPasswordPrompt, kReplyVraxPasswordPrompt};
     CVXLPushWriteRequest fileWrite_;
     CVXLPushOpenRequest fileOpen_;
-    CVXLEvent fileClose_ { CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply };
-    CVXLSimpleEvent registrationTimer_ { kSigRegistrationTimer };
-    CVXLEvent configReload_ { kEventScenarioReload, kReplyScenarioReload };
-    CVXLHttpRequest httpRequest_ { CVXLHttpRequest::kPost, kSigHttpDone };
+    CVXLEvent fileClose_ {CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply};
+    CVXLSimpleEvent registrationTimer_ {kSigRegistrationTimer};
+    CVXLEvent configReload_ {kEventScenarioReload, kReplyScenarioReload};
+    CVXLHttpRequest httpRequest_ {CVXLHttpRequest::kPost, kSigHttpDone};
     CVXLByteBuffer sendBuffer_;
     CVXLByteBuffer receiveBuffer_;
     CVXLByteBuffer fileBuffer_;
@@ -254,7 +254,7 @@ private:
     CVXLPushWriteRequest sinkWrite_;
     CVXLByteBuffer sinkBuffer_;
     CVXLEvent fetchOver_[CVRAXFetchBatch::kMaxSlots];
-    CVXLUploadDataRequest sourceRead_ { kReplySourceData };
+    CVXLUploadDataRequest sourceRead_ {kReplySourceData};
     // The HTTP job's body request held while the source reads.
     CVXLEvent* bodyRequest_ = nullptr;
     CVRAXErrorInfoReply errorInfoReply_;

@@ -78,7 +78,8 @@ CVXLHsmState CVRAXJob::readMediaPart()
             batch_->mark = slot;
     }
     if (batch_->mark < 0) {
-        VXL_LOG_INFO("VRAX job: a media part \"%s\" matches no item of the batch", replyPart_.contentId().c_str());
+        VXL_LOG_INFO(
+            "VRAX job: a media part \"%s\" matches no item of the batch", replyPart_.contentId().c_str());
         return fail(kResultMissingItem);
     }
     return deliverMediaBytes();

@@ -281,7 +281,8 @@ CVXLHsmState CVRAXJob::configPartFailed(const CVXLEvent* e)
 {
     if (!httpEnded_ || e->result() == kResultCancelled)
         return fail(e->result());
-    VXL_LOG_INFO("VRAX job: the reply ended with %d inside the configuration part", static_cast<int>(e->result()));
+    VXL_LOG_INFO(
+        "VRAX job: the reply ended with %d inside the configuration part", static_cast<int>(e->result()));
     return fail(kResultVraxReplyCut);
 }
 

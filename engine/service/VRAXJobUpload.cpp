@@ -27,7 +27,8 @@ CVXLHsmState CVRAXJob::SendUpload(const CVXLEvent* e)
     const CVXLString mimeType = environment_.mediaFacts(*upload->item).mimeType;
     const std::uint32_t size = static_cast<std::uint32_t>(upload->size);
     if (uploadLimit(mimeType) < size) {
-        VXL_LOG_INFO("VRAX job: an upload of %u bytes is over the limit of its type", static_cast<unsigned>(size));
+        VXL_LOG_INFO(
+            "VRAX job: an upload of %u bytes is over the limit of its type", static_cast<unsigned>(size));
         return fail(kResultUploadTooLarge);
     }
     multipartWriter_.reset();
@@ -100,7 +101,7 @@ CVXLHsmState CVRAXJob::AwaitSourceData(const CVXLEvent* e)
     sendBuffer_ = sourceRead_.buffer;
     if (sendBuffer_.length() > transferRemaining_) {
         VXL_LOG_INFO("VRAX job: the upload source gave %u bytes where %u were owed",
-                     static_cast<unsigned>(sendBuffer_.length()), static_cast<unsigned>(transferRemaining_));
+            static_cast<unsigned>(sendBuffer_.length()), static_cast<unsigned>(transferRemaining_));
         return fail(kResultFailed);
     }
     if (result == kResultDataComplete) {
@@ -108,7 +109,7 @@ CVXLHsmState CVRAXJob::AwaitSourceData(const CVXLEvent* e)
         // body short of its Content-Length.
         if (sendBuffer_.length() != transferRemaining_) {
             VXL_LOG_INFO("VRAX job: the upload source ended %u bytes early",
-                         static_cast<unsigned>(transferRemaining_ - sendBuffer_.length()));
+                static_cast<unsigned>(transferRemaining_ - sendBuffer_.length()));
             return fail(kResultFailed);
         }
         transferRemaining_ = 0;
@@ -154,9 +155,9 @@ std::uint32_t CVRAXJob::uploadLimit(const CVXLString& mimeType) const
         const char* prefix;
         const char* key;
     } kLimits[] = {
-        { "image", "vrax.max_image_upload_size" },
-        { "video", "vrax.max_video_upload_size" },
-        { "audio", "vrax.max_audio_upload_size" },
+        {"image", "vrax.max_image_upload_size"},
+        {"video", "vrax.max_video_upload_size"},
+        {"audio", "vrax.max_audio_upload_size"},
     };
     for (const auto& limit : kLimits) {
         if (std::strncmp(mimeType.c_str(), limit.prefix, 5) != 0)

@@ -40,8 +40,8 @@ void CVRAXListRequest::setAlbumContents(CVRAXPageRequest* page)
 
 CVXLString CVRAXListRequest::contentsFilter(std::int32_t mediaBits)
 {
-    const std::int32_t all = CVRAXPageRequest::kMediaImages | CVRAXPageRequest::kMediaVideos
-        | CVRAXPageRequest::kMediaThirdKind;
+    const std::int32_t all
+        = CVRAXPageRequest::kMediaImages | CVRAXPageRequest::kMediaVideos | CVRAXPageRequest::kMediaThirdKind;
     const bool images = (mediaBits & CVRAXPageRequest::kMediaImages) != 0;
     const bool videos = (mediaBits & CVRAXPageRequest::kMediaVideos) != 0;
     if ((mediaBits & all) == all || (!images && !videos))

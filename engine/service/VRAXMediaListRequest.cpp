@@ -25,7 +25,7 @@ bool CVRAXMediaListRequest::needsNoLookup() const
 
 void CVRAXMediaListRequest::writeBody()
 {
-    static const char* const kTransferTypes[] = { "upload", "share", "forward" };
+    static const char* const kTransferTypes[] = {"upload", "share", "forward"};
     if (!upload_ || !upload_->item || (mode_ != kLookup && mode_ != kTransfer))
         return;
     const CVRAXMediaFacts facts = environment().mediaFacts(*upload_->item);

@@ -20,19 +20,18 @@ struct TypeItems {
 };
 
 const TypeItems kTypeItems[] = {
-    { "image/",
-        { { 0, 0, kCfgImageOriginalMaxFileSize },
-            { kCfgImagePreviewWidth, kCfgImagePreviewHeight, kCfgImagePreviewMaxFileSize },
-            { kCfgImageViewWidth, kCfgImageViewHeight, kCfgImageViewMaxFileSize } } },
-    { "video/",
-        { { 0, 0, kCfgVideoOriginalMaxFileSize },
-            { kCfgVideoPreviewWidth, kCfgVideoPreviewHeight, kCfgVideoPreviewMaxFileSize },
-            { kCfgVideoViewWidth, kCfgVideoViewHeight, kCfgVideoViewMaxFileSize } } },
-    { "audio/",
-        { { 0, 0, kCfgAudioMaxFileSize }, { 0, 0, kCfgAudioMaxFileSize }, { 0, 0, kCfgAudioMaxFileSize } } },
+    {"image/",
+        {{0, 0, kCfgImageOriginalMaxFileSize},
+            {kCfgImagePreviewWidth, kCfgImagePreviewHeight, kCfgImagePreviewMaxFileSize},
+            {kCfgImageViewWidth, kCfgImageViewHeight, kCfgImageViewMaxFileSize}}},
+    {"video/",
+        {{0, 0, kCfgVideoOriginalMaxFileSize},
+            {kCfgVideoPreviewWidth, kCfgVideoPreviewHeight, kCfgVideoPreviewMaxFileSize},
+            {kCfgVideoViewWidth, kCfgVideoViewHeight, kCfgVideoViewMaxFileSize}}},
+    {"audio/", {{0, 0, kCfgAudioMaxFileSize}, {0, 0, kCfgAudioMaxFileSize}, {0, 0, kCfgAudioMaxFileSize}}},
 };
 
-const char* const kScalingNames[] = { "SIZE_STRETCH_TO_FIT", "SIZE_CROP", "SIZE_KEEP_ASPECT_RATIO" };
+const char* const kScalingNames[] = {"SIZE_STRETCH_TO_FIT", "SIZE_CROP", "SIZE_KEEP_ASPECT_RATIO"};
 
 } // namespace
 
@@ -81,8 +80,8 @@ void CVRAXMediaRequest::writeRenditions(std::int32_t index, const Limits& limits
         writeRendition("THUMBNAIL_BYTESMAX", limits.bytes);
         writeRendition("THUMBNAIL_ORIENT", CVXLString(slot.orientation));
     } else if (slot.kind == CVRAXFetchBatch::kView) {
-        const bool named = slot.scaling >= CVRAXFetchBatch::kStretch
-            && slot.scaling <= CVRAXFetchBatch::kKeepAspectRatio;
+        const bool named
+            = slot.scaling >= CVRAXFetchBatch::kStretch && slot.scaling <= CVRAXFetchBatch::kKeepAspectRatio;
         writeRendition(named ? kScalingNames[slot.scaling] : nullptr, size);
         writeRendition("ORIENT", CVXLString(slot.orientation));
     }

@@ -13,9 +13,9 @@ struct NamedUri {
 };
 
 const NamedUri kNamedUris[] = {
-    { "item_share", kPersItemShare },
-    { "account_mgmt", kPersAccountMgmt },
-    { "media_browse", kPersMediaBrowse },
+    {"item_share", kPersItemShare},
+    {"account_mgmt", kPersAccountMgmt},
+    {"media_browse", kPersMediaBrowse},
 };
 
 } // namespace

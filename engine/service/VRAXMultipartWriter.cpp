@@ -1,7 +1,7 @@
 #include "engine/service/VRAXMultipartWriter.h"
 
-void CVRAXMultipartWriter::setAttachment(const CVXLString& contentType, std::int32_t encoding,
-    std::uint32_t length)
+void CVRAXMultipartWriter::setAttachment(
+    const CVXLString& contentType, std::int32_t encoding, std::uint32_t length)
 {
     attachmentType_ = contentType;
     attachmentEncoding_ = encoding;

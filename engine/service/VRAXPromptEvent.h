@@ -18,7 +18,7 @@ public:
     {
     }
 
-    std::uint8_t flags[2] = { 0, 0 };
+    std::uint8_t flags[2] = {0, 0};
     CVRAXListReplyParser* list = nullptr;
     CVXLString text;
 };

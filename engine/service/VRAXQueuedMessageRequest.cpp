@@ -24,7 +24,7 @@ void CVRAXQueuedMessageRequest::writeFieldValues(const CVRAXMessageRecord::Field
 
 void CVRAXQueuedMessageRequest::writeBody()
 {
-    static const char* const kPriorities[] = { "Low", "Normal", "High" };
+    static const char* const kPriorities[] = {"Low", "Normal", "High"};
     if (!message_)
         return;
     startElement("mm-msg-xfer");

@@ -77,8 +77,8 @@ void CVRAXRequest::writeAttrPair(const CVXLString& name, const CVXLString& value
     endElement();
 }
 
-void CVRAXRequest::writeAttrLimit(const CVXLString& name, const CVXLString& maxName,
-    const CVXLString& maxValue)
+void CVRAXRequest::writeAttrLimit(
+    const CVXLString& name, const CVXLString& maxName, const CVXLString& maxValue)
 {
     startElement("attr");
     attribute("name", name);
@@ -131,7 +131,7 @@ void CVRAXRequest::writeIdentity(bool validate)
 
 void CVRAXRequest::writeOrientPair(std::int32_t code)
 {
-    static const char* const kDegrees[] = { "90", "180", "270" };
+    static const char* const kDegrees[] = {"90", "180", "270"};
     if (code >= 1 && code <= 3)
         writeAttrPair("ORIENT", kDegrees[code - 1]);
 }

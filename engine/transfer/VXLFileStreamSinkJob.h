@@ -41,7 +41,7 @@ private:
     CVXLByteBuffer pending_;
     std::uint32_t consumed_ = 0;
     CVXLCallbackEvent callback_;
-    CVXLSimpleEvent writeMore_ { kWriteMore };
+    CVXLSimpleEvent writeMore_ {kWriteMore};
     std::int32_t openMode_ = kOpenWrite;
     bool fileOpen_ = false;
 };

@@ -45,7 +45,7 @@ private:
 
     CVXLOemXferDestination* outside_ = nullptr;
     CVXLCallbackEvent callback_;
-    CVXLSimpleEvent offerAgain_ { kOfferAgain };
+    CVXLSimpleEvent offerAgain_ {kOfferAgain};
     // The chunk being offered; the destination's consume moves the offset
     // rather than removing bytes, so a destination that takes a little at a
     // time does not copy the rest of the chunk on every call.

@@ -48,7 +48,8 @@ void CVXLPushToFileAdapterJob::onEvent(CVXLEvent* event)
 void CVXLPushToFileAdapterJob::open(CVXLEvent* request)
 {
     if (sink_ || pendingOpen_ || !fileStoreManager_) {
-        VXL_LOG_INFO("push-to-file open refused: %s", fileStoreManager_ ? "a file is open" : "no file store manager");
+        VXL_LOG_INFO(
+            "push-to-file open refused: %s", fileStoreManager_ ? "a file is open" : "no file store manager");
         request->setResult(kResultFailed);
         return finishEvent(request);
     }

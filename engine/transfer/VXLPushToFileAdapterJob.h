@@ -74,9 +74,9 @@ private:
     CVXLEventHandler* fileStoreManager_ = nullptr;
     CVXLXferJobBase* sink_ = nullptr;
     CVXLEventHandler* sinkOwner_ = nullptr;
-    CVXLNamedRequest fileRequest_ { kEventFileOpenForWriting, kFileOpened };
-    CVXLEvent runRequest_ { kEventXferRun, kRunDone };
-    CVXLEvent closeRequest_ { kEventXferClose, kEventXferCloseDone };
+    CVXLNamedRequest fileRequest_ {kEventFileOpenForWriting, kFileOpened};
+    CVXLEvent runRequest_ {kEventXferRun, kRunDone};
+    CVXLEvent closeRequest_ {kEventXferClose, kEventXferCloseDone};
     // The producer's requests held until their step is done.
     CVXLEvent* pendingOpen_ = nullptr;
     CVXLEvent* pendingWrite_ = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/platform/VXLPlatformFileStream.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/platform/VXLPlatformFileStream.h"
 #include "engine/transfer/VXLXferJobBase.h"
 
 // Base of the file stream source and sink: the platform stream they work on

@@ -100,13 +100,13 @@ private:
     bool ended_ = false;
     bool finished_ = false;
 
-    CVXLSimpleEvent openedNotice_ { kEventXferOpened };
+    CVXLSimpleEvent openedNotice_ {kEventXferOpened};
     CVXLXferBeginEvent beginEvent_;
     CVXLDataEvent dataEvent_;
-    CVXLEvent endEvent_ { kEventXferEnd, kEventXferEndDone };
-    CVXLEvent abortEvent_ { kEventXferAbort, kEventXferAbortDone };
-    CVXLSimpleEvent finishEvent_ { kEventXferFinish };
-    CVXLEvent closeEvent_ { kEventXferClose, kEventXferCloseDone };
+    CVXLEvent endEvent_ {kEventXferEnd, kEventXferEndDone};
+    CVXLEvent abortEvent_ {kEventXferAbort, kEventXferAbortDone};
+    CVXLSimpleEvent finishEvent_ {kEventXferFinish};
+    CVXLEvent closeEvent_ {kEventXferClose, kEventXferCloseDone};
 
     // Sink side: the requests received and not yet completed.
     CVXLXferBeginEvent* pendingBegin_ = nullptr;

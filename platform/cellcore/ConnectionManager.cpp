@@ -14,7 +14,7 @@ namespace {
 // The one packet-data network of the phone.
 constexpr std::uint32_t kInternetNetwork = 1;
 
-std::atomic<ConnectionBehaviour> gBehaviour { ConnectionBehaviour::FromDevice };
+std::atomic<ConnectionBehaviour> gBehaviour {ConnectionBehaviour::FromDevice};
 
 ConnectionBehaviour behaviour()
 {

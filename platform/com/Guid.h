@@ -38,7 +38,10 @@ constexpr bool parseGuid(std::string_view text, Guid* guid)
         int value = 0;
         for (int half = 0; half < 2; ++half, ++i) {
             const char c = text[i];
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int d = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f'   ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'   ? c - 'A' + 10
+                                         : -1;
             if (d < 0)
                 return false;
             value = value * 16 + d;

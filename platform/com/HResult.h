@@ -20,7 +20,13 @@ inline constexpr HResult kEInvalidArg = static_cast<HResult>(0x80070057);
 inline constexpr HResult kClassENoAggregation = static_cast<HResult>(0x80040110);
 inline constexpr HResult kClassEClassNotAvailable = static_cast<HResult>(0x80040111);
 
-constexpr bool succeeded(HResult result) { return result >= 0; }
-constexpr bool failed(HResult result) { return result < 0; }
+constexpr bool succeeded(HResult result)
+{
+    return result >= 0;
+}
+constexpr bool failed(HResult result)
+{
+    return result < 0;
+}
 
 } // namespace tessel::com

@@ -21,7 +21,12 @@ struct Entity {
 };
 
 constexpr Entity kEntities[] = {
-    { u"amp", u'&' }, { u"lt", u'<' }, { u"gt", u'>' }, { u"quot", u'"' }, { u"apos", u'\'' }, { u"nbsp", u'\u00A0' },
+    {u"amp", u'&'},
+    {u"lt", u'<'},
+    {u"gt", u'>'},
+    {u"quot", u'"'},
+    {u"apos", u'\''},
+    {u"nbsp", u'\u00A0'},
 };
 
 bool isSpace(char16_t c)
@@ -68,7 +73,8 @@ std::size_t decodeEntity(const std::u16string& text, std::size_t at, std::u16str
                 d = asciiLower(c) - u'a' + 10;
             if (d < 0)
                 break;
-            value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d), kMaxCodePoint + 1);
+            value = std::min<std::uint32_t>(
+                value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d), kMaxCodePoint + 1);
         }
         if (p == digits) {
             out->push_back(u'&');
@@ -298,9 +304,9 @@ void HtmlView::activate(int link)
         return;
     // The parent may clear this control while it handles the notification.
     const std::u16string target = links_[static_cast<std::size_t>(link)].target;
-    HtmlViewNotify notify { { handle(), controlId(), kNmHotspot, -1 }, target.c_str(), u"" };
+    HtmlViewNotify notify {{handle(), controlId(), kNmHotspot, -1}, target.c_str(), u""};
     ui::sendMessage(parent()->handle(), ui::kWmNotify, static_cast<std::uint64_t>(controlId()),
-                    reinterpret_cast<std::int64_t>(&notify));
+        reinterpret_cast<std::int64_t>(&notify));
 }
 
 // The source as cells of shown text: white space collapsed to one blank,
@@ -314,9 +320,9 @@ void HtmlView::parse()
     bool pendingSpace = false;
     auto put = [&](char16_t c, int owner, Mark mark) {
         if (pendingSpace && !cells.empty() && cells.back().c != u'\n')
-            cells.push_back({ u' ', -1, Mark::None });
+            cells.push_back({u' ', -1, Mark::None});
         pendingSpace = false;
-        cells.push_back({ c, owner, mark });
+        cells.push_back({c, owner, mark});
     };
     auto closeLink = [&] {
         if (link < 0)
@@ -334,7 +340,8 @@ void HtmlView::parse()
             i = end == std::u16string::npos ? s.size() : end + 3;
             continue;
         }
-        const bool tagStart = c == u'<' && i + 1 < s.size() && (isAsciiLetter(s[i + 1]) || s[i + 1] == u'/' || s[i + 1] == u'!');
+        const bool tagStart = c == u'<' && i + 1 < s.size()
+            && (isAsciiLetter(s[i + 1]) || s[i + 1] == u'/' || s[i + 1] == u'!');
         const std::size_t close = tagStart ? s.find(u'>', i) : std::u16string::npos;
         if (close != std::u16string::npos) {
             Tag tag;
@@ -347,12 +354,12 @@ void HtmlView::parse()
             i = close + 1;
             if (tag.name == u"br") {
                 pendingSpace = false;
-                cells.push_back({ u'\n', -1, Mark::None });
+                cells.push_back({u'\n', -1, Mark::None});
             } else if (tag.name == u"a") {
                 closeLink();
                 const std::u16string href = attribute(tag.body, u"href");
                 if (!href.empty()) {
-                    links_.push_back({ href, u"" });
+                    links_.push_back({href, u""});
                     link = static_cast<int>(links_.size()) - 1;
                     put(u'[', link, Mark::Open);
                 }
@@ -459,8 +466,8 @@ int HtmlView::paint(ui::Canvas& canvas, const ui::Rect& area) const
 {
     const int height = std::max(layoutHeight(), 0);
     const std::uint32_t c = background_;
-    canvas.fillRect({ area.left, area.top, area.right, std::min(area.bottom, area.top + height) },
-                    ui::Brush::solid(ui::rgb((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF)));
+    canvas.fillRect({area.left, area.top, area.right, std::min(area.bottom, area.top + height)},
+        ui::Brush::solid(ui::rgb((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF)));
     return Window::paint(canvas, area);
 }
 

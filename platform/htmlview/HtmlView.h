@@ -19,7 +19,8 @@ namespace tessel::htmlview {
 
 inline constexpr const char16_t* kHtmlViewClass = u"DISPLAYCLASS";
 
-inline constexpr std::uint32_t kDtmAddTextW = ui::kWmUser + 102;  // wParam: 1 for plain text, lParam: const char16_t*
+inline constexpr std::uint32_t kDtmAddTextW
+    = ui::kWmUser + 102; // wParam: 1 for plain text, lParam: const char16_t*
 inline constexpr std::uint32_t kDtmEndOfSource = ui::kWmUser + 104;
 inline constexpr std::uint32_t kDtmLayoutHeight = ui::kWmUser + 111; // answers the laid-out height in pixels
 inline constexpr int kNmHotspot = 1125;

@@ -35,7 +35,7 @@ constexpr int kCloseWaitMs = 5000;
 
 std::mutex gMutex;
 int gSocket = -1;
-int gStopPipe[2] = { -1, -1 };
+int gStopPipe[2] = {-1, -1};
 kernel::KernelThread* gReceiver = nullptr;
 std::string gTablePath;
 std::string gSocketPath;
@@ -112,7 +112,7 @@ void receive(void*)
 {
     unsigned char record[kPostRecordSize + 1];
     for (;;) {
-        pollfd fds[2] = { { gSocket, POLLIN, 0 }, { gStopPipe[0], POLLIN, 0 } };
+        pollfd fds[2] = {{gSocket, POLLIN, 0}, {gStopPipe[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -176,7 +176,8 @@ void stopAtExit()
 
 } // namespace
 
-std::string encodePostRecord(ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
+std::string encodePostRecord(
+    ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
 {
     std::string record;
     putLe(&record, kPostMagic, 4);
@@ -203,7 +204,8 @@ bool startWindowExchange()
         int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (fd < 0)
             return false;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::pipe2(gStopPipe, O_CLOEXEC) != 0) {
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+            || ::pipe2(gStopPipe, O_CLOEXEC) != 0) {
             ::close(fd);
             return false;
         }
@@ -301,8 +303,8 @@ bool postToProcess(ui::WindowHandle window, std::uint32_t id, std::uint64_t wPar
     if (fd < 0)
         return false;
     const std::string record = encodePostRecord(window, id, wParam, lParam);
-    ssize_t sent = ::sendto(fd, record.data(), record.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
-                            sizeof address);
+    ssize_t sent = ::sendto(fd, record.data(), record.size(), MSG_NOSIGNAL,
+        reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::close(fd);
     return sent == static_cast<ssize_t>(record.size());
 }

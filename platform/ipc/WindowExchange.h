@@ -18,7 +18,8 @@ namespace tessel::ipc {
 inline constexpr std::uint32_t kPostMagic = 0x50575354;
 inline constexpr std::size_t kPostRecordSize = 32;
 
-std::string encodePostRecord(ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
+std::string encodePostRecord(
+    ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 
 // Publishes this process's windows and starts receiving posts; false when
 // the socket or table cannot be made. Stopped (and its files removed) by

@@ -8,13 +8,13 @@ namespace tessel::kernel {
 
 namespace {
 
-std::atomic<bool> gDriven { false };
-std::atomic<std::uint32_t> gTickStart { 0 };
-std::atomic<std::uint32_t> gSecondsStart { 0 };
+std::atomic<bool> gDriven {false};
+std::atomic<std::uint32_t> gTickStart {0};
+std::atomic<std::uint32_t> gSecondsStart {0};
 // Milliseconds the driven clock has been advanced; seconds follow from it so
 // that many small steps add up to whole seconds.
-std::atomic<std::uint64_t> gElapsedMs { 0 };
-std::atomic<ClockAdvanceListener> gAdvanceListener { nullptr };
+std::atomic<std::uint64_t> gElapsedMs {0};
+std::atomic<ClockAdvanceListener> gAdvanceListener {nullptr};
 
 } // namespace
 
@@ -44,7 +44,7 @@ void sleepMs(std::uint32_t ms)
         advanceClock(ms);
         return;
     }
-    timespec wait { static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L };
+    timespec wait {static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
     while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) { }
 }
 

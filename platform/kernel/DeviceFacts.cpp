@@ -99,7 +99,8 @@ void takeInt(const std::map<std::string, std::string>& conf, const char* key, in
     if (parseInt(it->second, &value) && value >= low && value <= high)
         *out = value;
     else
-        logRefused(std::string("bad number for ") + key + ": \"" + it->second + "\"; kept " + std::to_string(*out));
+        logRefused(
+            std::string("bad number for ") + key + ": \"" + it->second + "\"; kept " + std::to_string(*out));
 }
 
 void takeBool(const std::map<std::string, std::string>& conf, const char* key, bool* out)
@@ -124,7 +125,11 @@ bool oemTextIsSound(const std::string& text)
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7F)
             return false;
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = c < 0x80 ? 1
+            : (c >> 5) == 0x6               ? 2
+            : (c >> 4) == 0xE               ? 3
+            : (c >> 3) == 0x1E              ? 4
+                                            : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k) {
@@ -161,7 +166,7 @@ bool hostIsSound(const std::string& host)
 
 // A text that breaks its rule is refused: the default stays.
 void takeCheckedText(const std::map<std::string, std::string>& conf, const char* key, std::string* out,
-                     bool (*sound)(const std::string&))
+    bool (*sound)(const std::string&))
 {
     auto it = conf.find(key);
     if (it == conf.end())

@@ -6,7 +6,7 @@ namespace tessel::kernel {
 
 namespace {
 
-std::atomic<std::uint32_t> gNextThreadId { 1 };
+std::atomic<std::uint32_t> gNextThreadId {1};
 thread_local std::uint32_t tThreadId = 0;
 
 } // namespace

@@ -36,7 +36,7 @@ std::uint64_t availableBytes()
 MemoryStatus memoryStatus()
 {
     MemoryStatus status;
-    struct sysinfo info {};
+    struct sysinfo info { };
     if (::sysinfo(&info) != 0)
         return status;
     const std::uint64_t unit = info.mem_unit ? info.mem_unit : 1;

@@ -61,7 +61,8 @@ int startProcess(const std::string& programPhonePath, const std::vector<std::str
     if (!prepare(programPhonePath, args, &launch))
         return -1;
     pid_t pid = -1;
-    if (::posix_spawn(&pid, launch.program.c_str(), nullptr, nullptr, launch.argv.data(), launch.envp.data()) != 0)
+    if (::posix_spawn(&pid, launch.program.c_str(), nullptr, nullptr, launch.argv.data(), launch.envp.data())
+        != 0)
         return -1;
     return static_cast<int>(pid);
 }

@@ -213,7 +213,7 @@ Hive parseHive(const std::string& contents, std::size_t* skipped = nullptr)
                 continue;
             }
             std::string path = normalisePath(line.substr(1, line.size() - 2));
-            hive.push_back(Key { path, {} });
+            hive.push_back(Key {path, {}});
             current = &hive.back();
             continue;
         }
@@ -276,7 +276,7 @@ Key* createKey(Hive& hive, const std::string& path)
         std::string prefix = path.substr(0, slash);
         key = findKey(hive, prefix);
         if (!key) {
-            hive.push_back(Key { prefix, {} });
+            hive.push_back(Key {prefix, {}});
             key = &hive.back();
         }
     }
@@ -329,7 +329,8 @@ template <typename Change> bool updateHive(RegistryHive which, Change change)
     if (skipped > 0) {
         const std::string aside = path + ".bad";
         if (!replaceFile(aside, contents)) {
-            appendDeviceLog("registry", std::string("cannot keep ") + hiveFileName(which) + " aside; not changed");
+            appendDeviceLog(
+                "registry", std::string("cannot keep ") + hiveFileName(which) + " aside; not changed");
             return false;
         }
         appendDeviceLog("registry",
@@ -351,11 +352,11 @@ bool phoneStateValue(RegistryHive hive, const std::string& path, std::string_vie
         return false;
     DeviceFacts facts = deviceFacts();
     if (equalsIgnoringAsciiCase(name, "Cellular System Available")) {
-        *value = Value { std::string(name), kRegDword, le32(facts.cellularAvailable ? 1u : 0u) };
+        *value = Value {std::string(name), kRegDword, le32(facts.cellularAvailable ? 1u : 0u)};
         return true;
     }
     if (equalsIgnoringAsciiCase(name, "Current Operator Name")) {
-        *value = Value { std::string(name), kRegText, utf8ToUtf16Bytes(facts.operatorName) };
+        *value = Value {std::string(name), kRegText, utf8ToUtf16Bytes(facts.operatorName)};
         return true;
     }
     return false;
@@ -404,7 +405,7 @@ bool registrySetValue(RegistryHive hive, std::string_view keyPath, std::string_v
     std::string path = normalisePath(keyPath);
     if (path.empty() || name.empty() || (size > 0 && !data))
         return false;
-    Value value { std::string(name), type, std::string(static_cast<const char*>(data), size) };
+    Value value {std::string(name), type, std::string(static_cast<const char*>(data), size)};
     return updateHive(hive, [&](Hive& h, bool* result) {
         *result = true;
         Key* key = createKey(h, path);

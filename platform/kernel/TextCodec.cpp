@@ -53,7 +53,7 @@ std::uint32_t nextCodePoint(std::string_view text, std::size_t* pos)
             return 0xFFFD;
         cp = (cp << 6) | (byte(*pos + i) & 0x3F);
     }
-    static const std::uint32_t kMinimum[] = { 0, 0x80, 0x800, 0x10000 };
+    static const std::uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
     if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0xFFFD;
     *pos += extra;
@@ -165,8 +165,8 @@ std::u16string utf8ToWide(std::string_view utf8)
     const std::string bytes = utf8ToUtf16Bytes(utf8);
     std::u16string out(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i])
-                                       | (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        out[i] = static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[2 * i]) | (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
     return out;
 }
 

@@ -51,7 +51,7 @@ std::uint32_t setThreadTimer(std::uint32_t intervalMs, TimerCallback callback, v
     do {
         ++gLastTimerId;
     } while (gLastTimerId == 0 || timers().count(gLastTimerId));
-    timers()[gLastTimerId] = Timer { currentThreadId(), intervalMs, tickCount(), callback, context };
+    timers()[gLastTimerId] = Timer {currentThreadId(), intervalMs, tickCount(), callback, context};
     return gLastTimerId;
 }
 

@@ -14,8 +14,8 @@ MapiFolder::MapiFolder(std::string store, std::string folder, std::string hostFo
 
 PropRow MapiFolder::getProps(const std::vector<std::uint32_t>& columns) const
 {
-    const PropRow own { PropValue::ofText(kPropDisplayName, folder_),
-                        PropValue::ofBytes(kPropEntryId, folderEntryId(store_, folder_)) };
+    const PropRow own {PropValue::ofText(kPropDisplayName, folder_),
+        PropValue::ofBytes(kPropEntryId, folderEntryId(store_, folder_))};
     return pickColumns(own, columns);
 }
 
@@ -27,8 +27,8 @@ std::vector<PropRow> MapiFolder::contentsTable(const std::vector<std::uint32_t>&
         row.reserve(columns.size());
         for (std::uint32_t tag : columns)
             row.push_back(tag == kPropEntryId
-                              ? PropValue::ofBytes(kPropEntryId, messageEntryId(store_, folder_, entry.id))
-                              : findProp(entry.record.props, tag));
+                    ? PropValue::ofBytes(kPropEntryId, messageEntryId(store_, folder_, entry.id))
+                    : findProp(entry.record.props, tag));
         rows.push_back(std::move(row));
     }
     return rows;
@@ -45,7 +45,8 @@ std::uint32_t MapiFolder::deleteMessages(const std::vector<std::string>& entryId
     bool foreign = false;
     for (const std::string& entryId : entryIds) {
         EntryIdParts parts;
-        if (parseEntryId(entryId, &parts) && parts.kind == 'M' && parts.store == store_ && parts.folder == folder_)
+        if (parseEntryId(entryId, &parts) && parts.kind == 'M' && parts.store == store_
+            && parts.folder == folder_)
             ids.push_back(parts.message);
         else
             foreign = true;

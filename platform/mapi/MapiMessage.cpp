@@ -1,8 +1,8 @@
 #include "platform/mapi/MapiMessage.h"
 
+#include "platform/kernel/TextCodec.h"
 #include "platform/mapi/BodyStream.h"
 #include "platform/mapi/EntryId.h"
-#include "platform/kernel/TextCodec.h"
 
 namespace tessel::mapi {
 
@@ -18,8 +18,8 @@ bool allStorable(const PropRow& values)
 
 } // namespace
 
-MapiMessage::MapiMessage(MessageFolderFiles files, std::string store, std::string folder, std::string id,
-                         MessageRecord record)
+MapiMessage::MapiMessage(
+    MessageFolderFiles files, std::string store, std::string folder, std::string id, MessageRecord record)
     : files_(std::move(files))
     , store_(std::move(store))
     , folder_(std::move(folder))
@@ -54,7 +54,8 @@ std::uint32_t MapiMessage::openBody(bool create, std::unique_ptr<BodyStream>* st
     const PropValue body = findProp(record_.props, kPropBody);
     if (body.isMissing() && !create)
         return kMapiNotFound;
-    *stream = std::make_unique<BodyStream>(this, create ? std::string() : kernel::utf8ToUtf16Bytes(body.text));
+    *stream
+        = std::make_unique<BodyStream>(this, create ? std::string() : kernel::utf8ToUtf16Bytes(body.text));
     return kMapiOk;
 }
 
@@ -67,7 +68,7 @@ std::vector<PropRow> MapiMessage::attachmentTable(const std::vector<std::uint32_
 {
     std::vector<PropRow> rows;
     for (std::size_t i = 0; i < record_.attachments.size(); ++i) {
-        PropRow row { PropValue::ofNumber(kPropAttachNumber, static_cast<std::int32_t>(i)) };
+        PropRow row {PropValue::ofNumber(kPropAttachNumber, static_cast<std::int32_t>(i))};
         for (std::uint32_t tag : columns)
             if (tag != kPropAttachNumber)
                 row.push_back(findProp(record_.attachments[i], tag));

@@ -19,7 +19,7 @@ class MapiMessage {
 public:
     // An existing message (its record read) or, with an empty id, a new one.
     MapiMessage(MessageFolderFiles files, std::string store, std::string folder, std::string id,
-                MessageRecord record);
+        MessageRecord record);
 
     // The values of columns in their order; a value the message lacks is
     // missing. kPropEntryId is the message's entry id once it is saved.

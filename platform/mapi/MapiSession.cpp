@@ -22,7 +22,7 @@ std::vector<std::string> storeNames(const std::string& folder)
         return names;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        struct stat st {};
+        struct stat st { };
         if (validStoreName(name) && ::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             names.push_back(name);
     }
@@ -66,7 +66,8 @@ std::uint32_t MapiSession::openStore(const std::string& entryId, std::unique_ptr
     return kMapiOk;
 }
 
-std::uint32_t MapiSession::openMessage(const std::string& entryId, std::unique_ptr<MapiMessage>* message) const
+std::uint32_t MapiSession::openMessage(
+    const std::string& entryId, std::unique_ptr<MapiMessage>* message) const
 {
     EntryIdParts parts;
     if (!parseEntryId(entryId, &parts) || parts.kind != 'M')

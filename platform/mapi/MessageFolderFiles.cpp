@@ -101,7 +101,7 @@ std::vector<std::string> MessageFolderFiles::ids() const
 
 bool MessageFolderFiles::contains(const std::string& id) const
 {
-    struct stat st {};
+    struct stat st { };
     return validId(id) && ::stat((folder_ + "/" + id + kSuffix).c_str(), &st) == 0;
 }
 
@@ -182,7 +182,7 @@ std::size_t MessageFolderFiles::remove(const std::vector<std::string>& ids) cons
 
 std::string MessageFolderFiles::newId()
 {
-    static thread_local std::mt19937_64 generator { std::random_device {}() };
+    static thread_local std::mt19937_64 generator {std::random_device {}()};
     constexpr const char* kHex = "0123456789abcdef";
     std::string id;
     for (std::size_t i = 0; i < kIdDigits; ++i)
@@ -192,8 +192,9 @@ std::string MessageFolderFiles::newId()
 
 bool MessageFolderFiles::validId(const std::string& id)
 {
-    return id.size() == kIdDigits
-        && std::all_of(id.begin(), id.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return id.size() == kIdDigits && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
 }
 
 } // namespace tessel::mapi

@@ -107,8 +107,8 @@ bool parseProp(std::string_view line, PropValue* value)
         std::string digits(text);
         char* end = nullptr;
         const long long number = std::strtoll(digits.c_str(), &end, 10);
-        if (*end != '\0' || !(std::isdigit(static_cast<unsigned char>(digits.back())))
-            || number < INT32_MIN || number > INT32_MAX)
+        if (*end != '\0' || !(std::isdigit(static_cast<unsigned char>(digits.back()))) || number < INT32_MIN
+            || number > INT32_MAX)
             return false;
         value->number = static_cast<std::int32_t>(number);
         return true;

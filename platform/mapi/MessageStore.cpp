@@ -14,7 +14,7 @@ constexpr const char* kInbox = "Inbox";
 
 bool isFolder(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -28,9 +28,9 @@ MessageStore::MessageStore(std::string name, std::string hostFolder)
 
 PropRow MessageStore::getProps(const std::vector<std::uint32_t>& columns) const
 {
-    const PropRow own { PropValue::ofText(kPropDisplayName, name_),
-                        PropValue::ofBytes(kPropEntryId, storeEntryId(name_)),
-                        PropValue::ofBytes(kPropInboxEntryId, folderEntryId(name_, kInbox)) };
+    const PropRow own {PropValue::ofText(kPropDisplayName, name_),
+        PropValue::ofBytes(kPropEntryId, storeEntryId(name_)),
+        PropValue::ofBytes(kPropInboxEntryId, folderEntryId(name_, kInbox))};
     return pickColumns(own, columns);
 }
 
@@ -46,7 +46,8 @@ std::uint32_t MessageStore::openFolder(const std::string& entryId, std::unique_p
     return kMapiOk;
 }
 
-std::uint32_t MessageStore::openMessage(const std::string& entryId, std::unique_ptr<MapiMessage>* message) const
+std::uint32_t MessageStore::openMessage(
+    const std::string& entryId, std::unique_ptr<MapiMessage>* message) const
 {
     EntryIdParts parts;
     if (!parseEntryId(entryId, &parts) || parts.kind != 'M' || parts.store != name_)

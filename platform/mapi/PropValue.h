@@ -40,7 +40,10 @@ inline constexpr std::uint32_t kMapiNoSupport = 0x80040102;
 inline constexpr std::uint32_t kMapiNotFound = 0x8004010F;
 inline constexpr std::uint32_t kMapiCorruptData = 0x8004011B;
 
-constexpr std::uint32_t propType(std::uint32_t tag) { return tag & 0xFFFF; }
+constexpr std::uint32_t propType(std::uint32_t tag)
+{
+    return tag & 0xFFFF;
+}
 
 struct PropValue {
     std::uint32_t tag = 0;

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include <gif_lib.h>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -91,7 +91,7 @@ public:
             for (int s = static_cast<int>(start); s < width && s < end; ++s) {
                 const double w = std::min<double>(s + 1, end) - std::max<double>(s, start);
                 if (w > 0)
-                    spans_.push_back({ s, static_cast<float>(w / (end - start)) });
+                    spans_.push_back({s, static_cast<float>(w / (end - start))});
             }
         }
         firsts_[width_] = spans_.size();
@@ -103,7 +103,7 @@ public:
             return;
         any_ = true;
         for (int x = 0; x < width_; ++x) {
-            float acc[4] = { 0, 0, 0, 0 };
+            float acc[4] = {0, 0, 0, 0};
             for (std::size_t i = firsts_[x]; i < firsts_[x + 1]; ++i) {
                 const ui::Color c = pixels[spans_[i].source];
                 acc[0] += ui::red(c) * spans_[i].weight;
@@ -196,7 +196,9 @@ void jpegQuiet(j_common_ptr info, int level)
         error->endOfData = true;
 }
 
-void jpegNoOutput(j_common_ptr) { }
+void jpegNoOutput(j_common_ptr)
+{
+}
 
 // Stops a picture with more scans than any camera writes.
 void jpegScanLimit(j_common_ptr info)
@@ -282,9 +284,9 @@ bool jpegDecode(JpegDecoder& d, int scaleEighths, RowSink& sink)
     const unsigned width = d.info.output_width;
     std::vector<std::uint32_t>& pixels = d.pixels;
     pixels.assign(width, 0);
-    JSAMPARRAY line = cmyk ? (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE,
-                                                         width * 4, 1)
-                           : nullptr;
+    JSAMPARRAY line = cmyk
+        ? (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE, width * 4, 1)
+        : nullptr;
     while (d.info.output_scanline < d.info.output_height) {
         const int y = static_cast<int>(d.info.output_scanline);
         if (cmyk) {
@@ -319,7 +321,9 @@ void pngRead(png_structp png, png_bytep out, png_size_t count)
     source->offset += count;
 }
 
-void pngQuiet(png_structp, png_const_charp) { }
+void pngQuiet(png_structp, png_const_charp)
+{
+}
 
 void pngFail(png_structp png, png_const_charp)
 {
@@ -334,7 +338,7 @@ struct PngDecoder {
     std::vector<std::uint32_t> pixels;
 
     PngDecoder(const std::uint8_t* data, std::size_t size)
-        : source { data, size, 0 }
+        : source {data, size, 0}
     {
         png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFail, pngQuiet);
         if (png)
@@ -415,8 +419,8 @@ struct GifSource {
 int gifRead(GifFileType* gif, GifByteType* out, int count)
 {
     auto* source = static_cast<GifSource*>(gif->UserData);
-    const std::size_t n = std::min<std::size_t>(count < 0 ? 0 : static_cast<std::size_t>(count),
-                                                source->size - source->offset);
+    const std::size_t n = std::min<std::size_t>(
+        count < 0 ? 0 : static_cast<std::size_t>(count), source->size - source->offset);
     std::memcpy(out, source->data + source->offset, n);
     source->offset += n;
     return static_cast<int>(n);
@@ -427,7 +431,7 @@ struct GifDecoder {
     GifFileType* gif = nullptr;
 
     GifDecoder(const std::uint8_t* data, std::size_t size)
-        : source { data, size, 0 }
+        : source {data, size, 0}
     {
         int error = 0;
         gif = DGifOpen(&source, gifRead, &error);
@@ -476,8 +480,8 @@ bool gifDecode(GifDecoder& d, RowSink& sink)
             return false;
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
         std::vector<std::uint32_t> pixels(static_cast<std::size_t>(gif->SWidth), 0);
-        static constexpr int kStart[] = { 0, 4, 2, 1 };
-        static constexpr int kStep[] = { 8, 8, 4, 2 };
+        static constexpr int kStart[] = {0, 4, 2, 1};
+        static constexpr int kStep[] = {8, 8, 4, 2};
         const int passes = frame.Interlace ? 4 : 1;
         for (int pass = 0; pass < passes; ++pass) {
             const int start = frame.Interlace ? kStart[pass] : 0;
@@ -527,7 +531,8 @@ std::unique_ptr<Image> Image::fromBuffer(const std::uint8_t* data, std::size_t s
         if (!jpegHeader(d, &width, &height, &image->progressive_))
             return nullptr;
         // Its smallest decoding is an eighth on each side.
-        if (tooLarge((static_cast<std::uint64_t>(width) + 7) / 8, (static_cast<std::uint64_t>(height) + 7) / 8))
+        if (tooLarge(
+                (static_cast<std::uint64_t>(width) + 7) / 8, (static_cast<std::uint64_t>(height) + 7) / 8))
             return nullptr;
     } else if (png_sig_cmp(data, 0, 8) == 0) {
         image->format_ = ImageFormat::Png;
@@ -632,7 +637,7 @@ ui::Bitmap resample(const ui::Bitmap& source, int width, int height)
         const auto* row = source.row(y);
         for (int x = 0; x < width; ++x) {
             float* sum = &across[(static_cast<std::size_t>(y) * width + x) * 4];
-            double acc[4] = { 0, 0, 0, 0 };
+            double acc[4] = {0, 0, 0, 0};
             const double total = spread(sw, width, x, [&](int s, double w) {
                 const ui::Color c = row[s];
                 acc[0] += ui::red(c) * w;
@@ -646,7 +651,7 @@ ui::Bitmap resample(const ui::Bitmap& source, int width, int height)
     }
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
-            double acc[4] = { 0, 0, 0, 0 };
+            double acc[4] = {0, 0, 0, 0};
             const double total = spread(sh, height, y, [&](int s, double w) {
                 const float* v = &across[(static_cast<std::size_t>(s) * width + x) * 4];
                 for (int k = 0; k < 4; ++k)
@@ -654,7 +659,8 @@ ui::Bitmap resample(const ui::Bitmap& source, int width, int height)
             });
             unsigned channel[4];
             for (int k = 0; k < 4; ++k)
-                channel[k] = static_cast<unsigned>(std::clamp(total > 0 ? acc[k] / total + 0.5 : 0.0, 0.0, 255.0));
+                channel[k]
+                    = static_cast<unsigned>(std::clamp(total > 0 ? acc[k] / total + 0.5 : 0.0, 0.0, 255.0));
             out.setPixel(x, y, channel[0] | channel[1] << 8 | channel[2] << 16 | channel[3] << 24);
         }
     }

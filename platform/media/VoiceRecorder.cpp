@@ -59,7 +59,8 @@ std::vector<std::unique_ptr<VoiceRecorder>>& liveRecorders()
 void dropDestroyedRecorders()
 {
     auto& recorders = liveRecorders();
-    std::erase_if(recorders, [](const std::unique_ptr<VoiceRecorder>& r) { return !r->exists() && !r->inModalRun(); });
+    std::erase_if(
+        recorders, [](const std::unique_ptr<VoiceRecorder>& r) { return !r->exists() && !r->inModalRun(); });
 }
 
 } // namespace
@@ -111,10 +112,10 @@ std::int64_t VoiceRecorder::windowProc(std::uint32_t message, std::uint64_t wPar
 
 void VoiceRecorder::notify(int code)
 {
-    ui::NotifyHeader header { handle(), create_.controlId, code, -1 };
+    ui::NotifyHeader header {handle(), create_.controlId, code, -1};
     if (create_.parent)
         ui::sendMessage(create_.parent, ui::kWmNotify, static_cast<std::uint64_t>(create_.controlId),
-                        reinterpret_cast<std::int64_t>(&header));
+            reinterpret_cast<std::int64_t>(&header));
 }
 
 void VoiceRecorder::record()
@@ -148,7 +149,8 @@ void VoiceRecorder::play()
     const std::uint64_t lengthMs = (wave.samples.size() * 1000 + wave.sampleRate - 1) / wave.sampleRate;
     playing_ = true;
     // The end is timed from the start, before the owner hears of it.
-    ui::setTimer(handle(), kPlayTimer, static_cast<std::uint32_t>(std::min<std::uint64_t>(lengthMs, kMaxRecordingMs)));
+    ui::setTimer(
+        handle(), kPlayTimer, static_cast<std::uint32_t>(std::min<std::uint64_t>(lengthMs, kMaxRecordingMs)));
     notify(kVrnPlayStart);
 }
 
@@ -220,7 +222,8 @@ void VoiceRecorder::onCancel()
 ui::WindowHandle voiceRecorderCreate(const VoiceRecorderCreate& create)
 {
     std::string hostPath;
-    if (create.size != kVoiceRecorderCreateSize || !kernel::mapPhonePath(kernel::wideToUtf8(create.fileName), &hostPath)) {
+    if (create.size != kVoiceRecorderCreateSize
+        || !kernel::mapPhonePath(kernel::wideToUtf8(create.fileName), &hostPath)) {
         logVoice("refused a recorder for " + kernel::wideToUtf8(create.fileName));
         return 0;
     }

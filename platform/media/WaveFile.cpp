@@ -28,8 +28,8 @@ void put32(std::string* out, std::uint32_t value)
 
 std::uint16_t get16(const std::string& bytes, std::size_t at)
 {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at])
-                                      | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+    return static_cast<std::uint16_t>(
+        static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
 }
 
 std::uint32_t get32(const std::string& bytes, std::size_t at)
@@ -51,7 +51,8 @@ bool writeAll(int fd, const std::string& bytes)
 
 } // namespace
 
-bool writeWaveFile(const std::string& hostPath, const std::vector<std::int16_t>& samples, std::uint32_t sampleRate)
+bool writeWaveFile(
+    const std::string& hostPath, const std::vector<std::int16_t>& samples, std::uint32_t sampleRate)
 {
     if (samples.size() > kMaxSamples || sampleRate == 0)
         return false;

@@ -20,7 +20,7 @@ struct WaveSamples {
 // A mono 16-bit file at sampleRate; false when it cannot be written (the
 // old file, if any, stays).
 bool writeWaveFile(const std::string& hostPath, const std::vector<std::int16_t>& samples,
-                   std::uint32_t sampleRate = kVoiceSampleRate);
+    std::uint32_t sampleRate = kVoiceSampleRate);
 
 // False when the file is missing, no PCM WAVE, or its chunks overrun the
 // bytes present (a short data chunk gives the whole samples it holds).

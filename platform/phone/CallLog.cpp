@@ -26,7 +26,8 @@ bool CallLog::open()
         if (tab != std::string::npos)
             entry.name = kernel::trimBlanks(line.substr(tab + 1));
         if (entry.number.empty()) {
-            kernel::appendDeviceLog("phone", "calllog.txt line " + std::to_string(number) + ": no number; skipped");
+            kernel::appendDeviceLog(
+                "phone", "calllog.txt line " + std::to_string(number) + ": no number; skipped");
             continue;
         }
         entries_.push_back(std::move(entry));

@@ -5,7 +5,6 @@
 #include "platform/pim/ContactStore.h"
 #include "platform/ui/ListPicker.h"
 
-
 namespace tessel::pim {
 
 namespace {
@@ -51,7 +50,8 @@ std::uint32_t chooseContact(ui::Window* owner, ChooseContactRequest* request)
     if (request->flags & kChooseOneContact) {
         contact = store.itemFromOid(request->oid);
         if (!contact || heldProperties(*contact, request->requiredProperties).empty()) {
-            kernel::appendDeviceLog("pim", "chooser: no contact " + std::to_string(request->oid) + " to choose from");
+            kernel::appendDeviceLog(
+                "pim", "chooser: no contact " + std::to_string(request->oid) + " to choose from");
             return kPimNotFound;
         }
     } else {
@@ -73,7 +73,8 @@ std::uint32_t chooseContact(ui::Window* owner, ChooseContactRequest* request)
     std::vector<std::u16string> rows;
     for (std::uint32_t tag : held)
         rows.push_back(wide(std::string(label(tag)) + ": " + contact->property(tag)));
-    const int row = ui::pickFromList(owner, wide(contact->fileAs.empty() ? contact->name : contact->fileAs), rows);
+    const int row
+        = ui::pickFromList(owner, wide(contact->fileAs.empty() ? contact->name : contact->fileAs), rows);
     if (row < 0 || static_cast<std::size_t>(row) >= held.size())
         return kPimCancelled;
     request->chosenOid = contact->oid;

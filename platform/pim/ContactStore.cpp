@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::size_t kPhoneDigits = 10;
 
-
 // The last 10 digits of the text, digits only.
 std::string phoneKey(const std::string& text)
 {
@@ -67,7 +66,7 @@ bool ContactStore::logon()
     const std::string path = kernel::deviceRoot() + "/contacts.txt";
     std::ifstream file(path);
     if (!file.is_open()) {
-        struct stat st {};
+        struct stat st { };
         if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
             return true;
         kernel::appendDeviceLog("pim", "contacts.txt cannot be read");
@@ -91,7 +90,8 @@ bool ContactStore::logon()
             std::uint32_t oid = 0;
             skipping = !parseOid(value, &oid) || itemFromOid(oid);
             if (skipping) {
-                logSkipped(number, "object id \"" + value + "\" is not a new positive number; contact skipped");
+                logSkipped(
+                    number, "object id \"" + value + "\" is not a new positive number; contact skipped");
                 current = nullptr;
                 continue;
             }
@@ -168,7 +168,7 @@ const Contact* ContactStore::findByEmail(const std::string& address) const
     if (wanted.empty())
         return nullptr;
     for (const Contact& contact : contacts_)
-        for (const std::string* email : { &contact.email1, &contact.email2, &contact.email3 })
+        for (const std::string* email : {&contact.email1, &contact.email2, &contact.email3})
             if (kernel::equalsIgnoringAsciiCase(*email, wanted))
                 return &contact;
     return nullptr;

@@ -76,7 +76,8 @@ bool PushRouter::receive(std::string* datagram)
         }
         // A truncated datagram is reported by its full length; it is passed
         // on cut to one byte over the limit, so the reader sees it is too long.
-        datagram->resize(static_cast<std::size_t>(n) < datagram->size() ? static_cast<std::size_t>(n) : datagram->size());
+        datagram->resize(
+            static_cast<std::size_t>(n) < datagram->size() ? static_cast<std::size_t>(n) : datagram->size());
         return true;
     }
 }

@@ -26,8 +26,8 @@ std::u16string widen(const std::string& utf8)
     const std::string bytes = kernel::utf8ToUtf16Bytes(utf8);
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i])
-                                             | static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+        text.push_back(static_cast<char16_t>(
+            static_cast<std::uint8_t>(bytes[i]) | static_cast<std::uint8_t>(bytes[i + 1]) << 8));
     return text;
 }
 
@@ -119,13 +119,15 @@ bool matchesPattern(const std::u16string& name, const std::u16string& pattern)
     return p == pattern.size();
 }
 
-std::vector<std::u16string> pickerFiles(const std::u16string& folder, const std::vector<std::u16string>& patterns)
+std::vector<std::u16string> pickerFiles(
+    const std::u16string& folder, const std::vector<std::u16string>& patterns)
 {
     const std::u16string phoneFolder = normalisedFolder(folder);
     std::string hostFolder;
     std::vector<std::u16string> files;
     std::error_code error;
-    if (!kernel::mapPhonePath(kernel::wideToUtf8(phoneFolder), &hostFolder) || !fs::is_directory(hostFolder, error))
+    if (!kernel::mapPhonePath(kernel::wideToUtf8(phoneFolder), &hostFolder)
+        || !fs::is_directory(hostFolder, error))
         return files;
     const fs::path root = fs::canonical(kernel::deviceRoot(), error);
     if (error || !insideRoot(hostFolder, root))
@@ -138,14 +140,16 @@ std::vector<std::u16string> pickerFiles(const std::u16string& folder, const std:
         if (!entry.is_regular_file(status))
             continue;
         const std::u16string name = widen(entry.path().filename().string());
-        if (std::none_of(patterns.begin(), patterns.end(), [&](const std::u16string& p) { return matchesPattern(name, p); }))
+        if (std::none_of(patterns.begin(), patterns.end(),
+                [&](const std::u16string& p) { return matchesPattern(name, p); }))
             continue;
         // By the names as listed: a link inside the root keeps its own name.
         std::u16string phonePath = phoneFolder;
         for (const fs::path& part : entry.path().lexically_relative(hostFolder))
             phonePath += u'\\' + widen(part.string());
         if (!insideRoot(entry.path(), root)) {
-            kernel::appendDeviceLog("picker", "not offered, it leads out of the device: " + kernel::wideToUtf8(phonePath));
+            kernel::appendDeviceLog(
+                "picker", "not offered, it leads out of the device: " + kernel::wideToUtf8(phonePath));
             continue;
         }
         files.push_back(phonePath);
@@ -161,7 +165,8 @@ bool getOpenFileNameEx(OpenFileNameEx* ofn)
     ofn->file.clear();
     ofn->fileTitle.clear();
     const std::u16string folder = normalisedFolder(ofn->initialDir);
-    const std::vector<std::u16string> files = pickerFiles(folder, filterPatterns(ofn->filter, ofn->filterIndex));
+    const std::vector<std::u16string> files
+        = pickerFiles(folder, filterPatterns(ofn->filter, ofn->filterIndex));
     std::vector<std::u16string> rows;
     for (const std::u16string& file : files)
         rows.push_back(file.substr(folder.size() + 1));

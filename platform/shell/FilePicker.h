@@ -25,12 +25,12 @@ struct OpenFileNameEx {
     // Pairs of description and patterns, each ended by a NUL: u"Pictures\0*.jpg;*.png\0"s.
     std::u16string filter;
     std::uint32_t filterIndex = 1; // 1: the first pair
-    std::u16string file;           // out: the chosen file's phone path
+    std::u16string file; // out: the chosen file's phone path
     int fileCapacity = kMaxPathChars;
     std::u16string fileTitle; // out: its name
     int fileTitleCapacity = kMaxPathChars;
     std::u16string initialDir; // empty: kDefaultPickerFolder
-    std::u16string title;      // empty: kDefaultPickerTitle
+    std::u16string title; // empty: kDefaultPickerTitle
     std::uint32_t flags = 0;
     std::uint32_t exFlags = 0;
 };
@@ -43,7 +43,8 @@ std::vector<std::u16string> filterPatterns(const std::u16string& filter, std::ui
 bool matchesPattern(const std::u16string& name, const std::u16string& pattern);
 
 // The phone paths the picker offers, in order.
-std::vector<std::u16string> pickerFiles(const std::u16string& folder, const std::vector<std::u16string>& patterns);
+std::vector<std::u16string> pickerFiles(
+    const std::u16string& folder, const std::vector<std::u16string>& patterns);
 
 // True with file and fileTitle set when the user picks a file; false when
 // cancelled, with a wrong record size, or when the path would not fit.

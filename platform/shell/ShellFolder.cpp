@@ -15,8 +15,8 @@ struct Folder {
 };
 
 constexpr Folder kFolders[] = {
-    { kCsidlMyVideo, u"\\My Documents\\My Videos" },
-    { kCsidlMyPictures, u"\\My Documents\\My Pictures" },
+    {kCsidlMyVideo, u"\\My Documents\\My Videos"},
+    {kCsidlMyPictures, u"\\My Documents\\My Pictures"},
 };
 
 } // namespace

@@ -52,7 +52,7 @@ SocketIo socketConnect(int socket, std::uint32_t address, std::uint16_t port)
 
 bool socketPoll(int socket, SocketPoll* state)
 {
-    pollfd entry { socket, POLLIN | POLLOUT, 0 };
+    pollfd entry {socket, POLLIN | POLLOUT, 0};
     *state = SocketPoll {};
     int n;
     do {
@@ -71,9 +71,11 @@ bool socketWaitAny(SocketWatch* watches, std::size_t count, std::uint32_t timeou
     std::vector<pollfd> entries(count);
     for (std::size_t i = 0; i < count; ++i) {
         watches[i].ready = false;
-        entries[i] = pollfd { watches[i].socket, static_cast<short>(watches[i].write ? POLLOUT : POLLIN), 0 };
+        entries[i] = pollfd {watches[i].socket, static_cast<short>(watches[i].write ? POLLOUT : POLLIN), 0};
     }
-    const int wait = timeoutMs == kWaitForever ? -1 : static_cast<int>(timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFFu : timeoutMs);
+    const int wait = timeoutMs == kWaitForever
+        ? -1
+        : static_cast<int>(timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFFu : timeoutMs);
     int n;
     do {
         n = ::poll(entries.data(), entries.size(), wait);
@@ -170,9 +172,9 @@ struct SocketLookup::Shared {
             if (fd >= 0)
                 ::close(fd);
     }
-    int pipe[2] = { -1, -1 };
-    std::atomic<bool> done { false };
-    std::atomic<std::uint32_t> address { 0 };
+    int pipe[2] = {-1, -1};
+    std::atomic<bool> done {false};
+    std::atomic<std::uint32_t> address {0};
 };
 
 bool SocketLookup::start(const char* hostName)

@@ -11,7 +11,7 @@ std::string_view png(bool icon, int id)
     for (std::size_t i = 0; i < kEmbeddedImageCount; ++i) {
         const EmbeddedImage& image = kEmbeddedImages[i];
         if (image.icon == icon && image.id == id)
-            return { reinterpret_cast<const char*>(image.data), image.size };
+            return {reinterpret_cast<const char*>(image.data), image.size};
     }
     return {};
 }

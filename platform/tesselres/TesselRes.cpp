@@ -17,8 +17,8 @@ constexpr char16_t kCardFolder[] = u"\\Storage Card";
 // Formats the phone's camera and recorder write that the system table lacks
 // an extension for.
 constexpr const char* kPhoneTypes[][2] = {
-    { "3gp", "video/3gpp" },
-    { "3g2", "video/3gpp2" },
+    {"3gp", "video/3gpp"},
+    {"3g2", "video/3gpp2"},
 };
 
 char asciiLower(char c)
@@ -73,8 +73,8 @@ std::u16string widen(const std::string& utf8)
     const std::string bytes = tessel::kernel::utf8ToUtf16Bytes(utf8);
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])
-                                             | static_cast<unsigned char>(bytes[i + 1]) << 8));
+        text.push_back(static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8));
     return text;
 }
 

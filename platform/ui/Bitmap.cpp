@@ -6,7 +6,8 @@ namespace tessel::ui {
 
 Rect Rect::intersect(const Rect& o) const
 {
-    Rect r { std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom) };
+    Rect r {
+        std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
     if (r.empty())
         return Rect {};
     return r;
@@ -44,9 +45,12 @@ void Bitmap::blend(int x, int y, Color color, unsigned coverage)
         p = opaque(color);
         return;
     }
-    auto mix = [&](unsigned under, unsigned over) { return (over * coverage + under * (255 - coverage) + 127) / 255; };
+    auto mix = [&](unsigned under, unsigned over) {
+        return (over * coverage + under * (255 - coverage) + 127) / 255;
+    };
     const unsigned a = std::max(alpha(p), coverage);
-    p = mix(red(p), red(color)) | mix(green(p), green(color)) << 8 | mix(blue(p), blue(color)) << 16 | a << 24;
+    p = mix(red(p), red(color)) | mix(green(p), green(color)) << 8 | mix(blue(p), blue(color)) << 16
+        | a << 24;
 }
 
 void Bitmap::fill(const Rect& rect, Color color)

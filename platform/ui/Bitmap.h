@@ -15,13 +15,31 @@ constexpr Color rgb(unsigned r, unsigned g, unsigned b)
 {
     return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16 | 0xFF000000u;
 }
-constexpr unsigned red(Color c) { return c & 0xFF; }
-constexpr unsigned green(Color c) { return (c >> 8) & 0xFF; }
-constexpr unsigned blue(Color c) { return (c >> 16) & 0xFF; }
-constexpr unsigned alpha(Color c) { return c >> 24; }
+constexpr unsigned red(Color c)
+{
+    return c & 0xFF;
+}
+constexpr unsigned green(Color c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned blue(Color c)
+{
+    return (c >> 16) & 0xFF;
+}
+constexpr unsigned alpha(Color c)
+{
+    return c >> 24;
+}
 // The colour without its alpha, as a colour reference compares.
-constexpr Color colorRef(Color c) { return c & 0x00FFFFFF; }
-constexpr Color opaque(Color c) { return c | 0xFF000000u; }
+constexpr Color colorRef(Color c)
+{
+    return c & 0x00FFFFFF;
+}
+constexpr Color opaque(Color c)
+{
+    return c | 0xFF000000u;
+}
 
 struct Rect {
     int left = 0;
@@ -45,7 +63,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     bool empty() const { return width_ == 0 || height_ == 0; }
-    Rect bounds() const { return Rect { 0, 0, width_, height_ }; }
+    Rect bounds() const { return Rect {0, 0, width_, height_}; }
 
     Color pixel(int x, int y) const;
     void setPixel(int x, int y, Color color);

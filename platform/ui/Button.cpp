@@ -20,8 +20,9 @@ void Button::press()
 {
     if (!enabled() || !parent())
         return;
-    sendMessage(parent()->handle(), kWmCommand, (static_cast<std::uint64_t>(kBnClicked) << 16) | (controlId() & 0xFFFF),
-                static_cast<std::int64_t>(handle()));
+    sendMessage(parent()->handle(), kWmCommand,
+        (static_cast<std::uint64_t>(kBnClicked) << 16) | (controlId() & 0xFFFF),
+        static_cast<std::int64_t>(handle()));
 }
 
 void Button::describe(std::vector<std::u16string>* lines) const
@@ -33,7 +34,7 @@ int Button::paint(Canvas& canvas, const Rect& area) const
 {
     std::shared_ptr<Font> font = canvas.font() ? canvas.font() : Font::system();
     const int rowHeight = (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
-    const Rect face = hasRect() ? area : Rect { area.left, area.top, area.right, area.top + rowHeight };
+    const Rect face = hasRect() ? area : Rect {area.left, area.top, area.right, area.top + rowHeight};
     const bool hot = focused();
     canvas.fillRect(face, Brush::solid(systemColor(hot ? kColorHighlight : kColorButtonFace)));
     const Pen pen = canvas.selectPen(Pen::solid(systemColor(kColorButtonShadow)));
@@ -42,7 +43,9 @@ int Button::paint(Canvas& canvas, const Rect& area) const
     canvas.selectPen(pen);
     canvas.selectBrush(brush);
     canvas.setBackgroundMode(BackgroundMode::Transparent);
-    canvas.setTextColor(systemColor(!enabled() ? kColorGrayText : hot ? kColorHighlightText : kColorButtonText));
+    canvas.setTextColor(systemColor(!enabled() ? kColorGrayText
+            : hot                              ? kColorHighlightText
+                                               : kColorButtonText));
     Rect label = face;
     canvas.drawText(text(), &label, kDtCenter | kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
     return hasRect() ? 0 : rowHeight;

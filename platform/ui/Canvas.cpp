@@ -45,7 +45,7 @@ bool insideRound(int x, int y, const Rect& r, int ew, int eh)
 
 Rect inset(const Rect& r, int by)
 {
-    return Rect { r.left + by, r.top + by, r.right - by, r.bottom - by };
+    return Rect {r.left + by, r.top + by, r.right - by, r.bottom - by};
 }
 
 int lineWidth(Font& font, const std::u32string& line)
@@ -108,7 +108,8 @@ std::u32string codePoints(const std::u16string& text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF) {
             out.push_back(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -184,13 +185,13 @@ BackgroundMode Canvas::setBackgroundMode(BackgroundMode mode)
 
 Rect Canvas::toTarget(const Rect& r) const
 {
-    return Rect { r.left + originX_, r.top + originY_, r.right + originX_, r.bottom + originY_ };
+    return Rect {r.left + originX_, r.top + originY_, r.right + originX_, r.bottom + originY_};
 }
 
 Rect Canvas::visibleOf(const Rect& r) const
 {
     const Rect t = toTarget(r).intersect(clip_);
-    return Rect { t.left - originX_, t.top - originY_, t.right - originX_, t.bottom - originY_ };
+    return Rect {t.left - originX_, t.top - originY_, t.right - originX_, t.bottom - originY_};
 }
 
 void Canvas::plot(int x, int y, Color color)
@@ -305,8 +306,8 @@ void Canvas::over(int x, int y, Color color)
 void Canvas::bitBlt(int x, int y, int width, int height, const Bitmap& source, int sx, int sy)
 {
     // Only the part that lands inside the clip and comes from the source.
-    Rect area = visibleOf(Rect { x, y, x + width, y + height });
-    area = area.intersect(Rect { x - sx, y - sy, x - sx + source.width(), y - sy + source.height() });
+    Rect area = visibleOf(Rect {x, y, x + width, y + height});
+    area = area.intersect(Rect {x - sx, y - sy, x - sx + source.width(), y - sy + source.height()});
     for (int dy = area.top; dy < area.bottom; ++dy)
         for (int dx = area.left; dx < area.right; ++dx)
             over(dx, dy, source.pixel(dx - x + sx, dy - y + sy));
@@ -318,9 +319,11 @@ void Canvas::stretchBlt(const Rect& dest, const Bitmap& source, const Rect& from
         return;
     const Rect visible = visibleOf(dest);
     for (int row = visible.top - dest.top; row < visible.bottom - dest.top; ++row) {
-        const int sy = from.top + static_cast<int>(static_cast<long long>(row) * from.height() / dest.height());
+        const int sy
+            = from.top + static_cast<int>(static_cast<long long>(row) * from.height() / dest.height());
         for (int col = visible.left - dest.left; col < visible.right - dest.left; ++col) {
-            const int sx = from.left + static_cast<int>(static_cast<long long>(col) * from.width() / dest.width());
+            const int sx
+                = from.left + static_cast<int>(static_cast<long long>(col) * from.width() / dest.width());
             if (source.bounds().contains(sx, sy))
                 over(dest.left + col, dest.top + row, source.pixel(sx, sy));
         }
@@ -341,8 +344,8 @@ void Canvas::maskedBlt(int x, int y, const Bitmap& source, Color maskColor)
 void Canvas::checkBoxFrame(const Rect& rect, bool checked)
 {
     const int side = std::min(rect.width(), rect.height());
-    const Rect box { rect.left, rect.top + (rect.height() - side) / 2, rect.left + side,
-                     rect.top + (rect.height() - side) / 2 + side };
+    const Rect box {rect.left, rect.top + (rect.height() - side) / 2, rect.left + side,
+        rect.top + (rect.height() - side) / 2 + side};
     const Pen pen = selectPen(Pen::solid(rgb(0, 0, 0)));
     const Brush brush = selectBrush(Brush::solid(rgb(255, 255, 255)));
     rectangle(box);
@@ -425,7 +428,7 @@ int Canvas::drawText(const std::u16string& text, Rect* rect, unsigned flags)
         else if (flags & kDtRight)
             x = rect->right - width;
         if (backgroundMode_ == BackgroundMode::Opaque)
-            fillRect(Rect { x, y, x + width, y + lineHeight }, Brush::solid(backgroundColor_));
+            fillRect(Rect {x, y, x + width, y + lineHeight}, Brush::solid(backgroundColor_));
         int tx = x + originX_;
         for (char32_t c : line)
             tx = font->draw(target_, tx, y + originY_ + font->ascent(), c, textColor_, clip);
@@ -438,12 +441,14 @@ int paintRow(Canvas& canvas, const Rect& row, const std::u16string& text, bool f
 {
     std::shared_ptr<Font> font = canvas.font() ? canvas.font() : Font::system();
     const int height = (font ? font->lineHeight() : kSystemFontCellHeight) + kRowPadding;
-    Rect line { row.left, row.top, row.right, row.top + height };
+    Rect line {row.left, row.top, row.right, row.top + height};
     if (focused)
         canvas.fillRect(line, Brush::solid(systemColor(kColorHighlight)));
     canvas.setBackgroundMode(BackgroundMode::Transparent);
-    canvas.setTextColor(systemColor(!enabled ? kColorGrayText : focused ? kColorHighlightText : kColorWindowText));
-    Rect textRect { line.left + kRowPadding, line.top, line.right - kRowPadding, line.bottom };
+    canvas.setTextColor(systemColor(!enabled ? kColorGrayText
+            : focused                        ? kColorHighlightText
+                                             : kColorWindowText));
+    Rect textRect {line.left + kRowPadding, line.top, line.right - kRowPadding, line.bottom};
     canvas.drawText(text, &textRect, kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
     return height;
 }

@@ -20,8 +20,11 @@ struct Brush {
     std::shared_ptr<const Bitmap> pattern;
 
     static Brush null() { return Brush {}; }
-    static Brush solid(Color color) { return Brush { Kind::Solid, opaque(color), nullptr }; }
-    static Brush patterned(std::shared_ptr<const Bitmap> bitmap) { return Brush { Kind::Pattern, 0, std::move(bitmap) }; }
+    static Brush solid(Color color) { return Brush {Kind::Solid, opaque(color), nullptr}; }
+    static Brush patterned(std::shared_ptr<const Bitmap> bitmap)
+    {
+        return Brush {Kind::Pattern, 0, std::move(bitmap)};
+    }
 };
 
 struct Pen {
@@ -30,7 +33,7 @@ struct Pen {
     int width = 1;
 
     static Pen null() { return Pen {}; }
-    static Pen solid(Color color, int width = 1) { return Pen { true, opaque(color), width < 1 ? 1 : width }; }
+    static Pen solid(Color color, int width = 1) { return Pen {true, opaque(color), width < 1 ? 1 : width}; }
 };
 
 // Text layout flags, the phone's numbers.

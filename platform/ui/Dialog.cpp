@@ -34,7 +34,9 @@ int Dialog::doModal(const std::u16string& title, Window* owner)
     // control that had them before the dialog was made (its onCreate may
     // have moved the focus already).
     const WindowHandle previousFocus = focusBeforeCreate_;
-    if (!focused() && !(focusWindow() && windowFromHandle(focusWindow()) && windowFromHandle(focusWindow())->topLevel() == this))
+    if (!focused()
+        && !(focusWindow() && windowFromHandle(focusWindow())
+            && windowFromHandle(focusWindow())->topLevel() == this))
         setFocus(children().empty() ? handle() : children().front()->handle());
     while (!ended_ && UiThread::pumpMessage()) { }
     if (owner_ && ownerWasEnabled)
@@ -72,7 +74,7 @@ void Dialog::createTemplateItems()
         } else if (kind == Edit::kClassName) {
             auto e = std::make_unique<Edit>();
             e->create(this, item.id, 0,
-                      EditRect { item.rect.left, item.rect.top, item.rect.right, item.rect.bottom });
+                EditRect {item.rect.left, item.rect.top, item.rect.right, item.rect.bottom});
             e->moveWindow(item.rect);
             control = std::move(e);
         } else {

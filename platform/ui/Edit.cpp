@@ -92,7 +92,7 @@ void Edit::changed()
 {
     if (parent())
         parent()->windowProc(kWmCommand, (static_cast<std::uint64_t>(kEnChange) << 16) | controlId(),
-                             static_cast<std::int64_t>(handle()));
+            static_cast<std::int64_t>(handle()));
 }
 
 // The limit counts characters, and what does not fit is left out whole: a
@@ -130,12 +130,14 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             *reinterpret_cast<std::uint32_t*>(lParam) = static_cast<std::uint32_t>(caret_);
         return static_cast<std::int64_t>((caret_ << 16) | caret_);
     case kEmSetSel:
-        caret_ = std::min<std::size_t>(static_cast<std::size_t>(lParam < 0 ? text().size() : lParam), text().size());
+        caret_ = std::min<std::size_t>(
+            static_cast<std::size_t>(lParam < 0 ? text().size() : lParam), text().size());
         return 0;
     case kEmGetRect:
         if (auto* rect = reinterpret_cast<EditRect*>(lParam)) {
-            *rect = EditRect { kEditMargin, kEditMargin, std::max(kEditMargin, rect_.right - rect_.left - kEditMargin),
-                               std::max(kEditMargin, rect_.bottom - rect_.top - kEditMargin) };
+            *rect = EditRect {kEditMargin, kEditMargin,
+                std::max(kEditMargin, rect_.right - rect_.left - kEditMargin),
+                std::max(kEditMargin, rect_.bottom - rect_.top - kEditMargin)};
         }
         return 0;
     case kWmCopy:
@@ -156,7 +158,7 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
     case kWmSetFocus:
         if (parent())
             parent()->windowProc(kWmCommand, (static_cast<std::uint64_t>(kEnSetFocus) << 16) | controlId(),
-                                 static_cast<std::int64_t>(handle()));
+                static_cast<std::int64_t>(handle()));
         return 0;
     case kWmKeyDown:
         switch (wParam) {
@@ -203,7 +205,7 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             return 0;
         }
         if (isLow(c) && pendingHigh_) {
-            const char16_t pair[2] = { pendingHigh_, c };
+            const char16_t pair[2] = {pendingHigh_, c};
             pendingHigh_ = 0;
             insert(std::u16string_view(pair, 2));
             return 0;

@@ -9,9 +9,9 @@
 // does not fit never split a pair.
 namespace tessel::ui {
 
-inline constexpr std::uint32_t kEmGetSel = 0x00B0;   // wParam, lParam: std::uint32_t* start, end
+inline constexpr std::uint32_t kEmGetSel = 0x00B0; // wParam, lParam: std::uint32_t* start, end
 inline constexpr std::uint32_t kEmSetSel = 0x00B1;
-inline constexpr std::uint32_t kEmGetRect = 0x00B2;  // lParam: EditRect*
+inline constexpr std::uint32_t kEmGetRect = 0x00B2; // lParam: EditRect*
 inline constexpr std::uint32_t kEmLimitText = 0x00C5; // 0: no limit
 inline constexpr std::uint32_t kEnChange = 0x0300;
 inline constexpr std::uint32_t kEnSetFocus = 0x0100;
@@ -25,7 +25,7 @@ public:
     static constexpr const char16_t* kClassName = u"Edit";
     enum Style : unsigned { kPassword = 1, kMultiline = 2, kWantReturn = 4 };
 
-    bool create(Window* parent, int controlId, unsigned style, EditRect rect = { 0, 0, 0, 0 });
+    bool create(Window* parent, int controlId, unsigned style, EditRect rect = {0, 0, 0, 0});
     std::size_t caret() const { return caret_; }
     std::size_t limit() const { return limit_; }
 

@@ -70,7 +70,8 @@ std::shared_ptr<Font> Font::create(const FontDescription& description)
     int em = height < 0 ? -height : std::max(1, static_cast<int>(std::lround(height / cell)));
     em = std::min(em, 1000);
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
-    font->ascent_ = static_cast<int>(std::lround(em * static_cast<double>(face->ascender) / face->units_per_EM));
+    font->ascent_
+        = static_cast<int>(std::lround(em * static_cast<double>(face->ascender) / face->units_per_EM));
     font->lineHeight_ = height > 0 ? height : static_cast<int>(std::lround(em * cell));
     return font;
 }
@@ -121,8 +122,9 @@ int Font::draw(Bitmap* target, int x, int baseline, char32_t c, Color color, con
             const int px = x + slot->bitmap_left + static_cast<int>(gx);
             if (px < area.left || px >= area.right)
                 continue;
-            unsigned coverage = glyph.pixel_mode == FT_PIXEL_MODE_MONO ? ((src[gx / 8] >> (7 - gx % 8)) & 1) * 255
-                                                                        : src[gx];
+            unsigned coverage = glyph.pixel_mode == FT_PIXEL_MODE_MONO
+                ? ((src[gx / 8] >> (7 - gx % 8)) & 1) * 255
+                : src[gx];
             target->blend(px, py, color, coverage);
         }
     }

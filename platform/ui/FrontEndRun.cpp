@@ -58,7 +58,7 @@ public:
     }
 
 private:
-    std::atomic<bool> stop_ { false };
+    std::atomic<bool> stop_ {false};
     std::thread thread_;
 };
 

@@ -15,9 +15,9 @@ namespace tessel::ui {
 class UiThread;
 
 struct FrontEndOptions {
-    bool tty = false;          // --tty
-    std::string snapshots;     // --snapshots DIR; empty: none
-    int scale = 1;             // --scale N of the window
+    bool tty = false; // --tty
+    std::string snapshots; // --snapshots DIR; empty: none
+    int scale = 1; // --scale N of the window
 };
 
 // Takes "--tty", "--snapshots DIR" and "--scale N" from argv[first..argc);

@@ -24,10 +24,11 @@ void HomeScreen::load()
         std::size_t bar1 = line.find('|');
         std::size_t bar2 = bar1 == std::string::npos ? bar1 : line.find('|', bar1 + 1);
         if (bar2 == std::string::npos || bar1 == 0 || bar2 == bar1 + 1) {
-            kernel::appendDeviceLog("home", "shortcuts.conf line " + std::to_string(number) + " skipped: " + line);
+            kernel::appendDeviceLog(
+                "home", "shortcuts.conf line " + std::to_string(number) + " skipped: " + line);
             continue;
         }
-        Shortcut shortcut { line.substr(0, bar1), line.substr(bar1 + 1, bar2 - bar1 - 1), {} };
+        Shortcut shortcut {line.substr(0, bar1), line.substr(bar1 + 1, bar2 - bar1 - 1), {}};
         std::istringstream words(line.substr(bar2 + 1));
         for (std::string word; words >> word;)
             shortcut.words.push_back(word);
@@ -56,7 +57,7 @@ int HomeScreen::startSelected()
 
 std::vector<std::string> HomeScreen::lines() const
 {
-    std::vector<std::string> lines { "== Start ==" };
+    std::vector<std::string> lines {"== Start =="};
     for (int i = 0; i < static_cast<int>(shortcuts_.size()); ++i)
         lines.push_back((i == selected_ ? "* " : "  ") + shortcuts_[i].label);
     if (shortcuts_.empty())

@@ -17,12 +17,12 @@ int ImageList::add(const Bitmap& bitmap, Color maskColor)
     if (bitmap.empty() || width_ <= 0 || height_ <= 0)
         return -1;
     if (bitmap.width() == width_ && bitmap.height() == height_) {
-        images_.push_back(Entry { bitmap, maskColor });
+        images_.push_back(Entry {bitmap, maskColor});
     } else {
         auto scaled = std::make_shared<Bitmap>(width_, height_, maskColor);
         Canvas canvas(scaled);
         canvas.stretchBlt(scaled->bounds(), bitmap, bitmap.bounds());
-        images_.push_back(Entry { *scaled, maskColor });
+        images_.push_back(Entry {*scaled, maskColor});
     }
     return count() - 1;
 }

@@ -96,7 +96,7 @@ int pickFromList(Window* owner, const std::u16string& title, const std::vector<s
         return -1;
     if (scripted)
         postMessage(picker.handle(), kWmCommand,
-                    (static_cast<std::uint64_t>(static_cast<std::uint16_t>(answer)) << 16) | kScriptedRow, 0);
+            (static_cast<std::uint64_t>(static_cast<std::uint16_t>(answer)) << 16) | kScriptedRow, 0);
     return picker.doModal(title, owner);
 }
 

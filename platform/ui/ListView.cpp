@@ -55,7 +55,8 @@ int ListView::viewHeight() const
 {
     if (hasRect())
         return windowRect().height();
-    return systemMetric(kMetricScreenHeight) - systemMetric(kMetricCaptionHeight) - systemMetric(kMetricMenuHeight);
+    return systemMetric(kMetricScreenHeight) - systemMetric(kMetricCaptionHeight)
+        - systemMetric(kMetricMenuHeight);
 }
 
 int ListView::cellWidth() const
@@ -123,17 +124,23 @@ void ListView::syncScroll()
 {
     const int rows = gridRows();
     top_ = std::clamp(top_, 0, std::max(0, rows - pageRows()));
-    top_ = setScrollInfo(ScrollInfo { 0, std::max(0, rows - 1), std::min(pageRows(), std::max(rows, 1)), top_ });
+    top_
+        = setScrollInfo(ScrollInfo {0, std::max(0, rows - 1), std::min(pageRows(), std::max(rows, 1)), top_});
 }
 
 int ListView::scrollTarget(std::uint32_t code, int thumb) const
 {
     switch (code) {
-    case kSbLineUp: return top_ - 1;
-    case kSbLineDown: return top_ + 1;
-    case kSbPageUp: return top_ - pageRows();
-    case kSbPageDown: return top_ + pageRows();
-    default: return Window::scrollTarget(code, thumb);
+    case kSbLineUp:
+        return top_ - 1;
+    case kSbLineDown:
+        return top_ + 1;
+    case kSbPageUp:
+        return top_ - pageRows();
+    case kSbPageDown:
+        return top_ + pageRows();
+    default:
+        return Window::scrollTarget(code, thumb);
     }
 }
 
@@ -148,7 +155,7 @@ int ListView::insertItem(int index, const std::u16string& text, std::int64_t dat
 {
     if (index < 0 || index > itemCount())
         index = itemCount();
-    rows_.insert(rows_.begin() + index, Row { { text }, data, false });
+    rows_.insert(rows_.begin() + index, Row {{text}, data, false});
     if (selected_ >= index)
         ++selected_;
     syncScroll();
@@ -227,9 +234,9 @@ std::int64_t ListView::notify(int code, int item)
 {
     if (!parent())
         return 0;
-    NotifyHeader header { handle(), controlId(), code, item };
-    return parent()->windowProc(kWmNotify, static_cast<std::uint64_t>(controlId()),
-                                reinterpret_cast<std::int64_t>(&header));
+    NotifyHeader header {handle(), controlId(), code, item};
+    return parent()->windowProc(
+        kWmNotify, static_cast<std::uint64_t>(controlId()), reinterpret_cast<std::int64_t>(&header));
 }
 
 std::int64_t ListView::edgeKey(std::uint32_t key)
@@ -289,10 +296,11 @@ void ListView::paintRow(Canvas& canvas, int index, const Rect& row) const
 {
     const bool highlighted = index == selected_;
     if ((style_ & kOwnerDraw) && parent()) {
-        DrawItem item { controlId(), index, rows_[index].data,
-                        (highlighted ? kOdsSelected : 0u) | (highlighted && focused() ? kOdsFocus : 0u), &canvas, row };
-        if (parent()->windowProc(kWmDrawItem, static_cast<std::uint64_t>(controlId()),
-                                 reinterpret_cast<std::int64_t>(&item)) != 0)
+        DrawItem item {controlId(), index, rows_[index].data,
+            (highlighted ? kOdsSelected : 0u) | (highlighted && focused() ? kOdsFocus : 0u), &canvas, row};
+        if (parent()->windowProc(
+                kWmDrawItem, static_cast<std::uint64_t>(controlId()), reinterpret_cast<std::int64_t>(&item))
+            != 0)
             return;
     }
     const int height = row.height();
@@ -301,8 +309,9 @@ void ListView::paintRow(Canvas& canvas, int index, const Rect& row) const
     int x = row.left + 2;
     if (style_ & kCheckBoxes) {
         const int side = std::min(13, height - 2);
-        canvas.checkBoxFrame(Rect { x, row.top + (height - side) / 2, x + side, row.top + (height - side) / 2 + side },
-                             rows_[index].checked);
+        canvas.checkBoxFrame(
+            Rect {x, row.top + (height - side) / 2, x + side, row.top + (height - side) / 2 + side},
+            rows_[index].checked);
         x += side + 4;
     }
     if (images_) {
@@ -315,7 +324,7 @@ void ListView::paintRow(Canvas& canvas, int index, const Rect& row) const
         text += (c ? u"  " : u"") + columns[c];
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.setTextColor(systemColor(highlighted ? kColorHighlightText : kColorWindowText));
-    Rect textRect { x, row.top, row.right - 2, row.bottom };
+    Rect textRect {x, row.top, row.right - 2, row.bottom};
     canvas.drawText(text, &textRect, kDtVCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
 }
 
@@ -328,14 +337,15 @@ void ListView::paintCell(Canvas& canvas, int index, const Rect& cell) const
     const int x = cell.left + (cell.width() - imageWidth) / 2;
     const int y = cell.top + std::max(0, (cell.height() - imageHeight - textHeight) / 2);
     if (highlighted)
-        canvas.fillRect(Rect { x - 2, y - 2, x + imageWidth + 2, y + imageHeight + 2 },
-                        Brush::solid(systemColor(kColorHighlight)));
+        canvas.fillRect(Rect {x - 2, y - 2, x + imageWidth + 2, y + imageHeight + 2},
+            Brush::solid(systemColor(kColorHighlight)));
     if (images_)
         images_->draw(canvas, rows_[index].image, x, y);
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.setTextColor(systemColor(kColorWindowText));
-    Rect label { cell.left + 1, y + imageHeight + 2, cell.right - 1, y + imageHeight + 2 + textHeight };
-    canvas.drawText(rows_[index].columns[0], &label, kDtCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
+    Rect label {cell.left + 1, y + imageHeight + 2, cell.right - 1, y + imageHeight + 2 + textHeight};
+    canvas.drawText(
+        rows_[index].columns[0], &label, kDtCenter | kDtSingleLine | kDtNoPrefix | kDtEndEllipsis);
 }
 
 int ListView::paint(Canvas& canvas, const Rect& area) const
@@ -354,11 +364,11 @@ int ListView::paint(Canvas& canvas, const Rect& area) const
             const int index = row * columns() + column;
             if (index >= itemCount())
                 break;
-            const Rect box { area.left + column * width, y, area.left + (column + 1) * width, y + height };
+            const Rect box {area.left + column * width, y, area.left + (column + 1) * width, y + height};
             if (style_ & kIcon)
                 paintCell(canvas, index, box);
             else
-                paintRow(canvas, index, Rect { box.left, box.top, right, box.bottom });
+                paintRow(canvas, index, Rect {box.left, box.top, right, box.bottom});
         }
     }
     return y - area.top;
@@ -375,7 +385,8 @@ std::int64_t ListView::windowProc(std::uint32_t message, std::uint64_t wParam, s
         return 0;
     case kWmLButtonUp: {
         // lParam: y << 16 | x in the list's client area.
-        const int row = hitTest(static_cast<std::int16_t>(lParam & 0xFFFF), static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+        const int row = hitTest(
+            static_cast<std::int16_t>(lParam & 0xFFFF), static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
         if (row >= 0)
             tap(row);
         return 0;
@@ -385,11 +396,20 @@ std::int64_t ListView::windowProc(std::uint32_t message, std::uint64_t wParam, s
             // In the grid a key that cannot move is left to the parent.
             int step = 0;
             switch (wParam) {
-            case kVkLeft: step = -1; break;
-            case kVkRight: step = 1; break;
-            case kVkUp: step = -columns(); break;
-            case kVkDown: step = columns(); break;
-            default: break;
+            case kVkLeft:
+                step = -1;
+                break;
+            case kVkRight:
+                step = 1;
+                break;
+            case kVkUp:
+                step = -columns();
+                break;
+            case kVkDown:
+                step = columns();
+                break;
+            default:
+                break;
             }
             if (step != 0) {
                 const int next = selected_ < 0 ? 0 : selected_ + step;

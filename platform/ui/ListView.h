@@ -41,8 +41,8 @@ struct DrawItem {
     int item;
     std::int64_t itemData;
     unsigned state; // kOdsSelected, kOdsFocus
-    Canvas* canvas;  // the list's context
-    Rect rect;       // the row, in the list's client coordinates
+    Canvas* canvas; // the list's context
+    Rect rect; // the row, in the list's client coordinates
 };
 inline constexpr unsigned kOdsSelected = 0x0001;
 inline constexpr unsigned kOdsFocus = 0x0010;

@@ -4,13 +4,13 @@ namespace tessel::ui {
 
 Menu& Menu::add(std::uint32_t id, const std::u16string& text, bool grayed)
 {
-    items_.push_back(MenuItem { id, text, grayed, false, nullptr, false });
+    items_.push_back(MenuItem {id, text, grayed, false, nullptr, false});
     return *this;
 }
 
 Menu& Menu::addSeparator()
 {
-    items_.push_back(MenuItem { 0, u"", false, false, nullptr, true });
+    items_.push_back(MenuItem {0, u"", false, false, nullptr, true});
     return *this;
 }
 
@@ -25,7 +25,7 @@ int Menu::choosable(int from, int step) const
 
 Menu& Menu::addPopup(const std::u16string& text, std::shared_ptr<Menu> popup)
 {
-    items_.push_back(MenuItem { 0, text, false, false, std::move(popup), false });
+    items_.push_back(MenuItem {0, text, false, false, std::move(popup), false});
     return *this;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 std::mutex gScriptMutex;
 std::deque<int> gScript;
-std::atomic<bool> gFrontEnd { false };
+std::atomic<bool> gFrontEnd {false};
 
 const char* answerName(int answer)
 {
@@ -94,7 +94,7 @@ int MessageBoxDialog::paint(Canvas& canvas, const Rect& area) const
 {
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.setTextColor(systemColor(kColorWindowText));
-    Rect text { area.left + kRowPadding, area.top + kRowPadding, area.right - kRowPadding, area.bottom };
+    Rect text {area.left + kRowPadding, area.top + kRowPadding, area.right - kRowPadding, area.bottom};
     return canvas.drawText(message_, &text, kDtWordBreak | kDtNoPrefix) + 2 * kRowPadding;
 }
 
@@ -118,7 +118,7 @@ std::int64_t MessageBoxDialog::onCommand(std::uint32_t id, std::uint32_t)
 }
 
 int messageBox(Window* owner, const std::u16string& text, const std::u16string& caption, BoxButtons buttons,
-               int defaultAnswer)
+    int defaultAnswer)
 {
     int scripted = 0;
     {
@@ -129,7 +129,8 @@ int messageBox(Window* owner, const std::u16string& text, const std::u16string& 
         }
     }
     if (!scripted && !frontEndPresent()) {
-        const std::string line = kernel::wideToUtf8(caption) + ": " + kernel::wideToUtf8(text) + " -> " + answerName(defaultAnswer);
+        const std::string line = kernel::wideToUtf8(caption) + ": " + kernel::wideToUtf8(text) + " -> "
+            + answerName(defaultAnswer);
         kernel::appendDeviceLog("msgbox", line);
         std::fprintf(stderr, "message box %s\n", line.c_str());
         return defaultAnswer;

@@ -16,7 +16,7 @@ enum class BoxButtons { Ok, OkCancel, YesNo };
 // Runs a modal box owned by owner (may be null); the answer (kIdOk,
 // kIdCancel, kIdYes, kIdNo).
 int messageBox(Window* owner, const std::u16string& text, const std::u16string& caption, BoxButtons buttons,
-               int defaultAnswer);
+    int defaultAnswer);
 
 // The next box is answered with this once it shows (after the messages
 // already queued, so a snapshot taken meanwhile shows it).

@@ -24,7 +24,7 @@ std::map<std::uint32_t, std::weak_ptr<MessageQueue>>& queues()
     static auto* all = new std::map<std::uint32_t, std::weak_ptr<MessageQueue>>;
     return *all;
 }
-std::atomic<std::uint32_t> gNextQueueId { 1 };
+std::atomic<std::uint32_t> gNextQueueId {1};
 thread_local std::shared_ptr<MessageQueue> tQueue;
 
 void onClockAdvanced()
@@ -107,18 +107,17 @@ void MessageQueue::postTimer(WindowHandle window, std::uint64_t timerId)
     std::lock_guard<std::mutex> lock(mutex_);
     if (!pendingTimers_.emplace(window, timerId).second)
         return;
-    posted_.push_back(Message { window, kWmTimer, timerId, 0, kernel::tickCount() });
+    posted_.push_back(Message {window, kWmTimer, timerId, 0, kernel::tickCount()});
     arrived_.notify_all();
 }
 
 void MessageQueue::dropTimer(WindowHandle window, std::uint64_t timerId)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (pendingTimers_.erase({ window, timerId }) == 0)
+    if (pendingTimers_.erase({window, timerId}) == 0)
         return;
-    std::erase_if(posted_, [&](const Message& m) {
-        return m.id == kWmTimer && m.window == window && m.wParam == timerId;
-    });
+    std::erase_if(posted_,
+        [&](const Message& m) { return m.id == kWmTimer && m.window == window && m.wParam == timerId; });
 }
 
 void MessageQueue::postQuit(int exitCode)
@@ -221,12 +220,12 @@ bool MessageQueue::takePosted(Message* message, bool remove)
         if (remove) {
             posted_.pop_front();
             if (message->id == kWmTimer)
-                pendingTimers_.erase({ message->window, message->wParam });
+                pendingTimers_.erase({message->window, message->wParam});
         }
         return true;
     }
     if (quit_) {
-        *message = Message { 0, kWmQuit, static_cast<std::uint64_t>(exitCode_), 0, kernel::tickCount() };
+        *message = Message {0, kWmQuit, static_cast<std::uint64_t>(exitCode_), 0, kernel::tickCount()};
         if (remove)
             quit_ = false;
         return true;
@@ -259,7 +258,7 @@ bool MessageQueue::awaitIdle(std::uint32_t timeoutMs)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [&] { return waiting_ && !hasWorkLocked() && wakes_ == waitingSince_; });
+        [&] { return waiting_ && !hasWorkLocked() && wakes_ == waitingSince_; });
 }
 
 std::uint64_t MessageQueue::wakeCount() const

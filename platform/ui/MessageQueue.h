@@ -97,7 +97,7 @@ private:
     bool closed_ = false;
     std::uint64_t waitingSince_ = 0;
     std::condition_variable idle_;
-    std::atomic<std::uint64_t> changes_ { 0 };
+    std::atomic<std::uint64_t> changes_ {0};
 };
 
 } // namespace tessel::ui

@@ -19,8 +19,8 @@ thread_local std::unique_ptr<Notification> tRetired;
 
 } // namespace
 
-void Notification::show(const std::u16string& title, const std::u16string& html, std::uint32_t durationSeconds,
-                        const std::u16string& softKey)
+void Notification::show(const std::u16string& title, const std::u16string& html,
+    std::uint32_t durationSeconds, const std::u16string& softKey)
 {
     dismiss();
     tNotification = std::make_unique<Notification>();
@@ -60,8 +60,8 @@ std::size_t decodeEntity(const std::u16string& text, std::size_t at, std::u16str
         const char16_t* name;
         char16_t c;
     };
-    static constexpr Named kNamed[] = { { u"&amp;", u'&' }, { u"&lt;", u'<' }, { u"&gt;", u'>' },
-                                        { u"&quot;", u'"' }, { u"&apos;", u'\'' } };
+    static constexpr Named kNamed[]
+        = {{u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
     for (const Named& named : kNamed) {
         const std::u16string_view name(named.name);
         if (text.compare(at, name.size(), name) == 0) {

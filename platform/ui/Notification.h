@@ -17,7 +17,7 @@ public:
 
     // Shows the notification on the calling thread.
     static void show(const std::u16string& title, const std::u16string& html, std::uint32_t durationSeconds,
-                     const std::u16string& softKey);
+        const std::u16string& softKey);
     // Removes it; false when none was shown.
     static bool dismiss();
     // The calling thread's notification, or null.

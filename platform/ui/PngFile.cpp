@@ -14,7 +14,9 @@ void pngFail(png_structp png, png_const_charp)
     png_longjmp(png, 1);
 }
 
-void pngQuiet(png_structp, png_const_charp) { }
+void pngQuiet(png_structp, png_const_charp)
+{
+}
 
 bool encode(std::FILE* file, const Bitmap& bitmap, std::vector<png_byte>* row)
 {
@@ -27,8 +29,9 @@ bool encode(std::FILE* file, const Bitmap& bitmap, std::vector<png_byte>* row)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.width()), static_cast<png_uint_32>(bitmap.height()), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.width()),
+        static_cast<png_uint_32>(bitmap.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+        PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < bitmap.height(); ++y) {
         const Color* src = bitmap.row(y);

@@ -29,9 +29,9 @@ int ProgressBar::paint(Canvas& canvas, const Rect& area) const
     if (!hasRect())
         return Window::paint(canvas, area);
     canvas.fillRect(area, Brush::solid(systemColor(kColorWindow)));
-    const Rect inner { area.left + 1, area.top + 1, area.right - 1, area.bottom - 1 };
-    canvas.fillRect(Rect { inner.left, inner.top, inner.left + inner.width() * percent() / 100, inner.bottom },
-                    Brush::solid(systemColor(kColorHighlight)));
+    const Rect inner {area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
+    canvas.fillRect(Rect {inner.left, inner.top, inner.left + inner.width() * percent() / 100, inner.bottom},
+        Brush::solid(systemColor(kColorHighlight)));
     const Pen pen = canvas.selectPen(Pen::solid(systemColor(kColorButtonShadow)));
     const Brush brush = canvas.selectBrush(Brush::null());
     canvas.rectangle(area);
@@ -50,7 +50,8 @@ int ProgressBar::percent() const
 void ProgressBar::describe(std::vector<std::u16string>* lines) const
 {
     const int filled = percent() * kBarCells / 100;
-    std::u16string line = u"[" + std::u16string(filled, u'#') + std::u16string(kBarCells - filled, u' ') + u"] ";
+    std::u16string line
+        = u"[" + std::u16string(filled, u'#') + std::u16string(kBarCells - filled, u' ') + u"] ";
     for (char c : std::to_string(percent()))
         line += static_cast<char16_t>(c);
     lines->push_back(line + u"%");

@@ -6,7 +6,7 @@
 namespace tessel::ui {
 
 inline constexpr std::uint32_t kPbmSetRange = 0x0401; // lParam: low | high << 16
-inline constexpr std::uint32_t kPbmSetPos = 0x0402;   // answers the previous position
+inline constexpr std::uint32_t kPbmSetPos = 0x0402; // answers the previous position
 inline constexpr std::uint32_t kPbmSetRange32 = 0x0406;
 inline constexpr std::uint32_t kPbmGetPos = 0x0408;
 

@@ -128,7 +128,8 @@ void ScreenDriver::tap(int x, int y)
         if (!target)
             return std::int64_t(0);
         const Rect at = target->shownAt();
-        const std::int64_t inside = (static_cast<std::int64_t>((y - at.top) & 0xFFFF) << 16) | ((x - at.left) & 0xFFFF);
+        const std::int64_t inside
+            = (static_cast<std::int64_t>((y - at.top) & 0xFFFF) << 16) | ((x - at.left) & 0xFFFF);
         postMessage(target->handle(), kWmLButtonDown, 0, inside);
         postMessage(target->handle(), kWmLButtonUp, 0, inside);
         return std::int64_t(0);
@@ -147,7 +148,7 @@ void ScreenDriver::hold(int x, int y)
         Window* target = top ? shownAt(*top, x, y) : nullptr;
         if (target)
             postMessage(target->handle(), kWmContextMenu, target->handle(),
-                        (static_cast<std::int64_t>(y & 0xFFFF) << 16) | (x & 0xFFFF));
+                (static_cast<std::int64_t>(y & 0xFFFF) << 16) | (x & 0xFFFF));
         return std::int64_t(0);
     });
     busy_ = !routed;
@@ -189,7 +190,8 @@ std::vector<std::string> ScreenDriver::activeSnapshot()
 
 bool ScreenDriver::compose(Compositor* compositor)
 {
-    const auto changed = readOnThreadWithin(thread_, kCallBoundMs, [&] { return std::int64_t(compositor->compose()); });
+    const auto changed
+        = readOnThreadWithin(thread_, kCallBoundMs, [&] { return std::int64_t(compositor->compose()); });
     busy_ = !changed;
     return changed && *changed != 0;
 }

@@ -11,7 +11,8 @@ bool Static::create(Window* parent, int controlId, const std::u16string& text, u
     return Window::create(kClassName, text, parent, controlId);
 }
 
-bool Static::create(Window* parent, int controlId, const std::u16string& text, const Rect& rect, unsigned style)
+bool Static::create(
+    Window* parent, int controlId, const std::u16string& text, const Rect& rect, unsigned style)
 {
     style_ = style;
     return Window::create(kClassName, text, parent, controlId, rect);

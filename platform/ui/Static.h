@@ -16,7 +16,8 @@ public:
     enum Style : unsigned { kLeft = 0, kCenter = 1, kRight = 2 };
 
     bool create(Window* parent, int controlId, const std::u16string& text, unsigned style = kLeft);
-    bool create(Window* parent, int controlId, const std::u16string& text, const Rect& rect, unsigned style = kLeft);
+    bool create(
+        Window* parent, int controlId, const std::u16string& text, const Rect& rect, unsigned style = kLeft);
     void setStyle(unsigned style) { style_ = style; }
     // A picture drawn centred in the control instead of the text.
     void setBitmap(std::shared_ptr<const Bitmap> bitmap) { bitmap_ = std::move(bitmap); }

@@ -27,7 +27,7 @@ constexpr int kMaxKeysPerPass = 64;
 // Shown below the last screen while the user-interface thread does not answer.
 constexpr const char* kBusyLine = "-- busy --";
 
-int gSignalPipe[2] = { -1, -1 };
+int gSignalPipe[2] = {-1, -1};
 
 void onSignal(int)
 {
@@ -40,10 +40,10 @@ void catchSignals()
 {
     if (gSignalPipe[0] < 0 && ::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    for (int signal : { SIGINT, SIGTERM, SIGHUP })
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
 
@@ -120,8 +120,8 @@ void TerminalFrontEnd::run()
         closeAsked = true;
     };
     for (;;) {
-        pollfd fds[3] = { { stopPipe_[0], POLLIN, 0 }, { gSignalPipe[0], POLLIN, 0 },
-                          { inputOpen ? STDIN_FILENO : -1, POLLIN, 0 } };
+        pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {gSignalPipe[0], POLLIN, 0},
+            {inputOpen ? STDIN_FILENO : -1, POLLIN, 0}};
         if (::poll(fds, 3, kRefreshMs) < 0 && errno != EINTR)
             break;
         if (fds[0].revents)
@@ -159,20 +159,40 @@ void TerminalFrontEnd::handleKey(int kind, unsigned key)
     std::uint32_t virtualKey = 0;
     if (kind == KEY_CODE_YES) {
         switch (key) {
-        case KEY_UP: virtualKey = kVkUp; break;
-        case KEY_DOWN: virtualKey = kVkDown; break;
-        case KEY_LEFT: virtualKey = kVkLeft; break;
-        case KEY_RIGHT: virtualKey = kVkRight; break;
-        case KEY_ENTER: virtualKey = kVkReturn; break;
-        case KEY_END: virtualKey = kVkEnd; break;
-        case KEY_F(1): virtualKey = kVkF1; break;
-        case KEY_F(2): case KEY_F(10): virtualKey = kVkF2; break;
-        case KEY_F(4): virtualKey = kVkF4; break;
+        case KEY_UP:
+            virtualKey = kVkUp;
+            break;
+        case KEY_DOWN:
+            virtualKey = kVkDown;
+            break;
+        case KEY_LEFT:
+            virtualKey = kVkLeft;
+            break;
+        case KEY_RIGHT:
+            virtualKey = kVkRight;
+            break;
+        case KEY_ENTER:
+            virtualKey = kVkReturn;
+            break;
+        case KEY_END:
+            virtualKey = kVkEnd;
+            break;
+        case KEY_F(1):
+            virtualKey = kVkF1;
+            break;
+        case KEY_F(2):
+        case KEY_F(10):
+            virtualKey = kVkF2;
+            break;
+        case KEY_F(4):
+            virtualKey = kVkF4;
+            break;
         case KEY_BACKSPACE:
             if (!homeShown_)
                 driver.chars(u"\b");
             return;
-        default: return;
+        default:
+            return;
         }
     } else if (key == '\n' || key == '\r') {
         virtualKey = kVkReturn;

@@ -44,7 +44,7 @@ private:
     CloseHook closeHook_;
     void* context_;
     kernel::KernelThread thread_;
-    int stopPipe_[2] = { -1, -1 };
+    int stopPipe_[2] = {-1, -1};
     bool started_ = false;
     HomeScreen home_;
     bool homeShown_ = false;

@@ -28,7 +28,8 @@ void addWindow(const Window& window, int depth, std::vector<std::string>* out)
     std::vector<std::u16string> lines;
     window.describe(&lines);
     const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-    const std::size_t focusLine = window.focused() ? static_cast<std::size_t>(window.focusLine()) : lines.size();
+    const std::size_t focusLine
+        = window.focused() ? static_cast<std::size_t>(window.focusLine()) : lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string mark = i == focusLine ? "> " : "";
         std::string line = indent + mark + kernel::wideToUtf8(lines[i]);
@@ -39,8 +40,8 @@ void addWindow(const Window& window, int depth, std::vector<std::string>* out)
     if (window.hasScrollBar()) {
         const ScrollInfo& info = window.scrollInfo();
         const int first = info.position - info.min + 1;
-        out->push_back(indent + "scroll " + std::to_string(first) + "-" + std::to_string(first + info.page - 1) + " of "
-                       + std::to_string(info.max - info.min + 1));
+        out->push_back(indent + "scroll " + std::to_string(first) + "-"
+            + std::to_string(first + info.page - 1) + " of " + std::to_string(info.max - info.min + 1));
     }
     for (const Window* child : window.children())
         addWindow(*child, depth + 1, out);

@@ -48,13 +48,14 @@ inline constexpr std::uint32_t kWmSetFont = 0x0030; // wParam: the Font (0: the 
 inline constexpr std::uint32_t kWmGetFont = 0x0031; // answers the Font set, 0 when none
 inline constexpr std::uint32_t kWmNotify = 0x004E; // lParam: const NotifyHeader*
 inline constexpr std::uint32_t kWmHelp = 0x0053;
-inline constexpr std::uint32_t kWmContextMenu = 0x007B; // wParam: the window, lParam: y << 16 | x of the screen
+inline constexpr std::uint32_t kWmContextMenu
+    = 0x007B; // wParam: the window, lParam: y << 16 | x of the screen
 inline constexpr std::uint32_t kWmKeyDown = 0x0100;
 inline constexpr std::uint32_t kWmKeyUp = 0x0101;
 inline constexpr std::uint32_t kWmChar = 0x0102;
 inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111; // wParam: notification << 16 | id
-inline constexpr std::uint32_t kWmTimer = 0x0113;   // wParam: timer id
+inline constexpr std::uint32_t kWmTimer = 0x0113; // wParam: timer id
 inline constexpr std::uint32_t kWmVScroll = 0x0115; // wParam: thumb position << 16 | request
 // A static control's picture: wParam the image type, lParam the picture
 // (a const Bitmap*, kept alive by the sender while shown); answers the

@@ -39,7 +39,7 @@ std::map<WindowHandle, Entry>& windows() // handles grow, so this is creation or
     return *all;
 }
 std::uint32_t gLastSerial = 0;
-std::atomic<TopLevelListener> gTopLevelListener { nullptr };
+std::atomic<TopLevelListener> gTopLevelListener {nullptr};
 
 void tellTopLevelListener()
 {
@@ -54,7 +54,8 @@ Window::~Window()
     destroy();
 }
 
-bool Window::create(const std::u16string& className, const std::u16string& text, Window* parent, int controlId)
+bool Window::create(
+    const std::u16string& className, const std::u16string& text, Window* parent, int controlId)
 {
     if (handle_ != 0)
         return false;
@@ -67,7 +68,7 @@ bool Window::create(const std::u16string& className, const std::u16string& text,
         if (++gLastSerial == 0)
             ++gLastSerial;
         handle_ = (static_cast<WindowHandle>(::getpid()) << 32) | gLastSerial;
-        windows()[handle_] = Entry { this, MessageQueue::current(), parent == nullptr, className, text };
+        windows()[handle_] = Entry {this, MessageQueue::current(), parent == nullptr, className, text};
     }
     if (parent_)
         parent_->children_.push_back(this);
@@ -77,8 +78,8 @@ bool Window::create(const std::u16string& className, const std::u16string& text,
     return true;
 }
 
-bool Window::create(const std::u16string& className, const std::u16string& text, Window* parent, int controlId,
-                    const Rect& rect)
+bool Window::create(const std::u16string& className, const std::u16string& text, Window* parent,
+    int controlId, const Rect& rect)
 {
     if (handle_ != 0)
         return false;
@@ -155,11 +156,12 @@ bool Window::focused() const
 Rect Window::clientRect() const
 {
     if (hasRect_)
-        return Rect { 0, 0, rect_.width(), rect_.height() };
+        return Rect {0, 0, rect_.width(), rect_.height()};
     if (parent_)
         return Rect {};
-    return Rect { 0, 0, systemMetric(kMetricScreenWidth),
-                  systemMetric(kMetricScreenHeight) - systemMetric(kMetricCaptionHeight) - systemMetric(kMetricMenuHeight) };
+    return Rect {0, 0, systemMetric(kMetricScreenWidth),
+        systemMetric(kMetricScreenHeight) - systemMetric(kMetricCaptionHeight)
+            - systemMetric(kMetricMenuHeight)};
 }
 
 void Window::moveWindow(const Rect& rect)
@@ -171,7 +173,8 @@ void Window::moveWindow(const Rect& rect)
         return;
     windowProc(kWmMove, 0, (static_cast<std::int64_t>(rect.top & 0xFFFF) << 16) | (rect.left & 0xFFFF));
     if (resized)
-        windowProc(kWmSize, 0, (static_cast<std::int64_t>(rect.height() & 0xFFFF) << 16) | (rect.width() & 0xFFFF));
+        windowProc(
+            kWmSize, 0, (static_cast<std::int64_t>(rect.height() & 0xFFFF) << 16) | (rect.width() & 0xFFFF));
 }
 
 void Window::scrollChildren(int dx, int dy)
@@ -180,7 +183,7 @@ void Window::scrollChildren(int dx, int dy)
         if (!child->hasRect_)
             continue;
         const Rect r = child->rect_;
-        child->moveWindow(Rect { r.left + dx, r.top + dy, r.right + dx, r.bottom + dy });
+        child->moveWindow(Rect {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy});
     }
 }
 
@@ -205,15 +208,23 @@ int Window::scrollTarget(std::uint32_t code, int thumb) const
     const int line = kSystemFontCellHeight + kRowPadding;
     const int page = std::max(scroll_.page, 1);
     switch (code) {
-    case kSbLineUp: return scroll_.position - line;
-    case kSbLineDown: return scroll_.position + line;
-    case kSbPageUp: return scroll_.position - page;
-    case kSbPageDown: return scroll_.position + page;
+    case kSbLineUp:
+        return scroll_.position - line;
+    case kSbLineDown:
+        return scroll_.position + line;
+    case kSbPageUp:
+        return scroll_.position - page;
+    case kSbPageDown:
+        return scroll_.position + page;
     case kSbThumbPosition:
-    case kSbThumbTrack: return thumb;
-    case kSbTop: return scroll_.min;
-    case kSbBottom: return scroll_.max;
-    default: return scroll_.position;
+    case kSbThumbTrack:
+        return thumb;
+    case kSbTop:
+        return scroll_.min;
+    case kSbBottom:
+        return scroll_.max;
+    default:
+        return scroll_.position;
     }
 }
 
@@ -236,7 +247,8 @@ int Window::paint(Canvas& canvas, const Rect& area) const
     std::shared_ptr<Font> before = font_ ? canvas.selectFont(font_) : canvas.font();
     int y = area.top;
     for (std::size_t i = parent_ ? 0 : 1; i < lines.size(); ++i)
-        y += paintRow(canvas, Rect { area.left, y, area.right, area.bottom }, lines[i], i == 0 && focused(), enabled());
+        y += paintRow(
+            canvas, Rect {area.left, y, area.right, area.bottom}, lines[i], i == 0 && focused(), enabled());
     canvas.selectFont(std::move(before));
     return y - area.top;
 }
@@ -293,7 +305,8 @@ std::int64_t Window::windowProc(std::uint32_t message, std::uint64_t wParam, std
         destroy();
         return 0;
     case kWmCommand:
-        return onCommand(static_cast<std::uint32_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(wParam >> 16));
+        return onCommand(
+            static_cast<std::uint32_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(wParam >> 16));
     case kWmVScroll: {
         const int before = scroll_.position;
         const int thumb = static_cast<std::int16_t>(wParam >> 16);
@@ -334,7 +347,7 @@ std::vector<TopLevelEntry> topLevelEntries()
     std::lock_guard<std::mutex> lock(windowsMutex());
     for (const auto& [handle, entry] : windows()) {
         if (entry.topLevel)
-            entries.push_back(TopLevelEntry { handle, entry.className, entry.title });
+            entries.push_back(TopLevelEntry {handle, entry.className, entry.title});
     }
     return entries;
 }

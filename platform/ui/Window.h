@@ -44,10 +44,10 @@ public:
     // Registers the window on the calling thread; the procedure gets
     // kWmCreate. False when it exists already.
     bool create(const std::u16string& className, const std::u16string& text, Window* parent = nullptr,
-                int controlId = 0);
+        int controlId = 0);
     // The same, placed at rect from the start.
     bool create(const std::u16string& className, const std::u16string& text, Window* parent, int controlId,
-                const Rect& rect);
+        const Rect& rect);
     // Children first; each gets kWmDestroy and loses its handle.
     void destroy();
 

@@ -28,25 +28,38 @@ std::u16string utf16Of(const std::string& utf8)
     const std::string bytes = kernel::utf8ToUtf16Bytes(utf8);
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i])
-                                      | static_cast<unsigned char>(bytes[i + 1]) << 8);
+        text += static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
     return text;
 }
 
 std::uint32_t virtualKeyOf(SDL_Keycode key)
 {
     switch (key) {
-    case SDLK_UP: return kVkUp;
-    case SDLK_DOWN: return kVkDown;
-    case SDLK_LEFT: return kVkLeft;
-    case SDLK_RIGHT: return kVkRight;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return kVkReturn;
-    case SDLK_ESCAPE: return kVkEscape;
-    case SDLK_END: return kVkEnd;
-    case SDLK_F1: return kVkF1;
-    case SDLK_F2: case SDLK_F10: return kVkF2;
-    case SDLK_F4: return kVkF4;
-    default: return 0;
+    case SDLK_UP:
+        return kVkUp;
+    case SDLK_DOWN:
+        return kVkDown;
+    case SDLK_LEFT:
+        return kVkLeft;
+    case SDLK_RIGHT:
+        return kVkRight;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return kVkReturn;
+    case SDLK_ESCAPE:
+        return kVkEscape;
+    case SDLK_END:
+        return kVkEnd;
+    case SDLK_F1:
+        return kVkF1;
+    case SDLK_F2:
+    case SDLK_F10:
+        return kVkF2;
+    case SDLK_F4:
+        return kVkF4;
+    default:
+        return 0;
     }
 }
 
@@ -135,7 +148,7 @@ void WindowFrontEnd::drawHome(Bitmap* frame)
     Canvas canvas(frame, 0, 0, frame->bounds());
     int y = 0;
     for (const std::string& line : home_.lines())
-        y += paintRow(canvas, Rect { 0, y, frame->width(), frame->height() }, utf16Of(line), false, true);
+        y += paintRow(canvas, Rect {0, y, frame->width(), frame->height()}, utf16Of(line), false, true);
 }
 
 void WindowFrontEnd::run()
@@ -147,12 +160,12 @@ void WindowFrontEnd::run()
     }
     const int width = compositor_.frame().width();
     const int height = compositor_.frame().height();
-    SDL_Window* window = SDL_CreateWindow("Tessel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width * scale_,
-                                          height * scale_, SDL_WINDOW_SHOWN);
+    SDL_Window* window = SDL_CreateWindow("Tessel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+        width * scale_, height * scale_, SDL_WINDOW_SHOWN);
     SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
-    SDL_Texture* texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32,
-                                                        SDL_TEXTUREACCESS_STREAMING, width, height)
-                                    : nullptr;
+    SDL_Texture* texture = renderer
+        ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING, width, height)
+        : nullptr;
     if (!texture) {
         if (renderer)
             SDL_DestroyRenderer(renderer);

@@ -46,8 +46,8 @@ private:
     int scale_;
     SnapshotWriter* snapshots_ = nullptr;
     kernel::KernelThread thread_;
-    std::atomic<bool> stopping_ { false };
-    std::atomic<int> opened_ { 0 }; // 1 open, -1 failed
+    std::atomic<bool> stopping_ {false};
+    std::atomic<int> opened_ {0}; // 1 open, -1 failed
     bool started_ = false;
     Compositor compositor_;
     HomeScreen home_;

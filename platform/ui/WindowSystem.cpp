@@ -12,17 +12,17 @@
 
 #include <atomic>
 #include <chrono>
-#include <optional>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace tessel::ui {
 
 namespace {
 
-std::atomic<kernel::RecursiveTimedLock*> gDispatchLock { nullptr };
-std::atomic<RemotePoster> gRemotePoster { nullptr };
-std::atomic<RemoteCloser> gRemoteCloser { nullptr };
+std::atomic<kernel::RecursiveTimedLock*> gDispatchLock {nullptr};
+std::atomic<RemotePoster> gRemotePoster {nullptr};
+std::atomic<RemoteCloser> gRemoteCloser {nullptr};
 thread_local WindowHandle tFocus = 0;
 
 // The kernel timer's context is a serial, not a pointer: a timer killed on
@@ -111,7 +111,8 @@ void serveSent(MessageQueue& queue)
         // Only a task handed over by callOnThread runs as one; a posted
         // message with that number is an ordinary message. A read changes
         // nothing on the screen.
-        if (sent->message.window == 0 && (sent->message.id == kWmRunTask || sent->message.id == kWmReadTask)) {
+        if (sent->message.window == 0
+            && (sent->message.id == kWmRunTask || sent->message.id == kWmReadTask)) {
             DispatchScope locked;
             if (sent->message.id == kWmRunTask)
                 queue.noteChange();
@@ -134,8 +135,8 @@ void runDueTimers(MessageQueue& queue)
 // thread when it runs out is withdrawn (nullopt). One already taken is
 // waited for: it runs at once.
 std::optional<std::int64_t> awaitAnswer(const std::shared_ptr<MessageQueue>& self,
-                                        const std::shared_ptr<MessageQueue>& target,
-                                        const std::shared_ptr<MessageQueue::Sent>& sent, std::uint32_t boundMs)
+    const std::shared_ptr<MessageQueue>& target, const std::shared_ptr<MessageQueue::Sent>& sent,
+    std::uint32_t boundMs)
 {
     ReleasedScope released;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
@@ -152,7 +153,8 @@ std::optional<std::int64_t> awaitAnswer(const std::shared_ptr<MessageQueue>& sel
             self->wait(kernel::kWaitForever, since);
             continue;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             if (target->withdrawSent(sent))
                 return std::nullopt;
@@ -164,7 +166,7 @@ std::optional<std::int64_t> awaitAnswer(const std::shared_ptr<MessageQueue>& sel
 }
 
 std::optional<std::int64_t> runOnThread(std::uint32_t threadId, std::uint32_t id,
-                                        const std::function<std::int64_t()>& task, std::uint32_t boundMs)
+    const std::function<std::int64_t()>& task, std::uint32_t boundMs)
 {
     auto target = MessageQueue::byId(threadId);
     if (!target)
@@ -173,7 +175,7 @@ std::optional<std::int64_t> runOnThread(std::uint32_t threadId, std::uint32_t id
     if (target == self)
         return task();
     auto sent = std::make_shared<MessageQueue::Sent>();
-    sent->message = Message { 0, id, 0, reinterpret_cast<std::int64_t>(&task), kernel::tickCount() };
+    sent->message = Message {0, id, 0, reinterpret_cast<std::int64_t>(&task), kernel::tickCount()};
     sent->sender = self;
     target->deliverSent(sent);
     return awaitAnswer(self, target, sent, boundMs);
@@ -209,14 +211,14 @@ bool postMessage(WindowHandle window, std::uint32_t id, std::uint64_t wParam, st
     auto queue = windowQueue(window);
     if (!queue)
         return false;
-    queue->post(Message { window, id, wParam, lParam, kernel::tickCount() });
+    queue->post(Message {window, id, wParam, lParam, kernel::tickCount()});
     return true;
 }
 
 bool postInput(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
 {
-    return postThreadMessage(threadId, kWmRouteInput, (static_cast<std::uint64_t>(id) << 32) | (wParam & 0xFFFFFFFFu),
-                             lParam);
+    return postThreadMessage(
+        threadId, kWmRouteInput, (static_cast<std::uint64_t>(id) << 32) | (wParam & 0xFFFFFFFFu), lParam);
 }
 
 bool postThreadMessage(std::uint32_t threadId, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)
@@ -224,7 +226,7 @@ bool postThreadMessage(std::uint32_t threadId, std::uint32_t id, std::uint64_t w
     auto queue = MessageQueue::byId(threadId);
     if (!queue)
         return false;
-    queue->post(Message { 0, id, wParam, lParam, kernel::tickCount() });
+    queue->post(Message {0, id, wParam, lParam, kernel::tickCount()});
     return true;
 }
 
@@ -251,7 +253,7 @@ std::int64_t sendMessage(WindowHandle window, std::uint32_t id, std::uint64_t wP
     if (!target)
         return 0;
     auto self = MessageQueue::current();
-    const Message message { window, id, wParam, lParam, kernel::tickCount() };
+    const Message message {window, id, wParam, lParam, kernel::tickCount()};
     if (target == self) {
         Window* w = windowFromHandle(window);
         return w ? w->windowProc(id, wParam, lParam) : 0;
@@ -268,14 +270,14 @@ std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64
     return *runOnThread(threadId, kWmRunTask, task, kernel::kWaitForever);
 }
 
-std::optional<std::int64_t> callOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
-                                               const std::function<std::int64_t()>& task)
+std::optional<std::int64_t> callOnThreadWithin(
+    std::uint32_t threadId, std::uint32_t boundMs, const std::function<std::int64_t()>& task)
 {
     return runOnThread(threadId, kWmRunTask, task, boundMs);
 }
 
-std::optional<std::int64_t> readOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
-                                               const std::function<std::int64_t()>& task)
+std::optional<std::int64_t> readOnThreadWithin(
+    std::uint32_t threadId, std::uint32_t boundMs, const std::function<std::int64_t()>& task)
 {
     return runOnThread(threadId, kWmReadTask, task, boundMs);
 }
@@ -327,8 +329,8 @@ std::int64_t dispatchMessage(const Message& message)
             }
         }
         if (target)
-            postMessage(target, static_cast<std::uint32_t>(message.wParam >> 32), message.wParam & 0xFFFFFFFFu,
-                        message.lParam);
+            postMessage(target, static_cast<std::uint32_t>(message.wParam >> 32),
+                message.wParam & 0xFFFFFFFFu, message.lParam);
         return 0;
     }
     if (message.window == 0) {
@@ -361,9 +363,10 @@ bool setTimer(WindowHandle window, std::uint64_t timerId, std::uint32_t interval
     killTimer(window, timerId);
     std::lock_guard<std::mutex> lock(timersMutex());
     const std::uintptr_t serial = ++gLastTimerSerial;
-    std::uint32_t kernelId = kernel::setThreadTimer(intervalMs, onWindowTimer, reinterpret_cast<void*>(serial));
-    timerSerials()[serial] = WindowTimer { window, timerId, kernelId };
-    timers()[{ window, timerId }] = serial;
+    std::uint32_t kernelId
+        = kernel::setThreadTimer(intervalMs, onWindowTimer, reinterpret_cast<void*>(serial));
+    timerSerials()[serial] = WindowTimer {window, timerId, kernelId};
+    timers()[{window, timerId}] = serial;
     return true;
 }
 
@@ -371,7 +374,7 @@ bool killTimer(WindowHandle window, std::uint64_t timerId)
 {
     {
         std::lock_guard<std::mutex> lock(timersMutex());
-        auto it = timers().find({ window, timerId });
+        auto it = timers().find({window, timerId});
         if (it == timers().end())
             return false;
         kernel::killThreadTimer(timerSerials()[it->second].kernelId);
@@ -388,7 +391,8 @@ void killWindowTimers(WindowHandle window)
     std::vector<std::uint64_t> ids;
     {
         std::lock_guard<std::mutex> lock(timersMutex());
-        for (auto it = timers().lower_bound({ window, 0 }); it != timers().end() && it->first.first == window; ++it)
+        for (auto it = timers().lower_bound({window, 0}); it != timers().end() && it->first.first == window;
+             ++it)
             ids.push_back(it->first.second);
     }
     for (std::uint64_t id : ids)

@@ -36,10 +36,10 @@ std::int64_t callOnThread(std::uint32_t threadId, const std::function<std::int64
 // The same, given up (nullopt, the task never runs) when the thread has not
 // taken it within boundMs of real time: the thread is busy. A read changes
 // nothing on the screen (screenChanges does not count it).
-std::optional<std::int64_t> callOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
-                                               const std::function<std::int64_t()>& task);
-std::optional<std::int64_t> readOnThreadWithin(std::uint32_t threadId, std::uint32_t boundMs,
-                                               const std::function<std::int64_t()>& task);
+std::optional<std::int64_t> callOnThreadWithin(
+    std::uint32_t threadId, std::uint32_t boundMs, const std::function<std::int64_t()>& task);
+std::optional<std::int64_t> readOnThreadWithin(
+    std::uint32_t threadId, std::uint32_t boundMs, const std::function<std::int64_t()>& task);
 // Grows with every message, timer or task the thread handled: a front end
 // composes again only when it moved.
 std::uint64_t screenChanges(std::uint32_t threadId);
@@ -75,7 +75,8 @@ void lockDispatch();
 void unlockDispatch();
 
 // Cross-process posts: false when the record could not be sent.
-using RemotePoster = bool (*)(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
+using RemotePoster
+    = bool (*)(WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 void setRemotePoster(RemotePoster poster);
 // A send to a window of another process: only kWmClose crosses, as a post,
 // and the sender waits (bounded) for that process to end.

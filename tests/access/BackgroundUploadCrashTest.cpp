@@ -55,8 +55,8 @@ std::vector<std::string> lines(const std::string& text)
 TEST(BackgroundUploadCrash, AKillLeavesWholeRecordsAndARestartUploadsEachItemOnce)
 {
     TempDeviceRoot root;
-    tessel::kernel::registrySetText(
-        tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
+    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
+        "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
     root.makeFolder("log");
     root.makeFolder("Engine");
     const std::string tool = std::string(TESSEL_BINARY_DIR) + "/bin/uploadcrash";
@@ -69,7 +69,8 @@ TEST(BackgroundUploadCrash, AKillLeavesWholeRecordsAndARestartUploadsEachItemOnc
     for (int run = 0; run < kKills; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         const unsigned long spin = std::uniform_int_distribution<unsigned long>(0, kMaxSpin)(random);
-        const pid_t pid = testSpawn({ tool, "queue", keys, uploads, std::to_string(spin) }, root.hostPath("log/queue.log"));
+        const pid_t pid
+            = testSpawn({tool, "queue", keys, uploads, std::to_string(spin)}, root.hostPath("log/queue.log"));
         ASSERT_GT(pid, 0);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -79,7 +80,7 @@ TEST(BackgroundUploadCrash, AKillLeavesWholeRecordsAndARestartUploadsEachItemOnc
         ASSERT_TRUE(readQueue(root.readFile("Engine/state.uq"), &names)) << "spin " << spin;
         queued.insert(names.begin(), names.end());
 
-        const pid_t again = testSpawn({ tool, "drain", keys, uploads }, root.hostPath("log/drain.log"));
+        const pid_t again = testSpawn({tool, "drain", keys, uploads}, root.hostPath("log/drain.log"));
         ASSERT_GT(again, 0);
         ASSERT_EQ(::waitpid(again, &status, 0), again);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;

@@ -105,7 +105,8 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
         if (!request || event->kind() == kEventReply)
             return self.finishEvent(event);
         const std::string name = request->name().c_str();
-        if (event->requestCode() == kEventLocalMediaRequest || event->requestCode() == kEventLocalNextItemName) {
+        if (event->requestCode() == kEventLocalMediaRequest
+            || event->requestCode() == kEventLocalNextItemName) {
             // The store's item names in turn, then an empty name.
             if (event->requestCode() == kEventLocalMediaRequest)
                 storeAt = 0;
@@ -122,7 +123,8 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
                     if (known.name != name)
                         continue;
                     item->setSize(known.size);
-                    item->mediaRef().addEntry(name.c_str(), known.mime.c_str(), &self, -1, -1, known.size, true);
+                    item->mediaRef().addEntry(
+                        name.c_str(), known.mime.c_str(), &self, -1, -1, known.size, true);
                     item->mediaRef().setMimeType(known.mime.c_str());
                 }
                 request->item = item;
@@ -142,7 +144,7 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
         EXPECT_EQ(request->flags[2], 1);
         const std::string name = request->items.empty() ? "" : request->items[0].identity.c_str();
         attempts.push_back(name + "@" + request->name.c_str());
-        Outcome outcome { 0, 0 };
+        Outcome outcome {0, 0};
         if (!script.empty()) {
             outcome = script.front();
             script.pop_front();
@@ -158,13 +160,13 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     }
 
     std::int32_t queueBatch(const std::vector<std::pair<std::uint32_t, std::string>>& items,
-                            const char* album = "Holiday", CMediaUploadRequest* request = nullptr)
+        const char* album = "Holiday", CMediaUploadRequest* request = nullptr)
     {
         CMediaUploadRequest local(kBatchReply);
         CMediaUploadRequest* batch = request ? request : &local;
         batch->name = album;
         for (const auto& [location, name] : items)
-            batch->addItem({ location, "", name.c_str() });
+            batch->addItem({location, "", name.c_str()});
         const std::size_t before = requester.results.size();
         requester.post(manager.get(), batch);
         run();
@@ -180,25 +182,25 @@ struct BackgroundRig : FileStoreFixture, CBackgroundUploadManager::Owner {
     std::vector<std::string> allKeys() const
     {
         std::vector<std::string> all;
-        for (const char* name : { kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
-                                  kPersBkgUploadCountExternal })
+        for (const char* name : {kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
+                 kPersBkgUploadCountExternal})
             all.push_back(key(name) == "<absent>" ? "0" : key(name));
         return all;
     }
     std::string dump() const
     {
         return runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/upload_queue_file.py --dump '"
-                         + hostFile(CBackgroundUploadManager::kQueueFileName) + "'");
+            + hostFile(CBackgroundUploadManager::kQueueFileName) + "'");
     }
 
     CVXLFileStoreManager files;
-    TraceJob local { "local media" };
-    TraceJob uploader { "media upload" };
-    TraceJob requester { "screen flow" };
+    TraceJob local {"local media"};
+    TraceJob uploader {"media upload"};
+    TraceJob requester {"screen flow"};
     CVXLPersStore keys;
     CVXLCounterTable counterTable;
     QueueView queue;
-    CVXLSimpleEvent queueWake { CBackgroundUploadManager::kWakeUp };
+    CVXLSimpleEvent queueWake {CBackgroundUploadManager::kWakeUp};
     bool dataOn = true;
     bool idle = true;
     struct StoreItem {
@@ -232,25 +234,25 @@ TEST(BackgroundUploadManager, BatchesAppendRecordsAndCountThem)
     rig.pending["busy.jpg"] = 1;
     const std::string longName(500, 'n');
     CMediaUploadRequest batch(kBatchReply);
-    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" }, { 1, "U9" }, { kCard, "card.jpg" }, { kPhone, "busy.jpg" },
-                               { kPhone, longName } },
-                             "Album", &batch),
-              0);
+    EXPECT_EQ(rig.queueBatch({{kPhone, "a.jp"}, {1, "U9"}, {kCard, "card.jpg"}, {kPhone, "busy.jpg"},
+                                 {kPhone, longName}},
+                  "Album", &batch),
+        0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Album\n25 131076 card.jpg Album\n");
-    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "1", "1" }));
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "1", "1"}));
     EXPECT_EQ(rig.counterTable.get(kCounterInPhone), 1);
     EXPECT_EQ(rig.counterTable.get(kCounterExternal), 1);
     EXPECT_EQ(rig.pending["a.jp"], 1);
     EXPECT_EQ(rig.pending["card.jpg"], 1);
     EXPECT_EQ(rig.pending["busy.jpg"], 1);
-    EXPECT_EQ(rig.updated, (std::vector<std::string> { "a.jp", "card.jpg" }));
+    EXPECT_EQ(rig.updated, (std::vector<std::string> {"a.jp", "card.jpg"}));
     EXPECT_EQ(rig.key(kPersProgressCurrent), "5");
     EXPECT_EQ(batch.flags[1], 1);
     EXPECT_TRUE(rig.attempts.empty());
     EXPECT_TRUE(rig.manager->hasPending());
 
     // The same items again: all pending now, nothing appended.
-    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" }, { kCard, "card.jpg" } }), 0);
+    EXPECT_EQ(rig.queueBatch({{kPhone, "a.jp"}, {kCard, "card.jpg"}}), 0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Album\n25 131076 card.jpg Album\n");
 }
 
@@ -263,8 +265,8 @@ TEST(BackgroundUploadManager, ARecordNotAppendedLeavesTheItemUnqueued)
     rig.startManager();
     // A folder in the file's place: the write cannot replace it.
     ASSERT_EQ(::mkdir(rig.hostFile(CBackgroundUploadManager::kQueueFileName).c_str(), 0700), 0);
-    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" } }), 0);
-    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "0", "0" }));
+    EXPECT_EQ(rig.queueBatch({{kPhone, "a.jp"}}), 0);
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "0", "0"}));
     EXPECT_EQ(rig.pending["a.jp"], 0);
     EXPECT_TRUE(rig.updated.empty());
     EXPECT_FALSE(rig.manager->hasPending());
@@ -272,9 +274,9 @@ TEST(BackgroundUploadManager, ARecordNotAppendedLeavesTheItemUnqueued)
     EXPECT_NE(rig.root.readFile("log/engine.log").find("item not queued"), std::string::npos);
 
     ASSERT_EQ(::rmdir(rig.hostFile(CBackgroundUploadManager::kQueueFileName).c_str()), 0);
-    EXPECT_EQ(rig.queueBatch({ { kPhone, "a.jp" } }), 0);
+    EXPECT_EQ(rig.queueBatch({{kPhone, "a.jp"}}), 0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Holiday\n");
-    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "1", "0" }));
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "1", "0"}));
 }
 
 // A whole store is walked item by item: items above the configured size of
@@ -292,15 +294,17 @@ TEST(BackgroundUploadManager, WholeStoreWalks)
         std::string progress;
         std::uint8_t skippedFlag;
     } cases[] = {
-        { "no video size: videos left out", { { kCfgUploadAllMaxImageSize, "1000" } }, {}, 0,
-          "0 131076 small.jpg Card\n29 131076 note.txt Card\n", "5", 1 },
-        { "both sizes", { { kCfgUploadAllMaxImageSize, "1000" }, { kCfgUploadAllMaxVideoSize, "500" } }, {}, 0,
-          "0 131076 small.jpg Card\n29 131076 clip.3gp Card\n57 131076 note.txt Card\n", "5", 1 },
-        { "sizes large enough for all", { { kCfgUploadAllMaxImageSize, "9000" }, { kCfgUploadAllMaxVideoSize, "500" } },
-          {}, 0, "0 131076 small.jpg Card\n29 131076 big.jpg Card\n56 131076 clip.3gp Card\n84 131076 note.txt Card\n",
-          "5", 0 },
-        { "an item that cannot be resolved ends the walk", { { kCfgUploadAllMaxImageSize, "9000" } }, { "clip.3gp" },
-          kResultFailed, "0 131076 small.jpg Card\n29 131076 big.jpg Card\n", "2", 0 },
+        {"no video size: videos left out", {{kCfgUploadAllMaxImageSize, "1000"}}, {}, 0,
+            "0 131076 small.jpg Card\n29 131076 note.txt Card\n", "5", 1},
+        {"both sizes", {{kCfgUploadAllMaxImageSize, "1000"}, {kCfgUploadAllMaxVideoSize, "500"}}, {}, 0,
+            "0 131076 small.jpg Card\n29 131076 clip.3gp Card\n57 131076 note.txt Card\n", "5", 1},
+        {"sizes large enough for all",
+            {{kCfgUploadAllMaxImageSize, "9000"}, {kCfgUploadAllMaxVideoSize, "500"}}, {}, 0,
+            "0 131076 small.jpg Card\n29 131076 big.jpg Card\n56 131076 clip.3gp Card\n84 131076 note.txt "
+            "Card\n",
+            "5", 0},
+        {"an item that cannot be resolved ends the walk", {{kCfgUploadAllMaxImageSize, "9000"}}, {"clip.3gp"},
+            kResultFailed, "0 131076 small.jpg Card\n29 131076 big.jpg Card\n", "2", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -308,9 +312,8 @@ TEST(BackgroundUploadManager, WholeStoreWalks)
         rig.dataOn = false;
         rig.config = c.config;
         rig.missing = c.missing;
-        rig.storeItems = { { "small.jpg", "image/jpeg", 100 }, { "big.jpg", "image/jpeg", 5000 },
-                           { "clip.3gp", "video/3gpp", 400 }, { "busy.jpg", "image/jpeg", 10 },
-                           { "note.txt", "text/plain", 10 } };
+        rig.storeItems = {{"small.jpg", "image/jpeg", 100}, {"big.jpg", "image/jpeg", 5000},
+            {"clip.3gp", "video/3gpp", 400}, {"busy.jpg", "image/jpeg", 10}, {"note.txt", "text/plain", 10}};
         rig.pending["busy.jpg"] = 2;
         rig.startManager();
         CMediaUploadRequest walk(kBatchReply);
@@ -329,7 +332,7 @@ TEST(BackgroundUploadManager, WholeStoreWalks)
 // scripted per attempt over a queue of two records.
 TEST(BackgroundUploadManager, OutcomesMoveTheCursorOrRetry)
 {
-    const Outcome fail { kResultNetworkNotice, 266 };
+    const Outcome fail {kResultNetworkNotice, 266};
     struct Case {
         const char* name;
         std::vector<Outcome> script;
@@ -340,24 +343,25 @@ TEST(BackgroundUploadManager, OutcomesMoveTheCursorOrRetry)
         std::string file;
         bool timer;
     } cases[] = {
-        { "both succeed: the file is emptied", {}, 0, { "one.jpg@A", "two.jpg@A" }, { "0", "0", "0", "0" }, "", false },
-        { "fails twice, then succeeds; the next fails once", { fail, fail, { 0, 0 }, fail }, 2,
-          { "one.jpg@A", "one.jpg@A", "one.jpg@A", "two.jpg@A" }, { "24", "1", "1", "0" }, "two", true },
-        { "three failures give the record up", { fail, fail, fail }, 3,
-          { "one.jpg@A", "one.jpg@A", "one.jpg@A", "two.jpg@A" }, { "0", "0", "0", "0" }, "", false },
-        { "refused with 273: given up at once", { { kResultNetworkNotice, 273 } }, 0, { "one.jpg@A", "two.jpg@A" },
-          { "0", "0", "0", "0" }, "", false },
-        { "too large (96): given up at once", { { kResultUploadTooLarge, 0 } }, 0, { "one.jpg@A", "two.jpg@A" },
-          { "0", "0", "0", "0" }, "", false },
-        { "52 with 274 drops the whole queue", { { kResultNetworkNotice, 274 } }, 1, { "one.jpg@A" },
-          { "0", "0", "0", "0" }, "", false },
+        {"both succeed: the file is emptied", {}, 0, {"one.jpg@A", "two.jpg@A"}, {"0", "0", "0", "0"}, "",
+            false},
+        {"fails twice, then succeeds; the next fails once", {fail, fail, {0, 0}, fail}, 2,
+            {"one.jpg@A", "one.jpg@A", "one.jpg@A", "two.jpg@A"}, {"24", "1", "1", "0"}, "two", true},
+        {"three failures give the record up", {fail, fail, fail}, 3,
+            {"one.jpg@A", "one.jpg@A", "one.jpg@A", "two.jpg@A"}, {"0", "0", "0", "0"}, "", false},
+        {"refused with 273: given up at once", {{kResultNetworkNotice, 273}}, 0, {"one.jpg@A", "two.jpg@A"},
+            {"0", "0", "0", "0"}, "", false},
+        {"too large (96): given up at once", {{kResultUploadTooLarge, 0}}, 0, {"one.jpg@A", "two.jpg@A"},
+            {"0", "0", "0", "0"}, "", false},
+        {"52 with 274 drops the whole queue", {{kResultNetworkNotice, 274}}, 1, {"one.jpg@A"},
+            {"0", "0", "0", "0"}, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BackgroundRig rig;
         rig.dataOn = false;
         rig.startManager();
-        ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" }, { kPhone, "two.jpg" } }, "A"), 0);
+        ASSERT_EQ(rig.queueBatch({{kPhone, "one.jpg"}, {kPhone, "two.jpg"}}, "A"), 0);
         rig.script.assign(c.script.begin(), c.script.end());
         rig.dataOn = true;
         rig.manager->onUiRequest(kUIRequestDataCommOn);
@@ -382,18 +386,18 @@ TEST(BackgroundUploadManager, ARestartResumesAtTheCursor)
     BackgroundRig rig;
     rig.dataOn = false;
     rig.startManager();
-    ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" }, { kCard, "two.jpg" }, { kPhone, "three.jpg" } }, "A"), 0);
-    rig.script = { { 0, 0 }, { kResultFailed, 0 } };
+    ASSERT_EQ(rig.queueBatch({{kPhone, "one.jpg"}, {kCard, "two.jpg"}, {kPhone, "three.jpg"}}, "A"), 0);
+    rig.script = {{0, 0}, {kResultFailed, 0}};
     rig.dataOn = true;
     rig.manager->onUiRequest(kUIRequestDataCommOn);
     rig.run();
-    EXPECT_EQ(rig.allKeys(), (Keys { "24", "1", "1", "1" }));
+    EXPECT_EQ(rig.allKeys(), (Keys {"24", "1", "1", "1"}));
     rig.stopManager();
 
     rig.attempts.clear();
     rig.startManager();
-    EXPECT_EQ(rig.attempts, (std::vector<std::string> { "two.jpg@A", "three.jpg@A" }));
-    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "0", "0" }));
+    EXPECT_EQ(rig.attempts, (std::vector<std::string> {"two.jpg@A", "three.jpg@A"}));
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "0", "0"}));
     EXPECT_TRUE(rig.readHostFile(CBackgroundUploadManager::kQueueFileName).empty());
 }
 
@@ -402,11 +406,11 @@ TEST(BackgroundUploadManager, ADrainedQueueThenANewBatch)
 {
     BackgroundRig rig;
     rig.startManager();
-    ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" }, { kPhone, "two.jpg" } }, "A"), 0);
-    EXPECT_EQ(rig.uploaded, (std::vector<std::string> { "one.jpg", "two.jpg" }));
-    ASSERT_EQ(rig.queueBatch({ { kCard, "three.jpg" } }, "B"), 0);
-    EXPECT_EQ(rig.attempts, (std::vector<std::string> { "one.jpg@A", "two.jpg@A", "three.jpg@B" }));
-    EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "0", "0" }));
+    ASSERT_EQ(rig.queueBatch({{kPhone, "one.jpg"}, {kPhone, "two.jpg"}}, "A"), 0);
+    EXPECT_EQ(rig.uploaded, (std::vector<std::string> {"one.jpg", "two.jpg"}));
+    ASSERT_EQ(rig.queueBatch({{kCard, "three.jpg"}}, "B"), 0);
+    EXPECT_EQ(rig.attempts, (std::vector<std::string> {"one.jpg@A", "two.jpg@A", "three.jpg@B"}));
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "0", "0"}));
 }
 
 // Nothing is read or uploaded while data is off, the user is active, the
@@ -419,34 +423,34 @@ TEST(BackgroundUploadManager, WaitsWhileSomethingElseGoesOn)
         std::function<void(BackgroundRig&)> block;
         std::function<void(BackgroundRig&)> release;
     } cases[] = {
-        { "data off", [](BackgroundRig& r) { r.dataOn = false; },
-          [](BackgroundRig& r) {
-              r.dataOn = true;
-              r.manager->onUiRequest(kUIRequestDataCommOn);
-          } },
-        { "user active", [](BackgroundRig& r) { r.idle = false; },
-          [](BackgroundRig& r) {
-              r.idle = true;
-              r.manager->onUiRequest(kUIRequestActivityEnded);
-          } },
-        { "a message to send", [](BackgroundRig& r) { r.queue.queued = 1; },
-          [](BackgroundRig& r) {
-              // The outbound queue's wake-up once it has nothing to send.
-              r.queue.queued = 0;
-              r.requester.post(r.manager.get(), &r.queueWake);
-          } },
+        {"data off", [](BackgroundRig& r) { r.dataOn = false; },
+            [](BackgroundRig& r) {
+                r.dataOn = true;
+                r.manager->onUiRequest(kUIRequestDataCommOn);
+            }},
+        {"user active", [](BackgroundRig& r) { r.idle = false; },
+            [](BackgroundRig& r) {
+                r.idle = true;
+                r.manager->onUiRequest(kUIRequestActivityEnded);
+            }},
+        {"a message to send", [](BackgroundRig& r) { r.queue.queued = 1; },
+            [](BackgroundRig& r) {
+                // The outbound queue's wake-up once it has nothing to send.
+                r.queue.queued = 0;
+                r.requester.post(r.manager.get(), &r.queueWake);
+            }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BackgroundRig rig;
         c.block(rig);
         rig.startManager();
-        ASSERT_EQ(rig.queueBatch({ { kPhone, "one.jpg" } }, "A"), 0);
+        ASSERT_EQ(rig.queueBatch({{kPhone, "one.jpg"}}, "A"), 0);
         rig.afterRetryDelay();
         EXPECT_TRUE(rig.attempts.empty());
         c.release(rig);
         rig.run();
-        EXPECT_EQ(rig.attempts, (std::vector<std::string> { "one.jpg@A" }));
+        EXPECT_EQ(rig.attempts, (std::vector<std::string> {"one.jpg@A"}));
     }
 }
 
@@ -455,18 +459,21 @@ TEST(BackgroundUploadManager, WaitsWhileSomethingElseGoesOn)
 // counts 0 only the first wake-up after a start reads.
 TEST(BackgroundUploadManager, DamagedOrMissingQueueFiles)
 {
-    const std::string good("\xce\xfa\x03\x00\x01\x00\x05\x00\x00\x00one.\x00\x02\x00\x00\x00" "A\x00", 21);
+    const std::string good("\xce\xfa\x03\x00\x01\x00\x05\x00\x00\x00one.\x00\x02\x00\x00\x00"
+                           "A\x00",
+        21);
     struct Case {
         const char* name;
         std::string file;
         std::vector<std::string> attempts;
     } cases[] = {
-        { "a good record", good, { "one.@A" } },
-        { "wrong marker", "\xce\xfb" + good.substr(2), {} },
-        { "torn record", good.substr(0, 20), {} },
-        { "name length past the bytes", good.substr(0, 6) + std::string("\xff\x00\x00\x00", 4) + good.substr(10), {} },
-        { "NUL inside the name", good.substr(0, 11) + std::string(1, '\0') + good.substr(12), {} },
-        { "no file", "", {} },
+        {"a good record", good, {"one.@A"}},
+        {"wrong marker", "\xce\xfb" + good.substr(2), {}},
+        {"torn record", good.substr(0, 20), {}},
+        {"name length past the bytes",
+            good.substr(0, 6) + std::string("\xff\x00\x00\x00", 4) + good.substr(10), {}},
+        {"NUL inside the name", good.substr(0, 11) + std::string(1, '\0') + good.substr(12), {}},
+        {"no file", "", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -477,7 +484,7 @@ TEST(BackgroundUploadManager, DamagedOrMissingQueueFiles)
         rig.keys.set(kPersBkgUploadRetries, "2");
         rig.startManager();
         EXPECT_EQ(rig.attempts, c.attempts);
-        EXPECT_EQ(rig.allKeys(), (Keys { "0", "0", "0", "0" }));
+        EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "0", "0"}));
         EXPECT_TRUE(rig.readHostFile(CBackgroundUploadManager::kQueueFileName).empty());
     }
     // Both counts 0 and no restart: a wake-up reads nothing.

@@ -7,8 +7,8 @@
 #include "engine/media/LocalMediaManager.h"
 #include "engine/media/OnlineMediaManager.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/messaging/MessagingTestSupport.h"
+#include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/service/VraxJobRig.h"
 #include "tests/support/FolderMediaSource.h"
 #include "tests/support/JpegFixture.h"
@@ -43,7 +43,7 @@ struct AccessRig : VraxJobRig,
                    CLocalMediaManager::Owner,
                    CVXLMediaStoreManager::Owner,
                    COnlineMediaManager::Owner {
-    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    FolderMediaSource source {{{1, "Phone", 1, true, "\\My Pictures"}}};
     CVXLPlatformMediaSource* media;
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
@@ -154,7 +154,10 @@ struct AccessRig : VraxJobRig,
             root.writeFile(std::string(kPhoneFolder) + name, "picture bytes");
         }
     }
-    bool picture(const std::string& name) const { return exists(root.hostPath(std::string(kPhoneFolder) + name)); }
+    bool picture(const std::string& name) const
+    {
+        return exists(root.hostPath(std::string(kPhoneFolder) + name));
+    }
     std::string progress() const
     {
         CVXLString value;
@@ -173,7 +176,7 @@ TEST(MediaAccessManager, AReopenedAlbumIsServedFromTheCache)
     std::vector<std::string> names;
     ASSERT_EQ(rig.openAlbum("C7"), 0);
     ASSERT_EQ(rig.fetch(0, 3, &names), 0);
-    EXPECT_EQ(names, (std::vector<std::string> { "U1", "U2", "U3" }));
+    EXPECT_EQ(names, (std::vector<std::string> {"U1", "U2", "U3"}));
     ASSERT_EQ(rig.close(), 0);
     ASSERT_EQ(rig.openAlbum("C8"), 0);
     ASSERT_EQ(rig.fetch(0, 3, &names), 0);
@@ -183,7 +186,7 @@ TEST(MediaAccessManager, AReopenedAlbumIsServedFromTheCache)
 
     ASSERT_EQ(rig.openAlbum("C7"), 0);
     ASSERT_EQ(rig.fetch(0, 3, &names), 0);
-    EXPECT_EQ(names, (std::vector<std::string> { "U1", "U2", "U3" }));
+    EXPECT_EQ(names, (std::vector<std::string> {"U1", "U2", "U3"}));
     EXPECT_EQ(rig.log().size(), 2u) << "a second request for C7 reached the server";
     EXPECT_EQ(rig.manager.collectionCount(), 2u);
 }
@@ -264,7 +267,7 @@ TEST(MediaAccessManager, ClosingKeepsSelectedEntries)
     ASSERT_EQ(rig.openPhone(), 0);
     std::vector<std::string> names;
     EXPECT_EQ(rig.fetch(1, 1, &names), 0);
-    EXPECT_EQ(names, std::vector<std::string> { "p001.jpg" });
+    EXPECT_EQ(names, std::vector<std::string> {"p001.jpg"});
     EXPECT_EQ(rig.source.firstNameCalls + rig.source.nextNameCalls, before);
 }
 
@@ -280,9 +283,9 @@ TEST(MediaAccessManager, EvictionAtFortyEight)
         std::uint32_t cachedAfter;
     };
     const Case cases[] = {
-        { "all in use: none evicted", false, -1, -1, 50 },
-        { "released: the oldest goes", true, -1, 0, 49 },
-        { "a selected oldest stays, the next goes", true, 0, 1, 49 },
+        {"all in use: none evicted", false, -1, -1, 50},
+        {"released: the oldest goes", true, -1, 0, 49},
+        {"a selected oldest stays, the next goes", true, 0, 1, 49},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,7 +301,7 @@ TEST(MediaAccessManager, EvictionAtFortyEight)
             rig.releaseAll();
         std::vector<std::string> names;
         ASSERT_EQ(rig.fetch(49, 1, &names), 0);
-        EXPECT_EQ(names, std::vector<std::string> { "p049.jpg" });
+        EXPECT_EQ(names, std::vector<std::string> {"p049.jpg"});
         for (int p = 0; p < 49; ++p)
             EXPECT_EQ(rig.cached(p) == nullptr, p == c.evicted) << p;
         EXPECT_EQ(rig.manager.currentCollection()->cachedCount(), c.cachedAfter);
@@ -323,14 +326,14 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
         const char* progress;
     };
     const Case cases[] = {
-        { "selection", false, { 1, 3 }, "", "", 0, { true, false, true, false, true }, "2" },
-        { "whole location", true, {}, "", "", 0, { false, false, false, false, false }, "5" },
-        { "refused in the selection", false, { 0, 2, 4 }, "p002.jpg", "",
-            static_cast<std::int32_t>(kPlatformDeleteFailed), { false, true, true, true, true }, "1" },
-        { "refused in the location", true, {}, "p003.jpg", "", static_cast<std::int32_t>(kPlatformDeleteFailed),
-            { false, false, false, true, true }, "3" },
-        { "still listed after its delete", true, {}, "", "p002.jpg", kResultFailed,
-            { false, false, true, true, true }, "3" },
+        {"selection", false, {1, 3}, "", "", 0, {true, false, true, false, true}, "2"},
+        {"whole location", true, {}, "", "", 0, {false, false, false, false, false}, "5"},
+        {"refused in the selection", false, {0, 2, 4}, "p002.jpg", "",
+            static_cast<std::int32_t>(kPlatformDeleteFailed), {false, true, true, true, true}, "1"},
+        {"refused in the location", true, {}, "p003.jpg", "",
+            static_cast<std::int32_t>(kPlatformDeleteFailed), {false, false, false, true, true}, "3"},
+        {"still listed after its delete", true, {}, "", "p002.jpg", kResultFailed,
+            {false, false, true, true, true}, "3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -358,7 +361,8 @@ TEST(MediaAccessManager, LocalDeleteWalksTheFolder)
         EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
         if (!c.kept.empty()) {
             CVXLLog::flush();
-            EXPECT_NE(rig.root.readFile("log/engine.log").find("\"" + c.kept + "\" is still there"), std::string::npos);
+            EXPECT_NE(rig.root.readFile("log/engine.log").find("\"" + c.kept + "\" is still there"),
+                std::string::npos);
         }
     }
 }
@@ -379,11 +383,11 @@ TEST(MediaAccessManager, AChangeThatTakesItemsAwayEmptiesTheListAndItsOpens)
         std::uint32_t opens;
     };
     const Case cases[] = {
-        { "copy", kMediaCopyItems, "done", 0, 3, 1 },
-        { "move", kMediaMoveItems, "done", 0, 0, 0 },
-        { "online delete", kMediaDeleteOnlineItems, "done", 0, 0, 0 },
-        { "refused move", kMediaMoveItems, "error-info280", kResultNetworkNotice, 3, 1 },
-        { "local delete", kMediaDeleteLocalItems, "", 0, 0, 0 },
+        {"copy", kMediaCopyItems, "done", 0, 3, 1},
+        {"move", kMediaMoveItems, "done", 0, 0, 0},
+        {"online delete", kMediaDeleteOnlineItems, "done", 0, 0, 0},
+        {"refused move", kMediaMoveItems, "error-info280", kResultNetworkNotice, 3, 1},
+        {"local delete", kMediaDeleteLocalItems, "", 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -427,7 +431,7 @@ TEST(MediaAccessManager, AChangeThatTakesItemsAwayEmptiesTheListAndItsOpens)
         // Fetched again: the list holds the items while they are used.
         std::vector<std::string> names;
         ASSERT_EQ(rig.fetch(0, 2, &names), 0);
-        EXPECT_EQ(names, (std::vector<std::string> { "p000.jpg", "p002.jpg" }));
+        EXPECT_EQ(names, (std::vector<std::string> {"p000.jpg", "p002.jpg"}));
         EXPECT_EQ(list->cachedCount(), 2u);
         ASSERT_EQ(rig.releaseAll(), 0);
         EXPECT_EQ(list->cachedCount(), 0u) << "entries of a list not open outlived their last use";
@@ -441,7 +445,7 @@ TEST(MediaAccessManager, RequestsThatUsedToHangAreAnswered)
 {
     AccessRig rig;
     rig.start();
-    for (std::int32_t code : { 18, 28, 40, 0x7FFF }) {
+    for (std::int32_t code : {18, 28, 40, 0x7FFF}) {
         CMediaElementRequest odd(code, kReply);
         EXPECT_EQ(rig.send(odd), kResultFailed) << code;
     }
@@ -491,7 +495,7 @@ TEST(MediaAccessManager, UpdateItemReachesEveryCachedCopy)
     rig.manager.updateItem(changed);
     EXPECT_STREQ(rig.cached(1)->uid().c_str(), "U99");
     EXPECT_EQ(rig.cached(0)->uid().length(), 0u);
-    EXPECT_EQ(rig.uiCodes, std::vector<std::int32_t> { kUIRequestMediaChanged });
+    EXPECT_EQ(rig.uiCodes, std::vector<std::int32_t> {kUIRequestMediaChanged});
     EXPECT_EQ(rig.manager.currentCollection()->at(1)->useCount, 1) << "the walk's own use went back";
 
     CVXLMediaItem stranger;
@@ -510,7 +514,7 @@ struct SessionRig : AccessRig {
     explicit SessionRig(CVXLPlatformMediaSource* device)
         : AccessRig(device)
     {
-        for (const char* name : { "a.jpg", "b.jpg", "c.jpg", "d.jpg" }) {
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) {
             const std::string jpeg = testJpeg(32, 24, 3, 85, [name](unsigned y, unsigned char* row) {
                 for (unsigned x = 0; x < 32 * 3; ++x)
                     row[x] = static_cast<unsigned char>(x * name[0] + y);
@@ -554,7 +558,8 @@ struct SessionRig : AccessRig {
         gap = "";
         for (std::int32_t p = 0; p < list->size(); ++p) {
             if (const CMediaCollectionEntry* entry = list->at(p)) {
-                out += gap + std::to_string(p) + ":" + std::to_string(entry->useCount) + (entry->selected ? "*" : "");
+                out += gap + std::to_string(p) + ":" + std::to_string(entry->useCount)
+                    + (entry->selected ? "*" : "");
                 gap = " ";
             }
         }
@@ -562,7 +567,7 @@ struct SessionRig : AccessRig {
     }
 
     // An album of the table as the server named it, for a rename.
-    CVXLAlbum renamed { "Album 3" };
+    CVXLAlbum renamed {"Album 3"};
     std::size_t seen = 0;
 };
 
@@ -570,13 +575,14 @@ std::string namesOf(const std::vector<CVXLMediaItem*>& items)
 {
     std::string out;
     for (const CVXLMediaItem* item : items)
-        out += (out.empty() ? "" : " ") + std::string(item->uid().length() ? item->uid().c_str() : item->name().c_str());
+        out += (out.empty() ? "" : " ")
+            + std::string(item->uid().length() ? item->uid().c_str() : item->name().c_str());
     return out;
 }
 
 TEST(MediaAccessManager, EveryRequestAgainstTheServerAndTheDevicesPictures)
 {
-    using Step = std::function<std::int32_t(SessionRig&, std::string* got)>;
+    using Step = std::function<std::int32_t(SessionRig&, std::string * got)>;
     struct Row {
         const char* what;
         const char* replies; // the server's, in order ("" none)
@@ -669,18 +675,18 @@ TEST(MediaAccessManager, EveryRequestAgainstTheServerAndTheDevicesPictures)
     };
 
     const Row rows[] = {
-        { "get album 0: a page of the album list from the server", "albums-last", albumAt(0), 0, "Album 0",
-            { { "request=list-req", "window=0,10" } }, "kind=0 albums={0:1}" },
-        { "a second get of album 0 is served from the table", "", albumAt(0), 0, "Album 0", {},
-            "kind=0 albums={0:2}" },
-        { "album 3 comes from the Online Media Manager's page", "", albumAt(3), 0, "Album 3", {},
-            "kind=0 albums={0:2 3:1}" },
-        { "release albums: one use each, album 3 at zero goes", "", plain(kMediaReleaseAlbums), 0, "", {},
-            "kind=0 albums={0:1}" },
-        { "create an album: its title to the server, its new id back, the table emptied", "album-created",
+        {"get album 0: a page of the album list from the server", "albums-last", albumAt(0), 0, "Album 0",
+            {{"request=list-req", "window=0,10"}}, "kind=0 albums={0:1}"},
+        {"a second get of album 0 is served from the table", "", albumAt(0), 0, "Album 0", {},
+            "kind=0 albums={0:2}"},
+        {"album 3 comes from the Online Media Manager's page", "", albumAt(3), 0, "Album 3", {},
+            "kind=0 albums={0:2 3:1}"},
+        {"release albums: one use each, album 3 at zero goes", "", plain(kMediaReleaseAlbums), 0, "", {},
+            "kind=0 albums={0:1}"},
+        {"create an album: its title to the server, its new id back, the table emptied", "album-created",
             albumText(kMediaCreateAlbum, "Trip"), 0, "C9",
-            { { "request=container-update", "<attr name=\"TITLE\">Trip</attr>" } }, "kind=0 albums={}" },
-        { "rename album C3", "done",
+            {{"request=container-update", "<attr name=\"TITLE\">Trip</attr>"}}, "kind=0 albums={}"},
+        {"rename album C3", "done",
             [](SessionRig& rig, std::string* got) {
                 rig.renamed.setIdentifier("C3");
                 rig.renamed.commit();
@@ -688,70 +694,73 @@ TEST(MediaAccessManager, EveryRequestAgainstTheServerAndTheDevicesPictures)
                 CMediaElementRequest rename(kMediaRenameAlbum, kReply);
                 rename.setPayloadAlbum(&rig.renamed);
                 const std::int32_t result = rig.send(rename);
-                *got = std::string(rig.renamed.name().c_str()) + (rig.renamed.isModified() ? " edited" : " committed");
+                *got = std::string(rig.renamed.name().c_str())
+                    + (rig.renamed.isModified() ? " edited" : " committed");
                 return result;
             },
-            0, "Work committed", { { "request=container-update", "id=\"C3\"", "<attr name=\"TITLE\">Work</attr>" } },
-            "kind=0 albums={}" },
-        { "delete album C3", "done", albumText(kMediaDeleteAlbum, "C3"), 0, "",
-            { { "request=delete-req", "id=\"C3\"" } }, "kind=0 albums={}" },
-        { "get album 0 after the changes asks the server again", "albums-last", albumAt(0), 0, "Album 0",
-            { { "request=list-req" } }, "kind=0 albums={0:1}" },
-        { "a refused album delete keeps the table", "error-info280", albumText(kMediaDeleteAlbum, "C4"),
-            kResultNetworkNotice, "", { { "request=delete-req", "id=\"C4\"" } }, "kind=0 albums={0:1}" },
-        { "open album C7", "",
-            [](SessionRig& rig, std::string*) { return rig.openAlbum("C7"); }, 0, "", {},
-            "kind=1 albums={0:1} list={} opens=1" },
-        { "fetch its first three items", "items", fetch(0, 3), 0, "U1 U2 U3",
-            { { "request=list-req", "id=\"C7\"" } }, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1" },
-        { "save an online item: its record goes to the server", "done", save(0, "Sunset"), 0, "no record",
-            { { "request=media-xfer", "U1", "Sunset" } }, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1" },
-        { "copy the selection to C8: the list kept, the albums dropped", "done", change({ 0, 1 }, 0, false), 0, "",
-            { { "request=copy-req", "id=\"C8\"", "id=\"U1\"", "id=\"U2\"" } },
-            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1" },
-        { "a refused delete of the selection keeps the list", "error-info280", change({}, -1, false),
-            kResultNetworkNotice, "", { { "request=delete-req", "id=\"U1\"", "id=\"U2\"" } },
-            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1" },
-        { "move the whole album to C8: the list emptied and no longer open", "done", change({ 0, 1 }, 1, true), 0,
-            "", { { "request=move-req", "id=\"C8\"", "id=\"C7\" type=\"container\"" } },
-            "kind=1 albums={} list={} opens=0" },
-        { "fetched again, from the server", "items", fetch(0, 3), 0, "U1 U2 U3", { { "request=list-req" } },
-            "kind=1 albums={} list={0:1 1:1 2:1} opens=0" },
-        { "delete the selection: the list emptied", "done", change({ 2 }, -1, false), 0, "",
-            { { "request=delete-req", "id=\"U3\"" } }, "kind=1 albums={} list={} opens=0" },
-        { "close the album", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}" },
-        { "open the phone's pictures", "",
-            [](SessionRig& rig, std::string*) { return rig.openPhone(); }, 0, "", {},
-            "kind=2 albums={} list={} opens=1" },
-        { "fetch two of them", "", fetch(0, 2), 0, "a.jpg b.jpg", {}, "kind=2 albums={} list={0:1 1:1} opens=1" },
-        { "save a local item: its record is written, the server sees nothing", "", save(0, "Beach"), 0,
-            "a.jpg-10003.md", {}, "kind=2 albums={} list={0:1 1:1} opens=1" },
-        { "look up b.jpg: found in the list", "", lookup("b.jpg"), 0, "b.jpg", {},
-            "kind=2 albums={} list={0:1 1:2} opens=1" },
-        { "look up d.jpg: imported by the Local Media Manager, kept at the end", "", lookup("d.jpg"), 0, "d.jpg", {},
-            "kind=2 albums={} list={0:1 1:2 2:1} opens=1" },
-        { "add c.jpg: at the end and selected", "",
+            0, "Work committed",
+            {{"request=container-update", "id=\"C3\"", "<attr name=\"TITLE\">Work</attr>"}},
+            "kind=0 albums={}"},
+        {"delete album C3", "done", albumText(kMediaDeleteAlbum, "C3"), 0, "",
+            {{"request=delete-req", "id=\"C3\""}}, "kind=0 albums={}"},
+        {"get album 0 after the changes asks the server again", "albums-last", albumAt(0), 0, "Album 0",
+            {{"request=list-req"}}, "kind=0 albums={0:1}"},
+        {"a refused album delete keeps the table", "error-info280", albumText(kMediaDeleteAlbum, "C4"),
+            kResultNetworkNotice, "", {{"request=delete-req", "id=\"C4\""}}, "kind=0 albums={0:1}"},
+        {"open album C7", "", [](SessionRig& rig, std::string*) { return rig.openAlbum("C7"); }, 0, "", {},
+            "kind=1 albums={0:1} list={} opens=1"},
+        {"fetch its first three items", "items", fetch(0, 3), 0, "U1 U2 U3",
+            {{"request=list-req", "id=\"C7\""}}, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1"},
+        {"save an online item: its record goes to the server", "done", save(0, "Sunset"), 0, "no record",
+            {{"request=media-xfer", "U1", "Sunset"}}, "kind=1 albums={0:1} list={0:1 1:1 2:1} opens=1"},
+        {"copy the selection to C8: the list kept, the albums dropped", "done", change({0, 1}, 0, false), 0,
+            "", {{"request=copy-req", "id=\"C8\"", "id=\"U1\"", "id=\"U2\""}},
+            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1"},
+        {"a refused delete of the selection keeps the list", "error-info280", change({}, -1, false),
+            kResultNetworkNotice, "", {{"request=delete-req", "id=\"U1\"", "id=\"U2\""}},
+            "kind=1 albums={} list={0:1* 1:1* 2:1} opens=1"},
+        {"move the whole album to C8: the list emptied and no longer open", "done", change({0, 1}, 1, true),
+            0, "", {{"request=move-req", "id=\"C8\"", "id=\"C7\" type=\"container\""}},
+            "kind=1 albums={} list={} opens=0"},
+        {"fetched again, from the server", "items", fetch(0, 3), 0, "U1 U2 U3", {{"request=list-req"}},
+            "kind=1 albums={} list={0:1 1:1 2:1} opens=0"},
+        {"delete the selection: the list emptied", "done", change({2}, -1, false), 0, "",
+            {{"request=delete-req", "id=\"U3\""}}, "kind=1 albums={} list={} opens=0"},
+        {"close the album", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}"},
+        {"open the phone's pictures", "", [](SessionRig& rig, std::string*) { return rig.openPhone(); }, 0,
+            "", {}, "kind=2 albums={} list={} opens=1"},
+        {"fetch two of them", "", fetch(0, 2), 0, "a.jpg b.jpg", {},
+            "kind=2 albums={} list={0:1 1:1} opens=1"},
+        {"save a local item: its record is written, the server sees nothing", "", save(0, "Beach"), 0,
+            "a.jpg-10003.md", {}, "kind=2 albums={} list={0:1 1:1} opens=1"},
+        {"look up b.jpg: found in the list", "", lookup("b.jpg"), 0, "b.jpg", {},
+            "kind=2 albums={} list={0:1 1:2} opens=1"},
+        {"look up d.jpg: imported by the Local Media Manager, kept at the end", "", lookup("d.jpg"), 0,
+            "d.jpg", {}, "kind=2 albums={} list={0:1 1:2 2:1} opens=1"},
+        {"add c.jpg: at the end and selected", "",
             [](SessionRig& rig, std::string* got) {
                 CMediaItemEvent add(kReply);
                 add.location = 0x10003;
                 add.name = "c.jpg";
                 const std::int32_t result = rig.send(add);
                 CVXLMediaItem* item = rig.cached(3);
-                *got = item ? std::string(item->name().c_str()) + (rig.manager.isSelected(*item) ? " selected" : "")
-                            : "none";
+                *got = item
+                    ? std::string(item->name().c_str()) + (rig.manager.isSelected(*item) ? " selected" : "")
+                    : "none";
                 return result;
             },
-            0, "c.jpg selected", {}, "kind=2 albums={} list={0:1 1:2 2:1 3:0*} opens=1" },
-        { "releaseElement(1)", "", direct([](CMediaAccessManager& m) { m.releaseElement(1); }), 0, "", {},
-            "kind=2 albums={} list={0:1 1:1 2:1 3:0*} opens=1" },
-        { "releaseAll: a selected item keeps one use", "", direct([](CMediaAccessManager& m) { m.releaseAll(); }),
-            0, "", {}, "kind=2 albums={} list={0:0 1:0 2:0 3:1*} opens=1" },
-        { "clearElements", "", direct([](CMediaAccessManager& m) { m.clearElements(); }), 0, "", {},
-            "kind=2 albums={} list={} opens=0" },
-        { "close the phone's pictures", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}" },
-        { "open album C9", "", [](SessionRig& rig, std::string*) { return rig.openAlbum("C9"); }, 0, "", {},
-            "kind=1 albums={} list={} opens=1" },
-        { "cancel a fetch the server holds: answered 24 at once", "items-stall",
+            0, "c.jpg selected", {}, "kind=2 albums={} list={0:1 1:2 2:1 3:0*} opens=1"},
+        {"releaseElement(1)", "", direct([](CMediaAccessManager& m) { m.releaseElement(1); }), 0, "", {},
+            "kind=2 albums={} list={0:1 1:1 2:1 3:0*} opens=1"},
+        {"releaseAll: a selected item keeps one use", "",
+            direct([](CMediaAccessManager& m) { m.releaseAll(); }), 0, "", {},
+            "kind=2 albums={} list={0:0 1:0 2:0 3:1*} opens=1"},
+        {"clearElements", "", direct([](CMediaAccessManager& m) { m.clearElements(); }), 0, "", {},
+            "kind=2 albums={} list={} opens=0"},
+        {"close the phone's pictures", "", plain(kMediaClose), 0, "", {}, "kind=0 albums={}"},
+        {"open album C9", "", [](SessionRig& rig, std::string*) { return rig.openAlbum("C9"); }, 0, "", {},
+            "kind=1 albums={} list={} opens=1"},
+        {"cancel a fetch the server holds: answered 24 at once", "items-stall",
             [](SessionRig& rig, std::string* got) {
                 CMediaAccessQuery query(kReply);
                 query.bind(0, 3);
@@ -764,7 +773,7 @@ TEST(MediaAccessManager, EveryRequestAgainstTheServerAndTheDevicesPictures)
                 *got = namesOf(query.getResultList());
                 return rig.requester.results.back();
             },
-            kResultCancelled, "", { { "request=list-req", "id=\"C9\"" } }, "kind=1 albums={} list={} opens=1" },
+            kResultCancelled, "", {{"request=list-req", "id=\"C9\""}}, "kind=1 albums={} list={} opens=1"},
     };
 
     std::string script;
@@ -805,20 +814,21 @@ struct MessageRig : AccessRig {
         CVXLString folder;
         platformHostPath(messaging.messageStore.folder(), &folder);
         const std::vector<std::string> segments = {
-            segment({ { "X-QV-From-Address", "5550001" } }, "summary"),
-            segment({ { "Content-Type", "application/vnd.wap.multipart.related" } }),
-            segment({ { "X-QV-Total-Media-Parts", "5" } }),
-            segment({ { "Subject", "parts" } }),
-            segment({ { "Content-Type", "image/jpeg" }, { "Content-Location", "p0" } }, "jpeg bytes"),
-            segment({ { "Content-Type", "image/gif" }, { "Content-Location", "p1" }, { "x-qv-drm-content-type", "image/gif" } },
+            segment({{"X-QV-From-Address", "5550001"}}, "summary"),
+            segment({{"Content-Type", "application/vnd.wap.multipart.related"}}),
+            segment({{"X-QV-Total-Media-Parts", "5"}}),
+            segment({{"Subject", "parts"}}),
+            segment({{"Content-Type", "image/jpeg"}, {"Content-Location", "p0"}}, "jpeg bytes"),
+            segment({{"Content-Type", "image/gif"}, {"Content-Location", "p1"},
+                        {"x-qv-drm-content-type", "image/gif"}},
                 "gif bytes"),
-            segment({ { "Content-Type", "video/3gpp" }, { "Content-Location", "p2" }, { "X-QV-Save-Lock", "TRUE" } },
+            segment({{"Content-Type", "video/3gpp"}, {"Content-Location", "p2"}, {"X-QV-Save-Lock", "TRUE"}},
                 "3gp bytes"),
-            segment({ { "Content-Type", "text/plain" }, { "Content-Location", "t3" } }, "hello"),
-            segment({ { "Content-Type", "image/png" }, { "Content-Location", "p4" }, { "x-qv-save-lock", "false" } },
+            segment({{"Content-Type", "text/plain"}, {"Content-Location", "t3"}}, "hello"),
+            segment({{"Content-Type", "image/png"}, {"Content-Location", "p4"}, {"x-qv-save-lock", "false"}},
                 "png bytes"),
-            segment({ { "Content-Type", "video/mp4" }, { "Content-Location", "p5" }, { "X-QV-DRM-Content-Type", "video/mp4" },
-                         { "X-QV-Save-Lock", "true" } },
+            segment({{"Content-Type", "video/mp4"}, {"Content-Location", "p5"},
+                        {"X-QV-DRM-Content-Type", "video/mp4"}, {"X-QV-Save-Lock", "true"}},
                 "mp4 bytes"),
         };
         std::string json = "[";
@@ -826,8 +836,8 @@ struct MessageRig : AccessRig {
             json += (i ? ", " : "") + segments[i];
         writeHost(root.hostPath("seed.json"), json + "]");
         int status = -1;
-        const std::string out
-            = msgstore({ "message-write", root.hostPath("seed.json"), std::string(folder.c_str()) + "/" + kId }, &status);
+        const std::string out = msgstore(
+            {"message-write", root.hostPath("seed.json"), std::string(folder.c_str()) + "/" + kId}, &status);
         EXPECT_EQ(status, 0) << out;
         start();
     }
@@ -840,8 +850,8 @@ struct MessageRig : AccessRig {
         }
     }
 
-    std::int32_t openMessage(std::int32_t mediaFilter, std::int32_t lockFilter, std::int32_t* pictures = nullptr,
-                             std::int32_t* videos = nullptr)
+    std::int32_t openMessage(std::int32_t mediaFilter, std::int32_t lockFilter,
+        std::int32_t* pictures = nullptr, std::int32_t* videos = nullptr)
     {
         CMediaAccessBasicRequest open(kMediaOpenMessage, kReply);
         open.setMessage(kId, 6);
@@ -868,13 +878,13 @@ TEST(MediaAccessManager, MessageMediaFilters)
         std::vector<std::string> names;
     };
     const Case cases[] = {
-        { 2, 0, 3, 2, { "p0", "p1", "p2", "p4", "p5" } },
-        { 2, 1, 3, 0, { "p0", "p1", "p4" } },
-        { 2, 2, 2, 1, { "p0", "p2", "p4" } },
-        { 2, 3, 2, 0, { "p0", "p4" } },
-        { 0, 0, 3, 2, { "p0", "p1", "p4" } },
-        { 1, 0, 3, 2, { "p2", "p5" } },
-        { 1, 2, 2, 1, { "p2" } },
+        {2, 0, 3, 2, {"p0", "p1", "p2", "p4", "p5"}},
+        {2, 1, 3, 0, {"p0", "p1", "p4"}},
+        {2, 2, 2, 1, {"p0", "p2", "p4"}},
+        {2, 3, 2, 0, {"p0", "p4"}},
+        {0, 0, 3, 2, {"p0", "p1", "p4"}},
+        {1, 0, 3, 2, {"p2", "p5"}},
+        {1, 2, 2, 1, {"p2"}},
     };
     MessageRig rig;
     for (const Case& c : cases) {
@@ -901,13 +911,13 @@ TEST(MediaAccessManager, AMessageWindowLandsAtItsPositions)
     ASSERT_EQ(rig.openMessage(2, 0), 0);
     std::vector<std::string> names;
     ASSERT_EQ(rig.fetch(2, 2, &names), 0);
-    EXPECT_EQ(names, (std::vector<std::string> { "p2", "p4" }));
+    EXPECT_EQ(names, (std::vector<std::string> {"p2", "p4"}));
     EXPECT_EQ(rig.cached(0), nullptr);
     ASSERT_NE(rig.cached(2), nullptr);
     EXPECT_STREQ(rig.cached(2)->name().c_str(), "p2");
     EXPECT_STREQ(rig.cached(3)->name().c_str(), "p4");
     ASSERT_EQ(rig.fetch(0, 2, &names), 0);
-    EXPECT_EQ(names, (std::vector<std::string> { "p0", "p1" }));
+    EXPECT_EQ(names, (std::vector<std::string> {"p0", "p1"}));
     EXPECT_STREQ(rig.cached(2)->name().c_str(), "p2");
     // Position 5 is past the media parts.
     EXPECT_EQ(rig.fetch(5, 1), kResultFailed);

@@ -16,15 +16,15 @@ TEST(MediaAccessRequests, DefaultsAndReset)
         std::int32_t code;
     };
     const Case cases[] = {
-        { "base", [] { return new CMediaAccessRequest(); }, -1 },
-        { "query", [] { return new CMediaAccessQuery(5); }, kMediaFetch },
-        { "element", [] { return new CMediaElementRequest(kMediaAlbumAt, 5); }, kMediaAlbumAt },
-        { "open album", [] { return new CMediaOpenAlbumRequest(5); }, kMediaOpenAlbum },
-        { "location", [] { return new CMediaLocationRequest(5); }, kMediaOpenLocation },
-        { "basic", [] { return new CMediaAccessBasicRequest(kMediaOpenMessage, 5); }, kMediaOpenMessage },
-        { "album text", [] { return new CMediaAlbumTextRequest(kMediaCreateAlbum, 5); }, kMediaCreateAlbum },
-        { "album operation", [] { return new CMediaAlbumOperationRequest(5); }, kMediaCopyItems },
-        { "item event", [] { return new CMediaItemEvent(5); }, kMediaAddLocalFile },
+        {"base", [] { return new CMediaAccessRequest(); }, -1},
+        {"query", [] { return new CMediaAccessQuery(5); }, kMediaFetch},
+        {"element", [] { return new CMediaElementRequest(kMediaAlbumAt, 5); }, kMediaAlbumAt},
+        {"open album", [] { return new CMediaOpenAlbumRequest(5); }, kMediaOpenAlbum},
+        {"location", [] { return new CMediaLocationRequest(5); }, kMediaOpenLocation},
+        {"basic", [] { return new CMediaAccessBasicRequest(kMediaOpenMessage, 5); }, kMediaOpenMessage},
+        {"album text", [] { return new CMediaAlbumTextRequest(kMediaCreateAlbum, 5); }, kMediaCreateAlbum},
+        {"album operation", [] { return new CMediaAlbumOperationRequest(5); }, kMediaCopyItems},
+        {"item event", [] { return new CMediaItemEvent(5); }, kMediaAddLocalFile},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,7 +53,7 @@ TEST(MediaAccessRequests, ResetSetsTheThreeLowMaskBitsOnly)
     const struct {
         std::uint8_t before;
         std::uint8_t after;
-    } cases[] = { { 3, 7 }, { 0, 7 }, { 1, 7 }, { 0x10, 0x17 } };
+    } cases[] = {{3, 7}, {0, 7}, {1, 7}, {0x10, 0x17}};
     for (const auto& c : cases) {
         CMediaLocationRequest request(1);
         request.setMediaMask(c.before);
@@ -67,7 +67,7 @@ TEST(MediaAccessRequests, TheOperationFlagPicksCopyOrMove)
     const struct {
         std::int32_t flag;
         std::int32_t code;
-    } cases[] = { { 0, 13 }, { 1, 14 }, { -1, 14 }, { 7, 14 }, { 0, 13 } };
+    } cases[] = {{0, 13}, {1, 14}, {-1, 14}, {7, 14}, {0, 13}};
     CMediaAlbumOperationRequest request(1);
     for (const auto& c : cases) {
         request.setFlag(c.flag);

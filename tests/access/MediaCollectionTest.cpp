@@ -40,12 +40,12 @@ TEST(MediaCollection, EvictionTakesTheLeastRecentlyUsedFreeUnselectedEntry)
     std::vector<int> allButFive = all;
     allButFive.erase(allButFive.begin() + 5);
     const Case cases[] = {
-        { "oldest goes", {}, {}, {}, 0 },
-        { "a touched entry is recent", {}, {}, { 0 }, 1 },
-        { "selected entries stay", { 0, 1 }, {}, {}, 2 },
-        { "entries in use stay", {}, { 0, 1, 2 }, {}, 3 },
-        { "the only free one goes though recent", {}, allButFive, { 5 }, 5 },
-        { "none when every unselected entry is in use", {}, all, {}, -1 },
+        {"oldest goes", {}, {}, {}, 0},
+        {"a touched entry is recent", {}, {}, {0}, 1},
+        {"selected entries stay", {0, 1}, {}, {}, 2},
+        {"entries in use stay", {}, {0, 1, 2}, {}, 3},
+        {"the only free one goes though recent", {}, allButFive, {5}, 5},
+        {"none when every unselected entry is in use", {}, all, {}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,10 +86,10 @@ TEST(MediaCollection, ReleaseAndCloseKeepSelectedEntries)
         bool keptAfterClose;
     };
     const Case cases[] = {
-        { "open, unselected", true, false, true, 0, false },
-        { "open, selected", true, true, true, 1, true },
-        { "not open, unselected", false, false, false, 0, false },
-        { "not open, selected", false, true, false, 0, false },
+        {"open, unselected", true, false, true, 0, false},
+        {"open, selected", true, true, true, 1, true},
+        {"not open, unselected", false, false, false, 0, false},
+        {"not open, selected", false, true, false, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,16 +129,16 @@ TEST(MediaCollection, KeysAreEqualOnlyWithTheSameKindMaskAndIdentity)
         K b;
         bool equal;
     } cases[] = {
-        { K::onlineAlbum("C1", 3), K::onlineAlbum("C1", 3), true },
-        { K::onlineAlbum("C1", 3), K::onlineAlbum("C1", 7), false },
-        { K::onlineAlbum("C1", 3), K::onlineAlbum("C2", 3), false },
-        { K::localLocation(1, 3), K::localLocation(1, 3), true },
-        { K::localLocation(1, 3), K::localLocation(2, 3), false },
-        { K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 0, 0, 2), true },
-        { K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 0, 1, 2), false },
-        { K::messageMedia("i1", 0, 0, 0), K::messageMedia("i1", 0, 0, 1), false },
-        { K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 4, 0, 2), false },
-        { K::messageMedia("C1", 0, 0, 0), K::onlineAlbum("C1", 1), false },
+        {K::onlineAlbum("C1", 3), K::onlineAlbum("C1", 3), true},
+        {K::onlineAlbum("C1", 3), K::onlineAlbum("C1", 7), false},
+        {K::onlineAlbum("C1", 3), K::onlineAlbum("C2", 3), false},
+        {K::localLocation(1, 3), K::localLocation(1, 3), true},
+        {K::localLocation(1, 3), K::localLocation(2, 3), false},
+        {K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 0, 0, 2), true},
+        {K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 0, 1, 2), false},
+        {K::messageMedia("i1", 0, 0, 0), K::messageMedia("i1", 0, 0, 1), false},
+        {K::messageMedia("i1", 0, 0, 2), K::messageMedia("i1", 4, 0, 2), false},
+        {K::messageMedia("C1", 0, 0, 0), K::onlineAlbum("C1", 1), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.a == c.b, c.equal);

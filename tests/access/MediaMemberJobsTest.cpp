@@ -1,7 +1,7 @@
 #include "engine/access/AlbumSummaryJob.h"
 #include "engine/access/LocalMediaElementJob.h"
-#include "engine/access/MediaAccessRequests.h"
 #include "engine/access/MediaAccessManager.h"
+#include "engine/access/MediaAccessRequests.h"
 #include "engine/access/MediaElementJob.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
 #include "tests/support/JobTreeDriver.h"
@@ -26,10 +26,10 @@ TEST(MediaMemberJobs, AFetchBeforeOpenFails)
         std::int32_t result;
     };
     const Case cases[] = {
-        { "online, never opened", true, false, kResultOnlineListNotOpened },
-        { "online, closed", true, true, kResultOnlineListNotOpened },
-        { "local, never opened", false, false, kResultLocalListNotOpened },
-        { "local, closed", false, true, kResultLocalListNotOpened },
+        {"online, never opened", true, false, kResultOnlineListNotOpened},
+        {"online, closed", true, true, kResultOnlineListNotOpened},
+        {"local, never opened", false, false, kResultLocalListNotOpened},
+        {"local, closed", false, true, kResultLocalListNotOpened},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,13 +83,13 @@ TEST(MediaMemberJobs, UnknownOperationsAreAnswered)
     CMediaElementJob online;
     CLocalMediaElementJob local;
     CAlbumSummaryJob albums;
-    for (CMediaMemberJob* job : { static_cast<CMediaMemberJob*>(&online), static_cast<CMediaMemberJob*>(&local),
-             static_cast<CMediaMemberJob*>(&albums) })
+    for (CMediaMemberJob* job : {static_cast<CMediaMemberJob*>(&online),
+             static_cast<CMediaMemberJob*>(&local), static_cast<CMediaMemberJob*>(&albums)})
         driver.attach(job);
     driver.attach(&requester);
     driver.runUntilIdle();
-    for (CMediaMemberJob* job : { static_cast<CMediaMemberJob*>(&online), static_cast<CMediaMemberJob*>(&local),
-             static_cast<CMediaMemberJob*>(&albums) }) {
+    for (CMediaMemberJob* job : {static_cast<CMediaMemberJob*>(&online),
+             static_cast<CMediaMemberJob*>(&local), static_cast<CMediaMemberJob*>(&albums)}) {
         SCOPED_TRACE(job->name());
         CMediaAccessBasicRequest odd(9, kReply);
         requester.post(job, &odd);
@@ -104,8 +104,8 @@ TEST(MediaMemberJobs, UnknownOperationsAreAnswered)
 // U3, an album list of 12, albums named by their position, new albums C9.
 struct ThroughTheManager : CMediaAccessManager::Owner {
     JobTreeDriver driver;
-    TraceJob requester { "requester" };
-    TraceJob online { "online media manager" };
+    TraceJob requester {"requester"};
+    TraceJob online {"online media manager"};
     CMediaAccessManager manager;
     std::vector<std::string> asked;
 
@@ -133,7 +133,7 @@ struct ThroughTheManager : CMediaAccessManager::Owner {
     CVXLEventHandler* inboundMessageManager() override { return nullptr; }
     CVXLMediaStoreManager* mediaStoreManager() override { return nullptr; }
     CVXLPersStore* settings() override { return nullptr; }
-    void pushUIRequestCode(std::int32_t) override {}
+    void pushUIRequestCode(std::int32_t) override { }
 
     static std::string answer(CVXLOnlineMediaRequest& request)
     {
@@ -151,9 +151,9 @@ struct ThroughTheManager : CMediaAccessManager::Owner {
             std::string uids;
             for (std::uint32_t i = 0; i < request.uids.count(); ++i)
                 uids += (i ? "," : "") + std::string(request.uids.at(i).c_str());
-            return "item-op kind=" + std::to_string(request.kind) + " whole=" + (request.wholeAlbum ? "1" : "0")
-                + " uids=" + uids + " from=" + request.containerId.c_str() + " to=" + request.destinationId.c_str()
-                + " mask=" + std::to_string(request.mediaBits);
+            return "item-op kind=" + std::to_string(request.kind) + " whole="
+                + (request.wholeAlbum ? "1" : "0") + " uids=" + uids + " from=" + request.containerId.c_str()
+                + " to=" + request.destinationId.c_str() + " mask=" + std::to_string(request.mediaBits);
         }
         case kEventMediaCount:
             request.total = 12;
@@ -169,7 +169,8 @@ struct ThroughTheManager : CMediaAccessManager::Owner {
             return "create-album " + title;
         }
         case kEventOnlineRenameAlbum:
-            return std::string("rename-album ") + (request.renamed ? request.renamed->identifier().c_str() : "-") + " "
+            return std::string("rename-album ")
+                + (request.renamed ? request.renamed->identifier().c_str() : "-") + " "
                 + (request.renamed ? request.renamed->name().c_str() : "-");
         default:
             return "code " + std::to_string(request.requestCode());
@@ -207,7 +208,7 @@ struct ThroughTheManager : CMediaAccessManager::Owner {
 // 1, 4 and 5, and their answers come back to the screen's request.
 TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
 {
-    using Send = std::function<std::int32_t(ThroughTheManager&, std::string* got)>;
+    using Send = std::function<std::int32_t(ThroughTheManager&, std::string * got)>;
     const auto itemOperation = [](std::int32_t code, bool whole) -> Send {
         return [code, whole](ThroughTheManager& rig, std::string*) {
             CMediaAlbumOperationRequest copyOrMove(kReply);
@@ -236,21 +237,21 @@ TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
         std::string got;
     };
     const Case cases[] = {
-        { "copy the selection", itemOperation(kMediaCopyItems, false),
-            "item-op kind=3 whole=0 uids=U1,U3 from=C7 to=C8 mask=3", "" },
-        { "move the selection", itemOperation(kMediaMoveItems, false),
-            "item-op kind=2 whole=0 uids=U1,U3 from=C7 to=C8 mask=3", "" },
-        { "delete the selection", itemOperation(kMediaDeleteOnlineItems, false),
-            "item-op kind=1 whole=0 uids=U1,U3 from=C7 to= mask=3", "" },
-        { "copy the whole album", itemOperation(kMediaCopyItems, true),
-            "item-op kind=3 whole=1 uids= from=C7 to=C8 mask=3", "" },
-        { "move the whole album", itemOperation(kMediaMoveItems, true),
-            "item-op kind=2 whole=1 uids= from=C7 to=C8 mask=3", "" },
-        { "delete the whole album", itemOperation(kMediaDeleteOnlineItems, true),
-            "item-op kind=1 whole=1 uids= from=C7 to= mask=3", "" },
-        { "delete an album (operation 1)", albumText(kMediaDeleteAlbum, "C3"), "delete-album C3", "" },
-        { "create an album (operation 2)", albumText(kMediaCreateAlbum, "Trip"), "create-album Trip", "C9" },
-        { "rename an album (operation 3)",
+        {"copy the selection", itemOperation(kMediaCopyItems, false),
+            "item-op kind=3 whole=0 uids=U1,U3 from=C7 to=C8 mask=3", ""},
+        {"move the selection", itemOperation(kMediaMoveItems, false),
+            "item-op kind=2 whole=0 uids=U1,U3 from=C7 to=C8 mask=3", ""},
+        {"delete the selection", itemOperation(kMediaDeleteOnlineItems, false),
+            "item-op kind=1 whole=0 uids=U1,U3 from=C7 to= mask=3", ""},
+        {"copy the whole album", itemOperation(kMediaCopyItems, true),
+            "item-op kind=3 whole=1 uids= from=C7 to=C8 mask=3", ""},
+        {"move the whole album", itemOperation(kMediaMoveItems, true),
+            "item-op kind=2 whole=1 uids= from=C7 to=C8 mask=3", ""},
+        {"delete the whole album", itemOperation(kMediaDeleteOnlineItems, true),
+            "item-op kind=1 whole=1 uids= from=C7 to= mask=3", ""},
+        {"delete an album (operation 1)", albumText(kMediaDeleteAlbum, "C3"), "delete-album C3", ""},
+        {"create an album (operation 2)", albumText(kMediaCreateAlbum, "Trip"), "create-album Trip", "C9"},
+        {"rename an album (operation 3)",
             [](ThroughTheManager& rig, std::string* got) {
                 CVXLAlbum album("Holiday");
                 album.setIdentifier("C3");
@@ -262,8 +263,8 @@ TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
                 *got = album.name().c_str();
                 return result;
             },
-            "rename-album C3 Work", "Work" },
-        { "the album list (operation 4): its length in the parameter word",
+            "rename-album C3 Work", "Work"},
+        {"the album list (operation 4): its length in the parameter word",
             [](ThroughTheManager& rig, std::string* got) {
                 CMediaElementRequest list(kMediaAlbumList, kReply);
                 const std::int32_t result = rig.send(list);
@@ -272,8 +273,8 @@ TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
                 rig.send(end);
                 return result;
             },
-            "album-list", "12" },
-        { "the album at a position (operation 5)",
+            "album-list", "12"},
+        {"the album at a position (operation 5)",
             [](ThroughTheManager& rig, std::string* got) {
                 CMediaElementRequest get(kMediaAlbumAt, kReply);
                 get.setData(4);
@@ -281,7 +282,7 @@ TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
                 *got = get.payloadAlbum() ? get.payloadAlbum()->name().c_str() : "none";
                 return result;
             },
-            "album-at 4", "Album 4" },
+            "album-at 4", "Album 4"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -289,7 +290,7 @@ TEST(MediaMemberJobs, TheManagersRequestsReachTheOnlineMediaManager)
         rig.openAndSelect();
         std::string got;
         EXPECT_EQ(c.send(rig, &got), 0);
-        EXPECT_EQ(rig.asked, std::vector<std::string> { c.asked });
+        EXPECT_EQ(rig.asked, std::vector<std::string> {c.asked});
         EXPECT_EQ(got, c.got);
         EXPECT_EQ(rig.manager.state(), CMediaAccessManager::kIdle);
     }

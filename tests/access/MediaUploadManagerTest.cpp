@@ -91,7 +91,7 @@ struct UploadManagerRig : VraxJobRig,
     std::vector<std::string> updated;
     std::function<void()> afterUpdate;
     CVXLMediaItem* lastUpdated = nullptr;
-    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    FolderMediaSource source {{{1, "Phone", 1, true, "\\My Pictures"}}};
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
     COnlineMediaManager online;
@@ -124,30 +124,32 @@ TEST(MediaUploadManager, UploadsItemByItemAndAnswersOnce)
         std::vector<const char*> uids;
         std::vector<const char*> received;
     } cases[] = {
-        { "two pictures and an online item", "upload-ack,upload-ack",
-          { { kPhone, "IMG_0001.jpg" }, { online, "U5" }, { kPhone, "IMG_0002.jpg" } }, 0, true, 0,
-          { "U77", "", "U77" }, { "IMG_0001.jpg", "IMG_0002.jpg" } },
-        { "only online items: nothing sent", "", { { online, "U5" }, { 0, "U6" } }, 0, true, 0, { "", "" }, {} },
-        { "an empty list", "", {}, 0, true, 0, {}, {} },
-        { "refused with 273: 52 and no text", "error-info273", { { kPhone, "IMG_0001.jpg" } }, kResultNetworkNotice, true,
-          273, { "" }, { "IMG_0001.jpg" } },
-        { "another error: its result, earlier uids kept", "upload-ack,status302",
-          { { kPhone, "IMG_0001.jpg" }, { kPhone, "IMG_0002.jpg" } }, kResultHttpStatus, true, 0, { "U77", "" },
-          { "IMG_0001.jpg", "IMG_0002.jpg" } },
-        { "58 once: the same item again", "alert,choice-ack,upload-ack", { { kPhone, "IMG_0002.jpg" } }, 0, true, 0,
-          { "U77" }, { "IMG_0002.jpg", "IMG_0002.jpg" } },
-        { "58 three times: still sent", "alert,choice-ack,alert,choice-ack,alert,choice-ack,upload-ack",
-          { { kPhone, "IMG_0001.jpg" } }, 0, true, 0, { "U77" },
-          { "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg" } },
-        { "58 a fourth time: given up with 58", "alert,choice-ack,alert,choice-ack,alert,choice-ack,alert,choice-ack",
-          { { kPhone, "IMG_0001.jpg" } }, kResultUploadNotRepeated, true, 0, { "" },
-          { "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg" } },
-        { "a picture that is not there: 84 before any upload", "upload-ack",
-          { { kPhone, "IMG_0001.jpg" }, { kPhone, "IMG_0404.jpg" } }, kResultMediaNotResolved, true, 0, { "", "" }, {} },
+        {"two pictures and an online item", "upload-ack,upload-ack",
+            {{kPhone, "IMG_0001.jpg"}, {online, "U5"}, {kPhone, "IMG_0002.jpg"}}, 0, true, 0,
+            {"U77", "", "U77"}, {"IMG_0001.jpg", "IMG_0002.jpg"}},
+        {"only online items: nothing sent", "", {{online, "U5"}, {0, "U6"}}, 0, true, 0, {"", ""}, {}},
+        {"an empty list", "", {}, 0, true, 0, {}, {}},
+        {"refused with 273: 52 and no text", "error-info273", {{kPhone, "IMG_0001.jpg"}},
+            kResultNetworkNotice, true, 273, {""}, {"IMG_0001.jpg"}},
+        {"another error: its result, earlier uids kept", "upload-ack,status302",
+            {{kPhone, "IMG_0001.jpg"}, {kPhone, "IMG_0002.jpg"}}, kResultHttpStatus, true, 0, {"U77", ""},
+            {"IMG_0001.jpg", "IMG_0002.jpg"}},
+        {"58 once: the same item again", "alert,choice-ack,upload-ack", {{kPhone, "IMG_0002.jpg"}}, 0, true,
+            0, {"U77"}, {"IMG_0002.jpg", "IMG_0002.jpg"}},
+        {"58 three times: still sent", "alert,choice-ack,alert,choice-ack,alert,choice-ack,upload-ack",
+            {{kPhone, "IMG_0001.jpg"}}, 0, true, 0, {"U77"},
+            {"IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg"}},
+        {"58 a fourth time: given up with 58",
+            "alert,choice-ack,alert,choice-ack,alert,choice-ack,alert,choice-ack", {{kPhone, "IMG_0001.jpg"}},
+            kResultUploadNotRepeated, true, 0, {""},
+            {"IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg", "IMG_0001.jpg"}},
+        {"a picture that is not there: 84 before any upload", "upload-ack",
+            {{kPhone, "IMG_0001.jpg"}, {kPhone, "IMG_0404.jpg"}}, kResultMediaNotResolved, true, 0, {"", ""},
+            {}},
     };
     const std::map<std::string, std::string> files = {
-        { "IMG_0001.jpg", VraxJobRig::uploadBytes(5000) },
-        { "IMG_0002.jpg", VraxJobRig::uploadBytes(9000).substr(1000) },
+        {"IMG_0001.jpg", VraxJobRig::uploadBytes(5000)},
+        {"IMG_0002.jpg", VraxJobRig::uploadBytes(9000).substr(1000)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +162,7 @@ TEST(MediaUploadManager, UploadsItemByItemAndAnswersOnce)
         CMediaUploadRequest request(kReply);
         request.name = "C7";
         for (const Item& item : c.items)
-            request.addItem({ item.location, "", item.identity });
+            request.addItem({item.location, "", item.identity});
         ASSERT_EQ(rig.upload(request), c.result);
         EXPECT_EQ(request.resultText().length() == 0, c.emptyText) << request.resultText().c_str();
         EXPECT_EQ(request.statusValue, c.status);
@@ -172,7 +174,8 @@ TEST(MediaUploadManager, UploadsItemByItemAndAnswersOnce)
         for (std::size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(hashOf(lines[i]), rig.sha256(files.at(c.received[i]))) << lines[i];
         // Every saved item went back to the media cache.
-        const auto uploaded = std::count_if(c.uids.begin(), c.uids.end(), [](const char* uid) { return *uid; });
+        const auto uploaded
+            = std::count_if(c.uids.begin(), c.uids.end(), [](const char* uid) { return *uid; });
         EXPECT_EQ(static_cast<std::int64_t>(rig.updated.size()), uploaded);
         EXPECT_FALSE(rig.uploads.busy());
     }
@@ -188,10 +191,11 @@ TEST(MediaUploadManager, TheSavedRecordCountsTheUpload)
         std::uint8_t thirdFlag;
         std::int32_t pending;
     } cases[] = {
-        { "third flag: one pending upload less", 1, 1 },
-        { "no third flag: the count stays", 0, 2 },
+        {"third flag: one pending upload less", 1, 1},
+        {"no third flag: the count stays", 0, 2},
     };
-    const std::string record = CLocalMediaManager::recordName("IMG_0001.jpg", kPhone, CVXLMediaItemRecord::kRecordSuffix).c_str();
+    const std::string record
+        = CLocalMediaManager::recordName("IMG_0001.jpg", kPhone, CVXLMediaItemRecord::kRecordSuffix).c_str();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UploadManagerRig rig;
@@ -205,7 +209,7 @@ TEST(MediaUploadManager, TheSavedRecordCountsTheUpload)
         ASSERT_TRUE(rig.serve("upload-ack"));
         CMediaUploadRequest request(kReply);
         request.flags[2] = c.thirdFlag;
-        request.addItem({ kPhone, "", "IMG_0001.jpg" });
+        request.addItem({kPhone, "", "IMG_0001.jpg"});
         CVXLMediaItem item;
         item.setId("IMG_0001.jpg");
         rig.lastUpdated = &item;
@@ -226,7 +230,7 @@ TEST(MediaUploadManager, DataOffAnswers17WithoutAConnection)
     ASSERT_TRUE(rig.serve("upload-ack"));
     rig.dataOn = false;
     CMediaUploadRequest request(kReply);
-    request.addItem({ kPhone, "", "IMG_0001.jpg" });
+    request.addItem({kPhone, "", "IMG_0001.jpg"});
     EXPECT_EQ(rig.upload(request), kResultDataCommOff);
     EXPECT_TRUE(request.items[0].uid.length() == 0);
     rig.driver.runUntilIdle(100000);
@@ -240,15 +244,15 @@ TEST(MediaUploadManager, SecondRequestWaitsForTheFirst)
     rig.root.writeFile("My Pictures/IMG_0001.jpg", VraxJobRig::uploadBytes(700));
     ASSERT_TRUE(rig.serve("upload-ack,upload-ack"));
     CMediaUploadRequest first(kReply);
-    first.addItem({ kPhone, "", "IMG_0001.jpg" });
+    first.addItem({kPhone, "", "IMG_0001.jpg"});
     CMediaUploadRequest second(kReply + 1);
-    second.addItem({ kPhone, "", "IMG_0001.jpg" });
+    second.addItem({kPhone, "", "IMG_0001.jpg"});
     const std::size_t before = rig.requester.codes.size();
     rig.requester.post(&rig.uploads, &first);
     rig.requester.post(&rig.uploads, &second);
     ASSERT_TRUE(rig.pump([&] { return rig.requester.codes.size() >= before + 2; }));
     EXPECT_EQ(std::vector<std::int32_t>(rig.requester.codes.begin() + before, rig.requester.codes.end()),
-              (std::vector<std::int32_t> { kReply, kReply + 1 }));
+        (std::vector<std::int32_t> {kReply, kReply + 1}));
     EXPECT_EQ(first.result(), 0);
     EXPECT_EQ(second.result(), 0);
     EXPECT_STREQ(second.items[0].uid.c_str(), "U77");
@@ -264,7 +268,7 @@ TEST(MediaUploadManager, ACancelledRequestEndsAfterTheUploadUnderWay)
     ASSERT_TRUE(rig.serve("upload-ack,upload-ack,upload-ack,upload-ack"));
     CMediaUploadRequest request(kReply);
     for (int i = 0; i < 3; ++i)
-        request.addItem({ kPhone, "", "IMG_0001.jpg" });
+        request.addItem({kPhone, "", "IMG_0001.jpg"});
     // Cancelled once the first item is done: the second is already on its way.
     rig.afterUpdate = [&] {
         rig.afterUpdate = nullptr;
@@ -278,7 +282,7 @@ TEST(MediaUploadManager, ACancelledRequestEndsAfterTheUploadUnderWay)
     EXPECT_TRUE(request.items[2].uid.length() == 0);
 
     CMediaUploadRequest next(kReply);
-    next.addItem({ kPhone, "", "IMG_0001.jpg" });
+    next.addItem({kPhone, "", "IMG_0001.jpg"});
     EXPECT_EQ(rig.upload(next), kResultSucceeded);
     EXPECT_STREQ(next.items[0].uid.c_str(), "U77");
     EXPECT_EQ(rig.uploadLines().size(), sent + 1);

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "engine/client/KORVClientServices.h"
-#include "engine/client/program/KORVBuiltins.h"
-#include "engine/client/menu/MediaAccessEvent.h"
-#include "engine/client/menu/MenuTextEvent.h"
-#include "engine/client/scenario/ScenarioManager.h"
-#include "engine/client/machine/StackMachine.h"
 #include "engine/client/VXLClient.h"
+#include "engine/client/VXLUIRequest.h"
+#include "engine/client/machine/StackMachine.h"
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/machine/VXLRunRequest.h"
 #include "engine/client/machine/VXLScenarioProgram.h"
-#include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
+#include "engine/client/menu/MediaAccessEvent.h"
+#include "engine/client/menu/MenuTextEvent.h"
+#include "engine/client/program/KORVBuiltins.h"
+#include "engine/client/scenario/ScenarioManager.h"
 #include "engine/core/jobs/VXLFlagEvent.h"
 #include "engine/core/jobs/VXLIntEvent.h"
 #include "tests/client/ScenarioCompile.h"
@@ -103,7 +103,7 @@ inline void runEngineUntilIdle(EngineDriver& engine, std::vector<ScreenRequest>*
             const bool layout = r->kind() == kUIRequestNewLayout || r->kind() == kUIRequestReleaseLayout
                 || r->kind() == kUIRequestUpdatedLayout;
             if (!layout)
-                requests->push_back({ r->kind(), r->url().c_str(), r->value() });
+                requests->push_back({r->kind(), r->url().c_str(), r->value()});
             continue;
         }
         if (result != CVXLClient::kTickWorkLeft && engine.client()->getWaitTime() != 0)
@@ -199,11 +199,11 @@ public:
     TestServices services;
     std::unique_ptr<CKORVBuiltins> builtins;
     MemoryFileReader* reader = new MemoryFileReader();
-    CScenarioManager scenarioManager { reader };
+    CScenarioManager scenarioManager {reader};
     FakeScenarioClient scenarioClient;
-    TraceJob producer { "Producer" };
+    TraceJob producer {"Producer"};
     ScriptedUiJobPool pool;
-    CVXLUiJobStack stack { &producer, &pool };
+    CVXLUiJobStack stack {&producer, &pool};
     std::vector<std::unique_ptr<CStackMachine>> machines;
     std::vector<std::unique_ptr<CVXLRunRequest>> runs;
     std::vector<Request> requests;

@@ -63,7 +63,7 @@ struct MessageListRoadRig {
             // A flow of the program still showing (a failed send's notice)
             // is left with Exit, so the stack gives its jobs back.
             for (int i = 0; i < 30 && currentJob() && !client->getProducer().isIdle(); ++i) {
-                pool->script.push_back({ 9, {} });
+                pool->script.push_back({9, {}});
                 if (!pool->answer(client->getProducer().uiJobs()))
                     break;
                 run();
@@ -105,12 +105,14 @@ struct MessageListRoadRig {
     // The relay's notifications of messages (id and sender each), made by
     // one run of its script, as pushes; manual ones recommend manual
     // retrieval and are not fetched at once.
-    std::vector<CPushRequest*> notifications(const std::vector<std::pair<std::string, std::string>>& messages,
-                                             bool manual = false)
+    std::vector<CPushRequest*> notifications(
+        const std::vector<std::pair<std::string, std::string>>& messages, bool manual = false)
     {
-        std::string command = testPython() + " -c 'import sys; sys.path.insert(0, \"" TESSEL_SOURCE_DIR
-                              "/tests/peers\"); import mms_relay; [print(mms_relay.notification_ind(l, t, manual="
-            + std::string(manual ? "True" : "False") + ").hex()) for l, t in zip(sys.argv[1::2], sys.argv[2::2])]'";
+        std::string command = testPython()
+            + " -c 'import sys; sys.path.insert(0, \"" TESSEL_SOURCE_DIR
+              "/tests/peers\"); import mms_relay; [print(mms_relay.notification_ind(l, t, manual="
+            + std::string(manual ? "True" : "False")
+            + ").hex()) for l, t in zip(sys.argv[1::2], sys.argv[2::2])]'";
         for (const auto& [id, from] : messages)
             command += " '" + relay.url("/msg/" + id + "?from=" + from) + "' T-" + id;
         const TestCommandResult run = testRunCommand(command);
@@ -174,7 +176,7 @@ struct MessageListRoadRig {
             submitByLabel(*layout, "Back");
         run();
     }
-    bool receive(const std::string& id, const std::string& from) { return receive({ { id, from } }); }
+    bool receive(const std::string& id, const std::string& from) { return receive({{id, from}}); }
 
     // A message to the recipient left in the outbound queue (data
     // communication is off, so nothing sends it). False when the queue
@@ -218,7 +220,8 @@ struct MessageListRoadRig {
             take();
             if (Clock::now() - begin > std::chrono::milliseconds(realMs))
                 return false;
-            CVXLPlatformConnection::waitForSockets(std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
+            CVXLPlatformConnection::waitForSockets(
+                std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
             const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
             driver.advance(static_cast<std::uint32_t>(elapsed.count()));
             last += elapsed;
@@ -231,7 +234,7 @@ struct MessageListRoadRig {
         CVXLUIRequest* r = driver.popUIRequest();
         if (!r)
             return false;
-        requests.push_back({ r->kind(), r->layout(), r->url().c_str() });
+        requests.push_back({r->kind(), r->layout(), r->url().c_str()});
         return true;
     }
 
@@ -313,7 +316,7 @@ struct MessageListRoadRig {
     // A device root makes itself the device's when it is made: one per rig.
     std::unique_ptr<TempDeviceRoot> ownRoot;
     TempDeviceRoot& root;
-    EngineDriver driver { &root };
+    EngineDriver driver {&root};
     CVXLClient* client = nullptr;
     ScriptedUiJobPool* pool = nullptr;
     // Data communication off from the start: nothing queued leaves the
@@ -322,9 +325,9 @@ struct MessageListRoadRig {
     // receive() leaves each new message's summary with Back.
     bool dismissArrivals = true;
     // Stands in for the program: the jobs it starts tell it their results.
-    TraceJob program { "program" };
-    TraceJob pusher { "relay push" };
-    TraceJob menu { "menu" };
+    TraceJob program {"program"};
+    TraceJob pusher {"relay push"};
+    TraceJob menu {"menu"};
     std::vector<std::unique_ptr<CVXLEvent>> activities;
     std::vector<Request> requests;
     std::vector<CVXLUiJob*> started;
@@ -340,9 +343,10 @@ inline std::string storedInboxIds(CVXLClient& client)
     CVXLString folder;
     if (!platformHostPath(client.getMessageStore()->folder(), &folder))
         return "<unreadable>";
-    const TestCommandResult run = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
-        "/tests/peers/msgstore.py' store-read '" + folder.c_str() + "' | " + testPython()
-        + " -c 'import json, sys; print(\" \".join(sorted(json.load(sys.stdin)[\"lists\"][0])))'");
+    const TestCommandResult run
+        = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/msgstore.py' store-read '"
+            + folder.c_str() + "' | " + testPython()
+            + " -c 'import json, sys; print(\" \".join(sorted(json.load(sys.stdin)[\"lists\"][0])))'");
     if (run.status != 0)
         return "<unreadable>";
     std::string out = run.output;

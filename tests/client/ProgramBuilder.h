@@ -30,7 +30,7 @@ struct ProgramBuilder {
     std::vector<Function> functions;
     std::vector<Case> cases;
     std::vector<Switch> switches;
-    std::vector<std::string> strings { "" };
+    std::vector<std::string> strings {""};
 
     ProgramBuilder& op(std::uint8_t opcode)
     {

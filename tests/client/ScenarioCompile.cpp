@@ -24,7 +24,7 @@ std::vector<std::uint8_t> compileScenario(const std::string& source, std::string
     std::ofstream(sourcePath) << source;
 
     const std::string compiler = std::string(TESSEL_BINARY_DIR) + "/bin/scenarioc";
-    std::vector<std::string> args = { compiler, "-o", outPath, sourcePath };
+    std::vector<std::string> args = {compiler, "-o", outPath, sourcePath};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());

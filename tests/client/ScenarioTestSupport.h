@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/client/scenario/ScenarioClientFace.h"
-#include "engine/core/scenario/ScenarioField.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/scenario/VXLTextPair.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/xml/VXLXmlReader.h"
 #include "engine/screens/VXLMenuItemElement.h"
 
@@ -110,7 +110,7 @@ private:
     std::size_t position_ = 0;
     bool stopWanted_ = false;
     bool reading_ = false;
-    CVXLSimpleEvent step_ { 1 };
+    CVXLSimpleEvent step_ {1};
 };
 
 // The Client's side: settings, menu links and user-interface requests.

@@ -44,7 +44,10 @@ namespace {
 constexpr std::int32_t kReply = 77;
 constexpr const char* kPhonePicture = "My Documents/My Pictures/Beach.jpg";
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 std::string sourceFile(const std::string& relative)
 {
@@ -109,12 +112,13 @@ struct RoadRig {
         log = root.hostPath("vrax-server.log");
         gate = log + ".gate";
         std::uint16_t port = 0;
-        server = testStartPythonPeer("vrax_server.py", { script, log, "--announce", "--gate", gate }, log + ".out", &port);
+        server = testStartPythonPeer(
+            "vrax_server.py", {script, log, "--announce", "--gate", gate}, log + ".out", &port);
         if (server <= 0 || !driver.create())
             return false;
         client = driver.client();
         pool = new ScriptedUiJobPool(client);
-        pool->realTypes = { 7, 10, 11, 42, 43 };
+        pool->realTypes = {7, 10, 11, 42, 43};
         client->setUiJobPool(pool);
         if (!driver.startUp())
             return false;
@@ -137,7 +141,7 @@ struct RoadRig {
         for (int i = 0; i < 100000; ++i) {
             const std::int32_t result = driver.tick();
             if (CVXLUIRequest* r = driver.popUIRequest()) {
-                requests.push_back({ r->kind(), r->layout(), r->url().c_str(), r->value() });
+                requests.push_back({r->kind(), r->layout(), r->url().c_str(), r->value()});
                 continue;
             }
             if (result != CVXLClient::kTickWorkLeft && client->getWaitTime() != 0)
@@ -154,10 +158,11 @@ struct RoadRig {
             driver.tick();
             // The head request stays queued until the next tick.
             if (CVXLUIRequest* r = driver.popUIRequest())
-                requests.push_back({ r->kind(), r->layout(), r->url().c_str(), r->value() });
+                requests.push_back({r->kind(), r->layout(), r->url().c_str(), r->value()});
             if (Clock::now() - begin > std::chrono::milliseconds(realMs))
                 return false;
-            CVXLPlatformConnection::waitForSockets(std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
+            CVXLPlatformConnection::waitForSockets(
+                std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
             const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
             driver.advance(static_cast<std::uint32_t>(elapsed.count()));
             last += elapsed;
@@ -220,10 +225,10 @@ struct RoadRig {
     CVXLUiJob* currentJob() { return client->getProducer().uiJobs().current(); }
 
     TempDeviceRoot root;
-    EngineDriver driver { &root };
+    EngineDriver driver {&root};
     CVXLClient* client = nullptr;
     ScriptedUiJobPool* pool = nullptr;
-    TraceJob requester { "capture flow" };
+    TraceJob requester {"capture flow"};
     std::vector<Request> requests;
     std::string picture;
     std::string log;
@@ -260,17 +265,17 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
             break;
         if (job->typeId() == 4) {
             client.getGlobalContacts().clear();
-            for (const char* address : { "+15550111", "pat@example.com" })
+            for (const char* address : {"+15550111", "pat@example.com"})
                 client.getGlobalContacts().addNew()->set(1, address, "");
         }
         if (job->typeId() == 17) {
             ASSERT_TRUE(rig.selectPhonePicture());
         }
-        rig.pool->script.push_back({ 10, {} });
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         rig.run();
     }
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> { 6, 4, 1, 17, 10, 43 }));
+    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {6, 4, 1, 17, 10, 43}));
 
     // The composer, as the window reads it.
     auto* composer = dynamic_cast<CVXLComposeJob*>(rig.currentJob());
@@ -278,19 +283,21 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     ASSERT_EQ(rig.top(), &composer->layout());
     CVXLLayoutMessageComposer& layout = composer->layout();
     EXPECT_EQ(screenText(layout),
-        "Send To Contacts | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, hard Back, hard Exit");
+        "Send To Contacts | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, hard Back, "
+        "hard Exit");
     EXPECT_EQ(fieldsText(layout), "To:=+15550111, pat@example.com | Pictures=1 item(s) | Subject=[]");
 
     // The subject typed (the window submits Update as the focus leaves it),
     // then Continue.
     layout.setCurrentElement(layout.getField(2));
     EXPECT_EQ(screenText(layout),
-        "Send To Contacts | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard Back, hard Exit");
+        "Send To Contacts | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard "
+        "Back, hard Exit");
     ASSERT_EQ(layout.getField(2)->value()->asUserInputText()->setText("Beach day"), 1);
     ASSERT_TRUE(rig.press("Update"));
     ASSERT_TRUE(rig.press("Continue"));
     // The spinner while the queue took the message, then the notice.
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> { 6, 4, 1, 17, 10, 43, 43, 11 }));
+    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {6, 4, 1, 17, 10, 43, 43, 11}));
     CVXLLayoutInformation* notice = rig.top() ? rig.top()->asInformation() : nullptr;
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(std::string(notice->message().c_str()), "Your message is being sent.");
@@ -298,12 +305,13 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     // The queue as stored (its reader takes only format 6): one entry with
     // the recipients and the subject, its item file naming the picture. The
     // service is still held, so the entry is there.
-    const std::string folder = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
+    const std::string folder
+        = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
-    const std::string read = msgstore({ "queue-read", folder }, &status);
+    const std::string read = msgstore({"queue-read", folder}, &status);
     ASSERT_EQ(status, 0) << read;
-    for (const char* part : { "\"count\": 1", "\"recipients\": [\"+15550111\", \"pat@example.com\"]",
-             "[\"subj\", 4, [\"Beach day\"]]", "\"parts\": [[[65539, \"\", \"Beach.jpg\"]" })
+    for (const char* part : {"\"count\": 1", "\"recipients\": [\"+15550111\", \"pat@example.com\"]",
+             "[\"subj\", 4, [\"Beach day\"]]", "\"parts\": [[[65539, \"\", \"Beach.jpg\"]"})
         EXPECT_TRUE(has(read, part)) << part << "\n" << read;
     EXPECT_EQ(client.getOutboundQueueManager().count(), 1u);
 
@@ -325,12 +333,13 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     const auto received = testFileLines(rig.log);
     ASSERT_EQ(received.size(), 2u);
     EXPECT_TRUE(has(received[0], "request=media-xfer")) << received[0];
-    EXPECT_TRUE(has(received[0], " sha256=" + testSha256OfFile(rig.root.hostPath(kPhonePicture)))) << received[0];
+    EXPECT_TRUE(has(received[0], " sha256=" + testSha256OfFile(rig.root.hostPath(kPhonePicture))))
+        << received[0];
     EXPECT_TRUE(has(received[1], "request=mm-msg-xfer")) << received[1];
     const std::string kept = rig.log + ".2.xml";
     EXPECT_EQ(testRunCommand("xmllint --noout '" + kept + "' 2>&1").status, 0);
     const std::string document = readHost(kept);
-    for (const char* part : { "+15550111", "pat@example.com", "Beach day", "__vxl_sendto_recipients" })
+    for (const char* part : {"+15550111", "pat@example.com", "Beach day", "__vxl_sendto_recipients"})
         EXPECT_TRUE(has(document, part)) << part << "\n" << document;
     EXPECT_TRUE(client.hasNoActivity());
 }

@@ -2,14 +2,14 @@
 // a picture of the phone's store, selected through the Media Access Manager,
 // and a recorded voice memo are uploaded by the Media Upload Manager and the
 // sender, then the message itself goes to the service.
+#include "engine/access/MediaAccessRequests.h"
+#include "engine/access/MediaCollection.h"
 #include "engine/client/VXLClient.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
-#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/settings/VXLPersKeys.h"
-#include "engine/access/MediaAccessRequests.h"
-#include "engine/access/MediaCollection.h"
 #include "engine/records/OutboundQueueRequests.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/EngineDriver.h"
@@ -20,8 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,7 +30,10 @@ constexpr std::int32_t kReply = 77;
 // The one picture of the phone store.
 constexpr const char* kPhonePicture = "My Documents/My Pictures/Beach.jpg";
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // The request document without the writer's line breaks and indents.
 std::string compact(const std::string& document)
@@ -70,9 +73,9 @@ struct ComposeRig {
     bool start(const char* script, bool gated = false)
     {
         log = root.hostPath("vrax-server.log");
-        std::vector<std::string> arguments { script, log, "--announce" };
+        std::vector<std::string> arguments {script, log, "--announce"};
         if (gated)
-            arguments.insert(arguments.end(), { "--gate", log + ".gate" });
+            arguments.insert(arguments.end(), {"--gate", log + ".gate"});
         std::uint16_t port = 0;
         server = testStartPythonPeer("vrax_server.py", arguments, log + ".out", &port);
         if (server <= 0 || !driver.startUp())
@@ -134,8 +137,8 @@ struct ComposeRig {
             const char* id;
             const char* type;
             const char* value;
-        } fields[] = { { "pics", "images", nullptr }, { "to", "addrList", nullptr }, { "subj", "subj", "Beach" },
-            { "voice", "audioAnn", nullptr } };
+        } fields[] = {{"pics", "images", nullptr}, {"to", "addrList", nullptr}, {"subj", "subj", "Beach"},
+            {"voice", "audioAnn", nullptr}};
         for (const auto& f : fields) {
             auto* field = new CScenarioField;
             field->setFieldId(f.id);
@@ -156,10 +159,10 @@ struct ComposeRig {
     std::string kept(int n) const { return log + "." + std::to_string(n) + ".xml"; }
 
     TempDeviceRoot root;
-    EngineDriver driver { &root };
-    TraceJob requester { "screen flow" };
+    EngineDriver driver {&root};
+    TraceJob requester {"screen flow"};
     CScenarioLayout screen;
-    StringVoiceMemo memo { std::string(9000, 'm') + std::string(3456, '\x01') };
+    StringVoiceMemo memo {std::string(9000, 'm') + std::string(3456, '\x01')};
     std::string picture;
     std::string log;
     pid_t server = -1;
@@ -183,7 +186,8 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
     const auto received = testFileLines(rig.log);
     ASSERT_EQ(received.size(), 3u);
     EXPECT_TRUE(has(received[0], "request=media-xfer")) << received[0];
-    EXPECT_TRUE(has(received[0], " attachment=7000 sha256=" + testSha256OfFile(rig.root.hostPath(kPhonePicture))))
+    EXPECT_TRUE(
+        has(received[0], " attachment=7000 sha256=" + testSha256OfFile(rig.root.hostPath(kPhonePicture))))
         << received[0];
     const std::string memoFile = rig.root.hostPath("memo/memo.bin");
     writeHost(memoFile, rig.memo.bytes);
@@ -191,11 +195,12 @@ TEST(VXLClientComposeSend, APictureAndAVoiceMemoAreSentEndToEnd)
     EXPECT_TRUE(has(received[1], " attachment=12456 sha256=" + testSha256OfFile(memoFile))) << received[1];
     EXPECT_TRUE(has(received[2], "request=mm-msg-xfer")) << received[2];
 
-    EXPECT_EQ(testRunCommand("xmllint --noout '" + rig.kept(3) + "' 2>&1").status, 0) << readHost(rig.kept(3));
+    EXPECT_EQ(testRunCommand("xmllint --noout '" + rig.kept(3) + "' 2>&1").status, 0)
+        << readHost(rig.kept(3));
     const std::string document = compact(readHost(rig.kept(3)));
-    for (const char* part : { "<scenario id=\"__vxl_sendto_recipients\" cookie=\"ck5\">",
+    for (const char* part : {"<scenario id=\"__vxl_sendto_recipients\" cookie=\"ck5\">",
              "<field fid=\"pics\"><li>U77</li></field>", "<field fid=\"to\"><li>+15550111</li></field>",
-             "<field fid=\"subj\"><li>Beach</li></field>", "<field fid=\"voice\"><li>U78</li></field>" })
+             "<field fid=\"subj\"><li>Beach</li></field>", "<field fid=\"voice\"><li>U78</li></field>"})
         EXPECT_TRUE(has(document, part)) << part << "\n" << document;
 
     EXPECT_EQ(rig.driver.client()->getCounters().get(kCounterMessagesSent), sentBefore + 1);
@@ -227,9 +232,10 @@ TEST(VXLClientComposeSend, ARefusalWithSubCode273RejectsTheEntry)
 
     ASSERT_EQ(testFileLines(rig.log).size(), 3u);
     EXPECT_EQ(rig.driver.client()->getCounters().get(kCounterMessagesSent), sentBefore);
-    const std::string folder = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
+    const std::string folder
+        = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
-    const std::string read = msgstore({ "queue-read", folder }, &status);
+    const std::string read = msgstore({"queue-read", folder}, &status);
     ASSERT_EQ(status, 0) << read;
     EXPECT_TRUE(has(read, "\"rejected\": 1")) << read;
     EXPECT_TRUE(has(read, "\"attempts\": 3")) << read;

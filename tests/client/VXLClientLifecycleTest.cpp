@@ -66,20 +66,20 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
         bool mayPassWithinATick = false;
     };
     const Row rows[] = {
-        { State::StartingFileStore, "StartingFileStore", "nothing read yet",
-            [&] { return setting(client, kPersItemShare).empty(); } },
-        { State::ReadingSettings, "ReadingSettings", "the file store has started",
-            [&] { return client.getFileStoreManager().isActive(); } },
-        { State::ReadingRunMarker, "ReadingRunMarker", "the settings are loaded, the runs not yet counted",
+        {State::StartingFileStore, "StartingFileStore", "nothing read yet",
+            [&] { return setting(client, kPersItemShare).empty(); }},
+        {State::ReadingSettings, "ReadingSettings", "the file store has started",
+            [&] { return client.getFileStoreManager().isActive(); }},
+        {State::ReadingRunMarker, "ReadingRunMarker", "the settings are loaded, the runs not yet counted",
             [&] {
                 return setting(client, kPersItemShare) == "1"
                     && setting(client, kPersShutdownFailCount).empty();
-            } },
-        { State::WritingRunMarker, "WritingRunMarker", "two runs ended without a clean shut-down",
-            [&] { return setting(client, kPersShutdownFailCount) == "2"; } },
-        { State::LoadingScenario, "LoadingScenario", "the marker counts this run too",
-            [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); } },
-        { State::Running, "Running", "the members run",
+            }},
+        {State::WritingRunMarker, "WritingRunMarker", "two runs ended without a clean shut-down",
+            [&] { return setting(client, kPersShutdownFailCount) == "2"; }},
+        {State::LoadingScenario, "LoadingScenario", "the marker counts this run too",
+            [&] { return root.readFile(storePath("_vxl.run")) == "\x03" && client.scenarioPending(); }},
+        {State::Running, "Running", "the members run",
             [&] {
                 return client.membersStarted() && client.getNetworkDialer().isActive()
                     && client.getJobRunner().isActive() && client.getProducer().isActive()
@@ -89,156 +89,164 @@ TEST(VXLClientLifecycle, TicksPassTheStatesInOrder)
                     && client.getOnlineMediaManager().isActive() && client.getMediaStoreManager().isActive()
                     && client.getMediaAccessManager().isActive()
                     && CMediaAccessManager::instance() == &client.getMediaAccessManager()
-                    && client.getBackgroundUploadManager().isActive() && client.getMediaUploadManager().isActive()
+                    && client.getBackgroundUploadManager().isActive()
+                    && client.getMediaUploadManager().isActive()
                     && CMediaUploadManager::instance() == &client.getMediaUploadManager()
                     && CBackgroundUploadManager::instance() == &client.getBackgroundUploadManager()
-                    && client.getInboundMessageManager().isActive() && client.getOutboundQueueManager().isActive()
-                    && client.getMessageServiceJob().isActive()
+                    && client.getInboundMessageManager().isActive()
+                    && client.getOutboundQueueManager().isActive() && client.getMessageServiceJob().isActive()
                     && client.getInboundMessageManager().taskProcessor().processorCount() == 5
                     && client.getPremiumInboxManager().isActive() && client.getExpirationJob().isActive()
                     && setting(client, kPersVraxMdnChanged) == "false";
-            } },
-        { State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
-            [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); } },
-        { State::StoppingServiceJob, "StoppingServiceJob",
+            }},
+        {State::StoppingProducer, "StoppingProducer", "the Producer is stopping",
+            [&] { return client.getProducer().stopRequested() && client.getJobRunner().isActive(); }},
+        {State::StoppingServiceJob, "StoppingServiceJob",
             "the Producer has ended, the message service job stops before the managers it posts to",
             [&] {
                 return client.getProducer().runState() == kHandlerFinished
                     && client.getMessageServiceJob().stopRequested()
                     && !client.getInboundMessageManager().stopRequested();
             },
-            true },
-        { State::StoppingInboundManager, "StoppingInboundManager",
-            "the message service job has ended, the inbound manager stops before the message store it posts to",
+            true},
+        {State::StoppingInboundManager, "StoppingInboundManager",
+            "the message service job has ended, the inbound manager stops before the message store it posts "
+            "to",
             [&] {
                 return client.getMessageServiceJob().runState() == kHandlerFinished
                     && client.getInboundMessageManager().stopRequested()
                     && !client.getMessageStoreManager().stopRequested();
             },
-            true },
-        { State::StoppingExpirationJob, "StoppingExpirationJob",
+            true},
+        {State::StoppingExpirationJob, "StoppingExpirationJob",
             "the inbound manager has ended, the expiration job stops before the message store it reads",
             [&] {
                 return client.getInboundMessageManager().runState() == kHandlerFinished
-                    && client.getExpirationJob().stopRequested() && !client.getPremiumInboxManager().stopRequested()
+                    && client.getExpirationJob().stopRequested()
+                    && !client.getPremiumInboxManager().stopRequested()
                     && !client.getMessageStoreManager().stopRequested();
             },
-            true },
-        { State::StoppingPremiumInbox, "StoppingPremiumInbox",
+            true},
+        {State::StoppingPremiumInbox, "StoppingPremiumInbox",
             "the expiration job has ended, the premium inbox stops before the message store that tells it",
             [&] {
                 return client.getExpirationJob().runState() == kHandlerFinished
                     && client.getPremiumInboxManager().stopRequested()
                     && !client.getMessageStoreManager().stopRequested();
             },
-            true },
-        { State::StoppingMessageStore, "StoppingMessageStore",
-            "the inbound manager and the premium inbox have ended, the message store stops before the thread database",
+            true},
+        {State::StoppingMessageStore, "StoppingMessageStore",
+            "the inbound manager and the premium inbox have ended, the message store stops before the thread "
+            "database",
             [&] {
                 return client.getInboundMessageManager().runState() == kHandlerFinished
                     && client.getPremiumInboxManager().runState() == kHandlerFinished
-                    && client.getMessageStoreManager().stopRequested() && !client.getThreadDB().stopRequested();
+                    && client.getMessageStoreManager().stopRequested()
+                    && !client.getThreadDB().stopRequested();
             },
-            true },
-        { State::StoppingThreadDB, "StoppingThreadDB", "the Producer has ended, the thread database is saving",
+            true},
+        {State::StoppingThreadDB, "StoppingThreadDB", "the Producer has ended, the thread database is saving",
             [&] {
-                return client.getProducer().runState() == kHandlerFinished && client.getThreadDB().stopRequested()
-                    && !client.getScenarioManager().stopRequested();
-            } },
-        { State::StoppingOutboundQueue, "StoppingOutboundQueue",
+                return client.getProducer().runState() == kHandlerFinished
+                    && client.getThreadDB().stopRequested() && !client.getScenarioManager().stopRequested();
+            }},
+        {State::StoppingOutboundQueue, "StoppingOutboundQueue",
             "the thread database has ended, the outbound queue stops while the file store runs",
             [&] {
                 return client.getThreadDB().runState() == kHandlerFinished
-                    && client.getOutboundQueueManager().stopRequested() && client.getFileStoreManager().isActive()
-                    && !client.getWapPushQueue().stopRequested();
+                    && client.getOutboundQueueManager().stopRequested()
+                    && client.getFileStoreManager().isActive() && !client.getWapPushQueue().stopRequested();
             },
-            true },
-        { State::StoppingWapPushQueue, "StoppingWapPushQueue",
+            true},
+        {State::StoppingWapPushQueue, "StoppingWapPushQueue",
             "the outbound queue has ended, the push source and the push queue are stopping",
             [&] {
                 return client.getOutboundQueueManager().runState() == kHandlerFinished
                     && client.getWapPushSource().stopRequested() && client.getWapPushQueue().stopRequested()
                     && client.getFileStoreManager().isActive() && !client.getJobRunner().stopRequested();
             },
-            true },
-        { State::StoppingBackgroundUpload, "StoppingBackgroundUpload",
+            true},
+        {State::StoppingBackgroundUpload, "StoppingBackgroundUpload",
             "the push queue has ended, the background upload stops before the managers it posts to",
             [&] {
                 return client.getWapPushQueue().runState() == kHandlerFinished
                     && client.getBackgroundUploadManager().stopRequested()
-                    && !client.getMediaUploadManager().stopRequested() && client.getFileStoreManager().isActive();
+                    && !client.getMediaUploadManager().stopRequested()
+                    && client.getFileStoreManager().isActive();
             },
-            true },
-        { State::StoppingMediaUpload, "StoppingMediaUpload",
+            true},
+        {State::StoppingMediaUpload, "StoppingMediaUpload",
             "the background upload has ended, the media upload stops before the media managers",
             [&] {
                 return client.getBackgroundUploadManager().runState() == kHandlerFinished
-                    && client.getMediaUploadManager().stopRequested() && !client.getJobRunner().stopRequested()
-                    && client.getLocalMediaManager().isActive();
+                    && client.getMediaUploadManager().stopRequested()
+                    && !client.getJobRunner().stopRequested() && client.getLocalMediaManager().isActive();
             },
-            true },
-        { State::StoppingJobRunner, "StoppingJobRunner",
+            true},
+        {State::StoppingJobRunner, "StoppingJobRunner",
             "the push queue has ended, the Scenario Manager is stopping",
             [&] {
                 return client.getWapPushQueue().runState() == kHandlerFinished
                     && client.getScenarioManager().stopRequested() && client.getJobRunner().stopRequested();
             },
-            true },
-        { State::StoppingVraxJob, "StoppingVraxJob", "the Job Runner has ended, the VRAX job is stopping",
+            true},
+        {State::StoppingVraxJob, "StoppingVraxJob", "the Job Runner has ended, the VRAX job is stopping",
             [&] {
                 return client.getJobRunner().runState() == kHandlerFinished
                     && client.getVraxJob().stopRequested() && client.getNetworkDialer().isActive();
             },
-            true },
-        { State::StoppingMediaAccess, "StoppingMediaAccess",
+            true},
+        {State::StoppingMediaAccess, "StoppingMediaAccess",
             "the VRAX job has ended, the Media Access Manager stops before the media managers it posts to",
             [&] {
                 return client.getVraxJob().runState() == kHandlerFinished
                     && client.getMediaAccessManager().stopRequested()
                     && !client.getLocalMediaManager().stopRequested();
             },
-            true },
-        { State::StoppingLocalMedia, "StoppingLocalMedia",
+            true},
+        {State::StoppingLocalMedia, "StoppingLocalMedia",
             "the Media Access Manager has ended, the local media manager is stopping",
             [&] {
                 return client.getMediaAccessManager().runState() == kHandlerFinished
-                    && client.getLocalMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+                    && client.getLocalMediaManager().stopRequested()
+                    && client.getMediaStoreManager().isActive();
             },
-            true },
-        { State::StoppingOnlineMedia, "StoppingOnlineMedia",
+            true},
+        {State::StoppingOnlineMedia, "StoppingOnlineMedia",
             "the local media manager has ended, the online media manager is stopping",
             [&] {
                 return client.getLocalMediaManager().runState() == kHandlerFinished
-                    && client.getOnlineMediaManager().stopRequested() && client.getMediaStoreManager().isActive();
+                    && client.getOnlineMediaManager().stopRequested()
+                    && client.getMediaStoreManager().isActive();
             },
-            true },
-        { State::StoppingMediaStore, "StoppingMediaStore",
+            true},
+        {State::StoppingMediaStore, "StoppingMediaStore",
             "the online media manager has ended, the media store manager is stopping",
             [&] {
                 return client.getOnlineMediaManager().runState() == kHandlerFinished
                     && client.getMediaStoreManager().stopRequested() && client.getNetworkDialer().isActive();
             },
-            true },
-        { State::StoppingDialer, "StoppingDialer", "the media managers have ended, the dialer is stopping",
+            true},
+        {State::StoppingDialer, "StoppingDialer", "the media managers have ended, the dialer is stopping",
             [&] {
                 return client.getMediaStoreManager().runState() == kHandlerFinished
                     && client.getVraxJob().runState() == kHandlerFinished
                     && client.getNetworkDialer().stopRequested();
-            } },
-        { State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",
+            }},
+        {State::DeletingRunMarker, "DeletingRunMarker", "the dialer has ended, the thread database is saved",
             [&] {
                 return client.getNetworkDialer().runState() == kHandlerFinished
-                    && root.readFile(storePath("threaddb.run")) == "\x02" && root.exists(storePath("thread2.db"))
-                    && !root.exists(storePath("thread1.db"));
-            } },
-        { State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
+                    && root.readFile(storePath("threaddb.run")) == "\x02"
+                    && root.exists(storePath("thread2.db")) && !root.exists(storePath("thread1.db"));
+            }},
+        {State::StoppingFileStore, "StoppingFileStore", "the marker is gone",
             [&] {
                 return !root.exists(storePath("_vxl.run")) && client.getFileStoreManager().stopRequested();
-            } },
-        { State::Terminated, "Terminated", "every tick answers terminated",
+            }},
+        {State::Terminated, "Terminated", "every tick answers terminated",
             [&] {
                 return client.runState() == kHandlerFinished && driver.tick() == CVXLClient::kTickTerminated;
-            } },
+            }},
     };
 
     std::vector<std::string> seen;
@@ -302,7 +310,7 @@ TEST(VXLClientStartUp, FirstStartWritesTheRunMarkerAndStartsTheMembers)
 TEST(VXLClientStartUp, TheLocalMediaManagerAnswersTheAlbumSummary)
 {
     EngineDriver driver;
-    for (const char* name : { "Beach.jpg", "Trip/clip.3gp", "memo.amr" })
+    for (const char* name : {"Beach.jpg", "Trip/clip.3gp", "memo.amr"})
         ASSERT_TRUE(driver.root().writeFile(std::string("My Documents/My Pictures/") + name, "media"));
     ASSERT_TRUE(driver.startUp());
     driver.runUntilIdle();
@@ -333,8 +341,8 @@ TEST(VXLClientStartUp, TheMessageStoreLoadsAFreshStore)
     const std::string messages = "Storage Card/Tessel/Messages/";
     EXPECT_EQ(driver.root().readFile(messages + "mms.notyet"), std::string("mms.new\0mms.notyet\0", 19));
     EXPECT_TRUE(driver.root().exists(messages + "mms.new"));
-    for (const char* key : { kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount, kPersPremiumTotalCount,
-             kPersSentTotalCount })
+    for (const char* key : {kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount,
+             kPersPremiumTotalCount, kPersSentTotalCount})
         EXPECT_EQ(setting(client, key), "0") << key;
     EXPECT_EQ(setting(client, kPersMessageStoreUsage), "19");
 }
@@ -347,10 +355,10 @@ TEST(VXLClientStartUp, ThePremiumInboxRecoversUnlistedMessages)
     TempDeviceRoot root;
     const std::string messages = "Storage Card/Tessel/Messages/";
     std::filesystem::create_directories(root.hostPath(messages));
-    const std::string summary = storedSegment({ { "X-QV-From-Address", "5550001" },
-        { "X-QV-To-Address-List", "5551111" }, { "X-QV-Folder", "channel" } });
+    const std::string summary = storedSegment(
+        {{"X-QV-From-Address", "5550001"}, {"X-QV-To-Address-List", "5551111"}, {"X-QV-Folder", "channel"}});
     ASSERT_EQ(writeStoredMessage(root.hostPath("seed.json"), root.hostPath(messages + "p1700000001_0"),
-                  { summary, storedSegment({}) }),
+                  {summary, storedSegment({})}),
         "");
     EngineDriver driver(&root);
     ASSERT_TRUE(driver.startUp());
@@ -365,8 +373,9 @@ TEST(VXLClientStartUp, ThePremiumInboxRecoversUnlistedMessages)
     EXPECT_EQ(premium.messageCount("Premium Content"), 1u);
     // Not listed in "mms.new": read.
     EXPECT_EQ(premium.unreadCount("Recovered"), 0u);
-    const TestCommandResult saved = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
-        "/tests/peers/premium_state.py' read '" + root.hostPath(storePath("state.pq")) + "'");
+    const TestCommandResult saved
+        = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/premium_state.py' read '"
+            + root.hostPath(storePath("state.pq")) + "'");
     EXPECT_NE(saved.output.find("\"id\": \"p1700000001_0\""), std::string::npos) << saved.output;
     EXPECT_TRUE(client.getExpirationJob().timerArmed());
 }
@@ -381,11 +390,11 @@ TEST(VXLClientStartUp, RunMarkerCountsRunsWithoutACleanShutdown)
         std::string rewritten;
     };
     const Case cases[] = {
-        { "missing", false, "", "0", std::string("\x01", 1) },
-        { "three", true, "\x03", "3", "\x04" },
-        { "empty", true, "", "1", "\x02" },
-        { "zero", true, std::string("\x00", 1), "1", "\x02" },
-        { "wraps", true, "\xff\x07", "255", std::string("\x00", 1) },
+        {"missing", false, "", "0", std::string("\x01", 1)},
+        {"three", true, "\x03", "3", "\x04"},
+        {"empty", true, "", "1", "\x02"},
+        {"zero", true, std::string("\x00", 1), "1", "\x02"},
+        {"wraps", true, "\xff\x07", "255", std::string("\x00", 1)},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -427,8 +436,8 @@ TEST(VXLClientStartUp, SettingsFileIsLoadedAndTheIdentityChecked)
         const char* idAfter;
     };
     const Case cases[] = {
-        { "identity of this configuration", true, "phone-1" },
-        { "identity of another configuration", false, "" },
+        {"identity of this configuration", true, "phone-1"},
+        {"identity of another configuration", false, ""},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -580,11 +589,11 @@ TEST(VXLClientDamagedSettings, ADamagedFileIsKeptAsideBeforeASaveReplacesIt)
         const char* itemShare; // what loads
         const char* log; // the log line names the damage
     } cases[] = {
-        { "cut inside the last pair", good.substr(0, good.size() - 3), "1", "damaged at byte" },
-        { "unknown format byte", wrongFormat, "", "no format byte" },
-        { "garbage", std::string("\x0a\xff\xff\xff\x7f garbage", 10), "", "damaged at byte" },
-        { "bytes after the last pair", good + "xx", "1", "damaged at byte" },
-        { "empty", "", "", "no format byte" },
+        {"cut inside the last pair", good.substr(0, good.size() - 3), "1", "damaged at byte"},
+        {"unknown format byte", wrongFormat, "", "no format byte"},
+        {"garbage", std::string("\x0a\xff\xff\xff\x7f garbage", 10), "", "damaged at byte"},
+        {"bytes after the last pair", good + "xx", "1", "damaged at byte"},
+        {"empty", "", "", "no format byte"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

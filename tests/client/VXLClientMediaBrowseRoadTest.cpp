@@ -40,7 +40,7 @@ CVXLMediaItem* focus(CVXLAlbumSummaryJob& job, std::int32_t index)
 TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 12, 13, 14, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 12, 13, 14, 42, 43}));
     CVXLClient& client = *rig.client;
     const std::string jpeg = testJpeg(32, 24, 3, 80, [](unsigned y, unsigned char* row) {
         for (unsigned x = 0; x < 32 * 3; ++x)
@@ -56,8 +56,10 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
     ASSERT_TRUE(job->isBrowsing());
     ASSERT_EQ(rig.top(), &job->layout());
     EXPECT_EQ(rig.topText(),
-        "In Phone | menu Send to Contacts, menu Post to Service, unplaced Voice Send To Contacts, menu Upload, "
-        "menu Delete, hard Select, menu Select All, menu Deselect All, hard Update, hard Album List, hard Back, "
+        "In Phone | menu Send to Contacts, menu Post to Service, unplaced Voice Send To Contacts, menu "
+        "Upload, "
+        "menu Delete, hard Select, menu Select All, menu Deselect All, hard Update, hard Album List, hard "
+        "Back, "
         "menu Print, hard Exit");
     EXPECT_EQ(job->total(), 20u);
     EXPECT_EQ(job->layout().first(), 4u);
@@ -82,7 +84,7 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
 
     // Three selected, two of them favourites (one in two slots).
     std::vector<CVXLMediaItem*> doomed;
-    for (std::int32_t index : { 6, 10, 11 }) {
+    for (std::int32_t index : {6, 10, 11}) {
         doomed.push_back(focus(*job, index));
         ASSERT_NE(doomed.back(), nullptr) << index;
         ASSERT_TRUE(rig.press("Select"));
@@ -101,11 +103,11 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
     ASSERT_TRUE(rig.press("Delete"));
 
     // The progress bar (job 42) came and went; the album is shown again.
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> { 13, 42 }));
+    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {13, 42}));
     ASSERT_TRUE(job->isBrowsing());
     EXPECT_EQ(job->total(), 17u);
     EXPECT_EQ(job->layout().currentElement() ? job->layout().currentElement()->indexWord() : -1, 6);
-    for (int n : { 6, 10, 11 })
+    for (int n : {6, 10, 11})
         EXPECT_FALSE(rig.root.exists(pictureName(n))) << n;
     EXPECT_TRUE(rig.root.exists(pictureName(7)));
 
@@ -113,7 +115,7 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
     const std::string reg = testRunCommand("python3 '" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '"
         + rig.driver.storeFile("_vxl.reg") + "'")
                                 .output;
-    for (const char* empty : { "pers.favorites_id.0=\n", "pers.favorites_id.2=\n", "pers.favorites_id.5=\n" })
+    for (const char* empty : {"pers.favorites_id.0=\n", "pers.favorites_id.2=\n", "pers.favorites_id.5=\n"})
         EXPECT_NE(reg.find(empty), std::string::npos) << empty << reg;
     EXPECT_NE(reg.find("pers.favorites_id.7=" + keptId + "\n"), std::string::npos) << reg;
 

@@ -3,13 +3,13 @@
 // own message service jobs, the stores and the outbound queue, and what was
 // deleted read back from the device root by tests/peers/msgstore.py.
 #include "engine/messaging/store/VXLMessageSummary.h"
-#include "engine/screens/VXLLayoutMessageList.h"
-#include "engine/records/VXLMessageListItem.h"
 #include "engine/messaging/threads/VXLThreadEntry.h"
-#include "engine/screens/VXLLayoutThreadList.h"
+#include "engine/records/VXLMessageListItem.h"
 #include "engine/screens/MessageSummaryGetter.h"
 #include "engine/screens/VXLInfoMessageTable.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutMessageList.h"
+#include "engine/screens/VXLLayoutThreadList.h"
 #include "engine/screens/VXLMessageListJob.h"
 #include "engine/screens/VXLMessageSummaryJob.h"
 #include "engine/screens/VXLThreadListJob.h"
@@ -54,11 +54,11 @@ int recordsIn(const CVXLLayoutMessageList& layout)
 TEST(VXLClientMessageListRoad, AnInboxWindowOfFiveFromTenHoldsTheLastTwoOfTwelve)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 21, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 21, 42, 43}));
     rig.client->settings().setConfigString(kCfgMessageBrowserWindowSize, "5");
     std::vector<std::pair<std::string, std::string>> twelve;
     for (int i = 1; i <= 12; ++i)
-        twelve.push_back({ "M" + std::to_string(i), sender(i) });
+        twelve.push_back({"M" + std::to_string(i), sender(i)});
     ASSERT_TRUE(rig.receive(twelve)) << rig.relay.log();
 
     auto* job = dynamic_cast<CVXLMessageListJob*>(rig.startJob(21));
@@ -69,8 +69,9 @@ TEST(VXLClientMessageListRoad, AnInboxWindowOfFiveFromTenHoldsTheLastTwoOfTwelve
     EXPECT_EQ(layout.list().first(), 0);
     EXPECT_EQ(layout.list().length(), 5);
     // Each message has one recipient: no Reply All.
-    EXPECT_EQ(screenText(layout), "Inbox | right View, left Reply, -unplaced Reply All, unplaced Forward, unplaced Save "
-                                  "Message, unplaced Delete, unplaced Update, unplaced Back, unplaced Exit");
+    EXPECT_EQ(screenText(layout),
+        "Inbox | right View, left Reply, -unplaced Reply All, unplaced Forward, unplaced Save "
+        "Message, unplaced Delete, unplaced Update, unplaced Back, unplaced Exit");
     EXPECT_EQ(recordsIn(layout), 5);
 
     // The user interface moves the window to 10 and asks for it.
@@ -93,7 +94,7 @@ TEST(VXLClientMessageListRoad, AnInboxWindowOfFiveFromTenHoldsTheLastTwoOfTwelve
     EXPECT_EQ(recordsIn(layout), 3);
 
     ASSERT_TRUE(rig.press("Back"));
-    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 8 }));
+    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> {8}));
     EXPECT_EQ(rig.top(), nullptr);
 }
 
@@ -105,8 +106,8 @@ std::string threadRows(const CVXLLayoutThreadList& layout)
     for (std::int32_t i = 0; i < list.length(); ++i) {
         auto* item = static_cast<CVXLMessageListItem*>(list.itemAt(list.first() + i));
         if (item)
-            out += std::string(out.empty() ? "" : " | ") + item->name().c_str() + " (" + std::to_string(item->count())
-                + ")";
+            out += std::string(out.empty() ? "" : " | ") + item->name().c_str() + " ("
+                + std::to_string(item->count()) + ")";
     }
     return out;
 }
@@ -140,11 +141,11 @@ std::string without(const std::string& ids, const std::string& id)
 TEST(VXLClientMessageListRoad, ThreadsFromTheListToTheirMessagesAndDeletesReadBack)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 26, 30, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 26, 30, 42, 43}));
     CVXLClient& client = *rig.client;
     client.settings().setConfigString(kCfgMessageBrowserWindowSize, "2");
-    ASSERT_TRUE(rig.receive({ { "A1", "%2B15550101" }, { "B1", "%2B15550202" }, { "A2", "%2B15550101" },
-        { "C1", "%2B15550303" }, { "A3", "%2B15550101" } }))
+    ASSERT_TRUE(rig.receive({{"A1", "%2B15550101"}, {"B1", "%2B15550202"}, {"A2", "%2B15550101"},
+        {"C1", "%2B15550303"}, {"A3", "%2B15550101"}}))
         << rig.relay.log();
 
     rig.startActivity(88);
@@ -154,8 +155,9 @@ TEST(VXLClientMessageListRoad, ThreadsFromTheListToTheirMessagesAndDeletesReadBa
     ASSERT_EQ(rig.top(), &list);
     EXPECT_EQ(list.itemCount(), 3u);
     EXPECT_EQ(threadRows(list), "+15550101 (3) | +15550303 (1) | +15550202 (1)");
-    EXPECT_EQ(screenText(list), "Messaging | hard Continue, unplaced Update, unplaced Compose, hard Delete, hard Delete "
-                                "All, hard Back, hard Exit");
+    EXPECT_EQ(screenText(list),
+        "Messaging | hard Continue, unplaced Update, unplaced Compose, hard Delete, hard Delete "
+        "All, hard Back, hard Exit");
 
     // Continue on the first thread: the program opens it with "thread_id".
     CVXLMessageListItem* a = threadNamed(list, "+15550101");
@@ -210,13 +212,13 @@ TEST(VXLClientMessageListRoad, ThreadsFromTheListToTheirMessagesAndDeletesReadBa
     EXPECT_EQ(threadRows(list), "");
     EXPECT_EQ(client.getOutboundQueueManager().countQueued(), 1u);
     EXPECT_EQ(rig.root.readFile("Application Data/Tessel/state.oq"), queueFile);
-    EXPECT_EQ(screenText(list), "Messaging | -hard Continue, -unplaced Update, unplaced Compose, -hard Delete, -hard "
-                                "Delete All, hard Back, hard Exit");
+    EXPECT_EQ(screenText(list),
+        "Messaging | -hard Continue, -unplaced Update, unplaced Compose, -hard Delete, -hard "
+        "Delete All, hard Back, hard Exit");
     ASSERT_TRUE(rig.press("Back"));
     EXPECT_EQ(rig.currentJob(), nullptr);
     EXPECT_TRUE(client.getProducer().isIdle());
 }
-
 
 // The pending list's rows: recipients and the entry's state.
 std::string pendingRows(const CVXLLayoutMessageList& layout)
@@ -229,7 +231,10 @@ std::string pendingRows(const CVXLLayoutMessageList& layout)
             continue;
         const std::uint32_t kind = CVXLLayoutMessageList::boxTypeOf(*record);
         out += std::string(out.empty() ? "" : " | ") + record->toText().c_str() + " "
-            + (kind == 3 ? "queued" : kind == 4 ? "sending" : kind == 5 ? "failed" : "?");
+            + (kind == 3        ? "queued"
+                    : kind == 4 ? "sending"
+                    : kind == 5 ? "failed"
+                                : "?");
     }
     return out;
 }
@@ -258,9 +263,10 @@ bool useUpFirstAttempts(TempDeviceRoot& root)
 std::string queueEntries(TempDeviceRoot& root)
 {
     const std::string folder = root.hostPath("Application Data/Tessel");
-    const TestCommandResult run = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
-        "/tests/peers/msgstore.py' queue-read '" + folder + "' | " + testPython()
-        + " -c 'import json, sys; print(\" \".join(\"%s:%d\" % (e[\"summary\"][\"recipients\"], e[\"attempts\"]) "
+    const TestCommandResult run = testRunCommand(testPython()
+        + " '" TESSEL_SOURCE_DIR "/tests/peers/msgstore.py' queue-read '" + folder + "' | " + testPython()
+        + " -c 'import json, sys; print(\" \".join(\"%s:%d\" % (e[\"summary\"][\"recipients\"], "
+          "e[\"attempts\"]) "
           "for e in json.load(sys.stdin)[\"entries\"]))'");
     std::string out = run.status == 0 ? run.output : "<unreadable>";
     while (!out.empty() && out.back() == '\n')
@@ -277,7 +283,7 @@ TEST(VXLClientMessageListRoad, PendingMessagesAreTheQueuedOnes)
     TempDeviceRoot root;
     {
         MessageListRoadRig first(&root);
-        ASSERT_TRUE(first.start({ 7, 11, 42, 43 }));
+        ASSERT_TRUE(first.start({7, 11, 42, 43}));
         ASSERT_TRUE(first.queueMessage("+15550404"));
         ASSERT_TRUE(first.queueMessage("+15550505"));
     }
@@ -286,15 +292,16 @@ TEST(VXLClientMessageListRoad, PendingMessagesAreTheQueuedOnes)
 
     MessageListRoadRig rig(&root);
     rig.dataOff = true;
-    ASSERT_TRUE(rig.start({ 7, 11, 22, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 22, 42, 43}));
     auto* job = dynamic_cast<CVXLMessageListJob*>(rig.startJob(22));
     ASSERT_NE(job, nullptr);
     CVXLLayoutMessageList& layout = job->layout();
     ASSERT_EQ(rig.top(), &layout);
     EXPECT_EQ(layout.messageCount(), 2u);
     EXPECT_EQ(pendingRows(layout), "+15550505 queued | +15550404 failed");
-    EXPECT_EQ(screenText(layout), "Pending Messages | unplaced Resend, unplaced Delete, unplaced Update, unplaced Back, "
-                                  "unplaced Exit");
+    EXPECT_EQ(screenText(layout),
+        "Pending Messages | unplaced Resend, unplaced Delete, unplaced Update, unplaced Back, "
+        "unplaced Exit");
 
     // The failed one again: its attempts are back to none.
     selectRow(layout, 1);
@@ -324,9 +331,10 @@ TEST(VXLClientMessageListRoad, PendingMessagesAreTheQueuedOnes)
 TEST(VXLClientMessageListRoad, ADataChargeIsFetchedAtOnceOrOnlyWhenTheUserAgrees)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 28, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 28, 42, 43}));
     CVXLClient& client = *rig.client;
-    const std::vector<CPushRequest*> pushes = rig.notifications({ { "D1", "%2B15550101" }, { "D2", "%2B15550202" } }, true);
+    const std::vector<CPushRequest*> pushes
+        = rig.notifications({{"D1", "%2B15550101"}, {"D2", "%2B15550202"}}, true);
     ASSERT_EQ(pushes.size(), 2u);
     const std::size_t answered = rig.pusher.results.size();
 
@@ -334,11 +342,12 @@ TEST(VXLClientMessageListRoad, ADataChargeIsFetchedAtOnceOrOnlyWhenTheUserAgrees
     rig.pusher.post(&client.getInboundMessageManager(), pushes[0]);
     ASSERT_TRUE(rig.follow([&] { return rig.pusher.results.size() > answered; }, 30000)) << rig.relay.log();
     EXPECT_EQ(rig.pusher.results.back(), 0);
-    EXPECT_NE(rig.relay.log().find("GET /msg/D1?from=%2B15550101&thumbnail=true"), std::string::npos) << rig.relay.log();
+    EXPECT_NE(rig.relay.log().find("GET /msg/D1?from=%2B15550101&thumbnail=true"), std::string::npos)
+        << rig.relay.log();
     EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
     // The consent job ended at once; the message that arrived shows its
     // summary.
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> { 28, 28 }));
+    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {28, 28}));
     rig.dismissArrivalNotice();
     EXPECT_EQ(rig.top(), nullptr);
     EXPECT_TRUE(client.getProducer().isIdle());
@@ -370,15 +379,15 @@ TEST(VXLClientMessageListRoad, ADataChargeIsFetchedAtOnceOrOnlyWhenTheUserAgrees
 TEST(VXLClientMessageListRoad, TheSummaryGetterFetchesAStoredMessageOrShowsTheError)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 29, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 29, 42, 43}));
     CVXLClient& client = *rig.client;
     ASSERT_TRUE(rig.receive("G1", "%2B15550101")) << rig.relay.log();
     const CVXLString id = client.getMessageStoreManager().boxIdAt(0, 0);
     ASSERT_NE(id.length(), 0u);
 
-    auto* getter = dynamic_cast<CMessageSummaryGetter*>(rig.startJob(29, { { "message_id", CVXLVariant(id) } }));
+    auto* getter = dynamic_cast<CMessageSummaryGetter*>(rig.startJob(29, {{"message_id", CVXLVariant(id)}}));
     ASSERT_NE(getter, nullptr);
-    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 10 }));
+    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> {10}));
     EXPECT_EQ(getter->property("folder_location").toInt(), 0);
     const auto* summary = static_cast<const CVXLMessageSummary*>(
         static_cast<const CVXLObject*>(getter->property("message_summary").reference()));
@@ -387,14 +396,14 @@ TEST(VXLClientMessageListRoad, TheSummaryGetterFetchesAStoredMessageOrShowsTheEr
     EXPECT_EQ(std::string(summary->fromAddress().c_str()), "+15550101");
     EXPECT_EQ(rig.top(), nullptr);
     rig.answer(getter, 12);
-    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 10, 8 }));
+    EXPECT_EQ(rig.told(), (std::vector<std::int32_t> {10, 8}));
 
     // Through the program: the launch names no stored message.
     client.settings().setPersistentString(kPersVraxId, "D42");
     client.settings().setPersistentString(kPersVraxRegComplete, "1");
     rig.startActivity(101, "k-none");
     for (int guard = 0; guard < 3 && rig.currentJob() && rig.currentJob()->typeId() != 29; ++guard) {
-        rig.pool->script.push_back({ 10, {} });
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         rig.run();
     }
@@ -416,16 +425,17 @@ TEST(VXLClientMessageListRoad, TheSummaryGetterFetchesAStoredMessageOrShowsTheEr
 TEST(VXLClientMessageListRoad, BackWhileTheThreadListIsFetchedWaitsForItsAnswer)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 30, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 30, 42, 43}));
     CVXLClient& client = *rig.client;
-    ASSERT_TRUE(rig.receive({ { "W1", "%2B15550101" }, { "W2", "%2B15550202" } })) << rig.relay.log();
+    ASSERT_TRUE(rig.receive({{"W1", "%2B15550101"}, {"W2", "%2B15550202"}})) << rig.relay.log();
 
     auto* event = new CMenuTextEvent(88);
     event->setHeapAllocated(false);
     rig.activities.emplace_back(event);
     rig.menu.post(&client.getProducer(), event);
     CVXLThreadListJob* threads = nullptr;
-    for (int i = 0; i < 1000 && !(threads && rig.top() && rig.top()->layoutType() == kLayoutProgressSpinner); ++i) {
+    for (int i = 0; i < 1000 && !(threads && rig.top() && rig.top()->layoutType() == kLayoutProgressSpinner);
+         ++i) {
         rig.driver.tick();
         rig.take();
         threads = dynamic_cast<CVXLThreadListJob*>(rig.currentJob());
@@ -462,7 +472,7 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 26, 30, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 26, 30, 42, 43}));
     CVXLClient& client = *rig.client;
     client.settings().setPersistentString(kPersVraxId, "D42");
     client.settings().setPersistentString(kPersVraxRegComplete, "1");
@@ -480,7 +490,7 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
             client.getGlobalContacts().clear();
             client.getGlobalContacts().addNew()->set(1, "+15550777", "");
         }
-        rig.pool->script.push_back({ 10, {} });
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         ASSERT_TRUE(rig.follow([&] { return testLines(rig.relay.log()).size() > received; }, 30000)
             || rig.currentJob() != thread);
@@ -508,7 +518,7 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
     // The two displaced by the full queue are reported as failed sends;
     // the program's notices of them are dismissed.
     for (int guard = 0; guard < 30 && rig.currentJob() && rig.currentJob()->typeId() == 41; ++guard) {
-        rig.pool->script.push_back({ 10, {} });
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         rig.run();
     }
@@ -555,26 +565,27 @@ TEST(VXLClientMessageListRoad, PremiumSavedAndSentListsAndSaveMessage)
         // Requests the relay sees for the list, in order.
         std::vector<std::string> requests;
     };
-    const std::string descriptors[] = { "GET /preview/mbox-msg-1?thumbnail=true", "GET /preview/mbox-msg-2?thumbnail=true",
-        "GET /preview/mbox-msg-3?thumbnail=true" };
+    const std::string descriptors[] = {"GET /preview/mbox-msg-1?thumbnail=true",
+        "GET /preview/mbox-msg-2?thumbnail=true", "GET /preview/mbox-msg-3?thumbnail=true"};
     const Row rows[] = {
-        { 23, "/mms", "Sports", 1, "+155501101", {} },
-        { 24, "/mms", "Saved Mail", 3, "+15550001111 +15550001111 +15550001111",
-            { "POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
-        { 25, "/mms", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
-            { "POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
+        {23, "/mms", "Sports", 1, "+155501101", {}},
+        {24, "/mms", "Saved Mail", 3, "+15550001111 +15550001111 +15550001111",
+            {"POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2]}},
+        {25, "/mms", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
+            {"POST /mms/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2]}},
         // Without the totals the list still counts what was sent.
-        { 25, "/mms-nototals", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
-            { "POST /mms-nototals/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2] } },
-        { 24, "/status/503", "", 0, "", { "POST /status/503/?sua= type=8d" } },
+        {25, "/mms-nototals", "Sent Mail", 3, "+15550001111 +15550001111 +15550001111",
+            {"POST /mms-nototals/?sua= type=8d", descriptors[0], descriptors[1], descriptors[2]}},
+        {24, "/status/503", "", 0, "", {"POST /status/503/?sua= type=8d"}},
     };
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 21, 23, 24, 25, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 21, 23, 24, 25, 42, 43}));
     CVXLClient& client = *rig.client;
     // A premium message of the group "Sports", and one for the inbox.
-    const std::string premium = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
-                                "%20priority%3D%225%22%2F%3E";
-    ASSERT_TRUE(rig.receive({ { "P1", sender(1) + premium }, { "I1", sender(2) } })) << rig.relay.log();
+    const std::string premium
+        = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
+          "%20priority%3D%225%22%2F%3E";
+    ASSERT_TRUE(rig.receive({{"P1", sender(1) + premium}, {"I1", sender(2)}})) << rig.relay.log();
     ASSERT_EQ(client.getPremiumInboxManager().groupCount(), 1u);
     // The folder list makes the group current.
     const CVXLString sports("Sports");
@@ -586,9 +597,13 @@ TEST(VXLClientMessageListRoad, PremiumSavedAndSentListsAndSaveMessage)
         const std::size_t asked = testLines(rig.relay.log()).size();
         auto* job = dynamic_cast<CVXLMessageListJob*>(rig.startJob(row.type));
         ASSERT_NE(job, nullptr);
-        ASSERT_TRUE(rig.follow([&] {
-            return !rig.told().empty() || (rig.top() && rig.top()->layoutType() != kLayoutProgressSpinner);
-        }, 30000)) << rig.relay.log();
+        ASSERT_TRUE(rig.follow(
+            [&] {
+                return !rig.told().empty()
+                    || (rig.top() && rig.top()->layoutType() != kLayoutProgressSpinner);
+            },
+            30000))
+            << rig.relay.log();
         std::vector<std::string> seen;
         const std::vector<std::string> log = testLines(rig.relay.log());
         for (std::size_t i = asked; i < log.size(); ++i)
@@ -598,7 +613,7 @@ TEST(VXLClientMessageListRoad, PremiumSavedAndSentListsAndSaveMessage)
         EXPECT_EQ(seen, row.requests);
         if (!row.title[0]) {
             // A list that cannot be read is left as with Back.
-            EXPECT_EQ(rig.told(), (std::vector<std::int32_t> { 8 }));
+            EXPECT_EQ(rig.told(), (std::vector<std::int32_t> {8}));
             EXPECT_EQ(rig.top(), nullptr) << rig.topText();
             rig.program.codes.clear();
             continue;
@@ -619,9 +634,11 @@ TEST(VXLClientMessageListRoad, PremiumSavedAndSentListsAndSaveMessage)
     ASSERT_NE(inbox->layout().selectedRecord(), nullptr);
     const std::size_t asked = testLines(rig.relay.log()).size();
     ASSERT_TRUE(rig.press("Save Message"));
-    ASSERT_TRUE(rig.follow([&] { return testLines(rig.relay.log()).size() > asked && rig.top() == &inbox->layout(); },
-        30000)) << rig.relay.log();
-    EXPECT_NE(testLines(rig.relay.log())[asked].find("POST /mms type=8b"), std::string::npos) << rig.relay.log();
+    ASSERT_TRUE(rig.follow(
+        [&] { return testLines(rig.relay.log()).size() > asked && rig.top() == &inbox->layout(); }, 30000))
+        << rig.relay.log();
+    EXPECT_NE(testLines(rig.relay.log())[asked].find("POST /mms type=8b"), std::string::npos)
+        << rig.relay.log();
     EXPECT_EQ(inbox->layout().messageCount(), 1u);
     ASSERT_TRUE(rig.press("Back"));
 }

@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr const char* kSummaryScreen = "Enhanced Message Summary | left View, right Delete, hard Back, hard Exit";
+constexpr const char* kSummaryScreen
+    = "Enhanced Message Summary | left View, right Delete, hard Back, hard Exit";
 constexpr const char* kConsentScreen = "Data Charge  | left Retrieve Summary, hard Back, hard Exit";
 
 void registered(CVXLClient& client)
@@ -55,14 +56,14 @@ TEST(VXLClientMessageSummaryRoad, AnArrivingMessageShowsItsSummaryAndEachActionD
         bool kept;
     };
     const Row rows[] = {
-        { "A1", "View", { 6, 31, 26, 30, 43 }, true },
-        { "A2", "Delete", { 43, 11 }, false },
-        { "A3", "Back", {}, true },
-        { "A4", "Exit", {}, true },
+        {"A1", "View", {6, 31, 26, 30, 43}, true},
+        {"A2", "Delete", {43, 11}, false},
+        {"A3", "Back", {}, true},
+        {"A4", "Exit", {}, true},
     };
     MessageListRoadRig rig;
     rig.dismissArrivals = false;
-    ASSERT_TRUE(rig.start({ 7, 11, 26, 30, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 26, 30, 42, 43}));
     CVXLClient& client = *rig.client;
     registered(client);
     int n = 0;
@@ -89,12 +90,12 @@ TEST(VXLClientMessageSummaryRoad, AnArrivingMessageShowsItsSummaryAndEachActionD
             // summary, and its Back ends the program's run.
             ASSERT_FALSE(rig.pool->shown.empty());
             ASSERT_EQ(rig.pool->shown.back().type, 6);
-            rig.pool->script.push_back({ 10, {} });
+            rig.pool->script.push_back({10, {}});
             ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
             rig.run();
             EXPECT_EQ(rig.pool->shown.back().type, 31);
             EXPECT_EQ(rig.pool->shown.back().properties["message_summary"], "<ref>");
-            rig.pool->script.push_back({ 8, {} });
+            rig.pool->script.push_back({8, {}});
             ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
             rig.run();
             // Back from a view opened from the arrival leads to the
@@ -115,7 +116,7 @@ TEST(VXLClientMessageSummaryRoad, AnArrivingMessageShowsItsSummaryAndEachActionD
             ASSERT_TRUE(rig.press("Continue")) << rig.topText();
         }
         EXPECT_EQ(shownFrom(rig, before), [&] {
-            std::vector<int> all { 28 };
+            std::vector<int> all {28};
             all.insert(all.end(), row.then.begin(), row.then.end());
             return all;
         }());
@@ -142,7 +143,7 @@ TEST(VXLClientMessageSummaryRoad, AnArrivingMessageShowsItsSummaryAndEachActionD
 TEST(VXLClientMessageSummaryRoad, ALaunchNamingAMessageShowsItsSummaryOrTheError)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 42, 43}));
     CVXLClient& client = *rig.client;
     ASSERT_TRUE(rig.receive("N1", "%2B15550301")) << rig.relay.log();
     const CVXLString id = client.getMessageStoreManager().boxIdAt(0, 0);
@@ -174,11 +175,11 @@ TEST(VXLClientMessageSummaryRoad, ALaunchNamingAMessageShowsItsSummaryOrTheError
 TEST(VXLClientMessageSummaryRoad, RetrieveSummaryFetchesUnderProgressThatEndsWithTheFetch)
 {
     MessageListRoadRig rig;
-    ASSERT_TRUE(rig.start({ 7, 11, 42, 43 }));
+    ASSERT_TRUE(rig.start({7, 11, 42, 43}));
     CVXLClient& client = *rig.client;
     client.settings().setConfigNumber(43, 1);
-    const std::vector<CPushRequest*> pushes =
-        rig.notifications({ { "C1", "%2B15550401" }, { "C2", "%2B15550402" } }, true);
+    const std::vector<CPushRequest*> pushes
+        = rig.notifications({{"C1", "%2B15550401"}, {"C2", "%2B15550402"}}, true);
     ASSERT_EQ(pushes.size(), 2u);
 
     rig.queuePush(*pushes[0]);
@@ -192,16 +193,20 @@ TEST(VXLClientMessageSummaryRoad, RetrieveSummaryFetchesUnderProgressThatEndsWit
     const std::size_t before = rig.pool->shown.size();
     ASSERT_TRUE(rig.press("Retrieve Summary"));
     bool bar = false;
-    ASSERT_TRUE(rig.follow([&] {
-        bar = bar || (rig.top() && rig.top()->layoutType() == kLayoutProgressBar);
-        return client.getWapPushQueue().count() == 0 && summaryJob(rig) && summaryJob(rig)->isShowingSummary();
-    }, 30000)) << rig.relay.log() << rig.topText();
+    ASSERT_TRUE(rig.follow(
+        [&] {
+            bar = bar || (rig.top() && rig.top()->layoutType() == kLayoutProgressBar);
+            return client.getWapPushQueue().count() == 0 && summaryJob(rig)
+                && summaryJob(rig)->isShowingSummary();
+        },
+        30000))
+        << rig.relay.log() << rig.topText();
     EXPECT_TRUE(bar);
     EXPECT_NE(rig.relay.log().find("GET /msg/C1?from=%2B15550401 "), std::string::npos) << rig.relay.log();
     EXPECT_NE(rig.relay.log().find("POST /mms type=83 tid=T-C1"), std::string::npos) << rig.relay.log();
     EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
     // The progress under the consent screen's job, then the arrival's summary.
-    EXPECT_EQ(shownFrom(rig, before), (std::vector<int> { 43, 42, 28 }));
+    EXPECT_EQ(shownFrom(rig, before), (std::vector<int> {43, 42, 28}));
     EXPECT_EQ(rig.topText(), kSummaryScreen);
     ASSERT_TRUE(rig.press("Back"));
     EXPECT_TRUE(client.getProducer().isIdle());

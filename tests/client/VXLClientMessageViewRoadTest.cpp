@@ -38,16 +38,17 @@ constexpr int kRegistrationCheckJob = 6;
 
 // The message screens' real jobs: the thread list and its messages, the
 // five message views, error, information, progress and spinner.
-const std::vector<int> kRealJobs = { 7, 11, 26, 30, 31, 32, 33, 34, 35, 42, 43 };
+const std::vector<int> kRealJobs = {7, 11, 26, 30, 31, 32, 33, 34, 35, 42, 43};
 
 // A message of the kind written by tests/peers/mms_message.py into a file of
 // the device root's folder; its path, "" when the script failed.
-std::string messageFile(TempDeviceRoot& root, const std::string& kind, const std::string& name,
-    const std::string& extra = "")
+std::string messageFile(
+    TempDeviceRoot& root, const std::string& kind, const std::string& name, const std::string& extra = "")
 {
     const std::string path = root.hostPath(name);
-    const TestCommandResult made = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
-        "/tests/peers/mms_message.py' " + kind + " '" + path + "' " + extra + " 2>&1");
+    const TestCommandResult made
+        = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/mms_message.py' " + kind + " '"
+            + path + "' " + extra + " 2>&1");
     return made.status == 0 ? path : std::string();
 }
 
@@ -68,7 +69,7 @@ struct ViewRig : MessageListRoadRig {
         for (const auto& [id, file] : bodies) {
             if (file.empty())
                 return false;
-            relayArguments.insert(relayArguments.end(), { "--body", id, file });
+            relayArguments.insert(relayArguments.end(), {"--body", id, file});
         }
         if (!start(kRealJobs))
             return false;
@@ -97,8 +98,9 @@ struct ViewRig : MessageListRoadRig {
         if (!messages || !press("View"))
             return nullptr;
         // The program's registration check (a scripted job) passes.
-        for (int guard = 0; guard < 3 && currentJob() && currentJob()->typeId() == kRegistrationCheckJob; ++guard) {
-            pool->script.push_back({ 10, {} });
+        for (int guard = 0; guard < 3 && currentJob() && currentJob()->typeId() == kRegistrationCheckJob;
+             ++guard) {
+            pool->script.push_back({10, {}});
             if (!pool->answer(client->getProducer().uiJobs()))
                 return nullptr;
             run();
@@ -122,7 +124,7 @@ struct ViewRig : MessageListRoadRig {
         for (int guard = 0; guard < 6 && currentJob() != job; ++guard) {
             if (onEach)
                 onEach();
-            pool->script.push_back({ code, {} });
+            pool->script.push_back({code, {}});
             if (!pool->answer(client->getProducer().uiJobs()))
                 return false;
             run();
@@ -168,16 +170,19 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     const std::uint16_t port = probe.port();
     probe.close();
     rig.root.writeDeviceConf("push.port = " + std::to_string(port) + "\n");
-    ASSERT_TRUE(rig.startWith({ { "V1", file } }));
+    ASSERT_TRUE(rig.startWith({{"V1", file}}));
     CVXLClient& client = *rig.client;
     ASSERT_EQ(client.getWapPushSource().boundPort(), port);
     // The summary's recipients and picture count come with the preview.
-    const TestCommandResult pushed = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR
-        "/tests/peers/mms_relay.py' push " + std::to_string(port) + " T-V1 --from +15550101 --location '"
-        + rig.relay.url("/msg/V1?from=%2B15550101&to=%2B15550002222%3B%2B15550004444%3B%2B15550005555&images=2")
-        + "'");
+    const TestCommandResult pushed
+        = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/mms_relay.py' push "
+            + std::to_string(port) + " T-V1 --from +15550101 --location '"
+            + rig.relay.url(
+                "/msg/V1?from=%2B15550101&to=%2B15550002222%3B%2B15550004444%3B%2B15550005555&images=2")
+            + "'");
     ASSERT_EQ(pushed.status, 0) << pushed.output;
-    ASSERT_TRUE(rig.follow([&] { return rig.currentJob() && rig.currentJob()->typeId() == 28 && rig.top(); }, 30000))
+    ASSERT_TRUE(
+        rig.follow([&] { return rig.currentJob() && rig.currentJob()->typeId() == 28 && rig.top(); }, 30000))
         << rig.relay.log();
     EXPECT_EQ(client.getMessageStoreManager().boxCount(0), 1u);
     rig.dismissArrivalNotice();
@@ -201,11 +206,13 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     EXPECT_EQ(std::string(layout.slideText().c_str()), "See http://example.com/album?id=7 for more");
     // The link takes the left soft key as "Go"; Reply moves to the menu.
     EXPECT_EQ(rig.topText(),
-        "+15550101 | menu Reply, menu Reply All, menu Forward, menu Save Media, menu Assign Media, menu Save Message, "
-        "-menu Print Media, menu Delete, menu Next Slide, menu Previous Slide, left Go, menu View Media, hard Back, "
+        "+15550101 | menu Reply, menu Reply All, menu Forward, menu Save Media, menu Assign Media, menu Save "
+        "Message, "
+        "-menu Print Media, menu Delete, menu Next Slide, menu Previous Slide, left Go, menu View Media, "
+        "hard Back, "
         "hard Exit");
     ASSERT_TRUE(rig.press("Go"));
-    EXPECT_EQ(rig.urls(), std::vector<std::string> { "http://example.com/album?id=7" });
+    EXPECT_EQ(rig.urls(), std::vector<std::string> {"http://example.com/album?id=7"});
 
     // Next, and next again wraps to the first slide.
     ASSERT_TRUE(rig.press("Next Slide"));
@@ -250,7 +257,8 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ASSERT_NE(confirm, nullptr) << rig.topText();
     EXPECT_EQ(std::string(confirm->message().c_str()), "Your message is ready to be forwarded to +15550777.");
     ASSERT_TRUE(rig.press("Continue"));
-    ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000)) << rig.relay.log();
+    ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000))
+        << rig.relay.log();
     EXPECT_EQ(rig.dismissNotice(), infoText(15));
     EXPECT_EQ(rig.top(), &layout);
     std::vector<std::string> lines = testLines(rig.relay.log());
@@ -274,7 +282,7 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     for (int i = 0; i < 22; ++i)
         ASSERT_TRUE(rig.queueMessage(("+1555090" + std::to_string(i)).c_str())) << i;
     for (int guard = 0; guard < 30 && rig.currentJob() != view; ++guard) {
-        rig.pool->script.push_back({ 10, {} });
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         rig.run();
     }
@@ -306,7 +314,8 @@ std::string regionsText(const CVXLSmilPresentation& presentation)
 {
     std::string out;
     for (std::uint32_t i = 0; i < presentation.regions().count(); ++i) {
-        const auto* region = static_cast<const CVXLSmilRegion*>(presentation.regions().valueAt(static_cast<int>(i)));
+        const auto* region
+            = static_cast<const CVXLSmilRegion*>(presentation.regions().valueAt(static_cast<int>(i)));
         out += std::string(out.empty() ? "" : " ") + region->id.c_str() + ":" + std::to_string(region->top);
     }
     return out;
@@ -315,11 +324,11 @@ std::string regionsText(const CVXLSmilPresentation& presentation)
 TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowTheirErrors)
 {
     ViewRig rig;
-    ASSERT_TRUE(rig.startWith({ { "N1", messageFile(rig.root, "no-smil", "no-smil.eml") },
-        { "E1", messageFile(rig.root, "empty", "empty.eml") },
-        { "S1", messageFile(rig.root, "no-slides", "no-slides.eml") },
-        { "M1", messageFile(rig.root, "missing", "missing.eml") },
-        { "B1", messageFile(rig.root, "empty-slide", "empty-slide.eml") } }));
+    ASSERT_TRUE(rig.startWith({{"N1", messageFile(rig.root, "no-smil", "no-smil.eml")},
+        {"E1", messageFile(rig.root, "empty", "empty.eml")},
+        {"S1", messageFile(rig.root, "no-slides", "no-slides.eml")},
+        {"M1", messageFile(rig.root, "missing", "missing.eml")},
+        {"B1", messageFile(rig.root, "empty-slide", "empty-slide.eml")}}));
     struct Case {
         const char* id;
         const char* sender;
@@ -332,7 +341,7 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
     // of the inbound manager fetches the message and finds none, and the
     // view shows 63.
     const Case cases[] = {
-        { "N1", "+15550101", 0,
+        {"N1", "+15550101", 0,
             [&](CVXLMessageViewJob& view) {
                 CVXLLayoutMessageView& layout = view.layout();
                 EXPECT_EQ(regionsText(view.presentation()), "0:0 1:50");
@@ -345,13 +354,13 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
                 EXPECT_EQ(std::string(layout.slideText().c_str()), "Two pictures");
                 EXPECT_NE(rig.topText().find("-menu Next Slide, -menu Previous Slide"), std::string::npos)
                     << rig.topText();
-            } },
-        { "E1", "+15550202", 63, {} },
-        { "S1", "+15550303", 62, {} },
+            }},
+        {"E1", "+15550202", 63, {}},
+        {"S1", "+15550303", 62, {}},
         // The slide's only picture names a part the message does not have.
-        { "M1", "+15550404", 63, {} },
+        {"M1", "+15550404", 63, {}},
         // A slide with nothing to read is shown as it is.
-        { "B1", "+15550505", 0,
+        {"B1", "+15550505", 0,
             [&](CVXLMessageViewJob& view) {
                 CVXLLayoutMessageView& layout = view.layout();
                 EXPECT_EQ(layout.slideCount(), 2);
@@ -365,7 +374,7 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
                 EXPECT_EQ(layout.position(), 1);
                 EXPECT_EQ(layout.elementCount(), 0u);
             },
-            "Exit" },
+            "Exit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -373,7 +382,8 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
         CVXLMessageViewJob* view = rig.openFromThread(c.sender);
         ASSERT_NE(view, nullptr) << rig.topText();
         // An open the store cannot answer goes again to the relay.
-        ASSERT_TRUE(rig.follow([&] { return view->isViewing() || (rig.top() && rig.top()->asError()); }, 30000))
+        ASSERT_TRUE(
+            rig.follow([&] { return view->isViewing() || (rig.top() && rig.top()->asError()); }, 30000))
             << rig.topText();
         if (c.error == 0) {
             ASSERT_EQ(rig.top(), &view->layout()) << rig.topText();
@@ -409,8 +419,8 @@ TEST(VXLClientMessageViewRoad, AMessageWithoutSmilIsOneSlideAndBrokenOnesShowThe
 TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAccepted)
 {
     ViewRig rig;
-    ASSERT_TRUE(rig.startWith({ { "C1", messageFile(rig.root, "bare", "c1.eml") },
-        { "C2", messageFile(rig.root, "bare", "c2.eml") } }));
+    ASSERT_TRUE(rig.startWith(
+        {{"C1", messageFile(rig.root, "bare", "c1.eml")}, {"C2", messageFile(rig.root, "bare", "c2.eml")}}));
     rig.dismissArrivals = false;
     struct Case {
         const char* id;
@@ -418,8 +428,8 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
         const char* answer;
     };
     const Case cases[] = {
-        { "C1", "+15550101", "Continue" },
-        { "C2", "+15550202", "Back" },
+        {"C1", "+15550101", "Continue"},
+        {"C2", "+15550202", "Back"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -441,7 +451,8 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
         const std::size_t asked = testLines(rig.relay.log()).size();
         // Only the preview was fetched.
         EXPECT_NE(rig.relay.log().find(std::string("GET /msg/") + c.id), std::string::npos);
-        EXPECT_NE(testLines(rig.relay.log()).back().find("&thumbnail=true"), std::string::npos) << rig.relay.log();
+        EXPECT_NE(testLines(rig.relay.log()).back().find("&thumbnail=true"), std::string::npos)
+            << rig.relay.log();
         ASSERT_TRUE(rig.press(c.answer));
 
         if (std::string(c.answer) == "Back") {
@@ -449,15 +460,19 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
             EXPECT_EQ(testLines(rig.relay.log()).size(), asked) << rig.relay.log();
         } else {
             bool progress = false;
-            ASSERT_TRUE(rig.follow([&] {
-                progress = progress || (rig.top() && rig.top()->layoutType() == kLayoutProgressBar);
-                return view->isViewing() || (rig.top() && rig.top()->asError());
-            }, 30000)) << rig.relay.log();
+            ASSERT_TRUE(rig.follow(
+                [&] {
+                    progress = progress || (rig.top() && rig.top()->layoutType() == kLayoutProgressBar);
+                    return view->isViewing() || (rig.top() && rig.top()->asError());
+                },
+                30000))
+                << rig.relay.log();
             EXPECT_TRUE(progress);
             ASSERT_TRUE(view->isViewing()) << rig.topText();
             const std::vector<std::string> lines = testLines(rig.relay.log());
             ASSERT_EQ(lines.size(), asked + 1) << rig.relay.log();
-            EXPECT_NE(lines.back().find(std::string("GET /msg/") + c.id + "?from="), std::string::npos) << lines.back();
+            EXPECT_NE(lines.back().find(std::string("GET /msg/") + c.id + "?from="), std::string::npos)
+                << lines.back();
             EXPECT_EQ(lines.back().find("thumbnail"), std::string::npos) << lines.back();
 
             CVXLLayoutMessageView& layout = view->layout();
@@ -484,19 +499,21 @@ TEST(VXLClientMessageViewRoad, AChargedMessageShowsItsChargeAndIsFetchedWhenAcce
 TEST(VXLClientMessageViewRoad, APremiumMessageIsOpenedThroughThePremiumInbox)
 {
     ViewRig rig;
-    ASSERT_TRUE(rig.startWith({ { "P1", messageFile(rig.root, "slides", "p1.eml") } }));
+    ASSERT_TRUE(rig.startWith({{"P1", messageFile(rig.root, "slides", "p1.eml")}}));
     rig.dismissArrivals = false;
     CVXLClient& client = *rig.client;
-    const std::string premium = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
-                                "%20priority%3D%225%22%2F%3E";
+    const std::string premium
+        = "&folder=%3Cpremium%20control%3D%22normal%22%20id%3D%22sports%22%20name%3D%22Sports%22"
+          "%20priority%3D%225%22%2F%3E";
     ASSERT_TRUE(rig.receive("P1", "%2B15550101" + premium)) << rig.relay.log();
     const CVXLString sports("Sports");
     ASSERT_EQ(client.getPremiumInboxManager().unreadCount(sports), 1u);
     ASSERT_NE(rig.currentJob(), nullptr);
     ASSERT_EQ(rig.currentJob()->typeId(), 28) << rig.topText();
     ASSERT_TRUE(rig.press("View")) << rig.topText();
-    for (int guard = 0; guard < 3 && rig.currentJob() && rig.currentJob()->typeId() == kRegistrationCheckJob; ++guard) {
-        rig.pool->script.push_back({ 10, {} });
+    for (int guard = 0; guard < 3 && rig.currentJob() && rig.currentJob()->typeId() == kRegistrationCheckJob;
+         ++guard) {
+        rig.pool->script.push_back({10, {}});
         ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
         rig.run();
     }
@@ -522,7 +539,7 @@ TEST(VXLClientMessageViewRoad, APremiumMessageIsOpenedThroughThePremiumInbox)
 TEST(VXLClientMessageViewRoad, AFailedSaveOrDeleteShowsItsErrorOverTheView)
 {
     ViewRig rig;
-    ASSERT_TRUE(rig.startWith({ { "F1", messageFile(rig.root, "no-smil", "f1.eml") } }));
+    ASSERT_TRUE(rig.startWith({{"F1", messageFile(rig.root, "no-smil", "f1.eml")}}));
     CVXLClient& client = *rig.client;
     ASSERT_TRUE(rig.receive("F1", "%2B15550101")) << rig.relay.log();
     const std::string stored = storedInboxIds(client);
@@ -534,10 +551,10 @@ TEST(VXLClientMessageViewRoad, AFailedSaveOrDeleteShowsItsErrorOverTheView)
         std::uint32_t error;
     };
     const Case cases[] = {
-        { "Save Message", "Back", 50 },
-        { "Save Message", "Exit", 50 },
-        { "Delete", "Back", 1 },
-        { "Delete", "Exit", 1 },
+        {"Save Message", "Back", 50},
+        {"Save Message", "Exit", 50},
+        {"Delete", "Back", 1},
+        {"Delete", "Exit", 1},
     };
     // The relay answers the save with 503; the message's file is a folder
     // while the delete runs, which the store cannot delete as a file.

@@ -77,7 +77,7 @@ TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
         ASSERT_EQ(rig.queue().count(), 1u);
         id = rig.queue().entryAt(0).summary.messageId.c_str();
         int status = -1;
-        const std::string read = msgstore({ "queue-read", rig.folder() }, &status);
+        const std::string read = msgstore({"queue-read", rig.folder()}, &status);
         ASSERT_EQ(status, 0) << read;
         EXPECT_NE(read.find("\"recipients\": \"+15557\""), std::string::npos) << read;
         EXPECT_NE(read.find("\"id\": \"" + id + "\""), std::string::npos) << read;
@@ -99,7 +99,8 @@ TEST(VXLClientOutbox, ASubmittedMessageOutlivesTheEngine)
     for (int i = 0; i < 100 && rig.queue().count() != 0; ++i)
         rig.driver.runToNextTimer();
     EXPECT_EQ(rig.queue().count(), 0u);
-    EXPECT_EQ(readHost(rig.driver.storeFile("state.oq")), std::string("\x06\x01\x00\x00\x00\x00\x00\x00\x00\xFF", 10));
+    EXPECT_EQ(readHost(rig.driver.storeFile("state.oq")),
+        std::string("\x06\x01\x00\x00\x00\x00\x00\x00\x00\xFF", 10));
     EXPECT_EQ(readHost(rig.driver.storeFile("item_0.oq")), "");
 }
 

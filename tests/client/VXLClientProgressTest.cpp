@@ -32,7 +32,8 @@ public:
     }
     void onData(const CVXLByteBuffer& buffer) override
     {
-        samples.push_back(setting(client_, kPersProgressTotal) + "/" + setting(client_, kPersProgressCurrent));
+        samples.push_back(
+            setting(client_, kPersProgressTotal) + "/" + setting(client_, kPersProgressCurrent));
         CVXLByteBufferSink::onData(buffer);
     }
     std::vector<std::string> samples;
@@ -69,8 +70,9 @@ TEST(VXLClientProgress, ATransferPublishesItsFiguresInTheClientsSettings)
     EXPECT_EQ(owner.results.back(), kResultSucceeded);
     const std::string total = std::to_string(bytes.size());
     const std::string chunk = std::to_string(kXferSinkChunkSize);
-    const std::vector<std::string> expected = {total + "/" + chunk, total + "/" + std::to_string(2 * kXferSinkChunkSize),
-        total + "/" + std::to_string(3 * kXferSinkChunkSize), total + "/" + total};
+    const std::vector<std::string> expected
+        = {total + "/" + chunk, total + "/" + std::to_string(2 * kXferSinkChunkSize),
+            total + "/" + std::to_string(3 * kXferSinkChunkSize), total + "/" + total};
     EXPECT_EQ(sink.samples, expected);
 }
 

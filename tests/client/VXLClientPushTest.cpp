@@ -27,8 +27,8 @@ public:
     {
         if (event->isRequest() && event->requestCode() == CPushRequest::kRequestCode) {
             const auto* push = static_cast<CPushRequest*>(event);
-            seen.push_back({ std::string(reinterpret_cast<const char*>(push->pdu.data()), push->pdu.length()),
-                push->fetchNow, push->attempts, push->backAfterCrash });
+            seen.push_back({std::string(reinterpret_cast<const char*>(push->pdu.data()), push->pdu.length()),
+                push->fetchNow, push->attempts, push->backAfterCrash});
             held = event;
             return;
         }
@@ -101,8 +101,8 @@ struct PushRig {
         queue().serialise(bytes);
         copy.parse(bytes);
         while (const CWapPushItem* head = copy.peekHead()) {
-            out.push_back(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length()) + "/"
-                + std::to_string(head->attempts));
+            out.push_back(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length())
+                + "/" + std::to_string(head->attempts));
             copy.popHead(nullptr);
         }
         return out;
@@ -125,11 +125,11 @@ TEST(VXLClientPush, TheAnswerRemovesKeepsOrRetriesTheHead)
         bool timer; // the push timer is armed
     };
     const Case cases[] = {
-        { "done", 0, { "B/0" }, { "A", "B" }, false },
-        { "dropped by the manager", 74, { "B/0" }, { "A", "B" }, false },
-        { "left queued untouched", 89, { "A/0", "B/0" }, { "A" }, false },
-        { "failed", 1000, { "B/0", "A/1" }, { "A" }, true },
-        { "cancelled while running", 24, { "B/0", "A/1" }, { "A" }, true },
+        {"done", 0, {"B/0"}, {"A", "B"}, false},
+        {"dropped by the manager", 74, {"B/0"}, {"A", "B"}, false},
+        {"left queued untouched", 89, {"A/0", "B/0"}, {"A"}, false},
+        {"failed", 1000, {"B/0", "A/1"}, {"A"}, true},
+        {"cancelled while running", 24, {"B/0", "A/1"}, {"A"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -200,7 +200,11 @@ TEST(VXLClientPush, AHeadBackAfterACrashIsHandedOverMarkedWithItsAttempt)
 {
     TempDeviceRoot root;
     // Format, count, then attempts 0, fetchNow 1 and the PDU's length and bytes.
-    const char image[] = "\x02\x01\x00\x00\x00" "\x00\x00\x00\x00" "\x01\x00\x00\x00" "\x02\x00\x00\x00" "N1";
+    const char image[] = "\x02\x01\x00\x00\x00"
+                         "\x00\x00\x00\x00"
+                         "\x01\x00\x00\x00"
+                         "\x02\x00\x00\x00"
+                         "N1";
     ASSERT_TRUE(root.writeFile(storeFile("state.wq"), std::string(image, sizeof image - 1)));
     ASSERT_TRUE(root.writeFile(storeFile("_vxl.run"), "\x01"));
     PushRig rig(&root);
@@ -231,7 +235,7 @@ TEST(VXLClientPush, AHandOverCancelledByTheShutDownLeavesTheHeadUncounted)
     ASSERT_GE(rig.client().state(), CVXLClient::State::StoppingProducer);
     rig.receiver.answer(kResultCancelled);
     rig.driver.runUntilIdle();
-    EXPECT_EQ(rig.held(), (std::vector<std::string> { "A/0", "B/0" }));
+    EXPECT_EQ(rig.held(), (std::vector<std::string> {"A/0", "B/0"}));
     EXPECT_EQ(rig.receiver.seen.size(), 1u);
     EXPECT_FALSE(rig.client().pushTimerArmed());
 }

@@ -44,7 +44,8 @@ std::uint16_t freeUdpPort()
 // Creates and starts the engine with the relay's MMS URL, the proxy and the
 // user, and runs it past the start's wait for the push queue's load (on the
 // driven clock).
-bool startEngine(EngineDriver& driver, const std::string& mmsUrl, const std::string& proxyUri, const char* user)
+bool startEngine(
+    EngineDriver& driver, const std::string& mmsUrl, const std::string& proxyUri, const char* user)
 {
     if (!driver.create())
         return false;
@@ -76,7 +77,7 @@ struct ReceivePeers {
 
 // The image's size: a part read into memory, and one several read windows
 // long that the store copies from the received file.
-class VXLClientReceive : public ::testing::TestWithParam<int> {};
+class VXLClientReceive : public ::testing::TestWithParam<int> { };
 
 TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknowledged)
 {
@@ -113,7 +114,8 @@ TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknow
     // The preview and the retrieval, then the notification response.
     const std::vector<std::string> requests = testLines(relay.log());
     ASSERT_EQ(requests.size(), 3u) << relay.log();
-    EXPECT_NE(requests[0].find("GET /msg/R5?size=" + size + "&thumbnail=true"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[0].find("GET /msg/R5?size=" + size + "&thumbnail=true"), std::string::npos)
+        << requests[0];
     EXPECT_NE(requests[1].find("GET /msg/R5?size=" + size + " "), std::string::npos) << requests[1];
     EXPECT_NE(requests[2].find("POST /mms type=83 tid=T-5"), std::string::npos) << requests[2];
     const std::string oracle = mmstest::oracleText(relay.savedBody(3));
@@ -148,8 +150,7 @@ TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknow
             0, 40) << "\n" << segments.output.substr(0, 2000);
 
     // The push queue popped the notification: its file holds no item.
-    EXPECT_EQ(
-        driver.root().readFile(kQueueFile), std::string("\x02\x00\x00\x00\x00", 5));
+    EXPECT_EQ(driver.root().readFile(kQueueFile), std::string("\x02\x00\x00\x00\x00", 5));
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageSizes, VXLClientReceive, ::testing::Values(3000, 120000));
@@ -208,8 +209,8 @@ TEST(VXLClientReceiveRetry, AWholeFetchThatFailsAfterItsPreviewIsTriedAgainFromT
     const TestCommandResult segments
         = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' segments '" + file + "'");
     ASSERT_EQ(segments.status, 0) << segments.output;
-    const TestCommandResult served = testRunCommand(testPython() + " -c \"import sys; sys.path.insert(0, '" + kPeers
-        + "'); import mms_relay as r; print(r.big_part(3000)[-3000:].hex())\"");
+    const TestCommandResult served = testRunCommand(testPython() + " -c \"import sys; sys.path.insert(0, '"
+        + kPeers + "'); import mms_relay as r; print(r.big_part(3000)[-3000:].hex())\"");
     ASSERT_EQ(served.status, 0) << served.output;
     EXPECT_NE(segments.output.find("\"" + testLines(served.output).at(0) + "\""), std::string::npos)
         << segments.output.substr(0, 2000);
@@ -226,7 +227,7 @@ TESSEL_TEST_CHILD(receiveEngine)
     const char* rootPath = std::getenv("TESSEL_ROOT");
     if (rootPath == nullptr)
         return 2;
-    TempDeviceRoot root { std::string(rootPath) };
+    TempDeviceRoot root {std::string(rootPath)};
     EngineDriver driver(&root);
     if (!startEngine(driver, argv[0], argv[1], argv[2]))
         return 3;
@@ -248,8 +249,7 @@ TESSEL_TEST_CHILD(receiveEngine)
 
 // Polls a condition on files the child writes; the child works in real time,
 // so this wait is real (bounded).
-template <class Condition>
-bool waitFor(Condition condition, int ms)
+template <class Condition> bool waitFor(Condition condition, int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!condition()) {
@@ -280,8 +280,8 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
     TempDeviceRoot root;
     root.writeDeviceConf("push.port = " + std::to_string(pushPort) + "\n");
     const std::string output = root.hostPath("child.out");
-    const std::vector<std::string> child = { testChildProgram(), testChildFlag("receiveEngine"),
-        relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser };
+    const std::vector<std::string> child = {testChildProgram(), testChildFlag("receiveEngine"),
+        relay.url("/mms"), squid.proxyUri(), SquidProxy::kUser};
     const std::string emptyQueue("\x02\x00\x00\x00\x00", 5);
 
     std::string folder;
@@ -290,8 +290,8 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
     const auto start = [&]() -> pid_t {
         const pid_t pid = testSpawn(child, output);
         ++started;
-        const bool ready = waitFor([&] { return count(root.readFile("child.out"), "ready ") == std::size_t(started); },
-            20000);
+        const bool ready = waitFor(
+            [&] { return count(root.readFile("child.out"), "ready ") == std::size_t(started); }, 20000);
         if (!ready) {
             testStopProcess(pid, 1000);
             return -1;
@@ -319,12 +319,15 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
         for (int k = 0; k < 2; ++k) {
             const std::string id = "R" + std::to_string(round) + "x" + std::to_string(k);
             const TestCommandResult sent = testRunCommand(testPython() + " '" + kPeers + "mms_relay.py' push "
-                + std::to_string(pushPort) + " T-" + id + " --location '" + relay.url("/msg/" + id + "?size=60000")
-                + "'");
+                + std::to_string(pushPort) + " T-" + id + " --location '"
+                + relay.url("/msg/" + id + "?size=60000") + "'");
             ASSERT_EQ(sent.status, 0) << sent.output;
             // Taken: in the queue file, or already fetched.
-            ASSERT_TRUE(waitFor([&] { return root.readFile(kQueueFile).find("/msg/" + id) != std::string::npos
-                                         || relay.log().find("/msg/" + id) != std::string::npos; },
+            ASSERT_TRUE(waitFor(
+                [&] {
+                    return root.readFile(kQueueFile).find("/msg/" + id) != std::string::npos
+                        || relay.log().find("/msg/" + id) != std::string::npos;
+                },
                 10000))
                 << id;
             pushed.push_back(id);
@@ -347,7 +350,8 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
 
     // Python reads the store: each pushed message's id in exactly one stored
     // message, and nothing else in the inbox.
-    const TestCommandResult store = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' store-read '" + folder + "'");
+    const TestCommandResult store
+        = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' store-read '" + folder + "'");
     ASSERT_EQ(store.status, 0) << store.output;
     std::map<std::string, int> seen;
     std::size_t inbox = 0;
@@ -360,8 +364,8 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
         const std::string id = inboxList.substr(at + 1, end - at - 1);
         at = end;
         ++inbox;
-        const TestCommandResult segments
-            = testRunCommand(testPython() + " '" + kPeers + "msgstore.py' segments '" + folder + "/" + id + "'");
+        const TestCommandResult segments = testRunCommand(
+            testPython() + " '" + kPeers + "msgstore.py' segments '" + folder + "/" + id + "'");
         ASSERT_EQ(segments.status, 0) << id << ": " << segments.output;
         for (const std::string& message : pushed)
             if (segments.output.find("relay-msg-" + message + "\"") != std::string::npos)

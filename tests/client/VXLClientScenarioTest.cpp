@@ -2,9 +2,9 @@
 
 #include "engine/client/scenario/ScenarioFileParser.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/scenario/ScenarioResultEvent.h"
-#include "engine/core/base/VXLLog.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
@@ -68,16 +68,16 @@ TEST(VXLClientScenario, StartUpLoadsTheConfigurationOrStartsWithoutIt)
         std::int32_t scenarioResult;
     };
     const Case cases[] = {
-        { "whole", true, whole, "4.2.1", 2, kResultSucceeded },
-        { "missing", false, "", "", 0, kResultFailed },
+        {"whole", true, whole, "4.2.1", 2, kResultSucceeded},
+        {"missing", false, "", "", 0, kResultFailed},
         // The configuration part is whole; the scenarios are cut off.
-        { "truncated", true, whole.substr(0, whole.size() / 2), "4.2.1", 2, kResultFailed },
-        { "cut in the config", true, whole.substr(0, 60), "", 0, kResultFailed },
+        {"truncated", true, whole.substr(0, whole.size() / 2), "4.2.1", 2, kResultFailed},
+        {"cut in the config", true, whole.substr(0, 60), "", 0, kResultFailed},
         // One of the two links was read: a configuration counts only whole.
-        { "cut between the links", true, whole.substr(0, whole.find("My account")), "", 0, kResultFailed },
-        { "cut before its end tag", true, whole.substr(0, whole.find("</config>")), "", 0, kResultFailed },
-        { "malformed", true, "<vxlcfg><config rel=\"1\"></menuUrls></vxlcfg>", "", 0, kResultFailed },
-        { "empty", true, "", "", 0, kResultFailed },
+        {"cut between the links", true, whole.substr(0, whole.find("My account")), "", 0, kResultFailed},
+        {"cut before its end tag", true, whole.substr(0, whole.find("</config>")), "", 0, kResultFailed},
+        {"malformed", true, "<vxlcfg><config rel=\"1\"></menuUrls></vxlcfg>", "", 0, kResultFailed},
+        {"empty", true, "", "", 0, kResultFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

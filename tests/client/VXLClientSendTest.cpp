@@ -50,7 +50,10 @@ struct SendCase {
     const char* reportLine;
 };
 
-void PrintTo(const SendCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SendCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class VXLClientSend : public ::testing::TestWithParam<SendCase> {
 protected:
@@ -89,12 +92,12 @@ protected:
         CVXLString folder;
         ASSERT_TRUE(platformHostPath(driver.client()->getMessageStore()->folder(), &folder));
         writeMessageFile(std::string(folder.c_str()) + "/" + kStoredId,
-            { storedSegment({ { "3", "http://relay.example/sent/2" } }),
-                storedSegment({ { "Content-Type", "application/vnd.wap.multipart.mixed" } }),
-                storedSegment({ { "X-QV-Total-Media-Parts", "2" } }), storedSegment({ { "Subject", "Holiday" } }),
-                storedSegment({ { "Content-Type", "text/plain" }, { "Content-Location", "text.txt" } }, kText),
-                storedSegment({ { "Content-Type", "image/gif" }, { "Content-Location", "dot.gif" } },
-                    std::string(kPicture, kPictureBytes)) },
+            {storedSegment({{"3", "http://relay.example/sent/2"}}),
+                storedSegment({{"Content-Type", "application/vnd.wap.multipart.mixed"}}),
+                storedSegment({{"X-QV-Total-Media-Parts", "2"}}), storedSegment({{"Subject", "Holiday"}}),
+                storedSegment({{"Content-Type", "text/plain"}, {"Content-Location", "text.txt"}}, kText),
+                storedSegment({{"Content-Type", "image/gif"}, {"Content-Location", "dot.gif"}},
+                    std::string(kPicture, kPictureBytes))},
             driver.root().hostPath("message.json"));
     }
 
@@ -102,7 +105,7 @@ protected:
     std::int32_t submit()
     {
         COutboundSubmitPreparedRequest request(1);
-        const char* texts[] = { kStoredId, kToList, "cc-unused", "bcc-unused", "Holiday" };
+        const char* texts[] = {kStoredId, kToList, "cc-unused", "bcc-unused", "Holiday"};
         for (int i = 0; i < COutboundSubmitPreparedRequest::kTexts; ++i)
             request.texts[i] = texts[i];
         request.value = 2;
@@ -139,13 +142,15 @@ TEST_P(VXLClientSend, APreparedMessageGoesFromTheQueueThroughSquidToTheRelay)
 
     const std::vector<std::string> requests = testLines(relay.log());
     ASSERT_EQ(requests.size(), 1u) << relay.log();
-    EXPECT_NE(requests[0].find(std::string("POST ") + c.relayPath + " type=80"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[0].find(std::string("POST ") + c.relayPath + " type=80"), std::string::npos)
+        << requests[0];
     const auto posts = squid.accessLogLines("POST " + relay.url("/mms"));
     ASSERT_EQ(posts.size(), 1u) << squid.accessLog();
     EXPECT_NE(posts[0].find(SquidProxy::kUser), std::string::npos) << posts[0];
 
     if (c.sent) {
-        EXPECT_EQ(readHost(driver.storeFile("state.oq")), std::string("\x06\x01\x00\x00\x00\x00\x00\x00\x00\xFF", 10));
+        EXPECT_EQ(readHost(driver.storeFile("state.oq")),
+            std::string("\x06\x01\x00\x00\x00\x00\x00\x00\x00\xFF", 10));
         EXPECT_FALSE(hostFileExists(itemFile));
     } else {
         EXPECT_EQ(queue().entryAt(0).attempts, 1u);
@@ -159,11 +164,12 @@ TEST_P(VXLClientSend, APreparedMessageGoesFromTheQueueThroughSquidToTheRelay)
 
     TESSEL_REQUIRE_TOOL(testToolTshark());
     const std::string lines = mmstest::oracleText(relay.savedBody(1));
-    for (const std::string& line : { std::string("header X-Mms-Message-Type: 0x80"),
+    for (const std::string& line : {std::string("header X-Mms-Message-Type: 0x80"),
              std::string("header To: +15550111"), std::string("header To: +15550222"),
              std::string("header Subject: Holiday"), std::string("part 1 content-type: text/plain"),
-             "part 1 " + dataLine(kText, std::string(kText).size()), std::string("part 2 content-type: image/gif"),
-             "part 2 " + dataLine(kPicture, kPictureBytes), std::string("malformed: no") })
+             "part 1 " + dataLine(kText, std::string(kText).size()),
+             std::string("part 2 content-type: image/gif"), "part 2 " + dataLine(kPicture, kPictureBytes),
+             std::string("malformed: no")})
         EXPECT_NE(lines.find(line), std::string::npos) << line << "\n" << lines;
     // The two texts the item keeps beside the To list are not sent.
     EXPECT_EQ(lines.find("unused"), std::string::npos) << lines;
@@ -171,8 +177,8 @@ TEST_P(VXLClientSend, APreparedMessageGoesFromTheQueueThroughSquidToTheRelay)
 
 // 0x80 + 97 is 0xE1: the relay refuses, and its text reaches the report.
 INSTANTIATE_TEST_SUITE_P(RelayAnswers, VXLClientSend,
-    ::testing::Values(SendCase { "Ok", "/mms", true, "" },
-        SendCase { "StatusE1", "/mms?status=97", false, "not sent (reason 75): \"refused 97\"" }),
+    ::testing::Values(SendCase {"Ok", "/mms", true, ""},
+        SendCase {"StatusE1", "/mms?status=97", false, "not sent (reason 75): \"refused 97\""}),
     [](const ::testing::TestParamInfo<SendCase>& info) { return std::string(info.param.name); });
 
 } // namespace

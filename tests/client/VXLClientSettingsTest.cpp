@@ -47,17 +47,17 @@ TEST(VXLClientSettings, DefaultsFillOnlyItemsWithoutAValue)
         const char* text;
     };
     const Case cases[] = {
-        { kCfgProxyUri, "" },
-        { kCfgHttpUserAgent, "ETS_device_2" },
-        { kCfgLanguage, "de" },
-        { kCfgCountry, "us" },
-        { kCfgWindowSize12, "16" },
-        { kCfgMessageBrowserWindowSize, "200" },
-        { kCfgVideoViewMimeType, "video/" },
-        { kCfgMinMessageStoreSize, "6114304" },
-        { kCfgInitialMediaFilterValue, "3" },
-        { kCfgItem52, "4" },
-        { kCfgOption53, "1" },
+        {kCfgProxyUri, ""},
+        {kCfgHttpUserAgent, "ETS_device_2"},
+        {kCfgLanguage, "de"},
+        {kCfgCountry, "us"},
+        {kCfgWindowSize12, "16"},
+        {kCfgMessageBrowserWindowSize, "200"},
+        {kCfgVideoViewMimeType, "video/"},
+        {kCfgMinMessageStoreSize, "6114304"},
+        {kCfgInitialMediaFilterValue, "3"},
+        {kCfgItem52, "4"},
+        {kCfgOption53, "1"},
     };
     for (const Case& c : cases) {
         CVXLString out;
@@ -82,18 +82,18 @@ TEST(VXLClientSettings, ItemsReadAsTextNumberAndFlag)
         bool flag;
     };
     const Case cases[] = {
-        { "1", 1, true },
-        { "T", 0, true },
-        { "t", 0, true },
-        { "TRUE", 0, false },
-        { "0", 0, false },
-        { "", 0, false },
-        { "42abc", 42, false },
-        { " 7", 7, false },
-        { "-1", 0xFFFFFFFFu, false },
+        {"1", 1, true},
+        {"T", 0, true},
+        {"t", 0, true},
+        {"TRUE", 0, false},
+        {"0", 0, false},
+        {"", 0, false},
+        {"42abc", 42, false},
+        {" 7", 7, false},
+        {"-1", 0xFFFFFFFFu, false},
         // Out of range saturates instead of overflowing.
-        { "99999999999", 0x7FFFFFFFu, false },
-        { "-99999999999", 0x80000000u, false },
+        {"99999999999", 0x7FFFFFFFu, false},
+        {"-99999999999", 0x80000000u, false},
     };
     CVXLClientSettings settings;
     for (const Case& c : cases) {
@@ -123,8 +123,7 @@ TEST(VXLClientSettings, Option53NeedsANonZeroNumber)
         const char* text;
         bool on;
     };
-    const Case cases[]
-        = { { "1", true }, { "12", true }, { "0", false }, { "1a", false }, { "-", false }, { "", false } };
+    const Case cases[] = {{"1", true}, {"12", true}, {"0", false}, {"1a", false}, {"-", false}, {"", false}};
     CVXLClientSettings settings;
     for (const Case& c : cases) {
         settings.setConfigString(kCfgOption53, c.text);
@@ -184,15 +183,15 @@ TEST(VXLClientSettings, HttpSettingsFollowTheirItems)
         bool dataTrafficOff;
     };
     const Case cases[] = {
-        { "defaults", kCfgCountry, "de", "", "ETS_device_2", "", "", false },
-        { "proxy", kCfgProxyUri, "http://127.0.0.1:3128", "http://127.0.0.1:3128", "ETS_device_2", "", "",
-            false },
-        { "user agent", kCfgHttpUserAgent, "Agent/2", "", "Agent/2", "", "", false },
-        { "extra headers", kCfgHttpExtraHeaders, "X-A: 1\r\nX-B: 2", "", "ETS_device_2", "X-A: 1\r\nX-B: 2",
-            "", false },
-        { "identity", kCfgUserIdentity, "user-7", "", "ETS_device_2", "", "user-7", false },
-        { "data off", 0, "0", "", "ETS_device_2", "", "", true },
-        { "data on", 0, "1", "", "ETS_device_2", "", "", false },
+        {"defaults", kCfgCountry, "de", "", "ETS_device_2", "", "", false},
+        {"proxy", kCfgProxyUri, "http://127.0.0.1:3128", "http://127.0.0.1:3128", "ETS_device_2", "", "",
+            false},
+        {"user agent", kCfgHttpUserAgent, "Agent/2", "", "Agent/2", "", "", false},
+        {"extra headers", kCfgHttpExtraHeaders, "X-A: 1\r\nX-B: 2", "", "ETS_device_2", "X-A: 1\r\nX-B: 2",
+            "", false},
+        {"identity", kCfgUserIdentity, "user-7", "", "ETS_device_2", "", "user-7", false},
+        {"data off", 0, "0", "", "ETS_device_2", "", "", true},
+        {"data on", 0, "1", "", "ETS_device_2", "", "", false},
     };
     for (const Case& c : cases) {
         CVXLClientSettings settings;

@@ -1,15 +1,15 @@
 #include "engine/client/VXLClient.h"
 
 #include "engine/client/VXLConfigItems.h"
-#include "engine/client/menu/VXLMenuLink.h"
 #include "engine/client/VXLTextTable.h"
+#include "engine/client/menu/VXLMenuLink.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/screens/VXLLayout.h"
+#include "tests/media/MediaTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
-#include "tests/media/MediaTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ private:
     EngineDriver::DrivenClock* clock_;
     std::uint32_t step_;
     int limit_;
-    CVXLSimpleEvent again_ { 100 };
+    CVXLSimpleEvent again_ {100};
 };
 
 class VXLClientTest : public ::testing::Test {
@@ -151,13 +151,13 @@ TEST_F(VXLClientTest, ItemsSetAsTheUserInterfaceDoesReadBack)
         bool expectFlag;
     };
     const Case cases[] = {
-        { "VXLCFG_SERVER_URI", "http://127.0.0.1:8080/VRAX_3_4", 0, 0, false },
-        { "VXLCFG_HTTP_USER_AGENT", "Agent/1.0", 0, 0, false },
-        { "VXLCFG_INITIAL_MEDIA_FILTER_VALUE", "5", 0, 5, false },
-        { "VXLCFG_IMAGE_VIEW_WIDTH", nullptr, 240, 240, false },
-        { "VXLCFG_AUTO_DELETE", nullptr, 1, 1, true },
-        { "VXLCFG_WEB_GUARD", nullptr, 0, 0, false },
-        { "VXLCFG_MIN_MESSAGE_STORE_SIZE", nullptr, 4294967295u, 0x7FFFFFFFu, false },
+        {"VXLCFG_SERVER_URI", "http://127.0.0.1:8080/VRAX_3_4", 0, 0, false},
+        {"VXLCFG_HTTP_USER_AGENT", "Agent/1.0", 0, 0, false},
+        {"VXLCFG_INITIAL_MEDIA_FILTER_VALUE", "5", 0, 5, false},
+        {"VXLCFG_IMAGE_VIEW_WIDTH", nullptr, 240, 240, false},
+        {"VXLCFG_AUTO_DELETE", nullptr, 1, 1, true},
+        {"VXLCFG_WEB_GUARD", nullptr, 0, 0, false},
+        {"VXLCFG_MIN_MESSAGE_STORE_SIZE", nullptr, 4294967295u, 0x7FFFFFFFu, false},
     };
     for (const Case& c : cases) {
         const CVXLConfigItemInfo* info = vxlConfigItemByName(c.name);
@@ -182,7 +182,7 @@ TEST_F(VXLClientTest, MemoryCardItemQueuesItsNoticeAndOthersDoNot)
     client().settings().setConfigString(kCfgMemCardPresent, "1");
     client().settings().setConfigNumber(kCfgMemCardPresent, 0);
     EXPECT_EQ(pending(client()),
-        (std::vector<std::int32_t> { kUIRequestMemoryCardChanged, kUIRequestMemoryCardChanged }));
+        (std::vector<std::int32_t> {kUIRequestMemoryCardChanged, kUIRequestMemoryCardChanged}));
 }
 
 TEST_F(VXLClientTest, ChangingAnIdentityItemWipesAStaleRegistration)
@@ -208,13 +208,13 @@ TEST_F(VXLClientTest, FolderCountsCompareTheFolderNamesFirstCharacters)
         std::int32_t fresh;
     };
     const Case cases[] = {
-        { "Inbox", 12, 3 },
-        { "Inbox (3)", 12, 3 },
-        { "Inbo", 0, 0 },
-        { "Sent Mail", 5, 0 },
-        { "Sent Mail 2", 5, 0 },
-        { "Sent", 0, 0 },
-        { "Saved Mail", 0, 0 },
+        {"Inbox", 12, 3},
+        {"Inbox (3)", 12, 3},
+        {"Inbo", 0, 0},
+        {"Sent Mail", 5, 0},
+        {"Sent Mail 2", 5, 0},
+        {"Sent", 0, 0},
+        {"Saved Mail", 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(client().getFolderTotalCount(c.folder), c.total) << c.folder;
@@ -262,16 +262,16 @@ TEST_F(VXLClientTest, ScreenRequestsCountAndCarryTheirFields)
         const char* name;
     };
     const Expect expected[] = {
-        { kUIRequestNewLayout, "NEW_LAYOUT" },
-        { kUIRequestUpdatedLayout, "UPDATED_LAYOUT" },
-        { kUIRequestUpdatedLayout, "UPDATED_LAYOUT" },
-        { kUIRequestReleaseLayout, "RELEASE_LAYOUT" },
-        { kUIRequestReplaceLayout, "REPLACE_LAYOUT" },
-        { kUIRequestReturnToMenu, "RETURN_TO_MENU" },
-        { kUIRequestProcessUrl, "PROCESS_URL_REQUEST" },
-        { kUIRequestProcessUrl, "PROCESS_URL_REQUEST" },
-        { kUIRequestReturnToIdle, "RETURN_TO_IDLE" },
-        { kUIRequestNewLayout, "NEW_LAYOUT" },
+        {kUIRequestNewLayout, "NEW_LAYOUT"},
+        {kUIRequestUpdatedLayout, "UPDATED_LAYOUT"},
+        {kUIRequestUpdatedLayout, "UPDATED_LAYOUT"},
+        {kUIRequestReleaseLayout, "RELEASE_LAYOUT"},
+        {kUIRequestReplaceLayout, "REPLACE_LAYOUT"},
+        {kUIRequestReturnToMenu, "RETURN_TO_MENU"},
+        {kUIRequestProcessUrl, "PROCESS_URL_REQUEST"},
+        {kUIRequestProcessUrl, "PROCESS_URL_REQUEST"},
+        {kUIRequestReturnToIdle, "RETURN_TO_IDLE"},
+        {kUIRequestNewLayout, "NEW_LAYOUT"},
     };
     ASSERT_EQ(client().queuedRequestCount(), std::size(expected));
     for (const Expect& e : expected) {
@@ -299,8 +299,8 @@ TEST_F(VXLClientTest, ScreenRequestsCountAndCarryTheirFields)
     EXPECT_FALSE(client().hasUIRequest());
     // Only the requests that showed the layout are handed back to it.
     EXPECT_EQ(shown.doneKinds,
-        (std::vector<std::uint32_t> { kUIRequestNewLayout, kUIRequestUpdatedLayout, kUIRequestUpdatedLayout,
-            kUIRequestReplaceLayout, kUIRequestNewLayout }));
+        (std::vector<std::uint32_t> {kUIRequestNewLayout, kUIRequestUpdatedLayout, kUIRequestUpdatedLayout,
+            kUIRequestReplaceLayout, kUIRequestNewLayout}));
     EXPECT_TRUE(replaced.doneKinds.empty());
 }
 
@@ -317,7 +317,7 @@ TEST_F(VXLClientTest, APoppedRequestStaysAtTheHeadUntilTheNextTick)
     EXPECT_EQ(client().queuedRequestCount(), 2u);
     EXPECT_EQ(driver.tick(), CVXLClient::kTickWorkLeft) << "a request is waiting";
     EXPECT_EQ(client().queuedRequestCount(), 1u);
-    EXPECT_EQ(layout.doneKinds, (std::vector<std::uint32_t> { kUIRequestNewLayout }));
+    EXPECT_EQ(layout.doneKinds, (std::vector<std::uint32_t> {kUIRequestNewLayout}));
     // A request never popped is not disposed of.
     driver.tick();
     EXPECT_EQ(client().queuedRequestCount(), 1u);
@@ -332,39 +332,39 @@ TEST_F(VXLClientTest, SuspendResumeAndShutdownRewriteThePendingCodes)
         std::vector<std::int32_t> after;
     };
     const Case cases[] = {
-        { "suspend 0", { 2, 5, 2 },
+        {"suspend 0", {2, 5, 2},
             [](CVXLClient& c) {
                 c.requestSuspend(0);
                 return 0;
             },
-            { 5, 1 } },
-        { "suspend 1", { 4, 1 },
+            {5, 1}},
+        {"suspend 1", {4, 1},
             [](CVXLClient& c) {
                 c.requestSuspend(1);
                 return 0;
             },
-            { 1, 3 } },
-        { "suspend 2", { 2, 4, 7, 13, 5 },
+            {1, 3}},
+        {"suspend 2", {2, 4, 7, 13, 5},
             [](CVXLClient& c) {
                 c.requestSuspend(2);
                 return 0;
             },
-            { 5, 1, 3, 6 } },
-        { "suspend 3", { 2 },
+            {5, 1, 3, 6}},
+        {"suspend 3", {2},
             [](CVXLClient& c) {
                 c.requestSuspend(3);
                 return 0;
             },
-            { 2 } },
-        { "resume 0", { 1, 5 }, [](CVXLClient& c) { return c.requestResume(0); }, { 5, 2 } },
-        { "resume 1", { 3 }, [](CVXLClient& c) { return c.requestResume(1); }, { 4 } },
-        { "resume 2", { 1, 3 }, [](CVXLClient& c) { return c.requestResume(2); }, { 4, 2 } },
-        { "shutdown", { 2, 4, 7, 13 },
+            {2}},
+        {"resume 0", {1, 5}, [](CVXLClient& c) { return c.requestResume(0); }, {5, 2}},
+        {"resume 1", {3}, [](CVXLClient& c) { return c.requestResume(1); }, {4}},
+        {"resume 2", {1, 3}, [](CVXLClient& c) { return c.requestResume(2); }, {4, 2}},
+        {"shutdown", {2, 4, 7, 13},
             [](CVXLClient& c) {
                 c.requestShutdown();
                 return 0;
             },
-            { 1, 3, 6 } },
+            {1, 3, 6}},
     };
     for (const Case& c : cases) {
         while (client().pendingCodes().count())
@@ -391,18 +391,18 @@ TEST_F(VXLClientTest, ActivityCodesMarkTheOutermostBeginAndEnd)
     client().endActivity();
     EXPECT_TRUE(client().hasNoActivity());
     EXPECT_EQ(
-        pending(client()), (std::vector<std::int32_t> { kUIRequestActivityBegan, kUIRequestActivityEnded }));
+        pending(client()), (std::vector<std::int32_t> {kUIRequestActivityBegan, kUIRequestActivityEnded}));
 }
 
 TEST_F(VXLClientTest, TickBroadcastsCodesUpToAZero)
 {
     TraceJob job("job");
     client().startChild(&job);
-    for (std::int32_t code : { 3, 1, 0, 4, 2 })
+    for (std::int32_t code : {3, 1, 0, 4, 2})
         client().pushUIRequestCode(code);
     EXPECT_EQ(client().getWaitTime(), 0u);
     driver.tick();
-    EXPECT_EQ(pending(client()), (std::vector<std::int32_t> { 4, 2 }));
+    EXPECT_EQ(pending(client()), (std::vector<std::int32_t> {4, 2}));
     EXPECT_EQ(setting(client(), kPersForegroundActive), "0");
     EXPECT_EQ(setting(client(), kPersDatacommActive), "0");
     EXPECT_FALSE(client().settings().isDataCommActive());
@@ -525,7 +525,7 @@ TEST(VXLClientDialer, StartsWithTheConfigurationAndReadsTheTrafficSwitchLive)
     EXPECT_TRUE(dialer.isActive());
     ASSERT_NE(nullptr, dialer.settings());
     EXPECT_STREQ("Agent/7", dialer.settings()->userAgent.c_str());
-    for (const char* value : { "0", "1", "0" }) {
+    for (const char* value : {"0", "1", "0"}) {
         SCOPED_TRACE(value);
         client.settings().setPersistentString(kPersDatacommActive, value);
         EXPECT_EQ(*value == '0', dialer.settings()->trafficOff());
@@ -557,10 +557,10 @@ TEST_F(VXLClientTest, MediaReferencesReadTheClientsItemsAndRunUnderItsJobRunner)
             const char* mimeType; // item 20
             const char* chosen;
         } cases[] = {
-            { "100", "image/", "a.jpg" },
-            { "100", "image/png", "a.png" },
-            { "90", "image/", "a.png" },
-            { "50", "image/", nullptr },
+            {"100", "image/", "a.jpg"},
+            {"100", "image/png", "a.png"},
+            {"90", "image/", "a.png"},
+            {"50", "image/", nullptr},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.width) + " " + c.mimeType);

@@ -32,8 +32,8 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     CVXLClient& client = *driver.client();
     const std::string log = driver.root().hostPath("vrax-server.log");
     std::uint16_t port = 0;
-    const pid_t server = testStartPythonPeer(
-        "vrax_server.py", { "status302,status302,upload-ack,status302", log, "--announce" }, log + ".out", &port);
+    const pid_t server = testStartPythonPeer("vrax_server.py",
+        {"status302,status302,upload-ack,status302", log, "--announce"}, log + ".out", &port);
     ASSERT_GT(server, 0);
     client.settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
     client.settings().setPersistentString(kPersVraxId, "D42");
@@ -51,8 +51,8 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     batch.name = "C7";
     const std::uint32_t phone
         = vxlPackLocation(CVXLPlatformMediaSource::kStoreId, CVXLPlatformMediaSource::kStoreKind);
-    batch.addItem({ phone, "", "IMG_0001.jpg" });
-    batch.addItem({ phone, "", "IMG_0002.jpg" });
+    batch.addItem({phone, "", "IMG_0001.jpg"});
+    batch.addItem({phone, "", "IMG_0002.jpg"});
     requester.post(&client.getBackgroundUploadManager(), &batch);
 
     CBackgroundUploadManager& uploads = client.getBackgroundUploadManager();
@@ -78,8 +78,9 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     ASSERT_EQ(received.size(), 4u);
     for (const std::string& line : received)
         EXPECT_NE(line.find("request=media-xfer"), std::string::npos) << line;
-    EXPECT_NE(received[2].find(" attachment=6000 sha256=" + testSha256OfFile(driver.root().hostPath("My Documents/My Pictures/IMG_0001.jpg"))),
-              std::string::npos)
+    EXPECT_NE(received[2].find(" attachment=6000 sha256="
+                  + testSha256OfFile(driver.root().hostPath("My Documents/My Pictures/IMG_0001.jpg"))),
+        std::string::npos)
         << received[2];
 
     // "IMG_0001.jpg" and "C7": 16 + 12 + 2 bytes.
@@ -89,10 +90,10 @@ TEST(VXLClientUpload, BackgroundUploadRetriesThenUploadsAndKeepsItsKeys)
     EXPECT_EQ(client.getCounters().get(kCounterInPhone), 1);
     EXPECT_EQ(client.getCounters().get(kCounterRetries), 1);
     const std::string reg = testRunCommand("python3 '" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '"
-                                           + driver.storeFile("_vxl.reg") + "'")
+        + driver.storeFile("_vxl.reg") + "'")
                                 .output;
-    for (const char* pair : { "pers.bkg_upload_cursor=30\n", "pers.bkg_upload_retries=1\n",
-                              "pers.bkg_upload_count_inphone=1\n", "pers.bkg_upload_count_external=0\n" })
+    for (const char* pair : {"pers.bkg_upload_cursor=30\n", "pers.bkg_upload_retries=1\n",
+             "pers.bkg_upload_count_inphone=1\n", "pers.bkg_upload_count_external=0\n"})
         EXPECT_NE(reg.find(pair), std::string::npos) << pair << reg;
 }
 

@@ -25,7 +25,8 @@ TEST(VXLClientVrax, TheEnginesJobRegistersAtTheConfiguredServerAndKeepsTheId)
     CVXLClient& client = *driver.client();
     const std::string log = driver.root().hostPath("vrax-server.log");
     std::uint16_t port = 0;
-    const pid_t server = testStartPythonPeer("vrax_server.py", { "mgmt", log, "--announce" }, log + ".out", &port);
+    const pid_t server
+        = testStartPythonPeer("vrax_server.py", {"mgmt", log, "--announce"}, log + ".out", &port);
     ASSERT_GT(server, 0);
     client.settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 TEST(VXLTextTable, HoldsEveryIdOnceAndEndsWithTheEndRow)
@@ -60,8 +59,9 @@ TEST_F(VXLTextTableLookup, LookupOfKnownAndMissingIds)
         {99, "?"},
         {471, "Data Charge "},
         {753, "Your message is ready to be forwarded to "},
-        {791, "There are failed messages left in your outbound queue.  Select 'OK' to try and "
-              "resend or 'CANCEL' to delete."},
+        {791,
+            "There are failed messages left in your outbound queue.  Select 'OK' to try and "
+            "resend or 'CANCEL' to delete."},
         {793, "An internal error occurred. "},
         {794, "The media you are attempting to send is too large."},
         {795, ""},

@@ -31,12 +31,12 @@ TEST(VXLUIRequestFifo, SeventeenthCodeDropsTheOldest)
 TEST(VXLUIRequestFifo, RemoveTakesEveryOccurrenceAndKeepsTheOrder)
 {
     CVXLUIRequestFifo fifo;
-    for (std::int32_t code : { 2, 5, 2, 7, 2 })
+    for (std::int32_t code : {2, 5, 2, 7, 2})
         fifo.push(code);
     fifo.remove(2);
-    EXPECT_EQ(contents(fifo), (std::vector<std::int32_t> { 5, 7 }));
+    EXPECT_EQ(contents(fifo), (std::vector<std::int32_t> {5, 7}));
     fifo.remove(9);
-    EXPECT_EQ(contents(fifo), (std::vector<std::int32_t> { 5, 7 }));
+    EXPECT_EQ(contents(fifo), (std::vector<std::int32_t> {5, 7}));
 }
 
 TEST(VXLUIRequestFifo, PopTakesTheOldestAndAnswersZeroWhenEmpty)

@@ -1,10 +1,10 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/core/base/VXLByteStream.h"
+#include "engine/core/jobs/VXLNamedRequest.h"
+#include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileDeleteRequest.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLFileWriteRequest.h"
-#include "engine/core/jobs/VXLNamedRequest.h"
-#include "engine/core/settings/VXLPersStore.h"
 #include "engine/transfer/VXLByteBufferSink.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -36,7 +36,7 @@ CVXLByteBuffer bufferOf(const std::string& text)
 
 struct ManagerFixture : FileStoreFixture {
     CVXLFileStoreManager manager;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
 
     ManagerFixture()
     {
@@ -134,7 +134,7 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     f.driver.attach(&b);
     f.driver.attach(&c);
     f.driver.runUntilIdle();
-    for (TraceJob* job : { &a, &b, &c }) {
+    for (TraceJob* job : {&a, &b, &c}) {
         job->codes.clear();
         job->results.clear();
     }
@@ -163,12 +163,12 @@ TEST(VXLFileStoreManager, InterleavedRequestsKeepTheirOrder)
     a.post(&f.manager, &readMissing);
     f.driver.runUntilIdle(100000);
 
-    EXPECT_EQ(a.codes, (std::vector<std::int32_t> { 1, 4, 6 }));
-    EXPECT_EQ(a.results, (std::vector<std::int32_t> { 0, 0, kResultNotFound }));
-    EXPECT_EQ(b.codes, (std::vector<std::int32_t> { 5, 2 }));
-    EXPECT_EQ(b.results, (std::vector<std::int32_t> { 0, 0 }));
-    EXPECT_EQ(c.codes, (std::vector<std::int32_t> { 3, 7 }));
-    EXPECT_EQ(c.results, (std::vector<std::int32_t> { 0, 0 }));
+    EXPECT_EQ(a.codes, (std::vector<std::int32_t> {1, 4, 6}));
+    EXPECT_EQ(a.results, (std::vector<std::int32_t> {0, 0, kResultNotFound}));
+    EXPECT_EQ(b.codes, (std::vector<std::int32_t> {5, 2}));
+    EXPECT_EQ(b.results, (std::vector<std::int32_t> {0, 0}));
+    EXPECT_EQ(c.codes, (std::vector<std::int32_t> {3, 7}));
+    EXPECT_EQ(c.results, (std::vector<std::int32_t> {0, 0}));
     EXPECT_EQ(textOf(readB.buffer), "from a");
     EXPECT_EQ(textOf(readA.buffer), "from b, longer+c");
     EXPECT_EQ(textOf(readMissing.buffer), "");
@@ -252,9 +252,9 @@ TEST(VXLFileStoreManager, SettingsFileReadsBackIndependently)
     ManagerFixture f;
     CVXLFileWriteRequest request(kReply);
     request.fileName = CVXLPersStore::kFileName;
-    request.buffer = settingsImage({ { "pers.vrax.id", "id-1" }, { "int.progress_total", "5" },
-        { "vrax.url", "http://server/x" }, { "pers.bkg_upload_cursor", "12" }, { "inbox.new_msg_count", "3" },
-        { "pers.vrax.time_last_rsp", "1700000000" } });
+    request.buffer = settingsImage({{"pers.vrax.id", "id-1"}, {"int.progress_total", "5"},
+        {"vrax.url", "http://server/x"}, {"pers.bkg_upload_cursor", "12"}, {"inbox.new_msg_count", "3"},
+        {"pers.vrax.time_last_rsp", "1700000000"}});
     ASSERT_EQ(f.send(request, f.requester), 0);
     const std::string dump = FileStoreFixture::runPython(
         "'" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '" + f.hostFile("_vxl.reg") + "'");
@@ -293,7 +293,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
     ManagerFixture f;
     CVXLFileWriteRequest first(kReply);
     first.fileName = CVXLPersStore::kFileName;
-    first.buffer = settingsImage({ { "pers.vrax.id", "before" } });
+    first.buffer = settingsImage({{"pers.vrax.id", "before"}});
     ASSERT_EQ(f.send(first, f.requester), 0);
     const std::string before = f.readHostFile("_vxl.reg");
     const std::string folder = f.hostFile("");
@@ -304,7 +304,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
         std::string big(400000, 'v');
         CVXLFileWriteRequest second(kReply);
         second.fileName = CVXLPersStore::kFileName;
-        second.buffer = settingsImage({ { "pers.vrax.id", "after" }, { "pers.big", big.c_str() } });
+        second.buffer = settingsImage({{"pers.vrax.id", "after"}, {"pers.big", big.c_str()}});
         f.requester.post(&f.manager, &second);
         for (int i = 0; i < 200; ++i) {
             f.driver.step();
@@ -331,7 +331,7 @@ TEST(VXLFileStoreManager, KilledWhileSavingLeavesThePreviousFile)
     // The next save replaces it whole.
     CVXLFileWriteRequest third(kReply);
     third.fileName = CVXLPersStore::kFileName;
-    third.buffer = settingsImage({ { "pers.vrax.id", "third" } });
+    third.buffer = settingsImage({{"pers.vrax.id", "third"}});
     ASSERT_EQ(f.send(third, f.requester), 0);
     EXPECT_TRUE(f.readHostFile("_vxl.reg") == textOf(third.buffer));
 }

@@ -95,11 +95,11 @@ struct Across {
     std::size_t edge;
 };
 const Across kAcross[] = {
-    { "<destinationList kind=\"flat\">", 5 }, // in an element name
-    { "<dest id=\"photo-album-upload\" lev=\"0\"/>", 15 }, // in an attribute value
-    { "<name>Upload to the online album</name>", 12 }, // in a text
-    { "<descr caption=\"a &amp; b\">x</descr>", 10 }, // in an attribute name
-    { "<t>fish &amp; chips</t>", 10 }, // in an entity
+    {"<destinationList kind=\"flat\">", 5}, // in an element name
+    {"<dest id=\"photo-album-upload\" lev=\"0\"/>", 15}, // in an attribute value
+    {"<name>Upload to the online album</name>", 12}, // in a text
+    {"<descr caption=\"a &amp; b\">x</descr>", 10}, // in an attribute name
+    {"<t>fish &amp; chips</t>", 10}, // in an entity
 };
 
 std::string windowedDocument()
@@ -133,7 +133,7 @@ TEST(VXLFileXmlReaderJob, FileReadGivesTheSameCallbacksAsFeedingTheBytes)
     const std::string expected = reference(doc);
     ASSERT_EQ(expected.find("malformed"), std::string::npos);
     EXPECT_EQ(f.listener.trace, expected);
-    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { 0 }));
+    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {0}));
     EXPECT_TRUE(f.released());
 
     // The same job reads again, as its owner does for each pass.
@@ -142,7 +142,7 @@ TEST(VXLFileXmlReaderJob, FileReadGivesTheSameCallbacksAsFeedingTheBytes)
     f.writeHostFile("second.xml", small);
     f.read("second.xml");
     EXPECT_EQ(f.listener.trace, reference(small));
-    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { 0, 0 }));
+    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {0, 0}));
     EXPECT_TRUE(f.released());
 }
 
@@ -161,12 +161,12 @@ TEST(VXLFileXmlReaderJob, MalformedFileFails)
         std::string document;
     };
     const Case cases[] = {
-        { "end tag matching nothing, in the third window", late },
-        { "root never closed (found at the end of the file)", unclosed },
-        { "document cut inside a tag", "<config><screen id=\"a" },
-        { "text after the root", "<config/>trailing" },
-        { "no root at all", "   " },
-        { "empty file", "" },
+        {"end tag matching nothing, in the third window", late},
+        {"root never closed (found at the end of the file)", unclosed},
+        {"document cut inside a tag", "<config><screen id=\"a"},
+        {"text after the root", "<config/>trailing"},
+        {"no root at all", "   "},
+        {"empty file", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,7 +178,7 @@ TEST(VXLFileXmlReaderJob, MalformedFileFails)
         EXPECT_EQ(f.listener.trace, expected);
         // Reported once, and nothing after it.
         EXPECT_EQ(f.listener.trace.find("malformed\n"), f.listener.trace.size() - 10);
-        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { kResultFailed }));
+        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {kResultFailed}));
         EXPECT_TRUE(f.released());
     }
 }
@@ -192,10 +192,10 @@ TEST(VXLFileXmlReaderJob, FileThatCannotBeReadFails)
         bool holdAllStreams;
     };
     const Case cases[] = {
-        { "missing file", "vxlcfg.xml", kResultNotFound, false },
-        { "a folder of that name", "folder.xml", kResultNotFound, false },
-        { "a name outside the working folder", "..\\outside.xml", kResultNotFound, false },
-        { "no stream free", "present.xml", kResultNoStream, true },
+        {"missing file", "vxlcfg.xml", kResultNotFound, false},
+        {"a folder of that name", "folder.xml", kResultNotFound, false},
+        {"a name outside the working folder", "..\\outside.xml", kResultNotFound, false},
+        {"no stream free", "present.xml", kResultNoStream, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -211,7 +211,7 @@ TEST(VXLFileXmlReaderJob, FileThatCannotBeReadFails)
                 break;
         f.read(c.path);
         EXPECT_EQ(f.listener.trace, "");
-        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { c.result }));
+        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {c.result}));
         EXPECT_EQ(f.store.openStreams(), held.size());
         EXPECT_EQ(f.manager.countActiveChildren(), 2);
         for (CVXLPlatformFileStream* stream : held)
@@ -230,7 +230,7 @@ TEST(VXLFileXmlReaderJob, ListenerStopsTheReadingMidFile)
     const std::string expected = reference(doc);
     const std::size_t cut = expected.find("start t\n") + 8;
     EXPECT_EQ(f.listener.trace, expected.substr(0, cut));
-    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { kResultCancelled }));
+    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {kResultCancelled}));
     EXPECT_TRUE(f.released());
 }
 
@@ -238,7 +238,7 @@ TEST(VXLFileXmlReaderJob, StoppingTheJobWhileReadingEndsWith24AndFreesTheStream)
 {
     const std::string doc = windowedDocument();
     const std::string expected = reference(doc);
-    for (bool beforeOpen : { true, false }) {
+    for (bool beforeOpen : {true, false}) {
         SCOPED_TRACE(beforeOpen ? "stopped before the file was open" : "stopped between two windows");
         ReaderFixture f;
         f.writeHostFile("vxlcfg.xml", doc);
@@ -250,7 +250,7 @@ TEST(VXLFileXmlReaderJob, StoppingTheJobWhileReadingEndsWith24AndFreesTheStream)
         EXPECT_EQ(f.store.openStreams(), beforeOpen ? 0u : 1u);
         f.job.stop();
         f.driver.runUntilIdle(100000);
-        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { kResultCancelled }));
+        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {kResultCancelled}));
         EXPECT_EQ(f.job.runState(), kHandlerFinished);
         EXPECT_EQ(f.job.parent(), nullptr);
         EXPECT_EQ(expected.compare(0, f.listener.trace.size(), f.listener.trace), 0);
@@ -262,7 +262,7 @@ TEST(VXLFileXmlReaderJob, StoppingTheJobWhileReadingEndsWith24AndFreesTheStream)
         f.driver.attach(&f.job);
         f.read("vxlcfg.xml");
         EXPECT_EQ(f.listener.trace, expected);
-        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { kResultCancelled, 0 }));
+        EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {kResultCancelled, 0}));
         EXPECT_TRUE(f.released());
     }
 }
@@ -286,7 +286,7 @@ TEST(VXLFileXmlReaderJob, NewReadingReplacesTheOneUnderWay)
     f.job.beginReading();
     f.driver.runUntilIdle(100000);
     EXPECT_EQ(f.listener.trace.substr(mark), reference(small));
-    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> { 0 }));
+    EXPECT_EQ(f.listener.finished, (std::vector<std::int32_t> {0}));
     EXPECT_TRUE(f.released());
 }
 
@@ -319,16 +319,16 @@ TEST(VXLXmlReaderSinkJob, ReadsFromTheOwnersSourceAgainAndAgain)
     driver.runUntilIdle();
     job.beginReading();
     driver.runUntilIdle();
-    EXPECT_EQ(job.finished, (std::vector<std::int32_t> { kResultFailed })); // no source set
+    EXPECT_EQ(job.finished, (std::vector<std::int32_t> {kResultFailed})); // no source set
 
     struct Case {
         std::string document;
         std::int32_t result;
     };
     const Case cases[] = {
-        { windowedDocument(), kResultSucceeded },
-        { "<a><b></a>", kResultFailed },
-        { "<a x='1'>t&amp;u</a>", kResultSucceeded },
+        {windowedDocument(), kResultSucceeded},
+        {"<a><b></a>", kResultFailed},
+        {"<a x='1'>t&amp;u</a>", kResultSucceeded},
     };
     job.setSource(&source);
     for (const Case& c : cases) {
@@ -340,7 +340,7 @@ TEST(VXLXmlReaderSinkJob, ReadsFromTheOwnersSourceAgainAndAgain)
         job.beginReading();
         driver.runUntilIdle(100000);
         EXPECT_EQ(job.trace, reference(c.document));
-        EXPECT_EQ(job.finished, (std::vector<std::int32_t> { c.result }));
+        EXPECT_EQ(job.finished, (std::vector<std::int32_t> {c.result}));
         EXPECT_EQ(job.source(), &source);
         EXPECT_EQ(source.runState(), kHandlerIdle);
     }

@@ -24,7 +24,7 @@ public:
             finishEvent(event);
     }
 
-    CVXLStateFileSaver saver { *this, *this, "state.x", kReplyWritten };
+    CVXLStateFileSaver saver {*this, *this, "state.x", kReplyWritten};
     std::string state;
     std::vector<std::string> written;
     // 0 for a write that succeeded, else its result.
@@ -43,7 +43,7 @@ private:
 // The saver over a file job that holds every write until the test answers
 // it with a result.
 struct HeldWritesRig : FileStoreFixture {
-    TraceJob files { "files" };
+    TraceJob files {"files"};
     SavingJob job;
     std::vector<CVXLEvent*> held;
 
@@ -87,17 +87,17 @@ TEST(VXLStateFileSaver, SavesAskedDuringAWriteFoldIntoOneMoreWriteOfTheLatestSta
     const std::uint32_t second = rig.save("b");
     const std::uint32_t third = rig.save("c");
     EXPECT_EQ(rig.held.size(), 1u);
-    EXPECT_EQ(rig.job.written, std::vector<std::string> { "a" });
+    EXPECT_EQ(rig.job.written, std::vector<std::string> {"a"});
     EXPECT_TRUE(rig.job.saver.pending());
 
     rig.answerNext(kResultSucceeded);
-    EXPECT_EQ(rig.job.written, (std::vector<std::string> { "a", "c" }));
-    EXPECT_EQ(rig.job.told, std::vector<std::int32_t> { 0 });
+    EXPECT_EQ(rig.job.written, (std::vector<std::string> {"a", "c"}));
+    EXPECT_EQ(rig.job.told, std::vector<std::int32_t> {0});
     EXPECT_TRUE(rig.job.saver.answered(first));
     EXPECT_FALSE(rig.job.saver.answered(second));
 
     rig.answerNext(kResultSucceeded);
-    EXPECT_EQ(rig.job.told, (std::vector<std::int32_t> { 0, 0 }));
+    EXPECT_EQ(rig.job.told, (std::vector<std::int32_t> {0, 0}));
     EXPECT_TRUE(rig.job.saver.answered(second));
     EXPECT_TRUE(rig.job.saver.answered(third));
     EXPECT_TRUE(rig.job.saver.idle());
@@ -112,7 +112,7 @@ TEST(VXLStateFileSaver, AFailedWriteIsToldAndItsSavesWaitForTheNextWrite)
     const std::uint32_t first = rig.save("a");
     rig.save("b");
     rig.answerNext(kResultStorageFailed);
-    EXPECT_EQ(rig.job.told, std::vector<std::int32_t> { kResultStorageFailed });
+    EXPECT_EQ(rig.job.told, std::vector<std::int32_t> {kResultStorageFailed});
     EXPECT_TRUE(rig.job.saver.failed());
     EXPECT_FALSE(rig.job.saver.answered(first)) << "the write under way carries it again";
 
@@ -126,7 +126,7 @@ TEST(VXLStateFileSaver, AFailedWriteIsToldAndItsSavesWaitForTheNextWrite)
     EXPECT_TRUE(rig.job.saver.answered(alone));
     EXPECT_EQ(rig.job.saver.lastResult(), kResultStorageFailed);
     EXPECT_EQ(rig.job.saver.failures(), 2u);
-    EXPECT_EQ(rig.job.written, (std::vector<std::string> { "a", "b", "c" }));
+    EXPECT_EQ(rig.job.written, (std::vector<std::string> {"a", "b", "c"}));
 }
 
 TEST(VXLStateFileSaver, NothingIsWrittenWithoutAFileStore)
@@ -168,7 +168,7 @@ TEST(VXLStateFileSaver, KeepsADamagedFileAsideAndWritesTheFileNamed)
     EXPECT_EQ(fixture.readHostFile("state.x"), "whole");
     EXPECT_EQ(fixture.readHostFile("item-3.md"), "record");
     EXPECT_EQ(fixture.readHostFile("state.x.bad"), "damaged");
-    EXPECT_EQ(job.told, (std::vector<std::int32_t> { 0, 0 }));
+    EXPECT_EQ(job.told, (std::vector<std::int32_t> {0, 0}));
 }
 
 } // namespace

@@ -24,7 +24,9 @@ struct Scanned {
 std::size_t pieceAt(Feeding feeding, const std::uint8_t* data, std::size_t fed, std::size_t size)
 {
     const std::size_t left = size - fed;
-    const std::size_t piece = feeding == Feeding::Whole ? left : feeding == Feeding::Bytes ? 1 : 1 + data[fed] % 16;
+    const std::size_t piece = feeding == Feeding::Whole ? left
+        : feeding == Feeding::Bytes                     ? 1
+                                                        : 1 + data[fed] % 16;
     return piece < left ? piece : left;
 }
 

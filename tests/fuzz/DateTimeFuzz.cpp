@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm fields {};
     gmtime_r(&t, &fields);
-    if (secondsSince1970(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min,
-                         fields.tm_sec)
+    if (secondsSince1970(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
+            fields.tm_min, fields.tm_sec)
         != seconds)
         __builtin_trap();
     return 0;

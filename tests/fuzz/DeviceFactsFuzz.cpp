@@ -16,7 +16,8 @@ void expectClean(const std::string& value)
 {
     if (value.find_first_of("#\n") != std::string::npos)
         __builtin_trap();
-    if (!value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t'))
+    if (!value.empty()
+        && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t'))
         __builtin_trap();
 }
 

@@ -23,10 +23,10 @@ inline bool sameBytes(const CVXLByteBuffer& a, const CVXLByteBuffer& b)
 }
 
 // Names the invariant that failed before aborting.
-#define FUZZ_CHECK(condition)                                             \
-    do {                                                                  \
-        if (!(condition)) {                                               \
-            std::fprintf(stderr, "invariant failed: %s\n", #condition); \
-            std::abort();                                                 \
-        }                                                                 \
+#define FUZZ_CHECK(condition)                                                                                \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "invariant failed: %s\n", #condition);                                      \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)

@@ -18,13 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tessel::ui::Window parent;
     parent.create(u"Dialog", u"Fuzz");
     HtmlView one;
-    one.create(&parent, 1, { 0, 0, 240, 100 });
+    one.create(&parent, 1, {0, 0, 240, 100});
     one.setText(u"x");
     const int row = one.layoutHeight();
     one.destroy();
 
     HtmlView view;
-    view.create(&parent, 1007, { 0, 0, 120, 100 });
+    view.create(&parent, 1007, {0, 0, 120, 100});
     view.setText(text);
     std::vector<std::u16string> lines;
     view.describe(&lines);

@@ -119,7 +119,7 @@ public:
 
         FuzzNetwork& network;
         CVXLEvent* held = nullptr;
-        CVXLSimpleEvent due{kDueSignal};
+        CVXLSimpleEvent due {kDueSignal};
     };
 
     std::uint32_t nextDelay() const { return next_ < pieces_.size() ? pieces_[next_].delayMs : 0; }
@@ -168,8 +168,8 @@ struct Outcome {
 
 // The requester: takes the head, gives a sink of the fuzzed read size and
 // empties it after each part.
-void onRequesterEvent(TraceJob& self, CVXLEvent* event, CVXLEvent* get, std::uint32_t readSize, CVXLByteBuffer& sink,
-                      Outcome& out)
+void onRequesterEvent(TraceJob& self, CVXLEvent* event, CVXLEvent* get, std::uint32_t readSize,
+    CVXLByteBuffer& sink, Outcome& out)
 {
     if (event->effectiveCode() == CVXLHttpResponse::kRequestCode) {
         auto* response = static_cast<CVXLHttpResponse*>(event);
@@ -199,9 +199,8 @@ Outcome run(const std::string& response, std::vector<Piece> pieces, std::uint32_
     CVXLHttpRequest get(CVXLHttpRequest::kGet, 26);
     CVXLByteBuffer sink;
     Outcome out;
-    requester.handler = [&](TraceJob& self, CVXLEvent* event) {
-        onRequesterEvent(self, event, &get, readSize, sink, out);
-    };
+    requester.handler
+        = [&](TraceJob& self, CVXLEvent* event) { onRequesterEvent(self, event, &get, readSize, sink, out); };
     FuzzNetwork network(response, std::move(pieces));
     job.setDialer(&network);
     driver.attach(&network);

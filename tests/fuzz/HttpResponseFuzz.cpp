@@ -45,7 +45,7 @@ CVXLScanResult frameChunks(const std::uint8_t* data, std::size_t size, std::size
         while (result == CVXLScanResult::NeedMore && !pending.empty()) {
             CVXLHttpBodyFramer::Taken taken;
             result = framer.take(reinterpret_cast<const std::uint8_t*>(pending.data()),
-                                 static_cast<std::uint32_t>(pending.size()), &taken);
+                static_cast<std::uint32_t>(pending.size()), &taken);
             const std::size_t used = static_cast<std::size_t>(taken.framing) + taken.body;
             if (used > pending.size() || (used == 0 && result == CVXLScanResult::NeedMore))
                 __builtin_trap();

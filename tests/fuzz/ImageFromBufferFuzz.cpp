@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (w * h > kMaxFuzzBitmapPixels)
         return 0;
     if (const auto bitmap = image->bitmap())
-        check(static_cast<std::uint64_t>(bitmap->width()) == w && static_cast<std::uint64_t>(bitmap->height()) == h);
+        check(static_cast<std::uint64_t>(bitmap->width()) == w
+            && static_cast<std::uint64_t>(bitmap->height()) == h);
     return 0;
 }

@@ -20,7 +20,8 @@ void checkList(const CVXLMessageSummary& summary, bool cc)
     const std::uint32_t count = cc ? summary.ccCount() : summary.toCount();
     std::uint32_t joined = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const CVXLAddressee* entry = cc ? summary.ccAt(static_cast<int>(i)) : summary.toAt(static_cast<int>(i));
+        const CVXLAddressee* entry
+            = cc ? summary.ccAt(static_cast<int>(i)) : summary.toAt(static_cast<int>(i));
         FUZZ_CHECK(entry != nullptr);
         FUZZ_CHECK(entry->address().length() > 0);
         FUZZ_CHECK(entry->address().findChar(';') < 0);
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CVXLMessageSummary summary;
     summary.fill(read, now);
 
-    FUZZ_CHECK(summary.getBoxType() == CVXLMessageSummary::kReceived || summary.getBoxType() == CVXLMessageSummary::kSent);
+    FUZZ_CHECK(summary.getBoxType() == CVXLMessageSummary::kReceived
+        || summary.getBoxType() == CVXLMessageSummary::kSent);
     FUZZ_CHECK(summary.alertStatus() >= 0 && summary.alertStatus() <= 3);
     FUZZ_CHECK(summary.priority() >= 0 && summary.priority() <= 2);
     FUZZ_CHECK(summary.origin() == CVXLMessageSummary::kOriginStored);

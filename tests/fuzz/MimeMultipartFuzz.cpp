@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (at.fileName().length() == 0) {
                 feed(splitter.parser(), at.bodyBuffer().data(), at.bodyBuffer().length(), cap);
             } else {
-                if (at.dataStart() < kStart || at.dataStart() - kStart + std::uint64_t(at.dataSize()) > length)
+                if (at.dataStart() < kStart
+                    || at.dataStart() - kStart + std::uint64_t(at.dataSize()) > length)
                     std::abort();
                 feed(splitter.parser(), container + (at.dataStart() - kStart), at.dataSize(), cap);
             }
@@ -75,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint32_t i = 0; i < body->partCount(); ++i) {
         const CVXLEntityRef part = body->partAt(i);
         if (part->fileName().length() != 0
-            && (part->dataStart() < kStart || part->dataStart() - kStart + std::uint64_t(part->dataSize()) > length))
+            && (part->dataStart() < kStart
+                || part->dataStart() - kStart + std::uint64_t(part->dataSize()) > length))
             std::abort();
     }
     return 0;

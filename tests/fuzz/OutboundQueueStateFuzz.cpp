@@ -15,7 +15,7 @@ namespace {
 void save(const COutboundQueueManager::Loaded& loaded, CVXLByteBuffer& out)
 {
     COutboundQueueManager::serialise(loaded.entries.data(), static_cast<std::uint32_t>(loaded.entries.size()),
-                                     loaded.nextItemNumber, loaded.currentIndex, out);
+        loaded.nextItemNumber, loaded.currentIndex, out);
 }
 
 } // namespace

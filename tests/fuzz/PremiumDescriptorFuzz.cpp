@@ -19,8 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CPremiumDescriptorReader reader;
     reader.read(text);
     const CVXLString control = reader.control();
-    FUZZ_CHECK(reader.isNormal() == (control.length() == 0 || control.compare(CVXLString("NORMAL"), false) == 0));
-    for (const CVXLString* value : { &reader.control(), &reader.id(), &reader.priority(), &reader.name(), &reader.thumbnail() })
+    FUZZ_CHECK(
+        reader.isNormal() == (control.length() == 0 || control.compare(CVXLString("NORMAL"), false) == 0));
+    for (const CVXLString* value :
+        {&reader.control(), &reader.id(), &reader.priority(), &reader.name(), &reader.thumbnail()})
         FUZZ_CHECK(value->length() <= text.length());
     const CVXLString id = reader.id();
     const CVXLString name = reader.name();

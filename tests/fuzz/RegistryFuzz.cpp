@@ -3,8 +3,8 @@
 // which rewrites the file, and reads them all again: a rewrite must keep
 // every value it read, byte for byte.
 #include "platform/kernel/DeviceRoot.h"
-#include "tests/fuzz/FuzzDeviceRoot.h"
 #include "platform/kernel/Registry.h"
+#include "tests/fuzz/FuzzDeviceRoot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,15 +55,16 @@ std::vector<Seen> readAll(const std::vector<std::string>& keys)
     std::vector<Seen> seen;
     for (const std::string& key : keys) {
         std::string name;
-        for (std::uint32_t i = 0; i < kMaxValuesRead && registryValueName(RegistryHive::CurrentUser, key, i, &name);
-             ++i) {
-            Seen value { key, name, 0, {} };
+        for (std::uint32_t i = 0;
+             i < kMaxValuesRead && registryValueName(RegistryHive::CurrentUser, key, i, &name); ++i) {
+            Seen value {key, name, 0, {}};
             std::uint32_t size = 0;
             if (registryQueryValue(RegistryHive::CurrentUser, key, name, &value.type, nullptr, &size)
                 != RegistryRead::Ok)
                 __builtin_trap();
             value.data.resize(size);
-            if (registryQueryValue(RegistryHive::CurrentUser, key, name, &value.type, value.data.data(), &size)
+            if (registryQueryValue(
+                    RegistryHive::CurrentUser, key, name, &value.type, value.data.data(), &size)
                     != RegistryRead::Ok
                 || size != value.data.size())
                 __builtin_trap();
@@ -90,8 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Seen& value : before) {
         bool kept = false;
         for (const Seen& again : after)
-            kept = kept || (again.key == value.key && again.name == value.name && again.type == value.type
-                            && again.data == value.data);
+            kept = kept
+                || (again.key == value.key && again.name == value.name && again.type == value.type
+                    && again.data == value.data);
         if (!kept)
             __builtin_trap();
     }

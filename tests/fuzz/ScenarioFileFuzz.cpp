@@ -32,7 +32,10 @@ public:
     {
     }
     void onElement(const CVXLString& name, bool start) override { parser_.element(name, start); }
-    void onAttribute(const CVXLString& name, const CVXLString& value) override { parser_.attribute(name, value); }
+    void onAttribute(const CVXLString& name, const CVXLString& value) override
+    {
+        parser_.attribute(name, value);
+    }
     void onText(const CVXLString& text) override { parser_.text(text); }
 
 private:

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.parse(reinterpret_cast<const char*>(data), static_cast<std::uint32_t>(size), presentation);
     if (presentation.slideCount() != presentation.slides().count())
         std::abort();
-    for (bool all : { true, false }) {
+    for (bool all : {true, false}) {
         CVXLSlideNavigator navigator(all);
         navigator.attach(&presentation);
         navigator.first();

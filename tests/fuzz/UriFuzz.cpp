@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text = text.substr(0, text.find('\0'));
     if (text.size() > kMaxText)
         return 0;
-    const CVXLUri uri { CVXLString(text.c_str()) };
+    const CVXLUri uri {CVXLString(text.c_str())};
     expectPiece(text, uri.scheme(), true);
     expectPiece(text, uri.authority(), false);
     expectPiece(text, uri.path(), false);
@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint32_t octets = uri.ipv4Octets();
         const auto* b = reinterpret_cast<const std::uint8_t*>(&octets);
         unsigned parsed[4] = {};
-        if (std::sscanf(uri.ipv4Address().c_str(), "%u.%u.%u.%u", &parsed[0], &parsed[1], &parsed[2], &parsed[3]) == 4
+        if (std::sscanf(
+                uri.ipv4Address().c_str(), "%u.%u.%u.%u", &parsed[0], &parsed[1], &parsed[2], &parsed[3])
+                == 4
             && (parsed[0] != b[0] || parsed[1] != b[1] || parsed[2] != b[2] || parsed[3] != b[3]))
             __builtin_trap();
     }

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeVraxEnvironment env;
     env.now = 1800000000;
 
-    for (const bool albumList : { true, false }) {
+    for (const bool albumList : {true, false}) {
         CVRAXPageRequest page;
         page.setWindow(0, capacity);
         CVRAXContentsReply contents(env);
@@ -40,14 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (page.albums.size() != static_cast<std::size_t>(capacity)
             || page.media.size() != static_cast<std::size_t>(capacity))
             __builtin_trap();
-        if (page.result != 0 && page.result != kResultLastPage
-            && page.result != kResultAlbumEmpty)
+        if (page.result != 0 && page.result != kResultLastPage && page.result != kResultAlbumEmpty)
             __builtin_trap();
     }
 
     CVRAXMgmtReply mgmt(env);
     const std::int32_t registered = mgmt.parse(reply);
-    if (registered == kVraxReplyDone && (env.get(kPersVraxId).empty() || env.get(kPersVraxRegComplete) != "1"))
+    if (registered == kVraxReplyDone
+        && (env.get(kPersVraxId).empty() || env.get(kPersVraxRegComplete) != "1"))
         __builtin_trap();
     mgmt.reset();
     if (!mgmt.uris().empty())

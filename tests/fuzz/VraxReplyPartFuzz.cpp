@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pieces.push_back(bytes.substr(at, piece));
         at += piece;
     }
-    if (readReply({ bytes }) != readReply(pieces))
+    if (readReply({bytes}) != readReply(pieces))
         __builtin_trap();
     return 0;
 }

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     CVXLByteBuffer saved;
     first.serialise(saved);
-    const std::uint32_t stored = size >= 5 ? data[1] | data[2] << 8 | data[3] << 16 | static_cast<std::uint32_t>(data[4]) << 24 : 0;
+    const std::uint32_t stored
+        = size >= 5 ? data[1] | data[2] << 8 | data[3] << 16 | static_cast<std::uint32_t>(data[4]) << 24 : 0;
     if (stored <= CWapPushQueue::kMaxItems && !sameBytes(saved, bytes))
         std::abort();
     CWapPushQueue second;

@@ -1,8 +1,8 @@
 // libFuzzer target: the PDU decoder over arbitrary bytes, then the encoder
 // over whatever it decoded; the same bytes decoded window by window (small
 // windows, as the decode job reads a file) give the same outcome and parts.
-#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
 
@@ -16,7 +16,8 @@ namespace {
 const CVXLMultipartBody* partsOf(const CVXLMmsPdu& pdu)
 {
     const CVXLMimeEntity* body = pdu.body().get();
-    return body && body->kind() == CVXLMimeEntity::kMultipart ? static_cast<const CVXLMultipartBody*>(body) : nullptr;
+    return body && body->kind() == CVXLMimeEntity::kMultipart ? static_cast<const CVXLMultipartBody*>(body)
+                                                              : nullptr;
 }
 
 // Window by window from a copy of each window, so that nothing reads past it.
@@ -71,10 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint32_t i = 0; whole && i < whole->partCount(); ++i) {
         const CVXLMimeEntity& a = *whole->partAt(i).get();
         const CVXLMimeEntity& b = *windows->partAt(i).get();
-        if (a.dataStart() != b.dataStart() || a.dataSize() != b.dataSize() || a.contentType() != b.contentType())
+        if (a.dataStart() != b.dataStart() || a.dataSize() != b.dataSize()
+            || a.contentType() != b.contentType())
             std::abort();
-        if (b.bodyLength() && (b.bodyLength() != a.bodyLength()
-                                  || std::memcmp(a.bodyData(), b.bodyData(), a.bodyLength()) != 0))
+        if (b.bodyLength()
+            && (b.bodyLength() != a.bodyLength()
+                || std::memcmp(a.bodyData(), b.bodyData(), a.bodyLength()) != 0))
             std::abort();
     }
     if (const CVXLMimeEntity* body = pdu.body().get(); body && body->kind() == CVXLMimeEntity::kMultipart) {

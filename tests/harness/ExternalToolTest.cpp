@@ -55,16 +55,16 @@ TEST_F(ExternalToolTest, MissingSkipsOutsideCiAndBrokenAlwaysFails)
         {"no PATH at all", "oracle", "", "", "true", ToolVerdict::Fail, "not installed"},
         {"found in a later PATH entry", "oracle", "", none + ":" + good, nullptr, ToolVerdict::Ready, ""},
         {"the first one found is the one run", "oracle", "", bad + ":" + good, nullptr, ToolVerdict::Fail,
-         "cannot load its plugins"},
+            "cannot load its plugins"},
         {"installed but failing", "oracle", "", bad, nullptr, ToolVerdict::Fail, "exited with 3"},
         {"installed but failing under CI", "oracle", "", bad, "true", ToolVerdict::Fail, "exited with 3"},
         {"absolute path", good + "/oracle", "", none, nullptr, ToolVerdict::Ready, ""},
         {"absolute path missing", none + "/oracle", "", good, nullptr, ToolVerdict::Skip, "not installed"},
         {"companion present", good + "/oracle", dir + "/helper", none, "true", ToolVerdict::Ready, ""},
         {"companion missing", good + "/oracle", none + "/helper", none, nullptr, ToolVerdict::Skip,
-         "/none/helper not found"},
+            "/none/helper not found"},
         {"companion missing under CI", good + "/oracle", none + "/helper", none, "true", ToolVerdict::Fail,
-         "/none/helper not found"},
+            "/none/helper not found"},
     };
     for (const Case& c : cases) {
         const ExternalTool tool {"oracle", c.program.c_str(), c.companion.c_str(), "-v"};

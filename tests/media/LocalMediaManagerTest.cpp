@@ -2,13 +2,13 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLNamedRequest.h"
+#include "engine/core/platform/VXLPlatformMediaSource.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLAlbumSummaryRequest.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaStoreManager.h"
-#include "engine/core/platform/VXLPlatformMediaSource.h"
-#include "engine/core/platform/VXLPlatformStatus.h"
 #include "platform/media/Image.h"
 #include "tests/core/platform/RecordingSinks.h"
 #include "tests/support/ExternalTool.h"
@@ -35,12 +35,12 @@ constexpr const char* kCardFolder = "Storage Card/Pictures/";
 // over folders of the device root, the engine's file store and the two
 // managers, started as the Client starts them.
 struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaStoreManager::Owner {
-    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" },
-        { 2, "Card", 2, false, "\\Storage Card\\Pictures" } } };
+    FolderMediaSource source {
+        {{1, "Phone", 1, true, "\\My Pictures"}, {2, "Card", 2, false, "\\Storage Card\\Pictures"}}};
     CVXLFileStoreManager files;
     CVXLMediaStoreManager stores;
     CLocalMediaManager manager;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLPlatformMediaSource* media;
 
     // Over another media source when one is given.
@@ -108,7 +108,8 @@ struct LocalMediaRig : FileStoreFixture, CLocalMediaManager::Owner, CVXLMediaSto
 
 TEST(LocalMediaManager, RecordNamesCarryThePackedLocation)
 {
-    EXPECT_STREQ(CLocalMediaManager::recordName("IMG_0001.jpg", 0x10003, ".md").c_str(), "IMG_0001.jpg-10003.md");
+    EXPECT_STREQ(
+        CLocalMediaManager::recordName("IMG_0001.jpg", 0x10003, ".md").c_str(), "IMG_0001.jpg-10003.md");
     EXPECT_STREQ(CLocalMediaManager::recordName("clip.3gp", 0x20004, ".au").c_str(), "clip.3gp-20004.au");
     EXPECT_STREQ(CLocalMediaManager::recordName("x.jpg", 0xABCD0003, ".md").c_str(), "x.jpg-ABCD0003.md");
 }
@@ -129,13 +130,13 @@ TEST(LocalMediaManager, ImportsByIndexContinuingOrRestartingTheEnumeration)
         int nextCalls;
     };
     const Step steps[] = {
-        { 0, 0, "a.jpg", 1, 0 },
-        { 0, 0, "a.jpg", 2, 0 },
-        { 1, 0, "b.jpg", 2, 1 },
-        { 2, 0, "c.3gp", 2, 2 },
+        {0, 0, "a.jpg", 1, 0},
+        {0, 0, "a.jpg", 2, 0},
+        {1, 0, "b.jpg", 2, 1},
+        {2, 0, "c.3gp", 2, 2},
         // No item 5: the media source's 23 is passed on.
-        { 5, 23, nullptr, 3, 5 },
-        { 1, 0, "b.jpg", 4, 6 },
+        {5, 23, nullptr, 3, 5},
+        {1, 0, "b.jpg", 4, 6},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.index);
@@ -228,7 +229,8 @@ TEST(LocalMediaManager, ARecordNotWrittenLeavesTheItemToBeSavedAgain)
     EXPECT_NE(rig.save(*item), 0);
     EXPECT_TRUE(item->isModified());
     CVXLLog::flush();
-    EXPECT_NE(rig.root.readFile("log/engine.log").find("IMG_0001.jpg-10003.md not written"), std::string::npos);
+    EXPECT_NE(
+        rig.root.readFile("log/engine.log").find("IMG_0001.jpg-10003.md not written"), std::string::npos);
 
     ASSERT_EQ(::rmdir(rig.hostFile("IMG_0001.jpg-10003.md").c_str()), 0);
     EXPECT_EQ(rig.save(*item), 0);
@@ -251,9 +253,9 @@ TEST(LocalMediaManager, ImportsByLocationAndNameFromEitherStore)
         std::int32_t result;
         const char* record;
     };
-    for (const Case& c : { Case { "IMG_0001.jpg", 0x10003, 0, "IMG_0001.jpg-10003.md" },
-             Case { "IMG_0002.jpg", 0x20004, 0, "IMG_0002.jpg-20004.md" },
-             Case { "IMG_0002.jpg", 0x10003, 8, nullptr } }) {
+    for (const Case& c : {Case {"IMG_0001.jpg", 0x10003, 0, "IMG_0001.jpg-10003.md"},
+             Case {"IMG_0002.jpg", 0x20004, 0, "IMG_0002.jpg-20004.md"},
+             Case {"IMG_0002.jpg", 0x10003, 8, nullptr}}) {
         SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.location));
         CVXLLocalMediaRequest request(kEventLocalImportByName, kReply);
         request.setName(c.name);
@@ -321,8 +323,8 @@ TEST(LocalMediaManager, AThirdLendWaitsForAJobToComeBack)
         CVXLLocalMediaRequest select(kEventLocalMediaRequest, kReply);
         ASSERT_EQ(rig.send(select), 0);
     }
-    CVXLNamedRequest lends[3] = { { kEventFileStoreOpenForReading, kReply },
-        { kEventFileStoreOpenForReading, kReply }, { kEventFileStoreOpenForReading, kReply } };
+    CVXLNamedRequest lends[3] = {{kEventFileStoreOpenForReading, kReply},
+        {kEventFileStoreOpenForReading, kReply}, {kEventFileStoreOpenForReading, kReply}};
     for (CVXLNamedRequest& lend : lends)
         lend.fileName = "IMG_0001.jpg";
     EXPECT_EQ(rig.send(lends[0]), 0);
@@ -394,7 +396,7 @@ TEST(LocalMediaManager, AlbumRequestsAnswerTheCounts)
         std::uint32_t images;
         std::uint32_t videos;
     };
-    for (const Case& c : { Case { "phone", 1, 2, 1 }, Case { "card", 2, 1, 0 } }) {
+    for (const Case& c : {Case {"phone", 1, 2, 1}, Case {"card", 2, 1, 0}}) {
         SCOPED_TRACE(c.what);
         CVXLLocalMediaRequest counts(kEventLocalAlbumBySelector, kEventLocalAlbumCountsDone);
         counts.location().setByNumber(true);
@@ -410,8 +412,8 @@ TEST(LocalMediaManager, AlbumRequestsAnswerTheCounts)
         const char* name;
         std::uint32_t location;
     };
-    for (const IndexCase& c : { IndexCase { 0, 0, "Phone", 0x10003 }, IndexCase { 1, 68, "Card", 0x20004 },
-             IndexCase { 2, 23, "", 0 } }) {
+    for (const IndexCase& c :
+        {IndexCase {0, 0, "Phone", 0x10003}, IndexCase {1, 68, "Card", 0x20004}, IndexCase {2, 23, "", 0}}) {
         SCOPED_TRACE(c.index);
         CVXLLocalMediaRequest album(kEventMediaAlbumAt, kReply);
         album.index = c.index;
@@ -436,7 +438,8 @@ TEST(LocalMediaManager, EveryRequestIsAnswered)
     EXPECT_STREQ(store.location().name().c_str(), "Card");
     EXPECT_EQ(rig.send(store), 1000);
 
-    for (std::int32_t code : { std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventMediaItemAt + 0x100), 0x8000020 }) {
+    for (std::int32_t code :
+        {std::int32_t(kEventStoreTransferFileOpen), std::int32_t(kEventMediaItemAt + 0x100), 0x8000020}) {
         SCOPED_TRACE(code);
         CVXLLocalMediaRequest other(code, kReply);
         EXPECT_EQ(rig.send(other), 1000);
@@ -469,7 +472,8 @@ TEST(LocalMediaManager, ImportsTheDevicesOwnPictures)
     ASSERT_TRUE(rig.root.writeFile("My Documents/My Pictures/beach.jpg", jpeg));
     ASSERT_TRUE(rig.root.makeFolder("My Documents/My Pictures/Trip"));
     ASSERT_TRUE(rig.root.makeFolder("Storage Card/DCIM/100MEDIA"));
-    for (const char* made : { "My Documents/My Pictures/Trip/map.png", "Storage Card/DCIM/100MEDIA/anim.gif" }) {
+    for (const char* made :
+        {"My Documents/My Pictures/Trip/map.png", "Storage Card/DCIM/100MEDIA/anim.gif"}) {
         const TestCommandResult run
             = testRunCommand("convert -size 30x20 gradient:red-blue '" + rig.root.hostPath(made) + "' 2>&1");
         ASSERT_EQ(run.status, 0) << run.output;
@@ -484,11 +488,11 @@ TEST(LocalMediaManager, ImportsTheDevicesOwnPictures)
         const char* location;
         const char* record;
     } cases[] = {
-        { 1, 0, "\\My Documents\\My Pictures\\Trip\\map.png", "My Documents/My Pictures/Trip/map.png", "10003",
-            "My Documents/My Pictures/Trip/map.png-10003.md" },
-        { 1, 1, "beach.jpg", "My Documents/My Pictures/beach.jpg", "10003", "beach.jpg-10003.md" },
-        { 2, 0, "\\Storage Card\\DCIM\\100MEDIA\\anim.gif", "Storage Card/DCIM/100MEDIA/anim.gif", "20004",
-            "Storage Card/DCIM/100MEDIA/anim.gif-20004.md" },
+        {1, 0, "\\My Documents\\My Pictures\\Trip\\map.png", "My Documents/My Pictures/Trip/map.png", "10003",
+            "My Documents/My Pictures/Trip/map.png-10003.md"},
+        {1, 1, "beach.jpg", "My Documents/My Pictures/beach.jpg", "10003", "beach.jpg-10003.md"},
+        {2, 0, "\\Storage Card\\DCIM\\100MEDIA\\anim.gif", "Storage Card/DCIM/100MEDIA/anim.gif", "20004",
+            "Storage Card/DCIM/100MEDIA/anim.gif-20004.md"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -512,7 +516,7 @@ TEST(LocalMediaManager, ImportsTheDevicesOwnPictures)
         RecordingData data;
         stream->read(&data, static_cast<std::uint32_t>(bytes.size()) + 10);
         device.closeStream(stream);
-        EXPECT_EQ(opened.values, std::vector<std::uint32_t> { 0 });
+        EXPECT_EQ(opened.values, std::vector<std::uint32_t> {0});
         ASSERT_EQ(data.bytes(), bytes);
         auto image = tessel::media::Image::fromBuffer(
             reinterpret_cast<const std::uint8_t*>(data.bytes().data()), data.bytes().size());

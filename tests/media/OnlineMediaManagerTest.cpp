@@ -3,12 +3,12 @@
 #include "engine/media/LocalMediaManager.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/VXLMediaRef.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/media/VXLOnlineMediaRequest.h"
+#include "tests/media/MediaTestSupport.h"
 #include "tests/service/ServiceTestSupport.h"
 #include "tests/service/VraxJobRig.h"
-#include "tests/media/MediaTestSupport.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/FolderMediaSource.h"
 
@@ -74,8 +74,8 @@ TEST(OnlineMediaManager, TheWindowSizeItemSizesAlbumPages)
         std::int32_t pageSize;
         const char* window;
     };
-    for (const Case& c : { Case { "3", 5, "window=0,5" }, Case { "20", 10, "window=0,10" },
-             Case { "7", 7, "window=0,7" } }) {
+    for (const Case& c :
+        {Case {"3", 5, "window=0,5"}, Case {"20", 10, "window=0,10"}, Case {"7", 7, "window=0,7"}}) {
         SCOPED_TRACE(c.item);
         OnlineRig rig(c.item);
         EXPECT_EQ(rig.manager.albumPageSize(), c.pageSize);
@@ -127,7 +127,7 @@ TEST(OnlineMediaManager, ItemsComeFromContentsPagesOfAtLeastFive)
         std::int32_t size;
         std::int32_t renditions;
     };
-    for (const Case& c : { Case { 0, "U1", true, 51234, 1 }, Case { 1, "U2", false, 0, 2 } }) {
+    for (const Case& c : {Case {0, "U1", true, 51234, 1}, Case {1, "U2", false, 0, 2}}) {
         SCOPED_TRACE(c.uid);
         CVXLOnlineMediaRequest at(kEventMediaItemAt, kReply);
         at.containerId = "C7";
@@ -202,11 +202,11 @@ TEST(OnlineMediaManager, ItemOperationsAndUnservedCodes)
         std::int32_t result;
     };
     const Case cases[] = {
-        { kEventStoreTransferFileOpen, kResultFailed },
-        { kEventLocalFirstStore, kResultFailed },
-        { kEventXferCloseDone, kResultSucceeded },
-        { kEventLocalAlbumBySelector, kResultSucceeded },
-        { kEventLocalDeleteItemDone, kResultSucceeded },
+        {kEventStoreTransferFileOpen, kResultFailed},
+        {kEventLocalFirstStore, kResultFailed},
+        {kEventXferCloseDone, kResultSucceeded},
+        {kEventLocalAlbumBySelector, kResultSucceeded},
+        {kEventLocalDeleteItemDone, kResultSucceeded},
     };
     for (const Case& c : cases) {
         CVXLOnlineMediaRequest other(c.code, kReply);
@@ -246,7 +246,7 @@ struct UploadRig : OnlineRig, CLocalMediaManager::Owner, CVXLMediaStoreManager::
         return std::unique_ptr<CVXLMediaItem>(request.item);
     }
 
-    FolderMediaSource source { { { 1, "Phone", 1, true, "\\My Pictures" } } };
+    FolderMediaSource source {{{1, "Phone", 1, true, "\\My Pictures"}}};
     CVXLMediaStoreManager stores;
     CLocalMediaManager local;
 };
@@ -272,10 +272,10 @@ TEST(OnlineMediaManager, AnUploadSendsWhatTheMediaSourceHolds)
         std::size_t sent;
         std::int32_t result;
     } cases[] = {
-        { "small picture", "upload-ack", "", 13, 13, 0 },
-        { "picture over three reads", "upload-ack", "", 120000, 120000, 0 },
-        { "known item the server does not find: nothing to send", "lookup-none,upload-ack", "U1", 7000, 0, 0 },
-        { "server refuses", "error-info273", "", 7000, 7000, kResultNetworkNotice },
+        {"small picture", "upload-ack", "", 13, 13, 0},
+        {"picture over three reads", "upload-ack", "", 120000, 120000, 0},
+        {"known item the server does not find: nothing to send", "lookup-none,upload-ack", "U1", 7000, 0, 0},
+        {"server refuses", "error-info273", "", 7000, 7000, kResultNetworkNotice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -318,7 +318,7 @@ TEST(OnlineMediaManager, AnUploadSendsWhatTheMediaSourceHolds)
 TEST(OnlineMediaManager, UploadsThatCannotStartAreAnswered)
 {
     // Answers the open request without a source job.
-    TraceJob lender { "lender" };
+    TraceJob lender {"lender"};
     UploadRig rig;
     rig.driver.attach(&lender);
     rig.driver.runUntilIdle();
@@ -404,16 +404,16 @@ TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
         std::vector<Read> reads;
         std::vector<std::string> requests;
     };
-    const Read preview[] = { { "I1", 1, "" }, { "I2", 1, "" }, { "I3", 1, "" }, { "I4", 1, "" }, { "I5", 1, "" },
-        { "I6", 1, "" }, { "I7", 1, "" }, { "I8", 1, "" }, { "I9", 1, "" }, { "I10", 1, "" } };
+    const Read preview[] = {{"I1", 1, ""}, {"I2", 1, ""}, {"I3", 1, ""}, {"I4", 1, ""}, {"I5", 1, ""},
+        {"I6", 1, ""}, {"I7", 1, ""}, {"I8", 1, ""}, {"I9", 1, ""}, {"I10", 1, ""}};
     const Case cases[] = {
-        { "nine", { preview, preview + 9 }, { "numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 " } },
-        { "a tenth starts a second batch", { preview, preview + 10 },
-            { "numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 ", "numelem=1 ids=I10 " } },
-        { "a preview and a view of one item", { { "I1", 1, "" }, { "I1", 2, "" } },
-            { "numelem=1 ids=I1 rend=THUMBNAIL_XY", "numelem=1 ids=I1 rend=SIZE_KEEP_ASPECT_RATIO" } },
-        { "another destination", { { "I1", 1, "" }, { "I2", 1, "/other" }, { "I3", 1, "" } },
-            { "numelem=1 ids=I1 ", "numelem=1 ids=I2 ", "numelem=1 ids=I3 " } },
+        {"nine", {preview, preview + 9}, {"numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 "}},
+        {"a tenth starts a second batch", {preview, preview + 10},
+            {"numelem=9 ids=I1,I2,I3,I4,I5,I6,I7,I8,I9 ", "numelem=1 ids=I10 "}},
+        {"a preview and a view of one item", {{"I1", 1, ""}, {"I1", 2, ""}},
+            {"numelem=1 ids=I1 rend=THUMBNAIL_XY", "numelem=1 ids=I1 rend=SIZE_KEEP_ASPECT_RATIO"}},
+        {"another destination", {{"I1", 1, ""}, {"I2", 1, "/other"}, {"I3", 1, ""}},
+            {"numelem=1 ids=I1 ", "numelem=1 ids=I2 ", "numelem=1 ids=I3 "}},
     };
     // Each request document the server kept must be well-formed to xmllint too.
     const ToolCheck& xmllint = testCheckTool(testToolXmllint());
@@ -435,7 +435,8 @@ TEST(OnlineMediaManager, FetchesQueuedTogetherShareOneRequest)
             EXPECT_TRUE(has(lines[i], "request=media-req")) << lines[i];
             EXPECT_TRUE(has(lines[i], c.requests[i])) << lines[i];
             std::ifstream kept(rig.logPath + "." + std::to_string(i + 1) + ".xml", std::ios::binary);
-            const std::string document { std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>() };
+            const std::string document {
+                std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()};
             EXPECT_TRUE(has(document, "<media-req")) << i;
             if (xmllint.verdict == ToolVerdict::Ready) {
                 EXPECT_TRUE(xmllintAccepts(document)) << document;
@@ -457,11 +458,11 @@ TEST(OnlineMediaManager, FetchedBytesEqualTheServers)
         const char* script;
         bool whole[3];
     } cases[] = {
-        { "fetch3", { true, true, true } },
-        { "fetch3-split", { true, true, true } },
-        { "fetch2of3", { true, false, true } },
+        {"fetch3", {true, true, true}},
+        {"fetch3-split", {true, true, true}},
+        {"fetch2of3", {true, false, true}},
     };
-    static const char* const kIds[] = { "I1", "I2", "I3" };
+    static const char* const kIds[] = {"I1", "I2", "I3"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
         FetchRig rig;

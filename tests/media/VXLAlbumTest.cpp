@@ -59,7 +59,7 @@ TEST(VXLAlbum, CopyTakesEveryFieldAndTheUncommittedName)
     CVXLAlbum copy(album);
     CVXLAlbum assigned;
     assigned = album;
-    for (const CVXLAlbum* c : { &copy, &assigned }) {
+    for (const CVXLAlbum* c : {&copy, &assigned}) {
         EXPECT_TRUE(c->isModified()) << "the committed name is copied too";
         EXPECT_STREQ(c->name().c_str(), "B");
         EXPECT_STREQ(c->identifier().c_str(), "id-7");
@@ -88,13 +88,13 @@ TEST(VXLAlbum, StorageClassFollowsTheLocationKind)
         std::uint32_t storageClass;
     };
     const Case cases[] = {
-        { 0, 1 },
-        { 1, 0 },
-        { (9u << 16) + 1, 0 },
-        { (2u << 16) + 3, 1 },
-        { (2u << 16) + 4, 2 },
-        { 5, 1 },
-        { 0x10004, 2 },
+        {0, 1},
+        {1, 0},
+        {(9u << 16) + 1, 0},
+        {(2u << 16) + 3, 1},
+        {(2u << 16) + 4, 2},
+        {5, 1},
+        {0x10004, 2},
     };
     CVXLAlbum album;
     for (const Case& c : cases) {

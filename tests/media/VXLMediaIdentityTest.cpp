@@ -16,9 +16,9 @@ TEST(VXLMediaIdentity, SavesNumberThenSecondThenFirstText)
     CVXLByteStream out;
     ASSERT_TRUE(CVXLMediaIdentity(0x01020304, "ab", "c").save(out));
     const std::vector<std::uint8_t> expected = {
-        0x04, 0x03, 0x02, 0x01,       // number, little-endian
-        2, 0, 0, 0, 'c', 0,           // second text with its NUL
-        3, 0, 0, 0, 'a', 'b', 0,      // first text with its NUL
+        0x04, 0x03, 0x02, 0x01, // number, little-endian
+        2, 0, 0, 0, 'c', 0, // second text with its NUL
+        3, 0, 0, 0, 'a', 'b', 0, // first text with its NUL
     };
     EXPECT_EQ(bytesOf(out), expected);
 }

@@ -13,11 +13,11 @@ TEST(VXLMediaItem, TrackedValuesMakeTheItemModifiedUntilCommitted)
         bool modified;
     };
     const Case cases[] = {
-        { "location", [](CVXLMediaItem& i) { i.setLocation("\\My Documents"); }, true },
-        { "name", [](CVXLMediaItem& i) { i.setName("IMG_0001.jpg"); }, true },
-        { "tracked text", [](CVXLMediaItem& i) { i.setTrackedText("x"); }, true },
-        { "title is not tracked", [](CVXLMediaItem& i) { i.setTitle("Beach"); }, false },
-        { "size is not tracked", [](CVXLMediaItem& i) { i.setSize(12); }, false },
+        {"location", [](CVXLMediaItem& i) { i.setLocation("\\My Documents"); }, true},
+        {"name", [](CVXLMediaItem& i) { i.setName("IMG_0001.jpg"); }, true},
+        {"tracked text", [](CVXLMediaItem& i) { i.setTrackedText("x"); }, true},
+        {"title is not tracked", [](CVXLMediaItem& i) { i.setTitle("Beach"); }, false},
+        {"size is not tracked", [](CVXLMediaItem& i) { i.setSize(12); }, false},
     };
     for (const Case& c : cases) {
         CVXLMediaItem item;
@@ -48,7 +48,7 @@ TEST(VXLMediaItem, ImageFlagFollowsTheType)
         const char* mimeType;
         bool image;
     };
-    const Case cases[] = { { "image/jpeg", true }, { "video/3gpp", false }, { "image", false }, { nullptr, false } };
+    const Case cases[] = {{"image/jpeg", true}, {"video/3gpp", false}, {"image", false}, {nullptr, false}};
     for (const Case& c : cases) {
         CVXLMediaItem item;
         item.setIsImage(c.mimeType);

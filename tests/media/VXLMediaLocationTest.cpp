@@ -1,5 +1,5 @@
-#include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaLocation.h"
+#include "engine/media/VXLLocalMediaRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "engine/media/VXLMediaRef.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/transfer/VXLByteBufferSource.h"
 #include "tests/media/MediaTestSupport.h"
@@ -127,7 +127,7 @@ struct SoleHandleFixture : MediaFixture {
     SoleHandleFixture(const char* bytes, bool hold)
     {
         driver.attach(&source);
-        source.items["p"] = { bytes, 0, hold };
+        source.items["p"] = {bytes, 0, hold};
     }
 
     // The item's only handle, with one request of the observer submitted.
@@ -189,57 +189,58 @@ TEST(VXLMediaRef, RenditionChoice)
         bool useConfig = false;
     };
     const Case cases[] = {
-        { "original: a flagged slot is taken at once", "image/jpeg",
-            { { "big", "image/jpeg", 640, 480, false }, { "orig", "image/jpeg", 100, 100, true } }, 0, "orig" },
-        { "original: a slot of unknown size is taken at once", "image/jpeg",
-            { { "big", "image/jpeg", 640, 480, false }, { "unknown", "image/png", -1, -1, false } }, 0, "unknown" },
-        { "original: largest area of the item's type", "image/jpeg",
-            { { "png", "image/png", 1000, 1000, false }, { "small", "image/jpeg", 320, 240, false },
-                { "large", "image/jpeg", 640, 480, false } },
-            0, "large" },
-        { "original: equal areas keep the earlier", "image/jpeg",
-            { { "first", "image/jpeg", 200, 100, false }, { "second", "image/jpeg", 100, 200, false } }, 0, "first" },
-        { "original: free slots are never chosen", "image/jpeg", { { "only", "image/jpeg", 320, 240, false } }, 0,
-            "only" },
-        { "original: no slot in use", "image/jpeg", {}, 0, nullptr },
-        { "original: one unknown side counts as 1", "image/jpeg",
-            { { "tall", "image/jpeg", -1, 220, false }, { "square", "image/jpeg", 200, 200, false } }, 0, "square" },
-        { "original: one unknown side still beats nothing", "image/jpeg",
-            { { "tall", "image/jpeg", -1, 220, false }, { "other", "image/png", 200, 200, false } }, 0, "tall" },
-        { "preview: the largest within 100 x 100", "image/jpeg",
-            { { "full", "image/jpeg", 640, 480, true }, { "p100", "image/jpeg", 100, 100, false },
-                { "p80", "image/jpeg", 80, 60, false } },
-            1, "p100" },
-        { "preview: nothing small enough", "image/jpeg", { { "full", "image/jpeg", 640, 480, true } }, 1, nullptr },
-        { "preview: equal areas end the walk, earlier kept", "image/jpeg",
-            { { "wide", "image/jpeg", 100, 50, false }, { "tall", "image/jpeg", 50, 100, false },
-                { "bigger", "image/jpeg", 90, 90, false } },
-            1, "wide" },
-        { "preview: equal areas replace an original", "image/jpeg",
-            { { "wide", "image/jpeg", 100, 50, true }, { "tall", "image/jpeg", 50, 100, false } }, 1, "tall" },
-        { "preview: unknown size fits with area 1", "image/jpeg",
-            { { "unknown", "image/jpeg", -1, -1, false }, { "p80", "image/jpeg", 80, 80, false } }, 1, "p80" },
-        { "preview: one unknown side does not beat a real one", "image/jpeg",
-            { { "p80", "image/jpeg", 80, 80, false }, { "narrow", "image/jpeg", -1, 100, false } }, 1, "p80" },
-        { "view: 160 x 220 for a picture", "image/jpeg",
-            { { "full", "image/jpeg", 640, 480, true }, { "view", "image/jpeg", 160, 220, false } }, 2, "view" },
-        { "video preview is a picture", "video/3gpp",
-            { { "clip", "video/3gpp", 160, 120, true }, { "still", "image/jpeg", 100, 75, false } }, 1, "still" },
-        { "video view is a video", "video/3gpp",
-            { { "clip", "video/3gpp", 160, 120, true }, { "still", "image/jpeg", 100, 75, false } }, 2, "clip" },
-        { "sound: original by its flag", "audio/amr", { { "memo", "audio/amr", -1, -1, true } }, 0, "memo" },
-        { "sound: no preview", "audio/amr", { { "memo", "audio/amr", -1, -1, true } }, 1, nullptr },
-        { "sound: a sized slot without flag is no original", "audio/amr", { { "memo", "audio/amr", 10, 10, false } },
-            0, nullptr },
-        { "exact: size limits no longer apply", "image/jpeg",
-            { { "full", "image/jpeg", 640, 480, false }, { "other", "image/jpeg", 320, 240, false } }, 1, "full",
-            true, { nullptr, "image/jpeg", 640, 480, false } },
-        { "configured: absent sizes do not limit", "image/jpeg",
-            { { "jpeg", "image/jpeg", 640, 480, false }, { "png", "image/png", 320, 240, false },
-                { "bigpng", "image/png", 800, 600, false } },
-            1, "bigpng", false, {}, { { 20, "image/png" } }, true },
-        { "configured: no type item matches nothing", "image/jpeg", { { "small", "image/jpeg", 10, 10, false } }, 1,
-            nullptr, false, {}, { { 17, "100" }, { 18, "100" } }, true },
+        {"original: a flagged slot is taken at once", "image/jpeg",
+            {{"big", "image/jpeg", 640, 480, false}, {"orig", "image/jpeg", 100, 100, true}}, 0, "orig"},
+        {"original: a slot of unknown size is taken at once", "image/jpeg",
+            {{"big", "image/jpeg", 640, 480, false}, {"unknown", "image/png", -1, -1, false}}, 0, "unknown"},
+        {"original: largest area of the item's type", "image/jpeg",
+            {{"png", "image/png", 1000, 1000, false}, {"small", "image/jpeg", 320, 240, false},
+                {"large", "image/jpeg", 640, 480, false}},
+            0, "large"},
+        {"original: equal areas keep the earlier", "image/jpeg",
+            {{"first", "image/jpeg", 200, 100, false}, {"second", "image/jpeg", 100, 200, false}}, 0,
+            "first"},
+        {"original: free slots are never chosen", "image/jpeg", {{"only", "image/jpeg", 320, 240, false}}, 0,
+            "only"},
+        {"original: no slot in use", "image/jpeg", {}, 0, nullptr},
+        {"original: one unknown side counts as 1", "image/jpeg",
+            {{"tall", "image/jpeg", -1, 220, false}, {"square", "image/jpeg", 200, 200, false}}, 0, "square"},
+        {"original: one unknown side still beats nothing", "image/jpeg",
+            {{"tall", "image/jpeg", -1, 220, false}, {"other", "image/png", 200, 200, false}}, 0, "tall"},
+        {"preview: the largest within 100 x 100", "image/jpeg",
+            {{"full", "image/jpeg", 640, 480, true}, {"p100", "image/jpeg", 100, 100, false},
+                {"p80", "image/jpeg", 80, 60, false}},
+            1, "p100"},
+        {"preview: nothing small enough", "image/jpeg", {{"full", "image/jpeg", 640, 480, true}}, 1, nullptr},
+        {"preview: equal areas end the walk, earlier kept", "image/jpeg",
+            {{"wide", "image/jpeg", 100, 50, false}, {"tall", "image/jpeg", 50, 100, false},
+                {"bigger", "image/jpeg", 90, 90, false}},
+            1, "wide"},
+        {"preview: equal areas replace an original", "image/jpeg",
+            {{"wide", "image/jpeg", 100, 50, true}, {"tall", "image/jpeg", 50, 100, false}}, 1, "tall"},
+        {"preview: unknown size fits with area 1", "image/jpeg",
+            {{"unknown", "image/jpeg", -1, -1, false}, {"p80", "image/jpeg", 80, 80, false}}, 1, "p80"},
+        {"preview: one unknown side does not beat a real one", "image/jpeg",
+            {{"p80", "image/jpeg", 80, 80, false}, {"narrow", "image/jpeg", -1, 100, false}}, 1, "p80"},
+        {"view: 160 x 220 for a picture", "image/jpeg",
+            {{"full", "image/jpeg", 640, 480, true}, {"view", "image/jpeg", 160, 220, false}}, 2, "view"},
+        {"video preview is a picture", "video/3gpp",
+            {{"clip", "video/3gpp", 160, 120, true}, {"still", "image/jpeg", 100, 75, false}}, 1, "still"},
+        {"video view is a video", "video/3gpp",
+            {{"clip", "video/3gpp", 160, 120, true}, {"still", "image/jpeg", 100, 75, false}}, 2, "clip"},
+        {"sound: original by its flag", "audio/amr", {{"memo", "audio/amr", -1, -1, true}}, 0, "memo"},
+        {"sound: no preview", "audio/amr", {{"memo", "audio/amr", -1, -1, true}}, 1, nullptr},
+        {"sound: a sized slot without flag is no original", "audio/amr",
+            {{"memo", "audio/amr", 10, 10, false}}, 0, nullptr},
+        {"exact: size limits no longer apply", "image/jpeg",
+            {{"full", "image/jpeg", 640, 480, false}, {"other", "image/jpeg", 320, 240, false}}, 1, "full",
+            true, {nullptr, "image/jpeg", 640, 480, false}},
+        {"configured: absent sizes do not limit", "image/jpeg",
+            {{"jpeg", "image/jpeg", 640, 480, false}, {"png", "image/png", 320, 240, false},
+                {"bigpng", "image/png", 800, 600, false}},
+            1, "bigpng", false, {}, {{20, "image/png"}}, true},
+        {"configured: no type item matches nothing", "image/jpeg", {{"small", "image/jpeg", 10, 10, false}},
+            1, nullptr, false, {}, {{17, "100"}, {18, "100"}}, true},
     };
     ScriptedMediaSource job;
     for (const Case& c : cases) {
@@ -250,7 +251,8 @@ TEST(VXLMediaRef, RenditionChoice)
         for (const Slot& slot : c.slots)
             handle.addEntry(slot.location, slot.mimeType, &job, slot.width, slot.height, -1, slot.original);
         if (c.exact)
-            handle.requestRendition(c.sizeClass, c.exactWanted.width, c.exactWanted.height, c.exactWanted.mimeType);
+            handle.requestRendition(
+                c.sizeClass, c.exactWanted.width, c.exactWanted.height, c.exactWanted.mimeType);
         const char* chosen = handle.get()->getRenditionName(c.sizeClass);
         if (c.expected) {
             EXPECT_STREQ(chosen, c.expected) << c.what;
@@ -274,9 +276,9 @@ TEST(VXLMediaRef, ExactRequestNamesTheMatchingRenditionOrIsRefused)
         const char* location;
     };
     const Case cases[] = {
-        { "the last match wins", 100, 75, "image/jpeg", 1, "second" },
-        { "type must be equal, not a prefix", 100, 75, "image/", 0, nullptr },
-        { "size must be equal", 100, 76, "image/jpeg", 0, nullptr },
+        {"the last match wins", 100, 75, "image/jpeg", 1, "second"},
+        {"type must be equal, not a prefix", 100, 75, "image/", 0, nullptr},
+        {"size must be equal", 100, 76, "image/jpeg", 0, nullptr},
     };
     for (const Case& c : cases) {
         ServingFixture f;
@@ -303,11 +305,11 @@ TEST(VXLMediaRef, ExactRequestNamesTheMatchingRenditionOrIsRefused)
 TEST(VXLMediaRef, QueueOfFourAfterTheRunningOneTheNextRefused)
 {
     ServingFixture f;
-    f.source.items["p0"] = { "zero", 0, true };
-    for (const char* path : { "p1", "p2", "p3", "p4" })
-        f.source.items[path] = { path, 0, false };
+    f.source.items["p0"] = {"zero", 0, true};
+    for (const char* path : {"p1", "p2", "p3", "p4"})
+        f.source.items[path] = {path, 0, false};
     TestDestination observers[6];
-    const char* paths[] = { "p0", "p1", "p2", "p3", "p4", "p5" };
+    const char* paths[] = {"p0", "p1", "p2", "p3", "p4", "p5"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(f.submit(&observers[i], paths[i]), 1) << paths[i];
     EXPECT_EQ(f.ref()->queuedCount(), 4u);
@@ -322,7 +324,7 @@ TEST(VXLMediaRef, QueueOfFourAfterTheRunningOneTheNextRefused)
     f.driver.runUntilIdle();
     f.source.releaseHeld();
     f.driver.runUntilIdle();
-    EXPECT_EQ(f.source.requested, (std::vector<std::string> { "p0", "p1", "p2", "p3", "p4" }));
+    EXPECT_EQ(f.source.requested, (std::vector<std::string> {"p0", "p1", "p2", "p3", "p4"}));
     EXPECT_EQ(observers[0].bytes, "zero");
     for (int i = 1; i < 5; ++i) {
         EXPECT_EQ(observers[i].bytes, paths[i]);
@@ -336,12 +338,12 @@ TEST(VXLMediaRef, QueueOfFourAfterTheRunningOneTheNextRefused)
 TEST(VXLMediaRef, CancellingAQueuedObserverKeepsTheOthersInOrder)
 {
     ServingFixture f;
-    f.source.items["p0"] = { "zero", 0, true };
+    f.source.items["p0"] = {"zero", 0, true};
     TestDestination observers[5];
-    const char* paths[] = { "p0", "p1", "p2", "p3", "p4" };
+    const char* paths[] = {"p0", "p1", "p2", "p3", "p4"};
     for (int i = 0; i < 5; ++i) {
         if (i)
-            f.source.items[paths[i]] = { paths[i], 0, false };
+            f.source.items[paths[i]] = {paths[i], 0, false};
         ASSERT_EQ(f.submit(&observers[i], paths[i]), 1);
     }
     f.driver.runUntilIdle();
@@ -351,7 +353,7 @@ TEST(VXLMediaRef, CancellingAQueuedObserverKeepsTheOthersInOrder)
     EXPECT_EQ(f.ref()->queuedCount(), 3u);
     f.source.releaseHeld();
     f.driver.runUntilIdle();
-    EXPECT_EQ(f.source.requested, (std::vector<std::string> { "p0", "p1", "p3", "p4" }));
+    EXPECT_EQ(f.source.requested, (std::vector<std::string> {"p0", "p1", "p3", "p4"}));
     EXPECT_EQ(observers[2].bytes, "");
     EXPECT_EQ(observers[2].ends, 1);
     EXPECT_EQ(observers[4].bytes, "p4");
@@ -361,8 +363,8 @@ TEST(VXLMediaRef, CancellingTheRunningObserverEndsItsTransferAndTheNextRuns)
 {
     ServingFixture f;
     const std::string big = FileStoreFixture::randomBytes(200000, 3);
-    f.source.items["running"] = { big, 0, false };
-    f.source.items["next"] = { "next bytes", 0, false };
+    f.source.items["running"] = {big, 0, false};
+    f.source.items["next"] = {"next bytes", 0, false};
     TestDestination running, next;
     running.maxSize = 1000;
     ASSERT_EQ(f.submit(&running, "running"), 1);
@@ -386,11 +388,11 @@ TEST(VXLMediaRef, AFailedReadEndsOnlyThatRequest)
         const char* what;
         std::int32_t result;
     };
-    const Case cases[] = { { "not found", 4 }, { "failed", 1000 } };
+    const Case cases[] = {{"not found", 4}, {"failed", 1000}};
     for (const Case& c : cases) {
         ServingFixture f;
-        f.source.items["bad"] = { "", c.result, false };
-        f.source.items["good"] = { "good bytes", 0, false };
+        f.source.items["bad"] = {"", c.result, false};
+        f.source.items["good"] = {"good bytes", 0, false};
         TestDestination bad, good;
         ASSERT_EQ(f.submit(&bad, "bad"), 1);
         ASSERT_EQ(f.submit(&good, "good"), 1);
@@ -406,8 +408,8 @@ TEST(VXLMediaRef, AFailedReadEndsOnlyThatRequest)
 TEST(VXLMediaRef, CancellingAnObserverWhoseReadIsOutstanding)
 {
     ServingFixture f;
-    f.source.items["slow"] = { "slow", 0, true };
-    f.source.items["next"] = { "next", 0, false };
+    f.source.items["slow"] = {"slow", 0, true};
+    f.source.items["next"] = {"next", 0, false};
     TestDestination slow, next;
     ASSERT_EQ(f.submit(&slow, "slow"), 1);
     ASSERT_EQ(f.submit(&next, "next"), 1);
@@ -422,12 +424,12 @@ TEST(VXLMediaRef, CancellingAnObserverWhoseReadIsOutstanding)
 TEST(VXLMediaRef, DestinationThatRefusesTheBeginGetsNoBytes)
 {
     ServingFixture f;
-    f.source.items["p"] = { "bytes", 0, false };
+    f.source.items["p"] = {"bytes", 0, false};
     TestDestination observer;
     observer.beginStatus = 4;
     ASSERT_EQ(f.submit(&observer, "p"), 1);
     f.driver.runUntilIdle();
-    EXPECT_EQ(observer.totals, std::vector<std::int32_t> { 5 });
+    EXPECT_EQ(observer.totals, std::vector<std::int32_t> {5});
     EXPECT_EQ(observer.bytes, "");
     EXPECT_EQ(observer.ends, 1);
     EXPECT_FALSE(f.ref()->busy());
@@ -481,22 +483,27 @@ TEST(VXLMediaRefHandle, CopiesAndAssignments)
         int deletedB;
     };
     const Case cases[] = {
-        { "a copy retains, its end releases", [](Env& e) { CVXLMediaRefHandle copy(e.a); }, 1, 0 },
-        { "assigning over the last handle of another shares A and deletes B", [](Env& e) { e.b = e.a; }, 2, 1 },
-        { "the last handle deletes", [](Env& e) { e.a = CVXLMediaRefHandle(); }, 0, 0 },
-        { "self-assignment of the last handle keeps the item",
+        {"a copy retains, its end releases", [](Env& e) { CVXLMediaRefHandle copy(e.a); }, 1, 0},
+        {"assigning over the last handle of another shares A and deletes B", [](Env& e) { e.b = e.a; }, 2, 1},
+        {"the last handle deletes", [](Env& e) { e.a = CVXLMediaRefHandle(); }, 0, 0},
+        {"self-assignment of the last handle keeps the item",
             [](Env& e) {
                 CVXLMediaRefHandle& same = e.a;
                 e.a = same;
             },
-            1, 0 },
-        { "assigning from a sharer of the same item",
+            1, 0},
+        {"assigning from a sharer of the same item",
             [](Env& e) {
                 CVXLMediaRefHandle other(e.a);
                 e.a = other;
             },
-            1, 0 },
-        { "copy of an empty handle holds nothing", [](Env& e) { e.a = CVXLMediaRefHandle(); e.b = e.a; }, 0, 1 },
+            1, 0},
+        {"copy of an empty handle holds nothing",
+            [](Env& e) {
+                e.a = CVXLMediaRefHandle();
+                e.b = e.a;
+            },
+            0, 1},
     };
     for (const Case& c : cases) {
         Env e;
@@ -522,11 +529,12 @@ TEST(VXLMediaRefHandle, SettersCreateTheItemOnDemand)
         bool creates;
     };
     const Case cases[] = {
-        { "setMimeType", [](CVXLMediaRefHandle& h) { h.setMimeType("image/png"); }, true },
-        { "setValue", [](CVXLMediaRefHandle& h) { h.setValue(2); }, true },
-        { "addEntry", [](CVXLMediaRefHandle& h) { h.addEntry("x", "image/png", nullptr, 1, 1, -1, false); }, true },
-        { "requestRendition", [](CVXLMediaRefHandle& h) { h.requestRendition(1, 1, 1, "image/png"); }, false },
-        { "entryValue", [](CVXLMediaRefHandle& h) { EXPECT_EQ(h.entryValue(0), nullptr); }, false },
+        {"setMimeType", [](CVXLMediaRefHandle& h) { h.setMimeType("image/png"); }, true},
+        {"setValue", [](CVXLMediaRefHandle& h) { h.setValue(2); }, true},
+        {"addEntry", [](CVXLMediaRefHandle& h) { h.addEntry("x", "image/png", nullptr, 1, 1, -1, false); },
+            true},
+        {"requestRendition", [](CVXLMediaRefHandle& h) { h.requestRendition(1, 1, 1, "image/png"); }, false},
+        {"entryValue", [](CVXLMediaRefHandle& h) { EXPECT_EQ(h.entryValue(0), nullptr); }, false},
     };
     for (const Case& c : cases) {
         CVXLMediaRefHandle handle;
@@ -548,7 +556,7 @@ TEST(VXLMediaRef, FullItemIgnoresAFourthRendition)
     ScriptedMediaSource job;
     CVXLMediaRefHandle handle;
     handle.setMimeType("image/jpeg");
-    for (const char* location : { "a", "b", "c", "d" })
+    for (const char* location : {"a", "b", "c", "d"})
         handle.addEntry(location, "image/jpeg", &job, 10, 10, -1, false);
     EXPECT_STREQ(handle.get()->rendition(2).location.c_str(), "c");
     EXPECT_STREQ(handle.get()->getRenditionName(0), "a");

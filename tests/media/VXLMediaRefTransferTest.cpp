@@ -15,7 +15,8 @@ namespace {
 std::string sha256Pair(const FileStoreFixture& f, const std::string& first, const std::string& second)
 {
     return FileStoreFixture::runPython(
-        "-c \"import hashlib,sys; [print(hashlib.sha256(open(p,'rb').read()).hexdigest()) for p in sys.argv[1:]]\" '"
+        "-c \"import hashlib,sys; [print(hashlib.sha256(open(p,'rb').read()).hexdigest()) for p in "
+        "sys.argv[1:]]\" '"
         + f.hostFile(first) + "' '" + f.hostFile(second) + "'");
 }
 
@@ -29,9 +30,9 @@ TEST(VXLMediaRefTransfer, FiveMegabytesFromAFileReachTheDestination)
         int zeroCalls;
     };
     const Case cases[] = {
-        { "whole chunks", 0, 0 },
-        { "1,000 bytes per call", 1000, 0 },
-        { "nothing taken at first, then resumed", 0, 40 },
+        {"whole chunks", 0, 0},
+        {"1,000 bytes per call", 1000, 0},
+        {"nothing taken at first, then resumed", 0, 40},
     };
     const std::string bytes = FileStoreFixture::randomBytes(5 * 1024 * 1024, 26);
     for (const Case& c : cases) {
@@ -62,7 +63,8 @@ TEST(VXLMediaRefTransfer, FiveMegabytesFromAFileReachTheDestination)
         EXPECT_FALSE(runner.hasChildren()) << c.what << ": the reference was deleted";
         CVXLMediaRef::setJobRunner(nullptr);
 
-        EXPECT_EQ(destination.totals, std::vector<std::int32_t> { static_cast<std::int32_t>(bytes.size()) }) << c.what;
+        EXPECT_EQ(destination.totals, std::vector<std::int32_t> {static_cast<std::int32_t>(bytes.size())})
+            << c.what;
         EXPECT_EQ(destination.ends, 1) << c.what;
         EXPECT_EQ(destination.maxDepth, 1) << c.what << ": partial consumes must not nest";
         EXPECT_EQ(destination.zeroCalls, 0) << c.what;

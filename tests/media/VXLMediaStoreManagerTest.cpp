@@ -2,8 +2,8 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "tests/support/FolderMediaSource.h"
-#include "tests/support/TempDeviceRoot.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -66,18 +66,18 @@ TEST(VXLMediaStoreManager, ListsAndLooksUpStores)
         std::vector<std::pair<CVXLMediaLocation, std::uint16_t>> selectors;
     };
     const Case cases[] = {
-        { "one store, the last on the first answer", { { 1, "Phone", 1, true, "\\a" } }, 1, 0, 1, 1, "Phone",
-            0x10003, { { byNumber(1), 1 }, { byName("Phone"), 1 } } },
-        { "two stores with the same id: lookups find the first",
-            { { 2, "Phone", 1, false, "\\a" }, { 2, "Card", 2, true, "\\b" } }, 2, 1, 2, 2, "Phone", 0x20003,
-            { { byName("Card"), 2 } } },
-        { "no store marked default", { { 3, "Phone", 1, false, "\\a" }, { 4, "Card", 2, false, "\\b" } }, 2,
-            -1, 0, 4, "Card", 0x40004,
-            { { byNumber(4), 4 }, { byName("Card"), 4 }, { byName("Nowhere"), 3 }, { byNumber(9), 3 } } },
-        { "kind 7 packs without a location kind", { { 2, "Odd", 7, true, "\\a" } }, 1, 0, 2, 2, "Odd", 0x20000,
-            {} },
-        { "no store: an empty list, no phantom record", {}, 0, -1, 0, 1, "", 0,
-            { { byNumber(1), 0 }, { byName("Phone"), 0 } } },
+        {"one store, the last on the first answer", {{1, "Phone", 1, true, "\\a"}}, 1, 0, 1, 1, "Phone",
+            0x10003, {{byNumber(1), 1}, {byName("Phone"), 1}}},
+        {"two stores with the same id: lookups find the first",
+            {{2, "Phone", 1, false, "\\a"}, {2, "Card", 2, true, "\\b"}}, 2, 1, 2, 2, "Phone", 0x20003,
+            {{byName("Card"), 2}}},
+        {"no store marked default", {{3, "Phone", 1, false, "\\a"}, {4, "Card", 2, false, "\\b"}}, 2, -1, 0,
+            4, "Card", 0x40004,
+            {{byNumber(4), 4}, {byName("Card"), 4}, {byName("Nowhere"), 3}, {byNumber(9), 3}}},
+        {"kind 7 packs without a location kind", {{2, "Odd", 7, true, "\\a"}}, 1, 0, 2, 2, "Odd", 0x20000,
+            {}},
+        {"no store: an empty list, no phantom record", {}, 0, -1, 0, 1, "", 0,
+            {{byNumber(1), 0}, {byName("Phone"), 0}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -118,7 +118,7 @@ TEST(VXLMediaStoreManager, ListsAndLooksUpStores)
 
 TEST(VXLMediaStoreManager, PackedLocationsByKind)
 {
-    StoreRig rig({ { 2, "One", 1, false, "\\a" }, { 2, "Two", 2, false, "\\b" }, { 2, "Seven", 7, true, "\\c" } });
+    StoreRig rig({{2, "One", 1, false, "\\a"}, {2, "Two", 2, false, "\\b"}, {2, "Seven", 7, true, "\\c"}});
     EXPECT_EQ(rig.manager.getStoreLocation(0), 0x20003u);
     EXPECT_EQ(rig.manager.getStoreLocation(1), 0x20004u);
     EXPECT_EQ(rig.manager.getStoreLocation(2), 0x20000u);
@@ -128,15 +128,15 @@ TEST(VXLMediaStoreManager, PackedLocationsByKind)
 TEST(VXLMediaStoreManager, StorageCardChangesRebuildTheList)
 {
     using Store = FolderMediaSource::Store;
-    StoreRig rig({ { 1, "Phone", 1, true, "\\a" } });
-    const std::vector<Store> withCard { { 1, "Phone", 1, false, "\\a" }, { 2, "Card", 2, true, "\\b" } };
+    StoreRig rig({{1, "Phone", 1, true, "\\a"}});
+    const std::vector<Store> withCard {{1, "Phone", 1, false, "\\a"}, {2, "Card", 2, true, "\\b"}};
     rig.source.setStores(withCard);
     rig.manager.onUiRequest(7);
     EXPECT_EQ(rig.manager.getStoreCount(), 1u);
     rig.manager.onUiRequest(kUIRequestMemoryCardChanged);
     EXPECT_EQ(rig.manager.getStoreCount(), 2u);
     EXPECT_EQ(rig.manager.currentStoreId(), 2);
-    rig.source.setStores({ { 1, "Phone", 1, true, "\\a" } });
+    rig.source.setStores({{1, "Phone", 1, true, "\\a"}});
     rig.manager.onUiRequest(kUIRequestStoresChanged);
     EXPECT_EQ(rig.manager.getStoreCount(), 1u);
     EXPECT_EQ(rig.manager.currentStoreId(), 1);

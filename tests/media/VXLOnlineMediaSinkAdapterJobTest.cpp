@@ -1,5 +1,5 @@
-#include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLOnlineMediaSinkAdapterJob.h"
+#include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLUploadOutcomeRecorder.h"
 #include "engine/transfer/VXLByteBufferSource.h"
 #include "tests/support/JobTreeDriver.h"
@@ -79,14 +79,14 @@ private:
         finishEvent(request);
     }
 
-    CVXLUploadDataRequest ask_ { kAskDone };
+    CVXLUploadDataRequest ask_ {kAskDone};
 };
 
 class OutcomeLog : public CVXLUploadOutcomeRecorder {
 public:
     void recordUploadOutcome(bool refused, std::int32_t lastStatus, bool repeat) override
     {
-        outcomes.push_back({ refused, lastStatus, repeat });
+        outcomes.push_back({refused, lastStatus, repeat});
     }
     struct Outcome {
         bool refused;
@@ -99,18 +99,19 @@ public:
 
 struct UploadFixture {
     JobTreeDriver driver;
-    TraceJob owner { "owner" };
+    TraceJob owner {"owner"};
     CVXLByteBufferSource source;
     CVXLOnlineMediaSinkAdapterJob adapter;
     ScriptedProtocolJob protocol;
     OutcomeLog log;
     CVXLMediaItem item;
-    CVXLEvent run { kEventXferRun, kEventXferRunDone };
+    CVXLEvent run {kEventXferRun, kEventXferRunDone};
 
     explicit UploadFixture(const std::string& bytes)
     {
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&owner), static_cast<CVXLEventHandler*>(&source),
-                 static_cast<CVXLEventHandler*>(&adapter), static_cast<CVXLEventHandler*>(&protocol) })
+        for (CVXLEventHandler* job :
+            {static_cast<CVXLEventHandler*>(&owner), static_cast<CVXLEventHandler*>(&source),
+                static_cast<CVXLEventHandler*>(&adapter), static_cast<CVXLEventHandler*>(&protocol)})
             driver.attach(job);
         CVXLByteBuffer buffer;
         buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -146,13 +147,13 @@ TEST(VXLOnlineMediaSinkAdapterJob, AnUploadHandsOverExactlyTheSourceBytes)
     UploadFixture f(bytes);
     EXPECT_EQ(f.runUpload(), 0);
     EXPECT_TRUE(f.protocol.received == bytes);
-    EXPECT_EQ(f.protocol.sizes, std::vector<std::int32_t> { 130000 });
-    EXPECT_EQ(f.protocol.repeatPermitted, std::vector<bool> { false });
-    EXPECT_EQ(f.protocol.chunks, (std::vector<std::uint32_t> { 51200, 51200, 27600, 0 }));
-    EXPECT_EQ(f.protocol.answers, (std::vector<std::int32_t> { 0, 0, 0, 3 }));
+    EXPECT_EQ(f.protocol.sizes, std::vector<std::int32_t> {130000});
+    EXPECT_EQ(f.protocol.repeatPermitted, std::vector<bool> {false});
+    EXPECT_EQ(f.protocol.chunks, (std::vector<std::uint32_t> {51200, 51200, 27600, 0}));
+    EXPECT_EQ(f.protocol.answers, (std::vector<std::int32_t> {0, 0, 0, 3}));
     // Begun when the request arrives, data waiting after each chunk, ended
     // with the empty answer; idle once the upload is answered.
-    EXPECT_EQ(f.protocol.phases, (std::vector<std::int32_t> { 1, 2, 2, 2, 4 }));
+    EXPECT_EQ(f.protocol.phases, (std::vector<std::int32_t> {1, 2, 2, 2, 4}));
     EXPECT_EQ(f.adapter.phase(), CVXLOnlineMediaSinkAdapterJob::kIdle);
     EXPECT_EQ(f.adapter.uploadRequest().item, &f.item);
     EXPECT_EQ(f.adapter.uploadRequest().transferKind, CVXLOnlineUploadRequest::kKindShare);
@@ -172,12 +173,12 @@ TEST(VXLOnlineMediaSinkAdapterJob, TheJobsAnswerEndsTheTransferAndIsRecorded)
         OutcomeLog::Outcome outcome;
     };
     const Case cases[] = {
-        { "complete", false, 0, 0, 200, 0, false, { false, 200, false } },
-        { "answered before any data: completed without data", true, 0, 0, 0, 1000, true, { false, 0, false } },
-        { "refused by the service", true, 0, 52, 273, 52, false, { true, 273, false } },
-        { "52 with another status is no refusal", false, 1, 52, 500, 52, false, { false, 500, false } },
-        { "not repeated after a list choice", true, 0, 58, 0, 58, false, { false, 0, true } },
-        { "failed after the data", false, 0, 1000, 0, 1000, false, { false, 0, false } },
+        {"complete", false, 0, 0, 200, 0, false, {false, 200, false}},
+        {"answered before any data: completed without data", true, 0, 0, 0, 1000, true, {false, 0, false}},
+        {"refused by the service", true, 0, 52, 273, 52, false, {true, 273, false}},
+        {"52 with another status is no refusal", false, 1, 52, 500, 52, false, {false, 500, false}},
+        {"not repeated after a list choice", true, 0, 58, 0, 58, false, {false, 0, true}},
+        {"failed after the data", false, 0, 1000, 0, 1000, false, {false, 0, false}},
     };
     for (const Case& c : cases) {
         UploadFixture f(patterned(120000));

@@ -24,15 +24,16 @@ public:
 
 struct FetchFixture {
     JobTreeDriver driver;
-    TraceJob owner { "owner" };
-    TraceJob protocol { "protocol job" };
+    TraceJob owner {"owner"};
+    TraceJob protocol {"protocol job"};
     TraceBatch batch;
-    CVXLOnlineMediaSourceAdapterJob adapter { &batch, 3 };
+    CVXLOnlineMediaSourceAdapterJob adapter {&batch, 3};
     CVXLByteBufferSink sink;
-    CVXLEvent run { kEventXferRun, kEventXferRunDone };
+    CVXLEvent run {kEventXferRun, kEventXferRunDone};
     CVXLPushWriteRequest pushRequest;
     CVXLByteBuffer block;
-    CVXLEvent fetchOver { CVXLOnlineMediaSourceAdapterJob::kFetchOver, CVXLOnlineMediaSourceAdapterJob::kFetchOver };
+    CVXLEvent fetchOver {
+        CVXLOnlineMediaSourceAdapterJob::kFetchOver, CVXLOnlineMediaSourceAdapterJob::kFetchOver};
 
     FetchFixture()
     {
@@ -86,9 +87,9 @@ TEST(VXLOnlineMediaSourceAdapterJob, PushedBytesReachTheSinkAndTheFetchEndEndsTh
     EXPECT_EQ(f.pushBlock(second, 75000), 0);
     EXPECT_TRUE(f.owner.results.empty());
     f.endFetch(0);
-    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> { 0 });
+    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> {0});
     EXPECT_TRUE(textOf(f.sink.data()) == first + second);
-    EXPECT_EQ(f.batch.trace, (std::vector<std::string> { "opened 3", "done 3", "finished 3 ok" }));
+    EXPECT_EQ(f.batch.trace, (std::vector<std::string> {"opened 3", "done 3", "finished 3 ok"}));
 }
 
 TEST(VXLOnlineMediaSourceAdapterJob, AFailedFetchFailsTheTransferWithItsResult)
@@ -96,8 +97,8 @@ TEST(VXLOnlineMediaSourceAdapterJob, AFailedFetchFailsTheTransferWithItsResult)
     FetchFixture f;
     EXPECT_EQ(f.pushBlock("partial", -1), 0);
     f.endFetch(56);
-    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> { 56 });
-    EXPECT_EQ(f.batch.trace, (std::vector<std::string> { "opened 3", "done 3", "finished 3 failed" }));
+    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> {56});
+    EXPECT_EQ(f.batch.trace, (std::vector<std::string> {"opened 3", "done 3", "finished 3 failed"}));
 }
 
 TEST(VXLOnlineMediaSourceAdapterJob, AWithdrawnRunReleasesTheSlot)
@@ -106,7 +107,7 @@ TEST(VXLOnlineMediaSourceAdapterJob, AWithdrawnRunReleasesTheSlot)
     EXPECT_EQ(f.pushBlock("some", -1), 0);
     f.owner.cancelEventsWith(&f.adapter);
     f.driver.runUntilIdle(10000);
-    EXPECT_EQ(f.batch.trace, (std::vector<std::string> { "opened 3", "released 3" }));
-    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> { 24 });
+    EXPECT_EQ(f.batch.trace, (std::vector<std::string> {"opened 3", "released 3"}));
+    EXPECT_EQ(f.owner.results, std::vector<std::int32_t> {24});
     EXPECT_EQ(f.pushBlock("late", -1), 24) << "a block after the end is refused";
 }

@@ -46,7 +46,8 @@ inline std::string stringOf(const CVXLByteBuffer& buffer)
 
 inline void writeHost(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readHost(const std::string& path)
@@ -66,7 +67,8 @@ inline std::string jsonOf(const CVXLHeaderMap& map)
         for (std::uint32_t v = 0; v < map.valueCount(name); ++v) {
             out += first ? "" : ", ";
             first = false;
-            out += std::string("[\"") + name.c_str() + "\", \"" + map.value(name, static_cast<int>(v)).c_str() + "\", ";
+            out += std::string("[\"") + name.c_str() + "\", \"" + map.value(name, static_cast<int>(v)).c_str()
+                + "\", ";
             const CVXLHeaderMap* params = map.valueObject(name, static_cast<int>(v));
             out += params ? jsonOf(*params) : "null";
             out += "]";
@@ -88,16 +90,18 @@ inline std::string storedSegment(const std::vector<StoredHeader>& headers, const
 {
     std::string out = "[[";
     for (std::size_t i = 0; i < headers.size(); ++i)
-        out += (i ? ", " : "") + ("[\"" + headers[i].name + "\", \"" + headers[i].value + "\", " + headers[i].params + "]");
+        out += (i ? ", " : "")
+            + ("[\"" + headers[i].name + "\", \"" + headers[i].value + "\", " + headers[i].params + "]");
     return out + "], \"" + testHex(body) + "\"]";
 }
 
 // The same for headers without params.
-inline std::string segment(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
+inline std::string segment(
+    const std::vector<std::pair<std::string, std::string>>& headers, const std::string& body = "")
 {
     std::vector<StoredHeader> named;
     for (const auto& header : headers)
-        named.push_back({ header.first, header.second });
+        named.push_back({header.first, header.second});
     return storedSegment(named, body);
 }
 
@@ -117,21 +121,22 @@ inline bool hostFileExists(const std::string& path)
 
 // Writes a stored message file at path from its segments, through the peer;
 // "" when it was written, else the peer's complaint.
-inline std::string writeStoredMessage(const std::string& scratch, const std::string& path,
-    const std::vector<std::string>& segments)
+inline std::string writeStoredMessage(
+    const std::string& scratch, const std::string& path, const std::vector<std::string>& segments)
 {
     std::string json = "[";
     for (std::size_t i = 0; i < segments.size(); ++i)
         json += (i ? ", " : "") + segments[i];
     writeHost(scratch, json + "]");
     int status = -1;
-    const std::string out = msgstore({ "message-write", scratch, path }, &status);
+    const std::string out = msgstore({"message-write", scratch, path}, &status);
     return status == 0 ? "" : out;
 }
 
 // The same, failing the test when the peer refuses; `scratch` is a host path
 // for its input.
-inline void writeMessageFile(const std::string& path, const std::vector<std::string>& segments, const std::string& scratch)
+inline void writeMessageFile(
+    const std::string& path, const std::vector<std::string>& segments, const std::string& scratch)
 {
     const std::string error = writeStoredMessage(scratch, path, segments);
     ASSERT_EQ(error, "");
@@ -140,10 +145,9 @@ inline void writeMessageFile(const std::string& path, const std::vector<std::str
 // The thread database as saved once its pending saves ran, read by the peer.
 inline std::string savedThreadDatabase(JobTreeDriver& driver, const CVXLPlatformStore& fileStore)
 {
-    while (driver.runToNextTimer()) {
-    }
+    while (driver.runToNextTimer()) { }
     int status = -1;
-    const std::string out = msgstore({ "threaddb-read", hostFolderOf(fileStore) }, &status);
+    const std::string out = msgstore({"threaddb-read", hostFolderOf(fileStore)}, &status);
     EXPECT_EQ(status, 0) << out;
     return out;
 }

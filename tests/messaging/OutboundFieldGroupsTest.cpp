@@ -48,7 +48,7 @@ std::vector<GroupRow> groupsOf(const COutboundItem& item)
     std::vector<GroupRow> groups;
     for (std::uint32_t i = 0; i < item.fieldGroupCount(); ++i) {
         const COutboundFieldGroup* g = item.fieldGroupAt(static_cast<int>(i));
-        GroupRow row { g->fieldId.c_str(), g->listType, {} };
+        GroupRow row {g->fieldId.c_str(), g->listType, {}};
         for (std::uint32_t v = 0; v < g->values.count(); ++v)
             row.values.emplace_back(g->values.at(static_cast<int>(v)).c_str());
         groups.push_back(row);
@@ -64,30 +64,21 @@ TEST(OutboundFieldGroups, EachOutgoingFieldOfTheScreenBecomesAGroupInOrder)
         std::vector<GroupRow> groups;
     };
     const Case cases[] = {
-        { "texts kept for title, subject, albums, short message and address",
-          { { "t", "title", true, { "T" } },
-            { "s", "subj", true, { "Hi", "there" } },
-            { "al", "albums", true, { "a1" } },
-            { "m", "shortMsg", true, { "body" } },
-            { "to", "addr", true, { "+1555" } } },
-          { { "t", kFieldTitle, { "T" } },
-            { "s", kFieldSubject, { "Hi", "there" } },
-            { "al", kFieldAlbums, { "a1" } },
-            { "m", kFieldShortMessage, { "body" } },
-            { "to", kFieldAddress, { "+1555" } } } },
-        { "other list types keep no texts",
-          { { "i", "images", true, { "IMG_1.jpg" } },
-            { "l", "addrList", true, { "x" } },
-            { "k", "images,videos", true, { "y" } },
-            { "o", "whatever", true, { "z" } } },
-          { { "i", kFieldImages, {} },
-            { "l", kFieldAddressList, {} },
-            { "k", kFieldTypeList, {} },
-            { "o", kFieldOther, {} } } },
-        { "fields that are not outgoing are left out",
-          { { "h", "help", false, { "help" } }, { "m", "shortMsg", true, { "a" } }, { "x", "subj", false, { "b" } } },
-          { { "m", kFieldShortMessage, { "a" } } } },
-        { "a screen without fields gives none", {}, {} },
+        {"texts kept for title, subject, albums, short message and address",
+            {{"t", "title", true, {"T"}}, {"s", "subj", true, {"Hi", "there"}},
+                {"al", "albums", true, {"a1"}}, {"m", "shortMsg", true, {"body"}},
+                {"to", "addr", true, {"+1555"}}},
+            {{"t", kFieldTitle, {"T"}}, {"s", kFieldSubject, {"Hi", "there"}}, {"al", kFieldAlbums, {"a1"}},
+                {"m", kFieldShortMessage, {"body"}}, {"to", kFieldAddress, {"+1555"}}}},
+        {"other list types keep no texts",
+            {{"i", "images", true, {"IMG_1.jpg"}}, {"l", "addrList", true, {"x"}},
+                {"k", "images,videos", true, {"y"}}, {"o", "whatever", true, {"z"}}},
+            {{"i", kFieldImages, {}}, {"l", kFieldAddressList, {}}, {"k", kFieldTypeList, {}},
+                {"o", kFieldOther, {}}}},
+        {"fields that are not outgoing are left out",
+            {{"h", "help", false, {"help"}}, {"m", "shortMsg", true, {"a"}}, {"x", "subj", false, {"b"}}},
+            {{"m", kFieldShortMessage, {"a"}}}},
+        {"a screen without fields gives none", {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,7 +102,7 @@ TEST(OutboundFieldGroups, EachOutgoingFieldOfTheScreenBecomesAGroupInOrder)
 TEST(OutboundFieldGroups, FilledGroupsSurviveTheItemFile)
 {
     const CScenarioLayout screen = screenOf(
-        { { "s", "subj", true, { "Hello ", "world" } }, { "to", "addr", true, { "+1555", "ann@example.com" } } });
+        {{"s", "subj", true, {"Hello ", "world"}}, {"to", "addr", true, {"+1555", "ann@example.com"}}});
     COutboundItem item;
     ASSERT_TRUE(item.fillFieldGroups(screen));
     CVXLByteBuffer bytes;

@@ -46,23 +46,23 @@ private:
 
 // Every item differs, so a swapped item shows.
 const std::map<std::int32_t, std::string> kAllItems {
-    { 20, "image/pjpeg" },
-    { 36, "96" },
-    { 37, "72" },
-    { 38, "320" },
-    { 39, "240" },
-    { 24, "image/png" },
-    { 21, "80" },
-    { 22, "60" },
-    { 29, "176" },
-    { 30, "144" },
+    {20, "image/pjpeg"},
+    {36, "96"},
+    {37, "72"},
+    {38, "320"},
+    {39, "240"},
+    {24, "image/png"},
+    {21, "80"},
+    {22, "60"},
+    {29, "176"},
+    {30, "144"},
     // Sizes and types of other screens, not read here.
-    { 17, "11" },
-    { 18, "12" },
-    { 25, "13" },
-    { 26, "14" },
-    { 28, "image/bad" },
-    { 32, "video/bad" },
+    {17, "11"},
+    {18, "12"},
+    {25, "13"},
+    {26, "14"},
+    {28, "image/bad"},
+    {32, "video/bad"},
 };
 
 struct Slot {
@@ -92,27 +92,27 @@ struct Case {
 TEST(OutboundSummaryMediaRef, FollowsTheLocationKindAndTheConfiguration)
 {
     const std::vector<Case> cases {
-        { "parts neither image nor video", { { 0x00010001, "audio/amr" }, { 0x00010001, "text/plain" } }, 0,
-            "", {}, true, {} },
-        { "online image", { { 0x00070001, "image/jpeg" } }, 0x00070001, "image/jpeg", {}, false,
-            { { "photo-17", "image/jpeg", -1, -1, 0 }, { "photo-17", "image/pjpeg", 96, 72, 0 },
-                { "photo-17", "image/pjpeg", 320, 240, 0 } } },
-        { "online video after a sound; the value is the video's",
-            { { 0x00090003, "audio/amr" }, { 0x00020001, "video/3gpp" }, { 0x00050003, "image/gif" } },
-            0x00020001, "video/3gpp", {}, false,
-            { { "photo-17", "video/3gpp", -1, -1, 0 }, { "photo-17", "image/png", 80, 60, 0 },
-                { "photo-17", "image/png", 176, 144, 0 } } },
-        { "local picture", { { 0x00070003, "image/gif" } }, 0x00070003, "image/gif", {}, false,
-            { { "\\My Pictures\\IMG_1.gif", "image/gif", -1, -1, 1 } } },
-        { "absent preview width and type", { { 0x00000001, "image/png" } }, 0x00000001, "image/png",
-            { 36, 20 }, false,
-            { { "photo-17", "image/png", -1, -1, 0 }, { "photo-17", "", -1, 72, 0 },
-                { "photo-17", "", 320, 240, 0 } } },
+        {"parts neither image nor video", {{0x00010001, "audio/amr"}, {0x00010001, "text/plain"}}, 0, "", {},
+            true, {}},
+        {"online image", {{0x00070001, "image/jpeg"}}, 0x00070001, "image/jpeg", {}, false,
+            {{"photo-17", "image/jpeg", -1, -1, 0}, {"photo-17", "image/pjpeg", 96, 72, 0},
+                {"photo-17", "image/pjpeg", 320, 240, 0}}},
+        {"online video after a sound; the value is the video's",
+            {{0x00090003, "audio/amr"}, {0x00020001, "video/3gpp"}, {0x00050003, "image/gif"}}, 0x00020001,
+            "video/3gpp", {}, false,
+            {{"photo-17", "video/3gpp", -1, -1, 0}, {"photo-17", "image/png", 80, 60, 0},
+                {"photo-17", "image/png", 176, 144, 0}}},
+        {"local picture", {{0x00070003, "image/gif"}}, 0x00070003, "image/gif", {}, false,
+            {{"\\My Pictures\\IMG_1.gif", "image/gif", -1, -1, 1}}},
+        {"absent preview width and type", {{0x00000001, "image/png"}}, 0x00000001, "image/png", {36, 20},
+            false,
+            {{"photo-17", "image/png", -1, -1, 0}, {"photo-17", "", -1, 72, 0},
+                {"photo-17", "", 320, 240, 0}}},
     };
 
     NamedOwner online("online");
     NamedOwner local("local");
-    const CVXLEventHandler* owners[] = { &online, &local };
+    const CVXLEventHandler* owners[] = {&online, &local};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::map<std::int32_t, std::string> items = kAllItems;

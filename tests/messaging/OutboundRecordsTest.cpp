@@ -28,10 +28,14 @@ std::string q(const CVXLString& s)
 
 std::string identityJson(const CVXLMediaIdentity& id)
 {
-    return "[" + std::to_string(static_cast<std::uint32_t>(id.number())) + ", " + q(id.first()) + ", " + q(id.second()) + "]";
+    return "[" + std::to_string(static_cast<std::uint32_t>(id.number())) + ", " + q(id.first()) + ", "
+        + q(id.second()) + "]";
 }
 
-std::string partJson(const COutboundMediaPart& part) { return "[" + identityJson(part.identity) + ", " + q(part.mimeType) + "]"; }
+std::string partJson(const COutboundMediaPart& part)
+{
+    return "[" + identityJson(part.identity) + ", " + q(part.mimeType) + "]";
+}
 
 std::string listJson(const CVXLStringArray& texts)
 {
@@ -43,8 +47,8 @@ std::string listJson(const CVXLStringArray& texts)
 
 std::string itemJson(const COutboundItem& item)
 {
-    const std::string head = "\"created\": " + std::to_string(item.createdTime) + ", \"kind\": " + std::to_string(item.kind)
-        + ", \"location\": " + std::to_string(item.mediaLocation);
+    const std::string head = "\"created\": " + std::to_string(item.createdTime) + ", \"kind\": "
+        + std::to_string(item.kind) + ", \"location\": " + std::to_string(item.mediaLocation);
     if (item.kind == COutboundItem::kKindPreparedMms) {
         std::string texts;
         for (int i = 0; i < COutboundItem::kPreparedTexts; ++i)
@@ -56,23 +60,25 @@ std::string itemJson(const COutboundItem& item)
         parts += (i ? ", " : "") + partJson(*item.partAt(static_cast<int>(i)));
     for (std::uint32_t i = 0; i < item.fieldGroupCount(); ++i) {
         const COutboundFieldGroup* g = item.fieldGroupAt(static_cast<int>(i));
-        groups += (i ? ", " : "") + ("[" + q(g->fieldId) + ", " + std::to_string(g->listType) + ", " + listJson(g->values) + "]");
+        groups += (i ? ", " : "")
+            + ("[" + q(g->fieldId) + ", " + std::to_string(g->listType) + ", " + listJson(g->values) + "]");
     }
-    return "{\"audio\": " + q(item.audioName) + ", \"cookie\": " + q(item.cookie) + ", \"created\": "
-        + std::to_string(item.createdTime) + ", \"groups\": [" + groups + "], \"id\": " + q(item.messageId)
-        + ", \"kind\": " + std::to_string(item.kind) + ", \"location\": " + std::to_string(item.mediaLocation)
-        + ", \"main\": " + partJson(item.mainMedium) + ", \"parts\": [" + parts + "], \"priority\": "
-        + std::to_string(item.priority) + ", \"recipients\": " + listJson(item.recipients) + ", \"scenario\": "
-        + q(item.scenarioId) + "}";
+    return "{\"audio\": " + q(item.audioName) + ", \"cookie\": " + q(item.cookie)
+        + ", \"created\": " + std::to_string(item.createdTime) + ", \"groups\": [" + groups
+        + "], \"id\": " + q(item.messageId) + ", \"kind\": " + std::to_string(item.kind)
+        + ", \"location\": " + std::to_string(item.mediaLocation) + ", \"main\": " + partJson(item.mainMedium)
+        + ", \"parts\": [" + parts + "], \"priority\": " + std::to_string(item.priority)
+        + ", \"recipients\": " + listJson(item.recipients) + ", \"scenario\": " + q(item.scenarioId) + "}";
 }
 
 std::string summaryJson(const COutboundSummary& s)
 {
-    return "{\"created\": " + std::to_string(s.createdTime) + ", \"extra\": " + std::to_string(s.extra) + ", \"id\": "
-        + q(s.messageId) + ", \"identity\": " + identityJson(s.identity) + ", \"images\": " + std::to_string(s.imageCount)
-        + ", \"location\": " + std::to_string(s.mediaLocation) + ", \"mime\": " + q(s.mediaMimeType)
-        + ", \"priority\": " + std::to_string(s.priority) + ", \"recipients\": " + q(s.recipients) + ", \"text\": "
-        + q(s.text) + ", \"videos\": " + std::to_string(s.videoCount) + ", \"voice\": " + std::to_string(s.hasVoice) + "}";
+    return "{\"created\": " + std::to_string(s.createdTime) + ", \"extra\": " + std::to_string(s.extra)
+        + ", \"id\": " + q(s.messageId) + ", \"identity\": " + identityJson(s.identity) + ", \"images\": "
+        + std::to_string(s.imageCount) + ", \"location\": " + std::to_string(s.mediaLocation)
+        + ", \"mime\": " + q(s.mediaMimeType) + ", \"priority\": " + std::to_string(s.priority)
+        + ", \"recipients\": " + q(s.recipients) + ", \"text\": " + q(s.text) + ", \"videos\": "
+        + std::to_string(s.videoCount) + ", \"voice\": " + std::to_string(s.hasVoice) + "}";
 }
 
 CVXLStringArray textsOf(const std::vector<const char*>& texts)
@@ -88,14 +94,15 @@ void fillComposed(COutboundItem& item)
 {
     item.kind = COutboundItem::kKindComposed;
     item.createdTime = 1700000000;
-    item.addMediaPart(CVXLMediaIdentity(0x00070003, "IMG_1.jpg", "\\My Documents\\My Pictures"), "image/jpeg");
+    item.addMediaPart(
+        CVXLMediaIdentity(0x00070003, "IMG_1.jpg", "\\My Documents\\My Pictures"), "image/jpeg");
     item.addMediaPart(CVXLMediaIdentity(1, "clip", "album 9"), "video/3gpp");
     item.addMediaPart(CVXLMediaIdentity(0x00020004, "memo.wav", ""), "audio/wav");
-    item.recipients = textsOf({ "+15550001", "ann@example.com" });
+    item.recipients = textsOf({"+15550001", "ann@example.com"});
     item.scenarioId = "__vxl_sendto_recipients";
     item.cookie = "c42";
-    item.addFieldGroup("msg_text", 4, textsOf({ "Hello ", "there" }));
-    item.addFieldGroup("msg_choice", 2, textsOf({ "dropped" }));
+    item.addFieldGroup("msg_text", 4, textsOf({"Hello ", "there"}));
+    item.addFieldGroup("msg_choice", 2, textsOf({"dropped"}));
     item.addFieldGroup("msg_list", 9, textsOf({}));
     item.audioName = "voice1";
     item.messageId = "o1700000000_3";
@@ -131,9 +138,10 @@ std::string saved(const COutboundItem& item)
 TEST(OutboundItemTest, PreparedMmsOfEmptyTextsIsThirtyNineBytes)
 {
     COutboundItem item;
-    fillPrepared(item, { "", "", "", "", "" }, 0x01020304);
+    fillPrepared(item, {"", "", "", "", ""}, 0x01020304);
     const std::string empty = "\x01\0\0\0\0"s;
-    EXPECT_EQ(saved(item), "\x0B\x02\x05\0\0\0\x06\0\0\0"s + empty + empty + empty + empty + empty + "\x04\x03\x02\x01"s);
+    EXPECT_EQ(saved(item),
+        "\x0B\x02\x05\0\0\0\x06\0\0\0"s + empty + empty + empty + empty + empty + "\x04\x03\x02\x01"s);
     EXPECT_EQ(saved(item).size(), 39u);
 }
 
@@ -144,8 +152,9 @@ TEST(OutboundItemTest, EngineAndPeerReadEachOthersItemsFieldForField)
     std::vector<COutboundItem*> items;
     fillComposed(*items.emplace_back(new COutboundItem()));
     items.emplace_back(new COutboundItem()); // a composed message with nothing in it
-    fillPrepared(*items.emplace_back(new COutboundItem()), { "", "", "", "", "" }, 0);
-    fillPrepared(*items.emplace_back(new COutboundItem()), { "m1", "+1555,+1556", "x", "y", "Subject" }, 0xFFFFFFFF);
+    fillPrepared(*items.emplace_back(new COutboundItem()), {"", "", "", "", ""}, 0);
+    fillPrepared(
+        *items.emplace_back(new COutboundItem()), {"m1", "+1555,+1556", "x", "y", "Subject"}, 0xFFFFFFFF);
 
     TempDeviceRoot root;
     std::string json = "[", files;
@@ -155,9 +164,9 @@ TEST(OutboundItemTest, EngineAndPeerReadEachOthersItemsFieldForField)
         files += " " + root.hostPath("c" + std::to_string(i));
     }
     writeHost(root.hostPath("items.json"), json + "]");
-    ASSERT_EQ(msgstore({ "write-each", "item", root.hostPath("items.json"), root.hostPath("") }), "");
+    ASSERT_EQ(msgstore({"write-each", "item", root.hostPath("items.json"), root.hostPath("")}), "");
 
-    std::vector<std::string> args = { "read-each", "item" };
+    std::vector<std::string> args = {"read-each", "item"};
     for (std::size_t i = 0; i < items.size(); ++i)
         args.push_back(root.hostPath("c" + std::to_string(i)));
     const std::vector<std::string> peerRead = lines(msgstore(args));
@@ -185,19 +194,20 @@ TEST(OutboundItemTest, DamagedItemsAreRefusedWhole)
         std::string bytes;
     };
     std::vector<Case> cases = {
-        { "empty", "" },
-        { "another format byte", "\x0A"s + bytes.substr(1) },
-        { "recipient count beyond the bytes", "" },
-        { "a string longer than the file", "" },
+        {"empty", ""},
+        {"another format byte", "\x0A"s + bytes.substr(1)},
+        {"recipient count beyond the bytes", ""},
+        {"a string longer than the file", ""},
     };
     const std::size_t recipientCount = bytes.find("\x0A\0\0\0+15550001"s) - 2;
     cases[2].bytes = bytes.substr(0, recipientCount) + "\xFF\xFF"s + bytes.substr(recipientCount + 2);
-    cases[3].bytes = bytes.substr(0, recipientCount + 2) + "\xFF\xFF\xFF\x7F"s + bytes.substr(recipientCount + 6);
+    cases[3].bytes
+        = bytes.substr(0, recipientCount + 2) + "\xFF\xFF\xFF\x7F"s + bytes.substr(recipientCount + 6);
     for (std::size_t n = 0; n < bytes.size(); ++n)
-        cases.push_back({ "a prefix", bytes.substr(0, n) });
+        cases.push_back({"a prefix", bytes.substr(0, n)});
 
     TempDeviceRoot root;
-    std::vector<std::string> args = { "read-each", "item" };
+    std::vector<std::string> args = {"read-each", "item"};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         COutboundItem item;
         EXPECT_FALSE(item.load(bytesOf(cases[i].bytes))) << cases[i].fact << " " << cases[i].bytes.size();
@@ -232,37 +242,40 @@ struct SummaryCase {
 TEST(OutboundSummaryTest, SummaryOfAnItem)
 {
     const std::vector<SummaryCase> cases = {
-        { "a full message", fillComposed, "+15550001, ann@example.com", "Hello there", "image/jpeg", 1, 1, 1, 0x00020004 },
-        { "parts neither image nor video give no main medium",
+        {"a full message", fillComposed, "+15550001, ann@example.com", "Hello there", "image/jpeg", 1, 1, 1,
+            0x00020004},
+        {"parts neither image nor video give no main medium",
             [](COutboundItem& i) {
                 i.addMediaPart(CVXLMediaIdentity(7, "a", "b"), "audio/amr");
                 i.addMediaPart(CVXLMediaIdentity(8, "c", "d"), "text/plain");
             },
-            "", "", "", 0, 0, 0, 8 },
-        { "a picture then a video: the picture is main, the location the video's",
+            "", "", "", 0, 0, 0, 8},
+        {"a picture then a video: the picture is main, the location the video's",
             [](COutboundItem& i) {
                 i.addMediaPart(CVXLMediaIdentity(3, "p", ""), "image/gif");
                 i.addMediaPart(CVXLMediaIdentity(4, "v", ""), "video/mp4");
             },
-            "", "", "image/gif", 1, 1, 0, 4 },
-        { "a video first is main",
+            "", "", "image/gif", 1, 1, 0, 4},
+        {"a video first is main",
             [](COutboundItem& i) {
                 i.addMediaPart(CVXLMediaIdentity(4, "v", ""), "video/mp4");
                 i.addMediaPart(CVXLMediaIdentity(3, "p", ""), "image/gif");
             },
-            "", "", "video/mp4", 1, 1, 0, 3 },
-        { "\"image/\" must begin the type",
-            [](COutboundItem& i) { i.addMediaPart(CVXLMediaIdentity(3, "p", ""), "x-image/gif"); }, "", "", "", 0, 0, 0, 3 },
-        { "one recipient, no separator", [](COutboundItem& i) { i.recipients = textsOf({ "+1" }); }, "+1", "", "", 0, 0, 0, 0 },
-        { "the first text group only",
+            "", "", "video/mp4", 1, 1, 0, 3},
+        {"\"image/\" must begin the type",
+            [](COutboundItem& i) { i.addMediaPart(CVXLMediaIdentity(3, "p", ""), "x-image/gif"); }, "", "",
+            "", 0, 0, 0, 3},
+        {"one recipient, no separator", [](COutboundItem& i) { i.recipients = textsOf({"+1"}); }, "+1", "",
+            "", 0, 0, 0, 0},
+        {"the first text group only",
             [](COutboundItem& i) {
-                i.addFieldGroup("a", 3, textsOf({ "not text" }));
-                i.addFieldGroup("b", 4, textsOf({ "one", "two" }));
-                i.addFieldGroup("c", 4, textsOf({ "three" }));
+                i.addFieldGroup("a", 3, textsOf({"not text"}));
+                i.addFieldGroup("b", 4, textsOf({"one", "two"}));
+                i.addFieldGroup("c", 4, textsOf({"three"}));
             },
-            "", "onetwo", "", 0, 0, 0, 0 },
-        { "a list type without texts keeps none",
-            [](COutboundItem& i) { i.addFieldGroup("a", 5, textsOf({ "x" })); }, "", "", "", 0, 0, 0, 0 },
+            "", "onetwo", "", 0, 0, 0, 0},
+        {"a list type without texts keeps none",
+            [](COutboundItem& i) { i.addFieldGroup("a", 5, textsOf({"x"})); }, "", "", "", 0, 0, 0, 0},
     };
     for (const SummaryCase& c : cases) {
         COutboundItem item;
@@ -301,7 +314,7 @@ TEST(OutboundSummaryTest, EngineAndPeerReadEachOthersSummaries)
 
     TempDeviceRoot root;
     std::string json = "[";
-    std::vector<std::string> args = { "read-each", "summary" };
+    std::vector<std::string> args = {"read-each", "summary"};
     std::vector<std::string> engineBytes;
     for (std::size_t i = 0; i < summaries.size(); ++i) {
         json += (i ? ", " : "") + summaryJson(summaries[i]);
@@ -312,7 +325,7 @@ TEST(OutboundSummaryTest, EngineAndPeerReadEachOthersSummaries)
         args.push_back(root.hostPath("s" + std::to_string(i)));
     }
     writeHost(root.hostPath("s.json"), json + "]");
-    ASSERT_EQ(msgstore({ "write-each", "summary", root.hostPath("s.json"), root.hostPath("") }), "");
+    ASSERT_EQ(msgstore({"write-each", "summary", root.hostPath("s.json"), root.hostPath("")}), "");
     const std::vector<std::string> peer = lines(msgstore(args));
     ASSERT_EQ(peer.size(), summaries.size());
     for (std::size_t i = 0; i < summaries.size(); ++i) {
@@ -358,7 +371,10 @@ TEST(OutboundSummaryTest, ClearingKeepsLocationAndId)
 // or when the request goes).
 class CountingSelection : public CMediaItemIterator {
 public:
-    explicit CountingSelection(std::vector<CMediaUploadItem> all) : items(std::move(all)) {}
+    explicit CountingSelection(std::vector<CMediaUploadItem> all)
+        : items(std::move(all))
+    {
+    }
     void reset() override { at = 0; }
     bool done() const override { return at >= items.size(); }
     CMediaUploadItem current() const override { return items[at]; }
@@ -372,8 +388,8 @@ public:
 
 TEST(MediaUploadRequestTest, ASelectionIsWalkedWholeAndGivenBackOnce)
 {
-    CountingSelection first({ { 0x10003, "u1", "a.jpg" }, { 0x10004, "", "b.jpg" } });
-    CountingSelection second({ { 1, "u9", "c.jpg" } });
+    CountingSelection first({{0x10003, "u1", "a.jpg"}, {0x10004, "", "b.jpg"}});
+    CountingSelection second({{1, "u9", "c.jpg"}});
     {
         CMediaUploadRequest request;
         first.at = 1; // walked from its start, wherever it stood

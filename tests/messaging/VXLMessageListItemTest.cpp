@@ -1,5 +1,5 @@
-#include "engine/media/VXLMediaRef.h"
 #include "engine/records/VXLMessageListItem.h"
+#include "engine/media/VXLMediaRef.h"
 #include "tests/media/MediaTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -79,9 +79,9 @@ TEST(VXLMessageListItem, CopyTakesTheSecondReferenceOnlyWhenTheSourceHasOne)
         bool expectTargetsOwnSecond;
     };
     const Case cases[] = {
-        { "source with both references", true, false, true, false },
-        { "source with the first only, target empty", false, false, false, false },
-        { "source with the first only, target keeps its own", false, true, true, true },
+        {"source with both references", true, false, true, false},
+        {"source with the first only, target empty", false, false, false, false},
+        {"source with the first only, target keeps its own", false, true, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -18,8 +18,8 @@ struct Op {
 
 std::ostream& operator<<(std::ostream& os, const Op& o)
 {
-    return os << "{" << o.op << (hasOperand(static_cast<std::uint8_t>(o.op)) ? ", " + std::to_string(o.operand) : "")
-              << "}";
+    return os << "{" << o.op
+              << (hasOperand(static_cast<std::uint8_t>(o.op)) ? ", " + std::to_string(o.operand) : "") << "}";
 }
 
 Container compileOk(const std::string& text)
@@ -62,34 +62,40 @@ TEST(ScenarioCompiler, ConstructsCompileToTheirInstructionSequences)
     };
     const Case cases[] = {
         {"parameters are the deepest frame slots; locals follow", "var c; c = a; return b;",
-         {{128, -1}, {129, -3}, {2}, {129, -2}, {16}}},
+            {{128, -1}, {129, -3}, {2}, {129, -2}, {16}}},
         {"globals are numbered from 0", "g1 = 7; return g0;", {{128, 1}, {130, 7}, {2}, {129, 0}, {16}}},
         {"falling off the end returns 0", "", {{130, 0}, {16}}},
-        {"if without else", "if (a) return 1; return 2;", {{129, -2}, {138, 10}, {130, 1}, {16}, {130, 2}, {16}}},
+        {"if without else", "if (a) return 1; return 2;",
+            {{129, -2}, {138, 10}, {130, 1}, {16}, {130, 2}, {16}}},
         {"if with else skips the else", "if (a) g0 = 1; else g0 = 2;",
-         {{129, -2}, {138, 16}, {128, 0}, {130, 1}, {2}, {137, 23}, {128, 0}, {130, 2}, {2}, {130, 0}, {16}}},
-        {"and keeps a false left value as the result", "return a && b;", {{129, -2}, {140, 9}, {129, -1}, {16}}},
-        {"or keeps a true left value as the result", "return a || b;", {{129, -2}, {141, 9}, {129, -1}, {16}}},
+            {{129, -2}, {138, 16}, {128, 0}, {130, 1}, {2}, {137, 23}, {128, 0}, {130, 2}, {2}, {130, 0},
+                {16}}},
+        {"and keeps a false left value as the result", "return a && b;",
+            {{129, -2}, {140, 9}, {129, -1}, {16}}},
+        {"or keeps a true left value as the result", "return a || b;",
+            {{129, -2}, {141, 9}, {129, -1}, {16}}},
         {"comparison keeps the operands' sides", "return 3 == a;", {{130, 3}, {129, -2}, {3}, {16}}},
         {"every comparison", "return (a != b) + (a < b) + (a > b) + (a <= b) + (a >= b);",
-         {{129, -2}, {129, -1}, {4}, {129, -2}, {129, -1}, {5}, {9}, {129, -2}, {129, -1}, {6}, {9},
-          {129, -2}, {129, -1}, {7}, {9}, {129, -2}, {129, -1}, {8}, {9}, {16}}},
+            {{129, -2}, {129, -1}, {4}, {129, -2}, {129, -1}, {5}, {9}, {129, -2}, {129, -1}, {6}, {9},
+                {129, -2}, {129, -1}, {7}, {9}, {129, -2}, {129, -1}, {8}, {9}, {16}}},
         {"precedence of arithmetic", "return a - b * 2 / a % b;",
-         {{129, -2}, {129, -1}, {130, 2}, {11}, {129, -2}, {12}, {129, -1}, {13}, {10}, {16}}},
+            {{129, -2}, {129, -1}, {130, 2}, {11}, {129, -2}, {12}, {129, -1}, {13}, {10}, {16}}},
         {"negative literal and negation", "return -5 + -a;", {{130, -5}, {129, -2}, {14}, {9}, {16}}},
         {"not", "return !a;", {{129, -2}, {15}, {16}}},
         {"built-in with a result, used", "return _get_internal_config(1);", {{130, 1}, {136, 34}, {16}}},
         {"built-in without a result as a statement is not popped", "_send_self(8);",
-         {{130, 8}, {136, 8}, {130, 0}, {16}}},
+            {{130, 8}, {136, 8}, {130, 0}, {16}}},
         {"built-in with a result as a statement is popped", "_is_3rd_party_upload_supported();",
-         {{136, 28}, {1}, {130, 0}, {16}}},
+            {{136, 28}, {1}, {130, 0}, {16}}},
         {"_print pushes its count after the values", "_print(a, b);",
-         {{129, -2}, {129, -1}, {130, 2}, {136, 0}, {130, 0}, {16}}},
+            {{129, -2}, {129, -1}, {130, 2}, {136, 0}, {130, 0}, {16}}},
         {"plain call 134, screen call 135, results popped", "plain(a); scr();",
-         {{129, -2}, {134, 1}, {1}, {135, 2}, {1}, {130, 0}, {16}}},
+            {{129, -2}, {134, 1}, {1}, {135, 2}, {1}, {130, 0}, {16}}},
         {"halt and exit", "if (a) halt; exit 16;", {{129, -2}, {138, 7}, {18}, {130, 16}, {19}}},
-        {"switch without default goes on after the switch", "switch (a) { case 1: g0 = 1; case 2, 3: g0 = 2; } return 0;",
-         {{129, -2}, {132, 0}, {137, 26}, {128, 0}, {130, 1}, {2}, {137, 26}, {128, 0}, {130, 2}, {2}, {130, 0}, {16}}},
+        {"switch without default goes on after the switch",
+            "switch (a) { case 1: g0 = 1; case 2, 3: g0 = 2; } return 0;",
+            {{129, -2}, {132, 0}, {137, 26}, {128, 0}, {130, 1}, {2}, {137, 26}, {128, 0}, {130, 2}, {2},
+                {130, 0}, {16}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -112,11 +118,12 @@ TEST(ScenarioCompiler, ConstantsCompileToExactlyTheirNumbers)
     const Case cases[] = {
         {"an argument", "@switch_to_uijob(kJob);", "@switch_to_uijob(4);"},
         {"wait labels, beside a number", "wait { case kDone: return 1; case kBack, 9: return 0; }",
-         "wait { case 10: return 1; case 8, 9: return 0; }"},
+            "wait { case 10: return 1; case 8, 9: return 0; }"},
         {"switch labels, negated and negative", "switch (a) { case -kDone: return 1; case kLow: return 2; }",
-         "switch (a) { case -10: return 1; case -32768: return 2; }"},
+            "switch (a) { case -10: return 1; case -32768: return 2; }"},
         {"operands", "return a == kDone || kJob - a;", "return a == 10 || 4 - a;"},
-        {"a negated constant is one number, as a negative literal", "return -kDone + !kBack;", "return -10 + !8;"},
+        {"a negated constant is one number, as a negative literal", "return -kDone + !kBack;",
+            "return -10 + !8;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,7 +131,8 @@ TEST(ScenarioCompiler, ConstantsCompileToExactlyTheirNumbers)
         Container named;
         Container numbers;
         std::string error;
-        ASSERT_TRUE(Compiler::compile({{"codes.sc", codes}, {"t.sc", head + c.named + "}"}}, named, error)) << error;
+        ASSERT_TRUE(Compiler::compile({{"codes.sc", codes}, {"t.sc", head + c.named + "}"}}, named, error))
+            << error;
         ASSERT_TRUE(Compiler::compile({{"t.sc", head + c.numbers + "}"}}, numbers, error)) << error;
         EXPECT_EQ(named.serialize(), numbers.serialize());
     }
@@ -142,11 +150,11 @@ TEST(ScenarioCompiler, WaitLoopsBackAndScreenFunctionsReturnWith17)
                                   "  }\n"
                                   "}\n");
     const std::vector<Op> expected = {
-        {130, 4}, {136, 43}, {136, 44},
-        {136, 45}, {133, 0}, {137, 9},        // 9: wait; a code without a case waits again
-        {130, 13}, {136, 5}, {137, 9},        // 18: case 10, then back to the wait
-        {130, 0}, {17},                       // 27: case 8 and 7
-        {18},                                 // 31: case 9
+        {130, 4}, {136, 43}, {136, 44}, {136, 45}, {133, 0},
+        {137, 9}, // 9: wait; a code without a case waits again
+        {130, 13}, {136, 5}, {137, 9}, // 18: case 10, then back to the wait
+        {130, 0}, {17}, // 27: case 8 and 7
+        {18}, // 31: case 9
     };
     EXPECT_EQ(codeOf(p, 0), expected);
     ASSERT_EQ(p.switches.size(), 1u);
@@ -198,9 +206,9 @@ TEST(ScenarioCompiler, TablesHeaderAndStringPool)
     EXPECT_EQ(p.functions[1].frameSize, 3);
     EXPECT_EQ(p.functions[1].screen, 0);
     // The empty text first, then each literal once in byte order.
-    EXPECT_EQ(p.strings, (std::vector<std::string>{"", "a b", "b"}));
-    EXPECT_EQ(codeOf(p, 0), (std::vector<Op>{{131, 1}, {16}}));
-    EXPECT_EQ(codeOf(p, 2), (std::vector<Op>{{131, 2}, {16}}));
+    EXPECT_EQ(p.strings, (std::vector<std::string> {"", "a b", "b"}));
+    EXPECT_EQ(codeOf(p, 0), (std::vector<Op> {{131, 1}, {16}}));
+    EXPECT_EQ(codeOf(p, 2), (std::vector<Op> {{131, 2}, {16}}));
 }
 
 TEST(ScenarioCompiler, ErrorsNameTheFileLineAndCause)
@@ -215,13 +223,16 @@ TEST(ScenarioCompiler, ErrorsNameTheFileLineAndCause)
         {"function f(a) { return 0; }\nfunction h() {\n  f(1, 2);\n}", "t.sc:3: f takes 1 arguments, not 2"},
         {"function f() {\n  return _send_self(1);\n}", "t.sc:2: _send_self gives no value"},
         {"function f() {\n  _assert();\n}", "t.sc:2: _assert takes 1 arguments, not 0"},
-        {"function f() {\n  return @wait_for_next_event();\n}", "t.sc:2: @wait_for_next_event is called by a wait"},
-        {"function f(a) {\n  switch (a) { case 1: halt;\n  case 1: halt; }\n}", "t.sc:3: case 1 appears twice"},
+        {"function f() {\n  return @wait_for_next_event();\n}",
+            "t.sc:2: @wait_for_next_event is called by a wait"},
+        {"function f(a) {\n  switch (a) { case 1: halt;\n  case 1: halt; }\n}",
+            "t.sc:3: case 1 appears twice"},
         {"function f() {\n  return 40000;\n}", "t.sc:2: number 40000 is not a 16-bit number"},
         {"function f() {\n  return 1;\n  halt;\n}", "t.sc:3: statement can never run"},
         {"function f() {\n  break;\n}", "t.sc:2: break outside a switch or wait"},
         {"function f(a) {\n  switch (a) { case 1: continue; }\n}", "t.sc:2: continue outside a wait"},
-        {"function 0 f() { return 0; }\nfunction 0 g() { return 0; }", "t.sc:2: function index 0 is given to both f and g"},
+        {"function 0 f() { return 0; }\nfunction 0 g() { return 0; }",
+            "t.sc:2: function index 0 is given to both f and g"},
         {"function 3 f() { return 0; }", "t.sc:1: function index 3 of f leaves a gap"},
         {"function f() {\n  return \"abc;\n}", "t.sc:2: string not closed"},
         {"function f() {\n  return 1 # 2;\n}", "t.sc:2: unexpected character '#'"},
@@ -235,7 +246,8 @@ TEST(ScenarioCompiler, ErrorsNameTheFileLineAndCause)
         {"function _print() { return 0; }", "t.sc:1: _print is the name of a built-in"},
         {"function f() {\n  /* never closed\n", "t.sc:2: comment not closed"},
         {"const k = 1;\nconst k = 2;", "t.sc:2: constant k is defined twice (first at t.sc:1)"},
-        {"function f() {\n  return k;\n}\nconst k = 1;", "t.sc:2: constant k is used before its definition at t.sc:4"},
+        {"function f() {\n  return k;\n}\nconst k = 1;",
+            "t.sc:2: constant k is used before its definition at t.sc:4"},
         {"global k;\nconst k = 1;", "t.sc:2: k is already a global"},
         {"const k = 1;\nglobal k;", "t.sc:2: k is already a constant"},
         {"function k() { return 0; }\nconst k = 1;", "t.sc:2: k is already a function"},
@@ -274,16 +286,17 @@ TEST(ScenarioCompiler, DeclarationsSpanSeveralFiles)
 {
     Container p;
     std::string error;
-    EXPECT_FALSE(Compiler::compile({{"a.sc", "global g;\nfunction 1 f() { return h(); }"},
-                                    {"b.sc", "screen function 0 h() { g = 1; }\nfunction k() {\n  return q;\n}"}},
-                                   p, error));
+    EXPECT_FALSE(
+        Compiler::compile({{"a.sc", "global g;\nfunction 1 f() { return h(); }"},
+                              {"b.sc", "screen function 0 h() { g = 1; }\nfunction k() {\n  return q;\n}"}},
+            p, error));
     EXPECT_EQ(error.rfind("b.sc:3: unknown variable q", 0), 0u) << error;
-    ASSERT_TRUE(Compiler::compile({{"a.sc", "global g;\nfunction 1 f() { return h(); }"},
-                                   {"b.sc", "screen function 0 h() { g = 1; }"}},
-                                  p, error))
+    ASSERT_TRUE(Compiler::compile(
+        {{"a.sc", "global g;\nfunction 1 f() { return h(); }"}, {"b.sc", "screen function 0 h() { g = 1; }"}},
+        p, error))
         << error;
     EXPECT_EQ(p.functionName(0), "h");
-    EXPECT_EQ(codeOf(p, 1), (std::vector<Op>{{135, 0}, {16}}));
+    EXPECT_EQ(codeOf(p, 1), (std::vector<Op> {{135, 0}, {16}}));
 }
 
 } // namespace

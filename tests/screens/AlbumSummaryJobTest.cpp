@@ -62,11 +62,11 @@ TEST_F(AlbumSummaryJobTest, EmptyAlbumAndMissingCardEndWithTheirNotice)
         std::int32_t result;
     };
     const Case cases[] = {
-        { false, "Back", "The selected album is empty.", 8 },
-        { false, "Continue", "The selected album is empty.", 8 },
-        { false, "Exit", "The selected album is empty.", 9 },
-        { true, "Continue", "No media card is present. Insert a media card.", 9 },
-        { true, "Back", "No media card is present. Insert a media card.", 9 },
+        {false, "Back", "The selected album is empty.", 8},
+        {false, "Continue", "The selected album is empty.", 8},
+        {false, "Exit", "The selected album is empty.", 9},
+        {true, "Continue", "No media card is present. Insert a media card.", 9},
+        {true, "Back", "No media card is present. Insert a media card.", 9},
     };
     client->settings().setConfigString(kCfgMemCardPresent, "0");
     for (const Case& c : cases) {
@@ -75,7 +75,8 @@ TEST_F(AlbumSummaryJobTest, EmptyAlbumAndMissingCardEndWithTheirNotice)
         CVXLAlbumSummaryJob job;
         if (c.card) {
             album.setLocation(cardLocation());
-            job.setProperty(CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(&album)));
+            job.setProperty(
+                CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(&album)));
             job.startUnder(&parent);
             runChecked(job);
         } else {
@@ -86,7 +87,7 @@ TEST_F(AlbumSummaryJobTest, EmptyAlbumAndMissingCardEndWithTheirNotice)
         ASSERT_NE(job.currentChild(), nullptr);
         ASSERT_TRUE(submitByLabel(*job.currentChild()->getLayout(), c.press));
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { c.result });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {c.result});
         EXPECT_EQ(job.runState(), kHandlerFinished);
     }
 }
@@ -104,7 +105,7 @@ TEST_F(AlbumSummaryJobTest, DeleteWithProgressRemovesTheFilesAndTheirFavourites)
     ASSERT_EQ(job.layout().first(), 4u);
     CMediaAccessManager& mam = client->getMediaAccessManager();
     std::vector<std::string> names;
-    for (std::int32_t index : { 5, 7, 9 }) {
+    for (std::int32_t index : {5, 7, 9}) {
         CVXLMediaItem* item = focus(job, index);
         ASSERT_NE(item, nullptr) << index;
         names.push_back(item->name().c_str());
@@ -129,12 +130,12 @@ TEST_F(AlbumSummaryJobTest, DeleteWithProgressRemovesTheFilesAndTheirFavourites)
     runChecked(job);
     bool progressShown = false;
     for (const Request& r : requests)
-        progressShown = progressShown || (r.kind == kUIRequestNewLayout && r.layout
-                                             && r.layout->layoutType() == kLayoutProgressBar);
+        progressShown = progressShown
+            || (r.kind == kUIRequestNewLayout && r.layout && r.layout->layoutType() == kLayoutProgressBar);
     EXPECT_TRUE(progressShown);
     ASSERT_TRUE(job.isBrowsing());
     EXPECT_EQ(job.deleteTotal, "3");
-    for (int n : { 5, 7, 9 })
+    for (int n : {5, 7, 9})
         EXPECT_FALSE(picture(n)) << n;
     EXPECT_TRUE(picture(4));
     EXPECT_EQ(job.total(), 17u);
@@ -162,7 +163,7 @@ TEST_F(AlbumSummaryJobTest, AnAssignedFavouriteIsShownAloneAndItsDeleteEndsTheJo
         parent.signals.clear();
         ASSERT_TRUE(submitByLabel(job.layout(), "Assign"));
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 10 });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {10});
         for (int slot = 0; slot <= 10; ++slot)
             EXPECT_EQ(setting("pers.favorites_id." + std::to_string(slot)), "") << slot;
     }
@@ -181,7 +182,7 @@ TEST_F(AlbumSummaryJobTest, AnAssignedFavouriteIsShownAloneAndItsDeleteEndsTheJo
         parent.signals.clear();
         ASSERT_TRUE(submitByLabel(job.layout(), "Assign"));
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 10 });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {10});
         EXPECT_EQ(setting("pers.favorites_id.3"), id);
         EXPECT_NE(setting("pers.favorites_caption.3"), "");
         EXPECT_EQ(setting("pers.favorites_location.3"), location);
@@ -201,7 +202,7 @@ TEST_F(AlbumSummaryJobTest, AnAssignedFavouriteIsShownAloneAndItsDeleteEndsTheJo
     parent.signals.clear();
     ASSERT_TRUE(submitByLabel(job.layout(), "Delete"));
     runChecked(job);
-    EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 8 });
+    EXPECT_EQ(parent.signals, std::vector<std::int32_t> {8});
     EXPECT_FALSE(picture(6));
     EXPECT_EQ(setting("pers.favorites_id.3"), "");
     EXPECT_EQ(job.runState(), kHandlerFinished);
@@ -222,11 +223,11 @@ TEST_F(AlbumSummaryJobTest, EveryBrowserStateAnsweredWithContinueEnds)
     card.setLocation(client->getMediaStoreManager().getStoreLocation(1));
     ASSERT_EQ(CVXLMediaBrowseJob::storageClassOf(card.location()), CVXLMediaBrowseJob::kStorageCard);
     // Favourites 0 (phone) and 1 (card) for job 8.
-    for (int slot : { 0, 1 }) {
+    for (int slot : {0, 1}) {
         CVXLMediaBrowseJob12 assign;
         assign.setProperty(CVXLMediaBrowseJob::kPropertyFavorite, CVXLVariant(slot));
-        assign.setProperty(
-            CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(slot == 0 ? &phone : &card)));
+        assign.setProperty(CVXLMediaBrowseJob::kPropertyAlbum,
+            CVXLVariant(static_cast<const void*>(slot == 0 ? &phone : &card)));
         assign.startUnder(&parent);
         runChecked(assign);
         ASSERT_NE(focus(assign, 2), nullptr) << slot;
@@ -240,14 +241,14 @@ TEST_F(AlbumSummaryJobTest, EveryBrowserStateAnsweredWithContinueEnds)
         std::int32_t result;
     };
     const Case cases[] = {
-        { 13, false, 2, 8 },
-        { 13, true, 1, 8 },
-        { 14, false, 6, 10 },
-        { 14, true, 7, 10 },
-        { 12, false, 12, 8 },
-        { 12, true, 13, 8 },
-        { 8, false, 14, 8 },
-        { 8, true, 15, 8 },
+        {13, false, 2, 8},
+        {13, true, 1, 8},
+        {14, false, 6, 10},
+        {14, true, 7, 10},
+        {12, false, 12, 8},
+        {12, true, 13, 8},
+        {8, false, 14, 8},
+        {8, true, 15, 8},
     };
     const std::uint32_t kContinue = layoutEventId(kLayoutMediaBrowser, kLayoutActionContinue);
     for (const Case& c : cases) {
@@ -256,8 +257,8 @@ TEST_F(AlbumSummaryJobTest, EveryBrowserStateAnsweredWithContinueEnds)
         ASSERT_NE(job, nullptr);
         EXPECT_EQ(job->typeId(), c.type);
         job->setProperty(CVXLMediaBrowseJob::kPropertyFavorite, CVXLVariant(c.onCard ? 1 : 0));
-        job->setProperty(
-            CVXLMediaBrowseJob::kPropertyAlbum, CVXLVariant(static_cast<const void*>(c.onCard ? &card : &phone)));
+        job->setProperty(CVXLMediaBrowseJob::kPropertyAlbum,
+            CVXLVariant(static_cast<const void*>(c.onCard ? &card : &phone)));
         parent.signals.clear();
         requests.clear();
         job->startUnder(&parent);
@@ -272,7 +273,7 @@ TEST_F(AlbumSummaryJobTest, EveryBrowserStateAnsweredWithContinueEnds)
         else
             job->onLayoutReleased(&job->layout());
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { c.result });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {c.result});
         if (job->runState() != kHandlerFinished) {
             // Handed over: the program leaves the flow.
             job->stop();

@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,7 +30,7 @@ public:
     {
         log = engine.root().hostPath((std::string("vrax-") + script + ".log").c_str());
         std::uint16_t port = 0;
-        server = testStartPythonPeer("vrax_server.py", { script, log, "--announce" }, log + ".out", &port);
+        server = testStartPythonPeer("vrax_server.py", {script, log, "--announce"}, log + ".out", &port);
         if (server <= 0)
             return false;
         client->settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
@@ -51,10 +51,11 @@ public:
             engine.tick();
             // The head request stays queued until the next tick.
             if (CVXLUIRequest* request = engine.popUIRequest())
-                requests.push_back({ request->kind(), request->layout() });
+                requests.push_back({request->kind(), request->layout()});
             if (Clock::now() - begin > std::chrono::milliseconds(realMs))
                 return false;
-            CVXLPlatformConnection::waitForSockets(std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
+            CVXLPlatformConnection::waitForSockets(
+                std::max<std::uint32_t>(1, std::min(5u, client->getWaitTime())));
             const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
             engine.advance(static_cast<std::uint32_t>(elapsed.count()));
             last += elapsed;
@@ -94,8 +95,8 @@ TEST_F(ComposeConfigTest, TheServiceConfiguresTheDestinationOrRefuses)
         std::vector<const char*> keys;
         std::vector<std::int32_t> results;
     } cases[] = {
-        { "done", "Your destination is configured.", { "Continue" }, { 10 } },
-        { "error266", "Your destination configuration failed.", { "Continue", "Back" }, { 8 } },
+        {"done", "Your destination is configured.", {"Continue"}, {10}},
+        {"error266", "Your destination configuration failed.", {"Continue", "Back"}, {8}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
@@ -109,7 +110,8 @@ TEST_F(ComposeConfigTest, TheServiceConfiguresTheDestinationOrRefuses)
         run();
         ASSERT_EQ(top(), &job->layout());
         EXPECT_EQ(screenText(job->layout()),
-            "Blog Setup | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard Back, hard Exit");
+            "Blog Setup | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard Back, "
+            "hard Exit");
         ASSERT_TRUE(submitByLabel(job->layout(), "Continue"));
         ASSERT_TRUE(follow([&] { return !notice().empty(); }, 10000));
         EXPECT_EQ(notice(), c.notice);
@@ -132,7 +134,7 @@ TEST_F(ComposeConfigTest, TheServiceConfiguresTheDestinationOrRefuses)
         std::ifstream in(kept);
         std::ostringstream text;
         text << in.rdbuf();
-        for (const char* part : { "blog-setup", "ck-blog", "fid=\"blog\"", "My Blog" })
+        for (const char* part : {"blog-setup", "ck-blog", "fid=\"blog\"", "My Blog"})
             EXPECT_NE(text.str().find(part), std::string::npos) << part << "\n" << text.str();
         testStopProcess(server, 2000);
         server = -1;

@@ -122,5 +122,5 @@ public:
         }
     }
 
-    TraceJob requester { "Requester" };
+    TraceJob requester {"Requester"};
 };

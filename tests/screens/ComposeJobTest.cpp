@@ -1,12 +1,12 @@
 #include "engine/screens/VXLComposeJob.h"
 
+#include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLMediaListElement.h"
-#include "engine/core/platform/VXLPlatformMediaSource.h"
 #include "engine/screens/VXLUserInputTextElement.h"
 #include "tests/screens/ComposeFixture.h"
 #include "tests/support/ScreenText.h"
@@ -145,62 +145,74 @@ TEST_F(ComposeJobTest, StartCases)
     const char* composer = "composer Send To Contacts";
     const char* queueFull = "info The message queue is full.  Try removing pending and failed messages.";
     const std::vector<Case> cases = {
-        { "no such scenario", "nowhere", {}, {}, { { "error An internal error occurred.  (I95)", "Back" } }, { 8 },
-            nullptr, 0 },
-        { "21 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(21); }, {},
-            { { composer, "Back" } }, { 8 }, nullptr, 0 },
-        { "22 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(22); }, {},
-            { { queueFull, "Continue" } }, { 8 }, nullptr, 0 },
-        { "22 queued, Exit", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(22); }, {},
-            { { queueFull, "Exit" } }, { 9 }, nullptr, 0 },
-        { "a video and no videos field", "__vxl_sendto_recipients",
+        {"no such scenario", "nowhere", {}, {}, {{"error An internal error occurred.  (I95)", "Back"}}, {8},
+            nullptr, 0},
+        {"21 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(21); }, {},
+            {{composer, "Back"}}, {8}, nullptr, 0},
+        {"22 queued", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(22); }, {},
+            {{queueFull, "Continue"}}, {8}, nullptr, 0},
+        {"22 queued, Exit", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.fillQueue(22); }, {},
+            {{queueFull, "Exit"}}, {9}, nullptr, 0},
+        {"a video and no videos field", "__vxl_sendto_recipients",
             [](ComposeJobTest& t) { ASSERT_NE(t.selectMedia("clip", "video/3gpp"), nullptr); }, {},
-            { { "error This message composition scenario does not support videos.", "Ok" } }, { 8 }, nullptr, 0 },
-        { "a picture and no images field", "textonly", [](ComposeJobTest& t) { ASSERT_TRUE(t.selectPhonePicture()); },
-            {}, { { "error This message composition scenario does not support images.", "Exit" } }, { 9 }, nullptr,
-            0 },
-        { "a recipient and no address field", "gallery", [](ComposeJobTest& t) { t.addRecipients(1); }, {},
-            { { "error This message composition scenario does not support contacts.", "Ok" } }, { 8 }, nullptr, 0 },
-        { "four pictures of at most three", "__vxl_sendto_recipients",
+            {{"error This message composition scenario does not support videos.", "Ok"}}, {8}, nullptr, 0},
+        {"a picture and no images field", "textonly",
+            [](ComposeJobTest& t) { ASSERT_TRUE(t.selectPhonePicture()); }, {},
+            {{"error This message composition scenario does not support images.", "Exit"}}, {9}, nullptr, 0},
+        {"a recipient and no address field", "gallery", [](ComposeJobTest& t) { t.addRecipients(1); }, {},
+            {{"error This message composition scenario does not support contacts.", "Ok"}}, {8}, nullptr, 0},
+        {"four pictures of at most three", "__vxl_sendto_recipients",
             [](ComposeJobTest& t) {
-                for (const char* id : { "a", "b", "c", "d" })
+                for (const char* id : {"a", "b", "c", "d"})
                     ASSERT_NE(t.selectMedia(id, "image/jpeg"), nullptr);
             },
-            {}, { { "info Up to 3 pictures.", "Continue" } }, { 8 }, nullptr, 0 },
-        { "two videos of a list taking one", "gallery",
+            {}, {{"info Up to 3 pictures.", "Continue"}}, {8}, nullptr, 0},
+        {"two videos of a list taking one", "gallery",
             [](ComposeJobTest& t) {
                 ASSERT_NE(t.selectMedia("v1", "video/3gpp"), nullptr);
                 ASSERT_NE(t.selectMedia("v2", "video/mp4"), nullptr);
             },
-            {}, { { "info Two pictures and one video at most.", "Continue" } }, { 8 }, nullptr, 0 },
-        { "eleven recipients of ten", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.addRecipients(11); }, {},
-            { { "info Up to 10 recipients.", "Exit" } }, { 9 }, nullptr, 0 },
+            {}, {{"info Two pictures and one video at most.", "Continue"}}, {8}, nullptr, 0},
+        {"eleven recipients of ten", "__vxl_sendto_recipients",
+            [](ComposeJobTest& t) { t.addRecipients(11); }, {}, {{"info Up to 10 recipients.", "Exit"}}, {9},
+            nullptr, 0},
         // Nothing to fill in: sent without the composer ever shown.
-        { "only title and help", "about", {}, {}, { { "info Your media will be sent.", "Continue" } }, { 10 }, nullptr, 1 },
-        { "reply", "__vxl_sendto_recipients", {},
+        {"only title and help", "about", {}, {}, {{"info Your media will be sent.", "Continue"}}, {10},
+            nullptr, 1},
+        {"reply", "__vxl_sendto_recipients", {},
             [&summary](CVXLComposeJob& j) {
                 j.setProperty(CVXLComposeJob::kPropertyGcOp, CVXLVariant(1));
                 j.setProperty(CVXLComposeJob::kPropertyMessageSummary,
                     CVXLVariant(static_cast<const void*>(static_cast<CVXLObject*>(&summary))));
             },
-            { { composer, "Cancel" } }, { 17 }, nullptr, 0, "Re:Lunch" },
-        { "sent, entry 53 off, a recipient", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.addRecipients(2); },
-            {}, { { composer, "type Beach" }, { composer, "Continue" }, { "info Your message is being sent.", "Continue" } }, { 57 }, "+15550100", 1, "Beach" },
-        { "sent, entry 53 on", "__vxl_sendto_recipients",
+            {{composer, "Cancel"}}, {17}, nullptr, 0, "Re:Lunch"},
+        {"sent, entry 53 off, a recipient", "__vxl_sendto_recipients",
+            [](ComposeJobTest& t) { t.addRecipients(2); }, {},
+            {{composer, "type Beach"}, {composer, "Continue"},
+                {"info Your message is being sent.", "Continue"}},
+            {57}, "+15550100", 1, "Beach"},
+        {"sent, entry 53 on", "__vxl_sendto_recipients",
             [](ComposeJobTest& t) {
                 t.addRecipients(1);
                 t.client->settings().setConfigString(kCfgOption53, "1");
             },
-            {}, { { composer, "type Beach" }, { composer, "Continue" }, { "info Your message is being sent.", "Continue" } }, { 10 }, nullptr, 1 },
+            {},
+            {{composer, "type Beach"}, {composer, "Continue"},
+                {"info Your message is being sent.", "Continue"}},
+            {10}, nullptr, 1},
         // The recipients were taken away while the notice showed.
-        { "sent, entry 53 off, no recipient left", "__vxl_sendto_recipients",
+        {"sent, entry 53 off, no recipient left", "__vxl_sendto_recipients",
             [](ComposeJobTest& t) { t.addRecipients(1); }, {},
-            { { composer, "type Beach" }, { composer, "Continue" }, { "info Your message is being sent.", "clear,Continue" } }, { 10 }, nullptr, 1 },
-        { "sent, Exit on the notice", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.addRecipients(1); }, {},
-            { { composer, "type Beach" }, { composer, "Continue" }, { "info Your message is being sent.", "Exit" } }, { 9 }, nullptr, 1 },
-        { "incomplete: no recipient", "__vxl_sendto_recipients", {}, {},
-            { { composer, "Continue" }, { "info Add a recipient first.", "Continue" }, { composer, "Back" } }, { 8 },
-            nullptr, 0 },
+            {{composer, "type Beach"}, {composer, "Continue"},
+                {"info Your message is being sent.", "clear,Continue"}},
+            {10}, nullptr, 1},
+        {"sent, Exit on the notice", "__vxl_sendto_recipients", [](ComposeJobTest& t) { t.addRecipients(1); },
+            {},
+            {{composer, "type Beach"}, {composer, "Continue"}, {"info Your message is being sent.", "Exit"}},
+            {9}, nullptr, 1},
+        {"incomplete: no recipient", "__vxl_sendto_recipients", {}, {},
+            {{composer, "Continue"}, {"info Add a recipient first.", "Continue"}, {composer, "Back"}}, {8},
+            nullptr, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,7 +277,7 @@ TEST_F(ComposeJobTest, AQueueFilledWhileEditingRefusesTheSubmit)
     EXPECT_TRUE(parent.signals.empty());
     ASSERT_TRUE(press("Back"));
     EXPECT_FALSE(job->hasProperty(CVXLComposeJob::kPropertyThread));
-    EXPECT_EQ(ended(), std::vector<std::int32_t> { 8 });
+    EXPECT_EQ(ended(), std::vector<std::int32_t> {8});
     EXPECT_EQ(queue().count(), 22u);
 }
 
@@ -274,7 +286,7 @@ TEST_F(ComposeJobTest, AQueueFilledWhileEditingRefusesTheSubmit)
 TEST_F(ComposeJobTest, KeysOnTheSendingSpinnerWaitForTheQueue)
 {
     client->settings().setConfigString(kCfgOption53, "0");
-    for (const char* key : { "Back", "Exit" }) {
+    for (const char* key : {"Back", "Exit"}) {
         SCOPED_TRACE(key);
         parent.signals.clear();
         requests.clear();
@@ -288,7 +300,7 @@ TEST_F(ComposeJobTest, KeysOnTheSendingSpinnerWaitForTheQueue)
         for (int i = 0; i < 200 && screen() != "spinner"; ++i) {
             engine.tick();
             if (CVXLUIRequest* request = engine.popUIRequest())
-                requests.push_back({ request->kind(), request->layout() });
+                requests.push_back({request->kind(), request->layout()});
         }
         ASSERT_EQ(screen(), "spinner");
         ASSERT_TRUE(job->isSending());
@@ -296,9 +308,9 @@ TEST_F(ComposeJobTest, KeysOnTheSendingSpinnerWaitForTheQueue)
         if (std::string(key) == "Back") {
             EXPECT_EQ(screen(), "info Your message is being sent.");
             ASSERT_TRUE(press("Continue"));
-            EXPECT_EQ(ended(), std::vector<std::int32_t> { 57 });
+            EXPECT_EQ(ended(), std::vector<std::int32_t> {57});
         } else {
-            EXPECT_EQ(ended(), std::vector<std::int32_t> { 9 });
+            EXPECT_EQ(ended(), std::vector<std::int32_t> {9});
             EXPECT_EQ(screen(), "none");
         }
         EXPECT_EQ(queue().count(), before + 1);
@@ -317,7 +329,7 @@ TEST_F(ComposeJobTest, ModifyAsksForTheFieldsSubFlow)
         std::int32_t result;
         std::int32_t filter;
     };
-    const Case cases[] = { { 1, 27, -1 }, { 2, 34, kMediaFilterImages } };
+    const Case cases[] = {{1, 27, -1}, {2, 34, kMediaFilterImages}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         CVXLLayoutMessageComposer& layout = job->layout();
@@ -334,7 +346,7 @@ TEST_F(ComposeJobTest, ModifyAsksForTheFieldsSubFlow)
     layout.setCurrentElement(layout.getField(2));
     EXPECT_FALSE(press("Modify"));
     ASSERT_TRUE(press("Exit"));
-    EXPECT_EQ(ended(), (std::vector<std::int32_t> { 27, 34, 9 }));
+    EXPECT_EQ(ended(), (std::vector<std::int32_t> {27, 34, 9}));
 }
 
 // A destination's composer (gc_op 3) offers Help: the help field's texts
@@ -348,8 +360,9 @@ TEST_F(ComposeJobTest, HelpShowsTheHelpFieldAndMoreHelpOpensItsLink)
         j.setProperty(CVXLComposeJob::kPropertyDestination, CVXLVariant(CVXLString("gallery")));
     });
     ASSERT_EQ(screen(), "composer Gallery");
-    EXPECT_EQ(screenText(*top()), "Gallery | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, "
-                                  "unplaced Help, hard Back, hard Exit");
+    EXPECT_EQ(screenText(*top()),
+        "Gallery | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, "
+        "unplaced Help, hard Back, hard Exit");
     EXPECT_EQ(std::string(job->layout().mediaLink().c_str()), "http://i.example/g.png");
     ASSERT_TRUE(press("Help"));
     ASSERT_EQ(screen(), "info Your gallery.");
@@ -363,7 +376,7 @@ TEST_F(ComposeJobTest, HelpShowsTheHelpFieldAndMoreHelpOpensItsLink)
     for (const Request& r : requests)
         urls += r.kind == kUIRequestProcessUrl ? 1 : 0;
     EXPECT_EQ(urls, 1u);
-    EXPECT_EQ(ended(), std::vector<std::int32_t> { 9 });
+    EXPECT_EQ(ended(), std::vector<std::int32_t> {9});
     EXPECT_EQ(screen(), "none");
 }
 
@@ -408,8 +421,8 @@ TEST_F(ComposeJobTest, AFileAddedByItsPathIsSelectedAndListed)
         int shown;
         std::uint32_t selected;
     } cases[] = {
-        { "\\My Documents\\My Pictures\\Trip\\new.jpg", 2, 2 },
-        { "\\My Documents\\My Pictures\\Trip\\gone.jpg", 2, 2 },
+        {"\\My Documents\\My Pictures\\Trip\\new.jpg", 2, 2},
+        {"\\My Documents\\My Pictures\\Trip\\gone.jpg", 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -421,14 +434,14 @@ TEST_F(ComposeJobTest, AFileAddedByItsPathIsSelectedAndListed)
         for (std::size_t i = before; i < requests.size(); ++i)
             if (requests[i].layout != &job->layout())
                 kinds.push_back(requests[i].kind);
-        EXPECT_EQ(kinds, (std::vector<std::uint32_t> { kUIRequestNewLayout, kUIRequestReleaseLayout }));
+        EXPECT_EQ(kinds, (std::vector<std::uint32_t> {kUIRequestNewLayout, kUIRequestReleaseLayout}));
         EXPECT_TRUE(job->isEditing());
         EXPECT_EQ(screen(), screenBefore);
         EXPECT_EQ(mediaShown(job->layout()), c.shown);
         EXPECT_EQ(media().countSelected(), c.selected);
     }
     ASSERT_TRUE(press("Exit"));
-    EXPECT_EQ(ended(), (std::vector<std::int32_t> { 9 }));
+    EXPECT_EQ(ended(), (std::vector<std::int32_t> {9}));
 }
 
 } // namespace

@@ -74,19 +74,19 @@ TEST_F(ComposerLayoutTest, TextFieldsTakeTheirInputModeAndAreCutWhole)
         const char* text;
     };
     const Case cases[] = {
-        { 0, true, CVXLLayoutMessageComposer::kInputModeEmail, 0, "" },
-        { 1, true, CVXLLayoutMessageComposer::kInputModeNumber, 0, "" },
-        { 2, true, CVXLLayoutMessageComposer::kInputModePhone, 0, "" },
-        { 3, true, CVXLLayoutMessageComposer::kInputModeUrl, 0, "" },
-        { 4, true, CVXLLayoutMessageComposer::kInputModeDecimal, 0, "" },
-        { 5, true, CVXLUserInputTextElement::kSingleLine, 0, "" },
-        { 6, true, CVXLUserInputTextElement::kShortMessage, 0, "" },
+        {0, true, CVXLLayoutMessageComposer::kInputModeEmail, 0, ""},
+        {1, true, CVXLLayoutMessageComposer::kInputModeNumber, 0, ""},
+        {2, true, CVXLLayoutMessageComposer::kInputModePhone, 0, ""},
+        {3, true, CVXLLayoutMessageComposer::kInputModeUrl, 0, ""},
+        {4, true, CVXLLayoutMessageComposer::kInputModeDecimal, 0, ""},
+        {5, true, CVXLUserInputTextElement::kSingleLine, 0, ""},
+        {6, true, CVXLUserInputTextElement::kShortMessage, 0, ""},
         // E-mail goes before telephone.
-        { 7, true, CVXLLayoutMessageComposer::kInputModeEmail, 0, "" },
-        { 8, false, 0, 0, "Fixed" },
-        { 9, true, CVXLUserInputTextElement::kSingleLine, kModifierPw | kModifierNws, "" },
-        { 10, true, CVXLUserInputTextElement::kSingleLine, 0, "h\xC3\xA9l" },
-        { 11, true, CVXLUserInputTextElement::kSingleLine, 0, "no upper limit at all" },
+        {7, true, CVXLLayoutMessageComposer::kInputModeEmail, 0, ""},
+        {8, false, 0, 0, "Fixed"},
+        {9, true, CVXLUserInputTextElement::kSingleLine, kModifierPw | kModifierNws, ""},
+        {10, true, CVXLUserInputTextElement::kSingleLine, 0, "h\xC3\xA9l"},
+        {11, true, CVXLUserInputTextElement::kSingleLine, 0, "no upper limit at all"},
     };
     ASSERT_EQ(layout.fieldCount(), std::size(cases));
     for (const Case& c : cases) {
@@ -170,27 +170,27 @@ TEST_F(ComposerLayoutTest, RulesArePostfixOverFieldValues)
         const char* rule;
         bool holds;
     } cases[] = {
-        { "", true },
-        { "0>1", true },
-        { "0<1", false },
-        { "0=2", true },
-        { "0E2", true },
-        { "2G2", true },
-        { "2L3", false },
+        {"", true},
+        {"0>1", true},
+        {"0<1", false},
+        {"0=2", true},
+        {"0E2", true},
+        {"2G2", true},
+        {"2L3", false},
         // Either field above 0.
-        { "3>0,2>0+", true },
-        { "3>0,1>0*", false },
-        { "0>0,3>0,&", false },
+        {"3>0,2>0+", true},
+        {"3>0,1>0*", false},
+        {"0>0,3>0,&", false},
         // A field without a slot, and an index past the 16 slots, are false.
-        { "4>0", false },
-        { "4<9", false },
-        { "20<9", false },
+        {"4>0", false},
+        {"4<9", false},
+        {"20<9", false},
         // Runs of operators: each takes the two topmost values.
-        { "3>0,0>0,1>0*+", true },
-        { "0>0,3>0,3>0+*", false },
-        { "0>0,3>0,3>0*+", true },
+        {"3>0,0>0,1>0*+", true},
+        {"0>0,3>0,3>0+*", false},
+        {"0>0,3>0,3>0*+", true},
         // No comparison: nothing is pushed.
-        { "5", true },
+        {"5", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(layout.evaluateRule(c.rule), c.holds) << c.rule;
@@ -209,13 +209,15 @@ TEST_F(ComposerLayoutTest, LabelsDecideTheActionsAndUpdateCommitsTheText)
     EXPECT_EQ(std::string(layout.labelText().c_str()), "Send");
     EXPECT_EQ(std::string(layout.errorLabelText().c_str()), "Change");
     EXPECT_EQ(screenText(layout),
-        "Send To Contacts | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, hard Back, hard Exit");
+        "Send To Contacts | unplaced Continue, unplaced Modify, unplaced Update, unplaced Cancel, hard Back, "
+        "hard Exit");
 
     // The subject: no error label, so no Modify.
     focus(3);
     EXPECT_EQ(layout.errorLabelState(), kFieldStateNone);
     EXPECT_EQ(screenText(layout),
-        "Send To Contacts | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard Back, hard Exit");
+        "Send To Contacts | unplaced Continue, -unplaced Modify, unplaced Update, unplaced Cancel, hard "
+        "Back, hard Exit");
     CVXLUserInputTextElement* subject = layout.getField(2)->value()->asUserInputText();
     ASSERT_NE(subject, nullptr);
     ASSERT_EQ(subject->setText("Beach"), 1);
@@ -229,7 +231,7 @@ TEST_F(ComposerLayoutTest, LabelsDecideTheActionsAndUpdateCommitsTheText)
     layout.setCurrentElement(nullptr);
     EXPECT_EQ(layout.submitAction(0xC0067), 0);
     EXPECT_EQ(layout.submitAction(0xC0068), 1);
-    EXPECT_EQ(owner.actions, (std::vector<std::uint32_t> { 0xC0069, 0xC0068 }));
+    EXPECT_EQ(owner.actions, (std::vector<std::uint32_t> {0xC0069, 0xC0068}));
 }
 
 TEST_F(ComposerLayoutTest, ValidationChecksTheLimitsOfEditableFields)

@@ -11,10 +11,10 @@
 #include "engine/screens/VXLAudioElement.h"
 #include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLContactListElement.h"
-#include "engine/screens/VXLFieldElement.h"
-#include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLDisplayTextElement.h"
 #include "engine/screens/VXLEditTextElement.h"
+#include "engine/screens/VXLFieldElement.h"
+#include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLMediaListElement.h"
 #include "engine/screens/VXLMenuItemElement.h"
 #include "engine/screens/VXLUserInputTextElement.h"
@@ -42,12 +42,14 @@ TEST_F(ElementTest, TextInputRefusesMoreCharactersThanItsMaximum)
         bool taken;
     };
     const Case cases[] = {
-        { "", true },
-        { "abcde", true },
-        { "abcdef", false },
-        { "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true },
-        { "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x", false },
-        { "\xE2\x82\xAC\xF0\x9F\x98\x80" "abc", true },
+        {"", true},
+        {"abcde", true},
+        {"abcdef", false},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x", false},
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80"
+         "abc",
+            true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -65,7 +67,7 @@ TEST_F(ElementTest, CommitEndsTheModificationUntilTheNextChange)
     CVXLUserInputTextElement input(0, 10);
     CVXLEditTextElement edit;
     CVXLContactListElement contacts;
-    CVXLElement* const elements[] = { &input, &edit, &contacts };
+    CVXLElement* const elements[] = {&input, &edit, &contacts};
     input.setText("a");
     edit.setText("b");
     contacts.addNew();
@@ -134,15 +136,15 @@ TEST_F(ElementTest, TypeCodes)
         std::uint32_t expected;
     };
     const Case cases[] = {
-        { CVXLAudioElement().elementType(), 1 },
-        { CVXLFieldElement().elementType(), 3 },
-        { CVXLContactListElement().elementType(), 5 },
-        { CVXLMediaListElement().elementType(), 7 },
-        { CVXLEditTextElement().elementType(), 9 },
-        { CVXLMenuItemElement().elementType(), 9 },
-        { CVXLDisplayTextElement().elementType(), 15 },
-        { CVXLRangedElement().elementType(), 16 },
-        { CVXLUserInputTextElement().elementType(), 17 },
+        {CVXLAudioElement().elementType(), 1},
+        {CVXLFieldElement().elementType(), 3},
+        {CVXLContactListElement().elementType(), 5},
+        {CVXLMediaListElement().elementType(), 7},
+        {CVXLEditTextElement().elementType(), 9},
+        {CVXLMenuItemElement().elementType(), 9},
+        {CVXLDisplayTextElement().elementType(), 15},
+        {CVXLRangedElement().elementType(), 16},
+        {CVXLUserInputTextElement().elementType(), 17},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.type, c.expected);
@@ -163,15 +165,21 @@ TEST_F(ElementTest, TextIsCutBetweenCharacters)
         const char* cut;
     };
     const Case cases[] = {
-        { "abcdef", 3, "abc" },
-        { "abc", 3, "abc" },
-        { "abc", 0, "" },
-        { "abc", -1, "abc" },
-        { "a\xC3\xA9" "b", 2, "a\xC3\xA9" },
-        { "\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC" },
-        { "x\xF0\x9F\x98\x80y", 2, "x\xF0\x9F\x98\x80" },
-        { "\x80\x80" "ab", 1, "\x80\x80" "a" },
-        { "", 4, "" },
+        {"abcdef", 3, "abc"},
+        {"abc", 3, "abc"},
+        {"abc", 0, ""},
+        {"abc", -1, "abc"},
+        {"a\xC3\xA9"
+         "b",
+            2, "a\xC3\xA9"},
+        {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
+        {"x\xF0\x9F\x98\x80y", 2, "x\xF0\x9F\x98\x80"},
+        {"\x80\x80"
+         "ab",
+            1,
+            "\x80\x80"
+            "a"},
+        {"", 4, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -202,8 +210,8 @@ TEST_F(ElementTest, CastsAnswerOnlyForTheirOwnType)
     CVXLChoiceElement choice;
     CVXLMenuItemElement menuItem;
     CVXLRangedElement ranged;
-    CVXLElement* const elements[] = { &album, &audio, &field, &contacts, &record, &mediaList, &mediaItem, &summary,
-        &display, &input, &choice, &menuItem, &ranged };
+    CVXLElement* const elements[] = {&album, &audio, &field, &contacts, &record, &mediaList, &mediaItem,
+        &summary, &display, &input, &choice, &menuItem, &ranged};
     for (CVXLElement* element : elements) {
         SCOPED_TRACE(element->elementType());
         const std::uint32_t type = element->elementType();
@@ -211,19 +219,20 @@ TEST_F(ElementTest, CastsAnswerOnlyForTheirOwnType)
             std::uint32_t code;
             const void* cast;
         } casts[] = {
-            { 0, element->asType0() },
-            { 1, element->asAudio() },
-            { 3, element->asReference() },
-            { 5, element->asContactList() },
-            { 6, element->asType6() },
-            { 7, element->asMediaList() },
-            { 8, element->asMediaItem() },
-            { 11, element->asMessageSummary() },
-            { 15, element->asDisplayText() },
-            { 17, element->asUserInputText() },
+            {0, element->asType0()},
+            {1, element->asAudio()},
+            {3, element->asReference()},
+            {5, element->asContactList()},
+            {6, element->asType6()},
+            {7, element->asMediaList()},
+            {8, element->asMediaItem()},
+            {11, element->asMessageSummary()},
+            {15, element->asDisplayText()},
+            {17, element->asUserInputText()},
         };
         for (const auto& cast : casts)
-            EXPECT_EQ(cast.cast, cast.code == type ? static_cast<const void*>(element) : nullptr) << cast.code;
+            EXPECT_EQ(cast.cast, cast.code == type ? static_cast<const void*>(element) : nullptr)
+                << cast.code;
     }
 
     auto* value = new CVXLUserInputTextElement(0, 5);
@@ -242,7 +251,7 @@ TEST_F(ElementTest, FieldSlotReadsItsScenarioFieldAndOwnsItsValue)
     const struct {
         const char* type;
         const char* caption;
-    } fields[] = { { "subj", "Subject" }, { "addrList", "To" } };
+    } fields[] = {{"subj", "Subject"}, {"addrList", "To"}};
     for (const auto& f : fields) {
         auto* field = new CScenarioField;
         field->fieldDescription().setType(f.type);
@@ -255,11 +264,11 @@ TEST_F(ElementTest, FieldSlotReadsItsScenarioFieldAndOwnsItsValue)
         const char* label;
         std::int32_t kind;
     } cases[] = {
-        { &scenario, 0, "Subject", kFieldSubject },
-        { &scenario, 1, "To", kFieldAddressList },
-        { &scenario, 2, "", kFieldOther },
-        { &scenario, -1, "", kFieldOther },
-        { nullptr, 0, "", kFieldOther },
+        {&scenario, 0, "Subject", kFieldSubject},
+        {&scenario, 1, "To", kFieldAddressList},
+        {&scenario, 2, "", kFieldOther},
+        {&scenario, -1, "", kFieldOther},
+        {nullptr, 0, "", kFieldOther},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);

@@ -69,12 +69,12 @@ public:
     std::uint32_t getCommandCount() const override { return static_cast<std::uint32_t>(std::size(kRows)); }
 
     static constexpr CVXLLayoutCommandRow kRows[] = {
-        { 1, 0xA0069, kActionKindMenuItem, 8 },
-        { 0, 0xA0067, kActionKindNotApplicable, 6 },
-        { 0, 0xA0065, kActionKindLeftSoftKey, 10 },
-        { 1, 0xA0065, kActionKindHardKey, 14 },
-        { 0, 0xA0066, kActionKindRightSoftKey, 11 },
-        { 0, 0xA0067, kActionKindHardKey, 12 },
+        {1, 0xA0069, kActionKindMenuItem, 8},
+        {0, 0xA0067, kActionKindNotApplicable, 6},
+        {0, 0xA0065, kActionKindLeftSoftKey, 10},
+        {1, 0xA0065, kActionKindHardKey, 14},
+        {0, 0xA0066, kActionKindRightSoftKey, 11},
+        {0, 0xA0067, kActionKindHardKey, 12},
     };
 };
 
@@ -152,9 +152,9 @@ TEST_F(LayoutTest, EnumerationSkipsHiddenRowsAndOtherStates)
         std::vector<std::uint32_t> offered;
     };
     const Case cases[] = {
-        { 0, { 0xA0065, 0xA0066, 0xA0067 } },
-        { 1, { 0xA0069, 0xA0065 } },
-        { 2, {} },
+        {0, {0xA0065, 0xA0066, 0xA0067}},
+        {1, {0xA0069, 0xA0065}},
+        {2, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
@@ -180,12 +180,12 @@ TEST_F(LayoutTest, LookupsTakeTheFirstRowOfTheState)
     };
     const Case cases[] = {
         // The hidden row comes first: kind and label are its, yet it is not offered.
-        { 0, 0xA0067, kActionKindNotApplicable, "Continue", true },
-        { 0, 0xA0065, kActionKindLeftSoftKey, "Back", true },
-        { 1, 0xA0065, kActionKindHardKey, "Back", true },
-        { 0, 0xA0069, kActionKindUnplaced, "", false },
-        { 1, 0xA0066, kActionKindUnplaced, "", false },
-        { 0, 0x12345, kActionKindUnplaced, "", false },
+        {0, 0xA0067, kActionKindNotApplicable, "Continue", true},
+        {0, 0xA0065, kActionKindLeftSoftKey, "Back", true},
+        {1, 0xA0065, kActionKindHardKey, "Back", true},
+        {0, 0xA0069, kActionKindUnplaced, "", false},
+        {1, 0xA0066, kActionKindUnplaced, "", false},
+        {0, 0x12345, kActionKindUnplaced, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.state) + " " + std::to_string(c.eventId));
@@ -207,7 +207,7 @@ TEST_F(LayoutTest, OnlyOfferedActionsReachTheOwner)
     EXPECT_EQ(layout.submitAction(0xA0069), 0) << "another state's";
     layout.setState(1);
     EXPECT_EQ(layout.submitAction(0xA0069), 1);
-    EXPECT_EQ(job.actions, (std::vector<std::uint32_t> { 0xA0065, 0xA0069 }));
+    EXPECT_EQ(job.actions, (std::vector<std::uint32_t> {0xA0065, 0xA0069}));
 }
 
 TEST_F(LayoutTest, CastsAnswerOnlyForTheirType)
@@ -235,45 +235,50 @@ TEST_F(LayoutTest, ErrorCodesSetMessageClassSeverityAndState)
         const char* message;
     };
     const Case cases[] = {
-        { 1, 'P', 1, 1, "An unspecified error occurred." },
-        { 4, 'P', 1, 1, "The request could not be processed because the file could not be opened." },
-        { 9, 'P', 1, 1, "The request could not be processed because the network connection could not be dialed." },
-        { 12, 'P', 1, 1, "The request could not be processed because the network connection could not be established." },
-        { 15, 'P', 1, 1, "The request could not be processed because the network connection could not be read." },
-        { 16, 'P', 1, 1, "The request could not be processed because the network connection could not be written to." },
-        { 17, 'P', 1, 1, "The request could not be processed because the network connection was lost." },
-        { 20, 'P', 0, 0, "The request could not be processed because there is not enough memory." },
-        { 21, 'P', 1, 1, "The request could not be processed because memory is not ready or available." },
-        { 50, 'D', 1, 1, "A data communication error occurred. (HTTP not 200 (OK))" },
-        { 51, 'D', 1, 1, "A data communication error occurred. (bad HTTP headers)" },
-        { 52, 'D', 1, 1, "A server error was received." },
-        { 53, 'D', 1, 1, "A data communication error occurred. (bad MIME)" },
-        { 54, 'D', 1, 1, "A data communication error occurred. (bad XML)" },
-        { 55, 'D', 1, 1, "A data communication error occurred. (bad Error PDU)" },
-        { 56, 'D', 1, 1, "A data communication error occurred. (bad info alert)" },
-        { 57, 'G', 1, 1, "Unexpected end of input." },
-        { 59, 'G', 1, 1, "Unexpected response from server." },
-        { 62, 'M', 1, 0, "There was an error preparing this message for viewing. (SMIL)" },
-        { 63, 'M', 1, 0, "There was an error preparing this message for viewing. (Format)" },
-        { 64, 'S', 1, 1, "Cannot send message due to network issues, Retry now?" },
-        { 65, 'P', 1, 1, "The network connection timed out." },
-        { 66, 'G', 2, 1, "There was an error trying to register your phone." },
-        { 67, 'G', 2, 1, "There was an error while trying to update the list of destinations. Try again?" },
-        { 71, 'G', 2, 1, "This message composition scenario does not support videos." },
-        { 72, 'G', 2, 1, "This message composition scenario does not support images." },
-        { 73, 'G', 2, 1, "This message composition scenario does not support contacts." },
-        { 74, 'M', 2, 0, "This message contains unknown WSP data." },
-        { 75, 'M', 2, 1, "The MMSC could not process the request." },
-        { 83, 'S', 1, 1, "Unable to send message due to inaccessible media, Retry Now?" },
-        { 85, 'S', 1, 0, "The message server has canceled your message send." },
-        { 86, 'S', 1, 1, "The message could not be deleted because it is being transmitted." },
-        { 90, 'D', 2, 1, "The data communication channel is not enabled." },
-        { 91, 'G', 2, 1, "Insufficient space for message." },
-        { 93, 'M', 2, 1, "You have insufficient funds to view this message." },
-        { 97, 'G', 2, 1,
-            "There are failed messages left in your outbound queue.  Select 'OK' to try and resend or 'CANCEL' to delete." },
-        { 999, 'I', 2, 0, "An internal error occurred.  (I999)" },
-        { 0, 'I', 2, 0, "An internal error occurred.  (I0)" },
+        {1, 'P', 1, 1, "An unspecified error occurred."},
+        {4, 'P', 1, 1, "The request could not be processed because the file could not be opened."},
+        {9, 'P', 1, 1,
+            "The request could not be processed because the network connection could not be dialed."},
+        {12, 'P', 1, 1,
+            "The request could not be processed because the network connection could not be established."},
+        {15, 'P', 1, 1,
+            "The request could not be processed because the network connection could not be read."},
+        {16, 'P', 1, 1,
+            "The request could not be processed because the network connection could not be written to."},
+        {17, 'P', 1, 1, "The request could not be processed because the network connection was lost."},
+        {20, 'P', 0, 0, "The request could not be processed because there is not enough memory."},
+        {21, 'P', 1, 1, "The request could not be processed because memory is not ready or available."},
+        {50, 'D', 1, 1, "A data communication error occurred. (HTTP not 200 (OK))"},
+        {51, 'D', 1, 1, "A data communication error occurred. (bad HTTP headers)"},
+        {52, 'D', 1, 1, "A server error was received."},
+        {53, 'D', 1, 1, "A data communication error occurred. (bad MIME)"},
+        {54, 'D', 1, 1, "A data communication error occurred. (bad XML)"},
+        {55, 'D', 1, 1, "A data communication error occurred. (bad Error PDU)"},
+        {56, 'D', 1, 1, "A data communication error occurred. (bad info alert)"},
+        {57, 'G', 1, 1, "Unexpected end of input."},
+        {59, 'G', 1, 1, "Unexpected response from server."},
+        {62, 'M', 1, 0, "There was an error preparing this message for viewing. (SMIL)"},
+        {63, 'M', 1, 0, "There was an error preparing this message for viewing. (Format)"},
+        {64, 'S', 1, 1, "Cannot send message due to network issues, Retry now?"},
+        {65, 'P', 1, 1, "The network connection timed out."},
+        {66, 'G', 2, 1, "There was an error trying to register your phone."},
+        {67, 'G', 2, 1, "There was an error while trying to update the list of destinations. Try again?"},
+        {71, 'G', 2, 1, "This message composition scenario does not support videos."},
+        {72, 'G', 2, 1, "This message composition scenario does not support images."},
+        {73, 'G', 2, 1, "This message composition scenario does not support contacts."},
+        {74, 'M', 2, 0, "This message contains unknown WSP data."},
+        {75, 'M', 2, 1, "The MMSC could not process the request."},
+        {83, 'S', 1, 1, "Unable to send message due to inaccessible media, Retry Now?"},
+        {85, 'S', 1, 0, "The message server has canceled your message send."},
+        {86, 'S', 1, 1, "The message could not be deleted because it is being transmitted."},
+        {90, 'D', 2, 1, "The data communication channel is not enabled."},
+        {91, 'G', 2, 1, "Insufficient space for message."},
+        {93, 'M', 2, 1, "You have insufficient funds to view this message."},
+        {97, 'G', 2, 1,
+            "There are failed messages left in your outbound queue.  Select 'OK' to try and resend or "
+            "'CANCEL' to delete."},
+        {999, 'I', 2, 0, "An internal error occurred.  (I999)"},
+        {0, 'I', 2, 0, "An internal error occurred.  (I0)"},
     };
     EXPECT_EQ(std::size(cases), CVXLErrorTable::kRowCount + 2);
     for (const Case& c : cases) {
@@ -310,13 +315,13 @@ TEST_F(LayoutTest, InformationModeDecidesContinueAndCancel)
         bool canCancel;
     };
     const Case cases[] = {
-        { 0, true, false },
-        { 1, true, true },
-        { 2, false, false },
+        {0, true, false},
+        {1, true, true},
+        {2, false, false},
         // The message view's confirmations.
-        { 16, true, true },
-        { 23, true, true },
-        { 3, false, false },
+        {16, true, true},
+        {23, true, true},
+        {3, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -346,7 +351,7 @@ TEST_F(LayoutTest, ChoiceSelectionNeedsAnItemToSelect)
     EXPECT_EQ(layout.submitAction(0x20080), 0);
     EXPECT_TRUE(layout.canSubmitAction(0x20067));
 
-    for (const char* key : { "a", "b", "c" }) {
+    for (const char* key : {"a", "b", "c"}) {
         auto* item = new CVXLChoiceElement;
         item->setKey(key);
         item->setText(CVXLString("Item ") + key);

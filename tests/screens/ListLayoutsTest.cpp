@@ -73,25 +73,32 @@ TEST_F(ListLayoutsTest, EachScreenShowsItsTitleAndKeysByState)
     record.addTo(1, "+15550102", "");
     messages.setCurrentElement(&record);
     const Case cases[] = {
-        { &threads, 0, "Messaging | -hard Continue, -unplaced Update, unplaced Compose, -hard Delete, -hard Delete All, "
-                        "hard Back, hard Exit" },
-        { &summary, 0, "Message Summary | left View, right Delete, hard Back, hard Exit" },
-        { &summary, 1, "Enhanced Message Summary | left View, right Delete, hard Back, hard Exit" },
-        { &summary, 2, "Data Charge  | left Retrieve Summary, hard Back, hard Exit" },
-        { &summary, 3, "Premium Content Charge | left Retrieve Summary, hard Back, hard Exit" },
-        { &messages, 0, "Inbox | right View, left Reply, unplaced Reply All, unplaced Forward, unplaced Save Message, "
-                        "unplaced Delete, unplaced Update, unplaced Back, unplaced Exit" },
-        { &messages, 1, "Saved Mail | unplaced View, unplaced Reply, unplaced Reply All, unplaced Forward, unplaced Save "
-                        "Message, unplaced Delete, unplaced Update, unplaced Back, unplaced Exit" },
-        { &messages, 2, "Sent Mail | right View, unplaced Forward, unplaced Save Message, unplaced Delete, unplaced "
-                        "Update, unplaced Back, unplaced Exit" },
-        { &messages, 3, "Pending Messages | -unplaced Resend, unplaced Delete, unplaced Update, unplaced Back, unplaced "
-                        "Exit" },
-        { &messages, 5, "Messages | right View, unplaced View Media, left Reply, unplaced Reply All, unplaced Reply To "
-                        "Thread, unplaced Forward, -unplaced Resend, unplaced Save Message, unplaced Delete, unplaced "
-                        "Delete All, unplaced Update, unplaced Back, unplaced Exit" },
-        { &list, 0, "Online Albums | hard Continue, left Send, unplaced Update, hard Delete, hard Back, hard Exit" },
-        { &list, 1, "To Online Albums | hard Continue, unplaced Update, hard Back, hard Exit" },
+        {&threads, 0,
+            "Messaging | -hard Continue, -unplaced Update, unplaced Compose, -hard Delete, -hard Delete All, "
+            "hard Back, hard Exit"},
+        {&summary, 0, "Message Summary | left View, right Delete, hard Back, hard Exit"},
+        {&summary, 1, "Enhanced Message Summary | left View, right Delete, hard Back, hard Exit"},
+        {&summary, 2, "Data Charge  | left Retrieve Summary, hard Back, hard Exit"},
+        {&summary, 3, "Premium Content Charge | left Retrieve Summary, hard Back, hard Exit"},
+        {&messages, 0,
+            "Inbox | right View, left Reply, unplaced Reply All, unplaced Forward, unplaced Save Message, "
+            "unplaced Delete, unplaced Update, unplaced Back, unplaced Exit"},
+        {&messages, 1,
+            "Saved Mail | unplaced View, unplaced Reply, unplaced Reply All, unplaced Forward, unplaced Save "
+            "Message, unplaced Delete, unplaced Update, unplaced Back, unplaced Exit"},
+        {&messages, 2,
+            "Sent Mail | right View, unplaced Forward, unplaced Save Message, unplaced Delete, unplaced "
+            "Update, unplaced Back, unplaced Exit"},
+        {&messages, 3,
+            "Pending Messages | -unplaced Resend, unplaced Delete, unplaced Update, unplaced Back, unplaced "
+            "Exit"},
+        {&messages, 5,
+            "Messages | right View, unplaced View Media, left Reply, unplaced Reply All, unplaced Reply To "
+            "Thread, unplaced Forward, -unplaced Resend, unplaced Save Message, unplaced Delete, unplaced "
+            "Delete All, unplaced Update, unplaced Back, unplaced Exit"},
+        {&list, 0,
+            "Online Albums | hard Continue, left Send, unplaced Update, hard Delete, hard Back, hard Exit"},
+        {&list, 1, "To Online Albums | hard Continue, unplaced Update, hard Back, hard Exit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.screen);
@@ -132,27 +139,32 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
         const char* allowed;
     };
     const Case cases[] = {
-        { "empty inbox", 0, 0, false, {}, "Reply All, Forward, Back, Exit" },
-        { "received text message", 0, 3, true, { 1, 0, 0, 1, false },
-            "View, Reply, Forward, Save Message, Delete, Update, Back, Exit" },
-        { "received picture to two", 0, 3, true, { 1, 1, 0, 2, false },
-            "View, Reply, Reply All, Forward, Save Message, Delete, Update, Back, Exit" },
-        { "forward-locked video", 1, 3, true, { 1, 0, 1, 1, true },
-            "View, Reply, Save Message, Delete, Update, Back, Exit" },
-        { "sent message", 2, 1, true, { 2, 1, 0, 3, false }, "View, Forward, Save Message, Delete, Update, Back, Exit" },
-        { "pending, may be resent", 3, 2, true, { 5, 1, 0, 1, false }, "Resend, Delete, Update, Back, Exit" },
-        { "pending, being sent", 3, 2, true, { 3, 1, 0, 1, false }, "Delete, Update, Back, Exit" },
-        { "empty pending list", 3, 0, false, {}, "Resend, Back, Exit" },
-        { "queued entry that failed", 3, 1, true, { 2, 1, 0, 1, false, 5 }, "Resend, Delete, Update, Back, Exit" },
-        { "queued entry being sent", 3, 1, true, { 2, 1, 0, 1, false, 4 }, "Delete, Update, Back, Exit" },
-        { "premium message", 4, 1, true, { 1, 2, 0, 1, false }, "View, Forward, Save Message, Delete, Update, Back, Exit" },
-        { "thread, received picture", 5, 4, true, { 1, 1, 0, 1, false },
-            "View, View Media, Reply, Reply To Thread, Forward, Save Message, Delete, Delete All, Update, Back, Exit" },
-        { "thread, queued item", 5, 4, true, { 4, 1, 0, 2, false },
-            "Reply, Reply To Thread, Delete, Delete All, Update, Back, Exit" },
-        { "thread, failed item", 5, 4, true, { 5, 0, 0, 2, false },
-            "Reply, Reply To Thread, Resend, Delete, Delete All, Update, Back, Exit" },
-        { "empty thread", 5, 0, false, {}, "Reply All, Reply To Thread, Forward, Resend, Delete All, Back, Exit" },
+        {"empty inbox", 0, 0, false, {}, "Reply All, Forward, Back, Exit"},
+        {"received text message", 0, 3, true, {1, 0, 0, 1, false},
+            "View, Reply, Forward, Save Message, Delete, Update, Back, Exit"},
+        {"received picture to two", 0, 3, true, {1, 1, 0, 2, false},
+            "View, Reply, Reply All, Forward, Save Message, Delete, Update, Back, Exit"},
+        {"forward-locked video", 1, 3, true, {1, 0, 1, 1, true},
+            "View, Reply, Save Message, Delete, Update, Back, Exit"},
+        {"sent message", 2, 1, true, {2, 1, 0, 3, false},
+            "View, Forward, Save Message, Delete, Update, Back, Exit"},
+        {"pending, may be resent", 3, 2, true, {5, 1, 0, 1, false}, "Resend, Delete, Update, Back, Exit"},
+        {"pending, being sent", 3, 2, true, {3, 1, 0, 1, false}, "Delete, Update, Back, Exit"},
+        {"empty pending list", 3, 0, false, {}, "Resend, Back, Exit"},
+        {"queued entry that failed", 3, 1, true, {2, 1, 0, 1, false, 5},
+            "Resend, Delete, Update, Back, Exit"},
+        {"queued entry being sent", 3, 1, true, {2, 1, 0, 1, false, 4}, "Delete, Update, Back, Exit"},
+        {"premium message", 4, 1, true, {1, 2, 0, 1, false},
+            "View, Forward, Save Message, Delete, Update, Back, Exit"},
+        {"thread, received picture", 5, 4, true, {1, 1, 0, 1, false},
+            "View, View Media, Reply, Reply To Thread, Forward, Save Message, Delete, Delete All, Update, "
+            "Back, Exit"},
+        {"thread, queued item", 5, 4, true, {4, 1, 0, 2, false},
+            "Reply, Reply To Thread, Delete, Delete All, Update, Back, Exit"},
+        {"thread, failed item", 5, 4, true, {5, 0, 0, 2, false},
+            "Reply, Reply To Thread, Resend, Delete, Delete All, Update, Back, Exit"},
+        {"empty thread", 5, 0, false, {},
+            "Reply All, Reply To Thread, Forward, Resend, Delete All, Back, Exit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -256,10 +268,10 @@ struct SourceOwner : CVXLMediaStoreManager::Owner {
 TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
 {
     using Store = FolderMediaSource::Store;
-    const Store phone { 1, "Phone", 1, true, "\\My Documents\\My Pictures" };
-    const Store phone2 { 3, "Phone Extra", 1, false, "\\Extra" };
-    const Store card { 2, "Storage Card", 2, false, "\\Storage Card\\DCIM" };
-    const Store cardDefault { 2, "Storage Card", 2, true, "\\Storage Card\\DCIM" };
+    const Store phone {1, "Phone", 1, true, "\\My Documents\\My Pictures"};
+    const Store phone2 {3, "Phone Extra", 1, false, "\\Extra"};
+    const Store card {2, "Storage Card", 2, false, "\\Storage Card\\DCIM"};
+    const Store cardDefault {2, "Storage Card", 2, true, "\\Storage Card\\DCIM"};
     struct Case {
         const char* what;
         std::vector<Store> stores;
@@ -271,15 +283,16 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
         const char* locations;
     };
     const Case cases[] = {
-        { "phone and card, no card flag", { phone, card }, false, false, "*Phone, OnLine Albums", "65539 1" },
-        { "phone and card, card flag", { phone, card }, true, false, "*Phone, OnLine Albums, Storage Card",
-            "65539 1 131076" },
-        { "card is the current store", { phone, cardDefault }, true, false, "Phone, OnLine Albums, *Storage Card",
-            "65539 1 131076" },
-        { "two phone stores", { phone, phone2 }, false, false, "*Phone, OnLine Albums, Phone Extra", "65539 1 196611" },
-        { "online albums suppressed", { phone, card }, true, true, "*Phone, Storage Card", "65539 131076" },
-        { "only a card", { card }, true, false, "*Storage Card, OnLine Albums", "131076 1" },
-        { "no store", {}, false, false, "*OnLine Albums", "1" },
+        {"phone and card, no card flag", {phone, card}, false, false, "*Phone, OnLine Albums", "65539 1"},
+        {"phone and card, card flag", {phone, card}, true, false, "*Phone, OnLine Albums, Storage Card",
+            "65539 1 131076"},
+        {"card is the current store", {phone, cardDefault}, true, false,
+            "Phone, OnLine Albums, *Storage Card", "65539 1 131076"},
+        {"two phone stores", {phone, phone2}, false, false, "*Phone, OnLine Albums, Phone Extra",
+            "65539 1 196611"},
+        {"online albums suppressed", {phone, card}, true, true, "*Phone, Storage Card", "65539 131076"},
+        {"only a card", {card}, true, false, "*Storage Card, OnLine Albums", "131076 1"},
+        {"no store", {}, false, false, "*OnLine Albums", "1"},
     };
     CVXLMediaStoreManager* installed = CVXLMediaStoreManager::instance();
     for (const Case& c : cases) {
@@ -304,8 +317,8 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
             auto* entry = static_cast<CVXLAlbum*>(layout.list().itemAt(i));
             if (!entry)
                 continue;
-            entries += std::string(entries.empty() ? "" : ", ") + (layout.currentElement() == entry ? "*" : "")
-                + entry->name().c_str();
+            entries += std::string(entries.empty() ? "" : ", ")
+                + (layout.currentElement() == entry ? "*" : "") + entry->name().c_str();
         }
         EXPECT_EQ(entries, c.entries);
         std::string locations;
@@ -314,7 +327,8 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
         for (layout.restartEntries(); layout.nextEntry(&entry, &location);)
             locations += std::string(locations.empty() ? "" : " ") + std::to_string(location);
         EXPECT_EQ(locations, c.locations);
-        EXPECT_EQ(layout.builtCount(), static_cast<std::uint32_t>(std::count(locations.begin(), locations.end(), ' ') + 1));
+        EXPECT_EQ(layout.builtCount(),
+            static_cast<std::uint32_t>(std::count(locations.begin(), locations.end(), ' ') + 1));
 
         // A refresh builds the same again.
         layout.refresh();

@@ -41,10 +41,10 @@ struct Case {
 
 // items[0..3] are A, B, C, D.
 const Case kCases[] = {
-    { "a new list reports no change",
+    {"a new list reports no change",
         [](CVXLListModel& l, Item*) { return describe(l) + " stop " + std::to_string(l.stopAtEnd()); },
-        "first -1 length -1 cursor -1 committed [] stop 1" },
-    { "clear with length 5 makes five empty positions",
+        "first -1 length -1 cursor -1 committed [] stop 1"},
+    {"clear with length 5 makes five empty positions",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(0, 5);
             l.insertAt(&items[0], 2);
@@ -54,25 +54,26 @@ const Case kCases[] = {
                 has += l.hasItemAt(i) ? 'y' : 'n';
             return describe(l) + " " + has;
         },
-        "first 0 length 5 cursor -1 committed [.....] nnnnnnn" },
-    { "insertAt outside the window changes nothing",
+        "first 0 length 5 cursor -1 committed [.....] nnnnnnn"},
+    {"insertAt outside the window changes nothing",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(10, 3);
             l.clear();
-            const std::string results = std::to_string(l.insertAt(&items[0], 9)) + std::to_string(l.insertAt(&items[1], 13))
-                + std::to_string(l.insertAt(&items[2], 12)) + std::to_string(l.insertAt(&items[3], -1));
+            const std::string results = std::to_string(l.insertAt(&items[0], 9))
+                + std::to_string(l.insertAt(&items[1], 13)) + std::to_string(l.insertAt(&items[2], 12))
+                + std::to_string(l.insertAt(&items[3], -1));
             return describe(l) + " " + results;
         },
-        "first 10 length 3 cursor -1 committed [..C] 0010" },
-    { "insertAt grows the array up to the position",
+        "first 10 length 3 cursor -1 committed [..C] 0010"},
+    {"insertAt grows the array up to the position",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(4, 6);
             l.insertAt(&items[1], 7);
             l.insertAt(&items[0], 4);
             return describe(l);
         },
-        "first 4 length 6 cursor -1 committed [A..B]" },
-    { "advance with stop-at-end ends at -1",
+        "first 4 length 6 cursor -1 committed [A..B]"},
+    {"advance with stop-at-end ends at -1",
         [](CVXLListModel& l, Item*) {
             l.setWindow(0, 3);
             l.rewind();
@@ -83,18 +84,18 @@ const Case kCases[] = {
             }
             return describe(l) + " " + cursors;
         },
-        "first 0 length 3 cursor -1 committed [] 0 1 2 -1" },
-    { "advance without stop-at-end pages on",
+        "first 0 length 3 cursor -1 committed [] 0 1 2 -1"},
+    {"advance without stop-at-end pages on",
         [](CVXLListModel& l, Item*) {
             l.setWindow(6, 3);
             const std::uint8_t before = l.setStopAtEnd(0);
             l.cursorToLast();
             const CVXLWindowedList copy = l.postIncrement();
-            return describe(l) + " was " + std::to_string(copy.first()) + "/" + std::to_string(copy.cursor()) + " stop "
-                + std::to_string(before);
+            return describe(l) + " was " + std::to_string(copy.first()) + "/" + std::to_string(copy.cursor())
+                + " stop " + std::to_string(before);
         },
-        "first 9 length 3 cursor 0 changed [] was 6/2 stop 1" },
-    { "an empty window rewinds to none and its last is 0",
+        "first 9 length 3 cursor 0 changed [] was 6/2 stop 1"},
+    {"an empty window rewinds to none and its last is 0",
         [](CVXLListModel& l, Item*) {
             l.setWindow(0, 0);
             l.rewind();
@@ -102,8 +103,8 @@ const Case kCases[] = {
             l.cursorToLast();
             return describe(l) + " " + rewound;
         },
-        "first 0 length 0 cursor 0 committed [] -1" },
-    { "shiftDown at first 0 moves nothing",
+        "first 0 length 0 cursor 0 committed [] -1"},
+    {"shiftDown at first 0 moves nothing",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(0, 4);
             l.clear();
@@ -112,8 +113,8 @@ const Case kCases[] = {
             l.shiftDown(2);
             return describe(l);
         },
-        "first 0 length 4 cursor -1 committed [AB..]" },
-    { "shiftDown keeps every item at its absolute index and stops at 0",
+        "first 0 length 4 cursor -1 committed [AB..]"},
+    {"shiftDown keeps every item at its absolute index and stops at 0",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(2, 4);
             l.clear();
@@ -124,18 +125,19 @@ const Case kCases[] = {
             const auto* at2 = static_cast<Item*>(l.itemAt(2));
             return describe(l) + " at 2 " + (at2 ? at2->name : '-');
         },
-        "first 0 length 4 cursor -1 committed [..AB] at 2 A" },
-    { "setAtPosition below first or past the end is refused",
+        "first 0 length 4 cursor -1 committed [..AB] at 2 A"},
+    {"setAtPosition below first or past the end is refused",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(10, 2);
             l.clear();
             const std::string results = std::to_string(l.setAtPosition(&items[0], 9))
-                + std::to_string(l.setAtPosition(&items[1], -2147483647 - 1)) + std::to_string(l.setAtPosition(&items[2], 12))
+                + std::to_string(l.setAtPosition(&items[1], -2147483647 - 1))
+                + std::to_string(l.setAtPosition(&items[2], 12))
                 + std::to_string(l.setAtPosition(&items[3], 11));
             return describe(l) + " " + results;
         },
-        "first 10 length 2 cursor -1 committed [.D] 0001" },
-    { "selectAt writes the index into the item; scroll commits",
+        "first 10 length 2 cursor -1 committed [.D] 0001"},
+    {"selectAt writes the index into the item; scroll commits",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(20, 3);
             l.insertAt(&items[3], 21);
@@ -145,19 +147,20 @@ const Case kCases[] = {
             l.scroll(2);
             return describe(l) + " " + index + (none ? " none" : " some");
         },
-        "first 22 length 3 cursor 2 committed [.D] 21 none" },
-    { "applyToAll sets the valid flag of each item",
+        "first 22 length 3 cursor 2 committed [.D] 21 none"},
+    {"applyToAll sets the valid flag of each item",
         [](CVXLListModel& l, Item* items) {
             l.setWindow(0, 3);
             l.clear();
             l.insertAt(&items[0], 0);
             l.insertAt(&items[2], 2);
             l.applyToAll(1);
-            return describe(l) + " " + std::to_string(items[0].commitMark()) + std::to_string(items[1].commitMark())
-                + std::to_string(items[2].commitMark()) + " end " + std::to_string(l.lastIndexPlusOne());
+            return describe(l) + " " + std::to_string(items[0].commitMark())
+                + std::to_string(items[1].commitMark()) + std::to_string(items[2].commitMark()) + " end "
+                + std::to_string(l.lastIndexPlusOne());
         },
-        "first 0 length 3 cursor -1 committed [A.C] 101 end 3" },
-    { "a moved window is a change until committed",
+        "first 0 length 3 cursor -1 committed [A.C] 101 end 3"},
+    {"a moved window is a change until committed",
         [](CVXLListModel& l, Item*) {
             l.setWindow(0, 5);
             l.setFirst(5);
@@ -165,14 +168,14 @@ const Case kCases[] = {
             l.commit();
             return moved + " / " + describe(l);
         },
-        "first 5 length 5 cursor -1 changed [] / first 5 length 5 cursor -1 committed []" },
+        "first 5 length 5 cursor -1 changed [] / first 5 length 5 cursor -1 committed []"},
 };
 
 TEST(ListModel, WindowCursorAndItemsFollowTheirRules)
 {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
-        Item items[] = { Item('A'), Item('B'), Item('C'), Item('D') };
+        Item items[] = {Item('A'), Item('B'), Item('C'), Item('D')};
         CVXLListModel list;
         EXPECT_EQ(c.run(list, items), c.expected);
     }

@@ -100,7 +100,7 @@ public:
             const std::int32_t result = engine.tick();
             mostCached = std::max(mostCached, job.layout().cacheCount());
             if (CVXLUIRequest* request = engine.popUIRequest()) {
-                requests.push_back({ request->kind(), request->layout() });
+                requests.push_back({request->kind(), request->layout()});
                 continue;
             }
             if (result == CVXLClient::kTickIdle && client->getWaitTime() != 0)
@@ -124,11 +124,11 @@ public:
     std::string cacheText(CVXLMediaBrowseJob& job)
     {
         const std::int32_t first = job.layout().cacheFirst();
-        return std::to_string(first) + ".." + std::to_string(first + static_cast<std::int32_t>(job.layout().cacheCount()));
+        return std::to_string(first) + ".."
+            + std::to_string(first + static_cast<std::int32_t>(job.layout().cacheCount()));
     }
 
     std::string jpeg;
     CVXLAlbum album;
     std::uint32_t mostCached = 0;
 };
-

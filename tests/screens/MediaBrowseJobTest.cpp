@@ -32,10 +32,10 @@ TEST_F(MediaBrowseJobTest, AlbumOpensOnItsLastRow)
         const char* cache;
     };
     const Case cases[] = {
-        { 5, 0, 4, "0..5" },
-        { 16, 0, 15, "0..16" },
-        { 17, 4, 16, "4..17" },
-        { 100, 84, 99, "52..100" },
+        {5, 0, 4, "0..5"},
+        {16, 0, 15, "0..16"},
+        {17, 4, 16, "4..17"},
+        {100, 84, 99, "52..100"},
     };
     int written = 0;
     for (const Case& c : cases) {
@@ -71,15 +71,15 @@ TEST_F(MediaBrowseJobTest, PlacementKeepsTheFocusInsideTheWindow)
         std::int32_t placedFocus;
     };
     const Case cases[] = {
-        { "focus inside the window stays", 40, 8, 20, false, 8, 20 },
-        { "focus after the window moves it", 40, 0, 30, false, 30, 30 },
-        { "focus before the window moves it", 40, 20, 3, false, 3, 3 },
-        { "focus at the total falls back to the last row", 17, 0, 17, false, 4, 16 },
-        { "focus past the total falls back", 40, 0, 45, false, 24, 39 },
-        { "first past a shrunk total, no focus", 20, 30, -1, false, 4, -1 },
-        { "first past a total below the window", 10, 12, -1, false, 0, -1 },
-        { "initial with a total inside one window", 16, 0, -1, true, 0, 15 },
-        { "initial with a total of 17", 17, 0, -1, true, 4, 16 },
+        {"focus inside the window stays", 40, 8, 20, false, 8, 20},
+        {"focus after the window moves it", 40, 0, 30, false, 30, 30},
+        {"focus before the window moves it", 40, 20, 3, false, 3, 3},
+        {"focus at the total falls back to the last row", 17, 0, 17, false, 4, 16},
+        {"focus past the total falls back", 40, 0, 45, false, 24, 39},
+        {"first past a shrunk total, no focus", 20, 30, -1, false, 4, -1},
+        {"first past a total below the window", 10, 12, -1, false, 0, -1},
+        {"initial with a total inside one window", 16, 0, -1, true, 0, 15},
+        {"initial with a total of 17", 17, 0, -1, true, 4, 16},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -109,14 +109,14 @@ TEST_F(MediaBrowseJobTest, PrefetchLimitsShareTheRoomBesideTheWindow)
         std::uint32_t after;
     };
     const Case cases[] = {
-        { 16, 0, 0, 0 },
-        { 100, 0, 0, 2 },
-        { 100, 16, 1, 1 },
-        { 100, 32, 1, 1 },
-        { 100, 84, 2, 0 },
-        { 100, 76, 2, 0 },
-        { 40, 0, 0, 1 },
-        { 1000, 500, 1, 1 },
+        {16, 0, 0, 0},
+        {100, 0, 0, 2},
+        {100, 16, 1, 1},
+        {100, 32, 1, 1},
+        {100, 84, 2, 0},
+        {100, 76, 2, 0},
+        {40, 0, 0, 1},
+        {1000, 500, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.total) + " from " + std::to_string(c.first));

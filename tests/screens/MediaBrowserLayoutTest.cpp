@@ -52,28 +52,28 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
         const char* text;
     };
     const Case cases[] = {
-        { 0,
+        {0,
             "Online Albums | -menu Send to Contacts, -menu Post to Service, menu Voice Send To Contacts, "
             "-menu Delete, "
             "-menu Copy, -menu Move, -hard Select, -menu Select All, -menu Deselect All, hard Update, hard "
             "Album List, "
-            "hard Back, -menu Print, hard Exit" },
-        { 2,
+            "hard Back, -menu Print, hard Exit"},
+        {2,
             "In Phone | -menu Send to Contacts, -menu Post to Service, unplaced Voice Send To Contacts, "
             "-menu Upload, "
             "-menu Delete, -hard Select, -menu Select All, -menu Deselect All, hard Update, hard Album List, "
             "hard Back, "
-            "-menu Print, hard Exit" },
-        { 4, "In Phone Media Picker | -hard Select, hard Update, hard Continue, hard Back, hard Exit" },
-        { 7,
+            "-menu Print, hard Exit"},
+        {4, "In Phone Media Picker | -hard Select, hard Update, hard Continue, hard Back, hard Exit"},
+        {7,
             "Delete SD Card Media | -hard Select, -unplaced Select All, -unplaced Deselect All, hard Update, "
-            "hard Continue, -menu Delete, hard Back, hard Exit" },
-        { 12, " | hard Update, -hard Assign, hard Back, hard Exit" },
-        { 13, " | hard Update, -hard Assign, hard Back, hard Exit" },
-        { 15,
+            "hard Continue, -menu Delete, hard Back, hard Exit"},
+        {12, " | hard Update, -hard Assign, hard Back, hard Exit"},
+        {13, " | hard Update, -hard Assign, hard Back, hard Exit"},
+        {15,
             " | -menu Send to Contacts, unplaced Voice Send To Contacts, -menu Post to Service, -menu "
             "Upload, "
-            "-menu Delete, -hard Select, hard Update, hard Album List, hard Back, -menu Print, hard Exit" },
+            "-menu Delete, -hard Select, hard Update, hard Album List, hard Back, -menu Print, hard Exit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
@@ -91,7 +91,7 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
         layout.setState(state);
         EXPECT_FALSE(layout.canSubmitAction(event(CVXLLayoutMediaBrowser::kDelete)));
         EXPECT_FALSE(layout.canSubmitAction(event(CVXLLayoutMediaBrowser::kAssign)));
-        for (std::uint32_t action : { kLayoutActionUpdate, kLayoutActionBack, kLayoutActionExit })
+        for (std::uint32_t action : {kLayoutActionUpdate, kLayoutActionBack, kLayoutActionExit})
             EXPECT_TRUE(layout.canSubmitAction(event(action))) << action;
         ASSERT_TRUE(layout.addElement(&item, 0));
         layout.setCurrentElement(&item);
@@ -118,8 +118,8 @@ TEST_F(MediaBrowserLayoutTest, OnlyAcceptedCommandsReachTheJob)
     EXPECT_FALSE(submitByLabel(layout, "Continue")) << "not offered in the album states";
     EXPECT_TRUE(submitByLabel(layout, "Delete"));
     EXPECT_EQ(job.actions,
-        (std::vector<std::uint32_t> { event(kLayoutActionUpdate), event(CVXLLayoutMediaBrowser::kAssign),
-            event(CVXLLayoutMediaBrowser::kDelete) }));
+        (std::vector<std::uint32_t> {event(kLayoutActionUpdate), event(CVXLLayoutMediaBrowser::kAssign),
+            event(CVXLLayoutMediaBrowser::kDelete)}));
 }
 
 // First past the filtered total stops on the last item, at 0 for none; the
@@ -134,15 +134,15 @@ TEST_F(MediaBrowserLayoutTest, FirstStaysInsideTheFilteredTotal)
         std::uint32_t first;
     };
     const Case cases[] = {
-        { 3, 10, 5, 3, 3 },
-        { 3, 10, 5, 14, 14 },
-        { 3, 10, 5, 15, 14 },
-        { 3, 10, 5, 0xFFFFFFFFu, 14 },
-        { 1, 10, 5, 12, 9 },
-        { 2, 10, 5, 7, 4 },
-        { 2, 10, 0, 7, 0 },
-        { 0, 10, 5, 5, 0 },
-        { 3, 0, 0, 0, 0 },
+        {3, 10, 5, 3, 3},
+        {3, 10, 5, 14, 14},
+        {3, 10, 5, 15, 14},
+        {3, 10, 5, 0xFFFFFFFFu, 14},
+        {1, 10, 5, 12, 9},
+        {2, 10, 5, 7, 4},
+        {2, 10, 0, 7, 0},
+        {0, 10, 5, 5, 0},
+        {3, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.filter) + " " + std::to_string(c.index));
@@ -172,14 +172,14 @@ TEST_F(MediaBrowserLayoutTest, LimitNeverBelowTheWindow)
         std::uint32_t cacheMax;
     };
     const Case cases[] = {
-        { nullptr, 0, false, 48, 16, 48, 48 },
-        { nullptr, 0, false, 50, 16, 50, 48 },
-        { nullptr, 0, false, 8, 16, 16, 16 },
-        { nullptr, 0, false, 0, 16, 16, 16 },
-        { nullptr, 0, true, 8, 8, 8, 8 },
-        { "10", 2, false, 48, 10, 48, 40 },
-        { "10", 14, false, 0, 1, 1, 1 },
-        { "10", 15, false, 3, 1, 3, 3 },
+        {nullptr, 0, false, 48, 16, 48, 48},
+        {nullptr, 0, false, 50, 16, 50, 48},
+        {nullptr, 0, false, 8, 16, 16, 16},
+        {nullptr, 0, false, 0, 16, 16, 16},
+        {nullptr, 0, true, 8, 8, 8, 8},
+        {"10", 2, false, 48, 10, 48, 40},
+        {"10", 14, false, 0, 1, 1, 1},
+        {"10", 15, false, 3, 1, 3, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.limit) + " in " + std::to_string(c.state));
@@ -212,12 +212,12 @@ TEST_F(MediaBrowserLayoutTest, UnusableWindowAndRowSettingsFallBack)
         std::uint32_t rowLength;
     };
     const Case cases[] = {
-        { "0", "0", 16, 4 },
-        { "-5", "-3", 16, 4 },
-        { "1000", "1", 1000, 1 },
-        { "1001", "5", 1000, 5 },
-        { "250000", "", 1000, 4 },
-        { "", "6", 16, 6 },
+        {"0", "0", 16, 4},
+        {"-5", "-3", 16, 4},
+        {"1000", "1", 1000, 1},
+        {"1001", "5", 1000, 5},
+        {"250000", "", 1000, 4},
+        {"", "6", 16, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.window) + " / " + c.row);

@@ -16,8 +16,8 @@ std::string contactsText(const CVXLContactListElement& contacts)
     std::string out;
     for (std::uint32_t i = 0; i < contacts.count(); ++i) {
         const CVXLAddressee* entry = contacts.at(i);
-        out += std::string(out.empty() ? "" : ", ") + std::to_string(entry->kind()) + ":" + entry->address().c_str()
-            + "/" + entry->displayName().c_str();
+        out += std::string(out.empty() ? "" : ", ") + std::to_string(entry->kind()) + ":"
+            + entry->address().c_str() + "/" + entry->displayName().c_str();
     }
     return out;
 }
@@ -41,19 +41,18 @@ TEST(MessageListJob, ReplyRecipientsComeFromTheSummary)
     };
     const char* own = "+15550000";
     const Case cases[] = {
-        { "reply to the sender", kReply, "+15550101", "", { { own, "" } }, {}, "2:+15550101/" },
-        { "the sender up to its first comma", kReply, "+15550101,+15550102", "", {}, {}, "2:+15550101/" },
-        { "the reply-to wins over the sender", kReply, "+15550101", "pat@example.com", {}, {},
-            "2:pat@example.com/pat@example.com" },
-        { "no reply to oneself", kReply, own, "", {}, {}, "" },
-        { "reply all: sender and the others", kAll, "+15550101", "",
-            { { own, "" }, { "sam@example.com", "Sam" } }, { { "+15550303", "Lee" } },
-            "2:+15550101/, 0:sam@example.com/Sam, 1:+15550303/Lee" },
-        { "reply all: the reply-to once, not the sender", kAll, "+15550101", "pat@example.com",
-            { { "pat@example.com", "Pat" }, { "+15550202", "" } }, { { own, "Me" } },
-            "2:pat@example.com/pat@example.com, 1:+15550202/" },
-        { "reply to thread: the thread alone", kThread, "+15550101", "pat@example.com", { { "+15550202", "" } }, {},
-            "2:+15550909/+15550909" },
+        {"reply to the sender", kReply, "+15550101", "", {{own, ""}}, {}, "2:+15550101/"},
+        {"the sender up to its first comma", kReply, "+15550101,+15550102", "", {}, {}, "2:+15550101/"},
+        {"the reply-to wins over the sender", kReply, "+15550101", "pat@example.com", {}, {},
+            "2:pat@example.com/pat@example.com"},
+        {"no reply to oneself", kReply, own, "", {}, {}, ""},
+        {"reply all: sender and the others", kAll, "+15550101", "", {{own, ""}, {"sam@example.com", "Sam"}},
+            {{"+15550303", "Lee"}}, "2:+15550101/, 0:sam@example.com/Sam, 1:+15550303/Lee"},
+        {"reply all: the reply-to once, not the sender", kAll, "+15550101", "pat@example.com",
+            {{"pat@example.com", "Pat"}, {"+15550202", ""}}, {{own, "Me"}},
+            "2:pat@example.com/pat@example.com, 1:+15550202/"},
+        {"reply to thread: the thread alone", kThread, "+15550101", "pat@example.com", {{"+15550202", ""}},
+            {}, "2:+15550909/+15550909"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

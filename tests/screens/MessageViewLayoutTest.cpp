@@ -56,7 +56,6 @@ public:
     CVXLLayoutMessageView layout;
 };
 
-
 TEST_F(MessageViewLayoutTest, EachStateShowsItsTitleAndCommands)
 {
     EXPECT_EQ(layout.getCommandCount(), 85u);
@@ -67,23 +66,37 @@ TEST_F(MessageViewLayoutTest, EachStateShowsItsTitleAndCommands)
     };
     // With no message, slides or media, what cannot be submitted is marked.
     const Case cases[] = {
-        { 0, "+15550101 | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, menu Save "
-             "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow Url, -menu "
-             "View Media, hard Back, hard Exit" },
-        { 1, "Sent Mail | -menu Forward, -menu Save Media, -menu Assign Media, menu Save Message, -menu Print Media, "
-             "menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow Url, hard Back, hard Exit" },
-        { 2, "Saved Mail | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, menu Save "
-             "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow Url, hard "
-             "Back, hard Exit" },
-        { 8, "Inbox | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, menu Save "
-             "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow Url, hard "
-             "Back, hard Exit" },
-        { 10, "Saved Mail | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, -menu "
-              "Assign Audio, menu Save Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, "
-              "-menu Follow Url, hard Back, hard Exit" },
-        { 11, " | " },
-        { 16, " | " },
-        { 17, "+15550101 | " },
+        {0,
+            "+15550101 | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, "
+            "menu Save "
+            "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow "
+            "Url, -menu "
+            "View Media, hard Back, hard Exit"},
+        {1,
+            "Sent Mail | -menu Forward, -menu Save Media, -menu Assign Media, menu Save Message, -menu Print "
+            "Media, "
+            "menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow Url, hard Back, hard Exit"},
+        {2,
+            "Saved Mail | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, "
+            "menu Save "
+            "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow "
+            "Url, hard "
+            "Back, hard Exit"},
+        {8,
+            "Inbox | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, menu "
+            "Save "
+            "Message, -menu Print Media, menu Delete, -menu Next Slide, -menu Previous Slide, -menu Follow "
+            "Url, hard "
+            "Back, hard Exit"},
+        {10,
+            "Saved Mail | left Reply, -menu Reply All, -menu Forward, -menu Save Media, -menu Assign Media, "
+            "-menu "
+            "Assign Audio, menu Save Message, -menu Print Media, menu Delete, -menu Next Slide, -menu "
+            "Previous Slide, "
+            "-menu Follow Url, hard Back, hard Exit"},
+        {11, " | "},
+        {16, " | "},
+        {17, "+15550101 | "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
@@ -92,7 +105,8 @@ TEST_F(MessageViewLayoutTest, EachStateShowsItsTitleAndCommands)
     }
     // State 2 swaps the labels of the two assign commands.
     layout.setState(2);
-    EXPECT_STREQ(layout.getActionLabel(CVXLLayoutMessageView::eventOf(CVXLLayoutMessageView::kAssignAudio)).c_str(),
+    EXPECT_STREQ(
+        layout.getActionLabel(CVXLLayoutMessageView::eventOf(CVXLLayoutMessageView::kAssignAudio)).c_str(),
         "Assign Audio");
 }
 
@@ -110,13 +124,13 @@ TEST_F(MessageViewLayoutTest, ALinkMakesFollowUrlTheLeftSoftKeyLabelledGo)
         std::uint32_t replyKind;
     };
     const Case cases[] = {
-        { 0, false, kActionKindMenuItem, "Follow Url", false, kActionKindLeftSoftKey },
-        { 0, true, kActionKindLeftSoftKey, "Go", true, kActionKindMenuItem },
+        {0, false, kActionKindMenuItem, "Follow Url", false, kActionKindLeftSoftKey},
+        {0, true, kActionKindLeftSoftKey, "Go", true, kActionKindMenuItem},
         // Sent mail shows no Reply, link or not.
-        { 1, true, kActionKindLeftSoftKey, "Go", true, kActionKindNotApplicable },
-        { 8, true, kActionKindLeftSoftKey, "Go", true, kActionKindMenuItem },
+        {1, true, kActionKindLeftSoftKey, "Go", true, kActionKindNotApplicable},
+        {8, true, kActionKindLeftSoftKey, "Go", true, kActionKindMenuItem},
         // No rows, no commands.
-        { 12, true, kActionKindUnplaced, "", false, kActionKindUnplaced },
+        {12, true, kActionKindUnplaced, "", false, kActionKindUnplaced},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.state) + (c.link ? " with a link" : ""));
@@ -144,25 +158,26 @@ TEST_F(MessageViewLayoutTest, WhatCanBeSubmittedFollowsTheMessageSlidesAndMedia)
         bool allowed;
     };
     const Case cases[] = {
-        { "next with two slides", "vv", 1, false, 1, false, 1, View::kNextSlide, true },
-        { "previous with one slide", "v", 1, false, 1, false, 1, View::kPreviousSlide, false },
-        { "next in visual mode over one visual slide of two", "tv", 1, false, 1, true, 1, View::kNextSlide, false },
-        { "reply all to one recipient", "v", 1, false, 1, false, 1, View::kReplyAll, false },
-        { "reply all to two", "v", 2, false, 1, false, 1, View::kReplyAll, true },
-        { "forward", "v", 1, false, 1, false, 1, View::kForward, true },
-        { "forward a forward-locked message", "v", 1, true, 1, false, 1, View::kForward, false },
-        { "view media", "v", 1, false, 1, false, 1, View::kViewMedia, true },
-        { "view media without pictures or videos", "t", 1, false, 0, false, 0, View::kViewMedia, false },
-        { "view media while viewing media", "v", 1, false, 1, true, 1, View::kViewMedia, false },
-        { "assign media", "v", 1, false, 1, false, 1, View::kAssignMedia, true },
-        { "assign media without an element", "t", 1, false, 1, false, 0, View::kAssignMedia, false },
-        { "assign media, assign-locked", "v", 1, false, 1, false, 2, View::kAssignMedia, false },
-        { "save media, assign-locked", "v", 1, false, 1, false, 2, View::kSaveMedia, true },
-        { "save media, save-locked", "v", 1, false, 1, false, 3, View::kSaveMedia, false },
-        { "assign media, save-locked", "v", 1, false, 1, false, 3, View::kAssignMedia, false },
-        { "print media", "v", 1, false, 1, false, 1, View::kPrintMedia, false },
-        { "assign audio", "v", 1, false, 1, false, 1, View::kAssignAudio, false },
-        { "save message", "v", 1, false, 1, false, 0, View::kSaveMessage, true },
+        {"next with two slides", "vv", 1, false, 1, false, 1, View::kNextSlide, true},
+        {"previous with one slide", "v", 1, false, 1, false, 1, View::kPreviousSlide, false},
+        {"next in visual mode over one visual slide of two", "tv", 1, false, 1, true, 1, View::kNextSlide,
+            false},
+        {"reply all to one recipient", "v", 1, false, 1, false, 1, View::kReplyAll, false},
+        {"reply all to two", "v", 2, false, 1, false, 1, View::kReplyAll, true},
+        {"forward", "v", 1, false, 1, false, 1, View::kForward, true},
+        {"forward a forward-locked message", "v", 1, true, 1, false, 1, View::kForward, false},
+        {"view media", "v", 1, false, 1, false, 1, View::kViewMedia, true},
+        {"view media without pictures or videos", "t", 1, false, 0, false, 0, View::kViewMedia, false},
+        {"view media while viewing media", "v", 1, false, 1, true, 1, View::kViewMedia, false},
+        {"assign media", "v", 1, false, 1, false, 1, View::kAssignMedia, true},
+        {"assign media without an element", "t", 1, false, 1, false, 0, View::kAssignMedia, false},
+        {"assign media, assign-locked", "v", 1, false, 1, false, 2, View::kAssignMedia, false},
+        {"save media, assign-locked", "v", 1, false, 1, false, 2, View::kSaveMedia, true},
+        {"save media, save-locked", "v", 1, false, 1, false, 3, View::kSaveMedia, false},
+        {"assign media, save-locked", "v", 1, false, 1, false, 3, View::kAssignMedia, false},
+        {"print media", "v", 1, false, 1, false, 1, View::kPrintMedia, false},
+        {"assign audio", "v", 1, false, 1, false, 1, View::kAssignAudio, false},
+        {"save message", "v", 1, false, 1, false, 0, View::kSaveMessage, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -25,24 +25,24 @@ TEST_F(NoticeJobTest, NoticeAnswersBecomeParentSignals)
         std::int32_t signal;
     };
     const Case cases[] = {
-        { "error 1, Ok", [](ParentJob& p) { p.showError(1); }, kLayoutError, 1, "An unspecified error occurred.", "Ok",
-            18 },
-        { "error 52, Cancel", [](ParentJob& p) { p.showError(52); }, kLayoutError, 1,
-            "A server error was received.", "Cancel", 20 },
+        {"error 1, Ok", [](ParentJob& p) { p.showError(1); }, kLayoutError, 1,
+            "An unspecified error occurred.", "Ok", 18},
+        {"error 52, Cancel", [](ParentJob& p) { p.showError(52); }, kLayoutError, 1,
+            "A server error was received.", "Cancel", 20},
         // Every error shows its screen, those of state 0 too.
-        { "error 20, Exit", [](ParentJob& p) { p.showError(20); }, kLayoutError, 0,
-            "The request could not be processed because there is not enough memory.", "Exit", 21 },
-        { "error 999, Back", [](ParentJob& p) { p.showError(999); }, kLayoutError, 0,
-            "An internal error occurred.  (I999)", "Back", 19 },
-        { "error text", [](ParentJob& p) { p.showErrorText(52, "Account closed"); }, kLayoutError, 1,
-            "Account closed", "Ok", 18 },
-        { "notice 18", [](ParentJob& p) { p.showInfo(18, 0, 1); }, kLayoutInformation, 1,
-            "Your message is being sent.", "Continue", 18 },
-        { "notice 0", [](ParentJob& p) { p.showInfo(0, 0, 1); }, kLayoutInformation, 1, "", "Back", 19 },
-        { "question", [](ParentJob& p) { p.showInfoText("Delete?", 0, 1, 3); }, kLayoutInformation, 3, "Delete?",
-            "No", 20 },
-        { "online notice, Exit", [](ParentJob& p) { p.showInfo(5, 0, 0); }, kLayoutInformation, 0,
-            "Your destination is configured.", "Exit", 21 },
+        {"error 20, Exit", [](ParentJob& p) { p.showError(20); }, kLayoutError, 0,
+            "The request could not be processed because there is not enough memory.", "Exit", 21},
+        {"error 999, Back", [](ParentJob& p) { p.showError(999); }, kLayoutError, 0,
+            "An internal error occurred.  (I999)", "Back", 19},
+        {"error text", [](ParentJob& p) { p.showErrorText(52, "Account closed"); }, kLayoutError, 1,
+            "Account closed", "Ok", 18},
+        {"notice 18", [](ParentJob& p) { p.showInfo(18, 0, 1); }, kLayoutInformation, 1,
+            "Your message is being sent.", "Continue", 18},
+        {"notice 0", [](ParentJob& p) { p.showInfo(0, 0, 1); }, kLayoutInformation, 1, "", "Back", 19},
+        {"question", [](ParentJob& p) { p.showInfoText("Delete?", 0, 1, 3); }, kLayoutInformation, 3,
+            "Delete?", "No", 20},
+        {"online notice, Exit", [](ParentJob& p) { p.showInfo(5, 0, 0); }, kLayoutInformation, 0,
+            "Your destination is configured.", "Exit", 21},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -71,7 +71,7 @@ TEST_F(NoticeJobTest, NoticeAnswersBecomeParentSignals)
 
         ASSERT_TRUE(submitByLabel(*layout, c.key)) << screenText(*layout);
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { c.signal });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {c.signal});
         EXPECT_EQ(parent.currentChild(), nullptr);
         EXPECT_EQ(parent.waitCount(), 0u);
         EXPECT_FALSE(child->isInUse());
@@ -106,7 +106,7 @@ TEST_F(NoticeJobTest, TheSecondQueuedChildWins)
     EXPECT_TRUE(parent.signals.empty());
     ASSERT_TRUE(submitByLabel(*next->getLayout(), "Cancel"));
     run();
-    EXPECT_EQ(parent.signals, (std::vector<std::int32_t> { 18, 20 }));
+    EXPECT_EQ(parent.signals, (std::vector<std::int32_t> {18, 20}));
     EXPECT_EQ(parent.currentChild(), nullptr);
     EXPECT_EQ(kinds(), "NEW_LAYOUT RELEASE_LAYOUT NEW_LAYOUT RELEASE_LAYOUT");
 }
@@ -121,7 +121,7 @@ TEST_F(NoticeJobTest, SpinnerKeepsItsScreenUntilTenTakesItDown)
     CVXLLayout* layout = spinner->getLayout();
     ASSERT_TRUE(submitByLabel(*layout, "Back"));
     run();
-    EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 19 });
+    EXPECT_EQ(parent.signals, std::vector<std::int32_t> {19});
     EXPECT_EQ(parent.currentChild(), spinner);
     EXPECT_TRUE(spinner->isLayoutShown());
     EXPECT_EQ(kinds(), "NEW_LAYOUT");
@@ -130,7 +130,7 @@ TEST_F(NoticeJobTest, SpinnerKeepsItsScreenUntilTenTakesItDown)
     done->setHeapAllocated(true);
     parent.post(spinner, done);
     run();
-    EXPECT_EQ(parent.signals, (std::vector<std::int32_t> { 19, 10 }));
+    EXPECT_EQ(parent.signals, (std::vector<std::int32_t> {19, 10}));
     EXPECT_EQ(parent.currentChild(), nullptr);
     EXPECT_EQ(kinds(), "NEW_LAYOUT RELEASE_LAYOUT");
 }
@@ -145,7 +145,7 @@ TEST_F(NoticeJobTest, ALayoutReleasedWhileShownIsTakenAsBack)
     ASSERT_NE(child, nullptr);
     parent.onLayoutReleased(child->getLayout());
     run();
-    EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 19 });
+    EXPECT_EQ(parent.signals, std::vector<std::int32_t> {19});
     EXPECT_EQ(parent.currentChild(), nullptr);
     // Released by the user interface already: nothing more is asked of it.
     EXPECT_EQ(kinds(), "NEW_LAYOUT");

@@ -30,8 +30,14 @@ TEST_F(ProgressJobTest, PollingCountsSecondsOnAGrowingRange)
         std::int64_t range;
     };
     const Row rows[] = {
-        { 0, 0, 1000 }, { 1, 1, 1000 }, { 2, 2, 1000 }, { 249, 249, 1000 }, { 250, 250, 4000 },
-        { 999, 999, 4000 }, { 1000, 1000, 16000 }, { 1001, 1001, 16000 },
+        {0, 0, 1000},
+        {1, 1, 1000},
+        {2, 2, 1000},
+        {249, 249, 1000},
+        {250, 250, 4000},
+        {999, 999, 4000},
+        {1000, 1000, 16000},
+        {1001, 1001, 16000},
     };
     std::int64_t second = 0;
     for (const Row& row : rows) {
@@ -63,11 +69,11 @@ TEST_F(ProgressJobTest, FollowsTheKeysAndFinishesAtTheTotal)
         bool ends;
     };
     const Case cases[] = {
-        { "reaches the total", "5", "5", 5, 100, true, true },
+        {"reaches the total", "5", "5", 5, 100, true, true},
         // A current value past the total ends it too, rather than polling on.
-        { "overshoots", "5", "7", 7, 140, true, true },
-        { "waits at the total", "5", "5", 5, 100, false, false },
-        { "beyond 32 bits", "1099511627776", "549755813888", 549755813888, 50, true, false },
+        {"overshoots", "5", "7", 7, 140, true, true},
+        {"waits at the total", "5", "5", 5, 100, false, false},
+        {"beyond 32 bits", "1099511627776", "549755813888", 549755813888, 50, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,7 +86,8 @@ TEST_F(ProgressJobTest, FollowsTheKeysAndFinishesAtTheTotal)
         ASSERT_NE(bar, nullptr);
         EXPECT_TRUE(bar->isWaiting());
         EXPECT_EQ(bar->layout().state(), 2u);
-        EXPECT_EQ(screenText(const_cast<CVXLLayoutProgressBar&>(bar->layout())), expectedScreen(kLayoutProgressBar, 2));
+        EXPECT_EQ(screenText(const_cast<CVXLLayoutProgressBar&>(bar->layout())),
+            expectedScreen(kLayoutProgressBar, 2));
         // No total yet: it keeps waiting.
         after(CVXLProgressJob::kWaitingMs);
         after(CVXLProgressJob::kWaitingMs);
@@ -96,7 +103,7 @@ TEST_F(ProgressJobTest, FollowsTheKeysAndFinishesAtTheTotal)
         EXPECT_EQ(bar->layout().position(), c.position);
         EXPECT_EQ(bar->layout().third(), c.percentage);
         if (c.ends) {
-            EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 18 });
+            EXPECT_EQ(parent.signals, std::vector<std::int32_t> {18});
             EXPECT_EQ(parent.currentChild(), nullptr);
             CVXLString total;
             client->settings().getPersistentString(kTotal, &total);
@@ -108,7 +115,7 @@ TEST_F(ProgressJobTest, FollowsTheKeysAndFinishesAtTheTotal)
         // The user leaves: Cancel reaches the parent and the bar ends.
         ASSERT_TRUE(submitByLabel(*bar->getLayout(), "Cancel"));
         run();
-        EXPECT_EQ(parent.signals, std::vector<std::int32_t> { 20 });
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {20});
         EXPECT_EQ(parent.currentChild(), nullptr);
     }
 }

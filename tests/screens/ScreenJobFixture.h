@@ -80,7 +80,7 @@ public:
         for (int i = 0; i < 1000; ++i) {
             const std::int32_t result = engine.tick();
             if (CVXLUIRequest* request = engine.popUIRequest()) {
-                requests.push_back({ request->kind(), request->layout() });
+                requests.push_back({request->kind(), request->layout()});
                 continue;
             }
             if (result == CVXLClient::kTickIdle && client->getWaitTime() != 0)

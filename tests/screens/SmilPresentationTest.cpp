@@ -82,25 +82,25 @@ TEST(SmilParser, TimesAndPercentagesFollowTheirRules)
         std::int32_t size; // width or height
     };
     const Case cases[] = {
-        { "5000ms", 5000, 5000, 5000, 5000 },
-        { "5s", 5000, 5, 5, 5 },
-        { "2.5s", 5000, 2, 2, 2 },
-        { "250ms", 250, 250, 250, 250 },
-        { "1s500ms", 500, 1, 1, 1 },
-        { "indefinite", 0, 0, 0, 0 },
-        { "", 0, 0, 0, 0 },
-        { "50%", 0, 50, 50, 50 },
-        { "12.5%", 0, 5, 5, 5 },
-        { "80", 0, 80, 80, 80 },
-        { " 80", 0, 0, 0, 0 },
-        { "176px", 0, 176, 0, 100 },
-        { "10%px", 0, 10, 10, 10 },
-        { "7px%", 0, 7, 0, 100 },
-        { "-20", 0, 0, 0, 0 },
+        {"5000ms", 5000, 5000, 5000, 5000},
+        {"5s", 5000, 5, 5, 5},
+        {"2.5s", 5000, 2, 2, 2},
+        {"250ms", 250, 250, 250, 250},
+        {"1s500ms", 500, 1, 1, 1},
+        {"indefinite", 0, 0, 0, 0},
+        {"", 0, 0, 0, 0},
+        {"50%", 0, 50, 50, 50},
+        {"12.5%", 0, 5, 5, 5},
+        {"80", 0, 80, 80, 80},
+        {" 80", 0, 0, 0, 0},
+        {"176px", 0, 176, 0, 100},
+        {"10%px", 0, 10, 10, 10},
+        {"7px%", 0, 7, 0, 100},
+        {"-20", 0, 0, 0, 0},
         // Past the largest int every value stays there.
-        { "99999999999ms", 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF },
-        { "3000000s", 0x7FFFFFFF, 3000000, 3000000, 3000000 },
-        { "99999999999%", 0, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF },
+        {"99999999999ms", 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
+        {"3000000s", 0x7FFFFFFF, 3000000, 3000000, 3000000},
+        {"99999999999%", 0, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -128,28 +128,27 @@ TEST(SmilParser, HostileTextKeepsWhatFitsAndDropsTheRest)
         const char* dump;
     };
     const Case cases[] = {
-        { "a medium directly in the body belongs to no slide",
+        {"a medium directly in the body belongs to no slide",
             "<smil><body><img src='a'/><par><text src='t'/></par><audio src='b'/></body></smil>",
             "slides 1\nslide 1 visual 0 par dur 0 children 0\n"
-            "media text src \"t\" region \"\" id \"\" begin 0 end 0\n" },
-        { "an end tag that matches nothing stops the reader, keeping the slide before it",
+            "media text src \"t\" region \"\" id \"\" begin 0 end 0\n"},
+        {"an end tag that matches nothing stops the reader, keeping the slide before it",
             "<smil><body><par><img src='a'/></par></par><par><img src='b'/></par></body></smil>",
             "slides 1\nslide 1 visual 1 par dur 0 children 0\n"
-            "media img src \"a\" region \"\" id \"\" begin 0 end 0\n" },
-        { "a later region of the same id replaces the earlier one",
+            "media img src \"a\" region \"\" id \"\" begin 0 end 0\n"},
+        {"a later region of the same id replaces the earlier one",
             "<smil><head><layout><region id='R' top='1'/><region id='S'/><region id='R' top='2'/>"
             "</layout></head></smil>",
             "slides 0\nregion R top 2 left 0 width 0 height 0 fit 0\n"
-            "region S top 0 left 0 width 0 height 0 fit 0\n" },
-        { "attributes with no object of their kind",
+            "region S top 0 left 0 width 0 height 0 fit 0\n"},
+        {"attributes with no object of their kind",
             "<smil dur='5s' src='x'><param name='n' value='v'/><body top='5'><par><param value='w'/>"
             "<img src='i'/></par></body></smil>",
             "slides 1\nslide 1 visual 1 par dur 0 children 0\n"
-            "media img src \"i\" region \"\" id \"\" begin 0 end 0\n" },
-        { "a document cut inside a slide keeps no part of it",
-            "<smil><body><par dur='1s'><img src='a'/><par><text src='t'/>", "slides 0\n" },
-        { "100,000 nested par: the reader stops at its depth limit and nothing is kept", nested,
-            "slides 0\n" },
+            "media img src \"i\" region \"\" id \"\" begin 0 end 0\n"},
+        {"a document cut inside a slide keeps no part of it",
+            "<smil><body><par dur='1s'><img src='a'/><par><text src='t'/>", "slides 0\n"},
+        {"100,000 nested par: the reader stops at its depth limit and nothing is kept", nested, "slides 0\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -243,16 +242,16 @@ TEST(SlideNavigator, WalksAllOrVisualSlidesAndWrapsBothWays)
         bool further;
     };
     const Case cases[] = {
-        { "all: first", "vtv", true, { kFirst }, 1, 1000, 3, true },
-        { "all: next", "vtv", true, { kFirst, kNext }, 2, 2000, 3, true },
-        { "all: next from the last wraps", "vtv", true, { kFirst, kNext, kNext, kNext }, 1, 1000, 3, true },
-        { "all: previous from the first wraps", "vtv", true, { kFirst, kPrevious }, 3, 3000, 3, false },
-        { "visual: first skips a text slide", "tv", false, { kFirst }, 1, 2000, 1, false },
-        { "visual: next of the only visual wraps to it", "tv", false, { kFirst, kNext }, 1, 2000, 1, false },
-        { "visual: previous wraps to the last visual", "vtvt", false, { kFirst, kPrevious }, 2, 3000, 2, false },
-        { "visual: a visual slide further on", "vtvt", false, { kFirst }, 1, 1000, 2, true },
-        { "visual: no visual slide", "tt", false, { kFirst, kNext, kPrevious }, 0, 0, 0, false },
-        { "no slides at all", "", true, { kFirst, kNext, kPrevious }, 0, 0, 0, false },
+        {"all: first", "vtv", true, {kFirst}, 1, 1000, 3, true},
+        {"all: next", "vtv", true, {kFirst, kNext}, 2, 2000, 3, true},
+        {"all: next from the last wraps", "vtv", true, {kFirst, kNext, kNext, kNext}, 1, 1000, 3, true},
+        {"all: previous from the first wraps", "vtv", true, {kFirst, kPrevious}, 3, 3000, 3, false},
+        {"visual: first skips a text slide", "tv", false, {kFirst}, 1, 2000, 1, false},
+        {"visual: next of the only visual wraps to it", "tv", false, {kFirst, kNext}, 1, 2000, 1, false},
+        {"visual: previous wraps to the last visual", "vtvt", false, {kFirst, kPrevious}, 2, 3000, 2, false},
+        {"visual: a visual slide further on", "vtvt", false, {kFirst}, 1, 1000, 2, true},
+        {"visual: no visual slide", "tt", false, {kFirst, kNext, kPrevious}, 0, 0, 0, false},
+        {"no slides at all", "", true, {kFirst, kNext, kPrevious}, 0, 0, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -11,7 +11,7 @@ namespace {
 TEST(UiJobPoolTest, EachTypeGivesItsPooledJobThenAFreshOne)
 {
     CVXLUiJobPool pool;
-    for (int type : { 7, 10, 11, 21, 22, 23, 24, 25, 26, 28, 29, 30, 42, 43 }) {
+    for (int type : {7, 10, 11, 21, 22, 23, 24, 25, 26, 28, 29, 30, 42, 43}) {
         SCOPED_TRACE(type);
         CVXLUiJob* pooled = pool.acquire(type);
         ASSERT_NE(pooled, nullptr);

@@ -33,7 +33,8 @@ inline std::string readReply(const std::vector<std::string>& pieces)
             return out + "framing error";
         if (part.isVraxDocument()) {
             const CVXLByteBuffer body = part.body();
-            out += "document " + std::string(reinterpret_cast<const char*>(body.data()), body.length()) + "\n";
+            out += "document " + std::string(reinterpret_cast<const char*>(body.data()), body.length())
+                + "\n";
         } else {
             CVXLByteBuffer content;
             while (part.takeContent(content) == CVXLScanResult::NeedMore)

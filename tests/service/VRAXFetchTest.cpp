@@ -19,7 +19,7 @@ struct FetchRig : VraxJobRig {
 
     FetchRig()
     {
-        static const char* const kIds[] = { "I1", "I2", "I3" };
+        static const char* const kIds[] = {"I1", "I2", "I3"};
         batch.count = 3;
         for (int i = 0; i < 3; ++i) {
             batch.slots[i].itemId = kIds[i];
@@ -52,11 +52,11 @@ struct FetchRig : VraxJobRig {
     }
 
     CVRAXFetchBatch batch;
-    CVRAXJobRequest fetch { kEventVraxFetchMedia, 44 };
-    TraceJob sinks[3] { TraceJob("slot I1"), TraceJob("slot I2"), TraceJob("slot I3") };
+    CVRAXJobRequest fetch {kEventVraxFetchMedia, 44};
+    TraceJob sinks[3] {TraceJob("slot I1"), TraceJob("slot I2"), TraceJob("slot I3")};
     std::string received[3];
-    int writes[3] = { 0, 0, 0 };
-    std::int32_t told[3] = { kNotTold, kNotTold, kNotTold };
+    int writes[3] = {0, 0, 0};
+    std::int32_t told[3] = {kNotTold, kNotTold, kNotTold};
 };
 
 constexpr std::int32_t kOk = kResultSucceeded;
@@ -73,11 +73,12 @@ TEST(VRAXFetch, EachMediaPartReachesTheSlotOfItsContentIdAndEverySlotIsTold)
         bool whole[3];
         std::int32_t told[3];
     } cases[] = {
-        { "fetch3", kOk, { true, true, true }, { kOk, kOk, kOk } },
-        { "fetch3-split", kOk, { true, true, true }, { kOk, kOk, kOk } },
-        { "fetch2of3", kOk, { true, false, true }, { kOk, kResultCancelled, kOk } },
-        { "fetch-unknown", kResultMissingItem, { true, false, false }, { kOk, kResultMissingItem, kResultMissingItem } },
-        { "fetch3-cutlast", kResultVraxReplyCut, { false, true, true }, { kResultVraxReplyCut, kOk, kOk } },
+        {"fetch3", kOk, {true, true, true}, {kOk, kOk, kOk}},
+        {"fetch3-split", kOk, {true, true, true}, {kOk, kOk, kOk}},
+        {"fetch2of3", kOk, {true, false, true}, {kOk, kResultCancelled, kOk}},
+        {"fetch-unknown", kResultMissingItem, {true, false, false},
+            {kOk, kResultMissingItem, kResultMissingItem}},
+        {"fetch3-cutlast", kResultVraxReplyCut, {false, true, true}, {kResultVraxReplyCut, kOk, kOk}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -86,7 +87,7 @@ TEST(VRAXFetch, EachMediaPartReachesTheSlotOfItsContentIdAndEverySlotIsTold)
         ASSERT_TRUE(rig.serve(c.script));
         EXPECT_EQ(c.result, rig.runFetch());
         EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
-        static const char* const kIds[] = { "I1", "I2", "I3" };
+        static const char* const kIds[] = {"I1", "I2", "I3"};
         for (int i = 0; i < 3; ++i) {
             SCOPED_TRACE(kIds[i]);
             if (c.whole[i])
@@ -107,8 +108,8 @@ TEST(VRAXFetch, ThePartOfASlotWhoseReaderHasGoneIsSkippedOrTheFetchCancelled)
         bool allIdle;
         std::int32_t result;
     } cases[] = {
-        { false, kResultSucceeded },
-        { true, kResultCancelled },
+        {false, kResultSucceeded},
+        {true, kResultCancelled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.allIdle);
@@ -143,8 +144,8 @@ TEST(VRAXFetch, ASlotWhoseTargetIsClearedDuringItsWriteFailsTheFetchOrIsPassedOv
         std::int32_t result;
         std::int32_t told[3];
     } cases[] = {
-        { "fetch3-split", 1, kResultMissingItem, { kResultMissingItem, kNone, kOk } },
-        { "fetch3", 2, kOk, { kOk, kOk, kNone } },
+        {"fetch3-split", 1, kResultMissingItem, {kResultMissingItem, kNone, kOk}},
+        {"fetch3", 2, kOk, {kOk, kOk, kNone}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);

@@ -11,9 +11,9 @@
 #include <csignal>
 #include <fstream>
 #include <random>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <string>
 #include <vector>
 
 namespace {
@@ -37,8 +37,10 @@ TEST(VRAXJob, TheFirstRequestRegistersThenRunsWithTheNextSequenceAndTheHeadersIn
     const auto lines = rig.log();
     ASSERT_EQ(2u, lines.size());
     EXPECT_TRUE(has(lines[0], "seq=1 ") && has(lines[0], "request=mgmt-req identity=validate")) << lines[0];
-    EXPECT_TRUE(has(lines[1], "seq=2 ") && has(lines[1], "request=list-req identity=dest-deviceid")) << lines[1];
-    EXPECT_TRUE(has(lines[1], "headers=Content-Length,Content-Type,x-vxl-ver,User-Agent,Accept,Cache-Control,Host"))
+    EXPECT_TRUE(has(lines[1], "seq=2 ") && has(lines[1], "request=list-req identity=dest-deviceid"))
+        << lines[1];
+    EXPECT_TRUE(
+        has(lines[1], "headers=Content-Length,Content-Type,x-vxl-ver,User-Agent,Accept,Cache-Control,Host"))
         << lines[1];
     EXPECT_FALSE(has(lines[1], "bad")) << lines[1];
 }
@@ -51,15 +53,15 @@ TEST(VRAXJob, EveryRequestKindIsSentWithItsElementAndReadWithItsReader)
         const char* element;
         std::int32_t result;
     } cases[] = {
-        { kEventVraxAlbumContents, "items", "request=list-req", kResultSucceeded },
-        { kEventVraxAlbumContents, "items-empty", "request=list-req", kResultAlbumEmpty },
-        { kEventVraxContainerOperation, "done", "request=delete-req", kResultSucceeded },
-        { kEventVraxItemOperation, "done", "request=move-req", kResultSucceeded },
-        { kEventVraxMessageXfer, "done", "request=mm-msg-xfer", kResultSucceeded },
-        { kEventVraxQueuedMessage, "queued-uri", "request=mm-msg-xfer", kResultSucceeded },
-        { kEventVraxQueuedMessage, "queued-uri-other", "request=mm-msg-xfer", kResultSucceeded },
-        { kEventVraxMediaRecord, "upload-ack", "request=media-xfer", kResultSucceeded },
-        { kEventVraxRegister, "mgmt", "request=mgmt-req identity=validate", kResultSucceeded },
+        {kEventVraxAlbumContents, "items", "request=list-req", kResultSucceeded},
+        {kEventVraxAlbumContents, "items-empty", "request=list-req", kResultAlbumEmpty},
+        {kEventVraxContainerOperation, "done", "request=delete-req", kResultSucceeded},
+        {kEventVraxItemOperation, "done", "request=move-req", kResultSucceeded},
+        {kEventVraxMessageXfer, "done", "request=mm-msg-xfer", kResultSucceeded},
+        {kEventVraxQueuedMessage, "queued-uri", "request=mm-msg-xfer", kResultSucceeded},
+        {kEventVraxQueuedMessage, "queued-uri-other", "request=mm-msg-xfer", kResultSucceeded},
+        {kEventVraxMediaRecord, "upload-ack", "request=media-xfer", kResultSucceeded},
+        {kEventVraxRegister, "mgmt", "request=mgmt-req identity=validate", kResultSucceeded},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.element) + " " + c.reply);
@@ -111,10 +113,10 @@ TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
         const char* script;
         std::int32_t result;
     } cases[] = {
-        { "status302", kResultHttpStatus },
-        { "no-dash-boundary", kResultVraxNoBoundary },
-        { "bad-boundary", kResultVraxFraming },
-        { "error-info273", kResultNetworkNotice },
+        {"status302", kResultHttpStatus},
+        {"no-dash-boundary", kResultVraxNoBoundary},
+        {"bad-boundary", kResultVraxFraming},
+        {"error-info273", kResultNetworkNotice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -145,7 +147,7 @@ TEST(VRAXJob, AnUnknownSubscriberIsAskedForThePasswordRegisteredAgainAndTheReque
     rig.registered();
     ASSERT_TRUE(rig.serve("error-info266,mgmt,albums-last"));
     EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
-    EXPECT_EQ(std::vector<std::int32_t>({ kEventVraxPasswordPrompt }), rig.prompts);
+    EXPECT_EQ(std::vector<std::int32_t>({kEventVraxPasswordPrompt}), rig.prompts);
     EXPECT_EQ("s3cret", rig.environment.get(kPersVraxPassword));
     const auto lines = rig.log();
     ASSERT_EQ(3u, lines.size());
@@ -176,9 +178,9 @@ TEST(VRAXJob, AListChoiceIsAnsweredThenTheRequestRunsAgainOrEnds)
         std::int32_t result;
         std::size_t requests;
     } cases[] = {
-        { "alert,choice-ack,albums-last", 1, "a2", kResultLastPage, 3 },
-        { "alert,choice-ack", 0, "a2", kResultUploadNotRepeated, 2 },
-        { "alert", 1, "", kResultChoiceDeclined, 1 },
+        {"alert,choice-ack,albums-last", 1, "a2", kResultLastPage, 3},
+        {"alert,choice-ack", 0, "a2", kResultUploadNotRepeated, 2},
+        {"alert", 1, "", kResultChoiceDeclined, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -187,7 +189,7 @@ TEST(VRAXJob, AListChoiceIsAnsweredThenTheRequestRunsAgainOrEnds)
         rig.choice = c.choice;
         ASSERT_TRUE(rig.serve(c.script));
         EXPECT_EQ(c.result, rig.run(rig.albumList(c.repeat)));
-        EXPECT_EQ(std::vector<std::int32_t>({ kEventVraxChoicePrompt }), rig.prompts);
+        EXPECT_EQ(std::vector<std::int32_t>({kEventVraxChoicePrompt}), rig.prompts);
         const auto lines = rig.log();
         ASSERT_EQ(c.requests, lines.size());
         if (c.requests > 1) {
@@ -204,7 +206,8 @@ TEST(VRAXJob, ARegistrationWithAConfigurationPartReplacesTheFileAndReloadsIt)
     EXPECT_EQ(kResultLastPage, rig.run(rig.albumList()));
     EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
     EXPECT_EQ(kConfigSent, rig.reloadedConfig) << "the reload comes after the file is whole";
-    EXPECT_EQ(std::to_string(std::string(kConfigSent).size()), rig.environment.get(kPersDestlistProgressTotal));
+    EXPECT_EQ(
+        std::to_string(std::string(kConfigSent).size()), rig.environment.get(kPersDestlistProgressTotal));
 }
 
 TEST(VRAXJob, ARegistrationCutInsideTheConfigurationPartKeepsTheOldFile)
@@ -228,8 +231,10 @@ TEST(VRAXJob, AStopInsideTheConfigurationPartKeepsTheOldFile)
     rig.writeHostFile(CVRAXJob::kConfigFileName, kOldConfig);
     ASSERT_TRUE(rig.serve("mgmt-config-stalllast"));
     rig.requester.post(&rig.job, &rig.registration);
-    ASSERT_TRUE(rig.pump([&] { return rig.environment.get(kPersDestlistProgressCurrent) != ""
-                                   && rig.environment.get(kPersDestlistProgressCurrent) != "0"; }));
+    ASSERT_TRUE(rig.pump([&] {
+        return rig.environment.get(kPersDestlistProgressCurrent) != ""
+            && rig.environment.get(kPersDestlistProgressCurrent) != "0";
+    }));
     rig.job.stop();
     ASSERT_TRUE(rig.pump([&] { return !rig.requester.results.empty(); }, 4000));
     EXPECT_EQ(kResultCancelled, rig.requester.results.back());
@@ -254,7 +259,8 @@ TEST(VRAXJob, AKilledEngineLeavesTheOldConfigurationFileOrTheNewOneWhole)
             script += ",mgmt-config-split";
         ASSERT_TRUE(rig.serve(script));
         const std::string output = rig.root.hostPath("vraxcrash.out");
-        const pid_t pid = testSpawn({ TESSEL_BINARY_DIR "/bin/vraxcrash", rig.environment.items[kCfgServerUri] }, output);
+        const pid_t pid
+            = testSpawn({TESSEL_BINARY_DIR "/bin/vraxcrash", rig.environment.items[kCfgServerUri]}, output);
         ASSERT_GT(pid, 0);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::ifstream(output).peek() == EOF && std::chrono::steady_clock::now() < deadline)
@@ -263,8 +269,9 @@ TEST(VRAXJob, AKilledEngineLeavesTheOldConfigurationFileOrTheNewOneWhole)
         // On a busy machine every kill may come before the first new file:
         // the last round then waits for one, and kills during the next.
         const auto written = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (round == kRounds - 1 && replaced == 0 && rig.readHostFile(CVRAXJob::kConfigFileName) != kConfigSent
-               && std::chrono::steady_clock::now() < written)
+        while (round == kRounds - 1 && replaced == 0
+            && rig.readHostFile(CVRAXJob::kConfigFileName) != kConfigSent
+            && std::chrono::steady_clock::now() < written)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ::kill(-pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
@@ -305,8 +312,8 @@ TEST(VRAXJob, ACancelledRequestFreesTheJobOnceTheHttpJobLetsGo)
     rig.requester.post(&rig.job, &rig.albumList());
     ASSERT_TRUE(rig.pump([&] { return rig.log().size() == 1; }));
     EXPECT_GT(rig.requester.cancelEventsWith(&rig.job), 0);
-    ASSERT_TRUE(rig.pump([&] { return rig.job.isIn(&CVRAXJob::Idle) && rig.job.httpJob().isIn(&CHTTPv2Job::Idle); },
-                         4000))
+    ASSERT_TRUE(rig.pump(
+        [&] { return rig.job.isIn(&CVRAXJob::Idle) && rig.job.httpJob().isIn(&CHTTPv2Job::Idle); }, 4000))
         << "free before the server's stall ends";
     EXPECT_EQ(kResultCancelled, rig.environment.errorCode);
     EXPECT_TRUE(rig.job.isActive());
@@ -345,7 +352,8 @@ struct LoopbackCapture {
     explicit LoopbackCapture(const std::string& path, const std::string& filter)
         : pcap(path)
     {
-        pid = testSpawn({ "/usr/bin/env", "dumpcap", "-q", "-i", "lo", "-f", filter, "-w", pcap }, pcap + ".out");
+        pid = testSpawn(
+            {"/usr/bin/env", "dumpcap", "-q", "-i", "lo", "-f", filter, "-w", pcap}, pcap + ".out");
     }
     ~LoopbackCapture() { stop(); }
     bool started(VraxJobRig& rig)
@@ -389,7 +397,8 @@ TEST(VRAXJob, ThroughTheProxyPostsGoOutAsAbsoluteUrisUnderTheNai)
     EXPECT_GE(std::count(bodies.begin(), bodies.end(), "application/X-VRAX"), 3) << shown.output;
     EXPECT_EQ(kConfigSent, rig.readHostFile(CVRAXJob::kConfigFileName));
     const std::string access = squid.accessLog();
-    EXPECT_NE(std::string::npos, access.find(std::string("POST ") + rig.environment.items[kCfgServerUri])) << access;
+    EXPECT_NE(std::string::npos, access.find(std::string("POST ") + rig.environment.items[kCfgServerUri]))
+        << access;
     EXPECT_NE(std::string::npos, access.find(SquidProxy::kUser)) << access;
 }
 

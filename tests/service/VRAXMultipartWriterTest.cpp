@@ -69,16 +69,16 @@ TEST(VRAXMultipartWriterTest, AttachmentHeadersAndLengths)
         const char* header; // the attachment header
     };
     const Case cases[] = {
-        { "typed 8bit", "image/jpeg", CVRAXMultipartWriter::kEncoding8bit, std::string("\xff\xd8\0\r\n--x", 7),
+        {"typed 8bit", "image/jpeg", CVRAXMultipartWriter::kEncoding8bit, std::string("\xff\xd8\0\r\n--x", 7),
             "\r\n\r\n--Veltmarsh\r\nContent-Length: 7\r\nContent-Type: image/jpeg\r\n"
-            "Content-Transfer-Encoding: 8bit\r\n\r\n" },
-        { "base64 without a type", "", CVRAXMultipartWriter::kEncodingBase64, "QUJD",
-            "\r\n\r\n--Veltmarsh\r\nContent-Length: 4\r\nContent-Transfer-Encoding: base64\r\n\r\n" },
-        { "unknown encoding writes no word", "text/plain", 9, "abc",
+            "Content-Transfer-Encoding: 8bit\r\n\r\n"},
+        {"base64 without a type", "", CVRAXMultipartWriter::kEncodingBase64, "QUJD",
+            "\r\n\r\n--Veltmarsh\r\nContent-Length: 4\r\nContent-Transfer-Encoding: base64\r\n\r\n"},
+        {"unknown encoding writes no word", "text/plain", 9, "abc",
             "\r\n\r\n--Veltmarsh\r\nContent-Length: 3\r\nContent-Type: text/plain\r\n"
-            "Content-Transfer-Encoding: \r\n\r\n" },
-        { "length 0: no type and no encoding", "image/jpeg", CVRAXMultipartWriter::kEncoding8bit, "",
-            "\r\n\r\n--Veltmarsh\r\nContent-Length: 0\r\n\r\n" },
+            "Content-Transfer-Encoding: \r\n\r\n"},
+        {"length 0: no type and no encoding", "image/jpeg", CVRAXMultipartWriter::kEncoding8bit, "",
+            "\r\n\r\n--Veltmarsh\r\nContent-Length: 0\r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,11 +104,11 @@ TEST(VRAXMultipartWriterTest, PythonEmailReadsBodiesWithoutDefects)
         const char* expected;
     };
     const Case cases[] = {
-        { "document alone", false, "", "part application/x-vrax 107 " },
-        { "with an attachment", true, std::string("\xff\xd8\xff\0binary\r\nend", 14),
-            "part application/x-vrax 109 " },
-        { "with an attachment", true, std::string("\xff\xd8\xff\0binary\r\nend", 14), "part image/jpeg 14 " },
-        { "with an empty attachment", true, "", "part - 0 " },
+        {"document alone", false, "", "part application/x-vrax 107 "},
+        {"with an attachment", true, std::string("\xff\xd8\xff\0binary\r\nend", 14),
+            "part application/x-vrax 109 "},
+        {"with an attachment", true, std::string("\xff\xd8\xff\0binary\r\nend", 14), "part image/jpeg 14 "},
+        {"with an empty attachment", true, "", "part - 0 "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -45,7 +45,7 @@ CVXLByteBuffer serverDocument(const char* name)
 {
     const std::string body
         = runCommand(std::string("python3 " TESSEL_SOURCE_DIR "/tests/peers/vrax_server.py --reply ") + name);
-    const std::string parts = readReply({ body });
+    const std::string parts = readReply({body});
     const std::string prefix = "document ";
     if (parts.compare(0, prefix.size(), prefix) != 0)
         return CVXLByteBuffer();
@@ -55,9 +55,9 @@ CVXLByteBuffer serverDocument(const char* name)
 std::string mediaLine(const CVRAXPageRequest::Media& m)
 {
     char line[256];
-    std::snprintf(line, sizeof line, "%s %s %s t=%d up=%d/%d %dx%d s=%d %d,%d", m.uid.c_str(), m.mimeType.c_str(),
-        m.title.c_str(), m.captureTime, m.uploadTime, m.hasUploadTime ? 1 : 0, m.width, m.height, m.size,
-        m.latitude, m.longitude);
+    std::snprintf(line, sizeof line, "%s %s %s t=%d up=%d/%d %dx%d s=%d %d,%d", m.uid.c_str(),
+        m.mimeType.c_str(), m.title.c_str(), m.captureTime, m.uploadTime, m.hasUploadTime ? 1 : 0, m.width,
+        m.height, m.size, m.latitude, m.longitude);
     return line;
 }
 
@@ -97,7 +97,7 @@ TEST(VRAXReplyElementsTest, AlbumListPagesFillTheirEntriesAndMarkTheLastPage)
 // neither overflow (the sanitizer build checks) nor end the list.
 TEST(VRAXReplyElementsTest, CountAndOffsetAtTheEndsOfTheirRangeAreNotTheLastPage)
 {
-    const char* cases[][2] = { { "2147483647", "10" }, { "10", "2147483647" }, { "-2147483648", "-1" } };
+    const char* cases[][2] = {{"2147483647", "10"}, {"10", "2147483647"}, {"-2147483648", "-1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c[0]) + " + " + c[1]);
         FakeVraxEnvironment env;
@@ -128,10 +128,10 @@ TEST(VRAXReplyElementsTest, AlbumContentsFillThePageDropTheRestAndMarkAnEmptyAlb
         std::vector<std::string> entries;
     };
     const Case cases[] = {
-        { "items", 2, 0, { u1, u2 } },
-        { "items", 5, 0, { u1, u2, u3, blank, blank } },
-        { "items-empty", 3, kResultAlbumEmpty, { blank, blank, blank } },
-        { "items-empty", 0, 0, {} },
+        {"items", 2, 0, {u1, u2}},
+        {"items", 5, 0, {u1, u2, u3, blank, blank}},
+        {"items-empty", 3, kResultAlbumEmpty, {blank, blank, blank}},
+        {"items-empty", 0, 0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.reply) + " capacity " + std::to_string(c.capacity));
@@ -159,10 +159,10 @@ TEST(VRAXReplyElementsTest, ErrorInfoAndChoiceAckAreReadFromTheirOwnElements)
     };
     const Case cases[] = {
         // The inner "error" does not end the parse; "error-info"'s end does.
-        { "error-info266", kVraxReplyDone, 266, "Unknown subscriber" },
-        { "error-info273", kVraxReplyDone, 273, "Item refused" },
+        {"error-info266", kVraxReplyDone, 266, "Unknown subscriber"},
+        {"error-info273", kVraxReplyDone, 273, "Item refused"},
         // An error without its info has no code: not done.
-        { "error266", kVraxReplyUndecided, 0, "" },
+        {"error266", kVraxReplyUndecided, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
@@ -249,7 +249,7 @@ TEST(VRAXReplyElementsTest, SmallReadersHandTheirValueBack)
     CVRAXUriReply uri(env);
     EXPECT_EQ(uri.parse(serverDocument("queued-uri")), kVraxReplyDone);
     EXPECT_EQ(uri.parse(serverDocument("queued-uri-other")), kVraxReplyDone);
-    EXPECT_EQ(env.urls, std::vector<std::string> { "http://svc.example/sent/9" });
+    EXPECT_EQ(env.urls, std::vector<std::string> {"http://svc.example/sent/9"});
 
     CVRAXMediaReqReply lookup(env);
     EXPECT_EQ(lookup.parse(serverDocument("lookup-found")), kVraxReplyDone);
@@ -261,8 +261,9 @@ TEST(VRAXReplyElementsTest, SmallReadersHandTheirValueBack)
 
 TEST(VRAXReplyElementsTest, AContainerIdIsKeptOnlyForAnAlbumOperation)
 {
-    const CVXLByteBuffer reply = bytesOf("<VRAX><container-update><container id=\"A99\"/></container-update></VRAX>");
-    for (const bool albumOperation : { true, false }) {
+    const CVXLByteBuffer reply
+        = bytesOf("<VRAX><container-update><container id=\"A99\"/></container-update></VRAX>");
+    for (const bool albumOperation : {true, false}) {
         SCOPED_TRACE(albumOperation);
         FakeVraxEnvironment env;
         CVRAXContainerOperation operation;

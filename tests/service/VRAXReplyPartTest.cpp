@@ -1,5 +1,5 @@
-#include "engine/core/base/VXLLog.h"
 #include "engine/service/VRAXReplyPart.h"
+#include "engine/core/base/VXLLog.h"
 #include "tests/service/ReplyPartReading.h"
 #include "tests/service/ServiceTestSupport.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -56,21 +56,22 @@ const std::string kJpeg = [] {
 
 TEST(VRAXReplyPartTest, ServerRepliesGiveTheSamePartsHoweverTheyAreSplit)
 {
-    for (const char* name : { "register", "register-config", "error266", "alert", "media", "media-reordered" }) {
+    for (const char* name :
+        {"register", "register-config", "error266", "alert", "media", "media-reordered"}) {
         SCOPED_TRACE(name);
         const std::string reply = serverReply(name);
         ASSERT_FALSE(reply.empty());
-        const std::string whole = readReply({ reply });
+        const std::string whole = readReply({reply});
         EXPECT_EQ(whole.substr(whole.size() - 3), "end") << whole;
         EXPECT_EQ(readReply(bytewise(reply)), whole);
         for (std::size_t cut = 1; cut < reply.size(); ++cut)
-            ASSERT_EQ(readReply(splitAt(reply, { cut })), whole) << "cut at " << cut;
+            ASSERT_EQ(readReply(splitAt(reply, {cut})), whole) << "cut at " << cut;
     }
 }
 
 TEST(VRAXReplyPartTest, MediaPartsArriveWithTheirIdsAndBase64Decoded)
 {
-    const std::string got = readReply({ serverReply("media") });
+    const std::string got = readReply({serverReply("media")});
     const std::string expected = "document <?xml version=\"1.0\" ?>\n<VRAX ver=\"5.1\" seq=\"1\" "
                                  "time_rsp=\"1800000000\">\n<get-media-rsp/>\n</VRAX>\n"
                                  "part image/jpeg id=1234 flags=30 "
@@ -81,7 +82,8 @@ TEST(VRAXReplyPartTest, MediaPartsArriveWithTheirIdsAndBase64Decoded)
 
 TEST(VRAXReplyPartTest, ADocumentSplitAfterItsHeadersNeedsMoreThenArrivesWhole)
 {
-    const std::string head = "----Veltmarsh\r\nContent-Length: 30\r\nContent-Type: application/X-VRAX\r\n\r\n";
+    const std::string head
+        = "----Veltmarsh\r\nContent-Length: 30\r\nContent-Type: application/X-VRAX\r\n\r\n";
     CVXLByteBuffer received;
     received.append(head.data(), static_cast<std::uint32_t>(head.size()));
     received.appendCString("<VRAX><context>k1</con");
@@ -103,25 +105,25 @@ TEST(VRAXReplyPartTest, FramingErrors)
         std::string reply;
     };
     const Case cases[] = {
-        { "first token is not a delimiter", "Content-Type: text/plain\r\n\r\n" },
-        { "another boundary", "----Elsewhere\r\nContent-Length: 1\r\n" },
-        { "unknown encoding",
+        {"first token is not a delimiter", "Content-Type: text/plain\r\n\r\n"},
+        {"another boundary", "----Elsewhere\r\nContent-Length: 1\r\n"},
+        {"unknown encoding",
             "----Veltmarsh\r\nContent-Length: 3\r\nContent-Type: image/jpeg\r\nContent-ID: 9\r\n"
-            "Content-Transfer-Encoding: quoted-printable\r\n\r\nabc\r\n----Veltmarsh--\r\n" },
-        { "image part without a Content-ID",
+            "Content-Transfer-Encoding: quoted-printable\r\n\r\nabc\r\n----Veltmarsh--\r\n"},
+        {"image part without a Content-ID",
             "----Veltmarsh\r\nContent-Length: 3\r\nContent-Type: image/jpeg\r\n"
-            "Content-Transfer-Encoding: 8bit\r\n\r\nabc\r\n----Veltmarsh--\r\n" },
-        { "part without an encoding",
-            "----Veltmarsh\r\nContent-Length: 3\r\nContent-Type: image/jpeg\r\nContent-ID: 9\r\n\r\nabc\r\n" },
-        { "control byte in a boundary line", std::string("----Velt\x01marsh\r\nContent-Length: 3\r\n") },
-        { "a number where a type is due", "----Veltmarsh\r\nContent-Type: 42\r\n\r\n" },
-        { "a lone CR inside headers", "----Veltmarsh\r\nContent-Length: 3\rX\r\n\r\n" },
-        { "the test server's bad boundary", serverReply("bad-boundary") },
+            "Content-Transfer-Encoding: 8bit\r\n\r\nabc\r\n----Veltmarsh--\r\n"},
+        {"part without an encoding",
+            "----Veltmarsh\r\nContent-Length: 3\r\nContent-Type: image/jpeg\r\nContent-ID: 9\r\n\r\nabc\r\n"},
+        {"control byte in a boundary line", std::string("----Velt\x01marsh\r\nContent-Length: 3\r\n")},
+        {"a number where a type is due", "----Veltmarsh\r\nContent-Type: 42\r\n\r\n"},
+        {"a lone CR inside headers", "----Veltmarsh\r\nContent-Length: 3\rX\r\n\r\n"},
+        {"the test server's bad boundary", serverReply("bad-boundary")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDeviceRoot root;
-        EXPECT_EQ(readReply({ c.reply }), "framing error");
+        EXPECT_EQ(readReply({c.reply}), "framing error");
         EXPECT_EQ(readReply(bytewise(c.reply)), "framing error");
         CVXLLog::flush();
         EXPECT_NE(root.readFile("log/engine.log").find("reply part refused"), std::string::npos);
@@ -131,8 +133,8 @@ TEST(VRAXReplyPartTest, FramingErrors)
 TEST(VRAXReplyPartTest, AReplyCutShortIsNeverTakenForAWholeOne)
 {
     const std::string reply = serverReply("register-config");
-    for (std::size_t keep : { std::size_t(10), reply.size() / 2, reply.size() - 40, reply.size() - 3 }) {
-        const std::string got = readReply({ reply.substr(0, keep) });
+    for (std::size_t keep : {std::size_t(10), reply.size() / 2, reply.size() - 40, reply.size() - 3}) {
+        const std::string got = readReply({reply.substr(0, keep)});
         EXPECT_EQ(got.find("end"), std::string::npos) << keep << ": " << got;
     }
 }

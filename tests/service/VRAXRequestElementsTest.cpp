@@ -38,11 +38,10 @@ struct Environment : FakeVraxEnvironment {
         store.set(kPersVraxId, "D42");
         store.set(kPersVraxVerId, "v9");
         store.set(kPersVraxDataLang, "en");
-        items = { { kCfgImagePreviewWidth, "96" }, { kCfgImagePreviewHeight, "72" },
-            { kCfgImagePreviewMaxFileSize, "8000" }, { kCfgImageViewWidth, "176" },
-            { kCfgImageViewHeight, "144" }, { kCfgImageViewMaxFileSize, "60000" },
-            { kCfgVideoOriginalMaxFileSize, "300000" }, { kCfgImageOriginalMaxFileSize, "500000" },
-            { kCfgAudioMaxFileSize, "100000" } };
+        items = {{kCfgImagePreviewWidth, "96"}, {kCfgImagePreviewHeight, "72"},
+            {kCfgImagePreviewMaxFileSize, "8000"}, {kCfgImageViewWidth, "176"}, {kCfgImageViewHeight, "144"},
+            {kCfgImageViewMaxFileSize, "60000"}, {kCfgVideoOriginalMaxFileSize, "300000"},
+            {kCfgImageOriginalMaxFileSize, "500000"}, {kCfgAudioMaxFileSize, "100000"}};
     }
 };
 
@@ -53,7 +52,7 @@ struct Records {
     CVRAXMessageRecord message;
     CVRAXFetchBatch batch;
     CVXLMediaItem item;
-    CVXLOnlineUploadRequest upload { 0 };
+    CVXLOnlineUploadRequest upload {0};
 };
 
 using Build = std::function<std::unique_ptr<CVRAXRequest>(Environment&, Records&)>;
@@ -113,18 +112,18 @@ Build message(bool queued)
         m.priority = CVRAXMessageRecord::kPriorityHigh;
         m.scenarioId = "S3";
         m.cookie = queued ? "" : "ck1";
-        m.media = { { "U1", "image/jpeg" }, { "U2", "video/3gpp" }, { "U3", "image/png" } };
+        m.media = {{"U1", "image/jpeg"}, {"U2", "video/3gpp"}, {"U3", "image/png"}};
         m.addresses.insertAt("+15550111", 0);
         m.addresses.insertAt("x@y.example", 1);
         m.voiceAnnotation = "voice.amr";
         addField(m, "f1", kFieldImages, true, {});
         addField(m, "f2", kFieldAddressList, true, {});
         addField(m, "f3", kFieldTitle, false, {});
-        addField(m, "f4", kFieldSubject, true, { "Hello" });
+        addField(m, "f4", kFieldSubject, true, {"Hello"});
         addField(m, "f5", kFieldAudioAnnotation, true, {});
         addField(m, "f6", kFieldTypeList, true, {});
-        addField(m, "f7", kFieldAlbums, false, { "A7" });
-        addField(m, "f8", 12, false, { "Z" });
+        addField(m, "f7", kFieldAlbums, false, {"A7"});
+        addField(m, "f8", 12, false, {"Z"});
         if (queued) {
             auto request = std::make_unique<CVRAXQueuedMessageRequest>(env);
             request->setMessage(&m);
@@ -136,8 +135,8 @@ Build message(bool queued)
     };
 }
 
-CVRAXFetchBatch::Slot slot(const char* id, const char* type, std::int32_t kind, std::int32_t orientation,
-    const char* output)
+CVRAXFetchBatch::Slot slot(
+    const char* id, const char* type, std::int32_t kind, std::int32_t orientation, const char* output)
 {
     CVRAXFetchBatch::Slot s;
     s.itemId = id;
@@ -208,55 +207,56 @@ struct Case {
 TEST(VRAXRequestElementsTest, EveryRequestElementEqualsItsTypedFixtureAndIsWellFormed)
 {
     const Case cases[] = {
-        { "album list", albumPage(true, 0), "album-list.xml", nullptr },
-        { "contents, no bits", albumPage(false, 0), "album-contents.xml", "media" },
-        { "contents, images", albumPage(false, 1), "album-contents.xml", "mt image/*" },
-        { "contents, videos", albumPage(false, 2), "album-contents.xml", "mt video/*" },
-        { "contents, images and videos", albumPage(false, 3), "album-contents.xml", "mt image/*,video/*" },
-        { "contents, third kind alone", albumPage(false, 4), "album-contents.xml", "media" },
-        { "contents, images and third", albumPage(false, 5), "album-contents.xml", "mt image/*" },
-        { "contents, videos and third", albumPage(false, 6), "album-contents.xml", "mt video/*" },
-        { "contents, all three", albumPage(false, 7), "album-contents.xml", "media" },
-        { "album delete", containerOp(false, CVRAXContainerOperation::kDeleteAlbum, false, 0), "album-delete.xml",
-            nullptr },
-        { "album rename", containerOp(false, CVRAXContainerOperation::kRenameAlbum, false, 0), "album-rename.xml",
-            nullptr },
-        { "items delete", containerOp(true, CVRAXContainerOperation::kDeleteItems, false, 0), "items-delete.xml",
-            nullptr },
-        { "items move", containerOp(true, CVRAXContainerOperation::kMoveItems, false, 0), "items-move.xml",
-            nullptr },
-        { "whole album copy, both bits", containerOp(true, CVRAXContainerOperation::kCopyItems, true, 3),
-            "album-copy-both.xml", nullptr },
-        { "whole album move, videos", containerOp(true, CVRAXContainerOperation::kMoveItems, true, 2),
-            "album-move-videos.xml", nullptr },
-        { "message from a screen skips fields not outgoing", message(false), "message-screen.xml", nullptr },
-        { "queued message writes every field", message(true), "message-queued.xml", nullptr },
-        { "list choice response",
+        {"album list", albumPage(true, 0), "album-list.xml", nullptr},
+        {"contents, no bits", albumPage(false, 0), "album-contents.xml", "media"},
+        {"contents, images", albumPage(false, 1), "album-contents.xml", "mt image/*"},
+        {"contents, videos", albumPage(false, 2), "album-contents.xml", "mt video/*"},
+        {"contents, images and videos", albumPage(false, 3), "album-contents.xml", "mt image/*,video/*"},
+        {"contents, third kind alone", albumPage(false, 4), "album-contents.xml", "media"},
+        {"contents, images and third", albumPage(false, 5), "album-contents.xml", "mt image/*"},
+        {"contents, videos and third", albumPage(false, 6), "album-contents.xml", "mt video/*"},
+        {"contents, all three", albumPage(false, 7), "album-contents.xml", "media"},
+        {"album delete", containerOp(false, CVRAXContainerOperation::kDeleteAlbum, false, 0),
+            "album-delete.xml", nullptr},
+        {"album rename", containerOp(false, CVRAXContainerOperation::kRenameAlbum, false, 0),
+            "album-rename.xml", nullptr},
+        {"items delete", containerOp(true, CVRAXContainerOperation::kDeleteItems, false, 0),
+            "items-delete.xml", nullptr},
+        {"items move", containerOp(true, CVRAXContainerOperation::kMoveItems, false, 0), "items-move.xml",
+            nullptr},
+        {"whole album copy, both bits", containerOp(true, CVRAXContainerOperation::kCopyItems, true, 3),
+            "album-copy-both.xml", nullptr},
+        {"whole album move, videos", containerOp(true, CVRAXContainerOperation::kMoveItems, true, 2),
+            "album-move-videos.xml", nullptr},
+        {"message from a screen skips fields not outgoing", message(false), "message-screen.xml", nullptr},
+        {"queued message writes every field", message(true), "message-queued.xml", nullptr},
+        {"list choice response",
             [](Environment& env, Records&) {
                 auto request = std::make_unique<CVRAXListChoiceResponse>(env);
                 request->setRequestId("R5");
                 request->setChoice("second");
                 return request;
             },
-            "list-choice-resp.xml", nullptr },
-        { "registration", [](Environment& env, Records&) { return std::make_unique<CVRAXMgmtRequest>(env); },
-            "mgmt-req.xml", nullptr },
-        { "media batch: preview, view, unknown type", mediaRequest(false), "media-req-preview.xml", nullptr },
-        { "media batch: explicit size first, unknown type last", mediaRequest(true), "media-req-explicit.xml", nullptr },
-        { "lookup", mediaList(CVRAXMediaListRequest::kLookup, 1, 2), "lookup.xml", nullptr },
-        { "upload", mediaList(CVRAXMediaListRequest::kTransfer, 1, 2), "transfer-upload.xml", nullptr },
-        { "share", mediaList(CVRAXMediaListRequest::kTransfer, 2, 2), "transfer-share.xml", nullptr },
-        { "forward", mediaList(CVRAXMediaListRequest::kTransfer, 3, 2), "transfer-forward.xml", nullptr },
-        { "orientation 0 has no pair", mediaList(CVRAXMediaListRequest::kTransfer, 1, 0),
-            "transfer-orientation0.xml", nullptr },
-        { "media record update",
+            "list-choice-resp.xml", nullptr},
+        {"registration", [](Environment& env, Records&) { return std::make_unique<CVRAXMgmtRequest>(env); },
+            "mgmt-req.xml", nullptr},
+        {"media batch: preview, view, unknown type", mediaRequest(false), "media-req-preview.xml", nullptr},
+        {"media batch: explicit size first, unknown type last", mediaRequest(true), "media-req-explicit.xml",
+            nullptr},
+        {"lookup", mediaList(CVRAXMediaListRequest::kLookup, 1, 2), "lookup.xml", nullptr},
+        {"upload", mediaList(CVRAXMediaListRequest::kTransfer, 1, 2), "transfer-upload.xml", nullptr},
+        {"share", mediaList(CVRAXMediaListRequest::kTransfer, 2, 2), "transfer-share.xml", nullptr},
+        {"forward", mediaList(CVRAXMediaListRequest::kTransfer, 3, 2), "transfer-forward.xml", nullptr},
+        {"orientation 0 has no pair", mediaList(CVRAXMediaListRequest::kTransfer, 1, 0),
+            "transfer-orientation0.xml", nullptr},
+        {"media record update",
             [](Environment& env, Records& r) {
                 describeItem(env, r, 3);
                 auto request = std::make_unique<CVRAXMediaXferRequest>(env);
                 request->setItem(&r.item);
                 return request;
             },
-            "record-update.xml", nullptr },
+            "record-update.xml", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

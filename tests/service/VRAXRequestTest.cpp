@@ -1,9 +1,8 @@
-#include "engine/core/settings/VXLPersKeys.h"
 #include "engine/service/VRAXRequest.h"
+#include "engine/core/settings/VXLPersKeys.h"
 #include "tests/service/ServiceTestSupport.h"
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -38,12 +37,12 @@ struct Case {
 };
 
 const Case kCases[] = {
-    { "empty context and no last reply time", Body::Empty, nullptr, "", nullptr, "empty-request.xml" },
-    { "no stored id: user and password", Body::Identity, nullptr, "", nullptr, "userid-request.xml" },
-    { "an empty stored id is no id", Body::Identity, "", "", nullptr, "userid-request.xml" },
-    { "stored id, escaped context", Body::Identity, "D42", "a&b<c", "1799999000", "deviceid-request.xml" },
-    { "validate with an id sends no password", Body::Validate, "D42", "", nullptr, "validate-id-request.xml" },
-    { "validate without an id sends it", Body::Validate, nullptr, "", nullptr, "validate-noid-request.xml" },
+    {"empty context and no last reply time", Body::Empty, nullptr, "", nullptr, "empty-request.xml"},
+    {"no stored id: user and password", Body::Identity, nullptr, "", nullptr, "userid-request.xml"},
+    {"an empty stored id is no id", Body::Identity, "", "", nullptr, "userid-request.xml"},
+    {"stored id, escaped context", Body::Identity, "D42", "a&b<c", "1799999000", "deviceid-request.xml"},
+    {"validate with an id sends no password", Body::Validate, "D42", "", nullptr, "validate-id-request.xml"},
+    {"validate without an id sends it", Body::Validate, nullptr, "", nullptr, "validate-noid-request.xml"},
 };
 
 TEST(VRAXRequestTest, DocumentsEqualTheTypedFixturesAndAreWellFormed)

@@ -61,8 +61,8 @@ struct UploadSource {
     std::string sha256() const { return rig.sha256(data); }
 
     VraxJobRig& rig;
-    TraceJob job { "upload source" };
-    CVXLOnlineUploadRequest upload { 43 };
+    TraceJob job {"upload source"};
+    CVXLOnlineUploadRequest upload {43};
     std::string data;
     std::size_t endAt = 0;
     std::size_t given = 0;
@@ -83,10 +83,11 @@ TEST(VRAXUpload, TheItemsBytesAreTheSecondPartPulledInReadsOfAtMost51200)
         std::size_t size;
         std::size_t give;
     } cases[] = {
-        { "image in three reads", "image/jpeg", "vrax.max_image_upload_size", "200000", 120000, 0 },
-        { "video at its limit", "video/3gpp", "vrax.max_video_upload_size", "51201", 51201, 0 },
-        { "audio from a source giving little pieces", "audio/amr", "vrax.max_audio_upload_size", "9000", 9000, 1000 },
-        { "one byte", "image/png", "vrax.max_image_upload_size", "1", 1, 0 },
+        {"image in three reads", "image/jpeg", "vrax.max_image_upload_size", "200000", 120000, 0},
+        {"video at its limit", "video/3gpp", "vrax.max_video_upload_size", "51201", 51201, 0},
+        {"audio from a source giving little pieces", "audio/amr", "vrax.max_audio_upload_size", "9000", 9000,
+            1000},
+        {"one byte", "image/png", "vrax.max_image_upload_size", "1", 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,7 +109,8 @@ TEST(VRAXUpload, TheItemsBytesAreTheSecondPartPulledInReadsOfAtMost51200)
         const auto lines = rig.log();
         ASSERT_EQ(1u, lines.size());
         EXPECT_TRUE(has(lines[0], "request=media-xfer")) << lines[0];
-        EXPECT_TRUE(has(lines[0], " attachment=" + std::to_string(c.size) + " sha256=" + source.sha256())) << lines[0];
+        EXPECT_TRUE(has(lines[0], " attachment=" + std::to_string(c.size) + " sha256=" + source.sha256()))
+            << lines[0];
     }
 }
 
@@ -120,11 +122,11 @@ TEST(VRAXUpload, SizeLimitsByMediaTypeRefuseBeforeAnyConnection)
         std::int32_t size;
         std::int32_t result;
     } cases[] = {
-        { "image/jpeg", "1000", 1001, kResultUploadTooLarge },
-        { "image/jpeg", nullptr, 1, kResultUploadTooLarge },
-        { "text/plain", "5000", 1, kResultUploadTooLarge },
-        { "imagex", "5000", 10, kResultSucceeded },
-        { "text/plain", nullptr, 0, kResultSucceeded },
+        {"image/jpeg", "1000", 1001, kResultUploadTooLarge},
+        {"image/jpeg", nullptr, 1, kResultUploadTooLarge},
+        {"text/plain", "5000", 1, kResultUploadTooLarge},
+        {"imagex", "5000", 10, kResultSucceeded},
+        {"text/plain", nullptr, 0, kResultSucceeded},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mimeType) + " " + std::to_string(c.size));
@@ -159,8 +161,8 @@ TEST(VRAXUpload, AnItemWithAnOnlineIdIsLookedUpFirstAndAnUnknownOneSendsNoBytes)
         const char* script;
         std::size_t sent;
     } cases[] = {
-        { "lookup-found,upload-ack", 7000 },
-        { "lookup-none,upload-ack", 0 },
+        {"lookup-found,upload-ack", 7000},
+        {"lookup-none,upload-ack", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -196,10 +198,10 @@ TEST(VRAXUpload, ASourceThatBreaksItsCountFailsTheUploadAndClosesTheExchange)
         std::int32_t failWith;
         std::int32_t result;
     } cases[] = {
-        { "ends early", 60000, 0, 0, kResultFailed },
-        { "aborted", 120000, 0, kResultFailed, kResultFailed },
-        { "gives too much", 120001, 1, 0, kResultFailed },
-        { "fails with its own code", 120000, 0, kResultCancelled, kResultCancelled },
+        {"ends early", 60000, 0, 0, kResultFailed},
+        {"aborted", 120000, 0, kResultFailed, kResultFailed},
+        {"gives too much", 120001, 1, 0, kResultFailed},
+        {"fails with its own code", 120000, 0, kResultCancelled, kResultCancelled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -240,7 +242,8 @@ TEST(VRAXUpload, ThroughTheProxyTheServerGetsTheSourcesBytes)
     CVXLMediaItem item;
     rig.environment.mimeTypes[&item] = "video/mp4";
     EXPECT_EQ(kResultSucceeded, source.run(item, 250000));
-    EXPECT_EQ(*std::max_element(source.asks.begin(), source.asks.end()), static_cast<std::int32_t>(CVRAXJob::kUploadReadMax));
+    EXPECT_EQ(*std::max_element(source.asks.begin(), source.asks.end()),
+        static_cast<std::int32_t>(CVRAXJob::kUploadReadMax));
     const auto lines = rig.log();
     ASSERT_EQ(1u, lines.size());
     EXPECT_TRUE(has(lines[0], " attachment=250000 sha256=" + source.sha256())) << lines[0];

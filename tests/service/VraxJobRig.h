@@ -74,7 +74,8 @@ struct VraxJobRig : FileStoreFixture {
     }
     static bool isPrompt(const CVXLEvent* event)
     {
-        return event->effectiveCode() == kEventVraxChoicePrompt || event->effectiveCode() == kEventVraxPasswordPrompt;
+        return event->effectiveCode() == kEventVraxChoicePrompt
+            || event->effectiveCode() == kEventVraxPasswordPrompt;
     }
     ~VraxJobRig()
     {
@@ -87,7 +88,8 @@ struct VraxJobRig : FileStoreFixture {
     {
         logPath = root.hostPath("vrax-server.log");
         std::uint16_t port = 0;
-        server = testStartPythonPeer("vrax_server.py", { script, logPath, "--announce" }, logPath + ".out", &port);
+        server
+            = testStartPythonPeer("vrax_server.py", {script, logPath, "--announce"}, logPath + ".out", &port);
         if (server < 0)
             return false;
         environment.items[kCfgServerUri] = testLoopbackUrl(port, "/vrax");
@@ -112,8 +114,8 @@ struct VraxJobRig : FileStoreFixture {
 
     bool pump(const std::function<bool()>& done, int realMs = 15000)
     {
-        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
-                                     std::chrono::milliseconds(50));
+        return driver.followRealTime(
+            [&] { driver.runUntilIdle(100000); }, done, realMs, std::chrono::milliseconds(50));
     }
 
     std::vector<std::string> log() const
@@ -146,7 +148,8 @@ struct VraxJobRig : FileStoreFixture {
     static std::map<std::string, std::string> servedHashes()
     {
         std::map<std::string, std::string> hashes;
-        std::istringstream lines(runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
+        std::istringstream lines(
+            runPython(std::string(TESSEL_SOURCE_DIR) + "/tests/peers/vrax_server.py --fetched"));
         for (std::string id, hash; lines >> id >> hash;)
             hashes[id] = hash;
         return hashes;
@@ -166,12 +169,12 @@ struct VraxJobRig : FileStoreFixture {
     CVXLFileStoreManager files;
     FakeVraxEnvironment environment;
     CVRAXJob job;
-    TraceJob producer { "producer" };
-    TraceJob scenario { "scenario manager" };
-    TraceJob requester { "requester" };
+    TraceJob producer {"producer"};
+    TraceJob scenario {"scenario manager"};
+    TraceJob requester {"requester"};
     CVRAXPageRequest page;
-    CVRAXJobRequest list { kEventVraxAlbumList, 40 };
-    CVRAXJobRequest registration { kEventVraxRegister, 41 };
+    CVRAXJobRequest list {kEventVraxAlbumList, 40};
+    CVRAXJobRequest registration {kEventVraxRegister, 41};
     std::string choice = "a2";
     std::string password = "s3cret";
     std::vector<std::int32_t> prompts;
@@ -179,4 +182,3 @@ struct VraxJobRig : FileStoreFixture {
     std::string logPath;
     pid_t server = -1;
 };
-

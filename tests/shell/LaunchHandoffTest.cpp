@@ -22,7 +22,7 @@ TEST(LaunchHandoff, TextsAreStoredWithoutTerminatorAndReadBoundedInTheirSection)
     RegWriteString(u"Compose", u"To:", u"+15550100;");
     RegWriteString(u"Compose", u"Subj:", nullptr);
     RegWriteString(u"UIConfig", u"MediaFilter", u"*.jpg;*.png");
-    EXPECT_EQ(rig.composeValues(), (std::vector<std::string> { "To:\ttext\t+15550100;", "Subj:\ttext\t" }));
+    EXPECT_EQ(rig.composeValues(), (std::vector<std::string> {"To:\ttext\t+15550100;", "Subj:\ttext\t"}));
     const std::string hive = rig.root.readFile("registry/HKEY_CURRENT_USER.reg");
     EXPECT_NE(hive.find("\nSubj:\ttext\t%00\n"), std::string::npos) << hive;
     EXPECT_NE(hive.find("\nTo:\ttext\t+15550100;\n"), std::string::npos) << "no terminating NUL";
@@ -33,11 +33,11 @@ TEST(LaunchHandoff, TextsAreStoredWithoutTerminatorAndReadBoundedInTheirSection)
         std::u16string read;
     };
     const Case cases[] = {
-        { u"to:", 1024, u"+15550100;" }, // names compare without case
-        { u"Subj:", 1024, u"" },
-        { u"Missing", 1024, u"" },
-        { u"To:", 20, u"" },             // does not fit with a NUL after it
-        { u"To:", 22, u"+15550100;" },
+        {u"to:", 1024, u"+15550100;"}, // names compare without case
+        {u"Subj:", 1024, u""},
+        {u"Missing", 1024, u""},
+        {u"To:", 20, u""}, // does not fit with a NUL after it
+        {u"To:", 22, u"+15550100;"},
     };
     for (const Case& c : cases) {
         std::vector<char16_t> buffer(c.bytes / 2, u'x');
@@ -56,18 +56,19 @@ TEST(LaunchHandoff, OneLaunchAtATimeAndAKilledHolderDelaysNobody)
     ASSERT_TRUE(rig.awaitProgram()) << rig.root.readFile("uiprobe.out");
 
     // Within a running launch's hold: dropped at once, nothing written or posted.
-    const pid_t first = rig.startLauncher({ "Compose" });
+    const pid_t first = rig.startLauncher({"Compose"});
     ASSERT_GT(first, 0);
     ASSERT_TRUE(rig.awaitInFile("log/uiprobe.log", kPosted, 1));
     auto began = std::chrono::steady_clock::now();
     EXPECT_EQ(PostComposeRequest(u"IPM.SMSText.Post2Service", u"Configure", u"s", u"\\a.jpg", u"t"), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - began, 900ms);
     EXPECT_EQ(testAwaitExit(first, 10s), 0);
-    EXPECT_EQ(rig.composeValues()[4], "Class\ttext\tIPM.SMSText.Tessel") << "the running launch's values stay";
+    EXPECT_EQ(rig.composeValues()[4], "Class\ttext\tIPM.SMSText.Tessel")
+        << "the running launch's values stay";
     EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/uiprobe.log"), kPosted), 1);
 
     // A launcher killed while it holds the semaphore holds nothing.
-    const pid_t killed = rig.startLauncher({ "Post2Service" });
+    const pid_t killed = rig.startLauncher({"Post2Service"});
     ASSERT_GT(killed, 0);
     ASSERT_TRUE(rig.awaitInFile("log/uiprobe.log", kPosted, 2));
     ::kill(killed, SIGKILL);
@@ -75,9 +76,9 @@ TEST(LaunchHandoff, OneLaunchAtATimeAndAKilledHolderDelaysNobody)
     began = std::chrono::steady_clock::now();
     EXPECT_EQ(PostComposeRequest(u"IPM.SMSText.Tessel", u"a@b.example", nullptr, nullptr, u"hello"), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - began, 1900ms) << "posted at once, then the hold";
-    EXPECT_EQ(rig.composeValues(), (std::vector<std::string> { "Media:\ttext\t", "To:\ttext\ta@b.example",
-                                                               "Subj:\ttext\t", "Text:\ttext\thello",
-                                                               "Class\ttext\tIPM.SMSText.Tessel" }));
+    EXPECT_EQ(rig.composeValues(),
+        (std::vector<std::string> {"Media:\ttext\t", "To:\ttext\ta@b.example", "Subj:\ttext\t",
+            "Text:\ttext\thello", "Class\ttext\tIPM.SMSText.Tessel"}));
     EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/uiprobe.log"), kPosted), 3);
 }
 

@@ -31,7 +31,7 @@ struct LaunchRig {
     // No display: the started program runs headless.
     static std::vector<std::string> headless(const std::string& program)
     {
-        return { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", program };
+        return {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", program};
     }
 
     pid_t startLauncher(const std::vector<std::string>& words, const std::string& output = "launcher.out")
@@ -43,7 +43,7 @@ struct LaunchRig {
 
     // Runs the launcher to its end; its exit status and how long it took.
     int launch(const std::vector<std::string>& words, std::chrono::milliseconds* took = nullptr,
-               std::chrono::milliseconds bound = std::chrono::seconds(60))
+        std::chrono::milliseconds bound = std::chrono::seconds(60))
     {
         const auto began = std::chrono::steady_clock::now();
         const pid_t pid = startLauncher(words);
@@ -53,7 +53,8 @@ struct LaunchRig {
         if (status == -1)
             testStopProcess(pid, 2000);
         if (took)
-            *took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+            *took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - began);
         return status;
     }
 
@@ -68,7 +69,8 @@ struct LaunchRig {
             const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
             if (pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH))
                 continue;
-            if (root.readFile(std::string("run/win/") + entry->d_name).find("Dialog\tTessel") != std::string::npos)
+            if (root.readFile(std::string("run/win/") + entry->d_name).find("Dialog\tTessel")
+                != std::string::npos)
                 found.push_back(pid);
         }
         ::closedir(dir);
@@ -88,7 +90,7 @@ struct LaunchRig {
 
     // Waits (bounded) until the file holds `count` times the text.
     bool awaitInFile(const std::string& file, const std::string& text, int count = 1,
-                     std::chrono::milliseconds bound = std::chrono::seconds(30)) const
+        std::chrono::milliseconds bound = std::chrono::seconds(30)) const
     {
         const auto until = std::chrono::steady_clock::now() + bound;
         while (occurrences(root.readFile(file), text) < count) {
@@ -128,7 +130,7 @@ struct LaunchRig {
     // tests/tools' uiprobe shows the program's window and logs what it gets.
     pid_t startProbe()
     {
-        probe = testSpawn({ TESSEL_BINARY_DIR "/bin/uiprobe", "show" }, root.hostPath("uiprobe.out"));
+        probe = testSpawn({TESSEL_BINARY_DIR "/bin/uiprobe", "show"}, root.hostPath("uiprobe.out"));
         return probe;
     }
 
@@ -136,9 +138,10 @@ struct LaunchRig {
     // (NAME<TAB>KIND<TAB>DATA), in the file's order.
     std::vector<std::string> composeValues() const
     {
-        const TestCommandResult read = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
-                                                      + root.hostPath("registry/HKEY_CURRENT_USER.reg")
-                                                      + "' 'Software\\Halvard\\Tessel\\Compose' 2>&1");
+        const TestCommandResult read
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
+                + root.hostPath("registry/HKEY_CURRENT_USER.reg")
+                + "' 'Software\\Halvard\\Tessel\\Compose' 2>&1");
         std::vector<std::string> values;
         for (const std::string& line : testLines(read.output))
             values.push_back(line.substr(line.find('\t') + 1));

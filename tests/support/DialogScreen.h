@@ -12,8 +12,7 @@
 // type D with the given title, made when the thread starts, gone (with any
 // notification) when the screen is. Tests drive it with a ScreenDriver on
 // screen.thread.threadId().
-template <class D>
-struct DialogScreen {
+template <class D> struct DialogScreen {
     struct Thread : tessel::ui::UiThread {
         explicit Thread(std::u16string title)
             : title(std::move(title))

@@ -41,79 +41,79 @@ std::string shellQuoted(const std::string& text)
 
 const ExternalTool& testToolSquid()
 {
-    static const ExternalTool tool { "squid", "/usr/sbin/squid", "/usr/lib/squid/basic_ncsa_auth", "-v" };
+    static const ExternalTool tool {"squid", "/usr/sbin/squid", "/usr/lib/squid/basic_ncsa_auth", "-v"};
     return tool;
 }
 
 const ExternalTool& testToolTshark()
 {
-    static const ExternalTool tool { "tshark", "tshark", "", "-v" };
+    static const ExternalTool tool {"tshark", "tshark", "", "-v"};
     return tool;
 }
 
 const ExternalTool& testToolTmux()
 {
-    static const ExternalTool tool { "tmux", "tmux", "", "-V" };
+    static const ExternalTool tool {"tmux", "tmux", "", "-V"};
     return tool;
 }
 
 const ExternalTool& testToolConvert()
 {
-    static const ExternalTool tool { "ImageMagick convert", "convert", "", "-version" };
+    static const ExternalTool tool {"ImageMagick convert", "convert", "", "-version"};
     return tool;
 }
 
 const ExternalTool& testToolJpegtran()
 {
-    static const ExternalTool tool { "jpegtran", "jpegtran", "", "-version" };
+    static const ExternalTool tool {"jpegtran", "jpegtran", "", "-version"};
     return tool;
 }
 
 const ExternalTool& testToolIdentify()
 {
-    static const ExternalTool tool { "ImageMagick identify", "identify", "", "-version" };
+    static const ExternalTool tool {"ImageMagick identify", "identify", "", "-version"};
     return tool;
 }
 
 const ExternalTool& testToolImport()
 {
-    static const ExternalTool tool { "ImageMagick import", "import", "", "-version" };
+    static const ExternalTool tool {"ImageMagick import", "import", "", "-version"};
     return tool;
 }
 
 const ExternalTool& testToolCompare()
 {
-    static const ExternalTool tool { "ImageMagick compare", "compare", "", "-version" };
+    static const ExternalTool tool {"ImageMagick compare", "compare", "", "-version"};
     return tool;
 }
 
 const ExternalTool& testToolPngcheck()
 {
-    static const ExternalTool tool { "pngcheck", "pngcheck", "", "-h" };
+    static const ExternalTool tool {"pngcheck", "pngcheck", "", "-h"};
     return tool;
 }
 
 const ExternalTool& testToolXvfbRun()
 {
-    static const ExternalTool tool { "xvfb-run", "xvfb-run", "", "--help" };
+    static const ExternalTool tool {"xvfb-run", "xvfb-run", "", "--help"};
     return tool;
 }
 
 const ExternalTool& testToolXdotool()
 {
-    static const ExternalTool tool { "xdotool", "xdotool", "", "--version" };
+    static const ExternalTool tool {"xdotool", "xdotool", "", "--version"};
     return tool;
 }
 
 const ExternalTool& testToolXmllint()
 {
-    static const ExternalTool tool { "xmllint", "xmllint", "", "--version" };
+    static const ExternalTool tool {"xmllint", "xmllint", "", "--version"};
     return tool;
 }
 
 const ExternalTool& testToolSox()
 {
-    static const ExternalTool tool { "sox", "sox", "", "--version" };
+    static const ExternalTool tool {"sox", "sox", "", "--version"};
     return tool;
 }
 

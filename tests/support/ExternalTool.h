@@ -50,11 +50,11 @@ const ToolCheck& testCheckTool(const ExternalTool& tool);
 
 // In a test body or SetUp: goes on only when the tool works; otherwise skips
 // or fails the test as testCheckTool decides, and returns.
-#define TESSEL_REQUIRE_TOOL(tool)                                \
-    do {                                                         \
-        const ToolCheck& toolCheck_ = testCheckTool(tool);       \
-        if (toolCheck_.verdict == ToolVerdict::Skip)             \
-            GTEST_SKIP() << toolCheck_.message;                  \
-        if (toolCheck_.verdict == ToolVerdict::Fail)             \
-            FAIL() << toolCheck_.message;                        \
+#define TESSEL_REQUIRE_TOOL(tool)                                                                            \
+    do {                                                                                                     \
+        const ToolCheck& toolCheck_ = testCheckTool(tool);                                                   \
+        if (toolCheck_.verdict == ToolVerdict::Skip)                                                         \
+            GTEST_SKIP() << toolCheck_.message;                                                              \
+        if (toolCheck_.verdict == ToolVerdict::Fail)                                                         \
+            FAIL() << toolCheck_.message;                                                                    \
     } while (0)

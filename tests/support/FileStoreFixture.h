@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/core/platform/VXLPlatform.h"
-#include "tests/support/TestProcess.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -18,13 +18,13 @@ struct Extension {
 };
 
 constexpr Extension kTypes[] = {
-    { ".jpg", "image/jpeg" },
-    { ".jpeg", "image/jpeg" },
-    { ".png", "image/png" },
-    { ".gif", "image/gif" },
-    { ".3gp", "video/3gpp" },
-    { ".mp4", "video/mp4" },
-    { ".amr", "audio/amr" },
+    {".jpg", "image/jpeg"},
+    {".jpeg", "image/jpeg"},
+    {".png", "image/png"},
+    {".gif", "image/gif"},
+    {".3gp", "video/3gpp"},
+    {".mp4", "video/mp4"},
+    {".amr", "audio/amr"},
 };
 
 bool endsWith(const std::string& text, const char* suffix)
@@ -63,7 +63,8 @@ const char* FolderMediaSource::mimeTypeOf(const std::string& name)
 }
 
 // An empty list reports no store: id 0, no name, and the last-store answer.
-int FolderMediaSource::firstStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
+int FolderMediaSource::firstStore(
+    std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
 {
     storeCursor_ = 0;
     if (stores_.empty()) {
@@ -75,7 +76,8 @@ int FolderMediaSource::firstStore(std::uint16_t* id, const char** name, std::int
     return stores_.size() == 1;
 }
 
-int FolderMediaSource::nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
+int FolderMediaSource::nextStore(
+    std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
 {
     if (++storeCursor_ >= stores_.size())
         return 1;

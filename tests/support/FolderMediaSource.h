@@ -25,7 +25,8 @@ public:
 
     explicit FolderMediaSource(std::vector<Store> stores);
 
-    int firstStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault) override;
+    int firstStore(
+        std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault) override;
     int nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault) override;
     void selectStore(std::uint16_t id) override;
     // The album's values, then the summary: images, videos, sounds, 0, 0.

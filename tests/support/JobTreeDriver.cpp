@@ -67,8 +67,8 @@ bool JobTreeDriver::runToNextTimer(int maxSteps)
     return true;
 }
 
-bool JobTreeDriver::followRealTime(const std::function<void()>& work, const std::function<bool()>& done, int realMs,
-                                   std::chrono::microseconds nap)
+bool JobTreeDriver::followRealTime(const std::function<void()>& work, const std::function<bool()>& done,
+    int realMs, std::chrono::microseconds nap)
 {
     using Clock = std::chrono::steady_clock;
     const auto begin = Clock::now();
@@ -83,8 +83,9 @@ bool JobTreeDriver::followRealTime(const std::function<void()>& work, const std:
             using std::chrono::ceil;
             using std::chrono::milliseconds;
             const auto left = ceil<milliseconds>(milliseconds(realMs) - (Clock::now() - begin)).count();
-            const std::int64_t wait = std::min<std::int64_t>({ next, ceil<milliseconds>(nap).count(), left });
-            CVXLPlatformConnection::waitForSockets(static_cast<std::uint32_t>(std::max<std::int64_t>(wait, 1)));
+            const std::int64_t wait = std::min<std::int64_t>({next, ceil<milliseconds>(nap).count(), left});
+            CVXLPlatformConnection::waitForSockets(
+                static_cast<std::uint32_t>(std::max<std::int64_t>(wait, 1)));
         }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
         if (elapsed.count() > 0) {

@@ -43,7 +43,7 @@ public:
     // until one is ready or the next timer is due, at most `nap`. False when
     // `realMs` of real time have passed first.
     bool followRealTime(const std::function<void()>& work, const std::function<bool()>& done, int realMs,
-                        std::chrono::microseconds nap);
+        std::chrono::microseconds nap);
 
 private:
     class Root;

@@ -7,7 +7,7 @@
 #include <jpeglib.h>
 
 std::string testJpeg(int width, int height, int components, int quality,
-                     const std::function<void(unsigned y, unsigned char* row)>& fill)
+    const std::function<void(unsigned y, unsigned char* row)>& fill)
 {
     jpeg_compress_struct info {};
     jpeg_error_mgr error {};
@@ -26,7 +26,7 @@ std::string testJpeg(int width, int height, int components, int quality,
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * components);
     while (info.next_scanline < info.image_height) {
         fill(info.next_scanline, row.data());
-        JSAMPROW rows[] = { row.data() };
+        JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);

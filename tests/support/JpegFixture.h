@@ -7,4 +7,4 @@
 // policy will not make (or a benchmark makes in-process): fill writes row y
 // (width * components bytes; 1 grey, 3 RGB).
 std::string testJpeg(int width, int height, int components, int quality,
-                     const std::function<void(unsigned y, unsigned char* row)>& fill);
+    const std::function<void(unsigned y, unsigned char* row)>& fill);

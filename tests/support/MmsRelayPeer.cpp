@@ -55,7 +55,7 @@ bool MmsRelayPeer::start(const std::vector<std::string>& arguments)
         return false;
     dir_ = folder;
     output_ = dir_ + "/relay.out";
-    std::vector<std::string> all { "--save", dir_, "--lifetime", kLifetimeSeconds };
+    std::vector<std::string> all {"--save", dir_, "--lifetime", kLifetimeSeconds};
     all.insert(all.end(), arguments.begin(), arguments.end());
     pid_ = testStartPythonPeer("mms_relay.py", all, output_, &port_);
     if (pid_ > 0)

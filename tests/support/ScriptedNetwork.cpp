@@ -100,8 +100,8 @@ public:
     const bool isDialer;
     bool closed = false;
     CVXLEvent* held = nullptr;
-    Step heldStep{Kind::Stall, ""};
-    CVXLSimpleEvent due{kDueSignal};
+    Step heldStep {Kind::Stall, ""};
+    CVXLSimpleEvent due {kDueSignal};
 };
 
 ScriptedNetwork::Step ScriptedNetwork::peerClose(std::uint32_t at)
@@ -166,7 +166,8 @@ void ScriptedNetwork::onRequest(Face& face, CVXLEvent* event)
         || (what == "send" && step.kind == Kind::Write) || (what == "receive" && step.kind == Kind::Read);
     const std::string at = " (step " + std::to_string(next_ + 1) + ")";
     if (!fits || (!face.isDialer && face.closed)) {
-        mismatches_ += what + (fits ? " on a closed connection" : " where the script has " + std::string(kindName(step.kind)))
+        mismatches_ += what
+            + (fits ? " on a closed connection" : " where the script has " + std::string(kindName(step.kind)))
             + at + "\n";
         ++next_;
         event->setResult(kMismatch);
@@ -174,15 +175,18 @@ void ScriptedNetwork::onRequest(Face& face, CVXLEvent* event)
         return;
     }
     if (step.kind == Kind::Dial && hostPort(*static_cast<CVXLConnectRequest*>(event)) != step.bytes)
-        mismatches_ += "dial to " + hostPort(*static_cast<CVXLConnectRequest*>(event)) + ", not " + step.bytes + at + "\n";
+        mismatches_ += "dial to " + hostPort(*static_cast<CVXLConnectRequest*>(event)) + ", not " + step.bytes
+            + at + "\n";
     if (step.kind == Kind::Write) {
         const CVXLByteBuffer* buffer = static_cast<CVXLSendRequest*>(event)->buffer;
-        const std::string bytes = buffer ? std::string(reinterpret_cast<const char*>(buffer->data()), buffer->length()) : "";
+        const std::string bytes
+            = buffer ? std::string(reinterpret_cast<const char*>(buffer->data()), buffer->length()) : "";
         if (bytes.compare(0, step.bytes.size(), step.bytes) != 0)
             mismatches_ += "wrote \"" + bytes.substr(0, 60) + "\", not \"" + step.bytes + "\"" + at + "\n";
     }
     // A socket hands out no more than the receive asks for; the rest waits.
-    const std::uint32_t wanted = step.kind == Kind::Read ? static_cast<CVXLReceiveRequest*>(event)->wanted : 0;
+    const std::uint32_t wanted
+        = step.kind == Kind::Read ? static_cast<CVXLReceiveRequest*>(event)->wanted : 0;
     if (step.kind == Kind::Read && step.repeat != 0) {
         const std::uint64_t n = step.repeat < wanted ? step.repeat : wanted;
         step.bytes.assign(static_cast<std::size_t>(n), step.bytes[0]);

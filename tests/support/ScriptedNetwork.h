@@ -27,7 +27,7 @@ public:
         // the bytes read.
         std::string bytes;
         std::int32_t result = 0; // Fail: the answer's result
-        std::uint32_t at = 0;    // driven ms after setScript before which it is not answered
+        std::uint32_t at = 0; // driven ms after setScript before which it is not answered
         std::uint64_t repeat = 0; // Read: that many copies of bytes[0] instead of the bytes
     };
     static constexpr std::int32_t kMismatch = 999;
@@ -38,10 +38,16 @@ public:
     {
         return {Kind::Write, std::move(start), 0, at};
     }
-    static Step read(std::string bytes, std::uint32_t at = 0) { return {Kind::Read, std::move(bytes), 0, at}; }
+    static Step read(std::string bytes, std::uint32_t at = 0)
+    {
+        return {Kind::Read, std::move(bytes), 0, at};
+    }
     // A long read made up as it is handed out, so that a script of a large
     // body holds no copy of it.
-    static Step readRepeated(char byte, std::uint64_t count) { return {Kind::Read, std::string(1, byte), 0, 0, count}; }
+    static Step readRepeated(char byte, std::uint64_t count)
+    {
+        return {Kind::Read, std::string(1, byte), 0, 0, count};
+    }
     static Step fail(std::int32_t result, std::uint32_t at = 0) { return {Kind::Fail, "", result, at}; }
     // A receive that ends because the peer closed the connection.
     static Step peerClose(std::uint32_t at = 0);

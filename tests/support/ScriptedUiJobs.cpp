@@ -22,9 +22,9 @@
 #include "engine/screens/VXLMessageViewJob33.h"
 #include "engine/screens/VXLMessageViewJob34.h"
 #include "engine/screens/VXLMessageViewJob35.h"
-#include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLSpinnerJob.h"
+#include "engine/screens/VXLThreadListJob.h"
 #include "tests/support/ScreenText.h"
 
 ScriptedUiJob::ScriptedUiJob(int type, ScriptedUiJobPool* pool)
@@ -135,7 +135,7 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
 int ScriptedUiJobPool::logStart(CVXLUiJob& job, const std::map<std::string, std::string>& handed)
 {
     const int index = static_cast<int>(shown.size());
-    shown.push_back({ job.typeId(), handed, {} });
+    shown.push_back({job.typeId(), handed, {}});
     if (CVXLLayout* layout = job.getLayout()) {
         shown.back().screen = screenText(*layout);
         shown.back().layoutType = layout->layoutType();

@@ -119,8 +119,7 @@ private:
 };
 
 // One of the engine's own UI jobs, logged in its pool as a scripted one is.
-template <class Job>
-class RecordedUiJob : public Job {
+template <class Job> class RecordedUiJob : public Job {
 public:
     explicit RecordedUiJob(ScriptedUiJobPool* pool)
         : pool_(pool)

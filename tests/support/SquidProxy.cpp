@@ -93,8 +93,7 @@ bool SquidProxy::start()
     chmod((dir_ + "/passwd").c_str(), 0644);
     chmod((dir_ + "/squid.conf").c_str(), 0644);
 
-    pid_ = testSpawn({check.path, "-N", "-n", name, "-f", dir_ + "/squid.conf"},
-                     dir_ + "/squid.out");
+    pid_ = testSpawn({check.path, "-N", "-n", name, "-f", dir_ + "/squid.conf"}, dir_ + "/squid.out");
     if (pid_ < 0) {
         error_ = "cannot start squid";
         return false;

@@ -16,12 +16,13 @@ public:
     }
 
     void open(CVXLCallback* callback) override { callback->call(0); }
-    void close() override {}
+    void close() override { }
     void read(CVXLOemXferReader* reader, std::int32_t size) override
     {
         const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), bytes.size() - offset);
         if (n)
-            reader->data(reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
+            reader->data(
+                reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
         offset += n;
         reader->status(offset == bytes.size() ? kReadEnd : kReadMore);
     }

@@ -17,7 +17,7 @@ bool runTestChildIfAsked(int argc, char** argv, int* status);
 std::string testChildProgram();
 std::string testChildFlag(const char* name);
 
-#define TESSEL_TEST_CHILD(id)                                                                      \
-    static int id##Entry(int argc, char** argv);                                                   \
-    [[maybe_unused]] static const bool id##Registered = registerTestChild(#id, id##Entry);        \
+#define TESSEL_TEST_CHILD(id)                                                                                \
+    static int id##Entry(int argc, char** argv);                                                             \
+    [[maybe_unused]] static const bool id##Registered = registerTestChild(#id, id##Entry);                   \
     static int id##Entry([[maybe_unused]] int argc, [[maybe_unused]] char** argv)

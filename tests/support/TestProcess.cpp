@@ -21,7 +21,7 @@ namespace {
 
 sockaddr_in loopback(std::uint16_t port)
 {
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -39,7 +39,7 @@ std::string pythonProgram()
     const std::string name = testPython();
     if (name.find('/') != std::string::npos)
         return name;
-    for (const char* dir : { "/usr/bin/", "/usr/local/bin/", "/bin/" }) {
+    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
         const std::string path = std::string(dir) + name;
         if (access(path.c_str(), X_OK) == 0)
             return path;
@@ -109,8 +109,9 @@ void testStopProcess(pid_t pid, int timeoutMs)
         // Look without reaping: while the child is a zombie its group id
         // cannot be taken by another process, so the group kill below only
         // reaches helpers it left behind.
-        siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+        siginfo_t info {};
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0
+            && info.si_pid == pid)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -148,9 +149,10 @@ void testStopUnrelatedProcess(pid_t pid, int timeoutMs)
 }
 
 pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
-                          const std::string& outputPath, std::uint16_t* port)
+    const std::string& outputPath, std::uint16_t* port)
 {
-    std::vector<std::string> argv = { pythonProgram(), "-u", std::string(TESSEL_SOURCE_DIR) + "/tests/peers/" + script };
+    std::vector<std::string> argv
+        = {pythonProgram(), "-u", std::string(TESSEL_SOURCE_DIR) + "/tests/peers/" + script};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const pid_t pid = testSpawn(argv, outputPath);
     if (pid < 0)

@@ -36,7 +36,7 @@ void testStopUnrelatedProcess(pid_t pid, int timeoutMs);
 // child's pid with *port set; -1 when it cannot be started, and -1 with the
 // child stopped when it never tells its port.
 pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,
-                          const std::string& outputPath, std::uint16_t* port);
+    const std::string& outputPath, std::uint16_t* port);
 
 // The Python interpreter the tests use: TESSEL_TEST_PYTHON, else python3.
 std::string testPython();

@@ -16,9 +16,9 @@ TmuxSession::TmuxSession(const TempDeviceRoot& root, const std::string& program,
     , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
 {
     root.writeFile("run-demo.sh",
-                   "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
-    run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh " + root.hostPath("run-demo.sh")
-        + " " + program + "'");
+        "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
+    run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh "
+        + root.hostPath("run-demo.sh") + " " + program + "'");
 }
 
 TmuxSession::~TmuxSession()
@@ -56,7 +56,8 @@ std::string TmuxSession::await(const std::string& text, bool atTop) const
 pid_t TmuxSession::programPid() const
 {
     const std::string shell = run("display -p -t demo '#{pane_pid}'").output;
-    const std::string children = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
+    const std::string children
+        = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
     return static_cast<pid_t>(std::atoi(children.c_str()));
 }
 

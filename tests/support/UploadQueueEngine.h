@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/access/BackgroundUploadManager.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
@@ -7,7 +8,6 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLLocalMediaRequest.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/access/BackgroundUploadManager.h"
 
 // What a Background Upload Manager needs around it in programs that queue
 // uploads: its keys, the real File Store Manager over the engine's folder,

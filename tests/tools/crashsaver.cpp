@@ -79,7 +79,7 @@ int main(int argc, char** argv)
         return 2;
     const std::string mode = argv[1];
     const unsigned long spin = std::strtoul(argv[2], nullptr, 10);
-    std::atomic<bool> firstSaved { false };
+    std::atomic<bool> firstSaved {false};
     killAfterSpin(spin, firstSaved);
     for (unsigned generation = 1;; ++generation) {
         bool ok = false;
@@ -88,10 +88,12 @@ int main(int argc, char** argv)
             ok = replace(store, CVXLPersStore::kFileName, settingsImage(generation));
         } else if (mode == "reply") {
             CVXLPlatformMessageStore store;
-            ok = replace(store, "reply.raw", std::string(kReplyBytes, static_cast<char>('a' + generation % 26)));
+            ok = replace(
+                store, "reply.raw", std::string(kReplyBytes, static_cast<char>('a' + generation % 26)));
         } else if (mode == "registry") {
             ok = tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
-                "Software\\Halvard\\Tessel\\Crash", "Value", std::string(4000, static_cast<char>('a' + generation % 26)));
+                "Software\\Halvard\\Tessel\\Crash", "Value",
+                std::string(4000, static_cast<char>('a' + generation % 26)));
         } else {
             return 2;
         }

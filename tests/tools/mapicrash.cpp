@@ -10,12 +10,12 @@
 
 #include "SelfKill.h"
 
+#include "platform/kernel/DeviceRoot.h"
 #include "platform/mapi/MapiFolder.h"
 #include "platform/mapi/MapiMessage.h"
 #include "platform/mapi/MapiSession.h"
 #include "platform/mapi/MessageFolderFiles.h"
 #include "platform/mapi/MessageStore.h"
-#include "platform/kernel/DeviceRoot.h"
 
 #include <cstdlib>
 #include <string>
@@ -29,14 +29,14 @@ std::unique_ptr<MapiFolder> openInbox()
     auto session = MapiSession::logon();
     if (!session)
         return nullptr;
-    const auto stores = session->storeTable({ kPropDisplayName, kPropEntryId });
+    const auto stores = session->storeTable({kPropDisplayName, kPropEntryId});
     for (const PropRow& row : stores) {
         if (row[0].text != "SMS")
             continue;
         std::unique_ptr<MessageStore> store;
         std::unique_ptr<MapiFolder> inbox;
         if (session->openStore(row[1].text, &store) == kMapiOk
-            && store->openFolder(store->getProps({ kPropInboxEntryId })[0].text, &inbox) == kMapiOk)
+            && store->openFolder(store->getProps({kPropInboxEntryId})[0].text, &inbox) == kMapiOk)
             return inbox;
     }
     return nullptr;
@@ -49,12 +49,12 @@ int main(int argc, char** argv)
     const std::string verb = argc > 1 ? argv[1] : "";
     if (verb == "replace" && argc == 4) {
         MessageFolderFiles files(tessel::kernel::deviceFolder("mapi") + "/SMS/Inbox");
-        std::atomic<bool> started { false };
+        std::atomic<bool> started {false};
         killAfterSpin(std::strtoul(argv[3], nullptr, 10), started);
         MessageRecord record;
         for (unsigned long n = 0;; ++n) {
-            record.props = { PropValue::ofText(kPropMessageClass, "IPM.SMSText"),
-                             PropValue::ofText(kPropBody, n % 2 ? std::string(9000, 'b') : std::string(4000, 'a')) };
+            record.props = {PropValue::ofText(kPropMessageClass, "IPM.SMSText"),
+                PropValue::ofText(kPropBody, n % 2 ? std::string(9000, 'b') : std::string(4000, 'a'))};
             files.write(argv[2], record);
             started = true;
         }
@@ -66,8 +66,8 @@ int main(int argc, char** argv)
         const long count = std::strtol(argv[2], nullptr, 10);
         for (long n = 0; n < count; ++n) {
             auto message = inbox->createMessage();
-            message->setProps({ PropValue::ofText(kPropMessageClass, argv[3]),
-                                PropValue::ofText(kPropSubject, "c++ " + std::to_string(n)) });
+            message->setProps({PropValue::ofText(kPropMessageClass, argv[3]),
+                PropValue::ofText(kPropSubject, "c++ " + std::to_string(n))});
             if (message->saveChanges() != kMapiOk)
                 return 1;
         }

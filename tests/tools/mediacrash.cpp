@@ -84,7 +84,7 @@ int main(int argc, char** argv)
         return 1;
     std::unique_ptr<CVXLMediaItem> item(import.item);
 
-    std::atomic<bool> firstSaved { false };
+    std::atomic<bool> firstSaved {false};
     killAfterSpin(spin, firstSaved);
     for (std::int32_t generation = 1;; ++generation) {
         const std::string mark = "gen-" + std::to_string(generation);

@@ -6,8 +6,8 @@
 // Usage: mms-dump FILE [OFFSET]
 // Exit status: 0 decoded, 1 the PDU could not be decoded, 2 usage or I/O.
 
-#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspTables.h"
 
@@ -32,8 +32,11 @@ void printParameters(const CVXLMmsPdu& pdu, const CVXLString& key, int n)
     for (std::uint32_t k = 0; k < count; ++k) {
         const CVXLString name = pdu.parameterName(key, n, static_cast<int>(k));
         const CVXLString* value = pdu.parameter(key, name, n);
-        std::printf(" [%s=%s]", name == kMmsParamToken ? "token" : name == kMmsParamCharset ? "charset" : name.c_str(),
-                    value ? value->c_str() : "");
+        std::printf(" [%s=%s]",
+            name == kMmsParamToken         ? "token"
+                : name == kMmsParamCharset ? "charset"
+                                           : name.c_str(),
+            value ? value->c_str() : "");
     }
 }
 
@@ -53,8 +56,8 @@ void printPart(std::uint32_t index, const CVXLMimeEntity& part)
 {
     const CVXLString& name = part.header("name").length() ? part.header("name") : part.header("Name");
     std::printf("part %u: type=%s name=%s content-id=%s content-location=%s size=%u offset=%u\n", index,
-                part.contentType().c_str(), name.c_str(), part.contentId().c_str(), part.contentLocation().c_str(),
-                part.dataSize(), part.dataStart());
+        part.contentType().c_str(), name.c_str(), part.contentId().c_str(), part.contentLocation().c_str(),
+        part.dataSize(), part.dataStart());
 }
 
 } // namespace
@@ -78,7 +81,8 @@ int main(int argc, char** argv)
     std::fclose(file);
     const unsigned long offset = argc == 3 ? std::strtoul(argv[2], nullptr, 0) : 0;
     if (offset > bytes.size() || bytes.size() - offset > 0xFFFFFFFFu) {
-        std::fprintf(stderr, "mms-dump: offset %lu lies beyond the %zu bytes of %s\n", offset, bytes.size(), argv[1]);
+        std::fprintf(
+            stderr, "mms-dump: offset %lu lies beyond the %zu bytes of %s\n", offset, bytes.size(), argv[1]);
         return 2;
     }
 
@@ -87,7 +91,7 @@ int main(int argc, char** argv)
     const std::uint32_t length = static_cast<std::uint32_t>(bytes.size() - offset);
     if (!decoder.decode(bytes.data() + offset, length, pdu, argv[1], static_cast<std::uint32_t>(offset))) {
         std::fprintf(stderr, "mms-dump: %s: not a decodable MMS PDU: %s at byte %u\n", argv[1],
-                     decoder.errorText(), decoder.errorPosition() + static_cast<std::uint32_t>(offset));
+            decoder.errorText(), decoder.errorPosition() + static_cast<std::uint32_t>(offset));
         return 1;
     }
 

@@ -34,14 +34,14 @@
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "engine/messaging/premium/PremiumAddRequest.h"
 #include "engine/messaging/premium/PremiumInboxManager.h"
-#include "engine/messaging/store/VXLFileCopyJob.h"
-#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/messaging/push/WapPushQueue.h"
 #include "engine/messaging/push/WapPushRequest.h"
+#include "engine/messaging/store/MessageStoreManager.h"
+#include "engine/messaging/store/VXLFileCopyJob.h"
+#include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "tests/support/StringVoiceMemo.h"
@@ -64,7 +64,7 @@ public:
 class Services : public CVXLThreadDBServices {
 public:
     CVXLString ownNumber() const override { return "+15550000"; }
-    void setNewMessageCount(std::uint32_t) override {}
+    void setNewMessageCount(std::uint32_t) override { }
 };
 
 CVXLEngineClock gClock;
@@ -122,7 +122,7 @@ int copyForEver(const char* name)
     platformHostPath(store.folder(), &host);
     const std::string path = std::string(host.c_str()) + "/" + name;
     for (;;) {
-        struct stat info {};
+        struct stat info { };
         if (::stat(path.c_str(), &info) != 0)
             return 1;
         CVXLCopyRequest copy(91);
@@ -151,8 +151,8 @@ public:
 class StoreServices : public CMessageStoreServices {
 public:
     std::uint32_t messageLimit() override { return 100; }
-    void setCounter(const char*, std::uint32_t) override {}
-    void setHasNewMessages() override {}
+    void setCounter(const char*, std::uint32_t) override { }
+    void setHasNewMessages() override { }
     std::uint32_t nowSeconds() override { return platformClockSeconds(); }
 };
 
@@ -187,7 +187,7 @@ int storeForEver()
     runUntilIdle();
     std::fprintf(stdout, "started\n");
     std::fflush(stdout);
-    const std::uint32_t boxes[] = { 0, 3, 2, 1 };
+    const std::uint32_t boxes[] = {0, 3, 2, 1};
     for (std::uint32_t n = 0;; ++n) {
         CVXLMessage message;
         message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(n % 7)).c_str());
@@ -206,7 +206,8 @@ int storeForEver()
 
         auto* body = new CVXLMultipartBody;
         for (int p = 0; p < 3; ++p)
-            body->appendPart(textPart("image/jpeg", 3000 + (n * 997 + p * 131) % 9000, static_cast<char>('A' + p)));
+            body->appendPart(
+                textPart("image/jpeg", 3000 + (n * 997 + p * 131) % 9000, static_cast<char>('A' + p)));
         CVXLMessage whole;
         whole.addHeader("X-Mms-Message-Type", "m-retrieve-conf");
         whole.setBody(CVXLEntityRef(body));
@@ -232,7 +233,7 @@ int storeForEver()
             requester.post(&manager, &read);
             runUntilIdle();
         }
-        for (std::uint32_t kind : { 0u, 3u }) {
+        for (std::uint32_t kind : {0u, 3u}) {
             if (manager.boxCount(kind) <= 6)
                 continue;
             CStoreDeleteRequest remove(96);
@@ -284,7 +285,7 @@ public:
     bool hasNoActivity() override { return true; }
     CVXLString ownNumber() override { return "+15550000"; }
     bool deleteSentMessages() override { return false; }
-    void pushUIRequestCode(std::int32_t) override {}
+    void pushUIRequestCode(std::int32_t) override { }
     CVXLCounterTable* counters() override { return &table; }
 
     CVXLCounterTable table;
@@ -355,7 +356,7 @@ int outboundQueue(bool forEver, std::uint32_t seed)
     QueueServices services;
     services.base += seed * 86400;
     auto* sender = new HeldSender;
-    COutboundQueueManager queue { std::unique_ptr<CVXLEventHandler>(sender) };
+    COutboundQueueManager queue {std::unique_ptr<CVXLEventHandler>(sender)};
     queue.setServices(&services);
     queue.setFileStoreManager(&files);
     queue.setPlatformStore(&store);
@@ -448,7 +449,8 @@ int premiumForEver(const std::string& tag)
     for (std::uint32_t n = 0;; ++n) {
         auto* add = new CPremiumAddRequest;
         add->messageId = ("p" + tag + "_" + std::to_string(n)).c_str();
-        add->descriptor = ("<premium id=\"g" + tag + "_" + std::to_string(n / 4) + "\" name=\"" + tag + "\"/>").c_str();
+        add->descriptor
+            = ("<premium id=\"g" + tag + "_" + std::to_string(n / 4) + "\" name=\"" + tag + "\"/>").c_str();
         const std::uint32_t before = premium.entryCount();
         source.post(&premium, add);
         // Steps until the change is made, so that one remove follows each add.

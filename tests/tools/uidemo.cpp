@@ -43,12 +43,13 @@ protected:
         bar->add(kSelect, u"Select").addPopup(u"Options", options);
         setMenuBar(bar);
         list_.create(this, kList, ListView::kReport);
-        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" }) {
+        for (const char16_t* row : {u"Alice", u"Bob", u"Carol"}) {
             if (gRows == 0)
                 list_.insertItem(-1, row);
         }
         for (int i = 1; i <= gRows; ++i)
-            list_.insertItem(-1, u"Row " + std::u16string(1, u'0' + i / 10 % 10) + std::u16string(1, u'0' + i % 10));
+            list_.insertItem(
+                -1, u"Row " + std::u16string(1, u'0' + i / 10 % 10) + std::u16string(1, u'0' + i % 10));
         setFocus(list_.handle());
     }
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override

@@ -53,12 +53,14 @@ public:
         if (message.id == kEchoRequest) {
             const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                 std::chrono::steady_clock::now().time_since_epoch());
-            ui::postMessage(message.wParam, kEchoAnswer, static_cast<std::uint64_t>(now.count() - message.lParam), 0);
+            ui::postMessage(
+                message.wParam, kEchoAnswer, static_cast<std::uint64_t>(now.count() - message.lParam), 0);
             return true;
         }
         if (message.id >= ui::kWmApp)
-            kernel::appendDeviceLog("uiprobe", "hook " + hex(message.window) + " " + hex(message.id) + " "
-                                                   + hex(message.wParam) + " " + hex(message.lParam));
+            kernel::appendDeviceLog("uiprobe",
+                "hook " + hex(message.window) + " " + hex(message.id) + " " + hex(message.wParam) + " "
+                    + hex(message.lParam));
         return false;
     }
 
@@ -82,7 +84,9 @@ int main(int argc, char** argv)
     if (!found)
         return 1;
     if (command == "post" && argc == 3)
-        return ipc::postToProcess(found, static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 16)), 0, 0) ? 0 : 1;
+        return ipc::postToProcess(found, static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 16)), 0, 0)
+            ? 0
+            : 1;
     if (command == "close") {
         if (!ipc::startWindowExchange())
             return 1;

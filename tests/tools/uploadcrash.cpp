@@ -15,13 +15,13 @@
 //
 // Exit status 2: bad usage; 1: a batch failed or the queue did not drain.
 
+#include "engine/access/BackgroundUploadManager.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/core/settings/VXLPersStore.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/access/BackgroundUploadManager.h"
 #include "tests/support/UploadQueueEngine.h"
 #include "tests/tools/SelfKill.h"
 
@@ -37,8 +37,8 @@
 
 namespace {
 
-const char* const kKeys[] = { kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone,
-                              kPersBkgUploadCountExternal };
+const char* const kKeys[]
+    = {kPersBkgUploadCursor, kPersBkgUploadRetries, kPersBkgUploadCountInphone, kPersBkgUploadCountExternal};
 
 class Root : public CVXLEventHandler {
 public:
@@ -62,7 +62,8 @@ bool appendLine(const std::string& path, const std::string& line)
     if (fd < 0)
         return false;
     const std::string text = line + "\n";
-    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    const bool ok
+        = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
     ::close(fd);
     return ok;
 }
@@ -104,7 +105,8 @@ bool saveKeys(const std::string& path, const CVXLPersStore& keys)
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    const bool ok
+        = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
     ::close(fd);
     return ok && ::rename(temporary.c_str(), path.c_str()) == 0;
 }
@@ -166,14 +168,14 @@ int main(int argc, char** argv)
         }
         return 1;
     }
-    std::atomic<bool> started { false };
+    std::atomic<bool> started {false};
     killAfterSpin(std::strtoul(argv[4], nullptr, 10), started);
     const std::uint32_t phone = (1u << 16) + kLocationKindStoreKind1;
     for (int batch = 1; batch < 100000; ++batch) {
         CMediaUploadRequest request(1);
         request.name = "Album";
         for (int n = 1; n <= 5; ++n)
-            request.addItem({ phone, "", ("g" + std::to_string(batch) + "-" + std::to_string(n)).c_str() });
+            request.addItem({phone, "", ("g" + std::to_string(batch) + "-" + std::to_string(n)).c_str()});
         requester.post(&manager, &request);
         while (request.isBusy())
             step();

@@ -59,7 +59,8 @@ int main(int argc, char** argv)
     auto last = std::chrono::steady_clock::now();
     auto run = [&] {
         const auto now = std::chrono::steady_clock::now();
-        clock.advance(static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));
+        clock.advance(static_cast<std::uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));
         last = now;
         clock.setInTick(true);
         root.step();

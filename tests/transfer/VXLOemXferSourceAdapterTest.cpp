@@ -1,5 +1,5 @@
-#include "engine/transfer/VXLByteBufferSink.h"
 #include "engine/transfer/VXLOemXferSourceAdapter.h"
+#include "engine/transfer/VXLByteBufferSink.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +26,11 @@ public:
         ++reads;
         if (reads == failRead)
             return reader->status(failStatus);
-        const std::size_t n = std::min<std::size_t>({ static_cast<std::size_t>(size), perRead, bytes.size() - offset });
+        const std::size_t n
+            = std::min<std::size_t>({static_cast<std::size_t>(size), perRead, bytes.size() - offset});
         if (n)
-            reader->data(reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
+            reader->data(
+                reinterpret_cast<const std::uint8_t*>(bytes.data() + offset), static_cast<std::uint32_t>(n));
         offset += n;
         reader->status(offset == bytes.size() ? kReadEnd : kReadMore);
     }
@@ -81,13 +83,13 @@ TEST(VXLOemXferSourceAdapter, ReadsTheSourceIntoTheSink)
         std::string received;
     };
     const Case cases[] = {
-        { "known size", big, true, 0, 1000000, 0, 0, 0, { 150000 }, big },
-        { "known size, short reads", big, true, 0, 7000, 0, 0, 0, { 150000 }, big },
-        { "size 0 is unknown: read to the end", big, false, 0, 30000, 0, 0, 0, { -1 }, big },
-        { "unknown size, empty source", "", false, 0, 1000, 0, 0, 0, { -1 }, "" },
-        { "open refused: its status", big, true, 4, 1000, 0, 0, 4, {}, "" },
-        { "read reports out of memory", big, true, 0, 60000, 2, 1, 24, { 150000 }, big.substr(0, 51200) },
-        { "read reports not open", big, false, 0, 60000, 1, 4, 24, { -1 }, "" },
+        {"known size", big, true, 0, 1000000, 0, 0, 0, {150000}, big},
+        {"known size, short reads", big, true, 0, 7000, 0, 0, 0, {150000}, big},
+        {"size 0 is unknown: read to the end", big, false, 0, 30000, 0, 0, 0, {-1}, big},
+        {"unknown size, empty source", "", false, 0, 1000, 0, 0, 0, {-1}, ""},
+        {"open refused: its status", big, true, 4, 1000, 0, 0, 4, {}, ""},
+        {"read reports out of memory", big, true, 0, 60000, 2, 1, 24, {150000}, big.substr(0, 51200)},
+        {"read reports not open", big, false, 0, 60000, 1, 4, 24, {-1}, ""},
     };
     for (const Case& c : cases) {
         JobTreeDriver driver;

@@ -1,7 +1,7 @@
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 
-#include "engine/core/settings/VXLPersStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/core/settings/VXLPersStore.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
@@ -81,16 +81,15 @@ struct AdapterRig {
     std::unique_ptr<CVXLPlatformMessageStore> store;
     CVXLFileStoreManager files;
     CVXLPersStore settings;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLPushToFileAdapterJob adapter;
     CVXLPushOpenRequest open;
     CVXLPushWriteRequest write;
-    CVXLEvent close { CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply };
+    CVXLEvent close {CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply};
     CVXLByteBuffer buffer;
 };
 
-struct AdapterFixture : ::testing::Test, AdapterRig {
-};
+struct AdapterFixture : ::testing::Test, AdapterRig { };
 
 TEST_F(AdapterFixture, OpenWritesAndCloseFillTheFileAndPublishProgress)
 {
@@ -108,7 +107,7 @@ TEST_F(AdapterFixture, OpenWritesAndCloseFillTheFileAndPublishProgress)
     EXPECT_EQ(store->openStreams(), 0u);
     EXPECT_FALSE(adapter.isOpen());
     // Replies come back under their own codes.
-    EXPECT_EQ(requester.codes, (std::vector<std::int32_t> { 24, 28, 28, 25 }));
+    EXPECT_EQ(requester.codes, (std::vector<std::int32_t> {24, 28, 28, 25}));
 }
 
 // A block's answer means its bytes are with the sink; the close's answer
@@ -120,9 +119,9 @@ TEST_F(AdapterFixture, EachBlockIsAnsweredAfterTheSinkTookItAndTheCloseAfterTheF
         const char* what;
         std::vector<std::size_t> blockSizes;
     } cases[] = {
-        { "blocks larger and smaller than a chunk", { 120000, 1, 51200, 70000 } },
-        { "one block below a chunk", { 300 } },
-        { "no block: an empty file", {} },
+        {"blocks larger and smaller than a chunk", {120000, 1, 51200, 70000}},
+        {"one block below a chunk", {300}},
+        {"no block: an empty file", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,7 +139,8 @@ TEST_F(AdapterFixture, EachBlockIsAnsweredAfterTheSinkTookItAndTheCloseAfterTheF
         std::string all;
         std::vector<std::int32_t> expected;
         for (std::size_t i = 0; i < c.blockSizes.size(); ++i) {
-            const std::string block = FileStoreFixture::randomBytes(c.blockSizes[i], static_cast<std::uint32_t>(i + 1));
+            const std::string block
+                = FileStoreFixture::randomBytes(c.blockSizes[i], static_cast<std::uint32_t>(i + 1));
             all += block;
             expected.push_back(static_cast<std::int32_t>(all.size()));
             ASSERT_EQ(writeBytes(block), kResultSucceeded);
@@ -196,10 +196,10 @@ TEST(VXLPushToFileAdapterJob, StoppingTheManagerTogetherWithTheAdapterKeepsTheEa
         bool blockWritten;
         bool managerFirst;
     } cases[] = {
-        { "no block yet, manager first", false, true },
-        { "no block yet, adapter first", false, false },
-        { "a block written, manager first", true, true },
-        { "a block written, adapter first", true, false },
+        {"no block yet, manager first", false, true},
+        {"no block yet, adapter first", false, false},
+        {"a block written, manager first", true, true},
+        {"a block written, adapter first", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -231,9 +231,9 @@ TEST_F(AdapterFixture, OnlyASuccessfulCloseReplacesTheEarlierCopy)
         std::int32_t closeResult; // -1: the adapter is stopped instead
         const char* after;
     } cases[] = {
-        { "success", kResultSucceeded, "partial" },
-        { "failed retrieval", kResultFailed, "the earlier copy" },
-        { "stopped", -1, "the earlier copy" },
+        {"success", kResultSucceeded, "partial"},
+        {"failed retrieval", kResultFailed, "the earlier copy"},
+        {"stopped", -1, "the earlier copy"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

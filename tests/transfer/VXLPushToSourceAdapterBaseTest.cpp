@@ -1,5 +1,5 @@
-#include "engine/transfer/VXLFileStreamSinkJob.h"
 #include "engine/transfer/VXLPushToSourceAdapterBase.h"
+#include "engine/transfer/VXLFileStreamSinkJob.h"
 #include "tests/support/FileStoreFixture.h"
 
 #include <gtest/gtest.h>
@@ -49,10 +49,10 @@ TEST(VXLPushToSourceAdapterBase, EachBlockIsAnsweredAfterTheSinkTookItAndTheFile
         bool endLater;
     };
     const Case cases[] = {
-        { "blocks larger and smaller than a chunk", { 120000, 1, 51200, 70000 }, false },
-        { "one block below a chunk", { 300 }, false },
-        { "an empty block between others", { 1000, 0, 2000 }, false },
-        { "end pushed while the sink waits", { 60000, 60000 }, true },
+        {"blocks larger and smaller than a chunk", {120000, 1, 51200, 70000}, false},
+        {"one block below a chunk", {300}, false},
+        {"an empty block between others", {1000, 0, 2000}, false},
+        {"end pushed while the sink waits", {60000, 60000}, true},
     };
     for (const Case& c : cases) {
         FileStoreFixture f;
@@ -88,7 +88,7 @@ TEST(VXLPushToSourceAdapterBase, EachBlockIsAnsweredAfterTheSinkTookItAndTheFile
             producer.endOfPush();
             f.driver.runUntilIdle();
         }
-        ASSERT_EQ(owner.results, std::vector<std::int32_t> { 0 }) << c.what;
+        ASSERT_EQ(owner.results, std::vector<std::int32_t> {0}) << c.what;
         std::vector<std::int32_t> expected;
         std::int32_t sum = 0;
         for (std::size_t size : c.blockSizes)

@@ -46,8 +46,8 @@ public:
 };
 
 struct XferFixture : FileStoreFixture {
-    TraceJob owner { "owner" };
-    CVXLEvent run { kEventXferRun, kEventXferRunDone };
+    TraceJob owner {"owner"};
+    CVXLEvent run {kEventXferRun, kEventXferRunDone};
 
     XferFixture() { driver.attach(&owner); }
 
@@ -96,13 +96,12 @@ TEST(VXLXferJob, FileSourceIntoByteBufferSink)
         std::int32_t beganWith;
     };
     const Case cases[] = {
-        { "5 MB, size known", "big.bin", big, true, true, 0, 0, 0, big,
-            static_cast<std::int32_t>(big.size()) },
-        { "5 MB, size unknown", "big.bin", big, true, false, 0, 0, 0, big, -1 },
-        { "empty file", "empty.bin", "", true, true, 0, 0, 0, "", 0 },
-        { "window inside", "w.bin", big.substr(0, 1000), true, true, 100, 10, 0, big.substr(100, 10), 1000 },
-        { "window from 0", "w.bin", big.substr(0, 1000), true, true, 0, 60000, 0, big.substr(0, 1000), 1000 },
-        { "missing file", "missing.bin", "", false, false, 0, 0, 4, "", -2 },
+        {"5 MB, size known", "big.bin", big, true, true, 0, 0, 0, big, static_cast<std::int32_t>(big.size())},
+        {"5 MB, size unknown", "big.bin", big, true, false, 0, 0, 0, big, -1},
+        {"empty file", "empty.bin", "", true, true, 0, 0, 0, "", 0},
+        {"window inside", "w.bin", big.substr(0, 1000), true, true, 100, 10, 0, big.substr(100, 10), 1000},
+        {"window from 0", "w.bin", big.substr(0, 1000), true, true, 0, 60000, 0, big.substr(0, 1000), 1000},
+        {"missing file", "missing.bin", "", false, false, 0, 0, 4, "", -2},
     };
     for (const Case& c : cases) {
         XferFixture f;
@@ -123,8 +122,8 @@ TEST(VXLXferJob, FileSourceIntoByteBufferSink)
         if (c.beganWith == -2) {
             EXPECT_TRUE(sink.totals.empty()) << c.what;
         } else {
-            EXPECT_EQ(sink.totals, std::vector<std::int32_t> { c.beganWith }) << c.what;
-            EXPECT_EQ(sink.ends, std::vector<bool> { true }) << c.what;
+            EXPECT_EQ(sink.totals, std::vector<std::int32_t> {c.beganWith}) << c.what;
+            EXPECT_EQ(sink.ends, std::vector<bool> {true}) << c.what;
         }
         // Flow control: nothing larger than the sink asked for, full chunks
         // until the last.
@@ -204,7 +203,7 @@ TEST(VXLXferJob, SinkThatStopsEarlyEndsTheTransferWithItsResult)
     const CVXLByteBuffer buffer = f.connect(source, sink, bytes);
     EXPECT_EQ(f.runTransfer(source), 77);
     EXPECT_EQ(sink.chunks.size(), 3u);
-    EXPECT_EQ(sink.ends, std::vector<bool> { false });
+    EXPECT_EQ(sink.ends, std::vector<bool> {false});
 
     // Both jobs are ready for the next transfer.
     sink.refuseChunk = 0;

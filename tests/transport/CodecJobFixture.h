@@ -5,10 +5,10 @@
 // and the decoder registered, and a listener per transaction.
 
 #include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/transport/tasks/VXLTaskProcessor.h"
-#include "engine/transport/tasks/VXLTransactionListener.h"
 #include "engine/transport/mms/VXLWspDecode.h"
 #include "engine/transport/mms/VXLWspEncode.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionListener.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
 

@@ -68,7 +68,7 @@ public:
     static bool isSuperstate(CVXLStateHandler state)
     {
         for (auto super : {&CHTTPv2Job::Root, &CHTTPv2Job::Active, &CHTTPv2Job::WaitingForConnection,
-                           &CHTTPv2Job::WaitingForRequester}) {
+                 &CHTTPv2Job::WaitingForRequester}) {
             if (state == toHandler(super))
                 return true;
         }
@@ -109,8 +109,8 @@ struct HttpJobAndRequester {
     }
 
     // Starts an exchange; the request is reset first (no proxy unless given).
-    CVXLHttpRequest& start(std::int32_t code, const std::string& url, const std::string& proxy = "",
-                           std::uint32_t flags = 0)
+    CVXLHttpRequest& start(
+        std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
     {
         CVXLHttpRequest& r = request(code);
         r.reset(CVXLString(proxy.c_str()));
@@ -142,7 +142,8 @@ struct HttpJobAndRequester {
             current.status = response->statusCode();
             for (CVXLIndexIterator it = response->headers().begin(); !it.atEnd(); it.next()) {
                 const auto* value = static_cast<const CVXLString*>(it.value());
-                current.headers += std::string(it.key().c_str()) + ": " + (value ? value->c_str() : "") + "\n";
+                current.headers
+                    += std::string(it.key().c_str()) + ": " + (value ? value->c_str() : "") + "\n";
             }
             sink.clear();
             if (giveSink)
@@ -189,7 +190,7 @@ struct HttpJobAndRequester {
     JobTreeDriver driver;
     CVXLHttpSettings settings;
     WatchedHttpJob job;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLHttpRequest get;
     CVXLHttpRequest post;
     CVXLHttpRequest head;
@@ -217,12 +218,13 @@ struct HttpJobFixture : HttpJobAndRequester {
     // are real processes), at most `realMs` of real time.
     bool pump(const std::function<bool()>& done, int realMs = 20000)
     {
-        return driver.followRealTime([&] { driver.runUntilIdle(100000); }, done, realMs,
-                                     std::chrono::milliseconds(100));
+        return driver.followRealTime(
+            [&] { driver.runUntilIdle(100000); }, done, realMs, std::chrono::milliseconds(100));
     }
 
     // Starts an exchange and runs it to its end.
-    Exchange run(std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
+    Exchange run(
+        std::int32_t code, const std::string& url, const std::string& proxy = "", std::uint32_t flags = 0)
     {
         CVXLHttpRequest& r = start(code, url, proxy, flags);
         if (!pump([&] { return !r.isBusy(); }))

@@ -5,8 +5,8 @@
 // the containers.
 
 #include "engine/core/base/VXLHeaderMap.h"
-#include "tests/support/TestProcess.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ namespace mimeoracle {
 // other adds one byte. Never ends in CR or LF, which would join the line end
 // that follows into another.
 inline std::string filler(std::uint32_t length, std::uint32_t seed, std::uint32_t salt, std::uint32_t spread,
-                          const std::vector<std::string>& pieces)
+    const std::vector<std::string>& pieces)
 {
     std::string out;
     std::uint32_t state = seed * 2654435761u + salt;
@@ -62,7 +62,8 @@ inline std::vector<std::string> oracleParts(const std::vector<Container>& contai
         for (std::size_t i = 0; i < containers.size(); ++i) {
             files.push_back(dir + "_" + std::to_string(i) + ".bin");
             std::ofstream(files.back(), std::ios::binary) << containers[i].bytes;
-            list << files.back() << ' ' << testHex(containers[i].boundary) << ' ' << (containers[i].drm ? 1 : 0) << '\n';
+            list << files.back() << ' ' << testHex(containers[i].boundary) << ' '
+                 << (containers[i].drm ? 1 : 0) << '\n';
         }
     }
     const std::string command
@@ -87,7 +88,7 @@ inline std::vector<std::string> oracleParts(const std::vector<Container>& contai
 // Parts in the oracle's form: headers other than "X-QV-" ones, names in
 // lower case, values without quotes, sorted; then the data `dataOf` gives.
 inline std::string describe(const std::vector<const CVXLMimeEntity*>& parts,
-                            const std::function<std::string(const CVXLMimeEntity&)>& dataOf)
+    const std::function<std::string(const CVXLMimeEntity&)>& dataOf)
 {
     std::ostringstream out;
     for (std::size_t i = 0; i < parts.size(); ++i) {

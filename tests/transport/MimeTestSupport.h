@@ -8,8 +8,8 @@
 
 // Feeds a container held in memory to a parser in the windows it asks for,
 // none larger than `cap` bytes, until the parse ends.
-inline CVXLScanResult feedContainer(CVXLMimeMultipartParser& parser, const std::string& bytes,
-                                    std::uint32_t cap = 0xFFFFFFFFu)
+inline CVXLScanResult feedContainer(
+    CVXLMimeMultipartParser& parser, const std::string& bytes, std::uint32_t cap = 0xFFFFFFFFu)
 {
     while (parser.status() == CVXLScanResult::NeedMore) {
         const std::uint32_t at = parser.readOffset();

@@ -3,8 +3,8 @@
 // PDUs of every kind the encoder writes, built as the messaging code builds
 // them; shared by the encoder tests, the bench and the fuzz seeds.
 
-#include "engine/transport/mms/VXLMboxViewRequestPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMboxViewRequestPdu.h"
 #include "engine/transport/mms/VXLSendRequestPdu.h"
 #include "engine/transport/mms/VXLSimpleRequestPdu.h"
 #include "engine/transport/mms/VXLWspTables.h"
@@ -15,7 +15,7 @@
 namespace mmstest {
 
 inline CVXLEntityRef makePart(const char* type, const char* id, const char* location, const std::string& data,
-                              const char* charset = nullptr, const char* name = nullptr)
+    const char* charset = nullptr, const char* name = nullptr)
 {
     CVXLMimeEntity* part = new CVXLMimeEntity();
     CVXLEntityRef ref(part);
@@ -66,12 +66,11 @@ inline CVXLMmsPdu* sendRequest(std::size_t imageCount = 1, std::size_t imageSize
     body->addHeader("type", "application/smil");
     body->addHeader("start", "<smil>");
     body->appendPart(makePart("application/smil", "<smil>", "smil.xml",
-                              "<smil><body><par dur=\"5000ms\"><img src=\"cid:img1\"/></par></body></smil>"));
+        "<smil><body><par dur=\"5000ms\"><img src=\"cid:img1\"/></par></body></smil>"));
     for (std::size_t i = 0; i < imageCount; ++i) {
         const std::string n = std::to_string(i + 1);
         body->appendPart(makePart("image/jpeg", ("<img" + n + ">").c_str(), ("photo" + n + ".jpg").c_str(),
-                                  jpegLike(imageSize, static_cast<unsigned>(i)), nullptr,
-                                  ("photo" + n + ".jpg").c_str()));
+            jpegLike(imageSize, static_cast<unsigned>(i)), nullptr, ("photo" + n + ".jpg").c_str()));
     }
     body->appendPart(makePart("text/plain", "<text>", "text.txt", "Hello \xE2\x98\x80", "utf-8"));
     pdu->setBody(bodyRef);
@@ -148,12 +147,18 @@ struct SamplePdu {
     CVXLMmsPdu* (*build)();
 };
 
-inline CVXLMmsPdu* defaultSendRequest() { return sendRequest(); }
+inline CVXLMmsPdu* defaultSendRequest()
+{
+    return sendRequest();
+}
 
 inline const SamplePdu kEncodedSamples[] = {
-    {"send_req", defaultSendRequest},        {"notifyresp_ind", notifyResponse},
-    {"acknowledge_ind", acknowledge},         {"mbox_view_req", mboxViewRequest},
-    {"mbox_delete_req", mboxDeleteRequest},   {"forward_req", forwardRequest},
+    {"send_req", defaultSendRequest},
+    {"notifyresp_ind", notifyResponse},
+    {"acknowledge_ind", acknowledge},
+    {"mbox_view_req", mboxViewRequest},
+    {"mbox_delete_req", mboxDeleteRequest},
+    {"forward_req", forwardRequest},
     {"notification_ind", notification},
 };
 

@@ -4,11 +4,11 @@
 // oracle (tests/peers/mms_tshark.py), and a rendering of a decoded PDU in
 // the oracle's line format so the two can be compared.
 
+#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
+#include "engine/transport/mms/VXLWspTables.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TestProcess.h"
-#include "engine/transport/mime/VXLMultipartBody.h"
-#include "engine/transport/mms/VXLWspTables.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,8 +26,14 @@ namespace mmstest {
 using Bytes = std::vector<std::uint8_t>;
 
 // The sample PDUs, written by tests/transport/mms/data/make_pdus.py.
-inline std::string sampleDir() { return TESSEL_SOURCE_DIR "/tests/transport/mms/data"; }
-inline std::string samplePath(const std::string& name) { return sampleDir() + "/" + name; }
+inline std::string sampleDir()
+{
+    return TESSEL_SOURCE_DIR "/tests/transport/mms/data";
+}
+inline std::string samplePath(const std::string& name)
+{
+    return sampleDir() + "/" + name;
+}
 
 // A sample's bytes; a missing or empty file fails with its path.
 inline ::testing::AssertionResult readSample(const std::string& name, Bytes& out)
@@ -51,9 +57,17 @@ inline Bytes sampleBytes(const std::string& name)
 }
 
 inline const char* kSamples[] = {
-    "acknowledge_ind.mms", "example_notification_ind.mms", "mbox_delete_req.mms", "mbox_descr.mms",
-    "mbox_view_conf.mms",  "mbox_view_req.mms",            "notification_ind.mms", "notifyresp_ind.mms",
-    "retrieve_conf.mms",   "send_conf.mms",                "send_req.mms",
+    "acknowledge_ind.mms",
+    "example_notification_ind.mms",
+    "mbox_delete_req.mms",
+    "mbox_descr.mms",
+    "mbox_view_conf.mms",
+    "mbox_view_req.mms",
+    "notification_ind.mms",
+    "notifyresp_ind.mms",
+    "retrieve_conf.mms",
+    "send_conf.mms",
+    "send_req.mms",
 };
 
 // The oracle's lines for a PDU. Callers first require testToolTshark(); an
@@ -70,8 +84,8 @@ inline std::vector<std::string> runOracle(const Bytes& pdu)
     close(fd);
     std::vector<std::string> lines;
     if (written) {
-        const std::string command
-            = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py " + std::string(path) + " 2>&1";
+        const std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py "
+            + std::string(path) + " 2>&1";
         const TestCommandResult run = testRunCommand(command);
         if (run.status != 0)
             ADD_FAILURE() << "mms_tshark.py exited with " << run.status << ":\n" << run.output;
@@ -118,22 +132,52 @@ struct TsharkField {
 };
 
 inline const TsharkField kTsharkFields[] = {
-    {1, "Bcc", false}, {2, "Cc", false}, {3, "X-Mms-Content-Location", false}, {5, "Date", false},
-    {6, "X-Mms-Delivery-Report", false}, {7, "X-Mms-Delivery-Time", false}, {8, "X-Mms-Expiry", false},
-    {9, "From", false}, {10, "X-Mms-Message-Class", false}, {11, "Message-Id", false},
-    {12, "X-Mms-Message-Type", false}, {13, "X-Mms-MMS-Version", false}, {14, "X-Mms-Message-Size", false},
-    {15, "X-Mms-Priority", false}, {16, "X-Mms-Read-Report", false}, {17, "X-Mms-Report-Allowed", false},
-    {18, "Response-Status", false}, {19, "Response-Text", false}, {20, "Sender-Visibility", false},
-    {21, "Status", false}, {22, "Subject", false}, {23, "To", false}, {24, "X-Mms-Transaction-ID", false},
-    {25, "X-Mms-Retrieve-Status", false}, {26, "X-Mms-Retrieve-Text", false}, {27, "X-Mms-Read-Status", false},
-    {28, "X-Mms-Reply-Charging", false}, {29, "X-Mms-Reply-Charging-Deadline", false},
-    {30, "X-Mms-Reply-Charging-ID", false}, {31, "X-Mms-Reply-Charging-Size", false},
-    {32, "X-Mms-Previously-Sent-By", false}, {33, "X-Mms-Previously-Sent-Date", false},
-    {34, "X-Mms-Store", true}, {35, "X-Mms-MM-State", true}, {36, "X-Mms-MM-Flags", true},
-    {37, "X-Mms-Store-Status", true}, {38, "X-Mms-Store-Status-Text", true}, {39, "X-Mms-Stored", true},
-    {40, "X-Mms-Attributes", true}, {41, "X-Mms-Totals", true}, {42, "X-Mms-Mbox-Totals", true},
-    {43, "X-Mms-Quotas", true}, {44, "X-Mms-Mbox-Quotas", true}, {45, "X-Mms-Message-Count", true},
-    {47, "X-Mms-Start", true}, {51, "X-Mms-Limit", true},
+    {1, "Bcc", false},
+    {2, "Cc", false},
+    {3, "X-Mms-Content-Location", false},
+    {5, "Date", false},
+    {6, "X-Mms-Delivery-Report", false},
+    {7, "X-Mms-Delivery-Time", false},
+    {8, "X-Mms-Expiry", false},
+    {9, "From", false},
+    {10, "X-Mms-Message-Class", false},
+    {11, "Message-Id", false},
+    {12, "X-Mms-Message-Type", false},
+    {13, "X-Mms-MMS-Version", false},
+    {14, "X-Mms-Message-Size", false},
+    {15, "X-Mms-Priority", false},
+    {16, "X-Mms-Read-Report", false},
+    {17, "X-Mms-Report-Allowed", false},
+    {18, "Response-Status", false},
+    {19, "Response-Text", false},
+    {20, "Sender-Visibility", false},
+    {21, "Status", false},
+    {22, "Subject", false},
+    {23, "To", false},
+    {24, "X-Mms-Transaction-ID", false},
+    {25, "X-Mms-Retrieve-Status", false},
+    {26, "X-Mms-Retrieve-Text", false},
+    {27, "X-Mms-Read-Status", false},
+    {28, "X-Mms-Reply-Charging", false},
+    {29, "X-Mms-Reply-Charging-Deadline", false},
+    {30, "X-Mms-Reply-Charging-ID", false},
+    {31, "X-Mms-Reply-Charging-Size", false},
+    {32, "X-Mms-Previously-Sent-By", false},
+    {33, "X-Mms-Previously-Sent-Date", false},
+    {34, "X-Mms-Store", true},
+    {35, "X-Mms-MM-State", true},
+    {36, "X-Mms-MM-Flags", true},
+    {37, "X-Mms-Store-Status", true},
+    {38, "X-Mms-Store-Status-Text", true},
+    {39, "X-Mms-Stored", true},
+    {40, "X-Mms-Attributes", true},
+    {41, "X-Mms-Totals", true},
+    {42, "X-Mms-Mbox-Totals", true},
+    {43, "X-Mms-Quotas", true},
+    {44, "X-Mms-Mbox-Quotas", true},
+    {45, "X-Mms-Message-Count", true},
+    {47, "X-Mms-Start", true},
+    {51, "X-Mms-Limit", true},
 };
 
 inline const TsharkField* tsharkField(std::int32_t code)
@@ -181,7 +225,8 @@ inline std::string fieldValueForTshark(const CVXLMmsPdu& pdu, std::int32_t code,
     return value;
 }
 
-inline void describeEntity(const CVXLMimeEntity& entity, const std::string& prefix, std::vector<std::string>& out)
+inline void describeEntity(
+    const CVXLMimeEntity& entity, const std::string& prefix, std::vector<std::string>& out)
 {
     const CVXLHeaderMap& headers = entity.mimeHeaders();
     for (std::uint32_t i = 0; i < headers.nameCount(); ++i) {
@@ -234,7 +279,8 @@ inline std::vector<std::string> describeForTshark(const CVXLMmsPdu& pdu)
                 describeEntity(*part.get(), prefix, out);
                 const CVXLByteBuffer& data = part->bodyBuffer();
                 char line[64];
-                std::snprintf(line, sizeof line, "data: %u %08x", data.length(), crc32(data.data(), data.length()));
+                std::snprintf(
+                    line, sizeof line, "data: %u %08x", data.length(), crc32(data.data(), data.length()));
                 out.push_back(prefix + line);
             }
         }

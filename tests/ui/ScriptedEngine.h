@@ -29,7 +29,7 @@ public:
         : script_(std::move(script))
     {
         if (script_.empty())
-            script_.push_back(Step { 1, 0xFFFFFFFF, false });
+            script_.push_back(Step {1, 0xFFFFFFFF, false});
     }
 
     bool create() override
@@ -42,7 +42,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         current_ = script_[std::min<std::size_t>(ticks, script_.size() - 1)];
         if (endsOnShutdown && shutdownRequests > 0)
-            current_ = Step { 4, 0xFFFFFFFF, false };
+            current_ = Step {4, 0xFFFFFFFF, false};
         requestWaiting_ = current_.request;
         ++ticks;
         return current_.status;
@@ -92,15 +92,15 @@ public:
         return released;
     }
 
-    CVXLUIRequest request { kUIRequestNewLayout };
+    CVXLUIRequest request {kUIRequestNewLayout};
     // Once asked to shut down, the next tick ends the engine.
     bool endsOnShutdown = false;
-    std::atomic<int> creates { 0 };
-    std::atomic<int> ticks { 0 };
-    std::atomic<int> requestsPopped { 0 };
-    std::atomic<int> shutdownRequests { 0 };
-    std::atomic<int> suspended { -1 };
-    std::atomic<int> resumed { -1 };
+    std::atomic<int> creates {0};
+    std::atomic<int> ticks {0};
+    std::atomic<int> requestsPopped {0};
+    std::atomic<int> shutdownRequests {0};
+    std::atomic<int> suspended {-1};
+    std::atomic<int> resumed {-1};
     std::map<int, std::string> texts;
     std::map<int, std::uint32_t> numbers;
     // The global menu handed out for every menu id (none by default), and
@@ -111,7 +111,7 @@ public:
 private:
     std::mutex mutex_;
     std::vector<Step> script_;
-    Step current_ { 1, 0xFFFFFFFF };
-    std::atomic<bool> requestWaiting_ { false };
+    Step current_ {1, 0xFFFFFFFF};
+    std::atomic<bool> requestWaiting_ {false};
     std::vector<CVXLLayout*> released;
 };

@@ -23,7 +23,8 @@ constexpr const char* kTessel = TESSEL_BINARY_DIR "/bin/tessel";
 // `tessel` with no display and no terminal: it runs headless until a signal.
 pid_t startHeadless(const TempDeviceRoot& root, const std::string& name)
 {
-    return testSpawn({ "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", kTessel }, root.hostPath(name + ".out"));
+    return testSpawn(
+        {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", kTessel}, root.hostPath(name + ".out"));
 }
 
 // The program's entry in the window table that other processes search.
@@ -52,7 +53,7 @@ TEST(TesselProgram, OneInstanceRunsAndAKilledOneLetsTheNextStartAtOnce)
 
     // A second gives up after its short wait, showing no window; so does a
     // third: the second gave back nothing it did not take.
-    for (const char* name : { "second", "third" }) {
+    for (const char* name : {"second", "third"}) {
         const auto began = std::chrono::steady_clock::now();
         const pid_t other = startHeadless(root, name);
         ASSERT_GT(other, 0);
@@ -97,9 +98,9 @@ TEST(TesselProgram, TheTerminalShowsTheStartScreenAndCtrlCEndsAfterTheEngineSave
 // The demo root that make run uses, written by tools/demo_root.py.
 void writeDemoRoot(const TempDeviceRoot& root)
 {
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tools/demo_root.py '" + root.path()
-                                                 + "' 4255550100@nai.tessel.test 1 2 3 '' " TESSEL_BINARY_DIR
-                                                 "/bin " TESSEL_SOURCE_DIR " 2>&1");
+    const TestCommandResult run
+        = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tools/demo_root.py '" + root.path()
+            + "' 4255550100@nai.tessel.test 1 2 3 '' " TESSEL_BINARY_DIR "/bin " TESSEL_SOURCE_DIR " 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
 }
 
@@ -111,7 +112,7 @@ TEST(TesselProgram, OnTheDemoRootTheStartScreenListsItsShortcuts)
     TmuxSession tmux(root, kTessel);
     const std::string shown = tmux.await("== Start ==");
     EXPECT_EQ(shown.substr(0, shown.find("\n\n")),
-              "== Start ==\n* Compose\n  Post to Service\n  Configure\n  Register");
+        "== Start ==\n* Compose\n  Post to Service\n  Configure\n  Register");
     tmux.keys("C-c");
     EXPECT_EQ(tmux.exitStatus(), "0\n");
 }
@@ -128,10 +129,12 @@ TEST(TesselProgram, TheComposeShortcutHandsItsRequestToTheRunningProgram)
     tmux.await("== Start ==");
     tmux.keys("Enter");
     const auto until = std::chrono::steady_clock::now() + 30s;
-    while (root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs") == std::string::npos
-           && std::chrono::steady_clock::now() < until)
+    while (root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs")
+            == std::string::npos
+        && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(20ms);
-    EXPECT_NE(root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs"), std::string::npos)
+    EXPECT_NE(root.readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs"),
+        std::string::npos)
         << root.readFile("log/ui.log");
     EXPECT_NE(tmux.await("== Start ==", true).find("* Compose"), std::string::npos);
     tmux.keys("C-c");
@@ -152,21 +155,21 @@ TEST(TesselProgram, TheWindowUnderXvfbEqualsItsSnapshots)
     const std::string out = root.hostPath("shots-run");
     ASSERT_TRUE(root.makeFolder("shots-run"));
     const std::string display = std::to_string(100 + (getpid() + 400) % 800);
-    const TestCommandResult run = testRunCommand(
-        "timeout 110 xvfb-run -a -n " + display + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
-        "/tests/harness/xvfb_window.sh " + std::string(kTessel) + " '" + out + "' 2>&1");
+    const TestCommandResult run = testRunCommand("timeout 110 xvfb-run -a -n " + display
+        + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR "/tests/harness/xvfb_window.sh "
+        + std::string(kTessel) + " '" + out + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(testLines(run.output), (std::vector<std::string> { "shown 0001 0", "size 240 320", "shown 0002 0",
-                                                                 "closed 0" }));
+    EXPECT_EQ(testLines(run.output),
+        (std::vector<std::string> {"shown 0001 0", "size 240 320", "shown 0002 0", "closed 0"}));
 }
 
 TEST(TesselProgram, MakeRunsDemoLeavesNoProcessBehind)
 {
     TempDeviceRoot root;
-    const pid_t script = testSpawn({ "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     "TESSEL_DEMO_ROOT=" + root.path(), TESSEL_SOURCE_DIR "/tools/run-demo.sh",
-                                     TESSEL_BINARY_DIR },
-                                   root.hostPath("demo.out"));
+    const pid_t script = testSpawn(
+        {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "TESSEL_DEMO_ROOT=" + root.path(),
+            TESSEL_SOURCE_DIR "/tools/run-demo.sh", TESSEL_BINARY_DIR},
+        root.hostPath("demo.out"));
     ASSERT_GT(script, 0);
     // The program runs once its window is listed.
     pid_t program = 0;

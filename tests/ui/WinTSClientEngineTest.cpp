@@ -1,13 +1,13 @@
+#include "engine/client/VXLClient.h"
+#include "engine/client/VXLUIRequest.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/RecursiveTimedLock.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "engine/client/VXLClient.h"
 #include "ui/WinTSClient.h"
 #include "ui/WinTSEngineClient.h"
-#include "engine/client/VXLUIRequest.h"
 #include "ui/WinTSMessages.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +29,11 @@ void busy(int us)
 }
 
 struct Overlaps {
-    std::atomic<bool> inStep { false };
-    std::atomic<bool> inDispatch { false };
-    std::atomic<int> count { 0 };
-    std::atomic<int> steps { 0 };
-    std::atomic<int> dispatches { 0 };
+    std::atomic<bool> inStep {false};
+    std::atomic<bool> inDispatch {false};
+    std::atomic<int> count {0};
+    std::atomic<int> steps {0};
+    std::atomic<int> dispatches {0};
 };
 
 // The real engine, each step marked, counting the steps that meet a
@@ -194,7 +194,8 @@ public:
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
     {
         if (message == kWmMainActivity)
-            kinds.push_back(reinterpret_cast<const CVXLUIRequest*>(static_cast<std::uintptr_t>(wParam))->kind());
+            kinds.push_back(
+                reinterpret_cast<const CVXLUIRequest*>(static_cast<std::uintptr_t>(wParam))->kind());
         return Window::windowProc(message, wParam, lParam);
     }
 };
@@ -232,8 +233,9 @@ TEST(WinTSClientEngine, AGlobalMenuOptionStartsItsFlowAndAPositionPastTheEndRuns
         client.engineLock().unlock();
         runFor(client, recorder, 2000);
         EXPECT_TRUE(recorder.kinds.empty()) << "the menu has one entry";
-        EXPECT_NE(root.readFile("log/ui.log").find("Global Menu Option 1 of SEND_MESSAGE_GENERIC is not there"),
-                  std::string::npos);
+        EXPECT_NE(
+            root.readFile("log/ui.log").find("Global Menu Option 1 of SEND_MESSAGE_GENERIC is not there"),
+            std::string::npos);
 
         ASSERT_TRUE(client.engineLock().lock(0));
         client.RunGlobalMenuOption(u"send_message_generic", 0, u"");
@@ -248,7 +250,6 @@ TEST(WinTSClientEngine, AGlobalMenuOptionStartsItsFlowAndAPositionPastTheEndRuns
     }
     kernel::releaseClock();
 }
-
 
 // The strings in the engine's list of selected objects.
 std::vector<std::string> selectedPaths(CVXLClient& engine)
@@ -268,9 +269,9 @@ TEST(WinTSClientEngine, ACaptureOptionHandsTheChosenFileToTheEngineAndRuns)
         std::uint16_t location;
     };
     const Case cases[] = {
-        { "the file replaces the earlier choice, from the phone", u"\\My Documents\\My Pictures\\a b.jpg",
-          { "\\My Documents\\My Pictures\\a b.jpg" }, 1 },
-        { "without a file the earlier choice stays", u"", { "\\old.jpg" }, 7 },
+        {"the file replaces the earlier choice, from the phone", u"\\My Documents\\My Pictures\\a b.jpg",
+            {"\\My Documents\\My Pictures\\a b.jpg"}, 1},
+        {"without a file the earlier choice stays", u"", {"\\old.jpg"}, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,10 +1,10 @@
+#include "ui/WinTSClient.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/ui/ScriptedEngine.h"
-#include "ui/WinTSClient.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -94,7 +94,10 @@ std::string idsText(const std::vector<std::uint32_t>& ids)
 {
     std::string text;
     for (std::uint32_t id : ids) {
-        text += id == kWmMainActivity ? "ACTIVITY " : id == kWmMainShutdown ? "SHUTDOWN " : id == kWmMainDontRun ? "DONTRUN " : "? ";
+        text += id == kWmMainActivity ? "ACTIVITY "
+            : id == kWmMainShutdown   ? "SHUTDOWN "
+            : id == kWmMainDontRun    ? "DONTRUN "
+                                      : "? ";
     }
     return text;
 }
@@ -106,8 +109,8 @@ TEST(WinTSClient, EachTimerEventRunsStepsUntilTheEngineNamesAWait)
     // user interface does after answering a request.
     struct Case {
         const char* what;
-        std::uint32_t tightLoop;    // 0: the default
-        std::uint32_t longRun;      // 0: none
+        std::uint32_t tightLoop; // 0: the default
+        std::uint32_t longRun; // 0: none
         bool shutdownFirst;
         std::vector<Step> script;
         std::vector<std::uint32_t> actions;
@@ -118,32 +121,35 @@ TEST(WinTSClient, EachTimerEventRunsStepsUntilTheEngineNamesAWait)
         int shutdownRequests;
     };
     const Case cases[] = {
-        { "zero waits stop at the tight-loop limit", 0, 0, false, { { 0, 0 } }, {}, 30, 5, "", false, 0 },
-        { "the next timer event runs 30 more", 0, 0, false, { { 0, 0 } }, { 4 }, 30, 5, "", false, 0 },
-        { "5 ms later", 0, 0, false, { { 0, 0 } }, { 5 }, 60, 5, "", false, 0 },
-        { "a smaller tight-loop limit", 4, 0, false, { { 0, 0 } }, {}, 4, 5, "", false, 0 },
-        { "the long-run interval bounds the timer", 0, 1000, false, { { 1, 60000 } }, { 999 }, 1, 1000, "", false, 0 },
-        { "and the timer fires after it", 0, 1000, false, { { 1, 60000 } }, { 1000 }, 2, 1000, "", false, 0 },
-        { "a wait of 300,000 ms tells the window", 0, 0, false, { { 1, 300000 } }, {}, 1, 300000, "DONTRUN ", false, 0 },
-        { "299,999 ms does not", 0, 0, false, { { 1, 299999 } }, {}, 1, 299999, "", false, 0 },
-        { "a request goes to the window and stops the engine", 0, 0, false, { { 1, 50, true }, { 1, 50 } }, { 100, 1000 },
-          1, kForever, "ACTIVITY ", false, 0 },
-        { "until the user interface kicks it", 0, 0, false, { { 1, 50, true }, { 1, 50 } }, { 100, 0, 1 }, 2, 50,
-          "ACTIVITY ", false, 0 },
-        { "termination ends the thread", 0, 0, false, { { 4, 10 } }, {}, 1, kForever, "SHUTDOWN DONTRUN ", true, 0 },
-        { "a fatal error shuts the engine down", 0, 0, false, { { 3, 10 }, { 1, 10 }, { 4, 10 } }, { 10, 10 }, 3,
-          kForever, "SHUTDOWN DONTRUN ", true, 1 },
-        { "an unknown status too, and the engine steps on to its end", 0, 0, false, { { 7, 10 }, { 4, 10 } }, { 10 }, 2,
-          kForever, "SHUTDOWN DONTRUN ", true, 1 },
-        { "a long wait during shut-down ends the thread", 0, 0, true, { { 1, 1800000 } }, {}, 1, kForever,
-          "SHUTDOWN DONTRUN ", true, 1 },
-        { "one below does not", 0, 0, true, { { 1, 1799999 } }, {}, 1, 1799999, "DONTRUN ", false, 1 },
-        { "no timer during shut-down ends it", 0, 0, true, { { 1, kForever } }, {}, 1, kForever, "SHUTDOWN DONTRUN ",
-          true, 1 },
-        { "a request during shut-down does not end it", 0, 0, true, { { 1, 50, true }, { 4, 10 } }, {}, 1, kForever,
-          "ACTIVITY ", false, 1 },
-        { "so the engine reaches its end once answered", 0, 0, true, { { 1, 50, true }, { 4, 10 } }, { 0, 1 }, 2,
-          kForever, "ACTIVITY SHUTDOWN DONTRUN ", true, 1 },
+        {"zero waits stop at the tight-loop limit", 0, 0, false, {{0, 0}}, {}, 30, 5, "", false, 0},
+        {"the next timer event runs 30 more", 0, 0, false, {{0, 0}}, {4}, 30, 5, "", false, 0},
+        {"5 ms later", 0, 0, false, {{0, 0}}, {5}, 60, 5, "", false, 0},
+        {"a smaller tight-loop limit", 4, 0, false, {{0, 0}}, {}, 4, 5, "", false, 0},
+        {"the long-run interval bounds the timer", 0, 1000, false, {{1, 60000}}, {999}, 1, 1000, "", false,
+            0},
+        {"and the timer fires after it", 0, 1000, false, {{1, 60000}}, {1000}, 2, 1000, "", false, 0},
+        {"a wait of 300,000 ms tells the window", 0, 0, false, {{1, 300000}}, {}, 1, 300000, "DONTRUN ",
+            false, 0},
+        {"299,999 ms does not", 0, 0, false, {{1, 299999}}, {}, 1, 299999, "", false, 0},
+        {"a request goes to the window and stops the engine", 0, 0, false, {{1, 50, true}, {1, 50}},
+            {100, 1000}, 1, kForever, "ACTIVITY ", false, 0},
+        {"until the user interface kicks it", 0, 0, false, {{1, 50, true}, {1, 50}}, {100, 0, 1}, 2, 50,
+            "ACTIVITY ", false, 0},
+        {"termination ends the thread", 0, 0, false, {{4, 10}}, {}, 1, kForever, "SHUTDOWN DONTRUN ", true,
+            0},
+        {"a fatal error shuts the engine down", 0, 0, false, {{3, 10}, {1, 10}, {4, 10}}, {10, 10}, 3,
+            kForever, "SHUTDOWN DONTRUN ", true, 1},
+        {"an unknown status too, and the engine steps on to its end", 0, 0, false, {{7, 10}, {4, 10}}, {10},
+            2, kForever, "SHUTDOWN DONTRUN ", true, 1},
+        {"a long wait during shut-down ends the thread", 0, 0, true, {{1, 1800000}}, {}, 1, kForever,
+            "SHUTDOWN DONTRUN ", true, 1},
+        {"one below does not", 0, 0, true, {{1, 1799999}}, {}, 1, 1799999, "DONTRUN ", false, 1},
+        {"no timer during shut-down ends it", 0, 0, true, {{1, kForever}}, {}, 1, kForever,
+            "SHUTDOWN DONTRUN ", true, 1},
+        {"a request during shut-down does not end it", 0, 0, true, {{1, 50, true}, {4, 10}}, {}, 1, kForever,
+            "ACTIVITY ", false, 1},
+        {"so the engine reaches its end once answered", 0, 0, true, {{1, 50, true}, {4, 10}}, {0, 1}, 2,
+            kForever, "ACTIVITY SHUTDOWN DONTRUN ", true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,35 +184,36 @@ TEST(WinTSClient, EachTimerEventRunsStepsUntilTheEngineNamesAWait)
 
 TEST(WinTSClient, ThreadMessagesReachTheEngineAndKickIt)
 {
-    HostFixture host({ { 1, kForever } });
+    HostFixture host({{1, kForever}});
     host.start();
     host.advance(1);
     EXPECT_EQ(host.engine.ticks, 1);
-    auto* layout = reinterpret_cast<CVXLLayout*>(std::uintptr_t { 0x1234 });
+    auto* layout = reinterpret_cast<CVXLLayout*>(std::uintptr_t {0x1234});
     host.client->postThreadMessage(kMsgReleaseLayout, reinterpret_cast<std::uintptr_t>(layout), 0);
     host.client->postThreadMessage(kMsgDeactivate, 2, 0);
     host.client->postThreadMessage(kMsgActivate, 1, 0);
     host.settle();
-    EXPECT_EQ(host.engine.releasedLayouts(), std::vector<CVXLLayout*> { layout });
+    EXPECT_EQ(host.engine.releasedLayouts(), std::vector<CVXLLayout*> {layout});
     EXPECT_EQ(host.engine.suspended, 2);
     EXPECT_EQ(host.engine.resumed, 1);
     host.advance(1);
-    EXPECT_EQ(host.engine.ticks, 2) << "each handler kicks the engine once; the kicks fold into one timer event";
+    EXPECT_EQ(host.engine.ticks, 2)
+        << "each handler kicks the engine once; the kicks fold into one timer event";
 }
 
 TEST(WinTSClient, ALockHeldPastItsWaitRunsNothingAndIsTriedAgain)
 {
-    HostFixture host({ { 1, kForever } });
+    HostFixture host({{1, kForever}});
     host.start();
     host.client->setLockWaitMs(30);
-    auto* layout = reinterpret_cast<CVXLLayout*>(std::uintptr_t { 0x5678 });
+    auto* layout = reinterpret_cast<CVXLLayout*>(std::uintptr_t {0x5678});
     ASSERT_TRUE(host.client->engineLock().lock(0));
     kernel::advanceClock(1);
     host.client->postThreadMessage(kMsgReleaseLayout, reinterpret_cast<std::uintptr_t>(layout), 0);
     // The host thread gives up on the lock, again and again, in real time.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (host.root.readFile("log/ui.log").find("posted again") == std::string::npos
-           && std::chrono::steady_clock::now() < until)
+        && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     kernel::advanceClock(5);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -217,7 +224,7 @@ TEST(WinTSClient, ALockHeldPastItsWaitRunsNothingAndIsTriedAgain)
     host.advance(5);
 
     EXPECT_EQ(host.engine.ticks, 1) << host.root.readFile("log/ui.log");
-    EXPECT_EQ(host.engine.releasedLayouts(), std::vector<CVXLLayout*> { layout }) << "released once, late";
+    EXPECT_EQ(host.engine.releasedLayouts(), std::vector<CVXLLayout*> {layout}) << "released once, late";
     const std::string log = host.root.readFile("log/ui.log");
     EXPECT_NE(log.find("Assert: OnTimer"), std::string::npos) << log;
 }
@@ -225,8 +232,9 @@ TEST(WinTSClient, ALockHeldPastItsWaitRunsNothingAndIsTriedAgain)
 TEST(WinTSClient, TheEngineIsConfiguredFromTheRegistryAndThePhone)
 {
     HostFixture host({});
-    host.root.writeDeviceConf("phone.number = +14255550199\nphone.nai = 4255550199@nai.example\n"
-                              "oem.info = Acme: Phone 7\ncarrier.proxy = 10.1.2.3\nphone.operator = Big Tel\n");
+    host.root.writeDeviceConf(
+        "phone.number = +14255550199\nphone.nai = 4255550199@nai.example\n"
+        "oem.info = Acme: Phone 7\ncarrier.proxy = 10.1.2.3\nphone.operator = Big Tel\n");
     registryWrite(u"ClientConfig", u"vxlcfg_language", u"fr");
     registryWriteDword(u"ClientConfig", u"VXLCFG_TOP_CORRECTION", 7);
     registryWrite(u"ClientConfig", u"VXLCFG_NOT_AN_ITEM", u"x");
@@ -246,7 +254,7 @@ TEST(WinTSClient, TheEngineIsConfiguredFromTheRegistryAndThePhone)
     EXPECT_TRUE(registryRead(u"Debug", u"phone", &text));
     EXPECT_EQ(text, u"4255550199");
     EXPECT_NE(host.root.readFile("log/ui.log").find("Unknown Configuration Request: VXLCFG_NOT_AN_ITEM"),
-              std::string::npos);
+        std::string::npos);
 
     ScriptedEngine other;
     registryWrite(u"ClientConfig", u"VXLCFG_PROXY_URI", u"http://<NAI>@127.0.0.1:3128/<NAI>");
@@ -262,9 +270,9 @@ TEST(WinTSClient, WithoutNumberIdentifierOrMemoryTheProgramTellsAndQuits)
         const char* message;
     };
     const Case cases[] = {
-        { "phone.number =\n", 0, "Tessel credentials could not be read (1)." },
-        { "phone.nai =\n", 0, "Tessel credentials could not be read (2)." },
-        { "", 0xFFFFFFFF, "Memory is low.  Norvane Tessel cannot launch." },
+        {"phone.number =\n", 0, "Tessel credentials could not be read (1)."},
+        {"phone.nai =\n", 0, "Tessel credentials could not be read (2)."},
+        {"", 0xFFFFFFFF, "Memory is low.  Norvane Tessel cannot launch."},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -274,7 +282,8 @@ TEST(WinTSClient, WithoutNumberIdentifierOrMemoryTheProgramTellsAndQuits)
         ScriptedEngine engine;
         CWinTSClient client(engine);
         EXPECT_FALSE(client.started()) << c.conf;
-        EXPECT_NE(root.readFile("log/notify.log").find(c.message), std::string::npos) << root.readFile("log/notify.log");
+        EXPECT_NE(root.readFile("log/notify.log").find(c.message), std::string::npos)
+            << root.readFile("log/notify.log");
         ui::Message message;
         bool quit = false;
         while (ui::peekMessage(&message, true))
@@ -291,15 +300,15 @@ TEST(WinTSClient, ForceResetDeletesTheEngineConfigurationOnce)
         const char* folder;
     };
     const Case cases[] = {
-        { nullptr, "Application Data/Tessel" },
-        { u"\\Data\\Engine", "Data/Engine" },
+        {nullptr, "Application Data/Tessel"},
+        {u"\\Data\\Engine", "Data/Engine"},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
         if (c.fileStore)
             registryWrite(u"Path", u"FileStore", c.fileStore);
         const std::string folder = c.folder;
-        for (const char* name : { "/_vxl.reg", "/vxlcfg.xml", "/state.oq" })
+        for (const char* name : {"/_vxl.reg", "/vxlcfg.xml", "/state.oq"})
             root.writeFile(folder + name, "kept?");
         registryWriteDword(u"", u"ForceReset", 1);
         {

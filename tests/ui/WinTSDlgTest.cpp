@@ -1,3 +1,4 @@
+#include "ui/WinTSDlg.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/menu/GlobalMenuList.h"
 #include "engine/client/menu/MenuTextEvent.h"
@@ -8,9 +9,9 @@
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/Compositor.h"
+#include "platform/ui/ListPicker.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageQueue.h"
-#include "platform/ui/ListPicker.h"
 #include "platform/ui/Notification.h"
 #include "platform/ui/TextSnapshot.h"
 #include "platform/ui/Window.h"
@@ -18,9 +19,8 @@
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 #include "tests/ui/ScriptedEngine.h"
-#include "ui/WinTSClient.h"
 #include "ui/LaunchRequest.h"
-#include "ui/WinTSDlg.h"
+#include "ui/WinTSClient.h"
 #include "ui/WinTSMainMenu.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
@@ -53,7 +53,7 @@ public:
         : CVXLLayout(type)
     {
         for (std::uint32_t action : actions)
-            rows_.push_back(CVXLLayoutCommandRow { 0, layoutEventId(type, action), kActionKindMenuItem, 795 });
+            rows_.push_back(CVXLLayoutCommandRow {0, layoutEventId(type, action), kActionKindMenuItem, 795});
         setOwner(job);
     }
     const CVXLLayoutCommandRow* getCommandTable() const override { return rows_.data(); }
@@ -149,8 +149,8 @@ protected:
         stepper.destroy();
         return result;
     }
-    CWinTSLayoutWindow* createLayoutWindow(std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout,
-                                           const WinTSDialogLink& link) override
+    CWinTSLayoutWindow* createLayoutWindow(
+        std::uint32_t type, tessel::ui::Window*, CVXLLayout* layout, const WinTSDialogLink& link) override
     {
         return type == kLayoutMenuList ? new ShownWindow(layout, link, shown) : nullptr;
     }
@@ -267,31 +267,33 @@ TEST(WinTSDlg, EveryRequestIsAnsweredAndTheEngineStepsOn)
     CVXLLayoutMessageSummary stored, charged;
     CVXLLayoutThreadList threads;
     const Case cases[] = {
-        { "a media browser goes on", kUIRequestNewLayout, 7, { kBack, kContinue }, 0x70067, false },
-        { "a message list goes back", kUIRequestNewLayout, 11, { kBack, kExit }, 0xB0065, false },
-        { "a message summary goes back", kUIRequestNewLayout, 13, { kBack }, 0xD0065, false },
-        { "a thread list goes back", kUIRequestNewLayout, 14, { kBack }, 0xE0065, false },
-        { "a message view has no window yet: back", kUIRequestNewLayout, 15, { kExit, kBack }, 0xF0065, false },
-        { "without Back: Exit", kUIRequestNewLayout, 13, { kExit }, 0xD0066, false },
-        { "a layout type with no window at all", kUIRequestNewLayout, 9, { kBack }, 0x90065, false },
-        { "offering neither: released", kUIRequestNewLayout, 14, { kContinue }, 0, true },
-        { "an updated layout without a window", kUIRequestUpdatedLayout, 13, { kBack }, 0, false },
-        { "a release without a window", kUIRequestReleaseLayout, 13, { kBack }, 0, true },
-        { "a text message request", kUIRequestSmsMessage, 13, {}, 0, false },
-        { "a printer request", kUIRequestSendToPrinter, 13, {}, 0, false },
-        { "a kind outside the list", static_cast<UIRequestKind>(42), 13, {}, 0, false },
-        { "the engine's inbox goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false, inState(inbox, 0) },
-        { "its pending box goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
-          inState(pending, CVXLLayoutMessageList::kPendingState) },
-        { "its thread of messages goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
-          inState(thread, CVXLLayoutMessageList::kThreadState) },
-        { "its stored message's summary goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false, inState(stored, 0) },
-        { "its summary awaiting consent goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false, inState(charged, 2) },
-        { "its thread list without threads goes back", kUIRequestNewLayout, 14, {}, 0xE0065, false,
-          inState(threads, 0) },
-        { "its inbox updated without a window", kUIRequestUpdatedLayout, 11, {}, 0, false, inState(inbox, 0) },
-        { "its thread list released without a window", kUIRequestReleaseLayout, 14, {}, 0, true,
-          inState(threads, 0) },
+        {"a media browser goes on", kUIRequestNewLayout, 7, {kBack, kContinue}, 0x70067, false},
+        {"a message list goes back", kUIRequestNewLayout, 11, {kBack, kExit}, 0xB0065, false},
+        {"a message summary goes back", kUIRequestNewLayout, 13, {kBack}, 0xD0065, false},
+        {"a thread list goes back", kUIRequestNewLayout, 14, {kBack}, 0xE0065, false},
+        {"a message view has no window yet: back", kUIRequestNewLayout, 15, {kExit, kBack}, 0xF0065, false},
+        {"without Back: Exit", kUIRequestNewLayout, 13, {kExit}, 0xD0066, false},
+        {"a layout type with no window at all", kUIRequestNewLayout, 9, {kBack}, 0x90065, false},
+        {"offering neither: released", kUIRequestNewLayout, 14, {kContinue}, 0, true},
+        {"an updated layout without a window", kUIRequestUpdatedLayout, 13, {kBack}, 0, false},
+        {"a release without a window", kUIRequestReleaseLayout, 13, {kBack}, 0, true},
+        {"a text message request", kUIRequestSmsMessage, 13, {}, 0, false},
+        {"a printer request", kUIRequestSendToPrinter, 13, {}, 0, false},
+        {"a kind outside the list", static_cast<UIRequestKind>(42), 13, {}, 0, false},
+        {"the engine's inbox goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false, inState(inbox, 0)},
+        {"its pending box goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
+            inState(pending, CVXLLayoutMessageList::kPendingState)},
+        {"its thread of messages goes back", kUIRequestNewLayout, 11, {}, 0xB0065, false,
+            inState(thread, CVXLLayoutMessageList::kThreadState)},
+        {"its stored message's summary goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false,
+            inState(stored, 0)},
+        {"its summary awaiting consent goes back", kUIRequestNewLayout, 13, {}, 0xD0065, false,
+            inState(charged, 2)},
+        {"its thread list without threads goes back", kUIRequestNewLayout, 14, {}, 0xE0065, false,
+            inState(threads, 0)},
+        {"its inbox updated without a window", kUIRequestUpdatedLayout, 11, {}, 0, false, inState(inbox, 0)},
+        {"its thread list released without a window", kUIRequestReleaseLayout, 14, {}, 0, true,
+            inState(threads, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -305,9 +307,10 @@ TEST(WinTSDlg, EveryRequestIsAnsweredAndTheEngineStepsOn)
         const int ticks = fixture.engine.ticks;
         fixture.request(*request);
         delete request;
-        EXPECT_EQ(job.actions, c.submitted ? std::vector<std::uint32_t> { c.submitted } : std::vector<std::uint32_t> {});
+        EXPECT_EQ(job.actions,
+            c.submitted ? std::vector<std::uint32_t> {c.submitted} : std::vector<std::uint32_t> {});
         EXPECT_EQ(fixture.engine.releasedLayouts(),
-                  c.released ? std::vector<CVXLLayout*> { &layout } : std::vector<CVXLLayout*> {});
+            c.released ? std::vector<CVXLLayout*> {&layout} : std::vector<CVXLLayout*> {});
         EXPECT_GT(fixture.engine.ticks, ticks) << "the engine was kicked";
         EXPECT_EQ(fixture.dialog->top(), -1);
     }
@@ -317,28 +320,30 @@ TEST(WinTSDlg, AReplacementHoldsBothScreensThenTheyAreReleased)
 {
     DialogFixture fixture;
     RecordingJob job;
-    OfferingLayout first(10, { kLayoutActionBack }, &job);
-    OfferingLayout second(10, { kLayoutActionBack }, &job);
+    OfferingLayout first(10, {kLayoutActionBack}, &job);
+    OfferingLayout second(10, {kLayoutActionBack}, &job);
     std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &first));
     std::unique_ptr<CVXLUIRequest> replace(newRequest(kUIRequestReplaceLayout, &second, &first));
     std::unique_ptr<CVXLUIRequest> release(newRequest(kUIRequestReleaseLayout, &second));
     int topWhileBoth = -2;
-    std::vector<CVXLLayout*> releasedWhileBoth { nullptr };
+    std::vector<CVXLLayout*> releasedWhileBoth {nullptr};
     fixture.dialog->shown = [&](ShownWindow& window) {
         if (window.layout() == &first) {
             EXPECT_TRUE(fixture.dialog->visible());
-            ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(replace.get()), 0);
+            ui::postMessage(fixture.dialog->handle(), kWmMainActivity,
+                reinterpret_cast<std::uintptr_t>(replace.get()), 0);
             return;
         }
         topWhileBoth = fixture.dialog->top();
         releasedWhileBoth = fixture.engine.releasedLayouts();
-        ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(release.get()), 0);
+        ui::postMessage(
+            fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(release.get()), 0);
     };
     fixture.request(*show);
     EXPECT_EQ(topWhileBoth, 1) << "the new screen opens before the old one goes";
     EXPECT_TRUE(releasedWhileBoth.empty());
     EXPECT_EQ(fixture.dialog->top(), -1);
-    EXPECT_EQ(fixture.engine.releasedLayouts(), (std::vector<CVXLLayout*> { &second, &first }));
+    EXPECT_EQ(fixture.engine.releasedLayouts(), (std::vector<CVXLLayout*> {&second, &first}));
     EXPECT_EQ(first.view(), nullptr);
     EXPECT_EQ(second.view(), nullptr);
 
@@ -358,7 +363,8 @@ TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
     std::vector<std::unique_ptr<OfferingLayout>> layouts;
     std::vector<std::unique_ptr<CVXLUIRequest>> requests;
     for (int i = 0; i < 31; ++i) {
-        layouts.push_back(std::make_unique<OfferingLayout>(10, std::vector<std::uint32_t> { kLayoutActionBack }, &job));
+        layouts.push_back(
+            std::make_unique<OfferingLayout>(10, std::vector<std::uint32_t> {kLayoutActionBack}, &job));
         requests.emplace_back(newRequest(kUIRequestNewLayout, layouts.back().get()));
     }
     std::vector<std::unique_ptr<CVXLUIRequest>> releases;
@@ -367,15 +373,15 @@ TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
     fixture.dialog->shown = [&](ShownWindow&) {
         ++shown;
         deepest = std::max(deepest, fixture.dialog->top());
-        ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(requests[shown].get()),
-                        0);
+        ui::postMessage(fixture.dialog->handle(), kWmMainActivity,
+            reinterpret_cast<std::uintptr_t>(requests[shown].get()), 0);
         if (shown < 30)
             return;
         // The 31st is answered; then every screen is released from the top.
         for (int i = 29; i >= 0; --i) {
             releases.emplace_back(newRequest(kUIRequestReleaseLayout, layouts[i].get()));
             ui::postMessage(fixture.dialog->handle(), kWmMainActivity,
-                            reinterpret_cast<std::uintptr_t>(releases.back().get()), 0);
+                reinterpret_cast<std::uintptr_t>(releases.back().get()), 0);
         }
     };
     fixture.request(*requests[0]);
@@ -395,16 +401,17 @@ TEST(WinTSDlg, ReturnToMenuRunsTheExitCommandCleansTheInboxAndCloses)
     DialogFixture fixture;
     // The exit command's program: writes its arguments, one a line, whole
     // under another name first, so the file the test waits for is complete.
-    fixture.root.writeFile("windows/script", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + fixture.root.hostPath("args.tmp")
-                                                 + "' && mv '" + fixture.root.hostPath("args.tmp") + "' '"
-                                                 + fixture.root.hostPath("args.txt") + "'\n");
+    fixture.root.writeFile("windows/script",
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + fixture.root.hostPath("args.tmp") + "' && mv '"
+            + fixture.root.hostPath("args.tmp") + "' '" + fixture.root.hostPath("args.txt") + "'\n");
     ::chmod(fixture.root.hostPath("windows/script").c_str(), 0755);
     const std::string inbox = fixture.root.hostPath("mapi/SMS/Inbox");
     fixture.root.makeFolder("mapi/SMS/Inbox");
-    for (const char* kind : { "IPM.SMStext.Tessel", "IPM.SMSText.Tessel", "IPM.SMStext.Tessel", "IPM.SMStext.TesselX",
-                              "IPM.Note" }) {
-        const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py write '"
-                                                     + inbox + "' '{\"props\": [[\"001a001f\", \"" + kind + "\"]]}' 2>&1");
+    for (const char* kind : {"IPM.SMStext.Tessel", "IPM.SMSText.Tessel", "IPM.SMStext.Tessel",
+             "IPM.SMStext.TesselX", "IPM.Note"}) {
+        const TestCommandResult run
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py write '" + inbox
+                + "' '{\"props\": [[\"001a001f\", \"" + kind + "\"]]}' 2>&1");
         ASSERT_EQ(run.status, 0) << run.output;
     }
     fixture.dialog->setExitCommand(u"\\windows\\script a b");
@@ -415,14 +422,16 @@ TEST(WinTSDlg, ReturnToMenuRunsTheExitCommandCleansTheInboxAndCloses)
     while (!fixture.root.exists("args.txt") && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(fixture.root.readFile("args.txt"), "a\nb\n");
-    const TestCommandResult list = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py list '"
-                                                  + inbox + "' | cut -d' ' -f2 | sort 2>&1");
-    EXPECT_EQ(list.output, "IPM.Note\nIPM.SMSText.Tessel\nIPM.SMStext.TesselX\n") << "only the exact class went";
+    const TestCommandResult list = testRunCommand(testPython()
+        + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py list '" + inbox + "' | cut -d' ' -f2 | sort 2>&1");
+    EXPECT_EQ(list.output, "IPM.Note\nIPM.SMSText.Tessel\nIPM.SMStext.TesselX\n")
+        << "only the exact class went";
     EXPECT_FALSE(fixture.dialog->exists()) << "the dialog closed itself";
     ASSERT_FALSE(fixture.hidden.ids.empty());
     EXPECT_EQ(fixture.hidden.ids.front(), kWmReturnToMenu);
     EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmMainActivity), 0);
-    EXPECT_EQ(fixture.client->window(), fixture.hidden.handle()) << "engine messages go to the hidden window again";
+    EXPECT_EQ(fixture.client->window(), fixture.hidden.handle())
+        << "engine messages go to the hidden window again";
 }
 
 // Takes the activities the global menu posts: the cool site's id of each.
@@ -455,16 +464,22 @@ TEST(WinTSDlg, TheConfigurationMenuRunsAChosenSiteAndOpensAgainOnTheReturnToMain
         Steps steps;
         int result;
         std::vector<std::string> sites; // cool sites run
-        bool closed;                    // the dialog closed itself
+        bool closed; // the dialog closed itself
     };
     const Case cases[] = {
-        { "Select on the second listed site runs Fun at its global position",
-          [](CWinTSMainMenu&) { keys({ ui::kVkDown, ui::kVkF1 }); }, 0xFE02, { "b" }, false },
-        { "Options, Cancel", [](CWinTSMainMenu&) { keys({ ui::kVkF2, ui::kVkDown, ui::kVkDown, ui::kVkReturn }); }, 1,
-          {}, true },
-        { "the Back key: the framework's cancel", [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); }, 2, {}, true },
-        { "a tap-and-hold is neither: the engine is kicked, the dialog stays",
-          [](CWinTSMainMenu& menu) { menu.list()->tapAndHold(0); }, 0xFF01, {}, false },
+        {"Select on the second listed site runs Fun at its global position",
+            [](CWinTSMainMenu&) {
+                keys({ui::kVkDown, ui::kVkF1});
+            },
+            0xFE02, {"b"}, false},
+        {"Options, Cancel",
+            [](CWinTSMainMenu&) {
+                keys({ui::kVkF2, ui::kVkDown, ui::kVkDown, ui::kVkReturn});
+            },
+            1, {}, true},
+        {"the Back key: the framework's cancel", [](CWinTSMainMenu&) { keys({ui::kVkEscape}); }, 2, {}, true},
+        {"a tap-and-hold is neither: the engine is kicked, the dialog stays",
+            [](CWinTSMainMenu& menu) { menu.list()->tapAndHold(0); }, 0xFF01, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -475,15 +490,16 @@ TEST(WinTSDlg, TheConfigurationMenuRunsAChosenSiteAndOpensAgainOnTheReturnToMain
         menu.addCoolSiteEntry("Site A", "a", "", "");
         menu.addCoolSiteEntry("Site B", "b", "", "");
         fixture.engine.menu = &menu;
-        fixture.dialog->menuSteps = { c.steps, [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); } };
+        fixture.dialog->menuSteps = {c.steps, [](CWinTSMainMenu&) { keys({ui::kVkEscape}); }};
 
         fixture.dialog->LaunchToConfigure();
         fixture.settle();
-        EXPECT_EQ(fixture.dialog->menuResults, std::vector<int> { c.result });
+        EXPECT_EQ(fixture.dialog->menuResults, std::vector<int> {c.result});
         EXPECT_EQ(fixture.dialog->menusEndedOpen, 0);
         EXPECT_EQ(producer.sites, c.sites);
         EXPECT_EQ(fixture.dialog->exists(), !c.closed);
-        EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmReturnToMenu), c.closed ? 1 : 0);
+        EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmReturnToMenu),
+            c.closed ? 1 : 0);
         if (c.closed)
             continue;
         const std::size_t built = fixture.engine.menusBuilt.size();
@@ -526,45 +542,47 @@ TEST(WinTSDlg, ALaunchRequestStartsItsFlowAndClearsWhatItUsed)
     struct Case {
         const char* what;
         std::vector<std::pair<const char16_t*, std::u16string>> values;
-        int pickerAnswer;            // the row picked, -1 cancelled, kNoPicker: no picker expected
+        int pickerAnswer; // the row picked, -1 cancelled, kNoPicker: no picker expected
         std::vector<int> menusBuilt; // the global menus asked for
         std::vector<std::string> sites;
-        std::u16string value;   // the option's value
-        std::uint32_t kind;     // the launch kind it sets (0: none)
-        std::string composed;   // the line of log/compose.log
+        std::u16string value; // the option's value
+        std::uint32_t kind; // the launch kind it sets (0: none)
+        std::string composed; // the line of log/compose.log
         bool closed;
     };
     const std::u16string picture = u"\\My Documents\\My Pictures\\a.jpg";
     const Case cases[] = {
-        { "a lower-case class with a padded media path",
-          { { kLaunchClass, u"ipm.smstext.tessel" }, { kLaunchMedia, u"  " + picture + u" \t" } }, kNoPicker, { 4 },
-          { "0" }, picture, CWinTSDlg::kLaunchCompose, "", false },
-        { "no media", { { kLaunchClass, u"IPM.SMSText.Tessel" } }, kNoPicker, { 10 }, { "0" }, u"",
-          CWinTSDlg::kLaunchCompose, "", false },
-        { "a media path that would leave the device root is ignored",
-          { { kLaunchClass, u"IPM.SMSText.Tessel" }, { kLaunchMedia, u"\\..\\..\\etc\\passwd" } }, kNoPicker, { 10 },
-          { "0" }, u"", CWinTSDlg::kLaunchCompose, "", false },
-        { "Configure opens the configuration menu (Back closes it)",
-          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"Configure" } }, kNoPicker, { 15 }, {}, u"", 0,
-          "", true },
-        { "configure in lower case opens nothing",
-          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"configure" } }, kNoPicker, {}, {}, u"", 0, "",
-          false },
-        { "post to service without media: the picked file",
-          { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchTo, u"" } }, 0, { 4 }, { "4" }, picture,
-          CWinTSDlg::kLaunchPostToService, "", false },
-        { "post to service, the picker cancelled", { { kLaunchClass, u"IPM.SMSText.Post2Service" } }, -1, {}, {}, u"",
-          CWinTSDlg::kLaunchPostToService, "", false },
-        { "post to service with media", { { kLaunchClass, u"IPM.SMSText.Post2Service" }, { kLaunchMedia, picture } },
-          kNoPicker, { 4 }, { "4" }, picture, CWinTSDlg::kLaunchPostToService, "", false },
-        { "the phone's SMS composer with the subject and the text",
-          { { kLaunchClass, u"IPM.SMSText" }, { kLaunchTo, u"+15550100" }, { kLaunchSubject, u"Hi" },
-            { kLaunchText, u"See you" } },
-          kNoPicker, {}, {}, u"", 0, "to=+15550100 subject=Hi body=See%20you account=SMS class=IPM.SMSText", true },
-        { "an older writer's Subject:",
-          { { kLaunchClass, u"IPM.SMSText" }, { kLaunchTo, u"a@b.example" }, { kLaunchOldSubject, u"Old" } },
-          kNoPicker, {}, {}, u"", 0, "to=a@b.example subject=Old body= account=SMS class=IPM.SMSText", true },
-        { "another class", { { kLaunchClass, u"IPM.Note" } }, kNoPicker, {}, {}, u"", 0, "", false },
+        {"a lower-case class with a padded media path",
+            {{kLaunchClass, u"ipm.smstext.tessel"}, {kLaunchMedia, u"  " + picture + u" \t"}}, kNoPicker, {4},
+            {"0"}, picture, CWinTSDlg::kLaunchCompose, "", false},
+        {"no media", {{kLaunchClass, u"IPM.SMSText.Tessel"}}, kNoPicker, {10}, {"0"}, u"",
+            CWinTSDlg::kLaunchCompose, "", false},
+        {"a media path that would leave the device root is ignored",
+            {{kLaunchClass, u"IPM.SMSText.Tessel"}, {kLaunchMedia, u"\\..\\..\\etc\\passwd"}}, kNoPicker,
+            {10}, {"0"}, u"", CWinTSDlg::kLaunchCompose, "", false},
+        {"Configure opens the configuration menu (Back closes it)",
+            {{kLaunchClass, u"IPM.SMSText.Post2Service"}, {kLaunchTo, u"Configure"}}, kNoPicker, {15}, {},
+            u"", 0, "", true},
+        {"configure in lower case opens nothing",
+            {{kLaunchClass, u"IPM.SMSText.Post2Service"}, {kLaunchTo, u"configure"}}, kNoPicker, {}, {}, u"",
+            0, "", false},
+        {"post to service without media: the picked file",
+            {{kLaunchClass, u"IPM.SMSText.Post2Service"}, {kLaunchTo, u""}}, 0, {4}, {"4"}, picture,
+            CWinTSDlg::kLaunchPostToService, "", false},
+        {"post to service, the picker cancelled", {{kLaunchClass, u"IPM.SMSText.Post2Service"}}, -1, {}, {},
+            u"", CWinTSDlg::kLaunchPostToService, "", false},
+        {"post to service with media", {{kLaunchClass, u"IPM.SMSText.Post2Service"}, {kLaunchMedia, picture}},
+            kNoPicker, {4}, {"4"}, picture, CWinTSDlg::kLaunchPostToService, "", false},
+        {"the phone's SMS composer with the subject and the text",
+            {{kLaunchClass, u"IPM.SMSText"}, {kLaunchTo, u"+15550100"}, {kLaunchSubject, u"Hi"},
+                {kLaunchText, u"See you"}},
+            kNoPicker, {}, {}, u"", 0, "to=+15550100 subject=Hi body=See%20you account=SMS class=IPM.SMSText",
+            true},
+        {"an older writer's Subject:",
+            {{kLaunchClass, u"IPM.SMSText"}, {kLaunchTo, u"a@b.example"}, {kLaunchOldSubject, u"Old"}},
+            kNoPicker, {}, {}, u"", 0, "to=a@b.example subject=Old body= account=SMS class=IPM.SMSText",
+            true},
+        {"another class", {{kLaunchClass, u"IPM.Note"}}, kNoPicker, {}, {}, u"", 0, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -573,10 +591,10 @@ TEST(WinTSDlg, ALaunchRequestStartsItsFlowAndClearsWhatItUsed)
         registryWrite(u"UIConfig", u"MediaFilter", u"*.jpg");
         SiteRecorder producer;
         CGlobalMenuList menu(&producer, nullptr);
-        for (const char* id : { "0", "1", "2", "3", "4" })
+        for (const char* id : {"0", "1", "2", "3", "4"})
             menu.addCoolSiteEntry((std::string("Site ") + id).c_str(), id, "", "");
         fixture.engine.menu = &menu;
-        fixture.dialog->menuSteps = { [](CWinTSMainMenu&) { keys({ ui::kVkEscape }); } };
+        fixture.dialog->menuSteps = {[](CWinTSMainMenu&) { keys({ui::kVkEscape}); }};
         for (const auto& [name, value] : c.values)
             registryWrite(kLaunchSection, name, value);
         Snapper snapper;
@@ -597,7 +615,8 @@ TEST(WinTSDlg, ALaunchRequestStartsItsFlowAndClearsWhatItUsed)
         if (!c.sites.empty()) {
             EXPECT_EQ(fixture.client->menuValue(), c.value);
         }
-        EXPECT_EQ(CWinTSDlg::launchKind(), c.kind ? c.kind : kindBefore) << "set only by the compose and post flows";
+        EXPECT_EQ(CWinTSDlg::launchKind(), c.kind ? c.kind : kindBefore)
+            << "set only by the compose and post flows";
         if (c.pickerAnswer != kNoPicker) {
             ASSERT_FALSE(snapper.shown.empty());
             EXPECT_EQ(snapper.shown.front(), "== Select Image to Post ==");
@@ -605,7 +624,7 @@ TEST(WinTSDlg, ALaunchRequestStartsItsFlowAndClearsWhatItUsed)
         EXPECT_EQ(fixture.root.readFile("log/compose.log"), c.composed.empty() ? "" : c.composed + "\n");
         if (!c.composed.empty()) {
             EXPECT_GE(took, CWinTSDlg::kSmsComposerDelayMs);
-            for (const char16_t* name : { kLaunchClass, kLaunchTo, kLaunchSubject, kLaunchText })
+            for (const char16_t* name : {kLaunchClass, kLaunchTo, kLaunchSubject, kLaunchText})
                 EXPECT_EQ(composeValue(name), u"") << "cleared";
         }
         // A media path used (given or picked) is cleared, and so is all of an SMS request.
@@ -636,9 +655,10 @@ TEST(WinTSDlg, ARefusedSystemCheckShowsItsTextAndEndsTheProgram)
     DialogFixture fixture;
     fixture.root.writeDeviceConf("card.present = 0\nsystem.refuse = The phone is busy\n");
     RecordingJob job;
-    OfferingLayout layout(13, { kLayoutActionBack }, &job);
+    OfferingLayout layout(13, {kLayoutActionBack}, &job);
     std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &layout));
-    ui::postMessage(fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(show.get()), 0);
+    ui::postMessage(
+        fixture.dialog->handle(), kWmMainActivity, reinterpret_cast<std::uintptr_t>(show.get()), 0);
     fixture.settle();
     EXPECT_EQ(fixture.quits, 1);
     EXPECT_NE(fixture.root.readFile("log/notify.log").find("The phone is busy"), std::string::npos);

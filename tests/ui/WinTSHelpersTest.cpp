@@ -1,9 +1,9 @@
+#include "ui/WinTSHelpers.h"
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/Notification.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
-#include "ui/WinTSHelpers.h"
 #include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
@@ -36,9 +36,9 @@ TEST(WinTSHelpers, FontsComeFromTheirRegistryKeyScaled)
         std::u16string face;
     };
     const Case cases[] = {
-        { u"MainMenu", 30, 700, 1, u"DejaVu Sans Mono" },
-        { u"Small", system.lfHeight * 50 / 100, system.lfWeight, 0, system.lfFaceName },
-        { u"Absent", system.lfHeight, system.lfWeight, 0, system.lfFaceName },
+        {u"MainMenu", 30, 700, 1, u"DejaVu Sans Mono"},
+        {u"Small", system.lfHeight * 50 / 100, system.lfWeight, 0, system.lfFaceName},
+        {u"Absent", system.lfHeight, system.lfWeight, 0, system.lfFaceName},
     };
     for (const Case& c : cases) {
         LogFont font;
@@ -57,13 +57,13 @@ TEST(WinTSHelpers, NormalizeAddressKeepsTheAddressProper)
         const char16_t* normal;
     };
     const Case cases[] = {
-        { u"+1 (425) 555-0100", u"4255550100" },
-        { u"0044 20 7946 0958", u"2079460958" },
-        { u"555-0100", u"5550100" },
-        { u"Anna Smith <Anna.Smith@Example.COM>", u"anna.smith@example.com" },
-        { u"mailto:bob_b+tag@mail.example.org, next", u"bob_b+tag@mail.example.org" },
-        { u"a@b@c.d", u"a@b@c.d" },
-        { u"", u"" },
+        {u"+1 (425) 555-0100", u"4255550100"},
+        {u"0044 20 7946 0958", u"2079460958"},
+        {u"555-0100", u"5550100"},
+        {u"Anna Smith <Anna.Smith@Example.COM>", u"anna.smith@example.com"},
+        {u"mailto:bob_b+tag@mail.example.org, next", u"bob_b+tag@mail.example.org"},
+        {u"a@b@c.d", u"a@b@c.d"},
+        {u"", u""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NormalizeAddress(c.address), c.normal) << tessel::kernel::wideToUtf8(c.address);
@@ -82,13 +82,14 @@ TEST(WinTSHelpers, ANoticeShowsPlainTextAsTextWithItsLineBreak)
                                "class P(html.parser.HTMLParser):\n"
                                "    def handle_starttag(self, tag, attrs): print('tag', tag)\n"
                                "    def handle_data(self, data): print('data', data)\n"
-                               "p = P(convert_charrefs=True); p.feed(open(sys.argv[1]).read()[len('Tessel: '):].rstrip('\\n')); p.close()\n";
+                               "p = P(convert_charrefs=True); p.feed(open(sys.argv[1]).read()[len('Tessel: "
+                               "'):].rstrip('\\n')); p.close()\n";
     root.writeFile("parse.py", script);
-    const TestCommandResult run = testRunCommand(testPython() + " '" + root.hostPath("parse.py") + "' '"
-                                                 + root.hostPath("log/notify.log") + "' 2>&1");
+    const TestCommandResult run = testRunCommand(
+        testPython() + " '" + root.hostPath("parse.py") + "' '" + root.hostPath("log/notify.log") + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(testLines(run.output),
-              (std::vector<std::string> { "tag html", "tag body", "data a<b", "tag br", "data c & d>" }));
+        (std::vector<std::string> {"tag html", "tag body", "data a<b", "tag br", "data c & d>"}));
     DismissHtmlNotification();
     EXPECT_FALSE(tessel::ui::Notification::current());
     EXPECT_FALSE(HtmlNotificationShown());
@@ -97,17 +98,18 @@ TEST(WinTSHelpers, ANoticeShowsPlainTextAsTextWithItsLineBreak)
 TEST(WinTSHelpers, ContactNamesByPhoneThenByMail)
 {
     TempDeviceRoot root;
-    root.writeFile("contacts.txt", "oid = 1\nfile-as = Smith, Anna\nmobile = +1 (425) 555-0100\n"
-                                   "oid = 2\nfile-as = Jones, Bob\nemail1 = bob@example.com\n");
+    root.writeFile("contacts.txt",
+        "oid = 1\nfile-as = Smith, Anna\nmobile = +1 (425) 555-0100\n"
+        "oid = 2\nfile-as = Jones, Bob\nemail1 = bob@example.com\n");
     struct Case {
         const char16_t* address;
         bool found;
         const char16_t* name;
     };
     const Case cases[] = {
-        { u"4255550100", true, u"Smith, Anna" },
-        { u"BOB@example.com", true, u"Jones, Bob" },
-        { u"carol@example.com", false, u"carol@example.com" },
+        {u"4255550100", true, u"Smith, Anna"},
+        {u"BOB@example.com", true, u"Jones, Bob"},
+        {u"carol@example.com", false, u"carol@example.com"},
     };
     for (const Case& c : cases) {
         std::u16string name = u"stale";

@@ -1,3 +1,4 @@
+#include "ui/WinTSMainMenu.h"
 #include "engine/client/menu/GlobalMenuCoolSiteEntry.h"
 #include "engine/client/menu/GlobalMenuList.h"
 #include "engine/media/VXLMediaRef.h"
@@ -7,7 +8,6 @@
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 #include "tests/ui/IconRig.h"
-#include "ui/WinTSMainMenu.h"
 #include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,8 @@ std::vector<std::string> rowsOf(const CWinTSMainMenu& screen)
 {
     std::vector<std::string> rows;
     for (int i = 0; i < screen.list()->itemCount(); ++i)
-        rows.push_back(kernel::wideToUtf8(screen.list()->itemText(i)) + "@" + std::to_string(screen.list()->itemData(i)));
+        rows.push_back(kernel::wideToUtf8(screen.list()->itemText(i)) + "@"
+            + std::to_string(screen.list()->itemData(i)));
     return rows;
 }
 
@@ -82,24 +83,27 @@ TEST(WinTSMainMenu, OnlyCoolSitesAreListedAndAPickEndsWithItsGlobalPosition)
         int result;
     };
     const Case cases[] = {
-        { "Select on the second listed row: 0xFE02, its global position",
-          [](CWinTSMainMenu& s) {
-              ui::postMessage(s.list()->handle(), ui::kWmKeyDown, ui::kVkDown, 0);
-              drain();
-              s.windowProc(ui::kWmCommand, CWinTSMainMenu::kSelect, 0);
-          },
-          0xFE02 },
-        { "a tap on a row selects it", [](CWinTSMainMenu& s) { s.list()->tap(2); }, 0xFE03 },
-        { "a tap-and-hold on the selected row", [](CWinTSMainMenu& s) { s.list()->tapAndHold(0); }, 0xFF01 },
-        { "Cancel", [](CWinTSMainMenu& s) { s.windowProc(ui::kWmCommand, CWinTSMainMenu::kCancel, 0); }, 1 },
-        { "an end key's release",
-          [](CWinTSMainMenu& s) { s.PreTranslateMessage(ui::Message { s.handle(), ui::kWmKeyUp, ui::kVkF4, 0, 0 }); }, 1 },
+        {"Select on the second listed row: 0xFE02, its global position",
+            [](CWinTSMainMenu& s) {
+                ui::postMessage(s.list()->handle(), ui::kWmKeyDown, ui::kVkDown, 0);
+                drain();
+                s.windowProc(ui::kWmCommand, CWinTSMainMenu::kSelect, 0);
+            },
+            0xFE02},
+        {"a tap on a row selects it", [](CWinTSMainMenu& s) { s.list()->tap(2); }, 0xFE03},
+        {"a tap-and-hold on the selected row", [](CWinTSMainMenu& s) { s.list()->tapAndHold(0); }, 0xFF01},
+        {"Cancel", [](CWinTSMainMenu& s) { s.windowProc(ui::kWmCommand, CWinTSMainMenu::kCancel, 0); }, 1},
+        {"an end key's release",
+            [](CWinTSMainMenu& s) {
+                s.PreTranslateMessage(ui::Message {s.handle(), ui::kWmKeyUp, ui::kVkF4, 0, 0});
+            },
+            1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CWinTSMainMenu screen(&menu, u"", nullptr);
         ASSERT_TRUE(screen.createModeless(u"Configure Tessel"));
-        EXPECT_EQ(rowsOf(screen), (std::vector<std::string> { "Site A@1", "Site B@2", "Tap to Add@3" }));
+        EXPECT_EQ(rowsOf(screen), (std::vector<std::string> {"Site A@1", "Site B@2", "Tap to Add@3"}));
         EXPECT_EQ(screen.list()->selected(), 0) << "the first listed row is selected";
         EXPECT_EQ(kernel::wideToUtf8(screen.text()), "Configure Tessel");
         EXPECT_EQ(runWith(screen, [&] { c.act(screen); }), c.result);
@@ -120,9 +124,9 @@ TEST(WinTSMainMenu, ResetAsksAndOnYesForcesReauthenticationAndQuits)
     CGlobalMenuList menu(nullptr, nullptr);
     menu.addCoolSiteEntry("Site A", "a", "", "");
     const auto forceReset = [&] {
-        const TestCommandResult read = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
-                                                      + root.hostPath("registry/HKEY_CURRENT_USER.reg")
-                                                      + "' 'Software\\Halvard\\Tessel' 2>&1");
+        const TestCommandResult read
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
+                + root.hostPath("registry/HKEY_CURRENT_USER.reg") + "' 'Software\\Halvard\\Tessel' 2>&1");
         for (const std::string& line : testLines(read.output)) {
             if (line.find("\tForceReset\t") != std::string::npos)
                 return line.substr(line.find("\tForceReset\t") + 12);
@@ -134,7 +138,7 @@ TEST(WinTSMainMenu, ResetAsksAndOnYesForcesReauthenticationAndQuits)
         std::string value;
         int quits;
     };
-    for (const Case& c : { Case { ui::kIdNo, "(none)", 0 }, Case { ui::kIdYes, "dword\t1", 1 } }) {
+    for (const Case& c : {Case {ui::kIdNo, "(none)", 0}, Case {ui::kIdYes, "dword\t1", 1}}) {
         SCOPED_TRACE(c.answer);
         CWinTSMainMenu screen(&menu, u"", nullptr);
         ASSERT_TRUE(screen.createModeless(u"Configure Tessel"));
@@ -153,7 +157,7 @@ TEST(WinTSMainMenu, IconsAreKeptInFunSitesExactlyAsServedEvenUndecodable)
     IconRig rig;
     ASSERT_TRUE(rig.serve("icons"));
     CGlobalMenuList menu(nullptr, nullptr);
-    for (const char* id : { "M1", "U1" }) {
+    for (const char* id : {"M1", "U1"}) {
         auto* site = static_cast<CGlobalMenuCoolSiteEntry*>(
             menu.addCoolSiteEntry((std::string("Site ") + id).c_str(), id, id, "image/jpeg"));
         CVXLMediaRefHandle icon;
@@ -177,8 +181,8 @@ TEST(WinTSMainMenu, IconsAreKeptInFunSitesExactlyAsServedEvenUndecodable)
         return testRunCommand("sha256sum '" + file + "'").output.substr(0, 64);
     };
     const auto served = [&](const char* id) {
-        return testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/vrax_server.py --icon " + id
-                              + " | sha256sum")
+        return testRunCommand(
+            testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/vrax_server.py --icon " + id + " | sha256sum")
             .output.substr(0, 64);
     };
     {
@@ -191,19 +195,21 @@ TEST(WinTSMainMenu, IconsAreKeptInFunSitesExactlyAsServedEvenUndecodable)
             std::uint8_t buffer[CWinTSMainMenu::kMaxIconBytes];
             std::uint32_t a = sizeof buffer;
             std::uint32_t b = sizeof buffer;
-            return registryReadData(u"FunSites", u"Site M1", buffer, &a) && registryReadData(u"FunSites", u"Site U1", buffer, &b);
+            return registryReadData(u"FunSites", u"Site M1", buffer, &a)
+                && registryReadData(u"FunSites", u"Site U1", buffer, &b);
         });
         ASSERT_TRUE(both) << testing::PrintToString(rig.log());
-        for (const char* id : { "M1", "U1" }) {
+        for (const char* id : {"M1", "U1"}) {
             SCOPED_TRACE(id);
             std::string bytes(CWinTSMainMenu::kMaxIconBytes, '\0');
             std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
-            ASSERT_TRUE(registryReadData(u"FunSites", u"Site " + kernel::utf8ToWide(id), bytes.data(), &size));
+            ASSERT_TRUE(
+                registryReadData(u"FunSites", u"Site " + kernel::utf8ToWide(id), bytes.data(), &size));
             bytes.resize(size);
             EXPECT_EQ(sha(bytes), served(id));
         }
         EXPECT_EQ(screen.images()->count(), 3) << "the decoded icon was added; the other was not";
-        EXPECT_EQ(rowsOf(screen), (std::vector<std::string> { "Site M1@0", "Site U1@1" }));
+        EXPECT_EQ(rowsOf(screen), (std::vector<std::string> {"Site M1@0", "Site U1@1"}));
         screen.destroy();
     }
 

@@ -1,6 +1,6 @@
+#include "ui/WinTSPicture.h"
 #include "tests/support/JpegFixture.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "ui/WinTSPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +33,16 @@ TEST(WinTSPicture, ScalesIntoTheBoxOrGivesNone)
         int expectWidth, expectHeight; // 0: no bitmap
     };
     const Case cases[] = {
-        { &wide, 100, 100, 0, false, 100, 50 },
-        { &tall, 100, 100, 0, false, 50, 100 },
-        { &wide, 100, 100, 10, false, 80, 30 },
-        { &wide, 100, 100, 0, true, 100, 100 },
-        { &tall, 100, 100, 10, true, 100, 100 }, // centred on the background
-        { &wide, 0, 100, 0, false, 0, 0 },
-        { &wide, 100, 0, 0, true, 0, 0 },
-        { &wide, -4, 100, 0, false, 0, 0 },
-        { &wide, 100, 100, 50, false, 0, 0 }, // the margins leave nothing
-        { &wide, 100, 100, 26, false, 0, 0 }, // the proportional height would be below 1
+        {&wide, 100, 100, 0, false, 100, 50}, {&tall, 100, 100, 0, false, 50, 100},
+        {&wide, 100, 100, 10, false, 80, 30}, {&wide, 100, 100, 0, true, 100, 100},
+        {&tall, 100, 100, 10, true, 100, 100}, // centred on the background
+        {&wide, 0, 100, 0, false, 0, 0}, {&wide, 100, 0, 0, true, 0, 0}, {&wide, -4, 100, 0, false, 0, 0},
+        {&wide, 100, 100, 50, false, 0, 0}, // the margins leave nothing
+        {&wide, 100, 100, 26, false, 0, 0}, // the proportional height would be below 1
     };
     for (const Case& c : cases) {
-        auto bitmap = LoadPictureScaled(reinterpret_cast<const std::uint8_t*>(c.picture->data()), c.picture->size(),
-                                        c.width, c.height, c.fill, rgb(0, 0, 255), c.margin);
+        auto bitmap = LoadPictureScaled(reinterpret_cast<const std::uint8_t*>(c.picture->data()),
+            c.picture->size(), c.width, c.height, c.fill, rgb(0, 0, 255), c.margin);
         const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height) + " margin "
             + std::to_string(c.margin) + (c.fill ? " fill" : "");
         if (c.expectWidth == 0) {
@@ -57,8 +53,8 @@ TEST(WinTSPicture, ScalesIntoTheBoxOrGivesNone)
         EXPECT_EQ(bitmap->width(), c.expectWidth) << what;
         EXPECT_EQ(bitmap->height(), c.expectHeight) << what;
     }
-    auto boxed = LoadPictureScaled(reinterpret_cast<const std::uint8_t*>(tall.data()), tall.size(), 100, 100, true,
-                                   rgb(0, 0, 255), 10);
+    auto boxed = LoadPictureScaled(
+        reinterpret_cast<const std::uint8_t*>(tall.data()), tall.size(), 100, 100, true, rgb(0, 0, 255), 10);
     ASSERT_TRUE(boxed);
     EXPECT_EQ(tessel::ui::colorRef(boxed->pixel(2, 50)), tessel::ui::colorRef(rgb(0, 0, 255)));
     EXPECT_GT(tessel::ui::red(boxed->pixel(50, 50)), 200u);

@@ -1,7 +1,7 @@
+#include "ui/WinTSRecent.h"
 #include "platform/kernel/Registry.h"
 #include "platform/kernel/TextCodec.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "ui/WinTSRecent.h"
 #include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
@@ -61,25 +61,26 @@ TEST(WinTSRecent, NewestFirstKeptInPlaceAndWrittenOnlyWhenChanged)
     const Texts eleven = numbered(u"a", 0, 10);
     Texts elevenNewestFirst(eleven.rbegin(), eleven.rend() - 1);
     Texts elevenStored = elevenNewestFirst;
-    elevenStored.insert(elevenStored.end(), { u"-", u"-" });
+    elevenStored.insert(elevenStored.end(), {u"-", u"-"});
     Texts sizeThree = numbered(u"n", 1, 8);
     sizeThree = Texts(sizeThree.rbegin(), sizeThree.rend());
-    sizeThree.insert(sizeThree.end(), { u"s0", u"s1" });
+    sizeThree.insert(sizeThree.end(), {u"s0", u"s1"});
     Texts sizeThreeStored = sizeThree;
-    sizeThreeStored.insert(sizeThreeStored.end(), { u"-", u"-" });
+    sizeThreeStored.insert(sizeThreeStored.end(), {u"-", u"-"});
     const Case cases[] = {
-        { "an address already listed keeps its place", 0, { { 0, u"a" }, { 1, u"b" } }, { u"b" }, { u"a", u"b" },
-          { u"a", u"b", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-" } },
-        { "an eleventh address drops the oldest", 0, {}, eleven, elevenNewestFirst, elevenStored },
-        { "Size 3 reads three slots but holds and writes ten", 3,
-          { { 0, u"s0" }, { 1, u"s1" }, { 2, u"s2" }, { 3, u"s3" } }, numbered(u"n", 1, 8), sizeThree, sizeThreeStored },
-        { "an empty slot leaves no gap and a save clears the slots left free", 0,
-          { { 0, u"" }, { 1, u"x" }, { 5, u"old" }, { 10, u"beyond" } }, { u"y" }, { u"y", u"x", u"old" },
-          { u"y", u"x", u"old", u"", u"", u"", u"", u"", u"", u"", u"beyond", u"-" } },
-        { "a size above ten reads ten", 40, { { 9, u"nine" }, { 10, u"ten" } }, {}, { u"nine" },
-          { u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"nine", u"ten", u"-" } },
-        { "a list that only loaded writes nothing", 0, { { 0, u"a" }, { 3, u"z" } }, {}, { u"a", u"z" },
-          { u"a", u"-", u"-", u"z", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-" } },
+        {"an address already listed keeps its place", 0, {{0, u"a"}, {1, u"b"}}, {u"b"}, {u"a", u"b"},
+            {u"a", u"b", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-"}},
+        {"an eleventh address drops the oldest", 0, {}, eleven, elevenNewestFirst, elevenStored},
+        {"Size 3 reads three slots but holds and writes ten", 3,
+            {{0, u"s0"}, {1, u"s1"}, {2, u"s2"}, {3, u"s3"}}, numbered(u"n", 1, 8), sizeThree,
+            sizeThreeStored},
+        {"an empty slot leaves no gap and a save clears the slots left free", 0,
+            {{0, u""}, {1, u"x"}, {5, u"old"}, {10, u"beyond"}}, {u"y"}, {u"y", u"x", u"old"},
+            {u"y", u"x", u"old", u"", u"", u"", u"", u"", u"", u"", u"beyond", u"-"}},
+        {"a size above ten reads ten", 40, {{9, u"nine"}, {10, u"ten"}}, {}, {u"nine"},
+            {u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"nine", u"ten", u"-"}},
+        {"a list that only loaded writes nothing", 0, {{0, u"a"}, {3, u"z"}}, {}, {u"a", u"z"},
+            {u"a", u"-", u"-", u"z", u"-", u"-", u"-", u"-", u"-", u"-", u"-", u"-"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,11 +112,11 @@ TEST(WinTSRecent, ASaveAfterAGapResurrectsNothing)
     registryWrite(u"Recent", slot(2), u"a@example.com");
     {
         CWinTSRecent recent;
-        ASSERT_EQ(listed(recent), (Texts { u"a@example.com" }));
+        ASSERT_EQ(listed(recent), (Texts {u"a@example.com"}));
         recent.Add(u"4255550100");
     }
     CWinTSRecent again;
-    EXPECT_EQ(listed(again), (Texts { u"4255550100", u"a@example.com" }))
+    EXPECT_EQ(listed(again), (Texts {u"4255550100", u"a@example.com"}))
         << "the address written from slot 0 on is not read a second time from its old slot";
 }
 

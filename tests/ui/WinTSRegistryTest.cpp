@@ -1,7 +1,7 @@
+#include "ui/WinTSRegistry.h"
 #include "platform/kernel/Registry.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
-#include "ui/WinTSRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@ using tessel::kernel::RegistryHive;
 
 std::vector<std::string> readerSays(const TempDeviceRoot& root, const std::string& key)
 {
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
-                                                 + root.hostPath("registry/HKEY_CURRENT_USER.reg") + "' '" + key
-                                                 + "' 2>&1");
+    const TestCommandResult run
+        = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
+            + root.hostPath("registry/HKEY_CURRENT_USER.reg") + "' '" + key + "' 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     return testLines(run.output);
 }
@@ -30,13 +30,13 @@ TEST(WinTSRegistry, TextsAreWrittenAsThePhoneWritesThemAndReadBackWhole)
     registryWriteDword(u"UIConfig", u"nextTempName", 41);
 
     EXPECT_EQ(readerSays(root, "Software\\Halvard\\Tessel\\Compose"),
-              (std::vector<std::string> { "Software\\Halvard\\Tessel\\Compose\tTo:\ttext\t+1 425 555 0100",
-                                          "Software\\Halvard\\Tessel\\Compose\tSubj:\ttext\t" }));
+        (std::vector<std::string> {"Software\\Halvard\\Tessel\\Compose\tTo:\ttext\t+1 425 555 0100",
+            "Software\\Halvard\\Tessel\\Compose\tSubj:\ttext\t"}));
     std::uint32_t type = 0;
     std::uint32_t size = 0;
-    ASSERT_EQ(tessel::kernel::registryQueryValue(RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Compose",
-                                                 "Subj:", &type, nullptr, &size),
-              tessel::kernel::RegistryRead::Ok);
+    ASSERT_EQ(tessel::kernel::registryQueryValue(RegistryHive::CurrentUser,
+                  "Software\\Halvard\\Tessel\\Compose", "Subj:", &type, nullptr, &size),
+        tessel::kernel::RegistryRead::Ok);
     EXPECT_EQ(size, 2u) << "an empty text is one NUL character";
 
     std::u16string text;
@@ -56,13 +56,14 @@ TEST(WinTSRegistry, ReadsAreBoundedTerminatedAndTellWhatIsMissing)
     std::string long_;
     for (int i = 0; i < 900; ++i)
         long_ += std::string("x\0", 2);
-    tessel::kernel::registrySetValue(RegistryHive::CurrentUser, key, "Long", tessel::kernel::kRegText, long_.data(),
-                                     static_cast<std::uint32_t>(long_.size()));
+    tessel::kernel::registrySetValue(RegistryHive::CurrentUser, key, "Long", tessel::kernel::kRegText,
+        long_.data(), static_cast<std::uint32_t>(long_.size()));
     const std::string inner("a\0b\0\0\0c\0", 8);
-    tessel::kernel::registrySetValue(RegistryHive::CurrentUser, key, "Inner", tessel::kernel::kRegText, inner.data(),
-                                     8);
+    tessel::kernel::registrySetValue(
+        RegistryHive::CurrentUser, key, "Inner", tessel::kernel::kRegText, inner.data(), 8);
     const std::string odd("a\0b", 3);
-    tessel::kernel::registrySetValue(RegistryHive::CurrentUser, key, "Odd", tessel::kernel::kRegText, odd.data(), 3);
+    tessel::kernel::registrySetValue(
+        RegistryHive::CurrentUser, key, "Odd", tessel::kernel::kRegText, odd.data(), 3);
     tessel::kernel::registrySetDword(RegistryHive::CurrentUser, key, "Number", 5);
 
     struct Case {
@@ -71,11 +72,11 @@ TEST(WinTSRegistry, ReadsAreBoundedTerminatedAndTellWhatIsMissing)
         std::u16string text;
     };
     const Case cases[] = {
-        { u"Long", true, std::u16string(512, u'x') }, // 1024 bytes, no more
-        { u"Inner", true, u"ab" },                    // up to the first NUL
-        { u"Odd", true, u"a" },                       // a trailing half character is dropped
-        { u"Number", false, u"" },                    // not a text
-        { u"Missing", false, u"" },
+        {u"Long", true, std::u16string(512, u'x')}, // 1024 bytes, no more
+        {u"Inner", true, u"ab"}, // up to the first NUL
+        {u"Odd", true, u"a"}, // a trailing half character is dropped
+        {u"Number", false, u""}, // not a text
+        {u"Missing", false, u""},
     };
     for (const Case& c : cases) {
         std::u16string text = u"stale";

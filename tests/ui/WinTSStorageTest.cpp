@@ -1,6 +1,6 @@
+#include "ui/WinTSStorage.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "ui/WinTSRegistry.h"
-#include "ui/WinTSStorage.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +25,12 @@ TEST(WinTSStorage, StorePathsFollowThePathSectionAndTheCard)
         const char* folder; // made in the root
     };
     const Case cases[] = {
-        { "card.present = 1\n", u"!\\Temp\\Tessel", u"\\Temp\\Tessel", "Temp/Tessel" },
-        { "card.present = 0\n", u"!\\Temp\\Tessel", u"\\Temp\\Tessel", "Temp/Tessel" },
-        { "card.present = 1\n", u"\\Tessel\\Tmp", u"\\Storage Card\\Tessel\\Tmp", "Storage Card/Tessel/Tmp" },
-        { "card.present = 0\n", u"\\Tessel\\Tmp", u"\\Tessel\\Tmp", "Tessel/Tmp" },
-        { "card.present = 1\n", nullptr, u"\\Storage Card", "Storage Card" },
-        { "card.present = 0\n", nullptr, u"", "" },
+        {"card.present = 1\n", u"!\\Temp\\Tessel", u"\\Temp\\Tessel", "Temp/Tessel"},
+        {"card.present = 0\n", u"!\\Temp\\Tessel", u"\\Temp\\Tessel", "Temp/Tessel"},
+        {"card.present = 1\n", u"\\Tessel\\Tmp", u"\\Storage Card\\Tessel\\Tmp", "Storage Card/Tessel/Tmp"},
+        {"card.present = 0\n", u"\\Tessel\\Tmp", u"\\Tessel\\Tmp", "Tessel/Tmp"},
+        {"card.present = 1\n", nullptr, u"\\Storage Card", "Storage Card"},
+        {"card.present = 0\n", nullptr, u"", ""},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;
@@ -68,9 +68,9 @@ TEST(WinTSStorage, DeleteTempFilesDeletesOnlyTheProgramsOwnNames)
     // user keeps files of their own.
     const std::u16string first = NextTempFileName();
     EXPECT_EQ(first, u"\\Storage Card\\WTS1.tmp");
-    const char* ours[] = { "Storage Card/WTS1.tmp", "Storage Card/wts17.TMP", "Storage Card/WTS3.wav" };
-    const char* theirs[] = { "Storage Card/holiday.jpg", "Storage Card/WTS.tmp", "Storage Card/WTS1.tmp.bak",
-                             "Storage Card/WTSx.tmp", "Storage Card/notes/WTS2.tmp", "Storage Card/WTS4" };
+    const char* ours[] = {"Storage Card/WTS1.tmp", "Storage Card/wts17.TMP", "Storage Card/WTS3.wav"};
+    const char* theirs[] = {"Storage Card/holiday.jpg", "Storage Card/WTS.tmp", "Storage Card/WTS1.tmp.bak",
+        "Storage Card/WTSx.tmp", "Storage Card/notes/WTS2.tmp", "Storage Card/WTS4"};
     for (const char* file : ours)
         root.writeFile(file, "ours");
     for (const char* file : theirs)

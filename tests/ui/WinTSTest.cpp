@@ -1,3 +1,4 @@
+#include "ui/WinTS.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/screens/VXLLayoutMessageSummary.h"
 #include "engine/screens/VXLUiJob.h"
@@ -8,7 +9,6 @@
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/ui/ScriptedEngine.h"
 #include "ui/LaunchRequest.h"
-#include "ui/WinTS.h"
 #include "ui/WinTSDlg.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
@@ -41,7 +41,7 @@ public:
         exited = true;
         return result;
     }
-    std::atomic<bool> exited { false };
+    std::atomic<bool> exited {false};
 };
 
 // The application object on a thread of its own over a scripted engine, on
@@ -94,9 +94,8 @@ public:
     }
     CWinTSClient* clientOf()
     {
-        auto answer = ui::callOnThreadWithin(app->threadId(), 2000, [this] {
-            return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(app->client()));
-        });
+        auto answer = ui::callOnThreadWithin(app->threadId(), 2000,
+            [this] { return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(app->client())); });
         return answer ? reinterpret_cast<CWinTSClient*>(static_cast<std::uintptr_t>(*answer)) : nullptr;
     }
     ui::WindowHandle dialogWindow()
@@ -124,25 +123,25 @@ TEST(WinTS, TheHubTakesLaunchesAsTheyComeAndKeepsOneForLater)
         const char* what;
         std::uint32_t startTick;
         std::vector<Action> actions;
-        int commands;   // launches the dialog got
-        int debounced;  // launches ignored
-        int exits;      // launches during a screen
-        bool dialog;    // a dialog is there at the end
-        bool ended;     // the program ended
+        int commands; // launches the dialog got
+        int debounced; // launches ignored
+        int exits; // launches during a screen
+        bool dialog; // a dialog is there at the end
+        bool ended; // the program ended
     };
     const Case cases[] = {
-        { "one launch makes the dialog", 5000, { { Launch } }, 1, 0, 0, true, false },
-        { "a second 150 ms later is ignored", 5000, { { Launch }, { Wait, 150 }, { Launch } }, 1, 1, 0, true, false },
-        { "250 ms later it ends the screen and comes again", 5000, { { Launch }, { Wait, 250 }, { Launch } }, 2, 0, 1,
-          true, false },
-        { "150 ms across the wrap of the tick count", 0xFFFFFF9C, { { Launch }, { Wait, 150 }, { Launch } }, 1, 1, 0,
-          true, false },
-        { "250 ms across the wrap", 0xFFFFFF9C, { { Launch }, { Wait, 250 }, { Launch } }, 2, 0, 1, true, false },
-        { "with lParam 0 the dialog's window sends it to the hub", 5000,
-          { { Launch }, { Wait, 250 }, { LaunchToDialog } }, 2, 0, 1, true, false },
-        { "0x8003 without a dialog makes one, which leaves it", 5000, { { PostToService } }, 0, 0, 0, true, false },
-        { "the engine's end without a dialog ends the program", 5000, { { EngineEnded } }, 0, 0, 0, false, true },
-        { "and with one", 5000, { { Launch }, { EngineEnded } }, 1, 0, 0, false, true },
+        {"one launch makes the dialog", 5000, {{Launch}}, 1, 0, 0, true, false},
+        {"a second 150 ms later is ignored", 5000, {{Launch}, {Wait, 150}, {Launch}}, 1, 1, 0, true, false},
+        {"250 ms later it ends the screen and comes again", 5000, {{Launch}, {Wait, 250}, {Launch}}, 2, 0, 1,
+            true, false},
+        {"150 ms across the wrap of the tick count", 0xFFFFFF9C, {{Launch}, {Wait, 150}, {Launch}}, 1, 1, 0,
+            true, false},
+        {"250 ms across the wrap", 0xFFFFFF9C, {{Launch}, {Wait, 250}, {Launch}}, 2, 0, 1, true, false},
+        {"with lParam 0 the dialog's window sends it to the hub", 5000,
+            {{Launch}, {Wait, 250}, {LaunchToDialog}}, 2, 0, 1, true, false},
+        {"0x8003 without a dialog makes one, which leaves it", 5000, {{PostToService}}, 0, 0, 0, true, false},
+        {"the engine's end without a dialog ends the program", 5000, {{EngineEnded}}, 0, 0, 0, false, true},
+        {"and with one", 5000, {{Launch}, {EngineEnded}}, 1, 0, 0, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,11 +150,21 @@ TEST(WinTS, TheHubTakesLaunchesAsTheyComeAndKeepsOneForLater)
         ASSERT_NE(hidden, 0u);
         for (const Action& action : c.actions) {
             switch (action.kind) {
-            case Launch: ui::postMessage(hidden, kMsgLaunch, 0, 0); break;
-            case LaunchToDialog: ui::postMessage(fixture.dialogWindow(), kMsgLaunch, 0, 0); break;
-            case PostToService: ui::postMessage(hidden, kMsgLaunchPostToService, 0, 0); break;
-            case EngineEnded: ui::postMessage(hidden, kWmMainShutdown, 0, 0); break;
-            case Wait: kernel::advanceClock(action.ms); break;
+            case Launch:
+                ui::postMessage(hidden, kMsgLaunch, 0, 0);
+                break;
+            case LaunchToDialog:
+                ui::postMessage(fixture.dialogWindow(), kMsgLaunch, 0, 0);
+                break;
+            case PostToService:
+                ui::postMessage(hidden, kMsgLaunchPostToService, 0, 0);
+                break;
+            case EngineEnded:
+                ui::postMessage(hidden, kWmMainShutdown, 0, 0);
+                break;
+            case Wait:
+                kernel::advanceClock(action.ms);
+                break;
             }
             fixture.settle();
         }
@@ -206,16 +215,16 @@ TEST(WinTS, ARequestBetweenTheDialogsCloseAndItsDeletionGetsANewDialog)
     ASSERT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
         ui::postMessage(first, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&toMenu), 0);
         ui::postMessage(hidden, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&show), 0);
-        return std::int64_t { 0 };
+        return std::int64_t {0};
     }));
     fixture.settle();
 
-    EXPECT_EQ(job.actions, std::vector<std::uint32_t> { 0xD0065 }) << "the request was answered by its Back";
+    EXPECT_EQ(job.actions, std::vector<std::uint32_t> {0xD0065}) << "the request was answered by its Back";
     const ui::WindowHandle second = fixture.dialogWindow();
     EXPECT_NE(second, 0u) << "the new dialog is still there";
     EXPECT_NE(second, first);
     EXPECT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
-        return std::int64_t { fixture.app->application() && fixture.app->application()->exists() };
+        return std::int64_t {fixture.app->application() && fixture.app->application()->exists()};
     }).value_or(0));
 }
 

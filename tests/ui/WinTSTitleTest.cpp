@@ -1,9 +1,9 @@
+#include "ui/WinTSTitle.h"
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/PngFile.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
-#include "ui/WinTSTitle.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +32,8 @@ std::vector<std::string> pngSays(const TempDeviceRoot& root, const std::vector<s
     std::string arguments;
     for (const auto& [x, y] : spots)
         arguments += " " + std::to_string(x) + "," + std::to_string(y);
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '"
-                                                 + file + "'" + arguments + " 2>&1");
+    const TestCommandResult run = testRunCommand(testPython()
+        + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + arguments + " 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     std::vector<std::string> lines = testLines(run.output);
     if (!lines.empty())
@@ -47,8 +47,8 @@ TEST(WinTSTitle, GradientRowsFollowTheFormulaAndSurviveWidening)
     Dialog screen;
     ASSERT_TRUE(screen.createModeless(u"Screen"));
     CWinTSTitle title;
-    ASSERT_TRUE(title.create(u"static", u"Inbox", &screen, 0, Rect { 0, 0, 100, 20 }));
-    title.moveWindow(Rect { 0, 0, 100, 20 });
+    ASSERT_TRUE(title.create(u"static", u"Inbox", &screen, 0, Rect {0, 0, 100, 20}));
+    title.moveWindow(Rect {0, 0, 100, 20});
     ASSERT_TRUE(title.gradient());
     const Bitmap* first = title.gradient();
 
@@ -64,9 +64,9 @@ TEST(WinTSTitle, GradientRowsFollowTheFormulaAndSurviveWidening)
         Color color;
     };
     const Row rows[] = {
-        { 0, top },
-        { 10, CWinTSTitle::gradientColor(top, bottom, 10, 20) },
-        { 19, CWinTSTitle::gradientColor(top, bottom, 19, 20) },
+        {0, top},
+        {10, CWinTSTitle::gradientColor(top, bottom, 10, 20)},
+        {19, CWinTSTitle::gradientColor(top, bottom, 19, 20)},
     };
     EXPECT_EQ(CWinTSTitle::gradientColor(rgb(0, 60, 140), rgb(64, 64, 64), 19, 20), rgb(60, 63, 68))
         << "each component from top + (bottom - top) * i / height, truncated";
@@ -74,20 +74,22 @@ TEST(WinTSTitle, GradientRowsFollowTheFormulaAndSurviveWidening)
     std::vector<std::string> expected;
     for (const Row& r : rows) {
         spots.emplace_back(at.left + 2, at.top + r.y);
-        expected.push_back(std::to_string(at.left + 2) + "," + std::to_string(at.top + r.y) + " " + hexOf(r.color));
+        expected.push_back(
+            std::to_string(at.left + 2) + "," + std::to_string(at.top + r.y) + " " + hexOf(r.color));
     }
     EXPECT_EQ(pngSays(root, spots), expected);
 
     // Wider: the first gradient is kept and repeated across.
-    title.moveWindow(Rect { 0, 0, 200, 20 });
+    title.moveWindow(Rect {0, 0, 200, 20});
     EXPECT_EQ(title.gradient(), first);
     EXPECT_EQ(title.gradient()->width(), 100);
     spots.clear();
     expected.clear();
     for (const Row& r : rows) {
-        for (int x : { 2, 150, 197 }) {
+        for (int x : {2, 150, 197}) {
             spots.emplace_back(at.left + x, at.top + r.y);
-            expected.push_back(std::to_string(at.left + x) + "," + std::to_string(at.top + r.y) + " " + hexOf(r.color));
+            expected.push_back(
+                std::to_string(at.left + x) + "," + std::to_string(at.top + r.y) + " " + hexOf(r.color));
         }
     }
     EXPECT_EQ(pngSays(root, spots), expected);
@@ -101,8 +103,8 @@ TEST(WinTSTitle, TextIsCentredInTheCaptionColour)
     Dialog screen;
     ASSERT_TRUE(screen.createModeless(u"Screen"));
     CWinTSTitle title;
-    ASSERT_TRUE(title.create(u"static", u"IIIIIIII", &screen, 0, Rect { 0, 0, 200, 24 }));
-    title.moveWindow(Rect { 0, 0, 200, 24 });
+    ASSERT_TRUE(title.create(u"static", u"IIIIIIII", &screen, 0, Rect {0, 0, 200, 24}));
+    title.moveWindow(Rect {0, 0, 200, 24});
     Compositor compositor;
     compositor.compose();
     const Rect at = title.shownAt();

@@ -1,9 +1,9 @@
+#include "ui/WinTSTransfer.h"
 #include "engine/screens/VXLLayoutMenuList.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "ui/Layouts/WinTSLayout.h"
 #include "ui/WinTSMessages.h"
-#include "ui/WinTSTransfer.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 using namespace tessel;
 
-std::atomic<int> gTransfersGone { 0 };
+std::atomic<int> gTransfersGone {0};
 
 // A transfer that counts its end and can be refused its buffer.
 class CountedTransfer : public CWinTSTransfer {
@@ -61,7 +61,7 @@ struct Chunk : CVXLSinkInterface {
 class Owner : public CWinTSLayout {
 public:
     Owner(CVXLLayout* layout)
-        : CWinTSLayout(104, u"CWinTSTransferOwner", layout, WinTSDialogLink { 0, 0, 0, 0, 0 })
+        : CWinTSLayout(104, u"CWinTSTransferOwner", layout, WinTSDialogLink {0, 0, 0, 0, 0})
     {
     }
     ~Owner() override
@@ -101,11 +101,11 @@ TEST(WinTSTransfer, ReceivesWithinItsBufferAndFailsPastIt)
         bool failed;
     };
     const Case cases[] = {
-        { "exactly the announced bytes", 10, false, { "0123", "456789" }, 0, 10, { 0, 0 }, "0123456789", false },
-        { "an unknown size gets the most it takes", -1, false, { "abc" }, 0, 512000, { 0 }, "abc", false },
-        { "a large size is held to the most", 600000, false, { "x" }, 0, 512000, { 0 }, "x", false },
-        { "past the announcement the transfer fails", 5, false, { "0123", "456" }, 0, 5, { 0, 1 }, "0123", true },
-        { "a refused buffer answers non-zero and takes nothing", 10, true, { "0123" }, 1, 0, { 1 }, "", true },
+        {"exactly the announced bytes", 10, false, {"0123", "456789"}, 0, 10, {0, 0}, "0123456789", false},
+        {"an unknown size gets the most it takes", -1, false, {"abc"}, 0, 512000, {0}, "abc", false},
+        {"a large size is held to the most", 600000, false, {"x"}, 0, 512000, {0}, "x", false},
+        {"past the announcement the transfer fails", 5, false, {"0123", "456"}, 0, 5, {0, 1}, "0123", true},
+        {"a refused buffer answers non-zero and takes nothing", 10, true, {"0123"}, 1, 0, {1}, "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,7 +116,7 @@ TEST(WinTSTransfer, ReceivesWithinItsBufferAndFailsPastIt)
         EXPECT_EQ(transfer->getMaxSize(), 512000);
         StatusSink begin;
         transfer->beginTransfer(c.announced, &begin);
-        EXPECT_EQ(begin.values, (std::vector<std::uint32_t> { c.beginStatus }));
+        EXPECT_EQ(begin.values, (std::vector<std::uint32_t> {c.beginStatus}));
         EXPECT_EQ(transfer->capacity(), c.capacity);
         std::vector<std::uint32_t> errors;
         for (const std::string& bytes : c.chunks) {
@@ -129,7 +129,8 @@ TEST(WinTSTransfer, ReceivesWithinItsBufferAndFailsPastIt)
         }
         EXPECT_EQ(errors, c.errors);
         EXPECT_EQ(transfer->getSize(), c.received.size()) << "getSize is the bytes received";
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(transfer->getData()), transfer->getSize()), c.received);
+        EXPECT_EQ(
+            std::string(reinterpret_cast<const char*>(transfer->getData()), transfer->getSize()), c.received);
         EXPECT_EQ(transfer->failed(), c.failed);
         transfer->endTransfer();
         EXPECT_FALSE(transfer->isBusy());

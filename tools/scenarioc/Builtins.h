@@ -8,7 +8,7 @@ namespace scenarioc {
 struct Builtin {
     const char* name;
     int index;
-    int argCount;   // kVariableArgs: the values, then their count on top
+    int argCount; // kVariableArgs: the values, then their count on top
     bool pushesResult;
 };
 

@@ -67,8 +67,10 @@ public:
     void noteConstants(const std::string& file, const std::vector<Token>& tokens)
     {
         for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
-            if (tokens[i].kind == Token::kIdent && tokens[i].text == "const" && tokens[i + 1].kind == Token::kIdent)
-                declaredConstants_.emplace(tokens[i + 1].text, file + ":" + std::to_string(tokens[i + 1].line));
+            if (tokens[i].kind == Token::kIdent && tokens[i].text == "const"
+                && tokens[i + 1].kind == Token::kIdent)
+                declaredConstants_.emplace(
+                    tokens[i + 1].text, file + ":" + std::to_string(tokens[i + 1].line));
         }
     }
 
@@ -85,8 +87,9 @@ public:
     {
         assignIndexes();
         if (code_.size() > kMaxCodeLength)
-            fail("", 0, "the program's code is " + std::to_string(code_.size()) + " bytes; at most "
-                            + std::to_string(kMaxCodeLength) + " can be addressed");
+            fail("", 0,
+                "the program's code is " + std::to_string(code_.size()) + " bytes; at most "
+                    + std::to_string(kMaxCodeLength) + " can be addressed");
         if (switches_.size() > kMaxIndex + 1u)
             fail("", 0, "more switch tables than an operand can index");
 
@@ -116,8 +119,9 @@ public:
             if (f == nullptr)
                 fail(fx.file, fx.line, "call of undefined function " + fx.callee);
             if (fx.argCount != f->params.size())
-                fail(fx.file, fx.line, fx.callee + " takes " + std::to_string(f->params.size())
-                                           + " arguments, not " + std::to_string(fx.argCount));
+                fail(fx.file, fx.line,
+                    fx.callee + " takes " + std::to_string(f->params.size()) + " arguments, not "
+                        + std::to_string(fx.argCount));
             c.code[fx.at] = f->screen ? kOpCallScreen : kOpCall;
             putOperand(c.code, fx.at + 1, f->index);
         }
@@ -152,17 +156,21 @@ public:
 
         std::vector<Issue> issues = Verifier::verify(c);
         if (!issues.empty())
-            fail("", 0, "internal error: the compiled code fails its check at offset "
-                            + std::to_string(issues.front().offset) + ": " + issues.front().message);
+            fail("", 0,
+                "internal error: the compiled code fails its check at offset "
+                    + std::to_string(issues.front().offset) + ": " + issues.front().message);
         return c;
     }
 
 private:
     [[noreturn]] static void fail(const std::string& file, int line, const std::string& message)
     {
-        throw CompileError{file, line, message};
+        throw CompileError {file, line, message};
     }
-    [[noreturn]] void fail(const Token& at, const std::string& message) const { fail(file_, at.line, message); }
+    [[noreturn]] void fail(const Token& at, const std::string& message) const
+    {
+        fail(file_, at.line, message);
+    }
 
     const Token& peek(std::size_t ahead = 0) const
     {
@@ -198,10 +206,14 @@ private:
     static std::string describe(const Token& t)
     {
         switch (t.kind) {
-        case Token::kEnd: return "end of file";
-        case Token::kString: return "string \"" + t.text + "\"";
-        case Token::kNumber: return "number " + t.text;
-        default: return "'" + t.text + "'";
+        case Token::kEnd:
+            return "end of file";
+        case Token::kString:
+            return "string \"" + t.text + "\"";
+        case Token::kNumber:
+            return "number " + t.text;
+        default:
+            return "'" + t.text + "'";
         }
     }
     void expectPunct(const char* p)
@@ -218,10 +230,9 @@ private:
 
     static bool isKeyword(const std::string& s)
     {
-        static const std::set<std::string> kWords = {"program", "version", "entry", "global", "screen",
-                                                     "function", "var", "if", "else", "switch", "wait",
-                                                     "case", "default", "return", "halt", "exit", "break",
-                                                     "continue", "const"};
+        static const std::set<std::string> kWords
+            = {"program", "version", "entry", "global", "screen", "function", "var", "if", "else", "switch",
+                "wait", "case", "default", "return", "halt", "exit", "break", "continue", "const"};
         return kWords.count(s) != 0;
     }
     std::string expectName(const char* what)
@@ -268,8 +279,9 @@ private:
         } else if (isWord("screen") || isWord("function")) {
             function();
         } else {
-            fail(t, "expected a declaration (program, version, entry, global, const, function) but found "
-                        + describe(t));
+            fail(t,
+                "expected a declaration (program, version, entry, global, const, function) but found "
+                    + describe(t));
         }
     }
 
@@ -278,8 +290,9 @@ private:
         const Token& nameTok = peek();
         const std::string name = expectName("a constant's name");
         if (auto it = constants_.find(name); it != constants_.end())
-            fail(nameTok, "constant " + name + " is defined twice (first at " + it->second.file + ":"
-                              + std::to_string(it->second.line) + ")");
+            fail(nameTok,
+                "constant " + name + " is defined twice (first at " + it->second.file + ":"
+                    + std::to_string(it->second.line) + ")");
         if (globals_.count(name) != 0)
             fail(nameTok, name + " is already a global");
         if (functions_.count(name) != 0)
@@ -290,8 +303,9 @@ private:
             fail(peek(), "expected the value of " + name + " (a number) but found " + describe(peek()));
         const std::int64_t value = negative ? -next().number : next().number;
         if (value < -32768 || value > 32767)
-            fail(nameTok, "constant " + name + " = " + std::to_string(value)
-                              + " is not a 16-bit number (-32768 to 32767)");
+            fail(nameTok,
+                "constant " + name + " = " + std::to_string(value)
+                    + " is not a 16-bit number (-32768 to 32767)");
         expectPunct(";");
         constants_[name] = {static_cast<int>(value), file_, nameTok.line};
     }
@@ -367,15 +381,15 @@ private:
         std::vector<FunctionInfo*> all;
         for (auto& [name, f] : functions_)
             all.push_back(f.get());
-        std::sort(all.begin(), all.end(), [](const FunctionInfo* a, const FunctionInfo* b) {
-            return a->record.start < b->record.start;
-        });
+        std::sort(all.begin(), all.end(),
+            [](const FunctionInfo* a, const FunctionInfo* b) { return a->record.start < b->record.start; });
         for (FunctionInfo* f : all) {
             if (f->index < 0) {
                 rest.push_back(f);
             } else if (!taken.emplace(f->index, f).second) {
-                fail(f->file, f->line, "function index " + std::to_string(f->index) + " is given to both "
-                                           + taken[f->index]->name + " and " + f->name);
+                fail(f->file, f->line,
+                    "function index " + std::to_string(f->index) + " is given to both "
+                        + taken[f->index]->name + " and " + f->name);
             }
         }
         const int count = static_cast<int>(all.size());
@@ -393,9 +407,10 @@ private:
         }
         for (auto& [index, f] : taken) {
             if (index >= count)
-                fail(f->file, f->line, "function index " + std::to_string(index) + " of " + f->name
-                                           + " leaves a gap: the program has " + std::to_string(count)
-                                           + " functions, numbered from 0");
+                fail(f->file, f->line,
+                    "function index " + std::to_string(index) + " of " + f->name
+                        + " leaves a gap: the program has " + std::to_string(count)
+                        + " functions, numbered from 0");
             byIndex_.push_back(f);
         }
     }
@@ -482,8 +497,8 @@ private:
         }
         if (acceptWord("continue")) {
             expectPunct(";");
-            auto it = std::find_if(constructs_.rbegin(), constructs_.rend(),
-                                   [](const Construct& c) { return c.isWait; });
+            auto it = std::find_if(
+                constructs_.rbegin(), constructs_.rend(), [](const Construct& c) { return c.isWait; });
             if (it == constructs_.rend())
                 fail(t, "continue outside a wait");
             emit(kOpJump, static_cast<int>(it->waitStart));
@@ -501,7 +516,8 @@ private:
             if (call(t))
                 emit(kOpPop);
             if (!isPunct(";"))
-                fail(peek(), "expected ';' after the call of " + t.text + " (a result that is only computed is lost)");
+                fail(peek(),
+                    "expected ';' after the call of " + t.text + " (a result that is only computed is lost)");
             next();
             return true;
         }
@@ -601,7 +617,8 @@ private:
                         const Token& keyTok = peek();
                         const bool negative = acceptPunct("-");
                         if (!numberAhead())
-                            fail(peek(), "expected a case key (a number or a constant) but found " + describe(peek()));
+                            fail(peek(),
+                                "expected a case key (a number or a constant) but found " + describe(peek()));
                         const std::int64_t key = negative ? -takeNumber() : takeNumber();
                         if (key < -32768 || key > 32767)
                             fail(keyTok, "case key " + std::to_string(key) + " is not a 16-bit number");
@@ -677,8 +694,8 @@ private:
 
     void comparison()
     {
-        static const std::pair<const char*, std::uint8_t> kOps[] = {
-            {"==", kOpEq}, {"!=", kOpNe}, {"<", kOpLt}, {">", kOpGt}, {"<=", kOpLe}, {">=", kOpGe}};
+        static const std::pair<const char*, std::uint8_t> kOps[]
+            = {{"==", kOpEq}, {"!=", kOpNe}, {"<", kOpLt}, {">", kOpGt}, {"<=", kOpLe}, {">=", kOpGe}};
         additive();
         for (const auto& [text, op] : kOps) {
             if (acceptPunct(text)) {
@@ -816,8 +833,9 @@ private:
             if (b->argCount == kVariableArgs) {
                 emit(kOpPushNumber, static_cast<int>(count));
             } else if (count != static_cast<std::size_t>(b->argCount)) {
-                fail(nameTok, nameTok.text + " takes " + std::to_string(b->argCount) + " arguments, not "
-                                  + std::to_string(count));
+                fail(nameTok,
+                    nameTok.text + " takes " + std::to_string(b->argCount) + " arguments, not "
+                        + std::to_string(count));
             }
             if (b->index == findBuiltin("@wait_for_next_event")->index)
                 fail(nameTok, "@wait_for_next_event is called by a wait statement only");
@@ -828,7 +846,8 @@ private:
             fail(nameTok, nameTok.text + " is a variable, not a function");
         if (constants_.count(nameTok.text) != 0)
             fail(nameTok, nameTok.text + " is a constant, not a function");
-        calls_.push_back({static_cast<std::uint32_t>(code_.size()), nameTok.text, count, file_, nameTok.line});
+        calls_.push_back(
+            {static_cast<std::uint32_t>(code_.size()), nameTok.text, count, file_, nameTok.line});
         emit(kOpCall, 0);
         return true;
     }
@@ -890,7 +909,10 @@ private:
         return static_cast<std::uint32_t>(code_.size() - 3);
     }
     // Offsets beyond the reach of an operand are refused in finish().
-    void patchHere(std::uint32_t jumpAt) { putOperand(code_, jumpAt + 1, static_cast<int>(code_.size() & 0xFFFF)); }
+    void patchHere(std::uint32_t jumpAt)
+    {
+        putOperand(code_, jumpAt + 1, static_cast<int>(code_.size() & 0xFFFF));
+    }
 
     std::string file_;
     const std::vector<Token>* toks_ = nullptr;

@@ -38,7 +38,10 @@ private:
 
 class Reader {
 public:
-    explicit Reader(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    explicit Reader(const std::vector<std::uint8_t>& bytes)
+        : bytes_(bytes)
+    {
+    }
 
     bool u8(std::uint8_t& v, const char* what)
     {
@@ -60,7 +63,8 @@ public:
         if (!need(4, what))
             return false;
         v = static_cast<std::uint32_t>(bytes_[pos_]) | static_cast<std::uint32_t>(bytes_[pos_ + 1]) << 8
-            | static_cast<std::uint32_t>(bytes_[pos_ + 2]) << 16 | static_cast<std::uint32_t>(bytes_[pos_ + 3]) << 24;
+            | static_cast<std::uint32_t>(bytes_[pos_ + 2]) << 16
+            | static_cast<std::uint32_t>(bytes_[pos_ + 3]) << 24;
         pos_ += 4;
         return true;
     }
@@ -93,7 +97,7 @@ public:
         if (!need(n, what))
             return false;
         out.assign(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_),
-                   bytes_.begin() + static_cast<std::ptrdiff_t>(pos_ + n));
+            bytes_.begin() + static_cast<std::ptrdiff_t>(pos_ + n));
         pos_ += n;
         return true;
     }
@@ -166,8 +170,8 @@ bool Container::parse(const std::vector<std::uint8_t>& bytes, Container& out, st
     Container c;
     std::uint32_t n = 0;
     bool ok = r.u16(c.globalCount, "global count") && r.text(c.name, "program name")
-        && r.text(c.version, "version") && r.u16(c.entryFunction, "entry function")
-        && r.u32(n, "code length") && r.bytes(c.code, n, "code");
+        && r.text(c.version, "version") && r.u16(c.entryFunction, "entry function") && r.u32(n, "code length")
+        && r.bytes(c.code, n, "code");
     if (ok && c.code.size() > kMaxCodeLength)
         ok = r.fail("code", "longer than a jump can reach");
 

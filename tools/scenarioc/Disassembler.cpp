@@ -17,41 +17,76 @@ namespace {
 const char* mnemonic(std::uint8_t op)
 {
     switch (op) {
-    case kOpNop: return "nop";
-    case kOpPop: return "pop";
-    case kOpAssign: return "assign";
-    case kOpEq: return "eq";
-    case kOpNe: return "ne";
-    case kOpLt: return "lt";
-    case kOpGt: return "gt";
-    case kOpLe: return "le";
-    case kOpGe: return "ge";
-    case kOpAdd: return "add";
-    case kOpSub: return "sub";
-    case kOpMul: return "mul";
-    case kOpDiv: return "div";
-    case kOpMod: return "mod";
-    case kOpNeg: return "neg";
-    case kOpNot: return "not";
-    case kOpReturn: return "return";
-    case kOpScreenReturn: return "return.screen";
-    case kOpHalt: return "halt";
-    case kOpExit: return "exit";
-    case kOpPushVarNumber: return "varnum";
-    case kOpPushVar: return "load";
-    case kOpPushNumber: return "push";
-    case kOpPushString: return "string";
-    case kOpSwitch: return "switch";
-    case kOpSwitchEvent: return "switch.event";
-    case kOpCall: return "call";
-    case kOpCallScreen: return "call.screen";
-    case kOpBuiltin: return "builtin";
-    case kOpJump: return "jump";
-    case kOpJumpFalse: return "jump.false";
-    case kOpJumpTrue: return "jump.true";
-    case kOpAnd: return "and";
-    case kOpOr: return "or";
-    default: return "?";
+    case kOpNop:
+        return "nop";
+    case kOpPop:
+        return "pop";
+    case kOpAssign:
+        return "assign";
+    case kOpEq:
+        return "eq";
+    case kOpNe:
+        return "ne";
+    case kOpLt:
+        return "lt";
+    case kOpGt:
+        return "gt";
+    case kOpLe:
+        return "le";
+    case kOpGe:
+        return "ge";
+    case kOpAdd:
+        return "add";
+    case kOpSub:
+        return "sub";
+    case kOpMul:
+        return "mul";
+    case kOpDiv:
+        return "div";
+    case kOpMod:
+        return "mod";
+    case kOpNeg:
+        return "neg";
+    case kOpNot:
+        return "not";
+    case kOpReturn:
+        return "return";
+    case kOpScreenReturn:
+        return "return.screen";
+    case kOpHalt:
+        return "halt";
+    case kOpExit:
+        return "exit";
+    case kOpPushVarNumber:
+        return "varnum";
+    case kOpPushVar:
+        return "load";
+    case kOpPushNumber:
+        return "push";
+    case kOpPushString:
+        return "string";
+    case kOpSwitch:
+        return "switch";
+    case kOpSwitchEvent:
+        return "switch.event";
+    case kOpCall:
+        return "call";
+    case kOpCallScreen:
+        return "call.screen";
+    case kOpBuiltin:
+        return "builtin";
+    case kOpJump:
+        return "jump";
+    case kOpJumpFalse:
+        return "jump.false";
+    case kOpJumpTrue:
+        return "jump.true";
+    case kOpAnd:
+        return "and";
+    case kOpOr:
+        return "or";
+    default:
+        return "?";
     }
 }
 
@@ -86,7 +121,8 @@ std::string offset(std::uint32_t at)
 
 class Lister {
 public:
-    explicit Lister(const Container& p) : p_(p)
+    explicit Lister(const Container& p)
+        : p_(p)
     {
         for (const Issue& i : Verifier::verify(p))
             issues_.emplace(i.offset, i.message);
@@ -115,9 +151,9 @@ private:
         std::size_t defaults = 0;
         for (const SwitchRecord& s : p_.switches)
             defaults += s.defaultCase != kNoCase ? 1 : 0;
-        out_ << p_.code.size() << " code bytes, " << p_.functions.size() << " functions, " << p_.switches.size()
-             << " switch tables, " << p_.cases.size() << " case records (" << defaults << " defaults), "
-             << p_.strings.size() << " strings\n";
+        out_ << p_.code.size() << " code bytes, " << p_.functions.size() << " functions, "
+             << p_.switches.size() << " switch tables, " << p_.cases.size() << " case records (" << defaults
+             << " defaults), " << p_.strings.size() << " strings\n";
         auto table = issues_.equal_range(kNoOffset);
         for (auto it = table.first; it != table.second; ++it)
             out_ << "!! " << it->second << "\n";
@@ -129,8 +165,8 @@ private:
         for (std::size_t i = 0; i < p_.functions.size(); ++i) {
             const FunctionRecord& f = p_.functions[i];
             char buf[64];
-            std::snprintf(buf, sizeof buf, "%4zu  %6u %5u %6u %5u  ", i, f.paramCount, f.frameSize, f.screen,
-                          f.start);
+            std::snprintf(
+                buf, sizeof buf, "%4zu  %6u %5u %6u %5u  ", i, f.paramCount, f.frameSize, f.screen, f.start);
             out_ << buf << p_.functionName(i) << "\n";
         }
     }
@@ -163,7 +199,8 @@ private:
 
     void unowned()
     {
-        const std::uint32_t first = starts_.empty() ? static_cast<std::uint32_t>(p_.code.size()) : *starts_.begin();
+        const std::uint32_t first
+            = starts_.empty() ? static_cast<std::uint32_t>(p_.code.size()) : *starts_.begin();
         if (first > 0) {
             out_ << "\ncode before the first function:\n";
             code(0, first, nullptr);
@@ -195,7 +232,8 @@ private:
     void line(const Instruction& in, const FunctionRecord* f)
     {
         char head[48];
-        std::snprintf(head, sizeof head, "  %s  %3u %-13s", offset(in.offset).c_str(), in.op, mnemonic(in.op));
+        std::snprintf(
+            head, sizeof head, "  %s  %3u %-13s", offset(in.offset).c_str(), in.op, mnemonic(in.op));
         out_ << head;
         switch (in.op) {
         case kOpPushVarNumber:
@@ -229,7 +267,8 @@ private:
         default:
             if (hasOperand(in.op)) {
                 if (in.op >= kOpJump && in.op <= kOpOr)
-                    out_ << "-> " << offset(static_cast<std::uint32_t>(static_cast<std::uint16_t>(in.operand)));
+                    out_ << "-> "
+                         << offset(static_cast<std::uint32_t>(static_cast<std::uint16_t>(in.operand)));
                 else
                     out_ << in.operand;
             }

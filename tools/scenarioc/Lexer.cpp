@@ -52,12 +52,12 @@ bool Lexer::tokenize(const std::string& text, std::vector<Token>& out, int& erro
             }
             i += 2;
         } else if (isIdentStart(c)) {
-            Token t{Token::kIdent, {}, 0, line};
+            Token t {Token::kIdent, {}, 0, line};
             while (i < text.size() && isIdentChar(text[i]))
                 t.text += text[i++];
             out.push_back(std::move(t));
         } else if (std::isdigit(static_cast<unsigned char>(c))) {
-            Token t{Token::kNumber, {}, 0, line};
+            Token t {Token::kNumber, {}, 0, line};
             while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
                 t.text += text[i];
                 t.number = t.number * 10 + (text[i] - '0');
@@ -69,7 +69,7 @@ bool Lexer::tokenize(const std::string& text, std::vector<Token>& out, int& erro
                 return fail("malformed number " + t.text + text[i]);
             out.push_back(std::move(t));
         } else if (c == '"') {
-            Token t{Token::kString, {}, 0, line};
+            Token t {Token::kString, {}, 0, line};
             ++i;
             for (;;) {
                 if (i >= text.size() || text[i] == '\n')
@@ -82,18 +82,27 @@ bool Lexer::tokenize(const std::string& text, std::vector<Token>& out, int& erro
                         return fail("string not closed");
                     const char e = text[i++];
                     switch (e) {
-                    case 'n': ch = '\n'; break;
-                    case 't': ch = '\t'; break;
-                    case '\\': ch = '\\'; break;
-                    case '"': ch = '"'; break;
-                    default: return fail(std::string("unknown escape \\") + e + " in a string");
+                    case 'n':
+                        ch = '\n';
+                        break;
+                    case 't':
+                        ch = '\t';
+                        break;
+                    case '\\':
+                        ch = '\\';
+                        break;
+                    case '"':
+                        ch = '"';
+                        break;
+                    default:
+                        return fail(std::string("unknown escape \\") + e + " in a string");
                     }
                 }
                 t.text += ch;
             }
             out.push_back(std::move(t));
         } else {
-            Token t{Token::kPunct, std::string(1, c), 0, line};
+            Token t {Token::kPunct, std::string(1, c), 0, line};
             for (const char* two : kTwoCharPuncts) {
                 if (i + 1 < text.size() && text[i] == two[0] && text[i + 1] == two[1])
                     t.text = two;
@@ -104,7 +113,7 @@ bool Lexer::tokenize(const std::string& text, std::vector<Token>& out, int& erro
             out.push_back(std::move(t));
         }
     }
-    out.push_back(Token{Token::kEnd, {}, 0, line});
+    out.push_back(Token {Token::kEnd, {}, 0, line});
     return true;
 }
 

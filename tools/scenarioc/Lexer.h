@@ -19,7 +19,8 @@ struct Token {
 class Lexer {
 public:
     // False with the line and a message when the text cannot be split.
-    static bool tokenize(const std::string& text, std::vector<Token>& out, int& errorLine, std::string& error);
+    static bool tokenize(
+        const std::string& text, std::vector<Token>& out, int& errorLine, std::string& error);
 };
 
 } // namespace scenarioc

@@ -20,7 +20,8 @@ bool decodeInstruction(const std::vector<std::uint8_t>& code, std::uint32_t offs
     if (hasOperand(out.op)) {
         if (code.size() - offset < 3)
             return false;
-        out.operand = static_cast<std::int16_t>(static_cast<std::uint16_t>(code[offset + 1] << 8 | code[offset + 2]));
+        out.operand
+            = static_cast<std::int16_t>(static_cast<std::uint16_t>(code[offset + 1] << 8 | code[offset + 2]));
         out.size = 3;
     }
     return true;
@@ -40,7 +41,10 @@ bool isJump(std::uint8_t op)
 
 class Checker {
 public:
-    explicit Checker(const Container& p) : p_(p) {}
+    explicit Checker(const Container& p)
+        : p_(p)
+    {
+    }
 
     std::vector<Issue> run()
     {
@@ -49,12 +53,15 @@ public:
         for (std::size_t f = 0; f < p_.functions.size(); ++f)
             checkFunction(f);
         std::sort(issues_.begin(), issues_.end(),
-                  [](const Issue& a, const Issue& b) { return a.offset < b.offset; });
+            [](const Issue& a, const Issue& b) { return a.offset < b.offset; });
         return std::move(issues_);
     }
 
 private:
-    void report(std::uint32_t offset, std::string message) { issues_.push_back({offset, std::move(message)}); }
+    void report(std::uint32_t offset, std::string message)
+    {
+        issues_.push_back({offset, std::move(message)});
+    }
 
     void decodeAll()
     {
@@ -87,26 +94,31 @@ private:
     {
         for (std::size_t i = 0; i < p_.functions.size(); ++i) {
             if (!onBoundary(p_.functions[i].start))
-                report(p_.functions[i].start, "function " + std::to_string(i) + " starts inside an instruction");
+                report(
+                    p_.functions[i].start, "function " + std::to_string(i) + " starts inside an instruction");
         }
         for (std::size_t i = 0; i < p_.cases.size(); ++i) {
             if (!onBoundary(p_.cases[i].target))
-                report(p_.cases[i].target, "case record " + std::to_string(i) + " targets inside an instruction");
+                report(p_.cases[i].target,
+                    "case record " + std::to_string(i) + " targets inside an instruction");
         }
     }
 
-    void checkOperands(const Instruction& in, const FunctionRecord& fn, std::uint32_t begin, std::uint32_t end)
+    void checkOperands(
+        const Instruction& in, const FunctionRecord& fn, std::uint32_t begin, std::uint32_t end)
     {
         auto where = [&](std::uint32_t target) { return target >= begin && target < end; };
         switch (in.op) {
         case kOpPushVarNumber:
         case kOpPushVar:
             if (in.operand < 0 && -in.operand > fn.frameSize)
-                report(in.offset, "variable " + std::to_string(in.operand) + " outside the frame of "
-                                      + std::to_string(fn.frameSize));
+                report(in.offset,
+                    "variable " + std::to_string(in.operand) + " outside the frame of "
+                        + std::to_string(fn.frameSize));
             else if (in.operand >= 0 && in.operand >= p_.globalCount)
-                report(in.offset, "global " + std::to_string(in.operand) + " beyond the declared "
-                                      + std::to_string(p_.globalCount));
+                report(in.offset,
+                    "global " + std::to_string(in.operand) + " beyond the declared "
+                        + std::to_string(p_.globalCount));
             break;
         case kOpPushString:
             if (in.index() >= p_.strings.size())
@@ -120,8 +132,9 @@ private:
                 const SwitchRecord& s = p_.switches[in.index()];
                 for (std::uint32_t c = 0; c < s.caseCount; ++c) {
                     if (!where(p_.cases[s.firstCase + c].target))
-                        report(in.offset, "case " + std::to_string(p_.cases[s.firstCase + c].key)
-                                              + " jumps out of its function");
+                        report(in.offset,
+                            "case " + std::to_string(p_.cases[s.firstCase + c].key)
+                                + " jumps out of its function");
                 }
                 if (s.defaultCase != kNoCase && !where(p_.cases[s.defaultCase].target))
                     report(in.offset, "default case jumps out of its function");
@@ -132,7 +145,8 @@ private:
             if (in.index() >= p_.functions.size())
                 report(in.offset, "function " + std::to_string(in.index()) + " out of range");
             else if ((p_.functions[in.index()].screen != 0) != (in.op == kOpCallScreen))
-                report(in.offset, "call opcode does not match the screen flag of " + p_.functionName(in.index()));
+                report(in.offset,
+                    "call opcode does not match the screen flag of " + p_.functionName(in.index()));
             break;
         case kOpBuiltin:
             if (builtinByIndex(in.index()) == nullptr)
@@ -166,7 +180,7 @@ private:
         }
 
         std::map<std::uint32_t, int> depthAt;
-        std::vector<std::pair<std::uint32_t, int>> work{{begin, 0}};
+        std::vector<std::pair<std::uint32_t, int>> work {{begin, 0}};
         auto reach = [&](std::uint32_t target, int depth) {
             if (target < begin || target >= end || !onBoundary(target))
                 return; // reported with the operands
@@ -174,8 +188,9 @@ private:
             if (fresh)
                 work.emplace_back(target, depth);
             else if (it->second != depth)
-                report(target, "reached with stack depths " + std::to_string(it->second) + " and "
-                                   + std::to_string(depth));
+                report(target,
+                    "reached with stack depths " + std::to_string(it->second) + " and "
+                        + std::to_string(depth));
         };
         depthAt[begin] = 0;
         std::set<std::uint32_t> underflows;
@@ -191,18 +206,36 @@ private:
             bool fallsThrough = true;
             std::vector<std::uint32_t> targets;
             switch (in.op) {
-            case kOpPop: need = 1; effect = -1; break;
-            case kOpAssign: need = 2; effect = -2; break;
+            case kOpPop:
+                need = 1;
+                effect = -1;
+                break;
+            case kOpAssign:
+                need = 2;
+                effect = -2;
+                break;
             case kOpNeg:
-            case kOpNot: need = 1; break;
+            case kOpNot:
+                need = 1;
+                break;
             case kOpReturn:
-            case kOpScreenReturn: need = 1; fallsThrough = false; break;
-            case kOpHalt: fallsThrough = false; break;
-            case kOpExit: need = 1; fallsThrough = false; break;
+            case kOpScreenReturn:
+                need = 1;
+                fallsThrough = false;
+                break;
+            case kOpHalt:
+                fallsThrough = false;
+                break;
+            case kOpExit:
+                need = 1;
+                fallsThrough = false;
+                break;
             case kOpPushVarNumber:
             case kOpPushVar:
             case kOpPushNumber:
-            case kOpPushString: effect = 1; break;
+            case kOpPushString:
+                effect = 1;
+                break;
             case kOpSwitch:
             case kOpSwitchEvent:
                 need = 1;
@@ -229,8 +262,9 @@ private:
                     if (b->argCount == kVariableArgs) {
                         // The count must be the constant pushed just before the call.
                         Instruction count;
-                        const bool known = at >= 3 && onBoundary(at - 3) && decodeInstruction(p_.code, at - 3, count)
-                            && count.op == kOpPushNumber && count.operand >= 0;
+                        const bool known = at >= 3 && onBoundary(at - 3)
+                            && decodeInstruction(p_.code, at - 3, count) && count.op == kOpPushNumber
+                            && count.operand >= 0;
                         if (!known) {
                             report(at, std::string(b->name) + " without a constant count before it");
                             continue;
@@ -268,8 +302,9 @@ private:
             }
             if (depth < need) {
                 if (underflows.insert(at).second)
-                    report(at, "pops " + std::to_string(need) + " values with " + std::to_string(depth)
-                                   + " on the stack");
+                    report(at,
+                        "pops " + std::to_string(need) + " values with " + std::to_string(depth)
+                            + " on the stack");
                 continue;
             }
             for (std::uint32_t t : targets)

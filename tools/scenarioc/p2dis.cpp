@@ -21,7 +21,8 @@ int main(int argc, char** argv)
         std::cerr << argv[1] << ": cannot read\n";
         return 2;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     scenarioc::Container program;
     std::string error;
     if (!scenarioc::Container::parse(bytes, program, error)) {

@@ -56,7 +56,7 @@ void computeShared()
     if (gLineHeight == 0) {
         tessel::ui::Canvas measure(std::make_shared<tessel::ui::Bitmap>(1, 1));
         measure.selectFont(registryFont(u"ElementEdit"));
-        Rect box { 0, 0, screenWidth, screenHeight };
+        Rect box {0, 0, screenWidth, screenHeight};
         measure.drawText(u"X", &box, tessel::ui::kDtCalcRect | tessel::ui::kDtWordBreak);
         gLineHeight = kLineHeightPadding + box.height();
     }
@@ -89,7 +89,8 @@ int CWinTSElement::lineHeight()
     return gLineHeight;
 }
 
-bool CWinTSElement::Create(tessel::ui::Window* parent, CVXLElement* element, const Rect& rect, int id, std::uint32_t)
+bool CWinTSElement::Create(
+    tessel::ui::Window* parent, CVXLElement* element, const Rect& rect, int id, std::uint32_t)
 {
     element_ = element;
     return Window::create(kWindowClass, className_, parent, id, rect);
@@ -109,11 +110,12 @@ int CWinTSElement::OnCreate()
         labelText_ = named;
     if (labelText_.empty())
         return 0;
-    const int height = std::abs(labelFont_->description().height != 0 ? labelFont_->description().height
-                                                                        : labelFont_->lineHeight());
+    const int height = std::abs(
+        labelFont_->description().height != 0 ? labelFont_->description().height : labelFont_->lineHeight());
     const Rect client = clientRect();
     labelControl_ = std::make_unique<tessel::ui::Static>();
-    labelControl_->create(this, kLabelId, labelText_, Rect { client.left, client.top, client.right, client.top + height + 1 });
+    labelControl_->create(
+        this, kLabelId, labelText_, Rect {client.left, client.top, client.right, client.top + height + 1});
     addChildControl(kLabelId);
     labelControl_->windowProc(tessel::ui::kWmSetFont, reinterpret_cast<std::uintptr_t>(labelFont_.get()), 1);
     labelControl_->show(true);
@@ -151,13 +153,15 @@ void CWinTSElement::SetFocused(bool focused)
 void CWinTSElement::RequestFocus()
 {
     if (!focused_ && parent())
-        tessel::ui::postMessage(parent()->handle(), link_.focusRequest, reinterpret_cast<std::uintptr_t>(this), 0);
+        tessel::ui::postMessage(
+            parent()->handle(), link_.focusRequest, reinterpret_cast<std::uintptr_t>(this), 0);
 }
 
 void CWinTSElement::NotifyCommandsChanged()
 {
     if (parent())
-        tessel::ui::postMessage(parent()->handle(), link_.commandsChanged, reinterpret_cast<std::uintptr_t>(this), 0);
+        tessel::ui::postMessage(
+            parent()->handle(), link_.commandsChanged, reinterpret_cast<std::uintptr_t>(this), 0);
 }
 
 void CWinTSElement::NotifyEdited()
@@ -171,14 +175,15 @@ void CWinTSElement::PostHeight(int height)
     if (height == postedHeight_ || !parent())
         return;
     postedHeight_ = height;
-    tessel::ui::postMessage(parent()->handle(), link_.resized, reinterpret_cast<std::uintptr_t>(this), height);
+    tessel::ui::postMessage(
+        parent()->handle(), link_.resized, reinterpret_cast<std::uintptr_t>(this), height);
 }
 
 void CWinTSElement::AddMenuItem(std::uint32_t command, const std::u16string& text)
 {
     for (MenuEntry& entry : menu_) {
         if (!entry.used) {
-            entry = MenuEntry { true, true, command, text };
+            entry = MenuEntry {true, true, command, text};
             return;
         }
     }
@@ -200,7 +205,8 @@ int CWinTSElement::GetMenuItemCount() const
     return count;
 }
 
-bool CWinTSElement::GetMenuItem(int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) const
+bool CWinTSElement::GetMenuItem(
+    int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) const
 {
     for (const MenuEntry& entry : menu_) {
         if (!entry.used || !entry.enabled)
@@ -236,8 +242,8 @@ int CWinTSElement::paint(tessel::ui::Canvas& canvas, const Rect&) const
 void CWinTSElement::DrawFrame(tessel::ui::Canvas& canvas, const Rect& r) const
 {
     using namespace tessel::ui;
-    const Pen pen = canvas.selectPen(focused_ ? Pen::solid(systemColor(kColorHighlight), 2)
-                                              : Pen::solid(systemColor(kColorGrayText), 1));
+    const Pen pen = canvas.selectPen(
+        focused_ ? Pen::solid(systemColor(kColorHighlight), 2) : Pen::solid(systemColor(kColorGrayText), 1));
     canvas.roundRect(r, gCornerSize, gCornerSize);
     canvas.selectPen(pen);
     if (!showEmptyTip_)

@@ -44,8 +44,8 @@ public:
     virtual int Store() { return 1; }
     virtual int Reserved() { return 1; }
     virtual int Layout(const tessel::ui::Rect&) { return 1; }
-    virtual bool Create(tessel::ui::Window* parent, CVXLElement* element, const tessel::ui::Rect& rect, int id,
-                        std::uint32_t style);
+    virtual bool Create(tessel::ui::Window* parent, CVXLElement* element, const tessel::ui::Rect& rect,
+        int id, std::uint32_t style);
     virtual int OnCreate();
     virtual void SetFocused(bool focused);
     virtual void RequestFocus();

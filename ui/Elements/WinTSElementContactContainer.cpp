@@ -59,7 +59,8 @@ bool isEmail(const std::u16string& text)
 {
     const std::size_t at = text.find(u'@');
     const std::size_t dot = text.rfind(u'.');
-    return at != std::u16string::npos && at == text.rfind(u'@') && at != 0 && dot != std::u16string::npos && dot > at;
+    return at != std::u16string::npos && at == text.rfind(u'@') && at != 0 && dot != std::u16string::npos
+        && dot > at;
 }
 
 bool isBlank(const std::u16string& text)
@@ -76,7 +77,7 @@ CWinTSElementContactContainer::CWinTSElementContactContainer(const WinTSElementL
     , editFont_(registryFont(u"ElementEdit"))
     , recent_(std::make_unique<CWinTSRecent>())
 {
-    Rect measured { 0, 0, 1000, 1000 };
+    Rect measured {0, 0, 1000, 1000};
     MeasureText(u"Xy", &measured, editFont_, false);
     editLineHeight_ = 2 + measured.height();
     // The phone loads "MSASN1.dll", "rsaenh.dll", "crypt32.dll" and
@@ -110,9 +111,10 @@ int CWinTSElementContactContainer::OnCreate()
         maximum_ = std::clamp(list->maximum(), 0, kMaxSlots);
     const Rect content = contentRect();
     list_.create(this, kListId, tessel::ui::ListView::kReport | tessel::ui::ListView::kEdgeKeysToParent,
-                 Rect { content.left, content.top, content.right, content.top });
+        Rect {content.left, content.top, content.right, content.top});
     list_.windowProc(tessel::ui::kWmSetFont, reinterpret_cast<std::uintptr_t>(listFont_.get()), 1);
-    edit_.create(this, kEditId, 0, tessel::ui::EditRect { content.left, content.top, content.right, content.top });
+    edit_.create(
+        this, kEditId, 0, tessel::ui::EditRect {content.left, content.top, content.right, content.top});
     edit_.windowProc(tessel::ui::kWmSetFont, reinterpret_cast<std::uintptr_t>(editFont_.get()), 1);
     addChildControl(kListId);
     addChildControl(kEditId);
@@ -126,8 +128,8 @@ int CWinTSElementContactContainer::OnCreate()
 
 int CWinTSElementContactContainer::Layout(const Rect& rect)
 {
-    listRect_ = Rect { rect.left + kMargin, rect.top + kListTop, rect.right - kMargin, rect.top + kListTop };
-    editRect_ = Rect { listRect_.left, listRect_.bottom, listRect_.right, listRect_.bottom + editLineHeight_ };
+    listRect_ = Rect {rect.left + kMargin, rect.top + kListTop, rect.right - kMargin, rect.top + kListTop};
+    editRect_ = Rect {listRect_.left, listRect_.bottom, listRect_.right, listRect_.bottom + editLineHeight_};
     ForgetPostedHeight();
     UpdateHeight();
     UpdateCommands();
@@ -142,7 +144,7 @@ void CWinTSElementContactContainer::UpdateHeight()
     const int shown = fit == 0 || static_cast<int>(fit) > rows ? rows : static_cast<int>(fit);
     const int listHeight = shown * list_.rowHeight() + (shown ? kListPadding : 0);
     listRect_.bottom = listRect_.top + listHeight;
-    editRect_ = Rect { editRect_.left, listRect_.bottom, editRect_.right, listRect_.bottom + editLineHeight_ };
+    editRect_ = Rect {editRect_.left, listRect_.bottom, editRect_.right, listRect_.bottom + editLineHeight_};
     if (list_.exists())
         list_.moveWindow(listRect_);
     if (edit_.exists())
@@ -208,7 +210,7 @@ bool CWinTSElementContactContainer::AddAddress(const std::u16string& text)
         if (slot < 0) {
             winTSLog(kLogWarning, "no room for another recipient: " + wideToUtf8(address));
         } else {
-            slots_[static_cast<std::size_t>(slot)] = Slot { kKindTyped, address, true };
+            slots_[static_cast<std::size_t>(slot)] = Slot {kKindTyped, address, true};
             InsertRow(slot);
             added = true;
         }
@@ -231,8 +233,8 @@ void CWinTSElementContactContainer::PickFromContacts()
 {
     tessel::pim::ChooseContactRequest request;
     request.flags = kChooserFlags;
-    request.requiredProperties = { tessel::pim::kPropEmail1, tessel::pim::kPropEmail2, tessel::pim::kPropEmail3,
-                                   tessel::pim::kPropMobile };
+    request.requiredProperties = {tessel::pim::kPropEmail1, tessel::pim::kPropEmail2,
+        tessel::pim::kPropEmail3, tessel::pim::kPropMobile};
     if (list_.itemCount() < maximum_ && tessel::pim::chooseContact(this, &request) == tessel::pim::kPimOk) {
         const std::u16string value = utf8ToWide(request.value);
         const bool phone = request.chosenProperty == tessel::pim::kPropMobile;
@@ -244,7 +246,7 @@ void CWinTSElementContactContainer::PickFromContacts()
         }
         const int slot = valid && !IsDuplicate(address) ? FreeSlot() : -1;
         if (slot >= 0) {
-            slots_[static_cast<std::size_t>(slot)] = Slot { phone ? kKindPhone : kKindEmail, address, true };
+            slots_[static_cast<std::size_t>(slot)] = Slot {phone ? kKindPhone : kKindEmail, address, true};
             InsertRow(slot);
             UpdateHeight();
         }
@@ -336,14 +338,16 @@ int CWinTSElementContactContainer::Refresh(CVXLElement*)
             continue;
         const int slot = FreeSlot();
         if (slot < 0) {
-            overflow_.push_back(Overflow { entry->kind(), entry->address().c_str(), entry->displayName().c_str() });
+            overflow_.push_back(
+                Overflow {entry->kind(), entry->address().c_str(), entry->displayName().c_str()});
             continue;
         }
-        slots_[static_cast<std::size_t>(slot)] = Slot { entry->kind(), address, true };
+        slots_[static_cast<std::size_t>(slot)] = Slot {entry->kind(), address, true};
         InsertRow(slot);
     }
     if (!overflow_.empty())
-        winTSLog(kLogWarning, std::to_string(overflow_.size()) + " recipients beyond the 30 rows are kept unlisted");
+        winTSLog(kLogWarning,
+            std::to_string(overflow_.size()) + " recipients beyond the 30 rows are kept unlisted");
     if (count > 0) {
         if (isFocused())
             tessel::ui::setFocus(edit_.handle());
@@ -405,8 +409,8 @@ int CWinTSElementContactContainer::GetMenuItemCount() const
     return base;
 }
 
-bool CWinTSElementContactContainer::GetMenuItem(int n, std::uint32_t* flags, std::uint32_t* command,
-                                                std::u16string* text) const
+bool CWinTSElementContactContainer::GetMenuItem(
+    int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) const
 {
     const int base = CWinTSElement::GetMenuItemCount();
     if (n < base)
@@ -533,12 +537,14 @@ std::vector<std::pair<std::int32_t, std::u16string>> CWinTSElementContactContain
 int CWinTSElementContactContainer::paint(tessel::ui::Canvas& canvas, const Rect& area) const
 {
     CWinTSElement::paint(canvas, area);
-    DrawFrame(canvas, Rect { listRect_.left - kFrameMargin, listRect_.top - kFrameMargin,
-                             listRect_.right + kFrameMargin, editRect_.bottom + kFrameBottom });
+    DrawFrame(canvas,
+        Rect {listRect_.left - kFrameMargin, listRect_.top - kFrameMargin, listRect_.right + kFrameMargin,
+            editRect_.bottom + kFrameBottom});
     return 0;
 }
 
-std::int64_t CWinTSElementContactContainer::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSElementContactContainer::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     switch (message) {
     case tessel::ui::kWmDestroy:
@@ -547,7 +553,7 @@ std::int64_t CWinTSElementContactContainer::windowProc(std::uint32_t message, st
     case tessel::ui::kWmContextMenu:
         if (static_cast<tessel::ui::WindowHandle>(wParam) == edit_.handle() && editMenu_ && editMenu_->at(0))
             tessel::ui::trackPopupMenu(editMenu_->at(0)->popup, static_cast<int>(lParam & 0xFFFF),
-                                       static_cast<int>((lParam >> 16) & 0xFFFF), this);
+                static_cast<int>((lParam >> 16) & 0xFFFF), this);
         return 0;
     // The list hands Up at its first row and Down at its last to us.
     case tessel::ui::kWmKeyDown:
@@ -561,11 +567,20 @@ std::int64_t CWinTSElementContactContainer::windowProc(std::uint32_t message, st
             return 0;
         }
         switch (id) {
-        case kCut: Cut(); break;
-        case kPaste: Paste(); break;
-        case kCopy: Copy(); break;
-        case kPickContacts: PickFromContacts(); break;
-        default: break;
+        case kCut:
+            Cut();
+            break;
+        case kPaste:
+            Paste();
+            break;
+        case kCopy:
+            Copy();
+            break;
+        case kPickContacts:
+            PickFromContacts();
+            break;
+        default:
+            break;
         }
         UpdateCommands();
         return 0;

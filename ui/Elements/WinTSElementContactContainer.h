@@ -60,7 +60,8 @@ public:
     int OnCreate() override;
     void SetFocused(bool focused) override;
     int GetMenuItemCount() const override;
-    bool GetMenuItem(int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) const override;
+    bool GetMenuItem(
+        int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) const override;
     void ExecuteMenuItem(std::uint32_t command) override;
     bool OnKey(std::uint32_t key) override;
     bool OnChar(std::uint32_t character) override;

@@ -46,7 +46,8 @@ std::string hex(std::uint32_t value)
 
 } // namespace
 
-CWinTSLayout::CWinTSLayout(int templateId, const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link)
+CWinTSLayout::CWinTSLayout(
+    int templateId, const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link)
     : CWinTSLayoutWindow(className, layout, link)
     , templateId_(templateId)
     , className_(className)
@@ -78,9 +79,9 @@ void CWinTSLayout::BuildWallpaper(bool force)
         return;
     std::uint32_t color = kDefaultWallpaper;
     registryReadDword(u"UIConfig", u"RGBWallPaper", &color, kDefaultWallpaper);
-    gWallpaper = std::make_shared<tessel::ui::Bitmap>(tessel::ui::systemMetric(tessel::ui::kMetricScreenWidth),
-                                                      tessel::ui::systemMetric(tessel::ui::kMetricScreenHeight),
-                                                      tessel::ui::opaque(color));
+    gWallpaper
+        = std::make_shared<tessel::ui::Bitmap>(tessel::ui::systemMetric(tessel::ui::kMetricScreenWidth),
+            tessel::ui::systemMetric(tessel::ui::kMetricScreenHeight), tessel::ui::opaque(color));
 }
 
 std::shared_ptr<const tessel::ui::Bitmap> CWinTSLayout::wallpaper()
@@ -109,8 +110,8 @@ void CWinTSLayout::onCreate()
             const Rect client = clientRect();
             title_ = std::make_unique<CWinTSTitle>();
             title_->create(u"WinTSTitle", u"WinTSTitle", this, kTitleWindow,
-                           Rect { client.left, client.top, client.right, client.top + titleHeight_ });
-            title_->moveWindow(Rect { client.left, client.top, client.right, client.top + titleHeight_ });
+                Rect {client.left, client.top, client.right, client.top + titleHeight_});
+            title_->moveWindow(Rect {client.left, client.top, client.right, client.top + titleHeight_});
             title_->windowProc(tessel::ui::kWmSetFont, reinterpret_cast<std::uintptr_t>(titleFont_.get()), 1);
             title_->setText(title);
         }
@@ -133,10 +134,17 @@ void CWinTSLayout::onDestroy()
 void CWinTSLayout::rememberOkCandidate(std::uint32_t eventId, std::uint32_t command)
 {
     switch (eventId & 0xFF) {
-    case kLayoutActionBack: candidateBack_ = command; break;
-    case kLayoutActionExit: candidateExit_ = command; break;
-    case kLayoutActionCancel: candidateCancel_ = command; break;
-    default: break;
+    case kLayoutActionBack:
+        candidateBack_ = command;
+        break;
+    case kLayoutActionExit:
+        candidateExit_ = command;
+        break;
+    case kLayoutActionCancel:
+        candidateCancel_ = command;
+        break;
+    default:
+        break;
     }
 }
 
@@ -157,10 +165,11 @@ bool CWinTSLayout::MapActions(bool inputPanel)
 
     auto addRight = [&right](std::uint32_t command, const std::u16string& label, bool grayed) {
         if (right.size() >= kMaxRightSide) {
-            winTSLog(kLogWarning, "a right-side action beyond the list's 20 is not offered: " + std::to_string(command));
+            winTSLog(kLogWarning,
+                "a right-side action beyond the list's 20 is not offered: " + std::to_string(command));
             return;
         }
-        right.push_back(RightSideEntry { command, label, grayed });
+        right.push_back(RightSideEntry {command, label, grayed});
     };
 
     layout_->firstAction();
@@ -175,7 +184,7 @@ bool CWinTSLayout::MapActions(bool inputPanel)
             continue;
         }
         const std::uint32_t n = ++actionCount_;
-        actions_[n] = ActionEntry { eventId, 0, nullptr };
+        actions_[n] = ActionEntry {eventId, 0, nullptr};
         const std::uint32_t command = kFirstActionCommand + n;
         const bool enabled = layout_->canSubmitAction(eventId);
         const std::u16string label = utf8ToWide(layout_->getActionLabel(eventId).c_str());
@@ -388,7 +397,8 @@ void CWinTSLayout::EndLayout(CWinTSLayoutWindow* window)
     const int result = window->run(this);
     delete window;
     runningChild_ = false;
-    tessel::ui::postMessage(link_.dialog, link_.layoutEnded, reinterpret_cast<std::uintptr_t>(layout), result);
+    tessel::ui::postMessage(
+        link_.dialog, link_.layoutEnded, reinterpret_cast<std::uintptr_t>(layout), result);
     enable(true);
 }
 
@@ -442,7 +452,7 @@ void CWinTSLayout::OnSettingChange(std::uint32_t flags)
     BuildWallpaper(true);
     if (title_) {
         const Rect at = title_->windowRect();
-        title_->moveWindow(Rect { 0, at.top, clientRect().width(), at.bottom });
+        title_->moveWindow(Rect {0, at.top, clientRect().width(), at.bottom});
     }
 }
 

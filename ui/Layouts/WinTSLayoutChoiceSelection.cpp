@@ -48,7 +48,7 @@ void CWinTSLayoutChoiceSelection::onCreate()
         icon_ = std::move(*icon);
         if (tessel::ui::Window* control = child(kIconControl))
             control->windowProc(tessel::ui::kStmSetImage, tessel::ui::kImageIcon,
-                                static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icon_)));
+                static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icon_)));
     } else {
         winTSAssert("icon 1010 is missing");
     }
@@ -84,8 +84,8 @@ void CWinTSLayoutChoiceSelection::onCreate()
     }
     const tessel::ui::Window* placeholder = child(kPromptControl);
     view_ = std::make_unique<CHTMLView>();
-    if (!view_->Create(this, placeholder ? placeholder->windowRect() : GetContentRect(), prompt_, kPromptControl,
-                       CWinTSLayoutNotice::WallpaperColor()))
+    if (!view_->Create(this, placeholder ? placeholder->windowRect() : GetContentRect(), prompt_,
+            kPromptControl, CWinTSLayoutNotice::WallpaperColor()))
         winTSLog(kLogFailure, "the prompt's view could not be made");
     ArrangeControls();
     show(true);
@@ -107,24 +107,24 @@ void CWinTSLayoutChoiceSelection::ArrangeControls()
     const int iconWidth = systemMetric(kMetricIconWidth);
     const int iconHeight = systemMetric(kMetricIconHeight);
     if (Window* icon = child(kIconControl))
-        icon->moveWindow(Rect { client.left + kMargin, top + kMargin, client.left + kMargin + iconWidth,
-                                top + kMargin + iconHeight });
+        icon->moveWindow(Rect {client.left + kMargin, top + kMargin, client.left + kMargin + iconWidth,
+            top + kMargin + iconHeight});
     auto* list = dynamic_cast<ListView*>(child(kListControl));
     const int rows = list ? list->itemCount() : 0;
     const int listHeight = list ? rows * list->rowHeight() : 0;
     const int listWidth = std::max(0, client.width() - 2 * kListPadding);
 
-    Rect prompt { client.left + iconWidth + kPromptLeft, top + kMargin, client.right - kMargin, 0 };
+    Rect prompt {client.left + iconWidth + kPromptLeft, top + kMargin, client.right - kMargin, 0};
     int promptHeight = 0;
     if (view_ && view_->exists()) {
-        view_->Move(Rect { prompt.left, prompt.top, prompt.right, client.bottom }, false);
+        view_->Move(Rect {prompt.left, prompt.top, prompt.right, client.bottom}, false);
         promptHeight = view_->GetLayoutHeight() + kPromptGrowth;
     }
     prompt.bottom = prompt.top + promptHeight;
     if (client.bottom < listHeight + promptHeight + prompt.top + kMargin)
         prompt.bottom = client.bottom - listHeight - kPromptGrowth;
-    viewRect_ = Rect { prompt.left - kPromptGrowth, prompt.top - kPromptGrowth, prompt.right + kPromptGrowth,
-                       prompt.bottom + kPromptGrowth };
+    viewRect_ = Rect {prompt.left - kPromptGrowth, prompt.top - kPromptGrowth, prompt.right + kPromptGrowth,
+        prompt.bottom + kPromptGrowth};
     if (view_ && view_->exists())
         view_->Move(viewRect_, true);
     if (Window* placeholder = child(kPromptControl); placeholder && placeholder != view_.get())
@@ -134,7 +134,7 @@ void CWinTSLayoutChoiceSelection::ArrangeControls()
         const int x = client.width() / 2 - listWidth / 2;
         const int y = viewRect_.bottom + kPromptGrowth;
         const int bottom = std::min(client.bottom, y + listHeight + kListPadding);
-        list->moveWindow(Rect { x, y, x + listWidth + kListPadding, std::max(y, bottom) });
+        list->moveWindow(Rect {x, y, x + listWidth + kListPadding, std::max(y, bottom)});
         list->show(rows > 0);
     }
 }
@@ -162,7 +162,8 @@ void CWinTSLayoutChoiceSelection::OnSelect()
     selected_ = true;
     StopTimer();
     const auto index = static_cast<std::int32_t>(list->itemData(mark));
-    winTSLog(kLogTrace, "CWinTSLayoutChoiceSelection select: " + std::to_string(mark) + "/" + std::to_string(index));
+    winTSLog(kLogTrace,
+        "CWinTSLayoutChoiceSelection select: " + std::to_string(mark) + "/" + std::to_string(index));
     if (CVXLLayoutChoiceSelection* layout = choices(layout_)) {
         layout->deselectAll();
         if (CVXLChoiceElement* choice = layout->choiceAt(static_cast<std::uint32_t>(index)))
@@ -213,7 +214,8 @@ void CWinTSLayoutChoiceSelection::OnSettingChange(std::uint32_t flags)
         ArrangeControls();
 }
 
-std::int64_t CWinTSLayoutChoiceSelection::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSLayoutChoiceSelection::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     if (message == tessel::ui::kWmTimer && wParam == kSelectionTimer) {
         if (timerRunning_)

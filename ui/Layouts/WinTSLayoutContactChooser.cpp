@@ -23,11 +23,16 @@ namespace {
 int selectorOf(std::uint32_t property)
 {
     switch (property) {
-    case tessel::pim::kPropMobile: return 0;
-    case tessel::pim::kPropEmail1: return 1;
-    case tessel::pim::kPropEmail2: return 2;
-    case tessel::pim::kPropEmail3: return 3;
-    default: return -1;
+    case tessel::pim::kPropMobile:
+        return 0;
+    case tessel::pim::kPropEmail1:
+        return 1;
+    case tessel::pim::kPropEmail2:
+        return 2;
+    case tessel::pim::kPropEmail3:
+        return 3;
+    default:
+        return -1;
     }
 }
 
@@ -71,14 +76,15 @@ void CWinTSLayoutContactChooser::onCreate()
             }
         }
     }
-    moveWindow(Rect { 0, 0, 1, 1 });
+    moveWindow(Rect {0, 0, 1, 1});
     if (layout_->submitAction(kContinue) != 1)
         winTSLog(kLogFailure, "SubmitAction failure");
     tessel::ui::postMessage(link_.dialog, link_.actionSubmitted, kContinue, 0);
     winTSLog(kLogTrace, "CWinTSLayoutContactChooser complete");
 }
 
-void CWinTSLayoutContactChooser::AddAddress(std::int32_t kind, const std::u16string& name, const std::u16string& value)
+void CWinTSLayoutContactChooser::AddAddress(
+    std::int32_t kind, const std::u16string& name, const std::u16string& value)
 {
     std::u16string address = value;
     std::u16string shown = value;
@@ -105,8 +111,8 @@ void CWinTSLayoutContactChooser::PickFromOutlook(std::uint32_t oid)
     tessel::pim::ChooseContactRequest request;
     request.flags = kChooserFlags;
     request.oid = oid;
-    request.requiredProperties = { tessel::pim::kPropEmail1, tessel::pim::kPropEmail2, tessel::pim::kPropEmail3,
-                                   tessel::pim::kPropMobile };
+    request.requiredProperties = {tessel::pim::kPropEmail1, tessel::pim::kPropEmail2,
+        tessel::pim::kPropEmail3, tessel::pim::kPropMobile};
     const bool chosen = tessel::pim::chooseContact(this, &request) == tessel::pim::kPimOk;
     // The keys come back to this window once the chooser's lists are gone.
     tessel::ui::setFocus(handle());
@@ -129,7 +135,7 @@ void CWinTSLayoutContactChooser::PickFromOutlook(std::uint32_t oid)
     }
     if (found)
         AddAddress(selector == 0 ? CVXLAddressee::kPhone : CVXLAddressee::kEmail, utf8ToWide(found->name),
-                   utf8ToWide(found->property(request.chosenProperty)));
+            utf8ToWide(found->property(request.chosenProperty)));
     else
         winTSLog(kLogInfo, "Could not find outlook item");
     store.logoff();
@@ -158,11 +164,10 @@ void CWinTSLayoutContactChooser::OpenContacts()
         container_->Layout(container_->contentRect());
         return;
     }
-    container_ = std::make_unique<CWinTSElementContactContainer>(
-        WinTSElementLink { kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged,
-                           wallpaper() });
-    container_->Create(this, CVXLLayoutMessageComposer::globalContactContainer(), containerRect_, kContainerId,
-                       0x50000000);
+    container_ = std::make_unique<CWinTSElementContactContainer>(WinTSElementLink {
+        kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged, wallpaper()});
+    container_->Create(
+        this, CVXLLayoutMessageComposer::globalContactContainer(), containerRect_, kContainerId, 0x50000000);
     addTransparentControl(kContainerId);
     SetCurrentElement(container_.get());
 }
@@ -190,7 +195,8 @@ void CWinTSLayoutContactChooser::OnContactPicked()
     tessel::ui::postMessage(link_.dialog, link_.elementStored, 0, 0);
 }
 
-std::int64_t CWinTSLayoutContactChooser::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSLayoutContactChooser::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     switch (message) {
     case kWmElementResized:

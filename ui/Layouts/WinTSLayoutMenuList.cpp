@@ -52,7 +52,15 @@ CWinTSLayoutMenuList::CWinTSLayoutMenuList(CVXLLayout* layout, const WinTSDialog
 bool CWinTSLayoutMenuList::isListedKind(std::int32_t kind)
 {
     switch (kind) {
-    case 0: case 1: case 6: case 7: case 8: case 11: case 13: case 14: case 15:
+    case 0:
+    case 1:
+    case 6:
+    case 7:
+    case 8:
+    case 11:
+    case 13:
+    case 14:
+    case 15:
         return true;
     default:
         return false;
@@ -107,7 +115,7 @@ void CWinTSLayoutMenuList::onCreate()
     }
     if (autoSelected_) {
         show(false);
-        moveWindow(Rect { 1, 1, 2, 2 });
+        moveWindow(Rect {1, 1, 2, 2});
         return;
     }
     if (!view)
@@ -117,7 +125,7 @@ void CWinTSLayoutMenuList::onCreate()
     tessel::ui::setFocus(view->handle());
     // A check list draws its rows itself, with their check boxes.
     view->setStyle(checkList_ ? tessel::ui::ListView::kReport | tessel::ui::ListView::kCheckBoxes
-                                    | tessel::ui::ListView::kOwnerDraw
+                | tessel::ui::ListView::kOwnerDraw
                               : tessel::ui::ListView::kReport);
     BuildList();
     ArrangeList();
@@ -143,10 +151,12 @@ void CWinTSLayoutMenuList::BuildList()
         if (media) {
             const CVXLString mimeType = media->getMimeType();
             const char* rendition = media->getRenditionName(CVXLMediaRef::kSizePreview);
-            const std::u16string iconName = CWinTSLayoutMenuListTransfer::iconFileName(utf8ToWide(rendition ? rendition : ""));
+            const std::u16string iconName
+                = CWinTSLayoutMenuListTransfer::iconFileName(utf8ToWide(rendition ? rendition : ""));
             std::u16string path;
             if (iconName.empty()) {
-                winTSLog(kLogWarning, std::string("a menu icon name is refused: ") + (rendition ? rendition : ""));
+                winTSLog(
+                    kLogWarning, std::string("a menu icon name is refused: ") + (rendition ? rendition : ""));
             } else if (registryRead(u"MenuIcons", iconName, &path) && !path.empty()) {
                 if (auto bitmap = LoadPictureFile(path, iconWidth(), iconHeight(), true, kIconMask, 0)) {
                     own = images_->add(*bitmap, kIconMask) >= 0;
@@ -156,8 +166,9 @@ void CWinTSLayoutMenuList::BuildList()
                     std::string host;
                     if (tessel::kernel::mapPhonePath(tessel::kernel::wideToUtf8(path), &host))
                         std::remove(host.c_str());
-                    winTSLog(kLogWarning, "a cached menu icon did not decode and was deleted: "
-                                              + tessel::kernel::wideToUtf8(path));
+                    winTSLog(kLogWarning,
+                        "a cached menu icon did not decode and was deleted: "
+                            + tessel::kernel::wideToUtf8(path));
                 }
             }
             if (!own && !iconName.empty()) {
@@ -177,7 +188,8 @@ void CWinTSLayoutMenuList::BuildList()
             // Every entry adds one image, so an entry's image is its position.
             std::optional<tessel::ui::Bitmap> stock = tessel::tesselres::loadIcon(stockIcon(kind));
             if (!stock || images_->add(*stock, kIconMask) < 0)
-                images_->add(tessel::ui::Bitmap(iconWidth(), iconHeight(), tessel::ui::rgb(255, 255, 255)), kIconMask);
+                images_->add(
+                    tessel::ui::Bitmap(iconWidth(), iconHeight(), tessel::ui::rgb(255, 255, 255)), kIconMask);
             iconsPresent = iconsPresent || (kind >= 11 && kind <= 15);
         }
     }
@@ -190,7 +202,8 @@ void CWinTSLayoutMenuList::BuildList()
         if (!isListedKind(entryKind(entry)))
             continue;
         const auto* text = dynamic_cast<const CVXLEditTextElement*>(entry);
-        const int row = view->insertItem(view->itemCount(), utf8ToWide(text ? text->getText().c_str() : ""), n);
+        const int row
+            = view->insertItem(view->itemCount(), utf8ToWide(text ? text->getText().c_str() : ""), n);
         if (row < 0) {
             winTSLog(kLogFailure, "Failure to Append Menu");
             continue;
@@ -229,7 +242,7 @@ void CWinTSLayoutMenuList::ArrangeList()
     const int listWidth = checkList_ ? cw + 2 : cw + iconWidth() + 5;
     const int listHeight = std::min(ch + 2, content.bottom - kArrangeMargin - y);
     const int x = width / 2 - cw / 2;
-    view->moveWindow(Rect { x, y, x + listWidth, y + std::max(0, listHeight) });
+    view->moveWindow(Rect {x, y, x + listWidth, y + std::max(0, listHeight)});
     view->show(view->itemCount() > 0);
 }
 
@@ -302,29 +315,32 @@ bool CWinTSLayoutMenuList::DrawItem(const tessel::ui::DrawItem& item)
     CVXLLayoutMenuList* entries = menu();
     if (!item.canvas || !entries)
         return false;
-    const auto* entry = dynamic_cast<const CVXLEditTextElement*>(entries->itemAt(static_cast<std::uint32_t>(item.itemData)));
+    const auto* entry = dynamic_cast<const CVXLEditTextElement*>(
+        entries->itemAt(static_cast<std::uint32_t>(item.itemData)));
     Canvas& canvas = *item.canvas;
     const bool selected = (item.state & kOdsSelected) != 0;
     const Color background = systemColor(selected ? kColorHighlight : kColorWindow);
     const Color textColor = systemColor(selected ? kColorHighlightText : kColorWindowText);
     canvas.fillRect(item.rect, Brush::solid(background));
     const int top = item.rect.top + std::max(0, (item.rect.height() - iconHeight()) / 2);
-    canvas.checkBoxFrame(Rect { item.rect.left, top, item.rect.left + iconWidth(), top + iconHeight() },
-                         entry && entry->isChecked());
+    canvas.checkBoxFrame(Rect {item.rect.left, top, item.rect.left + iconWidth(), top + iconHeight()},
+        entry && entry->isChecked());
     const int imageLeft = item.rect.left + iconWidth();
     if (images_)
         images_->draw(canvas, static_cast<int>(item.itemData), imageLeft, top);
     std::shared_ptr<Font> before = font_ ? canvas.selectFont(font_) : canvas.font();
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     const Color previous = canvas.setTextColor(textColor);
-    Rect text { imageLeft + iconWidth() + 5, item.rect.top, item.rect.right, item.rect.bottom };
-    canvas.drawText(utf8ToWide(entry ? entry->getText().c_str() : ""), &text, kDtVCenter | kDtSingleLine | kDtNoPrefix);
+    Rect text {imageLeft + iconWidth() + 5, item.rect.top, item.rect.right, item.rect.bottom};
+    canvas.drawText(
+        utf8ToWide(entry ? entry->getText().c_str() : ""), &text, kDtVCenter | kDtSingleLine | kDtNoPrefix);
     canvas.setTextColor(previous);
     canvas.selectFont(std::move(before));
     return true;
 }
 
-std::int64_t CWinTSLayoutMenuList::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSLayoutMenuList::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     switch (message) {
     case tessel::ui::kWmDrawItem:

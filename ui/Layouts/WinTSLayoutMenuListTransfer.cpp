@@ -35,7 +35,8 @@ void CWinTSLayoutMenuListTransfer::onEnded()
 {
     winTSLog(kLogTrace, "Received menu icon for index " + std::to_string(index()));
     if (failed() || getSize() == 0 || iconFileName(name()).empty()) {
-        winTSLog(kLogWarning, "a menu icon that did not arrive whole is not kept: " + tessel::kernel::wideToUtf8(name()));
+        winTSLog(kLogWarning,
+            "a menu icon that did not arrive whole is not kept: " + tessel::kernel::wideToUtf8(name()));
         delete this;
         return;
     }

@@ -10,7 +10,7 @@
 using tessel::ui::Rect;
 
 CWinTSLayoutNotice::CWinTSLayoutNotice(int templateId, const char16_t* className, CVXLLayout* layout,
-                                       const WinTSDialogLink& link, int iconId, int heightFactor)
+    const WinTSDialogLink& link, int iconId, int heightFactor)
     : CWinTSLayout(templateId, className, layout, link)
     , iconId_(iconId)
     , heightFactor_(heightFactor)
@@ -31,7 +31,7 @@ void CWinTSLayoutNotice::onCreate()
         icon_ = std::move(*icon);
         if (tessel::ui::Window* control = child(kIconControl))
             control->windowProc(tessel::ui::kStmSetImage, tessel::ui::kImageIcon,
-                                static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icon_)));
+                static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icon_)));
     } else {
         winTSAssert("icon " + std::to_string(iconId_) + " is missing");
     }
@@ -52,16 +52,17 @@ void CWinTSLayoutNotice::ArrangeControls()
     const int iconWidth = systemMetric(kMetricIconWidth);
     const int iconHeight = systemMetric(kMetricIconHeight);
     if (Window* icon = child(kIconControl))
-        icon->moveWindow(Rect { content.left + kIconMargin, content.top + kIconMargin,
-                                content.left + kIconMargin + iconWidth, content.top + kIconMargin + iconHeight });
+        icon->moveWindow(Rect {content.left + kIconMargin, content.top + kIconMargin,
+            content.left + kIconMargin + iconWidth, content.top + kIconMargin + iconHeight});
     if (!view_ || !view_->exists())
         return;
-    Rect r { content.left + kTextLeft + iconWidth, content.top + kTextTop, content.right - kIconMargin, 0 };
+    Rect r {content.left + kTextLeft + iconWidth, content.top + kTextTop, content.right - kIconMargin, 0};
     // The height the text needs at this width.
-    view_->Move(Rect { r.left, r.top, r.right, r.top + content.height() }, false);
-    r.bottom = std::min(r.top + heightFactor_ * view_->GetLayoutHeight() + kTextGrowth,
-                        systemMetric(kMetricScreenHeight));
-    viewRect_ = Rect { r.left - kTextGrowth, r.top - kTextGrowth, r.right + kTextGrowth, r.bottom + kTextGrowth };
+    view_->Move(Rect {r.left, r.top, r.right, r.top + content.height()}, false);
+    r.bottom = std::min(
+        r.top + heightFactor_ * view_->GetLayoutHeight() + kTextGrowth, systemMetric(kMetricScreenHeight));
+    viewRect_
+        = Rect {r.left - kTextGrowth, r.top - kTextGrowth, r.right + kTextGrowth, r.bottom + kTextGrowth};
     view_->Move(viewRect_, true);
 }
 

@@ -30,8 +30,8 @@ public:
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 protected:
-    CWinTSLayoutNotice(int templateId, const char16_t* className, CVXLLayout* layout, const WinTSDialogLink& link,
-                       int iconId, int heightFactor);
+    CWinTSLayoutNotice(int templateId, const char16_t* className, CVXLLayout* layout,
+        const WinTSDialogLink& link, int iconId, int heightFactor);
 
     // The window's own initialisation after the base's: its text and the
     // controls drawn over the wallpaper.

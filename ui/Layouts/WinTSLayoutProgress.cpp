@@ -11,7 +11,7 @@
 using tessel::ui::Rect;
 
 CWinTSLayoutProgress::CWinTSLayoutProgress(int templateId, int iconControl, const char16_t* className,
-                                           CVXLLayout* layout, const WinTSDialogLink& link)
+    CVXLLayout* layout, const WinTSDialogLink& link)
     : CWinTSLayout(templateId, className, layout, link)
     , iconControl_(iconControl)
 {
@@ -27,8 +27,8 @@ CWinTSLayoutProgress::~CWinTSLayoutProgress() = default;
 Rect CWinTSLayoutProgress::shownClient() const
 {
     const Rect client = clientRect();
-    return Rect { 0, 0, client.width(),
-                  std::max(0, client.height() - tessel::ui::systemMetric(tessel::ui::kMetricCaptionHeight)) };
+    return Rect {0, 0, client.width(),
+        std::max(0, client.height() - tessel::ui::systemMetric(tessel::ui::kMetricCaptionHeight))};
 }
 
 void CWinTSLayoutProgress::onCreate()
@@ -53,7 +53,7 @@ void CWinTSLayoutProgress::OnTimer()
     frame_ = frame_ + 1 >= kFrameCount ? 0 : frame_ + 1;
     if (tessel::ui::Window* icon = child(iconControl_))
         icon->windowProc(tessel::ui::kStmSetImage, tessel::ui::kImageIcon,
-                         static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icons_[frame_])));
+            static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(&icons_[frame_])));
 }
 
 void CWinTSLayoutProgress::PositionWindow()
@@ -67,7 +67,8 @@ void CWinTSLayoutProgress::PositionWindow()
     const int x = (width - boxWidth) / 2;
     const int y = height / 2 - centringHeight(iconHeight, titleHeight) / 2;
     // Our windows carry a caption strip above their client area.
-    moveWindow(Rect { x, y, x + boxWidth, y + boxHeight(iconHeight, titleHeight) + systemMetric(kMetricCaptionHeight) });
+    moveWindow(Rect {
+        x, y, x + boxWidth, y + boxHeight(iconHeight, titleHeight) + systemMetric(kMetricCaptionHeight)});
     if (!hasRect())
         ShowHtmlNotification(u"Could not position window");
 }
@@ -93,7 +94,8 @@ int CWinTSLayoutProgress::paint(tessel::ui::Canvas& canvas, const Rect& area) co
     return Dialog::paint(canvas, area);
 }
 
-std::int64_t CWinTSLayoutProgress::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSLayoutProgress::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     if (message == tessel::ui::kWmTimer && wParam == kAnimationTimer) {
         OnTimer();

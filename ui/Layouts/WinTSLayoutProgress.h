@@ -18,10 +18,10 @@ public:
     static constexpr std::uint32_t kFrameMs = 200;
     static constexpr std::uint32_t kSettingOrientation = 0x3004;
     // The icons in the order shown.
-    static constexpr std::array<int, kFrameCount> kIcons = { 1213, 1206, 1207, 1208, 1209, 1210, 1211, 1212 };
+    static constexpr std::array<int, kFrameCount> kIcons = {1213, 1206, 1207, 1208, 1209, 1210, 1211, 1212};
 
     CWinTSLayoutProgress(int templateId, int iconControl, const char16_t* className, CVXLLayout* layout,
-                         const WinTSDialogLink& link);
+        const WinTSDialogLink& link);
     ~CWinTSLayoutProgress() override;
 
     int frame() const { return frame_; }

@@ -45,21 +45,21 @@ void CWinTSLayoutProgressBar::ArrangeControls()
     Rect iconAt;
     if (icon) {
         const Rect r = icon->windowRect();
-        iconAt = Rect { 0, 0, r.width(), r.height() };
+        iconAt = Rect {0, 0, r.width(), r.height()};
         icon->moveWindow(iconAt);
     }
     Rect buttonAt;
     if (Window* button = child(kButton)) {
         const int width = systemMetric(kMetricIconWidth);
         const int height = (systemMetric(kMetricCaptionHeight) / 4) * 3;
-        buttonAt = Rect { client.right - width, client.bottom - height, client.right, client.bottom };
+        buttonAt = Rect {client.right - width, client.bottom - height, client.right, client.bottom};
         button->moveWindow(buttonAt);
     }
     if (Window* progress = child(kProgressControl))
-        progress->moveWindow(Rect { 0, buttonAt.top, buttonAt.left, buttonAt.bottom });
+        progress->moveWindow(Rect {0, buttonAt.top, buttonAt.left, buttonAt.bottom});
     if (CWinTSTitle* title = titleWindow()) {
         const int height = title->windowRect().height();
-        title->moveWindow(Rect { iconAt.right, 0, client.right, height });
+        title->moveWindow(Rect {iconAt.right, 0, client.right, height});
     }
     clearTransparentControls();
 }
@@ -69,8 +69,8 @@ void CWinTSLayoutProgressBar::OnProgress()
     CVXLLayoutProgressBar* bar = layout_ ? layout_->asProgressBar() : nullptr;
     tessel::ui::Window* progress = child(kProgressControl);
     if (bar && progress)
-        progress->windowProc(tessel::ui::kPbmSetPos, static_cast<std::uint64_t>(std::clamp<std::int64_t>(bar->third(), 0, 100)),
-                             0);
+        progress->windowProc(tessel::ui::kPbmSetPos,
+            static_cast<std::uint64_t>(std::clamp<std::int64_t>(bar->third(), 0, 100)), 0);
 }
 
 void CWinTSLayoutProgressBar::Refresh(CVXLLayout* layout)
@@ -81,7 +81,8 @@ void CWinTSLayoutProgressBar::Refresh(CVXLLayout* layout)
     CWinTSLayoutProgress::Refresh(layout);
 }
 
-std::int64_t CWinTSLayoutProgressBar::windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+std::int64_t CWinTSLayoutProgressBar::windowProc(
+    std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     if (message == tessel::ui::kWmShowWindow) {
         winTSLog(kLogTrace, "Showing Window");

@@ -29,16 +29,17 @@ void CWinTSLayoutProgressSpinner::ArrangeControls()
     const Rect client = shownClient();
     if (Window* button = child(kButton)) {
         const Rect r = button->windowRect();
-        button->moveWindow(Rect { client.right - r.width(), client.bottom - r.height(), client.right, client.bottom });
+        button->moveWindow(
+            Rect {client.right - r.width(), client.bottom - r.height(), client.right, client.bottom});
     }
     Rect iconAt;
     if (Window* icon = child(kIconControl)) {
         const Rect r = icon->windowRect();
-        iconAt = Rect { 0, 0, r.width(), r.height() };
+        iconAt = Rect {0, 0, r.width(), r.height()};
         icon->moveWindow(iconAt);
     }
     if (CWinTSTitle* title = titleWindow()) {
         const int height = title->windowRect().height();
-        title->moveWindow(Rect { iconAt.right, 0, client.right, height });
+        title->moveWindow(Rect {iconAt.right, 0, client.right, height});
     }
 }

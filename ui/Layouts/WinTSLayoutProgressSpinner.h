@@ -14,5 +14,8 @@ public:
 protected:
     void ArrangeControls() override;
     int boxHeight(int iconHeight, int titleHeight) const override;
-    int centringHeight(int iconHeight, int titleHeight) const override { return boxHeight(iconHeight, titleHeight); }
+    int centringHeight(int iconHeight, int titleHeight) const override
+    {
+        return boxHeight(iconHeight, titleHeight);
+    }
 };

@@ -51,7 +51,7 @@ bool CKORVFunctionHelper::isHandedOut(const void* reference) const
 void CKORVFunctionHelper::setBuiltin(std::uint32_t index, KORVBuiltin builtin, void* context)
 {
     if (index < kBuiltinCount)
-        table_[index] = { builtin, context };
+        table_[index] = {builtin, context};
 }
 
 int CKORVFunctionHelper::call(std::uint32_t index)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEventHandler.h"
-#include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/base/VXLObjectWatch.h"
 #include "engine/core/base/VXLPtrArray.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>

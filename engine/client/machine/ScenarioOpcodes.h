@@ -43,7 +43,10 @@ enum ScenarioOpcode : std::uint8_t {
 
 inline constexpr std::uint8_t kOperandFlag = 0x80;
 
-inline bool hasOperand(std::uint8_t op) { return (op & kOperandFlag) != 0; }
+inline bool hasOperand(std::uint8_t op)
+{
+    return (op & kOperandFlag) != 0;
+}
 
 // Jump targets and pushed numbers are the operand widened as a signed value, so no
 // code offset beyond this can be reached.

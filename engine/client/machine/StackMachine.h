@@ -3,10 +3,10 @@
 #include "engine/client/machine/KORVFunctionHelper.h"
 #include "engine/client/machine/VXLInterpreter.h"
 #include "engine/client/machine/VXLInterpreterHost.h"
+#include "engine/core/base/VXLVariantMap.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/core/base/VXLVariantMap.h"
 
 #include <cstdint>
 

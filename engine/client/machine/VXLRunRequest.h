@@ -2,8 +2,8 @@
 
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/machine/VXLValueStack.h"
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLVariant.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>

@@ -6,10 +6,10 @@
 #include "engine/client/menu/MenuFavoriteEvent.h"
 #include "engine/client/menu/MenuMessageEvent.h"
 #include "engine/client/menu/MenuTextEvent.h"
-#include "engine/core/jobs/VXLEventHandler.h"
-#include "engine/core/jobs/VXLFlagEvent.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLFlagEvent.h"
 
 #include <cstdint>
 

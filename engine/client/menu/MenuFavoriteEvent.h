@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/jobs/VXLFlagEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLFlagEvent.h"
 
 #include <cstdint>
 

@@ -1,18 +1,18 @@
 #include "engine/client/program/KORVBuiltins.h"
 
-#include "engine/client/program/KORVAlbumSummaryRequest.h"
-#include "engine/client/program/Producer.h"
 #include "engine/client/machine/KORVFunctionHelper.h"
-#include "engine/client/scenario/KORVScenarioLoad.h"
 #include "engine/client/machine/StackMachine.h"
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/messaging/threads/VXLThreadRequests.h"
-#include "engine/core/base/VXLVariant.h"
-#include "engine/core/settings/VXLPersKeys.h"
+#include "engine/client/program/KORVAlbumSummaryRequest.h"
+#include "engine/client/program/Producer.h"
+#include "engine/client/scenario/KORVScenarioLoad.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/base/VXLVariant.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/settings/VXLPersKeys.h"
+#include "engine/messaging/threads/VXLThreadRequests.h"
 #include "engine/screens/VXLUiJob.h"
 
 namespace {
@@ -580,7 +580,8 @@ void CKORVBuiltins::installInto(CKORVFunctionHelper& helper, void* context)
         static_cast<CKORVBuiltins*>(context)->install(helper);
 }
 
-const CScenarioLayout& CKORVBuiltins::definitionOf(CKORVFunctionHelper& helper, const CVXLVariant& reference) const
+const CScenarioLayout& CKORVBuiltins::definitionOf(
+    CKORVFunctionHelper& helper, const CVXLVariant& reference) const
 {
     const auto* definition = dynamic_cast<const CScenarioLayout*>(objectOf(helper, reference));
     return definition ? *definition : emptyDefinition_;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/client/program/KORVServices.h"
-#include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/scenario/ScenarioLayout.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "engine/client/program/Producer.h"
 
 #include "engine/client/machine/MasterProgram.h"
+#include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/menu/MenuFavoriteEvent.h"
 #include "engine/client/menu/MenuMessageEvent.h"
-#include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLUiJob.h"
 
@@ -286,8 +286,8 @@ void CProducer::finishOperation(CVXLRunRequest* run)
     // Only a run that returned or halted did what the activity asked.
     const bool succeeded = run->completion() == kCompletionReturned || run->completion() == kCompletionHalted;
     if (!succeeded)
-        VXL_LOG_FAILURE("scenario run of activity %d failed: machine error %d", static_cast<int>(run->senderWord()),
-                        static_cast<int>(run->result()));
+        VXL_LOG_FAILURE("scenario run of activity %d failed: machine error %d",
+            static_cast<int>(run->senderWord()), static_cast<int>(run->result()));
     // A program that handed its activity on to a UI job left nothing here.
     if (activity && isInProgress(activity))
         completeActivity(activity, succeeded ? kResultSucceeded : kResultFailed);

@@ -5,9 +5,9 @@
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/client/program/ProducerClientFace.h"
+#include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
-#include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>

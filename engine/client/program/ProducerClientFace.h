@@ -21,5 +21,5 @@ public:
     virtual void clearResultHandlers() = 0;
     virtual void releaseUiJobPool() = 0;
     // An outermost operation has ended: a waiting push may be handed on.
-    virtual void pushStep() {}
+    virtual void pushStep() { }
 };

@@ -15,9 +15,9 @@ struct UploadLimit {
 };
 
 constexpr UploadLimit kUploadLimits[] = {
-    { "MAX_PHOTO_UPLOAD_SIZE", "vrax.max_image_upload_size" },
-    { "MAX_VIDEO_UPLOAD_SIZE", "vrax.max_video_upload_size" },
-    { "MAX_AUDIO_UPLOAD_SIZE", "vrax.max_audio_upload_size" },
+    {"MAX_PHOTO_UPLOAD_SIZE", "vrax.max_image_upload_size"},
+    {"MAX_VIDEO_UPLOAD_SIZE", "vrax.max_video_upload_size"},
+    {"MAX_AUDIO_UPLOAD_SIZE", "vrax.max_audio_upload_size"},
 };
 
 static_assert(sizeof kUploadLimits / sizeof kUploadLimits[0] == CScenarioFileParser::kConfigItems);
@@ -307,8 +307,7 @@ void CScenarioFileParser::configurationAttribute(const CVXLString& name, const C
         if (name == "lang") {
             language_ = value;
             hasLanguage_ = true;
-        }
-        else if (name == "rel")
+        } else if (name == "rel")
             releaseText_ = value;
         break;
     case kStateUrl:

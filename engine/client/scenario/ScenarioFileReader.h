@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEventHandler.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 #include "engine/client/scenario/ScenarioManager.h"
 
 #include "engine/client/scenario/ScenarioClientFace.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/scenario/ScenarioRequestEvent.h"
 #include "engine/core/scenario/ScenarioResultEvent.h"
-#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/settings/VXLPersKeys.h"
 
 CScenarioManager::CScenarioManager(CScenarioFileReader* reader)

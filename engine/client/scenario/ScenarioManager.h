@@ -2,10 +2,10 @@
 
 #include "engine/client/scenario/ScenarioFileParser.h"
 #include "engine/client/scenario/ScenarioFileReader.h"
-#include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/base/VXLPtrArray.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>
 
@@ -83,7 +83,7 @@ private:
     CScenarioFileReader* reader_ = nullptr;
     CScenarioClientFace* client_ = nullptr;
     CScenarioFileParser parser_;
-    CVXLSimpleEvent notice_ { kRequestRefreshMenu };
+    CVXLSimpleEvent notice_ {kRequestRefreshMenu};
     // The request of the running pass, in progress until the pass ends.
     CVXLEvent* request_ = nullptr;
 

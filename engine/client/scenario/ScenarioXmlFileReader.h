@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/client/scenario/ScenarioFileReader.h"
-#include "engine/files/VXLFileXmlReaderJob.h"
 #include "engine/core/xml/VXLXmlReaderListener.h"
+#include "engine/files/VXLFileXmlReaderJob.h"
 
 #include <cstdint>
 

@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
-// Growable byte storage; a block that overflows doubles its room. Copies share one storage block; the holders of a
-// block form a doubly linked chain with no head. Operations that change the
-// length (append, insert, remove, assignment) give a holder its own block
-// first, but write and fill inside the current length store straight into the
-// shared block, so every sharer sees them.
+// Growable byte storage; a block that overflows doubles its room. Copies share one storage block; the holders
+// of a block form a doubly linked chain with no head. Operations that change the length (append, insert,
+// remove, assignment) give a holder its own block first, but write and fill inside the current length store
+// straight into the shared block, so every sharer sees them.
 //
 // Every operation that may allocate returns false and leaves the buffer as it
 // was when the heap refuses a block or when an offset or size is out of range.
@@ -102,7 +101,10 @@ private:
     };
 
     static Block* newBlock(std::uint32_t size, std::uint64_t room = 0);
-    static std::uint8_t* bytesOf(Block* block) { return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block); }
+    static std::uint8_t* bytesOf(Block* block)
+    {
+        return reinterpret_cast<std::uint8_t*>(block) + sizeof(Block);
+    }
     std::uint8_t* extendSlowly(std::uint32_t count);
     bool truncateSlowly(std::uint32_t n);
     // A borrower or an empty holder lets go in place; a linked or owning one

@@ -38,7 +38,7 @@ bool CVXLByteStream::writeUInt16(std::uint16_t value)
 bool CVXLByteStream::writeUInt32(std::uint32_t value)
 {
     const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     return appendChecked(bytes, 4);
 }
 

@@ -111,7 +111,8 @@ void CVXLLog::write(CVXLLogLevel level, const char* file, int line, const char* 
     spdlog::logger* logger = loggerLocked();
     if (!logger)
         return;
-    spdlog::level::level_enum sinkLevel = level == CVXLLogLevel::kInfo ? spdlog::level::info : spdlog::level::err;
+    spdlog::level::level_enum sinkLevel
+        = level == CVXLLogLevel::kInfo ? spdlog::level::info : spdlog::level::err;
     logger->log(sinkLevel, "{} {}:{} {}", levelName(level), baseName(file), line, message);
 }
 

@@ -40,12 +40,14 @@ void* guarded(unsigned char* block)
 
 void* vxlAlloc(std::uint32_t size)
 {
-    return guarded(static_cast<unsigned char*>(std::calloc(1, static_cast<std::size_t>(size) + kVxlBlockHeader)));
+    return guarded(
+        static_cast<unsigned char*>(std::calloc(1, static_cast<std::size_t>(size) + kVxlBlockHeader)));
 }
 
 void* vxlAllocUnfilled(std::uint32_t size)
 {
-    return guarded(static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size) + kVxlBlockHeader)));
+    return guarded(
+        static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size) + kVxlBlockHeader)));
 }
 
 bool vxlIsHeapObject(const void* payload)
@@ -68,13 +70,34 @@ void* vxlZeroFill(std::size_t size, void* address)
     return std::memset(address, 0, size);
 }
 
-void* vxlMemMove(void* dst, const void* src, std::size_t n) { return n ? std::memmove(dst, src, n) : dst; }
-void* vxlMemCopy(void* dst, const void* src, std::size_t n) { return n ? std::memcpy(dst, src, n) : dst; }
-void* vxlMemSet(void* dst, int value, std::size_t n) { return n ? std::memset(dst, value, n) : dst; }
-std::size_t vxlStrLen(const char* s) { return std::strlen(s); }
-const char* vxlStrChr(const char* s, int c) { return std::strchr(s, c); }
-int vxlStrNCmp(const char* a, const char* b, std::size_t n) { return std::strncmp(a, b, n); }
-const char* vxlStrStr(const char* haystack, const char* needle) { return std::strstr(haystack, needle); }
+void* vxlMemMove(void* dst, const void* src, std::size_t n)
+{
+    return n ? std::memmove(dst, src, n) : dst;
+}
+void* vxlMemCopy(void* dst, const void* src, std::size_t n)
+{
+    return n ? std::memcpy(dst, src, n) : dst;
+}
+void* vxlMemSet(void* dst, int value, std::size_t n)
+{
+    return n ? std::memset(dst, value, n) : dst;
+}
+std::size_t vxlStrLen(const char* s)
+{
+    return std::strlen(s);
+}
+const char* vxlStrChr(const char* s, int c)
+{
+    return std::strchr(s, c);
+}
+int vxlStrNCmp(const char* a, const char* b, std::size_t n)
+{
+    return std::strncmp(a, b, n);
+}
+const char* vxlStrStr(const char* haystack, const char* needle)
+{
+    return std::strstr(haystack, needle);
+}
 int vxlAtoi(const char* s)
 {
     // atoi is undefined on overflow; saturate instead.
@@ -85,9 +108,18 @@ int vxlAtoi(const char* s)
         return std::numeric_limits<int>::min();
     return static_cast<int>(v);
 }
-std::size_t vxlSpan(const char* s, const char* set) { return std::strspn(s, set); }
-std::size_t vxlComplementSpan(const char* s, const char* set) { return std::strcspn(s, set); }
-std::uint16_t vxlSwap16(std::uint16_t v) { return static_cast<std::uint16_t>((v >> 8) | (v << 8)); }
+std::size_t vxlSpan(const char* s, const char* set)
+{
+    return std::strspn(s, set);
+}
+std::size_t vxlComplementSpan(const char* s, const char* set)
+{
+    return std::strcspn(s, set);
+}
+std::uint16_t vxlSwap16(std::uint16_t v)
+{
+    return static_cast<std::uint16_t>((v >> 8) | (v << 8));
+}
 std::uint32_t vxlSwap32(std::uint32_t v)
 {
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);

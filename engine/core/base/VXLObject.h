@@ -56,7 +56,7 @@ public:
     static void operator delete[](void* payload) = delete;
     // Placement form, for objects built inside storage their owner manages.
     static void* operator new(std::size_t, void* where) noexcept { return where; }
-    static void operator delete(void*, void*) noexcept {}
+    static void operator delete(void*, void*) noexcept { }
 
 protected:
     // For the operator new of a class whose constructors set every member it
@@ -76,6 +76,12 @@ private:
 // member it declares: new skips the zero fill for objects of exactly Class.
 #define VXL_NEW_WITHOUT_ZERO_FILL(Class)                                                                     \
     using CVXLObject::operator new;                                                                          \
-    static void* operator new(std::size_t size) noexcept { return allocateUnlessDerived(size, sizeof(Class)); } \
+    static void* operator new(std::size_t size) noexcept                                                     \
+    {                                                                                                        \
+        return allocateUnlessDerived(size, sizeof(Class));                                                   \
+    }                                                                                                        \
     using CVXLObject::operator delete;                                                                       \
-    static void operator delete(void* payload) noexcept { CVXLObject::operator delete(payload); }
+    static void operator delete(void* payload) noexcept                                                      \
+    {                                                                                                        \
+        CVXLObject::operator delete(payload);                                                                \
+    }

@@ -2,7 +2,6 @@
 
 namespace {
 
-
 constexpr int kMinRadix = 2;
 constexpr int kMaxRadix = 36;
 // 32 binary digits and a sign.
@@ -90,7 +89,9 @@ CVXLString& CVXLString::operator=(const char* text)
     return *this;
 }
 
-void CVXLString::onChanged() {}
+void CVXLString::onChanged()
+{
+}
 
 void CVXLString::shareEmpty()
 {
@@ -346,8 +347,8 @@ CVXLString CVXLString::substrUntil(char delimiter, int start) const
     return result;
 }
 
-CVXLString CVXLString::replaced(const CVXLString& source, int position, std::uint32_t count,
-                                const CVXLString& replacement)
+CVXLString CVXLString::replaced(
+    const CVXLString& source, int position, std::uint32_t count, const CVXLString& replacement)
 {
     CVXLString result(source);
     const std::uint32_t n = source.length();
@@ -362,7 +363,8 @@ int CVXLString::find(const CVXLString& pattern, int start) const
 {
     const std::uint32_t n = length();
     const std::uint32_t m = pattern.length();
-    if (start < 0 || static_cast<std::uint32_t>(start) >= n || m == 0 || m > n - static_cast<std::uint32_t>(start))
+    if (start < 0 || static_cast<std::uint32_t>(start) >= n || m == 0
+        || m > n - static_cast<std::uint32_t>(start))
         return -1;
     const char* text = c_str();
     const char* wanted = pattern.c_str();
@@ -473,13 +475,34 @@ bool operator==(const char* a, const CVXLString& b)
     return b == a;
 }
 
-bool operator!=(const CVXLString& a, const CVXLString& b) { return !(a == b); }
-bool operator!=(const CVXLString& a, const char* b) { return !(a == b); }
-bool operator!=(const char* a, const CVXLString& b) { return !(b == a); }
-bool operator<(const CVXLString& a, const CVXLString& b) { return a.compare(b, true) < 0; }
-bool operator>(const CVXLString& a, const CVXLString& b) { return a.compare(b, true) > 0; }
-bool operator<=(const CVXLString& a, const CVXLString& b) { return a.compare(b, true) <= 0; }
-bool operator>=(const CVXLString& a, const CVXLString& b) { return a.compare(b, true) >= 0; }
+bool operator!=(const CVXLString& a, const CVXLString& b)
+{
+    return !(a == b);
+}
+bool operator!=(const CVXLString& a, const char* b)
+{
+    return !(a == b);
+}
+bool operator!=(const char* a, const CVXLString& b)
+{
+    return !(b == a);
+}
+bool operator<(const CVXLString& a, const CVXLString& b)
+{
+    return a.compare(b, true) < 0;
+}
+bool operator>(const CVXLString& a, const CVXLString& b)
+{
+    return a.compare(b, true) > 0;
+}
+bool operator<=(const CVXLString& a, const CVXLString& b)
+{
+    return a.compare(b, true) <= 0;
+}
+bool operator>=(const CVXLString& a, const CVXLString& b)
+{
+    return a.compare(b, true) >= 0;
+}
 
 CVXLString operator+(const CVXLString& a, const CVXLString& b)
 {

@@ -82,8 +82,8 @@ public:
     CVXLString substr(int start, std::uint32_t count) const;
     // From start up to the first delimiter at or after it, or to the end.
     CVXLString substrUntil(char delimiter, int start) const;
-    static CVXLString replaced(const CVXLString& source, int position, std::uint32_t count,
-                               const CVXLString& replacement);
+    static CVXLString replaced(
+        const CVXLString& source, int position, std::uint32_t count, const CVXLString& replacement);
 
     int find(const CVXLString& pattern, int start = 0) const;
     int findChar(char c, int start = 0) const;

@@ -158,7 +158,7 @@ bool CVXLStringMap::set(const CVXLString& key, CVXLObject* value)
 
 bool CVXLStringMap::append(const CVXLString& key, CVXLObject* value)
 {
-    Pair pair { new CVXLString(key), value };
+    Pair pair {new CVXLString(key), value};
     if (!pair.key)
         return false;
     if (!pairs_.append(&pair)) {

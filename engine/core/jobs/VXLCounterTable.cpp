@@ -1,7 +1,7 @@
 #include "engine/core/jobs/VXLCounterTable.h"
 
 CVXLCounterTable::CVXLCounterTable()
-    : counters_{}
+    : counters_ {}
 {
 }
 
@@ -22,6 +22,7 @@ std::int32_t CVXLCounterTable::add(int index, std::int32_t delta)
         return 0;
     const std::int32_t previous = counters_[index];
     // Wraps like the 32-bit counter it is, without signed overflow.
-    counters_[index] = static_cast<std::int32_t>(static_cast<std::uint32_t>(previous) + static_cast<std::uint32_t>(delta));
+    counters_[index]
+        = static_cast<std::int32_t>(static_cast<std::uint32_t>(previous) + static_cast<std::uint32_t>(delta));
     return previous;
 }

@@ -10,6 +10,8 @@
 // (tools/check-codes.py checks it).
 //
 // X(name, number, meaning)
+// One entry a line, as tools/check-codes.py reads them:
+// clang-format off
 #define VXL_COUNTERS(X)                                                                                          \
     X(kCounterInPhone, 0, "background upload records waiting for items in the phone's memory")                  \
     X(kCounterPhoneMedia, 1, "pictures and videos in the phone's memory of the outbound queue's entries")        \
@@ -29,6 +31,7 @@
     X(kCounterUpdatesSinceNew, 15, "layout updates queued since the last new layout")                           \
     X(kCounterReleaseRequests, 16, "layout releases queued")                                                    \
     X(kCounterLayoutsReleased, 17, "layouts the user interface gave back")
+// clang-format on
 
 VXL_CODE_LIST(CVXLCounter, kCounterNumbers, VXL_COUNTERS);
 

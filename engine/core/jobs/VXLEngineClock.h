@@ -24,7 +24,7 @@ public:
 
     // Called by a post made while no tick runs (the Client clears its last
     // tick result there).
-    virtual void postedOutsideTick() {}
+    virtual void postedOutsideTick() { }
 
     // Never null: without an installed clock a process-wide one standing at 0
     // answers. A clock that is destroyed while current uninstalls itself.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEventTypes.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEventTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +27,7 @@ public:
     static void* operator new(std::size_t size) noexcept;
     static void operator delete(void* payload) noexcept;
     static void* operator new(std::size_t, void* where) noexcept { return where; }
-    static void operator delete(void*, void*) noexcept {}
+    static void operator delete(void*, void*) noexcept { }
 
     // Called when the event is finished or taken off a queue.
     virtual void finished();

@@ -18,6 +18,8 @@
 // write) or the reply codes a requester picks for itself.
 //
 // X(name, number, meaning)
+// One entry a line, as tools/check-codes.py reads them:
+// clang-format off
 #define VXL_EVENT_CODES(X)                                                                               \
     X(kEventNone, -1, "no code given yet")                                                               \
     X(kEventStart, 0x8000000, "starts a job")                                                            \
@@ -141,5 +143,6 @@
     X(kReplyPushOpen, 24, "the push-to-file adapter's answer to an open request")                       \
     X(kReplyPushClose, 25, "the push-to-file adapter's answer to a close request")                      \
     X(kReplyPushWrite, 28, "the push-to-file adapter's answer to kEventPushWrite")
+// clang-format on
 
 VXL_CODE_LIST(CVXLEventCode, kEventCodeNumbers, VXL_EVENT_CODES);

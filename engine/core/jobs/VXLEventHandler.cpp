@@ -1,8 +1,8 @@
 #include "engine/core/jobs/VXLEventHandler.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEngineClock.h"
-#include "engine/core/base/VXLLog.h"
 
 #include <initializer_list>
 
@@ -291,8 +291,8 @@ void CVXLEventHandler::linkAwaiting(CVXLEvent* event)
 // requester does not wait for ever.
 void CVXLEventHandler::refuse(CVXLEvent* event, bool direct)
 {
-    const std::int32_t result =
-        stopRequested_ || event->status_ == kEventCancelledByPeer ? kResultCancelled : kResultFailed;
+    const std::int32_t result
+        = stopRequested_ || event->status_ == kEventCancelledByPeer ? kResultCancelled : kResultFailed;
     event->setResult(result);
     if (event->replyWanted_ && event->source_) {
         VXL_LOG_FAILURE("request %d answered %d: its receiver %s", static_cast<int>(event->requestCode_),

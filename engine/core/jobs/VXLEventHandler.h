@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/base/VXLObject.h"
 #include "engine/core/jobs/VXLEventList.h"
 #include "engine/core/jobs/VXLEventTypes.h"
-#include "engine/core/base/VXLObject.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 
 #include <cstdint>
@@ -127,8 +127,8 @@ private:
     CVXLEvent* currentIncoming_ = nullptr;
     std::int32_t outstandingReplies_ = 0;
     CVXLEventList timers_;
-    CVXLSimpleEvent startEvent_{kEventStart};
-    CVXLSimpleEvent stopEvent_{kEventStop};
+    CVXLSimpleEvent startEvent_ {kEventStart};
+    CVXLSimpleEvent stopEvent_ {kEventStop};
     bool rescan_ = false;
     // Requests posted from here that still expect their reply.
     CVXLEvent* awaiting_ = nullptr;

@@ -43,7 +43,7 @@ void CVXLHandlerRegistry::set(CVXLReleasable* object, std::int32_t key1, std::in
         releaseObject(previous);
         return;
     }
-    const Entry entry{key1, key2, key3, object};
+    const Entry entry {key1, key2, key3, object};
     if (!entries_.append(&entry))
         releaseObject(object); // owned from here on, even when it cannot be kept
 }

@@ -33,7 +33,8 @@ CVXLStateHandler CVXLHsm::trigger(CVXLStateHandler state, std::int32_t signal)
     CVXLEvent event(signal, 0);
     const CVXLHsmState answer = callState(state, &event);
     if (answer.kind == CVXLHsmState::Kind::Transition) {
-        std::fprintf(stderr, "state machine: a transition answers reserved signal %d\n", static_cast<int>(signal));
+        std::fprintf(
+            stderr, "state machine: a transition answers reserved signal %d\n", static_cast<int>(signal));
         std::abort();
     }
     return answer.kind == CVXLHsmState::Kind::Super ? answer.handler : nullptr;

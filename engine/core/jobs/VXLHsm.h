@@ -58,10 +58,14 @@ public:
     // Leaves every active state, top included, and re-arms init.
     void exitAll();
 
-    template <class Machine>
-    void setState(CVXLHsmState (Machine::*state)(const CVXLEvent*)) { current_ = toHandler(state); }
-    template <class Machine>
-    bool isIn(CVXLHsmState (Machine::*state)(const CVXLEvent*)) { return isInState(toHandler(state)); }
+    template <class Machine> void setState(CVXLHsmState (Machine::*state)(const CVXLEvent*))
+    {
+        current_ = toHandler(state);
+    }
+    template <class Machine> bool isIn(CVXLHsmState (Machine::*state)(const CVXLEvent*))
+    {
+        return isInState(toHandler(state));
+    }
 
     bool isInState(CVXLStateHandler state);
     static bool sameState(CVXLStateHandler a, CVXLStateHandler b) { return a == b; }
@@ -74,16 +78,14 @@ public:
 
     static std::int32_t signalOf(const CVXLEvent* event) { return event->effectiveCode(); }
     static CVXLHsmState handled() { return {}; }
-    template <class Machine>
-    static CVXLHsmState super(CVXLHsmState (Machine::*state)(const CVXLEvent*))
+    template <class Machine> static CVXLHsmState super(CVXLHsmState (Machine::*state)(const CVXLEvent*))
     {
         return {toHandler(state), CVXLHsmState::Kind::Super};
     }
     // Only as the answer to an event that dispatch delivers; entry, exit and
     // init never answer with a transition (init names its substate with
     // setState).
-    template <class Machine>
-    static CVXLHsmState transition(CVXLHsmState (Machine::*target)(const CVXLEvent*))
+    template <class Machine> static CVXLHsmState transition(CVXLHsmState (Machine::*target)(const CVXLEvent*))
     {
         return {toHandler(target), CVXLHsmState::Kind::Transition};
     }

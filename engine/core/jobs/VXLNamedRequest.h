@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 class CVXLXferJobBase;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 #include <cstdint>
 
@@ -26,8 +26,8 @@ public:
     ~CVXLRecordListEvent() override;
 
     // False when the heap refuses.
-    bool append(const CVXLString& text1, const CVXLString& text2, const CVXLString& text3, std::int32_t value1,
-        std::int32_t value2, std::int32_t value3);
+    bool append(const CVXLString& text1, const CVXLString& text2, const CVXLString& text3,
+        std::int32_t value1, std::int32_t value2, std::int32_t value3);
     std::uint32_t count() const { return records_.count(); }
     // Null when the index is out of range.
     const Record* at(int index) const { return static_cast<const Record*>(records_.at(index)); }

@@ -14,6 +14,8 @@
 // status (VXLPlatformStatus.h, a list of its own) on as a result unchanged.
 //
 // X(name, number, meaning)
+// One entry a line, as tools/check-codes.py reads them:
+// clang-format off
 #define VXL_RESULT_CODES(X)                                                                              \
     X(kResultMachineStartupWaited, -4, "the start-up function waited for an event while attached")       \
     X(kResultMachineBadProgram, -3, "the program asked for something outside its stacks, code or tables") \
@@ -62,5 +64,6 @@
     X(kResultFailed, 1000, "failed")                                                                     \
     X(kResultStoreFull, 1001, "the message store is at its limit with no message it may delete; also an MMS decode or fetch that could not be submitted") \
     X(kResultNotServed, 1002, "a request code the outbound queue keeps but does not serve (37)")
+// clang-format on
 
 VXL_CODE_LIST(CVXLEventResult, kEventResultNumbers, VXL_RESULT_CODES);

@@ -11,6 +11,8 @@
 // are defined only here (tools/check-codes.py checks it).
 //
 // X(name, number, meaning)
+// One entry a line, as tools/check-codes.py reads them:
+// clang-format off
 #define VXL_UI_REQUEST_CODES(X)                                                                                   \
     X(kUIRequestNone, 0, "no code: what an empty FIFO gives")                                                     \
     X(kUIRequestDataCommOff, 1, "data communication off: outgoing work stops")                                   \
@@ -29,5 +31,6 @@
     X(kUIRequestMenuChanged, 14, "the main menu is refreshed: the Client fetches the destination list again and prunes the cool sites")                          \
     X(kUIRequestMessagesChanged, 15, "an outbox entry was deleted; the message and thread lists load again")      \
     X(kUIRequestPushPayload, 16, "the Client has handled a push and the Producer handed its payload on; the message and thread lists load again, a message summary job ends its wait")
+// clang-format on
 
 VXL_CODE_LIST(UIRequestCode, kUIRequestCodeNumbers, VXL_UI_REQUEST_CODES);

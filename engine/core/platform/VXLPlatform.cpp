@@ -14,9 +14,9 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,7 +147,7 @@ bool reachesFolder(std::string_view folder, std::string_view path)
 // the device's own folders.
 bool reachesDeviceFiles(std::string_view path)
 {
-    static constexpr const char* kDeviceFolders[] = { "windows", "run", "log" };
+    static constexpr const char* kDeviceFolders[] = {"windows", "run", "log"};
     const std::vector<std::string> components = pathComponents(path);
     if (components.size() < 2)
         return true;
@@ -202,7 +202,8 @@ std::uint32_t platformDeleteName(const CVXLString& folder, const char* name, Pla
 {
     CVXLString phonePath;
     std::string host;
-    if (!platformJoinName(folder, name, rule, &phonePath) || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+    if (!platformJoinName(folder, name, rule, &phonePath)
+        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
         return kPlatformDeleteFailed;
     return ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed;
 }

@@ -103,11 +103,11 @@ void CVXLPlatformConnection::waitForSockets(std::uint32_t milliseconds)
         if (!c)
             continue;
         if (c->watchSink_) {
-            watches[count] = SocketWatch { c->socket_, c->watched_ == Readiness::Writable, false };
+            watches[count] = SocketWatch {c->socket_, c->watched_ == Readiness::Writable, false};
             owners[count++] = c;
         }
         if (c->lookupSink_) {
-            watches[count] = SocketWatch { c->lookup_.readySocket(), false, false };
+            watches[count] = SocketWatch {c->lookup_.readySocket(), false, false};
             owners[count++] = c;
         }
     }

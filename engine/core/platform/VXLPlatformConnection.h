@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/core/base/VXLCallback.h"
-#include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/platform/VXLSinkInterface.h"
 #include "platform/sockets/Sockets.h"
 

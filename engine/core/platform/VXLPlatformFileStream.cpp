@@ -16,7 +16,7 @@
 
 namespace {
 
-std::atomic<std::uint32_t> gTemporaryCount { 0 };
+std::atomic<std::uint32_t> gTemporaryCount {0};
 constexpr const char* kTemporaryMark = ".tmp-";
 // Folders below a store are a few levels deep; the sweep goes no deeper.
 constexpr int kMaxSweepDepth = 8;
@@ -64,7 +64,8 @@ pid_t temporaryOwner(std::string_view name)
         return 0;
     const std::string_view tail = name.substr(mark + std::char_traits<char>::length(kTemporaryMark));
     const std::size_t dash = tail.find('-');
-    if (dash == std::string_view::npos || !allDigits(tail.substr(0, dash)) || !allDigits(tail.substr(dash + 1)))
+    if (dash == std::string_view::npos || !allDigits(tail.substr(0, dash))
+        || !allDigits(tail.substr(dash + 1)))
         return 0;
     const unsigned long pid = std::stoul(std::string(tail.substr(0, dash)));
     return pid > 0 && pid <= 0x7FFFFFFF ? static_cast<pid_t>(pid) : 0;
@@ -159,8 +160,8 @@ bool platformKeepCopy(const CVXLString& folder, const char* name, const char* co
     std::string hostTo;
     return platformJoinName(folder, name, PlatformNameRule::InFolder, &from)
         && platformJoinName(folder, copyName, PlatformNameRule::InFolder, &to)
-        && tessel::kernel::mapPhonePath(from.c_str(), &hostFrom) && tessel::kernel::mapPhonePath(to.c_str(), &hostTo)
-        && copyReplacing(hostFrom, hostTo);
+        && tessel::kernel::mapPhonePath(from.c_str(), &hostFrom)
+        && tessel::kernel::mapPhonePath(to.c_str(), &hostTo) && copyReplacing(hostFrom, hostTo);
 }
 
 std::uint32_t platformSweepTemporaries(const CVXLString& folder)

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/core/base/VXLCallback.h"
-#include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/base/VXLString.h"
+#include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLSinkInterface.h"
-#include "engine/core/base/VXLString.h"
 
 #include <cstdint>
 

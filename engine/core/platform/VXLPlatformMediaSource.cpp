@@ -106,9 +106,9 @@ CVXLPlatformMediaSource::~CVXLPlatformMediaSource() = default;
 
 std::vector<CVXLPlatformMediaSource::Store> CVXLPlatformMediaSource::stores()
 {
-    std::vector<Store> list { { kStoreId, "My Media", kStoreKind, kPhoneFolder } };
+    std::vector<Store> list {{kStoreId, "My Media", kStoreKind, kPhoneFolder}};
     if (tessel::kernel::deviceFacts().memoryCardPresent)
-        list.push_back({ kCardStoreId, "Storage Card", kCardStoreKind, kCardFolder });
+        list.push_back({kCardStoreId, "Storage Card", kCardStoreKind, kCardFolder});
     return list;
 }
 
@@ -129,10 +129,11 @@ std::vector<std::string> CVXLPlatformMediaSource::listItems() const
     std::string host;
     if (!tessel::kernel::mapPhonePath(store.folder, &host))
         return names;
-    Walk walk { &names, store.id == kStoreId };
+    Walk walk {&names, store.id == kStoreId};
     walkFolder(host, store.folder, 0, &walk);
     if (walk.cut)
-        VXL_LOG_INFO("media source: \"%s\" holds more than %zu items or %d levels of folders; the rest is not listed",
+        VXL_LOG_INFO(
+            "media source: \"%s\" holds more than %zu items or %d levels of folders; the rest is not listed",
             store.folder, kMaxItems, kMaxFolderDepth);
     return names;
 }
@@ -158,7 +159,8 @@ int CVXLPlatformMediaSource::firstStore(
     return list.size() == 1;
 }
 
-int CVXLPlatformMediaSource::nextStore(std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
+int CVXLPlatformMediaSource::nextStore(
+    std::uint16_t* id, const char** name, std::int32_t* kind, std::uint8_t* isDefault)
 {
     const std::vector<Store> list = stores();
     // Past the last store the caller's values stay as they are.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/core/platform/VXLAlbumListener.h"
 #include "engine/core/base/VXLCallback.h"
+#include "engine/core/base/VXLObject.h"
+#include "engine/core/platform/VXLAlbumListener.h"
 #include "engine/core/platform/VXLItemDetailsSink.h"
 #include "engine/core/platform/VXLNameListener.h"
-#include "engine/core/base/VXLObject.h"
 #include "engine/core/platform/VXLPlatformFileStream.h"
 
 #include <cstdint>

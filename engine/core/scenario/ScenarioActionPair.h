@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/scenario/ScenarioCodes.h"
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/scenario/ScenarioCodes.h"
 
 #include <cstdint>
 

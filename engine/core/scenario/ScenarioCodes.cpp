@@ -10,55 +10,55 @@ struct Keyword {
 };
 
 constexpr Keyword kFieldTypes[] = {
-    { "images", kFieldImages },
-    { "videos", kFieldVideos },
-    { "addrList", kFieldAddressList },
-    { "title", kFieldTitle },
-    { "subj", kFieldSubject },
-    { "audioAnn", kFieldAudioAnnotation },
-    { "albums", kFieldAlbums },
-    { "composites", kFieldComposites },
-    { "shortMsg", kFieldShortMessage },
-    { "addr", kFieldAddress },
-    { "help", kFieldHelp },
+    {"images", kFieldImages},
+    {"videos", kFieldVideos},
+    {"addrList", kFieldAddressList},
+    {"title", kFieldTitle},
+    {"subj", kFieldSubject},
+    {"audioAnn", kFieldAudioAnnotation},
+    {"albums", kFieldAlbums},
+    {"composites", kFieldComposites},
+    {"shortMsg", kFieldShortMessage},
+    {"addr", kFieldAddress},
+    {"help", kFieldHelp},
 };
 
 constexpr Keyword kInputFormats[] = {
-    { "eml", kInputEmail },
-    { "num", kInputNumber },
-    { "tel", kInputPhone },
-    { "url", kInputUrl },
-    { "dec", kInputDecimal },
+    {"eml", kInputEmail},
+    {"num", kInputNumber},
+    {"tel", kInputPhone},
+    {"url", kInputUrl},
+    {"dec", kInputDecimal},
 };
 
 constexpr Keyword kModifiers[] = {
-    { "pw", kModifierPw },
-    { "inc", kModifierInc },
-    { "icw", kModifierIcw },
-    { "ics", kModifierIcs },
-    { "nws", kModifierNws },
-    { "ncr", kModifierNcr },
-    { "np", kModifierNp },
+    {"pw", kModifierPw},
+    {"inc", kModifierInc},
+    {"icw", kModifierIcw},
+    {"ics", kModifierIcs},
+    {"nws", kModifierNws},
+    {"ncr", kModifierNcr},
+    {"np", kModifierNp},
 };
 
 constexpr Keyword kFonts[] = {
-    { "lg", kFontLarge },
-    { "md", kFontMedium },
-    { "sm", kFontSmall },
-    { "bd", kFontBold },
-    { "it", kFontItalic },
-    { "un", kFontUnderline },
+    {"lg", kFontLarge},
+    {"md", kFontMedium},
+    {"sm", kFontSmall},
+    {"bd", kFontBold},
+    {"it", kFontItalic},
+    {"un", kFontUnderline},
 };
 
 constexpr Keyword kActions[] = {
-    { "send", kActionSend },
-    { "disperr", kActionDispErr },
-    { "change", kActionChange },
-    { "add", kActionAdd },
-    { "nop", kActionNop },
-    { "clear", kActionClear },
-    { "cancel", kActionCancel },
-    { "view", kActionView },
+    {"send", kActionSend},
+    {"disperr", kActionDispErr},
+    {"change", kActionChange},
+    {"add", kActionAdd},
+    {"nop", kActionNop},
+    {"clear", kActionClear},
+    {"cancel", kActionCancel},
+    {"view", kActionView},
 };
 
 bool same(const char* a, const char* b)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/scenario/ScenarioCodes.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/scenario/ScenarioCodes.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/core/scenario/ScenarioFieldDescription.h"
-#include "engine/core/scenario/ScenarioTextList.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/scenario/ScenarioFieldDescription.h"
+#include "engine/core/scenario/ScenarioTextList.h"
 
 #include <cstdint>
 

@@ -67,7 +67,8 @@ void CScenarioFieldDescription::setMaxList(const CVXLString& commaList)
     splitInto(max_, commaList);
 }
 
-void CScenarioFieldDescription::setBitSets(std::uint32_t inputFormats, std::uint32_t modifiers, std::uint32_t fonts)
+void CScenarioFieldDescription::setBitSets(
+    std::uint32_t inputFormats, std::uint32_t modifiers, std::uint32_t fonts)
 {
     inputFormats_ = inputFormats;
     modifiers_ = modifiers;

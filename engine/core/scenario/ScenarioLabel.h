@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/core/base/VXLObject.h"
 #include "engine/core/scenario/ScenarioActionPair.h"
 #include "engine/core/scenario/ScenarioRule.h"
 #include "engine/core/scenario/VXLTextPair.h"
-#include "engine/core/base/VXLObject.h"
 
 // One soft key of a field: its captions, its actions and its rule.
 class CScenarioLabel : public CVXLObject {

@@ -78,7 +78,8 @@ CScenarioField* CScenarioLayout::findField(std::int32_t typeCode) const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
         CScenarioField* field = fieldAt(i);
-        if (field->fieldDescription().typeCode() == typeCode || field->fieldDescription().typeIndex(typeCode) >= 0)
+        if (field->fieldDescription().typeCode() == typeCode
+            || field->fieldDescription().typeIndex(typeCode) >= 0)
             return field;
     }
     return nullptr;
@@ -88,7 +89,8 @@ bool CScenarioLayout::onlyHelpOrTitleVisible() const
 {
     for (std::uint32_t i = 0; i < fields_.count(); ++i) {
         const CScenarioFieldDescription& fieldDescription = fieldAt(i)->fieldDescription();
-        if (fieldDescription.visible() && fieldDescription.typeCode() != kFieldHelp && fieldDescription.typeCode() != kFieldTitle)
+        if (fieldDescription.visible() && fieldDescription.typeCode() != kFieldHelp
+            && fieldDescription.typeCode() != kFieldTitle)
             return false;
     }
     return true;

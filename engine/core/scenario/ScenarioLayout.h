@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/core/scenario/ScenarioCodes.h"
-#include "engine/core/scenario/ScenarioConfigLink.h"
 #include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/scenario/ScenarioCodes.h"
+#include "engine/core/scenario/ScenarioConfigLink.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/base/VXLPtrArrayIterator.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 #include <cstdint>
 

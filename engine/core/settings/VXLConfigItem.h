@@ -9,6 +9,8 @@
 // values named in the table.
 // X(name, number, meaning); names starting with kCfg are defined only here
 // (tools/check-codes.py checks it).
+// One entry a line, as tools/check-codes.py reads them:
+// clang-format off
 #define VXL_CONFIG_ITEMS(X)                                                \
     X(kCfgServerUri, 1, "server uri")                                      \
     X(kCfgProxyUri, 2, "proxy uri")                                        \
@@ -63,6 +65,7 @@
     X(kCfgItem51, 51, "item51")                                            \
     X(kCfgItem52, 52, "item52")                                            \
     X(kCfgOption53, 53, "option53")
+// clang-format on
 
 VXL_CODE_LIST(CVXLConfigItem, kConfigItemNumbers, VXL_CONFIG_ITEMS);
 

@@ -1,10 +1,10 @@
 #include "engine/core/settings/VXLPersStore.h"
 
+#include "engine/core/base/VXLLog.h"
+#include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/settings/VXLPersBranch.h"
 #include "engine/core/settings/VXLPersLeaf.h"
 #include "engine/core/settings/VXLPersPair.h"
-#include "engine/core/base/VXLLog.h"
-#include "engine/core/base/VXLPtrArray.h"
 
 namespace {
 

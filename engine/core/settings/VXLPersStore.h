@@ -31,7 +31,8 @@ public:
     CVXLPersStore& operator=(const CVXLPersStore&) = delete;
 
     // 1 stored; 0 refused (a locked leaf, a dotted key with an empty component, or a
-    // key that would use a node both as a leaf and as a branch). A change under "pers." marks the store dirty.
+    // key that would use a node both as a leaf and as a branch). A change under "pers." marks the store
+    // dirty.
     int set(const CVXLString& key, const CVXLString& value, std::int32_t lock = 0);
     int get(const CVXLString& key, CVXLString* out) const;
     bool has(const CVXLString& key) const;

@@ -6,7 +6,7 @@ constexpr int kFirstYear = 1970;
 // 2106-02-07 06:28:15 is the last second that fits 32 bits.
 constexpr int kLastYear = 2106;
 constexpr std::uint32_t kDateTextLength = 10; // YYYY-MM-DD
-constexpr std::uint32_t kTimeTextLength = 8;  // HH:MM:SS
+constexpr std::uint32_t kTimeTextLength = 8; // HH:MM:SS
 
 // Days before the first of each month: common year, leap year.
 constexpr std::uint16_t kDaysBeforeMonth[2][12] = {
@@ -36,8 +36,8 @@ int numberAt(const char* text, std::uint32_t start, std::uint32_t count)
 
 std::uint32_t secondsSince1970(int year, int month, int day, int hour, int minute, int second)
 {
-    if (year < kFirstYear || year > kLastYear || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
-        hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (year < kFirstYear || year > kLastYear || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0
+        || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return 0;
     std::uint64_t days = 0;
     for (int y = kFirstYear; y < year; ++y)

@@ -28,7 +28,10 @@ struct CVXLRegex::MatchState {
     }
 
     std::uint8_t op(std::uint32_t node) const { return code[node]; }
-    const char* operand(std::uint32_t node) const { return reinterpret_cast<const char*>(code + node + kNodeSize); }
+    const char* operand(std::uint32_t node) const
+    {
+        return reinterpret_cast<const char*>(code + node + kNodeSize);
+    }
     std::uint32_t next(std::uint32_t node) const
     {
         const std::uint32_t offset = (std::uint32_t(code[node + 1]) << 8) | code[node + 2];
@@ -86,14 +89,16 @@ int CVXLRegex::execFrom(const char* subject, std::uint32_t start)
     if (start > length)
         return 0;
     const char* from = subject + start;
-    if (requiredLength_ > 0 && !vxlStrStr(from, reinterpret_cast<const char*>(program_.data() + requiredOffset_)))
+    if (requiredLength_ > 0
+        && !vxlStrStr(from, reinterpret_cast<const char*>(program_.data() + requiredOffset_)))
         return 0;
 
-    MatchState state{program_.data(), nullptr, kMatchStepsBase + kMatchStepsPerByte * length};
+    MatchState state {program_.data(), nullptr, kMatchStepsBase + kMatchStepsPerByte * length};
     if (anchored_)
         return start == 0 && tryAt(state, subject) ? 1 : 0;
     if (firstByte_ != 0) {
-        for (const char* s = vxlStrChr(from, firstByte_); s && !state.aborted; s = vxlStrChr(s + 1, firstByte_)) {
+        for (const char* s = vxlStrChr(from, firstByte_); s && !state.aborted;
+             s = vxlStrChr(s + 1, firstByte_)) {
             if (tryAt(state, s))
                 return 1;
         }

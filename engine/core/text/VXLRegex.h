@@ -43,7 +43,7 @@ public:
         kNothing = 9,
         kStar = 10,
         kPlus = 11,
-        kOpen = 20,  // kOpen + n for group n
+        kOpen = 20, // kOpen + n for group n
         kClose = 40, // kClose + n
     };
 

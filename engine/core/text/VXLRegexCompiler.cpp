@@ -9,8 +9,8 @@ constexpr std::uint32_t kNodeSize = 3;
 constexpr const char* kMetaBytes = "^$.[()|?+*\\";
 
 // Width flags of a compiled piece.
-constexpr int kHasWidth = 1;       // never matches the empty string
-constexpr int kSingleByte = 2;     // matches exactly one byte
+constexpr int kHasWidth = 1; // never matches the empty string
+constexpr int kSingleByte = 2; // matches exactly one byte
 constexpr int kStartsWithRepeat = 4;
 
 bool isRepeat(char c)
@@ -150,7 +150,8 @@ std::uint32_t Parser::expression(bool group, int& flags)
         tail(first, alternative);
     }
 
-    const std::uint32_t end = node(group ? static_cast<std::uint8_t>(Op::kClose + number) : static_cast<std::uint8_t>(Op::kEnd));
+    const std::uint32_t end
+        = node(group ? static_cast<std::uint8_t>(Op::kClose + number) : static_cast<std::uint8_t>(Op::kEnd));
     tail(first, end);
     if (code) {
         for (std::uint32_t b = first; b != kNone && b != end; b = next(b))
@@ -353,7 +354,8 @@ int CVXLRegexCompiler::compileInto(CVXLRegex& regex, const char* pattern)
         return 0;
     int flags = 0;
     Parser counting(pattern, nullptr);
-    if (counting.expression(false, flags) == kNone || counting.failed || counting.size > CVXLRegex::kMaxProgramSize)
+    if (counting.expression(false, flags) == kNone || counting.failed
+        || counting.size > CVXLRegex::kMaxProgramSize)
         return 0;
 
     const std::uint32_t size = counting.size;
@@ -380,8 +382,8 @@ int CVXLRegexCompiler::compileInto(CVXLRegex& regex, const char* pattern)
             for (std::uint32_t n = first; n != kNone; n = emitting.next(n)) {
                 if (code[n] != Op::kExactly)
                     continue;
-                const std::uint32_t length =
-                    static_cast<std::uint32_t>(vxlStrLen(reinterpret_cast<const char*>(code + n + kNodeSize)));
+                const std::uint32_t length = static_cast<std::uint32_t>(
+                    vxlStrLen(reinterpret_cast<const char*>(code + n + kNodeSize)));
                 if (length > longest) {
                     longest = length;
                     regex.requiredOffset_ = n + kNodeSize;

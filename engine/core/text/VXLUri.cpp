@@ -6,11 +6,11 @@ namespace {
 
 constexpr const char* kAddressPattern = "^(([^:/?#]+):)?(//([^/?#]*))?([^?#]*)(\\?([^#]*))?(#(.*))?";
 constexpr const char* kAuthorityPattern = "^((.+)@)?(.+)$";
-constexpr const char* kHostPattern =
-    "^((\\[.+\\])|((0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]))|([^:]+))(:([0-9]*))?$";
+constexpr const char* kHostPattern
+    = "^((\\[.+\\])|((0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]))|([^:]+))(:([0-9]*))?$";
 
 enum AuthorityGroup { kUserInfo = 2, kHostWithPort = 3 };
 enum HostGroup { kBracketedHost = 2, kIpv4Host = 3, kFirstOctet = 4, kHostName = 8, kPortDigits = 10 };
@@ -195,7 +195,8 @@ std::uint32_t CVXLUri::ipv4Octets() const
         return 0;
     std::uint8_t bytes[4];
     for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<std::uint8_t>(digitsValue(patterns->host.group(kFirstOctet + i, text).c_str()));
+        bytes[i]
+            = static_cast<std::uint8_t>(digitsValue(patterns->host.group(kFirstOctet + i, text).c_str()));
     std::uint32_t address = 0;
     vxlMemCopy(&address, bytes, sizeof address);
     return address;

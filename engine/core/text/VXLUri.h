@@ -26,7 +26,7 @@ public:
 
     void onChanged() override;
 
-    CVXLString scheme() const;   // lower case
+    CVXLString scheme() const; // lower case
     CVXLString authority() const;
     CVXLString path() const;
     CVXLString query() const;
@@ -51,7 +51,14 @@ public:
 
 private:
     // Address pattern groups kept per instance.
-    enum AddressGroup { kScheme = 2, kAuthority = 4, kPath = 5, kQuery = 7, kFragment = 9, kAddressGroups = 10 };
+    enum AddressGroup {
+        kScheme = 2,
+        kAuthority = 4,
+        kPath = 5,
+        kQuery = 7,
+        kFragment = 9,
+        kAddressGroups = 10
+    };
 
     static void takePatterns();
     static void releasePatterns();

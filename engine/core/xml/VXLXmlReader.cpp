@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::uint8_t kBom[3] = { 0xEF, 0xBB, 0xBF };
+constexpr std::uint8_t kBom[3] = {0xEF, 0xBB, 0xBF};
 constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
 
 // What each byte may be, looked up once per byte on the hot paths.
@@ -537,7 +537,8 @@ bool CVXLXmlReader::refuseGather(const Gather& to, std::uint32_t count)
     if (count > to.room())
         refuse("XML reader: %s longer than %u bytes, document refused", to.what(), to.limit());
     else
-        refuse("XML reader: no memory for a %s of %u bytes, document refused", to.what(), to.length() + count);
+        refuse(
+            "XML reader: no memory for a %s of %u bytes, document refused", to.what(), to.length() + count);
     return false;
 }
 
@@ -581,7 +582,7 @@ void CVXLXmlReader::stepTagOpen(std::uint8_t c)
 
 void CVXLXmlReader::stepDecl(std::uint8_t c)
 {
-    static const char* const kOpeners[] = { "--", "[CDATA[", "DOCTYPE" };
+    static const char* const kOpeners[] = {"--", "[CDATA[", "DOCTYPE"};
     decl_[declLength_++] = static_cast<char>(c);
     for (const char* opener : kOpeners) {
         if (vxlStrNCmp(decl_, opener, declLength_) != 0)

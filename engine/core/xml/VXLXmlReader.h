@@ -139,11 +139,7 @@ private:
         const char* what() const { return what_; }
         const char* data() const { return used_ > 0 ? reinterpret_cast<const char*>(bytes_.data()) : ""; }
         bool equals(const char* text, std::uint32_t count) const;
-        template <std::size_t N>
-        bool equals(const char (&text)[N]) const
-        {
-            return equals(text, N - 1);
-        }
+        template <std::size_t N> bool equals(const char (&text)[N]) const { return equals(text, N - 1); }
         CVXLString toString(std::uint32_t from) const;
         CVXLString view() const { return CVXLString(bytes_); }
 
@@ -217,17 +213,17 @@ private:
     std::uint32_t topOffset() const;
     void popElement();
 
-    Gather path_ { "element path", kMaxDepth * (kMaxNameLength + 1) };
-    Gather name_ { "name", kMaxNameLength };
-    Gather attrName_ { "attribute name", kMaxNameLength };
-    Gather value_ { "attribute value", kMaxAttributeValueLength };
-    Gather text_ { "text", kMaxTextLength };
-    Gather entity_ { "entity", kMaxEntityLength };
+    Gather path_ {"element path", kMaxDepth*(kMaxNameLength + 1)};
+    Gather name_ {"name", kMaxNameLength};
+    Gather attrName_ {"attribute name", kMaxNameLength};
+    Gather value_ {"attribute value", kMaxAttributeValueLength};
+    Gather text_ {"text", kMaxTextLength};
+    Gather entity_ {"entity", kMaxEntityLength};
     // Attribute names of the start tag being read, each followed by a space,
     // to refuse a repeated one.
-    Gather tagAttributes_ { "attribute names", kMaxAttributesPerTag * (kMaxNameLength + 1) };
+    Gather tagAttributes_ {"attribute names", kMaxAttributesPerTag*(kMaxNameLength + 1)};
     // Offsets into path_ just after the "/" of each open element.
-    Gather stack_ { "element stack", kMaxDepth * sizeof(std::uint32_t) };
+    Gather stack_ {"element stack", kMaxDepth * sizeof(std::uint32_t)};
     std::uint32_t attributes_ = 0;
 
     State state_ = kContent;

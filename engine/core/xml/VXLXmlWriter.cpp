@@ -18,7 +18,7 @@ void CVXLXmlWriter::reset()
 
 CVXLXmlWriter::Record CVXLXmlWriter::innermost() const
 {
-    Record record = { 0, kStartTagOpen };
+    Record record = {0, kStartTagOpen};
     if (depth_ > 0)
         vxlMemCopy(&record, records_.at((depth_ - 1) * sizeof record), sizeof record);
     return record;
@@ -28,7 +28,7 @@ void CVXLXmlWriter::setInnermostState(ElementState state)
 {
     if (depth_ == 0)
         return;
-    const Record record = { innermost().nameOffset, state };
+    const Record record = {innermost().nameOffset, state};
     records_.write((depth_ - 1) * sizeof record, &record, sizeof record);
 }
 
@@ -58,7 +58,7 @@ void CVXLXmlWriter::startElement(const CVXLString& name)
         write(">\n");
         setInnermostState(kHasChildren);
     }
-    const Record record = { names_.length(), kStartTagOpen };
+    const Record record = {names_.length(), kStartTagOpen};
     if (!records_.append(&record, sizeof record))
         return;
     names_.append(name.c_str(), name.length());

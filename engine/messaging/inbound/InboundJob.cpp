@@ -69,11 +69,26 @@ bool CInboundJob::busy() const
     return false;
 }
 
-CVXLEventHandler* CInboundJob::storeTarget() const { return manager_.storeTarget(); }
-CInboundServices* CInboundJob::services() const { return manager_.services(); }
-std::uint32_t CInboundJob::nowSeconds() const { return services() ? services()->nowSeconds() : 0; }
-CVXLString CInboundJob::userId() const { return services() ? services()->userId() : CVXLString(); }
-CVXLString CInboundJob::relayUrl() const { return services() ? services()->relayUrl() : CVXLString(); }
+CVXLEventHandler* CInboundJob::storeTarget() const
+{
+    return manager_.storeTarget();
+}
+CInboundServices* CInboundJob::services() const
+{
+    return manager_.services();
+}
+std::uint32_t CInboundJob::nowSeconds() const
+{
+    return services() ? services()->nowSeconds() : 0;
+}
+CVXLString CInboundJob::userId() const
+{
+    return services() ? services()->userId() : CVXLString();
+}
+CVXLString CInboundJob::relayUrl() const
+{
+    return services() ? services()->relayUrl() : CVXLString();
+}
 
 void CInboundJob::onEvent(CVXLEvent* event)
 {
@@ -176,7 +191,10 @@ std::int32_t CInboundJob::transportResult(std::int32_t result)
     return result == kResultTransactionFailed ? kResultMmsTransport : result;
 }
 
-void CInboundJob::answer(std::int32_t result, const CVXLString& text) { answerAs(transportResult(result), text); }
+void CInboundJob::answer(std::int32_t result, const CVXLString& text)
+{
+    answerAs(transportResult(result), text);
+}
 
 void CInboundJob::answerAs(std::int32_t result, const CVXLString& text)
 {
@@ -191,7 +209,10 @@ void CInboundJob::answerAs(std::int32_t result, const CVXLString& text)
     finishEvent(event);
 }
 
-void CInboundJob::postToStore(CVXLEvent* event) { post(storeTarget(), event); }
+void CInboundJob::postToStore(CVXLEvent* event)
+{
+    post(storeTarget(), event);
+}
 
 void CInboundJob::postRead(CStoreReadRequest& read, std::uint32_t mode, const CVXLString& id)
 {
@@ -201,7 +222,10 @@ void CInboundJob::postRead(CStoreReadRequest& read, std::uint32_t mode, const CV
     postToStore(&read);
 }
 
-CVXLTransactionListenerRef CInboundJob::listener() { return CVXLTransactionListenerRef(&callback_); }
+CVXLTransactionListenerRef CInboundJob::listener()
+{
+    return CVXLTransactionListenerRef(&callback_);
+}
 
 bool CInboundJob::submit(std::int32_t step, CVXLTransaction* transaction)
 {
@@ -251,8 +275,8 @@ bool CInboundJob::submitMmboxView(std::uint32_t kind, std::uint32_t start, std::
         pdu->setMmFlags(kSentFolderFlag, kFlagAdd);
     else if (kind == 2)
         pdu->setMmFlags(kPersonalFolderFlag, kFlagAdd);
-    for (std::int32_t field : { kMmsFieldBcc, kMmsFieldCc, kMmsFieldDate, kMmsFieldFrom, kMmsFieldPriority,
-             kMmsFieldSubject, kMmsFieldTo })
+    for (std::int32_t field : {kMmsFieldBcc, kMmsFieldCc, kMmsFieldDate, kMmsFieldFrom, kMmsFieldPriority,
+             kMmsFieldSubject, kMmsFieldTo})
         pdu->setAttributes(field);
     pdu->setStart(start + 1);
     pdu->setLimit(size);
@@ -297,7 +321,8 @@ void CInboundJob::copyHeaders(const CVXLMessage& from, CVXLMessage& to)
             // The parameters too: an expiry without its token reads as absolute.
             const int added = static_cast<int>(to.valueCount(name)) - 1;
             for (std::uint32_t k = 0; k < from.parameterCount(name, static_cast<int>(n)); ++k) {
-                const CVXLString parameter = from.parameterName(name, static_cast<int>(n), static_cast<int>(k));
+                const CVXLString parameter
+                    = from.parameterName(name, static_cast<int>(n), static_cast<int>(k));
                 if (const CVXLString* value = from.parameter(name, parameter, static_cast<int>(n)))
                     to.addParameter(name, added, parameter, *value);
             }
@@ -336,7 +361,8 @@ void CInboundJob::retrieved(std::int32_t result)
     if (result == kResultSucceeded && reply.isEmpty())
         result = kResultMalformed;
     // Only a status other than Ok (0) fails the retrieval.
-    if (result == kResultSucceeded && reply->field(kRetrieveStatusField).length() && reply->retrieveStatus() != 0) {
+    if (result == kResultSucceeded && reply->field(kRetrieveStatusField).length()
+        && reply->retrieveStatus() != 0) {
         result = kResultMmsRelayStatus;
         text = reply->retrieveText();
     }

@@ -126,13 +126,13 @@ private:
 
     CVXLInboundMessageManager& manager_;
     std::vector<CVXLEvent*> members_;
-    CVXLCallbackEvent callback_ { this, 0 };
+    CVXLCallbackEvent callback_ {this, 0};
     // The transaction out, and the one whose step is being continued.
     CVXLTransaction* transaction_ = nullptr;
     CVXLTransaction* current_ = nullptr;
     // A transaction cancelled with its request: its end continues nothing.
     bool abandoned_ = false;
-    CVXLCallbackEvent tempDeleted_ { this, kStepTempDeleted };
+    CVXLCallbackEvent tempDeleted_ {this, kStepTempDeleted};
 
     FetchState fetch_ = FetchState::kIdle;
     CVXLString fetchUrl_;

@@ -14,17 +14,23 @@ namespace {
 
 constexpr const char* kMmboxPreviewFile = "temp_mmboxnot.raw";
 
-bool isRelayKind(std::uint32_t kind) { return kind == 1 || kind == 2; }
+bool isRelayKind(std::uint32_t kind)
+{
+    return kind == 1 || kind == 2;
+}
 // The request's own kinds: 0 inbox, 4 and 5 the premium box.
-bool isLocalListKind(std::uint32_t kind) { return kind == 0 || kind == 4 || kind == 5; }
+bool isLocalListKind(std::uint32_t kind)
+{
+    return kind == 0 || kind == 4 || kind == 5;
+}
 
 } // namespace
 
 CInboundListJob::CInboundListJob(CVXLInboundMessageManager& manager)
     : CInboundJob(manager)
 {
-    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &countQuery_, &idListQuery_, &listedRead_,
-             &purgeRequest_, &mmboxStore_, &mmboxRead_ })
+    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> {
+             &countQuery_, &idListQuery_, &listedRead_, &purgeRequest_, &mmboxStore_, &mmboxRead_})
         addMember(member);
 }
 
@@ -155,7 +161,8 @@ void CInboundListJob::onListedRead(CVXLEvent* reply)
 
 CVXLMmsPdu* CInboundListJob::descriptorAt(std::uint32_t index) const
 {
-    auto* body = mmboxViewPdu_.isEmpty() ? nullptr : dynamic_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
+    auto* body
+        = mmboxViewPdu_.isEmpty() ? nullptr : dynamic_cast<CVXLMultipartBody*>(mmboxViewPdu_->body().get());
     std::uint32_t seen = 0;
     for (std::uint32_t i = 0; body && i < body->partCount(); ++i) {
         auto* part = dynamic_cast<CVXLMmsPdu*>(body->partAt(i).get());
@@ -208,7 +215,8 @@ void CInboundListJob::mmboxViewed(std::int32_t result)
 void CInboundListJob::fetchNextMmboxPreview()
 {
     const CVXLMmsPdu* descriptor = descriptorAt(mmboxIndex_);
-    if (!submitGet(kStepMmboxPreview, descriptor ? descriptor->contentLocation() : CVXLString(), kMmboxPreviewFile))
+    if (!submitGet(
+            kStepMmboxPreview, descriptor ? descriptor->contentLocation() : CVXLString(), kMmboxPreviewFile))
         fail(kResultStoreFull);
 }
 

@@ -2,13 +2,16 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/messaging/inbound/VXLInboundMessageManager.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/messaging/inbound/VXLInboundMessageManager.h"
 #include "engine/records/VXLInboundRequests.h"
 
 namespace {
 
-bool isReadableKind(std::uint32_t kind) { return kind == 0 || kind == 1 || kind == 2 || kind == 4; }
+bool isReadableKind(std::uint32_t kind)
+{
+    return kind == 0 || kind == 1 || kind == 2 || kind == 4;
+}
 
 } // namespace
 
@@ -54,11 +57,13 @@ void CInboundReadJob::onReply(CVXLEvent* reply)
         if (!location.length())
             return answer(kResultNoContentLocation);
         fetched_ = true;
-        return fetchWhole(location, request->messageId, CVXLInboundMessageManager::boxOfId(request->messageId));
+        return fetchWhole(
+            location, request->messageId, CVXLInboundMessageManager::boxOfId(request->messageId));
     }
     if (reply->result() != kResultSucceeded)
         return answer(reply->result(), reply->resultText());
-    request->totalMediaParts = static_cast<std::uint32_t>(read.totals.value("X-QV-Total-Media-Parts").toInt());
+    request->totalMediaParts
+        = static_cast<std::uint32_t>(read.totals.value("X-QV-Total-Media-Parts").toInt());
     if (partRead_.mode == 0)
         return answer(kResultSucceeded);
     const CVXLString& type = read.content.value(CVXLString("Content-Type"), 0, true);
@@ -77,7 +82,8 @@ void CInboundReadJob::onReply(CVXLEvent* reply)
         item.setSize(static_cast<std::int32_t>(read.bodyLength));
         CVXLMediaRefHandle handle;
         handle.setMimeType(type.c_str());
-        handle.addEntry(read.bodyLocator, type, read.bodySource, 0, 0, static_cast<std::int32_t>(read.bodyLength), false);
+        handle.addEntry(
+            read.bodyLocator, type, read.bodySource, 0, 0, static_cast<std::int32_t>(read.bodyLength), false);
         item.setMediaRef(handle);
     }
     if (partRead_.asText)

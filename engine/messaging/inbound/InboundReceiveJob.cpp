@@ -3,11 +3,11 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
-#include "engine/messaging/premium/PremiumInboxManager.h"
 #include "engine/messaging/inbound/VXLInboundMessageManager.h"
+#include "engine/messaging/premium/PremiumInboxManager.h"
+#include "engine/messaging/push/WapPushQueue.h"
 #include "engine/messaging/store/VXLMessageHeaders.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
-#include "engine/messaging/push/WapPushQueue.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -40,7 +40,10 @@ constexpr std::size_t kStoredPreviewLimit = CWapPushQueue::kMaxItems;
 // The store's premium box.
 constexpr std::uint32_t kPremiumBox = 2;
 
-CVXLString hex(std::uint32_t value) { return CVXLString(static_cast<int>(value), 16); }
+CVXLString hex(std::uint32_t value)
+{
+    return CVXLString(static_cast<int>(value), 16);
+}
 
 } // namespace
 
@@ -50,7 +53,8 @@ CInboundReceiveJob::CInboundReceiveJob(CVXLInboundMessageManager& manager)
     , crashRead_(kReplyCrashRead)
     , crashWhole_(kReplyCrashWhole)
 {
-    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &storePreview_, &crashIds_, &crashRead_, &crashWhole_ })
+    for (CVXLEvent* member :
+        std::initializer_list<CVXLEvent*> {&storePreview_, &crashIds_, &crashRead_, &crashWhole_})
         addMember(member);
 }
 
@@ -170,7 +174,8 @@ bool CInboundReceiveJob::takeStoredPreview(const CVXLString& location)
         messageId_ = it->id;
         targetBox_ = it->targetBox;
         previews_.erase(it);
-        VXL_LOG_INFO("inbound receive: the preview %s is stored, its whole message is fetched again", messageId_.c_str());
+        VXL_LOG_INFO("inbound receive: the preview %s is stored, its whole message is fetched again",
+            messageId_.c_str());
         return true;
     }
     return false;
@@ -247,10 +252,9 @@ void CInboundReceiveJob::previewReceived(std::int32_t result)
     CVXLMessageHeaders headers;
     headers.messageHeaders = response.messageHeaders();
     const bool sent = headers.getMessageType() == "Sent";
-    const bool addressed = sent
-        ? (headers.getToAddressList().length() || headers.getCcAddressList().length()
-              || headers.getBccAddressList().length())
-        : headers.getFromAddress().length() != 0;
+    const bool addressed = sent ? (headers.getToAddressList().length() || headers.getCcAddressList().length()
+                               || headers.getBccAddressList().length())
+                                : headers.getFromAddress().length() != 0;
     if (!addressed) {
         VXL_LOG_INFO("inbound receive: a preview without its addresses dropped");
         return answerPush(kResultMmsTransport);
@@ -264,10 +268,12 @@ void CInboundReceiveJob::previewReceived(std::int32_t result)
     stored_.setBody(response.body());
     const CVXLString folder = response.messageHeaders().value("X-QV-Folder", 0, true);
     folder_ = folder;
-    notValidBefore_ = static_cast<std::uint32_t>(response.messageHeaders().value("X-QV-Not-Valid-Before", 0, true).toInt(16));
+    notValidBefore_ = static_cast<std::uint32_t>(
+        response.messageHeaders().value("X-QV-Not-Valid-Before", 0, true).toInt(16));
     targetBox_ = sent ? 3 : (folder.length() && folder.compare(CVXLString("Inbox"), false) != 0 ? 2 : 0);
     setStage(CVXLInboundMessageManager::kStageStored);
-    storePreview_.setReplyCode(headers.getChargeText().length() ? kReplyChargedStored : std::int32_t { kEventStoreMessageDone });
+    storePreview_.setReplyCode(
+        headers.getChargeText().length() ? kReplyChargedStored : std::int32_t {kEventStoreMessageDone});
     storePreview_.messageId = CVXLString();
     storePreview_.fullMessage = 0;
     storePreview_.message = &stored_;
@@ -355,7 +361,7 @@ void CInboundReceiveJob::wholeStored(std::int32_t result, const CVXLString& text
     // its last attempt the preview is what arrived.
     if (previews_.size() >= kStoredPreviewLimit)
         previews_.erase(previews_.begin());
-    previews_.push_back({ notification_->contentLocation(), messageId_, targetBox_ });
+    previews_.push_back({notification_->contentLocation(), messageId_, targetBox_});
     const bool last = push()->attempts >= CWapPushQueue::kLastAttempt;
     notification_.reset();
     answerAs(result, text);
@@ -369,9 +375,11 @@ void CInboundReceiveJob::sendNotifyResponse()
     const CVXLString relay = relayUrl();
     if (!relay.length()) {
         // Nothing to acknowledge to: the message is stored.
-        VXL_LOG_INFO("inbound receive: no relay URL, %s stored without a notification response", messageId_.c_str());
+        VXL_LOG_INFO(
+            "inbound receive: no relay URL, %s stored without a notification response", messageId_.c_str());
         answerPush(kResultSucceeded);
-        return tellArrived(messageId_, static_cast<std::int32_t>(CVXLInboundMessageManager::boxOfId(messageId_)));
+        return tellArrived(
+            messageId_, static_cast<std::int32_t>(CVXLInboundMessageManager::boxOfId(messageId_)));
     }
     auto* pdu = new CVXLSimpleRequestPdu(kMmsNotifyRespInd, notification_->transactionId());
     pdu->setStatus(kStatusRetrieved);
@@ -384,7 +392,8 @@ void CInboundReceiveJob::notifyResponded(std::int32_t result)
     if (!held_)
         return;
     if (result != kResultSucceeded)
-        VXL_LOG_INFO("inbound receive: the notification response for %s failed (%d)", messageId_.c_str(), result);
+        VXL_LOG_INFO(
+            "inbound receive: the notification response for %s failed (%d)", messageId_.c_str(), result);
     answerPush(kResultSucceeded);
     tellArrived(messageId_, static_cast<std::int32_t>(CVXLInboundMessageManager::boxOfId(messageId_)));
 }
@@ -406,7 +415,8 @@ void CInboundReceiveJob::onCrashRead(CVXLEvent* reply)
     if (!held_)
         return;
     const CVXLString location = notification_->contentLocation();
-    if (reply->result() == kResultSucceeded && location.length() && crashRead_.read.summary.value("3") == location) {
+    if (reply->result() == kResultSucceeded && location.length()
+        && crashRead_.read.summary.value("3") == location) {
         // Found: its whole message is asked for next (mode 0 reads it).
         messageId_ = crashRead_.read.messageId;
         targetBox_ = 0;

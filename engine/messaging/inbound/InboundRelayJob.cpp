@@ -21,9 +21,18 @@ constexpr std::int32_t kFlagAdd = 6;
 constexpr std::int32_t kFromPresent = 2;
 constexpr std::int32_t kYes = 0;
 
-bool isRelayKind(std::uint32_t kind) { return kind == 1 || kind == 2; }
-bool isReadableKind(std::uint32_t kind) { return kind == 0 || kind == 1 || kind == 2 || kind == 4; }
-bool isLocalItemKind(std::uint32_t kind) { return kind == 0 || kind == 4 || kind == 5 || kind == 6; }
+bool isRelayKind(std::uint32_t kind)
+{
+    return kind == 1 || kind == 2;
+}
+bool isReadableKind(std::uint32_t kind)
+{
+    return kind == 0 || kind == 1 || kind == 2 || kind == 4;
+}
+bool isLocalItemKind(std::uint32_t kind)
+{
+    return kind == 0 || kind == 4 || kind == 5 || kind == 6;
+}
 
 } // namespace
 

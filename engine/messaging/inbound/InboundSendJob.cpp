@@ -17,7 +17,10 @@ constexpr const char* kRelayReplyFile = "temp_mmboxmsg.raw";
 // From address-present token.
 constexpr std::int32_t kFromPresent = 2;
 
-bool isReadableKind(std::uint32_t kind) { return kind == 0 || kind == 1 || kind == 2 || kind == 4; }
+bool isReadableKind(std::uint32_t kind)
+{
+    return kind == 0 || kind == 1 || kind == 2 || kind == 4;
+}
 
 } // namespace
 
@@ -107,8 +110,10 @@ void CInboundSendJob::onPartRead(CVXLEvent* reply)
     auto* part = new CVXLMimeEntity();
     part->setHeaders(read.content);
     part->setFileName(locator.substr(0, static_cast<std::uint32_t>(bar)));
-    part->setDataStart(static_cast<std::uint32_t>(locator.substr(bar + 1, static_cast<std::uint32_t>(bar2 - bar - 1)).toInt()));
-    part->setDataSize(static_cast<std::uint32_t>(locator.substr(bar2 + 1, locator.length() - static_cast<std::uint32_t>(bar2) - 1).toInt()));
+    part->setDataStart(static_cast<std::uint32_t>(
+        locator.substr(bar + 1, static_cast<std::uint32_t>(bar2 - bar - 1)).toInt()));
+    part->setDataSize(static_cast<std::uint32_t>(
+        locator.substr(bar2 + 1, locator.length() - static_cast<std::uint32_t>(bar2) - 1).toInt()));
     static_cast<CVXLMultipartBody*>(body_.get())->appendPart(CVXLEntityRef(part));
     ++partIndex_;
     readNextPart();

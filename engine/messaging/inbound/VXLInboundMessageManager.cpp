@@ -52,7 +52,10 @@ CVXLInboundMessageManager::~CVXLInboundMessageManager()
         gInstance = nullptr;
 }
 
-CVXLInboundMessageManager* CVXLInboundMessageManager::instance() { return gInstance; }
+CVXLInboundMessageManager* CVXLInboundMessageManager::instance()
+{
+    return gInstance;
+}
 
 void CVXLInboundMessageManager::setMessageStore(CVXLPlatformStore* store)
 {
@@ -79,8 +82,8 @@ void CVXLInboundMessageManager::init()
     tasks_.registerProcessor(&encoder_);
     tasks_.registerProcessor(&decoder_);
     startChild(&parser_);
-    for (CInboundJob* job : std::initializer_list<CInboundJob*> { &receive_, &open_, &read_, &count_, &list_,
-             &forward_, &save_, &delete_, &send_ })
+    for (CInboundJob* job : std::initializer_list<CInboundJob*> {
+             &receive_, &open_, &read_, &count_, &list_, &forward_, &save_, &delete_, &send_})
         startChild(job);
 }
 
@@ -181,8 +184,8 @@ void CVXLInboundMessageManager::onUiRequest(std::int32_t code)
 // Nothing that was cancelled answers the requests held: they end here.
 void CVXLInboundMessageManager::onCancel(CVXLEvent* event)
 {
-    for (CInboundJob* job : std::initializer_list<CInboundJob*> { &receive_, &open_, &read_, &count_, &list_,
-             &forward_, &save_, &delete_, &send_ })
+    for (CInboundJob* job : std::initializer_list<CInboundJob*> {
+             &receive_, &open_, &read_, &count_, &list_, &forward_, &save_, &delete_, &send_})
         job->cancel();
     finishEvent(event);
 }
@@ -193,7 +196,8 @@ void CVXLInboundMessageManager::requestFetch(CInboundJob* job)
         fetchOwner_ = job;
         return job->fetchGranted();
     }
-    if (fetchOwner_ != job && std::find(fetchWaiting_.begin(), fetchWaiting_.end(), job) == fetchWaiting_.end())
+    if (fetchOwner_ != job
+        && std::find(fetchWaiting_.begin(), fetchWaiting_.end(), job) == fetchWaiting_.end())
         fetchWaiting_.push_back(job);
 }
 
@@ -218,7 +222,8 @@ CVXLString CVXLInboundMessageManager::nextTransactionId(const char* prefix)
         id += services_->userId();
     id += "-";
     if (transactionSequence_ == 0)
-        transactionSequence_ = static_cast<std::uint64_t>(services_ ? services_->nowSeconds() : 0) * kTransactionsPerSecond;
+        transactionSequence_
+            = static_cast<std::uint64_t>(services_ ? services_->nowSeconds() : 0) * kTransactionsPerSecond;
     char number[24];
     std::snprintf(number, sizeof number, "%llu", static_cast<unsigned long long>(++transactionSequence_));
     id += number;
@@ -255,7 +260,8 @@ CVXLString CVXLInboundMessageManager::encodeForwardSubject(const CVXLString& sub
     return out;
 }
 
-void CVXLInboundMessageManager::addRecipients(CVXLMmsPdu* pdu, const CVXLString& to, const CVXLString& cc, const CVXLString& bcc)
+void CVXLInboundMessageManager::addRecipients(
+    CVXLMmsPdu* pdu, const CVXLString& to, const CVXLString& cc, const CVXLString& bcc)
 {
     addAddresses(pdu, to, &CVXLMmsPdu::addTo);
     addAddresses(pdu, cc, &CVXLMmsPdu::addCc);

@@ -131,7 +131,8 @@ public:
     // printable ASCII as "%" and two upper-case hexadecimal digits.
     static CVXLString encodeForwardSubject(const CVXLString& subject);
     // To, Cc and Bcc of the comma-separated lists, one header per entry.
-    static void addRecipients(CVXLMmsPdu* pdu, const CVXLString& to, const CVXLString& cc, const CVXLString& bcc);
+    static void addRecipients(
+        CVXLMmsPdu* pdu, const CVXLString& to, const CVXLString& cc, const CVXLString& bcc);
 
     bool notificationBusy() const { return receive_.held() != nullptr; }
 
@@ -161,13 +162,13 @@ private:
     CInboundJob* fetchOwner_ = nullptr;
     std::deque<CInboundJob*> fetchWaiting_;
 
-    CInboundReceiveJob receive_ { *this };
-    CInboundOpenJob open_ { *this };
-    CInboundReadJob read_ { *this };
-    CInboundCountJob count_ { *this };
-    CInboundListJob list_ { *this };
-    CInboundRelayJob forward_ { *this, CInboundRelayJob::kForward };
-    CInboundRelayJob save_ { *this, CInboundRelayJob::kSave };
-    CInboundRelayJob delete_ { *this, CInboundRelayJob::kDelete };
-    CInboundSendJob send_ { *this };
+    CInboundReceiveJob receive_ {*this};
+    CInboundOpenJob open_ {*this};
+    CInboundReadJob read_ {*this};
+    CInboundCountJob count_ {*this};
+    CInboundListJob list_ {*this};
+    CInboundRelayJob forward_ {*this, CInboundRelayJob::kForward};
+    CInboundRelayJob save_ {*this, CInboundRelayJob::kSave};
+    CInboundRelayJob delete_ {*this, CInboundRelayJob::kDelete};
+    CInboundSendJob send_ {*this};
 };

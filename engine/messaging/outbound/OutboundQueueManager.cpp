@@ -65,13 +65,14 @@ public:
 // "item_N.oq" or "audio_N.oq": N, else false.
 bool queueFileNumber(const std::string& name, std::uint32_t* number)
 {
-    for (const char* prefix : { "item_", "audio_" }) {
+    for (const char* prefix : {"item_", "audio_"}) {
         const std::string head = prefix;
         if (name.size() <= head.size() + 3 || name.compare(0, head.size(), head) != 0
             || name.compare(name.size() - 3, 3, ".oq") != 0)
             continue;
         const std::string middle = name.substr(head.size(), name.size() - head.size() - 3);
-        if (middle.empty() || middle.size() > 10 || middle.find_first_not_of("0123456789") != std::string::npos)
+        if (middle.empty() || middle.size() > 10
+            || middle.find_first_not_of("0123456789") != std::string::npos)
             return false;
         const unsigned long long value = std::stoull(middle);
         if (value > 0xFFFFFFFFull)
@@ -113,7 +114,10 @@ COutboundQueueManager::~COutboundQueueManager()
         gInstance = nullptr;
 }
 
-COutboundQueueManager* COutboundQueueManager::instance() { return gInstance; }
+COutboundQueueManager* COutboundQueueManager::instance()
+{
+    return gInstance;
+}
 
 std::uint32_t COutboundQueueManager::countQueued() const
 {
@@ -229,7 +233,10 @@ void COutboundQueueManager::onUiRequest(std::int32_t code)
     }
 }
 
-bool COutboundQueueManager::readDataComm() const { return services_ && services_->dataCommAllowed(); }
+bool COutboundQueueManager::readDataComm() const
+{
+    return services_ && services_->dataCommAllowed();
+}
 
 // --- start and load -------------------------------------------------------
 
@@ -269,7 +276,7 @@ void COutboundQueueManager::onStateRead(CVXLEvent* reply)
         whole = parse(bytes, loaded);
         if (!whole) {
             VXL_LOG_FAILURE("outbound queue: damaged %s (%u bytes): the queue starts empty", kStateFileName,
-                            bytes.length());
+                bytes.length());
             saver_.keepDamagedCopy();
         }
     }
@@ -306,8 +313,8 @@ void COutboundQueueManager::reportNotQueuedAtStart()
         const COutboundQueueEntry& e = entries_[i];
         if (e.status() == 1)
             continue;
-        report->records.push_back({ e.summary.messageId, e.summary.recipients, e.summary.text, e.summary.createdTime,
-                                    e.attempts, kReasonNotQueuedAtStart });
+        report->records.push_back({e.summary.messageId, e.summary.recipients, e.summary.text,
+            e.summary.createdTime, e.attempts, kReasonNotQueuedAtStart});
     }
     if (report->records.empty()) {
         delete report;
@@ -376,7 +383,7 @@ void COutboundQueueManager::onStop(CVXLEvent* event)
         waiting->setResult(kResultCancelled);
         finishEvent(waiting);
     }
-    for (CVXLEvent** held : { &pendingSubmit_, &deleteRequest_ }) {
+    for (CVXLEvent** held : {&pendingSubmit_, &deleteRequest_}) {
         if (CVXLEvent* request = *held) {
             *held = nullptr;
             request->setResult(kResultCancelled);
@@ -496,9 +503,9 @@ void COutboundQueueManager::saveState(std::int32_t replyCode)
     if (number == 0)
         answerFailed(replyCode);
     else if (replyCode == kReplyStateAfterSubmit || replyCode == kReplyStateAfterRetry)
-        submitSave_ = { number, replyCode };
+        submitSave_ = {number, replyCode};
     else if (replyCode == kReplyStateAfterSend || replyCode == kReplyStateAfterDelete)
-        sendSave_ = { number, replyCode };
+        sendSave_ = {number, replyCode};
     refreshCounters();
     if (services_ && replyCode != kReplyStateAfterSubmit && replyCode != kReplyStateAfterDelete)
         services_->pushUIRequestCode(kUIRequestOutboxChanged);
@@ -513,7 +520,7 @@ void COutboundQueueManager::writeState(CVXLByteBuffer& out)
 // that nothing waits for has had its failure logged by the saver.
 void COutboundQueueManager::stateWritten()
 {
-    for (AwaitedSave* awaited : { &submitSave_, &sendSave_ }) {
+    for (AwaitedSave* awaited : {&submitSave_, &sendSave_}) {
         if (!saver_.answered(awaited->number))
             continue;
         const std::int32_t replyCode = awaited->replyCode;
@@ -542,7 +549,8 @@ void COutboundQueueManager::onStateWritten(std::int32_t replyCode, std::int32_t 
 
 // Replaces the file whole; without a store or room for the request the
 // answer comes at once, as a failure.
-void COutboundQueueManager::postFileWrite(const CVXLString& name, const CVXLByteBuffer& bytes, std::int32_t replyCode)
+void COutboundQueueManager::postFileWrite(
+    const CVXLString& name, const CVXLByteBuffer& bytes, std::int32_t replyCode)
 {
     auto* write = files_ ? new CVXLFileWriteRequest(replyCode) : nullptr;
     if (!write)
@@ -580,7 +588,7 @@ void COutboundQueueManager::refreshCounters()
         return;
     counters->set(kCounterPermanentFailures, static_cast<std::int32_t>(permanentFailures_));
     counters->set(kCounterTransientFailures, static_cast<std::int32_t>(transientFailures_));
-    for (int c : { 1, 3, 4, 5, 6, 7, 8 })
+    for (int c : {1, 3, 4, 5, 6, 7, 8})
         counters->set(c, 0);
     for (std::uint32_t i = 0; i < count_; ++i) {
         const COutboundQueueEntry& e = entries_[i];
@@ -607,7 +615,7 @@ void COutboundQueueManager::refreshCounters()
 // --- "state.oq" -----------------------------------------------------------
 
 void COutboundQueueManager::serialise(const COutboundQueueEntry* entries, std::uint32_t count,
-                                      std::uint32_t nextItemNumber, std::int32_t currentIndex, CVXLByteBuffer& out)
+    std::uint32_t nextItemNumber, std::int32_t currentIndex, CVXLByteBuffer& out)
 {
     CVXLByteStream stream;
     stream.writeByte(kFormat);

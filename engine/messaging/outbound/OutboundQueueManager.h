@@ -78,7 +78,9 @@ struct COutboundQueueEntry {
 // "state.oq": format 6, nextItemNumber (32), count (32), currentIndex (8),
 // then per entry kind (8), itemNumber (32), attempts (8), rejected,
 // sentKept, toRecipients, displaced (8 each) and the summary; little-endian.
-class COutboundQueueManager : public CVXLEventHandler, public COutboundQueueView, private CVXLStateFileSaver::Owner {
+class COutboundQueueManager : public CVXLEventHandler,
+                              public COutboundQueueView,
+                              private CVXLStateFileSaver::Owner {
 public:
     static constexpr const char* kStateFileName = "state.oq";
     static constexpr std::uint8_t kFormat = 6;
@@ -169,8 +171,8 @@ public:
     // "state.oq" of the entries given, and its reader: true only for one
     // whole file of this format with at most 22 entries; otherwise the
     // output is left empty.
-    static void serialise(const COutboundQueueEntry* entries, std::uint32_t count, std::uint32_t nextItemNumber,
-                          std::int32_t currentIndex, CVXLByteBuffer& out);
+    static void serialise(const COutboundQueueEntry* entries, std::uint32_t count,
+        std::uint32_t nextItemNumber, std::int32_t currentIndex, CVXLByteBuffer& out);
     struct Loaded {
         std::uint32_t nextItemNumber = 0;
         std::int32_t currentIndex = -1;
@@ -253,7 +255,8 @@ private:
     void onSendResult(CVXLEvent* event);
     void onStateAfterResult(std::int32_t result);
     void endSend(std::int32_t result, const CVXLString& text, std::uint8_t reason);
-    void report(std::uint8_t kind, const COutboundQueueEntry& entry, std::uint8_t reason, const CVXLString& text);
+    void report(
+        std::uint8_t kind, const COutboundQueueEntry& entry, std::uint8_t reason, const CVXLString& text);
 
     void onSentCopy(CVXLEvent* event);
     void onItemDelete(CVXLEvent* event);
@@ -320,16 +323,16 @@ private:
     std::int32_t undoResult_ = 0;
     std::vector<CVXLMediaItem*> pendingMedia_;
     std::size_t nextLocalMedium_ = 0;
-    CThreadAddRequest threadAdd_ { kReplyThreadAdd };
-    CVXLLocalMediaRequest mediaSave_ { kEventMediaItemSave, kReplyMediaSaved };
+    CThreadAddRequest threadAdd_ {kReplyThreadAdd};
+    CVXLLocalMediaRequest mediaSave_ {kEventMediaItemSave, kReplyMediaSaved};
     CVXLOemXferSourceAdapter memoAdapter_;
     CVXLByteBufferSink memoSink_;
-    CVXLEvent memoRun_ { kEventXferRun, kReplyMemoCopied };
+    CVXLEvent memoRun_ {kEventXferRun, kReplyMemoCopied};
 
     // The send or delete under way.
-    CVXLEvent wakeUp_ { kOutboundRequestWakeUp, -1 };
-    CVXLEvent retryTimer_ { kOutboundRequestRetryTimer, -1 };
-    COutboundSendRequest sendRequest_ { kReplySendDone };
+    CVXLEvent wakeUp_ {kOutboundRequestWakeUp, -1};
+    CVXLEvent retryTimer_ {kOutboundRequestRetryTimer, -1};
+    COutboundSendRequest sendRequest_ {kReplySendDone};
     std::uint32_t sendItemNumber_ = 0;
     // The result being handled waits for the state write.
     std::int32_t resultCode_ = 0;
@@ -338,10 +341,10 @@ private:
     bool deleteWithThreads_ = false;
     DeleteCause deleteCause_ = DeleteCause::WakeUp;
     CVXLEvent* deleteRequest_ = nullptr;
-    CThreadRemoveRequest threadRemove_ { kReplyThreadRemove };
-    CThreadReconcileRequest reconcile_ { kReplyReconcile };
+    CThreadRemoveRequest threadRemove_ {kReplyThreadRemove};
+    CThreadReconcileRequest reconcile_ {kReplyReconcile};
     std::vector<std::uint32_t> reAddPending_;
-    CVXLFileReadRequest stateRead_ { kReplyStateRead };
+    CVXLFileReadRequest stateRead_ {kReplyStateRead};
     std::deque<CVXLEvent*> deferred_;
 
     // The saves of "state.oq" that the submit chain and the send or delete
@@ -352,5 +355,5 @@ private:
     };
     AwaitedSave submitSave_;
     AwaitedSave sendSave_;
-    CVXLStateFileSaver saver_ { *this, *this, kStateFileName, kReplyStateWritten };
+    CVXLStateFileSaver saver_ {*this, *this, kStateFileName, kReplyStateWritten};
 };

@@ -128,8 +128,8 @@ void COutboundQueueManager::onStateAfterDelete(std::int32_t result)
         services_->pushUIRequestCode(kUIRequestOutboxChanged);
     if (result != kResultSucceeded) {
         // The old file still names the entry: its files stay with it.
-        VXL_LOG_FAILURE("outbound queue: %s not written for a delete (%d); files of item %u kept", kStateFileName,
-                        result, deleteItemNumber_);
+        VXL_LOG_FAILURE("outbound queue: %s not written for a delete (%d); files of item %u kept",
+            kStateFileName, result, deleteItemNumber_);
         return endDelete(nullptr);
     }
     sendState_ = kSendWritingAfterResult;

@@ -40,7 +40,8 @@ void COutboundQueueManager::onStateAfterRetry(std::int32_t result)
     runDeferred();
 }
 
-void COutboundQueueManager::fillRecord(const COutboundQueueEntry& e, CVXLMessageSummary& record, bool refresh) const
+void COutboundQueueManager::fillRecord(
+    const COutboundQueueEntry& e, CVXLMessageSummary& record, bool refresh) const
 {
     const COutboundSummary& s = e.summary;
     record.setToText(s.recipients);
@@ -81,7 +82,8 @@ void COutboundQueueManager::fillRecord(const COutboundQueueEntry& e, CVXLMessage
 void COutboundQueueManager::onList(CVXLEvent* event)
 {
     auto* request = static_cast<COutboxListRequest*>(event);
-    const std::uint32_t room = std::min<std::uint32_t>(request->window, static_cast<std::uint32_t>(request->records.size()));
+    const std::uint32_t room
+        = std::min<std::uint32_t>(request->window, static_cast<std::uint32_t>(request->records.size()));
     std::uint32_t seen = 0;
     std::uint32_t filled = 0;
     std::uint32_t total = 0;

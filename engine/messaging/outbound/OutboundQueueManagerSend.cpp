@@ -196,19 +196,19 @@ void COutboundQueueManager::endSend(std::int32_t result, const CVXLString& text,
     runDeferred();
 }
 
-void COutboundQueueManager::report(std::uint8_t kind, const COutboundQueueEntry& e, std::uint8_t reason,
-                                   const CVXLString& text)
+void COutboundQueueManager::report(
+    std::uint8_t kind, const COutboundQueueEntry& e, std::uint8_t reason, const CVXLString& text)
 {
-    VXL_LOG_INFO("outbound queue: %s not sent (reason %u): \"%s\"", e.summary.messageId.c_str(), reason,
-                 text.c_str());
+    VXL_LOG_INFO(
+        "outbound queue: %s not sent (reason %u): \"%s\"", e.summary.messageId.c_str(), reason, text.c_str());
     if (!producer_)
         return;
     auto* report = new CFailedMessageReport;
     if (!report)
         return;
     report->kind = kind;
-    report->records.push_back(
-        { e.summary.messageId, e.summary.recipients, e.summary.text, e.summary.createdTime, e.attempts, reason });
+    report->records.push_back({e.summary.messageId, e.summary.recipients, e.summary.text,
+        e.summary.createdTime, e.attempts, reason});
     report->text = text;
     post(producer_, report);
 }

@@ -15,7 +15,8 @@ namespace {
 
 bool isRecipientScreen(const CScenarioLayout* screen)
 {
-    return screen && (screen->id() == "__vxl_sendto_recipients" || screen->id() == "__vxl_text_sendto_recipients");
+    return screen
+        && (screen->id() == "__vxl_sendto_recipients" || screen->id() == "__vxl_text_sendto_recipients");
 }
 
 } // namespace
@@ -25,7 +26,8 @@ void COutboundQueueManager::onSubmit(CVXLEvent* event)
     auto* request = static_cast<COutboundSubmitRequest*>(event);
     const bool recipientScreen = isRecipientScreen(request->screen);
     if (isFull() || (recipientScreen && request->recipients.count() == 0)) {
-        VXL_LOG_INFO("outbound queue: submit refused (%u held, %u recipients)", count_, request->recipients.count());
+        VXL_LOG_INFO(
+            "outbound queue: submit refused (%u held, %u recipients)", count_, request->recipients.count());
         event->setResult(kResultFailed);
         return finishEvent(event);
     }
@@ -87,8 +89,10 @@ void COutboundQueueManager::collectSelection(COutboundItem& item)
             continue;
         if (descriptor.uid.length() == 0 && descriptor.id.length() == 0)
             continue;
-        const CVXLString mimeType = element->mediaRef().get() ? element->mediaRef().get()->getMimeType() : CVXLString();
-        item.addMediaPart(CVXLMediaIdentity(static_cast<std::int32_t>(location), descriptor.uid, descriptor.id), mimeType);
+        const CVXLString mimeType
+            = element->mediaRef().get() ? element->mediaRef().get()->getMimeType() : CVXLString();
+        item.addMediaPart(
+            CVXLMediaIdentity(static_cast<std::int32_t>(location), descriptor.uid, descriptor.id), mimeType);
         if (kind != kLocationOnline) {
             element->bumpCounter();
             pendingMedia_.push_back(element);

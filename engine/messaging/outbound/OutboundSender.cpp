@@ -125,8 +125,10 @@ void COutboundSender::onItemRead(CVXLEvent* reply)
     itemRead_.buffer.clear();
     // A damaged item or one of a kind nobody sends is never sent, not even
     // in part, and never reported as sent.
-    if (!whole || (item_.kind != COutboundItem::kKindComposed && item_.kind != COutboundItem::kKindPreparedMms)) {
-        VXL_LOG_FAILURE("outbound sender: \"%s\" is not a whole item of a known kind; not sent", itemFile_.c_str());
+    if (!whole
+        || (item_.kind != COutboundItem::kKindComposed && item_.kind != COutboundItem::kKindPreparedMms)) {
+        VXL_LOG_FAILURE(
+            "outbound sender: \"%s\" is not a whole item of a known kind; not sent", itemFile_.c_str());
         item_.clear();
         return report(kResultFailed, CVXLString());
     }
@@ -138,7 +140,7 @@ void COutboundSender::onItemRead(CVXLEvent* reply)
     upload_.statusValue = 0;
     for (std::uint32_t i = 0; i < item_.partCount(); ++i) {
         const CVXLMediaIdentity& identity = item_.partAt(static_cast<int>(i))->identity;
-        upload_.addItem({ static_cast<std::uint32_t>(identity.number()), identity.first(), identity.second() });
+        upload_.addItem({static_cast<std::uint32_t>(identity.number()), identity.first(), identity.second()});
     }
     upload_.name = "";
     upload_.flags[0] = 1;
@@ -185,8 +187,8 @@ void COutboundSender::onMemoOpened(CVXLEvent* reply)
     step_ = kOpeningVoiceMemo;
     if (result != kResultSucceeded || !source || !vrax_ || memoSink_.isActive()) {
         // A memo that cannot be read is left out; the message still goes.
-        VXL_LOG_INFO("outbound sender: voice memo \"%s\" not opened (%d); sent without it", audioFile_.c_str(),
-                     static_cast<int>(result));
+        VXL_LOG_INFO("outbound sender: voice memo \"%s\" not opened (%d); sent without it",
+            audioFile_.c_str(), static_cast<int>(result));
         if (source)
             source->stop();
         return sendByKind();
@@ -306,7 +308,7 @@ void COutboundSender::fillMessageRecord()
     }
     for (std::uint32_t i = 0; i < item_.partCount(); ++i) {
         const COutboundMediaPart* part = item_.partAt(static_cast<int>(i));
-        message_.media.push_back({ part->identity.first(), part->mimeType });
+        message_.media.push_back({part->identity.first(), part->mimeType});
     }
     message_.addresses = item_.recipients;
     message_.voiceAnnotation = item_.voiceAnnotation;

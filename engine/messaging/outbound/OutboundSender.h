@@ -101,14 +101,14 @@ private:
     CVXLString audioFile_;
     COutboundItem item_;
 
-    CVXLFileReadRequest itemRead_ { kReplyItemRead };
-    CMediaUploadRequest upload_ { kReplyMediaUploaded };
-    CVXLNamedRequest memoOpen_ { kEventFileOpenForReading, kReplyMemoOpened };
-    CVXLEvent memoRun_ { kEventXferRun, kReplyMemoCopied };
-    CVXLEvent memoClose_ { kEventXferClose, kReplyMemoClosed };
-    CVRAXJobRequest serviceSend_ { kEventVraxQueuedMessage, kReplyServiceSent };
+    CVXLFileReadRequest itemRead_ {kReplyItemRead};
+    CMediaUploadRequest upload_ {kReplyMediaUploaded};
+    CVXLNamedRequest memoOpen_ {kEventFileOpenForReading, kReplyMemoOpened};
+    CVXLEvent memoRun_ {kEventXferRun, kReplyMemoCopied};
+    CVXLEvent memoClose_ {kEventXferClose, kReplyMemoClosed};
+    CVRAXJobRequest serviceSend_ {kEventVraxQueuedMessage, kReplyServiceSent};
     CVRAXMessageRecord message_;
-    CMmsSendRequest mmsSend_ { kReplyMmsSent };
+    CMmsSendRequest mmsSend_ {kReplyMmsSent};
     COutboundSendResult result_;
 
     CVXLOnlineMediaSinkAdapterJob memoSink_;

@@ -68,7 +68,8 @@ void CPremiumGroupList::dropEmpty()
     groups_.resize(kept);
 }
 
-bool CPremiumGroupList::movesBefore(const CPremiumGroup& group, const CPremiumGroup& earlier, std::int32_t mode)
+bool CPremiumGroupList::movesBefore(
+    const CPremiumGroup& group, const CPremiumGroup& earlier, std::int32_t mode)
 {
     if (group.priority != earlier.priority)
         return group.priority < earlier.priority;

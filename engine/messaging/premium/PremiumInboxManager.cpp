@@ -5,9 +5,9 @@
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/premium/PremiumAddRequest.h"
 #include "engine/messaging/premium/PremiumDescriptorReader.h"
+#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/store/VXLStoreRequests.h"
 #include "engine/records/VXLInboundRequests.h"
 
@@ -272,7 +272,8 @@ CPremiumGroup* CPremiumInboxManager::registerGroup(const CVXLString& descriptor)
 {
     CPremiumDescriptorReader reader;
     reader.read(descriptor);
-    const CVXLString& groupId = reader.id().length() ? reader.id() : (reader.name().length() ? reader.name() : descriptor);
+    const CVXLString& groupId
+        = reader.id().length() ? reader.id() : (reader.name().length() ? reader.name() : descriptor);
     const CVXLString& name = reader.name().length() ? reader.name() : descriptor;
     std::int32_t priority = CPremiumGroup::kDefaultPriority;
     if (reader.priority().length()) {
@@ -562,7 +563,10 @@ bool CPremiumInboxManager::parse(const CVXLByteBuffer& bytes)
     return true;
 }
 
-void CPremiumInboxManager::save() { saver_.save(); }
+void CPremiumInboxManager::save()
+{
+    saver_.save();
+}
 
 void CPremiumInboxManager::onStop(CVXLEvent* event)
 {

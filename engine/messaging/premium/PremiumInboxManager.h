@@ -6,9 +6,9 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/files/VXLFileReadRequest.h"
 #include "engine/files/VXLStateFileSaver.h"
-#include "engine/messaging/service/MessageServiceRequests.h"
 #include "engine/messaging/premium/PremiumGroupList.h"
 #include "engine/messaging/premium/PremiumMessageEntry.h"
+#include "engine/messaging/service/MessageServiceRequests.h"
 
 #include <cstdint>
 #include <vector>
@@ -143,11 +143,11 @@ private:
 
     bool loaded_ = false;
     std::vector<CPremiumMessageEntry*> entries_;
-    CPremiumGroupList groups_ { entries_ };
-    CVXLSimpleEvent retry_ { kEventRetry };
-    CVXLFileReadRequest readRequest_ { kReplyRead };
-    CVXLStateFileSaver saver_ { *this, *this, kFileName, kReplyWritten };
-    CMessageListRequest listRequest_ { kReplyListed };
+    CPremiumGroupList groups_ {entries_};
+    CVXLSimpleEvent retry_ {kEventRetry};
+    CVXLFileReadRequest readRequest_ {kReplyRead};
+    CVXLStateFileSaver saver_ {*this, *this, kFileName, kReplyWritten};
+    CMessageListRequest listRequest_ {kReplyListed};
     // The caller's list request while the service job fills its window.
     CMessageListRequest* listCaller_ = nullptr;
     CVXLEvent* startPending_ = nullptr;

@@ -103,7 +103,8 @@ void CWapPushQueue::onPush(CVXLEvent* event)
     const auto* request = static_cast<CWapPushRequest*>(event);
     const bool queued = items_.count() < kMaxItems && append(request->item);
     if (!queued)
-        VXL_LOG_FAILURE("push queue: a push of %u bytes dropped, %u held", request->item.pdu.length(), items_.count());
+        VXL_LOG_FAILURE(
+            "push queue: a push of %u bytes dropped, %u held", request->item.pdu.length(), items_.count());
     save();
     finishEvent(event);
     if (queued && services_)
@@ -224,7 +225,10 @@ bool CWapPushQueue::parse(const CVXLByteBuffer& bytes)
 }
 
 // A queue that has ended writes nothing more: no reply could reach it.
-void CWapPushQueue::save() { saver_.save(); }
+void CWapPushQueue::save()
+{
+    saver_.save();
+}
 
 void CWapPushQueue::stateNotSaved(std::int32_t result)
 {

@@ -14,9 +14,9 @@ class CVXLFileStoreManager;
 // Keeps received WAP push PDUs until the inbound message manager has dealt
 // with them. Every change saves the whole queue to "state.wq" (replaced
 // atomically, one write at a time, the changes meanwhile in the next), and
-// the start loads it again; a damaged file is kept aside as "state.wq.bad". After an unclean shut-down the head counts one more
-// attempt; one tried three times is dropped, so a notification that crashes
-// the engine cannot do so for ever.
+// the start loads it again; a damaged file is kept aside as "state.wq.bad". After an unclean shut-down the
+// head counts one more attempt; one tried three times is dropped, so a notification that crashes the engine
+// cannot do so for ever.
 //
 // "state.wq": format byte 2, count (32 bits), then per item attempts,
 // fetchNow and the PDU as a 32-bit length and its bytes; little-endian.
@@ -72,7 +72,10 @@ public:
     // Deletes every item without saving.
     void clear();
     // The write out and the one asked for after it.
-    std::uint32_t pendingWrites() const { return saver_.idle() ? 0 : (saver_.writing() ? 1 : 0) + (saver_.pending() ? 1 : 0); }
+    std::uint32_t pendingWrites() const
+    {
+        return saver_.idle() ? 0 : (saver_.writing() ? 1 : 0) + (saver_.pending() ? 1 : 0);
+    }
     // The file holds the queue as it was at the last change.
     bool stored() const { return !saver_.failed(); }
     // Writes the queue again (after a failed save).
@@ -99,9 +102,9 @@ private:
     CVXLObjectQueue items_;
     CVXLFileStoreManager* files_ = nullptr;
     Services* services_ = nullptr;
-    CVXLFileReadRequest readRequest_ { kReplyRead };
+    CVXLFileReadRequest readRequest_ {kReplyRead};
     bool loaded_ = false;
-    CVXLStateFileSaver saver_ { *this, *this, kFileName, kReplyWritten };
+    CVXLStateFileSaver saver_ {*this, *this, kFileName, kReplyWritten};
     // The stop waits for the writes still out.
     CVXLEvent* stopPending_ = nullptr;
 };

@@ -21,7 +21,11 @@ public:
 
     void setQueue(CVXLEventHandler* queue) { queue_ = queue; }
     // The port to listen on; by default device.conf's (none: the source idles).
-    void setPort(std::uint16_t port) { port_ = port; portGiven_ = true; }
+    void setPort(std::uint16_t port)
+    {
+        port_ = port;
+        portGiven_ = true;
+    }
     std::uint16_t boundPort() const { return router_.port(); }
     std::uint32_t taken() const { return taken_; }
     std::uint32_t refused() const { return refused_; }
@@ -36,7 +40,7 @@ private:
 
     tessel::push::PushRouter router_;
     CVXLEventHandler* queue_ = nullptr;
-    CVXLSimpleEvent pollTimer_ { kPollTimer };
+    CVXLSimpleEvent pollTimer_ {kPollTimer};
     std::uint16_t port_ = 0;
     bool portGiven_ = false;
     std::uint32_t taken_ = 0;

@@ -11,51 +11,51 @@
 #include <initializer_list>
 
 const CMessageServiceJob::Row CMessageServiceJob::kRequests[] = {
-    { kInboundRequestOpen, &CMessageServiceJob::onOpen },
-    { kInboundRequestRead, &CMessageServiceJob::onReadParts },
-    { kInboundRequestNetworkMessage, &CMessageServiceJob::onInbound },
-    { kInboundRequestMmsSend, &CMessageServiceJob::onInbound },
-    { kInboundRequestMmboxStore, &CMessageServiceJob::onInbound },
-    { kServiceRequestListWindow, &CMessageServiceJob::onListWindow },
-    { kServiceRequestThreadList, &CMessageServiceJob::onThreadList },
-    { kServiceRequestDeleteThread, &CMessageServiceJob::onDeleteThread },
-    { kServiceRequestThreadWindow, &CMessageServiceJob::onThreadWindow },
-    { kServiceRequestRemoveFromThread, &CMessageServiceJob::onRemoveFromThread },
-    { kServiceRequestDeleteAll, &CMessageServiceJob::onDeleteAll },
-    { kEventMessageItem, &CMessageServiceJob::onDeleteOne },
-    { kEventCancelNotice, &CMessageServiceJob::onCancel },
+    {kInboundRequestOpen, &CMessageServiceJob::onOpen},
+    {kInboundRequestRead, &CMessageServiceJob::onReadParts},
+    {kInboundRequestNetworkMessage, &CMessageServiceJob::onInbound},
+    {kInboundRequestMmsSend, &CMessageServiceJob::onInbound},
+    {kInboundRequestMmboxStore, &CMessageServiceJob::onInbound},
+    {kServiceRequestListWindow, &CMessageServiceJob::onListWindow},
+    {kServiceRequestThreadList, &CMessageServiceJob::onThreadList},
+    {kServiceRequestDeleteThread, &CMessageServiceJob::onDeleteThread},
+    {kServiceRequestThreadWindow, &CMessageServiceJob::onThreadWindow},
+    {kServiceRequestRemoveFromThread, &CMessageServiceJob::onRemoveFromThread},
+    {kServiceRequestDeleteAll, &CMessageServiceJob::onDeleteAll},
+    {kEventMessageItem, &CMessageServiceJob::onDeleteOne},
+    {kEventCancelNotice, &CMessageServiceJob::onCancel},
 };
 
 const CMessageServiceJob::Row CMessageServiceJob::kReplies[] = {
-    { kListRead, &CMessageServiceJob::onListRead },
-    { kInboundListed, &CMessageServiceJob::onInboundListed },
-    { kStoredRangeDone, &CMessageServiceJob::onStoredRangeDone },
-    { kQueuedRangeDone, &CMessageServiceJob::onQueuedRangeDone },
-    { kLatestStoredRead, &CMessageServiceJob::onLatestStoredRead },
-    { kLatestRead, &CMessageServiceJob::onLatestRead },
-    { kLatestFromQueue, &CMessageServiceJob::onLatestRead },
-    { kThreadDeleted, &CMessageServiceJob::onThreadDeleted },
-    { kQueueCleared, &CMessageServiceJob::onDeleteAllStep },
-    { kAllThreadsDeleted, &CMessageServiceJob::onDeleteAllStep },
-    { kStoreCleared, &CMessageServiceJob::onDeleteAllStep },
-    { kRemovedFromThread, &CMessageServiceJob::onRemovedFromThread },
-    { kRemovedDeleted, &CMessageServiceJob::onRemovedDeleted },
-    { kThreadMessageDeleted, &CMessageServiceJob::onThreadMessageDeleted },
-    { kOpened, &CMessageServiceJob::onOpened },
-    { kPartRead, &CMessageServiceJob::onPartRead },
-    { kSingleDeleted, &CMessageServiceJob::onSingleDeleted },
-    { kBoxCounted, &CMessageServiceJob::onBoxCounted },
-    { kBoxIdsListed, &CMessageServiceJob::onBoxIdsListed },
+    {kListRead, &CMessageServiceJob::onListRead},
+    {kInboundListed, &CMessageServiceJob::onInboundListed},
+    {kStoredRangeDone, &CMessageServiceJob::onStoredRangeDone},
+    {kQueuedRangeDone, &CMessageServiceJob::onQueuedRangeDone},
+    {kLatestStoredRead, &CMessageServiceJob::onLatestStoredRead},
+    {kLatestRead, &CMessageServiceJob::onLatestRead},
+    {kLatestFromQueue, &CMessageServiceJob::onLatestRead},
+    {kThreadDeleted, &CMessageServiceJob::onThreadDeleted},
+    {kQueueCleared, &CMessageServiceJob::onDeleteAllStep},
+    {kAllThreadsDeleted, &CMessageServiceJob::onDeleteAllStep},
+    {kStoreCleared, &CMessageServiceJob::onDeleteAllStep},
+    {kRemovedFromThread, &CMessageServiceJob::onRemovedFromThread},
+    {kRemovedDeleted, &CMessageServiceJob::onRemovedDeleted},
+    {kThreadMessageDeleted, &CMessageServiceJob::onThreadMessageDeleted},
+    {kOpened, &CMessageServiceJob::onOpened},
+    {kPartRead, &CMessageServiceJob::onPartRead},
+    {kSingleDeleted, &CMessageServiceJob::onSingleDeleted},
+    {kBoxCounted, &CMessageServiceJob::onBoxCounted},
+    {kBoxIdsListed, &CMessageServiceJob::onBoxIdsListed},
 };
 
 CMessageServiceJob::CMessageServiceJob()
 {
     inboundList_.setReplyCode(kInboundListed);
     clearNewCounts_.setReplyWanted(false);
-    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &partsQuery_, &partRead_, &boxCount_, &boxIds_,
-             &listRead_, &inboundList_, &storedRange_, &queuedRefresh_, &clearNewCounts_, &latestRead_,
-             &latestStoredRead_, &latestRefresh_, &threadDelete_, &threadMessageDelete_, &threadRemove_,
-             &removedDelete_, &storeDelete_, &queueClear_, &allThreads_, &storeWipe_ })
+    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> {&partsQuery_, &partRead_, &boxCount_,
+             &boxIds_, &listRead_, &inboundList_, &storedRange_, &queuedRefresh_, &clearNewCounts_,
+             &latestRead_, &latestStoredRead_, &latestRefresh_, &threadDelete_, &threadMessageDelete_,
+             &threadRemove_, &removedDelete_, &storeDelete_, &queueClear_, &allThreads_, &storeWipe_})
         member->setHeapAllocated(false);
 }
 
@@ -113,7 +113,8 @@ void CMessageServiceJob::refuse(CVXLEvent* request, const char* what)
     finishEvent(request);
 }
 
-bool CMessageServiceJob::postOrFail(CVXLEventHandler* target, CVXLEvent* event, CVXLEvent* request, const char* what)
+bool CMessageServiceJob::postOrFail(
+    CVXLEventHandler* target, CVXLEvent* event, CVXLEvent* request, const char* what)
 {
     if (!target) {
         refuse(request, what);
@@ -235,8 +236,8 @@ void CMessageServiceJob::onInboundListed(CVXLEvent* reply)
 void CMessageServiceJob::onCancel(CVXLEvent* event)
 {
     bool storeBusy = false;
-    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> { &partsQuery_, &partRead_, &boxCount_, &boxIds_,
-             &listRead_, &latestRead_, &latestStoredRead_, &storeDelete_, &storeWipe_ })
+    for (CVXLEvent* member : std::initializer_list<CVXLEvent*> {&partsQuery_, &partRead_, &boxCount_,
+             &boxIds_, &listRead_, &latestRead_, &latestStoredRead_, &storeDelete_, &storeWipe_})
         storeBusy = storeBusy || member->isBusy();
     if (storeBusy && store_)
         cancelEventsWith(store_);

@@ -147,17 +147,17 @@ private:
 
     // Open and read parts.
     CMessageOpenRequest* openRequest_ = nullptr;
-    CStorePartsQuery partsQuery_ { kOpened };
+    CStorePartsQuery partsQuery_ {kOpened};
     CMessageReadRequest* readRequest_ = nullptr;
-    CStoreReadRequest partRead_ { kPartRead };
+    CStoreReadRequest partRead_ {kPartRead};
     std::uint32_t partIndex_ = 0;
     std::int32_t partResult_ = 0;
 
     // List window.
     CMessageListRequest* listRequest_ = nullptr;
-    CStoreCountQuery boxCount_ { kBoxCounted };
-    CStoreIdListQuery boxIds_ { kBoxIdsListed };
-    CStoreReadRequest listRead_ { kListRead };
+    CStoreCountQuery boxCount_ {kBoxCounted};
+    CStoreIdListQuery boxIds_ {kBoxIdsListed};
+    CStoreReadRequest listRead_ {kListRead};
     CMessageBoxListRequest inboundList_;
     std::uint32_t listIndex_ = 0;
 
@@ -170,9 +170,9 @@ private:
     std::int64_t storedLast_ = -1;
     std::int64_t queuedFirst_ = 0;
     std::int64_t queuedLast_ = -1;
-    CMessageListRequest storedRange_ { kStoredRangeDone };
-    COutboundRefreshRequest queuedRefresh_ { kQueuedRangeDone };
-    CThreadClearNewCountsRequest clearNewCounts_ { kThreadRequestClearNewCounts };
+    CMessageListRequest storedRange_ {kStoredRangeDone};
+    COutboundRefreshRequest queuedRefresh_ {kQueuedRangeDone};
+    CThreadClearNewCountsRequest clearNewCounts_ {kThreadRequestClearNewCounts};
 
     // Thread list: per listed thread the ids of its latest message and of
     // its latest stored one (empty for none); ids, not entries, since the
@@ -181,32 +181,32 @@ private:
     CVXLStringArray latest_;
     CVXLStringArray latestStored_;
     std::uint32_t itemIndex_ = 0;
-    CStoreReadRequest latestRead_ { kLatestRead };
-    CStoreReadRequest latestStoredRead_ { kLatestStoredRead };
-    COutboundRefreshRequest latestRefresh_ { kLatestFromQueue };
+    CStoreReadRequest latestRead_ {kLatestRead};
+    CStoreReadRequest latestStoredRead_ {kLatestStoredRead};
+    COutboundRefreshRequest latestRefresh_ {kLatestFromQueue};
     std::unique_ptr<CVXLMessageSummary> scratch_;
 
     // Delete thread.
     CMessageTextRequest* deleteThreadRequest_ = nullptr;
-    CThreadDeleteRequest threadDelete_ { kThreadDeleted };
+    CThreadDeleteRequest threadDelete_ {kThreadDeleted};
     CVXLStringArray deleteIds_;
     std::uint32_t deleteIndex_ = 0;
-    CMessageItemRequest threadMessageDelete_ { kThreadMessageDeleted };
+    CMessageItemRequest threadMessageDelete_ {kThreadMessageDeleted};
 
     // Remove from thread.
     CMessageTextRequest* removeRequest_ = nullptr;
-    CThreadRemoveRequest threadRemove_ { kRemovedFromThread };
-    CMessageItemRequest removedDelete_ { kRemovedDeleted };
+    CThreadRemoveRequest threadRemove_ {kRemovedFromThread};
+    CMessageItemRequest removedDelete_ {kRemovedDeleted};
 
     // Delete one.
     CMessageItemRequest* itemRequest_ = nullptr;
-    CStoreDeleteRequest storeDelete_ { kSingleDeleted };
+    CStoreDeleteRequest storeDelete_ {kSingleDeleted};
 
     // Delete all: queue, threads, store, whatever an earlier step answered.
     CVXLEvent* deleteAllRequest_ = nullptr;
-    CVXLEvent queueClear_ { kOutboundRequestDeleteAll, kQueueCleared };
-    CMessageTextRequest allThreads_ { kServiceRequestDeleteThread, kAllThreadsDeleted };
-    CStoreWipeRequest storeWipe_ { kStoreCleared };
+    CVXLEvent queueClear_ {kOutboundRequestDeleteAll, kQueueCleared};
+    CMessageTextRequest allThreads_ {kServiceRequestDeleteThread, kAllThreadsDeleted};
+    CStoreWipeRequest storeWipe_ {kStoreCleared};
     std::int32_t deleteAllResult_ = 0;
     CVXLString deleteAllText_;
 };

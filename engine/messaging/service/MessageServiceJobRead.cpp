@@ -52,7 +52,8 @@ void CMessageServiceJob::onOpen(CVXLEvent* event)
 
 void CMessageServiceJob::onOpened(CVXLEvent* reply)
 {
-    const std::int32_t result = reply->result() == kResultDataComplete ? kResultMessageNotStored : reply->result();
+    const std::int32_t result
+        = reply->result() == kResultDataComplete ? kResultMessageNotStored : reply->result();
     answer(openRequest_, result, reply->resultText());
 }
 
@@ -96,7 +97,8 @@ void CMessageServiceJob::onPartRead(CVXLEvent* reply)
         return answer(readRequest_, reply->result(), reply->resultText());
     const CVXLStoredMessageRead& read = partRead_.read;
     if (request->partCount == 0) {
-        request->totalMediaParts = static_cast<std::uint32_t>(headerOf(read.totals, "X-QV-Total-Media-Parts").toInt());
+        request->totalMediaParts
+            = static_cast<std::uint32_t>(headerOf(read.totals, "X-QV-Total-Media-Parts").toInt());
     } else if (request->mediaItems) {
         CVXLMediaItem& item = static_cast<CVXLMediaItem*>(request->mediaItems)[partIndex_];
         if (!fillMediaItem(read, request, item))
@@ -107,15 +109,16 @@ void CMessageServiceJob::onPartRead(CVXLEvent* reply)
     answer(readRequest_, partResult_);
 }
 
-bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessageReadRequest* request,
-    CVXLMediaItem& item)
+bool CMessageServiceJob::fillMediaItem(
+    const CVXLStoredMessageRead& read, CMessageReadRequest* request, CVXLMediaItem& item)
 {
     const CVXLString& type = headerOf(read.content, "Content-Type");
     if (request->readMode == 1) {
         item.setId(read.bodyLocator);
         CVXLMediaRefHandle handle;
         handle.setMimeType(type.c_str());
-        handle.addEntry(read.bodyLocator, type, store_, -1, -1, static_cast<std::int32_t>(read.bodyLength), false);
+        handle.addEntry(
+            read.bodyLocator, type, store_, -1, -1, static_cast<std::int32_t>(read.bodyLength), false);
         handle.setValue(2);
         item.setMediaRef(handle);
         item.setSize(static_cast<std::int32_t>(read.bodyLength));
@@ -164,7 +167,8 @@ bool CMessageServiceJob::fillMediaItem(const CVXLStoredMessageRead& read, CMessa
     }
     const bool drm = read.content.contains(CVXLString("X-QV-DRM-Content-Type"), true);
     item.setDrmProtected(drm);
-    item.setSaveLocked(drm && headerOf(read.content, "X-QV-Save-Lock").compare(CVXLString("true"), false) == 0);
+    item.setSaveLocked(
+        drm && headerOf(read.content, "X-QV-Save-Lock").compare(CVXLString("true"), false) == 0);
     return true;
 }
 

@@ -187,7 +187,8 @@ void CMessageServiceJob::onLatestRead(CVXLEvent* reply)
     if (result == kResultSucceeded || result == kResultDataComplete) {
         if (reply == &latestRead_)
             scratch_->fill(latestRead_.read, now());
-        list->itemAt(static_cast<int>(itemIndex_))->setFirstReference(CVXLMediaRefHandle(scratch_->mediaRef()));
+        list->itemAt(static_cast<int>(itemIndex_))
+            ->setFirstReference(CVXLMediaRefHandle(scratch_->mediaRef()));
     } else {
         VXL_LOG_INFO("message service job: the latest message %s of a listed thread not read (%d)",
             latest_.at(static_cast<int>(itemIndex_)).c_str(), result);
@@ -216,7 +217,8 @@ void CMessageServiceJob::onLatestStoredRead(CVXLEvent* reply)
     if (result == kResultSucceeded || result == kResultDataComplete) {
         scratch_ = std::make_unique<CVXLMessageSummary>();
         scratch_->fill(latestStoredRead_.read, now());
-        list->itemAt(static_cast<int>(itemIndex_))->setSecondReference(CVXLMediaRefHandle(scratch_->mediaRef()));
+        list->itemAt(static_cast<int>(itemIndex_))
+            ->setSecondReference(CVXLMediaRefHandle(scratch_->mediaRef()));
     } else {
         VXL_LOG_INFO("message service job: the latest stored message %s of a listed thread not read (%d)",
             latestStored_.at(static_cast<int>(itemIndex_)).c_str(), result);

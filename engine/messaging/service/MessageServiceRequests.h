@@ -4,8 +4,8 @@
 #include "engine/core/base/VXLString.h"
 #include "engine/core/base/VXLStringArray.h"
 #include "engine/core/jobs/VXLEvent.h"
-#include "engine/records/VXLMessageListItem.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
+#include "engine/records/VXLMessageListItem.h"
 
 #include <cstdint>
 #include <vector>
@@ -96,7 +96,10 @@ public:
     }
     ~CThreadListRequest() override { items.deleteAll(); }
 
-    CVXLMessageListItem* itemAt(int index) const { return static_cast<CVXLMessageListItem*>(items.at(index)); }
+    CVXLMessageListItem* itemAt(int index) const
+    {
+        return static_cast<CVXLMessageListItem*>(items.at(index));
+    }
 
     CVXLPtrArray items;
     std::uint32_t total = 0; // out

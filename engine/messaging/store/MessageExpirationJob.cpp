@@ -70,7 +70,7 @@ void CMessageExpirationJob::onTimer()
     if (!store_ || !store_->startCompleted())
         return rearm(kStoreWaitMs);
     pass_.clear();
-    for (std::uint32_t box : { kInbox, kPremiumBox }) {
+    for (std::uint32_t box : {kInbox, kPremiumBox}) {
         for (std::uint32_t i = 0, n = store_->boxCount(box); i < n; ++i)
             pass_.insertAt(store_->boxIdAt(box, i), -1);
     }
@@ -89,7 +89,8 @@ void CMessageExpirationJob::nextMessage()
 void CMessageExpirationJob::onRead(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
-    const std::uint32_t expiry = result == kResultSucceeded ? CVXLMessageSummary::expiryOf(readRequest_.read.summary) : 0;
+    const std::uint32_t expiry
+        = result == kResultSucceeded ? CVXLMessageSummary::expiryOf(readRequest_.read.summary) : 0;
     const CVXLString id = readRequest_.read.messageId;
     finishEvent(reply);
     if (!timer_.isBusy())

@@ -56,9 +56,9 @@ private:
 
     CMessageStoreManager* store_ = nullptr;
     Services* services_ = nullptr;
-    CVXLSimpleEvent timer_ { kEventTimer };
-    CStoreReadRequest readRequest_ { kReplyRead };
-    CStoreDeleteRequest deleteRequest_ { kReplyDeleted };
+    CVXLSimpleEvent timer_ {kEventTimer};
+    CStoreReadRequest readRequest_ {kReplyRead};
+    CStoreDeleteRequest deleteRequest_ {kReplyDeleted};
     CVXLStringArray pass_;
     std::uint32_t index_ = 0;
 };

@@ -15,7 +15,12 @@
 namespace {
 
 constexpr const char* kTransferFiles[] = {
-    "temp_not.raw", "temp_mmboxnot.raw", "not_ind_resp.raw", "temp_mmboxmsg.raw", "temp_mmboxmms.raw", "temp_mms.raw",
+    "temp_not.raw",
+    "temp_mmboxnot.raw",
+    "not_ind_resp.raw",
+    "temp_mmboxmsg.raw",
+    "temp_mmboxmms.raw",
+    "temp_mms.raw",
 };
 
 // The platform store answers at once; these keep what it said.
@@ -233,7 +238,9 @@ std::int32_t CMessageStoreManager::load()
     for (std::uint32_t i = 0; i < names.count(); ++i) {
         const CVXLString name = names.at(static_cast<int>(i));
         const bool index = name == kNewIndex || name == kNotYetIndex;
-        if (!index && (CVXLStoredMessageId::kindOf(name) == VXLMessageStoreKind::Temporary || isTransferFile(name))) {
+        if (!index
+            && (CVXLStoredMessageId::kindOf(name) == VXLMessageStoreKind::Temporary
+                || isTransferFile(name))) {
             StatusCollector deleted;
             store_->deleteItem(name.c_str(), &deleted);
             VXL_LOG_INFO("message store: temporary %s deleted at load (%u)", name.c_str(), deleted.last());
@@ -246,7 +253,7 @@ std::int32_t CMessageStoreManager::load()
     struct IndexFile {
         const char* name;
         CVXLHeaderMap* ids;
-    } indexes[] = { { kNewIndex, &newIndex_ }, { kNotYetIndex, &notYetIndex_ } };
+    } indexes[] = {{kNewIndex, &newIndex_}, {kNotYetIndex, &notYetIndex_}};
     for (IndexFile& index : indexes) {
         bool rewrite = false;
         const bool existed = allFiles_.contains(CVXLString(index.name));
@@ -269,7 +276,7 @@ std::int32_t CMessageStoreManager::load()
             rewrite = true;
         }
         if (index.ids == &notYetIndex_) {
-            for (const char* own : { kNewIndex, kNotYetIndex }) {
+            for (const char* own : {kNewIndex, kNotYetIndex}) {
                 if (!notYetIndex_.contains(CVXLString(own))) {
                     if (existed)
                         VXL_LOG_INFO("message store: %s given back its entry %s", kNotYetIndex, own);
@@ -344,7 +351,8 @@ static bool readExactly(CVXLPlatformFileStream* stream, std::uint32_t count, CVX
     return true;
 }
 
-std::int32_t CMessageStoreManager::readHead(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
+std::int32_t CMessageStoreManager::readHead(
+    const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
 {
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream)
@@ -358,7 +366,8 @@ std::int32_t CMessageStoreManager::readHead(const CVXLString& name, std::uint32_
         const std::uint32_t at = bytes.length();
         if (!readExactly(stream, 8, bytes))
             break;
-        const std::uint64_t rest = static_cast<std::uint64_t>(vxlGetUInt32BE(bytes, at)) + vxlGetUInt32BE(bytes, at + 4);
+        const std::uint64_t rest
+            = static_cast<std::uint64_t>(vxlGetUInt32BE(bytes, at)) + vxlGetUInt32BE(bytes, at + 4);
         if (rest > 0x7FFFFFFFu || !readExactly(stream, static_cast<std::uint32_t>(rest), bytes))
             break;
     }
@@ -368,7 +377,8 @@ std::int32_t CMessageStoreManager::readHead(const CVXLString& name, std::uint32_
     return result;
 }
 
-std::int32_t CMessageStoreManager::readRange(const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes)
+std::int32_t CMessageStoreManager::readRange(
+    const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes)
 {
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream)
@@ -489,7 +499,7 @@ bool CMessageStoreManager::nextSegment(const CVXLByteBuffer& bytes, std::uint32_
     if (static_cast<std::uint64_t>(h) + b > length - *offset - 8)
         return false;
     const std::uint32_t headerOffset = *offset + 8;
-    *segment = { headerOffset, h, headerOffset + h, b };
+    *segment = {headerOffset, h, headerOffset + h, b};
     *offset = headerOffset + h + b;
     return true;
 }
@@ -499,8 +509,8 @@ std::uint32_t CMessageStoreManager::kindNumber(const CVXLString& id)
     return static_cast<std::uint32_t>(CVXLStoredMessageId::kindOf(id));
 }
 
-bool CMessageStoreManager::appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body,
-                                         std::uint32_t bodyLength)
+bool CMessageStoreManager::appendSegment(
+    CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body, std::uint32_t bodyLength)
 {
     CVXLByteBuffer block;
     if (!CVXLHeaderBlock::write(headers, block))
@@ -576,8 +586,8 @@ void CMessageStoreManager::writeCounters()
     if (!services_)
         return;
     services_->setCounter(kPersMessageStoreUsage, usage_);
-    for (std::uint32_t kind : { 0u, 2u })
+    for (std::uint32_t kind : {0u, 2u})
         writeNewCount(kind);
-    for (std::uint32_t kind : { 0u, 2u, 3u })
+    for (std::uint32_t kind : {0u, 2u, 3u})
         writeTotal(kind);
 }

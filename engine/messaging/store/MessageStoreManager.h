@@ -116,10 +116,12 @@ private:
     std::int32_t load();
     std::int32_t storeMessage(CStoreMessageRequest* request);
     std::int32_t appendEntity(MessageImage& image, const CVXLHeaderMap& headers, const CVXLMimeEntity* from);
-    std::int32_t composePreview(const CVXLMessage& message, const CVXLHeaderMap& headers, MessageImage& image);
-    std::int32_t composeWhole(const CVXLMessage& message, const CVXLHeaderMap& headers, const CVXLString& id,
-                              MessageImage& image);
-    std::int32_t putMessage(const CVXLString& id, std::uint32_t kind, bool whole, const CVXLByteBuffer& image);
+    std::int32_t composePreview(
+        const CVXLMessage& message, const CVXLHeaderMap& headers, MessageImage& image);
+    std::int32_t composeWhole(
+        const CVXLMessage& message, const CVXLHeaderMap& headers, const CVXLString& id, MessageImage& image);
+    std::int32_t putMessage(
+        const CVXLString& id, std::uint32_t kind, bool whole, const CVXLByteBuffer& image);
     void deleteSpentSources(const CVXLHeaderMap& sources, const CVXLString& id);
     bool makeRoomForLimit(std::int32_t* result);
     std::int32_t deleteMessage(const CVXLString& id);
@@ -130,14 +132,14 @@ private:
     void postAdd(const CVXLString& id, const CVXLHeaderMap& summary);
     void postMarkRead(const CVXLString& id);
     // A thread database notice without a reply; deleted without a database.
-    template <class Notice>
-    void postNotice(Notice* notice, const CVXLString& id);
+    template <class Notice> void postNotice(Notice* notice, const CVXLString& id);
 
     // Files of the store, by their own names.
     std::int32_t readFile(const CVXLString& name, CVXLByteBuffer& bytes);
     // The file's first segments, whole; fewer when the file ends first.
     std::int32_t readHead(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes);
-    std::int32_t readRange(const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes);
+    std::int32_t readRange(
+        const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes);
     // Puts the bytes in place whole; the usage follows the size change.
     std::int32_t replaceFile(const CVXLString& name, const CVXLByteBuffer& bytes);
     std::int32_t removeFile(const CVXLString& name);
@@ -153,7 +155,7 @@ private:
     static std::uint32_t kindNumber(const CVXLString& id);
     // Appends a segment: the headers' block and the body, after their lengths.
     static bool appendSegment(CVXLByteBuffer& out, const CVXLHeaderMap& headers, const std::uint8_t* body,
-                              std::uint32_t bodyLength);
+        std::uint32_t bodyLength);
 
     void insertSorted(std::uint32_t kind, const CVXLString& id);
     void removeFromList(std::uint32_t kind, const CVXLString& id);

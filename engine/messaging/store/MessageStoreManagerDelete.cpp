@@ -4,8 +4,7 @@
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/messaging/threads/VXLThreadDB.h"
 
-template <class Notice>
-void CMessageStoreManager::postNotice(Notice* notice, const CVXLString& id)
+template <class Notice> void CMessageStoreManager::postNotice(Notice* notice, const CVXLString& id)
 {
     if (!threadDB_) {
         delete notice;
@@ -132,13 +131,15 @@ void CMessageStoreManager::onSummaryRewrite(CStoreSummaryRewriteRequest* request
     std::int32_t result = readFile(request->messageId, old);
     std::uint32_t offset = 0;
     Segment segment {};
-    if (result == kResultSucceeded && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
+    if (result == kResultSucceeded
+        && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
         result = kResultDataComplete;
     if (result == kResultSucceeded) {
         // The new summary, then everything from segment 1 on as it was.
         CVXLByteBuffer image;
         const std::uint32_t rest = segment.headerOffset - 8;
-        if (!appendSegment(image, request->headers, nullptr, 0) || !image.append(old.data() + rest, old.length() - rest))
+        if (!appendSegment(image, request->headers, nullptr, 0)
+            || !image.append(old.data() + rest, old.length() - rest))
             result = kResultFailed;
         else
             result = replaceFile(request->messageId, image);

@@ -9,7 +9,8 @@ namespace {
 
 CVXLMultipartBody* multipartOf(CVXLMimeEntity* entity)
 {
-    return entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity) : nullptr;
+    return entity && entity->kind() == CVXLMimeEntity::kMultipart ? static_cast<CVXLMultipartBody*>(entity)
+                                                                  : nullptr;
 }
 
 // A message's headers as a map, parameters included (an MMS PDU answers its
@@ -29,7 +30,8 @@ CVXLHeaderMap headerMapOf(const CVXLMessage& message)
                 continue;
             auto* params = new CVXLHeaderMap;
             for (std::uint32_t k = 0; k < parameters; ++k) {
-                const CVXLString parameter = message.parameterName(name, static_cast<int>(v), static_cast<int>(k));
+                const CVXLString parameter
+                    = message.parameterName(name, static_cast<int>(v), static_cast<int>(k));
                 if (const CVXLString* text = message.parameter(name, parameter, static_cast<int>(v)))
                     params->add(parameter, *text);
             }
@@ -62,13 +64,14 @@ bool CMessageStoreManager::makeRoomForLimit(std::int32_t* result)
     const std::uint32_t most = limit();
     while (lists_[0].count() + lists_[2].count() + lists_[3].count() >= most) {
         CVXLString candidate;
-        for (std::uint32_t kind : { 0u, 2u, 3u }) {
+        for (std::uint32_t kind : {0u, 2u, 3u}) {
             const CVXLStringArray& list = lists_[kind];
             if (!list.count())
                 continue;
             const CVXLString last = list.at(static_cast<int>(list.count()) - 1);
             const CVXLString stamp = last.substr(1, last.length() - 1);
-            const CVXLString best = candidate.length() ? candidate.substr(1, candidate.length() - 1) : CVXLString();
+            const CVXLString best
+                = candidate.length() ? candidate.substr(1, candidate.length() - 1) : CVXLString();
             // Premium wins a tie with the inbox; sent must be strictly older.
             const bool older = kind == 2 ? stamp <= best : stamp < best;
             if (!candidate.length() || older)
@@ -133,8 +136,8 @@ std::int32_t CMessageStoreManager::storeMessage(CStoreMessageRequest* request)
 
 // A segment of the entity's headers and body; a body the entity keeps in a
 // file is read from there, and the file noted as spent once stored.
-std::int32_t CMessageStoreManager::appendEntity(MessageImage& image, const CVXLHeaderMap& headers,
-                                                const CVXLMimeEntity* from)
+std::int32_t CMessageStoreManager::appendEntity(
+    MessageImage& image, const CVXLHeaderMap& headers, const CVXLMimeEntity* from)
 {
     CVXLByteBuffer bytes;
     if (from) {
@@ -148,13 +151,14 @@ std::int32_t CMessageStoreManager::appendEntity(MessageImage& image, const CVXLH
                 return read;
         }
     }
-    return appendSegment(image.bytes, headers, bytes.data(), bytes.length()) ? kResultSucceeded : kResultFailed;
+    return appendSegment(image.bytes, headers, bytes.data(), bytes.length()) ? kResultSucceeded
+                                                                             : kResultFailed;
 }
 
 // A preview: the message's headers and its body entity (the first part when
 // it is multipart).
-std::int32_t CMessageStoreManager::composePreview(const CVXLMessage& message, const CVXLHeaderMap& headers,
-                                                  MessageImage& image)
+std::int32_t CMessageStoreManager::composePreview(
+    const CVXLMessage& message, const CVXLHeaderMap& headers, MessageImage& image)
 {
     std::int32_t result = appendEntity(image, headers, &message);
     if (result != kResultSucceeded)
@@ -162,13 +166,14 @@ std::int32_t CMessageStoreManager::composePreview(const CVXLMessage& message, co
     CVXLMimeEntity* entity = message.body().get();
     CVXLMultipartBody* multipart = multipartOf(entity);
     CVXLMimeEntity* first = multipart ? multipart->partAt(0).get() : entity;
-    return first ? appendEntity(image, first->mimeHeaders(), first) : appendEntity(image, CVXLHeaderMap(), nullptr);
+    return first ? appendEntity(image, first->mimeHeaders(), first)
+                 : appendEntity(image, CVXLHeaderMap(), nullptr);
 }
 
 // A whole message over its preview: the stored summary and body entity stay;
 // the totals, the message's headers and every media part are written anew.
-std::int32_t CMessageStoreManager::composeWhole(const CVXLMessage& message, const CVXLHeaderMap& headers,
-                                                const CVXLString& id, MessageImage& image)
+std::int32_t CMessageStoreManager::composeWhole(
+    const CVXLMessage& message, const CVXLHeaderMap& headers, const CVXLString& id, MessageImage& image)
 {
     CVXLMimeEntity* entity = message.body().get();
     CVXLMultipartBody* multipart = multipartOf(entity);
@@ -178,7 +183,8 @@ std::int32_t CMessageStoreManager::composeWhole(const CVXLMessage& message, cons
     std::int32_t result = readHead(id, 2, old);
     std::uint32_t offset = 0;
     Segment segment {};
-    if (result == kResultSucceeded && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
+    if (result == kResultSucceeded
+        && !(nextSegment(old, &offset, &segment) && nextSegment(old, &offset, &segment)))
         result = kResultDataComplete;
     if (result == kResultSucceeded) {
         image.bytes.append(old.data(), offset);
@@ -200,8 +206,8 @@ std::int32_t CMessageStoreManager::composeWhole(const CVXLMessage& message, cons
 // "mms.new" (a new preview of the inbox or premium box), the index written
 // before the file and taken back when the file fails, then the box list and
 // the counters.
-std::int32_t CMessageStoreManager::putMessage(const CVXLString& id, std::uint32_t kind, bool whole,
-                                              const CVXLByteBuffer& image)
+std::int32_t CMessageStoreManager::putMessage(
+    const CVXLString& id, std::uint32_t kind, bool whole, const CVXLByteBuffer& image)
 {
     const bool enterNew = !whole && kind != 1 && !newIndex_.contains(id) && (kind == 0 || kind == 2);
 
@@ -262,7 +268,7 @@ void CMessageStoreManager::postAdd(const CVXLString& id, const CVXLHeaderMap& su
     const int value = seconds.toInt();
     add->sentTime = value > 0 ? static_cast<std::uint32_t>(value) : 0;
     add->sender = summary.value(CVXLString("X-QV-From-Address"));
-    for (const char* list : { "X-QV-To-Address-List", "X-QV-CC-Address-List", "X-QV-BCC-Address-List" }) {
+    for (const char* list : {"X-QV-To-Address-List", "X-QV-CC-Address-List", "X-QV-BCC-Address-List"}) {
         CVXLStringArray entries;
         CVXLAddressee::splitList(summary.value(CVXLString(list)), entries);
         for (std::uint32_t i = 0; i < entries.count(); ++i) {

@@ -60,13 +60,15 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
         request->setResult(kResultNotFound);
         return finishEvent(request);
     }
-    const bool relay = name == "temp_mmboxmms.raw" || name == "temp_mmboxnot.raw" || name == "temp_mmboxmsg.raw";
+    const bool relay
+        = name == "temp_mmboxmms.raw" || name == "temp_mmboxnot.raw" || name == "temp_mmboxmsg.raw";
     auto* write = dynamic_cast<CStoreFileWriteRequest*>(request);
     const std::uint32_t hint = write ? write->sizeHint : 0;
     const std::uint64_t needed = hint ? 2ull * hint + 1024 : kRoomWithoutHint;
     const std::uint32_t budget = freeBudget();
     if (budget < needed) {
-        const std::int64_t target = static_cast<std::int64_t>(usage_) + budget - static_cast<std::int64_t>(needed);
+        const std::int64_t target
+            = static_cast<std::int64_t>(usage_) + budget - static_cast<std::int64_t>(needed);
         // A relay mailbox transfer is for the copies being viewed: they stay.
         freeSpace(target > 0 ? static_cast<std::uint32_t>(target) : 0, CVXLString(relay ? "m" : ""));
     }

@@ -66,8 +66,8 @@ void CVXLFileCopyJob::onCallback(std::int32_t code, std::uint32_t status)
         if (!request_->destination)
             return readNext();
         call(kDestinationOpened);
-        return request_->destination->open(request_->destinationPath.c_str(),
-            request_->append ? kStreamAppend : kStreamWrite, &callback_);
+        return request_->destination->open(
+            request_->destinationPath.c_str(), request_->append ? kStreamAppend : kStreamWrite, &callback_);
     case kDestinationOpened:
         if (status != kPlatformOk)
             return fail(failure);

@@ -6,8 +6,8 @@ namespace {
 
 constexpr std::uint8_t kParametersOpen = 0xE0;
 constexpr std::uint8_t kParametersClose = 0xEA;
-const std::uint8_t kOpenMark[2] = { kParametersOpen, 0 };
-const std::uint8_t kCloseMark[2] = { kParametersClose, 0 };
+const std::uint8_t kOpenMark[2] = {kParametersOpen, 0};
+const std::uint8_t kCloseMark[2] = {kParametersClose, 0};
 
 // A name that begins with a mark byte would read back as the mark: 0xE0 after
 // a value opens a parameter map, 0xEA inside one closes it.
@@ -64,7 +64,8 @@ void readPairs(const std::uint8_t* bytes, std::uint32_t* position, std::uint32_t
             last->name = name;
             last->value = value;
         }
-        if (*position >= end || bytes[*position] != kParametersOpen || depth >= CVXLHeaderBlock::kMaxParameterDepth)
+        if (*position >= end || bytes[*position] != kParametersOpen
+            || depth >= CVXLHeaderBlock::kMaxParameterDepth)
             continue;
         *position = *position + 2 < end ? *position + 2 : end;
         auto* parameters = new CVXLHeaderMap();
@@ -90,7 +91,8 @@ bool CVXLHeaderBlock::write(const CVXLHeaderMap& map, CVXLByteBuffer& out)
         if (name.length() == 0)
             continue;
         if (beginsWithMark(name)) {
-            VXL_LOG_INFO("header block: name beginning with byte 0x%02X left out", unsigned(std::uint8_t(name.c_str()[0])));
+            VXL_LOG_INFO("header block: name beginning with byte 0x%02X left out",
+                unsigned(std::uint8_t(name.c_str()[0])));
             continue;
         }
         const std::uint32_t values = map.valueCount(name);
@@ -114,7 +116,8 @@ bool CVXLHeaderBlock::write(const CVXLHeaderMap& map, CVXLByteBuffer& out)
     return ok;
 }
 
-void CVXLHeaderBlock::read(const CVXLByteBuffer& bytes, std::uint32_t start, std::uint32_t length, CVXLHeaderMap& map)
+void CVXLHeaderBlock::read(
+    const CVXLByteBuffer& bytes, std::uint32_t start, std::uint32_t length, CVXLHeaderMap& map)
 {
     const std::uint32_t size = bytes.length();
     if (start >= size)

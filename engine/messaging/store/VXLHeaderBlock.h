@@ -21,7 +21,8 @@ public:
 
     static bool write(const CVXLHeaderMap& map, CVXLByteBuffer& out);
     // Adds the pairs found in bytes[start, start + length) to map.
-    static void read(const CVXLByteBuffer& bytes, std::uint32_t start, std::uint32_t length, CVXLHeaderMap& map);
+    static void read(
+        const CVXLByteBuffer& bytes, std::uint32_t start, std::uint32_t length, CVXLHeaderMap& map);
 
     // Index files ("mms.new", "mms.notyet"): each name followed by one NUL,
     // values ignored; read back as names with empty values.

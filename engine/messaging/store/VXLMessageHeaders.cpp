@@ -11,18 +11,54 @@ CVXLString firstValue(const CVXLHeaderMap& map, const char* name)
 
 } // namespace
 
-CVXLString CVXLMessageHeaders::getClientMessageId() const { return firstValue(messageHeaders, "X-QV-Client-Message-Id"); }
-CVXLString CVXLMessageHeaders::getMessageType() const { return firstValue(messageHeaders, "X-QV-Message-Type"); }
-CVXLString CVXLMessageHeaders::getFromAddress() const { return firstValue(messageHeaders, "X-QV-From-Address"); }
-CVXLString CVXLMessageHeaders::getToAddressList() const { return firstValue(messageHeaders, "X-QV-To-Address-List"); }
-CVXLString CVXLMessageHeaders::getCcAddressList() const { return firstValue(messageHeaders, "X-QV-CC-Address-List"); }
-CVXLString CVXLMessageHeaders::getBccAddressList() const { return firstValue(messageHeaders, "X-QV-BCC-Address-List"); }
-CVXLString CVXLMessageHeaders::getMessagePriority() const { return firstValue(messageHeaders, "X-QV-Message-Priority"); }
-CVXLString CVXLMessageHeaders::getChargeText() const { return firstValue(messageHeaders, kChargeText); }
-CVXLString CVXLMessageHeaders::getMmsContentLocation() const { return messageHeaders.value("3"); }
-CVXLString CVXLMessageHeaders::getContentLocation() const { return firstValue(contentHeaders, "Content-Location"); }
-CVXLString CVXLMessageHeaders::getLocation() const { return firstValue(contentHeaders, "Location"); }
-CVXLString CVXLMessageHeaders::getSaveLock() const { return firstValue(contentHeaders, "X-QV-Save-Lock"); }
+CVXLString CVXLMessageHeaders::getClientMessageId() const
+{
+    return firstValue(messageHeaders, "X-QV-Client-Message-Id");
+}
+CVXLString CVXLMessageHeaders::getMessageType() const
+{
+    return firstValue(messageHeaders, "X-QV-Message-Type");
+}
+CVXLString CVXLMessageHeaders::getFromAddress() const
+{
+    return firstValue(messageHeaders, "X-QV-From-Address");
+}
+CVXLString CVXLMessageHeaders::getToAddressList() const
+{
+    return firstValue(messageHeaders, "X-QV-To-Address-List");
+}
+CVXLString CVXLMessageHeaders::getCcAddressList() const
+{
+    return firstValue(messageHeaders, "X-QV-CC-Address-List");
+}
+CVXLString CVXLMessageHeaders::getBccAddressList() const
+{
+    return firstValue(messageHeaders, "X-QV-BCC-Address-List");
+}
+CVXLString CVXLMessageHeaders::getMessagePriority() const
+{
+    return firstValue(messageHeaders, "X-QV-Message-Priority");
+}
+CVXLString CVXLMessageHeaders::getChargeText() const
+{
+    return firstValue(messageHeaders, kChargeText);
+}
+CVXLString CVXLMessageHeaders::getMmsContentLocation() const
+{
+    return messageHeaders.value("3");
+}
+CVXLString CVXLMessageHeaders::getContentLocation() const
+{
+    return firstValue(contentHeaders, "Content-Location");
+}
+CVXLString CVXLMessageHeaders::getLocation() const
+{
+    return firstValue(contentHeaders, "Location");
+}
+CVXLString CVXLMessageHeaders::getSaveLock() const
+{
+    return firstValue(contentHeaders, "X-QV-Save-Lock");
+}
 
 std::uint32_t CVXLMessageHeaders::getExpires() const
 {

@@ -154,7 +154,8 @@ void CVXLMessageSegmentReaderJob::onData()
     segment_.secondPart.clear();
     bool stored = segment_.firstPart.append(buffer_.data(), segment_.firstLength);
     if (request_->bothParts)
-        stored = segment_.secondPart.append(buffer_.data() + segment_.firstLength, segment_.secondLength) && stored;
+        stored = segment_.secondPart.append(buffer_.data() + segment_.firstLength, segment_.secondLength)
+            && stored;
     buffer_.clear();
     if (!stored)
         return closeFile(static_cast<std::int32_t>(kPlatformNoBuffer));

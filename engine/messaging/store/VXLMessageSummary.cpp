@@ -125,8 +125,8 @@ void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t n
     const std::int32_t textMemoCount = countOf(summary, "X-QV-Textmemo-Count");
     totalMediaParts_ = leadingNumber(headerOf(read.totals, "X-QV-Total-Media-Parts"), 10);
     if (totalMediaParts_ == 0) {
-        const std::int64_t sum = static_cast<std::int64_t>(imageCount_) + videoCount_ + textCount_ + audioCount_
-            + voiceMemoCount_ + textMemoCount + 3;
+        const std::int64_t sum = static_cast<std::int64_t>(imageCount_) + videoCount_ + textCount_
+            + audioCount_ + voiceMemoCount_ + textMemoCount + 3;
         totalMediaParts_ = static_cast<std::uint32_t>(sum);
     }
 
@@ -157,8 +157,8 @@ void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t n
     const std::uint32_t expires = leadingNumber(headerOf(summary, "X-QV-Expires"), 10);
     if (hasContent && expires != 0)
         expiryTime_ = expires;
-    expiresSoon_ = expiryTime_ != 0
-            && (nowSeconds >= expiryTime_ || expiryTime_ - nowSeconds <= kExpiresSoonSeconds)
+    expiresSoon_
+        = expiryTime_ != 0 && (nowSeconds >= expiryTime_ || expiryTime_ - nowSeconds <= kExpiresSoonSeconds)
         ? 1
         : 0;
 
@@ -207,7 +207,7 @@ void CVXLMessageSummary::addList(const CVXLString& value, bool cc)
 }
 
 void CVXLMessageSummary::addEntry(CVXLPtrArray& list, CVXLString& text, std::int32_t kind,
-                                  const CVXLString& address, const CVXLString& displayName)
+    const CVXLString& address, const CVXLString& displayName)
 {
     auto* entry = new CVXLAddressee(kind, address, displayName);
     if (!list.insertAt(entry, -1)) {

@@ -23,7 +23,12 @@ public:
 
     enum Priority : std::int32_t { kLow = 0, kNormal = 1, kHigh = 2 };
     enum BoxType : std::uint32_t { kReceived = 1, kSent = 2 };
-    enum AlertStatus : std::int32_t { kAlertNone = 0, kAlertAudible = 1, kAlertVisible = 2, kAlertNotGiven = 3 };
+    enum AlertStatus : std::int32_t {
+        kAlertNone = 0,
+        kAlertAudible = 1,
+        kAlertVisible = 2,
+        kAlertNotGiven = 3
+    };
 
     CVXLMessageSummary() = default;
     CVXLMessageSummary(const CVXLMessageSummary&) = delete;
@@ -139,7 +144,7 @@ public:
 
 private:
     void addEntry(CVXLPtrArray& list, CVXLString& text, std::int32_t kind, const CVXLString& address,
-                  const CVXLString& displayName);
+        const CVXLString& displayName);
     void addList(const CVXLString& value, bool cc);
 
     CVXLString toText_;

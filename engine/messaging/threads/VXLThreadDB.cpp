@@ -174,7 +174,8 @@ void CVXLThreadDB::onRead(CVXLEvent* reply)
             deleteRequest_.fileName = fileName;
             post(files_, &deleteRequest_);
         } else {
-            VXL_LOG_FAILURE("thread database %s is damaged (%u bytes): not loaded", fileName.c_str(), bytes.length());
+            VXL_LOG_FAILURE(
+                "thread database %s is damaged (%u bytes): not loaded", fileName.c_str(), bytes.length());
         }
     }
     if (loadStep_ == LoadStep::Named)
@@ -226,7 +227,8 @@ void CVXLThreadDB::onDatabaseWritten(CVXLEvent* reply)
     databaseWrite_.buffer.clear();
     finishEvent(reply);
     if (result != kResultSucceeded) {
-        VXL_LOG_FAILURE("thread database %s not written (%d): the pointer stays", writtenFile_.c_str(), result);
+        VXL_LOG_FAILURE(
+            "thread database %s not written (%d): the pointer stays", writtenFile_.c_str(), result);
         return saveEnded();
     }
     const std::uint8_t pointer = writtenFile_ == kSecondFile ? 2 : 1;
@@ -245,7 +247,8 @@ void CVXLThreadDB::onPointerWritten(CVXLEvent* reply)
         currentFile_ = writtenFile_;
         ++savesWritten_;
     } else {
-        VXL_LOG_FAILURE("thread database pointer not written (%d): it still names %s", result, currentFile_.c_str());
+        VXL_LOG_FAILURE(
+            "thread database pointer not written (%d): it still names %s", result, currentFile_.c_str());
     }
     saveEnded();
 }
@@ -603,7 +606,8 @@ void CVXLThreadDB::serialise(CVXLByteBuffer& out) const
         writeThread(stream, shownAt(static_cast<int>(i)));
     stream.writeUInt32(messages_.count());
     for (std::uint32_t i = 0; i < messages_.count(); ++i) {
-        const auto* message = static_cast<const CVXLThreadMessageEntry*>(messages_.valueAt(static_cast<int>(i)));
+        const auto* message
+            = static_cast<const CVXLThreadMessageEntry*>(messages_.valueAt(static_cast<int>(i)));
         stream.writeString(message->messageId);
         stream.writeBool(message->queued);
         stream.writeBool(message->sent);
@@ -650,7 +654,7 @@ bool readThreads(CVXLByteStream& in, CVXLPtrArray& list, bool hidden)
 
 bool hasDuplicateKeys(const CVXLPtrArray& hidden, const CVXLPtrArray& shown)
 {
-    for (const CVXLPtrArray* list : { &hidden, &shown }) {
+    for (const CVXLPtrArray* list : {&hidden, &shown}) {
         for (std::uint32_t i = 0; i < list->count(); ++i) {
             const auto* thread = static_cast<const CVXLThreadEntry*>(list->at(static_cast<int>(i)));
             const CVXLThreadEntry* first = findIn(hidden, thread->address);
@@ -729,7 +733,7 @@ bool CVXLThreadDB::parse(const CVXLByteBuffer& bytes)
     if (in.remaining() != 0)
         return discard();
     clearAll();
-    for (const CVXLPtrArray* list : { &hidden, &shown }) {
+    for (const CVXLPtrArray* list : {&hidden, &shown}) {
         CVXLPtrArray& target = list == &hidden ? hidden_ : shown_;
         for (std::uint32_t i = 0; i < list->count(); ++i) {
             auto* thread = static_cast<CVXLThreadEntry*>(list->at(static_cast<int>(i)));

@@ -125,15 +125,15 @@ private:
     CVXLPtrArray shown_;
     CVXLStringMap messages_;
     CVXLRegex email_;
-    CVXLString currentFile_ { kFirstFile };
+    CVXLString currentFile_ {kFirstFile};
     std::uint32_t firstArmedAt_ = 0;
     std::uint32_t savesWritten_ = 0;
 
-    CVXLEvent saveTimer_ { kSaveTimer, kSaveTimer };
-    CVXLFileReadRequest readRequest_ { kReplyRead };
-    CVXLFileWriteRequest databaseWrite_ { kReplyDatabaseWritten };
-    CVXLFileWriteRequest pointerWrite_ { kReplyPointerWritten };
-    CVXLFileDeleteRequest deleteRequest_ { kReplyDeleted };
+    CVXLEvent saveTimer_ {kSaveTimer, kSaveTimer};
+    CVXLFileReadRequest readRequest_ {kReplyRead};
+    CVXLFileWriteRequest databaseWrite_ {kReplyDatabaseWritten};
+    CVXLFileWriteRequest pointerWrite_ {kReplyPointerWritten};
+    CVXLFileDeleteRequest deleteRequest_ {kReplyDeleted};
 
     CVXLEvent* startPending_ = nullptr;
     LoadStep loadStep_ = LoadStep::None;

@@ -1,11 +1,11 @@
 #include "engine/transport/http/HTTPv2Job.h"
 
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
-#include "engine/core/jobs/VXLResultCodes.h"
 
 #include <algorithm>
 

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "engine/core/base/VXLByteBuffer.h"
+#include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
 #include "engine/core/jobs/VXLHsm.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
-#include "engine/core/base/VXLString.h"
+#include "engine/transport/http/VXLHttpBodyData.h"
 #include "engine/transport/http/VXLHttpBodyFramer.h"
+#include "engine/transport/http/VXLHttpBodyRequest.h"
 #include "engine/transport/http/VXLHttpResponse.h"
 #include "engine/transport/http/VXLHttpResponseReader.h"
-#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLCloseRequest.h"
 #include "engine/transport/net/VXLConnectRequest.h"
-#include "engine/transport/http/VXLHttpBodyData.h"
-#include "engine/transport/http/VXLHttpBodyRequest.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 
@@ -158,9 +158,9 @@ private:
     CVXLReceiveRequest receiveRequest_;
     CVXLSendRequest sendRequest_;
     CVXLCloseRequest closeRequest_;
-    CVXLSimpleEvent keepAliveTimer_{kSigKeepAliveTimer};
-    CVXLSimpleEvent windowTimer_{kSigTooSlow};
-    CVXLSimpleEvent deadlineTimer_{kSigTooSlow};
+    CVXLSimpleEvent keepAliveTimer_ {kSigKeepAliveTimer};
+    CVXLSimpleEvent windowTimer_ {kSigTooSlow};
+    CVXLSimpleEvent deadlineTimer_ {kSigTooSlow};
     CVXLByteBuffer receiveBuffer_;
     CVXLByteBuffer sendBuffer_;
     CVXLHttpResponseReader reader_;

@@ -1,10 +1,10 @@
 #include "engine/transport/http/HTTPv2Job.h"
 
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/text/VXLUri.h"
 #include "engine/transport/http/VXLHttpRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
-#include "engine/core/jobs/VXLResultCodes.h"
 
 #include <algorithm>
 
@@ -199,8 +199,8 @@ bool CHTTPv2Job::refusedHead()
 {
     if (responseHasNoBody() || !response_.hasFlag(CVXLHttpResponse::kFlagUnknownCoding))
         return false;
-    VXL_LOG_INFO("HTTP reply refused: Transfer-Encoding \"%s\"",
-        response_.header("Transfer-Encoding").c_str());
+    VXL_LOG_INFO(
+        "HTTP reply refused: Transfer-Encoding \"%s\"", response_.header("Transfer-Encoding").c_str());
     return true;
 }
 
@@ -224,7 +224,8 @@ void CHTTPv2Job::sendHead()
 {
     static const CVXLHttpSettings kNoSettings;
     sendBuffer_.clear();
-    const CVXLString head = CVXLHttpRequestComposer::composeHead(*request_, settings_ ? *settings_ : kNoSettings);
+    const CVXLString head
+        = CVXLHttpRequestComposer::composeHead(*request_, settings_ ? *settings_ : kNoSettings);
     sendBuffer_.append(head.c_str(), head.length());
     totalSent_ = 0;
     postSend();
@@ -304,9 +305,11 @@ void CHTTPv2Job::giveUp()
     if (abortResult_ != 0)
         return;
     if (deadlinePassed_)
-        VXL_LOG_INFO("HTTP exchange given up: its total bound passed after %u ms", tickTime() - exchangeStart_);
+        VXL_LOG_INFO(
+            "HTTP exchange given up: its total bound passed after %u ms", tickTime() - exchangeStart_);
     else
-        VXL_LOG_INFO("HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes, lowSpeedWindowMs_);
+        VXL_LOG_INFO(
+            "HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes, lowSpeedWindowMs_);
     abortResult_ = kResultTimedOut;
     markCancelled();
 }
@@ -369,10 +372,12 @@ bool CHTTPv2Job::keepConnection() const
 {
     if (!request_ || !request_->hasFlag(CVXLHttpRequest::kFlagKeepConnection))
         return false;
-    if (response_.hasFlag(CVXLHttpResponse::kFlagConnectionClose) || framer_.endsAtClose() || trailingGarbage_)
+    if (response_.hasFlag(CVXLHttpResponse::kFlagConnectionClose) || framer_.endsAtClose()
+        || trailingGarbage_)
         return false;
     // HTTP/1.0 keeps the connection only when the server says so.
-    return response_.hasFlag(CVXLHttpResponse::kFlagHttp11) || response_.hasFlag(CVXLHttpResponse::kFlagKeepAlive);
+    return response_.hasFlag(CVXLHttpResponse::kFlagHttp11)
+        || response_.hasFlag(CVXLHttpResponse::kFlagKeepAlive);
 }
 
 // Reads stop where the known body ends, so what follows it is read apart.

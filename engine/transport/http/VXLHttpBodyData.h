@@ -10,7 +10,10 @@ class CVXLHttpBodyData : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = kEventHttpBodyData;
     static constexpr std::int32_t kReply = kReplyHttpBodyData;
-    CVXLHttpBodyData() : CVXLEvent(kCode, kReply) {}
+    CVXLHttpBodyData()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
     void reset()
     {
         remaining = 0;

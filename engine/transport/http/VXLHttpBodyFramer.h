@@ -48,11 +48,11 @@ public:
 
 private:
     enum class State : std::uint8_t {
-        Data,           // left_ body bytes to go
-        UntilClose,     // every byte is body
-        LineLead,       // line ends and blanks before a size line
+        Data, // left_ body bytes to go
+        UntilClose, // every byte is body
+        LineLead, // line ends and blanks before a size line
         SizeDigits,
-        AfterDigits,    // blanks after the size
+        AfterDigits, // blanks after the size
         Extension,
         SizeLineCr,
         TrailerLineStart,

@@ -11,7 +11,10 @@ class CVXLHttpBodyRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = kEventHttpBodyRequest;
     static constexpr std::int32_t kReply = kReplyHttpBodyRequest;
-    CVXLHttpBodyRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLHttpBodyRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
     void reset()
     {
         remaining = 0;

@@ -17,9 +17,25 @@ bool CVXLHttpHeadTokenizer::isTokenChar(std::uint8_t c)
     if (isControl(c))
         return false;
     switch (c) {
-    case '(': case ')': case '<': case '>': case '@': case ',': case ';': case ':':
-    case '\\': case '"': case '/': case '[': case ']': case '?': case '=':
-    case '{': case '}': case ' ': case '\t':
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case '@':
+    case ',':
+    case ';':
+    case ':':
+    case '\\':
+    case '"':
+    case '/':
+    case '[':
+    case ']':
+    case '?':
+    case '=':
+    case '{':
+    case '}':
+    case ' ':
+    case '\t':
         return false;
     default:
         return true;

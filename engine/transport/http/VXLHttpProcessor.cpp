@@ -1,13 +1,13 @@
 #include "engine/transport/http/VXLHttpProcessor.h"
 
-#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/base/VXLIndexIterator.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/transport/http/VXLHttpBodyData.h"
 #include "engine/transport/http/VXLHttpBodyRequest.h"
 #include "engine/transport/http/VXLHttpRequestComposer.h"
 #include "engine/transport/http/VXLHttpResponse.h"
-#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
 
 #include <cstdint>
@@ -95,8 +95,8 @@ void CVXLHttpProcessor::finishTransaction()
 {
     // Answers that came back after the own stop are not wanted any more, and
     // the events must be free for the next transaction.
-    for (CVXLEvent* event : { static_cast<CVXLEvent*>(&get_), static_cast<CVXLEvent*>(&post_),
-             static_cast<CVXLEvent*>(&open_), static_cast<CVXLEvent*>(&write_), &close_ })
+    for (CVXLEvent* event : {static_cast<CVXLEvent*>(&get_), static_cast<CVXLEvent*>(&post_),
+             static_cast<CVXLEvent*>(&open_), static_cast<CVXLEvent*>(&write_), &close_})
         cancelEvent(event);
     responseBody_.reset();
     forgetExchange();
@@ -250,7 +250,8 @@ void CVXLHttpProcessor::onBodyData(CVXLEvent* event)
     }
     if (cancelRequested_ || !adapterOpen_) {
         chunk_.clear();
-        event->setResult(cancelRequested_ ? static_cast<std::int32_t>(kResultCancelled) : kResultTransactionFailed);
+        event->setResult(
+            cancelRequested_ ? static_cast<std::int32_t>(kResultCancelled) : kResultTransactionFailed);
         return finishEvent(event);
     }
     std::uint32_t count = chunk_.length();

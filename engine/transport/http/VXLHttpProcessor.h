@@ -1,16 +1,16 @@
 #pragma once
 
 #include "engine/core/base/VXLByteBuffer.h"
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/transfer/VXLPushOpenRequest.h"
 #include "engine/transfer/VXLPushToFileAdapterJob.h"
 #include "engine/transfer/VXLPushWriteRequest.h"
 #include "engine/transport/http/HTTPv2Job.h"
-#include "engine/transport/mime/VXLEntityRef.h"
 #include "engine/transport/http/VXLHttpRequest.h"
+#include "engine/transport/mime/VXLEntityRef.h"
 #include "engine/transport/tasks/VXLProcessor.h"
 
 #include <cstdint>
@@ -84,8 +84,8 @@ private:
     void end(std::int32_t result);
 
     CHTTPv2Job job_;
-    CVXLHttpRequest get_ { CVXLHttpRequest::kGet, kGetReply };
-    CVXLHttpRequest post_ { CVXLHttpRequest::kPost, kPostReply };
+    CVXLHttpRequest get_ {CVXLHttpRequest::kGet, kGetReply};
+    CVXLHttpRequest post_ {CVXLHttpRequest::kPost, kPostReply};
     // The body-data event whose bytes are being written.
     CVXLEvent* pendingChunk_ = nullptr;
     // The 2xx head, held until the file is open.
@@ -94,7 +94,7 @@ private:
     CVXLPushToFileAdapterJob adapter_;
     CVXLPushWriteRequest write_;
     CVXLPushOpenRequest open_;
-    CVXLEvent close_ { CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply };
+    CVXLEvent close_ {CVXLPushToFileAdapterJob::kCloseRequest, CVXLPushToFileAdapterJob::kCloseReply};
     CVXLByteBuffer requestBody_;
     CVXLByteBuffer chunk_;
     CVXLByteBuffer writeBuffer_;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLPropertyMap.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/text/VXLUri.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/core/base/VXLByteBuffer.h"
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLPropertyMap.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 #include <cstdint>
 

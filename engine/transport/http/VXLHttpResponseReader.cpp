@@ -33,8 +33,7 @@ bool equalsIgnoringCase(const char* a, std::uint32_t length, const char* b)
 
 // Calls `each` with every element of a comma-separated list, blanks trimmed;
 // stops when it returns true.
-template <typename Each>
-bool forEachListElement(const CVXLString& list, Each each)
+template <typename Each> bool forEachListElement(const CVXLString& list, Each each)
 {
     const char* text = list.c_str();
     const std::uint32_t n = list.length();
@@ -103,7 +102,7 @@ CVXLScanResult CVXLHttpResponseReader::feed()
         if (type == CVXLHttpHeadTokenizer::kTokenNone) {
             // A head that keeps growing without ending is not buffered on.
             return headLength_ + tokenizer_.buffer()->length() > kMaxHeadLength ? CVXLScanResult::Malformed
-                                                                                 : CVXLScanResult::NeedMore;
+                                                                                : CVXLScanResult::NeedMore;
         }
         if (type == CVXLHttpHeadTokenizer::kTokenMalformed)
             return CVXLScanResult::Malformed;

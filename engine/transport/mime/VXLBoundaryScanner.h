@@ -15,9 +15,9 @@
 class CVXLBoundaryScanner : public CVXLByteTokenizer {
 public:
     enum TokenType : std::int32_t {
-        kTokenNone = 0,       // no token: result() tells need-more from failed
-        kTokenDelimiter = 1,  // "--" and the boundary
-        kTokenClose = 2,      // "--", the boundary and "--"
+        kTokenNone = 0, // no token: result() tells need-more from failed
+        kTokenDelimiter = 1, // "--" and the boundary
+        kTokenClose = 2, // "--", the boundary and "--"
         kTokenHeaderName = 3, // a name with its colon
         kTokenWord = 4,
         kTokenEmptyLine = 5,
@@ -78,7 +78,7 @@ private:
     std::uint32_t end_ = 0;
     TokenType found_ = kTokenNone;
     std::uint32_t boundarySeen_ = 0; // bytes after the dashes
-    bool boundaryMatches_ = false;   // those bytes begin the boundary
+    bool boundaryMatches_ = false; // those bytes begin the boundary
     std::uint32_t documentMatched_ = 0; // bytes of "</VRAX" just seen
     std::uint64_t examined_ = 0;
 };

@@ -2,9 +2,17 @@
 
 #include "engine/transport/mime/VXLMimeEntity.h"
 
-CVXLEntityRef::CVXLEntityRef(CVXLMimeEntity* entity) : entity_(entity) {}
+CVXLEntityRef::CVXLEntityRef(CVXLMimeEntity* entity)
+    : entity_(entity)
+{
+}
 
-CVXLEntityRef::CVXLEntityRef(const CVXLEntityRef& other) : CVXLObject(), entity_(other.entity_), count_(other.count_) {}
+CVXLEntityRef::CVXLEntityRef(const CVXLEntityRef& other)
+    : CVXLObject()
+    , entity_(other.entity_)
+    , count_(other.count_)
+{
+}
 
 CVXLEntityRef& CVXLEntityRef::operator=(const CVXLEntityRef& other)
 {
@@ -19,7 +27,10 @@ CVXLEntityRef& CVXLEntityRef::operator=(const CVXLEntityRef& other)
     return *this;
 }
 
-CVXLEntityRef::~CVXLEntityRef() { release(); }
+CVXLEntityRef::~CVXLEntityRef()
+{
+    release();
+}
 
 void CVXLEntityRef::reset()
 {

@@ -1,9 +1,14 @@
 #include "engine/transport/mime/VXLMessage.h"
 
-CVXLMessage::CVXLMessage() : CVXLMimeEntity(kMessage) {}
+CVXLMessage::CVXLMessage()
+    : CVXLMimeEntity(kMessage)
+{
+}
 
 CVXLMessage::CVXLMessage(const CVXLMessage& other)
-    : CVXLMimeEntity(kPlain), body_(other.body_), headers_(other.headers_)
+    : CVXLMimeEntity(kPlain)
+    , body_(other.body_)
+    , headers_(other.headers_)
 {
 }
 
@@ -15,9 +20,15 @@ CVXLMessage& CVXLMessage::operator=(const CVXLMessage& other)
 
 CVXLMessage::~CVXLMessage() = default;
 
-CVXLHeaderMap& CVXLMessage::headers() { return headers_; }
+CVXLHeaderMap& CVXLMessage::headers()
+{
+    return headers_;
+}
 
-void CVXLMessage::setHeaders(const CVXLHeaderMap& other) { headers_ = other; }
+void CVXLMessage::setHeaders(const CVXLHeaderMap& other)
+{
+    headers_ = other;
+}
 
 void CVXLMessage::assign(const CVXLMessage& other)
 {
@@ -59,7 +70,8 @@ const CVXLString* CVXLMessage::parameter(const CVXLString& name, const CVXLStrin
     return &parameters->value(parameter);
 }
 
-bool CVXLMessage::addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value)
+bool CVXLMessage::addParameter(
+    const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value)
 {
     if (n < 0 || static_cast<std::uint32_t>(n) >= headers_.valueCount(name))
         return false;

@@ -30,7 +30,10 @@ public:
     virtual std::uint32_t headerCount() const { return headers_.nameCount(); }
     virtual CVXLString headerName(int position) const { return headers_.nameAt(position); }
     virtual std::uint32_t valueCount(const CVXLString& name) const { return headers_.valueCount(name); }
-    virtual const CVXLString& headerValue(const CVXLString& name, int n = 0) const { return headers_.value(name, n); }
+    virtual const CVXLString& headerValue(const CVXLString& name, int n = 0) const
+    {
+        return headers_.value(name, n);
+    }
     // The last value stored under the name; "" when absent.
     const CVXLString& lastHeaderValue(const CVXLString& name) const;
 
@@ -42,7 +45,8 @@ public:
     virtual const CVXLString* parameter(const CVXLString& name, const CVXLString& parameter, int n = 0) const;
     // Creates the value's parameter map when it has none; false when the
     // value is absent or the heap refuses.
-    virtual bool addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value);
+    virtual bool addParameter(
+        const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value);
 
     const CVXLEntityRef& body() const { return body_; }
     bool setBody(const CVXLEntityRef& body);

@@ -129,8 +129,7 @@ void CVXLMimeBodySplitter::takeContainer(std::uint32_t index)
 
 void CVXLMimeBodySplitter::endContainer()
 {
-    if (body_ && !container_.isEmpty() && partsAdded_ != 0
-        && body_->partAt(index_).get() == container_.get())
+    if (body_ && !container_.isEmpty() && partsAdded_ != 0 && body_->partAt(index_).get() == container_.get())
         body_->removePart(index_);
     container_.reset();
     current_.reset();
@@ -167,7 +166,8 @@ bool CVXLMimeBodySplitter::partBegun(const CVXLHeaderMap& headers, std::uint32_t
     decoded_.clear();
     // The parts of a DRM message take its place in order; those of a related
     // container go after the message's other parts.
-    const bool added = drmFound_ ? body_->insertPart(index_ + 1 + partsAdded_, current_) : body_->appendPart(current_);
+    const bool added
+        = drmFound_ ? body_->insertPart(index_ + 1 + partsAdded_, current_) : body_->appendPart(current_);
     if (!added)
         return false;
     ++partsAdded_;

@@ -72,8 +72,8 @@ bool addHeaderLine(const std::uint8_t* line, std::uint32_t length, CVXLHeaderMap
 
 } // namespace
 
-void CVXLMimeMultipartParser::begin(const CVXLString& boundary, std::uint32_t containerSize,
-                                    CVXLMimePartSink* sink)
+void CVXLMimeMultipartParser::begin(
+    const CVXLString& boundary, std::uint32_t containerSize, CVXLMimePartSink* sink)
 {
     boundary_ = "--";
     boundary_ += boundary;
@@ -259,8 +259,8 @@ std::uint32_t CVXLMimeMultipartParser::findLineEnd(std::uint32_t from)
     return at;
 }
 
-CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(std::uint32_t at,
-                                                                        std::uint32_t& lineEnd)
+CVXLMimeMultipartParser::Match CVXLMimeMultipartParser::matchDelimiter(
+    std::uint32_t at, std::uint32_t& lineEnd)
 {
     const std::uint8_t* b = buffer_.data();
     const std::uint32_t n = buffer_.length();
@@ -340,8 +340,8 @@ bool CVXLMimeMultipartParser::takeDelimiter(Match match, std::uint32_t lineEnd)
     return true;
 }
 
-bool CVXLMimeMultipartParser::parseHeaderBlock(const std::uint8_t* bytes, std::uint32_t length,
-                                               CVXLHeaderMap& headers)
+bool CVXLMimeMultipartParser::parseHeaderBlock(
+    const std::uint8_t* bytes, std::uint32_t length, CVXLHeaderMap& headers)
 {
     CVXLByteBuffer line;
     std::uint32_t at = 0;

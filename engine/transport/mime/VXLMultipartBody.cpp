@@ -1,6 +1,9 @@
 #include "engine/transport/mime/VXLMultipartBody.h"
 
-CVXLMultipartBody::CVXLMultipartBody() : CVXLMimeEntity(kMultipart) {}
+CVXLMultipartBody::CVXLMultipartBody()
+    : CVXLMimeEntity(kMultipart)
+{
+}
 
 CVXLMultipartBody::~CVXLMultipartBody()
 {
@@ -25,7 +28,10 @@ CVXLEntityRef CVXLMultipartBody::partAt(std::uint32_t n) const
     return node ? node->part : CVXLEntityRef();
 }
 
-bool CVXLMultipartBody::appendPart(const CVXLEntityRef& part) { return insertPart(count_, part); }
+bool CVXLMultipartBody::appendPart(const CVXLEntityRef& part)
+{
+    return insertPart(count_, part);
+}
 
 bool CVXLMultipartBody::adoptPart(CVXLMimeEntity* part)
 {

@@ -32,9 +32,12 @@ public:
 
 private:
     struct Node : CVXLObject {
-    VXL_NEW_WITHOUT_ZERO_FILL(Node)
+        VXL_NEW_WITHOUT_ZERO_FILL(Node)
         Node() = default;
-        explicit Node(CVXLMimeEntity* adopted) : part(adopted) {}
+        explicit Node(CVXLMimeEntity* adopted)
+            : part(adopted)
+        {
+        }
         CVXLEntityRef part;
         Node* next = nullptr;
     };

@@ -2,16 +2,16 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMboxViewConfPdu.h"
 #include "engine/transport/mms/VXLMmsTransaction.h"
-#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLReceivedPdu.h"
 #include "engine/transport/mms/VXLReplyPdu.h"
-#include "engine/transport/tasks/VXLTaskProcessor.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
 #include "engine/transport/mms/VXLWspEncodeTransaction.h"
 #include "engine/transport/mms/VXLWspTables.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 
 #include <initializer_list>
 
@@ -141,8 +141,8 @@ bool CVXLMMSProcessor::submit(std::int32_t step, CVXLTransaction* transaction)
 
 bool CVXLMMSProcessor::subTransactionRunning() const
 {
-    for (const CVXLTransaction* sub : { static_cast<const CVXLTransaction*>(encode_),
-             static_cast<const CVXLTransaction*>(decode_), static_cast<const CVXLTransaction*>(http_) }) {
+    for (const CVXLTransaction* sub : {static_cast<const CVXLTransaction*>(encode_),
+             static_cast<const CVXLTransaction*>(decode_), static_cast<const CVXLTransaction*>(http_)}) {
         if (sub && (sub->processor() || sub->taskProcessor()))
             return true;
     }
@@ -310,7 +310,7 @@ void CVXLMMSProcessor::endReply()
 void CVXLMMSProcessor::refuseIncompleteReply()
 {
     VXL_LOG_FAILURE("MMS reply of type %d lacks a mandatory field; the exchange fails",
-                    static_cast<int>(reply_->pduKind()));
+        static_cast<int>(reply_->pduKind()));
     reply_.reset();
     result_ = kResultTransactionFailed;
     if (auto* mms = static_cast<CVXLMmsTransaction*>(transaction()))

@@ -3,10 +3,10 @@
 #include "engine/transport/mms/VXLMmsSmsTransaction.h"
 #include "engine/transport/mms/VXLReceivedPdu.h"
 #include "engine/transport/mms/VXLReplyPdu.h"
-#include "engine/transport/tasks/VXLTaskProcessor.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
 #include "engine/transport/mms/VXLWspTables.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 
 namespace {
 

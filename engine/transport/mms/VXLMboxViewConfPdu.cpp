@@ -1,6 +1,7 @@
 #include "engine/transport/mms/VXLMboxViewConfPdu.h"
 
-CVXLMboxViewConfPdu::CVXLMboxViewConfPdu(CVXLMmsPdu& decoded) : CVXLMmsPdu(kMmsMboxViewConf)
+CVXLMboxViewConfPdu::CVXLMboxViewConfPdu(CVXLMmsPdu& decoded)
+    : CVXLMmsPdu(kMmsMboxViewConf)
 {
     setPduKind(kMmsMboxViewConf);
     adoptContent(decoded);

@@ -39,9 +39,13 @@ std::uint32_t doubledPast(std::uint32_t capacity, std::uint32_t first, std::uint
 
 } // namespace
 
-CVXLMmsFieldTable::CVXLMmsFieldTable() { clear(); }
+CVXLMmsFieldTable::CVXLMmsFieldTable()
+{
+    clear();
+}
 
-CVXLMmsFieldTable::CVXLMmsFieldTable(const CVXLMmsFieldTable& other) : CVXLObject()
+CVXLMmsFieldTable::CVXLMmsFieldTable(const CVXLMmsFieldTable& other)
+    : CVXLObject()
 {
     clear();
     *this = other;
@@ -80,7 +84,10 @@ CVXLMmsFieldTable& CVXLMmsFieldTable::operator=(const CVXLMmsFieldTable& other)
     return *this;
 }
 
-CVXLMmsFieldTable::~CVXLMmsFieldTable() { release(); }
+CVXLMmsFieldTable::~CVXLMmsFieldTable()
+{
+    release();
+}
 
 void CVXLMmsFieldTable::release()
 {
@@ -121,8 +128,8 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
         return true;
     const std::uint32_t capacity = doubledPast(capacity_, kInlineEntries, count);
     if (texts_) {
-        CVXLString* texts = regrown(texts_, count_, capacity,
-                                    [this](std::uint32_t i) { return entries_[i].held == Held::kString; });
+        CVXLString* texts = regrown(
+            texts_, count_, capacity, [this](std::uint32_t i) { return entries_[i].held == Held::kString; });
         if (!texts)
             return false;
         texts_ = texts;
@@ -145,7 +152,8 @@ bool CVXLMmsFieldTable::reserve(std::uint32_t count)
 bool CVXLMmsFieldTable::haveTexts() const
 {
     if (!texts_ && capacity_)
-        texts_ = static_cast<CVXLString*>(vxlAllocUnfilled(static_cast<std::uint32_t>(capacity_ * sizeof(CVXLString))));
+        texts_ = static_cast<CVXLString*>(
+            vxlAllocUnfilled(static_cast<std::uint32_t>(capacity_ * sizeof(CVXLString))));
     return texts_ != nullptr;
 }
 
@@ -289,8 +297,10 @@ bool CVXLMmsFieldTable::setParameter(std::int32_t code, int n, Parameter which, 
     Entry& found = entries_[at];
     if (found.parameters < 0) {
         if (parameterCount_ == parameterCapacity_) {
-            const std::uint32_t capacity = doubledPast(parameterCapacity_, kFirstParameters, parameterCount_ + 1);
-            Parameters* grown = regrown(parameters_, parameterCount_, capacity, [](std::uint32_t) { return true; });
+            const std::uint32_t capacity
+                = doubledPast(parameterCapacity_, kFirstParameters, parameterCount_ + 1);
+            Parameters* grown
+                = regrown(parameters_, parameterCount_, capacity, [](std::uint32_t) { return true; });
             if (!grown)
                 return false;
             parameters_ = grown;
@@ -334,7 +344,8 @@ const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
         return kEmpty;
     CVXLString made;
     if (found.held == Held::kPooled)
-        made.appendBytes((pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
+        made.appendBytes(
+            (pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
     else
         made = decimal(found.magnitude, found.held == Held::kNegative);
     if (!made.length())

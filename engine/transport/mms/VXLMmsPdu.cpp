@@ -4,34 +4,32 @@
 
 namespace {
 
-constexpr VXLMmsHeaderRow kSendReq[] = {
-    {12, 1}, {24, 1}, {13, 1}, {5, 0}, {9, 1}, {23, 1}, {2, 0}, {1, 0}, {22, 0}, {10, 0}, {8, 0}, {7, 0},
-    {15, 0}, {20, 0}, {6, 0}, {16, 0}, {34, 0}, {35, 0}, {36, 0}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {4, 1}};
-constexpr VXLMmsHeaderRow kNotificationInd[] = {
-    {12, 1}, {24, 1}, {13, 1}, {9, 0}, {22, 0}, {6, 0}, {39, 0}, {10, 1}, {15, 0}, {14, 1}, {8, 1}, {28, 0}, {29, 0},
-    {31, 0}, {30, 0}, {49, 0}, {50, 0}, {52, 0}, {53, 0}, {55, 0}, {56, 0}, {57, 0}, {58, 0}, {59, 0}, {3, 1}};
+constexpr VXLMmsHeaderRow kSendReq[] = {{12, 1}, {24, 1}, {13, 1}, {5, 0}, {9, 1}, {23, 1}, {2, 0}, {1, 0},
+    {22, 0}, {10, 0}, {8, 0}, {7, 0}, {15, 0}, {20, 0}, {6, 0}, {16, 0}, {34, 0}, {35, 0}, {36, 0}, {28, 0},
+    {29, 0}, {31, 0}, {30, 0}, {4, 1}};
+constexpr VXLMmsHeaderRow kNotificationInd[] = {{12, 1}, {24, 1}, {13, 1}, {9, 0}, {22, 0}, {6, 0}, {39, 0},
+    {10, 1}, {15, 0}, {14, 1}, {8, 1}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {49, 0}, {50, 0}, {52, 0}, {53, 0},
+    {55, 0}, {56, 0}, {57, 0}, {58, 0}, {59, 0}, {3, 1}};
 constexpr VXLMmsHeaderRow kNotifyRespInd[] = {{12, 1}, {24, 1}, {13, 1}, {21, 1}, {17, 0}};
 constexpr VXLMmsHeaderRow kRetrieve[] = {{12, 1}};
 // Message-ID is not required: relays leave it out of a retrieve-conf that
 // carries no message, and an absent id must not fail a message that arrived.
-constexpr VXLMmsHeaderRow kRetrieveConf[] = {
-    {12, 1}, {24, 0}, {13, 1}, {11, 0}, {5, 1}, {9, 0}, {32, 0}, {33, 0}, {23, 0}, {2, 0}, {22, 0}, {35, 0}, {36, 0},
-    {10, 0}, {15, 0}, {6, 0}, {16, 0}, {28, 0}, {29, 0}, {31, 0}, {30, 0}, {25, 0}, {26, 0}, {49, 0}, {4, 1}};
-constexpr VXLMmsHeaderRow kForwardReq[] = {
-    {12, 1}, {24, 1}, {13, 1}, {5, 0}, {23, 1}, {9, 1}, {2, 0}, {1, 0}, {8, 0}, {7, 0}, {17, 0}, {6, 0},
-    {16, 0}, {34, 0}, {35, 0}, {36, 0}, {3, 1}, {61, 1}};
+constexpr VXLMmsHeaderRow kRetrieveConf[] = {{12, 1}, {24, 0}, {13, 1}, {11, 0}, {5, 1}, {9, 0}, {32, 0},
+    {33, 0}, {23, 0}, {2, 0}, {22, 0}, {35, 0}, {36, 0}, {10, 0}, {15, 0}, {6, 0}, {16, 0}, {28, 0}, {29, 0},
+    {31, 0}, {30, 0}, {25, 0}, {26, 0}, {49, 0}, {4, 1}};
+constexpr VXLMmsHeaderRow kForwardReq[] = {{12, 1}, {24, 1}, {13, 1}, {5, 0}, {23, 1}, {9, 1}, {2, 0}, {1, 0},
+    {8, 0}, {7, 0}, {17, 0}, {6, 0}, {16, 0}, {34, 0}, {35, 0}, {36, 0}, {3, 1}, {61, 1}};
 constexpr VXLMmsHeaderRow kMboxStoreReq[] = {{12, 1}, {24, 1}, {13, 1}, {3, 1}, {35, 0}, {36, 0}};
-constexpr VXLMmsHeaderRow kMboxViewReq[] = {
-    {12, 1}, {24, 1}, {13, 1}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {41, 0}, {43, 0}};
-constexpr VXLMmsHeaderRow kMboxViewConf[] = {
-    {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {42, 0},
-    {44, 0}, {45, 0}, {4, 0}};
+constexpr VXLMmsHeaderRow kMboxViewReq[]
+    = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {35, 0}, {36, 0}, {47, 0}, {51, 0}, {40, 0}, {41, 0}, {43, 0}};
+constexpr VXLMmsHeaderRow kMboxViewConf[] = {{12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {3, 0}, {35, 0},
+    {36, 0}, {47, 0}, {51, 0}, {40, 0}, {42, 0}, {44, 0}, {45, 0}, {4, 0}};
 constexpr VXLMmsHeaderRow kMboxDeleteReq[] = {{12, 1}, {24, 1}, {13, 1}, {3, 1}};
-constexpr VXLMmsHeaderRow kMboxDescr[] = {
-    {12, 1}, {3, 1}, {11, 1}, {35, 1}, {36, 0}, {5, 0}, {9, 0}, {23, 0}, {2, 0}, {1, 0}, {10, 0}, {22, 0}, {15, 0},
-    {7, 0}, {8, 0}, {6, 0}, {16, 0}, {14, 0}, {28, 0}, {30, 0}, {29, 0}, {31, 0}, {32, 0}, {33, 0}, {4, 0}};
-constexpr VXLMmsHeaderRow kSendConf[] = {
-    {12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {11, 0}, {3, 0}, {37, 0}, {38, 0}};
+constexpr VXLMmsHeaderRow kMboxDescr[] = {{12, 1}, {3, 1}, {11, 1}, {35, 1}, {36, 0}, {5, 0}, {9, 0}, {23, 0},
+    {2, 0}, {1, 0}, {10, 0}, {22, 0}, {15, 0}, {7, 0}, {8, 0}, {6, 0}, {16, 0}, {14, 0}, {28, 0}, {30, 0},
+    {29, 0}, {31, 0}, {32, 0}, {33, 0}, {4, 0}};
+constexpr VXLMmsHeaderRow kSendConf[]
+    = {{12, 1}, {24, 1}, {13, 1}, {18, 1}, {19, 0}, {11, 0}, {3, 0}, {37, 0}, {38, 0}};
 constexpr VXLMmsHeaderRow kMboxStoreConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {37, 1}, {38, 0}};
 constexpr VXLMmsHeaderRow kMboxDeleteConf[] = {{12, 1}, {24, 1}, {13, 1}, {3, 0}, {18, 1}, {19, 0}};
 constexpr VXLMmsHeaderRow kDeliveryInd[] = {{12, 1}, {13, 1}, {11, 1}, {23, 1}, {5, 1}, {21, 1}};
@@ -43,21 +41,28 @@ struct KindTable {
     std::uint32_t count;
 };
 
-template <std::size_t N>
-constexpr KindTable row(std::int32_t kind, const VXLMmsHeaderRow (&rows)[N])
+template <std::size_t N> constexpr KindTable row(std::int32_t kind, const VXLMmsHeaderRow (&rows)[N])
 {
     return {kind, rows, static_cast<std::uint32_t>(N)};
 }
 
 constexpr KindTable kTables[] = {
-    row(kMmsSendReq, kSendReq),           row(kMmsSendConf, kSendConf),
-    row(kMmsNotificationInd, kNotificationInd), row(kMmsNotifyRespInd, kNotifyRespInd),
-    row(kMmsRetrieve, kRetrieve),         row(kMmsRetrieveConf, kRetrieveConf),
-    row(kMmsDeliveryInd, kDeliveryInd),   row(kMmsReadOrigInd, kReadOrigInd),
-    row(kMmsForwardReq, kForwardReq),     row(kMmsForwardConf, kSendConf),
-    row(kMmsMboxStoreReq, kMboxStoreReq), row(kMmsMboxStoreConf, kMboxStoreConf),
-    row(kMmsMboxViewReq, kMboxViewReq),   row(kMmsMboxViewConf, kMboxViewConf),
-    row(kMmsMboxDeleteReq, kMboxDeleteReq), row(kMmsMboxDeleteConf, kMboxDeleteConf),
+    row(kMmsSendReq, kSendReq),
+    row(kMmsSendConf, kSendConf),
+    row(kMmsNotificationInd, kNotificationInd),
+    row(kMmsNotifyRespInd, kNotifyRespInd),
+    row(kMmsRetrieve, kRetrieve),
+    row(kMmsRetrieveConf, kRetrieveConf),
+    row(kMmsDeliveryInd, kDeliveryInd),
+    row(kMmsReadOrigInd, kReadOrigInd),
+    row(kMmsForwardReq, kForwardReq),
+    row(kMmsForwardConf, kSendConf),
+    row(kMmsMboxStoreReq, kMboxStoreReq),
+    row(kMmsMboxStoreConf, kMboxStoreConf),
+    row(kMmsMboxViewReq, kMboxViewReq),
+    row(kMmsMboxViewConf, kMboxViewConf),
+    row(kMmsMboxDeleteReq, kMboxDeleteReq),
+    row(kMmsMboxDeleteConf, kMboxDeleteConf),
     row(kMmsMboxDescr, kMboxDescr),
 };
 
@@ -100,7 +105,8 @@ const PduMimeDefaults& pduMimeDefaults()
 
 } // namespace
 
-CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
+CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind)
+    : pduKind_(kind)
 {
     const PduMimeDefaults& defaults = pduMimeDefaults();
     contentTypeName_ = defaults.contentType;
@@ -108,8 +114,12 @@ CVXLMmsPdu::CVXLMmsPdu(std::int32_t kind) : pduKind_(kind)
 }
 
 CVXLMmsPdu::CVXLMmsPdu(const CVXLMmsPdu& other)
-    : CVXLMessage(other), fields_(other.fields_), pduKind_(other.pduKind_), rowCount_(other.rowCount_),
-      table_(other.table_), contentTypeName_(other.contentTypeName_)
+    : CVXLMessage(other)
+    , fields_(other.fields_)
+    , pduKind_(other.pduKind_)
+    , rowCount_(other.rowCount_)
+    , table_(other.table_)
+    , contentTypeName_(other.contentTypeName_)
 {
     vxlMemCopy(present_, other.present_, sizeof present_);
     CVXLMimeEntity::setHeaders(other.mimeHeaders());
@@ -193,8 +203,8 @@ bool parameterOfName(const char* name, CVXLMmsFieldTable::Parameter& which)
 
 } // namespace
 
-bool CVXLMmsPdu::setHeader(std::int32_t code, const CVXLString& value, const char* parameter,
-                           const CVXLString& parameterValue)
+bool CVXLMmsPdu::setHeader(
+    std::int32_t code, const CVXLString& value, const char* parameter, const CVXLString& parameterValue)
 {
     return setHeader(code, value) && addFieldParameter(code, parameter, parameterValue);
 }
@@ -207,7 +217,8 @@ bool CVXLMmsPdu::addFieldParameter(std::int32_t code, const char* parameter, con
     return addFieldParameter(code, which, value);
 }
 
-bool CVXLMmsPdu::addFieldParameter(std::int32_t code, CVXLMmsFieldTable::Parameter which, const CVXLString& value)
+bool CVXLMmsPdu::addFieldParameter(
+    std::int32_t code, CVXLMmsFieldTable::Parameter which, const CVXLString& value)
 {
     return fields_.setParameter(code, static_cast<int>(fields_.valueCount(code)) - 1, which, value);
 }
@@ -233,7 +244,10 @@ bool CVXLMmsPdu::addHeader(const CVXLString& name, const CVXLString& value)
     return CVXLMessage::addHeader(name, value);
 }
 
-std::uint32_t CVXLMmsPdu::headerCount() const { return fields_.codeCount() + CVXLMessage::headerCount(); }
+std::uint32_t CVXLMmsPdu::headerCount() const
+{
+    return fields_.codeCount() + CVXLMessage::headerCount();
+}
 
 CVXLString CVXLMmsPdu::headerName(int position) const
 {
@@ -248,13 +262,15 @@ CVXLString CVXLMmsPdu::headerName(int position) const
 std::uint32_t CVXLMmsPdu::valueCount(const CVXLString& name) const
 {
     std::int32_t code;
-    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.valueCount(code) : CVXLMessage::valueCount(name);
+    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.valueCount(code)
+                                                     : CVXLMessage::valueCount(name);
 }
 
 const CVXLString& CVXLMmsPdu::headerValue(const CVXLString& name, int n) const
 {
     std::int32_t code;
-    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.value(code, n) : CVXLMessage::headerValue(name, n);
+    return CVXLMmsFieldTable::codeOfName(name, code) ? fields_.value(code, n)
+                                                     : CVXLMessage::headerValue(name, n);
 }
 
 std::uint32_t CVXLMmsPdu::parameterCount(const CVXLString& name, int n) const
@@ -281,10 +297,12 @@ const CVXLString* CVXLMmsPdu::parameter(const CVXLString& name, const CVXLString
     std::int32_t code;
     if (!CVXLMmsFieldTable::codeOfName(name, code))
         return CVXLMessage::parameter(name, parameter, n);
-    return parameter.length() == vxlStrLen(parameter.c_str()) ? fieldParameter(code, parameter.c_str(), n) : nullptr;
+    return parameter.length() == vxlStrLen(parameter.c_str()) ? fieldParameter(code, parameter.c_str(), n)
+                                                              : nullptr;
 }
 
-bool CVXLMmsPdu::addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value)
+bool CVXLMmsPdu::addParameter(
+    const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value)
 {
     std::int32_t code;
     if (!CVXLMmsFieldTable::codeOfName(name, code))
@@ -295,7 +313,10 @@ bool CVXLMmsPdu::addParameter(const CVXLString& name, int n, const CVXLString& p
     return fields_.setParameter(code, n, which, value);
 }
 
-void CVXLMmsPdu::setStatus(std::int32_t status) { setHeader(kMmsFieldStatus, CVXLString(status)); }
+void CVXLMmsPdu::setStatus(std::int32_t status)
+{
+    setHeader(kMmsFieldStatus, CVXLString(status));
+}
 
 void CVXLMmsPdu::setMmFlags(const CVXLString& keyword, std::int32_t token)
 {
@@ -316,9 +337,15 @@ void CVXLMmsPdu::setLimit(std::uint32_t limit)
     setHeader(kMmsFieldLimit, text);
 }
 
-void CVXLMmsPdu::setAttributes(std::int32_t fieldCode) { setHeader(kMmsFieldAttributes, CVXLString(fieldCode)); }
+void CVXLMmsPdu::setAttributes(std::int32_t fieldCode)
+{
+    setHeader(kMmsFieldAttributes, CVXLString(fieldCode));
+}
 
-void CVXLMmsPdu::setTotals(std::int32_t totals) { setHeader(kMmsFieldTotals, CVXLString(totals)); }
+void CVXLMmsPdu::setTotals(std::int32_t totals)
+{
+    setHeader(kMmsFieldTotals, CVXLString(totals));
+}
 
 void CVXLMmsPdu::setSubject(const CVXLString& subject, const CVXLString& charset)
 {
@@ -340,11 +367,26 @@ void CVXLMmsPdu::setFrom(const CVXLString& address, std::int32_t token)
     setHeader(kMmsFieldFrom, address, kMmsParamToken, CVXLString(token));
 }
 
-void CVXLMmsPdu::addTo(const CVXLString& address) { setHeader(kMmsFieldTo, address); }
-void CVXLMmsPdu::addCc(const CVXLString& address) { setHeader(kMmsFieldCc, address); }
-void CVXLMmsPdu::addBcc(const CVXLString& address) { setHeader(kMmsFieldBcc, address); }
-void CVXLMmsPdu::setStore(std::int32_t store) { setHeader(kMmsFieldStore, CVXLString(store)); }
-void CVXLMmsPdu::setContentLocation(const CVXLString& location) { setHeader(kMmsFieldContentLocation, location); }
+void CVXLMmsPdu::addTo(const CVXLString& address)
+{
+    setHeader(kMmsFieldTo, address);
+}
+void CVXLMmsPdu::addCc(const CVXLString& address)
+{
+    setHeader(kMmsFieldCc, address);
+}
+void CVXLMmsPdu::addBcc(const CVXLString& address)
+{
+    setHeader(kMmsFieldBcc, address);
+}
+void CVXLMmsPdu::setStore(std::int32_t store)
+{
+    setHeader(kMmsFieldStore, CVXLString(store));
+}
+void CVXLMmsPdu::setContentLocation(const CVXLString& location)
+{
+    setHeader(kMmsFieldContentLocation, location);
+}
 
 CVXLString CVXLMmsPdu::fromAddress() const
 {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
-#include "engine/transport/mms/VXLMmsFieldTable.h"
 #include "engine/transport/mime/VXLMessage.h"
+#include "engine/transport/mms/VXLMmsFieldTable.h"
 
 #include <cstdint>
 
@@ -73,7 +73,8 @@ public:
     // row with that code present.
     bool setHeader(std::int32_t code, const CVXLString& value);
     // The same with a parameter on the value just added.
-    bool setHeader(std::int32_t code, const CVXLString& value, const char* parameter, const CVXLString& parameterValue);
+    bool setHeader(
+        std::int32_t code, const CVXLString& value, const char* parameter, const CVXLString& parameterValue);
     // The same for length bytes of text, which the field table keeps in its
     // pool until the value is read.
     bool setHeaderText(std::int32_t code, const char* bytes, std::uint32_t length);
@@ -110,8 +111,10 @@ public:
     const CVXLString& headerValue(const CVXLString& name, int n = 0) const override;
     std::uint32_t parameterCount(const CVXLString& name, int n) const override;
     CVXLString parameterName(const CVXLString& name, int n, int k) const override;
-    const CVXLString* parameter(const CVXLString& name, const CVXLString& parameter, int n = 0) const override;
-    bool addParameter(const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value) override;
+    const CVXLString* parameter(
+        const CVXLString& name, const CVXLString& parameter, int n = 0) const override;
+    bool addParameter(
+        const CVXLString& name, int n, const CVXLString& parameter, const CVXLString& value) override;
 
     void setStatus(std::int32_t status);
     void setMmFlags(const CVXLString& keyword, std::int32_t token);

@@ -2,7 +2,8 @@
 
 #include "engine/transport/mms/VXLMmsPdu.h"
 
-CVXLPduRef::CVXLPduRef(CVXLMmsPdu* pdu) : pdu_(pdu)
+CVXLPduRef::CVXLPduRef(CVXLMmsPdu* pdu)
+    : pdu_(pdu)
 {
     // A PDU another handle already adopted stays that handle's to delete.
     if (pdu_ && !pdu_->adopted_ && vxlIsHeapObject(pdu_)) {
@@ -11,7 +12,13 @@ CVXLPduRef::CVXLPduRef(CVXLMmsPdu* pdu) : pdu_(pdu)
     }
 }
 
-CVXLPduRef::CVXLPduRef(const CVXLPduRef& other) : CVXLObject(), pdu_(other.pdu_), count_(other.count_), owning_(other.owning_) {}
+CVXLPduRef::CVXLPduRef(const CVXLPduRef& other)
+    : CVXLObject()
+    , pdu_(other.pdu_)
+    , count_(other.count_)
+    , owning_(other.owning_)
+{
+}
 
 CVXLPduRef& CVXLPduRef::operator=(const CVXLPduRef& other)
 {
@@ -25,7 +32,10 @@ CVXLPduRef& CVXLPduRef::operator=(const CVXLPduRef& other)
     return *this;
 }
 
-CVXLPduRef::~CVXLPduRef() { release(); }
+CVXLPduRef::~CVXLPduRef()
+{
+    release();
+}
 
 void CVXLPduRef::reset()
 {

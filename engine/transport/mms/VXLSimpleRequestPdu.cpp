@@ -2,7 +2,8 @@
 
 #include "engine/transport/mms/VXLWspTables.h"
 
-CVXLSimpleRequestPdu::CVXLSimpleRequestPdu(std::int32_t kind, const CVXLString& transactionId) : CVXLMmsPdu(kind)
+CVXLSimpleRequestPdu::CVXLSimpleRequestPdu(std::int32_t kind, const CVXLString& transactionId)
+    : CVXLMmsPdu(kind)
 {
     setPduKind(kind);
     setHeader(kMmsFieldMessageType, CVXLString(kind));

@@ -3,8 +3,8 @@
 #include "engine/core/platform/VXLPlatformFileStream.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/core/base/VXLByteBuffer.h"
-#include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/platform/VXLDataSink.h"
 #include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/tasks/VXLStreamStepProcessor.h"

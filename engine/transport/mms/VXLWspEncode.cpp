@@ -2,12 +2,12 @@
 
 #include "engine/core/platform/VXLPlatformFileStream.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
-#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspEncodeTransaction.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "engine/transport/mms/VXLWspTables.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 
 #include <cstdint>
 

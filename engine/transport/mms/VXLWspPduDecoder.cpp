@@ -1,7 +1,7 @@
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 
-#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspReader.h"
 #include "engine/transport/mms/VXLWspTables.h"
 
@@ -18,8 +18,7 @@ constexpr std::uint64_t kSharedCharsets = 256;
 
 // The text at index, made by make on first use. An index past the cache is
 // made each time; so is a text that comes out empty.
-template <std::size_t N, typename Make>
-bool sharedName(std::uint64_t index, CVXLString& out, Make make)
+template <std::size_t N, typename Make> bool sharedName(std::uint64_t index, CVXLString& out, Make make)
 {
     static CVXLString names[N];
     if (index >= N) {
@@ -36,7 +35,8 @@ bool sharedName(std::uint64_t index, CVXLString& out, Make make)
 
 bool headerName(std::uint8_t wire, CVXLString& name)
 {
-    return sharedName<128>(wire & 0x7Fu, name, [wire](CVXLString& out) { return wspHeaderNameOf(wire, out); });
+    return sharedName<128>(
+        wire & 0x7Fu, name, [wire](CVXLString& out) { return wspHeaderNameOf(wire, out); });
 }
 
 bool contentTypeName(std::uint64_t number, CVXLString& type)
@@ -48,9 +48,8 @@ bool contentTypeName(std::uint64_t number, CVXLString& type)
 
 bool charsetName(std::uint64_t number, CVXLString& name)
 {
-    return sharedName<kSharedCharsets>(number, name, [number](CVXLString& out) {
-        return charsetNameOf(static_cast<std::int32_t>(number), out);
-    });
+    return sharedName<kSharedCharsets>(number, name,
+        [number](CVXLString& out) { return charsetNameOf(static_cast<std::int32_t>(number), out); });
 }
 
 bool parameterName(const VXLWspParameterRow& row, CVXLString& name)
@@ -61,7 +60,10 @@ bool parameterName(const VXLWspParameterRow& row, CVXLString& name)
     });
 }
 
-CVXLString decimal(std::uint64_t value) { return CVXLMmsFieldTable::decimal(value); }
+CVXLString decimal(std::uint64_t value)
+{
+    return CVXLMmsFieldTable::decimal(value);
+}
 
 // An enumerated value (-1 when unknown) without its sign.
 std::uint64_t magnitudeOf(std::int32_t value)
@@ -70,14 +72,20 @@ std::uint64_t magnitudeOf(std::int32_t value)
     return static_cast<std::uint64_t>(wide < 0 ? -wide : wide);
 }
 
-CVXLString signedDecimal(std::int32_t value) { return CVXLMmsFieldTable::decimal(magnitudeOf(value), value < 0); }
+CVXLString signedDecimal(std::int32_t value)
+{
+    return CVXLMmsFieldTable::decimal(magnitudeOf(value), value < 0);
+}
 
 bool addSigned(CVXLMmsPdu& pdu, std::int32_t code, std::int32_t value)
 {
     return pdu.setHeaderNumber(code, magnitudeOf(value), value < 0);
 }
 
-bool isText(std::uint8_t byte) { return byte >= 0x20 && byte < 0x80; }
+bool isText(std::uint8_t byte)
+{
+    return byte >= 0x20 && byte < 0x80;
+}
 
 // Whether type begins with a lower-case prefix, ignoring the letter case of type.
 bool startsFolded(const CVXLString& type, const char* prefix)
@@ -137,14 +145,14 @@ bool CVXLWspPduDecoder::fail(const char* why, const CVXLWspReader& at)
 }
 
 bool CVXLWspPduDecoder::decode(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
-                               const CVXLString& fileName, std::uint32_t offset)
+    const CVXLString& fileName, std::uint32_t offset)
 {
     source_ = nullptr;
     return decodeView(bytes, length, pdu, fileName, offset);
 }
 
 bool CVXLWspPduDecoder::decode(const CVXLByteBuffer& input, std::uint32_t start, std::uint32_t length,
-                               CVXLMmsPdu& pdu, const CVXLString& fileName, std::uint32_t offset)
+    CVXLMmsPdu& pdu, const CVXLString& fileName, std::uint32_t offset)
 {
     source_ = nullptr;
     if (start > input.length() || length > input.length() - start) {
@@ -160,7 +168,7 @@ bool CVXLWspPduDecoder::decode(const CVXLByteBuffer& input, std::uint32_t start,
 }
 
 bool CVXLWspPduDecoder::decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
-                                   const CVXLString& fileName, std::uint32_t offset)
+    const CVXLString& fileName, std::uint32_t offset)
 {
     base_ = bytes;
     fileName_ = fileName;
@@ -220,8 +228,8 @@ bool headersWithin(CVXLWspReader in)
 
 } // namespace
 
-void CVXLWspPduDecoder::beginWindows(CVXLMmsPdu& pdu, std::uint32_t inputLength, const CVXLString& fileName,
-                                     std::uint32_t offset)
+void CVXLWspPduDecoder::beginWindows(
+    CVXLMmsPdu& pdu, std::uint32_t inputLength, const CVXLString& fileName, std::uint32_t offset)
 {
     pdu_ = &pdu;
     inputLength_ = inputLength;
@@ -238,8 +246,8 @@ void CVXLWspPduDecoder::beginWindows(CVXLMmsPdu& pdu, std::uint32_t inputLength,
     errorPosition_ = 0;
 }
 
-CVXLWspPduDecoder::WindowResult CVXLWspPduDecoder::decodeWindow(const std::uint8_t* bytes, std::uint32_t length,
-                                                                bool last)
+CVXLWspPduDecoder::WindowResult CVXLWspPduDecoder::decodeWindow(
+    const std::uint8_t* bytes, std::uint32_t length, bool last)
 {
     if (!windowed_ || !pdu_)
         return WindowResult::kFailed;
@@ -308,7 +316,8 @@ bool CVXLWspPduDecoder::decodeHeaders(CVXLWspReader& in, CVXLMmsPdu& pdu)
     }
 }
 
-bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed)
+bool CVXLWspPduDecoder::decodeEncodedString(
+    CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed)
 {
     std::uint8_t first = 0;
     if (!in.peek(first))
@@ -336,8 +345,8 @@ bool CVXLWspPduDecoder::decodeEncodedString(CVXLWspReader& in, TextBytes& text, 
 namespace {
 
 // Adds a text with its charset, when it has one.
-bool addEncodedText(CVXLMmsPdu& pdu, std::int32_t code, const CVXLWspPduDecoder::TextBytes& text,
-                    const CVXLString& charset)
+bool addEncodedText(
+    CVXLMmsPdu& pdu, std::int32_t code, const CVXLWspPduDecoder::TextBytes& text, const CVXLString& charset)
 {
     return pdu.setHeaderText(code, text.bytes, text.length)
         && (!charset.length() || pdu.addFieldParameter(code, CVXLMmsFieldTable::kCharset, charset));
@@ -505,7 +514,8 @@ bool CVXLWspPduDecoder::decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entit
         std::uint8_t next = 0;
         if (!in.peek(next))
             return false;
-        if (isText(next) || next == CVXLWspReader::kStringQuote || next == CVXLWspReader::kTextQuote || next == 0) {
+        if (isText(next) || next == CVXLWspReader::kStringQuote || next == CVXLWspReader::kTextQuote
+            || next == 0) {
             if (!in.readText(value))
                 return false;
         } else {
@@ -602,8 +612,7 @@ bool CVXLWspPduDecoder::decodeContentType(CVXLWspReader& in, CVXLMimeEntity& ent
     if (type.length())
         entity.setContentType(type);
     // A parameter that does not read ends the parameters; the type stands.
-    while (!general.atEnd() && decodeParameter(general, entity)) {
-    }
+    while (!general.atEnd() && decodeParameter(general, entity)) { }
     return true;
 }
 
@@ -674,8 +683,8 @@ bool CVXLWspPduDecoder::decodePart(CVXLWspReader& in, CVXLMimeEntity& part)
     return keepData(part, data, dataLength, in);
 }
 
-bool CVXLWspPduDecoder::keepData(CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size,
-                                 const CVXLWspReader& at)
+bool CVXLWspPduDecoder::keepData(
+    CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size, const CVXLWspReader& at)
 {
     const auto position = static_cast<std::uint32_t>(data - base_);
     entity.setFileName(fileName_);

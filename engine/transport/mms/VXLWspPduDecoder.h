@@ -35,17 +35,18 @@ public:
 
     // fileName and offset say where bytes[0] lies in the input file.
     bool decode(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
-                const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
+        const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
     // length bytes of input from start; fileName and offset say where
     // input[start] lies in the input file.
     bool decode(const CVXLByteBuffer& input, std::uint32_t start, std::uint32_t length, CVXLMmsPdu& pdu,
-                const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
+        const CVXLString& fileName = CVXLString(), std::uint32_t offset = 0);
 
     enum class WindowResult : std::int32_t { kDone, kNeedWindow, kFailed };
 
     // Starts a windowed decode of inputLength bytes that lie at offset in
     // fileName.
-    void beginWindows(CVXLMmsPdu& pdu, std::uint32_t inputLength, const CVXLString& fileName, std::uint32_t offset);
+    void beginWindows(
+        CVXLMmsPdu& pdu, std::uint32_t inputLength, const CVXLString& fileName, std::uint32_t offset);
     // Decodes what lies wholly in a window of the input that starts at
     // resumePosition(); last says the input ends with this window (a file
     // shorter than its stated size). kNeedWindow asks for the window at
@@ -81,9 +82,10 @@ private:
     bool decodeParameter(CVXLWspReader& in, CVXLMimeEntity& entity);
     void decodePartHeaders(CVXLWspReader& in, CVXLMimeEntity& part);
     bool decodeEncodedString(CVXLWspReader& in, TextBytes& text, CVXLString& charset, bool indexed = true);
-    bool decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu, const CVXLString& fileName,
-                    std::uint32_t offset);
-    bool keepData(CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size, const CVXLWspReader& at);
+    bool decodeView(const std::uint8_t* bytes, std::uint32_t length, CVXLMmsPdu& pdu,
+        const CVXLString& fileName, std::uint32_t offset);
+    bool keepData(
+        CVXLMimeEntity& entity, const std::uint8_t* data, std::uint32_t size, const CVXLWspReader& at);
 
     const std::uint8_t* base_ = nullptr;
     // The buffer the view lies in, and where; null for bare bytes.

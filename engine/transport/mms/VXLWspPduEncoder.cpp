@@ -1,7 +1,7 @@
 #include "engine/transport/mms/VXLWspPduEncoder.h"
 
-#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspTables.h"
 #include "engine/transport/mms/VXLWspWriter.h"
 
@@ -22,7 +22,8 @@ bool isMultipartType(const CVXLString& type)
 {
     CVXLString folded(type);
     folded.toLower();
-    return folded.find(CVXLString("application/vnd.wap.multipart.")) == 0 || folded.find(CVXLString("multipart/")) == 0;
+    return folded.find(CVXLString("application/vnd.wap.multipart.")) == 0
+        || folded.find(CVXLString("multipart/")) == 0;
 }
 
 // The token of a token field's value.
@@ -137,8 +138,8 @@ bool CVXLWspPduEncoder::encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CV
         }
         switch (kind) {
         case kMmsKindInteger: {
-            const bool longForm = code == kMmsFieldDate || code == kMmsFieldMessageSize
-                                  || code == kMmsFieldReplyChargingSize;
+            const bool longForm
+                = code == kMmsFieldDate || code == kMmsFieldMessageSize || code == kMmsFieldReplyChargingSize;
             if (!writeNumber(value, longForm, out))
                 return false;
             break;
@@ -240,8 +241,8 @@ bool CVXLWspPduEncoder::encodeHeaders(const CVXLMmsPdu& pdu, CVXLByteBuffer& out
     return writer.ok();
 }
 
-bool CVXLWspPduEncoder::encodeContentType(const CVXLMimeEntity& entity, const CVXLString& type, bool parameters,
-                                          CVXLWspWriter& out)
+bool CVXLWspPduEncoder::encodeContentType(
+    const CVXLMimeEntity& entity, const CVXLString& type, bool parameters, CVXLWspWriter& out)
 {
     CVXLByteBuffer media;
     CVXLWspWriter m(media);
@@ -323,7 +324,8 @@ std::uint32_t CVXLWspPduEncoder::partDataSize(const CVXLMimeEntity& part)
     return part.bodyLength() ? part.bodyLength() : part.dataSize();
 }
 
-bool CVXLWspPduEncoder::encodePartHeader(const CVXLMimeEntity& part, std::uint32_t dataSize, CVXLByteBuffer& out)
+bool CVXLWspPduEncoder::encodePartHeader(
+    const CVXLMimeEntity& part, std::uint32_t dataSize, CVXLByteBuffer& out)
 {
     const CVXLString& type = part.contentType();
     if (!type.length())

@@ -38,6 +38,6 @@ public:
 
 private:
     static bool encodeField(const CVXLMmsPdu& pdu, std::int32_t code, CVXLWspWriter& out);
-    static bool encodeContentType(const CVXLMimeEntity& entity, const CVXLString& type, bool parameters,
-                                  CVXLWspWriter& out);
+    static bool encodeContentType(
+        const CVXLMimeEntity& entity, const CVXLString& type, bool parameters, CVXLWspWriter& out);
 };

@@ -98,7 +98,7 @@ bool CVXLWspReader::findText(bool quoted, std::uint32_t& begin, std::uint32_t& e
     if (begin < length_ && data_[begin] == kTextQuote)
         ++begin;
     else if (begin < length_ && data_[begin] == kStringQuote
-             && (quoted || (begin + 1 < length_ && data_[begin + 1] >= 0x80)))
+        && (quoted || (begin + 1 < length_ && data_[begin + 1] >= 0x80)))
         ++begin;
     const void* nul = begin < length_ ? std::memchr(data_ + begin, 0, length_ - begin) : nullptr;
     if (!nul) {

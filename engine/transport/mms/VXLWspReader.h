@@ -21,7 +21,11 @@ public:
     static constexpr std::uint8_t kTextQuote = 0x7F;
     static constexpr std::uint8_t kStringQuote = 0x22;
 
-    CVXLWspReader(const std::uint8_t* data, std::uint32_t length) : data_(data), length_(data ? length : 0) {}
+    CVXLWspReader(const std::uint8_t* data, std::uint32_t length)
+        : data_(data)
+        , length_(data ? length : 0)
+    {
+    }
     CVXLWspReader(const CVXLWspReader& other) = default;
     CVXLWspReader& operator=(const CVXLWspReader& other) = default;
 

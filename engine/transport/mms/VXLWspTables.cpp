@@ -12,19 +12,17 @@ constexpr VXLMmsValueRow kAbsoluteRelative[] = {{0, 0x80}, {1, 0x81}, kEnd};
 constexpr VXLMmsValueRow kAddressToken[] = {{2, 0x80}, {3, 0x81}, kEnd};
 constexpr VXLMmsValueRow kMessageClass[] = {{1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, kEnd};
 // Internal values are the PDU kinds; kind 5 (a plain GET) has no wire code.
-constexpr VXLMmsValueRow kMessageType[] = {
-    {1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, {6, 0x84}, {7, 0x85}, {8, 0x86}, {9, 0x87},
-    {10, 0x88}, {11, 0x89}, {12, 0x8A}, {13, 0x8B}, {14, 0x8C}, {15, 0x8D}, {16, 0x8E}, {17, 0x8F},
-    {18, 0x90}, {19, 0x91}, {20, 0x92}, {21, 0x93}, kEnd};
+constexpr VXLMmsValueRow kMessageType[] = {{1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, {6, 0x84}, {7, 0x85},
+    {8, 0x86}, {9, 0x87}, {10, 0x88}, {11, 0x89}, {12, 0x8A}, {13, 0x8B}, {14, 0x8C}, {15, 0x8D}, {16, 0x8E},
+    {17, 0x8F}, {18, 0x90}, {19, 0x91}, {20, 0x92}, {21, 0x93}, kEnd};
 constexpr VXLMmsValueRow kPriority[] = {{1, 0x80}, {2, 0x81}, {3, 0x82}, kEnd};
-constexpr VXLMmsValueRow kStatusCode[] = {
-    {0, 0x80}, {1, 0x81}, {2, 0x82}, {3, 0x83}, {4, 0x84}, {5, 0x85}, {6, 0x86}, {7, 0x87},
-    {8, 0x88}, {9, 0xC0}, {10, 0xC1}, {11, 0xC2}, {12, 0xC3}, {13, 0xC4}, {14, 0xE0}, {15, 0xE1},
-    {16, 0xE2}, {17, 0xE3}, {18, 0xE4}, {19, 0xE5}, {20, 0xE6}, {21, 0xE7}, {22, 0xE8}, {23, 0xE9},
-    {24, 0xEA}, {25, 0xEB}, kEnd};
+constexpr VXLMmsValueRow kStatusCode[] = {{0, 0x80}, {1, 0x81}, {2, 0x82}, {3, 0x83}, {4, 0x84}, {5, 0x85},
+    {6, 0x86}, {7, 0x87}, {8, 0x88}, {9, 0xC0}, {10, 0xC1}, {11, 0xC2}, {12, 0xC3}, {13, 0xC4}, {14, 0xE0},
+    {15, 0xE1}, {16, 0xE2}, {17, 0xE3}, {18, 0xE4}, {19, 0xE5}, {20, 0xE6}, {21, 0xE7}, {22, 0xE8},
+    {23, 0xE9}, {24, 0xEA}, {25, 0xEB}, kEnd};
 constexpr VXLMmsValueRow kSenderVisibility[] = {{0, 0x80}, {1, 0x81}, kEnd};
-constexpr VXLMmsValueRow kMessageStatus[] = {
-    {1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, {5, 0x84}, {6, 0x85}, {7, 0x86}, kEnd};
+constexpr VXLMmsValueRow kMessageStatus[]
+    = {{1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, {5, 0x84}, {6, 0x85}, {7, 0x86}, kEnd};
 constexpr VXLMmsValueRow kReadStatus[] = {{1, 0x80}, {2, 0x81}, kEnd};
 constexpr VXLMmsValueRow kReplyCharging[] = {{0, 0x80}, {1, 0x81}, {2, 0x82}, {3, 0x83}, kEnd};
 constexpr VXLMmsValueRow kMmFlagsToken[] = {{6, 0x80}, {7, 0x81}, {8, 0x82}, kEnd};
@@ -155,7 +153,7 @@ const VXLMmsFieldRow kVxlMmsFieldTable[kVxlMmsFieldRows + 1] = {
     {kMmsFieldLimit, "X-Mms-Limit", 0xB3, kMmsKindInteger},
     {kMmsFieldRecommendedRetrievalMode, "X-Mms-Recommended-Retrieval-Mode", 0xB4, kMmsKindEnumerated},
     {kMmsFieldRecommendedRetrievalModeText, "X-Mms-Recommended-Retrieval-Mode-Text", 0xB5,
-     kMmsKindEncodedString},
+        kMmsKindEncodedString},
     {kVxlTableEnd, "", 0, 0},
 };
 
@@ -563,10 +561,22 @@ const char* wspContentTypeName(const char* key, bool byNumber)
     return nullptr;
 }
 
-std::int32_t mmsFieldKind(const CVXLString& key, bool byCode) { return mmsFieldKind(keyText(key), byCode); }
-std::int32_t mmsFieldWireCode(const CVXLString& code) { return mmsFieldWireCode(keyText(code)); }
-std::int32_t mmsFieldCode(const CVXLString& wire) { return mmsFieldCode(keyText(wire)); }
-const VXLMmsValueRow* mmsValueTable(const CVXLString& code) { return mmsValueTable(keyText(code)); }
+std::int32_t mmsFieldKind(const CVXLString& key, bool byCode)
+{
+    return mmsFieldKind(keyText(key), byCode);
+}
+std::int32_t mmsFieldWireCode(const CVXLString& code)
+{
+    return mmsFieldWireCode(keyText(code));
+}
+std::int32_t mmsFieldCode(const CVXLString& wire)
+{
+    return mmsFieldCode(keyText(wire));
+}
+const VXLMmsValueRow* mmsValueTable(const CVXLString& code)
+{
+    return mmsValueTable(keyText(code));
+}
 
 std::int32_t mmsValueWireCode(const CVXLString& value, const VXLMmsValueRow* table)
 {
@@ -578,10 +588,22 @@ std::int32_t mmsValueFromWire(const CVXLString& wire, const VXLMmsValueRow* tabl
     return mmsValueFromWire(keyText(wire), table);
 }
 
-std::int32_t wspParameterKind(const CVXLString& key, bool byId) { return wspParameterKind(keyText(key), byId); }
-std::int32_t wspParameterId(const CVXLString& key, bool byId) { return wspParameterId(keyText(key), byId); }
-bool wspParameterName(const CVXLString& id, CVXLString& out) { return appendName(wspParameterName(keyText(id)), out); }
-std::int32_t charsetNumber(const CVXLString& key) { return charsetNumber(keyText(key)); }
+std::int32_t wspParameterKind(const CVXLString& key, bool byId)
+{
+    return wspParameterKind(keyText(key), byId);
+}
+std::int32_t wspParameterId(const CVXLString& key, bool byId)
+{
+    return wspParameterId(keyText(key), byId);
+}
+bool wspParameterName(const CVXLString& id, CVXLString& out)
+{
+    return appendName(wspParameterName(keyText(id)), out);
+}
+std::int32_t charsetNumber(const CVXLString& key)
+{
+    return charsetNumber(keyText(key));
+}
 
 bool charsetName(const CVXLString& number, CVXLString& out)
 {
@@ -596,9 +618,18 @@ bool charsetName(const CVXLString& number, CVXLString& out)
     return true;
 }
 
-std::int32_t wspHeaderWireCode(const CVXLString& id) { return wspHeaderWireCode(keyText(id)); }
-bool wspHeaderName(const CVXLString& wire, CVXLString& out) { return appendName(wspHeaderName(keyText(wire)), out); }
-std::int32_t wspContentTypeCode(const CVXLString& key, bool wantWire) { return wspContentTypeCode(keyText(key), wantWire); }
+std::int32_t wspHeaderWireCode(const CVXLString& id)
+{
+    return wspHeaderWireCode(keyText(id));
+}
+bool wspHeaderName(const CVXLString& wire, CVXLString& out)
+{
+    return appendName(wspHeaderName(keyText(wire)), out);
+}
+std::int32_t wspContentTypeCode(const CVXLString& key, bool wantWire)
+{
+    return wspContentTypeCode(keyText(key), wantWire);
+}
 
 bool wspContentTypeName(const CVXLString& key, CVXLString& out, bool byNumber)
 {
@@ -610,7 +641,8 @@ namespace {
 const VXLMmsFieldRow* fieldRow(std::int32_t code)
 {
     // Rows stand in code order from 1; the search is for a table that does not.
-    if (code >= 1 && static_cast<std::size_t>(code) <= kVxlMmsFieldRows && kVxlMmsFieldTable[code - 1].code == code)
+    if (code >= 1 && static_cast<std::size_t>(code) <= kVxlMmsFieldRows
+        && kVxlMmsFieldTable[code - 1].code == code)
         return &kVxlMmsFieldTable[code - 1];
     for (const VXLMmsFieldRow* row = kVxlMmsFieldTable; row->code != kVxlTableEnd; ++row) {
         if (row->code == code)

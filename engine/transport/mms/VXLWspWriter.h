@@ -11,7 +11,10 @@
 // callers test ok() after a sequence of writes.
 class CVXLWspWriter : public CVXLObject {
 public:
-    explicit CVXLWspWriter(CVXLByteBuffer& out) : out_(out) {}
+    explicit CVXLWspWriter(CVXLByteBuffer& out)
+        : out_(out)
+    {
+    }
 
     bool ok() const { return ok_; }
     void fail() { ok_ = false; }

@@ -11,6 +11,9 @@ class CVXLCloseRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 5;
     static constexpr std::int32_t kReply = kReplyNetClose;
-    CVXLCloseRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLCloseRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
     CVXLEventHandler* connection = nullptr; // the connection's job face
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/jobs/VXLEvent.h"
 #include "engine/core/base/VXLString.h"
+#include "engine/core/jobs/VXLEvent.h"
 
 #include <cstdint>
 
@@ -12,7 +12,10 @@ class CVXLEventHandler;
 class CVXLConnectRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 4;
-    CVXLConnectRequest() : CVXLEvent(kCode, kReplyNetConnect) {}
+    CVXLConnectRequest()
+        : CVXLEvent(kCode, kReplyNetConnect)
+    {
+    }
     std::uint32_t address = 0; // network byte order
     std::uint16_t port = 0;
     CVXLString hostName;

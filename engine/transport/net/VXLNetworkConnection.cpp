@@ -1,7 +1,7 @@
 #include "engine/transport/net/VXLNetworkConnection.h"
 
-#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/core/jobs/VXLCallbackEvent.h"
+#include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/platform/VXLPlatformConnection.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/core/platform/VXLSinkInterface.h"
 #include "engine/transport/net/VXLNetworkJob.h"
 
@@ -38,7 +38,8 @@ public:
     static constexpr std::uint32_t kReceiveTimeoutMs = 60000;
     static constexpr std::uint32_t kSendTimeoutMs = 60000;
 
-    explicit CVXLNetworkConnection(CVXLPlatformConnection* socket, const CVXLHttpSettings* settings = nullptr);
+    explicit CVXLNetworkConnection(
+        CVXLPlatformConnection* socket, const CVXLHttpSettings* settings = nullptr);
     ~CVXLNetworkConnection() override;
 
     CVXLPlatformConnection* socket() const { return socket_; }
@@ -107,7 +108,7 @@ private:
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;
     std::uint32_t sendTimeout_ = kSendTimeoutMs;
     CVXLCallbackEvent ready_;
-    CVXLSimpleEvent timeoutTimer_{kSigReceiveTimeout};
+    CVXLSimpleEvent timeoutTimer_ {kSigReceiveTimeout};
     CVXLCallbackEvent closeCallback_;
-    CVXLSimpleEvent stopStep_{kSigStopStep};
+    CVXLSimpleEvent stopStep_ {kSigStopStep};
 };

@@ -1,12 +1,12 @@
 #include "engine/transport/net/VXLNetworkDialer.h"
 
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/transport/net/VXLCloseRequest.h"
 #include "engine/transport/net/VXLConnectRequest.h"
 #include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLNetworkConnection.h"
 
 namespace {
@@ -181,7 +181,8 @@ void CVXLNetworkDialer::destroyHeldSocket()
 void CVXLNetworkDialer::wrapSocket()
 {
     auto* request = static_cast<CVXLConnectRequest*>(current_);
-    auto* connection = connectionCount_ < kMaxConnections ? new CVXLNetworkConnection(socket_, settings_) : nullptr;
+    auto* connection
+        = connectionCount_ < kMaxConnections ? new CVXLNetworkConnection(socket_, settings_) : nullptr;
     if (!connection) {
         answerCurrent(kResultConnectFailed);
         closeHeldSocket();

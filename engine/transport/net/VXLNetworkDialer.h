@@ -132,8 +132,8 @@ private:
     CVXLPlatformConnection* dataConnection_ = nullptr;
     CVXLNetworkConnection* connections_[kMaxConnections] = {};
     std::uint32_t connectionCount_ = 0;
-    CVXLSimpleEvent timeoutTimer_{kSigDialTimeout};
-    CVXLSimpleEvent retryTimer_{kSigRetryTimer};
+    CVXLSimpleEvent timeoutTimer_ {kSigDialTimeout};
+    CVXLSimpleEvent retryTimer_ {kSigRetryTimer};
     std::uint32_t dialTimeout_ = kDialTimeoutMs;
     std::uint32_t connectTimeout_ = kConnectTimeoutMs;
     std::uint32_t retryDelay_ = kRetryDelayMs;
@@ -141,12 +141,12 @@ private:
     std::uint32_t retryLimit_ = kMaxRetries;
     std::uint32_t lingerTime_ = kLingerMs;
     CVXLPlatformConnection* socket_ = nullptr;
-    CVXLSimpleEvent childEnded_{kSigChildEnded};
+    CVXLSimpleEvent childEnded_ {kSigChildEnded};
     CVXLNetworkConnection* released_ = nullptr;
     CVXLCallbackEvent callback_;
     CVXLCallbackEvent lookup_;
     CVXLCallbackEvent connectReady_;
-    CVXLSimpleEvent step_{kSigStep};
+    CVXLSimpleEvent step_ {kSigStep};
 
     CVXLPlatformFactory* factory_;
     bool online_ = false;

@@ -16,8 +16,8 @@ void CVXLNetworkJob::onEvent(CVXLEvent* event)
         updateHold();
         return;
     }
-    const bool selfSignal
-        = event->source() == static_cast<CVXLEventHandler*>(this) && code != kEventStop && code != kEventCancelNotice;
+    const bool selfSignal = event->source() == static_cast<CVXLEventHandler*>(this) && code != kEventStop
+        && code != kEventCancelNotice;
     if (selfSignal) {
         CVXLSimpleEvent copy(code);
         copy.setResult(event->result());

@@ -27,7 +27,7 @@ protected:
     // Whether the machine's current state takes new requests.
     virtual bool takesRequests() = 0;
     // Runs after each event but the start event, before the hold is updated.
-    virtual void afterEvent(CVXLEvent*) {}
+    virtual void afterEvent(CVXLEvent*) { }
 
     bool trafficOff() const;
     // Finishes an event with a result; the current request is forgotten.

@@ -10,7 +10,10 @@ class CVXLReceiveRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 4;
     static constexpr std::int32_t kReply = kReplyNetReceive;
-    CVXLReceiveRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLReceiveRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
     std::uint32_t wanted = 0;
     std::uint32_t received = 0;
     CVXLByteBuffer* buffer = nullptr;

@@ -11,7 +11,10 @@ class CVXLSendRequest : public CVXLEvent {
 public:
     static constexpr std::int32_t kCode = 5;
     static constexpr std::int32_t kReply = kReplyNetSend;
-    CVXLSendRequest() : CVXLEvent(kCode, kReply) {}
+    CVXLSendRequest()
+        : CVXLEvent(kCode, kReply)
+    {
+    }
     std::uint32_t sent = 0;
     CVXLByteBuffer* buffer = nullptr;
 };

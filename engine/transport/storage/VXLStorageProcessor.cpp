@@ -5,8 +5,8 @@
 #include "engine/transport/storage/VXLStorageBlock.h"
 #include "engine/transport/storage/VXLStorageObject.h"
 #include "engine/transport/storage/VXLStorageSink.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/storage/VXLWriteStorageTransaction.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 
 namespace {
 

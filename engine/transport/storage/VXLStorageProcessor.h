@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/core/jobs/VXLCallbackEvent.h"
-#include "engine/transport/tasks/VXLProcessor.h"
 #include "engine/transport/storage/VXLStorageRef.h"
+#include "engine/transport/tasks/VXLProcessor.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/base/VXLString.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLPlainEvent.h"
-#include "engine/core/base/VXLString.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/tasks/VXLTransactionListenerRef.h"
 
@@ -63,7 +63,7 @@ protected:
 
 private:
     CVXLString processorName_;
-    CVXLPlainEvent cancelEvent_ { kEventCancelTransaction };
+    CVXLPlainEvent cancelEvent_ {kEventCancelTransaction};
     CVXLTransaction* transaction_ = nullptr;
     CVXLTransactionListenerRef listener_;
     std::int32_t result_ = 0;

@@ -21,7 +21,7 @@ protected:
     virtual void start() = 0;
     virtual void onStep(std::int32_t step, std::int32_t result) = 0;
     // Any other event; ignored unless the processor says otherwise.
-    virtual void onOtherEvent() {}
+    virtual void onOtherEvent() { }
 
     // Names the step that the next report through the step event leads to.
     CVXLCallbackEvent* nextStep(std::int32_t step);

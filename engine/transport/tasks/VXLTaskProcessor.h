@@ -50,6 +50,6 @@ private:
 
     CVXLList queue_;
     CVXLList processors_;
-    CVXLPlainEvent dispatchEvent_ { 0 };
+    CVXLPlainEvent dispatchEvent_ {0};
     bool timerArmed_ = false;
 };

@@ -144,13 +144,13 @@ protected:
         machines.push_back(std::make_unique<CountingMachine>(&stack));
         CountingMachine& m = *machines.back();
         const std::pair<std::uint32_t, KORVBuiltin> builtins[] = {
-            { 0, builtinPrint },
-            { 9, builtinAssert },
-            { 41, builtinUijGet },
-            { 42, builtinUijSet },
-            { 43, builtinSwitchToUiJob },
-            { 44, builtinUiJobGo },
-            { 45, builtinWait },
+            {0, builtinPrint},
+            {9, builtinAssert},
+            {41, builtinUijGet},
+            {42, builtinUijSet},
+            {43, builtinSwitchToUiJob},
+            {44, builtinUiJobGo},
+            {45, builtinWait},
         };
         for (const auto& [index, builtin] : builtins)
             m.helper().setBuiltin(index, builtin);
@@ -203,7 +203,7 @@ protected:
     JobTreeDriver driver;
     ProducerStandIn producer;
     TestPool pool;
-    CVXLUiJobStack stack { &producer, &pool };
+    CVXLUiJobStack stack {&producer, &pool};
     CVXLCounterTable counters;
     std::vector<std::unique_ptr<CountingMachine>> machines;
     std::vector<std::unique_ptr<CVXLRunRequest>> requests;
@@ -215,7 +215,7 @@ TEST_F(StackMachineTest, RunReturnsTheEntryFunctionsResultInSlicesOfTen)
         int instructions;
         int continues;
     };
-    for (const Case& c : { Case { 25, 3 }, Case { 20, 2 }, Case { 3, 1 } }) {
+    for (const Case& c : {Case {25, 3}, Case {20, 2}, Case {3, 1}}) {
         SCOPED_TRACE(c.instructions);
         // Entry function 1 adds its two arguments after a run of no-ops.
         ProgramBuilder b;
@@ -224,15 +224,15 @@ TEST_F(StackMachineTest, RunReturnsTheEntryFunctionsResultInSlicesOfTen)
         for (int i = 0; i < c.instructions - 4; ++i)
             b.op(0);
         b.op(129, -2).op(129, -1).op(9).op(16);
-        b.functions.push_back({ "@start", 0, 0, 0, 0 });
-        b.functions.push_back({ "main", 2, 2, start, 0 });
+        b.functions.push_back({"@start", 0, 0, 0, 0});
+        b.functions.push_back({"main", 2, 2, start, 0});
         b.entry = 1;
         CVXLScenarioProgram program;
         std::vector<std::uint8_t> bytes = b.bytes();
         ASSERT_TRUE(program.load(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
         CountingMachine& m = attach(program);
         counters.set(kCounterNewLayouts, 4);
-        CVXLRunRequest& r = request({ CVXLVariant(40), CVXLVariant(2) });
+        CVXLRunRequest& r = request({CVXLVariant(40), CVXLVariant(2)});
         run(m, r);
         EXPECT_TRUE(answered(r));
         EXPECT_EQ(m.continues, c.continues);
@@ -304,7 +304,7 @@ TEST_F(StackMachineTest, ScreenFunctionShowsItsJobAndReturnsWhenItHasGone)
     TestUiJob& pooled = *new TestUiJob(3);
     ASSERT_TRUE(pool.add(&pooled));
     CountingMachine& m = attach(program);
-    CVXLRunRequest& r = request({ CVXLVariant(1), CVXLVariant("hello") });
+    CVXLRunRequest& r = request({CVXLVariant(1), CVXLVariant("hello")});
     run(m, r);
 
     ASSERT_EQ(current(), &pooled);
@@ -339,7 +339,7 @@ TEST_F(StackMachineTest, SubflowReturnCoversAndResumesTheCallersJob)
     CVXLScenarioProgram program;
     compile(program, kScreenProgram);
     CountingMachine& m = attach(program);
-    CVXLRunRequest& r = request({ CVXLVariant(2) });
+    CVXLRunRequest& r = request({CVXLVariant(2)});
     run(m, r);
     TestUiJob* outer = current();
     ASSERT_NE(outer, nullptr);
@@ -375,7 +375,7 @@ TEST_F(StackMachineTest, JobPushedButNeverStartedIsReleased)
     CVXLScenarioProgram program;
     compile(program, kScreenProgram);
     CountingMachine& m = attach(program);
-    CVXLRunRequest& r = request({ CVXLVariant(3) });
+    CVXLRunRequest& r = request({CVXLVariant(3)});
     run(m, r);
     EXPECT_TRUE(answered(r));
     EXPECT_STREQ(r.resultValue().toString().c_str(), "gone");
@@ -394,7 +394,7 @@ TEST_F(StackMachineTest, SecondJobOfATypeIsAFreshInstance)
     TestUiJob& pooled = *new TestUiJob(3);
     ASSERT_TRUE(pool.add(&pooled));
     CountingMachine& m = attach(program);
-    CVXLRunRequest& r = request({ CVXLVariant(5) });
+    CVXLRunRequest& r = request({CVXLVariant(5)});
     run(m, r);
     ASSERT_EQ(current(), &pooled);
     pooled.send(m, 10);
@@ -419,9 +419,9 @@ TEST_F(StackMachineTest, SecondRunRequestWhileRunningIsRefused)
     CVXLScenarioProgram program;
     compile(program, kScreenProgram);
     CountingMachine& m = attach(program);
-    CVXLRunRequest& first = request({ CVXLVariant(1), CVXLVariant("x") });
+    CVXLRunRequest& first = request({CVXLVariant(1), CVXLVariant("x")});
     run(m, first);
-    CVXLRunRequest& second = request({ CVXLVariant(1), CVXLVariant("y") });
+    CVXLRunRequest& second = request({CVXLVariant(1), CVXLVariant("y")});
     run(m, second);
     EXPECT_TRUE(answered(second));
     EXPECT_EQ(resultOf(second), kResultMachineRefused);
@@ -450,14 +450,14 @@ TEST_F(StackMachineTest, HaltUnwindsOnlyThisMachinesJobs)
     CVXLScenarioProgram program;
     compile(program, kScreenProgram);
     CountingMachine& outerMachine = attach(program);
-    CVXLRunRequest& outerRun = request({ CVXLVariant(1), CVXLVariant("outer") });
+    CVXLRunRequest& outerRun = request({CVXLVariant(1), CVXLVariant("outer")});
     run(outerMachine, outerRun);
     TestUiJob* outerJob = current();
     ASSERT_NE(outerJob, nullptr);
 
     // A nested run on a second machine shows two screens over the first.
     CountingMachine& nested = attach(program);
-    CVXLRunRequest& nestedRun = request({ CVXLVariant(2) });
+    CVXLRunRequest& nestedRun = request({CVXLVariant(2)});
     run(nested, nestedRun);
     current()->send(nested, 10);
     driver.runUntilIdle();
@@ -491,9 +491,9 @@ TEST_F(StackMachineTest, FailedAssertionUnwindsTheJobsAndFailsTheRun)
         std::int32_t event;
     };
     // In a screen function with its job showing, and after it has returned.
-    for (const Case& c : { Case { 1, 20 }, Case { 4, 10 } }) {
+    for (const Case& c : {Case {1, 20}, Case {4, 10}}) {
         SCOPED_TRACE(c.code);
-        CVXLRunRequest& r = request({ CVXLVariant(c.code), CVXLVariant("a") });
+        CVXLRunRequest& r = request({CVXLVariant(c.code), CVXLVariant("a")});
         if (m.parent() == nullptr) {
             // A finished machine has dropped its program; the Producer loads
             // it again for each operation.
@@ -540,8 +540,8 @@ TEST_F(StackMachineTest, ShippedStartupSetsTheFiveTexts)
     ASSERT_TRUE(program.load(kMasterP2, kMasterP2Size));
     CountingMachine& m = attach(program);
     EXPECT_TRUE(m.attachSucceeded());
-    const char* const expected[] = { "__vxl_album_sendto_recipients", "__vxl_sendto_recipients",
-        "__vxl_print_by_mail", "__vxl_prints_at_retail", "MY-UPLOADS-MAGIC-ALBUM-ID" };
+    const char* const expected[] = {"__vxl_album_sendto_recipients", "__vxl_sendto_recipients",
+        "__vxl_print_by_mail", "__vxl_prints_at_retail", "MY-UPLOADS-MAGIC-ALBUM-ID"};
     for (std::uint32_t i = 0; i < 5; ++i)
         EXPECT_STREQ(m.interpreter().global(i + 2).toString().c_str(), expected[i]);
     EXPECT_EQ(m.interpreter().globalCount(), 7u);
@@ -554,7 +554,7 @@ TEST_F(StackMachineTest, ShippedProgramRunsAnUnknownActivityToItsEnd)
     ASSERT_TRUE(program.load(kMasterP2, kMasterP2Size));
     CountingMachine& m = attach(program);
     // Activity 84 only traces "Unknown launch command " and returns 0.
-    CVXLRunRequest& r = request({ CVXLVariant(84), CVXLVariant(0) });
+    CVXLRunRequest& r = request({CVXLVariant(84), CVXLVariant(0)});
     run(m, r);
     EXPECT_TRUE(answered(r));
     EXPECT_EQ(r.completion(), kCompletionReturned);

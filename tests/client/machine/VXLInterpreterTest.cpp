@@ -76,7 +76,7 @@ protected:
 
     RecordingHost host;
     CVXLScenarioProgram program;
-    CVXLInterpreter interpreter { &host };
+    CVXLInterpreter interpreter {&host};
 };
 
 enum Op { kAdd = 1, kSub, kMul, kDiv, kMod, kEq, kNe, kLt, kGt, kLe, kGe, kNeg, kNot, kAnd, kOr };
@@ -116,39 +116,39 @@ TEST_F(InterpreterTest, OperatorsFollowTheLeftOperandsKind)
         CVXLVariant expected;
     };
     const Case cases[] = {
-        { kAdd, CVXLVariant("12"), CVXLVariant(3), CVXLVariant("123") },
-        { kAdd, CVXLVariant(3), CVXLVariant("12"), CVXLVariant(15) },
-        { kAdd, empty, CVXLVariant(5), CVXLVariant("5") },
-        { kSub, CVXLVariant("abc"), CVXLVariant(1), CVXLVariant(-1) },
-        { kMul, CVXLVariant(-6), CVXLVariant("7"), CVXLVariant(-42) },
-        { kDiv, CVXLVariant(-7), CVXLVariant(2), CVXLVariant(-3) },
-        { kMod, CVXLVariant(-7), CVXLVariant(2), CVXLVariant(-1) },
-        { kDiv, CVXLVariant(9), CVXLVariant("0"), CVXLVariant(0) },
-        { kEq, CVXLVariant(7), CVXLVariant("007"), CVXLVariant(1) },
-        { kEq, CVXLVariant("007"), CVXLVariant(7), CVXLVariant(0) },
-        { kNe, CVXLVariant("007"), CVXLVariant(7), CVXLVariant(1) },
-        { kLt, CVXLVariant(5), CVXLVariant("10"), CVXLVariant(1) },
-        { kLt, CVXLVariant("5"), CVXLVariant(10), CVXLVariant(0) },
-        { kGt, CVXLVariant(5), empty, CVXLVariant(1) },
-        { kLe, CVXLVariant(-1), CVXLVariant(-1), CVXLVariant(1) },
-        { kGe, CVXLVariant("a"), CVXLVariant("b"), CVXLVariant(0) },
-        { kNeg, CVXLVariant(4), empty, CVXLVariant(-4) },
-        { kNeg, CVXLVariant("12"), empty, CVXLVariant(-12) },
-        { kNot, CVXLVariant("0"), empty, CVXLVariant(0) },
-        { kNot, CVXLVariant(""), empty, CVXLVariant(1) },
-        { kNot, empty, empty, CVXLVariant(1) },
-        { kNot, CVXLVariant(0), empty, CVXLVariant(1) },
+        {kAdd, CVXLVariant("12"), CVXLVariant(3), CVXLVariant("123")},
+        {kAdd, CVXLVariant(3), CVXLVariant("12"), CVXLVariant(15)},
+        {kAdd, empty, CVXLVariant(5), CVXLVariant("5")},
+        {kSub, CVXLVariant("abc"), CVXLVariant(1), CVXLVariant(-1)},
+        {kMul, CVXLVariant(-6), CVXLVariant("7"), CVXLVariant(-42)},
+        {kDiv, CVXLVariant(-7), CVXLVariant(2), CVXLVariant(-3)},
+        {kMod, CVXLVariant(-7), CVXLVariant(2), CVXLVariant(-1)},
+        {kDiv, CVXLVariant(9), CVXLVariant("0"), CVXLVariant(0)},
+        {kEq, CVXLVariant(7), CVXLVariant("007"), CVXLVariant(1)},
+        {kEq, CVXLVariant("007"), CVXLVariant(7), CVXLVariant(0)},
+        {kNe, CVXLVariant("007"), CVXLVariant(7), CVXLVariant(1)},
+        {kLt, CVXLVariant(5), CVXLVariant("10"), CVXLVariant(1)},
+        {kLt, CVXLVariant("5"), CVXLVariant(10), CVXLVariant(0)},
+        {kGt, CVXLVariant(5), empty, CVXLVariant(1)},
+        {kLe, CVXLVariant(-1), CVXLVariant(-1), CVXLVariant(1)},
+        {kGe, CVXLVariant("a"), CVXLVariant("b"), CVXLVariant(0)},
+        {kNeg, CVXLVariant(4), empty, CVXLVariant(-4)},
+        {kNeg, CVXLVariant("12"), empty, CVXLVariant(-12)},
+        {kNot, CVXLVariant("0"), empty, CVXLVariant(0)},
+        {kNot, CVXLVariant(""), empty, CVXLVariant(1)},
+        {kNot, empty, empty, CVXLVariant(1)},
+        {kNot, CVXLVariant(0), empty, CVXLVariant(1)},
         // && and || give the deciding operand itself.
-        { kAnd, CVXLVariant(""), CVXLVariant(3), CVXLVariant("") },
-        { kAnd, CVXLVariant("x"), CVXLVariant(3), CVXLVariant(3) },
-        { kOr, CVXLVariant("x"), CVXLVariant(3), CVXLVariant("x") },
-        { kOr, CVXLVariant(0), empty, empty },
+        {kAnd, CVXLVariant(""), CVXLVariant(3), CVXLVariant("")},
+        {kAnd, CVXLVariant("x"), CVXLVariant(3), CVXLVariant(3)},
+        {kOr, CVXLVariant("x"), CVXLVariant(3), CVXLVariant("x")},
+        {kOr, CVXLVariant(0), empty, empty},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
             << "op " << c.op << " " << c.left.toString().c_str() << ", " << c.right.toString().c_str());
         interpreter.reset();
-        RunOutcome r = run({ CVXLVariant(static_cast<int>(c.op)), c.left, c.right });
+        RunOutcome r = run({CVXLVariant(static_cast<int>(c.op)), c.left, c.right});
         EXPECT_EQ(r.completion, kCompletionReturned);
         EXPECT_EQ(r.result.kind(), c.expected.kind());
         EXPECT_STREQ(r.result.toString().c_str(), c.expected.toString().c_str());
@@ -174,7 +174,7 @@ function add3(p, q, r) {
 }
 function twice(v) { g_trace = g_trace + "t"; return v * 2; }
 )");
-    RunOutcome r = run({ CVXLVariant(1), CVXLVariant(2) });
+    RunOutcome r = run({CVXLVariant(1), CVXLVariant(2)});
     EXPECT_EQ(r.completion, kCompletionReturned);
     // 2 * (100 + 13) = 226; an integer left operand adds numerically, so the
     // trace text "at" converts to 0.
@@ -206,19 +206,19 @@ function main(which, key) {
         const char* expected;
     };
     const Case cases[] = {
-        { 1, CVXLVariant(1), "one" },
-        { 1, CVXLVariant(-2), "minus two" },
-        { 1, CVXLVariant(7), "other" },
+        {1, CVXLVariant(1), "one"},
+        {1, CVXLVariant(-2), "minus two"},
+        {1, CVXLVariant(7), "other"},
         // The key is taken as a 16-bit signed number.
-        { 1, CVXLVariant(65534), "minus two" },
-        { 1, CVXLVariant("1"), "one" },
-        { 2, CVXLVariant(3), "three|after" },
-        { 2, CVXLVariant(4), "|after" },
+        {1, CVXLVariant(65534), "minus two"},
+        {1, CVXLVariant("1"), "one"},
+        {2, CVXLVariant(3), "three|after"},
+        {2, CVXLVariant(4), "|after"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         interpreter.reset();
-        RunOutcome r = run({ CVXLVariant(c.which), c.key });
+        RunOutcome r = run({CVXLVariant(c.which), c.key});
         EXPECT_STREQ(r.result.toString().c_str(), c.expected);
     }
 }
@@ -250,13 +250,13 @@ TEST_F(InterpreterTest, SliceRunsTenInstructions)
         int instructions;
         int slices;
     };
-    for (const Case& c : { Case { 25, 3 }, Case { 10, 1 }, Case { 11, 2 }, Case { 2, 1 } }) {
+    for (const Case& c : {Case {25, 3}, Case {10, 1}, Case {11, 2}, Case {2, 1}}) {
         SCOPED_TRACE(c.instructions);
         ProgramBuilder b;
         for (int i = 0; i < c.instructions - 2; ++i)
             b.op(0);
         b.op(130, 5).op(16);
-        b.functions.push_back({ "main", 0, 0, 0, 0 });
+        b.functions.push_back({"main", 0, 0, 0, 0});
         load(b.bytes());
         RunOutcome r = run();
         EXPECT_EQ(r.slices, c.slices);
@@ -269,7 +269,7 @@ TEST_F(InterpreterTest, OutermostReturnWithEmptyStackGivesEmptyResult)
 {
     ProgramBuilder b;
     b.op(16);
-    b.functions.push_back({ "main", 0, 0, 0, 0 });
+    b.functions.push_back({"main", 0, 0, 0, 0});
     load(b.bytes());
     RunOutcome r = run();
     EXPECT_EQ(r.completion, kCompletionReturned);
@@ -289,14 +289,14 @@ function inner(how) {
     exit how + 40;
 }
 )");
-    RunOutcome halted = run({ CVXLVariant(1) });
+    RunOutcome halted = run({CVXLVariant(1)});
     EXPECT_EQ(halted.completion, kCompletionHalted);
     EXPECT_EQ(halted.result.kind(), CVXLVariant::kEmpty);
     EXPECT_EQ(host.unwinds, 1);
     EXPECT_EQ(interpreter.frames().count(), 0u);
 
     interpreter.reset();
-    RunOutcome exited = run({ CVXLVariant(2) });
+    RunOutcome exited = run({CVXLVariant(2)});
     EXPECT_EQ(exited.completion, kCompletionHalted);
     EXPECT_EQ(exited.result.toInt(), 42);
     EXPECT_EQ(host.unwinds, 2);
@@ -320,7 +320,7 @@ screen function sub() {
     RunOutcome r = run();
     // _print (0) suspends once; the screen return of sub suspends once more and
     // tells the host it returned into a screen function.
-    EXPECT_EQ((std::vector<std::uint32_t> { 0, 9 }), host.builtins);
+    EXPECT_EQ((std::vector<std::uint32_t> {0, 9}), host.builtins);
     EXPECT_EQ(r.slices, 3);
     EXPECT_EQ(host.screenReleases, 2);
     EXPECT_EQ(host.screenResumes, 1);
@@ -337,26 +337,26 @@ TEST_F(InterpreterTest, BadInstructionsStopTheRunWithAnError)
         std::function<void(ProgramBuilder&)> build;
     };
     const Case cases[] = {
-        { "pop of an empty stack", [](ProgramBuilder& b) { b.op(1); } },
-        { "binary operator on one value", [](ProgramBuilder& b) { b.op(130, 1).op(9); } },
-        { "frame variable outside the frame", [](ProgramBuilder& b) { b.op(129, -2); } },
-        { "assignment outside the frame", [](ProgramBuilder& b) { b.op(128, -5).op(130, 1).op(2); } },
-        { "jump before the code", [](ProgramBuilder& b) { b.op(137, -3); } },
-        { "jump past the code", [](ProgramBuilder& b) { b.op(137, 200); } },
-        { "string constant out of range", [](ProgramBuilder& b) { b.op(131, 5); } },
-        { "switch table out of range", [](ProgramBuilder& b) { b.op(130, 1).op(132, 3); } },
-        { "call of an unknown function", [](ProgramBuilder& b) { b.op(134, 9); } },
-        { "call without its parameters", [](ProgramBuilder& b) { b.op(134, 1); } },
-        { "running off the end of the code", [](ProgramBuilder& b) { b.op(0); } },
-        { "operand cut by the end of the code", [](ProgramBuilder& b) { b.op(0).code.push_back(130); } },
+        {"pop of an empty stack", [](ProgramBuilder& b) { b.op(1); }},
+        {"binary operator on one value", [](ProgramBuilder& b) { b.op(130, 1).op(9); }},
+        {"frame variable outside the frame", [](ProgramBuilder& b) { b.op(129, -2); }},
+        {"assignment outside the frame", [](ProgramBuilder& b) { b.op(128, -5).op(130, 1).op(2); }},
+        {"jump before the code", [](ProgramBuilder& b) { b.op(137, -3); }},
+        {"jump past the code", [](ProgramBuilder& b) { b.op(137, 200); }},
+        {"string constant out of range", [](ProgramBuilder& b) { b.op(131, 5); }},
+        {"switch table out of range", [](ProgramBuilder& b) { b.op(130, 1).op(132, 3); }},
+        {"call of an unknown function", [](ProgramBuilder& b) { b.op(134, 9); }},
+        {"call without its parameters", [](ProgramBuilder& b) { b.op(134, 1); }},
+        {"running off the end of the code", [](ProgramBuilder& b) { b.op(0); }},
+        {"operand cut by the end of the code", [](ProgramBuilder& b) { b.op(0).code.push_back(130); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // The callee's code comes first, so main's is last in the code.
         ProgramBuilder b;
         b.op(16);
-        b.functions.push_back({ "main", 0, 1, 1, 0 });
-        b.functions.push_back({ "callee", 2, 2, 0, 0 });
+        b.functions.push_back({"main", 0, 1, 1, 0});
+        b.functions.push_back({"callee", 2, 2, 0, 0});
         c.build(b);
         load(b.bytes());
         host.unwinds = 0;
@@ -372,7 +372,7 @@ TEST_F(InterpreterTest, UndefinedOpcodesDoNothing)
 {
     ProgramBuilder b;
     b.op(20).op(127).op(142, 7).op(255, -1).op(130, 9).op(16);
-    b.functions.push_back({ "main", 0, 0, 0, 0 });
+    b.functions.push_back({"main", 0, 0, 0, 0});
     load(b.bytes());
     RunOutcome r = run();
     EXPECT_EQ(r.completion, kCompletionReturned);
@@ -385,12 +385,12 @@ TEST(InterpreterStackBound, EndlessRecursionFailsAtTheStackBound)
 {
     ProgramBuilder b;
     b.op(134, 0);
-    b.functions.push_back({ "main", 0, 60000, 0, 0 });
+    b.functions.push_back({"main", 0, 60000, 0, 0});
     const std::vector<std::uint8_t> bytes = b.bytes();
     CVXLScenarioProgram program;
     ASSERT_TRUE(program.load(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
     RecordingHost host;
-    CVXLInterpreter interpreter { &host };
+    CVXLInterpreter interpreter {&host};
     interpreter.setProgram(&program);
     interpreter.reset();
     ASSERT_TRUE(interpreter.call(0));

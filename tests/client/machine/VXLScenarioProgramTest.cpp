@@ -56,27 +56,27 @@ TEST(VXLScenarioProgram, RejectsReferencesOutsideItsTables)
         std::function<void(ProgramBuilder&)> spoil;
     };
     const Case cases[] = {
-        { "entry function out of range", [](ProgramBuilder& b) { b.entry = 2; } },
-        { "function start outside the code", [](ProgramBuilder& b) { b.functions[0].start = 9; } },
-        { "frame smaller than the parameters", [](ProgramBuilder& b) { b.functions[0].params = 2; } },
-        { "screen flag not 0 or 1", [](ProgramBuilder& b) { b.functions[0].screen = 2; } },
-        { "case target outside the code", [](ProgramBuilder& b) { b.cases[0].target = 9; } },
-        { "switch cases past the case table", [](ProgramBuilder& b) { b.switches[0].caseCount = 2; } },
-        { "switch cases wrapping around",
+        {"entry function out of range", [](ProgramBuilder& b) { b.entry = 2; }},
+        {"function start outside the code", [](ProgramBuilder& b) { b.functions[0].start = 9; }},
+        {"frame smaller than the parameters", [](ProgramBuilder& b) { b.functions[0].params = 2; }},
+        {"screen flag not 0 or 1", [](ProgramBuilder& b) { b.functions[0].screen = 2; }},
+        {"case target outside the code", [](ProgramBuilder& b) { b.cases[0].target = 9; }},
+        {"switch cases past the case table", [](ProgramBuilder& b) { b.switches[0].caseCount = 2; }},
+        {"switch cases wrapping around",
             [](ProgramBuilder& b) {
                 b.switches[0].firstCase = 1;
                 b.switches[0].caseCount = 0xFFFFFFFF;
-            } },
-        { "default case outside the case table", [](ProgramBuilder& b) { b.switches[0].defaultCase = 1; } },
-        { "code longer than a jump reaches", [](ProgramBuilder& b) { b.code.resize(0x8001); } },
+            }},
+        {"default case outside the case table", [](ProgramBuilder& b) { b.switches[0].defaultCase = 1; }},
+        {"code longer than a jump reaches", [](ProgramBuilder& b) { b.code.resize(0x8001); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProgramBuilder b;
         b.op(130, 1).op(16);
-        b.functions.push_back({ "main", 0, 0, 0, 0 });
-        b.cases.push_back({ 1, 0 });
-        b.switches.push_back({ CVXLScenarioProgram::kNoCase, 1, 0 });
+        b.functions.push_back({"main", 0, 0, 0, 0});
+        b.cases.push_back({1, 0});
+        b.switches.push_back({CVXLScenarioProgram::kNoCase, 1, 0});
         CVXLScenarioProgram program;
         std::vector<std::uint8_t> good = b.bytes();
         ASSERT_TRUE(program.load(good.data(), static_cast<std::uint32_t>(good.size())));
@@ -91,7 +91,7 @@ TEST(VXLScenarioProgram, RejectsATextWithoutItsNul)
 {
     ProgramBuilder b;
     b.op(16);
-    b.functions.push_back({ "main", 0, 0, 0, 0 });
+    b.functions.push_back({"main", 0, 0, 0, 0});
     std::vector<std::uint8_t> bytes = b.bytes();
     // The program name "test" is at offset 2 (length 5) and its NUL at 10.
     ASSERT_EQ(bytes[10], 0);
@@ -118,8 +118,8 @@ TEST(VXLScenarioProgram, ShippedStartupSetsTheFiveTexts)
     ASSERT_TRUE(interpreter.call(0));
     for (int i = 0; i < 10 && interpreter.runSlice() != CVXLInterpreter::kSliceStopped; ++i) { }
     EXPECT_EQ(interpreter.completion(), kCompletionReturned);
-    const char* const expected[] = { "__vxl_album_sendto_recipients", "__vxl_sendto_recipients",
-        "__vxl_print_by_mail", "__vxl_prints_at_retail", "MY-UPLOADS-MAGIC-ALBUM-ID" };
+    const char* const expected[] = {"__vxl_album_sendto_recipients", "__vxl_sendto_recipients",
+        "__vxl_print_by_mail", "__vxl_prints_at_retail", "MY-UPLOADS-MAGIC-ALBUM-ID"};
     for (int i = 0; i < 5; ++i)
         EXPECT_STREQ(interpreter.global(static_cast<std::uint32_t>(i + 2)).toString().c_str(), expected[i]);
     EXPECT_EQ(interpreter.global(0).kind(), CVXLVariant::kEmpty);

@@ -1,12 +1,12 @@
 #include "engine/client/menu/GlobalMenuList.h"
 
+#include "engine/client/VXLClient.h"
 #include "engine/client/menu/GlobalMenuCoolSiteEntry.h"
 #include "engine/client/menu/GlobalMenuFavoriteEntry.h"
 #include "engine/client/menu/GlobalMenuMessageEntry.h"
 #include "engine/client/menu/GlobalMenuValueEntry.h"
-#include "engine/client/program/Producer.h"
-#include "engine/client/VXLClient.h"
 #include "engine/client/menu/VXLMenuLink.h"
+#include "engine/client/program/Producer.h"
 #include "engine/core/base/VXLList.h"
 #include "tests/support/EngineDriver.h"
 
@@ -88,7 +88,7 @@ protected:
     EngineDriver driver;
     RecordingProducer producer;
     RecordingClient menuClient;
-    CGlobalMenuList list { &producer, &menuClient };
+    CGlobalMenuList list {&producer, &menuClient};
 };
 
 TEST_F(GlobalMenuListTest, EachActionPostsItsActivityAndKeepsOrEmptiesTheList)
@@ -100,36 +100,36 @@ TEST_F(GlobalMenuListTest, EachActionPostsItsActivityAndKeepsOrEmptiesTheList)
         bool keeps;
     };
     const Case cases[] = {
-        { 0, 0, 88, false },
-        { 1, 0, 86, false },
-        { 2, 0, 87, false },
-        { 3, 2, 83, false },
-        { 4, 2, 85, false },
-        { 5, 2, 84, false },
-        { 6, 0, 107, false },
-        { 7, 0, 108, false },
-        { 8, 0, 71, false },
-        { 9, 3, 76, false },
-        { 10, 3, 78, false },
-        { 11, 3, 72, false },
-        { 12, 3, 73, false },
-        { 13, 0, 74, false },
-        { 14, 3, 77, false },
-        { 15, 0, 75, false },
-        { 16, 0, 94, false },
-        { 17, 1, 95, false },
-        { 18, 0, 97, false },
-        { 19, 0, -1, false },
-        { 20, 0, -1, false },
-        { 21, 6, 98, false },
-        { 22, 2, 89, false },
-        { 23, 0, -1, false },
-        { 24, 7, 79, false },
-        { 25, 0, 93, false },
-        { 26, 7, 80, false },
-        { 28, 4, 70, false },
-        { 29, 0, 103, true },
-        { 36, 0, -1, false },
+        {0, 0, 88, false},
+        {1, 0, 86, false},
+        {2, 0, 87, false},
+        {3, 2, 83, false},
+        {4, 2, 85, false},
+        {5, 2, 84, false},
+        {6, 0, 107, false},
+        {7, 0, 108, false},
+        {8, 0, 71, false},
+        {9, 3, 76, false},
+        {10, 3, 78, false},
+        {11, 3, 72, false},
+        {12, 3, 73, false},
+        {13, 0, 74, false},
+        {14, 3, 77, false},
+        {15, 0, 75, false},
+        {16, 0, 94, false},
+        {17, 1, 95, false},
+        {18, 0, 97, false},
+        {19, 0, -1, false},
+        {20, 0, -1, false},
+        {21, 6, 98, false},
+        {22, 2, 89, false},
+        {23, 0, -1, false},
+        {24, 7, 79, false},
+        {25, 0, 93, false},
+        {26, 7, 80, false},
+        {28, 4, 70, false},
+        {29, 0, 103, true},
+        {36, 0, -1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.action);
@@ -167,9 +167,9 @@ TEST_F(GlobalMenuListTest, EntriesCarryTheirDataIntoTheActivity)
     list.runEntry(list.addFavoriteEntry("Fav", 4, 0x00070003, "fav-id"));
     EXPECT_EQ(menuClient.captureLocation, 7);
 
-    const std::vector<std::int32_t> codes = { 98, 79, 70, 104, 82 };
+    const std::vector<std::int32_t> codes = {98, 79, 70, 104, 82};
     EXPECT_EQ(producer.codes, codes);
-    const std::vector<std::string> texts = { "Hi|See you", "9029", "74565||0", "blog", "4|fav-id|458755" };
+    const std::vector<std::string> texts = {"Hi|See you", "9029", "74565||0", "blog", "4|fav-id|458755"};
     EXPECT_EQ(producer.texts, texts);
 }
 
@@ -179,7 +179,7 @@ TEST_F(GlobalMenuListTest, ABusyMemberEventGivesWayToAFreshOne)
     list.runEntry(list.addEntry("Send", 1, 1, 17));
     list.runEntry(list.addEntry("Send", 1, 1, 17));
     list.runEntry(list.addEntry("Albums", 0, 1, 1));
-    const std::vector<bool> heap = { false, true, false };
+    const std::vector<bool> heap = {false, true, false};
     EXPECT_EQ(producer.heap, heap);
 }
 
@@ -236,16 +236,16 @@ TEST_F(GlobalMenuListTest, BuiltMenusFollowTheTableAndTheStoredLists)
         std::vector<std::int32_t> actions;
     };
     const Case cases[] = {
-        { 0, { "Tessel", "My Albums", "Print", "link 0", "link 1", "link 2", "link 3", "link 4" },
-            { 0, 1, 2, 31, 32, 33, 34, 35 } },
-        { 4,
-            { "Send To Contacts", "Voice Send To Contacts", "Print", "Post To Service", "Upload",
-                "Review/Send Media" },
-            { 9, 10, 11, 12, 14, 15 } },
+        {0, {"Tessel", "My Albums", "Print", "link 0", "link 1", "link 2", "link 3", "link 4"},
+            {0, 1, 2, 31, 32, 33, 34, 35}},
+        {4,
+            {"Send To Contacts", "Voice Send To Contacts", "Print", "Post To Service", "Upload",
+                "Review/Send Media"},
+            {9, 10, 11, 12, 14, 15}},
         // Two cool sites of equal caption and id show once.
-        { 15, { "My Albums", "Tessel", "Tap to Add", "Site", "Other" }, { 1, 0, 29, 30, 30 } },
-        { 13, {}, {} },
-        { 9, {}, {} },
+        {15, {"My Albums", "Tessel", "Tap to Add", "Site", "Other"}, {1, 0, 29, 30, 30}},
+        {13, {}, {}},
+        {9, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.menu);

@@ -1,9 +1,9 @@
 #include "tests/client/KORVFixture.h"
 
 #include "engine/client/program/KORVAlbumSummaryRequest.h"
-#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
+#include "engine/core/scenario/ScenarioResultEvent.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 
@@ -28,7 +28,7 @@ public:
         compile(*programs.back(), source);
         CStackMachine& m = attach(*programs.back());
         machine = &m;
-        CVXLRunRequest& r = start(m, { CVXLVariant(1), arg });
+        CVXLRunRequest& r = start(m, {CVXLVariant(1), arg});
         play(r);
         return r;
     }
@@ -60,13 +60,13 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
         std::function<void(KORVBuiltinsTest&)> check;
     };
     const Case cases[] = {
-        { "_print with no value pops only its count", "_print(); return \"after\";", {}, "after",
-            [](KORVBuiltinsTest& t) { EXPECT_EQ(t.services.traces, std::vector<std::string> { "" }); } },
-        { "_print writes its values in order", "_print(\"Unknown launch command \", 84, \"!\");", {}, "0",
+        {"_print with no value pops only its count", "_print(); return \"after\";", {}, "after",
+            [](KORVBuiltinsTest& t) { EXPECT_EQ(t.services.traces, std::vector<std::string> {""}); }},
+        {"_print writes its values in order", "_print(\"Unknown launch command \", 84, \"!\");", {}, "0",
             [](KORVBuiltinsTest& t) {
-                EXPECT_EQ(t.services.traces, std::vector<std::string> { "Unknown launch command 84!" });
-            } },
-        { "contacts and media selection",
+                EXPECT_EQ(t.services.traces, std::vector<std::string> {"Unknown launch command 84!"});
+            }},
+        {"contacts and media selection",
             "_reset_global_contacts(); _copy_oem_contacts_to_global_contact_container();"
             " _mam_deselect_all(); return 1;",
             {}, "1",
@@ -75,13 +75,13 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
                 EXPECT_EQ(t.client->getGlobalContacts().count(), 0u);
                 EXPECT_EQ(t.services.contactCopies, 1);
                 EXPECT_EQ(t.services.deselects, 1);
-            } },
-        { "_enqueue_return_to_idle", "_enqueue_return_to_idle(); return 0;", {}, "0",
+            }},
+        {"_enqueue_return_to_idle", "_enqueue_return_to_idle(); return 0;", {}, "0",
             [](KORVBuiltinsTest& t) {
                 ASSERT_EQ(t.requests.size(), 1u);
                 EXPECT_EQ(t.requests[0].kind, kUIRequestReturnToIdle);
-            } },
-        { "_launch_browser_uri_location skips an empty text; 35 does not",
+            }},
+        {"_launch_browser_uri_location skips an empty text; 35 does not",
             "_launch_browser_uri_location(\"\"); _launch_browser_uri_location(\"http://a.example/\");"
             " _enq_process_url_request_activity(\"\"); return 0;",
             {}, "0",
@@ -91,24 +91,23 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
                 EXPECT_EQ(t.requests[0].url, "http://a.example/");
                 EXPECT_EQ(t.requests[1].kind, kUIRequestProcessUrl);
                 EXPECT_EQ(t.requests[1].url, "");
-            } },
-        { "capture store 7 is a phone store", "return _get_capture_album_location();", {}, "458755",
-            nullptr },
-        { "default local store 2", "return _get_default_local_album_location();", {}, "131075", nullptr },
-        { "locus of a packed location",
+            }},
+        {"capture store 7 is a phone store", "return _get_capture_album_location();", {}, "458755", nullptr},
+        {"default local store 2", "return _get_default_local_album_location();", {}, "131075", nullptr},
+        {"locus of a packed location",
             "return _storage_location_to_locus(_media_storage_area_to_storage_location(8));", {}, "4",
-            nullptr },
-        { "unknown store", "return _media_storage_area_to_storage_location(9);", {}, "0", nullptr },
-        { "third-party upload always, non-new summaries never",
+            nullptr},
+        {"unknown store", "return _media_storage_area_to_storage_location(9);", {}, "0", nullptr},
+        {"third-party upload always, non-new summaries never",
             "return \"\" + _is_3rd_party_upload_supported() + _show_non_new_message_summaries();", {}, "10",
-            nullptr },
-        { "_get_internal_config 0, 1 and 2",
+            nullptr},
+        {"_get_internal_config 0, 1 and 2",
             "return _get_internal_config(0) + \"|\" + _get_internal_config(1) + \"|\" + "
             "_get_internal_config(2);",
-            {}, "http://acct.example/|http://browse.example/|the empty key", nullptr },
-        { "_refresh_destlist", "_refresh_destlist(); return 0;", {}, "0",
+            {}, "http://acct.example/|http://browse.example/|the empty key", nullptr},
+        {"_refresh_destlist", "_refresh_destlist(); return 0;", {}, "0",
             [](KORVBuiltinsTest& t) {
-                for (const char* key : { "vrax.url", "pers.vrax.id", "vrax.ver_id" }) {
+                for (const char* key : {"vrax.url", "pers.vrax.id", "vrax.ver_id"}) {
                     CVXLString value("x");
                     t.client->settings().getPersistentString(key, &value);
                     EXPECT_STREQ(value.c_str(), "") << key;
@@ -116,36 +115,35 @@ TEST_F(KORVBuiltinsTest, BuiltinCallsAndTheirEffects)
                 CVXLString changed;
                 t.client->settings().getPersistentString("vrax.mdn_changed", &changed);
                 EXPECT_STREQ(changed.c_str(), "false");
-            } },
-        { "@vxl_set and @vxl_get; absent is empty",
-            "@vxl_set(\"k\", 5); a = @vxl_get(\"missing\"); return @vxl_get(\"k\") + a;", {}, "5", nullptr },
-        { "@vxl_get of an absent name", "return @vxl_get(\"missing\");", {}, "<empty>", nullptr },
-        { "@uij_get and @uij_set without a UI job", "@uij_set(\"x\", 1); return @uij_get(\"x\");", {},
-            "<empty>", nullptr },
-        { "message summary ids",
+            }},
+        {"@vxl_set and @vxl_get; absent is empty",
+            "@vxl_set(\"k\", 5); a = @vxl_get(\"missing\"); return @vxl_get(\"k\") + a;", {}, "5", nullptr},
+        {"@vxl_get of an absent name", "return @vxl_get(\"missing\");", {}, "<empty>", nullptr},
+        {"@uij_get and @uij_set without a UI job", "@uij_set(\"x\", 1); return @uij_get(\"x\");", {},
+            "<empty>", nullptr},
+        {"message summary ids",
             "return _get_message_id(arg) + \"/\" + _get_thread_address(arg) + \"/\""
             " + _get_ThreadId_from_Message_Summary(arg);",
             CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&summary))), "m-17/m-17/t-4",
-            nullptr },
-        { "ids of something that is no summary",
-            "return _get_message_id(7) + _get_ThreadId_from_Message_Summary(arg);", {}, "", nullptr },
-        { "_ev_cracker 0 reads the event's number",
+            nullptr},
+        {"ids of something that is no summary",
+            "return _get_message_id(7) + _get_ThreadId_from_Message_Summary(arg);", {}, "", nullptr},
+        {"_ev_cracker 0 reads the event's number",
             "return \"\" + _ev_cracker(0, arg) + \"|\" + _ev_cracker(1, arg) + \"|\" + _ev_cracker(2, arg);",
             CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&numberEvent))), "5||",
-            nullptr },
-        { "_ev_cracker 1 reads the event's text", "return _ev_cracker(1, arg);",
+            nullptr},
+        {"_ev_cracker 1 reads the event's text", "return _ev_cracker(1, arg);",
             CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "k-new",
-            nullptr },
-        { "_ev_cracker of no event", "return _ev_cracker(0, 12345);", {}, "<empty>", nullptr },
-        { "_is_msg_new asks the thread database by the event's text",
+            nullptr},
+        {"_ev_cracker of no event", "return _ev_cracker(0, 12345);", {}, "<empty>", nullptr},
+        {"_is_msg_new asks the thread database by the event's text",
             "return \"\" + _is_msg_new(arg) + _is_msg_new(0);",
-            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "10",
-            nullptr },
-        { "_return_to a name no caller bears changes nothing", "a = f_inner(); return a;", {},
-            "inner went on", nullptr },
-        { "_return_to a plain caller returns the value to its call", "return f_outer();", {}, "outer got 42",
-            nullptr },
-        { "_return_to never matches the current function", "return f_self();", {}, "self went on", nullptr },
+            CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&textEvent))), "10", nullptr},
+        {"_return_to a name no caller bears changes nothing", "a = f_inner(); return a;", {}, "inner went on",
+            nullptr},
+        {"_return_to a plain caller returns the value to its call", "return f_outer();", {}, "outer got 42",
+            nullptr},
+        {"_return_to never matches the current function", "return f_self();", {}, "self went on", nullptr},
     };
     const std::string extra = "function f_inner() { _return_to(\"nobody\", 5); return \"inner went on\"; }\n"
                               "function f_outer() { var r; r = f_middle(); return \"outer got \" + r; }\n"
@@ -217,7 +215,7 @@ screen function s_browser() {
 
 TEST_F(KORVBuiltinsTest, ScreenBuiltinsTalkToTheCurrentUiJob)
 {
-    pool.script = { { 20, {} }, { 21, {} }, { 24, {} }, { 10, { { "output", CVXLVariant("out") } } } };
+    pool.script = {{20, {}}, {21, {}}, {24, {}}, {10, {{"output", CVXLVariant("out")}}}};
     CVXLRunRequest& r = runProgram(program("return s_show(3, arg);", kScreens));
     ASSERT_TRUE(answered(r));
     EXPECT_STREQ(r.resultValue().toString().c_str(), "done out");
@@ -226,13 +224,13 @@ TEST_F(KORVBuiltinsTest, ScreenBuiltinsTalkToTheCurrentUiJob)
     EXPECT_EQ(pool.shown[0].properties.at("given"), "3");
     // Resume 13 is posted at the next wait; "@switch_to_uijob"(0) clears a
     // pending resume and shows nothing; "_send_to_uijob" posts at once.
-    EXPECT_EQ(pool.shown[0].received, (std::vector<std::int32_t> { 13, 31 }));
+    EXPECT_EQ(pool.shown[0].received, (std::vector<std::int32_t> {13, 31}));
     EXPECT_EQ(stack.depth(), 0u);
 }
 
 TEST_F(KORVBuiltinsTest, SendSelfMakesTheNextWaitReturnTheCode)
 {
-    pool.script = { { 22, {} } };
+    pool.script = {{22, {}}};
     CVXLRunRequest& r = runProgram(program("return s_show(3, arg);", kScreens));
     ASSERT_TRUE(answered(r));
     EXPECT_STREQ(r.resultValue().toString().c_str(), "self");
@@ -240,13 +238,13 @@ TEST_F(KORVBuiltinsTest, SendSelfMakesTheNextWaitReturnTheCode)
 
 TEST_F(KORVBuiltinsTest, ReturnToUnwindsScreenFunctionsAndTheirJobs)
 {
-    pool.script = { { 53, {} }, { 22, {} }, { 22, {} }, { 8, {} } };
+    pool.script = {{53, {}}, {22, {}}, {22, {}}, {8, {}}};
     CVXLRunRequest& r = runProgram(program("return s_list();", kScreens));
     ASSERT_TRUE(answered(r));
     EXPECT_STREQ(r.resultValue().toString().c_str(), "back to the list");
-    EXPECT_EQ(pool.shownTypes(), (std::vector<int> { 21, 31, 13 }));
+    EXPECT_EQ(pool.shownTypes(), (std::vector<int> {21, 31, 13}));
     // The list goes on waiting and is told to go on after a sub-flow.
-    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> { kResumeAfterSubflow });
+    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> {kResumeAfterSubflow});
     EXPECT_EQ(stack.depth(), 0u);
     EXPECT_EQ(stack.releasingCount(), 0u);
 }
@@ -264,13 +262,13 @@ TEST_F(KORVBuiltinsTest, ForwardedActivityEventGoesToTheCurrentUiJob)
     run();
     sender.post(&producer, &activity);
     run();
-    pool.script = { { 26, {} }, { 26, {} }, { 8, {} } };
+    pool.script = {{26, {}}, {26, {}}, {8, {}}};
     CVXLRunRequest& r = runProgram(program("return s_show(28, arg);", kScreens),
         CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(&activity))));
     ASSERT_TRUE(answered(r));
     ASSERT_EQ(pool.shown.size(), 1u);
     // Once only: the second time the event is no longer the Producer's.
-    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> { 100 });
+    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> {100});
     EXPECT_EQ(producer.findPending(100), nullptr);
     sender.stop();
     run();
@@ -282,13 +280,13 @@ TEST_F(KORVBuiltinsTest, SignalElevenGoesToTheUiJobAndNeverResumesTheProgram)
     programs.push_back(std::make_unique<CVXLScenarioProgram>());
     compile(*programs.back(), program("return s_show(5, arg);", kScreens));
     CStackMachine& m = attach(*programs.back());
-    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    CVXLRunRequest& r = start(m, {CVXLVariant(1)});
     ASSERT_EQ(pool.shown.size(), 1u);
     producer.post(&m, new CVXLSimpleEvent(kSignalNestedRunEnded));
     run();
     EXPECT_FALSE(answered(r));
-    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> { kSignalNestedRunEnded });
-    pool.script = { { 8, {} } };
+    EXPECT_EQ(pool.shown[0].received, std::vector<std::int32_t> {kSignalNestedRunEnded});
+    pool.script = {{8, {}}};
     play(r);
     ASSERT_TRUE(answered(r));
     EXPECT_EQ(r.resultValue().toInt(), 0);
@@ -316,9 +314,9 @@ TEST_F(KORVBuiltinsTest, AReferenceMovedByPlusReadsAsNull)
         const char* result;
     };
     const Case cases[] = {
-        { "return _get_message_id(arg) + \"/\" + _get_ThreadId_from_Message_Summary(arg);", "m-17/t-4" },
-        { "return _get_message_id(arg + 1) + \"/\" + _get_ThreadId_from_Message_Summary(arg + 2);", "/" },
-        { "return _get_message_id(arg + 0);", "m-17" },
+        {"return _get_message_id(arg) + \"/\" + _get_ThreadId_from_Message_Summary(arg);", "m-17/t-4"},
+        {"return _get_message_id(arg + 1) + \"/\" + _get_ThreadId_from_Message_Summary(arg + 2);", "/"},
+        {"return _get_message_id(arg + 0);", "m-17"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
@@ -328,7 +326,7 @@ TEST_F(KORVBuiltinsTest, AReferenceMovedByPlusReadsAsNull)
     }
 
     // A job is handed the moved reference as null.
-    pool.script = { { 8, {} } };
+    pool.script = {{8, {}}};
     const char* const hand = R"(
 screen function s_hand(arg) {
     @switch_to_uijob(5);
@@ -357,16 +355,17 @@ a = _get_message_id(arg);
 s_show(5, 0);
 return a + "/" + _get_message_id(arg) + "/" + _get_ThreadId_from_Message_Summary(arg);)";
     alignas(TestSummary) unsigned char storage[sizeof(TestSummary)];
-    for (const bool sameAddress : { false, true }) {
+    for (const bool sameAddress : {false, true}) {
         SCOPED_TRACE(sameAddress ? "a newcomer at the address" : "deleted");
-        TestSummary* summary = sameAddress ? new (storage) TestSummary("m-17", "t-4") : new TestSummary("m-17", "t-4");
+        TestSummary* summary
+            = sameAddress ? new (storage) TestSummary("m-17", "t-4") : new TestSummary("m-17", "t-4");
         ASSERT_NE(summary, nullptr);
         pool.script = {};
         programs.push_back(std::make_unique<CVXLScenarioProgram>());
         compile(*programs.back(), program(body, kScreens));
         CStackMachine& m = attach(*programs.back());
-        CVXLRunRequest& r
-            = start(m, { CVXLVariant(1), CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(summary))) });
+        CVXLRunRequest& r = start(m,
+            {CVXLVariant(1), CVXLVariant(static_cast<const void*>(static_cast<const CVXLObject*>(summary)))});
         ASSERT_EQ(pool.shown.size(), 1u);
         ASSERT_FALSE(answered(r));
 
@@ -376,7 +375,7 @@ return a + "/" + _get_message_id(arg) + "/" + _get_ThreadId_from_Message_Summary
         } else {
             delete summary;
         }
-        pool.script = { { 8, {} } };
+        pool.script = {{8, {}}};
         play(r);
         ASSERT_TRUE(answered(r));
         EXPECT_EQ(result(r), "m-17//");
@@ -401,11 +400,11 @@ screen function s_outer() {
     }
 }
 )";
-    pool.script = { { 53, {} } };
+    pool.script = {{53, {}}};
     programs.push_back(std::make_unique<CVXLScenarioProgram>());
     compile(*programs.back(), program("return s_outer();", std::string(kScreens) + outer));
     CStackMachine& m = attach(*programs.back());
-    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    CVXLRunRequest& r = start(m, {CVXLVariant(1)});
     play(r);
     ASSERT_EQ(stack.depth(), 2u);
     CVXLUiJob* inner = stack.current();
@@ -438,10 +437,10 @@ TEST_F(KORVBuiltinsTest, ScenarioLoadsAnswerTheProgramsQuestions)
     // http configuration link; an id the file does not hold reads as an empty
     // definition.
     const Case cases[] = {
-        { "__vxl_sendto_recipients", "1 0 0 1  1 1 1" },
-        { "blog", "0 1 1 0 blog_setup 1 0 0" },
-        { "photosite", "1 1 0 1 http://photos.example/setup 0 0 0" },
-        { "nosuch", "1 0 0 1  0 0 0" },
+        {"__vxl_sendto_recipients", "1 0 0 1  1 1 1"},
+        {"blog", "0 1 1 0 blog_setup 1 0 0"},
+        {"photosite", "1 1 0 1 http://photos.example/setup 0 0 0"},
+        {"nosuch", "1 0 0 1  0 0 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -457,7 +456,7 @@ TEST_F(KORVBuiltinsTest, ScenarioLoadsAnswerTheProgramsQuestions)
 
 TEST_F(KORVBuiltinsTest, EachLoadHasItsOwnResultUntilTheRunEnds)
 {
-    pool.script = { { 8, {} } };
+    pool.script = {{8, {}}};
     programs.push_back(std::make_unique<CVXLScenarioProgram>());
     compile(*programs.back(),
         program("a = _load_scenario(\"blog\"); b = _load_scenario(\"photosite\");"
@@ -465,7 +464,7 @@ TEST_F(KORVBuiltinsTest, EachLoadHasItsOwnResultUntilTheRunEnds)
                 " s_show(3, arg); return _get_config_scenario(a) + \"|\" + _get_config_scenario(b);",
             kScreens));
     CStackMachine& m = attach(*programs.back());
-    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    CVXLRunRequest& r = start(m, {CVXLVariant(1)});
     // Both results are held while the run waits on its screen.
     EXPECT_EQ(m.helper().runObjectCount(), 2u);
     play(r);
@@ -511,14 +510,14 @@ TEST_F(KORVBuiltinsTest, AlbumSummaryRequestsGoToTheLocalMediaManager)
           " b = _local_album_summary_for_storage_location(_media_storage_area_to_storage_location(8));"
           " _assert(a); _assert(b);"
           " return \"\" + _get_storage_location_from_album(a) + \"|\" + _get_storage_location_from_album(b);";
-    for (bool withManager : { true, false }) {
+    for (bool withManager : {true, false}) {
         SCOPED_TRACE(withManager);
         services.media = withManager ? &media : nullptr;
         asked.clear();
         programs.push_back(std::make_unique<CVXLScenarioProgram>());
         compile(*programs.back(), program(body));
         CStackMachine& m = attach(*programs.back());
-        CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+        CVXLRunRequest& r = start(m, {CVXLVariant(1)});
         ASSERT_TRUE(answered(r));
         EXPECT_EQ(r.completion(), kCompletionReturned);
         EXPECT_STREQ(r.resultValue().toString().c_str(), "131075|524292");
@@ -548,13 +547,13 @@ TEST_F(KORVBuiltinsTest, FailedAlbumSummaryLeavesNoSummary)
     compile(*programs.back(),
         program("a = _local_album_summary_for_storage_location(3); s_show(3, a); return 0;", kScreens));
     CStackMachine& m = attach(*programs.back());
-    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    CVXLRunRequest& r = start(m, {CVXLVariant(1)});
     ASSERT_FALSE(answered(r));
     ASSERT_EQ(m.helper().runObjectCount(), 1u);
     ASSERT_NE(seen, nullptr);
     EXPECT_EQ(seen->summary(), nullptr);
     EXPECT_EQ(seen->itemCount(), 0u);
-    pool.script = { { 8, {} } };
+    pool.script = {{8, {}}};
     play(r);
     EXPECT_TRUE(answered(r));
     media.stop();
@@ -598,7 +597,7 @@ TEST_F(KORVBuiltinsTest, StoppingARunDuringALoadCancelsItAndFreesTheResult)
     programs.push_back(std::make_unique<CVXLScenarioProgram>());
     compile(*programs.back(), program("a = _load_scenario(\"blog\"); return 1;"));
     CStackMachine& m = attach(*programs.back());
-    CVXLRunRequest& r = start(m, { CVXLVariant(1) });
+    CVXLRunRequest& r = start(m, {CVXLVariant(1)});
     ASSERT_FALSE(answered(r));
     ASSERT_TRUE(m.helper().isWaiting());
     ASSERT_NE(held, nullptr);

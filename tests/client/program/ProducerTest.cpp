@@ -1,19 +1,19 @@
 #include "engine/client/program/Producer.h"
 
-#include "engine/client/menu/GlobalMenuList.h"
-#include "engine/client/machine/KORVFunctionHelper.h"
 #include "engine/client/VXLClient.h"
+#include "engine/client/machine/KORVFunctionHelper.h"
 #include "engine/client/machine/VXLMachineCodes.h"
 #include "engine/client/machine/VXLValueStack.h"
+#include "engine/client/menu/GlobalMenuList.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLUiJob.h"
 #include "engine/screens/VXLUiJobPool.h"
-#include "engine/core/base/VXLLog.h"
 #include "tests/client/ScenarioCompile.h"
 #include "tests/client/UiJobBuiltins.h"
-#include "tests/support/ScriptedUiJobs.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/ScriptedUiJobs.h"
 
 #include <gtest/gtest.h>
 
@@ -180,7 +180,7 @@ protected:
     }
 
     EngineDriver driver;
-    TraceJob sender { "Sender" };
+    TraceJob sender {"Sender"};
     ScreenPool* pool = nullptr;
     Installs installs;
     std::vector<std::uint32_t> popped;
@@ -228,7 +228,7 @@ TEST_F(ProducerTest, ReturnToMenuCarriesTheMenuAndTheWayTheRunEnded)
         std::int32_t value;
     };
     // 8 returns through "main" (0); 9 halts the run (1).
-    for (const Case& c : { Case { 8, 0 }, Case { 9, 1 } }) {
+    for (const Case& c : {Case {8, 0}, Case {9, 1}}) {
         SCOPED_TRACE(c.signal);
         choose(0, 1);
         ASSERT_NE(pool->find(45), nullptr);
@@ -393,18 +393,18 @@ TEST_F(ProducerTest, OnlyARunThatReturnsOrHaltsSucceeds)
         const char* logged;
     };
     const Case cases[] = {
-        { "return 0;", kResultSucceeded, "" },
-        { "halt;", kResultSucceeded, "" },
-        { "@switch_to_uijob(47); @uijob_go(); wait { case 8: return 0; }", kResultFailed,
-            "activity 86 failed: machine error -3" },
+        {"return 0;", kResultSucceeded, ""},
+        {"halt;", kResultSucceeded, ""},
+        {"@switch_to_uijob(47); @uijob_go(); wait { case 8: return 0; }", kResultFailed,
+            "activity 86 failed: machine error -3"},
     };
     std::vector<std::unique_ptr<CVXLScenarioProgram>> programs;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
         std::string errors;
         const std::vector<std::uint8_t> bytes = compileScenario(
-            std::string("entry main;\nfunction 0 @start() { return 0; }\nfunction 1 main(code, arg) { ") + c.body
-                + " }\n",
+            std::string("entry main;\nfunction 0 @start() { return 0; }\nfunction 1 main(code, arg) { ")
+                + c.body + " }\n",
             &errors);
         ASSERT_FALSE(bytes.empty()) << errors;
         programs.push_back(std::make_unique<CVXLScenarioProgram>());

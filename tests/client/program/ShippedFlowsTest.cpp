@@ -33,7 +33,7 @@ public:
         client = engine.client();
         pool = new ScriptedUiJobPool(client);
         // The notice screens are the engine's own jobs.
-        pool->realTypes = { 7, 11, 42, 43 };
+        pool->realTypes = {7, 11, 42, 43};
         client->setUiJobPool(pool);
         services.setClient(client);
         builtins = std::make_unique<CKORVBuiltins>(&services);
@@ -75,7 +75,7 @@ public:
     EngineDriver engine;
     CVXLClient* client = nullptr;
     ScriptedUiJobPool* pool = nullptr;
-    TraceJob sender { "Sender" };
+    TraceJob sender {"Sender"};
     std::vector<Request> requests;
 };
 
@@ -87,67 +87,66 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
     const std::int32_t kStore = 2;
 
     const Flow flows[] = {
-        { 69, {}, {}, {}, "", "Unknown launch command 69" },
-        { 70, { 8 }, { 45 }, {}, "RETURN_TO_MENU 0" },
-        { 71, { 8 }, { 13 }, { "0:album_summary=<ref>" }, "RETURN_TO_MENU 0" },
-        { 72, { 10, 8 }, { 6, 20 }, { "1:menu_type_id=0" }, "RETURN_TO_MENU 0" },
-        { 73, { 10, 8 }, { 6, 5 }, { "1:add_cool_sites=0" }, "RETURN_TO_MENU 0" },
-        { 74, { 8 }, { 45 }, { "0:preselected_album=0" }, "RETURN_TO_MENU 0" },
-        { 75, { 8 }, { 13 }, { "0:album_summary=<ref>" }, "RETURN_TO_MENU 0" },
+        {69, {}, {}, {}, "", "Unknown launch command 69"},
+        {70, {8}, {45}, {}, "RETURN_TO_MENU 0"},
+        {71, {8}, {13}, {"0:album_summary=<ref>"}, "RETURN_TO_MENU 0"},
+        {72, {10, 8}, {6, 20}, {"1:menu_type_id=0"}, "RETURN_TO_MENU 0"},
+        {73, {10, 8}, {6, 5}, {"1:add_cool_sites=0"}, "RETURN_TO_MENU 0"},
+        {74, {8}, {45}, {"0:preselected_album=0"}, "RETURN_TO_MENU 0"},
+        {75, {8}, {13}, {"0:album_summary=<ref>"}, "RETURN_TO_MENU 0"},
         // Send to contacts: the composer gets the scenario "@start" stored.
-        { 76, { 10, 10, 10, 10, 8 }, { 6, 4, 1, 17, 10 },
-            { "2:storage_location=327683", "4:scenario=__vxl_sendto_recipients", "4:gc_op=0" },
-            "RETURN_TO_MENU 0" },
+        {76, {10, 10, 10, 10, 8}, {6, 4, 1, 17, 10},
+            {"2:storage_location=327683", "4:scenario=__vxl_sendto_recipients", "4:gc_op=0"},
+            "RETURN_TO_MENU 0"},
         // The spinner answers the program's 10 itself.
-        { 77, { 10, 8 }, { 6, 43, 46 }, { "2:bUploads=1" }, "RETURN_TO_MENU 0", "", { "1:10" } },
-        { 78, { 10, 7 }, { 6, 1 }, { "1:storage_location=327683" }, "RETURN_TO_MENU 1" },
-        { 79, { 8 }, { 14 }, { "0:album_summary=<ref>" }, "RETURN_TO_MENU 0" },
-        { 80, { 8 }, { 45 }, { "0:preselected_album=<ref>" }, "RETURN_TO_MENU 0" },
-        { 81, { 10, 8 }, { 6, 19 }, { "1:supports_image=1", "1:supports_video=1", "1:supports_txtonly=1" },
-            "RETURN_TO_MENU 0" },
-        { 82, { 8 }, { 8 }, { "0:album_summary=<ref>", "0:favorite_position=<empty>" }, "RETURN_TO_MENU 0" },
-        { 83, { 8 }, { 30 }, {}, "RETURN_TO_MENU 0" },
-        { 84, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 84" },
-        { 85, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 85" },
-        { 86, { 8 }, { 45 }, { "0:preselected_album=0" }, "RETURN_TO_MENU 0" },
-        { 87, { 10, 8 }, { 6, 20 }, { "1:menu_type_id=0" }, "RETURN_TO_MENU 0" },
-        { 88, { 9 }, { 30 }, {}, "RETURN_TO_MENU 1" },
-        { 89, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 89" },
-        { 90, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 90" },
-        { 91, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 91" },
-        { 92, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 92" },
-        { 93, { 8 }, { 45 }, { "0:local_show_only=1" }, "RETURN_TO_MENU 0" },
-        { 94, { 8 }, { 45 }, { "0:local_show_only=0" }, "RETURN_TO_MENU 0" },
-        { 95, { 10, 8 }, { 6, 19 }, { "1:supports_image=1" }, "RETURN_TO_MENU 0" },
-        { 96, {}, {}, {}, "RETURN_TO_MENU 0", "Not done" },
-        { 97, { 10, 8 }, { 6, 4 }, {}, "RETURN_TO_MENU 0" },
-        { 98, { 10, 8 }, { 6, 19 }, { "1:supports_txtonly=1" }, "RETURN_TO_MENU 0" },
-        { 99, {}, {}, {}, "RETURN_TO_MENU 0", "Not done" },
+        {77, {10, 8}, {6, 43, 46}, {"2:bUploads=1"}, "RETURN_TO_MENU 0", "", {"1:10"}},
+        {78, {10, 7}, {6, 1}, {"1:storage_location=327683"}, "RETURN_TO_MENU 1"},
+        {79, {8}, {14}, {"0:album_summary=<ref>"}, "RETURN_TO_MENU 0"},
+        {80, {8}, {45}, {"0:preselected_album=<ref>"}, "RETURN_TO_MENU 0"},
+        {81, {10, 8}, {6, 19}, {"1:supports_image=1", "1:supports_video=1", "1:supports_txtonly=1"},
+            "RETURN_TO_MENU 0"},
+        {82, {8}, {8}, {"0:album_summary=<ref>", "0:favorite_position=<empty>"}, "RETURN_TO_MENU 0"},
+        {83, {8}, {30}, {}, "RETURN_TO_MENU 0"},
+        {84, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 84"},
+        {85, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 85"},
+        {86, {8}, {45}, {"0:preselected_album=0"}, "RETURN_TO_MENU 0"},
+        {87, {10, 8}, {6, 20}, {"1:menu_type_id=0"}, "RETURN_TO_MENU 0"},
+        {88, {9}, {30}, {}, "RETURN_TO_MENU 1"},
+        {89, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 89"},
+        {90, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 90"},
+        {91, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 91"},
+        {92, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 92"},
+        {93, {8}, {45}, {"0:local_show_only=1"}, "RETURN_TO_MENU 0"},
+        {94, {8}, {45}, {"0:local_show_only=0"}, "RETURN_TO_MENU 0"},
+        {95, {10, 8}, {6, 19}, {"1:supports_image=1"}, "RETURN_TO_MENU 0"},
+        {96, {}, {}, {}, "RETURN_TO_MENU 0", "Not done"},
+        {97, {10, 8}, {6, 4}, {}, "RETURN_TO_MENU 0"},
+        {98, {10, 8}, {6, 19}, {"1:supports_txtonly=1"}, "RETURN_TO_MENU 0"},
+        {99, {}, {}, {}, "RETURN_TO_MENU 0", "Not done"},
         // The notice goes on to the message summary job.
-        { 100, { 8 }, { 28 }, {}, "RETURN_TO_MENU 0", "", { "0:100" } },
-        { 101, { 10, 7 }, { 6, 29 }, { "1:message_id=" }, "RETURN_TO_IDLE | RETURN_TO_MENU 0" },
-        { 102, { 8 }, { 26 }, { "0:thread_id=", "0:go_forward=1" }, "RETURN_TO_MENU 1",
-            "P2 Got CE_CHILD_BACK" },
-        { 103, { 10, 8 }, { 6, 5 }, { "1:add_cool_sites=1" }, "RETURN_TO_MENU 0" },
+        {100, {8}, {28}, {}, "RETURN_TO_MENU 0", "", {"0:100"}},
+        {101, {10, 7}, {6, 29}, {"1:message_id="}, "RETURN_TO_IDLE | RETURN_TO_MENU 0"},
+        {102, {8}, {26}, {"0:thread_id=", "0:go_forward=1"}, "RETURN_TO_MENU 1", "P2 Got CE_CHILD_BACK"},
+        {103, {10, 8}, {6, 5}, {"1:add_cool_sites=1"}, "RETURN_TO_MENU 0"},
         // A cool site whose scenario has a configuration scenario and a
         // destination URL: the configured-destination menu of type 2.
-        { 104, { 10, 8 }, { 43, 6, 20 }, { "2:scenario=blog", "2:menu_type_id=2" }, "RETURN_TO_MENU 0",
-            "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER", { "0:10" } },
-        { 105, {}, {}, {}, "", "Unknown launch command 105" },
-        { 106, {}, {}, {}, "", "Unknown launch command 106" },
+        {104, {10, 8}, {43, 6, 20}, {"2:scenario=blog", "2:menu_type_id=2"}, "RETURN_TO_MENU 0",
+            "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER", {"0:10"}},
+        {105, {}, {}, {}, "", "Unknown launch command 105"},
+        {106, {}, {}, {}, "", "Unknown launch command 106"},
         // No account management URL even after the check: an empty one is
         // still asked for.
-        { 107, { 10 }, { 6 }, {}, "PROCESS_URL_REQUEST  | RETURN_TO_IDLE",
-            "account management url is missing - even after reg check" },
-        { 108, {}, {}, {}, "PROCESS_URL_REQUEST http://browse.example/" },
-        { 109, { 8 }, { 28 }, {}, "RETURN_TO_IDLE" },
-        { 110, {}, {}, {}, "", "Unknown launch command 110" },
-        { 111, {}, {}, {}, "", "Unknown launch command 111" },
-        { 112, { 8 }, { 40 }, { "0:password_event=<ref>" }, "RETURN_TO_IDLE" },
-        { 113, { 9 }, { 3 }, { "0:ia_event=<ref>" }, "RETURN_TO_IDLE" },
-        { 114, { 10 }, { 41 }, { "0:fail_event=<ref>" }, "RETURN_TO_IDLE" },
-        { 115, { 9 }, { 28 }, {}, "RETURN_TO_IDLE" },
-        { 116, {}, {}, {}, "", "Unknown launch command 116" },
+        {107, {10}, {6}, {}, "PROCESS_URL_REQUEST  | RETURN_TO_IDLE",
+            "account management url is missing - even after reg check"},
+        {108, {}, {}, {}, "PROCESS_URL_REQUEST http://browse.example/"},
+        {109, {8}, {28}, {}, "RETURN_TO_IDLE"},
+        {110, {}, {}, {}, "", "Unknown launch command 110"},
+        {111, {}, {}, {}, "", "Unknown launch command 111"},
+        {112, {8}, {40}, {"0:password_event=<ref>"}, "RETURN_TO_IDLE"},
+        {113, {9}, {3}, {"0:ia_event=<ref>"}, "RETURN_TO_IDLE"},
+        {114, {10}, {41}, {"0:fail_event=<ref>"}, "RETURN_TO_IDLE"},
+        {115, {9}, {28}, {}, "RETURN_TO_IDLE"},
+        {116, {}, {}, {}, "", "Unknown launch command 116"},
     };
     ASSERT_EQ(std::size(flows), 48u);
     for (const Flow& f : flows) {
@@ -155,7 +154,7 @@ TEST_F(ShippedFlowsTest, EveryActivityShowsItsFlow)
         pool->shown.clear();
         pool->script.clear();
         for (std::int32_t code : f.script)
-            pool->script.push_back({ code, {} });
+            pool->script.push_back({code, {}});
         services.traces.clear();
         requests.clear();
 

@@ -44,7 +44,7 @@ Outcome destinations(const char* category, const std::string& destList)
     Feed feed(parser);
     parser.beginDestinations(category);
     feed.run("<vxlcfg><destList>" + destList + "</destList></vxlcfg>");
-    const Outcome outcome { parser.failed(), dumpEntries(parser.entries()) };
+    const Outcome outcome {parser.failed(), dumpEntries(parser.entries())};
     parser.end();
     return outcome;
 }
@@ -56,7 +56,7 @@ Outcome scenario(const std::string& body, const char* attributes = "id=\"s\"")
     CScenarioLayout layout;
     parser.beginScenario("s", &layout);
     feed.run(std::string("<scenarios><scenario ") + attributes + ">" + body + "</scenario></scenarios>");
-    const Outcome outcome { parser.failed(), dumpLayout(layout) };
+    const Outcome outcome {parser.failed(), dumpLayout(layout)};
     parser.end();
     return outcome;
 }
@@ -72,35 +72,35 @@ TEST(ScenarioFileParser, OddDestinationTrees)
         const char* entries;
     };
     const Case cases[] = {
-        { "a destination inside a collected one is ignored", "",
+        {"a destination inside a collected one is ignored", "",
             "<dest id=\"a\" lev=\"0\"><name>A</name>"
             "<dest id=\"b\" lev=\"0\" medialinkmenu=\"x\"><name>B</name></dest></dest>",
-            "dest a: A\n" },
-        { "a category nested in a category is ignored", "",
+            "dest a: A\n"},
+        {"a category nested in a category is ignored", "",
             "<cat id=\"a\" lev=\"0\"><name>A</name><cat id=\"b\" lev=\"0\"><name>B</name></cat></cat>"
             "<dest id=\"c\" lev=\"0\"><name>C</name></dest>",
-            "cat a: A\ndest c: C\n" },
-        { "an entry without id takes none from the one before", "",
-            "<cat id=\"x\" lev=\"0\"/><dest lev=\"0\"><name>N</name></dest>", "cat x: \ndest : N\n" },
-        { "an unnamed deeper category does not hide the top level", "",
-            "<cat lev=\"1\"/><cat id=\"a\" lev=\"0\"><name>A</name></cat>", "cat a: A\n" },
-        { "a shallower destination ends the wanted category", "a",
+            "cat a: A\ndest c: C\n"},
+        {"an entry without id takes none from the one before", "",
+            "<cat id=\"x\" lev=\"0\"/><dest lev=\"0\"><name>N</name></dest>", "cat x: \ndest : N\n"},
+        {"an unnamed deeper category does not hide the top level", "",
+            "<cat lev=\"1\"/><cat id=\"a\" lev=\"0\"><name>A</name></cat>", "cat a: A\n"},
+        {"a shallower destination ends the wanted category", "a",
             "<cat id=\"a\" lev=\"1\"/><dest id=\"d1\" lev=\"2\"/><dest id=\"x\" lev=\"0\"/>"
             "<cat id=\"c\" lev=\"1\"/><dest id=\"d2\" lev=\"2\"/>",
-            "dest d1: \n" },
-        { "deeper entries are skipped", "a",
+            "dest d1: \n"},
+        {"deeper entries are skipped", "a",
             "<cat id=\"a\" lev=\"0\"/><cat id=\"b\" lev=\"1\"/><dest id=\"b1\" lev=\"2\"/><dest id=\"a1\" "
             "lev=\"1\"/>",
-            "cat b: \ndest a1: \n" },
-        { "a MIME type written before its link is kept", "",
+            "cat b: \ndest a1: \n"},
+        {"a MIME type written before its link is kept", "",
             "<dest mimetypemenu=\"image/png\" medialinkmenu=\"m\" lev=\"0\" id=\"d\"/>",
-            "dest d:  [menu m image/png] icons\n" },
-        { "a MIME type without a link is dropped", "",
-            "<dest id=\"d\" lev=\"0\" mimetypebutton=\"image/png\"/>", "dest d: \n" },
-        { "the name of an unknown child does not rename the entry", "",
-            "<dest id=\"d\" lev=\"0\"><name>D</name><extra><name>X</name></extra></dest>", "dest d: D\n" },
-        { "a category at the largest level has nothing below it", "a",
-            "<cat id=\"a\" lev=\"2147483647\"/><dest id=\"d\" lev=\"-2147483648\"/>", "" },
+            "dest d:  [menu m image/png] icons\n"},
+        {"a MIME type without a link is dropped", "",
+            "<dest id=\"d\" lev=\"0\" mimetypebutton=\"image/png\"/>", "dest d: \n"},
+        {"the name of an unknown child does not rename the entry", "",
+            "<dest id=\"d\" lev=\"0\"><name>D</name><extra><name>X</name></extra></dest>", "dest d: D\n"},
+        {"a category at the largest level has nothing below it", "a",
+            "<cat id=\"a\" lev=\"2147483647\"/><dest id=\"d\" lev=\"-2147483648\"/>", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,21 +131,21 @@ TEST(ScenarioFileParser, MisplacedOrOddScenarioParts)
         const char* lineFound;
     };
     const Case cases[] = {
-        { "a soft-key caption outside a soft key fails the pass", "id=\"s\"",
-            "<field><layout><t>x</t></layout></field>", true, nullptr },
-        { "a label directly in a field fails the pass", "id=\"s\"", "<field><label>x</label></field>", true,
-            nullptr },
-        { "a rule inside a soft-key label fails the pass", "id=\"s\"",
-            "<field><layout><lsk><label><rule>x</rule></label></lsk></layout></field>", true, nullptr },
-        { "text of an unknown child does not replace the error text", "id=\"s\"",
-            "<err>E<note>n</note></err>", false, "err=E " },
-        { "field parts before any field are dropped", "id=\"s\"",
-            "<layout type=\"images\"/><ferr>x</ferr><li>v</li>", false, "wait=0,\n" },
-        { "a cookie written before the id counts", "cookie=\"c\" id=\"s\"", "", false, "id=s cookie=c " },
-        { "attributes of an unknown child are not the layout's", "id=\"s\"",
-            "<field><layout type=\"images\"><x type=\"videos\"/></layout></field>", false, "type=0()" },
-        { "another scenario's content is not read", "id=\"other\"", "<err>E</err><field/>", false,
-            "id= cookie= err= " },
+        {"a soft-key caption outside a soft key fails the pass", "id=\"s\"",
+            "<field><layout><t>x</t></layout></field>", true, nullptr},
+        {"a label directly in a field fails the pass", "id=\"s\"", "<field><label>x</label></field>", true,
+            nullptr},
+        {"a rule inside a soft-key label fails the pass", "id=\"s\"",
+            "<field><layout><lsk><label><rule>x</rule></label></lsk></layout></field>", true, nullptr},
+        {"text of an unknown child does not replace the error text", "id=\"s\"", "<err>E<note>n</note></err>",
+            false, "err=E "},
+        {"field parts before any field are dropped", "id=\"s\"",
+            "<layout type=\"images\"/><ferr>x</ferr><li>v</li>", false, "wait=0,\n"},
+        {"a cookie written before the id counts", "cookie=\"c\" id=\"s\"", "", false, "id=s cookie=c "},
+        {"attributes of an unknown child are not the layout's", "id=\"s\"",
+            "<field><layout type=\"images\"><x type=\"videos\"/></layout></field>", false, "type=0()"},
+        {"another scenario's content is not read", "id=\"other\"", "<err>E</err><field/>", false,
+            "id= cookie= err= "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,8 +182,8 @@ TEST(ScenarioFileParser, ConfigurationTextCountsOnlyInItsOwnElement)
     EXPECT_TRUE(parser.stopWanted());
     EXPECT_TRUE(parser.applyConfiguration());
     parser.end();
-    const std::map<std::string, std::string> expected = { { "vrax.max_image_upload_size", "1" },
-        { "vrax.max_audio_upload_size", "4" }, { "vrax.ver_id", "7" } };
+    const std::map<std::string, std::string> expected
+        = {{"vrax.max_image_upload_size", "1"}, {"vrax.max_audio_upload_size", "4"}, {"vrax.ver_id", "7"}};
     EXPECT_EQ(client.settings, expected);
     EXPECT_EQ(client.linkList(), "h = \nn = y\n");
 }

@@ -48,8 +48,8 @@ struct ScenarioManagerFixture : ::testing::Test {
     JobTreeDriver driver;
     FakeScenarioClient client;
     MemoryFileReader* reader = new MemoryFileReader();
-    CScenarioManager manager { reader };
-    TraceJob requester { "requester" };
+    CScenarioManager manager {reader};
+    TraceJob requester {"requester"};
     std::vector<Reply> replies;
 
     void SetUp() override
@@ -58,7 +58,7 @@ struct ScenarioManagerFixture : ::testing::Test {
         // clears it for reuse.
         requester.handler = [this](TraceJob& job, CVXLEvent* e) {
             if (e->kind() == kEventReply)
-                replies.push_back({ e->result(), e->resultText().c_str() });
+                replies.push_back({e->result(), e->resultText().c_str()});
             job.finishEvent(e);
         };
         reader->files[CScenarioManager::kFileName] = readTestFile(kConfigFile);
@@ -108,17 +108,17 @@ TEST_F(ScenarioManagerFixture, ConfigurationPassFillsSettingsAndMenuLinksThenRef
     client.links.emplace_back(new CVXLTextPair("old", "stale"), [](CVXLTextPair* p) { delete p; });
     EXPECT_EQ(configure().result, kResultSucceeded);
     const std::map<std::string, std::string> expected = {
-        { "vrax.data_lang", "en-US" },
-        { "vrax.ver_id", "4.2.1" },
-        { "vrax.max_image_upload_size", "307200" },
-        { "vrax.max_video_upload_size", "1048576" },
-        { "vrax.max_audio_upload_size", "204800" },
+        {"vrax.data_lang", "en-US"},
+        {"vrax.ver_id", "4.2.1"},
+        {"vrax.max_image_upload_size", "307200"},
+        {"vrax.max_video_upload_size", "1048576"},
+        {"vrax.max_audio_upload_size", "204800"},
     };
     EXPECT_EQ(client.settings, expected);
     EXPECT_EQ(client.linkList(),
         "http://tessel.example/help = Help & support\n"
         "http://tessel.example/account = My account\n");
-    EXPECT_EQ(client.uiRequests, std::vector<std::int32_t> { kUIRequestMenuChanged });
+    EXPECT_EQ(client.uiRequests, std::vector<std::int32_t> {kUIRequestMenuChanged});
     EXPECT_EQ(manager.pass(), CScenarioFileParser::kPassNone);
 }
 
@@ -152,23 +152,23 @@ TEST_F(ScenarioManagerFixture, DestinationsPassListsOneLevelOfTheTree)
         const char* entries;
     };
     const Case cases[] = {
-        { "",
+        {"",
             "cat prints: Prints / Order prints\n"
             "cat share: Share\n"
-            "dest __vxl_sendto_recipients: Send to contacts\n" },
-        { "prints",
+            "dest __vxl_sendto_recipients: Send to contacts\n"},
+        {"prints",
             "dest __vxl_print_by_mail: Prints by mail [menu http://tessel.example/i/mail.png image/png] "
             "icons\n"
             "cat __vxl_prints_at_retail: Prints at a store\n"
-            "dest prints_help: About prints\n" },
-        { "__vxl_prints_at_retail",
+            "dest prints_help: About prints\n"},
+        {"__vxl_prints_at_retail",
             "dest store_a: Store A / Pick up in an hour\n"
-            "dest store_b: Store B\n" },
-        { "share",
+            "dest store_b: Store B\n"},
+        {"share",
             "dest blog: My blog / Post to my blog [button http://tessel.example/i/blog.gif image/gif] icons\n"
-            "dest photosite: Photo site\n" },
-        { "blog", "" },
-        { "nosuch", "" },
+            "dest photosite: Photo site\n"},
+        {"blog", ""},
+        {"nosuch", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.category);
@@ -214,9 +214,9 @@ TEST_F(ScenarioManagerFixture, LoadedScenariosAnswerTheProgramsQuestions)
         bool destinationUrl;
     };
     const Case cases[] = {
-        { "__vxl_sendto_recipients", true, false, "", true, true, true, true, false },
-        { "blog", false, true, "blog_setup", false, true, false, false, true },
-        { "photosite", true, true, "http://photos.example/setup", true, false, false, false, false },
+        {"__vxl_sendto_recipients", true, false, "", true, true, true, true, false},
+        {"blog", false, true, "blog_setup", false, true, false, false, true},
+        {"photosite", true, true, "http://photos.example/setup", true, false, false, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -279,7 +279,7 @@ TEST_F(ScenarioManagerFixture, AttributeOrderDoesNotChangeTheModel)
     ASSERT_NE(reversed.find("cookie=\"c-send\" id=\"__vxl_sendto_recipients\">"), std::string::npos);
 
     std::vector<std::string> models;
-    for (const std::string& file : { original, reversed }) {
+    for (const std::string& file : {original, reversed}) {
         reader->files[CScenarioManager::kFileName] = file;
         client.settings.clear();
         std::string model;
@@ -287,9 +287,9 @@ TEST_F(ScenarioManagerFixture, AttributeOrderDoesNotChangeTheModel)
         for (const auto& [key, value] : client.settings)
             model += key + "=" + value + "\n";
         model += client.linkList();
-        for (const char* category : { "", "prints", "__vxl_prints_at_retail", "share" })
+        for (const char* category : {"", "prints", "__vxl_prints_at_retail", "share"})
             model += destinations(category);
-        for (const char* id : { "__vxl_sendto_recipients", "blog", "photosite" }) {
+        for (const char* id : {"__vxl_sendto_recipients", "blog", "photosite"}) {
             CScenarioLayout layout;
             EXPECT_EQ(scenario(id, layout).result, kResultSucceeded);
             model += dumpLayout(layout);
@@ -318,15 +318,15 @@ TEST_F(ScenarioManagerFixture, FilesThatCannotBeReadFailWith1000)
     const std::int32_t ok = kResultSucceeded;
     const std::int32_t failed = kResultFailed;
     const Case cases[] = {
-        { "missing", false, "", failed, failed, failed },
-        { "empty", true, "", failed, failed, failed },
-        { "not xml", true, "this is not a configuration", failed, failed, failed },
-        { "cut inside the configuration", true, cutAfter("<attributes>"), failed, failed, failed },
-        { "cut after the destinations", true, cutAfter("</destList>"), ok, ok, failed },
-        { "cut inside the scenario", true, cutAfter("<label>To:</label>"), ok, ok, failed },
-        { "cut after the scenario", true, cutAfter("</scenario>"), ok, ok, ok },
-        { "mismatched end tag", true, badEnd, ok, failed, failed },
-        { "stray markup", true, "<vxlcfg><config rel=\"1\"><<</config></vxlcfg>", failed, failed, failed },
+        {"missing", false, "", failed, failed, failed},
+        {"empty", true, "", failed, failed, failed},
+        {"not xml", true, "this is not a configuration", failed, failed, failed},
+        {"cut inside the configuration", true, cutAfter("<attributes>"), failed, failed, failed},
+        {"cut after the destinations", true, cutAfter("</destList>"), ok, ok, failed},
+        {"cut inside the scenario", true, cutAfter("<label>To:</label>"), ok, ok, failed},
+        {"cut after the scenario", true, cutAfter("</scenario>"), ok, ok, ok},
+        {"mismatched end tag", true, badEnd, ok, failed, failed},
+        {"stray markup", true, "<vxlcfg><config rel=\"1\"><<</config></vxlcfg>", failed, failed, failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -360,7 +360,7 @@ TEST_F(ScenarioManagerFixture, RequestsThatCannotBeServedFailAtOnce)
     CVXLEvent request(CScenarioManager::kRequestConfiguration, 5);
     asker.post(&withoutReader, &request);
     other.runUntilIdle();
-    EXPECT_EQ(asker.results, std::vector<std::int32_t>({ kResultSucceeded, kResultFailed }));
+    EXPECT_EQ(asker.results, std::vector<std::int32_t>({kResultSucceeded, kResultFailed}));
 }
 
 TEST_F(ScenarioManagerFixture, QueuedRequestsAreServedOneAfterAnother)

@@ -149,7 +149,12 @@ TEST(VXLByteBuffer, LengthChangesDetachASharer)
         {"appendCString", [](CVXLByteBuffer& b) { return b.appendCString("!?"); }, "hello!?"},
         {"insert", [](CVXLByteBuffer& b) { return b.insert(0, ">", 1); }, ">hello"},
         {"remove", [](CVXLByteBuffer& b) { return b.remove(1, 3); }, "ho"},
-        {"assign", [](CVXLByteBuffer& b) { b = make("other"); return true; }, "other"},
+        {"assign",
+            [](CVXLByteBuffer& b) {
+                b = make("other");
+                return true;
+            },
+            "other"},
         {"write past the end", [](CVXLByteBuffer& b) { return b.write(4, "OO", 2); }, "hellOO"},
         {"fill past the end", [](CVXLByteBuffer& b) { return b.fill(5, '.', 2); }, "hello.."},
         {"extend", [](CVXLByteBuffer& b) { return putAtEnd(b, "!?"); }, "hello!?"},
@@ -180,11 +185,11 @@ TEST(VXLByteBuffer, ReserveMakesRoomThatAppendsFillInPlace)
         {"empty", [](CVXLByteBuffer&, CVXLByteBuffer&) {}, ""},
         {"own bytes", [](CVXLByteBuffer& b, CVXLByteBuffer&) { b = make("abc"); }, "abc"},
         {"shared bytes",
-         [](CVXLByteBuffer& b, CVXLByteBuffer& other) {
-             other = make("abc");
-             b = other;
-         },
-         "abc"},
+            [](CVXLByteBuffer& b, CVXLByteBuffer& other) {
+                other = make("abc");
+                b = other;
+            },
+            "abc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -197,7 +202,7 @@ TEST(VXLByteBuffer, ReserveMakesRoomThatAppendsFillInPlace)
         EXPECT_FALSE(b.isShared());
         const std::uint8_t* block = b.data();
         ASSERT_TRUE(b.append(std::string(100 - c.before.size(), 'z').data(),
-                             static_cast<std::uint32_t>(100 - c.before.size())));
+            static_cast<std::uint32_t>(100 - c.before.size())));
         EXPECT_EQ(b.data(), block) << "appends up to the reserved room stay in its block";
         EXPECT_EQ(bytesOf(b), c.before + std::string(100 - c.before.size(), 'z'));
         EXPECT_EQ(bytesOf(other), otherBefore) << "the other holder keeps its bytes";
@@ -213,7 +218,7 @@ TEST(VXLByteBuffer, InPlaceWritesShowInEverySharer)
         {"write", [](CVXLByteBuffer& b) { return b.write(1, "EL", 2); }, "hELlo"},
         {"fill", [](CVXLByteBuffer& b) { return b.fill(0, '*', 5); }, "*****"},
         {"copyRange into a long enough buffer",
-         [](CVXLByteBuffer& b) { return b.copyRange(make("xyz"), 2, 1); }, "yzllo"},
+            [](CVXLByteBuffer& b) { return b.copyRange(make("xyz"), 2, 1); }, "yzllo"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,7 +261,12 @@ TEST(VXLByteBuffer, ABorrowerChangesPrivatelyAndItsCopiesLinkToTheOwner)
         {"remove", [](CVXLByteBuffer& b) { return b.remove(0, 2); }, "ned"},
         {"truncate", [](CVXLByteBuffer& b) { return b.truncate(3); }, "own"},
         {"extend", [](CVXLByteBuffer& b) { return putAtEnd(b, "?"); }, "owned?"},
-        {"clear", [](CVXLByteBuffer& b) { b.clear(); return true; }, ""},
+        {"clear",
+            [](CVXLByteBuffer& b) {
+                b.clear();
+                return true;
+            },
+            ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -302,11 +312,11 @@ TEST(VXLByteBuffer, RemoveCutsAtTheEndAndShrinksToFit)
         const char* expected;
     } cases[] = {
         {1, 2, true, "adef"},
-        {4, 100, true, "abcd"},         // past the end: to the end
-        {6, 3, true, "abcdef"},         // offset at the end: nothing
-        {7, 1, false, "abcdef"},        // offset past the end: refused
+        {4, 100, true, "abcd"}, // past the end: to the end
+        {6, 3, true, "abcdef"}, // offset at the end: nothing
+        {7, 1, false, "abcdef"}, // offset past the end: refused
         {0, 0, true, "abcdef"},
-        {2, 0xFFFFFFFFu, true, "ab"},   // offset + count would wrap
+        {2, 0xFFFFFFFFu, true, "ab"}, // offset + count would wrap
         {0, 6, true, ""},
     };
     for (const auto& c : cases) {
@@ -342,16 +352,17 @@ TEST(VXLByteBuffer, OffsetsOutsideTheBufferAreRefused)
         {"insert past the end", [](CVXLByteBuffer& x) { return x.insert(4, "z", 1); }},
         {"insert without bytes", [](CVXLByteBuffer& x) { return x.insert(0, nullptr, 1); }},
         {"write wrapping", [](CVXLByteBuffer& x) { return x.write(0xFFFFFFF0u, "z", 0x20); }},
-        {"write past the largest length", [](CVXLByteBuffer& x) { return x.write(CVXLByteBuffer::kMaxLength, "z", 1); }},
+        {"write past the largest length",
+            [](CVXLByteBuffer& x) { return x.write(CVXLByteBuffer::kMaxLength, "z", 1); }},
         {"fill wrapping", [](CVXLByteBuffer& x) { return x.fill(2, 'z', 0xFFFFFFFFu); }},
         {"append growing past the largest length",
-         [](CVXLByteBuffer& x) { return x.append("z", CVXLByteBuffer::kMaxLength - 2); }},
+            [](CVXLByteBuffer& x) { return x.append("z", CVXLByteBuffer::kMaxLength - 2); }},
         {"copyRange from past the source's end",
-         [](CVXLByteBuffer& x) { return x.copyRange(make("12"), 1, 3); }},
+            [](CVXLByteBuffer& x) { return x.copyRange(make("12"), 1, 3); }},
         {"appendCString of null", [](CVXLByteBuffer& x) { return x.appendCString(nullptr); }},
         {"extend by nothing", [](CVXLByteBuffer& x) { return x.extend(0) != nullptr; }},
         {"extend past the largest length",
-         [](CVXLByteBuffer& x) { return x.extend(CVXLByteBuffer::kMaxLength - 2) != nullptr; }},
+            [](CVXLByteBuffer& x) { return x.extend(CVXLByteBuffer::kMaxLength - 2) != nullptr; }},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.name);
@@ -459,8 +470,8 @@ TEST(VXLByteBufferDeathTest, HeapExhaustionLeavesTheBufferUnchanged)
             bool ok = !b.append(big.data(), static_cast<std::uint32_t>(big.size()))
                 && !b.insert(0, big.data(), static_cast<std::uint32_t>(big.size()))
                 && !b.write(0, big.data(), static_cast<std::uint32_t>(big.size()))
-                && !b.extend(static_cast<std::uint32_t>(big.size()))
-                && bytesOf(b) == "abc" && b.sharesWith(sharer);
+                && !b.extend(static_cast<std::uint32_t>(big.size())) && bytesOf(b) == "abc"
+                && b.sharesWith(sharer);
             std::_Exit(ok ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");

@@ -1,5 +1,5 @@
-#include "engine/core/base/VXLBigEndian.h"
 #include "engine/core/base/VXLByteStream.h"
+#include "engine/core/base/VXLBigEndian.h"
 
 #include <gtest/gtest.h>
 
@@ -46,17 +46,21 @@ TEST(VXLByteStream, WritersProduceTheFileFormatBytes)
         {"bool true", [](CVXLByteStream& s) { return s.writeBool(true); }, {0x01}},
         {"bool false", [](CVXLByteStream& s) { return s.writeBool(false); }, {0x00}},
         {"string abc", [](CVXLByteStream& s) { return s.writeString("abc"); },
-         {0x04, 0, 0, 0, 'a', 'b', 'c', 0}},
+            {0x04, 0, 0, 0, 'a', 'b', 'c', 0}},
         {"empty string", [](CVXLByteStream& s) { return s.writeString(""); }, {0x01, 0, 0, 0, 0}},
-        {"buffer", [](CVXLByteStream& s) { return s.writeBuffer(make(Bytes{0, 0xFF, 7})); },
-         {0x03, 0, 0, 0, 0, 0xFF, 7}},
+        {"buffer",
+            [](CVXLByteStream& s) {
+                return s.writeBuffer(make(Bytes {0, 0xFF, 7}));
+            },
+            {0x03, 0, 0, 0, 0, 0xFF, 7}},
         {"empty buffer", [](CVXLByteStream& s) { return s.writeBuffer(CVXLByteBuffer()); }, {0, 0, 0, 0}},
         {"be16", [](CVXLByteStream& s) { return vxlAppendUInt16BE(s, 0x0102); }, {0x01, 0x02}},
         {"be24 keeps the low 24 bits", [](CVXLByteStream& s) { return vxlAppendUInt24BE(s, 0x01020304); },
-         {0x02, 0x03, 0x04}},
-        {"be32", [](CVXLByteStream& s) { return vxlAppendUInt32BE(s, 0x01020304); }, {0x01, 0x02, 0x03, 0x04}},
+            {0x02, 0x03, 0x04}},
+        {"be32", [](CVXLByteStream& s) { return vxlAppendUInt32BE(s, 0x01020304); },
+            {0x01, 0x02, 0x03, 0x04}},
         {"put be32 past the end", [](CVXLByteStream& s) { return vxlPutUInt32BE(s, 2, 0x01020304); },
-         {0, 0, 0x01, 0x02, 0x03, 0x04}},
+            {0, 0, 0x01, 0x02, 0x03, 0x04}},
     };
     for (const Case& c : cases) {
         CVXLByteStream s;
@@ -110,7 +114,7 @@ TEST(VXLByteStream, ScalarsAndCountedFormsRoundTrip)
 
 TEST(VXLByteStream, ReadersInterpretBytesAsTheFormatSays)
 {
-    CVXLByteStream signedBytes(make(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x02, 0x01}));
+    CVXLByteStream signedBytes(make(Bytes {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x02, 0x01}));
     EXPECT_EQ(signedBytes.readInt16(), -1);
     EXPECT_EQ(signedBytes.readUInt16(), 65535);
     EXPECT_EQ(signedBytes.readChar(), -128);
@@ -118,12 +122,12 @@ TEST(VXLByteStream, ReadersInterpretBytesAsTheFormatSays)
     EXPECT_TRUE(signedBytes.readBool());
 
     // The text ends at the first NUL inside the counted bytes.
-    CVXLByteStream text(make(Bytes{4, 0, 0, 0, 'a', 0, 'b', 0}));
+    CVXLByteStream text(make(Bytes {4, 0, 0, 0, 'a', 0, 'b', 0}));
     EXPECT_EQ(text.readString(), "a");
     EXPECT_FALSE(text.isBad());
 
     // A counted form without any NUL keeps all its bytes.
-    CVXLByteStream unterminated(make(Bytes{2, 0, 0, 0, 'o', 'k'}));
+    CVXLByteStream unterminated(make(Bytes {2, 0, 0, 0, 'o', 'k'}));
     EXPECT_EQ(unterminated.readString(), "ok");
 }
 
@@ -150,7 +154,7 @@ TEST(VXLByteStream, OverlongCountReadsEmptyAndResumesAfterTheLength)
 
 TEST(VXLByteStream, ScalarReadsPastTheEndYieldZero)
 {
-    CVXLByteStream in(make(Bytes{1, 2, 3}));
+    CVXLByteStream in(make(Bytes {1, 2, 3}));
     EXPECT_EQ(in.readUInt32(), 0u);
     EXPECT_TRUE(in.isBad());
     EXPECT_EQ(in.remaining(), 0u);
@@ -174,7 +178,7 @@ TEST(VXLByteStream, EveryTruncationOfARecordIsDetected)
     out.writeUInt16(0xBEEF);
     out.writeUInt32(0xCAFEF00D);
     out.writeBool(true);
-    out.writeBuffer(make(Bytes{9, 8, 7, 6, 5}));
+    out.writeBuffer(make(Bytes {9, 8, 7, 6, 5}));
     out.writeString("");
     out.writeByte(0x7F);
     const Bytes full = bytesOf(out);
@@ -220,7 +224,7 @@ TEST(VXLByteStream, EveryTruncationOfARecordIsDetected)
 
 TEST(VXLBigEndian, GettersReadInRangeAndFlagOutOfRange)
 {
-    const CVXLByteBuffer b = make(Bytes{0x01, 0x02, 0x03, 0x04, 0xFF});
+    const CVXLByteBuffer b = make(Bytes {0x01, 0x02, 0x03, 0x04, 0xFF});
     struct Case {
         const char* what;
         std::function<std::uint32_t(bool*)> get;
@@ -261,13 +265,13 @@ TEST(VXLBigEndian, GettersReadInRangeAndFlagOutOfRange)
 
 TEST(VXLBigEndian, PutStoresInPlaceInsideTheLength)
 {
-    CVXLByteBuffer b = make(Bytes{0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF});
+    CVXLByteBuffer b = make(Bytes {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF});
     CVXLByteBuffer sharer(b);
     ASSERT_TRUE(vxlPutUInt32BE(b, 1, 0x01020304));
-    EXPECT_EQ(bytesOf(b), (Bytes{0xAA, 0x01, 0x02, 0x03, 0x04, 0xFF}));
+    EXPECT_EQ(bytesOf(b), (Bytes {0xAA, 0x01, 0x02, 0x03, 0x04, 0xFF}));
     EXPECT_EQ(bytesOf(sharer), bytesOf(b)) << "a write inside the length stores into the shared block";
     ASSERT_TRUE(vxlPutUInt32BE(b, 4, 0x05060708));
-    EXPECT_EQ(bytesOf(b), (Bytes{0xAA, 0x01, 0x02, 0x03, 0x05, 0x06, 0x07, 0x08}));
+    EXPECT_EQ(bytesOf(b), (Bytes {0xAA, 0x01, 0x02, 0x03, 0x05, 0x06, 0x07, 0x08}));
 }
 
 } // namespace

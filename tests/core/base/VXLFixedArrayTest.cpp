@@ -21,7 +21,7 @@ CVXLFixedArray filled(int n)
 {
     CVXLFixedArray array(8, 4);
     for (int i = 0; i < n; ++i) {
-        const Record r { 0x11111111u * static_cast<std::uint32_t>(i + 1), 0xFFFFFFFFu };
+        const Record r {0x11111111u * static_cast<std::uint32_t>(i + 1), 0xFFFFFFFFu};
         EXPECT_TRUE(array.append(&r));
     }
     return array;
@@ -52,19 +52,19 @@ TEST(VXLFixedArray, WritesFillsAndRemovals)
         int zeroTo;
     };
     const Case cases[] = {
-        { "fillAt 2 with 0 zeroes bytes 16-23", [](CVXLFixedArray& a) { return a.fillAt(2, 0); }, true, 4, 16,
-            24 },
-        { "fillAt past the end grows, the gap reads zero", [](CVXLFixedArray& a) { return a.fillAt(5, 0); },
-            true, 6, 32, 48 },
-        { "set past the end grows, the gap reads zero",
+        {"fillAt 2 with 0 zeroes bytes 16-23", [](CVXLFixedArray& a) { return a.fillAt(2, 0); }, true, 4, 16,
+            24},
+        {"fillAt past the end grows, the gap reads zero", [](CVXLFixedArray& a) { return a.fillAt(5, 0); },
+            true, 6, 32, 48},
+        {"set past the end grows, the gap reads zero",
             [](CVXLFixedArray& a) {
-                const Record zero { 0, 0 };
+                const Record zero {0, 0};
                 return a.set(6, &zero);
             },
-            true, 7, 32, 56 },
-        { "an index whose offset would wrap is refused",
-            [](CVXLFixedArray& a) { return a.fillAt(0x7FFFFFFF, 0); }, false, 4, 0, 0 },
-        { "a negative index is refused", [](CVXLFixedArray& a) { return a.fillAt(-1, 0); }, false, 4, 0, 0 },
+            true, 7, 32, 56},
+        {"an index whose offset would wrap is refused",
+            [](CVXLFixedArray& a) { return a.fillAt(0x7FFFFFFF, 0); }, false, 4, 0, 0},
+        {"a negative index is refused", [](CVXLFixedArray& a) { return a.fillAt(-1, 0); }, false, 4, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -89,11 +89,11 @@ TEST(VXLFixedArray, RemoveAtKeepsTheOrderAndIgnoresMissingElements)
         std::vector<std::uint32_t> after;
     };
     const Case cases[] = {
-        { 0, { 2, 3 } },
-        { 1, { 1, 3 } },
-        { 2, { 1, 2 } },
-        { 3, { 1, 2, 3 } },
-        { -1, { 1, 2, 3 } },
+        {0, {2, 3}},
+        {1, {1, 3}},
+        {2, {1, 2}},
+        {3, {1, 2, 3}},
+        {-1, {1, 2, 3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -109,7 +109,7 @@ TEST(VXLFixedArray, RemoveAtKeepsTheOrderAndIgnoresMissingElements)
 TEST(VXLFixedArray, SetOverwritesInPlaceAndZeroSizeHoldsNothing)
 {
     CVXLFixedArray array = filled(2);
-    const Record r { 42, 43 };
+    const Record r {42, 43};
     EXPECT_TRUE(array.set(1, &r));
     EXPECT_EQ(array.count(), 2u);
     EXPECT_EQ(std::memcmp(array.at(1), &r, sizeof r), 0);

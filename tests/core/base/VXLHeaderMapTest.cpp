@@ -47,15 +47,15 @@ TEST(VXLHeaderMap, Lookups)
         const char* text;
     };
     const Case cases[] = {
-        { "Content-Type", 0, false, true, "text/plain" },
-        { "content-type", 0, false, false, "" },
-        { "content-type", 0, true, true, "text/plain" },
-        { "CONTENT-TYPE", 0, true, true, "text/plain" },
-        { "To", 1, false, true, "b@example.org" },
-        { "to", 2, true, true, "a@example.org" },
-        { "To", 3, false, true, "" }, // name present, index absent
-        { "To", -1, false, true, "" },
-        { "Cc", 0, true, false, "" },
+        {"Content-Type", 0, false, true, "text/plain"},
+        {"content-type", 0, false, false, ""},
+        {"content-type", 0, true, true, "text/plain"},
+        {"CONTENT-TYPE", 0, true, true, "text/plain"},
+        {"To", 1, false, true, "b@example.org"},
+        {"to", 2, true, true, "a@example.org"},
+        {"To", 3, false, true, ""}, // name present, index absent
+        {"To", -1, false, true, ""},
+        {"Cc", 0, true, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(
@@ -72,9 +72,9 @@ TEST(VXLHeaderMap, Lookups)
 TEST(VXLHeaderMap, ValuesAndNamesKeepTheirOrder)
 {
     CVXLHeaderMap map = sample();
-    EXPECT_EQ(names(map), (std::vector<std::string> { "Content-Type", "To", "Subject" }));
+    EXPECT_EQ(names(map), (std::vector<std::string> {"Content-Type", "To", "Subject"}));
     EXPECT_EQ(
-        values(map, "To"), (std::vector<std::string> { "a@example.org", "b@example.org", "a@example.org" }));
+        values(map, "To"), (std::vector<std::string> {"a@example.org", "b@example.org", "a@example.org"}));
     EXPECT_EQ(map.nameAt(3), "");
     EXPECT_EQ(map.nameAt(-1), "");
 
@@ -82,8 +82,8 @@ TEST(VXLHeaderMap, ValuesAndNamesKeepTheirOrder)
     EXPECT_FALSE(map.remove("To"));
     EXPECT_FALSE(map.remove("subject")); // exact case
     EXPECT_TRUE(map.add("To", "c@example.org")); // a new name goes last
-    EXPECT_EQ(names(map), (std::vector<std::string> { "Content-Type", "Subject", "To" }));
-    EXPECT_EQ(values(map, "To"), std::vector<std::string> { "c@example.org" });
+    EXPECT_EQ(names(map), (std::vector<std::string> {"Content-Type", "Subject", "To"}));
+    EXPECT_EQ(values(map, "To"), std::vector<std::string> {"c@example.org"});
     EXPECT_TRUE(map.add("to", "d")); // names differing in case are distinct
     EXPECT_EQ(map.nameCount(), 4u);
 }
@@ -148,12 +148,11 @@ TEST(VXLHeaderMap, HandlesShareTheBodyUntilOneChangesIt)
         std::vector<std::string> changedNames;
     };
     const Case cases[] = {
-        { "add", [](CVXLHeaderMap& m) { return m.add("X-New", "1"); },
-            { "Content-Type", "To", "Subject", "X-New" } },
-        { "remove", [](CVXLHeaderMap& m) { return m.remove("To"); }, { "Content-Type", "Subject" } },
-        { "setValueObject",
-            [](CVXLHeaderMap& m) { return m.setValueObject("Subject", 0, new CVXLHeaderMap); },
-            { "Content-Type", "To", "Subject" } },
+        {"add", [](CVXLHeaderMap& m) { return m.add("X-New", "1"); },
+            {"Content-Type", "To", "Subject", "X-New"}},
+        {"remove", [](CVXLHeaderMap& m) { return m.remove("To"); }, {"Content-Type", "Subject"}},
+        {"setValueObject", [](CVXLHeaderMap& m) { return m.setValueObject("Subject", 0, new CVXLHeaderMap); },
+            {"Content-Type", "To", "Subject"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -168,8 +167,8 @@ TEST(VXLHeaderMap, HandlesShareTheBodyUntilOneChangesIt)
         EXPECT_FALSE(copy.sharesBodyWith(original));
         EXPECT_TRUE(assigned.sharesBodyWith(original));
         EXPECT_EQ(names(copy), c.changedNames);
-        EXPECT_EQ(names(original), (std::vector<std::string> { "Content-Type", "To", "Subject" }));
-        EXPECT_EQ(values(copy, "Subject"), std::vector<std::string> { "hi" });
+        EXPECT_EQ(names(original), (std::vector<std::string> {"Content-Type", "To", "Subject"}));
+        EXPECT_EQ(values(copy, "Subject"), std::vector<std::string> {"hi"});
         EXPECT_EQ(original.valueObject("Subject", 0), nullptr);
 
         // The two that still share a body change privately as well.
@@ -206,8 +205,8 @@ TEST(VXLHeaderMap, MapsThatWereNeverWrittenStayApart)
     }
     EXPECT_TRUE(empty.add("To", "x"));
     EXPECT_TRUE(copy.add("Cc", "y"));
-    EXPECT_EQ(names(empty), std::vector<std::string> { "To" });
-    EXPECT_EQ(names(copy), std::vector<std::string> { "Cc" });
+    EXPECT_EQ(names(empty), std::vector<std::string> {"To"});
+    EXPECT_EQ(names(copy), std::vector<std::string> {"Cc"});
     EXPECT_EQ(assigned.nameCount(), 0u);
 
     // Taking an empty map lets go of the body: its other sharers keep it.
@@ -265,9 +264,9 @@ TEST(VXLHeaderMap, AssignmentWithinOneBodyKeepsIt)
         bool self;
     };
     const Case cases[] = {
-        { "alone, to itself", false, true },
-        { "shared, to itself", true, true },
-        { "to a sharer", true, false },
+        {"alone, to itself", false, true},
+        {"shared, to itself", true, true},
+        {"to a sharer", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -286,7 +285,7 @@ TEST(VXLHeaderMap, AssignmentWithinOneBodyKeepsIt)
     b.add("Only", "b");
     a = b; // a's body goes; a now shares b's
     EXPECT_TRUE(a.sharesBodyWith(b));
-    EXPECT_EQ(names(a), std::vector<std::string> { "Only" });
+    EXPECT_EQ(names(a), std::vector<std::string> {"Only"});
 }
 
 } // namespace

@@ -40,15 +40,15 @@ TEST(VXLList, RemovalKeepsHeadTailAndCountRight)
         std::vector<int> after;
     };
     const Case cases[] = {
-        { &a, 1, { 2, 3, 1 } }, // the node nearer the head of a twice-held object
-        { &b, 1, { 1, 3, 1 } },
-        { &c, 1, { 1, 2, 1 } },
-        { &d, 0, { 1, 2, 3, 1 } },
+        {&a, 1, {2, 3, 1}}, // the node nearer the head of a twice-held object
+        {&b, 1, {1, 3, 1}},
+        {&c, 1, {1, 2, 1}},
+        {&d, 0, {1, 2, 3, 1}},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.removed->id);
         CVXLList list;
-        for (Item* item : { &a, &b, &c, &a })
+        for (Item* item : {&a, &b, &c, &a})
             ASSERT_EQ(list.append(item), 1);
         EXPECT_EQ(list.remove(k.removed), k.result);
         EXPECT_EQ(forward(list), k.after);
@@ -64,14 +64,14 @@ TEST(VXLList, RemovalKeepsHeadTailAndCountRight)
     EXPECT_EQ(list.tail(), nullptr);
     EXPECT_EQ(list.count(), 0u);
     list.append(&b);
-    EXPECT_EQ(forward(list), std::vector<int> { 2 });
+    EXPECT_EQ(forward(list), std::vector<int> {2});
 }
 
 TEST(VXLList, RemovingAtAnIteratorMovesItOn)
 {
     Item a(1), b(2), c(3);
     CVXLList list;
-    for (Item* item : { &a, &b, &c })
+    for (Item* item : {&a, &b, &c})
         list.append(item);
 
     // Drop every item while walking: the iterator never stands on a freed node.
@@ -79,7 +79,7 @@ TEST(VXLList, RemovingAtAnIteratorMovesItOn)
     it.advance();
     EXPECT_EQ(list.remove(it), 1);
     EXPECT_EQ(it.current(), &c);
-    EXPECT_EQ(forward(list), (std::vector<int> { 1, 3 }));
+    EXPECT_EQ(forward(list), (std::vector<int> {1, 3}));
 
     it.first();
     while (!it.atEnd())
@@ -92,13 +92,13 @@ TEST(VXLList, RemovingAtAnIteratorTakesTheFirstNodeOfItsObject)
 {
     Item a(1), b(2);
     CVXLList list;
-    for (Item* item : { &a, &b, &a })
+    for (Item* item : {&a, &b, &a})
         list.append(item);
     CVXLListIterator it = list.begin();
     it.last();
     EXPECT_EQ(list.remove(it), 1); // the head node goes; the iterator's stays
     EXPECT_EQ(it.current(), &a);
-    EXPECT_EQ(forward(list), (std::vector<int> { 2, 1 }));
+    EXPECT_EQ(forward(list), (std::vector<int> {2, 1}));
 }
 
 TEST(VXLList, IteratorStepsStopAtTheEnds)

@@ -31,7 +31,8 @@ TEST(VXLLog, ControlBytesStayInsideTheirLine)
     CVXLLog::flush();
     const std::string log = root.readFile("log/engine.log");
     EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
-    EXPECT_NE(log.find("relay said: bad\\x0A2026-01-01 00:00:00.000 info Forged.cpp:1 sent\\x0D\\x7F\\x09\\ok\n"),
+    EXPECT_NE(
+        log.find("relay said: bad\\x0A2026-01-01 00:00:00.000 info Forged.cpp:1 sent\\x0D\\x7F\\x09\\ok\n"),
         std::string::npos)
         << log;
 }

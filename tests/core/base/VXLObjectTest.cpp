@@ -44,7 +44,10 @@ TEST(VXLAlloc, FreeIgnoresNullForeignAndInteriorAddresses)
 }
 
 struct Counted : CVXLObject {
-    explicit Counted(int* dtors) : dtors(dtors) {}
+    explicit Counted(int* dtors)
+        : dtors(dtors)
+    {
+    }
     ~Counted() override { ++*dtors; }
     int* dtors;
     int payload[4];
@@ -53,7 +56,10 @@ struct Counted : CVXLObject {
 struct Holder : CVXLObject {
     int before = 1;
     Counted inner;
-    explicit Holder(int* dtors) : inner(dtors) {}
+    explicit Holder(int* dtors)
+        : inner(dtors)
+    {
+    }
 };
 
 TEST(VXLObject, NewIsZeroFilledAndDeleteFreesOnlyHeapBlocks)
@@ -99,9 +105,16 @@ TEST(VXLMemory, PrimitivesFollowTheCRuntime)
     EXPECT_EQ(vxlSwap16(0x1234), 0x3412);
     EXPECT_EQ(vxlSwap32(0x12345678u), 0x78563412u);
 
-    struct { const char* text; int value; } cases[] = {
-        {"  -12x", -12}, {"+7", 7}, {"x", 0}, {"", 0},
-        {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
+    struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"  -12x", -12},
+        {"+7", 7},
+        {"x", 0},
+        {"", 0},
+        {"99999999999", 2147483647},
+        {"-99999999999", -2147483647 - 1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(vxlAtoi(c.text), c.value) << c.text;

@@ -1,5 +1,5 @@
-#include "engine/core/base/VXLObject.h"
 #include "engine/core/base/VXLObjectWatch.h"
+#include "engine/core/base/VXLObject.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,7 @@
 
 namespace {
 
-struct Part : CVXLObject {
-};
+struct Part : CVXLObject { };
 
 struct Whole : CVXLObject {
     Part inner;
@@ -30,8 +29,9 @@ TEST(VXLObjectWatch, ForgetsEachObjectAsItIsDestroyed)
         watch.add(&local);
         EXPECT_TRUE(watch.contains(&local));
     }
-    for (const CVXLObject* object : { static_cast<const CVXLObject*>(heap), static_cast<const CVXLObject*>(&whole->inner),
-             static_cast<const CVXLObject*>(remote), static_cast<const CVXLObject*>(&kept) })
+    for (const CVXLObject* object :
+        {static_cast<const CVXLObject*>(heap), static_cast<const CVXLObject*>(&whole->inner),
+            static_cast<const CVXLObject*>(remote), static_cast<const CVXLObject*>(&kept)})
         watch.add(object);
     watch.add(heap);
     other.add(heap);

@@ -60,11 +60,11 @@ TEST_F(VXLPtrArrayItems, StorageGrowsAndShrinksByItsRules)
         std::vector<int> content;
     };
     const Case cases[] = {
-        { "new array", [](CVXLPtrArray&) {}, 10, {} },
-        { "ten insertions fit", [&](CVXLPtrArray& a) { fill(a, 10); }, 10, range(1, 10) },
-        { "the 11th insertion grows by 10", [&](CVXLPtrArray& a) { fill(a, 11); }, 20, range(1, 11) },
-        { "the 21st grows again", [&](CVXLPtrArray& a) { fill(a, 21); }, 30, range(1, 21) },
-        { "capacity 40, count 20: a removal shrinks to count + 5",
+        {"new array", [](CVXLPtrArray&) {}, 10, {}},
+        {"ten insertions fit", [&](CVXLPtrArray& a) { fill(a, 10); }, 10, range(1, 10)},
+        {"the 11th insertion grows by 10", [&](CVXLPtrArray& a) { fill(a, 11); }, 20, range(1, 11)},
+        {"the 21st grows again", [&](CVXLPtrArray& a) { fill(a, 21); }, 30, range(1, 21)},
+        {"capacity 40, count 20: a removal shrinks to count + 5",
             [&](CVXLPtrArray& a) {
                 a.reserve(40);
                 fill(a, 20);
@@ -75,77 +75,77 @@ TEST_F(VXLPtrArrayItems, StorageGrowsAndShrinksByItsRules)
                 auto v = range(1, 20);
                 v.erase(v.begin() + 4);
                 return v;
-            }() },
-        { "capacity 31, count 20: 11 spare slots shrink",
+            }()},
+        {"capacity 31, count 20: 11 spare slots shrink",
             [&](CVXLPtrArray& a) {
                 a.reserve(31);
                 fill(a, 20);
                 a.removeAt(19);
             },
-            25, range(1, 19) },
-        { "capacity 30, count 20: 10 spare slots stay",
+            25, range(1, 19)},
+        {"capacity 30, count 20: 10 spare slots stay",
             [&](CVXLPtrArray& a) {
                 a.reserve(30);
                 fill(a, 20);
                 a.removeAt(0);
             },
-            30, range(2, 20) },
-        { "setAt 7 on an empty array", [&](CVXLPtrArray& a) { a.setAt(&items[7], 7); }, 8,
-            { 0, 0, 0, 0, 0, 0, 0, 8 } },
-        { "setAt inside the count keeps the storage",
+            30, range(2, 20)},
+        {"setAt 7 on an empty array", [&](CVXLPtrArray& a) { a.setAt(&items[7], 7); }, 8,
+            {0, 0, 0, 0, 0, 0, 0, 8}},
+        {"setAt inside the count keeps the storage",
             [&](CVXLPtrArray& a) {
                 fill(a, 3);
                 a.setAt(&items[9], 1);
             },
-            10, { 1, 10, 3 } },
-        { "reserve below the capacity shrinks it",
+            10, {1, 10, 3}},
+        {"reserve below the capacity shrinks it",
             [&](CVXLPtrArray& a) {
                 fill(a, 3);
                 a.reserve(5);
             },
-            5, { 1, 2, 3 } },
-        { "reserve at or below the count does nothing",
+            5, {1, 2, 3}},
+        {"reserve at or below the count does nothing",
             [&](CVXLPtrArray& a) {
                 fill(a, 3);
                 a.reserve(3);
             },
-            10, { 1, 2, 3 } },
-        { "dropFirst moves the rest to the front and fits the storage",
+            10, {1, 2, 3}},
+        {"dropFirst moves the rest to the front and fits the storage",
             [&](CVXLPtrArray& a) {
                 fill(a, 12);
                 EXPECT_TRUE(a.dropFirst(5));
             },
-            7, range(6, 12) },
-        { "dropFirst 0 only fits the storage",
+            7, range(6, 12)},
+        {"dropFirst 0 only fits the storage",
             [&](CVXLPtrArray& a) {
                 fill(a, 4);
                 EXPECT_TRUE(a.dropFirst(0));
             },
-            4, range(1, 4) },
-        { "dropFirst of the count leaves no spare slot",
+            4, range(1, 4)},
+        {"dropFirst of the count leaves no spare slot",
             [&](CVXLPtrArray& a) {
                 fill(a, 4);
                 EXPECT_TRUE(a.dropFirst(4));
             },
-            0, {} },
-        { "dropFirst above the count is refused",
+            0, {}},
+        {"dropFirst above the count is refused",
             [&](CVXLPtrArray& a) {
                 fill(a, 4);
                 EXPECT_FALSE(a.dropFirst(5));
             },
-            10, range(1, 4) },
-        { "clear frees the storage",
+            10, range(1, 4)},
+        {"clear frees the storage",
             [&](CVXLPtrArray& a) {
                 fill(a, 4);
                 a.clear();
             },
-            0, {} },
-        { "insertion after clear grows from nothing",
+            0, {}},
+        {"insertion after clear grows from nothing",
             [&](CVXLPtrArray& a) {
                 a.clear();
                 fill(a, 1);
             },
-            10, { 1 } },
+            10, {1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -163,8 +163,8 @@ TEST_F(VXLPtrArrayItems, InsertAndRemoveAtBothEndsAndInTheMiddle)
         std::vector<int> after;
     };
     const Case inserts[] = {
-        { 0, { 9, 1, 2, 3 } }, { 1, { 1, 9, 2, 3 } }, { 2, { 1, 2, 9, 3 } }, { 3, { 1, 2, 3, 9 } },
-        { -1, { 1, 2, 3, 9 } }, { 8, { 1, 2, 3, 9 } }, // -1 and count + 5 append
+        {0, {9, 1, 2, 3}}, {1, {1, 9, 2, 3}}, {2, {1, 2, 9, 3}}, {3, {1, 2, 3, 9}}, {-1, {1, 2, 3, 9}},
+        {8, {1, 2, 3, 9}}, // -1 and count + 5 append
     };
     for (const Case& c : inserts) {
         SCOPED_TRACE(c.index);
@@ -180,11 +180,11 @@ TEST_F(VXLPtrArrayItems, InsertAndRemoveAtBothEndsAndInTheMiddle)
         std::vector<int> after;
     };
     const Removal removals[] = {
-        { 0, 1, { 2, 3 } },
-        { 1, 1, { 1, 3 } },
-        { 2, 1, { 1, 2 } },
-        { 3, 0, { 1, 2, 3 } },
-        { -1, 0, { 1, 2, 3 } },
+        {0, 1, {2, 3}},
+        {1, 1, {1, 3}},
+        {2, 1, {1, 2}},
+        {3, 0, {1, 2, 3}},
+        {-1, 0, {1, 2, 3}},
     };
     for (const Removal& c : removals) {
         SCOPED_TRACE(c.index);
@@ -205,7 +205,7 @@ TEST_F(VXLPtrArrayItems, LookupsAndRemovalByItem)
     array.setAt(&items[1], 2);
     array.setAt(&items[0], 3);
     array.setAt(nullptr, 5);
-    EXPECT_EQ(ids(array), (std::vector<int> { 0, 1, 2, 1, 0, 0 }));
+    EXPECT_EQ(ids(array), (std::vector<int> {0, 1, 2, 1, 0, 0}));
     EXPECT_EQ(array.lastNonNull(), 3);
     EXPECT_EQ(array.indexOf(&items[0]), 1);
     EXPECT_EQ(array.indexOf(&items[5]), -1);
@@ -214,7 +214,7 @@ TEST_F(VXLPtrArrayItems, LookupsAndRemovalByItem)
     EXPECT_FALSE(array.setAt(&items[0], -1));
 
     EXPECT_EQ(array.remove(&items[0]), 1); // the first of two
-    EXPECT_EQ(ids(array), (std::vector<int> { 0, 2, 1, 0, 0 }));
+    EXPECT_EQ(ids(array), (std::vector<int> {0, 2, 1, 0, 0}));
     EXPECT_EQ(array.remove(&items[5]), 0);
 }
 
@@ -233,7 +233,7 @@ TEST(VXLPtrArray, RemoveGoesThroughTheOverridableRemoveAt)
     array.insertAt(&a, -1);
     array.insertAt(&b, -1);
     EXPECT_EQ(array.remove(&b), 1);
-    EXPECT_EQ(array.removed, std::vector<int> { 1 });
+    EXPECT_EQ(array.removed, std::vector<int> {1});
 }
 
 TEST(VXLPtrArray, DeleteAllDeletesEachItemOnceAndEmpties)
@@ -275,13 +275,13 @@ TEST_F(VXLPtrArrayItems, IteratorWalksBothWaysAndEndsOnEitherSide)
     std::vector<int> forward;
     for (CVXLPtrArrayIterator it = array.begin(); it != array.end(); it.advance())
         forward.push_back(static_cast<Item*>(it.deref())->id);
-    EXPECT_EQ(forward, (std::vector<int> { 1, 2, 3 }));
+    EXPECT_EQ(forward, (std::vector<int> {1, 2, 3}));
 
     std::vector<int> backward;
     CVXLPtrArrayIterator it = array.begin();
     for (it.last(); !it.atEnd(); it.retreat())
         backward.push_back(static_cast<Item*>(it.current())->id);
-    EXPECT_EQ(backward, (std::vector<int> { 3, 2, 1 }));
+    EXPECT_EQ(backward, (std::vector<int> {3, 2, 1}));
     EXPECT_EQ(it.current(), nullptr); // stepped back from index 0
 
     it.first();

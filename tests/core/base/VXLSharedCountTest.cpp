@@ -58,11 +58,11 @@ TEST(VXLSharedCount, Assignment)
         std::uint32_t oldSharersAfter;
     };
     const Case cases[] = {
-        { "alone, to itself", 0, false, true, 0, 0 },
-        { "shared, to itself", 1, false, true, 1, 1 },
-        { "to a sharer of the same counter", 1, true, false, 1, 1 },
-        { "alone, to another counter", 0, false, false, 1, 0 },
-        { "shared, to another counter", 2, false, false, 1, 1 },
+        {"alone, to itself", 0, false, true, 0, 0},
+        {"shared, to itself", 1, false, true, 1, 1},
+        {"to a sharer of the same counter", 1, true, false, 1, 1},
+        {"alone, to another counter", 0, false, false, 1, 0},
+        {"shared, to another counter", 2, false, false, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -43,14 +43,14 @@ TEST(VXLStringMap, LookupExactOrIgnoringCase)
         bool found;
     };
     const Case cases[] = {
-        { false, "Content-Type", true },
-        { false, "CONTENT-TYPE", false },
-        { false, "content-type", false },
-        { true, "CONTENT-TYPE", true },
-        { true, "content-type", true },
-        { true, "Content-Typ", false },
-        { true, "Content-Type ", false },
-        { false, "", false },
+        {false, "Content-Type", true},
+        {false, "CONTENT-TYPE", false},
+        {false, "content-type", false},
+        {true, "CONTENT-TYPE", true},
+        {true, "content-type", true},
+        {true, "Content-Typ", false},
+        {true, "Content-Type ", false},
+        {false, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + (c.ignoreCase ? " ignoring case" : " exact"));
@@ -71,20 +71,20 @@ TEST(VXLStringMap, SetReplacesTheValueAndKeepsTheFirstKey)
     EXPECT_TRUE(map.set("other", &b));
     EXPECT_TRUE(map.set("NAME", &c));
     EXPECT_EQ(map.count(), 2u);
-    EXPECT_EQ(pairs(map), (std::vector<std::pair<std::string, int>> { { "Name", 3 }, { "other", 2 } }));
+    EXPECT_EQ(pairs(map), (std::vector<std::pair<std::string, int>> {{"Name", 3}, {"other", 2}}));
     EXPECT_EQ(a.id, 1); // the old value is untouched
 }
 
 TEST(VXLStringMap, InsertionOrderSurvivesRemoval)
 {
-    Item items[4] = { Item(1), Item(2), Item(3), Item(4) };
+    Item items[4] = {Item(1), Item(2), Item(3), Item(4)};
     CVXLStringMap map;
-    const char* keys[] = { "d", "b", "a", "c" };
+    const char* keys[] = {"d", "b", "a", "c"};
     for (int i = 0; i < 4; ++i)
         map.set(keys[i], &items[i]);
     EXPECT_TRUE(map.remove("b"));
     EXPECT_FALSE(map.remove("b"));
-    EXPECT_EQ(pairs(map), (std::vector<std::pair<std::string, int>> { { "d", 1 }, { "a", 3 }, { "c", 4 } }));
+    EXPECT_EQ(pairs(map), (std::vector<std::pair<std::string, int>> {{"d", 1}, {"a", 3}, {"c", 4}}));
     EXPECT_EQ(*map.keyAt(2), "c");
     EXPECT_EQ(map.keyAt(3), nullptr);
     EXPECT_EQ(map.valueAt(-1), nullptr);
@@ -192,7 +192,7 @@ TEST(VXLStringMap, LargeMapsAnswerAsALinearSearchWould)
         keys.push_back(key(i));
     }
     // Removals from the front, the middle and the end renumber the pairs.
-    for (int i : { 0, 1, 299, 300, 301, 598, 599, 451 }) {
+    for (int i : {0, 1, 299, 300, 301, 598, 599, 451}) {
         ASSERT_TRUE(map.remove(key(i).c_str()));
         keys.erase(std::find(keys.begin(), keys.end(), key(i)));
     }
@@ -204,10 +204,11 @@ TEST(VXLStringMap, LargeMapsAnswerAsALinearSearchWould)
         }
         return -1;
     };
-    for (bool ignoreCase : { false, true }) {
+    for (bool ignoreCase : {false, true}) {
         map.setCaseInsensitive(ignoreCase);
         for (int i = 0; i < 602; ++i) {
-            for (const std::string& wanted : { key(i), "X-HEADER-" + std::to_string(i), "x-header-" + std::to_string(i) }) {
+            for (const std::string& wanted :
+                {key(i), "X-HEADER-" + std::to_string(i), "x-header-" + std::to_string(i)}) {
                 SCOPED_TRACE(wanted + (ignoreCase ? " ignoring case" : " exactly"));
                 const auto* found = static_cast<Item*>(map.find(wanted.c_str()));
                 EXPECT_EQ(found ? found->id : -1, firstMatch(wanted, ignoreCase));

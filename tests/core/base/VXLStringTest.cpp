@@ -206,7 +206,7 @@ TEST(VXLString, ToIntParsesDecimalAndHexadecimal)
         {"ff", 16, 255},
         {"FFFFFFFF", 16, -1},
         {"100000000", 16, 0}, // wraps at 32 bits
-        {"-1", 16, 1},        // '-' counts as digit 0
+        {"-1", 16, 1}, // '-' counts as digit 0
         {"", 16, 0},
         {"  -12x", 10, -12},
         {"+7", 10, 7},
@@ -230,7 +230,8 @@ TEST(VXLString, IsNumericAcceptsDigitsAndMinus)
     struct Case {
         const char* text;
         bool numeric;
-    } cases[] = {{"", true}, {"0123", true}, {"-5", true}, {"5-", true}, {"1.5", false}, {" 1", false}, {"+1", false}};
+    } cases[] = {
+        {"", true}, {"0123", true}, {"-5", true}, {"5-", true}, {"1.5", false}, {" 1", false}, {"+1", false}};
     for (const auto& c : cases)
         EXPECT_EQ(CVXLString(c.text).isNumeric(), c.numeric) << c.text;
 }
@@ -296,8 +297,8 @@ TEST(VXLString, CompareOrdersSignedBytesAndFoldsAsciiCase)
         {"", "", true, 0},
         {"", "a", true, -1},
         {"a\x80", "ab", true, -1}, // 0x80 is negative as a signed byte
-        {"\xe4", "A", false, -1},  // only ASCII letters fold
-        {"[", "a", false, 1},      // 'a' folds to 'A', which is below '['
+        {"\xe4", "A", false, -1}, // only ASCII letters fold
+        {"[", "a", false, 1}, // 'a' folds to 'A', which is below '['
         // A NUL ends the comparison, as it ends ==.
         {std::string("ab\0c", 4), "ab", true, 0},
         {std::string("ab\0c", 4), std::string("ab\0d", 4), false, 0},
@@ -391,14 +392,8 @@ TEST(VXLString, SubstringsAreCutAtTheEnds)
         std::uint32_t count;
         const char* expected;
     } cases[] = {
-        {"abc", 1, 100, "bc"},
-        {"abc", 0, 3, "abc"},
-        {"abc", 0, 0, ""},
-        {"abc", 2, 1, "c"},
-        {"abc", 2, 0xFFFFFFFFu, "c"},
-        {"abc", 3, 1, ""},
-        {"abc", -1, 2, ""},
-        {"", 0, 1, ""},
+        {"abc", 1, 100, "bc"}, {"abc", 0, 3, "abc"}, {"abc", 0, 0, ""}, {"abc", 2, 1, "c"},
+        {"abc", 2, 0xFFFFFFFFu, "c"}, {"abc", 3, 1, ""}, {"abc", -1, 2, ""}, {"", 0, 1, ""},
         {std::string("a\0b", 3), 0, 3, "ab"}, // NUL bytes are dropped
     };
     for (const auto& c : cases) {
@@ -480,7 +475,8 @@ TEST(VXLString, InsertRemoveAndReplaced)
         {"abc", -1, "x", "abc"},
     };
     for (const auto& c : inserts) {
-        SCOPED_TRACE(testing::Message() << "insert " << c.inserted << " at " << c.position << " of " << c.text);
+        SCOPED_TRACE(
+            testing::Message() << "insert " << c.inserted << " at " << c.position << " of " << c.text);
         CVXLString s(c.text);
         s.insert(c.position, c.inserted);
         EXPECT_EQ(text(s), c.expected);
@@ -501,7 +497,8 @@ TEST(VXLString, InsertRemoveAndReplaced)
     };
     const CVXLString source("abcde");
     for (const auto& c : replacements) {
-        SCOPED_TRACE(testing::Message() << "replace " << c.position << "+" << c.count << " by " << c.replacement);
+        SCOPED_TRACE(
+            testing::Message() << "replace " << c.position << "+" << c.count << " by " << c.replacement);
         EXPECT_EQ(text(CVXLString::replaced(source, c.position, c.count, c.replacement)), c.expected);
     }
     EXPECT_EQ(text(source), "abcde");
@@ -560,7 +557,8 @@ TEST(VXLString, Base64)
         CVXLByteBuffer out;
         out.appendCString("Basic ");
         ASSERT_TRUE(vxlBase64Encode(c.in.data(), static_cast<std::uint32_t>(c.in.size()), out));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data()), out.length()), std::string("Basic ") + c.out);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data()), out.length()),
+            std::string("Basic ") + c.out);
     }
     CVXLByteBuffer untouched;
     EXPECT_FALSE(vxlBase64Encode(nullptr, 3, untouched));

@@ -36,7 +36,7 @@ TEST(JobRunner, JobsHandedOverBeforeTheStartWaitAndStartInOrder)
     EXPECT_EQ(runner.firstChild(), &first);
     EXPECT_EQ(first.nextSibling(), &second);
     const std::string start = std::to_string(kEventStart);
-    EXPECT_EQ(trace, (std::vector<std::string>{"first:" + start, "second:" + start}));
+    EXPECT_EQ(trace, (std::vector<std::string> {"first:" + start, "second:" + start}));
 
     TraceJob third("third", &trace);
     runner.runJob(&third);
@@ -57,7 +57,7 @@ protected:
 
     JobTreeDriver driver;
     CJobRunner runner;
-    TraceJob client { "client" };
+    TraceJob client {"client"};
 };
 
 TEST_F(JobRunnerTree, RunAndStopRequestsNameTheirJobAsSubject)

@@ -71,7 +71,7 @@ TEST(VXLDoneSink, ReportsValueAndOneToTheOwner)
     EXPECT_FALSE(sink.isDone());
     sink.done(5);
     EXPECT_TRUE(sink.isDone());
-    EXPECT_EQ(listener.calls, (std::vector<std::pair<std::int32_t, std::int32_t>>{{5, 1}}));
+    EXPECT_EQ(listener.calls, (std::vector<std::pair<std::int32_t, std::int32_t>> {{5, 1}}));
 }
 
 TEST(VXLSourceDescriptor, CollectsFieldsAndOwnsItsEntries)
@@ -96,7 +96,7 @@ TEST(VXLSourceDescriptor, CollectsFieldsAndOwnsItsEntries)
     EXPECT_STREQ(static_cast<CVXLString*>(descriptor.entries().tail()->object)->c_str(), "two");
     descriptor.done(0);
     EXPECT_TRUE(descriptor.isDone());
-    EXPECT_EQ(listener.calls, (std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 1}}));
+    EXPECT_EQ(listener.calls, (std::vector<std::pair<std::int32_t, std::int32_t>> {{0, 1}}));
     descriptor.clearEntries();
     EXPECT_EQ(descriptor.entries().count(), 0u);
     descriptor.addEntry("kept until destruction");

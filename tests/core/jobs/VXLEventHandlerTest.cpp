@@ -1,6 +1,6 @@
+#include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
-#include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLPayloadEvent.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "tests/support/JobTreeDriver.h"
@@ -39,8 +39,8 @@ std::vector<std::int32_t> after(const std::vector<std::int32_t>& codes, std::siz
 
 struct QueueFixture : ::testing::Test {
     JobTreeDriver driver;
-    TraceJob sender{"sender"};
-    TraceJob worker{"worker"};
+    TraceJob sender {"sender"};
+    TraceJob worker {"worker"};
     std::vector<CVXLEvent*> held;
 
     void SetUp() override
@@ -49,7 +49,7 @@ struct QueueFixture : ::testing::Test {
         driver.attach(&sender);
         driver.attach(&worker);
         driver.runUntilIdle();
-        ASSERT_EQ(worker.codes, std::vector<std::int32_t>{kEventStart});
+        ASSERT_EQ(worker.codes, std::vector<std::int32_t> {kEventStart});
         ASSERT_EQ(worker.runState(), kHandlerIdle);
     }
 };
@@ -65,7 +65,7 @@ TEST_F(QueueFixture, OneIncomingPerStepButEveryOwnEventInSequenceOrder)
 
     driver.step();
     // first (lowest number), then the own events; second waits for first.
-    EXPECT_EQ(after(worker.codes, 1), (std::vector<std::int32_t>{kHold, 20, 21}));
+    EXPECT_EQ(after(worker.codes, 1), (std::vector<std::int32_t> {kHold, 20, 21}));
     EXPECT_EQ(first.status(), kEventInProgress);
     EXPECT_EQ(second.status(), kEventQueued);
     // Renumbered: the one event left is numbered 2, the counter continues at 3.
@@ -78,7 +78,7 @@ TEST_F(QueueFixture, OneIncomingPerStepButEveryOwnEventInSequenceOrder)
     CVXLSimpleEvent release(kRelease);
     worker.post(&worker, &release);
     driver.runUntilIdle();
-    EXPECT_EQ(after(worker.codes, 4), (std::vector<std::int32_t>{kRelease, 11}));
+    EXPECT_EQ(after(worker.codes, 4), (std::vector<std::int32_t> {kRelease, 11}));
     EXPECT_EQ(first.status(), kEventDone);
     EXPECT_EQ(second.status(), kEventDone);
     EXPECT_EQ(worker.runState(), kHandlerIdle);
@@ -100,7 +100,7 @@ TEST_F(QueueFixture, UrgentIncomingWaitsForTheCurrentOneThenGoesFirst)
     CVXLSimpleEvent release(kRelease);
     worker.post(&worker, &release);
     driver.runUntilIdle();
-    EXPECT_EQ(after(worker.codes, 2), (std::vector<std::int32_t>{kRelease, 12, 11}));
+    EXPECT_EQ(after(worker.codes, 2), (std::vector<std::int32_t> {kRelease, 12, 11}));
 }
 
 TEST_F(QueueFixture, ReplyReturnsToTheRequestersOwnQueue)
@@ -151,8 +151,8 @@ TEST_F(QueueFixture, ForwardedRequestIsAnsweredStraightToItsSender)
     sender.post(&middle, &next);
     driver.runUntilIdle();
     EXPECT_EQ(worker.codes.back(), 40);
-    EXPECT_EQ(middle.codes, (std::vector<std::int32_t>{kEventStart, 40, 42}));
-    EXPECT_EQ(sender.codes, (std::vector<std::int32_t>{kEventStart, 41, 43}));
+    EXPECT_EQ(middle.codes, (std::vector<std::int32_t> {kEventStart, 40, 42}));
+    EXPECT_EQ(sender.codes, (std::vector<std::int32_t> {kEventStart, 41, 43}));
     EXPECT_EQ(sender.outstandingReplies(), 0);
 }
 
@@ -205,9 +205,10 @@ TEST(VXLEventHandlerCancel, CancelTouchesEveryEventAndDropsNone)
     EXPECT_EQ(queued2.status(), kEventCancelledByPeer);
 
     driver.runUntilIdle();
-    EXPECT_EQ(after(sender.codes, 1), (std::vector<std::int32_t>{kCancelAll, 51, 52, 54, 56}));
+    EXPECT_EQ(after(sender.codes, 1), (std::vector<std::int32_t> {kCancelAll, 51, 52, 54, 56}));
     EXPECT_EQ(after(sender.results, 1),
-        (std::vector<std::int32_t>{0, kResultCancelled, kResultCancelled, kResultCancelled, kResultCancelled}));
+        (std::vector<std::int32_t> {
+            0, kResultCancelled, kResultCancelled, kResultCancelled, kResultCancelled}));
     EXPECT_EQ(sender.outstandingReplies(), 0);
     EXPECT_TRUE(held.empty());
     EXPECT_NE(std::find(worker.codes.begin(), worker.codes.end(), kEventCancelNotice), worker.codes.end());
@@ -268,7 +269,7 @@ struct TaggedEvent : Tagged, CVXLSimpleEvent {
     }
 };
 struct HolderObject : CVXLObject {
-    CVXLSimpleEvent inside{73};
+    CVXLSimpleEvent inside {73};
 };
 
 TEST(VXLEventHeap, TheAllocationPathAloneMarksHeapEvents)
@@ -296,7 +297,7 @@ TEST_F(QueueFixture, HeapEventsAreDeletedOnceMemberEventsNever)
     sender.post(&worker, heap);
     sender.post(&worker, &member);
     driver.runUntilIdle();
-    EXPECT_EQ(after(sender.codes, 1), (std::vector<std::int32_t>{71, 71}));
+    EXPECT_EQ(after(sender.codes, 1), (std::vector<std::int32_t> {71, 71}));
     EXPECT_EQ(CountedEvent::destroyed, 1);
     EXPECT_EQ(member.status(), kEventDone);
 
@@ -351,10 +352,12 @@ TEST(VXLEventHandlerTimers, FireInRemainingTimeOrderOnTheDrivenClock)
     const TimerCase cases[] = {
         {"zero delay is due at the next step", {{1, 0, 0}}, 0, {{0, 1}}},
         {"shorter first", {{1, 0, 300}, {2, 0, 100}}, 0, {{100, 2}, {300, 1}}},
-        {"equal delays in arming order", {{1, 0, 100}, {2, 0, 100}, {3, 0, 50}}, 0, {{50, 3}, {100, 1}, {100, 2}}},
+        {"equal delays in arming order", {{1, 0, 100}, {2, 0, 100}, {3, 0, 50}}, 0,
+            {{50, 3}, {100, 1}, {100, 2}}},
         {"remaining time, not delay, orders", {{1, 0, 200}, {2, 50, 100}}, 0, {{150, 2}, {200, 1}}},
         {"equal remaining time after the earlier", {{1, 0, 200}, {2, 100, 100}}, 0, {{200, 1}, {200, 2}}},
-        {"the millisecond clock wraps", {{1, 0, 0x200}, {2, 0, 0x80}}, 0xFFFFFF00u, {{0xFFFFFF80u, 2}, {0x100, 1}}},
+        {"the millisecond clock wraps", {{1, 0, 0x200}, {2, 0, 0x80}}, 0xFFFFFF00u,
+            {{0xFFFFFF80u, 2}, {0x100, 1}}},
     };
     for (const TimerCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -377,8 +380,7 @@ TEST(VXLEventHandlerTimers, FireInRemainingTimeOrderOnTheDrivenClock)
         }
         EXPECT_TRUE(job.hasTimers());
         driver.runUntilIdle();
-        while (driver.runToNextTimer()) {
-        }
+        while (driver.runToNextTimer()) { }
         EXPECT_EQ(fired, c.fired);
         EXPECT_FALSE(job.hasTimers());
         EXPECT_EQ(job.runState(), kHandlerIdle);
@@ -413,8 +415,8 @@ TEST(VXLEventHandlerTimers, DeadlinesAndDisarming)
     EXPECT_EQ(parent.runState(), kHandlerIdle);
     driver.advance(1000);
     driver.runUntilIdle();
-    EXPECT_EQ(parent.codes, std::vector<std::int32_t>{kEventStart});
-    EXPECT_EQ(child.codes, std::vector<std::int32_t>{kEventStart});
+    EXPECT_EQ(parent.codes, std::vector<std::int32_t> {kEventStart});
+    EXPECT_EQ(child.codes, std::vector<std::int32_t> {kEventStart});
 
     // A timer that wanted a reply falls due as a plain event of its owner.
     CVXLEvent wanting(7, 8);
@@ -447,8 +449,8 @@ TEST(VXLEventHandlerTree, StartThenStopWaitsForEveryChild)
     EXPECT_FALSE(parent.startCompleted());
     driver.runUntilIdle();
     EXPECT_TRUE(parent.startCompleted());
-    EXPECT_EQ(parent.started, (std::vector<CVXLEventHandler*>{&first, &second}));
-    EXPECT_EQ(first.started, std::vector<CVXLEventHandler*>{&grandchild});
+    EXPECT_EQ(parent.started, (std::vector<CVXLEventHandler*> {&first, &second}));
+    EXPECT_EQ(first.started, std::vector<CVXLEventHandler*> {&grandchild});
     EXPECT_EQ(grandchild.root(), &driver.root());
     EXPECT_TRUE(driver.root().isDescendant(&grandchild));
     EXPECT_FALSE(second.isDescendant(&grandchild));
@@ -456,7 +458,7 @@ TEST(VXLEventHandlerTree, StartThenStopWaitsForEveryChild)
 
     trace.clear();
     driver.root().broadcast(3);
-    EXPECT_EQ(trace, (std::vector<std::string>{"parent!3", "first!3", "grandchild!3", "second!3"}));
+    EXPECT_EQ(trace, (std::vector<std::string> {"parent!3", "first!3", "grandchild!3", "second!3"}));
 
     trace.clear();
     parent.stop();
@@ -467,8 +469,8 @@ TEST(VXLEventHandlerTree, StartThenStopWaitsForEveryChild)
     EXPECT_EQ(first.runState(), kHandlerStopping) << "first waited for its own child";
     EXPECT_EQ(grandchild.runState(), kHandlerFinished);
     EXPECT_EQ(second.runState(), kHandlerFinished);
-    EXPECT_EQ(first.finishedChildren, std::vector<CVXLEventHandler*>{&grandchild});
-    EXPECT_EQ(parent.finishedChildren, std::vector<CVXLEventHandler*>{&second});
+    EXPECT_EQ(first.finishedChildren, std::vector<CVXLEventHandler*> {&grandchild});
+    EXPECT_EQ(parent.finishedChildren, std::vector<CVXLEventHandler*> {&second});
     EXPECT_EQ(driver.nextTimeout(), 0u);
 
     driver.step(); // first has no child left: it finishes and is unlinked
@@ -479,9 +481,10 @@ TEST(VXLEventHandlerTree, StartThenStopWaitsForEveryChild)
     EXPECT_EQ(parent.runState(), kHandlerFinished);
     EXPECT_EQ(driver.root().firstChild(), nullptr);
     EXPECT_EQ(parent.parent(), nullptr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"parent:" + std::to_string(kEventStop),
-                         "first:" + std::to_string(kEventStop), "grandchild:" + std::to_string(kEventStop),
-                         "second:" + std::to_string(kEventStop)}));
+    EXPECT_EQ(trace,
+        (std::vector<std::string> {"parent:" + std::to_string(kEventStop),
+            "first:" + std::to_string(kEventStop), "grandchild:" + std::to_string(kEventStop),
+            "second:" + std::to_string(kEventStop)}));
 
     // A finished job can be attached again and runs its start once more.
     driver.attach(&second);
@@ -501,7 +504,7 @@ TEST(VXLEventHandlerTree, EventsPostedBeforeTheStartWaitBehindIt)
     sender.post(&job, &early);
     driver.attach(&job);
     driver.runUntilIdle();
-    EXPECT_EQ(job.codes, (std::vector<std::int32_t>{kEventStart, 90}));
+    EXPECT_EQ(job.codes, (std::vector<std::int32_t> {kEventStart, 90}));
 }
 
 TEST(VXLEventHandlerTree, WaitingHandlerTakesNoIncomingUntilResumed)
@@ -516,7 +519,7 @@ TEST(VXLEventHandlerTree, WaitingHandlerTakesNoIncomingUntilResumed)
     sender.post(&job, &in);
     job.post(&job, &own);
     driver.runUntilIdle();
-    EXPECT_EQ(job.codes, (std::vector<std::int32_t>{kEventStart, 92}));
+    EXPECT_EQ(job.codes, (std::vector<std::int32_t> {kEventStart, 92}));
     job.resume();
     driver.runUntilIdle();
     EXPECT_EQ(job.codes.back(), 91);
@@ -544,7 +547,8 @@ TEST(VXLEventHandlerUnserved, EveryRequestToAGoneReceiverIsAnsweredAndLogged)
         {"posted after the receiver finished", Loss::FinishedBeforePost, kResultCancelled},
         {"queued behind the receiver's stop", Loss::QueuedBehindStop, kResultCancelled},
         {"in progress when the receiver stopped", Loss::HeldWhenStopped, kResultCancelled},
-        {"posted while the receiver waits for its child to stop", Loss::PostedWhileStopping, kResultCancelled},
+        {"posted while the receiver waits for its child to stop", Loss::PostedWhileStopping,
+            kResultCancelled},
         {"queued when the receiver was deleted", Loss::QueuedWhenDeleted, kResultFailed},
         {"in progress when the receiver was deleted", Loss::HeldWhenDeleted, kResultFailed},
     };

@@ -1,5 +1,5 @@
-#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLEvent.h"
+#include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/jobs/VXLFlagEvent.h"
 #include "engine/core/jobs/VXLIntEvent.h"
 #include "engine/core/jobs/VXLPayloadEvent.h"

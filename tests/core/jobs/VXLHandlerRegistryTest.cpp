@@ -1,6 +1,6 @@
+#include "engine/core/jobs/VXLHandlerRegistry.h"
 #include "engine/core/jobs/VXLChangeCounter.h"
 #include "engine/core/jobs/VXLCounterTable.h"
-#include "engine/core/jobs/VXLHandlerRegistry.h"
 
 #include <gtest/gtest.h>
 

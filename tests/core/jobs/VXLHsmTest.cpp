@@ -1,6 +1,6 @@
+#include "engine/core/jobs/VXLHsm.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
-#include "engine/core/jobs/VXLHsm.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "tests/support/JobTreeDriver.h"
 
@@ -185,7 +185,7 @@ TEST(VXLHsm, InitialTransitionDrillsDownToTheInnermostState)
     EXPECT_TRUE(m.isIn(&CVXLHsm::top));
     EXPECT_EQ(m.currentState(), CVXLHsm::toHandler(&CVXLHsm::top));
     m.init();
-    EXPECT_EQ(m.trace, (Trace{"s-ENTRY", "s-INIT", "s1-ENTRY", "s1-INIT", "s11-ENTRY", "s11-INIT"}));
+    EXPECT_EQ(m.trace, (Trace {"s-ENTRY", "s-INIT", "s1-ENTRY", "s1-INIT", "s11-ENTRY", "s11-INIT"}));
     EXPECT_EQ(m.currentState(), CVXLHsm::toHandler(&Machine::s11));
 }
 
@@ -215,10 +215,13 @@ TEST(VXLHsm, TransitionsRunExitEntryAndInitialActionsInOrder)
         {"source is a further ancestor of the target", {kSigC}, kSigE,
             {"s-E", "s211-EXIT", "s21-EXIT", "s2-EXIT", "s1-ENTRY", "s11-ENTRY", "s11-INIT"}, &Machine::s11},
         {"source's superstate is an ancestor of the target", {}, kSigF,
-            {"s1-F", "s11-EXIT", "s1-EXIT", "s2-ENTRY", "s21-ENTRY", "s211-ENTRY", "s211-INIT"}, &Machine::s211},
+            {"s1-F", "s11-EXIT", "s1-EXIT", "s2-ENTRY", "s21-ENTRY", "s211-ENTRY", "s211-INIT"},
+            &Machine::s211},
         {"cousins: walk up from the source to the common ancestor", {kSigC}, kSigG,
-            {"s211-G", "s211-EXIT", "s21-EXIT", "s2-EXIT", "s1-ENTRY", "s11-ENTRY", "s11-INIT"}, &Machine::s11},
-        {"across the top state", {}, kSigH, {"s11-H", "s11-EXIT", "s1-EXIT", "s-EXIT", "t-ENTRY", "t-INIT"}, &Machine::t},
+            {"s211-G", "s211-EXIT", "s21-EXIT", "s2-EXIT", "s1-ENTRY", "s11-ENTRY", "s11-INIT"},
+            &Machine::s11},
+        {"across the top state", {}, kSigH, {"s11-H", "s11-EXIT", "s1-EXIT", "s-EXIT", "t-ENTRY", "t-INIT"},
+            &Machine::t},
         {"handled by a superstate without a transition", {}, kSigI, {"s-I"}, &Machine::s11},
         {"handled by nobody: no effect", {}, kSigJ, {}, &Machine::s11},
         {"handled by an outer active state", {kSigC}, kSigC,
@@ -238,7 +241,8 @@ TEST(VXLHsm, TransitionsRunExitEntryAndInitialActionsInOrder)
         EXPECT_EQ(m.trace, c.trace);
         EXPECT_EQ(m.currentState(), CVXLHsm::toHandler(c.state));
         if (m.stateDuringAction) {
-            EXPECT_EQ(m.stateDuringAction, before) << "the transition waits until the state function returned";
+            EXPECT_EQ(m.stateDuringAction, before)
+                << "the transition waits until the state function returned";
         }
     }
 }
@@ -258,7 +262,7 @@ TEST(VXLHsm, SuperstateQueriesAndExitAll)
     EXPECT_TRUE(m.trace.empty()) << "a superstate query performs no action";
 
     m.exitAll();
-    EXPECT_EQ(m.trace, (Trace{"s211-EXIT", "s21-EXIT", "s2-EXIT", "s-EXIT"}));
+    EXPECT_EQ(m.trace, (Trace {"s211-EXIT", "s21-EXIT", "s2-EXIT", "s-EXIT"}));
     EXPECT_EQ(m.currentState(), CVXLHsm::toHandler(&CVXLHsm::top));
     m.trace.clear();
     m.init(); // re-armed
@@ -323,8 +327,8 @@ TEST(VXLEventRing, FallsBackToTheHeapWhenEverySlotIsBusyAndReusesFreedSlots)
     EXPECT_TRUE(job->slot(0)->isBusy());
     EXPECT_TRUE(job->slot(3)->isBusy());
     driver.runUntilIdle();
-    EXPECT_EQ(job->signals, (std::vector<std::int32_t>{20, 21, 22, 23, 24}));
-    EXPECT_EQ(job->heapCarried, (std::vector<bool>{false, false, false, false, true}));
+    EXPECT_EQ(job->signals, (std::vector<std::int32_t> {20, 21, 22, 23, 24}));
+    EXPECT_EQ(job->heapCarried, (std::vector<bool> {false, false, false, false, true}));
 
     job->ring().postSignal(25);
     EXPECT_EQ(job->ring().acquire(), job->slot(1)) << "slots are handed out round the ring";

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/core/platform/VXLAlbumListener.h"
 #include "engine/core/base/VXLCallback.h"
+#include "engine/core/platform/VXLAlbumListener.h"
 #include "engine/core/platform/VXLDataSink.h"
 #include "engine/core/platform/VXLItemDetailsSink.h"
 #include "engine/core/platform/VXLNameListener.h"
@@ -72,7 +72,7 @@ struct RecordingAlbums : CVXLAlbumListener {
     }
     void summary(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t e) override
     {
-        summaries.push_back({ a, b, c, d, e });
+        summaries.push_back({a, b, c, d, e});
     }
     void done(std::uint32_t status) override { statuses.push_back(status); }
     std::vector<std::string> albums;

@@ -72,10 +72,10 @@ std::string checkUniform(const std::string& bytes, std::size_t size)
 TEST(CrashSave, AKillDuringASaveLeavesTheOldOrTheNewFile)
 {
     TempDeviceRoot root;
-    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path",
-        "FileStore", "\\Engine");
-    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path",
-        "MessageStore", "\\Msgs");
+    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
+        "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
+    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
+        "Software\\Halvard\\Tessel\\Path", "MessageStore", "\\Msgs");
     const std::string tool = std::string(TESSEL_BINARY_DIR) + "/bin/crashsaver";
     root.makeFolder("log");
     std::string messages;
@@ -92,16 +92,17 @@ TEST(CrashSave, AKillDuringASaveLeavesTheOldOrTheNewFile)
         std::string file; // below the root
         std::string (*check)(const std::string&);
     } kinds[] = {
-        { "settings", "Engine/_vxl.reg", checkSettings },
-        { "reply", messages.substr(1) + "/reply.raw", [](const std::string& b) { return checkUniform(b, 20000); } },
-        { "registry", "registry/HKEY_CURRENT_USER.reg",
+        {"settings", "Engine/_vxl.reg", checkSettings},
+        {"reply", messages.substr(1) + "/reply.raw",
+            [](const std::string& b) { return checkUniform(b, 20000); }},
+        {"registry", "registry/HKEY_CURRENT_USER.reg",
             [](const std::string&) {
                 std::string text;
                 if (!tessel::kernel::registryQueryText(tessel::kernel::RegistryHive::CurrentUser,
                         "Software\\Halvard\\Tessel\\Crash", "Value", &text))
                     return std::string();
                 return checkUniform(text, 4000);
-            } },
+            }},
     };
     std::mt19937 random(20240611);
     int kills = 0;
@@ -110,11 +111,13 @@ TEST(CrashSave, AKillDuringASaveLeavesTheOldOrTheNewFile)
         int saved = 0;
         for (int run = 0; run < kKillsPerKind; ++run) {
             const unsigned long spin = std::uniform_int_distribution<unsigned long>(0, kMaxSpin)(random);
-            const pid_t pid = testSpawn({ tool, kind.mode, std::to_string(spin) }, root.hostPath("log/crashsaver.log"));
+            const pid_t pid
+                = testSpawn({tool, kind.mode, std::to_string(spin)}, root.hostPath("log/crashsaver.log"));
             ASSERT_GT(pid, 0);
             int status = 0;
             ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "run " << run << " status " << status;
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+                << "run " << run << " status " << status;
             ++kills;
             const std::string bytes = root.readFile(kind.file);
             saved += bytes.empty() ? 0 : 1;

@@ -36,8 +36,7 @@ Values connectUntilDone(CVXLPlatformConnection& connection, std::uint16_t port)
 
 // Receives when the socket says something came, until something arrived or
 // the connection ended (bounded: 5 s).
-template <class Sink = RecordingData>
-Sink receiveSome(CVXLPlatformConnection& connection)
+template <class Sink = RecordingData> Sink receiveSome(CVXLPlatformConnection& connection)
 {
     Sink data;
     RecordingCallback ready;
@@ -58,14 +57,14 @@ TEST(PlatformConnection, ConnectsAtOnceAndTalksOverLoopback)
     CVXLPlatformConnection connection;
     RecordingCallback connected;
     connection.connect(kLoopback, htons(server.port()), &connected);
-    EXPECT_EQ(connected.values, Values { kPlatformOk }) << "a connect that has ended is not reported under way";
+    EXPECT_EQ(connected.values, Values {kPlatformOk}) << "a connect that has ended is not reported under way";
     EXPECT_NE(root.readFile("log/debug.log").find("WinTS: Connecting to addr: 127.0.0.1"), std::string::npos);
     server.accept();
 
     RecordingData nothing;
     connection.receive(&nothing, 64);
     EXPECT_TRUE(nothing.chunks.empty());
-    EXPECT_EQ(nothing.statuses, Values { kPlatformOk }) << "no data yet";
+    EXPECT_EQ(nothing.statuses, Values {kPlatformOk}) << "no data yet";
 
     RecordingSource request("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     connection.send(&request);
@@ -74,7 +73,7 @@ TEST(PlatformConnection, ConnectsAtOnceAndTalksOverLoopback)
     EXPECT_EQ(server.receive(request.data.size()), request.data);
     RecordingSource empty("");
     connection.send(&empty);
-    EXPECT_EQ(empty.consumed, (std::vector<std::pair<std::uint32_t, std::uint32_t>> { { 0, kPlatformOk } }));
+    EXPECT_EQ(empty.consumed, (std::vector<std::pair<std::uint32_t, std::uint32_t>> {{0, kPlatformOk}}));
 
     ASSERT_TRUE(server.send("HTTP/1.1 200 OK\r\n"));
     RecordingData reply = receiveSome(connection);
@@ -90,11 +89,11 @@ TEST(PlatformConnection, ConnectsAtOnceAndTalksOverLoopback)
     RecordingCallback closing;
     connection.close(&closing);
     connection.close(&closing);
-    EXPECT_EQ(closing.values, (Values { kPlatformOk, kPlatformOk }));
+    EXPECT_EQ(closing.values, (Values {kPlatformOk, kPlatformOk}));
     EXPECT_FALSE(connection.hasSocket());
     RecordingData afterClose;
     connection.receive(&afterClose, 10);
-    EXPECT_EQ(afterClose.statuses, Values { kPlatformReceiveFailed });
+    EXPECT_EQ(afterClose.statuses, Values {kPlatformReceiveFailed});
 }
 
 // Offers room of its own, as the network connection does; the bytes must be
@@ -159,10 +158,10 @@ TEST(PlatformConnection, TheHostsWaitTellsAWatchOnceWhenItsSocketIsReady)
         bool closeFirst;
         Values told;
     } cases[] = {
-        { "readable, nothing came", Readiness::Readable, false, false, {} },
-        { "readable, data came", Readiness::Readable, true, false, { kPlatformOk } },
-        { "writable", Readiness::Writable, false, false, { kPlatformOk } },
-        { "closed before the wait", Readiness::Readable, true, true, {} },
+        {"readable, nothing came", Readiness::Readable, false, false, {}},
+        {"readable, data came", Readiness::Readable, true, false, {kPlatformOk}},
+        {"writable", Readiness::Writable, false, false, {kPlatformOk}},
+        {"closed before the wait", Readiness::Readable, true, true, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -171,7 +170,7 @@ TEST(PlatformConnection, TheHostsWaitTellsAWatchOnceWhenItsSocketIsReady)
         CVXLPlatformConnection connection;
         RecordingCallback connected;
         connection.connect(kLoopback, htons(server.port()), &connected);
-        ASSERT_EQ(connected.values, Values { kPlatformOk });
+        ASSERT_EQ(connected.values, Values {kPlatformOk});
         server.accept();
         if (c.dataFirst) {
             ASSERT_TRUE(server.send("x"));
@@ -197,7 +196,7 @@ TEST(PlatformConnection, ANameIsLookedUpOffTheCallersThread)
     connection.resolve("localhost", &sink);
     for (int i = 0; i < 50 && sink.values.empty(); ++i)
         CVXLPlatformConnection::waitForSockets(100);
-    EXPECT_EQ(sink.values, Values { kLoopback });
+    EXPECT_EQ(sink.values, Values {kLoopback});
 
     // A lookup forgotten by a close is never told.
     RecordingCallback forgotten;
@@ -229,7 +228,7 @@ TEST(PlatformConnection, NoCellularSystemFailsTheConnectAtOnce)
     CVXLPlatformConnection connection;
     RecordingCallback sink;
     connection.connect(kLoopback, htons(server.port()), &sink);
-    EXPECT_EQ(sink.values, Values { kPlatformConnectFailed });
+    EXPECT_EQ(sink.values, Values {kPlatformConnectFailed});
     EXPECT_FALSE(connection.hasSocket());
 }
 
@@ -241,9 +240,9 @@ TEST(PlatformConnection, StartBringsUpThePacketDataPathOrReportsNoPath)
         std::uint32_t status;
         bool messageBox;
     } cases[] = {
-        { "", kPlatformOk, false },
-        { "connection = refuse\n", kPlatformNoNetworkPath, false },
-        { "connection = nopath\n", kPlatformNoNetworkPath, true },
+        {"", kPlatformOk, false},
+        {"connection = refuse\n", kPlatformNoNetworkPath, false},
+        {"connection = nopath\n", kPlatformNoNetworkPath, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.conf);
@@ -251,7 +250,7 @@ TEST(PlatformConnection, StartBringsUpThePacketDataPathOrReportsNoPath)
         CVXLPlatformConnection connection;
         RecordingCallback sink;
         connection.start(&sink);
-        EXPECT_EQ(sink.values, Values { c.status });
+        EXPECT_EQ(sink.values, Values {c.status});
         EXPECT_EQ(root.readFile("log/messagebox.log") == "Can't find Internet Path\n", c.messageBox);
     }
     CVXLPlatformConnection connection;
@@ -260,7 +259,7 @@ TEST(PlatformConnection, StartBringsUpThePacketDataPathOrReportsNoPath)
     connection.flush(&sink);
     connection.resolve("127.0.0.1", &sink);
     connection.resolve("", &sink);
-    EXPECT_EQ(sink.values, (Values { kPlatformOk, kPlatformOk, kLoopback, 0 }));
+    EXPECT_EQ(sink.values, (Values {kPlatformOk, kPlatformOk, kLoopback, 0}));
 }
 
 } // namespace

@@ -102,15 +102,15 @@ TEST_F(PlatformFileStreamTest, ReadsWindowsAndReportsTheEndOfTheFile)
         const char* bytes;
         std::uint32_t status;
     } steps[] = {
-        { -1, 4, "0123", kPlatformOk },
-        { -1, 0, "", kPlatformOk },
-        { 10, 4, "abcd", kPlatformOk },
-        { -1, 100, "ef", kPlatformOk }, // a short read at the end
-        { -1, 100, "", kPlatformEndOfData }, // then the end, with no bytes
-        { -1, 1, "", kPlatformEndOfData },
-        { 2, 3, "234", kPlatformOk },
-        { 16, 1, "", kPlatformEndOfData },
-        { 40, 1, "", kPlatformEndOfData },
+        {-1, 4, "0123", kPlatformOk},
+        {-1, 0, "", kPlatformOk},
+        {10, 4, "abcd", kPlatformOk},
+        {-1, 100, "ef", kPlatformOk}, // a short read at the end
+        {-1, 100, "", kPlatformEndOfData}, // then the end, with no bytes
+        {-1, 1, "", kPlatformEndOfData},
+        {2, 3, "234", kPlatformOk},
+        {16, 1, "", kPlatformEndOfData},
+        {40, 1, "", kPlatformEndOfData},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.seekTo);
@@ -121,7 +121,7 @@ TEST_F(PlatformFileStreamTest, ReadsWindowsAndReportsTheEndOfTheFile)
         RecordingData data = read(step.size);
         EXPECT_EQ(data.bytes(), step.bytes);
         EXPECT_EQ(data.chunks.size(), *step.bytes ? 1u : 0u) << "no data call without bytes";
-        EXPECT_EQ(data.statuses, Values { step.status });
+        EXPECT_EQ(data.statuses, Values {step.status});
     }
     EXPECT_EQ(seek(16, false), kPlatformOk);
     EXPECT_EQ(seek(-5, true), kPlatformOk);
@@ -134,11 +134,11 @@ TEST_F(PlatformFileStreamTest, OperationsWithoutAFileAndFilesThatCannotBeOpened)
 {
     EXPECT_EQ(close(), kPlatformNotOpen);
     EXPECT_EQ(seek(0, false), kPlatformNotOpen);
-    EXPECT_EQ(read(10).statuses, Values { kPlatformNotOpen });
-    EXPECT_EQ(write("abc"), (Consumed { { 0, kPlatformNotOpen } }));
+    EXPECT_EQ(read(10).statuses, Values {kPlatformNotOpen});
+    EXPECT_EQ(write("abc"), (Consumed {{0, kPlatformNotOpen}}));
     RecordingCallback flushed;
     stream->flush(&flushed);
-    EXPECT_EQ(flushed.values, Values { kPlatformOk });
+    EXPECT_EQ(flushed.values, Values {kPlatformOk});
 
     root.makeFolder("Engine/folder");
     EXPECT_EQ(open("missing.raw", kStreamRead), kPlatformOpenFailed);
@@ -152,11 +152,11 @@ TEST_F(PlatformFileStreamTest, WriteAppendAndNestedFoldersMadeOnOpen)
 {
     ASSERT_EQ(open("first\\second\\temp_mms.raw", kStreamWrite), kPlatformOk);
     EXPECT_TRUE(root.exists("Engine/first/second"));
-    EXPECT_EQ(write("hello "), (Consumed { { 6, kPlatformOk } }));
-    EXPECT_EQ(write(""), (Consumed { { 0, kPlatformOk } }));
+    EXPECT_EQ(write("hello "), (Consumed {{6, kPlatformOk}}));
+    EXPECT_EQ(write(""), (Consumed {{0, kPlatformOk}}));
     EXPECT_EQ(close(), kPlatformOk);
     ASSERT_EQ(open("FIRST\\Second\\temp_mms.raw", kStreamAppend), kPlatformOk);
-    EXPECT_EQ(write("world"), (Consumed { { 5, kPlatformOk } }));
+    EXPECT_EQ(write("world"), (Consumed {{5, kPlatformOk}}));
     EXPECT_EQ(close(), kPlatformOk);
     EXPECT_EQ(root.readFile("Engine/first/second/temp_mms.raw"), "hello world");
     ASSERT_EQ(open("first\\second\\temp_mms.raw", kStreamWrite), kPlatformOk);
@@ -167,14 +167,14 @@ TEST_F(PlatformFileStreamTest, WriteAppendAndNestedFoldersMadeOnOpen)
 TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
 {
     root.writeFile("secret.txt", "keep");
-    const char* refused[] = { "..\\secret.txt", "a\\..\\..\\secret.txt", ".\\x", "/etc/passwd", "a/b", "" };
+    const char* refused[] = {"..\\secret.txt", "a\\..\\..\\secret.txt", ".\\x", "/etc/passwd", "a/b", ""};
     for (const char* name : refused) {
         SCOPED_TRACE(name);
-        for (std::uint32_t mode : { kStreamRead, kStreamWrite, kStreamAppend, kStreamReplace })
+        for (std::uint32_t mode : {kStreamRead, kStreamWrite, kStreamAppend, kStreamReplace})
             EXPECT_EQ(open(name, mode), kPlatformOpenFailed);
         RecordingCallback deleted;
         stream->deleteFile(name, &deleted);
-        EXPECT_EQ(deleted.values, Values { kPlatformDeleteFailed });
+        EXPECT_EQ(deleted.values, Values {kPlatformDeleteFailed});
     }
     EXPECT_EQ(root.readFile("secret.txt"), "keep");
 
@@ -186,7 +186,7 @@ TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
     root.writeFile("My Documents/secret.txt", "keep");
     messageStream->open("\\MY DOCUMENTS\\SECRET.TXT", kStreamRead, &opened);
     messageStream->open("sub\\part.jpg", kStreamRead, &opened);
-    EXPECT_EQ(opened.values, (Values { kPlatformOk, kPlatformAlreadyOpen }));
+    EXPECT_EQ(opened.values, (Values {kPlatformOk, kPlatformAlreadyOpen}));
     messageStream->close(&opened);
     messageStream->open("sub\\part.jpg", kStreamWrite, &opened);
     EXPECT_EQ(opened.values.back(), kPlatformOpenFailed);
@@ -198,18 +198,18 @@ TEST_F(PlatformFileStreamTest, NamesThatWouldLeaveTheFolderAreRefused)
     root.writeFile("HKEY_CURRENT_USER.reg", "hive");
     root.writeFile("log/engine.log", "log");
     root.writeFile("windows/tool", "program");
-    for (const char* name : { "\\Engine\\_vxl.reg", "\\ENGINE\\_VXL.REG", "\\\\Engine\\\\_vxl.reg",
+    for (const char* name : {"\\Engine\\_vxl.reg", "\\ENGINE\\_VXL.REG", "\\\\Engine\\\\_vxl.reg",
              "\\Engine\\sub\\new.raw", "\\Engine", "\\device.conf", "\\HKEY_CURRENT_USER.reg", "\\new.raw",
-             "\\log\\engine.log", "\\LOG\\x", "\\windows\\tool", "\\run\\x.lock" }) {
+             "\\log\\engine.log", "\\LOG\\x", "\\windows\\tool", "\\run\\x.lock"}) {
         SCOPED_TRACE(name);
-        for (std::uint32_t mode : { kStreamRead, kStreamWrite, kStreamReplace }) {
+        for (std::uint32_t mode : {kStreamRead, kStreamWrite, kStreamReplace}) {
             RecordingCallback refused;
             messageStream->open(name, mode, &refused);
-            EXPECT_EQ(refused.values, Values { kPlatformOpenFailed });
+            EXPECT_EQ(refused.values, Values {kPlatformOpenFailed});
         }
         RecordingCallback deleted;
         messages.deleteItem(name, &deleted);
-        EXPECT_EQ(deleted.values, Values { kPlatformDeleteFailed });
+        EXPECT_EQ(deleted.values, Values {kPlatformDeleteFailed});
     }
     EXPECT_EQ(root.readFile("Engine/_vxl.reg"), "settings");
     EXPECT_EQ(root.readFile("device.conf"), "platform=smartphone\n");
@@ -224,7 +224,7 @@ TEST_F(PlatformFileStreamTest, DeleteFileReportsZeroWhenRemovedOrAbsent)
     RecordingCallback sink;
     stream->deleteFile("TEMP_NOT.RAW", &sink);
     stream->deleteFile("temp_not.raw", &sink);
-    EXPECT_EQ(sink.values, (Values { kPlatformOk, kPlatformOk }));
+    EXPECT_EQ(sink.values, (Values {kPlatformOk, kPlatformOk}));
     EXPECT_FALSE(root.exists("Engine/temp_not.raw"));
 }
 
@@ -233,7 +233,7 @@ TEST_F(PlatformFileStreamTest, AShortWriteOnAFullDiskIsReported)
     root.makeFolder("Engine");
     ASSERT_EQ(::symlink("/dev/full", root.hostPath("Engine/full.raw").c_str()), 0);
     ASSERT_EQ(open("full.raw", kStreamWrite), kPlatformOk);
-    EXPECT_EQ(write("no room for these bytes"), (Consumed { { 0, kPlatformWriteFailed } }));
+    EXPECT_EQ(write("no room for these bytes"), (Consumed {{0, kPlatformWriteFailed}}));
     EXPECT_EQ(close(), kPlatformOk);
 }
 
@@ -245,12 +245,12 @@ TEST_F(PlatformFileStreamTest, AWriteCutShortByTheFileSizeLimitReportsWhatWasWri
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit { 60, 60 };
+        rlimit limit {60, 60};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         if (open("state.oq", kStreamWrite) != kPlatformOk)
             ::_exit(10);
         Consumed consumed = write(std::string(100, 's'));
-        ::_exit(consumed == Consumed { { 60, kPlatformWriteFailed } } ? 0 : 11);
+        ::_exit(consumed == Consumed {{60, kPlatformWriteFailed}} ? 0 : 11);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -263,12 +263,12 @@ TEST_F(PlatformFileStreamTest, ReplaceSwapsTheWholeFileOnlyOnASuccessfulClose)
 {
     root.writeFile("Engine/_vxl.reg", "old settings");
     ASSERT_EQ(open("_vxl.reg", kStreamReplace), kPlatformOk);
-    EXPECT_EQ(write("new "), (Consumed { { 4, kPlatformOk } }));
-    EXPECT_EQ(write("settings"), (Consumed { { 8, kPlatformOk } }));
+    EXPECT_EQ(write("new "), (Consumed {{4, kPlatformOk}}));
+    EXPECT_EQ(write("settings"), (Consumed {{8, kPlatformOk}}));
     EXPECT_EQ(root.readFile("Engine/_vxl.reg"), "old settings") << "untouched until the close";
     RecordingNames listing;
     store->first(&listing);
-    EXPECT_EQ(listing.names, std::vector<std::string> { "_vxl.reg" }) << "the temporary file is hidden";
+    EXPECT_EQ(listing.names, std::vector<std::string> {"_vxl.reg"}) << "the temporary file is hidden";
     EXPECT_EQ(close(), kPlatformOk);
     EXPECT_EQ(root.readFile("Engine/_vxl.reg"), "new settings");
 
@@ -285,7 +285,7 @@ TEST_F(PlatformFileStreamTest, ReplaceSwapsTheWholeFileOnlyOnASuccessfulClose)
     EXPECT_EQ(close(), kPlatformOk);
     EXPECT_EQ(root.readFile("Engine/state.wq"), "");
 
-    EXPECT_EQ(hostEntries(root, "Engine"), (std::vector<std::string> { "_vxl.reg", "state.wq" }))
+    EXPECT_EQ(hostEntries(root, "Engine"), (std::vector<std::string> {"_vxl.reg", "state.wq"}))
         << "no temporary file left behind";
 }
 
@@ -296,11 +296,11 @@ TEST_F(PlatformFileStreamTest, ReplaceKeepsTheOldFileWhenAWriteFailed)
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit { 20, 20 };
+        rlimit limit {20, 20};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         if (open("state.pq", kStreamReplace) != kPlatformOk)
             ::_exit(10);
-        if (write(std::string(50, 'n')) != Consumed { { 20, kPlatformWriteFailed } })
+        if (write(std::string(50, 'n')) != Consumed {{20, kPlatformWriteFailed}})
             ::_exit(11);
         ::_exit(close() == kPlatformCloseFailed ? 0 : 12);
     }
@@ -309,7 +309,7 @@ TEST_F(PlatformFileStreamTest, ReplaceKeepsTheOldFileWhenAWriteFailed)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(root.readFile("Engine/state.pq"), "old queue");
-    EXPECT_EQ(hostEntries(root, "Engine"), std::vector<std::string> { "state.pq" })
+    EXPECT_EQ(hostEntries(root, "Engine"), std::vector<std::string> {"state.pq"})
         << "the temporary file is gone";
 }
 
@@ -322,8 +322,8 @@ namespace {
 TEST(PlatformTemporarySweep, OnlyDeadProcessesTemporariesGo)
 {
     TempDeviceRoot root;
-    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser, "Software\\Halvard\\Tessel\\Path",
-        "FileStore", "\\Engine");
+    tessel::kernel::registrySetText(tessel::kernel::RegistryHive::CurrentUser,
+        "Software\\Halvard\\Tessel\\Path", "FileStore", "\\Engine");
     // A pid that is surely not running: a child that has been reaped.
     const pid_t dead = ::fork();
     if (dead == 0)
@@ -336,20 +336,22 @@ TEST(PlatformTemporarySweep, OnlyDeadProcessesTemporariesGo)
         std::string name;
         bool removed;
     } cases[] = {
-        { "._vxl.reg.tmp-" + deadPid + "-0", true },
-        { "sub/.state.oq.tmp-" + deadPid + "-17", true },
-        { "._vxl.reg.tmp-" + livePid + "-3", false },
-        { "_vxl.reg.tmp-" + deadPid + "-0", false },
-        { "._vxl.reg.tmp-" + deadPid, false },
-        { "._vxl.reg.tmp-" + deadPid + "-0x", false },
-        { "._vxl.reg.tmp--0", false },
-        { ".tmp-" + deadPid + "-0", false },
-        { "._vxl.reg.TMP-" + deadPid + "-0", false },
-        { "notes.txt", false },
+        {"._vxl.reg.tmp-" + deadPid + "-0", true},
+        {"sub/.state.oq.tmp-" + deadPid + "-17", true},
+        {"._vxl.reg.tmp-" + livePid + "-3", false},
+        {"_vxl.reg.tmp-" + deadPid + "-0", false},
+        {"._vxl.reg.tmp-" + deadPid, false},
+        {"._vxl.reg.tmp-" + deadPid + "-0x", false},
+        {"._vxl.reg.tmp--0", false},
+        {".tmp-" + deadPid + "-0", false},
+        {"._vxl.reg.TMP-" + deadPid + "-0", false},
+        {"notes.txt", false},
     };
     for (const Case& c : cases)
         ASSERT_TRUE(root.writeFile("Engine/" + c.name, "x"));
-    { CVXLPlatformFileStore store; }
+    {
+        CVXLPlatformFileStore store;
+    }
     for (const Case& c : cases)
         EXPECT_EQ(root.exists("Engine/" + c.name), !c.removed) << c.name;
     CVXLLog::flush();

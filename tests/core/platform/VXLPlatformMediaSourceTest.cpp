@@ -1,5 +1,5 @@
-#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformMediaSource.h"
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "tests/core/platform/RecordingSinks.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -69,8 +69,8 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
         const char* deviceConf;
         std::vector<std::string> stores;
     } cases[] = {
-        { "", { "1 My Media 1 default", "2 Storage Card 2 last" } },
-        { "card.present = 0\n", { "1 My Media 1 default last" } },
+        {"", {"1 My Media 1 default", "2 Storage Card 2 last"}},
+        {"card.present = 0\n", {"1 My Media 1 default last"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.deviceConf);
@@ -91,15 +91,15 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
         std::string album;
         std::vector<std::uint32_t> summary;
     } listings[] = {
-        { 1,
-            { "\\My Documents\\My Pictures\\Trip\\Deep\\wave.gif",
-                "\\My Documents\\My Pictures\\Trip\\day2.PNG", "beach.jpg", "memo.amr" },
-            "My Media 1 1 1", { 3, 0, 1, 0, 0 } },
-        { 2,
+        {1,
+            {"\\My Documents\\My Pictures\\Trip\\Deep\\wave.gif",
+                "\\My Documents\\My Pictures\\Trip\\day2.PNG", "beach.jpg", "memo.amr"},
+            "My Media 1 1 1", {3, 0, 1, 0, 0}},
+        {2,
             // By path even at the top: a name means one file in any store.
-            { "\\Storage Card\\DCIM\\100MEDIA\\IMG_0001.JPG", "\\Storage Card\\DCIM\\100MEDIA\\clip.3gp",
-                "\\Storage Card\\DCIM\\top.jpg" },
-            "Storage Card 1 1 1", { 2, 1, 0, 0, 0 } },
+            {"\\Storage Card\\DCIM\\100MEDIA\\IMG_0001.JPG", "\\Storage Card\\DCIM\\100MEDIA\\clip.3gp",
+                "\\Storage Card\\DCIM\\top.jpg"},
+            "Storage Card 1 1 1", {2, 1, 0, 0, 0}},
     };
     for (const Listing& l : listings) {
         SCOPED_TRACE(l.store);
@@ -109,9 +109,9 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
         EXPECT_EQ(statuses.back(), kPlatformNoMoreEntries);
         RecordingAlbums albums;
         EXPECT_EQ(media.listAlbums(&albums), 1);
-        EXPECT_EQ(albums.albums, std::vector<std::string> { l.album });
-        EXPECT_EQ(albums.summaries, std::vector<std::vector<std::uint32_t>> { l.summary });
-        EXPECT_EQ(albums.statuses, Values { kPlatformOk });
+        EXPECT_EQ(albums.albums, std::vector<std::string> {l.album});
+        EXPECT_EQ(albums.summaries, std::vector<std::vector<std::uint32_t>> {l.summary});
+        EXPECT_EQ(albums.statuses, Values {kPlatformOk});
     }
 
     // An empty picture folder: no item at all.
@@ -119,7 +119,7 @@ TEST(PlatformMediaSource, StoresListTheMediaFilesOfThePictureFolders)
     CVXLPlatformMediaSource none;
     Values statuses;
     EXPECT_TRUE(itemNames(none, &statuses).empty());
-    EXPECT_EQ(statuses, Values { kPlatformNoMoreEntries });
+    EXPECT_EQ(statuses, Values {kPlatformNoMoreEntries});
 }
 
 TEST(PlatformMediaSource, ItemDetailsAreTheFileSizeAndItsMimeType)
@@ -130,7 +130,7 @@ TEST(PlatformMediaSource, ItemDetailsAreTheFileSizeAndItsMimeType)
     root.writeFile("My Documents/My Pictures/gone.jpg", "soon gone");
     CVXLPlatformMediaSource media;
     Values statuses;
-    EXPECT_EQ(itemNames(media, &statuses), (std::vector<std::string> { "gone.jpg", "snapshot.PNG" }));
+    EXPECT_EQ(itemNames(media, &statuses), (std::vector<std::string> {"gone.jpg", "snapshot.PNG"}));
     ASSERT_EQ(::unlink(root.hostPath("My Documents/My Pictures/gone.jpg").c_str()), 0);
     struct Case {
         const char* name;
@@ -138,14 +138,14 @@ TEST(PlatformMediaSource, ItemDetailsAreTheFileSizeAndItsMimeType)
         std::vector<std::string> types;
         std::uint32_t status;
     } cases[] = {
-        { "snapshot.png", { 3 }, { "image/png" }, kPlatformOk },
-        { "\\storage card\\dcim\\CLIP.3GP", { 1234 }, { "video/3gpp" }, kPlatformOk },
+        {"snapshot.png", {3}, {"image/png"}, kPlatformOk},
+        {"\\storage card\\dcim\\CLIP.3GP", {1234}, {"video/3gpp"}, kPlatformOk},
         // Listed, then removed before its import: an error, never an item of size 0.
-        { "gone.jpg", {}, {}, kPlatformNoSuchItem },
-        { "NotReallyThere.jpg", {}, {}, kPlatformNoSuchItem },
-        { "notes.zzqq", {}, {}, kPlatformUnknownType },
-        { "DCIM\\clip.3gp", {}, {}, kPlatformUnknownType },
-        { "\\..\\clip.3gp", {}, {}, kPlatformUnknownType },
+        {"gone.jpg", {}, {}, kPlatformNoSuchItem},
+        {"NotReallyThere.jpg", {}, {}, kPlatformNoSuchItem},
+        {"notes.zzqq", {}, {}, kPlatformUnknownType},
+        {"DCIM\\clip.3gp", {}, {}, kPlatformUnknownType},
+        {"\\..\\clip.3gp", {}, {}, kPlatformUnknownType},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,7 +153,7 @@ TEST(PlatformMediaSource, ItemDetailsAreTheFileSizeAndItsMimeType)
         media.itemInfo(c.name, &details, 0);
         EXPECT_EQ(details.sizes, c.sizes);
         EXPECT_EQ(details.types, c.types);
-        EXPECT_EQ(details.statuses, Values { c.status });
+        EXPECT_EQ(details.statuses, Values {c.status});
     }
     CVXLLog::flush();
     EXPECT_NE(root.readFile("log/engine.log").find("gone.jpg\" is not there"), std::string::npos);
@@ -163,7 +163,7 @@ TEST(PlatformMediaSource, ItemDetailsAreTheFileSizeAndItsMimeType)
     media.deleteItem("\\Storage Card\\DCIM\\clip.3gp", &deleted);
     media.deleteItem("DCIM\\clip.3gp", &deleted);
     media.deleteItem("snapshot.png", &deleted);
-    EXPECT_EQ(deleted.values, (Values { kPlatformOk, kPlatformOk, kPlatformDeleteFailed, kPlatformOk }));
+    EXPECT_EQ(deleted.values, (Values {kPlatformOk, kPlatformOk, kPlatformDeleteFailed, kPlatformOk}));
     EXPECT_FALSE(root.exists("Storage Card/DCIM/clip.3gp"));
     EXPECT_FALSE(root.exists("My Documents/My Pictures/snapshot.PNG"));
 }
@@ -181,7 +181,7 @@ TEST(PlatformMediaSource, StreamsReadItemsByPathAndAreLimitedTo32)
     // By name in the selected store's folder, or by path.
     streams[0]->open("Cat.jpg", 0, &opened);
     streams[1]->open("\\My Documents\\My Pictures\\Cat.jpg", 0, &opened);
-    EXPECT_EQ(opened.values, (Values { kPlatformOk, kPlatformOk }));
+    EXPECT_EQ(opened.values, (Values {kPlatformOk, kPlatformOk}));
     for (int i = 0; i < 2; ++i) {
         RecordingData data;
         streams[i]->read(&data, 100);

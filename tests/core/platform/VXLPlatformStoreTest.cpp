@@ -57,11 +57,11 @@ TEST_F(PlatformStoreTest, FoldersComeFromTheRegistryOrADefaultInTheRoot)
         const char* fileStoreValue; // null: no value
         const char* expected;
     } cases[] = {
-        { nullptr, "\\Application Data\\Tessel" },
-        { "", "\\Application Data\\Tessel" },
-        { "\\My Documents\\Tessel", "\\My Documents\\Tessel" },
-        { "\\My Documents\\..\\..\\etc", "\\Application Data\\Tessel" },
-        { "/etc", "\\Application Data\\Tessel" },
+        {nullptr, "\\Application Data\\Tessel"},
+        {"", "\\Application Data\\Tessel"},
+        {"\\My Documents\\Tessel", "\\My Documents\\Tessel"},
+        {"\\My Documents\\..\\..\\etc", "\\Application Data\\Tessel"},
+        {"/etc", "\\Application Data\\Tessel"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileStoreValue ? c.fileStoreValue : "(none)");
@@ -93,7 +93,7 @@ TEST_F(PlatformStoreTest, PhonePathsInMixedCaseReachTheFilesThatExist)
     CVXLPlatformFileStore store;
     RecordingCallback info;
     store.itemInfo("_VXL.REG", &info);
-    EXPECT_EQ(info.values, (Values { 5, kPlatformOk, kPlatformOk }));
+    EXPECT_EQ(info.values, (Values {5, kPlatformOk, kPlatformOk}));
     EXPECT_FALSE(root.exists("My Documents")) << "no second folder beside the existing one";
 }
 
@@ -103,30 +103,30 @@ TEST_F(PlatformStoreTest, ListingReportsEachEntryThenNoMoreEntries)
     CVXLPlatformMessageStore store;
     Values statuses;
     EXPECT_EQ(listAll(store, &statuses), std::vector<std::string> {});
-    EXPECT_EQ(statuses, (Values { kPlatformNoMoreEntries }));
+    EXPECT_EQ(statuses, (Values {kPlatformNoMoreEntries}));
 
     root.writeFile("Storage Card/Msgs/.hidden", "x");
     root.writeFile("Storage Card/Msgs/..also hidden", "x");
     EXPECT_EQ(listAll(store, &statuses), std::vector<std::string> {}) << "only names starting with '.'";
-    EXPECT_EQ(statuses, (Values { kPlatformNoMoreEntries }));
+    EXPECT_EQ(statuses, (Values {kPlatformNoMoreEntries}));
 
     root.writeFile("Storage Card/Msgs/msg2.mms", "x");
     root.writeFile("Storage Card/Msgs/msg10.mms", "x");
     root.writeFile("Storage Card/Msgs/index.db", "x");
     root.makeFolder("Storage Card/Msgs/parts");
-    EXPECT_EQ(listAll(store, &statuses),
-        (std::vector<std::string> { "index.db", "msg10.mms", "msg2.mms", "parts" }));
-    EXPECT_EQ(statuses, (Values { 0, 0, 0, 0, kPlatformNoMoreEntries }));
+    EXPECT_EQ(
+        listAll(store, &statuses), (std::vector<std::string> {"index.db", "msg10.mms", "msg2.mms", "parts"}));
+    EXPECT_EQ(statuses, (Values {0, 0, 0, 0, kPlatformNoMoreEntries}));
 
     RecordingNames more;
     store.next(&more);
-    EXPECT_EQ(more.statuses, (Values { kPlatformNoMoreEntries })) << "stays at the end";
+    EXPECT_EQ(more.statuses, (Values {kPlatformNoMoreEntries})) << "stays at the end";
 
     // A new first lists afresh.
     root.writeFile("Storage Card/Msgs/aaa", "x");
     RecordingNames again;
     store.first(&again);
-    EXPECT_EQ(again.names, std::vector<std::string> { "aaa" });
+    EXPECT_EQ(again.names, std::vector<std::string> {"aaa"});
 
     RecordingCallback info;
     store.info(&info);
@@ -163,15 +163,15 @@ TEST_F(PlatformStoreTest, ItemInfoReportsMissingFilesAsNoSuchItem)
         const char* name;
         Values expected;
     } cases[] = {
-        { &files, "state.oq", { 300, 0, 0 } },
-        { &files, "\\state.oq", { 300, 0, 0 } },
-        { &files, "state.wq", { 0, kPlatformNoSuchItem, kPlatformNoSuchItem } },
-        { &files, "..\\Elsewhere\\photo.jpg", { 0, kPlatformNoSuchItem, kPlatformNoSuchItem } },
-        { &messages, "m1.mms", { 7, 0 } },
-        { &messages, "m2.mms", { 0, kPlatformNoSuchItem } },
-        { &messages, "\\Elsewhere\\photo.jpg", { 3, 0 } }, // a path the engine built
-        { &messages, "Elsewhere\\photo.jpg", { 0, kPlatformNoSuchItem } },
-        { &messages, "", { 0, kPlatformNoSuchItem } },
+        {&files, "state.oq", {300, 0, 0}},
+        {&files, "\\state.oq", {300, 0, 0}},
+        {&files, "state.wq", {0, kPlatformNoSuchItem, kPlatformNoSuchItem}},
+        {&files, "..\\Elsewhere\\photo.jpg", {0, kPlatformNoSuchItem, kPlatformNoSuchItem}},
+        {&messages, "m1.mms", {7, 0}},
+        {&messages, "m2.mms", {0, kPlatformNoSuchItem}},
+        {&messages, "\\Elsewhere\\photo.jpg", {3, 0}}, // a path the engine built
+        {&messages, "Elsewhere\\photo.jpg", {0, kPlatformNoSuchItem}},
+        {&messages, "", {0, kPlatformNoSuchItem}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,20 +197,20 @@ TEST_F(PlatformStoreTest, DeleteReportsZeroForRemovedOrAbsentInBothStores)
         std::uint32_t status;
         const char* gone; // a file that must not exist afterwards
     } cases[] = {
-        { &files, "_vxl.run", kPlatformOk, "Engine/_vxl.run" },
-        { &files, "_vxl.run", kPlatformOk, nullptr },
-        { &messages, "M1.MMS", kPlatformOk, "Storage Card/Msgs/m1.mms" },
-        { &messages, "never.mms", kPlatformOk, nullptr },
-        { &messages, "full", kPlatformDeleteFailed, nullptr }, // a folder with files in it
-        { &files, "..\\Secret\\keep.txt", kPlatformDeleteFailed, nullptr },
-        { &messages, "..\\..\\Secret\\keep.txt", kPlatformDeleteFailed, nullptr },
-        { &messages, "sub\\keep.txt", kPlatformDeleteFailed, nullptr },
+        {&files, "_vxl.run", kPlatformOk, "Engine/_vxl.run"},
+        {&files, "_vxl.run", kPlatformOk, nullptr},
+        {&messages, "M1.MMS", kPlatformOk, "Storage Card/Msgs/m1.mms"},
+        {&messages, "never.mms", kPlatformOk, nullptr},
+        {&messages, "full", kPlatformDeleteFailed, nullptr}, // a folder with files in it
+        {&files, "..\\Secret\\keep.txt", kPlatformDeleteFailed, nullptr},
+        {&messages, "..\\..\\Secret\\keep.txt", kPlatformDeleteFailed, nullptr},
+        {&messages, "sub\\keep.txt", kPlatformDeleteFailed, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingCallback sink;
         c.store->deleteItem(c.name, &sink);
-        EXPECT_EQ(sink.values, Values { c.status });
+        EXPECT_EQ(sink.values, Values {c.status});
         if (c.gone) {
             EXPECT_FALSE(root.exists(c.gone));
         }

@@ -15,17 +15,17 @@ TEST(ScenarioCodes, KeywordTables)
         std::int32_t action;
     };
     const Case cases[] = {
-        { "images", kFieldImages, 0, 0, 0, kActionNop },
-        { "help", kFieldHelp, 0, 0, 0, kActionNop },
-        { "images,videos", kFieldTypeList, 0, 0, 0, kActionNop },
-        { "Images", kFieldOther, 0, 0, 0, kActionNop },
-        { "send", kFieldOther, 0, 0, 0, kActionSend },
-        { "view", kFieldOther, 0, 0, 0, kActionView },
-        { "eml,tel", kFieldTypeList, kInputEmail | kInputPhone, 0, 0, kActionNop },
-        { "npw", kFieldOther, 0, kModifierPw | kModifierNp, 0, kActionNop },
-        { "icsncr", kFieldOther, 0, kModifierIcs | kModifierNcr, 0, kActionNop },
-        { "bdit,un", kFieldTypeList, 0, 0, kFontBold | kFontItalic | kFontUnderline, kActionNop },
-        { "", kFieldOther, 0, 0, 0, kActionNop },
+        {"images", kFieldImages, 0, 0, 0, kActionNop},
+        {"help", kFieldHelp, 0, 0, 0, kActionNop},
+        {"images,videos", kFieldTypeList, 0, 0, 0, kActionNop},
+        {"Images", kFieldOther, 0, 0, 0, kActionNop},
+        {"send", kFieldOther, 0, 0, 0, kActionSend},
+        {"view", kFieldOther, 0, 0, 0, kActionView},
+        {"eml,tel", kFieldTypeList, kInputEmail | kInputPhone, 0, 0, kActionNop},
+        {"npw", kFieldOther, 0, kModifierPw | kModifierNp, 0, kActionNop},
+        {"icsncr", kFieldOther, 0, kModifierIcs | kModifierNcr, 0, kActionNop},
+        {"bdit,un", kFieldTypeList, 0, 0, kFontBold | kFontItalic | kFontUnderline, kActionNop},
+        {"", kFieldOther, 0, 0, 0, kActionNop},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -138,11 +138,11 @@ TEST(ScenarioLayout, ConfigurationAndMediaReadings)
         bool isConfigured, hasConfigScenario, byUrl;
     };
     const Case configs[] = {
-        { "no configuration", false, false, kLinkHttp, "", true, false, true },
-        { "web page not yet visited", true, false, kLinkHttp, "http://c", false, true, true },
-        { "scenario not yet run", true, false, kLinkScenario, "setup", false, true, false },
-        { "scenario done", true, true, kLinkScenario, "setup", true, true, false },
-        { "configuration without a link", true, false, kLinkScenario, "", false, false, true },
+        {"no configuration", false, false, kLinkHttp, "", true, false, true},
+        {"web page not yet visited", true, false, kLinkHttp, "http://c", false, true, true},
+        {"scenario not yet run", true, false, kLinkScenario, "setup", false, true, false},
+        {"scenario done", true, true, kLinkScenario, "setup", true, true, false},
+        {"configuration without a link", true, false, kLinkScenario, "", false, false, true},
     };
     for (const Case& c : configs) {
         SCOPED_TRACE(c.name);
@@ -164,11 +164,11 @@ TEST(ScenarioLayout, ConfigurationAndMediaReadings)
         bool image, video, textOnly;
     };
     const MediaCase media[] = {
-        { "images", "", "", true, false, false },
-        { "images,videos,shortMsg", "0,0", "5,0,1", true, false, true },
-        { "images,videos,shortMsg", "0,1", "5,,1", true, true, false },
-        { "shortMsg", "", "0", false, false, false },
-        { "addr", "", "", false, false, false },
+        {"images", "", "", true, false, false},
+        {"images,videos,shortMsg", "0,0", "5,0,1", true, false, true},
+        {"images,videos,shortMsg", "0,1", "5,,1", true, true, false},
+        {"shortMsg", "", "0", false, false, false},
+        {"addr", "", "", false, false, false},
     };
     for (const MediaCase& c : media) {
         SCOPED_TRACE(std::string(c.type) + " min " + c.min + " max " + c.max);

@@ -46,7 +46,7 @@ void appendCounted(Bytes& bytes, const std::string& text)
 
 Bytes imageBytes(const std::vector<std::pair<std::string, std::string>>& pairs)
 {
-    Bytes bytes { 10 };
+    Bytes bytes {10};
     const std::uint32_t n = static_cast<std::uint32_t>(pairs.size());
     for (int i = 0; i < 4; ++i)
         bytes.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
@@ -101,17 +101,17 @@ TEST(VXLPersStore, OnlyChangesUnderPersMakeTheStoreDirty)
         bool dirty;
     };
     const Case cases[] = {
-        { "pers.item_share", "1", false }, // the value it already holds
-        { "pers.item_share", "2", true },
-        { "pers.new_key", "", true }, // a new key, even with an empty value
-        { "int.progress_total", "9", false },
-        { "inbox.new_msg_count", "3", false },
-        { "vrax.url", "http://x", false },
-        { "persx.item", "1", false },
-        { "pers", "1", false },
-        { "PERS.item_share", "5", false },
-        { "pers.locked", "other", true }, // refused by the lock, but different
-        { "pers.locked", "fixed", false },
+        {"pers.item_share", "1", false}, // the value it already holds
+        {"pers.item_share", "2", true},
+        {"pers.new_key", "", true}, // a new key, even with an empty value
+        {"int.progress_total", "9", false},
+        {"inbox.new_msg_count", "3", false},
+        {"vrax.url", "http://x", false},
+        {"persx.item", "1", false},
+        {"pers", "1", false},
+        {"PERS.item_share", "5", false},
+        {"pers.locked", "other", true}, // refused by the lock, but different
+        {"pers.locked", "fixed", false},
     };
     for (const Case& c : cases) {
         CVXLPersStore store;
@@ -139,15 +139,15 @@ TEST(VXLPersStore, DirtyStaysWhenChangedWhileAWriteIsUnderWay)
 TEST(VXLPersStore, ImageBytesFollowTheFileLayout)
 {
     CVXLPersStore empty;
-    EXPECT_EQ(imageOf(empty), (Bytes { 0x0A, 0, 0, 0, 0 }));
+    EXPECT_EQ(imageOf(empty), (Bytes {0x0A, 0, 0, 0, 0}));
 
     CVXLPersStore one;
     one.set("int.progress_total", "5");
     one.set("vrax.url", "http://server");
     one.set("pers.item_share", "1");
     one.set("inbox.new_msg_count", "2");
-    const Bytes expected = { 0x0A, 0x01, 0, 0, 0, 0x15, 0, 0, 0, 'r', 'o', 'o', 't', '.', 'p', 'e', 'r', 's',
-        '.', 'i', 't', 'e', 'm', '_', 's', 'h', 'a', 'r', 'e', 0, 0x02, 0, 0, 0, '1', 0 };
+    const Bytes expected = {0x0A, 0x01, 0, 0, 0, 0x15, 0, 0, 0, 'r', 'o', 'o', 't', '.', 'p', 'e', 'r', 's',
+        '.', 'i', 't', 'e', 'm', '_', 's', 'h', 'a', 'r', 'e', 0, 0x02, 0, 0, 0, '1', 0};
     ASSERT_EQ(expected.size(), 36u);
     EXPECT_EQ(imageOf(one), expected);
 
@@ -159,8 +159,8 @@ TEST(VXLPersStore, ImageBytesFollowTheFileLayout)
     many.set("pers.alpha", "");
     many.set("pers.vrax.time_last_rsp", "77");
     EXPECT_EQ(imageOf(many),
-        imageBytes({ { "root.pers.zeta", "z" }, { "root.pers.vrax.id", "id" },
-            { "root.pers.vrax.time_last_rsp", "77" }, { "root.pers.alpha", "" } }));
+        imageBytes({{"root.pers.zeta", "z"}, {"root.pers.vrax.id", "id"},
+            {"root.pers.vrax.time_last_rsp", "77"}, {"root.pers.alpha", ""}}));
 }
 
 TEST(VXLPersStore, SaveThenLoadRestoresPersValuesUnlocked)
@@ -180,7 +180,7 @@ TEST(VXLPersStore, SaveThenLoadRestoresPersValuesUnlocked)
     }
 
     CVXLPersStore fromEmpty;
-    loadBytes(fromEmpty, { 0x0A, 0, 0, 0, 0 });
+    loadBytes(fromEmpty, {0x0A, 0, 0, 0, 0});
     EXPECT_EQ(fromEmpty.lookup("pers"), nullptr);
 }
 
@@ -192,9 +192,9 @@ TEST(VXLPersStore, LoadStoresOnlyPersKeysAndKeepsLockedValues)
     store.setDirty(false);
     // A foreign file: other root names, keys outside "pers.".
     loadBytes(store,
-        imageBytes({ { "root.vrax.url", "http://evil" }, { "x.pers.vrax.id", "42" },
-            { "root.int.progress_total", "7" }, { "root.persx", "1" }, { "root.pers.locked", "theirs" },
-            { "nodot", "v" } }));
+        imageBytes(
+            {{"root.vrax.url", "http://evil"}, {"x.pers.vrax.id", "42"}, {"root.int.progress_total", "7"},
+                {"root.persx", "1"}, {"root.pers.locked", "theirs"}, {"nodot", "v"}}));
     EXPECT_EQ(valueOf(store, "vrax.url"), "http://configured");
     EXPECT_EQ(valueOf(store, "pers.vrax.id"), "42");
     EXPECT_EQ(valueOf(store, "int.progress_total"), "<none>");
@@ -208,11 +208,11 @@ TEST(VXLPersStore, LoadStoresOnlyPersKeysAndKeepsLockedValues)
 TEST(VXLPersStore, KeysWithEmptyComponentsAreRefused)
 {
     CVXLPersStore store;
-    for (const char* key : { ".", "pers.", ".pers.a", "pers..a", "pers.a." })
+    for (const char* key : {".", "pers.", ".pers.a", "pers..a", "pers.a."})
         EXPECT_EQ(store.set(key, "v"), 0) << '"' << key << '"';
     EXPECT_FALSE(store.has("pers"));
 
-    loadBytes(store, imageBytes({ { "root.pers.", "42" }, { "root.pers.a..b", "1" }, { "root.pers.a.b", "x" } }));
+    loadBytes(store, imageBytes({{"root.pers.", "42"}, {"root.pers.a..b", "1"}, {"root.pers.a.b", "x"}}));
     EXPECT_EQ(valueOf(store, "pers.a.b"), "x");
     const Bytes saved = imageOf(store);
     CVXLPersStore again;
@@ -224,8 +224,7 @@ TEST(VXLPersStore, KeysWithEmptyComponentsAreRefused)
 // without reading past the end and keep the pairs before the damage.
 TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
 {
-    const Bytes good
-        = imageBytes({ { "root.pers.a", "1" }, { "root.pers.b", "22" }, { "root.pers.c", "333" } });
+    const Bytes good = imageBytes({{"root.pers.a", "1"}, {"root.pers.b", "22"}, {"root.pers.c", "333"}});
     const std::size_t endOfFirst = 5 + (4 + 12) + (4 + 2);
     const std::size_t endOfSecond = endOfFirst + (4 + 12) + (4 + 3);
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
@@ -254,17 +253,17 @@ TEST(VXLPersStore, DamagedImagesKeepThePairsBeforeTheDamage)
     Bytes trailing = good;
     trailing.push_back(0);
     const Case cases[] = {
-        { "bytes after the last pair", trailing, { "pers.a", "pers.b", "pers.c" } },
-        { "count larger than the pairs", hugeCount, { "pers.a", "pers.b", "pers.c" } },
-        { "length beyond the end", hugeLength, { "pers.a" } },
-        { "format byte not 10", wrongFormat, {} },
-        { "empty image", {}, {} },
+        {"bytes after the last pair", trailing, {"pers.a", "pers.b", "pers.c"}},
+        {"count larger than the pairs", hugeCount, {"pers.a", "pers.b", "pers.c"}},
+        {"length beyond the end", hugeLength, {"pers.a"}},
+        {"format byte not 10", wrongFormat, {}},
+        {"empty image", {}, {}},
     };
     for (const Case& c : cases) {
         CVXLPersStore store;
         EXPECT_FALSE(loadBytes(store, c.image)) << c.what << ": damage reported";
         int found = 0;
-        for (const char* key : { "pers.a", "pers.b", "pers.c" })
+        for (const char* key : {"pers.a", "pers.b", "pers.c"})
             found += store.has(key) ? 1 : 0;
         EXPECT_EQ(found, static_cast<int>(c.present.size())) << c.what;
         for (const char* key : c.present)
@@ -280,11 +279,11 @@ TEST(VXLPersStore, SplitFirstPathComponent)
         const char* rest;
     };
     const Case cases[] = {
-        { "pers.vrax.id", "pers", "vrax.id" },
-        { "single", "single", "" },
-        { "a..b", "a", ".b" },
-        { ".lead", "", "lead" },
-        { "", "", "" },
+        {"pers.vrax.id", "pers", "vrax.id"},
+        {"single", "single", ""},
+        {"a..b", "a", ".b"},
+        {".lead", "", "lead"},
+        {"", "", ""},
     };
     for (const Case& c : cases) {
         CVXLString key = c.key;

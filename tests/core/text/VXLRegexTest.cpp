@@ -1,6 +1,6 @@
 #include "engine/core/text/VXLRegex.h"
-#include "tests/support/TestProcess.h"
 #include "engine/core/text/VXLRegexCompiler.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +18,11 @@ namespace {
 // The three address patterns the URI parser uses.
 const char* const kAddressPattern = "^(([^:/?#]+):)?(//([^/?#]*))?([^?#]*)(\\?([^#]*))?(#(.*))?";
 const char* const kAuthorityPattern = "^((.+)@)?(.+)$";
-const char* const kHostPattern =
-    "^((\\[.+\\])|((0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
-    "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]))|([^:]+))(:([0-9]*))?$";
+const char* const kHostPattern
+    = "^((\\[.+\\])|((0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])\\."
+      "(0?0?[0-9]|0?[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]))|([^:]+))(:([0-9]*))?$";
 
 struct OracleCase {
     const char* pattern;
@@ -34,7 +34,8 @@ struct OracleCase {
 const std::vector<OracleCase>& oracleCases()
 {
     static const std::vector<OracleCase> cases = {
-        {"^([^:]+):[ \t]*([^\r\n]+)\r?\n$", {"Content-Type: text/plain\r\n", "X:y\n", "nocolon\r\n", "A:\r\n", "A: b\r\nc"}},
+        {"^([^:]+):[ \t]*([^\r\n]+)\r?\n$",
+            {"Content-Type: text/plain\r\n", "X:y\n", "nocolon\r\n", "A:\r\n", "A: b\r\nc"}},
         {"[^\r](\n)", {"a\nb", "\r\n", "\n", "ab\r\nc\nd"}},
         {"\r\n[ \t]+", {"a\r\n b\r\n\tc", "a\r\nb"}},
         {"ab*", {"abbbc", "ac", "xyz", "babb"}},
@@ -73,7 +74,10 @@ const std::vector<OracleCase>& oracleCases()
         {"[a-]+", {"xa-a-b"}},
         {"[-a]+", {"b--a"}},
         {"[a\\]+", {"x\\a\\"}},
-        {"[ -~]+", {"\x01" "ab\x80" "c~"}},
+        {"[ -~]+",
+            {"\x01"
+             "ab\x80"
+             "c~"}},
         {"[\xe0-\xff]+", {"ab\xe9\xe0z"}},
         {"\xc3\xa9+", {"caf\xc3\xa9\xa9!", "cafe"}},
         {"\\.\\*\\[\\\\", {"x.*[\\y", ".*["}},
@@ -85,12 +89,12 @@ const std::vector<OracleCase>& oracleCases()
         {"(x+x+)+y", {"xxxxy", "xxxx"}},
         {"(a|b|c|d)*(cd|d)", {"abcd", "dddd"}},
         {kAddressPattern,
-         {"http://u@host:80/p/q?x=1&y#frag", "HTTP://Example.COM", "rel/path?x#y", "//auth/only", "mailto:a@b.c",
-          "#frag", "", "?q", "a:b:c", "http://[::1]:8080/"}},
+            {"http://u@host:80/p/q?x=1&y#frag", "HTTP://Example.COM", "rel/path?x#y", "//auth/only",
+                "mailto:a@b.c", "#frag", "", "?q", "a:b:c", "http://[::1]:8080/"}},
         {kAuthorityPattern, {"u@h:443", "h", "a@b@c", "@h", "u@", ""}},
         {kHostPattern,
-         {"10.1.2.3", "256.1.1.1", "[::1]:8080", "Host.Example:", "001.002.003.004", "1.2.3", "h:80", "255.255.255.255:0",
-          "1.2.3.4:x", ":80"}},
+            {"10.1.2.3", "256.1.1.1", "[::1]:8080", "Host.Example:", "001.002.003.004", "1.2.3", "h:80",
+                "255.255.255.255:0", "1.2.3.4:x", ":80"}},
     };
     return cases;
 }
@@ -117,8 +121,8 @@ TEST(VXLRegex, AgreesWithPythonRe)
             }
         }
     }
-    const std::string command =
-        interpreter + " " + TESSEL_SOURCE_DIR "/tests/peers/regex_oracle.py < '" + input + "'";
+    const std::string command
+        = interpreter + " " + TESSEL_SOURCE_DIR "/tests/peers/regex_oracle.py < '" + input + "'";
     const TestCommandResult run = testRunCommand(command);
     ASSERT_EQ(run.status, 0) << "the oracle failed: " << command;
     const std::string& output = run.output;
@@ -182,8 +186,32 @@ TEST(VXLRegex, GroupsOfTheLastSearch)
 TEST(VXLRegex, MalformedPatternsNeverMatch)
 {
     const char* const bad[] = {
-        "(a*)*", "*a", "+", "?a", "a**", "a*+", "a??", "a+*", "(", "(a", ")", "a)", "a|b)", "[abc", "[", "[^", "[z-a]",
-        "a\\", "\\", "^*", "$+", "()*", "(|a)+", "x(y?)+", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)", "((((((((((()))))))))))",
+        "(a*)*",
+        "*a",
+        "+",
+        "?a",
+        "a**",
+        "a*+",
+        "a??",
+        "a+*",
+        "(",
+        "(a",
+        ")",
+        "a)",
+        "a|b)",
+        "[abc",
+        "[",
+        "[^",
+        "[z-a]",
+        "a\\",
+        "\\",
+        "^*",
+        "$+",
+        "()*",
+        "(|a)+",
+        "x(y?)+",
+        "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)",
+        "((((((((((()))))))))))",
         "a|*",
     };
     for (const char* pattern : bad) {
@@ -235,15 +263,15 @@ TEST(VXLRegex, ReplaceAll)
     const Case cases[] = {
         {"\r\n[ \t]+", " ", "Subject: a\r\n b\r\n\tc\r\nNext: d", "Subject: a b c\r\nNext: d"},
         {"\r\n[ \t]+", " ", "no folds", "no folds"},
-        {"a", "aa", "banana", "baanaanaa"},    // a replacement is not searched again
-        {"b+", "", "abbcbd", "acd"},
-        {"x*", "-", "abc", "abc"},               // an empty match ends the work
+        {"a", "aa", "banana", "baanaanaa"}, // a replacement is not searched again
+        {"b+", "", "abbcbd", "acd"}, {"x*", "-", "abc", "abc"}, // an empty match ends the work
         {"b|x*", "-", "bbxcb", "---cb"}, // ... also after earlier replacements
-        {"^a", "", "aaa", "aa"},                  // '^' stays at the text's start
-        {"(", "x", "((", "(("},                   // no program: unchanged
+        {"^a", "", "aaa", "aa"}, // '^' stays at the text's start
+        {"(", "x", "((", "(("}, // no program: unchanged
     };
     for (const Case& c : cases)
-        EXPECT_STREQ(vxlRegexReplaceAll(c.pattern, c.replacement, c.subject).c_str(), c.expected) << c.pattern;
+        EXPECT_STREQ(vxlRegexReplaceAll(c.pattern, c.replacement, c.subject).c_str(), c.expected)
+            << c.pattern;
 
     CVXLRegex crlf = CVXLRegex::fromPattern("\r\n");
     EXPECT_STREQ(replaceAll(crlf, "\n", "a\r\nb\r\n").c_str(), "a\nb\n");
@@ -263,8 +291,8 @@ TEST(VXLRegex, PathologicalSearchesEndWithoutCrashing)
         int expected;
     };
     const Case cases[] = {
-        {"a*$", &longText, 1},        // single-byte repetition needs no recursion
-        {"(a|b)+$", &pairs, 0},       // too deep: no match rather than a stack overflow
+        {"a*$", &longText, 1}, // single-byte repetition needs no recursion
+        {"(a|b)+$", &pairs, 0}, // too deep: no match rather than a stack overflow
         {"(ab)*$", &pairs, 0},
         {"^(ab)*c", &pairs, 0},
         {"(a|aa)*b", &longText, 0},

@@ -70,73 +70,73 @@ struct Document {
 
 // Well-formed: our events must equal expat's.
 const std::vector<Document> kWellFormed = {
-    { "attribute in single quotes and an entity", "<a x='1'>t&amp;u</a>" },
-    { "empty-element tag", "<r><b/></r>" },
-    { "text after a child is not reported", "<r>before<c>in</c>after</r>" },
-    { "declaration and a comment holding >", "<?xml version=\"1.0\"?>\n<!-- a > b -->\n<root/>" },
-    { "nested elements", "<root><item>x</item><item>y</item></root>" },
-    { "five named entities", "<e v=\"&lt;&gt;&amp;&quot;&apos;\">&lt;b&gt; &quot;q&quot; &apos;s&apos;</e>" },
-    { "numeric references", "<n a=\"&#233;&#xE9;\">&#65;&#x42;&#x20AC;&#x1F600;&#169;&#10;</n>" },
-    { "decoded < is not markup", "<a>&lt;b&gt;x&lt;/b&gt;</a>" },
-    { "CDATA is text", "<c>a<![CDATA[<not a tag> & ]] ]>]]>b</c>" },
-    { "CDATA ending in brackets", "<c><![CDATA[]]]]></c>" },
-    { "comment does not split text", "<a>x<!-- c -->y<b/>z</a>" },
-    { "processing instruction in content", "<a>x<?pi data ? > ?>y</a>" },
-    { "both quote styles holding the other quote", "<a d=\"it's\" s='say \"hi\"' e=\"\"/>" },
-    { "whitespace around = and in end tag", "<a  x = \"1\"\n\ty='2' ></a >" },
-    { "document type", "<!DOCTYPE config>\n<config>c</config>" },
-    { "document type with internal subset", "<!DOCTYPE c [ <!ELEMENT c (#PCDATA)> <!-- ']' --> ]><c>x</c>" },
-    { "byte-order mark", "\xEF\xBB\xBF<a>bom</a>" },
-    { "UTF-8 names and text", "<caf\xC3\xA9 \xC3\xB1=\"\xC3\xBC\">\xE6\x97\xA5\xE6\x9C\xAC</caf\xC3\xA9>" },
-    { "line feed and tab in text", "<a>line1\n\tline2</a>" },
-    { "> and single ] in text", "<a>1 > 0 ]> a]b]]c</a>" },
-    { "name characters", "<a-b.c_d:e f1-2=\"x\" _z='y'/>" },
-    { "comments and white space after the root", "<a/>\n<!-- end -->\n<?done?>\n" },
-    { "pretty-printed white space is text before a child", "<a>\n  <b>1</b>\n  <c/>\n</a>\n" },
-    { "empty comment", "<a><!----></a>" },
-    { "scenario configuration", kScenarioConfig },
-    { "service reply", kServiceReply },
+    {"attribute in single quotes and an entity", "<a x='1'>t&amp;u</a>"},
+    {"empty-element tag", "<r><b/></r>"},
+    {"text after a child is not reported", "<r>before<c>in</c>after</r>"},
+    {"declaration and a comment holding >", "<?xml version=\"1.0\"?>\n<!-- a > b -->\n<root/>"},
+    {"nested elements", "<root><item>x</item><item>y</item></root>"},
+    {"five named entities", "<e v=\"&lt;&gt;&amp;&quot;&apos;\">&lt;b&gt; &quot;q&quot; &apos;s&apos;</e>"},
+    {"numeric references", "<n a=\"&#233;&#xE9;\">&#65;&#x42;&#x20AC;&#x1F600;&#169;&#10;</n>"},
+    {"decoded < is not markup", "<a>&lt;b&gt;x&lt;/b&gt;</a>"},
+    {"CDATA is text", "<c>a<![CDATA[<not a tag> & ]] ]>]]>b</c>"},
+    {"CDATA ending in brackets", "<c><![CDATA[]]]]></c>"},
+    {"comment does not split text", "<a>x<!-- c -->y<b/>z</a>"},
+    {"processing instruction in content", "<a>x<?pi data ? > ?>y</a>"},
+    {"both quote styles holding the other quote", "<a d=\"it's\" s='say \"hi\"' e=\"\"/>"},
+    {"whitespace around = and in end tag", "<a  x = \"1\"\n\ty='2' ></a >"},
+    {"document type", "<!DOCTYPE config>\n<config>c</config>"},
+    {"document type with internal subset", "<!DOCTYPE c [ <!ELEMENT c (#PCDATA)> <!-- ']' --> ]><c>x</c>"},
+    {"byte-order mark", "\xEF\xBB\xBF<a>bom</a>"},
+    {"UTF-8 names and text", "<caf\xC3\xA9 \xC3\xB1=\"\xC3\xBC\">\xE6\x97\xA5\xE6\x9C\xAC</caf\xC3\xA9>"},
+    {"line feed and tab in text", "<a>line1\n\tline2</a>"},
+    {"> and single ] in text", "<a>1 > 0 ]> a]b]]c</a>"},
+    {"name characters", "<a-b.c_d:e f1-2=\"x\" _z='y'/>"},
+    {"comments and white space after the root", "<a/>\n<!-- end -->\n<?done?>\n"},
+    {"pretty-printed white space is text before a child", "<a>\n  <b>1</b>\n  <c/>\n</a>\n"},
+    {"empty comment", "<a><!----></a>"},
+    {"scenario configuration", kScenarioConfig},
+    {"service reply", kServiceReply},
 };
 
 // Not well-formed: expat refuses them, and so must we.
 const std::vector<Document> kMalformed = {
-    { "end tag with no open element", "</a><a/>" },
-    { "end tag with another name", "<a></b>" },
-    { "end tag closes an outer element", "<a><b></a></b>" },
-    { "element left open", "<a><b/>" },
-    { "empty document", "" },
-    { "white space only", " \n " },
-    { "< in an attribute value", "<a x=\"<\"/>" },
-    { "unquoted value", "<a x=1/>" },
-    { "attribute without value", "<a x/>" },
-    { "attribute name with an inner space", "<a x y=\"1\"/>" },
-    { "no space between attributes", "<a x=\"1\"y=\"2\"/>" },
-    { "repeated attribute", "<a x=\"1\" x='2'/>" },
-    { "space after <", "< a/>" },
-    { "name starting with a digit", "<1a/>" },
-    { "]]> in text", "<a>x]]>y</a>" },
-    { "control byte in text", std::string("<a>\x01</a>") },
-    { "NUL byte in a name", std::string("<a\0/>", 5) },
-    { "two root elements", "<a/><b/>" },
-    { "text before the root", "text<a/>" },
-    { "text after the root", "<a/>junk" },
-    { "-- inside a comment", "<a><!-- x -- y --></a>" },
-    { "unterminated comment", "<a><!-- x</a>" },
-    { "reference to character 0", "<a>&#0;</a>" },
-    { "reference to a surrogate", "<a v='&#xD800;'/>" },
-    { "reference beyond Unicode", "<a>&#x110000;</a>" },
-    { "unterminated CDATA", "<a><![CDATA[x</a>" },
-    { "unknown declaration", "<a><!FOO></a>" },
-    { "declaration not at the start", "<a/><?xml version=\"1.0\"?>" },
-    { "declaration after white space", " <?xml version=\"1.0\"?><a/>" },
-    { "space between / and >", "<a x=\"1\" / >" },
-    { "CDATA outside the root", "<![CDATA[x]]><a/>" },
-    { "truncated end tag", "<a>x</a" },
-    { "truncated start tag", "<a x=\"1\"" },
-    { "document type after the root", "<a/><!DOCTYPE a>" },
-    { "< at the end", "<a/><" },
-    { "entity outside the root", "&amp;<a/>" },
-    { "broken byte-order mark", "\xEF\xBB<a/>" },
+    {"end tag with no open element", "</a><a/>"},
+    {"end tag with another name", "<a></b>"},
+    {"end tag closes an outer element", "<a><b></a></b>"},
+    {"element left open", "<a><b/>"},
+    {"empty document", ""},
+    {"white space only", " \n "},
+    {"< in an attribute value", "<a x=\"<\"/>"},
+    {"unquoted value", "<a x=1/>"},
+    {"attribute without value", "<a x/>"},
+    {"attribute name with an inner space", "<a x y=\"1\"/>"},
+    {"no space between attributes", "<a x=\"1\"y=\"2\"/>"},
+    {"repeated attribute", "<a x=\"1\" x='2'/>"},
+    {"space after <", "< a/>"},
+    {"name starting with a digit", "<1a/>"},
+    {"]]> in text", "<a>x]]>y</a>"},
+    {"control byte in text", std::string("<a>\x01</a>")},
+    {"NUL byte in a name", std::string("<a\0/>", 5)},
+    {"two root elements", "<a/><b/>"},
+    {"text before the root", "text<a/>"},
+    {"text after the root", "<a/>junk"},
+    {"-- inside a comment", "<a><!-- x -- y --></a>"},
+    {"unterminated comment", "<a><!-- x</a>"},
+    {"reference to character 0", "<a>&#0;</a>"},
+    {"reference to a surrogate", "<a v='&#xD800;'/>"},
+    {"reference beyond Unicode", "<a>&#x110000;</a>"},
+    {"unterminated CDATA", "<a><![CDATA[x</a>"},
+    {"unknown declaration", "<a><!FOO></a>"},
+    {"declaration not at the start", "<a/><?xml version=\"1.0\"?>"},
+    {"declaration after white space", " <?xml version=\"1.0\"?><a/>"},
+    {"space between / and >", "<a x=\"1\" / >"},
+    {"CDATA outside the root", "<![CDATA[x]]><a/>"},
+    {"truncated end tag", "<a>x</a"},
+    {"truncated start tag", "<a x=\"1\""},
+    {"document type after the root", "<a/><!DOCTYPE a>"},
+    {"< at the end", "<a/><"},
+    {"entity outside the root", "&amp;<a/>"},
+    {"broken byte-order mark", "\xEF\xBB<a/>"},
 };
 
 // expat's traces of the documents, from tests/peers/xml_expat_trace.py.
@@ -152,7 +152,8 @@ std::vector<std::string> expatTraces(const std::vector<Document>& documents)
         for (const Document& d : documents)
             out << testHex(d.bytes) << "\n";
     }
-    const std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/xml_expat_trace.py < " + input;
+    const std::string command
+        = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/xml_expat_trace.py < " + input;
     std::vector<std::string> traces;
     std::string current;
     for (const std::string& line : testLines(testRunCommand(command).output)) {
@@ -207,15 +208,15 @@ TEST(VXLXmlReader, LenientEntitiesAndRawWhitespace)
         const char* trace;
     };
     const Case cases[] = {
-        { "<a>fish & chips</a>", "start a\ntext fish & chips\nend a\n" },
-        { "<a>&nbsp;x&;</a>", "start a\ntext &nbsp;x&;\nend a\n" },
-        { "<a v=\"&unknown;&amp\"/>", "start a\nattr v=&unknown;&amp\nend a\n" },
-        { "<a>&verylongentityname;</a>", "start a\ntext &verylongentityname;\nend a\n" },
-        { "<a>&#xZZ;&#;&#x;</a>", "start a\ntext &#xZZ;&#;&#x;\nend a\n" },
-        { "<a>&&lt;</a>", "start a\ntext &<\nend a\n" },
-        { "<a>&amp<b/></a>", "start a\ntext &amp\nstart b\nend b\nend a\n" },
-        { "<a>x\r\ny</a>", "start a\ntext x\\x0d\\x0ay\nend a\n" },
-        { "<a v=\"1\n\t2\"/>", "start a\nattr v=1\\x0a\\x092\nend a\n" },
+        {"<a>fish & chips</a>", "start a\ntext fish & chips\nend a\n"},
+        {"<a>&nbsp;x&;</a>", "start a\ntext &nbsp;x&;\nend a\n"},
+        {"<a v=\"&unknown;&amp\"/>", "start a\nattr v=&unknown;&amp\nend a\n"},
+        {"<a>&verylongentityname;</a>", "start a\ntext &verylongentityname;\nend a\n"},
+        {"<a>&#xZZ;&#;&#x;</a>", "start a\ntext &#xZZ;&#;&#x;\nend a\n"},
+        {"<a>&&lt;</a>", "start a\ntext &<\nend a\n"},
+        {"<a>&amp<b/></a>", "start a\ntext &amp\nstart b\nend b\nend a\n"},
+        {"<a>x\r\ny</a>", "start a\ntext x\\x0d\\x0ay\nend a\n"},
+        {"<a v=\"1\n\t2\"/>", "start a\nattr v=1\\x0a\\x092\nend a\n"},
     };
     XmlTraceReader reader;
     for (const Case& c : cases)
@@ -386,16 +387,17 @@ TEST(VXLXmlReader, HostileSizesAreRefusedPastTheirLimits)
         const char* logged;
     };
     const Case cases[] = {
-        { "nesting", nested, R::kMaxDepth, "deeper than 256 elements" },
-        { "element name", [](std::uint32_t n) { return sized("<", n, "/>"); }, R::kMaxNameLength, "name longer" },
-        { "attribute name", [](std::uint32_t n) { return sized("<a ", n, "='1'/>"); }, R::kMaxNameLength,
-            "attribute name longer" },
-        { "attribute value", [](std::uint32_t n) { return sized("<a v='", n, "'/>"); },
-            R::kMaxAttributeValueLength, "attribute value longer" },
-        { "attributes in a tag", attributes, R::kMaxAttributesPerTag, "more than 256 attributes" },
-        { "text", [](std::uint32_t n) { return sized("<a>", n, "</a>"); }, R::kMaxTextLength, "text longer" },
-        { "text ending in an entity", [](std::uint32_t n) { return sized("<a>", n - 1, "&amp;</a>"); },
-            R::kMaxTextLength, "text longer" },
+        {"nesting", nested, R::kMaxDepth, "deeper than 256 elements"},
+        {"element name", [](std::uint32_t n) { return sized("<", n, "/>"); }, R::kMaxNameLength,
+            "name longer"},
+        {"attribute name", [](std::uint32_t n) { return sized("<a ", n, "='1'/>"); }, R::kMaxNameLength,
+            "attribute name longer"},
+        {"attribute value", [](std::uint32_t n) { return sized("<a v='", n, "'/>"); },
+            R::kMaxAttributeValueLength, "attribute value longer"},
+        {"attributes in a tag", attributes, R::kMaxAttributesPerTag, "more than 256 attributes"},
+        {"text", [](std::uint32_t n) { return sized("<a>", n, "</a>"); }, R::kMaxTextLength, "text longer"},
+        {"text ending in an entity", [](std::uint32_t n) { return sized("<a>", n - 1, "&amp;</a>"); },
+            R::kMaxTextLength, "text longer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -416,7 +418,8 @@ TEST(VXLXmlReader, HostileSizesAreRefusedPastTheirLimits)
             EXPECT_TRUE(reader.isMalformed()) << "past the limit, byte by byte";
         }
         CVXLLog::flush();
-        EXPECT_NE(root.readFile("log/engine.log").find(c.logged), std::string::npos) << root.readFile("log/engine.log");
+        EXPECT_NE(root.readFile("log/engine.log").find(c.logged), std::string::npos)
+            << root.readFile("log/engine.log");
     }
 }
 
@@ -477,8 +480,8 @@ struct KeepingReader : CVXLXmlReader {
 
 TEST(VXLXmlReader, StringsKeptByACallbackStayAsTheyWere)
 {
-    const std::string documents[] = { kScenarioConfig, kServiceReply,
-        "<r><a x='long value one' y='2'>some text</a><b x='v'>t</b><c>longer text than before</c></r>" };
+    const std::string documents[] = {kScenarioConfig, kServiceReply,
+        "<r><a x='long value one' y='2'>some text</a><b x='v'>t</b><c>longer text than before</c></r>"};
     for (const std::string& d : documents) {
         XmlTraceReader tracer;
         const std::string expected = tracer.parse(d);

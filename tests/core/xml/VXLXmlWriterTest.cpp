@@ -25,7 +25,7 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
         const char* xml;
     };
     const Case cases[] = {
-        { "empty child with an attribute inside r",
+        {"empty child with an attribute inside r",
             [](CVXLXmlWriter& w) {
                 w.startElement("r");
                 w.startElement("a");
@@ -33,8 +33,8 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.endElement();
                 w.endElement();
             },
-            "<r>\n <a k=\"x\"/>\n</r>\n" },
-        { "text only: one line, closing tag not indented",
+            "<r>\n <a k=\"x\"/>\n</r>\n"},
+        {"text only: one line, closing tag not indented",
             [](CVXLXmlWriter& w) {
                 w.startElement("r");
                 w.startElement("t");
@@ -42,8 +42,8 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.endElement();
                 w.endElement();
             },
-            "<r>\n <t>hi</t>\n</r>\n" },
-        { "text after a child element",
+            "<r>\n <t>hi</t>\n</r>\n"},
+        {"text after a child element",
             [](CVXLXmlWriter& w) {
                 w.startElement("r");
                 w.startElement("c");
@@ -51,16 +51,16 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.text("tail");
                 w.endElement();
             },
-            "<r>\n <c/>\ntail</r>\n" },
-        { "the five special characters, in order",
+            "<r>\n <c/>\ntail</r>\n"},
+        {"the five special characters, in order",
             [](CVXLXmlWriter& w) {
                 w.startElement("e");
                 w.attribute("v", "a\"b&c'd<e>f");
                 w.text("<&>");
                 w.endElement();
             },
-            "<e v=\"a&quot;b&amp;c&apos;d&lt;e&gt;f\">&lt;&amp;&gt;</e>\n" },
-        { "control bytes are dropped; tab, line feed and carriage return kept",
+            "<e v=\"a&quot;b&amp;c&apos;d&lt;e&gt;f\">&lt;&amp;&gt;</e>\n"},
+        {"control bytes are dropped; tab, line feed and carriage return kept",
             [](CVXLXmlWriter& w) {
                 w.startElement("e");
                 w.attribute("v",
@@ -69,16 +69,16 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.text("x\x08\ty\n\rz\x0b");
                 w.endElement();
             },
-            "<e v=\"ab\">x\ty\n\rz</e>\n" },
-        { "end with nothing open does nothing",
+            "<e v=\"ab\">x\ty\n\rz</e>\n"},
+        {"end with nothing open does nothing",
             [](CVXLXmlWriter& w) {
                 w.endElement();
                 w.startElement("a");
                 w.endElement();
                 w.endElement();
             },
-            "<a/>\n" },
-        { "attribute after content and text with nothing open are ignored",
+            "<a/>\n"},
+        {"attribute after content and text with nothing open are ignored",
             [](CVXLXmlWriter& w) {
                 w.text("loose");
                 w.startElement("a");
@@ -89,8 +89,8 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.attribute("late", "2");
                 w.endElement();
             },
-            "<a>t <b/>\n</a>\n" },
-        { "three levels of indentation",
+            "<a>t <b/>\n</a>\n"},
+        {"three levels of indentation",
             [](CVXLXmlWriter& w) {
                 w.startElement("a");
                 w.startElement("b");
@@ -101,7 +101,7 @@ TEST(VXLXmlWriter, LayoutOfElementsAttributesAndText)
                 w.endElement();
                 w.endElement();
             },
-            "<a>\n <b>\n  <c>\n   <d/>\n  </c>\n </b>\n</a>\n" },
+            "<a>\n <b>\n  <c>\n   <d/>\n  </c>\n </b>\n</a>\n"},
     };
     for (const Case& c : cases) {
         CVXLXmlWriter w;

@@ -1,10 +1,10 @@
 #include "engine/messaging/inbound/VXLInboundMessageManager.h"
 
-#include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/platform/VXLPlatform.h"
 #include "engine/media/VXLMediaItem.h"
-#include "tests/support/ExternalTool.h"
 #include "tests/messaging/inbound/InboundTestSupport.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/MmsRelayPeer.h"
 #include "tests/support/SquidProxy.h"
@@ -35,8 +35,8 @@ protected:
         request.setHeapAllocated(false);
         const std::size_t before = requester.answers.size();
         requester.post(&manager, &request);
-        driver.followRealTime([&] { driver.step(); }, [&] { return requester.answers.size() != before; }, realMs,
-            std::chrono::microseconds(200));
+        driver.followRealTime([&] { driver.step(); }, [&] { return requester.answers.size() != before; },
+            realMs, std::chrono::microseconds(200));
         return requester.answers.size() == before ? -99 : requester.answers.back();
     }
 
@@ -65,14 +65,16 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
     const std::string pushed = notificationFor(location, "T-9");
     ASSERT_FALSE(pushed.empty());
     CPushRequest push;
-    push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
+    push.pdu.append(
+        reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
     push.fetchNow = 1;
     ASSERT_EQ(send(push), kResultSucceeded) << relay.log();
     EXPECT_EQ(rig.services.lastStage, CVXLInboundMessageManager::kStageDone);
 
     // The relay saw the preview, the retrieval and the notification response.
     const std::string log = relay.log();
-    EXPECT_NE(log.find("001 GET " + std::string("/msg/R9?box=inbox&thumbnail=true")), std::string::npos) << log;
+    EXPECT_NE(log.find("001 GET " + std::string("/msg/R9?box=inbox&thumbnail=true")), std::string::npos)
+        << log;
     EXPECT_NE(log.find("002 GET /msg/R9?box=inbox "), std::string::npos) << log;
     EXPECT_NE(log.find("003 POST /mms type=83 tid=T-9"), std::string::npos) << log;
 
@@ -93,15 +95,16 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
     // relay's parts, byte for byte.
     ASSERT_EQ(store.boxCount(0), 1u);
     const std::string id = store.boxIdAt(0, 0).c_str();
-    const TestCommandResult segments = testRunCommand(
-        testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
+    const TestCommandResult segments = testRunCommand(testPython()
+        + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
     ASSERT_EQ(segments.status, 0) << segments.output;
     EXPECT_NE(segments.output.find("X-QV-From-Address"), std::string::npos) << segments.output;
     // The notification's relative expiry keeps its token (1: relative);
     // without it the expiration job reads 86400 as a date in 1970.
     EXPECT_NE(segments.output.find("[\"8\", \"86400\", [[\"0\", \"1\", null]]]"), std::string::npos)
         << segments.output.substr(0, 1500);
-    EXPECT_NE(segments.output.find(testHex("Hello from the test relay")), std::string::npos) << segments.output;
+    EXPECT_NE(segments.output.find(testHex("Hello from the test relay")), std::string::npos)
+        << segments.output;
     EXPECT_NE(segments.output.find(testHex("<smil><head><layout>")), std::string::npos) << segments.output;
 }
 
@@ -115,25 +118,28 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         std::uint32_t stored;
         const char* lastRequest;
     } rows[] = {
-        { "preview without a sender", "?nofrom=1", kResultMmsTransport, 0, "GET /msg/A?nofrom=1&thumbnail=true" },
-        { "sent copy", "?type=Sent&to=%2B15550002&client=c-1", kResultSucceeded, 1,
-            "GET /msg/A?type=Sent&to=%2B15550002&client=c-1&thumbnail=true" },
-        { "retrieve status not Ok", "?status=4", kResultMmsRelayStatus, 1, "GET /msg/A?status=4 " },
-        { "charged", "?charge=1%20EUR", kResultSucceeded, 1, "GET /msg/A?charge=1%20EUR&thumbnail=true" },
+        {"preview without a sender", "?nofrom=1", kResultMmsTransport, 0,
+            "GET /msg/A?nofrom=1&thumbnail=true"},
+        {"sent copy", "?type=Sent&to=%2B15550002&client=c-1", kResultSucceeded, 1,
+            "GET /msg/A?type=Sent&to=%2B15550002&client=c-1&thumbnail=true"},
+        {"retrieve status not Ok", "?status=4", kResultMmsRelayStatus, 1, "GET /msg/A?status=4 "},
+        {"charged", "?charge=1%20EUR", kResultSucceeded, 1, "GET /msg/A?charge=1%20EUR&thumbnail=true"},
     };
     std::uint32_t stored = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string pushed = notificationFor(relay.url("/msg/A" + row.query), "T-1");
         CPushRequest push;
-        push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
+        push.pdu.append(
+            reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
         push.fetchNow = 1;
         EXPECT_EQ(send(push), row.result);
         stored += row.stored;
         EXPECT_EQ(store.boxCount(0) + store.boxCount(3), stored);
         const std::string log = relay.log();
         const std::size_t last = log.rfind('\n', log.size() - 2);
-        EXPECT_NE(log.substr(last == std::string::npos ? 0 : last).find(row.lastRequest), std::string::npos) << log;
+        EXPECT_NE(log.substr(last == std::string::npos ? 0 : last).find(row.lastRequest), std::string::npos)
+            << log;
     }
 }
 
@@ -143,7 +149,8 @@ TEST_F(InboundRelayEndToEnd, AProxyRefusalFailsThePreview)
     rig.settings.proxyUri = squid.proxyUri(SquidProxy::kUser, "wrong").c_str();
     const std::string pushed = notificationFor(relay.url("/msg/B"), "T-2");
     CPushRequest push;
-    push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
+    push.pdu.append(
+        reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
     push.fetchNow = 1;
     const std::int32_t result = send(push);
     EXPECT_NE(result, kResultSucceeded);
@@ -213,8 +220,8 @@ protected:
 
     std::string segmentsOf(const std::string& id)
     {
-        const TestCommandResult run = testRunCommand(
-            testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
+        const TestCommandResult run = testRunCommand(testPython()
+            + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py segments '" + storeFolder() + "/" + id + "'");
         EXPECT_EQ(run.status, 0) << run.output;
         return run.output;
     }
@@ -231,9 +238,9 @@ TEST_F(CrossedRequests, ASecondKindOfRequestWhileAPushIsHeld)
         Hold hold;
         Second second;
     } rows[] = {
-        { "an open from the network while a push waits for its decision", kAtDecision, kOpen },
-        { "an open while the relay answers the push's retrieve late", kAtLateRetrieve, kOpen },
-        { "a read of a body-less part during a push", kAtLateRetrieve, kRead },
+        {"an open from the network while a push waits for its decision", kAtDecision, kOpen},
+        {"an open while the relay answers the push's retrieve late", kAtLateRetrieve, kOpen},
+        {"a read of a body-less part during a push", kAtLateRetrieve, kRead},
     };
     int n = 0;
     for (const auto& row : rows) {
@@ -243,26 +250,31 @@ TEST_F(CrossedRequests, ASecondKindOfRequestWhileAPushIsHeld)
         const std::string charged = relay.url("/msg/C" + tag + "?charge=1%20EUR&size=5000");
         CPushRequest first;
         const std::string chargedBytes = notificationFor(charged, "TC-" + tag);
-        first.pdu.append(reinterpret_cast<const std::uint8_t*>(chargedBytes.data()), static_cast<std::uint32_t>(chargedBytes.size()));
+        first.pdu.append(reinterpret_cast<const std::uint8_t*>(chargedBytes.data()),
+            static_cast<std::uint32_t>(chargedBytes.size()));
         first.fetchNow = 1;
         ASSERT_EQ(send(first), kResultSucceeded) << relay.log();
         const std::vector<std::string> before = inboxIds();
         const std::string opened = before.front();
 
         // The push, held at the subscriber's decision or at a late retrieve.
-        const std::string pushedPath = "/msg/P" + tag + "?size=3000" + (row.hold == kAtLateRetrieve ? "&late=1500" : "");
-        const std::string pushedBytes = relayNotification(relay.url(pushedPath), "TP-" + tag, row.hold == kAtDecision);
+        const std::string pushedPath
+            = "/msg/P" + tag + "?size=3000" + (row.hold == kAtLateRetrieve ? "&late=1500" : "");
+        const std::string pushedBytes
+            = relayNotification(relay.url(pushedPath), "TP-" + tag, row.hold == kAtDecision);
         ASSERT_FALSE(pushedBytes.empty());
         CPushRequest push;
         push.setHeapAllocated(false);
-        push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushedBytes.data()), static_cast<std::uint32_t>(pushedBytes.size()));
+        push.pdu.append(reinterpret_cast<const std::uint8_t*>(pushedBytes.data()),
+            static_cast<std::uint32_t>(pushedBytes.size()));
         const std::size_t answered = requester.answers.size();
         requester.post(&manager, &push);
         if (row.hold == kAtDecision) {
             ASSERT_TRUE(runUntil([&] { return producer.held != nullptr; })) << relay.log();
         } else {
             const std::string retrieve = "GET " + pushedPath + " ";
-            ASSERT_TRUE(runUntil([&] { return relay.log().find(retrieve) != std::string::npos; })) << relay.log();
+            ASSERT_TRUE(runUntil([&] { return relay.log().find(retrieve) != std::string::npos; }))
+                << relay.log();
         }
 
         CVXLHeaderMap parts[1];
@@ -282,7 +294,8 @@ TEST_F(CrossedRequests, ASecondKindOfRequestWhileAPushIsHeld)
             read.messageId = opened.c_str();
             read.kind = 0;
             read.partCount = 1;
-            read.mediaFilter = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
+            read.mediaFilter
+                = CMessageReadRequest::kImages | CMessageReadRequest::kVideos | CMessageReadRequest::kSounds;
             read.mediaItems = items;
             requester.post(&manager, &read);
         }
@@ -290,8 +303,9 @@ TEST_F(CrossedRequests, ASecondKindOfRequestWhileAPushIsHeld)
             ASSERT_TRUE(runUntil([&] { return requester.answers.size() == answered + 1; })) << relay.log();
             producer.release();
         }
-        ASSERT_TRUE(runUntil([&] { return requester.answers.size() >= answered + 2 && !manager.notificationBusy(); }))
-            << relay.log();
+        ASSERT_TRUE(runUntil([&] {
+            return requester.answers.size() >= answered + 2 && !manager.notificationBusy();
+        })) << relay.log();
         // Nothing is answered twice.
         runUntil([] { return false; }, 300);
         ASSERT_EQ(requester.answers.size(), answered + 2) << relay.log();

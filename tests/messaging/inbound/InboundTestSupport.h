@@ -4,8 +4,8 @@
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/settings/VXLPersStore.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/inbound/VXLInboundMessageManager.h"
+#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
 #include "tests/support/ExternalTool.h"
@@ -25,8 +25,9 @@
 // makes it (recommending manual retrieval when asked); "" when it could not.
 inline std::string relayNotification(const std::string& location, const std::string& tid, bool manual = false)
 {
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-        "/tests/peers/mms_relay.py --notification '" + location + "' " + tid + (manual ? " --manual" : ""));
+    const TestCommandResult run
+        = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_relay.py --notification '"
+            + location + "' " + tid + (manual ? " --manual" : ""));
     if (run.status != 0)
         return "";
     std::string bytes;
@@ -78,7 +79,8 @@ struct InboundRig {
     }
     ~InboundRig() { manager.releaseMessageStore(); }
 
-    void attach(JobTreeDriver& driver, const std::string& relayUrl, const std::string& proxyUri, const char* user)
+    void attach(
+        JobTreeDriver& driver, const std::string& relayUrl, const std::string& proxyUri, const char* user)
     {
         settings.userAgent = "TesselTest/1.0";
         settings.userName = user;

@@ -5,15 +5,15 @@
 #include "engine/messaging/premium/PremiumInboxManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLMmsSmsTransaction.h"
 #include "engine/transport/mms/VXLMmsTransaction.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
+#include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "engine/transport/mms/VXLWspTables.h"
 #include "engine/transport/tasks/VXLProcessor.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
-#include "engine/transport/mime/VXLMultipartBody.h"
-#include "engine/transport/mms/VXLWspPduDecoder.h"
-#include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -32,7 +32,7 @@
 
 namespace {
 
-const std::map<std::string, std::string> kFromPreview = { { "X-QV-From-Address", "+15550001" } };
+const std::map<std::string, std::string> kFromPreview = {{"X-QV-From-Address", "+15550001"}};
 
 struct RelayScript {
     RelayScript(std::int32_t decode = kResultSucceeded, std::int32_t mode = 0,
@@ -72,7 +72,8 @@ public:
     {
         const CVXLString& type = t->typeName();
         return !isBusy()
-            && (type == kMmsTransactionType || type == kMmsSmsTransactionType || type == kHttpTransactionType);
+            && (type == kMmsTransactionType || type == kMmsSmsTransactionType
+                || type == kHttpTransactionType);
     }
     int beginTransaction(CVXLTransaction* t) override
     {
@@ -128,8 +129,8 @@ private:
             return finish(script.retrieveResult);
         }
         if (request->pduKind() == kMmsNotifyRespInd) {
-            log.push_back("notifyresp " + std::string(mms->url().c_str()) + " " + request->transactionId().c_str()
-                + " " + request->field(kMmsFieldStatus).c_str());
+            log.push_back("notifyresp " + std::string(mms->url().c_str()) + " "
+                + request->transactionId().c_str() + " " + request->field(kMmsFieldStatus).c_str());
             return finish(kResultSucceeded);
         }
         // A relay operation: its PDU kept for tshark, a conf of the next kind.
@@ -153,7 +154,8 @@ private:
             CVXLEntityRef bodyRef(body);
             for (int i = 0; i < script.descriptors; ++i) {
                 auto* descriptor = new CVXLMmsPdu(kMmsMboxDescr);
-                descriptor->setHeader(kMmsFieldContentLocation, ("http://relay/box?id=" + std::to_string(i)).c_str());
+                descriptor->setHeader(
+                    kMmsFieldContentLocation, ("http://relay/box?id=" + std::to_string(i)).c_str());
                 descriptor->setHeader(kMmsFieldSubject, ("box " + std::to_string(i)).c_str());
                 body->appendPart(CVXLEntityRef(descriptor));
             }
@@ -178,11 +180,14 @@ public:
         switch (event->requestCode()) {
         case kEventStoreMessage: {
             auto* store = static_cast<CStoreMessageRequest*>(event);
-            log.push_back("store " + std::to_string(store->fullMessage) + " box " + std::to_string(store->targetBox));
+            log.push_back(
+                "store " + std::to_string(store->fullMessage) + " box " + std::to_string(store->targetBox));
             if (store->fullMessage == 0) {
-                store->messageId = store->targetBox == 1 ? ("m" + std::to_string(++mmboxStored)).c_str() : "i1700000001_0";
+                store->messageId
+                    = store->targetBox == 1 ? ("m" + std::to_string(++mmboxStored)).c_str() : "i1700000001_0";
                 receivedTime = store->message->messageHeaders().value("X-QV-Received-Time").c_str();
-                keptRetrievalMode = store->message->messageHeaders().contains(CVXLString(kMmsFieldRecommendedRetrievalMode));
+                keptRetrievalMode = store->message->messageHeaders().contains(
+                    CVXLString(kMmsFieldRecommendedRetrievalMode));
             }
             event->setResult(storeResult);
             break;
@@ -206,7 +211,8 @@ public:
         }
         case kEventStoreRead: {
             auto* read = static_cast<CStoreReadRequest*>(event);
-            log.push_back("read " + std::string(read->read.messageId.c_str()) + " mode " + std::to_string(read->mode));
+            log.push_back(
+                "read " + std::string(read->read.messageId.c_str()) + " mode " + std::to_string(read->mode));
             read->read.summary.add("X-QV-From-Address", "+15550001");
             if (!charge.empty())
                 read->read.summary.add("X-QV-Message-Charge-Text", charge.c_str());
@@ -216,7 +222,8 @@ public:
             }
             if (!noLocation) {
                 const auto found = locations.find(read->read.messageId.c_str());
-                read->read.summary.add("3", found == locations.end() ? "http://relay/m?id=7" : found->second.c_str());
+                read->read.summary.add(
+                    "3", found == locations.end() ? "http://relay/m?id=7" : found->second.c_str());
             }
             if (bodyMissing && read->mode == 5) {
                 bodyMissing = false;
@@ -225,16 +232,19 @@ public:
             }
             read->read.totals.add("X-QV-Total-Media-Parts", "2");
             if (read->mode == 5) {
-                read->read.bodyLocator = ("s1|" + std::to_string(100 * (read->partIndex + 1)) + "|40").c_str();
+                read->read.bodyLocator
+                    = ("s1|" + std::to_string(100 * (read->partIndex + 1)) + "|40").c_str();
                 read->read.content.add("Content-Type", read->partIndex ? "text/plain" : "image/jpeg");
-                read->read.content.add("Content-Location", ("part" + std::to_string(read->partIndex)).c_str());
+                read->read.content.add(
+                    "Content-Location", ("part" + std::to_string(read->partIndex)).c_str());
                 read->read.bodyLength = 40;
             }
             event->setResult(kResultSucceeded);
             break;
         }
         case kEventStoreDelete:
-            log.push_back("delete " + std::string(static_cast<CStoreDeleteRequest*>(event)->messageId.c_str()));
+            log.push_back(
+                "delete " + std::string(static_cast<CStoreDeleteRequest*>(event)->messageId.c_str()));
             event->setResult(kResultSucceeded);
             break;
         case kEventStoreMmboxPurge:
@@ -291,9 +301,11 @@ public:
             }
         } else if (event->requestCode() == kEventMessageArrived) {
             auto* arrived = static_cast<CMessageArrivedEvent*>(event);
-            log.push_back("arrived " + std::string(arrived->messageId.c_str()) + " " + std::to_string(arrived->value()));
+            log.push_back("arrived " + std::string(arrived->messageId.c_str()) + " "
+                + std::to_string(arrived->value()));
         } else if (event->requestCode() == kEventSentCopyReceived) {
-            log.push_back("sent copy " + std::string(static_cast<CSentCopyReceivedEvent*>(event)->clientMessageId.c_str()));
+            log.push_back("sent copy "
+                + std::string(static_cast<CSentCopyReceivedEvent*>(event)->clientMessageId.c_str()));
         }
         finishEvent(event);
     }
@@ -419,72 +431,81 @@ TEST_F(InboundManagerTest, NotificationRoads)
         const char* producerLog;
         const char* queueLog;
     } rows[] = {
-        { "fetched at once", { kResultSucceeded, 0, kFromPreview }, 0, 2, "http://relay/mms", kResultSucceeded,
+        {"fetched at once", {kResultSucceeded, 0, kFromPreview}, 0, 2, "http://relay/mms", kResultSucceeded,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
             "http://relay/mms T-42 2",
-            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
-        { "manual retrieval, subscriber fetches", { kResultSucceeded, 1, kFromPreview }, 0, 2, "http://relay/mms",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", ""},
+        {"manual retrieval, subscriber fetches", {kResultSucceeded, 1, kFromPreview}, 0, 2,
+            "http://relay/mms", kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2",
+            "store 0 box 0 | store 1 box 0", "decide hello from +15550001 | arrived i1700000001_0 0", ""},
+        {"manual retrieval, subscriber declines", {kResultSucceeded, 1, kFromPreview}, 0, 0,
+            "http://relay/mms", kResultSucceeded, "decode", "", "decide hello from +15550001", ""},
+        {"manual retrieval with fetchNow", {kResultSucceeded, 1, kFromPreview}, 1, 0, "http://relay/mms",
             kResultSucceeded,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
             "http://relay/mms T-42 2",
-            "store 0 box 0 | store 1 box 0", "decide hello from +15550001 | arrived i1700000001_0 0", "" },
-        { "manual retrieval, subscriber declines", { kResultSucceeded, 1, kFromPreview }, 0, 0, "http://relay/mms",
-            kResultSucceeded, "decode", "", "decide hello from +15550001", "" },
-        { "manual retrieval with fetchNow", { kResultSucceeded, 1, kFromPreview }, 1, 0, "http://relay/mms",
-            kResultSucceeded,
-            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
-            "http://relay/mms T-42 2",
-            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
-        { "copy of a sent message",
-            { kResultSucceeded, 0,
-                { { "X-QV-Message-Type", "Sent" }, { "X-QV-To-Address-List", "+15550002" },
-                    { "X-QV-Client-Message-Id", "c-9" } } },
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", ""},
+        {"copy of a sent message",
+            {kResultSucceeded, 0,
+                {{"X-QV-Message-Type", "Sent"}, {"X-QV-To-Address-List", "+15550002"},
+                    {"X-QV-Client-Message-Id", "c-9"}}},
             0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
-            "store 0 box 3", "", "sent copy c-9" },
+            "store 0 box 3", "", "sent copy c-9"},
         // Only a preview for the premium box is offered to the premium
         // inbox: a sent copy's folder is no premium descriptor.
-        { "copy of a sent message with a folder",
-            { kResultSucceeded, 0,
-                { { "X-QV-Message-Type", "Sent" }, { "X-QV-To-Address-List", "+15550002" },
-                    { "X-QV-Client-Message-Id", "c-9" }, { "X-QV-Folder", "<premium control=\"stop\"/>" } } },
+        {"copy of a sent message with a folder",
+            {kResultSucceeded, 0,
+                {{"X-QV-Message-Type", "Sent"}, {"X-QV-To-Address-List", "+15550002"},
+                    {"X-QV-Client-Message-Id", "c-9"}, {"X-QV-Folder", "<premium control=\"stop\"/>"}}},
             0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
-            "store 0 box 3", "", "sent copy c-9" },
-        { "premium descriptor refused",
-            { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Folder", "<premium control=\"stop\"/>" } } },
+            "store 0 box 3", "", "sent copy c-9"},
+        {"premium descriptor refused",
+            {kResultSucceeded, 0,
+                {{"X-QV-From-Address", "a"}, {"X-QV-Folder", "<premium control=\"stop\"/>"}}},
             0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
-            "store 0 box 2 | delete i1700000001_0", "", "" },
-        { "sent preview without addresses", { kResultSucceeded, 0, { { "X-QV-Message-Type", "Sent" } } }, 0, 2,
-            "http://relay/mms", kResultMmsTransport, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
-        { "preview without a sender", { kResultSucceeded, 0, {} }, 0, 2, "http://relay/mms", kResultMmsTransport,
-            "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
-        { "charged preview", { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Message-Charge-Text", "1 EUR" } } },
-            0, 2, "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
-            "store 0 box 0", "arrived i1700000001_0 0", "" },
-        { "premium folder", { kResultSucceeded, 0, { { "X-QV-From-Address", "a" }, { "X-QV-Folder", "club" } } }, 0, 2,
+            "store 0 box 2 | delete i1700000001_0", "", ""},
+        {"sent preview without addresses", {kResultSucceeded, 0, {{"X-QV-Message-Type", "Sent"}}}, 0, 2,
+            "http://relay/mms", kResultMmsTransport, "decode | GET http://relay/m?id=42&thumbnail=true", "",
+            "", ""},
+        {"preview without a sender", {kResultSucceeded, 0, {}}, 0, 2, "http://relay/mms", kResultMmsTransport,
+            "decode | GET http://relay/m?id=42&thumbnail=true", "", "", ""},
+        {"charged preview",
+            {kResultSucceeded, 0, {{"X-QV-From-Address", "a"}, {"X-QV-Message-Charge-Text", "1 EUR"}}}, 0, 2,
+            "http://relay/mms", kResultSucceeded, "decode | GET http://relay/m?id=42&thumbnail=true",
+            "store 0 box 0", "arrived i1700000001_0 0", ""},
+        {"premium folder", {kResultSucceeded, 0, {{"X-QV-From-Address", "a"}, {"X-QV-Folder", "club"}}}, 0, 2,
             "http://relay/mms", kResultSucceeded,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
             "http://relay/mms T-42 2",
-            "store 0 box 2 | store 1 box 2", "arrived i1700000001_0 0", "" },
+            "store 0 box 2 | store 1 box 2", "arrived i1700000001_0 0", ""},
         // A whole message that does not come answers the push with the
         // failure: the queue tries it again.
-        { "retrieve status not Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "4" }, 0,
-            2, "http://relay/mms", kResultMmsRelayStatus,
-            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0", "", "" },
-        { "retrieve status Ok", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "0" }, 0, 2,
-            "http://relay/mms", kResultSucceeded,
+        {"retrieve status not Ok",
+            {kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "4"}, 0, 2,
+            "http://relay/mms", kResultMmsRelayStatus,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42",
+            "store 0 box 0", "", ""},
+        {"retrieve status Ok", {kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultSucceeded, "0"},
+            0, 2, "http://relay/mms", kResultSucceeded,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
             "http://relay/mms T-42 2",
-            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
-        { "relay down at the preview: the queue tries again", { kResultSucceeded, 0, kFromPreview, kResultTransactionFailed },
-            0, 2, "http://relay/mms", kResultTransactionFailed, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", "" },
-        { "relay down at the retrieve", { kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultTransactionFailed },
-            0, 2, "http://relay/mms", kResultTransactionFailed,
-            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42", "store 0 box 0", "", "" },
-        { "undecodable push", { kResultTransactionFailed }, 0, 2, "http://relay/mms", kResultMmsTransport, "decode", "",
-            "", "" },
-        { "no relay URL: stored, not acknowledged", { kResultSucceeded, 0, kFromPreview }, 0, 2, "", kResultSucceeded,
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", ""},
+        {"relay down at the preview: the queue tries again",
+            {kResultSucceeded, 0, kFromPreview, kResultTransactionFailed}, 0, 2, "http://relay/mms",
+            kResultTransactionFailed, "decode | GET http://relay/m?id=42&thumbnail=true", "", "", ""},
+        {"relay down at the retrieve",
+            {kResultSucceeded, 0, kFromPreview, kResultSucceeded, kResultTransactionFailed}, 0, 2,
+            "http://relay/mms", kResultTransactionFailed,
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42",
-            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", "" },
+            "store 0 box 0", "", ""},
+        {"undecodable push", {kResultTransactionFailed}, 0, 2, "http://relay/mms", kResultMmsTransport,
+            "decode", "", "", ""},
+        {"no relay URL: stored, not acknowledged", {kResultSucceeded, 0, kFromPreview}, 0, 2, "",
+            kResultSucceeded,
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42",
+            "store 0 box 0 | store 1 box 0", "arrived i1700000001_0 0", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -562,17 +583,18 @@ TEST_F(InboundManagerTest, APushBackAfterACrashContinuesFromTheStoredMessage)
         const char* storeLog;
         const char* relayLog;
     } rows[] = {
-        { "whole message stored", "http://relay/m?id=42", true, "ids 0 | read i3 mode 1 | read i2 mode 1 | read i2 mode 0",
-            "decode | notifyresp http://relay/mms T-42 2" },
-        { "preview stored", "http://relay/m?id=42", false,
+        {"whole message stored", "http://relay/m?id=42", true,
+            "ids 0 | read i3 mode 1 | read i2 mode 1 | read i2 mode 0",
+            "decode | notifyresp http://relay/mms T-42 2"},
+        {"preview stored", "http://relay/m?id=42", false,
             "ids 0 | read i3 mode 1 | read i2 mode 1 | read i2 mode 0 | store 1 box 0",
-            "decode | retrieve http://relay/m?id=42 | notifyresp http://relay/mms T-42 2" },
-        { "not stored", "http://relay/m?id=8", true,
+            "decode | retrieve http://relay/m?id=42 | notifyresp http://relay/mms T-42 2"},
+        {"not stored", "http://relay/m?id=8", true,
             "ids 0 | read i3 mode 1 | read i2 mode 1 | store 0 box 0 | store 1 box 0",
             "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
-            "http://relay/mms T-42 2" },
+            "http://relay/mms T-42 2"},
     };
-    store.ids = { "i3", "i2" };
+    store.ids = {"i3", "i2"};
     relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -592,7 +614,7 @@ TEST_F(InboundManagerTest, APushBackAfterACrashContinuesFromTheStoredMessage)
 // Requests on the local store, and requests no step serves: each answered.
 TEST_F(InboundManagerTest, LocalRequestsAndUnservedOnesAreAnswered)
 {
-    store.ids = { "i3", "i2" };
+    store.ids = {"i3", "i2"};
     {
         CVXLMessageSummary summaries[2];
         CMessageBoxListRequest list;
@@ -641,8 +663,8 @@ TEST_F(InboundManagerTest, LocalRequestsAndUnservedOnesAreAnswered)
         const char* name;
         std::int32_t code;
         std::uint32_t kind;
-    } unserved[] = { { "count of kind 3", 1, 3 }, { "list of kind 6", kEventMessageBoxList, 6 },
-        { "item of kind 7", kEventMessageItem, 7 }, { "an unlisted code", 77, 0 } };
+    } unserved[] = {{"count of kind 3", 1, 3}, {"list of kind 6", kEventMessageBoxList, 6},
+        {"item of kind 7", kEventMessageItem, 7}, {"an unlisted code", 77, 0}};
     for (const auto& row : unserved) {
         SCOPED_TRACE(row.name);
         if (row.code == 1) {
@@ -683,7 +705,8 @@ TEST_F(InboundManagerTest, OpeningAChargedMessage)
     accepted.chargeAccepted = 1;
     EXPECT_EQ(send(accepted), kResultSucceeded);
     EXPECT_EQ(joined(relay.log), "retrieve http://relay/m?id=7");
-    EXPECT_EQ(joined(store.log), "read i7 mode 2 | read i7 mode 2 | rewrite charge removed | store 1 box 0 | parts");
+    EXPECT_EQ(joined(store.log),
+        "read i7 mode 2 | read i7 mode 2 | rewrite charge removed | store 1 box 0 | parts");
 }
 
 // Relay operations on a stored message and the relay's folders: what goes
@@ -702,36 +725,90 @@ TEST_F(InboundManagerTest, RelayOperations)
         const char* relayLog;
         std::uint32_t count; // list and count: what the request holds
     } rows[] = {
-        { "forward", kForward, 1, {}, false, kResultSucceeded, "", "pdu 11 http://relay/mms", 0 },
-        { "forward refused by the relay", kForward, 2, [] { RelayScript r; r.responseStatus = "4"; r.responseText = "no"; return r; }(),
-            false, kResultMmsRelayStatus, "no", "pdu 11 http://relay/mms", 0 },
-        { "forward of a message without location", kForward, 0, {}, true, kResultNoContentLocation, "", "", 0 },
-        { "forward, relay down", kForward, 1, [] { RelayScript r; r.operationResult = kResultTransactionFailed; return r; }(),
-            false, kResultMmsTransport, "", "pdu 11 http://relay/mms", 0 },
-        { "save to the Personal Folder", kSave, 1, {}, false, kResultSucceeded, "", "pdu 13 http://relay/mms", 0 },
-        { "save refused", kSave, 1, [] { RelayScript r; r.responseStatus = "3"; return r; }(), false,
-            kResultMmsRelayStatus, "", "pdu 13 http://relay/mms", 0 },
-        { "relay delete", kRelayDelete, 2, {}, false, kResultSucceeded, "", "pdu 19 http://relay/mms", 0 },
-        { "list of the Sent folder, more descriptors than the count", kList, 1,
-            [] { RelayScript r; r.messageCount = 2; r.totals = 9; r.descriptors = 3; r.responseStatus = ""; return r; }(),
+        {"forward", kForward, 1, {}, false, kResultSucceeded, "", "pdu 11 http://relay/mms", 0},
+        {"forward refused by the relay", kForward, 2,
+            [] {
+                RelayScript r;
+                r.responseStatus = "4";
+                r.responseText = "no";
+                return r;
+            }(),
+            false, kResultMmsRelayStatus, "no", "pdu 11 http://relay/mms", 0},
+        {"forward of a message without location", kForward, 0, {}, true, kResultNoContentLocation, "", "", 0},
+        {"forward, relay down", kForward, 1,
+            [] {
+                RelayScript r;
+                r.operationResult = kResultTransactionFailed;
+                return r;
+            }(),
+            false, kResultMmsTransport, "", "pdu 11 http://relay/mms", 0},
+        {"save to the Personal Folder", kSave, 1, {}, false, kResultSucceeded, "", "pdu 13 http://relay/mms",
+            0},
+        {"save refused", kSave, 1,
+            [] {
+                RelayScript r;
+                r.responseStatus = "3";
+                return r;
+            }(),
+            false, kResultMmsRelayStatus, "", "pdu 13 http://relay/mms", 0},
+        {"relay delete", kRelayDelete, 2, {}, false, kResultSucceeded, "", "pdu 19 http://relay/mms", 0},
+        {"list of the Sent folder, more descriptors than the count", kList, 1,
+            [] {
+                RelayScript r;
+                r.messageCount = 2;
+                r.totals = 9;
+                r.descriptors = 3;
+                r.responseStatus = "";
+                return r;
+            }(),
             false, kResultSucceeded, "",
             "pdu 15 http://relay/mms/?sua=4711 | GET http://relay/box?id=0&thumbnail=true | GET "
             "http://relay/box?id=1&thumbnail=true",
-            2 },
-        { "list, fewer descriptors than the count", kList, 2,
-            [] { RelayScript r; r.messageCount = 5; r.totals = 5; r.descriptors = 1; return r; }(), false,
-            kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711 | GET http://relay/box?id=0&thumbnail=true", 1 },
-        { "list of an empty folder", kList, 2, [] { RelayScript r; r.totals = 0; return r; }(), false, kResultSucceeded,
-            "", "pdu 15 http://relay/mms/?sua=4711", 0 },
-        { "list refused by the relay", kList, 1,
-            [] { RelayScript r; r.responseStatus = "1"; r.responseText = "busy"; r.descriptors = 1; r.messageCount = 1; return r; }(),
-            false, kResultMmsRelayStatus, "busy", "pdu 15 http://relay/mms/?sua=4711", 0 },
-        { "count of the Personal Folder", kCount, 2, [] { RelayScript r; r.totals = 7; return r; }(), false,
-            kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711", 7 },
-        { "send", kSend, 0, {}, false, kResultSucceeded, "", "pdu 1 http://relay/mms", 0 },
-        { "send refused", kSend, 0, [] { RelayScript r; r.responseStatus = "2"; r.responseText = "full"; return r; }(),
-            false, kResultMmsRelayStatus, "full", "pdu 1 http://relay/mms", 0 },
-        { "send of a part without location", kSend, 0, {}, true, kResultNoContentLocation, "", "", 0 },
+            2},
+        {"list, fewer descriptors than the count", kList, 2,
+            [] {
+                RelayScript r;
+                r.messageCount = 5;
+                r.totals = 5;
+                r.descriptors = 1;
+                return r;
+            }(),
+            false, kResultSucceeded, "",
+            "pdu 15 http://relay/mms/?sua=4711 | GET http://relay/box?id=0&thumbnail=true", 1},
+        {"list of an empty folder", kList, 2,
+            [] {
+                RelayScript r;
+                r.totals = 0;
+                return r;
+            }(),
+            false, kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711", 0},
+        {"list refused by the relay", kList, 1,
+            [] {
+                RelayScript r;
+                r.responseStatus = "1";
+                r.responseText = "busy";
+                r.descriptors = 1;
+                r.messageCount = 1;
+                return r;
+            }(),
+            false, kResultMmsRelayStatus, "busy", "pdu 15 http://relay/mms/?sua=4711", 0},
+        {"count of the Personal Folder", kCount, 2,
+            [] {
+                RelayScript r;
+                r.totals = 7;
+                return r;
+            }(),
+            false, kResultSucceeded, "", "pdu 15 http://relay/mms/?sua=4711", 7},
+        {"send", kSend, 0, {}, false, kResultSucceeded, "", "pdu 1 http://relay/mms", 0},
+        {"send refused", kSend, 0,
+            [] {
+                RelayScript r;
+                r.responseStatus = "2";
+                r.responseText = "full";
+                return r;
+            }(),
+            false, kResultMmsRelayStatus, "full", "pdu 1 http://relay/mms", 0},
+        {"send of a part without location", kSend, 0, {}, true, kResultNoContentLocation, "", "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -869,22 +946,27 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
     const std::string remove = linesOf(relay.sent[2]);
     const std::string view = linesOf(relay.sent[3]);
     const std::string sendReq = linesOf(relay.sent[4]);
-    for (const char* line : { "header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1694498826001",
-             "header X-Mms-Content-Location: http://relay/m?id=7", "header To: a@example.com",
-             "header To: +15550002", "header Cc: c@example.com", "header From: 4711", "header X-Mms-MM-Flags" })
+    for (const char* line :
+        {"header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1694498826001",
+            "header X-Mms-Content-Location: http://relay/m?id=7", "header To: a@example.com",
+            "header To: +15550002", "header Cc: c@example.com", "header From: 4711", "header X-Mms-MM-Flags"})
         EXPECT_NE(forward.find(line), std::string::npos) << line << "\n" << forward;
-    for (const char* line : { "header X-Mms-Message-Type: 0x8b", "header X-Mms-Transaction-ID: MMS-4711-1694498826002",
-             "header X-Mms-Content-Location: http://relay/m?id=7", "header X-Mms-MM-Flags" })
+    for (const char* line :
+        {"header X-Mms-Message-Type: 0x8b", "header X-Mms-Transaction-ID: MMS-4711-1694498826002",
+            "header X-Mms-Content-Location: http://relay/m?id=7", "header X-Mms-MM-Flags"})
         EXPECT_NE(save.find(line), std::string::npos) << line << "\n" << save;
-    for (const char* line : { "header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-4711-1694498826003",
-             "header X-Mms-Content-Location: http://relay/m?id=7" })
+    for (const char* line :
+        {"header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-4711-1694498826003",
+            "header X-Mms-Content-Location: http://relay/m?id=7"})
         EXPECT_NE(remove.find(line), std::string::npos) << line << "\n" << remove;
-    for (const char* line : { "header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-4711-1694498826004",
-             "header X-Mms-MM-Flags", "header X-Mms-Start", "header X-Mms-Limit", "header X-Mms-Totals" })
+    for (const char* line :
+        {"header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-4711-1694498826004",
+            "header X-Mms-MM-Flags", "header X-Mms-Start", "header X-Mms-Limit", "header X-Mms-Totals"})
         EXPECT_NE(view.find(line), std::string::npos) << line << "\n" << view;
-    for (const char* line : { "header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-0014711-1694498826005",
-             "header To: +15550002", "header Cc: c@example.com", "header Cc: d@example.com", "header Bcc: e@example.com",
-             "header From: 4711", "header Subject: Holiday" })
+    for (const char* line :
+        {"header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-0014711-1694498826005",
+            "header To: +15550002", "header Cc: c@example.com", "header Cc: d@example.com",
+            "header Bcc: e@example.com", "header From: 4711", "header Subject: Holiday"})
         EXPECT_NE(sendReq.find(line), std::string::npos) << line << "\n" << sendReq;
     // Our decoder reads each as tshark does.
     for (const std::string& pdu : relay.sent) {
@@ -911,12 +993,13 @@ TEST_F(InboundManagerTest, ReadingPartsIntoMediaItems)
         const char* storeLog;
         const char* relayLog;
     } rows[] = {
-        { "both parts, no filter", 0, 7, false, kResultSucceeded, "read i5 mode 5 | read i5 mode 5", "" },
-        { "a text part under an image filter", 4, 1, false, kResultMessageNotStored, "read i5 mode 5 | read i5 mode 5",
-            "" },
-        { "body fetched first", 1, 7, true, kResultSucceeded,
-            "read i5 mode 5 | store 1 box 0 | read i5 mode 5 | read i5 mode 5", "retrieve http://relay/m?id=7" },
-        { "kind 3", 3, 7, false, kResultFailed, "", "" },
+        {"both parts, no filter", 0, 7, false, kResultSucceeded, "read i5 mode 5 | read i5 mode 5", ""},
+        {"a text part under an image filter", 4, 1, false, kResultMessageNotStored,
+            "read i5 mode 5 | read i5 mode 5", ""},
+        {"body fetched first", 1, 7, true, kResultSucceeded,
+            "read i5 mode 5 | store 1 box 0 | read i5 mode 5 | read i5 mode 5",
+            "retrieve http://relay/m?id=7"},
+        {"kind 3", 3, 7, false, kResultFailed, "", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -949,7 +1032,7 @@ TEST(InboundManagerTransactionIds, ALaterRunNeverRepeatsAnId)
 {
     Services services;
     std::vector<std::string> ids;
-    for (std::uint32_t start : { 1700000000u, 1700000001u, 1700000500u }) {
+    for (std::uint32_t start : {1700000000u, 1700000001u, 1700000500u}) {
         services.now = start;
         CVXLInboundMessageManager run;
         run.setServices(&services);
@@ -973,12 +1056,13 @@ TEST(InboundManagerForwardSubject, EncodedAndCut)
         std::string subject;
         std::string encoded;
     } rows[] = {
-        { "Hi there", "Hi%20there" },
-        { "a\"#$%&+,/:;<=>?@[\\]^`{|}~b", "a%22%23%24%25%26%2B%2C%2F%3A%3B%3C%3D%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D%7Eb" },
-        { "caf\xC3\xA9", "caf%C3%A9" },
-        { "tab\there", "tab%09here" },
-        { std::string(600, 'x'), std::string(499, 'x') },
-        { cut, std::string(497, 'a') },
+        {"Hi there", "Hi%20there"},
+        {"a\"#$%&+,/:;<=>?@[\\]^`{|}~b",
+            "a%22%23%24%25%26%2B%2C%2F%3A%3B%3C%3D%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D%7Eb"},
+        {"caf\xC3\xA9", "caf%C3%A9"},
+        {"tab\there", "tab%09here"},
+        {std::string(600, 'x'), std::string(499, 'x')},
+        {cut, std::string(497, 'a')},
     };
     for (const auto& row : rows)
         EXPECT_EQ(CVXLInboundMessageManager::encodeForwardSubject(row.subject.c_str()).c_str(), row.encoded)
@@ -990,8 +1074,8 @@ TEST(InboundManagerAddresses, ClassifyAddress)
     const struct {
         const char* address;
         std::int32_t kind;
-    } rows[] = { { "a@b.example", 0 }, { "@b", 2 }, { "+44 20", 1 }, { "555-0100", 1 }, { "5550100", 1 },
-        { "", 2 }, { "Ann", 2 } };
+    } rows[] = {
+        {"a@b.example", 0}, {"@b", 2}, {"+44 20", 1}, {"555-0100", 1}, {"5550100", 1}, {"", 2}, {"Ann", 2}};
     for (const auto& row : rows)
         EXPECT_EQ(CVXLInboundMessageManager::classifyAddress(row.address), row.kind) << row.address;
 }

@@ -1,12 +1,12 @@
 // The outbound queue over a real File Store Manager in a fresh device root,
 // with a recording stand-in for its sender; "state.oq" and the item files are
 // read back by the Python peer, which knows only the file layout.
+#include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaLocation.h"
-#include "engine/messaging/outbound/OutboundQueueManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/records/MediaSelectionSource.h"
 #include "engine/records/VXLInboundRequests.h"
@@ -39,7 +39,10 @@ struct Services : COutboundQueueServices {
     bool deleteSentMessages() override { return deleteSent; }
     void pushUIRequestCode(std::int32_t code) override { codes.push_back(code); }
     CVXLCounterTable* counters() override { return &table; }
-    int count(std::int32_t code) const { return static_cast<int>(std::count(codes.begin(), codes.end(), code)); }
+    int count(std::int32_t code) const
+    {
+        return static_cast<int>(std::count(codes.begin(), codes.end(), code));
+    }
 };
 
 // Keeps each send request until the test answers it, as the real sender
@@ -109,17 +112,17 @@ struct QueueRig : FileStoreFixture {
     CVXLFileStoreManager files;
     Services services;
     RecordingSender* sender = new RecordingSender;
-    COutboundQueueManager queue { std::unique_ptr<CVXLEventHandler>(sender) };
-    TraceJob threads { "threads" };
-    TraceJob producer { "producer" };
-    TraceJob uploader { "uploader" };
-    TraceJob localMedia { "local media" };
+    COutboundQueueManager queue {std::unique_ptr<CVXLEventHandler>(sender)};
+    TraceJob threads {"threads"};
+    TraceJob producer {"producer"};
+    TraceJob uploader {"uploader"};
+    TraceJob localMedia {"local media"};
     std::vector<CVXLMediaItem*> saved;
     // Records the answers' results (finishing an answer clears it).
-    TraceJob source { "source" };
+    TraceJob source {"source"};
     std::vector<Report> reports;
-    std::unique_ptr<CScenarioLayout> recipientScreen { newScreen(true) };
-    std::unique_ptr<CScenarioLayout> albumScreen { newScreen(false) };
+    std::unique_ptr<CScenarioLayout> recipientScreen {newScreen(true)};
+    std::unique_ptr<CScenarioLayout> albumScreen {newScreen(false)};
 
     QueueRig()
     {
@@ -127,8 +130,8 @@ struct QueueRig : FileStoreFixture {
             if (event->requestCode() == kEventFailedMessageReport) {
                 auto* report = static_cast<CFailedMessageReport*>(event);
                 for (const CFailedMessageRecord& r : report->records)
-                    reports.push_back({ report->kind, r.messageId.c_str(), r.reason, static_cast<int>(r.attempts),
-                                        report->text.c_str() });
+                    reports.push_back({report->kind, r.messageId.c_str(), r.reason,
+                        static_cast<int>(r.attempts), report->text.c_str()});
             }
             job.finishEvent(event);
         };
@@ -163,7 +166,7 @@ struct QueueRig : FileStoreFixture {
 
     // The submit's result; the message is stored when it is 0.
     std::int32_t submit(bool toRecipients = true, std::uint8_t priority = 1, StringVoiceMemo* memo = nullptr,
-                        std::vector<const char*> to = { "+15551", "a@b.c" })
+        std::vector<const char*> to = {"+15551", "a@b.c"})
     {
         COutboundSubmitRequest request(1);
         request.screen = toRecipients ? recipientScreen.get() : albumScreen.get();
@@ -221,10 +224,13 @@ struct QueueRig : FileStoreFixture {
         return -1;
     }
 
-    std::string peer(int* status = nullptr) { return msgstore({ "queue-read", hostFile("") }, status); }
+    std::string peer(int* status = nullptr) { return msgstore({"queue-read", hostFile("")}, status); }
 };
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 TEST(OutboundQueueManager, SubmitsAreStoredAsThePeerReadsThem)
 {
@@ -236,7 +242,7 @@ TEST(OutboundQueueManager, SubmitsAreStoredAsThePeerReadsThem)
     ASSERT_EQ(rig.submit(true, 2, &memo), 0);
     const std::string composedId = rig.lastId();
     COutboundSubmitPreparedRequest prepared(4);
-    const char* texts[] = { "m-relay-1", "+15552,+15553", "x", "y", "Subject two" };
+    const char* texts[] = {"m-relay-1", "+15552,+15553", "x", "y", "Subject two"};
     for (int i = 0; i < 5; ++i)
         prepared.texts[i] = texts[i];
     prepared.value = 3;
@@ -331,14 +337,14 @@ TEST(OutboundQueueManager, TheSelectedMediaGoWithAComposedMessage)
         const char* listed = ""; // the location text of a listed item
     };
     const Medium media[] = {
-        { 1, "u-online", "", "image/jpeg", true, false },
-        { (2u << 16) + kLocationKindStoreKind1, "", "p-phone", "video/mp4", true, true },
+        {1, "u-online", "", "image/jpeg", true, false},
+        {(2u << 16) + kLocationKindStoreKind1, "", "p-phone", "video/mp4", true, true},
         // As the Media Access Manager lists a phone item: no location in
         // its media reference.
-        { 0, "", "p-listed", "image/jpeg", true, true, "10003" },
-        { (5u << 16) + kLocationKindStoreKind2, "", "c-card", "image/png", true, true },
-        { kLocationKindNoStore, "u-x", "x", "image/png", false, false },
-        { 1, "", "", "image/png", false, false },
+        {0, "", "p-listed", "image/jpeg", true, true, "10003"},
+        {(5u << 16) + kLocationKindStoreKind2, "", "c-card", "image/png", true, true},
+        {kLocationKindNoStore, "u-x", "x", "image/png", false, false},
+        {1, "", "", "image/png", false, false},
     };
     std::vector<std::unique_ptr<CVXLMediaItem>> items;
     Selection selection;
@@ -388,9 +394,9 @@ TEST(OutboundQueueManager, ARefusedSubmitStoresNothing)
         std::vector<const char*> to;
     };
     const Case cases[] = {
-        { "recipient screen without recipients", 0, true, {} },
-        { "22 entries held", 22, true, { "+1" } },
-        { "22 entries held, album screen", 22, false, {} },
+        {"recipient screen without recipients", 0, true, {}},
+        {"22 entries held", 22, true, {"+1"}},
+        {"22 entries held, album screen", 22, false, {}},
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -461,15 +467,15 @@ TEST(OutboundQueueManager, EachSendResultDecidesTheEntrysFate)
         int statusLater; // after the next wake-up
     };
     const Case cases[] = {
-        { "sent, kept for the thread view", true, 0, 0, 5, 1, -1, 0, false, 5 },
-        { "sent, not addressed to recipients: deleted", false, 0, 0, 0, 0, -1, 0, false, 0 },
-        { "84 medium not found: failed at once", true, 84, 0, 3, 3, 1, 83, false, 3 },
-        { "84, not to recipients: deleted at the next wake-up", false, 84, 0, 3, 3, 1, 83, false, 0 },
-        { "52 refused: rejected, attempts left", true, 52, 0, 4, 1, 1, 85, false, 0 },
-        { "52 with the permanent byte: attempts used up", true, 52, 1, 4, 3, 1, 85, false, 0 },
-        { "94 declined: rejected", true, 94, 0, 4, 3, 1, 85, false, 0 },
-        { "75 relay refused: reported with its text, retried", true, 75, 0, 1, 1, 0, 75, true, 1 },
-        { "other: retried after 120 s", true, 65, 0, 1, 1, -1, 0, true, 1 },
+        {"sent, kept for the thread view", true, 0, 0, 5, 1, -1, 0, false, 5},
+        {"sent, not addressed to recipients: deleted", false, 0, 0, 0, 0, -1, 0, false, 0},
+        {"84 medium not found: failed at once", true, 84, 0, 3, 3, 1, 83, false, 3},
+        {"84, not to recipients: deleted at the next wake-up", false, 84, 0, 3, 3, 1, 83, false, 0},
+        {"52 refused: rejected, attempts left", true, 52, 0, 4, 1, 1, 85, false, 0},
+        {"52 with the permanent byte: attempts used up", true, 52, 1, 4, 3, 1, 85, false, 0},
+        {"94 declined: rejected", true, 94, 0, 4, 3, 1, 85, false, 0},
+        {"75 relay refused: reported with its text, retried", true, 75, 0, 1, 1, 0, 75, true, 1},
+        {"other: retried after 120 s", true, 65, 0, 1, 1, -1, 0, true, 1},
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -514,8 +520,7 @@ TEST(OutboundQueueManager, EachSendResultDecidesTheEntrysFate)
         }
         EXPECT_EQ(rig.hostFileExists("item_0.oq"), c.status != 0 && c.statusLater != 0) << c.what;
         const bool permanent = c.reason == 83 || c.reason == 85;
-        EXPECT_EQ(rig.services.table.get(kCounterPermanentFailures), permanent ? 1 : 0)
-            << c.what;
+        EXPECT_EQ(rig.services.table.get(kCounterPermanentFailures), permanent ? 1 : 0) << c.what;
     }
 }
 
@@ -561,8 +566,8 @@ TEST(OutboundQueueManager, NothingIsSentDuringActivityOrWithDataOff)
         std::int32_t code;
     };
     const Case cases[] = {
-        { "data off, then on", false, true, kUIRequestDataCommOn },
-        { "activity, then ended", true, false, kUIRequestActivityEnded },
+        {"data off, then on", false, true, kUIRequestDataCommOn},
+        {"activity, then ended", true, false, kUIRequestActivityEnded},
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -579,7 +584,7 @@ TEST(OutboundQueueManager, NothingIsSentDuringActivityOrWithDataOff)
         EXPECT_TRUE(rig.sender->items.empty()) << c.what;
         const auto wakeUps = [&] {
             return std::count(rig.uploader.codes.begin(), rig.uploader.codes.end(),
-                              COutboundQueueManager::kBackgroundWakeUp);
+                COutboundQueueManager::kBackgroundWakeUp);
         };
         EXPECT_EQ(wakeUps(), 0) << c.what;
         rig.services.data = true;
@@ -700,7 +705,7 @@ TEST(OutboundQueueManager, ASentCopyDeletesItsMessage)
     rig.start();
     ASSERT_EQ(rig.submit(), 0);
     const std::string id = rig.lastId();
-    for (const std::string& copyOf : { std::string("o-unknown"), id }) {
+    for (const std::string& copyOf : {std::string("o-unknown"), id}) {
         CSentCopyReceivedEvent copy;
         copy.clientMessageId = copyOf.c_str();
         rig.source.post(&rig.queue, &copy);
@@ -725,7 +730,8 @@ TEST(OutboundQueueManager, DeleteAllEmptiesTheQueue)
     CVXLEvent request(kOutboundRequestDeleteAll, 8);
     EXPECT_EQ(rig.ask(request), 0);
     EXPECT_EQ(rig.queue.count(), 0u);
-    EXPECT_EQ(rig.peer(), std::string("{\"count\": 0, \"current\": -1, \"entries\": [], \"next\": 4, \"orphans\": []}"));
+    EXPECT_EQ(rig.peer(),
+        std::string("{\"count\": 0, \"current\": -1, \"entries\": [], \"next\": 4, \"orphans\": []}"));
 }
 
 // A failed step of a submit takes the entry back and removes what was
@@ -739,9 +745,9 @@ TEST(OutboundQueueManager, AFailedSubmitLeavesNothingBehind)
         std::vector<std::int32_t> told;
     };
     const Case cases[] = {
-        { "item file", "item_0.oq", true, { 5 } },
-        { "audio file", "audio_0.oq", true, { 6 } },
-        { "state file", "state.oq", false, {} },
+        {"item file", "item_0.oq", true, {5}},
+        {"audio file", "audio_0.oq", true, {6}},
+        {"state file", "state.oq", false, {}},
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -789,15 +795,15 @@ TEST(OutboundQueueManager, TheLoaderTakesOnlyAWholeFile)
     std::string numberInUse = good;
     numberInUse[1] = 4; // next item number 4: item 4 would be handed out again
     const Case cases[] = {
-        { "whole", good, 2 },
-        { "format 5", std::string(1, '\x05') + good.substr(1), 0 },
-        { "cut in the last summary", good.substr(0, good.size() - 3), 0 },
-        { "a byte after the last entry", good + "x", 0 },
-        { "count above 22", count23, 0 },
-        { "entry of kind 0", badKind, 0 },
-        { "item number not below the next one", numberInUse, 0 },
-        { "empty", "", 0 },
-        { "header only", good.substr(0, 9), 0 },
+        {"whole", good, 2},
+        {"format 5", std::string(1, '\x05') + good.substr(1), 0},
+        {"cut in the last summary", good.substr(0, good.size() - 3), 0},
+        {"a byte after the last entry", good + "x", 0},
+        {"count above 22", count23, 0},
+        {"entry of kind 0", badKind, 0},
+        {"item number not below the next one", numberInUse, 0},
+        {"empty", "", 0},
+        {"header only", good.substr(0, 9), 0},
     };
     for (const Case& c : cases) {
         QueueRig rig;
@@ -857,7 +863,7 @@ TEST(OutboundQueueManager, TheLoadRecordsLostEntriesInTheThreadDatabaseAgain)
             reconcile->unknownIds.insertAt("oA-1", 1);
         } else if (event->requestCode() == kThreadRequestAdd) {
             auto* add = static_cast<CThreadAddRequest*>(event);
-            std::vector<std::string> row { add->messageId.c_str() };
+            std::vector<std::string> row {add->messageId.c_str()};
             for (std::uint32_t i = 0; i < add->recipients.count(); ++i)
                 row.emplace_back(add->recipients.at(static_cast<int>(i)).c_str());
             added.push_back(row);
@@ -871,8 +877,8 @@ TEST(OutboundQueueManager, TheLoadRecordsLostEntriesInTheThreadDatabaseAgain)
     EXPECT_EQ(rig.reports[0].id, "oA-1");
     EXPECT_EQ(rig.reports[0].reason, 97);
     const std::vector<std::vector<std::string>> expected {
-        { "oA-1", "+2", "+3" },
-        { "oA-0", "+1", "a@b.c" },
+        {"oA-1", "+2", "+3"},
+        {"oA-0", "+1", "a@b.c"},
     };
     EXPECT_EQ(added, expected);
 }

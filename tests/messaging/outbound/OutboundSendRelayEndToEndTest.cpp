@@ -61,16 +61,17 @@ protected:
             + "[[[\"Content-Type\", \"application/vnd.wap.multipart.mixed\", null]], \"\"],"
             + "[[[\"X-QV-Total-Media-Parts\", \"2\", null]], \"\"],"
             + "[[[\"Subject\", \"Holiday\", null]], \"\"],"
-            + "[[[\"Content-Type\", \"text/plain\", null], [\"Content-Location\", \"text.txt\", null]], \"" + testHex(kText)
-            + "\"],"
+            + "[[[\"Content-Type\", \"text/plain\", null], [\"Content-Location\", \"text.txt\", null]], \""
+            + testHex(kText) + "\"],"
             + "[[[\"Content-Type\", \"image/gif\", null], [\"Content-Location\", \"dot.gif\", null]], \""
             + testHex(std::string(kPicture, kPictureBytes)) + "\"]]";
         const std::string jsonPath = root.hostPath("message.json");
         std::ofstream(jsonPath) << json;
         CVXLString folder;
         ASSERT_TRUE(platformHostPath(rig.messageStore.folder(), &folder));
-        const TestCommandResult written = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-            "/tests/peers/msgstore.py message-write '" + jsonPath + "' '" + folder.c_str() + "/" + kStoredId + "'");
+        const TestCommandResult written
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/msgstore.py message-write '"
+                + jsonPath + "' '" + folder.c_str() + "/" + kStoredId + "'");
         ASSERT_EQ(written.status, 0) << written.output;
     }
 
@@ -98,7 +99,7 @@ protected:
     UploadStandIn uploads;
     QueueStandIn queue;
     COutboundSender sender;
-    COutboundSendRequest request { 9 };
+    COutboundSendRequest request {9};
 };
 
 } // namespace
@@ -123,11 +124,11 @@ TEST_F(OutboundSendRelayEndToEnd, TheRelayReceivesTheToListSubjectAndParts)
     char pictureData[64];
     std::snprintf(pictureData, sizeof pictureData, "data: %zu %08x", kPictureBytes,
         mmstest::crc32(reinterpret_cast<const std::uint8_t*>(kPicture), kPictureBytes));
-    for (const std::string& line : { std::string("header X-Mms-Message-Type: 0x80"), std::string("header To: +15550111"),
-             std::string("header To: +15550222"), std::string("header Subject: Holiday"),
-             std::string("part 1 content-type: text/plain"), std::string("part 1 ") + textData,
-             std::string("part 2 content-type: image/gif"), std::string("part 2 ") + pictureData,
-             std::string("malformed: no") })
+    for (const std::string& line : {std::string("header X-Mms-Message-Type: 0x80"),
+             std::string("header To: +15550111"), std::string("header To: +15550222"),
+             std::string("header Subject: Holiday"), std::string("part 1 content-type: text/plain"),
+             std::string("part 1 ") + textData, std::string("part 2 content-type: image/gif"),
+             std::string("part 2 ") + pictureData, std::string("malformed: no")})
         EXPECT_NE(lines.find(line), std::string::npos) << line << "\n" << lines;
     // The two texts the item keeps beside them are not sent.
     EXPECT_EQ(lines.find("unused"), std::string::npos) << lines;

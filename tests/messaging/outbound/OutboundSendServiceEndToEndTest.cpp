@@ -54,7 +54,7 @@ struct ServiceSendRig : VraxJobRig {
     QueueStandIn queue;
     COutboundSender sender;
     CVXLCounterTable counters;
-    COutboundSendRequest request { 9 };
+    COutboundSendRequest request {9};
 };
 
 bool has(const std::string& text, const std::string& part)
@@ -100,9 +100,11 @@ TEST(OutboundSendServiceEndToEnd, TheVoiceMemoAndThenTheQueuedMessageReachTheSer
         }
         compact += document[i];
     }
-    for (const char* part : { "<mm-msg-xfer priority=\"High\">", "<scenario id=\"__vxl_sendto_recipients\" cookie=\"ck\">",
-             "<field fid=\"pics\"><li>U1</li></field>", "<field fid=\"to\"><li>+15550111</li><li>a@b.example</li></field>",
-             "<field fid=\"subj\"><li>Hello</li></field>", "<field fid=\"voice\"><li>U77</li></field>" })
+    for (const char* part :
+        {"<mm-msg-xfer priority=\"High\">", "<scenario id=\"__vxl_sendto_recipients\" cookie=\"ck\">",
+            "<field fid=\"pics\"><li>U1</li></field>",
+            "<field fid=\"to\"><li>+15550111</li><li>a@b.example</li></field>",
+            "<field fid=\"subj\"><li>Hello</li></field>", "<field fid=\"voice\"><li>U77</li></field>"})
         EXPECT_TRUE(has(compact, part)) << part << "\n" << document;
 }
 
@@ -114,10 +116,10 @@ TEST(OutboundSendServiceEndToEnd, ARefusalWithSubCode273IsPermanent)
         std::uint8_t permanent;
         std::int32_t sent;
     } cases[] = {
-        { "error-info273", kResultNetworkNotice, 1, 0 },
+        {"error-info273", kResultNetworkNotice, 1, 0},
         // An error without its info carries no sub-code.
-        { "error273", kResultVraxBadErrorInfo, 0, 0 },
-        { "queued-uri-other", kResultSucceeded, 0, 1 },
+        {"error273", kResultVraxBadErrorInfo, 0, 0},
+        {"queued-uri-other", kResultSucceeded, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);

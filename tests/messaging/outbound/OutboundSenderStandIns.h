@@ -28,7 +28,8 @@ struct UploadStandIn : TraceJob {
             asked.clear();
             int n = 0;
             for (CMediaUploadItem& item : request->items) {
-                asked += std::to_string(item.location) + ":" + item.uid.c_str() + ":" + item.identity.c_str() + " ";
+                asked += std::to_string(item.location) + ":" + item.uid.c_str() + ":" + item.identity.c_str()
+                    + " ";
                 item.uid = ("U" + std::to_string(++n)).c_str();
             }
             flags = std::to_string(request->flags[0]) + std::to_string(request->flags[1])
@@ -55,8 +56,8 @@ struct QueueStandIn : TraceJob {
         handler = [this](TraceJob& self, CVXLEvent* event) {
             if (event->effectiveCode() == kEventOutboundSendResult) {
                 auto* result = static_cast<COutboundSendResult*>(event);
-                reports.push_back({ result->result(), result->resultText().c_str(), result->messageId.c_str(),
-                    result->permanent, result->item != nullptr });
+                reports.push_back({result->result(), result->resultText().c_str(), result->messageId.c_str(),
+                    result->permanent, result->item != nullptr});
                 if (sender)
                     stepAtReport = sender->sendStep();
             } else if (!event->isRequest()) {
@@ -88,7 +89,8 @@ inline std::string composedItem(int parts, const char* audioName)
     item.createdTime = 1700000000;
     for (int i = 0; i < parts; ++i) {
         const std::string id = "\\My Documents\\My Pictures\\p" + std::to_string(i) + ".jpg";
-        item.addMediaPart(CVXLMediaIdentity(0x10003 + i, "", id.c_str()), i == 1 ? "video/3gpp" : "image/jpeg");
+        item.addMediaPart(
+            CVXLMediaIdentity(0x10003 + i, "", id.c_str()), i == 1 ? "video/3gpp" : "image/jpeg");
     }
     item.recipients.insertAt("+15550111", -1);
     item.recipients.insertAt("a@b.example", -1);
@@ -114,7 +116,7 @@ inline std::string preparedItem(const char* id = "m42", const char* to = "+15550
 {
     COutboundItem item;
     item.kind = COutboundItem::kKindPreparedMms;
-    const char* texts[] = { id, to, "cc-unused", "bcc-unused", subject };
+    const char* texts[] = {id, to, "cc-unused", "bcc-unused", subject};
     for (int i = 0; i < COutboundItem::kPreparedTexts; ++i)
         item.texts[i] = texts[i];
     item.value = parts;

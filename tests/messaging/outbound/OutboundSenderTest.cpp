@@ -16,7 +16,6 @@
 
 namespace {
 
-
 // Plays the VRAX job: takes a voice memo's upload, asking the sink for its
 // bytes until the end, and a queued message, keeping a copy of its record.
 struct VraxStandIn : CVXLEventHandler {
@@ -72,7 +71,7 @@ struct VraxStandIn : CVXLEventHandler {
     std::string memoType;
     CVRAXMessageRecord sent;
     CVXLOnlineUploadRequest* upload = nullptr;
-    CVXLUploadDataRequest ask_ { kAskDone };
+    CVXLUploadDataRequest ask_ {kAskDone};
 };
 
 // Plays the inbound message manager's send (request 5).
@@ -85,9 +84,9 @@ struct InboundStandIn : TraceJob {
                 return self.finishEvent(event);
             auto* send = static_cast<CMmsSendRequest*>(event);
             trace->push_back("mms@" + std::to_string(sender->sendStep()));
-            asked = std::string(send->messageId.c_str()) + "|" + send->toList.c_str() + "|" + send->ccList.c_str() + "|"
-                + send->bccList.c_str() + "|" + send->subject.c_str() + "|" + std::to_string(send->partCount) + "|"
-                + std::to_string(send->kind);
+            asked = std::string(send->messageId.c_str()) + "|" + send->toList.c_str() + "|"
+                + send->ccList.c_str() + "|" + send->bccList.c_str() + "|" + send->subject.c_str() + "|"
+                + std::to_string(send->partCount) + "|" + std::to_string(send->kind);
             send->setResult(result, CVXLString(result ? "refused 97" : ""));
             self.finishEvent(send);
         };
@@ -98,9 +97,6 @@ struct InboundStandIn : TraceJob {
     std::int32_t result = 0;
     std::string asked;
 };
-
-
-
 
 struct SenderRig : FileStoreFixture {
     SenderRig()
@@ -113,9 +109,10 @@ struct SenderRig : FileStoreFixture {
         sender.setCounters(&counters);
         uploads.sender = vrax.sender = inbound.sender = queue.sender = &sender;
         uploads.trace = vrax.trace = inbound.trace = &trace;
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&files), static_cast<CVXLEventHandler*>(&uploads),
-                 static_cast<CVXLEventHandler*>(&vrax), static_cast<CVXLEventHandler*>(&inbound),
-                 static_cast<CVXLEventHandler*>(&queue), static_cast<CVXLEventHandler*>(&sender) })
+        for (CVXLEventHandler* job :
+            {static_cast<CVXLEventHandler*>(&files), static_cast<CVXLEventHandler*>(&uploads),
+                static_cast<CVXLEventHandler*>(&vrax), static_cast<CVXLEventHandler*>(&inbound),
+                static_cast<CVXLEventHandler*>(&queue), static_cast<CVXLEventHandler*>(&sender)})
             driver.attach(job);
         driver.runUntilIdle();
     }
@@ -144,7 +141,7 @@ struct SenderRig : FileStoreFixture {
     COutboundSender sender;
     CVXLCounterTable counters;
     std::vector<std::string> trace;
-    COutboundSendRequest request { 9 };
+    COutboundSendRequest request {9};
 };
 
 const std::string kMemo = FileStoreFixture::randomBytes(2500, 7);
@@ -171,42 +168,43 @@ TEST(OutboundSender, EachStepAndEachFailureEndsInOneReport)
         std::int32_t sentCount;
     };
     const Case cases[] = {
-        { "composed, sent", kComposed, "", false, 0, 0, 0, 0, 0, 0, "upload@3 vrax@7", 0, "", 0, "", 1 },
-        { "no media still passes the upload manager", kComposedNoMedia, "", false, 0, 0, 0, 0, 0, 0,
-            "upload@3 vrax@7", 0, "", 0, "", 1 },
-        { "voice memo copied and annotated", kComposed, "memo.amr", true, 0, 0, 0, 0, 0, 0, "upload@3 memo@5 vrax@7",
-            0, "", 0, "V1", 1 },
-        { "voice memo file missing: sent without it", kComposed, "memo.amr", false, 0, 0, 0, 0, 0, 0,
-            "upload@3 vrax@7", 0, "", 0, "", 1 },
-        { "no audio name: the file is not read", kComposed, "", true, 0, 0, 0, 0, 0, 0, "upload@3 vrax@7", 0, "", 0,
-            "", 1 },
-        { "voice memo copy fails the send", kComposed, "memo.amr", true, 0, 0, 96, 0, 0, 0, "upload@3 memo@5", 96,
-            "memo refused", 0, "", 0 },
-        { "upload fails", kComposed, "", false, 84, 0, 0, 0, 0, 0, "upload@3", 84, "upload refused", 0, "", 0 },
-        { "upload refused for good", kComposed, "", false, 52, 273, 0, 0, 0, 0, "upload@3", 52, "upload refused", 1,
-            "", 0 },
-        { "upload 52 with another status", kComposed, "", false, 52, 500, 0, 0, 0, 0, "upload@3", 52,
-            "upload refused", 0, "", 0 },
-        { "service refuses with 273", kComposed, "", false, 0, 0, 0, 52, 273, 0, "upload@3 vrax@7", 52,
-            "service says no", 1, "", 0 },
-        { "service refuses with 274", kComposed, "", false, 0, 0, 0, 52, 274, 0, "upload@3 vrax@7", 52,
-            "service says no", 1, "", 0 },
-        { "service 52 with another sub-code", kComposed, "", false, 0, 0, 0, 52, 266, 0, "upload@3 vrax@7", 52,
-            "service says no", 0, "", 0 },
-        { "service 273 sub-code without 52", kComposed, "", false, 0, 0, 0, 94, 273, 0, "upload@3 vrax@7", 94,
-            "service says no", 0, "", 0 },
-        { "prepared MMS sent", kPrepared, "", false, 0, 0, 0, 0, 0, 0, "upload@3 mms@9", 0, "", 0, "", 0 },
-        { "prepared MMS refused by the relay", kPrepared, "", false, 0, 0, 0, 0, 0, 75, "upload@3 mms@9", 75,
-            "refused 97", 0, "", 0 },
-        { "item file missing", kMissing, "", false, 0, 0, 0, 0, 0, 0, "", kResultNotFound, "", 0, "", 0 },
-        { "item cut short", kCut, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0 },
-        { "unknown kind", kUnknownKind, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0 },
-        { "not an item", kBadFormat, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0 },
+        {"composed, sent", kComposed, "", false, 0, 0, 0, 0, 0, 0, "upload@3 vrax@7", 0, "", 0, "", 1},
+        {"no media still passes the upload manager", kComposedNoMedia, "", false, 0, 0, 0, 0, 0, 0,
+            "upload@3 vrax@7", 0, "", 0, "", 1},
+        {"voice memo copied and annotated", kComposed, "memo.amr", true, 0, 0, 0, 0, 0, 0,
+            "upload@3 memo@5 vrax@7", 0, "", 0, "V1", 1},
+        {"voice memo file missing: sent without it", kComposed, "memo.amr", false, 0, 0, 0, 0, 0, 0,
+            "upload@3 vrax@7", 0, "", 0, "", 1},
+        {"no audio name: the file is not read", kComposed, "", true, 0, 0, 0, 0, 0, 0, "upload@3 vrax@7", 0,
+            "", 0, "", 1},
+        {"voice memo copy fails the send", kComposed, "memo.amr", true, 0, 0, 96, 0, 0, 0, "upload@3 memo@5",
+            96, "memo refused", 0, "", 0},
+        {"upload fails", kComposed, "", false, 84, 0, 0, 0, 0, 0, "upload@3", 84, "upload refused", 0, "", 0},
+        {"upload refused for good", kComposed, "", false, 52, 273, 0, 0, 0, 0, "upload@3", 52,
+            "upload refused", 1, "", 0},
+        {"upload 52 with another status", kComposed, "", false, 52, 500, 0, 0, 0, 0, "upload@3", 52,
+            "upload refused", 0, "", 0},
+        {"service refuses with 273", kComposed, "", false, 0, 0, 0, 52, 273, 0, "upload@3 vrax@7", 52,
+            "service says no", 1, "", 0},
+        {"service refuses with 274", kComposed, "", false, 0, 0, 0, 52, 274, 0, "upload@3 vrax@7", 52,
+            "service says no", 1, "", 0},
+        {"service 52 with another sub-code", kComposed, "", false, 0, 0, 0, 52, 266, 0, "upload@3 vrax@7", 52,
+            "service says no", 0, "", 0},
+        {"service 273 sub-code without 52", kComposed, "", false, 0, 0, 0, 94, 273, 0, "upload@3 vrax@7", 94,
+            "service says no", 0, "", 0},
+        {"prepared MMS sent", kPrepared, "", false, 0, 0, 0, 0, 0, 0, "upload@3 mms@9", 0, "", 0, "", 0},
+        {"prepared MMS refused by the relay", kPrepared, "", false, 0, 0, 0, 0, 0, 75, "upload@3 mms@9", 75,
+            "refused 97", 0, "", 0},
+        {"item file missing", kMissing, "", false, 0, 0, 0, 0, 0, 0, "", kResultNotFound, "", 0, "", 0},
+        {"item cut short", kCut, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0},
+        {"unknown kind", kUnknownKind, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0},
+        {"not an item", kBadFormat, "", false, 0, 0, 0, 0, 0, 0, "", kResultFailed, "", 0, "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SenderRig rig;
-        std::string bytes = c.item == kPrepared ? preparedItem()
+        std::string bytes = c.item == kPrepared
+            ? preparedItem()
             : composedItem(c.item == kComposedNoMedia ? 0 : 2, c.audioName);
         if (c.item == kCut)
             bytes.resize(bytes.size() - 3);
@@ -239,7 +237,7 @@ TEST(OutboundSender, EachStepAndEachFailureEndsInOneReport)
         EXPECT_EQ(report.messageId, composed ? "o1700000000" : "");
         EXPECT_EQ(rig.queue.stepAtReport, COutboundSender::kIdle);
         // The request is finished after the report, with the same result.
-        EXPECT_EQ(rig.queue.answers, std::vector<std::int32_t> { c.result });
+        EXPECT_EQ(rig.queue.answers, std::vector<std::int32_t> {c.result});
         EXPECT_EQ(rig.sender.sendStep(), COutboundSender::kIdle);
         EXPECT_EQ(rig.counters.get(kCounterMessagesSent), 5 + c.sentCount);
         if (std::string(c.trace).find("memo@") != std::string::npos) {
@@ -337,13 +335,13 @@ TEST(OutboundSender, AVoiceMemoIsUploadedWithAMimeType)
         const char* audioName;
         const char* type;
     } cases[] = {
-        { "audio/amr", "audio/amr" },
-        { "audio/x-wav", "audio/x-wav" },
-        { "memo.wav", "audio/x-wav" },
-        { "\\My Documents\\Voice\\Memo 3.AMR", "audio/AMR" },
-        { "Voice memo", "" },
-        { "audio/", "" },
-        { "a/b/c.wav", "audio/x-wav" },
+        {"audio/amr", "audio/amr"},
+        {"audio/x-wav", "audio/x-wav"},
+        {"memo.wav", "audio/x-wav"},
+        {"\\My Documents\\Voice\\Memo 3.AMR", "audio/AMR"},
+        {"Voice memo", ""},
+        {"audio/", ""},
+        {"a/b/c.wav", "audio/x-wav"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(COutboundSender::voiceMemoMimeType(c.audioName), c.type) << c.audioName;

@@ -1,14 +1,14 @@
+#include "engine/messaging/premium/PremiumInboxManager.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/service/MessageServiceRequests.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/premium/PremiumAddRequest.h"
 #include "engine/messaging/premium/PremiumDescriptorReader.h"
 #include "engine/messaging/premium/PremiumGroupList.h"
-#include "engine/messaging/premium/PremiumInboxManager.h"
+#include "engine/messaging/service/MessageServiceRequests.h"
+#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
@@ -36,21 +36,21 @@ TEST(PremiumDescriptorReader, TakesTheAttributesOfThePremiumElement)
         const char* thumbnail;
         bool normal;
     } rows[] = {
-        { "<premium control=\"normal\" id=\"c1\" name=\"Sports\" priority=\"5\" thumbnail=\"t/1\"/>", "normal", "c1",
-            "Sports", "5", "t/1", true },
-        { "<premium control=\"Normal\" name=\"News\"/>", "Normal", "", "News", "", "", true },
-        { "<premium control=\"NORMAL\"/>", "NORMAL", "", "", "", "", true },
-        { "<premium control=\"delete\" id=\"x\"/>", "delete", "x", "", "", "", false },
-        { "<premium control=\"normally\"/>", "normally", "", "", "", "", false },
+        {"<premium control=\"normal\" id=\"c1\" name=\"Sports\" priority=\"5\" thumbnail=\"t/1\"/>", "normal",
+            "c1", "Sports", "5", "t/1", true},
+        {"<premium control=\"Normal\" name=\"News\"/>", "Normal", "", "News", "", "", true},
+        {"<premium control=\"NORMAL\"/>", "NORMAL", "", "", "", "", true},
+        {"<premium control=\"delete\" id=\"x\"/>", "delete", "x", "", "", "", false},
+        {"<premium control=\"normally\"/>", "normally", "", "", "", "", false},
         // Only inside the premium element; inner elements count, the last wins.
-        { "<folder id=\"outer\" name=\"Outer\"><premium name=\"A\"/></folder>", "", "", "A", "", "", true },
-        { "<list><premium id=\"a\"/><premium id=\"b\"/></list>", "", "b", "", "", "", true },
-        { "<premium id=\"a\"><channel id=\"c\" priority=\"-2\"/></premium>", "", "c", "", "-2", "", true },
-        { "<premium name=\"A &amp; B\"/>", "", "", "A & B", "", "", true },
+        {"<folder id=\"outer\" name=\"Outer\"><premium name=\"A\"/></folder>", "", "", "A", "", "", true},
+        {"<list><premium id=\"a\"/><premium id=\"b\"/></list>", "", "b", "", "", "", true},
+        {"<premium id=\"a\"><channel id=\"c\" priority=\"-2\"/></premium>", "", "c", "", "-2", "", true},
+        {"<premium name=\"A &amp; B\"/>", "", "", "A & B", "", "", true},
         // Not XML: nothing; cut short: what came before stays.
-        { "Weather", "", "", "", "", "", true },
-        { "<premium id=\"kept\"><x></premium>", "", "kept", "", "", "", true },
-        { "", "", "", "", "", "", true },
+        {"Weather", "", "", "", "", "", true},
+        {"<premium id=\"kept\"><x></premium>", "", "kept", "", "", "", true},
+        {"", "", "", "", "", "", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.descriptor);
@@ -81,23 +81,23 @@ TEST(PremiumGroupList, OrdersByPriorityThenByTheMode)
         std::uint32_t latest;
     };
     const Group groups[] = {
-        { "A", "Delta", CPremiumGroup::kDefaultPriority, 9, 100, 80 },
-        { "B", "Beta", CPremiumGroup::kDefaultPriority, 7, 120, 70 },
-        { "C", "Gamma", 5, 0, 300, 10 },
-        { "D", "Alpha", CPremiumGroup::kDefaultPriority, 7, 50, 70 },
-        { "E", "Epsilon", CPremiumGroup::kDefaultPriority, 0, 100, 80 },
+        {"A", "Delta", CPremiumGroup::kDefaultPriority, 9, 100, 80},
+        {"B", "Beta", CPremiumGroup::kDefaultPriority, 7, 120, 70},
+        {"C", "Gamma", 5, 0, 300, 10},
+        {"D", "Alpha", CPremiumGroup::kDefaultPriority, 7, 50, 70},
+        {"E", "Epsilon", CPremiumGroup::kDefaultPriority, 0, 100, 80},
     };
     const struct {
         std::int32_t mode;
         const char* order;
     } rows[] = {
-        { CPremiumGroupList::kByName, "CDBAE" },
-        { CPremiumGroupList::kByUnread, "CADBE" },
-        { CPremiumGroupList::kNewestFirst, "CBEAD" },
-        { CPremiumGroupList::kOldestFirst, "CDEAB" },
-        { CPremiumGroupList::kLatestMessageFirst, "CEADB" },
-        { 7, "CABDE" },
-        { -1, "CABDE" },
+        {CPremiumGroupList::kByName, "CDBAE"},
+        {CPremiumGroupList::kByUnread, "CADBE"},
+        {CPremiumGroupList::kNewestFirst, "CBEAD"},
+        {CPremiumGroupList::kOldestFirst, "CDEAB"},
+        {CPremiumGroupList::kLatestMessageFirst, "CEADB"},
+        {7, "CABDE"},
+        {-1, "CABDE"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
@@ -112,7 +112,7 @@ TEST(PremiumGroupList, OrdersByPriorityThenByTheMode)
             group->createdTime = given.created;
             list.append(group);
             // An older message first: the latest one decides.
-            for (std::uint32_t time : { given.latest / 2, given.latest }) {
+            for (std::uint32_t time : {given.latest / 2, given.latest}) {
                 auto* entry = new CPremiumMessageEntry;
                 entry->group = group;
                 entry->receivedTime = time;
@@ -141,9 +141,9 @@ struct PremiumServices : CPremiumInboxManager::Services {
     std::int32_t orderingMode() override { return mode; }
     CVXLString engineText(std::uint32_t id) override
     {
-        return id == CPremiumInboxManager::kTextRecovered ? "Recovered"
+        return id == CPremiumInboxManager::kTextRecovered     ? "Recovered"
             : id == CPremiumInboxManager::kTextPremiumContent ? "Premium Content"
-                                                               : "";
+                                                              : "";
     }
 };
 
@@ -182,8 +182,8 @@ protected:
     }
     ~PremiumInboxTest() override
     {
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&premium), static_cast<CVXLEventHandler*>(&messageStore),
-                 static_cast<CVXLEventHandler*>(&files) }) {
+        for (CVXLEventHandler* job : {static_cast<CVXLEventHandler*>(&premium),
+                 static_cast<CVXLEventHandler*>(&messageStore), static_cast<CVXLEventHandler*>(&files)}) {
             if (job->isActive())
                 job->stop();
             driver.runUntilIdle();
@@ -200,10 +200,10 @@ protected:
     void seedMessages(const std::vector<std::string>& ids, const std::vector<std::string>& newIds)
     {
         for (const std::string& id : ids) {
-            const std::string summary = storedSegment({ { "X-QV-From-Address", "5550001" },
-                { "X-QV-To-Address-List", "5551111" }, { "X-QV-Folder", "channel" } });
+            const std::string summary = storedSegment({{"X-QV-From-Address", "5550001"},
+                {"X-QV-To-Address-List", "5551111"}, {"X-QV-Folder", "channel"}});
             ASSERT_EQ(writeStoredMessage(root.hostPath("seed.json"), messageFolder() + "/" + id,
-                          { summary, storedSegment({}) }),
+                          {summary, storedSegment({})}),
                 "");
         }
         std::string json = "[";
@@ -211,18 +211,19 @@ protected:
             json += (i ? ", \"" : "\"") + newIds[i] + "\"";
         writeHost(root.hostPath("index.json"), json + "]");
         int status = -1;
-        msgstore({ "index-write", root.hostPath("index.json"), messageFolder() + "/mms.new" }, &status);
+        msgstore({"index-write", root.hostPath("index.json"), messageFolder() + "/mms.new"}, &status);
         ASSERT_EQ(status, 0);
     }
     void writeState(const std::string& json)
     {
-        const TestCommandResult run = testRunCommand("echo '" + json + "' | " + testPython() + " '" TESSEL_SOURCE_DIR
-                                                     "/tests/peers/premium_state.py' write '" + hostFile("state.pq") + "'");
+        const TestCommandResult run = testRunCommand("echo '" + json + "' | " + testPython()
+            + " '" TESSEL_SOURCE_DIR "/tests/peers/premium_state.py' write '" + hostFile("state.pq") + "'");
         ASSERT_EQ(run.status, 0) << run.output;
     }
     std::string savedState()
     {
-        return runPython("'" TESSEL_SOURCE_DIR "/tests/peers/premium_state.py' read '" + hostFile("state.pq") + "'");
+        return runPython(
+            "'" TESSEL_SOURCE_DIR "/tests/peers/premium_state.py' read '" + hostFile("state.pq") + "'");
     }
 
     void start()
@@ -232,8 +233,7 @@ protected:
         driver.attach(&requester);
         driver.attach(&premium);
         driver.runUntilIdle();
-        while (!premium.isLoaded() && driver.runToNextTimer()) {
-        }
+        while (!premium.isLoaded() && driver.runToNextTimer()) { }
         ASSERT_TRUE(premium.isLoaded());
         ASSERT_TRUE(serviceJob.isActive());
     }
@@ -267,8 +267,8 @@ protected:
     CMessageStoreManager messageStore;
     PremiumServices services;
     CPremiumInboxManager premium;
-    TraceJob serviceJob { "service" };
-    TraceJob requester { "requester" };
+    TraceJob serviceJob {"service"};
+    TraceJob requester {"requester"};
     std::vector<std::string> listed;
 };
 
@@ -288,14 +288,15 @@ TEST_F(PremiumInboxTest, DescriptorsMakeGroups)
         const char* group; // "name id count/unread" after the add; "" for none
         const char* priority;
     } rows[] = {
-        { "<premium control=\"normal\" id=\"c1\" name=\"Sports\" priority=\"5\"/>", false, "Sports c1 1/1", "5" },
-        { "<premium control=\"Normal\" name=\"News\"/>", false, "News News 1/1", "1610612736" },
-        { "<premium id=\"c9\" priority=\"2147483647\"/>", false,
-            "<premium id=\"c9\" priority=\"2147483647\"/> c9 1/1", "2147483646" },
-        { "Weather", false, "Weather Weather 1/1", "1610612736" },
-        { "<premium control=\"delete\" id=\"c1\"/>", true, "", "" },
-        { "<premium control=\"hide\"/>", true, "", "" },
-        { "", false, "", "" },
+        {"<premium control=\"normal\" id=\"c1\" name=\"Sports\" priority=\"5\"/>", false, "Sports c1 1/1",
+            "5"},
+        {"<premium control=\"Normal\" name=\"News\"/>", false, "News News 1/1", "1610612736"},
+        {"<premium id=\"c9\" priority=\"2147483647\"/>", false,
+            "<premium id=\"c9\" priority=\"2147483647\"/> c9 1/1", "2147483646"},
+        {"Weather", false, "Weather Weather 1/1", "1610612736"},
+        {"<premium control=\"delete\" id=\"c1\"/>", true, "", ""},
+        {"<premium control=\"hide\"/>", true, "", ""},
+        {"", false, "", ""},
     };
     int n = 0;
     for (const auto& row : rows) {
@@ -316,8 +317,9 @@ TEST_F(PremiumInboxTest, DescriptorsMakeGroups)
         EXPECT_EQ(std::to_string(entry->group->priority), row.priority);
     }
     // Priority 5 first; the orphan group would sort after c9.
-    EXPECT_EQ(groups(), "Sports c1 1/1; News News 1/1; Weather Weather 1/1; "
-                        "<premium id=\"c9\" priority=\"2147483647\"/> c9 1/1");
+    EXPECT_EQ(groups(),
+        "Sports c1 1/1; News News 1/1; Weather Weather 1/1; "
+        "<premium id=\"c9\" priority=\"2147483647\"/> c9 1/1");
     // A second descriptor for c1 renames it and adds to it.
     add("p1800000001_0", "<premium id=\"c1\" name=\"Football\" thumbnail=\"album/7\"/>");
     EXPECT_EQ(premium.messageCount("Football"), 2u);
@@ -328,12 +330,15 @@ TEST_F(PremiumInboxTest, DescriptorsMakeGroups)
 
     // The file as Python reads it.
     const std::string saved = savedState();
-    EXPECT_NE(saved.find("{\"created\": 1800000000, \"id\": \"c1\", \"name\": \"Football\", \"priority\": 1610612736, "
-                         "\"thumbnail\": \"album/7\", \"total\": 2}"),
+    EXPECT_NE(
+        saved.find(
+            "{\"created\": 1800000000, \"id\": \"c1\", \"name\": \"Football\", \"priority\": 1610612736, "
+            "\"thumbnail\": \"album/7\", \"total\": 2}"),
         std::string::npos)
         << saved;
     EXPECT_NE(saved.find("\"priority\": 2147483646"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("{\"group\": \"c1\", \"id\": \"p1800000001_0\", \"time\": 1800000000}"), std::string::npos)
+    EXPECT_NE(
+        saved.find("{\"group\": \"c1\", \"id\": \"p1800000001_0\", \"time\": 1800000000}"), std::string::npos)
         << saved;
 }
 
@@ -365,21 +370,22 @@ TEST_F(PremiumInboxTest, ListWindowsOfTheCurrentGroup)
         std::uint32_t filled;
         std::uint32_t total;
     } rows[] = {
-        { "Sports", 2, 3, "p1800000000_4,p1800000000_3,p1800000000_2 box 4", 3, 6 },
-        { "Sports", 0, 2, "p1800000000_6,p1800000000_5 box 4", 2, 6 },
-        { "Sports", 4, 5, "p1800000000_2,p1800000000_1 box 4", 2, 6 },
-        { "Sports", 6, 3, "", 0, 6 },
-        { "Sports", 0, 0, "", 0, 6 },
-        { "News", 5, 1, "p1800000001_1 box 4", 1, 6 },
-        { "Unknown", 0, 3, "", 0, 0 },
-        { nullptr, 0, 3, "", 0, 0 },
+        {"Sports", 2, 3, "p1800000000_4,p1800000000_3,p1800000000_2 box 4", 3, 6},
+        {"Sports", 0, 2, "p1800000000_6,p1800000000_5 box 4", 2, 6},
+        {"Sports", 4, 5, "p1800000000_2,p1800000000_1 box 4", 2, 6},
+        {"Sports", 6, 3, "", 0, 6},
+        {"Sports", 0, 0, "", 0, 6},
+        {"News", 5, 1, "p1800000001_1 box 4", 1, 6},
+        {"Unknown", 0, 3, "", 0, 0},
+        {nullptr, 0, 3, "", 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.select ? row.select : "(none)") + " " + std::to_string(row.start) + "/"
             + std::to_string(row.size));
         const CVXLString name(row.select ? row.select : "");
         premium.selectItem(row.select ? &name : nullptr);
-        EXPECT_STREQ(premium.currentGroupName().c_str(), row.select && std::string(row.select) != "Unknown" ? row.select : "");
+        EXPECT_STREQ(premium.currentGroupName().c_str(),
+            row.select && std::string(row.select) != "Unknown" ? row.select : "");
         listed.clear();
         CMessageListRequest request(1);
         request.start = row.start;
@@ -406,12 +412,12 @@ TEST_F(PremiumInboxTest, OpenAndRemoveChangeTheCounts)
         const char* id;
         const char* groups;
     } rows[] = {
-        { "open", "p1800000000_1", "News c2 1/1; Sports c1 2/1" },
-        { "open", "p1800000000_1", "News c2 1/1; Sports c1 2/1" },
-        { "open", "p9", "News c2 1/1; Sports c1 2/1" },
-        { "remove", "p1800000000_1", "News c2 1/1; Sports c1 1/1" },
-        { "remove", "p9", "News c2 1/1; Sports c1 1/1" },
-        { "remove", "p1800000000_3", "News c2 0/0; Sports c1 1/1" },
+        {"open", "p1800000000_1", "News c2 1/1; Sports c1 2/1"},
+        {"open", "p1800000000_1", "News c2 1/1; Sports c1 2/1"},
+        {"open", "p9", "News c2 1/1; Sports c1 2/1"},
+        {"remove", "p1800000000_1", "News c2 1/1; Sports c1 1/1"},
+        {"remove", "p9", "News c2 1/1; Sports c1 1/1"},
+        {"remove", "p1800000000_3", "News c2 0/0; Sports c1 1/1"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.what) + " " + row.id);
@@ -420,7 +426,7 @@ TEST_F(PremiumInboxTest, OpenAndRemoveChangeTheCounts)
             CMessageOpenRequest open(1);
             open.messageId = row.id;
             EXPECT_EQ(send(open), kResultSucceeded);
-            EXPECT_EQ(serviceJob.codes, std::vector<std::int32_t> { kInboundRequestOpen });
+            EXPECT_EQ(serviceJob.codes, std::vector<std::int32_t> {kInboundRequestOpen});
         } else {
             CStoreDeleteRequest remove(CPremiumInboxManager::kRequestRemove);
             remove.setRequestCode(CPremiumInboxManager::kRequestRemove);
@@ -434,17 +440,17 @@ TEST_F(PremiumInboxTest, OpenAndRemoveChangeTheCounts)
     EXPECT_EQ(premium.groupCount(), 1u);
     // The other message requests go to the service job; others end at once.
     serviceJob.codes.clear();
-    for (std::int32_t code : { 3, 4, 7, static_cast<std::int32_t>(kEventMessageItem), 5, 6, 8, 9 }) {
+    for (std::int32_t code : {3, 4, 7, static_cast<std::int32_t>(kEventMessageItem), 5, 6, 8, 9}) {
         CVXLEvent request(code, 1);
         send(request);
     }
-    EXPECT_EQ(serviceJob.codes, (std::vector<std::int32_t> { 3, 4, 7, kEventMessageItem }));
+    EXPECT_EQ(serviceJob.codes, (std::vector<std::int32_t> {3, 4, 7, kEventMessageItem}));
 }
 
 // The store deleting a premium message tells the manager (request 38).
 TEST_F(PremiumInboxTest, AStoreDeleteRemovesTheEntry)
 {
-    seedMessages({ "p1700000001_0", "p1700000002_0" }, { "p1700000002_0" });
+    seedMessages({"p1700000001_0", "p1700000002_0"}, {"p1700000002_0"});
     start();
     EXPECT_EQ(groups(), "Recovered __orphaned_id 2/1");
     CStoreDeleteRequest remove(1);
@@ -460,25 +466,28 @@ TEST_F(PremiumInboxTest, AStoreDeleteRemovesTheEntry)
 // file lacks joins "__orphaned_id", read bytes follow "mms.new".
 TEST_F(PremiumInboxTest, StartMatchesTheSavedStateWithTheStore)
 {
-    seedMessages({ "p1700000001_0", "p1700000002_0", "p1700000003_0", "p1700000004_0" },
-        { "p1700000001_0", "p1700000004_0" });
-    writeState("{\"groups\": [{\"id\": \"c1\", \"name\": \"Sports\", \"created\": 5, \"priority\": 3, \"total\": 7},"
-               " {\"id\": \"c2\", \"name\": \"Empty\", \"created\": 6}],"
-               " \"messages\": [{\"id\": \"p1700000001_0\", \"group\": \"c1\", \"time\": 10},"
-               " {\"id\": \"p1700000002_0\", \"group\": \"c1\", \"time\": 11},"
-               " {\"id\": \"p1600000000_0\", \"group\": \"c1\", \"time\": 12},"
-               " {\"id\": \"p1700000003_0\", \"group\": \"gone\", \"time\": 13}]}");
+    seedMessages({"p1700000001_0", "p1700000002_0", "p1700000003_0", "p1700000004_0"},
+        {"p1700000001_0", "p1700000004_0"});
+    writeState(
+        "{\"groups\": [{\"id\": \"c1\", \"name\": \"Sports\", \"created\": 5, \"priority\": 3, \"total\": 7},"
+        " {\"id\": \"c2\", \"name\": \"Empty\", \"created\": 6}],"
+        " \"messages\": [{\"id\": \"p1700000001_0\", \"group\": \"c1\", \"time\": 10},"
+        " {\"id\": \"p1700000002_0\", \"group\": \"c1\", \"time\": 11},"
+        " {\"id\": \"p1600000000_0\", \"group\": \"c1\", \"time\": 12},"
+        " {\"id\": \"p1700000003_0\", \"group\": \"gone\", \"time\": 13}]}");
     start();
     EXPECT_EQ(groups(), "Sports c1 2/1; Recovered __orphaned_id 2/1");
     EXPECT_EQ(premium.entryCount(), 4u);
     const std::string saved = savedState();
-    EXPECT_NE(saved.find("\"id\": \"c1\", \"name\": \"Sports\", \"priority\": 3, \"thumbnail\": \"\", \"total\": 7"),
+    EXPECT_NE(saved.find(
+                  "\"id\": \"c1\", \"name\": \"Sports\", \"priority\": 3, \"thumbnail\": \"\", \"total\": 7"),
         std::string::npos)
         << saved;
     EXPECT_NE(saved.find("\"id\": \"__orphaned_id\", \"name\": \"Recovered\", \"priority\": 2147483647"),
         std::string::npos)
         << saved;
-    EXPECT_NE(saved.find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000003_0\", \"time\": 13}"), std::string::npos)
+    EXPECT_NE(saved.find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000003_0\", \"time\": 13}"),
+        std::string::npos)
         << saved;
     EXPECT_NE(saved.find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000004_0\", \"time\": 1800000000}"),
         std::string::npos)
@@ -497,15 +506,15 @@ TEST_F(PremiumInboxTest, ADamagedStateFileIsRebuiltFromTheStore)
         const char* what;
         std::string json;
     } rows[] = {
-        { "format 9", whole + ", \"format\": 9}" },
-        { "group count past the end", whole + ", \"groupCount\": 1000000}" },
-        { "message count past the end", whole + ", \"messageCount\": 2}" },
-        { "bytes after the end", whole + ", \"tail\": \"00\"}" },
-        { "a string past the end", whole + ", \"messageCount\": 2, \"tail\": \"ffffff7f\"}" },
+        {"format 9", whole + ", \"format\": 9}"},
+        {"group count past the end", whole + ", \"groupCount\": 1000000}"},
+        {"message count past the end", whole + ", \"messageCount\": 2}"},
+        {"bytes after the end", whole + ", \"tail\": \"00\"}"},
+        {"a string past the end", whole + ", \"messageCount\": 2, \"tail\": \"ffffff7f\"}"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        seedMessages({ "p1700000001_0" }, {});
+        seedMessages({"p1700000001_0"}, {});
         writeState(row.json);
         const std::string damaged = readHostFile("state.pq");
         std::remove(hostFile("state.pq.bad").c_str());
@@ -519,14 +528,14 @@ TEST_F(PremiumInboxTest, ADamagedStateFileIsRebuiltFromTheStore)
         }
         driver.attach(&fresh);
         driver.runUntilIdle();
-        while (!fresh.isLoaded() && driver.runToNextTimer()) {
-        }
+        while (!fresh.isLoaded() && driver.runToNextTimer()) { }
         ASSERT_EQ(fresh.groupCount(), 1u);
         EXPECT_STREQ(fresh.groupAt(0)->groupId.c_str(), "__orphaned_id");
         EXPECT_EQ(fresh.entryCount(), 1u);
         fresh.stop();
         driver.runUntilIdle();
-        EXPECT_NE(savedState().find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000001_0\""), std::string::npos);
+        EXPECT_NE(
+            savedState().find("{\"group\": \"__orphaned_id\", \"id\": \"p1700000001_0\""), std::string::npos);
         // A damaged file of this format is kept aside before the save.
         const bool otherFormat = std::string(row.what) == "format 9";
         EXPECT_EQ(hostFileExists("state.pq.bad"), !otherFormat);

@@ -1,9 +1,9 @@
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/files/VXLFileStoreManager.h"
+#include "engine/messaging/inbound/VXLInboundMessageManager.h"
 #include "engine/messaging/premium/PremiumGroupList.h"
 #include "engine/messaging/premium/PremiumInboxManager.h"
-#include "engine/messaging/inbound/VXLInboundMessageManager.h"
 #include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/JobTreeDriver.h"
@@ -45,7 +45,8 @@ std::string urlEncoded(const std::string& text)
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : text) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.')
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
+            || c == '.')
             out += static_cast<char>(c);
         else
             out += std::string("%") + digits[c >> 4] + digits[c & 15];
@@ -78,14 +79,14 @@ protected:
         rig.attach(driver, relay.url("/mms"), "", "4711");
         driver.attach(&premium);
         driver.runUntilIdle();
-        while (!premium.isLoaded() && driver.runToNextTimer()) {
-        }
+        while (!premium.isLoaded() && driver.runToNextTimer()) { }
         ASSERT_TRUE(premium.isLoaded());
     }
     void TearDown() override
     {
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&rig.manager), static_cast<CVXLEventHandler*>(&premium),
-                 static_cast<CVXLEventHandler*>(&rig.store), static_cast<CVXLEventHandler*>(&files) }) {
+        for (CVXLEventHandler* job :
+            {static_cast<CVXLEventHandler*>(&rig.manager), static_cast<CVXLEventHandler*>(&premium),
+                static_cast<CVXLEventHandler*>(&rig.store), static_cast<CVXLEventHandler*>(&files)}) {
             if (job->isActive())
                 job->stop();
             driver.runUntilIdle();
@@ -101,12 +102,13 @@ protected:
         EXPECT_FALSE(bytes.empty()) << location;
         CPushRequest push;
         push.setHeapAllocated(false);
-        push.pdu.append(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+        push.pdu.append(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
         push.fetchNow = 1;
         const std::size_t before = rig.requester.answers.size();
         rig.requester.post(&rig.manager, &push);
-        driver.followRealTime([&] { driver.step(); }, [&] { return rig.requester.answers.size() != before; }, 30000,
-            std::chrono::microseconds(200));
+        driver.followRealTime([&] { driver.step(); }, [&] { return rig.requester.answers.size() != before; },
+            30000, std::chrono::microseconds(200));
         driver.runUntilIdle();
         return rig.requester.answers.size() == before ? -99 : rig.requester.answers.back();
     }
@@ -144,12 +146,12 @@ TEST_F(PremiumRelayEndToEnd, PreviewsLandInTheirGroupsOrAreDeleted)
         std::uint32_t premiumBox; // messages in the premium box after it
         std::uint32_t entries;
     } rows[] = {
-        { "P1", "normal.xml", 1, 1 },
-        { "P2", "normal-capital.xml", 2, 2 },
-        { "P3", "delete.xml", 2, 2 },
-        { "P4", "name-only.xml", 3, 3 },
-        { "P5", "top-priority.xml", 4, 4 },
-        { "P6", "normal.xml", 5, 5 },
+        {"P1", "normal.xml", 1, 1},
+        {"P2", "normal-capital.xml", 2, 2},
+        {"P3", "delete.xml", 2, 2},
+        {"P4", "name-only.xml", 3, 3},
+        {"P5", "top-priority.xml", 4, 4},
+        {"P6", "normal.xml", 5, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.fixture);
@@ -160,11 +162,13 @@ TEST_F(PremiumRelayEndToEnd, PreviewsLandInTheirGroupsOrAreDeleted)
     // Kept previews were fetched whole; the refused one was not.
     const std::string log = relay.log();
     EXPECT_NE(log.find("GET /msg/P1?folder="), std::string::npos) << log;
-    EXPECT_EQ(log.find("GET /msg/P3?folder=" + urlEncoded(fixture("delete.xml")) + " "), std::string::npos) << log;
+    EXPECT_EQ(log.find("GET /msg/P3?folder=" + urlEncoded(fixture("delete.xml")) + " "), std::string::npos)
+        << log;
     EXPECT_EQ(rig.store.boxCount(0), 0u);
     EXPECT_EQ(groups(),
         "sports \"Sports\" 5 2; news \"News\" 1610612736 1; Weather \"Weather\" 1610612736 1; "
-        "vip \"" + fixture("top-priority.xml") + "\" 2147483646 1");
+        "vip \""
+            + fixture("top-priority.xml") + "\" 2147483646 1");
 
     // A folder of "Inbox" is no descriptor: the inbox takes the message.
     EXPECT_EQ(receive("I1", "Inbox"), kResultSucceeded);

@@ -1,6 +1,6 @@
+#include "engine/messaging/push/WapPushQueue.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/push/WapPushQueue.h"
 #include "engine/messaging/push/WapPushRequest.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
@@ -59,15 +59,16 @@ struct QueueRig : FileStoreFixture {
     // The file as the peer reads it.
     std::string peerRead()
     {
-        return runPython("'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq") + "'");
+        return runPython(
+            "'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq") + "'");
     }
 
     void peerWrite(const std::string& json)
     {
         const std::string input = root.hostPath("queue.json");
         std::ofstream(input) << json;
-        runPython("'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' write '" + hostFile("state.wq") + "' < '"
-            + input + "'");
+        runPython("'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' write '" + hostFile("state.wq")
+            + "' < '" + input + "'");
     }
 
     std::vector<std::string> held()
@@ -80,8 +81,8 @@ struct QueueRig : FileStoreFixture {
         CWapPushItem item;
         while (copy.count() != 0) {
             const CWapPushItem* head = copy.peekHead();
-            pdus.push_back(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length()) + "/"
-                + std::to_string(head->attempts));
+            pdus.push_back(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length())
+                + "/" + std::to_string(head->attempts));
             copy.popHead(&item);
         }
         return pdus;
@@ -94,8 +95,7 @@ struct QueueRig : FileStoreFixture {
     }
 };
 
-class WapPushQueueTest : public ::testing::Test, public QueueRig {
-};
+class WapPushQueueTest : public ::testing::Test, public QueueRig { };
 
 std::string itemJson(const std::string& hexPdu, std::uint32_t attempts, std::uint32_t fetchNow = 0)
 {
@@ -147,13 +147,13 @@ TEST_F(WapPushQueueTest, AFailingHeadGoesToTheTailTwiceAndIsDroppedAtTheThirdFai
     push("y");
     driver.runUntilIdle();
     queue.retryHead();
-    EXPECT_EQ(held(), (std::vector<std::string> { "y/0", "x/1" }));
+    EXPECT_EQ(held(), (std::vector<std::string> {"y/0", "x/1"}));
     queue.retryHead(); // y fails once
     queue.retryHead();
-    EXPECT_EQ(held(), (std::vector<std::string> { "y/1", "x/2" }));
+    EXPECT_EQ(held(), (std::vector<std::string> {"y/1", "x/2"}));
     queue.retryHead();
     queue.retryHead(); // x's third failure
-    EXPECT_EQ(held(), (std::vector<std::string> { "y/2" }));
+    EXPECT_EQ(held(), (std::vector<std::string> {"y/2"}));
     queue.retryHead();
     EXPECT_EQ(queue.count(), 0u);
     driver.runUntilIdle();
@@ -187,15 +187,25 @@ TEST(WapPushQueueLoad, TakesWholeQueuesOnly)
         const char* logged;
     };
     const Case cases[] = {
-        { "two items", "{\"items\": [" + itemJson("0102", 0, 1) + ", " + itemJson("", 2) + "]}", "", 2, nullptr },
-        { "25 items load the first 20", "{\"items\": [" + twentyFive + "]}", "", 20, "holds 25 items, the first 20" },
-        { "empty queue", "{\"items\": []}", "", 0, nullptr },
-        { "another format", "", std::string("\x01\x00\x00\x00\x00", 5), 0, "damaged" },
-        { "a length beyond the bytes", "", std::string("\x02\x01\x00\x00\x00" "\x00\x00\x00\x00" "\x00\x00\x00\x00" "\xff\xff\xff\x7f" "ab", 19), 0, "damaged" },
-        { "a count beyond the items", "{\"count\": 3, \"items\": [" + itemJson("01", 0) + "]}", "", 0, "damaged" },
-        { "bytes after the last item", "", std::string("\x02\x00\x00\x00\x00zz", 7), 0, "damaged" },
-        { "cut in the count", "", std::string("\x02\x00", 2), 0, "damaged" },
-        { "an empty file", "", "", 0, nullptr },
+        {"two items", "{\"items\": [" + itemJson("0102", 0, 1) + ", " + itemJson("", 2) + "]}", "", 2,
+            nullptr},
+        {"25 items load the first 20", "{\"items\": [" + twentyFive + "]}", "", 20,
+            "holds 25 items, the first 20"},
+        {"empty queue", "{\"items\": []}", "", 0, nullptr},
+        {"another format", "", std::string("\x01\x00\x00\x00\x00", 5), 0, "damaged"},
+        {"a length beyond the bytes", "",
+            std::string("\x02\x01\x00\x00\x00"
+                        "\x00\x00\x00\x00"
+                        "\x00\x00\x00\x00"
+                        "\xff\xff\xff\x7f"
+                        "ab",
+                19),
+            0, "damaged"},
+        {"a count beyond the items", "{\"count\": 3, \"items\": [" + itemJson("01", 0) + "]}", "", 0,
+            "damaged"},
+        {"bytes after the last item", "", std::string("\x02\x00\x00\x00\x00zz", 7), 0, "damaged"},
+        {"cut in the count", "", std::string("\x02\x00", 2), 0, "damaged"},
+        {"an empty file", "", "", 0, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -233,11 +243,12 @@ TEST(WapPushQueueLoad, AnUncleanShutDownCountsAgainstTheHead)
         bool backAfterCrash;
     };
     const Case cases[] = {
-        { "clean start", 0, 1, "", false },
-        { "attempts 0", 1, 0, "{\"items\": [" + itemJson("aa", 1) + ", " + itemJson("bb", 0) + "]}\n", true },
-        { "attempts 1", 3, 1, "{\"items\": [" + itemJson("aa", 2) + ", " + itemJson("bb", 0) + "]}\n", true },
-        { "attempts 2", 1, 2, "{\"items\": [" + itemJson("bb", 0) + "]}\n", false },
-        { "attempts beyond the signed range", 1, 0xFFFFFFFFu, "{\"items\": [" + itemJson("bb", 0) + "]}\n", false },
+        {"clean start", 0, 1, "", false},
+        {"attempts 0", 1, 0, "{\"items\": [" + itemJson("aa", 1) + ", " + itemJson("bb", 0) + "]}\n", true},
+        {"attempts 1", 3, 1, "{\"items\": [" + itemJson("aa", 2) + ", " + itemJson("bb", 0) + "]}\n", true},
+        {"attempts 2", 1, 2, "{\"items\": [" + itemJson("bb", 0) + "]}\n", false},
+        {"attempts beyond the signed range", 1, 0xFFFFFFFFu, "{\"items\": [" + itemJson("bb", 0) + "]}\n",
+            false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -266,14 +277,14 @@ TEST_F(WapPushQueueTest, AFailedSaveIsReportedAndTheNextStoresTheQueue)
     ASSERT_EQ(std::system(("mkdir -p '" + hostFile("state.wq") + "/x'").c_str()), 0);
     push("abc");
     driver.runUntilIdle();
-    EXPECT_EQ(services.stored, std::vector<bool> { false });
+    EXPECT_EQ(services.stored, std::vector<bool> {false});
     EXPECT_FALSE(queue.stored());
     EXPECT_EQ(queue.count(), 1u);
     EXPECT_NE(log().find("state.wq not written"), std::string::npos) << log();
     ASSERT_EQ(std::system(("rm -rf '" + hostFile("state.wq") + "'").c_str()), 0);
     queue.save();
     driver.runUntilIdle();
-    EXPECT_EQ(services.stored, (std::vector<bool> { false, true }));
+    EXPECT_EQ(services.stored, (std::vector<bool> {false, true}));
     EXPECT_TRUE(queue.stored());
     EXPECT_EQ(peerRead(), "{\"items\": [" + itemJson("616263", 0) + "]}\n");
 }
@@ -289,7 +300,7 @@ TEST_F(WapPushQueueTest, APushDuringTheLoadIsQueuedBehindTheSavedItems)
     driver.step();
     EXPECT_EQ(queue.count(), 0u) << "the push waits for the load";
     driver.runUntilIdle();
-    EXPECT_EQ(held(), (std::vector<std::string> { "old/0", "new/0" }));
+    EXPECT_EQ(held(), (std::vector<std::string> {"old/0", "new/0"}));
 }
 
 // The stop is answered once every write has been answered, so a shut-down

@@ -1,7 +1,7 @@
+#include "engine/messaging/push/WapPushSource.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/push/WapPushQueue.h"
-#include "engine/messaging/push/WapPushSource.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -81,7 +81,9 @@ public:
     std::string headHex()
     {
         const CWapPushItem* head = queue.peekHead();
-        return head ? testHex(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length())) : "";
+        return head
+            ? testHex(std::string(reinterpret_cast<const char*>(head->pdu.data()), head->pdu.length()))
+            : "";
     }
 };
 
@@ -108,7 +110,8 @@ TEST_F(WapPushSourceTest, ARelayNotificationReachesTheQueueAndItsFile)
     EXPECT_EQ(queue.peekHead()->fetchNow, 0u);
     EXPECT_EQ(queue.peekHead()->attempts, 0u);
     driver.runUntilIdle();
-    EXPECT_NE(runPython("'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq") + "'")
+    EXPECT_NE(runPython("'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq")
+                  + "'")
                   .find(sent[0].substr(4)),
         std::string::npos);
     relayPush(port, "m2");
@@ -135,19 +138,27 @@ TEST_F(WapPushSourceTest, DatagramsThatAreNoMmsPushAreRefused)
         const char* logged; // null: taken
     };
     const Case cases[] = {
-        { "well-known MMS type", std::string("\x01\x06\x01\xbe", 4) + notification, nullptr },
-        { "MMS type by name", std::string("\x01\x06\x20", 3) + "application/vnd.wap.mms-message" + '\0' + notification,
-            nullptr },
-        { "MMS type with a value length", std::string("\x01\x06\x04\x03\xbe\x81\xea", 7) + notification, nullptr },
-        { "too short", std::string("\x01\x06", 2), "too short" },
-        { "a confirmed push", std::string("\x01\x07\x01\xbe", 4) + notification, "not a push PDU" },
-        { "headers beyond the datagram", std::string("\x01\x06\x09\xbe", 4), "headers length beyond" },
-        { "uintvar too long", std::string("\x01\x06\xff\xff\xff\xff\xff\x01\xbe", 9), "headers length beyond" },
-        { "content type text without its end", std::string("\x01\x06\x03" "abc", 6) + notification,
-            "unreadable content type" },
-        { "another content type", std::string("\x01\x06\x01\xb0", 4) + notification, "not an MMS notification" },
-        { "no data", std::string("\x01\x06\x01\xbe", 4), "no data" },
-        { "longer than a datagram", std::string("\x01\x06\x01\xbe", 4) + std::string(70000, 'x'), "longer than" },
+        {"well-known MMS type", std::string("\x01\x06\x01\xbe", 4) + notification, nullptr},
+        {"MMS type by name",
+            std::string("\x01\x06\x20", 3) + "application/vnd.wap.mms-message" + '\0' + notification,
+            nullptr},
+        {"MMS type with a value length", std::string("\x01\x06\x04\x03\xbe\x81\xea", 7) + notification,
+            nullptr},
+        {"too short", std::string("\x01\x06", 2), "too short"},
+        {"a confirmed push", std::string("\x01\x07\x01\xbe", 4) + notification, "not a push PDU"},
+        {"headers beyond the datagram", std::string("\x01\x06\x09\xbe", 4), "headers length beyond"},
+        {"uintvar too long", std::string("\x01\x06\xff\xff\xff\xff\xff\x01\xbe", 9), "headers length beyond"},
+        {"content type text without its end",
+            std::string("\x01\x06\x03"
+                        "abc",
+                6)
+                + notification,
+            "unreadable content type"},
+        {"another content type", std::string("\x01\x06\x01\xb0", 4) + notification,
+            "not an MMS notification"},
+        {"no data", std::string("\x01\x06\x01\xbe", 4), "no data"},
+        {"longer than a datagram", std::string("\x01\x06\x01\xbe", 4) + std::string(70000, 'x'),
+            "longer than"},
     };
     std::uint32_t taken = 0;
     for (const Case& c : cases) {
@@ -175,7 +186,7 @@ TEST_F(WapPushSourceTest, TsharkReadsTheRelaysDatagramAsAnMmsPush)
     start();
     const std::string pcap = root.hostPath("push.pcap");
     const pid_t capture = testSpawn(
-        { "/usr/bin/env", "dumpcap", "-q", "-i", "lo", "-f", "udp port " + std::to_string(port), "-w", pcap },
+        {"/usr/bin/env", "dumpcap", "-q", "-i", "lo", "-f", "udp port " + std::to_string(port), "-w", pcap},
         pcap + ".out");
     ASSERT_GT(capture, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -189,9 +200,10 @@ TEST_F(WapPushSourceTest, TsharkReadsTheRelaysDatagramAsAnMmsPush)
     while (!holdsAPacket(pcap) && std::chrono::steady_clock::now() < written)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     testStopProcess(capture, 5000);
-    const TestCommandResult shown = testRunCommand("tshark -r '" + pcap + "' -d udp.port==" + std::to_string(port)
-        + ",wsp -T fields -e wsp.pdu_type -e wsp.header.x_wap_application_id -e mmse.message_type"
-          " -e mmse.transaction_id -e mmse.content_location -e _ws.malformed 2>/dev/null");
+    const TestCommandResult shown
+        = testRunCommand("tshark -r '" + pcap + "' -d udp.port==" + std::to_string(port)
+            + ",wsp -T fields -e wsp.pdu_type -e wsp.header.x_wap_application_id -e mmse.message_type"
+              " -e mmse.transaction_id -e mmse.content_location -e _ws.malformed 2>/dev/null");
     EXPECT_EQ(shown.status, 0);
     EXPECT_EQ(shown.output, "0x06\tx-wap-application:mms.ua\t0x82\tm7\thttp://127.0.0.1/retrieve/m7\t\n");
     ASSERT_EQ(sent.size(), 2u);

@@ -1,3 +1,4 @@
+#include "engine/messaging/service/MessageServiceJob.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
@@ -5,9 +6,8 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaRef.h"
-#include "engine/messaging/service/MessageServiceJob.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/inbound/VXLInboundMessageManager.h"
+#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/threads/VXLThreadDB.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
@@ -64,11 +64,11 @@ std::vector<std::string> received(const std::string& from, std::uint32_t sent, c
     const std::vector<std::string>& parts = {})
 {
     std::vector<std::string> segments = {
-        segment({ { "X-QV-From-Address", from }, { "X-QV-Message-Sent-Time", std::to_string(sent) },
-            { "X-QV-Image-Count", "1" }, { "22", subject } }),
-        segment({ { "Content-Type", "image/jpeg" } }, "JPEG " + subject),
-        segment({ { "X-QV-Total-Media-Parts", std::to_string(parts.size()) } }),
-        segment({ { "22", subject } }),
+        segment({{"X-QV-From-Address", from}, {"X-QV-Message-Sent-Time", std::to_string(sent)},
+            {"X-QV-Image-Count", "1"}, {"22", subject}}),
+        segment({{"Content-Type", "image/jpeg"}}, "JPEG " + subject),
+        segment({{"X-QV-Total-Media-Parts", std::to_string(parts.size())}}),
+        segment({{"22", subject}}),
     };
     segments.insert(segments.end(), parts.begin(), parts.end());
     return segments;
@@ -92,7 +92,8 @@ struct QueueStandIn : TraceJob {
                     record->setSubject(entries[id].c_str());
                     CVXLMediaRefHandle picture;
                     picture.setMimeType("image/png");
-                    picture.addEntry(CVXLString(("item_" + id).c_str()), "image/png", this, 10, 10, 100, true);
+                    picture.addEntry(
+                        CVXLString(("item_" + id).c_str()), "image/png", this, 10, 10, 100, true);
                     record->setMediaRef(picture);
                 }
             } else if (event->requestCode() == kOutboundRequestDeleteAll) {
@@ -123,9 +124,9 @@ struct ServiceFixture : ::testing::Test {
     CVXLThreadDB threads;
     CountingStore store;
     QueueStandIn queue;
-    TraceJob inbound { "inbound" };
-    TraceJob online { "online media" };
-    TraceJob requester { "requester" };
+    TraceJob inbound {"inbound"};
+    TraceJob online {"online media"};
+    TraceJob requester {"requester"};
     CMessageServiceJob job;
     std::vector<std::uint32_t> inboundKinds;
     // Result texts of the answers, in order.
@@ -158,8 +159,9 @@ struct ServiceFixture : ::testing::Test {
     }
     ~ServiceFixture() override
     {
-        for (CVXLEventHandler* one : { static_cast<CVXLEventHandler*>(&job), static_cast<CVXLEventHandler*>(&store),
-                 static_cast<CVXLEventHandler*>(&threads), static_cast<CVXLEventHandler*>(&files) }) {
+        for (CVXLEventHandler* one :
+            {static_cast<CVXLEventHandler*>(&job), static_cast<CVXLEventHandler*>(&store),
+                static_cast<CVXLEventHandler*>(&threads), static_cast<CVXLEventHandler*>(&files)}) {
             if (one->isActive())
                 one->stop();
             driver.runUntilIdle();
@@ -246,11 +248,11 @@ TEST_F(ServiceFixture, ThreadWindowSplitsIntoStoredAndQueuedRuns)
         int queueRefreshes;
     };
     const Case cases[] = {
-        { "start 2 size 3: one stored, two queued", 2, 3, "m3,queued o1,queued o2", 1, 1 },
-        { "start past the end moves to the last message", 9, 3, "queued o2", 0, 1 },
-        { "stored only", 0, 2, "m1,m2", 2, 0 },
-        { "a size that would wrap the end", 4, 0xFFFFFFFFu, "queued o2", 0, 1 },
-        { "size 0 is an empty window", 1, 0, "", 0, 0 },
+        {"start 2 size 3: one stored, two queued", 2, 3, "m3,queued o1,queued o2", 1, 1},
+        {"start past the end moves to the last message", 9, 3, "queued o2", 0, 1},
+        {"stored only", 0, 2, "m1,m2", 2, 0},
+        {"a size that would wrap the end", 4, 0xFFFFFFFFu, "queued o2", 0, 1},
+        {"size 0 is an empty window", 1, 0, "", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -295,9 +297,9 @@ TEST_F(ServiceFixture, UnknownThreadsAreNotFound)
         const char* address;
     };
     const Case cases[] = {
-        { "window of an unknown address", kServiceRequestThreadWindow, "+19999999" },
-        { "window of an empty address", kServiceRequestThreadWindow, "" },
-        { "delete of an unknown address", kServiceRequestDeleteThread, "+19999999" },
+        {"window of an unknown address", kServiceRequestThreadWindow, "+19999999"},
+        {"window of an empty address", kServiceRequestThreadWindow, ""},
+        {"delete of an unknown address", kServiceRequestDeleteThread, "+19999999"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -323,7 +325,8 @@ TEST_F(ServiceFixture, UnknownThreadsAreNotFound)
 TEST_F(ServiceFixture, ListWindowOfTheInboxFillsWhatIsLeftAndReportsTheTotal)
 {
     for (int i = 0; i < 12; ++i)
-        writeMessage("i17000001" + std::to_string(10 + i) + "_0", received("+1555" + std::to_string(1000 + i), 100 + i, "n" + std::to_string(i)));
+        writeMessage("i17000001" + std::to_string(10 + i) + "_0",
+            received("+1555" + std::to_string(1000 + i), 100 + i, "n" + std::to_string(i)));
     start();
 
     struct Case {
@@ -331,7 +334,7 @@ TEST_F(ServiceFixture, ListWindowOfTheInboxFillsWhatIsLeftAndReportsTheTotal)
         std::uint32_t size;
         std::uint32_t filled;
     };
-    const Case cases[] = { { 10, 5, 2 }, { 0, 5, 5 }, { 12, 5, 0 }, { 3, 0, 0 } };
+    const Case cases[] = {{10, 5, 2}, {0, 5, 5}, {12, 5, 0}, {3, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start * 100 + c.size);
         CVXLMessageSummary records[5];
@@ -370,7 +373,7 @@ TEST_F(ServiceFixture, ListWindowsOfOtherBoxesGoToTheInboundManager)
         std::uint32_t filled;
         std::uint32_t total;
     };
-    const Case cases[] = { { 1, kResultSucceeded, 2, 7 }, { 3, kResultFailed, 0, 0 }, { 6, kResultFailed, 0, 0 } };
+    const Case cases[] = {{1, kResultSucceeded, 2, 7}, {3, kResultFailed, 0, 0}, {6, kResultFailed, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.boxType);
         CVXLMessageSummary records[2];
@@ -463,12 +466,12 @@ TEST_F(ServiceFixture, DeletingAThreadSendsQueuedIdsToTheQueueAndTheRestToTheSto
     CMessageTextRequest request(kServiceRequestDeleteThread, kReply);
     request.text = keyOf("+15550001");
     EXPECT_EQ(send(request), kResultSucceeded);
-    EXPECT_EQ(queue.deleted, (std::vector<std::string> { "o1", "o2" }));
-    for (const char* id : { "i1700000001_0", "i1700000002_0", "i1700000003_0" })
+    EXPECT_EQ(queue.deleted, (std::vector<std::string> {"o1", "o2"}));
+    for (const char* id : {"i1700000001_0", "i1700000002_0", "i1700000003_0"})
         EXPECT_FALSE(exists(id)) << id;
     EXPECT_TRUE(exists("i1700000009_0"));
     const std::string saved = savedThreads();
-    for (const char* id : { "i1700000001_0", "o1", "o2" })
+    for (const char* id : {"i1700000001_0", "o1", "o2"})
         EXPECT_EQ(saved.find(id), std::string::npos) << id << " in " << saved;
     EXPECT_NE(saved.find("i1700000009_0"), std::string::npos) << saved;
     EXPECT_EQ(threads.shownCount(), 1u);
@@ -492,7 +495,7 @@ TEST_F(ServiceFixture, DeleteAllEmptiesQueueThreadsAndStore)
     EXPECT_TRUE(queue.entries.empty());
     EXPECT_EQ(threads.shownCount(), 0u);
     EXPECT_EQ(store.boxCount(0), 0u);
-    for (const char* id : { "i1700000001_0", "i1700000009_0" })
+    for (const char* id : {"i1700000001_0", "i1700000009_0"})
         EXPECT_FALSE(exists(id)) << id;
     for (std::uint32_t kind : inboundKinds)
         EXPECT_EQ(kind, 5u);
@@ -504,14 +507,16 @@ TEST_F(ServiceFixture, ReadPartsFillsMediaItemsByModeAndAcceptedKinds)
 {
     writeMessage("i1700000001_0",
         received("+15550001", 100, "parts",
-            { segment({ { "Content-Type", "image/jpeg" }, { "X-QV-Image-Width", "640" }, { "X-QV-Image-Height", "480" } },
-                  "IMG"),
-                segment({ { "Content-Type", "video/mp4" } }, "VIDEO"),
-                segment({ { "Content-Type", "image/jpeg" }, { "X-QV-DRM-Content-Type", "image/jpeg" },
-                            { "X-QV-Save-Lock", "TRUE" } },
+            {segment(
+                 {{"Content-Type", "image/jpeg"}, {"X-QV-Image-Width", "640"}, {"X-QV-Image-Height", "480"}},
+                 "IMG"),
+                segment({{"Content-Type", "video/mp4"}}, "VIDEO"),
+                segment({{"Content-Type", "image/jpeg"}, {"X-QV-DRM-Content-Type", "image/jpeg"},
+                            {"X-QV-Save-Lock", "TRUE"}},
                     "DRM"),
-                segment({ { "Content-Type", "text/plain" } }, "hello text"),
-                segment({ { "Content-Type", "image/gif" }, { "Content-Location", "http://example.net/p.gif" } }, "GIF") }));
+                segment({{"Content-Type", "text/plain"}}, "hello text"),
+                segment({{"Content-Type", "image/gif"}, {"Content-Location", "http://example.net/p.gif"}},
+                    "GIF")}));
     writeMessage("i1700000002_0", received("+15550001", 200, "no parts"));
     start();
     inbound.handler = [](TraceJob& self, CVXLEvent* event) {
@@ -538,17 +543,20 @@ TEST_F(ServiceFixture, ReadPartsFillsMediaItemsByModeAndAcceptedKinds)
         bool forwarded;
     };
     const Case cases[] = {
-        { "an accepted picture", "i1700000001_0", 2, kImages, 0, 1, 0, 0, 3, 2, false, false, "", false },
-        { "a video where only pictures are accepted", "i1700000001_0", 2, kImages, 1, 1, 76, 0, 0, -1, false, false, "", false },
-        { "a video with every kind accepted", "i1700000001_0", 2, kAll, 1, 1, 0, 0, 5, 2, false, false, "", false },
-        { "DRM with its save lock", "i1700000001_0", 2, 3, 2, 1, 0, 0, 3, 2, true, true, "", false },
-        { "a text part read as text", "i1700000001_0", 3, kAll, 3, 1, 0, 0, 10, -1, false, false, "hello text", false },
-        { "a part the service holds", "i1700000001_0", 2, kImages, 4, 1, 0, 0, 3, 1, false, false,
-            "http://example.net/p.gif", false },
-        { "mode 1 with a part", "i1700000001_0", 1, kImages, 0, 1, 0, 0, 3, 2, false, false, "", false },
-        { "mode 1 with part count 0: the total only", "i1700000001_0", 1, kImages, 0, 0, 0, 5, 0, -1, false, false, "",
-            false },
-        { "a body not stored here", "i1700000002_0", 2, kImages, 0, 1, 0, 42, 0, -1, false, false, "", true },
+        {"an accepted picture", "i1700000001_0", 2, kImages, 0, 1, 0, 0, 3, 2, false, false, "", false},
+        {"a video where only pictures are accepted", "i1700000001_0", 2, kImages, 1, 1, 76, 0, 0, -1, false,
+            false, "", false},
+        {"a video with every kind accepted", "i1700000001_0", 2, kAll, 1, 1, 0, 0, 5, 2, false, false, "",
+            false},
+        {"DRM with its save lock", "i1700000001_0", 2, 3, 2, 1, 0, 0, 3, 2, true, true, "", false},
+        {"a text part read as text", "i1700000001_0", 3, kAll, 3, 1, 0, 0, 10, -1, false, false, "hello text",
+            false},
+        {"a part the service holds", "i1700000001_0", 2, kImages, 4, 1, 0, 0, 3, 1, false, false,
+            "http://example.net/p.gif", false},
+        {"mode 1 with a part", "i1700000001_0", 1, kImages, 0, 1, 0, 0, 3, 2, false, false, "", false},
+        {"mode 1 with part count 0: the total only", "i1700000001_0", 1, kImages, 0, 0, 0, 5, 0, -1, false,
+            false, "", false},
+        {"a body not stored here", "i1700000002_0", 2, kImages, 0, 1, 0, 42, 0, -1, false, false, "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -594,7 +602,7 @@ TEST_F(ServiceFixture, ReadPartsFillsMediaItemsByModeAndAcceptedKinds)
 TEST_F(ServiceFixture, OpenByMode)
 {
     writeMessage("i1700000001_0",
-        received("+15550001", 100, "parts", { segment({ { "Content-Type", "image/png" } }, "PNG") }));
+        received("+15550001", 100, "parts", {segment({{"Content-Type", "image/png"}}, "PNG")}));
     start();
     struct Case {
         const char* what;
@@ -604,9 +612,9 @@ TEST_F(ServiceFixture, OpenByMode)
         const char* firstPartType;
     };
     const Case cases[] = {
-        { "stored: the part headers", 0, kResultSucceeded, false, "image/png" },
-        { "through the inbound manager", 1, kResultSucceeded, true, "" },
-        { "an unknown mode is refused", 2, kResultFailed, false, "" },
+        {"stored: the part headers", 0, kResultSucceeded, false, "image/png"},
+        {"through the inbound manager", 1, kResultSucceeded, true, ""},
+        {"an unknown mode is refused", 2, kResultFailed, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -683,14 +691,14 @@ TEST_F(ServiceFixture, EveryOtherRequestIsForwardedOrAnswered)
         bool forwarded;
     };
     const Case cases[] = {
-        { kInboundRequestNetworkMessage, 77, true },
-        { kInboundRequestMmsSend, 77, true },
-        { kInboundRequestMmboxStore, 77, true },
-        { 6, kResultSucceeded, false },
-        { 8, kResultSucceeded, false },
-        { 9, kResultSucceeded, false },
-        { 15, kResultSucceeded, false },
-        { 21, kResultSucceeded, false },
+        {kInboundRequestNetworkMessage, 77, true},
+        {kInboundRequestMmsSend, 77, true},
+        {kInboundRequestMmboxStore, 77, true},
+        {6, kResultSucceeded, false},
+        {8, kResultSucceeded, false},
+        {9, kResultSucceeded, false},
+        {15, kResultSucceeded, false},
+        {21, kResultSucceeded, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);

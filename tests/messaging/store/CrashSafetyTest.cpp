@@ -32,8 +32,7 @@ void killAfter(pid_t pid, std::mt19937& random, int minMs, int spreadMs)
 
 // Waits (at most ten seconds) until the tool has done its first piece of
 // work, so that a loaded machine does not kill every run before it began.
-template <class Ready>
-void waitUntil(Ready ready)
+template <class Ready> void waitUntil(Ready ready)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!ready() && std::chrono::steady_clock::now() < deadline)
@@ -73,8 +72,7 @@ struct Journal {
 
 const std::string kTool = TESSEL_BINARY_DIR "/bin/msgcrash";
 
-class CrashSafetyTest : public ::testing::Test, public FileStoreFixture {
-};
+class CrashSafetyTest : public ::testing::Test, public FileStoreFixture { };
 
 TEST_F(CrashSafetyTest, AKilledSaveLeavesTheDatabaseThePointerNamesWhole)
 {
@@ -82,14 +80,14 @@ TEST_F(CrashSafetyTest, AKilledSaveLeavesTheDatabaseThePointerNamesWhole)
     const std::string folder = hostFile("");
     int checked = 0;
     for (int round = 0; round < 12; ++round) {
-        const pid_t pid = testSpawn({ kTool, "threaddb" }, root.hostPath("tool.log"));
+        const pid_t pid = testSpawn({kTool, "threaddb"}, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
         waitUntil([&] { return !readHostFile("threaddb.run").empty(); });
         killAfter(pid, random, 20, 200);
         if (readHostFile("threaddb.run").empty())
             continue;
         int status = -1;
-        const std::string read = msgstore({ "threaddb-read", folder }, &status);
+        const std::string read = msgstore({"threaddb-read", folder}, &status);
         EXPECT_EQ(status, 0) << "round " << round << ": " << read.substr(0, 300);
         EXPECT_NE(read.find("\"id\": \"i17"), std::string::npos) << "round " << round << ": saved messages";
         ++checked;
@@ -106,7 +104,7 @@ TEST_F(CrashSafetyTest, AKilledPushQueueSaveLeavesTheOldQueueOrTheNew)
     int checked = 0;
     for (int round = 0; round < 12; ++round) {
         const std::string tag = "r" + std::to_string(round);
-        const pid_t pid = testSpawn({ kTool, "pushqueue", tag }, root.hostPath("tool.log"));
+        const pid_t pid = testSpawn({kTool, "pushqueue", tag}, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
         // The first save of this round has replaced the file.
         waitUntil([&] { return readHostFile("state.wq").find(tag + "-") != std::string::npos; });
@@ -126,14 +124,16 @@ TEST_F(CrashSafetyTest, AKilledPushQueueSaveLeavesTheOldQueueOrTheNew)
             for (; at + 1 < read.size() && read[at] != '"'; at += 2)
                 pdu += static_cast<char>(std::stoi(read.substr(at, 2), nullptr, 16));
             const std::size_t dash = pdu.find('-');
-            ASSERT_TRUE(pdu.size() > 1 && pdu[0] == 'r' && dash != std::string::npos) << "round " << round << ": " << pdu;
+            ASSERT_TRUE(pdu.size() > 1 && pdu[0] == 'r' && dash != std::string::npos)
+                << "round " << round << ": " << pdu;
             items.emplace_back(std::stoi(pdu.substr(1, dash - 1)), std::stoi(pdu.substr(dash + 1)));
         }
         ASSERT_FALSE(items.empty()) << "round " << round << ": " << read;
         EXPECT_LE(items.size(), 20u);
         EXPECT_EQ(items.back().first, round);
         for (std::size_t i = 1; i < items.size(); ++i) {
-            const bool next = items[i].first == items[i - 1].first && items[i].second == items[i - 1].second + 1;
+            const bool next
+                = items[i].first == items[i - 1].first && items[i].second == items[i - 1].second + 1;
             const bool laterRound = items[i].first > items[i - 1].first && items[i].second == 0;
             EXPECT_TRUE(next || laterRound) << "round " << round << " item " << i << ": " << read;
         }
@@ -151,7 +151,7 @@ TEST_F(CrashSafetyTest, AKilledPremiumSaveLeavesTheOldStateOrTheNew)
     int checked = 0;
     for (int round = 0; round < 12; ++round) {
         const std::string tag = "r" + std::to_string(round);
-        const pid_t pid = testSpawn({ kTool, "premium", tag }, root.hostPath("tool.log"));
+        const pid_t pid = testSpawn({kTool, "premium", tag}, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
         waitUntil([&] { return readHostFile("state.pq").find("p" + tag + "_") != std::string::npos; });
         killAfter(pid, random, 5, 150);
@@ -177,7 +177,8 @@ TEST_F(CrashSafetyTest, AKilledPremiumSaveLeavesTheOldStateOrTheNew)
         EXPECT_LE(messages.size(), 12u);
         EXPECT_EQ(messages.back().first, round);
         for (std::size_t i = 1; i < messages.size(); ++i) {
-            const bool next = messages[i].first == messages[i - 1].first && messages[i].second == messages[i - 1].second + 1;
+            const bool next = messages[i].first == messages[i - 1].first
+                && messages[i].second == messages[i - 1].second + 1;
             const bool laterRound = messages[i].first > messages[i - 1].first && messages[i].second == 0;
             EXPECT_TRUE(next || laterRound) << "round " << round << " message " << i << ": " << read;
         }
@@ -193,7 +194,7 @@ TEST_F(CrashSafetyTest, AKilledInPlaceCopyLeavesTheOldFileOrTheNew)
     writeHostFile("copied", base);
     std::size_t grown = 0;
     for (int round = 0; round < 12; ++round) {
-        const pid_t pid = testSpawn({ kTool, "copy", "copied" }, root.hostPath("tool.log"));
+        const pid_t pid = testSpawn({kTool, "copy", "copied"}, root.hostPath("tool.log"));
         ASSERT_GT(pid, 0);
         waitUntil([&] { return readHostFile("copied").size() > base.size() + grown; });
         killAfter(pid, random, 5, 100);
@@ -226,7 +227,7 @@ struct Counters : CMessageStoreServices {
     std::map<std::string, std::string> values;
     std::uint32_t messageLimit() override { return 100; }
     void setCounter(const char* key, std::uint32_t value) override { values[key] = std::to_string(value); }
-    void setHasNewMessages() override {}
+    void setHasNewMessages() override { }
     std::uint32_t nowSeconds() override { return 1800000000u; }
 };
 
@@ -251,7 +252,7 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
     int checked = 0;
     std::size_t storedInAll = 0;
     for (int round = 0; round < 10; ++round) {
-        const pid_t pid = testSpawn({ kTool, "store" }, journal);
+        const pid_t pid = testSpawn({kTool, "store"}, journal);
         ASSERT_GT(pid, 0);
         waitUntil([&] { return readHost(journal).find("stored") != std::string::npos; });
         killAfter(pid, random, 20, 300);
@@ -261,9 +262,10 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
         const std::set<std::string>& deleted = said.deleted;
         const std::set<std::string>& deleting = said.deleting;
         int status = -1;
-        const std::string read = msgstore({ "store-read", folder() }, &status);
+        const std::string read = msgstore({"store-read", folder()}, &status);
         ASSERT_EQ(status, 0) << read.substr(0, 300);
-        EXPECT_EQ(read.find("\"bad\""), std::string::npos) << "round " << round << ": " << read.substr(0, 600);
+        EXPECT_EQ(read.find("\"bad\""), std::string::npos)
+            << "round " << round << ": " << read.substr(0, 600);
         for (const std::string& message : stored) {
             if (deleted.count(message) || deleting.count(message))
                 continue;
@@ -271,8 +273,8 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
             // Relay copies are the first thing freeing space deletes.
             if (message[0] == 'm' && count.empty())
                 continue;
-            EXPECT_TRUE(count == "2" || count == "4" || count == "7") << "round " << round << ": " << message
-                                                                         << " has " << count;
+            EXPECT_TRUE(count == "2" || count == "4" || count == "7")
+                << "round " << round << ": " << message << " has " << count;
         }
 
         // A fresh load of what the child left.
@@ -284,7 +286,7 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
         driver.attach(&manager);
         driver.runUntilIdle();
         ASSERT_TRUE(manager.isActive());
-        const std::string after = msgstore({ "store-read", folder() }, &status);
+        const std::string after = msgstore({"store-read", folder()}, &status);
         EXPECT_EQ(counters.values[kPersMessageStoreUsage], field(after, "usage")) << "round " << round;
         auto ids = [&](std::uint32_t kind) {
             std::string out = "[";
@@ -317,24 +319,24 @@ TEST_F(CrashSafetyTest, AKilledOutboundQueueLosesNoMessageAndKeepsEveryItemFile)
     Journal said;
     int checked = 0;
     for (int round = 0; round < 12; ++round) {
-        const pid_t pid = testSpawn({ kTool, "outqueue", std::to_string(round + 1) }, journal);
+        const pid_t pid = testSpawn({kTool, "outqueue", std::to_string(round + 1)}, journal);
         ASSERT_GT(pid, 0);
         waitUntil([&] { return readHost(journal).find("stored") != std::string::npos; });
         killAfter(pid, random, 5, 200);
         said.add(readHost(journal));
-        EXPECT_TRUE(said.sentAfterDelete.empty()) << "round " << round << ": " << said.sentAfterDelete[0]
-                                                  << " sent after its delete had ended";
+        EXPECT_TRUE(said.sentAfterDelete.empty())
+            << "round " << round << ": " << said.sentAfterDelete[0] << " sent after its delete had ended";
         if (!hostFileExists("state.oq"))
             continue;
         int status = -1;
-        const std::string read = msgstore({ "queue-read", hostFile("") }, &status);
+        const std::string read = msgstore({"queue-read", hostFile("")}, &status);
         ASSERT_EQ(status, 0) << "round " << round << ": " << read.substr(0, 300);
         EXPECT_EQ(read.find("\"item_file\": null"), std::string::npos) << "round " << round << ": " << read;
         for (const std::string& id : said.stored) {
             if (said.deleting.count(id))
                 continue;
-            EXPECT_NE(read.find("\"id\": \"" + id + "\""), std::string::npos) << "round " << round << ": " << id
-                                                                              << " lost";
+            EXPECT_NE(read.find("\"id\": \"" + id + "\""), std::string::npos)
+                << "round " << round << ": " << id << " lost";
         }
         ++checked;
         root.writeFile("outqueue.txt", "");
@@ -343,12 +345,12 @@ TEST_F(CrashSafetyTest, AKilledOutboundQueueLosesNoMessageAndKeepsEveryItemFile)
     EXPECT_GT(said.stored.size(), 10u);
 
     // A clean load removes the files that no entry names.
-    const pid_t pid = testSpawn({ kTool, "outqueue-load" }, journal);
+    const pid_t pid = testSpawn({kTool, "outqueue-load"}, journal);
     ASSERT_GT(pid, 0);
     int exitStatus = -1;
     ::waitpid(pid, &exitStatus, 0);
     EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0) << readHost(journal);
-    const std::string after = msgstore({ "queue-read", hostFile("") });
+    const std::string after = msgstore({"queue-read", hostFile("")});
     EXPECT_NE(after.find("\"orphans\": []"), std::string::npos) << after;
 }
 

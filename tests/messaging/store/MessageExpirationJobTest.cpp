@@ -1,6 +1,6 @@
+#include "engine/messaging/store/MessageExpirationJob.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/messaging/store/MessageExpirationJob.h"
 #include "engine/messaging/store/MessageStoreManager.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
@@ -54,7 +54,8 @@ protected:
     }
     ~ExpirationTest() override
     {
-        for (CVXLEventHandler* handler : { static_cast<CVXLEventHandler*>(&job), static_cast<CVXLEventHandler*>(&store) }) {
+        for (CVXLEventHandler* handler :
+            {static_cast<CVXLEventHandler*>(&job), static_cast<CVXLEventHandler*>(&store)}) {
             if (handler->isActive())
                 handler->stop();
             driver.runUntilIdle();
@@ -74,10 +75,11 @@ protected:
     }
     void seed(const std::string& id, const std::vector<StoredHeader>& extra)
     {
-        std::vector<StoredHeader> headers { { "X-QV-From-Address", "5550001" }, { "X-QV-To-Address-List", "5551111" },
-            { "X-QV-Received-Time", hexOf(kNow - 7200) } };
+        std::vector<StoredHeader> headers {{"X-QV-From-Address", "5550001"},
+            {"X-QV-To-Address-List", "5551111"}, {"X-QV-Received-Time", hexOf(kNow - 7200)}};
         headers.insert(headers.end(), extra.begin(), extra.end());
-        ASSERT_EQ(writeStoredMessage(root.hostPath("seed.json"), path(id), { storedSegment(headers), storedSegment({}) }),
+        ASSERT_EQ(writeStoredMessage(
+                      root.hostPath("seed.json"), path(id), {storedSegment(headers), storedSegment({})}),
             "");
     }
     void start()
@@ -108,21 +110,21 @@ TEST_F(ExpirationTest, APassDeletesWhatHasExpired)
         std::vector<StoredHeader> headers;
         bool kept;
     } rows[] = {
-        { "i1700000009_0", {}, true }, // damaged below: passed over
-        { "i1700000001_0", { { "X-QV-Expires", past } }, false },
-        { "i1700000002_0", { { "X-QV-Expires", ahead } }, true },
-        { "i1700000003_0", {}, true },
-        { "i1700000004_0", { { "x-qv-expires", past } }, false },
-        { "i1700000005_0", { { "X-QV-Expires", "0" }, { "8", past } }, false },
-        { "i1700000006_0", { { "8", ahead } }, true },
+        {"i1700000009_0", {}, true}, // damaged below: passed over
+        {"i1700000001_0", {{"X-QV-Expires", past}}, false},
+        {"i1700000002_0", {{"X-QV-Expires", ahead}}, true},
+        {"i1700000003_0", {}, true},
+        {"i1700000004_0", {{"x-qv-expires", past}}, false},
+        {"i1700000005_0", {{"X-QV-Expires", "0"}, {"8", past}}, false},
+        {"i1700000006_0", {{"8", ahead}}, true},
         // Relative: from the received time two hours ago.
-        { "i1700000007_0", { { "8", "7199", relative } }, false },
-        { "i1700000008_0", { { "8", "7201", relative } }, true },
-        { "p1700000001_0", { { "X-QV-Expires", past } }, false },
-        { "p1700000002_0", { { "X-QV-Expires", ahead } }, true },
+        {"i1700000007_0", {{"8", "7199", relative}}, false},
+        {"i1700000008_0", {{"8", "7201", relative}}, true},
+        {"p1700000001_0", {{"X-QV-Expires", past}}, false},
+        {"p1700000002_0", {{"X-QV-Expires", ahead}}, true},
         // Never examined.
-        { "s1700000001_0", { { "X-QV-Expires", past } }, true },
-        { "m1700000001_0", { { "X-QV-Expires", past } }, true },
+        {"s1700000001_0", {{"X-QV-Expires", past}}, true},
+        {"m1700000001_0", {{"X-QV-Expires", past}}, true},
     };
     for (const auto& row : rows)
         seed(row.id, row.headers);
@@ -142,7 +144,7 @@ TEST_F(ExpirationTest, APassDeletesWhatHasExpired)
 // every ten minutes.
 TEST_F(ExpirationTest, ABusyProducerPutsThePassOff)
 {
-    seed("i1700000001_0", { { "X-QV-Expires", std::to_string(kNow - 1) } });
+    seed("i1700000001_0", {{"X-QV-Expires", std::to_string(kNow - 1)}});
     services.idle = false;
     start();
     for (int wake = 0; wake < 3; ++wake) {
@@ -159,8 +161,8 @@ TEST_F(ExpirationTest, ABusyProducerPutsThePassOff)
 // hand; the next pass goes on from the store.
 TEST_F(ExpirationTest, AProducerTurningBusyStopsThePass)
 {
-    seed("i1700000001_0", { { "X-QV-Expires", std::to_string(kNow - 1) } });
-    seed("i1700000002_0", { { "X-QV-Expires", std::to_string(kNow - 1) } });
+    seed("i1700000001_0", {{"X-QV-Expires", std::to_string(kNow - 1)}});
+    seed("i1700000002_0", {{"X-QV-Expires", std::to_string(kNow - 1)}});
     start();
     // Idle at the timer, busy after the first delete.
     struct OnceIdle : JobServices {

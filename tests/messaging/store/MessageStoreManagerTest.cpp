@@ -1,10 +1,10 @@
+#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/files/VXLFileStoreManager.h"
-#include "engine/messaging/store/MessageStoreManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/messaging/threads/VXLThreadDB.h"
 #include "engine/transfer/VXLXferJobBase.h"
@@ -57,8 +57,8 @@ struct Services : CMessageStoreServices {
 
 std::string summaryOf(const char* from, const char* sent = "1699999999")
 {
-    return segment({ { "X-QV-From-Address", from }, { "X-QV-To-Address-List", "5551111" }, { "X-QV-Message-Sent-Time", sent },
-                       { "X-QV-Image-Count", "1" }, { "22", "subject" } },
+    return segment({{"X-QV-From-Address", from}, {"X-QV-To-Address-List", "5551111"},
+                       {"X-QV-Message-Sent-Time", sent}, {"X-QV-Image-Count", "1"}, {"22", "subject"}},
         "summary body");
 }
 
@@ -81,10 +81,10 @@ struct StoreFixture : ::testing::Test {
     CVXLPlatformFileStore fileStore;
     CVXLFileStoreManager files;
     Services services;
-    ThreadServices threadServices { services };
+    ThreadServices threadServices {services};
     CVXLThreadDB threads;
     CMessageStoreManager manager;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
 
     StoreFixture()
     {
@@ -101,8 +101,8 @@ struct StoreFixture : ::testing::Test {
     }
     ~StoreFixture() override
     {
-        for (CVXLEventHandler* job : { static_cast<CVXLEventHandler*>(&manager), static_cast<CVXLEventHandler*>(&threads),
-                 static_cast<CVXLEventHandler*>(&files) }) {
+        for (CVXLEventHandler* job : {static_cast<CVXLEventHandler*>(&manager),
+                 static_cast<CVXLEventHandler*>(&threads), static_cast<CVXLEventHandler*>(&files)}) {
             if (job->isActive())
                 job->stop();
             driver.runUntilIdle();
@@ -120,14 +120,14 @@ struct StoreFixture : ::testing::Test {
     {
         writeHost(root.hostPath("seed.json"), idsJson);
         int status = -1;
-        const std::string out = msgstore({ "index-write", root.hostPath("seed.json"), path(name) }, &status);
+        const std::string out = msgstore({"index-write", root.hostPath("seed.json"), path(name)}, &status);
         ASSERT_EQ(status, 0) << out;
     }
     // The folder as the peer reads it.
     std::string peer(const std::string& command = "store-read", const std::string& file = "")
     {
         int status = -1;
-        const std::string out = msgstore({ command, file.empty() ? folder() : path(file) }, &status);
+        const std::string out = msgstore({command, file.empty() ? folder() : path(file)}, &status);
         EXPECT_EQ(status, 0) << out;
         return out;
     }
@@ -198,10 +198,10 @@ TEST_F(StoreFixture, AFreshStoreHasItsIndexesAndZeroCounters)
     start();
     EXPECT_EQ(peer("index-read", "mms.notyet"), "[\"mms.new\", \"mms.notyet\"]");
     EXPECT_EQ(peer("index-read", "mms.new"), "[]");
-    for (std::uint32_t kind : { 0u, 1u, 2u, 3u })
+    for (std::uint32_t kind : {0u, 1u, 2u, 3u})
         EXPECT_EQ(manager.boxCount(kind), 0u);
-    for (const char* key : { kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount, kPersPremiumTotalCount,
-             kPersSentTotalCount })
+    for (const char* key : {kPersInboxNewCount, kPersInboxTotalCount, kPersPremiumNewCount,
+             kPersPremiumTotalCount, kPersSentTotalCount})
         EXPECT_EQ(counter(key), "0") << key;
     EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
 }
@@ -212,23 +212,23 @@ TEST_F(StoreFixture, AFreshStoreHasItsIndexesAndZeroCounters)
 // by the reconcile.
 TEST_F(StoreFixture, ASeededStoreLoadsRepairedAndReconciled)
 {
-    writeMessage("i1700000001_0", { summaryOf("5550001"), segment({}) });
-    writeMessage("i1700000003_0", { summaryOf("5550003"), segment({}) });
-    writeMessage("i1700000002_1", { summaryOf("5550002"), segment({}) });
-    writeMessage("p1700000005_0", { summaryOf("5550005"), segment({}) });
-    writeMessage("s1700000004_0", { summaryOf("5550004"), segment({}) });
-    writeMessage("m1700000006_0", { summaryOf("5550006"), segment({}) });
-    writeMessage("t1700000007_0", { summaryOf("5550007") });
+    writeMessage("i1700000001_0", {summaryOf("5550001"), segment({})});
+    writeMessage("i1700000003_0", {summaryOf("5550003"), segment({})});
+    writeMessage("i1700000002_1", {summaryOf("5550002"), segment({})});
+    writeMessage("p1700000005_0", {summaryOf("5550005"), segment({})});
+    writeMessage("s1700000004_0", {summaryOf("5550004"), segment({})});
+    writeMessage("m1700000006_0", {summaryOf("5550006"), segment({})});
+    writeMessage("t1700000007_0", {summaryOf("5550007")});
     writeHost(path("temp_mms.raw"), "transfer");
     writeHost(path("not_ind_resp.raw"), "transfer");
-    writeMessage("i1700000000_0", { summaryOf("5550000"), segment({}) });
+    writeMessage("i1700000000_0", {summaryOf("5550000"), segment({})});
     const std::string whole = readHost(path("i1700000000_0"));
     writeHost(path("i1700000000_0"), whole.substr(0, 20)); // cut inside segment 0
     writeIndex("mms.new", "[\"i1700000003_0\", \"p1700000005_0\", \"i1699999999_9\"]");
     writeIndex("mms.notyet", "[]");
 
     start();
-    for (const char* gone : { "t1700000007_0", "temp_mms.raw", "not_ind_resp.raw", "i1700000000_0" })
+    for (const char* gone : {"t1700000007_0", "temp_mms.raw", "not_ind_resp.raw", "i1700000000_0"})
         EXPECT_FALSE(exists(gone)) << gone;
     EXPECT_EQ(list(0), "i1700000003_0,i1700000002_1,i1700000001_0");
     EXPECT_EQ(list(2), "p1700000005_0");
@@ -236,8 +236,10 @@ TEST_F(StoreFixture, ASeededStoreLoadsRepairedAndReconciled)
     EXPECT_EQ(peer("index-read", "mms.new"), "[\"i1700000003_0\", \"p1700000005_0\"]");
     EXPECT_EQ(peer("index-read", "mms.notyet"), "[\"mms.new\", \"mms.notyet\"]");
     const std::string read = peer();
-    EXPECT_NE(read.find("\"lists\": [[\"i1700000003_0\", \"i1700000002_1\", \"i1700000001_0\"], [\"m1700000006_0\"], "
-                        "[\"p1700000005_0\"], [\"s1700000004_0\"]]"),
+    EXPECT_NE(
+        read.find(
+            "\"lists\": [[\"i1700000003_0\", \"i1700000002_1\", \"i1700000001_0\"], [\"m1700000006_0\"], "
+            "[\"p1700000005_0\"], [\"s1700000004_0\"]]"),
         std::string::npos)
         << read;
     EXPECT_EQ(counter(kPersInboxTotalCount), "3");
@@ -277,7 +279,8 @@ TEST_F(StoreFixture, StoringANewThenAWholeMessageWritesItsSegments)
     ASSERT_FALSE(bytes.empty());
     CVXLMmsPdu pdu;
     CVXLWspPduDecoder decoder;
-    ASSERT_TRUE(decoder.decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()), pdu));
+    ASSERT_TRUE(decoder.decode(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()), pdu));
     auto* body = static_cast<CVXLMultipartBody*>(pdu.body().get());
     ASSERT_NE(body, nullptr);
     ASSERT_EQ(body->kind(), CVXLMimeEntity::kMultipart);
@@ -300,7 +303,8 @@ TEST_F(StoreFixture, StoringANewThenAWholeMessageWritesItsSegments)
     ASSERT_EQ(wholeResult, kResultSucceeded);
 
     const std::string segments = peer("segments", id.c_str());
-    EXPECT_NE(segments.find("[[\"X-QV-Total-Media-Parts\", \"" + std::to_string(parts) + "\", null]], \"\"]"), std::string::npos)
+    EXPECT_NE(segments.find("[[\"X-QV-Total-Media-Parts\", \"" + std::to_string(parts) + "\", null]], \"\"]"),
+        std::string::npos)
         << segments;
     const std::string file = readHost(path(id.c_str()));
     for (std::uint32_t n = 0; n < parts; ++n) {
@@ -327,7 +331,9 @@ TEST_F(StoreFixture, StoringANewThenAWholeMessageWritesItsSegments)
     EXPECT_FALSE(manager.isNew(id));
     EXPECT_EQ(peer("index-read", "mms.new"), "[]");
     const std::string read = peer();
-    EXPECT_NE(read.find("\"" + std::string(id.c_str()) + "\": " + std::to_string(4 + parts)), std::string::npos) << read;
+    EXPECT_NE(
+        read.find("\"" + std::string(id.c_str()) + "\": " + std::to_string(4 + parts)), std::string::npos)
+        << read;
     EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
 }
 
@@ -335,13 +341,14 @@ TEST_F(StoreFixture, StoringANewThenAWholeMessageWritesItsSegments)
 // does, and that only mode 5 marks the message read.
 TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
 {
-    writeMessage("i1700000001_0", { summaryOf("5550001"), segment({ { "Content-Type", "image/jpeg" } }, "JPEG"),
-                                      segment({ { "X-QV-Total-Media-Parts", "2" } }),
-                                      segment({ { "15", "3" } }, "whole"),
-                                      segment({ { "Content-Type", "text/plain" } }, "first part"),
-                                      segment({ { "Content-Type", "image/gif" } }, "GIF") });
-    writeMessage("i1700000002_0", { summaryOf("5550002"), segment({}), segment({ { "X-QV-Total-Media-Parts", "1" } }),
-                                      segment({}), segment({ { "Content-Type", "text/plain" } }, "only part") });
+    writeMessage("i1700000001_0",
+        {summaryOf("5550001"), segment({{"Content-Type", "image/jpeg"}}, "JPEG"),
+            segment({{"X-QV-Total-Media-Parts", "2"}}), segment({{"15", "3"}}, "whole"),
+            segment({{"Content-Type", "text/plain"}}, "first part"),
+            segment({{"Content-Type", "image/gif"}}, "GIF")});
+    writeMessage("i1700000002_0",
+        {summaryOf("5550002"), segment({}), segment({{"X-QV-Total-Media-Parts", "1"}}), segment({}),
+            segment({{"Content-Type", "text/plain"}}, "only part")});
     writeIndex("mms.new", "[\"i1700000001_0\"]");
     start();
 
@@ -356,13 +363,13 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
         bool readAfter;
     };
     const Case cases[] = {
-        { 0, 0, false, "0100", "", "", false },
-        { 1, 0, false, "1000", "", "", false },
-        { 6, 0, false, "1000", "", "", false },
-        { 2, 0, false, "1001", "image/jpeg", "", false },
-        { 3, 0, false, "1101", "image/jpeg", "", false },
-        { 4, 0, false, "1111", "image/jpeg", "", false },
-        { 5, 1, true, "1111", "image/gif", "GIF", true },
+        {0, 0, false, "0100", "", "", false},
+        {1, 0, false, "1000", "", "", false},
+        {6, 0, false, "1000", "", "", false},
+        {2, 0, false, "1001", "image/jpeg", "", false},
+        {3, 0, false, "1101", "image/jpeg", "", false},
+        {4, 0, false, "1111", "image/jpeg", "", false},
+        {5, 1, true, "1111", "image/gif", "GIF", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -374,8 +381,9 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
         const std::int32_t readResult = send(read);
         EXPECT_EQ(readResult, kResultSucceeded);
         const CVXLStoredMessageRead& r = read.read;
-        const std::string maps = std::string(r.summary.nameCount() ? "1" : "0") + (r.totals.nameCount() ? "1" : "0")
-            + (r.message.nameCount() ? "1" : "0") + (r.content.nameCount() ? "1" : "0");
+        const std::string maps = std::string(r.summary.nameCount() ? "1" : "0")
+            + (r.totals.nameCount() ? "1" : "0") + (r.message.nameCount() ? "1" : "0")
+            + (r.content.nameCount() ? "1" : "0");
         EXPECT_EQ(maps, c.maps);
         EXPECT_EQ(r.content.value("Content-Type").c_str(), c.contentType);
         EXPECT_EQ(r.bodyLocator.length() != 0, !c.contentType.empty());
@@ -429,10 +437,10 @@ TEST_F(StoreFixture, ReadModesDeliverTheirSegments)
 
 TEST_F(StoreFixture, BoxStatusAndIdWindows)
 {
-    writeMessage("i1700000001_0", { summaryOf("1"), segment({}) });
-    writeMessage("i1700000002_0", { summaryOf("2"), segment({}) });
-    writeMessage("i1700000003_0", { summaryOf("3"), segment({}) });
-    writeMessage("s1700000004_0", { summaryOf("4"), segment({}) });
+    writeMessage("i1700000001_0", {summaryOf("1"), segment({})});
+    writeMessage("i1700000002_0", {summaryOf("2"), segment({})});
+    writeMessage("i1700000003_0", {summaryOf("3"), segment({})});
+    writeMessage("s1700000004_0", {summaryOf("4"), segment({})});
     writeIndex("mms.new", "[\"i1700000002_0\", \"s1700000004_0\"]");
     store.budget = 5000;
     start();
@@ -441,7 +449,7 @@ TEST_F(StoreFixture, BoxStatusAndIdWindows)
         std::uint32_t kind;
         std::uint32_t count;
         std::uint32_t newCount;
-    } statuses[] = { { 0, 3, 1 }, { 3, 1, 0 }, { 2, 0, 0 }, { 1, 0, 0 } };
+    } statuses[] = {{0, 3, 1}, {3, 1, 0}, {2, 0, 0}, {1, 0, 0}};
     for (const auto& s : statuses) {
         CStoreCountQuery query(kReply);
         query.kind = s.kind;
@@ -455,8 +463,8 @@ TEST_F(StoreFixture, BoxStatusAndIdWindows)
         std::uint32_t start;
         std::uint32_t size;
         std::string ids;
-    } windows[] = { { 0, 2, "i1700000003_0,i1700000002_0" }, { 1, 5, "i1700000002_0,i1700000001_0" }, { 3, 2, "" },
-        { 9, 2, "" } };
+    } windows[] = {
+        {0, 2, "i1700000003_0,i1700000002_0"}, {1, 5, "i1700000002_0,i1700000001_0"}, {3, 2, ""}, {9, 2, ""}};
     for (const auto& w : windows) {
         CStoreIdListQuery query(kReply);
         query.kind = 0;
@@ -476,11 +484,11 @@ TEST_F(StoreFixture, BoxStatusAndIdWindows)
 // lists' last ids goes first (premium wins a tie with the inbox).
 TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
 {
-    writeMessage("i1699999999_5", { summaryOf("1"), segment({}) });
-    writeMessage("i1600000003_0", { summaryOf("1"), segment({}) });
-    writeMessage("p1600000003_0", { summaryOf("1"), segment({}) });
-    writeMessage("s1600000002_0", { summaryOf("1"), segment({}) });
-    writeMessage("m1500000000_0", { summaryOf("1"), segment({}) });
+    writeMessage("i1699999999_5", {summaryOf("1"), segment({})});
+    writeMessage("i1600000003_0", {summaryOf("1"), segment({})});
+    writeMessage("p1600000003_0", {summaryOf("1"), segment({})});
+    writeMessage("s1600000002_0", {summaryOf("1"), segment({})});
+    writeMessage("m1500000000_0", {summaryOf("1"), segment({})});
     // Newer inbox messages up to the limit of 100 (copies of one the peer wrote).
     const std::string filler = readHost(path("i1699999999_5"));
     for (int n = 10; n < 106; ++n)
@@ -489,7 +497,7 @@ TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
     start();
 
     const CVXLMessage message = textMessage("5559999");
-    const char* expected[] = { "s1600000002_0", "p1600000003_0", "i1600000003_0" };
+    const char* expected[] = {"s1600000002_0", "p1600000003_0", "i1600000003_0"};
     for (const char* evicted : expected) {
         EXPECT_TRUE(exists(evicted));
         services.now += 1;
@@ -516,7 +524,7 @@ TEST_F(StoreFixture, TheLimitEvictsTheOldestOfTheThreeLists)
 
 TEST_F(StoreFixture, AStoreWithoutRoomFreesRelayCopiesFirstThenFails)
 {
-    writeMessage("m1700000001_0", { summaryOf("1"), segment({}) });
+    writeMessage("m1700000001_0", {summaryOf("1"), segment({})});
     start();
     const CVXLMessage message = textMessage("5559999", "a body of some length");
     store.budget = 10;
@@ -583,9 +591,10 @@ TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
 // the indexes and zero counters.
 TEST_F(StoreFixture, SummaryRewriteKeepsThePartsAndWipeEmptiesTheStore)
 {
-    writeMessage("i1700000001_0", { summaryOf("1"), segment({ { "Content-Type", "text/plain" } }, "body"),
-                                      segment({ { "X-QV-Total-Media-Parts", "1" } }), segment({}, "whole"),
-                                      segment({ { "Content-Type", "text/plain" } }, "part") });
+    writeMessage("i1700000001_0",
+        {summaryOf("1"), segment({{"Content-Type", "text/plain"}}, "body"),
+            segment({{"X-QV-Total-Media-Parts", "1"}}), segment({}, "whole"),
+            segment({{"Content-Type", "text/plain"}}, "part")});
     start();
     CStoreSummaryRewriteRequest rewrite(kReply);
     rewrite.messageId = "i1700000001_0";
@@ -614,7 +623,7 @@ namespace {
 // A clock set back makes no id of a message still stored.
 TEST_F(StoreFixture, ANewIdNeverReplacesAStoredMessage)
 {
-    writeMessage("i1700000000_0", { summaryOf("5550001"), segment({}) });
+    writeMessage("i1700000000_0", {summaryOf("5550001"), segment({})});
     const std::string before = readHost(path("i1700000000_0"));
     start();
     const CVXLString id = storeNew(textMessage("5550002"), 0);
@@ -632,9 +641,10 @@ namespace {
 // name a body locator; the store closes a stream when its job ends.
 TEST_F(StoreFixture, FileStreamsOfOtherJobsMakeRoomFirst)
 {
-    writeMessage("m1700000001_0", { summaryOf("1"), segment({}) });
-    writeMessage("i1700000002_0", { summaryOf("2"), segment({}), segment({ { "X-QV-Total-Media-Parts", "1" } }),
-                                      segment({}), segment({ { "Content-Type", "image/gif" } }, "GIF89a") });
+    writeMessage("m1700000001_0", {summaryOf("1"), segment({})});
+    writeMessage("i1700000002_0",
+        {summaryOf("2"), segment({}), segment({{"X-QV-Total-Media-Parts", "1"}}), segment({}),
+            segment({{"Content-Type", "image/gif"}}, "GIF89a")});
     start();
     auto open = [&](std::uint32_t hint, std::int64_t budget) {
         store.budget = budget;
@@ -666,8 +676,8 @@ TEST_F(StoreFixture, FileStreamsOfOtherJobsMakeRoomFirst)
     const struct {
         const char* name;
         std::int32_t result;
-    } reads[] = { { "i1700000002_0|40|6", kResultSucceeded }, { "i1700000002_0", kResultSucceeded },
-        { "i1700000002_0|40", kResultNotFound }, { "i1700000009_0|0|4", kResultNotFound } };
+    } reads[] = {{"i1700000002_0|40|6", kResultSucceeded}, {"i1700000002_0", kResultSucceeded},
+        {"i1700000002_0|40", kResultNotFound}, {"i1700000009_0|0|4", kResultNotFound}};
     for (const auto& r : reads) {
         CVXLNamedRequest request(kEventFileOpenForReading, kReply);
         request.fileName = r.name;
@@ -689,7 +699,7 @@ namespace {
 // the relay copies, and a purge leaves them.
 TEST_F(StoreFixture, RelayCopiesStayWhileARelayTransferIsWritten)
 {
-    writeMessage("m1700000001_0", { summaryOf("1"), segment({}) });
+    writeMessage("m1700000001_0", {summaryOf("1"), segment({})});
     start();
     store.budget = 1000;
     CStoreFileWriteRequest request(kReply);
@@ -717,24 +727,24 @@ namespace {
 // written by another job.
 TEST_F(StoreFixture, EveryOpenCodeOpensAStream)
 {
-    writeMessage("i1700000002_0", { summaryOf("2"), segment({}) });
+    writeMessage("i1700000002_0", {summaryOf("2"), segment({})});
     start();
     const struct {
         std::int32_t code;
         const char* name;
         std::int32_t result;
     } rows[] = {
-        { kEventFileOpenForWriting, "temp_mms.raw", kResultSucceeded },
-        { kEventStoreFileOpenForWriting, "temp_mms.raw", kResultSucceeded },
-        { kEventStoreTransferFileOpen, "temp_not.raw", kResultSucceeded },
-        { kEventStoreTransferFileOpen, "temp_mmboxmms.raw", kResultSucceeded },
-        { kEventStoreFileOpenForWriting, "i1700000002_0", kResultNotFound },
-        { kEventStoreTransferFileOpen, "mms.new", kResultNotFound },
-        { kEventFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
-        { kEventFileStoreOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
-        { kEventStoreFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded },
-        { kEventStoreFileOpenForReading, "i1700000002_0|0", kResultNotFound },
-        { kEventStoreFileOpenForReading, "i1700000009_0", kResultNotFound },
+        {kEventFileOpenForWriting, "temp_mms.raw", kResultSucceeded},
+        {kEventStoreFileOpenForWriting, "temp_mms.raw", kResultSucceeded},
+        {kEventStoreTransferFileOpen, "temp_not.raw", kResultSucceeded},
+        {kEventStoreTransferFileOpen, "temp_mmboxmms.raw", kResultSucceeded},
+        {kEventStoreFileOpenForWriting, "i1700000002_0", kResultNotFound},
+        {kEventStoreTransferFileOpen, "mms.new", kResultNotFound},
+        {kEventFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded},
+        {kEventFileStoreOpenForReading, "i1700000002_0|0|4", kResultSucceeded},
+        {kEventStoreFileOpenForReading, "i1700000002_0|0|4", kResultSucceeded},
+        {kEventStoreFileOpenForReading, "i1700000002_0|0", kResultNotFound},
+        {kEventStoreFileOpenForReading, "i1700000009_0", kResultNotFound},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.name) + " code " + std::to_string(row.code));

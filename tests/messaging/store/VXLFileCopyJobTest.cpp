@@ -1,6 +1,6 @@
+#include "engine/messaging/store/VXLFileCopyJob.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
-#include "engine/messaging/store/VXLFileCopyJob.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -32,8 +32,8 @@ protected:
     }
 
     // Runs one copy; answers its result.
-    std::int32_t copy(bool toDestination, std::uint32_t start, std::uint32_t count, const std::string& trailer,
-        bool append)
+    std::int32_t copy(
+        bool toDestination, std::uint32_t start, std::uint32_t count, const std::string& trailer, bool append)
     {
         CVXLCopyRequest request(kCopied);
         request.source = source;
@@ -48,10 +48,9 @@ protected:
         driver.runUntilIdle(100000);
         EXPECT_EQ(requester.codes.back(), kCopied);
         return requester.results.back(); // as the reply arrived
-
     }
 
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLFileCopyJob job;
     CVXLPlatformFileStream* source = nullptr;
     CVXLPlatformFileStream* destination = nullptr;
@@ -76,26 +75,31 @@ std::string patterned(std::size_t n)
     return s;
 }
 
-std::string hexOf(const std::string& bytes) { return testHex(bytes); }
+std::string hexOf(const std::string& bytes)
+{
+    return testHex(bytes);
+}
 
 TEST_F(FileCopyJobTest, CopiesAsPythonSlicingSays)
 {
     const std::string big = patterned(120000); // more than two chunks
     const std::vector<CopyCase> cases = {
-        { "in place, fewer bytes than the file truncates", "0123456789", false, "", 2, 5, "", false },
-        { "in place with a trailer", "0123456789", false, "", 0, 4, "TR", false },
-        { "in place, 0 bytes and a trailer leaves only the trailer", "0123456789", false, "", 3, 0, "only", false },
-        { "in place, 0 bytes and nothing else empties the file", "0123456789", false, "", 0, 0, "", false },
-        { "in place, to the end", "0123456789", false, "", 6, 4, "", false },
-        { "in place, a count beyond the file fails, file unchanged", "0123456789", false, "", 6, 5, "x", false },
-        { "in place, a start beyond the file fails", "0123456789", false, "", 20, 1, "", false },
-        { "in place over several chunks", big, false, "", 1000, 110000, "end", false },
-        { "in place, beyond the file by one after several chunks", big, false, "", 0, 120001, "", false },
-        { "to a destination, replacing it", "abcdef", true, "old bytes", 1, 3, "", false },
-        { "to a destination, appended", "abcdef", true, "old|", 2, 4, "<T>", true },
-        { "to a destination, 0 bytes and a trailer", "abcdef", true, "old|", 0, 0, "T", true },
-        { "to a destination over several chunks", big, true, "head", 5, 119995, "", true },
-        { "to a destination, a count beyond the file fails", "abcdef", true, "old", 0, 7, "", true },
+        {"in place, fewer bytes than the file truncates", "0123456789", false, "", 2, 5, "", false},
+        {"in place with a trailer", "0123456789", false, "", 0, 4, "TR", false},
+        {"in place, 0 bytes and a trailer leaves only the trailer", "0123456789", false, "", 3, 0, "only",
+            false},
+        {"in place, 0 bytes and nothing else empties the file", "0123456789", false, "", 0, 0, "", false},
+        {"in place, to the end", "0123456789", false, "", 6, 4, "", false},
+        {"in place, a count beyond the file fails, file unchanged", "0123456789", false, "", 6, 5, "x",
+            false},
+        {"in place, a start beyond the file fails", "0123456789", false, "", 20, 1, "", false},
+        {"in place over several chunks", big, false, "", 1000, 110000, "end", false},
+        {"in place, beyond the file by one after several chunks", big, false, "", 0, 120001, "", false},
+        {"to a destination, replacing it", "abcdef", true, "old bytes", 1, 3, "", false},
+        {"to a destination, appended", "abcdef", true, "old|", 2, 4, "<T>", true},
+        {"to a destination, 0 bytes and a trailer", "abcdef", true, "old|", 0, 0, "T", true},
+        {"to a destination over several chunks", big, true, "head", 5, 119995, "", true},
+        {"to a destination, a count beyond the file fails", "abcdef", true, "old", 0, 7, "", true},
     };
     std::string json = "[";
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -106,7 +110,7 @@ TEST_F(FileCopyJobTest, CopiesAsPythonSlicingSays)
             + hexOf(c.trailer) + "\", \"append\": " + (c.append ? "true" : "false") + "}";
     }
     writeHost(root.hostPath("cases.json"), json + "]");
-    std::istringstream expected(msgstore({ "copy-expect", root.hostPath("cases.json") }));
+    std::istringstream expected(msgstore({"copy-expect", root.hostPath("cases.json")}));
 
     for (const CopyCase& c : cases) {
         std::string want;

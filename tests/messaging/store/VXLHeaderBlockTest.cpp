@@ -42,27 +42,29 @@ struct WriteCase {
 
 TEST(HeaderBlockTest, WritesEachValueUnderItsNameAndReadsBackTheSameMap)
 {
-    CVXLHeaderMap inner = withParameters("charset", "utf-8", mapOf({ { "q", "1" } }));
+    CVXLHeaderMap inner = withParameters("charset", "utf-8", mapOf({{"q", "1"}}));
     const std::vector<WriteCase> cases = {
-        { "two values repeat the name", mapOf({ { "To", "a" }, { "To", "b" } }), "To\0a\0To\0b\0"s,
-            R"([["To", "a", null], ["To", "b", null]])" },
-        { "a parameter map follows its value", withParameters("Content-Type", "image/jpeg", mapOf({ { "name", "a.jpg" } })),
+        {"two values repeat the name", mapOf({{"To", "a"}, {"To", "b"}}), "To\0a\0To\0b\0"s,
+            R"([["To", "a", null], ["To", "b", null]])"},
+        {"a parameter map follows its value",
+            withParameters("Content-Type", "image/jpeg", mapOf({{"name", "a.jpg"}})),
             "Content-Type\0image/jpeg\0\xE0\0name\0a.jpg\0\xEA\0"s,
-            R"([["Content-Type", "image/jpeg", [["name", "a.jpg", null]]]])" },
-        { "a name without a value is left out and shifts nothing", mapOf({ { "X", "" }, { "Y", "c" }, { "Z", "d" } }),
-            "Y\0c\0Z\0d\0"s, R"([["Y", "c", null], ["Z", "d", null]])" },
-        { "an empty value among others is skipped", mapOf({ { "To", "" }, { "To", "b" } }), "To\0b\0"s,
-            R"([["To", "b", null]])" },
-        { "parameter maps nest", withParameters("Content-Type", "text/plain", inner),
-            "Content-Type\0text/plain\0\xE0\0charset\0utf-8\0\xE0\0q\0" "1\0\xEA\0\xEA\0"s,
-            R"([["Content-Type", "text/plain", [["charset", "utf-8", [["q", "1", null]]]]]])" },
-        { "an empty name is skipped", mapOf({ { "", "x" }, { "A", "b" } }), "A\0b\0"s, R"([["A", "b", null]])" },
-        { "a name beginning with a mark byte is left out: it would read back as the mark",
-            mapOf({ { "A", "b" }, { "\xE0x", "v" }, { "\xEA", "w" }, { "C", "d" } }), "A\0b\0C\0d\0"s,
-            R"([["A", "b", null], ["C", "d", null]])" },
-        { "a parameter map with nothing to write gets no marks",
-            withParameters("Content-Type", "text/plain", mapOf({ { "\xE0q", "1" }, { "e", "" } })), "Content-Type\0text/plain\0"s,
-            R"([["Content-Type", "text/plain", null]])" },
+            R"([["Content-Type", "image/jpeg", [["name", "a.jpg", null]]]])"},
+        {"a name without a value is left out and shifts nothing", mapOf({{"X", ""}, {"Y", "c"}, {"Z", "d"}}),
+            "Y\0c\0Z\0d\0"s, R"([["Y", "c", null], ["Z", "d", null]])"},
+        {"an empty value among others is skipped", mapOf({{"To", ""}, {"To", "b"}}), "To\0b\0"s,
+            R"([["To", "b", null]])"},
+        {"parameter maps nest", withParameters("Content-Type", "text/plain", inner),
+            "Content-Type\0text/plain\0\xE0\0charset\0utf-8\0\xE0\0q\0"
+            "1\0\xEA\0\xEA\0"s,
+            R"([["Content-Type", "text/plain", [["charset", "utf-8", [["q", "1", null]]]]]])"},
+        {"an empty name is skipped", mapOf({{"", "x"}, {"A", "b"}}), "A\0b\0"s, R"([["A", "b", null]])"},
+        {"a name beginning with a mark byte is left out: it would read back as the mark",
+            mapOf({{"A", "b"}, {"\xE0x", "v"}, {"\xEA", "w"}, {"C", "d"}}), "A\0b\0C\0d\0"s,
+            R"([["A", "b", null], ["C", "d", null]])"},
+        {"a parameter map with nothing to write gets no marks",
+            withParameters("Content-Type", "text/plain", mapOf({{"\xE0q", "1"}, {"e", ""}})),
+            "Content-Type\0text/plain\0"s, R"([["Content-Type", "text/plain", null]])"},
     };
     TempDeviceRoot root;
     for (const WriteCase& c : cases) {
@@ -75,9 +77,9 @@ TEST(HeaderBlockTest, WritesEachValueUnderItsNameAndReadsBackTheSameMap)
 
         const std::string file = root.hostPath("block");
         writeHost(file, c.bytes);
-        EXPECT_EQ(msgstore({ "block-read", file }), c.readBack) << c.fact;
+        EXPECT_EQ(msgstore({"block-read", file}), c.readBack) << c.fact;
         writeHost(root.hostPath("block.json"), c.readBack);
-        msgstore({ "block-write", root.hostPath("block.json"), file });
+        msgstore({"block-write", root.hostPath("block.json"), file});
         EXPECT_EQ(readHost(file), c.bytes) << c.fact;
     }
 }
@@ -93,7 +95,7 @@ TEST(HeaderBlockTest, ReadingStopsAtTheBlocksEndForEveryLength)
         CVXLHeaderBlock::read(bytesOf("xx" + block + tail), 2, static_cast<std::uint32_t>(length), map);
         EXPECT_FALSE(map.contains("Evil")) << length;
         writeHost(root.hostPath("prefix"), block.substr(0, length));
-        EXPECT_EQ(jsonOf(map), msgstore({ "block-read", root.hostPath("prefix") })) << length;
+        EXPECT_EQ(jsonOf(map), msgstore({"block-read", root.hostPath("prefix")})) << length;
     }
 }
 
@@ -115,9 +117,9 @@ TEST(HeaderBlockTest, IndexFilesListIdsEachWithOneNul)
         std::vector<std::string> ids;
     };
     const std::vector<Case> cases = {
-        { "three ids", "i1_0\0i1_1\0s2_0\0"s, { "i1_0", "i1_1", "s2_0" } },
-        { "empty strings between ids are no ids", "\0\0a\0\0b\0"s, { "a", "b" } },
-        { "a last id without its NUL still counts", "a\0b"s, { "a", "b" } },
+        {"three ids", "i1_0\0i1_1\0s2_0\0"s, {"i1_0", "i1_1", "s2_0"}},
+        {"empty strings between ids are no ids", "\0\0a\0\0b\0"s, {"a", "b"}},
+        {"a last id without its NUL still counts", "a\0b"s, {"a", "b"}},
     };
     TempDeviceRoot root;
     for (const Case& c : cases) {
@@ -130,10 +132,10 @@ TEST(HeaderBlockTest, IndexFilesListIdsEachWithOneNul)
             json += (i ? ", \"" : "\"") + c.ids[i] + "\"";
         }
         writeHost(root.hostPath("index"), c.bytes);
-        EXPECT_EQ(msgstore({ "index-read", root.hostPath("index") }), json + "]") << c.fact;
+        EXPECT_EQ(msgstore({"index-read", root.hostPath("index")}), json + "]") << c.fact;
     }
     CVXLHeaderMap ids;
-    for (const char* id : { "mms.new", "mms.notyet", "i5_0" })
+    for (const char* id : {"mms.new", "mms.notyet", "i5_0"})
         ids.add(id, "");
     CVXLByteBuffer out;
     CVXLHeaderBlock::writeIndex(ids, out);
@@ -151,10 +153,10 @@ TEST(StoredMessageIdTest, NumbersIdsWithinOneSecondAndTellsTheKindByTheFirstByte
         const char* name;
         VXLMessageStoreKind kind;
     };
-    for (const Case& c : { Case { "i1_0", VXLMessageStoreKind::Inbox }, Case { "m1_0", VXLMessageStoreKind::Mailbox },
-             Case { "p1_0", VXLMessageStoreKind::Premium }, Case { "s1_0", VXLMessageStoreKind::Sent },
-             Case { "t1_0", VXLMessageStoreKind::Temporary }, Case { "x", VXLMessageStoreKind::Inbox },
-             Case { "", VXLMessageStoreKind::Inbox } })
+    for (const Case& c : {Case {"i1_0", VXLMessageStoreKind::Inbox},
+             Case {"m1_0", VXLMessageStoreKind::Mailbox}, Case {"p1_0", VXLMessageStoreKind::Premium},
+             Case {"s1_0", VXLMessageStoreKind::Sent}, Case {"t1_0", VXLMessageStoreKind::Temporary},
+             Case {"x", VXLMessageStoreKind::Inbox}, Case {"", VXLMessageStoreKind::Inbox}})
         EXPECT_EQ(CVXLStoredMessageId::kindOf(c.name), c.kind) << c.name;
 }
 

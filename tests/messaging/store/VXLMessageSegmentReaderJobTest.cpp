@@ -1,6 +1,6 @@
+#include "engine/messaging/store/VXLMessageSegmentReaderJob.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
-#include "engine/messaging/store/VXLMessageSegmentReaderJob.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -18,9 +18,10 @@ using namespace std::string_literals;
 std::string segment(const std::string& first, const std::string& second)
 {
     auto be = [](std::uint32_t n) {
-        return std::string { char(n >> 24), char((n >> 16) & 0xFF), char((n >> 8) & 0xFF), char(n & 0xFF) };
+        return std::string {char(n >> 24), char((n >> 16) & 0xFF), char((n >> 8) & 0xFF), char(n & 0xFF)};
     };
-    return be(static_cast<std::uint32_t>(first.size())) + be(static_cast<std::uint32_t>(second.size())) + first + second;
+    return be(static_cast<std::uint32_t>(first.size())) + be(static_cast<std::uint32_t>(second.size()))
+        + first + second;
 }
 
 constexpr std::uint32_t kAll = 0xFFFFFFFF;
@@ -33,8 +34,8 @@ protected:
         requester.handler = [this](TraceJob& self, CVXLEvent* event) {
             if (event->requestCode() == kEventSegment && event->isRequest()) {
                 auto* s = static_cast<CVXLSegmentEvent*>(event);
-                delivered += std::string(delivered.size() > 1 ? ", " : "") + "[" + std::to_string(s->index) + ", \""
-                    + testHex(stringOf(s->firstPart) + stringOf(s->secondPart)) + "\"]";
+                delivered += std::string(delivered.size() > 1 ? ", " : "") + "[" + std::to_string(s->index)
+                    + ", \"" + testHex(stringOf(s->firstPart) + stringOf(s->secondPart)) + "\"]";
                 auto next = nextIndex.find(s->index);
                 if (next != nextIndex.end())
                     s->nextIndex = next->second;
@@ -62,7 +63,7 @@ protected:
         return "[" + delivered + "], " + std::to_string(requester.results.back()) + "]";
     }
 
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLMessageSegmentReaderJob job;
     std::string delivered;
     std::map<std::uint32_t, std::uint32_t> nextIndex;
@@ -80,24 +81,34 @@ const std::string kMessage = segment("H0", "body 0") + segment("", "") + segment
 TEST_F(SegmentReaderTest, HandsOverTheWantedSegmentsAsPythonSlicingSays)
 {
     const std::vector<RangeCase> ranges = {
-        { 0, kAll, false }, { 0, kAll, true }, { 1, 2, false }, { 1, 1, true }, { 2, 4, true }, { 3, 3, false },
-        { 3, 3, true }, { 4, 4, false }, { 4, 9, false }, { 0, 0, true }, { 6, 9, true },
+        {0, kAll, false},
+        {0, kAll, true},
+        {1, 2, false},
+        {1, 1, true},
+        {2, 4, true},
+        {3, 3, false},
+        {3, 3, true},
+        {4, 4, false},
+        {4, 9, false},
+        {0, 0, true},
+        {6, 9, true},
     };
     struct FileCase {
         const char* fact;
         std::string bytes;
     };
     std::vector<FileCase> files = {
-        { "the message", kMessage },
-        { "an empty file", "" },
-        { "a first part longer than the file", "\xFF\xFF\xFF\xFF\0\0\0\0H0"s },
-        { "a second part longer than the file", segment("H0", "B0") + "\0\0\0\x01\xFF\xFF\xFF\xFFH"s },
+        {"the message", kMessage},
+        {"an empty file", ""},
+        {"a first part longer than the file", "\xFF\xFF\xFF\xFF\0\0\0\0H0"s},
+        {"a second part longer than the file", segment("H0", "B0") + "\0\0\0\x01\xFF\xFF\xFF\xFFH"s},
     };
     for (std::size_t n = 1; n < kMessage.size(); ++n)
-        files.push_back({ "a prefix", kMessage.substr(0, n) });
+        files.push_back({"a prefix", kMessage.substr(0, n)});
 
     for (const RangeCase& r : ranges) {
-        std::vector<std::string> args = { "segments-each", std::to_string(r.first), std::to_string(r.last), r.both ? "1" : "0" };
+        std::vector<std::string> args
+            = {"segments-each", std::to_string(r.first), std::to_string(r.last), r.both ? "1" : "0"};
         for (std::size_t i = 0; i < files.size(); ++i) {
             writeHostFile("f" + std::to_string(i), files[i].bytes);
             args.push_back(hostFile("f" + std::to_string(i)));
@@ -108,7 +119,8 @@ TEST_F(SegmentReaderTest, HandsOverTheWantedSegmentsAsPythonSlicingSays)
             ASSERT_TRUE(std::getline(expected, want));
             writeHostFile("msg", f.bytes);
             EXPECT_EQ(read(r.first, r.last, r.both), want)
-                << f.fact << " (" << f.bytes.size() << " bytes), segments " << r.first << ".." << r.last << (r.both ? " both" : "");
+                << f.fact << " (" << f.bytes.size() << " bytes), segments " << r.first << ".." << r.last
+                << (r.both ? " both" : "");
         }
     }
     CVXLLog::flush();
@@ -120,7 +132,7 @@ TEST_F(SegmentReaderTest, TheRequesterChoosesTheNextSegment)
     writeHostFile("msg", kMessage);
     nextIndex[0] = 4;
     EXPECT_EQ(read(0, kAll, false), R"([[[0, "4830"], [4, "4834"]], 3])");
-    nextIndex = { { 0, 3 } };
+    nextIndex = {{0, 3}};
     EXPECT_EQ(read(0, kAll, true), R"([[[0, "4830626f64792030"], [3, "4233"], [4, "4834626f64792034"]], 3])");
 }
 

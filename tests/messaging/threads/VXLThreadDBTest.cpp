@@ -26,7 +26,7 @@ struct ThreadDBFixture : FileStoreFixture {
     CVXLFileStoreManager files;
     Services services;
     CVXLThreadDB* db = nullptr;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
 
     ThreadDBFixture()
     {
@@ -65,8 +65,8 @@ struct ThreadDBFixture : FileStoreFixture {
         driver.runUntilIdle();
     }
 
-    void add(const char* id, const char* from, std::vector<const char*> to, bool sent = false, std::uint32_t time = 0,
-        bool queued = false)
+    void add(const char* id, const char* from, std::vector<const char*> to, bool sent = false,
+        std::uint32_t time = 0, bool queued = false)
     {
         CThreadAddRequest request(kReply);
         request.messageId = id;
@@ -120,20 +120,20 @@ TEST(ThreadDBTest, NormalisesAddressesAsTheEmailExpressionAndTheOwnNumberSay)
         const char* key;
     };
     const std::vector<Case> cases = {
-        { "", "Ann Lee <Ann.Lee@Example.COM>", "ann.lee@example.com" },
-        { "", "ann.lee@example.com", "ann.lee@example.com" },
-        { "", "x a+b$c@d-e.f.gh y@z.io", "a+b$c@d-e.f.gh" },
-        { "", "user@host", "user@host" },
-        { "", "user@host.c0m", "user@host.c" },
-        { "2065551234", "5551212", "2065551212" },
-        { "2065551234", "12065551212", "2065551212" },
-        { "2065551234", "22065551212", "22065551212" },
-        { "2065551234", "555-1212", "555-1212" },
-        { "2065551234", "2065551212", "2065551212" },
-        { "206555123", "5551212", "5551212" },
-        { "20655512345", "12065551212", "12065551212" },
-        { "2065551234", "+15551212", "+15551212" },
-        { "2065551234", "", "" },
+        {"", "Ann Lee <Ann.Lee@Example.COM>", "ann.lee@example.com"},
+        {"", "ann.lee@example.com", "ann.lee@example.com"},
+        {"", "x a+b$c@d-e.f.gh y@z.io", "a+b$c@d-e.f.gh"},
+        {"", "user@host", "user@host"},
+        {"", "user@host.c0m", "user@host.c"},
+        {"2065551234", "5551212", "2065551212"},
+        {"2065551234", "12065551212", "2065551212"},
+        {"2065551234", "22065551212", "22065551212"},
+        {"2065551234", "555-1212", "555-1212"},
+        {"2065551234", "2065551212", "2065551212"},
+        {"206555123", "5551212", "5551212"},
+        {"20655512345", "12065551212", "12065551212"},
+        {"2065551234", "+15551212", "+15551212"},
+        {"2065551234", "", ""},
     };
     TempDeviceRoot root;
     CVXLThreadDB db;
@@ -143,9 +143,11 @@ TEST(ThreadDBTest, NormalisesAddressesAsTheEmailExpressionAndTheOwnNumberSay)
         services.own = c.own;
         EXPECT_EQ(std::string(db.normalise(c.address).c_str()), c.key) << c.address;
         // The same expression under Python's re finds the same match.
-        const std::string python = "import re,sys; m=re.search(sys.argv[1], sys.argv[2]); print(m.group(0).lower() if m else '-')";
-        const std::string expected = testRunCommand(testPython() + " -c \"" + python + "\" '" + CVXLThreadDB::kEmailPattern
-            + "' '" + c.address + "'").output;
+        const std::string python
+            = "import re,sys; m=re.search(sys.argv[1], sys.argv[2]); print(m.group(0).lower() if m else '-')";
+        const std::string expected = testRunCommand(
+            testPython() + " -c \"" + python + "\" '" + CVXLThreadDB::kEmailPattern + "' '" + c.address + "'")
+                                         .output;
         if (expected != "-\n") {
             EXPECT_EQ(std::string(db.normalise(c.address).c_str()) + "\n", expected) << c.address;
         }
@@ -156,7 +158,7 @@ TEST(ThreadDBTest, ReceivedMessageCountsInTheSendersThreadAndHidesTheCcThread)
 {
     ThreadDBFixture f;
     f.startDb();
-    f.add("i1_0", "A@x.com", { "b@x.com" }, false, 10);
+    f.add("i1_0", "A@x.com", {"b@x.com"}, false, 10);
     EXPECT_EQ(f.shown(), "a@x.com:1");
     ASSERT_NE(f.db->findThread("b@x.com"), nullptr);
     EXPECT_TRUE(f.db->findThread("b@x.com")->hidden);
@@ -168,7 +170,7 @@ TEST(ThreadDBTest, ReceivedMessageCountsInTheSendersThreadAndHidesTheCcThread)
     EXPECT_EQ(f.db->findThread("b@x.com")->messages.count(), 2u);
     EXPECT_EQ(f.services.newCount, 2u);
 
-    f.add("s3_0", "", { "c@x.com" }, true, 5);
+    f.add("s3_0", "", {"c@x.com"}, true, 5);
     EXPECT_EQ(f.shown(), "c@x.com:0 b@x.com:1 a@x.com:1");
     EXPECT_EQ(f.db->findMessage("s3_0")->primaryThread, nullptr);
     f.add("o4_0", "", {}, false, 0, true);
@@ -179,10 +181,10 @@ TEST(ThreadDBTest, QueuedMessagesSortAfterReceivedOnesAndByTimeWithin)
 {
     ThreadDBFixture f;
     f.startDb();
-    f.add("o1", "", { "a@x.com" }, false, 5, true);
+    f.add("o1", "", {"a@x.com"}, false, 5, true);
     f.add("i2", "a@x.com", {}, false, 30);
-    f.add("s3", "", { "a@x.com" }, true, 10);
-    f.add("o4", "", { "a@x.com" }, false, 1, true);
+    f.add("s3", "", {"a@x.com"}, true, 10);
+    f.add("o4", "", {"a@x.com"}, false, 1, true);
     CVXLThreadEntry* thread = f.db->findThread("a@x.com");
     std::string order;
     for (std::uint32_t i = 0; i < thread->messages.count(); ++i)
@@ -199,32 +201,32 @@ TEST(ThreadDBTest, RemovingAndDeletingKeepThreadsAndCountsTrue)
         std::uint32_t total;
     };
     const std::vector<Case> cases = {
-        { "removing from the CC thread reads the message and keeps it in the sender's",
-            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i1", "c@x.com"), 0); }, "b@x.com:1 a@x.com:0", 1 },
-        { "removing from the only shown thread deletes the entry and its thread",
+        {"removing from the CC thread reads the message and keeps it in the sender's",
+            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i1", "c@x.com"), 0); }, "b@x.com:1 a@x.com:0", 1},
+        {"removing from the only shown thread deletes the entry and its thread",
             [](ThreadDBFixture& f) {
                 EXPECT_EQ(f.remove("i2", "b@x.com"), 1);
                 EXPECT_EQ(f.db->findMessage("i2"), nullptr);
             },
-            "a@x.com:1", 1 },
-        { "a thread that does not hold the message changes nothing",
-            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i2", "a@x.com"), 0); }, "b@x.com:1 a@x.com:1", 2 },
-        { "mark read twice lowers the count once",
+            "a@x.com:1", 1},
+        {"a thread that does not hold the message changes nothing",
+            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i2", "a@x.com"), 0); }, "b@x.com:1 a@x.com:1", 2},
+        {"mark read twice lowers the count once",
             [](ThreadDBFixture& f) {
                 f.markRead("i1");
                 f.markRead("i1");
             },
-            "b@x.com:1 a@x.com:0", 1 },
-        { "re-adding a known unread id leaves no ghost and counts it once",
+            "b@x.com:1 a@x.com:0", 1},
+        {"re-adding a known unread id leaves no ghost and counts it once",
             [](ThreadDBFixture& f) {
                 f.add("i1", "d@x.com", {}, false, 50);
                 EXPECT_FALSE(f.db->findThread("a@x.com")) << "a's only message moved away";
                 EXPECT_FALSE(f.db->findThread("c@x.com"));
             },
-            "d@x.com:1 b@x.com:1", 2 },
-        { "removing everywhere lowers the count of an unread message",
-            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i1"), 1); }, "b@x.com:1", 1 },
-        { "deleting a thread returns the ids no shown thread keeps",
+            "d@x.com:1 b@x.com:1", 2},
+        {"removing everywhere lowers the count of an unread message",
+            [](ThreadDBFixture& f) { EXPECT_EQ(f.remove("i1"), 1); }, "b@x.com:1", 1},
+        {"deleting a thread returns the ids no shown thread keeps",
             [](ThreadDBFixture& f) {
                 CThreadDeleteRequest request(kReply);
                 request.threadAddress = "a@x.com";
@@ -233,15 +235,16 @@ TEST(ThreadDBTest, RemovingAndDeletingKeepThreadsAndCountsTrue)
                 EXPECT_EQ(request.deletedIds.at(0), "i1");
                 EXPECT_FALSE(f.db->findThread("c@x.com")) << "the hidden thread lost its last message";
             },
-            "b@x.com:1", 1 },
-        { "deleting every shown thread", [](ThreadDBFixture& f) {
+            "b@x.com:1", 1},
+        {"deleting every shown thread",
+            [](ThreadDBFixture& f) {
                 CThreadDeleteRequest request(kReply);
                 f.send(request);
                 EXPECT_EQ(request.deletedIds.count(), 2u);
                 EXPECT_EQ(f.db->messageCount(), 0u);
             },
-            "", 0 },
-        { "reconcile forgets entries of its family that the store lost and names unknown ids",
+            "", 0},
+        {"reconcile forgets entries of its family that the store lost and names unknown ids",
             [](ThreadDBFixture& f) {
                 CThreadReconcileRequest request(kReply);
                 request.addId("i2");
@@ -251,18 +254,19 @@ TEST(ThreadDBTest, RemovingAndDeletingKeepThreadsAndCountsTrue)
                 EXPECT_EQ(request.unknownIds.at(0), "i9");
                 EXPECT_EQ(f.db->findMessage("i1"), nullptr);
             },
-            "b@x.com:1", 1 },
-        { "clearing every count", [](ThreadDBFixture& f) {
+            "b@x.com:1", 1},
+        {"clearing every count",
+            [](ThreadDBFixture& f) {
                 CThreadClearNewCountsRequest request(kReply);
                 request.all = 1;
                 f.send(request);
             },
-            "b@x.com:0 a@x.com:0", 0 },
+            "b@x.com:0 a@x.com:0", 0},
     };
     for (const Case& c : cases) {
         ThreadDBFixture f;
         f.startDb();
-        f.add("i1", "a@x.com", { "c@x.com" }, false, 10);
+        f.add("i1", "a@x.com", {"c@x.com"}, false, 10);
         f.add("i2", "b@x.com", {}, false, 20);
         c.act(f);
         EXPECT_EQ(f.shown(), c.shown) << c.fact;
@@ -309,7 +313,7 @@ TEST(ThreadDBTest, SavesOneSecondAfterTheLastChangeAndAtLeastEveryFifteenAndAHal
 std::string pythonRead(ThreadDBFixture& f)
 {
     int status = -1;
-    const std::string out = msgstore({ "threaddb-read", f.hostFile("") }, &status);
+    const std::string out = msgstore({"threaddb-read", f.hostFile("")}, &status);
     EXPECT_EQ(status, 0) << out;
     return out;
 }
@@ -318,21 +322,30 @@ TEST(ThreadDBTest, PythonReadsWhatTheDatabaseSavesAndTheDatabaseLoadsWhatPythonW
 {
     ThreadDBFixture f;
     f.startDb();
-    f.add("i1", "a@x.com", { "c@x.com" }, false, 10);
-    f.add("s2", "", { "b@x.com", "a@x.com" }, true, 20);
+    f.add("i1", "a@x.com", {"c@x.com"}, false, 10);
+    f.add("s2", "", {"b@x.com", "a@x.com"}, true, 20);
     f.markRead("i1");
     f.add("i3", "b@x.com", {}, false, 30);
     f.stopDb();
-    EXPECT_TRUE(f.hostFileExists("thread1.db") != f.hostFileExists("thread2.db")) << "one file after a clean stop";
+    EXPECT_TRUE(f.hostFileExists("thread1.db") != f.hostFileExists("thread2.db"))
+        << "one file after a clean stop";
     const std::string saved = pythonRead(f);
-    EXPECT_NE(saved.find(R"("address": "c@x.com", "display": "c@x.com", "hidden": true, "new": 0)"), std::string::npos) << saved;
-    EXPECT_NE(saved.find(R"("id": "i3", "primary": "b@x.com", "queued": false, "read": false, "seen": false, "sent": false, "threads": ["b@x.com"], "time": 30)"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(R"("address": "c@x.com", "display": "c@x.com", "hidden": true, "new": 0)"),
+        std::string::npos)
+        << saved;
+    EXPECT_NE(
+        saved.find(
+            R"("id": "i3", "primary": "b@x.com", "queued": false, "read": false, "seen": false, "sent": false, "threads": ["b@x.com"], "time": 30)"),
+        std::string::npos)
+        << saved;
 
     // Python writes a database of its own into the other file and names it.
     const std::string other = saved.find("\"thread1.db\"") != std::string::npos ? "thread2.db" : "thread1.db";
-    const std::string json = saved.substr(saved.find("\"db\": ") + 6, saved.rfind(", \"file\"") - saved.find("\"db\": ") - 6);
+    const std::string json
+        = saved.substr(saved.find("\"db\": ") + 6, saved.rfind(", \"file\"") - saved.find("\"db\": ") - 6);
     writeHost(f.hostFile("db.json"), json);
-    msgstore({ "threaddb-write", f.hostFile("db.json"), f.hostFile(""), other, other == "thread2.db" ? "2" : "1" });
+    msgstore(
+        {"threaddb-write", f.hostFile("db.json"), f.hostFile(""), other, other == "thread2.db" ? "2" : "1"});
     f.startDb();
     EXPECT_EQ(std::string(f.db->currentFile().c_str()), other);
     EXPECT_EQ(f.shown(), "b@x.com:1 a@x.com:0");
@@ -365,16 +378,16 @@ TEST(ThreadDBTest, PointerByteSelectsTheFileAndADamagedOrForeignFileFallsBack)
         bool firstDeleted;
     };
     const std::vector<Case> cases = {
-        { "byte 0 names the first file", "\0", a, b, "a@x.com:1", false },
-        { "byte 1 names the first file", "\1", a, b, "a@x.com:1", false },
-        { "byte 2 names the second file", "\2", a, b, "b@x.com:1", false },
-        { "byte 3 names the second file", "\3", a, b, "b@x.com:1", false },
-        { "no pointer names the first file", nullptr, a, b, "a@x.com:1", false },
-        { "a missing named file falls back", "\1", "", b, "b@x.com:1", false },
-        { "a truncated named file falls back", "\1", a.substr(0, a.size() - 1), b, "b@x.com:1", false },
-        { "trailing bytes make a file damaged", "\1", a + "x", b, "b@x.com:1", false },
-        { "version 3 is deleted and the other loads", "\1", version3, b, "b@x.com:1", true },
-        { "nothing usable starts empty", "\1", version3, "", "", true },
+        {"byte 0 names the first file", "\0", a, b, "a@x.com:1", false},
+        {"byte 1 names the first file", "\1", a, b, "a@x.com:1", false},
+        {"byte 2 names the second file", "\2", a, b, "b@x.com:1", false},
+        {"byte 3 names the second file", "\3", a, b, "b@x.com:1", false},
+        {"no pointer names the first file", nullptr, a, b, "a@x.com:1", false},
+        {"a missing named file falls back", "\1", "", b, "b@x.com:1", false},
+        {"a truncated named file falls back", "\1", a.substr(0, a.size() - 1), b, "b@x.com:1", false},
+        {"trailing bytes make a file damaged", "\1", a + "x", b, "b@x.com:1", false},
+        {"version 3 is deleted and the other loads", "\1", version3, b, "b@x.com:1", true},
+        {"nothing usable starts empty", "\1", version3, "", "", true},
     };
     for (const Case& c : cases) {
         ThreadDBFixture f;
@@ -399,8 +412,8 @@ TEST(ThreadDBTest, EveryPrefixOfADatabaseIsRefusedWhole)
     {
         ThreadDBFixture f;
         f.startDb();
-        f.add("i1", "a@x.com", { "c@x.com" }, false, 10);
-        f.add("s2", "", { "b@x.com" }, true, 20);
+        f.add("i1", "a@x.com", {"c@x.com"}, false, 10);
+        f.add("s2", "", {"b@x.com"}, true, 20);
         CVXLByteBuffer bytes;
         f.db->serialise(bytes);
         const std::string whole = stringOf(bytes);

@@ -18,14 +18,14 @@ TEST(ConnectionManager, DeviceConfDecidesAndATestMayOverride)
         std::uint32_t status;
         std::uint32_t waitedMs;
     } cases[] = {
-        { "", ConnectionBehaviour::FromDevice, true, kConnectionConnected, 0 },
-        { "connection = up\n", ConnectionBehaviour::FromDevice, true, kConnectionConnected, 0 },
-        { "connection = nopath\n", ConnectionBehaviour::FromDevice, false, kConnectionFailed, 0 },
-        { "connection = refuse\n", ConnectionBehaviour::FromDevice, true, kConnectionFailed, 0 },
-        { "connection = timeout\n", ConnectionBehaviour::FromDevice, true, kConnectionTimedOut, 10000 },
-        { "connection = refuse\n", ConnectionBehaviour::Up, true, kConnectionConnected, 0 },
-        { "", ConnectionBehaviour::TimeOut, true, kConnectionTimedOut, 10000 },
-        { "", ConnectionBehaviour::NoPath, false, kConnectionFailed, 0 },
+        {"", ConnectionBehaviour::FromDevice, true, kConnectionConnected, 0},
+        {"connection = up\n", ConnectionBehaviour::FromDevice, true, kConnectionConnected, 0},
+        {"connection = nopath\n", ConnectionBehaviour::FromDevice, false, kConnectionFailed, 0},
+        {"connection = refuse\n", ConnectionBehaviour::FromDevice, true, kConnectionFailed, 0},
+        {"connection = timeout\n", ConnectionBehaviour::FromDevice, true, kConnectionTimedOut, 10000},
+        {"connection = refuse\n", ConnectionBehaviour::Up, true, kConnectionConnected, 0},
+        {"", ConnectionBehaviour::TimeOut, true, kConnectionTimedOut, 10000},
+        {"", ConnectionBehaviour::NoPath, false, kConnectionFailed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.conf);

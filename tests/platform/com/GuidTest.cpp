@@ -1,5 +1,5 @@
-#include "platform/com/ClassFactory.h"
 #include "platform/com/Guid.h"
+#include "platform/com/ClassFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@ TEST(Guid, TextAndBackAndWhatIsNoIdentifier)
         bool ok;
         const char* formatted;
     } cases[] = {
-        { "{EB6C1AB1-C215-444C-85DB-1412091E536D}", true, "{EB6C1AB1-C215-444C-85DB-1412091E536D}" },
-        { "{8dcaf4e4-b1de-4721-bbed-06186ecca898}", true, "{8DCAF4E4-B1DE-4721-BBED-06186ECCA898}" },
-        { "0000000C-0000-0000-C000-000000000046", true, "{0000000C-0000-0000-C000-000000000046}" },
-        { "{EB6C1AB1-C215-444C-85DB-1412091E536D", false, nullptr },
-        { "{EB6C1AB1-C215-444C-85DB-1412091E536DX}", false, nullptr },
-        { "{EB6C1AB1_C215-444C-85DB-1412091E536D}", false, nullptr },
-        { "{EB6C1AB1-C215-444C-85DB-1412091E536G}", false, nullptr },
-        { "(EB6C1AB1-C215-444C-85DB-1412091E536D)", false, nullptr },
-        { "", false, nullptr },
+        {"{EB6C1AB1-C215-444C-85DB-1412091E536D}", true, "{EB6C1AB1-C215-444C-85DB-1412091E536D}"},
+        {"{8dcaf4e4-b1de-4721-bbed-06186ecca898}", true, "{8DCAF4E4-B1DE-4721-BBED-06186ECCA898}"},
+        {"0000000C-0000-0000-C000-000000000046", true, "{0000000C-0000-0000-C000-000000000046}"},
+        {"{EB6C1AB1-C215-444C-85DB-1412091E536D", false, nullptr},
+        {"{EB6C1AB1-C215-444C-85DB-1412091E536DX}", false, nullptr},
+        {"{EB6C1AB1_C215-444C-85DB-1412091E536D}", false, nullptr},
+        {"{EB6C1AB1-C215-444C-85DB-1412091E536G}", false, nullptr},
+        {"(EB6C1AB1-C215-444C-85DB-1412091E536D)", false, nullptr},
+        {"", false, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -46,16 +46,16 @@ TEST(Com, ResultValuesAreTheUsualOnesAndTellFailureBySign)
         std::uint32_t bits;
         bool failure;
     } cases[] = {
-        { kSOk, 0, false },
-        { kSFalse, 1, false },
-        { kENotImpl, 0x80004001, true },
-        { kENoInterface, 0x80004002, true },
-        { kEPointer, 0x80004003, true },
-        { kEFail, 0x80004005, true },
-        { kEOutOfMemory, 0x8007000E, true },
-        { kEInvalidArg, 0x80070057, true },
-        { kClassENoAggregation, 0x80040110, true },
-        { kClassEClassNotAvailable, 0x80040111, true },
+        {kSOk, 0, false},
+        {kSFalse, 1, false},
+        {kENotImpl, 0x80004001, true},
+        {kENoInterface, 0x80004002, true},
+        {kEPointer, 0x80004003, true},
+        {kEFail, 0x80004005, true},
+        {kEOutOfMemory, 0x8007000E, true},
+        {kEInvalidArg, 0x80070057, true},
+        {kClassENoAggregation, 0x80040110, true},
+        {kClassEClassNotAvailable, 0x80040111, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(static_cast<std::uint32_t>(c.value), c.bits);

@@ -65,7 +65,7 @@ protected:
     void open(int controlId, int width)
     {
         parent.create(u"Dialog", u"Tessel");
-        ASSERT_TRUE(view.create(&parent, controlId, { 0, 0, width, 100 }));
+        ASSERT_TRUE(view.create(&parent, controlId, {0, 0, width, 100}));
     }
     ~HtmlViewTest() override
     {
@@ -87,39 +87,43 @@ TEST(HtmlView, ShowsTheConvertedTextsOfTheViewAsWrappedTextWithLinksMarked)
         std::vector<std::u16string> lines;
         std::vector<std::u16string> targets;
     } cases[] = {
-        { "markup characters", u"<body bgcolor=\"#FFFFFF\">a &lt b &amp c &gt d</body>", { u"a < b & c > d" }, {} },
-        { "entities with and without a semicolon", u"<body>&lt;&ltx&amp;&quot&#65;&#x42&nbsp;!</body>",
-          { u"<<x&\"AB\u00A0!" }, {} },
-        { "a tilde", u"<body bgcolor=\"#FFFFFF\">x ~ y</body>", { u"x ~ y" }, {} },
-        { "a collapsed run of breaks", u"<body bgcolor=\"#FFFFFF\">one<br/>two</body>", { u"one", u"two" }, {} },
-        { "a phone number of 7 digits", u"<body>Call <a href='tel:555-1234'>555-1234</a> now</body>",
-          { u"Call [555-1234] now" }, { u"tel:555-1234" } },
-        { "six digits stay text", u"<body>Code 123456</body>", { u"Code 123456" }, {} },
-        { "a date becomes a link", u"<body>On <a href='tel:2024-01-31'>2024-01-31</a></body>", { u"On [2024-01-31]" },
-          { u"tel:2024-01-31" } },
-        { "a web address with an ampersand in its query",
-          u"<body>See <a href='url:WWW.Example.com/a?b=1&c=2'>WWW.Example.com/a?b=1&c=2</a> then go</body>",
-          { u"See [WWW.Example.com/a?b=1&c=2] then go" }, { u"url:WWW.Example.com/a?b=1&c=2" } },
-        { "an address shown by its contact's name",
-          u"<body>Mail <a href='mailto:bob@example.com'>Bob Smith</a>, <a href=\"mailto:x@y.z\">x@y.z</a></body>",
-          { u"Mail [Bob Smith], [x@y.z]" }, { u"mailto:bob@example.com", u"mailto:x@y.z" } },
-        { "plain text only broken into lines", u"<body bgcolor=\"#102030\">first line<br/>second  line\r\nsame</body>",
-          { u"first line", u"second line same" }, {} },
-        { "a script shows its text", u"<body><script>alert('x'); location='http://a.b/'</script>done</body>",
-          { u"alert('x'); location='http://a.b/'done" }, {} },
-        { "other tags dropped, their text kept",
-          u"<body><img src='http://example.com/x.gif'><b>bold</b> <!-- note --><p>para</p> <a>bare</a></body>",
-          { u"bold para bare" }, {} },
-        { "a lone less-than sign", u"<body>1 < 2</body>", { u"1 < 2" }, {} },
-        { "an unclosed link ends with the text", u"<body><a href='tel:5551234'>555 1234</body>", { u"[555 1234]" },
-          { u"tel:5551234" } },
+        {"markup characters", u"<body bgcolor=\"#FFFFFF\">a &lt b &amp c &gt d</body>", {u"a < b & c > d"},
+            {}},
+        {"entities with and without a semicolon", u"<body>&lt;&ltx&amp;&quot&#65;&#x42&nbsp;!</body>",
+            {u"<<x&\"AB\u00A0!"}, {}},
+        {"a tilde", u"<body bgcolor=\"#FFFFFF\">x ~ y</body>", {u"x ~ y"}, {}},
+        {"a collapsed run of breaks", u"<body bgcolor=\"#FFFFFF\">one<br/>two</body>", {u"one", u"two"}, {}},
+        {"a phone number of 7 digits", u"<body>Call <a href='tel:555-1234'>555-1234</a> now</body>",
+            {u"Call [555-1234] now"}, {u"tel:555-1234"}},
+        {"six digits stay text", u"<body>Code 123456</body>", {u"Code 123456"}, {}},
+        {"a date becomes a link", u"<body>On <a href='tel:2024-01-31'>2024-01-31</a></body>",
+            {u"On [2024-01-31]"}, {u"tel:2024-01-31"}},
+        {"a web address with an ampersand in its query",
+            u"<body>See <a href='url:WWW.Example.com/a?b=1&c=2'>WWW.Example.com/a?b=1&c=2</a> then go</body>",
+            {u"See [WWW.Example.com/a?b=1&c=2] then go"}, {u"url:WWW.Example.com/a?b=1&c=2"}},
+        {"an address shown by its contact's name",
+            u"<body>Mail <a href='mailto:bob@example.com'>Bob Smith</a>, <a "
+            u"href=\"mailto:x@y.z\">x@y.z</a></body>",
+            {u"Mail [Bob Smith], [x@y.z]"}, {u"mailto:bob@example.com", u"mailto:x@y.z"}},
+        {"plain text only broken into lines",
+            u"<body bgcolor=\"#102030\">first line<br/>second  line\r\nsame</body>",
+            {u"first line", u"second line same"}, {}},
+        {"a script shows its text", u"<body><script>alert('x'); location='http://a.b/'</script>done</body>",
+            {u"alert('x'); location='http://a.b/'done"}, {}},
+        {"other tags dropped, their text kept",
+            u"<body><img src='http://example.com/x.gif'><b>bold</b> <!-- note --><p>para</p> "
+            u"<a>bare</a></body>",
+            {u"bold para bare"}, {}},
+        {"a lone less-than sign", u"<body>1 < 2</body>", {u"1 < 2"}, {}},
+        {"an unclosed link ends with the text", u"<body><a href='tel:5551234'>555 1234</body>",
+            {u"[555 1234]"}, {u"tel:5551234"}},
     };
     ViewParent parent;
     parent.create(u"Dialog", u"Error");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         HtmlView view;
-        ASSERT_TRUE(view.create(&parent, 1007, { 0, 0, 2000, 200 }));
+        ASSERT_TRUE(view.create(&parent, 1007, {0, 0, 2000, 200}));
         view.setText(c.html);
         EXPECT_EQ(shown(view), c.lines);
         EXPECT_EQ(targets(view), c.targets);
@@ -151,7 +155,7 @@ TEST_F(HtmlViewTest, TheBodysColourAndTheLaidOutHeight)
     }
     EXPECT_EQ(joined, words) << "no word cut or lost";
     const std::int64_t wide = ui::sendMessage(view.handle(), kDtmLayoutHeight, 0, 0);
-    view.move({ 0, 0, 120, 100 });
+    view.move({0, 0, 120, 100});
     EXPECT_GT(ui::sendMessage(view.handle(), kDtmLayoutHeight, 0, 0), wide);
 
     // Text added in pieces, as plain text or markup, until the end of the source.
@@ -159,22 +163,24 @@ TEST_F(HtmlViewTest, TheBodysColourAndTheLaidOutHeight)
     ui::sendMessage(view.handle(), kDtmAddTextW, 1, reinterpret_cast<std::int64_t>(u"<b>&"));
     ui::sendMessage(view.handle(), kDtmAddTextW, 0, reinterpret_cast<std::int64_t>(u"<br/>x"));
     ui::sendMessage(view.handle(), kDtmEndOfSource, 0, 0);
-    EXPECT_EQ(shown(view), (std::vector<std::u16string> { u"<b>&", u"x" }));
+    EXPECT_EQ(shown(view), (std::vector<std::u16string> {u"<b>&", u"x"}));
 }
 
 TEST_F(HtmlViewTest, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
 {
     open(1100, 2000);
     view.setControlId(12321);
-    view.setText(u"<body>Call <a href='tel:5551234'>555 1234</a> or <a href='url:www.a.b'>www.a.b</a></body>");
+    view.setText(
+        u"<body>Call <a href='tel:5551234'>555 1234</a> or <a href='url:www.a.b'>www.a.b</a></body>");
 
-    EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkReturn, 0), ui::kKeyLeft) << "no link focused: Enter is the dialog's";
+    EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkReturn, 0), ui::kKeyLeft)
+        << "no link focused: Enter is the dialog's";
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkDown, 0), 0);
-    EXPECT_EQ(shown(view), (std::vector<std::u16string> { u"Call {555 1234} or [www.a.b]" }));
+    EXPECT_EQ(shown(view), (std::vector<std::u16string> {u"Call {555 1234} or [www.a.b]"}));
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkDown, 0), 0);
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkDown, 0), ui::kKeyLeft) << "past the last link";
     EXPECT_EQ(view.windowProc(ui::kWmKeyDown, ui::kVkReturn, 0), 0);
-    EXPECT_EQ(parent.hotspots, (std::vector<std::u16string> { u"url:www.a.b" }));
+    EXPECT_EQ(parent.hotspots, (std::vector<std::u16string> {u"url:www.a.b"}));
     EXPECT_EQ(parent.hotspotControl, 12321) << "the id set after creation";
 
     // A tap on the first link's text; a tap on plain text does nothing.
@@ -182,7 +188,7 @@ TEST_F(HtmlViewTest, EnterOnAFocusedLinkOrATapOnOneSendsTheHotspotToTheParent)
     const int x = 4 + textWidth(u"Call [55");
     EXPECT_FALSE(view.tapAt(4 + textWidth(u"Ca"), 3));
     view.windowProc(ui::kWmLButtonDown, 0, (3 << 16) | x);
-    EXPECT_EQ(parent.hotspots, (std::vector<std::u16string> { u"tel:5551234" }));
+    EXPECT_EQ(parent.hotspots, (std::vector<std::u16string> {u"tel:5551234"}));
 
     // The parent clears the view while it handles the link, as the layout windows do.
     parent.clearOnHotspot = &view;

@@ -25,8 +25,7 @@ using namespace std::chrono_literals;
 const std::u16string kTitle = u"Tessel";
 
 // Polls (bounded, real time: the other side is another process).
-template <typename Predicate>
-bool eventually(Predicate predicate)
+template <typename Predicate> bool eventually(Predicate predicate)
 {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (!predicate()) {
@@ -60,8 +59,9 @@ void sendRaw(int pid, const std::string& bytes)
     const std::string path = kernel::deviceFolder("run/sock") + "/" + std::to_string(pid);
     std::memcpy(address.sun_path, path.c_str(), path.size());
     int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    ASSERT_EQ(::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address),
-              static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(
+        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address),
+        static_cast<ssize_t>(bytes.size()));
     ::close(fd);
 }
 
@@ -69,7 +69,7 @@ struct ShownProbe {
     explicit ShownProbe(TempDeviceRoot& root)
     {
         root.installTool("uiprobe");
-        pid = kernel::startProcess("\\windows\\uiprobe", { "show" });
+        pid = kernel::startProcess("\\windows\\uiprobe", {"show"});
         if (pid > 0)
             eventually([&] { return (handle = findWindow(ui::Dialog::kClassName, &kTitle)) != 0; });
     }
@@ -95,12 +95,13 @@ TEST(WindowExchange, AnotherProcessFindsTheDialogAndItsHookGetsThePostThenWmClos
     const std::u16string other = u"Tessel2";
     EXPECT_EQ(findWindow(ui::Dialog::kClassName, &other), 0u) << "titles match exactly";
     EXPECT_EQ(findWindow(u"dialog", &kTitle), 0u) << "classes match exactly";
-    EXPECT_EQ(root.readFile("run/win/" + std::to_string(probe.pid)),
-              hex(probe.handle) + "\tDialog\tTessel\n");
+    EXPECT_EQ(
+        root.readFile("run/win/" + std::to_string(probe.pid)), hex(probe.handle) + "\tDialog\tTessel\n");
 
-    ASSERT_EQ(runProbe({ "post", "8002" }), 0);
+    ASSERT_EQ(runProbe({"post", "8002"}), 0);
     const std::string hooked = "hook " + hex(probe.handle) + " 8002 0 0\n";
-    ASSERT_TRUE(eventually([&] { return root.readFile("log/uiprobe.log").find(hooked) != std::string::npos; }));
+    ASSERT_TRUE(
+        eventually([&] { return root.readFile("log/uiprobe.log").find(hooked) != std::string::npos; }));
 
     // What is not one whole record with the magic is dropped; a good one after them arrives.
     const std::string good = encodePostRecord(probe.handle, 0x8003, 7, -1);
@@ -114,12 +115,13 @@ TEST(WindowExchange, AnotherProcessFindsTheDialogAndItsHookGetsThePostThenWmClos
     const std::string last = "hook " + hex(probe.handle) + " 8003 7 ffffffffffffffff\n";
     ASSERT_TRUE(eventually([&] { return root.readFile("log/uiprobe.log").find(last) != std::string::npos; }));
     EXPECT_EQ(root.readFile("log/uiprobe.log"), "shown " + hex(probe.handle) + "\n" + hooked + last);
-    EXPECT_EQ(root.readFile("log/ipc.log"), "dropped a datagram of 10 bytes\n"
-                                            "dropped a datagram of 33 bytes\n"
-                                            "dropped a datagram of 32 bytes\n"
-                                            "dropped a post to a window that is not here\n");
+    EXPECT_EQ(root.readFile("log/ipc.log"),
+        "dropped a datagram of 10 bytes\n"
+        "dropped a datagram of 33 bytes\n"
+        "dropped a datagram of 32 bytes\n"
+        "dropped a post to a window that is not here\n");
 
-    ASSERT_EQ(runProbe({ "close" }), 0) << "the sender waits for the exit";
+    ASSERT_EQ(runProbe({"close"}), 0) << "the sender waits for the exit";
     ASSERT_EQ(kernel::waitProcess(probe.pid, 10000, &probe.exitCode), kernel::ProcessWait::Exited);
     probe.ended = true;
     EXPECT_EQ(probe.exitCode, 0);
@@ -139,7 +141,7 @@ TEST(WindowExchange, AKilledProcessIsNotFoundAndItsEntryIsRemoved)
     EXPECT_EQ(findWindow(ui::Dialog::kClassName, &kTitle), 0u);
     EXPECT_FALSE(root.exists("run/win/" + std::to_string(probe.pid)));
     EXPECT_FALSE(root.exists("run/sock/" + std::to_string(probe.pid)));
-    EXPECT_EQ(runProbe({ "post", "8002" }), 1) << "nothing to post to";
+    EXPECT_EQ(runProbe({"post", "8002"}), 1) << "nothing to post to";
 }
 
 TEST(WindowExchange, ThisProcessesWindowsAreListedAndFoundWhileItTakesPart)
@@ -151,7 +153,8 @@ TEST(WindowExchange, ThisProcessesWindowsAreListedAndFoundWhileItTakesPart)
     const std::string table = "run/win/" + std::to_string(::getpid());
     EXPECT_EQ(root.readFile(table), hex(dialog.handle()) + "\tDialog\tBefore\n");
     dialog.setText(kTitle);
-    EXPECT_EQ(root.readFile(table), hex(dialog.handle()) + "\tDialog\tTessel\n") << "rewritten on a title change";
+    EXPECT_EQ(root.readFile(table), hex(dialog.handle()) + "\tDialog\tTessel\n")
+        << "rewritten on a title change";
     EXPECT_EQ(findWindow(ui::Dialog::kClassName, &kTitle), dialog.handle());
     dialog.destroy();
     EXPECT_EQ(root.readFile(table), "");

@@ -72,13 +72,13 @@ TEST(ThreadTimers, FallDueEveryIntervalForTheThreadThatSetThem)
     advanceClock(1);
     EXPECT_EQ(nextThreadTimerDelay(), 0u);
     EXPECT_EQ(runDueThreadTimers(), 1);
-    EXPECT_EQ(fired.ids, std::vector<std::uint32_t> { id });
+    EXPECT_EQ(fired.ids, std::vector<std::uint32_t> {id});
     EXPECT_EQ(nextThreadTimerDelay(), 100u) << "re-armed from when it ran";
 
     // Another thread neither runs nor waits for this thread's timers.
     struct Seen {
-        std::atomic<int> ran { -1 };
-        std::atomic<std::uint32_t> delay { 0 };
+        std::atomic<int> ran {-1};
+        std::atomic<std::uint32_t> delay {0};
     } seen;
     advanceClock(100);
     KernelThread other;
@@ -112,7 +112,7 @@ TEST(ThreadTimers, AnyThreadMayKillATimer)
     killer.join();
     advanceClock(10);
     EXPECT_EQ(runDueThreadTimers(), 1);
-    EXPECT_EQ(fired.ids, std::vector<std::uint32_t> { second });
+    EXPECT_EQ(fired.ids, std::vector<std::uint32_t> {second});
     killThreadTimer(second);
 }
 
@@ -125,8 +125,9 @@ TEST(ThreadTimers, DueTimersRunInTheOrderOfTheirDeadlines)
     std::uint32_t middle = setThreadTimer(200, record, &fired);
     advanceClock(300);
     EXPECT_EQ(runDueThreadTimers(), 3);
-    EXPECT_EQ(fired.ids, (std::vector<std::uint32_t> { early, middle, late })) << "not in the order they were set";
-    for (std::uint32_t id : { late, early, middle })
+    EXPECT_EQ(fired.ids, (std::vector<std::uint32_t> {early, middle, late}))
+        << "not in the order they were set";
+    for (std::uint32_t id : {late, early, middle})
         killThreadTimer(id);
 }
 
@@ -146,7 +147,7 @@ TEST(Clock, AnAdvanceTellsTheListener)
 
 TEST(KernelThread, ASuspendedThreadRunsOnlyOnceResumed)
 {
-    std::atomic<int> runs { 0 };
+    std::atomic<int> runs {0};
     KernelThread thread;
     ASSERT_TRUE(thread.start([](void* count) { ++*static_cast<std::atomic<int>*>(count); }, &runs, true));
     EXPECT_FALSE(thread.start([](void*) {}, nullptr, false)) << "one start per thread";

@@ -68,7 +68,7 @@ TEST(DetachedProcess, LeavesNoZombieAndInheritsNoDescriptor)
     int fds[2];
     ASSERT_EQ(::pipe2(fds, 0), 0);
 
-    const int pid = startDetachedProcess("\\Windows\\KernelProbe", { "sem-hold", "detached-test" });
+    const int pid = startDetachedProcess("\\Windows\\KernelProbe", {"sem-hold", "detached-test"});
     ASSERT_GT(pid, 0);
     EXPECT_NE(awaitLog(root, "held").find("held"), std::string::npos) << "it runs, in this device root";
     EXPECT_NE(statField(pid, 4), std::to_string(::getpid())) << "not this process's child";
@@ -78,7 +78,7 @@ TEST(DetachedProcess, LeavesNoZombieAndInheritsNoDescriptor)
     // With this process's write end closed the pipe is at its end: the
     // program holds no copy of it.
     ::close(fds[1]);
-    pollfd readEnd { fds[0], POLLIN, 0 };
+    pollfd readEnd {fds[0], POLLIN, 0};
     ASSERT_EQ(::poll(&readEnd, 1, 0), 1);
     char byte;
     EXPECT_EQ(::read(fds[0], &byte, 1), 0);

@@ -23,22 +23,22 @@ TEST(PhonePathMap, MapsBackslashesAndMixedCaseToTheFilesThatExist)
         const char* phone;
         const char* host; // below the root; null: refused
     } cases[] = {
-        { "\\windows\\tessel.exe", "/Windows/Tessel.EXE" },
-        { "\\MY DOCUMENTS\\tessel\\_VXL.REG", "/My Documents/Tessel/_vxl.reg" },
-        { "My Documents\\Tessel", "/My Documents/Tessel" },
-        { "\\\\My Documents\\\\Tessel\\", "/My Documents/Tessel" },
-        { "\\My Documents\\New Folder\\Photo.JPG", "/My Documents/New Folder/Photo.JPG" },
-        { "\\storage card\\case", "/Storage Card/case" },
-        { "\\storage card\\CASE", "/Storage Card/Case" },
-        { "\\storage card\\case2", "/Storage Card/CASE2" },
-        { "", "" },
-        { "\\", "" },
-        { "\\..\\etc\\passwd", nullptr },
-        { "\\My Documents\\..\\..\\x", nullptr },
-        { "\\My Documents\\.\\x", nullptr },
-        { "..", nullptr },
-        { "/etc/passwd", nullptr },
-        { "\\My Documents/x", nullptr },
+        {"\\windows\\tessel.exe", "/Windows/Tessel.EXE"},
+        {"\\MY DOCUMENTS\\tessel\\_VXL.REG", "/My Documents/Tessel/_vxl.reg"},
+        {"My Documents\\Tessel", "/My Documents/Tessel"},
+        {"\\\\My Documents\\\\Tessel\\", "/My Documents/Tessel"},
+        {"\\My Documents\\New Folder\\Photo.JPG", "/My Documents/New Folder/Photo.JPG"},
+        {"\\storage card\\case", "/Storage Card/case"},
+        {"\\storage card\\CASE", "/Storage Card/Case"},
+        {"\\storage card\\case2", "/Storage Card/CASE2"},
+        {"", ""},
+        {"\\", ""},
+        {"\\..\\etc\\passwd", nullptr},
+        {"\\My Documents\\..\\..\\x", nullptr},
+        {"\\My Documents\\.\\x", nullptr},
+        {"..", nullptr},
+        {"/etc/passwd", nullptr},
+        {"\\My Documents/x", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phone);
@@ -114,18 +114,19 @@ TEST(DeviceConf, DamagedLinesAreRefusedWholeAndLogged)
         const char* customKey; // deviceFact("custom.key")
         const char* log; // empty: nothing logged
     } cases[] = {
-        { "a long line stays one line", "phone.operator = " + longValue + "custom.key=tail\nscreen.width=200\n", 200, true,
-            "none", "" },
-        { "a line over the limit is dropped whole",
+        {"a long line stays one line",
+            "phone.operator = " + longValue + "custom.key=tail\nscreen.width=200\n", 200, true, "none", ""},
+        {"a line over the limit is dropped whole",
             "custom.key = " + std::string(70 * 1024, 'x') + "\nscreen.width = 300\n", 300, true, "none",
-            "line 1 longer than 65536 bytes ignored" },
-        { "a number with letters", "screen.width = 12abc\n", 240, true, "none",
-            "bad number for screen.width: \"12abc\"; kept 240" },
-        { "a negative size", "screen.width = -1\n", 240, true, "none", "bad number for screen.width" },
-        { "a number too large", "screen.width = 99999999999\n", 240, true, "none", "bad number for screen.width" },
-        { "a flag that is not 0 or 1", "card.present = yes\ncustom.key = kept\n", 240, true, "kept",
-            "bad number for card.present: \"yes\"; kept 1" },
-        { "no newline at the end", "card.present = 0", 240, false, "none", "" },
+            "line 1 longer than 65536 bytes ignored"},
+        {"a number with letters", "screen.width = 12abc\n", 240, true, "none",
+            "bad number for screen.width: \"12abc\"; kept 240"},
+        {"a negative size", "screen.width = -1\n", 240, true, "none", "bad number for screen.width"},
+        {"a number too large", "screen.width = 99999999999\n", 240, true, "none",
+            "bad number for screen.width"},
+        {"a flag that is not 0 or 1", "card.present = yes\ncustom.key = kept\n", 240, true, "kept",
+            "bad number for card.present: \"yes\"; kept 1"},
+        {"no newline at the end", "card.present = 0", 240, false, "none", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -62,7 +62,7 @@ TEST(NamedSemaphore, AWaitingThreadTakesItWhenAnotherThreadReleases)
     // The fast start-up handshake: one thread holds, the other waits.
     SemaphoreHandle handle = semaphoreCreate("WINTS_mFastStartupSemaphore", 1, 1);
     ASSERT_EQ(semaphoreWait(handle, 100), SemaphoreWait::Taken);
-    std::atomic<bool> taken { false };
+    std::atomic<bool> taken {false};
     std::thread waiter([&] { taken = semaphoreWait(handle, kWaitForever) == SemaphoreWait::Taken; });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(taken.load());
@@ -80,12 +80,12 @@ TEST(NamedSemaphore, ANameHeldByOneProcessBlocksAnother)
     ASSERT_EQ(semaphoreWait(handle, 100), SemaphoreWait::Taken);
 
     int exitCode = -1;
-    int pid = startProcess(probe, { "sem-try", "WINTS_CanBeOnlyOne", "100" });
+    int pid = startProcess(probe, {"sem-try", "WINTS_CanBeOnlyOne", "100"});
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
     EXPECT_EQ(exitCode, 1) << "the other process timed out";
 
     EXPECT_TRUE(semaphoreRelease(handle, 1, nullptr));
-    pid = startProcess(probe, { "sem-try", "WINTS_CanBeOnlyOne", "100" });
+    pid = startProcess(probe, {"sem-try", "WINTS_CanBeOnlyOne", "100"});
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
     EXPECT_EQ(exitCode, 0) << "released, so the other process took it";
     semaphoreClose(handle);
@@ -95,7 +95,7 @@ TEST(NamedSemaphore, AKilledHolderReleasesTheName)
 {
     TempDeviceRoot root;
     const std::string probe = root.installTool("kernelprobe");
-    int pid = startProcess(probe, { "sem-hold", "WINTS_CanBeOnlyOne" });
+    int pid = startProcess(probe, {"sem-hold", "WINTS_CanBeOnlyOne"});
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(probeHolds(root));
 
@@ -118,7 +118,7 @@ TEST(NamedSemaphore, CreatingItTakenFailsWhileAnotherProcessHoldsIt)
 {
     TempDeviceRoot root;
     const std::string probe = root.installTool("kernelprobe");
-    int pid = startProcess(probe, { "sem-hold", "WINTS_mClientSemaphore" });
+    int pid = startProcess(probe, {"sem-hold", "WINTS_mClientSemaphore"});
     ASSERT_TRUE(probeHolds(root));
     EXPECT_EQ(semaphoreCreate("WINTS_mClientSemaphore", 0, 1), nullptr);
     ::kill(pid, SIGKILL);

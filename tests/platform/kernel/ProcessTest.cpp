@@ -11,7 +11,7 @@ TEST(Process, StartsAPhoneProgramWithItsArgumentsAsGivenAndTheSameRoot)
     TempDeviceRoot root;
     root.installTool("kernelprobe");
     // Mixed case and backslashes, as the launch code names programs.
-    int pid = startProcess("\\Windows\\KERNELPROBE", { "args", "two words", "$HOME;|*", "", "last" });
+    int pid = startProcess("\\Windows\\KERNELPROBE", {"args", "two words", "$HOME;|*", "", "last"});
     ASSERT_GT(pid, 0);
     int exitCode = -1;
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
@@ -19,7 +19,7 @@ TEST(Process, StartsAPhoneProgramWithItsArgumentsAsGivenAndTheSameRoot)
     // The child logged into this test's root: it got the same device root.
     EXPECT_EQ(root.readFile("log/probe.log"), "two words\n$HOME;|*\n\nlast\n") << "no shell touched them";
 
-    pid = startProcess("\\windows\\kernelprobe", { "no-such-command" });
+    pid = startProcess("\\windows\\kernelprobe", {"no-such-command"});
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
     EXPECT_EQ(exitCode, 2);
 }
@@ -33,9 +33,9 @@ TEST(Process, StartsAProgramByThePhoneNameItIsInstalledUnder)
     EXPECT_EQ(root.installTool("kernelprobe", "\\Program Files\\Tessel\\launcher.exe"),
         "\\Program Files\\Tessel\\launcher.exe");
     EXPECT_EQ(root.installTool("kernelprobe", "\\..\\escape.exe"), "");
-    for (const char* program : { "\\windows\\tessel.exe", "\\program files\\tessel\\LAUNCHER.EXE" }) {
+    for (const char* program : {"\\windows\\tessel.exe", "\\program files\\tessel\\LAUNCHER.EXE"}) {
         SCOPED_TRACE(program);
-        const int pid = startProcess(program, { "args", "one" });
+        const int pid = startProcess(program, {"args", "one"});
         ASSERT_GT(pid, 0);
         int exitCode = -1;
         ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
@@ -51,7 +51,7 @@ TEST(Process, RefusesWhatIsNotAProgramInTheRoot)
     EXPECT_EQ(startProcess("\\windows\\tessel.exe", {}), -1);
     EXPECT_EQ(startProcess("\\windows\\readme.txt", {}), -1);
     EXPECT_EQ(startProcess("\\windows", {}), -1);
-    EXPECT_EQ(startProcess("/bin/sh", { "-c", "true" }), -1);
+    EXPECT_EQ(startProcess("/bin/sh", {"-c", "true"}), -1);
     EXPECT_EQ(startProcess("\\..\\bin\\sh", {}), -1);
     EXPECT_EQ(waitProcess(-1, 0, nullptr), ProcessWait::Failed);
 }

@@ -39,19 +39,19 @@ TEST(Registry, ValuesKeepTheirTypeAndBytesAndNamesIgnoreCase)
         std::uint32_t type;
         std::string bytes;
     } cases[] = {
-        { "To:", kRegText, std::string("C\0o\0n\0f\0i\0g\0u\0r\0e\0", 18) },
-        { "Empty", kRegText, std::string("\0\0", 2) },
-        { "WithNul", kRegText, withNul },
-        { "Emoji \xF0\x9F\x98\x80", kRegText, std::string("=\xD8\x00\xDE", 4) },
-        { "Lone", kRegText, loneSurrogate },
-        { "Count", kRegDword, std::string("\x2A\0\0\0", 4) },
-        { "ShortDword", kRegDword, std::string("\x01\x02", 2) },
-        { "Blob", kRegBinary, odd },
-        { "EmptyBlob", kRegBinary, std::string() },
-        { "Odd type", 7, odd },
-        { "tab\tpercent%newline\nname", kRegText, std::string("x\0", 2) },
-        { "[looks like a key", kRegText, std::string("y\0", 2) },
-        { "#looks like a comment", kRegText, std::string("z\0", 2) },
+        {"To:", kRegText, std::string("C\0o\0n\0f\0i\0g\0u\0r\0e\0", 18)},
+        {"Empty", kRegText, std::string("\0\0", 2)},
+        {"WithNul", kRegText, withNul},
+        {"Emoji \xF0\x9F\x98\x80", kRegText, std::string("=\xD8\x00\xDE", 4)},
+        {"Lone", kRegText, loneSurrogate},
+        {"Count", kRegDword, std::string("\x2A\0\0\0", 4)},
+        {"ShortDword", kRegDword, std::string("\x01\x02", 2)},
+        {"Blob", kRegBinary, odd},
+        {"EmptyBlob", kRegBinary, std::string()},
+        {"Odd type", 7, odd},
+        {"tab\tpercent%newline\nname", kRegText, std::string("x\0", 2)},
+        {"[looks like a key", kRegText, std::string("y\0", 2)},
+        {"#looks like a comment", kRegText, std::string("z\0", 2)},
     };
     for (const Case& c : cases)
         ASSERT_TRUE(registrySetValue(
@@ -112,7 +112,7 @@ TEST(Registry, TextHelpersKeysEnumerationAndDeletion)
     std::string name;
     for (std::uint32_t i = 0; registryValueName(kUser, kCompose, i, &name); ++i)
         names.push_back(name);
-    EXPECT_EQ(names, (std::vector<std::string> { "Media:", "Subj:", "Class" }));
+    EXPECT_EQ(names, (std::vector<std::string> {"Media:", "Subj:", "Class"}));
     EXPECT_TRUE(registrySetText(kUser, kCompose, "MEDIA:", "again"));
     EXPECT_TRUE(registryValueName(kUser, kCompose, 0, &name));
     EXPECT_EQ(name, "Media:") << "replacing a value keeps its place and first spelling";
@@ -167,11 +167,13 @@ TEST(Registry, DamagedHivesAreNeverRewrittenFromLess)
         bool keptAside; // the hive as it was is in HKEY_CURRENT_USER.reg.bad
         const char* log;
     } cases[] = {
-        { "intact", good, true, true, false, nullptr },
-        { "cut inside a value line", good.substr(0, good.find("\ttext")), false, true, true, "1 malformed lines kept" },
-        { "cut inside a key line", good.substr(0, 10), false, true, true, "1 malformed lines kept" },
-        { "binary garbage", std::string("\x01\xff\x00[\x02\n\x7f\tzz", 10), false, true, true, "malformed lines kept" },
-        { "cannot be read", "", false, false, false, "unreadable hive HKEY_CURRENT_USER.reg" },
+        {"intact", good, true, true, false, nullptr},
+        {"cut inside a value line", good.substr(0, good.find("\ttext")), false, true, true,
+            "1 malformed lines kept"},
+        {"cut inside a key line", good.substr(0, 10), false, true, true, "1 malformed lines kept"},
+        {"binary garbage", std::string("\x01\xff\x00[\x02\n\x7f\tzz", 10), false, true, true,
+            "malformed lines kept"},
+        {"cannot be read", "", false, false, false, "unreadable hive HKEY_CURRENT_USER.reg"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -181,7 +183,8 @@ TEST(Registry, DamagedHivesAreNeverRewrittenFromLess)
         else
             root.writeFile("registry/HKEY_CURRENT_USER.reg", c.contents);
         std::string text;
-        EXPECT_EQ(registryQueryText(kUser, "Software\\Halvard\\Tessel\\Path", "FileStore", &text), c.readable);
+        EXPECT_EQ(
+            registryQueryText(kUser, "Software\\Halvard\\Tessel\\Path", "FileStore", &text), c.readable);
         EXPECT_EQ(registrySetText(kUser, kCompose, "To", "someone"), c.written);
         EXPECT_EQ(root.exists("registry/HKEY_CURRENT_USER.reg.bad"), c.keptAside);
         if (c.keptAside) {
@@ -227,7 +230,7 @@ TEST(Registry, ValuesWrittenByOneProcessAreReadByAnother)
     const std::string probe = root.installTool("kernelprobe");
     int exitCode = -1;
 
-    int pid = startProcess(probe, { "reg-set", kCompose, "To:", "from the child \xE2\x9C\x93" });
+    int pid = startProcess(probe, {"reg-set", kCompose, "To:", "from the child \xE2\x9C\x93"});
     ASSERT_GT(pid, 0);
     ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
     ASSERT_EQ(exitCode, 0);
@@ -236,8 +239,8 @@ TEST(Registry, ValuesWrittenByOneProcessAreReadByAnother)
     EXPECT_EQ(text, "from the child \xE2\x9C\x93");
 
     ASSERT_TRUE(registrySetText(kUser, kCompose, "Class", "IPM.SMSText.Tessel"));
-    for (const char* expected : { "IPM.SMSText.Tessel", "something else" }) {
-        pid = startProcess(probe, { "reg-expect", kCompose, "CLASS", expected });
+    for (const char* expected : {"IPM.SMSText.Tessel", "something else"}) {
+        pid = startProcess(probe, {"reg-expect", kCompose, "CLASS", expected});
         ASSERT_EQ(waitProcess(pid, 10000, &exitCode), ProcessWait::Exited);
         EXPECT_EQ(exitCode, std::strcmp(expected, "IPM.SMSText.Tessel") == 0 ? 0 : 1) << expected;
     }
@@ -255,7 +258,7 @@ TEST(Registry, ConcurrentWritersInSeveralProcessesLoseNothing)
     std::vector<int> pids;
     for (int p = 0; p < kProcesses; ++p)
         pids.push_back(startProcess(
-            probe, { "reg-fill", kKey, "p" + std::to_string(p) + "_", std::to_string(kValuesEach) }));
+            probe, {"reg-fill", kKey, "p" + std::to_string(p) + "_", std::to_string(kValuesEach)}));
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {

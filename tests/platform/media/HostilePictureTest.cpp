@@ -38,7 +38,8 @@ double threadCpuSeconds()
 {
     rusage usage {};
     getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The process's resident high-water mark (VmHWM, kB); resetHighWater starts it
@@ -84,7 +85,7 @@ Cost measure(const std::function<void()>& work)
     const long before = residentKilobytes();
     const double cpu = threadCpuSeconds();
     work();
-    return Cost { threadCpuSeconds() - cpu, highWaterKilobytes() - before };
+    return Cost {threadCpuSeconds() - cpu, highWaterKilobytes() - before};
 }
 
 // A PNG of width x height: its signature, header and the head of an IDAT
@@ -92,8 +93,8 @@ Cost measure(const std::function<void()>& work)
 std::string pngAnnouncing(std::uint32_t width, std::uint32_t height)
 {
     auto be32 = [](std::uint32_t v) {
-        return std::string { static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                             static_cast<char>(v) };
+        return std::string {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
     };
     std::string ihdr = "IHDR" + be32(width) + be32(height) + std::string("\x08\x02\x00\x00\x00", 5);
     // The CRC is not looked at by a reader that cannot get further anyway;
@@ -113,10 +114,12 @@ std::string pngAnnouncing(std::uint32_t width, std::uint32_t height)
 // image, no more (35 bytes).
 std::string gifAnnouncing(std::uint16_t width, std::uint16_t height)
 {
-    auto le16 = [](std::uint16_t v) { return std::string { static_cast<char>(v & 0xFF), static_cast<char>(v >> 8) }; };
-    return "GIF89a" + le16(width) + le16(height) + std::string("\x80\x00\x00", 3) + std::string("\x00\x00\x00\xff\xff\xff", 6)
-        + "," + le16(0) + le16(0) + le16(width) + le16(height) + std::string("\x00", 1) + std::string("\x02\x02\x44\x01", 4)
-        + std::string("\x00;", 2);
+    auto le16 = [](std::uint16_t v) {
+        return std::string {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+    };
+    return "GIF89a" + le16(width) + le16(height) + std::string("\x80\x00\x00", 3)
+        + std::string("\x00\x00\x00\xff\xff\xff", 6) + "," + le16(0) + le16(0) + le16(width) + le16(height)
+        + std::string("\x00", 1) + std::string("\x02\x02\x44\x01", 4) + std::string("\x00;", 2);
 }
 
 // A progressive JPEG made by jpegtran from a flat picture, then its last
@@ -127,13 +130,12 @@ std::string manyScanJpeg(int side, int scans)
     fs::create_directories(folder);
     {
         std::ofstream flat(folder / "flat.jpg", std::ios::binary);
-        flat << testJpeg(side, side, 3, 80, [side](unsigned, unsigned char* row) {
-            std::fill(row, row + side * 3, 150);
-        });
+        flat << testJpeg(
+            side, side, 3, 80, [side](unsigned, unsigned char* row) { std::fill(row, row + side * 3, 150); });
     }
-    const TestCommandResult made = testRunCommand(testCheckTool(testToolJpegtran()).path + " -progressive -outfile '"
-                                                  + (folder / "prog.jpg").string() + "' '"
-                                                  + (folder / "flat.jpg").string() + "' 2>&1");
+    const TestCommandResult made
+        = testRunCommand(testCheckTool(testToolJpegtran()).path + " -progressive -outfile '"
+            + (folder / "prog.jpg").string() + "' '" + (folder / "flat.jpg").string() + "' 2>&1");
     EXPECT_EQ(made.status, 0) << made.output;
     const std::string jpeg = readAll(folder / "prog.jpg");
     fs::remove_all(folder);
@@ -146,7 +148,8 @@ std::string manyScanJpeg(int side, int scans)
         const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
         if (marker == 0xD9)
             break;
-        const std::size_t length = static_cast<unsigned char>(jpeg[at + 2]) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
+        const std::size_t length
+            = static_cast<unsigned char>(jpeg[at + 2]) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
         std::size_t next = at + 2 + length;
         if (marker == 0xDA) {
             while (next + 1 < jpeg.size()) {
@@ -193,15 +196,16 @@ TEST(HostilePictures, AreRefusedOrDecodedWithinACpuAndMemoryBudget)
         bool decodes;
     };
     const Case cases[] = {
-        { "a progressive JPEG of 2,000 scans, most of them empty, for a 56x56 thumbnail",
-          manyScans, true, false },
-        { "the same picture with the scans of a camera", fewScans, true, true },
-        { "a progressive JPEG of 8000x8000 in a few kilobytes, its thumbnail", huge, true, false },
-        { "the same, its whole bitmap", huge, false, false },
-        { "a PNG header announcing 8000x8000 with no data, its bitmap", pngAnnouncing(8000, 8000), false, false },
-        { "the same, its thumbnail", pngAnnouncing(8000, 8000), true, false },
-        { "a GIF announcing 8000x8000 with no data, its bitmap", gifAnnouncing(8000, 8000), false, false },
-        { "the same, its thumbnail", gifAnnouncing(8000, 8000), true, false },
+        {"a progressive JPEG of 2,000 scans, most of them empty, for a 56x56 thumbnail", manyScans, true,
+            false},
+        {"the same picture with the scans of a camera", fewScans, true, true},
+        {"a progressive JPEG of 8000x8000 in a few kilobytes, its thumbnail", huge, true, false},
+        {"the same, its whole bitmap", huge, false, false},
+        {"a PNG header announcing 8000x8000 with no data, its bitmap", pngAnnouncing(8000, 8000), false,
+            false},
+        {"the same, its thumbnail", pngAnnouncing(8000, 8000), true, false},
+        {"a GIF announcing 8000x8000 with no data, its bitmap", gifAnnouncing(8000, 8000), false, false},
+        {"the same, its thumbnail", gifAnnouncing(8000, 8000), true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -41,18 +41,19 @@ struct Fixture {
 
 // JPEG decoders may round differently; lossless formats must agree exactly.
 const Fixture kFixtures[] = {
-    { "baseline.jpg", "-size 64x48 gradient:red-blue -quality 92", ImageFormat::Jpeg, 12 },
-    { "progressive.jpg", "-size 64x48 gradient:yellow-navy -interlace Plane -quality 92", ImageFormat::Jpeg, 12 },
-    { "grey.jpg", "-size 50x30 gradient:white-black -colorspace Gray", ImageFormat::Jpeg, 12 },
-    { "cmyk.jpg", "-size 40x40 gradient:orange-teal -colorspace CMYK", ImageFormat::Jpeg, 24 },
-    { "palette.png", "-size 40x30 gradient:red-blue -colors 16 PNG8:", ImageFormat::Png, 0 },
-    { "deep.png", "-size 33x17 gradient:green-white -depth 16 PNG48:", ImageFormat::Png, 1 },
-    { "interlaced.png", "-size 37x23 gradient:red-yellow -interlace PNG PNG24:", ImageFormat::Png, 0 },
-    { "alpha.png", "-size 30x20 gradient:'rgba(255,0,0,1)'-'rgba(0,0,255,0.2)' PNG32:", ImageFormat::Png, 1 },
-    { "transparent.gif",
-      "-size 40x30 xc:red -fill blue -draw 'rectangle 0,0,9,9' -fill green -draw 'rectangle 20,10,29,19' "
-      "-transparent blue",
-      ImageFormat::Gif, 0 },
+    {"baseline.jpg", "-size 64x48 gradient:red-blue -quality 92", ImageFormat::Jpeg, 12},
+    {"progressive.jpg", "-size 64x48 gradient:yellow-navy -interlace Plane -quality 92", ImageFormat::Jpeg,
+        12},
+    {"grey.jpg", "-size 50x30 gradient:white-black -colorspace Gray", ImageFormat::Jpeg, 12},
+    {"cmyk.jpg", "-size 40x40 gradient:orange-teal -colorspace CMYK", ImageFormat::Jpeg, 24},
+    {"palette.png", "-size 40x30 gradient:red-blue -colors 16 PNG8:", ImageFormat::Png, 0},
+    {"deep.png", "-size 33x17 gradient:green-white -depth 16 PNG48:", ImageFormat::Png, 1},
+    {"interlaced.png", "-size 37x23 gradient:red-yellow -interlace PNG PNG24:", ImageFormat::Png, 0},
+    {"alpha.png", "-size 30x20 gradient:'rgba(255,0,0,1)'-'rgba(0,0,255,0.2)' PNG32:", ImageFormat::Png, 1},
+    {"transparent.gif",
+        "-size 40x30 xc:red -fill blue -draw 'rectangle 0,0,9,9' -fill green -draw 'rectangle 20,10,29,19' "
+        "-transparent blue",
+        ImageFormat::Gif, 0},
 };
 
 // A folder of pictures made by ImageMagick for this test program.
@@ -130,9 +131,9 @@ TEST_F(ImageFixtures, DecodedPicturesMatchImageMagick)
                 worst = std::max(worst, a);
                 if (e[3] == 0)
                     continue; // a transparent pixel's colour is nobody's
-                worst = std::max({ worst, std::abs(static_cast<int>(ui::red(c)) - e[0]),
-                                   std::abs(static_cast<int>(ui::green(c)) - e[1]),
-                                   std::abs(static_cast<int>(ui::blue(c)) - e[2]) });
+                worst = std::max({worst, std::abs(static_cast<int>(ui::red(c)) - e[0]),
+                    std::abs(static_cast<int>(ui::green(c)) - e[1]),
+                    std::abs(static_cast<int>(ui::blue(c)) - e[2])});
             }
         }
         EXPECT_LE(worst, x.tolerance);
@@ -178,7 +179,7 @@ TEST_F(ImageFixtures, ThumbnailsHaveExactlyTheSizeAsked)
         int width;
         int height;
     };
-    for (const Case c : { Case { 56, 56 }, Case { 16, 16 }, Case { 240, 180 }, Case { 1, 1 } }) {
+    for (const Case c : {Case {56, 56}, Case {16, 16}, Case {240, 180}, Case {1, 1}}) {
         const auto thumb = image->thumbnail(c.width, c.height);
         ASSERT_TRUE(thumb.has_value());
         EXPECT_EQ(thumb->width(), c.width);
@@ -203,9 +204,13 @@ TEST(ImageScaleTest, SmallestDctScaleNotBelowTheTarget)
         int width, height, targetWidth, targetHeight, eighths;
     };
     const Case cases[] = {
-        { 2592, 1944, 56, 56, 1 }, { 2592, 1944, 16, 16, 1 }, { 2592, 1944, 400, 300, 2 },
-        { 2592, 1944, 648, 486, 2 }, { 2592, 1944, 649, 486, 3 }, { 100, 100, 200, 200, 8 },
-        { 64, 48, 64, 48, 8 },
+        {2592, 1944, 56, 56, 1},
+        {2592, 1944, 16, 16, 1},
+        {2592, 1944, 400, 300, 2},
+        {2592, 1944, 648, 486, 2},
+        {2592, 1944, 649, 486, 3},
+        {100, 100, 200, 200, 8},
+        {64, 48, 64, 48, 8},
     };
     for (const Case& c : cases)
         EXPECT_EQ(jpegScaleFor(c.width, c.height, c.targetWidth, c.targetHeight), c.eighths)
@@ -216,9 +221,9 @@ TEST(ImageScaleTest, SmallestDctScaleNotBelowTheTarget)
 std::string pngHeader(std::uint32_t width, std::uint32_t height)
 {
     auto be = [](std::uint32_t v) {
-        return std::string { char(v >> 24), char(v >> 16), char(v >> 8), char(v) };
+        return std::string {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
     };
-    std::string chunk = "IHDR" + be(width) + be(height) + std::string { 8, 6, 0, 0, 0 };
+    std::string chunk = "IHDR" + be(width) + be(height) + std::string {8, 6, 0, 0, 0};
     std::uint32_t crc = 0xFFFFFFFFu;
     for (unsigned char byte : chunk) {
         crc ^= byte;
@@ -238,8 +243,8 @@ long peakKilobytes()
 TEST(ImageLimitTest, HugePicturesAreRefusedFromTheirHeader)
 {
     const long before = peakKilobytes();
-    for (const std::string& bytes : { pngHeader(70000, 70000), pngHeader(70000, 70000) + std::string(100, '\0'),
-                                      pngHeader(8001, 8000) }) {
+    for (const std::string& bytes :
+        {pngHeader(70000, 70000), pngHeader(70000, 70000) + std::string(100, '\0'), pngHeader(8001, 8000)}) {
         EXPECT_EQ(imageOf(bytes), nullptr);
     }
     // Within the limit the header is read, and the missing data gives no image.
@@ -261,9 +266,8 @@ TEST(ImageLimitTest, AJpegAboveTheLimitStillGivesItsThumbnail)
 {
     // 67.2 megapixels in one grey, written with libjpeg: ImageMagick's resource
     // policy will not make one this large.
-    const auto image = imageOf(testJpeg(8200, 8200, 1, 30, [](unsigned, unsigned char* row) {
-        std::fill(row, row + 8200, 160);
-    }));
+    const auto image = imageOf(
+        testJpeg(8200, 8200, 1, 30, [](unsigned, unsigned char* row) { std::fill(row, row + 8200, 160); }));
     ASSERT_NE(image, nullptr);
     EXPECT_GT(static_cast<std::uint64_t>(image->width()) * image->height(), kMaxDecodedPixels);
     EXPECT_FALSE(image->bitmap().has_value());

@@ -1,5 +1,5 @@
-#include "platform/kernel/Clock.h"
 #include "platform/media/VoiceRecorder.h"
+#include "platform/kernel/Clock.h"
 #include "platform/media/WaveFile.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/WindowSystem.h"
@@ -82,7 +82,7 @@ protected:
     ~VoiceRecorderTest() override { owner.destroy(); }
 
     TempDeviceRoot root;
-    VoiceClock clock { root };
+    VoiceClock clock {root};
     MemoOwner owner;
 };
 
@@ -97,9 +97,10 @@ TEST_F(VoiceRecorderTest, ARecordingOfThreePointFourSecondsIsAWaveFileOf27200Fra
     ui::sendMessage(control, kVrmStop, 0, 0);
 
     const std::string wav = root.hostPath("Temp/WTS1.wav");
-    const TestCommandResult python = testRunCommand(
-        testPython() + " -c 'import sys, wave; w = wave.open(sys.argv[1]); "
-                       "print(w.getnchannels(), w.getframerate(), w.getsampwidth(), w.getnframes())' " + wav);
+    const TestCommandResult python = testRunCommand(testPython()
+        + " -c 'import sys, wave; w = wave.open(sys.argv[1]); "
+          "print(w.getnchannels(), w.getframerate(), w.getsampwidth(), w.getnframes())' "
+        + wav);
     EXPECT_EQ(python.status, 0);
     EXPECT_EQ(python.output, "1 8000 2 27200\n");
 
@@ -129,12 +130,13 @@ TEST_F(VoiceRecorderTest, RecordStopPlayStopDiscardNotifiesInThatOrderAndPlaying
     ui::sendMessage(control, kVrmPlay, 0, 0);
     kernel::advanceClock(1999);
     pumpAll();
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnRecordStart, kVrnRecordStop, kVrnPlayStart })) << "still playing";
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnRecordStart, kVrnRecordStop, kVrnPlayStart}))
+        << "still playing";
     ui::sendMessage(control, kVrmStop, 0, 0);
     ui::sendMessage(control, ui::kWmCommand, ui::kIdCancel, 0);
 
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnRecordStart, kVrnRecordStop, kVrnPlayStart, kVrnPlayStop,
-                                                kVrnDiscarded }));
+    EXPECT_EQ(owner.codes,
+        (std::vector<int> {kVrnRecordStart, kVrnRecordStop, kVrnPlayStart, kVrnPlayStop, kVrnDiscarded}));
     EXPECT_FALSE(root.exists("Temp/WTS1.wav")) << "a discarded memo is gone";
     EXPECT_EQ(ui::windowFromHandle(control), nullptr) << "the control closed";
 
@@ -146,7 +148,7 @@ TEST_F(VoiceRecorderTest, RecordStopPlayStopDiscardNotifiesInThatOrderAndPlaying
     ui::sendMessage(again, kVrmPlay, 0, 0); // stops the recording first
     kernel::advanceClock(1000);
     pumpAll();
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnRecordStart, kVrnRecordStop, kVrnPlayStart, kVrnPlayStop }));
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnRecordStart, kVrnRecordStop, kVrnPlayStart, kVrnPlayStop}));
     ui::sendMessage(again, ui::kWmClose, 0, 0);
     EXPECT_EQ(owner.codes.back(), kVrnClosed);
     EXPECT_TRUE(root.exists("Temp/WTS1.wav")) << "closing keeps the memo";
@@ -162,7 +164,7 @@ TEST_F(VoiceRecorderTest, TheModalKeyModeRecordsUntilTheBroadcastStopAndReturnsD
         }
     };
     voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsModal | kVrsStopDismiss | kVrsRecordMode));
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnRecordStart, kVrnRecordStop, kVrnClosed }));
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnRecordStart, kVrnRecordStop, kVrnClosed}));
     WaveSamples wave;
     ASSERT_TRUE(readWaveFile(root.hostPath("Temp/WTS1.wav"), &wave));
     EXPECT_EQ(wave.samples.size(), 80'000u);
@@ -174,7 +176,7 @@ TEST_F(VoiceRecorderTest, TheModalKeyModeRecordsUntilTheBroadcastStopAndReturnsD
             kernel::advanceClock(10'000);
     };
     voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsModal | kVrsStopDismiss | kVrsPlayMode));
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnPlayStart, kVrnPlayStop, kVrnClosed }));
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnPlayStart, kVrnPlayStop, kVrnClosed}));
 }
 
 TEST_F(VoiceRecorderTest, SamplesComeFromTheDevicesVoiceInputOrAreSilence)
@@ -189,12 +191,12 @@ TEST_F(VoiceRecorderTest, SamplesComeFromTheDevicesVoiceInputOrAreSilence)
         std::vector<std::int16_t> expectedStart; // then silence after the input's end
         std::size_t inputFrames;
     } cases[] = {
-        { "", {}, 0 },
-        { "\\Audio\\voice.wav", ramp(4000), 4000 },
-        { "\\Audio\\voice16k.wav", {}, 4000 }, // every second sample of the 16 kHz input
-        { "\\Audio\\broken.wav", {}, 0 },
-        { "\\Audio\\missing.wav", {}, 0 },
-        { "..\\outside.wav", {}, 0 },
+        {"", {}, 0},
+        {"\\Audio\\voice.wav", ramp(4000), 4000},
+        {"\\Audio\\voice16k.wav", {}, 4000}, // every second sample of the 16 kHz input
+        {"\\Audio\\broken.wav", {}, 0},
+        {"\\Audio\\missing.wav", {}, 0},
+        {"..\\outside.wav", {}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
@@ -230,13 +232,13 @@ TEST_F(VoiceRecorderTest, BadRecordsAndUnwritableFilesAreRefusedWithoutAHalfFile
     ASSERT_NE(control, 0u);
     ui::sendMessage(control, kVrmRecord, 0, 0);
     ui::sendMessage(control, kVrmStop, 0, 0);
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnError }));
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnError}));
     ui::sendMessage(control, ui::kWmClose, 0, 0);
 
     // A modal control that cannot record does not wait for anyone.
     owner.codes.clear();
     voiceRecorderCreate(recorderRecord(owner, kVrsNoMove | kVrsModal | kVrsStopDismiss | kVrsRecordMode));
-    EXPECT_EQ(owner.codes, (std::vector<int> { kVrnError, kVrnClosed }));
+    EXPECT_EQ(owner.codes, (std::vector<int> {kVrnError, kVrnClosed}));
 }
 
 TEST(WaveFile, ReadingChecksEveryChunkAgainstTheBytesPresent)
@@ -264,13 +266,13 @@ TEST(WaveFile, ReadingChecksEveryChunkAgainstTheBytesPresent)
         bool ok;
         std::size_t samples;
     } cases[] = {
-        { "whole", header(4, 1, 16) + std::string("\x01\x00\xff\xff", 4), true, 2 },
-        { "data shorter than said", header(400, 1, 16) + std::string("\x01\x00\x02", 3), true, 1 },
-        { "8-bit", header(2, 1, 8) + std::string("\x80\xff", 2), true, 2 },
-        { "not PCM", header(4, 3, 32) + std::string(4, '\0'), false, 0 },
-        { "cut in the format", header(0, 1, 16).substr(0, 24), false, 0 },
-        { "no RIFF", "RIFX" + header(0, 1, 16).substr(4), false, 0 },
-        { "empty", "", false, 0 },
+        {"whole", header(4, 1, 16) + std::string("\x01\x00\xff\xff", 4), true, 2},
+        {"data shorter than said", header(400, 1, 16) + std::string("\x01\x00\x02", 3), true, 1},
+        {"8-bit", header(2, 1, 8) + std::string("\x80\xff", 2), true, 2},
+        {"not PCM", header(4, 3, 32) + std::string(4, '\0'), false, 0},
+        {"cut in the format", header(0, 1, 16).substr(0, 24), false, 0},
+        {"no RIFF", "RIFX" + header(0, 1, 16).substr(4), false, 0},
+        {"empty", "", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

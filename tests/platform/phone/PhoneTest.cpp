@@ -19,9 +19,9 @@ TEST(TelephonyLine, TheCellularLineAnswersTheConfiguredNumberOrNone)
         const char* number;
     };
     const Case cases[] = {
-        { "", true, "4255550100" },
-        { "phone.number = 12065550123\n", true, "12065550123" },
-        { "phone.number =\n", false, "" },
+        {"", true, "4255550100"},
+        {"phone.number = 12065550123\n", true, "12065550123"},
+        {"phone.number =\n", false, ""},
     };
     for (const Case& c : cases) {
         root.writeDeviceConf(c.conf);
@@ -43,11 +43,12 @@ TEST(CallLog, EntriesAreReadNewestFirstAndSoughtByIndex)
     CallLog log;
     ASSERT_TRUE(log.open());
     EXPECT_EQ(log.count(), 0u) << "no file, no calls";
-    root.writeFile("calllog.txt", "# newest first\n"
-                                  "4255550100\tAnna Smith\n"
-                                  "\n"
-                                  "\tNo number\n"
-                                  "+1 206 555 0199\r\n");
+    root.writeFile("calllog.txt",
+        "# newest first\n"
+        "4255550100\tAnna Smith\n"
+        "\n"
+        "\tNo number\n"
+        "+1 206 555 0199\r\n");
     ASSERT_TRUE(log.open());
     ASSERT_EQ(log.count(), 2u);
     CallLogEntry entry;

@@ -1,10 +1,10 @@
+#include "platform/kernel/TextCodec.h"
 #include "platform/pim/ContactChooser.h"
 #include "platform/pim/ContactStore.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ScreenDriver.h"
-#include "platform/kernel/TextCodec.h"
 #include "tests/support/DialogScreen.h"
 #include "tests/support/TempDeviceRoot.h"
 
@@ -48,23 +48,23 @@ TEST(ContactStore, AnAddressFindsItsContactByTheLastTenDigitsThenByEmailIgnoring
         std::uint32_t oid; // 0: no match
     };
     const Case cases[] = {
-        { "4255550100", 101 },
-        { "(425) 555-0100", 101 },
-        { "14255550100", 101 },
-        { "+1-425-555-0100", 101 },
-        { "004414255550100", 101 },
-        { "2065550199", 102 },
-        { "425555010", 0 },
-        { "4255550101", 0 },
-        { "anna.smith@example.com", 101 },
-        { "ANNA.SMITH@EXAMPLE.COM", 101 },
-        { "  anna.smith@example.com ", 101 },
-        { "bo@work.test", 102 },
-        { "Bo@Berg.Test", 102 },
-        { "anna@example.com", 0 },
-        { "4255550100@example.com", 0 },
-        { "", 0 },
-        { "no digits", 0 },
+        {"4255550100", 101},
+        {"(425) 555-0100", 101},
+        {"14255550100", 101},
+        {"+1-425-555-0100", 101},
+        {"004414255550100", 101},
+        {"2065550199", 102},
+        {"425555010", 0},
+        {"4255550101", 0},
+        {"anna.smith@example.com", 101},
+        {"ANNA.SMITH@EXAMPLE.COM", 101},
+        {"  anna.smith@example.com ", 101},
+        {"bo@work.test", 102},
+        {"Bo@Berg.Test", 102},
+        {"anna@example.com", 0},
+        {"4255550100@example.com", 0},
+        {"", 0},
+        {"no digits", 0},
     };
     for (const Case& c : cases) {
         const Contact* found = store.findMatching(c.address);
@@ -76,18 +76,19 @@ TEST(ContactStore, AnAddressFindsItsContactByTheLastTenDigitsThenByEmailIgnoring
 TEST(ContactStore, TheFileIsReadAsAPersonWroteItAndWhatDoesNotParseIsSkippedAndLogged)
 {
     TempDeviceRoot root;
-    root.writeFile("contacts.txt", "name = Orphan\n"
-                                   "oid = 7\n"
-                                   "name = Seven\n"
-                                   "nickname = S\n"
-                                   "just text\n"
-                                   "oid = 7\n"
-                                   "name = Seven again\n"
-                                   "oid = x12\n"
-                                   "name = Bad id\n"
-                                   "oid = 8\r\n"
-                                   "  name  =  Eight # not a comment  \r\n"
-                                   "  # a comment\n");
+    root.writeFile("contacts.txt",
+        "name = Orphan\n"
+        "oid = 7\n"
+        "name = Seven\n"
+        "nickname = S\n"
+        "just text\n"
+        "oid = 7\n"
+        "name = Seven again\n"
+        "oid = x12\n"
+        "name = Bad id\n"
+        "oid = 8\r\n"
+        "  name  =  Eight # not a comment  \r\n"
+        "  # a comment\n");
     ContactStore store;
     ASSERT_TRUE(store.logon());
     std::vector<Contact> items;
@@ -100,11 +101,11 @@ TEST(ContactStore, TheFileIsReadAsAPersonWroteItAndWhatDoesNotParseIsSkippedAndL
     EXPECT_EQ(store.item(0), nullptr);
     EXPECT_EQ(store.itemFromOid(8), store.item(2));
     EXPECT_EQ(root.readFile("log/pim.log"),
-              "contacts.txt line 1: \"name\" before the first oid\n"
-              "contacts.txt line 4: unknown key \"nickname\"\n"
-              "contacts.txt line 5: not \"key = value\"\n"
-              "contacts.txt line 6: object id \"7\" is not a new positive number; contact skipped\n"
-              "contacts.txt line 8: object id \"x12\" is not a new positive number; contact skipped\n");
+        "contacts.txt line 1: \"name\" before the first oid\n"
+        "contacts.txt line 4: unknown key \"nickname\"\n"
+        "contacts.txt line 5: not \"key = value\"\n"
+        "contacts.txt line 6: object id \"7\" is not a new positive number; contact skipped\n"
+        "contacts.txt line 8: object id \"x12\" is not a new positive number; contact skipped\n");
 
     root.writeFile("contacts.txt", "");
     ASSERT_TRUE(store.logon());
@@ -130,11 +131,11 @@ protected:
         ChooseContactRequest request;
         request.flags = id == kChoose ? 0x18 : 20;
         request.oid = id == kChoose ? 0 : 101;
-        request.requiredProperties = { kPropEmail1, kPropEmail2, kPropEmail3, kPropMobile };
+        request.requiredProperties = {kPropEmail1, kPropEmail2, kPropEmail3, kPropMobile};
         const std::uint32_t result = chooseContact(this, &request);
         char answer[256];
         std::snprintf(answer, sizeof answer, "%08x %u [%s] %08x [%s]", result, request.chosenOid,
-                      request.name.c_str(), request.chosenProperty, request.value.c_str());
+            request.name.c_str(), request.chosenProperty, request.value.c_str());
         setText(kernel::utf8ToWide(answer));
         return 0;
     }
@@ -149,14 +150,15 @@ TEST(ContactChooser, KeysChooseAContactAndOneOfItsAddressesOrCancel)
     ui::setFrontEndPresent(true);
 
     driver.softKey(0);
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Compose == (disabled)", "softkeys: [Contacts] [Anna]",
-                                          "== Contacts ==", "  > * Smith, Anna", "    Berg, Bo" }))
+    EXPECT_EQ(driver.snapshot(),
+        (Lines {"== Compose == (disabled)", "softkeys: [Contacts] [Anna]",
+            "== Contacts ==", "  > * Smith, Anna", "    Berg, Bo"}))
         << "a contact without an address is not offered";
     driver.key(ui::kVkDown);
     driver.key(ui::kVkReturn);
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Compose == (disabled)", "softkeys: [Contacts] [Anna]",
-                                          "== Berg, Bo ==", "  > * E-mail 2: bo@berg.test",
-                                          "    E-mail 3: bo@work.test", "    Mobile: 206.555.0199" }));
+    EXPECT_EQ(driver.snapshot(),
+        (Lines {"== Compose == (disabled)", "softkeys: [Contacts] [Anna]", "== Berg, Bo ==",
+            "  > * E-mail 2: bo@berg.test", "    E-mail 3: bo@work.test", "    Mobile: 206.555.0199"}));
     driver.key(ui::kVkDown);
     driver.key(ui::kVkDown);
     driver.key(ui::kVkReturn);
@@ -183,11 +185,11 @@ TEST(ContactChooser, AnObjectIdOfNoContactWithAnAddressFindsNothingAndShowsNothi
 {
     TempDeviceRoot root;
     root.writeFile("contacts.txt", kContacts);
-    for (std::uint32_t oid : { 103u, 999u }) {
+    for (std::uint32_t oid : {103u, 999u}) {
         ChooseContactRequest request;
         request.flags = 20;
         request.oid = oid;
-        request.requiredProperties = { kPropEmail1, kPropEmail2, kPropEmail3, kPropMobile };
+        request.requiredProperties = {kPropEmail1, kPropEmail2, kPropEmail3, kPropMobile};
         EXPECT_EQ(chooseContact(nullptr, &request), kPimNotFound) << oid;
         EXPECT_EQ(request.value, "");
     }
@@ -195,7 +197,7 @@ TEST(ContactChooser, AnObjectIdOfNoContactWithAnAddressFindsNothingAndShowsNothi
 
     // Without anyone to choose, the list is cancelled.
     ChooseContactRequest request;
-    request.requiredProperties = { kPropMobile };
+    request.requiredProperties = {kPropMobile};
     EXPECT_EQ(chooseContact(nullptr, &request), kPimCancelled);
     EXPECT_EQ(root.readFile("log/picker.log"), "Contacts: cancelled, no one to choose\n");
 }

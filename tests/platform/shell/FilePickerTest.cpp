@@ -25,10 +25,10 @@ std::u16string pictureFilter()
 TEST(FilePicker, OffersExactlyTheMatchingFilesUnderTheFolderAndNothingThroughALinkOut)
 {
     TempDeviceRoot root;
-    for (const char* file : { "My Documents/My Pictures/a.jpg", "My Documents/My Pictures/B.JPG",
-                              "My Documents/My Pictures/c.png", "My Documents/My Pictures/d.gif",
-                              "My Documents/My Pictures/jpg", "My Documents/My Pictures/e.jpg.txt",
-                              "My Documents/My Pictures/Trip/f.Png", "My Documents/notes.jpg" })
+    for (const char* file : {"My Documents/My Pictures/a.jpg", "My Documents/My Pictures/B.JPG",
+             "My Documents/My Pictures/c.png", "My Documents/My Pictures/d.gif",
+             "My Documents/My Pictures/jpg", "My Documents/My Pictures/e.jpg.txt",
+             "My Documents/My Pictures/Trip/f.Png", "My Documents/notes.jpg"})
         root.writeFile(file, "x");
     // Outside the device root: a file and a folder, reached through links.
     const std::string outside = root.path() + ".outside";
@@ -42,14 +42,12 @@ TEST(FilePicker, OffersExactlyTheMatchingFilesUnderTheFolderAndNothingThroughALi
     ::symlink((outside + "/secret.jpg").c_str(), root.hostPath("My Documents/My Pictures/link.jpg").c_str());
     ::symlink((outside + "/dir").c_str(), root.hostPath("My Documents/My Pictures/linkdir").c_str());
     ::symlink(root.hostPath("My Documents/My Pictures/a.jpg").c_str(),
-              root.hostPath("My Documents/My Pictures/inside.jpg").c_str());
+        root.hostPath("My Documents/My Pictures/inside.jpg").c_str());
 
     EXPECT_EQ(pickerFiles(u"\\my documents\\my pictures", filterPatterns(pictureFilter(), 1)),
-              (std::vector<std::u16string> { u"\\my documents\\my pictures\\B.JPG",
-                                             u"\\my documents\\my pictures\\Trip\\f.Png",
-                                             u"\\my documents\\my pictures\\a.jpg",
-                                             u"\\my documents\\my pictures\\c.png",
-                                             u"\\my documents\\my pictures\\inside.jpg" }));
+        (std::vector<std::u16string> {u"\\my documents\\my pictures\\B.JPG",
+            u"\\my documents\\my pictures\\Trip\\f.Png", u"\\my documents\\my pictures\\a.jpg",
+            u"\\my documents\\my pictures\\c.png", u"\\my documents\\my pictures\\inside.jpg"}));
 
     // Picking answers the phone path and the name; the rows are the paths below the folder.
     OpenFileNameEx ofn;
@@ -68,7 +66,8 @@ TEST(FilePicker, OffersExactlyTheMatchingFilesUnderTheFolderAndNothingThroughALi
     EXPECT_FALSE(getOpenFileNameEx(&ofn));
     const std::vector<std::string> logged = testLines(root.readFile("log/picker.log"));
     ASSERT_FALSE(logged.empty());
-    EXPECT_EQ(logged.front(), "not offered, it leads out of the device: \\my documents\\my pictures\\link.jpg");
+    EXPECT_EQ(
+        logged.front(), "not offered, it leads out of the device: \\my documents\\my pictures\\link.jpg");
     EXPECT_EQ(logged.back(), "Select Image to Post: cancelled, no one to choose");
 
     // With no folder given, the whole of My Documents.
@@ -92,19 +91,29 @@ TEST(FilePicker, PatternsAndFilterPairs)
         const char16_t* pattern;
         bool matches;
     } cases[] = {
-        { u"a.jpg", u"*.jpg", true },     { u"A.JPG", u"*.jpg", true },   { u"a.jpeg", u"*.jpg", false },
-        { u"a.jpg.txt", u"*.jpg", false }, { u"jpg", u"*.jpg", false },    { u".jpg", u"*.jpg", true },
-        { u"IMG_0001.jpg", u"IMG_????.*", true }, { u"IMG_01.jpg", u"IMG_????.*", false },
-        { u"x", u"*", true },             { u"", u"*", true },             { u"a*b", u"a*b", true },
-        { u"ab", u"*a*b*", true },        { u"aXbXc", u"*b*c", true },    { u"\u00C9.jpg", u"\u00E9.jpg", false },
+        {u"a.jpg", u"*.jpg", true},
+        {u"A.JPG", u"*.jpg", true},
+        {u"a.jpeg", u"*.jpg", false},
+        {u"a.jpg.txt", u"*.jpg", false},
+        {u"jpg", u"*.jpg", false},
+        {u".jpg", u"*.jpg", true},
+        {u"IMG_0001.jpg", u"IMG_????.*", true},
+        {u"IMG_01.jpg", u"IMG_????.*", false},
+        {u"x", u"*", true},
+        {u"", u"*", true},
+        {u"a*b", u"a*b", true},
+        {u"ab", u"*a*b*", true},
+        {u"aXbXc", u"*b*c", true},
+        {u"\u00C9.jpg", u"\u00E9.jpg", false},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(matchesPattern(cases[i].name, cases[i].pattern), cases[i].matches) << "case " << i;
 
     const std::u16string filter = u"Pictures\0*.jpg; *.png\0Videos\0*.3gp\0"s;
-    EXPECT_EQ(filterPatterns(filter, 1), (std::vector<std::u16string> { u"*.jpg", u"*.png" }));
-    EXPECT_EQ(filterPatterns(filter, 2), (std::vector<std::u16string> { u"*.3gp" }));
-    EXPECT_EQ(filterPatterns(filter, 7), (std::vector<std::u16string> { u"*.jpg", u"*.png" })) << "past the end: the first";
+    EXPECT_EQ(filterPatterns(filter, 1), (std::vector<std::u16string> {u"*.jpg", u"*.png"}));
+    EXPECT_EQ(filterPatterns(filter, 2), (std::vector<std::u16string> {u"*.3gp"}));
+    EXPECT_EQ(filterPatterns(filter, 7), (std::vector<std::u16string> {u"*.jpg", u"*.png"}))
+        << "past the end: the first";
     EXPECT_TRUE(filterPatterns(u"only a description"s, 1).empty());
 }
 
@@ -116,8 +125,8 @@ TEST(ShellFolder, PicturesAndVideosAreFoldersOfMyDocumentsMadeOnRequest)
         const char16_t* path;
         const char* host;
     } cases[] = {
-        { kCsidlMyPictures, u"\\My Documents\\My Pictures", "My Documents/My Pictures" },
-        { kCsidlMyVideo, u"\\My Documents\\My Videos", "My Documents/My Videos" },
+        {kCsidlMyPictures, u"\\My Documents\\My Pictures", "My Documents/My Pictures"},
+        {kCsidlMyVideo, u"\\My Documents\\My Videos", "My Documents/My Videos"},
     };
     for (const Case& c : cases) {
         std::u16string path;

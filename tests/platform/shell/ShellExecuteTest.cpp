@@ -1,5 +1,5 @@
-#include "platform/kernel/Process.h"
 #include "platform/shell/ShellExecute.h"
+#include "platform/kernel/Process.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 
@@ -37,7 +37,8 @@ TEST(ShellExecute, AProgramOfTheDeviceGetsItsParametersSplitAtBlanksWithoutAShel
     EXPECT_EQ(root.readFile("marker.txt"), "3\nfirst\n$(touch\npwned)\n");
     EXPECT_FALSE(root.exists("pwned")) << "no shell ran the parameters";
     EXPECT_EQ(testLines(root.readFile("log/shellexec.log")),
-              (std::vector<std::string> { "file=\\windows\\MARKER.sh parameters=  first   $(touch\tpwned)  verb= show=5 -> started" }));
+        (std::vector<std::string> {
+            "file=\\windows\\MARKER.sh parameters=  first   $(touch\tpwned)  verb= show=5 -> started"}));
 }
 
 TEST(ShellExecute, EveryCallIsLoggedAndTheBrowserIsOnlyRecorded)
@@ -52,16 +53,19 @@ TEST(ShellExecute, EveryCallIsLoggedAndTheBrowserIsOnlyRecorded)
         bool ok;
         const char* line;
     } cases[] = {
-        { u"/Windows/iexplore.exe", u"file:///windows/tesselhelp.htm#CWinTSLayoutError", kShellExecuteInfoSize, true,
-          "file=\\Windows\\iexplore.exe parameters=file:///windows/tesselhelp.htm#CWinTSLayoutError verb= show=5 -> browser, recorded" },
-        { u"\\WINDOWS\\IEXPLORE.EXE", u"http://example.com/\nx", kShellExecuteInfoSize, true,
-          "file=\\WINDOWS\\IEXPLORE.EXE parameters=http://example.com/\\nx verb= show=5 -> browser, recorded" },
-        { u"\\Windows\\missing.exe", u"a", kShellExecuteInfoSize, false,
-          "file=\\Windows\\missing.exe parameters=a verb= show=5 -> not started: no program of the device" },
-        { u"\\..\\bin\\sh", u"-c true", kShellExecuteInfoSize, false,
-          "file=\\..\\bin\\sh parameters=-c true verb= show=5 -> not started: no program of the device" },
-        { u"/Windows/iexplore.exe", u"x", 56, false,
-          "file=\\Windows\\iexplore.exe parameters=x verb= show=5 -> refused: record size 56" },
+        {u"/Windows/iexplore.exe", u"file:///windows/tesselhelp.htm#CWinTSLayoutError", kShellExecuteInfoSize,
+            true,
+            "file=\\Windows\\iexplore.exe parameters=file:///windows/tesselhelp.htm#CWinTSLayoutError verb= "
+            "show=5 -> browser, recorded"},
+        {u"\\WINDOWS\\IEXPLORE.EXE", u"http://example.com/\nx", kShellExecuteInfoSize, true,
+            "file=\\WINDOWS\\IEXPLORE.EXE parameters=http://example.com/\\nx verb= show=5 -> browser, "
+            "recorded"},
+        {u"\\Windows\\missing.exe", u"a", kShellExecuteInfoSize, false,
+            "file=\\Windows\\missing.exe parameters=a verb= show=5 -> not started: no program of the device"},
+        {u"\\..\\bin\\sh", u"-c true", kShellExecuteInfoSize, false,
+            "file=\\..\\bin\\sh parameters=-c true verb= show=5 -> not started: no program of the device"},
+        {u"/Windows/iexplore.exe", u"x", 56, false,
+            "file=\\Windows\\iexplore.exe parameters=x verb= show=5 -> refused: record size 56"},
     };
     std::vector<std::string> expected;
     for (const Case& c : cases) {

@@ -98,7 +98,7 @@ TEST(Sockets, SendingToAPeerThatHasGoneFailsWithoutASignal)
     int client = connectedClient(listener);
     int server = listener.acceptSocket();
     // Linger 0: the close resets the connection.
-    linger reset { 1, 0 };
+    linger reset {1, 0};
     ::setsockopt(server, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(server);
     ASSERT_TRUE(pollUntil(client, [](const SocketPoll& p) { return p.error || p.readable; }));

@@ -43,12 +43,15 @@ TEST(TesselRes, TheSystemStatePassesUnlessTheDeviceRefusesWithAText)
         int passes;
         std::u16string message;
     } cases[] = {
-        { "", 1, u"" },
-        { "system.refuse =\n", 1, u"" },
-        { "system.refuse = Tessel is disabled on this phone.\n", 0, u"Tessel is disabled on this phone." },
-        { "system.refuse = Pr\xC3\xBC" "fung\n", 0, u"Pr\u00FCfung" },
-        { "system.refuse = " + std::string(300, 'x') + "\n", 0, std::u16string(254, u'x') },
-        { "system.refuse = " + std::string(253, 'x') + "\xF0\x9F\x98\x80" + "\n", 0, std::u16string(253, u'x') },
+        {"", 1, u""},
+        {"system.refuse =\n", 1, u""},
+        {"system.refuse = Tessel is disabled on this phone.\n", 0, u"Tessel is disabled on this phone."},
+        {"system.refuse = Pr\xC3\xBC"
+         "fung\n",
+            0, u"Pr\u00FCfung"},
+        {"system.refuse = " + std::string(300, 'x') + "\n", 0, std::u16string(254, u'x')},
+        {"system.refuse = " + std::string(253, 'x') + "\xF0\x9F\x98\x80" + "\n", 0,
+            std::u16string(253, u'x')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.conf.substr(0, 40));
@@ -65,15 +68,15 @@ TEST(TesselRes, TemplatesHoldTheControlsTheWindowsLookUp)
         int id;
         std::vector<int> controls;
     } cases[] = {
-        { 102, { 1002, 1003 } },
-        { 104, {} },
-        { 105, { 1001, 1002, 1003 } },
-        { 106, { 1005, 1002, 1003, 1004 } },
-        { 107, { 1002, 1003, 1006 } },
-        { 108, { 1002, 1007, 1008 } },
-        { 109, { 1002, 1007, 1008 } },
-        { 110, { 1002, 1006, 1008, 1100 } },
-        { 112, { 1102 } },
+        {102, {1002, 1003}},
+        {104, {}},
+        {105, {1001, 1002, 1003}},
+        {106, {1005, 1002, 1003, 1004}},
+        {107, {1002, 1003, 1006}},
+        {108, {1002, 1007, 1008}},
+        {109, {1002, 1007, 1008}},
+        {110, {1002, 1006, 1008, 1100}},
+        {112, {1102}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -89,7 +92,8 @@ TEST(TesselRes, TemplatesHoldTheControlsTheWindowsLookUp)
     }
     EXPECT_EQ(dialogTemplate(103), nullptr);
     EXPECT_EQ(dialogTemplate(111), nullptr);
-    EXPECT_EQ(dialogTemplate(102)->control(1003)->visible, false) << "the button shows once an action takes it";
+    EXPECT_EQ(dialogTemplate(102)->control(1003)->visible, false)
+        << "the button shows once an action takes it";
 }
 
 TEST(TesselRes, MenusDeliverTheirCommandsAndString108TakesSizeThenLimit)
@@ -98,8 +102,8 @@ TEST(TesselRes, MenusDeliverTheirCommandsAndString108TakesSizeThenLimit)
         int id;
         std::vector<std::uint32_t> commands;
     } cases[] = {
-        { 120, { 40007, 40009, 40008 } },
-        { 121, { 40010, 40011 } },
+        {120, {40007, 40009, 40008}},
+        {121, {40010, 40011}},
     };
     for (const Case& c : cases) {
         auto menu = loadMenu(c.id);
@@ -124,8 +128,8 @@ TEST(TesselRes, MenusDeliverTheirCommandsAndString108TakesSizeThenLimit)
 
 TEST(TesselRes, IconsAndBitmap104AreOurOwnPictures)
 {
-    for (int id : { 128, 1010, 1013, 1019, 1028, 1029, 1030, 1031, 1032, 1080, 1086, 1206, 1207, 1208, 1209, 1210,
-                    1211, 1212, 1213 }) {
+    for (int id : {128, 1010, 1013, 1019, 1028, 1029, 1030, 1031, 1032, 1080, 1086, 1206, 1207, 1208, 1209,
+             1210, 1211, 1212, 1213}) {
         SCOPED_TRACE(id);
         const auto icon = loadIcon(id);
         ASSERT_TRUE(icon.has_value());

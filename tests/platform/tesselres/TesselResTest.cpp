@@ -43,21 +43,21 @@ TEST(TesselRes, MimeTypeByExtensionIgnoringCase)
         const char* name;
         const char* type; // null: unknown
     } cases[] = {
-        { "IMG_0001.JPG", "image/jpeg" },
-        { "\\Storage Card\\My Pictures\\photo.jpeg", "image/jpeg" },
-        { "\\My Documents\\clip.3gp", "video/3gpp" },
-        { "clip.3G2", "video/3gpp2" },
-        { "movie.mp4", "video/mp4" },
-        { "memo.amr", "audio/AMR" },
-        { "memo.wav", "audio/x-wav" },
-        { "anim.gif", "image/gif" },
-        { "note.txt", "text/plain" },
-        { "archive.tar.PNG", "image/png" },
-        { "noextension", nullptr },
-        { "trailingdot.", nullptr },
-        { "folder.jpg\\file", nullptr },
-        { "strange.zzqq", nullptr },
-        { "", nullptr },
+        {"IMG_0001.JPG", "image/jpeg"},
+        {"\\Storage Card\\My Pictures\\photo.jpeg", "image/jpeg"},
+        {"\\My Documents\\clip.3gp", "video/3gpp"},
+        {"clip.3G2", "video/3gpp2"},
+        {"movie.mp4", "video/mp4"},
+        {"memo.amr", "audio/AMR"},
+        {"memo.wav", "audio/x-wav"},
+        {"anim.gif", "image/gif"},
+        {"note.txt", "text/plain"},
+        {"archive.tar.PNG", "image/png"},
+        {"noextension", nullptr},
+        {"trailingdot.", nullptr},
+        {"folder.jpg\\file", nullptr},
+        {"strange.zzqq", nullptr},
+        {"", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -52,49 +52,56 @@ TEST(CanvasTest, ShapesGiveExpectedPixels)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        { "fill leaves right and bottom edges out",
-          [](Canvas& c) { c.fillRect(Rect { 1, 1, 4, 3 }, Brush::solid(kRed)); },
-          { "......", ".rrr..", ".rrr..", "......" } },
-        { "fill clipped at the bitmap's edge",
-          [](Canvas& c) { c.fillRect(Rect { -2, -2, 2, 2 }, Brush::solid(kBlue)); },
-          { "bb....", "bb....", "......", "......" } },
-        { "null brush paints nothing", [](Canvas& c) { c.fillRect(Rect { 0, 0, 6, 4 }, Brush::null()); },
-          { "......", "......", "......", "......" } },
-        { "rectangle: pen outline, brush inside",
-          [](Canvas& c) {
-              c.selectPen(Pen::solid(kBlack));
-              c.selectBrush(Brush::solid(kRed));
-              c.rectangle(Rect { 0, 0, 5, 4 });
-          },
-          { "#####.", "#rrr#.", "#rrr#.", "#####." } },
-        { "wide pen fills a small rectangle",
-          [](Canvas& c) {
-              c.selectPen(Pen::solid(kBlack, 2));
-              c.selectBrush(Brush::solid(kRed));
-              c.rectangle(Rect { 0, 0, 6, 4 });
-          },
-          { "######", "######", "######", "######" } },
-        { "null pen: brush only",
-          [](Canvas& c) {
-              c.selectPen(Pen::null());
-              c.selectBrush(Brush::solid(kBlue));
-              c.rectangle(Rect { 1, 1, 3, 3 });
-          },
-          { "......", ".bb...", ".bb...", "......" } },
-        { "line leaves its end point out",
-          [](Canvas& c) {
-              c.selectPen(Pen::solid(kBlack));
-              c.moveTo(0, 1);
-              c.lineTo(5, 1);
-          },
-          { "......", "#####.", "......", "......" } },
-        { "diagonal line",
-          [](Canvas& c) {
-              c.selectPen(Pen::solid(kBlack));
-              c.moveTo(0, 0);
-              c.lineTo(4, 4);
-          },
-          { "#.....", ".#....", "..#...", "...#.." } },
+        {"fill leaves right and bottom edges out",
+            [](Canvas& c) {
+                c.fillRect(Rect {1, 1, 4, 3}, Brush::solid(kRed));
+            },
+            {"......", ".rrr..", ".rrr..", "......"}},
+        {"fill clipped at the bitmap's edge",
+            [](Canvas& c) {
+                c.fillRect(Rect {-2, -2, 2, 2}, Brush::solid(kBlue));
+            },
+            {"bb....", "bb....", "......", "......"}},
+        {"null brush paints nothing",
+            [](Canvas& c) {
+                c.fillRect(Rect {0, 0, 6, 4}, Brush::null());
+            },
+            {"......", "......", "......", "......"}},
+        {"rectangle: pen outline, brush inside",
+            [](Canvas& c) {
+                c.selectPen(Pen::solid(kBlack));
+                c.selectBrush(Brush::solid(kRed));
+                c.rectangle(Rect {0, 0, 5, 4});
+            },
+            {"#####.", "#rrr#.", "#rrr#.", "#####."}},
+        {"wide pen fills a small rectangle",
+            [](Canvas& c) {
+                c.selectPen(Pen::solid(kBlack, 2));
+                c.selectBrush(Brush::solid(kRed));
+                c.rectangle(Rect {0, 0, 6, 4});
+            },
+            {"######", "######", "######", "######"}},
+        {"null pen: brush only",
+            [](Canvas& c) {
+                c.selectPen(Pen::null());
+                c.selectBrush(Brush::solid(kBlue));
+                c.rectangle(Rect {1, 1, 3, 3});
+            },
+            {"......", ".bb...", ".bb...", "......"}},
+        {"line leaves its end point out",
+            [](Canvas& c) {
+                c.selectPen(Pen::solid(kBlack));
+                c.moveTo(0, 1);
+                c.lineTo(5, 1);
+            },
+            {"......", "#####.", "......", "......"}},
+        {"diagonal line",
+            [](Canvas& c) {
+                c.selectPen(Pen::solid(kBlack));
+                c.moveTo(0, 0);
+                c.lineTo(4, 4);
+            },
+            {"#.....", ".#....", "..#...", "...#.."}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,10 +116,16 @@ TEST(CanvasTest, RoundRectCutsItsCornersOnly)
     Surface s(12, 8);
     s.canvas.selectPen(Pen::null());
     s.canvas.selectBrush(Brush::solid(kBlack));
-    s.canvas.roundRect(Rect { 0, 0, 12, 8 }, 6, 6);
+    s.canvas.roundRect(Rect {0, 0, 12, 8}, 6, 6);
     const std::vector<std::string> expected = {
-        ".##########.", "############", "############", "############",
-        "############", "############", "############", ".##########.",
+        ".##########.",
+        "############",
+        "############",
+        "############",
+        "############",
+        "############",
+        "############",
+        ".##########.",
     };
     EXPECT_EQ(picture(*s.bitmap), expected);
 
@@ -120,7 +133,7 @@ TEST(CanvasTest, RoundRectCutsItsCornersOnly)
     Surface p(12, 8);
     p.canvas.selectPen(Pen::solid(kBlack));
     p.canvas.selectBrush(Brush::solid(kRed));
-    p.canvas.roundRect(Rect { 0, 0, 12, 8 }, 6, 6);
+    p.canvas.roundRect(Rect {0, 0, 12, 8}, 6, 6);
     const auto rows = picture(*p.bitmap);
     EXPECT_EQ(rows[0], ".##########.");
     EXPECT_EQ(rows[1], "##rrrrrrrr##");
@@ -136,33 +149,33 @@ TEST(CanvasTest, PatternBrushTilesFromTheOrigin)
     pattern->setPixel(1, 0, kBlue);
     pattern->setPixel(2, 0, kBlack);
     Surface s(11, 2);
-    s.canvas.fillRect(Rect { 1, 0, 11, 2 }, Brush::patterned(pattern));
-    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> { ".b#rb#rb#rb", ".b#rb#rb#rb" }));
+    s.canvas.fillRect(Rect {1, 0, 11, 2}, Brush::patterned(pattern));
+    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> {".b#rb#rb#rb", ".b#rb#rb#rb"}));
 
     // A window's context tiles from its own origin.
     Bitmap frame(8, 1, kWhite);
     Canvas window(&frame, 2, 0, frame.bounds());
-    window.fillRect(Rect { 0, 0, 6, 1 }, Brush::patterned(pattern));
-    EXPECT_EQ(picture(frame), (std::vector<std::string> { "..rb#rb#" }));
+    window.fillRect(Rect {0, 0, 6, 1}, Brush::patterned(pattern));
+    EXPECT_EQ(picture(frame), (std::vector<std::string> {"..rb#rb#"}));
 }
 
 TEST(CanvasTest, WindowContextClipsToItsRectangle)
 {
     Bitmap frame(6, 3, kWhite);
-    Canvas window(&frame, 1, 1, Rect { 1, 1, 4, 3 });
-    window.fillRect(Rect { -5, -5, 50, 50 }, Brush::solid(kBlack));
-    EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".###..", ".###.." }));
+    Canvas window(&frame, 1, 1, Rect {1, 1, 4, 3});
+    window.fillRect(Rect {-5, -5, 50, 50}, Brush::solid(kBlack));
+    EXPECT_EQ(picture(frame), (std::vector<std::string> {"......", ".###..", ".###.."}));
 
     // Shapes far larger than the clip cost only what they cover.
-    const Rect huge { -1000000000, -1000000000, 1000000000, 1000000000 };
+    const Rect huge {-1000000000, -1000000000, 1000000000, 1000000000};
     Bitmap source(2, 2, kRed);
     window.selectBrush(Brush::solid(kBlue));
     window.selectPen(Pen::null());
     window.roundRect(huge, 50, 50);
-    EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".bbb..", ".bbb.." }));
+    EXPECT_EQ(picture(frame), (std::vector<std::string> {"......", ".bbb..", ".bbb.."}));
     window.stretchBlt(huge, source, source.bounds());
     window.bitBlt(-1000000000, -1000000000, 2000000000, 2000000000, source, 0, 0);
-    EXPECT_EQ(picture(frame), (std::vector<std::string> { "......", ".rrr..", ".rrr.." }));
+    EXPECT_EQ(picture(frame), (std::vector<std::string> {"......", ".rrr..", ".rrr.."}));
 }
 
 TEST(CanvasTest, StretchBltGivesTheDestinationSize)
@@ -175,9 +188,9 @@ TEST(CanvasTest, StretchBltGivesTheDestinationSize)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        { Rect { 0, 0, 4, 4 }, { "rrbb", "rrbb", "##rr", "##rr" } },
-        { Rect { 0, 0, 1, 1 }, { "r...", "....", "....", "...." } },
-        { Rect { 1, 1, 4, 3 }, { "....", ".rrb", ".##r", "...." } },
+        {Rect {0, 0, 4, 4}, {"rrbb", "rrbb", "##rr", "##rr"}},
+        {Rect {0, 0, 1, 1}, {"r...", "....", "....", "...."}},
+        {Rect {1, 1, 4, 3}, {"....", ".rrb", ".##r", "...."}},
     };
     for (const Case& c : cases) {
         Surface s(4, 4);
@@ -195,12 +208,12 @@ TEST(CanvasTest, BitBltCopiesAndCompatibleContextsHoldTheirOwnBitmap)
 {
     Surface s(4, 2);
     auto memory = s.canvas.compatible(2, 2);
-    memory->fillRect(Rect { 0, 0, 2, 2 }, Brush::solid(kBlue));
-    memory->fillRect(Rect { 1, 1, 2, 2 }, Brush::solid(kRed));
+    memory->fillRect(Rect {0, 0, 2, 2}, Brush::solid(kBlue));
+    memory->fillRect(Rect {1, 1, 2, 2}, Brush::solid(kRed));
     s.canvas.bitBlt(2, 0, 2, 2, *memory->selectedBitmap(), 0, 0);
     // A source rectangle partly outside the source copies what exists.
     s.canvas.bitBlt(0, 0, 2, 2, *memory->selectedBitmap(), 1, 1);
-    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> { "r.bb", "..br" }));
+    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> {"r.bb", "..br"}));
 }
 
 TEST(CanvasTest, MaskColoursShowThrough)
@@ -212,8 +225,8 @@ TEST(CanvasTest, MaskColoursShowThrough)
         Color keyPixel;
     };
     const Case cases[] = {
-        { "0x555555, the downloaded icons' mask", kGreyMask, kGreyMask },
-        { "white, the thumbnails' mask", kWhite, kWhite },
+        {"0x555555, the downloaded icons' mask", kGreyMask, kGreyMask},
+        {"white, the thumbnails' mask", kWhite, kWhite},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -226,7 +239,7 @@ TEST(CanvasTest, MaskColoursShowThrough)
         Canvas canvas(&frame, 0, 0, frame.bounds());
         EXPECT_TRUE(images.draw(canvas, 0, 1, 0));
         EXPECT_FALSE(images.draw(canvas, 1, 0, 0));
-        EXPECT_EQ(picture(frame), (std::vector<std::string> { "bb#", "b#r" }));
+        EXPECT_EQ(picture(frame), (std::vector<std::string> {"bb#", "b#r"}));
     }
     // An image of another size is scaled to the list's.
     ImageList icons(4, 4);
@@ -234,15 +247,15 @@ TEST(CanvasTest, MaskColoursShowThrough)
     EXPECT_EQ(icons.add(Bitmap(), kWhite), -1);
     Surface s(4, 4);
     icons.draw(s.canvas, 0, 0, 0);
-    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> { "rrrr", "rrrr", "rrrr", "rrrr" }));
+    EXPECT_EQ(picture(*s.bitmap), (std::vector<std::string> {"rrrr", "rrrr", "rrrr", "rrrr"}));
 }
 
 TEST(CanvasTest, CheckBoxFrameShowsItsTickWhenChecked)
 {
     Surface off(13, 13);
-    off.canvas.checkBoxFrame(Rect { 0, 0, 13, 13 }, false);
+    off.canvas.checkBoxFrame(Rect {0, 0, 13, 13}, false);
     Surface on(13, 13);
-    on.canvas.checkBoxFrame(Rect { 0, 0, 13, 13 }, true);
+    on.canvas.checkBoxFrame(Rect {0, 0, 13, 13}, true);
     const auto empty = picture(*off.bitmap);
     EXPECT_EQ(empty[0], std::string(13, '#'));
     EXPECT_EQ(empty[6], "#...........#");

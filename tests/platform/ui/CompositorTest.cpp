@@ -1,5 +1,5 @@
-#include "platform/ui/Canvas.h"
 #include "platform/ui/Compositor.h"
+#include "platform/ui/Canvas.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/PngFile.h"
 #include "platform/ui/ScreenDriver.h"
@@ -44,9 +44,9 @@ private:
 // a panel below the screen that scrolling brings up.
 class PlacedDialog : public Dialog {
 public:
-    Swatch panel { kPanelColor };
-    Swatch inner { kInnerColor };
-    Swatch below { kPanelColor };
+    Swatch panel {kPanelColor};
+    Swatch inner {kInnerColor};
+    Swatch below {kPanelColor};
     Window flowing;
 
     int paint(Canvas& canvas, const Rect& area) const override
@@ -58,11 +58,11 @@ public:
 protected:
     void onCreate() override
     {
-        panel.create(u"Panel", u"Panel", this, 10, Rect { 20, 30, 120, 90 });
-        inner.create(u"Inner", u"Inner", &panel, 11, Rect { 80, 40, 160, 100 });
-        below.create(u"Below", u"Below", this, 12, Rect { 0, 300, 240, 340 });
+        panel.create(u"Panel", u"Panel", this, 10, Rect {20, 30, 120, 90});
+        inner.create(u"Inner", u"Inner", &panel, 11, Rect {80, 40, 160, 100});
+        below.create(u"Below", u"Below", this, 12, Rect {0, 300, 240, 340});
         flowing.create(u"static", u"Flowing text", this, 13);
-        setScrollInfo(ScrollInfo { 0, 399, 270, 0 });
+        setScrollInfo(ScrollInfo {0, 399, 270, 0});
     }
 };
 
@@ -81,15 +81,16 @@ std::string hexOf(Color c)
 }
 
 // What tests/peers/png_reader.py reads at the spots of the frame as written.
-Lines readerSays(const TempDeviceRoot& root, const Bitmap& frame, const std::vector<std::pair<int, int>>& spots)
+Lines readerSays(
+    const TempDeviceRoot& root, const Bitmap& frame, const std::vector<std::pair<int, int>>& spots)
 {
     const std::string file = root.hostPath("frame.png");
     EXPECT_TRUE(writePng(file, frame));
     std::string asked;
     for (const auto& [x, y] : spots)
         asked += " " + std::to_string(x) + "," + std::to_string(y);
-    const TestCommandResult run
-        = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + asked + " 2>&1");
+    const TestCommandResult run = testRunCommand(
+        testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + asked + " 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     Lines lines = testLines(run.output);
     if (!lines.empty())
@@ -100,9 +101,8 @@ Lines readerSays(const TempDeviceRoot& root, const Bitmap& frame, const std::vec
 void scroll(const Screen& screen, std::uint32_t code, int thumb = 0)
 {
     WindowHandle dialog = screen.thread.dialog->handle();
-    callOnThread(screen.thread.threadId(), [&] {
-        return sendMessage(dialog, kWmVScroll, (static_cast<std::uint64_t>(thumb) << 16) | code, 0);
-    });
+    callOnThread(screen.thread.threadId(),
+        [&] { return sendMessage(dialog, kWmVScroll, (static_cast<std::uint64_t>(thumb) << 16) | code, 0); });
 }
 
 TEST(Compositor, PlacesChildrenAtTheirRectanglesClippedByTheirParentAndScrolledByVScroll)
@@ -121,14 +121,14 @@ TEST(Compositor, PlacesChildrenAtTheirRectanglesClippedByTheirParentAndScrolledB
         Color color;
     };
     const Spot before[] = {
-        { "the dialog's own background", 5, top + 100, kBackdropColor },
-        { "the panel's top left", 20, top + 30, kPanelColor },
-        { "the panel's last pixel", 119, top + 89, kInnerColor },
-        { "the child inside the panel", 20 + 80, top + 30 + 40, kInnerColor },
-        { "the child past the panel's right edge is cut", 20 + 100, top + 30 + 45, kBackdropColor },
-        { "the child past the panel's bottom is cut", 20 + 90, top + 30 + 60, kBackdropColor },
-        { "the scroll bar at the right edge", 239 - 1, top + 200, systemColor(kColorScrollbar) },
-        { "no panel below the screen yet", 5, top + 260, kBackdropColor },
+        {"the dialog's own background", 5, top + 100, kBackdropColor},
+        {"the panel's top left", 20, top + 30, kPanelColor},
+        {"the panel's last pixel", 119, top + 89, kInnerColor},
+        {"the child inside the panel", 20 + 80, top + 30 + 40, kInnerColor},
+        {"the child past the panel's right edge is cut", 20 + 100, top + 30 + 45, kBackdropColor},
+        {"the child past the panel's bottom is cut", 20 + 90, top + 30 + 60, kBackdropColor},
+        {"the scroll bar at the right edge", 239 - 1, top + 200, systemColor(kColorScrollbar)},
+        {"no panel below the screen yet", 5, top + 260, kBackdropColor},
     };
     std::vector<std::pair<int, int>> spots;
     for (const Spot& s : before)
@@ -140,7 +140,7 @@ TEST(Compositor, PlacesChildrenAtTheirRectanglesClippedByTheirParentAndScrolledB
         EXPECT_EQ(read[i].substr(read[i].find(' ') + 1), hexOf(before[i].color)) << before[i].what;
     }
     EXPECT_EQ(driver.snapshot(),
-              (Lines { "== Placed ==", "scroll 1-270 of 400", "  Panel", "    Inner", "  Flowing text" }))
+        (Lines {"== Placed ==", "scroll 1-270 of 400", "  Panel", "    Inner", "  Flowing text"}))
         << "the panel below the client area shows nothing";
 
     // A page down moves the placed children up by the page and stops at the end.
@@ -148,8 +148,8 @@ TEST(Compositor, PlacesChildrenAtTheirRectanglesClippedByTheirParentAndScrolledB
     ASSERT_TRUE(driver.compose(&compositor));
     EXPECT_EQ(screen.thread.dialog->scrollInfo().position, 130) << "held at the range less the page";
     const Spot after[] = {
-        { "the panel is gone above", 20, top + 30, kBackdropColor },
-        { "the lower panel came up", 5, top + 300 - 130, kPanelColor },
+        {"the panel is gone above", 20, top + 30, kBackdropColor},
+        {"the lower panel came up", 5, top + 300 - 130, kPanelColor},
     };
     spots.clear();
     for (const Spot& s : after)
@@ -158,16 +158,17 @@ TEST(Compositor, PlacesChildrenAtTheirRectanglesClippedByTheirParentAndScrolledB
     ASSERT_EQ(read.size(), std::size(after));
     for (std::size_t i = 0; i < read.size(); ++i)
         EXPECT_EQ(read[i].substr(read[i].find(' ') + 1), hexOf(after[i].color)) << after[i].what;
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Placed ==", "scroll 131-400 of 400", "  Below", "  Flowing text" }))
+    EXPECT_EQ(
+        driver.snapshot(), (Lines {"== Placed ==", "scroll 131-400 of 400", "  Below", "  Flowing text"}))
         << "the panel scrolled out of the client area shows no more";
 
     // A line up, then back to the top: everything where it began.
     scroll(screen, kSbLineUp);
     EXPECT_EQ(screen.thread.dialog->scrollInfo().position, 110);
     scroll(screen, kSbTop);
-    EXPECT_EQ(screen.thread.dialog->panel.windowRect(), (Rect { 20, 30, 120, 90 }));
+    EXPECT_EQ(screen.thread.dialog->panel.windowRect(), (Rect {20, 30, 120, 90}));
     scroll(screen, kSbThumbPosition, 50);
-    EXPECT_EQ(screen.thread.dialog->below.windowRect(), (Rect { 0, 250, 240, 290 }));
+    EXPECT_EQ(screen.thread.dialog->below.windowRect(), (Rect {0, 250, 240, 290}));
 }
 
 } // namespace

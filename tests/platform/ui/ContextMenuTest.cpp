@@ -41,7 +41,11 @@ public:
         case kWmContextMenu: {
             contextMenus.emplace_back(static_cast<WindowHandle>(wParam), lParam);
             auto popup = std::make_shared<Menu>();
-            popup->add(kCut, u"Cut").addSeparator().add(kPaste, u"Paste").addSeparator().add(kRecent, u"anna@example.com");
+            popup->add(kCut, u"Cut")
+                .addSeparator()
+                .add(kPaste, u"Paste")
+                .addSeparator()
+                .add(kRecent, u"anna@example.com");
             trackPopupMenu(popup, static_cast<int>(lParam & 0xFFFF), static_cast<int>(lParam >> 16), this);
             return 0;
         }
@@ -67,9 +71,9 @@ public:
 protected:
     void onCreate() override
     {
-        holder.create(u"holder", u"", this, 0xE00, Rect { 10, 20, 230, 80 });
-        holder.edit.create(&holder, 2790, 0, EditRect { 0, 0, 200, 20 });
-        holder.edit.moveWindow(Rect { 0, 0, 200, 20 });
+        holder.create(u"holder", u"", this, 0xE00, Rect {10, 20, 230, 80});
+        holder.edit.create(&holder, 2790, 0, EditRect {0, 0, 200, 20});
+        holder.edit.moveWindow(Rect {0, 0, 200, 20});
         setFocus(holder.edit.handle());
     }
     std::int64_t onCommand(std::uint32_t id, std::uint32_t code) override
@@ -83,7 +87,8 @@ Lines menuLines(const Lines& screen)
 {
     const auto start = std::find(screen.begin(), screen.end(), "menu:");
     Lines lines;
-    for (auto it = start == screen.end() ? start : start + 1; it != screen.end() && it->rfind("  ", 0) == 0; ++it)
+    for (auto it = start == screen.end() ? start : start + 1; it != screen.end() && it->rfind("  ", 0) == 0;
+         ++it)
         lines.push_back(*it);
     return lines;
 }
@@ -102,13 +107,15 @@ TEST(ContextMenu, AHeldEditBoxAsksItsParentWhichTracksAPopupWhoseSeparatorsCanno
 
     driver.hold(at.left + 5, at.top + 5);
     ASSERT_EQ(dialog.holder.contextMenus.size(), 1u);
-    EXPECT_EQ(dialog.holder.contextMenus[0].first, dialog.holder.edit.handle()) << "wParam names the held control";
-    EXPECT_EQ(dialog.holder.contextMenus[0].second, (static_cast<std::int64_t>(at.top + 5) << 16) | (at.left + 5));
+    EXPECT_EQ(dialog.holder.contextMenus[0].first, dialog.holder.edit.handle())
+        << "wParam names the held control";
+    EXPECT_EQ(
+        dialog.holder.contextMenus[0].second, (static_cast<std::int64_t>(at.top + 5) << 16) | (at.left + 5));
     EXPECT_EQ(menuLines(driver.snapshot()),
-              (Lines { "  > Cut", "    ----", "    Paste", "    ----", "    anna@example.com" }));
+        (Lines {"  > Cut", "    ----", "    Paste", "    ----", "    anna@example.com"}));
     driver.compose(&compositor);
     const Rect box = Compositor::openMenuRect(dialog, systemMetric(kMetricScreenWidth),
-                                              systemMetric(kMetricScreenHeight) - systemMetric(kMetricMenuHeight));
+        systemMetric(kMetricScreenHeight) - systemMetric(kMetricMenuHeight));
     EXPECT_EQ(box.left, at.left + 5) << "the popup opens at the point held";
     EXPECT_EQ(box.top, at.top + 5);
 
@@ -127,7 +134,8 @@ TEST(ContextMenu, AHeldEditBoxAsksItsParentWhichTracksAPopupWhoseSeparatorsCanno
 
     driver.key(kVkReturn);
     EXPECT_EQ(dialog.openMenu(), nullptr);
-    EXPECT_EQ(dialog.holder.commands, (std::vector<std::uint32_t> { kPaste })) << "the command goes to the owner";
+    EXPECT_EQ(dialog.holder.commands, (std::vector<std::uint32_t> {kPaste}))
+        << "the command goes to the owner";
     EXPECT_TRUE(dialog.commands.empty()) << "not to the dialog";
 
     // Escape closes the popup without a command; the keys go to the box again.
@@ -187,16 +195,16 @@ TEST(ListViewEdgeKeys, UpAtTheFirstRowAndDownAtTheLastGoToTheParent)
     };
     const unsigned edge = ListView::kReport | ListView::kEdgeKeysToParent;
     const Case cases[] = {
-        { "down inside", edge, 3, 0, kVkDown, true, 1, false, 0 },
-        { "up inside", edge, 3, 2, kVkUp, true, 1, false, 0 },
-        { "down at the last row", edge, 3, 2, kVkDown, true, 2, true, 0 },
-        { "up at the first row", edge, 3, 0, kVkUp, true, 0, true, 0 },
-        { "up with nothing selected", edge, 3, -1, kVkUp, true, -1, true, 0 },
-        { "down with nothing selected", edge, 3, -1, kVkDown, true, 0, false, 0 },
-        { "down with no rows", edge, 0, -1, kVkDown, true, -1, true, 0 },
-        { "the parent leaves it", edge, 3, 2, kVkDown, false, 2, true, kKeyLeft },
-        { "a plain list keeps its edges", ListView::kReport, 3, 2, kVkDown, true, 2, false, 0 },
-        { "a plain list at its top", ListView::kReport, 3, 0, kVkUp, true, 0, false, 0 },
+        {"down inside", edge, 3, 0, kVkDown, true, 1, false, 0},
+        {"up inside", edge, 3, 2, kVkUp, true, 1, false, 0},
+        {"down at the last row", edge, 3, 2, kVkDown, true, 2, true, 0},
+        {"up at the first row", edge, 3, 0, kVkUp, true, 0, true, 0},
+        {"up with nothing selected", edge, 3, -1, kVkUp, true, -1, true, 0},
+        {"down with nothing selected", edge, 3, -1, kVkDown, true, 0, false, 0},
+        {"down with no rows", edge, 0, -1, kVkDown, true, -1, true, 0},
+        {"the parent leaves it", edge, 3, 2, kVkDown, false, 2, true, kKeyLeft},
+        {"a plain list keeps its edges", ListView::kReport, 3, 2, kVkDown, true, 2, false, 0},
+        {"a plain list at its top", ListView::kReport, 3, 0, kVkUp, true, 0, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,15 +212,16 @@ TEST(ListViewEdgeKeys, UpAtTheFirstRowAndDownAtTheLastGoToTheParent)
         ASSERT_TRUE(dialog.createModeless(u"List"));
         Holder holder;
         holder.takesKeys = c.parentTakes;
-        ASSERT_TRUE(holder.create(u"holder", u"", &dialog, 0xE00, Rect { 0, 0, 200, 100 }));
+        ASSERT_TRUE(holder.create(u"holder", u"", &dialog, 0xE00, Rect {0, 0, 200, 100}));
         ListView list;
-        ASSERT_TRUE(list.create(&holder, 0xF04, c.style, Rect { 0, 0, 200, 100 }));
+        ASSERT_TRUE(list.create(&holder, 0xF04, c.style, Rect {0, 0, 200, 100}));
         for (int i = 0; i < c.rows; ++i)
             list.insertItem(-1, u"Row " + std::u16string(1, static_cast<char16_t>(u'1' + i)));
         list.select(c.selected);
         EXPECT_EQ(list.windowProc(kWmKeyDown, c.key, 0), c.answer);
         EXPECT_EQ(list.selected(), c.selectedAfter);
-        EXPECT_EQ(holder.keys, c.parentAsked ? std::vector<std::uint32_t> { c.key } : std::vector<std::uint32_t> {});
+        EXPECT_EQ(
+            holder.keys, c.parentAsked ? std::vector<std::uint32_t> {c.key} : std::vector<std::uint32_t> {});
         dialog.destroy();
     }
 }

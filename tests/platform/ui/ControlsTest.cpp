@@ -28,11 +28,13 @@ public:
     {
         if (message == kWmNotify) {
             const auto* header = reinterpret_cast<const NotifyHeader*>(lParam);
-            seen.push_back("notify " + std::to_string(header->code) + " item " + std::to_string(header->item));
+            seen.push_back(
+                "notify " + std::to_string(header->code) + " item " + std::to_string(header->item));
             return header->code == kNotifyGestureQuery ? gestureAnswer : 0;
         }
         if (message == kWmCommand)
-            seen.push_back("command " + std::to_string(wParam & 0xFFFF) + " code " + std::to_string(wParam >> 16));
+            seen.push_back(
+                "command " + std::to_string(wParam & 0xFFFF) + " code " + std::to_string(wParam >> 16));
         return Dialog::windowProc(message, wParam, lParam);
     }
 };
@@ -86,11 +88,12 @@ TEST(ListView, RowsShowByStyleAndTheSelectionMarkIsMinusOneWithoutASelection)
         Lines shown;
     };
     const Case cases[] = {
-        { "report view shows the columns", ListView::kReport, { "== List ==", "  * Alice | 555", "    Bob | 777" } },
-        { "icon view shows the labels", ListView::kIcon, { "== List ==", "  * Alice", "    Bob" } },
-        { "check boxes", ListView::kReport | ListView::kCheckBoxes,
-          { "== List ==", "  * [ ] Alice | 555", "    [x] Bob | 777" } },
-        { "owner-drawn rows still read as text", ListView::kOwnerDraw, { "== List ==", "  * Alice", "    Bob" } },
+        {"report view shows the columns", ListView::kReport,
+            {"== List ==", "  * Alice | 555", "    Bob | 777"}},
+        {"icon view shows the labels", ListView::kIcon, {"== List ==", "  * Alice", "    Bob"}},
+        {"check boxes", ListView::kReport | ListView::kCheckBoxes,
+            {"== List ==", "  * [ ] Alice | 555", "    [x] Bob | 777"}},
+        {"owner-drawn rows still read as text", ListView::kOwnerDraw, {"== List ==", "  * Alice", "    Bob"}},
     };
     for (const Case& c : cases) {
         ProbeDialog dialog;
@@ -119,19 +122,19 @@ TEST(ListView, TellsItsParentWithThePhonesNotificationCodes)
         Lines notified;
     };
     const Case cases[] = {
-        { "focus", 0, [](ListView& l) { setFocus(l.handle()); }, { "notify -7 item -1" } },
-        { "tap", 0, [](ListView& l) { l.tap(1); }, { "notify -2 item 1", "notify -114 item 1" } },
-        { "Enter on a row", 0,
-          [](ListView& l) {
-              setFocus(l.handle());
-              key(kVkDown);
-              key(kVkReturn);
-          },
-          { "notify -7 item -1", "notify -4 item 0", "notify -114 item 0" } },
-        { "tap and hold where the parent agrees", 1, [](ListView& l) { l.tapAndHold(2); },
-          { "notify -50 item 2", "notify 1000 item 2" } },
-        { "tap and hold where it does not", 0, [](ListView& l) { l.tapAndHold(2); }, { "notify -50 item 2" } },
-        { "a tap beyond the rows", 0, [](ListView& l) { l.tap(3); }, {} },
+        {"focus", 0, [](ListView& l) { setFocus(l.handle()); }, {"notify -7 item -1"}},
+        {"tap", 0, [](ListView& l) { l.tap(1); }, {"notify -2 item 1", "notify -114 item 1"}},
+        {"Enter on a row", 0,
+            [](ListView& l) {
+                setFocus(l.handle());
+                key(kVkDown);
+                key(kVkReturn);
+            },
+            {"notify -7 item -1", "notify -4 item 0", "notify -114 item 0"}},
+        {"tap and hold where the parent agrees", 1, [](ListView& l) { l.tapAndHold(2); },
+            {"notify -50 item 2", "notify 1000 item 2"}},
+        {"tap and hold where it does not", 0, [](ListView& l) { l.tapAndHold(2); }, {"notify -50 item 2"}},
+        {"a tap beyond the rows", 0, [](ListView& l) { l.tap(3); }, {}},
     };
     for (const Case& c : cases) {
         ProbeDialog dialog;
@@ -139,7 +142,7 @@ TEST(ListView, TellsItsParentWithThePhonesNotificationCodes)
         dialog.gestureAnswer = c.gestureAnswer;
         ListView list;
         list.create(&dialog, 1102, ListView::kReport);
-        for (const char16_t* text : { u"a", u"b", u"c" })
+        for (const char16_t* text : {u"a", u"b", u"c"})
             list.insertItem(-1, text);
         c.act(list);
         EXPECT_EQ(dialog.seen, c.notified) << c.what;
@@ -152,7 +155,7 @@ TEST(ListView, SpaceTogglesACheckAndDeletingRowsKeepsTheSelectionOnItsRow)
     dialog.createModeless(u"List");
     ListView list;
     list.create(&dialog, 1, ListView::kCheckBoxes);
-    for (const char16_t* text : { u"a", u"b", u"c" })
+    for (const char16_t* text : {u"a", u"b", u"c"})
         list.insertItem(-1, text);
     setFocus(list.handle());
     key(kVkDown);
@@ -171,7 +174,7 @@ TEST(Edit, LimitPasswordCaretClipboardAndChangeNotices)
     ProbeDialog dialog;
     dialog.createModeless(u"Login");
     Edit name, password;
-    name.create(&dialog, 10, 0, EditRect { 0, 0, 100, 20 });
+    name.create(&dialog, 10, 0, EditRect {0, 0, 100, 20});
     password.create(&dialog, 11, Edit::kPassword);
     sendMessage(name.handle(), kEmLimitText, 5, 0);
     setFocus(name.handle());
@@ -186,7 +189,7 @@ TEST(Edit, LimitPasswordCaretClipboardAndChangeNotices)
     EXPECT_EQ(name.text(), u"abXde") << "full again";
     setFocus(password.handle());
     chars(u"s3cret");
-    EXPECT_EQ(textSnapshot(), (Lines { "== Login ==", "  [abX|de]", "  > [******|]" }));
+    EXPECT_EQ(textSnapshot(), (Lines {"== Login ==", "  [abX|de]", "  > [******|]"}));
 
     setClipboardText(u"keep");
     sendMessage(password.handle(), kWmCopy, 0, 0);
@@ -221,11 +224,13 @@ TEST(Edit, TheLimitCountsCharactersAndNoPairIsEverSplit)
         std::u16string shown;
     };
     const Case cases[] = {
-        { "five characters typed, two of them pairs", u"a" + smile + u"b" + clef + u"cde", u"", u"a" + smile + u"b" + clef + u"c" },
-        { "five pairs typed", smile + smile + smile + smile + smile + smile, u"", smile + smile + smile + smile + smile },
-        { "a paste with room for one unit takes no half pair", u"abcd", smile + u"x", u"abcd" + smile },
-        { "a paste that ends inside the limit with a pair", u"abc", u"x" + clef + u"y", u"abcx" + clef },
-        { "a pair pasted into the last character's room", u"abcd", u"" + clef, u"abcd" + clef },
+        {"five characters typed, two of them pairs", u"a" + smile + u"b" + clef + u"cde", u"",
+            u"a" + smile + u"b" + clef + u"c"},
+        {"five pairs typed", smile + smile + smile + smile + smile + smile, u"",
+            smile + smile + smile + smile + smile},
+        {"a paste with room for one unit takes no half pair", u"abcd", smile + u"x", u"abcd" + smile},
+        {"a paste that ends inside the limit with a pair", u"abc", u"x" + clef + u"y", u"abcx" + clef},
+        {"a pair pasted into the last character's room", u"abcd", u"" + clef, u"abcd" + clef},
     };
     for (const Case& c : cases) {
         ProbeDialog dialog;
@@ -274,14 +279,15 @@ TEST(ProgressBar, PositionStaysInItsRangeAndShowsItsShare)
     ProgressBar bar;
     bar.create(&dialog, 5);
     const Case cases[] = {
-        { kPbmSetPos, 30, 0, 0, "  [###       ] 30%" },
-        { kPbmSetRange, 0, 0 | (1000 << 16), 100 << 16, "  [          ] 3%" },
-        { kPbmSetPos, 5000, 0, 30, "  [##########] 100%" },
-        { kPbmGetPos, 0, 0, 1000, "  [##########] 100%" },
-        { kPbmSetRange32, 0, 0, 1000 << 16, "  [          ] 0%" },
+        {kPbmSetPos, 30, 0, 0, "  [###       ] 30%"},
+        {kPbmSetRange, 0, 0 | (1000 << 16), 100 << 16, "  [          ] 3%"},
+        {kPbmSetPos, 5000, 0, 30, "  [##########] 100%"},
+        {kPbmGetPos, 0, 0, 1000, "  [##########] 100%"},
+        {kPbmSetRange32, 0, 0, 1000 << 16, "  [          ] 0%"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(sendMessage(bar.handle(), c.message, c.wParam, c.lParam), c.answer) << std::hex << c.message;
+        EXPECT_EQ(sendMessage(bar.handle(), c.message, c.wParam, c.lParam), c.answer)
+            << std::hex << c.message;
         EXPECT_EQ(textSnapshot().back(), c.shown) << std::hex << c.message;
     }
 }
@@ -304,8 +310,9 @@ TEST(Menus, SoftKeysOpenTheOptionsPopupAndAGrayedItemCannotBeChosen)
 
     key(kVkF2);
     key(kVkDown); // moves in the menu, not the list
-    EXPECT_EQ(textSnapshot(), (Lines { "== Inbox ==", "  >   one", "    two", "menu:", "    Reset",
-                                       "  > Delete (grayed)", "    About", "softkeys: [Select] [Options]" }));
+    EXPECT_EQ(textSnapshot(),
+        (Lines {"== Inbox ==", "  >   one", "    two", "menu:", "    Reset", "  > Delete (grayed)",
+            "    About", "softkeys: [Select] [Options]"}));
     EXPECT_EQ(list.selectionMark(), -1);
     key(kVkReturn);
     EXPECT_NE(dialog.openMenu(), nullptr) << "a grayed item stays unchosen";
@@ -320,7 +327,7 @@ TEST(Menus, SoftKeysOpenTheOptionsPopupAndAGrayedItemCannotBeChosen)
     EXPECT_FALSE(dialog.chooseMenu(u"Select", u"Reset")) << "no popup there";
     drain();
     key(kVkF1);
-    EXPECT_EQ(dialog.seen, (Lines { "command 32781 code 0", "command 100 code 0" }));
+    EXPECT_EQ(dialog.seen, (Lines {"command 32781 code 0", "command 100 code 0"}));
 }
 
 TEST(Dialog, EnterAndEscapeThatTheFocusedControlLeavesAreTheDialogsOkAndCancel)
@@ -329,7 +336,8 @@ TEST(Dialog, EnterAndEscapeThatTheFocusedControlLeavesAreTheDialogsOkAndCancel)
         std::uint32_t key;
         int answer;
     };
-    for (const Case& c : { Case { kVkReturn, static_cast<int>(kIdOk) }, Case { kVkEscape, static_cast<int>(kIdCancel) } }) {
+    for (const Case& c :
+        {Case {kVkReturn, static_cast<int>(kIdOk)}, Case {kVkEscape, static_cast<int>(kIdCancel)}}) {
         ProbeDialog dialog;
         Edit edit;
         dialog.createModeless(u"Name");
@@ -351,10 +359,11 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
     Snapper snapper;
     scriptBoxAnswer(kIdYes);
     postMessage(snapper.handle(), kWmApp, 0, 0); // runs inside the box's loop, before the answer
-    EXPECT_EQ(messageBox(&main, u"Delete all?", u"Inbox", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdYes));
+    EXPECT_EQ(
+        messageBox(&main, u"Delete all?", u"Inbox", BoxButtons::YesNo, kIdNo), static_cast<int>(kIdYes));
     EXPECT_EQ(snapper.during,
-              (Lines { "== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "softkeys: [Yes] [No]" }));
-    EXPECT_EQ(textSnapshot(), (Lines { "== Tessel ==" }));
+        (Lines {"== Tessel == (disabled)", "> == Inbox ==", "Delete all?", "softkeys: [Yes] [No]"}));
+    EXPECT_EQ(textSnapshot(), (Lines {"== Tessel =="}));
     EXPECT_EQ(root.readFile("log/msgbox.log"), "");
 
     EXPECT_EQ(messageBox(&main, u"Sent.", u"Outbox", BoxButtons::Ok, kIdOk), static_cast<int>(kIdOk));
@@ -365,8 +374,8 @@ TEST(MessageBoxes, AScriptedAnswerIsTakenWhileTheBoxShowsAndWithoutAnyoneTheDefa
 TEST(ListPicker, AScriptedRowIsChosenWhileThePickerShowsAndWithoutAnyoneItIsCancelled)
 {
     TempDeviceRoot root;
-    const std::vector<std::u16string> rows { u"IMG_1.jpg", u"IMG_2.jpg" };
-    const Lines shown { "== Select Image to Post ==", "  > * IMG_1.jpg", "    IMG_2.jpg" };
+    const std::vector<std::u16string> rows {u"IMG_1.jpg", u"IMG_2.jpg"};
+    const Lines shown {"== Select Image to Post ==", "  > * IMG_1.jpg", "    IMG_2.jpg"};
     struct Case {
         const char* what;
         bool script;
@@ -375,10 +384,10 @@ TEST(ListPicker, AScriptedRowIsChosenWhileThePickerShowsAndWithoutAnyoneItIsCanc
         Lines during;
     };
     const Case cases[] = {
-        { "a row", true, 1, 1, shown },
-        { "a row that is not there", true, 7, -1, shown },
-        { "cancelled by the script", true, -1, -1, shown },
-        { "no one to choose", false, 0, -1, {} },
+        {"a row", true, 1, 1, shown},
+        {"a row that is not there", true, 7, -1, shown},
+        {"cancelled by the script", true, -1, -1, shown},
+        {"no one to choose", false, 0, -1, {}},
     };
     for (const Case& c : cases) {
         Snapper snapper;

@@ -60,10 +60,10 @@ TEST(DialogTemplate, MakesItsControlsAtTheirRectanglesBeforeOnCreate)
         bool visible;
     };
     const Case cases[] = {
-        { 1005, u"static", { 4, 4, 36, 36 }, true },
-        { 1002, u"static", { 0, 0, 240, 20 }, true },
-        { 1003, u"button", { 160, 0, 236, 24 }, false },
-        { 1004, u"msctls_progress32", { 4, 44, 176, 56 }, true },
+        {1005, u"static", {4, 4, 36, 36}, true},
+        {1002, u"static", {0, 0, 240, 20}, true},
+        {1003, u"button", {160, 0, 236, 24}, false},
+        {1004, u"msctls_progress32", {4, 44, 176, 56}, true},
     };
     for (const Case& c : cases) {
         Window* control = dialog.child(c.id);
@@ -83,7 +83,7 @@ TEST(DialogTemplate, MakesItsControlsAtTheirRectanglesBeforeOnCreate)
     dialog.child(1003)->setText(u"Cancel");
     dialog.child(1003)->show(true);
     setFocus(dialog.child(1003)->handle());
-    EXPECT_EQ(textSnapshot(), (Lines { "== Sending ==", "  > [ Cancel ]", "  [#####     ] 50%" }));
+    EXPECT_EQ(textSnapshot(), (Lines {"== Sending ==", "  > [ Cancel ]", "  [#####     ] 50%"}));
 
     Compositor compositor(240, 320);
     compositor.compose();
@@ -96,12 +96,12 @@ TEST(DialogTemplate, MakesItsControlsAtTheirRectanglesBeforeOnCreate)
         Color color;
     };
     const Spot spots[] = {
-        { "the picture centred in its static", 4 + 8 + 2, top + 4 + 8 + 2, rgb(200, 0, 0) },
-        { "the bar's filled half", 4 + 20, top + 50, systemColor(kColorHighlight) },
-        { "the bar's empty half", 4 + 150, top + 50, systemColor(kColorWindow) },
-        { "the bar's frame", 4, top + 50, systemColor(kColorButtonShadow) },
-        { "below the bar", 4 + 20, top + 57, systemColor(kColorWindow) },
-        { "the focused button's face", 160 + 3, top + 3, systemColor(kColorHighlight) },
+        {"the picture centred in its static", 4 + 8 + 2, top + 4 + 8 + 2, rgb(200, 0, 0)},
+        {"the bar's filled half", 4 + 20, top + 50, systemColor(kColorHighlight)},
+        {"the bar's empty half", 4 + 150, top + 50, systemColor(kColorWindow)},
+        {"the bar's frame", 4, top + 50, systemColor(kColorButtonShadow)},
+        {"below the bar", 4 + 20, top + 57, systemColor(kColorWindow)},
+        {"the focused button's face", 160 + 3, top + 3, systemColor(kColorHighlight)},
     };
     for (const Spot& s : spots)
         EXPECT_EQ(frame.pixel(s.x, s.y), s.color) << s.what;
@@ -115,12 +115,12 @@ TEST(DialogTemplate, TheListOfATemplateIsPlacedAndPagesByItsHeight)
     ASSERT_TRUE(dialog.createModeless(u"Choose"));
     auto* list = dynamic_cast<ListView*>(dialog.child(1006));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->windowRect(), (Rect { 0, 120, 240, 268 }));
+    EXPECT_EQ(list->windowRect(), (Rect {0, 120, 240, 268}));
     EXPECT_EQ(list->pageRows(), 148 / list->rowHeight());
     auto* prompt = dynamic_cast<Static*>(dialog.child(1100));
     ASSERT_NE(prompt, nullptr);
     prompt->setText(u"Which album shall the pictures go to?");
-    EXPECT_EQ(textSnapshot(), (Lines { "== Choose ==", "  Which album shall the pictures go to?" }));
+    EXPECT_EQ(textSnapshot(), (Lines {"== Choose ==", "  Which album shall the pictures go to?"}));
 }
 
 TEST(Button, EnterSpaceAndATapPressItAndItsParentGetsItsCommand)
@@ -134,17 +134,17 @@ TEST(Button, EnterSpaceAndATapPressItAndItsParentGetsItsCommand)
         Lines seen;
     };
     const Case cases[] = {
-        { "Enter", kWmKeyDown, kVkReturn, true, { "command 1003 code 0" } },
-        { "Space", kWmChar, u' ', true, { "command 1003 code 0" } },
-        { "a tap", kWmLButtonUp, 0, true, { "command 1003 code 0" } },
-        { "another key goes on to the dialog", kWmKeyDown, kVkDown, true, {} },
-        { "a disabled button", kWmKeyDown, kVkReturn, false, {} },
+        {"Enter", kWmKeyDown, kVkReturn, true, {"command 1003 code 0"}},
+        {"Space", kWmChar, u' ', true, {"command 1003 code 0"}},
+        {"a tap", kWmLButtonUp, 0, true, {"command 1003 code 0"}},
+        {"another key goes on to the dialog", kWmKeyDown, kVkDown, true, {}},
+        {"a disabled button", kWmKeyDown, kVkReturn, false, {}},
     };
     for (const Case& c : cases) {
         CommandDialog dialog;
         dialog.createModeless(u"Error");
         Button button;
-        ASSERT_TRUE(button.create(&dialog, 1003, u"Retry", Rect { 160, 0, 236, 24 }));
+        ASSERT_TRUE(button.create(&dialog, 1003, u"Retry", Rect {160, 0, 236, 24}));
         button.enable(c.enabled);
         setFocus(button.handle());
         postMessage(button.handle(), c.message, c.wParam, 0);
@@ -163,14 +163,14 @@ TEST(Static, PlacedTextWrapsInsideItsRectangleAndAlignsByStyle)
         bool inkRight;
     };
     const Case cases[] = {
-        { Static::kLeft, true, false },
-        { Static::kRight, false, true },
+        {Static::kLeft, true, false},
+        {Static::kRight, false, true},
     };
     for (const Case& c : cases) {
         Dialog dialog;
         dialog.createModeless(u"Info");
         Static text;
-        ASSERT_TRUE(text.create(&dialog, 1007, u"Sent.", Rect { 20, 10, 220, 200 }, c.style));
+        ASSERT_TRUE(text.create(&dialog, 1007, u"Sent.", Rect {20, 10, 220, 200}, c.style));
         Compositor compositor(240, 320);
         compositor.compose();
         const Bitmap& frame = compositor.frame();
@@ -192,7 +192,7 @@ TEST(Static, PlacedTextWrapsInsideItsRectangleAndAlignsByStyle)
     dialog.createModeless(u"Info");
     Static text;
     text.create(&dialog, 1007, u"The message could not be sent because the network connection timed out.",
-                Rect { 20, 10, 120, 200 });
+        Rect {20, 10, 120, 200});
     Compositor compositor(240, 320);
     compositor.compose();
     const Bitmap& frame = compositor.frame();

@@ -1,8 +1,8 @@
+#include "platform/ui/ListView.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/ImageList.h"
-#include "platform/ui/ListView.h"
 #include "platform/ui/ScreenDriver.h"
 #include "platform/ui/SystemMetrics.h"
 #include "platform/ui/TextSnapshot.h"
@@ -31,14 +31,13 @@ struct Drawn {
 
 std::ostream& operator<<(std::ostream& out, const Drawn& d)
 {
-    return out << "item " << d.item << " at " << d.rect.left << "," << d.rect.top << "-" << d.rect.right << ","
-               << d.rect.bottom << " state " << d.state;
+    return out << "item " << d.item << " at " << d.rect.left << "," << d.rect.top << "-" << d.rect.right
+               << "," << d.rect.bottom << " state " << d.state;
 }
 
 // Thirty rows "Row 1" to "Row 30": in rows below the title, or owner-drawn
 // at a rectangle, the parent writing down every row it is asked to draw.
-template <unsigned Style, bool Placed>
-class LongListDialog : public Dialog {
+template <unsigned Style, bool Placed> class LongListDialog : public Dialog {
 public:
     ListView list;
     std::vector<Drawn> drawn;
@@ -47,7 +46,7 @@ public:
     {
         if (message == kWmDrawItem) {
             const auto* item = reinterpret_cast<const DrawItem*>(lParam);
-            drawn.push_back(Drawn { item->item, item->rect, item->state });
+            drawn.push_back(Drawn {item->item, item->rect, item->state});
             item->canvas->fillRect(item->rect, Brush::solid(kOwnerColor));
             return 1;
         }
@@ -58,17 +57,17 @@ protected:
     void onCreate() override
     {
         if (Placed)
-            list.create(this, 1006, Style, Rect { 0, 20, 200, 120 });
+            list.create(this, 1006, Style, Rect {0, 20, 200, 120});
         else
             list.create(this, 1006, Style);
         for (int i = 1; i <= 30; ++i)
-            list.insertItem(-1, u"Row " + std::u16string(1, u'0' + i / 10) + std::u16string(1, u'0' + i % 10));
+            list.insertItem(
+                -1, u"Row " + std::u16string(1, u'0' + i / 10) + std::u16string(1, u'0' + i % 10));
         setFocus(list.handle());
     }
 };
 
-template <class D>
-struct Screen : DialogScreen<D> {
+template <class D> struct Screen : DialogScreen<D> {
     Screen()
         : DialogScreen<D>(u"Long")
     {
@@ -111,8 +110,8 @@ TEST(ListViewScrolling, AfterTwentyDownsTheSelectedRowIsInTheFrame)
     EXPECT_EQ(rows.back(), "  > * Row 20");
     EXPECT_EQ(rows.front(), "    " + rowName(20 - page + 1));
     EXPECT_NE(std::find(snapshot.begin(), snapshot.end(),
-                        "  scroll " + std::to_string(20 - page + 1) + "-20 of 30"),
-              snapshot.end());
+                  "  scroll " + std::to_string(20 - page + 1) + "-20 of 30"),
+        snapshot.end());
 
     // The frame: the highlighted row inside the content, above the soft-key bar.
     Compositor compositor;
@@ -148,9 +147,14 @@ TEST(ListViewScrolling, VScrollMovesTheViewAndLeavesTheSelection)
         int top;
     };
     const Case cases[] = {
-        { kSbLineDown, 0, 1 },          { kSbPageDown, 0, 1 + page },   { kSbLineUp, 0, page },
-        { kSbBottom, 0, 30 - page },    { kSbLineDown, 0, 30 - page },  { kSbThumbPosition, 7, 7 },
-        { kSbPageUp, 0, std::max(0, 7 - page) }, { kSbTop, 0, 0 },
+        {kSbLineDown, 0, 1},
+        {kSbPageDown, 0, 1 + page},
+        {kSbLineUp, 0, page},
+        {kSbBottom, 0, 30 - page},
+        {kSbLineDown, 0, 30 - page},
+        {kSbThumbPosition, 7, 7},
+        {kSbPageUp, 0, std::max(0, 7 - page)},
+        {kSbTop, 0, 0},
     };
     const WindowHandle handle = list.handle();
     for (const Case& c : cases) {
@@ -161,9 +165,7 @@ TEST(ListViewScrolling, VScrollMovesTheViewAndLeavesTheSelection)
         EXPECT_EQ(list.scrollInfo().position, c.top) << "request " << c.code;
         EXPECT_EQ(list.selected(), 0) << "request " << c.code;
     }
-    callOnThread(screen.thread.threadId(), [&] {
-        return sendMessage(handle, kWmVScroll, kSbBottom, 0);
-    });
+    callOnThread(screen.thread.threadId(), [&] { return sendMessage(handle, kWmVScroll, kSbBottom, 0); });
     const Lines rows = listLines(driver.snapshot());
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(page));
     EXPECT_EQ(rows.back(), "    Row 30") << "the selection scrolled out of view";
@@ -188,8 +190,8 @@ TEST(ListViewScrolling, OwnerDrawnRowsGetDrawItemWithTheirRectanglesAndState)
     std::vector<Drawn> expected;
     const int width = 200 - systemMetric(kMetricVScrollWidth);
     for (int k = 0; k < page; ++k)
-        expected.push_back(Drawn { 2 + k, Rect { 0, k * row, width, (k + 1) * row },
-                                   2 + k == page + 1 ? kOdsSelected | kOdsFocus : 0u });
+        expected.push_back(Drawn {2 + k, Rect {0, k * row, width, (k + 1) * row},
+            2 + k == page + 1 ? kOdsSelected | kOdsFocus : 0u});
     // The window front end draws what the compositor made, so one compose
     // asks each row shown once, and no row out of view.
     EXPECT_EQ(screen.thread.dialog->drawn, expected);
@@ -205,7 +207,7 @@ TEST(ListViewScrolling, TheIconViewIsAGridThatScrollsByGridRows)
     Dialog dialog;
     dialog.createModeless(u"Pictures");
     ListView grid;
-    ASSERT_TRUE(grid.create(&dialog, 0xF04, ListView::kIcon, Rect { 0, 0, 240, 140 }));
+    ASSERT_TRUE(grid.create(&dialog, 0xF04, ListView::kIcon, Rect {0, 0, 240, 140}));
     auto icons = std::make_shared<ImageList>(40, 40);
     icons->add(Bitmap(40, 40, rgb(0, 0, 200)), rgb(255, 255, 255));
     grid.setImageList(icons);
@@ -222,10 +224,17 @@ TEST(ListViewScrolling, TheIconViewIsAGridThatScrollsByGridRows)
         int top;
     };
     const Case cases[] = {
-        { kVkRight, 0, 0, 0 },       { kVkRight, 0, 1, 0 },      { kVkDown, 0, 5, 0 },
-        { kVkDown, 0, 9, 1 },        { kVkDown, kKeyLeft, 9, 1 }, { kVkRight, kKeyLeft, 9, 1 },
-        { kVkUp, 0, 5, 1 },          { kVkUp, 0, 1, 0 },          { kVkUp, kKeyLeft, 1, 0 },
-        { kVkLeft, 0, 0, 0 },        { kVkLeft, kKeyLeft, 0, 0 },
+        {kVkRight, 0, 0, 0},
+        {kVkRight, 0, 1, 0},
+        {kVkDown, 0, 5, 0},
+        {kVkDown, 0, 9, 1},
+        {kVkDown, kKeyLeft, 9, 1},
+        {kVkRight, kKeyLeft, 9, 1},
+        {kVkUp, 0, 5, 1},
+        {kVkUp, 0, 1, 0},
+        {kVkUp, kKeyLeft, 1, 0},
+        {kVkLeft, 0, 0, 0},
+        {kVkLeft, kKeyLeft, 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(grid.windowProc(kWmKeyDown, c.key, 0), c.answer) << "key " << c.key;
@@ -237,8 +246,9 @@ TEST(ListViewScrolling, TheIconViewIsAGridThatScrollsByGridRows)
     EXPECT_EQ(grid.hitTest(230, 10), -1) << "right of the last column";
     EXPECT_EQ(grid.hitTest(60, 70), 9);
     EXPECT_EQ(grid.hitTest(120, 70), -1) << "past the last item";
-    EXPECT_EQ(textSnapshot(), (Lines { "== Pictures ==", "    P4", "    P5", "    P6", "    P7", "    P8", "  > * P9",
-                                       "  scroll 2-3 of 3" }));
+    EXPECT_EQ(textSnapshot(),
+        (Lines {"== Pictures ==", "    P4", "    P5", "    P6", "    P7", "    P8", "  > * P9",
+            "  scroll 2-3 of 3"}));
 }
 
 } // namespace

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <functional>
 #include <future>
-#include <thread>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tessel::ui {
@@ -113,7 +113,7 @@ TEST(MessagePump, ASuspendedThreadRunsItsMessagesInOrderOnceResumed)
     EXPECT_TRUE(worker.journal.read().empty());
     worker.resume();
     ASSERT_TRUE(worker.join());
-    EXPECT_EQ(worker.journal.read(), (std::vector<std::string> { "401 1", "403 2", "402 0", "exit 5" }));
+    EXPECT_EQ(worker.journal.read(), (std::vector<std::string> {"401 1", "403 2", "402 0", "exit 5"}));
     EXPECT_FALSE(postThreadMessage(0xFFFFFF, 0x401, 0, 0)) << "no such thread";
 }
 
@@ -133,9 +133,9 @@ TEST(MessagePump, WindowTimersFollowTheDrivenClockInDeadlineOrderWithOnePending)
     ASSERT_TRUE(setTimer(b.handle(), 2, 100));
     ASSERT_TRUE(setTimer(a.handle(), 3, 200));
     const Step steps[] = {
-        { "nothing before a deadline", 99, {} },
-        { "all due at once run by deadline", 201, { "b 113 2", "a 113 3", "a 113 1" } },
-        { "a late pump still gets one per timer", 1000, { "b 113 2", "a 113 3", "a 113 1" } },
+        {"nothing before a deadline", 99, {}},
+        {"all due at once run by deadline", 201, {"b 113 2", "a 113 3", "a 113 1"}},
+        {"a late pump still gets one per timer", 1000, {"b 113 2", "a 113 3", "a 113 1"}},
     };
     for (const Step& step : steps) {
         kernel::advanceClock(step.advanceMs);
@@ -153,13 +153,13 @@ TEST(MessagePump, WindowTimersFollowTheDrivenClockInDeadlineOrderWithOnePending)
     EXPECT_TRUE(killTimer(a.handle(), 3));
     journal.clear();
     drain();
-    EXPECT_EQ(journal.read(), (std::vector<std::string> { "b 113 2" }));
+    EXPECT_EQ(journal.read(), (std::vector<std::string> {"b 113 2"}));
     EXPECT_FALSE(killTimer(a.handle(), 3));
     a.destroy();
     kernel::advanceClock(1000);
     journal.clear();
     drain();
-    EXPECT_EQ(journal.read(), (std::vector<std::string> { "b 113 2" })) << "a's timers went with it";
+    EXPECT_EQ(journal.read(), (std::vector<std::string> {"b 113 2"})) << "a's timers went with it";
     b.destroy();
 }
 
@@ -225,7 +225,7 @@ TEST(MessagePump, AWaitingPumpWakesWhenTheDrivenClockReachesATimer)
     kernel::advanceClock(499);
     postThreadMessage(worker.threadId(), 0x500, 0, 0); // wakes it early: nothing due
     kernel::advanceClock(1);
-    EXPECT_EQ(awaitLines(journal, 1), (std::vector<std::string> { "w 113 9" }));
+    EXPECT_EQ(awaitLines(journal, 1), (std::vector<std::string> {"w 113 9"}));
     worker.end();
 }
 
@@ -278,7 +278,11 @@ TEST(MessagePump, AModalDialogInAHandlerGetsAnotherThreadsPostHookFirstWithTheLo
     postMessage(main.handle(), 0x8002, 0, 0);
     engineLock.unlock();
     const std::vector<std::string> expected {
-        "hook 8005 locked", "main 8005 0", "hook 8010 locked", "main 8010 0", "hook 8002 locked",
+        "hook 8005 locked",
+        "main 8005 0",
+        "hook 8010 locked",
+        "main 8010 0",
+        "hook 8002 locked",
         "modal 1 levels kept 3",
     };
     EXPECT_EQ(awaitLines(journal, expected.size()), expected);
@@ -291,7 +295,8 @@ TEST(MessagePump, ASendToAnotherThreadRunsThereWhileTheSenderServesSendsToItself
     Journal journal;
     JournalWindow here(&journal, "here"), there(&journal, "there");
     here.create(u"Test", u"here");
-    here.onMessage = [](std::uint32_t, std::uint64_t wParam, std::int64_t) { return std::int64_t(wParam) * 10; };
+    here.onMessage
+        = [](std::uint32_t, std::uint64_t wParam, std::int64_t) { return std::int64_t(wParam) * 10; };
     Worker worker;
     worker.setup = [&] { there.create(u"Test", u"there"); };
     worker.teardown = [&] { there.destroy(); };
@@ -301,7 +306,7 @@ TEST(MessagePump, ASendToAnotherThreadRunsThereWhileTheSenderServesSendsToItself
     };
     ASSERT_TRUE(worker.startAndWait());
     EXPECT_EQ(sendMessage(there.handle(), 0x8100, 4, 0), 51);
-    EXPECT_EQ(journal.read(), (std::vector<std::string> { "there 8100 4", "here 8101 5" }));
+    EXPECT_EQ(journal.read(), (std::vector<std::string> {"there 8100 4", "here 8101 5"}));
     worker.end();
     EXPECT_EQ(sendMessage(there.handle(), 0x8100, 4, 0), 0) << "gone with its thread";
     EXPECT_FALSE(postMessage(there.handle(), 0x8100, 4, 0));
@@ -318,14 +323,16 @@ TEST(MessagePump, ABroadcastReachesEveryTopLevelWindowOfTheProcessOnItsOwnThread
     worker.teardown = [&] { there.destroy(); };
     ASSERT_TRUE(worker.startAndWait());
     EXPECT_EQ(sendMessage(kBroadcast, 0x8300, 1, 0), 0);
-    EXPECT_EQ(journal.read(), (std::vector<std::string> { "here 8300 1", "there 8300 1" })) << "sent: done on return";
+    EXPECT_EQ(journal.read(), (std::vector<std::string> {"here 8300 1", "there 8300 1"}))
+        << "sent: done on return";
     journal.clear();
     EXPECT_TRUE(postMessage(kBroadcast, 0x8301, 2, 0));
     drain();
     EXPECT_EQ(awaitLines(journal, 2).size(), 2u);
     auto lines = journal.read();
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::string> { "here 8301 2", "there 8301 2" })) << "children are not top-level";
+    EXPECT_EQ(lines, (std::vector<std::string> {"here 8301 2", "there 8301 2"}))
+        << "children are not top-level";
     worker.end();
 }
 
@@ -341,7 +348,8 @@ TEST(MessagePump, AQuitRequestEndsAModalRunAndThenTheOuterLoop)
         answer = dialog.doModal(u"Question", &main);
         return std::int64_t(0);
     };
-    struct App : UiThread { } app;
+    struct App : UiThread {
+    } app;
     postMessage(main.handle(), 0x8001, 0, 0);
     EXPECT_EQ(app.runHere(), 3);
     EXPECT_EQ(answer, -1);

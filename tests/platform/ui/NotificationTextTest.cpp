@@ -13,11 +13,11 @@ TEST(NotificationText, TagsGoBreaksStayAndEntitiesShowTheirCharacters)
         const char16_t* shown;
     };
     const Case cases[] = {
-        { u"<HTML><BODY>Sent.<br>3 pictures</BODY></HTML>", u"Sent.\n3 pictures" },
-        { u"a &lt;b&gt; c", u"a <b> c" },
-        { u"x&amp;y &quot;z&quot; &#39;q&apos;", u"x&y \"z\" 'q'" },
-        { u"&amp;lt; is no less-than", u"&lt; is no less-than" },
-        { u"AT&T & co &#; &#x41; &#55296;", u"AT&T & co &#; &#x41; &#55296;" },
+        {u"<HTML><BODY>Sent.<br>3 pictures</BODY></HTML>", u"Sent.\n3 pictures"},
+        {u"a &lt;b&gt; c", u"a <b> c"},
+        {u"x&amp;y &quot;z&quot; &#39;q&apos;", u"x&y \"z\" 'q'"},
+        {u"&amp;lt; is no less-than", u"&lt; is no less-than"},
+        {u"AT&T & co &#; &#x41; &#55296;", u"AT&T & co &#; &#x41; &#55296;"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Notification::plainText(c.html), c.shown) << kernel::wideToUtf8(c.html);

@@ -1,9 +1,9 @@
+#include "platform/ui/ScreenDriver.h"
 #include "platform/kernel/Clock.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Notification.h"
-#include "platform/ui/ScreenDriver.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/DialogScreen.h"
@@ -38,7 +38,7 @@ protected:
         bar->add(kSelect, u"Select").addPopup(u"Options", options);
         setMenuBar(bar);
         list.create(this, 1006, ListView::kReport);
-        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" })
+        for (const char16_t* row : {u"Alice", u"Bob", u"Carol"})
             list.insertItem(-1, row);
         setFocus(list.handle());
     }
@@ -48,7 +48,7 @@ protected:
             setText(u"Chose " + list.itemText(list.selectionMark()));
         else if (id == kReset)
             setText(messageBox(this, u"Reset all?", u"Inbox", BoxButtons::YesNo, kIdNo) == kIdYes ? u"Reset"
-                                                                                                 : u"Kept");
+                                                                                                  : u"Kept");
         else if (id == kNotify)
             Notification::show(u"Tessel", u"<HTML><BODY>Sent.<br>3 pictures</BODY></HTML>", 20, u"Dismiss");
         else
@@ -71,16 +71,16 @@ TEST(ScreenDriver, KeysSoftKeysAndTheOptionsMenuChangeTheSnapshot)
     Screen screen;
     ScreenDriver driver(screen.thread.threadId());
     ASSERT_TRUE(driver.settle());
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Inbox ==", "  >   Alice", "    Bob", "    Carol",
-                                          "softkeys: [Select] [Options]" }));
+    EXPECT_EQ(driver.snapshot(),
+        (Lines {"== Inbox ==", "  >   Alice", "    Bob", "    Carol", "softkeys: [Select] [Options]"}));
     driver.key(kVkDown);
     driver.key(kVkDown);
     driver.softKey(0);
     EXPECT_EQ(driver.snapshot().front(), "== Chose Bob ==");
     driver.softKey(1);
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Chose Bob ==", "    Alice", "  > * Bob", "    Carol", "menu:",
-                                          "  > Reset", "    Delete (grayed)", "    Notify",
-                                          "softkeys: [Select] [Options]" }));
+    EXPECT_EQ(driver.snapshot(),
+        (Lines {"== Chose Bob ==", "    Alice", "  > * Bob", "    Carol", "menu:", "  > Reset",
+            "    Delete (grayed)", "    Notify", "softkeys: [Select] [Options]"}));
     driver.key(kVkEscape);
     EXPECT_FALSE(driver.menu(u"Options", u"Delete"));
     EXPECT_EQ(driver.snapshot().front(), "== Chose Bob ==");
@@ -93,9 +93,9 @@ TEST(ScreenDriver, ABoxWaitsForItsAnswerAndShowsMeanwhile)
     ScreenDriver driver(screen.thread.threadId());
     setFrontEndPresent(true);
     ASSERT_TRUE(driver.menu(u"Options", u"Reset"));
-    EXPECT_EQ(driver.snapshot(), (Lines { "== Inbox == (disabled)", "    Alice", "    Bob", "    Carol",
-                                          "softkeys: [Select] [Options]", "> == Inbox ==", "Reset all?",
-                                          "softkeys: [Yes] [No]" }));
+    EXPECT_EQ(driver.snapshot(),
+        (Lines {"== Inbox == (disabled)", "    Alice", "    Bob", "    Carol", "softkeys: [Select] [Options]",
+            "> == Inbox ==", "Reset all?", "softkeys: [Yes] [No]"}));
     driver.answer(kIdYes);
     EXPECT_EQ(driver.snapshot().front(), "== Reset ==");
     EXPECT_EQ(driver.snapshot()[1], "  >   Alice") << "the list has the keys again";
@@ -121,8 +121,8 @@ TEST(ScreenDriver, TheNotificationOverlayEndsWithItsDurationOrDismiss)
     {
         Screen screen;
         ScreenDriver driver(screen.thread.threadId());
-        const Lines shown { "== Inbox ==", "  >   Alice", "    Bob",    "    Carol",
-                            "** Tessel **", "Sent.",       "3 pictures", "softkeys: [Dismiss]" };
+        const Lines shown {"== Inbox ==", "  >   Alice", "    Bob", "    Carol", "** Tessel **", "Sent.",
+            "3 pictures", "softkeys: [Dismiss]"};
         ASSERT_TRUE(driver.menu(u"Options", u"Notify"));
         EXPECT_EQ(driver.snapshot(), shown);
         driver.advance(19999);
@@ -136,8 +136,9 @@ TEST(ScreenDriver, TheNotificationOverlayEndsWithItsDurationOrDismiss)
         EXPECT_EQ(driver.snapshot().front(), "== Inbox ==") << "and Select did not run";
     }
     kernel::releaseClock();
-    EXPECT_EQ(root.readFile("log/notify.log"), "Tessel: <HTML><BODY>Sent.<br>3 pictures</BODY></HTML>\n"
-                                               "Tessel: <HTML><BODY>Sent.<br>3 pictures</BODY></HTML>\n");
+    EXPECT_EQ(root.readFile("log/notify.log"),
+        "Tessel: <HTML><BODY>Sent.<br>3 pictures</BODY></HTML>\n"
+        "Tessel: <HTML><BODY>Sent.<br>3 pictures</BODY></HTML>\n");
 }
 
 } // namespace

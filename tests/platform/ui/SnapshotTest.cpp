@@ -41,10 +41,10 @@ protected:
         list.create(this, 1006, ListView::kCheckBoxes);
         auto icons = std::make_shared<ImageList>(16, 16);
         Bitmap icon(16, 16, rgb(255, 255, 255));
-        icon.fill(Rect { 4, 4, 12, 12 }, rgb(200, 0, 0));
+        icon.fill(Rect {4, 4, 12, 12}, rgb(200, 0, 0));
         icons->add(icon, rgb(255, 255, 255));
         list.setImageList(icons);
-        for (const char16_t* row : { u"Beach.jpg", u"Harbour.png", u"Cat.gif" })
+        for (const char16_t* row : {u"Beach.jpg", u"Harbour.png", u"Cat.gif"})
             list.setItemImage(list.insertItem(-1, row), 0);
         setFocus(list.handle());
     }
@@ -60,8 +60,8 @@ struct Screen : DialogScreen<PictureDialog> {
 // What tests/peers/png_reader.py makes of a file: "W H" and the pixels asked.
 std::vector<std::string> readerSays(const std::string& file, const std::string& spots = "")
 {
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '"
-                                                 + file + "' " + spots + " 2>&1");
+    const TestCommandResult run = testRunCommand(
+        testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "' " + spots + " 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     return testLines(run.output);
 }
@@ -154,7 +154,7 @@ TEST(SnapshotTest, PngcheckAndTheReaderAgreeOnWrittenFiles)
         int width;
         int height;
     };
-    for (const Case c : { Case { 240, 320 }, Case { 1, 1 }, Case { 333, 7 } }) {
+    for (const Case c : {Case {240, 320}, Case {1, 1}, Case {333, 7}}) {
         Bitmap b(c.width, c.height, rgb(10, 20, 30));
         b.setPixel(c.width - 1, c.height - 1, rgb(250, 128, 3));
         const std::string file = root.hostPath("f.png");

@@ -1,7 +1,7 @@
+#include "platform/ui/Static.h"
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Font.h"
-#include "platform/ui/Static.h"
 #include "platform/ui/SystemMetrics.h"
 #include "platform/ui/TextSnapshot.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -47,9 +47,9 @@ TEST(Static, EachControlDrawsInTheFontItWasGivenAndKeepsIt)
     Dialog screen;
     ASSERT_TRUE(screen.createModeless(u"Fonts"));
     Static plain, large, reset;
-    ASSERT_TRUE(plain.create(&screen, 1, u"HHHH", Rect { 0, 100, 200, 150 }));
-    ASSERT_TRUE(large.create(&screen, 2, u"HHHH", Rect { 0, 150, 200, 200 }));
-    ASSERT_TRUE(reset.create(&screen, 3, u"HHHH", Rect { 0, 200, 200, 250 }));
+    ASSERT_TRUE(plain.create(&screen, 1, u"HHHH", Rect {0, 100, 200, 150}));
+    ASSERT_TRUE(large.create(&screen, 2, u"HHHH", Rect {0, 150, 200, 200}));
+    ASSERT_TRUE(reset.create(&screen, 3, u"HHHH", Rect {0, 200, 200, 250}));
     // Controls in rows (from the top) share one canvas: the font of the
     // first must not stay with it.
     Window rowsFonted, rowsAfter;
@@ -69,7 +69,8 @@ TEST(Static, EachControlDrawsInTheFontItWasGivenAndKeepsIt)
     send(rowsFonted, kWmSetFont, fontParam(big), 0);
     big.reset(); // the controls keep what they were given
 
-    EXPECT_EQ(send(large, kWmGetFont, 0, 0), static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(bigAddress)));
+    EXPECT_EQ(send(large, kWmGetFont, 0, 0),
+        static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(bigAddress)));
     EXPECT_EQ(send(reset, kWmGetFont, 0, 0), 0);
 
     Compositor compositor;
@@ -80,7 +81,8 @@ TEST(Static, EachControlDrawsInTheFontItWasGivenAndKeepsIt)
     EXPECT_GE(inkRows(frame, large.shownAt()), plainInk * 2) << "36-pixel capitals against the system font's";
     EXPECT_EQ(inkRows(frame, reset.shownAt()), plainInk) << "font 0 gives the system font back";
     EXPECT_GE(inkRows(frame, rowsFonted.shownAt()), plainInk * 2);
-    EXPECT_EQ(inkRows(frame, rowsAfter.shownAt()), plainInk) << "the next row is not drawn in its sibling's font";
+    EXPECT_EQ(inkRows(frame, rowsAfter.shownAt()), plainInk)
+        << "the next row is not drawn in its sibling's font";
     screen.destroy();
 }
 
@@ -90,7 +92,7 @@ TEST(Static, AnImageMessageShowsTheIconWithItsTransparentPixels)
     Dialog screen;
     ASSERT_TRUE(screen.createModeless(u"Icons"));
     Static icon;
-    ASSERT_TRUE(icon.create(&screen, 1001, u"text under", Rect { 10, 10, 42, 42 }));
+    ASSERT_TRUE(icon.create(&screen, 1001, u"text under", Rect {10, 10, 42, 42}));
 
     Bitmap first(32, 32, rgb(200, 0, 0));
     first.setPixel(0, 0, 0); // fully transparent
@@ -102,12 +104,13 @@ TEST(Static, AnImageMessageShowsTheIconWithItsTransparentPixels)
         std::int64_t answer;
         const Bitmap* shown;
     };
-    const auto address = [](const Bitmap* b) { return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(b)); };
+    const auto address
+        = [](const Bitmap* b) { return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(b)); };
     const Case cases[] = {
-        { "an icon on an empty control answers none", kImageIcon, &first, 0, &first },
-        { "the next icon answers the one it replaces", kImageIcon, &second, address(&first), &second },
-        { "a type that is neither bitmap nor icon changes nothing", 2, &first, 0, &second },
-        { "a bitmap replaces the icon", kImageBitmap, &first, address(&second), &first },
+        {"an icon on an empty control answers none", kImageIcon, &first, 0, &first},
+        {"the next icon answers the one it replaces", kImageIcon, &second, address(&first), &second},
+        {"a type that is neither bitmap nor icon changes nothing", 2, &first, 0, &second},
+        {"a bitmap replaces the icon", kImageBitmap, &first, address(&second), &first},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

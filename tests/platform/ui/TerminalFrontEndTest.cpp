@@ -36,7 +36,8 @@ TEST(TerminalFrontEnd, ShowsTheSnapshotTakesThePhonesKeysRedrawsOnResizeAndEndsO
     tmux.keys("F1");
     EXPECT_NE(tmux.await("Chose Bob").find("== Chose Bob =="), std::string::npos);
     tmux.keys("F2");
-    EXPECT_NE(tmux.await("menu:").find("menu:\n  > Reset\n    Delete (grayed)\n    Close\n"), std::string::npos);
+    EXPECT_NE(
+        tmux.await("menu:").find("menu:\n  > Reset\n    Delete (grayed)\n    Close\n"), std::string::npos);
     tmux.keys("Escape");
     EXPECT_EQ(tmux.await("    Carol\nsoftkeys").find("menu:"), std::string::npos);
 
@@ -75,11 +76,11 @@ TEST(TerminalFrontEnd, TheFocusMarkStaysOnScreenWhenTheLinesOutgrowIt)
         std::size_t first;
     };
     const Case cases[] = {
-        { "all fit", { "== A ==", "  > * x", "softkeys:" }, 3, 0 },
-        { "the mark within the first rows", { "t", "  > * a", "  b", "  c", "  d" }, 3, 0 },
-        { "the mark below them", { "t", "  a", "  b", "  c", "  > * d" }, 3, 2 },
-        { "the last mark counts (a box over a screen)", { "t", "  > a", "  b", "> box", "text" }, 2, 2 },
-        { "no mark: the top", { "t", "a", "b", "c" }, 2, 0 },
+        {"all fit", {"== A ==", "  > * x", "softkeys:"}, 3, 0},
+        {"the mark within the first rows", {"t", "  > * a", "  b", "  c", "  d"}, 3, 0},
+        {"the mark below them", {"t", "  a", "  b", "  c", "  > * d"}, 3, 2},
+        {"the last mark counts (a box over a screen)", {"t", "  > a", "  b", "> box", "text"}, 2, 2},
+        {"no mark: the top", {"t", "a", "b", "c"}, 2, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(tessel::ui::firstShownLine(c.lines, c.rows), c.first) << c.what;
@@ -90,10 +91,11 @@ TEST(TerminalFrontEnd, WithNoWindowTheStartScreenListsTheShortcutsAndStartsTheCh
     TESSEL_REQUIRE_TOOL(testToolTmux());
     TempDeviceRoot root;
     root.installTool("kernelprobe");
-    root.writeFile("shortcuts.conf", "# the phone's start menu\n"
-                                     "Inbox|\\windows\\tessel|inbox\n"
-                                     "broken line\n"
-                                     "Probe|\\windows\\kernelprobe|args from the start screen\n");
+    root.writeFile("shortcuts.conf",
+        "# the phone's start menu\n"
+        "Inbox|\\windows\\tessel|inbox\n"
+        "broken line\n"
+        "Probe|\\windows\\kernelprobe|args from the start screen\n");
     TmuxSession tmux(root, TESSEL_BINARY_DIR "/bin/uidemo");
     tmux.await("softkeys");
     tmux.keys("F2 Up Down Down Enter"); // Options, Close
@@ -117,8 +119,8 @@ TEST(TerminalFrontEnd, SigtermAndAHangUpCallTheCloseHook)
         void (*end)(const TmuxSession&);
     };
     const Case cases[] = {
-        { "SIGTERM", [](const TmuxSession& tmux) { ::kill(tmux.programPid(), SIGTERM); } },
-        { "hang-up", [](const TmuxSession& tmux) { tmux.run("kill-server"); } },
+        {"SIGTERM", [](const TmuxSession& tmux) { ::kill(tmux.programPid(), SIGTERM); }},
+        {"hang-up", [](const TmuxSession& tmux) { tmux.run("kill-server"); }},
     };
     for (const Case& c : cases) {
         TempDeviceRoot root;

@@ -35,8 +35,9 @@ constexpr std::uint32_t kPick = 202;
 constexpr int kListId = 1006;
 constexpr int kPictureId = 1008;
 
-const char16_t* const kLongQuestion = u"Send the three pictures to Alice, Bob and Carol now, or keep them in the "
-                                      u"outbox for later?";
+const char16_t* const kLongQuestion
+    = u"Send the three pictures to Alice, Bob and Carol now, or keep them in the "
+      u"outbox for later?";
 
 // A list (Alice, Bob, Carol) with "Select" and an "Options" popup that asks
 // a question (default No), shows a notice or opens the platform's picker;
@@ -55,9 +56,9 @@ protected:
         bar->add(kSelect, u"Select").addPopup(u"Options", options);
         setMenuBar(bar);
         list.create(this, kListId, ListView::kReport);
-        for (const char16_t* row : { u"Alice", u"Bob", u"Carol" })
+        for (const char16_t* row : {u"Alice", u"Bob", u"Carol"})
             list.insertItem(-1, row);
-        picture.create(this, kPictureId, u"", Rect { 100, 150, 140, 190 });
+        picture.create(this, kPictureId, u"", Rect {100, 150, 140, 190});
         setFocus(list.handle());
     }
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
@@ -75,11 +76,13 @@ protected:
         if (id == kSelect)
             setText(u"Chose " + list.itemText(list.selectionMark()));
         else if (id == kAsk)
-            setText(messageBox(this, kLongQuestion, u"Send", BoxButtons::YesNo, kIdNo) == kIdYes ? u"Sent" : u"Kept");
+            setText(messageBox(this, kLongQuestion, u"Send", BoxButtons::YesNo, kIdNo) == kIdYes ? u"Sent"
+                                                                                                 : u"Kept");
         else if (id == kNotify)
             Notification::show(u"Tessel", u"Sent.", 0, u"Dismiss");
         else if (id == kPick)
-            setText(u"Picked " + std::u16string(1, u'0' + pickFromList(this, u"Folder", { u"Camera", u"Saved" })));
+            setText(
+                u"Picked " + std::u16string(1, u'0' + pickFromList(this, u"Folder", {u"Camera", u"Saved"})));
         else
             return Dialog::onCommand(id, code);
         return 0;
@@ -125,8 +128,9 @@ int inkRuns(const Bitmap& frame, int top, int bottom, int left, int right)
 std::vector<std::uint8_t> transparentPicture(const TempDeviceRoot& root, const std::string& format)
 {
     const std::string file = root.hostPath("hole." + format);
-    const TestCommandResult made = testRunCommand("convert -size 4x4 xc:red -alpha set -fill none -draw 'color 1,1 point' '"
-                                                  + format + ":" + file + "' 2>&1");
+    const TestCommandResult made
+        = testRunCommand("convert -size 4x4 xc:red -alpha set -fill none -draw 'color 1,1 point' '" + format
+            + ":" + file + "' 2>&1");
     EXPECT_EQ(made.status, 0) << made.output;
     std::ifstream in(file, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -164,117 +168,120 @@ TEST(UserFaults, EachScriptedScreenBehavesAsAPersonExpects)
         std::function<void(Fixture&)> run;
     };
     const Case cases[] = {
-        { "a message box wraps its text over as many lines as it needs",
-          [](Fixture& f) {
-              setFrontEndPresent(true);
-              f.driver.menu(u"Options", u"Ask");
-              Compositor compositor;
-              f.driver.compose(&compositor);
-              const int barTop = compositor.frame().height() - systemMetric(kMetricMenuHeight);
-              EXPECT_GE(inkRuns(compositor.frame(), 100, barTop, 14, 226), 3);
-              f.driver.key(kVkEscape);
-          } },
-        { "a message box shows its answers in the soft-key bar",
-          [](Fixture& f) {
-              setFrontEndPresent(true);
-              f.driver.menu(u"Options", u"Ask");
-              const Lines shown = f.driver.snapshot();
-              EXPECT_EQ(shown.back(), "softkeys: [Yes] [No]");
-              EXPECT_FALSE(contains(shown, "[Yes] [No]"));
-              f.driver.softKey(0);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Sent ==") << "the left soft key is Yes";
-          } },
-        { "Enter gives the box's default answer",
-          [](Fixture& f) {
-              setFrontEndPresent(true);
-              f.driver.menu(u"Options", u"Ask");
-              f.driver.key(kVkReturn);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Kept ==");
-          } },
-        { "while a notification is up the soft-key bar shows its key",
-          [](Fixture& f) {
-              f.driver.menu(u"Options", u"Notify");
-              const Lines shown = f.driver.snapshot();
-              EXPECT_EQ(shown.back(), "softkeys: [Dismiss]");
-              EXPECT_FALSE(contains(shown, "softkeys: [Select] [Options]"));
-              Compositor compositor;
-              f.driver.compose(&compositor);
-              const Bitmap& frame = compositor.frame();
-              const int barTop = frame.height() - systemMetric(kMetricMenuHeight);
-              EXPECT_GT(inkRuns(frame, barTop, frame.height(), 0, frame.width() / 2), 0) << "its key on the left";
-              EXPECT_EQ(inkRuns(frame, barTop, frame.height(), frame.width() / 2, frame.width()), 0)
-                  << "nothing on the right";
-              f.driver.softKey(1);
-              EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Dismiss]") << "F2 did not open Options below";
-              f.driver.softKey(0);
-              EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Select] [Options]");
-          } },
-        { "after the platform's own picker the focus is back on the list",
-          [](Fixture& f) {
-              setFrontEndPresent(true);
-              f.driver.menu(u"Options", u"Pick");
-              f.driver.key(kVkReturn);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Picked 0 ==");
-              f.driver.key(kVkDown);
-              f.driver.key(kVkReturn);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Opened Alice ==") << "Down and Enter reached the list";
-          } },
-        { "the focus mark sits on the selected row",
-          [](Fixture& f) {
-              f.driver.key(kVkDown);
-              f.driver.key(kVkDown);
-              EXPECT_EQ(f.driver.snapshot()[1], "    Alice");
-              EXPECT_EQ(f.driver.snapshot()[2], "  > * Bob");
-          } },
-        { "the terminal shows the active window and its soft keys first, the covered one by its title",
-          [](Fixture& f) {
-              setFrontEndPresent(true);
-              f.driver.menu(u"Options", u"Ask");
-              const Lines shown = f.driver.activeSnapshot();
-              ASSERT_EQ(shown.size(), 4u);
-              EXPECT_EQ(shown[0], "> == Send ==");
-              EXPECT_EQ(shown[2], "softkeys: [Yes] [No]");
-              EXPECT_EQ(shown[3], "== Faults ==");
-              f.driver.key(kVkEscape);
-          } },
-        { "a tap on a row reaches the list under it and opens the row",
-          [](Fixture& f) {
-              Compositor compositor;
-              f.driver.compose(&compositor);
-              const int row = f.screen.list().rowHeight();
-              f.driver.tap(60, systemMetric(kMetricCaptionHeight) + 2 * row + row / 2);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Opened Carol ==");
-          } },
-        { "a tap on the left soft key presses it",
-          [](Fixture& f) {
-              Compositor compositor;
-              f.driver.compose(&compositor);
-              const int row = f.screen.list().rowHeight();
-              f.driver.tap(60, systemMetric(kMetricCaptionHeight) + row + row / 2);
-              f.driver.tap(20, compositor.frame().height() - 5);
-              EXPECT_EQ(f.driver.snapshot().front(), "== Chose Bob ==");
-          } },
-        { "a tap on a menu entry chooses it",
-          [](Fixture& f) {
-              f.driver.softKey(1);
-              Compositor compositor;
-              f.driver.compose(&compositor);
-              const int barTop = compositor.frame().height() - systemMetric(kMetricMenuHeight);
-              const int row = Compositor::menuRowHeight();
-              const int menuTop = barTop - (3 * row + 2);
-              f.driver.tap(200, menuTop + 1 + 1 * row + row / 2); // Notify
-              EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Dismiss]");
-          } },
-        { "transparent pixels of a GIF are blended over the background",
-          [](Fixture& f) {
-              TESSEL_REQUIRE_TOOL(testToolConvert());
-              EXPECT_EQ(shownHole(f, transparentPicture(f.root, "gif")), systemColor(kColorWindow));
-          } },
-        { "transparent pixels of a PNG are blended over the background",
-          [](Fixture& f) {
-              TESSEL_REQUIRE_TOOL(testToolConvert());
-              EXPECT_EQ(shownHole(f, transparentPicture(f.root, "png")), systemColor(kColorWindow));
-          } },
+        {"a message box wraps its text over as many lines as it needs",
+            [](Fixture& f) {
+                setFrontEndPresent(true);
+                f.driver.menu(u"Options", u"Ask");
+                Compositor compositor;
+                f.driver.compose(&compositor);
+                const int barTop = compositor.frame().height() - systemMetric(kMetricMenuHeight);
+                EXPECT_GE(inkRuns(compositor.frame(), 100, barTop, 14, 226), 3);
+                f.driver.key(kVkEscape);
+            }},
+        {"a message box shows its answers in the soft-key bar",
+            [](Fixture& f) {
+                setFrontEndPresent(true);
+                f.driver.menu(u"Options", u"Ask");
+                const Lines shown = f.driver.snapshot();
+                EXPECT_EQ(shown.back(), "softkeys: [Yes] [No]");
+                EXPECT_FALSE(contains(shown, "[Yes] [No]"));
+                f.driver.softKey(0);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Sent ==") << "the left soft key is Yes";
+            }},
+        {"Enter gives the box's default answer",
+            [](Fixture& f) {
+                setFrontEndPresent(true);
+                f.driver.menu(u"Options", u"Ask");
+                f.driver.key(kVkReturn);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Kept ==");
+            }},
+        {"while a notification is up the soft-key bar shows its key",
+            [](Fixture& f) {
+                f.driver.menu(u"Options", u"Notify");
+                const Lines shown = f.driver.snapshot();
+                EXPECT_EQ(shown.back(), "softkeys: [Dismiss]");
+                EXPECT_FALSE(contains(shown, "softkeys: [Select] [Options]"));
+                Compositor compositor;
+                f.driver.compose(&compositor);
+                const Bitmap& frame = compositor.frame();
+                const int barTop = frame.height() - systemMetric(kMetricMenuHeight);
+                EXPECT_GT(inkRuns(frame, barTop, frame.height(), 0, frame.width() / 2), 0)
+                    << "its key on the left";
+                EXPECT_EQ(inkRuns(frame, barTop, frame.height(), frame.width() / 2, frame.width()), 0)
+                    << "nothing on the right";
+                f.driver.softKey(1);
+                EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Dismiss]")
+                    << "F2 did not open Options below";
+                f.driver.softKey(0);
+                EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Select] [Options]");
+            }},
+        {"after the platform's own picker the focus is back on the list",
+            [](Fixture& f) {
+                setFrontEndPresent(true);
+                f.driver.menu(u"Options", u"Pick");
+                f.driver.key(kVkReturn);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Picked 0 ==");
+                f.driver.key(kVkDown);
+                f.driver.key(kVkReturn);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Opened Alice ==")
+                    << "Down and Enter reached the list";
+            }},
+        {"the focus mark sits on the selected row",
+            [](Fixture& f) {
+                f.driver.key(kVkDown);
+                f.driver.key(kVkDown);
+                EXPECT_EQ(f.driver.snapshot()[1], "    Alice");
+                EXPECT_EQ(f.driver.snapshot()[2], "  > * Bob");
+            }},
+        {"the terminal shows the active window and its soft keys first, the covered one by its title",
+            [](Fixture& f) {
+                setFrontEndPresent(true);
+                f.driver.menu(u"Options", u"Ask");
+                const Lines shown = f.driver.activeSnapshot();
+                ASSERT_EQ(shown.size(), 4u);
+                EXPECT_EQ(shown[0], "> == Send ==");
+                EXPECT_EQ(shown[2], "softkeys: [Yes] [No]");
+                EXPECT_EQ(shown[3], "== Faults ==");
+                f.driver.key(kVkEscape);
+            }},
+        {"a tap on a row reaches the list under it and opens the row",
+            [](Fixture& f) {
+                Compositor compositor;
+                f.driver.compose(&compositor);
+                const int row = f.screen.list().rowHeight();
+                f.driver.tap(60, systemMetric(kMetricCaptionHeight) + 2 * row + row / 2);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Opened Carol ==");
+            }},
+        {"a tap on the left soft key presses it",
+            [](Fixture& f) {
+                Compositor compositor;
+                f.driver.compose(&compositor);
+                const int row = f.screen.list().rowHeight();
+                f.driver.tap(60, systemMetric(kMetricCaptionHeight) + row + row / 2);
+                f.driver.tap(20, compositor.frame().height() - 5);
+                EXPECT_EQ(f.driver.snapshot().front(), "== Chose Bob ==");
+            }},
+        {"a tap on a menu entry chooses it",
+            [](Fixture& f) {
+                f.driver.softKey(1);
+                Compositor compositor;
+                f.driver.compose(&compositor);
+                const int barTop = compositor.frame().height() - systemMetric(kMetricMenuHeight);
+                const int row = Compositor::menuRowHeight();
+                const int menuTop = barTop - (3 * row + 2);
+                f.driver.tap(200, menuTop + 1 + 1 * row + row / 2); // Notify
+                EXPECT_EQ(f.driver.snapshot().back(), "softkeys: [Dismiss]");
+            }},
+        {"transparent pixels of a GIF are blended over the background",
+            [](Fixture& f) {
+                TESSEL_REQUIRE_TOOL(testToolConvert());
+                EXPECT_EQ(shownHole(f, transparentPicture(f.root, "gif")), systemColor(kColorWindow));
+            }},
+        {"transparent pixels of a PNG are blended over the background",
+            [](Fixture& f) {
+                TESSEL_REQUIRE_TOOL(testToolConvert());
+                EXPECT_EQ(shownHole(f, transparentPicture(f.root, "png")), systemColor(kColorWindow));
+            }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -282,7 +289,7 @@ TEST(UserFaults, EachScriptedScreenBehavesAsAPersonExpects)
         Screen screen;
         ScreenDriver driver(screen.thread.threadId());
         ASSERT_TRUE(driver.settle());
-        Fixture fixture { root, screen, driver };
+        Fixture fixture {root, screen, driver};
         c.run(fixture);
         setFrontEndPresent(false);
     }

@@ -26,10 +26,13 @@ TEST(WindowFrontEnd, ChosenWhenADisplayIsPresentAndTtyIsNotAsked)
         FrontEnd expected;
     };
     const Case cases[] = {
-        { false, ":0", false, FrontEnd::Window },     { false, ":0", true, FrontEnd::Window },
-        { true, ":0", false, FrontEnd::Terminal },    { false, nullptr, true, FrontEnd::Terminal },
-        { false, "", true, FrontEnd::Terminal },      { false, nullptr, false, FrontEnd::Headless },
-        { true, nullptr, false, FrontEnd::Terminal },
+        {false, ":0", false, FrontEnd::Window},
+        {false, ":0", true, FrontEnd::Window},
+        {true, ":0", false, FrontEnd::Terminal},
+        {false, nullptr, true, FrontEnd::Terminal},
+        {false, "", true, FrontEnd::Terminal},
+        {false, nullptr, false, FrontEnd::Headless},
+        {true, nullptr, false, FrontEnd::Terminal},
     };
     for (const Case& c : cases)
         EXPECT_EQ(chooseFrontEnd(c.tty, c.display, c.stdinTerminal), c.expected)
@@ -39,8 +42,8 @@ TEST(WindowFrontEnd, ChosenWhenADisplayIsPresentAndTtyIsNotAsked)
 // Writes down the taps it gets.
 class TapDialog : public Dialog {
 public:
-    static inline std::atomic<std::int64_t> down { -1 };
-    static inline std::atomic<std::int64_t> up { -1 };
+    static inline std::atomic<std::int64_t> down {-1};
+    static inline std::atomic<std::int64_t> up {-1};
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
     {
         if (message == kWmLButtonDown)
@@ -72,11 +75,15 @@ TEST(WindowFrontEnd, HeadlessRunWritesSnapshotsAndEndsOnSigterm)
 {
     TempDeviceRoot root;
     const std::string shots = root.hostPath("shots");
-    const TestCommandResult run = testRunCommand(
-        "env -u DISPLAY " TESSEL_BINARY_DIR "/bin/uidemo --snapshots '" + shots + "' </dev/null >/dev/null 2>&1 & "
-        "pid=$!; for i in $(seq 1 200); do [ -f '" + shots + "/0001.png' ] && break; sleep 0.05; done; "
-        "kill -TERM $pid; status=0; wait $pid || status=$?; echo \"exit $status\"; ls '" + shots + "'");
-    EXPECT_EQ(testLines(run.output), (std::vector<std::string> { "exit 0", "0001.png" })) << run.output;
+    const TestCommandResult run
+        = testRunCommand("env -u DISPLAY " TESSEL_BINARY_DIR "/bin/uidemo --snapshots '" + shots
+            + "' </dev/null >/dev/null 2>&1 & "
+              "pid=$!; for i in $(seq 1 200); do [ -f '"
+            + shots
+            + "/0001.png' ] && break; sleep 0.05; done; "
+              "kill -TERM $pid; status=0; wait $pid || status=$?; echo \"exit $status\"; ls '"
+            + shots + "'");
+    EXPECT_EQ(testLines(run.output), (std::vector<std::string> {"exit 0", "0001.png"})) << run.output;
 }
 
 // uidemo in its window under Xvfb: the captured window equals the newest PNG
@@ -94,9 +101,10 @@ TEST(WindowFrontEnd, WindowUnderXvfbEqualsItsSnapshots)
     // Runs of this test side by side look for a free display from places
     // of their own, so two never start on the same one.
     const std::string display = std::to_string(100 + getpid() % 800);
-    const TestCommandResult run = testRunCommand(
-        "timeout 110 xvfb-run -a -n " + display + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
-        "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/uidemo '" + out + "' 2>&1");
+    const TestCommandResult run = testRunCommand("timeout 110 xvfb-run -a -n " + display
+        + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
+          "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/uidemo '"
+        + out + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     const auto lines = testLines(run.output);
     ASSERT_EQ(lines.size(), 4u) << run.output;

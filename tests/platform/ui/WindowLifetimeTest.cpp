@@ -33,7 +33,8 @@ TESSEL_TEST_CHILD(staticWindowAtExit)
 TEST(WindowLifetime, AWindowStillAliveAtExitEndsTheProcessCleanly)
 {
     TempDeviceRoot root;
-    const pid_t pid = testSpawn({ testChildProgram(), testChildFlag("staticWindowAtExit") }, root.hostPath("out"));
+    const pid_t pid
+        = testSpawn({testChildProgram(), testChildFlag("staticWindowAtExit")}, root.hostPath("out"));
     ASSERT_GT(pid, 0);
     int status = -1;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);

@@ -16,7 +16,8 @@ constexpr const char* kPosted = " 8002 0 0";
 
 std::vector<std::string> request(const std::string& to, const std::string& messageClass)
 {
-    return { "Media:\ttext\t", "To:\ttext\t" + to, "Subj:\ttext\t", "Text:\ttext\t", "Class\ttext\t" + messageClass };
+    return {"Media:\ttext\t", "To:\ttext\t" + to, "Subj:\ttext\t", "Text:\ttext\t",
+        "Class\ttext\t" + messageClass};
 }
 
 TEST(Launcher, ItsWordChoosesTheRequest)
@@ -31,13 +32,13 @@ TEST(Launcher, ItsWordChoosesTheRequest)
         bool posted;
     };
     const Case cases[] = {
-        { { "Compose" }, "", "IPM.SMSText.Tessel", true },
-        { { "Post2Service" }, "", "IPM.SMSText.Post2Service", true },
-        { { "ConfigureService" }, "Configure", "IPM.SMSText.Post2Service", true },
-        { { "register" }, "", "", false },
-        { {}, "Configure", "IPM.SMSText.Post2Service", true },
-        { { "compose" }, "Configure", "IPM.SMSText.Post2Service", true },
-        { { "Compose", "Post2Service" }, "", "IPM.SMSText.Tessel", true },
+        {{"Compose"}, "", "IPM.SMSText.Tessel", true},
+        {{"Post2Service"}, "", "IPM.SMSText.Post2Service", true},
+        {{"ConfigureService"}, "Configure", "IPM.SMSText.Post2Service", true},
+        {{"register"}, "", "", false},
+        {{}, "Configure", "IPM.SMSText.Post2Service", true},
+        {{"compose"}, "Configure", "IPM.SMSText.Post2Service", true},
+        {{"Compose", "Post2Service"}, "", "IPM.SMSText.Tessel", true},
     };
     int posts = 0;
     for (const Case& c : cases) {
@@ -52,7 +53,7 @@ TEST(Launcher, ItsWordChoosesTheRequest)
     }
     // Empty texts are stored as one NUL character each.
     const std::string hive = rig.root.readFile("registry/HKEY_CURRENT_USER.reg");
-    for (const char* name : { "Media:", "Subj:", "Text:" })
+    for (const char* name : {"Media:", "Subj:", "Text:"})
         EXPECT_NE(hive.find(std::string("\n") + name + "\ttext\t%00\n"), std::string::npos) << name;
     EXPECT_EQ(rig.root.readFile("log/msgbox.log"), "");
 }
@@ -62,7 +63,7 @@ TEST(Launcher, ComposeStartsTheProgramOnceThroughItsLinkAndItRunsTheComposeOptio
     LaunchRig rig;
     ASSERT_EQ(rig.root.installTool("tessel", "\\windows\\tessel.exe"), "\\windows\\tessel.exe");
     std::chrono::milliseconds took {};
-    EXPECT_EQ(rig.launch({ "Compose" }, &took), 0) << rig.root.readFile("launcher.out");
+    EXPECT_EQ(rig.launch({"Compose"}, &took), 0) << rig.root.readFile("launcher.out");
     EXPECT_GE(took, 1000ms);
     EXPECT_EQ(rig.programs().size(), 1u);
     // The five as written; the program writes back the exit command it has taken.
@@ -83,15 +84,16 @@ TEST(Launcher, WithTheProgramRunningThePostArrivesAtOnce)
     // Its engine runs: the program takes messages.
     ASSERT_TRUE(rig.awaitFile("Application Data/Tessel/_vxl.run"));
     std::chrono::milliseconds took {};
-    EXPECT_EQ(rig.launch({ "Compose" }, &took), 0);
+    EXPECT_EQ(rig.launch({"Compose"}, &took), 0);
     EXPECT_GE(took, 1000ms);
     EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 1, 0ms)) << "read within the launch's hold";
-    EXPECT_EQ(rig.programs(), std::vector<pid_t> { rig.program }) << "no second program";
+    EXPECT_EQ(rig.programs(), std::vector<pid_t> {rig.program}) << "no second program";
 
     // The next launch, after the first one's hold: handled in turn, with its own values.
-    EXPECT_EQ(rig.launch({ "Post2Service" }), 0);
+    EXPECT_EQ(rig.launch({"Post2Service"}), 0);
     EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 2)) << rig.root.readFile("log/ui.log");
-    EXPECT_TRUE(rig.awaitInFile("log/picker.log", "Select Image to Post")) << "post to service without media picks";
+    EXPECT_TRUE(rig.awaitInFile("log/picker.log", "Select Image to Post"))
+        << "post to service without media picks";
     EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/ui.log"), "of SEND_MESSAGE_GENERIC runs"), 1);
 }
 
@@ -104,14 +106,14 @@ TEST(LauncherSlow, WithoutTheProgramItPollsThenShowsTheBoxButNotForRegister)
         const char* word;
         int boxes;
     };
-    for (const Case& c : { Case { "Compose", 1 }, Case { "register", 1 } }) {
+    for (const Case& c : {Case {"Compose", 1}, Case {"register", 1}}) {
         SCOPED_TRACE(c.word);
         std::chrono::milliseconds took {};
-        EXPECT_EQ(rig.launch({ c.word }, &took, 90s), 0);
+        EXPECT_EQ(rig.launch({c.word}, &took, 90s), 0);
         EXPECT_GE(took, 20s);
-        EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/msgbox.log"),
-                                         "Norvane Tessel: Could not launch Norvane Tessel"),
-                  c.boxes);
+        EXPECT_EQ(LaunchRig::occurrences(
+                      rig.root.readFile("log/msgbox.log"), "Norvane Tessel: Could not launch Norvane Tessel"),
+            c.boxes);
         EXPECT_TRUE(rig.programs().empty());
     }
     EXPECT_EQ(rig.composeValues(), request("", ""));

@@ -34,16 +34,16 @@ TEST_F(HttpJobPeer, EachOddReplyIsReadAsItsFramingSays)
         std::string body;
         bool finalPart; // a chunked reply ends with the final, empty part
     } cases[] = {
-        { CVXLHttpRequest::kGet, "/bytes/5000", 200, patternOf(5000), false },
-        { CVXLHttpRequest::kGet, "/chunked/3500", 200, patternOf(3500), true },
-        { CVXLHttpRequest::kGet, "/split-chunks", 200, std::string(26, 'A'), true },
-        { CVXLHttpRequest::kGet, "/folded", 200, "hello", false },
-        { CVXLHttpRequest::kGet, "/continue", 200, "done", false },
-        { CVXLHttpRequest::kGet, "/no-content", 204, "", false },
-        { CVXLHttpRequest::kGet, "/close-delimited", 200, patternOf(3000), false },
-        { CVXLHttpRequest::kGet, "/status/404", 404, "status 404", false },
-        { CVXLHttpRequest::kGet, "/status/304", 304, "", false },
-        { CVXLHttpRequest::kHead, "/bytes/100", 200, "", false },
+        {CVXLHttpRequest::kGet, "/bytes/5000", 200, patternOf(5000), false},
+        {CVXLHttpRequest::kGet, "/chunked/3500", 200, patternOf(3500), true},
+        {CVXLHttpRequest::kGet, "/split-chunks", 200, std::string(26, 'A'), true},
+        {CVXLHttpRequest::kGet, "/folded", 200, "hello", false},
+        {CVXLHttpRequest::kGet, "/continue", 200, "done", false},
+        {CVXLHttpRequest::kGet, "/no-content", 204, "", false},
+        {CVXLHttpRequest::kGet, "/close-delimited", 200, patternOf(3000), false},
+        {CVXLHttpRequest::kGet, "/status/404", 404, "status 404", false},
+        {CVXLHttpRequest::kGet, "/status/304", 304, "", false},
+        {CVXLHttpRequest::kHead, "/bytes/100", 200, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -76,7 +76,7 @@ TEST_F(HttpJobPeer, BodyPartsNeverExceedTheReadSize)
 TEST_F(HttpJobPeer, PostsBodiesByLengthAndInChunks)
 {
     const std::string body = patternOf(7000);
-    f.setParts({ body.substr(0, 3000), body.substr(3000) });
+    f.setParts({body.substr(0, 3000), body.substr(3000)});
     CVXLHttpRequest& byLength = f.start(CVXLHttpRequest::kPost, peer.url("/echo"));
     byLength.setContentLength(7000);
     ASSERT_TRUE(f.pump([&] { return !byLength.isBusy(); }));
@@ -85,7 +85,7 @@ TEST_F(HttpJobPeer, PostsBodiesByLengthAndInChunks)
     EXPECT_NE(std::string::npos, e.body.find("Content-Length: 7000\r\n"));
     EXPECT_EQ(body, e.body.substr(e.body.size() - body.size()));
 
-    f.setParts({ body.substr(0, 2500), body.substr(2500), "" });
+    f.setParts({body.substr(0, 2500), body.substr(2500), ""});
     e = f.run(CVXLHttpRequest::kPost, peer.url("/echo"));
     EXPECT_EQ(kResultSucceeded, e.result);
     EXPECT_NE(std::string::npos, e.body.find("Transfer-Encoding: chunked\r\n"));
@@ -101,7 +101,7 @@ TEST_F(HttpJobPeer, PostsBodiesByLengthAndInChunks)
     EXPECT_EQ(0u, f.nextPart) << "no body part was asked for";
 
     // An empty part where a length was promised fails the exchange.
-    f.setParts({ "" });
+    f.setParts({""});
     CVXLHttpRequest& broken = f.start(CVXLHttpRequest::kPost, peer.url("/echo"));
     broken.setContentLength(10);
     ASSERT_TRUE(f.pump([&] { return !broken.isBusy(); }));
@@ -169,9 +169,9 @@ TEST_F(HttpJobPeer, FailuresBeforeAndAfterTheHead)
         bool giveSink;
         std::int32_t result;
     } cases[] = {
-        { "no host", "http:///nothing", true, kResultMalformed },
-        { "no sink for the body", peer.url("/bytes/10"), false, kResultMalformed },
-        { "refused port", "http://127.0.0.1:1/", true, kResultConnectFailed },
+        {"no host", "http:///nothing", true, kResultMalformed},
+        {"no sink for the body", peer.url("/bytes/10"), false, kResultMalformed},
+        {"refused port", "http://127.0.0.1:1/", true, kResultConnectFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

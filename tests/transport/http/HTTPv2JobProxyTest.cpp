@@ -39,7 +39,7 @@ TEST_F(HttpJobProxy, RepliesByLengthAndInChunksArriveWithTheNaiAccepted)
     struct Case {
         const char* path;
         std::size_t length;
-    } cases[] = { { "/bytes/30000", 30000 }, { "/chunked/12345", 12345 } };
+    } cases[] = {{"/bytes/30000", 30000}, {"/chunked/12345", 12345}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const Exchange e = f.run(CVXLHttpRequest::kGet, peer.url(c.path), proxy());
@@ -55,7 +55,8 @@ TEST_F(HttpJobProxy, RepliesByLengthAndInChunksArriveWithTheNaiAccepted)
 
 TEST_F(HttpJobProxy, AWrongPasswordGets407)
 {
-    const Exchange e = f.run(CVXLHttpRequest::kGet, peer.url("/bytes/10"), squid.proxyUri(SquidProxy::kUser, "wrong"));
+    const Exchange e
+        = f.run(CVXLHttpRequest::kGet, peer.url("/bytes/10"), squid.proxyUri(SquidProxy::kUser, "wrong"));
     EXPECT_EQ(kResultSucceeded, e.result) << "the job does not judge the status";
     EXPECT_EQ(407, e.status);
     EXPECT_NE("<absent>", e.header("Proxy-Authenticate"));
@@ -64,7 +65,7 @@ TEST_F(HttpJobProxy, AWrongPasswordGets407)
 TEST_F(HttpJobProxy, PostsByLengthAndChunkedReachThePeerWhole)
 {
     const std::string body = patternOf(20000);
-    f.setParts({ body.substr(0, 8000), body.substr(8000) });
+    f.setParts({body.substr(0, 8000), body.substr(8000)});
     CVXLHttpRequest& byLength = f.start(CVXLHttpRequest::kPost, peer.url("/echo"), proxy());
     byLength.setContentLength(20000);
     ASSERT_TRUE(f.pump([&] { return !byLength.isBusy(); }));
@@ -73,7 +74,7 @@ TEST_F(HttpJobProxy, PostsByLengthAndChunkedReachThePeerWhole)
     ASSERT_GE(f.current.body.size(), body.size());
     EXPECT_EQ(body, f.current.body.substr(f.current.body.size() - body.size()));
 
-    f.setParts({ body.substr(0, 5000), body.substr(5000), "" });
+    f.setParts({body.substr(0, 5000), body.substr(5000), ""});
     const Exchange e = f.run(CVXLHttpRequest::kPost, peer.url("/echo"), proxy());
     EXPECT_EQ(kResultSucceeded, e.result);
     EXPECT_EQ(200, e.status);

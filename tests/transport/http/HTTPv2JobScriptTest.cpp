@@ -70,12 +70,12 @@ struct Request {
     std::vector<std::string> parts = {};
 };
 
-const Request kGetA{CVXLHttpRequest::kGet, "http://a.example/x"};
-const Request kKeepA{CVXLHttpRequest::kGet, "http://a.example/x", kKeep};
-const Request kKeepAAgain{CVXLHttpRequest::kGet, "http://a.example/y", kKeep};
-const Request kKeepB{CVXLHttpRequest::kGet, "http://b.example:8080/z", kKeep};
-const Request kPostByLength{CVXLHttpRequest::kPost, "http://a.example/x", 0, 10, {"hello", "world"}};
-const Request kPostInChunks{CVXLHttpRequest::kPost, "http://a.example/x", 0, kNoLength, {"hello", ""}};
+const Request kGetA {CVXLHttpRequest::kGet, "http://a.example/x"};
+const Request kKeepA {CVXLHttpRequest::kGet, "http://a.example/x", kKeep};
+const Request kKeepAAgain {CVXLHttpRequest::kGet, "http://a.example/y", kKeep};
+const Request kKeepB {CVXLHttpRequest::kGet, "http://b.example:8080/z", kKeep};
+const Request kPostByLength {CVXLHttpRequest::kPost, "http://a.example/x", 0, 10, {"hello", "world"}};
+const Request kPostInChunks {CVXLHttpRequest::kPost, "http://a.example/x", 0, kNoLength, {"hello", ""}};
 
 const std::string kGetX = "GET /x HTTP/1.1\r\n";
 const std::string kGetY = "GET /y HTTP/1.1\r\n";
@@ -91,10 +91,10 @@ struct Row {
     std::vector<Net::Step> script;
     std::int32_t hold = 0; // the requester holds its answer to the first event of this code
     Interrupt interrupt = Interrupt::None;
-    State at = nullptr;    // ... once the job has settled in this state
-    std::string path;      // the leaf states entered, in order
+    State at = nullptr; // ... once the job has settled in this state
+    std::string path; // the leaf states entered, in order
     std::vector<std::int32_t> results;
-    std::string body;      // delivered over all requests
+    std::string body; // delivered over all requests
     std::uint32_t settledAt = 0; // driven ms until nothing is left to run
 };
 
@@ -142,13 +142,11 @@ struct ScriptedHttpJob : HttpJobAndRequester {
             CVXLHttpRequest& request = this->start(r.method, r.url, "", r.flags);
             if (r.contentLength != kNoLength)
                 request.setContentLength(static_cast<std::uint32_t>(r.contentLength));
-            for (int round = 0; round < kMaxRounds && runOn(row, true, interrupted); ++round) {
-            }
+            for (int round = 0; round < kMaxRounds && runOn(row, true, interrupted); ++round) { }
             out.results.push_back(current.result);
             out.body += current.body;
         }
-        for (int round = 0; round < kMaxRounds && runOn(row, false, interrupted); ++round) {
-        }
+        for (int round = 0; round < kMaxRounds && runOn(row, false, interrupted); ++round) { }
         out.settledAt = driver.now() - start;
         for (CVXLStateHandler state : job.entered)
             out.path += (out.path.empty() ? "" : " ") + stateName(state);
@@ -160,7 +158,7 @@ struct ScriptedHttpJob : HttpJobAndRequester {
         return out;
     }
 
-    ScriptedNetwork network{driver};
+    ScriptedNetwork network {driver};
 };
 
 Outcome runRow(const Row& row)
@@ -181,74 +179,86 @@ void expectRow(const Row& row, const Outcome& out)
 
 std::vector<Row> exchanges()
 {
-    const std::string toBody = "Connecting SendingHead ReadingHead AwaitingHeadAck ReadingBody AwaitingBodyAck";
+    const std::string toBody
+        = "Connecting SendingHead ReadingHead AwaitingHeadAck ReadingBody AwaitingBodyAck";
     return {
         {"by length, the body in two reads at 40 and 90 ms", {kGetA},
             {Net::dial("a.example:80"), Net::write(kGetX),
-                Net::read("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel", 40), Net::read("lo", 90), Net::close()},
-            0, Interrupt::None, nullptr, toBody + " ReadingBody AwaitingBodyAck ClosingAfterDone Idle", {0}, "hello",
-            90},
+                Net::read("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel", 40), Net::read("lo", 90),
+                Net::close()},
+            0, Interrupt::None, nullptr, toBody + " ReadingBody AwaitingBodyAck ClosingAfterDone Idle", {0},
+            "hello", 90},
         {"in chunks with a trailer, the last read at 50 ms", {kGetA},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kChunkedHead), Net::read("5\r\nhello\r\n3\r\n"),
-                Net::read("abc"), Net::read("\r\n0\r\nX: y\r\n\r\n", 50), Net::close()},
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kChunkedHead),
+                Net::read("5\r\nhello\r\n3\r\n"), Net::read("abc"), Net::read("\r\n0\r\nX: y\r\n\r\n", 50),
+                Net::close()},
             0, Interrupt::None, nullptr,
             toBody + " ReadingBody AwaitingBodyAck ReadingBody AwaitingLastAck ClosingAfterDone Idle", {0},
             "helloabc", 50},
         {"up to the peer's close", {kGetA},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read("HTTP/1.0 200 OK\r\n\r\nhello"), Net::peerClose(),
-                Net::close()},
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read("HTTP/1.0 200 OK\r\n\r\nhello"),
+                Net::peerClose(), Net::close()},
             0, Interrupt::None, nullptr, toBody + " ReadingBody ClosingAfterDone Idle", {0}, "hello", 0},
         {"HEAD: no body is read", {{CVXLHttpRequest::kHead, "http://a.example/x"}},
             {Net::dial("a.example:80"), Net::write("HEAD /x HTTP/1.1\r\n"),
                 Net::read("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"), Net::close()},
-            0, Interrupt::None, nullptr, "Connecting SendingHead ReadingHead AwaitingHeadAck ClosingAfterDone Idle",
-            {0}, "", 0},
+            0, Interrupt::None, nullptr,
+            "Connecting SendingHead ReadingHead AwaitingHeadAck ClosingAfterDone Idle", {0}, "", 0},
         {"POST by length, part by part", {kPostByLength},
             {Net::dial("a.example:80"), Net::write(kPostX), Net::write("hello"), Net::write("world"),
                 Net::read("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"), Net::close()},
             0, Interrupt::None, nullptr,
-            "Connecting SendingHead AwaitingBodyPart SendingBodyPart AwaitingBodyPart SendingBodyPart ReadingHead "
+            "Connecting SendingHead AwaitingBodyPart SendingBodyPart AwaitingBodyPart SendingBodyPart "
+            "ReadingHead "
             "AwaitingHeadAck ClosingAfterDone Idle",
             {0}, "", 0},
         {"POST in chunks", {kPostInChunks},
             {Net::dial("a.example:80"), Net::write(kPostX), Net::write("5\r\n"), Net::write("hello\r\n"),
                 Net::write("0\r\n\r\n"), Net::read("HTTP/1.1 204 No Content\r\n\r\n"), Net::close()},
             0, Interrupt::None, nullptr,
-            "Connecting SendingHead AwaitingChunk SendingChunkHead SendingChunkData AwaitingChunk SendingChunkHead "
+            "Connecting SendingHead AwaitingChunk SendingChunkHead SendingChunkData AwaitingChunk "
+            "SendingChunkHead "
             "ReadingHead AwaitingHeadAck ClosingAfterDone Idle",
             {0}, "", 0},
-        {"the dial fails", {kGetA}, {Net::fail(kResultConnectFailed)}, 0, Interrupt::None, nullptr, "Connecting Idle",
-            {kResultConnectFailed}, "", 0},
+        {"the dial fails", {kGetA}, {Net::fail(kResultConnectFailed)}, 0, Interrupt::None, nullptr,
+            "Connecting Idle", {kResultConnectFailed}, "", 0},
         {"a malformed head", {kGetA},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"),
-                Net::close()},
-            0, Interrupt::None, nullptr, "Connecting SendingHead ReadingHead ClosingAfterError Idle", {kResultMalformed},
-            "", 0},
+            {Net::dial("a.example:80"), Net::write(kGetX),
+                Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"), Net::close()},
+            0, Interrupt::None, nullptr, "Connecting SendingHead ReadingHead ClosingAfterError Idle",
+            {kResultMalformed}, "", 0},
         {"a malformed chunk after some body", {kGetA},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kChunkedHead + "3\r\nabcX"), Net::close()}, 0,
-            Interrupt::None, nullptr, toBody + " ReadingBody ClosingAfterError Idle", {kResultMalformed}, "abc", 0},
-        {"a kept connection is reused, then closed after 13 s unused", {kKeepA, kKeepAAgain},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::write(kGetY), Net::read(kHello),
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kChunkedHead + "3\r\nabcX"),
                 Net::close()},
+            0, Interrupt::None, nullptr, toBody + " ReadingBody ClosingAfterError Idle", {kResultMalformed},
+            "abc", 0},
+        {"a kept connection is reused, then closed after 13 s unused", {kKeepA, kKeepAAgain},
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::write(kGetY),
+                Net::read(kHello), Net::close()},
             0, Interrupt::None, nullptr,
-            toBody + " KeptAlive ResendingOnKept SendingHead ReadingHead AwaitingHeadAck ReadingBody AwaitingBodyAck "
-                     "KeptAlive ClosingAfterIdle Idle",
+            toBody
+                + " KeptAlive ResendingOnKept SendingHead ReadingHead AwaitingHeadAck ReadingBody "
+                  "AwaitingBodyAck "
+                  "KeptAlive ClosingAfterIdle Idle",
             {0, 0}, "hellohello", CHTTPv2Job::kKeepAliveMs},
         {"a kept connection is closed for a new host", {kKeepA, kKeepB},
             {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::close(),
-                Net::dial("b.example:8080"), Net::write("GET /z HTTP/1.1\r\n"), Net::read(kHello), Net::close()},
-            0, Interrupt::None, nullptr, toBody + " KeptAlive ClosingForNewHost Idle " + toBody
-                + " KeptAlive ClosingAfterIdle Idle",
+                Net::dial("b.example:8080"), Net::write("GET /z HTTP/1.1\r\n"), Net::read(kHello),
+                Net::close()},
+            0, Interrupt::None, nullptr,
+            toBody + " KeptAlive ClosingForNewHost Idle " + toBody + " KeptAlive ClosingAfterIdle Idle",
             {0, 0}, "hellohello", CHTTPv2Job::kKeepAliveMs},
         {"a kept connection that fails the send: dialled again, sent once more", {kKeepA, kKeepAAgain},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::fail(kResultTimedOut), Net::close(),
-                Net::dial("a.example:80"), Net::write(kGetY), Net::read(kHello), Net::close()},
-            0, Interrupt::None, nullptr, toBody + " KeptAlive ResendingOnKept ClosingForNewHost Idle " + toBody
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::fail(kResultTimedOut),
+                Net::close(), Net::dial("a.example:80"), Net::write(kGetY), Net::read(kHello), Net::close()},
+            0, Interrupt::None, nullptr,
+            toBody + " KeptAlive ResendingOnKept ClosingForNewHost Idle " + toBody
                 + " KeptAlive ClosingAfterIdle Idle",
             {0, 0}, "hellohello", CHTTPv2Job::kKeepAliveMs},
         {"a kept connection the server closed meanwhile: sent once more", {kKeepA, kKeepAAgain},
-            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::write(kGetY), Net::peerClose(),
-                Net::close(), Net::dial("a.example:80"), Net::write(kGetY), Net::read(kHello), Net::close()},
+            {Net::dial("a.example:80"), Net::write(kGetX), Net::read(kHello), Net::write(kGetY),
+                Net::peerClose(), Net::close(), Net::dial("a.example:80"), Net::write(kGetY),
+                Net::read(kHello), Net::close()},
             0, Interrupt::None, nullptr,
             toBody + " KeptAlive ResendingOnKept SendingHead ReadingHead ClosingForNewHost Idle " + toBody
                 + " KeptAlive ClosingAfterIdle Idle",
@@ -291,43 +301,49 @@ std::vector<Row> interruptions()
     const Waiting waiting[] = {
         {&CHTTPv2Job::Connecting, {kGetA}, {Net::stall()}, 0, "Connecting", "CancellingDial Idle", cancelled,
             cancelled, "", 0},
-        {&CHTTPv2Job::SendingHead, {kGetA}, {dialA, Net::stall(), Net::close()}, 0, "Connecting SendingHead", out,
-            cancelled, cancelled, "", 0},
+        {&CHTTPv2Job::SendingHead, {kGetA}, {dialA, Net::stall(), Net::close()}, 0, "Connecting SendingHead",
+            out, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::ReadingHead, {kGetA}, {dialA, Net::write(kGetX), Net::stall(), Net::close()}, 0,
             "Connecting SendingHead ReadingHead", out, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::AwaitingHeadAck, {kGetA}, {dialA, Net::write(kGetX), Net::read(kHello), Net::close()},
             CVXLHttpResponse::kRequestCode, toHead, outRequester, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::ReadingBody, {kGetA},
-            {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n"), Net::stall(),
-                Net::close()},
+            {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n"),
+                Net::stall(), Net::close()},
             0, toHead + " ReadingBody", out, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::AwaitingBodyAck, {kGetA}, {dialA, Net::write(kGetX), Net::read(kHello), Net::close()},
             CVXLHttpBodyData::kCode, toBody, outRequester, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::AwaitingLastAck, {kGetA},
-            {dialA, Net::write(kGetX), Net::read(kChunkedHead + "0\r\n\r\n"), Net::close()}, CVXLHttpBodyData::kCode,
-            toHead + " ReadingBody AwaitingLastAck", outRequester, cancelled, cancelled, "", 0},
+            {dialA, Net::write(kGetX), Net::read(kChunkedHead + "0\r\n\r\n"), Net::close()},
+            CVXLHttpBodyData::kCode, toHead + " ReadingBody AwaitingLastAck", outRequester, cancelled,
+            cancelled, "", 0},
         {&CHTTPv2Job::AwaitingBodyPart, {kPostByLength}, {dialA, Net::write(kPostX), Net::close()},
-            CVXLHttpBodyRequest::kCode, "Connecting SendingHead AwaitingBodyPart", outRequester, cancelled, cancelled,
-            "", 0},
-        {&CHTTPv2Job::SendingBodyPart, {kPostByLength}, {dialA, Net::write(kPostX), Net::stall(), Net::close()}, 0,
+            CVXLHttpBodyRequest::kCode, "Connecting SendingHead AwaitingBodyPart", outRequester, cancelled,
+            cancelled, "", 0},
+        {&CHTTPv2Job::SendingBodyPart, {kPostByLength},
+            {dialA, Net::write(kPostX), Net::stall(), Net::close()}, 0,
             "Connecting SendingHead AwaitingBodyPart SendingBodyPart", out, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::AwaitingChunk, {kPostInChunks}, {dialA, Net::write(kPostX), Net::close()},
-            CVXLHttpBodyRequest::kCode, "Connecting SendingHead AwaitingChunk", outRequester, cancelled, cancelled, "",
-            0},
-        {&CHTTPv2Job::SendingChunkHead, {kPostInChunks}, {dialA, Net::write(kPostX), Net::stall(), Net::close()}, 0,
+            CVXLHttpBodyRequest::kCode, "Connecting SendingHead AwaitingChunk", outRequester, cancelled,
+            cancelled, "", 0},
+        {&CHTTPv2Job::SendingChunkHead, {kPostInChunks},
+            {dialA, Net::write(kPostX), Net::stall(), Net::close()}, 0,
             "Connecting SendingHead AwaitingChunk SendingChunkHead", out, cancelled, cancelled, "", 0},
         {&CHTTPv2Job::SendingChunkData, {kPostInChunks},
             {dialA, Net::write(kPostX), Net::write("5\r\n"), Net::stall(), Net::close()}, 0,
-            "Connecting SendingHead AwaitingChunk SendingChunkHead SendingChunkData", out, cancelled, cancelled, "", 0},
+            "Connecting SendingHead AwaitingChunk SendingChunkHead SendingChunkData", out, cancelled,
+            cancelled, "", 0},
         {&CHTTPv2Job::ResendingOnKept, {kKeepA, kKeepAAgain},
             {dialA, Net::write(kGetX), Net::read(kHello), Net::stall(), Net::close()}, 0,
             toBody + " KeptAlive ResendingOnKept", out, cancelled, cancelled, "hello", 0},
         // Waiting for the dialer to close: the close is answered at 100 ms.
-        {&CHTTPv2Job::ClosingAfterDone, {kGetA}, {dialA, Net::write(kGetX), Net::read(kHello), Net::close(100)}, 0,
-            toBody + " ClosingAfterDone", "Idle", cancelled, kResultSucceeded, "hello", 100},
+        {&CHTTPv2Job::ClosingAfterDone, {kGetA},
+            {dialA, Net::write(kGetX), Net::read(kHello), Net::close(100)}, 0, toBody + " ClosingAfterDone",
+            "Idle", cancelled, kResultSucceeded, "hello", 100},
         {&CHTTPv2Job::ClosingAfterError, {kGetA},
-            {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"), Net::close(100)}, 0,
-            "Connecting SendingHead ReadingHead ClosingAfterError", "Idle", cancelled, kResultMalformed, "", 100},
+            {dialA, Net::write(kGetX), Net::read("HTTP/1.1 200 OK\r\nnot a header\r\n\r\n"), Net::close(100)},
+            0, "Connecting SendingHead ReadingHead ClosingAfterError", "Idle", cancelled, kResultMalformed,
+            "", 100},
         // The request waiting for the new host is answered, not sent.
         {&CHTTPv2Job::ClosingForNewHost, {kKeepA, kKeepB},
             {dialA, Net::write(kGetX), Net::read(kHello), Net::close(100)}, 0,
@@ -347,9 +363,10 @@ std::vector<Row> interruptions()
             const bool cancel = interrupt == Interrupt::Cancel;
             std::vector<std::int32_t> results(w.requests.size(), kResultSucceeded);
             results.back() = cancel ? w.onCancel : w.onStop;
-            rows.push_back({std::string(cancel ? "cancel in " : "stop in ") + stateName(CVXLHsm::toHandler(w.state)),
-                w.requests, w.script, w.hold, interrupt, w.state, w.pathTo + " " + w.pathOut, results, w.body,
-                w.settledAt});
+            rows.push_back(
+                {std::string(cancel ? "cancel in " : "stop in ") + stateName(CVXLHsm::toHandler(w.state)),
+                    w.requests, w.script, w.hold, interrupt, w.state, w.pathTo + " " + w.pathOut, results,
+                    w.body, w.settledAt});
         }
     }
     return rows;

@@ -40,7 +40,7 @@ Outcome frame(Framing framing, std::uint32_t length, const std::vector<std::stri
         while (out.result == CVXLScanResult::NeedMore && !out.rest.empty()) {
             CVXLHttpBodyFramer::Taken taken;
             out.result = framer.take(reinterpret_cast<const std::uint8_t*>(out.rest.data()),
-                                     static_cast<std::uint32_t>(out.rest.size()), &taken);
+                static_cast<std::uint32_t>(out.rest.size()), &taken);
             const std::size_t used = static_cast<std::size_t>(taken.framing) + taken.body;
             EXPECT_LE(used, out.rest.size());
             // Framing seen is taken at once, so nothing is ever shown twice.
@@ -87,7 +87,8 @@ struct Case {
 
 const std::string k26(26, 'A');
 const std::string kEndlessLineEnds(2 * CVXLHttpBodyFramer::kMaxChunkLineLength, '\n');
-const std::string kLongExtension = "1;" + std::string(CVXLHttpBodyFramer::kMaxChunkLineLength + 8, 'e') + "\r\n";
+const std::string kLongExtension
+    = "1;" + std::string(CVXLHttpBodyFramer::kMaxChunkLineLength + 8, 'e') + "\r\n";
 const std::string kEndlessTrailer = "0\r\n" + std::string(CVXLHttpResponseReader::kMaxHeadLength + 8, 'x');
 
 TEST(HttpBodyFramer, FramesBodiesHoweverTheBytesAreSplit)
@@ -101,21 +102,25 @@ TEST(HttpBodyFramer, FramesBodiesHoweverTheBytesAreSplit)
         {"length: short so far", Framing::Length, 10, "hello", {}, "hello", R::NeedMore, ""},
         {"length 0: done before any byte", Framing::Length, 0, "extra", {}, "", R::Done, "extra"},
 
-        {"chunk 1A with 26 bytes", Framing::Chunks, 0, "1A\r\n" + k26 + "\r\n0\r\n\r\n", {}, k26, R::Done, ""},
+        {"chunk 1A with 26 bytes", Framing::Chunks, 0, "1A\r\n" + k26 + "\r\n0\r\n\r\n", {}, k26, R::Done,
+            ""},
         {"chunk split in the size, the line end, the data and the last line", Framing::Chunks, 0,
             "1A\r\n" + k26 + "\r\n0\r\n\r\n", {1, 3, 10, 31, 33, 35}, k26, R::Done, ""},
-        {"line ends before the size, lower-case digits", Framing::Chunks, 0, "\r\n1a\r\n" + k26 + "\r\n0\r\n\r\n",
-            {}, k26, R::Done, ""},
+        {"line ends before the size, lower-case digits", Framing::Chunks, 0,
+            "\r\n1a\r\n" + k26 + "\r\n0\r\n\r\n", {}, k26, R::Done, ""},
         {"an extension is ignored", Framing::Chunks, 0, "1A;name=value\r\n" + k26 + "\r\n0;last\r\n\r\n", {7},
             k26, R::Done, ""},
         {"blanks after the size", Framing::Chunks, 0, "3 \t\r\nabc\r\n0\r\n\r\n", {}, "abc", R::Done, ""},
-        {"two chunks", Framing::Chunks, 0, "3\r\nabc\r\n4\r\ndefg\r\n0\r\n\r\n", {5, 12}, "abcdefg", R::Done, ""},
+        {"two chunks", Framing::Chunks, 0, "3\r\nabc\r\n4\r\ndefg\r\n0\r\n\r\n", {5, 12}, "abcdefg", R::Done,
+            ""},
         {"a trailer is read up to its blank line; the next response is left", Framing::Chunks, 0,
-            "3\r\nabc\r\n0\r\nExpires: never\r\nX: y\r\n\r\nHTTP/1.1 200", {20}, "abc", R::Done, "HTTP/1.1 200"},
+            "3\r\nabc\r\n0\r\nExpires: never\r\nX: y\r\n\r\nHTTP/1.1 200", {20}, "abc", R::Done,
+            "HTTP/1.1 200"},
         {"a bare LF ends the trailer", Framing::Chunks, 0, "0\r\n\n", {}, "", R::Done, ""},
-        {"a folded trailer field", Framing::Chunks, 0, "0\r\nX: a\r\n b\r\n\r\nnext", {6}, "", R::Done, "next"},
-        {"bare LFs end the size lines and the trailer", Framing::Chunks, 0, "3\nabc\n4;e\ndefg\n0\nX: y\n\nnext",
-            {2, 9, 15}, "abcdefg", R::Done, "next"},
+        {"a folded trailer field", Framing::Chunks, 0, "0\r\nX: a\r\n b\r\n\r\nnext", {6}, "", R::Done,
+            "next"},
+        {"bare LFs end the size lines and the trailer", Framing::Chunks, 0,
+            "3\nabc\n4;e\ndefg\n0\nX: y\n\nnext", {2, 9, 15}, "abcdefg", R::Done, "next"},
         {"trailer not ended yet", Framing::Chunks, 0, "0\r\nExpires: never\r\n", {}, "", R::NeedMore, ""},
         {"last line end half there", Framing::Chunks, 0, "0\r\n\r", {}, "", R::NeedMore, ""},
         {"largest size", Framing::Chunks, 0, "FFFFFFFF\r\nabc", {}, "abc", R::NeedMore, ""},
@@ -131,18 +136,18 @@ TEST(HttpBodyFramer, FramesBodiesHoweverTheBytesAreSplit)
         {"a NUL in a trailer field", Framing::Chunks, 0, std::string("0\r\nX: a\0b\r\n\r\n", 13), {}, "",
             R::Malformed, ""},
         {"a trailer field without a name", Framing::Chunks, 0, "0\r\n: y\r\n\r\n", {}, "", R::Malformed, ""},
-        {"a trailer line without a colon", Framing::Chunks, 0, "0\r\nnot a field\r\n\r\n", {}, "", R::Malformed,
-            ""},
+        {"a trailer line without a colon", Framing::Chunks, 0, "0\r\nnot a field\r\n\r\n", {}, "",
+            R::Malformed, ""},
         {"a trailer field's lone CR", Framing::Chunks, 0, "0\r\nX: a\rb\r\n\r\n", {}, "", R::Malformed, ""},
         {"text after the size", Framing::Chunks, 0, "1A x\r\n", {}, "", R::Malformed, ""},
-        {"data longer than its size: the body so far, then the fault", Framing::Chunks, 0, "3\r\nabcX\r\n", {},
-            "abc", R::Malformed, ""},
+        {"data longer than its size: the body so far, then the fault", Framing::Chunks, 0, "3\r\nabcX\r\n",
+            {}, "abc", R::Malformed, ""},
         {"endless line ends", Framing::Chunks, 0, kEndlessLineEnds, {}, "", R::Malformed, ""},
         {"endless extension", Framing::Chunks, 0, kLongExtension, {}, "", R::Malformed, ""},
         {"endless trailer", Framing::Chunks, 0, kEndlessTrailer, {}, "", R::Malformed, ""},
 
-        {"until close: every byte is body", Framing::UntilClose, 0, "3\r\nabc\r\n0\r\n\r\n", {4}, "3\r\nabc\r\n0\r\n\r\n",
-            R::NeedMore, ""},
+        {"until close: every byte is body", Framing::UntilClose, 0, "3\r\nabc\r\n0\r\n\r\n", {4},
+            "3\r\nabc\r\n0\r\n\r\n", R::NeedMore, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -152,7 +157,7 @@ TEST(HttpBodyFramer, FramesBodiesHoweverTheBytesAreSplit)
         if (c.result != CVXLScanResult::Malformed) {
             EXPECT_EQ(c.rest, split.rest);
         }
-        for (const auto& pieces : {std::vector<std::string>{c.input}, byteByByte(c.input)}) {
+        for (const auto& pieces : {std::vector<std::string> {c.input}, byteByByte(c.input)}) {
             const Outcome other = frame(c.framing, c.length, pieces);
             EXPECT_EQ(split.result, other.result) << pieces.size() << " pieces";
             EXPECT_EQ(split.body, other.body) << pieces.size() << " pieces";
@@ -184,7 +189,7 @@ TEST(HttpBodyFramer, TellsHowMuchBodyIsKnownToFollow)
         start(framer, c.framing, c.length);
         CVXLHttpBodyFramer::Taken taken;
         (void)framer.take(reinterpret_cast<const std::uint8_t*>(c.shown.data()),
-                          static_cast<std::uint32_t>(c.shown.size()), &taken);
+            static_cast<std::uint32_t>(c.shown.size()), &taken);
         EXPECT_EQ(c.ahead, framer.bodyAhead());
     }
 }

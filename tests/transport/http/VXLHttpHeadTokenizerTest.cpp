@@ -71,7 +71,8 @@ TEST(HttpHeadTokenizer, ConsumingTakesLinesOffTheFrontAndLeavesTheBody)
     EXPECT_EQ(CVXLHttpHeadTokenizer::kTokenHeader, tokenizer.next());
     EXPECT_EQ(CVXLHttpHeadTokenizer::kTokenBlank, tokenizer.next());
     tokenizer.consume();
-    EXPECT_EQ(std::string("body"), std::string(reinterpret_cast<const char*>(buffer.data()), buffer.length()));
+    EXPECT_EQ(
+        std::string("body"), std::string(reinterpret_cast<const char*>(buffer.data()), buffer.length()));
 }
 
 TEST(HttpHeadTokenizer, AnEndlessLineIsMalformed)

@@ -1,11 +1,11 @@
 #include "engine/transport/http/VXLHttpProcessor.h"
 
-#include "engine/core/settings/VXLPersStore.h"
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
-#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/core/settings/VXLPersStore.h"
 #include "engine/transport/http/VXLHttpTransaction.h"
-#include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLNetworkDialer.h"
 #include "engine/transport/tasks/VXLTaskProcessor.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
@@ -180,11 +180,11 @@ TEST_F(HttpProcessorTest, TheReplyBodyGoesToTheFileInChunksWithProgress)
         std::size_t length;
         const char* total; // "int.progress_total": 0 when the length is not known
     } cases[] = {
-        { "/bytes/120000", 120000, "120000" },
-        { "/chunked/120000", 120000, "0" },
-        { "/close-delimited", 3000, "0" },
+        {"/bytes/120000", 120000, "120000"},
+        {"/chunked/120000", 120000, "0"},
+        {"/close-delimited", 3000, "0"},
         // The 100 bytes past Content-Length are not part of the body.
-        { "/overlong/70000", 70000, "70000" },
+        {"/overlong/70000", 70000, "70000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -258,7 +258,7 @@ TEST_F(HttpProcessorTest, AGetCarriesTheEngineHeadersAndTheMessageHeaders)
              "Accept: application/vnd.wap.mms-message\r\n",
          })
         EXPECT_NE(head.find(line), std::string::npos) << line << head;
-    for (const char* absent : { "X-Twice: first", "Content-Length", "Accept: */*" })
+    for (const char* absent : {"X-Twice: first", "Content-Length", "Accept: */*"})
         EXPECT_EQ(head.find(absent), std::string::npos) << absent << head;
 }
 
@@ -283,7 +283,7 @@ TEST_F(HttpProcessorTest, APostSendsItsBodyWithTheEntitysContentType)
 
 TEST_F(HttpProcessorTest, AStatusOutside2xxGives50AndNoFile)
 {
-    for (const char* path : { "/status/404", "/status/500", "/status/301" }) {
+    for (const char* path : {"/status/404", "/status/500", "/status/301"}) {
         SCOPED_TRACE(path);
         Exchange e(CVXLHttpTransaction::kMethodGet, peer.url(path));
         run(e);
@@ -299,7 +299,7 @@ TEST_F(HttpProcessorTest, AStatusOutside2xxGives50AndNoFile)
 // leaves an empty file.
 TEST_F(HttpProcessorTest, A2xxWithoutABodyLeavesAnEmptyFile)
 {
-    for (const char* path : { "/no-content", "/bytes/0" }) {
+    for (const char* path : {"/no-content", "/bytes/0"}) {
         SCOPED_TRACE(path);
         ASSERT_TRUE(root.writeFile(kResponseHostPath, "the previous exchange's reply"));
         Exchange e(CVXLHttpTransaction::kMethodGet, peer.url(path));
@@ -319,11 +319,11 @@ TEST_F(HttpProcessorTest, FailuresOfTheExchangeAndTheFileAreReported)
         std::int32_t result;
     } cases[] = {
         // The response file's name leaves the device root: it cannot be opened.
-        { peer.url("/bytes/10"), "\\..\\outside.raw", kResultFailed },
+        {peer.url("/bytes/10"), "\\..\\outside.raw", kResultFailed},
         // Nothing listens there.
-        { "http://127.0.0.1:1/", kResponseFile, kResultConnectFailed },
+        {"http://127.0.0.1:1/", kResponseFile, kResultConnectFailed},
         // No file to write to: the processor refuses the transaction.
-        { peer.url("/bytes/10"), nullptr, kResultTransactionFailed },
+        {peer.url("/bytes/10"), nullptr, kResultTransactionFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
@@ -351,7 +351,7 @@ TEST_F(HttpProcessorTest, ACancelInTheMiddleGives24AndFreesTheProcessor)
         // When the cancel comes: once the first chunk is written, or while
         // the exchange is waiting for the server.
         bool afterFirstWrite;
-    } cases[] = { { "/bytes/5000000", true }, { "/stall", false } };
+    } cases[] = {{"/bytes/5000000", true}, {"/stall", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         pers.set(CVXLString(CVXLHttpProcessor::kProgressCurrentKey), CVXLString(""));
@@ -370,7 +370,7 @@ TEST_F(HttpProcessorTest, ACancelInTheMiddleGives24AndFreesTheProcessor)
         e.transaction.cancel();
         EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, {}, 5000));
         pump([] { return false; }, {}, 50);
-        ASSERT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
+        ASSERT_EQ(e.listener.results, std::vector<std::int32_t> {kResultCancelled});
         if (c.afterFirstWrite) {
             EXPECT_LT(e.dataSize(), 5000000u);
         }
@@ -394,7 +394,7 @@ TEST_F(HttpProcessorTest, StoppingTheTaskProcessorMidBodyReports24)
     tasks.stop();
     EXPECT_TRUE(pump([&] { return tasks.runState() == kHandlerFinished; }, {}, 5000));
     pump([] { return false; }, {}, 50);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> {kResultCancelled});
 }
 
 // A transaction deleted while it runs is dropped without a report, and the
@@ -438,9 +438,9 @@ TEST_F(HttpProcessorProxyTest, GetAndPostThroughSquidAndAWrongPasswordGives50)
         const char* password;
         std::int32_t result;
     } cases[] = {
-        { CVXLHttpTransaction::kMethodGet, "/bytes/70000", SquidProxy::kPassword, kResultSucceeded },
-        { CVXLHttpTransaction::kMethodPost, "/echo", SquidProxy::kPassword, kResultSucceeded },
-        { CVXLHttpTransaction::kMethodGet, "/bytes/10", "wrong", kResultHttpStatus },
+        {CVXLHttpTransaction::kMethodGet, "/bytes/70000", SquidProxy::kPassword, kResultSucceeded},
+        {CVXLHttpTransaction::kMethodPost, "/echo", SquidProxy::kPassword, kResultSucceeded},
+        {CVXLHttpTransaction::kMethodGet, "/bytes/10", "wrong", kResultHttpStatus},
     };
     const std::string body = "posted through the proxy";
     for (const Case& c : cases) {

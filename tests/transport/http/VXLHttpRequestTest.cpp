@@ -23,7 +23,7 @@ TEST(VXLHttpRequestTest, VersionBitsOtherThanTwoMeanHttp10)
         std::uint32_t flags;
         bool http11;
     };
-    const Case cases[] = { { 0, false }, { 1, false }, { 2, true }, { 3, false }, { 2 | 0x8 | 0x4, true } };
+    const Case cases[] = {{0, false}, {1, false}, {2, true}, {3, false}, {2 | 0x8 | 0x4, true}};
     for (const Case& c : cases) {
         CVXLHttpRequest request(CVXLHttpRequest::kGet, 22);
         request.setFlags(c.flags);

@@ -30,7 +30,10 @@ struct ReaderFixture {
         buffer.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         return reader.feed();
     }
-    std::string rest() const { return std::string(reinterpret_cast<const char*>(buffer.data()), buffer.length()); }
+    std::string rest() const
+    {
+        return std::string(reinterpret_cast<const char*>(buffer.data()), buffer.length());
+    }
     std::string header(const char* name) const { return response.header(name).c_str(); }
 };
 
@@ -58,8 +61,9 @@ void expectRealHead(const ReaderFixture& f)
     EXPECT_EQ("", f.header("X-Empty"));
     EXPECT_EQ("1.1 proxy (squid/5.7),1.1 other", f.header("VIA"));
     EXPECT_EQ(5u, f.response.contentLength());
-    EXPECT_EQ(CVXLHttpResponse::kFlagHttp11 | CVXLHttpResponse::kFlagContentLength | CVXLHttpResponse::kFlagKeepAlive,
-              f.response.flags());
+    EXPECT_EQ(CVXLHttpResponse::kFlagHttp11 | CVXLHttpResponse::kFlagContentLength
+            | CVXLHttpResponse::kFlagKeepAlive,
+        f.response.flags());
     EXPECT_EQ("hello", f.rest());
 }
 
@@ -111,7 +115,7 @@ TEST(HttpResponseReader, ByteByByteAndRandomChunksGiveTheSameResult)
 struct Case {
     const char* head;
     Feed result;
-    std::uint32_t flags;  // checked when the head is complete
+    std::uint32_t flags; // checked when the head is complete
     std::uint32_t length; // content length, when flagged
 };
 
@@ -121,20 +125,21 @@ TEST(HttpResponseReader, JudgesHeads)
     const Case cases[] = {
         {"HTTP/1.0 404 Not Found\r\n\r\n", Feed::Done, R::kFlagHttp10, 0},
         {"HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagChunked, 0},
+            R::kFlagHttp11 | R::kFlagChunked, 0},
         // We ask for no coding: a body still coded cannot be stored as it is.
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
+            R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, chunked\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
+            R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding:\r\n\r\n", Feed::Done, R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
+            R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding:\r\n\r\n", Feed::Done, R::kFlagHttp11 | R::kFlagUnknownCoding,
+            0},
         // Transfer-Encoding decides the framing, before or after the length.
         {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagChunked, 0},
+            R::kFlagHttp11 | R::kFlagChunked, 0},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: x-odd\r\nContent-Length: 5\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
+            R::kFlagHttp11 | R::kFlagUnknownCoding, 0},
         {"HTTP/1.1 204\r\n\r\n", Feed::Done, R::kFlagHttp11, 0},
         {"HTTP/1.1 20 OK\r\n\r\n", Feed::Malformed, 0, 0},
         {"HTTP/1.1 2000 OK\r\n\r\n", Feed::Malformed, 0, 0},
@@ -142,13 +147,13 @@ TEST(HttpResponseReader, JudgesHeads)
         {"HTTP/2.0 200 OK\r\n\r\n", Feed::Malformed, 0, 0},
         {"HTTP/0.9 200 OK\r\n\r\n", Feed::Malformed, 0, 0},
         {"HTTP/1.1 200 OK\r\nConnection: Keep-Alive, CLOSE\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagConnectionClose | R::kFlagKeepAlive, 0},
-        {"HTTP/1.1 200 OK\r\ncontent-length: 42\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagContentLength, 42},
+            R::kFlagHttp11 | R::kFlagConnectionClose | R::kFlagKeepAlive, 0},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 42\r\n\r\n", Feed::Done, R::kFlagHttp11 | R::kFlagContentLength,
+            42},
         {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 7\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagContentLength, 7},
+            R::kFlagHttp11 | R::kFlagContentLength, 7},
         {"HTTP/1.1 200 OK\r\nContent-Length: 4294967295\r\n\r\n", Feed::Done,
-         R::kFlagHttp11 | R::kFlagContentLength, 4294967295u},
+            R::kFlagHttp11 | R::kFlagContentLength, 4294967295u},
         {"HTTP/1.1 200 OK\r\nContent-Length: 7\r\nContent-Length: 8\r\n\r\n", Feed::Malformed, 0, 0},
         {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n", Feed::Malformed, 0, 0},
         {"HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", Feed::Malformed, 0, 0},

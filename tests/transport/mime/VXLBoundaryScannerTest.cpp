@@ -42,17 +42,19 @@ TEST(BoundaryScanner, ScansTheTokensOfAMultipartReply)
         {"--frontier\r\n", {{CVXLBoundaryScanner::kTokenDelimiter, "--frontier"}}},
         {"--frontier--", {{CVXLBoundaryScanner::kTokenClose, "--frontier--"}}},
         {"Content-Type: text/xml\r\n\r\n",
-         {{CVXLBoundaryScanner::kTokenHeaderName, "Content-Type:"},
-          {CVXLBoundaryScanner::kTokenWord, "text/xml"},
-          {CVXLBoundaryScanner::kTokenEmptyLine, "\r\n\r\n"}}},
-        {"Content-Length: 42\r\n", {{CVXLBoundaryScanner::kTokenHeaderName, "Content-Length:"},
-                                    {CVXLBoundaryScanner::kTokenNumber, "42"}}},
-        {"<VRAX><a/></VRAX>rest ", {{CVXLBoundaryScanner::kTokenDocumentEnd, "<VRAX><a/></VRAX>"},
-                                   {CVXLBoundaryScanner::kTokenWord, "rest"}}},
+            {{CVXLBoundaryScanner::kTokenHeaderName, "Content-Type:"},
+                {CVXLBoundaryScanner::kTokenWord, "text/xml"},
+                {CVXLBoundaryScanner::kTokenEmptyLine, "\r\n\r\n"}}},
+        {"Content-Length: 42\r\n",
+            {{CVXLBoundaryScanner::kTokenHeaderName, "Content-Length:"},
+                {CVXLBoundaryScanner::kTokenNumber, "42"}}},
+        {"<VRAX><a/></VRAX>rest ",
+            {{CVXLBoundaryScanner::kTokenDocumentEnd, "<VRAX><a/></VRAX>"},
+                {CVXLBoundaryScanner::kTokenWord, "rest"}}},
         {"<<</VRAX >", {{CVXLBoundaryScanner::kTokenDocumentEnd, "<<</VRAX >"}}},
         // The boundary is matched by its length: what follows is the next token.
-        {"--frontierX\x01", {{CVXLBoundaryScanner::kTokenDelimiter, "--frontier"},
-                             {CVXLBoundaryScanner::kTokenWord, "X"}}},
+        {"--frontierX\x01",
+            {{CVXLBoundaryScanner::kTokenDelimiter, "--frontier"}, {CVXLBoundaryScanner::kTokenWord, "X"}}},
         {"--other\r\n", {}},
         {"--\x01", {}},
         {"\r\n--frontier ", {{CVXLBoundaryScanner::kTokenDelimiter, "--frontier"}}},
@@ -163,7 +165,8 @@ TEST(BoundaryScanner, SameTokensWhateverTheSplit)
     for (const std::string& reply : replies) {
         const Scanned whole = scanInPieces(reply, {reply.size()});
         for (std::size_t split = 0; split <= reply.size(); ++split) {
-            EXPECT_EQ(whole, scanInPieces(reply, {split, reply.size() - split})) << reply << " cut at " << split;
+            EXPECT_EQ(whole, scanInPieces(reply, {split, reply.size() - split}))
+                << reply << " cut at " << split;
             std::vector<std::size_t> bytes(split, 1);
             bytes.push_back(reply.size() - split);
             EXPECT_EQ(whole, scanInPieces(reply, bytes)) << reply << " a byte at a time up to " << split;
@@ -186,7 +189,8 @@ TEST(BoundaryScanner, ExaminesEachByteAtMostTwiceWhateverThePieces)
         scanner.setBoundary("frontier");
         std::size_t tokens = 0;
         for (std::size_t fed = 0; fed < reply.size(); fed += piece) {
-            buffer.append(reply.data() + fed, static_cast<std::uint32_t>(std::min(piece, reply.size() - fed)));
+            buffer.append(
+                reply.data() + fed, static_cast<std::uint32_t>(std::min(piece, reply.size() - fed)));
             while (scanner.next() != CVXLBoundaryScanner::kTokenNone)
                 ++tokens;
         }

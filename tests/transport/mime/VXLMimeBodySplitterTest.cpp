@@ -1,10 +1,10 @@
 #include "engine/transport/mime/VXLMimeBodySplitter.h"
 
-#include "tests/transport/MimeOracle.h"
-#include "tests/transport/MimeTestSupport.h"
 #include "engine/transport/mime/VXLMessage.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "tests/transport/MimeOracle.h"
+#include "tests/transport/MimeTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ struct Received {
     CVXLEntityRef keptContainer; // alive after it left the body
     std::string bytes;
 
-    Received(const char* type, const std::string& boundaryHeader, const std::string& data) : bytes(data)
+    Received(const char* type, const std::string& boundaryHeader, const std::string& data)
+        : bytes(data)
     {
         body->setContentType("application/vnd.wap.multipart.mixed");
         message.setBody(CVXLEntityRef(body));
@@ -59,7 +60,8 @@ struct Received {
     std::string dataOf(const CVXLMimeEntity& part) const
     {
         if (part.fileName().length() == 0)
-            return std::string(reinterpret_cast<const char*>(part.bodyBuffer().data()), part.bodyBuffer().length());
+            return std::string(
+                reinterpret_cast<const char*>(part.bodyBuffer().data()), part.bodyBuffer().length());
         EXPECT_EQ(part.fileName(), kFile);
         EXPECT_GE(part.dataStart(), kContainerStart);
         EXPECT_LE(part.dataStart() - kContainerStart + part.dataSize(), bytes.size());
@@ -78,7 +80,7 @@ void splitMessage(CVXLMimeBodySplitter& splitter, Received& received, std::uint3
             const std::string bytes = container.fileName().length() != 0
                 ? received.bytes.substr(container.dataStart() - kContainerStart, container.dataSize())
                 : std::string(reinterpret_cast<const char*>(container.bodyBuffer().data()),
-                              container.bodyBuffer().length());
+                    container.bodyBuffer().length());
             feedContainer(splitter.parser(), bytes, cap);
             splitter.endContainer();
         }
@@ -101,18 +103,18 @@ std::string describeNewParts(const Received& received, std::uint32_t from, std::
 struct OracleCase {
     std::string name;
     bool drm;
-    std::string boundary;       // as the container's "boundary" header holds it
-    std::string plainBoundary;  // without its quotes
+    std::string boundary; // as the container's "boundary" header holds it
+    std::string plainBoundary; // without its quotes
     std::string bytes;
 };
 
 std::string binaryFiller(std::uint32_t length, std::uint32_t seed)
 {
     return mimeoracle::filler(length, seed, 1, 40,
-                              { "\r\n--", "\r\n--b0und",
-                                "x--b0undary-Zz\r\n",   // not at a line start
-                                "\n--b0undary-Zzz\r\n", // a longer boundary
-                                "\r\n--b0undary-Zz-\r\n" });
+        {"\r\n--", "\r\n--b0und",
+            "x--b0undary-Zz\r\n", // not at a line start
+            "\n--b0undary-Zzz\r\n", // a longer boundary
+            "\r\n--b0undary-Zz-\r\n"});
 }
 
 std::vector<OracleCase> oracleCases()
@@ -120,53 +122,59 @@ std::vector<OracleCase> oracleCases()
     const std::string b = "b0undary-Zz";
     std::vector<OracleCase> cases = {
         {"related SMIL and image", false, "\"mms-rel\"", "mms-rel",
-         "--mms-rel\r\nContent-Type: application/smil; name=\"s.smil\"\r\nContent-ID: <smil>\r\n\r\n"
-         "<smil><body><par><img src=\"p.jpg\"/></par></body></smil>\r\n"
-         "--mms-rel\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-Location: p.jpg\r\n\r\n"
-         "\xFF\xD8\xFF\xE0--\r\n-\x00\x01--mms-rel\r\n\r\n--mms-relX\r\n\xFF\xD9\r\n"
-         "--mms-rel--\r\n"},
+            "--mms-rel\r\nContent-Type: application/smil; name=\"s.smil\"\r\nContent-ID: <smil>\r\n\r\n"
+            "<smil><body><par><img src=\"p.jpg\"/></par></body></smil>\r\n"
+            "--mms-rel\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-Location: p.jpg\r\n\r\n"
+            "\xFF\xD8\xFF\xE0--\r\n-\x00\x01--mms-rel\r\n\r\n--mms-relX\r\n\xFF\xD9\r\n"
+            "--mms-rel--\r\n"},
         {"preamble and epilogue", false, "abc", "abc",
-         "This is a preamble.\r\n--abc\r\nContent-Type: text/plain\r\n\r\nhello\r\n--abc--\r\nepilogue\r\n"},
+            "This is a preamble.\r\n--abc\r\nContent-Type: "
+            "text/plain\r\n\r\nhello\r\n--abc--\r\nepilogue\r\n"},
         {"quoted boundary with odd characters", false, "\"=_Part 7'(x)+,-./:?\"", "=_Part 7'(x)+,-./:?",
-         "--=_Part 7'(x)+,-./:?\r\nContent-Type: text/plain\r\n\r\none\r\n"
-         "--=_Part 7'(x)+,-./:?\r\nContent-Type: text/plain\r\n\r\ntwo\r\n--=_Part 7'(x)+,-./:?--\r\n"},
+            "--=_Part 7'(x)+,-./:?\r\nContent-Type: text/plain\r\n\r\none\r\n"
+            "--=_Part 7'(x)+,-./:?\r\nContent-Type: text/plain\r\n\r\ntwo\r\n--=_Part 7'(x)+,-./:?--\r\n"},
         {"LF line ends", false, "abc", "abc",
-         "--abc\nContent-Type: text/plain\n\nline one\nline two\n\n--abc\nContent-ID: <2>\n\nx\n--abc--\n"},
+            "--abc\nContent-Type: text/plain\n\nline one\nline two\n\n--abc\nContent-ID: "
+            "<2>\n\nx\n--abc--\n"},
         {"no closing delimiter", false, "abc", "abc",
-         "--abc\r\nContent-Type: text/plain\r\n\r\nfirst\r\n--abc\r\nContent-Type: text/plain\r\n\r\nto the end"},
+            "--abc\r\nContent-Type: text/plain\r\n\r\nfirst\r\n--abc\r\nContent-Type: text/plain\r\n\r\nto "
+            "the end"},
         {"closing delimiter at the very end", false, "abc", "abc",
-         "--abc\r\nContent-Type: text/plain\r\n\r\nbody\r\n--abc--"},
+            "--abc\r\nContent-Type: text/plain\r\n\r\nbody\r\n--abc--"},
         {"padding after the boundary", false, "abc", "abc",
-         "--abc \t\r\nContent-Type: text/plain\r\n\r\nbody\r\n--abc  \r\n\r\nno headers\r\n--abc-- \r\n"},
+            "--abc \t\r\nContent-Type: text/plain\r\n\r\nbody\r\n--abc  \r\n\r\nno headers\r\n--abc-- \r\n"},
         {"empty data and missing separator", false, "abc", "abc",
-         "--abc\r\nContent-Type: text/plain\r\n\r\n--abc\r\nContent-Type: a/b\r\n--abc\r\nX:y\r\n\r\n\r\n--abc--"},
+            "--abc\r\nContent-Type: text/plain\r\n\r\n--abc\r\nContent-Type: "
+            "a/b\r\n--abc\r\nX:y\r\n\r\n\r\n--abc--"},
         {"header without a space after the colon", false, "abc", "abc",
-         "--abc\r\nContent-Type:text/plain;charset=utf-8\r\nContent-ID:<x>\r\n\r\ntext\r\n--abc--\r\n"},
+            "--abc\r\nContent-Type:text/plain;charset=utf-8\r\nContent-ID:<x>\r\n\r\ntext\r\n--abc--\r\n"},
         {"delimiter right after a delimiter", false, "b", "b",
-         "--b\r\n--b\r\nA: 1\r\n\r\nx\r\n--b\r\n--b\r\nB: 2\r\n\r\ny\r\n--b--"},
+            "--b\r\n--b\r\nA: 1\r\n\r\nx\r\n--b\r\n--b\r\nB: 2\r\n\r\ny\r\n--b--"},
         {"nothing but a preamble", false, "abc", "abc", "no delimiter here\r\n--abcd\r\n"},
         {"binary data", false, b, b,
-         "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + binaryFiller(3000, 1) + "\r\n--" + b
-             + "\r\nContent-Type: application/octet-stream\r\n\r\n" + binaryFiller(9000, 2) + "\r\n--" + b
-             + "--\r\n"},
+            "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + binaryFiller(3000, 1) + "\r\n--"
+                + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + binaryFiller(9000, 2) + "\r\n--"
+                + b + "--\r\n"},
         {"DRM message, binary", true, "boundary-1", "boundary-1",
-         "--boundary-1\r\nContent-type: image/jpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
-         "\xFF\xD8\x00\r\n--boundary\r\n\xFF\xD9\r\n--boundary-1--\r\n"},
+            "--boundary-1\r\nContent-type: image/jpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
+            "\xFF\xD8\x00\r\n--boundary\r\n\xFF\xD9\r\n--boundary-1--\r\n"},
         {"DRM message, base64", true, "\"dm1\"", "dm1",
-         "--dm1\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
-         "aGVsbG8sIHdv\r\ncmxkIQ==\r\n--dm1--\r\n"},
+            "--dm1\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+            "aGVsbG8sIHdv\r\ncmxkIQ==\r\n--dm1--\r\n"},
         {"DRM message, base64 with LF and no padding", true, "dm2", "dm2",
-         "--dm2\nContent-Type: application/octet-stream\nContent-Transfer-Encoding: BASE64\n\n/9j/4AAQ\nSkZJRgAB\n--dm2--\n"},
+            "--dm2\nContent-Type: application/octet-stream\nContent-Transfer-Encoding: "
+            "BASE64\n\n/9j/4AAQ\nSkZJRgAB\n--dm2--\n"},
     };
     // A delimiter line and the next header block across each edge of the
     // windows the parser reads in: 256 bytes first, then 5,120 at a time.
     const std::string head = "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n";
-    const std::string tail = "\r\n--" + b + "\r\nContent-Type: text/plain; name=t.txt\r\n\r\nsecond\r\n--" + b + "--\r\n";
+    const std::string tail
+        = "\r\n--" + b + "\r\nContent-Type: text/plain; name=t.txt\r\n\r\nsecond\r\n--" + b + "--\r\n";
     for (std::uint32_t edge : {256u, 256u + 5120u}) {
         for (std::uint32_t k = 1; k <= 48; ++k) {
             const std::uint32_t fill = edge - k - static_cast<std::uint32_t>(head.size());
             cases.push_back({"edge " + std::to_string(edge) + " - " + std::to_string(k), false, b, b,
-                             head + binaryFiller(fill, k) + tail});
+                head + binaryFiller(fill, k) + tail});
         }
     }
     return cases;
@@ -178,7 +186,7 @@ std::vector<std::string> oracleParts(const std::vector<OracleCase>& cases)
 {
     std::vector<mimeoracle::Container> containers;
     for (const OracleCase& c : cases)
-        containers.push_back({ c.bytes, c.plainBoundary, c.drm });
+        containers.push_back({c.bytes, c.plainBoundary, c.drm});
     return mimeoracle::oracleParts(containers);
 }
 
@@ -193,22 +201,25 @@ TEST(MimeBodySplitter, SplitsAsPythonsEmailPackageDoes)
             const OracleCase& c = cases[i];
             if (cap < 64 && c.name.rfind("edge", 0) == 0 && c.name.find(" 5376 ") != std::string::npos)
                 continue; // long, and the small windows gain nothing on them
-            Received received(c.drm ? "application/vnd.oma.drm.message" : "application/vnd.wap.multipart.related",
-                              c.boundary, c.bytes);
+            Received received(
+                c.drm ? "application/vnd.oma.drm.message" : "application/vnd.wap.multipart.related",
+                c.boundary, c.bytes);
             CVXLMimeBodySplitter splitter;
             splitMessage(splitter, received, cap);
             const std::uint32_t parts = received.body->partCount();
             // What is left of the body: the text part, then the new parts
             // (a related container that gave no parts stays in between).
-            const std::uint32_t from = parts > 1 && received.body->partAt(1).get() == received.container ? 2 : 1;
+            const std::uint32_t from
+                = parts > 1 && received.body->partAt(1).get() == received.container ? 2 : 1;
             EXPECT_EQ(describeNewParts(received, from, parts - from), expected[i])
                 << c.name << ", windows of at most " << cap;
         }
     }
 }
 
-const char* const kTwoParts = "--abc\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-ID: <p>\r\n\r\nJPEG\r\n"
-                              "--abc\r\nContent-Type: text/plain\r\n\r\nhi\r\n--abc--\r\n";
+const char* const kTwoParts
+    = "--abc\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-ID: <p>\r\n\r\nJPEG\r\n"
+      "--abc\r\nContent-Type: text/plain\r\n\r\nhi\r\n--abc--\r\n";
 
 TEST(MimeBodySplitter, RelatedPartsFollowTheOthersAndReplaceTheContainer)
 {
@@ -235,8 +246,8 @@ TEST(MimeBodySplitter, RelatedPartsFollowTheOthersAndReplaceTheContainer)
 TEST(MimeBodySplitter, DrmPartsTakeTheDrmPartsPlace)
 {
     Received received("application/vnd.oma.drm.message", "dm",
-                      "--dm\r\nContent-Type: image/gif\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\nODlh\r\n"
-                      "--dm\r\nContent-Type: text/plain\r\n\r\nplain\r\n--dm--\r\n");
+        "--dm\r\nContent-Type: image/gif\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\nODlh\r\n"
+        "--dm\r\nContent-Type: text/plain\r\n\r\nplain\r\n--dm--\r\n");
     addPart(*received.body, "text/plain")->addHeader("Content-ID", "<after>");
     CVXLMimeBodySplitter splitter;
     splitMessage(splitter, received, 0xFFFFFFFFu);
@@ -301,7 +312,7 @@ TEST(MimeBodySplitter, ContainersWithoutPartsStay)
 TEST(MimeBodySplitter, LastPartWithoutClosingDelimiterEndsAtTheContainersEnd)
 {
     Received received("application/vnd.wap.multipart.related", "abc",
-                      "--abc\r\nContent-Type: text/plain\r\n\r\nrest of the file\r\n");
+        "--abc\r\nContent-Type: text/plain\r\n\r\nrest of the file\r\n");
     CVXLMimeBodySplitter splitter;
     splitMessage(splitter, received, 0xFFFFFFFFu);
     ASSERT_EQ(received.body->partCount(), 2u);
@@ -331,7 +342,12 @@ TEST(MimeBodySplitter, BoundaryLosesOneQuoteAtEitherEnd)
         const char* header; // null: no boundary header
         const char* boundary;
     } cases[] = {
-        {"\"abc\"", "abc"}, {"abc", "abc"}, {"\"abc", "abc"}, {"\"\"abc\"\"", "\"abc\""}, {"\"", ""}, {nullptr, ""},
+        {"\"abc\"", "abc"},
+        {"abc", "abc"},
+        {"\"abc", "abc"},
+        {"\"\"abc\"\"", "\"abc\""},
+        {"\"", ""},
+        {nullptr, ""},
     };
     for (const Case& c : cases) {
         CVXLMimeEntity entity;

@@ -1,8 +1,8 @@
 #include "engine/transport/mime/VXLMimeMultipartParser.h"
 
-#include "tests/transport/MimeTestSupport.h"
 #include "engine/transport/mime/VXLBase64Decoder.h"
 #include "engine/transport/mime/VXLMimePartSink.h"
+#include "tests/transport/MimeTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST(MimeMultipartParser, HeaderLines)
         const char* headers;
     } cases[] = {
         {"Content-Type: image/jpeg; name=pic.jpg\r\nContent-ID: <1>\r\n",
-         "Content-Type=image/jpeg|name=pic.jpg|Content-ID=<1>|"},
+            "Content-Type=image/jpeg|name=pic.jpg|Content-ID=<1>|"},
         {"Content-Type:text/plain\r\n", "Content-Type=text/plain|"},
         {"Content-Type: a/b;  charset = \"utf-8\" ;\r\n", "Content-Type=a/b|charset=\"utf-8\"|"},
         {"Content-Type: a/b; name=\"x;y.jpg\"\n", "Content-Type=a/b|name=\"x;y.jpg\"|"},
@@ -57,8 +57,9 @@ TEST(MimeMultipartParser, HeaderLines)
     for (const Case& c : cases) {
         CVXLHeaderMap headers;
         const std::string block = c.block;
-        ASSERT_TRUE(CVXLMimeMultipartParser::parseHeaderBlock(reinterpret_cast<const std::uint8_t*>(block.data()),
-                                                              static_cast<std::uint32_t>(block.size()), headers));
+        ASSERT_TRUE(
+            CVXLMimeMultipartParser::parseHeaderBlock(reinterpret_cast<const std::uint8_t*>(block.data()),
+                static_cast<std::uint32_t>(block.size()), headers));
         EXPECT_EQ(headerText(headers), c.headers) << block;
     }
 }
@@ -82,7 +83,7 @@ TEST(MimeMultipartParser, ReadWindows)
     }
     EXPECT_EQ(parser.status(), CVXLScanResult::Done);
     const std::uint32_t rest = static_cast<std::uint32_t>(container.size()) - 256 - 2 * 5120;
-    EXPECT_EQ(sizes, (std::vector<std::uint32_t>{256, 5120, 5120, rest}));
+    EXPECT_EQ(sizes, (std::vector<std::uint32_t> {256, 5120, 5120, rest}));
     ASSERT_EQ(recorder.parts.size(), 2u);
     EXPECT_EQ(recorder.parts[0], std::make_pair(13u, 12000u));
     EXPECT_EQ(parser.readSize(), 0u);
@@ -98,7 +99,7 @@ TEST(MimeMultipartParser, EndsEarly)
     } cases[] = {
         // A header block that never ends fails; the parts before it stay.
         {"--b\r\nA: 1\r\n\r\nx\r\n--b\r\n" + std::string(20000, 'h'), 0, CVXLScanResult::Malformed,
-         {{13, 1}}},
+            {{13, 1}}},
         // A file shorter than its part says: an empty read ends it.
         {"--b\r\nA: 1\r\n\r\nxyz", 1000, CVXLScanResult::Done, {{13, 3}}},
         // Header block cut by the end: a part with no data.
@@ -108,7 +109,8 @@ TEST(MimeMultipartParser, EndsEarly)
     for (const Case& c : cases) {
         Recorder recorder;
         CVXLMimeMultipartParser parser;
-        const std::uint32_t size = c.declaredSize ? c.declaredSize : static_cast<std::uint32_t>(c.container.size());
+        const std::uint32_t size
+            = c.declaredSize ? c.declaredSize : static_cast<std::uint32_t>(c.container.size());
         parser.begin("b", size, &recorder);
         EXPECT_EQ(feedContainer(parser, c.container, 100), c.status) << c.container.substr(0, 40);
         EXPECT_EQ(recorder.parts, c.parts) << c.container.substr(0, 40);
@@ -133,8 +135,9 @@ TEST(MimeMultipartParser, ExaminesEachByteAFewTimesWhateverThePieces)
         CVXLMimeMultipartParser parser;
         parser.begin("b", size, &recorder);
         EXPECT_EQ(feedContainer(parser, container, piece), CVXLScanResult::Done) << "pieces of " << piece;
-        EXPECT_EQ(recorder.parts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-                                      {static_cast<std::uint32_t>(head.size()), static_cast<std::uint32_t>(data.size())}}))
+        EXPECT_EQ(recorder.parts,
+            (std::vector<std::pair<std::uint32_t, std::uint32_t>> {
+                {static_cast<std::uint32_t>(head.size()), static_cast<std::uint32_t>(data.size())}}))
             << "pieces of " << piece;
         EXPECT_LE(parser.bytesExamined(), 3u * size) << "pieces of " << piece;
     }
@@ -146,12 +149,11 @@ TEST(Base64Decoder, DecodesInPieces)
         const char* text;
         const char* bytes;
     } cases[] = {
-        {"aGVsbG8sIHdvcmxkIQ==", "hello, world!"},
-        {"aGVs\r\nbG8=\r\n", "hello"},
-        {"aGVsbG8", "hello"},       // no padding
-        {"YQ==YQ==", "aa"},         // padding ends a group, not the text
-        {"Y", ""},                  // one character is no byte
-        {"*a*G*V*s*", "hel"},       // other bytes are skipped
+        {"aGVsbG8sIHdvcmxkIQ==", "hello, world!"}, {"aGVs\r\nbG8=\r\n", "hello"},
+        {"aGVsbG8", "hello"}, // no padding
+        {"YQ==YQ==", "aa"}, // padding ends a group, not the text
+        {"Y", ""}, // one character is no byte
+        {"*a*G*V*s*", "hel"}, // other bytes are skipped
     };
     for (const Case& c : cases) {
         const std::string text = c.text;
@@ -159,7 +161,8 @@ TEST(Base64Decoder, DecodesInPieces)
             CVXLBase64Decoder decoder;
             CVXLByteBuffer out;
             for (std::uint32_t at = 0; at < text.size(); at += piece) {
-                const std::uint32_t n = std::min<std::uint32_t>(piece, static_cast<std::uint32_t>(text.size()) - at);
+                const std::uint32_t n
+                    = std::min<std::uint32_t>(piece, static_cast<std::uint32_t>(text.size()) - at);
                 ASSERT_TRUE(decoder.feed(reinterpret_cast<const std::uint8_t*>(text.data()) + at, n, out));
             }
             ASSERT_TRUE(decoder.finish(out));

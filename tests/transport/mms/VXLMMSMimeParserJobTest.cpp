@@ -1,13 +1,13 @@
 #include "engine/transport/mms/VXLMMSMimeParserJob.h"
 
-#include "tests/transport/MimeOracle.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
 #include "engine/transport/mime/VXLMimeEntity.h"
+#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMimeParseRequest.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
-#include "engine/transport/mime/VXLMultipartBody.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/transport/MimeOracle.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +22,14 @@ const char* const kDrm = "application/vnd.oma.drm.message";
 
 std::string filler(std::uint32_t length, std::uint32_t seed)
 {
-    return mimeoracle::filler(length, seed, 7, 50, { "\r\n--", "\r\n--bnd", "x--bnd-7\r\n" });
+    return mimeoracle::filler(length, seed, 7, 50, {"\r\n--", "\r\n--bnd", "x--bnd-7\r\n"});
 }
 
 // A retrieved multipart.mixed message of a text part and a container part
 // whose bytes lie in a received file at kContainerStart, with other bytes
 // around them that are no business of the parser.
 struct Received {
-    CVXLPduRef pdu { new CVXLMmsPdu };
+    CVXLPduRef pdu {new CVXLMmsPdu};
     CVXLMultipartBody* body = new CVXLMultipartBody;
     CVXLEntityRef text;
     CVXLEntityRef container;
@@ -59,7 +59,8 @@ struct Received {
     std::string dataOf(const CVXLMimeEntity& part) const
     {
         if (part.fileName().length() == 0)
-            return std::string(reinterpret_cast<const char*>(part.bodyBuffer().data()), part.bodyBuffer().length());
+            return std::string(
+                reinterpret_cast<const char*>(part.bodyBuffer().data()), part.bodyBuffer().length());
         EXPECT_EQ(std::string(part.fileName().c_str()), fileName);
         EXPECT_LE(part.dataStart() + part.dataSize(), file.size());
         return file.substr(part.dataStart(), part.dataSize());
@@ -110,7 +111,8 @@ protected:
 
     void write(const Received& received)
     {
-        root.writeFile("My Documents/" + received.fileName.substr(received.fileName.rfind('\\') + 1), received.file);
+        root.writeFile(
+            "My Documents/" + received.fileName.substr(received.fileName.rfind('\\') + 1), received.file);
     }
 
     void post(const Received& received)
@@ -143,7 +145,7 @@ protected:
     TempDeviceRoot root;
     JobTreeDriver driver;
     CVXLPlatformMessageStore* store = nullptr;
-    TraceJob owner { "owner" };
+    TraceJob owner {"owner"};
     CVXLMMSMimeParserJob job;
     CVXLMimeParseRequest request;
 };
@@ -159,36 +161,41 @@ std::vector<OracleCase> oracleCases()
 {
     const std::string b = "bnd-7";
     std::vector<OracleCase> cases = {
-        { "related SMIL and image", false, "mms-rel",
-          "--mms-rel\r\nContent-Type: application/smil; name=\"s.smil\"\r\nContent-ID: <smil>\r\n\r\n"
-          "<smil><body><par><img src=\"p.jpg\"/></par></body></smil>\r\n"
-          "--mms-rel\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-Location: p.jpg\r\n\r\n"
-          "\xFF\xD8\xFF\xE0--\r\n-\x00\x01--mms-rel\r\n\r\n--mms-relX\r\n\xFF\xD9\r\n--mms-rel--\r\n" },
-        { "LF line ends", false, "abc",
-          "--abc\nContent-Type: text/plain\n\nline one\nline two\n\n--abc\nContent-ID: <2>\n\nx\n--abc--\n" },
-        { "no closing delimiter", false, "abc",
-          "--abc\r\nContent-Type: text/plain\r\n\r\nfirst\r\n--abc\r\nContent-Type: text/plain\r\n\r\nto the end" },
-        { "header block longer than a header window", false, "abc",
-          "--abc\r\nContent-Type: text/plain\r\nX-Long: " + std::string(600, 'h') + "\r\n\r\nbody\r\n--abc--\r\n" },
-        { "DRM message, binary", true, "boundary-1",
-          "--boundary-1\r\nContent-type: image/jpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
-          "\xFF\xD8\x00\r\n--boundary\r\n\xFF\xD9\r\n--boundary-1--\r\n" },
-        { "DRM message, base64", true, "dm1",
-          "--dm1\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
-          "aGVsbG8sIHdv\r\ncmxkIQ==\r\n--dm1--\r\n" },
-        { "large binary parts", false, b,
-          "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + filler(30000, 1) + "\r\n--" + b
-              + "\r\nContent-Type: application/octet-stream\r\n\r\n" + filler(17000, 2) + "\r\n--" + b + "--\r\n" },
+        {"related SMIL and image", false, "mms-rel",
+            "--mms-rel\r\nContent-Type: application/smil; name=\"s.smil\"\r\nContent-ID: <smil>\r\n\r\n"
+            "<smil><body><par><img src=\"p.jpg\"/></par></body></smil>\r\n"
+            "--mms-rel\r\nContent-Type: image/jpeg; name=p.jpg\r\nContent-Location: p.jpg\r\n\r\n"
+            "\xFF\xD8\xFF\xE0--\r\n-\x00\x01--mms-rel\r\n\r\n--mms-relX\r\n\xFF\xD9\r\n--mms-rel--\r\n"},
+        {"LF line ends", false, "abc",
+            "--abc\nContent-Type: text/plain\n\nline one\nline two\n\n--abc\nContent-ID: "
+            "<2>\n\nx\n--abc--\n"},
+        {"no closing delimiter", false, "abc",
+            "--abc\r\nContent-Type: text/plain\r\n\r\nfirst\r\n--abc\r\nContent-Type: text/plain\r\n\r\nto "
+            "the end"},
+        {"header block longer than a header window", false, "abc",
+            "--abc\r\nContent-Type: text/plain\r\nX-Long: " + std::string(600, 'h')
+                + "\r\n\r\nbody\r\n--abc--\r\n"},
+        {"DRM message, binary", true, "boundary-1",
+            "--boundary-1\r\nContent-type: image/jpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
+            "\xFF\xD8\x00\r\n--boundary\r\n\xFF\xD9\r\n--boundary-1--\r\n"},
+        {"DRM message, base64", true, "dm1",
+            "--dm1\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+            "aGVsbG8sIHdv\r\ncmxkIQ==\r\n--dm1--\r\n"},
+        {"large binary parts", false, b,
+            "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + filler(30000, 1) + "\r\n--" + b
+                + "\r\nContent-Type: application/octet-stream\r\n\r\n" + filler(17000, 2) + "\r\n--" + b
+                + "--\r\n"},
     };
     // A delimiter line and the next header block across each edge of the
     // windows read from the file: 256 bytes first, then 5,120 at a time.
     const std::string head = "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n";
-    const std::string tail = "\r\n--" + b + "\r\nContent-Type: text/plain; name=t.txt\r\n\r\nsecond\r\n--" + b + "--\r\n";
-    for (std::uint32_t edge : { 256u, 256u + 5120u, 256u + 2 * 5120u }) {
+    const std::string tail
+        = "\r\n--" + b + "\r\nContent-Type: text/plain; name=t.txt\r\n\r\nsecond\r\n--" + b + "--\r\n";
+    for (std::uint32_t edge : {256u, 256u + 5120u, 256u + 2 * 5120u}) {
         for (std::uint32_t k = 1; k <= 40; ++k) {
             const std::uint32_t fill = edge - k - static_cast<std::uint32_t>(head.size());
-            cases.push_back({ "edge " + std::to_string(edge) + " - " + std::to_string(k), false, b,
-                              head + filler(fill, k) + tail });
+            cases.push_back({"edge " + std::to_string(edge) + " - " + std::to_string(k), false, b,
+                head + filler(fill, k) + tail});
         }
     }
     return cases;
@@ -199,7 +206,7 @@ TEST_F(MimeParserJobTest, SplitsContainersReadFromTheFileAsTheOracleDoes)
     const std::vector<OracleCase> cases = oracleCases();
     std::vector<mimeoracle::Container> containers;
     for (const OracleCase& c : cases)
-        containers.push_back({ c.bytes, c.boundary, c.drm });
+        containers.push_back({c.bytes, c.boundary, c.drm});
     const std::vector<std::string> expected = mimeoracle::oracleParts(containers);
     ASSERT_EQ(expected.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -214,9 +221,11 @@ TEST_F(MimeParserJobTest, SplitsContainersReadFromTheFileAsTheOracleDoes)
         EXPECT_EQ(received.describe(1), expected[i]) << c.name;
         for (const CVXLMimeEntity* part : received.parts(1)) {
             EXPECT_NE(part, received.container.get()) << c.name;
-            EXPECT_EQ(std::string(part->header("X-QV-DRM-Content-ID").c_str()), c.drm ? "<c1>" : "") << c.name;
+            EXPECT_EQ(std::string(part->header("X-QV-DRM-Content-ID").c_str()), c.drm ? "<c1>" : "")
+                << c.name;
         }
-        EXPECT_EQ(std::string(received.text->header("X-QV-MEMO-DATA").c_str()), c.drm ? "" : "TRUE") << c.name;
+        EXPECT_EQ(std::string(received.text->header("X-QV-MEMO-DATA").c_str()), c.drm ? "" : "TRUE")
+            << c.name;
     }
 }
 
@@ -229,9 +238,10 @@ TEST_F(MimeParserJobTest, NestedContainersEndInTheirInnermostParts)
     const std::string drm = "--out2\r\nContent-Type: application/vnd.oma.drm.message; boundary=in\r\n"
                             "Content-Transfer-Encoding: base64\r\n\r\n"
         + innerBase64 + "\r\n--out2--\r\n";
-    const std::string related = "--out\r\nContent-Type: application/smil\r\n\r\n<smil/>\r\n"
-                                "--out\r\nContent-Type: application/vnd.oma.drm.message; boundary=\"out2\"\r\n"
-                                "Content-ID: <d>\r\n\r\n"
+    const std::string related
+        = "--out\r\nContent-Type: application/smil\r\n\r\n<smil/>\r\n"
+          "--out\r\nContent-Type: application/vnd.oma.drm.message; boundary=\"out2\"\r\n"
+          "Content-ID: <d>\r\n\r\n"
         + drm + "\r\n--out--\r\n";
     Received received(kRelated, "out", related, "nested.dat");
     write(received);
@@ -254,9 +264,9 @@ TEST_F(MimeParserJobTest, BodiesWithNothingToSplitStayAsTheyWere)
         const char* bytes;
         bool plainMessage;
     } cases[] = {
-        { "no delimiter in the container", kRelated, "nothing to split here", false },
-        { "DRM message without parts", kDrm, "--abc--\r\n", false },
-        { "not multipart.mixed", kRelated, "--abc\r\nA: 1\r\n\r\nx\r\n--abc--\r\n", true },
+        {"no delimiter in the container", kRelated, "nothing to split here", false},
+        {"DRM message without parts", kDrm, "--abc--\r\n", false},
+        {"not multipart.mixed", kRelated, "--abc\r\nA: 1\r\n\r\nx\r\n--abc--\r\n", true},
     };
     for (const Case& c : cases) {
         Received received(c.type, "abc", c.bytes, "plain.dat");
@@ -278,8 +288,9 @@ TEST_F(MimeParserJobTest, UnreadableContainersFailAndLeaveTheBody)
 
     // A DRM message in a file that is gone, after a related container that
     // was split: the message is given back whole.
-    const std::string related = "--r\r\nContent-Type: text/plain\r\n\r\nhi\r\n--r\r\n"
-                                "Content-Type: application/vnd.oma.drm.message; boundary=d\r\n\r\n--d--\r\n--r--\r\n";
+    const std::string related
+        = "--r\r\nContent-Type: text/plain\r\n\r\nhi\r\n--r\r\n"
+          "Content-Type: application/vnd.oma.drm.message; boundary=d\r\n\r\n--d--\r\n--r--\r\n";
     Received half(kRelated, "r", related, "half.dat");
     write(half);
     ASSERT_EQ(parse(half), kResultSucceeded);
@@ -315,7 +326,7 @@ TEST_F(MimeParserJobTest, CancelAnswers24AndLeavesTheBody)
     for (std::uint32_t i = 0; i < 6; ++i)
         bytes += "--" + b + "\r\nContent-Type: application/octet-stream\r\n\r\n" + filler(12000, i) + "\r\n";
     bytes += "--" + b + "--\r\n";
-    for (int steps : { 0, 1, 2, 3, 5, 8, 13, 21, 34 }) {
+    for (int steps : {0, 1, 2, 3, 5, 8, 13, 21, 34}) {
         Received received(kRelated, b, bytes, "big.dat");
         write(received);
         const std::size_t before = replies().size();
@@ -347,7 +358,7 @@ TEST_F(MimeParserJobTest, StoppingTheJobAnswersTheRequestWith24)
     ASSERT_TRUE(replies().empty());
     job.stop();
     driver.runUntilIdle(100000);
-    EXPECT_EQ(replies(), std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(replies(), std::vector<std::int32_t> {kResultCancelled});
     EXPECT_TRUE(received.untouched());
 }
 

@@ -1,20 +1,20 @@
 #include "engine/transport/mms/VXLMMSProcessor.h"
 
-#include "engine/core/settings/VXLPersStore.h"
 #include "engine/core/platform/VXLPlatformFactory.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/core/settings/VXLPersStore.h"
 #include "engine/transport/http/VXLHttpProcessor.h"
-#include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/transport/mms/VXLMmsTransaction.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
-#include "engine/transport/net/VXLNetworkDialer.h"
-#include "engine/transport/tasks/VXLTaskProcessor.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
-#include "engine/transport/tasks/VXLTransactionListener.h"
+#include "engine/transport/mms/VXLMmsTransaction.h"
 #include "engine/transport/mms/VXLWspDecode.h"
 #include "engine/transport/mms/VXLWspEncode.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "engine/transport/net/VXLHttpSettings.h"
+#include "engine/transport/net/VXLNetworkDialer.h"
+#include "engine/transport/tasks/VXLTaskProcessor.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
+#include "engine/transport/tasks/VXLTransactionListener.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/MmsRelayPeer.h"
 #include "tests/support/SquidProxy.h"
@@ -108,7 +108,7 @@ protected:
         if (!started)
             return;
         EXPECT_EQ(store->openStreams(), 0u);
-        for (const CVXLProcessor* p : std::vector<const CVXLProcessor*> { &mms, &http, &encoder, &decoder })
+        for (const CVXLProcessor* p : std::vector<const CVXLProcessor*> {&mms, &http, &encoder, &decoder})
             EXPECT_FALSE(p->isBusy()) << p->name();
     }
 
@@ -239,8 +239,8 @@ TEST_F(MMSProcessorRelayTest, SendNotifyRetrieveAndViewThroughSquid)
     }
     // The relay read each request's type and id itself.
     const std::string log = relay.log();
-    for (const char* line : { "001 POST /mms type=80 tid=QV-MMS-17 ", "002 POST /mms type=83 tid=N0001 ",
-             "003 GET /retrieve/R77 ", "004 POST /mms?descriptors=3 type=8d tid=MMS-user " })
+    for (const char* line : {"001 POST /mms type=80 tid=QV-MMS-17 ", "002 POST /mms type=83 tid=N0001 ",
+             "003 GET /retrieve/R77 ", "004 POST /mms?descriptors=3 type=8d tid=MMS-user "})
         EXPECT_NE(log.find(line), std::string::npos) << line << "in\n" << log;
     // Every request went through the proxy.
     const std::string access = squid.accessLog();
@@ -259,7 +259,7 @@ TEST_F(MMSProcessorRelayTest, CancelDuringHttpGives24)
     e.transaction.cancel();
     EXPECT_TRUE(pump([&] { return !e.listener.results.empty(); }, 10000));
     pump([] { return false; }, 450);
-    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(e.listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
     EXPECT_TRUE(pump([&] { return !http.isBusy(); }, 5000));
 

@@ -1,11 +1,11 @@
 #include "engine/transport/mms/VXLMMSProcessor.h"
 
 #include "engine/transport/http/VXLHttpTransaction.h"
-#include "engine/transport/mms/VXLMmsTransaction.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMmsTransaction.h"
 #include "engine/transport/mms/VXLReceivedPdu.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "tests/transport/CodecJobFixture.h"
 #include "tests/transport/MmsSamplePdus.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -105,7 +105,7 @@ protected:
 private:
     void record(const CVXLHttpTransaction& http)
     {
-        Seen s { http.method(), http.url().c_str(), {}, {}, {}, {} };
+        Seen s {http.method(), http.url().c_str(), {}, {}, {}, {}};
         const CVXLHeaderMap& headers = http.requestMessage().messageHeaders();
         for (std::uint32_t i = 0; i < headers.nameCount(); ++i) {
             const CVXLString name = headers.nameAt(static_cast<int>(i));
@@ -167,7 +167,7 @@ protected:
     }
 
     CVXLMMSProcessor mms;
-    ScriptedHttp http { root };
+    ScriptedHttp http {root};
 };
 
 TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
@@ -181,48 +181,50 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
         std::int32_t method; // 0: no HTTP exchange
     };
     const Case cases[] = {
-        { "send request", [] { return mmstest::sendRequest(); }, sample("send_conf.mms"),
-            kResultSucceeded, kMmsSendConf, CVXLHttpTransaction::kMethodPost },
-        { "notification response, no body", mmstest::notifyResponse, "", kResultSucceeded, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "notification response, a body", mmstest::notifyResponse, "ignored", kResultSucceeded,
-            kMmsUntyped, CVXLHttpTransaction::kMethodPost },
-        { "acknowledge", mmstest::acknowledge, "", kResultSucceeded, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "retrieve", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-            sample("retrieve_conf.mms"), kResultSucceeded, kMmsRetrieveConf,
-            CVXLHttpTransaction::kMethodGet },
-        { "delete request", mmstest::mboxDeleteRequest,
-            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80 }), kResultSucceeded,
-            kMmsMboxDeleteConf, CVXLHttpTransaction::kMethodPost },
-        { "a notification is no request", mmstest::notification, "", kResultTransactionFailed, kMmsUntyped, 0 },
-        { "send answered by no body", [] { return mmstest::sendRequest(); }, "", kResultTransactionFailed,
-            kMmsUntyped, CVXLHttpTransaction::kMethodPost },
-        { "send answered by a notification", [] { return mmstest::sendRequest(); },
+        {"send request", [] { return mmstest::sendRequest(); }, sample("send_conf.mms"), kResultSucceeded,
+            kMmsSendConf, CVXLHttpTransaction::kMethodPost},
+        {"notification response, no body", mmstest::notifyResponse, "", kResultSucceeded, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"notification response, a body", mmstest::notifyResponse, "ignored", kResultSucceeded, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"acknowledge", mmstest::acknowledge, "", kResultSucceeded, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"retrieve", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            sample("retrieve_conf.mms"), kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet},
+        {"delete request", mmstest::mboxDeleteRequest,
+            asText({0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92, 0x92, 0x80}), kResultSucceeded,
+            kMmsMboxDeleteConf, CVXLHttpTransaction::kMethodPost},
+        {"a notification is no request", mmstest::notification, "", kResultTransactionFailed, kMmsUntyped, 0},
+        {"send answered by no body", [] { return mmstest::sendRequest(); }, "", kResultTransactionFailed,
+            kMmsUntyped, CVXLHttpTransaction::kMethodPost},
+        {"send answered by a notification", [] { return mmstest::sendRequest(); },
             sample("notification_ind.mms"), kResultTransactionFailed, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F",
-            kResultTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost },
+            CVXLHttpTransaction::kMethodPost},
+        {"send answered by no PDU", [] { return mmstest::sendRequest(); }, "\x1F\x1F\x1F",
+            kResultTransactionFailed, kMmsUntyped, CVXLHttpTransaction::kMethodPost},
         // A reply without a mandatory field fails rather than reading as its
         // defaults (no X-Mms-Response-Status would read as "Ok").
-        { "send-conf without a response status", [] { return mmstest::sendRequest(); },
-            asText({ 0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92 }), kResultTransactionFailed, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "send-conf without a transaction id", [] { return mmstest::sendRequest(); },
-            asText({ 0x8C, 0x81, 0x8D, 0x92, 0x92, 0x80 }), kResultTransactionFailed, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "delete-conf without a response status", mmstest::mboxDeleteRequest,
-            asText({ 0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92 }), kResultTransactionFailed, kMmsUntyped,
-            CVXLHttpTransaction::kMethodPost },
-        { "retrieve-conf without a date", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x84, 0x83, 'h', 'i' }), kResultTransactionFailed,
-            kMmsUntyped, CVXLHttpTransaction::kMethodGet },
-        { "retrieve-conf with its mandatory fields", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i' }),
-            kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet },
-        { "retrieve-conf without a message id", [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
-            asText({ 0x8C, 0x84, 0x8D, 0x92, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i' }),
-            kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet },
+        {"send-conf without a response status", [] { return mmstest::sendRequest(); },
+            asText({0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92}), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"send-conf without a transaction id", [] { return mmstest::sendRequest(); },
+            asText({0x8C, 0x81, 0x8D, 0x92, 0x92, 0x80}), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"delete-conf without a response status", mmstest::mboxDeleteRequest,
+            asText({0x8C, 0x92, 0x98, 'd', 0x00, 0x8D, 0x92}), kResultTransactionFailed, kMmsUntyped,
+            CVXLHttpTransaction::kMethodPost},
+        {"retrieve-conf without a date",
+            [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x84, 0x83, 'h', 'i'}), kResultTransactionFailed,
+            kMmsUntyped, CVXLHttpTransaction::kMethodGet},
+        {"retrieve-conf with its mandatory fields",
+            [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({0x8C, 0x84, 0x8D, 0x92, 0x8B, 'm', 0x00, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i'}),
+            kResultSucceeded, kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet},
+        {"retrieve-conf without a message id",
+            [] { return static_cast<CVXLMmsPdu*>(new CVXLSimpleRequestPdu(kMmsRetrieve, "")); },
+            asText({0x8C, 0x84, 0x8D, 0x92, 0x85, 0x01, 0x05, 0x84, 0x83, 'h', 'i'}), kResultSucceeded,
+            kMmsRetrieveConf, CVXLHttpTransaction::kMethodGet},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -287,8 +289,7 @@ TEST_F(MMSProcessorTest, AGetCarriesOnlyHttpHeaders)
     ASSERT_EQ(http.seen.size(), 1u);
     EXPECT_EQ(http.seen[0].url, "http://relay.example/retrieve/R0001");
     EXPECT_EQ(http.seen[0].headers,
-        (std::vector<std::pair<std::string, std::string>> {
-            { "Accept", "application/vnd.wap.mms-message" } }));
+        (std::vector<std::pair<std::string, std::string>> {{"Accept", "application/vnd.wap.mms-message"}}));
     EXPECT_EQ(http.seen[0].body, "");
     const CVXLPduRef reply = e.transaction.replyPdu();
     ASSERT_FALSE(reply.isEmpty());
@@ -328,12 +329,12 @@ TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerTick)
 
 TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
 {
-    const Bytes head = { 0x8C, 0x8E, 0x98, 'v', 0x00, 0x8D, 0x92, 0x92, 0x80 };
-    const Bytes sendConf = { 0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92, 0x92, 0x80 };
+    const Bytes head = {0x8C, 0x8E, 0x98, 'v', 0x00, 0x8D, 0x92, 0x92, 0x80};
+    const Bytes sendConf = {0x8C, 0x81, 0x98, 's', 0x00, 0x8D, 0x92, 0x92, 0x80};
     Bytes wrongPart = head;
     // Content-Type multipart.mixed, one part of type mms-message holding an
     // m-send-conf instead of a descriptor.
-    for (std::uint8_t b : { 0x84, 0xA3, 0x01, 0x01, static_cast<int>(sendConf.size()), 0xBE })
+    for (std::uint8_t b : {0x84, 0xA3, 0x01, 0x01, static_cast<int>(sendConf.size()), 0xBE})
         wrongPart.push_back(b);
     wrongPart.insert(wrongPart.end(), sendConf.begin(), sendConf.end());
     struct Case {
@@ -343,8 +344,8 @@ TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
         std::uint32_t parts; // parts of the view confirmation handed back
     };
     const Case cases[] = {
-        { "no parts", head, kResultSucceeded, 0 },
-        { "a part that is no descriptor", wrongPart, kResultTransactionFailed, 1 },
+        {"no parts", head, kResultSucceeded, 0},
+        {"a part that is no descriptor", wrongPart, kResultTransactionFailed, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -401,9 +402,9 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
     };
     const Case cases[] = {
         // Tick 1 starts the MMS transaction, whose encode is then queued.
-        { "encode queued", 1, false, 0 },
+        {"encode queued", 1, false, 0},
         // Tick 3 starts the HTTP exchange, which never answers.
-        { "during HTTP", 3, true, 1 },
+        {"during HTTP", 3, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -418,7 +419,7 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
         e.transaction.cancel();
         for (int tick = 0; tick < 5; ++tick)
             driver.runToNextTimer();
-        EXPECT_EQ(e.listener.results, std::vector<std::int32_t> { kResultCancelled });
+        EXPECT_EQ(e.listener.results, std::vector<std::int32_t> {kResultCancelled});
         EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
         EXPECT_EQ(http.cancels, c.httpCancels);
         EXPECT_FALSE(http.isBusy());

@@ -1,8 +1,8 @@
 #include "engine/transport/mms/VXLMMSSmsProcessor.h"
 
 #include "engine/transport/mms/VXLMmsSmsTransaction.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "tests/transport/CodecJobFixture.h"
 #include "tests/transport/MmsSamplePdus.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -18,10 +18,10 @@ using codecjobs::RecordingListener;
 using mmstest::Bytes;
 
 // A delivery report and a read report as a relay pushes them.
-const Bytes kDeliveryInd = { 0x8C, 0x86, 0x8D, 0x92, 0x8B, 'm', '1', 0x00, 0x97, '+', '1', 0x00, 0x85, 0x04,
-    0x65, 0x53, 0xF1, 0x00, 0x95, 0x81 };
-const Bytes kReadOrigInd = { 0x8C, 0x88, 0x8D, 0x92, 0x8B, 'm', '1', 0x00, 0x97, '+', '1', 0x00, 0x89, 0x04,
-    0x80, '+', '2', 0x00, 0x85, 0x04, 0x65, 0x53, 0xF1, 0x00, 0x9B, 0x80 };
+const Bytes kDeliveryInd = {0x8C, 0x86, 0x8D, 0x92, 0x8B, 'm', '1', 0x00, 0x97, '+', '1', 0x00, 0x85, 0x04,
+    0x65, 0x53, 0xF1, 0x00, 0x95, 0x81};
+const Bytes kReadOrigInd = {0x8C, 0x88, 0x8D, 0x92, 0x8B, 'm', '1', 0x00, 0x97, '+', '1', 0x00, 0x89, 0x04,
+    0x80, '+', '2', 0x00, 0x85, 0x04, 0x65, 0x53, 0xF1, 0x00, 0x9B, 0x80};
 
 class MMSSmsProcessorTest : public codecjobs::CodecJobTest {
 protected:
@@ -62,22 +62,22 @@ TEST_F(MMSSmsProcessorTest, PushedPdusBecomeTheirTypedPdu)
         bool complete; // hasRequiredHeaders of the typed PDU
     };
     const Case cases[] = {
-        { "notification", sample("notification_ind.mms"), kResultSucceeded, kMmsNotificationInd, true },
+        {"notification", sample("notification_ind.mms"), kResultSucceeded, kMmsNotificationInd, true},
         // Typed although it lacks most mandatory fields; the messaging code
         // decides what to do with it.
-        { "short notification", sample("example_notification_ind.mms"), kResultSucceeded,
-            kMmsNotificationInd, false },
-        { "delivery report", kDeliveryInd, kResultSucceeded, kMmsDeliveryInd, true },
-        { "read report", kReadOrigInd, kResultSucceeded, kMmsReadOrigInd, true },
-        { "send confirmation", sample("send_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
-        { "retrieve confirmation", sample("retrieve_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
-        { "view confirmation", sample("mbox_view_conf.mms"), kResultTransactionFailed, kMmsUntyped, false },
-        { "not a PDU", { 0x1F, 0x1F, 0x1F }, kResultTransactionFailed, kMmsUntyped, false },
-        { "no bytes", {}, kResultTransactionFailed, kMmsUntyped, false },
+        {"short notification", sample("example_notification_ind.mms"), kResultSucceeded, kMmsNotificationInd,
+            false},
+        {"delivery report", kDeliveryInd, kResultSucceeded, kMmsDeliveryInd, true},
+        {"read report", kReadOrigInd, kResultSucceeded, kMmsReadOrigInd, true},
+        {"send confirmation", sample("send_conf.mms"), kResultTransactionFailed, kMmsUntyped, false},
+        {"retrieve confirmation", sample("retrieve_conf.mms"), kResultTransactionFailed, kMmsUntyped, false},
+        {"view confirmation", sample("mbox_view_conf.mms"), kResultTransactionFailed, kMmsUntyped, false},
+        {"not a PDU", {0x1F, 0x1F, 0x1F}, kResultTransactionFailed, kMmsUntyped, false},
+        {"no bytes", {}, kResultTransactionFailed, kMmsUntyped, false},
     };
     for (const Case& c : cases) {
         RecordingListener listener;
-        CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLMmsSmsTransaction transaction {CVXLTransactionListenerRef(&listener)};
         EXPECT_EQ(transaction.typeName(), "MMSSMSTRANSACTION");
         if (!c.bytes.empty())
             setPushed(transaction, c.bytes);
@@ -97,7 +97,7 @@ TEST_F(MMSSmsProcessorTest, PushedPdusBecomeTheirTypedPdu)
 TEST_F(MMSSmsProcessorTest, NotificationFieldsReachTheTypedPdu)
 {
     RecordingListener listener;
-    CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLMmsSmsTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setPushed(transaction, mmstest::sampleBytes("notification_ind.mms"));
     run(transaction, listener);
     ASSERT_EQ(listener.results[0], kResultSucceeded);
@@ -114,7 +114,7 @@ TEST_F(MMSSmsProcessorTest, RefusedDecodeFails)
     CVXLTaskProcessor nobody; // no processor registered: every submission is refused
     pushed.setTaskProcessor(&nobody);
     RecordingListener listener;
-    CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLMmsSmsTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setPushed(transaction, kDeliveryInd);
     run(transaction, listener);
     EXPECT_EQ(listener.results[0], kResultTransactionFailed);
@@ -135,9 +135,9 @@ TEST_F(MMSSmsProcessorTest, CancelReportsCancelledOnce)
     };
     // 0: the decode is still queued and hears 24 at once; 1: the decoder is
     // reading the file.
-    for (const Case& c : { Case { "decode queued", 0 }, Case { "decode reading", 1 } }) {
+    for (const Case& c : {Case {"decode queued", 0}, Case {"decode reading", 1}}) {
         RecordingListener listener;
-        CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLMmsSmsTransaction transaction {CVXLTransactionListenerRef(&listener)};
         auto* input = new CVXLMimeEntity;
         CVXLEntityRef ref(input);
         input->setFileName(CVXLString(path.c_str()));
@@ -154,14 +154,14 @@ TEST_F(MMSSmsProcessorTest, CancelReportsCancelledOnce)
         transaction.cancel();
         for (int tick = 0; tick < 4; ++tick)
             driver.runToNextTimer();
-        EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled }) << c.what;
+        EXPECT_EQ(listener.results, std::vector<std::int32_t> {kResultCancelled}) << c.what;
         EXPECT_TRUE(transaction.getPdu().isEmpty()) << c.what;
         EXPECT_EQ(tasks.queuedCount(), 0u) << c.what;
         EXPECT_FALSE(decoder.isBusy()) << c.what;
     }
     // The next pushed PDU is decoded as usual.
     RecordingListener listener;
-    CVXLMmsSmsTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLMmsSmsTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setPushed(transaction, kDeliveryInd);
     run(transaction, listener);
     EXPECT_EQ(listener.results[0], kResultSucceeded);

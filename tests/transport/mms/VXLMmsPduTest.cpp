@@ -12,7 +12,10 @@ namespace {
 
 // Counts its destructions, to see when a handle deletes its PDU.
 struct CountedPdu : CVXLMmsPdu {
-    explicit CountedPdu(int& deaths) : deaths_(deaths) {}
+    explicit CountedPdu(int& deaths)
+        : deaths_(deaths)
+    {
+    }
     ~CountedPdu() override { ++deaths_; }
     int& deaths_;
 };

@@ -4,10 +4,10 @@
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLReceivedPdu.h"
 #include "engine/transport/mms/VXLSendRequestPdu.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "tests/transport/CodecJobFixture.h"
 #include "tests/transport/MmsSamplePdus.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -94,17 +94,17 @@ TEST_F(WspDecodeTest, SamplePdusFromFilesDecodeAsTheCoreDoes)
         std::int32_t kind;
     };
     const Case cases[] = {
-        { "retrieve_conf.mms", kMmsRetrieveConf },
-        { "notification_ind.mms", kMmsNotificationInd },
-        { "send_conf.mms", kMmsSendConf },
-        { "mbox_view_conf.mms", kMmsMboxViewConf },
+        {"retrieve_conf.mms", kMmsRetrieveConf},
+        {"notification_ind.mms", kMmsNotificationInd},
+        {"send_conf.mms", kMmsSendConf},
+        {"mbox_view_conf.mms", kMmsMboxViewConf},
     };
     for (const Case& c : cases) {
         Bytes bytes;
         ASSERT_TRUE(mmstest::readSample(c.file, bytes));
         const std::string path = writeFile(c.file, asText(bytes));
         RecordingListener listener;
-        CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         setFileInput(transaction, path);
         run(transaction, listener);
         EXPECT_EQ(listener.results[0], kResultSucceeded) << c.file;
@@ -121,7 +121,7 @@ TEST_F(WspDecodeTest, RetrievedMessageBecomesItsTypedPdu)
     ASSERT_TRUE(mmstest::readSample("retrieve_conf.mms", bytes));
     const std::string path = writeFile("temp_mms.raw", asText(bytes));
     RecordingListener listener;
-    CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setFileInput(transaction, path);
     run(transaction, listener);
     ASSERT_EQ(listener.results[0], kResultSucceeded);
@@ -149,7 +149,7 @@ TEST_F(WspDecodeTest, MboxDescriptorDecodedFromItsRangeOfTheFile)
     ASSERT_TRUE(mmstest::readSample("mbox_view_conf.mms", bytes));
     const std::string path = writeFile("temp_mmboxmsg.raw", asText(bytes));
     RecordingListener viewListener;
-    CVXLWspDecodeTransaction view { CVXLTransactionListenerRef(&viewListener) };
+    CVXLWspDecodeTransaction view {CVXLTransactionListenerRef(&viewListener)};
     setFileInput(view, path);
     run(view, viewListener);
     ASSERT_EQ(viewListener.results[0], kResultSucceeded);
@@ -161,8 +161,8 @@ TEST_F(WspDecodeTest, MboxDescriptorDecodedFromItsRangeOfTheFile)
         const CVXLEntityRef part = body->partAt(i);
         ASSERT_GT(part->dataStart(), 0u);
         RecordingListener listener;
-        CVXLWspDecodeTransaction descriptor { CVXLTransactionListenerRef(&listener),
-            kWspDecodeMboxDescTransactionType };
+        CVXLWspDecodeTransaction descriptor {
+            CVXLTransactionListenerRef(&listener), kWspDecodeMboxDescTransactionType};
         EXPECT_EQ(descriptor.typeName(), "WSPDECODEMMBOXDESCTRANSACTION");
         descriptor.message().setBody(part);
         run(descriptor, listener);
@@ -190,8 +190,8 @@ Bytes encodedMessage(CVXLMmsPdu* built)
 // A part decoded from a file window by window carries what the decoder core
 // gives from memory, except that data passing its window stay in the file:
 // each part is "mem" or "file" in the order of the parts.
-std::string compareWithCore(const CVXLMmsPdu& windowed, const Bytes& bytes, const std::string& path,
-    std::uint32_t offset = 0)
+std::string compareWithCore(
+    const CVXLMmsPdu& windowed, const Bytes& bytes, const std::string& path, std::uint32_t offset = 0)
 {
     CVXLMmsPdu core;
     CVXLWspPduDecoder decoder;
@@ -248,12 +248,12 @@ TEST_F(WspDecodeTest, AFileRangeIsDecodedWindowByWindow)
         const char* places;
     };
     const Case cases[] = {
-        { "images larger than a window", encodedMessage(mmstest::sendRequest(2, 3 * window)), 0,
-            "mem file file mem " },
-        { "images that fit", encodedMessage(mmstest::sendRequest(4, 20000)), 0, "mem mem mem mem mem mem " },
-        { "a range inside a file", encodedMessage(mmstest::sendRequest(2, 3 * window)), 777,
-            "mem file file mem " },
-        { "header fields longer than a window", manyTo, 0, "mem mem mem " },
+        {"images larger than a window", encodedMessage(mmstest::sendRequest(2, 3 * window)), 0,
+            "mem file file mem "},
+        {"images that fit", encodedMessage(mmstest::sendRequest(4, 20000)), 0, "mem mem mem mem mem mem "},
+        {"a range inside a file", encodedMessage(mmstest::sendRequest(2, 3 * window)), 777,
+            "mem file file mem "},
+        {"header fields longer than a window", manyTo, 0, "mem mem mem "},
     };
     for (const Case& c : cases) {
         ASSERT_GT(c.bytes.size(), window) << c.what;
@@ -262,7 +262,7 @@ TEST_F(WspDecodeTest, AFileRangeIsDecodedWindowByWindow)
         // The bytes after the range are never read.
         const std::string path = writeFile("big.raw", asText(file) + "junk after the PDU");
         RecordingListener listener;
-        CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         setFileInput(transaction, path, c.offset, static_cast<std::uint32_t>(c.bytes.size()));
         run(transaction, listener);
         ASSERT_EQ(listener.results[0], kResultSucceeded) << c.what;
@@ -288,7 +288,7 @@ TEST_F(WspDecodeTest, WindowEdgesFallAnywhereNearAnEntry)
         const Bytes bytes = encodedMessage(mmstest::sendRequest(1, entry - entryHead));
         const std::string path = writeFile("edge.raw", asText(bytes));
         RecordingListener listener;
-        CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         setFileInput(transaction, path, 0, static_cast<std::uint32_t>(bytes.size()));
         run(transaction, listener);
         ASSERT_EQ(listener.results[0], kResultSucceeded) << entry;
@@ -305,7 +305,7 @@ TEST_F(WspDecodeTest, AMessageLargerThanTheMemoryBoundDecodesFromItsFile)
     const Bytes bytes = encodedMessage(mmstest::sendRequest(1, imageSize));
     const std::string path = writeFile("huge.raw", asText(bytes));
     RecordingListener listener;
-    CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setFileInput(transaction, path, 0, static_cast<std::uint32_t>(bytes.size()));
     run(transaction, listener);
     ASSERT_EQ(listener.results[0], kResultSucceeded);
@@ -323,15 +323,16 @@ TEST_F(WspDecodeTest, AFileRangeThatEndsTooSoonFails)
     };
     const auto whole = static_cast<std::uint32_t>(bytes.size());
     const Case cases[] = {
-        { "range cut inside the last image", whole, whole - 100 },
-        { "file cut inside the last image", whole - 100, whole },
-        { "file cut inside the header fields", 40, whole },
-        { "file cut after the first window", window, whole },
+        {"range cut inside the last image", whole, whole - 100},
+        {"file cut inside the last image", whole - 100, whole},
+        {"file cut inside the header fields", 40, whole},
+        {"file cut after the first window", window, whole},
     };
     for (const Case& c : cases) {
-        const std::string path = writeFile("cut.raw", asText(Bytes(bytes.begin(), bytes.begin() + c.fileBytes)));
+        const std::string path
+            = writeFile("cut.raw", asText(Bytes(bytes.begin(), bytes.begin() + c.fileBytes)));
         RecordingListener listener;
-        CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         setFileInput(transaction, path, 0, c.size);
         run(transaction, listener);
         EXPECT_EQ(listener.results[0], kResultTransactionFailed) << c.what;
@@ -351,7 +352,7 @@ TEST_F(WspDecodeTest, InputHeldInMemory)
     pushed.setBody(ref);
 
     RecordingListener listener;
-    CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     transaction.setMessage(pushed);
     run(transaction, listener);
     EXPECT_EQ(listener.results[0], kResultSucceeded);
@@ -370,16 +371,16 @@ TEST_F(WspDecodeTest, InputsThatFailCleanly)
         std::int32_t result;
     };
     const Case cases[] = {
-        { "missing file", "absent.raw", "", false, static_cast<std::int32_t>(kPlatformOpenFailed) },
-        { "empty file", "empty.raw", "", true, kResultTransactionFailed },
-        { "cut off inside the first part", "cut.raw", asText(Bytes(sample.begin(), sample.begin() + 200)),
-            true, kResultTransactionFailed },
-        { "not a PDU", "text.raw", "\x1F\x1F\x1F\x1F", true, kResultTransactionFailed },
-        { "no input", nullptr, "", false, kResultNotFound },
+        {"missing file", "absent.raw", "", false, static_cast<std::int32_t>(kPlatformOpenFailed)},
+        {"empty file", "empty.raw", "", true, kResultTransactionFailed},
+        {"cut off inside the first part", "cut.raw", asText(Bytes(sample.begin(), sample.begin() + 200)),
+            true, kResultTransactionFailed},
+        {"not a PDU", "text.raw", "\x1F\x1F\x1F\x1F", true, kResultTransactionFailed},
+        {"no input", nullptr, "", false, kResultNotFound},
     };
     for (const Case& c : cases) {
         RecordingListener listener;
-        CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         if (c.file) {
             const std::string path = "\\My Documents\\" + std::string(c.file);
             if (c.write)
@@ -391,7 +392,7 @@ TEST_F(WspDecodeTest, InputsThatFailCleanly)
     }
     // The decoder takes the next transaction as usual.
     RecordingListener listener;
-    CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setFileInput(transaction, writeFile("good.raw", asText(sample)));
     run(transaction, listener);
     EXPECT_EQ(listener.results[0], kResultSucceeded);
@@ -403,7 +404,7 @@ TEST_F(WspDecodeTest, CancelWhileReadingReportsCancelled)
     CVXLByteBuffer encoded;
     ASSERT_TRUE(CVXLWspPduEncoder::encode(*source.get(), encoded));
     RecordingListener listener;
-    CVXLWspDecodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspDecodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     setFileInput(transaction,
         writeFile("big.raw", std::string(reinterpret_cast<const char*>(encoded.data()), encoded.length())));
     startOnly(transaction);
@@ -413,7 +414,7 @@ TEST_F(WspDecodeTest, CancelWhileReadingReportsCancelled)
     EXPECT_EQ(store->openStreams(), 1u);
     transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_FALSE(decoder.isBusy());
 }
 

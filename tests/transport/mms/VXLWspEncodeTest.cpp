@@ -2,9 +2,9 @@
 
 #include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
-#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "engine/transport/mms/VXLWspEncodeTransaction.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
+#include "engine/transport/tasks/VXLTransactionCodes.h"
 #include "tests/transport/CodecJobFixture.h"
 #include "tests/transport/MmsSamplePdus.h"
 #include "tests/transport/MmsTestSupport.h"
@@ -59,7 +59,7 @@ TEST_F(WspEncodeTest, SendRequestWithFilePartsEncodesAsTheCoreDoesInMemory)
     ASSERT_TRUE(CVXLWspPduEncoder::encode(*inMemory.get(), expected));
 
     RecordingListener listener;
-    CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspEncodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     transaction.setPdu(sendRequestOnFiles(imageSize));
     run(transaction, listener);
     EXPECT_EQ(listener.results[0], kResultSucceeded);
@@ -70,14 +70,14 @@ TEST_F(WspEncodeTest, SendRequestWithFilePartsEncodesAsTheCoreDoesInMemory)
 
 TEST_F(WspEncodeTest, PduWithoutBodyAndPartsHeldInMemory)
 {
-    for (bool withBody : { false, true }) {
+    for (bool withBody : {false, true}) {
         CVXLPduRef pdu(mmstest::sendRequest(1, 500));
         if (!withBody)
             pdu->setBody(CVXLEntityRef());
         CVXLByteBuffer expected;
         ASSERT_TRUE(CVXLWspPduEncoder::encode(*pdu.get(), expected));
         RecordingListener listener;
-        CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspEncodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         transaction.setPdu(pdu);
         run(transaction, listener);
         EXPECT_EQ(listener.results[0], kResultSucceeded) << withBody;
@@ -96,40 +96,40 @@ TEST_F(WspEncodeTest, FailuresReachTheListener)
     const auto firstPart
         = [](CVXLMmsPdu& pdu) { return static_cast<CVXLMultipartBody*>(pdu.body().get())->partAt(0).get(); };
     const Case cases[] = {
-        { "part file missing",
+        {"part file missing",
             [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setFileName("\\My Documents\\gone.bin"); },
-            static_cast<std::int32_t>(kPlatformOpenFailed) },
+            static_cast<std::int32_t>(kPlatformOpenFailed)},
         // The part header already announced the size: a short file must not
         // give a PDU whose lengths lie.
-        { "part file shorter than its size",
+        {"part file shorter than its size",
             [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setDataSize(firstPart(pdu)->dataSize() + 100); },
-            kResultTransactionFailed },
-        { "part without a file", [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setFileName(""); },
-            kResultTransactionFailed },
-        { "part without a content type",
+            kResultTransactionFailed},
+        {"part without a file", [&](CVXLMmsPdu& pdu) { firstPart(pdu)->setFileName(""); },
+            kResultTransactionFailed},
+        {"part without a content type",
             [&](CVXLMmsPdu& pdu) {
                 CVXLEntityRef bare(new CVXLMimeEntity);
                 static_cast<CVXLMultipartBody*>(pdu.body().get())->appendPart(bare);
             },
-            kResultTransactionFailed },
-        { "body without parts", [&](CVXLMmsPdu& pdu) { pdu.setBody(CVXLEntityRef(new CVXLMultipartBody)); },
-            kResultTransactionFailed },
-        { "header value without an encoding", [&](CVXLMmsPdu& pdu) { pdu.setHeader(kMmsFieldDate, "soon"); },
-            kResultTransactionFailed },
+            kResultTransactionFailed},
+        {"body without parts", [&](CVXLMmsPdu& pdu) { pdu.setBody(CVXLEntityRef(new CVXLMultipartBody)); },
+            kResultTransactionFailed},
+        {"header value without an encoding", [&](CVXLMmsPdu& pdu) { pdu.setHeader(kMmsFieldDate, "soon"); },
+            kResultTransactionFailed},
         // Refused by the encoder: the task processor reports the failure.
-        { "content type text/plain",
+        {"content type text/plain",
             [&](CVXLMmsPdu& pdu) {
                 CVXLHeaderMap mime;
                 mime.add("Content-Type", "text/plain");
                 pdu.CVXLMimeEntity::setHeaders(mime);
             },
-            kResultTransactionFailed },
+            kResultTransactionFailed},
     };
     for (const Case& c : cases) {
         CVXLPduRef pdu = sendRequestOnFiles(300);
         c.spoil(*pdu.get());
         RecordingListener listener;
-        CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWspEncodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
         transaction.setPdu(pdu);
         run(transaction, listener);
         EXPECT_EQ(listener.results[0], c.result) << c.what;
@@ -140,7 +140,7 @@ TEST_F(WspEncodeTest, FailuresReachTheListener)
 TEST_F(WspEncodeTest, CancelDuringTheCopyReportsCancelled)
 {
     RecordingListener listener;
-    CVXLWspEncodeTransaction transaction { CVXLTransactionListenerRef(&listener) };
+    CVXLWspEncodeTransaction transaction {CVXLTransactionListenerRef(&listener)};
     transaction.setPdu(sendRequestOnFiles(6 * CVXLWspEncode::kReadChunkBytes));
     startOnly(transaction);
     // A few chunks into the first image.
@@ -150,7 +150,7 @@ TEST_F(WspEncodeTest, CancelDuringTheCopyReportsCancelled)
     EXPECT_EQ(store->openStreams(), 1u);
     transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_TRUE(transaction.output().isEmpty());
     EXPECT_FALSE(encoder.isBusy());
 }

@@ -1,7 +1,7 @@
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 
-#include "engine/transport/mms/VXLMboxViewConfPdu.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
+#include "engine/transport/mms/VXLMboxViewConfPdu.h"
 #include "engine/transport/mms/VXLReceivedPdu.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
 #include "engine/transport/mms/VXLWspReader.h"
@@ -31,20 +31,23 @@ struct FieldCase {
     Bytes bytes;
     std::int32_t code;
     const char* value;
-    const char* token;   // parameter "0", or null for none
+    const char* token; // parameter "0", or null for none
     const char* charset; // parameter "1", or null for none
 };
 
 const FieldCase kFieldCases[] = {
-    {"message type", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldMessageType, "3", nullptr, nullptr},
-    {"transaction id", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldTransactionId, "T1", nullptr, nullptr},
-    {"version 1.2", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldMmsVersion, "1.2", nullptr, nullptr},
+    {"message type", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldMessageType, "3", nullptr,
+        nullptr},
+    {"transaction id", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldTransactionId, "T1", nullptr,
+        nullptr},
+    {"version 1.2", {0x8C, 0x82, 0x98, 'T', '1', 0x00, 0x8D, 0x92}, kMmsFieldMmsVersion, "1.2", nullptr,
+        nullptr},
     {"version major only", {0x8D, 0x9F}, kMmsFieldMmsVersion, "1", nullptr, nullptr},
     {"long date", {0x85, 0x04, 0x3B, 0x9A, 0xCA, 0x00}, kMmsFieldDate, "1000000000", nullptr, nullptr},
     {"short date", {0x85, 0x85}, kMmsFieldDate, "5", nullptr, nullptr},
     {"subject utf-8", {0x96, 0x04, 0xEA, 'H', 'i', 0x00}, kMmsFieldSubject, "Hi", nullptr, "utf-8"},
-    {"subject unlisted charset", {0x96, 0x06, 0x02, 0x08, 0xD3, 'H', 'i', 0x00}, kMmsFieldSubject, "Hi", nullptr,
-     "#2259"},
+    {"subject unlisted charset", {0x96, 0x06, 0x02, 0x08, 0xD3, 'H', 'i', 0x00}, kMmsFieldSubject, "Hi",
+        nullptr, "#2259"},
     {"subject quoted text", {0x96, 0x7F, 0xC2, 0xA1, 0x00}, kMmsFieldSubject, "\xC2\xA1", nullptr, nullptr},
     {"from insert address", {0x89, 0x01, 0x81}, kMmsFieldFrom, "", "3", nullptr},
     {"from with charset", {0x89, 0x06, 0x80, 0x04, 0xEA, 'a', 'b', 0x00}, kMmsFieldFrom, "ab", "2", "utf-8"},
@@ -54,7 +57,7 @@ const FieldCase kFieldCases[] = {
     {"read report no", {0x90, 0x81}, kMmsFieldReadReport, "1", nullptr, nullptr},
     {"read report unknown value", {0x90, 0x85}, kMmsFieldReadReport, "-1", nullptr, nullptr},
     {"eight-byte date", {0x85, 0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, kMmsFieldDate,
-     "18446744073709551615", nullptr, nullptr},
+        "18446744073709551615", nullptr, nullptr},
     {"mbox totals without value", {0xAA, 0x01, 0x80}, kMmsFieldMboxTotals, "", "4", nullptr},
     {"element descriptor", {0xB2, 0x03, 'e', '1', 0x00}, kMmsFieldElementDescriptor, "e1", nullptr, nullptr},
     {"message class text", {0x8A, 'a', 'u', 't', 'o', 0x00}, kMmsFieldMessageClass, "auto", nullptr, nullptr},
@@ -64,9 +67,10 @@ const FieldCase kFieldCases[] = {
     // An unknown field, an application header and a value that does not read
     // as its kind are skipped; the fields around them stay.
     {"after unknown field", {0xFF, 0x01, 0x00, 0x8C, 0x80}, kMmsFieldMessageType, "1", nullptr, nullptr},
-    {"after application header", {'X', '-', 'A', 0x00, 'v', 0x00, 0x8C, 0x80}, kMmsFieldMessageType, "1", nullptr,
-     nullptr},
-    {"after malformed enumerated", {0x90, 0x01, 0x80, 0x8C, 0x80}, kMmsFieldMessageType, "1", nullptr, nullptr},
+    {"after application header", {'X', '-', 'A', 0x00, 'v', 0x00, 0x8C, 0x80}, kMmsFieldMessageType, "1",
+        nullptr, nullptr},
+    {"after malformed enumerated", {0x90, 0x01, 0x80, 0x8C, 0x80}, kMmsFieldMessageType, "1", nullptr,
+        nullptr},
 };
 
 TEST(WspPduDecoder, FieldValues)
@@ -78,7 +82,8 @@ TEST(WspPduDecoder, FieldValues)
         const CVXLString* token = pdu.fieldParameter(c.code, kMmsParamToken);
         const CVXLString* charset = pdu.fieldParameter(c.code, kMmsParamCharset);
         EXPECT_EQ(token ? token->c_str() : "(none)", std::string(c.token ? c.token : "(none)")) << c.what;
-        EXPECT_EQ(charset ? charset->c_str() : "(none)", std::string(c.charset ? c.charset : "(none)")) << c.what;
+        EXPECT_EQ(charset ? charset->c_str() : "(none)", std::string(c.charset ? c.charset : "(none)"))
+            << c.what;
     }
 }
 
@@ -145,7 +150,8 @@ TEST(WspPduDecoder, FailsCleanly)
     for (const Case& c : cases) {
         CVXLMmsPdu pdu;
         CVXLWspPduDecoder decoder;
-        EXPECT_FALSE(decoder.decode(c.bytes.data(), static_cast<std::uint32_t>(c.bytes.size()), pdu)) << c.what;
+        EXPECT_FALSE(decoder.decode(c.bytes.data(), static_cast<std::uint32_t>(c.bytes.size()), pdu))
+            << c.what;
         EXPECT_STRNE(decoder.errorText(), "") << c.what;
         EXPECT_LE(decoder.errorPosition(), c.bytes.size()) << c.what;
     }
@@ -180,11 +186,12 @@ TEST(WspPduDecoder, BodyForms)
     {
         // A part header with a content ID (quote dropped, brackets kept), an
         // unknown well-known header, a shift sequence and a text header.
-        const Bytes bytes = {0x84, 0xA3, 0x01, 0x11, 0x02, 0x83, 0xC0, 0x22, '<', 'a', '>', 0x00, 0xF5,
-                             0x81, 0x7F, 0x02, 'X', '-', 'Y', 0x00, 'z', 0x00, 'h', 'i'};
+        const Bytes bytes = {0x84, 0xA3, 0x01, 0x11, 0x02, 0x83, 0xC0, 0x22, '<', 'a', '>', 0x00, 0xF5, 0x81,
+            0x7F, 0x02, 'X', '-', 'Y', 0x00, 'z', 0x00, 'h', 'i'};
         CVXLMmsPdu pdu;
         CVXLWspPduDecoder decoder;
-        ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), pdu, "in.mms", 1000));
+        ASSERT_TRUE(
+            decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), pdu, "in.mms", 1000));
         const auto& body = static_cast<const CVXLMultipartBody&>(*pdu.body().get());
         ASSERT_EQ(body.partCount(), 1u);
         const CVXLEntityRef part = body.partAt(0);
@@ -205,7 +212,7 @@ TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
         const char* file;
         std::int32_t kind;
         const char* contentType; // field 4; "" when the PDU has none
-        bool complete;           // hasRequiredHeaders of the typed PDU
+        bool complete; // hasRequiredHeaders of the typed PDU
     };
     const Case cases[] = {
         {"retrieve_conf.mms", kMmsRetrieveConf, "application/vnd.wap.multipart.related", true},
@@ -220,12 +227,13 @@ TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
         CVXLPduRef decoded(new CVXLMmsPdu);
         ASSERT_TRUE(decodeBytes(bytes, *decoded.get())) << c.file;
         EXPECT_EQ(decoded->field(kMmsFieldContentType), c.contentType) << c.file;
-        CVXLPduRef typed(c.kind == kMmsMboxViewConf ? static_cast<CVXLMmsPdu*>(new CVXLMboxViewConfPdu(*decoded.get()))
-                                                    : new CVXLReceivedPdu(c.kind, decoded));
+        CVXLPduRef typed(c.kind == kMmsMboxViewConf
+                ? static_cast<CVXLMmsPdu*>(new CVXLMboxViewConfPdu(*decoded.get()))
+                : new CVXLReceivedPdu(c.kind, decoded));
         EXPECT_EQ(typed->hasRequiredHeaders(), c.complete) << c.file;
     }
     // Also when nothing follows the Content-Type, and for a single body.
-    for (const Bytes& bytes : {Bytes{0x8C, 0x84, 0x84, 0xB3}, Bytes{0x8C, 0x84, 0x84, 0x83, 'h', 'i'}}) {
+    for (const Bytes& bytes : {Bytes {0x8C, 0x84, 0x84, 0xB3}, Bytes {0x8C, 0x84, 0x84, 0x83, 'h', 'i'}}) {
         CVXLMmsPdu pdu;
         ASSERT_TRUE(decodeBytes(bytes, pdu));
         EXPECT_NE(pdu.field(kMmsFieldContentType), "");
@@ -253,7 +261,8 @@ void expectReadAsTsharkDoes(const Bytes& bytes, const std::string& name)
                 continue;
             CVXLMmsPdu inner;
             CVXLWspPduDecoder innerDecoder;
-            ASSERT_TRUE(innerDecoder.decode(part->bodyBuffer().data(), part->bodyBuffer().length(), inner)) << name;
+            ASSERT_TRUE(innerDecoder.decode(part->bodyBuffer().data(), part->bodyBuffer().length(), inner))
+                << name;
             for (const std::string& line : mmstest::describeForTshark(inner)) {
                 if (line.rfind("header ", 0) == 0)
                     ours.push_back("part " + std::to_string(i + 1) + " " + line);
@@ -310,7 +319,7 @@ TEST(WspPduDecoder, PositionsFollowTheView)
         EXPECT_EQ(q->dataStart(), p->dataStart() + 37);
         ASSERT_LE(p->dataStart() + p->dataSize(), sample.size());
         EXPECT_EQ(Bytes(sample.begin() + p->dataStart(), sample.begin() + p->dataStart() + p->dataSize()),
-                  Bytes(p->bodyBuffer().data(), p->bodyBuffer().data() + p->bodyBuffer().length()));
+            Bytes(p->bodyBuffer().data(), p->bodyBuffer().data() + p->bodyBuffer().length()));
     }
 }
 
@@ -329,7 +338,8 @@ void checkClean(const Bytes& bytes, const char* what, std::size_t where)
     const auto& multipart = static_cast<const CVXLMultipartBody&>(*body);
     for (std::uint32_t i = 0; i < multipart.partCount(); ++i) {
         const CVXLEntityRef part = multipart.partAt(i);
-        ASSERT_LE(std::uint64_t(part->dataStart()) + part->dataSize(), bytes.size()) << what << " at " << where;
+        ASSERT_LE(std::uint64_t(part->dataStart()) + part->dataSize(), bytes.size())
+            << what << " at " << where;
         ASSERT_EQ(part->bodyBuffer().length(), part->dataSize()) << what << " at " << where;
     }
 }

@@ -29,7 +29,7 @@ struct ValueCase {
     std::int32_t code;
     const char* value;
     const char* parameter; // token or charset, by the field's kind
-    Bytes expected;        // empty: the encoding fails
+    Bytes expected; // empty: the encoding fails
 };
 
 const ValueCase kValueCases[] = {
@@ -48,8 +48,10 @@ const ValueCase kValueCases[] = {
     {"subject utf-8", kMmsFieldSubject, "Hi", "utf-8", {0x96, 0x04, 0xEA, 'H', 'i', 0x00}},
     {"subject plain", kMmsFieldSubject, "Hi", nullptr, {0x96, 'H', 'i', 0x00}},
     // A registered number the table lacks travels as "#N" and goes back as N.
-    {"subject unlisted charset", kMmsFieldSubject, "Hi", "#2259", {0x96, 0x06, 0x02, 0x08, 0xD3, 'H', 'i', 0x00}},
-    {"subject charset beyond 127", kMmsFieldSubject, "Hi", "big5", {0x96, 0x06, 0x02, 0x07, 0xEA, 'H', 'i', 0x00}},
+    {"subject unlisted charset", kMmsFieldSubject, "Hi", "#2259",
+        {0x96, 0x06, 0x02, 0x08, 0xD3, 'H', 'i', 0x00}},
+    {"subject charset beyond 127", kMmsFieldSubject, "Hi", "big5",
+        {0x96, 0x06, 0x02, 0x07, 0xEA, 'H', 'i', 0x00}},
     // A charset with no number is left out rather than written as 0xFF.
     {"subject unknown charset", kMmsFieldSubject, "Hi", "klingon", {0x96, 'H', 'i', 0x00}},
     {"from insert address", kMmsFieldFrom, "", "3", {0x89, 0x01, 0x81}},
@@ -72,7 +74,7 @@ const ValueCase kValueCases[] = {
     {"attributes unknown field", kMmsFieldAttributes, "99", nullptr, {}},
     {"stored is yes/no", kMmsFieldStored, "0", nullptr, {0xA7, 0x80}},
     {"enumerated text", kMmsFieldMessageClass, "auto-ish", nullptr,
-     {0x8A, 'a', 'u', 't', 'o', '-', 'i', 's', 'h', 0x00}},
+        {0x8A, 'a', 'u', 't', 'o', '-', 'i', 's', 'h', 0x00}},
     {"content field", kMmsFieldContent, "x", nullptr, {}},
 };
 
@@ -83,9 +85,9 @@ TEST(WspPduEncoder, ValueEncodings)
         const CVXLString value = c.value;
         if (c.parameter)
             pdu.setHeader(c.code, value,
-                          mmsFieldKind(CVXLString(c.code), true) == kMmsKindEncodedString ? kMmsParamCharset
-                                                                                          : kMmsParamToken,
-                          c.parameter);
+                mmsFieldKind(CVXLString(c.code), true) == kMmsKindEncodedString ? kMmsParamCharset
+                                                                                : kMmsParamToken,
+                c.parameter);
         else
             pdu.setHeader(c.code, value);
         EXPECT_EQ(encodeOne(pdu), c.expected) << c.what;
@@ -99,7 +101,7 @@ TEST(WspPduEncoder, LongEncodedStringUsesUintvarLength)
     const Bytes bytes = encodeOne(pdu);
     ASSERT_GE(bytes.size(), 4u);
     // 31 bytes follow: the charset, 29 letters, the NUL.
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x96, 0x1F, 0x1F, 0xEA}));
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes {0x96, 0x1F, 0x1F, 0xEA}));
 }
 
 TEST(WspPduEncoder, EmptyHeaderListFails)
@@ -115,8 +117,8 @@ TEST(WspPduEncoder, BodyHeaderAndParts)
     CVXLByteBuffer out;
     ASSERT_TRUE(CVXLWspPduEncoder::encodeBodyHeader(*ref->body().get(), out));
     // Content-Type in general form with type and start, then three parts.
-    const Bytes expected = {0x84, 0x1B, 0xB3, 0x89, 'a', 'p', 'p', 'l', 'i', 'c', 'a', 't', 'i', 'o', 'n', '/',
-                            's', 'm', 'i', 'l', 0x00, 0x8A, '<', 's', 'm', 'i', 'l', '>', 0x00, 0x03};
+    const Bytes expected = {0x84, 0x1B, 0xB3, 0x89, 'a', 'p', 'p', 'l', 'i', 'c', 'a', 't', 'i', 'o', 'n',
+        '/', 's', 'm', 'i', 'l', 0x00, 0x8A, '<', 's', 'm', 'i', 'l', '>', 0x00, 0x03};
     EXPECT_EQ(Bytes(out.data(), out.data() + out.length()), expected);
 
     CVXLEntityRef video = mmstest::makePart("video/mpeg", nullptr, nullptr, "xyz");
@@ -124,11 +126,11 @@ TEST(WspPduEncoder, BodyHeaderAndParts)
     CVXLByteBuffer part;
     ASSERT_TRUE(CVXLWspPduEncoder::encodePartHeader(*video.get(), 3, part));
     EXPECT_EQ(Bytes(part.data(), part.data() + part.length()),
-              (Bytes{0x0B, 0x03, 'v', 'i', 'd', 'e', 'o', '/', 'm', 'p', 'e', 'g', 0x00}));
+        (Bytes {0x0B, 0x03, 'v', 'i', 'd', 'e', 'o', '/', 'm', 'p', 'e', 'g', 0x00}));
     part.clear();
     ASSERT_TRUE(CVXLWspPduEncoder::encodePartHeader(*jpeg.get(), 3, part));
     EXPECT_EQ(Bytes(part.data(), part.data() + part.length()),
-              (Bytes{0x0E, 0x03, 0x9E, 0xC0, 0x22, '<', 'a', '>', 0x00, 0x8E, 'a', '.', 'j', 'p', 'g', 0x00}));
+        (Bytes {0x0E, 0x03, 0x9E, 0xC0, 0x22, '<', 'a', '>', 0x00, 0x8E, 'a', '.', 'j', 'p', 'g', 0x00}));
 
     CVXLMultipartBody empty;
     out.clear();
@@ -155,43 +157,51 @@ struct OracleCase {
 
 const OracleCase kOracleCases[] = {
     {"send_req",
-     {"header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-17", "header X-Mms-MMS-Version: 1.2",
-      "header Date: 1700000000", "header From: <insert address>", "header To: +15552223333/TYPE=PLMN",
-      "header To: alice@example.com", "header Subject: Greetings from Bern", "header X-Mms-Message-Class: 0x80",
-      "header X-Mms-Expiry: 0", "header X-Mms-Delivery-Report: 0x81", "header X-Mms-Read-Report: 0x80",
-      "header X-Mms-Priority: 0x81", "content-type: application/vnd.wap.multipart.related",
-      "param type: application/smil", "param start: <smil>", "part 1 content-type: application/smil",
-      "part 1 content-id: \"<smil>\"", "part 1 content-location: smil.xml", "part 1 data: 71 945d5a4f",
-      "part 2 content-type: image/jpeg", "part 2 param name: photo1.jpg", "part 2 content-id: \"<img1>\"",
-      "part 2 content-location: photo1.jpg", "part 2 data: 300 2d88d112", "part 3 content-type: text/plain",
-      "part 3 param charset: UTF-8", "part 3 content-id: \"<text>\"", "part 3 content-location: text.txt",
-      "part 3 data: 9 6d7e3a80", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x80", "header X-Mms-Transaction-ID: QV-MMS-17",
+            "header X-Mms-MMS-Version: 1.2", "header Date: 1700000000", "header From: <insert address>",
+            "header To: +15552223333/TYPE=PLMN", "header To: alice@example.com",
+            "header Subject: Greetings from Bern", "header X-Mms-Message-Class: 0x80",
+            "header X-Mms-Expiry: 0", "header X-Mms-Delivery-Report: 0x81", "header X-Mms-Read-Report: 0x80",
+            "header X-Mms-Priority: 0x81", "content-type: application/vnd.wap.multipart.related",
+            "param type: application/smil", "param start: <smil>", "part 1 content-type: application/smil",
+            "part 1 content-id: \"<smil>\"", "part 1 content-location: smil.xml", "part 1 data: 71 945d5a4f",
+            "part 2 content-type: image/jpeg", "part 2 param name: photo1.jpg",
+            "part 2 content-id: \"<img1>\"", "part 2 content-location: photo1.jpg",
+            "part 2 data: 300 2d88d112", "part 3 content-type: text/plain", "part 3 param charset: UTF-8",
+            "part 3 content-id: \"<text>\"", "part 3 content-location: text.txt", "part 3 data: 9 6d7e3a80",
+            "malformed: no"}},
     {"notifyresp_ind",
-     {"header X-Mms-Message-Type: 0x83", "header X-Mms-Transaction-ID: N0001", "header X-Mms-MMS-Version: 1.2",
-      "header Status: 0x81", "header X-Mms-Report-Allowed: 0x81", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x83", "header X-Mms-Transaction-ID: N0001",
+            "header X-Mms-MMS-Version: 1.2", "header Status: 0x81", "header X-Mms-Report-Allowed: 0x81",
+            "malformed: no"}},
     {"acknowledge_ind",
-     {"header X-Mms-Message-Type: 0x85", "header X-Mms-Transaction-ID: \xC3\xA9t\xC3\xA9-1",
-      "header X-Mms-MMS-Version: 1.1", "header X-Mms-Report-Allowed: 0x80", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x85", "header X-Mms-Transaction-ID: \xC3\xA9t\xC3\xA9-1",
+            "header X-Mms-MMS-Version: 1.1", "header X-Mms-Report-Allowed: 0x80", "malformed: no"}},
     {"mbox_view_req",
-     {"header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-user", "header X-Mms-MMS-Version: 1.2",
-      "header X-Mms-MM-Flags: raw a4:1a:80:63:6f:6d:2e:65:78:61:6d:70:6c:65:2e:66:6f:6c:64:65:72:3d:2f:53:65:6e:74:00",
-      "header X-Mms-Attributes: raw 129", "header X-Mms-Attributes: raw 130", "header X-Mms-Attributes: raw 133",
-      "header X-Mms-Attributes: raw 137", "header X-Mms-Attributes: raw 150", "header X-Mms-Start: raw 129",
-      "header X-Mms-Limit: raw b3:01:c8", "header X-Mms-Totals: raw 128", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x8d", "header X-Mms-Transaction-ID: MMS-user",
+            "header X-Mms-MMS-Version: 1.2",
+            "header X-Mms-MM-Flags: raw "
+            "a4:1a:80:63:6f:6d:2e:65:78:61:6d:70:6c:65:2e:66:6f:6c:64:65:72:3d:2f:53:65:6e:74:00",
+            "header X-Mms-Attributes: raw 129", "header X-Mms-Attributes: raw 130",
+            "header X-Mms-Attributes: raw 133", "header X-Mms-Attributes: raw 137",
+            "header X-Mms-Attributes: raw 150", "header X-Mms-Start: raw 129",
+            "header X-Mms-Limit: raw b3:01:c8", "header X-Mms-Totals: raw 128", "malformed: no"}},
     {"mbox_delete_req",
-     {"header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-user", "header X-Mms-MMS-Version: 1.2",
-      "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=abc",
-      "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=def", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x91", "header X-Mms-Transaction-ID: MMS-user",
+            "header X-Mms-MMS-Version: 1.2",
+            "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=abc",
+            "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=def", "malformed: no"}},
     {"forward_req",
-     {"header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: QV-MMS-42", "header X-Mms-MMS-Version: 1.2",
-      "header Date: 5", "header To: bob@example.com", "header From: +15550001111/TYPE=PLMN",
-      "header X-Mms-Expiry: 1800000000", "header X-Mms-Delivery-Time: 3600", "header X-Mms-Delivery-Report: 0x80",
-      "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=xyz", "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: QV-MMS-42",
+            "header X-Mms-MMS-Version: 1.2", "header Date: 5", "header To: bob@example.com",
+            "header From: +15550001111/TYPE=PLMN", "header X-Mms-Expiry: 1800000000",
+            "header X-Mms-Delivery-Time: 3600", "header X-Mms-Delivery-Report: 0x80",
+            "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=xyz", "malformed: no"}},
     {"notification_ind",
-     {"header X-Mms-Message-Type: 0x82", "header X-Mms-Transaction-ID: T1", "header X-Mms-MMS-Version: 1.2",
-      "header X-Mms-Message-Class: 0x81", "header X-Mms-Message-Size: 100", "header X-Mms-Expiry: 86400",
-      "header Subject: \xC2\xA1Hola!", "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=abc",
-      "malformed: no"}},
+        {"header X-Mms-Message-Type: 0x82", "header X-Mms-Transaction-ID: T1",
+            "header X-Mms-MMS-Version: 1.2", "header X-Mms-Message-Class: 0x81",
+            "header X-Mms-Message-Size: 100", "header X-Mms-Expiry: 86400", "header Subject: \xC2\xA1Hola!",
+            "header X-Mms-Content-Location: http://127.0.0.1:8080/mms?id=abc", "malformed: no"}},
 };
 
 // tshark reads every kind of PDU the encoder writes field by field as it was
@@ -215,8 +225,10 @@ TEST(WspPduEncoder, TsharkReadsWhatWasEncoded)
 
         CVXLMmsPdu decoded;
         CVXLWspPduDecoder decoder;
-        ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded)) << sample.name;
-        EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)), mmstest::sortedNormalised(seen))
+        ASSERT_TRUE(decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded))
+            << sample.name;
+        EXPECT_EQ(
+            mmstest::sortedNormalised(mmstest::describeForTshark(decoded)), mmstest::sortedNormalised(seen))
             << sample.name;
     }
 }
@@ -244,8 +256,10 @@ TEST(WspPduEncoder, TsharkReadsShortRelativeTimes)
         pdu->setHeader(c.code, c.value, kMmsParamToken, "1");
         CVXLByteBuffer out;
         ASSERT_TRUE(CVXLWspPduEncoder::encodeHeaders(*pdu.get(), out)) << c.expected;
-        const std::vector<std::string> seen = mmstest::runOracle(Bytes(out.data(), out.data() + out.length()));
-        EXPECT_NE(std::find(seen.begin(), seen.end(), c.expected), seen.end()) << ::testing::PrintToString(seen);
+        const std::vector<std::string> seen
+            = mmstest::runOracle(Bytes(out.data(), out.data() + out.length()));
+        EXPECT_NE(std::find(seen.begin(), seen.end(), c.expected), seen.end())
+            << ::testing::PrintToString(seen);
         EXPECT_NE(std::find(seen.begin(), seen.end(), "malformed: no"), seen.end()) << c.expected;
     }
 }
@@ -262,7 +276,7 @@ TEST(WspPduEncoder, RoundTripIsStable)
         ASSERT_TRUE(decoder.decode(first.data(), first.length(), decoded)) << sample.name;
         ASSERT_TRUE(CVXLWspPduEncoder::encode(decoded, second)) << sample.name;
         EXPECT_EQ(Bytes(first.data(), first.data() + first.length()),
-                  Bytes(second.data(), second.data() + second.length()))
+            Bytes(second.data(), second.data() + second.length()))
             << sample.name;
     }
 }

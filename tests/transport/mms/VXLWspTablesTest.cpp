@@ -192,20 +192,31 @@ TEST(VXLWspTables, ValueTablesMapBothWays)
         Pairs rows;
     };
     const Case cases[] = {
-        {6, yesNo}, {16, yesNo}, {17, yesNo}, {34, yesNo}, {41, yesNo}, {43, yesNo}, {49, yesNo},
+        {6, yesNo},
+        {16, yesNo},
+        {17, yesNo},
+        {34, yesNo},
+        {41, yesNo},
+        {43, yesNo},
+        {49, yesNo},
         {13, {{0, 0x92}}},
-        {7, absRel}, {8, absRel}, {29, absRel},
+        {7, absRel},
+        {8, absRel},
+        {29, absRel},
         {9, {{2, 0x80}, {3, 0x81}}},
         {10, {{1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}}},
         {12, messageType},
         {15, {{1, 0x80}, {2, 0x81}, {3, 0x82}}},
-        {18, statusCode}, {25, statusCode}, {37, statusCode},
+        {18, statusCode},
+        {25, statusCode},
+        {37, statusCode},
         {20, {{0, 0x80}, {1, 0x81}}},
         {21, {{1, 0x80}, {2, 0x81}, {3, 0x82}, {4, 0x83}, {5, 0x84}, {6, 0x85}, {7, 0x86}}},
         {27, {{1, 0x80}, {2, 0x81}}},
         {28, {{0, 0x80}, {1, 0x81}, {2, 0x82}, {3, 0x83}}},
         {36, {{6, 0x80}, {7, 0x81}, {8, 0x82}}},
-        {42, totals}, {44, totals},
+        {42, totals},
+        {44, totals},
         {52, {{1, 0x80}, {2, 0x81}}},
     };
     std::set<std::int32_t> fieldsWithTable;
@@ -242,12 +253,35 @@ TEST(VXLWspTables, ParameterTableFollowsTheWellKnownCodes)
         std::int32_t kind;
     };
     const Case byId[kVxlWspParameterRows] = {
-        {"q", 0}, {"charset", 1}, {"level", 2}, {"type", 3}, {"name", 4}, {"filename", 4},
-        {"differences", 5}, {"padding", 6}, {"type", 7}, {"start", 4}, {"start-info", 4},
-        {"comment", 4}, {"domain", 4}, {"max-age", 3}, {"path", 4}, {"secure", 9}, {"SEC", 6},
-        {"MAC", 4}, {"Creation-date", 8}, {"Modification-date", 8}, {"Read-date", 8}, {"Size", 3},
-        {"Name", 4}, {"Filename", 4}, {"Start", 4}, {"Start-info", 4}, {"Comment", 4},
-        {"Domain", 4}, {"Path", 4},
+        {"q", 0},
+        {"charset", 1},
+        {"level", 2},
+        {"type", 3},
+        {"name", 4},
+        {"filename", 4},
+        {"differences", 5},
+        {"padding", 6},
+        {"type", 7},
+        {"start", 4},
+        {"start-info", 4},
+        {"comment", 4},
+        {"domain", 4},
+        {"max-age", 3},
+        {"path", 4},
+        {"secure", 9},
+        {"SEC", 6},
+        {"MAC", 4},
+        {"Creation-date", 8},
+        {"Modification-date", 8},
+        {"Read-date", 8},
+        {"Size", 3},
+        {"Name", 4},
+        {"Filename", 4},
+        {"Start", 4},
+        {"Start-info", 4},
+        {"Comment", 4},
+        {"Domain", 4},
+        {"Path", 4},
     };
     for (std::int32_t id = 0; id < static_cast<std::int32_t>(kVxlWspParameterRows); ++id) {
         std::int32_t wire = 0x80 + id + (id >= 4 ? 1 : 0);
@@ -272,8 +306,7 @@ TEST(VXLWspTables, ContentAndHeaderTablesAreNumberedByCode)
             ch = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
         EXPECT_EQ(wspContentTypeCode(upper.c_str(), true), row.wire) << row.name;
     }
-    EXPECT_STREQ(kVxlWspContentTypeTable[kWspContentTypeMmsMessage].name,
-                 "application/vnd.wap.mms-message");
+    EXPECT_STREQ(kVxlWspContentTypeTable[kWspContentTypeMmsMessage].name, "application/vnd.wap.mms-message");
     EXPECT_STREQ(kVxlWspContentTypeTable[51].name, "application/vnd.wap.multipart.related");
     EXPECT_STREQ(kVxlWspContentTypeTable[0].name, "*/*");
     EXPECT_STREQ(kVxlWspContentTypeTable[78].name, "application/vnd.syncml.ds.notification");
@@ -311,7 +344,12 @@ TEST(VXLWspTables, CharsetOutsideTheTableKeepsItsNumber)
         std::int32_t number;
     };
     const Case cases[] = {
-        {"#2252", 2252}, {"#106", 106}, {"#0", 0}, {"#", -1}, {"#-3", -1}, {"#12a", -1},
+        {"#2252", 2252},
+        {"#106", 106},
+        {"#0", 0},
+        {"#", -1},
+        {"#-3", -1},
+        {"#12a", -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(charsetNumber(c.key), c.number) << c.key;
@@ -365,20 +403,23 @@ TEST(VXLWspTables, NumberLookupsAnswerAsTheirDecimalTexts)
     const Case cases[] = {
         {"charset", charsetNameOf, charsetName},
         {"header", wspHeaderNameOf, wspHeaderName},
-        {"content type by number", [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, true); },
-         [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, true); }},
-        {"content type by wire", [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, false); },
-         [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, false); }},
-        {"parameter", [](std::int32_t n, CVXLString& out) {
-             const VXLWspParameterRow* row = wspParameterRowOfWire(n);
-             if (row)
-                 out.appendCString(row->name);
-             return row != nullptr;
-         },
-         [](const CVXLString& key, CVXLString& out) {
-             const std::int32_t id = wspParameterId(key, false);
-             return id >= 0 && wspParameterName(CVXLString(dec(id).c_str()), out);
-         }},
+        {"content type by number",
+            [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, true); },
+            [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, true); }},
+        {"content type by wire",
+            [](std::int32_t n, CVXLString& out) { return wspContentTypeNameOf(n, out, false); },
+            [](const CVXLString& key, CVXLString& out) { return wspContentTypeName(key, out, false); }},
+        {"parameter",
+            [](std::int32_t n, CVXLString& out) {
+                const VXLWspParameterRow* row = wspParameterRowOfWire(n);
+                if (row)
+                    out.appendCString(row->name);
+                return row != nullptr;
+            },
+            [](const CVXLString& key, CVXLString& out) {
+                const std::int32_t id = wspParameterId(key, false);
+                return id >= 0 && wspParameterName(CVXLString(dec(id).c_str()), out);
+            }},
     };
     std::vector<std::int32_t> numbers;
     for (std::int32_t n = 0; n < 400; ++n)
@@ -440,7 +481,8 @@ public:
 private:
     static TsharkValues* load()
     {
-        const TestCommandResult run = testRunCommand("'" + testCheckTool(testToolTshark()).path + "' -G values 2>/dev/null");
+        const TestCommandResult run
+            = testRunCommand("'" + testCheckTool(testToolTshark()).path + "' -G values 2>/dev/null");
         if (run.status != 0)
             return nullptr;
         auto* values = new TsharkValues;
@@ -581,46 +623,44 @@ TEST_F(VXLWspTablesTshark, MmsValues)
     const std::vector<std::pair<std::int32_t, const char*>> yesNo = {{0, "Yes"}, {1, "No"}};
     const Case cases[] = {
         {12, "mmse.message_type",
-         {{1, "m-send-req"}, {2, "m-send-conf"}, {3, "m-notification-ind"},
-          {4, "m-notifyresp-ind"}, {6, "m-retrieve-conf"}, {7, "m-acknowledge-ind"},
-          {8, "m-delivery-ind"}, {9, "m-read-rec-ind"}, {10, "m-read-orig-ind"},
-          {11, "m-forward-req"}, {12, "m-forward-conf"}, {13, "m-mbox-store-req"},
-          {14, "m-mbox-store-conf"}, {15, "m-mbox-view-req"}, {16, "m-mbox-view-conf"},
-          {17, "m-mbox-upload-req"}, {18, "m-mbox-upload-conf"}, {19, "m-mbox-delete-req"},
-          {20, "m-mbox-delete-conf"}, {21, "m-mbox-descr"}}},
+            {{1, "m-send-req"}, {2, "m-send-conf"}, {3, "m-notification-ind"}, {4, "m-notifyresp-ind"},
+                {6, "m-retrieve-conf"}, {7, "m-acknowledge-ind"}, {8, "m-delivery-ind"},
+                {9, "m-read-rec-ind"}, {10, "m-read-orig-ind"}, {11, "m-forward-req"}, {12, "m-forward-conf"},
+                {13, "m-mbox-store-req"}, {14, "m-mbox-store-conf"}, {15, "m-mbox-view-req"},
+                {16, "m-mbox-view-conf"}, {17, "m-mbox-upload-req"}, {18, "m-mbox-upload-conf"},
+                {19, "m-mbox-delete-req"}, {20, "m-mbox-delete-conf"}, {21, "m-mbox-descr"}}},
         {6, "mmse.delivery_report", yesNo},
         {16, "mmse.read_report", yesNo},
         {17, "mmse.report_allowed", yesNo},
         {10, "mmse.message_class.id",
-         {{1, "Personal"}, {2, "Advertisement"}, {3, "Informational"}, {4, "Auto"}}},
+            {{1, "Personal"}, {2, "Advertisement"}, {3, "Informational"}, {4, "Auto"}}},
         {15, "mmse.priority", {{1, "Low"}, {2, "Normal"}, {3, "High"}}},
         {18, "mmse.response_status",
-         {{0, "Ok"}, {1, "Unspecified"}, {2, "Service denied"}, {3, "Message format corrupt"},
-          {4, "Sending address unresolved"}, {5, "Message not found"}, {6, "Network problem"},
-          {7, "Content not accepted"}, {8, "Unsupported message"}, {9, "Transient failure"},
-          {10, "Transient: Sending address unresolved"}, {11, "Transient: Message not found"},
-          {12, "Transient: Network problem"}, {13, "Transient: Partial success"},
-          {14, "Permanent failure"}, {15, "Permanent: Service denied"},
-          {16, "Permanent: Message format corrupt"}, {17, "Permanent: Sending address unresolved"},
-          {18, "Permanent: Message not found"}, {19, "Permanent: Content not accepted"},
-          {20, "Permanent: Reply charging limitations not met"},
-          {21, "Permanent: Reply charging request not accepted"},
-          {22, "Permanent: Reply charging forwarding denied"},
-          {23, "Permanent: Reply charging not supported"},
-          {24, "Permanent: Address hiding not supported"}}},
+            {{0, "Ok"}, {1, "Unspecified"}, {2, "Service denied"}, {3, "Message format corrupt"},
+                {4, "Sending address unresolved"}, {5, "Message not found"}, {6, "Network problem"},
+                {7, "Content not accepted"}, {8, "Unsupported message"}, {9, "Transient failure"},
+                {10, "Transient: Sending address unresolved"}, {11, "Transient: Message not found"},
+                {12, "Transient: Network problem"}, {13, "Transient: Partial success"},
+                {14, "Permanent failure"}, {15, "Permanent: Service denied"},
+                {16, "Permanent: Message format corrupt"}, {17, "Permanent: Sending address unresolved"},
+                {18, "Permanent: Message not found"}, {19, "Permanent: Content not accepted"},
+                {20, "Permanent: Reply charging limitations not met"},
+                {21, "Permanent: Reply charging request not accepted"},
+                {22, "Permanent: Reply charging forwarding denied"},
+                {23, "Permanent: Reply charging not supported"},
+                {24, "Permanent: Address hiding not supported"}}},
         {25, "mmse.retrieve_status",
-         {{0, "Ok"}, {9, "Transient failure"}, {10, "Transient: Message not found"},
-          {11, "Transient: Network problem"}, {14, "Permanent failure"},
-          {15, "Permanent: Service denied"}, {16, "Permanent: Message not found"},
-          {17, "Permanent: Content unsupported"}}},
+            {{0, "Ok"}, {9, "Transient failure"}, {10, "Transient: Message not found"},
+                {11, "Transient: Network problem"}, {14, "Permanent failure"},
+                {15, "Permanent: Service denied"}, {16, "Permanent: Message not found"},
+                {17, "Permanent: Content unsupported"}}},
         {20, "mmse.sender_visibility", {{0, "Hide"}, {1, "Show"}}},
         {21, "mmse.status",
-         {{1, "Expired"}, {2, "Retrieved"}, {3, "Rejected"}, {4, "Deferred"},
-          {5, "Unrecognized"}, {6, "Indeterminate"}, {7, "Forwarded"}}},
+            {{1, "Expired"}, {2, "Retrieved"}, {3, "Rejected"}, {4, "Deferred"}, {5, "Unrecognized"},
+                {6, "Indeterminate"}, {7, "Forwarded"}}},
         {27, "mmse.read_status", {{1, "Read"}, {2, "Deleted without being read"}}},
         {28, "mmse.reply_charging",
-         {{0, "Requested"}, {1, "Requested text only"}, {2, "Accepted"},
-          {3, "Accepted text only"}}},
+            {{0, "Requested"}, {1, "Requested text only"}, {2, "Accepted"}, {3, "Accepted text only"}}},
     };
     for (const Case& c : cases) {
         const TsharkValues::Table* theirs = values_->field(c.tsharkField);

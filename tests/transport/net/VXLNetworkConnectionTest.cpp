@@ -1,7 +1,7 @@
 #include "engine/transport/net/VXLNetworkConnection.h"
 
-#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/transport/net/VXLHttpSettings.h"
 #include "engine/transport/net/VXLReceiveRequest.h"
 #include "engine/transport/net/VXLSendRequest.h"
 #include "tests/support/JobTreeDriver.h"
@@ -55,7 +55,10 @@ struct ConnectionFixture {
         }
         return done();
     }
-    std::string text() const { return std::string(reinterpret_cast<const char*>(received.data()), received.length()); }
+    std::string text() const
+    {
+        return std::string(reinterpret_cast<const char*>(received.data()), received.length());
+    }
     std::int32_t lastResult() const { return requester.results.empty() ? -1 : requester.results.back(); }
 
     TempDeviceRoot root;
@@ -65,7 +68,7 @@ struct ConnectionFixture {
     JobTreeDriver driver;
     CVXLHttpSettings settings;
     CVXLNetworkConnection connection;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
     CVXLReceiveRequest receive;
     CVXLSendRequest send;
     CVXLByteBuffer received;
@@ -117,7 +120,7 @@ TEST(NetworkConnection, APeerCloseEndsTheReceiveWithItsOwnStatus)
 // and takes requests again, which the closed socket fails.
 TEST(NetworkConnection, TimeOutAndCancelCloseTheSocket)
 {
-    for (bool cancel : { false, true }) {
+    for (bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "cancel" : "time-out");
         ConnectionFixture f;
         f.receive.wanted = 100;
@@ -173,7 +176,7 @@ TEST(NetworkConnection, APartialSendAnswersWithTheSmallerCount)
 // fails with 65 when nothing moves for 60 s.
 TEST(NetworkConnection, ASendToAPeerThatStopsReadingWaitsForRoomOrTimesOut)
 {
-    for (bool peerReadsAgain : { true, false }) {
+    for (bool peerReadsAgain : {true, false}) {
         SCOPED_TRACE(peerReadsAgain ? "the peer reads again" : "the peer stays silent");
         ConnectionFixture f;
         f.toSend.fill(0, 'x', 4 * 1024 * 1024);
@@ -186,7 +189,8 @@ TEST(NetworkConnection, ASendToAPeerThatStopsReadingWaitsForRoomOrTimesOut)
             }
         }
         ASSERT_TRUE(f.send.isBusy()) << "the socket never filled";
-        EXPECT_EQ(CVXLNetworkConnection::kSendTimeoutMs, f.driver.nextTimeout()) << "nothing but the time-out";
+        EXPECT_EQ(CVXLNetworkConnection::kSendTimeoutMs, f.driver.nextTimeout())
+            << "nothing but the time-out";
         if (peerReadsAgain) {
             ASSERT_TRUE(f.runUntil([&] { return !f.send.isBusy(); }, [&] { f.server.receiveNow(); }));
             EXPECT_EQ(kResultSucceeded, f.lastResult());
@@ -213,7 +217,7 @@ struct DeafPeer {
         if (fd >= 0)
             ::close(fd);
         output = pattern;
-        pid = testStartPythonPeer("deaf_peer.py", { "60" }, output, &port);
+        pid = testStartPythonPeer("deaf_peer.py", {"60"}, output, &port);
     }
     ~DeafPeer()
     {
@@ -238,7 +242,8 @@ TEST(NetworkConnection, AnHttpPostToAPeerThatStopsReadingEndsWithSixtyFive)
     f.setParts(std::vector<std::string>(32, std::string(partBytes, 'p')));
     CVXLHttpRequest& r = f.start(CVXLHttpRequest::kPost, testLoopbackUrl(peer.port, "/upload"));
     r.setContentLength(32 * partBytes);
-    ASSERT_TRUE(f.pump([&] { return f.dialer.connectionCount() == 1 && f.driver.nextTimeout() > 1000; }, 10000))
+    ASSERT_TRUE(
+        f.pump([&] { return f.dialer.connectionCount() == 1 && f.driver.nextTimeout() > 1000; }, 10000))
         << "the job never went idle";
     ASSERT_TRUE(r.isBusy());
     const std::uint32_t start = f.driver.now();

@@ -1,9 +1,9 @@
 #include "engine/transport/net/VXLNetworkDialer.h"
 
+#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLCloseRequest.h"
 #include "engine/transport/net/VXLConnectRequest.h"
 #include "engine/transport/net/VXLHttpSettings.h"
-#include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/transport/net/VXLNetworkConnection.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -69,7 +69,7 @@ struct DialerFixture {
     JobTreeDriver driver;
     CVXLHttpSettings settings;
     CVXLNetworkDialer dialer;
-    TraceJob requester { "requester" };
+    TraceJob requester {"requester"};
 };
 
 TEST(NetworkDialer, DialsOnceLingersAndHangsUpAfterFifteenSeconds)
@@ -117,9 +117,9 @@ TEST(NetworkDialer, ConnectsAtOnceByAddressOrLookedUpName)
         const char* hostName;
         bool answeredWithinTheStep;
     } cases[] = {
-        { "", true },
-        { "127.0.0.1", true },
-        { "localhost", false },
+        {"", true},
+        {"127.0.0.1", true},
+        {"localhost", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hostName);
@@ -154,9 +154,9 @@ TEST(NetworkDialer, ConnectFailuresAnswerWithTheirCodes)
         bool trafficOff;
         std::int32_t result;
     } cases[] = {
-        { "refused port", "", true, false, kResultConnectFailed },
-        { "data traffic off", "", false, true, kResultDataTrafficOff },
-        { "packet-data refused", "connection = refuse\n", false, false, 9 },
+        {"refused port", "", true, false, kResultConnectFailed},
+        {"data traffic off", "", false, true, kResultDataTrafficOff},
+        {"packet-data refused", "connection = refuse\n", false, false, 9},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -184,8 +184,8 @@ TEST(NetworkDialer, RetriesAnUnfinishedConnectAHundredAndFiftyTimes)
         std::uint32_t elapsedMs;
         int connectCalls;
     } cases[] = {
-        { 4, kResultSucceeded, 400, 5 },
-        { ScriptedConnection::kForever, kResultConnectFailed, 15000, 151 },
+        {4, kResultSucceeded, 400, 5},
+        {ScriptedConnection::kForever, kResultConnectFailed, 15000, 151},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.underWay);
@@ -219,7 +219,7 @@ TEST(NetworkDialer, AConnectThatNeverAnswersTimesOutAndItsSocketIsClosed)
 // under way answers the request with 24 and closes the socket.
 TEST(NetworkDialer, CancelOrStopWhileConnectingAnswersCancelled)
 {
-    for (bool stop : { false, true }) {
+    for (bool stop : {false, true}) {
         SCOPED_TRACE(stop ? "stop" : "cancel");
         ScriptedFactory factory;
         factory.script.underWay = ScriptedConnection::kForever;

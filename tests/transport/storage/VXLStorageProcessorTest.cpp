@@ -4,9 +4,9 @@
 #include "engine/transport/storage/VXLStorageBlock.h"
 #include "engine/transport/storage/VXLStorageObject.h"
 #include "engine/transport/storage/VXLStorageSink.h"
+#include "engine/transport/storage/VXLWriteStorageTransaction.h"
 #include "engine/transport/tasks/VXLTaskProcessor.h"
 #include "engine/transport/tasks/VXLTransactionListener.h"
-#include "engine/transport/storage/VXLWriteStorageTransaction.h"
 #include "tests/support/JobTreeDriver.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ public:
     bool deferred = false;
     bool failOpen = false;
     bool failClose = false;
-    int failReadAt = -1;  // index of the read that reports an error
+    int failReadAt = -1; // index of the read that reports an error
     int failWriteAt = -1;
     std::uint32_t maxWrite = 0xFFFFFFFFu; // bytes one write takes at most
     std::uint32_t mode = 0;
@@ -175,14 +175,14 @@ TEST_F(StorageProcessorTest, ReadsInBlocksIntoTheSink)
         int closes;
     };
     const Case cases[] = {
-        { "25,000 bytes", 25000, nullptr, 0, { 10240, 10240, 4520 }, 1 },
-        { "empty object", 0, nullptr, 0, {}, 1 },
-        { "open fails", 100, [](FakeStorage& s, StringSink&) { s.failOpen = true; }, 1, {}, 0 },
-        { "read error on the second block", 25000, [](FakeStorage& s, StringSink&) { s.failReadAt = 1; }, 1,
-          { 10240 }, 1 },
-        { "close fails", 100, [](FakeStorage& s, StringSink&) { s.failClose = true; }, 1, { 100 }, 1 },
-        { "sink refuses the second block", 25000, [](FakeStorage&, StringSink& k) { k.refuseAt = 2; }, 1,
-          { 10240, 10240 }, 1 },
+        {"25,000 bytes", 25000, nullptr, 0, {10240, 10240, 4520}, 1},
+        {"empty object", 0, nullptr, 0, {}, 1},
+        {"open fails", 100, [](FakeStorage& s, StringSink&) { s.failOpen = true; }, 1, {}, 0},
+        {"read error on the second block", 25000, [](FakeStorage& s, StringSink&) { s.failReadAt = 1; }, 1,
+            {10240}, 1},
+        {"close fails", 100, [](FakeStorage& s, StringSink&) { s.failClose = true; }, 1, {100}, 1},
+        {"sink refuses the second block", 25000, [](FakeStorage&, StringSink& k) { k.refuseAt = 2; }, 1,
+            {10240, 10240}, 1},
     };
     for (const Case& c : cases) {
         auto* storage = new FakeStorage;
@@ -192,11 +192,11 @@ TEST_F(StorageProcessorTest, ReadsInBlocksIntoTheSink)
         if (c.setUp)
             c.setUp(*storage, sink);
         RecordingListener listener;
-        CVXLReadStorageTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLReadStorageTransaction transaction {CVXLTransactionListenerRef(&listener)};
         transaction.setStorage(ref);
         transaction.setSink(&sink);
         run(transaction, listener);
-        EXPECT_EQ(listener.results, std::vector<std::int32_t> { c.result }) << c.what;
+        EXPECT_EQ(listener.results, std::vector<std::int32_t> {c.result}) << c.what;
         EXPECT_EQ(sink.chunks, c.chunks) << c.what;
         EXPECT_EQ(storage->mode, CVXLStorageObject::kOpenRead) << c.what;
         EXPECT_EQ(storage->closes, c.closes) << c.what;
@@ -217,13 +217,13 @@ TEST_F(StorageProcessorTest, WritesTheBufferUntilNothingIsLeft)
         int closes;
     };
     const Case cases[] = {
-        { "25,000 bytes, 4,096 a write", 25000, [](FakeStorage& s) { s.maxWrite = 4096; }, 0, 7, 1 },
-        { "25,000 bytes at once", 25000, nullptr, 0, 1, 1 },
-        { "empty buffer", 0, nullptr, 0, 1, 1 },
-        { "open fails", 10, [](FakeStorage& s) { s.failOpen = true; }, 1, 0, 0 },
-        { "write error", 25000, [](FakeStorage& s) { s.maxWrite = 4096, s.failWriteAt = 2; }, 1, 3, 1 },
-        { "object takes nothing", 10, [](FakeStorage& s) { s.maxWrite = 0; }, 1, 1, 1 },
-        { "close fails", 10, [](FakeStorage& s) { s.failClose = true; }, 1, 1, 1 },
+        {"25,000 bytes, 4,096 a write", 25000, [](FakeStorage& s) { s.maxWrite = 4096; }, 0, 7, 1},
+        {"25,000 bytes at once", 25000, nullptr, 0, 1, 1},
+        {"empty buffer", 0, nullptr, 0, 1, 1},
+        {"open fails", 10, [](FakeStorage& s) { s.failOpen = true; }, 1, 0, 0},
+        {"write error", 25000, [](FakeStorage& s) { s.maxWrite = 4096, s.failWriteAt = 2; }, 1, 3, 1},
+        {"object takes nothing", 10, [](FakeStorage& s) { s.maxWrite = 0; }, 1, 1, 1},
+        {"close fails", 10, [](FakeStorage& s) { s.failClose = true; }, 1, 1, 1},
     };
     for (const Case& c : cases) {
         auto* storage = new FakeStorage;
@@ -234,11 +234,11 @@ TEST_F(StorageProcessorTest, WritesTheBufferUntilNothingIsLeft)
         CVXLByteBuffer bytes;
         bytes.append(data.data(), static_cast<std::uint32_t>(data.size()));
         RecordingListener listener;
-        CVXLWriteStorageTransaction transaction { CVXLTransactionListenerRef(&listener) };
+        CVXLWriteStorageTransaction transaction {CVXLTransactionListenerRef(&listener)};
         transaction.setStorage(ref);
         transaction.setBytes(bytes);
         run(transaction, listener);
-        EXPECT_EQ(listener.results, std::vector<std::int32_t> { c.result }) << c.what;
+        EXPECT_EQ(listener.results, std::vector<std::int32_t> {c.result}) << c.what;
         EXPECT_EQ(storage->writes, c.writes) << c.what;
         EXPECT_EQ(storage->closes, c.closes) << c.what;
         if (c.result == 0) {
@@ -258,12 +258,14 @@ TEST_F(StorageProcessorTest, AcceptsBothTypeNamesInAnyCaseWhileIdle)
         const char* type;
         bool accepted;
     } cases[] = {
-        { "CVXLReadStorageTransaction", true }, { "cvxlreadstoragetransaction", true },
-        { "CVXLWRITESTORAGETRANSACTION", true }, { "CVXLReadStorageTransactionX", false },
-        { "WSPDECODETRANSACTION", false },
+        {"CVXLReadStorageTransaction", true},
+        {"cvxlreadstoragetransaction", true},
+        {"CVXLWRITESTORAGETRANSACTION", true},
+        {"CVXLReadStorageTransactionX", false},
+        {"WSPDECODETRANSACTION", false},
     };
     for (const Case& c : cases) {
-        CVXLTransaction transaction { CVXLString(c.type), ref };
+        CVXLTransaction transaction {CVXLString(c.type), ref};
         EXPECT_EQ(processor.acceptsTransaction(&transaction), c.accepted) << c.type;
     }
     // Busy with one transaction, it takes no other.
@@ -280,7 +282,7 @@ TEST_F(StorageProcessorTest, AcceptsBothTypeNamesInAnyCaseWhileIdle)
         storage->release();
         driver.runUntilIdle();
     }
-    EXPECT_EQ(listener.results, std::vector<std::int32_t> { 0 });
+    EXPECT_EQ(listener.results, std::vector<std::int32_t> {0});
     EXPECT_TRUE(processor.acceptsTransaction(&other));
 }
 
@@ -294,12 +296,12 @@ TEST_F(StorageProcessorTest, CancelEndsAtTheNextReportWith24)
         int reportsBeforeCancel; // operations that have reported
         int closes;
     } cases[] = {
-        { "read, while opening", false, 0, 1 },
-        { "read, between blocks", false, 2, 1 },
-        { "read, at its end", false, 4, 1 },
-        { "read, while closing", false, 5, 1 },
-        { "write, while opening", true, 0, 1 },
-        { "write, between blocks", true, 2, 1 },
+        {"read, while opening", false, 0, 1},
+        {"read, between blocks", false, 2, 1},
+        {"read, at its end", false, 4, 1},
+        {"read, while closing", false, 5, 1},
+        {"write, while opening", true, 0, 1},
+        {"write, between blocks", true, 2, 1},
     };
     for (const Case& c : cases) {
         auto* storage = new FakeStorage;
@@ -308,8 +310,8 @@ TEST_F(StorageProcessorTest, CancelEndsAtTheNextReportWith24)
         storage->maxWrite = 4096;
         StringSink sink;
         RecordingListener listener;
-        CVXLReadStorageTransaction read { CVXLTransactionListenerRef(&listener) };
-        CVXLWriteStorageTransaction write { CVXLTransactionListenerRef(&listener) };
+        CVXLReadStorageTransaction read {CVXLTransactionListenerRef(&listener)};
+        CVXLWriteStorageTransaction write {CVXLTransactionListenerRef(&listener)};
         CVXLByteBuffer bytes;
         bytes.append(storage->contents.data(), 25000);
         read.setStorage(ref);
@@ -328,7 +330,7 @@ TEST_F(StorageProcessorTest, CancelEndsAtTheNextReportWith24)
             storage->release();
             driver.runUntilIdle();
         }
-        EXPECT_EQ(listener.results, std::vector<std::int32_t> { 24 }) << c.what;
+        EXPECT_EQ(listener.results, std::vector<std::int32_t> {24}) << c.what;
         EXPECT_EQ(storage->closes, c.closes) << c.what;
         EXPECT_EQ(storage->abandons, 0) << c.what;
         EXPECT_FALSE(processor.isBusy()) << c.what;
@@ -342,16 +344,16 @@ TEST_F(StorageProcessorTest, QueuedCancelAndStopFromOutsideAnswer24)
     storage->contents = pattern(25000);
     StringSink sink;
     RecordingListener first, second;
-    CVXLReadStorageTransaction running { CVXLTransactionListenerRef(&first) };
+    CVXLReadStorageTransaction running {CVXLTransactionListenerRef(&first)};
     running.setStorage(ref);
     running.setSink(&sink);
-    CVXLReadStorageTransaction queued { CVXLTransactionListenerRef(&second) };
+    CVXLReadStorageTransaction queued {CVXLTransactionListenerRef(&second)};
     queued.setStorage(ref);
     queued.setSink(&sink);
     startDeferred(running, *storage);
     ASSERT_EQ(tasks.addTransaction(&queued), 1);
     queued.cancel();
-    EXPECT_EQ(second.results, std::vector<std::int32_t> { 24 });
+    EXPECT_EQ(second.results, std::vector<std::int32_t> {24});
 
     // A read under way when the task processor stops: abandoned, its block
     // freed, the listener told 24.
@@ -360,7 +362,7 @@ TEST_F(StorageProcessorTest, QueuedCancelAndStopFromOutsideAnswer24)
     ASSERT_TRUE(storage->holding());
     tasks.stop();
     driver.runUntilIdle();
-    EXPECT_EQ(first.results, std::vector<std::int32_t> { 24 });
+    EXPECT_EQ(first.results, std::vector<std::int32_t> {24});
     EXPECT_EQ(storage->abandons, 1);
     EXPECT_FALSE(storage->holding());
 }

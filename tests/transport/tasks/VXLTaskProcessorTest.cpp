@@ -114,8 +114,8 @@ TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
     EXPECT_EQ(stub.started[1], &second.transaction);
     EXPECT_EQ(stub.startedAt[0], 200u);
     EXPECT_EQ(stub.startedAt[1], 400u);
-    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kResultSucceeded });
-    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> {kResultSucceeded});
+    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> {kResultSucceeded});
     EXPECT_EQ(first.transaction.processor(), nullptr);
 
     // One more tick finds the queue empty and leaves the timer unarmed; the
@@ -127,7 +127,7 @@ TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
     ASSERT_EQ(tasks.addTransaction(&third.transaction), 1);
     EXPECT_EQ(driver.nextTimeout(), 200u);
     tick();
-    EXPECT_EQ(third.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(third.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 }
 
 TEST_F(TaskProcessorTest, BusyProcessorIsSkippedAndItsTransactionKeepsItsPlace)
@@ -141,19 +141,19 @@ TEST_F(TaskProcessorTest, BusyProcessorIsSkippedAndItsTransactionKeepsItsPlace)
     Job a2("A");
     Job b1("B");
     Job unknown("Z");
-    for (Job* job : { &a1, &a2, &unknown, &b1 })
+    for (Job* job : {&a1, &a2, &unknown, &b1})
         ASSERT_EQ(tasks.addTransaction(&job->transaction), 1);
 
     tick();
     ASSERT_EQ(slow.started.size(), 1u);
     tick();
     EXPECT_EQ(slow.started.size(), 1u);
-    EXPECT_EQ(quick.started, std::vector<CVXLTransaction*> { &b1.transaction });
+    EXPECT_EQ(quick.started, std::vector<CVXLTransaction*> {&b1.transaction});
     EXPECT_EQ(tasks.queuedCount(), 2u);
 
     slow.complete(kResultTransactionFailed);
     driver.runUntilIdle();
-    EXPECT_EQ(a1.listener.results, std::vector<std::int32_t> { kResultTransactionFailed });
+    EXPECT_EQ(a1.listener.results, std::vector<std::int32_t> {kResultTransactionFailed});
     tick();
     EXPECT_EQ(slow.started.back(), &a2.transaction);
     // A type nobody runs stays queued, and keeps the timer going.
@@ -176,14 +176,14 @@ TEST_F(TaskProcessorTest, CancelQueuedAndRunningReportsOnce)
 
     // Queued: told before cancel returns.
     queued.transaction.cancel();
-    EXPECT_EQ(queued.listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(queued.listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_EQ(tasks.queuedCount(), 0u);
 
     // Running: told later, by the processor.
     running.transaction.cancel();
     EXPECT_TRUE(running.listener.results.empty());
     driver.runUntilIdle();
-    EXPECT_EQ(running.listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(running.listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_FALSE(stub.isBusy());
 
     // Finished transactions are out of reach: no second report, and no
@@ -199,7 +199,7 @@ TEST_F(TaskProcessorTest, CancelQueuedAndRunningReportsOnce)
     driver.runUntilIdle();
     EXPECT_EQ(running.listener.results.size(), 1u);
     EXPECT_EQ(queued.listener.results.size(), 1u);
-    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 }
 
 TEST_F(TaskProcessorTest, CancelArrivingAfterTheProcessorsOwnStopDoesNotReachTheNextTransaction)
@@ -214,7 +214,7 @@ TEST_F(TaskProcessorTest, CancelArrivingAfterTheProcessorsOwnStopDoesNotReachThe
     stub.complete(kResultSucceeded);
     first.transaction.cancel();
     driver.runUntilIdle();
-    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(first.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 
     tasks.addTransaction(&second.transaction);
     tick();
@@ -223,7 +223,7 @@ TEST_F(TaskProcessorTest, CancelArrivingAfterTheProcessorsOwnStopDoesNotReachThe
     EXPECT_TRUE(stub.isBusy());
     stub.complete(kResultSucceeded);
     driver.runUntilIdle();
-    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(second.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 }
 
 TEST_F(TaskProcessorTest, RefusedTransactionFailsAndTheProcessorStaysIdle)
@@ -234,7 +234,7 @@ TEST_F(TaskProcessorTest, RefusedTransactionFailsAndTheProcessorStaysIdle)
     Job refused("A");
     ASSERT_EQ(tasks.addTransaction(&refused.transaction), 1);
     tick();
-    EXPECT_EQ(refused.listener.results, std::vector<std::int32_t> { kResultTransactionFailed });
+    EXPECT_EQ(refused.listener.results, std::vector<std::int32_t> {kResultTransactionFailed});
     EXPECT_TRUE(stub.started.empty());
     EXPECT_EQ(stub.parent(), nullptr);
     EXPECT_EQ(refused.transaction.taskProcessor(), nullptr);
@@ -244,7 +244,7 @@ TEST_F(TaskProcessorTest, RefusedTransactionFailsAndTheProcessorStaysIdle)
     Job accepted("A");
     ASSERT_EQ(tasks.addTransaction(&accepted.transaction), 1);
     tick();
-    EXPECT_EQ(accepted.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(accepted.listener.results, std::vector<std::int32_t> {kResultSucceeded});
     EXPECT_EQ(refused.listener.results.size(), 1u);
 }
 
@@ -255,15 +255,15 @@ TEST_F(TaskProcessorTest, StopCancelsQueuedAndRunningTransactions)
     Job running("A");
     Job queued1("A");
     Job queued2("Z");
-    for (Job* job : { &running, &queued1, &queued2 })
+    for (Job* job : {&running, &queued1, &queued2})
         tasks.addTransaction(&job->transaction);
     tick();
     ASSERT_EQ(stub.started.size(), 1u);
 
     tasks.stop();
     driver.runUntilIdle();
-    for (Job* job : { &running, &queued1, &queued2 })
-        EXPECT_EQ(job->listener.results, std::vector<std::int32_t> { kResultCancelled });
+    for (Job* job : {&running, &queued1, &queued2})
+        EXPECT_EQ(job->listener.results, std::vector<std::int32_t> {kResultCancelled});
     EXPECT_EQ(tasks.runState(), kHandlerFinished);
     EXPECT_EQ(tasks.queuedCount(), 0u);
     EXPECT_EQ(tasks.processorCount(), 0u);
@@ -289,7 +289,7 @@ TEST_F(TaskProcessorTest, SubmissionsThatCannotBeQueued)
     EXPECT_EQ(tasks.queuedCount(), 1u);
     EXPECT_EQ(tasks.removeTransaction(&job.transaction), 1);
     EXPECT_EQ(tasks.removeTransaction(&job.transaction), 0);
-    EXPECT_EQ(job.listener.results, std::vector<std::int32_t> { kResultCancelled });
+    EXPECT_EQ(job.listener.results, std::vector<std::int32_t> {kResultCancelled});
 }
 
 TEST_F(TaskProcessorTest, TransactionDeletedWhileQueuedOrRunningIsForgotten)
@@ -316,7 +316,7 @@ TEST_F(TaskProcessorTest, TransactionDeletedWhileQueuedOrRunningIsForgotten)
     tick();
     stub.complete(kResultSucceeded);
     driver.runUntilIdle();
-    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> { kResultSucceeded });
+    EXPECT_EQ(next.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 }
 
 TEST_F(TaskProcessorTest, CallbackEventListenerBringsTheResultToItsOwner)
@@ -358,8 +358,8 @@ TEST(Transaction, FirstOfTheProcessIsNumberOne)
     }
     std::string filter = "--gtest_filter=Transaction.FirstOfTheProcessIsNumberOne";
     std::string self = "/proc/self/exe";
-    char* argv[] = { self.data(), filter.data(), nullptr };
-    std::vector<std::string> env = { "TESSEL_FRESH_PROCESS=1" };
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    std::vector<std::string> env = {"TESSEL_FRESH_PROCESS=1"};
     std::vector<char*> envp;
     for (char** e = environ; *e; ++e)
         envp.push_back(*e);

@@ -1,3 +1,4 @@
+#include "ui/Elements/WinTSElementContactContainer.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "platform/kernel/TextCodec.h"
@@ -7,7 +8,6 @@
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
-#include "ui/Elements/WinTSElementContactContainer.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -38,8 +38,8 @@ struct Container {
         contacts.setRange(1, maximum);
         host.createModeless(u"Compose");
         element = std::make_unique<CWinTSElementContactContainer>(WinTSElementLink {
-            kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged, nullptr });
-        element->Create(&host, &contacts, ui::Rect { 0, 30, 240, 200 }, 0xE00, 0x50000000);
+            kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged, nullptr});
+        element->Create(&host, &contacts, ui::Rect {0, 30, 240, 200}, 0xE00, 0x50000000);
         element->SetFocused(true);
     }
     ~Container()
@@ -87,25 +87,25 @@ TEST(WinTSElementContactContainer, ATypedAddressIsNormalisedAndCheckedBeforeItIs
         const char16_t* typed;
         char16_t end;
         const char16_t* added; // null: refused
-        const char16_t* left;  // the edit box afterwards
+        const char16_t* left; // the edit box afterwards
     };
     const Case cases[] = {
-        { u"(425) 555-0100", u',', u"4255550100", u"" },
-        { u"+1 (425) 555-0199", u';', u"4255550199", u"" },
-        { u"555.0100", u' ', u"5550100", u"" },
-        { u"Bo@Berg.Test", u'\r', u"bo@berg.test", u"" },
-        { u"Anna <anna.smith@example.com>", u'\r', u"anna.smith@example.com", u"" },
-        { u"anna@example", u',', nullptr, u"anna@example" },
-        { u"anna.smith@example", u',', nullptr, u"anna.smith@example" },
-        { u"@example.com", u',', nullptr, u"@example.com" },
-        { u"a@b@c.com", u',', nullptr, u"a@b@c.com" },
-        { u"nobody", u',', nullptr, u"nobody" },
+        {u"(425) 555-0100", u',', u"4255550100", u""},
+        {u"+1 (425) 555-0199", u';', u"4255550199", u""},
+        {u"555.0100", u' ', u"5550100", u""},
+        {u"Bo@Berg.Test", u'\r', u"bo@berg.test", u""},
+        {u"Anna <anna.smith@example.com>", u'\r', u"anna.smith@example.com", u""},
+        {u"anna@example", u',', nullptr, u"anna@example"},
+        {u"anna.smith@example", u',', nullptr, u"anna.smith@example"},
+        {u"@example.com", u',', nullptr, u"@example.com"},
+        {u"a@b@c.com", u',', nullptr, u"a@b@c.com"},
+        {u"nobody", u',', nullptr, u"nobody"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(kernel::wideToUtf8(c.typed));
         Container box;
         EXPECT_TRUE(box.type(c.typed, c.end)) << "the separator is taken";
-        const Recipients added = c.added ? Recipients { { kTyped, c.added } } : Recipients {};
+        const Recipients added = c.added ? Recipients {{kTyped, c.added}} : Recipients {};
         EXPECT_EQ(box.element->recipients(), added);
         EXPECT_EQ(box.element->edit().text(), c.left);
         const std::u16string shown = notice();
@@ -122,8 +122,8 @@ TEST(WinTSElementContactContainer, DuplicatesAfterNormalisingAreListedOnce)
     EXPECT_TRUE(box.type(u"BO@BERG.TEST", u','));
     EXPECT_TRUE(box.type(u"425 555 0100", u','));
     EXPECT_TRUE(box.type(u"1-425-555-0100", u','));
-    EXPECT_EQ(box.element->recipients(), (Recipients { { kTyped, u"bo@berg.test" }, { kTyped, u"4255550100" } }));
-    EXPECT_EQ(box.rows(), (std::vector<std::u16string> { u"4255550100", u"bo@berg.test" })) << "newest first";
+    EXPECT_EQ(box.element->recipients(), (Recipients {{kTyped, u"bo@berg.test"}, {kTyped, u"4255550100"}}));
+    EXPECT_EQ(box.rows(), (std::vector<std::u16string> {u"4255550100", u"bo@berg.test"})) << "newest first";
     EXPECT_EQ(box.element->edit().text(), u"1-425-555-0100") << "a duplicate stays where it was typed";
     EXPECT_EQ(notice(), u"") << "a duplicate is refused without a notice";
 }
@@ -134,7 +134,8 @@ TEST(WinTSElementContactContainer, ATypedMarkupIsShownLiterallyInTheNotice)
     Container box;
     box.type(u"<b>x", u',');
     EXPECT_EQ(notice(), u"** Tessel **|The entered address|<b>x|Does not appear to be valid.|");
-    EXPECT_NE(root.readFile("log/notify.log").find("&lt;b&gt;x"), std::string::npos) << root.readFile("log/notify.log");
+    EXPECT_NE(root.readFile("log/notify.log").find("&lt;b&gt;x"), std::string::npos)
+        << root.readFile("log/notify.log");
 }
 
 // The option menu's entries as the layout window reads them, "----" for a separator.
@@ -157,7 +158,8 @@ TEST(WinTSElementContactContainer, WithItsMaximumReachedTheBoxIsClosedAndNoRecen
     registryWrite(u"Recent", u"SLOT0", u"a@example.com");
     Container box(1);
     ASSERT_EQ(box.element->maximum(), 1);
-    EXPECT_EQ(menuTexts(*box.element), (std::vector<std::u16string> { u"Contacts", u"----", u"a@example.com" }));
+    EXPECT_EQ(
+        menuTexts(*box.element), (std::vector<std::u16string> {u"Contacts", u"----", u"a@example.com"}));
     std::uint32_t flags = 0;
     std::uint32_t command = 0;
     std::u16string text;
@@ -166,9 +168,9 @@ TEST(WinTSElementContactContainer, WithItsMaximumReachedTheBoxIsClosedAndNoRecen
     EXPECT_EQ(command, CWinTSElementContactContainer::kFirstRecent);
 
     box.element->ExecuteMenuItem(command);
-    EXPECT_EQ(box.element->recipients(), (Recipients { { kTyped, u"a@example.com" } }));
+    EXPECT_EQ(box.element->recipients(), (Recipients {{kTyped, u"a@example.com"}}));
     EXPECT_FALSE(box.element->edit().enabled());
-    EXPECT_EQ(menuTexts(*box.element), (std::vector<std::u16string> { u"Remove" }))
+    EXPECT_EQ(menuTexts(*box.element), (std::vector<std::u16string> {u"Remove"}))
         << "neither Contacts nor the recent entries";
     box.element->ExecuteMenuItem(CWinTSElementContactContainer::kFirstRecent);
     EXPECT_TRUE(box.type(u"4255550100", u','));
@@ -227,9 +229,9 @@ TEST(WinTSElementContactContainer, ContactsPickedThroughTheChooserKeepTheirKind)
     ui::scriptPickerAnswer(-1);
     box.element->ExecuteMenuItem(CWinTSElementContactContainer::kCommandContacts);
     EXPECT_EQ(box.element->recipients(),
-              (Recipients { { CWinTSElementContactContainer::kKindPhone, u"4255550100" },
-                            { CWinTSElementContactContainer::kKindEmail, u"anna.smith@example.com" } }));
-    EXPECT_EQ(box.rows(), (std::vector<std::u16string> { u"Smith, Anna", u"Smith, Anna" }));
+        (Recipients {{CWinTSElementContactContainer::kKindPhone, u"4255550100"},
+            {CWinTSElementContactContainer::kKindEmail, u"anna.smith@example.com"}}));
+    EXPECT_EQ(box.rows(), (std::vector<std::u16string> {u"Smith, Anna", u"Smith, Anna"}));
     EXPECT_TRUE(box.element->isFocused());
 
     box.element->Store();
@@ -252,7 +254,8 @@ TEST(WinTSElementContactContainer, RefreshListsEachAddressOnceAndStoreLosesNone)
         box.contacts.addNew()->set(CVXLAddressee::kPhone, ("20655501" + std::to_string(10 + i)).c_str(), "");
     box.element->Refresh(&box.contacts);
     EXPECT_EQ(box.element->list().itemCount(), CWinTSElementContactContainer::kMaxSlots);
-    EXPECT_EQ(box.element->recipients().front(), (std::pair<std::int32_t, std::u16string> { kTyped, u"4255550100" }));
+    EXPECT_EQ(
+        box.element->recipients().front(), (std::pair<std::int32_t, std::u16string> {kTyped, u"4255550100"}));
     for (const auto& [kind, address] : box.element->recipients())
         EXPECT_NE(address, u"typed@example.com") << "the text in the edit box is no row";
 
@@ -276,13 +279,13 @@ TEST(WinTSElementContactContainer, ItsRecipientsGoToTheRecentListNewestFirst)
         box.type(u"bo@berg.test", u',');
         box.element->edit().windowProc(ui::kWmSetText, 0, reinterpret_cast<std::int64_t>(u"206 555 0199"));
     }
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
-                                                 + root.hostPath("registry/HKEY_CURRENT_USER.reg")
-                                                 + "' 'Software\\Halvard\\Tessel\\Recent' 2>&1");
+    const TestCommandResult run
+        = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/registry_reader.py '"
+            + root.hostPath("registry/HKEY_CURRENT_USER.reg") + "' 'Software\\Halvard\\Tessel\\Recent' 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     const std::string key = "Software\\Halvard\\Tessel\\Recent\t";
-    std::vector<std::string> expected { key + "SLOT0\ttext\t2065550199", key + "SLOT1\ttext\tbo@berg.test",
-                                        key + "SLOT2\ttext\t4255550100" };
+    std::vector<std::string> expected {
+        key + "SLOT0\ttext\t2065550199", key + "SLOT1\ttext\tbo@berg.test", key + "SLOT2\ttext\t4255550100"};
     for (int i = 3; i < 10; ++i)
         expected.push_back(key + "SLOT" + std::to_string(i) + "\ttext\t");
     EXPECT_EQ(testLines(run.output), expected);

@@ -1,3 +1,4 @@
+#include "ui/Elements/WinTSElement.h"
 #include "engine/core/scenario/ScenarioField.h"
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/screens/VXLEditTextElement.h"
@@ -11,7 +12,6 @@
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
-#include "ui/Elements/WinTSElement.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -27,8 +27,8 @@ using namespace tessel;
 
 WinTSElementLink composerLink()
 {
-    return WinTSElementLink { kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged,
-                              nullptr };
+    return WinTSElementLink {
+        kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged, nullptr};
 }
 
 // An element that draws its frame around its content, as concrete ones do.
@@ -39,7 +39,7 @@ public:
     {
         CWinTSElement::paint(canvas, area);
         const ui::Rect r = contentRect();
-        DrawFrame(canvas, ui::Rect { r.left + 4, r.top + 4, r.right - 4, r.bottom - 4 });
+        DrawFrame(canvas, ui::Rect {r.left + 4, r.top + 4, r.right - 4, r.bottom - 4});
         return 0;
     }
 };
@@ -61,8 +61,8 @@ std::vector<std::string> pngColours(const TempDeviceRoot& root, const std::vecto
     std::string arguments;
     for (const auto& [x, y] : spots)
         arguments += " " + std::to_string(x) + "," + std::to_string(y);
-    const TestCommandResult run = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '"
-                                                 + file + "'" + arguments + " 2>&1");
+    const TestCommandResult run = testRunCommand(testPython()
+        + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + arguments + " 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     std::vector<std::string> colours;
     for (const std::string& line : testLines(run.output)) {
@@ -87,14 +87,15 @@ TEST(WinTSElement, EmptyTipsTakeTheClassValueFirst)
         const char* focusedTip;
     };
     const Case cases[] = {
-        { u"CWinTSElementText", "No text", "Press Enter" },
-        { u"CWinTSElementAudioInput", "Nothing yet", "Record" },
-        { u"WINTS_Placeholder", "Nothing yet", "Press Enter" },
+        {u"CWinTSElementText", "No text", "Press Enter"},
+        {u"CWinTSElementAudioInput", "Nothing yet", "Record"},
+        {u"WINTS_Placeholder", "Nothing yet", "Press Enter"},
     };
     for (const Case& c : cases) {
         CWinTSElement element(c.className, composerLink());
         EXPECT_EQ(kernel::wideToUtf8(element.emptyTip()), c.tip) << kernel::wideToUtf8(c.className);
-        EXPECT_EQ(kernel::wideToUtf8(element.focusedEmptyTip()), c.focusedTip) << kernel::wideToUtf8(c.className);
+        EXPECT_EQ(kernel::wideToUtf8(element.focusedEmptyTip()), c.focusedTip)
+            << kernel::wideToUtf8(c.className);
     }
 }
 
@@ -119,7 +120,7 @@ TEST(WinTSElement, OnlyAFieldSlotHasALabelAndSectionLabelsRenamesIt)
     registryWrite(u"Labels", u"Subject", u"Topic");
     registryWrite(u"Labels", u"To", u"");
     CScenarioLayout scenario;
-    for (const char* caption : { "Subject", "To", "" }) {
+    for (const char* caption : {"Subject", "To", ""}) {
         auto* field = new CScenarioField();
         field->fieldDescription().setCaption(caption);
         scenario.addField(field);
@@ -135,17 +136,17 @@ TEST(WinTSElement, OnlyAFieldSlotHasALabelAndSectionLabelsRenamesIt)
         const char* label; // nullptr: no label control
     };
     const Case cases[] = {
-        { "a field slot with a Labels value shows the value", &subject, "Topic" },
-        { "an empty Labels value leaves the caption", &to, "To" },
-        { "a field slot without a caption has no label", &uncaptioned, nullptr },
-        { "an element that is no field slot has no label", &plain, nullptr },
+        {"a field slot with a Labels value shows the value", &subject, "Topic"},
+        {"an empty Labels value leaves the caption", &to, "To"},
+        {"a field slot without a caption has no label", &uncaptioned, nullptr},
+        {"an element that is no field slot has no label", &plain, nullptr},
     };
     ui::Dialog screen;
     ASSERT_TRUE(screen.createModeless(u"Composer"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CWinTSElement element(u"CWinTSElementText", composerLink());
-        ASSERT_TRUE(element.Create(&screen, c.element, ui::Rect { 0, 0, 200, 60 }, 100, 0));
+        ASSERT_TRUE(element.Create(&screen, c.element, ui::Rect {0, 0, 200, 60}, 100, 0));
         if (c.label) {
             ASSERT_NE(element.label(), nullptr);
             EXPECT_EQ(kernel::wideToUtf8(element.label()->text()), c.label);
@@ -179,7 +180,7 @@ TEST(WinTSElement, TheMenuHoldsTenAndNumbersOnlyEnabledEntries)
         commands.push_back(command);
         EXPECT_EQ(flags, CWinTSElement::kMenuFlagsByPosition);
     }
-    EXPECT_EQ(commands, (std::vector<std::uint32_t> { 1, 3, 4, 6, 7, 8, 9, 10 }));
+    EXPECT_EQ(commands, (std::vector<std::uint32_t> {1, 3, 4, 6, 7, 8, 9, 10}));
     EXPECT_EQ(element.GetMenuItemCount(), 8);
     EXPECT_FALSE(element.GetMenuItem(8, &flags, &command, &text));
     element.EnableMenuItem(2, true);
@@ -195,7 +196,7 @@ TEST(WinTSElement, TheFocusedFrameIsTwoPixelsOfTheHighlightColour)
     ASSERT_TRUE(screen.createModeless(u"Composer"));
     CVXLEditTextElement value;
     FramedElement element(u"CWinTSElementText", composerLink());
-    ASSERT_TRUE(element.Create(&screen, &value, ui::Rect { 10, 40, 210, 100 }, 100, 0));
+    ASSERT_TRUE(element.Create(&screen, &value, ui::Rect {10, 40, 210, 100}, 100, 0));
     element.setShowEmptyTip(false);
     const std::string highlight = hexOf(ui::systemColor(ui::kColorHighlight));
     const std::string grey = hexOf(ui::systemColor(ui::kColorGrayText));
@@ -209,11 +210,11 @@ TEST(WinTSElement, TheFocusedFrameIsTwoPixelsOfTheHighlightColour)
     // Along the left edge, half-way down: the frame starts 4 pixels in.
     const int y = at.top + at.height() / 2;
     const int x = at.left + 4;
-    EXPECT_EQ(pngColours(root, { { x - 1, y }, { x, y }, { x + 1, y }, { x + 2, y } }),
-              (std::vector<std::string> { window, highlight, highlight, "ffffff" }));
+    EXPECT_EQ(pngColours(root, {{x - 1, y}, {x, y}, {x + 1, y}, {x + 2, y}}),
+        (std::vector<std::string> {window, highlight, highlight, "ffffff"}));
 
     element.SetFocused(false);
-    EXPECT_EQ(pngColours(root, { { x, y }, { x + 1, y } }), (std::vector<std::string> { grey, "ffffff" }))
+    EXPECT_EQ(pngColours(root, {{x, y}, {x + 1, y}}), (std::vector<std::string> {grey, "ffffff"}))
         << "unfocused: one pixel of grey text";
     element.destroy();
     screen.destroy();
@@ -234,7 +235,7 @@ TEST(WinTSElement, ItTellsItsLayoutWindowByPostedMessages)
     ASSERT_TRUE(layout.createModeless(u"Composer"));
     CVXLEditTextElement value;
     CWinTSElement element(u"CWinTSElementText", composerLink());
-    ASSERT_TRUE(element.Create(&layout, &value, ui::Rect { 0, 0, 200, 40 }, 100, 0));
+    ASSERT_TRUE(element.Create(&layout, &value, ui::Rect {0, 0, 200, 40}, 100, 0));
     element.windowProc(ui::kWmLButtonDown, 0, 0);
     element.PostHeight(40);
     element.PostHeight(40);
@@ -247,8 +248,11 @@ TEST(WinTSElement, ItTellsItsLayoutWindowByPostedMessages)
     while (ui::peekMessage(&message, true))
         ui::dispatchMessage(message);
     const std::vector<std::pair<std::uint32_t, std::int64_t>> expected = {
-        { kWmLayoutSetElement, 0 }, { kWmElementResized, 40 }, { kWmElementResized, 52 }, { kWmElementChanged, 0 },
-        { kWmElementCommandsChanged, 0 },
+        {kWmLayoutSetElement, 0},
+        {kWmElementResized, 40},
+        {kWmElementResized, 52},
+        {kWmElementChanged, 0},
+        {kWmElementCommandsChanged, 0},
     };
     EXPECT_EQ(layout.got, expected);
     element.destroy();

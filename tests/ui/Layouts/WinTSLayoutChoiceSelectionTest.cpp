@@ -1,3 +1,4 @@
+#include "ui/Layouts/WinTSLayoutChoiceSelection.h"
 #include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLLayoutChoiceSelection.h"
 #include "engine/screens/VXLUiJob.h"
@@ -5,7 +6,6 @@
 #include "platform/ui/ListView.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "ui/Layouts/WinTSLayoutChoiceSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ void drain()
 struct ChoiceScreen {
     explicit ChoiceScreen(std::uint32_t timeout, int marked = -1)
     {
-        const char* texts[] = { "Red", "Green", "Blue" };
+        const char* texts[] = {"Red", "Green", "Blue"};
         for (int i = 0; i < 3; ++i) {
             auto* choice = new CVXLChoiceElement;
             choice->setKey(texts[i]);
@@ -54,12 +54,15 @@ struct ChoiceScreen {
         layout.setTitleText("Pick a colour");
         layout.setTimeout(timeout);
         layout.setOwner(&job);
-        window = std::make_unique<CWinTSLayoutChoiceSelection>(&layout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+        window = std::make_unique<CWinTSLayoutChoiceSelection>(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
         window->createModeless(u"Choice");
     }
     ~ChoiceScreen() { window->destroy(); }
 
-    ui::ListView& list() { return *dynamic_cast<ui::ListView*>(window->child(CWinTSLayoutChoiceSelection::kListControl)); }
+    ui::ListView& list()
+    {
+        return *dynamic_cast<ui::ListView*>(window->child(CWinTSLayoutChoiceSelection::kListControl));
+    }
     // The command the window mapped Continue to.
     std::uint32_t continueCommand() const
     {
@@ -86,10 +89,10 @@ TEST(WinTSLayoutChoiceSelection, TheTimeOutContinuesOnceUnlessTheUserChoseFirst)
         Actions atTheEnd;
     };
     const Case cases[] = {
-        { "a time-out of 5", 5, -1, {}, { kContinue } },
-        { "the low 16 bits count", 0x10005, -1, {}, { kContinue } },
-        { "no time-out", 0, -1, {}, {} },
-        { "a pick before the time-out", 5, 2000, { kSelect, kContinue }, { kSelect, kContinue } },
+        {"a time-out of 5", 5, -1, {}, {kContinue}},
+        {"the low 16 bits count", 0x10005, -1, {}, {kContinue}},
+        {"no time-out", 0, -1, {}, {}},
+        {"a pick before the time-out", 5, 2000, {kSelect, kContinue}, {kSelect, kContinue}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,7 +137,7 @@ TEST(WinTSLayoutChoiceSelection, OnlyTheFirstPickOfARowCounts)
     EXPECT_TRUE(screen.window->enabled());
 
     screen.list().tap(2);
-    EXPECT_EQ(screen.job.actions, (Actions { kSelect, kContinue }));
+    EXPECT_EQ(screen.job.actions, (Actions {kSelect, kContinue}));
     EXPECT_EQ(screen.layout.selectedIndex(), 2);
     ASSERT_NE(screen.layout.selectedKey(), nullptr);
     EXPECT_STREQ(screen.layout.selectedKey()->c_str(), "Blue");
@@ -145,7 +148,7 @@ TEST(WinTSLayoutChoiceSelection, OnlyTheFirstPickOfARowCounts)
     screen.list().tap(0);
     screen.window->SubmitAction(screen.continueCommand());
     screen.window->windowProc(ui::kWmCommand, ui::kIdOk, 0);
-    EXPECT_EQ(screen.job.actions, (Actions { kSelect, kContinue }));
+    EXPECT_EQ(screen.job.actions, (Actions {kSelect, kContinue}));
     EXPECT_EQ(screen.layout.selectedIndex(), 2);
 }
 
@@ -158,10 +161,10 @@ TEST(WinTSLayoutChoiceSelection, ASmartphoneStartsOnTheFirstRowWhenNoChoiceIsMar
         int selectedRow;
     };
     const Case cases[] = {
-        { "smartphone", -1, 0 },
-        { "pocketpc", -1, -1 },
-        { "smartphone", 2, 2 },
-        { "pocketpc", 2, 2 },
+        {"smartphone", -1, 0},
+        {"pocketpc", -1, -1},
+        {"smartphone", 2, 2},
+        {"pocketpc", 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.platform) + " marked " + std::to_string(c.marked));
@@ -176,7 +179,7 @@ TEST(WinTSLayoutChoiceSelection, ASmartphoneStartsOnTheFirstRowWhenNoChoiceIsMar
         EXPECT_NE(screen.window->view()->source().find(u"Pick a colour"), std::u16string::npos);
         // Enter on the list picks its row, as OK does.
         screen.list().windowProc(ui::kWmKeyDown, ui::kVkReturn, 0);
-        const Actions picked = c.selectedRow < 0 ? Actions {} : Actions { kSelect, kContinue };
+        const Actions picked = c.selectedRow < 0 ? Actions {} : Actions {kSelect, kContinue};
         EXPECT_EQ(screen.job.actions, picked);
     }
 }

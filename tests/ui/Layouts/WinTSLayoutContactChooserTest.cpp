@@ -1,3 +1,4 @@
+#include "ui/Layouts/WinTSLayoutContactChooser.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
 #include "engine/screens/VXLLayoutContactChooser.h"
@@ -7,7 +8,6 @@
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "ui/Layouts/WinTSLayoutContactChooser.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -47,8 +47,8 @@ std::vector<Entry> globalEntries()
     std::vector<Entry> entries;
     CVXLContactListElement* list = CVXLLayoutMessageComposer::globalContactContainer();
     for (std::uint32_t i = 0; list && i < list->count(); ++i)
-        entries.push_back(Entry { list->at(i)->kind(), list->at(i)->address().c_str(),
-                                  list->at(i)->displayName().c_str() });
+        entries.push_back(
+            Entry {list->at(i)->kind(), list->at(i)->address().c_str(), list->at(i)->displayName().c_str()});
     return entries;
 }
 
@@ -61,7 +61,7 @@ struct Chooser {
         CVXLLayoutMessageComposer::globalContactContainer()->clear();
         layout.setOwner(&job);
         layout.prepare();
-        window = std::make_unique<CWinTSLayoutContactChooser>(&layout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+        window = std::make_unique<CWinTSLayoutContactChooser>(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
         window->createModeless(u"Chooser");
     }
     ~Chooser() { window->destroy(); }
@@ -88,10 +88,12 @@ TEST(WinTSLayoutContactChooser, TheLaunchRecipientsAreTakenOnceAndTheFlowContinu
         std::vector<Entry> added;
     };
     const Case cases[] = {
-        { u"a@example.com;4255550100;", { { 2, "a@example.com", "a@example.com" }, { 2, "4255550100", "4255550100" } } },
-        { u"a@example.com;4255550100", { { 2, "a@example.com", "a@example.com" }, { 2, "4255550100", "4255550100" } } },
-        { u";;b@example.com;;", { { 2, "b@example.com", "b@example.com" } } },
-        { u"", {} },
+        {u"a@example.com;4255550100;",
+            {{2, "a@example.com", "a@example.com"}, {2, "4255550100", "4255550100"}}},
+        {u"a@example.com;4255550100",
+            {{2, "a@example.com", "a@example.com"}, {2, "4255550100", "4255550100"}}},
+        {u";;b@example.com;;", {{2, "b@example.com", "b@example.com"}}},
+        {u"", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.to, c.to + std::char_traits<char16_t>::length(c.to)));
@@ -101,8 +103,8 @@ TEST(WinTSLayoutContactChooser, TheLaunchRecipientsAreTakenOnceAndTheFlowContinu
         std::u16string to = u"-";
         EXPECT_TRUE(registryRead(u"Compose", u"To:", &to));
         EXPECT_EQ(to, u"") << "the value is consumed";
-        EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> { kContinue }));
-        EXPECT_EQ(chooser.window->windowRect(), (ui::Rect { 0, 0, 1, 1 }));
+        EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> {kContinue}));
+        EXPECT_EQ(chooser.window->windowRect(), (ui::Rect {0, 0, 1, 1}));
         EXPECT_EQ(chooser.window->titleWindow(), nullptr);
     }
 }
@@ -110,24 +112,25 @@ TEST(WinTSLayoutContactChooser, TheLaunchRecipientsAreTakenOnceAndTheFlowContinu
 TEST(WinTSLayoutContactChooser, AContactsMobileNumberIsTakenAsItsDigitsAndTheKeysComeBack)
 {
     TempDeviceRoot root;
-    root.writeFile("contacts.txt", "oid = 7\nfile-as = Smith, Anna\nname = Anna Smith\n"
-                                   "email1 = anna@example.com\nmobile = +1 (425) 555-0100\n"
-                                   "oid = 8\nname = Bo\nemail2 = bo@example.com\n");
+    root.writeFile("contacts.txt",
+        "oid = 7\nfile-as = Smith, Anna\nname = Anna Smith\n"
+        "email1 = anna@example.com\nmobile = +1 (425) 555-0100\n"
+        "oid = 8\nname = Bo\nemail2 = bo@example.com\n");
     struct Case {
         const char16_t* to;
         int row; // the property chosen, -1 cancels, -2 no list shows
         std::vector<Entry> added;
     };
     const Case cases[] = {
-        { u"Outlook:7", 1, { { CVXLAddressee::kPhone, "14255550100", "Anna Smith 14255550100" } } },
-        { u"Outlook:7", 0, { { CVXLAddressee::kEmail, "anna@example.com", "anna@example.com" } } },
-        { u"Outlook:8", 0, { { CVXLAddressee::kEmail, "bo@example.com", "bo@example.com" } } },
-        { u"Outlook:7", -1, {} },
-        { u"Outlook:99", -2, {} },
+        {u"Outlook:7", 1, {{CVXLAddressee::kPhone, "14255550100", "Anna Smith 14255550100"}}},
+        {u"Outlook:7", 0, {{CVXLAddressee::kEmail, "anna@example.com", "anna@example.com"}}},
+        {u"Outlook:8", 0, {{CVXLAddressee::kEmail, "bo@example.com", "bo@example.com"}}},
+        {u"Outlook:7", -1, {}},
+        {u"Outlook:99", -2, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.to, c.to + std::char_traits<char16_t>::length(c.to)) + " row "
-                     + std::to_string(c.row));
+            + std::to_string(c.row));
         registryWrite(u"Compose", u"To:", c.to);
         if (c.row != -2)
             ui::scriptPickerAnswer(c.row);
@@ -138,7 +141,7 @@ TEST(WinTSLayoutContactChooser, AContactsMobileNumberIsTakenAsItsDigitsAndTheKey
             ASSERT_NE(focus, nullptr);
             EXPECT_EQ(const_cast<ui::Window*>(focus)->topLevel(), chooser.window.get())
                 << "the keys are back in the chooser";
-            EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> { kContinue }));
+            EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> {kContinue}));
         }
     }
 }
@@ -164,8 +167,8 @@ TEST(WinTSLayoutContactChooser, ContinueNeedsTheMinimumOfRecipients)
     EXPECT_EQ(chooser.window->GetCurrentElement(), container);
     container->edit().windowProc(ui::kWmSetText, 0, reinterpret_cast<std::int64_t>(u"425-555-0199"));
     chooser.window->SubmitAction(command);
-    EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> { kContinue }));
-    EXPECT_EQ(globalEntries(), (std::vector<Entry> { { 2, "4255550199", "4255550199" } }));
+    EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> {kContinue}));
+    EXPECT_EQ(globalEntries(), (std::vector<Entry> {{2, "4255550199", "4255550199"}}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/screens/VXLEditTextElement.h"
 #include "engine/screens/VXLLayoutMenuList.h"
@@ -10,7 +11,6 @@
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
 #include "tests/ui/IconRig.h"
-#include "ui/Layouts/WinTSLayoutMenuList.h"
 #include "ui/Layouts/WinTSLayoutMenuListTransfer.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
@@ -33,8 +33,10 @@ public:
     int typeId() const override { return 20; }
     void onLayoutAction(std::uint32_t eventId) override
     {
-        const auto* entry = dynamic_cast<const CVXLEditTextElement*>(layout ? layout->currentElement() : nullptr);
-        actions.push_back(std::string(entry ? entry->getText().c_str() : "-") + " " + std::to_string(eventId & 0xFFFF));
+        const auto* entry
+            = dynamic_cast<const CVXLEditTextElement*>(layout ? layout->currentElement() : nullptr);
+        actions.push_back(
+            std::string(entry ? entry->getText().c_str() : "-") + " " + std::to_string(eventId & 0xFFFF));
     }
     CVXLLayout* layout = nullptr;
     std::vector<std::string> actions;
@@ -85,9 +87,9 @@ struct Menu {
     }
     CWinTSLayoutMenuList& open()
     {
-        window = std::make_unique<CWinTSLayoutMenuList>(
-            &layout, WinTSDialogLink { recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded,
-                                       kMsgElementStored });
+        window = std::make_unique<CWinTSLayoutMenuList>(&layout,
+            WinTSDialogLink {recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded,
+                kMsgElementStored});
         EXPECT_TRUE(window->createModeless(u"Menu"));
         drain();
         return *window;
@@ -121,21 +123,21 @@ struct Menu {
 TEST(WinTSLayoutMenuList, KindOneEntriesArePickedAtOnceInOrderAndTheWindowStaysHidden)
 {
     TempDeviceRoot root;
-    Menu menu(2, { 0, 1, 6, 1 });
+    Menu menu(2, {0, 1, 6, 1});
     CWinTSLayoutMenuList& window = menu.open();
     EXPECT_TRUE(window.autoSelected());
     EXPECT_FALSE(window.visible());
     EXPECT_FALSE(window.enabled());
-    EXPECT_EQ(menu.job.actions, (std::vector<std::string> { "B 128", "B 103", "D 128", "D 103" }));
-    EXPECT_EQ(menu.recorder.submitted, (std::vector<std::uint64_t> { 0xA0080, 0xA0067, 0xA0080, 0xA0067 }));
+    EXPECT_EQ(menu.job.actions, (std::vector<std::string> {"B 128", "B 103", "D 128", "D 103"}));
+    EXPECT_EQ(menu.recorder.submitted, (std::vector<std::uint64_t> {0xA0080, 0xA0067, 0xA0080, 0xA0067}));
 }
 
 TEST(WinTSLayoutMenuList, OnlyListedKindsShowAndEachKeepsItsPositionAsImage)
 {
     TempDeviceRoot root;
-    Menu menu(0, { 2, 11, 9, 13, 0, 16 });
+    Menu menu(0, {2, 11, 9, 13, 0, 16});
     CWinTSLayoutMenuList& window = menu.open();
-    EXPECT_EQ(menu.rows(), (std::vector<std::string> { "B@1", "D@3", "E@4" }));
+    EXPECT_EQ(menu.rows(), (std::vector<std::string> {"B@1", "D@3", "E@4"}));
     ui::ListView* list = window.list();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->imageList(), window.images()) << "stock icons of kinds 11 to 15 show";
@@ -145,7 +147,7 @@ TEST(WinTSLayoutMenuList, OnlyListedKindsShowAndEachKeepsItsPositionAsImage)
     EXPECT_EQ(CWinTSLayoutMenuList::stockIcon(0), 1019);
     EXPECT_EQ(menu.selectedRow(), "B") << "the first listed row";
 
-    Menu hidden(0, { 2, 3, 9 });
+    Menu hidden(0, {2, 3, 9});
     CWinTSLayoutMenuList& empty = hidden.open();
     EXPECT_FALSE(empty.list()->visible()) << "nothing listed: no list";
     EXPECT_NE(empty.menuBar(), nullptr);
@@ -163,12 +165,12 @@ TEST(WinTSLayoutMenuList, APickSubmitsSelectThenContinueOrOnlySelectInACheckList
     };
     const Case cases[] = {
         // State 0 offers no Continue: only Select reaches the job.
-        { "a plain menu", 0, { "B 128" }, false },
-        { "a check list", 2, { "B 128" }, true },
+        {"a plain menu", 0, {"B 128"}, false},
+        {"a check list", 2, {"B 128"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Menu menu(c.state, { 0, 0, 0 });
+        Menu menu(c.state, {0, 0, 0});
         CWinTSLayoutMenuList& window = menu.open();
         EXPECT_EQ(window.checkList(), c.state == 2);
         menu.key(ui::kVkDown);
@@ -187,7 +189,7 @@ TEST(WinTSLayoutMenuList, TheSelectionSurvivesARebuildByItsPosition)
 {
     TempDeviceRoot root;
     // An unlisted entry first, so that row and position differ.
-    Menu menu(2, { 9, 0, 0, 0 });
+    Menu menu(2, {9, 0, 0, 0});
     CWinTSLayoutMenuList& window = menu.open();
     menu.key(ui::kVkDown);
     menu.key(ui::kVkDown);
@@ -202,7 +204,8 @@ TEST(WinTSLayoutMenuList, TheSelectionSurvivesARebuildByItsPosition)
     EXPECT_TRUE(window.list()->checked(2));
     EXPECT_TRUE(window.enabled());
     const std::vector<std::string> screen = ui::textSnapshot();
-    EXPECT_NE(std::find(screen.begin(), screen.end(), "  > * [x] D"), screen.end()) << testing::PrintToString(screen);
+    EXPECT_NE(std::find(screen.begin(), screen.end(), "  > * [x] D"), screen.end())
+        << testing::PrintToString(screen);
 }
 
 TEST(WinTSLayoutMenuList, ThirtyEntriesKeepTheSelectedRowInsideTheFrame)
@@ -230,14 +233,14 @@ TEST(WinTSLayoutMenuList, IconNamesStayInsideTheSupportFolder)
         const char16_t* name;
     };
     const Case cases[] = {
-        { u"icons/M1", u"M1" },
-        { u"..\\..\\windows\\x", u"x" },
-        { u"a/b\\c.png", u"c.png" },
-        { u"icons/", u"" },
-        { u"icons/..", u"" },
-        { u".", u"" },
-        { u"icons/a b", u"" },
-        { u"icons/a:b", u"" },
+        {u"icons/M1", u"M1"},
+        {u"..\\..\\windows\\x", u"x"},
+        {u"a/b\\c.png", u"c.png"},
+        {u"icons/", u""},
+        {u"icons/..", u""},
+        {u".", u""},
+        {u"icons/a b", u""},
+        {u"icons/a:b", u""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CWinTSLayoutMenuListTransfer::iconFileName(c.link), c.name) << kernel::wideToUtf8(c.link);
@@ -290,7 +293,7 @@ TEST(WinTSLayoutMenuList, IconsFromTheServiceAreCachedByNameAndShownFromTheNextB
     RecordingJob job;
     job.layout = &layout;
     layout.setOwner(&job);
-    const char* links[] = { "M1", "M2" };
+    const char* links[] = {"M1", "M2"};
     for (const char* link : links) {
         auto* entry = new CVXLMenuItemElement();
         entry->setText(link);
@@ -303,8 +306,9 @@ TEST(WinTSLayoutMenuList, IconsFromTheServiceAreCachedByNameAndShownFromTheNextB
     DialogRecorder recorder;
     recorder.create(u"Recorder", u"");
     {
-        CWinTSLayoutMenuList window(&layout, WinTSDialogLink { recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped,
-                                                              kMsgLayoutEnded, kMsgElementStored });
+        CWinTSLayoutMenuList window(&layout,
+            WinTSDialogLink {recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded,
+                kMsgElementStored});
         ASSERT_TRUE(window.createModeless(u"Menu"));
         EXPECT_EQ(window.list()->imageList(), window.images()) << "a fetch started: the images are attached";
         const bool cached = rig.pump([] {
@@ -313,16 +317,18 @@ TEST(WinTSLayoutMenuList, IconsFromTheServiceAreCachedByNameAndShownFromTheNextB
         });
         ASSERT_TRUE(cached) << testing::PrintToString(rig.log());
 
-        for (const auto& [link, name] : { std::pair<const char*, const char16_t*> { "M1", u"M1" }, { "M2", u"M2" } }) {
+        for (const auto& [link, name] :
+            {std::pair<const char*, const char16_t*> {"M1", u"M1"}, {"M2", u"M2"}}) {
             SCOPED_TRACE(link);
             std::string host;
             const std::string phonePath = cachedIcon(name, &host);
             EXPECT_EQ(phonePath.rfind("\\Application Data\\Tessel\\Support\\WTS", 0), 0u) << phonePath;
             EXPECT_EQ(phonePath.substr(phonePath.size() - kernel::wideToUtf8(name).size() - 1),
-                      "_" + kernel::wideToUtf8(name));
+                "_" + kernel::wideToUtf8(name));
             const std::string served = rig.root.hostPath(std::string("served-") + kernel::wideToUtf8(name));
-            const TestCommandResult icon = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR
-                                                          "/tests/peers/vrax_server.py --icon '" + link + "' > '" + served + "'");
+            const TestCommandResult icon
+                = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/vrax_server.py --icon '"
+                    + link + "' > '" + served + "'");
             ASSERT_EQ(icon.status, 0) << icon.output;
             const TestCommandResult same = testRunCommand("cmp '" + served + "' '" + host + "' 2>&1");
             EXPECT_EQ(same.status, 0) << same.output;
@@ -356,7 +362,7 @@ TEST(WinTSLayoutMenuList, ACachedIconThatDoesNotDecodeIsDeletedBeforeTheNextFetc
     entry->setMenuMedia(icon);
     layout.addItem(entry);
     {
-        CWinTSLayoutMenuList window(&layout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+        CWinTSLayoutMenuList window(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
         ASSERT_TRUE(window.createModeless(u"Menu"));
         EXPECT_FALSE(rig.root.exists("Support/WTS7_M1"));
         const bool refetched = rig.pump([] {

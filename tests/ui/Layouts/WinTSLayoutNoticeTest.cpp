@@ -18,7 +18,7 @@ namespace {
 
 using namespace tessel;
 
-const WinTSDialogLink kNoDialog { 0, 0, 0, 0, 0 };
+const WinTSDialogLink kNoDialog {0, 0, 0, 0, 0};
 
 // What the view shows, its lines joined by blanks.
 std::u16string shownText(const CHTMLView& view)
@@ -41,9 +41,9 @@ TEST(WinTSLayoutError, TheCodeTextAColonAndTheMessageTheRegistryMayReword)
         const char16_t* shown;
     };
     const Case cases[] = {
-        { "no override", nullptr, u"M7:The message is broken.", u"M7:The message is broken." },
-        { "an override", u"Try <again> later", u"M7:Try <again> later", u"M7:Try <again> later" },
-        { "an empty override", u"", u"M7:The message is broken.", u"M7:The message is broken." },
+        {"no override", nullptr, u"M7:The message is broken.", u"M7:The message is broken."},
+        {"an override", u"Try <again> later", u"M7:Try <again> later", u"M7:Try <again> later"},
+        {"an empty override", u"", u"M7:The message is broken.", u"M7:The message is broken."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,10 +89,10 @@ TEST(WinTSLayoutNotice, TheIconAndTheTextSitBesideEachOtherAndALongTextStaysOnTh
         std::string text;
     };
     const Case cases[] = {
-        { "short error", true, "Short." },
-        { "short information", false, "Short." },
-        { "long error", true, longText },
-        { "long information", false, longText },
+        {"short error", true, "Short."},
+        {"short information", false, "Short."},
+        {"long error", true, longText},
+        {"long information", false, longText},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -106,7 +106,8 @@ TEST(WinTSLayoutNotice, TheIconAndTheTextSitBesideEachOtherAndALongTextStaysOnTh
         else
             window = std::make_unique<CWinTSLayoutInformation>(&information, kNoDialog);
         ASSERT_TRUE(window->createModeless(u"Notice"));
-        const auto icon = tesselres::loadIcon(c.error ? CWinTSLayoutError::kIcon : CWinTSLayoutInformation::kIcon);
+        const auto icon
+            = tesselres::loadIcon(c.error ? CWinTSLayoutError::kIcon : CWinTSLayoutInformation::kIcon);
         ASSERT_TRUE(icon);
         auto* iconControl = dynamic_cast<ui::Static*>(window->child(CWinTSLayoutNotice::kIconControl));
         ASSERT_NE(iconControl, nullptr);

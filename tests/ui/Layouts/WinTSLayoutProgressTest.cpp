@@ -59,12 +59,16 @@ struct ProgressCase {
 std::vector<ProgressCase> progressCases()
 {
     return {
-        { "progress bar", [] { return new CVXLLayoutProgressBar(0); },
-          [](CVXLLayout* l) { return new CWinTSLayoutProgressBar(l, WinTSDialogLink { 0, 0, 0, 0, 0 }); },
-          CWinTSLayoutProgressBar::kIconControl, kLayoutProgressBar },
-        { "spinner", [] { return new CVXLLayoutProgressSpinner(0); },
-          [](CVXLLayout* l) { return new CWinTSLayoutProgressSpinner(l, WinTSDialogLink { 0, 0, 0, 0, 0 }); },
-          CWinTSLayoutProgressSpinner::kIconControl, kLayoutProgressSpinner },
+        {"progress bar", [] { return new CVXLLayoutProgressBar(0); },
+            [](CVXLLayout* l) {
+                return new CWinTSLayoutProgressBar(l, WinTSDialogLink {0, 0, 0, 0, 0});
+            },
+            CWinTSLayoutProgressBar::kIconControl, kLayoutProgressBar},
+        {"spinner", [] { return new CVXLLayoutProgressSpinner(0); },
+            [](CVXLLayout* l) {
+                return new CWinTSLayoutProgressSpinner(l, WinTSDialogLink {0, 0, 0, 0, 0});
+            },
+            CWinTSLayoutProgressSpinner::kIconControl, kLayoutProgressSpinner},
     };
 }
 
@@ -83,7 +87,7 @@ TEST(WinTSLayoutProgress, TheIconTurnsOnTheDrivenClock)
         auto* icon = dynamic_cast<ui::Static*>(window->child(c.iconControl));
         ASSERT_NE(icon, nullptr);
         // Tick 0 is the opening; the others come every 200 ms.
-        std::vector<int> shown { window->iconShown() };
+        std::vector<int> shown {window->iconShown()};
         EXPECT_EQ(*icon->image(), *second) << "the first icon shown is 1206";
         for (int tick = 1; tick <= 8; ++tick) {
             kernel::advanceClock(199);
@@ -94,7 +98,7 @@ TEST(WinTSLayoutProgress, TheIconTurnsOnTheDrivenClock)
             shown.push_back(window->iconShown());
             EXPECT_EQ(icon->image(), &window->icon(window->frame()));
         }
-        EXPECT_EQ(shown, (std::vector<int> { 1206, 1207, 1208, 1209, 1210, 1211, 1212, 1213, 1206 }));
+        EXPECT_EQ(shown, (std::vector<int> {1206, 1207, 1208, 1209, 1210, 1211, 1212, 1213, 1206}));
         EXPECT_EQ(shown[7], 1213) << "the seventh tick";
         kernel::advanceClock(200);
         drain();
@@ -132,7 +136,7 @@ TEST(WinTSLayoutProgress, CancelIsTheButtonAndBackAndExitTheSoftKeys)
         ASSERT_TRUE(window->pressSoftKey(1));
         drain();
         const std::uint32_t type = c.type << 16;
-        EXPECT_EQ(job.actions, (std::vector<std::uint32_t> { type | 0x68, type | 0x65, type | 0x66 }));
+        EXPECT_EQ(job.actions, (std::vector<std::uint32_t> {type | 0x68, type | 0x65, type | 0x66}));
         window->destroy();
     }
 }
@@ -146,15 +150,16 @@ TEST(WinTSLayoutProgress, TheBoxIsThreeQuartersWideAndAsTallAsItsParts)
     const int caption = ui::systemMetric(ui::kMetricCaptionHeight);
 
     CVXLLayoutProgressSpinner spinnerLayout;
-    CWinTSLayoutProgressSpinner spinner(&spinnerLayout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+    CWinTSLayoutProgressSpinner spinner(&spinnerLayout, WinTSDialogLink {0, 0, 0, 0, 0});
     ASSERT_TRUE(spinner.createModeless(u"Wait"));
     EXPECT_EQ(spinner.titleWindow(), nullptr);
     const int buttonHeight = spinner.child(CWinTSLayout::kButton)->windowRect().height();
     const int boxWidth = (screenWidth / 4) * 3;
     const int spinnerBox = std::max(iconHeight, buttonHeight) + 10;
-    EXPECT_EQ(spinner.windowRect(), (ui::Rect { (screenWidth - boxWidth) / 2, screenHeight / 2 - spinnerBox / 2,
-                                                (screenWidth - boxWidth) / 2 + boxWidth,
-                                                screenHeight / 2 - spinnerBox / 2 + spinnerBox + caption }));
+    EXPECT_EQ(spinner.windowRect(),
+        (ui::Rect {(screenWidth - boxWidth) / 2, screenHeight / 2 - spinnerBox / 2,
+            (screenWidth - boxWidth) / 2 + boxWidth,
+            screenHeight / 2 - spinnerBox / 2 + spinnerBox + caption}));
     const ui::Rect button = spinner.child(CWinTSLayout::kButton)->windowRect();
     EXPECT_EQ(button.right, boxWidth);
     EXPECT_EQ(button.bottom, spinnerBox) << "in the bottom-right corner";
@@ -162,7 +167,7 @@ TEST(WinTSLayoutProgress, TheBoxIsThreeQuartersWideAndAsTallAsItsParts)
 
     CVXLLayoutProgressBar barLayout;
     barLayout.setThird(42);
-    CWinTSLayoutProgressBar bar(&barLayout, WinTSDialogLink { 0, 0, 0, 0, 0 });
+    CWinTSLayoutProgressBar bar(&barLayout, WinTSDialogLink {0, 0, 0, 0, 0});
     ASSERT_TRUE(bar.createModeless(u"Sending"));
     auto* progress = dynamic_cast<ui::ProgressBar*>(bar.child(CWinTSLayoutProgressBar::kProgressControl));
     ASSERT_NE(progress, nullptr);
@@ -174,7 +179,7 @@ TEST(WinTSLayoutProgress, TheBoxIsThreeQuartersWideAndAsTallAsItsParts)
     const ui::Rect barButton = bar.child(CWinTSLayout::kButton)->windowRect();
     EXPECT_EQ(barButton.width(), ui::systemMetric(ui::kMetricIconWidth));
     EXPECT_EQ(barButton.height(), (caption / 4) * 3);
-    EXPECT_EQ(progress->windowRect(), (ui::Rect { 0, barButton.top, barButton.left, barButton.bottom }));
+    EXPECT_EQ(progress->windowRect(), (ui::Rect {0, barButton.top, barButton.left, barButton.bottom}));
     EXPECT_EQ(progress->position(), 42) << "the third value";
     barLayout.setThird(77);
     bar.Refresh(&barLayout);

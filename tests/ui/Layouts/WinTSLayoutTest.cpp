@@ -1,3 +1,4 @@
+#include "ui/Layouts/WinTSLayout.h"
 #include "engine/screens/VXLLayout.h"
 #include "engine/screens/VXLLayoutError.h"
 #include "engine/screens/VXLLayoutMenuList.h"
@@ -8,7 +9,6 @@
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "ui/Layouts/WinTSLayout.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -46,7 +46,7 @@ public:
         , rows_(std::move(rows))
     {
         for (const Row& r : rows_)
-            table_.push_back(CVXLLayoutCommandRow { 0, layoutEventId(type, r.action), r.kind, 0 });
+            table_.push_back(CVXLLayoutCommandRow {0, layoutEventId(type, r.action), r.kind, 0});
     }
     const CVXLLayoutCommandRow* getCommandTable() const override { return table_.data(); }
     std::uint32_t getCommandCount() const override { return static_cast<std::uint32_t>(table_.size()); }
@@ -87,7 +87,7 @@ public:
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
     {
         if (message >= 0x801b && message <= 0x801e)
-            posted.push_back(Posted { message, wParam, lParam });
+            posted.push_back(Posted {message, wParam, lParam});
         return Window::windowProc(message, wParam, lParam);
     }
     std::vector<std::uint32_t> ids() const
@@ -144,11 +144,11 @@ struct LayoutFixture {
     ~LayoutFixture() { recorder.destroy(); }
     WinTSDialogLink link() const
     {
-        return WinTSDialogLink { recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded,
-                                 kMsgElementStored };
+        return WinTSDialogLink {
+            recorder.handle(), kMsgActionSubmitted, kMsgActionsMapped, kMsgLayoutEnded, kMsgElementStored};
     }
     TempDeviceRoot root;
-    EngineDriver engine { &root };
+    EngineDriver engine {&root};
     DialogRecorder recorder;
 };
 
@@ -168,18 +168,20 @@ TEST(WinTSLayout, ActionsOfRealLayoutsBecomeSoftKeysOptionsHardKeysAndTheButton)
     constexpr std::uint32_t kPlace = kActionKindUnplaced;
     constexpr std::uint32_t kBackKey = 0x1B;
 
-    TableLayout graySingle(6, { { 0x67, kRight, "Ok", false } });
-    TableLayout twoRight(6, { { 0x65, kRight, "Back" }, { 0x66, kMenu, "Exit" } });
-    TableLayout withLeft(6, { { 0x67, kLeft, "Continue" }, { 0x65, kRight, "Back" }, { 0x66, kMenu, "Exit", false } });
-    TableLayout precedence(6, { { 0x66, kMenu, "Exit" }, { 0x65, kMenu, "Back" }, { 0x68, kMenu, "Cancel", false } });
-    TableLayout composer(kLayoutMessageComposer, { { 0x65, kRight, "Back" }, { 0x66, kMenu, "Exit" } });
-    TableLayout allGrayed(6, { { 0x65, kRight, "Back", false }, { 0x66, kMenu, "Exit", false }, { 0x67, kMenu, "Ok", false } });
+    TableLayout graySingle(6, {{0x67, kRight, "Ok", false}});
+    TableLayout twoRight(6, {{0x65, kRight, "Back"}, {0x66, kMenu, "Exit"}});
+    TableLayout withLeft(
+        6, {{0x67, kLeft, "Continue"}, {0x65, kRight, "Back"}, {0x66, kMenu, "Exit", false}});
+    TableLayout precedence(6, {{0x66, kMenu, "Exit"}, {0x65, kMenu, "Back"}, {0x68, kMenu, "Cancel", false}});
+    TableLayout composer(kLayoutMessageComposer, {{0x65, kRight, "Back"}, {0x66, kMenu, "Exit"}});
+    TableLayout allGrayed(
+        6, {{0x65, kRight, "Back", false}, {0x66, kMenu, "Exit", false}, {0x67, kMenu, "Ok", false}});
     CVXLLayoutMenuList menuState0(0);
     CVXLLayoutMenuList menuState1(1);
     CVXLLayoutError errorState1;
     errorState1.setState(1);
     CVXLLayoutProgressBar progress;
-    TableLayout hardWithoutButton(6, { { 0x65, kHard, "Back" }, { 0x66, kPlace, "Exit" }, { 0x67, kRight, "Ok" } });
+    TableLayout hardWithoutButton(6, {{0x65, kHard, "Back"}, {0x66, kPlace, "Exit"}, {0x67, kRight, "Ok"}});
 
     struct Case {
         const char* what;
@@ -193,30 +195,31 @@ TEST(WinTSLayout, ActionsOfRealLayoutsBecomeSoftKeysOptionsHardKeysAndTheButton)
         std::vector<std::uint32_t> keyed; // actions mapped to keys
     };
     const Case cases[] = {
-        { "a grayed single right action is left out and is no default", &graySingle, 104, {}, "", "", 0, 0, {} },
-        { "two right-side actions without a left key are the soft keys", &twoRight, 104, {}, "Back | Exit", "", 0x65,
-          0x65, {} },
-        { "with a left key they go into Options", &withLeft, 104, {}, "Continue | Options[Back, Exit (grayed)]", "",
-          0x67, 0x65, {} },
-        { "the OK command prefers 0x68, 0x65, 0x66 among enabled rows", &precedence, 104, {},
-          "Options[Exit, Back, Cancel (grayed)]", "", 0x66, 0x65, {} },
-        { "all grayed: no default", &allGrayed, 104, {}, "Options[Back (grayed), Exit (grayed), Ok (grayed)]", "", 0, 0,
-          {} },
-        { "a composer gets no bar", &composer, 102, {}, "", "", 0x65, 0x65, {} },
-        { "menu list, state 0: Select takes button 1003, Back and Exit the soft keys", &menuState0, 107, {},
-          "Back | Exit", "Select", 0x65, 0x65, {} },
-        { "menu list, state 1 with HardKey values: all on keys, Update never mapped", &menuState1, 107,
-          { { "128", 13 }, { "101", kBackKey }, { "102", 0x73 } }, "", "", 0, 0x65, { 0x80, 0x65, 0x66 } },
-        { "error, state 1: left Cancel; Ok and the hard keys, with no button, in Options", &errorState1, 108,
-          {}, "Cancel | Options[Ok, Exit, Back]", "", 0x68, 0x68, {} },
-        { "progress bar: Cancel on the button, Back and Exit the soft keys", &progress, 106, {}, "Back | Exit",
-          "Cancel", 0x65, 0x68, {} },
-        { "without the button the first hard key goes to the list", &hardWithoutButton, 104, {}, "Options[Back, Exit, Ok]",
-          "", 0x65, 0x65, {} },
+        {"a grayed single right action is left out and is no default", &graySingle, 104, {}, "", "", 0, 0,
+            {}},
+        {"two right-side actions without a left key are the soft keys", &twoRight, 104, {}, "Back | Exit", "",
+            0x65, 0x65, {}},
+        {"with a left key they go into Options", &withLeft, 104, {},
+            "Continue | Options[Back, Exit (grayed)]", "", 0x67, 0x65, {}},
+        {"the OK command prefers 0x68, 0x65, 0x66 among enabled rows", &precedence, 104, {},
+            "Options[Exit, Back, Cancel (grayed)]", "", 0x66, 0x65, {}},
+        {"all grayed: no default", &allGrayed, 104, {}, "Options[Back (grayed), Exit (grayed), Ok (grayed)]",
+            "", 0, 0, {}},
+        {"a composer gets no bar", &composer, 102, {}, "", "", 0x65, 0x65, {}},
+        {"menu list, state 0: Select takes button 1003, Back and Exit the soft keys", &menuState0, 107, {},
+            "Back | Exit", "Select", 0x65, 0x65, {}},
+        {"menu list, state 1 with HardKey values: all on keys, Update never mapped", &menuState1, 107,
+            {{"128", 13}, {"101", kBackKey}, {"102", 0x73}}, "", "", 0, 0x65, {0x80, 0x65, 0x66}},
+        {"error, state 1: left Cancel; Ok and the hard keys, with no button, in Options", &errorState1, 108,
+            {}, "Cancel | Options[Ok, Exit, Back]", "", 0x68, 0x68, {}},
+        {"progress bar: Cancel on the button, Back and Exit the soft keys", &progress, 106, {}, "Back | Exit",
+            "Cancel", 0x65, 0x68, {}},
+        {"without the button the first hard key goes to the list", &hardWithoutButton, 104, {},
+            "Options[Back, Exit, Ok]", "", 0x65, 0x65, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const char* name : { "128", "101", "102", "103", "104" })
+        for (const char* name : {"128", "101", "102", "103", "104"})
             registryWriteDword(u"HardKey", kernel::utf8ToWide(name), 0);
         for (const auto& [name, key] : c.hardKeys)
             registryWriteDword(u"HardKey", kernel::utf8ToWide(name), key);
@@ -265,26 +268,29 @@ TEST(WinTSLayout, KeysButtonAndEnterSubmitOnceUntilTheEngineAnswers)
         std::vector<std::uint32_t> submitted;
     };
     const Step steps[] = {
-        { "the Back key's value submits Back and is used", [&] { return window.OnHardKey(0x1B); }, true, { 0x100065 } },
-        { "a second key while waiting submits nothing", [&] { return window.OnHardKey(0x1B); }, true, { 0x100065 } },
-        { "after the update the button submits Cancel",
-          [&] {
-              window.Refresh(&progress);
-              window.windowProc(ui::kWmCommand, CWinTSLayout::kButton, 0);
-              return true;
-          },
-          true, { 0x100065, 0x100068 } },
-        { "Enter with no key submits the default (Exit) and is passed on",
-          [&] {
-              window.Refresh(&progress);
-              return window.OnHardKey(ui::kVkReturn);
-          },
-          false, { 0x100065, 0x100068, 0x100066 } },
-        { "the OK that Enter then becomes finds the window waiting", [&] {
-              window.windowProc(ui::kWmCommand, ui::kIdOk, 0);
-              return false;
-          },
-          false, { 0x100065, 0x100068, 0x100066 } },
+        {"the Back key's value submits Back and is used", [&] { return window.OnHardKey(0x1B); }, true,
+            {0x100065}},
+        {"a second key while waiting submits nothing", [&] { return window.OnHardKey(0x1B); }, true,
+            {0x100065}},
+        {"after the update the button submits Cancel",
+            [&] {
+                window.Refresh(&progress);
+                window.windowProc(ui::kWmCommand, CWinTSLayout::kButton, 0);
+                return true;
+            },
+            true, {0x100065, 0x100068}},
+        {"Enter with no key submits the default (Exit) and is passed on",
+            [&] {
+                window.Refresh(&progress);
+                return window.OnHardKey(ui::kVkReturn);
+            },
+            false, {0x100065, 0x100068, 0x100066}},
+        {"the OK that Enter then becomes finds the window waiting",
+            [&] {
+                window.windowProc(ui::kWmCommand, ui::kIdOk, 0);
+                return false;
+            },
+            false, {0x100065, 0x100068, 0x100066}},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
@@ -297,7 +303,7 @@ TEST(WinTSLayout, KeysButtonAndEnterSubmitOnceUntilTheEngineAnswers)
         if (p.id == kMsgActionSubmitted)
             posted.push_back(p.wParam);
     }
-    EXPECT_EQ(posted, (std::vector<std::uint64_t> { 0x100065, 0x100068, 0x100066 }));
+    EXPECT_EQ(posted, (std::vector<std::uint64_t> {0x100065, 0x100068, 0x100066}));
     window.destroy();
 }
 
@@ -306,7 +312,7 @@ TEST(WinTSLayout, AStateOfAHundredRowsMapsNinetyNine)
     LayoutFixture f;
     std::vector<TableLayout::Row> rows;
     for (std::uint32_t i = 0; i < 100; ++i)
-        rows.push_back(TableLayout::Row { 0x200 + i, kActionKindMenuItem, "Row" });
+        rows.push_back(TableLayout::Row {0x200 + i, kActionKindMenuItem, "Row"});
     TableLayout many(6, rows);
     RecordingJob job;
     many.setOwner(&job);
@@ -322,7 +328,7 @@ TEST(WinTSLayout, AStateOfAHundredRowsMapsNinetyNine)
     EXPECT_NE(log.find("not offered: 0x60263"), std::string::npos) << log;
     // The 99th action has a command, though the list did not show it.
     window.windowProc(ui::kWmCommand, CWinTSLayout::kFirstActionCommand + 99, 0);
-    EXPECT_EQ(job.actions, (std::vector<std::uint32_t> { 0x60200 + 98 }));
+    EXPECT_EQ(job.actions, (std::vector<std::uint32_t> {0x60200 + 98}));
     window.destroy();
 }
 
@@ -382,7 +388,7 @@ TEST(WinTSLayout, ExitThenReleaseEndsWithOneAndANestedWindowGivesTheFocusBack)
     EXPECT_TRUE(parentDisabledMeanwhile);
     EXPECT_EQ(focusAfter, parentFocus) << "the keys are back where they were";
     EXPECT_TRUE(parentEnabledAfter);
-    EXPECT_EQ(childJob.actions, (std::vector<std::uint32_t> { 0x100066 }));
+    EXPECT_EQ(childJob.actions, (std::vector<std::uint32_t> {0x100066}));
     EXPECT_EQ(parentResult, 0) << "no EXIT was submitted on the parent";
     std::vector<DialogRecorder::Posted> ended;
     for (const auto& p : f.recorder.posted) {
