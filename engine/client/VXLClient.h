@@ -4,7 +4,23 @@
 #include "engine/access/MediaAccessManager.h"
 #include "engine/access/MediaUploadManager.h"
 #include "engine/client/KORVClientServices.h"
+#include "engine/client/VXLClientEngineClock.h"
+#include "engine/client/VXLClientInboundFace.h"
+#include "engine/client/VXLClientMediaConfigFace.h"
+#include "engine/client/VXLClientMediaFace.h"
+#include "engine/client/VXLClientMenuFace.h"
+#include "engine/client/VXLClientMessageStoreFace.h"
+#include "engine/client/VXLClientNetSettings.h"
+#include "engine/client/VXLClientOutboundFace.h"
+#include "engine/client/VXLClientPremiumFace.h"
+#include "engine/client/VXLClientProducerFace.h"
+#include "engine/client/VXLClientPushQueueFace.h"
+#include "engine/client/VXLClientScenarioFace.h"
+#include "engine/client/VXLClientScreensFace.h"
 #include "engine/client/VXLClientSettings.h"
+#include "engine/client/VXLClientThreadDBFace.h"
+#include "engine/client/VXLClientUploadFace.h"
+#include "engine/client/VXLClientVraxFace.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/VXLUIRequestFifo.h"
 #include "engine/client/menu/GlobalMenuList.h"
@@ -310,140 +326,22 @@ public:
     std::uint32_t stepCount() const { return stepCount_; }
 
 private:
-    // The engine clock that the job framework reads; it also tells the
-    // Client of posts made between ticks.
-    class EngineClock : public CVXLEngineClock {
-    public:
-        explicit EngineClock(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        void postedOutsideTick() override { client_->clearLastTickResult(); }
-
-    private:
-        CVXLClient* client_;
-    };
-
-    // The HTTP settings of the configuration, taken when the dialer starts;
-    // data traffic is read from "int.datacomm_active" at each request.
-    class NetSettings : public CVXLHttpSettings {
-    public:
-        explicit NetSettings(const CVXLClientSettings* settings)
-            : settings_(settings)
-        {
-        }
-        NetSettings& operator=(const CVXLHttpSettings& taken)
-        {
-            CVXLHttpSettings::operator=(taken);
-            return *this;
-        }
-        bool trafficOff() const override { return !settings_->isDataCommActive(); }
-
-    private:
-        const CVXLClientSettings* settings_;
-    };
-
-    // The Client's services to the Scenario Manager.
-    class ScenarioFace : public CScenarioClientFace {
-    public:
-        explicit ScenarioFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        bool getSetting(const char* key, CVXLString& value) const override;
-        void setPersistentString(const char* key, const CVXLString& value) override;
-        void clearMenuLinks() override;
-        void addMenuLink(CVXLTextPair* link) override;
-        void pushUIRequest(std::int32_t code) override;
-
-    private:
-        CVXLClient* client_;
-    };
-
-    // The Client's services to the Producer.
-    class ProducerFace : public CProducerClientFace {
-    public:
-        explicit ProducerFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLCounterTable& counters() override;
-        void queueReturnToMenu(std::int32_t value) override;
-        void queueReturnToIdle() override;
-        void queuePushPayloadNotice() override;
-        void clearResultHandlers() override;
-        void releaseUiJobPool() override;
-        void pushStep() override { client_->processPendingPush(); }
-
-    private:
-        CVXLClient* client_;
-    };
-
-    // The Client's services to layouts and UI jobs.
-    class ScreensFace : public CVXLScreenServices {
-    public:
-        explicit ScreensFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        const char* engineText(std::uint32_t id) const override;
-        CVXLHandlerRegistry* resultHandlers() override;
-        void queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind) override;
-        void beginActivity() override;
-        void endActivity() override;
-        CVXLUiJobPool* uiJobPool() override;
-        bool persistentString(const char* key, CVXLString& value) const override;
-        void setPersistentNumber(const char* key, std::uint32_t value) override;
-        void setEngineError(std::int32_t code) override;
-        CVXLContactListElement* globalContacts() override;
-        void queueUrlRequest(const CVXLString& url) override;
-        bool configOption53() const override;
-        bool coolSiteIcon(const CVXLString& id, CVXLString* link, CVXLString* mimeType) const override;
-        CVXLEventHandler* scenarioManager() override;
-        COutboundQueueManager* outboundQueue() override;
-        CVXLEventHandler* vraxJob() override;
-        CMediaAccessManager* mediaAccess() override;
-        CVXLList* capturedMedia() override;
-        void setOneShotFilter(std::int32_t filter) override;
-        std::int32_t takeOneShotFilter() override;
-        void armNoAutoSelect() override;
-        bool takeNoAutoSelect() override;
-        bool configString(std::int32_t item, CVXLString& value) const override;
-        CVXLEventHandler* inboundManager() override;
-        CPremiumInboxManager* premiumInbox() override;
-        CVXLThreadDB* threadDB() override;
-        void wireMessageService(CMessageServiceJob& job) override;
-        CVXLString eventText(const CVXLEvent& event) const override;
-        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
-        CVXLEventHandler* localMediaManager() override;
-        CVXLEventHandler* onlineMediaManager() override;
-        CVXLEventHandler* backgroundUpload() override;
-        void setPersistentString(const char* key, const CVXLString& value) override;
-        void setFavorite(
-            int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
-        void removeFavorites(const CVXLString& id, std::int32_t location) override;
-        bool favorite(int n, CVXLString* id, std::int32_t* location) const override;
-
-    private:
-        CVXLClient* client_;
-    };
-
-    // The Client's services to the Global Menu List.
-    class MenuFace : public CGlobalMenuClientFace {
-    public:
-        explicit MenuFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        void queueLinkRequest(int n) override;
-        void queueReturnToMenu(std::int32_t value) override;
-        void setCaptureLocation(std::uint16_t location) override;
-        void clearFavorite(int n) override;
-        CVXLList& selectedObjects() override;
-
-    private:
-        CVXLClient* client_;
-    };
+    // The faces the Client gives its members reach into it.
+    friend class CVXLClientEngineClock;
+    friend class CVXLClientScenarioFace;
+    friend class CVXLClientProducerFace;
+    friend class CVXLClientScreensFace;
+    friend class CVXLClientMenuFace;
+    friend class CVXLClientThreadDBFace;
+    friend class CVXLClientMediaConfigFace;
+    friend class CVXLClientMessageStoreFace;
+    friend class CVXLClientInboundFace;
+    friend class CVXLClientPushQueueFace;
+    friend class CVXLClientOutboundFace;
+    friend class CVXLClientPremiumFace;
+    friend class CVXLClientVraxFace;
+    friend class CVXLClientMediaFace;
+    friend class CVXLClientUploadFace;
 
     // The preallocated UI jobs, deleted with the Client.
     struct UiJobPoolHolder {
@@ -534,7 +432,7 @@ private:
     void doStoppingFileStore(Step step);
 
     CVXLPlatformFactory* factory_;
-    EngineClock engineClock_ {this};
+    CVXLClientEngineClock engineClock_ {this};
     UiJobPoolHolder uiJobPool_;
     bool membersStarted_ = false;
     CVXLClientSettings settings_;
@@ -544,92 +442,19 @@ private:
     std::uint32_t savedChangeCount_ = 0;
     bool settingsWrittenThisTick_ = false;
     CJobRunner jobRunner_;
-    NetSettings netSettings_ {&settings_};
+    CVXLClientNetSettings netSettings_ {&settings_};
     CVXLNetworkDialer dialer_ {factory_, &netSettings_};
     // Declared before the File Store Manager so that the store outlives it.
     FileStoreHolder fileStore_ {factory_};
     CVXLFileStoreManager fileStoreManager_;
-    // The thread database's view of the settings: item 7 and the new count.
-    class ThreadDBFace : public CVXLThreadDBServices {
-    public:
-        explicit ThreadDBFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLString ownNumber() const override;
-        void setNewMessageCount(std::uint32_t count) override;
-
-    private:
-        CVXLClient* client_;
-    };
-    ThreadDBFace threadDBFace_ {this};
-    // What media references read of the configuration: the wanted sizes and
-    // types of previews and views.
-    class MediaConfigFace : public CVXLMediaConfig {
-    public:
-        explicit MediaConfigFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        bool readItem(std::int32_t item, CVXLString* text) const override;
-
-    private:
-        CVXLClient* client_;
-    };
-    MediaConfigFace mediaConfigFace_ {this};
+    CVXLClientThreadDBFace threadDBFace_ {this};
+    CVXLClientMediaConfigFace mediaConfigFace_ {this};
     CVXLThreadDB threadDB_;
-    // The message store's view of the settings: item 45, the counters and
-    // the calendar clock.
-    class MessageStoreFace : public CMessageStoreServices {
-    public:
-        explicit MessageStoreFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        std::uint32_t messageLimit() override;
-        void setCounter(const char* key, std::uint32_t value) override;
-        void setHasNewMessages() override;
-        std::uint32_t nowSeconds() override;
+    CVXLClientMessageStoreFace messageStoreFace_ {this};
 
-    private:
-        CVXLClient* client_;
-    };
-    MessageStoreFace messageStoreFace_ {this};
-
-    // The Client's services to the inbound message manager.
-    class InboundFace : public CInboundServices {
-    public:
-        explicit InboundFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLString relayUrl() override;
-        CVXLString userId() override;
-        std::uint32_t nowSeconds() override { return client_->currentTime(); }
-        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
-        void processPendingPush() override { client_->processPendingPush(); }
-        void setStage(std::uint32_t stage) override;
-
-    private:
-        CVXLClient* client_;
-    };
-    InboundFace inboundFace_ {this};
+    CVXLClientInboundFace inboundFace_ {this};
     CMessageStoreManager messageStoreManager_;
-    // What the push queue reads of the Client.
-    class PushQueueFace : public CWapPushQueue::Services {
-    public:
-        explicit PushQueueFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        std::uint32_t uncleanShutdowns() override;
-        void pushWaiting() override;
-        void queueStored(bool stored) override;
-
-    private:
-        CVXLClient* client_;
-    };
-    PushQueueFace pushQueueFace_ {this};
+    CVXLClientPushQueueFace pushQueueFace_ {this};
     bool pushesStored_ = true;
     CWapPushQueue wapPushQueue_;
     CWapPushSource wapPushSource_;
@@ -637,146 +462,31 @@ private:
     CVXLSimpleEvent pushTimer_ {kEventPushTimer};
     CVXLEventHandler* pushReceiver_ = nullptr;
     CVXLInboundMessageManager inboundManager_;
-    // What the outbound queue reads of the Client.
-    class OutboundFace : public COutboundQueueServices {
-    public:
-        explicit OutboundFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        std::uint32_t nowSeconds() override { return client_->currentTime(); }
-        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
-        bool hasNoActivity() override { return client_->hasNoActivity(); }
-        CVXLString ownNumber() override;
-        bool deleteSentMessages() override;
-        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
-        CVXLCounterTable* counters() override { return &client_->counters_; }
-
-    private:
-        CVXLClient* client_;
-    };
-    OutboundFace outboundFace_ {this};
+    CVXLClientOutboundFace outboundFace_ {this};
     // Owns its sender.
     COutboundQueueManager outboundQueue_ {std::make_unique<COutboundSender>()};
-    // The premium inbox's and the expiration job's view of the Client.
-    class PremiumFace : public CPremiumInboxManager::Services, public CMessageExpirationJob::Services {
-    public:
-        explicit PremiumFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        std::uint32_t nowSeconds() override { return client_->currentTime(); }
-        std::int32_t orderingMode() override;
-        CVXLString engineText(std::uint32_t id) override;
-        bool producerIdle() override;
-
-    private:
-        CVXLClient* client_;
-    };
-    PremiumFace premiumFace_ {this};
+    CVXLClientPremiumFace premiumFace_ {this};
     CPremiumInboxManager premiumInbox_;
     CMessageExpirationJob expirationJob_;
-    ScenarioFace scenarioFace_ {this};
+    CVXLClientScenarioFace scenarioFace_ {this};
     CScenarioManager scenarioManager_;
     // Declared before the Producer so the table outlives its machines.
     CKORVClientServices builtinServices_ {this};
     CKORVBuiltins builtins_ {&builtinServices_};
-    ProducerFace producerFace_ {this};
+    CVXLClientProducerFace producerFace_ {this};
     CProducer producer_ {&producerFace_};
     CMessageServiceJob messageServiceJob_;
-    MenuFace menuFace_ {this};
-    ScreensFace screensFace_ {this};
+    CVXLClientMenuFace menuFace_ {this};
+    CVXLClientScreensFace screensFace_ {this};
 
-    // What the service protocol job reads of the engine root.
-    class VraxFace : public CVRAXEnvironment {
-    public:
-        explicit VraxFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLString phoneNumber() const override { return configItem(kCfgUserIdentity); }
-        CVXLString mobileEmail() const override { return configItem(kCfgMobileEmail); }
-        CVXLString language() const override { return configItem(kCfgLanguage); }
-        CVXLString deviceModel() const override { return configItem(kCfgDeviceModel); }
-        CVXLString configItem(int item) const override;
-        std::uint32_t currentTime() const override { return client_->currentTime(); }
-        CVXLPersStore& settings() override { return client_->settings_.store(); }
-        CVRAXMediaFacts mediaFacts(const CVXLMediaItem& item) const override;
-        void setOnlineId(CVXLMediaItem& item, const CVXLString& id) override;
-        void storeVraxId(const CVXLString& id) override { client_->settings_.storeVraxId(id); }
-        void queueUrlRequest(const CVXLString& url) override { client_->queueUIUrlRequest(url); }
-        void setErrorCode(std::int32_t code) override { client_->setErrorCode(code); }
-
-    private:
-        CVXLClient* client_;
-    };
-    VraxFace vraxFace_ {this};
+    CVXLClientVraxFace vraxFace_ {this};
     CVRAXJob vraxJob_ {vraxFace_};
-    // What the media managers take from the root when they start.
-    class MediaFace : public CLocalMediaManager::Owner,
-                      public CVXLMediaStoreManager::Owner,
-                      public COnlineMediaManager::Owner,
-                      public CMediaAccessManager::Owner {
-    public:
-        explicit MediaFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLPlatformMediaSource* mediaSource() override { return client_->getMediaSource(); }
-        CVXLMediaStoreManager* mediaStoreManager() override { return &client_->mediaStoreManager_; }
-        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
-        CVXLEventHandler* vraxJob() override { return &client_->vraxJob_; }
-        bool configItem(std::int32_t item, CVXLString* text) override
-        {
-            return client_->settings_.getConfigString(item, text) != 0;
-        }
-        CVXLEventHandler* onlineMediaManager() override { return &client_->onlineMediaManager_; }
-        CVXLEventHandler* localMediaManager() override { return &client_->localMediaManager_; }
-        CVXLEventHandler* inboundMessageManager() override { return &client_->inboundManager_; }
-        CVXLPersStore* settings() override { return &client_->settings_.store(); }
-        void pushUIRequestCode(std::int32_t code) override { client_->pushUIRequestCode(code); }
-        bool uploadsPending() override { return client_->backgroundUploadManager_.hasPending(); }
-
-    private:
-        CVXLClient* client_;
-    };
-    MediaFace mediaFace_ {this};
+    CVXLClientMediaFace mediaFace_ {this};
     CVXLMediaStoreManager mediaStoreManager_;
     CLocalMediaManager localMediaManager_;
     COnlineMediaManager onlineMediaManager_;
     CMediaAccessManager mediaAccessManager_;
-    // What the two upload managers take from the root.
-    class UploadFace : public CMediaUploadManager::Owner, public CBackgroundUploadManager::Owner {
-    public:
-        explicit UploadFace(CVXLClient* client)
-            : client_(client)
-        {
-        }
-        CVXLEventHandler* localMediaManager() override { return &client_->localMediaManager_; }
-        CVXLEventHandler* onlineMediaManager() override { return &client_->onlineMediaManager_; }
-        bool dataCommActive() override { return client_->settings_.isDataCommActive(); }
-        std::uint32_t nowSeconds() override { return client_->currentTime(); }
-        CVXLPersStore& settings() override { return client_->settings_.store(); }
-        CVXLCounterTable* counters() override { return &client_->counters_; }
-        bool dataCommAllowed() override { return client_->settings_.isDataCommActive(); }
-        bool hasNoActivity() override { return client_->hasNoActivity(); }
-        CVXLEventHandler* fileStoreManager() override { return &client_->fileStoreManager_; }
-        CVXLEventHandler* mediaUploadManager() override { return &client_->mediaUploadManager_; }
-        bool configItem(std::int32_t item, CVXLString* text) override
-        {
-            return client_->settings_.getConfigString(item, text) != 0;
-        }
-        std::uint32_t storeLocation(std::uint16_t storeId) override
-        {
-            return client_->mediaStoreManager_.locationById(storeId);
-        }
-        // A changed item reaches every cached list that shows it.
-        void updateItem(const CVXLMediaItem& item) override { client_->mediaAccessManager_.updateItem(item); }
-
-    private:
-        CVXLClient* client_;
-    };
-    UploadFace uploadFace_ {this};
+    CVXLClientUploadFace uploadFace_ {this};
     CMediaUploadManager mediaUploadManager_;
     CBackgroundUploadManager backgroundUploadManager_;
     CGlobalMenuList globalMenuList_ {&producer_, &menuFace_};
