@@ -5,6 +5,10 @@ Each folder is a library; tools/layers.txt lists them from the bottom up. A file
 include its own folder and any folder listed below it, nothing above. Folders
 under platform/ are one layer (stand-ins may call each other). tests/, bench/
 and tools/ stand outside the layers and may include anything.
+
+The README's layout lists the same libraries from the top down: every layer
+but platform once, in the reverse order of tools/layers.txt, and no folder
+that is not in the tree.
 """
 import os
 import re
@@ -55,15 +59,66 @@ def check(top):
     return problems
 
 
+# A layout row: a folder at the left margin of the block, or two spaces in for
+# a folder under the row above it ("  client/program/" under "engine/client/").
+LAYOUT_ROW = re.compile(r"^    (  )?([A-Za-z<][^ ]*/)(\s|$)")
+
+
+def readme_layout(top):
+    """The folders that the README's layout block lists, in its order."""
+    rows = []
+    parent = ""
+    inside = False
+    with open(os.path.join(top, "README.md"), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("## "):
+                inside = line.strip() == "## Layout"
+                continue
+            m = LAYOUT_ROW.match(line) if inside else None
+            if not m:
+                continue
+            folder = m.group(2).rstrip("/")
+            if m.group(1):
+                head = folder.split("/")[0] + "/"
+                at = (parent + "/").find(head)
+                folder = (parent + "/")[:at] + folder if at >= 0 else folder
+            else:
+                parent = folder
+            rows.append(folder)
+    return rows
+
+
+def check_readme(top):
+    problems = []
+    rows = readme_layout(top)
+    if not rows:
+        return ["README.md: no layout block under '## Layout'"]
+    for folder in rows:
+        if "<" not in folder and not os.path.isdir(os.path.join(top, folder)):
+            problems.append(f"README.md: the layout lists {folder}/, which is not in the tree")
+    wanted = [layer for layer in reversed(LAYERS) if layer != "platform"]
+    listed = [folder for folder in rows if folder in wanted]
+    for layer in wanted:
+        if layer not in listed:
+            problems.append(f"README.md: the layout leaves out {layer}/")
+    kept = [layer for layer in wanted if layer in listed]
+    if listed != kept:
+        problems.append("README.md: the layout lists the layers out of their order (top down: "
+                        + ", ".join(kept) + ")")
+    return problems
+
+
 def main():
     top = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
     problems = check(top)
-    for p in problems:
+    readme = check_readme(top)
+    for p in problems + readme:
         print(p)
     if problems:
         print(f"{len(problems)} include(s) break the layering")
+    if problems or readme:
         return 1
-    print("layers: every include points down")
+    print("layers: every include points down; the README's layout lists them in order")
     return 0
 
 
