@@ -1,5 +1,8 @@
 #include "platform/ui/Edit.h"
 
+#include "platform/ui/Canvas.h"
+#include "platform/ui/SystemMetrics.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -59,6 +62,27 @@ std::size_t stepForward(const std::u16string& text, std::size_t caret)
     return caret + 1 < text.size() && isHigh(text[caret]) && isLow(text[caret + 1]) ? caret + 2 : caret + 1;
 }
 
+// The text's lines: CR LF, a lone LF or a lone CR ends one.
+std::vector<std::u16string> splitLines(const std::u16string& text)
+{
+    std::vector<std::u16string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            lines.emplace_back();
+            continue;
+        }
+        lines.back().push_back(text[i]);
+    }
+    return lines;
+}
+
+bool endsWithLineBreak(const std::u16string& text)
+{
+    return !text.empty() && (text.back() == u'\n' || text.back() == u'\r');
+}
+
 } // namespace
 
 std::u16string clipboardText()
@@ -85,7 +109,42 @@ void Edit::describe(std::vector<std::u16string>* lines) const
 {
     std::u16string shown = (style_ & kPassword) ? std::u16string(text().size(), u'*') : text();
     shown.insert(std::min(caret_, shown.size()), 1, u'|');
-    lines->push_back(u"[" + shown + u"]");
+    if (!(style_ & kMultiline)) {
+        lines->push_back(u"[" + shown + u"]");
+        return;
+    }
+    std::vector<std::u16string> rows = splitLines(shown);
+    rows.front().insert(0, 1, u'[');
+    rows.back().push_back(u']');
+    lines->insert(lines->end(), rows.begin(), rows.end());
+}
+
+int Edit::paint(Canvas& canvas, const Rect& area) const
+{
+    if (!(style_ & kMultiline) || !hasRect())
+        return Window::paint(canvas, area);
+    const std::u16string shown = (style_ & kPassword) ? std::u16string(text().size(), u'*') : text();
+    std::shared_ptr<Font> before = font() ? canvas.selectFont(font()) : canvas.font();
+    const unsigned flags = kDtWordBreak | kDtNoPrefix;
+    const Rect box {
+        area.left + kEditMargin, area.top + kEditMargin, area.right - kEditMargin, area.bottom - kEditMargin};
+    // Scrolled so that the caret's line is the last one shown, once the text
+    // up to it is taller than the box; an empty last line counts.
+    int offset = 0;
+    if (style_ & kAutoVScroll) {
+        std::u16string upToCaret = shown.substr(0, std::min(caret_, shown.size()));
+        if (upToCaret.empty() || endsWithLineBreak(upToCaret))
+            upToCaret.push_back(u'X');
+        Rect measured {0, 0, box.width(), 0};
+        canvas.drawText(upToCaret, &measured, flags | kDtCalcRect);
+        offset = std::max(0, measured.height() - box.height());
+    }
+    canvas.setBackgroundMode(BackgroundMode::Transparent);
+    canvas.setTextColor(systemColor(enabled() ? kColorWindowText : kColorGrayText));
+    Rect drawn {box.left, box.top - offset, box.right, box.bottom};
+    canvas.drawText(shown, &drawn, flags);
+    canvas.selectFont(std::move(before));
+    return 0;
 }
 
 void Edit::changed()
@@ -102,7 +161,10 @@ bool Edit::insert(std::u16string_view piece)
     std::u16string current = text();
     const std::size_t have = characters(current);
     const std::size_t room = limit_ == 0 ? characters(piece) : (have < limit_ ? limit_ - have : 0);
-    const std::size_t count = unitsOf(piece, room);
+    std::size_t count = unitsOf(piece, room);
+    // Nor is a line break: a CR cut off from its LF stays out with it.
+    if (count > 0 && count < piece.size() && piece[count - 1] == u'\r' && piece[count] == u'\n')
+        --count;
     if (count == 0)
         return false;
     current.insert(caret_, piece.substr(0, count));
@@ -134,10 +196,12 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             static_cast<std::size_t>(lParam < 0 ? text().size() : lParam), text().size());
         return 0;
     case kEmGetRect:
+        // The formatting rectangle follows the control once it is placed.
         if (auto* rect = reinterpret_cast<EditRect*>(lParam)) {
-            *rect = EditRect {kEditMargin, kEditMargin,
-                std::max(kEditMargin, rect_.right - rect_.left - kEditMargin),
-                std::max(kEditMargin, rect_.bottom - rect_.top - kEditMargin)};
+            const int width = hasRect() ? windowRect().width() : rect_.right - rect_.left;
+            const int height = hasRect() ? windowRect().height() : rect_.bottom - rect_.top;
+            *rect = EditRect {kEditMargin, kEditMargin, std::max(kEditMargin, width - kEditMargin),
+                std::max(kEditMargin, height - kEditMargin)};
         }
         return 0;
     case kWmCopy:
@@ -154,6 +218,10 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
         return 0;
     case kWmPaste:
         insert(clipboardText());
+        return 0;
+    case kEmReplaceSel:
+        if (const auto* piece = reinterpret_cast<const char16_t*>(lParam))
+            insert(piece);
         return 0;
     case kWmSetFocus:
         if (parent())
@@ -177,7 +245,12 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             }
             return 0;
         case kVkReturn:
-            return (style_ & kMultiline) && (style_ & kWantReturn) ? 0 : kKeyLeft;
+            // The line break goes in whole or not at all.
+            if (!(style_ & kMultiline) || !(style_ & kWantReturn))
+                return kKeyLeft;
+            if (limit_ == 0 || characters(text()) + 2 <= limit_)
+                insert(u"\r\n");
+            return 0;
         default:
             return kKeyLeft;
         }
@@ -194,8 +267,9 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             changed();
             return 0;
         }
+        // Enter comes as its key, which put the line break in.
         if (c == u'\r')
-            return (style_ & kMultiline) && (style_ & kWantReturn) && insert(u"\n") ? 0 : kKeyLeft;
+            return (style_ & kMultiline) && (style_ & kWantReturn) ? 0 : kKeyLeft;
         if (c < u' ')
             return kKeyLeft;
         // A character beyond the first plane comes as two messages: the

@@ -6,12 +6,16 @@
 // masking, the process's clipboard, and EN_CHANGE to its parent on every
 // change the user makes. The limit counts characters (code points, a
 // surrogate pair being one); the caret, Backspace, Delete and a paste that
-// does not fit never split a pair.
+// does not fit never split a pair. A multi-line edit shows one row per line
+// (placed, word-wrapped in its width); with kWantReturn it keeps Enter and
+// puts a line break (CR LF) in, and with kAutoVScroll it scrolls so that the
+// caret's line stays in view.
 namespace tessel::ui {
 
 inline constexpr std::uint32_t kEmGetSel = 0x00B0; // wParam, lParam: std::uint32_t* start, end
 inline constexpr std::uint32_t kEmSetSel = 0x00B1;
 inline constexpr std::uint32_t kEmGetRect = 0x00B2; // lParam: EditRect*
+inline constexpr std::uint32_t kEmReplaceSel = 0x00C2; // lParam: const char16_t*; held to the limit
 inline constexpr std::uint32_t kEmLimitText = 0x00C5; // 0: no limit
 inline constexpr std::uint32_t kEnChange = 0x0300;
 inline constexpr std::uint32_t kEnSetFocus = 0x0100;
@@ -23,13 +27,17 @@ struct EditRect {
 class Edit : public Window {
 public:
     static constexpr const char16_t* kClassName = u"Edit";
-    enum Style : unsigned { kPassword = 1, kMultiline = 2, kWantReturn = 4 };
+    enum Style : unsigned { kPassword = 1, kMultiline = 2, kWantReturn = 4, kAutoVScroll = 8 };
 
     bool create(Window* parent, int controlId, unsigned style, EditRect rect = {0, 0, 0, 0});
     std::size_t caret() const { return caret_; }
     std::size_t limit() const { return limit_; }
+    unsigned style() const { return style_; }
+    // The style set anew after creation (the window's GWL_STYLE).
+    void setStyle(unsigned style) { style_ = style; }
 
     void describe(std::vector<std::u16string>* lines) const override;
+    int paint(Canvas& canvas, const Rect& area) const override;
     std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override;
 
 private:

@@ -1,5 +1,8 @@
+#include "platform/ui/Canvas.h"
+#include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/Font.h"
 #include "platform/ui/ListPicker.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageBox.h"
@@ -263,6 +266,135 @@ TEST(Edit, TheLimitCountsCharactersAndNoPairIsEverSplit)
     chars(u"\b");
     EXPECT_EQ(edit.text(), u"ab");
     EXPECT_EQ(edit.caret(), 1u);
+}
+
+TEST(Edit, AStyleSetAfterCreationMasksAndGuardsAPassword)
+{
+    ProbeDialog dialog;
+    dialog.createModeless(u"Login");
+    Edit edit;
+    edit.create(&dialog, 10, 0);
+    setFocus(edit.handle());
+    chars(u"s3cret");
+    EXPECT_EQ(textSnapshot(), (Lines {"== Login ==", "  > [s3cret|]"}));
+    edit.setStyle(edit.style() | Edit::kPassword);
+    EXPECT_EQ(textSnapshot(), (Lines {"== Login ==", "  > [******|]"}));
+    setClipboardText(u"keep");
+    sendMessage(edit.handle(), kWmCopy, 0, 0);
+    sendMessage(edit.handle(), kWmCut, 0, 0);
+    EXPECT_EQ(clipboardText(), u"keep") << "a password is neither copied nor cut";
+    EXPECT_EQ(edit.text(), u"s3cret");
+}
+
+TEST(Edit, OnlyAMultiLineEditThatWantsReturnKeepsEnterAndPutsALineBreakIn)
+{
+    struct Case {
+        const char* what;
+        unsigned style;
+        std::size_t limit;
+        bool kept;
+        std::u16string text;
+        Lines shown;
+    };
+    const Case cases[] = {
+        {"single line", 0, 0, false, u"ab", {"== Note ==", "  > [a|b]"}},
+        {"multi-line", Edit::kMultiline | Edit::kAutoVScroll, 0, false, u"ab", {"== Note ==", "  > [a|b]"}},
+        {"wants return without lines", Edit::kWantReturn, 0, false, u"ab", {"== Note ==", "  > [a|b]"}},
+        {"multi-line wanting return", Edit::kMultiline | Edit::kAutoVScroll | Edit::kWantReturn, 0, true,
+            u"a\r\nb", {"== Note ==", "  > [a", "  |b]"}},
+        {"no room for both characters of the break", Edit::kMultiline | Edit::kWantReturn, 3, true, u"ab",
+            {"== Note ==", "  > [a|b]"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProbeDialog dialog;
+        dialog.createModeless(u"Note");
+        Edit edit;
+        edit.create(&dialog, 10, c.style);
+        sendMessage(edit.handle(), kEmLimitText, c.limit, 0);
+        setFocus(edit.handle());
+        chars(u"ab");
+        key(kVkLeft);
+        EXPECT_EQ(sendMessage(edit.handle(), kWmKeyDown, kVkReturn, 0), c.kept ? 0 : kKeyLeft);
+        chars(u"\r");
+        EXPECT_EQ(edit.text(), c.text) << "the character of Enter adds nothing more";
+        EXPECT_EQ(textSnapshot(), c.shown);
+    }
+
+    // A paste held to the limit leaves a CR out with its LF.
+    ProbeDialog dialog;
+    dialog.createModeless(u"Note");
+    Edit edit;
+    edit.create(&dialog, 10, Edit::kMultiline | Edit::kWantReturn);
+    sendMessage(edit.handle(), kEmLimitText, 4, 0);
+    sendMessage(edit.handle(), kEmReplaceSel, 0, reinterpret_cast<std::int64_t>(u"abc\r\nd"));
+    EXPECT_EQ(edit.text(), u"abc");
+    sendMessage(edit.handle(), kEmReplaceSel, 0, reinterpret_cast<std::int64_t>(u"\r\n"));
+    EXPECT_EQ(edit.text(), u"abc") << "no room for the whole break";
+}
+
+// Rows of the frame inside r that hold dark ink.
+int inkRows(const Bitmap& frame, const Rect& r)
+{
+    int rows = 0;
+    for (int y = std::max(r.top, 0); y < r.bottom && y < frame.height(); ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            const Color c = frame.pixel(x, y);
+            if (red(c) < 100 && green(c) < 100 && blue(c) < 100) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+TEST(Edit, APlacedMultiLineEditWrapsItsRowsAndAutoScrollKeepsTheCaretLineInView)
+{
+    TempDeviceRoot root;
+    const int line = Font::system()->lineHeight();
+    // The box of three lines, the caret at the end of the text.
+    struct Case {
+        const char* what;
+        unsigned style;
+        int width;
+        std::u16string text;
+        std::vector<bool> inked; // per line of the box
+    };
+    const unsigned multi = Edit::kMultiline | Edit::kWantReturn;
+    const Case cases[] = {
+        {"a single-line edit shows one row", 0, 200, u"one\r\ntwo\r\nthree", {true, false, false}},
+        {"one row per line", multi, 200, u"one\r\ntwo\r\nthree", {true, true, true}},
+        {"a long line wraps at the width", multi, 70, u"aaaa bbbb cccc", {true, true, true}},
+        {"five lines without scrolling show the first", multi, 200, u"X\r\n\r\n\r\n\r\nX",
+            {true, false, false}},
+        {"five lines scrolled to the caret show the last", multi | Edit::kAutoVScroll, 200,
+            u"X\r\n\r\n\r\n\r\nX", {false, false, true}},
+        {"an empty last line counts", multi | Edit::kAutoVScroll, 200, u"X\r\n\r\nX\r\n",
+            {false, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Dialog screen;
+        ASSERT_TRUE(screen.createModeless(u"Note"));
+        Edit edit;
+        ASSERT_TRUE(edit.create(&screen, 10, c.style));
+        edit.moveWindow(Rect {10, 20, 10 + c.width, 20 + 3 * line + 2});
+        EditRect format {};
+        sendMessage(edit.handle(), kEmGetRect, 0, reinterpret_cast<std::int64_t>(&format));
+        EXPECT_EQ(format.right - format.left, c.width - 2) << "the formatting rectangle follows the control";
+        sendMessage(edit.handle(), kWmSetText, 0, reinterpret_cast<std::int64_t>(c.text.c_str()));
+        Compositor compositor;
+        compositor.compose();
+        const Rect at = edit.shownAt();
+        for (int i = 0; i < 3; ++i) {
+            const Rect band {at.left, at.top + 1 + i * line, at.right, at.top + 1 + (i + 1) * line};
+            // A row's padding may carry a few rows of the line above into a band.
+            EXPECT_EQ(inkRows(compositor.frame(), band) > kRowPadding, c.inked[static_cast<std::size_t>(i)])
+                << "line " << i << ": " << inkRows(compositor.frame(), band) << " rows of ink";
+        }
+        screen.destroy();
+    }
 }
 
 TEST(ProgressBar, PositionStaysInItsRangeAndShowsItsShare)
