@@ -77,6 +77,11 @@ CWinTSElement::CWinTSElement(const std::u16string& className, const WinTSElement
     focusedEmptyTip_ = tipFor(u"ElementEmptyTipFocus", className_);
 }
 
+std::shared_ptr<tessel::ui::Font> CWinTSElement::RegistryFont(const std::u16string& name)
+{
+    return registryFont(name);
+}
+
 int CWinTSElement::cornerSize()
 {
     computeShared();

@@ -70,6 +70,8 @@ public:
     CVXLElement* element() const { return element_; }
     bool isFocused() const { return focused_; }
     const std::u16string& labelText() const { return labelText_; }
+    // The field's caption before section Labels renamed it; empty without one.
+    const std::u16string& labelKey() const { return labelKey_; }
     const std::u16string& emptyTip() const { return emptyTip_; }
     const std::u16string& focusedEmptyTip() const { return focusedEmptyTip_; }
     tessel::ui::Static* label() const { return labelControl_.get(); }
@@ -80,6 +82,9 @@ public:
     void addChildControl(int id);
     bool isChildControl(int id) const;
 
+    // The font of that name in the registry's font settings, else the
+    // system font.
+    static std::shared_ptr<tessel::ui::Font> RegistryFont(const std::u16string& name);
     // Computed by the first element window and kept for every later one.
     static int cornerSize();
     static int lineHeight();
