@@ -57,6 +57,16 @@ public:
     const CVXLListModel& list() const { return list_; }
     CVXLTrackedText& albumName() { return albumName_; }
 
+    // The album-pick jobs: how many albums the list has in all, whether
+    // more of its window is being fetched, and whether the name typed for a
+    // new album is taken.
+    std::uint32_t albumCount() const { return albumCount_; }
+    void setAlbumCount(std::uint32_t count) { albumCount_ = count; }
+    bool busy() const { return busy_ != 0; }
+    void setBusy(bool busy) { busy_ = busy ? 1 : 0; }
+    bool offersNewAlbum() const { return offersNewAlbum_ != 0; }
+    void setOffersNewAlbum(bool offered) { offersNewAlbum_ = offered ? 1 : 0; }
+
 private:
     void buildStorageEntries();
     void dropStorageEntries();
@@ -72,4 +82,7 @@ private:
     std::uint32_t built_ = 0;
     std::uint32_t position_ = 0;
     std::uint8_t suppressOnline_ = 0;
+    std::uint32_t albumCount_ = 0;
+    std::uint8_t busy_ = 0;
+    std::uint8_t offersNewAlbum_ = 0;
 };

@@ -1,6 +1,8 @@
 #include "engine/screens/VXLUiJobPool.h"
 
 #include "engine/screens/MessageSummaryGetter.h"
+#include "engine/screens/VXLAlbumPickJob36.h"
+#include "engine/screens/VXLAlbumPickJob37.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
@@ -48,6 +50,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageViewJob33 savedView;
     CVXLMessageViewJob34 sentView;
     CVXLMessageViewJob35 threadView;
+    CVXLAlbumPickJob36 albumList;
+    CVXLAlbumPickJob37 albumPicker;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
 };
@@ -75,6 +79,7 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
              static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
              static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
              static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

@@ -213,6 +213,18 @@ REPLIES["items50"] = [vrax_part('<contents offset="0" count="50" total="50">\n' 
 REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
 
 
+def album_list(titles):
+    """A whole album list (its last page): containers C1, C2, ... titled so."""
+    return [vrax_part('<contents offset="0" count="%d" total="%d">\n' % (len(titles), len(titles)) + "".join(
+        ' <container id="C%d">\n  <attr name="TITLE">%s</attr>\n'
+        '  <attr name="NUMBER_ITEMS_IMAGE_MEDIA">%d</attr>\n  <attr name="NUMBER_ITEMS_VIDEO_MEDIA">0</attr>\n'
+        ' </container>\n' % (n + 1, title, n + 2) for n, title in enumerate(titles)) + '</contents>\n')]
+
+
+REPLIES["albums1"] = album_list(["Holiday"])
+REPLIES["albums3"] = album_list(["Holiday", "Work", "Trip"])
+
+
 def media_bytes(n, seed):
     """n bytes of an item, with a delimiter line of the reply inside."""
     cycle = bytes((i * 31 + seed) & 0xFF for i in range(256))

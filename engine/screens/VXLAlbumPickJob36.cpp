@@ -1,0 +1,18 @@
+#include "engine/screens/VXLAlbumPickJob36.h"
+
+#include "engine/access/MediaAccessManager.h"
+#include "engine/media/OnlineMediaManager.h"
+#include "engine/screens/VXLScreenServices.h"
+
+void CVXLAlbumPickJob36::init()
+{
+    CVXLAlbumPickJob::init();
+    layout_.setOffersNewAlbum(true);
+    CVXLScreenServices* services = CVXLScreenServices::instance();
+    if (!services)
+        return;
+    if (CMediaAccessManager* manager = services->mediaAccess())
+        manager->clearElements();
+    if (auto* online = dynamic_cast<COnlineMediaManager*>(services->onlineMediaManager()))
+        online->markListsStale();
+}
