@@ -8,6 +8,7 @@
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMediaModifyJob.h"
 #include "engine/screens/VXLMessageListJob21.h"
 #include "engine/screens/VXLMessageListJob22.h"
 #include "engine/screens/VXLMessageListJob23.h"
@@ -42,6 +43,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageListJob24 saved;
     CVXLMessageListJob25 sent;
     CVXLMessageListJob26 thread;
+    CVXLMediaModifyJob mediaModify;
     CVXLMessageSummaryJob summary;
     CMessageSummaryGetter summaryGetter;
     CVXLThreadListJob threads;
@@ -68,19 +70,20 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job : {static_cast<CVXLUiJob*>(&block_->error),
-             static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
-             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
-             static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
-             static_cast<CVXLUiJob*>(&block_->inbox), static_cast<CVXLUiJob*>(&block_->pending),
-             static_cast<CVXLUiJob*>(&block_->premium), static_cast<CVXLUiJob*>(&block_->saved),
-             static_cast<CVXLUiJob*>(&block_->sent), static_cast<CVXLUiJob*>(&block_->thread),
-             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
-             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
-             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
-             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
-             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner)}) {
+    for (CVXLUiJob* job :
+        {static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
+            static_cast<CVXLUiJob*>(&block_->compose), static_cast<CVXLUiJob*>(&block_->information),
+            static_cast<CVXLUiJob*>(&block_->assignBrowse), static_cast<CVXLUiJob*>(&block_->albumSummary),
+            static_cast<CVXLUiJob*>(&block_->deleteBrowse), static_cast<CVXLUiJob*>(&block_->inbox),
+            static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
+            static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
+            static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
+            static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+            static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
+            static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
+            static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+            static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
+            static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }
