@@ -5,6 +5,7 @@
 #include "platform/media/Image.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -64,6 +65,10 @@ std::optional<tessel::ui::Bitmap> LoadPictureFile(
 {
     std::string host;
     if (!tessel::kernel::mapPhonePath(tessel::kernel::wideToUtf8(path), &host))
+        return std::nullopt;
+    // A folder opens as a stream whose first read throws.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(host, error))
         return std::nullopt;
     std::ifstream in(host, std::ios::binary);
     if (!in)

@@ -70,6 +70,9 @@ TEST(WinTSPicture, FilesThatAreEmptyMissingOrNoPictureGiveNone)
     EXPECT_FALSE(LoadPictureFile(u"\\My Documents\\text.jpg", 50, 50, false, 0, 0));
     EXPECT_FALSE(LoadPictureFile(u"\\My Documents\\none.jpg", 50, 50, false, 0, 0));
     EXPECT_FALSE(LoadPictureFile(u"\\..\\outside.jpg", 50, 50, false, 0, 0));
+    // A folder, and an empty path (the root), are no picture either; reading one threw.
+    EXPECT_FALSE(LoadPictureFile(u"\\My Documents", 50, 50, false, 0, 0));
+    EXPECT_FALSE(LoadPictureFile(u"", 50, 50, false, 0, 0));
     auto red = LoadPictureFile(u"\\my documents\\RED.JPG", 50, 50, false, 0, 0);
     ASSERT_TRUE(red);
     EXPECT_EQ(red->width(), 50);
