@@ -4,9 +4,35 @@
 
 #include <climits>
 
+CVXLMediaListElement::~CVXLMediaListElement()
+{
+    adopted_.deleteAll();
+}
+
 bool CVXLMediaListElement::append(CVXLMediaItem* item)
 {
     return item && items_.insertAt(item, -1) != 0;
+}
+
+bool CVXLMediaListElement::adopt(CVXLMediaItem* item)
+{
+    if (!item)
+        return false;
+    if (adopted_.insertAt(item, -1) == 0) {
+        delete item;
+        return false;
+    }
+    if (!append(item)) {
+        adopted_.remove(item);
+        delete item;
+        return false;
+    }
+    return true;
+}
+
+bool CVXLMediaListElement::owns(const CVXLMediaItem* item) const
+{
+    return adopted_.indexOf(item) >= 0;
 }
 
 bool CVXLMediaListElement::remove(const CVXLMediaItem* item)
@@ -15,6 +41,11 @@ bool CVXLMediaListElement::remove(const CVXLMediaItem* item)
     if (index < 0)
         return false;
     items_.removeAt(index);
+    // The same item may be listed twice; it goes with its last entry.
+    if (owns(item) && items_.indexOf(item) < 0) {
+        adopted_.remove(item);
+        delete item;
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -165,6 +166,10 @@ bool getOpenFileNameEx(OpenFileNameEx* ofn)
     ofn->file.clear();
     ofn->fileTitle.clear();
     const std::u16string folder = normalisedFolder(ofn->initialDir);
+    // The picker shows no difference for its flags: they are recorded.
+    char flags[48];
+    std::snprintf(flags, sizeof flags, ": flags 0x%X, extended 0x%X", ofn->flags, ofn->exFlags);
+    kernel::appendDeviceLog("openfile", kernel::wideToUtf8(folder) + flags);
     const std::vector<std::u16string> files
         = pickerFiles(folder, filterPatterns(ofn->filter, ofn->filterIndex));
     std::vector<std::u16string> rows;

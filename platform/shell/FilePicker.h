@@ -9,7 +9,8 @@
 // The shell's extended file-open picker: a modal list, titled as asked, of
 // the files under the initial folder (and its subfolders) whose names match
 // the chosen filter's patterns ("*.jpg;*.png", ASCII case ignored). It
-// answers the chosen file's phone path. A file reached through a link that
+// answers the chosen file's phone path, and records the folder and the
+// flags it was opened with in log/openfile.log. A file reached through a link that
 // leads out of the device root is never offered; linked folders are not
 // entered.
 namespace tessel::shell {
