@@ -2,6 +2,7 @@
 
 #include "engine/client/VXLUIRequest.h"
 #include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLLayoutMessageComposer.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
@@ -21,6 +22,7 @@
 #include "ui/Layouts/WinTSLayoutError.h"
 #include "ui/Layouts/WinTSLayoutInformation.h"
 #include "ui/Layouts/WinTSLayoutMenuList.h"
+#include "ui/Layouts/WinTSLayoutMessageComposer.h"
 #include "ui/Layouts/WinTSLayoutProgressBar.h"
 #include "ui/Layouts/WinTSLayoutProgressSpinner.h"
 #include "ui/WinTSClient.h"
@@ -161,6 +163,8 @@ CWinTSLayoutWindow* CWinTSDlg::createLayoutWindow(
         return new CWinTSLayoutInformation(layout, link);
     case kLayoutMenuList:
         return new CWinTSLayoutMenuList(layout, link);
+    case kLayoutMessageComposer:
+        return new CWinTSLayoutMessageComposer(static_cast<CVXLLayoutMessageComposer*>(layout), link);
     case kLayoutProgressBar:
         return new CWinTSLayoutProgressBar(layout, link);
     case kLayoutProgressSpinner:

@@ -473,7 +473,13 @@ void CWinTSLayout::ScrollContent(int dy)
     if (dy == 0)
         return;
     scrollOffset_ += dy;
-    scrollChildren(0, dy);
+    // The title band stays; what lies below it moves.
+    for (tessel::ui::Window* child : children()) {
+        if (child == title_.get() || !child->hasRect())
+            continue;
+        const Rect r = child->windowRect();
+        child->moveWindow(Rect {r.left, r.top + dy, r.right, r.bottom + dy});
+    }
 }
 
 int CWinTSLayout::paint(tessel::ui::Canvas& canvas, const Rect& area) const

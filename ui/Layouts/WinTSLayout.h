@@ -110,6 +110,7 @@ protected:
     virtual void OnSettingChange(std::uint32_t flags);
     void OnButton();
     void setShowTitle(bool show) { showTitle_ = show; }
+    void setHelpTopic(const std::u16string& topic) { helpTopic_ = topic; }
 
     CWinTSElement* currentElement_ = nullptr;
 
