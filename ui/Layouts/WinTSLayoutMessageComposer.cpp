@@ -7,8 +7,11 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/Elements/WinTSElementAudioInput.h"
 #include "ui/Elements/WinTSElementContactContainer.h"
 #include "ui/Elements/WinTSElementMediaContainer.h"
+#include "ui/Elements/WinTSElementText.h"
+#include "ui/Elements/WinTSElementUserInputText.h"
 #include "ui/WinTSHelpers.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMessages.h"
@@ -75,6 +78,11 @@ std::unique_ptr<CWinTSElement> CWinTSLayoutMessageComposer::CreateElementWindow(
     case kElementMediaList:
         return std::make_unique<CWinTSElementMediaContainer>(link);
     case kElementAudio:
+        return std::make_unique<CWinTSElementAudioInput>(link);
+    case kElementDisplayText:
+        return std::make_unique<CWinTSElementText>(link);
+    case kElementUserInputText:
+        return std::make_unique<CWinTSElementUserInputText>(link);
     case kElementChoice:
     case 4:
     case kElementMediaItem:
@@ -82,9 +90,7 @@ std::unique_ptr<CWinTSElement> CWinTSLayoutMessageComposer::CreateElementWindow(
     case kElementMessageSummary:
     case 13:
     case 14:
-    case kElementDisplayText:
     case kElementRanged:
-    case kElementUserInputText:
         return std::make_unique<CWinTSElement>(kPlaceholder, link);
     default:
         winTSAssert("an element type without a window: " + std::to_string(type));
