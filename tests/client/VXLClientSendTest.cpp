@@ -1,4 +1,5 @@
 #include "engine/client/VXLClient.h"
+#include "engine/core/base/VXLLog.h"
 
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/settings/VXLConfigItem.h"
@@ -156,6 +157,7 @@ TEST_P(VXLClientSend, APreparedMessageGoesFromTheQueueThroughSquidToTheRelay)
         EXPECT_EQ(queue().entryAt(0).attempts, 1u);
         EXPECT_TRUE(hostFileExists(itemFile));
     }
+    CVXLLog::flush();
     const std::string log = driver.root().readFile("log/engine.log");
     if (*c.reportLine)
         EXPECT_NE(log.find(c.reportLine), std::string::npos) << log;
