@@ -37,6 +37,10 @@ bool PushRouter::open(std::uint16_t port)
         error_ = std::strerror(errno);
         return false;
     }
+    // Room for a burst between two polls; the kernel caps it at its own
+    // limit, and a smaller buffer still works.
+    const int room = kReceiveBuffer;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

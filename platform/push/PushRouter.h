@@ -13,6 +13,8 @@ public:
     static constexpr const char* kPortKey = "push.port";
     // The largest datagram kept whole; a longer one is refused.
     static constexpr std::size_t kMaxDatagram = 65507;
+    // The socket's receive buffer asked for, in bytes.
+    static constexpr int kReceiveBuffer = 1 << 20;
 
     PushRouter() = default;
     ~PushRouter();

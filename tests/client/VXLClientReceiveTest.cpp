@@ -1,5 +1,6 @@
 #include "engine/client/VXLClient.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "platform/push/PushRouter.h"
@@ -12,6 +13,12 @@
 #include "tests/transport/MmsTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -266,6 +273,196 @@ std::size_t count(const std::string& text, const std::string& what)
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++n;
     return n;
+}
+
+// Sends datagrams to a port on 127.0.0.1 from a socket of the test's own.
+class DatagramSender {
+public:
+    explicit DatagramSender(std::uint16_t port)
+        : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+        to_.sin_family = AF_INET;
+        to_.sin_port = htons(port);
+        to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ~DatagramSender() { ::close(fd_); }
+    DatagramSender(const DatagramSender&) = delete;
+    DatagramSender& operator=(const DatagramSender&) = delete;
+
+    bool send(const std::string& datagram)
+    {
+        return ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to_),
+                   sizeof to_)
+            == static_cast<ssize_t>(datagram.size());
+    }
+
+private:
+    int fd_;
+    sockaddr_in to_ {};
+};
+
+// The relay's datagram announcing `location`, as bytes.
+std::string relayDatagram(const std::string& location, const std::string& tid)
+{
+    const TestCommandResult made = testRunCommand(testPython() + " -c \"import sys; sys.path.insert(0, '"
+        + kPeers + "'); import mms_relay as r; print(r.wsp_push(1, r.notification_ind('" + location + "', '"
+        + tid + "')).hex())\"");
+    const std::vector<std::string> lines = testLines(made.output);
+    std::string bytes;
+    for (std::size_t i = 0; !lines.empty() && i + 1 < lines[0].size(); i += 2)
+        bytes += static_cast<char>(std::stoi(lines[0].substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+// The WSP push header the relay writes: transaction, push, headers length
+// 3, the MMS content type and the application id.
+constexpr std::size_t kWspHeader = 6;
+
+// A valid notification mutated so that it can never be fetched: cut and
+// followed by bytes that are no field code nor a text's end, a field the
+// notification requires given a code no field has, or a value length that
+// runs past the end.
+std::string mutated(const std::string& datagram, std::mt19937& random)
+{
+    std::string out = datagram;
+    const std::size_t body = datagram.size() - kWspHeader;
+    switch (random() % 3) {
+    case 0: {
+        out.resize(kWspHeader + random() % body);
+        for (std::size_t n = random() % 12; n > 0; --n)
+            out += static_cast<char>(0x20 + random() % 0x5f);
+        break;
+    }
+    case 1: {
+        // Message type, transaction, size and location codes.
+        const char required[] = {'\x8c', '\x98', '\x8e', '\x83'};
+        const char code = required[random() % 4];
+        const std::size_t at = out.find(code, kWspHeader);
+        if (at != std::string::npos)
+            out[at] = static_cast<char>(0xc0 + random() % 0x40);
+        break;
+    }
+    default: {
+        // The expiry's value length.
+        const std::size_t at = out.find('\x88', kWspHeader);
+        out.replace(at + 1, 1, std::string("\x1f\x7f", 2));
+        break;
+    }
+    }
+    return out;
+}
+
+// Sends the datagrams in bursts of `burst`, each followed by one poll of the
+// push source on the driven clock.
+void sendInBursts(
+    EngineDriver& driver, std::uint16_t port, const std::vector<std::string>& datagrams, std::size_t burst)
+{
+    DatagramSender sender(port);
+    for (std::size_t i = 0; i < datagrams.size(); ++i) {
+        ASSERT_TRUE(sender.send(datagrams[i])) << i;
+        if ((i + 1) % burst == 0 || i + 1 == datagrams.size()) {
+            driver.advance(CWapPushSource::kPollMs);
+            driver.runUntilIdle();
+        }
+    }
+}
+
+// A flood of every prefix of a valid push and of pushes whose notification
+// was mutated, then one valid push: each bad one is refused at the door (so
+// none fills the queue), the valid one is fetched and stored at once, and
+// the queue file a restart loads holds nothing refused.
+TEST(VXLClientPushFlood, BadPushesAreRefusedAndTheNextValidOneIsFetched)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    ReceivePeers peers;
+    ASSERT_NO_FATAL_FAILURE(peers.start());
+    TempDeviceRoot root;
+    root.writeDeviceConf("push.port = " + std::to_string(peers.pushPort) + "\n");
+    const std::string emptyQueue("\x02\x00\x00\x00\x00", 5);
+    {
+        EngineDriver driver(&root);
+        ASSERT_TRUE(startEngine(driver, peers.relay.url("/mms"), peers.squid.proxyUri(), SquidProxy::kUser));
+        CVXLClient& client = *driver.client();
+        const std::string valid = relayDatagram(peers.relay.url("/msg/BAD"), "T-BAD");
+        ASSERT_GT(valid.size(), kWspHeader + 40);
+        std::vector<std::string> flood;
+        for (std::size_t n = 0; n < valid.size(); ++n)
+            flood.push_back(valid.substr(0, n));
+        std::mt19937 random(46);
+        for (int i = 0; i < 400; ++i)
+            flood.push_back(mutated(valid, random));
+        ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, peers.pushPort, flood, 50));
+        EXPECT_EQ(client.getWapPushSource().refused(), flood.size());
+        EXPECT_EQ(client.getWapPushSource().taken(), 0u);
+        EXPECT_EQ(client.getWapPushQueue().count(), 0u);
+
+        const std::string good = relayDatagram(peers.relay.url("/msg/GOOD"), "T-GOOD");
+        ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, peers.pushPort, {good}, 1));
+        CMessageStoreManager& store = client.getMessageStoreManager();
+        const auto stored = [&] {
+            return store.boxCount(0) == 1 && !client.pushInProgress()
+                && client.getWapPushQueue().count() == 0;
+        };
+        ASSERT_TRUE(driver.followRealTime(stored, 30000)) << peers.relay.log();
+        const std::vector<std::string> requests = testLines(peers.relay.log());
+        ASSERT_EQ(requests.size(), 3u) << peers.relay.log();
+        for (const std::string& request : requests)
+            EXPECT_EQ(request.find("BAD"), std::string::npos) << request;
+        EXPECT_NE(requests[2].find("POST /mms type=83 tid=T-GOOD"), std::string::npos) << requests[2];
+        ASSERT_TRUE(driver.shutDown());
+    }
+    EXPECT_EQ(root.readFile(kQueueFile), emptyQueue);
+    EngineDriver again(&root);
+    ASSERT_TRUE(startEngine(again, peers.relay.url("/mms"), peers.squid.proxyUri(), SquidProxy::kUser));
+    EXPECT_TRUE(again.client()->getWapPushQueue().isLoaded());
+    EXPECT_EQ(again.client()->getWapPushQueue().count(), 0u);
+    EXPECT_EQ(again.client()->getMessageStoreManager().boxCount(0), 1u);
+}
+
+long residentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+// Random datagrams, half of them behind a valid WSP push header: every one
+// refused and logged, nothing queued, and the engine's memory stays where
+// it was.
+TEST(VXLClientPushFlood, RandomDatagramsAreRefusedLoggedAndHoldNoMemory)
+{
+    const std::uint16_t port = freeUdpPort();
+    ASSERT_NE(port, 0);
+    EngineDriver driver;
+    driver.root().writeDeviceConf("push.port = " + std::to_string(port) + "\n");
+    ASSERT_TRUE(startEngine(driver, "http://127.0.0.1:9/mms", "", ""));
+    CVXLClient& client = *driver.client();
+    std::mt19937 random(3000);
+    const auto datagrams = [&](int n) {
+        std::vector<std::string> out;
+        for (int i = 0; i < n; ++i) {
+            std::string bytes = i % 2 ? std::string("\x01\x06\x03\xbe\xaf\x84", kWspHeader) : std::string();
+            for (std::size_t k = random() % 600; k > 0; --k)
+                bytes += static_cast<char>(random());
+            out.push_back(bytes);
+        }
+        return out;
+    };
+    // A first round settles what the engine allocates once.
+    ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, port, datagrams(200), 100));
+    const long before = residentKb();
+    ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, port, datagrams(3000), 100));
+    const long after = residentKb();
+    EXPECT_LT(after - before, 4096) << before << " kB before, " << after << " kB after";
+    EXPECT_EQ(client.getWapPushSource().refused(), 3200u);
+    EXPECT_EQ(client.getWapPushSource().taken(), 0u);
+    EXPECT_EQ(client.getWapPushQueue().count(), 0u);
+    CVXLLog::flush();
+    EXPECT_EQ(count(driver.root().readFile("log/engine.log"), "push source: a datagram of"), 3200u);
+    EXPECT_EQ(driver.root().readFile(kQueueFile), "");
 }
 
 TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnce)

@@ -101,6 +101,8 @@ void CWapPushQueue::countUncleanShutdown()
 void CWapPushQueue::onPush(CVXLEvent* event)
 {
     const auto* request = static_cast<CWapPushRequest*>(event);
+    if (items_.count() >= kMaxItems)
+        dropFailedItem();
     const bool queued = items_.count() < kMaxItems && append(request->item);
     if (!queued)
         VXL_LOG_FAILURE(
@@ -109,6 +111,34 @@ void CWapPushQueue::onPush(CVXLEvent* event)
     finishEvent(event);
     if (queued && services_)
         services_->pushWaiting();
+}
+
+// A full queue makes room for a new push by dropping the item that failed
+// most often (the first of them), never one not tried yet nor the head,
+// which may be out being handled.
+void CWapPushQueue::dropFailedItem()
+{
+    const CVXLObject* victim = nullptr;
+    std::uint32_t most = 0;
+    for (CVXLListIterator it = items_.begin(); !it.atEnd(); it.advance()) {
+        const auto* item = static_cast<const CWapPushItem*>(it.current());
+        if (item != items_.front() && item->attempts > most) {
+            victim = item;
+            most = item->attempts;
+        }
+    }
+    if (!victim)
+        return;
+    CVXLObjectQueue rest;
+    while (CVXLObject* item = items_.popFront()) {
+        if (item == victim)
+            delete item;
+        else
+            rest.append(item);
+    }
+    while (CVXLObject* item = rest.popFront())
+        items_.append(item);
+    VXL_LOG_INFO("push queue: full, a push tried %u times dropped for a new one", most);
 }
 
 bool CWapPushQueue::append(const CWapPushItem& item)

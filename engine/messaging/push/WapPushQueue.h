@@ -16,7 +16,8 @@ class CVXLFileStoreManager;
 // atomically, one write at a time, the changes meanwhile in the next), and
 // the start loads it again; a damaged file is kept aside as "state.wq.bad". After an unclean shut-down the
 // head counts one more attempt; one tried three times is dropped, so a notification that crashes the engine
-// cannot do so for ever.
+// cannot do so for ever. A push that finds the queue full takes the place of
+// an item that has failed before; with none such it is dropped.
 //
 // "state.wq": format byte 2, count (32 bits), then per item attempts,
 // fetchNow and the PDU as a 32-bit length and its bytes; little-endian.
@@ -94,6 +95,7 @@ private:
     void onPush(CVXLEvent* event);
     void countUncleanShutdown();
     bool append(const CWapPushItem& item);
+    void dropFailedItem();
     void finishStopWhenSaved();
     void writeState(CVXLByteBuffer& out) override { serialise(out); }
     void stateNotSaved(std::int32_t result) override;

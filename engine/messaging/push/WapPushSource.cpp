@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/messaging/push/WapPushRequest.h"
+#include "engine/transport/mms/VXLMMSSmsProcessor.h"
 #include "platform/push/WspPushReader.h"
 
 void CWapPushSource::onEvent(CVXLEvent* event)
@@ -33,7 +34,7 @@ void CWapPushSource::onEvent(CVXLEvent* event)
 void CWapPushSource::poll()
 {
     std::string datagram;
-    for (int n = 0; n < kPerPoll && router_.receive(&datagram); ++n)
+    for (int n = 0; n < kMaxPerPoll && router_.receive(&datagram); ++n)
         takeDatagram(datagram);
     if (router_.isOpen() && !stopRequested())
         postDelayed(&pollTimer_, kPollMs);
@@ -55,6 +56,9 @@ bool CWapPushSource::takeDatagram(const std::string& datagram)
         refusal = "not an MMS notification";
     else if (push.bodyLength == 0)
         refusal = "no data";
+    else
+        refusal = CVXLMMSSmsProcessor::pushedRefusal(
+            bytes + push.bodyOffset, static_cast<std::uint32_t>(push.bodyLength));
     auto* request = refusal || !queue_ ? nullptr : new CWapPushRequest;
     if (request) {
         request->setReplyWanted(false);

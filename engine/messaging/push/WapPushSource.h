@@ -9,12 +9,16 @@
 
 // Takes MMS notifications from the push router (WSP push datagrams on
 // 127.0.0.1) and posts each to the WAP push queue as its request 0, with
-// `fetchNow` 0. Datagrams that are no MMS push are logged and dropped.
+// `fetchNow` 0. Datagrams that are no MMS push, or whose notification does
+// not decode whole, are logged and dropped: nothing that could never be
+// fetched takes a place in the queue.
 class CWapPushSource : public CVXLEventHandler {
 public:
     static constexpr std::uint32_t kPollMs = 200;
-    // Datagrams taken in one poll; the rest wait for the next.
-    static constexpr int kPerPoll = 20;
+    // A poll reads what the socket holds. The bound is far above what its
+    // buffer can hold, and only keeps a sender that never stops from holding
+    // the engine in one poll.
+    static constexpr int kMaxPerPoll = 4096;
 
     void onEvent(CVXLEvent* event) override;
     const char* name() const override { return "Wap Push Source"; }

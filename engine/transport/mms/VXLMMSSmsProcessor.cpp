@@ -4,6 +4,7 @@
 #include "engine/transport/mms/VXLReceivedPdu.h"
 #include "engine/transport/mms/VXLReplyPdu.h"
 #include "engine/transport/mms/VXLWspDecodeTransaction.h"
+#include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspTables.h"
 #include "engine/transport/tasks/VXLTaskProcessor.h"
 #include "engine/transport/tasks/VXLTransactionCodes.h"
@@ -81,15 +82,43 @@ void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
     auto* transaction = static_cast<CVXLMmsSmsTransaction*>(this->transaction());
     if (result != kResultSucceeded || !transaction)
         return finish(kResultTransactionFailed);
-    const CVXLPduRef decoded = decode_->getPdu();
+    CVXLMmsPdu* typed = typePushed(decode_->getPdu());
+    transaction->setPdu(typed ? CVXLPduRef(typed) : CVXLPduRef());
+    finish(typed ? kResultSucceeded : kResultTransactionFailed);
+}
+
+CVXLMmsPdu* CVXLMMSSmsProcessor::typePushed(const CVXLPduRef& decoded, const char** why)
+{
     const std::int32_t type = decoded.isEmpty() ? kMmsUntyped : decoded->field(kMmsFieldMessageType).toInt();
     CVXLMmsPdu* typed = nullptr;
     if (type == kMmsNotificationInd)
         typed = new CVXLReceivedPdu(kMmsNotificationInd, decoded);
     else if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
         typed = new CVXLReplyPdu(type, decoded);
-    transaction->setPdu(typed ? CVXLPduRef(typed) : CVXLPduRef());
-    finish(typed ? kResultSucceeded : kResultTransactionFailed);
+    const char* reason = nullptr;
+    if (!typed) {
+        reason = "not a notification or report";
+    } else if (!typed->hasRequiredHeaders()) {
+        // A notification cut after a whole field decodes, but without the
+        // location or the transaction it names it can never be fetched.
+        reason = "a field its type requires is missing";
+        delete typed;
+        typed = nullptr;
+    }
+    if (why)
+        *why = reason;
+    return typed;
+}
+
+const char* CVXLMMSSmsProcessor::pushedRefusal(const std::uint8_t* bytes, std::uint32_t length)
+{
+    CVXLPduRef decoded(new CVXLMmsPdu);
+    CVXLWspPduDecoder decoder;
+    if (decoded.isEmpty() || !decoder.decode(bytes, length, *decoded.get()))
+        return "the notification does not decode";
+    const char* why = nullptr;
+    delete typePushed(decoded, &why);
+    return why;
 }
 
 void CVXLMMSSmsProcessor::onCancel()

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "engine/transport/mime/VXLMessage.h"
+#include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/tasks/VXLStepProcessor.h"
 
 #include <cstdint>
 
+class CVXLMmsPdu;
 class CVXLTaskProcessor;
 class CVXLWspDecodeTransaction;
 
@@ -12,11 +14,20 @@ class CVXLWspDecodeTransaction;
 // body of the transaction's input message, is decoded by a WSP decode
 // transaction and typed by its message type. Notifications, delivery
 // reports and read reports become the transaction's result PDU; any other
-// type fails with an empty result.
+// type, or one without the fields its type requires, fails with an empty
+// result.
 class CVXLMMSSmsProcessor : public CVXLStepProcessor {
 public:
     CVXLMMSSmsProcessor();
     ~CVXLMMSSmsProcessor() override;
+
+    // The decoded PDU typed by its message type (a new PDU), or null with
+    // the reason in `why` when its type is none of the pushed kinds or a
+    // field its type requires is missing.
+    static CVXLMmsPdu* typePushed(const CVXLPduRef& decoded, const char** why = nullptr);
+    // Why pushed bytes would not give a whole PDU: null when they decode and
+    // type as the transaction's would.
+    static const char* pushedRefusal(const std::uint8_t* bytes, std::uint32_t length);
 
     // Where the decode is submitted; by default the task processor that
     // dispatched the pushed PDU.

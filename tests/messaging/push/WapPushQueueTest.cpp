@@ -173,6 +173,54 @@ TEST_F(WapPushQueueTest, APushToAFullQueueIsDroppedLoggedAndTheQueueSaved)
     EXPECT_EQ(peerRead().find("703230"), std::string::npos) << "p20 not saved";
 }
 
+// A full queue gives a new push the place of the item that failed most
+// often, the first of them; never the head, which may be out, nor an item
+// not tried yet.
+TEST_F(WapPushQueueTest, AFullQueueDropsTheMostFailedItemForANewPush)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> failures; // per item p0..p19 before the new push
+        const char* dropped; // null: the new push is dropped
+    };
+    std::vector<std::uint32_t> none(CWapPushQueue::kMaxItems, 0);
+    std::vector<std::uint32_t> some = none;
+    some[3] = 1;
+    some[7] = 2;
+    some[12] = 2;
+    std::vector<std::uint32_t> onlyHead = none;
+    onlyHead[0] = 2;
+    const Case cases[] = {
+        {"none failed", none, nullptr},
+        {"the first of the most failed", some, "p7"},
+        {"only the head failed", onlyHead, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string json = "{\"items\": [";
+        for (std::uint32_t i = 0; i < CWapPushQueue::kMaxItems; ++i) {
+            const std::string pdu = "p" + std::to_string(i);
+            json += (i ? ", " : "") + itemJson(testHex(pdu), c.failures[i]);
+        }
+        QueueRig rig;
+        rig.peerWrite(json + "]}");
+        rig.start();
+        ASSERT_EQ(rig.queue.count(), CWapPushQueue::kMaxItems);
+        rig.push("new");
+        rig.driver.runUntilIdle();
+        const std::vector<std::string> held = rig.held();
+        ASSERT_EQ(held.size(), CWapPushQueue::kMaxItems);
+        EXPECT_EQ(held.back() == "new/0", c.dropped != nullptr);
+        EXPECT_EQ(held.front().rfind("p0/", 0), 0u);
+        if (c.dropped) {
+            for (const std::string& item : held)
+                EXPECT_NE(item.rfind(std::string(c.dropped) + "/", 0), 0u) << item;
+            EXPECT_NE(rig.log().find("full, a push tried 2 times dropped for a new one"), std::string::npos);
+            EXPECT_NE(rig.peerRead().find(testHex("new")), std::string::npos) << "the new push is saved";
+        }
+    }
+}
+
 // Files written by the peer: what loads, and what the load logs.
 TEST(WapPushQueueLoad, TakesWholeQueuesOnly)
 {

@@ -127,11 +127,17 @@ TEST_F(WapPushSourceTest, WithoutAPortTheSourceIdles)
     EXPECT_EQ(driver.nextTimeout(), kNoDeadline);
 }
 
-// Datagrams that are no MMS push are dropped and logged; nothing is queued.
+// Datagrams that are no MMS push, or whose notification does not decode
+// whole, are dropped and logged; nothing is queued.
 TEST_F(WapPushSourceTest, DatagramsThatAreNoMmsPushAreRefused)
 {
     start();
-    const std::string notification = "\x8c\x82\x98T\x00";
+    // Type, transaction, version, class, size, expiry, then the location.
+    const std::string fields = std::string("\x8c\x82\x98T\x00\x8d\x92\x8a\x80\x8e\x02\x08\x00"
+                                           "\x88\x05\x81\x03\x01\x51\x80",
+        20);
+    const std::string notification = fields + "\x83http://r/m" + '\0';
+    const std::string push = std::string("\x01\x06\x01\xbe", 4);
     struct Case {
         const char* what;
         std::string datagram;
@@ -157,6 +163,11 @@ TEST_F(WapPushSourceTest, DatagramsThatAreNoMmsPushAreRefused)
         {"another content type", std::string("\x01\x06\x01\xb0", 4) + notification,
             "not an MMS notification"},
         {"no data", std::string("\x01\x06\x01\xbe", 4), "no data"},
+        {"a notification cut in its location", push + fields + "\x83http://r", "does not decode"},
+        {"a notification cut after a whole field", push + fields, "a field its type requires is missing"},
+        {"a notification without its transaction", push + "\x8c\x82" + notification.substr(5),
+            "a field its type requires is missing"},
+        {"a send request", push + "\x8c\x80" + notification.substr(2), "not a notification or report"},
         {"longer than a datagram", std::string("\x01\x06\x01\xbe", 4) + std::string(70000, 'x'),
             "longer than"},
     };
