@@ -54,7 +54,9 @@ Paths:
                      &thumbnail=true, else as /retrieve/ID; ?size=N adds an
                      image part of N bytes; ?late=MS answers the retrieval
                      after MS milliseconds; ?failonce=1 answers the first
-                     retrieval of the location with 503
+                     retrieval of the location with 503; ?undecodable=N
+                     serves the m-retrieve-conf without its last N bytes
+                     (whole as HTTP goes: its parts run past its end)
   GET  /status/N, POST /status/N       -> status N, a short text body
   GET  /stall, POST /stall             -> reads the request, never answers
 
@@ -460,7 +462,9 @@ class Relay(http.server.BaseHTTPRequestHandler):
                 time.sleep(int(query["late"][0]) / 1000.0)
             status = int(query["status"][0]) if "status" in query else None
             size = int(query.get("size", ["0"])[0])
-            return self.reply(200, self.retrieve(url.path[5:] or "none", status, size))
+            body = self.retrieve(url.path[5:] or "none", status, size)
+            cut = int(query.get("undecodable", ["0"])[0])
+            return self.reply(200, body[:len(body) - cut])
         self.reply(404, b"no such message\n", "text/plain")
 
     def retrieve(self, tid, status, size=0):

@@ -35,6 +35,7 @@ CInboundJob::CInboundJob(CVXLInboundMessageManager& manager)
 {
     callback_.setHeapAllocated(false);
     tempDeleted_.setHeapAllocated(false);
+    bodyDeleted_.setHeapAllocated(false);
     parseRequest_.setHeapAllocated(false);
     storeWhole_.setHeapAllocated(false);
     addMember(&parseRequest_);
@@ -94,7 +95,7 @@ void CInboundJob::onEvent(CVXLEvent* event)
 {
     if (event == &callback_)
         return onTransaction(&callback_);
-    if (event == &tempDeleted_)
+    if (event == &tempDeleted_ || event == &bodyDeleted_)
         return finishEvent(event);
     if (event->effectiveCode() == kEventStart)
         return finishEvent(event);
@@ -348,8 +349,7 @@ void CInboundJob::fetchGranted()
     fetch_ = FetchState::kRetrieving;
     if (services())
         services()->pushUIRequestCode(kUIRequestFetchStarted);
-    const char* file = CVXLInboundMessageManager::boxOfId(fetchId_) == 1 ? kMmboxMessageFile : kMessageFile;
-    if (!submitMms(kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), fetchUrl_, file))
+    if (!submitMms(kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), fetchUrl_, fetchFile()))
         endFetch(kResultStoreFull, CVXLString());
 }
 
@@ -395,12 +395,23 @@ void CInboundJob::parsed(std::int32_t result, const CVXLString& text)
     postToStore(&storeWhole_);
 }
 
+const char* CInboundJob::fetchFile() const
+{
+    return CVXLInboundMessageManager::boxOfId(fetchId_) == 1 ? kMmboxMessageFile : kMessageFile;
+}
+
 void CInboundJob::endFetch(std::int32_t result, const CVXLString& text)
 {
     if (fetch_ == FetchState::kIdle)
         return;
+    // A fetch that received its body and then failed (a body that does not
+    // decode or parse, a store that refused it) leaves no file behind.
+    const bool received = fetch_ != FetchState::kWaiting;
     fetch_ = FetchState::kIdle;
     retrieved_.reset();
+    CVXLPlatformStore* store = manager_.platformStore();
+    if (result != kResultSucceeded && received && store && !bodyDeleted_.isBusy())
+        store->deleteItem(fetchFile(), &bodyDeleted_);
     manager_.releaseFetch(this);
     wholeStored(result, text);
 }

@@ -38,6 +38,7 @@ public:
         kStepSend = 24,
         kStepMmboxStore = 26,
         kStepTempDeleted = 31,
+        kStepBodyDeleted = 32,
     };
 
     explicit CInboundJob(CVXLInboundMessageManager& manager);
@@ -123,6 +124,7 @@ private:
     void retrieved(std::int32_t result);
     void parsed(std::int32_t result, const CVXLString& text);
     void endFetch(std::int32_t result, const CVXLString& text);
+    const char* fetchFile() const;
 
     CVXLInboundMessageManager& manager_;
     std::vector<CVXLEvent*> members_;
@@ -133,6 +135,8 @@ private:
     // A transaction cancelled with its request: its end continues nothing.
     bool abandoned_ = false;
     CVXLCallbackEvent tempDeleted_ {this, kStepTempDeleted};
+    // A failed fetch's body file goes, so nothing it received stays behind.
+    CVXLCallbackEvent bodyDeleted_ {this, kStepBodyDeleted};
 
     FetchState fetch_ = FetchState::kIdle;
     CVXLString fetchUrl_;

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -141,6 +142,36 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         EXPECT_NE(log.substr(last == std::string::npos ? 0 : last).find(row.lastRequest), std::string::npos)
             << log;
     }
+}
+
+// A whole message that arrives but does not decode: the push is answered
+// with the failure, the preview stays stored for the retry, and the received
+// file goes with the fetch: the store's folder holds its index and messages
+// only.
+TEST_F(InboundRelayEndToEnd, AWholeMessageThatDoesNotDecodeLeavesNoFileBehind)
+{
+    const std::string pushed = notificationFor(relay.url("/msg/U?size=60000&undecodable=1000"), "T-3");
+    CPushRequest push;
+    push.pdu.append(
+        reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
+    push.fetchNow = 1;
+    EXPECT_EQ(send(push), kResultTransactionFailed) << relay.log();
+    EXPECT_NE(relay.log().find("002 GET /msg/U?size=60000&undecodable=1000 "), std::string::npos)
+        << relay.log();
+    EXPECT_EQ(relay.log().find("POST"), std::string::npos) << "nothing acknowledged";
+    ASSERT_EQ(store.boxCount(0), 1u);
+    driver.followRealTime([&] { driver.step(); }, [] { return false; }, 50, std::chrono::microseconds(200));
+
+    std::vector<std::string> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(storeFolder()))
+        listed.push_back(entry.path().filename().string());
+    std::vector<std::string> indexed = {"mms.new", "mms.notyet"};
+    for (std::uint32_t box : {0u, 2u, 3u})
+        for (std::uint32_t i = 0; i < store.boxCount(box); ++i)
+            indexed.push_back(store.boxIdAt(box, i).c_str());
+    std::sort(listed.begin(), listed.end());
+    std::sort(indexed.begin(), indexed.end());
+    EXPECT_EQ(listed, indexed);
 }
 
 // squid refusing the subscriber's credentials fails the preview.
