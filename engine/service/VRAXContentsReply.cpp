@@ -1,5 +1,6 @@
 #include "engine/service/VRAXContentsReply.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/text/VXLDateTime.h"
 #include "engine/service/VRAXPageRequest.h"
@@ -64,14 +65,40 @@ void CVRAXContentsReply::onElement(const CVXLString& name, bool start)
         endContents();
 }
 
+namespace {
+
+// A decimal number of 0 to 2^31 - 1, or -1.
+std::int32_t countOf(const CVXLString& value)
+{
+    const char* text = value.c_str();
+    std::int64_t n = 0;
+    if (value.length() == 0 || value.length() > 10)
+        return -1;
+    for (std::uint32_t i = 0; i < value.length(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n <= 0x7FFFFFFF ? static_cast<std::int32_t>(n) : -1;
+}
+
+} // namespace
+
+// The page's offset and count are positions and sizes as a request writes
+// them (0 to 2^31 - 1): any other value is no answer to a request.
 void CVRAXContentsReply::onContentsAttribute(const CVXLString& name, const CVXLString& value)
 {
-    if (name == "count")
-        page_->received = value.toInt();
-    else if (name == "total")
+    const bool count = name == "count";
+    if (name == "total") {
         page_->total = value.toInt();
-    else if (name == "offset")
-        replyOffset_ = value.toInt();
+    } else if (count || name == "offset") {
+        const std::int32_t n = countOf(value);
+        (count ? page_->received : replyOffset_) = n < 0 ? 0 : n;
+        if (n < 0) {
+            VXL_LOG_FAILURE("reply: contents %s \"%s\" outside 0..2147483647", name.c_str(), value.c_str());
+            setResult(kVraxReplyFraming);
+        }
+    }
 }
 
 void CVRAXContentsReply::onAttribute(const CVXLString& name, const CVXLString& value)

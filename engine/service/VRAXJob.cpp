@@ -647,6 +647,17 @@ CVXLHsmState CVRAXJob::checkReplyHeaders()
     return go(operations_[currentOperation_].receive);
 }
 
+CVXLHsmState CVRAXJob::needMoreReply(bool ended)
+{
+    if (ended)
+        return fail(kResultVraxReplyCut);
+    if (receiveBuffer_.length() <= kMaxReplyHeld)
+        return handled();
+    VXL_LOG_FAILURE("VRAX job: a reply part runs past %u bytes: refused", kMaxReplyHeld);
+    receiveBuffer_.clear();
+    return fail(kResultVraxFraming);
+}
+
 bool CVRAXJob::replyStep(const CVXLEvent* e, CVRAXReplyParser& reader, CVXLHsmState* answer)
 {
     if (signalOf(e) != kEventHttpBodyData) {
@@ -655,7 +666,7 @@ bool CVRAXJob::replyStep(const CVXLEvent* e, CVRAXReplyParser& reader, CVXLHsmSt
     }
     const std::int32_t step = replyPart_.step();
     if (step == CVRAXReplyPart::kNeedMore) {
-        *answer = dataEnded_ ? fail(kResultVraxReplyCut) : handled();
+        *answer = needMoreReply(dataEnded_);
         return false;
     }
     if (step != CVRAXReplyPart::kPartRead || !replyPart_.isVraxDocument()) {
@@ -700,6 +711,8 @@ CVXLHsmState CVRAXJob::replyOutcome(std::int32_t parsed)
         }
         return answer;
     }
+    if (parsed == kVraxReplyFraming)
+        return fail(kResultVraxFraming);
     if (parsed == kVraxReplyUndecided || parsed == 4)
         return fail(kResultVraxNoResult);
     return fail(kResultStorageFailed);

@@ -78,6 +78,10 @@ public:
     // Replies above this code that carry a failure reach the machine as
     // kSigFailure.
     static constexpr std::int32_t kLastPlainReply = 21;
+    // The most of a reply held while a document or a part's headers are read
+    // to their end: the largest real reply is a few tens of KiB. More ends
+    // the exchange with the framing error.
+    static constexpr std::uint32_t kMaxReplyHeld = 1u << 20;
     static constexpr std::uint32_t kRegistrationLifetimeMs = 3600000;
     static constexpr const char* kConfigFileName = "vxlcfg.xml";
     static constexpr const char* kBoundaryPattern = "boundary=(-+)([^-]+)";
@@ -188,6 +192,9 @@ private:
     CVXLHsmState mediaPartStep(const CVXLEvent* e, CVXLHsmState (CVRAXJob::*step)());
     CVXLHsmState receiveState(const CVXLEvent* e, CVRAXReplyParser& reader);
     CVXLHsmState checkReplyHeaders();
+    // A part read that needs more bytes: waits for them, or fails when the
+    // data ended (cut) or the bytes held passed kMaxReplyHeld (framing).
+    CVXLHsmState needMoreReply(bool ended);
     // The reply step of a receive state: 0 the document was read and
     // succeeded; else the state's answer is in *answer.
     bool replyStep(const CVXLEvent* e, CVRAXReplyParser& reader, CVXLHsmState* answer);

@@ -62,7 +62,7 @@ CVXLHsmState CVRAXJob::readMediaPart()
 {
     const std::int32_t step = replyPart_.step();
     if (step == CVRAXReplyPart::kNeedMore)
-        return dataEnded_ || !httpInProgress() ? fail(kResultVraxReplyCut) : handled();
+        return needMoreReply(dataEnded_ || !httpInProgress());
     if (step != CVRAXReplyPart::kPartRead || replyPart_.isVraxDocument())
         return fail(kResultVraxFraming);
     transferRemaining_ = replyPart_.contentLength();

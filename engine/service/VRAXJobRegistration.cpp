@@ -235,7 +235,7 @@ CVXLHsmState CVRAXJob::openConfigFile()
 {
     const std::int32_t step = replyPart_.step();
     if (step == CVRAXReplyPart::kNeedMore)
-        return dataEnded_ ? fail(kResultVraxReplyCut) : handled();
+        return needMoreReply(dataEnded_);
     if (step != CVRAXReplyPart::kPartRead || replyPart_.isVraxDocument())
         return fail(kResultVraxFraming);
     if (!fileWriter_.isActive())

@@ -74,6 +74,14 @@ void CVRAXReplyParser::onText(const CVXLString& text)
     }
 }
 
+// The protocol has no document types, and one could declare entities that
+// grow without end: the reply is refused before any of it is read.
+void CVRAXReplyParser::onDoctype()
+{
+    VXL_LOG_FAILURE("reply: a document type declaration refused");
+    setResult(kVraxReplyFraming);
+}
+
 void CVRAXReplyParser::onMalformed()
 {
     VXL_LOG_INFO("reply: document is not well-formed; read up to %s", elementPath().c_str());

@@ -14,6 +14,9 @@ enum VRAXReplyResult : std::int32_t {
     kVraxReplyDone = 1,
     kVraxReplyAlert = 2,
     kVraxReplyError = 3,
+    // The document is no reply of the protocol: a DOCTYPE, or a value
+    // outside what the request allows.
+    kVraxReplyFraming = 5,
 };
 
 // Base of every reply reader: reads a reply document, tells done, alert and
@@ -31,6 +34,7 @@ public:
     void onAttribute(const CVXLString& name, const CVXLString& value) override;
     void onText(const CVXLString& text) override;
     void onMalformed() override;
+    void onDoctype() override;
     virtual std::int32_t parse(const CVXLByteBuffer& reply);
     virtual bool isError(const CVXLString& name) const { return name == "error"; }
     virtual bool isAlert(const CVXLString& name) const { return name == "list-choice-alert"; }

@@ -33,7 +33,8 @@ no angle brackets.
 
 SCRIPT is a comma-separated list of reply names (REPLIES below), or
 "status302", "bad-boundary" or "no-dash-boundary" (the boundary announced
-without dashes); a name followed by "-split" is sent seven bytes per write,
+without dashes), or "huge" (a well-formed contents reply of 100 MB, made
+while it is sent, so the server holds none of it); a name followed by "-split" is sent seven bytes per write,
 by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
 of its last part's content, by "-stalllast" held there for a while and then
 closed, by "-stall" half sent and then held for a
@@ -274,6 +275,35 @@ def icons_reply(root):
     return [FETCH_REPLY] + [media_part("image/jpeg", i, ICONS[i]) for i in ids if i in ICONS]
 
 
+# A document type with entities that nest, and contents pages whose offset
+# or count no request could have asked for.
+DOCTYPE = ('<?xml version="1.0" ?>\n<!DOCTYPE VRAX [\n <!ENTITY a "aaaaaaaaaa">\n'
+           ' <!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">\n <!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">\n]>\n'
+           '<VRAX ver="5.1" seq="1"><contents offset="0" count="0" total="0">&c;</contents></VRAX>').encode()
+REPLIES["doctype"] = [([("Content-Length", len(DOCTYPE)), ("Content-Type", "application/X-VRAX")], DOCTYPE)]
+REPLIES["offset-minus-one"] = [vrax_part('<contents offset="-1" count="1" total="1">\n'
+                                         ' <container id="C0"><attr name="TITLE">A</attr></container>\n'
+                                         '</contents>\n')]
+REPLIES["count-max"] = [vrax_part('<contents offset="0" count="4294967295" total="1">\n'
+                                  ' <container id="C0"><attr name="TITLE">A</attr></container>\n'
+                                  '</contents>\n')]
+# "huge": a well-formed contents reply of HUGE_BYTES, made while it is sent.
+HUGE_BYTES = 100 * 1000 * 1000
+HUGE_ENTRY = b' <container id="C0"><attr name="TITLE">' + b"x" * 200 + b"</attr></container>\n"
+
+
+def huge_reply():
+    head = ('<?xml version="1.0" ?>\n<VRAX ver="5.1" seq="1">\n'
+            '<contents offset="0" count="5" total="5">\n').encode()
+    tail = b"</contents>\n</VRAX>"
+    entries = (HUGE_BYTES - len(head) - len(tail)) // len(HUGE_ENTRY)
+    document_length = len(head) + entries * len(HUGE_ENTRY) + len(tail)
+    before = ("----%s\r\nContent-Length: %d\r\nContent-Type: application/X-VRAX\r\n\r\n"
+              % (BOUNDARY, document_length)).encode() + head
+    after = tail + b"\r\n----" + BOUNDARY.encode() + b"--\r\n"
+    return before, entries, after
+
+
 # Behaviours besides the replies above, by script word.
 BAD_BOUNDARY = [vrax_part("<ack/>\n")]
 MAX_SECONDS = 30
@@ -326,6 +356,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Location", "http://127.0.0.1:1/elsewhere")
             self.send_header("Content-Length", "0")
             self.end_headers()
+            return
+        if word == "huge":
+            before, entries, after = huge_reply()
+            self.send_response(200)
+            self.send_header("Content-Type", "multipart/mixed; boundary=" + REPLY_BOUNDARY)
+            self.send_header("Content-Length", str(len(before) + entries * len(HUGE_ENTRY) + len(after)))
+            self.end_headers()
+            chunk = HUGE_ENTRY * 256
+            try:
+                self.wfile.write(before)
+                for _ in range(entries // 256):
+                    self.wfile.write(chunk)
+                self.wfile.write(HUGE_ENTRY * (entries % 256) + after)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
             return
         name = word.split("-split")[0].split("-cut")[0].split("-stall")[0]
         announced = REPLY_BOUNDARY

@@ -117,6 +117,11 @@ TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
         {"no-dash-boundary", kResultVraxNoBoundary},
         {"bad-boundary", kResultVraxFraming},
         {"error-info273", kResultNetworkNotice},
+        // The protocol has no document types; one with nested entities is
+        // refused before they are read.
+        {"doctype", kResultVraxFraming},
+        {"offset-minus-one", kResultVraxFraming},
+        {"count-max", kResultVraxFraming},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -129,6 +134,36 @@ TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
         // The job is back in Idle: a second request is served.
         EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
     }
+}
+
+long statusKb(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    const std::string prefix = std::string(field) + ":";
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(prefix, 0) == 0)
+            return std::stol(line.substr(prefix.size()));
+    return -1;
+}
+
+// A well-formed reply of 100 MB whose document never ends within the bound:
+// refused with the framing error once the bound is passed, the bytes let go,
+// and the peak memory of the whole exchange a few MB above where it began.
+TEST(VRAXJob, AReplyPastTheBoundIsRefusedWithoutHoldingIt)
+{
+    VraxJobRig rig;
+    rig.registered();
+    ASSERT_TRUE(rig.serve("huge"));
+    // Writing 5 to clear_refs starts the peak (VmHWM) again from now.
+    ASSERT_TRUE(static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"));
+    const long idle = statusKb("VmRSS");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(kResultVraxFraming, rig.run(rig.albumList(), 20000));
+    const auto took = std::chrono::steady_clock::now() - started;
+    const long peak = statusKb("VmHWM");
+    EXPECT_LT(peak - idle, 6 * 1024) << idle << " kB idle, " << peak << " kB at the peak";
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
 }
 
 TEST(VRAXJob, ServerErrorsReachTheRequesterWithTheirCodeAndText)

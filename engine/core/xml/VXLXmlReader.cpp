@@ -606,6 +606,7 @@ void CVXLXmlReader::stepDecl(std::uint8_t c)
             doctypeDepth_ = 0;
             doctypeQuote_ = 0;
             state_ = kDoctype;
+            onDoctype();
         }
         return;
     }

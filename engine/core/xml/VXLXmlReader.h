@@ -62,6 +62,9 @@ public:
     virtual void onAttribute(const CVXLString& name, const CVXLString& value) = 0;
     virtual void onText(const CVXLString& text) = 0;
     virtual void onMalformed() { }
+    // A document type declaration begins; a reader that takes none may
+    // stop() here, before any of it is read.
+    virtual void onDoctype() { }
 
     // False once the reader has stopped (malformed input or stop()).
     bool feed(char c);
