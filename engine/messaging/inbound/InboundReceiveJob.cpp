@@ -151,6 +151,13 @@ void CInboundReceiveJob::decoded(std::int32_t result)
         VXL_LOG_INFO("inbound receive: a pushed notification was not decoded (%d)", result);
         return answerPush(result);
     }
+    // A notification that names no message or no transaction can never be
+    // fetched nor answered: dropped at once (74) rather than tried again.
+    if (pdu->pduKind() == kMmsNotificationInd
+        && (!pdu->contentLocation().length() || !pdu->transactionId().length())) {
+        VXL_LOG_FAILURE("inbound receive: a pushed notification without its location or transaction dropped");
+        return answerPush(kResultMmsTransport);
+    }
     notification_ = pdu;
     // A retry whose preview is stored goes on from it.
     if (push()->attempts > 0 && takeStoredPreview(notification_->contentLocation()))

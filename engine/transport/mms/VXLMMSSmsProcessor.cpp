@@ -87,27 +87,14 @@ void CVXLMMSSmsProcessor::onStep(std::int32_t, std::int32_t result)
     finish(typed ? kResultSucceeded : kResultTransactionFailed);
 }
 
-CVXLMmsPdu* CVXLMMSSmsProcessor::typePushed(const CVXLPduRef& decoded, const char** why)
+CVXLMmsPdu* CVXLMMSSmsProcessor::typePushed(const CVXLPduRef& decoded)
 {
     const std::int32_t type = decoded.isEmpty() ? kMmsUntyped : decoded->field(kMmsFieldMessageType).toInt();
-    CVXLMmsPdu* typed = nullptr;
     if (type == kMmsNotificationInd)
-        typed = new CVXLReceivedPdu(kMmsNotificationInd, decoded);
-    else if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
-        typed = new CVXLReplyPdu(type, decoded);
-    const char* reason = nullptr;
-    if (!typed) {
-        reason = "not a notification or report";
-    } else if (!typed->hasRequiredHeaders()) {
-        // A notification cut after a whole field decodes, but without the
-        // location or the transaction it names it can never be fetched.
-        reason = "a field its type requires is missing";
-        delete typed;
-        typed = nullptr;
-    }
-    if (why)
-        *why = reason;
-    return typed;
+        return new CVXLReceivedPdu(kMmsNotificationInd, decoded);
+    if (type == kMmsDeliveryInd || type == kMmsReadOrigInd)
+        return new CVXLReplyPdu(type, decoded);
+    return nullptr;
 }
 
 const char* CVXLMMSSmsProcessor::pushedRefusal(const std::uint8_t* bytes, std::uint32_t length)
@@ -116,9 +103,14 @@ const char* CVXLMMSSmsProcessor::pushedRefusal(const std::uint8_t* bytes, std::u
     CVXLWspPduDecoder decoder;
     if (decoded.isEmpty() || !decoder.decode(bytes, length, *decoded.get()))
         return "the notification does not decode";
-    const char* why = nullptr;
-    delete typePushed(decoded, &why);
-    return why;
+    const CVXLPduRef typed(typePushed(decoded));
+    if (typed.isEmpty())
+        return "not a notification or report";
+    // A notification cut after a whole field decodes, but without the
+    // location or the transaction it names it can never be fetched.
+    if (!typed->hasRequiredHeaders())
+        return "a field its type requires is missing";
+    return nullptr;
 }
 
 void CVXLMMSSmsProcessor::onCancel()

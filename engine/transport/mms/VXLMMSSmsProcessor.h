@@ -13,20 +13,20 @@ class CVXLWspDecodeTransaction;
 // Runs "MMSSMSTRANSACTION"s: a PDU that arrived by WAP push, held as the
 // body of the transaction's input message, is decoded by a WSP decode
 // transaction and typed by its message type. Notifications, delivery
-// reports and read reports become the transaction's result PDU; any other
-// type, or one without the fields its type requires, fails with an empty
-// result.
+// reports and read reports become the transaction's result PDU (whether
+// they hold every field their type requires is left to the receiver); any
+// other type fails with an empty result.
 class CVXLMMSSmsProcessor : public CVXLStepProcessor {
 public:
     CVXLMMSSmsProcessor();
     ~CVXLMMSSmsProcessor() override;
 
-    // The decoded PDU typed by its message type (a new PDU), or null with
-    // the reason in `why` when its type is none of the pushed kinds or a
-    // field its type requires is missing.
-    static CVXLMmsPdu* typePushed(const CVXLPduRef& decoded, const char** why = nullptr);
-    // Why pushed bytes would not give a whole PDU: null when they decode and
-    // type as the transaction's would.
+    // The decoded PDU typed by its message type (a new PDU), or null when
+    // its type is none of the pushed kinds.
+    static CVXLMmsPdu* typePushed(const CVXLPduRef& decoded);
+    // Why pushed bytes would not give a whole PDU: null when they decode,
+    // type as the transaction's would and hold every field their type
+    // requires.
     static const char* pushedRefusal(const std::uint8_t* bytes, std::uint32_t length);
 
     // Where the decode is submitted; by default the task processor that

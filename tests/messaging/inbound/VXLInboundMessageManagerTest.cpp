@@ -52,6 +52,7 @@ struct RelayScript {
     std::int32_t previewResult;
     std::int32_t retrieveResult;
     std::string retrieveStatus; // numbered value; "" absent
+    bool decodedWithoutLocation = false;
     // Relay operations: the conf's X-Mms-Response-Status ("" none) and text.
     std::string responseStatus = "0";
     std::string responseText;
@@ -101,7 +102,8 @@ private:
                 auto* pdu = new CVXLMmsPdu(kMmsNotificationInd);
                 pdu->setHeader(kMmsFieldMessageType, "3");
                 pdu->setHeader(kMmsFieldTransactionId, "T-42");
-                pdu->setHeader(kMmsFieldContentLocation, "http://relay/m?id=42");
+                if (!script.decodedWithoutLocation)
+                    pdu->setHeader(kMmsFieldContentLocation, "http://relay/m?id=42");
                 pdu->setHeader(kMmsFieldFrom, "+15550001/TYPE=PLMN");
                 pdu->setHeader(kMmsFieldSubject, "hello");
                 if (script.retrievalMode)
@@ -527,6 +529,17 @@ TEST_F(InboundManagerTest, NotificationRoads)
     // notification's retrieval mode.
     EXPECT_EQ(store.receivedTime, "6500000A");
     EXPECT_FALSE(store.keptRetrievalMode);
+}
+
+// A notification that decodes but names no message can never be fetched:
+// answered 74, so the queue drops it at once instead of trying it again.
+TEST_F(InboundManagerTest, ANotificationWithoutItsLocationIsDroppedAtOnce)
+{
+    relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
+    relay.script.decodedWithoutLocation = true;
+    EXPECT_EQ(push(), kResultMmsTransport);
+    EXPECT_EQ(joined(relay.log), "decode");
+    EXPECT_FALSE(manager.notificationBusy());
 }
 
 // A second notification while one is received is answered 78 at once and
