@@ -8,6 +8,13 @@ Menu& Menu::add(std::uint32_t id, const std::u16string& text, bool grayed)
     return *this;
 }
 
+Menu& Menu::insert(int position, std::uint32_t id, const std::u16string& text, bool grayed)
+{
+    const auto at = position < 0 || position > size() ? items_.end() : items_.begin() + position;
+    items_.insert(at, MenuItem {id, text, grayed, false, nullptr, false});
+    return *this;
+}
+
 Menu& Menu::addSeparator()
 {
     items_.push_back(MenuItem {0, u"", false, false, nullptr, true});

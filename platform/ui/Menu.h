@@ -27,6 +27,8 @@ public:
     Menu& add(std::uint32_t id, const std::u16string& text, bool grayed = false);
     Menu& addPopup(const std::u16string& text, std::shared_ptr<Menu> popup);
     Menu& addSeparator();
+    // Inserts an item before the one at position; past the end it is added.
+    Menu& insert(int position, std::uint32_t id, const std::u16string& text, bool grayed = false);
     // The first item at or after from (before it when step is -1) that can
     // be chosen; -1 when none.
     int choosable(int from, int step) const;
