@@ -23,9 +23,6 @@ namespace tessel::fm {
 
 namespace {
 
-// The first command identifier of the last QueryContextMenu, for every object.
-std::atomic<std::uint32_t> gFirstCommand {0};
-
 constexpr std::uint32_t kMenuIdsUsed = 3;
 constexpr std::uint32_t kCallLogIndexMask = 0xFFF;
 constexpr std::size_t kFilterBytes = 260;
@@ -190,7 +187,7 @@ com::HResult CTesselContextMenu::queryContextMenu(
 {
     if (flags & shell::kCmfDefaultOnly)
         return com::kSOk;
-    gFirstCommand.store(first);
+    firstCommand_ = first;
     if (!menu)
         return com::kEInvalidArg;
     const int at = static_cast<int>(index);
@@ -225,7 +222,7 @@ com::HResult CTesselContextMenu::queryContextMenu(
 com::HResult CTesselContextMenu::getCommandString(
     std::uint64_t command, std::uint32_t kind, std::uint32_t*, char* buffer, std::uint32_t size)
 {
-    const std::uint32_t first = gFirstCommand.load();
+    const std::uint32_t first = firstCommand_;
     switch (kind) {
     case shell::kGcsVerb: {
         const char* verb = command >= first ? verbText(static_cast<std::uint32_t>(command - first)) : nullptr;

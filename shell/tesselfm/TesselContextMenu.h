@@ -81,6 +81,9 @@ private:
     void composeNew(std::uint32_t oid);
 
     std::atomic<std::uint32_t> refs_ {0};
+    // The first command identifier of this object's last QueryContextMenu:
+    // each extension of a menu has its own range.
+    std::uint32_t firstCommand_ = 0;
     com::IUnknown* site_ = nullptr;
     int variant_;
     SiteFace siteFace_ {this};

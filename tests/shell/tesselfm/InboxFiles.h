@@ -12,7 +12,12 @@
 
 // Messages of the SMS store's Inbox written and read back by
 // tests/peers/mapistore.py, which knows the store's files on its own.
-struct StoreFixture {
+struct InboxFiles {
+    explicit InboxFiles(const TempDeviceRoot& root)
+        : root(root)
+    {
+    }
+
     using Row = std::vector<std::pair<std::string, std::string>>; // tag, JSON value
 
     static std::string quoted(const std::string& text)
@@ -65,21 +70,25 @@ struct StoreFixture {
         for (std::size_t i = 0; i < attachments.size(); ++i)
             message += (i ? ", " : "") + row(attachments[i]);
         message += "]}";
-        const TestCommandResult run = testRunCommand(
-            testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py write " + quoted(inbox()) + " "
-            + quoted(message) + " 2>&1");
+        const TestCommandResult run
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py write "
+                + quoted(inbox()) + " " + quoted(message) + " 2>&1");
         return run.status == 0 ? run.output.substr(0, run.output.find('\n')) : std::string();
     }
 
-    std::string entryId(const std::string& id) const { return tessel::mapi::messageEntryId("SMS", "Inbox", id); }
+    std::string entryId(const std::string& id) const
+    {
+        return tessel::mapi::messageEntryId("SMS", "Inbox", id);
+    }
     std::string file(const std::string& id) const { return root.readFile("mapi/SMS/Inbox/" + id + ".msg"); }
 
     // The message's values as the peer reads them: "message TAG" (or
     // "recipient N TAG", "attachment N TAG") to the JSON value.
     std::map<std::string, std::string> read(const std::string& id) const
     {
-        const TestCommandResult run = testRunCommand(testPython()
-            + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py read " + quoted(inbox() + "/" + id + ".msg") + " 2>&1");
+        const TestCommandResult run
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mapistore.py read "
+                + quoted(inbox() + "/" + id + ".msg") + " 2>&1");
         std::map<std::string, std::string> values;
         for (const std::string& line : testLines(run.output)) {
             std::size_t at = line.find(' ');
@@ -91,5 +100,5 @@ struct StoreFixture {
         return values;
     }
 
-    TempDeviceRoot root;
+    const TempDeviceRoot& root;
 };
