@@ -3,7 +3,7 @@
 //   tessel-shellhost sms FROM TEXT         a text message arrives: stored in
 //                                          the SMS Inbox and handed to the
 //                                          library's rule client
-//   tessel-shellhost inbox [--tty] [--snapshots DIR] [--scale N]
+//   tessel-shellhost [--tty] [--snapshots DIR] [--scale N] inbox [...]
 //                                          the messaging application: the
 //                                          Inbox, the read form, reply and
 //                                          forward
@@ -48,33 +48,34 @@ void closeInbox(void* app)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
+    // Front-end options may come first (as a terminal's runner gives them).
+    ui::FrontEndOptions options;
+    const int first = ui::parseFrontEndOptions(argc, argv, 1, &options);
+    if (first >= argc)
         return usage();
     shellhost::TesselFmLibrary library;
     if (!library.load()) {
         std::fprintf(stderr, "tessel-shellhost: %s\n", library.error().c_str());
         return 1;
     }
-    const std::string command = argv[1];
-    if (command == "sms" && argc == 4) {
+    const std::string command = argv[first];
+    const int words = argc - first;
+    if (command == "sms" && words == 3) {
         std::int32_t handled = 0;
-        const int status = shellhost::RuleHost(library).receive(argv[2], argv[3], &handled);
+        const int status = shellhost::RuleHost(library).receive(argv[first + 1], argv[first + 2], &handled);
         std::printf("handled %d\n", handled);
         return status;
     }
-    if (command == "menu" && (argc == 4 || argc == 5)) {
+    if (command == "menu" && (words == 3 || words == 4)) {
         std::string out;
-        const int status = shellhost::MenuHost(library).run(argv[2], argv[3], argc == 5 ? argv[4] : "", &out);
+        const int status = shellhost::MenuHost(library).run(
+            argv[first + 1], argv[first + 2], words == 4 ? argv[first + 3] : "", &out);
         std::fputs(out.c_str(), stdout);
         return status;
     }
     if (command == "inbox") {
-        ui::FrontEndOptions options;
-        for (int i = 2; i < argc; ++i) {
-            i = ui::parseFrontEndOptions(argc, argv, i, &options);
-            if (i < argc)
-                return usage();
-        }
+        if (ui::parseFrontEndOptions(argc, argv, first + 1, &options) < argc)
+            return usage();
         shellhost::InboxApp app(library);
         return ui::runWithFrontEnd(app, options, closeInbox, &app);
     }
