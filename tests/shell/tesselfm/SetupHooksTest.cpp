@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -82,6 +83,23 @@ TEST(SetupHooks, UninstallExitClosesTheInboxAndRemovesTheDataFolderNeverFollowin
     EXPECT_EQ(library.uninstallExit(0), 0);
     EXPECT_FALSE(rig.root.exists("Application Data/Tessel"));
     EXPECT_TRUE(rig.root.exists("Application Data/Volatile/note.txt"));
+}
+
+TEST(SetupHooks, AnInboxThatDoesNotCloseIsEndedByItsProcessIdAfterASecond)
+{
+    ShellHostRig rig;
+    const pid_t deaf = testSpawn({TESSEL_BINARY_DIR "/bin/deafinbox"}, rig.root.hostPath("deafinbox.out"));
+    ASSERT_GT(deaf, 0);
+    ASSERT_TRUE(rig.awaitInFile("log/deafinbox.log", "shown")) << rig.root.readFile("deafinbox.out");
+    rig.root.writeFile("Application Data/Tessel/_vxl.reg", "settings");
+    FmLibrary library;
+    ASSERT_TRUE(library.loaded()) << library.error;
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EQ(library.uninstallExit(0), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - began, 1000ms);
+    EXPECT_EQ(testAwaitExit(deaf, 10s), 128 + SIGKILL);
+    EXPECT_EQ(rig.root.readFile("log/deafinbox.log"), "shown\nignored WM_CLOSE\n");
+    EXPECT_FALSE(rig.root.exists("Application Data/Tessel"));
 }
 
 TEST(SetupHooks, UninstallExitRemovesALinkInPlaceOfTheFolderAndNeverLeavesTheDeviceRoot)
