@@ -161,7 +161,9 @@ TEST(VRAXJob, AReplyPastTheBoundIsRefusedWithoutHoldingIt)
     EXPECT_EQ(kResultVraxFraming, rig.run(rig.albumList(), 20000));
     const auto took = std::chrono::steady_clock::now() - started;
     const long peak = statusKb("VmHWM");
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory in quarantine
     EXPECT_LT(peak - idle, 6 * 1024) << idle << " kB idle, " << peak << " kB at the peak";
+#endif
     EXPECT_LT(took, std::chrono::seconds(10));
     EXPECT_TRUE(rig.job.isIn(&CVRAXJob::Idle));
 }
