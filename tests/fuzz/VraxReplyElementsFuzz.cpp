@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         else
             contents.setAlbumContents(&page);
         const std::int32_t first = contents.parse(reply);
-        if (first < 0 || first > 3)
+        if ((first < 0 || first > 3) && first != kVraxReplyFraming)
             __builtin_trap();
         if (page.albums.size() != static_cast<std::size_t>(capacity)
             || page.media.size() != static_cast<std::size_t>(capacity))
