@@ -3,8 +3,8 @@
 
 usage: check-format.py SOURCE_DIR [--fix]
 
-The files are git's when the tree is a clone, else every .h/.cpp under the
-source folders. Without clang-format the check is skipped (exit 77), except
+The files are git's (tracked and new, not ignored) when the tree is a clone,
+else every .h/.cpp under the source folders. Without clang-format the check is skipped (exit 77), except
 under CI=true, where a missing tool is a failure.
 """
 import concurrent.futures
@@ -31,9 +31,11 @@ def find_clang_format():
 
 def sources(root):
     if os.path.isdir(os.path.join(root, ".git")):
-        out = subprocess.run(["git", "-C", root, "ls-files", "--", "*.h", "*.cpp"],
-                             capture_output=True, text=True, check=True).stdout
-        names = [n for n in out.splitlines() if n.split("/", 1)[0] in SOURCE_FOLDERS]
+        # Tracked and new files as they are in the working tree; a deleted one is gone.
+        out = subprocess.run(["git", "-C", root, "ls-files", "--cached", "--others", "--exclude-standard",
+                              "--", "*.h", "*.cpp"], capture_output=True, text=True, check=True).stdout
+        names = [n for n in set(out.splitlines())
+                 if n.split("/", 1)[0] in SOURCE_FOLDERS and os.path.isfile(os.path.join(root, n))]
     else:
         names = []
         for folder in SOURCE_FOLDERS:
