@@ -138,19 +138,6 @@ void receive(void*)
     }
 }
 
-bool processAlive(std::uint32_t pid)
-{
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
-        return false;
-    // A killed child not yet reaped is dead too.
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line))
-        return true;
-    std::size_t close = line.rfind(')');
-    return close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'Z';
-}
-
 void removeDead(std::uint32_t pid)
 {
     const std::string table = folder("run/win") + "/" + std::to_string(pid);
@@ -175,6 +162,19 @@ void stopAtExit()
 }
 
 } // namespace
+
+bool processAlive(std::uint32_t pid)
+{
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
+        return false;
+    // A killed child not yet reaped is dead too.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    std::size_t close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'Z';
+}
 
 std::string encodePostRecord(
     ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam)

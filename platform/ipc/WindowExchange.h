@@ -32,6 +32,10 @@ void stopWindowExchange();
 // 0 when there is none.
 ui::WindowHandle findWindow(const std::u16string& className, const std::u16string* title);
 
+// Whether the process runs; a killed child its parent has not reaped yet
+// counts as ended.
+bool processAlive(std::uint32_t pid);
+
 // Sends a post record to the window's process; false when it has no socket.
 bool postToProcess(ui::WindowHandle window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
 

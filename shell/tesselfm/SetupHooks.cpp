@@ -14,24 +14,11 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <thread>
 
 namespace tessel::fm {
 
 namespace {
-
-// Gone, or a zombie its parent has not reaped yet.
-bool processEnded(pid_t pid)
-{
-    if (::kill(pid, 0) != 0)
-        return true;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const std::size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
 
 // Empties the folder open as fd, never following a link; true when all went.
 bool emptyFolder(int fd)
@@ -80,13 +67,13 @@ bool CloseInbox()
     const ui::WindowHandle window = ipc::findWindow(kInboxWindowClass, nullptr);
     if (!window)
         return false;
-    const auto pid = static_cast<pid_t>(ui::handleProcess(window));
+    const std::uint32_t pid = ui::handleProcess(window);
     ipc::postToProcess(window, ui::kWmClose, 0, 0);
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kInboxCloseWaitMs);
-    while (!processEnded(pid)) {
+    while (ipc::processAlive(pid)) {
         if (std::chrono::steady_clock::now() >= until) {
             fmLog("CloseInbox: process %d did not close, killed", static_cast<int>(pid));
-            ::kill(pid, SIGKILL);
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
