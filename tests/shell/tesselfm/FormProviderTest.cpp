@@ -225,16 +225,8 @@ TEST(ComposeForm, AForwardWithItsPictureClosesTheRunningInbox)
     ASSERT_GT(rig.startProbe(), 0);
     ASSERT_TRUE(rig.awaitProgram());
     rig.root.writeFile("My Documents/My Pictures/beach.jpg", "beach");
-    std::vector<std::string> argv = LaunchRig::headless(ShellHostRig::kHost);
-    argv.push_back("inbox");
-    const pid_t inbox = testSpawn(argv, rig.root.hostPath("inbox.out"));
-    ASSERT_GT(inbox, 0);
-    // Up once its window is seen by other processes.
-    const auto until = std::chrono::steady_clock::now() + 30s;
-    while (rig.root.readFile("run/win/" + std::to_string(inbox)).find("Inbox.MainWnd") == std::string::npos) {
-        ASSERT_LT(std::chrono::steady_clock::now(), until) << rig.root.readFile("inbox.out");
-        std::this_thread::sleep_for(10ms);
-    }
+    const pid_t inbox = rig.startInbox();
+    ASSERT_GT(inbox, 0) << rig.root.readFile("inbox.out");
     const std::string id = rig.inbox.write({{"001a001f", "\"IPM.SMSText.Tessel\""}, {"0037001f", "\"Look\""}},
         {}, {{{"3704001f", "\"beach.jpg\""}, {"37010102", "\"00\""}}});
     std::unique_ptr<mapi::MapiMessage> message = openMessage(rig.inbox, id);

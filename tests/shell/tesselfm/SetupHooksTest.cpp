@@ -58,15 +58,8 @@ TEST(SetupHooks, UninstallExitClosesTheInboxAndRemovesTheDataFolderNeverFollowin
         rig.root.hostPath("My Documents/keep.jpg"), rig.root.hostPath("Application Data/Tessel/pic"));
     fs::create_directory_symlink(away, rig.root.hostPath("Application Data/Tessel/Outbox/away"));
 
-    std::vector<std::string> argv = LaunchRig::headless(ShellHostRig::kHost);
-    argv.push_back("inbox");
-    const pid_t inbox = testSpawn(argv, rig.root.hostPath("inbox.out"));
-    ASSERT_GT(inbox, 0);
-    const auto until = std::chrono::steady_clock::now() + 30s;
-    while (rig.root.readFile("run/win/" + std::to_string(inbox)).find("Inbox.MainWnd") == std::string::npos) {
-        ASSERT_LT(std::chrono::steady_clock::now(), until) << rig.root.readFile("inbox.out");
-        std::this_thread::sleep_for(10ms);
-    }
+    const pid_t inbox = rig.startInbox();
+    ASSERT_GT(inbox, 0) << rig.root.readFile("inbox.out");
 
     FmLibrary library;
     ASSERT_TRUE(library.loaded()) << library.error;

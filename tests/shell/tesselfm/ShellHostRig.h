@@ -20,5 +20,22 @@ struct ShellHostRig : LaunchRig {
         return testRunCommand(command + " 2>>" + InboxFiles::quoted(root.hostPath("shellhost.err")));
     }
 
+    // The host's messaging application, headless, once other processes see
+    // its window; -1 (with it stopped) when that does not happen in time.
+    // Its output goes to inbox.out.
+    pid_t startInbox() const
+    {
+        std::vector<std::string> argv = headless(kHost);
+        argv.push_back("inbox");
+        const pid_t pid = testSpawn(argv, root.hostPath("inbox.out"));
+        if (pid <= 0)
+            return -1;
+        if (!awaitInFile("run/win/" + std::to_string(pid), "Inbox.MainWnd")) {
+            testStopProcess(pid, 5000);
+            return -1;
+        }
+        return pid;
+    }
+
     InboxFiles inbox {root};
 };
