@@ -69,14 +69,6 @@ std::u16string wide(const std::string& utf8)
     return kernel::utf8ToWide(utf8);
 }
 
-// At most kSelectionBufferChars characters with the terminator.
-std::u16string bounded(std::u16string text)
-{
-    if (text.size() >= kSelectionBufferChars)
-        text.resize(kSelectionBufferChars - 1);
-    return text;
-}
-
 std::u16string asciiLowered(std::u16string text)
 {
     for (char16_t& c : text) {
@@ -362,6 +354,13 @@ bool CTesselContextMenu::checkSelectedMedia()
         || std::u16string(filter).find(lowered.substr(dot)) == std::u16string::npos)
         return false;
     return static_cast<std::uint64_t>(info.st_size) / 1024 <= maxKb;
+}
+
+std::u16string CTesselContextMenu::bounded(std::u16string text)
+{
+    if (text.size() >= kSelectionBufferChars)
+        text.resize(kSelectionBufferChars - 1);
+    return text;
 }
 
 void CTesselContextMenu::appendAddress(std::u16string* addresses, const std::u16string& address)

@@ -51,6 +51,8 @@ public:
     // Appends each address followed by ";" while it fits whole in a buffer
     // of kSelectionBufferChars characters with its terminator.
     static void appendAddress(std::u16string* addresses, const std::u16string& address);
+    // The text cut to kSelectionBufferChars characters with its terminator.
+    static std::u16string bounded(std::u16string text);
 
 private:
     // The object-with-site face; its references are the object's.

@@ -92,13 +92,6 @@ std::string writeTempFile(const std::string& name, const std::string& data)
     return placed;
 }
 
-std::u16string bounded(std::u16string text)
-{
-    if (text.size() >= kSelectionBufferChars)
-        text.resize(kSelectionBufferChars - 1);
-    return text;
-}
-
 // The subject and sender (with ";") of the message replied to.
 void ReadRepliedMessage(mapi::MapiMessage* message, std::u16string* sender, std::u16string* subject)
 {
@@ -108,11 +101,11 @@ void ReadRepliedMessage(mapi::MapiMessage* message, std::u16string* sender, std:
     }
     const mapi::PropRow props
         = message->getProps({mapi::kPropMessageFlags, mapi::kPropSubject, mapi::kPropSenderEmail});
-    *subject = bounded(props[1].isMissing() ? u"" : kernel::utf8ToWide(props[1].text));
+    *subject = CTesselContextMenu::bounded(props[1].isMissing() ? u"" : kernel::utf8ToWide(props[1].text));
     fmLog("Subject: %s\n", kernel::wideToUtf8(*subject).c_str());
     const std::string from = props[2].isMissing() ? std::string() : props[2].text;
     fmLog("My Message PR_SENDER_EMAIL_ADDRESS: %s\n", from.c_str());
-    *sender = bounded(kernel::utf8ToWide(from) + u";");
+    *sender = CTesselContextMenu::bounded(kernel::utf8ToWide(from) + u";");
 }
 
 } // namespace
@@ -177,7 +170,7 @@ com::HResult CTesselFormProvider::composeForm(mapi::IMessageSite*, mapi::MapiMes
         std::u16string sender;
         std::u16string subject;
         ReadRepliedMessage(repliedTo, &sender, &subject);
-        const std::u16string re = bounded(u"RE:" + subject);
+        const std::u16string re = CTesselContextMenu::bounded(u"RE:" + subject);
         PostComposeRequest(kLaunchClassSms, sender.c_str(), re.c_str(), media, fields->body.c_str());
         return com::kSOk;
     }
