@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace tessel::fm {
 
@@ -369,12 +370,21 @@ void CTesselContextMenu::appendAddress(std::u16string* addresses, const std::u16
         *addresses += address + u";";
 }
 
-bool CTesselContextMenu::readSelectedMessage(std::u16string* addresses, std::u16string* text)
+bool CTesselContextMenu::getSelectedItems(std::vector<shell::ItemRef>* items)
 {
     shell::StgMedium medium;
     shell::FormatEtc format;
     format.format = shell::registerClipboardFormat(shell::kItemRefArrayFormat);
     if (!getData(format, &medium))
+        return false;
+    *items = std::move(medium.items);
+    return true;
+}
+
+bool CTesselContextMenu::readSelectedMessage(std::u16string* addresses, std::u16string* text)
+{
+    std::vector<shell::ItemRef> items;
+    if (!getSelectedItems(&items))
         return false;
     std::unique_ptr<mapi::MapiSession> session = mapi::MapiSession::logon();
     if (!session) {
@@ -382,8 +392,7 @@ bool CTesselContextMenu::readSelectedMessage(std::u16string* addresses, std::u16
         return false;
     }
     std::unique_ptr<mapi::MapiMessage> message;
-    if (medium.items.empty()
-        || session->openMessage(medium.items.front().entryId, &message) != mapi::kMapiOk) {
+    if (items.empty() || session->openMessage(items.front().entryId, &message) != mapi::kMapiOk) {
         fmLog("Unable to get the message!\n");
         return false;
     }
@@ -409,12 +418,10 @@ bool CTesselContextMenu::readSelectedMessage(std::u16string* addresses, std::u16
 
 bool CTesselContextMenu::getSelectedContact(std::uint32_t* oid)
 {
-    shell::StgMedium medium;
-    shell::FormatEtc format;
-    format.format = shell::registerClipboardFormat(shell::kItemRefArrayFormat);
-    if (!getData(format, &medium) || medium.items.empty() || medium.items.front().type != kItemTypeContact)
+    std::vector<shell::ItemRef> items;
+    if (!getSelectedItems(&items) || items.empty() || items.front().type != kItemTypeContact)
         return false;
-    *oid = medium.items.front().value;
+    *oid = items.front().value;
     pim::ContactStore contacts;
     if (!contacts.logon()) {
         fmLog("Context Logon Failure");
@@ -447,14 +454,12 @@ void CTesselContextMenu::composeNew(std::uint32_t oid)
 
 bool CTesselContextMenu::composeToSelection(std::u16string* number)
 {
-    shell::StgMedium medium;
-    shell::FormatEtc format;
-    format.format = shell::registerClipboardFormat(shell::kItemRefArrayFormat);
-    if (!getData(format, &medium) || medium.items.empty() || medium.items.front().type != kItemTypeCallLog)
+    std::vector<shell::ItemRef> items;
+    if (!getSelectedItems(&items) || items.empty() || items.front().type != kItemTypeCallLog)
         return false;
     phone::CallLog log;
     phone::CallLogEntry entry;
-    if (!log.open() || !log.seek(medium.items.front().value & kCallLogIndexMask) || !log.next(&entry)
+    if (!log.open() || !log.seek(items.front().value & kCallLogIndexMask) || !log.next(&entry)
         || entry.number.empty())
         return false;
     *number = wide(entry.number) + u";";

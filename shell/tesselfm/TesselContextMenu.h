@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The context-menu extension, in five variants by the kind of selection:
 // 0 a media file ("Send Tessel", "Post To Service", grayed when the file is
@@ -76,6 +77,8 @@ private:
 
     bool getData(const shell::FormatEtc& format, shell::StgMedium* medium);
     bool getSelectedPath(std::u16string* path);
+    // The selected store items (the "ItemRefArray" format).
+    bool getSelectedItems(std::vector<shell::ItemRef>* items);
     bool checkSelectedMedia();
     bool readSelectedMessage(std::u16string* addresses, std::u16string* text);
     bool getSelectedContact(std::uint32_t* oid);
