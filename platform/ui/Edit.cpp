@@ -26,27 +26,6 @@ bool isLow(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Characters (code points) in text: a surrogate pair is one.
-std::size_t characters(std::u16string_view text)
-{
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
-            ++i;
-        ++count;
-    }
-    return count;
-}
-
-// The length in units of text's first `count` characters.
-std::size_t unitsOf(std::u16string_view text, std::size_t count)
-{
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < count && i < text.size(); ++n)
-        i += isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]) ? 2 : 1;
-    return i;
-}
-
 // The character boundary before (or after) the caret.
 std::size_t stepBack(const std::u16string& text, std::size_t caret)
 {
@@ -84,6 +63,28 @@ bool endsWithLineBreak(const std::u16string& text)
 }
 
 } // namespace
+
+std::size_t characterCount(std::u16string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
+            ++i;
+        ++count;
+    }
+    return count;
+}
+
+std::size_t wholeUnits(std::u16string_view text, std::size_t count)
+{
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < count && i < text.size(); ++n)
+        i += isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]) ? 2 : 1;
+    // A CR cut off from its LF stays out with it.
+    if (i > 0 && i < text.size() && text[i - 1] == u'\r' && text[i] == u'\n')
+        --i;
+    return i;
+}
 
 std::u16string clipboardText()
 {
@@ -155,16 +156,13 @@ void Edit::changed()
 }
 
 // The limit counts characters, and what does not fit is left out whole: a
-// surrogate pair is never split.
+// surrogate pair is never split, nor a line break.
 bool Edit::insert(std::u16string_view piece)
 {
     std::u16string current = text();
-    const std::size_t have = characters(current);
-    const std::size_t room = limit_ == 0 ? characters(piece) : (have < limit_ ? limit_ - have : 0);
-    std::size_t count = unitsOf(piece, room);
-    // Nor is a line break: a CR cut off from its LF stays out with it.
-    if (count > 0 && count < piece.size() && piece[count - 1] == u'\r' && piece[count] == u'\n')
-        --count;
+    const std::size_t have = characterCount(current);
+    const std::size_t room = limit_ == 0 ? characterCount(piece) : (have < limit_ ? limit_ - have : 0);
+    const std::size_t count = wholeUnits(piece, room);
     if (count == 0)
         return false;
     current.insert(caret_, piece.substr(0, count));
@@ -245,11 +243,10 @@ std::int64_t Edit::windowProc(std::uint32_t message, std::uint64_t wParam, std::
             }
             return 0;
         case kVkReturn:
-            // The line break goes in whole or not at all.
             if (!(style_ & kMultiline) || !(style_ & kWantReturn))
                 return kKeyLeft;
-            if (limit_ == 0 || characters(text()) + 2 <= limit_)
-                insert(u"\r\n");
+            // The line break goes in whole or not at all.
+            insert(u"\r\n");
             return 0;
         default:
             return kKeyLeft;

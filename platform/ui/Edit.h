@@ -2,6 +2,9 @@
 
 #include "platform/ui/Window.h"
 
+#include <cstddef>
+#include <string_view>
+
 // The edit control: one text with a caret, a length limit, password
 // masking, the process's clipboard, and EN_CHANGE to its parent on every
 // change the user makes. The limit counts characters (code points, a
@@ -51,6 +54,12 @@ private:
     char16_t pendingHigh_ = 0; // the first half of a typed pair
     EditRect rect_ {};
 };
+
+// Characters (code points) in text: a surrogate pair is one.
+std::size_t characterCount(std::u16string_view text);
+// The length in units of text's first count characters, each whole: a
+// surrogate pair is never split, nor a CR from its LF.
+std::size_t wholeUnits(std::u16string_view text, std::size_t count);
 
 // The process's clipboard text (cut and copy put, paste takes).
 std::u16string clipboardText();

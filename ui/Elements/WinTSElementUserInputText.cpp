@@ -20,41 +20,6 @@ using tessel::ui::Rect;
 
 namespace {
 
-bool isHigh(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool isLow(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// Characters (code points): a surrogate pair is one, as the edit box and
-// the engine element count them.
-std::size_t characters(const std::u16string& text)
-{
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
-            ++i;
-        ++count;
-    }
-    return count;
-}
-
-// The first count characters, each whole.
-std::u16string firstCharacters(const std::u16string& text, std::size_t count)
-{
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < count && i < text.size(); ++n)
-        i += isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]) ? 2 : 1;
-    // A line break is not cut in two either.
-    if (i > 0 && i < text.size() && text[i - 1] == u'\r' && text[i] == u'\n')
-        --i;
-    return text.substr(0, i);
-}
-
 unsigned editStyle(std::uint32_t inputMode)
 {
     using tessel::ui::Edit;
@@ -92,12 +57,12 @@ CVXLUserInputTextElement* CWinTSElementUserInputText::input() const
 std::u16string CWinTSElementUserInputText::WithinLimit(const std::u16string& text) const
 {
     const std::size_t limit = edit_.limit();
-    if (limit == 0 || characters(text) <= limit)
+    const std::size_t count = tessel::ui::characterCount(text);
+    if (limit == 0 || count <= limit)
         return text;
     winTSLog(kLogWarning,
-        "a text of " + std::to_string(characters(text)) + " characters cut to the field's "
-            + std::to_string(limit));
-    return firstCharacters(text, limit);
+        "a text of " + std::to_string(count) + " characters cut to the field's " + std::to_string(limit));
+    return text.substr(0, tessel::ui::wholeUnits(text, limit));
 }
 
 void CWinTSElementUserInputText::SetEditText(const std::u16string& text)
@@ -197,13 +162,10 @@ void CWinTSElementUserInputText::SetFocused(bool focused)
 bool CWinTSElementUserInputText::OnKey(std::uint32_t key)
 {
     switch (key) {
-    case tessel::ui::kVkReturn: {
-        // The line break goes in whole, or not at all when the field is full.
-        const std::size_t limit = edit_.limit();
-        if (limit == 0 || characters(edit_.text()) + 2 <= limit)
-            edit_.windowProc(tessel::ui::kEmReplaceSel, 0, reinterpret_cast<std::int64_t>(u"\r\n"));
+    case tessel::ui::kVkReturn:
+        // The box puts the line break in whole, or not at all when it is full.
+        edit_.windowProc(tessel::ui::kEmReplaceSel, 0, reinterpret_cast<std::int64_t>(u"\r\n"));
         break;
-    }
     case tessel::ui::kVkEscape:
         edit_.windowProc(tessel::ui::kWmChar, u'\b', 0);
         break;
@@ -246,7 +208,7 @@ void CWinTSElementUserInputText::UpdateCounter()
     if (!showCounter_ || !tip_.exists())
         return;
     const std::string counter
-        = std::to_string(characters(edit_.text())) + "/" + std::to_string(edit_.limit());
+        = std::to_string(tessel::ui::characterCount(edit_.text())) + "/" + std::to_string(edit_.limit());
     tip_.setText(utf8ToWide(counter));
 }
 
