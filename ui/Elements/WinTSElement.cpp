@@ -94,6 +94,12 @@ int CWinTSElement::lineHeight()
     return gLineHeight;
 }
 
+CVXLElement* CWinTSElement::fieldValue() const
+{
+    CVXLFieldElement* field = element_ ? element_->asReference() : nullptr;
+    return field ? field->value() : element_;
+}
+
 bool CWinTSElement::Create(
     tessel::ui::Window* parent, CVXLElement* element, const Rect& rect, int id, std::uint32_t)
 {

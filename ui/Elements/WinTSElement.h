@@ -68,6 +68,8 @@ public:
 
     const std::u16string& className() const { return className_; }
     CVXLElement* element() const { return element_; }
+    // The element's value: the value of a field slot, else the element itself.
+    CVXLElement* fieldValue() const;
     bool isFocused() const { return focused_; }
     const std::u16string& labelText() const { return labelText_; }
     // The field's caption before section Labels renamed it; empty without one.

@@ -2,7 +2,6 @@
 
 #include "engine/core/base/VXLElement.h"
 #include "engine/screens/VXLAudioElement.h"
-#include "engine/screens/VXLFieldElement.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/DeviceRoot.h"
 #include "platform/kernel/TextCodec.h"
@@ -58,9 +57,7 @@ CWinTSElementAudioInput::~CWinTSElementAudioInput()
 
 CVXLAudioElement* CWinTSElementAudioInput::audio() const
 {
-    CVXLElement* value = element();
-    if (CVXLFieldElement* field = value ? value->asReference() : nullptr)
-        value = field->value();
+    CVXLElement* value = fieldValue();
     return value ? value->asAudio() : nullptr;
 }
 

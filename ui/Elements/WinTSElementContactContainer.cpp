@@ -3,7 +3,6 @@
 #include "engine/core/base/VXLElement.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/screens/VXLContactListElement.h"
-#include "engine/screens/VXLFieldElement.h"
 #include "platform/kernel/TextCodec.h"
 #include "platform/pim/ContactChooser.h"
 #include "platform/pim/ContactStore.h"
@@ -98,9 +97,7 @@ void CWinTSElementContactContainer::SetEditText(const std::u16string& text)
 
 CVXLContactListElement* CWinTSElementContactContainer::contacts() const
 {
-    CVXLElement* value = element();
-    if (CVXLFieldElement* field = value ? value->asReference() : nullptr)
-        value = field->value();
+    CVXLElement* value = fieldValue();
     return value ? value->asContactList() : nullptr;
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/core/base/VXLElement.h"
 #include "engine/media/VXLMediaItem.h"
-#include "engine/screens/VXLFieldElement.h"
 #include "engine/screens/VXLMediaListElement.h"
 #include "platform/kernel/DeviceFacts.h"
 #include "platform/kernel/DeviceRoot.h"
@@ -98,9 +97,7 @@ CWinTSElementMediaContainer::~CWinTSElementMediaContainer()
 
 CVXLMediaListElement* CWinTSElementMediaContainer::media() const
 {
-    CVXLElement* value = element();
-    if (CVXLFieldElement* field = value ? value->asReference() : nullptr)
-        value = field->value();
+    CVXLElement* value = fieldValue();
     return value ? value->asMediaList() : nullptr;
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/core/base/VXLElement.h"
 #include "engine/screens/VXLDisplayTextElement.h"
-#include "engine/screens/VXLFieldElement.h"
 #include "platform/kernel/TextCodec.h"
 #include "platform/ui/Canvas.h"
 #include "ui/WinTSHelpers.h"
@@ -17,9 +16,7 @@ CWinTSElementText::CWinTSElementText(const WinTSElementLink& link)
 
 CVXLDisplayTextElement* CWinTSElementText::display() const
 {
-    CVXLElement* value = element();
-    if (CVXLFieldElement* field = value ? value->asReference() : nullptr)
-        value = field->value();
+    CVXLElement* value = fieldValue();
     return value ? value->asDisplayText() : nullptr;
 }
 

@@ -1,7 +1,6 @@
 #include "ui/Elements/WinTSElementUserInputText.h"
 
 #include "engine/core/base/VXLElement.h"
-#include "engine/screens/VXLFieldElement.h"
 #include "engine/screens/VXLUserInputTextElement.h"
 #include "platform/kernel/TextCodec.h"
 #include "platform/tesselres/DialogTemplates.h"
@@ -48,9 +47,7 @@ CWinTSElementUserInputText::CWinTSElementUserInputText(const WinTSElementLink& l
 
 CVXLUserInputTextElement* CWinTSElementUserInputText::input() const
 {
-    CVXLElement* value = element();
-    if (CVXLFieldElement* field = value ? value->asReference() : nullptr)
-        value = field->value();
+    CVXLElement* value = fieldValue();
     return value ? value->asUserInputText() : nullptr;
 }
 
