@@ -25,14 +25,6 @@ int gCornerSize = -1;
 int gLineHeight = 0;
 std::mutex gSharedMutex;
 
-std::shared_ptr<tessel::ui::Font> registryFont(const std::u16string& name)
-{
-    LogFont font;
-    LoadFontFromRegistry(name, &font);
-    std::shared_ptr<tessel::ui::Font> made = tessel::ui::Font::create(font.description());
-    return made ? made : tessel::ui::Font::system();
-}
-
 // The class's own value, else the general one.
 std::u16string tipFor(const std::u16string& value, const std::u16string& className)
 {
@@ -55,7 +47,7 @@ void computeShared()
     }
     if (gLineHeight == 0) {
         tessel::ui::Canvas measure(std::make_shared<tessel::ui::Bitmap>(1, 1));
-        measure.selectFont(registryFont(u"ElementEdit"));
+        measure.selectFont(CWinTSElement::RegistryFont(u"ElementEdit"));
         Rect box {0, 0, screenWidth, screenHeight};
         measure.drawText(u"X", &box, tessel::ui::kDtCalcRect | tessel::ui::kDtWordBreak);
         gLineHeight = kLineHeightPadding + box.height();
@@ -69,8 +61,8 @@ CWinTSElement::CWinTSElement(const std::u16string& className, const WinTSElement
     , className_(className)
     , link_(link)
     , labelText_(u" ")
-    , labelFont_(registryFont(u"ElementLabel"))
-    , emptyFont_(registryFont(u"ElementEmpty"))
+    , labelFont_(RegistryFont(u"ElementLabel"))
+    , emptyFont_(RegistryFont(u"ElementEmpty"))
 {
     computeShared();
     emptyTip_ = tipFor(u"ElementEmptyTip", className_);
@@ -79,7 +71,10 @@ CWinTSElement::CWinTSElement(const std::u16string& className, const WinTSElement
 
 std::shared_ptr<tessel::ui::Font> CWinTSElement::RegistryFont(const std::u16string& name)
 {
-    return registryFont(name);
+    LogFont font;
+    LoadFontFromRegistry(name, &font);
+    std::shared_ptr<tessel::ui::Font> made = tessel::ui::Font::create(font.description());
+    return made ? made : tessel::ui::Font::system();
 }
 
 int CWinTSElement::cornerSize()

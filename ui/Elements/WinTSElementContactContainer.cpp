@@ -25,14 +25,6 @@ constexpr const char16_t* kInvalidTyped = u"The entered address\n%s\nDoes not ap
 constexpr const char16_t* kInvalidChosen = u"The selected email address\n%s\nDoes not appear to be valid.";
 constexpr std::uint32_t kChooserFlags = tessel::pim::kChooseReturnName | tessel::pim::kChooseReturnValue;
 
-std::shared_ptr<tessel::ui::Font> registryFont(const std::u16string& name)
-{
-    LogFont font;
-    LoadFontFromRegistry(name, &font);
-    std::shared_ptr<tessel::ui::Font> made = tessel::ui::Font::create(font.description());
-    return made ? made : tessel::ui::Font::system();
-}
-
 std::u16string format(const char16_t* pattern, const std::u16string& address)
 {
     std::u16string text = pattern;
@@ -72,8 +64,8 @@ bool isBlank(const std::u16string& text)
 CWinTSElementContactContainer::CWinTSElementContactContainer(const WinTSElementLink& link)
     : CWinTSElement(u"CWinTSElementContactContainer", link)
     , editMenu_(tessel::tesselres::loadMenu(kEditMenu))
-    , listFont_(registryFont(u"Contacts"))
-    , editFont_(registryFont(u"ElementEdit"))
+    , listFont_(RegistryFont(u"Contacts"))
+    , editFont_(RegistryFont(u"ElementEdit"))
     , recent_(std::make_unique<CWinTSRecent>())
 {
     Rect measured {0, 0, 1000, 1000};
