@@ -30,17 +30,10 @@ constexpr const char16_t* kCancelConfiguration = u"Are you sure you want to canc
 constexpr const char16_t* kExitComposer = u"Are you sure you want to exit Tessel Composer?";
 constexpr const char16_t* kExitOther = u"Are you sure you want to exit?";
 
-// The right soft key's codes that show no action of their own, and the left
-// soft key's codes that show none at all.
-bool rightShowsHelp(std::uint32_t code)
-{
-    return code == kFieldStateModify || code == kFieldStateChange || code == kFieldStateAdd
-        || code == kFieldStateView || code == kFieldStateNone;
-}
-
-// A field without a left label answers None: it gets no empty key that does
-// nothing either.
-bool leftShowsNothing(std::uint32_t code)
+// The soft-key codes that show no action of their own: on the right the key
+// offers Help instead, on the left there is none (a field without a left
+// label answers None, and gets no empty key that does nothing either).
+bool showsNoAction(std::uint32_t code)
 {
     return code == kFieldStateModify || code == kFieldStateChange || code == kFieldStateAdd
         || code == kFieldStateView || code == kFieldStateNone;
@@ -175,19 +168,16 @@ void CWinTSLayoutMessageComposer::BuildSoftKeys()
     winTSLog(kLogTrace, "RIGHT SoftKey: " + tessel::kernel::wideToUtf8(rightLabel));
     winTSLog(kLogTrace, "LEFT SoftKey: " + tessel::kernel::wideToUtf8(leftLabel));
     auto bar = std::make_shared<tessel::ui::Menu>();
-    if (!leftShowsNothing(left))
+    if (!showsNoAction(left))
         bar->add(kCommandSoftKeyBase + left, leftLabel);
     // The window at the current index: the base makes it current only after.
     CWinTSElement* shown = current_ >= 0 ? elements_[static_cast<std::size_t>(current_)].get() : nullptr;
     const int entries = shown ? shown->GetMenuItemCount() : 0;
-    auto entry = [shown](int n, std::uint32_t* flags, std::uint32_t* command, std::u16string* text) {
-        return shown->GetMenuItem(n, flags, command, text);
-    };
     if (entries == 1) {
         std::uint32_t flags = 0;
         std::uint32_t command = 0;
         std::u16string text;
-        if (entry(0, &flags, &command, &text))
+        if (shown->GetMenuItem(0, &flags, &command, &text))
             bar->add(kCommandElementMenuBase + command, text);
     } else if (entries >= 2) {
         auto popup = std::make_shared<tessel::ui::Menu>();
@@ -195,7 +185,7 @@ void CWinTSLayoutMessageComposer::BuildSoftKeys()
             std::uint32_t flags = 0;
             std::uint32_t command = 0;
             std::u16string text;
-            if (!entry(n, &flags, &command, &text)) {
+            if (!shown->GetMenuItem(n, &flags, &command, &text)) {
                 winTSLog(kLogFailure, "Could not add label to popup");
                 continue;
             }
@@ -205,7 +195,7 @@ void CWinTSLayoutMessageComposer::BuildSoftKeys()
                 popup->add(kCommandElementMenuBase + command, text);
         }
         bar->addPopup(u"Menu", popup);
-    } else if (rightShowsHelp(right)) {
+    } else if (showsNoAction(right)) {
         if (!composerHelp_.empty())
             bar->add(kCommandHelp, u"Help");
     } else {
