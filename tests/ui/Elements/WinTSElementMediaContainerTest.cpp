@@ -6,11 +6,11 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/ListPicker.h"
 #include "platform/ui/Notification.h"
-#include "platform/ui/PngFile.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/JpegFixture.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+#include "tests/ui/Elements/ScreenColours.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -313,28 +313,6 @@ TEST(WinTSElementMediaContainer, RefreshDropsAnItemWithoutAPhonePath)
     Grid grid(5, 0, {"\\a\\1.jpg", "plain.jpg", "\\a\\2.jpg"});
     EXPECT_EQ(grid.engine(), (std::vector<std::string> {"\\a\\1.jpg", "\\a\\2.jpg"}));
     EXPECT_EQ(grid.element->paths(), (Paths {u"\\a\\1.jpg", u"\\a\\2.jpg"}));
-}
-
-// The colours tests/peers/png_reader.py reads at the spots of the screen.
-std::vector<std::string> pngColours(const TempDeviceRoot& root, const std::vector<std::pair<int, int>>& spots)
-{
-    ui::Compositor compositor;
-    compositor.compose();
-    const std::string file = root.hostPath("grid.png");
-    EXPECT_TRUE(ui::writePng(file, compositor.frame()));
-    std::string arguments;
-    for (const auto& [x, y] : spots)
-        arguments += " " + std::to_string(x) + "," + std::to_string(y);
-    const TestCommandResult run = testRunCommand(testPython()
-        + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + arguments + " 2>&1");
-    EXPECT_EQ(run.status, 0) << run.output;
-    std::vector<std::string> colours;
-    for (const std::string& line : testLines(run.output)) {
-        const std::size_t blank = line.find(' ');
-        if (line.find(',') != std::string::npos && blank != std::string::npos)
-            colours.push_back(line.substr(blank + 1));
-    }
-    return colours;
 }
 
 // "RRGGBB" as the channel that clearly leads, or "mixed".

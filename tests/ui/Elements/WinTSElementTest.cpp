@@ -7,11 +7,11 @@
 #include "platform/ui/Canvas.h"
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Dialog.h"
-#include "platform/ui/PngFile.h"
 #include "platform/ui/SystemMetrics.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/support/TestProcess.h"
+#include "tests/ui/Elements/ScreenColours.h"
 #include "ui/WinTSMessages.h"
 #include "ui/WinTSRegistry.h"
 
@@ -49,28 +49,6 @@ std::string hexOf(ui::Color c)
     char text[8];
     std::snprintf(text, sizeof text, "%02x%02x%02x", ui::red(c), ui::green(c), ui::blue(c));
     return text;
-}
-
-// The colours tests/peers/png_reader.py reads at the spots of the screen.
-std::vector<std::string> pngColours(const TempDeviceRoot& root, const std::vector<std::pair<int, int>>& spots)
-{
-    ui::Compositor compositor;
-    compositor.compose();
-    const std::string file = root.hostPath("element.png");
-    EXPECT_TRUE(ui::writePng(file, compositor.frame()));
-    std::string arguments;
-    for (const auto& [x, y] : spots)
-        arguments += " " + std::to_string(x) + "," + std::to_string(y);
-    const TestCommandResult run = testRunCommand(testPython()
-        + " " TESSEL_SOURCE_DIR "/tests/peers/png_reader.py '" + file + "'" + arguments + " 2>&1");
-    EXPECT_EQ(run.status, 0) << run.output;
-    std::vector<std::string> colours;
-    for (const std::string& line : testLines(run.output)) {
-        const std::size_t blank = line.find(' ');
-        if (line.find(',') != std::string::npos && blank != std::string::npos)
-            colours.push_back(line.substr(blank + 1));
-    }
-    return colours;
 }
 
 TEST(WinTSElement, EmptyTipsTakeTheClassValueFirst)
