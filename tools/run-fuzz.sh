@@ -3,6 +3,8 @@
 #
 #   tools/run-fuzz.sh BUILD [SECONDS]     (FUZZ_JOBS targets at a time, default one per core)
 #
+# The readers of what a network peer sends unasked or in bulk (pushes, the
+# push queue they land in, service replies) run twice as long, and first.
 # Each target reads its seeds from tests/fuzz/corpus/<Name>/ (left unchanged)
 # and grows its own corpus in BUILD/fuzz/corpus/<Name>/, which later runs
 # start from. A crash keeps its input in BUILD/fuzz/crashes/ and is printed
@@ -28,8 +30,19 @@ max_len() {
   esac
 }
 
+# Seconds per target: twice the rest for the network's own readers.
+run_seconds() {
+  case $1 in
+    WspPush|WapPushQueue|VraxReplyParser|VraxReplyElements|VraxReplyPart) echo $((seconds * 2)) ;;
+    *) echo "$seconds" ;;
+  esac
+}
+
 shopt -s nullglob
-targets=("$build"/bin/fuzz_*)
+all=("$build"/bin/fuzz_*)
+targets=()
+for t in "${all[@]}"; do [ "$(run_seconds "${t##*/fuzz_}")" != "$seconds" ] && targets+=("$t"); done
+for t in "${all[@]}"; do [ "$(run_seconds "${t##*/fuzz_}")" = "$seconds" ] && targets+=("$t"); done
 if [ ${#targets[@]} -eq 0 ]; then
   echo "no fuzz targets in $build/bin" >&2
   exit 1
@@ -44,7 +57,7 @@ run_one() {
   mkdir -p "$corpus"
   local dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
-  "$t" -max_total_time="$seconds" -max_len="$(max_len "$name")" -timeout=10 -rss_limit_mb=2048 \
+  "$t" -max_total_time="$(run_seconds "$name")" -max_len="$(max_len "$name")" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$out/crashes/$name-" "${dirs[@]}" >"$log" 2>&1 || status=$?
   echo "$status" >"$out/logs/$name.status"
 }
@@ -52,7 +65,7 @@ run_one() {
 stamp=$out/.started
 touch "$stamp"
 rm -f "$out"/logs/*.status
-echo "fuzz ${#targets[@]} targets for ${seconds}s each, $jobs at a time"
+echo "fuzz ${#targets[@]} targets for ${seconds}s each (the network's readers $((seconds * 2))s), $jobs at a time"
 for t in "${targets[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
   run_one "$t" &
