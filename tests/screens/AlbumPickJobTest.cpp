@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -190,7 +189,6 @@ TEST_F(AlbumPickJobTest, ASingleAlbumIsPickedUnseenByTheListButShownByThePicker)
         run();
         EXPECT_EQ(job.runState(), kHandlerFinished);
         stopServer();
-        std::remove(log.c_str());
     }
     parent.signals.clear();
     requests.clear();

@@ -14,22 +14,25 @@
 #include <string>
 #include <vector>
 
-// A started engine registered with tests/peers/vrax_server.py on
-// 127.0.0.1, the server's script given by the test; the engine's clock
-// follows real time while the test waits for the server.
-class VraxServerFixture : public ScreenJobFixture {
+// A started engine (the fixture `Base`) registered with
+// tests/peers/vrax_server.py on 127.0.0.1, the server's script given by
+// the test; the engine's clock follows real time while the test waits for
+// the server.
+template <class Base> class VraxServerRig : public Base {
 public:
     void TearDown() override
     {
-        ScreenJobFixture::TearDown();
+        Base::TearDown();
         stopServer();
     }
 
     // The server with its script, one reply per request; a gated server
-    // reads no request.
+    // reads no request. Each server of a test has a log of its own.
     void serve(const std::string& script, bool gated = false)
     {
-        log = engine.root().hostPath("vrax-server.log");
+        auto& engine = this->engine;
+        CVXLClient* client = this->client;
+        log = engine.root().hostPath(("vrax-server-" + std::to_string(++servers) + ".log").c_str());
         std::vector<std::string> arguments {script, log, "--announce"};
         if (gated) {
             arguments.push_back("--gate");
@@ -52,12 +55,14 @@ public:
     bool follow(const std::function<bool()>& done, int realMs = 15000)
     {
         using Clock = std::chrono::steady_clock;
+        auto& engine = this->engine;
+        CVXLClient* client = this->client;
         const auto begin = Clock::now();
         auto last = begin;
         while (!done()) {
             engine.tick();
             if (CVXLUIRequest* request = engine.popUIRequest())
-                requests.push_back({request->kind(), request->layout()});
+                this->requests.push_back({request->kind(), request->layout()});
             if (Clock::now() - begin > std::chrono::milliseconds(realMs))
                 return false;
             CVXLPlatformConnection::waitForSockets(
@@ -66,7 +71,7 @@ public:
             engine.advance(static_cast<std::uint32_t>(elapsed.count()));
             last += elapsed;
         }
-        run();
+        this->run();
         return true;
     }
 
@@ -90,19 +95,24 @@ public:
     }
     bool shown(CVXLLayout& layout) const
     {
-        return std::any_of(requests.begin(), requests.end(),
-            [&](const Request& r) { return r.kind == kUIRequestNewLayout && r.layout == &layout; });
+        return std::any_of(
+            this->requests.begin(), this->requests.end(), [&](const typename Base::Request& r) {
+                return r.kind == kUIRequestNewLayout && r.layout == &layout;
+            });
     }
     // The program resumes a job: 12 done, 13 abandoned.
     void answer(CVXLUiJob& job, std::int32_t code)
     {
         auto* event = new CVXLSimpleEvent(code);
         event->setHeapAllocated(true);
-        parent.post(&job, event);
-        run();
+        this->parent.post(&job, event);
+        this->run();
     }
 
     std::string log;
     pid_t server = 0;
     std::uint16_t port = 0;
+    int servers = 0;
 };
+
+using VraxServerFixture = VraxServerRig<ScreenJobFixture>;
