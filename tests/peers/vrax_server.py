@@ -132,9 +132,13 @@ def reply_body(parts):
     return out + b"----" + BOUNDARY.encode() + b"--\r\n"
 
 
-def vrax_part(inner):
-    doc = document(inner)
+def vrax_doc_part(doc):
+    """The VRAX part of a whole document, as given."""
     return ([("Content-Length", len(doc)), ("Content-Type", "application/X-VRAX")], doc)
+
+
+def vrax_part(inner):
+    return vrax_doc_part(document(inner))
 
 
 def media_part(content_type, content_id, data, encoding="8bit"):
@@ -280,7 +284,7 @@ def icons_reply(root):
 DOCTYPE = ('<?xml version="1.0" ?>\n<!DOCTYPE VRAX [\n <!ENTITY a "aaaaaaaaaa">\n'
            ' <!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">\n <!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">\n]>\n'
            '<VRAX ver="5.1" seq="1"><contents offset="0" count="0" total="0">&c;</contents></VRAX>').encode()
-REPLIES["doctype"] = [([("Content-Length", len(DOCTYPE)), ("Content-Type", "application/X-VRAX")], DOCTYPE)]
+REPLIES["doctype"] = [vrax_doc_part(DOCTYPE)]
 REPLIES["offset-minus-one"] = [vrax_part('<contents offset="-1" count="1" total="1">\n'
                                          ' <container id="C0"><attr name="TITLE">A</attr></container>\n'
                                          '</contents>\n')]
