@@ -212,6 +212,46 @@ TEST_F(AlbumPickJobTest, ASingleAlbumIsPickedUnseenByTheListButShownByThePicker)
     EXPECT_EQ(job.runState(), kHandlerFinished);
 }
 
+// Continue and Send on the shown list hand the focused album over as
+// "album_summary" (49 and 27) and let the list go; the program's 12 shows
+// the list again, from the manager's albums without asking the server.
+TEST_F(AlbumPickJobTest, ContinueAndSendHandTheFocusedAlbumOver)
+{
+    serve("albums3");
+    const struct {
+        const char* key;
+        std::int32_t result;
+    } cases[] = {{"Continue", 49}, {"Send", 27}};
+    CVXLAlbumPickJob36 job;
+    job.startUnder(&parent);
+    ASSERT_TRUE(browsing(job));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        parent.signals.clear();
+        requests.clear();
+        ASSERT_NE(focus(job, 2), nullptr);
+        ASSERT_TRUE(submitByLabel(job.layout(), c.key));
+        run();
+        EXPECT_EQ(parent.signals, (std::vector<std::int32_t> {c.result}));
+        auto* picked = static_cast<CVXLObject*>(job.property(CVXLAlbumPickJob::kPropertyAlbum).reference());
+        auto* album = dynamic_cast<CVXLAlbum*>(picked);
+        ASSERT_NE(album, nullptr);
+        EXPECT_EQ(album->identifier(), "C3");
+        EXPECT_EQ(album->name(), "Trip");
+        ASSERT_FALSE(requests.empty());
+        EXPECT_EQ(requests.back().kind, static_cast<std::uint32_t>(kUIRequestReleaseLayout));
+        EXPECT_FALSE(job.isBrowsing());
+        answer(job, 12);
+        ASSERT_TRUE(browsing(job));
+        EXPECT_TRUE(shown(job.layout()));
+        EXPECT_EQ(names(job), "Holiday Work Trip");
+    }
+    EXPECT_EQ(received(), (std::vector<std::string> {"request=list-req"}));
+    job.stop();
+    run();
+    EXPECT_EQ(job.runState(), kHandlerFinished);
+}
+
 // The picker creates an album from the typed name only when the program
 // allowed it with "allow_create_album" 1; otherwise Update sends nothing.
 // The pickers after the first take the list the Online Media Manager keeps.
