@@ -13,6 +13,9 @@ public:
     int append(CVXLObject* object) { return list_.append(object); }
     // Removes and returns the head object; null when empty.
     CVXLObject* popFront();
+    // Takes the object out of the queue, wherever it stands; 1, or 0 when
+    // absent. The object itself is left alone.
+    int remove(const CVXLObject* object) { return list_.remove(object); }
     // The head object without removing it; null when empty.
     CVXLObject* front() const { return list_.head() ? list_.head()->object : nullptr; }
     std::uint32_t count() const { return list_.count(); }

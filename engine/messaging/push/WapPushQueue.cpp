@@ -118,7 +118,7 @@ void CWapPushQueue::onPush(CVXLEvent* event)
 // which may be out being handled.
 void CWapPushQueue::dropFailedItem()
 {
-    const CVXLObject* victim = nullptr;
+    const CWapPushItem* victim = nullptr;
     std::uint32_t most = 0;
     for (CVXLListIterator it = items_.begin(); !it.atEnd(); it.advance()) {
         const auto* item = static_cast<const CWapPushItem*>(it.current());
@@ -127,17 +127,9 @@ void CWapPushQueue::dropFailedItem()
             most = item->attempts;
         }
     }
-    if (!victim)
+    if (!victim || !items_.remove(victim))
         return;
-    CVXLObjectQueue rest;
-    while (CVXLObject* item = items_.popFront()) {
-        if (item == victim)
-            delete item;
-        else
-            rest.append(item);
-    }
-    while (CVXLObject* item = rest.popFront())
-        items_.append(item);
+    delete victim;
     VXL_LOG_INFO("push queue: full, a push tried %u times dropped for a new one", most);
 }
 
