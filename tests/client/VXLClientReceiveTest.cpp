@@ -7,6 +7,7 @@
 #include "tests/support/EngineDriver.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/MmsRelayPeer.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/SquidProxy.h"
 #include "tests/support/TestChild.h"
 #include "tests/support/TestProcess.h"
@@ -15,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -419,16 +419,6 @@ TEST(VXLClientPushFlood, BadPushesAreRefusedAndTheNextValidOneIsFetched)
     EXPECT_EQ(again.client()->getMessageStoreManager().boxCount(0), 1u);
 }
 
-long residentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
 // Random datagrams, half of them behind a valid WSP push header: every one
 // refused and logged, nothing queued, and the engine's memory stays where
 // it was.
@@ -453,9 +443,9 @@ TEST(VXLClientPushFlood, RandomDatagramsAreRefusedLoggedAndHoldNoMemory)
     };
     // A first round settles what the engine allocates once.
     ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, port, datagrams(200), 100));
-    const long before = residentKb();
+    const long before = testResidentKilobytes();
     ASSERT_NO_FATAL_FAILURE(sendInBursts(driver, port, datagrams(3000), 100));
-    const long after = residentKb();
+    const long after = testResidentKilobytes();
 #if !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory in quarantine
     EXPECT_LT(after - before, 4096) << before << " kB before, " << after << " kB after";
 #else

@@ -2,6 +2,7 @@
 #include "engine/service/VRAXContainerOperation.h"
 #include "engine/service/VRAXMessageRecord.h"
 #include "tests/service/VraxJobRig.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/SquidProxy.h"
 
 #include <gtest/gtest.h>
@@ -136,16 +137,6 @@ TEST(VRAXJob, RefusedRepliesEndTheRequestWithTheirCode)
     }
 }
 
-long statusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    const std::string prefix = std::string(field) + ":";
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(prefix, 0) == 0)
-            return std::stol(line.substr(prefix.size()));
-    return -1;
-}
-
 // A well-formed reply of 100 MB whose document never ends within the bound:
 // refused with the framing error once the bound is passed, the bytes let go,
 // and the peak memory of the whole exchange a few MB above where it began.
@@ -154,13 +145,12 @@ TEST(VRAXJob, AReplyPastTheBoundIsRefusedWithoutHoldingIt)
     VraxJobRig rig;
     rig.registered();
     ASSERT_TRUE(rig.serve("huge"));
-    // Writing 5 to clear_refs starts the peak (VmHWM) again from now.
-    ASSERT_TRUE(static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"));
-    const long idle = statusKb("VmRSS");
+    ASSERT_TRUE(testResetHighWater());
+    const long idle = testResidentKilobytes();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(kResultVraxFraming, rig.run(rig.albumList(), 20000));
     const auto took = std::chrono::steady_clock::now() - started;
-    const long peak = statusKb("VmHWM");
+    const long peak = testHighWaterKilobytes();
 #if !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory in quarantine
     EXPECT_LT(peak - idle, 6 * 1024) << idle << " kB idle, " << peak << " kB at the peak";
 #else

@@ -5,6 +5,7 @@
 #include "platform/media/Image.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/JpegFixture.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
@@ -42,38 +43,6 @@ double threadCpuSeconds()
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The process's resident high-water mark (VmHWM, kB); resetHighWater starts it
-// again from what is resident now.
-long highWaterKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
-long residentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
-bool resetHighWater()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return static_cast<bool>(clear);
-}
-
 struct Cost {
     double cpuSeconds;
     long peakKilobytes; // above what was resident before
@@ -81,11 +50,11 @@ struct Cost {
 
 Cost measure(const std::function<void()>& work)
 {
-    EXPECT_TRUE(resetHighWater()) << "cannot reset the high-water mark";
-    const long before = residentKilobytes();
+    EXPECT_TRUE(testResetHighWater()) << "cannot reset the high-water mark";
+    const long before = testResidentKilobytes();
     const double cpu = threadCpuSeconds();
     work();
-    return Cost {threadCpuSeconds() - cpu, highWaterKilobytes() - before};
+    return Cost {threadCpuSeconds() - cpu, testHighWaterKilobytes() - before};
 }
 
 // A PNG of width x height: its signature, header and the head of an IDAT
