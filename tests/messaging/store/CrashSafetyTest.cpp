@@ -3,6 +3,7 @@
 #include "engine/messaging/store/MessageStoreManager.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/messaging/store/PushQueueCrashRound.h"
+#include "tests/messaging/store/ToolKill.h"
 #include "tests/support/FileStoreFixture.h"
 
 #include <gtest/gtest.h>
@@ -21,24 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Kills the tool at a random moment: the point of these tests is that a real
-// process dies in the middle of its file work, so the wait is real time.
-void killAfter(pid_t pid, std::mt19937& random, int minMs, int spreadMs)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(minMs + static_cast<int>(random() % spreadMs)));
-    ::kill(-pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-}
-
-// Waits (at most ten seconds) until the tool has done its first piece of
-// work, so that a loaded machine does not kill every run before it began.
-template <class Ready> void waitUntil(Ready ready)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!ready() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-}
 
 // What a tool's journal says of its messages, one "what id" per line. A
 // "sending" of a message whose delete had ended is kept apart: it must

@@ -1,14 +1,11 @@
 #pragma once
 
 #include "engine/messaging/push/WapPushQueue.h"
+#include "tests/messaging/store/ToolKill.h"
 #include "tests/support/FileStoreFixture.h"
 
-#include <chrono>
-#include <csignal>
 #include <random>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,15 +28,9 @@ struct PushQueueCrashRound : FileStoreFixture {
             *error = "msgcrash did not start";
             return true;
         }
-        // Until the tool has saved once this round (ten seconds at most), so
-        // a loaded machine does not kill every run before it began.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (readHostFile("state.wq").find(tag + "-") == std::string::npos
-            && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::this_thread::sleep_for(std::chrono::milliseconds(5 + static_cast<int>(random() % 150)));
-        ::kill(-pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
+        // Until the tool has saved once this round.
+        waitUntil([&] { return readHostFile("state.wq").find(tag + "-") != std::string::npos; });
+        killAfter(pid, random, 5, 150);
         if (readHostFile("state.wq").find(tag + "-") == std::string::npos)
             return false;
         const std::string read = runPython(
