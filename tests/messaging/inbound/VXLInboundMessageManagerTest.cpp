@@ -52,7 +52,7 @@ struct RelayScript {
     std::int32_t previewResult;
     std::int32_t retrieveResult;
     std::string retrieveStatus; // numbered value; "" absent
-    bool decodedWithoutLocation = false;
+    std::int32_t decodedWithout = 0; // a field code the decoded notification lacks
     // Relay operations: the conf's X-Mms-Response-Status ("" none) and text.
     std::string responseStatus = "0";
     std::string responseText;
@@ -101,8 +101,9 @@ private:
             if (script.decodeResult == kResultSucceeded) {
                 auto* pdu = new CVXLMmsPdu(kMmsNotificationInd);
                 pdu->setHeader(kMmsFieldMessageType, "3");
-                pdu->setHeader(kMmsFieldTransactionId, "T-42");
-                if (!script.decodedWithoutLocation)
+                if (script.decodedWithout != kMmsFieldTransactionId)
+                    pdu->setHeader(kMmsFieldTransactionId, "T-42");
+                if (script.decodedWithout != kMmsFieldContentLocation)
                     pdu->setHeader(kMmsFieldContentLocation, "http://relay/m?id=42");
                 pdu->setHeader(kMmsFieldFrom, "+15550001/TYPE=PLMN");
                 pdu->setHeader(kMmsFieldSubject, "hello");
@@ -531,15 +532,24 @@ TEST_F(InboundManagerTest, NotificationRoads)
     EXPECT_FALSE(store.keptRetrievalMode);
 }
 
-// A notification that decodes but names no message can never be fetched:
-// answered 74, so the queue drops it at once instead of trying it again.
-TEST_F(InboundManagerTest, ANotificationWithoutItsLocationIsDroppedAtOnce)
+// A notification that decodes but names no message or no transaction can
+// never be fetched nor answered: answered 74, so the queue drops it at once
+// instead of trying it again.
+TEST_F(InboundManagerTest, ANotificationWithoutItsLocationOrTransactionIsDroppedAtOnce)
 {
-    relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
-    relay.script.decodedWithoutLocation = true;
-    EXPECT_EQ(push(), kResultMmsTransport);
-    EXPECT_EQ(joined(relay.log), "decode");
-    EXPECT_FALSE(manager.notificationBusy());
+    const struct {
+        const char* missing;
+        std::int32_t field;
+    } rows[] = {{"location", kMmsFieldContentLocation}, {"transaction", kMmsFieldTransactionId}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.missing);
+        relay.log.clear();
+        relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
+        relay.script.decodedWithout = row.field;
+        EXPECT_EQ(push(), kResultMmsTransport);
+        EXPECT_EQ(joined(relay.log), "decode");
+        EXPECT_FALSE(manager.notificationBusy());
+    }
 }
 
 // A second notification while one is received is answered 78 at once and
