@@ -118,6 +118,11 @@ CVXLList* CVXLClientScreensFace::capturedMedia()
     return &client_->objectList_;
 }
 
+std::uint16_t CVXLClientScreensFace::captureLocation() const
+{
+    return client_->getCaptureLocation();
+}
+
 void CVXLClientScreensFace::setOneShotFilter(std::int32_t filter)
 {
     client_->oneShotFilter_ = filter;

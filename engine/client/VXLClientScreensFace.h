@@ -31,6 +31,7 @@ public:
     CVXLEventHandler* vraxJob() override;
     CMediaAccessManager* mediaAccess() override;
     CVXLList* capturedMedia() override;
+    std::uint16_t captureLocation() const override;
     void setOneShotFilter(std::int32_t filter) override;
     std::int32_t takeOneShotFilter() override;
     void armNoAutoSelect() override;

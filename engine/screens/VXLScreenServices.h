@@ -75,6 +75,8 @@ public:
     // The captured media (entries with a file path) that the capture flows
     // hand to the Media Access Manager.
     virtual CVXLList* capturedMedia() = 0;
+    // The 16-bit store id the captured media lie in.
+    virtual std::uint16_t captureLocation() const { return 0; }
 
     // The filter the next media browse starts with (CVXLMediaFilter bits),
     // taken once: -1 when none is armed.

@@ -4,8 +4,12 @@
 #include "engine/screens/VXLAlbumPickJob36.h"
 #include "engine/screens/VXLAlbumPickJob37.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
+#include "engine/screens/VXLAlertChoiceJob.h"
 #include "engine/screens/VXLComposeJob.h"
+#include "engine/screens/VXLContactChooserJob.h"
+#include "engine/screens/VXLDestAlbumJob.h"
 #include "engine/screens/VXLErrorJob.h"
+#include "engine/screens/VXLFailureJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLMediaModifyJob.h"
@@ -21,8 +25,12 @@
 #include "engine/screens/VXLMessageViewJob33.h"
 #include "engine/screens/VXLMessageViewJob34.h"
 #include "engine/screens/VXLMessageViewJob35.h"
+#include "engine/screens/VXLPasswordJob.h"
+#include "engine/screens/VXLProgressBarJob.h"
 #include "engine/screens/VXLProgressJob.h"
+#include "engine/screens/VXLScreenJob17.h"
 #include "engine/screens/VXLSpinnerJob.h"
+#include "engine/screens/VXLStorageLocationJob.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLUiJob.h"
 
@@ -30,6 +38,9 @@
 
 // The jobs by value, built in type order and destroyed in reverse.
 struct CVXLUiJobPool::Block : public CVXLObject {
+    CVXLStorageLocationJob storageLocation;
+    CVXLAlertChoiceJob alertChoice;
+    CVXLContactChooserJob contactChooser;
     CVXLErrorJob error;
     CVXLFavoritePositionJob favorite;
     CVXLComposeJob compose;
@@ -37,6 +48,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMediaBrowseJob12 assignBrowse;
     CVXLAlbumSummaryJob albumSummary;
     CVXLMediaBrowseJob14 deleteBrowse;
+    CVXLScreenJob17 captureHandOver;
+    CVXLDestAlbumJob destAlbum;
     CVXLMessageListJob21 inbox;
     CVXLMessageListJob22 pending;
     CVXLMessageListJob23 premium;
@@ -54,8 +67,11 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageViewJob35 threadView;
     CVXLAlbumPickJob36 albumList;
     CVXLAlbumPickJob37 albumPicker;
+    CVXLPasswordJob password;
+    CVXLFailureJob failure;
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
+    CVXLProgressBarJob progressBar;
 };
 
 CVXLUiJobPool::CVXLUiJobPool()
@@ -70,20 +86,24 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job :
-        {static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
-            static_cast<CVXLUiJob*>(&block_->compose), static_cast<CVXLUiJob*>(&block_->information),
-            static_cast<CVXLUiJob*>(&block_->assignBrowse), static_cast<CVXLUiJob*>(&block_->albumSummary),
-            static_cast<CVXLUiJob*>(&block_->deleteBrowse), static_cast<CVXLUiJob*>(&block_->inbox),
-            static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
-            static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-            static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
-            static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
-            static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
-            static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
-            static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-            static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
-            static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner)}) {
+    for (CVXLUiJob* job : {static_cast<CVXLUiJob*>(&block_->storageLocation),
+             static_cast<CVXLUiJob*>(&block_->alertChoice), static_cast<CVXLUiJob*>(&block_->contactChooser),
+             static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
+             static_cast<CVXLUiJob*>(&block_->compose), static_cast<CVXLUiJob*>(&block_->information),
+             static_cast<CVXLUiJob*>(&block_->assignBrowse), static_cast<CVXLUiJob*>(&block_->albumSummary),
+             static_cast<CVXLUiJob*>(&block_->deleteBrowse), static_cast<CVXLUiJob*>(&block_->captureHandOver),
+             static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
+             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
+             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
+             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
+             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
+             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
+             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
+             static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
+             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
+             static_cast<CVXLUiJob*>(&block_->progressBar)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

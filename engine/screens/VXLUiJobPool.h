@@ -15,9 +15,9 @@ class CVXLUiJob;
 // of the block would pass it.
 //
 // The block holds the jobs built so far (the notice screens: error,
-// information, progress, spinner; the message composer; the message
-// lists); the other types come from `create`, which
-// makes none in the base.
+// information, progress, spinner, progress bar; the message composer; the
+// message lists and views; the single-screen and hand-over jobs); the other
+// types come from `create`, which makes none in the base.
 class CVXLUiJobPool : public CVXLObject {
 public:
     static constexpr int kSlotCount = 47; // type ids 1 to 46

@@ -11,7 +11,7 @@ namespace {
 TEST(UiJobPoolTest, EachTypeGivesItsPooledJobThenAFreshOne)
 {
     CVXLUiJobPool pool;
-    for (int type : {7, 10, 11, 21, 22, 23, 24, 25, 26, 28, 29, 30, 42, 43}) {
+    for (int type : {1, 3, 4, 7, 10, 11, 17, 18, 21, 22, 23, 24, 25, 26, 28, 29, 30, 40, 41, 42, 43, 44}) {
         SCOPED_TRACE(type);
         CVXLUiJob* pooled = pool.acquire(type);
         ASSERT_NE(pooled, nullptr);
@@ -38,7 +38,7 @@ TEST(UiJobPoolTest, NoJobOutsideTheTypesOrAfterDestroyAll)
     EXPECT_EQ(pool.acquire(47), nullptr);
     EXPECT_EQ(pool.acquire(-1), nullptr);
     // Types whose jobs are not built yet.
-    EXPECT_EQ(pool.acquire(1), nullptr);
+    EXPECT_EQ(pool.acquire(2), nullptr);
     pool.destroyAll();
     EXPECT_EQ(pool.acquire(7), nullptr);
     pool.destroyAll();
