@@ -34,6 +34,7 @@
 #include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLUiJob.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 // The jobs by value, built in type order and destroyed in reverse.
@@ -86,24 +87,24 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job : {static_cast<CVXLUiJob*>(&block_->storageLocation),
-             static_cast<CVXLUiJob*>(&block_->alertChoice), static_cast<CVXLUiJob*>(&block_->contactChooser),
-             static_cast<CVXLUiJob*>(&block_->error), static_cast<CVXLUiJob*>(&block_->favorite),
-             static_cast<CVXLUiJob*>(&block_->compose), static_cast<CVXLUiJob*>(&block_->information),
-             static_cast<CVXLUiJob*>(&block_->assignBrowse), static_cast<CVXLUiJob*>(&block_->albumSummary),
-             static_cast<CVXLUiJob*>(&block_->deleteBrowse), static_cast<CVXLUiJob*>(&block_->captureHandOver),
-             static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
-             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
-             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
-             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
-             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
-             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
-             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
-             static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
-             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
-             static_cast<CVXLUiJob*>(&block_->progressBar)}) {
+    for (CVXLUiJob* job :
+        {static_cast<CVXLUiJob*>(&block_->storageLocation), static_cast<CVXLUiJob*>(&block_->alertChoice),
+            static_cast<CVXLUiJob*>(&block_->contactChooser), static_cast<CVXLUiJob*>(&block_->error),
+            static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
+            static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
+            static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
+            static_cast<CVXLUiJob*>(&block_->captureHandOver), static_cast<CVXLUiJob*>(&block_->destAlbum),
+            static_cast<CVXLUiJob*>(&block_->inbox), static_cast<CVXLUiJob*>(&block_->pending),
+            static_cast<CVXLUiJob*>(&block_->premium), static_cast<CVXLUiJob*>(&block_->saved),
+            static_cast<CVXLUiJob*>(&block_->sent), static_cast<CVXLUiJob*>(&block_->thread),
+            static_cast<CVXLUiJob*>(&block_->mediaModify), static_cast<CVXLUiJob*>(&block_->summary),
+            static_cast<CVXLUiJob*>(&block_->summaryGetter), static_cast<CVXLUiJob*>(&block_->threads),
+            static_cast<CVXLUiJob*>(&block_->inboxView), static_cast<CVXLUiJob*>(&block_->premiumView),
+            static_cast<CVXLUiJob*>(&block_->savedView), static_cast<CVXLUiJob*>(&block_->sentView),
+            static_cast<CVXLUiJob*>(&block_->threadView), static_cast<CVXLUiJob*>(&block_->albumList),
+            static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->password),
+            static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
+            static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }
@@ -139,6 +140,7 @@ CVXLUiJob* CVXLUiJobPool::acquire(int typeId)
         if (!job)
             return nullptr;
         job->pooled_ = false;
+        fresh_.push_back(job);
     }
     job->inUse_ = true;
     return job;
@@ -148,6 +150,14 @@ void CVXLUiJobPool::release(CVXLUiJob* job)
 {
     if (!job)
         return;
+    auto out = std::find(fresh_.begin(), fresh_.end(), job);
+    if (out != fresh_.end()) {
+        fresh_.erase(out);
+        delete job;
+        return;
+    }
+    if (destroyed_)
+        return;
     job->inUse_ = false;
     job->link_ = nullptr;
     job->pushedBy_ = nullptr;
@@ -155,12 +165,13 @@ void CVXLUiJobPool::release(CVXLUiJob* job)
     job->ended_ = false;
     job->answered_ = false;
     job->properties_.clear();
-    if (!job->pooled_)
-        delete job;
 }
 
 void CVXLUiJobPool::destroyAll()
 {
+    for (CVXLUiJob* job : fresh_)
+        delete job;
+    fresh_.clear();
     for (int type = 0; type < kSlotCount; ++type) {
         if (added_[type])
             delete slots_[type];

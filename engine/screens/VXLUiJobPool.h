@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLObject.h"
 
 #include <cstdint>
+#include <vector>
 
 class CVXLUiJob;
 
@@ -10,7 +11,9 @@ class CVXLUiJob;
 // handed out by type id to the UI-job stack and to jobs for their child
 // screens. When the preallocated job of a type is in use (a flow shows a
 // second screen of the same type) the pool makes a fresh instance of its
-// class, which is deleted when it is given back. A job's explicit pooled flag
+// class, which is deleted when it is given back. Every job handed out stays
+// the pool's: a fresh one still out when the pool is destroyed (a screen left
+// on the program's stack at its end) goes with the block. A job's explicit pooled flag
 // tells the two apart: the allocator's guard cannot, since a job at the start
 // of the block would pass it.
 //
@@ -36,9 +39,11 @@ public:
     // The job of a type: the preallocated one when free, else a fresh one;
     // null for a type outside 1..46, after destroyAll, or when there is none.
     CVXLUiJob* acquire(int typeId);
-    // A job comes back: marked free, or deleted when fresh.
+    // A job comes back: marked free, or deleted when fresh. After destroyAll
+    // it is gone already and nothing is touched.
     void release(CVXLUiJob* job);
-    // Deletes every preallocated job; acquire then yields null.
+    // Deletes every preallocated job and every fresh one still out; acquire
+    // then yields null.
     void destroyAll();
     bool isDestroyed() const { return destroyed_; }
 
@@ -53,5 +58,7 @@ private:
     CVXLUiJob* slots_[kSlotCount] = {};
     // Slots filled by add, deleted one by one.
     bool added_[kSlotCount] = {};
+    // Fresh jobs handed out and not yet given back.
+    std::vector<CVXLUiJob*> fresh_;
     bool destroyed_ = false;
 };

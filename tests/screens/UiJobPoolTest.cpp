@@ -44,4 +44,51 @@ TEST(UiJobPoolTest, NoJobOutsideTheTypesOrAfterDestroyAll)
     pool.destroyAll();
 }
 
+// A job type of the test's own that counts its live instances.
+class LiveCountedJob : public CVXLUiJob {
+public:
+    explicit LiveCountedJob(int& live)
+        : live_(live)
+    {
+        ++live_;
+    }
+    ~LiveCountedJob() override { --live_; }
+    int typeId() const override { return 2; }
+    CVXLUiJob* newInstance() const override { return new LiveCountedJob(live_); }
+
+private:
+    int& live_;
+};
+
+// A fresh job still out when the pool goes (a screen left on the program's
+// stack at its end) is the pool's to delete, like its preallocated ones; one
+// given back after that is not touched again.
+TEST(UiJobPoolTest, FreshJobsStillOutGoWithThePool)
+{
+    for (bool byDestroyAll : {true, false}) {
+        SCOPED_TRACE(byDestroyAll);
+        int live = 0;
+        {
+            CVXLUiJobPool pool(false);
+            ASSERT_TRUE(pool.add(new LiveCountedJob(live)));
+            CVXLUiJob* pooled = pool.acquire(2);
+            CVXLUiJob* first = pool.acquire(2);
+            CVXLUiJob* second = pool.acquire(2);
+            ASSERT_TRUE(pooled && first && second);
+            EXPECT_TRUE(pooled->isPooled());
+            EXPECT_FALSE(first->isPooled());
+            EXPECT_EQ(live, 3);
+            pool.release(first);
+            EXPECT_EQ(live, 2);
+            if (byDestroyAll) {
+                pool.destroyAll();
+                EXPECT_EQ(live, 0);
+                pool.release(second);
+                pool.release(pooled);
+            }
+        }
+        EXPECT_EQ(live, 0);
+    }
+}
+
 } // namespace
