@@ -187,13 +187,14 @@ clone() {
 
 # The run line in tmux: done when the line ends (its message) or when a
 # tessel program has shown a screen that stays still; that screen is kept
-# and Ctrl-C ends the program.
+# and Ctrl-C ends the program. The shell around the line traps SIGINT, so that
+# it outlives a make that Ctrl-C ends and records make's status.
 run_in_tmux() {
   rm -f "$root/root/run.status"
   tmux -L "$tmux_socket" new-session -d -s fresh -x 100 -y 40 \
     "chroot '$root' /usr/bin/env -i HOME=/root TERM=xterm-256color LANG=C.UTF-8 \
        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-       bash -c 'cd $project && { tools/install-deps.sh && make run; }; echo \$? >/root/run.status; sleep 600'" \
+       bash -c 'trap : INT; cd $project && { tools/install-deps.sh && make run; }; echo \$? >/root/run.status; sleep 600'" \
     || return
   tmux -L "$tmux_socket" pipe-pane -t fresh "cat >>'$logs/run-pane.log'"
   run_watch
