@@ -13,7 +13,7 @@
 // root of the benchmark's own, filled once with `messages` messages with a
 // picture each from `correspondents` senders in turn.
 struct MessageServiceRig {
-    class Services : public CMessageStoreServices {
+    class Services : public CMessageStoreManager::Services {
     public:
         explicit Services(std::uint32_t limit)
             : limit_(limit)

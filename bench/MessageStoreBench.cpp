@@ -19,7 +19,7 @@ namespace {
 constexpr int kMessages = 1000;
 constexpr int kWindow = 50;
 
-class Services : public CMessageStoreServices {
+class Services : public CMessageStoreManager::Services {
 public:
     std::uint32_t messageLimit() override { return kMessages + 10; }
     void setCounter(const char*, std::uint32_t) override { }

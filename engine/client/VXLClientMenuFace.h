@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/client/menu/GlobalMenuClientFace.h"
+#include "engine/client/menu/GlobalMenuList.h"
 
 #include <cstdint>
 
 class CVXLClient;
 
 // The Client's services to the Global Menu List.
-class CVXLClientMenuFace : public CGlobalMenuClientFace {
+class CVXLClientMenuFace : public CGlobalMenuList::Services {
 public:
     explicit CVXLClientMenuFace(CVXLClient* client)
         : client_(client)

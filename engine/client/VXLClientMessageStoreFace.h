@@ -8,7 +8,7 @@ class CVXLClient;
 
 // The message store's view of the settings: item 45, the counters and
 // the calendar clock.
-class CVXLClientMessageStoreFace : public CMessageStoreServices {
+class CVXLClientMessageStoreFace : public CMessageStoreManager::Services {
 public:
     explicit CVXLClientMessageStoreFace(CVXLClient* client)
         : client_(client)

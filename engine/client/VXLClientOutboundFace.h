@@ -7,7 +7,7 @@
 class CVXLClient;
 
 // What the outbound queue reads of the Client.
-class CVXLClientOutboundFace : public COutboundQueueServices {
+class CVXLClientOutboundFace : public COutboundQueueManager::Services {
 public:
     explicit CVXLClientOutboundFace(CVXLClient* client)
         : client_(client)

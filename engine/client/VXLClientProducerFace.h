@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/client/program/ProducerClientFace.h"
+#include "engine/client/program/Producer.h"
 
 #include <cstdint>
 
 class CVXLClient;
 
 // The Client's services to the Producer.
-class CVXLClientProducerFace : public CProducerClientFace {
+class CVXLClientProducerFace : public CProducer::Services {
 public:
     explicit CVXLClientProducerFace(CVXLClient* client)
         : client_(client)

@@ -7,7 +7,7 @@
 class CVXLClient;
 
 // The thread database's view of the settings: item 7 and the new count.
-class CVXLClientThreadDBFace : public CVXLThreadDBServices {
+class CVXLClientThreadDBFace : public CVXLThreadDB::Services {
 public:
     explicit CVXLClientThreadDBFace(CVXLClient* client)
         : client_(client)

@@ -61,7 +61,7 @@ public:
     Root() { setRoot(this); }
 };
 
-class Services : public CVXLThreadDBServices {
+class Services : public CVXLThreadDB::Services {
 public:
     CVXLString ownNumber() const override { return "+15550000"; }
     void setNewMessageCount(std::uint32_t) override { }
@@ -148,7 +148,7 @@ public:
     const CMessageStoreManager* manager = nullptr;
 };
 
-class StoreServices : public CMessageStoreServices {
+class StoreServices : public CMessageStoreManager::Services {
 public:
     std::uint32_t messageLimit() override { return 100; }
     void setCounter(const char*, std::uint32_t) override { }
@@ -275,7 +275,7 @@ int pushForEver(const std::string& tag)
     }
 }
 
-class QueueServices : public COutboundQueueServices {
+class QueueServices : public COutboundQueueManager::Services {
 public:
     // Each run starts a day after the last: ids, made of the time and a
     // counter, never repeat although the runs follow each other quickly.

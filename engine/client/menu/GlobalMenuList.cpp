@@ -76,7 +76,7 @@ std::uint16_t captureLocationOf(std::uint32_t storageLocation)
 
 } // namespace
 
-CGlobalMenuList::CGlobalMenuList(CVXLEventHandler* producer, CGlobalMenuClientFace* client)
+CGlobalMenuList::CGlobalMenuList(CVXLEventHandler* producer, Services* client)
     : producer_(producer)
     , client_(client)
 {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/client/menu/GlobalMenuClientFace.h"
 #include "engine/client/menu/GlobalMenuEntry.h"
 #include "engine/client/menu/MediaAccessEvent.h"
 #include "engine/client/menu/MenuFavoriteEvent.h"
@@ -13,6 +12,8 @@
 
 #include <cstdint>
 
+class CVXLList;
+
 // The entries of the one global menu the user interface shows. The Client
 // fills it for a menu id; running an entry posts one activity event to the
 // Producer (or queues a link request), and afterwards the list is emptied
@@ -21,6 +22,23 @@
 // completion frees a heap one.
 class CGlobalMenuList : public CVXLEventHandler {
 public:
+    // What the Global Menu List needs of the Client: the screen requests of a
+    // menu link and of a deleted favorite, the capture location, the favorite
+    // slots and the list of selected objects.
+    class Services {
+    public:
+        virtual ~Services() = default;
+
+        // PROCESS_URL_REQUEST for menu link n.
+        virtual void queueLinkRequest(int n) = 0;
+        virtual void queueReturnToMenu(std::int32_t value) = 0;
+        virtual void setCaptureLocation(std::uint16_t location) = 0;
+        // Empties favorite slot n.
+        virtual void clearFavorite(int n) = 0;
+        // The list of selected objects; it owns its objects.
+        virtual CVXLList& selectedObjects() = 0;
+    };
+
     // Actions whose running keeps the entries, so a further entry can be run.
     static constexpr std::int32_t kActionRefreshCoolSites = 29;
     static constexpr std::int32_t kActionCoolSite = 30;
@@ -29,7 +47,7 @@ public:
 
     // The job that runs the activities (the Producer) and the Client are not
     // owned; with either null, what needs it does nothing.
-    CGlobalMenuList(CVXLEventHandler* producer, CGlobalMenuClientFace* client);
+    CGlobalMenuList(CVXLEventHandler* producer, Services* client);
     ~CGlobalMenuList() override;
 
     std::uint32_t getEntryCount() const { return entries_.count(); }
@@ -68,7 +86,7 @@ private:
     bool runFavorite(CGlobalMenuEntry& entry);
 
     CVXLEventHandler* producer_;
-    CGlobalMenuClientFace* client_;
+    Services* client_;
     CVXLPtrArray entries_;
     CVXLFlagEvent plain_;
     CMenuMessageEvent message_;

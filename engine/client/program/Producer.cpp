@@ -7,7 +7,7 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/screens/VXLUiJob.h"
 
-CProducer::CProducer(CProducerClientFace* client)
+CProducer::CProducer(Services* client)
     : client_(client)
     , uiJobs_(this, nullptr)
     , ring_(this, slots_, kRingSlots)

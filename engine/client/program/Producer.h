@@ -4,7 +4,6 @@
 #include "engine/client/machine/VXLRunRequest.h"
 #include "engine/client/machine/VXLScenarioProgram.h"
 #include "engine/client/machine/VXLUiJobStack.h"
-#include "engine/client/program/ProducerClientFace.h"
 #include "engine/core/base/VXLPtrArray.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/jobs/VXLEventRing.h"
@@ -13,6 +12,7 @@
 #include <cstdint>
 
 class CKORVFunctionHelper;
+class CVXLCounterTable;
 class CVXLLayout;
 class CVXLUiJobPool;
 
@@ -36,6 +36,26 @@ using KORVBuiltinInstaller = void (*)(CKORVFunctionHelper& helper, void* context
 // installer: the Producer's own when set, else the process-wide default.
 class CProducer : public CVXLEventHandler {
 public:
+    // What the Producer needs of the Client: the engine counters its machines
+    // sample, the screen requests that end an outermost operation, the notice to
+    // every job that a push payload arrived, the result-handler registry it
+    // clears when an operation ends and the UI-job pool it releases when it
+    // finishes.
+    class Services {
+    public:
+        virtual ~Services() = default;
+
+        virtual CVXLCounterTable& counters() = 0;
+        virtual void queueReturnToMenu(std::int32_t value) = 0;
+        virtual void queueReturnToIdle() = 0;
+        // Queues the user-interface code that the next tick broadcasts.
+        virtual void queuePushPayloadNotice() = 0;
+        virtual void clearResultHandlers() = 0;
+        virtual void releaseUiJobPool() = 0;
+        // An outermost operation has ended: a waiting push may be handed on.
+        virtual void pushStep() { }
+    };
+
     enum Mode : std::int32_t {
         kModeIdle = 0,
         kModeMenu = 1,
@@ -65,7 +85,7 @@ public:
 
     // The Client may be null (a Producer tested on its own): then nothing is
     // queued for the user interface and no counter is sampled.
-    explicit CProducer(CProducerClientFace* client);
+    explicit CProducer(Services* client);
     ~CProducer() override;
 
     // The program every machine runs; null (the default) is the shipped one.
@@ -112,7 +132,7 @@ private:
     void finishStopWhenDone();
     void installBuiltins(CStackMachine* machine);
 
-    CProducerClientFace* client_;
+    Services* client_;
     CVXLUiJobStack uiJobs_;
     CVXLSimpleEvent slots_[kRingSlots];
     CVXLEventRing ring_;

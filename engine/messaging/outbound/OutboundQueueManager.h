@@ -29,24 +29,6 @@ class CMediaSelectionSource;
 class CVXLMediaItem;
 class CVXLPlatformStore;
 
-// What the outbound queue needs of the Client.
-class COutboundQueueServices {
-public:
-    virtual ~COutboundQueueServices() = default;
-    virtual std::uint32_t nowSeconds() = 0;
-    // "int.datacomm_active".
-    virtual bool dataCommAllowed() = 0;
-    virtual bool hasNoActivity() = 0;
-    // Configuration item 7: the subscriber's own address.
-    virtual CVXLString ownNumber() = 0;
-    // Configuration item 53: sent messages are deleted rather than kept, and
-    // none is recorded in the thread database at submit.
-    virtual bool deleteSentMessages() = 0;
-    virtual void pushUIRequestCode(std::int32_t code) = 0;
-    // The engine counters; null for none.
-    virtual CVXLCounterTable* counters() = 0;
-};
-
 // One slot of the outbound queue.
 struct COutboundQueueEntry {
     std::uint32_t kind = 0; // 0 free
@@ -82,6 +64,24 @@ class COutboundQueueManager : public CVXLEventHandler,
                               public COutboundQueueView,
                               private CVXLStateFileSaver::Owner {
 public:
+    // What the outbound queue needs of the Client.
+    class Services {
+    public:
+        virtual ~Services() = default;
+        virtual std::uint32_t nowSeconds() = 0;
+        // "int.datacomm_active".
+        virtual bool dataCommAllowed() = 0;
+        virtual bool hasNoActivity() = 0;
+        // Configuration item 7: the subscriber's own address.
+        virtual CVXLString ownNumber() = 0;
+        // Configuration item 53: sent messages are deleted rather than kept, and
+        // none is recorded in the thread database at submit.
+        virtual bool deleteSentMessages() = 0;
+        virtual void pushUIRequestCode(std::int32_t code) = 0;
+        // The engine counters; null for none.
+        virtual CVXLCounterTable* counters() = 0;
+    };
+
     static constexpr const char* kStateFileName = "state.oq";
     static constexpr std::uint8_t kFormat = 6;
     static constexpr std::uint32_t kMaxEntries = 22;
@@ -133,7 +133,7 @@ public:
     void onUiRequest(std::int32_t code) override;
     const char* name() const override { return "Outbound Queue Manager"; }
 
-    void setServices(COutboundQueueServices* services) { services_ = services; }
+    void setServices(Services* services) { services_ = services; }
     void setFileStoreManager(CVXLEventHandler* files)
     {
         files_ = files;
@@ -287,7 +287,7 @@ private:
     bool readDataComm() const;
 
     std::unique_ptr<CVXLEventHandler> sender_;
-    COutboundQueueServices* services_ = nullptr;
+    Services* services_ = nullptr;
     CVXLEventHandler* files_ = nullptr;
     CVXLPlatformStore* store_ = nullptr;
     CVXLEventHandler* threads_ = nullptr;

@@ -48,7 +48,7 @@ public:
     // The job named in a part's second entry when the service holds it.
     void setOnlineMedia(CVXLEventHandler* online) { online_ = online; }
     // Its clock is the engine's, for the expiring flag of summaries.
-    void setServices(CMessageStoreServices* services) { services_ = services; }
+    void setServices(CMessageStoreManager::Services* services) { services_ = services; }
 
 private:
     // Reply codes of the job's own steps.
@@ -143,7 +143,7 @@ private:
     CVXLEventHandler* queue_ = nullptr;
     CVXLEventHandler* online_ = nullptr;
     CVXLThreadDB* threadDB_ = nullptr;
-    CMessageStoreServices* services_ = nullptr;
+    CMessageStoreManager::Services* services_ = nullptr;
 
     // Open and read parts.
     CMessageOpenRequest* openRequest_ = nullptr;

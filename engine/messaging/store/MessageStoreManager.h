@@ -16,19 +16,6 @@ class CVXLMimeEntity;
 class CVXLPlatformStore;
 class CVXLThreadDB;
 
-// What the message store needs of the Client.
-class CMessageStoreServices {
-public:
-    virtual ~CMessageStoreServices() = default;
-    // Configuration item 45; 100 when unset.
-    virtual std::uint32_t messageLimit() = 0;
-    // A counter key of the settings tree, in decimal.
-    virtual void setCounter(const char* key, std::uint32_t value) = 0;
-    // "client.has_new_messages" = "1".
-    virtual void setHasNewMessages() = 0;
-    virtual std::uint32_t nowSeconds() = 0;
-};
-
 // The engine's local message store: one file per message in the platform
 // message store, the box lists (newest first), the new-message and not-yet
 // indexes ("mms.new", "mms.notyet"), the bytes used and the counters that the
@@ -41,6 +28,19 @@ public:
 // start (which waits for the thread database) is served within one step.
 class CMessageStoreManager : public CVXLEventHandler {
 public:
+    // What the message store needs of the Client.
+    class Services {
+    public:
+        virtual ~Services() = default;
+        // Configuration item 45; 100 when unset.
+        virtual std::uint32_t messageLimit() = 0;
+        // A counter key of the settings tree, in decimal.
+        virtual void setCounter(const char* key, std::uint32_t value) = 0;
+        // "client.has_new_messages" = "1".
+        virtual void setHasNewMessages() = 0;
+        virtual std::uint32_t nowSeconds() = 0;
+    };
+
     static constexpr const char* kNewIndex = "mms.new";
     static constexpr const char* kNotYetIndex = "mms.notyet";
     static constexpr std::uint32_t kDefaultLimit = 100;
@@ -59,7 +59,7 @@ public:
 
     void setStore(CVXLPlatformStore* store) { store_ = store; }
     void setThreadDB(CVXLThreadDB* threadDB) { threadDB_ = threadDB; }
-    void setServices(CMessageStoreServices* services) { services_ = services; }
+    void setServices(Services* services) { services_ = services; }
     // Told the id of every file deleted (request 38, no reply).
     void setPremiumInbox(CVXLEventHandler* premium) { premium_ = premium; }
 
@@ -167,7 +167,7 @@ private:
 
     CVXLPlatformStore* store_ = nullptr;
     CVXLThreadDB* threadDB_ = nullptr;
-    CMessageStoreServices* services_ = nullptr;
+    Services* services_ = nullptr;
     CVXLEventHandler* premium_ = nullptr;
 
     CVXLStringArray lists_[kKinds];

@@ -16,16 +16,6 @@
 
 class CVXLFileStoreManager;
 
-// What the thread database needs of the Client.
-class CVXLThreadDBServices {
-public:
-    virtual ~CVXLThreadDBServices() = default;
-    // Configuration item 7, the subscriber's own number.
-    virtual CVXLString ownNumber() const = 0;
-    // Sets "inbox.new_msg_count".
-    virtual void setNewMessageCount(std::uint32_t count) = 0;
-};
-
 // Groups the known messages into one thread per correspondent and counts the
 // new ones per thread. Everything lives in memory; a change schedules a save
 // 1 s later (at most about 16 s after the first change of a burst) into
@@ -33,6 +23,16 @@ public:
 // only then is the pointer moved, so a crash leaves one whole database named.
 class CVXLThreadDB : public CVXLEventHandler {
 public:
+    // What the thread database needs of the Client.
+    class Services {
+    public:
+        virtual ~Services() = default;
+        // Configuration item 7, the subscriber's own number.
+        virtual CVXLString ownNumber() const = 0;
+        // Sets "inbox.new_msg_count".
+        virtual void setNewMessageCount(std::uint32_t count) = 0;
+    };
+
     static constexpr std::uint32_t kVersion = 4;
     static constexpr const char* kFirstFile = "thread1.db";
     static constexpr const char* kSecondFile = "thread2.db";
@@ -48,7 +48,7 @@ public:
     const char* name() const override { return "CVXLThreadDB"; }
 
     void setFileStoreManager(CVXLFileStoreManager* manager) { files_ = manager; }
-    void setServices(CVXLThreadDBServices* services) { services_ = services; }
+    void setServices(Services* services) { services_ = services; }
 
     // The last database built.
     static CVXLThreadDB* instance();
@@ -120,7 +120,7 @@ private:
     static CVXLThreadDB* instance_;
 
     CVXLFileStoreManager* files_ = nullptr;
-    CVXLThreadDBServices* services_ = nullptr;
+    Services* services_ = nullptr;
     CVXLPtrArray hidden_;
     CVXLPtrArray shown_;
     CVXLStringMap messages_;

@@ -67,7 +67,7 @@ public:
 };
 
 // The Client as the list sees it, recording the capture location.
-class RecordingClient : public CGlobalMenuClientFace {
+class RecordingClient : public CGlobalMenuList::Services {
 public:
     void queueLinkRequest(int) override { }
     void queueReturnToMenu(std::int32_t) override { }

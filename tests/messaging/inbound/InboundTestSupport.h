@@ -54,7 +54,7 @@ public:
 // the real message store, in the current device root; the relay at relayUrl
 // reached through the proxy that the settings name.
 struct InboundRig {
-    class StoreServices : public CMessageStoreServices {
+    class StoreServices : public CMessageStoreManager::Services {
     public:
         std::uint32_t messageLimit() override { return 100; }
         void setCounter(const char*, std::uint32_t) override { }

@@ -24,7 +24,7 @@
 
 namespace {
 
-struct Services : COutboundQueueServices {
+struct Services : COutboundQueueManager::Services {
     std::uint32_t now = 1700000000;
     bool data = true;
     bool idle = true;

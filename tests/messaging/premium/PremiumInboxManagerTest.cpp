@@ -147,7 +147,7 @@ struct PremiumServices : CPremiumInboxManager::Services {
     }
 };
 
-struct QuietStore : CMessageStoreServices {
+struct QuietStore : CMessageStoreManager::Services {
     std::uint32_t messageLimit() override { return 100; }
     void setCounter(const char*, std::uint32_t) override { }
     void setHasNewMessages() override { }

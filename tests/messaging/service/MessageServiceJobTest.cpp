@@ -25,14 +25,14 @@ namespace {
 constexpr std::int32_t kReply = 900;
 constexpr std::uint32_t kNow = 1700000000;
 
-struct StoreServices : CMessageStoreServices {
+struct StoreServices : CMessageStoreManager::Services {
     std::uint32_t messageLimit() override { return 10000; }
     void setCounter(const char*, std::uint32_t) override { }
     void setHasNewMessages() override { }
     std::uint32_t nowSeconds() override { return kNow; }
 };
 
-struct ThreadServices : CVXLThreadDBServices {
+struct ThreadServices : CVXLThreadDB::Services {
     CVXLString ownNumber() const override { return CVXLString(); }
     void setNewMessageCount(std::uint32_t) override { }
 };

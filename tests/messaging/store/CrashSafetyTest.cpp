@@ -221,7 +221,7 @@ public:
     }
 };
 
-struct Counters : CMessageStoreServices {
+struct Counters : CMessageStoreManager::Services {
     std::map<std::string, std::string> values;
     std::uint32_t messageLimit() override { return 100; }
     void setCounter(const char* key, std::uint32_t value) override { values[key] = std::to_string(value); }

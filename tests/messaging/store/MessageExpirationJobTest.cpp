@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::uint32_t kNow = 1800000000;
 
-struct QuietStore : CMessageStoreServices {
+struct QuietStore : CMessageStoreManager::Services {
     std::uint32_t messageLimit() override { return 100; }
     void setCounter(const char*, std::uint32_t) override { }
     void setHasNewMessages() override { }

@@ -45,7 +45,7 @@ public:
     std::int64_t budget = -1;
 };
 
-struct Services : CMessageStoreServices {
+struct StoreServices : CMessageStoreManager::Services {
     std::map<std::string, std::string> counters;
     std::uint32_t limit = 100;
     std::uint32_t now = kNow;
@@ -63,14 +63,14 @@ std::string summaryOf(const char* from, const char* sent = "1699999999")
 }
 
 // The thread database publishes the inbox new count as the Client does.
-struct ThreadServices : CVXLThreadDBServices {
-    explicit ThreadServices(Services& to)
+struct ThreadServices : CVXLThreadDB::Services {
+    explicit ThreadServices(StoreServices& to)
         : services(to)
     {
     }
     CVXLString ownNumber() const override { return CVXLString(); }
     void setNewMessageCount(std::uint32_t count) override { services.setCounter(kPersInboxNewCount, count); }
-    Services& services;
+    StoreServices& services;
 };
 
 struct StoreFixture : ::testing::Test {
@@ -80,7 +80,7 @@ struct StoreFixture : ::testing::Test {
     // The thread database saves into the working folder.
     CVXLPlatformFileStore fileStore;
     CVXLFileStoreManager files;
-    Services services;
+    StoreServices services;
     ThreadServices threadServices {services};
     CVXLThreadDB threads;
     CMessageStoreManager manager;

@@ -15,7 +15,7 @@ using namespace std::string_literals;
 
 constexpr std::int32_t kReply = 900;
 
-struct Services : CVXLThreadDBServices {
+struct Services : CVXLThreadDB::Services {
     CVXLString own;
     std::uint32_t newCount = 12345;
     CVXLString ownNumber() const override { return own; }
