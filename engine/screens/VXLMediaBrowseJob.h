@@ -98,6 +98,8 @@ public:
     static constexpr std::uint32_t kNoticeQueued = 24;
     static constexpr std::uint32_t kNoticeQueuedTooLarge = 25;
     static constexpr std::uint32_t kNoticeUploadCancelled = 26;
+    // The progress bar's state while an upload is queued.
+    static constexpr std::uint32_t kUploadProgressState = 0;
 
     // Storage classes of an album.
     static constexpr std::uint32_t kStorageOnline = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/access/MediaAccessManager.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/settings/VXLPersKeys.h"
 
 CVXLHsmState CVXLMediaBrowseJob::handOverWith(std::int32_t result)
 {
@@ -330,9 +331,12 @@ CVXLHsmState CVXLMediaBrowseJob::stateUpload(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
+        showProgress(kUploadProgressState, kPersProgressCurrent, kPersProgressTotal, false);
         startUpload();
         return handled();
     case kSignalSucceeded:
+        // The progress bar goes first; the notice follows it.
+        endChildScreen();
         takeUploadReply();
         return transition(&CVXLMediaBrowseJob::stateErrorShown);
     case kChildContinue:

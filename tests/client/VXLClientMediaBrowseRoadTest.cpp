@@ -3,19 +3,25 @@
 // in the album summary job (13); the selection commands work on the Media
 // Access Manager's selection, and a delete of three with its progress
 // removes the files and every favourite that named them, read back from
-// "_vxl.reg" by tests/peers/vxl_reg_reader.py; Back ends the flow.
+// "_vxl.reg" by tests/peers/vxl_reg_reader.py; Back ends the flow. An upload
+// of three goes through "state.uq" to tests/peers/vrax_server.py.
+#include "engine/access/BackgroundUploadManager.h"
 #include "engine/access/MediaAccessManager.h"
 #include "engine/access/MediaSelection.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
+#include "engine/screens/VXLLayoutInformation.h"
 #include "tests/client/MessageListRoadRig.h"
 #include "tests/support/JpegFixture.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +34,31 @@ std::string pictureName(int n)
     char name[64];
     std::snprintf(name, sizeof name, "My Documents/My Pictures/p%04d.jpg", n);
     return name;
+}
+
+std::string persistent(CVXLClient& client, const char* key)
+{
+    CVXLString value;
+    client.settings().getPersistentString(key, &value);
+    return value.c_str();
+}
+
+// Runs the engine as the rig does; the values "int.progress_total" took
+// between ticks meanwhile, other than the 0 the progress bar leaves.
+std::vector<std::string> runWatchingTotal(MessageListRoadRig& rig)
+{
+    std::vector<std::string> seen;
+    for (int i = 0; i < 100000; ++i) {
+        const std::int32_t result = rig.driver.tick();
+        const std::string total = persistent(*rig.client, kPersProgressTotal);
+        if (total != "0" && !total.empty() && (seen.empty() || seen.back() != total))
+            seen.push_back(total);
+        if (rig.take())
+            continue;
+        if (result != CVXLClient::kTickWorkLeft && rig.client->getWaitTime() != 0)
+            break;
+    }
+    return seen;
 }
 
 CVXLMediaItem* focus(CVXLAlbumSummaryJob& job, std::int32_t index)
@@ -100,7 +131,8 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
     client.settings().setFavorite(7, kept->id(), "kept", where(kept));
     const std::string keptId = kept->id().c_str();
     focus(*job, 6);
-    ASSERT_TRUE(rig.press("Delete"));
+    ASSERT_TRUE(submitByLabel(job->layout(), "Delete"));
+    EXPECT_EQ(runWatchingTotal(rig), std::vector<std::string> {"3"});
 
     // The progress bar (job 42) came and went; the album is shown again.
     EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {13, 42}));
@@ -123,6 +155,108 @@ TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
     ASSERT_TRUE(rig.press("Back"));
     EXPECT_EQ(rig.currentJob(), nullptr);
     EXPECT_TRUE(client.getProducer().isIdle());
+}
+
+// Upload of three selected pictures to "My Uploads" (the program's upload
+// destination screen, job 46, is scripted): the progress bar, then the
+// notice "Your media is queued for uploading.", three records in
+// "state.uq" read back by
+// tests/peers/upload_queue_file.py, and then the three files received whole
+// by tests/peers/vrax_server.py on 127.0.0.1. The server reads nothing until
+// the queue has been read, so the upload cannot empty it first.
+TEST(VXLClientMediaBrowseRoad, UploadQueuesTheSelectionAndTheServerReceivesIt)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({7, 11, 12, 13, 14, 42, 43}));
+    CVXLClient& client = *rig.client;
+    for (int n = 0; n < 6; ++n) {
+        const std::string jpeg = testJpeg(32, 24, 3, 80, [n](unsigned y, unsigned char* row) {
+            for (unsigned x = 0; x < 32 * 3; ++x)
+                row[x] = static_cast<unsigned char>(x * (n + 1) + y);
+        });
+        ASSERT_TRUE(rig.root.writeFile(pictureName(n), jpeg));
+    }
+    const std::string log = rig.root.hostPath("vrax-server.log");
+    const std::string gate = rig.root.hostPath("vrax-gate");
+    std::uint16_t port = 0;
+    const pid_t server = testStartPythonPeer("vrax_server.py",
+        {"upload-ack,upload-ack,upload-ack", log, "--announce", "--gate", gate}, log + ".out", &port);
+    ASSERT_GT(server, 0);
+    struct Stop {
+        pid_t pid;
+        ~Stop() { testStopProcess(pid, 2000); }
+    } stopServer {server};
+    client.settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
+    client.settings().setPersistentString(kPersVraxId, "D42");
+    client.settings().setPersistentString(kPersVraxRegComplete, "1");
+    client.settings().store().set("vrax.max_image_upload_size", "100000");
+
+    rig.startActivity(kActivityReviewMedia);
+    auto* job = dynamic_cast<CVXLAlbumSummaryJob*>(rig.currentJob());
+    ASSERT_NE(job, nullptr);
+    ASSERT_TRUE(job->isBrowsing());
+    // Each record: its offset, the packed location, the name and the album
+    // ("" for My Uploads).
+    std::vector<std::string> chosen;
+    std::vector<std::string> queuedRecords;
+    std::size_t offset = 0;
+    for (std::int32_t index : {1, 3, 4}) {
+        CVXLMediaItem* item = focus(*job, index);
+        ASSERT_NE(item, nullptr) << index;
+        const std::string name = item->name().c_str();
+        chosen.push_back(name);
+        queuedRecords.push_back(std::to_string(offset) + " "
+            + std::to_string(CMediaSelection::packedLocationOf(*item)) + " " + name + " ");
+        offset += 2 + 4 + 4 + name.size() + 1 + 4 + 1;
+        ASSERT_TRUE(rig.press("Select"));
+    }
+    ASSERT_EQ(client.getMediaAccessManager().countSelected(), 3u);
+
+    // Upload hands over (67); the destination screen answers "My Uploads".
+    ASSERT_TRUE(rig.press("Upload"));
+    ASSERT_NE(rig.currentJob(), nullptr);
+    ASSERT_EQ(rig.currentJob()->typeId(), 46);
+    rig.pool->script.push_back({62, {}});
+    ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+    EXPECT_EQ(runWatchingTotal(rig), std::vector<std::string> {"3"});
+    EXPECT_EQ(rig.currentJob(), job);
+    auto* notice = dynamic_cast<CVXLLayoutInformation*>(rig.top());
+    ASSERT_NE(notice, nullptr) << rig.topText();
+    EXPECT_EQ(std::string(notice->message().c_str()), "Your media is queued for uploading.");
+    const std::vector<int> shown = rig.pool->shownTypes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 42), 1) << ::testing::PrintToString(shown);
+
+    const TestCommandResult queued
+        = testRunCommand(testPython() + " '" TESSEL_SOURCE_DIR "/tests/peers/upload_queue_file.py' --dump '"
+            + rig.driver.storeFile(CBackgroundUploadManager::kQueueFileName) + "'");
+    ASSERT_EQ(queued.status, 0) << queued.output;
+    EXPECT_EQ(testLines(queued.output), queuedRecords) << queued.output;
+
+    // The notice is left, then the album; the queue goes to the server.
+    ASSERT_TRUE(rig.press("Continue"));
+    // (The scripted destination screen leaves its layout up.)
+    ASSERT_TRUE(job->isBrowsing());
+    ASSERT_TRUE(submitByLabel(job->layout(), "Back"));
+    rig.run();
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    std::ofstream(gate).put('\n');
+    ASSERT_TRUE(rig.follow(
+        [&] { return testFileLines(log).size() >= 3 && !client.getBackgroundUploadManager().hasPending(); },
+        20000))
+        << ::testing::PrintToString(testFileLines(log));
+    const std::vector<std::string> received = testFileLines(log);
+    EXPECT_EQ(received.size(), 3u);
+    std::multiset<std::string> sent;
+    for (const std::string& line : received) {
+        EXPECT_NE(line.find("request=media-xfer"), std::string::npos) << line;
+        const std::size_t at = line.find(" sha256=");
+        ASSERT_NE(at, std::string::npos) << line;
+        sent.insert(line.substr(at + 8, 64));
+    }
+    std::multiset<std::string> files;
+    for (const std::string& name : chosen)
+        files.insert(testSha256OfFile(rig.root.hostPath("My Documents/My Pictures/" + name)));
+    EXPECT_EQ(sent, files);
 }
 
 } // namespace
