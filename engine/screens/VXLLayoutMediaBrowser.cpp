@@ -78,14 +78,18 @@ constexpr std::uint32_t kSelect = kLayoutActionSelect;
         VXL_ROW(state, kExit, kHard, base + 15)
 
 // A single item (15 card, 14 phone): the album state's rows it keeps, with
-// their labels.
-#define VXL_SINGLE_ROWS(state, base)                                                                         \
+// their labels. The card's Voice Send comes before Post, the phone's after.
+#define VXL_SINGLE_HEAD_CARD(state, base)                                                                    \
     VXL_ROW(state, L::kSendToContacts, kMenu, base + 0), VXL_ROW(state, L::kVoiceSend, kUnplaced, base + 2), \
-        VXL_ROW(state, L::kPost, kMenu, base + 1), VXL_ROW(state, L::kUpload, kMenu, base + 3),              \
-        VXL_ROW(state, L::kDelete, kMenu, base + 4), VXL_ROW(state, kSelect, kHard, base + 7),               \
-        VXL_ROW(state, kUpdate, kHard, base + 10), VXL_ROW(state, L::kAlbumList, kHard, base + 14),          \
-        VXL_ROW(state, kBack, kHard, base + 13), VXL_ROW(state, L::kPrint, kMenu, base + 15),                \
-        VXL_ROW(state, kExit, kHard, base + 16)
+        VXL_ROW(state, L::kPost, kMenu, base + 1)
+#define VXL_SINGLE_HEAD_PHONE(state, base)                                                                   \
+    VXL_ROW(state, L::kSendToContacts, kMenu, base + 0), VXL_ROW(state, L::kPost, kMenu, base + 1),          \
+        VXL_ROW(state, L::kVoiceSend, kUnplaced, base + 2)
+#define VXL_SINGLE_TAIL(state, base)                                                                         \
+    VXL_ROW(state, L::kUpload, kMenu, base + 3), VXL_ROW(state, L::kDelete, kMenu, base + 4),                \
+        VXL_ROW(state, kSelect, kHard, base + 7), VXL_ROW(state, kUpdate, kHard, base + 10),                 \
+        VXL_ROW(state, L::kAlbumList, kHard, base + 14), VXL_ROW(state, kBack, kHard, base + 13),            \
+        VXL_ROW(state, L::kPrint, kMenu, base + 15), VXL_ROW(state, kExit, kHard, base + 16)
 
 constexpr CVXLLayoutCommandRow kRows[] = {
     VXL_ALBUM_ROWS(0, 124, kMenu, kOff, kMenu),
@@ -102,10 +106,14 @@ constexpr CVXLLayoutCommandRow kRows[] = {
     VXL_CHOOSE_ROWS(9, 243, kOff, kOff, 256, 255),
     VXL_CHOOSE_ROWS(10, 259, kOff, kOff, 272, 271),
     VXL_CHOOSE_ROWS(11, 275, kMenu, kOff, 287, 288),
-    VXL_SINGLE_ROWS(15, 141),
-    VXL_SINGLE_ROWS(14, 158),
+    VXL_SINGLE_HEAD_CARD(15, 141),
+    VXL_SINGLE_TAIL(15, 141),
+    VXL_SINGLE_HEAD_PHONE(14, 158),
+    VXL_SINGLE_TAIL(14, 158),
 };
-#undef VXL_SINGLE_ROWS
+#undef VXL_SINGLE_TAIL
+#undef VXL_SINGLE_HEAD_PHONE
+#undef VXL_SINGLE_HEAD_CARD
 #undef VXL_CHOOSE_ROWS
 #undef VXL_DELETE_ROWS
 #undef VXL_ASSIGN_ROWS

@@ -74,6 +74,11 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
             " | -menu Send to Contacts, unplaced Voice Send To Contacts, -menu Post to Service, -menu "
             "Upload, "
             "-menu Delete, -hard Select, hard Update, hard Album List, hard Back, -menu Print, hard Exit"},
+        // The phone's single item keeps the album's order: Post before Voice Send.
+        {14,
+            " | -menu Send to Contacts, -menu Post to Service, unplaced Voice Send To Contacts, -menu "
+            "Upload, -menu Delete, -hard Select, hard Update, hard Album List, hard Back, -menu Print, hard "
+            "Exit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);

@@ -56,7 +56,7 @@ constexpr ScreenFixtureRow kFixture[] = {
     {7, 12, " | hard Update, hard Assign, hard Back, hard Exit"},
     {7, 13, " | hard Update, hard Assign, hard Back, hard Exit"},
     {7, 14,
-        " | menu Send to Contacts, unplaced Voice Send To Contacts, menu Post to Service, menu Upload, menu "
+        " | menu Send to Contacts, menu Post to Service, unplaced Voice Send To Contacts, menu Upload, menu "
         "Delete, hard Select, hard Update, hard Album List, hard Back, menu Print, hard Exit"},
     {7, 15,
         " | menu Send to Contacts, unplaced Voice Send To Contacts, menu Post to Service, menu Upload, menu "
