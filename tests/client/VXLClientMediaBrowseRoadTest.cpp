@@ -8,9 +8,13 @@
 #include "engine/access/BackgroundUploadManager.h"
 #include "engine/access/MediaAccessManager.h"
 #include "engine/access/MediaSelection.h"
+#include "engine/client/menu/GlobalMenuValueEntry.h"
+#include "engine/client/menu/VXLMenuTable.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/media/VXLMediaItem.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
+#include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "tests/client/MessageListRoadRig.h"
 #include "tests/support/JpegFixture.h"
@@ -28,12 +32,25 @@
 namespace {
 
 constexpr std::int32_t kActivityReviewMedia = 75;
+// The favourites' "add" menu (its slot entry starts the assigner) and the
+// program's answer of the album chooser (job 45) for a phone album.
+constexpr std::int32_t kMenuAddFavorite = 14;
+constexpr std::int32_t kLocalAlbumPicked = 50;
 
 std::string pictureName(int n)
 {
     char name[64];
     std::snprintf(name, sizeof name, "My Documents/My Pictures/p%04d.jpg", n);
     return name;
+}
+
+// "_vxl.reg" as tests/peers/vxl_reg_reader.py reads it.
+std::string settingsFile(MessageListRoadRig& rig)
+{
+    rig.run();
+    return testRunCommand("python3 '" TESSEL_SOURCE_DIR "/tests/peers/vxl_reg_reader.py' '"
+        + rig.driver.storeFile("_vxl.reg") + "'")
+        .output;
 }
 
 std::string persistent(CVXLClient& client, const char* key)
@@ -257,6 +274,93 @@ TEST(VXLClientMediaBrowseRoad, UploadQueuesTheSelectionAndTheServerReceivesIt)
     for (const std::string& name : chosen)
         files.insert(testSha256OfFile(rig.root.hostPath("My Documents/My Pictures/" + name)));
     EXPECT_EQ(sent, files);
+}
+
+// Favourites through the shipped program's menus. The add-favourite menu's
+// slot entry (slot 3) runs the album chooser (job 45, scripted: the phone
+// album) and the assigner (job 12): Assign on the focused picture writes
+// the slot's three keys to "_vxl.reg". The favourites menu then lists it,
+// and its entry (activity 82) shows that picture alone in job 8; deleting
+// it ends the job with Back (8), the file and the slot gone.
+TEST(VXLClientMediaBrowseRoad, AnAssignedFavouriteIsShownAloneAndDeletedFromTheFavouritesMenu)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({7, 8, 11, 12, 13, 14, 42, 43}));
+    CVXLClient& client = *rig.client;
+    for (int n = 0; n < 10; ++n) {
+        const std::string jpeg = testJpeg(32, 24, 3, 80, [n](unsigned y, unsigned char* row) {
+            for (unsigned x = 0; x < 32 * 3; ++x)
+                row[x] = static_cast<unsigned char>(x * (n + 1) + y);
+        });
+        ASSERT_TRUE(rig.root.writeFile(pictureName(n), jpeg));
+    }
+    CVXLAlbum phone;
+    phone.setLocation(client.getMediaStoreManager().getStoreLocation(0));
+
+    CGlobalMenuList& add = client.buildGlobalMenu(kMenuAddFavorite);
+    ASSERT_EQ(add.getEntryCount(), 1u);
+    auto* slot = dynamic_cast<CGlobalMenuValueEntry*>(add.entryAt(0));
+    ASSERT_NE(slot, nullptr);
+    slot->setValue(3);
+    add.runEntry(slot);
+    rig.run();
+    ASSERT_NE(rig.currentJob(), nullptr);
+    ASSERT_EQ(rig.currentJob()->typeId(), 45);
+    rig.pool->script.push_back(
+        {kLocalAlbumPicked, {{"album_summary", CVXLVariant(static_cast<const void*>(&phone))}}});
+    ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+    rig.run();
+    auto* assigner = dynamic_cast<CVXLMediaBrowseJob12*>(rig.currentJob());
+    ASSERT_NE(assigner, nullptr);
+    ASSERT_TRUE(assigner->isBrowsing());
+    EXPECT_EQ(assigner->layout().state(), 12u);
+    EXPECT_EQ(rig.topText(), " | hard Update, hard Assign, hard Back, hard Exit");
+    CVXLMediaItem* item = focus(*assigner, 6);
+    ASSERT_NE(item, nullptr);
+    const std::string name = item->name().c_str();
+    const std::string id = item->id().c_str();
+    const std::string location = std::to_string(CMediaSelection::packedLocationOf(*item));
+    const std::string caption = (item->title().length() ? item->title() : item->name()).c_str();
+    ASSERT_TRUE(rig.press("Assign"));
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+    const std::string reg = settingsFile(rig);
+    for (const std::string& pair : {"pers.favorites_id.3=" + id, "pers.favorites_caption.3=" + caption,
+             "pers.favorites_location.3=" + location})
+        EXPECT_NE(reg.find(pair + "\n"), std::string::npos) << pair << "\n" << reg;
+
+    // The favourites menu lists the slot; its entry shows the picture alone.
+    CGlobalMenuList& favourites = client.buildGlobalMenu(kMenuFavorites);
+    ASSERT_EQ(favourites.getEntryCount(), 1u);
+    EXPECT_EQ(std::string(favourites.entryAt(0)->caption().c_str()), caption);
+    favourites.runEntry(favourites.entryAt(0));
+    rig.run();
+    auto* favourite = dynamic_cast<CVXLFavoritePositionJob*>(rig.currentJob());
+    ASSERT_NE(favourite, nullptr);
+    ASSERT_TRUE(favourite->isBrowsing());
+    EXPECT_EQ(favourite->favoriteIndex(), 3);
+    EXPECT_EQ(favourite->layout().state(), 14u);
+    EXPECT_EQ(favourite->layout().cacheCount(), 1u);
+    ASSERT_NE(favourite->layout().currentElement(), nullptr);
+    ASSERT_NE(favourite->layout().currentElement()->asMediaItem(), nullptr);
+    EXPECT_EQ(std::string(favourite->layout().currentElement()->asMediaItem()->name().c_str()), name);
+    EXPECT_EQ(rig.topText(),
+        " | menu Send to Contacts, menu Post to Service, unplaced Voice Send To Contacts, menu Upload, menu "
+        "Delete, hard Select, hard Update, hard Album List, hard Back, menu Print, hard Exit");
+
+    // The delete's progress bar, and the job ends instead of reloading (the
+    // pool deletes it: the favourite job is not read after this).
+    const std::size_t before = rig.pool->shown.size();
+    ASSERT_TRUE(rig.press("Delete"));
+    ASSERT_EQ(rig.pool->shown.size(), before + 1);
+    EXPECT_EQ(rig.pool->shown.back().type, 42);
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    ASSERT_FALSE(rig.requests.empty());
+    EXPECT_EQ(rig.requests.back().kind, static_cast<std::uint32_t>(kUIRequestReturnToMenu));
+    EXPECT_TRUE(client.getProducer().isIdle());
+    EXPECT_FALSE(rig.root.exists("My Documents/My Pictures/" + name));
+    EXPECT_TRUE(rig.root.exists(pictureName(5)));
+    EXPECT_NE(settingsFile(rig).find("pers.favorites_id.3=\n"), std::string::npos);
 }
 
 } // namespace
