@@ -11,8 +11,10 @@
 #include "engine/client/menu/GlobalMenuValueEntry.h"
 #include "engine/client/menu/VXLMenuTable.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaStoreManager.h"
+#include "engine/screens/VXLAlbumPickJob36.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLLayoutInformation.h"
@@ -36,6 +38,9 @@ constexpr std::int32_t kActivityReviewMedia = 75;
 // program's answer of the album chooser (job 45) for a phone album.
 constexpr std::int32_t kMenuAddFavorite = 14;
 constexpr std::int32_t kLocalAlbumPicked = 50;
+// My Albums, and the album chooser's answer for the online albums.
+constexpr std::int32_t kActivityMyAlbums = 74;
+constexpr std::int32_t kOnlineAlbumPicked = 51;
 
 std::string pictureName(int n)
 {
@@ -43,6 +48,37 @@ std::string pictureName(int n)
     std::snprintf(name, sizeof name, "My Documents/My Pictures/p%04d.jpg", n);
     return name;
 }
+
+// tests/peers/vrax_server.py with its script on 127.0.0.1, the engine
+// registered with it; stopped when the value goes.
+struct VraxPeer {
+    VraxPeer(MessageListRoadRig& rig, const std::string& script, bool gated = false)
+        : log(rig.root.hostPath("vrax-server.log"))
+        , gate(rig.root.hostPath("vrax-gate"))
+    {
+        std::vector<std::string> arguments {script, log, "--announce"};
+        if (gated) {
+            arguments.push_back("--gate");
+            arguments.push_back(gate);
+        }
+        std::uint16_t port = 0;
+        pid = testStartPythonPeer("vrax_server.py", arguments, log + ".out", &port);
+        CVXLClient& client = *rig.client;
+        client.settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
+        client.settings().setPersistentString(kPersVraxId, "D42");
+        client.settings().setPersistentString(kPersVraxRegComplete, "1");
+    }
+    ~VraxPeer()
+    {
+        if (pid > 0)
+            testStopProcess(pid, 2000);
+    }
+    void open() const { std::ofstream(gate).put('\n'); }
+
+    std::string log;
+    std::string gate;
+    pid_t pid = -1;
+};
 
 // "_vxl.reg" as tests/peers/vxl_reg_reader.py reads it.
 std::string settingsFile(MessageListRoadRig& rig)
@@ -193,19 +229,9 @@ TEST(VXLClientMediaBrowseRoad, UploadQueuesTheSelectionAndTheServerReceivesIt)
         });
         ASSERT_TRUE(rig.root.writeFile(pictureName(n), jpeg));
     }
-    const std::string log = rig.root.hostPath("vrax-server.log");
-    const std::string gate = rig.root.hostPath("vrax-gate");
-    std::uint16_t port = 0;
-    const pid_t server = testStartPythonPeer("vrax_server.py",
-        {"upload-ack,upload-ack,upload-ack", log, "--announce", "--gate", gate}, log + ".out", &port);
-    ASSERT_GT(server, 0);
-    struct Stop {
-        pid_t pid;
-        ~Stop() { testStopProcess(pid, 2000); }
-    } stopServer {server};
-    client.settings().setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
-    client.settings().setPersistentString(kPersVraxId, "D42");
-    client.settings().setPersistentString(kPersVraxRegComplete, "1");
+    const VraxPeer server(rig, "upload-ack,upload-ack,upload-ack", true);
+    ASSERT_GT(server.pid, 0);
+    const std::string& log = server.log;
     client.settings().store().set("vrax.max_image_upload_size", "100000");
 
     rig.startActivity(kActivityReviewMedia);
@@ -256,7 +282,7 @@ TEST(VXLClientMediaBrowseRoad, UploadQueuesTheSelectionAndTheServerReceivesIt)
     ASSERT_TRUE(submitByLabel(job->layout(), "Back"));
     rig.run();
     EXPECT_EQ(rig.currentJob(), nullptr);
-    std::ofstream(gate).put('\n');
+    server.open();
     ASSERT_TRUE(rig.follow(
         [&] { return testFileLines(log).size() >= 3 && !client.getBackgroundUploadManager().hasPending(); },
         20000))
@@ -361,6 +387,70 @@ TEST(VXLClientMediaBrowseRoad, AnAssignedFavouriteIsShownAloneAndDeletedFromTheF
     EXPECT_FALSE(rig.root.exists("My Documents/My Pictures/" + name));
     EXPECT_TRUE(rig.root.exists(pictureName(5)));
     EXPECT_NE(settingsFile(rig).find("pers.favorites_id.3=\n"), std::string::npos);
+}
+
+// My Albums (activity 74) on an online album: the album chooser (job 45,
+// scripted) picks the online albums, the registration check (job 6,
+// scripted) passes, and the album list (job 36) shows the server's three
+// albums; Continue on "Trip" hands it to the online browser (job 38, a
+// scripted stand-in here) as "album_summary". Leaving that browser shows
+// the list again without asking the server; Back on it and on the chooser
+// ends the flow.
+TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndOpensThePickedOne)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({7, 11, 36, 42, 43}));
+    CVXLClient& client = *rig.client;
+    const VraxPeer server(rig, "albums3");
+    ASSERT_GT(server.pid, 0);
+    rig.startActivity(kActivityMyAlbums);
+    ASSERT_NE(rig.currentJob(), nullptr);
+    ASSERT_EQ(rig.currentJob()->typeId(), 45);
+    rig.pool->script.push_back({kOnlineAlbumPicked, {}});
+    rig.pool->script.push_back({10, {}});
+    for (int step = 0; step < 2; ++step) {
+        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs())) << step;
+        rig.run();
+    }
+    auto* list = dynamic_cast<CVXLAlbumPickJob36*>(rig.currentJob());
+    ASSERT_NE(list, nullptr) << ::testing::PrintToString(rig.pool->shownTypes());
+    ASSERT_TRUE(rig.follow([&] { return list->isBrowsing(); }, 15000));
+    EXPECT_EQ(rig.top(), &list->layout());
+    ASSERT_EQ(list->layout().albumCount(), 3u);
+    CVXLElement* trip = list->layout().list().itemAt(2);
+    ASSERT_NE(trip, nullptr);
+    ASSERT_NE(trip->asType0(), nullptr);
+    EXPECT_EQ(trip->asType0()->name(), "Trip");
+    list->layout().setCurrentElement(trip);
+    ASSERT_TRUE(rig.press("Continue"));
+
+    CVXLUiJob* browser = rig.currentJob();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->typeId(), 38);
+    auto* handed = dynamic_cast<CVXLAlbum*>(
+        static_cast<CVXLObject*>(browser->property(CVXLMediaBrowseJob::kPropertyAlbum).reference()));
+    ASSERT_NE(handed, nullptr);
+    EXPECT_EQ(handed->identifier(), "C3");
+    EXPECT_EQ(handed->name(), "Trip");
+
+    rig.pool->script.push_back({8, {}});
+    ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+    rig.run();
+    ASSERT_EQ(rig.currentJob(), list);
+    ASSERT_TRUE(list->isBrowsing());
+    ASSERT_TRUE(submitByLabel(list->layout(), "Back"));
+    rig.run();
+    // The chooser again, left with Back.
+    ASSERT_NE(rig.currentJob(), nullptr);
+    EXPECT_EQ(rig.currentJob()->typeId(), 45);
+    rig.pool->script.push_back({8, {}});
+    ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+    rig.run();
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+    const std::vector<std::string> received = testFileLines(server.log);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_NE(received[0].find("request=list-req"), std::string::npos) << received[0];
 }
 
 } // namespace

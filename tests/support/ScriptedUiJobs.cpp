@@ -5,6 +5,8 @@
 #include "engine/client/machine/VXLUiJobStack.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/screens/MessageSummaryGetter.h"
+#include "engine/screens/VXLAlbumPickJob36.h"
+#include "engine/screens/VXLAlbumPickJob37.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLErrorJob.h"
@@ -125,6 +127,10 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLMessageViewJob34>(this);
         case CVXLMessageViewJob35::kTypeId:
             return new RecordedUiJob<CVXLMessageViewJob35>(this);
+        case CVXLAlbumPickJob36::kTypeId:
+            return new RecordedUiJob<CVXLAlbumPickJob36>(this);
+        case CVXLAlbumPickJob37::kTypeId:
+            return new RecordedUiJob<CVXLAlbumPickJob37>(this);
         default:
             break;
         }
