@@ -259,13 +259,15 @@ bool CInboundJob::submitGet(std::int32_t step, const CVXLString& location, const
     return submit(step, get);
 }
 
-bool CInboundJob::submitMms(std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file)
+bool CInboundJob::submitMms(
+    std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file, std::uint32_t replyLength)
 {
     auto* transaction = new CVXLMmsTransaction(listener());
     transaction->setRequestPdu(CVXLPduRef(pdu));
     transaction->setUrl(url);
     transaction->setResponseFileName(file);
     transaction->setOwner(&manager_);
+    transaction->setExpectedReplyLength(replyLength);
     return submit(step, transaction);
 }
 
@@ -333,11 +335,13 @@ void CInboundJob::copyHeaders(const CVXLMessage& from, CVXLMessage& to)
 
 // ---------------------------------------------------------------- the whole message
 
-void CInboundJob::fetchWhole(const CVXLString& url, const CVXLString& id, std::uint32_t targetBox)
+void CInboundJob::fetchWhole(
+    const CVXLString& url, const CVXLString& id, std::uint32_t targetBox, std::uint32_t announcedSize)
 {
     fetchUrl_ = url;
     fetchId_ = id;
     fetchBox_ = targetBox;
+    fetchSize_ = announcedSize;
     fetch_ = FetchState::kWaiting;
     manager_.requestFetch(this);
 }
@@ -349,7 +353,8 @@ void CInboundJob::fetchGranted()
     fetch_ = FetchState::kRetrieving;
     if (services())
         services()->pushUIRequestCode(kUIRequestFetchStarted);
-    if (!submitMms(kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), fetchUrl_, fetchFile()))
+    if (!submitMms(
+            kStepRetrieved, new CVXLSimpleRequestPdu(kMmsRetrieve, ""), fetchUrl_, fetchFile(), fetchSize_))
         endFetch(kResultStoreFull, CVXLString());
 }
 

@@ -96,7 +96,9 @@ protected:
     CVXLTransactionListenerRef listener();
     // A GET of the location followed by "&thumbnail=true" into the file.
     bool submitGet(std::int32_t step, const CVXLString& location, const char* file);
-    bool submitMms(std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file);
+    // replyLength: the reply's announced length, 0 when none was.
+    bool submitMms(std::int32_t step, CVXLMmsPdu* pdu, const CVXLString& url, const char* file,
+        std::uint32_t replyLength = 0);
     // An m-mbox-view-req of the relay folder (kinds 1 and 2).
     bool submitMmboxView(std::uint32_t kind, std::uint32_t start, std::uint32_t size);
     CVXLTransaction* transaction() const { return current_; }
@@ -108,8 +110,10 @@ protected:
     CVXLPduRef relayReply(std::int32_t& result, CVXLString& text);
 
     // Fetches the whole message from the relay and stores it under the id,
-    // when the manager's one fetch is free; ends in wholeStored.
-    void fetchWhole(const CVXLString& url, const CVXLString& id, std::uint32_t targetBox);
+    // when the manager's one fetch is free; ends in wholeStored. The size its
+    // notification announced (0 none) lets a large one take its time.
+    void fetchWhole(const CVXLString& url, const CVXLString& id, std::uint32_t targetBox,
+        std::uint32_t announcedSize = 0);
     bool fetching() const { return fetch_ != FetchState::kIdle; }
 
     static std::int32_t transportResult(std::int32_t result);
@@ -142,6 +146,7 @@ private:
     CVXLString fetchUrl_;
     CVXLString fetchId_;
     std::uint32_t fetchBox_ = 0;
+    std::uint32_t fetchSize_ = 0;
     CVXLPduRef retrieved_;
     CVXLMimeParseRequest parseRequest_;
     CStoreMessageRequest storeWhole_;

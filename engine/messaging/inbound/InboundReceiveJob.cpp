@@ -354,7 +354,7 @@ void CInboundReceiveJob::onChargedStored(CVXLEvent* reply)
 void CInboundReceiveJob::fetchMessage()
 {
     setStage(CVXLInboundMessageManager::kStageWholeRequested);
-    fetchWhole(notification_->contentLocation(), messageId_, targetBox_);
+    fetchWhole(notification_->contentLocation(), messageId_, targetBox_, notification_->messageSize());
 }
 
 void CInboundReceiveJob::wholeStored(std::int32_t result, const CVXLString& text)

@@ -31,8 +31,10 @@ class CVXLHttpRequest;
 // the request on, so a trickle ends within two windows of its start. A
 // steady trickle above that least still ends with 65 at the exchange's total
 // bound: kTotalBaseMs and the bytes it is known to move (the request body,
-// then the reply's Content-Length) at kSlowestBytesPerSecond, or the
-// settings' maximum while the reply's length is not known.
+// then the reply's Content-Length) at kSlowestBytesPerSecond. While the
+// reply's length is not known it is the settings' maximum, or what the bound
+// of the length announced before the exchange (the request's expected reply
+// length) comes to, when that is longer.
 class CHTTPv2Job : public CVXLHsm, public CVXLEventHandler {
 public:
     enum Signal : std::int32_t {
@@ -59,6 +61,8 @@ public:
     // The bound of an exchange whose reply length is not known, unless the
     // settings name another.
     static constexpr std::uint32_t kDefaultMaxExchangeMs = 10 * 60 * 1000;
+    // No bound is longer than a day.
+    static constexpr std::uint32_t kLongestBoundMs = 24 * 60 * 60 * 1000;
     // Interim (1xx) heads taken before a final one; more are a peer that
     // would keep the exchange busy for ever.
     static constexpr std::uint32_t kMaxInterimHeads = 16;
@@ -184,8 +188,10 @@ private:
     bool deadlineArmed_ = false;
     // The total bound passed, rather than a window with too little.
     bool deadlinePassed_ = false;
-    // When the exchange began (the engine's tick time).
+    // When the exchange began (the engine's tick time), and its total bound
+    // as last armed (ms from then).
     std::uint32_t exchangeStart_ = 0;
+    std::uint32_t boundMs_ = 0;
     // Extra bytes past the body: the connection cannot be kept.
     bool trailingGarbage_ = false;
     // The exchange runs on a kept connection and has not been sent again.

@@ -164,17 +164,26 @@ void CHTTPv2Job::armDeadline()
     const bool headRead = response_.statusCode() != 0;
     if (headRead && !replyLengthKnown && !responseHasNoBody()) {
         bound = settings_ && settings_->maxExchangeMs ? settings_->maxExchangeMs : kDefaultMaxExchangeMs;
+        // A large reply announced beforehand gets the time its size needs;
+        // the announcement is only an estimate, so a small one keeps the
+        // bound of any reply of unknown length.
+        if (request_ && request_->expectedReplyLength() != 0) {
+            const std::uint64_t bytes
+                = std::uint64_t {request_->contentLength()} + request_->expectedReplyLength();
+            bound = std::max<std::uint64_t>(bound, kTotalBaseMs + bytes * 1000 / kSlowestBytesPerSecond);
+        }
     } else {
         std::uint64_t bytes = request_ ? request_->contentLength() : 0;
         if (headRead && replyLengthKnown && !responseHasNoBody())
             bytes += response_.contentLength();
         bound = kTotalBaseMs + bytes * 1000 / kSlowestBytesPerSecond;
     }
-    const std::uint32_t elapsed = tickTime() - exchangeStart_;
     // A day at most: the timer counts in 32 bits.
-    const std::uint64_t left = bound > elapsed ? std::min<std::uint64_t>(bound - elapsed, 86400000u) : 0;
+    boundMs_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(bound, kLongestBoundMs));
+    const std::uint32_t elapsed = tickTime() - exchangeStart_;
+    const std::uint32_t left = boundMs_ > elapsed ? boundMs_ - elapsed : 0;
     deadlineArmed_ = true;
-    postDelayed(&deadlineTimer_, static_cast<std::uint32_t>(left));
+    postDelayed(&deadlineTimer_, left);
 }
 
 void CHTTPv2Job::disarmDeadline()
@@ -305,8 +314,8 @@ void CHTTPv2Job::giveUp()
     if (abortResult_ != 0)
         return;
     if (deadlinePassed_)
-        VXL_LOG_INFO(
-            "HTTP exchange given up: its total bound passed after %u ms", tickTime() - exchangeStart_);
+        VXL_LOG_INFO("HTTP exchange given up: its total bound passed after %u ms (bound %u ms)",
+            tickTime() - exchangeStart_, boundMs_);
     else
         VXL_LOG_INFO(
             "HTTP exchange given up: fewer than %u bytes in %u ms", kLowSpeedMinBytes, lowSpeedWindowMs_);

@@ -162,6 +162,7 @@ void CVXLHttpProcessor::startRequest()
     }
     request_->reset(settings_ ? settings_->proxyUri : CVXLString());
     request_->setUrl(transaction->url());
+    request_->setExpectedReplyLength(transaction->expectedReplyLength());
     request_->setHttp10();
     composeHeaders(*request_, *transaction);
     if (request_ == &post_) {

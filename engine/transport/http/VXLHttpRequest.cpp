@@ -10,6 +10,7 @@ void CVXLHttpRequest::reset(const CVXLString& proxyUri)
 {
     flags_ = 0;
     contentLength_ = 0;
+    expectedReplyLength_ = 0;
     url_ = CVXLString();
     proxyUri_ = proxyUri;
     headers_.clear();

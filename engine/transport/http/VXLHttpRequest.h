@@ -27,7 +27,7 @@ public:
 
     CVXLHttpRequest(std::int32_t requestCode, std::int32_t replyCode);
 
-    // Empty URL and headers, no length, HTTP/1.1, and the configured proxy.
+    // Empty URL and headers, no lengths, HTTP/1.1, and the configured proxy.
     void reset(const CVXLString& proxyUri);
 
     CVXLUri url() const { return url_; }
@@ -63,6 +63,10 @@ public:
         contentLength_ = length;
         flags_ |= kFlagContentLength;
     }
+    // The reply's length as announced before the exchange (a notification's
+    // message size); 0 when none was. Only the exchange's total bound reads it.
+    std::uint32_t expectedReplyLength() const { return expectedReplyLength_; }
+    void setExpectedReplyLength(std::uint32_t length) { expectedReplyLength_ = length; }
 
 private:
     CVXLUri url_;
@@ -70,4 +74,5 @@ private:
     CVXLPropertyMap headers_;
     std::uint32_t flags_ = kFlagHttp11;
     std::uint32_t contentLength_ = 0;
+    std::uint32_t expectedReplyLength_ = 0;
 };

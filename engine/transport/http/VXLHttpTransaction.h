@@ -32,6 +32,10 @@ public:
     // May be null.
     CVXLEventHandler* owner() const { return owner_; }
     void setOwner(CVXLEventHandler* owner) { owner_ = owner; }
+    // The reply's announced length (0 none): the exchange's total bound
+    // grows with it.
+    std::uint32_t expectedReplyLength() const { return expectedReplyLength_; }
+    void setExpectedReplyLength(std::uint32_t length) { expectedReplyLength_ = length; }
 
 private:
     CVXLMessage request_;
@@ -39,4 +43,5 @@ private:
     CVXLString url_;
     std::int32_t method_ = 0;
     CVXLEventHandler* owner_ = nullptr;
+    std::uint32_t expectedReplyLength_ = 0;
 };

@@ -86,6 +86,7 @@ int CVXLMMSProcessor::beginTransaction(CVXLTransaction* transaction)
     url_ = mms->url();
     responseFileName_ = mms->responseFileName();
     owner_ = mms->owner();
+    expectedReplyLength_ = mms->expectedReplyLength();
     return 1;
 }
 
@@ -116,6 +117,7 @@ void CVXLMMSProcessor::release()
     url_.clear();
     responseFileName_.clear();
     owner_ = nullptr;
+    expectedReplyLength_ = 0;
     submitTo_ = nullptr;
     kind_ = 0;
     replyMode_ = kReplyUnsupported;
@@ -181,6 +183,9 @@ void CVXLMMSProcessor::sendHttp(const CVXLMessage& request, std::int32_t method)
     http_->setUrl(url_);
     http_->setMethod(method);
     http_->setOwner(owner_);
+    // Only the reply to a retrieval is the message whose size was announced.
+    if (kind_ == kMmsRetrieve)
+        http_->setExpectedReplyLength(expectedReplyLength_);
     if (!submit(kStepHttp, http_))
         finish(kResultTransactionFailed);
 }

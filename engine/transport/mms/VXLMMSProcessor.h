@@ -82,6 +82,7 @@ private:
     CVXLString url_;
     CVXLString responseFileName_;
     CVXLEventHandler* owner_ = nullptr;
+    std::uint32_t expectedReplyLength_ = 0;
     CVXLWspEncodeTransaction* encode_ = nullptr;
     CVXLWspDecodeTransaction* decode_ = nullptr;
     CVXLHttpTransaction* http_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "engine/transport/mms/VXLWspTables.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr VXLMmsHeaderRow kSendReq[] = {{12, 1}, {24, 1}, {13, 1}, {5, 0}, {9, 1}, {23, 1}, {2, 0}, {1, 0},
@@ -395,4 +397,17 @@ CVXLString CVXLMmsPdu::fromAddress() const
     folded.changeCase(true);
     const int cut = folded.find(CVXLString("/TYPE"));
     return cut < 0 ? from : from.substr(0, static_cast<std::uint32_t>(cut));
+}
+
+std::uint32_t CVXLMmsPdu::sizeValue(const CVXLString& digits)
+{
+    const char* text = digits.c_str();
+    std::uint64_t value = 0;
+    for (std::uint32_t i = 0, n = digits.length(); i < n; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return 0;
+        value = std::min<std::uint64_t>(
+            value * 10 + static_cast<std::uint64_t>(text[i] - '0'), std::uint64_t {0xFFFFFFFFu});
+    }
+    return static_cast<std::uint32_t>(value);
 }

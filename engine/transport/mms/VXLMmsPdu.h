@@ -145,6 +145,10 @@ public:
     const CVXLString& messageCount() const { return field(45); }
     const CVXLString& subject() const { return field(22); }
     std::int32_t priority() const { return field(15).toInt(); }
+    // X-Mms-Message-Size in bytes: 0 when absent or not a number, the
+    // largest 32-bit value past it.
+    std::uint32_t messageSize() const { return sizeValue(field(14)); }
+    static std::uint32_t sizeValue(const CVXLString& digits);
     // The From value up to "/TYPE" (any letter case), or all of it.
     CVXLString fromAddress() const;
 

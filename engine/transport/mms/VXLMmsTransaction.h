@@ -4,6 +4,8 @@
 #include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/tasks/VXLTransaction.h"
 
+#include <cstdint>
+
 class CVXLEventHandler;
 
 // Sends a request PDU to the MMS relay (or fetches a message by GET) and
@@ -29,6 +31,10 @@ public:
     // Handed on to each HTTP transaction made for this one; may be null.
     CVXLEventHandler* owner() const { return owner_; }
     void setOwner(CVXLEventHandler* owner) { owner_ = owner; }
+    // The reply's announced length (a notification's message size), 0 when
+    // none; handed on to the HTTP transaction.
+    std::uint32_t expectedReplyLength() const { return expectedReplyLength_; }
+    void setExpectedReplyLength(std::uint32_t length) { expectedReplyLength_ = length; }
 
 private:
     CVXLPduRef requestPdu_;
@@ -37,4 +43,5 @@ private:
     CVXLString url_;
     CVXLString responseFileName_;
     CVXLEventHandler* owner_ = nullptr;
+    std::uint32_t expectedReplyLength_ = 0;
 };

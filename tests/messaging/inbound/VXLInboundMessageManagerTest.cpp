@@ -53,6 +53,7 @@ struct RelayScript {
     std::int32_t retrieveResult;
     std::string retrieveStatus; // numbered value; "" absent
     std::int32_t decodedWithout = 0; // a field code the decoded notification lacks
+    std::string messageSize; // the decoded notification's X-Mms-Message-Size; "" absent
     // Relay operations: the conf's X-Mms-Response-Status ("" none) and text.
     std::string responseStatus = "0";
     std::string responseText;
@@ -91,6 +92,7 @@ public:
 
     RelayScript script;
     std::vector<std::string> log; // "decode", "GET url", "retrieve url", "notifyresp txid status"
+    std::vector<std::uint32_t> replyLengths; // announced, per MMS transaction
 
 private:
     void answer()
@@ -107,6 +109,8 @@ private:
                     pdu->setHeader(kMmsFieldContentLocation, "http://relay/m?id=42");
                 pdu->setHeader(kMmsFieldFrom, "+15550001/TYPE=PLMN");
                 pdu->setHeader(kMmsFieldSubject, "hello");
+                if (!script.messageSize.empty())
+                    pdu->setHeader(kMmsFieldMessageSize, script.messageSize.c_str());
                 if (script.retrievalMode)
                     pdu->setHeader(kMmsFieldRecommendedRetrievalMode, CVXLString(script.retrievalMode));
                 static_cast<CVXLMmsSmsTransaction*>(t)->setPdu(CVXLPduRef(pdu));
@@ -122,6 +126,7 @@ private:
         }
         auto* mms = static_cast<CVXLMmsTransaction*>(t);
         const CVXLMmsPdu* request = mms->requestPdu().get();
+        replyLengths.push_back(mms->expectedReplyLength());
         if (request->pduKind() == kMmsRetrieve) {
             log.push_back("retrieve " + std::string(mms->url().c_str()));
             auto* reply = new CVXLMmsPdu(kMmsRetrieveConf);
@@ -549,6 +554,29 @@ TEST_F(InboundManagerTest, ANotificationWithoutItsLocationOrTransactionIsDropped
         EXPECT_EQ(push(), kResultMmsTransport);
         EXPECT_EQ(joined(relay.log), "decode");
         EXPECT_FALSE(manager.notificationBusy());
+    }
+}
+
+// The retrieval of the whole message carries the size its notification
+// announced, so that a large one has the time it needs; the notification
+// response carries none.
+TEST_F(InboundManagerTest, TheRetrievalAnnouncesTheNotificationsMessageSize)
+{
+    const struct {
+        const char* size;
+        std::uint32_t announced;
+    } rows[] = {{"307200", 307200}, {"", 0}, {"99999999999", 0xFFFFFFFFu}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.size);
+        relay.log.clear();
+        relay.replyLengths.clear();
+        relay.script = RelayScript(kResultSucceeded, 0, kFromPreview);
+        relay.script.messageSize = row.size;
+        EXPECT_EQ(push(), kResultSucceeded);
+        EXPECT_EQ(joined(relay.log),
+            "decode | GET http://relay/m?id=42&thumbnail=true | retrieve http://relay/m?id=42 | notifyresp "
+            "http://relay/mms T-42 2");
+        EXPECT_EQ(relay.replyLengths, (std::vector<std::uint32_t> {row.announced, 0}));
     }
 }
 

@@ -47,6 +47,7 @@ struct Row {
     std::vector<std::string> parts = {}; // a POST body by length, as the requester hands it out
     std::uint32_t maxExchangeMs = 0; // the settings' bound of a reply of unknown length
     std::string logged = ""; // what the engine log must say
+    std::uint32_t announced = 0; // the reply length the request announces
 };
 
 // Dialled and sent, then the reads, then the job's close.
@@ -95,6 +96,12 @@ std::vector<Net::Step> steadyTrickle(const std::function<std::string(std::string
 constexpr std::uint32_t boundOf(std::uint32_t length)
 {
     return CHTTPv2Job::kTotalBaseMs + length * 1000ull / CHTTPv2Job::kSlowestBytesPerSecond;
+}
+
+// When the last of `bytes` has come at `perSecond` (atRate), in driven ms.
+std::uint32_t endOfRate(const std::string& bytes, std::uint32_t perSecond)
+{
+    return static_cast<std::uint32_t>((bytes.size() + perSecond - 1) / perSecond * 1000);
 }
 
 // `body` in chunks of `size` bytes, the last one empty.
@@ -167,6 +174,7 @@ struct FaultyPeer : HttpJobAndRequester {
         const std::uint32_t start = driver.now();
         const std::int32_t method = row.parts.empty() ? CVXLHttpRequest::kGet : CVXLHttpRequest::kPost;
         CVXLHttpRequest& request = this->start(method, "http://a.example/x", row.proxy);
+        request.setExpectedReplyLength(row.announced);
         if (!row.parts.empty()) {
             setParts(row.parts);
             std::uint32_t length = 0;
@@ -204,6 +212,7 @@ struct FaultyPeer : HttpJobAndRequester {
 
 TEST(HttpJobFaults, EachFaultEndsInItsResultInBoundedTimeLeavingNothingOpen)
 {
+    const std::string kSlowChunked300K = kChunked + chunked(std::string(kThreeHundredKilobytes, 'x'), 4096);
     const Row rows[] = {
         {"the proxy refuses the connection", {Net::fail(kResultConnectFailed)}, kResultConnectFailed, 0, 0, 0,
             "http://proxy.example:3128"},
@@ -233,6 +242,31 @@ TEST(HttpJobFaults, EachFaultEndsInItsResultInBoundedTimeLeavingNothingOpen)
             opened(joined({Net::read(kChunked)},
                 steadyTrickle([](std::string bytes) { return "19\r\n" + bytes + "\r\n"; }, 300000))),
             kResultTimedOut, 300000, 200, 299 * 25, "", "", {}, 300000, "total bound passed"},
+        // A reply of unknown length whose size was announced before (a
+        // notification's message size) has the time that size takes, when
+        // that is longer than the settings' bound; a known length rules.
+        {"300 KB announced, in chunks at 300 B/s: past the settings' bound, within its own",
+            opened(atRate(kSlowChunked300K, 300)), kResultSucceeded, endOfRate(kSlowChunked300K, 300), 200,
+            kThreeHundredKilobytes, "", "", {}, 0, "", kThreeHundredKilobytes},
+        {"300 KB announced, chunks that never end at 1.5 KB a minute: its own bound",
+            opened(joined({Net::read(kChunked)},
+                steadyTrickle([](std::string bytes) { return "19\r\n" + bytes + "\r\n"; },
+                    boundOf(kThreeHundredKilobytes)))),
+            kResultTimedOut, boundOf(kThreeHundredKilobytes), 200,
+            (boundOf(kThreeHundredKilobytes) / 1000 - 1) * 25, "", "", {}, 0,
+            "(bound " + std::to_string(boundOf(kThreeHundredKilobytes)) + " ms)", kThreeHundredKilobytes},
+        {"1 KB announced, chunks that never end: the settings' bound",
+            opened(joined({Net::read(kChunked)},
+                steadyTrickle([](std::string bytes) { return "19\r\n" + bytes + "\r\n"; },
+                    CHTTPv2Job::kDefaultMaxExchangeMs))),
+            kResultTimedOut, CHTTPv2Job::kDefaultMaxExchangeMs, 200,
+            (CHTTPv2Job::kDefaultMaxExchangeMs / 1000 - 1) * 25, "", "", {}, 0,
+            "(bound " + std::to_string(CHTTPv2Job::kDefaultMaxExchangeMs) + " ms)", 1024},
+        {"300 KB announced, 100 KB by length trickled: the length's bound",
+            opened(joined({Net::read("HTTP/1.1 200 OK\r\nContent-Length: 102400\r\n\r\n")},
+                steadyTrickle([](std::string bytes) { return bytes; }, boundOf(102400)))),
+            kResultTimedOut, boundOf(102400), 200, (boundOf(102400) / 1000 - 1) * 25, "", "", {}, 0,
+            "(bound " + std::to_string(boundOf(102400)) + " ms)", kThreeHundredKilobytes},
         {"twice the length that comes, then nothing",
             opened({Net::read("HTTP/1.1 200 OK\r\nContent-Length: 2048\r\n\r\n" + std::string(1024, 'x')),
                 Net::stall()}),

@@ -12,6 +12,7 @@
 #include "engine/transport/tasks/VXLTransactionListener.h"
 #include "tests/support/HttpTestPeer.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/ScriptedNetwork.h"
 #include "tests/support/SquidProxy.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tests/transport/http/StubbornPeer.h"
@@ -23,6 +24,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -465,6 +467,117 @@ TEST_F(HttpProcessorProxyTest, GetAndPostThroughSquidAndAWrongPasswordGives50)
     }
     const std::string log = squid.accessLog();
     EXPECT_NE(log.find(SquidProxy::kUser), std::string::npos) << log;
+}
+
+// The processor on a scripted network and the driven clock: the reply
+// length its transaction announces reaches the HTTP job, whose total bound
+// for a reply of unknown length grows with it.
+class HttpProcessorScriptedTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = std::make_unique<CVXLPlatformMessageStore>();
+        processor.setDialer(network.dialer());
+        processor.setSettings(&settings);
+        processor.setMessageStore(store.get());
+        processor.setSettingsStore(&pers);
+        driver.attach(network.dialer());
+        driver.attach(&tasks);
+        tasks.registerProcessor(&processor);
+        driver.runUntilIdle();
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(store->openStreams(), 0u);
+        EXPECT_FALSE(processor.isBusy());
+    }
+
+    // Runs on the driven clock until the listener is told; the driven ms it
+    // took.
+    std::uint32_t run(Exchange& e)
+    {
+        const std::uint32_t start = driver.now();
+        EXPECT_EQ(tasks.addTransaction(&e.transaction), 1);
+        for (int round = 0; round < 100000 && e.listener.results.empty(); ++round) {
+            while (driver.runUntilIdle(100000) >= 100000) { }
+            if (e.listener.results.empty() && !driver.runToNextTimer())
+                break;
+        }
+        return driver.now() - start;
+    }
+
+    TempDeviceRoot root;
+    JobTreeDriver driver;
+    ScriptedNetwork network {driver};
+    CVXLHttpSettings settings;
+    CVXLPersStore pers;
+    std::unique_ptr<CVXLPlatformMessageStore> store;
+    CVXLTaskProcessor tasks;
+    CVXLHttpProcessor processor;
+};
+
+TEST_F(HttpProcessorScriptedTest, AnAnnouncedLengthGivesAReplyInChunksTheTimeItsSizeTakes)
+{
+    using Net = ScriptedNetwork;
+    constexpr std::uint32_t kSize = 300 * 1024;
+    constexpr std::uint32_t kRate = 300; // bytes a driven second
+    const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    std::string body;
+    for (std::uint32_t at = 0; at < kSize; at += 4096) {
+        std::ostringstream size;
+        size << std::hex << std::min<std::uint32_t>(4096, kSize - at) << "\r\n";
+        body += size.str() + std::string(std::min<std::uint32_t>(4096, kSize - at), 'x') + "\r\n";
+    }
+    const std::string reply = head + body + "0\r\n\r\n";
+    // The reads that come before `until` (half a second off each driven
+    // second, so none lands on a bound); a peer cut off there waits.
+    const auto script = [&](std::uint32_t until) {
+        std::vector<Net::Step> steps
+            = {Net::dial("relay.example:80"), Net::write("GET /m?id=1 HTTP/1.0\r\n")};
+        for (std::size_t i = 0; i * kRate < reply.size(); ++i) {
+            const auto at = static_cast<std::uint32_t>(i * 1000 + 500);
+            if (at >= until) {
+                steps.push_back(Net::stall());
+                break;
+            }
+            steps.push_back(Net::read(reply.substr(i * kRate, kRate), at));
+        }
+        steps.push_back(Net::close());
+        return steps;
+    };
+    const auto slowest = static_cast<std::uint32_t>((reply.size() - 1) / kRate * 1000 + 500);
+    ASSERT_GT(slowest, CHTTPv2Job::kDefaultMaxExchangeMs);
+
+    const struct {
+        const char* what;
+        std::uint32_t announced;
+        std::int32_t result;
+        std::uint32_t endsAt;
+    } rows[] = {
+        {"announced: it completes", kSize, kResultSucceeded, slowest},
+        {"not announced: the settings' bound ends it", 0, kResultTimedOut, CHTTPv2Job::kDefaultMaxExchangeMs},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ::unlink(root.hostPath(kResponseHostPath).c_str());
+        network.setScript(script(row.endsAt + 1));
+        Exchange e(CVXLHttpTransaction::kMethodGet, "http://relay.example/m?id=1");
+        e.transaction.setExpectedReplyLength(row.announced);
+        // The task processor hands the transaction on at its next dispatch.
+        const std::uint32_t took = run(e);
+        EXPECT_GE(took, row.endsAt);
+        EXPECT_LE(took, row.endsAt + CVXLTaskProcessor::kDispatchIntervalMs);
+        ASSERT_EQ(e.listener.results.size(), 1u);
+        EXPECT_EQ(e.listener.results[0], row.result);
+        if (row.result == kResultSucceeded)
+            EXPECT_EQ(root.readFile(kResponseHostPath), std::string(kSize, 'x'));
+        else
+            EXPECT_FALSE(root.exists(kResponseHostPath));
+        EXPECT_EQ(network.openConnections(), 0);
+        EXPECT_TRUE(network.allUsed());
+        EXPECT_EQ(network.mismatches(), "");
+    }
 }
 
 } // namespace

@@ -52,6 +52,7 @@ public:
         std::string body;
         std::string bodyType;
         std::string responseFile;
+        std::uint32_t expectedReplyLength;
     };
 
     explicit ScriptedHttp(TempDeviceRoot& root)
@@ -105,7 +106,7 @@ protected:
 private:
     void record(const CVXLHttpTransaction& http)
     {
-        Seen s {http.method(), http.url().c_str(), {}, {}, {}, {}};
+        Seen s {http.method(), http.url().c_str(), {}, {}, {}, {}, http.expectedReplyLength()};
         const CVXLHeaderMap& headers = http.requestMessage().messageHeaders();
         for (std::uint32_t i = 0; i < headers.nameCount(); ++i) {
             const CVXLString name = headers.nameAt(static_cast<int>(i));
@@ -231,6 +232,8 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
         http.seen.clear();
         http.replyBody = c.replyBody;
         Exchange e(c.request());
+        // Only a retrieval's reply is the message whose size was announced.
+        e.transaction.setExpectedReplyLength(307200);
         runMms(e);
         EXPECT_EQ(e.listener.results[0], c.result);
         const CVXLPduRef reply = e.transaction.replyPdu();
@@ -250,6 +253,7 @@ TEST_F(MMSProcessorTest, EachRequestKindTakesItsRoute)
         EXPECT_EQ(s.method, c.method);
         EXPECT_EQ(s.url, "http://relay.example/mms");
         EXPECT_EQ(s.responseFile, kResponseFile);
+        EXPECT_EQ(s.expectedReplyLength, c.method == CVXLHttpTransaction::kMethodGet ? 307200u : 0u);
         if (c.method == CVXLHttpTransaction::kMethodPost) {
             // The encoded request, as the encoder core writes it.
             CVXLPduRef again(c.request());
