@@ -430,6 +430,16 @@ class Relay(http.server.BaseHTTPRequestHandler):
         if status not in (204, 304):
             self.wfile.write(body)
 
+    def cut_short(self, body, missing):
+        # The whole body's length is promised, the last bytes never come.
+        self.send_response(200)
+        self.send_header("Content-Type", MMS_TYPE)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:len(body) - missing])
+        self.wfile.flush()
+        self.close_connection = True
+
     def stall(self):
         # The client gives up first; the connection is left to its close.
         deadline = time.monotonic() + 60
@@ -463,6 +473,8 @@ class Relay(http.server.BaseHTTPRequestHandler):
             status = int(query["status"][0]) if "status" in query else None
             size = int(query.get("size", ["0"])[0])
             body = self.retrieve(url.path[5:] or "none", status, size)
+            if "short" in query:
+                return self.cut_short(body, int(query["short"][0]))
             cut = int(query.get("undecodable", ["0"])[0])
             return self.reply(200, body[:len(body) - cut])
         self.reply(404, b"no such message\n", "text/plain")

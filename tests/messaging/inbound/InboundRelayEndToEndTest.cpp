@@ -1,5 +1,6 @@
 #include "engine/messaging/inbound/VXLInboundMessageManager.h"
 
+#include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/media/VXLMediaItem.h"
@@ -118,6 +119,7 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         std::int32_t result;
         std::uint32_t stored;
         const char* lastRequest;
+        const char* logged = ""; // what the engine log must say
     } rows[] = {
         {"preview without a sender", "?nofrom=1", kResultMmsTransport, 0,
             "GET /msg/A?nofrom=1&thumbnail=true"},
@@ -125,6 +127,9 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
             "GET /msg/A?type=Sent&to=%2B15550002&client=c-1&thumbnail=true"},
         {"retrieve status not Ok", "?status=4", kResultMmsRelayStatus, 1, "GET /msg/A?status=4 "},
         {"charged", "?charge=1%20EUR", kResultSucceeded, 1, "GET /msg/A?charge=1%20EUR&thumbnail=true"},
+        // A broken exchange (2), not a connection that is down (17).
+        {"whole message cut short", "?size=60000&short=1000", kResultTransactionFailed, 1,
+            "GET /msg/A?size=60000&short=1000 ", "HTTP reply cut short"},
     };
     std::uint32_t stored = 0;
     for (const auto& row : rows) {
@@ -141,6 +146,9 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         const std::size_t last = log.rfind('\n', log.size() - 2);
         EXPECT_NE(log.substr(last == std::string::npos ? 0 : last).find(row.lastRequest), std::string::npos)
             << log;
+        CVXLLog::flush();
+        const std::string engineLog = root.readFile("log/engine.log");
+        EXPECT_NE(engineLog.find(row.logged), std::string::npos) << engineLog;
     }
 }
 
