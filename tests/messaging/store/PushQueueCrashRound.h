@@ -36,6 +36,10 @@ struct PushQueueCrashRound : FileStoreFixture {
         const std::string read = runPython(
             "'" TESSEL_SOURCE_DIR "/tests/peers/push_queue_file.py' read '" + hostFile("state.wq") + "'");
         *error = check(read, round);
+        held = 0;
+        for (std::size_t at = read.find("\"pdu\""); at != std::string::npos;
+             at = read.find("\"pdu\"", at + 1))
+            ++held;
         return true;
     }
 
@@ -81,4 +85,6 @@ struct PushQueueCrashRound : FileStoreFixture {
     }
 
     std::mt19937 random {5};
+    // The items the last checked file held.
+    std::size_t held = 0;
 };
