@@ -5,9 +5,13 @@
 #include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLErrorTable.h"
+#include "engine/screens/VXLFolderEntry.h"
+#include "engine/screens/VXLLayoutAudio.h"
+#include "engine/screens/VXLLayoutCaptureChoice.h"
 #include "engine/screens/VXLLayoutChoiceSelection.h"
 #include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLLayoutError.h"
+#include "engine/screens/VXLLayoutFolderList.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLLayoutMediaBrowser.h"
 #include "engine/screens/VXLLayoutMenuList.h"
@@ -91,9 +95,28 @@ private:
     CVXLMediaItem item_;
 };
 
+// A folder list with a row of its own current.
+class FocusedFolderList : public CVXLLayoutFolderList {
+public:
+    FocusedFolderList()
+    {
+        prepare();
+        addEntry(&entry_, 0);
+    }
+
+private:
+    CVXLFolderEntry entry_;
+};
+
 std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
 {
     switch (type) {
+    case kLayoutAudio:
+        return std::make_unique<CVXLLayoutAudio>();
+    case kLayoutFolderList:
+        return std::make_unique<FocusedFolderList>();
+    case kLayoutCaptureChoice:
+        return std::make_unique<CVXLLayoutCaptureChoice>();
     case kLayoutChoiceSelection: {
         auto layout = std::make_unique<CVXLLayoutChoiceSelection>();
         layout->addChoice(new CVXLChoiceElement);

@@ -16,11 +16,16 @@ const char* kindName(std::uint32_t kind)
 // three unplaced. Error (4), information (6), choice (2), contact chooser (3),
 // menu list (10, untitled; its Update row of state 0 is never offered).
 // Media browser (7) with an item focused; states 12-15 are untitled.
+// Audio (1, ids 0x87....), folder list (5) with a row current, capture
+// choice (8; untitled past state 2). The destination menu is a menu list.
 constexpr ScreenFixtureRow kFixture[] = {
+    {1, 0, "Assign Audio | hard Ok, hard Back, hard Exit"},
     {2, 0, "Tessel Info Alert | hard Select, hard Continue, hard Cancel, hard Back, hard Exit"},
     {3, 0, "Local Contact Chooser | unplaced Continue, unplaced Back, unplaced Exit"},
     {4, 0, "Fatal Tessel Error | hard Exit, hard Back"},
     {4, 1, "Tessel Error | right Ok, left Cancel, hard Exit, hard Back"},
+    {5, 0, "Tessel | unplaced View, hard Update, left Compose, unplaced Back, unplaced Exit"},
+    {5, 1, "Premium Content | unplaced View, hard Update, left Compose, unplaced Back, unplaced Exit"},
     {6, 0, "Online Information | hard Continue, hard Cancel, hard Back, hard Exit"},
     {6, 1, "In Phone Information | hard Continue, hard Cancel, hard Back, hard Exit"},
     {6, 2, " | hard More Help, hard Cancel, hard Back, hard Exit"},
@@ -61,6 +66,10 @@ constexpr ScreenFixtureRow kFixture[] = {
     {7, 15,
         " | menu Send to Contacts, unplaced Voice Send To Contacts, menu Post to Service, menu Upload, menu "
         "Delete, hard Select, hard Update, hard Album List, hard Back, menu Print, hard Exit"},
+    {8, 0, "Capture Media | unplaced Update, unplaced Next, unplaced Back, unplaced Exit"},
+    {8, 1, "Fun Frame | unplaced Update, unplaced Next, unplaced Back, unplaced Exit"},
+    {8, 2, "Ecard | unplaced Update, unplaced Next, unplaced Back, unplaced Exit"},
+    {8, 3, " | "},
     {10, 0, " | unplaced Select, unplaced Back, unplaced Exit"},
     {10, 1, " | hard Select, hard Back, hard Exit, left Refresh List"},
     {10, 2, " | hard Select, hard Back, hard Exit, unplaced Refresh List, left Continue"},
