@@ -93,6 +93,40 @@ bool CVXLClientScreensFace::coolSiteIcon(const CVXLString& id, CVXLString* link,
     return false;
 }
 
+std::int32_t CVXLClientScreensFace::coolSiteCount() const
+{
+    return client_->settings_.getCoolSiteCount();
+}
+
+bool CVXLClientScreensFace::coolSiteAt(std::int32_t n, CVXLCoolSite* out) const
+{
+    const CVXLClientSettings& settings = client_->settings_;
+    if (n < 0 || n >= settings.getCoolSiteCount() || !out)
+        return false;
+    settings.getCoolSiteId(n, &out->id);
+    settings.getCoolSiteCaption(n, &out->caption);
+    settings.getCoolSiteIcon(n, &out->icon);
+    settings.getCoolSiteIconType(n, &out->iconType);
+    settings.getCoolSiteButton(n, &out->button);
+    settings.getCoolSiteButtonType(n, &out->buttonType);
+    return true;
+}
+
+void CVXLClientScreensFace::replaceCoolSites(const CVXLCoolSite* sites, std::int32_t count)
+{
+    CVXLClientSettings& settings = client_->settings_;
+    settings.removeAllCoolSites();
+    for (std::int32_t n = 0; sites && n < count; ++n)
+        settings.addCoolSite(sites[n].id, sites[n].caption, sites[n].icon, sites[n].iconType, sites[n].button,
+            sites[n].buttonType);
+}
+
+bool CVXLClientScreensFace::scenarioReloading() const
+{
+    return client_->scenarioPending()
+        || client_->scenarioManager_.pass() == CScenarioFileParser::kPassConfiguration;
+}
+
 CVXLEventHandler* CVXLClientScreensFace::scenarioManager()
 {
     return &client_->scenarioManager_;

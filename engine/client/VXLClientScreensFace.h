@@ -50,6 +50,10 @@ public:
     void setFavorite(int n, const CVXLString& id, const CVXLString& caption, std::int32_t location) override;
     void removeFavorites(const CVXLString& id, std::int32_t location) override;
     bool favorite(int n, CVXLString* id, std::int32_t* location) const override;
+    std::int32_t coolSiteCount() const override;
+    bool coolSiteAt(std::int32_t n, CVXLCoolSite* out) const override;
+    void replaceCoolSites(const CVXLCoolSite* sites, std::int32_t count) override;
+    bool scenarioReloading() const override;
 
 private:
     CVXLClient* client_;

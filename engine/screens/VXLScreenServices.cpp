@@ -13,3 +13,16 @@ std::int32_t CVXLScreenServices::configNumber(std::int32_t item, std::int32_t fa
         return fallback;
     return value.toInt();
 }
+
+bool CVXLScreenServices::coolSiteById(const CVXLString& id, CVXLCoolSite* out) const
+{
+    CVXLCoolSite site;
+    for (std::int32_t n = 0, count = coolSiteCount(); n < count; ++n) {
+        if (coolSiteAt(n, &site) && site.id == id) {
+            if (out)
+                *out = site;
+            return true;
+        }
+    }
+    return false;
+}

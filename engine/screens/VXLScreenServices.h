@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLString.h"
+#include "engine/screens/VXLCoolSite.h"
 
 #include <cstdint>
 
@@ -115,6 +116,17 @@ public:
     virtual void removeFavorites(const CVXLString&, std::int32_t) { }
     // A slot's id and packed location; false for an empty slot.
     virtual bool favorite(int, CVXLString*, std::int32_t*) const { return false; }
+
+    // "vxlcfg.xml" is being read again (at start-up, or after the VRAX job
+    // stored a new one): the destinations and "vrax.ver_id" are not settled.
+    virtual bool scenarioReloading() const { return false; }
+    // The cool sites in their stored order; coolSiteAt is false past the
+    // end. replaceCoolSites stores the list given in place of them all.
+    virtual std::int32_t coolSiteCount() const { return 0; }
+    virtual bool coolSiteAt(std::int32_t, CVXLCoolSite*) const { return false; }
+    virtual void replaceCoolSites(const CVXLCoolSite*, std::int32_t) { }
+    // The first cool site with the id; false when none has it.
+    bool coolSiteById(const CVXLString& id, CVXLCoolSite* out) const;
 
     // A configuration item as a decimal number, `fallback` when not set.
     static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);

@@ -11,8 +11,10 @@
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLFailureJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
+#include "engine/screens/VXLFolderListJob.h"
 #include "engine/screens/VXLInformationJob.h"
 #include "engine/screens/VXLMediaModifyJob.h"
+#include "engine/screens/VXLMenuChoiceJob.h"
 #include "engine/screens/VXLMessageListJob21.h"
 #include "engine/screens/VXLMessageListJob22.h"
 #include "engine/screens/VXLMessageListJob23.h"
@@ -28,11 +30,13 @@
 #include "engine/screens/VXLPasswordJob.h"
 #include "engine/screens/VXLProgressBarJob.h"
 #include "engine/screens/VXLProgressJob.h"
+#include "engine/screens/VXLScenarioSupportJob.h"
 #include "engine/screens/VXLScreenJob17.h"
 #include "engine/screens/VXLSpinnerJob.h"
 #include "engine/screens/VXLStorageLocationJob.h"
 #include "engine/screens/VXLThreadListJob.h"
 #include "engine/screens/VXLUiJob.h"
+#include "engine/screens/VXLUploadScenarioJob.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -44,6 +48,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLContactChooserJob contactChooser;
     CVXLErrorJob error;
     CVXLFavoritePositionJob favorite;
+    CVXLFolderListJob folders;
     CVXLComposeJob compose;
     CVXLInformationJob information;
     CVXLMediaBrowseJob12 assignBrowse;
@@ -51,6 +56,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMediaBrowseJob14 deleteBrowse;
     CVXLScreenJob17 captureHandOver;
     CVXLDestAlbumJob destAlbum;
+    CVXLScenarioSupportJob scenarioSupport;
+    CVXLMenuChoiceJob menuChoice;
     CVXLMessageListJob21 inbox;
     CVXLMessageListJob22 pending;
     CVXLMessageListJob23 premium;
@@ -73,6 +80,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
     CVXLProgressBarJob progressBar;
+    CVXLUploadScenarioJob uploadScenario;
 };
 
 CVXLUiJobPool::CVXLUiJobPool()
@@ -104,7 +112,9 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
             static_cast<CVXLUiJob*>(&block_->threadView), static_cast<CVXLUiJob*>(&block_->albumList),
             static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->password),
             static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
-            static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar)}) {
+            static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
+            static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),
+            static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

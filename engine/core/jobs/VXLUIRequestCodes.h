@@ -19,11 +19,11 @@
     X(kUIRequestDataCommOn, 2, "data communication on: the outbound queue and the background upload look again") \
     X(kUIRequestBackground, 3, "the program went to the background")                                             \
     X(kUIRequestForeground, 4, "the program came to the foreground")                                             \
-    X(kUIRequestMemoryCardChanged, 5, "a memory card came or went: the Media Store Manager rebuilds its stores")  \
+    X(kUIRequestMemoryCardChanged, 5, "a memory card came or went: the Media Store Manager rebuilds its stores, the media-kind menu its entries")  \
     X(kUIRequestActivityBegan, 6, "the user began an activity: outgoing work waits")                             \
     X(kUIRequestActivityEnded, 7, "the user's activity ended: outgoing work looks again")                        \
     X(kUIRequestScreenFlowNotice, 8, "a screen flow showed, updated or released its layout; the inbound manager cancels what it serves, a message summary job's Back ends its wait") \
-    X(kUIRequestOutboxChanged, 9, "the outbound queue changed: the outbox lists load again")                     \
+    X(kUIRequestOutboxChanged, 9, "the outbound queue changed: the outbox lists and the folder list load again")                     \
     X(kUIRequestStoresChanged, 10, "the Media Store Manager's list of stores changed")                            \
     X(kUIRequestNotificationStored, 11, "a notification's preview was stored; a fetch's progress begins")         \
     X(kUIRequestFetchStarted, 12, "a whole message is being fetched from the relay (progress)")                   \
