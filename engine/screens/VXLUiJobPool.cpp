@@ -8,6 +8,8 @@
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLContactChooserJob.h"
 #include "engine/screens/VXLDestAlbumJob.h"
+#include "engine/screens/VXLDestListRefreshJob.h"
+#include "engine/screens/VXLDestinationChooserJob.h"
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLFailureJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
@@ -46,6 +48,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLStorageLocationJob storageLocation;
     CVXLAlertChoiceJob alertChoice;
     CVXLContactChooserJob contactChooser;
+    CVXLDestinationChooserJob destinations;
+    CVXLDestListRefreshJob destinationList;
     CVXLErrorJob error;
     CVXLFavoritePositionJob favorite;
     CVXLFolderListJob folders;
@@ -114,7 +118,9 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
             static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
             static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
             static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),
-            static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario)}) {
+            static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario),
+            static_cast<CVXLUiJob*>(&block_->destinations),
+            static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

@@ -37,7 +37,8 @@ without dashes), or "huge" (a well-formed contents reply of 100 MB, made
 while it is sent, so the server holds none of it); a name followed by "-split" is sent seven bytes per write,
 by "-cut" closed inside its last parts, by "-cutlast" closed in the middle
 of its last part's content, by "-stalllast" held there for a while and then
-closed, by "-stall" half sent and then held for a
+closed, by "-pauselast" held there for PAUSE_SECONDS and then sent whole,
+by "-stall" half sent and then held for a
 while. One log line per request: its number, the script word, seq,
 time_req, request element, identity form, a list request's window
 (offset,count), the size and sha256 of the
@@ -150,6 +151,17 @@ def media_part(content_type, content_id, data, encoding="8bit"):
 
 JPEG = bytes([0xFF, 0xD8, 0xFF, 0xE0]) + bytes(range(256)) + b"\r\n--Velt\r\n" + bytes([0xFF, 0xD9])
 CONFIG = b'<?xml version="1.0"?>\n<config><screen id="1"/></config>\n'
+# A scenario configuration with its release and two categories of
+# destinations, the second holding one.
+DESTINATIONS = (b'<?xml version="1.0" encoding="UTF-8"?>\n<vxlcfg>\n <config rel="9.0" lang="en-US"/>\n'
+                b' <destList>\n  <cat id="photo" lev="0"><name>Photo Sites</name></cat>\n'
+                b'  <dest id="gallery" lev="1"><name>Gallery</name></dest>\n'
+                b'  <cat id="shops" lev="0"><name>Print Shops</name></cat>\n'
+                b'  <dest id="kiosk" lev="1"><name>Kiosk</name></dest>\n </destList>\n'
+                b' <scenarios>\n' + b''.join(
+                    b'  <scenario id="s%d"><field fid="title"><layout type="title" vis="Y">'
+                    b'<label>Scenario %d</label></layout></field></scenario>\n' % (n, n) for n in range(20))
+                + b' </scenarios>\n</vxlcfg>\n')
 
 REPLIES = {
     "register": [vrax_part('<context>k1</context>\n<reg-rsp>\n <attr name="id">D42</attr>\n</reg-rsp>\n')],
@@ -200,6 +212,7 @@ REPLIES = {
                                 '  <error code="1"/>\n </error-info>\n</error>\n')],
     "error-info273": [vrax_part('<error>\n <error-info id="273" msg="Item refused"/>\n</error>\n')],
     "error-info280": [vrax_part('<error>\n <error-info id="280" msg="Album is full"/>\n</error>\n')],
+    "error-info7": [vrax_part('<error>\n <error-info id="7" msg="Not provisioned"/>\n</error>\n')],
     "album-created": [vrax_part('<context>k3</context>\n<container id="C9"/>\n')],
     "choice-ack": [vrax_part('<list-choice-resp-ack id="a2"/>\n')],
     "queued-uri": [vrax_part('<uri>http://svc.example/sent/9</uri>\n')],
@@ -216,6 +229,7 @@ REPLIES["items50"] = [vrax_part('<contents offset="0" count="50" total="50">\n' 
     '  <attr name="SECONDSUTC">%d</attr>\n </item>\n' % (n, n, 40000 + n, 1700000000 + n)
     for n in range(50)) + '</contents>\n')]
 REPLIES["mgmt-config"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", CONFIG)]
+REPLIES["mgmt-destinations"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", DESTINATIONS)]
 
 
 def album_list(titles):
@@ -312,6 +326,7 @@ def huge_reply():
 BAD_BOUNDARY = [vrax_part("<ack/>\n")]
 MAX_SECONDS = 30
 STALL_SECONDS = 5
+PAUSE_SECONDS = 1
 
 
 def reply_for(name):
@@ -377,7 +392,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 pass
             self.close_connection = True
             return
-        name = word.split("-split")[0].split("-cut")[0].split("-stall")[0]
+        name = word.split("-split")[0].split("-cut")[0].split("-stall")[0].split("-pause")[0]
         announced = REPLY_BOUNDARY
         if name == "no-dash-boundary":
             # Delimiter lines "--Veltmarsh": the boundary without a dash.
@@ -389,7 +404,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "multipart/mixed; boundary=" + announced)
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
-        if word.endswith("-cutlast") or word.endswith("-stalllast"):
+        if word.endswith("-pauselast"):
+            last = reply_body([REPLIES[name][-1]])
+            content = REPLIES[name][-1][1]
+            at = len(reply) - len(last) + last.rfind(content) + len(content) // 2
+            self.wfile.write(reply[:at])
+            self.wfile.flush()
+            time.sleep(PAUSE_SECONDS)
+            self.wfile.write(reply[at:])
+        elif word.endswith("-cutlast") or word.endswith("-stalllast"):
             last = reply_body([REPLIES[name][-1]])
             content = REPLIES[name][-1][1]
             at = len(reply) - len(last) + last.rfind(content) + len(content) // 2

@@ -110,10 +110,34 @@ public:
         }
     }
     void setNumber(const char* key, const char* value) { client->settings().setPersistentString(key, value); }
+    // The user interface lets go of a released layout: the child screens of
+    // the pool (spinner, progress, error, information) take it back
+    // themselves, since a pooled child must be free of its layout before it
+    // is shown again; any other goes to `top`, as the UI-job stack does.
+    void letGo(CVXLLayout* layout, CVXLUiJob& top)
+    {
+        if (pooledChildren.empty()) {
+            for (int type : {CVXLUiJob::kSpinnerJobType, CVXLUiJob::kProgressJobType,
+                     CVXLUiJob::kErrorJobType, CVXLUiJob::kInformationJobType}) {
+                CVXLUiJob* child = pool->acquire(type);
+                if (child && child->isPooled())
+                    pooledChildren.push_back(child);
+                pool->release(child);
+            }
+        }
+        for (CVXLUiJob* child : pooledChildren) {
+            if (layout && layout->owner() == child) {
+                child->onLayoutReleased(layout);
+                return;
+            }
+        }
+        top.onLayoutReleased(layout);
+    }
 
     EngineDriver engine;
     CVXLClient* client = nullptr;
     CVXLUiJobPool* pool = nullptr;
     ParentJob parent;
     std::vector<Request> requests;
+    std::vector<CVXLUiJob*> pooledChildren;
 };
