@@ -125,8 +125,10 @@ public:
                 pool->release(child);
             }
         }
+        // Compared by address only: the layout of a fresh child that has
+        // ended is gone with it.
         for (CVXLUiJob* child : pooledChildren) {
-            if (layout && layout->owner() == child) {
+            if (layout && child->getLayout() == layout) {
                 child->onLayoutReleased(layout);
                 return;
             }
