@@ -15,8 +15,6 @@ namespace {
 // again?" and "There was an error trying to register your phone."
 constexpr std::uint32_t kUpdateFailedText = 755;
 constexpr std::uint32_t kRegistrationFailedText = 756;
-constexpr const char* kRefreshCurrentKey = "int.progress_current";
-constexpr const char* kRefreshTotalKey = "int.progress_total";
 
 CVXLString withDetail(std::uint32_t textId, std::int32_t detail)
 {
@@ -477,7 +475,7 @@ CVXLHsmState CVXLDestinationChooserJob::Refreshing(const CVXLEvent* e)
 {
     switch (signalOf(e)) {
     case kSignalEntry:
-        showProgress(kProgressState, kRefreshCurrentKey, kRefreshTotalKey, false);
+        showProgress(kProgressState, kPersProgressCurrent, kPersProgressTotal, false);
         return handled();
     case kSignalExit:
         stopChild();
