@@ -360,7 +360,13 @@ void CWinTSDlg::ReleaseLayout(CVXLLayout* layout)
         kick();
         return;
     }
-    auto* window = static_cast<CWinTSLayoutWindow*>(layout->view());
+    // By the window's own layout: a job that ended before its release came
+    // here has let go of the layout's view already.
+    CWinTSLayoutWindow* window = nullptr;
+    for (int n = top_; n >= 0 && !window; --n) {
+        if (stack_[n] && stack_[n]->layout() == layout)
+            window = stack_[n];
+    }
     if (!window) {
         winTSLog(kLogTrace, "Released MESSAGE_THREAD_BROWSER");
         releaseToEngine(layout);
@@ -382,9 +388,10 @@ void CWinTSDlg::UpdateLayout(CVXLLayout* layout)
 
 void CWinTSDlg::OnLayoutReleased(CVXLLayout* layout, std::int64_t result)
 {
-    if (top_ < 0 || !layout || layout->view() != stack_[top_])
+    // A view already let go of is the engine's doing (its job has ended).
+    if (top_ < 0 || !layout || (layout->view() && layout->view() != stack_[top_]))
         winTSAssert("the ended layout's window is not the top of the stack");
-    if (layout)
+    if (layout && top_ >= 0 && layout->view() == stack_[top_])
         layout->detachView();
     if (top_ >= 0)
         stack_[top_--] = nullptr;

@@ -84,11 +84,31 @@ protected:
             shown_(*this);
             return 0;
         }
+        if (message == kEndIfOpen) {
+            if (wParam == 0) {
+                *endedOpen_ = true;
+                endDialog(-2);
+            } else {
+                tessel::ui::postMessage(handle(), kEndIfOpen, wParam - 1, 0);
+            }
+            return 0;
+        }
         return CWinTSLayoutWindow::windowProc(message, wParam, lParam);
     }
 
+public:
+    // A window still open after `turns` turns of the queue ends with -2 and
+    // says so, so a test never waits on it.
+    void endIfOpenAfter(std::uint64_t turns, bool* endedOpen)
+    {
+        endedOpen_ = endedOpen;
+        tessel::ui::postMessage(handle(), kEndIfOpen, turns, 0);
+    }
+
 private:
+    static constexpr std::uint32_t kEndIfOpen = tessel::ui::kWmApp + 0x101;
     std::function<void(ShownWindow&)> shown_;
+    bool* endedOpen_ = nullptr;
 };
 
 // Runs a configuration menu's steps inside its modal run, then ends one
@@ -354,6 +374,41 @@ TEST(WinTSDlg, AReplacementHoldsBothScreensThenTheyAreReleased)
     fixture.advance(1);
     EXPECT_FALSE(fixture.dialog->visible());
     EXPECT_TRUE(fixture.dialog->exists()) << "hidden, not closed";
+}
+
+// A launch while a screen runs submits its Exit; the engine's job may end,
+// letting go of the layout's view, before its release reaches the dialog.
+// Either way the window ends and the dialog returns to the main menu.
+TEST(WinTSDlg, ALaunchsExitEndsTheScreenAlsoWhenItsJobLetGoFirst)
+{
+    for (const bool letGo : {false, true}) {
+        SCOPED_TRACE(letGo ? "the view let go of first" : "the view kept");
+        DialogFixture fixture;
+        RecordingJob job;
+        OfferingLayout layout(10, {kLayoutActionExit}, &job);
+        std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &layout));
+        std::unique_ptr<CVXLUIRequest> release(newRequest(kUIRequestReleaseLayout, &layout));
+        bool endedOpen = false;
+        fixture.dialog->shown = [&](ShownWindow& window) {
+            ui::postMessage(fixture.dialog->handle(), kMsgLaunchExit, 0, 1);
+            fixture.pump();
+            if (letGo)
+                layout.detachView();
+            ui::postMessage(fixture.dialog->handle(), kWmMainActivity,
+                reinterpret_cast<std::uintptr_t>(release.get()), 0);
+            window.endIfOpenAfter(20, &endedOpen);
+        };
+        fixture.request(*show);
+        EXPECT_FALSE(endedOpen) << "the release ended the window";
+        EXPECT_EQ(job.actions, std::vector<std::uint32_t> {layoutEventId(10, kLayoutActionExit)});
+        EXPECT_EQ(fixture.dialog->top(), -1);
+        EXPECT_EQ(fixture.engine.releasedLayouts(), std::vector<CVXLLayout*> {&layout});
+        EXPECT_EQ(layout.view(), nullptr);
+        EXPECT_EQ(std::count(fixture.hidden.ids.begin(), fixture.hidden.ids.end(), kWmReturnToMenu), 1)
+            << "returned to the main menu";
+        EXPECT_EQ(fixture.root.readFile("log/ui.log").find("Assert"), std::string::npos)
+            << fixture.root.readFile("log/ui.log");
+    }
 }
 
 TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
