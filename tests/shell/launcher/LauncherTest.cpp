@@ -89,12 +89,32 @@ TEST(Launcher, WithTheProgramRunningThePostArrivesAtOnce)
     EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 1, 0ms)) << "read within the launch's hold";
     EXPECT_EQ(rig.programs(), std::vector<pid_t> {rig.program}) << "no second program";
 
-    // The next launch, after the first one's hold: handled in turn, with its own values.
-    EXPECT_EQ(rig.launch({"Post2Service"}), 0);
-    EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 2)) << rig.root.readFile("log/ui.log");
+    // Two launchers 1,100 ms apart (counted from the program's reading of the first):
+    // the second takes the semaphore once the first's hold is over, and each
+    // request is handled in turn with its own values. A third launcher
+    // within the second one's hold writes nothing and posts nothing.
+    const pid_t compose = rig.startLauncher({"Compose"}, "compose.out");
+    ASSERT_GT(compose, 0);
+    ASSERT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 2));
+    std::this_thread::sleep_for(1100ms);
+    const pid_t post = rig.startLauncher({"Post2Service"}, "post.out");
+    ASSERT_GT(post, 0);
+    EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand", 3)) << rig.root.readFile("log/ui.log");
+    const auto dropped = std::chrono::steady_clock::now();
+    EXPECT_EQ(rig.launch({"ConfigureService"}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - dropped, 900ms) << "the third gave up at once";
+    EXPECT_EQ(testAwaitExit(compose, 10s), 0);
+    EXPECT_EQ(testAwaitExit(post, 10s), 0);
+    std::vector<std::string> values = rig.composeValues();
+    values.resize(std::min<std::size_t>(values.size(), 5));
+    EXPECT_EQ(values, request("", "IPM.SMSText.Post2Service")) << "the third wrote nothing";
+    EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/launch.log"), "this one is dropped"), 1);
     EXPECT_TRUE(rig.awaitInFile("log/picker.log", "Select Image to Post"))
         << "post to service without media picks";
-    EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/ui.log"), "of SEND_MESSAGE_GENERIC runs"), 1);
+    const std::string handled = rig.root.readFile("log/ui.log");
+    EXPECT_EQ(LaunchRig::occurrences(handled, "of SEND_MESSAGE_GENERIC runs"), 2);
+    EXPECT_EQ(LaunchRig::occurrences(handled, "OnLaunchCommand"), 3) << handled;
+    EXPECT_EQ(rig.programs(), std::vector<pid_t> {rig.program});
 }
 
 // The program is not installed: the launcher polls about 20 s for its window,
