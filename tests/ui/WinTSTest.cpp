@@ -1,5 +1,6 @@
 #include "ui/WinTS.h"
 #include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLLayoutMessageSummary.h"
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
@@ -226,6 +227,76 @@ TEST(WinTS, ARequestBetweenTheDialogsCloseAndItsDeletionGetsANewDialog)
     EXPECT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
         return std::int64_t {fixture.app->application() && fixture.app->application()->exists()};
     }).value_or(0));
+}
+
+// The screen of a flow; its Exit is answered as the engine does: the screen
+// released, then the return to the main menu, both handed to the dialog.
+class ExitingJob : public CVXLUiJob {
+public:
+    int typeId() const override { return 20; }
+    void onLayoutAction(std::uint32_t eventId) override
+    {
+        actions.push_back(eventId);
+        if ((eventId & 0xFFFF) != kLayoutActionExit)
+            return;
+        ui::postMessage(dialog, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&release), 0);
+        ui::postMessage(dialog, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&toMenu), 0);
+    }
+    std::vector<std::uint32_t> actions;
+    ui::WindowHandle dialog = 0;
+    CVXLUIRequest release {kUIRequestReleaseLayout};
+    CVXLUIRequest toMenu {kUIRequestReturnToMenu};
+};
+
+// A launch while a flow's screen runs: the hub keeps it and sends the dialog
+// 0x8005, the dialog submits the screen's Exit, and once the flow has
+// returned to the main menu and the dialog has gone, the kept launch comes
+// again to a new dialog and is read with the values written for it.
+TEST(WinTS, ALaunchDuringAScreenEndsItByItsExitAndComesAgainOnceTheDialogHasGone)
+{
+    AppFixture fixture(5000);
+    const ui::WindowHandle hidden = fixture.app->hiddenWindow();
+    registryWrite(kLaunchSection, kLaunchClass, kLaunchClassTessel);
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+    const ui::WindowHandle first = fixture.dialogWindow();
+    ASSERT_NE(first, 0u);
+
+    ExitingJob job;
+    job.dialog = first;
+    CVXLLayoutMenuList screen(0);
+    screen.setOwner(&job);
+    job.release.setLayout(&screen);
+    CVXLUIRequest show(kUIRequestNewLayout);
+    show.setLayout(&screen);
+    ui::postMessage(first, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&show), 0);
+    fixture.settle();
+    ASSERT_TRUE(job.actions.empty());
+
+    registryWrite(kLaunchSection, kLaunchClass, kLaunchClassPost);
+    registryWrite(kLaunchSection, kLaunchTo, kLaunchConfigure);
+    kernel::advanceClock(250);
+    ui::postMessage(hidden, kMsgLaunch, 0, 0);
+    fixture.settle();
+
+    EXPECT_EQ(job.actions, std::vector<std::uint32_t> {layoutEventId(kLayoutMenuList, kLayoutActionExit)});
+    EXPECT_EQ(fixture.engine.releasedLayouts(), std::vector<CVXLLayout*> {&screen});
+    const std::string log = fixture.log();
+    EXPECT_EQ(countOf(log, "OnLaunchExit"), 1) << log;
+    EXPECT_EQ(countOf(log, "Send Pending Action"), 1);
+    EXPECT_EQ(countOf(log, "OnLaunchCommand"), 2);
+    EXPECT_EQ(fixture.engine.menusBuilt, (std::vector<int> {10, 15}))
+        << "the compose option, then the kept launch's configuration menu";
+    const ui::WindowHandle second = fixture.dialogWindow();
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first) << "the first dialog has gone";
+    ui::ScreenDriver driver(fixture.app->threadId());
+    const std::vector<std::string> shown = driver.activeSnapshot();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), "== Configure Tessel ==");
+    driver.key(ui::kVkF4);
+    fixture.settle();
+    EXPECT_EQ(fixture.dialogWindow(), 0u);
 }
 
 // A configure launch opens the cool-sites menu; the end key ends it and the
