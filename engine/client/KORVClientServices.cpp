@@ -1,6 +1,7 @@
 #include "engine/client/KORVClientServices.h"
 
 #include "engine/client/VXLClient.h"
+#include "engine/media/VXLAlbum.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 
 void CKORVClientServices::queueReturnToIdle()
@@ -18,6 +19,31 @@ void CKORVClientServices::queueUrlRequest(const CVXLString& url)
 std::uint16_t CKORVClientServices::captureLocation()
 {
     return client_ ? client_->getCaptureLocation() : 0;
+}
+
+void CKORVClientServices::deselectAllMedia()
+{
+    if (client_)
+        client_->getMediaAccessManager().clearAllSelections();
+}
+
+std::uint32_t CKORVClientServices::storeLocation(std::uint16_t store)
+{
+    return client_ ? client_->getMediaStoreManager().locationById(store) : 0;
+}
+
+std::uint16_t CKORVClientServices::defaultLocalStoreId()
+{
+    if (!client_)
+        return 0;
+    const CVXLMediaStoreManager& stores = client_->getMediaStoreManager();
+    return stores.currentIndex() >= 0 ? stores.currentStoreId() : stores.storeIdAt(0);
+}
+
+std::uint32_t CKORVClientServices::albumLocation(const CVXLObject* album)
+{
+    const auto* a = dynamic_cast<const CVXLAlbum*>(album);
+    return a ? a->location() : 0;
 }
 
 CVXLString CKORVClientServices::setting(const char* key)

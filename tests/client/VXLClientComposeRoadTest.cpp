@@ -1,12 +1,13 @@
 // The main road of a picture message, headless: the "Send To Contacts" menu
-// entry runs the shipped program on the real Producer; the flows before the
-// composer are scripted stand-ins (the contact chooser fills the recipients,
-// the capture flow selects the phone's picture); the composer is the
-// engine's own, and the message goes through the outbound queue and its
-// sender to tests/peers/vrax_server.py.
+// entry runs the shipped program on the real Producer with the engine's own
+// UI jobs: the registration check, the contact chooser (the recipients typed
+// into the global container, Continue), the capture location and the hand-over
+// of the captured picture, the composer; the message goes through the
+// outbound queue and its sender to tests/peers/vrax_server.py.
 #include "engine/access/MediaAccessManager.h"
 #include "engine/access/MediaAccessRequests.h"
 #include "engine/access/MediaCollection.h"
+#include "engine/client/KORVClientServices.h"
 #include "engine/client/VXLClient.h"
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/machine/VXLUiJobStack.h"
@@ -21,12 +22,12 @@
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLMediaListElement.h"
 #include "engine/screens/VXLUserInputTextElement.h"
+#include "tests/client/ProgramJobLog.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/JobTreeDriver.h"
 #include "tests/support/ScreenText.h"
-#include "tests/support/ScriptedUiJobs.h"
 #include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,6 @@
 
 namespace {
 
-constexpr std::int32_t kReply = 77;
 constexpr const char* kPhonePicture = "My Documents/My Pictures/Beach.jpg";
 
 bool has(const std::string& text, const std::string& part)
@@ -117,18 +117,23 @@ struct RoadRig {
         if (server <= 0 || !driver.create())
             return false;
         client = driver.client();
-        pool = new ScriptedUiJobPool(client);
-        pool->realTypes = {7, 10, 11, 42, 43};
-        client->setUiJobPool(pool);
+        services.setClient(client);
+        jobs.watched = {"storage_location", "scenario", "gc_op", "has_contact_flag"};
+        jobs.attach(client->getProducer());
         if (!driver.startUp())
             return false;
         CVXLClientSettings& settings = client->settings();
         settings.setConfigString(kCfgServerUri, testLoopbackUrl(port, "/vrax").c_str());
         settings.setPersistentString(kPersVraxId, "D42");
         settings.setPersistentString(kPersVraxRegComplete, "1");
+        // A registered phone: the registration check passes at once.
+        settings.setPersistentString(kPersVraxVerId, "7");
         settings.store().set("vrax.max_image_upload_size", "100000");
         // Sent messages leave the queue at once.
         settings.setConfigString(kCfgOption53, "1");
+        // What the camera left: the picture, captured into the phone's store.
+        client->setCaptureLocation(client->getMediaStoreManager().storeIdAt(0));
+        client->getObjectList().append(new CVXLString("\\My Documents\\My Pictures\\Beach.jpg"));
         client->setMenuId(4);
         client->startChild(&requester);
         run();
@@ -170,39 +175,6 @@ struct RoadRig {
         return true;
     }
 
-    std::int32_t ask(CVXLEventHandler* to, CVXLEvent& request)
-    {
-        const std::size_t before = requester.results.size();
-        requester.post(to, &request);
-        for (int i = 0; i < 50 && requester.results.size() == before; ++i) {
-            driver.advance(10);
-            run();
-        }
-        return requester.results.size() > before ? requester.results.back() : -999;
-    }
-
-    // What the capture flow leaves: the phone's picture, selected.
-    bool selectPhonePicture()
-    {
-        CMediaAccessManager& media = client->getMediaAccessManager();
-        CMediaLocationRequest open(kReply);
-        open.setStoreIndex(1);
-        if (ask(&media, open) != 0)
-            return false;
-        CMediaAccessQuery query(kReply);
-        query.bind(0, 1);
-        query.setPayload(0);
-        const std::int32_t fetched = ask(&media, query);
-        if (fetched != 0 && fetched != kResultLastPage)
-            return false;
-        const CMediaCollection* list = media.currentCollection();
-        const CMediaCollectionEntry* entry = list ? list->at(0) : nullptr;
-        if (!entry || !entry->item)
-            return false;
-        media.toggleSelection(*entry->item);
-        return media.countSelected() == 1;
-    }
-
     // The last screen shown and not taken down.
     CVXLLayout* top() const
     {
@@ -223,11 +195,25 @@ struct RoadRig {
         return taken;
     }
     CVXLUiJob* currentJob() { return client->getProducer().uiJobs().current(); }
+    // The layout types of the screens shown, in order.
+    std::vector<std::uint32_t> shownLayouts() const
+    {
+        std::vector<std::uint32_t> types;
+        for (const Request& r : requests) {
+            if (r.kind == kUIRequestNewLayout)
+                types.push_back(r.layout->layoutType());
+        }
+        return types;
+    }
 
+    // The Client's own built-ins, with the jobs they start noted; declared
+    // before the engine, whose machines point at them.
+    CKORVClientServices services;
+    CKORVBuiltins builtins {&services};
+    ProgramJobLog jobs {builtins};
     TempDeviceRoot root;
     EngineDriver driver {&root};
     CVXLClient* client = nullptr;
-    ScriptedUiJobPool* pool = nullptr;
     TraceJob requester {"capture flow"};
     std::vector<Request> requests;
     std::string picture;
@@ -255,27 +241,31 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     menu.runEntry(entry);
     rig.run();
 
-    // The flows before the composer: the destination list refresh, the
-    // contact chooser (two recipients filled, Continue), the storage
-    // location and the capture flow, which leaves the picture selected.
-    for (int guard = 0; guard < 10; ++guard) {
-        CVXLUiJob* job = rig.currentJob();
-        ASSERT_NE(job, nullptr);
-        if (job->typeId() == CVXLComposeJob::kTypeId)
-            break;
-        if (job->typeId() == 4) {
-            client.getGlobalContacts().clear();
-            for (const char* address : {"+15550111", "pat@example.com"})
-                client.getGlobalContacts().addNew()->set(1, address, "");
-        }
-        if (job->typeId() == 17) {
-            ASSERT_TRUE(rig.selectPhonePicture());
-        }
-        rig.pool->script.push_back({10, {}});
-        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
-        rig.run();
+    // The flows before the composer: the registration check passes, the
+    // contact chooser shows the global recipients (two typed in, Continue),
+    // the capture location opens and the captured picture is handed over
+    // (selected); only the chooser has a screen.
+    for (int step = 0; step < 4 && rig.currentJob() && rig.currentJob()->typeId() != CVXLComposeJob::kTypeId;
+         ++step) {
+        CVXLLayout* chooser = rig.top();
+        ASSERT_NE(chooser, nullptr);
+        ASSERT_EQ(chooser->layoutType(), kLayoutContactChooser) << screenText(*chooser);
+        EXPECT_EQ(screenText(*chooser), expectedScreen(kLayoutContactChooser, 0));
+        client.getGlobalContacts().clear();
+        for (const char* address : {"+15550111", "pat@example.com"})
+            client.getGlobalContacts().addNew()->set(1, address, "");
+        ASSERT_TRUE(rig.press("Continue"));
     }
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {6, 4, 1, 17, 10, 43}));
+    EXPECT_EQ(rig.jobs.types(), (std::vector<int> {6, 4, 1, 17, 10}));
+    ASSERT_EQ(rig.jobs.started.size(), 5u);
+    const std::string phone = std::to_string(client.getMediaStoreManager().getStoreLocation(0));
+    EXPECT_EQ(rig.jobs.started[2].properties["storage_location"], phone);
+    EXPECT_EQ(rig.jobs.started[4].properties["scenario"], "__vxl_sendto_recipients");
+    EXPECT_EQ(rig.jobs.started[4].properties["gc_op"], "0");
+    EXPECT_EQ(client.getMediaAccessManager().countSelected(), 1u);
+    // The composer's spinner while it reads its scenario, then the composer.
+    EXPECT_EQ(rig.shownLayouts(),
+        (std::vector<std::uint32_t> {kLayoutContactChooser, kLayoutProgressSpinner, kLayoutMessageComposer}));
 
     // The composer, as the window reads it.
     auto* composer = dynamic_cast<CVXLComposeJob*>(rig.currentJob());
@@ -297,21 +287,25 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     ASSERT_TRUE(rig.press("Update"));
     ASSERT_TRUE(rig.press("Continue"));
     // The spinner while the queue took the message, then the notice.
-    EXPECT_EQ(rig.pool->shownTypes(), (std::vector<int> {6, 4, 1, 17, 10, 43, 43, 11}));
+    EXPECT_EQ(rig.shownLayouts(),
+        (std::vector<std::uint32_t> {kLayoutContactChooser, kLayoutProgressSpinner, kLayoutMessageComposer,
+            kLayoutProgressSpinner, kLayoutInformation}));
     CVXLLayoutInformation* notice = rig.top() ? rig.top()->asInformation() : nullptr;
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(std::string(notice->message().c_str()), "Your message is being sent.");
 
     // The queue as stored (its reader takes only format 6): one entry with
-    // the recipients and the subject, its item file naming the picture. The
-    // service is still held, so the entry is there.
+    // the recipients and the subject, its item file naming the picture by the
+    // path it was captured to in the phone's store. The service is still
+    // held, so the entry is there.
     const std::string folder
         = rig.driver.storeFile("state.oq").substr(0, rig.driver.storeFile("state.oq").rfind('/'));
     int status = -1;
     const std::string read = msgstore({"queue-read", folder}, &status);
     ASSERT_EQ(status, 0) << read;
     for (const char* part : {"\"count\": 1", "\"recipients\": [\"+15550111\", \"pat@example.com\"]",
-             "[\"subj\", 4, [\"Beach day\"]]", "\"parts\": [[[65539, \"\", \"Beach.jpg\"]"})
+             "[\"subj\", 4, [\"Beach day\"]]",
+             "\"parts\": [[[65539, \"\", \"\\\\My Documents\\\\My Pictures\\\\Beach.jpg\"]"})
         EXPECT_TRUE(has(read, part)) << part << "\n" << read;
     EXPECT_EQ(client.getOutboundQueueManager().count(), 1u);
 
@@ -322,8 +316,8 @@ TEST(VXLClientComposeRoad, FromTheMenuEntryToTheRelay)
     for (const auto& r : rig.requests)
         toMenu = toMenu || r.kind == kUIRequestReturnToMenu;
     EXPECT_TRUE(toMenu);
-    // Only the stand-ins' screens are left (they never take theirs down).
-    EXPECT_EQ(rig.top() ? rig.top()->layoutType() : kLayoutList, kLayoutList) << screenText(*rig.top());
+    // Every screen of the road is taken down.
+    EXPECT_EQ(rig.top(), nullptr) << screenText(*rig.top());
     EXPECT_TRUE(client.hasNoActivity());
 
     // The service answers: the sender uploads the picture, then sends the

@@ -4,6 +4,8 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
 #include "engine/core/scenario/ScenarioResultEvent.h"
+#include "engine/media/VXLAlbum.h"
+#include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/store/VXLAddressee.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 
@@ -635,6 +637,29 @@ TEST_F(KORVBuiltinsTest, ClientServicesReadMessageSummaries)
     CVXLString notASummary("x");
     EXPECT_STREQ(services.threadId(&notASummary).c_str(), "");
     EXPECT_STREQ(CKORVClientServices(nullptr).threadId(&received).c_str(), "");
+}
+
+// The Client's services answer the media built-ins from its media store
+// manager: a store's packed location (0 for an id it does not know), the
+// default store when none is marked current, an album's own location.
+TEST_F(KORVBuiltinsTest, ClientServicesReadTheMediaStores)
+{
+    CKORVClientServices services(client);
+    CVXLMediaStoreManager& stores = client->getMediaStoreManager();
+    ASSERT_GT(stores.getStoreCount(), 0u);
+    const std::uint16_t first = stores.storeIdAt(0);
+    EXPECT_NE(services.storeLocation(first), 0u);
+    EXPECT_EQ(services.storeLocation(first), stores.getStoreLocation(0));
+    EXPECT_EQ(services.storeLocation(0x7777), 0u);
+    EXPECT_EQ(services.defaultLocalStoreId(), stores.currentIndex() >= 0 ? stores.currentStoreId() : first);
+    EXPECT_NE(services.defaultLocalStoreId(), 0u);
+
+    CVXLAlbum album;
+    album.setLocation(stores.getStoreLocation(0));
+    EXPECT_EQ(services.albumLocation(&album), stores.getStoreLocation(0));
+    CVXLString notAnAlbum("x");
+    EXPECT_EQ(services.albumLocation(&notAnAlbum), 0u);
+    EXPECT_EQ(CKORVClientServices(nullptr).storeLocation(first), 0u);
 }
 
 } // namespace
