@@ -195,6 +195,13 @@ void CVXLMediaBrowseJob::init()
     deleteRequest_.setRequestCode(deleteCode());
 }
 
+void CVXLMediaBrowseJob::startAsPicker()
+{
+    releaseOnStop_ = 0;
+    clearSelectionOnExit_ = 0;
+    layout_.applyOneShotFilter();
+}
+
 std::int32_t CVXLMediaBrowseJob::onFinished()
 {
     const std::int32_t state = CVXLUiJob::onFinished();

@@ -170,6 +170,9 @@ protected:
     std::int32_t deleteCode() const;
     // Removes from the selection the items the filter leaves out.
     void applyFilterToSelection();
+    // A picker for a message keeps the selection and the manager's hold
+    // when it ends, and takes the filter armed for it.
+    void startAsPicker();
     // Sends [start, start + count) through the spare request, after making
     // room in the cache; it becomes the current request.
     virtual void sendRange(std::int32_t start, std::uint32_t count);

@@ -15,6 +15,8 @@
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLFolderListJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMediaBrowseJob38.h"
+#include "engine/screens/VXLMediaBrowseJob39.h"
 #include "engine/screens/VXLMediaModifyJob.h"
 #include "engine/screens/VXLMenuChoiceJob.h"
 #include "engine/screens/VXLMessageListJob21.h"
@@ -79,6 +81,8 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMessageViewJob35 threadView;
     CVXLAlbumPickJob36 albumList;
     CVXLAlbumPickJob37 albumPicker;
+    CVXLMediaBrowseJob38 onlineBrowse;
+    CVXLMediaBrowseJob39 pickOnline;
     CVXLPasswordJob password;
     CVXLFailureJob failure;
     CVXLProgressJob progress;
@@ -114,7 +118,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
             static_cast<CVXLUiJob*>(&block_->inboxView), static_cast<CVXLUiJob*>(&block_->premiumView),
             static_cast<CVXLUiJob*>(&block_->savedView), static_cast<CVXLUiJob*>(&block_->sentView),
             static_cast<CVXLUiJob*>(&block_->threadView), static_cast<CVXLUiJob*>(&block_->albumList),
-            static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->password),
+            static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->onlineBrowse),
+            static_cast<CVXLUiJob*>(&block_->pickOnline), static_cast<CVXLUiJob*>(&block_->password),
             static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
             static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
             static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),

@@ -11,8 +11,11 @@ namespace {
 TEST(UiJobPoolTest, EachTypeGivesItsPooledJobThenAFreshOne)
 {
     CVXLUiJobPool pool;
-    for (int type : {1, 3, 4, 7, 10, 11, 17, 18, 21, 22, 23, 24, 25, 26, 28, 29, 30, 40, 41, 42, 43, 44}) {
+    for (int type = CVXLUiJob::kMinTypeId; type <= CVXLUiJob::kMaxTypeId; ++type) {
         SCOPED_TRACE(type);
+        // Types whose jobs are not built yet.
+        if (type == 2 || type == 15 || type == 16 || type == 45)
+            continue;
         CVXLUiJob* pooled = pool.acquire(type);
         ASSERT_NE(pooled, nullptr);
         EXPECT_TRUE(pooled->isPooled());
