@@ -39,6 +39,8 @@ struct MessageListRoadRig {
         std::uint32_t kind;
         CVXLLayout* layout;
         std::string url;
+        // The menu a return to the menu names.
+        std::int32_t value = 0;
     };
 
     // On a device root of the test's, to start a second engine on the
@@ -234,7 +236,7 @@ struct MessageListRoadRig {
         CVXLUIRequest* r = driver.popUIRequest();
         if (!r)
             return false;
-        requests.push_back({r->kind(), r->layout(), r->url().c_str()});
+        requests.push_back({r->kind(), r->layout(), r->url().c_str(), r->value()});
         return true;
     }
 

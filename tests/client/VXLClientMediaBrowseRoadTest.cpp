@@ -4,7 +4,8 @@
 // Access Manager's selection, and a delete of three with its progress
 // removes the files and every favourite that named them, read back from
 // "_vxl.reg" by tests/peers/vxl_reg_reader.py; Back ends the flow. An upload
-// of three goes through "state.uq" to tests/peers/vrax_server.py.
+// of three goes through "state.uq" to tests/peers/vrax_server.py. A card
+// album with no card and an empty album end with their notices.
 #include "engine/access/BackgroundUploadManager.h"
 #include "engine/access/MediaAccessManager.h"
 #include "engine/access/MediaSelection.h"
@@ -451,6 +452,87 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndOpensThePickedOne)
     const std::vector<std::string> received = testFileLines(server.log);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_NE(received[0].find("request=list-req"), std::string::npos) << received[0];
+}
+
+// A card album while configuration item 41 says no card is present, on the
+// two roads of the storage-area menu (12) that open it: Browse Media picks
+// the album through the chooser (job 45, scripted) into the album summary
+// job (13), Delete Media opens the deleting job (14) at once. Each shows
+// the no-card notice, not the empty album's, and ends with Exit (9): the
+// program returns to the menu as for Exit. An empty phone album shows "The
+// selected album is empty." and Back on it ends with 8.
+TEST(VXLClientMediaBrowseRoad, ACardAlbumWithNoCardAndAnEmptyAlbumShowTheirNotices)
+{
+    constexpr std::int32_t kMenuMedia = 12;
+    constexpr std::int32_t kActionDelete = 24;
+    constexpr std::int32_t kActionBrowse = 26;
+    constexpr std::uint16_t kCardStore = 2;
+    const char* const kNoCard = "No media card is present. Insert a media card.";
+    struct Case {
+        std::int32_t action;
+        std::uint16_t store;
+        std::vector<int> shown;
+        const char* notice;
+        // Back (8) from the browser shows the chooser again, left with
+        // Back; Exit (9) ends the flow at once.
+        bool chooserAgain;
+        // The menu the program returns to: 1 after Exit, 0 after Back.
+        std::int32_t menuAfter;
+    };
+    const Case cases[] = {
+        {kActionBrowse, kCardStore, {45, 13, 11}, kNoCard, false, 1},
+        {kActionDelete, kCardStore, {14, 11}, kNoCard, false, 1},
+        {kActionBrowse, 1, {45, 13, 11}, "The selected album is empty.", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.action) + " store " + std::to_string(c.store));
+        MessageListRoadRig rig;
+        ASSERT_TRUE(rig.start({7, 11, 12, 13, 14, 42, 43}));
+        CVXLClient& client = *rig.client;
+        // Pictures on the card the engine is told is not there.
+        for (int n = 0; n < 3; ++n)
+            ASSERT_TRUE(rig.root.writeFile("Storage Card/DCIM/c" + std::to_string(n) + ".jpg",
+                testJpeg(16, 16, 3, 80, [](unsigned y, unsigned char* row) {
+                    std::fill(row, row + 48, static_cast<unsigned char>(y));
+                })));
+        client.settings().setConfigString(kCfgMemCardPresent, "0");
+        rig.run();
+
+        CGlobalMenuList& menu = client.buildGlobalMenu(kMenuMedia);
+        CGlobalMenuValueEntry* area = nullptr;
+        for (std::uint32_t i = 0; i < menu.getEntryCount(); ++i)
+            if (menu.entryAt(i)->action() == c.action)
+                area = dynamic_cast<CGlobalMenuValueEntry*>(menu.entryAt(i));
+        ASSERT_NE(area, nullptr);
+        area->setValue(c.store);
+        menu.runEntry(area);
+        rig.run();
+        if (c.action == kActionBrowse) {
+            ASSERT_NE(rig.currentJob(), nullptr);
+            ASSERT_EQ(rig.currentJob()->typeId(), 45);
+            const CVXLVariant album = rig.currentJob()->property("preselected_album");
+            rig.pool->script.push_back({kLocalAlbumPicked, {{"album_summary", album}}});
+            ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+            rig.run();
+        }
+        EXPECT_EQ(rig.pool->shownTypes(), c.shown);
+        auto* notice = dynamic_cast<CVXLLayoutInformation*>(rig.top());
+        ASSERT_NE(notice, nullptr) << rig.topText();
+        EXPECT_EQ(std::string(notice->message().c_str()), c.notice);
+        ASSERT_TRUE(rig.press("Back"));
+        if (c.chooserAgain) {
+            ASSERT_NE(rig.currentJob(), nullptr);
+            ASSERT_EQ(rig.currentJob()->typeId(), 45);
+            rig.pool->script.push_back({8, {}});
+            ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs()));
+            rig.run();
+        }
+        EXPECT_EQ(rig.currentJob(), nullptr);
+        EXPECT_TRUE(client.getProducer().isIdle());
+        ASSERT_FALSE(rig.requests.empty());
+        EXPECT_EQ(rig.requests.back().kind, static_cast<std::uint32_t>(kUIRequestReturnToMenu));
+        EXPECT_EQ(rig.requests.back().value, c.menuAfter);
+    }
 }
 
 } // namespace
