@@ -11,16 +11,20 @@
 // What the engine benchmarks share: a root job that steps its tree on a clock
 // of the benchmark's own, and a device root of their own that is removed at
 // exit.
-class BenchRoot : public CVXLEventHandler {
-public:
-    BenchRoot() { setRoot(this); }
-};
-
 inline CVXLEngineClock& benchClock()
 {
     static CVXLEngineClock clock;
     return clock;
 }
+
+class BenchRoot : public CVXLEventHandler {
+public:
+    BenchRoot()
+    {
+        setRoot(this);
+        setClock(&benchClock());
+    }
+};
 
 inline void runUntilIdle(BenchRoot& root)
 {
@@ -40,7 +44,7 @@ inline std::string& benchFolder()
     return folder;
 }
 
-// A fresh device root under /tmp, with the benchmark's clock installed.
+// A fresh device root under /tmp.
 inline void useBenchDeviceRoot()
 {
     char folder[] = "/tmp/tessel-bench-XXXXXX";
@@ -52,5 +56,4 @@ inline void useBenchDeviceRoot()
         std::filesystem::remove_all(benchFolder(), ignored);
     });
     tessel::kernel::setDeviceRoot(folder);
-    CVXLEngineClock::setCurrent(&benchClock());
 }

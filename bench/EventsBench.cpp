@@ -77,9 +77,9 @@ void stepTree(CVXLEngineClock& clock, Root& root)
 void BM_PingPong(benchmark::State& state)
 {
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     {
         Root root;
+        root.setClock(&clock);
         Echo echo;
         Pinger pinger(&echo, static_cast<int>(state.range(0)));
         root.startChild(&echo);
@@ -91,7 +91,6 @@ void BM_PingPong(benchmark::State& state)
         state.counters["events/s"] = benchmark::Counter(
             static_cast<double>(echo.handled + pinger.handled), benchmark::Counter::kIsRate);
     }
-    CVXLEngineClock::setCurrent(nullptr);
 }
 // The echo job takes one incoming event per step, so one request in flight
 // is the latency-bound case and more show the per-event cost.
@@ -102,9 +101,9 @@ BENCHMARK(BM_PingPong)->Arg(1)->Arg(8);
 void BM_IdleTreeTick(benchmark::State& state)
 {
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     {
         Root root;
+        root.setClock(&clock);
         std::vector<std::unique_ptr<CVXLEventHandler>> jobs;
         for (int m = 0; m < 10; ++m) {
             jobs.push_back(std::make_unique<CVXLEventHandler>());
@@ -132,7 +131,6 @@ void BM_IdleTreeTick(benchmark::State& state)
         while (!jobs.empty())
             jobs.pop_back();
     }
-    CVXLEngineClock::setCurrent(nullptr);
 }
 BENCHMARK(BM_IdleTreeTick);
 

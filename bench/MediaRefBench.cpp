@@ -86,7 +86,6 @@ void step(CVXLEngineClock& clock, Root& root)
 void BM_MediaRefTransfer(benchmark::State& state)
 {
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     CVXLByteBuffer bytes;
     std::vector<std::uint8_t> pattern(kBytes);
     for (std::uint32_t i = 0; i < kBytes; ++i)
@@ -94,6 +93,7 @@ void BM_MediaRefTransfer(benchmark::State& state)
     bytes.append(pattern.data(), kBytes);
     {
         Root root;
+        root.setClock(&clock);
         CJobRunner runner;
         MemorySourceJob source(bytes);
         root.startChild(&runner);
@@ -120,7 +120,6 @@ void BM_MediaRefTransfer(benchmark::State& state)
             state.SkipWithError("the destination did not receive the bytes");
         CVXLMediaRef::setJobRunner(nullptr);
     }
-    CVXLEngineClock::setCurrent(nullptr);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kBytes);
 }
 BENCHMARK(BM_MediaRefTransfer)->Unit(benchmark::kMillisecond);

@@ -20,12 +20,16 @@ namespace {
 
 constexpr int kItems = 1000;
 
+CVXLEngineClock gClock;
+
 class Root : public CVXLEventHandler {
 public:
-    Root() { setRoot(this); }
+    Root()
+    {
+        setRoot(this);
+        setClock(&gClock);
+    }
 };
-
-CVXLEngineClock gClock;
 std::string gFolder;
 
 void removeFolder()
@@ -50,7 +54,6 @@ void BM_QueueThousandItems(benchmark::State& state)
         gFolder = folder;
         std::atexit(removeFolder);
         tessel::kernel::setDeviceRoot(folder);
-        CVXLEngineClock::setCurrent(&gClock);
     }
     const std::uint32_t phone = (1u << 16) + kLocationKindStoreKind1;
     std::uint64_t written = 0;

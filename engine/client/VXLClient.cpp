@@ -37,6 +37,7 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     , scenarioManager_(new CScenarioXmlFileReader(&fileStoreManager_))
 {
     setRoot(this);
+    setClock(&engineClock_);
     settingsSaver_.setFileStoreManager(&fileStoreManager_);
     settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
@@ -74,7 +75,6 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
     CVXLScreenServices::install(&screensFace_);
-    CVXLEngineClock::setCurrent(&engineClock_);
     settings_.setPersistentString(kPersForegroundActive, "1");
     settings_.setPersistentString(kPersDatacommActive, "1");
 }
@@ -85,7 +85,6 @@ CVXLClient::~CVXLClient()
         gInstance = nullptr;
     if (CVXLScreenServices::instance() == &screensFace_)
         CVXLScreenServices::install(nullptr);
-    CVXLXferJobBase::setProgressStore(nullptr);
     CVXLMediaRef::setJobRunner(nullptr);
     CVXLMediaRef::setConfig(nullptr);
     if (factory_)
@@ -114,11 +113,9 @@ void CVXLClient::init()
 {
     membersStarted_ = false;
     shownRequest_ = nullptr;
-    CVXLEngineClock::setCurrent(&engineClock_);
     if (factory_ && !clock_)
         clock_ = factory_->createClock();
     textTable_ = getTextTable();
-    CVXLXferJobBase::setProgressStore(&settings_.store());
     CVXLMediaRef::setJobRunner(&jobRunner_);
     CVXLMediaRef::setConfig(&mediaConfigFace_);
     settings_.writeConfigDefaults();

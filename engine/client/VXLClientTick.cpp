@@ -24,7 +24,6 @@ std::int32_t CVXLClient::endTick(std::int32_t result)
 
 std::int32_t CVXLClient::tick()
 {
-    CVXLEngineClock::setCurrent(&engineClock_);
     engineClock_.setInTick(true);
     if (runState() == kHandlerFinished)
         return endTick(kTickTerminated);

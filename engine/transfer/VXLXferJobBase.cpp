@@ -3,35 +3,25 @@
 #include "engine/core/jobs/VXLEventTypes.h"
 #include "engine/core/settings/VXLPersStore.h"
 
-namespace {
-
-CVXLPersStore* gProgressStore = nullptr;
-
-} // namespace
-
 CVXLXferJobBase::CVXLXferJobBase() = default;
 
 CVXLXferJobBase::~CVXLXferJobBase() = default;
 
-void CVXLXferJobBase::setProgressStore(CVXLPersStore* store)
+void CVXLXferJobBase::setProgressKeys(CVXLPersStore* store, const char* totalKey, const char* currentKey)
 {
-    gProgressStore = store;
-}
-
-void CVXLXferJobBase::setProgressKeys(const char* totalKey, const char* currentKey)
-{
+    progressStore_ = store;
     totalKey_ = totalKey;
     currentKey_ = currentKey;
 }
 
 void CVXLXferJobBase::publishProgress()
 {
-    if (!gProgressStore)
+    if (!progressStore_)
         return;
     if (totalKey_)
-        gProgressStore->set(totalKey_, CVXLString(total_));
+        progressStore_->set(totalKey_, CVXLString(total_));
     if (currentKey_)
-        gProgressStore->set(currentKey_, CVXLString(count_));
+        progressStore_->set(currentKey_, CVXLString(count_));
 }
 
 void CVXLXferJobBase::restart()

@@ -47,9 +47,9 @@ public:
 
     void setDestination(CVXLEventHandler* destination) { destination_ = destination; }
     CVXLEventHandler* destination() const { return destination_; }
-    // Settings keys that receive the total and the bytes moved (decimal), in
-    // the store set with setProgressStore. Null leaves a key unset.
-    void setProgressKeys(const char* totalKey, const char* currentKey);
+    // Settings keys of `store` that receive the total and the bytes moved
+    // (decimal). A null store or key leaves it unset.
+    void setProgressKeys(CVXLPersStore* store, const char* totalKey, const char* currentKey);
     void setRestart(bool flag) { restart_ = flag; }
     // The figure a source begins with when it has no better one (-1 unknown).
     void setAnnouncedTotal(std::int32_t total) { announcedTotal_ = total; }
@@ -57,9 +57,6 @@ public:
     std::int32_t total() const { return total_; }
     std::int32_t count() const { return count_; }
     bool isOpened() const { return opened_; }
-
-    // Where progress figures go (the Client's settings store); null for none.
-    static void setProgressStore(CVXLPersStore* store);
 
 protected:
     // Source side.
@@ -120,6 +117,7 @@ private:
     bool restart_ = true;
     std::int32_t total_ = 0;
     std::int32_t count_ = 0;
+    CVXLPersStore* progressStore_ = nullptr;
     const char* totalKey_ = nullptr;
     const char* currentKey_ = nullptr;
 };

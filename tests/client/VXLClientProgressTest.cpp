@@ -54,7 +54,7 @@ TEST(VXLClientProgress, ATransferPublishesItsFiguresInTheClientsSettings)
     TraceJob owner("owner");
     CVXLByteBufferSource source;
     SamplingSink sink(client);
-    sink.setProgressKeys(kPersProgressTotal, kPersProgressCurrent);
+    sink.setProgressKeys(&client.settings().store(), kPersProgressTotal, kPersProgressCurrent);
     source.setBuffer(buffer);
     source.setDestination(&sink);
     client.startChild(&owner);

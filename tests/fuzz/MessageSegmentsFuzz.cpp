@@ -78,10 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .write(reinterpret_cast<const char*>(data + 3), static_cast<std::streamsize>(size - 3));
 
     CVXLEngineClock clock;
-    CVXLEngineClock* previous = CVXLEngineClock::current();
-    CVXLEngineClock::setCurrent(&clock);
     {
         Root tree;
+        tree.setClock(&clock);
         Requester requester;
         requester.fileSize = size - 3;
         CVXLMessageSegmentReaderJob job;
@@ -110,6 +109,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             clock.setInTick(false);
         }
     }
-    CVXLEngineClock::setCurrent(previous);
     return 0;
 }

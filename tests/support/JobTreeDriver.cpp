@@ -11,16 +11,14 @@ public:
 };
 
 JobTreeDriver::JobTreeDriver()
-    : previous_(CVXLEngineClock::current())
-    , root_(new Root)
+    : root_(new Root)
 {
-    CVXLEngineClock::setCurrent(&clock_);
+    root_->setClock(&clock_);
 }
 
 JobTreeDriver::~JobTreeDriver()
 {
     delete root_;
-    CVXLEngineClock::setCurrent(previous_);
 }
 
 CVXLEventHandler& JobTreeDriver::root()

@@ -10,8 +10,8 @@
 #include <vector>
 
 // Steps a tree of jobs the way the Client's tick does, on a clock the test
-// drives: attach jobs under the driver's root, step, advance time. Installs
-// its clock as the engine clock for its lifetime.
+// drives: attach jobs under the driver's root, step, advance time. The root
+// carries the clock, so every job attached below reads its time.
 class JobTreeDriver {
 public:
     JobTreeDriver();
@@ -49,7 +49,6 @@ private:
     class Root;
 
     CVXLEngineClock clock_;
-    CVXLEngineClock* previous_;
     Root* root_;
 };
 

@@ -58,8 +58,8 @@ int main(int argc, char** argv)
         return 2;
     const unsigned long spin = std::strtoul(argv[1], nullptr, 10);
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     Root root;
+    root.setClock(&clock);
     Engine engine;
     CLocalMediaManager manager;
     engine.files.setFileStore(&engine.store);

@@ -473,8 +473,8 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return 2;
-    CVXLEngineClock::setCurrent(&gClock);
     gRoot = new Root;
+    gRoot->setClock(&gClock);
     const std::string command = argv[1];
     if (command == "threaddb")
         return saveThreadDatabase();

@@ -131,8 +131,8 @@ int main(int argc, char** argv)
         return 2;
     const std::string keysPath = argv[2];
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     Root root;
+    root.setClock(&clock);
     UploadQueueEngine engine;
     Uploader uploader(argv[3]);
     engine.dataOn = true;

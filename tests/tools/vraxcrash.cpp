@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 2;
     CVXLEngineClock clock;
-    CVXLEngineClock::setCurrent(&clock);
     Root root;
+    root.setClock(&clock);
     CVXLPlatformFactory factory;
     CVXLHttpSettings settings;
     CVXLNetworkDialer dialer(&factory, &settings);

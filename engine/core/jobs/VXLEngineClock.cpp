@@ -1,29 +1,9 @@
 #include "engine/core/jobs/VXLEngineClock.h"
 
-namespace {
+CVXLEngineClock::~CVXLEngineClock() = default;
 
-CVXLEngineClock* gCurrent = nullptr;
-
-CVXLEngineClock& fallbackClock()
+CVXLEngineClock& CVXLEngineClock::idle()
 {
     static CVXLEngineClock clock;
     return clock;
-}
-
-} // namespace
-
-CVXLEngineClock::~CVXLEngineClock()
-{
-    if (gCurrent == this)
-        gCurrent = nullptr;
-}
-
-CVXLEngineClock* CVXLEngineClock::current()
-{
-    return gCurrent ? gCurrent : &fallbackClock();
-}
-
-void CVXLEngineClock::setCurrent(CVXLEngineClock* clock)
-{
-    gCurrent = clock;
 }

@@ -4,9 +4,9 @@
 
 // What the job framework needs of the engine root: its tick time (the
 // engine's "now" in milliseconds, read by every timer operation), whether a
-// tick is running, and a hook told of every post made outside a tick. The
-// Client provides the engine's clock and installs it as current; tests make
-// one of their own and drive its time by hand.
+// tick is running, and a hook told of every post made outside a tick. A
+// tree's root carries it (CVXLEventHandler::setClock): the Client its
+// engine's clock, a test one of its own whose time it drives by hand.
 class CVXLEngineClock {
 public:
     CVXLEngineClock() = default;
@@ -26,10 +26,8 @@ public:
     // tick result there).
     virtual void postedOutsideTick() { }
 
-    // Never null: without an installed clock a process-wide one standing at 0
-    // answers. A clock that is destroyed while current uninstalls itself.
-    static CVXLEngineClock* current();
-    static void setCurrent(CVXLEngineClock* clock);
+    // What a handler outside any clocked tree reads: time stands at 0.
+    static CVXLEngineClock& idle();
 
 private:
     std::uint32_t tickTime_ = 0;

@@ -130,9 +130,13 @@ const char* CVXLEventHandler::name() const
     return "Event Handler";
 }
 
-std::uint32_t CVXLEventHandler::tickTime()
+CVXLEngineClock& CVXLEventHandler::clock() const
 {
-    return CVXLEngineClock::current()->tickTime();
+    for (const CVXLEventHandler* handler = this; handler; handler = handler->parent_) {
+        if (handler->clock_)
+            return *handler->clock_;
+    }
+    return CVXLEngineClock::idle();
 }
 
 void CVXLEventHandler::enqueue(CVXLEventList& queue, CVXLEvent* event)
@@ -178,9 +182,10 @@ void CVXLEventHandler::post(CVXLEventHandler* target, CVXLEvent* event, bool dir
         target->enqueueIncoming(event);
     else
         target->receive(event);
-    CVXLEngineClock* clock = CVXLEngineClock::current();
-    if (!clock->inTick())
-        clock->postedOutsideTick();
+    // The tree that will take the event must wake for it.
+    CVXLEngineClock& clock = target->clock();
+    if (!clock.inTick())
+        clock.postedOutsideTick();
 }
 
 void CVXLEventHandler::postDelayed(CVXLEvent* event, std::uint32_t delay)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/base/VXLObject.h"
+#include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventList.h"
 #include "engine/core/jobs/VXLEventTypes.h"
 #include "engine/core/jobs/VXLSimpleEvent.h"
@@ -86,8 +87,13 @@ public:
     bool waiting() const { return waiting_; }
     bool hasTimers() const { return !timers_.isEmpty(); }
 
+    // The clock of this handler's tree: the nearest one set on the way up,
+    // else a clock that stands at 0.
+    CVXLEngineClock& clock() const;
     // The engine's "now" in milliseconds, as the timers read it.
-    static std::uint32_t tickTime();
+    std::uint32_t tickTime() const { return clock().tickTime(); }
+    // A tree's root drives its tree's time with its own clock.
+    void setClock(CVXLEngineClock* clock) { clock_ = clock; }
 
 protected:
     // A tree's root names itself; handlers attached below copy it from
@@ -117,6 +123,7 @@ private:
     CVXLEventHandler* nextSibling_ = nullptr;
     CVXLEventHandler* parent_ = nullptr;
     CVXLEventHandler* root_ = nullptr;
+    CVXLEngineClock* clock_ = nullptr;
     CVXLHandlerState runState_ = kHandlerNotStarted;
     CVXLEventList incoming_;
     CVXLEventList own_;

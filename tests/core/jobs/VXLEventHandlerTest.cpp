@@ -427,6 +427,49 @@ TEST(VXLEventHandlerTimers, DeadlinesAndDisarming)
     EXPECT_EQ(wanting.status(), kEventDone);
 }
 
+// Two engines in one process (two Clients, or a Client beside a test's own
+// tree) each run on their own clock: a timer reads its own tree's time, and a
+// post wakes the tree that will take it.
+TEST(VXLEventHandlerTimers, EachTreeKeepsItsOwnClock)
+{
+    struct WakeCounter : CVXLEngineClock {
+        int wakes = 0;
+        void postedOutsideTick() override { ++wakes; }
+    };
+    JobTreeDriver a, b;
+    WakeCounter wakeA, wakeB;
+    a.root().setClock(&wakeA);
+    b.root().setClock(&wakeB);
+    TraceJob jobA("a"), jobB("b");
+    a.attach(&jobA);
+    b.attach(&jobB);
+    a.runUntilIdle();
+    b.runUntilIdle();
+
+    wakeB.setTickTime(5000);
+    CVXLSimpleEvent timerA(11), timerB(12);
+    jobA.postDelayed(&timerA, 100);
+    jobB.postDelayed(&timerB, 100);
+    EXPECT_EQ(a.root().nextTimeout(), 100u);
+    EXPECT_EQ(b.root().nextTimeout(), 100u);
+    wakeA.advance(100);
+    EXPECT_EQ(a.root().nextTimeout(), 0u);
+    EXPECT_EQ(b.root().nextTimeout(), 100u) << "another tree's time moved";
+
+    CVXLSimpleEvent across(13);
+    jobA.post(&jobB, &across);
+    EXPECT_EQ(wakeB.wakes, 1);
+    EXPECT_EQ(wakeA.wakes, 0);
+    EXPECT_EQ(jobB.cancelEvent(&timerB), 1);
+    EXPECT_EQ(jobA.cancelEvent(&timerA), 1);
+    b.runUntilIdle();
+    EXPECT_EQ(jobB.codes.back(), 13);
+
+    // A handler outside any tree reads a clock that stands at 0.
+    TraceJob loose("loose");
+    EXPECT_EQ(loose.tickTime(), 0u);
+}
+
 TEST(VXLEventHandlerTree, StartThenStopWaitsForEveryChild)
 {
     JobTreeDriver driver;
