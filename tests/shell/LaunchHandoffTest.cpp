@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,50 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* kPosted = " 8002 0 0";
+
+// The descriptors this process holds open.
+int openDescriptors()
+{
+    int count = 0;
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder)
+        return -1;
+    while (dirent* entry = ::readdir(folder))
+        count += entry->d_name[0] != '.' ? 1 : 0;
+    ::closedir(folder);
+    return count - 1; // the listing's own
+}
+
+// The process's state and parent, from /proc/PID/stat ("S 1234").
+std::string stateAndParent(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return "";
+    std::istringstream rest(line.substr(close + 2));
+    std::string state;
+    std::string parent;
+    rest >> state >> parent;
+    return state + " " + parent;
+}
+
+// This process's children that have ended and were never waited for.
+int zombieChildren()
+{
+    int zombies = 0;
+    DIR* proc = ::opendir("/proc");
+    while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid > 0 && stateAndParent(pid) == "Z " + std::to_string(::getpid()))
+            ++zombies;
+    }
+    if (proc)
+        ::closedir(proc);
+    return zombies;
+}
 
 TEST(LaunchHandoff, TextsAreStoredWithoutTerminatorAndReadBoundedInTheirSection)
 {
@@ -82,6 +131,25 @@ TEST(LaunchHandoff, OneLaunchAtATimeAndAKilledHolderDelaysNobody)
         (std::vector<std::string> {"Media:\ttext\t", "To:\ttext\ta@b.example", "Subj:\ttext\t",
             "Text:\ttext\thello", "Class\ttext\tIPM.SMSText.Tessel"}));
     EXPECT_EQ(LaunchRig::occurrences(rig.root.readFile("log/uiprobe.log"), kPosted), 3);
+}
+
+// A long-lived caller (a library inside another program) whose launch starts
+// the program through its link: the program is not its child, and the
+// launch leaves it no child to wait for and no descriptor.
+TEST(LaunchHandoff, ALaunchThatStartsTheProgramLeavesTheCallerNoChildAndNoDescriptor)
+{
+    LaunchRig rig;
+    ASSERT_EQ(rig.root.installTool("tessel", "\\windows\\tessel.exe"), "\\windows\\tessel.exe");
+    const int before = openDescriptors();
+    ASSERT_GT(before, 0);
+    EXPECT_EQ(PostComposeRequest(u"IPM.SMSText.Tessel", nullptr, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(openDescriptors(), before);
+    const std::vector<pid_t> programs = rig.programs();
+    ASSERT_EQ(programs.size(), 1u);
+    const std::string program = stateAndParent(programs[0]);
+    EXPECT_NE(program.substr(program.find(' ') + 1), std::to_string(::getpid())) << program;
+    EXPECT_EQ(zombieChildren(), 0);
+    EXPECT_TRUE(rig.awaitInFile("log/ui.log", "OnLaunchCommand")) << rig.root.readFile("log/ui.log");
 }
 
 } // namespace
