@@ -5,11 +5,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <netinet/in.h>
 #include <spawn.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -146,6 +148,36 @@ void testStopUnrelatedProcess(pid_t pid, int timeoutMs)
     }
     if (kill(pid, 0) == 0)
         kill(pid, SIGKILL);
+}
+
+std::string testProcStatField(pid_t pid, int field)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    // The command's name is in parentheses and may hold blanks.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return "";
+    std::istringstream rest(line.substr(close + 2));
+    std::string value;
+    for (int i = 3; i <= field && rest >> value; ++i) { }
+    return value;
+}
+
+int testZombieChildren()
+{
+    int zombies = 0;
+    const std::string self = std::to_string(getpid());
+    DIR* proc = opendir("/proc");
+    while (dirent* entry = proc ? readdir(proc) : nullptr) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid > 0 && testProcStatField(pid, 4) == self && testProcStatField(pid, 3) == "Z")
+            ++zombies;
+    }
+    if (proc)
+        closedir(proc);
+    return zombies;
 }
 
 pid_t testStartPythonPeer(const std::string& script, const std::vector<std::string>& arguments,

@@ -30,6 +30,13 @@ int testAwaitExit(pid_t pid, std::chrono::milliseconds bound);
 // then SIGKILL when it is still there after timeoutMs.
 void testStopUnrelatedProcess(pid_t pid, int timeoutMs);
 
+// Field `field` of /proc/PID/stat as proc(5) counts them (3 the state, 4
+// the parent, 6 the session); "" when the process is gone.
+std::string testProcStatField(pid_t pid, int field);
+
+// This process's children that have ended and were never waited for.
+int testZombieChildren();
+
 // Starts tests/peers/<script> with its arguments under Python
 // (TESSEL_TEST_PYTHON, else python3), output appended to outputPath, and
 // waits (bounded) for the "PORT n" line it prints once it listens. The

@@ -1,5 +1,6 @@
 #include "platform/kernel/Process.h"
 #include "tests/support/TempDeviceRoot.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -9,45 +10,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace tessel::kernel {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Field `field` (1-based) of /proc/PID/stat after the command's name; "" when gone.
-std::string statField(int pid, int field)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos)
-        return "";
-    std::istringstream rest(line.substr(close + 2));
-    std::string value;
-    for (int i = 3; i <= field && rest >> value; ++i) { }
-    return value;
-}
-
-// This process's children that have ended and were never waited for.
-int zombieChildren()
-{
-    int zombies = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const int pid = std::stoi(name);
-        if (statField(pid, 4) == std::to_string(::getpid()) && statField(pid, 3) == "Z")
-            ++zombies;
-    }
-    return zombies;
-}
 
 std::string awaitLog(const TempDeviceRoot& root, const std::string& text)
 {
@@ -71,9 +39,9 @@ TEST(DetachedProcess, LeavesNoZombieAndInheritsNoDescriptor)
     const int pid = startDetachedProcess("\\Windows\\KernelProbe", {"sem-hold", "detached-test"});
     ASSERT_GT(pid, 0);
     EXPECT_NE(awaitLog(root, "held").find("held"), std::string::npos) << "it runs, in this device root";
-    EXPECT_NE(statField(pid, 4), std::to_string(::getpid())) << "not this process's child";
-    EXPECT_EQ(statField(pid, 6), std::to_string(pid)) << "a session of its own";
-    EXPECT_EQ(zombieChildren(), 0);
+    EXPECT_NE(testProcStatField(pid, 4), std::to_string(::getpid())) << "not this process's child";
+    EXPECT_EQ(testProcStatField(pid, 6), std::to_string(pid)) << "a session of its own";
+    EXPECT_EQ(testZombieChildren(), 0);
 
     // With this process's write end closed the pipe is at its end: the
     // program holds no copy of it.
@@ -86,7 +54,7 @@ TEST(DetachedProcess, LeavesNoZombieAndInheritsNoDescriptor)
 
     ::kill(pid, SIGTERM);
     EXPECT_EQ(startDetachedProcess("\\windows\\missing.exe", {}), -1);
-    EXPECT_EQ(zombieChildren(), 0);
+    EXPECT_EQ(testZombieChildren(), 0);
 }
 
 } // namespace
