@@ -19,6 +19,7 @@
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLMediaBrowseJob38.h"
 #include "tests/client/MessageListRoadRig.h"
 #include "tests/support/JpegFixture.h"
 #include "tests/support/TestProcess.h"
@@ -120,6 +121,33 @@ CVXLMediaItem* focus(CVXLAlbumSummaryJob& job, std::int32_t index)
     CVXLElement* element = job.layout().elementAt(index);
     job.layout().setCurrentElement(element);
     return element ? element->asMediaItem() : nullptr;
+}
+
+// My Albums (activity 74) up to job 36's list of the server's three
+// albums: the album chooser (job 45, scripted) picks the online albums and
+// the registration check (job 6, scripted) passes. Null when it fails.
+CVXLAlbumPickJob36* showOnlineAlbums(MessageListRoadRig& rig)
+{
+    rig.startActivity(kActivityMyAlbums);
+    if (!rig.currentJob() || rig.currentJob()->typeId() != 45) {
+        ADD_FAILURE() << "no album chooser";
+        return nullptr;
+    }
+    rig.pool->script.push_back({kOnlineAlbumPicked, {}});
+    rig.pool->script.push_back({10, {}});
+    for (int step = 0; step < 2; ++step) {
+        if (!rig.pool->answer(rig.client->getProducer().uiJobs()))
+            return nullptr;
+        rig.run();
+    }
+    auto* list = dynamic_cast<CVXLAlbumPickJob36*>(rig.currentJob());
+    if (!list || !rig.follow([&] { return list->isBrowsing(); }, 15000)) {
+        ADD_FAILURE() << ::testing::PrintToString(rig.pool->shownTypes());
+        return nullptr;
+    }
+    EXPECT_EQ(rig.top(), &list->layout());
+    EXPECT_EQ(list->layout().albumCount(), 3u);
+    return list;
 }
 
 TEST(VXLClientMediaBrowseRoad, ReviewMediaBrowsesSelectsAndDeletesWithProgress)
@@ -404,20 +432,8 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndOpensThePickedOne)
     CVXLClient& client = *rig.client;
     const VraxPeer server(rig, "albums3");
     ASSERT_GT(server.pid, 0);
-    rig.startActivity(kActivityMyAlbums);
-    ASSERT_NE(rig.currentJob(), nullptr);
-    ASSERT_EQ(rig.currentJob()->typeId(), 45);
-    rig.pool->script.push_back({kOnlineAlbumPicked, {}});
-    rig.pool->script.push_back({10, {}});
-    for (int step = 0; step < 2; ++step) {
-        ASSERT_TRUE(rig.pool->answer(client.getProducer().uiJobs())) << step;
-        rig.run();
-    }
-    auto* list = dynamic_cast<CVXLAlbumPickJob36*>(rig.currentJob());
-    ASSERT_NE(list, nullptr) << ::testing::PrintToString(rig.pool->shownTypes());
-    ASSERT_TRUE(rig.follow([&] { return list->isBrowsing(); }, 15000));
-    EXPECT_EQ(rig.top(), &list->layout());
-    ASSERT_EQ(list->layout().albumCount(), 3u);
+    CVXLAlbumPickJob36* list = showOnlineAlbums(rig);
+    ASSERT_NE(list, nullptr);
     CVXLElement* trip = list->layout().list().itemAt(2);
     ASSERT_NE(trip, nullptr);
     ASSERT_NE(trip->asType0(), nullptr);
@@ -452,6 +468,58 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndOpensThePickedOne)
     const std::vector<std::string> received = testFileLines(server.log);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_NE(received[0].find("request=list-req"), std::string::npos) << received[0];
+}
+
+// My Albums (activity 74) on an online album: the album chooser (job 45,
+// scripted) picks the online albums, the registration check (job 6,
+// scripted) passes, and the album list (job 36) shows the server's three
+// albums; Continue on "Work" (three pictures) opens it in the online browser
+// (job 38) as "album_summary", which pages its three items from the
+// server in one request and shows them; Exit ends the flow.
+TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndBrowsesThePickedOne)
+{
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({7, 11, 36, 38, 42, 43}));
+    CVXLClient& client = *rig.client;
+    const VraxPeer server(rig, "albums3,items");
+    ASSERT_GT(server.pid, 0);
+    CVXLAlbumPickJob36* list = showOnlineAlbums(rig);
+    ASSERT_NE(list, nullptr);
+    CVXLElement* work = list->layout().list().itemAt(1);
+    ASSERT_NE(work, nullptr);
+    ASSERT_NE(work->asType0(), nullptr);
+    EXPECT_EQ(work->asType0()->name(), "Work");
+    list->layout().setCurrentElement(work);
+    ASSERT_TRUE(rig.press("Continue"));
+
+    auto* browser = dynamic_cast<CVXLMediaBrowseJob38*>(rig.currentJob());
+    ASSERT_NE(browser, nullptr) << ::testing::PrintToString(rig.pool->shownTypes());
+    EXPECT_EQ(browser->album().identifier(), "C2");
+    EXPECT_EQ(browser->album().name(), "Work");
+    ASSERT_TRUE(rig.follow([&] { return browser->isBrowsing(); }, 15000)) << rig.topText();
+    EXPECT_EQ(rig.top(), &browser->layout());
+    EXPECT_EQ(browser->layout().state(), 0u);
+    std::vector<std::string> titles;
+    for (std::int32_t i = 0; i < 4; ++i) {
+        CVXLElement* element = browser->layout().elementAt(i);
+        CVXLMediaItem* item = element ? element->asMediaItem() : nullptr;
+        titles.push_back(item ? item->title().c_str() : "-");
+    }
+    EXPECT_EQ(titles, (std::vector<std::string> {"Beach", "Waves", "Dropped", "-"}));
+    EXPECT_FALSE(browser->isPrefetching());
+
+    const std::vector<std::string> asked = testFileLines(server.log);
+    ASSERT_EQ(asked.size(), 2u) << ::testing::PrintToString(asked);
+    EXPECT_NE(asked[1].find("request=list-req"), std::string::npos) << asked[1];
+
+    // Exit leaves the flow for the menu.
+    ASSERT_TRUE(rig.press("Exit"));
+    EXPECT_EQ(rig.currentJob(), nullptr);
+    EXPECT_TRUE(client.getProducer().isIdle());
+    ASSERT_FALSE(rig.requests.empty());
+    EXPECT_EQ(rig.requests.back().kind, static_cast<std::uint32_t>(kUIRequestReturnToMenu));
+    EXPECT_EQ(rig.requests.back().value, 1);
+    EXPECT_EQ(testFileLines(server.log).size(), 2u);
 }
 
 // A card album while configuration item 41 says no card is present, on the

@@ -12,6 +12,7 @@
 #include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMediaBrowseJob38.h"
 #include "engine/screens/VXLMessageListJob21.h"
 #include "engine/screens/VXLMessageListJob22.h"
 #include "engine/screens/VXLMessageListJob23.h"
@@ -131,6 +132,8 @@ CVXLUiJob* ScriptedUiJobPool::create(int typeId)
             return new RecordedUiJob<CVXLAlbumPickJob36>(this);
         case CVXLAlbumPickJob37::kTypeId:
             return new RecordedUiJob<CVXLAlbumPickJob37>(this);
+        case CVXLMediaBrowseJob38::kTypeId:
+            return new RecordedUiJob<CVXLMediaBrowseJob38>(this);
         default:
             break;
         }
