@@ -522,6 +522,29 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndBrowsesThePickedOn
     EXPECT_EQ(testFileLines(server.log).size(), 2u);
 }
 
+// The engine shut down while the online browser waits for its range: the
+// server holds the album's contents half sent. The shut-down ends within
+// the step bound.
+TEST(VXLClientMediaBrowseRoad, ShutDownWithTheOnlineBrowsersRangeOutEnds)
+{
+    constexpr int kStepBound = 300;
+    MessageListRoadRig rig;
+    ASSERT_TRUE(rig.start({7, 11, 36, 38, 42, 43}));
+    const VraxPeer server(rig, "albums3,items-stall");
+    ASSERT_GT(server.pid, 0);
+    CVXLAlbumPickJob36* list = showOnlineAlbums(rig);
+    ASSERT_NE(list, nullptr);
+    list->layout().setCurrentElement(list->layout().list().itemAt(1));
+    ASSERT_TRUE(rig.press("Continue"));
+    auto* browser = dynamic_cast<CVXLMediaBrowseJob38*>(rig.currentJob());
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(rig.follow([&] { return testFileLines(server.log).size() >= 2; }, 15000));
+    EXPECT_TRUE(browser->albumOpen());
+    EXPECT_GT(browser->outstandingReplies(), 0);
+    EXPECT_FALSE(browser->isBrowsing());
+    EXPECT_TRUE(rig.driver.shutDown(kStepBound));
+}
+
 // A card album while configuration item 41 says no card is present, on the
 // two roads of the storage-area menu (12) that open it: Browse Media picks
 // the album through the chooser (job 45, scripted) into the album summary
