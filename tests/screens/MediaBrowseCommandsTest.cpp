@@ -8,6 +8,8 @@
 #include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/screens/VXLMediaBrowseJob.h"
+#include "engine/screens/VXLMediaBrowseJob38.h"
+#include "engine/screens/VXLMediaBrowseJob39.h"
 #include "tests/screens/VraxServerFixture.h"
 #include "tests/support/ScreenText.h"
 
@@ -28,7 +30,7 @@ public:
 class MediaBrowseCommandsTest : public VraxServerFixture {
 public:
     // Online album C7 with two pictures and a video.
-    void start(OnlineBrowseJob& job)
+    void start(CVXLMediaBrowseJob& job)
     {
         album.setName("Holiday", true);
         album.setIdentifier("C7");
@@ -182,6 +184,43 @@ TEST_F(MediaBrowseCommandsTest, TheOnlineBrowserReleasedByTheFrontEndEndsWithBac
     job.stop();
     run();
     EXPECT_EQ(job.runState(), kHandlerFinished);
+}
+
+// Jobs 38 and 39 on an online album, answered as the phone's user interface
+// answers a type-7 layout: Continue where the state offers it (the picker
+// hands the focused item over, 10), else the layout released (Back, 8).
+// Each flow ends.
+TEST_F(MediaBrowseCommandsTest, TheOnlineJobsAnsweredWithContinueEnd)
+{
+    const std::uint32_t kContinue = layoutEventId(kLayoutMediaBrowser, kLayoutActionContinue);
+    CVXLMediaBrowseJob38 browser;
+    CVXLMediaBrowseJob39 picker;
+    struct Case {
+        CVXLMediaBrowseJob* job;
+        std::uint32_t state;
+        std::int32_t result;
+    };
+    const Case cases[] = {{&browser, 0, 8}, {&picker, 3, 10}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.job->typeId());
+        serve("items");
+        parent.signals.clear();
+        start(*c.job);
+        EXPECT_EQ(c.job->layout().state(), c.state);
+        focus(*c.job, 0);
+        if (c.job->layout().canSubmitAction(kContinue))
+            EXPECT_EQ(c.job->layout().submitAction(kContinue), 1);
+        else
+            c.job->onLayoutReleased(&c.job->layout());
+        run();
+        EXPECT_EQ(parent.signals, (std::vector<std::int32_t> {c.result}));
+        if (c.job->runState() != kHandlerFinished) {
+            // Handed over: the program leaves the flow.
+            c.job->stop();
+            run();
+        }
+        EXPECT_EQ(c.job->runState(), kHandlerFinished);
+    }
 }
 
 } // namespace
