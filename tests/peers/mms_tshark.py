@@ -24,7 +24,8 @@ field tshark does not decode shows "raw" and what tshark printed of it.
 Exit status: 0 when every PDU was dissected as mmse, 1 otherwise.
 
 Usage: mms_tshark.py PDU [PDU ...]   (with several PDUs, each block starts
-with "pdu <file name>").
+with "pdu <file name>"). Several PDUs go into one pcap, one TCP stream each,
+and tshark reads them in one run.
 """
 import calendar
 import os
@@ -38,6 +39,7 @@ import xml.etree.ElementTree as ET
 import zlib
 
 SEGMENT = 32000
+FIRST_PORT = 40000
 # Expert items that mean tshark found the PDU faulty (chat and notes do not).
 EXPERT_SEVERITY = re.compile(r"\((Warning|Error)/")
 
@@ -51,9 +53,9 @@ def checksum(data):
     return ~total & 0xFFFF
 
 
-def tcp_frame(payload, seq, ack, flags):
+def tcp_frame(payload, port, seq, ack, flags):
     src, dst = bytes([10, 0, 0, 1]), bytes([10, 0, 0, 2])
-    tcp = struct.pack("!HHIIBBHHH", 40000, 80, seq, ack, 5 << 4, flags, 65535, 0, 0) + payload
+    tcp = struct.pack("!HHIIBBHHH", port, 80, seq, ack, 5 << 4, flags, 65535, 0, 0) + payload
     pseudo = src + dst + struct.pack("!BBH", 0, 6, len(tcp))
     tcp = tcp[:16] + struct.pack("!H", checksum(pseudo + tcp)) + tcp[18:]
     ip = struct.pack("!BBHHHBBH4s4s", 0x45, 0, 20 + len(tcp), 1, 0, 64, 6, 0, src, dst)
@@ -62,21 +64,29 @@ def tcp_frame(payload, seq, ack, flags):
     return eth + ip + tcp
 
 
-def write_pcap(path, body):
+def stream_frames(body, port):
     request = (b"POST /mms HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                b"Content-Type: application/vnd.wap.mms-message\r\n"
                b"Content-Length: %d\r\n\r\n" % len(body)) + body
-    frames = [tcp_frame(b"", 999, 0, 0x02)]  # SYN, so the stream starts cleanly
+    frames = [tcp_frame(b"", port, 999, 0, 0x02)]  # SYN, so the stream starts cleanly
     seq = 1000
     for start in range(0, len(request), SEGMENT):
         chunk = request[start:start + SEGMENT]
-        frames.append(tcp_frame(chunk, seq, 1, 0x18))
+        frames.append(tcp_frame(chunk, port, seq, 1, 0x18))
         seq += len(chunk)
+    return frames
+
+
+# The PDU of index i is the stream from port FIRST_PORT + i.
+def write_pcap(path, bodies):
     with open(path, "wb") as out:
         out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, 262144, 1))
-        for number, frame in enumerate(frames):
-            out.write(struct.pack("<IIII", number, 0, len(frame), len(frame)))
-            out.write(frame)
+        number = 0
+        for index, body in enumerate(bodies):
+            for frame in stream_frames(body, FIRST_PORT + index):
+                out.write(struct.pack("<IIII", number, 0, len(frame), len(frame)))
+                out.write(frame)
+                number += 1
 
 
 def uintvar(data, pos):
@@ -172,48 +182,63 @@ class Printer:
                 self.walk(child, prefix)
 
 
-def dissect(pdu_path):
-    with open(pdu_path, "rb") as source:
-        body = source.read()
+def source_port(packet):
+    for field in packet.iter("field"):
+        if field.get("name") == "tcp.srcport":
+            return int(field.get("show", "0"))
+    return None
+
+
+# Each PDU's lines and whether tshark saw it as mmse, in the order given.
+def dissect(bodies):
     with tempfile.TemporaryDirectory() as scratch:
-        pcap = os.path.join(scratch, "pdu.pcap")
-        write_pcap(pcap, body)
+        pcap = os.path.join(scratch, "pdus.pcap")
+        write_pcap(pcap, bodies)
         try:
             run = subprocess.run(["tshark", "-n", "-r", pcap, "-T", "pdml"],
-                                 capture_output=True, timeout=60)
+                                 capture_output=True, timeout=60 + 5 * len(bodies))
         except FileNotFoundError:
-            return ["tshark-failed: not installed"], False
+            return [(["tshark-failed: not installed"], False)] * len(bodies)
     if run.returncode != 0:
         sys.stderr.write(run.stderr.decode("utf-8", "replace"))
-        return ["tshark-failed: %d" % run.returncode], False
-    printer = Printer()
+        return [(["tshark-failed: %d" % run.returncode], False)] * len(bodies)
+    printers = [Printer() for _ in bodies]
     # tshark copies the bytes of a field it cannot decode into PDML as they
     # are: not always UTF-8, and control bytes XML does not allow.
     pdml = run.stdout.decode("utf-8", "replace")
     pdml = re.sub(r"[\x00-\x08\x0b\x0c\x0e-\x1f]", "?", pdml)
     root = ET.fromstring(pdml)
     for packet in root.iter("packet"):
+        index = (source_port(packet) or 0) - FIRST_PORT
+        if not 0 <= index < len(printers):
+            continue
         after_http = False
         for proto in packet:
             after_http = after_http or proto.get("name") == "http"
             if after_http:
-                printer.walk([proto], "")
-    malformed = any(line.startswith("malformed-at") for line in printer.lines)
-    printer.lines.append("malformed: " + ("yes" if malformed else "no"))
-    if not printer.seen_mmse:
-        printer.lines.append("mmse: absent")
-    return printer.lines, printer.seen_mmse
+                printers[index].walk([proto], "")
+    results = []
+    for printer in printers:
+        malformed = any(line.startswith("malformed-at") for line in printer.lines)
+        printer.lines.append("malformed: " + ("yes" if malformed else "no"))
+        if not printer.seen_mmse:
+            printer.lines.append("mmse: absent")
+        results.append((printer.lines, printer.seen_mmse))
+    return results
 
 
 def main(paths):
     if not paths:
         sys.stderr.write(__doc__)
         return 2
-    ok = True
+    bodies = []
     for path in paths:
+        with open(path, "rb") as source:
+            bodies.append(source.read())
+    ok = True
+    for path, (lines, seen) in zip(paths, dissect(bodies)):
         if len(paths) > 1:
             print("pdu " + os.path.basename(path))
-        lines, seen = dissect(path)
         ok = ok and seen
         for line in lines:
             print(line)

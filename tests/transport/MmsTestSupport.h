@@ -70,40 +70,70 @@ inline const char* kSamples[] = {
     "send_req.mms",
 };
 
-// The oracle's lines for a PDU. Callers first require testToolTshark(); an
-// oracle that then does not run is a test failure, never an empty answer.
-inline std::vector<std::string> runOracle(const Bytes& pdu)
+// The oracle's lines for each of several PDUs, all read by one tshark run.
+// Callers first require testToolTshark(); an oracle that then does not run is
+// a test failure, never an empty answer.
+inline std::vector<std::vector<std::string>> runOracleAll(const std::vector<Bytes>& pdus)
 {
-    char path[] = "/tmp/mms-oracle-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) {
-        ADD_FAILURE() << "no temporary file for the oracle";
-        return {};
+    std::vector<std::vector<std::string>> answers(pdus.size());
+    if (pdus.empty())
+        return answers;
+    char dir[] = "/tmp/mms-oracle-XXXXXX";
+    if (!mkdtemp(dir)) {
+        ADD_FAILURE() << "no temporary folder for the oracle";
+        return answers;
     }
-    const bool written = write(fd, pdu.data(), pdu.size()) == static_cast<ssize_t>(pdu.size());
-    close(fd);
-    std::vector<std::string> lines;
+    std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py";
+    std::vector<std::string> paths;
+    bool written = true;
+    for (std::size_t i = 0; i < pdus.size(); ++i) {
+        paths.push_back(std::string(dir) + "/" + std::to_string(i) + ".mms");
+        std::ofstream out(paths.back(), std::ios::binary);
+        out.write(
+            reinterpret_cast<const char*>(pdus[i].data()), static_cast<std::streamsize>(pdus[i].size()));
+        written = written && out.good();
+        command += " " + paths.back();
+    }
     if (written) {
-        const std::string command = testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_tshark.py "
-            + std::string(path) + " 2>&1";
-        const TestCommandResult run = testRunCommand(command);
+        const TestCommandResult run = testRunCommand(command + " 2>&1");
         if (run.status != 0)
             ADD_FAILURE() << "mms_tshark.py exited with " << run.status << ":\n" << run.output;
-        lines = testLines(run.output);
+        // With several PDUs each one's block starts with "pdu <index>.mms".
+        std::size_t at = pdus.size() == 1 ? 0 : pdus.size();
+        for (const std::string& line : testLines(run.output)) {
+            if (pdus.size() > 1 && line.rfind("pdu ", 0) == 0)
+                at = std::strtoul(line.c_str() + 4, nullptr, 10);
+            else if (at < answers.size())
+                answers[at].push_back(line);
+        }
     } else {
-        ADD_FAILURE() << "cannot write " << path;
+        ADD_FAILURE() << "cannot write the PDUs under " << dir;
     }
-    unlink(path);
-    return lines;
+    for (const std::string& path : paths)
+        unlink(path.c_str());
+    rmdir(dir);
+    return answers;
+}
+
+// The oracle's lines for one PDU.
+inline std::vector<std::string> runOracle(const Bytes& pdu)
+{
+    return runOracleAll({pdu}).front();
+}
+
+// Lines as one text, each ended by a newline.
+inline std::string joinedLines(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\n";
+    return out;
 }
 
 // The oracle's lines for a PDU held as bytes in a string, one text.
 inline std::string oracleText(const std::string& pdu)
 {
-    std::string out;
-    for (const std::string& line : runOracle(Bytes(pdu.begin(), pdu.end())))
-        out += line + "\n";
-    return out;
+    return joinedLines(runOracle(Bytes(pdu.begin(), pdu.end())));
 }
 
 inline std::uint32_t crc32(const std::uint8_t* data, std::size_t n)

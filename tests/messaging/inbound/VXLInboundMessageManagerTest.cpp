@@ -991,12 +991,15 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
         ASSERT_EQ(send(sendRequest), kResultSucceeded);
     }
     ASSERT_EQ(relay.sent.size(), 5u);
-    const auto linesOf = mmstest::oracleText;
-    const std::string forward = linesOf(relay.sent[0]);
-    const std::string save = linesOf(relay.sent[1]);
-    const std::string remove = linesOf(relay.sent[2]);
-    const std::string view = linesOf(relay.sent[3]);
-    const std::string sendReq = linesOf(relay.sent[4]);
+    std::vector<mmstest::Bytes> sent;
+    for (const std::string& pdu : relay.sent)
+        sent.emplace_back(pdu.begin(), pdu.end());
+    const std::vector<std::vector<std::string>> oracle = mmstest::runOracleAll(sent);
+    const std::string forward = mmstest::joinedLines(oracle[0]);
+    const std::string save = mmstest::joinedLines(oracle[1]);
+    const std::string remove = mmstest::joinedLines(oracle[2]);
+    const std::string view = mmstest::joinedLines(oracle[3]);
+    const std::string sendReq = mmstest::joinedLines(oracle[4]);
     for (const char* line :
         {"header X-Mms-Message-Type: 0x89", "header X-Mms-Transaction-ID: MMS-4711-1694498826001",
             "header X-Mms-Content-Location: http://relay/m?id=7", "header To: a@example.com",
@@ -1020,14 +1023,15 @@ TEST_F(InboundManagerTest, TsharkReadsTheRelayPdus)
             "header Bcc: e@example.com", "header From: 4711", "header Subject: Holiday"})
         EXPECT_NE(sendReq.find(line), std::string::npos) << line << "\n" << sendReq;
     // Our decoder reads each as tshark does.
-    for (const std::string& pdu : relay.sent) {
-        const mmstest::Bytes bytes(pdu.begin(), pdu.end());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const mmstest::Bytes& bytes = sent[i];
         CVXLMmsPdu decoded;
         CVXLWspPduDecoder decoder;
         if (!decoder.decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded))
             continue; // the send's headers alone lack the content type
         EXPECT_EQ(mmstest::sortedNormalised(mmstest::describeForTshark(decoded)),
-            mmstest::sortedNormalised(mmstest::runOracle(bytes)));
+            mmstest::sortedNormalised(oracle[i]))
+            << "request " << i;
     }
 }
 

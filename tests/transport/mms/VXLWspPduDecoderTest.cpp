@@ -246,8 +246,10 @@ TEST(WspPduDecoder, ContentTypeIsKeptAsAField)
 }
 
 // A PDU's headers, recipients, parts, content types and parameters as tshark
-// reads the same bytes; parts holding MMS PDUs decode as tshark's do.
-void expectReadAsTsharkDoes(const Bytes& bytes, const std::string& name)
+// reads the same bytes (its lines given); parts holding MMS PDUs decode as
+// tshark's do.
+void expectReadAsTsharkDoes(
+    const Bytes& bytes, const std::vector<std::string>& oracle, const std::string& name)
 {
     CVXLMmsPdu pdu;
     CVXLWspPduDecoder decoder;
@@ -269,17 +271,28 @@ void expectReadAsTsharkDoes(const Bytes& bytes, const std::string& name)
             }
         }
     }
-    EXPECT_EQ(mmstest::sortedNormalised(ours), mmstest::sortedNormalised(mmstest::runOracle(bytes))) << name;
+    EXPECT_EQ(mmstest::sortedNormalised(ours), mmstest::sortedNormalised(oracle)) << name;
+}
+
+// Each PDU against tshark's reading of it, tshark run once for all of them.
+void expectAllReadAsTsharkDoes(const std::vector<Bytes>& pdus, const std::vector<std::string>& names)
+{
+    const std::vector<std::vector<std::string>> oracle = mmstest::runOracleAll(pdus);
+    for (std::size_t i = 0; i < pdus.size(); ++i)
+        expectReadAsTsharkDoes(pdus[i], oracle[i], names[i]);
 }
 
 TEST(WspPduDecoder, SamplesMatchTshark)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
+    std::vector<Bytes> pdus;
+    std::vector<std::string> names;
     for (const char* name : mmstest::kSamples) {
-        Bytes bytes;
-        ASSERT_TRUE(mmstest::readSample(name, bytes));
-        expectReadAsTsharkDoes(bytes, name);
+        pdus.emplace_back();
+        ASSERT_TRUE(mmstest::readSample(name, pdus.back()));
+        names.push_back(name);
     }
+    expectAllReadAsTsharkDoes(pdus, names);
 }
 
 #ifdef TESSEL_SHARED_MMS_DIR
@@ -287,16 +300,17 @@ TEST(WspPduDecoder, SamplesMatchTshark)
 TEST(WspPduDecoder, SharedSamplesMatchTshark)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
-    int seen = 0;
+    std::vector<Bytes> pdus;
+    std::vector<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(TESSEL_SHARED_MMS_DIR)) {
         if (!entry.is_regular_file() || entry.path().extension() != ".mms")
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        expectReadAsTsharkDoes(bytes, entry.path().string());
-        ++seen;
+        pdus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        names.push_back(entry.path().string());
     }
-    EXPECT_GT(seen, 0) << "no .mms files under " TESSEL_SHARED_MMS_DIR;
+    EXPECT_GT(pdus.size(), 0u) << "no .mms files under " TESSEL_SHARED_MMS_DIR;
+    expectAllReadAsTsharkDoes(pdus, names);
 }
 #endif
 

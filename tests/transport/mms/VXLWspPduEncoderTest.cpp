@@ -209,12 +209,18 @@ const OracleCase kOracleCases[] = {
 TEST(WspPduEncoder, TsharkReadsWhatWasEncoded)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
+    std::vector<Bytes> encoded;
     for (const mmstest::SamplePdu& sample : mmstest::kEncodedSamples) {
         CVXLPduRef pdu(sample.build());
         CVXLByteBuffer out;
         ASSERT_TRUE(CVXLWspPduEncoder::encode(*pdu.get(), out)) << sample.name;
-        const Bytes bytes(out.data(), out.data() + out.length());
-        const std::vector<std::string> seen = mmstest::runOracle(bytes);
+        encoded.emplace_back(out.data(), out.data() + out.length());
+    }
+    const std::vector<std::vector<std::string>> oracle = mmstest::runOracleAll(encoded);
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        const mmstest::SamplePdu& sample = mmstest::kEncodedSamples[i];
+        const Bytes& bytes = encoded[i];
+        const std::vector<std::string>& seen = oracle[i];
         const OracleCase* expected = nullptr;
         for (const OracleCase& c : kOracleCases) {
             if (std::string(c.name) == sample.name)
@@ -250,14 +256,19 @@ const RelativeTimeCase kRelativeTimeCases[] = {
 TEST(WspPduEncoder, TsharkReadsShortRelativeTimes)
 {
     TESSEL_REQUIRE_TOOL(testToolTshark());
+    std::vector<Bytes> encoded;
     for (const RelativeTimeCase& c : kRelativeTimeCases) {
         CVXLPduRef pdu(new CVXLSendRequestPdu(kMmsSendReq, "9"));
         pdu->addTo("bob@example.com");
         pdu->setHeader(c.code, c.value, kMmsParamToken, "1");
         CVXLByteBuffer out;
         ASSERT_TRUE(CVXLWspPduEncoder::encodeHeaders(*pdu.get(), out)) << c.expected;
-        const std::vector<std::string> seen
-            = mmstest::runOracle(Bytes(out.data(), out.data() + out.length()));
+        encoded.emplace_back(out.data(), out.data() + out.length());
+    }
+    const std::vector<std::vector<std::string>> oracle = mmstest::runOracleAll(encoded);
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        const RelativeTimeCase& c = kRelativeTimeCases[i];
+        const std::vector<std::string>& seen = oracle[i];
         EXPECT_NE(std::find(seen.begin(), seen.end(), c.expected), seen.end())
             << ::testing::PrintToString(seen);
         EXPECT_NE(std::find(seen.begin(), seen.end(), "malformed: no"), seen.end()) << c.expected;
