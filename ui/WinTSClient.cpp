@@ -523,6 +523,7 @@ bool CWinTSClient::RunEngineStep()
     case kStatusTerminated:
         winTSLog(kLogInfo, "....Terminated....");
         wait_ = kWaitForever;
+        engineEnded_ = true;
         post(shutdownId_, 0);
         endLoop();
         break;
@@ -536,6 +537,7 @@ bool CWinTSClient::RunEngineStep()
     }
     if (shuttingDown_ && !posted && runStatus_ != kStatusTerminated && wait_ >= kSillyShutdownWaitMs) {
         winTSLog(kLogWarning, "Silly wait during shutdown");
+        engineEnded_ = true;
         post(shutdownId_, 0);
         endLoop();
         wait_ = kWaitForever;

@@ -99,6 +99,9 @@ public:
     bool fastStartupDone() const { return fastStartupDone_; }
     // The thread's loop has ended (the engine terminated or shut-down ran long).
     bool loopEnded() const { return loopEnded_; }
+    // The engine has ended or was given up, before the user interface is
+    // told: the layouts it handed out are gone with it.
+    bool engineEnded() const { return engineEnded_; }
     // The heartbeat marker: 0 off, 1 red, 2 white; the window draws it.
     int heartbeatMark() const { return heartbeat_ ? (heartbeatRed_ ? 1 : 2) : 0; }
     void setLockWaitMs(std::uint32_t ms) { lockWaitMs_ = ms; }
@@ -155,6 +158,7 @@ private:
     std::atomic<std::uint32_t> timerId_ {0};
     std::atomic<bool> timerEventPending_ {false};
     std::atomic<bool> loopEnded_ {false};
+    std::atomic<bool> engineEnded_ {false};
     std::shared_ptr<tessel::ui::MessageQueue> queue_;
     tessel::kernel::KernelThread thread_;
 };

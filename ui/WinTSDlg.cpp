@@ -388,6 +388,13 @@ void CWinTSDlg::UpdateLayout(CVXLLayout* layout)
 
 void CWinTSDlg::OnLayoutReleased(CVXLLayout* layout, std::int64_t result)
 {
+    if (client_.engineEnded()) {
+        // The program's quit ended the window after the engine had ended:
+        // the layout went with the engine, so only the window goes.
+        if (top_ >= 0)
+            stack_[top_--] = nullptr;
+        return;
+    }
     // A view already let go of is the engine's doing (its job has ended).
     if (top_ < 0 || !layout || (layout->view() && layout->view() != stack_[top_]))
         winTSAssert("the ended layout's window is not the top of the stack");

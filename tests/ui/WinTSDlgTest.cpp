@@ -227,7 +227,7 @@ public:
         for (int round = 0; round < 20; ++round) {
             pump();
             auto queue = ui::MessageQueue::byId(client->threadId());
-            if (queue && !client->loopEnded())
+            if (queue && !client->loopEnded() && !client->engineEnded())
                 queue->awaitIdle(2000);
             ui::Message message;
             if (!ui::peekMessage(&message, false))
@@ -409,6 +409,33 @@ TEST(WinTSDlg, ALaunchsExitEndsTheScreenAlsoWhenItsJobLetGoFirst)
         EXPECT_EQ(fixture.root.readFile("log/ui.log").find("Assert"), std::string::npos)
             << fixture.root.readFile("log/ui.log");
     }
+}
+
+// Ctrl-C while a screen runs: the engine ends, and its layouts with it,
+// before the program's quit ends the window's modal run. The dialog then
+// neither touches the layout (its view is left as it was) nor hands it back
+// to the ended engine.
+TEST(WinTSDlg, AScreenEndedByTheQuitAfterTheEngineEndedIsNotHandedBack)
+{
+    DialogFixture fixture;
+    fixture.engine.endsOnShutdown = true;
+    RecordingJob job;
+    OfferingLayout layout(10, {kLayoutActionBack}, &job);
+    std::unique_ptr<CVXLUIRequest> show(newRequest(kUIRequestNewLayout, &layout));
+    const void* viewAtTheEnd = nullptr;
+    fixture.dialog->shown = [&](ShownWindow&) {
+        fixture.client->postThreadMessage(kMsgShutdown, 0, 0);
+        for (int turn = 0; turn < 20 && !fixture.client->engineEnded(); ++turn)
+            fixture.advance(1);
+        viewAtTheEnd = layout.view();
+        ui::postQuitMessage(0);
+    };
+    fixture.request(*show);
+    EXPECT_TRUE(fixture.client->engineEnded());
+    EXPECT_EQ(fixture.dialog->top(), -1);
+    ASSERT_NE(viewAtTheEnd, nullptr);
+    EXPECT_EQ(layout.view(), viewAtTheEnd) << "the ended engine's layout was touched";
+    EXPECT_TRUE(fixture.engine.releasedLayouts().empty());
 }
 
 TEST(WinTSDlg, AThirtyFirstLayoutIsReleasedAtOnce)
