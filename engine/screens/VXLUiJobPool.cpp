@@ -15,6 +15,7 @@
 #include "engine/screens/VXLFavoritePositionJob.h"
 #include "engine/screens/VXLFolderListJob.h"
 #include "engine/screens/VXLInformationJob.h"
+#include "engine/screens/VXLMediaBrowseJob15.h"
 #include "engine/screens/VXLMediaBrowseJob38.h"
 #include "engine/screens/VXLMediaBrowseJob39.h"
 #include "engine/screens/VXLMediaModifyJob.h"
@@ -60,6 +61,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLMediaBrowseJob12 assignBrowse;
     CVXLAlbumSummaryJob albumSummary;
     CVXLMediaBrowseJob14 deleteBrowse;
+    CVXLMediaBrowseJob15 pickLocal;
     CVXLScreenJob17 captureHandOver;
     CVXLDestAlbumJob destAlbum;
     CVXLScenarioSupportJob scenarioSupport;
@@ -109,22 +111,22 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
             static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
             static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
-            static_cast<CVXLUiJob*>(&block_->captureHandOver), static_cast<CVXLUiJob*>(&block_->destAlbum),
-            static_cast<CVXLUiJob*>(&block_->inbox), static_cast<CVXLUiJob*>(&block_->pending),
-            static_cast<CVXLUiJob*>(&block_->premium), static_cast<CVXLUiJob*>(&block_->saved),
-            static_cast<CVXLUiJob*>(&block_->sent), static_cast<CVXLUiJob*>(&block_->thread),
-            static_cast<CVXLUiJob*>(&block_->mediaModify), static_cast<CVXLUiJob*>(&block_->summary),
-            static_cast<CVXLUiJob*>(&block_->summaryGetter), static_cast<CVXLUiJob*>(&block_->threads),
-            static_cast<CVXLUiJob*>(&block_->inboxView), static_cast<CVXLUiJob*>(&block_->premiumView),
-            static_cast<CVXLUiJob*>(&block_->savedView), static_cast<CVXLUiJob*>(&block_->sentView),
-            static_cast<CVXLUiJob*>(&block_->threadView), static_cast<CVXLUiJob*>(&block_->albumList),
-            static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->onlineBrowse),
-            static_cast<CVXLUiJob*>(&block_->pickOnline), static_cast<CVXLUiJob*>(&block_->password),
-            static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
-            static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
-            static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),
-            static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario),
-            static_cast<CVXLUiJob*>(&block_->destinations),
+            static_cast<CVXLUiJob*>(&block_->pickLocal), static_cast<CVXLUiJob*>(&block_->captureHandOver),
+            static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
+            static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
+            static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
+            static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
+            static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+            static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
+            static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
+            static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+            static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
+            static_cast<CVXLUiJob*>(&block_->onlineBrowse), static_cast<CVXLUiJob*>(&block_->pickOnline),
+            static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
+            static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
+            static_cast<CVXLUiJob*>(&block_->progressBar), static_cast<CVXLUiJob*>(&block_->folders),
+            static_cast<CVXLUiJob*>(&block_->scenarioSupport), static_cast<CVXLUiJob*>(&block_->menuChoice),
+            static_cast<CVXLUiJob*>(&block_->uploadScenario), static_cast<CVXLUiJob*>(&block_->destinations),
             static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

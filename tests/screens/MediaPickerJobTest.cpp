@@ -1,6 +1,7 @@
-// The browse variants (jobs 38 and 39) taken from the real pool of a started
-// engine: the browser state each starts in and the filter the composer armed
-// taken once.
+// The browse variants (jobs 38, 39 and 15) taken from the real pool of a
+// started engine: the browser state each starts in, the filter the composer
+// armed taken once, and the pickers keeping their selection when they end.
+#include "engine/access/MediaAccessManager.h"
 #include "engine/screens/VXLScreenServices.h"
 #include "tests/screens/MediaBrowseFixture.h"
 
@@ -13,8 +14,9 @@ namespace {
 
 class MediaPickerJobTest : public MediaBrowseFixture {
 public:
-    // Online albums are packed as location kind 1.
+    // Online albums are packed as location kind 1, card stores as kind 4.
     static constexpr std::uint32_t kOnline = 1;
+    static constexpr std::uint32_t kCard = (2u << 16) + 4;
 
     CVXLMediaBrowseJob* acquire(int type)
     {
@@ -32,7 +34,8 @@ public:
 };
 
 // Each variant's browser state after its start: 38 "Online Albums" (0), 39
-// the online picker (3). The picker takes the filter armed for it, once: a
+// the online picker (3), 15 the phone picker (4) or the card picker (5) by
+// the album's storage. The pickers take the filter armed for them, once: a
 // start with nothing armed has the configured filter again; job 38 leaves an
 // armed filter to the next picker.
 TEST_F(MediaPickerJobTest, EachVariantStartsInItsStateWithTheArmedFilter)
@@ -52,6 +55,9 @@ TEST_F(MediaPickerJobTest, EachVariantStartsInItsStateWithTheArmedFilter)
         {39, kOnline, kMediaFilterVideos, 3, kMediaFilterVideos, "Online Media Picker"},
         {39, kOnline, -1, 3, both, "Online Media Picker"},
         {39, kOnline, kMediaFilterImages, 3, kMediaFilterImages, "Online Media Picker"},
+        {15, 0, -1, 4, both, "In Phone Media Picker"},
+        {15, kCard, kMediaFilterImages, 5, kMediaFilterImages, "SD Card Media Picker"},
+        {15, 0, -1, 4, both, "In Phone Media Picker"},
         {38, kOnline, kMediaFilterImages, 0, both, "Online Albums"},
     };
     client->settings().setConfigString(kCfgMemCardPresent, "1");
@@ -76,6 +82,32 @@ TEST_F(MediaPickerJobTest, EachVariantStartsInItsStateWithTheArmedFilter)
     }
     // Job 38 did not take the filter armed before it.
     EXPECT_EQ(services->takeOneShotFilter(), kMediaFilterImages);
+}
+
+// Exit from a picker (job 15) leaves the picked item selected in the Media
+// Access Manager for the composer; the album browser (job 13) clears it.
+TEST_F(MediaPickerJobTest, APickerKeepsItsSelectionOnExit)
+{
+    pictures(5);
+    CMediaAccessManager& mam = client->getMediaAccessManager();
+    for (int type : {15, 13}) {
+        SCOPED_TRACE(type);
+        mam.clearAllSelections();
+        CVXLMediaBrowseJob* job = acquire(type);
+        ASSERT_NE(job, nullptr);
+        start(*job);
+        ASSERT_TRUE(job->isBrowsing());
+        ASSERT_NE(job->layout().currentElement(), nullptr);
+        ASSERT_TRUE(submitByLabel(job->layout(), "Select"));
+        runChecked(*job);
+        ASSERT_EQ(mam.countSelected(), 1u);
+        parent.signals.clear();
+        ASSERT_TRUE(submitByLabel(job->layout(), "Exit"));
+        runChecked(*job);
+        EXPECT_EQ(parent.signals, std::vector<std::int32_t> {9});
+        EXPECT_EQ(mam.countSelected(), type == 15 ? 1u : 0u);
+        end(job);
+    }
 }
 
 } // namespace

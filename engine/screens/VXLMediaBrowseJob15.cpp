@@ -1,0 +1,7 @@
+#include "engine/screens/VXLMediaBrowseJob15.h"
+
+void CVXLMediaBrowseJob15::init()
+{
+    CVXLAlbumSummaryJob::init();
+    startAsPicker();
+}
