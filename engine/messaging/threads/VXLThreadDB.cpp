@@ -26,16 +26,6 @@ bool isOutboundId(const CVXLString& id)
     return id.length() > 0 && id.c_str()[0] == 'o';
 }
 
-CVXLThreadEntry* findIn(const CVXLPtrArray& list, const CVXLString& address)
-{
-    for (std::uint32_t i = 0; i < list.count(); ++i) {
-        auto* thread = static_cast<CVXLThreadEntry*>(list.at(static_cast<int>(i)));
-        if (thread->address == address)
-            return thread;
-    }
-    return nullptr;
-}
-
 void writeThread(CVXLByteStream& out, const CVXLThreadEntry* thread)
 {
     out.writeString(thread->address);
@@ -75,6 +65,7 @@ CVXLThreadDB* CVXLThreadDB::instance()
 void CVXLThreadDB::clearAll()
 {
     messages_.removeAll(true);
+    byAddress_.removeAll(false);
     deleteThreadList(hidden_);
     deleteThreadList(shown_);
 }
@@ -326,8 +317,7 @@ CVXLString CVXLThreadDB::normalise(const CVXLString& address)
 
 CVXLThreadEntry* CVXLThreadDB::findThread(const CVXLString& address) const
 {
-    CVXLThreadEntry* thread = findIn(hidden_, address);
-    return thread ? thread : findIn(shown_, address);
+    return static_cast<CVXLThreadEntry*>(byAddress_.find(address));
 }
 
 CVXLThreadMessageEntry* CVXLThreadDB::findMessage(const CVXLString& messageId) const
@@ -420,20 +410,14 @@ void CVXLThreadDB::add(CThreadAddRequest* request)
 CVXLThreadEntry* CVXLThreadDB::linkPrimary(CVXLThreadMessageEntry* message, const CVXLString& address)
 {
     const CVXLString key = normalise(address);
-    CVXLThreadEntry* thread = findIn(hidden_, key);
+    CVXLThreadEntry* thread = findThread(key);
     if (thread) {
-        hidden_.remove(thread);
+        (thread->hidden ? hidden_ : shown_).remove(thread);
         thread->hidden = false;
     } else {
-        thread = findIn(shown_, key);
-        if (thread)
-            shown_.remove(thread);
-    }
-    if (!thread) {
-        thread = new CVXLThreadEntry();
+        thread = newThread(key);
         if (!thread)
             return nullptr;
-        thread->address = key;
     }
     shown_.insertAt(thread, 0);
     if (!message->queued && !message->sent && !message->read && !thread->holds(message))
@@ -448,10 +432,9 @@ CVXLThreadEntry* CVXLThreadDB::linkSecondary(CVXLThreadMessageEntry* message, co
     const CVXLString key = normalise(address);
     CVXLThreadEntry* thread = findThread(key);
     if (!thread) {
-        thread = new CVXLThreadEntry();
+        thread = newThread(key);
         if (!thread)
             return nullptr;
-        thread->address = key;
         thread->hidden = true;
         hidden_.insertAt(thread, static_cast<int>(hidden_.count()));
     }
@@ -467,8 +450,7 @@ void CVXLThreadDB::link(CVXLThreadMessageEntry* message, CVXLThreadEntry* thread
     message->threads.insertAt(thread, static_cast<int>(message->threads.count()));
     if (primary && !message->queued && !message->sent)
         message->primaryThread = thread;
-    thread->messages.insertAt(message, static_cast<int>(thread->messages.count()));
-    thread->sortMessages();
+    thread->insertSorted(message);
 }
 
 void CVXLThreadDB::markRead(CVXLThreadMessageEntry* message)
@@ -490,10 +472,23 @@ void CVXLThreadDB::unlink(CVXLThreadMessageEntry* message, CVXLThreadEntry* thre
         dropThread(thread);
 }
 
+CVXLThreadEntry* CVXLThreadDB::newThread(const CVXLString& key)
+{
+    auto* thread = new CVXLThreadEntry();
+    if (!thread)
+        return nullptr;
+    thread->address = key;
+    if (!byAddress_.append(key, thread)) {
+        delete thread;
+        return nullptr;
+    }
+    return thread;
+}
+
 void CVXLThreadDB::dropThread(CVXLThreadEntry* thread)
 {
-    hidden_.remove(thread);
-    shown_.remove(thread);
+    (thread->hidden ? hidden_ : shown_).remove(thread);
+    byAddress_.remove(thread->address);
     delete thread;
 }
 
@@ -631,7 +626,8 @@ std::uint32_t CVXLThreadDB::versionOf(const CVXLByteBuffer& bytes)
 
 namespace {
 
-bool readThreads(CVXLByteStream& in, CVXLPtrArray& list, bool hidden)
+// Refuses a key already read, hidden or shown.
+bool readThreads(CVXLByteStream& in, CVXLPtrArray& list, CVXLStringMap& byAddress, bool hidden)
 {
     const std::uint32_t count = in.readUInt32();
     if (in.isBad() || count > in.remaining() / kMinThreadRecord)
@@ -645,26 +641,14 @@ bool readThreads(CVXLByteStream& in, CVXLPtrArray& list, bool hidden)
         in.readBool();
         thread->hidden = hidden;
         thread->newCount = in.readUInt32();
-        list.insertAt(thread, static_cast<int>(list.count()));
-        if (in.isBad())
+        if (!list.insertAt(thread, static_cast<int>(list.count()))) {
+            delete thread;
+            return false;
+        }
+        if (in.isBad() || byAddress.contains(thread->address) || !byAddress.append(thread->address, thread))
             return false;
     }
     return true;
-}
-
-bool hasDuplicateKeys(const CVXLPtrArray& hidden, const CVXLPtrArray& shown)
-{
-    for (const CVXLPtrArray* list : {&hidden, &shown}) {
-        for (std::uint32_t i = 0; i < list->count(); ++i) {
-            const auto* thread = static_cast<const CVXLThreadEntry*>(list->at(static_cast<int>(i)));
-            const CVXLThreadEntry* first = findIn(hidden, thread->address);
-            if (!first)
-                first = findIn(shown, thread->address);
-            if (first != thread)
-                return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -676,14 +660,16 @@ bool CVXLThreadDB::parse(const CVXLByteBuffer& bytes)
         return false;
     CVXLPtrArray hidden;
     CVXLPtrArray shown;
+    CVXLStringMap byAddress;
     CVXLStringMap messages;
     auto discard = [&]() {
         messages.removeAll(true);
+        byAddress.removeAll(false);
         deleteThreadList(hidden);
         deleteThreadList(shown);
         return false;
     };
-    if (!readThreads(in, hidden, true) || !readThreads(in, shown, false) || hasDuplicateKeys(hidden, shown))
+    if (!readThreads(in, hidden, byAddress, true) || !readThreads(in, shown, byAddress, false))
         return discard();
     const std::uint32_t count = in.readUInt32();
     if (in.isBad() || count > in.remaining() / kMinMessageRecord)
@@ -706,9 +692,7 @@ bool CVXLThreadDB::parse(const CVXLByteBuffer& bytes)
             return discard();
         for (std::uint32_t t = 0; t < threads; ++t) {
             const CVXLString address = in.readString();
-            CVXLThreadEntry* thread = findIn(hidden, address);
-            if (!thread)
-                thread = findIn(shown, address);
+            auto* thread = static_cast<CVXLThreadEntry*>(byAddress.find(address));
             if (thread && !thread->holds(message)) {
                 message->threads.insertAt(thread, static_cast<int>(message->threads.count()));
                 thread->messages.insertAt(message, static_cast<int>(thread->messages.count()));
@@ -724,9 +708,8 @@ bool CVXLThreadDB::parse(const CVXLByteBuffer& bytes)
             return discard();
         // Only a thread that lists the message may be its primary one, or the
         // pointer would outlive the thread.
-        CVXLThreadEntry* primaryThread = primary.length() ? findIn(hidden, primary) : nullptr;
-        if (!primaryThread && primary.length())
-            primaryThread = findIn(shown, primary);
+        auto* primaryThread
+            = primary.length() ? static_cast<CVXLThreadEntry*>(byAddress.find(primary)) : nullptr;
         if (primaryThread && primaryThread->holds(message))
             message->primaryThread = primaryThread;
     }
@@ -743,7 +726,10 @@ bool CVXLThreadDB::parse(const CVXLByteBuffer& bytes)
     }
     for (std::uint32_t i = 0; i < messages.count(); ++i)
         messages_.set(*messages.keyAt(static_cast<int>(i)), messages.valueAt(static_cast<int>(i)));
+    for (std::uint32_t i = 0; i < byAddress.count(); ++i)
+        byAddress_.append(*byAddress.keyAt(static_cast<int>(i)), byAddress.valueAt(static_cast<int>(i)));
     messages.removeAll(false);
+    byAddress.removeAll(false);
     hidden.clear();
     shown.clear();
     return true;

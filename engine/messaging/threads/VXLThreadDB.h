@@ -113,6 +113,8 @@ private:
     void markRead(CVXLThreadMessageEntry* message);
     void deleteEverywhere(CVXLThreadMessageEntry* message);
     void deleteOneThread(CVXLThreadEntry* thread, CVXLStringArray& deletedIds);
+    // A new thread under its key, listed by the caller; null when the heap refuses.
+    CVXLThreadEntry* newThread(const CVXLString& key);
     void dropThread(CVXLThreadEntry* thread);
     void publishNewCount();
     void clearAll();
@@ -123,6 +125,8 @@ private:
     Services* services_ = nullptr;
     CVXLPtrArray hidden_;
     CVXLPtrArray shown_;
+    // Every thread, hidden or shown, by its key.
+    CVXLStringMap byAddress_;
     CVXLStringMap messages_;
     CVXLRegex email_;
     CVXLString currentFile_ {kFirstFile};

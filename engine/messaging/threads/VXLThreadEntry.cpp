@@ -1,5 +1,8 @@
 #include "engine/messaging/threads/VXLThreadEntry.h"
 
+#include <algorithm>
+#include <vector>
+
 CVXLThreadMessageEntry* CVXLThreadEntry::messageAt(int index) const
 {
     return static_cast<CVXLThreadMessageEntry*>(messages.at(index));
@@ -7,7 +10,7 @@ CVXLThreadMessageEntry* CVXLThreadEntry::messageAt(int index) const
 
 bool CVXLThreadEntry::holds(const CVXLThreadMessageEntry* message) const
 {
-    return messages.indexOf(message) >= 0;
+    return message->threads.indexOf(this) >= 0;
 }
 
 std::uint32_t CVXLThreadEntry::countUnreadPrimary() const
@@ -34,20 +37,28 @@ bool comesAfter(const CVXLThreadMessageEntry* a, const CVXLThreadMessageEntry* b
 
 void CVXLThreadEntry::sortMessages()
 {
-    const int n = static_cast<int>(messages.count());
-    bool exchanged = true;
-    while (exchanged) {
-        exchanged = false;
-        for (int i = 0; i + 1 < n; ++i) {
-            CVXLThreadMessageEntry* a = messageAt(i);
-            CVXLThreadMessageEntry* b = messageAt(i + 1);
-            if (comesAfter(a, b)) {
-                messages.setAt(b, i);
-                messages.setAt(a, i + 1);
-                exchanged = true;
-            }
-        }
+    std::vector<CVXLThreadMessageEntry*> sorted;
+    sorted.reserve(messages.count());
+    for (std::uint32_t i = 0; i < messages.count(); ++i)
+        sorted.push_back(messageAt(static_cast<int>(i)));
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const CVXLThreadMessageEntry* a, const CVXLThreadMessageEntry* b) { return comesAfter(b, a); });
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        messages.setAt(sorted[i], static_cast<int>(i));
+}
+
+bool CVXLThreadEntry::insertSorted(CVXLThreadMessageEntry* message)
+{
+    int low = 0;
+    int high = static_cast<int>(messages.count());
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (comesAfter(messageAt(middle), message))
+            high = middle;
+        else
+            low = middle + 1;
     }
+    return messages.insertAt(message, low) != 0;
 }
 
 bool CVXLThreadMessageEntry::inShownThread() const

@@ -19,11 +19,15 @@ public:
     std::uint32_t newCount = 0;
 
     CVXLThreadMessageEntry* messageAt(int index) const;
+    // Through the message's own short list of threads.
     bool holds(const CVXLThreadMessageEntry* message) const;
     // Unread messages whose primary thread is this one.
     std::uint32_t countUnreadPrimary() const;
-    // Received before queued, then by sent time.
+    // Received before queued, then by sent time; equal ones keep their order.
     void sortMessages();
+    // Places a message after those that do not come after it: the list stays
+    // sorted. False when the heap refuses.
+    bool insertSorted(CVXLThreadMessageEntry* message);
 };
 
 // One known message and the threads that list it.

@@ -192,6 +192,68 @@ TEST(ThreadDBTest, QueuedMessagesSortAfterReceivedOnesAndByTimeWithin)
     EXPECT_EQ(order, "s3 i2 o4 o1");
 }
 
+std::string messageOrder(const CVXLThreadEntry* thread)
+{
+    std::string order;
+    for (std::uint32_t i = 0; i < thread->messages.count(); ++i)
+        order += std::string(i ? " " : "") + thread->messageAt(static_cast<int>(i))->messageId.c_str();
+    return order;
+}
+
+TEST(ThreadDBTest, EqualTimesKeepTheirArrivalOrderAndALoadOrdersAsTheLinks)
+{
+    struct Case {
+        const char* fact;
+        std::vector<std::pair<const char*, std::uint32_t>> arrivals; // id, time; "o" ids are queued
+        const char* order;
+    };
+    const std::vector<Case> cases = {
+        {"ties after the last", {{"i1", 5}, {"i2", 5}, {"i3", 5}}, "i1 i2 i3"},
+        {"a tie lands after its equals, before later ones", {{"i1", 9}, {"i2", 5}, {"i3", 5}, {"i4", 1}},
+            "i4 i2 i3 i1"},
+        {"queued ties after every received one", {{"o1", 1}, {"i2", 7}, {"o3", 1}, {"i4", 7}, {"i5", 0}},
+            "i5 i2 i4 o1 o3"},
+        {"descending arrivals", {{"i1", 40}, {"i2", 30}, {"i3", 20}, {"i4", 10}}, "i4 i3 i2 i1"},
+    };
+    for (const Case& c : cases) {
+        ThreadDBFixture f;
+        f.startDb();
+        for (const auto& [id, time] : c.arrivals) {
+            const bool queued = id[0] == 'o';
+            f.add(id, queued ? "" : "a@x.com",
+                queued ? std::vector<const char*> {"a@x.com"} : std::vector<const char*> {}, false, time,
+                queued);
+        }
+        EXPECT_EQ(messageOrder(f.db->findThread("a@x.com")), c.order) << c.fact;
+        CVXLByteBuffer bytes;
+        f.db->serialise(bytes);
+        CVXLThreadDB loaded;
+        ASSERT_TRUE(loaded.parse(bytes)) << c.fact;
+        EXPECT_EQ(messageOrder(loaded.findThread("a@x.com")), c.order) << c.fact;
+    }
+}
+
+TEST(ThreadDBTest, AFileNamingOneKeyTwiceIsRefused)
+{
+    TempDeviceRoot root;
+    ThreadDBFixture f;
+    f.startDb();
+    f.add("i1", "a@x.com", {"c@x.com"}, false, 10);
+    CVXLByteBuffer bytes;
+    f.db->serialise(bytes);
+    std::string image = stringOf(bytes);
+    // The hidden thread takes the shown one's key.
+    const std::size_t hidden = image.find("c@x.com");
+    ASSERT_NE(hidden, std::string::npos);
+    image.replace(hidden, 7, "a@x.com");
+    image.replace(image.find("c@x.com"), 7, "a@x.com");
+    CVXLThreadDB target;
+    EXPECT_FALSE(target.parse(bytesOf(image)));
+    EXPECT_EQ(target.findThread("a@x.com"), nullptr);
+    EXPECT_TRUE(target.parse(bytes));
+    EXPECT_NE(target.findThread("c@x.com"), nullptr);
+}
+
 TEST(ThreadDBTest, RemovingAndDeletingKeepThreadsAndCountsTrue)
 {
     struct Case {
