@@ -3,14 +3,19 @@
 #include "engine/core/base/VXLStringMap.h"
 
 // One value of a name. The values of a name are chained from the first,
-// which the name map holds and which keeps the chain's tail and count.
+// which the name map holds and which keeps the chain's tail and count, and
+// for a long chain every value by position.
 class CVXLHeaderMap::Entry : public CVXLObject {
 public:
     explicit Entry(const CVXLString& text)
         : text(text)
     {
     }
-    ~Entry() override { delete parameters; }
+    ~Entry() override
+    {
+        delete parameters;
+        vxlFree(byPosition);
+    }
 
     VXL_NEW_WITHOUT_ZERO_FILL(Entry)
 
@@ -19,6 +24,10 @@ public:
     Entry* next = nullptr;
     Entry* last = this;
     std::uint32_t count = 1;
+    // Null while the chain is short, or when the heap refused the slots:
+    // then the chain is walked.
+    Entry** byPosition = nullptr;
+    std::uint32_t positionSlots = 0;
 };
 
 class CVXLHeaderMap::Body : public CVXLObject {
@@ -67,6 +76,10 @@ public:
     Entry* entry(const CVXLString& name, int index, bool ignoreCase = false) const
     {
         Entry* at = index < 0 ? nullptr : values(name, ignoreCase);
+        if (!at || static_cast<std::uint32_t>(index) >= at->count)
+            return nullptr;
+        if (at->byPosition)
+            return at->byPosition[index];
         for (int i = 0; at && i < index; ++i)
             at = at->next;
         return at;
@@ -88,6 +101,7 @@ public:
         first->last->next = entry;
         first->last = entry;
         ++first->count;
+        indexLast(first);
         return entry;
     }
 
@@ -139,6 +153,8 @@ private:
     // body itself. A map of more names keeps them all in a string map.
     static constexpr std::uint32_t kInlineNames = 6;
     static constexpr std::uint32_t kInlineEntries = 6;
+    // A name with this many values reaches them by position.
+    static constexpr std::uint32_t kIndexedFrom = 8;
 
     int inlineIndexOf(const CVXLString& name, bool ignoreCase) const
     {
@@ -172,6 +188,35 @@ private:
             inlineNames_ = 0;
         }
         return map_->append(name, first);
+    }
+
+    // Keeps the positions of a chain of kIndexedFrom values or more, the
+    // newest value just chained.
+    static void indexLast(Entry* first)
+    {
+        if (first->count < kIndexedFrom)
+            return;
+        if (first->count > first->positionSlots) {
+            const std::uint64_t slots
+                = first->positionSlots ? 2ull * first->positionSlots : 2ull * kIndexedFrom;
+            auto** grown = slots <= 0xFFFFFFFFu / sizeof(Entry*)
+                ? static_cast<Entry**>(vxlAllocUnfilled(slots * static_cast<std::uint32_t>(sizeof(Entry*))))
+                : nullptr;
+            if (grown && first->byPosition) {
+                for (std::uint32_t i = 0; i + 1 < first->count; ++i)
+                    grown[i] = first->byPosition[i];
+            } else if (grown) {
+                Entry* at = first;
+                for (std::uint32_t i = 0; i + 1 < first->count; ++i, at = at->next)
+                    grown[i] = at;
+            }
+            vxlFree(first->byPosition);
+            first->byPosition = grown;
+            first->positionSlots = grown ? static_cast<std::uint32_t>(slots) : 0;
+            if (!grown)
+                return;
+        }
+        first->byPosition[first->count - 1] = first->last;
     }
 
     // The first values live in the body itself; later ones on the heap.

@@ -140,6 +140,41 @@ TEST(VXLHeaderMap, ManyNamesBehaveAsFew)
     }
 }
 
+TEST(VXLHeaderMap, EveryValueOfALongListIsReachedByPosition)
+{
+    // Around the length from which values are kept by position, and past
+    // several growths of that index.
+    for (const int count : {1, 7, 8, 9, 16, 17, 33, 1000}) {
+        SCOPED_TRACE(count);
+        CVXLHeaderMap map;
+        std::vector<std::string> expected;
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(map.add("To", ("v" + std::to_string(i)).c_str()));
+            ASSERT_TRUE(map.add("Cc", "c"));
+            expected.push_back("v" + std::to_string(i));
+            // The newest value is reachable at once.
+            EXPECT_EQ(std::string(map.value("to", i, true).c_str()), expected.back());
+        }
+        EXPECT_EQ(values(map, "To"), expected);
+        EXPECT_EQ(std::string(map.value("To", count).c_str()), "");
+        EXPECT_EQ(std::string(map.value("To", -1).c_str()), "");
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(map.setValueObject("To", i, new CVXLHeaderMap));
+        EXPECT_FALSE(map.setValueObject("To", count, nullptr));
+        map.valueObject("To", count - 1)->add("name", "last");
+
+        // A private copy and a removed and re-added name reach theirs as well.
+        CVXLHeaderMap copy(map);
+        ASSERT_TRUE(copy.add("X", "1"));
+        EXPECT_EQ(values(copy, "To"), expected);
+        EXPECT_EQ(std::string(copy.valueObject("To", count - 1)->value("name").c_str()), "last");
+        ASSERT_TRUE(copy.remove("To"));
+        ASSERT_TRUE(copy.add("To", "again"));
+        EXPECT_EQ(values(copy, "To"), std::vector<std::string> {"again"});
+        EXPECT_EQ(values(map, "To"), expected);
+    }
+}
+
 TEST(VXLHeaderMap, HandlesShareTheBodyUntilOneChangesIt)
 {
     struct Case {
