@@ -68,20 +68,26 @@ std::uint32_t folderSpaceLeft(const CVXLString& folder)
     DIR* dir = ::opendir(host.c_str());
     if (!dir)
         return kFolderSpaceUnknown;
-    std::int64_t left = kFolderBudget;
+    std::int64_t used = 0;
     while (dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
         struct stat st;
         std::string path = host + "/" + entry->d_name;
         if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            left -= st.st_size;
+            used += st.st_size;
     }
     ::closedir(dir);
+    return folderSpaceLeftAfter(host.c_str(), used);
+}
+
+std::uint32_t folderSpaceLeftAfter(const char* hostFolder, std::int64_t usedBytes)
+{
+    const std::int64_t left = kFolderBudget - usedBytes;
     if (left <= 0)
         return 0;
     struct statvfs fs;
-    if (::statvfs(host.c_str(), &fs) == 0) {
+    if (::statvfs(hostFolder, &fs) == 0) {
         const unsigned long long freeBytes = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize;
         // Free space beyond 32 bits cannot be smaller than the budget.
         if (freeBytes <= 0xFFFFFFFFull && static_cast<std::int64_t>(freeBytes) < left)

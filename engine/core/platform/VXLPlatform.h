@@ -30,6 +30,8 @@ inline constexpr std::uint32_t kMaxReportedNameBytes = 1023;
 // starting with "." are not counted), no more than the disk's free space;
 // 0 when used up; kFolderSpaceUnknown when the folder cannot be listed.
 std::uint32_t folderSpaceLeft(const CVXLString& folder);
+// The same for a host folder whose files are known to hold usedBytes.
+std::uint32_t folderSpaceLeftAfter(const char* hostFolder, std::int64_t usedBytes);
 
 // UTC seconds since 1970-01-01 (the kernel clock).
 std::uint32_t platformClockSeconds();

@@ -5,12 +5,16 @@
 #include "platform/kernel/DeviceRoot.h"
 
 #include <dirent.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -47,6 +51,105 @@ std::string reportable(std::string name)
 
 } // namespace
 
+// The folder's entries and the sizes of its files, listed once and then kept
+// up to date from the changes the system notes for the folder (by this
+// process or any other): only the files named there are looked at again.
+struct CVXLPlatformStore::Usage {
+    static constexpr std::uint32_t kChanges
+        = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB;
+    static constexpr std::uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
+
+    ~Usage() { stop(); }
+
+    void stop()
+    {
+        if (changes >= 0)
+            ::close(changes);
+        changes = -1;
+        known = false;
+        sizes.clear();
+        bytes = 0;
+    }
+
+    // The watch first, so that nothing changed during the listing is missed.
+    bool start(const std::string& folder)
+    {
+        stop();
+        host = folder;
+        changes = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (changes < 0)
+            return false;
+        if (::inotify_add_watch(changes, host.c_str(), kChanges | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR)
+            < 0) {
+            stop();
+            return false;
+        }
+        DIR* dir = ::opendir(host.c_str());
+        if (!dir) {
+            stop();
+            return false;
+        }
+        while (dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] != '.')
+                note(entry->d_name);
+        }
+        ::closedir(dir);
+        known = true;
+        return true;
+    }
+
+    // False when the notes were lost or the folder went: then only a new
+    // listing tells.
+    bool catchUp()
+    {
+        std::set<std::string> changed;
+        alignas(inotify_event) char buffer[16 * 1024];
+        for (;;) {
+            const ssize_t got = ::read(changes, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && errno == EAGAIN)
+                break;
+            if (got <= 0)
+                return false;
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & (IN_Q_OVERFLOW | kFolderGone))
+                    return false;
+                if (event->len > 0 && event->name[0] != '.')
+                    changed.insert(event->name);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        for (const std::string& name : changed)
+            note(name);
+        return true;
+    }
+
+    void note(const std::string& name)
+    {
+        const auto at = sizes.find(name);
+        if (at != sizes.end()) {
+            if (at->second > 0)
+                bytes -= at->second;
+            sizes.erase(at);
+        }
+        struct stat st;
+        if (::stat((host + "/" + name).c_str(), &st) != 0)
+            return;
+        const std::int64_t size = S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : -1;
+        sizes.emplace(name, size);
+        if (size > 0)
+            bytes += size;
+    }
+
+    int changes = -1;
+    bool known = false;
+    std::string host;
+    std::unordered_map<std::string, std::int64_t> sizes; // -1: not a file
+    std::int64_t bytes = 0;
+};
+
 CVXLPlatformStore::CVXLPlatformStore(const CVXLString& folder, PlatformNameRule rule)
     : folder_(folder)
     , rule_(rule)
@@ -61,6 +164,7 @@ CVXLPlatformStore::CVXLPlatformStore(const CVXLString& folder, PlatformNameRule 
 CVXLPlatformStore::~CVXLPlatformStore()
 {
     clearNames();
+    delete usage_;
 }
 
 void CVXLPlatformStore::clearNames()
@@ -75,10 +179,22 @@ void CVXLPlatformStore::clearNames()
 
 void CVXLPlatformStore::info(CVXLCallback* sink)
 {
-    std::vector<std::string> names;
-    listFolder(folder_, &names);
-    vxlReport(sink, static_cast<std::uint32_t>(names.size()));
-    vxlReport(sink, folderSpaceLeft(folder_));
+    if (!usage_)
+        usage_ = new (std::nothrow) Usage;
+    std::string host;
+    bool kept = usage_ && tessel::kernel::mapPhonePath(folder_.c_str(), &host);
+    if (kept && (!usage_->known || usage_->host != host || !usage_->catchUp()))
+        kept = usage_->start(host);
+    if (!kept) {
+        std::vector<std::string> names;
+        listFolder(folder_, &names);
+        vxlReport(sink, static_cast<std::uint32_t>(names.size()));
+        vxlReport(sink, folderSpaceLeft(folder_));
+        vxlReport(sink, kPlatformOk);
+        return;
+    }
+    vxlReport(sink, static_cast<std::uint32_t>(usage_->sizes.size()));
+    vxlReport(sink, folderSpaceLeftAfter(host.c_str(), usage_->bytes));
     vxlReport(sink, kPlatformOk);
 }
 

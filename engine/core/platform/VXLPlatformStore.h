@@ -16,7 +16,9 @@ class CVXLPlatformStore : public CVXLObject {
 public:
     static constexpr std::uint32_t kMaxOpenStreams = 32;
 
-    // Three calls: the number of entries, folderSpaceLeft, status 0.
+    // Three calls: the number of entries, folderSpaceLeft, status 0. The
+    // entries and their sizes are kept between calls and brought up to date
+    // from the system's notes of the folder's changes, one file at a time.
     virtual void info(CVXLCallback* sink);
     // Lists the folder afresh (names starting with "." are skipped, the rest
     // in byte order) and reports entry 0 and status 0, or status 23.
@@ -45,6 +47,8 @@ protected:
     CVXLPlatformStore(const CVXLString& folder, PlatformNameRule rule);
 
 private:
+    struct Usage;
+
     void clearNames();
     void reportEntry(CVXLNameListener* sink);
 
@@ -54,4 +58,5 @@ private:
     std::uint32_t entryCount_ = 0;
     std::uint32_t cursor_ = 0;
     std::uint32_t openStreams_ = 0;
+    Usage* usage_ = nullptr;
 };

@@ -298,7 +298,8 @@ std::int32_t CMessageStoreManager::load()
     }
 
     usage_ = 0;
-    for (std::uint32_t n = 0; n < allFiles_.nameCount(); ++n) {
+    // The listing is in byte order, so from its end each id goes last.
+    for (std::uint32_t n = allFiles_.nameCount(); n-- > 0;) {
         const CVXLString name = allFiles_.nameAt(static_cast<int>(n));
         std::uint32_t size = 0;
         if (fileSize(name, &size))
@@ -539,10 +540,17 @@ void CMessageStoreManager::insertSorted(std::uint32_t kind, const CVXLString& id
     if (kind >= kKinds)
         return;
     CVXLStringArray& list = lists_[kind];
-    std::uint32_t at = 0;
-    while (at < list.count() && list.at(static_cast<int>(at)) > id)
-        ++at;
-    list.insertAt(id, static_cast<int>(at));
+    // Newest first: after every id above this one.
+    std::uint32_t low = 0;
+    std::uint32_t high = list.count();
+    while (low < high) {
+        const std::uint32_t middle = low + (high - low) / 2;
+        if (list.at(static_cast<int>(middle)) > id)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    list.insertAt(id, static_cast<int>(low));
 }
 
 void CMessageStoreManager::removeFromList(std::uint32_t kind, const CVXLString& id)

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,70 @@ TEST_F(PlatformStoreTest, FolderSpaceLeftIsTheBudgetLessTheFiles)
     EXPECT_EQ(folderSpaceLeft("\\Budget"), 0u) << "100 MiB or more leaves nothing";
     EXPECT_EQ(folderSpaceLeft("\\No Such Folder"), kFolderSpaceUnknown);
     EXPECT_EQ(folderSpaceLeft("\\..\\x"), kFolderSpaceUnknown);
+}
+
+TEST_F(PlatformStoreTest, InfoFollowsEveryChangeOfTheFolderWhoeverMakesIt)
+{
+    setPath("MessageStore", "\\Msgs");
+    CVXLPlatformMessageStore store;
+    CVXLPlatformMessageStore other; // another writer of the same folder
+    const std::string folder = "Storage Card/Msgs/";
+    auto write = [](CVXLPlatformStore& through, const char* name, std::uint32_t mode, std::size_t size) {
+        CVXLPlatformFileStream* stream = through.openStream();
+        RecordingCallback opened;
+        stream->open(name, mode, &opened);
+        RecordingSource source(std::string(size, 'x'));
+        stream->write(&source);
+        RecordingCallback closed;
+        stream->close(&closed);
+        through.closeStream(stream);
+    };
+    struct Step {
+        const char* fact;
+        std::function<void()> change;
+        std::uint32_t entries;
+        std::uint32_t used;
+    };
+    const std::vector<Step> steps = {
+        {"an empty folder", [] {}, 0, 0},
+        {"a replace through the store", [&] { write(store, "a", kStreamReplace, 100); }, 1, 100},
+        {"the same file replaced smaller", [&] { write(store, "a", kStreamReplace, 40); }, 1, 40},
+        {"a file written behind the store's back", [&] { root.writeFile(folder + "b", std::string(7, 'y')); },
+            2, 47},
+        {"an append by another store", [&] { write(other, "b", kStreamAppend, 3); }, 2, 50},
+        {"a hidden temporary is not counted", [&] { root.writeFile(folder + ".c.tmp-1-1", "zzz"); }, 2, 50},
+        {"a folder counts as an entry without bytes", [&] { root.makeFolder(folder + "parts"); }, 3, 50},
+        {"a delete through the store",
+            [&] {
+                RecordingCallback deleted;
+                store.deleteItem("A", &deleted);
+            },
+            2, 10},
+        {"a rename behind its back",
+            [&] { ::rename(root.hostPath(folder + "b").c_str(), root.hostPath(folder + "d").c_str()); }, 2,
+            10},
+        {"a file truncated in place", [&] { ::truncate(root.hostPath(folder + "d").c_str(), 4); }, 2, 4},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        // Twice: the first call may list, the second keeps what it knows.
+        for (int call = 0; call < 2; ++call) {
+            RecordingCallback info;
+            store.info(&info);
+            EXPECT_EQ(info.values, (Values {step.entries, kBudget - step.used, kPlatformOk}))
+                << step.fact << ", call " << call;
+        }
+    }
+
+    // The folder removed and made again is listed afresh.
+    ASSERT_TRUE(std::filesystem::remove_all(root.hostPath(folder)) > 0);
+    RecordingCallback gone;
+    store.info(&gone);
+    EXPECT_EQ(gone.values, (Values {0, kFolderSpaceUnknown, kPlatformOk}));
+    root.writeFile(folder + "e", "12345");
+    RecordingCallback again;
+    store.info(&again);
+    EXPECT_EQ(again.values, (Values {1, kBudget - 5, kPlatformOk}));
 }
 
 TEST_F(PlatformStoreTest, ItemInfoReportsMissingFilesAsNoSuchItem)
