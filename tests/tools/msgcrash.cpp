@@ -23,6 +23,12 @@
 //                           "deleting ID" before a delete is asked for or a
 //                           sent result given, "deleted ID" once it is done
 //   msgcrash outqueue-load  load the outbound queue and end cleanly
+//   msgcrash threadstore N  load the thread database (file store) and the
+//                           message store, reconciled, store previews from 50
+//                           senders until the inbox holds N ("filled N"),
+//                           then store one and delete the oldest, again and
+//                           again, the database saving every few changes.
+//                           Journal as for store
 //   msgcrash premium TAG    load "state.pq", then add "pTAG_N" (N = 0, 1, ...)
 //                           to the group "gTAG_(N/4)" and remove the oldest
 //                           while more than 10 are held, again and again;
@@ -469,6 +475,68 @@ int premiumForEver(const std::string& tag)
     }
 }
 
+class LargeStoreServices : public StoreServices {
+public:
+    std::uint32_t messageLimit() override { return 1000000; }
+};
+
+int threadStoreForEver(std::uint32_t size)
+{
+    CVXLPlatformFileStore fileStore;
+    CVXLFileStoreManager files;
+    files.setFileStore(&fileStore);
+    Services services;
+    CVXLThreadDB db;
+    db.setFileStoreManager(&files);
+    db.setServices(&services);
+    CVXLPlatformMessageStore store;
+    LargeStoreServices storeServices;
+    CMessageStoreManager manager;
+    manager.setStore(&store);
+    manager.setServices(&storeServices);
+    manager.setThreadDB(&db);
+    CVXLEventHandler requester;
+    gRoot->startChild(&files);
+    gRoot->startChild(&requester);
+    gRoot->startChild(&db);
+    gRoot->startChild(&manager);
+    for (int i = 0; i < 1000 && (!manager.loaded() || db.messageCount() < manager.boxCount(0)); ++i)
+        runUntilIdle();
+    std::fprintf(stdout, "started %u %u\n", manager.boxCount(0), db.messageCount());
+    std::fflush(stdout);
+    bool filled = false;
+    for (std::uint32_t n = 0;; ++n) {
+        if (!filled && manager.boxCount(0) >= size) {
+            filled = true;
+            std::fprintf(stdout, "filled %u\n", manager.boxCount(0));
+            std::fflush(stdout);
+        }
+        CVXLMessage message;
+        message.addHeader("X-QV-From-Address", ("+1555" + std::to_string(n % 50)).c_str());
+        message.addHeader("X-QV-To-Address-List", "5551111");
+        message.addHeader("X-QV-Message-Sent-Time", std::to_string(platformClockSeconds()).c_str());
+        message.setBody(textPart("text/plain", 100 + n % 200, 'a'));
+        CStoreMessageRequest request(92);
+        request.message = &message;
+        requester.post(&manager, &request);
+        runUntilIdle();
+        if (request.messageId.length())
+            journal("stored", request.messageId);
+        if (filled && manager.boxCount(0) > size) {
+            CStoreDeleteRequest remove(96);
+            remove.messageId = manager.boxIdAt(0, manager.boxCount(0) - 1);
+            journal("deleting", remove.messageId);
+            requester.post(&manager, &remove);
+            runUntilIdle();
+            journal("deleted", remove.messageId);
+        }
+        if (n % 3 == 0) {
+            gClock.advance(CVXLThreadDB::kSaveDelayMs);
+            runUntilIdle();
+        }
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -488,6 +556,8 @@ int main(int argc, char** argv)
         return outboundQueue(true, static_cast<std::uint32_t>(std::stoul(argv[2])));
     if (command == "outqueue-load")
         return outboundQueue(false, 0);
+    if (command == "threadstore" && argc == 3)
+        return threadStoreForEver(static_cast<std::uint32_t>(std::stoul(argv[2])));
     if (command == "premium" && argc == 3)
         return premiumForEver(argv[2]);
     return 2;

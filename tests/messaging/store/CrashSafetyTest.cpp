@@ -3,6 +3,7 @@
 #include "engine/messaging/store/MessageStoreManager.h"
 #include "tests/messaging/MessagingTestSupport.h"
 #include "tests/messaging/store/PushQueueCrashRound.h"
+#include "tests/messaging/store/ThreadStoreCrashRound.h"
 #include "tests/messaging/store/ToolKill.h"
 #include "tests/support/FileStoreFixture.h"
 
@@ -303,6 +304,19 @@ TEST_F(StoreCrashTest, AKilledStoreLeavesEveryMessageWholeAndCounted)
     }
     EXPECT_GT(checked, 6);
     EXPECT_GT(storedInAll, 10u);
+}
+
+// A store of 300 messages and its thread database killed at random in four
+// rounds: after each a fresh load, reconciled, has every message stored and
+// not asked to be deleted, once in the inbox and once in the database
+// (bench_ThreadStoreCrash runs rounds over 5,000).
+TEST(ThreadStoreCrashTest, AKilledLargeStoreAndItsThreadDatabaseLoseAndRepeatNothing)
+{
+    ThreadStoreCrashRound rounds(300);
+    for (int round = 0; round < 4; ++round) {
+        EXPECT_EQ(rounds.run(), "") << "round " << round;
+    }
+    EXPECT_GE(rounds.held.size(), 290u);
 }
 
 // A child engine killed at random moments of submits, send results and
