@@ -5,6 +5,7 @@
 #include "engine/screens/VXLAlbumPickJob37.h"
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLAlertChoiceJob.h"
+#include "engine/screens/VXLAudioJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLContactChooserJob.h"
 #include "engine/screens/VXLDestAlbumJob.h"
@@ -49,6 +50,7 @@
 // The jobs by value, built in type order and destroyed in reverse.
 struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLStorageLocationJob storageLocation;
+    CVXLAudioJob audio;
     CVXLAlertChoiceJob alertChoice;
     CVXLContactChooserJob contactChooser;
     CVXLDestinationChooserJob destinations;
@@ -105,29 +107,29 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
     block_ = new Block;
     if (!block_)
         return;
-    for (CVXLUiJob* job :
-        {static_cast<CVXLUiJob*>(&block_->storageLocation), static_cast<CVXLUiJob*>(&block_->alertChoice),
-            static_cast<CVXLUiJob*>(&block_->contactChooser), static_cast<CVXLUiJob*>(&block_->error),
-            static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
-            static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
-            static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
-            static_cast<CVXLUiJob*>(&block_->pickLocal), static_cast<CVXLUiJob*>(&block_->captureHandOver),
-            static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
-            static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
-            static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-            static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
-            static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
-            static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
-            static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
-            static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-            static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
-            static_cast<CVXLUiJob*>(&block_->onlineBrowse), static_cast<CVXLUiJob*>(&block_->pickOnline),
-            static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
-            static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
-            static_cast<CVXLUiJob*>(&block_->progressBar), static_cast<CVXLUiJob*>(&block_->folders),
-            static_cast<CVXLUiJob*>(&block_->scenarioSupport), static_cast<CVXLUiJob*>(&block_->menuChoice),
-            static_cast<CVXLUiJob*>(&block_->uploadScenario), static_cast<CVXLUiJob*>(&block_->destinations),
-            static_cast<CVXLUiJob*>(&block_->destinationList)}) {
+    for (CVXLUiJob* job : {static_cast<CVXLUiJob*>(&block_->storageLocation),
+             static_cast<CVXLUiJob*>(&block_->audio), static_cast<CVXLUiJob*>(&block_->alertChoice),
+             static_cast<CVXLUiJob*>(&block_->contactChooser), static_cast<CVXLUiJob*>(&block_->error),
+             static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
+             static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
+             static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
+             static_cast<CVXLUiJob*>(&block_->pickLocal), static_cast<CVXLUiJob*>(&block_->captureHandOver),
+             static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
+             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
+             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
+             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
+             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
+             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
+             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
+             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
+             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
+             static_cast<CVXLUiJob*>(&block_->onlineBrowse), static_cast<CVXLUiJob*>(&block_->pickOnline),
+             static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
+             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
+             static_cast<CVXLUiJob*>(&block_->progressBar), static_cast<CVXLUiJob*>(&block_->folders),
+             static_cast<CVXLUiJob*>(&block_->scenarioSupport), static_cast<CVXLUiJob*>(&block_->menuChoice),
+             static_cast<CVXLUiJob*>(&block_->uploadScenario), static_cast<CVXLUiJob*>(&block_->destinations),
+             static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;
     }

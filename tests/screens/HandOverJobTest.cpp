@@ -250,6 +250,15 @@ TEST_F(HandOverJobTest, JobStartsAndResults)
                 EXPECT_STREQ(password.text.c_str(), "");
                 EXPECT_EQ(password.result(), kResultCancelled);
             }},
+        {"audio: Ok gives 10", 2, [] { return Props(); }, "Assign Audio | hard Ok, hard Back, hard Exit",
+            [&](CVXLUiJob& j) { ASSERT_TRUE(press(*j.getLayout(), "Ok")); }, {10},
+            "NEW_LAYOUT RELEASE_LAYOUT"},
+        {"audio: Back gives 8", 2, [] { return Props(); }, "Assign Audio | hard Ok, hard Back, hard Exit",
+            [&](CVXLUiJob& j) { ASSERT_TRUE(press(*j.getLayout(), "Back")); }, {8},
+            "NEW_LAYOUT RELEASE_LAYOUT"},
+        {"audio: Exit gives 9", 2, [] { return Props(); }, "Assign Audio | hard Ok, hard Back, hard Exit",
+            [&](CVXLUiJob& j) { ASSERT_TRUE(press(*j.getLayout(), "Exit")); }, {9},
+            "NEW_LAYOUT RELEASE_LAYOUT"},
         {"progress bar: its keys change nothing", 44, [] { return Props(); }, "", nullptr, {}, "NEW_LAYOUT",
             [&](CVXLUiJob& j) {
                 EXPECT_EQ(j.getLayout()->state(), 2u);
