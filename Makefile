@@ -3,13 +3,16 @@
 #              device root with the test peers (tools/run-demo.sh)
 # make test  - install what is missing, build, run every test
 # make asan  - the same tests in the AddressSanitizer + UBSan build
-# make fuzz  - build the libFuzzer targets with clang and run each briefly
+# make fuzz  - build the libFuzzer targets and run each briefly
+#              (asan and fuzz share one clang tree, build-san: its objects
+#              serve the sanitized tests and the fuzz targets alike)
 # make bench - build the benchmarks and run them
 JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 30
+SAN_BUILD ?= build-san
 
-.PHONY: deps build run test asan fuzz bench clean
+.PHONY: deps build run test san-tree asan fuzz bench clean
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -25,20 +28,22 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-asan: deps
-	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_BENCH=OFF
-	cmake --build build-asan -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+san-tree: deps
+	CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DTESSEL_SANITIZE=ON -DTESSEL_FUZZ=ON -DTESSEL_BENCH=OFF
 
-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_FUZZ=ON -DTESSEL_WERROR=OFF
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
-	tools/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+asan: san-tree
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz: san-tree
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target fuzz_all
+	tools/run-fuzz.sh $(SAN_BUILD) $(FUZZ_SECONDS)
 
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target bench_all
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) $(SAN_BUILD) build-asan build-fuzz

@@ -151,7 +151,7 @@ TEST(VRAXJob, AReplyPastTheBoundIsRefusedWithoutHoldingIt)
     EXPECT_EQ(kResultVraxFraming, rig.run(rig.albumList(), 20000));
     const auto took = std::chrono::steady_clock::now() - started;
     const long peak = testHighWaterKilobytes();
-#if !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory in quarantine
+#if !defined(TESSEL_ASAN) // the sanitizer keeps freed memory in quarantine
     EXPECT_LT(peak - idle, 6 * 1024) << idle << " kB idle, " << peak << " kB at the peak";
 #else
     (void)peak;

@@ -452,7 +452,7 @@ TEST(VXLByteBuffer, SourcesInsideTheOwnBlockSurviveReallocation)
     EXPECT_EQ(bytesOf(b), "abcddefghbcdefghabcdaabcdefghb");
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(TESSEL_ASAN)
 // With the address space capped, a large block cannot be had: the buffer must
 // stay as it was instead of crashing.
 TEST(VXLByteBufferDeathTest, HeapExhaustionLeavesTheBufferUnchanged)
