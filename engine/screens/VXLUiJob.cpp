@@ -108,6 +108,9 @@ void CVXLUiJob::onLayoutReleased(CVXLLayout* layout)
         currentChild_->onLayoutReleased(layout);
         return;
     }
+    const bool late = releaseUnconfirmed_ && layout == getLayout();
+    if (late)
+        releaseUnconfirmed_ = false;
     switch (display_) {
     case CVXLUiJobDisplayState::RestartPending: {
         display_ = CVXLUiJobDisplayState::NotShown;
@@ -121,7 +124,8 @@ void CVXLUiJob::onLayoutReleased(CVXLLayout* layout)
         display_ = CVXLUiJobDisplayState::NotShown;
         break;
     case CVXLUiJobDisplayState::Shown:
-        if (layout && layout == getLayout())
+        // The confirmation of the release before the job showed it again.
+        if (layout && layout == getLayout() && !late)
             takeAsLeaving(layout);
         break;
     case CVXLUiJobDisplayState::NotShown:
@@ -464,6 +468,15 @@ void CVXLUiJob::init()
 std::int32_t CVXLUiJob::onFinished()
 {
     exitAll();
+    // A child's confirmation goes to its parent, which gives the child back
+    // now and passes nothing on: waiting for it would keep the job from ever
+    // starting again. The release is queued before anything the job shows
+    // next, so the job is taken as not shown; a confirmation that still
+    // comes is not taken for the user leaving.
+    if (display_ == CVXLUiJobDisplayState::ReleaseRequested) {
+        display_ = CVXLUiJobDisplayState::NotShown;
+        releaseUnconfirmed_ = true;
+    }
     if (CVXLLayout* layout = getLayout())
         layout->detachView();
     properties_.clear();

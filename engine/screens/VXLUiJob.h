@@ -207,6 +207,9 @@ private:
     CVXLVariantMap properties_ {3};
     // The parent a pending restart starts the job under.
     CVXLEventHandler* restartParent_ = nullptr;
+    // It ended with its release asked for and not yet confirmed: the
+    // confirmation may reach it later, or never (a child given back).
+    bool releaseUnconfirmed_ = false;
 
     bool currentActive_ = false;
     // The job below on the UI-job stack, or the next one in the releasing list.
