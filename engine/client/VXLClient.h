@@ -378,6 +378,8 @@ private:
     bool stepTree();
     std::int32_t endTick(std::int32_t result);
     void disposeShownRequest();
+    // True while a queued or shown screen request names the layout.
+    bool requestNamesLayout(const CVXLLayout* layout) const;
     void drainPendingCodes();
     void saveSettingsIfDirty();
     // The settings file's image, and the store's change count it carries:

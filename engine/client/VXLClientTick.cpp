@@ -3,6 +3,7 @@
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLUiJobPool.h"
 
 void CVXLClient::refreshTickTime()
 {
@@ -76,6 +77,24 @@ void CVXLClient::disposeShownRequest()
         break;
     }
     delete request;
+    // A screen whose job ended while its request waited can go now.
+    if (uiJobPool_.pool)
+        uiJobPool_.pool->deleteUnnamed();
+}
+
+bool CVXLClient::requestNamesLayout(const CVXLLayout* layout) const
+{
+    auto names = [layout](const CVXLObject* object) {
+        const auto* request = static_cast<const CVXLUIRequest*>(object);
+        return request && (request->layout() == layout || request->replacedLayout() == layout);
+    };
+    if (shownRequest_ && names(shownRequest_))
+        return true;
+    for (const CVXLList::Node* node = requestQueue_.begin().node(); node; node = node->next) {
+        if (names(node->object))
+            return true;
+    }
+    return false;
 }
 
 // Codes pushed while the broadcast runs wait for the next tick, so a handler

@@ -210,6 +210,8 @@ void CVXLClient::setUiJobPool(CVXLUiJobPool* pool)
         return;
     delete uiJobPool_.pool;
     uiJobPool_.pool = pool;
+    if (pool)
+        pool->setLayoutNamed([this](const CVXLLayout* layout) { return requestNamesLayout(layout); });
     producer_.setUiJobPool(pool);
 }
 

@@ -178,7 +178,10 @@ void CVXLUiJobPool::release(CVXLUiJob* job)
     auto out = std::find(fresh_.begin(), fresh_.end(), job);
     if (out != fresh_.end()) {
         fresh_.erase(out);
-        delete job;
+        if (layoutNamed_ && job->getLayout() && layoutNamed_(job->getLayout()))
+            held_.push_back(job);
+        else
+            delete job;
         return;
     }
     if (destroyed_)
@@ -192,11 +195,27 @@ void CVXLUiJobPool::release(CVXLUiJob* job)
     job->properties_.clear();
 }
 
+void CVXLUiJobPool::deleteUnnamed()
+{
+    for (std::size_t i = 0; i < held_.size();) {
+        CVXLUiJob* job = held_[i];
+        if (layoutNamed_ && layoutNamed_(job->getLayout())) {
+            ++i;
+            continue;
+        }
+        held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+        delete job;
+    }
+}
+
 void CVXLUiJobPool::destroyAll()
 {
     for (CVXLUiJob* job : fresh_)
         delete job;
     fresh_.clear();
+    for (CVXLUiJob* job : held_)
+        delete job;
+    held_.clear();
     for (int type = 0; type < kSlotCount; ++type) {
         if (added_[type])
             delete slots_[type];

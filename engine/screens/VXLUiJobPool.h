@@ -3,8 +3,10 @@
 #include "engine/core/base/VXLObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+class CVXLLayout;
 class CVXLUiJob;
 
 // The preallocated UI jobs, one per type id, built once in one block and
@@ -39,9 +41,17 @@ public:
     // The job of a type: the preallocated one when free, else a fresh one;
     // null for a type outside 1..46, after destroyAll, or when there is none.
     CVXLUiJob* acquire(int typeId);
-    // A job comes back: marked free, or deleted when fresh. After destroyAll
-    // it is gone already and nothing is touched.
+    // A job comes back: marked free, or deleted when fresh. A fresh job whose
+    // layout a screen request still names waits until none does (see
+    // setLayoutNamed). After destroyAll it is gone already and nothing is
+    // touched.
     void release(CVXLUiJob* job);
+    // Tells whether a queued or shown screen request names a layout; the
+    // user interface reads those after the job may have ended.
+    void setLayoutNamed(std::function<bool(const CVXLLayout*)> named) { layoutNamed_ = std::move(named); }
+    // Deletes the given-back fresh jobs whose layout no request names now.
+    void deleteUnnamed();
+    std::uint32_t heldCount() const { return static_cast<std::uint32_t>(held_.size()); }
     // Deletes every preallocated job and every fresh one still out; acquire
     // then yields null.
     void destroyAll();
@@ -60,5 +70,8 @@ private:
     bool added_[kSlotCount] = {};
     // Fresh jobs handed out and not yet given back.
     std::vector<CVXLUiJob*> fresh_;
+    // Fresh jobs given back whose layout a request still named.
+    std::vector<CVXLUiJob*> held_;
+    std::function<bool(const CVXLLayout*)> layoutNamed_;
     bool destroyed_ = false;
 };

@@ -512,6 +512,16 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndBrowsesThePickedOn
     ASSERT_EQ(asked.size(), 2u) << ::testing::PrintToString(asked);
     EXPECT_NE(asked[1].find("request=list-req"), std::string::npos) << asked[1];
 
+    // Back returns to the album list, whose spinner (a fresh job here, given
+    // back and deleted) ends in the tick that queued its screen.
+    ASSERT_TRUE(rig.press("Back"));
+    ASSERT_TRUE(rig.follow(
+        [&] {
+            return dynamic_cast<CVXLAlbumPickJob36*>(rig.currentJob()) != nullptr && rig.top() != nullptr;
+        },
+        15000))
+        << rig.topText();
+
     // Exit leaves the flow for the menu.
     ASSERT_TRUE(rig.press("Exit"));
     EXPECT_EQ(rig.currentJob(), nullptr);
@@ -519,7 +529,6 @@ TEST(VXLClientMediaBrowseRoad, MyAlbumsListsTheOnlineAlbumsAndBrowsesThePickedOn
     ASSERT_FALSE(rig.requests.empty());
     EXPECT_EQ(rig.requests.back().kind, static_cast<std::uint32_t>(kUIRequestReturnToMenu));
     EXPECT_EQ(rig.requests.back().value, 1);
-    EXPECT_EQ(testFileLines(server.log).size(), 2u);
 }
 
 // The engine shut down while the online browser waits for its range: the
