@@ -1,7 +1,7 @@
 // Message store start-up over 1,000 stored messages (listing, sizes, indexes,
 // the thread database's reconcile) and a window of 50 summaries (the ids, a
 // read of the four summary segments each, the record filled).
-#include "bench/EngineBenchRig.h"
+#include "bench/StoreBenchRig.h"
 #include "engine/core/jobs/VXLEngineClock.h"
 #include "engine/core/jobs/VXLEventHandler.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
@@ -19,58 +19,18 @@ namespace {
 constexpr int kMessages = 1000;
 constexpr int kWindow = 50;
 
-class Services : public CMessageStoreManager::Services {
-public:
-    std::uint32_t messageLimit() override { return kMessages + 10; }
-    void setCounter(const char*, std::uint32_t) override { }
-    void setHasNewMessages() override { }
-    std::uint32_t nowSeconds() override { return 1700000000u + ++ticks / 10; }
-    std::uint32_t ticks = 0;
-};
-
-// A store manager over the device root's message store, started.
-struct Store {
-    // With the thread database, the start reconciles.
+// A store manager over the device root's message store, started; with the
+// thread database, the start reconciles.
+struct Store : StoreBenchRig {
     explicit Store(bool reconcile = false)
+        : StoreBenchRig(reconcile, false, kMessages + 10, 1700000000u)
     {
-        manager.setStore(&store);
-        manager.setServices(&services);
-        if (reconcile) {
-            manager.setThreadDB(&threads);
-            root.startChild(&threads);
-        }
-        root.startChild(&requester);
-        root.startChild(&manager);
-        runUntilIdle(root);
     }
-    ~Store()
-    {
-        manager.stop();
-        runUntilIdle(root);
-    }
-    void send(CVXLEvent& request)
-    {
-        requester.post(&manager, &request);
-        runUntilIdle(root);
-    }
-
-    BenchRoot root;
-    CVXLPlatformMessageStore store;
-    Services services;
-    CVXLThreadDB threads;
-    CMessageStoreManager manager;
-    CVXLEventHandler requester;
 };
 
 CVXLEntityRef part(const char* type, std::size_t size)
 {
-    auto* entity = new CVXLMimeEntity;
-    entity->addHeader("Content-Type", type);
-    CVXLByteBuffer body;
-    const std::string bytes(size, 'x');
-    body.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    entity->setBodyBuffer(body);
-    return CVXLEntityRef(entity);
+    return storeBenchPart(type, size);
 }
 
 // A device root of its own holding 1,000 messages, each with a summary, a
@@ -130,21 +90,7 @@ void BM_SummaryWindow(benchmark::State& state)
     fillStore();
     Store started;
     for (auto _ : state) {
-        CStoreIdListQuery window(92);
-        window.kind = 0;
-        window.start = 100;
-        window.size = kWindow;
-        started.send(window);
-        for (std::uint32_t i = 0; i < window.ids.count(); ++i) {
-            CStoreReadRequest read(93);
-            read.mode = 4;
-            read.read.messageId = window.ids.at(static_cast<int>(i));
-            started.send(read);
-            CVXLMessageSummary summary;
-            summary.fill(read.read, 1700000000u);
-            benchmark::DoNotOptimize(summary.getTotalMediaParts());
-        }
-        if (window.ids.count() != kWindow) {
+        if (!started.readSummaryWindow(kWindow)) {
             state.SkipWithError("the window is short");
             return;
         }

@@ -7,7 +7,7 @@
 // message (stat family, fsync and fdatasync, rename, directory listings).
 // At the end a table gives each size's times, the ratio to SQLite and the
 // slope (log time / log size) from one size to the next.
-#include "bench/EngineBenchRig.h"
+#include "bench/StoreBenchRig.h"
 #include "engine/core/base/VXLByteStream.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
@@ -153,71 +153,17 @@ std::string senderOf(int thread)
     return "+1555" + std::to_string(1000000 + thread);
 }
 
-class Services : public CMessageStoreManager::Services {
-public:
-    std::uint32_t messageLimit() override { return 1000000; }
-    void setCounter(const char*, std::uint32_t) override { }
-    void setHasNewMessages() override { }
-    std::uint32_t nowSeconds() override { return 1800000000u + ++ticks / 10; }
-    std::uint32_t ticks = 0;
-};
-
 // A store manager over the current device root's message store, started.
-// With the thread database the start reconciles the two: a saved database
-// (in the file store) knows every message, an empty one (its file lost) has
-// every message's summary read and its threads found again.
-struct Store {
+struct Store : StoreBenchRig {
     explicit Store(bool reconcile = false, bool saved = false)
+        : StoreBenchRig(reconcile, saved, 1000000, 1800000000u)
     {
-        manager.setStore(&store);
-        manager.setServices(&services);
-        if (saved) {
-            files.setFileStore(&fileStore);
-            threads.setFileStoreManager(&files);
-            root.startChild(&files);
-        }
-        if (reconcile) {
-            manager.setThreadDB(&threads);
-            root.startChild(&threads);
-        }
-        withThreads = reconcile;
-        root.startChild(&requester);
-        root.startChild(&manager);
-        runUntilIdle(root);
     }
-    ~Store()
-    {
-        manager.stop();
-        if (withThreads)
-            threads.stop();
-        runUntilIdle(root);
-    }
-    void send(CVXLEvent& request)
-    {
-        requester.post(&manager, &request);
-        runUntilIdle(root);
-    }
-
-    BenchRoot root;
-    CVXLPlatformMessageStore store;
-    CVXLPlatformFileStore fileStore;
-    CVXLFileStoreManager files;
-    Services services;
-    CVXLThreadDB threads;
-    CMessageStoreManager manager;
-    CVXLEventHandler requester;
-    bool withThreads = false;
 };
 
 CVXLEntityRef part(const char* type, std::size_t size)
 {
-    auto* entity = new CVXLMimeEntity;
-    entity->addHeader("Content-Type", type);
-    CVXLByteBuffer body;
-    const std::string bytes(size, 'x');
-    body.append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    entity->setBodyBuffer(body);
-    return CVXLEntityRef(entity);
+    return storeBenchPart(type, size);
 }
 
 void fillPreview(CVXLMessage& message, const std::string& sender, const std::string& time)
@@ -526,21 +472,7 @@ void BM_TesselWindow(benchmark::State& state)
     useTesselStore(messages);
     Store started;
     for (auto _ : state) {
-        CStoreIdListQuery window(92);
-        window.kind = 0;
-        window.start = 100;
-        window.size = kWindow;
-        started.send(window);
-        for (std::uint32_t i = 0; i < window.ids.count(); ++i) {
-            CStoreReadRequest read(93);
-            read.mode = 4;
-            read.read.messageId = window.ids.at(static_cast<int>(i));
-            started.send(read);
-            CVXLMessageSummary summary;
-            summary.fill(read.read, 1700000000u);
-            benchmark::DoNotOptimize(summary.getTotalMediaParts());
-        }
-        if (window.ids.count() != kWindow) {
+        if (!started.readSummaryWindow(kWindow)) {
             state.SkipWithError("the window is short");
             return;
         }
