@@ -16,11 +16,7 @@ CVXLScreenServices* services()
 
 using J = CVXLAlbumPickJob;
 
-struct EventSignal {
-    std::uint32_t action;
-    std::int32_t signal;
-};
-constexpr EventSignal kEventSignals[] = {
+constexpr CVXLUiJob::ActionSignal kEventSignals[] = {
     {CVXLLayoutList::kSend, J::kSignalSend},
     {CVXLLayoutList::kDelete, J::kSignalDelete},
     {kLayoutActionUpdate, J::kSignalUpdate},
@@ -46,7 +42,7 @@ CVXLAlbumPickJob::~CVXLAlbumPickJob()
 
 void CVXLAlbumPickJob::onLayoutAction(std::uint32_t eventId)
 {
-    for (const EventSignal& entry : kEventSignals) {
+    for (const CVXLUiJob::ActionSignal& entry : kEventSignals) {
         if (layoutEventId(kLayoutList, entry.action) != eventId)
             continue;
         const std::int32_t signal = entry.signal == kSignalUpdate ? refineUpdate() : entry.signal;

@@ -28,11 +28,7 @@ using J = CVXLMediaBrowseJob;
 using B = CVXLLayoutMediaBrowser;
 
 // The browser's events and the signals the job posts for them.
-struct EventSignal {
-    std::uint32_t action;
-    std::int32_t signal;
-};
-constexpr EventSignal kEventSignals[] = {
+constexpr CVXLUiJob::ActionSignal kEventSignals[] = {
     {kLayoutActionUpdate, J::kSignalUpdate},
     {kLayoutActionBack, J::kSignalKeyBack},
     {kLayoutActionExit, J::kSignalKeyExit},
@@ -141,12 +137,7 @@ void CVXLMediaBrowseJob::setProperty(const CVXLString& name, const CVXLVariant& 
 
 void CVXLMediaBrowseJob::onLayoutAction(std::uint32_t eventId)
 {
-    for (const EventSignal& entry : kEventSignals) {
-        if (layoutEventId(kLayoutMediaBrowser, entry.action) == eventId) {
-            postSignal(entry.signal);
-            return;
-        }
-    }
+    postActionSignal(kLayoutMediaBrowser, eventId, kEventSignals);
 }
 
 void CVXLMediaBrowseJob::onUiRequest(std::int32_t code)

@@ -65,19 +65,13 @@ std::int32_t CVXLMenuChoiceJob::onFinished()
     return state;
 }
 
+// The menu list's keys come as the base's menu-list signals.
+static_assert(CVXLMenuChoiceJob::kSignalSelect == 119 && CVXLMenuChoiceJob::kSignalKeyBack == 118
+    && CVXLMenuChoiceJob::kSignalKeyExit == 117);
+
 void CVXLMenuChoiceJob::onLayoutAction(std::uint32_t eventId)
 {
-    switch (eventId) {
-    case layoutEventId(kLayoutMenuList, kLayoutActionSelect):
-        postSignal(kSignalSelect);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionBack):
-        postSignal(kSignalKeyBack);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionExit):
-        postSignal(kSignalKeyExit);
-        break;
-    }
+    postActionSignal(kLayoutMenuList, eventId, kMenuListSignals);
 }
 
 void CVXLMenuChoiceJob::clearEntries()

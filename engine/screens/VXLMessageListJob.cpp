@@ -30,11 +30,7 @@ bool isPending(const CVXLMessageSummary& record)
 }
 
 // The layout's events and the signals the job posts for them.
-struct EventSignal {
-    std::uint32_t action;
-    std::int32_t signal;
-};
-constexpr EventSignal kEventSignals[] = {
+constexpr CVXLUiJob::ActionSignal kEventSignals[] = {
     {CVXLLayoutMessageList::kAssignMedia, CVXLMessageListJob::kSignalAssignMedia},
     {CVXLLayoutMessageList::kDelete, CVXLMessageListJob::kSignalDelete},
     {CVXLLayoutMessageList::kDeleteAll, CVXLMessageListJob::kSignalDeleteAll},
@@ -112,12 +108,7 @@ std::int32_t CVXLMessageListJob::onFinished()
 
 void CVXLMessageListJob::onLayoutAction(std::uint32_t eventId)
 {
-    for (const EventSignal& entry : kEventSignals) {
-        if (layoutEventId(kLayoutMessageList, entry.action) == eventId) {
-            postSignal(entry.signal);
-            return;
-        }
-    }
+    postActionSignal(kLayoutMessageList, eventId, kEventSignals);
 }
 
 void CVXLMessageListJob::onUiRequest(std::int32_t code)

@@ -71,19 +71,13 @@ std::int32_t CVXLScenarioSupportJob::onFinished()
     return state;
 }
 
+// The menu list's keys come as the base's menu-list signals.
+static_assert(CVXLScenarioSupportJob::kSignalSelect == 119 && CVXLScenarioSupportJob::kSignalKeyBack == 118
+    && CVXLScenarioSupportJob::kSignalKeyExit == 117);
+
 void CVXLScenarioSupportJob::onLayoutAction(std::uint32_t eventId)
 {
-    switch (eventId) {
-    case layoutEventId(kLayoutMenuList, kLayoutActionSelect):
-        postSignal(kSignalSelect);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionBack):
-        postSignal(kSignalKeyBack);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionExit):
-        postSignal(kSignalKeyExit);
-        break;
-    }
+    postActionSignal(kLayoutMenuList, eventId, kMenuListSignals);
 }
 
 void CVXLScenarioSupportJob::onUiRequest(std::int32_t code)

@@ -506,3 +506,21 @@ void CVXLUiJob::childFinished(CVXLEventHandler* child)
     }
     decrementWait();
 }
+
+const CVXLUiJob::ActionSignal CVXLUiJob::kMenuListSignals[3] = {
+    {kLayoutActionSelect, 119},
+    {kLayoutActionBack, 118},
+    {kLayoutActionExit, 117},
+};
+
+bool CVXLUiJob::postActionSignal(
+    std::uint32_t layoutType, std::uint32_t eventId, const ActionSignal* table, std::size_t rows)
+{
+    for (std::size_t i = 0; i < rows; ++i) {
+        if (layoutEventId(layoutType, table[i].action) == eventId) {
+            postSignal(table[i].signal);
+            return true;
+        }
+    }
+    return false;
+}

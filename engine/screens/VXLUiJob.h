@@ -9,6 +9,7 @@
 #include "engine/core/jobs/VXLSimpleEvent.h"
 #include "engine/screens/VXLScreenServices.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CVXLLayout;
@@ -118,6 +119,22 @@ public:
     // Posts the code to the parent, unless a restart is pending.
     void notifyOwner(std::int32_t code);
     void postSignal(std::int32_t code) { ring_.postSignal(code); }
+    // A layout action and the signal a job posts for it.
+    struct ActionSignal {
+        std::uint32_t action;
+        std::int32_t signal;
+    };
+    // Posts the signal the table gives for the layout's event; false when
+    // no row names it.
+    bool postActionSignal(
+        std::uint32_t layoutType, std::uint32_t eventId, const ActionSignal* table, std::size_t rows);
+    template <std::size_t N>
+    bool postActionSignal(std::uint32_t layoutType, std::uint32_t eventId, const ActionSignal (&table)[N])
+    {
+        return postActionSignal(layoutType, eventId, table, N);
+    }
+    // The menu list's Select, Back and Exit as the menu jobs' signals.
+    static const ActionSignal kMenuListSignals[3];
 
     // Layout requests, counted; update and release only while shown.
     int showLayout();

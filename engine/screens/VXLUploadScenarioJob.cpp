@@ -52,19 +52,13 @@ std::int32_t CVXLUploadScenarioJob::onFinished()
     return state;
 }
 
+// The menu list's keys come as the base's menu-list signals.
+static_assert(CVXLUploadScenarioJob::kSignalSelect == 119 && CVXLUploadScenarioJob::kSignalKeyBack == 118
+    && CVXLUploadScenarioJob::kSignalKeyExit == 117);
+
 void CVXLUploadScenarioJob::onLayoutAction(std::uint32_t eventId)
 {
-    switch (eventId) {
-    case layoutEventId(kLayoutMenuList, kLayoutActionSelect):
-        postSignal(kSignalSelect);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionBack):
-        postSignal(kSignalKeyBack);
-        break;
-    case layoutEventId(kLayoutMenuList, kLayoutActionExit):
-        postSignal(kSignalKeyExit);
-        break;
-    }
+    postActionSignal(kLayoutMenuList, eventId, kMenuListSignals);
 }
 
 void CVXLUploadScenarioJob::build()
