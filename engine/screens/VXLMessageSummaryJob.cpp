@@ -215,8 +215,11 @@ CVXLHsmState CVXLMessageSummaryJob::Idle(const CVXLEvent* e)
         return transition(&CVXLMessageSummaryJob::Fetching);
     case kEventConsent: {
         auto* consent = dynamic_cast<CMessageDecisionEvent*>(const_cast<CVXLEvent*>(e));
-        if (!consent)
-            return handled();
+        if (!consent) {
+            // Nothing waits for an answer: the program must not wait either.
+            VXL_LOG_FAILURE("message summary: data charge notice without a decision to take, ended");
+            return finish(kEndDone, false);
+        }
         layout_.setState(2);
         CVXLByteBuffer bytes;
         if (consent->pushedData && consent->pushedLength)
@@ -352,6 +355,9 @@ CVXLHsmState CVXLMessageSummaryJob::Retrieving(const CVXLEvent* e)
     case kChildBack:
     case kChildCancel:
     case kChildExit:
+        // The spinner or bar only reports the key: it leaves the screen
+        // when the job stops it.
+        stopChildScreen();
         if (services())
             services()->pushUIRequestCode(kUiRequestBack);
         return finish(kEndDone, false);

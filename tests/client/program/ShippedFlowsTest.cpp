@@ -10,7 +10,9 @@
 #include "engine/client/menu/MenuTextEvent.h"
 #include "engine/client/program/Producer.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/records/VXLInboundRequests.h"
 #include "engine/screens/VXLLayout.h"
+#include "engine/screens/VXLMessageSummaryJob.h"
 #include "tests/client/ProgramJobLog.h"
 #include "tests/client/ScenarioTestSupport.h"
 #include "tests/support/EngineDriver.h"
@@ -39,6 +41,14 @@ struct Flow {
     std::vector<std::uint32_t> screens;
     const char* end;
     const char* trace = "";
+    // Activity 115: sent as the inbound manager's decision event, with
+    // configuration item 43 (ask first) on or off, and the answer the event
+    // must carry back. A plain launch event carries no decision.
+    struct {
+        bool decisionEvent = false;
+        bool askFirst = false;
+        std::uint32_t answer = 0;
+    } charge {};
 };
 
 // The Client's services to the built-ins, keeping what the program prints.
@@ -215,6 +225,10 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
             "s_global_configured_dest_launcher - MLL_DEST_LAUNCHER"},
         {105, {}, {}, {}, {}, "", "Unknown launch command 105"},
         {106, {}, {}, {}, {}, "", "Unknown launch command 106"},
+        // No account management address is stored: the program queues the
+        // empty one all the same, after the registration check (job 6, which
+        // shows nothing on a registered phone), and its end: no screen was
+        // shown, so nothing more is queued.
         {107, {}, {6}, {}, {}, "PROCESS_URL_REQUEST ",
             "account management url is missing - even after reg check"},
         {108, {}, {}, {}, {}, "PROCESS_URL_REQUEST http://browse.example/"},
@@ -225,9 +239,17 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
         // An alert without choices or timeout is answered at once.
         {113, {}, {3}, {"0:ia_event=<ref>"}, {}, ""},
         {114, {"Ok"}, {41}, {"0:fail_event=<ref>"}, {4}, "RETURN_TO_IDLE"},
+        // The data charge notice: fetched at once unless item 43 asks first;
+        // Back leaves the message at the relay, Retrieve Summary fetches it
+        // under a spinner that Back leaves. Launched with no decision to
+        // take, the summary job ends at once.
+        {115, {}, {28}, {}, {}, "", "", {true, false, 2}},
+        {115, {"Back"}, {28}, {}, {13}, "RETURN_TO_IDLE", "", {true, true, 0}},
+        {115, {"Retrieve Summary", "Back"}, {28}, {}, {13, 17}, "RETURN_TO_IDLE", "", {true, true, 2}},
+        {115, {}, {28}, {}, {}, ""},
         {116, {}, {}, {}, {}, "", "Unknown launch command 116"},
     };
-    ASSERT_EQ(std::size(flows), 47u);
+    ASSERT_EQ(std::size(flows), 51u);
     const std::uint16_t phone = client->getMediaStoreManager().storeIdAt(0);
     for (const Flow& f : flows) {
         SCOPED_TRACE(f.code);
@@ -239,7 +261,10 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
         // The activity event: a store id for 79 and 80, a cool site's id
         // for 104, a message key for the message notices.
         std::unique_ptr<CVXLEvent> event;
-        if (f.code == 79 || f.code == 80) {
+        client->settings().setConfigNumber(CVXLMessageSummaryJob::kConfigAskBeforeCharge, f.charge.askFirst);
+        if (f.charge.decisionEvent) {
+            event.reset(new CMessageDecisionEvent(kEventMessageDecision));
+        } else if (f.code == 79 || f.code == 80) {
             auto* e = new CMediaAccessEvent(f.code);
             e->setValue(phone);
             event.reset(e);
@@ -266,6 +291,9 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
         ASSERT_TRUE(producer().isIdle())
             << "stalled on " << (open.empty() ? std::string("no screen") : screenText(*open.back()));
         EXPECT_FALSE(event->isBusy());
+        if (f.charge.decisionEvent) {
+            EXPECT_EQ(static_cast<CMessageDecisionEvent&>(*event).decision, f.charge.answer);
+        }
         EXPECT_EQ(next, f.actions.size());
         EXPECT_EQ(jobs.types(), f.started);
         for (const std::string& p : f.properties) {
