@@ -312,10 +312,22 @@ bool CPremiumInboxManager::routeMessage(const CVXLString& messageId, const CVXLS
 }
 
 // Only messages of the premium box join; a second add of one id changes
-// nothing.
+// nothing, unless the start's match with the store recovered the message
+// before its add came: the add then gives it the group it names.
 void CPremiumInboxManager::onAdd(CVXLEvent* request)
 {
     const auto* add = static_cast<CPremiumAddRequest*>(request);
+    CPremiumMessageEntry* known = add->messageId.length() != 0 ? findEntry(add->messageId) : nullptr;
+    if (known && known->group && known->group == groups_.findById(CVXLString(kOrphanGroupId))) {
+        known->group = registerGroup(add->descriptor);
+        ++known->group->receivedTotal;
+        recount();
+        groups_.dropEmpty();
+        reorder();
+        finishEvent(request);
+        save();
+        return;
+    }
     if (add->messageId.length() == 0 || add->messageId.c_str()[0] != 'p' || findEntry(add->messageId)) {
         VXL_LOG_INFO("premium inbox: %s not added", add->messageId.c_str());
         return finishEvent(request);

@@ -496,6 +496,22 @@ TEST_F(PremiumInboxTest, StartMatchesTheSavedStateWithTheStore)
     EXPECT_EQ(saved.find("\"Empty\""), std::string::npos) << saved;
 }
 
+// A message stored and routed while the start still reads the saved lists:
+// the match with the store recovers it first, and its add, taken after the
+// start, gives it the group it names instead of "__orphaned_id".
+TEST_F(PremiumInboxTest, AnAddTakenAfterTheStartRecoveredItsMessageGivesItsGroup)
+{
+    seedMessages({"p1700000001_0", "p1700000002_0"}, {"p1700000002_0"});
+    EXPECT_FALSE(premium.routeMessage("p1700000002_0", "<premium id=\"c1\" name=\"Sports\"/>"));
+    start();
+    driver.runUntilIdle();
+    EXPECT_EQ(groups(), "Sports c1 1/1; Recovered __orphaned_id 1/0");
+    EXPECT_EQ(premium.entryCount(), 2u);
+    const std::string saved = savedState();
+    EXPECT_NE(saved.find("{\"group\": \"c1\", \"id\": \"p1700000002_0\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"id\": \"c1\", \"name\": \"Sports\""), std::string::npos) << saved;
+}
+
 // A state file that is not whole is not loaded: every premium message is
 // recovered, and the file is replaced by a whole one.
 TEST_F(PremiumInboxTest, ADamagedStateFileIsRebuiltFromTheStore)
