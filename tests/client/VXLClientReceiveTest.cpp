@@ -512,7 +512,7 @@ TEST(VXLClientReceiveCrash, KillsDuringReceivesLeaveEveryMessageStoredExactlyOnc
             const std::string id = "R" + std::to_string(round) + "x" + std::to_string(k);
             const TestCommandResult sent = testRunCommand(testPython() + " '" + kPeers + "mms_relay.py' push "
                 + std::to_string(pushPort) + " T-" + id + " --location '"
-                + relay.url("/msg/" + id + "?size=60000") + "'");
+                + relay.url("/msg/" + id + "?size=60000&late=400") + "'");
             ASSERT_EQ(sent.status, 0) << sent.output;
             // Taken: in the queue file, or already fetched.
             ASSERT_TRUE(waitFor(

@@ -61,11 +61,12 @@ int CVXLTaskProcessor::addTransaction(CVXLTransaction* transaction)
     // Queued twice, it would be run and reported twice.
     if (transaction->processor() || transaction->taskProcessor())
         return 0;
-    const bool wasEmpty = queue_.count() == 0;
     if (!queue_.append(transaction))
         return 0;
     transaction->setTaskProcessor(this);
-    if (wasEmpty && !timerArmed_)
+    // Even behind transactions that wait, this one may find an idle
+    // processor.
+    if (!timerArmed_)
         armTimer();
     return 1;
 }
@@ -85,21 +86,33 @@ void CVXLTaskProcessor::forgetTransaction(CVXLTransaction* transaction)
         transaction->setTaskProcessor(nullptr);
 }
 
+// Due at the next step: no fixed interval holds the work back.
 void CVXLTaskProcessor::armTimer()
 {
     timerArmed_ = true;
-    postDelayed(&dispatchEvent_, kDispatchIntervalMs);
+    postDelayed(&dispatchEvent_, 0);
+}
+
+void CVXLTaskProcessor::childFinished(CVXLEventHandler* child)
+{
+    CVXLProcessor::childFinished(child);
+    if (queue_.count() != 0 && processors_.count() != 0 && !timerArmed_)
+        armTimer();
 }
 
 void CVXLTaskProcessor::onEvent(CVXLEvent* event)
 {
     switch (event->effectiveCode()) {
-    case kDispatchTimer:
-        dispatch();
+    case kDispatchTimer: {
+        // A pass that took nothing waits for a submission or a processor's
+        // end instead of asking again.
+        const bool handedOn = dispatch();
         finishEvent(event);
+        timerArmed_ = handedOn && queue_.count() != 0 && processors_.count() != 0;
         if (timerArmed_)
             armTimer();
         return;
+    }
     case kEventStop:
         processors_.clear();
         timerArmed_ = false;
@@ -138,12 +151,10 @@ CVXLProcessor* CVXLTaskProcessor::acceptingProcessor(CVXLTransaction* transactio
     return nullptr;
 }
 
-void CVXLTaskProcessor::dispatch()
+bool CVXLTaskProcessor::dispatch()
 {
-    if (processors_.count() == 0 || queue_.count() == 0) {
-        timerArmed_ = false;
-        return;
-    }
+    if (processors_.count() == 0 || queue_.count() == 0)
+        return false;
     for (const CVXLList::Node* node = queue_.head(); node; node = node->next) {
         CVXLTransaction* transaction = transactionOf(node);
         CVXLProcessor* processor = acceptingProcessor(transaction);
@@ -157,9 +168,10 @@ void CVXLTaskProcessor::dispatch()
             transaction->setProcessor(nullptr);
             transaction->setTaskProcessor(nullptr);
             transaction->listener().transactionFinished(kResultTransactionFailed);
-            return;
+            return true;
         }
         startChild(processor);
-        return;
+        return true;
     }
+    return false;
 }

@@ -7,15 +7,16 @@
 #include <cstdint>
 
 // Keeps the submitted transactions in a queue and the registered
-// processors in a list. Every 200 ms, while there is work, it hands the
-// first queued transaction that an idle processor accepts to the first such
-// processor (registration order), which then runs as its child job: one
-// transaction per tick at most. A transaction nobody takes stays queued and
-// is offered again at the next tick.
+// processors in a list. A dispatch pass hands the first queued transaction
+// that an idle processor accepts to the first such processor (registration
+// order), which then runs as its child job: one transaction per pass at
+// most, one pass per step of the tree. A pass runs at the next step after a
+// submission to an empty queue, after a pass that handed one on while more
+// wait, and after a processor ends; a transaction nobody takes stays queued
+// and is offered again then. Nothing is timed: a queue that no processor can
+// take arms nothing, so the engine sleeps until something changes.
 class CVXLTaskProcessor : public CVXLProcessor {
 public:
-    static constexpr std::uint32_t kDispatchIntervalMs = 200;
-
     CVXLTaskProcessor();
     ~CVXLTaskProcessor() override;
 
@@ -34,6 +35,8 @@ public:
     int addTransaction(CVXLTransaction* transaction);
     // A queued transaction that is going away leaves the queue unreported.
     void forgetTransaction(CVXLTransaction* transaction) override;
+    // A processor that ended may take what waits.
+    void childFinished(CVXLEventHandler* child) override;
 
     std::uint32_t queuedCount() const { return queue_.count(); }
     std::uint32_t processorCount() const { return processors_.count(); }
@@ -43,7 +46,8 @@ protected:
     void finishTransaction() override;
 
 private:
-    void dispatch();
+    // True when a transaction was handed on or refused.
+    bool dispatch();
     CVXLProcessor* acceptingProcessor(CVXLTransaction* transaction) const;
     void armTimer();
     void cancelQueue();

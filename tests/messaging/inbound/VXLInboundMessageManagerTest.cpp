@@ -32,6 +32,10 @@
 
 namespace {
 
+// How far the driven clock moves between runs of the tree while a test waits
+// for an answer.
+constexpr std::uint32_t kStepMs = 200;
+
 const std::map<std::string, std::string> kFromPreview = {{"X-QV-From-Address", "+15550001"}};
 
 struct RelayScript {
@@ -366,8 +370,8 @@ protected:
         driver.runUntilIdle();
     }
 
-    // Posts the request and runs the tree, the task processor's timer on a
-    // driven clock, until it is answered.
+    // Posts the request and runs the tree, on a driven clock, until it is
+    // answered.
     std::int32_t send(CVXLEvent& request)
     {
         request.setHeapAllocated(false);
@@ -375,7 +379,7 @@ protected:
         requester.post(&manager, &request);
         for (int i = 0; i < 100 && requester.answers.size() == before; ++i) {
             driver.runUntilIdle();
-            driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+            driver.advance(kStepMs);
         }
         driver.runUntilIdle();
         return requester.answers.size() == before ? -99 : requester.answers.back();
@@ -390,7 +394,7 @@ protected:
         request.setHeapAllocated(false);
         requester.post(&manager, &request);
         for (int i = 0; i < 50 && !producer.held; ++i) {
-            driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+            driver.advance(kStepMs);
             driver.runUntilIdle();
         }
         return producer.held != nullptr;
@@ -590,7 +594,7 @@ TEST_F(InboundManagerTest, ASecondNotificationWhileOneIsBusy)
     ASSERT_EQ(requester.answers.size(), 1u);
     producer.release();
     for (int i = 0; i < 50 && manager.notificationBusy(); ++i) {
-        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.advance(kStepMs);
         driver.runUntilIdle();
     }
     EXPECT_FALSE(manager.notificationBusy());
@@ -607,7 +611,7 @@ TEST_F(InboundManagerTest, CancelAnswersTheNotificationInProgress)
     ASSERT_TRUE(waitForDecision(first));
     manager.onUiRequest(8);
     for (int i = 0; i < 20 && requester.answers.empty(); ++i) {
-        driver.advance(CVXLTaskProcessor::kDispatchIntervalMs);
+        driver.advance(kStepMs);
         driver.runUntilIdle();
     }
     ASSERT_EQ(requester.answers.size(), 1u);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,18 +155,31 @@ protected:
         CVXLMmsTransaction transaction;
     };
 
-    // Submits and runs dispatch ticks until the listener has been told, then
-    // a few more to see that it is told once; answers the ticks it took.
+    // Steps the tree while the condition is false and something is due,
+    // moving the clock to each deadline; answers the steps taken.
+    int stepUntil(const std::function<bool()>& done, int maxSteps = 1000)
+    {
+        int steps = 0;
+        while (steps < maxSteps && !done()) {
+            const std::uint32_t wait = driver.nextTimeout();
+            if (wait == kNoDeadline)
+                break;
+            driver.advance(wait);
+            driver.step();
+            ++steps;
+        }
+        return steps;
+    }
+
+    // Submits and steps until the listener has been told, then runs on to
+    // see that it is told once; answers the steps it took.
     int runMms(Exchange& e)
     {
         EXPECT_EQ(tasks.addTransaction(&e.transaction), 1);
-        int ticks = 0;
-        while (ticks < 30 && e.listener.results.empty() && driver.runToNextTimer())
-            ++ticks;
-        for (int more = 0; more < 3; ++more)
-            driver.runToNextTimer();
+        const int steps = stepUntil([&] { return !e.listener.results.empty(); });
+        stepUntil([] { return false; });
         EXPECT_EQ(e.listener.results.size(), 1u);
-        return ticks;
+        return steps;
     }
 
     CVXLMMSProcessor mms;
@@ -304,15 +319,15 @@ TEST_F(MMSProcessorTest, AGetCarriesOnlyHttpHeaders)
     EXPECT_EQ(body->partAt(0)->fileName(), kResponseFile);
 }
 
-TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerTick)
+TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerPass)
 {
     http.replyBody = sample("send_conf.mms");
     Exchange send(mmstest::sendRequest());
-    const int sendTicks = runMms(send);
+    const int sendSteps = runMms(send);
 
     http.replyBody = sample("mbox_view_conf.mms");
     Exchange view(mmstest::mboxViewRequest());
-    const int viewTicks = runMms(view);
+    const int viewSteps = runMms(view);
     ASSERT_EQ(view.listener.results[0], kResultSucceeded);
     const CVXLPduRef reply = view.transaction.replyPdu();
     ASSERT_FALSE(reply.isEmpty());
@@ -327,8 +342,9 @@ TEST_F(MMSProcessorTest, ViewConfirmationDescriptorsAreDecodedOnePerTick)
         EXPECT_EQ(descriptor->pduKind(), kMmsMboxDescr) << i;
         EXPECT_NE(descriptor->field(kMmsFieldMessageId), "") << i;
     }
-    // The same route as a send, and one more decode per descriptor.
-    EXPECT_GE(viewTicks, sendTicks + 2);
+    // The same route as a send, and one more decode per descriptor, each a
+    // dispatch pass of its own.
+    EXPECT_GE(viewSteps, sendSteps + 2);
 }
 
 TEST_F(MMSProcessorTest, ViewConfirmationEdgeCases)
@@ -400,15 +416,15 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
 {
     struct Case {
         const char* what;
-        int ticks; // dispatch ticks before the cancel
+        std::function<bool()> reached; // where the cancel comes
         bool stall;
         int httpCancels;
     };
     const Case cases[] = {
-        // Tick 1 starts the MMS transaction, whose encode is then queued.
-        {"encode queued", 1, false, 0},
-        // Tick 3 starts the HTTP exchange, which never answers.
-        {"during HTTP", 3, true, 1},
+        // The MMS transaction has started and its encode is queued.
+        {"encode queued", [&] { return mms.isBusy() && tasks.queuedCount() == 1; }, false, 0},
+        // The HTTP exchange has started and never answers.
+        {"during HTTP", [&] { return http.isBusy(); }, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -417,12 +433,11 @@ TEST_F(MMSProcessorTest, CancelReportsCancelledOnce)
         http.replyBody = sample("send_conf.mms");
         Exchange e(mmstest::sendRequest());
         ASSERT_EQ(tasks.addTransaction(&e.transaction), 1);
-        for (int tick = 0; tick < c.ticks; ++tick)
-            driver.runToNextTimer();
+        stepUntil(c.reached);
+        ASSERT_TRUE(c.reached());
         ASSERT_TRUE(e.listener.results.empty());
         e.transaction.cancel();
-        for (int tick = 0; tick < 5; ++tick)
-            driver.runToNextTimer();
+        stepUntil([] { return false; });
         EXPECT_EQ(e.listener.results, std::vector<std::int32_t> {kResultCancelled});
         EXPECT_TRUE(e.transaction.replyPdu().isEmpty());
         EXPECT_EQ(http.cancels, c.httpCancels);

@@ -142,8 +142,7 @@ TEST_F(MMSSmsProcessorTest, CancelReportsCancelledOnce)
         CVXLEntityRef ref(input);
         input->setFileName(CVXLString(path.c_str()));
         transaction.message().setBody(ref);
-        startOnly(transaction);
-        driver.runUntilIdle(2); // the start step submits the decode
+        startOnly(transaction); // its start step submits the decode
         EXPECT_EQ(tasks.queuedCount(), 1u) << c.what;
         if (c.decodeTicks) {
             driver.advance(driver.nextTimeout());

@@ -83,18 +83,23 @@ class TaskProcessorTest : public ::testing::Test {
 protected:
     void SetUp() override { driver.attach(&tasks); }
 
-    // Moves the clock to the next dispatch tick and runs the tree idle.
-    void tick()
+    // Runs the tree until nothing can run now; the clock stays where it is,
+    // since no pass waits for time.
+    void tick() { driver.runUntilIdle(); }
+
+    // Nothing armed: a tree left alone never wakes.
+    void expectAsleep()
     {
-        driver.runUntilIdle();
-        ASSERT_TRUE(driver.runToNextTimer());
+        EXPECT_FALSE(tasks.timerArmed());
+        EXPECT_EQ(driver.nextTimeout(), kNoDeadline);
+        EXPECT_FALSE(driver.runToNextTimer());
     }
 
     JobTreeDriver driver;
     CVXLTaskProcessor tasks;
 };
 
-TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
+TEST_F(TaskProcessorTest, DispatchesOnePerPassInSubmissionOrderWithoutWaiting)
 {
     StubProcessor stub("A", "Stub");
     stub.autoResult = kResultSucceeded;
@@ -104,28 +109,29 @@ TEST_F(TaskProcessorTest, DispatchesOnePerTickInSubmissionOrder)
     ASSERT_EQ(tasks.addTransaction(&first.transaction), 1);
     ASSERT_EQ(tasks.addTransaction(&second.transaction), 1);
     EXPECT_TRUE(tasks.timerArmed());
-    driver.runUntilIdle();
-    EXPECT_TRUE(stub.started.empty());
+    EXPECT_EQ(driver.nextTimeout(), 0u);
+
+    // One pass hands one on; the second waits for the processor's end.
+    driver.step();
+    ASSERT_EQ(stub.started.size(), 1u);
+    EXPECT_EQ(stub.started[0], &first.transaction);
+    EXPECT_EQ(tasks.queuedCount(), 1u);
 
     tick();
-    tick();
     ASSERT_EQ(stub.started.size(), 2u);
-    EXPECT_EQ(stub.started[0], &first.transaction);
     EXPECT_EQ(stub.started[1], &second.transaction);
-    EXPECT_EQ(stub.startedAt[0], 200u);
-    EXPECT_EQ(stub.startedAt[1], 400u);
+    EXPECT_EQ(stub.startedAt, (std::vector<std::uint32_t> {0, 0}));
+    EXPECT_EQ(driver.now(), 0u);
     EXPECT_EQ(first.listener.results, std::vector<std::int32_t> {kResultSucceeded});
     EXPECT_EQ(second.listener.results, std::vector<std::int32_t> {kResultSucceeded});
     EXPECT_EQ(first.transaction.processor(), nullptr);
 
-    // One more tick finds the queue empty and leaves the timer unarmed; the
-    // next submission arms it again.
-    tick();
-    EXPECT_FALSE(tasks.timerArmed());
-    EXPECT_EQ(driver.nextTimeout(), kNoDeadline);
+    // An empty queue leaves nothing armed; the next submission runs at the
+    // next step.
+    expectAsleep();
     Job third("A");
     ASSERT_EQ(tasks.addTransaction(&third.transaction), 1);
-    EXPECT_EQ(driver.nextTimeout(), 200u);
+    EXPECT_EQ(driver.nextTimeout(), 0u);
     tick();
     EXPECT_EQ(third.listener.results, std::vector<std::int32_t> {kResultSucceeded});
 }
@@ -145,22 +151,30 @@ TEST_F(TaskProcessorTest, BusyProcessorIsSkippedAndItsTransactionKeepsItsPlace)
         ASSERT_EQ(tasks.addTransaction(&job->transaction), 1);
 
     tick();
-    ASSERT_EQ(slow.started.size(), 1u);
-    tick();
-    EXPECT_EQ(slow.started.size(), 1u);
+    EXPECT_EQ(slow.started, std::vector<CVXLTransaction*> {&a1.transaction});
     EXPECT_EQ(quick.started, std::vector<CVXLTransaction*> {&b1.transaction});
     EXPECT_EQ(tasks.queuedCount(), 2u);
+    // What waits for the busy processor arms nothing.
+    expectAsleep();
 
+    // Its end hands it the next one at once.
     slow.complete(kResultTransactionFailed);
-    driver.runUntilIdle();
+    tick();
     EXPECT_EQ(a1.listener.results, std::vector<std::int32_t> {kResultTransactionFailed});
-    tick();
     EXPECT_EQ(slow.started.back(), &a2.transaction);
-    // A type nobody runs stays queued, and keeps the timer going.
+    EXPECT_EQ(slow.startedAt.back(), 0u);
+    // A type nobody runs stays queued, and wakes nobody.
     EXPECT_EQ(tasks.queuedCount(), 1u);
-    tick();
-    EXPECT_TRUE(tasks.timerArmed());
+    expectAsleep();
     EXPECT_TRUE(unknown.listener.results.empty());
+
+    // A submission behind it still finds its idle processor.
+    Job b2("B");
+    ASSERT_EQ(tasks.addTransaction(&b2.transaction), 1);
+    tick();
+    EXPECT_EQ(b2.listener.results, std::vector<std::int32_t> {kResultSucceeded});
+    EXPECT_EQ(tasks.queuedCount(), 1u);
+    expectAsleep();
 }
 
 TEST_F(TaskProcessorTest, CancelQueuedAndRunningReportsOnce)
