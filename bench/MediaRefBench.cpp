@@ -100,7 +100,7 @@ void BM_MediaRefTransfer(benchmark::State& state)
         root.startChild(&source);
         for (int i = 0; i < 4; ++i)
             step(clock, root);
-        CVXLMediaRef::setJobRunner(&runner);
+        root.setJobRunner(&runner);
         CopyingDestination destination;
         for (auto _ : state) {
             destination.ended = false;
@@ -118,7 +118,7 @@ void BM_MediaRefTransfer(benchmark::State& state)
         if (destination.received != kBytes
             || std::memcmp(destination.storage.data(), pattern.data(), kBytes) != 0)
             state.SkipWithError("the destination did not receive the bytes");
-        CVXLMediaRef::setJobRunner(nullptr);
+        root.setJobRunner(nullptr);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kBytes);
 }

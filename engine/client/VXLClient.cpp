@@ -8,7 +8,6 @@
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/files/VXLFileDeleteRequest.h"
-#include "engine/media/VXLMediaRef.h"
 #include "engine/screens/VXLUiJobPool.h"
 
 namespace {
@@ -38,6 +37,8 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
 {
     setRoot(this);
     setClock(&engineClock_);
+    setJobRunner(&jobRunner_);
+    setConfig(&mediaConfigFace_);
     settingsSaver_.setFileStoreManager(&fileStoreManager_);
     settings_.setConfigListener(this);
     scenarioManager_.setClient(&scenarioFace_);
@@ -85,8 +86,6 @@ CVXLClient::~CVXLClient()
         gInstance = nullptr;
     if (CVXLScreenServices::instance() == &screensFace_)
         CVXLScreenServices::install(nullptr);
-    CVXLMediaRef::setJobRunner(nullptr);
-    CVXLMediaRef::setConfig(nullptr);
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;
@@ -116,8 +115,6 @@ void CVXLClient::init()
     if (factory_ && !clock_)
         clock_ = factory_->createClock();
     textTable_ = getTextTable();
-    CVXLMediaRef::setJobRunner(&jobRunner_);
-    CVXLMediaRef::setConfig(&mediaConfigFace_);
     settings_.writeConfigDefaults();
     settings_.setPersistentString(kPersNetSessions, "0");
     fileStoreManager_.setFileStore(getFileStore());

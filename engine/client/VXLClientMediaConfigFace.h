@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/media/VXLMediaRef.h"
+#include "engine/core/settings/VXLConfigReader.h"
 
 #include <cstdint>
 
 class CVXLClient;
 
-// What media references read of the configuration: the wanted sizes and
-// types of previews and views.
-class CVXLClientMediaConfigFace : public CVXLMediaConfig {
+// What the jobs of the Client's tree read of the configuration, media
+// references among them: the wanted sizes and types of previews and views.
+class CVXLClientMediaConfigFace : public CVXLConfigReader {
 public:
     explicit CVXLClientMediaConfigFace(CVXLClient* client)
         : client_(client)

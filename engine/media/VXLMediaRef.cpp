@@ -3,15 +3,13 @@
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/JobRunner.h"
 #include "engine/core/jobs/VXLResultCodes.h"
+#include "engine/core/settings/VXLConfigReader.h"
 #include "engine/transfer/VXLOemXferDestSink.h"
 #include "engine/transfer/VXLXferJobBase.h"
 
 #include <cstring>
 
 namespace {
-
-CJobRunner* gJobRunner = nullptr;
-const CVXLMediaConfig* gConfig = nullptr;
 
 // The configuration items that size a preview or a view, with the values
 // shipped in the configuration file.
@@ -31,10 +29,10 @@ constexpr WantedSizeItems kWantedSizeItems[] = {
     {true, CVXLMediaRef::kSizeView, 29, 30, 32, "160", "220", "video/"},
 };
 
-bool readItem(std::int32_t item, const char* shipped, CVXLString* text)
+bool readItem(const CVXLConfigReader* config, std::int32_t item, const char* shipped, CVXLString* text)
 {
-    if (gConfig)
-        return gConfig->readItem(item, text);
+    if (config)
+        return config->readItem(item, text);
     *text = shipped;
     return true;
 }
@@ -73,19 +71,13 @@ CVXLMediaRef::~CVXLMediaRef()
     delete sink_;
 }
 
-void CVXLMediaRef::setJobRunner(CJobRunner* runner)
+const CVXLEventHandler* CVXLMediaRef::sourceTree() const
 {
-    gJobRunner = runner;
-}
-
-void CVXLMediaRef::setConfig(const CVXLMediaConfig* config)
-{
-    gConfig = config;
-}
-
-const CVXLMediaConfig* CVXLMediaRef::config()
-{
-    return gConfig;
+    for (const CVXLRendition& slot : renditions_) {
+        if (slot.inUse())
+            return slot.sourceJob;
+    }
+    return nullptr;
 }
 
 void CVXLMediaRef::setMimeType(const char* mimeType)
@@ -135,15 +127,17 @@ void CVXLMediaRef::wantedSize(
         *mimeType = mimeType_;
         return;
     }
+    const CVXLEventHandler* tree = sourceTree();
+    const CVXLConfigReader* config = tree ? tree->config() : nullptr;
     for (const WantedSizeItems& items : kWantedSizeItems) {
         if (items.video != video || items.sizeClass != sizeClass)
             continue;
         CVXLString text;
-        if (readItem(items.widthItem, items.width, &text))
+        if (readItem(config, items.widthItem, items.width, &text))
             *width = text.toInt();
-        if (readItem(items.heightItem, items.height, &text))
+        if (readItem(config, items.heightItem, items.height, &text))
             *height = text.toInt();
-        if (readItem(items.mimeItem, items.mimeType, &text))
+        if (readItem(config, items.mimeItem, items.mimeType, &text))
             *mimeType = text;
         return;
     }
@@ -275,13 +269,14 @@ void CVXLMediaRef::startNext()
         const Request request = queue_[0];
         removeQueued(0);
         if (!isActive() && !handedToRunner_) {
-            if (!gJobRunner) {
+            CJobRunner* runner = request.rendition->sourceJob->jobRunner();
+            if (!runner) {
                 VXL_LOG_FAILURE("media reference: no Job Runner to serve a request; ended");
                 request.observer->endTransfer();
                 continue;
             }
             handedToRunner_ = true;
-            gJobRunner->runJob(this);
+            runner->runJob(this);
         }
         currentKind_ = request.kind;
         currentRendition_ = request.rendition;

@@ -8,18 +8,9 @@
 
 #include <cstdint>
 
-class CJobRunner;
+class CVXLConfigReader;
 class CVXLOemXferDestSink;
 class CVXLXferJobBase;
-
-// Reads the configuration items that size previews and views; false when
-// the item is absent. The Client installs one; without it the shipped
-// defaults apply.
-class CVXLMediaConfig {
-public:
-    virtual ~CVXLMediaConfig() = default;
-    virtual bool readItem(std::int32_t item, CVXLString* text) const = 0;
-};
 
 // One way to get a media item's bytes: where the source job knows it, its
 // type and size (-1 unknown), and the job that serves it (null: free slot).
@@ -57,7 +48,9 @@ public:
 // waiting. It counts its references; it runs under the Job Runner from its
 // first request until its last reference is gone, and then stops itself and
 // is deleted by the runner. One that never served is deleted by its last
-// handle.
+// handle. The runner and the configuration that sizes previews and views
+// are those of the tree its source jobs belong to (without a configuration
+// the shipped sizes apply), so the user interface reaches them as well.
 class CVXLMediaRef : public CVXLEventHandler {
 public:
     static constexpr std::uint32_t kMaxRenditions = 3;
@@ -106,12 +99,6 @@ public:
     std::uint32_t queuedCount() const { return queued_; }
     CVXLOemXferDestination* currentObserver() const { return observer_; }
 
-    // The engine's Job Runner, which starts media references and deletes
-    // them when they have finished; and the configuration they read.
-    static void setJobRunner(CJobRunner* runner);
-    static void setConfig(const CVXLMediaConfig* config);
-    static const CVXLMediaConfig* config();
-
 private:
     // Reply codes of the media reference's own requests.
     static constexpr std::int32_t kReadAnswered = 4;
@@ -127,6 +114,8 @@ private:
         CVXLString targetPath;
     };
 
+    // The first source job's tree, which every rendition shares.
+    const CVXLEventHandler* sourceTree() const;
     void wantedSize(
         std::int32_t sizeClass, std::int32_t* width, std::int32_t* height, CVXLString* mimeType) const;
     void startNext();

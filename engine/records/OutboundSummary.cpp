@@ -1,5 +1,6 @@
 #include "engine/records/OutboundSummary.h"
 
+#include "engine/core/settings/VXLConfigReader.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/records/OutboundItem.h"
 
@@ -19,7 +20,7 @@ struct OnlineSizeItems {
 constexpr OnlineSizeItems kImageItems {20, 36, 37, 38, 39};
 constexpr OnlineSizeItems kVideoItems {24, 21, 22, 29, 30};
 
-CVXLString readText(const CVXLMediaConfig* config, std::int32_t item)
+CVXLString readText(const CVXLConfigReader* config, std::int32_t item)
 {
     CVXLString text;
     if (!config || !config->readItem(item, &text))
@@ -28,7 +29,7 @@ CVXLString readText(const CVXLMediaConfig* config, std::int32_t item)
 }
 
 // -1 when the item is absent.
-std::int32_t readSide(const CVXLMediaConfig* config, std::int32_t item)
+std::int32_t readSide(const CVXLConfigReader* config, std::int32_t item)
 {
     CVXLString text;
     if (!config || !config->readItem(item, &text))
@@ -133,7 +134,7 @@ bool COutboundSummary::load(CVXLByteStream& in)
 }
 
 CVXLMediaRefHandle COutboundSummary::mediaRef(
-    CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner, const CVXLMediaConfig* config) const
+    CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner, const CVXLConfigReader* config) const
 {
     CVXLMediaRefHandle handle;
     if (mediaMimeType.length() == 0)

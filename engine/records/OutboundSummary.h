@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class COutboundItem;
+class CVXLConfigReader;
 class CVXLEventHandler;
 
 // What the outbox lists show of a waiting message, kept in memory and in
@@ -31,11 +32,12 @@ public:
     // The entry's media reference for the outbox listing; empty without a
     // media type. Online items (location kind 1) are served by the online
     // owner under the identity's first text: the item, a preview and an
-    // expanded view sized by the configuration; others by the local owner
+    // expanded view sized by the configuration (may be null); others by the
+    // local owner
     // under the second text, the item alone. An owner may be null, but the
     // media reference counts a rendition without one as a free slot.
-    CVXLMediaRefHandle mediaRef(CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner,
-        const CVXLMediaConfig* config = CVXLMediaRef::config()) const;
+    CVXLMediaRefHandle mediaRef(
+        CVXLEventHandler* onlineOwner, CVXLEventHandler* localOwner, const CVXLConfigReader* config) const;
 
     CVXLString recipients; // joined with ", "
     CVXLString text;

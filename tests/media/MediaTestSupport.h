@@ -88,13 +88,9 @@ struct MediaFixture {
     {
         driver.attach(&runner);
         driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
+        driver.root().setJobRunner(&runner);
     }
     // Handles let go of their items above; an item still serving stops, and
     // the runner deletes it once it has.
-    ~MediaFixture()
-    {
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(nullptr);
-    }
+    ~MediaFixture() { driver.runUntilIdle(); }
 };

@@ -350,7 +350,7 @@ struct FetchRig : OnlineRig {
     {
         driver.attach(&runner);
         driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
+        driver.root().setJobRunner(&runner);
     }
     // An item still serving when its handle goes stops, and the runner
     // deletes it once it has.
@@ -359,7 +359,6 @@ struct FetchRig : OnlineRig {
         for (CVXLMediaRefHandle& ref : refs)
             ref = CVXLMediaRefHandle();
         driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(nullptr);
     }
 
     // Asks for a rendition of an item through reference `at`.

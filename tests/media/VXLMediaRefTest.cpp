@@ -1,5 +1,6 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/core/jobs/VXLCancelNotice.h"
+#include "engine/core/settings/VXLConfigReader.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/transfer/VXLByteBufferSource.h"
@@ -23,7 +24,7 @@ struct Slot {
 };
 
 // Configuration items given as texts; an item not listed is absent.
-class MapConfig : public CVXLMediaConfig {
+class MapConfig : public CVXLConfigReader {
 public:
     explicit MapConfig(std::map<std::int32_t, std::string> items)
         : items_(std::move(items))
@@ -245,7 +246,7 @@ TEST(VXLMediaRef, RenditionChoice)
     ScriptedMediaSource job;
     for (const Case& c : cases) {
         MapConfig config(c.config);
-        CVXLMediaRef::setConfig(c.useConfig ? &config : nullptr);
+        job.setConfig(c.useConfig ? &config : nullptr);
         CVXLMediaRefHandle handle;
         handle.setMimeType(c.itemType);
         for (const Slot& slot : c.slots)
@@ -263,7 +264,67 @@ TEST(VXLMediaRef, RenditionChoice)
             EXPECT_EQ(handle.get()->getRenditionWidth(c.sizeClass), -1) << c.what;
         }
     }
-    CVXLMediaRef::setConfig(nullptr);
+}
+
+// Two engines in one process: a media reference is sized by the
+// configuration of the tree its source job is in and served under that tree's
+// runner, whichever tree was wired last; a tree without a runner ends the
+// request unserved.
+TEST(VXLMediaRef, EachTreeSizesAndServesItsOwnReferences)
+{
+    struct Tree {
+        JobTreeDriver driver;
+        CJobRunner runner;
+        ScriptedMediaSource source;
+        MapConfig config;
+
+        Tree(std::map<std::int32_t, std::string> items, bool withRunner)
+            : config(std::move(items))
+        {
+            driver.attach(&runner);
+            driver.attach(&source);
+            driver.runUntilIdle();
+            if (withRunner)
+                driver.root().setJobRunner(&runner);
+            driver.root().setConfig(&config);
+            source.items["x"] = {"bytes", 0, false};
+        }
+    };
+    Tree small({{17, "100"}, {18, "100"}, {20, "image/"}}, true);
+    Tree large({{17, "200"}, {18, "200"}, {20, "image/"}}, true);
+    Tree unserved({{17, "200"}, {18, "200"}, {20, "image/"}}, false);
+    struct Case {
+        Tree* tree;
+        const char* preview;
+        bool served;
+    };
+    const Case cases[] = {{&small, "p100", true}, {&large, "p200", true}, {&unserved, "p200", false}};
+    for (const Case& c : cases) {
+        TestDestination observer;
+        {
+            CVXLMediaRefHandle handle;
+            handle.setMimeType("image/jpeg");
+            handle.addEntry("p100", "image/jpeg", &c.tree->source, 100, 100, -1, false);
+            handle.addEntry("p200", "image/jpeg", &c.tree->source, 200, 200, -1, false);
+            EXPECT_STREQ(handle.get()->getRenditionName(CVXLMediaRef::kSizePreview), c.preview);
+            handle.get()->setSizeClass(CVXLMediaRef::kSizePreview);
+            handle.get()->setListener(&observer);
+            handle.get()->setRequestPath("x");
+            ASSERT_EQ(handle.get()->submitRequest(), 1) << c.preview;
+            for (const Case& other : cases)
+                other.tree->driver.runUntilIdle();
+            EXPECT_EQ(handle.get()->parent(), c.served ? &c.tree->runner : nullptr) << c.preview;
+            for (const Case& other : cases) {
+                if (other.tree != c.tree) {
+                    EXPECT_FALSE(other.tree->runner.hasChildren()) << c.preview;
+                }
+            }
+        }
+        c.tree->driver.runUntilIdle();
+        EXPECT_EQ(observer.bytes, c.served ? "bytes" : "") << c.preview;
+        EXPECT_EQ(observer.ends, 1) << c.preview;
+        EXPECT_FALSE(c.tree->runner.hasChildren()) << c.preview;
+    }
 }
 
 TEST(VXLMediaRef, ExactRequestNamesTheMatchingRenditionOrIsRefused)

@@ -43,7 +43,7 @@ TEST(VXLMediaRefTransfer, FiveMegabytesFromAFileReachTheDestination)
         files.setFileStore(&f.store);
         f.driver.attach(&files);
         f.driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
+        f.driver.root().setJobRunner(&runner);
         f.writeHostFile("big.jpg", bytes);
 
         TestDestination destination;
@@ -61,7 +61,7 @@ TEST(VXLMediaRefTransfer, FiveMegabytesFromAFileReachTheDestination)
         }
         f.driver.runUntilIdle();
         EXPECT_FALSE(runner.hasChildren()) << c.what << ": the reference was deleted";
-        CVXLMediaRef::setJobRunner(nullptr);
+        f.driver.root().setJobRunner(nullptr);
 
         EXPECT_EQ(destination.totals, std::vector<std::int32_t> {static_cast<std::int32_t>(bytes.size())})
             << c.what;

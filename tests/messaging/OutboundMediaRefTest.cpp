@@ -1,4 +1,5 @@
 #include "engine/core/jobs/VXLEventHandler.h"
+#include "engine/core/settings/VXLConfigReader.h"
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/records/OutboundItem.h"
@@ -13,7 +14,7 @@
 namespace {
 
 // Configuration items by number; an item not in the map is absent.
-class MapConfig : public CVXLMediaConfig {
+class MapConfig : public CVXLConfigReader {
 public:
     explicit MapConfig(std::map<std::int32_t, std::string> items)
         : items_(std::move(items))

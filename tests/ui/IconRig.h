@@ -14,14 +14,10 @@ struct IconRig : VraxJobRig, COnlineMediaManager::Owner {
         driver.attach(&manager);
         driver.attach(&runner);
         driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(&runner);
+        driver.root().setJobRunner(&runner);
         registered();
     }
-    ~IconRig()
-    {
-        driver.runUntilIdle();
-        CVXLMediaRef::setJobRunner(nullptr);
-    }
+    ~IconRig() { driver.runUntilIdle(); }
     CVXLEventHandler* vraxJob() override { return &job; }
     bool configItem(std::int32_t, CVXLString*) override { return false; }
 

@@ -139,6 +139,24 @@ CVXLEngineClock& CVXLEventHandler::clock() const
     return CVXLEngineClock::idle();
 }
 
+CJobRunner* CVXLEventHandler::jobRunner() const
+{
+    for (const CVXLEventHandler* handler = this; handler; handler = handler->parent_) {
+        if (handler->jobRunner_)
+            return handler->jobRunner_;
+    }
+    return nullptr;
+}
+
+const CVXLConfigReader* CVXLEventHandler::config() const
+{
+    for (const CVXLEventHandler* handler = this; handler; handler = handler->parent_) {
+        if (handler->config_)
+            return handler->config_;
+    }
+    return nullptr;
+}
+
 void CVXLEventHandler::enqueue(CVXLEventList& queue, CVXLEvent* event)
 {
     if (event->kind_ == kEventUrgent) {

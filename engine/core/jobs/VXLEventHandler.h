@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+class CJobRunner;
+class CVXLConfigReader;
+
 // The base of every manager, processor and job. Handlers form a tree that the
 // root's tick steps; they talk only by posting events. Each handler has an
 // incoming queue (events from other handlers, taken one at a time) and an own
@@ -94,6 +97,14 @@ public:
     std::uint32_t tickTime() const { return clock().tickTime(); }
     // A tree's root drives its tree's time with its own clock.
     void setClock(CVXLEngineClock* clock) { clock_ = clock; }
+    // The runner of the tree's free-standing jobs and the tree's
+    // configuration items: the nearest ones set on the way up, else null.
+    // Objects made outside the tree (media references) find them through a
+    // job of the tree.
+    CJobRunner* jobRunner() const;
+    const CVXLConfigReader* config() const;
+    void setJobRunner(CJobRunner* runner) { jobRunner_ = runner; }
+    void setConfig(const CVXLConfigReader* config) { config_ = config; }
 
 protected:
     // A tree's root names itself; handlers attached below copy it from
@@ -124,6 +135,8 @@ private:
     CVXLEventHandler* parent_ = nullptr;
     CVXLEventHandler* root_ = nullptr;
     CVXLEngineClock* clock_ = nullptr;
+    CJobRunner* jobRunner_ = nullptr;
+    const CVXLConfigReader* config_ = nullptr;
     CVXLHandlerState runState_ = kHandlerNotStarted;
     CVXLEventList incoming_;
     CVXLEventList own_;

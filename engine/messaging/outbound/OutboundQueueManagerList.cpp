@@ -74,7 +74,7 @@ void COutboundQueueManager::fillRecord(
     record.setVoiceMemoCount(s.hasVoice);
     record.setPriority(s.priority);
     record.setBoxType(CVXLMessageSummary::kSent);
-    record.setMediaRef(s.mediaRef(onlineMedia_, localMedia_));
+    record.setMediaRef(s.mediaRef(onlineMedia_, localMedia_, config()));
     if (!refresh)
         record.setMessageId(s.messageId);
 }

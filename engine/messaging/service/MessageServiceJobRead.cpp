@@ -4,6 +4,7 @@
 #include "engine/core/jobs/VXLEventCodes.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/settings/VXLConfigItem.h"
+#include "engine/core/settings/VXLConfigReader.h"
 #include "engine/media/VXLMediaItem.h"
 #include "engine/media/VXLMediaRef.h"
 
@@ -16,10 +17,9 @@ bool beginsWith(const CVXLString& text, const char* prefix)
 }
 
 // A configuration item as a number, or the fallback when it is unset.
-std::int32_t configNumber(std::int32_t item, std::int32_t fallback)
+std::int32_t configNumber(const CVXLConfigReader* config, std::int32_t item, std::int32_t fallback)
 {
     CVXLString text;
-    const CVXLMediaConfig* config = CVXLMediaRef::config();
     if (config && config->readItem(item, &text) && text.length())
         return text.toInt();
     return fallback;
@@ -145,8 +145,10 @@ bool CMessageServiceJob::fillMediaItem(
         CVXLMediaRefHandle handle;
         handle.setMimeType(type.c_str());
         handle.addEntry(read.bodyLocator, type, store_,
-            given ? width.toInt() : configNumber(kCfgMessageImageExpandedWidth, kDefaultExpandedWidth),
-            given ? height.toInt() : configNumber(kCfgMessageImageExpandedHeight, kDefaultExpandedHeight),
+            given ? width.toInt()
+                  : configNumber(config(), kCfgMessageImageExpandedWidth, kDefaultExpandedWidth),
+            given ? height.toInt()
+                  : configNumber(config(), kCfgMessageImageExpandedHeight, kDefaultExpandedHeight),
             static_cast<std::int32_t>(read.bodyLength), false);
         // A part that the service holds too: its web location.
         const CVXLString& location = headerOf(read.content, "Content-Location");
