@@ -3,7 +3,6 @@
 #include "engine/access/MediaAccessManager.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/jobs/VXLUIRequestCodes.h"
-#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/media/VXLMediaLocation.h"
 #include "engine/screens/VXLScreenServices.h"
@@ -13,15 +12,6 @@ namespace {
 CVXLScreenServices* services()
 {
     return CVXLScreenServices::instance();
-}
-
-// Configuration item 41 reads true for "1", "T" or "t".
-bool cardPresent()
-{
-    CVXLString value;
-    if (!services() || !services()->configString(kCfgMemCardPresent, value))
-        return false;
-    return value == "1" || value == "T" || value == "t";
 }
 
 constexpr std::uint32_t kProgressState = 5;
@@ -97,7 +87,7 @@ CVXLHsmState CVXLAlbumSummaryJob::stateRefreshSummary(const CVXLEvent* e)
         postSignal(kSignalNext);
         return handled();
     case kSignalNext:
-        if (storageClassOf(album_.location()) == kStorageCard && !cardPresent()) {
+        if (storageClassOf(album_.location()) == kStorageCard && !CVXLScreenServices::memoryCardPresent()) {
             showInfo(kNoticeNoCard, 0, 1);
             return transition(&CVXLAlbumSummaryJob::stateAfterError);
         }

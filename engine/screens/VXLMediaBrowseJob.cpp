@@ -100,6 +100,23 @@ std::uint32_t CVXLMediaBrowseJob::storageClassOf(std::uint32_t packedLocation)
     }
 }
 
+bool CVXLMediaBrowseJob::albumOf(const CVXLVariant& value, CVXLAlbum* out)
+{
+    auto* object = static_cast<CVXLObject*>(value.reference());
+    auto* element = dynamic_cast<CVXLElement*>(object);
+    if (CVXLAlbum* album = element ? element->asType0() : nullptr) {
+        *out = *album;
+        return true;
+    }
+    if (auto* summary = dynamic_cast<CVXLAlbumSummaryRequest*>(object)) {
+        *out = summary->album();
+        if (out->location() == 0)
+            out->setLocation(summary->location());
+        return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- faces
 
 void CVXLMediaBrowseJob::takeAlbum(const CVXLAlbum& album)
@@ -116,18 +133,8 @@ void CVXLMediaBrowseJob::setProperty(const CVXLString& name, const CVXLVariant& 
 {
     if (name == kPropertyAlbum && !isIn(&CVXLMediaBrowseJob::stateCopyTarget)
         && !isIn(&CVXLMediaBrowseJob::stateMoveTarget)) {
-        auto* object = static_cast<CVXLObject*>(value.reference());
-        auto* element = dynamic_cast<CVXLElement*>(object);
-        if (CVXLAlbum* album = element ? element->asType0() : nullptr) {
-            takeAlbum(*album);
-            return;
-        }
-        // The program's summary of a local album: its record, at the
-        // location asked for even when the summary failed (no card).
-        if (auto* summary = dynamic_cast<CVXLAlbumSummaryRequest*>(object)) {
-            CVXLAlbum album = summary->album();
-            if (album.location() == 0)
-                album.setLocation(summary->location());
+        CVXLAlbum album;
+        if (albumOf(value, &album)) {
             takeAlbum(album);
             return;
         }

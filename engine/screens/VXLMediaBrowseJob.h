@@ -117,6 +117,10 @@ public:
     // The storage class of a packed media location: kind 1 online, kind 3
     // phone, kind 4 memory card.
     static std::uint32_t storageClassOf(std::uint32_t packedLocation);
+    // The album a value names: an album record, or the program's summary of
+    // a local album (at the location asked for even when the summary
+    // failed). False for anything else.
+    static bool albumOf(const CVXLVariant& value, CVXLAlbum* out);
 
     CVXLLayout* getLayout() override { return &layout_; }
     void setProperty(const CVXLString& name, const CVXLVariant& value) override;

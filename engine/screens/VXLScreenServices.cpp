@@ -1,5 +1,7 @@
 #include "engine/screens/VXLScreenServices.h"
 
+#include "engine/core/settings/VXLConfigItem.h"
+
 CVXLString CVXLScreenServices::text(std::uint32_t id)
 {
     const char* found = installed_ ? installed_->engineText(id) : nullptr;
@@ -12,6 +14,14 @@ std::int32_t CVXLScreenServices::configNumber(std::int32_t item, std::int32_t fa
     if (!installed_ || !installed_->configString(item, value) || value.length() == 0)
         return fallback;
     return value.toInt();
+}
+
+bool CVXLScreenServices::memoryCardPresent()
+{
+    CVXLString value;
+    if (!installed_ || !installed_->configString(kCfgMemCardPresent, value))
+        return false;
+    return value == "1" || value == "T" || value == "t";
 }
 
 bool CVXLScreenServices::coolSiteById(const CVXLString& id, CVXLCoolSite* out) const

@@ -130,6 +130,8 @@ public:
 
     // A configuration item as a decimal number, `fallback` when not set.
     static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);
+    // Configuration item 41 says a memory card is present: "1", "T" or "t".
+    static bool memoryCardPresent();
 
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }
