@@ -4,6 +4,7 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/client/menu/GlobalMenuList.h"
 #include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/DeviceFacts.h"
@@ -138,6 +139,7 @@ CWinTSClient::CWinTSClient(CWinTSEngine& engine)
     : base_(u"CWinTSClient")
     , engine_(engine)
     , queue_(tessel::ui::MessageQueue::make())
+    , sockets_([this] { postThreadMessage(kMsgSocketsReady, 0, 0); })
 {
     std::uint32_t value = 0;
     registryReadDword(u"Debug", u"Heartbeat", &value, 0);
@@ -426,6 +428,9 @@ void CWinTSClient::run()
 {
     queue_->bind();
     winTSLog(kLogTrace, "InitInstance");
+    if (!sockets_.start())
+        winTSLog(
+            kLogFailure, "the socket waker did not start: the engine sees its sockets only on its timer");
     ArmTimer(1);
     tessel::ui::Message message;
     while (tessel::ui::getMessage(&message)) {
@@ -447,10 +452,14 @@ void CWinTSClient::run()
         case kMsgActivate:
             OnActivateRequest(message);
             break;
+        case kMsgSocketsReady:
+            OnSocketsReady(message);
+            break;
         default:
             break;
         }
     }
+    sockets_.stop();
     loopEnded_ = true;
     if (const std::uint32_t id = timerId_.exchange(0))
         tessel::kernel::killThreadTimer(id);
@@ -468,6 +477,7 @@ void CWinTSClient::OnTimer()
         ArmTimer(kLockRetryMs);
         return;
     }
+    requestOut_ = false;
     for (std::uint32_t steps = 0;;) {
         RunEngineStep();
         if (!fastStartupDone_ && wait_ > kFastStartupDoneWaitMs) {
@@ -487,6 +497,7 @@ void CWinTSClient::OnTimer()
             continue;
         break;
     }
+    PublishSockets();
     lock_.unlock();
     ArmTimer(wait_);
 }
@@ -508,6 +519,7 @@ bool CWinTSClient::RunEngineStep()
             CVXLUIRequest* request = engine_.popUIRequest();
             if (request) {
                 winTSLog(kLogTrace, std::string("Request ") + request->kindName());
+                requestOut_ = true;
                 post(activityId_, reinterpret_cast<std::uintptr_t>(request));
                 wait_ = kWaitForever;
                 posted = true;
@@ -641,4 +653,27 @@ void CWinTSClient::OnActivateRequest(const tessel::ui::Message& message)
     engine_.requestResume(static_cast<int>(message.wParam));
     lock_.unlock();
     ArmTimer(1);
+}
+
+// The connections whose sockets are ready are told (their jobs get their
+// wake-ups) and the engine runs; while a screen request is out the engine
+// waits for the user interface, which runs it once it has the request.
+void CWinTSClient::OnSocketsReady(const tessel::ui::Message& message)
+{
+    if (loopEnded_ || !lockEngine(message))
+        return;
+    CVXLPlatformConnection::waitForSockets(0);
+    const bool run = !requestOut_;
+    if (!run)
+        PublishSockets();
+    lock_.unlock();
+    if (run)
+        ArmTimer(1);
+}
+
+void CWinTSClient::PublishSockets()
+{
+    tessel::sockets::SocketWatch watches[2 * CVXLPlatformConnection::kMaxWatching];
+    sockets_.publish(
+        watches, CVXLPlatformConnection::watchedSockets(watches, 2 * CVXLPlatformConnection::kMaxWatching));
 }

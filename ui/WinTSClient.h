@@ -7,6 +7,7 @@
 #include "platform/ui/UiMessages.h"
 #include "ui/WinTSBase.h"
 #include "ui/WinTSEngine.h"
+#include "ui/WinTSSocketWaker.h"
 
 #include <atomic>
 #include <cstdint>
@@ -28,7 +29,9 @@ class MessageQueue;
 // each screen request the engine hands out is posted to the registered
 // window, after which no timer runs until the user interface kicks it
 // (ArmTimer). Its thread messages release a layout, shut the engine down,
-// and move it to the background or foreground.
+// and move it to the background or foreground. The sockets the engine
+// watches are waited on by a thread of their own (CWinTSSocketWaker), whose
+// message hands the ready ones to the engine and runs it.
 //
 // A wait for the engine lock that times out never runs the engine unlocked:
 // a timer event is tried again 5 ms later, a thread message is posted again.
@@ -117,6 +120,9 @@ private:
     void OnShutdownRequest(const tessel::ui::Message& message);
     void OnDeactivateRequest(const tessel::ui::Message& message);
     void OnActivateRequest(const tessel::ui::Message& message);
+    void OnSocketsReady(const tessel::ui::Message& message);
+    // Under the engine lock: the sockets the engine watches, to the waker.
+    void PublishSockets();
     void post(std::uint32_t id, std::uint64_t wParam);
     void endLoop();
     void monitorMemory();
@@ -159,6 +165,10 @@ private:
     std::atomic<bool> timerEventPending_ {false};
     std::atomic<bool> loopEnded_ {false};
     std::atomic<bool> engineEnded_ {false};
+    // A screen request was posted and the user interface has not run the
+    // engine since.
+    std::atomic<bool> requestOut_ {false};
     std::shared_ptr<tessel::ui::MessageQueue> queue_;
+    CWinTSSocketWaker sockets_;
     tessel::kernel::KernelThread thread_;
 };

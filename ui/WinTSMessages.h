@@ -9,6 +9,7 @@ inline constexpr std::uint32_t kMsgReleaseLayout = 0x401; // wParam: the engine 
 inline constexpr std::uint32_t kMsgShutdown = 0x402;
 inline constexpr std::uint32_t kMsgDeactivate = 0x403; // wParam: 0 data off, 1 background, 2 both
 inline constexpr std::uint32_t kMsgActivate = 0x404; // wParam: 0 data on, 1 foreground, 2 both
+inline constexpr std::uint32_t kMsgSocketsReady = 0x405; // a socket the engine watches is ready
 
 // Launch requests from the other deliverables, and the hub's own.
 inline constexpr std::uint32_t kMsgLaunch = 0x8002;

@@ -94,23 +94,39 @@ void CVXLPlatformConnection::deliver(bool socketReady, bool lookupReady)
     updateRegistration();
 }
 
-void CVXLPlatformConnection::waitForSockets(std::uint32_t milliseconds)
+std::size_t CVXLPlatformConnection::collectWatches(
+    SocketWatch* watches, CVXLPlatformConnection** owners, std::size_t max)
 {
-    SocketWatch watches[2 * kMaxWatching];
-    CVXLPlatformConnection* owners[2 * kMaxWatching];
     std::size_t count = 0;
     for (CVXLPlatformConnection* c : gWatching) {
         if (!c)
             continue;
-        if (c->watchSink_) {
+        if (c->watchSink_ && count < max) {
             watches[count] = SocketWatch {c->socket_, c->watched_ == Readiness::Writable, false};
-            owners[count++] = c;
+            if (owners)
+                owners[count] = c;
+            ++count;
         }
-        if (c->lookupSink_) {
+        if (c->lookupSink_ && count < max) {
             watches[count] = SocketWatch {c->lookup_.readySocket(), false, false};
-            owners[count++] = c;
+            if (owners)
+                owners[count] = c;
+            ++count;
         }
     }
+    return count;
+}
+
+std::size_t CVXLPlatformConnection::watchedSockets(SocketWatch* out, std::size_t max)
+{
+    return collectWatches(out, nullptr, max);
+}
+
+void CVXLPlatformConnection::waitForSockets(std::uint32_t milliseconds)
+{
+    SocketWatch watches[2 * kMaxWatching];
+    CVXLPlatformConnection* owners[2 * kMaxWatching];
+    const std::size_t count = collectWatches(watches, owners, 2 * kMaxWatching);
     if (!socketWaitAny(watches, count, milliseconds == kNoDeadline ? kWaitForever : milliseconds))
         return;
     // A sink only posts an event, but a connection may still have gone or

@@ -6,6 +6,7 @@
 #include "engine/core/platform/VXLSinkInterface.h"
 #include "platform/sockets/Sockets.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // One network connection of the platform: the packet-data path (start,
@@ -64,12 +65,17 @@ public:
     // having told the ready ones' sinks, which post their jobs' wake-ups.
     // Called by the engine's host thread between ticks.
     static void waitForSockets(std::uint32_t milliseconds);
+    // What that wait would watch now (at most max), for a host that waits
+    // on them on another thread and then calls waitForSockets(0) here.
+    static std::size_t watchedSockets(tessel::sockets::SocketWatch* out, std::size_t max);
 
     bool hasSocket() const { return socket_ >= 0; }
 
 private:
     void closeSocket();
     void updateRegistration();
+    static std::size_t collectWatches(
+        tessel::sockets::SocketWatch* watches, CVXLPlatformConnection** owners, std::size_t max);
     // Tells the sinks whose socket or lookup the last wait found ready.
     void deliver(bool socketReady, bool lookupReady);
 
