@@ -438,9 +438,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply)
 
 
+# The demo's scenario configuration, which the demo server hands over with
+# its registration reply (the one tools/demo_root.py writes).
+DEMO_CONFIG_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "screens", "data", "vxlcfg.xml")
+with open(DEMO_CONFIG_PATH, "rb") as demo_config:
+    REPLIES["mgmt-demo"] = REPLIES["mgmt"] + [media_part("text/xml", "vxlcfg", demo_config.read())]
+
 # The demo server's reply to each request element; anything else gets "done".
 DEMO_REPLIES = {
-    "mgmt-req": "mgmt",
+    "mgmt-req": "mgmt-demo",
     "list-req": "items",
     "media-req": "fetch3",
     "media-xfer": "upload-ack",

@@ -46,7 +46,7 @@ std::string SquidProxy::proxyUri(const char* user, const char* password) const
     return std::string("http://") + user + ":" + password + "@127.0.0.1:" + std::to_string(port_) + "/";
 }
 
-bool SquidProxy::start()
+bool SquidProxy::start(const std::string& user)
 {
     const ToolCheck& check = testCheckTool(testToolSquid());
     if (check.verdict != ToolVerdict::Ready) {
@@ -86,7 +86,7 @@ bool SquidProxy::start()
          << "http_access allow authenticated\n"
          << "http_access deny all\n";
     if (!writeFile(dir_ + "/squid.conf", conf.str())
-        || !writeFile(dir_ + "/passwd", std::string(kUser) + ":" + kPasswordHash + "\n")) {
+        || !writeFile(dir_ + "/passwd", user + ":" + kPasswordHash + "\n")) {
         error_ = "cannot write the configuration";
         return false;
     }

@@ -25,9 +25,10 @@ public:
     // Whether squid is there and runs (benchmarks go without it).
     static bool available();
 
-    // Writes the configuration and waits until the proxy accepts connections.
-    // False with a reason in error() when it did not come up in time.
-    bool start();
+    // Writes the configuration and waits until the proxy accepts connections
+    // (the password kPassword for `user`). False with a reason in error()
+    // when it did not come up in time.
+    bool start(const std::string& user = kUser);
     void stop();
 
     std::uint16_t port() const { return port_; }

@@ -1,0 +1,191 @@
+#include "tests/e2e/DemoRoad.h"
+
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kTessel = TESSEL_BINARY_DIR "/bin/tessel";
+
+std::string lastSnapshot(const std::string& folder)
+{
+    std::string newest;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0)
+                newest = std::max(newest, name);
+        }
+        ::closedir(dir);
+    }
+    return newest;
+}
+
+} // namespace
+
+DemoRoad::DemoRoad()
+{
+    if (!squid_.start(kNai)) {
+        error_ = "squid: " + squid_.error();
+        return;
+    }
+    root_.makeFolder("peers");
+    relay_
+        = testStartPythonPeer("mms_relay.py", {"--save", root_.hostPath("peers/relay"), "--lifetime", "1e9"},
+            root_.hostPath("peers/relay.out"), &relayPort_);
+    service_ = testStartPythonPeer("vrax_server.py", {"--demo", root_.hostPath("peers/vrax.log")},
+        root_.hostPath("peers/vrax.out"), &servicePort_);
+    if (relay_ < 0 || service_ < 0) {
+        error_
+            = "a peer did not start: " + root_.readFile("peers/relay.out") + root_.readFile("peers/vrax.out");
+        return;
+    }
+    pushPort_ = testFreePort();
+    const std::string proxy = "http://<NAI>:" + std::string(SquidProxy::kPassword)
+        + "@127.0.0.1:" + std::to_string(squid_.port()) + "/";
+    const TestCommandResult made = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tools/demo_root.py '"
+        + root_.path() + "' " + kNai + " " + std::to_string(relayPort_) + " " + std::to_string(servicePort_)
+        + " " + std::to_string(pushPort_) + " '" + proxy
+        + "' " TESSEL_BINARY_DIR "/bin " TESSEL_SOURCE_DIR " 2>&1");
+    if (made.status != 0)
+        error_ = "demo_root.py: " + made.output;
+    root_.makeFolder("snapshots");
+}
+
+DemoRoad::~DemoRoad()
+{
+    tmux_.reset();
+    for (const pid_t pid : programs())
+        testStopUnrelatedProcess(pid, 5000);
+    if (service_ > 0)
+        testStopProcess(service_, 5000);
+    if (relay_ > 0)
+        testStopProcess(relay_, 5000);
+}
+
+void DemoRoad::start()
+{
+    tmux_.reset();
+    ::unlink(root_.hostPath("exit-status").c_str());
+    tmux_
+        = std::make_unique<TmuxSession>(root_, kTessel, "--snapshots '" + root_.hostPath("snapshots") + "'");
+}
+
+void DemoRoad::keys(const std::string& keys) const
+{
+    if (tmux_)
+        tmux_->keys(keys);
+}
+
+bool DemoRoad::step(const std::vector<std::string>& texts, std::chrono::seconds bound)
+{
+    auto holds = [&] {
+        screen_ = tmux_ ? tmux_->screen() : "";
+        return std::all_of(texts.begin(), texts.end(),
+            [&](const std::string& text) { return screen_.find(text) != std::string::npos; });
+    };
+    std::string what = "the screen showing";
+    for (const std::string& text : texts)
+        what += " \"" + text + "\"";
+    return until(holds, what, bound);
+}
+
+bool DemoRoad::until(const std::function<bool()>& done, const std::string& what, std::chrono::seconds bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "no " << what << " within " << bound.count() << " s\n" << report();
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+std::string DemoRoad::exitStatus()
+{
+    std::string status;
+    until([&] { return !(status = root_.readFile("exit-status")).empty(); }, "end of tessel");
+    until([&] { return programs().empty(); }, "end of every tessel and launcher");
+    tmux_.reset();
+    return status;
+}
+
+std::string DemoRoad::close()
+{
+    if (tmux_)
+        screen_ = tmux_->screen();
+    keys("C-c");
+    return exitStatus();
+}
+
+std::vector<std::string> DemoRoad::serviceLog() const
+{
+    return testFileLines(root_.hostPath("peers/vrax.log"));
+}
+
+std::vector<std::string> DemoRoad::relayLog() const
+{
+    return testFileLines(root_.hostPath("peers/relay/requests.log"));
+}
+
+std::vector<std::string> DemoRoad::proxyLog() const
+{
+    return testLines(squid_.accessLog());
+}
+
+std::string DemoRoad::peerScript(const std::string& arguments) const
+{
+    return testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/" + arguments + " 2>&1").output;
+}
+
+std::vector<pid_t> DemoRoad::programs() const
+{
+    std::vector<pid_t> found;
+    const std::string mark = "TESSEL_ROOT=" + root_.path();
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return found;
+    while (dirent* entry = ::readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0)
+            continue;
+        const std::string at = std::string("/proc/") + entry->d_name;
+        char exe[4096] = {};
+        if (::readlink((at + "/exe").c_str(), exe, sizeof exe - 1) <= 0)
+            continue;
+        if (std::string(exe) != kTessel && std::string(exe) != TESSEL_BINARY_DIR "/bin/launcher")
+            continue;
+        std::ifstream in(at + "/environ", std::ios::binary);
+        for (std::string variable; std::getline(in, variable, '\0');) {
+            if (variable == mark)
+                found.push_back(pid);
+        }
+    }
+    ::closedir(proc);
+    return found;
+}
+
+std::string DemoRoad::report() const
+{
+    std::string text = "--- screen\n" + screen_
+        + "--- newest snapshot: " + lastSnapshot(root_.hostPath("snapshots")) + "\n";
+    for (const char* log : {"peers/vrax.log", "peers/relay/requests.log", "peers/vrax.out", "peers/relay.out",
+             "log/ui.log", "log/engine.log"})
+        text += std::string("--- ") + log + "\n" + root_.readFile(log);
+    text += "--- squid access log\n" + squid_.accessLog();
+    return text;
+}
