@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -77,6 +78,11 @@ CBackgroundUploadManager::~CBackgroundUploadManager()
         gInstance = nullptr;
     delete batchItem_;
     delete givenUpItem_;
+    for (const QueuedItem& queued : unsaved_)
+        delete queued.item;
+    for (const QueuedItem& queued : onDisk_)
+        delete queued.item;
+    delete saving_.item;
 }
 
 CBackgroundUploadManager* CBackgroundUploadManager::instance()
@@ -130,6 +136,7 @@ void CBackgroundUploadManager::onEvent(CVXLEvent* event)
         if (batch_) {
             CMediaUploadRequest* batch = batch_;
             batch_ = nullptr;
+            ending_ = false;
             batch->setResult(kResultCancelled);
             finishEvent(batch);
         }
@@ -172,6 +179,9 @@ void CBackgroundUploadManager::onRequest(CVXLEvent* event)
     batch_ = request;
     batchIndex_ = 0;
     cancel_ = false;
+    // The file is read again for each batch.
+    queueLoaded_ = false;
+    batchFailure_ = 0;
     wholeStore_ = request->isWholeCollection();
     setProgress(0);
     if (wholeStore_)
@@ -184,6 +194,8 @@ void CBackgroundUploadManager::continueBatch()
     if (wholeStore_) {
         if (appendResult_ != kResultSucceeded)
             return endBatch(appendResult_);
+        if (batchFailure_ != kResultSucceeded)
+            return endBatch(batchFailure_);
         return askStoreItem(false);
     }
     ++batchIndex_;
@@ -288,6 +300,8 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
     record.location = itemLocation_;
     record.name = item->descriptor().id;
     record.album = batch_->name;
+    if (inFlight_.count(std::to_string(record.location) + ":" + record.name.c_str()))
+        return itemDone();
     if (record.encodedSize() > CUploadQueueRecord::kReadWindow) {
         // Too long to be read back: skipped, and the batch says so.
         VXL_LOG_INFO("background upload: \"%s\" skipped: its record would take %zu bytes",
@@ -297,7 +311,6 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
     }
     appendBytes_.clear();
     record.encode(&appendBytes_);
-    queueStep_ = 1;
     if (upload_ == Upload::Emptying) {
         appendWaiting_ = true;
         return;
@@ -305,11 +318,14 @@ void CBackgroundUploadManager::onBatchResolved(CVXLEvent* reply)
     append();
 }
 
-// The record goes in by rewriting the file whole beside the old one, so a
-// crash leaves either the old queue or the new one.
+// The batch's first record reads the file; the records after it gather in
+// the copy kept here.
 void CBackgroundUploadManager::append()
 {
     appendWaiting_ = false;
+    if (queueLoaded_)
+        return addRecord();
+    queueStep_ = 1;
     readForAppend_.fileName = kQueueFileName;
     readForAppend_.readStart = 0;
     readForAppend_.readLength = 0;
@@ -320,41 +336,96 @@ void CBackgroundUploadManager::append()
 void CBackgroundUploadManager::onReadForAppend(CVXLEvent* reply)
 {
     const std::int32_t result = reply->result();
-    const CVXLString text = reply->resultText();
     const CVXLByteBuffer old = readForAppend_.buffer;
     readForAppend_.buffer = CVXLByteBuffer();
     finishEvent(reply);
+    queueStep_ = 0;
     if (result != kResultSucceeded && result != kResultNotFound) {
         VXL_LOG_FAILURE(
             "background upload: \"%s\" could not be read (%d); item not queued", kQueueFileName, result);
-        queueStep_ = 0;
         appendResult_ = result;
         return itemDone();
     }
-    CVXLByteBuffer whole;
-    if ((result == kResultSucceeded && !whole.append(old.data(), old.length()))
-        || !whole.append(appendBytes_.data(), static_cast<std::uint32_t>(appendBytes_.size()))) {
-        queueStep_ = 0;
+    queueBytes_.clear();
+    if (result == kResultSucceeded && !queueBytes_.append(old.data(), old.length())) {
         appendResult_ = kResultFailed;
         return itemDone();
     }
-    if (!saveQueue(QueueWrite::Append, whole))
+    queueLoaded_ = true;
+    savedLength_ = queueBytes_.length();
+    addRecord();
+}
+
+void CBackgroundUploadManager::addRecord()
+{
+    if (!queueBytes_.append(appendBytes_.data(), static_cast<std::uint32_t>(appendBytes_.size()))) {
+        appendResult_ = kResultFailed;
+        return itemDone();
+    }
+    QueuedItem queued;
+    queued.item = batchItem_;
+    queued.location = itemLocation_;
+    queued.end = queueBytes_.length();
+    queued.key = std::to_string(itemLocation_) + ":" + batchItem_->descriptor().id.c_str();
+    inFlight_.insert(queued.key);
+    unsaved_.push_back(std::move(queued));
+    batchItem_ = nullptr;
+    flush(false);
+    itemDone();
+}
+
+// Starts the next write when none is under way and the gathered records are
+// at least as long as what is on disk (any length when `all`): each write at
+// least doubles the file, so the writes add up to a few times its size.
+void CBackgroundUploadManager::flush(bool all)
+{
+    if (queueWrite_ != QueueWrite::None || saver_.writing())
+        return;
+    const std::uint32_t gathered = queueBytes_.length() - savedLength_;
+    if (gathered == 0 || (!all && gathered < savedLength_))
+        return;
+    writingLength_ = queueBytes_.length();
+    if (!saveQueue(QueueWrite::Append))
         onAppended(kResultFailed);
 }
 
 void CBackgroundUploadManager::onAppended(std::int32_t result)
 {
-    if (result != kResultSucceeded) {
-        VXL_LOG_FAILURE(
-            "background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
-        queueStep_ = 0;
-        appendResult_ = result;
-        return itemDone();
+    if (result == kResultSucceeded) {
+        savedLength_ = writingLength_;
+        ++appendSerial_;
+        while (!unsaved_.empty() && unsaved_.front().end <= savedLength_) {
+            onDisk_.push_back(std::move(unsaved_.front()));
+            unsaved_.pop_front();
+        }
+        saveNextItem();
+        return queueMoved();
     }
-    ++appendSerial_;
-    queueStep_ = 2;
-    batchItem_->bumpCounter();
-    save_.item = batchItem_;
+    // The file keeps what it held: the records of this write leave the copy
+    // and their items stay unqueued.
+    VXL_LOG_FAILURE(
+        "background upload: \"%s\" could not be written (%d); item not queued", kQueueFileName, result);
+    const std::uint32_t dropped = writingLength_ - savedLength_;
+    queueBytes_.remove(savedLength_, dropped);
+    while (!unsaved_.empty() && unsaved_.front().end <= writingLength_) {
+        inFlight_.erase(unsaved_.front().key);
+        delete unsaved_.front().item;
+        unsaved_.pop_front();
+    }
+    for (QueuedItem& queued : unsaved_)
+        queued.end -= dropped;
+    batchFailure_ = result;
+    queueMoved();
+}
+
+void CBackgroundUploadManager::saveNextItem()
+{
+    if (saving_.item || onDisk_.empty())
+        return;
+    saving_ = std::move(onDisk_.front());
+    onDisk_.pop_front();
+    saving_.item->bumpCounter();
+    save_.item = saving_.item;
     post(owner_->localMediaManager(), &save_);
 }
 
@@ -362,17 +433,20 @@ void CBackgroundUploadManager::onItemSaved(CVXLEvent* reply)
 {
     finishEvent(reply);
     save_.item = nullptr;
-    queueStep_ = 0;
-    if (batchItem_) {
-        owner_->updateItem(*batchItem_);
-        const std::uint32_t kind = vxlLocationKind(itemLocation_);
+    if (CVXLMediaItem* item = saving_.item) {
+        owner_->updateItem(*item);
+        const std::uint32_t kind = vxlLocationKind(saving_.location);
         if (kind == kLocationKindStoreKind1)
             ++countInPhone_;
         else if (kind == kLocationKindStoreKind2)
             ++countExternal_;
         saveKeys();
+        inFlight_.erase(saving_.key);
+        delete item;
+        saving_ = QueuedItem();
     }
-    itemDone();
+    saveNextItem();
+    queueMoved();
 }
 
 void CBackgroundUploadManager::itemDone()
@@ -392,20 +466,52 @@ void CBackgroundUploadManager::itemDone()
 
 void CBackgroundUploadManager::endBatch(std::int32_t result, const CVXLString& text)
 {
+    if (!batch_)
+        return finishBatch();
+    ending_ = true;
+    endResult_ = result;
+    endText_ = text;
+    queueMoved();
+}
+
+void CBackgroundUploadManager::finishBatch()
+{
     CMediaUploadRequest* batch = batch_;
     batch_ = nullptr;
+    ending_ = false;
     cancel_ = false;
     wholeStore_ = false;
     if (batch) {
-        batch->setResult(result, text);
+        batch->setResult(endResult_, endText_);
         finishEvent(batch);
     }
+    endText_ = CVXLString();
     wakeUp();
+}
+
+// Nothing of a batch's appends under way: no read, no record off disk, no
+// item unsaved.
+bool CBackgroundUploadManager::appendDrained() const
+{
+    return queueStep_ == 0 && unsaved_.empty() && onDisk_.empty() && !saving_.item
+        && queueWrite_ != QueueWrite::Append;
+}
+
+// After a write or an item save: the next write, the emptying that waited
+// for the appends, or the batch's answer.
+void CBackgroundUploadManager::queueMoved()
+{
+    if (!appendDrained())
+        return flush(ending_ || upload_ == Upload::Emptying);
+    if (upload_ == Upload::Emptying && queueWrite_ == QueueWrite::None)
+        return emptyNow();
+    if (ending_ && !appendWaiting_ && !nextWaiting_)
+        finishBatch();
 }
 
 void CBackgroundUploadManager::onWakeUp()
 {
-    if (queueStep_ != 0 || batch_ || upload_ != Upload::Idle || !dataCommAllowed_ || !owner_)
+    if (!appendDrained() || batch_ || upload_ != Upload::Idle || !dataCommAllowed_ || !owner_)
         return;
     if (!owner_->hasNoActivity() || retryTimer_.isBusy() || (queue_ && queue_->countQueued() != 0))
         return;
@@ -437,7 +543,7 @@ void CBackgroundUploadManager::onRecordRead(CVXLEvent* reply)
         return armRetry();
     }
     if (nothing) {
-        if (readSerial_ != appendSerial_ || queueStep_ != 0)
+        if (readSerial_ != appendSerial_ || !appendDrained())
             return wakeUp();
         // No file: nothing to empty.
         if (result == kResultNotFound)
@@ -538,14 +644,19 @@ void CBackgroundUploadManager::onUploaded(CVXLEvent* reply)
     armRetry();
 }
 
-// Truncates "state.uq" to nothing; once done the keys are zeroed. An append
-// under way finishes first.
+// Truncates "state.uq" to nothing; once done the keys are zeroed. The
+// records a batch has gathered go to disk first.
 void CBackgroundUploadManager::empty()
 {
     upload_ = Upload::Emptying;
-    if (queueStep_ != 0)
-        return;
-    if (!saveQueue(QueueWrite::Empty, CVXLByteBuffer()))
+    queueMoved();
+}
+
+void CBackgroundUploadManager::emptyNow()
+{
+    queueBytes_.clear();
+    savedLength_ = 0;
+    if (!saveQueue(QueueWrite::Empty))
         onEmptied(kResultFailed);
 }
 
@@ -554,6 +665,8 @@ void CBackgroundUploadManager::onEmptied(std::int32_t result)
     upload_ = Upload::Idle;
     if (result != kResultSucceeded) {
         VXL_LOG_FAILURE("background upload: \"%s\" could not be emptied (%d)", kQueueFileName, result);
+        // The file keeps its records: a batch reads it again.
+        queueLoaded_ = false;
         armRetry();
         return resumeBatch();
     }
@@ -561,14 +674,12 @@ void CBackgroundUploadManager::onEmptied(std::int32_t result)
     resumeBatch();
 }
 
-bool CBackgroundUploadManager::saveQueue(QueueWrite what, const CVXLByteBuffer& bytes)
+bool CBackgroundUploadManager::saveQueue(QueueWrite what)
 {
     saver_.setFileStoreManager(owner_->fileStoreManager());
-    queueBytes_ = bytes;
     queueWrite_ = what;
     if (saver_.save() != 0)
         return true;
-    queueBytes_ = CVXLByteBuffer();
     queueWrite_ = QueueWrite::None;
     return false;
 }
@@ -576,7 +687,6 @@ bool CBackgroundUploadManager::saveQueue(QueueWrite what, const CVXLByteBuffer& 
 void CBackgroundUploadManager::queueWritten(std::int32_t result)
 {
     const QueueWrite what = queueWrite_;
-    queueBytes_ = CVXLByteBuffer();
     queueWrite_ = QueueWrite::None;
     if (what == QueueWrite::Append)
         onAppended(result);
@@ -590,8 +700,9 @@ void CBackgroundUploadManager::resumeBatch()
         return append();
     if (nextWaiting_) {
         nextWaiting_ = false;
-        continueBatch();
+        return continueBatch();
     }
+    queueMoved();
 }
 
 void CBackgroundUploadManager::onReply(CVXLEvent* reply)

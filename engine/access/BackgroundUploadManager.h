@@ -10,6 +10,8 @@
 #include "engine/records/MediaUploadRequest.h"
 
 #include <cstdint>
+#include <deque>
+#include <set>
 #include <string>
 
 class COutboundQueueView;
@@ -23,6 +25,12 @@ class CVXLPersStore;
 // to the Media Upload Manager and is tried at most three times. The cursor,
 // the retries and the counts of records waiting per location kind are saved
 // after every change, so a restart resumes at the record at the cursor.
+//
+// A batch goes on resolving its items while "state.uq" is written: records
+// gather in a copy of the file kept here and go out in the next whole write,
+// started once they are at least as many bytes as the file already holds
+// (or the batch ends), so queueing n items writes O(n) bytes in all. An
+// item's pending count is saved only once its record is on disk.
 class CBackgroundUploadManager : public CVXLEventHandler, private CVXLStateFileSaver::Owner {
 public:
     // What the manager takes from the engine root.
@@ -117,10 +125,18 @@ private:
     void continueBatch();
     void append();
     void onReadForAppend(CVXLEvent* reply);
+    void addRecord();
+    void flush(bool all);
     void onAppended(std::int32_t result);
+    void saveNextItem();
     void onItemSaved(CVXLEvent* reply);
     void itemDone();
+    // The batch is answered once every record it queued is on disk and its
+    // item saved.
     void endBatch(std::int32_t result, const CVXLString& text = CVXLString());
+    void finishBatch();
+    bool appendDrained() const;
+    void queueMoved();
 
     // The queue.
     void onWakeUp();
@@ -130,12 +146,15 @@ private:
     void onGivenUpSaved(CVXLEvent* reply);
     void onUploaded(CVXLEvent* reply);
     void empty();
+    void emptyNow();
     void onEmptied(std::int32_t result);
-    // The queue file is written whole through the saver: with a record more,
-    // or emptied.
+    // The queue file is written whole through the saver: with the records
+    // gathered since the last write, or emptied.
     enum class QueueWrite { None, Append, Empty };
-    bool saveQueue(QueueWrite what, const CVXLByteBuffer& bytes);
-    void writeState(CVXLByteBuffer& out) override { out = queueBytes_; }
+    bool saveQueue(QueueWrite what);
+    // A copy of its own, so records added while it is written do not copy
+    // the whole queue again.
+    void writeState(CVXLByteBuffer& out) override { out.append(queueBytes_.data(), queueBytes_.length()); }
     void stateSaved() override { queueWritten(kResultSucceeded); }
     void stateNotSaved(std::int32_t result) override { queueWritten(result); }
     void queueWritten(std::int32_t result);
@@ -168,9 +187,34 @@ private:
     std::int32_t appendResult_ = 0;
     std::int32_t progress_ = 0;
     CVXLMediaItem* batchItem_ = nullptr;
-    // 0 idle, 1 appending a record, 2 saving the item.
+    // 1 while the queue file is read for the batch's first record.
     std::int32_t queueStep_ = 0;
     std::string appendBytes_;
+    // A queued item whose record ends at `end` of queueBytes_.
+    struct QueuedItem {
+        CVXLMediaItem* item = nullptr;
+        std::uint32_t location = 0;
+        std::uint32_t end = 0;
+        std::string key;
+    };
+    // Records not yet on disk, records on disk whose item waits for its save,
+    // and the item being saved.
+    std::deque<QueuedItem> unsaved_;
+    std::deque<QueuedItem> onDisk_;
+    QueuedItem saving_;
+    // Location and name of every item above: a batch naming one twice
+    // queues it once, as its pending count would say once saved.
+    std::set<std::string> inFlight_;
+    // queueBytes_ holds the file and the records gathered after it; the
+    // first savedLength_ bytes are on disk, writingLength_ are being written.
+    bool queueLoaded_ = false;
+    std::uint32_t savedLength_ = 0;
+    std::uint32_t writingLength_ = 0;
+    bool ending_ = false;
+    std::int32_t endResult_ = 0;
+    CVXLString endText_;
+    // A write of gathered records failed: a whole-store walk ends.
+    std::int32_t batchFailure_ = 0;
     // A batch that waits while the queue file is emptied.
     bool appendWaiting_ = false;
     bool nextWaiting_ = false;

@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -277,6 +278,106 @@ TEST(BackgroundUploadManager, ARecordNotAppendedLeavesTheItemUnqueued)
     EXPECT_EQ(rig.queueBatch({{kPhone, "a.jp"}}), 0);
     EXPECT_EQ(rig.dump(), "0 65539 a.jp Holiday\n");
     EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "1", "0"}));
+}
+
+// The names of the records "state.uq" holds, in order, as the Python reader
+// sees them; "bad" ends a list whose bytes are not whole records.
+std::vector<std::string> queuedNames(const BackgroundRig& rig)
+{
+    std::vector<std::string> names;
+    std::istringstream lines(rig.dump());
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string offset, location, name;
+        fields >> offset >> location >> name;
+        names.push_back(offset == "bad" ? "bad" : name);
+    }
+    return names;
+}
+
+// A long batch goes on while the file is written, its records gathered into
+// fewer writes: every item lands once and in order after what the file held,
+// an item named twice once, each count saved after its record.
+TEST(BackgroundUploadManager, ALongBatchQueuesEachItemOnceInItsOrder)
+{
+    BackgroundRig rig;
+    rig.dataOn = false;
+    rig.startManager();
+    ASSERT_EQ(rig.queueBatch({{kPhone, "first.jpg"}}, "A"), 0);
+    std::vector<std::pair<std::uint32_t, std::string>> items;
+    std::vector<std::string> expected {"first.jpg"};
+    for (int i = 0; i < 60; ++i) {
+        items.push_back({i % 3 == 0 ? kCard : kPhone, "p" + std::to_string(i) + ".jpg"});
+        expected.push_back(items.back().second);
+        // The same item again, at once and much later: queued once.
+        if (i == 10 || i == 50)
+            items.push_back({kPhone, "p10.jpg"});
+    }
+    items.push_back({kPhone, "first.jpg"});
+    EXPECT_EQ(rig.queueBatch(items, "B"), 0);
+    EXPECT_EQ(queuedNames(rig), expected);
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", "41", "20"}));
+    EXPECT_EQ(rig.updated, expected);
+    for (const std::string& name : expected)
+        EXPECT_EQ(rig.pending[name], 1) << name;
+    EXPECT_EQ(rig.key(kPersProgressCurrent), "63");
+}
+
+// Writes that fail in the middle of a long batch (the file's place taken by
+// a folder for a while) leave exactly their items unqueued: the file holds
+// whole records, and an item is pending, counted and saved exactly when its
+// record is there.
+TEST(BackgroundUploadManager, WritesFailingMidBatchLeaveOnlyTheirItemsUnqueued)
+{
+    BackgroundRig rig;
+    rig.dataOn = false;
+    rig.startManager();
+    ASSERT_EQ(rig.queueBatch({{kPhone, "first.jpg"}}, "A"), 0);
+    const std::string file = rig.hostFile(CBackgroundUploadManager::kQueueFileName);
+    const std::string aside = file + ".aside";
+    auto serve = rig.local.handler;
+    rig.local.handler = [&](TraceJob& self, CVXLEvent* event) {
+        auto* request = dynamic_cast<CVXLLocalMediaRequest*>(event);
+        if (request && event->kind() != kEventReply && event->requestCode() == kEventLocalImportByName) {
+            if (request->name() == "p8.jpg") {
+                EXPECT_EQ(::rename(file.c_str(), aside.c_str()), 0);
+                EXPECT_EQ(::mkdir(file.c_str(), 0700), 0);
+            } else if (request->name() == "p20.jpg") {
+                EXPECT_EQ(::rmdir(file.c_str()), 0);
+                EXPECT_EQ(::rename(aside.c_str(), file.c_str()), 0);
+            }
+        }
+        serve(self, event);
+    };
+    std::vector<std::pair<std::uint32_t, std::string>> items;
+    for (int i = 0; i < 40; ++i)
+        items.push_back({kPhone, "p" + std::to_string(i) + ".jpg"});
+    EXPECT_EQ(rig.queueBatch(items, "B"), 0);
+
+    const std::vector<std::string> names = queuedNames(rig);
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.front(), "first.jpg");
+    const std::set<std::string> inFile(names.begin(), names.end());
+    EXPECT_EQ(inFile.size(), names.size());
+    EXPECT_EQ(inFile.count("bad"), 0u);
+    int unqueued = 0;
+    for (const auto& [location, name] : items) {
+        const bool there = inFile.count(name) != 0;
+        unqueued += !there;
+        EXPECT_EQ(rig.pending[name], there ? 1 : 0) << name;
+    }
+    EXPECT_GT(unqueued, 0);
+    EXPECT_TRUE(inFile.count("p39.jpg"));
+    EXPECT_EQ(rig.allKeys(), (Keys {"0", "0", std::to_string(names.size()), "0"}));
+    EXPECT_EQ(rig.updated, names);
+    CVXLLog::flush();
+    EXPECT_NE(rig.root.readFile("log/engine.log").find("could not be written"), std::string::npos);
+
+    // The items left out go in with the next batch.
+    rig.updated.clear();
+    EXPECT_EQ(rig.queueBatch(items, "B"), 0);
+    EXPECT_EQ(queuedNames(rig).size(), items.size() + 1);
+    EXPECT_EQ(rig.updated.size(), static_cast<std::size_t>(unqueued));
 }
 
 // A whole store is walked item by item: items above the configured size of
