@@ -383,6 +383,7 @@ int CVXLEventHandler::cancelEventsWith(CVXLEventHandler* other)
         if (event->source_ == this) {
             event->status_ = kEventCancelledByPeer;
             other->rescan_ = true;
+            other->cancelledQueued_ = true;
             ++count;
         }
     }
@@ -512,9 +513,15 @@ void CVXLEventHandler::recomputeRunState()
 }
 
 // Compacts the sequence numbers of both queues in their merged order, so the
-// 32-bit counter never wraps in practice.
+// 32-bit counter never wraps. Only once the numbers in use are more than
+// twice the queued events: a walk on every step would make a long queue
+// cost its length squared, and this way each walk is paid for by the
+// events numbered since the last one.
 void CVXLEventHandler::renumberQueues()
 {
+    const std::uint64_t queued = std::uint64_t {incoming_.count()} + own_.count();
+    if (sequenceCounter_ - 2u <= 2 * queued)
+        return;
     std::uint32_t number = 2;
     CVXLEvent* in = incoming_.head();
     CVXLEvent* own = own_.head();
@@ -543,13 +550,18 @@ bool CVXLEventHandler::hasInProgressFrom(const CVXLEventHandler* source) const
 
 void CVXLEventHandler::finishCancelledIncoming()
 {
+    cancelledQueued_ = false;
     for (CVXLEvent* event = incoming_.head(); event;) {
         CVXLEvent* next = event->next_;
-        if (event->status_ == kEventCancelledByPeer && !hasInProgressFrom(event->source_)) {
-            event->sequence_ = 0;
-            inProgress_.pushBack(event);
-            event->result_ = kResultCancelled;
-            finishEvent(event);
+        if (event->status_ == kEventCancelledByPeer) {
+            if (hasInProgressFrom(event->source_)) {
+                cancelledQueued_ = true;
+            } else {
+                event->sequence_ = 0;
+                inProgress_.pushBack(event);
+                event->result_ = kResultCancelled;
+                finishEvent(event);
+            }
         }
         event = next;
     }
@@ -595,7 +607,10 @@ std::int32_t CVXLEventHandler::runStep()
     }
     if (rescan_) {
         rescan_ = false;
-        finishCancelledIncoming();
+        // Only a peer's cancel marks queued events; most steps have none to
+        // look for.
+        if (cancelledQueued_)
+            finishCancelledIncoming();
         recomputeRunState();
     }
     if (!firstChild_ && runState_ == kHandlerStopping)

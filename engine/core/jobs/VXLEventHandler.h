@@ -150,6 +150,8 @@ private:
     CVXLSimpleEvent startEvent_ {kEventStart};
     CVXLSimpleEvent stopEvent_ {kEventStop};
     bool rescan_ = false;
+    // Set when a peer's cancel marked a queued incoming event.
+    bool cancelledQueued_ = false;
     // Requests posted from here that still expect their reply.
     CVXLEvent* awaiting_ = nullptr;
 };
