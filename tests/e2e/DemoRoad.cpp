@@ -35,16 +35,25 @@ std::string lastSnapshot(const std::string& folder)
 
 } // namespace
 
-DemoRoad::DemoRoad()
+DemoRoad::DemoRoad(const std::string& messageKind, const std::string& messageId)
 {
     if (!squid_.start(kNai)) {
         error_ = "squid: " + squid_.error();
         return;
     }
     root_.makeFolder("peers");
-    relay_
-        = testStartPythonPeer("mms_relay.py", {"--save", root_.hostPath("peers/relay"), "--lifetime", "1e9"},
-            root_.hostPath("peers/relay.out"), &relayPort_);
+    std::vector<std::string> relay {"--save", root_.hostPath("peers/relay"), "--lifetime", "1e9"};
+    if (!messageKind.empty()) {
+        const TestCommandResult made
+            = testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/mms_message.py " + messageKind
+                + " '" + relayMessage() + "' --subject 'Road trip' 2>&1");
+        if (made.status != 0) {
+            error_ = "mms_message.py: " + made.output;
+            return;
+        }
+        relay.insert(relay.end(), {"--body", messageId, relayMessage()});
+    }
+    relay_ = testStartPythonPeer("mms_relay.py", relay, root_.hostPath("peers/relay.out"), &relayPort_);
     service_ = testStartPythonPeer("vrax_server.py", {"--demo", root_.hostPath("peers/vrax.log")},
         root_.hostPath("peers/vrax.out"), &servicePort_);
     if (relay_ < 0 || service_ < 0) {

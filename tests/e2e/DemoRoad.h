@@ -24,7 +24,9 @@ public:
     static constexpr std::chrono::seconds kStepBound {60};
     static constexpr const char* kNai = "4255550100@nai.tessel.test";
 
-    DemoRoad();
+    // With a message kind of tests/peers/mms_message.py, the relay serves
+    // that message (written to relayMessage()) as the message `messageId`.
+    explicit DemoRoad(const std::string& messageKind = "", const std::string& messageId = "");
     ~DemoRoad();
     DemoRoad(const DemoRoad&) = delete;
     DemoRoad& operator=(const DemoRoad&) = delete;
@@ -59,6 +61,7 @@ public:
     std::uint16_t servicePort() const { return servicePort_; }
     std::uint16_t relayPort() const { return relayPort_; }
     std::uint16_t pushPort() const { return pushPort_; }
+    std::string relayMessage() const { return root_.hostPath("peers/message.eml"); }
     // A script of tests/peers run on its own; its output (stderr joined).
     std::string peerScript(const std::string& arguments) const;
     // The live tessel and launcher processes of this root.
