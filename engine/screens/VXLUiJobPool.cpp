@@ -6,6 +6,7 @@
 #include "engine/screens/VXLAlbumSummaryJob.h"
 #include "engine/screens/VXLAlertChoiceJob.h"
 #include "engine/screens/VXLAudioJob.h"
+#include "engine/screens/VXLCaptureTypeJob.h"
 #include "engine/screens/VXLComposeJob.h"
 #include "engine/screens/VXLContactChooserJob.h"
 #include "engine/screens/VXLDestAlbumJob.h"
@@ -64,6 +65,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLAlbumSummaryJob albumSummary;
     CVXLMediaBrowseJob14 deleteBrowse;
     CVXLMediaBrowseJob15 pickLocal;
+    CVXLCaptureTypeJob captureChoice;
     CVXLScreenJob17 captureHandOver;
     CVXLDestAlbumJob destAlbum;
     CVXLScenarioSupportJob scenarioSupport;
@@ -113,22 +115,23 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->favorite), static_cast<CVXLUiJob*>(&block_->compose),
              static_cast<CVXLUiJob*>(&block_->information), static_cast<CVXLUiJob*>(&block_->assignBrowse),
              static_cast<CVXLUiJob*>(&block_->albumSummary), static_cast<CVXLUiJob*>(&block_->deleteBrowse),
-             static_cast<CVXLUiJob*>(&block_->pickLocal), static_cast<CVXLUiJob*>(&block_->captureHandOver),
-             static_cast<CVXLUiJob*>(&block_->destAlbum), static_cast<CVXLUiJob*>(&block_->inbox),
-             static_cast<CVXLUiJob*>(&block_->pending), static_cast<CVXLUiJob*>(&block_->premium),
-             static_cast<CVXLUiJob*>(&block_->saved), static_cast<CVXLUiJob*>(&block_->sent),
-             static_cast<CVXLUiJob*>(&block_->thread), static_cast<CVXLUiJob*>(&block_->mediaModify),
-             static_cast<CVXLUiJob*>(&block_->summary), static_cast<CVXLUiJob*>(&block_->summaryGetter),
-             static_cast<CVXLUiJob*>(&block_->threads), static_cast<CVXLUiJob*>(&block_->inboxView),
-             static_cast<CVXLUiJob*>(&block_->premiumView), static_cast<CVXLUiJob*>(&block_->savedView),
-             static_cast<CVXLUiJob*>(&block_->sentView), static_cast<CVXLUiJob*>(&block_->threadView),
-             static_cast<CVXLUiJob*>(&block_->albumList), static_cast<CVXLUiJob*>(&block_->albumPicker),
-             static_cast<CVXLUiJob*>(&block_->onlineBrowse), static_cast<CVXLUiJob*>(&block_->pickOnline),
-             static_cast<CVXLUiJob*>(&block_->password), static_cast<CVXLUiJob*>(&block_->failure),
-             static_cast<CVXLUiJob*>(&block_->progress), static_cast<CVXLUiJob*>(&block_->spinner),
-             static_cast<CVXLUiJob*>(&block_->progressBar), static_cast<CVXLUiJob*>(&block_->folders),
-             static_cast<CVXLUiJob*>(&block_->scenarioSupport), static_cast<CVXLUiJob*>(&block_->menuChoice),
-             static_cast<CVXLUiJob*>(&block_->uploadScenario), static_cast<CVXLUiJob*>(&block_->destinations),
+             static_cast<CVXLUiJob*>(&block_->pickLocal), static_cast<CVXLUiJob*>(&block_->captureChoice),
+             static_cast<CVXLUiJob*>(&block_->captureHandOver), static_cast<CVXLUiJob*>(&block_->destAlbum),
+             static_cast<CVXLUiJob*>(&block_->inbox), static_cast<CVXLUiJob*>(&block_->pending),
+             static_cast<CVXLUiJob*>(&block_->premium), static_cast<CVXLUiJob*>(&block_->saved),
+             static_cast<CVXLUiJob*>(&block_->sent), static_cast<CVXLUiJob*>(&block_->thread),
+             static_cast<CVXLUiJob*>(&block_->mediaModify), static_cast<CVXLUiJob*>(&block_->summary),
+             static_cast<CVXLUiJob*>(&block_->summaryGetter), static_cast<CVXLUiJob*>(&block_->threads),
+             static_cast<CVXLUiJob*>(&block_->inboxView), static_cast<CVXLUiJob*>(&block_->premiumView),
+             static_cast<CVXLUiJob*>(&block_->savedView), static_cast<CVXLUiJob*>(&block_->sentView),
+             static_cast<CVXLUiJob*>(&block_->threadView), static_cast<CVXLUiJob*>(&block_->albumList),
+             static_cast<CVXLUiJob*>(&block_->albumPicker), static_cast<CVXLUiJob*>(&block_->onlineBrowse),
+             static_cast<CVXLUiJob*>(&block_->pickOnline), static_cast<CVXLUiJob*>(&block_->password),
+             static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
+             static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
+             static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),
+             static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario),
+             static_cast<CVXLUiJob*>(&block_->destinations),
              static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
         slots_[job->typeId()] = job;

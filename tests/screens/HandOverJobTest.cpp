@@ -8,6 +8,7 @@
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/records/FailedMessageReport.h"
 #include "engine/screens/VXLAlertChoiceJob.h"
+#include "engine/screens/VXLCaptureTypeJob.h"
 #include "engine/screens/VXLChoiceElement.h"
 #include "engine/screens/VXLContactChooserJob.h"
 #include "engine/screens/VXLDestAlbumJob.h"
@@ -259,6 +260,25 @@ TEST_F(HandOverJobTest, JobStartsAndResults)
         {"audio: Exit gives 9", 2, [] { return Props(); }, "Assign Audio | hard Ok, hard Back, hard Exit",
             [&](CVXLUiJob& j) { ASSERT_TRUE(press(*j.getLayout(), "Exit")); }, {9},
             "NEW_LAYOUT RELEASE_LAYOUT"},
+        {"capture choice: Back gives 8; resumed it shows again; Exit gives 9", 16,
+            [] {
+                return Props({{"capture_type", CVXLVariant(2)}});
+            },
+            "Capture Media | unplaced Update, unplaced Next, unplaced Back, unplaced Exit",
+            [&](CVXLUiJob& j) {
+                EXPECT_EQ(static_cast<CVXLCaptureTypeJob&>(j).captureType(), 2);
+                ASSERT_TRUE(press(*j.getLayout(), "Back"));
+                confirmReleases(j);
+                j.postSignal(CVXLHandOverJob::kSignalResume);
+                run();
+                ASSERT_TRUE(j.isLayoutShown());
+                ASSERT_TRUE(press(*j.getLayout(), "Exit"));
+            },
+            {8, 9}, "NEW_LAYOUT RELEASE_LAYOUT NEW_LAYOUT RELEASE_LAYOUT"},
+        {"capture choice: Next with nothing captured gives 10", 16, [] { return Props(); },
+            "Capture Media | unplaced Update, unplaced Next, unplaced Back, unplaced Exit",
+            [&](CVXLUiJob& j) { ASSERT_TRUE(press(*j.getLayout(), "Next")); }, {10},
+            "NEW_LAYOUT RELEASE_LAYOUT"},
         {"progress bar: its keys change nothing", 44, [] { return Props(); }, "", nullptr, {}, "NEW_LAYOUT",
             [&](CVXLUiJob& j) {
                 EXPECT_EQ(j.getLayout()->state(), 2u);
@@ -291,10 +311,11 @@ TEST_F(HandOverJobTest, JobStartsAndResults)
 }
 
 // The capture flow's jobs over the phone's real store: job 1 opens the
-// capture location, job 17 hands the captured files over (each selected),
-// job 18 queues the selection for the background upload ("state.uq", read
-// by tests/peers/upload_queue_file.py); a file that is missing shows the
-// manager's error and gives 7.
+// capture location, job 17 (or job 16 on Next) hands the captured files
+// over (each selected), job 18 queues the selection for the background
+// upload ("state.uq", read by tests/peers/upload_queue_file.py); a file that
+// is missing shows the manager's error, which gives 7 in job 17 and the
+// capture choice again in job 16 (left with Exit, 9).
 TEST_F(HandOverJobTest, CapturedFilesAreHandedOverAndQueuedForUpload)
 {
     const std::string jpeg = testJpeg(16, 12, 3, 80, [](unsigned y, unsigned char* row) {
@@ -311,14 +332,17 @@ TEST_F(HandOverJobTest, CapturedFilesAreHandedOverAndQueuedForUpload)
 
     struct Case {
         const char* what;
+        int type;
         std::vector<const char*> captured;
         std::vector<std::int32_t> handOver;
         std::uint32_t selected;
     };
     const Case cases[] = {
-        {"two files", {"a.jpg", "b.jpg"}, {10}, 2},
-        {"none", {}, {10}, 0},
-        {"the second is missing", {"a.jpg", "gone.jpg"}, {7}, 1},
+        {"two files", 17, {"a.jpg", "b.jpg"}, {10}, 2},
+        {"none", 17, {}, {10}, 0},
+        {"the second is missing", 17, {"a.jpg", "gone.jpg"}, {7}, 1},
+        {"two files on Next", 16, {"a.jpg", "b.jpg"}, {10}, 2},
+        {"the first is missing on Next", 16, {"gone.jpg", "b.jpg"}, {9}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -338,14 +362,24 @@ TEST_F(HandOverJobTest, CapturedFilesAreHandedOverAndQueuedForUpload)
         start(*open, {{"storage_location", location}});
         ASSERT_EQ(parent.signals, std::vector<std::int32_t> {10});
         parent.signals.clear();
-        CVXLUiJob* handOver = job(CVXLScreenJob17::kTypeId);
+        CVXLUiJob* handOver = job(c.type);
         start(*handOver);
-        if (c.handOver.front() == 7) {
+        if (c.type == CVXLCaptureTypeJob::kTypeId) {
+            ASSERT_TRUE(handOver->isLayoutShown());
+            ASSERT_TRUE(press(*handOver->getLayout(), "Next"));
+        }
+        if (c.handOver.front() != 10) {
             CVXLLayout* error = childScreen(*handOver);
             ASSERT_NE(error, nullptr);
             ASSERT_NE(error->asError(), nullptr);
             EXPECT_TRUE(parent.signals.empty());
             ASSERT_TRUE(press(*error, "Back"));
+        }
+        if (c.type == CVXLCaptureTypeJob::kTypeId && c.handOver.front() != 10) {
+            // The choice again, and the user leaves it.
+            EXPECT_TRUE(parent.signals.empty());
+            ASSERT_TRUE(handOver->isLayoutShown());
+            ASSERT_TRUE(press(*handOver->getLayout(), "Exit"));
         }
         EXPECT_EQ(parent.signals, c.handOver);
         EXPECT_EQ(media.countSelected(), c.selected);
