@@ -8,6 +8,9 @@
 #              serve the sanitized tests and the fuzz targets alike)
 # make bench - build the benchmarks and run them
 JOBS ?= $(shell nproc)
+# Most tests wait on their peers and child processes far more than they
+# compute, so three run per core.
+TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 3 )))
 BUILD ?= build
 FUZZ_SECONDS ?= 30
 SAN_BUILD ?= build-san
@@ -26,7 +29,7 @@ run: build
 	else echo "tessel is not built yet; built so far:"; ls $(BUILD)/bin; fi
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS)
 
 san-tree: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -35,7 +38,7 @@ san-tree: deps
 asan: san-tree
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(TEST_JOBS)
 
 fuzz: san-tree
 	cmake --build $(SAN_BUILD) -j $(JOBS) --target fuzz_all
