@@ -18,6 +18,7 @@ void CVRAXReplyParser::reset()
     pairName_.clear();
     pairs_.clear();
     element_.clear();
+    kept_ = Kept::None;
     CVXLXmlReader::reset();
 }
 
@@ -37,36 +38,53 @@ std::int32_t CVRAXReplyParser::parse(const CVXLByteBuffer& reply)
     // The pairs stay: the owner resets between replies.
     CVXLXmlReader::reset();
     element_.clear();
+    kept_ = Kept::None;
     feed(reply.data(), reply.length());
     if (hasOpenElements())
         popAll();
     return result_;
 }
 
+CVRAXReplyParser::Kept CVRAXReplyParser::keptOf(const CVXLString& name)
+{
+    if (named(name, "attr"))
+        return Kept::Attr;
+    if (named(name, "context"))
+        return Kept::Context;
+    return named(name, "uri-replace") ? Kept::UriReplace : Kept::None;
+}
+
 void CVRAXReplyParser::onElement(const CVXLString& name, bool start)
 {
-    element_ = start ? name : CVXLString();
+    if (start) {
+        element_.assign(name.c_str(), name.length());
+        kept_ = keptOf(name);
+    } else {
+        // Emptied in place: the block serves the next name.
+        element_.assign("", 0);
+        kept_ = Kept::None;
+    }
     if (isError(name))
         setResult(kVraxReplyError);
     else if (isAlert(name))
         setResult(kVraxReplyAlert);
-    else if (!start && name == "VRAX")
+    else if (!start && named(name, "VRAX"))
         setResult(kVraxReplyDone);
 }
 
 void CVRAXReplyParser::onAttribute(const CVXLString& name, const CVXLString& value)
 {
-    if (element_ == "attr" && name == "name")
-        pairName_ = value;
+    if (kept_ == Kept::Attr && named(name, "name"))
+        pairName_.assign(value.c_str(), value.length());
 }
 
 void CVRAXReplyParser::onText(const CVXLString& text)
 {
-    if (element_ == "attr") {
+    if (kept_ == Kept::Attr) {
         pairs_.set(pairName_, text);
-    } else if (element_ == "context") {
+    } else if (kept_ == Kept::Context) {
         environment_.settings().set(kPersVraxContext, text);
-    } else if (element_ == "uri-replace") {
+    } else if (kept_ == Kept::UriReplace) {
         if (isAcceptableServerUri(text))
             environment_.settings().set(kPersVraxUrl, text);
         else

@@ -5,7 +5,9 @@
 #include "engine/core/base/VXLString.h"
 #include "engine/core/xml/VXLXmlReader.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class CVRAXEnvironment;
 
@@ -36,8 +38,8 @@ public:
     void onMalformed() override;
     void onDoctype() override;
     virtual std::int32_t parse(const CVXLByteBuffer& reply);
-    virtual bool isError(const CVXLString& name) const { return name == "error"; }
-    virtual bool isAlert(const CVXLString& name) const { return name == "list-choice-alert"; }
+    virtual bool isError(const CVXLString& name) const { return named(name, "error"); }
+    virtual bool isAlert(const CVXLString& name) const { return named(name, "list-choice-alert"); }
 
     CVXLString header(const CVXLString& name) const { return pairs_.get(name); }
     std::int32_t result() const { return result_; }
@@ -47,6 +49,13 @@ public:
     static bool isAcceptableServerUri(const CVXLString& text);
 
 protected:
+    // A name compared by its length first, then its bytes: most names read
+    // differ in length from the one asked.
+    template <std::size_t N> static bool named(const CVXLString& name, const char (&text)[N])
+    {
+        return name.length() == N - 1 && std::memcmp(name.c_str(), text, N - 1) == 0;
+    }
+
     void setResult(std::int32_t result);
     // The element whose start tag or text is being read.
     const CVXLString& element() const { return element_; }
@@ -55,9 +64,16 @@ protected:
     CVRAXEnvironment& environment() { return environment_; }
 
 private:
+    // The elements whose attributes or text this reader keeps.
+    enum class Kept { None, Attr, Context, UriReplace };
+    static Kept keptOf(const CVXLString& name);
+
     CVRAXEnvironment& environment_;
     CVXLString pairName_;
     std::int32_t result_ = kVraxReplyUndecided;
     CVXLPropertyMap pairs_;
+    // A copy in a block of its own, so the reader keeps its storage for the
+    // next name.
     CVXLString element_;
+    Kept kept_ = Kept::None;
 };

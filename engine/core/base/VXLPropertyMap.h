@@ -12,8 +12,9 @@ public:
 
     // A copy of the stored string, or "" for an absent name.
     CVXLString get(const CVXLString& name) const;
-    // Replaces (and deletes) a stored string with a heap copy. False, with the
-    // old string kept, when the heap refuses.
+    // Stores a copy of the text: a name already present keeps its string
+    // object, which takes the text over. False, with the old string kept,
+    // when the heap refuses.
     bool set(const CVXLString& name, const CVXLString& text);
     // Deletes values and keys.
     void clear();

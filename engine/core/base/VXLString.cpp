@@ -1,5 +1,7 @@
 #include "engine/core/base/VXLString.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int kMinRadix = 2;
@@ -128,6 +130,19 @@ bool CVXLString::insertBytes(std::uint32_t position, const void* bytes, std::uin
     return ensureTerminated() && buffer_.insert(position, bytes, n);
 }
 
+bool CVXLString::assign(const void* bytes, std::uint32_t n)
+{
+    if (n != 0 || buffer_.isShared() || buffer_.length() == 0) {
+        if (!assignBytes(bytes, n))
+            return false;
+    } else {
+        buffer_.truncate(1);
+        buffer_.data()[0] = 0;
+    }
+    onChanged();
+    return true;
+}
+
 bool CVXLString::assignBytes(const void* bytes, std::uint32_t n)
 {
     if (n == 0) {
@@ -136,6 +151,15 @@ bool CVXLString::assignBytes(const void* bytes, std::uint32_t n)
     }
     if (n >= CVXLByteBuffer::kMaxLength)
         return false;
+    if (!buffer_.isShared() && buffer_.data() && buffer_.capacity() > n) {
+        // A block of this string's own with room is written over: the bytes
+        // may lie in it, so they move rather than copy.
+        buffer_.truncate(0);
+        std::uint8_t* text = buffer_.extend(n + 1);
+        std::memmove(text, bytes, n);
+        text[n] = 0;
+        return true;
+    }
     if (isSharedEmpty()) {
         // Nothing to keep and the bytes lie elsewhere: built in place, and
         // back to the empty text when the heap refuses.

@@ -34,6 +34,10 @@ public:
     explicit CVXLString(const CVXLByteBuffer& terminated);
     CVXLString& operator=(const CVXLString& other);
     CVXLString& operator=(const char* text);
+    // Exactly n bytes, written over this string's own block when it has room
+    // (an empty text too), so a string assigned again and again allocates
+    // once. False, with the text kept, when the heap refuses.
+    bool assign(const void* bytes, std::uint32_t n);
     // The buffer lets go of the text after this; letting go of a borrowed
     // block never reads the shared text, which may be gone by then.
     ~CVXLString() override

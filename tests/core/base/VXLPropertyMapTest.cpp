@@ -26,4 +26,28 @@ TEST(VXLPropertyMap, StoresCopiesAndReadsAbsentNamesAsEmpty)
     map.set("left", "for the destructor");
 }
 
+// A value replaced again and again: what was read before stays as it was
+// read, and the new text is stored byte for byte.
+TEST(VXLPropertyMap, ASetLeavesEarlierReadsAsTheyWere)
+{
+    CVXLPropertyMap map;
+    ASSERT_TRUE(map.set("title", "Beach & dunes, picture 1000"));
+    const CVXLString first = map.get("title");
+    CVXLString source("Waves");
+    ASSERT_TRUE(map.set("title", source));
+    source = "changed after the set";
+    const CVXLString second = map.get("title");
+    CVXLString withNul;
+    withNul.appendBytes("a\0b", 3);
+    ASSERT_TRUE(map.set("title", withNul));
+    ASSERT_TRUE(map.set("title", ""));
+    ASSERT_TRUE(map.set("title", "last"));
+    EXPECT_EQ(first, "Beach & dunes, picture 1000");
+    EXPECT_EQ(second, "Waves");
+    EXPECT_EQ(map.get("title"), "last");
+    ASSERT_TRUE(map.set("title", withNul));
+    EXPECT_EQ(map.get("title").length(), 3u);
+    EXPECT_EQ(std::string(map.get("title").c_str(), 3), std::string("a\0b", 3));
+}
+
 } // namespace

@@ -102,6 +102,8 @@ TEST(VXLString, ChangesNeverShowInACopy)
         {"setUnsigned", [](CVXLString& s) { s.setUnsigned(7); }, "7"},
         {"appendNumber", [](CVXLString& s) { s.appendNumber(10, 16, false); }, "helloA"},
         {"assign C string", [](CVXLString& s) { s = "bye"; }, "bye"},
+        {"assign bytes", [](CVXLString& s) { s.assign("bye!", 3); }, "bye"},
+        {"assign no bytes", [](CVXLString& s) { s.assign("", 0); }, ""},
         {"clear", [](CVXLString& s) { s.clear(); }, ""},
     };
     for (const auto& c : cases) {
@@ -130,6 +132,8 @@ TEST(VXLString, OnChangedFollowsEveryChangeOfTheText)
         // An emptied text is a change too (a parsed address must re-parse).
         {"assign empty C string", [](CountingString& s) { s = ""; }, 1},
         {"assign null", [](CountingString& s) { s = static_cast<const char*>(nullptr); }, 1},
+        {"assign bytes", [](CountingString& s) { s.assign("xy", 2); }, 1},
+        {"assign no bytes", [](CountingString& s) { s.assign("", 0); }, 1},
         {"append", [](CountingString& s) { s.append(CVXLString("x")); }, 1},
         {"append null", [](CountingString& s) { s.appendCString(nullptr); }, 0},
         {"append NUL byte", [](CountingString& s) { s.appendChar(0); }, 0},
@@ -520,6 +524,40 @@ TEST(VXLString, OwnTextAsArgument)
     CVXLString& self = s;
     s = self;
     EXPECT_EQ(text(s), "abcdbcdab");
+    s.assign(s.c_str() + 2, 5);
+    EXPECT_EQ(text(s), "cdbcd");
+}
+
+// A string assigned again and again writes over its own block while the
+// text fits, byte for byte (NULs too), and takes a new one when it does not;
+// a block shared with a copy is never written over.
+TEST(VXLString, AssignWritesOverItsOwnBlockWhileTheTextFits)
+{
+    CVXLString s("a longer first text");
+    const std::uint8_t* block = s.buffer().data();
+    ASSERT_TRUE(s.assign("n\0l", 3));
+    EXPECT_EQ(s.buffer().data(), block);
+    EXPECT_EQ(s.length(), 3u);
+    EXPECT_EQ(std::string(s.c_str(), 4), std::string("n\0l\0", 4));
+    ASSERT_TRUE(s.assign("", 0));
+    EXPECT_EQ(s.buffer().data(), block);
+    EXPECT_EQ(text(s), "");
+    EXPECT_EQ(s.length(), 0u);
+    ASSERT_TRUE(s.assign("back again", 10));
+    EXPECT_EQ(s.buffer().data(), block);
+    EXPECT_EQ(text(s), "back again");
+
+    const CVXLString copy(s);
+    ASSERT_TRUE(s.assign("mine", 4));
+    EXPECT_NE(s.buffer().data(), block);
+    EXPECT_EQ(text(copy), "back again");
+    EXPECT_EQ(text(s), "mine");
+
+    const std::string longer(200, 'x');
+    const std::uint8_t* before = s.buffer().data();
+    ASSERT_TRUE(s.assign(longer.data(), static_cast<std::uint32_t>(longer.size())));
+    EXPECT_NE(s.buffer().data(), before);
+    EXPECT_EQ(text(s), longer);
 }
 
 TEST(VXLString, CharAtStaysInsideTheText)
