@@ -8,7 +8,15 @@
 //   through), against the message's own bytes;
 // - decode of the 5 MB message from a file, window by window as the decode
 //   job reads it, beside reading the whole file and decoding it in memory,
-//   with the heap each holds at its peak.
+//   with the heap each holds at its peak;
+// - decode of the PDUs of the fuzz seed corpus (tests/fuzz/corpus/WspDecode,
+//   made by our encoder and the sample script, read by tshark in the tests)
+//   with every field then read (each header value and its parameters; each
+//   part's type, charset, Content-ID and data), against a plain C decoder
+//   written here that walks the same PDUs and records where each of those
+//   lies (the floor). BM_CorpusDecodeToFloor gives the ratio
+//   ("decode_read_per_floor").
+#include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
 #include "engine/transport/mms/VXLWspPduEncoder.h"
@@ -19,10 +27,15 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -338,6 +351,312 @@ void BM_DecodeFile(benchmark::State& state)
     close(fd);
 }
 BENCHMARK(BM_DecodeFile)->Arg(1)->Arg(0);
+
+bool decodeInput(CVXLWspPduDecoder& decoder, const CVXLByteBuffer& input, CVXLMmsPdu& pdu);
+std::uint64_t floorRead(const CVXLByteBuffer& bytes);
+
+// The seed corpus of the decoder's fuzz target, in name order, without the
+// byte the target reads first: the PDUs that both decoders take.
+const std::vector<CVXLByteBuffer>& corpusPdus()
+{
+    static std::vector<CVXLByteBuffer> pdus;
+    if (pdus.empty()) {
+        std::vector<std::filesystem::path> files;
+        const std::filesystem::path folder
+            = std::filesystem::path(TESSEL_SOURCE_DIR) / "tests/fuzz/corpus/WspDecode";
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files) {
+            std::ifstream in(file, std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            // The fuzz target takes the first byte for its window size.
+            if (bytes.size() < 2)
+                continue;
+            CVXLByteBuffer buffer;
+            buffer.append(bytes.data() + 1, static_cast<std::uint32_t>(bytes.size() - 1));
+            CVXLMmsPdu pdu;
+            CVXLWspPduDecoder decoder;
+            if (decodeInput(decoder, buffer, pdu) && floorRead(buffer) != 0)
+                pdus.push_back(buffer);
+        }
+    }
+    return pdus;
+}
+
+// Reads every field of a decoded PDU as a reader of the message would: each
+// header value with its parameters, then each part's type, charset,
+// Content-ID and data. The bytes seen come back.
+std::uint64_t readEveryField(const CVXLMmsPdu& pdu)
+{
+    static const CVXLString kCharset("charset");
+    std::uint64_t seen = 0;
+    for (std::uint32_t i = 0; i < pdu.headerCount(); ++i) {
+        const CVXLString name = pdu.headerName(static_cast<int>(i));
+        const std::uint32_t values = pdu.valueCount(name);
+        for (std::uint32_t n = 0; n < values; ++n) {
+            seen += pdu.headerValue(name, static_cast<int>(n)).length();
+            const std::uint32_t parameters = pdu.parameterCount(name, static_cast<int>(n));
+            for (std::uint32_t k = 0; k < parameters; ++k) {
+                const CVXLString parameter
+                    = pdu.parameterName(name, static_cast<int>(n), static_cast<int>(k));
+                const CVXLString* value = pdu.parameter(name, parameter, static_cast<int>(n));
+                seen += value ? value->length() : 0;
+            }
+        }
+    }
+    const CVXLMimeEntity* body = pdu.body().get();
+    if (!body || body->kind() != CVXLMimeEntity::kMultipart)
+        return seen;
+    const auto* multipart = static_cast<const CVXLMultipartBody*>(body);
+    for (std::uint32_t i = 0; i < multipart->partCount(); ++i) {
+        const CVXLMimeEntity* part = multipart->partAt(i).get();
+        seen += part->contentType().length() + part->header(kCharset).length() + part->contentId().length();
+        const std::uint8_t* data = part->bodyData();
+        seen += part->bodyLength() + (data && part->bodyLength() ? data[0] : 0);
+    }
+    return seen;
+}
+
+// ---- the floor: a plain C decoder that records where each field lies
+
+enum { kFloorMaxFields = 64, kFloorMaxParts = 32 };
+
+struct FloorSpan {
+    unsigned start, length;
+};
+
+struct FloorField {
+    unsigned code;
+    struct FloorSpan value;
+};
+
+struct FloorPart {
+    struct FloorSpan type, charset, contentId, data;
+};
+
+struct FloorPdu {
+    struct FloorField fields[kFloorMaxFields];
+    unsigned fieldCount;
+    struct FloorPart parts[kFloorMaxParts];
+    unsigned partCount;
+};
+
+static int floorUintvar(const unsigned char* p, unsigned end, unsigned* at, unsigned* value)
+{
+    unsigned v = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (*at >= end)
+            return 0;
+        const unsigned char c = p[(*at)++];
+        v = (v << 7) | (c & 0x7Fu);
+        if (!(c & 0x80u)) {
+            *value = v;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Steps over one value (short integer, text to its NUL, or a value length
+// and its bytes) and gives its span.
+static int floorValue(const unsigned char* p, unsigned end, unsigned* at, struct FloorSpan* span)
+{
+    if (*at >= end)
+        return 0;
+    const unsigned char c = p[*at];
+    unsigned length = 0;
+    if (c >= 0x80) {
+        span->start = *at;
+        span->length = 1;
+        *at += 1;
+        return 1;
+    }
+    if (c >= 0x20) {
+        const unsigned char* nul = (const unsigned char*)std::memchr(p + *at, 0, end - *at);
+        if (!nul)
+            return 0;
+        span->start = *at;
+        span->length = (unsigned)(nul - (p + *at));
+        *at += span->length + 1;
+        return 1;
+    }
+    *at += 1;
+    if (c == 0x1F) {
+        if (!floorUintvar(p, end, at, &length))
+            return 0;
+    } else {
+        length = c;
+    }
+    if (length > end - *at)
+        return 0;
+    span->start = *at;
+    span->length = length;
+    *at += length;
+    return 1;
+}
+
+// A content type: its media type's span and, in the general form, the
+// charset parameter's value.
+static int floorContentType(
+    const unsigned char* p, unsigned end, unsigned* at, struct FloorSpan* type, struct FloorSpan* charset)
+{
+    struct FloorSpan whole;
+    const int general = *at < end && p[*at] <= 0x1F;
+    if (!floorValue(p, end, at, &whole))
+        return 0;
+    charset->start = charset->length = 0;
+    if (!general) {
+        *type = whole;
+        return 1;
+    }
+    unsigned in = whole.start;
+    const unsigned stop = whole.start + whole.length;
+    if (!floorValue(p, stop, &in, type))
+        return 0;
+    while (in < stop) {
+        struct FloorSpan name, value;
+        if (!floorValue(p, stop, &in, &name) || !floorValue(p, stop, &in, &value))
+            return 0;
+        if (name.length == 1 && p[name.start] == 0x81)
+            *charset = value;
+    }
+    return 1;
+}
+
+static int floorDecode(const unsigned char* p, unsigned end, struct FloorPdu* pdu)
+{
+    unsigned at = 0;
+    pdu->fieldCount = pdu->partCount = 0;
+    while (at < end) {
+        struct FloorField field;
+        if (p[at] >= 0x80) {
+            field.code = p[at++] & 0x7Fu;
+        } else {
+            struct FloorSpan name;
+            if (!floorValue(p, end, &at, &name))
+                return 0;
+            field.code = 0;
+        }
+        if (field.code == 0x04) {
+            struct FloorSpan charset;
+            if (!floorContentType(p, end, &at, &field.value, &charset))
+                return 0;
+        } else if (!floorValue(p, end, &at, &field.value)) {
+            return 0;
+        }
+        if (pdu->fieldCount < kFloorMaxFields)
+            pdu->fields[pdu->fieldCount++] = field;
+        if (field.code == 0x04)
+            break;
+    }
+    unsigned entries = 0;
+    if (at >= end || !floorUintvar(p, end, &at, &entries))
+        return 1;
+    for (unsigned i = 0; i < entries; ++i) {
+        unsigned headers = 0, data = 0;
+        if (!floorUintvar(p, end, &at, &headers) || !floorUintvar(p, end, &at, &data))
+            return 0;
+        if (headers > end - at || data > end - at - headers)
+            return 0;
+        struct FloorPart part;
+        std::memset(&part, 0, sizeof part);
+        unsigned in = at;
+        const unsigned stop = at + headers;
+        if (!floorContentType(p, stop, &in, &part.type, &part.charset))
+            return 0;
+        while (in < stop) {
+            struct FloorSpan name, value;
+            const int wellKnown = p[in] >= 0x80;
+            if (!floorValue(p, stop, &in, &name) || !floorValue(p, stop, &in, &value))
+                return 0;
+            // Content-ID, a quoted string.
+            if (wellKnown && p[name.start] == 0xC0)
+                part.contentId = value;
+        }
+        part.data.start = stop;
+        part.data.length = data;
+        at = stop + data;
+        if (pdu->partCount < kFloorMaxParts)
+            pdu->parts[pdu->partCount++] = part;
+    }
+    return 1;
+}
+
+// The floor's equal of readEveryField: the length of each recorded span.
+std::uint64_t floorRead(const CVXLByteBuffer& bytes)
+{
+    static FloorPdu pdu;
+    if (!floorDecode(bytes.data(), bytes.length(), &pdu))
+        return 0;
+    std::uint64_t seen = 0;
+    for (unsigned i = 0; i < pdu.fieldCount; ++i)
+        seen += pdu.fields[i].value.length;
+    for (unsigned i = 0; i < pdu.partCount; ++i) {
+        const FloorPart& part = pdu.parts[i];
+        seen += part.type.length + part.charset.length + part.contentId.length + part.data.length
+            + (part.data.length ? bytes.data()[part.data.start] : 0);
+    }
+    return seen;
+}
+
+std::uint64_t decodeAndReadCorpus(benchmark::State& state)
+{
+    std::uint64_t seen = 0;
+    for (const CVXLByteBuffer& bytes : corpusPdus()) {
+        CVXLMmsPdu pdu;
+        CVXLWspPduDecoder decoder;
+        if (!decodeInput(decoder, bytes, pdu))
+            state.SkipWithError("decode failed");
+        seen += readEveryField(pdu);
+    }
+    return seen;
+}
+
+std::uint64_t floorCorpus()
+{
+    std::uint64_t seen = 0;
+    for (const CVXLByteBuffer& bytes : corpusPdus())
+        seen += floorRead(bytes);
+    return seen;
+}
+
+void BM_CorpusDecodeAndRead(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodeAndReadCorpus(state));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * corpusPdus().size()));
+    state.counters["pdus"] = static_cast<double>(corpusPdus().size());
+}
+BENCHMARK(BM_CorpusDecodeAndRead);
+
+void BM_CorpusFloor(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(floorCorpus());
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * corpusPdus().size()));
+}
+BENCHMARK(BM_CorpusFloor);
+
+// Both in turn in one loop, so the load on the machine weighs on both alike.
+void BM_CorpusDecodeToFloor(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::duration ours {}, floor {};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(decodeAndReadCorpus(state));
+        const auto t1 = Clock::now();
+        benchmark::DoNotOptimize(floorCorpus());
+        ours += t1 - t0;
+        floor += Clock::now() - t1;
+    }
+    state.counters["decode_read_per_floor"]
+        = static_cast<double>(ours.count()) / static_cast<double>(floor.count());
+    state.counters["pdus"] = static_cast<double>(corpusPdus().size());
+}
+BENCHMARK(BM_CorpusDecodeToFloor);
 
 void BM_Encode(benchmark::State& state)
 {
