@@ -1,13 +1,13 @@
 // A 200-entry album-contents reply read by the reply parser against expat on
 // the same bytes. BM_ReplyParserToExpat reports how many times longer the
 // reply parser takes (counter "parser_per_expat").
+#include "bench/AlternatingRatio.h"
 #include "engine/service/VRAXReplyParser.h"
 #include "tests/service/FakeVraxEnvironment.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>
 
-#include <chrono>
 #include <string>
 
 namespace {
@@ -109,21 +109,11 @@ BENCHMARK(BM_ExpatReply)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplyParserToExpat(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
     FakeVraxEnvironment environment;
     CVRAXReplyParser parser(environment);
     const CVXLByteBuffer bytes = replyBytes();
-    Clock::duration ours {}, theirs {};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(parseWithReplyParser(parser, bytes));
-        const auto t1 = Clock::now();
-        benchmark::DoNotOptimize(parseWithExpat());
-        ours += t1 - t0;
-        theirs += Clock::now() - t1;
-    }
-    state.counters["parser_per_expat"]
-        = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
+    state.counters["parser_per_expat"] = alternatingRatio(
+        state, [&] { return parseWithReplyParser(parser, bytes); }, [] { return parseWithExpat(); });
     state.counters["doc_bytes"] = static_cast<double>(reply().size());
 }
 BENCHMARK(BM_ReplyParserToExpat)->Unit(benchmark::kMicrosecond);

@@ -16,6 +16,7 @@
 //   written here that walks the same PDUs and records where each of those
 //   lies (the floor). BM_CorpusDecodeToFloor gives the ratio
 //   ("decode_read_per_floor").
+#include "bench/AlternatingRatio.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLPduRef.h"
 #include "engine/transport/mms/VXLWspPduDecoder.h"
@@ -29,7 +30,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -639,21 +639,10 @@ void BM_CorpusFloor(benchmark::State& state)
 }
 BENCHMARK(BM_CorpusFloor);
 
-// Both in turn in one loop, so the load on the machine weighs on both alike.
 void BM_CorpusDecodeToFloor(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::duration ours {}, floor {};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(decodeAndReadCorpus(state));
-        const auto t1 = Clock::now();
-        benchmark::DoNotOptimize(floorCorpus());
-        ours += t1 - t0;
-        floor += Clock::now() - t1;
-    }
-    state.counters["decode_read_per_floor"]
-        = static_cast<double>(ours.count()) / static_cast<double>(floor.count());
+    state.counters["decode_read_per_floor"] = alternatingRatio(
+        state, [&] { return decodeAndReadCorpus(state); }, [] { return floorCorpus(); });
     state.counters["pdus"] = static_cast<double>(corpusPdus().size());
 }
 BENCHMARK(BM_CorpusDecodeToFloor);

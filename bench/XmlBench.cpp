@@ -3,6 +3,7 @@
 // expat in one loop and reports how many times longer our reader takes
 // (counter "reader_per_expat"). The *ByteByByte benchmarks feed 4 MB of text
 // one byte per call, which must stay linear.
+#include "bench/AlternatingRatio.h"
 #include "engine/core/xml/VXLXmlReader.h"
 
 #include <benchmark/benchmark.h>
@@ -10,7 +11,6 @@
 #include <libxml/parser.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 
 namespace {
@@ -127,19 +127,9 @@ BENCHMARK(BM_Expat)->Unit(benchmark::kMillisecond);
 
 void BM_ReaderToExpatTime(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
     CountingReader reader;
-    Clock::duration ours {}, theirs {};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(parseWithReader(reader));
-        const auto t1 = Clock::now();
-        benchmark::DoNotOptimize(parseWithExpat());
-        ours += t1 - t0;
-        theirs += Clock::now() - t1;
-    }
-    state.counters["reader_per_expat"]
-        = static_cast<double>(ours.count()) / static_cast<double>(theirs.count());
+    state.counters["reader_per_expat"] = alternatingRatio(
+        state, [&] { return parseWithReader(reader); }, [] { return parseWithExpat(); });
     state.counters["doc_bytes"] = static_cast<double>(document().size());
 }
 BENCHMARK(BM_ReaderToExpatTime)->Unit(benchmark::kMillisecond);
