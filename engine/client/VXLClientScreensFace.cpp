@@ -43,11 +43,6 @@ void CVXLClientScreensFace::endActivity()
     client_->endActivity();
 }
 
-CVXLUiJobPool* CVXLClientScreensFace::uiJobPool()
-{
-    return client_->getUiJobPool();
-}
-
 bool CVXLClientScreensFace::persistentString(const char* key, CVXLString& value) const
 {
     return client_->settings_.getPersistentString(key, &value) != 0;

@@ -18,7 +18,6 @@ public:
     void queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind) override;
     void beginActivity() override;
     void endActivity() override;
-    CVXLUiJobPool* uiJobPool() override;
     bool persistentString(const char* key, CVXLString& value) const override;
     void setPersistentNumber(const char* key, std::uint32_t value) override;
     void setEngineError(std::int32_t code) override;

@@ -210,8 +210,10 @@ void CVXLClient::setUiJobPool(CVXLUiJobPool* pool)
         return;
     delete uiJobPool_.pool;
     uiJobPool_.pool = pool;
-    if (pool)
+    if (pool) {
         pool->setLayoutNamed([this](const CVXLLayout* layout) { return requestNamesLayout(layout); });
+        pool->setServices(&screensFace_);
+    }
     producer_.setUiJobPool(pool);
 }
 

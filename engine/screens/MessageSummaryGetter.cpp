@@ -35,8 +35,8 @@ void CMessageSummaryGetter::init()
 {
     CVXLUiJob::init();
     messageId_ = property(kPropertyId).toString();
-    if (CVXLScreenServices* services = CVXLScreenServices::instance())
-        services->wireMessageService(service_);
+    if (CVXLScreenServices* screen = services())
+        screen->wireMessageService(service_);
 }
 
 void CMessageSummaryGetter::onEvent(CVXLEvent* event)

@@ -9,11 +9,6 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 using J = CVXLAlbumPickJob;
 
 constexpr CVXLUiJob::ActionSignal kEventSignals[] = {

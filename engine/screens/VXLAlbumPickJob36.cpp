@@ -8,11 +8,11 @@ void CVXLAlbumPickJob36::init()
 {
     CVXLAlbumPickJob::init();
     layout_.setOffersNewAlbum(true);
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    if (!services)
+    CVXLScreenServices* screen = services();
+    if (!screen)
         return;
-    if (CMediaAccessManager* manager = services->mediaAccess())
+    if (CMediaAccessManager* manager = screen->mediaAccess())
         manager->clearElements();
-    if (auto* online = dynamic_cast<COnlineMediaManager*>(services->onlineMediaManager()))
+    if (auto* online = dynamic_cast<COnlineMediaManager*>(screen->onlineMediaManager()))
         online->markListsStale();
 }

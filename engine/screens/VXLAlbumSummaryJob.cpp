@@ -9,11 +9,6 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 constexpr std::uint32_t kProgressState = 5;
 
 } // namespace
@@ -87,7 +82,8 @@ CVXLHsmState CVXLAlbumSummaryJob::stateRefreshSummary(const CVXLEvent* e)
         postSignal(kSignalNext);
         return handled();
     case kSignalNext:
-        if (storageClassOf(album_.location()) == kStorageCard && !CVXLScreenServices::memoryCardPresent()) {
+        if (storageClassOf(album_.location()) == kStorageCard
+            && !CVXLScreenServices::memoryCardPresent(services())) {
             showInfo(kNoticeNoCard, 0, 1);
             return transition(&CVXLAlbumSummaryJob::stateAfterError);
         }

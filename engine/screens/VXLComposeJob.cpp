@@ -19,15 +19,10 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 // Selected items whose MIME type begins with the prefix.
-std::int32_t countSelected(const char* prefix)
+std::int32_t countSelected(CVXLScreenServices* screen, const char* prefix)
 {
-    CMediaAccessManager* media = services() ? services()->mediaAccess() : nullptr;
+    CMediaAccessManager* media = screen ? screen->mediaAccess() : nullptr;
     if (!media)
         return 0;
     std::int32_t count = 0;
@@ -56,9 +51,9 @@ bool exceeds(std::int32_t count, std::int32_t limit)
     return limit >= 0 && count > limit;
 }
 
-std::uint32_t recipientCount()
+std::uint32_t recipientCount(CVXLScreenServices* screen)
 {
-    CVXLContactListElement* contacts = services() ? services()->globalContacts() : nullptr;
+    CVXLContactListElement* contacts = screen ? screen->globalContacts() : nullptr;
     return contacts ? contacts->count() : 0;
 }
 
@@ -275,7 +270,7 @@ bool CVXLComposeJob::checksPass()
             const std::int32_t kind = scenarioFieldTypeOf(description.typeName(t).c_str());
             const char* prefix = kind == kFieldImages ? "image/" : kind == kFieldVideos ? "video/" : nullptr;
             const std::int32_t limit = description.upperLimit(t);
-            if (prefix && exceeds(countSelected(prefix), limit)) {
+            if (prefix && exceeds(countSelected(services(), prefix), limit)) {
                 showInfoText(field->values().at(0), kNoticeFieldText, 0, 1);
                 return false;
             }
@@ -287,9 +282,9 @@ bool CVXLComposeJob::checksPass()
         std::int32_t count;
         std::int32_t error;
     } checks[] = {
-        {kFieldVideos, countSelected("video/"), kErrorNoVideos},
-        {kFieldImages, countSelected("image/"), kErrorNoImages},
-        {kFieldAddressList, static_cast<std::int32_t>(recipientCount()), kErrorNoContacts},
+        {kFieldVideos, countSelected(services(), "video/"), kErrorNoVideos},
+        {kFieldImages, countSelected(services(), "image/"), kErrorNoImages},
+        {kFieldAddressList, static_cast<std::int32_t>(recipientCount(services())), kErrorNoContacts},
     };
     for (const auto& check : checks) {
         const CScenarioField* field = scenario_.findField(check.type);

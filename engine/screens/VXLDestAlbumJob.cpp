@@ -7,9 +7,9 @@
 void CVXLDestAlbumJob::onStart()
 {
     noticeShown_ = false;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CMediaAccessManager* media = services ? services->mediaAccess() : nullptr;
-    CVXLEventHandler* uploads = services ? services->backgroundUpload() : nullptr;
+    CVXLScreenServices* screen = services();
+    CMediaAccessManager* media = screen ? screen->mediaAccess() : nullptr;
+    CVXLEventHandler* uploads = screen ? screen->backgroundUpload() : nullptr;
     if (!media || media->countSelected() == 0) {
         VXL_LOG_INFO("destination album job: no media selected");
         notifyOwner(kEndBack);

@@ -22,8 +22,8 @@ CVXLDestListRefreshJob::CVXLDestListRefreshJob()
 
 void CVXLDestListRefreshJob::init()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    vraxJob_ = services ? services->vraxJob() : nullptr;
+    CVXLScreenServices* screen = services();
+    vraxJob_ = screen ? screen->vraxJob() : nullptr;
     cancelResult_ = kEndBack;
     CVXLUiJob::init();
 }
@@ -55,9 +55,9 @@ std::int32_t CVXLDestListRefreshJob::onFinished()
 
 bool CVXLDestListRefreshJob::downloadStarted() const
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* screen = services();
     CVXLString total;
-    return services && services->persistentString(kPersDestlistProgressTotal, total) && total.length() != 0
+    return screen && screen->persistentString(kPersDestlistProgressTotal, total) && total.length() != 0
         && total.toInt() != 0;
 }
 
@@ -93,14 +93,14 @@ CVXLHsmState CVXLDestListRefreshJob::Check(const CVXLEvent* e)
         postSignal(kSignalCheck);
         return handled();
     case kSignalCheck: {
-        CVXLScreenServices* services = CVXLScreenServices::instance();
-        if (services && services->scenarioReloading()) {
+        CVXLScreenServices* screen = services();
+        if (screen && screen->scenarioReloading()) {
             postSignal(kSignalCheck);
             return handled();
         }
         // The key is emptied, not removed, when the registration is undone.
         CVXLString version;
-        if (services && services->persistentString(kPersVraxVerId, version) && version.length() != 0)
+        if (screen && screen->persistentString(kPersVraxVerId, version) && version.length() != 0)
             return finish(kEndRegistered);
         registerEvent_.serverErrorCode = 0;
         registerEvent_.serverErrorText = CVXLString();
@@ -132,7 +132,7 @@ CVXLHsmState CVXLDestListRefreshJob::Registering(const CVXLEvent* e)
         VXL_LOG_INFO(
             "destination list: registration answered %d (%d)", e->result(), registerEvent_.serverErrorCode);
         if (e->result() == kResultNetworkNotice) {
-            CVXLString text = CVXLScreenServices::text(kRegistrationFailedText);
+            CVXLString text = screenText(kRegistrationFailedText);
             text += " (";
             text += CVXLString(registerEvent_.serverErrorCode);
             text += ")";

@@ -16,19 +16,18 @@ namespace {
 constexpr std::uint32_t kUpdateFailedText = 755;
 constexpr std::uint32_t kRegistrationFailedText = 756;
 
-CVXLString withDetail(std::uint32_t textId, std::int32_t detail)
+CVXLString withDetail(const CVXLScreenServices* screen, std::uint32_t textId, std::int32_t detail)
 {
-    CVXLString text = CVXLScreenServices::text(textId);
+    CVXLString text = CVXLScreenServices::text(screen, textId);
     text += " (";
     text += CVXLString(detail);
     text += ")";
     return text;
 }
 
-bool persistent(const char* key, CVXLString& value)
+bool persistent(const CVXLScreenServices* screen, const char* key, CVXLString& value)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    return services && services->persistentString(key, value);
+    return screen && screen->persistentString(key, value);
 }
 
 } // namespace
@@ -48,8 +47,8 @@ CVXLDestinationChooserJob::~CVXLDestinationChooserJob()
 
 void CVXLDestinationChooserJob::init()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    vraxJob_ = services ? services->vraxJob() : nullptr;
+    CVXLScreenServices* screen = services();
+    vraxJob_ = screen ? screen->vraxJob() : nullptr;
     CVXLUiJob::init();
     selectedId_ = CVXLString();
     layout_.clear();
@@ -126,8 +125,8 @@ void CVXLDestinationChooserJob::requestCategory(const CVXLString& id, const CVXL
 {
     currentId_ = id;
     currentCaption_ = caption;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CVXLEventHandler* manager = services ? services->scenarioManager() : nullptr;
+    CVXLScreenServices* screen = services();
+    CVXLEventHandler* manager = screen ? screen->scenarioManager() : nullptr;
     if (!manager || scenarioRequest_.isBusy()) {
         VXL_LOG_FAILURE("destinations: category \"%s\" cannot be asked for", id.c_str());
         scenarioRequest_.setResult(kResultFailed);
@@ -143,7 +142,7 @@ void CVXLDestinationChooserJob::requestCategory(const CVXLString& id, const CVXL
 void CVXLDestinationChooserJob::showCategory(const CScenarioRequestEvent& reply)
 {
     layout_.clear();
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* screen = services();
     CVXLCoolSite stored;
     for (std::uint32_t i = 0; i < reply.entryCount(); ++i) {
         const auto* from = static_cast<const CVXLMenuItemElement*>(reply.entries()->at(static_cast<int>(i)));
@@ -156,7 +155,7 @@ void CVXLDestinationChooserJob::showCategory(const CScenarioRequestEvent& reply)
             layout_.setCurrentElement(entry);
         if (entry->isChecked())
             entry->toggleChecked();
-        if (services && services->coolSiteById(entry->id(), &stored))
+        if (screen && screen->coolSiteById(entry->id(), &stored))
             entry->toggleChecked();
     }
     layout_.setTitle(currentCaption_);
@@ -167,13 +166,13 @@ void CVXLDestinationChooserJob::showCategory(const CScenarioRequestEvent& reply)
 // cool sites of other categories stay, in their order, before them.
 void CVXLDestinationChooserJob::storeCoolSites()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    if (!services)
+    CVXLScreenServices* screen = services();
+    if (!screen)
         return;
     std::vector<CVXLCoolSite> sites;
     CVXLCoolSite site;
-    for (std::int32_t n = 0, count = services->coolSiteCount(); n < count; ++n) {
-        if (!services->coolSiteAt(n, &site))
+    for (std::int32_t n = 0, count = screen->coolSiteCount(); n < count; ++n) {
+        if (!screen->coolSiteAt(n, &site))
             continue;
         bool shown = false;
         for (std::uint32_t i = 0; i < layout_.getItemCount() && !shown; ++i)
@@ -188,7 +187,7 @@ void CVXLDestinationChooserJob::storeCoolSites()
         sites.push_back({entry->id(), entry->text(), entry->getMenuMediaLink(), entry->menuMimeType(),
             entry->getButtonMediaLink(), entry->buttonMimeType()});
     }
-    services->replaceCoolSites(sites.data(), static_cast<std::int32_t>(sites.size()));
+    screen->replaceCoolSites(sites.data(), static_cast<std::int32_t>(sites.size()));
 }
 
 void CVXLDestinationChooserJob::sendRegister()
@@ -207,7 +206,8 @@ void CVXLDestinationChooserJob::sendRegister()
 bool CVXLDestinationChooserJob::downloadStarted() const
 {
     CVXLString total;
-    return persistent(kPersDestlistProgressTotal, total) && total.length() != 0 && total.toInt() != 0;
+    return persistent(services(), kPersDestlistProgressTotal, total) && total.length() != 0
+        && total.toInt() != 0;
 }
 
 void CVXLDestinationChooserJob::stopChild()
@@ -278,10 +278,10 @@ CVXLHsmState CVXLDestinationChooserJob::Chooser(const CVXLEvent* e)
     case kChildContinue:
     case kChildBack:
     case kChildCancel:
-        cancelEventsWith(CVXLScreenServices::instance()->scenarioManager());
+        cancelEventsWith(services()->scenarioManager());
         return leaveAfterCancel(kEndBack);
     case kChildExit:
-        cancelEventsWith(CVXLScreenServices::instance()->scenarioManager());
+        cancelEventsWith(services()->scenarioManager());
         return leaveAfterCancel(kEndExit);
     case kReplyCategory:
         if (e->succeeded()) {
@@ -308,21 +308,21 @@ CVXLHsmState CVXLDestinationChooserJob::Loading(const CVXLEvent* e)
         postDelayed(&loadTimer_, 0);
         return handled();
     case kTimerLoad: {
-        CVXLScreenServices* services = CVXLScreenServices::instance();
-        if (services && services->scenarioReloading()) {
+        CVXLScreenServices* screen = services();
+        if (screen && screen->scenarioReloading()) {
             postDelayed(&loadTimer_, 0);
             return handled();
         }
         // The key is emptied, not removed, when the registration is undone.
         CVXLString version;
-        if (!persistent(kPersVraxVerId, version) || version.length() == 0) {
+        if (!persistent(services(), kPersVraxVerId, version) || version.length() == 0) {
             sendRegister();
             return transition(&CVXLDestinationChooserJob::RegWait);
         }
         CVXLString category;
         if (hasProperty(kPropertyCategory))
             category = property(kPropertyCategory).toString();
-        requestCategory(category, CVXLScreenServices::text(kTopCaptionId));
+        requestCategory(category, screenText(kTopCaptionId));
         return transition(&CVXLDestinationChooserJob::WaitCategory);
     }
     }
@@ -350,8 +350,8 @@ CVXLHsmState CVXLDestinationChooserJob::Registering(const CVXLEvent* e)
         VXL_LOG_INFO(
             "destinations: registration answered %d (%d)", e->result(), registerEvent_.serverErrorCode);
         if (e->result() == kResultNetworkNotice)
-            showErrorText(
-                kErrorRegistration, withDetail(kRegistrationFailedText, registerEvent_.serverErrorCode));
+            showErrorText(kErrorRegistration,
+                withDetail(services(), kRegistrationFailedText, registerEvent_.serverErrorCode));
         else
             showError(kErrorRegistration);
         return transition(&CVXLDestinationChooserJob::ErrorOut);
@@ -489,7 +489,8 @@ CVXLHsmState CVXLDestinationChooserJob::Refreshing(const CVXLEvent* e)
         }
         VXL_LOG_INFO("destinations: update answered %d (%d)", e->result(), registerEvent_.serverErrorCode);
         if (e->result() == kResultNetworkNotice)
-            showErrorText(kErrorUpdate, withDetail(kUpdateFailedText, registerEvent_.serverErrorCode));
+            showErrorText(
+                kErrorUpdate, withDetail(services(), kUpdateFailedText, registerEvent_.serverErrorCode));
         else
             showError(kErrorUpdate);
         return transition(&CVXLDestinationChooserJob::RefreshFailed);

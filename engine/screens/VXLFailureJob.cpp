@@ -59,8 +59,8 @@ void CVXLFailureJob::onLayoutAction(std::uint32_t eventId)
         startWalk(Walk::Resend);
         return;
     case kLayoutActionCancel: {
-        CVXLScreenServices* services = CVXLScreenServices::instance();
-        if (!services || !services->configOption53()) {
+        CVXLScreenServices* screen = services();
+        if (!screen || !screen->configOption53()) {
             endWith(kEndBack);
             return;
         }
@@ -85,8 +85,8 @@ void CVXLFailureJob::startWalk(Walk walk)
 
 void CVXLFailureJob::postCurrent()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    COutboundQueueManager* queue = services ? services->outboundQueue() : nullptr;
+    CVXLScreenServices* screen = services();
+    COutboundQueueManager* queue = screen ? screen->outboundQueue() : nullptr;
     if (!queue) {
         VXL_LOG_INFO("failure job: no outbound queue");
         walk_ = Walk::None;

@@ -20,8 +20,8 @@ bool CVXLFavoritePositionJob::requestPage()
         return false;
     CVXLString id;
     std::int32_t location = 0;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    if (!services || !services->favorite(favoriteIndex_, &id, &location))
+    CVXLScreenServices* screen = services();
+    if (!screen || !screen->favorite(favoriteIndex_, &id, &location))
         VXL_LOG_INFO("favourite %d: the slot is empty", static_cast<int>(favoriteIndex_));
     CVXLMediaDescriptor wanted;
     wanted.set(location, CVXLString(), id);

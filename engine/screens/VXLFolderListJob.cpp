@@ -38,20 +38,18 @@ constexpr std::int32_t kResults[] = {
     CVXLFolderListJob::kEndPremium,
 };
 
-std::uint32_t counter(const char* key)
+std::uint32_t counter(const CVXLScreenServices* screen, const char* key)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
     CVXLString value;
-    if (!services || !services->persistentString(key, value))
+    if (!screen || !screen->persistentString(key, value))
         return 0;
     const std::int32_t n = value.toInt();
     return n > 0 ? static_cast<std::uint32_t>(n) : 0;
 }
 
-CPremiumInboxManager* premiumInbox()
+CPremiumInboxManager* premiumInbox(CVXLScreenServices* screen)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    return services ? services->premiumInbox() : nullptr;
+    return screen ? screen->premiumInbox() : nullptr;
 }
 
 } // namespace
@@ -113,7 +111,7 @@ std::int32_t CVXLFolderListJob::rowCount() const
 {
     // Until the premium inbox has matched its file with the store it names
     // no folder.
-    CPremiumInboxManager* premium = premiumInbox();
+    CPremiumInboxManager* premium = premiumInbox(services());
     const std::int32_t premiumCount
         = premium && premium->isLoaded() ? static_cast<std::int32_t>(premium->groupCount()) : 0;
     switch (mode_) {
@@ -137,15 +135,15 @@ void CVXLFolderListJob::fillRow(CVXLFolderEntry& entry, std::int32_t position)
     const std::int32_t standard = mode_ == kModePremium ? 0 : kStandardFolders;
     if (position < standard) {
         const auto& row = kStandardRows[position];
-        entry.set(row.kind, CVXLScreenServices::text(row.textId));
-        CVXLScreenServices* services = CVXLScreenServices::instance();
+        entry.set(row.kind, screenText(row.textId));
+        CVXLScreenServices* screen = services();
         if (row.kind == CVXLFolderEntry::kInbox)
-            entry.setCounts(counter(kInboxTotalKey), counter(kInboxNewKey));
-        else if (row.kind == CVXLFolderEntry::kPending && services && services->outboundQueue())
-            entry.setCounts(services->outboundQueue()->countQueued(), 0);
+            entry.setCounts(counter(services(), kInboxTotalKey), counter(services(), kInboxNewKey));
+        else if (row.kind == CVXLFolderEntry::kPending && screen && screen->outboundQueue())
+            entry.setCounts(screen->outboundQueue()->countQueued(), 0);
         return;
     }
-    CPremiumInboxManager* premium = premiumInbox();
+    CPremiumInboxManager* premium = premiumInbox(services());
     const CPremiumGroup* group
         = premium ? premium->groupAt(static_cast<std::uint32_t>(position - standard)) : nullptr;
     entry.set(CVXLFolderEntry::kPremium, group ? group->name : CVXLString());
@@ -213,7 +211,7 @@ CVXLHsmState CVXLFolderListJob::Showing(const CVXLEvent* e)
         if (!entry)
             return handled();
         if (entry->kind() == CVXLFolderEntry::kPremium) {
-            if (CPremiumInboxManager* premium = premiumInbox())
+            if (CPremiumInboxManager* premium = premiumInbox(services()))
                 premium->selectItem(&entry->text());
         }
         return finish(kResults[entry->kind()]);

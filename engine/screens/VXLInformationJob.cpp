@@ -7,7 +7,7 @@ CVXLInformationJob::CVXLInformationJob()
 
 void CVXLInformationJob::setTextById(std::uint32_t id)
 {
-    layout_.setMessage(CVXLScreenServices::text(id));
+    layout_.setMessage(screenText(id));
 }
 
 void CVXLInformationJob::init()

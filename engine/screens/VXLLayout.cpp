@@ -18,9 +18,25 @@ CVXLLayout::CVXLLayout(std::uint32_t layoutType, std::uint32_t initialState)
 {
 }
 
-CVXLString CVXLLayout::text(std::uint32_t id)
+CVXLScreenServices* CVXLLayout::services() const
 {
-    return CVXLScreenServices::text(id);
+    return owner_ ? owner_->services() : CVXLScreenServices::instance();
+}
+
+CVXLContactListElement* CVXLLayout::globalContactContainer() const
+{
+    CVXLScreenServices* screen = services();
+    return screen ? screen->globalContacts() : nullptr;
+}
+
+CVXLString CVXLLayout::text(std::uint32_t id) const
+{
+    return CVXLScreenServices::text(services(), id);
+}
+
+std::int32_t CVXLLayout::configNumber(std::int32_t item, std::int32_t fallback) const
+{
+    return CVXLScreenServices::configNumber(services(), item, fallback);
 }
 
 void CVXLLayout::releaseHandler(CVXLReleasable* handler)
@@ -31,8 +47,8 @@ void CVXLLayout::releaseHandler(CVXLReleasable* handler)
 
 void CVXLLayout::registerHandler(CVXLReleasable* handler)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CVXLHandlerRegistry* registry = services ? services->resultHandlers() : nullptr;
+    CVXLScreenServices* screen = services();
+    CVXLHandlerRegistry* registry = screen ? screen->resultHandlers() : nullptr;
     if (!handler || !registry || !owner_) {
         // Nobody would ever let go of it.
         releaseHandler(handler);

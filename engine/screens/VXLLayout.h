@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class CVXLContactListElement;
 class CVXLElement;
 class CVXLLayoutChoiceSelection;
 class CVXLLayoutContactChooser;
@@ -15,6 +16,7 @@ class CVXLLayoutMessageComposer;
 class CVXLLayoutProgressBar;
 class CVXLLayoutProgressSpinner;
 class CVXLReleasable;
+class CVXLScreenServices;
 class CVXLUIRequest;
 class CVXLUiJob;
 
@@ -135,6 +137,12 @@ public:
     std::uint32_t state() const { return state_; }
     CVXLUiJob* owner() const { return owner_; }
     void setOwner(CVXLUiJob* owner) { owner_ = owner; }
+    // The owning job's services; without an owner, those of the Client made
+    // last (CVXLScreenServices::instance).
+    CVXLScreenServices* services() const;
+    // The Client's global recipient list, through the services; null
+    // without them.
+    CVXLContactListElement* globalContactContainer() const;
     void* view() const { return view_; }
     void setView(void* view) { view_ = view; }
     CVXLElement* currentElement() const { return current_; }
@@ -142,7 +150,9 @@ public:
 
 protected:
     // The text of a table id ("" when the table lacks it).
-    static CVXLString text(std::uint32_t id);
+    CVXLString text(std::uint32_t id) const;
+    // A configuration item as a decimal number, `fallback` when not set.
+    std::int32_t configNumber(std::int32_t item, std::int32_t fallback) const;
     // For layouts that keep no handler: it is let go of at once.
     static void releaseHandler(CVXLReleasable* handler);
 

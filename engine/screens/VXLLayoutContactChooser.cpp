@@ -25,16 +25,16 @@ CVXLLayoutContactChooser::CVXLLayoutContactChooser()
 
 CVXLLayoutContactChooser::~CVXLLayoutContactChooser()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CVXLContactListElement* contacts = services ? services->globalContacts() : nullptr;
+    CVXLScreenServices* screen = services();
+    CVXLContactListElement* contacts = screen ? screen->globalContacts() : nullptr;
     if (contacts && contacts->elementOwner() == this)
         contacts->setElementOwner(nullptr);
 }
 
 bool CVXLLayoutContactChooser::prepare()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    if (CVXLContactListElement* contacts = services ? services->globalContacts() : nullptr)
+    CVXLScreenServices* screen = services();
+    if (CVXLContactListElement* contacts = screen ? screen->globalContacts() : nullptr)
         contacts->setElementOwner(this);
     return true;
 }

@@ -48,7 +48,7 @@ std::uint32_t CVXLLayoutFolderList::getCommandCount() const
 bool CVXLLayoutFolderList::prepare()
 {
     list_.setFirst(0);
-    list_.setLength(CVXLListModel::boundedLength(CVXLScreenServices::configNumber(kConfigWindowLength, 0)));
+    list_.setLength(CVXLListModel::boundedLength(configNumber(kConfigWindowLength, 0)));
     list_.setCursor(0);
     list_.clear();
     setCurrentElement(nullptr);

@@ -32,9 +32,9 @@ constexpr std::int32_t kCardStore = 2;
 // The low half of a memory card store's packed location.
 constexpr std::uint32_t kCardLocationKind = 4;
 
-bool cardPresent()
+bool cardPresent(const CVXLScreenServices* screen)
 {
-    return CVXLScreenServices::configNumber(CVXLLayoutList::kConfigCardPresent, 0) != 0;
+    return CVXLScreenServices::configNumber(screen, CVXLLayoutList::kConfigCardPresent, 0) != 0;
 }
 
 } // namespace
@@ -76,7 +76,7 @@ bool CVXLLayoutList::canSubmitAction(std::uint32_t eventId) const
         const CVXLAlbum* entry = current && current->elementType() == kElementAlbum
             ? static_cast<const CVXLAlbum*>(current)
             : nullptr;
-        if (entry && (entry->location() & 0xFFFF) == kCardLocationKind && !cardPresent())
+        if (entry && (entry->location() & 0xFFFF) == kCardLocationKind && !cardPresent(services()))
             return false;
     }
     return CVXLLayout::canSubmitAction(eventId);
@@ -91,9 +91,7 @@ void CVXLLayoutList::setState(std::uint32_t state)
 
 void CVXLLayoutList::reset()
 {
-    list_.setWindow(0,
-        CVXLListModel::boundedLength(
-            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+    list_.setWindow(0, CVXLListModel::boundedLength(configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);
@@ -180,7 +178,7 @@ void CVXLLayoutList::buildStorageEntries()
         if (++stored == 1 && !suppressOnline_)
             addOnline();
     }
-    if (cardPresent())
+    if (cardPresent(services()))
         for (std::int32_t i = 0; i < count; ++i)
             if (stores->getStoreKind(i) == kCardStore && addStore(i, &next))
                 ++stored;

@@ -194,7 +194,7 @@ std::uint32_t CVXLLayoutMediaBrowser::getCommandCount() const
 
 void CVXLLayoutMediaBrowser::resetWindow()
 {
-    std::int32_t size = CVXLScreenServices::configNumber(kCfgMediaBrowserWindowSize, kDefaultWindowSize);
+    std::int32_t size = configNumber(kCfgMediaBrowserWindowSize, kDefaultWindowSize);
     // A window of no items could show nothing: the default instead.
     if (size <= 0)
         size = kDefaultWindowSize;
@@ -205,7 +205,7 @@ void CVXLLayoutMediaBrowser::resetWindow()
     if (limited_ && limit_ < windowSize_)
         windowSize_ = limit_;
     windowSet_ = 1;
-    const std::int32_t row = CVXLScreenServices::configNumber(kCfgItem52, kDefaultRowLength);
+    const std::int32_t row = configNumber(kCfgItem52, kDefaultRowLength);
     rowLength_ = row > 0 ? static_cast<std::uint32_t>(row) : kDefaultRowLength;
     window_.setWindow(0, static_cast<std::int32_t>(windowSize_));
     window_.setCursor(0);
@@ -219,8 +219,8 @@ void CVXLLayoutMediaBrowser::reset()
     setCurrentElement(nullptr);
     setFirst(0);
     movedWindow_ = 0;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    mam_ = services ? services->mediaAccess() : nullptr;
+    CVXLScreenServices* screen = services();
+    mam_ = screen ? screen->mediaAccess() : nullptr;
 }
 
 void CVXLLayoutMediaBrowser::setLimit(std::uint32_t limit)
@@ -252,8 +252,8 @@ void CVXLLayoutMediaBrowser::setFirst(std::uint32_t index)
 
 void CVXLLayoutMediaBrowser::applyOneShotFilter()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    const std::int32_t armed = services ? services->takeOneShotFilter() : -1;
+    CVXLScreenServices* screen = services();
+    const std::int32_t armed = screen ? screen->takeOneShotFilter() : -1;
     if (armed < 0)
         return;
     clearFilter();

@@ -53,10 +53,9 @@ bool startsWith(const CVXLString& text, const char* prefix)
 }
 
 // The selected items of the Media Access Manager.
-std::vector<CVXLMediaItem*> selection()
+std::vector<CVXLMediaItem*> selection(CVXLScreenServices* screen)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CMediaAccessManager* media = services ? services->mediaAccess() : nullptr;
+    CMediaAccessManager* media = screen ? screen->mediaAccess() : nullptr;
     return media ? media->selectedMedia() : std::vector<CVXLMediaItem*>();
 }
 
@@ -191,12 +190,6 @@ std::uint32_t CVXLLayoutMessageComposer::getCommandCount() const
     return static_cast<std::uint32_t>(std::size(kRows));
 }
 
-CVXLContactListElement* CVXLLayoutMessageComposer::globalContactContainer()
-{
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    return services ? services->globalContacts() : nullptr;
-}
-
 void CVXLLayoutMessageComposer::clearSlots()
 {
     for (CVXLFieldElement& slot : slots_)
@@ -315,6 +308,7 @@ bool CVXLLayoutMessageComposer::makeValue(std::uint32_t slotIndex, const CScenar
             slot.setValue(nullptr);
             return true;
         }
+        input->setServices(services());
         const CVXLString cut = input->cutToMaximum(value);
         if (cut.length() != value.length()) {
             // The definition keeps what the screen shows.
@@ -368,7 +362,7 @@ CVXLMediaListElement* CVXLLayoutMessageComposer::buildMediaList(
         break;
     }
     }
-    for (CVXLMediaItem* item : selection()) {
+    for (CVXLMediaItem* item : selection(services())) {
         if (acceptsMedia(mimeTypeOf(item), kind, field))
             list->append(item);
     }
@@ -597,7 +591,7 @@ bool CVXLLayoutMessageComposer::validate(bool mediaOnly) const
     if (!scenario_->onlyHelpOrTitleVisible()
         && (labelState() == kFieldStateModify || errorLabelState() == kFieldStateModify))
         return false;
-    const std::vector<CVXLMediaItem*> selected = selection();
+    const std::vector<CVXLMediaItem*> selected = selection(services());
     for (std::uint32_t i = 0; i < slotCount_; ++i) {
         const CVXLFieldElement& slot = slots_[i];
         const CScenarioField* field = slot.field();

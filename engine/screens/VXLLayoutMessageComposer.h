@@ -107,7 +107,6 @@ public:
     CVXLMediaListElement* videoList() const { return videoList_; }
     CVXLMediaListElement* imageList() const { return imageList_; }
     CVXLMediaListElement* mixedList() const { return mixedList_; }
-    static CVXLContactListElement* globalContactContainer();
 
     CVXLString getTitle() const override { return title_; }
     int submitAction(std::uint32_t eventId) override;

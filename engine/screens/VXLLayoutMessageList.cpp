@@ -103,8 +103,8 @@ CVXLString CVXLLayoutMessageList::getTitle() const
     if (state() < std::size(kTitles))
         return text(kTitles[state()]);
     if (state() == kPremiumState) {
-        CVXLScreenServices* services = CVXLScreenServices::instance();
-        const CPremiumInboxManager* premium = services ? services->premiumInbox() : nullptr;
+        CVXLScreenServices* screen = services();
+        const CPremiumInboxManager* premium = screen ? screen->premiumInbox() : nullptr;
         return premium ? premium->currentGroupName() : CVXLString();
     }
     if (state() == kThreadState)
@@ -169,9 +169,7 @@ bool CVXLLayoutMessageList::canSubmitAction(std::uint32_t eventId) const
 
 void CVXLLayoutMessageList::reset()
 {
-    list_.setWindow(0,
-        CVXLListModel::boundedLength(
-            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+    list_.setWindow(0, CVXLListModel::boundedLength(configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);

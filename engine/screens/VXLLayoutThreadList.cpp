@@ -60,9 +60,7 @@ bool CVXLLayoutThreadList::canSubmitAction(std::uint32_t eventId) const
 
 void CVXLLayoutThreadList::reset()
 {
-    list_.setWindow(0,
-        CVXLListModel::boundedLength(
-            CVXLScreenServices::configNumber(kConfigWindowLength, kDefaultWindowLength)));
+    list_.setWindow(0, CVXLListModel::boundedLength(configNumber(kConfigWindowLength, kDefaultWindowLength)));
     list_.clear();
     list_.setCursor(0);
     list_.setStopAtEnd(1);

@@ -19,11 +19,6 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 using J = CVXLMediaBrowseJob;
 using B = CVXLLayoutMediaBrowser;
 
@@ -173,7 +168,7 @@ void CVXLMediaBrowseJob::init()
     releaseOnStop_ = 1;
     clearSelectionOnExit_ = 1;
     albumOpen_ = 0;
-    const std::int32_t configured = CVXLScreenServices::configNumber(kCfgInitialMediaFilterValue, 3);
+    const std::int32_t configured = configNumber(kCfgInitialMediaFilterValue, 3);
     layout_.clearFilter();
     if (configured == 3 || configured == 1 || configured == 2)
         layout_.addFilter(static_cast<std::uint32_t>(configured));

@@ -96,15 +96,15 @@ void CVXLMenuChoiceJob::build()
         auto* entry = new CVXLEditTextElement;
         if (!entry)
             continue;
-        entry->setText(CVXLScreenServices::text(menu_->entries[i].textId));
+        entry->setText(screenText(menu_->entries[i].textId));
         entry->setValue(menu_->entries[i].icon);
         if (!layout_.addItem(entry))
             delete entry;
     }
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* screen = services();
     CVXLCoolSite site;
-    if (menu_->coolSiteTitle && services
-        && services->coolSiteById(property(kPropertyScenario).toString(), &site)) {
+    if (menu_->coolSiteTitle && screen
+        && screen->coolSiteById(property(kPropertyScenario).toString(), &site)) {
         layout_.setImageLink(site.icon, site.iconType);
         layout_.setTitleText(site.caption);
     }

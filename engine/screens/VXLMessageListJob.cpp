@@ -18,11 +18,6 @@ namespace {
 constexpr std::int32_t kSignalNothingToLoad = 14;
 constexpr std::int32_t kSignalClosed = 22;
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 bool isPending(const CVXLMessageSummary& record)
 {
     const std::uint32_t box = CVXLLayoutMessageList::boxTypeOf(record);
@@ -477,7 +472,7 @@ CVXLHsmState CVXLMessageListJob::Listing(const CVXLEvent* e)
         const CVXLMessageSummary* record = layout_.selectedRecord();
         forwardRequest_.messageId = record ? record->messageId() : CVXLString();
         forwardRequest_.kind = listMode_;
-        forwardRequest_.subject = CVXLScreenServices::text(kTextForwardPrefix);
+        forwardRequest_.subject = screenText(kTextForwardPrefix);
         if (record)
             forwardRequest_.subject += record->subject();
         tellProgram(s);

@@ -8,11 +8,6 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 constexpr struct {
     std::uint32_t action;
     std::int32_t signal;
@@ -226,7 +221,7 @@ CVXLHsmState CVXLMessageSummaryJob::Idle(const CVXLEvent* e)
             bytes.append(consent->pushedData, consent->pushedLength);
         layout_.setSummary(bytes);
         consent_ = consent;
-        if (CVXLScreenServices::configNumber(kConfigAskBeforeCharge, 0) == 0) {
+        if (configNumber(kConfigAskBeforeCharge, 0) == 0) {
             answerConsent(kDecisionRetrieve);
             return finish(kEndDone, false);
         }

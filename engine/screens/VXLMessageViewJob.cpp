@@ -20,11 +20,6 @@
 
 namespace {
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 using Job = CVXLMessageViewJob;
 
 // The rows every job shares; each job adds its own two.
@@ -738,9 +733,9 @@ CVXLHsmState CVXLMessageViewJob::ConfirmingForward(const CVXLEvent* e)
             }
         }
         forward_.toList = addresses;
-        CVXLString text = CVXLScreenServices::text(kTextForwardReady);
+        CVXLString text = screenText(kTextForwardReady);
         text += addresses;
-        text += CVXLScreenServices::text(kTextForwardEnd);
+        text += screenText(kTextForwardEnd);
         showLayout();
         showInfoText(text, 0, CVXLLayoutInformation::kModeConfirmForward, 1);
         return handled();
@@ -750,7 +745,7 @@ CVXLHsmState CVXLMessageViewJob::ConfirmingForward(const CVXLEvent* e)
         forward_.kind = location_;
         forward_.ccList = CVXLString();
         forward_.bccList = CVXLString();
-        forward_.subject = CVXLScreenServices::text(kTextForwardPrefix);
+        forward_.subject = screenText(kTextForwardPrefix);
         if (summary_)
             forward_.subject += summary_->subject();
         post(target(), &forward_);

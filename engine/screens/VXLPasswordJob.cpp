@@ -32,7 +32,7 @@ void CVXLPasswordJob::buildRecord()
     if (title) {
         title->fieldDescription().setTypeCode(kFieldTitle);
         title->fieldDescription().setVisible(true);
-        title->fieldDescription().setCaption(CVXLScreenServices::text(kTitleText));
+        title->fieldDescription().setCaption(screenText(kTitleText));
         record_.addField(title);
     }
     auto* pass = new CScenarioField;
@@ -40,30 +40,28 @@ void CVXLPasswordJob::buildRecord()
         CScenarioFieldDescription& d = pass->fieldDescription();
         d.setType("subj");
         d.setName(kPassField);
-        d.setCaption(CVXLScreenServices::text(kPassText));
+        d.setCaption(screenText(kPassText));
         d.setVisible(true);
         d.setEditable(true);
         d.setModifiers(kModifierPw);
         d.appendMin(kPassMin);
         d.appendMax(kPassMax);
         pass->setFieldId(kPassField);
-        pass->setErrorText(CVXLScreenServices::text(kErrorText));
+        pass->setErrorText(screenText(kErrorText));
         CScenarioLabel& right = d.rightSoftKey();
-        right.setCaptions(
-            CVXLTextPair(CVXLScreenServices::text(kContinueText), CVXLScreenServices::text(kContinueText)));
+        right.setCaptions(CVXLTextPair(screenText(kContinueText), screenText(kContinueText)));
         right.setActionFromKeyword(true, "send");
         right.setActionFromKeyword(false, "disperr");
         right.setRule(kRule);
         CScenarioLabel& left = d.leftSoftKey();
-        left.setCaptions(
-            CVXLTextPair(CVXLScreenServices::text(kChangeText), CVXLScreenServices::text(kAddText)));
+        left.setCaptions(CVXLTextPair(screenText(kChangeText), screenText(kAddText)));
         left.setActionFromKeyword(true, "change");
         left.setActionFromKeyword(false, "add");
         left.setRule(kRule);
         record_.addField(pass);
     }
     record_.setInitialFocus(1);
-    record_.setErrorText(CVXLScreenServices::text(kErrorText));
+    record_.setErrorText(screenText(kErrorText));
     built_ = true;
 }
 
@@ -100,7 +98,7 @@ void CVXLPasswordJob::onLayoutAction(std::uint32_t eventId)
         const std::uint32_t length = CVXLUserInputTextElement::characterCount(text);
         if (length < kPassMin || length > kPassMax) {
             refused_ = true;
-            showInfoText(CVXLScreenServices::text(kErrorText), kNoticeFieldText, 0, 1);
+            showInfoText(screenText(kErrorText), kNoticeFieldText, 0, 1);
             return;
         }
         if (event_)

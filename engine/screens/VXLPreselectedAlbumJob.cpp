@@ -20,11 +20,6 @@ constexpr CVXLUiJob::ActionSignal kEventSignals[] = {
     {kLayoutActionExit, J::kSignalExit},
 };
 
-CVXLScreenServices* services()
-{
-    return CVXLScreenServices::instance();
-}
-
 std::int32_t countSum(const CVXLAlbum& album)
 {
     return album.counter(1) + album.counter(2);
@@ -140,7 +135,8 @@ bool CVXLPreselectedAlbumJob::countNext()
     while (layout_.nextEntry(&album, &location)) {
         const std::uint32_t storage = CVXLMediaBrowseJob::storageClassOf(location);
         const bool local = storage == CVXLMediaBrowseJob::kStoragePhone
-            || (storage == CVXLMediaBrowseJob::kStorageCard && CVXLScreenServices::memoryCardPresent());
+            || (storage == CVXLMediaBrowseJob::kStorageCard
+                && CVXLScreenServices::memoryCardPresent(services()));
         if (local && postCount(album))
             return true;
         setCounts(*album, 0, 0);
@@ -253,7 +249,8 @@ CVXLHsmState CVXLPreselectedAlbumJob::AlbumListShown(const CVXLEvent* e)
         const std::uint32_t storage = CVXLMediaBrowseJob::storageClassOf(album->location());
         if (storage == CVXLMediaBrowseJob::kStorageOnline)
             return pickFocused(album);
-        if (storage == CVXLMediaBrowseJob::kStorageCard && !CVXLScreenServices::memoryCardPresent()) {
+        if (storage == CVXLMediaBrowseJob::kStorageCard
+            && !CVXLScreenServices::memoryCardPresent(services())) {
             setCounts(*album, 0, 0);
             return handled();
         }

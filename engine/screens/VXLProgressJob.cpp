@@ -18,11 +18,10 @@ std::uint64_t decimalValue(const CVXLString& text)
     return value;
 }
 
-std::uint64_t readNumber(const CVXLString& key, bool* present)
+std::uint64_t readNumber(const CVXLScreenServices* screen, const CVXLString& key, bool* present)
 {
     CVXLString text;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    const bool found = key.length() > 0 && services && services->persistentString(key.c_str(), text);
+    const bool found = key.length() > 0 && screen && screen->persistentString(key.c_str(), text);
     if (present)
         *present = found;
     return found ? decimalValue(text) : 0;
@@ -98,8 +97,8 @@ std::int32_t CVXLProgressJob::onFinished()
     cancelEvent(&timer_);
     layout_.detachView();
     if (totalKey_.length() > 0)
-        if (CVXLScreenServices* services = CVXLScreenServices::instance())
-            services->setPersistentNumber(totalKey_.c_str(), 0);
+        if (CVXLScreenServices* screen = services())
+            screen->setPersistentNumber(totalKey_.c_str(), 0);
     layoutState_ = kNoLayoutState;
     mode_ = 1;
     autoFinish_ = 0;
@@ -111,14 +110,14 @@ std::int32_t CVXLProgressJob::onFinished()
 bool CVXLProgressJob::totalReady() const
 {
     bool present = false;
-    const std::uint64_t total = readNumber(totalKey_, &present);
+    const std::uint64_t total = readNumber(services(), totalKey_, &present);
     return present && total != 0;
 }
 
 void CVXLProgressJob::readValues()
 {
-    current_ = readNumber(currentKey_, nullptr);
-    total_ = readNumber(totalKey_, nullptr);
+    current_ = readNumber(services(), currentKey_, nullptr);
+    total_ = readNumber(services(), totalKey_, nullptr);
     // In two parts, so that current x 100 cannot overflow.
     percentage_ = total_ == 0 ? 0 : current_ / total_ * 100 + current_ % total_ * 100 / total_;
 }

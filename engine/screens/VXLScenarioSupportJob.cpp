@@ -31,9 +31,9 @@ constexpr RowTemplate kRows[] = {
     {true, kCardStore, 0, 0, nullptr, CVXLScenarioSupportJob::kEndStorage, 2},
 };
 
-bool cardPresent()
+bool cardPresent(const CVXLScreenServices* screen)
 {
-    return CVXLScreenServices::configNumber(CVXLScenarioSupportJob::kConfigCardPresent, 0) != 0;
+    return CVXLScreenServices::configNumber(screen, CVXLScenarioSupportJob::kConfigCardPresent, 0) != 0;
 }
 
 } // namespace
@@ -111,7 +111,7 @@ void CVXLScenarioSupportJob::build()
     const std::int32_t storeCount = stores ? static_cast<std::int32_t>(stores->getStoreCount()) : 0;
     for (std::uint32_t row = 0; row < std::size(kRows); ++row) {
         const RowTemplate& t = kRows[row];
-        if (t.storeKind == kCardStore && !cardPresent())
+        if (t.storeKind == kCardStore && !cardPresent(services()))
             continue;
         if (t.storage) {
             for (std::int32_t i = 0; i < storeCount; ++i)
@@ -123,7 +123,7 @@ void CVXLScenarioSupportJob::build()
         if (property >= 0 && static_cast<std::size_t>(property) < std::size(kSelectorProperties)
             && this->property(kSelectorProperties[property]).toInt() != 1)
             continue;
-        addEntry(CVXLScreenServices::text(t.textId), row, -1);
+        addEntry(screenText(t.textId), row, -1);
     }
 }
 
@@ -172,7 +172,7 @@ CVXLHsmState CVXLScenarioSupportJob::Listing(const CVXLEvent* e)
         const RowTemplate& t = kRows[origin.row];
         const CVXLMediaStoreManager* stores = CVXLMediaStoreManager::instance();
         if (t.storage) {
-            if (stores && stores->getStoreKind(origin.store) == kCardStore && !cardPresent()) {
+            if (stores && stores->getStoreKind(origin.store) == kCardStore && !cardPresent(services())) {
                 showInfo(kNoticeNoCard, 0, 1);
                 return transition(&CVXLScenarioSupportJob::Noticing);
             }

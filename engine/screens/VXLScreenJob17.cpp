@@ -17,8 +17,8 @@ bool CVXLScreenJob17::beginHandOver()
 {
     paths_.clear();
     cursor_ = 0;
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    if (CVXLList* captured = services ? services->capturedMedia() : nullptr) {
+    CVXLScreenServices* screen = services();
+    if (CVXLList* captured = screen ? screen->capturedMedia() : nullptr) {
         for (CVXLList::Node* node = captured->head(); node; node = node->next)
             if (auto* path = dynamic_cast<CVXLString*>(node->object))
                 paths_.push_back(*path);
@@ -31,8 +31,8 @@ bool CVXLScreenJob17::beginHandOver()
 
 void CVXLScreenJob17::handOverNext()
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CMediaAccessManager* media = services ? services->mediaAccess() : nullptr;
+    CVXLScreenServices* screen = services();
+    CMediaAccessManager* media = screen ? screen->mediaAccess() : nullptr;
     if (!media) {
         VXL_LOG_INFO("capture hand-over: no Media Access Manager");
         failed_ = true;
@@ -41,7 +41,7 @@ void CVXLScreenJob17::handOverNext()
     }
     CVXLMediaStoreManager* stores = CVXLMediaStoreManager::instance();
     item_.reset();
-    item_.location = stores ? stores->locationById(services->captureLocation()) : 0;
+    item_.location = stores ? stores->locationById(screen->captureLocation()) : 0;
     item_.name = CVXLString();
     item_.path = paths_[cursor_];
     ++cursor_;

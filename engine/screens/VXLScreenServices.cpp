@@ -2,24 +2,25 @@
 
 #include "engine/core/settings/VXLConfigItem.h"
 
-CVXLString CVXLScreenServices::text(std::uint32_t id)
+CVXLString CVXLScreenServices::text(const CVXLScreenServices* services, std::uint32_t id)
 {
-    const char* found = installed_ ? installed_->engineText(id) : nullptr;
+    const char* found = services ? services->engineText(id) : nullptr;
     return CVXLString(found ? found : "");
 }
 
-std::int32_t CVXLScreenServices::configNumber(std::int32_t item, std::int32_t fallback)
+std::int32_t CVXLScreenServices::configNumber(
+    const CVXLScreenServices* services, std::int32_t item, std::int32_t fallback)
 {
     CVXLString value;
-    if (!installed_ || !installed_->configString(item, value) || value.length() == 0)
+    if (!services || !services->configString(item, value) || value.length() == 0)
         return fallback;
     return value.toInt();
 }
 
-bool CVXLScreenServices::memoryCardPresent()
+bool CVXLScreenServices::memoryCardPresent(const CVXLScreenServices* services)
 {
     CVXLString value;
-    if (!installed_ || !installed_->configString(kCfgMemCardPresent, value))
+    if (!services || !services->configString(kCfgMemCardPresent, value))
         return false;
     return value == "1" || value == "T" || value == "t";
 }

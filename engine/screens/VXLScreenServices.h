@@ -16,7 +16,6 @@ class CVXLHandlerRegistry;
 class CVXLLayout;
 class CVXLList;
 class CVXLThreadDB;
-class CVXLUiJobPool;
 
 // What a UI job asks of the Client for a layout: show it, send it again, or
 // take it off the screen. The Client maps them by name onto its own request
@@ -37,11 +36,11 @@ enum CVXLMediaFilter : std::int32_t {
 
 // The engine root's services to layouts and UI jobs, which sit below it: the
 // engine text table, the result-handler registry, the screen request queue,
-// the activity count, the UI-job pool, the persistent settings and
-// configuration, the managers a screen flow posts to, and what one flow
-// leaves for the next (the captured media, the one-shot media filter and the
-// no-auto-select flag). The Client installs itself when it is made and
-// withdraws when it goes; without it texts are empty and requests go nowhere.
+// the activity count, the persistent settings and configuration, the
+// managers a screen flow posts to, and what one flow leaves for the next (the
+// captured media, the one-shot media filter and the no-auto-select flag). The Client hands them to its UI-job
+// pool, and a job and its layout reach them through the pool the job came from; without them texts are empty
+// and requests go nowhere.
 class CVXLScreenServices {
 public:
     virtual ~CVXLScreenServices() = default;
@@ -51,7 +50,6 @@ public:
     virtual void queueLayoutRequest(CVXLLayout* layout, CVXLLayoutRequest kind) = 0;
     virtual void beginActivity() = 0;
     virtual void endActivity() = 0;
-    virtual CVXLUiJobPool* uiJobPool() = 0;
     // False (and an empty text) when the key is absent.
     virtual bool persistentString(const char* key, CVXLString& value) const = 0;
     virtual void setPersistentNumber(const char* key, std::uint32_t value) = 0;
@@ -128,15 +126,19 @@ public:
     // The first cool site with the id; false when none has it.
     bool coolSiteById(const CVXLString& id, CVXLCoolSite* out) const;
 
-    // A configuration item as a decimal number, `fallback` when not set.
-    static std::int32_t configNumber(std::int32_t item, std::int32_t fallback);
+    // A configuration item as a decimal number, `fallback` when not set or
+    // without services.
+    static std::int32_t configNumber(
+        const CVXLScreenServices* services, std::int32_t item, std::int32_t fallback);
+    // The text of an id, "" when the table lacks it or without services.
+    static CVXLString text(const CVXLScreenServices* services, std::uint32_t id);
     // Configuration item 41 says a memory card is present: "1", "T" or "t".
-    static bool memoryCardPresent();
+    static bool memoryCardPresent(const CVXLScreenServices* services);
 
+    // The services of the Client made last: what a job outside any pool, and
+    // an element made without services, fall back on.
     static CVXLScreenServices* instance() { return installed_; }
     static void install(CVXLScreenServices* services) { installed_ = services; }
-    // The text of an id, "" without services.
-    static CVXLString text(std::uint32_t id);
 
 private:
     static inline CVXLScreenServices* installed_ = nullptr;

@@ -7,10 +7,9 @@
 
 namespace {
 
-CMediaAccessManager* mediaAccess()
+CMediaAccessManager* mediaAccess(CVXLScreenServices* screen)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    return services ? services->mediaAccess() : nullptr;
+    return screen ? screen->mediaAccess() : nullptr;
 }
 
 } // namespace
@@ -27,7 +26,7 @@ void CVXLStorageLocationJob::onStart()
 {
     opened_ = false;
     failed_ = false;
-    CMediaAccessManager* media = mediaAccess();
+    CMediaAccessManager* media = mediaAccess(services());
     if (!media) {
         VXL_LOG_INFO("storage location job: no Media Access Manager");
         failed_ = true;
@@ -74,7 +73,7 @@ void CVXLStorageLocationJob::onSignal(std::int32_t signal)
 
 bool CVXLStorageLocationJob::onStop()
 {
-    CMediaAccessManager* media = mediaAccess();
+    CMediaAccessManager* media = mediaAccess(services());
     if (!media || (!opened_ && !open_.isBusy()))
         return false;
     if (open_.isBusy()) {

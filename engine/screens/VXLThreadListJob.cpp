@@ -42,8 +42,8 @@ void CVXLThreadListJob::init()
     layout_.setItemCount(0);
     shown_ = false;
     leaveResult_ = kEndBack;
-    if (CVXLScreenServices* services = CVXLScreenServices::instance())
-        services->wireMessageService(service_);
+    if (CVXLScreenServices* screen = services())
+        screen->wireMessageService(service_);
 }
 
 // The replies come below the job's first external code: the base hands

@@ -87,18 +87,34 @@ CVXLString CVXLUiJob::getXferString() const
     return hasXferString() ? property(kXferString).toString() : CVXLString("0");
 }
 
+CVXLScreenServices* CVXLUiJob::services() const
+{
+    CVXLScreenServices* own = pool_ ? pool_->services() : nullptr;
+    return own ? own : CVXLScreenServices::instance();
+}
+
+CVXLString CVXLUiJob::screenText(std::uint32_t id) const
+{
+    return CVXLScreenServices::text(services(), id);
+}
+
+std::int32_t CVXLUiJob::configNumber(std::int32_t item, std::int32_t fallback) const
+{
+    return CVXLScreenServices::configNumber(services(), item, fallback);
+}
+
 void CVXLUiJob::onDeactivated()
 {
     if (activity_)
-        if (CVXLScreenServices* services = CVXLScreenServices::instance())
-            services->endActivity();
+        if (CVXLScreenServices* screen = services())
+            screen->endActivity();
 }
 
 void CVXLUiJob::onActivated()
 {
     if (activity_)
-        if (CVXLScreenServices* services = CVXLScreenServices::instance())
-            services->beginActivity();
+        if (CVXLScreenServices* screen = services())
+            screen->beginActivity();
 }
 
 void CVXLUiJob::onLayoutReleased(CVXLLayout* layout)
@@ -235,23 +251,19 @@ void CVXLUiJob::requestLayout(CVXLLayout* layout, CVXLLayoutRequest kind)
         break;
     }
     ++requestCount_;
-    if (CVXLScreenServices* services = CVXLScreenServices::instance())
-        services->queueLayoutRequest(layout, kind);
+    if (CVXLScreenServices* screen = services())
+        screen->queueLayoutRequest(layout, kind);
 }
 
 CVXLUiJob* CVXLUiJob::acquireChild(int typeId)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CVXLUiJobPool* pool = services ? services->uiJobPool() : nullptr;
-    return pool ? pool->acquire(typeId) : nullptr;
+    return pool_ ? pool_->acquire(typeId) : nullptr;
 }
 
 void CVXLUiJob::giveBackChild(CVXLUiJob* child)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
-    CVXLUiJobPool* pool = services ? services->uiJobPool() : nullptr;
-    if (pool)
-        pool->release(child);
+    if (pool_)
+        pool_->release(child);
 }
 
 void CVXLUiJob::runChild(CVXLUiJob* child)
@@ -462,6 +474,11 @@ void CVXLUiJob::receive(CVXLEvent* event)
 void CVXLUiJob::init()
 {
     answered_ = false;
+    // A job made outside any pool takes the pool of the UI job above it.
+    if (!pool_) {
+        if (auto* above = dynamic_cast<CVXLUiJob*>(parent()))
+            pool_ = above->pool_;
+    }
     CVXLEventHandler::init();
 }
 

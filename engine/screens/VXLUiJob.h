@@ -171,6 +171,17 @@ public:
     bool activityFlag() const { return activity_ != 0; }
     void setActivityFlag(bool on) { activity_ = on ? 1 : 0; }
 
+    // The pool the job came from, or the one of the UI job it was started
+    // under; set by hand for a job made outside any pool. Its services are
+    // the pool's (null without a pool).
+    CVXLUiJobPool* pool() const { return pool_; }
+    void setPool(CVXLUiJobPool* pool) { pool_ = pool; }
+    CVXLScreenServices* services() const;
+    // The text of an id, "" without services.
+    CVXLString screenText(std::uint32_t id) const;
+    // A configuration item as a decimal number, `fallback` when not set.
+    std::int32_t configNumber(std::int32_t item, std::int32_t fallback) const;
+
     // Set by the UI-job stack while the job is the current, started one.
     bool isCurrentActive() const { return currentActive_; }
     void setCurrentActive(bool active) { currentActive_ = active; }
@@ -212,6 +223,7 @@ private:
     void takeAsLeaving(CVXLLayout* layout);
 
     std::uint8_t activity_ = 0;
+    CVXLUiJobPool* pool_ = nullptr;
     CVXLUiJob* currentChild_ = nullptr;
     CVXLUiJob* nextChild_ = nullptr;
     std::int32_t firstExternalCode_;

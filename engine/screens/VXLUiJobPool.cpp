@@ -134,6 +134,7 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->destinations),
              static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
+        job->pool_ = this;
         slots_[job->typeId()] = job;
     }
 }
@@ -152,6 +153,7 @@ bool CVXLUiJobPool::add(CVXLUiJob* job)
         return false;
     job->pooled_ = true;
     job->inUse_ = false;
+    job->pool_ = this;
     slots_[type] = job;
     added_[type] = true;
     return true;
@@ -168,6 +170,7 @@ CVXLUiJob* CVXLUiJobPool::acquire(int typeId)
         if (!job)
             return nullptr;
         job->pooled_ = false;
+        job->pool_ = this;
         fresh_.push_back(job);
     }
     job->inUse_ = true;

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CVXLLayout;
+class CVXLScreenServices;
 class CVXLUiJob;
 
 // The preallocated UI jobs, one per type id, built once in one block and
@@ -18,6 +19,10 @@ class CVXLUiJob;
 // on the program's stack at its end) goes with the block. A job's explicit pooled flag
 // tells the two apart: the allocator's guard cannot, since a job at the start
 // of the block would pass it.
+//
+// The pool hands its jobs the engine's screen services, which its owner
+// wires (the Client its own); a job started under a pooled job takes the
+// same pool.
 //
 // The block holds the jobs built so far (the notice screens: error,
 // information, progress, spinner, progress bar; the message composer; the
@@ -56,6 +61,8 @@ public:
     // then yields null.
     void destroyAll();
     bool isDestroyed() const { return destroyed_; }
+    CVXLScreenServices* services() const { return services_; }
+    void setServices(CVXLScreenServices* services) { services_ = services; }
 
 protected:
     // A fresh job of a type the block lacks, or null; the base makes none.
@@ -73,5 +80,6 @@ private:
     // Fresh jobs given back whose layout a request still named.
     std::vector<CVXLUiJob*> held_;
     std::function<bool(const CVXLLayout*)> layoutNamed_;
+    CVXLScreenServices* services_ = nullptr;
     bool destroyed_ = false;
 };

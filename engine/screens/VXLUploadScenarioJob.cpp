@@ -71,15 +71,15 @@ void CVXLUploadScenarioJob::build()
     if (uploads_) {
         auto* entry = new CVXLMenuItemElement;
         if (entry) {
-            entry->setText(CVXLScreenServices::text(kUploadTextId));
+            entry->setText(screenText(kUploadTextId));
             entry->setValue(kValueUpload);
         }
         add(entry);
     }
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* screen = services();
     CVXLCoolSite site;
-    for (std::int32_t n = 0, count = services ? services->coolSiteCount() : 0; n < count; ++n) {
-        if (!services->coolSiteAt(n, &site))
+    for (std::int32_t n = 0, count = screen ? screen->coolSiteCount() : 0; n < count; ++n) {
+        if (!screen->coolSiteAt(n, &site))
             continue;
         auto* entry = new CVXLMenuItemElement;
         if (entry) {
@@ -93,7 +93,7 @@ void CVXLUploadScenarioJob::build()
     }
     auto* last = new CVXLMenuItemElement;
     if (last) {
-        last->setText(CVXLScreenServices::text(kAddCoolSiteTextId));
+        last->setText(screenText(kAddCoolSiteTextId));
         last->setValue(kValueAddCoolSite);
     }
     add(last);
@@ -162,8 +162,8 @@ CVXLHsmState CVXLUploadScenarioJob::Listing(const CVXLEvent* e)
             return finish(kEndUpload);
         if (entry->value() == kValueAddCoolSite)
             return finish(kEndAddCoolSite);
-        CVXLScreenServices* services = CVXLScreenServices::instance();
-        CVXLEventHandler* manager = services ? services->scenarioManager() : nullptr;
+        CVXLScreenServices* screen = services();
+        CVXLEventHandler* manager = screen ? screen->scenarioManager() : nullptr;
         if (!manager)
             return handled();
         setProperty(kPropertyScenarioId, CVXLVariant(entry->id()));
@@ -203,10 +203,10 @@ CVXLHsmState CVXLUploadScenarioJob::LoadingScenario(const CVXLEvent* e)
         return transition(&CVXLUploadScenarioJob::Failed);
     case kChildBack:
     case kChildCancel:
-        cancelEventsWith(CVXLScreenServices::instance()->scenarioManager());
+        cancelEventsWith(services()->scenarioManager());
         return finish(kEndBack);
     case kChildExit:
-        cancelEventsWith(CVXLScreenServices::instance()->scenarioManager());
+        cancelEventsWith(services()->scenarioManager());
         return finish(kEndExit);
     case kSignalSelect:
         return handled();

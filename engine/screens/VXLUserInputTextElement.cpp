@@ -14,7 +14,7 @@ int CVXLUserInputTextElement::setText(const CVXLString& text)
     const std::uint32_t characters = characterCount(text);
     if (maximum() >= 0 && characters > static_cast<std::uint32_t>(maximum())) {
         VXL_LOG_INFO("text input: refused a text of %u characters, at most %d", characters, maximum());
-        if (CVXLScreenServices* services = CVXLScreenServices::instance())
+        if (CVXLScreenServices* services = services_ ? services_ : CVXLScreenServices::instance())
             services->setEngineError(kTextTooLong);
         return 0;
     }

@@ -6,10 +6,13 @@
 
 #include <cstdint>
 
+class CVXLScreenServices;
+
 // A text input field. Its maximum counts characters (UTF-8 sequences, not
 // bytes); a longer text is refused whole, so no character is ever cut in two,
 // and the engine's error word becomes 69. A text the screen must shorten
-// itself is cut between characters (cutToMaximum).
+// itself is cut between characters (cutToMaximum). The layout that makes it
+// hands it the services of its job, which keep the error word.
 class CVXLUserInputTextElement : public CVXLRangedElement {
 public:
     static constexpr std::uint32_t kElementType = 17;
@@ -41,6 +44,7 @@ public:
     std::uint32_t modifiers() const { return modifiers_; }
     void setModifiers(std::uint32_t modifiers) { modifiers_ = modifiers; }
     bool isPassword() const { return (modifiers_ & kPasswordModifier) != 0; }
+    void setServices(CVXLScreenServices* services) { services_ = services; }
 
     // The text cut to its first maximum characters (whole when it has no
     // more, or the maximum is negative); a cut never splits a sequence.
@@ -55,4 +59,5 @@ private:
     CVXLTrackedText text_;
     std::uint32_t inputMode_ = kSingleLine;
     std::uint32_t modifiers_ = 0;
+    CVXLScreenServices* services_ = nullptr;
 };

@@ -529,7 +529,8 @@ TEST(VXLClientMessageListRoad, AForwardReachesTheRelayUnlessTheQueueIsFull)
     rig.run();
     CVXLLayoutInformation* notice = rig.top() ? rig.top()->asInformation() : nullptr;
     ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(notice->message(), CVXLScreenServices::text(CVXLInfoMessageTable::textIdOf(20)));
+    EXPECT_EQ(notice->message(),
+        CVXLScreenServices::text(rig.client->getUiJobPool()->services(), CVXLInfoMessageTable::textIdOf(20)));
     ASSERT_TRUE(rig.press("Continue"));
     EXPECT_EQ(rig.currentJob(), thread);
     EXPECT_TRUE(thread->isListing());

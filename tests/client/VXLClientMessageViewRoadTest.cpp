@@ -153,9 +153,10 @@ std::string colonHex(const std::string& bytes)
     return out;
 }
 
-std::string infoText(std::uint32_t index)
+std::string infoText(CVXLClient* client, std::uint32_t index)
 {
-    return CVXLScreenServices::text(CVXLInfoMessageTable::textIdOf(index)).c_str();
+    return CVXLScreenServices::text(client->getUiJobPool()->services(), CVXLInfoMessageTable::textIdOf(index))
+        .c_str();
 }
 
 TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted)
@@ -259,7 +260,7 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ASSERT_TRUE(rig.press("Continue"));
     ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000))
         << rig.relay.log();
-    EXPECT_EQ(rig.dismissNotice(), infoText(15));
+    EXPECT_EQ(rig.dismissNotice(), infoText(rig.client, 15));
     EXPECT_EQ(rig.top(), &layout);
     std::vector<std::string> lines = testLines(rig.relay.log());
     ASSERT_EQ(lines.size(), received + 1) << rig.relay.log();
@@ -273,7 +274,7 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ASSERT_TRUE(rig.press("Save Message"));
     ASSERT_TRUE(rig.follow([&] { return rig.top() && rig.top()->asInformation(); }, 30000))
         << rig.relay.log() << rig.topText();
-    EXPECT_EQ(rig.dismissNotice(), infoText(21));
+    EXPECT_EQ(rig.dismissNotice(), infoText(rig.client, 21));
     lines = testLines(rig.relay.log());
     EXPECT_NE(lines.back().find("POST /mms type=8b"), std::string::npos) << rig.relay.log();
     EXPECT_EQ(rig.top(), &layout);
@@ -289,7 +290,7 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ASSERT_EQ(rig.currentJob(), view);
     ASSERT_TRUE(submitByLabel(layout, "Forward")) << screenText(layout);
     rig.run();
-    EXPECT_EQ(rig.dismissNotice(), infoText(20));
+    EXPECT_EQ(rig.dismissNotice(), infoText(rig.client, 20));
     EXPECT_TRUE(view->isViewing());
     EXPECT_EQ(rig.currentJob(), view);
 
@@ -298,7 +299,7 @@ TEST(VXLClientMessageViewRoad, AMessageOfTwoSlidesIsReadForwardedSavedAndDeleted
     ASSERT_NE(before, "");
     ASSERT_TRUE(submitByLabel(layout, "Delete"));
     rig.run();
-    EXPECT_EQ(rig.dismissNotice(), infoText(12));
+    EXPECT_EQ(rig.dismissNotice(), infoText(rig.client, 12));
     EXPECT_EQ(storedInboxIds(client), "");
     EXPECT_NE(rig.currentJob(), view);
 

@@ -1,7 +1,10 @@
 // What the Client offers the screen flows below it.
 #include "engine/client/VXLClient.h"
 #include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLScreenServices.h"
+#include "engine/screens/VXLUiJob.h"
+#include "engine/screens/VXLUiJobPool.h"
 #include "tests/support/EngineDriver.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +19,7 @@ public:
     {
         ASSERT_TRUE(engine.create());
         client = engine.client();
-        services = CVXLScreenServices::instance();
+        services = client->getUiJobPool()->services();
         ASSERT_NE(services, nullptr);
     }
 
@@ -67,6 +70,49 @@ TEST_F(ScreenServicesTest, ConfigurationCoolSitesAndUrlRequests)
     CVXLUIRequest* request = client->popUIRequest();
     EXPECT_EQ(request->kind(), kUIRequestProcessUrl);
     EXPECT_EQ(std::string(request->url().c_str()), "http://tessel.example/help");
+}
+
+// A screen job made outside any pool.
+class LooseJob : public CVXLUiJob {
+public:
+    int typeId() const override { return 10; }
+};
+
+// Two engines in one process: a job of each Client's pool, a job started
+// under it and a layout it owns reach that Client's services, whichever
+// Client was made last.
+TEST(ScreenServicesWiring, EachClientsPoolHandsItsJobsItsOwnServices)
+{
+    EngineDriver first, spare;
+    ASSERT_TRUE(first.create());
+    CVXLClient second(&spare.factory());
+    second.init();
+    first.client()->settings().setConfigString(kCfgAlbumListWindowSize, "7");
+    second.settings().setConfigString(kCfgAlbumListWindowSize, "9");
+    struct Case {
+        CVXLClient* client;
+        std::int32_t windowSize;
+    };
+    for (const Case& c : {Case {first.client(), 7}, Case {&second, 9}}) {
+        CVXLClient* client = c.client;
+        CVXLUiJobPool* pool = client->getUiJobPool();
+        ASSERT_NE(pool->services(), nullptr);
+        CVXLUiJob* pooled = pool->acquire(CVXLUiJob::kInformationJobType);
+        ASSERT_NE(pooled, nullptr);
+        LooseJob under;
+        pooled->startChild(&under);
+        CVXLLayoutInformation layout;
+        layout.setOwner(&under);
+        for (CVXLUiJob* job : {pooled, static_cast<CVXLUiJob*>(&under)}) {
+            EXPECT_EQ(job->pool(), pool) << c.windowSize;
+            EXPECT_EQ(job->services(), pool->services()) << c.windowSize;
+            EXPECT_EQ(job->configNumber(kCfgAlbumListWindowSize, 0), c.windowSize);
+        }
+        ASSERT_NE(layout.globalContactContainer(), nullptr);
+        EXPECT_EQ(layout.globalContactContainer(), &client->getGlobalContacts()) << c.windowSize;
+        pooled->stopChildren();
+        pool->release(pooled);
+    }
 }
 
 } // namespace

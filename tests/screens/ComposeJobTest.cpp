@@ -328,7 +328,7 @@ TEST_F(ComposeJobTest, ModifyAsksForTheFieldsSubFlow)
 {
     addRecipients(1);
     start("__vxl_sendto_recipients");
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* services = client->getUiJobPool()->services();
     struct Case {
         std::int32_t field;
         std::int32_t result;

@@ -480,6 +480,7 @@ TEST(HandOverJobFailureTest, FailedMessagesAreSentAgainOrDeleted)
     CVXLClient* client = engine.client();
     client->settings().setPersistentString(kPersDatacommActive, "0");
     ParentJob parent;
+    parent.setPool(client->getUiJobPool());
     client->startChild(&parent);
     engine.runUntilIdle();
     ASSERT_EQ(client->getOutboundQueueManager().count(), 2u);

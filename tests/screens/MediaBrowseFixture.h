@@ -36,8 +36,8 @@ protected:
     void startDelete() override
     {
         CVXLString total;
-        if (CVXLScreenServices* services = CVXLScreenServices::instance())
-            services->persistentString(kPersProgressTotal, total);
+        if (CVXLScreenServices* screen = services())
+            screen->persistentString(kPersProgressTotal, total);
         deleteTotal = total.c_str();
         CVXLAlbumSummaryJob::startDelete();
     }

@@ -240,7 +240,7 @@ TEST_F(MediaBrowserLayoutTest, UnusableWindowAndRowSettingsFallBack)
 // committed; it is taken once, and nothing armed changes nothing.
 TEST_F(MediaBrowserLayoutTest, TheOneShotFilterIsTakenOnce)
 {
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* services = engine.client()->getUiJobPool()->services();
     ASSERT_NE(services, nullptr);
     CVXLLayoutMediaBrowser layout;
     layout.addFilter(kMediaFilterImagesAndVideos);

@@ -61,7 +61,7 @@ TEST_F(MediaPickerJobTest, EachVariantStartsInItsStateWithTheArmedFilter)
         {38, kOnline, kMediaFilterImages, 0, both, "Online Albums"},
     };
     client->settings().setConfigString(kCfgMemCardPresent, "1");
-    CVXLScreenServices* services = CVXLScreenServices::instance();
+    CVXLScreenServices* services = client->getUiJobPool()->services();
     ASSERT_NE(services, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + " armed " + std::to_string(c.armed));

@@ -64,6 +64,7 @@ public:
         client = engine.client();
         pool = client->getUiJobPool();
         ASSERT_NE(pool, nullptr);
+        parent.setPool(pool);
         client->startChild(&parent);
         run();
         requests.clear();

@@ -96,7 +96,7 @@ void CWinTSLayoutContactChooser::AddAddress(
         }
         shown = name + u" " + address;
     }
-    CVXLContactListElement* contacts = CVXLLayoutMessageComposer::globalContactContainer();
+    CVXLContactListElement* contacts = layout_->globalContactContainer();
     CVXLAddressee* entry = contacts ? contacts->addNew() : nullptr;
     if (!entry) {
         winTSLog(kLogFailure, "the global contact list took no recipient: " + wideToUtf8(address));
@@ -147,7 +147,7 @@ void CWinTSLayoutContactChooser::SubmitAction(std::uint32_t command)
         container_->Store();
     const std::uint32_t n = command - kFirstActionCommand;
     if (command > kFirstActionCommand && n <= actionCount() && action(n).eventId == kContinue) {
-        CVXLContactListElement* contacts = CVXLLayoutMessageComposer::globalContactContainer();
+        CVXLContactListElement* contacts = layout_->globalContactContainer();
         if (contacts && contacts->minimum() > static_cast<std::int32_t>(contacts->count())) {
             winTSLog(kLogInfo, "Continue needs more recipients");
             return;
@@ -166,8 +166,7 @@ void CWinTSLayoutContactChooser::OpenContacts()
     }
     container_ = std::make_unique<CWinTSElementContactContainer>(WinTSElementLink {
         kWmLayoutSetElement, kWmElementResized, kWmElementChanged, kWmElementCommandsChanged, wallpaper()});
-    container_->Create(
-        this, CVXLLayoutMessageComposer::globalContactContainer(), containerRect_, kContainerId, 0x50000000);
+    container_->Create(this, layout_->globalContactContainer(), containerRect_, kContainerId, 0x50000000);
     addTransparentControl(kContainerId);
     SetCurrentElement(container_.get());
 }

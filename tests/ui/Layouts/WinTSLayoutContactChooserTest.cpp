@@ -42,10 +42,10 @@ std::ostream& operator<<(std::ostream& out, const Entry& e)
     return out << e.kind << " " << e.address << " (" << e.shown << ")";
 }
 
-std::vector<Entry> globalEntries()
+std::vector<Entry> globalEntries(const CVXLLayout& layout)
 {
     std::vector<Entry> entries;
-    CVXLContactListElement* list = CVXLLayoutMessageComposer::globalContactContainer();
+    CVXLContactListElement* list = layout.globalContactContainer();
     for (std::uint32_t i = 0; list && i < list->count(); ++i)
         entries.push_back(
             Entry {list->at(i)->kind(), list->at(i)->address().c_str(), list->at(i)->displayName().c_str()});
@@ -58,8 +58,9 @@ struct Chooser {
         : engine(root)
     {
         engine.create();
-        CVXLLayoutMessageComposer::globalContactContainer()->clear();
+        job.setPool(engine.client()->getUiJobPool());
         layout.setOwner(&job);
+        layout.globalContactContainer()->clear();
         layout.prepare();
         window = std::make_unique<CWinTSLayoutContactChooser>(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
         window->createModeless(u"Chooser");
@@ -99,7 +100,7 @@ TEST(WinTSLayoutContactChooser, TheLaunchRecipientsAreTakenOnceAndTheFlowContinu
         SCOPED_TRACE(std::string(c.to, c.to + std::char_traits<char16_t>::length(c.to)));
         registryWrite(u"Compose", u"To:", c.to);
         Chooser chooser(&root);
-        EXPECT_EQ(globalEntries(), c.added);
+        EXPECT_EQ(globalEntries(chooser.layout), c.added);
         std::u16string to = u"-";
         EXPECT_TRUE(registryRead(u"Compose", u"To:", &to));
         EXPECT_EQ(to, u"") << "the value is consumed";
@@ -136,7 +137,7 @@ TEST(WinTSLayoutContactChooser, AContactsMobileNumberIsTakenAsItsDigitsAndTheKey
             ui::scriptPickerAnswer(c.row);
         {
             Chooser chooser(&root);
-            EXPECT_EQ(globalEntries(), c.added);
+            EXPECT_EQ(globalEntries(chooser.layout), c.added);
             const ui::Window* focus = ui::windowFromHandle(ui::focusWindow());
             ASSERT_NE(focus, nullptr);
             EXPECT_EQ(const_cast<ui::Window*>(focus)->topLevel(), chooser.window.get())
@@ -168,7 +169,7 @@ TEST(WinTSLayoutContactChooser, ContinueNeedsTheMinimumOfRecipients)
     container->edit().windowProc(ui::kWmSetText, 0, reinterpret_cast<std::int64_t>(u"425-555-0199"));
     chooser.window->SubmitAction(command);
     EXPECT_EQ(chooser.job.actions, (std::vector<std::uint32_t> {kContinue}));
-    EXPECT_EQ(globalEntries(), (std::vector<Entry> {{2, "4255550199", "4255550199"}}));
+    EXPECT_EQ(globalEntries(chooser.layout), (std::vector<Entry> {{2, "4255550199", "4255550199"}}));
 }
 
 } // namespace

@@ -56,8 +56,8 @@ public:
     int typeId() const override { return 10; }
     void onLayoutAction(std::uint32_t eventId) override
     {
-        seen.push_back(Seen {eventId, window ? softKeys(*window) : Keys {},
-            CVXLLayoutMessageComposer::globalContactContainer()->count()});
+        seen.push_back(
+            Seen {eventId, window ? softKeys(*window) : Keys {}, services()->globalContacts()->count()});
     }
     std::vector<std::uint32_t> events() const
     {
@@ -77,6 +77,7 @@ public:
     void open(const char* scenarioName = "__vxl_sendto_recipients")
     {
         ASSERT_TRUE(load(scenarioName, scenario));
+        job.setPool(client->getUiJobPool());
         layout.setOwner(&job);
         layout.build(&scenario);
         window = std::make_unique<Composer>(&layout, WinTSDialogLink {0, 0, 0, 0, 0});
@@ -136,7 +137,7 @@ TEST_F(ComposerWindowTest, LeavingAFieldStoresItAndSendsUpdateBeforeTheNewSoftKe
     const Keys recipientKeys = softKeys(*window);
     recipients()->edit().windowProc(
         ui::kWmSetText, 0, reinterpret_cast<std::int64_t>(std::u16string(u"4255550100").c_str()));
-    ASSERT_EQ(CVXLLayoutMessageComposer::globalContactContainer()->count(), 0u);
+    ASSERT_EQ(layout.globalContactContainer()->count(), 0u);
 
     EXPECT_TRUE(window->OnHardKey(ui::kVkDown));
     ASSERT_EQ(job.events(), (std::vector<std::uint32_t> {Composer::kEventUpdate}));
