@@ -35,6 +35,7 @@
 #include "engine/screens/VXLMessageViewJob34.h"
 #include "engine/screens/VXLMessageViewJob35.h"
 #include "engine/screens/VXLPasswordJob.h"
+#include "engine/screens/VXLPreselectedAlbumJob.h"
 #include "engine/screens/VXLProgressBarJob.h"
 #include "engine/screens/VXLProgressJob.h"
 #include "engine/screens/VXLScenarioSupportJob.h"
@@ -94,6 +95,7 @@ struct CVXLUiJobPool::Block : public CVXLObject {
     CVXLProgressJob progress;
     CVXLSpinnerJob spinner;
     CVXLProgressBarJob progressBar;
+    CVXLPreselectedAlbumJob preselectedAlbum;
     CVXLUploadScenarioJob uploadScenario;
 };
 
@@ -130,8 +132,8 @@ CVXLUiJobPool::CVXLUiJobPool(bool preallocate)
              static_cast<CVXLUiJob*>(&block_->failure), static_cast<CVXLUiJob*>(&block_->progress),
              static_cast<CVXLUiJob*>(&block_->spinner), static_cast<CVXLUiJob*>(&block_->progressBar),
              static_cast<CVXLUiJob*>(&block_->folders), static_cast<CVXLUiJob*>(&block_->scenarioSupport),
-             static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->uploadScenario),
-             static_cast<CVXLUiJob*>(&block_->destinations),
+             static_cast<CVXLUiJob*>(&block_->menuChoice), static_cast<CVXLUiJob*>(&block_->preselectedAlbum),
+             static_cast<CVXLUiJob*>(&block_->uploadScenario), static_cast<CVXLUiJob*>(&block_->destinations),
              static_cast<CVXLUiJob*>(&block_->destinationList)}) {
         job->pooled_ = true;
         job->pool_ = this;

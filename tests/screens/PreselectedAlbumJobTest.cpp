@@ -166,7 +166,8 @@ TEST_F(PreselectedAlbumJobTest, TheCardComesAndGoesWithItem41)
 // Continue on a local album reads its count again and gives 50 with the
 // album in "album_summary"; "OnLine Albums" gives 51 at once. The program
 // resumes the job (12): the list is counted and shown again. Back gives 8,
-// Exit 9; a stop from the program then ends the job.
+// Exit 9; a stop from the program then ends the job, and the pool's job
+// starts afresh for the next row.
 TEST_F(PreselectedAlbumJobTest, PicksBackAndExitOfTheUser)
 {
     setCard(true);
@@ -189,8 +190,17 @@ TEST_F(PreselectedAlbumJobTest, PicksBackAndExitOfTheUser)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         parent.signals.clear();
-        CVXLPreselectedAlbumJob job;
+        requests.clear();
+        // The pool's job, started again for each row.
+        auto* pooled
+            = dynamic_cast<CVXLPreselectedAlbumJob*>(pool->acquire(CVXLPreselectedAlbumJob::kTypeId));
+        ASSERT_NE(pooled, nullptr);
+        ASSERT_TRUE(pooled->isPooled());
+        CVXLPreselectedAlbumJob& job = *pooled;
+        // A list still shown from the row before goes first.
         job.startUnder(&parent);
+        run();
+        confirmReleases(job);
         run();
         ASSERT_TRUE(job.isListShown());
         ASSERT_NE(focusClass(job, c.storage), nullptr);
@@ -221,6 +231,8 @@ TEST_F(PreselectedAlbumJobTest, PicksBackAndExitOfTheUser)
         job.stop();
         run();
         EXPECT_EQ(job.runState(), kHandlerFinished);
+        confirmReleases(job);
+        pool->release(&job);
     }
 }
 
