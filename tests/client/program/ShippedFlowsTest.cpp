@@ -177,16 +177,17 @@ public:
 
 TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
 {
-    // Types 45 (the preselected album) is not in the pool yet: the program
-    // stops at its switch and the Producer returns to the menu with 1.
     const Flow flows[] = {
         {69, {}, {}, {}, {}, "", "Unknown launch command 69"},
-        {70, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
+        // The album list (job 45) picks the empty phone store for the
+        // favorite (job 12), whose notice Back leaves; the list again.
+        {70, {"Continue", "Back", "Back"}, {45, 12}, {"1:album_summary=<ref>", "1:favorite_position=<empty>"},
+            {0, 6, 0}, "RETURN_TO_MENU 0"},
         // The capture store is empty: the album summary's notice.
         {71, {"Back"}, {13}, {"0:album_summary=<ref>"}, {6}, "RETURN_TO_MENU 0"},
         {72, {"Back"}, {6, 20}, {"1:menu_type_id=0"}, {10}, "RETURN_TO_MENU 0"},
         {73, {"Back"}, {6, 5}, {"1:add_cool_sites=0"}, {10, 17}, "RETURN_TO_MENU 0"},
-        {74, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
+        {74, {"Back"}, {45}, {"0:preselected_album=0"}, {0}, "RETURN_TO_MENU 0"},
         {75, {"Back"}, {13}, {"0:album_summary=<ref>"}, {6}, "RETURN_TO_MENU 0"},
         {76, {"Back"}, {6, 4}, {}, {3}, "RETURN_TO_MENU 0"},
         // After 73: the spinner its chooser ran starts again for the program.
@@ -194,7 +195,10 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
         {78, {"Back"}, {6, 1, 17, 10}, {"3:scenario=__vxl_sendto_recipients", "3:gc_op=0"}, {17, 12},
             "RETURN_TO_MENU 0"},
         {79, {"Back"}, {14}, {"0:album_summary=<ref>"}, {6}, "RETURN_TO_MENU 0"},
-        {80, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
+        // The store's album is picked without the user: its browser's
+        // notice, then the list.
+        {80, {"Back", "Back"}, {45, 13}, {"0:preselected_album=<ref>", "1:album_summary=<ref>"}, {6, 0},
+            "RETURN_TO_MENU 0"},
         {81, {"Back"}, {6, 19}, {"1:supports_image=1", "1:supports_video=1", "1:supports_txtonly=1"}, {10},
             "RETURN_TO_MENU 0"},
         {82, {"Back"}, {8}, {"0:album_summary=<ref>", "0:favorite_position=<empty>"}, {6},
@@ -202,15 +206,16 @@ TEST_F(ShippedFlowsTest, EveryActivityEndsAsItsRowSays)
         {83, {"Back"}, {30}, {}, {17, 14}, "RETURN_TO_MENU 0"},
         {84, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 84"},
         {85, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 85"},
-        {86, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
+        {86, {"Exit"}, {45}, {"0:preselected_album=0"}, {0}, "RETURN_TO_MENU 1"},
         {87, {"Back"}, {6, 20}, {"1:menu_type_id=0"}, {10}, "RETURN_TO_MENU 0"},
         {88, {"Exit"}, {30}, {}, {17, 14}, "RETURN_TO_MENU 1"},
         {89, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 89"},
         {90, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 90"},
         {91, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 91"},
         {92, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Unknown launch command 92"},
-        {93, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
-        {94, {}, {}, {}, {}, "RETURN_TO_MENU 1"},
+        {93, {"Continue", "Back", "Back"}, {45, 15}, {"0:local_show_only=1", "1:album_summary=<ref>"},
+            {0, 6, 0}, "RETURN_TO_MENU 0"},
+        {94, {"Back"}, {45}, {"0:local_show_only=0"}, {0}, "RETURN_TO_MENU 0"},
         {95, {"Back"}, {6, 19}, {"1:supports_image=1"}, {10}, "RETURN_TO_MENU 0"},
         {96, {}, {}, {}, {}, "RETURN_TO_MENU 0", "Not done"},
         {97, {"Back"}, {6, 4}, {}, {3}, "RETURN_TO_MENU 0"},
