@@ -1,81 +1,11 @@
 #include "engine/core/xml/VXLXmlReader.h"
 
 #include "engine/core/base/VXLLog.h"
-
-#include <array>
+#include "engine/core/xml/VXLXmlChars.h"
 
 namespace {
 
 constexpr std::uint8_t kBom[3] = {0xEF, 0xBB, 0xBF};
-constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
-
-// What each byte may be, looked up once per byte on the hot paths.
-enum CharClass : std::uint8_t {
-    kClassSpace = 1,
-    kClassControl = 2, // XML cannot hold it anywhere (tab, line feed and carriage return aside)
-    kClassNameStart = 4,
-    kClassName = 8,
-    kClassEntity = 16,
-    kClassContentStop = 32, // ends a run of plain character data
-};
-
-constexpr std::array<std::uint8_t, 256> charClasses()
-{
-    std::array<std::uint8_t, 256> table {};
-    for (unsigned c = 0; c < 256; ++c) {
-        std::uint8_t k = 0;
-        const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        const bool digit = c >= '0' && c <= '9';
-        const bool nameStart = letter || c == '_' || c == ':' || c >= 0x80;
-        if (space)
-            k |= kClassSpace;
-        if (c < 0x20 && !space)
-            k |= kClassControl | kClassContentStop;
-        if (nameStart)
-            k |= kClassNameStart;
-        if (nameStart || digit || c == '-' || c == '.')
-            k |= kClassName;
-        if (letter || digit || c == '#' || c == '_' || c == '-' || c == '.' || c == ':')
-            k |= kClassEntity;
-        if (c == '<' || c == '&' || c == ']' || c == '>')
-            k |= kClassContentStop;
-        table[c] = k;
-    }
-    return table;
-}
-
-constexpr std::array<std::uint8_t, 256> kCharClasses = charClasses();
-
-bool hasClass(std::uint8_t c, std::uint8_t k)
-{
-    return (kCharClasses[c] & k) != 0;
-}
-
-bool isSpace(std::uint8_t c)
-{
-    return hasClass(c, kClassSpace);
-}
-
-bool isControl(std::uint8_t c)
-{
-    return hasClass(c, kClassControl);
-}
-
-bool isNameStart(std::uint8_t c)
-{
-    return hasClass(c, kClassNameStart);
-}
-
-bool isNameChar(std::uint8_t c)
-{
-    return hasClass(c, kClassName);
-}
-
-bool isEntityChar(std::uint8_t c)
-{
-    return hasClass(c, kClassEntity);
-}
 
 // Names are short: a plain loop beats a library call.
 bool sameBytes(const char* a, const char* b, std::uint32_t n)
@@ -85,73 +15,6 @@ bool sameBytes(const char* a, const char* b, std::uint32_t n)
             return false;
     }
     return true;
-}
-
-bool isXmlChar(std::uint32_t cp)
-{
-    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
-        || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= kMaxCodePoint);
-}
-
-int digitValue(char c, int radix)
-{
-    int v = -1;
-    if (c >= '0' && c <= '9')
-        v = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        v = c - 'A' + 10;
-    return v < radix ? v : -1;
-}
-
-// The code point of "#123" or "#x7B"; -1 when the text is not a number.
-long numericReference(const char* s, std::uint32_t n)
-{
-    if (n < 2 || s[0] != '#')
-        return -1;
-    int radix = 10;
-    std::uint32_t i = 1;
-    if (s[1] == 'x') {
-        radix = 16;
-        i = 2;
-        if (n < 3)
-            return -1;
-    }
-    long value = 0;
-    for (; i < n; ++i) {
-        const int d = digitValue(s[i], radix);
-        if (d < 0)
-            return -1;
-        value = value * radix + d;
-        if (value > static_cast<long>(kMaxCodePoint))
-            value = kMaxCodePoint + 1; // too large; keep scanning for a bad digit
-    }
-    return value;
-}
-
-std::uint32_t encodeUtf8(std::uint32_t cp, char* out)
-{
-    if (cp < 0x80) {
-        out[0] = static_cast<char>(cp);
-        return 1;
-    }
-    if (cp < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (cp >> 6));
-        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 2;
-    }
-    if (cp < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (cp >> 12));
-        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (cp >> 18));
-    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 4;
 }
 
 } // namespace
@@ -254,7 +117,7 @@ std::uint32_t CVXLXmlReader::takeContentRun(const std::uint8_t* bytes, std::uint
         return 0;
     std::uint32_t n = 0;
     while (n < count) {
-        if (hasClass(bytes[n], kClassContentStop))
+        if (CVXLXmlChars::isContentStop(bytes[n]))
             break;
         ++n;
     }
@@ -268,7 +131,7 @@ std::uint32_t CVXLXmlReader::takeContentRun(const std::uint8_t* bytes, std::uint
 std::uint32_t CVXLXmlReader::takeNameRun(Gather& name, const std::uint8_t* bytes, std::uint32_t count)
 {
     std::uint32_t n = 0;
-    while (n < count && isNameChar(bytes[n]))
+    while (n < count && CVXLXmlChars::isNameChar(bytes[n]))
         ++n;
     gather(name, bytes, n);
     return n;
@@ -279,7 +142,7 @@ std::uint32_t CVXLXmlReader::takeValueRun(const std::uint8_t* bytes, std::uint32
     std::uint32_t n = 0;
     while (n < count) {
         const std::uint8_t c = bytes[n];
-        if (c == quote_ || c == '&' || c == '<' || isControl(c))
+        if (c == quote_ || c == '&' || c == '<' || CVXLXmlChars::isControl(c))
             break;
         ++n;
     }
@@ -315,9 +178,9 @@ void CVXLXmlReader::step(std::uint8_t c)
         stepTagOpen(c);
         break;
     case kStartName:
-        if (isNameChar(c)) {
+        if (CVXLXmlChars::isNameChar(c)) {
             gatherChar(name_, c);
-        } else if (isSpace(c)) {
+        } else if (CVXLXmlChars::isSpace(c)) {
             state_ = kInTag;
             spaceSeen_ = true;
             openElement();
@@ -333,14 +196,14 @@ void CVXLXmlReader::step(std::uint8_t c)
         }
         break;
     case kInTag:
-        if (isSpace(c)) {
+        if (CVXLXmlChars::isSpace(c)) {
             spaceSeen_ = true;
         } else if (c == '>') {
             state_ = kContent;
             collecting_ = true;
         } else if (c == '/') {
             state_ = kEmptyTagEnd;
-        } else if (isNameStart(c) && spaceSeen_) {
+        } else if (CVXLXmlChars::isNameStart(c) && spaceSeen_) {
             attrName_.clear();
             gatherChar(attrName_, c);
             state_ = kAttrName;
@@ -349,9 +212,9 @@ void CVXLXmlReader::step(std::uint8_t c)
         }
         break;
     case kAttrName:
-        if (isNameChar(c))
+        if (CVXLXmlChars::isNameChar(c))
             gatherChar(attrName_, c);
-        else if (isSpace(c))
+        else if (CVXLXmlChars::isSpace(c))
             state_ = kAfterAttrName;
         else if (c == '=')
             state_ = kBeforeValue;
@@ -361,7 +224,7 @@ void CVXLXmlReader::step(std::uint8_t c)
     case kAfterAttrName:
         if (c == '=')
             state_ = kBeforeValue;
-        else if (!isSpace(c))
+        else if (!CVXLXmlChars::isSpace(c))
             malformed();
         break;
     case kBeforeValue:
@@ -369,7 +232,7 @@ void CVXLXmlReader::step(std::uint8_t c)
             quote_ = c;
             value_.clear();
             state_ = kAttrValue;
-        } else if (!isSpace(c)) {
+        } else if (!CVXLXmlChars::isSpace(c)) {
             malformed();
         }
         break;
@@ -383,9 +246,9 @@ void CVXLXmlReader::step(std::uint8_t c)
             malformed();
         break;
     case kEndName:
-        if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
+        if (name_.length() == 0 ? CVXLXmlChars::isNameStart(c) : CVXLXmlChars::isNameChar(c)) {
             gatherChar(name_, c);
-        } else if (name_.length() > 0 && isSpace(c)) {
+        } else if (name_.length() > 0 && CVXLXmlChars::isSpace(c)) {
             state_ = kAfterEndName;
         } else if (name_.length() > 0 && c == '>') {
             if (endNameMatches())
@@ -402,7 +265,7 @@ void CVXLXmlReader::step(std::uint8_t c)
                 closeElement();
             else
                 malformed();
-        } else if (!isSpace(c)) {
+        } else if (!CVXLXmlChars::isSpace(c)) {
             malformed();
         }
         break;
@@ -433,7 +296,8 @@ void CVXLXmlReader::stepContent(std::uint8_t c)
     if (c == '<') {
         marks_ = 0;
         state_ = kTagOpen;
-    } else if (isControl(c) || (!inRoot && !isSpace(c)) || (c == '>' && marks_ >= 2)) {
+    } else if (CVXLXmlChars::isControl(c) || (!inRoot && !CVXLXmlChars::isSpace(c))
+        || (c == '>' && marks_ >= 2)) {
         // "]]>" may not appear in text.
         malformed();
     } else if (c == '&') {
@@ -456,7 +320,7 @@ void CVXLXmlReader::stepAttrValue(std::uint8_t c)
         entityState_ = kAttrValue;
         entity_.clear();
         inEntity_ = true;
-    } else if (c == '<' || isControl(c)) {
+    } else if (c == '<' || CVXLXmlChars::isControl(c)) {
         malformed();
     } else {
         gatherChar(value_, c);
@@ -468,7 +332,7 @@ void CVXLXmlReader::stepEntity(std::uint8_t c)
     if (c == ';') {
         inEntity_ = false;
         storeEntity();
-    } else if (isEntityChar(c) && entity_.length() < kMaxEntityLength) {
+    } else if (CVXLXmlChars::isEntityChar(c) && entity_.length() < kMaxEntityLength) {
         gatherChar(entity_, c);
     } else {
         // Not an entity after all: the "&" and what followed it are text, and
@@ -497,7 +361,7 @@ void CVXLXmlReader::storeEntity()
     } else if (entity_.equals("apos")) {
         value[0] = '\'';
     } else {
-        const long cp = numericReference(name, n);
+        const long cp = CVXLXmlChars::numericReference(name, n);
         if (cp < 0) {
             storeLiteralEntity();
             if (!stopped_) {
@@ -509,11 +373,11 @@ void CVXLXmlReader::storeEntity()
             }
             return;
         }
-        if (!isXmlChar(static_cast<std::uint32_t>(cp))) {
+        if (!CVXLXmlChars::isXmlChar(static_cast<std::uint32_t>(cp))) {
             malformed();
             return;
         }
-        length = encodeUtf8(static_cast<std::uint32_t>(cp), value);
+        length = CVXLXmlChars::encodeUtf8(static_cast<std::uint32_t>(cp), value);
     }
     if (entityState_ == kAttrValue)
         gather(value_, value, length);
@@ -566,7 +430,7 @@ void CVXLXmlReader::stepTagOpen(std::uint8_t c)
     } else if (c == '?') {
         name_.clear();
         state_ = kPiTarget;
-    } else if (isNameStart(c)) {
+    } else if (CVXLXmlChars::isNameStart(c)) {
         if (rootClosed_) {
             malformed();
             return;
@@ -623,7 +487,7 @@ void CVXLXmlReader::stepComment(std::uint8_t c)
             malformed();
     } else if (c == '-') {
         ++marks_;
-    } else if (isControl(c)) {
+    } else if (CVXLXmlChars::isControl(c)) {
         malformed();
     } else {
         marks_ = 0;
@@ -636,7 +500,7 @@ void CVXLXmlReader::stepCData(std::uint8_t c)
         ++marks_;
         return;
     }
-    if (isControl(c)) {
+    if (CVXLXmlChars::isControl(c)) {
         malformed();
         return;
     }
@@ -654,7 +518,7 @@ void CVXLXmlReader::stepCData(std::uint8_t c)
 
 void CVXLXmlReader::stepDoctype(std::uint8_t c)
 {
-    if (isControl(c)) {
+    if (CVXLXmlChars::isControl(c)) {
         malformed();
     } else if (doctypeQuote_ != 0) {
         if (c == doctypeQuote_)
@@ -675,11 +539,11 @@ void CVXLXmlReader::stepDoctype(std::uint8_t c)
 
 void CVXLXmlReader::stepPiTarget(std::uint8_t c)
 {
-    if (name_.length() == 0 ? isNameStart(c) : isNameChar(c)) {
+    if (name_.length() == 0 ? CVXLXmlChars::isNameStart(c) : CVXLXmlChars::isNameChar(c)) {
         gatherChar(name_, c);
         return;
     }
-    if (name_.length() == 0 || !(isSpace(c) || c == '?')) {
+    if (name_.length() == 0 || !(CVXLXmlChars::isSpace(c) || c == '?')) {
         malformed();
         return;
     }
@@ -699,7 +563,7 @@ void CVXLXmlReader::stepPiBody(std::uint8_t c)
 {
     if (c == '>' && marks_ == 1) {
         backToContent();
-    } else if (isControl(c)) {
+    } else if (CVXLXmlChars::isControl(c)) {
         malformed();
     } else {
         marks_ = c == '?' ? 1 : 0;
