@@ -5,6 +5,7 @@
 #include "engine/messaging/service/MessageServiceJob.h"
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/screens/VXLLayoutMessageView.h"
+#include "engine/screens/VXLMessageParts.h"
 #include "engine/screens/VXLSlideNavigator.h"
 #include "engine/screens/VXLSmilPresentation.h"
 #include "engine/screens/VXLUiJob.h"
@@ -139,9 +140,6 @@ private:
     CVXLString messageId() const;
     void sendOpen(std::uint32_t mode);
     // The index of the part a medium names, -1 when none.
-    int findPart(const CVXLString& source) const;
-    int smilPart() const;
-    void buildSingleSlide();
     // Positions the navigator on its first slide and starts loading it.
     void attachNavigator();
     void startSlide();
@@ -170,7 +168,7 @@ private:
     CVXLMessageSummary* summary_ = nullptr;
     int smilIndex_ = -1;
     std::uint32_t partCount_ = 0;
-    std::vector<CVXLHeaderMap> parts_;
+    CVXLMessageParts parts_;
     // The first open and its retry: the retry is sent while the first's
     // reply is still in hand.
     CMessageOpenRequest opens_[2] {CMessageOpenRequest(kReplyOpen), CMessageOpenRequest(kReplyOpen)};
