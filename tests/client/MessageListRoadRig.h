@@ -101,7 +101,9 @@ struct MessageListRoadRig {
         client->startChild(&pusher);
         client->startChild(&menu);
         run();
-        return true;
+        // The premium inbox reads its saved lists behind the other start-up
+        // file work; a count read before that ends would see none.
+        return follow([&] { return client->getPremiumInboxManager().isLoaded(); }, 30000);
     }
 
     // The relay's notifications of messages (id and sender each), made by
