@@ -163,29 +163,7 @@ std::string DemoRoad::peerScript(const std::string& arguments) const
 
 std::vector<pid_t> DemoRoad::programs() const
 {
-    std::vector<pid_t> found;
-    const std::string mark = "TESSEL_ROOT=" + root_.path();
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return found;
-    while (dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0)
-            continue;
-        const std::string at = std::string("/proc/") + entry->d_name;
-        char exe[4096] = {};
-        if (::readlink((at + "/exe").c_str(), exe, sizeof exe - 1) <= 0)
-            continue;
-        if (std::string(exe) != kTessel && std::string(exe) != TESSEL_BINARY_DIR "/bin/launcher")
-            continue;
-        std::ifstream in(at + "/environ", std::ios::binary);
-        for (std::string variable; std::getline(in, variable, '\0');) {
-            if (variable == mark)
-                found.push_back(pid);
-        }
-    }
-    ::closedir(proc);
-    return found;
+    return testProgramsOnRoot(root_.path());
 }
 
 std::string DemoRoad::report() const

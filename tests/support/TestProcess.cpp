@@ -268,3 +268,31 @@ std::string testHex(const std::string& bytes)
     }
     return out;
 }
+
+std::vector<pid_t> testProgramsOnRoot(const std::string& root)
+{
+    std::vector<pid_t> found;
+    const std::string mark = "TESSEL_ROOT=" + root;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return found;
+    while (dirent* entry = ::readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0)
+            continue;
+        const std::string at = std::string("/proc/") + entry->d_name;
+        char exe[4096] = {};
+        if (::readlink((at + "/exe").c_str(), exe, sizeof exe - 1) <= 0)
+            continue;
+        if (std::string(exe) != TESSEL_BINARY_DIR "/bin/tessel"
+            && std::string(exe) != TESSEL_BINARY_DIR "/bin/launcher")
+            continue;
+        std::ifstream in(at + "/environ", std::ios::binary);
+        for (std::string variable; std::getline(in, variable, '\0');) {
+            if (variable == mark)
+                found.push_back(pid);
+        }
+    }
+    ::closedir(proc);
+    return found;
+}

@@ -34,6 +34,10 @@ void testStopUnrelatedProcess(pid_t pid, int timeoutMs);
 // the parent, 6 the session); "" when the process is gone.
 std::string testProcStatField(pid_t pid, int field);
 
+// The live tessel and launcher processes of the build whose environment
+// names the device root `root` (TESSEL_ROOT).
+std::vector<pid_t> testProgramsOnRoot(const std::string& root);
+
 // This process's children that have ended and were never waited for.
 int testZombieChildren();
 

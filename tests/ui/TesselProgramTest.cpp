@@ -143,29 +143,7 @@ bool awaitInFile(const TempDeviceRoot& root, const std::string& file, const std:
 // The live tessel and launcher processes of this device root.
 std::vector<pid_t> programsOn(const TempDeviceRoot& root)
 {
-    std::vector<pid_t> found;
-    const std::string mark = "TESSEL_ROOT=" + root.path();
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return found;
-    while (dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0)
-            continue;
-        const std::string at = std::string("/proc/") + entry->d_name;
-        char exe[4096] = {};
-        if (::readlink((at + "/exe").c_str(), exe, sizeof exe - 1) <= 0)
-            continue;
-        if (std::string(exe) != kTessel && std::string(exe) != TESSEL_BINARY_DIR "/bin/launcher")
-            continue;
-        std::ifstream in(at + "/environ", std::ios::binary);
-        for (std::string variable; std::getline(in, variable, '\0');) {
-            if (variable == mark)
-                found.push_back(pid);
-        }
-    }
-    ::closedir(proc);
-    return found;
+    return testProgramsOnRoot(root.path());
 }
 
 // The start screen's Compose shortcut runs the real launcher, whose request
