@@ -197,8 +197,10 @@ void CVXLPlatformFileStream::open(const char* name, std::uint32_t mode, CVXLCall
         return vxlReport(sink, kPlatformAlreadyOpen);
     CVXLString phonePath;
     std::string host;
-    if (mode > kStreamReplace || !platformJoinName(folder_, name, rule_, &phonePath)
-        || !tessel::kernel::mapPhonePath(phonePath.c_str(), &host))
+    const bool named = hostPathOf_ ? hostPathOf_(name, &host)
+                                   : platformJoinName(folder_, name, rule_, &phonePath)
+            && tessel::kernel::mapPhonePath(phonePath.c_str(), &host);
+    if (mode > kStreamReplace || !named)
         return vxlReport(sink, kPlatformOpenFailed);
     if (mode != kStreamRead && !tessel::kernel::makeHostFolders(parentOf(host)))
         return vxlReport(sink, kPlatformOpenFailed);

@@ -8,6 +8,8 @@
 #include "engine/core/platform/VXLSinkInterface.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 // Open modes of a platform stream.
 inline constexpr std::uint32_t kStreamRead = 0; // "rb"
@@ -49,6 +51,12 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
 
+    // Gives open the host path of a name (false: refused); by default the
+    // device root's map finds it. A store that keeps its folder's listing
+    // answers without looking at the disk.
+    using HostPathOf = std::function<bool(const char* name, std::string* host)>;
+    void setHostPathOf(HostPathOf hostPathOf) { hostPathOf_ = std::move(hostPathOf); }
+
 private:
     void discardTemporary();
 
@@ -59,6 +67,7 @@ private:
     bool writeFailed_ = false;
     CVXLString hostPath_; // the file that replace renames over
     CVXLString temporaryPath_; // replace: where the bytes go until close
+    HostPathOf hostPathOf_;
 };
 
 // Copies a file of the folder to another name there, replacing that one

@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,6 +70,7 @@ struct CVXLPlatformStore::Usage {
         changes = -1;
         known = false;
         sizes.clear();
+        folded.clear();
         bytes = 0;
     }
 
@@ -76,6 +79,13 @@ struct CVXLPlatformStore::Usage {
     {
         stop();
         host = folder;
+        root = tessel::kernel::deviceRoot();
+        owner = ::getpid();
+        struct stat st;
+        if (::stat(host.c_str(), &st) != 0)
+            return false;
+        device = st.st_dev;
+        inode = st.st_ino;
         changes = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (changes < 0)
             return false;
@@ -133,20 +143,48 @@ struct CVXLPlatformStore::Usage {
             if (at->second > 0)
                 bytes -= at->second;
             sizes.erase(at);
+            folded.erase({foldCase(name), name});
         }
         struct stat st;
         if (::stat((host + "/" + name).c_str(), &st) != 0)
             return;
         const std::int64_t size = S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : -1;
         sizes.emplace(name, size);
+        folded.emplace(foldCase(name), name);
         if (size > 0)
             bytes += size;
+    }
+
+    // The entry spelled like name as the device root's map finds it: the
+    // exact spelling, else the smallest match ignoring ASCII case, else the
+    // name itself.
+    std::string spelling(const std::string& name) const
+    {
+        if (sizes.count(name))
+            return name;
+        const std::string key = foldCase(name);
+        const auto match = folded.lower_bound({key, std::string()});
+        return match != folded.end() && match->first == key ? match->second : name;
+    }
+
+    static std::string foldCase(std::string name)
+    {
+        for (char& c : name) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return name;
     }
 
     int changes = -1;
     bool known = false;
     std::string host;
+    std::string root; // the device root the folder was mapped under
+    pid_t owner = 0; // a forked child shares the notes and must not read them
+    dev_t device = 0;
+    ino_t inode = 0;
     std::unordered_map<std::string, std::int64_t> sizes; // -1: not a file
+    std::set<std::pair<std::string, std::string>> folded; // (case folded, name)
     std::int64_t bytes = 0;
 };
 
@@ -177,15 +215,45 @@ void CVXLPlatformStore::clearNames()
     cursor_ = 0;
 }
 
-void CVXLPlatformStore::info(CVXLCallback* sink)
+// True when the kept listing is up to date. The folder is mapped and listed
+// afresh when the device root changed, the folder is no longer the one
+// watched, the notes were lost, or in a forked child (whose reads would take
+// its parent's notes).
+bool CVXLPlatformStore::listingKept()
 {
     if (!usage_)
         usage_ = new (std::nothrow) Usage;
+    if (!usage_)
+        return false;
+    if (usage_->known && usage_->owner == ::getpid() && usage_->root == tessel::kernel::deviceRoot()) {
+        struct stat st;
+        if (::stat(usage_->host.c_str(), &st) == 0 && st.st_dev == usage_->device
+            && st.st_ino == usage_->inode && usage_->catchUp())
+            return true;
+    }
     std::string host;
-    bool kept = usage_ && tessel::kernel::mapPhonePath(folder_.c_str(), &host);
-    if (kept && (!usage_->known || usage_->host != host || !usage_->catchUp()))
-        kept = usage_->start(host);
-    if (!kept) {
+    return tessel::kernel::mapPhonePath(folder_.c_str(), &host) && usage_->start(host);
+}
+
+bool CVXLPlatformStore::hostPathOf(const char* name, std::string* host, std::string* listed)
+{
+    CVXLString phonePath;
+    if (!platformJoinName(folder_, name, rule_, &phonePath))
+        return false;
+    // Only a plain name of this folder is in the listing.
+    if (name[0] != '.' && !std::strchr(name, '\\') && listingKept()) {
+        const std::string spelled = usage_->spelling(name);
+        *host = usage_->host + "/" + spelled;
+        if (listed)
+            *listed = spelled;
+        return true;
+    }
+    return tessel::kernel::mapPhonePath(phonePath.c_str(), host);
+}
+
+void CVXLPlatformStore::info(CVXLCallback* sink)
+{
+    if (!listingKept()) {
         std::vector<std::string> names;
         listFolder(folder_, &names);
         vxlReport(sink, static_cast<std::uint32_t>(names.size()));
@@ -194,7 +262,7 @@ void CVXLPlatformStore::info(CVXLCallback* sink)
         return;
     }
     vxlReport(sink, static_cast<std::uint32_t>(usage_->sizes.size()));
-    vxlReport(sink, folderSpaceLeftAfter(host.c_str(), usage_->bytes));
+    vxlReport(sink, folderSpaceLeftAfter(usage_->host.c_str(), usage_->bytes));
     vxlReport(sink, kPlatformOk);
 }
 
@@ -235,16 +303,23 @@ void CVXLPlatformStore::reportEntry(CVXLNameListener* sink)
 
 void CVXLPlatformStore::itemInfo(const char* name, CVXLCallback* sink)
 {
-    CVXLString phonePath;
     std::string host;
+    std::string listed;
     struct stat st;
     std::uint32_t status = kPlatformNoSuchItem;
+    std::int64_t found = -1; // -1: missing or not a file
+    if (hostPathOf(name, &host, &listed)) {
+        if (!listed.empty()) {
+            const auto kept = usage_->sizes.find(listed);
+            found = kept != usage_->sizes.end() ? kept->second : -1;
+        } else if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            found = static_cast<std::int64_t>(st.st_size);
+        }
+    }
     std::uint32_t size = 0;
-    if (platformJoinName(folder_, name, rule_, &phonePath)
-        && tessel::kernel::mapPhonePath(phonePath.c_str(), &host) && ::stat(host.c_str(), &st) == 0
-        && S_ISREG(st.st_mode)) {
+    if (found >= 0) {
         status = kPlatformOk;
-        size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(st.st_size);
+        size = found > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(found);
     }
     vxlReport(sink, size);
     vxlReport(sink, status);
@@ -255,7 +330,10 @@ void CVXLPlatformStore::itemInfo(const char* name, CVXLCallback* sink)
 
 void CVXLPlatformStore::deleteItem(const char* name, CVXLCallback* sink)
 {
-    vxlReport(sink, platformDeleteName(folder_, name, rule_));
+    std::string host;
+    if (!hostPathOf(name, &host))
+        return vxlReport(sink, kPlatformDeleteFailed);
+    vxlReport(sink, ::unlink(host.c_str()) == 0 || errno == ENOENT ? kPlatformOk : kPlatformDeleteFailed);
 }
 
 CVXLPlatformFileStream* CVXLPlatformStore::openStream()
@@ -263,8 +341,10 @@ CVXLPlatformFileStream* CVXLPlatformStore::openStream()
     if (openStreams_ >= kMaxOpenStreams)
         return nullptr;
     auto* stream = new CVXLPlatformFileStream(folder_, rule_);
-    if (stream)
-        ++openStreams_;
+    if (!stream)
+        return nullptr;
+    stream->setHostPathOf([this](const char* name, std::string* host) { return hostPathOf(name, host); });
+    ++openStreams_;
     return stream;
 }
 

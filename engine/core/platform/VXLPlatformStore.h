@@ -8,6 +8,7 @@
 #include "engine/core/platform/VXLPlatformFileStream.h"
 
 #include <cstdint>
+#include <string>
 
 // A folder of files that the engine lists, reads the details of, deletes and opens
 // streams on; the base of the file store and the message store. Every
@@ -49,6 +50,10 @@ protected:
 private:
     struct Usage;
 
+    bool listingKept();
+    // The host path of a name of the folder; false when the name is refused.
+    // `listed` gets the name's spelling when the kept listing answered.
+    bool hostPathOf(const char* name, std::string* host, std::string* listed = nullptr);
     void clearNames();
     void reportEntry(CVXLNameListener* sink);
 

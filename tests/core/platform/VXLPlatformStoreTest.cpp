@@ -215,6 +215,77 @@ TEST_F(PlatformStoreTest, InfoFollowsEveryChangeOfTheFolderWhoeverMakesIt)
     EXPECT_EQ(again.values, (Values {1, kBudget - 5, kPlatformOk}));
 }
 
+// The store answers names from the listing it keeps; each must reach the
+// file the device root's map reaches (the exact spelling, else the smallest
+// match ignoring case), as the folder changes behind its back.
+TEST_F(PlatformStoreTest, NamesReachTheFileOfTheirSpellingAsTheFolderChanges)
+{
+    setPath("MessageStore", "\\Msgs");
+    CVXLPlatformMessageStore store;
+    const std::string folder = "Storage Card/Msgs/";
+    auto read = [&](const char* name) {
+        CVXLPlatformFileStream* stream = store.openStream();
+        RecordingCallback opened;
+        stream->open(name, kStreamRead, &opened);
+        RecordingData data;
+        if (opened.values == Values {kPlatformOk})
+            stream->read(&data, 100);
+        RecordingCallback closed;
+        stream->close(&closed);
+        store.closeStream(stream);
+        return data.bytes();
+    };
+    auto replace = [&](const char* name, const std::string& bytes) {
+        CVXLPlatformFileStream* stream = store.openStream();
+        RecordingCallback opened;
+        stream->open(name, kStreamReplace, &opened);
+        RecordingSource source(bytes);
+        stream->write(&source);
+        RecordingCallback closed;
+        stream->close(&closed);
+        store.closeStream(stream);
+    };
+    struct Step {
+        const char* fact;
+        std::function<void()> change;
+        const char* name; // asked for
+        std::string bytes; // what a read of it gives; empty: no such file
+    };
+    const std::vector<Step> steps = {
+        {"a file written behind the store's back", [&] { root.writeFile(folder + "Note", "mixed"); }, "NOTE",
+            "mixed"},
+        {"the exact spelling appears", [&] { root.writeFile(folder + "NOTE", "upper!"); }, "NOTE", "upper!"},
+        {"the smallest of two matches", [] {}, "note", "upper!"},
+        {"the exact spelling goes", [&] { std::filesystem::remove(root.hostPath(folder + "NOTE")); }, "note",
+            "mixed"},
+        {"a replace keeps the file's spelling", [&] { replace("nOtE", "replaced"); }, "Note", "replaced"},
+        {"a new name through the store", [&] { replace("fresh", "new"); }, "FRESH", "new"},
+        {"renamed behind its back",
+            [&] {
+                ::rename(root.hostPath(folder + "fresh").c_str(), root.hostPath(folder + "Moved").c_str());
+            },
+            "fresh", ""},
+        {"the new name", [] {}, "moved", "new"},
+        {"a delete by another spelling",
+            [&] {
+                RecordingCallback deleted;
+                store.deleteItem("NOTE", &deleted);
+            },
+            "note", ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.fact);
+        step.change();
+        EXPECT_EQ(read(step.name), step.bytes);
+        RecordingCallback info;
+        store.itemInfo(step.name, &info);
+        const std::uint32_t size = static_cast<std::uint32_t>(step.bytes.size());
+        EXPECT_EQ(info.values, step.bytes.empty() ? (Values {0, kPlatformNoSuchItem}) : (Values {size, 0}));
+    }
+    EXPECT_FALSE(root.exists(folder + "nOtE")) << "no second file beside the existing one";
+    EXPECT_EQ(root.readFile(folder + "Moved"), "new");
+}
+
 TEST_F(PlatformStoreTest, ItemInfoReportsMissingFilesAsNoSuchItem)
 {
     setPath("FileStore", "\\Engine");
