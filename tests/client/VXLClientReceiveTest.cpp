@@ -2,6 +2,7 @@
 
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/platform/VXLPlatform.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "platform/push/PushRouter.h"
 #include "tests/support/EngineDriver.h"
@@ -352,8 +353,8 @@ std::string mutated(const std::string& datagram, std::mt19937& random)
     return out;
 }
 
-// Sends the datagrams in bursts of `burst`, each followed by one poll of the
-// push source on the driven clock.
+// Sends the datagrams in bursts of `burst`, each followed by one wait of the
+// host on the sockets (the burst is there by then) and a run of the engine.
 void sendInBursts(
     EngineDriver& driver, std::uint16_t port, const std::vector<std::string>& datagrams, std::size_t burst)
 {
@@ -361,7 +362,7 @@ void sendInBursts(
     for (std::size_t i = 0; i < datagrams.size(); ++i) {
         ASSERT_TRUE(sender.send(datagrams[i])) << i;
         if ((i + 1) % burst == 0 || i + 1 == datagrams.size()) {
-            driver.advance(CWapPushSource::kPollMs);
+            CVXLPlatformConnection::waitForSockets(1000);
             driver.runUntilIdle();
         }
     }

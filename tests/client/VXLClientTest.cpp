@@ -7,6 +7,7 @@
 #include "engine/media/VXLMediaRef.h"
 #include "engine/media/VXLMediaRefHandle.h"
 #include "engine/screens/VXLLayout.h"
+#include "platform/push/PushRouter.h"
 #include "tests/media/MediaTestSupport.h"
 #include "tests/support/EngineDriver.h"
 #include "tests/support/JobTreeDriver.h"
@@ -509,6 +510,40 @@ TEST_F(VXLClientTest, APostBetweenTicksMakesTheNextWaitZero)
     EXPECT_EQ(job.codes.back(), 77);
     job.stop();
     driver.runUntilIdle();
+}
+
+// A started engine left alone sleeps until its next real deadline: the push
+// source waits on its socket and the task processor for work, so nothing
+// runs on a fixed tick. Over a driven hour, each wake-up is counted.
+TEST(VXLClientIdle, AnEngineLeftAloneWakesOnlyForItsDeadlines)
+{
+    TempDeviceRoot root;
+    tessel::push::PushRouter probe;
+    ASSERT_TRUE(probe.open(0));
+    const std::uint16_t port = probe.port();
+    probe.close();
+    root.writeDeviceConf("push.port = " + std::to_string(port) + "\n");
+    EngineDriver driver(&root);
+    ASSERT_TRUE(driver.startUp());
+    CVXLClient& client = *driver.client();
+    ASSERT_EQ(client.getWapPushSource().boundPort(), port);
+    // The start's own waits: the push queue's load, the first expiration pass.
+    for (int i = 0; i < 20 && client.getWaitTime() < 60000; ++i)
+        ASSERT_TRUE(driver.runToNextTimer());
+
+    constexpr std::uint32_t kHourMs = 3600000;
+    std::uint32_t passed = 0;
+    int wakes = 0;
+    for (;;) {
+        const std::uint32_t wait = client.getWaitTime();
+        if (wait == kNoDeadline || wait > kHourMs - passed)
+            break;
+        ASSERT_TRUE(driver.runToNextTimer());
+        passed += wait;
+        ++wakes;
+    }
+    EXPECT_EQ(wakes, 0) << "first wait after the start: " << client.getWaitTime();
+    EXPECT_EQ(client.getWapPushSource().taken(), 0u);
 }
 
 // The dialer is the Client's: it takes the HTTP items of the configuration

@@ -67,7 +67,16 @@ void CVXLPlatformConnection::updateRegistration()
 void CVXLPlatformConnection::watch(Readiness what, CVXLCallback* sink)
 {
     watched_ = what;
+    watchedSocket_ = socket_;
     watchSink_ = socket_ >= 0 ? sink : nullptr;
+    updateRegistration();
+}
+
+void CVXLPlatformConnection::watchDescriptor(int descriptor, CVXLCallback* sink)
+{
+    watched_ = Readiness::Readable;
+    watchedSocket_ = descriptor;
+    watchSink_ = descriptor >= 0 ? sink : nullptr;
     updateRegistration();
 }
 
@@ -102,7 +111,7 @@ std::size_t CVXLPlatformConnection::collectWatches(
         if (!c)
             continue;
         if (c->watchSink_ && count < max) {
-            watches[count] = SocketWatch {c->socket_, c->watched_ == Readiness::Writable, false};
+            watches[count] = SocketWatch {c->watchedSocket_, c->watched_ == Readiness::Writable, false};
             if (owners)
                 owners[count] = c;
             ++count;
@@ -141,7 +150,7 @@ void CVXLPlatformConnection::waitForSockets(std::uint32_t milliseconds)
         if (!registered)
             continue;
         const bool lookup = c->lookupSink_ && watches[i].socket == c->lookup_.readySocket();
-        c->deliver(!lookup && watches[i].socket == c->socket_, lookup);
+        c->deliver(!lookup && watches[i].socket == c->watchedSocket_, lookup);
     }
 }
 

@@ -59,6 +59,10 @@ public:
     // Without a socket nothing is ever told.
     virtual void watch(Readiness what, CVXLCallback* sink);
     virtual void unwatch();
+    // The same for a descriptor of the platform that is not this
+    // connection's (a datagram socket): sink (0) once, when it can be read.
+    // The descriptor stays its owner's; a later watch replaces this one.
+    void watchDescriptor(int descriptor, CVXLCallback* sink);
 
     // The host's wait: returns once a watched socket or a lookup of this
     // process is ready, or after `milliseconds` (kNoDeadline: no limit),
@@ -80,6 +84,8 @@ private:
     void deliver(bool socketReady, bool lookupReady);
 
     int socket_ = -1;
+    // What the watch is on: the own socket, or a descriptor of another.
+    int watchedSocket_ = -1;
     bool connectPending_ = false;
     Readiness watched_ = Readiness::Readable;
     CVXLCallback* watchSink_ = nullptr;

@@ -13,17 +13,18 @@ void CWapPushSource::onEvent(CVXLEvent* event)
         const std::uint16_t port = portGiven_ ? port_ : tessel::push::PushRouter::configuredPort();
         if (port != 0 || portGiven_) {
             if (router_.open(port))
-                postDelayed(&pollTimer_, kPollMs);
+                poll();
             else
                 VXL_LOG_FAILURE("push source: port %u not opened: %s", port, router_.error().c_str());
         }
         return finishEvent(event);
     }
     case kEventStop:
-        cancelEvent(&pollTimer_);
+        watch_.unwatch();
+        cancelEvent(&readable_);
         router_.close();
         return finishEvent(event);
-    case kPollTimer:
+    case kReadable:
         finishEvent(event);
         return poll();
     default:
@@ -37,7 +38,7 @@ void CWapPushSource::poll()
     for (int n = 0; n < kMaxPerPoll && router_.receive(&datagram); ++n)
         takeDatagram(datagram);
     if (router_.isOpen() && !stopRequested())
-        postDelayed(&pollTimer_, kPollMs);
+        watch_.watchDescriptor(router_.fd(), &readable_);
 }
 
 bool CWapPushSource::takeDatagram(const std::string& datagram)

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/core/jobs/VXLCallbackEvent.h"
 #include "engine/core/jobs/VXLEventHandler.h"
-#include "engine/core/jobs/VXLSimpleEvent.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "platform/push/PushRouter.h"
 
 #include <cstdint>
@@ -11,10 +12,10 @@
 // 127.0.0.1) and posts each to the WAP push queue as its request 0, with
 // `fetchNow` 0. Datagrams that are no MMS push, or whose notification does
 // not decode whole, are logged and dropped: nothing that could never be
-// fetched takes a place in the queue.
+// fetched takes a place in the queue. The socket is read when the host's
+// wait finds it readable, never on a timer.
 class CWapPushSource : public CVXLEventHandler {
 public:
-    static constexpr std::uint32_t kPollMs = 200;
     // A poll reads what the socket holds. The bound is far above what its
     // buffer can hold, and only keeps a sender that never stops from holding
     // the engine in one poll.
@@ -38,13 +39,15 @@ public:
     bool takeDatagram(const std::string& datagram);
 
 private:
-    static constexpr std::int32_t kPollTimer = 1;
+    static constexpr std::int32_t kReadable = 1;
 
     void poll();
 
     tessel::push::PushRouter router_;
+    CVXLCallbackEvent readable_ {this, kReadable};
+    // Goes first: nothing tells the event once it is gone.
+    CVXLPlatformConnection watch_;
     CVXLEventHandler* queue_ = nullptr;
-    CVXLSimpleEvent pollTimer_ {kPollTimer};
     std::uint16_t port_ = 0;
     bool portGiven_ = false;
     std::uint32_t taken_ = 0;

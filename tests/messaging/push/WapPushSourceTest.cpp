@@ -1,5 +1,6 @@
 #include "engine/messaging/push/WapPushSource.h"
 #include "engine/core/base/VXLLog.h"
+#include "engine/core/platform/VXLPlatformConnection.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/push/WapPushQueue.h"
 #include "tests/support/ExternalTool.h"
@@ -67,12 +68,13 @@ public:
         return testLines(runPython(kRelay + " push " + std::to_string(port) + " " + id));
     }
 
-    // Polls (driven clock) until the queue holds `n` items; a datagram sent
-    // on loopback is waiting by the time the sender has exited.
+    // Runs the host's wait and the tree until the queue holds `n` items; a
+    // datagram sent on loopback is waiting by the time the sender has
+    // exited, so the first wait finds it (bounded: 5 s).
     bool pollUntil(std::uint32_t n)
     {
         for (int i = 0; i < 50 && queue.count() < n; ++i) {
-            driver.advance(CWapPushSource::kPollMs);
+            CVXLPlatformConnection::waitForSockets(100);
             driver.runUntilIdle();
         }
         return queue.count() >= n;
@@ -102,6 +104,10 @@ TEST_F(WapPushSourceTest, ARelayNotificationReachesTheQueueAndItsFile)
     root.writeDeviceConf("push.port = " + std::to_string(port) + "\n");
     start();
     ASSERT_EQ(source.boundPort(), port);
+    // Listening arms no timer: the engine sleeps until a datagram comes.
+    EXPECT_FALSE(source.hasTimers());
+    tessel::sockets::SocketWatch watched[2 * CVXLPlatformConnection::kMaxWatching];
+    EXPECT_EQ(CVXLPlatformConnection::watchedSockets(watched, 2 * CVXLPlatformConnection::kMaxWatching), 1u);
     const auto sent = relayPush(port, "m1");
     ASSERT_EQ(sent.size(), 2u);
     ASSERT_EQ(sent[0].rfind("PDU ", 0), 0u);
