@@ -86,6 +86,10 @@ CVXLClient::~CVXLClient()
         gInstance = nullptr;
     if (CVXLScreenServices::instance() == &screensFace_)
         CVXLScreenServices::install(nullptr);
+    // The pool's jobs outlive the face they were wired to: their layouts
+    // read it as the pool deletes them.
+    if (uiJobPool_.pool)
+        uiJobPool_.pool->setServices(nullptr);
     if (factory_)
         factory_->destroyClock(clock_);
     clock_ = nullptr;
