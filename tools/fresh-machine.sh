@@ -6,16 +6,24 @@
 #                                            screen is shown, then Ctrl-C)
 #     tools/install-deps.sh && make test    (with CI=true, so a test that
 #                                            would skip for a missing tool fails)
+# make test runs in a network namespace of its own, with only its loopback:
+# the packages are in by then, and its peers meet nothing of the host's.
 # It prints the wall time of each step and every failure (failing test
-# names), and exits 1 when anything failed. Whatever happens, even on
+# names), and exits 1 when anything failed. When both passed it writes
+# tools/fresh-machine.stamp beside itself: the sha256 of the clone's
+# tools/deps.d/*, tools/install-deps.sh, Makefile and README.md, the date,
+# the wall time and the commit; make test fails (tools/check-fresh-stamp.py)
+# once those files differ from the stamp's. Whatever happens, even on
 # Ctrl-C, it leaves no process running in the root and nothing mounted.
 #
-# Usage: tools/fresh-machine.sh [--dir DIR] [--keep] [--ref REF] [--mirror URL] [SOURCE]
+# Usage: tools/fresh-machine.sh [--dir DIR] [--keep] [--ref REF] [--mirror URL] [--jobs N] [SOURCE]
 #   SOURCE    a git repository path (default: the one holding this script)
 #             or a URL; the path's REF (default main) is what is cloned
 #   --dir     make the root in DIR (new or empty; kept afterwards); the
 #             default is a temporary folder under /var/tmp, removed at the end
 #   --keep    keep the temporary root
+#   --jobs N  build with N jobs and run 3 N tests at once (make's JOBS;
+#             the default is every core the machine lets it use)
 # Run it as root on Debian with debootstrap and tmux (tools/deps.d lists both).
 set -euo pipefail
 
@@ -27,12 +35,14 @@ ref=main
 dir=""
 keep=0
 mirror=http://deb.debian.org/debian
+jobs=""
 while [ $# -gt 0 ]; do
   case $1 in
     --dir) dir=${2:?--dir needs a folder}; keep=1; shift 2 ;;
     --keep) keep=1; shift ;;
     --ref) ref=${2:?--ref needs a name}; shift 2 ;;
     --mirror) mirror=${2:?--mirror needs a URL}; shift 2 ;;
+    --jobs) jobs=${2:?--jobs needs a number}; shift 2 ;;
     -h|--help) usage ;;
     -*) echo "unknown option $1" >&2; usage ;;
     *) [ -z "$source" ] || usage; source=$1; shift ;;
@@ -40,7 +50,8 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$source" ] || source=$(git -C "$here" rev-parse --show-toplevel)
 [ "$(id -u)" -eq 0 ] || { echo "fresh-machine: run as root (debootstrap and chroot need it)" >&2; exit 2; }
-for tool in debootstrap tmux git chroot mount; do
+[[ -z "$jobs" || "$jobs" =~ ^[1-9][0-9]*$ ]] || { echo "fresh-machine: --jobs takes a count" >&2; exit 2; }
+for tool in debootstrap tmux git chroot mount unshare ip python3; do
   command -v "$tool" >/dev/null || { echo "fresh-machine: $tool is missing (tools/install-deps.sh)" >&2; exit 2; }
 done
 
@@ -142,10 +153,13 @@ mount_in_root() {
   mkdir -p "$target" && mount "$@" "$target" && mounted+=("$target")
 }
 
+# The environment of a newly logged-in root (and make's JOBS when given).
+login_env=(HOME=/root TERM=xterm-256color LANG=C.UTF-8
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin ${jobs:+JOBS=$jobs})
+
 # A command in the root as a newly logged-in root would run it.
 in_root() {
-  chroot "$root" /usr/bin/env -i HOME=/root TERM=xterm-256color LANG=C.UTF-8 \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+  chroot "$root" /usr/bin/env -i "${login_env[@]}" "$@"
 }
 
 make_root() {
@@ -192,8 +206,7 @@ clone() {
 run_in_tmux() {
   rm -f "$root/root/run.status"
   tmux -L "$tmux_socket" new-session -d -s fresh -x 100 -y 40 \
-    "chroot '$root' /usr/bin/env -i HOME=/root TERM=xterm-256color LANG=C.UTF-8 \
-       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    "chroot '$root' /usr/bin/env -i ${login_env[*]} \
        bash -c 'trap : INT; cd $project && { tools/install-deps.sh && make run; }; echo \$? >/root/run.status; sleep 600'" \
     || return
   tmux -L "$tmux_socket" pipe-pane -t fresh "cat >>'$logs/run-pane.log'"
@@ -237,8 +250,25 @@ run_watch() {
   return "$(cat "$status_file")"
 }
 
+# In a network namespace of its own with its loopback up; the check of the
+# stamp reads the one this run writes.
 run_tests() {
-  in_root env CI=true bash -c "cd $project && tools/install-deps.sh && make test"
+  unshare --net -- bash -c 'ip link set lo up && exec "$@"' in-namespace \
+    chroot "$root" /usr/bin/env -i "${login_env[@]}" CI=true TESSEL_FRESH_STAMP=/root/fresh-machine.stamp \
+    bash -c "cd $project && tools/install-deps.sh && make test"
+}
+
+# write_stamp FILE PASSED WALL: the stamp of the clone's files.
+write_stamp() {
+  {
+    echo "# Written by tools/fresh-machine.sh: the README's two commands on a fresh Debian 12"
+    echo "# root. make test checks (tools/check-fresh-stamp.py) that these files are unchanged."
+    echo "date $(date -u -d "@$started" '+%Y-%m-%d %H:%M UTC')"
+    echo "wall $3"
+    echo "passed $2"
+    echo "commit $(git -C "$root$project" rev-parse HEAD)"
+    python3 "$here/check-fresh-stamp.py" --sums "$root$project"
+  } >"$1.new" && mv "$1.new" "$1"
 }
 
 echo "fresh machine in $work (source $source, $ref)"
@@ -249,6 +279,7 @@ step clone clone || exit 1
 if step run run_in_tmux; then
   sed -n '/^first screen of tessel:/,$p; /^make run ended with/,$p' "$logs/run.log" | sed 's/^/   | /'
 fi
+write_stamp "$root/root/fresh-machine.stamp" running running
 step test run_tests || true
 if grep -q "tests FAILED" "$logs/test.log"; then
   echo "   failing tests:"
@@ -264,4 +295,5 @@ if [ ${#failures[@]} -ne 0 ]; then
   echo "FAILED: ${failures[*]} (logs in $logs$( [ "$keep" -eq 1 ] || echo ', removed at exit; --keep keeps them'))"
   exit 1
 fi
-echo "passed"
+write_stamp "$here/fresh-machine.stamp" yes "$(seconds $(( $(date +%s) - started )))"
+echo "passed; $here/fresh-machine.stamp written for $(git -C "$root$project" rev-parse --short HEAD)"
