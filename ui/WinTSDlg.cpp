@@ -421,6 +421,9 @@ void CWinTSDlg::ReturnToMain()
     winTSLog(kLogTrace, "Returning to main");
     if (reopenConfigure_) {
         reopenConfigure_ = false;
+        // The engine goes on while the menu is up: what it left under way
+        // (a settings write) must not wait for the menu to end.
+        kick();
         LaunchToConfigure();
     } else {
         tessel::ui::setTimer(handle(), kHideTimer, kHideAfterMs);

@@ -1,7 +1,10 @@
 #include "tests/e2e/DemoRoad.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <fstream>
@@ -118,6 +121,44 @@ TEST(FirstStartRoad, TapToAddRegistersAndAResetRegistersAgain)
     EXPECT_EQ(road.serviceLog().size(), 2u) << road.report();
     EXPECT_NE(settings(road).find("root.pers.vrax.id=D42\n"), std::string::npos);
     EXPECT_EQ(road.root().readFile(kConfig), served);
+}
+
+// A cool site chosen while the program runs is in the settings file while
+// the configuration menu still shows it, so a kill -9 then (no clean end)
+// keeps it: the next start lists it.
+TEST(FirstStartRoad, AChosenCoolSiteIsSavedAtOnceAndOutlivesAKill)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    DemoRoad road;
+    ASSERT_TRUE(road.ready()) << road.error();
+    road.start();
+    ASSERT_TRUE(openDestinations(road));
+    road.keys("Enter");
+    ASSERT_TRUE(road.step({"[x] Send to contacts"}));
+    road.keys("F1");
+    ASSERT_TRUE(road.step({"== Configure Tessel ==", "Tap to Add\n    Send to contacts"}));
+    const std::string kept = "root.pers.cool_sites.ids.0=__vxl_sendto_recipients\n";
+    ASSERT_TRUE(road.until([&] { return settings(road).find(kept) != std::string::npos; },
+        "the cool site in the settings file while the menu shows", std::chrono::seconds(20)))
+        << settings(road);
+
+    int killed = 0;
+    for (const pid_t pid : road.programs()) {
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "tessel" && ::kill(pid, SIGKILL) == 0)
+            ++killed;
+    }
+    ASSERT_EQ(killed, 1);
+    ASSERT_TRUE(road.until([&] { return road.programs().empty(); }, "the end of the killed tessel"));
+
+    road.start();
+    ASSERT_TRUE(road.step({"== Start =="}));
+    road.keys("Down Down Enter");
+    ASSERT_TRUE(road.step({"== Configure Tessel ==", "Tap to Add\n    Send to contacts"}));
+    EXPECT_EQ(road.close(), "0\n");
+    EXPECT_NE(settings(road).find(kept), std::string::npos) << settings(road);
 }
 
 } // namespace

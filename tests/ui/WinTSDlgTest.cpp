@@ -599,6 +599,42 @@ TEST(WinTSDlg, TheConfigurationMenuRunsAChosenSiteAndOpensAgainOnTheReturnToMain
     }
 }
 
+// The menu opened again by a return to main leaves the engine running: a
+// write the engine started before the return (its settings) goes on while
+// the menu is up, not only once it ends.
+TEST(WinTSDlg, TheEngineRunsWhileTheReopenedConfigurationMenuIsUp)
+{
+    DialogFixture fixture;
+    SiteRecorder producer;
+    CGlobalMenuList menu(&producer, nullptr);
+    menu.addCoolSiteEntry("Site A", "a", "", "");
+    fixture.engine.menu = &menu;
+    int ticksWhileUp = -1;
+    fixture.dialog->menuSteps = {[](CWinTSMainMenu&) { keys({ui::kVkF1}); },
+        [&](CWinTSMainMenu&) {
+            // The engine waits for no timer of its own: only a kick runs it.
+            // The kick's timer is this thread's: its pump hands it on.
+            const int before = fixture.engine.ticks;
+            kernel::advanceClock(1);
+            fixture.pump();
+            if (auto queue = ui::MessageQueue::byId(fixture.client->threadId()))
+                queue->awaitIdle(2000);
+            ticksWhileUp = fixture.engine.ticks - before;
+            keys({ui::kVkEscape});
+        }};
+    fixture.dialog->LaunchToConfigure();
+    fixture.settle();
+    ASSERT_EQ(producer.sites, std::vector<std::string> {"a"});
+    // The run the choice asked for is over: the engine waits for nothing.
+    fixture.advance(1);
+
+    std::unique_ptr<CVXLUIRequest> back(newRequest(kUIRequestReturnToMenu));
+    fixture.request(*back);
+    ASSERT_EQ(fixture.dialog->menuResults.size(), 2u);
+    EXPECT_GT(ticksWhileUp, 0);
+    fixture.engine.menu = nullptr;
+}
+
 // Takes what the screen shows when its message comes.
 class Snapper : public ui::Window {
 public:
