@@ -42,7 +42,8 @@ Paths:
   GET  /retrieve/ID  200 m-retrieve-conf (transaction id ID) with a SMIL
                      part and a text part; ?status=N adds
                      X-Mms-Retrieve-Status 0x80+N and a Retrieve-Text
-                     (with --body ID FILE: the parts of FILE instead)
+                     (with --body ID FILE: the parts of FILE instead);
+                     with &thumbnail=true the preview, as for /msg/ID
   GET  /preview/ID   the message's preview: 200, a small image body, and the
                      X-QV- summary headers as HTTP headers: X-QV-From-Address
                      (?from=, default +15550001111), X-QV-Message-Type
@@ -457,6 +458,10 @@ class Relay(http.server.BaseHTTPRequestHandler):
             return self.reply(int(url.path[8:]), b"status\n", "text/plain")
         query = urllib.parse.parse_qs(url.query)
         if url.path.startswith("/retrieve/"):
+            # A notification's location too (make run prints it): its preview
+            # with thumbnail=true.
+            if query.get("thumbnail", [""])[0] == "true":
+                return self.preview(query)
             status = int(query["status"][0]) if "status" in query else None
             return self.reply(200, self.retrieve(url.path[10:] or "none", status))
         if url.path.startswith("/preview/"):

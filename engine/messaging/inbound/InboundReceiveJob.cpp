@@ -148,7 +148,7 @@ void CInboundReceiveJob::decoded(std::int32_t result)
     if (result != kResultSucceeded || pdu.isEmpty()) {
         if (result == kResultSucceeded)
             result = kResultMalformed;
-        VXL_LOG_INFO("inbound receive: a pushed notification was not decoded (%d)", result);
+        VXL_LOG_FAILURE("inbound receive: a pushed notification was not decoded (%d)", result);
         return answerPush(result);
     }
     // A notification that names no message or no transaction can never be
@@ -263,7 +263,11 @@ void CInboundReceiveJob::previewReceived(std::int32_t result)
                                || headers.getBccAddressList().length())
                                 : headers.getFromAddress().length() != 0;
     if (!addressed) {
-        VXL_LOG_INFO("inbound receive: a preview without its addresses dropped");
+        // Not a preview (a relay that ignores "thumbnail" answers with the
+        // message itself): the notification is dropped.
+        VXL_LOG_FAILURE("inbound receive: the preview of %s (%s) names no %s: its notification dropped",
+            notification_->contentLocation().c_str(),
+            response.messageHeaders().value("Content-Type", 0, true).c_str(), sent ? "recipient" : "sender");
         return answerPush(kResultMmsTransport);
     }
     // The notification's fields first, then the preview's own headers.

@@ -120,9 +120,14 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         std::uint32_t stored;
         const char* lastRequest;
         const char* logged = ""; // what the engine log must say
+        bool failure = false; // as a failure, on disk at once
+        const char* location = "/msg/A";
     } rows[] = {
         {"preview without a sender", "?nofrom=1", kResultMmsTransport, 0,
-            "GET /msg/A?nofrom=1&thumbnail=true"},
+            "GET /msg/A?nofrom=1&thumbnail=true", "the preview of http://127.0.0.1:", true},
+        // The location make run prints: the preview there too, then the message.
+        {"a location under /retrieve/", "", kResultSucceeded, 1, "POST /mms type=83 tid=T-1", "", false,
+            "/retrieve/A"},
         {"sent copy", "?type=Sent&to=%2B15550002&client=c-1", kResultSucceeded, 1,
             "GET /msg/A?type=Sent&to=%2B15550002&client=c-1&thumbnail=true"},
         {"retrieve status not Ok", "?status=4", kResultMmsRelayStatus, 1, "GET /msg/A?status=4 "},
@@ -134,7 +139,7 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
     std::uint32_t stored = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string pushed = notificationFor(relay.url("/msg/A" + row.query), "T-1");
+        const std::string pushed = notificationFor(relay.url(row.location + row.query), "T-1");
         CPushRequest push;
         push.pdu.append(
             reinterpret_cast<const std::uint8_t*>(pushed.data()), static_cast<std::uint32_t>(pushed.size()));
@@ -146,6 +151,14 @@ TEST_F(InboundRelayEndToEnd, RelayAnswers)
         const std::size_t last = log.rfind('\n', log.size() - 2);
         EXPECT_NE(log.substr(last == std::string::npos ? 0 : last).find(row.lastRequest), std::string::npos)
             << log;
+        if (row.failure) {
+            // Unflushed: a failure line is written at once.
+            const std::string engineLog = root.readFile("log/engine.log");
+            const std::size_t at = engineLog.find(row.logged);
+            ASSERT_NE(at, std::string::npos) << engineLog;
+            const std::size_t line = engineLog.rfind('\n', at) + 1;
+            EXPECT_NE(engineLog.substr(line, at - line).find(" failure "), std::string::npos) << engineLog;
+        }
         CVXLLog::flush();
         const std::string engineLog = root.readFile("log/engine.log");
         EXPECT_NE(engineLog.find(row.logged), std::string::npos) << engineLog;
