@@ -4,7 +4,8 @@
 Usage: demo_root.py ROOT NAI RELAY_PORT VRAX_PORT PUSH_PORT PROXY_URI BIN TOP
 
 device.conf, the ClientConfig section of the registry (the servers and the
-proxy of this run; the rest of the registry is kept), contacts, the call
+proxy of this run; the rest of the registry is kept) and UIConfig's media
+filter, contacts, the call
 log, a few pictures in My Pictures, the program links in \\windows and the
 start screen's shortcuts.
 """
@@ -14,6 +15,9 @@ import sys
 import zlib
 
 CLIENT_CONFIG = "Software\\Halvard\\Tessel\\ClientConfig"
+UI_CONFIG = "Software\\Halvard\\Tessel\\UIConfig"
+# The pictures and videos the phone offers to send.
+MEDIA_FILTER = "*.jpg;*.jpeg;*.gif;*.png;*.bmp;*.3gp;*.mp4"
 
 
 def write(path, text):
@@ -34,19 +38,26 @@ def escape(text):
     return "".join("%%%02X" % ord(c) if c in "%\t\n\r" else c for c in text)
 
 
-def registry(root, values):
-    """Replaces the ClientConfig section of the current user's hive."""
+def registry(root, values, media_filter):
+    """Replaces the ClientConfig section of the current user's hive and sets
+    UIConfig's MediaFilter, which the phone's install sets: without it the
+    shell's Send and Post entries are grayed for every picture."""
     path = os.path.join(root, "registry", "HKEY_CURRENT_USER.reg")
     lines = open(path).read().split("\n") if os.path.exists(path) else ["# Tessel device registry"]
-    kept, inside = [], False
+    kept, section = [], ""
     for line in lines:
         if line.startswith("["):
-            inside = line[1:-1].lower() == CLIENT_CONFIG.lower()
-        if not inside and line:
+            section = line[1:-1].lower()
+        if section == CLIENT_CONFIG.lower() or (section == UI_CONFIG.lower() and line.startswith("MediaFilter\t")):
+            continue
+        if line:
             kept.append(line)
     for key in ("Software", "Software\\Halvard", "Software\\Halvard\\Tessel"):
         if "[%s]" % key not in kept:
             kept.append("[%s]" % key)
+    if "[%s]" % UI_CONFIG not in kept:
+        kept.append("[%s]" % UI_CONFIG)
+    kept.insert(kept.index("[%s]" % UI_CONFIG) + 1, "MediaFilter\ttext\t%s" % escape(media_filter))
     kept.append("[%s]" % CLIENT_CONFIG)
     for name, value in values:
         kept.append("%s\ttext\t%s" % (name, escape(value)))
@@ -69,7 +80,7 @@ def main(root, nai, relay, vrax, push, proxy, bindir, top):
               ("VXLCFG_MMSC_URI", "http://127.0.0.1:%s/mms" % relay)]
     if proxy:
         values.append(("VXLCFG_PROXY_URI", proxy))
-    registry(root, values)
+    registry(root, values, MEDIA_FILTER)
     write(os.path.join(root, "contacts.txt"),
           "oid = 101\nfile-as = Smith, Anna\nname = Anna Smith\nmobile = +1 (425) 555-0101\n"
           "email1 = anna@example.com\n\noid = 102\nfile-as = Jones, Bob\nname = Bob Jones\n"

@@ -100,8 +100,18 @@ void DemoRoad::keys(const std::string& keys) const
 
 bool DemoRoad::step(const std::vector<std::string>& texts, std::chrono::seconds bound)
 {
+    if (!tmux_) {
+        ADD_FAILURE() << "no program was started";
+        return false;
+    }
+    return step(*tmux_, texts, bound);
+}
+
+bool DemoRoad::step(
+    const TmuxSession& pane, const std::vector<std::string>& texts, std::chrono::seconds bound)
+{
     auto holds = [&] {
-        screen_ = tmux_ ? tmux_->screen() : "";
+        screen_ = pane.screen();
         return std::all_of(texts.begin(), texts.end(),
             [&](const std::string& text) { return screen_.find(text) != std::string::npos; });
     };
@@ -170,8 +180,9 @@ std::string DemoRoad::report() const
 {
     std::string text = "--- screen\n" + screen_
         + "--- newest snapshot: " + lastSnapshot(root_.hostPath("snapshots")) + "\n";
-    for (const char* log : {"peers/vrax.log", "peers/relay/requests.log", "peers/vrax.out", "peers/relay.out",
-             "log/ui.log", "log/engine.log"})
+    for (const char* log :
+        {"peers/vrax.log", "peers/relay/requests.log", "peers/vrax.out", "peers/relay.out", "log/ui.log",
+            "log/engine.log", "log/launch.log", "log/tesselfm.log", "log/shellexec.log", "log/msgbox.log"})
         text += std::string("--- ") + log + "\n" + root_.readFile(log);
     text += "--- squid access log\n" + squid_.accessLog();
     return text;

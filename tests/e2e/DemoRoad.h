@@ -43,6 +43,9 @@ public:
     // The pane once it holds every text (false past the bound, with a
     // failure that shows the pane and the logs). The pane is kept in screen().
     bool step(const std::vector<std::string>& texts, std::chrono::seconds bound = kStepBound);
+    // The same for another program's pane on the root.
+    bool step(const TmuxSession& pane, const std::vector<std::string>& texts,
+        std::chrono::seconds bound = kStepBound);
     // Until `done` holds (false past the bound, with a failure naming `what`).
     bool until(
         const std::function<bool()>& done, const std::string& what, std::chrono::seconds bound = kStepBound);

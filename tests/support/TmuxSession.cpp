@@ -11,14 +11,26 @@
 
 using namespace std::chrono_literals;
 
-TmuxSession::TmuxSession(const TempDeviceRoot& root, const std::string& program, const std::string& options)
+TmuxSession::TmuxSession(const TempDeviceRoot& root, const std::string& program, const std::string& options,
+    const std::string& name, Start start)
     : root_(root)
-    , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid()))
+    , name_(name)
+    , statusFile_(name == "demo" ? "exit-status" : "exit-status-" + name)
+    , tmux_(testCheckTool(testToolTmux()).path + " -L tessel-ui-" + std::to_string(::getpid())
+          + (name == "demo" ? "" : "-" + name))
 {
-    root.writeFile("run-demo.sh",
-        "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/exit-status\"\n");
-    run("new-session -d -s demo -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh "
-        + root.hostPath("run-demo.sh") + " " + program + "'");
+    root.writeFile("run-" + name + ".sh",
+        "trap '' INT HUP\n\"$1\" --tty " + options + "\necho $? > \"$TESSEL_ROOT/" + statusFile_ + "\"\n");
+    root.writeFile("start-" + name + ".sh",
+        tmux_ + " new-session -d -s " + name + " -x 40 -y 14 -e TESSEL_ROOT=" + root.path() + " 'sh "
+            + root.hostPath("run-" + name + ".sh") + " " + program + "'\n");
+    if (start == Start::Now)
+        testRunCommand("sh '" + startScript() + "'");
+}
+
+std::string TmuxSession::startScript() const
+{
+    return root_.hostPath("start-" + name_ + ".sh");
 }
 
 TmuxSession::~TmuxSession()
@@ -33,12 +45,12 @@ TestCommandResult TmuxSession::run(const std::string& arguments) const
 
 void TmuxSession::keys(const std::string& keys) const
 {
-    run("send-keys -t demo " + keys);
+    run("send-keys -t " + name_ + " " + keys);
 }
 
 std::string TmuxSession::screen() const
 {
-    return run("capture-pane -p -t demo").output;
+    return run("capture-pane -p -t " + name_).output;
 }
 
 std::string TmuxSession::await(const std::string& text, bool atTop) const
@@ -55,7 +67,7 @@ std::string TmuxSession::await(const std::string& text, bool atTop) const
 
 pid_t TmuxSession::programPid() const
 {
-    const std::string shell = run("display -p -t demo '#{pane_pid}'").output;
+    const std::string shell = run("display -p -t " + name_ + " '#{pane_pid}'").output;
     const std::string children
         = testRunCommand("cat /proc/" + shell.substr(0, shell.find('\n')) + "/task/*/children").output;
     return static_cast<pid_t>(std::atoi(children.c_str()));
@@ -64,7 +76,7 @@ pid_t TmuxSession::programPid() const
 std::string TmuxSession::exitStatus() const
 {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (root_.readFile("exit-status").empty() && std::chrono::steady_clock::now() < deadline)
+    while (root_.readFile(statusFile_).empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
-    return root_.readFile("exit-status");
+    return root_.readFile(statusFile_);
 }
