@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Run inside xvfb-run: starts DEMO --snapshots OUT/shots, captures its window
-# with ImageMagick's import, and compares it with the newest snapshot; sends
-# Down with xdotool and compares again. Prints one line per step:
+# with ImageMagick's import, and compares it with the newest snapshot; then
+# for each STEP (xdotool key names, "Down Down Return"; Down when none is
+# given) sends its keys and compares again once the screen has settled: a
+# new snapshot, the window not busy, and no other snapshot for QUIET seconds
+# (default 0.1). Prints one line per step:
 #   shown N AE        the window against snapshot N, differing pixels
 #   size W H          the captured window's size
 #   closed STATUS     the exit status after the window was asked to close
 # and exits 1 when a step could not be done.
+#   xvfb_window.sh DEMO OUT [STEP...]
 set -euo pipefail
 demo=$1
 out=$2
+shift 2
+[ $# -gt 0 ] || set -- Down
+quiet=${QUIET:-0.1}
 # Under the sanitizers, the libraries SDL brings in for the display and the
 # input method (dbus, X modules loaded and unloaded again) keep allocations
 # at exit that are not ours; leaks are checked in the headless tests.
@@ -42,29 +49,41 @@ for _ in $(seq 1 200); do
 done
 [ -n "$wid" ] || fail "no window"
 
-# Waits (bounded) for at least `want` snapshots and a quiet moment, then
-# captures the window and compares it with the newest.
+# Waits (bounded) for at least `want` snapshots, the window not busy and a
+# quiet moment, then captures the window and compares it with the newest
+# snapshot; a snapshot written while capturing makes it wait and capture
+# again.
 capture() {
-  local name=$1 want=$2 seen=-1 now
-  for _ in $(seq 1 300); do
+  local name=$1 want=$2 seen=-1 now last ae
+  local until=$((SECONDS + 60))
+  while :; do
+    doing="waiting for $name to settle"
+    [ "$SECONDS" -lt "$until" ] || fail "the screen never settled"
     now=$(count)
-    [ "$now" -ge "$want" ] && [ "$now" = "$seen" ] && break
+    if [ "$now" -ge "$want" ] && [ "$now" = "$seen" ] \
+      && [ "$(timeout 10 xdotool getwindowname "$wid" 2>/dev/null)" = Tessel ]; then
+      doing="capturing $name"
+      timeout 20 import -window "$wid" "$out/$name.png" || fail "import failed"
+      [ "$(count)" = "$now" ] && break
+    fi
     seen=$now
-    sleep 0.1
+    sleep "$quiet"
   done
-  doing="capturing $name"
-  timeout 20 import -window "$wid" "$out/$name.png" || fail "import failed"
-  local last ae
   last=$(ls "$out/shots"/*.png | tail -n 1)
   ae=$(compare -metric AE "$out/$name.png" "$last" null: 2>&1 || true)
   echo "shown $(basename "$last" .png) $ae"
 }
 capture first 1
 echo "size $(identify -format '%w %h' "$out/first.png")"
-before=$(count)
-doing="sending Down"
-timeout 20 xdotool windowfocus --sync "$wid" key Down || fail "xdotool failed"
-capture down $((before + 1))
+step=0
+for keys in "$@"; do
+  step=$((step + 1))
+  before=$(count)
+  doing="sending $keys"
+  # shellcheck disable=SC2086
+  timeout 20 xdotool windowfocus --sync "$wid" key --delay 50 $keys || fail "xdotool failed"
+  capture "step$step" $((before + 1))
+done
 # Closing the window ends the program through its close hook, with 0.
 doing="closing the window"
 timeout 20 python3 "$(dirname "$0")/x_close.py" "$wid" || fail "x_close.py failed"

@@ -1,0 +1,83 @@
+#include "tests/e2e/DemoRoad.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TestProcess.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The first start in tessel's window under Xvfb, on DemoRoad's root and
+// peers, keyed with xdotool by tests/harness/xvfb_window.sh: the Configure
+// shortcut, Tap to Add (registration), a destination ticked, Continue. After
+// every step the captured window equals the newest PNG snapshot, and each
+// step brought a new one; closing the window ends the program with 0. The
+// road did its work: one registration through squid under the NAI, the
+// configuration the server sent kept, the ticked destination saved; a start
+// in the terminal on the same root finds them and asks the server nothing.
+TEST(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
+    TESSEL_REQUIRE_TOOL(testToolXdotool());
+    TESSEL_REQUIRE_TOOL(testToolImport());
+    TESSEL_REQUIRE_TOOL(testToolCompare());
+    DemoRoad road;
+    ASSERT_TRUE(road.ready()) << road.error();
+    constexpr const char* kConfig = "Application Data/Tessel/vxlcfg.xml";
+    ASSERT_EQ(::unlink(road.root().hostPath(kConfig).c_str()), 0);
+    ASSERT_TRUE(road.root().makeFolder("window"));
+
+    const std::string display = std::to_string(100 + (getpid() + 200) % 800);
+    const TestCommandResult run = testRunCommand("QUIET=0.5 timeout 280 xvfb-run -a -n " + display
+        + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
+          "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/tessel '"
+        + road.root().hostPath("window") + "' 'Down Down Return' Return Return F1 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output << road.report();
+    const std::vector<std::string> lines = testLines(run.output);
+    ASSERT_EQ(lines.size(), 7u) << run.output;
+    EXPECT_EQ(lines[1], "size 240 320");
+    EXPECT_EQ(lines[6], "closed 0");
+    int previous = 0;
+    for (const std::size_t at : {0u, 2u, 3u, 4u, 5u}) {
+        const std::string& line = lines[at];
+        ASSERT_EQ(line.rfind("shown ", 0), 0u) << line;
+        const int shot = std::atoi(line.c_str() + 6);
+        EXPECT_GT(shot, previous) << "a new screen at every step: " << run.output;
+        EXPECT_EQ(line.substr(line.size() - 2), " 0") << "the window differs from its snapshot: " << line;
+        previous = shot;
+    }
+    EXPECT_EQ(road.programs(), std::vector<pid_t> {});
+
+    const std::vector<std::string> service = road.serviceLog();
+    ASSERT_EQ(service.size(), 1u) << road.report();
+    for (const char* field : {"request 1 ", " seq=1 ", " request=mgmt-req ", " identity=validate "})
+        EXPECT_NE(service[0].find(field), std::string::npos) << field << " in " << service[0];
+    const std::string post
+        = "POST http://127.0.0.1:" + std::to_string(road.servicePort()) + "/VRAX_3_4 " + DemoRoad::kNai + " ";
+    std::size_t posts = 0;
+    for (const std::string& line : road.proxyLog())
+        posts += line.find(post) != std::string::npos && line.find("/200 ") != std::string::npos;
+    EXPECT_EQ(posts, 1u) << road.report();
+    std::ifstream in(TESSEL_SOURCE_DIR "/tests/screens/data/vxlcfg.xml", std::ios::binary);
+    EXPECT_EQ(road.root().readFile(kConfig), std::string(std::istreambuf_iterator<char>(in), {}));
+    const std::string settings = road.peerScript(
+        "vxl_reg_reader.py '" + road.root().hostPath("Application Data/Tessel/_vxl.reg") + "'");
+    EXPECT_NE(settings.find("root.pers.cool_sites.ids.0=__vxl_sendto_recipients\n"), std::string::npos)
+        << settings;
+
+    road.start();
+    ASSERT_TRUE(road.step({"== Start =="}));
+    road.keys("Down Down Enter");
+    ASSERT_TRUE(road.step({"== Configure Tessel ==", "Tap to Add\n    Send to contacts"}));
+    EXPECT_EQ(road.close(), "0\n");
+    EXPECT_EQ(road.serviceLog().size(), 1u) << road.report();
+}
+
+} // namespace
