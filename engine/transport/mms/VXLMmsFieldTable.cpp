@@ -253,7 +253,7 @@ bool CVXLMmsFieldTable::addNumber(std::int32_t code, std::uint64_t magnitude, bo
     return true;
 }
 
-CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
+const CVXLString* CVXLMmsFieldTable::sharedDecimal(std::uint64_t magnitude, bool negative)
 {
     constexpr std::uint64_t kShared = 256;
     static const struct Numbers {
@@ -264,8 +264,13 @@ CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
         }
         CVXLString texts[kShared];
     } numbers;
-    if (magnitude < kShared && (!negative || magnitude == 0))
-        return numbers.texts[magnitude];
+    return magnitude < kShared && (!negative || magnitude == 0) ? &numbers.texts[magnitude] : nullptr;
+}
+
+CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
+{
+    if (const CVXLString* shared = sharedDecimal(magnitude, negative))
+        return *shared;
     char text[24];
     int at = sizeof text;
     do {
@@ -335,24 +340,28 @@ const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
     case Held::kShared:
         return *found.shared;
     case Held::kPooled:
+        break;
     case Held::kNumber:
     case Held::kNegative:
+        if (const CVXLString* shared = sharedDecimal(found.magnitude, found.held == Held::kNegative))
+            return *shared;
         break;
     }
     // Made on first read; a refused block leaves it to the next read.
     if (!haveTexts())
         return kEmpty;
-    CVXLString made;
+    // Built in its slot, so the text takes one block and no copy.
+    CVXLString* made = new (&texts_[at]) CVXLString();
     if (found.held == Held::kPooled)
-        made.appendBytes(
-            (pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
+        made->assign((pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
     else
-        made = decimal(found.magnitude, found.held == Held::kNegative);
-    if (!made.length())
+        *made = decimal(found.magnitude, found.held == Held::kNegative);
+    if (!made->length()) {
+        made->~CVXLString();
         return kEmpty;
-    new (&texts_[at]) CVXLString(made);
+    }
     found.held = Held::kString;
-    return texts_[at];
+    return *made;
 }
 
 const CVXLString* CVXLMmsFieldTable::parameter(std::int32_t code, int n, Parameter which) const

@@ -56,6 +56,8 @@ public:
     static bool codeOfName(const CVXLString& name, std::int32_t& code);
     // The decimal text of a number; those below 256 share one text each.
     static CVXLString decimal(std::uint64_t magnitude, bool negative = false);
+    // The process's shared text of a number below 256, or null.
+    static const CVXLString* sharedDecimal(std::uint64_t magnitude, bool negative = false);
 
 private:
     // How an entry holds its value.

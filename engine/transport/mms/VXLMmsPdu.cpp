@@ -257,7 +257,7 @@ CVXLString CVXLMmsPdu::headerName(int position) const
         return CVXLString();
     const auto at = static_cast<std::uint32_t>(position);
     if (at < fields_.codeCount())
-        return CVXLString(fields_.codeAt(at));
+        return CVXLMmsFieldTable::decimal(static_cast<std::uint64_t>(fields_.codeAt(at)));
     return CVXLMessage::headerName(static_cast<int>(at - fields_.codeCount()));
 }
 
@@ -291,7 +291,8 @@ CVXLString CVXLMmsPdu::parameterName(const CVXLString& name, int n, int k) const
     CVXLMmsFieldTable::Parameter which;
     if (k < 0 || !fields_.parameterAt(code, n, static_cast<std::uint32_t>(k), which))
         return CVXLString();
-    return CVXLString(which == CVXLMmsFieldTable::kToken ? kMmsParamToken : kMmsParamCharset);
+    // The names are the decimal texts of their numbers, shared by every read.
+    return CVXLMmsFieldTable::decimal(static_cast<std::uint64_t>(which));
 }
 
 const CVXLString* CVXLMmsPdu::parameter(const CVXLString& name, const CVXLString& parameter, int n) const
