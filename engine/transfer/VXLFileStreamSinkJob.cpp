@@ -37,7 +37,12 @@ void CVXLFileStreamSinkJob::onBegin(std::int32_t)
     }
     callback_.setRequestCode(kOpened);
     callback_.setReplyCode(kOpened);
-    fileStore()->open(path().c_str(), openMode_ == kOpenAppend ? kStreamAppend : kStreamReplace, &callback_);
+    std::uint32_t mode = kStreamReplace;
+    if (openMode_ == kOpenAppend)
+        mode = kStreamAppend;
+    else if (openMode_ == kOpenScratch)
+        mode = kStreamWrite;
+    fileStore()->open(path().c_str(), mode, &callback_);
 }
 
 void CVXLFileStreamSinkJob::onData(const CVXLByteBuffer& buffer)

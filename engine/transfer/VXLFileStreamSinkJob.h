@@ -12,10 +12,14 @@
 // the file whole: the bytes go to a temporary file that becomes the file only
 // when the transfer ended complete and the close succeeded, so a failed,
 // cancelled or interrupted write leaves the previous file as it was.
+// A scratch write goes into the file itself and is never flushed to disk:
+// for a file read once by its own transfer and dropped at the next start,
+// where neither the old bytes nor the new need to outlive a crash.
 class CVXLFileStreamSinkJob : public CVXLStreamJob, private CVXLSinkInterface {
 public:
     static constexpr std::int32_t kOpenWrite = 1;
     static constexpr std::int32_t kOpenAppend = 2;
+    static constexpr std::int32_t kOpenScratch = 3;
 
     CVXLFileStreamSinkJob();
 
@@ -25,7 +29,10 @@ public:
     void onData(const CVXLByteBuffer& buffer) override;
     void onEnd(bool complete) override;
 
-    void setOpenMode(std::int32_t mode) { openMode_ = mode == kOpenAppend ? kOpenAppend : kOpenWrite; }
+    void setOpenMode(std::int32_t mode)
+    {
+        openMode_ = mode == kOpenAppend || mode == kOpenScratch ? mode : kOpenWrite;
+    }
     std::int32_t openMode() const { return openMode_; }
 
 private:

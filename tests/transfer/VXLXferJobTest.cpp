@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -190,6 +192,62 @@ TEST(VXLXferJob, StopInTheMiddleCancelsAndKeepsTheOldFile)
     // Deleting the unclosed replace stream drops its temporary file.
     f.store.closeStream(sink.fileStore());
     EXPECT_EQ(f.readHostFile("state.bin"), "old contents");
+}
+
+// A replace writes beside the file and a stop keeps the old one; a scratch
+// write goes into the file itself, so a stop leaves the bytes written so far.
+TEST(VXLXferJob, ScratchWritesGoIntoTheFileWhereAReplaceWritesBesideIt)
+{
+    struct Case {
+        const char* what;
+        std::int32_t mode;
+        bool stopped;
+        bool temporaryWhileWriting;
+    };
+    const Case cases[] = {
+        {"replace, complete", CVXLFileStreamSinkJob::kOpenWrite, false, true},
+        {"replace, stopped", CVXLFileStreamSinkJob::kOpenWrite, true, true},
+        {"scratch, complete", CVXLFileStreamSinkJob::kOpenScratch, false, false},
+        {"scratch, stopped", CVXLFileStreamSinkJob::kOpenScratch, true, false},
+    };
+    const std::string old = "old contents";
+    const std::string bytes = FileStoreFixture::randomBytes(20 * 51200, 13);
+    for (const Case& c : cases) {
+        XferFixture f;
+        f.writeHostFile("temp.raw", old);
+        CVXLByteBufferSource source;
+        CVXLFileStreamSinkJob sink;
+        f.connect(source, sink, bytes);
+        f.openFileSink(sink, "temp.raw");
+        sink.setOpenMode(c.mode);
+        f.owner.post(&source, &f.run);
+        for (int i = 0; i < 12; ++i)
+            f.driver.step();
+        ASSERT_GT(source.count(), 0) << c.what;
+        ASSERT_LT(source.count(), static_cast<std::int32_t>(bytes.size())) << c.what;
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(f.hostFile("")))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names.size(), c.temporaryWhileWriting ? 2u : 1u) << c.what;
+        if (c.stopped)
+            source.stop();
+        f.driver.runUntilIdle();
+        ASSERT_FALSE(f.owner.results.empty()) << c.what;
+        EXPECT_EQ(f.owner.results.back(), c.stopped ? 24 : 0) << c.what;
+        f.store.closeStream(sink.fileStore());
+        const std::string now = f.readHostFile("temp.raw");
+        if (!c.stopped)
+            EXPECT_TRUE(now == bytes) << c.what;
+        else if (c.mode == CVXLFileStreamSinkJob::kOpenWrite)
+            EXPECT_EQ(now, old) << c.what;
+        else
+            EXPECT_TRUE(!now.empty() && now.size() < bytes.size() && bytes.compare(0, now.size(), now) == 0)
+                << c.what << ": " << now.size() << " bytes";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.hostFile("")),
+                      std::filesystem::directory_iterator()),
+            1)
+            << c.what << ": no temporary stays";
+    }
 }
 
 TEST(VXLXferJob, SinkThatStopsEarlyEndsTheTransferWithItsResult)

@@ -80,6 +80,10 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
     auto* job = new CVXLFileStreamSinkJob();
     job->setFileStore(stream);
     job->setPath(name);
+    // A transfer file is read by the job that fetched it and deleted at the
+    // next load: a crash loses nothing the fetch cannot get again.
+    if (isTransferFile(name))
+        job->setOpenMode(CVXLFileStreamSinkJob::kOpenScratch);
     startChild(job);
     if (relay)
         relayWriter_ = job;

@@ -7,6 +7,7 @@
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
 #include "engine/messaging/threads/VXLThreadDB.h"
+#include "engine/transfer/VXLFileStreamSinkJob.h"
 #include "engine/transfer/VXLXferJobBase.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "engine/transport/mms/VXLMmsPdu.h"
@@ -721,6 +722,36 @@ TEST_F(StoreFixture, RelayCopiesStayWhileARelayTransferIsWritten)
 } // namespace
 
 namespace {
+
+// A transfer file is written in place, unflushed (it is deleted at the next
+// load); any other file a job writes replaces the old one whole.
+TEST_F(StoreFixture, TransferFilesAreWrittenInPlaceOtherFilesReplaced)
+{
+    start();
+    const struct {
+        const char* name;
+        std::int32_t mode;
+    } rows[] = {
+        {"temp_not.raw", CVXLFileStreamSinkJob::kOpenScratch},
+        {"temp_mms.raw", CVXLFileStreamSinkJob::kOpenScratch},
+        {"not_ind_resp.raw", CVXLFileStreamSinkJob::kOpenScratch},
+        {"temp_mmboxmms.raw", CVXLFileStreamSinkJob::kOpenScratch},
+        {"temp_mms.raw.bak", CVXLFileStreamSinkJob::kOpenWrite},
+        {"picture.jpg", CVXLFileStreamSinkJob::kOpenWrite},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CStoreFileWriteRequest request(kReply);
+        request.fileName = row.name;
+        ASSERT_EQ(send(request), kResultSucceeded);
+        ASSERT_NE(request.job, nullptr);
+        const auto* sink = dynamic_cast<CVXLFileStreamSinkJob*>(request.job);
+        ASSERT_NE(sink, nullptr);
+        EXPECT_EQ(sink->openMode(), row.mode);
+        request.job->stop();
+        driver.runUntilIdle();
+    }
+}
 
 // Every open code of the store reaches the same stream: a write makes room
 // first, a read takes a body locator's window, and a stored message is never
