@@ -4,6 +4,7 @@
 #include "platform/kernel/Clock.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowSystem.h"
+#include "ui/WinTSLayoutWindow.h"
 #include "ui/WinTSLog.h"
 #include "ui/WinTSMessages.h"
 
@@ -15,6 +16,17 @@ namespace {
 
 // Posted to the application's own thread to shut the engine down.
 constexpr std::uint32_t kThreadClose = ui::kWmClose;
+
+// Whether a key for this window is the screens' to offer: a window over
+// them (a picker, a box) has its keys to itself.
+bool keyForScreens(ui::WindowHandle handle, const CWinTSDlg& dialog)
+{
+    ui::Window* window = ui::windowFromHandle(handle);
+    if (!window)
+        return true;
+    const ui::Window* top = window->topLevel();
+    return top == &dialog || dynamic_cast<const CWinTSLayoutWindow*>(top);
+}
 
 } // namespace
 
@@ -206,6 +218,8 @@ bool CWinTS::preTranslateMessage(ui::Message& message)
     if (mApplication_) {
         if (mApplication_->PreTranslateMessage(message))
             return true;
+        if (!keyForScreens(message.window, *mApplication_))
+            return false;
         std::int64_t used = 0;
         if (message.id == ui::kWmKeyDown)
             used = mApplication_->ForwardKeyDown(static_cast<std::uint32_t>(message.wParam));

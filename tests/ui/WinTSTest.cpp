@@ -2,8 +2,11 @@
 #include "engine/client/VXLUIRequest.h"
 #include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLLayoutMessageSummary.h"
+#include "engine/screens/VXLMenuItemElement.h"
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/Clock.h"
+#include "platform/ui/ListPicker.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/ScreenDriver.h"
 #include "platform/ui/WindowSystem.h"
@@ -337,6 +340,95 @@ TEST(WinTS, TheConfigurationMenuEndsByItsEndKeyOrByTheNextLaunch)
     screen.key(ui::kVkF4);
     fixture.settle();
     EXPECT_EQ(fixture.dialogWindow(), 0u);
+}
+
+// Opens a picker from inside its own message, as a screen's element does,
+// and keeps the answer.
+class PickerHost : public ui::Window {
+public:
+    std::int64_t windowProc(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) override
+    {
+        if (message == ui::kWmApp) {
+            answers.push_back(ui::pickFromList(nullptr, u"Contacts", {u"Smith, Anna", u"Jones, Bob"}));
+            return 0;
+        }
+        return Window::windowProc(message, wParam, lParam);
+    }
+    std::vector<int> answers;
+};
+
+// A picker opened over a screen takes the keys while it shows: they are not
+// offered to the screen first (a menu list selects its row with Enter, the
+// composer moves between its fields with Up and Down and swallows Escape).
+TEST(WinTS, APickerOverAScreenTakesTheKeysAndTheScreenNone)
+{
+    AppFixture fixture(5000);
+    ui::postMessage(fixture.app->hiddenWindow(), kMsgLaunch, 0, 0);
+    fixture.settle();
+    const ui::WindowHandle dialog = fixture.dialogWindow();
+    ASSERT_NE(dialog, 0u);
+    RecordingJob job;
+    CVXLLayoutMenuList screen(0);
+    screen.setOwner(&job);
+    for (const char* text : {"Inbox", "Sent"}) {
+        auto* entry = new CVXLMenuItemElement();
+        entry->setText(text);
+        screen.addItem(entry);
+    }
+    CVXLUIRequest show(kUIRequestNewLayout);
+    show.setLayout(&screen);
+    ui::postMessage(dialog, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&show), 0);
+    fixture.settle();
+    ui::ScreenDriver driver(fixture.app->threadId());
+    const std::vector<std::string> shown = driver.activeSnapshot();
+    ASSERT_GT(shown.size(), 2u);
+    ASSERT_EQ(shown[2], "  > * Inbox") << testing::PrintToString(shown);
+
+    PickerHost* host = nullptr;
+    ASSERT_TRUE(ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
+        host = new PickerHost();
+        const bool made = host->create(u"PickerHost", u"");
+        host->show(false);
+        return std::int64_t {made};
+    }).value_or(0));
+    ui::setFrontEndPresent(true);
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> keys;
+        int answer;
+    };
+    const Case cases[] = {
+        {"Down, Enter: the second row", {ui::kVkDown, ui::kVkReturn}, 1},
+        {"Enter: the first", {ui::kVkReturn}, 0},
+        {"Escape cancels", {ui::kVkEscape}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t asked = host->answers.size();
+        ui::postMessage(host->handle(), ui::kWmApp, 0, 0);
+        fixture.settle();
+        ASSERT_EQ(driver.activeSnapshot().front(), "== Contacts ==");
+        for (const std::uint32_t key : c.keys)
+            driver.key(key);
+        fixture.settle();
+        ASSERT_EQ(host->answers.size(), asked + 1) << testing::PrintToString(driver.activeSnapshot());
+        EXPECT_EQ(host->answers.back(), c.answer);
+    }
+    ui::setFrontEndPresent(false);
+    EXPECT_TRUE(job.actions.empty()) << "the screen was given no key";
+    EXPECT_EQ(countOf(fixture.log(), "CWinTSLayoutMenuList select"), 0) << fixture.log();
+    EXPECT_EQ(driver.activeSnapshot(), shown) << "the screen has the keys again";
+    ui::callOnThreadWithin(fixture.app->threadId(), 2000, [&] {
+        delete host;
+        return std::int64_t {0};
+    });
+    // The screen ends before its layout and entries go.
+    CVXLUIRequest release(kUIRequestReleaseLayout);
+    release.setLayout(&screen);
+    ui::postMessage(dialog, kWmMainActivity, reinterpret_cast<std::uintptr_t>(&release), 0);
+    fixture.settle();
+    EXPECT_EQ(fixture.engine.releasedLayouts(), std::vector<CVXLLayout*> {&screen});
+    screen.clear();
 }
 
 } // namespace
