@@ -121,6 +121,14 @@ bool Dialog::onUnusedKey(std::uint32_t key)
     }
 }
 
+void Dialog::setMenuBar(std::shared_ptr<Menu> bar)
+{
+    // A tracked popup is held apart from the bar and stays.
+    if (openMenu_ && !trackedMenu_)
+        closeMenu();
+    menuBar_ = std::move(bar);
+}
+
 bool Dialog::pressSoftKey(int index)
 {
     MenuItem* item = menuBar_ ? menuBar_->at(index) : nullptr;

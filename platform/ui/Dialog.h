@@ -46,7 +46,8 @@ public:
     bool onUnusedKey(std::uint32_t key) override;
     bool onKeyBeforeFocus(std::uint32_t key) override;
 
-    void setMenuBar(std::shared_ptr<Menu> bar) { menuBar_ = std::move(bar); }
+    // A popup of the bar it replaces closes with it.
+    void setMenuBar(std::shared_ptr<Menu> bar);
     Menu* menuBar() const { return menuBar_.get(); }
     Menu* openMenu() const { return openMenu_; }
     int menuSelection() const { return menuSelection_; }

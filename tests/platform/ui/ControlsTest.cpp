@@ -462,6 +462,43 @@ TEST(Menus, SoftKeysOpenTheOptionsPopupAndAGrayedItemCannotBeChosen)
     EXPECT_EQ(dialog.seen, (Lines {"command 32781 code 0", "command 100 code 0"}));
 }
 
+// A screen rebuilds its soft keys while one of their popups is open: the
+// popup goes with the bar it belonged to (it was left open, pointing into
+// the freed bar, and the next snapshot or key read it); a context menu,
+// held apart from the bar, stays open.
+TEST(Menus, ANewMenuBarClosesThePopupOfTheOldOne)
+{
+    ProbeDialog dialog;
+    dialog.createModeless(u"Compose");
+    auto makeBar = [](const char16_t* item) {
+        auto popup = std::make_shared<Menu>();
+        popup->add(32790, item);
+        auto bar = std::make_shared<Menu>();
+        bar->addPopup(u"Menu", popup);
+        return bar;
+    };
+    dialog.setMenuBar(makeBar(u"Send"));
+    setFocus(dialog.handle());
+    key(kVkF1);
+    ASSERT_NE(dialog.openMenu(), nullptr);
+    dialog.setMenuBar(makeBar(u"Add"));
+    EXPECT_EQ(dialog.openMenu(), nullptr);
+    EXPECT_EQ(textSnapshot(), (Lines {"> == Compose ==", "softkeys: [Menu]"}));
+    dialog.seen.clear();
+    key(kVkDown);
+    key(kVkF1);
+    key(kVkReturn);
+    EXPECT_EQ(dialog.seen, (Lines {"command 32790 code 0"})) << "the new popup chose its item";
+
+    auto context = std::make_shared<Menu>();
+    context->add(32791, u"Copy");
+    ASSERT_TRUE(dialog.trackPopup(context, 10, 20, &dialog));
+    context.reset();
+    dialog.setMenuBar(makeBar(u"Remove"));
+    ASSERT_NE(dialog.openMenu(), nullptr);
+    EXPECT_EQ(dialog.openMenu()->items()[0].text, u"Copy");
+}
+
 TEST(Dialog, EnterAndEscapeThatTheFocusedControlLeavesAreTheDialogsOkAndCancel)
 {
     struct Case {
