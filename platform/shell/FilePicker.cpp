@@ -141,8 +141,9 @@ std::vector<std::u16string> pickerFiles(
         if (!entry.is_regular_file(status))
             continue;
         const std::u16string name = widen(entry.path().filename().string());
-        if (std::none_of(patterns.begin(), patterns.end(),
-                [&](const std::u16string& p) { return matchesPattern(name, p); }))
+        if (!patterns.empty() && std::none_of(patterns.begin(), patterns.end(), [&](const std::u16string& p) {
+                return matchesPattern(name, p);
+            }))
             continue;
         // By the names as listed: a link inside the root keeps its own name.
         std::u16string phonePath = phoneFolder;

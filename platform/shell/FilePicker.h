@@ -8,7 +8,8 @@
 
 // The shell's extended file-open picker: a modal list, titled as asked, of
 // the files under the initial folder (and its subfolders) whose names match
-// the chosen filter's patterns ("*.jpg;*.png", ASCII case ignored). It
+// the chosen filter's patterns ("*.jpg;*.png", ASCII case ignored; a filter
+// without patterns, or none, offers every file). It
 // answers the chosen file's phone path, and records the folder and the
 // flags it was opened with in log/openfile.log. A file reached through a link that
 // leads out of the device root is never offered; linked folders are not
@@ -43,7 +44,8 @@ std::vector<std::u16string> filterPatterns(const std::u16string& filter, std::ui
 // "*" any run, "?" one character, ASCII case ignored.
 bool matchesPattern(const std::u16string& name, const std::u16string& pattern);
 
-// The phone paths the picker offers, in order.
+// The phone paths the picker offers, in order (every file when there are
+// no patterns).
 std::vector<std::u16string> pickerFiles(
     const std::u16string& folder, const std::vector<std::u16string>& patterns);
 

@@ -84,6 +84,27 @@ TEST(FilePicker, OffersExactlyTheMatchingFilesUnderTheFolderAndNothingThroughALi
     std::filesystem::remove_all(outside);
 }
 
+// The composer's filter holds the patterns of a setting that is empty by
+// default: with none, every file of the folder is offered.
+TEST(FilePicker, AFilterWithoutPatternsOffersEveryFile)
+{
+    TempDeviceRoot root;
+    for (const char* file : {"My Documents/My Pictures/sunset.png", "My Documents/My Pictures/sea.png",
+             "My Documents/My Pictures/Trip/notes.txt", "My Documents/other.png"})
+        root.writeFile(file, "x");
+    for (const std::u16string& filter : {u"Tessel Files\0\0"s, u""s}) {
+        OpenFileNameEx ofn;
+        ofn.filter = filter;
+        ofn.initialDir = u"\\My Documents\\My Pictures";
+        ui::scriptPickerAnswer(2);
+        ASSERT_TRUE(getOpenFileNameEx(&ofn));
+        EXPECT_EQ(ofn.file, u"\\My Documents\\My Pictures\\sunset.png");
+        EXPECT_EQ(pickerFiles(ofn.initialDir, filterPatterns(filter, 1)),
+            (std::vector<std::u16string> {u"\\My Documents\\My Pictures\\Trip\\notes.txt",
+                u"\\My Documents\\My Pictures\\sea.png", u"\\My Documents\\My Pictures\\sunset.png"}));
+    }
+}
+
 TEST(FilePicker, PatternsAndFilterPairs)
 {
     struct Case {
