@@ -76,8 +76,9 @@ struct Chooser {
     }
 
     EngineDriver engine;
-    CVXLLayoutContactChooser layout;
+    // The job outlives its layout, which asks it for the services as it ends.
     RecordingJob job;
+    CVXLLayoutContactChooser layout;
     std::unique_ptr<CWinTSLayoutContactChooser> window;
 };
 
