@@ -2,12 +2,12 @@
 // request (its "OnLaunchCommand" line in log/ui.log), with the program
 // already running and with the launcher starting it through
 // "\windows\tessel.exe". Real processes on a temporary device root; each
-// case takes 20 launches and gives the median and the slowest in ms.
+// case takes 20 launches and gives their median and spread in ms.
+#include "bench/RunFigures.h"
 #include "tests/shell/LaunchRig.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -42,15 +42,6 @@ double launchOnce(LaunchRig& rig)
     return ms;
 }
 
-void report(benchmark::State& state, std::vector<double>& samples)
-{
-    if (samples.empty())
-        return;
-    std::sort(samples.begin(), samples.end());
-    state.counters["median_ms"] = samples[samples.size() / 2];
-    state.counters["max_ms"] = samples.back();
-}
-
 void BM_LaunchToRunningProgram(benchmark::State& state)
 {
     LaunchRig rig;
@@ -71,7 +62,7 @@ void BM_LaunchToRunningProgram(benchmark::State& state)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         }
     }
-    report(state, samples);
+    reportRuns(state, samples);
 }
 BENCHMARK(BM_LaunchToRunningProgram)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -87,7 +78,7 @@ void BM_LaunchStartingTheProgram(benchmark::State& state)
                 samples.push_back(ms);
         }
     }
-    report(state, samples);
+    reportRuns(state, samples);
 }
 BENCHMARK(BM_LaunchStartingTheProgram)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -3,17 +3,23 @@
 #include <fstream>
 #include <string>
 
-// This process's memory as /proc/self/status tells it, in kB; -1 when the
-// field cannot be read.
-inline long testStatusKilobytes(const char* field)
+// A process's memory as /proc/PROCESS/status tells it ("self" or a pid),
+// in kB; -1 when the field cannot be read.
+inline long testStatusKilobytesOf(const std::string& process, const char* field)
 {
-    std::ifstream status("/proc/self/status");
+    std::ifstream status("/proc/" + process + "/status");
     const std::string prefix = std::string(field) + ":";
     for (std::string line; std::getline(status, line);) {
         if (line.rfind(prefix, 0) == 0)
             return std::stol(line.substr(prefix.size()));
     }
     return -1;
+}
+
+// This process's.
+inline long testStatusKilobytes(const char* field)
+{
+    return testStatusKilobytesOf("self", field);
 }
 
 // Resident now (VmRSS).
