@@ -325,9 +325,14 @@ void CVXLPlatformFileStream::write(CVXLSinkInterface* source)
 
 void CVXLPlatformFileStream::flush(CVXLCallback* sink)
 {
-    // Writes go straight to the system; only a replace needs a sync, and its
-    // close makes it.
-    vxlReport(sink, kPlatformOk);
+    // A replace is synced by its close; a read has nothing to sync.
+    if (fd_ < 0 || mode_ == kStreamRead || mode_ == kStreamReplace)
+        return vxlReport(sink, kPlatformOk);
+    int result;
+    do {
+        result = ::fdatasync(fd_);
+    } while (result != 0 && errno == EINTR);
+    vxlReport(sink, result == 0 && !writeFailed_ ? kPlatformOk : kPlatformWriteFailed);
 }
 
 void CVXLPlatformFileStream::seek(std::int32_t offset, bool fromCurrent, CVXLCallback* sink)

@@ -42,6 +42,9 @@ public:
     // consume(count written, 14) when fewer (disk full), consume(0, 6)
     // without a file.
     virtual void write(CVXLSinkInterface* source);
+    // Puts what a write or append stream has written on the disk (the
+    // system's sync). Status 0, or 14 when the sync or an earlier write
+    // failed; 0 for the other modes and without a file.
     virtual void flush(CVXLCallback* sink);
     // From the start, or from the current position. Status 0, 1 or 6.
     virtual void seek(std::int32_t offset, bool fromCurrent, CVXLCallback* sink);

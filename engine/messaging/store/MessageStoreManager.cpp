@@ -12,6 +12,8 @@
 #include "engine/messaging/store/VXLHeaderBlock.h"
 #include "engine/messaging/threads/VXLThreadDB.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kTransferFiles[] = {
@@ -254,14 +256,24 @@ std::int32_t CMessageStoreManager::load()
         const char* name;
         CVXLHeaderMap* ids;
     } indexes[] = {{kNewIndex, &newIndex_}, {kNotYetIndex, &notYetIndex_}};
+    newIndexOnDisk_ = false;
     for (IndexFile& index : indexes) {
         bool rewrite = false;
         const bool existed = allFiles_.contains(CVXLString(index.name));
+        CVXLByteBuffer bytes;
         if (existed) {
-            CVXLByteBuffer bytes;
             const std::int32_t read = readFile(index.name, bytes);
             if (read != kResultSucceeded)
                 return read;
+            // An entry without its NUL is an append cut short.
+            std::uint32_t whole = bytes.length();
+            while (whole > 0 && bytes.data()[whole - 1] != 0)
+                --whole;
+            if (whole < bytes.length()) {
+                VXL_LOG_INFO("message store: %s ended in a cut entry; dropped", index.name);
+                bytes.truncate(whole);
+                rewrite = true;
+            }
             CVXLHeaderBlock::readIndex(bytes, *index.ids);
             for (int n = static_cast<int>(index.ids->nameCount()) - 1; n >= 0; --n) {
                 const CVXLString id = index.ids->nameAt(n);
@@ -285,16 +297,24 @@ std::int32_t CMessageStoreManager::load()
                 }
             }
         }
+        // Entries are appended to "mms.new" only while it holds exactly its
+        // ids, so a file with anything else is written anew.
+        CVXLByteBuffer exact;
+        CVXLHeaderBlock::writeIndex(*index.ids, exact);
+        if (!rewrite && existed
+            && (exact.length() != bytes.length()
+                || (exact.length() && std::memcmp(exact.data(), bytes.data(), exact.length()) != 0)))
+            rewrite = true;
         if (rewrite) {
             // Sizes are counted below, so the write's own change is not.
-            CVXLByteBuffer bytes;
-            CVXLHeaderBlock::writeIndex(*index.ids, bytes);
-            const std::int32_t written = replaceFile(index.name, bytes);
+            const std::int32_t written = replaceFile(index.name, exact);
             if (written != kResultSucceeded)
                 return written;
             allFiles_.remove(CVXLString(index.name));
             allFiles_.add(CVXLString(index.name), CVXLString());
         }
+        if (index.ids == &newIndex_)
+            newIndexOnDisk_ = true;
     }
 
     usage_ = 0;
@@ -485,9 +505,46 @@ std::uint32_t CMessageStoreManager::freeBudget()
 std::int32_t CMessageStoreManager::writeIndex(const char* name, const CVXLHeaderMap& ids)
 {
     CVXLByteBuffer bytes;
-    if (!CVXLHeaderBlock::writeIndex(ids, bytes))
-        return kResultFailed;
-    return replaceFile(CVXLString(name), bytes);
+    std::int32_t result = kResultFailed;
+    if (CVXLHeaderBlock::writeIndex(ids, bytes))
+        result = replaceFile(CVXLString(name), bytes);
+    if (&ids == &newIndex_)
+        newIndexOnDisk_ = result == kResultSucceeded;
+    return result;
+}
+
+// The entry goes on the end of the file and is synced there while the file
+// holds exactly the entries before it; otherwise, or when the append fails,
+// the whole index is written anew.
+std::int32_t CMessageStoreManager::appendToNewIndex(const CVXLString& id)
+{
+    if (newIndexOnDisk_) {
+        CVXLByteBuffer entry;
+        CVXLHeaderMap one;
+        one.add(id, CVXLString());
+        CVXLHeaderBlock::writeIndex(one, entry);
+        if (CVXLPlatformFileStream* stream = store_->openStream()) {
+            StatusCollector opened;
+            stream->open(kNewIndex, kStreamAppend, &opened);
+            bool ok = opened.last() == kPlatformOk;
+            if (ok) {
+                BytesSource source(entry);
+                stream->write(&source);
+                // A part written before a failure is on the disk all the same.
+                addUsage(source.offset);
+                StatusCollector flushed;
+                stream->flush(&flushed);
+                ok = source.status == kPlatformOk && source.offset == entry.length()
+                    && flushed.last() == kPlatformOk;
+            }
+            StatusCollector closed;
+            stream->close(&closed);
+            store_->closeStream(stream);
+            if (ok && closed.last() == kPlatformOk)
+                return kResultSucceeded;
+        }
+    }
+    return writeIndex(kNewIndex, newIndex_);
 }
 
 bool CMessageStoreManager::nextSegment(const CVXLByteBuffer& bytes, std::uint32_t* offset, Segment* segment)

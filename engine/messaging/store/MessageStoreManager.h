@@ -21,8 +21,9 @@ class CVXLThreadDB;
 // indexes ("mms.new", "mms.notyet"), the bytes used and the counters that the
 // screens show. The only writer of stored messages: every file is put in
 // place whole (the stream's replace mode), so a crash leaves the old or the
-// new file. The thread database hears of every message stored, read and
-// deleted.
+// new file; a new entry of "mms.new" is appended and synced, and a load drops
+// an entry cut short. The thread database hears of every message stored, read
+// and deleted.
 //
 // The platform store answers its calls at once, so every request but the
 // start (which waits for the thread database) is served within one step.
@@ -146,6 +147,8 @@ private:
     bool fileSize(const CVXLString& name, std::uint32_t* size);
     std::uint32_t freeBudget();
     std::int32_t writeIndex(const char* name, const CVXLHeaderMap& ids);
+    // "mms.new" given its last entry, id.
+    std::int32_t appendToNewIndex(const CVXLString& id);
 
     // The segment at *offset of a message file, moving the offset past it;
     // false at the end or when the segment runs past it.
@@ -173,6 +176,8 @@ private:
     CVXLStringArray lists_[kKinds];
     CVXLHeaderMap allFiles_;
     CVXLHeaderMap newIndex_;
+    // "mms.new" on the disk holds exactly newIndex_'s entries, in order.
+    bool newIndexOnDisk_ = false;
     CVXLHeaderMap notYetIndex_;
     std::uint32_t inboxNew_ = 0;
     std::uint32_t premiumNew_ = 0;

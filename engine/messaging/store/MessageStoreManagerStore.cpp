@@ -203,9 +203,9 @@ std::int32_t CMessageStoreManager::composeWhole(
 }
 
 // Puts a composed message in place: room made for it and its entry in
-// "mms.new" (a new preview of the inbox or premium box), the index written
-// before the file and taken back when the file fails, then the box list and
-// the counters.
+// "mms.new" (a new preview of the inbox or premium box), the entry on the
+// disk before the file and taken back when the file fails, then the box list
+// and the counters.
 std::int32_t CMessageStoreManager::putMessage(
     const CVXLString& id, std::uint32_t kind, bool whole, const CVXLByteBuffer& image)
 {
@@ -224,7 +224,7 @@ std::int32_t CMessageStoreManager::putMessage(
     std::int32_t result = kResultSucceeded;
     if (enterNew) {
         newIndex_.add(id, CVXLString());
-        result = writeIndex(kNewIndex, newIndex_);
+        result = appendToNewIndex(id);
         if (result != kResultSucceeded) {
             newIndex_.remove(id);
             return result;

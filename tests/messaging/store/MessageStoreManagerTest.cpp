@@ -3,6 +3,7 @@
 #include "engine/core/platform/VXLPlatform.h"
 #include "engine/core/platform/VXLPlatformFileStore.h"
 #include "engine/core/platform/VXLPlatformMessageStore.h"
+#include "engine/core/platform/VXLPlatformStatus.h"
 #include "engine/core/settings/VXLPersKeys.h"
 #include "engine/files/VXLFileStoreManager.h"
 #include "engine/messaging/store/VXLMessageSummary.h"
@@ -31,8 +32,37 @@ namespace {
 constexpr std::int32_t kReply = 900;
 constexpr std::uint32_t kNow = 1700000000;
 
+// A stream whose appends write the first half of their bytes and fail, as a
+// full disk does.
+class CutAppendStream : public CVXLPlatformFileStream {
+public:
+    using CVXLPlatformFileStream::CVXLPlatformFileStream;
+    void open(const char* name, std::uint32_t mode, CVXLCallback* sink) override
+    {
+        appending_ = mode == kStreamAppend;
+        CVXLPlatformFileStream::open(name, mode, sink);
+    }
+    void write(CVXLSinkInterface* source) override
+    {
+        if (!appending_)
+            return CVXLPlatformFileStream::write(source);
+        struct Half : CVXLSinkInterface {
+            CVXLSinkInterface* whole;
+            const std::uint8_t* getData() override { return whole->getData(); }
+            std::uint32_t getLength() override { return whole->getLength() / 2; }
+            void consume(std::uint32_t count, std::uint32_t error) override { whole->consume(count, error); }
+        } half;
+        half.whole = source;
+        CVXLPlatformFileStream::write(&half);
+        source->consume(0, kPlatformWriteFailed);
+    }
+
+private:
+    bool appending_ = false;
+};
+
 // The platform message store with the free budget the test sets (unset: the
-// platform's own).
+// platform's own), and appends cut short when asked.
 class BudgetStore : public CVXLPlatformMessageStore {
 public:
     void info(CVXLCallback* sink) override
@@ -43,7 +73,21 @@ public:
         vxlReport(sink, static_cast<std::uint32_t>(budget));
         vxlReport(sink, 0);
     }
+    CVXLPlatformFileStream* openStream() override
+    {
+        if (!cutAppends)
+            return CVXLPlatformMessageStore::openStream();
+        return new CutAppendStream(folder(), PlatformNameRule::NameOrPath);
+    }
+    void closeStream(CVXLPlatformFileStream* stream) override
+    {
+        if (dynamic_cast<CutAppendStream*>(stream))
+            delete stream;
+        else
+            CVXLPlatformMessageStore::closeStream(stream);
+    }
     std::int64_t budget = -1;
+    bool cutAppends = false;
 };
 
 struct StoreServices : CMessageStoreManager::Services {
@@ -586,6 +630,133 @@ TEST_F(StoreFixture, DeletingAnUnreadMessageLeavesIndexCountersAndThread)
     const std::int32_t missingResult = send(missing);
     EXPECT_NE(missingResult, kResultSucceeded);
     EXPECT_TRUE(exists("mms.new"));
+}
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+std::string indexBytes(const std::vector<std::string>& ids)
+{
+    std::string bytes;
+    for (const std::string& id : ids)
+        bytes += id + '\0';
+    return bytes;
+}
+
+// A new message's entry goes on the end of "mms.new" in place; a delete
+// writes the index anew, and the entries after it go on its end.
+TEST_F(StoreFixture, NewEntriesGoOnTheEndOfTheIndexInPlace)
+{
+    start();
+    const ino_t file = inodeOf(path("mms.new"));
+    std::vector<std::string> ids;
+    for (std::uint32_t box : {0u, 2u, 3u, 0u}) {
+        const CVXLString id = storeNew(textMessage("5550123"), box);
+        ASSERT_TRUE(id.length());
+        if (box != 3)
+            ids.push_back(id.c_str());
+    }
+    EXPECT_EQ(readHost(path("mms.new")), indexBytes(ids));
+    EXPECT_EQ(inodeOf(path("mms.new")), file) << "appended, not replaced";
+    EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
+
+    for (std::size_t at : {2, 0}) {
+        CStoreDeleteRequest drop(kReply);
+        drop.messageId = ids[at].c_str();
+        ASSERT_EQ(send(drop), kResultSucceeded);
+        ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    ids.push_back(storeNew(textMessage("5550124"), 0).c_str());
+    EXPECT_EQ(readHost(path("mms.new")), indexBytes(ids));
+    EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
+    EXPECT_EQ(manager.inboxNewCount(), 1u);
+    EXPECT_EQ(manager.premiumNewCount(), 1u);
+}
+
+// An append cut short by a full disk leaves half an entry on the end; the
+// index is written anew whole, the message stored and new.
+TEST_F(StoreFixture, AnAppendCutShortIsMendedByAWholeWrite)
+{
+    start();
+    const CVXLString first = storeNew(textMessage("5550123"), 0);
+    store.cutAppends = true;
+    std::int32_t result = -1;
+    const CVXLString second = storeNew(textMessage("5550124"), 0, &result);
+    EXPECT_EQ(result, kResultSucceeded);
+    EXPECT_TRUE(exists(second.c_str()));
+    EXPECT_TRUE(manager.isNew(second));
+    EXPECT_EQ(readHost(path("mms.new")), indexBytes({first.c_str(), second.c_str()}));
+    EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
+    // The next append follows the whole file.
+    store.cutAppends = false;
+    const CVXLString third = storeNew(textMessage("5550125"), 0);
+    EXPECT_EQ(readHost(path("mms.new")), indexBytes({first.c_str(), second.c_str(), third.c_str()}));
+}
+
+// What a load finds in "mms.new": the file is left as it is only when it
+// holds exactly its entries, else written anew, so that the next entry
+// appended follows whole ones. An entry without its NUL (an append cut off)
+// is dropped even when it names a stored message.
+TEST(StoreIndexLoad, ALoadLeavesOnlyAnExactIndexForAppends)
+{
+    const std::string a = "i1700000001_1";
+    const std::string b = "i1700000001_10";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> kept;
+        bool rewritten;
+    } cases[] = {
+        {"exact", indexBytes({a, b}), {a, b}, false},
+        {"empty", "", {}, false},
+        {"cut entry", indexBytes({b}) + "i17000", {b}, true},
+        {"cut entry naming a message", indexBytes({b}) + a, {b}, true},
+        {"repeated entry", indexBytes({a, a, b}), {a, b}, true},
+        {"empty entry", std::string(1, '\0') + indexBytes({a}), {a}, true},
+        {"stale entry", indexBytes({"i1699999999_0", a}), {a}, true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDeviceRoot fresh;
+        BudgetStore rowStore;
+        StoreServices rowServices;
+        CMessageStoreManager rowManager;
+        rowManager.setStore(&rowStore);
+        rowManager.setServices(&rowServices);
+        const std::string folder = hostFolderOf(rowStore);
+        for (const std::string& id : {a, b})
+            writeMessageFile(
+                folder + "/" + id, {summaryOf("5550001"), segment({})}, fresh.hostPath("seed.json"));
+        writeHost(folder + "/mms.new", row.bytes);
+        const ino_t before = inodeOf(folder + "/mms.new");
+        JobTreeDriver rowDriver;
+        TraceJob rowRequester {"requester"};
+        rowDriver.attach(&rowRequester);
+        rowDriver.attach(&rowManager);
+        rowDriver.runUntilIdle();
+        ASSERT_TRUE(rowManager.isActive());
+        EXPECT_EQ(readHost(folder + "/mms.new"), indexBytes(row.kept));
+        EXPECT_EQ(inodeOf(folder + "/mms.new") != before, row.rewritten);
+        for (const std::string& id : {a, b}) {
+            const bool kept = std::find(row.kept.begin(), row.kept.end(), id) != row.kept.end();
+            EXPECT_EQ(rowManager.isNew(id.c_str()), kept) << id;
+        }
+
+        CVXLMessage message = textMessage("5550123");
+        CStoreMessageRequest request(kReply);
+        request.message = &message;
+        rowRequester.post(&rowManager, &request);
+        rowDriver.runUntilIdle();
+        ASSERT_TRUE(request.messageId.length());
+        std::vector<std::string> after = row.kept;
+        after.push_back(request.messageId.c_str());
+        EXPECT_EQ(readHost(folder + "/mms.new"), indexBytes(after));
+        rowManager.stop();
+        rowDriver.runUntilIdle();
+    }
 }
 
 // A summary rewrite keeps everything after segment 1; a wipe leaves only
