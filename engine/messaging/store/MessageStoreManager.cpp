@@ -356,21 +356,54 @@ std::int32_t CMessageStoreManager::readFile(const CVXLString& name, CVXLByteBuff
     return readRange(name, 0, 0xFFFFFFFFu, bytes);
 }
 
-// Reads exactly count bytes at the stream's position; false at the end of
-// the file or on a failure.
-static bool readExactly(CVXLPlatformFileStream* stream, std::uint32_t count, CVXLByteBuffer& bytes)
-{
-    while (count) {
-        const std::uint32_t before = bytes.length();
-        BytesCollector collector(bytes);
-        stream->read(&collector, count < 65536 ? count : 65536);
-        const std::uint32_t got = bytes.length() - before;
-        if (collector.failed || collector.status != kPlatformOk || got == 0 || got > count)
-            return false;
-        count -= got;
+namespace {
+
+// A file's bytes read ahead in chunks: the heads of most messages come in
+// one read.
+class ReadAhead {
+public:
+    static constexpr std::uint32_t kChunk = 4096;
+    static constexpr std::uint32_t kMostPerRead = 65536;
+
+    ReadAhead(CVXLPlatformFileStream* stream, CVXLByteBuffer& bytes)
+        : stream_(stream)
+        , bytes_(bytes)
+        , base_(bytes.length())
+    {
     }
-    return true;
-}
+    // True once the bytes hold count bytes of the file; false when it ends
+    // first or a read fails.
+    bool have(std::uint64_t count)
+    {
+        while (held() < count) {
+            if (ended_)
+                return false;
+            const std::uint64_t missing = count - held();
+            std::uint32_t ask = missing < kChunk ? kChunk : static_cast<std::uint32_t>(missing);
+            if (ask > kMostPerRead)
+                ask = kMostPerRead;
+            const std::uint32_t before = bytes_.length();
+            BytesCollector collector(bytes_);
+            stream_->read(&collector, ask);
+            const std::uint32_t got = bytes_.length() - before;
+            if (collector.failed || collector.status != kPlatformOk || got < ask)
+                ended_ = true;
+            if (got == 0 || got > ask)
+                return false;
+        }
+        return true;
+    }
+    std::uint32_t held() const { return bytes_.length() - base_; }
+    std::uint32_t base() const { return base_; }
+
+private:
+    CVXLPlatformFileStream* stream_;
+    CVXLByteBuffer& bytes_;
+    std::uint32_t base_;
+    bool ended_ = false;
+};
+
+} // namespace
 
 std::int32_t CMessageStoreManager::readHead(
     const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
@@ -382,16 +415,24 @@ std::int32_t CMessageStoreManager::readHead(
     stream->open(name.c_str(), kStreamRead, &opened);
     const std::int32_t result = opened.last() == kPlatformOk ? kResultSucceeded : kResultNotFound;
     // What the file holds short of the wanted segments is left to the
-    // segment walk to find.
+    // segment walk to find; bytes read past them are dropped.
+    ReadAhead ahead(stream, bytes);
+    std::uint64_t end = 0;
+    bool whole = true;
     for (std::uint32_t n = 0; result == kResultSucceeded && n < segments; ++n) {
-        const std::uint32_t at = bytes.length();
-        if (!readExactly(stream, 8, bytes))
+        whole = ahead.have(end + 8);
+        if (!whole)
             break;
+        const std::uint32_t at = ahead.base() + static_cast<std::uint32_t>(end);
         const std::uint64_t rest
             = static_cast<std::uint64_t>(vxlGetUInt32BE(bytes, at)) + vxlGetUInt32BE(bytes, at + 4);
-        if (rest > 0x7FFFFFFFu || !readExactly(stream, static_cast<std::uint32_t>(rest), bytes))
+        whole = rest <= 0x7FFFFFFFu && end + 8 + rest <= 0xFFFFFFFFu && ahead.have(end + 8 + rest);
+        if (!whole)
             break;
+        end += 8 + rest;
     }
+    if (result == kResultSucceeded && whole)
+        bytes.truncate(ahead.base() + static_cast<std::uint32_t>(end));
     StatusCollector closed;
     stream->close(&closed);
     store_->closeStream(stream);

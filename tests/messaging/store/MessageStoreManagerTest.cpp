@@ -251,6 +251,54 @@ TEST_F(StoreFixture, AFreshStoreHasItsIndexesAndZeroCounters)
     EXPECT_EQ(counter(kPersMessageStoreUsage), peerUsage());
 }
 
+// Reads past a preview body of any size: across the reads' chunk and below,
+// at and above their largest read, and a file cut inside its message
+// headers (segment 3), which reads short.
+TEST_F(StoreFixture, ReadsFindTheirSegmentsPastABodyOfAnySize)
+{
+    const std::size_t sizes[] = {0, 3000, 4096, 65536, 65537, 200000};
+    for (std::size_t size : sizes) {
+        const std::string id = "i17000" + std::to_string(10000 + size % 9999) + "_" + std::to_string(size);
+        writeMessage(id,
+            {summaryOf("5550001"), segment({{"Content-Type", "image/jpeg"}}, std::string(size, 'j')),
+                segment({{"X-QV-Total-Media-Parts", "1"}}), segment({{"15", "3"}}),
+                segment({{"Content-Type", "text/plain"}}, "the part")});
+    }
+    writeMessage("i1700000001_9",
+        {summaryOf("5550001"), segment({}, std::string(70000, 'j')),
+            segment({{"X-QV-Total-Media-Parts", "1"}}), segment({{"15", "3"}})});
+    const std::string cut = readHost(path("i1700000001_9"));
+    writeHost(path("i1700000001_9"), cut.substr(0, cut.size() - 3));
+    start();
+
+    for (std::size_t size : sizes) {
+        SCOPED_TRACE(size);
+        const std::string id = "i17000" + std::to_string(10000 + size % 9999) + "_" + std::to_string(size);
+        CStoreReadRequest four(kReply);
+        four.mode = 4;
+        four.read.messageId = id.c_str();
+        EXPECT_EQ(send(four), kResultSucceeded);
+        EXPECT_EQ(four.read.bodyLength, size);
+        EXPECT_STREQ(four.read.totals.value("X-QV-Total-Media-Parts").c_str(), "1");
+        EXPECT_STREQ(four.read.message.value("15").c_str(), "3");
+        CStoreReadRequest part(kReply);
+        part.mode = 5;
+        part.asText = true;
+        part.read.messageId = id.c_str();
+        EXPECT_EQ(send(part), kResultSucceeded);
+        EXPECT_STREQ(part.read.text.c_str(), "the part");
+    }
+    CStoreReadRequest short4(kReply);
+    short4.mode = 4;
+    short4.read.messageId = "i1700000001_9";
+    EXPECT_EQ(send(short4), kResultDataComplete);
+    CStoreReadRequest short3(kReply);
+    short3.mode = 3;
+    short3.read.messageId = "i1700000001_9";
+    EXPECT_EQ(send(short3), kResultSucceeded);
+    EXPECT_EQ(short3.read.bodyLength, 70000u);
+}
+
 // A store seeded by the peer: temporaries and transfer files go, lists are
 // newest first, stale index ids are dropped, an emptied not-yet index gets
 // its own names back, and a message without a readable summary is deleted
