@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -90,6 +91,18 @@ void DemoRoad::start()
     ::unlink(root_.hostPath("exit-status").c_str());
     tmux_
         = std::make_unique<TmuxSession>(root_, kTessel, "--snapshots '" + root_.hostPath("snapshots") + "'");
+}
+
+void DemoRoad::startByLink()
+{
+    tmux_.reset();
+    ::unlink(root_.hostPath("exit-status").c_str());
+    tmux_ = std::make_unique<TmuxSession>(root_, kTessel, "--snapshots '" + root_.hostPath("snapshots") + "'",
+        "demo", TmuxSession::Start::ByScript);
+    const std::string link = root_.hostPath("windows/tessel.exe");
+    ::unlink(link.c_str());
+    root_.writeFile("windows/tessel.exe", "#!/bin/sh\nexec sh '" + tmux_->startScript() + "'\n");
+    ::chmod(link.c_str(), 0755);
 }
 
 void DemoRoad::keys(const std::string& keys) const

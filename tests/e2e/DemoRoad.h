@@ -39,6 +39,10 @@ public:
     // tessel in a fresh tmux session on the root (a program that ran before
     // must have ended).
     void start();
+    // The phone's program link (\windows\tessel.exe) made to start tessel
+    // in the road's tmux session, as start() would: a launcher that starts
+    // the program shows it in the pane. The session is there once it has.
+    void startByLink();
     void keys(const std::string& keys) const;
     // The pane once it holds every text (false past the bound, with a
     // failure that shows the pane and the logs). The pane is kept in screen().

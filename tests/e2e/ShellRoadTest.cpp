@@ -1,4 +1,5 @@
 #include "tests/e2e/DemoRoad.h"
+#include "tests/shell/LaunchRig.h"
 #include "tests/shell/tesselfm/InboxFiles.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TestProcess.h"
@@ -22,11 +23,7 @@ constexpr const char* kShellHost = TESSEL_BINARY_DIR "/bin/tessel-shellhost";
 // Times the text occurs in a file of the root.
 int timesInFile(const DemoRoad& road, const std::string& file, const std::string& text)
 {
-    const std::string held = road.root().readFile(file);
-    int n = 0;
-    for (std::size_t at = held.find(text); at != std::string::npos; at = held.find(text, at + 1))
-        ++n;
-    return n;
+    return LaunchRig::occurrences(road.root().readFile(file), text);
 }
 
 // `launcher WORD` run to its end as a person runs it from a terminal: no
@@ -42,6 +39,62 @@ int runLauncher(DemoRoad& road, const std::string& word)
     if (status == -1)
         testStopProcess(pid, 2000);
     return status;
+}
+
+// The running programs of the root are one tessel and nothing else.
+bool oneTessel(DemoRoad& road)
+{
+    return road.until([&] { return road.programs().size() == 1; }, "one tessel and no launcher");
+}
+
+// The composer of a Compose launch, then its Contacts key: the contact
+// chooser over the demo's contacts; Escape goes back to the composer.
+bool composerAndChooser(DemoRoad& road)
+{
+    if (!road.step({"== Tessel ==", "Send To Contacts", "To:", "[Contacts]"}))
+        return false;
+    road.keys("F1");
+    if (!road.step({"== Contacts ==", "Smith, Anna", "Jones, Bob"}))
+        return false;
+    road.keys("Escape");
+    return road.step({"Send To Contacts", "[Contacts]"});
+}
+
+// `launcher Compose` with no tessel running starts it through the phone's
+// program link and hands it the request: one tessel shows the composer
+// and its contact chooser. A second `launcher Compose` reaches the running
+// one: still one tessel, the request taken a second time. Ctrl-C ends it
+// with 0 and leaves no process; a start on the same root shows the start
+// screen and, from its Compose shortcut, the same composer and chooser.
+TEST(ShellRoad, LauncherComposeStartsTesselOnceOrReachesTheRunningOne)
+{
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    DemoRoad road;
+    ASSERT_TRUE(road.ready()) << road.error();
+    road.startByLink();
+    EXPECT_EQ(runLauncher(road, "Compose"), 0) << road.root().readFile("launcher.out");
+    ASSERT_TRUE(composerAndChooser(road));
+    ASSERT_TRUE(oneTessel(road)) << road.report();
+    EXPECT_EQ(timesInFile(road, "log/ui.log", "OnLaunchCommand"), 1) << road.report();
+
+    EXPECT_EQ(runLauncher(road, "Compose"), 0) << road.root().readFile("launcher.out");
+    ASSERT_TRUE(road.until(
+        [&] { return timesInFile(road, "log/ui.log", "OnLaunchCommand") == 2; }, "the second request taken"));
+    ASSERT_TRUE(composerAndChooser(road));
+    ASSERT_TRUE(oneTessel(road)) << road.report();
+    EXPECT_EQ(timesInFile(road, "log/ui.log", "Global Menu Option 0 of SEND_MESSAGE_GENERIC runs"), 2)
+        << road.report();
+    EXPECT_EQ(road.root().readFile("log/msgbox.log"), "");
+    EXPECT_EQ(road.close(), "0\n");
+    EXPECT_EQ(road.programs(), std::vector<pid_t> {});
+
+    road.start();
+    ASSERT_TRUE(road.step({"== Start ==", "Compose"}));
+    road.keys("Enter");
+    ASSERT_TRUE(composerAndChooser(road));
+    ASSERT_TRUE(oneTessel(road)) << road.report();
+    EXPECT_EQ(road.close(), "0\n");
 }
 
 // The ids of the messages in the SMS store's Inbox, sorted.
