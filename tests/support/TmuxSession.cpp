@@ -35,7 +35,8 @@ std::string TmuxSession::startScript() const
 
 TmuxSession::~TmuxSession()
 {
-    run("kill-server");
+    // The server has often ended with its session already.
+    testRunCommand(tmux_ + " kill-server 2>/dev/null");
 }
 
 TestCommandResult TmuxSession::run(const std::string& arguments) const
