@@ -32,11 +32,6 @@ constexpr std::int32_t kCardStore = 2;
 // The low half of a memory card store's packed location.
 constexpr std::uint32_t kCardLocationKind = 4;
 
-bool cardPresent(const CVXLScreenServices* screen)
-{
-    return CVXLScreenServices::configNumber(screen, CVXLLayoutList::kConfigCardPresent, 0) != 0;
-}
-
 } // namespace
 
 CVXLLayoutList::CVXLLayoutList()
@@ -76,7 +71,8 @@ bool CVXLLayoutList::canSubmitAction(std::uint32_t eventId) const
         const CVXLAlbum* entry = current && current->elementType() == kElementAlbum
             ? static_cast<const CVXLAlbum*>(current)
             : nullptr;
-        if (entry && (entry->location() & 0xFFFF) == kCardLocationKind && !cardPresent(services()))
+        if (entry && (entry->location() & 0xFFFF) == kCardLocationKind
+            && !CVXLScreenServices::memoryCardPresent(services()))
             return false;
     }
     return CVXLLayout::canSubmitAction(eventId);
@@ -178,7 +174,7 @@ void CVXLLayoutList::buildStorageEntries()
         if (++stored == 1 && !suppressOnline_)
             addOnline();
     }
-    if (cardPresent(services()))
+    if (CVXLScreenServices::memoryCardPresent(services()))
         for (std::int32_t i = 0; i < count; ++i)
             if (stores->getStoreKind(i) == kCardStore && addStore(i, &next))
                 ++stored;

@@ -21,7 +21,6 @@ class CVXLLayoutList : public CVXLLayout {
 public:
     static constexpr std::int32_t kConfigWindowLength = kCfgAlbumListWindowSize;
     static constexpr std::int32_t kDefaultWindowLength = 3;
-    static constexpr std::int32_t kConfigCardPresent = kCfgMemCardPresent;
     static constexpr std::uint32_t kStorageState = 2;
     static constexpr std::uint32_t kOnlineAlbumsTextId = 747;
     static constexpr std::uint32_t kOnlineAlbumsLocation = 1;

@@ -31,11 +31,6 @@ constexpr RowTemplate kRows[] = {
     {true, kCardStore, 0, 0, nullptr, CVXLScenarioSupportJob::kEndStorage, 2},
 };
 
-bool cardPresent(const CVXLScreenServices* screen)
-{
-    return CVXLScreenServices::configNumber(screen, CVXLScenarioSupportJob::kConfigCardPresent, 0) != 0;
-}
-
 } // namespace
 
 CVXLScenarioSupportJob::CVXLScenarioSupportJob()
@@ -111,7 +106,7 @@ void CVXLScenarioSupportJob::build()
     const std::int32_t storeCount = stores ? static_cast<std::int32_t>(stores->getStoreCount()) : 0;
     for (std::uint32_t row = 0; row < std::size(kRows); ++row) {
         const RowTemplate& t = kRows[row];
-        if (t.storeKind == kCardStore && !cardPresent(services()))
+        if (t.storeKind == kCardStore && !CVXLScreenServices::memoryCardPresent(services()))
             continue;
         if (t.storage) {
             for (std::int32_t i = 0; i < storeCount; ++i)
@@ -172,7 +167,8 @@ CVXLHsmState CVXLScenarioSupportJob::Listing(const CVXLEvent* e)
         const RowTemplate& t = kRows[origin.row];
         const CVXLMediaStoreManager* stores = CVXLMediaStoreManager::instance();
         if (t.storage) {
-            if (stores && stores->getStoreKind(origin.store) == kCardStore && !cardPresent(services())) {
+            if (stores && stores->getStoreKind(origin.store) == kCardStore
+                && !CVXLScreenServices::memoryCardPresent(services())) {
                 showInfo(kNoticeNoCard, 0, 1);
                 return transition(&CVXLScenarioSupportJob::Noticing);
             }

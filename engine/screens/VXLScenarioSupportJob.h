@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/core/jobs/VXLUIRequestCodes.h"
-#include "engine/core/settings/VXLConfigItem.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLUiJob.h"
@@ -30,7 +29,6 @@ public:
     static constexpr std::int32_t kEndExit = 9;
     static constexpr std::int32_t kEndStorage = 49;
     static constexpr std::int32_t kEndTextOnly = 52;
-    static constexpr std::int32_t kConfigCardPresent = kCfgMemCardPresent;
     static constexpr std::int32_t kUiCardChanged = kUIRequestMemoryCardChanged;
     // "No media card is present. Insert a media card."
     static constexpr std::uint32_t kNoticeNoCard = 6;

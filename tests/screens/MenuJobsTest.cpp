@@ -2,6 +2,7 @@
 #include "engine/core/scenario/ScenarioLayout.h"
 #include "engine/core/settings/VXLConfigItem.h"
 #include "engine/core/settings/VXLPersKeys.h"
+#include "engine/media/VXLAlbum.h"
 #include "engine/media/VXLMediaStoreManager.h"
 #include "engine/messaging/premium/PremiumInboxManager.h"
 #include "engine/records/OutboundQueueRequests.h"
@@ -10,9 +11,11 @@
 #include "engine/screens/VXLFolderListJob.h"
 #include "engine/screens/VXLLayoutFolderList.h"
 #include "engine/screens/VXLLayoutInformation.h"
+#include "engine/screens/VXLLayoutList.h"
 #include "engine/screens/VXLLayoutMenuList.h"
 #include "engine/screens/VXLMenuChoiceJob.h"
 #include "engine/screens/VXLScenarioSupportJob.h"
+#include "engine/screens/VXLScreenServices.h"
 #include "engine/screens/VXLUploadScenarioJob.h"
 #include "tests/screens/ScreenJobFixture.h"
 #include "tests/support/ScreenText.h"
@@ -318,6 +321,59 @@ TEST_F(MenuJobsTest, ACardStoreChosenWithoutTheCardShowsItsNotice)
     EXPECT_EQ(parent.signals, std::vector<std::int32_t> {49});
     const CVXLMediaStoreManager* stores = CVXLMediaStoreManager::instance();
     EXPECT_EQ(job->property("choice_int").toInt(), stores->storeIdAt(0));
+}
+
+// Item 41 is a flag ("1", "T" or "t"), not a number: the services, the
+// media menu and the storage list all read it the same way.
+TEST_F(MenuJobsTest, EveryReaderOfTheCardFlagTakesTheSameValues)
+{
+    struct Case {
+        const char* value;
+        bool present;
+    };
+    const Case cases[] = {
+        {"1", true},
+        {"T", true},
+        {"t", true},
+        {"0", false},
+        {"2", false},
+        {"01", false},
+        {"true", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.value + "\"");
+        client->settings().setConfigString(kCfgMemCardPresent, c.value);
+        run();
+        EXPECT_EQ(CVXLScreenServices::memoryCardPresent(pool->services()), c.present);
+
+        ASSERT_NE(start(19, {{"supports_txtonly", 0}}), nullptr);
+        auto* menu = job->getLayout()->asMenuList();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menuText(*menu), c.present ? ": My Media, Storage Card" : ": My Media");
+
+        CVXLLayoutList storage;
+        storage.setOwner(job);
+        storage.reset();
+        storage.setOnlineSuppressed(true);
+        storage.setState(CVXLLayoutList::kStorageState);
+        std::string names;
+        for (std::int32_t i = 0; i < storage.list().length(); ++i)
+            if (auto* entry = static_cast<CVXLAlbum*>(storage.list().itemAt(i)))
+                names += std::string(names.empty() ? "" : ", ") + entry->name().c_str();
+        EXPECT_EQ(names, c.present ? "My Media, Storage Card" : "My Media");
+        CVXLAlbum card(CVXLString("Storage Card"));
+        card.setLocation(0x20004);
+        storage.setCurrentElement(&card);
+        EXPECT_EQ(storage.canSubmitAction(kLayoutActionContinue), c.present);
+
+        EXPECT_TRUE(pick(*menu, "My Media", "Exit"));
+        confirmReleases(*job);
+        job->stop();
+        run();
+        pool->release(job);
+        job = nullptr;
+    }
 }
 
 // The folders with the engine's counters, the outbound queue's pending
