@@ -292,6 +292,8 @@ CVXLString CVXLMmsPdu::parameterName(const CVXLString& name, int n, int k) const
     if (k < 0 || !fields_.parameterAt(code, n, static_cast<std::uint32_t>(k), which))
         return CVXLString();
     // The names are the decimal texts of their numbers, shared by every read.
+    static_assert(CVXLMmsFieldTable::kToken == 0 && kMmsParamToken[0] == '0' && !kMmsParamToken[1]);
+    static_assert(CVXLMmsFieldTable::kCharset == 1 && kMmsParamCharset[0] == '1' && !kMmsParamCharset[1]);
     return CVXLMmsFieldTable::decimal(static_cast<std::uint64_t>(which));
 }
 
