@@ -13,6 +13,7 @@
 #include "engine/messaging/threads/VXLThreadDB.h"
 
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -218,6 +219,7 @@ void CMessageStoreManager::onReconciled(CThreadReconcileRequest* reply)
 std::int32_t CMessageStoreManager::load()
 {
     loaded_ = false;
+    forgetHeads();
     for (CVXLStringArray& list : lists_)
         list.clear();
     allFiles_.clear();
@@ -408,6 +410,68 @@ private:
 std::int32_t CMessageStoreManager::readHead(
     const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
 {
+    if (segments > kKeptSegments)
+        return readHeadFromFile(name, segments, bytes);
+    CVXLByteBuffer fresh;
+    const CVXLByteBuffer* head = nullptr;
+    std::uint32_t offset = 0;
+    Segment segment {};
+    if (const auto kept = heads_.find(name.c_str()); kept != heads_.end()) {
+        head = &kept->second;
+    } else {
+        const std::int32_t result = readHeadFromFile(name, kKeptSegments, fresh);
+        if (result != kResultSucceeded)
+            return result;
+        head = &fresh;
+        // Kept when whole, or short because the file ends there (never
+        // after a failed read).
+        std::uint32_t whole = 0;
+        while (whole < kKeptSegments && nextSegment(fresh, &offset, &segment))
+            ++whole;
+        std::uint32_t size = 0;
+        if (allFiles_.contains(name) && fresh.length() <= kMostHeadBytes
+            && (whole == kKeptSegments || (fileSize(name, &size) && size == fresh.length()))) {
+            while (keptBytes_ + fresh.length() > kMostKeptBytes && !headOrder_.empty())
+                forgetHead(CVXLString(headOrder_.front().c_str()));
+            head = &heads_.emplace(name.c_str(), fresh).first->second;
+            headOrder_.emplace_back(name.c_str());
+            keptBytes_ += fresh.length();
+        }
+    }
+    // The segments asked for when the head holds them, else all it holds.
+    offset = 0;
+    std::uint32_t found = 0;
+    while (found < segments && nextSegment(*head, &offset, &segment))
+        ++found;
+    const std::uint32_t length = found == segments ? offset : head->length();
+    return length == 0 || bytes.append(head->data(), length) ? kResultSucceeded : kResultFailed;
+}
+
+// Every spelling of the name: the store finds a file by another one.
+void CMessageStoreManager::forgetHead(const CVXLString& name)
+{
+    for (auto at = headOrder_.begin(); at != headOrder_.end();) {
+        if (at->size() != name.length() || ::strncasecmp(at->c_str(), name.c_str(), at->size()) != 0) {
+            ++at;
+            continue;
+        }
+        const auto kept = heads_.find(*at);
+        keptBytes_ -= kept->second.length();
+        heads_.erase(kept);
+        at = headOrder_.erase(at);
+    }
+}
+
+void CMessageStoreManager::forgetHeads()
+{
+    heads_.clear();
+    headOrder_.clear();
+    keptBytes_ = 0;
+}
+
+std::int32_t CMessageStoreManager::readHeadFromFile(
+    const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes)
+{
     CVXLPlatformFileStream* stream = store_->openStream();
     if (!stream)
         return kResultNoStream;
@@ -477,6 +541,7 @@ std::int32_t CMessageStoreManager::readRange(
 
 std::int32_t CMessageStoreManager::replaceFile(const CVXLString& name, const CVXLByteBuffer& bytes)
 {
+    forgetHead(name);
     std::uint32_t oldSize = 0;
     const bool existed = fileSize(name, &oldSize);
     CVXLPlatformFileStream* stream = store_->openStream();
@@ -503,6 +568,7 @@ std::int32_t CMessageStoreManager::replaceFile(const CVXLString& name, const CVX
 
 std::int32_t CMessageStoreManager::removeFile(const CVXLString& name)
 {
+    forgetHead(name);
     std::uint32_t size = 0;
     const bool existed = fileSize(name, &size);
     StatusCollector deleted;

@@ -10,6 +10,9 @@
 #include "engine/messaging/threads/VXLThreadRequests.h"
 
 #include <cstdint>
+#include <deque>
+#include <string>
+#include <unordered_map>
 
 class CVXLMessage;
 class CVXLMimeEntity;
@@ -138,7 +141,12 @@ private:
     // Files of the store, by their own names.
     std::int32_t readFile(const CVXLString& name, CVXLByteBuffer& bytes);
     // The file's first segments, whole; fewer when the file ends first.
+    // Up to kKeptSegments come from the heads kept of recent reads.
     std::int32_t readHead(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes);
+    std::int32_t readHeadFromFile(const CVXLString& name, std::uint32_t segments, CVXLByteBuffer& bytes);
+    // A file changed or removed by the store, or all of them.
+    void forgetHead(const CVXLString& name);
+    void forgetHeads();
     std::int32_t readRange(
         const CVXLString& name, std::uint32_t start, std::uint32_t count, CVXLByteBuffer& bytes);
     // Puts the bytes in place whole; the usage follows the size change.
@@ -172,6 +180,18 @@ private:
     CVXLThreadDB* threadDB_ = nullptr;
     Services* services_ = nullptr;
     CVXLEventHandler* premium_ = nullptr;
+
+    // The first segments of recently read stored messages (a summary, its
+    // body's headers, the totals and the message's headers), oldest first,
+    // within a budget of bytes. The store is the only writer of stored
+    // messages: every replace and delete forgets the file's head (by any
+    // spelling), and a load forgets all.
+    static constexpr std::uint32_t kKeptSegments = 4;
+    static constexpr std::uint32_t kMostHeadBytes = 8192;
+    static constexpr std::uint32_t kMostKeptBytes = 262144;
+    std::unordered_map<std::string, CVXLByteBuffer> heads_;
+    std::deque<std::string> headOrder_;
+    std::uint32_t keptBytes_ = 0;
 
     CVXLStringArray lists_[kKinds];
     CVXLHeaderMap allFiles_;

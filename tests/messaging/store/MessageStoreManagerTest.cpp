@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -297,6 +298,76 @@ TEST_F(StoreFixture, ReadsFindTheirSegmentsPastABodyOfAnySize)
     short3.read.messageId = "i1700000001_9";
     EXPECT_EQ(send(short3), kResultSucceeded);
     EXPECT_EQ(short3.read.bodyLength, 70000u);
+}
+
+// Summaries read again after the store changed their file read the change:
+// a whole message over its preview, a summary rewritten (by the id's own
+// spelling and by another), a message deleted.
+TEST_F(StoreFixture, AReadAfterAChangeOfTheFileReadsTheChange)
+{
+    writeMessage("i1700000001_0",
+        {summaryOf("5550001"), segment({}), segment({{"X-QV-Total-Media-Parts", "1"}}), segment({}),
+            segment({{"Content-Type", "text/plain"}}, "part")});
+    start();
+    const CVXLMessage preview = textMessage("5550002");
+    const CVXLString stored = storeNew(preview, 0);
+    auto readFour = [&](const CVXLString& id, std::int32_t* result) {
+        CStoreReadRequest four(kReply);
+        four.mode = 4;
+        four.read.messageId = id;
+        *result = send(four);
+        return std::string(four.read.summary.value("X-QV-From-Address").c_str()) + "/"
+            + four.read.totals.value("X-QV-Total-Media-Parts").c_str();
+    };
+    auto rewrite = [&](const char* id, const char* from) {
+        CStoreSummaryRewriteRequest request(kReply);
+        request.messageId = id;
+        request.headers.add("X-QV-From-Address", from);
+        return send(request);
+    };
+    const struct {
+        const char* name;
+        CVXLString id;
+        std::function<std::int32_t()> change;
+        std::int32_t before;
+        std::string after;
+        std::int32_t result;
+    } cases[] = {
+        {"whole over preview", stored,
+            [&] {
+                auto* body = new CVXLMultipartBody;
+                body->appendPart(textMessage("5550002").body());
+                CVXLMessage rest;
+                rest.setBody(CVXLEntityRef(body));
+                CStoreMessageRequest whole(kReply);
+                whole.messageId = stored;
+                whole.fullMessage = 1;
+                whole.message = &rest;
+                return send(whole);
+            },
+            kResultDataComplete, "5550002/1", kResultSucceeded},
+        {"rewrite", "i1700000001_0", [&] { return rewrite("i1700000001_0", "5550011"); }, kResultSucceeded,
+            "5550011/1", kResultSucceeded},
+        {"rewrite by another spelling", "i1700000001_0", [&] { return rewrite("I1700000001_0", "5550012"); },
+            kResultSucceeded, "5550012/1", kResultSucceeded},
+        {"delete", stored,
+            [&] {
+                CStoreDeleteRequest drop(kReply);
+                drop.messageId = stored;
+                return send(drop);
+            },
+            kResultSucceeded, "/", kResultNotFound},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        std::int32_t result = -1;
+        readFour(row.id, &result);
+        readFour(row.id, &result);
+        EXPECT_EQ(result, row.before);
+        ASSERT_EQ(row.change(), kResultSucceeded);
+        EXPECT_EQ(readFour(row.id, &result), row.after);
+        EXPECT_EQ(result, row.result);
+    }
 }
 
 // A store seeded by the peer: temporaries and transfer files go, lists are
