@@ -12,6 +12,50 @@
 
 namespace {
 
+// tests/harness/xvfb_window.sh on tessel under a display of its own, with
+// the steps' keys, each once the screen was quiet for `quiet` seconds; its
+// snapshots and captures go to the root's "window".
+TestCommandResult runInWindow(
+    const DemoRoad& road, const std::string& steps, const std::string& quiet = "0.5")
+{
+    if (!road.root().makeFolder("window"))
+        return {};
+    const std::string display = std::to_string(100 + (getpid() + 200) % 800);
+    return testRunCommand("QUIET=" + quiet + " timeout 280 xvfb-run -a -n " + display
+        + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
+          "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/tessel '"
+        + road.root().hostPath("window") + "' " + steps + " 2>&1");
+}
+
+// The harness's lines for `steps` keyed steps: the window equal to its
+// newest snapshot at the start and after every step, a new snapshot at
+// every step, the window's size, and the program's end with 0 once the
+// window was closed.
+void expectEveryStepShown(const std::string& output, std::size_t steps)
+{
+    const std::vector<std::string> lines = testLines(output);
+    ASSERT_EQ(lines.size(), steps + 3) << output;
+    EXPECT_EQ(lines[1], "size 240 320");
+    EXPECT_EQ(lines.back(), "closed 0");
+    int previous = 0;
+    for (std::size_t at = 0; at + 1 < lines.size(); at += at == 0 ? 2 : 1) {
+        const std::string& line = lines[at];
+        ASSERT_EQ(line.rfind("shown ", 0), 0u) << line;
+        const int shot = std::atoi(line.c_str() + 6);
+        EXPECT_GT(shot, previous) << "a new screen at every step: " << output;
+        EXPECT_EQ(line.substr(line.size() - 2), " 0") << "the window differs from its snapshot: " << line;
+        previous = shot;
+    }
+}
+
+// Pixels of exactly the colour in a picture (ImageMagick's convert).
+long pixelsOfColour(const std::string& picture, const std::string& colour)
+{
+    const TestCommandResult run = testRunCommand("convert '" + picture + "' -alpha off -fill black +opaque '"
+        + colour + "' -fill white -opaque '" + colour + "' -format '%[fx:round(mean*w*h)]' info: 2>&1");
+    return run.status == 0 ? std::atol(run.output.c_str()) : -1;
+}
+
 // The first start in tessel's window under Xvfb, on DemoRoad's root and
 // peers, keyed with xdotool by tests/harness/xvfb_window.sh: the Configure
 // shortcut, Tap to Add (registration), a destination ticked, Continue. After
@@ -32,27 +76,10 @@ TEST(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
     ASSERT_TRUE(road.ready()) << road.error();
     constexpr const char* kConfig = "Application Data/Tessel/vxlcfg.xml";
     ASSERT_EQ(::unlink(road.root().hostPath(kConfig).c_str()), 0);
-    ASSERT_TRUE(road.root().makeFolder("window"));
 
-    const std::string display = std::to_string(100 + (getpid() + 200) % 800);
-    const TestCommandResult run = testRunCommand("QUIET=0.5 timeout 280 xvfb-run -a -n " + display
-        + " -s '-screen 0 640x480x24' bash " TESSEL_SOURCE_DIR
-          "/tests/harness/xvfb_window.sh " TESSEL_BINARY_DIR "/bin/tessel '"
-        + road.root().hostPath("window") + "' 'Down Down Return' Return Return F1 2>&1");
+    const TestCommandResult run = runInWindow(road, "'Down Down Return' Return Return F1");
     ASSERT_EQ(run.status, 0) << run.output << road.report();
-    const std::vector<std::string> lines = testLines(run.output);
-    ASSERT_EQ(lines.size(), 7u) << run.output;
-    EXPECT_EQ(lines[1], "size 240 320");
-    EXPECT_EQ(lines[6], "closed 0");
-    int previous = 0;
-    for (const std::size_t at : {0u, 2u, 3u, 4u, 5u}) {
-        const std::string& line = lines[at];
-        ASSERT_EQ(line.rfind("shown ", 0), 0u) << line;
-        const int shot = std::atoi(line.c_str() + 6);
-        EXPECT_GT(shot, previous) << "a new screen at every step: " << run.output;
-        EXPECT_EQ(line.substr(line.size() - 2), " 0") << "the window differs from its snapshot: " << line;
-        previous = shot;
-    }
+    expectEveryStepShown(run.output, 4);
     EXPECT_EQ(road.programs(), std::vector<pid_t> {});
 
     const std::vector<std::string> service = road.serviceLog();
@@ -78,6 +105,38 @@ TEST(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
     ASSERT_TRUE(road.step({"== Configure Tessel ==", "Tap to Add\n    Send to contacts"}));
     EXPECT_EQ(road.close(), "0\n");
     EXPECT_EQ(road.serviceLog().size(), 1u) << road.report();
+}
+
+// The compose road in the window: the Compose shortcut opens the composer,
+// its Contacts the contact chooser, Back returns to the composer, and Add on
+// Pictures opens the picker of "\My Documents\My Pictures", whose first
+// picture (forest.png, a plain green) comes back into the composer with its
+// thumbnail. Every capture equals its snapshot; the thumbnail's green is in
+// the last one and in no earlier screen. The steps go at a person's pace:
+// an Add within about a second of the shortcut opens the picker, but the
+// next key then reaches the composer under it.
+TEST(WindowRoad, ComposeWithAPictureInTheWindowEqualsItsSnapshotsAtEveryStep)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
+    TESSEL_REQUIRE_TOOL(testToolXdotool());
+    TESSEL_REQUIRE_TOOL(testToolImport());
+    TESSEL_REQUIRE_TOOL(testToolCompare());
+    TESSEL_REQUIRE_TOOL(testToolConvert());
+    DemoRoad road;
+    ASSERT_TRUE(road.ready()) << road.error();
+
+    const TestCommandResult run = runInWindow(road, "Return F1 Escape Down F1 Return", "2");
+    ASSERT_EQ(run.status, 0) << run.output << road.report();
+    expectEveryStepShown(run.output, 6);
+    EXPECT_EQ(road.programs(), std::vector<pid_t> {});
+    EXPECT_NE(road.root().readFile("log/ui.log").find("Global Menu Option 0 of SEND_MESSAGE_GENERIC runs"),
+        std::string::npos)
+        << road.report();
+    const std::string green = "rgb(40,150,60)";
+    for (const char* capture : {"first", "step1", "step2", "step3", "step4", "step5"})
+        EXPECT_EQ(pixelsOfColour(road.root().hostPath("window/") + capture + ".png", green), 0) << capture;
+    EXPECT_GT(pixelsOfColour(road.root().hostPath("window/step6.png"), green), 100) << "no thumbnail";
 }
 
 } // namespace
