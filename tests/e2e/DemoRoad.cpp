@@ -189,6 +189,24 @@ std::vector<pid_t> DemoRoad::programs() const
     return testProgramsOnRoot(root_.path());
 }
 
+std::string DemoRoad::newestSnapshot() const
+{
+    const std::string name = lastSnapshot(root_.hostPath("snapshots"));
+    return name.empty() ? "" : root_.hostPath("snapshots/" + name);
+}
+
+std::vector<std::string> DemoRoad::linesWith(
+    const std::vector<std::string>& lines, const std::vector<std::string>& texts)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (std::all_of(texts.begin(), texts.end(),
+                [&](const std::string& text) { return line.find(text) != std::string::npos; }))
+            found.push_back(line);
+    }
+    return found;
+}
+
 std::string DemoRoad::report() const
 {
     std::string text = "--- screen\n" + screen_

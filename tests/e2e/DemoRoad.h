@@ -73,8 +73,13 @@ public:
     std::string peerScript(const std::string& arguments) const;
     // The live tessel and launcher processes of this root.
     std::vector<pid_t> programs() const;
+    // The host path of the newest PNG snapshot ("" when there is none).
+    std::string newestSnapshot() const;
     // The last screen, the newest PNG snapshot's name and every log.
     std::string report() const;
+    // The lines that hold every text.
+    static std::vector<std::string> linesWith(
+        const std::vector<std::string>& lines, const std::vector<std::string>& texts);
 
 private:
     TempDeviceRoot root_;

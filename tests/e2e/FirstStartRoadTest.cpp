@@ -6,26 +6,12 @@
 
 #include <signal.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Lines that hold every text.
-std::vector<std::string> linesWith(
-    const std::vector<std::string>& lines, const std::vector<std::string>& texts)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-        if (std::all_of(texts.begin(), texts.end(),
-                [&](const std::string& text) { return line.find(text) != std::string::npos; }))
-            found.push_back(line);
-    }
-    return found;
-}
 
 std::string readSource(const std::string& relative)
 {
@@ -75,10 +61,13 @@ TEST(FirstStartRoad, TapToAddRegistersAndAResetRegistersAgain)
     std::vector<std::string> service = road.serviceLog();
     ASSERT_EQ(service.size(), 1u) << road.report();
     EXPECT_EQ(
-        linesWith(service, {"request 1 ", " seq=1 ", " request=mgmt-req ", " identity=validate "}).size(), 1u)
+        DemoRoad::linesWith(service, {"request 1 ", " seq=1 ", " request=mgmt-req ", " identity=validate "})
+            .size(),
+        1u)
         << service[0];
     const std::string post = "POST http://127.0.0.1:" + std::to_string(road.servicePort()) + "/VRAX_3_4 ";
-    EXPECT_EQ(linesWith(road.proxyLog(), {post + DemoRoad::kNai + " ", "/200 "}).size(), 1u) << road.report();
+    EXPECT_EQ(DemoRoad::linesWith(road.proxyLog(), {post + DemoRoad::kNai + " ", "/200 "}).size(), 1u)
+        << road.report();
     EXPECT_EQ(road.root().readFile(kConfig), served);
     EXPECT_NE(settings(road).find("root.pers.vrax.id=D42\n"), std::string::npos) << settings(road);
 
@@ -101,7 +90,9 @@ TEST(FirstStartRoad, TapToAddRegistersAndAResetRegistersAgain)
     service = road.serviceLog();
     ASSERT_EQ(service.size(), 2u) << road.report();
     EXPECT_EQ(
-        linesWith(service, {"request 2 ", " seq=1 ", " request=mgmt-req ", " identity=validate "}).size(), 1u)
+        DemoRoad::linesWith(service, {"request 2 ", " seq=1 ", " request=mgmt-req ", " identity=validate "})
+            .size(),
+        1u)
         << service[1];
     EXPECT_EQ(road.root().readFile(kConfig), served);
     road.keys("Enter");

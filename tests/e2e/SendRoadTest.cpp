@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -16,32 +14,6 @@ constexpr const char* kState = "Application Data/Tessel";
 constexpr const char* kPicture = "My Documents/My Pictures/sunset.png";
 // The colour tools/demo_root.py paints sunset.png with.
 constexpr const char* kSunset = "e67828";
-
-std::vector<std::string> linesWith(
-    const std::vector<std::string>& lines, const std::vector<std::string>& texts)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-        if (std::all_of(texts.begin(), texts.end(),
-                [&](const std::string& text) { return line.find(text) != std::string::npos; }))
-            found.push_back(line);
-    }
-    return found;
-}
-
-std::string newestSnapshot(const DemoRoad& road)
-{
-    std::string newest;
-    if (DIR* dir = ::opendir(road.root().hostPath("snapshots").c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0)
-                newest = std::max(newest, name);
-        }
-        ::closedir(dir);
-    }
-    return newest.empty() ? "" : road.root().hostPath("snapshots/" + newest);
-}
 
 // Pixels of the colour on a 4-pixel grid of a PNG snapshot (a finer one
 // makes too long a command line), as tests/peers/png_reader.py reads it;
@@ -114,7 +86,7 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
 
     road.keys("Down");
     ASSERT_TRUE(road.step({"softkeys: [Add]"}));
-    EXPECT_EQ(pixelsOf(newestSnapshot(road), kSunset), 0) << "no picture yet";
+    EXPECT_EQ(pixelsOf(road.newestSnapshot(), kSunset), 0) << "no picture yet";
     road.keys("F1");
     ASSERT_TRUE(road.step({"== Open ==", "forest.png", "sea.png", "sunset.png"}));
     road.keys("Down Down");
@@ -122,7 +94,7 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
     road.keys("Enter");
     ASSERT_TRUE(road.step({"Pictures\n", "sunset.png", "softkeys: [Menu]"}));
     // The thumbnail: the picture's colour in the screen's PNG.
-    EXPECT_TRUE(road.until([&] { return pixelsOf(newestSnapshot(road), kSunset) > 40; },
+    EXPECT_TRUE(road.until([&] { return pixelsOf(road.newestSnapshot(), kSunset) > 40; },
         "the thumbnail in the newest PNG snapshot"));
 
     // Past the picture (the list's one row, then its end) to the subject.
@@ -134,14 +106,15 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
     ASSERT_TRUE(road.step({"Subject\n    ", "[Road trip|]"}));
     road.keys("F1");
     ASSERT_TRUE(road.step({"Your message is being", "sent."}));
-    ASSERT_TRUE(road.until([&] { return !linesWith(road.serviceLog(), {" request=mm-msg-xfer "}).empty(); },
-        "the message sent"));
+    ASSERT_TRUE(
+        road.until([&] { return !DemoRoad::linesWith(road.serviceLog(), {" request=mm-msg-xfer "}).empty(); },
+            "the message sent"));
     const std::vector<std::string> service = road.serviceLog();
-    const std::vector<std::string> upload = linesWith(service, {" request=media-xfer "});
+    const std::vector<std::string> upload = DemoRoad::linesWith(service, {" request=media-xfer "});
     ASSERT_EQ(upload.size(), 1u) << road.report();
     EXPECT_NE(upload[0].find(" sha256=" + sha256Of(road.root().hostPath(kPicture)) + " "), std::string::npos)
         << upload[0];
-    const std::vector<std::string> message = linesWith(service, {" request=mm-msg-xfer "});
+    const std::vector<std::string> message = DemoRoad::linesWith(service, {" request=mm-msg-xfer "});
     ASSERT_EQ(message.size(), 1u) << road.report();
     EXPECT_LT(std::find(service.begin(), service.end(), upload[0]),
         std::find(service.begin(), service.end(), message[0]))
@@ -152,7 +125,8 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
     EXPECT_NE(document.find("4255550101"), std::string::npos) << document;
     EXPECT_NE(document.find("Road trip"), std::string::npos) << document;
     const std::string post = "POST http://127.0.0.1:" + std::to_string(road.servicePort()) + "/VRAX_3_4 ";
-    EXPECT_EQ(linesWith(road.proxyLog(), {post + DemoRoad::kNai + " ", "/200 "}).size(), service.size())
+    EXPECT_EQ(
+        DemoRoad::linesWith(road.proxyLog(), {post + DemoRoad::kNai + " ", "/200 "}).size(), service.size())
         << "each request through squid under the NAI\n"
         << road.report();
 
