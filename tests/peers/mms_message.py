@@ -8,6 +8,8 @@ KIND is one of:
   slides      a SMIL part of two slides, each a picture named by "cid:"
               (its Content-ID in angle brackets), the first with a text
               holding an http link
+  three-slides a SMIL part of three slides: a picture over a text, a
+              picture, a text alone (each in its region)
   no-smil     two pictures and a text, no SMIL part
   no-slides   a SMIL part with a layout but no par or seq, and a picture
   empty-slide a SMIL part whose first slide is empty and whose second shows
@@ -54,6 +56,29 @@ SLIDES_SMIL = """<smil xmlns="http://www.w3.org/2001/SMIL20/Language">
 </smil>
 """
 
+THREE_SLIDES_SMIL = """<smil>
+  <head>
+    <layout>
+      <root-layout width="176px" height="208px"/>
+      <region id="Image" top="0" left="0" width="100%" height="60%" fit="meet"/>
+      <region id="Text" top="60%" left="0" width="100%" height="40%" fit="scroll"/>
+    </layout>
+  </head>
+  <body>
+    <par dur="3000ms">
+      <img src="cid:pic1@tessel" region="Image"/>
+      <text src="cid:text1@tessel" region="Text"/>
+    </par>
+    <par dur="2s">
+      <img src="cid:pic2@tessel" region="Image"/>
+    </par>
+    <par dur="1s">
+      <text src="cid:text2@tessel" region="Text"/>
+    </par>
+  </body>
+</smil>
+"""
+
 EMPTY_SLIDE_SMIL = """<smil><body><par dur="2s"></par><par><img src="cid:pic1@tessel"/></par></body></smil>"""
 MISSING_SMIL = """<smil><body><par><img src="cid:nowhere@tessel"/></par></body></smil>"""
 NO_SLIDES_SMIL = """<smil><head><layout><region id="Image"/></layout></head><body></body></smil>"""
@@ -91,6 +116,12 @@ def build(kind, args):
                  part("image/jpeg", JPEG, "pic1@tessel", "one.jpg"),
                  part("image/gif", GIF, "pic2@tessel", "two.gif"),
                  part("text/plain", LINK_TEXT, "text1@tessel", "text.txt")]
+    elif kind == "three-slides":
+        parts = [part("application/smil", THREE_SLIDES_SMIL, "smil@tessel", "smil.xml"),
+                 part("image/jpeg", JPEG, "pic1@tessel", "one.jpg"),
+                 part("image/gif", GIF, "pic2@tessel", "two.gif"),
+                 part("text/plain", "The first slide", "text1@tessel", "first.txt"),
+                 part("text/plain", "The last slide", "text2@tessel", "last.txt")]
     elif kind == "no-smil":
         parts = [part("image/jpeg", JPEG, None, "one.jpg"),
                  part("text/plain", "Two pictures", None, "note.txt"),
@@ -115,7 +146,7 @@ def build(kind, args):
 def main():
     import email.encoders  # noqa: F401 (used by part)
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("kind", choices=["slides", "no-smil", "no-slides", "empty-slide", "missing", "bare", "empty"])
+    parser.add_argument("kind", choices=["slides", "three-slides", "no-smil", "no-slides", "empty-slide", "missing", "bare", "empty"])
     parser.add_argument("file")
     parser.add_argument("--from", dest="sender", default="+15550001111")
     parser.add_argument("--to", default="+15550002222")
