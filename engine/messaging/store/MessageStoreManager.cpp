@@ -431,8 +431,12 @@ std::int32_t CMessageStoreManager::readHead(
         std::uint32_t size = 0;
         if (allFiles_.contains(name) && fresh.length() <= kMostHeadBytes
             && (whole == kKeptSegments || (fileSize(name, &size) && size == fresh.length()))) {
-            while (keptBytes_ + fresh.length() > kMostKeptBytes && !headOrder_.empty())
-                forgetHead(CVXLString(headOrder_.front().c_str()));
+            while (keptBytes_ + fresh.length() > kMostKeptBytes && !headOrder_.empty()) {
+                const auto oldest = heads_.find(headOrder_.front());
+                keptBytes_ -= oldest->second.length();
+                heads_.erase(oldest);
+                headOrder_.pop_front();
+            }
             head = &heads_.emplace(name.c_str(), fresh).first->second;
             headOrder_.emplace_back(name.c_str());
             keptBytes_ += fresh.length();

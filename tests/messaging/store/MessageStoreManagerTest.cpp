@@ -370,6 +370,38 @@ TEST_F(StoreFixture, AReadAfterAChangeOfTheFileReadsTheChange)
     }
 }
 
+// More heads read than are kept: the oldest make room, and a summary
+// rewritten afterwards reads rewritten whether its head went or stayed.
+TEST_F(StoreFixture, HeadsReadPastTheirBudgetStillReadEveryChange)
+{
+    start();
+    std::vector<CVXLString> ids;
+    for (int n = 0; n < 60; ++n) {
+        const std::string text(7000, static_cast<char>('a' + n % 26));
+        ids.push_back(storeNew(textMessage("5550001", text.c_str()), 0));
+        ASSERT_TRUE(ids.back().length());
+    }
+    auto from = [&](const CVXLString& id) {
+        CStoreReadRequest read(kReply);
+        read.mode = 2;
+        read.read.messageId = id;
+        EXPECT_EQ(send(read), kResultSucceeded);
+        EXPECT_EQ(read.read.bodyLength, 7000u);
+        return std::string(read.read.summary.value("X-QV-From-Address").c_str());
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const CVXLString& id : ids)
+            EXPECT_EQ(from(id), "5550001");
+    }
+    for (const CVXLString& id : {ids.front(), ids.back()}) {
+        CStoreSummaryRewriteRequest rewrite(kReply);
+        rewrite.messageId = id;
+        rewrite.headers.add("X-QV-From-Address", "5550002");
+        ASSERT_EQ(send(rewrite), kResultSucceeded);
+        EXPECT_EQ(from(id), "5550002") << id.c_str();
+    }
+}
+
 // A store seeded by the peer: temporaries and transfer files go, lists are
 // newest first, stale index ids are dropped, an emptied not-yet index gets
 // its own names back, and a message without a readable summary is deleted
