@@ -29,10 +29,10 @@ public:
     void onData(const CVXLByteBuffer& buffer) override;
     void onEnd(bool complete) override;
 
-    void setOpenMode(std::int32_t mode)
-    {
-        openMode_ = mode == kOpenAppend || mode == kOpenScratch ? mode : kOpenWrite;
-    }
+    // Any mode but an append replaces: a mode a request carries never asks
+    // for a scratch write, which only its owner chooses (setScratch).
+    void setOpenMode(std::int32_t mode) { openMode_ = mode == kOpenAppend ? kOpenAppend : kOpenWrite; }
+    void setScratch() { openMode_ = kOpenScratch; }
     std::int32_t openMode() const { return openMode_; }
 
 private:

@@ -196,19 +196,23 @@ TEST(VXLXferJob, StopInTheMiddleCancelsAndKeepsTheOldFile)
 
 // A replace writes beside the file and a stop keeps the old one; a scratch
 // write goes into the file itself, so a stop leaves the bytes written so far.
+// A mode handed over as a number (as a write request carries it) never makes
+// a scratch write.
 TEST(VXLXferJob, ScratchWritesGoIntoTheFileWhereAReplaceWritesBesideIt)
 {
+    enum class Set { kReplace, kScratch, kModeOfScratch };
     struct Case {
         const char* what;
-        std::int32_t mode;
+        Set set;
         bool stopped;
-        bool temporaryWhileWriting;
+        bool replaces;
     };
     const Case cases[] = {
-        {"replace, complete", CVXLFileStreamSinkJob::kOpenWrite, false, true},
-        {"replace, stopped", CVXLFileStreamSinkJob::kOpenWrite, true, true},
-        {"scratch, complete", CVXLFileStreamSinkJob::kOpenScratch, false, false},
-        {"scratch, stopped", CVXLFileStreamSinkJob::kOpenScratch, true, false},
+        {"replace, complete", Set::kReplace, false, true},
+        {"replace, stopped", Set::kReplace, true, true},
+        {"scratch, complete", Set::kScratch, false, false},
+        {"scratch, stopped", Set::kScratch, true, false},
+        {"scratch's number as a mode, stopped", Set::kModeOfScratch, true, true},
     };
     const std::string old = "old contents";
     const std::string bytes = FileStoreFixture::randomBytes(20 * 51200, 13);
@@ -219,16 +223,21 @@ TEST(VXLXferJob, ScratchWritesGoIntoTheFileWhereAReplaceWritesBesideIt)
         CVXLFileStreamSinkJob sink;
         f.connect(source, sink, bytes);
         f.openFileSink(sink, "temp.raw");
-        sink.setOpenMode(c.mode);
+        if (c.set == Set::kScratch)
+            sink.setScratch();
+        else
+            sink.setOpenMode(c.set == Set::kReplace ? CVXLFileStreamSinkJob::kOpenWrite
+                                                    : CVXLFileStreamSinkJob::kOpenScratch);
         f.owner.post(&source, &f.run);
         for (int i = 0; i < 12; ++i)
             f.driver.step();
         ASSERT_GT(source.count(), 0) << c.what;
         ASSERT_LT(source.count(), static_cast<std::int32_t>(bytes.size())) << c.what;
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(f.hostFile("")))
-            names.push_back(entry.path().filename().string());
-        EXPECT_EQ(names.size(), c.temporaryWhileWriting ? 2u : 1u) << c.what;
+        const auto files = [&f] {
+            return std::distance(
+                std::filesystem::directory_iterator(f.hostFile("")), std::filesystem::directory_iterator());
+        };
+        EXPECT_EQ(files(), c.replaces ? 2 : 1) << c.what << ": the temporary while writing";
         if (c.stopped)
             source.stop();
         f.driver.runUntilIdle();
@@ -238,15 +247,12 @@ TEST(VXLXferJob, ScratchWritesGoIntoTheFileWhereAReplaceWritesBesideIt)
         const std::string now = f.readHostFile("temp.raw");
         if (!c.stopped)
             EXPECT_TRUE(now == bytes) << c.what;
-        else if (c.mode == CVXLFileStreamSinkJob::kOpenWrite)
+        else if (c.replaces)
             EXPECT_EQ(now, old) << c.what;
         else
             EXPECT_TRUE(!now.empty() && now.size() < bytes.size() && bytes.compare(0, now.size(), now) == 0)
                 << c.what << ": " << now.size() << " bytes";
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.hostFile("")),
-                      std::filesystem::directory_iterator()),
-            1)
-            << c.what << ": no temporary stays";
+        EXPECT_EQ(files(), 1) << c.what << ": no temporary stays";
     }
 }
 

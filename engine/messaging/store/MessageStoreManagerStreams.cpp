@@ -83,7 +83,7 @@ void CMessageStoreManager::onOpenForWriting(CVXLNamedRequest* request)
     // A transfer file is read by the job that fetched it and deleted at the
     // next load: a crash loses nothing the fetch cannot get again.
     if (isTransferFile(name))
-        job->setOpenMode(CVXLFileStreamSinkJob::kOpenScratch);
+        job->setScratch();
     startChild(job);
     if (relay)
         relayWriter_ = job;
