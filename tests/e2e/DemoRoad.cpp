@@ -179,6 +179,25 @@ std::vector<std::string> DemoRoad::proxyLog() const
     return testLines(squid_.accessLog());
 }
 
+std::vector<std::pair<std::string, std::string>> DemoRoad::relayParts() const
+{
+    const std::string listed = testRunCommand(testPython()
+        + " -c \"import email, sys\nfor p in email.message_from_binary_file(open(sys.argv[1], "
+          "'rb')).walk():\n"
+          "    if not p.is_multipart(): print((p['Content-ID'] or '').strip('<>') or '-', "
+          "p.get_payload(decode=True).hex())\" '"
+        + relayMessage() + "'")
+                                   .output;
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (const std::string& line : testLines(listed)) {
+        const std::size_t space = line.find(' ');
+        if (space != std::string::npos)
+            parts.emplace_back(
+                line.substr(0, space) == "-" ? "" : line.substr(0, space), line.substr(space + 1));
+    }
+    return parts;
+}
+
 std::string DemoRoad::peerScript(const std::string& arguments) const
 {
     return testRunCommand(testPython() + " " TESSEL_SOURCE_DIR "/tests/peers/" + arguments + " 2>&1").output;

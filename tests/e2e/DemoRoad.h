@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One road through the real program as a person walks it: a fresh device
@@ -69,6 +70,10 @@ public:
     std::uint16_t relayPort() const { return relayPort_; }
     std::uint16_t pushPort() const { return pushPort_; }
     std::string relayMessage() const { return root_.hostPath("peers/message.eml"); }
+    // The leaf parts of that message as Python's email package reads them,
+    // in order: each one's Content-ID (without its angle brackets, "" when
+    // it has none) and its bytes as hex.
+    std::vector<std::pair<std::string, std::string>> relayParts() const;
     // A script of tests/peers run on its own; its output (stderr joined).
     std::string peerScript(const std::string& arguments) const;
     // The live tessel and launcher processes of this root.

@@ -31,25 +31,6 @@ namespace {
 
 constexpr const char* kSender = "+15550001111";
 
-// The parts of the MIME message the relay serves, by Content-ID, as hex.
-std::map<std::string, std::string> servedById(const DemoRoad& road)
-{
-    const std::string listed = testRunCommand(testPython()
-        + " -c \"import email, sys\nfor p in email.message_from_binary_file(open(sys.argv[1], "
-          "'rb')).walk():\n"
-          "    if not p.is_multipart(): print(p['Content-ID'].strip('<>'), "
-          "p.get_payload(decode=True).hex())\" '"
-        + road.relayMessage() + "'")
-                                   .output;
-    std::map<std::string, std::string> parts;
-    for (const std::string& line : testLines(listed)) {
-        const std::size_t space = line.find(' ');
-        if (space != std::string::npos)
-            parts[line.substr(0, space)] = line.substr(space + 1);
-    }
-    return parts;
-}
-
 // The engine on the road's device root after tessel has ended, with its own
 // job pool and program; the test plays the user interface: it takes every
 // screen request, keeps the layouts shown and presses keys by their labels.
@@ -211,7 +192,9 @@ TEST(ReadRoad, AReceivedMessageIsReadSlideBySlide)
     TESSEL_REQUIRE_TOOL(testToolSquid());
     DemoRoad road("three-slides", "M9");
     ASSERT_TRUE(road.ready()) << road.error();
-    const std::map<std::string, std::string> served = servedById(road);
+    // The parts the relay serves, by Content-ID, as hex.
+    const std::vector<std::pair<std::string, std::string>> parts = road.relayParts();
+    const std::map<std::string, std::string> served(parts.begin(), parts.end());
     ASSERT_EQ(served.size(), 5u);
 
     road.start();
@@ -219,12 +202,7 @@ TEST(ReadRoad, AReceivedMessageIsReadSlideBySlide)
     road.peerScript("mms_relay.py push " + std::to_string(road.pushPort())
         + " M9 --location http://127.0.0.1:" + std::to_string(road.relayPort()) + "/retrieve/M9");
     ASSERT_TRUE(road.until(
-        [&] {
-            const std::vector<std::string> lines = road.relayLog();
-            return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-                return line.find("POST /mms type=83 tid=M9 ") != std::string::npos;
-            });
-        },
+        [&] { return DemoRoad::linesWith(road.relayLog(), {"POST /mms type=83 tid=M9 "}).size() == 1u; },
         "the notify response"));
     ASSERT_TRUE(road.step({"== Start ==", "Compose"}));
     EXPECT_EQ(road.close(), "0\n");
