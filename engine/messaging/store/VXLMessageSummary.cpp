@@ -5,6 +5,8 @@
 #include "engine/transport/mms/VXLMmsPdu.h"
 #include "engine/transport/mms/VXLWspTables.h"
 
+#include <string_view>
+
 namespace {
 
 // Value 0 of a name, "" when absent. The MMS fields are kept under their
@@ -47,6 +49,79 @@ std::int32_t countOf(const CVXLHeaderMap& map, const char* name)
     return headerOf(map, name).toInt();
 }
 
+// The summary's names that the fill reads.
+enum SummaryName : std::uint32_t {
+    kPriorityName,
+    kImageCountName,
+    kVideoCountName,
+    kTextCountName,
+    kAudioCountName,
+    kVoiceMemoCountName,
+    kTextMemoCountName,
+    kAlertStatusName,
+    kMessageTypeName,
+    kTextSummaryName,
+    kToListName,
+    kCcListName,
+    kBccListName,
+    kFromName,
+    kReceivedTimeName,
+    kSentTimeName,
+    kExpiresName,
+    kForwardLockedName,
+    kSaveLockedName,
+    kChargeTextName,
+    kSummaryNames
+};
+
+constexpr std::string_view kSummaryNameTexts[kSummaryNames] = {
+    "X-QV-Message-Priority",
+    "X-QV-Image-Count",
+    "X-QV-Video-Count",
+    "X-QV-Text-Count",
+    "X-QV-Audio-Count",
+    "X-QV-Voicememo-Count",
+    "X-QV-Textmemo-Count",
+    "X-QV-Alert-Status",
+    "X-QV-Message-Type",
+    "X-QV-MessageText-Summary",
+    "X-QV-To-Address-List",
+    "X-QV-CC-Address-List",
+    "X-QV-BCC-Address-List",
+    "X-QV-From-Address",
+    "X-QV-Received-Time",
+    "X-QV-Message-Sent-Time",
+    "X-QV-Expires",
+    "X-QV-Forward-Locked-Count",
+    "X-QV-Save-Locked-Count",
+    "X-QV-Message-Charge-Text",
+};
+
+// The first value of each name the fill reads, found in one walk of the
+// summary's names: a name the summary lacks costs no search.
+class SummaryValues {
+public:
+    explicit SummaryValues(const CVXLHeaderMap& summary)
+    {
+        for (std::uint32_t i = 0, n = summary.nameCount(); i < n; ++i) {
+            const CVXLString name = summary.nameAt(static_cast<int>(i));
+            const std::string_view text(name.c_str());
+            for (std::uint32_t k = 0; k < kSummaryNames; ++k) {
+                if (!values_[k] && text == kSummaryNameTexts[k]) {
+                    values_[k] = &summary.value(name);
+                    break;
+                }
+            }
+        }
+    }
+    const CVXLString& operator[](SummaryName name) const { return values_[name] ? *values_[name] : none_; }
+    std::int32_t count(SummaryName name) const { return (*this)[name].toInt(); }
+
+private:
+    const CVXLString* values_[kSummaryNames] = {};
+    CVXLString none_;
+};
+
 bool equalsIgnoringCase(const CVXLString& text, const char* word)
 {
     return text.compare(CVXLString(word), false) == 0;
@@ -60,9 +135,8 @@ std::uint32_t sentSeconds(const CVXLString& text)
     return leadingNumber(text, 10);
 }
 
-std::int32_t priorityOf(const CVXLHeaderMap& summary, const CVXLHeaderMap& message)
+std::int32_t priorityOf(const CVXLString& text, const CVXLHeaderMap& message)
 {
-    const CVXLString& text = headerOf(summary, "X-QV-Message-Priority");
     if (text.length()) {
         if (equalsIgnoringCase(text, "Low"))
             return CVXLMessageSummary::kLow;
@@ -113,16 +187,17 @@ CVXLMessageSummary::~CVXLMessageSummary()
 void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t nowSeconds)
 {
     const CVXLHeaderMap& summary = read.summary;
+    const SummaryValues values(summary);
     const bool hasContent = read.bodyLocator.length() != 0;
 
-    priority_ = priorityOf(summary, read.message);
+    priority_ = priorityOf(values[kPriorityName], read.message);
 
-    imageCount_ = countOf(summary, "X-QV-Image-Count");
-    videoCount_ = countOf(summary, "X-QV-Video-Count");
-    textCount_ = countOf(summary, "X-QV-Text-Count");
-    audioCount_ = countOf(summary, "X-QV-Audio-Count");
-    voiceMemoCount_ = countOf(summary, "X-QV-Voicememo-Count");
-    const std::int32_t textMemoCount = countOf(summary, "X-QV-Textmemo-Count");
+    imageCount_ = values.count(kImageCountName);
+    videoCount_ = values.count(kVideoCountName);
+    textCount_ = values.count(kTextCountName);
+    audioCount_ = values.count(kAudioCountName);
+    voiceMemoCount_ = values.count(kVoiceMemoCountName);
+    const std::int32_t textMemoCount = values.count(kTextMemoCountName);
     totalMediaParts_ = leadingNumber(headerOf(read.totals, "X-QV-Total-Media-Parts"), 10);
     if (totalMediaParts_ == 0) {
         const std::int64_t sum = static_cast<std::int64_t>(imageCount_) + videoCount_ + textCount_
@@ -130,31 +205,31 @@ void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t n
         totalMediaParts_ = static_cast<std::uint32_t>(sum);
     }
 
-    const CVXLString& alert = headerOf(summary, "X-QV-Alert-Status");
+    const CVXLString& alert = values[kAlertStatusName];
     setAlertStatus(alert.length() ? alert.c_str() : nullptr);
-    boxType_ = equalsIgnoringCase(headerOf(summary, "X-QV-Message-Type"), "Sent") ? kSent : kReceived;
+    boxType_ = equalsIgnoringCase(values[kMessageTypeName], "Sent") ? kSent : kReceived;
 
-    textSummary_ = headerOf(summary, "X-QV-MessageText-Summary");
+    textSummary_ = values[kTextSummaryName];
     setHasText(textMemoCount, textSummary_);
 
     clearAddressees();
-    addList(headerOf(summary, "X-QV-To-Address-List"), false);
-    addList(headerOf(summary, "X-QV-CC-Address-List"), true);
-    addList(headerOf(summary, "X-QV-BCC-Address-List"), true);
-    setFromAddress(headerOf(summary, "X-QV-From-Address"));
+    addList(values[kToListName], false);
+    addList(values[kCcListName], true);
+    addList(values[kBccListName], true);
+    setFromAddress(values[kFromName]);
 
     subject_ = fieldOf(summary, kMmsFieldSubject);
     if (!subject_.length())
         subject_ = summary.value(CVXLString("Subject"), 0, true);
 
-    receivedTime_ = leadingNumber(headerOf(summary, "X-QV-Received-Time"), 16);
-    const CVXLString& sent = headerOf(summary, "X-QV-Message-Sent-Time");
+    receivedTime_ = leadingNumber(values[kReceivedTimeName], 16);
+    const CVXLString& sent = values[kSentTimeName];
     sentTime_ = sent.length() ? sentSeconds(sent) : leadingNumber(fieldOf(read.message, kMmsFieldDate), 10);
 
     read_ = read.read ? 1 : 0;
 
     expiryTime_ = mmsExpiry(summary, receivedTime_);
-    const std::uint32_t expires = leadingNumber(headerOf(summary, "X-QV-Expires"), 10);
+    const std::uint32_t expires = leadingNumber(values[kExpiresName], 10);
     if (hasContent && expires != 0)
         expiryTime_ = expires;
     expiresSoon_
@@ -172,14 +247,14 @@ void CVXLMessageSummary::fill(const CVXLStoredMessageRead& read, std::uint32_t n
         mediaRef_ = handle;
     }
 
-    forwardLockedCount_ = countOf(summary, "X-QV-Forward-Locked-Count");
-    saveLockedCount_ = countOf(summary, "X-QV-Save-Locked-Count");
+    forwardLockedCount_ = values.count(kForwardLockedName);
+    saveLockedCount_ = values.count(kSaveLockedName);
     saveLocked_ = saveLockedCount_ > 0 ? 1 : 0;
     forwardLocked_ = saveLockedCount_ > 0 || forwardLockedCount_ > 0 ? 1 : 0;
 
     messageId_ = read.messageId;
 
-    const CVXLString& charge = headerOf(summary, "X-QV-Message-Charge-Text");
+    const CVXLString& charge = values[kChargeTextName];
     if (charge.length())
         setChargeText(charge);
 
