@@ -24,6 +24,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -185,7 +186,8 @@ std::string layoutRegions(const CVXLMessageViewJob& view)
 // thread list (activity 88, job 30), the sender's thread (job 26) and views
 // the message (job 35, the view of a thread's message): three slides, Next
 // walks them and wraps to the first, and each slide shows its media in the
-// regions the message gives, with the bytes the relay sent.
+// regions the message gives, with the bytes the relay sent. A start of
+// tessel after that fetches nothing and the store holds the one message.
 TEST(ReadRoad, AReceivedMessageIsReadSlideBySlide)
 {
     TESSEL_REQUIRE_TOOL(testToolTmux());
@@ -208,7 +210,8 @@ TEST(ReadRoad, AReceivedMessageIsReadSlideBySlide)
     EXPECT_EQ(road.close(), "0\n");
 
     // The road's root, on which tessel ran: the engine opens its files.
-    ReadingEngine engine(const_cast<TempDeviceRoot&>(road.root()));
+    auto reading = std::make_unique<ReadingEngine>(const_cast<TempDeviceRoot&>(road.root()));
+    ReadingEngine& engine = *reading;
     ASSERT_TRUE(engine.start());
     // The phone's configuration is current, so the view's registration
     // check asks nothing of the service server (registering is the first
@@ -289,6 +292,19 @@ TEST(ReadRoad, AReceivedMessageIsReadSlideBySlide)
     }
     ASSERT_TRUE(engine.press("Back", [&] { return dynamic_cast<CVXLMessageListJob*>(engine.currentJob()); }))
         << engine.topText();
+    reading.reset();
+
+    // What the road left: tessel starts again on the root and fetches
+    // nothing; the store holds the one message.
+    road.start();
+    ASSERT_TRUE(road.step({"== Start =="}));
+    EXPECT_EQ(road.close(), "0\n");
+    EXPECT_EQ(road.relayLog().size(), 3u) << road.report();
+    const std::string stored = road.peerScript(
+        "msgstore.py store-read '" + road.root().hostPath("Storage Card/Tessel/Messages") + "'");
+    const std::size_t open = stored.find("\"lists\": [[\"");
+    ASSERT_NE(open, std::string::npos) << stored;
+    EXPECT_EQ(stored.find("\"], [], [], []]", open), stored.find('"', open + 12)) << stored;
 }
 
 } // namespace
