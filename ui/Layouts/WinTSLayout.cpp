@@ -37,6 +37,18 @@ struct RightSideEntry {
     bool grayed;
 };
 
+// Whether the keys are with a window over the screens (a picker or a box,
+// neither a screen nor the main dialog): a screen mapping its actions
+// again while it shows leaves them there.
+bool keysWithAWindowOver(tessel::ui::WindowHandle mainDialog)
+{
+    tessel::ui::Window* focused = tessel::ui::windowFromHandle(tessel::ui::focusWindow());
+    if (!focused)
+        return false;
+    const tessel::ui::Window* top = focused->topLevel();
+    return top->handle() != mainDialog && !dynamic_cast<const CWinTSLayoutWindow*>(top);
+}
+
 std::string hex(std::uint32_t value)
 {
     char text[16];
@@ -217,7 +229,8 @@ bool CWinTSLayout::MapActions(bool inputPanel)
                     button->setText(label);
                     button->enable(enabled);
                     button->show(true);
-                    tessel::ui::setFocus(button->handle());
+                    if (!keysWithAWindowOver(link_.dialog))
+                        tessel::ui::setFocus(button->handle());
                     actions_[n].button = button;
                     break;
                 }

@@ -5,6 +5,7 @@
 #include "engine/screens/VXLLayoutProgressBar.h"
 #include "engine/screens/VXLUiJob.h"
 #include "platform/kernel/TextCodec.h"
+#include "platform/ui/ListPicker.h"
 #include "platform/ui/TextSnapshot.h"
 #include "platform/ui/WindowSystem.h"
 #include "tests/support/EngineDriver.h"
@@ -244,6 +245,37 @@ TEST(WinTSLayout, ActionsOfRealLayoutsBecomeSoftKeysOptionsHardKeysAndTheButton)
         window.destroy();
         c.layout->setOwner(nullptr);
     }
+}
+
+// The engine refreshing a screen while a picker is over it (the composer's
+// Add, then an update of the composer) leaves the keys with the picker: the
+// screen's button took them, so the person's Enter went to the screen under
+// the picker. With the keys on the main dialog, a refresh gives them to the
+// button as before.
+TEST(WinTSLayout, ARefreshUnderAPickerLeavesItTheKeys)
+{
+    LayoutFixture f;
+    RecordingJob job;
+    CVXLLayoutProgressBar progress;
+    progress.setOwner(&job);
+    CWinTSLayout window(106, u"CWinTSLayoutProgressBar", &progress, f.link());
+    ASSERT_TRUE(window.createModeless(u"Test"));
+    const ui::WindowHandle button = window.child(CWinTSLayout::kButton)->handle();
+    ASSERT_EQ(ui::focusWindow(), button);
+
+    ui::ListPickerDialog picker({u"forest.png", u"sea.png"});
+    ASSERT_TRUE(picker.createModeless(u"Open"));
+    const ui::WindowHandle list = picker.list().handle();
+    ASSERT_EQ(ui::focusWindow(), list);
+    window.Refresh(&progress);
+    EXPECT_EQ(ui::focusWindow(), list) << "the picker keeps the keys";
+    picker.destroy();
+
+    ui::setFocus(f.recorder.handle());
+    window.Refresh(&progress);
+    EXPECT_EQ(ui::focusWindow(), button);
+    window.destroy();
+    progress.setOwner(nullptr);
 }
 
 TEST(WinTSLayout, KeysButtonAndEnterSubmitOnceUntilTheEngineAnswers)
