@@ -138,4 +138,70 @@ TEST(WindowRoad, ComposeWithAPictureInTheWindowEqualsItsSnapshotsAtEveryStep)
     EXPECT_GT(pixelsOfColour(road.root().hostPath("window/step6.png"), green), 100) << "no thumbnail";
 }
 
+// The send road in the window: Compose, Anna's mobile from the contacts
+// through the chooser, sunset.png through the composer's Add (its thumbnail
+// in the capture and the snapshot), a subject typed, Send. Every capture
+// equals its snapshot. The window closed, a start in the terminal on the
+// same root has the message sent once (the picture's sha256, then the
+// document naming the contact's number and the subject, each through squid
+// under the NAI) and the outbound queue empty.
+TEST(WindowRoad, ThePictureMessageSentInTheWindowEqualsItsSnapshotsAtEveryStep)
+{
+    TESSEL_REQUIRE_TOOL(testToolSquid());
+    TESSEL_REQUIRE_TOOL(testToolTmux());
+    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
+    TESSEL_REQUIRE_TOOL(testToolXdotool());
+    TESSEL_REQUIRE_TOOL(testToolImport());
+    TESSEL_REQUIRE_TOOL(testToolCompare());
+    TESSEL_REQUIRE_TOOL(testToolConvert());
+    DemoRoad road;
+    ASSERT_TRUE(road.ready()) << road.error();
+
+    // Compose; Contacts, Anna, her mobile; Pictures, Add, sunset.png; the
+    // subject; Send.
+    const TestCommandResult run = runInWindow(road,
+        "Return F1 Return Down Return Down F1 'Down Down' Return 'Down Down' 'R o a d space t r i p' F1");
+    ASSERT_EQ(run.status, 0) << run.output << road.report();
+    expectEveryStepShown(run.output, 12);
+    EXPECT_EQ(road.programs(), std::vector<pid_t> {});
+    const std::string sunset = "rgb(230,120,40)";
+    EXPECT_EQ(pixelsOfColour(road.root().hostPath("window/step8.png"), sunset), 0) << "the picker";
+    EXPECT_GT(pixelsOfColour(road.root().hostPath("window/step9.png"), sunset), 100) << "no thumbnail";
+
+    // Whatever the window's end left queued goes out now, once.
+    road.start();
+    ASSERT_TRUE(road.step({"== Start =="}));
+    ASSERT_TRUE(
+        road.until([&] { return !DemoRoad::linesWith(road.serviceLog(), {" request=mm-msg-xfer "}).empty(); },
+            "the message sent"));
+    const std::string state = road.root().hostPath("Application Data/Tessel");
+    EXPECT_TRUE(road.until(
+        [&] {
+            return road.peerScript("msgstore.py queue-read '" + state + "'").find("\"entries\": []")
+                != std::string::npos;
+        },
+        "an empty outbound queue"));
+    EXPECT_EQ(road.close(), "0\n");
+    const std::vector<std::string> service = road.serviceLog();
+    const std::vector<std::string> upload = DemoRoad::linesWith(service, {" request=media-xfer "});
+    ASSERT_EQ(upload.size(), 1u) << road.report();
+    EXPECT_NE(upload[0].find(" sha256="
+                  + testSha256OfFile(road.root().hostPath("My Documents/My Pictures/sunset.png")) + " "),
+        std::string::npos)
+        << upload[0];
+    const std::vector<std::string> message = DemoRoad::linesWith(service, {" request=mm-msg-xfer "});
+    ASSERT_EQ(message.size(), 1u) << road.report();
+    const std::string number = message[0].substr(8, message[0].find(' ', 8) - 8);
+    const std::string document = road.root().readFile("peers/vrax.log." + number + ".xml");
+    EXPECT_NE(document.find("4255550101"), std::string::npos) << document;
+    EXPECT_NE(document.find("Road trip"), std::string::npos) << document;
+    const std::string post
+        = "POST http://127.0.0.1:" + std::to_string(road.servicePort()) + "/VRAX_3_4 " + DemoRoad::kNai + " ";
+    EXPECT_TRUE(road.until(
+        [&] {
+            return DemoRoad::linesWith(road.proxyLog(), {post, "/200 "}).size() == service.size();
+        },
+        "each request through squid under the NAI"));
+}
+
 } // namespace
