@@ -75,7 +75,6 @@ CVXLClient::CVXLClient(CVXLPlatformFactory* factory)
     expirationJob_.setServices(&premiumFace_);
     producer_.setBuiltinInstaller(&CKORVBuiltins::installInto, &builtins_);
     setUiJobPool(new CVXLUiJobPool);
-    CVXLScreenServices::install(&screensFace_);
     settings_.setPersistentString(kPersForegroundActive, "1");
     settings_.setPersistentString(kPersDatacommActive, "1");
 }
@@ -84,8 +83,6 @@ CVXLClient::~CVXLClient()
 {
     if (gInstance == this)
         gInstance = nullptr;
-    if (CVXLScreenServices::instance() == &screensFace_)
-        CVXLScreenServices::install(nullptr);
     // The pool's jobs outlive the face they were wired to: their layouts
     // read it as the pool deletes them.
     if (uiJobPool_.pool)

@@ -7,8 +7,8 @@ void CVXLContactChooserJob::onStart()
         return;
     }
     layout_.setState(0);
-    layout_.prepare();
     layout_.setOwner(this);
+    layout_.prepare();
     showAgain();
 }
 

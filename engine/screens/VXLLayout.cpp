@@ -20,7 +20,7 @@ CVXLLayout::CVXLLayout(std::uint32_t layoutType, std::uint32_t initialState)
 
 CVXLScreenServices* CVXLLayout::services() const
 {
-    return owner_ ? owner_->services() : CVXLScreenServices::instance();
+    return owner_ ? owner_->services() : nullptr;
 }
 
 CVXLContactListElement* CVXLLayout::globalContactContainer() const

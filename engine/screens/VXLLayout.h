@@ -137,8 +137,7 @@ public:
     std::uint32_t state() const { return state_; }
     CVXLUiJob* owner() const { return owner_; }
     void setOwner(CVXLUiJob* owner) { owner_ = owner; }
-    // The owning job's services; without an owner, those of the Client made
-    // last (CVXLScreenServices::instance).
+    // The owning job's services; null without an owner.
     CVXLScreenServices* services() const;
     // The Client's global recipient list, through the services; null
     // without them.

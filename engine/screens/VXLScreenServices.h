@@ -134,12 +134,4 @@ public:
     static CVXLString text(const CVXLScreenServices* services, std::uint32_t id);
     // Configuration item 41 says a memory card is present: "1", "T" or "t".
     static bool memoryCardPresent(const CVXLScreenServices* services);
-
-    // The services of the Client made last: what a job outside any pool, and
-    // an element made without services, fall back on.
-    static CVXLScreenServices* instance() { return installed_; }
-    static void install(CVXLScreenServices* services) { installed_ = services; }
-
-private:
-    static inline CVXLScreenServices* installed_ = nullptr;
 };

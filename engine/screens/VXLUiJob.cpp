@@ -89,8 +89,7 @@ CVXLString CVXLUiJob::getXferString() const
 
 CVXLScreenServices* CVXLUiJob::services() const
 {
-    CVXLScreenServices* own = pool_ ? pool_->services() : nullptr;
-    return own ? own : CVXLScreenServices::instance();
+    return pool_ ? pool_->services() : nullptr;
 }
 
 CVXLString CVXLUiJob::screenText(std::uint32_t id) const
@@ -479,6 +478,9 @@ void CVXLUiJob::init()
         if (auto* above = dynamic_cast<CVXLUiJob*>(parent()))
             pool_ = above->pool_;
     }
+    // Its layout reads texts and settings through the job from the start.
+    if (CVXLLayout* layout = getLayout())
+        layout->setOwner(this);
     CVXLEventHandler::init();
 }
 

@@ -176,6 +176,10 @@ CVXLUiJob* CVXLUiJobPool::acquire(int typeId)
         fresh_.push_back(job);
     }
     job->inUse_ = true;
+    // A child is set up before it starts: its layout reads texts and
+    // settings through it already.
+    if (CVXLLayout* layout = job->getLayout())
+        layout->setOwner(job);
     return job;
 }
 

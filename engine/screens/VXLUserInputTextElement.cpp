@@ -14,8 +14,8 @@ int CVXLUserInputTextElement::setText(const CVXLString& text)
     const std::uint32_t characters = characterCount(text);
     if (maximum() >= 0 && characters > static_cast<std::uint32_t>(maximum())) {
         VXL_LOG_INFO("text input: refused a text of %u characters, at most %d", characters, maximum());
-        if (CVXLScreenServices* services = services_ ? services_ : CVXLScreenServices::instance())
-            services->setEngineError(kTextTooLong);
+        if (services_)
+            services_->setEngineError(kTextTooLong);
         return 0;
     }
     text_.setText(text);

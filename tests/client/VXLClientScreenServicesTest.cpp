@@ -1,6 +1,7 @@
 // What the Client offers the screen flows below it.
 #include "engine/client/VXLClient.h"
 #include "engine/client/VXLUIRequest.h"
+#include "engine/screens/VXLErrorJob.h"
 #include "engine/screens/VXLLayoutInformation.h"
 #include "engine/screens/VXLScreenServices.h"
 #include "engine/screens/VXLUiJob.h"
@@ -80,7 +81,8 @@ public:
 
 // Two engines in one process: a job of each Client's pool, a job started
 // under it and a layout it owns reach that Client's services, whichever
-// Client was made last.
+// Client was made last; a child taken from the pool reads them while it is
+// set up, before it starts. A job outside any pool has none.
 TEST(ScreenServicesWiring, EachClientsPoolHandsItsJobsItsOwnServices)
 {
     EngineDriver first, spare;
@@ -112,7 +114,18 @@ TEST(ScreenServicesWiring, EachClientsPoolHandsItsJobsItsOwnServices)
         EXPECT_EQ(layout.globalContactContainer(), &client->getGlobalContacts()) << c.windowSize;
         pooled->stopChildren();
         pool->release(pooled);
+
+        auto* error = dynamic_cast<CVXLErrorJob*>(pool->acquire(CVXLUiJob::kErrorJobType));
+        ASSERT_NE(error, nullptr);
+        error->setErrorCode(52);
+        EXPECT_EQ(std::string(error->layout().messageText().c_str()), "A server error was received.");
+        pool->release(error);
     }
+    LooseJob alone;
+    CVXLLayoutInformation unowned;
+    unowned.setOwner(&alone);
+    EXPECT_EQ(alone.services(), nullptr);
+    EXPECT_EQ(unowned.globalContactContainer(), nullptr);
 }
 
 } // namespace

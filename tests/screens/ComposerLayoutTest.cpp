@@ -28,6 +28,7 @@ public:
     void build(const char* name)
     {
         ASSERT_TRUE(load(name, scenario)) << name;
+        owner.setPool(pool);
         layout.setOwner(&owner);
         layout.build(&scenario);
     }
@@ -259,6 +260,7 @@ TEST_F(ComposerLayoutTest, AnAudioAnnotationIsTakenOnUpdateAndFreedWithTheView)
     field->fieldDescription().setEditable(true);
     field->fieldDescription().setMaxList("1");
     ASSERT_TRUE(scenario.addField(field));
+    owner.setPool(pool);
     layout.setOwner(&owner);
     layout.build(&scenario);
     CVXLAudioElement* audio = layout.getField(0)->value()->asAudio();

@@ -17,8 +17,10 @@
 #include "engine/screens/VXLLayoutContactChooser.h"
 #include "engine/screens/VXLMediaListElement.h"
 #include "engine/screens/VXLMenuItemElement.h"
+#include "engine/screens/VXLUiJobPool.h"
 #include "engine/screens/VXLUserInputTextElement.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,7 @@ TEST_F(ElementTest, TextInputRefusesMoreCharactersThanItsMaximum)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         CVXLUserInputTextElement input(0, 5);
+        input.setServices(engine.client()->getUiJobPool()->services());
         ASSERT_EQ(input.setText("kept"), 1);
         engine.client()->setErrorCode(0);
         EXPECT_EQ(input.setText(c.text), c.taken ? 1 : 0);
@@ -336,10 +339,14 @@ TEST_F(ElementTest, ContactChooserClaimsTheGlobalListWhilePrepared)
 {
     CVXLContactListElement& global = engine.client()->getGlobalContacts();
     EXPECT_EQ(global.elementOwner(), nullptr);
+    ScreenOwnerJob owner;
+    owner.wireTo(engine.client());
     auto chooser = std::make_unique<CVXLLayoutContactChooser>();
+    owner.own(*chooser);
     EXPECT_TRUE(chooser->prepare());
     EXPECT_EQ(global.elementOwner(), chooser.get());
     CVXLLayoutContactChooser second;
+    owner.own(second);
     EXPECT_TRUE(second.prepare());
     chooser.reset();
     EXPECT_EQ(global.elementOwner(), &second) << "only the owner lets go";

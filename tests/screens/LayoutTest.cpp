@@ -19,6 +19,7 @@
 #include "engine/screens/VXLLayoutProgressSpinner.h"
 #include "engine/screens/VXLUiJob.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
@@ -95,11 +96,13 @@ private:
     CVXLMediaItem item_;
 };
 
-// A folder list with a row of its own current.
+// A folder list with a row of its own current; its window comes from the
+// owner's configuration.
 class FocusedFolderList : public CVXLLayoutFolderList {
 public:
-    FocusedFolderList()
+    explicit FocusedFolderList(CVXLUiJob& owner)
     {
+        setOwner(&owner);
         prepare();
         addEntry(&entry_, 0);
     }
@@ -108,13 +111,13 @@ private:
     CVXLFolderEntry entry_;
 };
 
-std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
+std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type, CVXLUiJob& owner)
 {
     switch (type) {
     case kLayoutAudio:
         return std::make_unique<CVXLLayoutAudio>();
     case kLayoutFolderList:
-        return std::make_unique<FocusedFolderList>();
+        return std::make_unique<FocusedFolderList>(owner);
     case kLayoutCaptureChoice:
         return std::make_unique<CVXLLayoutCaptureChoice>();
     case kLayoutChoiceSelection: {
@@ -147,9 +150,15 @@ std::unique_ptr<CVXLLayout> makeLayout(std::uint32_t type)
 // The texts come from a real engine's text table.
 class LayoutTest : public ::testing::Test {
 public:
-    void SetUp() override { ASSERT_TRUE(engine.create()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.create());
+        owner.wireTo(engine.client());
+    }
 
     EngineDriver engine;
+    // Owns the layouts made outside a job.
+    ScreenOwnerJob owner;
 };
 
 TEST_F(LayoutTest, EachScreenShowsItsTitleAndActionsPerState)
@@ -158,8 +167,9 @@ TEST_F(LayoutTest, EachScreenShowsItsTitleAndActionsPerState)
     const ScreenFixtureRow* rows = screenFixture(&count);
     for (std::uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(std::to_string(rows[i].layoutType) + "/" + std::to_string(rows[i].state));
-        std::unique_ptr<CVXLLayout> layout = makeLayout(rows[i].layoutType);
+        std::unique_ptr<CVXLLayout> layout = makeLayout(rows[i].layoutType, owner);
         ASSERT_TRUE(layout);
+        owner.own(*layout);
         layout->setState(rows[i].state);
         EXPECT_EQ(screenText(*layout), rows[i].text);
         EXPECT_EQ(layout->nextAction(), CVXLLayout::kNoMoreActions);
@@ -194,6 +204,7 @@ TEST_F(LayoutTest, EnumerationSkipsHiddenRowsAndOtherStates)
 TEST_F(LayoutTest, LookupsTakeTheFirstRowOfTheState)
 {
     TableLayout layout;
+    owner.own(layout);
     struct Case {
         std::uint32_t state;
         std::uint32_t eventId;
@@ -225,6 +236,7 @@ TEST_F(LayoutTest, OnlyOfferedActionsReachTheOwner)
     TableLayout layout;
     EXPECT_EQ(layout.submitAction(0xA0065), 0) << "no owner";
     ActionJob job(19);
+    job.setPool(engine.client()->getUiJobPool());
     layout.setOwner(&job);
     EXPECT_EQ(layout.submitAction(0xA0065), 1);
     EXPECT_EQ(layout.submitAction(0xA0069), 0) << "another state's";
@@ -307,6 +319,7 @@ TEST_F(LayoutTest, ErrorCodesSetMessageClassSeverityAndState)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         CVXLLayoutError layout;
+        owner.own(layout);
         layout.setState(1 - c.state);
         layout.setErrorCode(c.code);
         EXPECT_EQ(layout.errorClass(), c.cls);
@@ -321,6 +334,7 @@ TEST_F(LayoutTest, ErrorCodesSetMessageClassSeverityAndState)
 TEST_F(LayoutTest, ErrorTextReplacesTheMessageAndKeepsTheState)
 {
     CVXLLayoutError layout;
+    owner.own(layout);
     layout.setErrorCode(52);
     layout.setErrorText("Account suspended");
     EXPECT_EQ(std::string(layout.messageText().c_str()), "Account suspended");
@@ -350,6 +364,7 @@ TEST_F(LayoutTest, InformationModeDecidesContinueAndCancel)
         SCOPED_TRACE(c.mode);
         for (std::uint32_t state = 0; state < 4; ++state) {
             CVXLLayoutInformation layout(state);
+            owner.own(layout);
             layout.setMode(c.mode);
             EXPECT_EQ(layout.canSubmitAction(0x60067), c.canContinue);
             EXPECT_EQ(layout.canSubmitAction(0x60068), c.canCancel);
@@ -360,6 +375,7 @@ TEST_F(LayoutTest, InformationModeDecidesContinueAndCancel)
         }
     }
     CVXLLayoutInformation help(CVXLLayoutInformation::kStateHelp);
+    owner.own(help);
     help.setTitleText("Sending pictures");
     help.setMode(CVXLLayoutInformation::kModeHelp);
     EXPECT_EQ(screenText(help), "Sending pictures | -hard More Help, -hard Cancel, hard Back, hard Exit");
@@ -369,6 +385,7 @@ TEST_F(LayoutTest, ChoiceSelectionNeedsAnItemToSelect)
 {
     CVXLLayoutChoiceSelection layout;
     ActionJob job(3);
+    job.setPool(engine.client()->getUiJobPool());
     layout.setOwner(&job);
     EXPECT_FALSE(layout.canSubmitAction(0x20080));
     EXPECT_EQ(layout.submitAction(0x20080), 0);
@@ -424,6 +441,7 @@ TEST_F(LayoutTest, RegistryKeepsOneHandlerPerKeysAndReleasesTheReplacedOnce)
     CVXLHandlerRegistry& registry = engine.client()->getResultHandlerRegistry();
     TableLayout layout;
     ActionJob job(19);
+    job.setPool(engine.client()->getUiJobPool());
     layout.setOwner(&job);
     int firstReleases = 0;
     int secondReleases = 0;
@@ -451,6 +469,7 @@ TEST_F(LayoutTest, NoticeLayoutsReleaseHandlersAtOnce)
 {
     CVXLHandlerRegistry& registry = engine.client()->getResultHandlerRegistry();
     ActionJob job(7);
+    job.setPool(engine.client()->getUiJobPool());
     std::unique_ptr<CVXLLayout> layouts[] = {
         std::make_unique<CVXLLayoutError>(),
         std::make_unique<CVXLLayoutInformation>(),

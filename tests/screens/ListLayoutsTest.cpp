@@ -16,6 +16,7 @@
 #include "tests/support/EngineDriver.h"
 #include "tests/support/FolderMediaSource.h"
 #include "tests/support/JobTreeDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +36,15 @@ public:
 // The texts and configuration come from a real engine.
 class ListLayoutsTest : public ::testing::Test {
 public:
-    void SetUp() override { ASSERT_TRUE(engine.create()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.create());
+        owner.wireTo(engine.client());
+    }
 
     EngineDriver engine;
+    // Owns the layouts made outside a job.
+    ScreenOwnerJob owner;
 };
 
 // The offered actions that the layout would take, by label.
@@ -64,6 +71,9 @@ TEST_F(ListLayoutsTest, EachScreenShowsItsTitleAndKeysByState)
     CVXLLayoutMessageSummary summary;
     CVXLLayoutMessageList messages;
     CVXLLayoutList list;
+    for (CVXLLayout* layout : {static_cast<CVXLLayout*>(&threads), static_cast<CVXLLayout*>(&summary),
+             static_cast<CVXLLayout*>(&messages), static_cast<CVXLLayout*>(&list)})
+        owner.own(*layout);
     // A stored received message with a picture, sent to two people.
     messages.setMessageCount(1);
     CVXLMessageSummary record;
@@ -169,6 +179,7 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CVXLLayoutMessageList layout;
+        owner.own(layout);
         layout.setState(c.state);
         layout.setMessageCount(c.count);
         CVXLMessageSummary record;
@@ -184,14 +195,15 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
         EXPECT_EQ(allowed(layout), c.allowed);
 
         // The owner gets exactly what is allowed.
-        Owner owner;
-        layout.setOwner(&owner);
+        Owner taker;
+        taker.setPool(engine.client()->getUiJobPool());
+        layout.setOwner(&taker);
         std::uint32_t taken = 0;
         for (layout.firstAction(); layout.hasNextAction();) {
             const std::uint32_t id = layout.nextAction();
             taken += static_cast<std::uint32_t>(layout.submitAction(id));
         }
-        EXPECT_EQ(owner.actions.size(), taken);
+        EXPECT_EQ(taker.actions.size(), taken);
         // The actions of other states and layouts are never taken.
         EXPECT_EQ(layout.submitAction(0xE0067), 0);
     }
@@ -200,6 +212,7 @@ TEST_F(ListLayoutsTest, MessageListOffersWhatTheSelectedRecordAllows)
 TEST_F(ListLayoutsTest, ThreadListWithoutThreadsKeepsOnlyComposeBackAndExit)
 {
     CVXLLayoutThreadList layout;
+    owner.own(layout);
     layout.reset();
     EXPECT_EQ(layout.list().length(), 16);
     EXPECT_EQ(allowed(layout), "Compose, Back, Exit");
@@ -223,6 +236,7 @@ TEST_F(ListLayoutsTest, MessageListBindsItsRecordsToTheWindow)
 {
     engine.client()->settings().setConfigString(kCfgMessageBrowserWindowSize, "5");
     CVXLLayoutMessageList layout;
+    owner.own(layout);
     layout.reset();
     EXPECT_EQ(layout.list().length(), 5);
     layout.list().setWindow(10, 5);
@@ -298,10 +312,10 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FolderMediaSource source(c.stores);
-        SourceOwner owner;
-        owner.source = &source;
+        SourceOwner sourceOwner;
+        sourceOwner.source = &source;
         CVXLMediaStoreManager stores;
-        stores.setOwner(&owner);
+        stores.setOwner(&sourceOwner);
         JobTreeDriver driver;
         driver.attach(&stores);
         driver.runUntilIdle();
@@ -309,6 +323,7 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
         engine.client()->settings().setConfigNumber(kCfgMemCardPresent, c.cardPresent ? 1 : 0);
 
         CVXLLayoutList layout;
+        owner.own(layout);
         layout.reset();
         layout.setOnlineSuppressed(c.suppressed);
         layout.setState(CVXLLayoutList::kStorageState);
@@ -345,6 +360,7 @@ TEST_F(ListLayoutsTest, StorageLocationsListThePhoneOnlineAlbumsAndTheCard)
 TEST_F(ListLayoutsTest, TheListRefusesDeleteOfItsFirstItemAndContinueOnACardWithoutTheCardFlag)
 {
     CVXLLayoutList layout;
+    owner.own(layout);
     layout.reset();
     CVXLAlbum first(CVXLString("First"));
     CVXLAlbum second(CVXLString("Second"));

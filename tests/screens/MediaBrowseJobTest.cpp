@@ -83,7 +83,10 @@ TEST_F(MediaBrowseJobTest, PlacementKeepsTheFocusInsideTheWindow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // Not started: wired by hand, as init would.
         RecordingBrowseJob job;
+        job.setPool(pool);
+        job.layout().setOwner(&job);
         job.layout().reset();
         job.layout().addFilter(kMediaFilterImagesAndVideos);
         // The total may have shrunk under the window (a delete).
@@ -120,7 +123,10 @@ TEST_F(MediaBrowseJobTest, PrefetchLimitsShareTheRoomBesideTheWindow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.total) + " from " + std::to_string(c.first));
+        // Not started: wired by hand, as init would.
         RecordingBrowseJob job;
+        job.setPool(pool);
+        job.layout().setOwner(&job);
         job.layout().reset();
         job.layout().addFilter(kMediaFilterImagesAndVideos);
         job.layout().setCounts(0, c.total);

@@ -10,6 +10,7 @@
 #include "engine/screens/VXLUiJob.h"
 #include "tests/screens/ComposeFixture.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +35,19 @@ constexpr std::uint32_t event(std::uint32_t action)
 // The texts and configuration come from a real engine.
 class MediaBrowserLayoutTest : public ::testing::Test {
 public:
-    void SetUp() override { ASSERT_TRUE(engine.create()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.create());
+        owner.wireTo(engine.client());
+    }
     void configure(std::int32_t item, const char* value)
     {
         engine.client()->settings().setConfigString(item, value);
     }
 
     EngineDriver engine;
+    // Owns the layouts made outside a job.
+    ScreenOwnerJob owner;
 };
 
 // Without a focused item every command on an item or the selection is
@@ -83,6 +90,7 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
         CVXLLayoutMediaBrowser layout;
+        owner.own(layout);
         layout.setState(c.state);
         EXPECT_EQ(screenText(layout), c.text);
     }
@@ -93,6 +101,7 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
     for (std::uint32_t state = 0; state <= 15; ++state) {
         SCOPED_TRACE(state);
         CVXLLayoutMediaBrowser layout;
+        owner.own(layout);
         layout.setState(state);
         EXPECT_FALSE(layout.canSubmitAction(event(CVXLLayoutMediaBrowser::kDelete)));
         EXPECT_FALSE(layout.canSubmitAction(event(CVXLLayoutMediaBrowser::kAssign)));
@@ -110,6 +119,7 @@ TEST_F(MediaBrowserLayoutTest, CommandsOnTheSelectionNeedAFocusedItem)
 TEST_F(MediaBrowserLayoutTest, OnlyAcceptedCommandsReachTheJob)
 {
     Owner job;
+    job.setPool(engine.client()->getUiJobPool());
     CVXLMediaItem item;
     CVXLLayoutMediaBrowser layout;
     layout.setOwner(&job);
@@ -152,6 +162,7 @@ TEST_F(MediaBrowserLayoutTest, FirstStaysInsideTheFilteredTotal)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.filter) + " " + std::to_string(c.index));
         CVXLLayoutMediaBrowser layout;
+        owner.own(layout);
         layout.reset();
         EXPECT_FALSE(layout.movedWindow());
         layout.addFilter(c.filter);
@@ -190,6 +201,7 @@ TEST_F(MediaBrowserLayoutTest, LimitNeverBelowTheWindow)
         SCOPED_TRACE(std::to_string(c.limit) + " in " + std::to_string(c.state));
         configure(kCfgMediaBrowserWindowSize, c.configured ? c.configured : "");
         CVXLLayoutMediaBrowser layout;
+        owner.own(layout);
         layout.setState(c.state);
         if (c.limitFirst)
             layout.setLimit(c.limit);
@@ -229,6 +241,7 @@ TEST_F(MediaBrowserLayoutTest, UnusableWindowAndRowSettingsFallBack)
         configure(kCfgMediaBrowserWindowSize, c.window);
         configure(kCfgItem52, c.row);
         CVXLLayoutMediaBrowser layout;
+        owner.own(layout);
         layout.reset();
         EXPECT_EQ(layout.windowSize(), c.windowSize);
         EXPECT_EQ(layout.window().length(), static_cast<std::int32_t>(c.windowSize));
@@ -243,6 +256,7 @@ TEST_F(MediaBrowserLayoutTest, TheOneShotFilterIsTakenOnce)
     CVXLScreenServices* services = engine.client()->getUiJobPool()->services();
     ASSERT_NE(services, nullptr);
     CVXLLayoutMediaBrowser layout;
+    owner.own(layout);
     layout.addFilter(kMediaFilterImagesAndVideos);
     layout.commitFilter();
     layout.applyOneShotFilter();
@@ -252,6 +266,7 @@ TEST_F(MediaBrowserLayoutTest, TheOneShotFilterIsTakenOnce)
     EXPECT_EQ(layout.filter(), 2u);
     EXPECT_FALSE(layout.filterChanged()) << "committed";
     CVXLLayoutMediaBrowser next;
+    owner.own(next);
     next.addFilter(kMediaFilterImages);
     next.applyOneShotFilter();
     EXPECT_EQ(next.filter(), 1u) << "taken by the first";
@@ -263,6 +278,7 @@ TEST_F(MediaBrowserLayoutTest, CacheStaysOneRange)
 {
     CVXLMediaItem items[6];
     CVXLLayoutMediaBrowser layout;
+    owner.own(layout);
     ASSERT_TRUE(layout.addElement(&items[0], 10));
     EXPECT_EQ(items[0].elementOwner(), &layout);
     EXPECT_TRUE(layout.addElement(&items[1], 11));
@@ -321,6 +337,9 @@ class MediaBrowserSelectionTest : public ComposeFixture { };
 TEST_F(MediaBrowserSelectionTest, SelectionIsTheManagersAndSelectAllTwiceClearsIt)
 {
     CVXLLayoutMediaBrowser layout;
+    ScreenOwnerJob owner;
+    owner.wireTo(client);
+    owner.own(layout);
     layout.reset();
     ASSERT_EQ(layout.mediaAccess(), &media());
     CVXLMediaItem* item = media().currentCollection()->at(0)->item;

@@ -5,6 +5,7 @@
 #include "engine/screens/VXLMenuItemElement.h"
 #include "engine/screens/VXLUiJob.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,7 @@ TEST_F(MenuListLayoutTest, EachStateOffersItsKeysAndOnlyTheCheckListTogglesEntri
         SCOPED_TRACE(c.state);
         CVXLLayoutMenuList menu(c.state);
         MenuOwner owner;
+        owner.setPool(engine.client()->getUiJobPool());
         menu.setOwner(&owner);
         CVXLMenuItemElement first;
         CVXLEditTextElement second;
@@ -80,6 +82,9 @@ TEST_F(MenuListLayoutTest, EachStateOffersItsKeysAndOnlyTheCheckListTogglesEntri
 TEST_F(MenuListLayoutTest, TheFirstEntryBecomesCurrentAndTheTitleTextWinsOverTheId)
 {
     CVXLLayoutMenuList menu;
+    ScreenOwnerJob owner;
+    owner.wireTo(engine.client());
+    owner.own(menu);
     EXPECT_EQ(std::string(menu.getTitle().c_str()), "") << "title id 795, no text";
     EXPECT_EQ(menu.titleId(), CVXLLayoutMenuList::kEmptyTitleId);
     menu.setTitleId(656);

@@ -30,6 +30,7 @@ public:
     void SetUp() override
     {
         ASSERT_TRUE(engine.create());
+        owner.setPool(engine.client()->getUiJobPool());
         layout.setOwner(&owner);
         layout.setNavigator(&navigator);
         layout.setLinkFlag(&link);

@@ -7,6 +7,7 @@
 #include "engine/screens/VXLMenuItemElement.h"
 #include "engine/screens/VXLUiJob.h"
 #include "tests/support/EngineDriver.h"
+#include "tests/support/ScreenOwnerJob.h"
 #include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,15 @@ public:
 // The texts and configuration come from a real engine.
 class SmallLayoutsTest : public ::testing::Test {
 public:
-    void SetUp() override { ASSERT_TRUE(engine.create()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.create());
+        owner.wireTo(engine.client());
+    }
 
     EngineDriver engine;
+    // Owns the layouts made outside a job.
+    ScreenOwnerJob owner;
 };
 
 // Which keys each layout takes in a state, pressed as the user would; ids of
@@ -65,21 +72,23 @@ TEST_F(SmallLayoutsTest, EachLayoutTakesOnlyItsOwnKeysOfTheState)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.state));
         std::unique_ptr<CVXLLayout> layout = make(c.name);
-        ActionJob owner;
-        layout->setOwner(&owner);
+        ActionJob taker;
+        taker.setPool(engine.client()->getUiJobPool());
+        layout->setOwner(&taker);
         layout->prepare();
         layout->setState(c.state);
         for (std::uint32_t id : c.taken)
             EXPECT_EQ(layout->submitAction(id), 1) << std::hex << id;
         for (std::uint32_t id : c.refused)
             EXPECT_EQ(layout->submitAction(id), 0) << std::hex << id;
-        EXPECT_EQ(owner.actions, c.taken);
+        EXPECT_EQ(taker.actions, c.taken);
     }
 }
 
 TEST_F(SmallLayoutsTest, FolderListWindowComesFromItem14AndViewNeedsACurrentRow)
 {
     CVXLLayoutFolderList folders;
+    owner.own(folders);
     EXPECT_EQ(screenText(folders),
         "Tessel | -unplaced View, hard Update, left Compose, unplaced Back, unplaced Exit");
 
@@ -116,6 +125,7 @@ TEST_F(SmallLayoutsTest, FolderListWithoutItem14HasAnEmptyWindow)
 {
     engine.client()->settings().setConfigString(kCfgFolderListWindowSize, "");
     CVXLLayoutFolderList folders;
+    owner.own(folders);
     ASSERT_TRUE(folders.prepare());
     EXPECT_EQ(folders.list().length(), 0);
     CVXLFolderEntry inbox;
@@ -125,8 +135,9 @@ TEST_F(SmallLayoutsTest, FolderListWithoutItem14HasAnEmptyWindow)
 TEST_F(SmallLayoutsTest, DestinationMenuRefusesSelectOnAMarkedEntryAndShowsItsOwnTitle)
 {
     CVXLLayoutDestinationMenu menu;
-    ActionJob owner;
-    menu.setOwner(&owner);
+    ActionJob taker;
+    taker.setPool(engine.client()->getUiJobPool());
+    menu.setOwner(&taker);
     EXPECT_EQ(menu.state(), 1u);
     menu.setTitle("Tap to Add or Remove");
     menu.setTitleText("ignored");
@@ -144,7 +155,7 @@ TEST_F(SmallLayoutsTest, DestinationMenuRefusesSelectOnAMarkedEntryAndShowsItsOw
     EXPECT_EQ(menu.submitAction(0xA0080), 1);
     menu.setState(2);
     EXPECT_EQ(menu.submitAction(0xA0067), 1);
-    EXPECT_EQ(owner.actions, (std::vector<std::uint32_t> {0xA0065, 0xA0080, 0xA0067}));
+    EXPECT_EQ(taker.actions, (std::vector<std::uint32_t> {0xA0065, 0xA0080, 0xA0067}));
     menu.clear();
 }
 

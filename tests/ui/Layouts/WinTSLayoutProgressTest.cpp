@@ -116,6 +116,7 @@ TEST(WinTSLayoutProgress, CancelIsTheButtonAndBackAndExitTheSoftKeys)
         SCOPED_TRACE(c.name);
         std::unique_ptr<CVXLLayout> layout(c.layout());
         RecordingJob job;
+        job.setPool(engine.client()->getUiJobPool());
         layout->setOwner(&job);
         std::unique_ptr<CWinTSLayoutProgress> window(c.window(layout.get()));
         ASSERT_TRUE(window->createModeless(u"Progress"));

@@ -143,6 +143,8 @@ struct LayoutFixture {
         recorder.show(false);
     }
     ~LayoutFixture() { recorder.destroy(); }
+    // A job whose layouts read the engine's texts, as a job of its pool.
+    void wire(CVXLUiJob& job) { job.setPool(engine.client() ? engine.client()->getUiJobPool() : nullptr); }
     WinTSDialogLink link() const
     {
         return WinTSDialogLink {
@@ -225,6 +227,7 @@ TEST(WinTSLayout, ActionsOfRealLayoutsBecomeSoftKeysOptionsHardKeysAndTheButton)
         for (const auto& [name, key] : c.hardKeys)
             registryWriteDword(u"HardKey", kernel::utf8ToWide(name), key);
         RecordingJob job;
+        f.wire(job);
         c.layout->setOwner(&job);
         CWinTSLayout window(c.templateId, u"CWinTSLayoutTest", c.layout, f.link());
         ASSERT_TRUE(window.createModeless(u"Test"));
@@ -283,6 +286,7 @@ TEST(WinTSLayout, KeysButtonAndEnterSubmitOnceUntilTheEngineAnswers)
     LayoutFixture f;
     registryWriteDword(u"HardKey", u"101", 0x1B);
     RecordingJob job;
+    f.wire(job);
     CVXLLayoutProgressBar progress;
     progress.setOwner(&job);
     CWinTSLayout window(106, u"CWinTSLayoutProgressBar", &progress, f.link());
@@ -347,6 +351,7 @@ TEST(WinTSLayout, AStateOfAHundredRowsMapsNinetyNine)
         rows.push_back(TableLayout::Row {0x200 + i, kActionKindMenuItem, "Row"});
     TableLayout many(6, rows);
     RecordingJob job;
+    f.wire(job);
     many.setOwner(&job);
     CWinTSLayout window(104, u"CWinTSLayoutTest", &many, f.link());
     ASSERT_TRUE(window.createModeless(u"Test"));
@@ -368,6 +373,8 @@ TEST(WinTSLayout, ExitThenReleaseEndsWithOneAndANestedWindowGivesTheFocusBack)
 {
     LayoutFixture f;
     RecordingJob parentJob, childJob;
+    f.wire(parentJob);
+    f.wire(childJob);
     CVXLLayoutMenuList parentLayout(0);
     parentLayout.setOwner(&parentJob);
     CVXLLayoutProgressBar childLayout;
