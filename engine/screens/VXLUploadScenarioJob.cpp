@@ -194,6 +194,9 @@ CVXLHsmState CVXLUploadScenarioJob::LoadingScenario(const CVXLEvent* e)
         return handled();
     case kReplyScenario:
         if (e->succeeded()) {
+            // The spinner runs over the list: it ends before the list is
+            // released, or the user interface would wait on it.
+            stopSpinner();
             setProperty(kPropertyScenario, CVXLVariant(static_cast<const void*>(&scenario_)));
             return finish(kEndScenario);
         }

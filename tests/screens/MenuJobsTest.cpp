@@ -261,6 +261,14 @@ TEST_F(MenuJobsTest, ACoolSitesScenarioGoesToTheProgramFilledAndAMissingOneEndsT
     auto* menu = job->getLayout()->asMenuList();
     ASSERT_TRUE(pick(*menu, "My Gallery", "Select"));
     EXPECT_EQ(parent.signals, std::vector<std::int32_t> {66});
+    // The spinner runs over the list in the user interface, which ends the
+    // list only once the spinner has ended: the spinner goes first, or the
+    // user interface waits on the list while the engine waits on it.
+    std::string screens;
+    for (const Request& r : requests)
+        screens += std::string(screens.empty() ? "" : ", ") + kUIRequestKindNames[r.kind] + " "
+            + std::to_string(r.layout ? r.layout->layoutType() : 0);
+    EXPECT_EQ(screens, "NEW_LAYOUT 10, NEW_LAYOUT 17, RELEASE_LAYOUT 17, RELEASE_LAYOUT 10");
     auto* scenario = static_cast<const CScenarioLayout*>(job->property("pScenario").reference());
     ASSERT_NE(scenario, nullptr);
     EXPECT_EQ(std::string(scenario->id().c_str()), "gallery");
