@@ -38,12 +38,6 @@ int pixelsOf(const std::string& png, const std::string& colour)
     return n;
 }
 
-std::string sha256Of(const std::string& path)
-{
-    const std::string out = testRunCommand("sha256sum '" + path + "'").output;
-    return out.substr(0, out.find(' '));
-}
-
 std::string queue(const DemoRoad& road)
 {
     return road.peerScript("msgstore.py queue-read '" + road.root().hostPath(kState) + "'");
@@ -112,7 +106,8 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
     const std::vector<std::string> service = road.serviceLog();
     const std::vector<std::string> upload = DemoRoad::linesWith(service, {" request=media-xfer "});
     ASSERT_EQ(upload.size(), 1u) << road.report();
-    EXPECT_NE(upload[0].find(" sha256=" + sha256Of(road.root().hostPath(kPicture)) + " "), std::string::npos)
+    EXPECT_NE(upload[0].find(" sha256=" + DemoRoad::sha256Of(road.root().hostPath(kPicture)) + " "),
+        std::string::npos)
         << upload[0];
     const std::vector<std::string> message = DemoRoad::linesWith(service, {" request=mm-msg-xfer "});
     ASSERT_EQ(message.size(), 1u) << road.report();
