@@ -132,7 +132,7 @@ TEST_P(VXLClientReceive, APushedNotificationIsFetchedThroughSquidStoredAndAcknow
     EXPECT_NE(oracle.find("header Status: 0x81"), std::string::npos) << oracle;
 
     // squid served both GETs under the NAI.
-    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R5"));
+    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R5"), 2);
     EXPECT_EQ(gets.size(), 2u) << squid.accessLog();
     for (const std::string& line : gets)
         EXPECT_NE(line.find(SquidProxy::kUser), std::string::npos) << line;

@@ -145,7 +145,7 @@ TEST_P(VXLClientSend, APreparedMessageGoesFromTheQueueThroughSquidToTheRelay)
     ASSERT_EQ(requests.size(), 1u) << relay.log();
     EXPECT_NE(requests[0].find(std::string("POST ") + c.relayPath + " type=80"), std::string::npos)
         << requests[0];
-    const auto posts = squid.accessLogLines("POST " + relay.url("/mms"));
+    const auto posts = squid.accessLogLines("POST " + relay.url("/mms"), 1);
     ASSERT_EQ(posts.size(), 1u) << squid.accessLog();
     EXPECT_NE(posts[0].find(SquidProxy::kUser), std::string::npos) << posts[0];
 

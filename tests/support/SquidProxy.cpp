@@ -147,12 +147,17 @@ std::string SquidProxy::accessLog() const
     return text.str();
 }
 
-std::vector<std::string> SquidProxy::accessLogLines(const std::string& text) const
+std::vector<std::string> SquidProxy::accessLogLines(const std::string& text, std::size_t atLeast) const
 {
-    std::ifstream log(dir_ + "/access.log");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);)
-        if (line.find(text) != std::string::npos)
-            lines.push_back(line);
-    return lines;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        std::ifstream log(dir_ + "/access.log");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(log, line);)
+            if (line.find(text) != std::string::npos)
+                lines.push_back(line);
+        if (lines.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
+            return lines;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }

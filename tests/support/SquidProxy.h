@@ -37,8 +37,10 @@ public:
     std::string proxyUri(const char* user = kUser, const char* password = kPassword) const;
     // The proxy's access log so far (one line per request it served).
     std::string accessLog() const;
-    // Its lines that hold `text`.
-    std::vector<std::string> accessLogLines(const std::string& text) const;
+    // Its lines that hold `text`. squid writes a request's line once the
+    // request has ended, which can be after its client has the reply: with
+    // `atLeast`, waits up to ten seconds for that many lines.
+    std::vector<std::string> accessLogLines(const std::string& text, std::size_t atLeast = 0) const;
 
 private:
     bool waitForPort(int timeoutMs);

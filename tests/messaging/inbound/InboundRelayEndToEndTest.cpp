@@ -88,7 +88,7 @@ TEST_F(InboundRelayEndToEnd, ANotificationIsStoredWholeAndAcknowledgedThroughSqu
     EXPECT_NE(lines.find("header Status: 0x81"), std::string::npos) << lines;
 
     // squid logged both GETs under the subscriber's name.
-    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R9"));
+    const auto gets = squid.accessLogLines("GET " + relay.url("/msg/R9"), 2);
     EXPECT_EQ(gets.size(), 2u) << squid.accessLog();
     for (const std::string& line : gets)
         EXPECT_NE(line.find(SquidProxy::kUser), std::string::npos) << line;

@@ -114,7 +114,7 @@ TEST_F(OutboundSendRelayEndToEnd, TheRelayReceivesTheToListSubjectAndParts)
 
     const std::string log = relay.log();
     EXPECT_NE(log.find("001 POST /mms type=80"), std::string::npos) << log;
-    EXPECT_EQ(squid.accessLogLines("POST " + relay.url("/mms")).size(), 1u) << squid.accessLog();
+    EXPECT_EQ(squid.accessLogLines("POST " + relay.url("/mms"), 1).size(), 1u) << squid.accessLog();
 
     TESSEL_REQUIRE_TOOL(testToolTshark());
     const std::string lines = mmstest::oracleText(relay.savedBody(1));
