@@ -13,8 +13,8 @@
 // A tessel the launcher starts has no terminal (it starts detached, its
 // input and output on /dev/null): the root's "\windows\tessel.exe" is a
 // shell script that execs the real tessel on the pane's terminal.
-// BM_PeakMemory gives tessel's VmHWM at the contact chooser and after the
-// first start's registration.
+// BM_PeakMemory gives tessel's VmHWM at the contact chooser, after the
+// first start's registration and after a send.
 #include "bench/RunFigures.h"
 #include "tests/e2e/DemoRoad.h"
 #include "tests/support/ProcessMemory.h"
@@ -137,6 +137,15 @@ void endLaunched(const TempDeviceRoot& root, const TmuxSession& tmux)
         std::this_thread::sleep_for(10ms);
 }
 
+// Whether the road's peers run; the benchmark ends with why when not.
+bool ready(benchmark::State& state, const DemoRoad& road)
+{
+    if (road.ready())
+        return true;
+    state.SkipWithError(road.error().c_str());
+    return false;
+}
+
 // A launch that gave no composer ends the benchmark, with the pane's text.
 bool failed(benchmark::State& state, double ms, const TmuxSession& tmux)
 {
@@ -178,10 +187,8 @@ BENCHMARK(BM_ComposeStartingTesselOnAFreshRoot)->Iterations(1)->Unit(benchmark::
 void BM_ComposeStartingTesselOnAUsedRoot(benchmark::State& state)
 {
     DemoRoad road;
-    if (!road.ready()) {
-        state.SkipWithError(road.error().c_str());
+    if (!ready(state, road))
         return;
-    }
     const auto tmux = paneForLaunches(road.root());
     // The first start registers and makes the root's files; the runs find them.
     if (failed(state, launchCompose(road.root(), *tmux), *tmux))
@@ -207,10 +214,8 @@ BENCHMARK(BM_ComposeStartingTesselOnAUsedRoot)->Iterations(1)->Unit(benchmark::k
 void BM_ComposeToRunningTessel(benchmark::State& state)
 {
     DemoRoad road;
-    if (!road.ready()) {
-        state.SkipWithError(road.error().c_str());
+    if (!ready(state, road))
         return;
-    }
     const TempDeviceRoot& root = road.root();
     std::vector<double> samples;
     for (auto _ : state) {
@@ -315,53 +320,88 @@ double hwm(const DemoRoad& road)
 }
 
 // tessel's resident high-water mark (VmHWM, kB) on DemoRoad's root: at its
-// start screen (for comparison), at the contact chooser (Compose, then the composer's Contacts), and on a
-// root without its configuration after the first start registered (Configure, Tap to Add, the destination
-// menu).
+// start screen (for comparison), at the contact chooser (Compose, then the
+// composer's Contacts), on a root without its configuration after the
+// first start registered (Configure, Tap to Add, the destination menu), and
+// after the send road on that root (a picture message to a contact, sent).
+// A step of a road: keys (none for the first screen), then the texts the
+// pane holds once they took effect.
+struct Step {
+    const char* keys;
+    std::vector<std::string> texts;
+};
+
+// Walks the steps in the running tessel; false, ending the benchmark with
+// the text not reached, when one is not.
+bool walk(benchmark::State& state, DemoRoad& road, const std::vector<Step>& steps)
+{
+    for (const Step& step : steps) {
+        if (*step.keys)
+            road.keys(step.keys);
+        if (!road.step(step.texts)) {
+            static std::string why;
+            why = "the road stopped before \"" + step.texts.front() + "\"";
+            state.SkipWithError(why.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 void BM_PeakMemory(benchmark::State& state)
 {
     for (auto _ : state) {
         DemoRoad road;
-        if (!road.ready()) {
-            state.SkipWithError(road.error().c_str());
+        if (!ready(state, road))
             return;
-        }
         road.start();
-        if (!road.step({kHome})) {
-            state.SkipWithError("no start screen");
+        if (!walk(state, road, {{"", {kHome}}}))
             return;
-        }
         state.counters["start_screen_hwm_kB"] = hwm(road);
-        road.keys("Enter");
-        if (!road.step({kComposer})) {
-            state.SkipWithError("no composer");
+        if (!walk(state, road, {{"Enter", {kComposer}}, {"F1", {"== Contacts ==", "Smith, Anna"}}}))
             return;
-        }
-        road.keys("F1");
-        if (!road.step({"== Contacts ==", "Smith, Anna"})) {
-            state.SkipWithError("no contact chooser");
-            return;
-        }
         state.counters["chooser_hwm_kB"] = hwm(road);
         road.close();
 
         ::unlink(road.root().hostPath("Application Data/Tessel/vxlcfg.xml").c_str());
         road.start();
-        if (!road.step({kHome})) {
-            state.SkipWithError("no start screen");
+        if (!walk(state, road,
+                {{"", {kHome}}, {"Down Down Enter", {"== Configure Tessel ==", "Tap to Add"}},
+                    {"Enter", {"[ ] Send to contacts", "[Continue]"}}}))
             return;
-        }
-        road.keys("Down Down Enter");
-        if (!road.step({"== Configure Tessel ==", "Tap to Add"})) {
-            state.SkipWithError("no cool-sites screen");
-            return;
-        }
-        road.keys("Enter");
-        if (!road.step({"[ ] Send to contacts", "[Continue]"}) || road.serviceLog().empty()) {
+        if (road.serviceLog().empty()) {
             state.SkipWithError("no registration");
             return;
         }
         state.counters["registered_hwm_kB"] = hwm(road);
+        road.close();
+
+        // The send road on the registered root, in a new start.
+        road.start();
+        if (!walk(state, road,
+                {
+                    {"", {kHome}},
+                    {"Enter", {kComposer, "softkeys: [Contacts]"}},
+                    {"F1", {"== Contacts ==", "> * Smith, Anna"}},
+                    {"Enter", {"== Smith, Anna =="}},
+                    {"Down", {"> * Mobile: +1 (425) 555-0101"}},
+                    {"Enter", {"To:\n      Smith, Anna"}},
+                    {"Down", {"softkeys: [Add]"}},
+                    {"F1", {"== Open ==", "sunset.png"}},
+                    {"Down Down", {"> * sunset.png"}},
+                    {"Enter", {"softkeys: [Menu]"}},
+                    {"Down Down", {"Subject\n", "softkeys: [Send]"}},
+                    {"-l 'Road trip'", {"[Road trip|]"}},
+                    {"F1", {"Your message is being", "sent."}},
+                }))
+            return;
+        if (!road.until(
+                [&] { return !DemoRoad::linesWith(road.serviceLog(), {" request=mm-msg-xfer "}).empty(); },
+                "the message sent")) {
+            state.SkipWithError("the message was not sent");
+            return;
+        }
+        state.counters["sent_hwm_kB"] = hwm(road);
         road.close();
     }
 }

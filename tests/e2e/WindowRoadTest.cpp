@@ -55,6 +55,20 @@ long pixelsOfColour(const std::string& picture, const std::string& colour)
     return run.status == 0 ? std::atol(run.output.c_str()) : -1;
 }
 
+// The window roads: the tools they drive the display with, the peers and
+// the demo root.
+class WindowRoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const ExternalTool* tool : {&testToolSquid(), &testToolTmux(), &testToolXvfbRun(),
+                 &testToolXdotool(), &testToolImport(), &testToolCompare(), &testToolConvert()})
+            TESSEL_REQUIRE_TOOL(*tool);
+        ASSERT_TRUE(road.ready()) << road.error();
+    }
+    DemoRoad road;
+};
+
 // The first start in tessel's window under Xvfb, on DemoRoad's root and
 // peers, keyed with xdotool by tests/harness/xvfb_window.sh: the Configure
 // shortcut, Tap to Add (registration), a destination ticked, Continue. After
@@ -63,16 +77,8 @@ long pixelsOfColour(const std::string& picture, const std::string& colour)
 // road did its work: one registration through squid under the NAI, the
 // configuration the server sent kept, the ticked destination saved; a start
 // in the terminal on the same root finds them and asks the server nothing.
-TEST(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
+TEST_F(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
 {
-    TESSEL_REQUIRE_TOOL(testToolSquid());
-    TESSEL_REQUIRE_TOOL(testToolTmux());
-    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
-    TESSEL_REQUIRE_TOOL(testToolXdotool());
-    TESSEL_REQUIRE_TOOL(testToolImport());
-    TESSEL_REQUIRE_TOOL(testToolCompare());
-    DemoRoad road;
-    ASSERT_TRUE(road.ready()) << road.error();
     constexpr const char* kConfig = "Application Data/Tessel/vxlcfg.xml";
     ASSERT_EQ(::unlink(road.root().hostPath(kConfig).c_str()), 0);
 
@@ -114,16 +120,8 @@ TEST(WindowRoad, FirstStartInTheWindowEqualsItsSnapshotsAtEveryStep)
 // the last one and in no earlier screen. The keys come at a person's pace,
 // the Add within the first seconds of the composer, while the engine still
 // updates it under the picker.
-TEST(WindowRoad, ComposeWithAPictureInTheWindowEqualsItsSnapshotsAtEveryStep)
+TEST_F(WindowRoad, ComposeWithAPictureInTheWindowEqualsItsSnapshotsAtEveryStep)
 {
-    TESSEL_REQUIRE_TOOL(testToolSquid());
-    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
-    TESSEL_REQUIRE_TOOL(testToolXdotool());
-    TESSEL_REQUIRE_TOOL(testToolImport());
-    TESSEL_REQUIRE_TOOL(testToolCompare());
-    TESSEL_REQUIRE_TOOL(testToolConvert());
-    DemoRoad road;
-    ASSERT_TRUE(road.ready()) << road.error();
 
     const TestCommandResult run = runInWindow(road, "Return F1 Escape Down F1 Return");
     ASSERT_EQ(run.status, 0) << run.output << road.report();
@@ -145,17 +143,8 @@ TEST(WindowRoad, ComposeWithAPictureInTheWindowEqualsItsSnapshotsAtEveryStep)
 // same root has the message sent once (the picture's sha256, then the
 // document naming the contact's number and the subject, each through squid
 // under the NAI) and the outbound queue empty.
-TEST(WindowRoad, ThePictureMessageSentInTheWindowEqualsItsSnapshotsAtEveryStep)
+TEST_F(WindowRoad, ThePictureMessageSentInTheWindowEqualsItsSnapshotsAtEveryStep)
 {
-    TESSEL_REQUIRE_TOOL(testToolSquid());
-    TESSEL_REQUIRE_TOOL(testToolTmux());
-    TESSEL_REQUIRE_TOOL(testToolXvfbRun());
-    TESSEL_REQUIRE_TOOL(testToolXdotool());
-    TESSEL_REQUIRE_TOOL(testToolImport());
-    TESSEL_REQUIRE_TOOL(testToolCompare());
-    TESSEL_REQUIRE_TOOL(testToolConvert());
-    DemoRoad road;
-    ASSERT_TRUE(road.ready()) << road.error();
 
     // Compose; Contacts, Anna, her mobile; Pictures, Add, sunset.png; the
     // subject; Send.
