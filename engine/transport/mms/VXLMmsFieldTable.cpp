@@ -267,20 +267,35 @@ const CVXLString* CVXLMmsFieldTable::sharedDecimal(std::uint64_t magnitude, bool
     return magnitude < kShared && (!negative || magnitude == 0) ? &numbers.texts[magnitude] : nullptr;
 }
 
+namespace {
+
+// Writes the decimal text of a number so that it ends at end; its first
+// byte comes back.
+char* digitsEndingAt(char* end, std::uint64_t magnitude, bool negative)
+{
+    char* at = end;
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (negative)
+        *--at = '-';
+    return at;
+}
+
+// Room for the digits of any 64-bit number and a sign.
+constexpr std::uint32_t kDigitRoom = 24;
+
+} // namespace
+
 CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
 {
     if (const CVXLString* shared = sharedDecimal(magnitude, negative))
         return *shared;
-    char text[24];
-    int at = sizeof text;
-    do {
-        text[--at] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (negative)
-        text[--at] = '-';
+    char text[kDigitRoom];
+    const char* first = digitsEndingAt(text + kDigitRoom, magnitude, negative);
     CVXLString result;
-    result.appendBytes(text + at, static_cast<std::uint32_t>(sizeof text - at));
+    result.assign(first, static_cast<std::uint32_t>(text + kDigitRoom - first));
     return result;
 }
 
@@ -352,10 +367,14 @@ const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
         return kEmpty;
     // Built in its slot, so the text takes one block and no copy.
     CVXLString* made = new (&texts_[at]) CVXLString();
-    if (found.held == Held::kPooled)
+    if (found.held == Held::kPooled) {
         made->assign((pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
-    else
-        *made = decimal(found.magnitude, found.held == Held::kNegative);
+    } else {
+        // The digits go straight into the slot's one block.
+        char text[kDigitRoom];
+        const char* first = digitsEndingAt(text + kDigitRoom, found.magnitude, found.held == Held::kNegative);
+        made->assign(first, static_cast<std::uint32_t>(text + kDigitRoom - first));
+    }
     if (!made->length()) {
         made->~CVXLString();
         return kEmpty;
