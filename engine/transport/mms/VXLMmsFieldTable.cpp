@@ -406,22 +406,3 @@ bool CVXLMmsFieldTable::parameterAt(std::int32_t code, int n, std::uint32_t k, P
     which = static_cast<Parameter>(entries_[at].set[k] - 1);
     return true;
 }
-
-bool CVXLMmsFieldTable::codeOfName(const CVXLString& name, std::int32_t& code)
-{
-    const std::uint32_t length = name.length();
-    const char* text = name.c_str();
-    // "07" is a name of its own, not field 7.
-    if (length == 0 || length > 3 || (length > 1 && text[0] == '0'))
-        return false;
-    std::int32_t n = 0;
-    for (std::uint32_t i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        n = n * 10 + (text[i] - '0');
-    }
-    if (n > kMaxCode)
-        return false;
-    code = n;
-    return true;
-}

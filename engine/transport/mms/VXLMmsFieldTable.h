@@ -53,7 +53,29 @@ public:
 
     // A header name that is a field code in decimal ("12"), as the message
     // interface names fields.
-    static bool codeOfName(const CVXLString& name, std::int32_t& code);
+    // Every header call of a PDU asks this first, so it reads at most three
+    // digits in place.
+    static bool codeOfName(const CVXLString& name, std::int32_t& code)
+    {
+        const std::uint32_t length = name.length();
+        if (length == 0 || length > 3)
+            return false;
+        const char* text = name.c_str();
+        std::uint32_t n = static_cast<std::uint8_t>(text[0] - '0');
+        // "07" is a name of its own, not field 7.
+        if (n > 9 || (n == 0 && length > 1))
+            return false;
+        for (std::uint32_t i = 1; i < length; ++i) {
+            const auto digit = static_cast<std::uint8_t>(text[i] - '0');
+            if (digit > 9)
+                return false;
+            n = n * 10 + digit;
+        }
+        if (n > static_cast<std::uint32_t>(kMaxCode))
+            return false;
+        code = static_cast<std::int32_t>(n);
+        return true;
+    }
     // The decimal text of a number; those below 256 share one text each.
     static CVXLString decimal(std::uint64_t magnitude, bool negative = false);
     // The process's shared text of a number below 256, or null.

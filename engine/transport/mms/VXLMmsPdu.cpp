@@ -256,8 +256,10 @@ CVXLString CVXLMmsPdu::headerName(int position) const
     if (position < 0)
         return CVXLString();
     const auto at = static_cast<std::uint32_t>(position);
+    // Every field code has a shared decimal text.
+    static_assert(CVXLMmsFieldTable::kMaxCode < 256);
     if (at < fields_.codeCount())
-        return CVXLMmsFieldTable::decimal(static_cast<std::uint64_t>(fields_.codeAt(at)));
+        return *CVXLMmsFieldTable::sharedDecimal(static_cast<std::uint64_t>(fields_.codeAt(at)));
     return CVXLMessage::headerName(static_cast<int>(at - fields_.codeCount()));
 }
 

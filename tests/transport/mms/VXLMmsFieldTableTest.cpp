@@ -190,4 +190,43 @@ TEST(MmsFieldTable, RefusesCodesOutsideTheTable)
     EXPECT_EQ(table.value(CVXLMmsFieldTable::kMaxCode), "a");
 }
 
+TEST(MmsFieldTable, OnlyPlainDecimalNamesOfACodeNameAField)
+{
+    struct Case {
+        const char* name;
+        std::int32_t code; // -1: not a field
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"7", 7},
+        {"12", 12},
+        {"99", 99},
+        {"100", 100},
+        {"127", 127},
+        {"128", -1},
+        {"999", -1},
+        {"1000", -1},
+        {"07", -1},
+        {"00", -1},
+        {"", -1},
+        {"1a", -1},
+        {"a1", -1},
+        {"-1", -1},
+        {" 1", -1},
+        {"1/", -1},
+        {"1:", -1},
+    };
+    for (const Case& c : cases) {
+        std::int32_t code = -7;
+        const bool field = CVXLMmsFieldTable::codeOfName(CVXLString(c.name), code);
+        EXPECT_EQ(field, c.code >= 0) << '"' << c.name << '"';
+        EXPECT_EQ(code, field ? c.code : -7) << '"' << c.name << '"';
+    }
+    // A NUL inside the text does not end the name early.
+    CVXLString withNul;
+    ASSERT_TRUE(withNul.assign("1\0", 2));
+    std::int32_t code = -7;
+    EXPECT_FALSE(CVXLMmsFieldTable::codeOfName(withNul, code));
+}
+
 } // namespace
