@@ -51,6 +51,7 @@
 #include "engine/records/VXLInboundRequests.h"
 #include "engine/transport/mime/VXLMultipartBody.h"
 #include "tests/support/StringVoiceMemo.h"
+#include "tests/support/ThreadStoreRig.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -475,32 +476,20 @@ int premiumForEver(const std::string& tag)
     }
 }
 
-class LargeStoreServices : public StoreServices {
-public:
-    std::uint32_t messageLimit() override { return 1000000; }
-};
-
 int threadStoreForEver(std::uint32_t size)
 {
     CVXLPlatformFileStore fileStore;
-    CVXLFileStoreManager files;
-    files.setFileStore(&fileStore);
-    Services services;
-    CVXLThreadDB db;
-    db.setFileStoreManager(&files);
-    db.setServices(&services);
     CVXLPlatformMessageStore store;
-    LargeStoreServices storeServices;
-    CMessageStoreManager manager;
-    manager.setStore(&store);
-    manager.setServices(&storeServices);
-    manager.setThreadDB(&db);
+    ThreadStoreRig rig(&fileStore, &store);
+    CVXLFileStoreManager& files = rig.files;
+    CVXLThreadDB& db = rig.db;
+    CMessageStoreManager& manager = rig.manager;
     CVXLEventHandler requester;
     gRoot->startChild(&files);
     gRoot->startChild(&requester);
     gRoot->startChild(&db);
     gRoot->startChild(&manager);
-    for (int i = 0; i < 1000 && (!manager.loaded() || db.messageCount() < manager.boxCount(0)); ++i)
+    for (int i = 0; i < 1000 && !rig.ready(); ++i)
         runUntilIdle();
     std::fprintf(stdout, "started %u %u\n", manager.boxCount(0), db.messageCount());
     std::fflush(stdout);

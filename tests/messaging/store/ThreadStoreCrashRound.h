@@ -6,6 +6,7 @@
 #include "engine/messaging/threads/VXLThreadDB.h"
 #include "tests/messaging/store/ToolKill.h"
 #include "tests/support/FileStoreFixture.h"
+#include "tests/support/ThreadStoreRig.h"
 
 #include <chrono>
 #include <cstdint>
@@ -22,18 +23,6 @@
 // missing or counted twice.
 struct ThreadStoreCrashRound : FileStoreFixture {
     static constexpr const char* kTool = TESSEL_BINARY_DIR "/bin/msgcrash";
-
-    struct ThreadServices : CVXLThreadDB::Services {
-        CVXLString ownNumber() const override { return "+15550000"; }
-        void setNewMessageCount(std::uint32_t) override { }
-    };
-
-    struct StoreServices : CMessageStoreManager::Services {
-        std::uint32_t messageLimit() override { return 1000000; }
-        void setCounter(const char*, std::uint32_t) override { }
-        void setHasNewMessages() override { }
-        std::uint32_t nowSeconds() override { return platformClockSeconds(); }
-    };
 
     explicit ThreadStoreCrashRound(std::uint32_t size)
         : size(size)
@@ -76,28 +65,18 @@ struct ThreadStoreCrashRound : FileStoreFixture {
     std::string check()
     {
         JobTreeDriver engine;
-        CVXLFileStoreManager files;
-        files.setFileStore(&store);
-        ThreadServices threadServices;
-        CVXLThreadDB db;
-        db.setFileStoreManager(&files);
-        db.setServices(&threadServices);
         CVXLPlatformMessageStore messages;
-        StoreServices storeServices;
-        CMessageStoreManager manager;
-        manager.setStore(&messages);
-        manager.setServices(&storeServices);
-        manager.setThreadDB(&db);
-        engine.attach(&files);
-        engine.attach(&db);
-        engine.attach(&manager);
-        for (int i = 0; i < 100 && (!manager.loaded() || db.messageCount() < manager.boxCount(0)); ++i)
+        ThreadStoreRig rig(&store, &messages);
+        engine.attach(&rig.files);
+        engine.attach(&rig.db);
+        engine.attach(&rig.manager);
+        for (int i = 0; i < 100 && !rig.ready(); ++i)
             engine.runUntilIdle();
-        std::string error = rules(manager, db);
-        manager.stop();
-        db.stop();
+        std::string error = rules(rig.manager, rig.db);
+        rig.manager.stop();
+        rig.db.stop();
         engine.runUntilIdle();
-        files.stop();
+        rig.files.stop();
         engine.runUntilIdle();
         return error;
     }
