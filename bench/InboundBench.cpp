@@ -7,6 +7,7 @@
 // with the message streamed to its file and stored from there, the engine's
 // peak stays below two copies of it. "fsyncs" counts the receive's syncs
 // (fsync and fdatasync), beside the one of the bound.
+#include "bench/SyscallCounts.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "tests/messaging/inbound/InboundTestSupport.h"
 #include "tests/support/JobTreeDriver.h"
@@ -32,34 +33,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-namespace {
-
-// The syncs of the process; the receive's child reports its own.
-std::atomic<long> gSyncs {0};
-
-template <typename F> F real(const char* name)
-{
-    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
-// The engine's static libraries reach these before libc's.
-extern "C" {
-int fsync(int fd)
-{
-    static auto next = real<int (*)(int)>("fsync");
-    ++gSyncs;
-    return next(fd);
-}
-int fdatasync(int fd)
-{
-    static auto next = real<int (*)(int)>("fdatasync");
-    ++gSyncs;
-    return next(fd);
-}
-}
 
 namespace {
 
@@ -227,7 +200,7 @@ int receive(const char* rootPath, const std::string& hex, const char* relayUrl, 
         std::chrono::microseconds(200));
     const bool stored = !requester.answers.empty() && requester.answers[0] == kResultSucceeded
         && rig.store.boxCount(0) == 1;
-    std::ofstream(root.hostPath(kSyncsFile)) << gSyncs.load();
+    std::ofstream(root.hostPath(kSyncsFile)) << gCalls.syncs.load();
     if (!stored)
         std::fprintf(stderr, "receive: %d answers, %u stored\n", static_cast<int>(requester.answers.size()),
             rig.store.boxCount(0));
