@@ -269,10 +269,12 @@ const CVXLString* CVXLMmsFieldTable::sharedDecimal(std::uint64_t magnitude, bool
 
 namespace {
 
-// Writes the decimal text of a number so that it ends at end; its first
-// byte comes back.
-char* digitsEndingAt(char* end, std::uint64_t magnitude, bool negative)
+// Assigns the decimal text of a number (not a shared one) to text.
+void assignDigits(CVXLString& text, std::uint64_t magnitude, bool negative)
 {
+    // Room for the digits of any 64-bit number and a sign.
+    char digits[24];
+    char* const end = digits + sizeof digits;
     char* at = end;
     do {
         *--at = static_cast<char>('0' + magnitude % 10);
@@ -280,11 +282,8 @@ char* digitsEndingAt(char* end, std::uint64_t magnitude, bool negative)
     } while (magnitude);
     if (negative)
         *--at = '-';
-    return at;
+    text.assign(at, static_cast<std::uint32_t>(end - at));
 }
-
-// Room for the digits of any 64-bit number and a sign.
-constexpr std::uint32_t kDigitRoom = 24;
 
 } // namespace
 
@@ -292,10 +291,8 @@ CVXLString CVXLMmsFieldTable::decimal(std::uint64_t magnitude, bool negative)
 {
     if (const CVXLString* shared = sharedDecimal(magnitude, negative))
         return *shared;
-    char text[kDigitRoom];
-    const char* first = digitsEndingAt(text + kDigitRoom, magnitude, negative);
     CVXLString result;
-    result.assign(first, static_cast<std::uint32_t>(text + kDigitRoom - first));
+    assignDigits(result, magnitude, negative);
     return result;
 }
 
@@ -371,9 +368,7 @@ const CVXLString& CVXLMmsFieldTable::value(std::int32_t code, int n) const
         made->assign((pool_.length() ? pool_.data() : inlinePool_) + found.pooled.at, found.pooled.length);
     } else {
         // The digits go straight into the slot's one block.
-        char text[kDigitRoom];
-        const char* first = digitsEndingAt(text + kDigitRoom, found.magnitude, found.held == Held::kNegative);
-        made->assign(first, static_cast<std::uint32_t>(text + kDigitRoom - first));
+        assignDigits(*made, found.magnitude, found.held == Held::kNegative);
     }
     if (!made->length()) {
         made->~CVXLString();
