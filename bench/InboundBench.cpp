@@ -24,9 +24,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <dlfcn.h>
-
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>

@@ -22,14 +22,10 @@
 #include "platform/kernel/DeviceRoot.h"
 
 #include <benchmark/benchmark.h>
-#include <dirent.h>
-#include <dlfcn.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
