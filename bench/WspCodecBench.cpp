@@ -352,7 +352,6 @@ void BM_DecodeFile(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeFile)->Arg(1)->Arg(0);
 
-bool decodeInput(CVXLWspPduDecoder& decoder, const CVXLByteBuffer& input, CVXLMmsPdu& pdu);
 std::uint64_t floorRead(const CVXLByteBuffer& bytes);
 
 // The seed corpus of the decoder's fuzz target, in name order, without the
