@@ -166,10 +166,8 @@ void BM_ComposeStartingTesselOnAFreshRoot(benchmark::State& state)
     for (auto _ : state) {
         for (int run = 0; run < kRuns; ++run) {
             DemoRoad road;
-            if (!road.ready()) {
-                state.SkipWithError(road.error().c_str());
+            if (!ready(state, road))
                 return;
-            }
             const auto tmux = paneForLaunches(road.root());
             const double ms = launchCompose(road.root(), *tmux);
             if (failed(state, ms, *tmux))
@@ -319,11 +317,6 @@ double hwm(const DemoRoad& road)
     return static_cast<double>(testStatusKilobytesOf(std::to_string(tesselOn(road.root())), "VmHWM"));
 }
 
-// tessel's resident high-water mark (VmHWM, kB) on DemoRoad's root: at its
-// start screen (for comparison), at the contact chooser (Compose, then the
-// composer's Contacts), on a root without its configuration after the
-// first start registered (Configure, Tap to Add, the destination menu), and
-// after the send road on that root (a picture message to a contact, sent).
 // A step of a road: keys (none for the first screen), then the texts the
 // pane holds once they took effect.
 struct Step {
@@ -348,6 +341,11 @@ bool walk(benchmark::State& state, DemoRoad& road, const std::vector<Step>& step
     return true;
 }
 
+// tessel's resident high-water mark (VmHWM, kB) on DemoRoad's root: at its
+// start screen (for comparison), at the contact chooser (Compose, then the
+// composer's Contacts), on a root without its configuration after the
+// first start registered (Configure, Tap to Add, the destination menu), and
+// after the send road on that root (a picture message to a contact, sent).
 void BM_PeakMemory(benchmark::State& state)
 {
     for (auto _ : state) {
