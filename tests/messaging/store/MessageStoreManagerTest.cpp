@@ -258,8 +258,11 @@ TEST_F(StoreFixture, AFreshStoreHasItsIndexesAndZeroCounters)
 TEST_F(StoreFixture, ReadsFindTheirSegmentsPastABodyOfAnySize)
 {
     const std::size_t sizes[] = {0, 3000, 4096, 65536, 65537, 200000};
+    const auto idOf = [](std::size_t size) {
+        return "i17000" + std::to_string(10000 + size % 9999) + "_" + std::to_string(size);
+    };
     for (std::size_t size : sizes) {
-        const std::string id = "i17000" + std::to_string(10000 + size % 9999) + "_" + std::to_string(size);
+        const std::string id = idOf(size);
         writeMessage(id,
             {summaryOf("5550001"), segment({{"Content-Type", "image/jpeg"}}, std::string(size, 'j')),
                 segment({{"X-QV-Total-Media-Parts", "1"}}), segment({{"15", "3"}}),
@@ -274,7 +277,7 @@ TEST_F(StoreFixture, ReadsFindTheirSegmentsPastABodyOfAnySize)
 
     for (std::size_t size : sizes) {
         SCOPED_TRACE(size);
-        const std::string id = "i17000" + std::to_string(10000 + size % 9999) + "_" + std::to_string(size);
+        const std::string id = idOf(size);
         CStoreReadRequest four(kReply);
         four.mode = 4;
         four.read.messageId = id.c_str();
