@@ -1,7 +1,6 @@
 #include "engine/screens/VXLLayoutContactChooser.h"
 
 #include "engine/screens/VXLContactListElement.h"
-#include "engine/screens/VXLScreenServices.h"
 
 #include <iterator>
 
@@ -25,16 +24,14 @@ CVXLLayoutContactChooser::CVXLLayoutContactChooser()
 
 CVXLLayoutContactChooser::~CVXLLayoutContactChooser()
 {
-    CVXLScreenServices* screen = services();
-    CVXLContactListElement* contacts = screen ? screen->globalContacts() : nullptr;
+    CVXLContactListElement* contacts = globalContactContainer();
     if (contacts && contacts->elementOwner() == this)
         contacts->setElementOwner(nullptr);
 }
 
 bool CVXLLayoutContactChooser::prepare()
 {
-    CVXLScreenServices* screen = services();
-    if (CVXLContactListElement* contacts = screen ? screen->globalContacts() : nullptr)
+    if (CVXLContactListElement* contacts = globalContactContainer())
         contacts->setElementOwner(this);
     return true;
 }
