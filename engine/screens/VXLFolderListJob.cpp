@@ -138,7 +138,7 @@ void CVXLFolderListJob::fillRow(CVXLFolderEntry& entry, std::int32_t position)
         entry.set(row.kind, screenText(row.textId));
         CVXLScreenServices* screen = services();
         if (row.kind == CVXLFolderEntry::kInbox)
-            entry.setCounts(counter(services(), kInboxTotalKey), counter(services(), kInboxNewKey));
+            entry.setCounts(counter(screen, kInboxTotalKey), counter(screen, kInboxNewKey));
         else if (row.kind == CVXLFolderEntry::kPending && screen && screen->outboundQueue())
             entry.setCounts(screen->outboundQueue()->countQueued(), 0);
         return;
