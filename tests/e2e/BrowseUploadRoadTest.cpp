@@ -61,7 +61,7 @@ TEST(BrowseUploadRoad, APictureChosenForTheServiceReachesItThroughACoolSite)
             "the posting at the service server"));
     const std::vector<std::string> upload = DemoRoad::linesWith(road.serviceLog(), {" request=media-xfer "});
     ASSERT_EQ(upload.size(), 1u) << road.report();
-    EXPECT_NE(upload[0].find(" sha256=" + DemoRoad::sha256Of(road.root().hostPath(kPicture)) + " "),
+    EXPECT_NE(upload[0].find(" sha256=" + testSha256OfFile(road.root().hostPath(kPicture)) + " "),
         std::string::npos)
         << upload[0];
     const std::vector<std::string> service = road.serviceLog();

@@ -214,12 +214,6 @@ std::string DemoRoad::newestSnapshot() const
     return name.empty() ? "" : root_.hostPath("snapshots/" + name);
 }
 
-std::string DemoRoad::sha256Of(const std::string& path)
-{
-    const std::string out = testRunCommand("sha256sum '" + path + "'").output;
-    return out.substr(0, out.find(' '));
-}
-
 std::vector<std::string> DemoRoad::linesWith(
     const std::vector<std::string>& lines, const std::vector<std::string>& texts)
 {

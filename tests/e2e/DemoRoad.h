@@ -82,8 +82,6 @@ public:
     std::string newestSnapshot() const;
     // The last screen, the newest PNG snapshot's name and every log.
     std::string report() const;
-    // The sha256 of a host file, in hex.
-    static std::string sha256Of(const std::string& path);
     // The lines that hold every text.
     static std::vector<std::string> linesWith(
         const std::vector<std::string>& lines, const std::vector<std::string>& texts);

@@ -106,7 +106,7 @@ TEST(SendRoad, APictureMessageToAContactReachesTheServiceThroughTheProxy)
     const std::vector<std::string> service = road.serviceLog();
     const std::vector<std::string> upload = DemoRoad::linesWith(service, {" request=media-xfer "});
     ASSERT_EQ(upload.size(), 1u) << road.report();
-    EXPECT_NE(upload[0].find(" sha256=" + DemoRoad::sha256Of(road.root().hostPath(kPicture)) + " "),
+    EXPECT_NE(upload[0].find(" sha256=" + testSha256OfFile(road.root().hostPath(kPicture)) + " "),
         std::string::npos)
         << upload[0];
     const std::vector<std::string> message = DemoRoad::linesWith(service, {" request=mm-msg-xfer "});
