@@ -179,6 +179,12 @@ std::vector<std::string> DemoRoad::proxyLog() const
     return testLines(squid_.accessLog());
 }
 
+std::vector<std::string> DemoRoad::proxiedServicePosts() const
+{
+    return linesWith(proxyLog(),
+        {"POST http://127.0.0.1:" + std::to_string(servicePort_) + "/VRAX_3_4 " + kNai + " ", "/200 "});
+}
+
 std::vector<std::pair<std::string, std::string>> DemoRoad::relayParts() const
 {
     const std::string listed = testRunCommand(testPython()

@@ -66,6 +66,9 @@ public:
     std::vector<std::string> serviceLog() const;
     std::vector<std::string> relayLog() const;
     std::vector<std::string> proxyLog() const;
+    // squid's lines of the posts to the service server under the NAI that
+    // ended with 200.
+    std::vector<std::string> proxiedServicePosts() const;
     std::uint16_t servicePort() const { return servicePort_; }
     std::uint16_t relayPort() const { return relayPort_; }
     std::uint16_t pushPort() const { return pushPort_; }
