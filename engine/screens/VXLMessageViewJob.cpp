@@ -1,6 +1,5 @@
 #include "engine/screens/VXLMessageViewJob.h"
 
-#include "engine/core/base/VXLHeaderMap.h"
 #include "engine/core/base/VXLLog.h"
 #include "engine/core/jobs/VXLResultCodes.h"
 #include "engine/core/settings/VXLPersKeys.h"

@@ -15,7 +15,6 @@
 #include <utility>
 #include <vector>
 
-class CVXLHeaderMap;
 class CVXLMediaItem;
 class CVXLMessageSummary;
 class CVXLSlideView;
