@@ -29,6 +29,13 @@ std::vector<std::string> servedParts(const DemoRoad& road)
     return parts;
 }
 
+// The push queue as tests/peers/push_queue_file.py reads it.
+std::string pushQueue(const DemoRoad& road)
+{
+    return road.peerScript(
+        "push_queue_file.py read '" + road.root().hostPath("Application Data/Tessel/state.wq") + "'");
+}
+
 // The store holds one message, every served part once among its own
 // segments (after the preview's), and the subject.
 void expectStoredOnce(const DemoRoad& road, const std::vector<std::string>& served, const char* when)
@@ -79,9 +86,7 @@ TEST(ReceiveRoad, APushedMessageIsFetchedThroughTheProxyAndStoredOnce)
     const std::vector<std::string> served = servedParts(road);
     ASSERT_EQ(served.size(), 4u);
     expectStoredOnce(road, served, "stored");
-    EXPECT_EQ(road.peerScript("push_queue_file.py read '"
-                  + road.root().hostPath("Application Data/Tessel/state.wq") + "'"),
-        "{\"items\": []}\n");
+    EXPECT_EQ(pushQueue(road), "{\"items\": []}\n");
     EXPECT_EQ(road.close(), "0\n");
 
     road.start();
@@ -89,9 +94,7 @@ TEST(ReceiveRoad, APushedMessageIsFetchedThroughTheProxyAndStoredOnce)
     EXPECT_EQ(road.close(), "0\n");
     expectStoredOnce(road, served, "after a restart");
     EXPECT_EQ(road.relayLog().size(), 3u) << road.report();
-    EXPECT_EQ(road.peerScript("push_queue_file.py read '"
-                  + road.root().hostPath("Application Data/Tessel/state.wq") + "'"),
-        "{\"items\": []}\n");
+    EXPECT_EQ(pushQueue(road), "{\"items\": []}\n");
 }
 
 // The pushes a person sends to `make run`'s phone: one whose location's
